@@ -1,0 +1,69 @@
+# Shared build settings of Sistra's own targets.
+
+# Windows API level: Windows 7 and later, wide-character API.
+add_library(sistra_options INTERFACE)
+target_compile_definitions(sistra_options INTERFACE
+    UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+target_compile_options(sistra_options INTERFACE
+    $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Werror -Wno-missing-field-initializers>)
+target_include_directories(sistra_options INTERFACE ${PROJECT_SOURCE_DIR})
+
+# Boost's header-only parts, seen through a folder that holds only boost/: the system's
+# /usr/include must never be on a cross build's include path.
+set(SISTRA_BOOST_INCLUDE ${CMAKE_BINARY_DIR}/boost-include)
+if(NOT EXISTS /usr/include/boost/version.hpp)
+    message(FATAL_ERROR "Boost headers not found in /usr/include/boost (run scripts/bootstrap)")
+endif()
+file(MAKE_DIRECTORY ${SISTRA_BOOST_INCLUDE})
+file(CREATE_LINK /usr/include/boost ${SISTRA_BOOST_INCLUDE}/boost SYMBOLIC)
+target_include_directories(sistra_options SYSTEM INTERFACE ${SISTRA_BOOST_INCLUDE})
+
+# Static runtime: nothing needs a runtime DLL beside the binaries.
+# (-static also takes winpthread, which libstdc++'s posix threads need, from its archive.)
+set(SISTRA_DLL_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
+set(SISTRA_EXE_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
+
+# GoogleTest, built for the target from the system's sources.
+set(SISTRA_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${SISTRA_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# The Wine environment every test runs in.
+set(SISTRA_WINEPREFIX $ENV{WINEPREFIX} CACHE PATH "Wine prefix of the test runs")
+if(NOT SISTRA_WINEPREFIX)
+    set(SISTRA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "" FORCE)
+endif()
+set(SISTRA_TEST_ENVIRONMENT
+    WINEPREFIX=${SISTRA_WINEPREFIX} WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
+
+# sistra_library(NAME SOURCES...): one subsystem's code, as objects so that the static
+# initialisers that link class objects into their lists survive into Sistra.dll.
+function(sistra_library name)
+    add_library(${name} OBJECT ${ARGN})
+    target_link_libraries(${name} PUBLIC sistra_options)
+endfunction()
+
+# sistra_executable(NAME SOURCES...): a statically linked Windows program.
+function(sistra_executable name)
+    add_executable(${name} ${ARGN})
+    target_link_libraries(${name} PRIVATE sistra_options)
+    target_link_options(${name} PRIVATE ${SISTRA_EXE_LINK_OPTIONS})
+endfunction()
+
+# sistra_test(NAME SOURCES... LIBS libs...): one GoogleTest executable per subsystem, one CTest test.
+function(sistra_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    sistra_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${SISTRA_TEST_ENVIRONMENT}" TIMEOUT 600)
+endfunction()
+
+# sistra_dll(NAME SOURCES...): a statically linked Windows DLL without a "lib" prefix.
+function(sistra_dll name)
+    add_library(${name} SHARED ${ARGN})
+    set_target_properties(${name} PROPERTIES PREFIX "")
+    target_link_libraries(${name} PRIVATE sistra_options)
+    target_link_options(${name} PRIVATE ${SISTRA_DLL_LINK_OPTIONS})
+endfunction()

@@ -1,0 +1,28 @@
+// sistra-host.exe: the host application stand-in.
+#include "host/app/CommandLine.h"
+#include "host/app/TextConversion.h"
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <iostream>
+#include <shellapi.h>
+
+int main()
+{
+    // The console text is UTF-8 with bare line feeds, as on the Linux side that reads it.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i)
+        args.push_back(Host::ToUtf8(arguments[i]));
+    LocalFree(arguments);
+
+    const int status = Host::RunCommandLine(args, std::cout, std::cerr);
+    std::cout.flush();
+    return status;
+}
