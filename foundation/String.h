@@ -19,6 +19,8 @@ class StringRep;
 namespace Orv
 {
 
+class StringStreamBuf;
+
 class String
 {
 public:
@@ -108,6 +110,8 @@ public:
 
 private:
     friend std::wistream& operator>>(std::wistream& in, String& text);
+    // Streams write straight into the buffer.
+    friend class StringStreamBuf;
 
     OrvString::StringRep* Rep() const;
     void Attach(OrvString::StringRep* rep);
