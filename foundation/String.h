@@ -11,6 +11,9 @@
 #include <iosfwd>
 #include <string>
 
+// The text is UTF-16, in wchar_t as on Windows.
+static_assert(sizeof(wchar_t) == 2);
+
 namespace OrvString
 {
 class StringRep;
