@@ -75,6 +75,14 @@ TEST(FormatStream, TheHighestNumberSetsHowManyArgumentsAreAwaited)
     EXPECT_EQ(L"", Format(L"[%3]", L"a", L"b"));
 }
 
+TEST(FormatStream, ATemplateWithoutRecordsIsWrittenOnceOnly)
+{
+    OFormatStringStream stream{String(L"%25 stays")};
+    for (int n = 1; n <= 30; ++n)
+        stream << n;
+    EXPECT_EQ(L"%25 stays", Text(stream.Str()));
+}
+
 TEST(FormatStream, SurplusArgumentsAreNeverOutput)
 {
     EXPECT_EQ(L"1 and 2", Format(L"%1 and %2", 1, 2, 3, L"four"));
