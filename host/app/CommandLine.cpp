@@ -1,5 +1,7 @@
 #include "host/app/CommandLine.h"
 
+#include "host/app/CalcCommand.h"
+
 #include "host/app/HostApplication.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
@@ -12,10 +14,10 @@ namespace Host
 namespace
 {
 
-constexpr const char* Usage = "usage: sistra <command> [arguments]\n"
-                              "commands:\n"
-                              "  info      load the module and print its registration result\n"
-                              "  --help    print this text\n";
+const std::string Usage = std::string("usage: sistra <command> [arguments]\n"
+                                      "commands:\n"
+                                      "  info      load the module and print its registration result\n") +
+                          CalcUsage + "  --help    print this text\n";
 
 int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
@@ -52,6 +54,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         }
         if (command == "info")
             return RunInfo(args, out, err);
+        if (command == "calc")
+            return RunCalc(args, out, err);
     }
     catch (const std::exception& e)
     {
