@@ -22,7 +22,8 @@ constexpr int64_t DetectorBlock = 4096;
 //   rising:  crest = max(crest, x) (the first of equal maxima); once x <= crest - minHeight the crest is a
 //            confirmed peak and the signal is falling again with trough = x.
 // Period rule on confirmed peaks: a peak at least minPeriod after the held peak settles the held one and is
-// held in turn; a closer one replaces the held peak only when it is higher.
+// held in turn; a closer one replaces the held peak only when it is higher. The held peak is final as soon
+// as the signal has gone minPeriod past it without a crest in between.
 PeakDetector::PeakDetector(const PeakRules& rules, double sampleInterval) : minHeight_(rules.minHeight)
 {
     double period = rules.minPeriod;
@@ -51,6 +52,13 @@ void PeakDetector::Add(int64_t tick, float sample, EventTrack& track)
         Confirm(crest_, track);
         rising_ = false;
         trough_ = sample;
+    }
+    // Once no later peak can come within minPeriod of the held one, nothing can replace it any more.
+    const int64_t nextPeakBound = rising_ ? crest_.tick : tick + 1;
+    if (held_ && static_cast<double>(nextPeakBound - held_->tick) >= minPeriodTicks_)
+    {
+        Emit(*held_, track);
+        held_.reset();
     }
     track.Settle(SettledTicks(tick + 1));
 }

@@ -64,18 +64,19 @@ struct PressureWave
     double CrestTick(int beat) const { return (beat + crestPhase) * beatSeconds / interval; }
 };
 
-// The recording text of records of the pressure wave, one record per entry of beatsPerRecord.
-inline std::string PressureRecordingText(const std::vector<PressureWave>& waves, int64_t samplesPerRecord)
+// The recording text of records of pressure waves, each given with its number of samples.
+inline std::string PressureRecordingText(const std::vector<std::pair<PressureWave, int64_t>>& records)
 {
     std::ostringstream text;
     text << "# synthetic ventricular pressure\nTime (s),LV Pressure (mmHg)\n";
-    for (size_t record = 0; record < waves.size(); ++record)
+    for (size_t record = 0; record < records.size(); ++record)
     {
         if (record > 0)
             text << "\n";
-        const std::vector<float> samples = waves[record].Samples(samplesPerRecord);
+        const auto& [wave, count] = records[record];
+        const std::vector<float> samples = wave.Samples(count);
         for (size_t tick = 0; tick < samples.size(); ++tick)
-            text << static_cast<double>(tick) * waves[record].interval << "," << samples[tick] << "\n";
+            text << static_cast<double>(tick) * wave.interval << "," << samples[tick] << "\n";
     }
     return text.str();
 }
