@@ -19,7 +19,7 @@ enum class ReadStatus
 {
     Done,    // everything asked for was delivered
     Waiting, // part of it is not there yet; ask again when more data has arrived
-    End,     // the record (or the requested range) holds no more
+    End,     // the record holds no more (events: none below the end tick asked for)
 };
 
 class CalcCursor
@@ -29,6 +29,8 @@ public:
     void Bind(size_t record);
     size_t BoundRecord() const { return record_; }
     int64_t Position() const { return position_; }
+    // Places the cursor at a tick of the bound record (not below 0).
+    void MoveTo(int64_t tick) { position_ = tick < 0 ? 0 : tick; }
 
 protected:
     explicit CalcCursor(const Recording& recording) : recording_(recording) {}

@@ -140,6 +140,32 @@ TEST(CalcLanguage, RegisteredFunctionsAreFoundByLowerCaseNameAndChecked)
         ExpectRefused(fault, lookup);
 }
 
+// A named item registered by a module: a bare name that stands for an event stream.
+class NamedEvents final : public CalcFunction
+{
+public:
+    explicit NamedEvents(EventNodePtr events) : events_(std::move(events)) {}
+
+    const std::string& Name() const override { return name_; }
+    const std::vector<ParameterInfo>& Parameters() const override { return parameters_; }
+    Value Create(const std::vector<Argument>&) const override { return {ValueKind::Events, 0.0, nullptr, events_}; }
+
+private:
+    std::string name_ = "beats";
+    std::vector<ParameterInfo> parameters_;
+    EventNodePtr events_;
+};
+
+TEST(CalcLanguage, RegisteredNamesStandForTheirItems)
+{
+    const auto beats = std::make_shared<NamedEvents>(Compile(TwoChannels, "cmpeakdet(ch2, 1, 0)").events);
+    const FunctionLookup lookup = [&](const std::string& name) { return name == "beats" ? beats : nullptr; };
+    const auto compiled = Compile(TwoChannels, "Beats", lookup);
+    EXPECT_EQ(ValueKind::Events, compiled.kind);
+    ExpectRefused({"beats * 2", 1, "'beats' is an event source"}, lookup);
+    ExpectRefused({"beats(ch1)", 1, "beats takes 0 arguments, not 1"}, lookup);
+}
+
 TEST(CalcLanguage, CalculatedChannelsCompileTheirOwnTexts)
 {
     const CompileContext context{TwoChannels, nullptr, {"ch1 * 2", "VCH1 + 1", "vch4 + 1", "vch3", "1 +"}};
