@@ -62,7 +62,7 @@ std::optional<CalcOptions> ParseOptions(const std::vector<std::string>& args, st
         }
         else if (arg.starts_with("--"))
         {
-            problem = hasValue || arg == "--samples" ? "unknown option " + arg : arg + " needs a value";
+            problem = arg == "--expr" || arg == "--chunk" ? arg + " needs a value" : "unknown option " + arg;
             return std::nullopt;
         }
         else
