@@ -14,16 +14,22 @@ namespace Host
 namespace
 {
 
-const std::string Usage = std::string("usage: sistra <command> [arguments]\n"
-                                      "commands:\n"
-                                      "  info      load the module and print its registration result\n") +
-                          CalcUsage + "  --help    print this text\n";
+constexpr const char* Usage = "usage: sistra <command> [arguments]\n"
+                              "commands:\n"
+                              "  info      load the module and print its registration result\n"
+                              "  --help    print this text\n";
+
+// The commands that carry their own usage text follow the general ones.
+std::string UsageText()
+{
+    return std::string(Usage) + CalcUsage;
+}
 
 int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     if (args.size() != 1)
     {
-        err << "info takes no arguments\n" << Usage;
+        err << "info takes no arguments\n" << UsageText();
         return ExitUsage;
     }
     LoadedModule module(ExecutableFolder() + L"Sistra.dll");
@@ -41,7 +47,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
 {
     if (args.empty())
     {
-        err << Usage;
+        err << UsageText();
         return ExitUsage;
     }
     const std::string& command = args.front();
@@ -49,7 +55,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     {
         if (command == "--help" || command == "-h" || command == "help")
         {
-            out << Usage;
+            out << UsageText();
             return ExitOk;
         }
         if (command == "info")
@@ -62,7 +68,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         err << "sistra " << command << ": " << e.what() << "\n";
         return ExitFailure;
     }
-    err << "unknown command: " << command << "\n" << Usage;
+    err << "unknown command: " << command << "\n" << UsageText();
     return ExitUsage;
 }
 
