@@ -198,8 +198,16 @@ private:
         throw CalcTextError(node.position, "unknown name '" + std::string(node.text.substr(0, node.name.size())) + "'");
     }
 
+    static bool IsValueName(const std::string& name)
+    {
+        return name == "pi" || name == "t" || NumberedName(name, "ch") || NumberedName(name, "vch");
+    }
+
     Value Call(const SyntaxNode& node)
     {
+        if (IsValueName(node.name))
+            throw CalcTextError(node.position, "'" + std::string(node.text.substr(0, node.name.size())) +
+                                                   "' is not a function");
         const CalcFunctionPtr function = Find(node);
         std::vector<Argument> arguments;
         for (const auto& child : node.children)

@@ -66,6 +66,7 @@ TEST(CalcLanguage, ErrorsNameThePositionInTheText)
         {"2ch1", 2, "runs into a name"},
         {"ch3 + 1", 1, "there is no channel 3"},
         {"1 + foo(ch1)", 5, "unknown name 'foo'"},
+        {"2 * Ch1(0)", 5, "'Ch1' is not a function"},
         {"sin(ch1, ch2)", 1, "sin takes 1 argument, not 2"},
         {"shift(ch1, ch2)", 12, "argument 2 of shift (seconds) must be a number, not a channel"},
         {"cmpeakdet(ch1, 0, 1)", 16, "(minHeight) must be above 0, not 0"},
