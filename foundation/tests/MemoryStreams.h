@@ -58,6 +58,7 @@ public:
 
     unsigned writeCalls = 0;
     std::vector<ULONG> writeSizes;
+    bool refuseWrites = false; // as a full medium would
     IStream* Inner() const { return inner_.Get(); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
@@ -84,6 +85,12 @@ public:
     {
         ++writeCalls;
         writeSizes.push_back(n);
+        if (refuseWrites)
+        {
+            if (written)
+                *written = 0;
+            return STG_E_MEDIUMFULL;
+        }
         return inner_->Write(data, n, written);
     }
     HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* position) override

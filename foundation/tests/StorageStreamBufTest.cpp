@@ -209,6 +209,40 @@ TEST(StorageRecordStream, ReaderLeavesTheStreamAfterWhatItConsumed)
     EXPECT_EQ(0u, stream.References());
 }
 
+TEST(StorageRecordStream, FlushWritesPendingBytesAndReportsARefusal)
+{
+    CountingStream stream;
+    StorageBinOStreamLite writer(&stream, false);
+    writer.WriteULong(1);
+    EXPECT_EQ(S_OK, writer.Flush());
+    EXPECT_EQ(8u, ContentOf(stream.Inner()).size());
+
+    stream.refuseWrites = true;
+    writer.WriteULong(2);
+    EXPECT_EQ(E_FAIL, writer.Flush());
+    EXPECT_EQ(Orv::BinStream::StateNoBuffer, writer.State());
+    EXPECT_EQ(E_FAIL, writer.WriteULong(3));
+}
+
+TEST(StorageRecordStream, CloseReleasesTheAttachedObject)
+{
+    CountingStream stream;
+    CountingStream attached;
+    StorageBinOStreamLite writer(&stream, false);
+    writer.AttachObject(&attached);
+    EXPECT_EQ(1u, attached.References());
+    writer.Close();
+    EXPECT_EQ(0u, attached.References());
+
+    CountingStream source(STGM_READ, Header);
+    {
+        StorageBinIStreamLite reader(&source);
+        reader.AttachObject(&attached);
+        EXPECT_EQ(1u, attached.References());
+    }
+    EXPECT_EQ(0u, attached.References());
+}
+
 TEST(StorageRecordStream, StreamThatCannotBeOpenedGivesABadStream)
 {
     StorageBinIStreamLite reader(nullptr);
