@@ -336,20 +336,4 @@ TEST(BinaryStreamState, TellAndSeekWorkOnTheWritePosition)
     EXPECT_EQ((Bytes{0x11, 0x11, 0xEE, 0x11, 0x22, 0x22, 0x22, 0x22}), writer.Written());
 }
 
-TEST(BinaryStreamInterface, StreamsAreNotReferenceCountedAndReservedSlotsAreRefused)
-{
-    MemoryWriter writer;
-    MemoryReader reader({});
-    IBinOutStream& out = writer.stream;
-    IBinInStream& in = reader.stream;
-    EXPECT_EQ(1u, out.AddRef());
-    EXPECT_EQ(1u, out.Release());
-    EXPECT_EQ(1u, in.AddRef());
-    void* object = &writer;
-    EXPECT_EQ(E_NOTIMPL, out.QueryInterface(IID_IUnknown, &object));
-    EXPECT_EQ(nullptr, object);
-    EXPECT_EQ(E_NOTIMPL, out.Reserved13());
-    EXPECT_EQ(E_NOTIMPL, in.Reserved17());
-}
-
 } // namespace
