@@ -1,0 +1,42 @@
+#include "foundation/MergedEventIter.h"
+
+#include <cmath>
+
+namespace OrvEvent
+{
+
+namespace
+{
+// The choice starts from these bounds, so an event exactly at them is never chosen.
+constexpr std::int32_t AscendingBound = RecordEndOffset;
+constexpr std::int32_t DescendingBound = -1;
+} // namespace
+
+bool IsAcceptedEvent(const unsigned char* record, std::int32_t rangeStart)
+{
+    return std::isfinite(EventValue(record)) && EventTick(record) >= rangeStart;
+}
+
+std::ptrdiff_t ChooseNextSlot(const std::vector<std::unique_ptr<EventBlock>>& slots, bool ascending)
+{
+    std::int32_t bestTick = ascending ? AscendingBound : DescendingBound;
+    std::ptrdiff_t best = NoEventLeft;
+    bool anyFilled = false;
+    for (std::size_t i = 0; i < slots.size(); ++i)
+    {
+        if (!slots[i])
+            continue;
+        anyFilled = true;
+        const std::int32_t tick = EventTick(slots[i]->data());
+        if (ascending ? tick < bestTick : tick > bestTick)
+        {
+            bestTick = tick;
+            best = static_cast<std::ptrdiff_t>(i);
+        }
+    }
+    if (best == NoEventLeft && anyFilled)
+        return NoEventInBounds;
+    return best;
+}
+
+} // namespace OrvEvent
