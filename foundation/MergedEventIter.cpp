@@ -17,17 +17,17 @@ bool IsAcceptedEvent(const unsigned char* record, std::int32_t rangeStart)
     return std::isfinite(EventValue(record)) && EventTick(record) >= rangeStart;
 }
 
-std::ptrdiff_t ChooseNextSlot(const std::vector<std::unique_ptr<EventBlock>>& slots, bool ascending)
+std::ptrdiff_t ChooseNextSlot(const EventSlots& slots, bool ascending)
 {
     std::int32_t bestTick = ascending ? AscendingBound : DescendingBound;
     std::ptrdiff_t best = NoEventLeft;
     bool anyFilled = false;
-    for (std::size_t i = 0; i < slots.size(); ++i)
+    for (unsigned i = 0; i < slots.Count(); ++i)
     {
         if (!slots[i])
             continue;
         anyFilled = true;
-        const std::int32_t tick = EventTick(slots[i]->data());
+        const std::int32_t tick = EventTick(slots[i]->Data());
         if (ascending ? tick < bestTick : tick > bestTick)
         {
             bestTick = tick;

@@ -3,6 +3,7 @@
 // enumerators; each step yields a copy of the chosen record and remembers its source.
 #pragma once
 
+#include "foundation/Containers.h"
 #include "foundation/EventIter.h"
 
 #include <unknwn.h>
@@ -14,8 +15,9 @@
 namespace OrvEvent
 {
 
-using EventBlock = std::vector<unsigned char>;
-using SharedEventBlock = std::shared_ptr<const EventBlock>;
+using EventBlock = Orv::ArrayWrapper<const unsigned char>;
+using SharedEventBlock = std::shared_ptr<EventBlock>;
+using EventSlots = CIArray<EventBlock>;
 
 constexpr std::size_t OwnEventRecordSize = 16;
 
@@ -36,7 +38,7 @@ bool IsAcceptedEvent(const unsigned char* record, std::int32_t rangeStart);
 // NoEventInBounds when events remain but none lies within the initial bounds of the choice.
 constexpr std::ptrdiff_t NoEventLeft = -1;
 constexpr std::ptrdiff_t NoEventInBounds = -2;
-std::ptrdiff_t ChooseNextSlot(const std::vector<std::unique_ptr<EventBlock>>& slots, bool ascending);
+std::ptrdiff_t ChooseNextSlot(const EventSlots& slots, bool ascending);
 
 template <class TEnum>
 class MergedEventIterT
@@ -54,10 +56,13 @@ public:
                      const std::vector<TEnum*>& enumerators, const Options& options)
         : dataSource_(dataSource), ownEvents_(std::move(ownEvents)), options_(options)
     {
-        readers_.reserve(enumerators.size());
         for (TEnum* e : enumerators)
-            readers_.push_back(std::make_unique<Reader>(e, options.rangeStart, options.descendBelow));
-        slots_.resize(enumerators.size() + 1);
+        {
+            auto reader = std::make_unique<Reader>(e, options.rangeStart, options.descendBelow);
+            readers_.Add(reader.get());
+            reader.release();
+        }
+        slots_.SetCount(readers_.Count() + 1);
     }
 
     // S_OK with the next event, S_FALSE when no source has one left, E_FAIL when events remain but
@@ -71,8 +76,9 @@ public:
             return S_FALSE;
         if (best == NoEventInBounds)
             return E_FAIL;
-        event = std::move(slots_[static_cast<std::size_t>(best)]);
-        currentSource_ = static_cast<std::size_t>(best);
+        currentSource_ = static_cast<unsigned>(best);
+        event.reset(slots_[currentSource_]);
+        slots_.ElementAt(currentSource_) = nullptr;
         return S_OK;
     }
 
@@ -84,11 +90,11 @@ public:
         *index = 0;
         if (currentSource_ == 0)
             return S_OK;
-        if (currentSource_ > readers_.size())
+        if (currentSource_ > readers_.Count())
             return E_FAIL;
         *enumerator = readers_[currentSource_ - 1]->Enumerator();
         (*enumerator)->AddRef();
-        *index = static_cast<unsigned>(currentSource_ - 1);
+        *index = currentSource_ - 1;
         return S_OK;
     }
 
@@ -101,16 +107,16 @@ private:
         {
             unsigned char record[OwnEventRecordSize];
             if (ownEvents_->NextEvent(record))
-                slots_[0] = std::make_unique<EventBlock>(record, record + OwnEventRecordSize);
+                slots_.ElementAt(0) = new EventBlock(record, OwnEventRecordSize);
         }
-        for (std::size_t i = 0; i < readers_.size(); ++i)
+        for (unsigned i = 0; i < readers_.Count(); ++i)
             if (!slots_[i + 1])
-                slots_[i + 1] = NextAccepted(*readers_[i]);
+                slots_.ElementAt(i + 1) = NextAccepted(*readers_[i]);
     }
 
     // Steps past rejected records in either direction, so that a rejected record never leaves the
     // slot empty while the source still has accepted ones.
-    std::unique_ptr<EventBlock> NextAccepted(Reader& reader)
+    EventBlock* NextAccepted(Reader& reader)
     {
         for (;;)
         {
@@ -118,16 +124,16 @@ private:
             if (!record)
                 return nullptr;
             if (IsAcceptedEvent(record, options_.rangeStart))
-                return std::make_unique<EventBlock>(record, record + reader.RecordSize());
+                return new EventBlock(record, reader.RecordSize());
         }
     }
 
     Microsoft::WRL::ComPtr<IUnknown> dataSource_;
     std::unique_ptr<OwnEventList> ownEvents_;
     Options options_;
-    std::vector<std::unique_ptr<Reader>> readers_;
-    std::vector<std::unique_ptr<EventBlock>> slots_;
-    std::size_t currentSource_ = 0;
+    CIArray<Reader> readers_;
+    EventSlots slots_;
+    unsigned currentSource_ = 0;
 };
 
 } // namespace OrvEvent

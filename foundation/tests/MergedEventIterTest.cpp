@@ -133,7 +133,7 @@ std::vector<Step> Drain(MergedIter& iter, HRESULT* last = nullptr)
         FakeEventEnum* e = nullptr;
         unsigned index = 99;
         EXPECT_EQ(S_OK, iter.GetCurrentEnum(&e, &index));
-        steps.push_back({OrvEvent::EventTick(event->data()), event->size(), e ? static_cast<int>(index) : -1});
+        steps.push_back({OrvEvent::EventTick(event->Data()), event->Size(), e ? static_cast<int>(index) : -1});
         if (e)
             e->Release();
     }
