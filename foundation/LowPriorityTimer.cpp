@@ -1,9 +1,11 @@
 #include "foundation/LowPriorityTimer.h"
 
+#include "foundation/ComBoundary.h"
+#include "foundation/XOrv.h"
+
 #include <cmath>
 #include <map>
 #include <mutex>
-#include <stdexcept>
 #include <utility>
 
 namespace Orv
@@ -56,14 +58,8 @@ void CALLBACK DeliverTick(HWND, UINT, UINT_PTR id, DWORD)
     LowPriorityTimer* owner = Owners().Find(id);
     if (!owner)
         return;
-    try
-    {
-        owner->OnTimer();
-    }
-    catch (...)
-    {
-        // A tick is best effort; a failure must not unwind into the system's message dispatch.
-    }
+    // A tick is best effort; a failure must not unwind into the system's message dispatch.
+    (void)CatchReturn([owner] { owner->OnTimer(); });
 }
 
 } // namespace
@@ -71,7 +67,7 @@ void CALLBACK DeliverTick(HWND, UINT, UINT_PTR id, DWORD)
 UINT LowPriorityTimer::PeriodMilliseconds(double seconds)
 {
     if (std::isnan(seconds) || seconds < 0.0)
-        throw std::invalid_argument("timer period must be a non-negative number of seconds");
+        throw XOrv(L"The timer period must be a number of seconds of 0 or more.", E_INVALIDARG);
     return static_cast<UINT>(std::fmin(seconds * 1000.0, MaxTimerMilliseconds) + 0.5);
 }
 
@@ -82,7 +78,7 @@ LowPriorityTimer::LowPriorityTimer(double periodSeconds)
         return;
     timerId_ = SetTimer(nullptr, 0, period, DeliverTick);
     if (timerId_ == 0)
-        throw std::runtime_error("the system refused a timer");
+        XOrv::Throw(HRESULT_FROM_WIN32(GetLastError()));
     Owners().Add(timerId_, this);
 }
 

@@ -11,7 +11,7 @@ class LowPriorityTimer
 {
 public:
     // A period of 0 starts no timer. Periods are clamped to 2147483647 ms; a negative or NaN period
-    // is refused.
+    // is refused with E_INVALIDARG.
     explicit LowPriorityTimer(double periodSeconds);
     virtual ~LowPriorityTimer();
     LowPriorityTimer(const LowPriorityTimer&) = delete;
