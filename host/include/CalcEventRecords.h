@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 // A position on a channel is tick + fraction with the fraction in [-0.5, 0.5).
 struct OrvEventBase {
@@ -128,6 +129,15 @@ struct PVAEvent {
 
     // Indices 26 (PVA), 27 (PE) and 28 (CE); NaN when the record carries no result.
     double GetParameter(int32_t index, bool* isPressure, bool* isVolume) const;
+
+    // Fills the record from one loop: the area enclosed by the loop's samples up to the end tick, the
+    // end-systolic point and the closing point, corrected by the end-systolic
+    // (kind 1: quadratic) and end-diastolic (kind 1: exponential) relations. False, and the record
+    // without a result, for a closing record or samples that cannot describe the loop.
+    bool Calculate(const SistraEvent& loop, int32_t esKind, int32_t edKind, std::span<const double> esTerms,
+                   std::span<const double> edTerms, std::span<const float> pressure,
+                   std::span<const float> volume, int32_t endTick, float esVolume, float esPressure,
+                   double closingPressure, double closingVolume);
 };
 static_assert(sizeof(PVAEvent) == 48);
 static_assert(offsetof(PVAEvent, pe) == 16);
