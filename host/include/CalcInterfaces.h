@@ -59,8 +59,8 @@ struct IEnumFloatEx : IEnumExBase {
     virtual HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) = 0;                     // 5
     virtual HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) = 0;                // 6
     virtual HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* timeBase) = 0;                // 7
-    // 8: reads up to count samples from the position on. S_OK when all came; S_FALSE when the source
-    // has nothing more for now (online data not there yet, or the record's end).
+    // 8: reads up to count samples from the position on. S_FALSE when the record ended before count
+    // samples came; S_OK otherwise, also when fewer came because the rest is not recorded yet (online).
     virtual HRESULT STDMETHODCALLTYPE Next(int32_t count, float* samples, int32_t* fetched) = 0;
     virtual void STDMETHODCALLTYPE DeleteThis() = 0;                                      // 9
 };
