@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-using Microsoft::WRL::ComPtr;
+using Orv::ComPtr;
 
 namespace EEH3
 {
@@ -14,7 +14,7 @@ template <class Source>
 bool SeekAsCalculation(Source* source, int32_t tick)
 {
     ComPtr<ICalcEnum> calc;
-    if (!source || FAILED(source->QueryInterface(IID_PPV_ARGS(&calc))))
+    if (!source || FAILED(source->QueryInterface(IID_ICalcEnum, calc.PutVoid())))
         return false;
     calc->Seek(tick);
     return true;
@@ -48,7 +48,7 @@ void eeh_SourceEnum::ResetBuffer()
 FloatExWrapper::FloatExWrapper(IUnknown* sourceObject) : buffer(BufferSamples, 0.0f)
 {
     if (sourceObject)
-        sourceObject->QueryInterface(IID_PPV_ARGS(&source));
+        sourceObject->QueryInterface(IID_IEnumFloatEx, source.PutVoid());
 }
 
 int32_t FloatExWrapper::Position()
@@ -159,7 +159,7 @@ void FloatExWrapper::ResetBuffer()
 EventWrapper::EventWrapper(IUnknown* sourceObject, int32_t minimumRecordSize)
 {
     if (sourceObject)
-        sourceObject->QueryInterface(IID_PPV_ARGS(&source));
+        sourceObject->QueryInterface(IID_IEnumEventEx, source.PutVoid());
     if (source)
         source->GetRecordSize(&recordSize);
     if (!source || recordSize < std::max<int32_t>(minimumRecordSize, sizeof(int32_t)))

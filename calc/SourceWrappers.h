@@ -2,9 +2,8 @@
 // through them item by item without touching a host interface for every item.
 #pragma once
 
+#include "foundation/ComPtr.h"
 #include "host/include/CalcInterfaces.h"
-
-#include <wrl/client.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -74,7 +73,7 @@ public:
 private:
     std::vector<float> buffer;
     int32_t bufferStart = 0;
-    Microsoft::WRL::ComPtr<IEnumFloatEx> source;
+    Orv::ComPtr<IEnumFloatEx> source;
 };
 
 // A stream of event records; every record begins with its int32 tick.
@@ -102,7 +101,7 @@ private:
 
     int32_t recordSize = 0;
     std::vector<std::byte> buffer;
-    Microsoft::WRL::ComPtr<IEnumEventEx> source;
+    Orv::ComPtr<IEnumEventEx> source;
 };
 
 // An event stream whose records have the layout T.

@@ -7,16 +7,15 @@
 // methods is the binary contract: never reorder, never add a virtual destructor.
 #pragma once
 
-#include "VyrClassObject.h"
+#include "OrvStringInterfaces.h"
+#include "VyrClassRegistry.h"
 
 #include <objidl.h>
 
 #include <cstddef>
 #include <cstdint>
 
-// The shared representation of a reference-counted wide string (the foundation library defines it). An
-// out parameter of this type receives one reference for the caller.
-struct IOrvString;
+// Out parameters of type IOrvString** receive a string representation with one reference for the caller.
 
 struct ICalcEnum;
 struct IChannelCalc;
