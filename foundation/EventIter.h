@@ -2,6 +2,8 @@
 // that stepping from record to record touches the host enumerator only once per batch.
 #pragma once
 
+#include "host/include/CalcInterfaces.h"
+
 #include <windows.h>
 
 #include <climits>
@@ -18,7 +20,7 @@ constexpr std::size_t EventTickOffset = 0;
 constexpr std::size_t EventValueOffset = 8;
 constexpr std::size_t MinEventRecordSize = 16;
 // A read limit or position of this value means "no limit" / "no further events".
-constexpr std::int32_t RecordEndOffset = INT32_MAX;
+constexpr std::int32_t RecordEndOffset = CalcNoMoreEventsTick;
 
 inline std::int32_t EventTick(const unsigned char* record)
 {
@@ -34,9 +36,9 @@ inline double EventValue(const unsigned char* record)
     return value;
 }
 
-// How the reader reaches the enumerator: its record size and the three operations it uses (read the
-// next records up to an end tick, find an event searching backwards in a window of ticks, and the
-// current position). Specialise for an enumerator interface whose operations are named otherwise.
+// How the reader reaches the enumerator (IEnumEventEx or a stand-in with the same operations): its
+// record size, reading the next records below a limit tick, the backwards search for an event in a
+// window of ticks, and the current position.
 template <class TEnum>
 struct EventEnumAccess
 {
@@ -52,7 +54,7 @@ struct EventEnumAccess
     }
     static HRESULT FindBackwards(TEnum* e, std::int32_t startTick, std::int32_t firstTick, std::int32_t endTick)
     {
-        return e->Find(1, startTick, firstTick, endTick);
+        return e->Seek(CalcSeekBackward, startTick, firstTick, endTick);
     }
     static std::int32_t Position(TEnum* e)
     {

@@ -39,4 +39,6 @@ std::ptrdiff_t ChooseNextSlot(const EventSlots& slots, bool ascending)
     return best;
 }
 
+template class MergedEventIterT<IEnumEventEx>;
+
 } // namespace OrvEvent

@@ -3,11 +3,12 @@
 // enumerators; each step yields a copy of the chosen record and remembers its source.
 #pragma once
 
+#include "foundation/ComPtr.h"
 #include "foundation/Containers.h"
 #include "foundation/EventIter.h"
+#include "foundation/XOrv.h"
 
 #include <unknwn.h>
-#include <wrl/client.h>
 
 #include <memory>
 #include <vector>
@@ -58,6 +59,8 @@ public:
     {
         for (TEnum* e : enumerators)
         {
+            if (!e)
+                XOrv::Throw(E_POINTER);
             auto reader = std::make_unique<Reader>(e, options.rangeStart, options.descendBelow);
             readers_.Add(reader.get());
             reader.release();
@@ -128,12 +131,16 @@ private:
         }
     }
 
-    Microsoft::WRL::ComPtr<IUnknown> dataSource_;
+    Orv::ComPtr<IUnknown> dataSource_;
     std::unique_ptr<OwnEventList> ownEvents_;
     Options options_;
     CIArray<Reader> readers_;
     EventSlots slots_;
     unsigned currentSource_ = 0;
 };
+
+// The iterator over the host's event enumerators.
+using MergedEventIter = MergedEventIterT<IEnumEventEx>;
+extern template class MergedEventIterT<IEnumEventEx>;
 
 } // namespace OrvEvent

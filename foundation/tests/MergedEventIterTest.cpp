@@ -29,7 +29,7 @@ std::vector<unsigned char> MakeRecord(const EventSpec& e, std::size_t size)
 }
 
 // An event enumerator over a sorted list of records that counts its reads, as the host's do:
-// Next reads forwards from the cursor below an end tick, Find searches backwards in a window.
+// Next reads forwards from the cursor below a limit tick, Seek searches backwards in a window.
 class FakeEventEnum
 {
 public:
@@ -65,7 +65,7 @@ public:
         *nextTick = cursor_ < events_.size() ? events_[cursor_].tick : INT_MAX;
         return *count > 0 ? S_OK : S_FALSE;
     }
-    HRESULT Find(std::int32_t direction, std::int32_t startTick, std::int32_t firstTick, std::int32_t endTick)
+    HRESULT Seek(std::int32_t direction, std::int32_t startTick, std::int32_t firstTick, std::int32_t endTick)
     {
         EXPECT_EQ(1, direction);
         for (std::size_t i = events_.size(); i-- > 0;)
@@ -278,6 +278,21 @@ TEST(MergedEventIter, EventsOutsideTheChoiceBoundsFail)
     MergedIter iter(nullptr, nullptr, {&e}, Descending(-10));
     SharedEventBlock event;
     EXPECT_EQ(E_FAIL, iter.Next(event));
+}
+
+TEST(MergedEventIter, AMissingEnumeratorIsRefused)
+{
+    FakeEventEnum e({{1, 1}});
+    try
+    {
+        MergedIter iter(nullptr, nullptr, {&e, nullptr}, Ascending());
+        FAIL() << "no error";
+    }
+    catch (const XOrv& error)
+    {
+        EXPECT_EQ(E_POINTER, error.Code());
+    }
+    EXPECT_EQ(1, e.references); // the reader made before the gap let its reference go
 }
 
 TEST(MergedEventIter, HoldsOneReferenceOnEachEnumeratorUntilDestroyed)
