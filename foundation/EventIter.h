@@ -155,6 +155,31 @@ private:
         return true;
     }
 
+    // How many events (up to a batch) lie below the current lower edge, and the tick of the earliest.
+    struct StepBack
+    {
+        std::int32_t firstTick;
+        std::int32_t found;
+    };
+
+    StepBack StepBackOverBatch()
+    {
+        StepBack step{backwardsBound_, 0};
+        while (step.found < BatchRecords && step.firstTick > lowestTick_ &&
+               Access::FindBackwards(enumerator_, step.firstTick - 1, lowestTick_, step.firstTick) == S_OK)
+        {
+            const std::int32_t tick = Access::Position(enumerator_);
+            if (tick >= step.firstTick || tick < lowestTick_)
+                break; // a search that does not move back would never end
+            step.firstTick = tick;
+            ++step.found;
+        }
+        // A search that found nothing may have left the enumerator elsewhere.
+        if (step.found > 0 && Access::Position(enumerator_) != step.firstTick)
+            Access::FindBackwards(enumerator_, step.firstTick, step.firstTick, step.firstTick + 1);
+        return step;
+    }
+
     // Walks back from the current lower edge over at most one batch of events with the backwards
     // search, then reads those events forwards into the buffer.
     bool FetchPreviousBatch()
@@ -162,17 +187,7 @@ private:
         read_ = end_ = 0;
         if (exhausted_ || recordSize_ == 0)
             return false;
-        std::int32_t first = backwardsBound_;
-        std::int32_t found = 0;
-        while (found < BatchRecords && first > lowestTick_ &&
-               Access::FindBackwards(enumerator_, first - 1, lowestTick_, first) == S_OK)
-        {
-            const std::int32_t tick = Access::Position(enumerator_);
-            if (tick >= first || tick < lowestTick_)
-                break; // a search that does not move back would never end
-            first = tick;
-            ++found;
-        }
+        const auto [first, found] = StepBackOverBatch();
         if (found == 0)
         {
             exhausted_ = true;
