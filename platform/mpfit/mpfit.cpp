@@ -336,14 +336,7 @@ private:
 
 minpack::LmSettings IterationSettings(const Settings& s)
 {
-    minpack::LmSettings lm;
-    lm.ftol = s.ftol;
-    lm.xtol = s.xtol;
-    lm.gtol = s.gtol;
-    lm.stepFactor = s.stepfactor;
-    lm.machinePrecision = MP_MACHEP0;
-    lm.dwarf = DBL_MIN;
-    return lm;
+    return minpack::LmSettings{s.ftol, s.xtol, s.gtol, s.stepfactor, MP_MACHEP0, DBL_MIN};
 }
 
 // Uncertainties and covariance at the final parameters; zero for fixed and pegged parameters.
