@@ -82,9 +82,11 @@ bool FitFunction(const std::vector<double>& x, const std::vector<double>& y, std
     else
         params.assign(initial->begin(), initial->begin() + p);
 
+    // A non-finite sample makes every residual norm NaN, which the convergence tests take for
+    // convergence at the start values: such a fit has not fitted anything.
     TPlugin plugin(x, y, f);
     LmMinimize(m, p, params.data(), plugin, control);
-    return Converged(control.info);
+    return Converged(control.info) && std::isfinite(control.fnorm);
 }
 
 bool FitFunctionWithStatistics(const std::vector<double>& x, const std::vector<double>& y,
