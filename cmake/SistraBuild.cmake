@@ -70,15 +70,17 @@ endfunction()
 
 # sistra_subsystem(NAME [DEPENDS libs...]): one folder of the module. Its *.cpp become the object library
 # sistra_NAME, its tests/*.cpp the test executable NAME_tests (one CTest test), linked with the
-# libraries it depends on. Tests run from build/bin, beside Sistra.dll and Vyr.dll.
+# libraries it depends on; its tests/*.rc (test string tables) are compiled into that executable. Tests run
+# from build/bin, beside Sistra.dll and Vyr.dll.
 function(sistra_subsystem name)
     cmake_parse_arguments(ARG "" "" "DEPENDS;SYSTEM_LIBS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
     sistra_library(sistra_${name} ${sources})
     target_link_libraries(sistra_${name} PUBLIC ${ARG_DEPENDS} ${ARG_SYSTEM_LIBS})
     file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
+    file(GLOB test_resources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.rc)
     if(tests)
-        sistra_test(${name}_tests SOURCES ${tests} LIBS sistra_${name} ${ARG_DEPENDS} ${ARG_SYSTEM_LIBS})
+        sistra_test(${name}_tests SOURCES ${tests} ${test_resources} LIBS sistra_${name} ${ARG_DEPENDS} ${ARG_SYSTEM_LIBS})
         add_dependencies(${name}_tests Sistra Vyr)
     endif()
 endfunction()

@@ -1,0 +1,39 @@
+// Exceptions never cross a COM interface, a host call or a window procedure: every such edge runs its
+// body through CatchReturn, which turns whatever was thrown into an HRESULT.
+#pragma once
+
+#include <windows.h>
+
+#include <type_traits>
+#include <utility>
+
+namespace Orv
+{
+
+// The failure code for the exception being handled; call only inside a catch block. Always a failure:
+// an exception that carries a success code is reported as E_FAIL, never as success.
+HRESULT ResultOfCurrentException() noexcept;
+
+// Runs body and returns its HRESULT (S_OK for a body without result), or the code of what it threw.
+template <class Body>
+HRESULT CatchReturn(Body&& body) noexcept
+{
+    try
+    {
+        if constexpr (std::is_void_v<std::invoke_result_t<Body>>)
+        {
+            std::forward<Body>(body)();
+            return S_OK;
+        }
+        else
+        {
+            return std::forward<Body>(body)();
+        }
+    }
+    catch (...)
+    {
+        return ResultOfCurrentException();
+    }
+}
+
+} // namespace Orv
