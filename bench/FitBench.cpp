@@ -4,8 +4,9 @@
 // 1.5 times its start) and with the plain minimiser from the same start. Prints the time of the bounded
 // solver over the plain one last.
 #include "calc/numerics/CurveFit.h"
-#include "platform/mpfit/mpfit.h"
+#include "calc/PressureSineFit.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -34,7 +35,6 @@ constexpr double kRelaxationShare = 1.0 / 3.0;
 constexpr double kStartLevel = 0.75;
 constexpr double kStartCycles = 1.6;
 constexpr double kStartPhase = -0.4;
-constexpr double kFrequencyBound = 1.5;
 
 struct SineData
 {
@@ -68,33 +68,14 @@ SineData IsovolumicBeat(int samples)
     return data;
 }
 
-int SineDeviates(int m, int /*npar*/, double* p, double* fvec, double** dvec, void* priv)
-{
-    const auto& data = *static_cast<const SineData*>(priv);
-    for (int i = 0; i < m; ++i)
-    {
-        const double u = p[2] * data.t[i] + p[3];
-        fvec[i] = data.y[i] - (p[0] + p[1] * std::sin(u));
-        if (dvec == nullptr)
-            continue;
-        const double partial[4] = {-1.0, -std::sin(u), -p[1] * data.t[i] * std::cos(u), -p[1] * std::cos(u)};
-        for (int j = 0; j < 4; ++j)
-            if (dvec[j] != nullptr)
-                dvec[j][i] = partial[j];
-    }
-    return 0;
-}
-
 bool BoundedSineFit(const SineData& data, std::vector<double>& params)
 {
-    params = data.start;
-    mp_par pars[4];
-    for (mp_par& par : pars)
-        par.side = 3;
-    pars[2].limited[1] = 1;
-    pars[2].limits[1] = kFrequencyBound * data.start[2];
-    auto* priv = const_cast<SineData*>(&data);
-    return mpfit(SineDeviates, static_cast<int>(data.t.size()), 4, params.data(), pars, nullptr, priv, nullptr) > 0;
+    Sistra::SineParameters start;
+    Sistra::SineParameters fitted;
+    std::copy(data.start.begin(), data.start.end(), start.begin());
+    const bool ok = Sistra::FitSine(data.t, data.y, start, fitted);
+    params.assign(fitted.begin(), fitted.end());
+    return ok;
 }
 
 bool PlainSineFit(const SineData& data, std::vector<double>& params)

@@ -1,0 +1,49 @@
+// Least-squares sinusoid through pressure samples, p(t) = a + b sin(w t + phi), on the bounded solver.
+// The pressure sine fit and the loop analyzer's isovolumic-pressure fit both run it once per beat.
+#pragma once
+
+#include <array>
+#include <vector>
+
+namespace Sistra
+{
+
+// Parameter order of the sine model, as the solver sees it.
+enum SineParameter
+{
+    SineOffset = 0,     // a
+    SineAmplitude = 1,  // b
+    SineFrequency = 2,  // w, radians per sample
+    SinePhase = 3,      // phi
+    SineParameterCount = 4
+};
+
+using SineParameters = std::array<double, SineParameterCount>;
+
+// a + b sin(w t + phi).
+double EvaluateSine(const SineParameters& p, double t);
+
+// The data the residual reads: three vectors of equal length m.
+struct SineFitData
+{
+    const std::vector<double>& t;
+    const std::vector<double>& y;
+    const std::vector<double>& sigma;
+};
+
+// Solver callback over a SineFitData: deviate[i] = (y[i] - p(t[i])) / sigma[i], and, for every non-null
+// derivatives[j], the analytic d deviate[i] / d parameter j. Returns 0.
+int SineResidual(int m, int npar, double* parameters, double* deviates, double** derivatives, void* data);
+
+// How far the frequency may rise above its start value: an isovolumic beat is never much shorter than
+// the start guess, and an unbounded w would wander off to fit the ejection gap with fast wiggles.
+constexpr double SineFrequencyBoundFactor = 1.5;
+
+// Fits all four parameters from start, w bounded above by SineFrequencyBoundFactor times its start value,
+// each point weighted by 1 / sigma (all 1 when sigma is null). fitted receives the solver's last values
+// in every case; true only when the solver reports success (a positive status). Data of unequal lengths,
+// or fewer points than parameters, is refused with false.
+bool FitSine(const std::vector<double>& t, const std::vector<double>& y, const SineParameters& start,
+    SineParameters& fitted, const std::vector<double>* sigma = nullptr);
+
+} // namespace Sistra
