@@ -1,7 +1,7 @@
 #include "host/app/CommandLine.h"
 
-#include "host/app/FrameworkHost.h"
 #include "host/app/CalcCommand.h"
+#include "host/app/FrameworkHost.h"
 
 #include "host/app/HostApplication.h"
 #include "host/app/ModuleLoader.h"

@@ -78,13 +78,7 @@ public:
     {
         std::vector<float> input(out.size() + coefficients_.size() - 1);
         input_->Compute(record, first, input);
-        for (size_t index = 0; index < out.size(); ++index)
-        {
-            double sum = 0.0;
-            for (size_t k = 0; k < coefficients_.size(); ++k)
-                sum += coefficients_[k] * input[index + k];
-            out[index] = static_cast<float>(sum);
-        }
+        ApplySavitzkyGolay(coefficients_, input, out);
     }
 
 private:
@@ -153,6 +147,19 @@ std::vector<double> SavitzkyGolayCoefficients(const SavitzkyGolaySettings& setti
         coefficients[k] = factor * sum;
     }
     return coefficients;
+}
+
+void ApplySavitzkyGolay(std::span<const double> coefficients, std::span<const float> input, std::span<float> out)
+{
+    if (input.size() + 1 < out.size() + coefficients.size())
+        throw std::invalid_argument("sample filter: the input is shorter than the output and its window");
+    for (size_t index = 0; index < out.size(); ++index)
+    {
+        double sum = 0.0;
+        for (size_t k = 0; k < coefficients.size(); ++k)
+            sum += coefficients[k] * input[index + k];
+        out[index] = static_cast<float>(sum);
+    }
 }
 
 SampleNodePtr MakeSavitzkyGolayFilter(SampleNodePtr input, const SavitzkyGolaySettings& settings)

@@ -24,6 +24,9 @@ SavitzkyGolaySettings ParseSavitzkyGolayArguments(std::string_view text);
 // centre of the least-squares polynomial through x[i] .. x[i + window - 1].
 std::vector<double> SavitzkyGolayCoefficients(const SavitzkyGolaySettings& settings);
 
+// Filters input into out: out[i] = sum(c[k] * input[i + k]); input holds out.size() + window - 1 samples.
+void ApplySavitzkyGolay(std::span<const double> coefficients, std::span<const float> input, std::span<float> out);
+
 // The filtered input: output tick i covers input ticks i .. i + window - 1, so the caller pads the input
 // with window / 2 samples at each end to get an output as long as its unpadded data.
 SampleNodePtr MakeSavitzkyGolayFilter(SampleNodePtr input, const SavitzkyGolaySettings& settings);

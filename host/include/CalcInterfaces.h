@@ -9,6 +9,7 @@
 
 #include "OrvStringInterfaces.h"
 #include "VyrClassRegistry.h"
+#include "VyrMessaging.h"
 
 #include <objidl.h>
 
@@ -175,15 +176,7 @@ struct ICalcNumericParamsFuncClassEx : ICalcNumericParamsFuncClass {
 __CRT_UUID_DECL(ICalcNumericParamsFuncClassEx, 0x0825BF4B, 0x7ED1, 0x421A, 0xA7, 0x40, 0x56, 0x3C, 0x8A, 0x77,
                 0xD6, 0xE4)
 
-// A persisted settings record of a class (computed-channel settings and the like).
-// {94C9CD3D-1AEB-43E5-B268-D923E16C24FE}
-struct IPersistObject : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Load(IStream* stream) = 0;                          // 3
-    virtual HRESULT STDMETHODCALLTYPE Save(IStream* stream) = 0;                          // 4
-    virtual HRESULT STDMETHODCALLTYPE GetTypeId(uint32_t* typeId) = 0;                    // 5
-    virtual void STDMETHODCALLTYPE DeleteThis() = 0;                                      // 6
-};
-__CRT_UUID_DECL(IPersistObject, 0x94C9CD3D, 0x1AEB, 0x43E5, 0xB2, 0x68, 0xD9, 0x23, 0xE1, 0x6C, 0x24, 0xFE)
+// Settings records travel as the framework's IPersistObject (VyrMessaging.h).
 
 // {8D104F69-898F-486E-A615-A9417D529910}
 struct IGenericClassObject : IVyrClassObject {
@@ -247,7 +240,6 @@ inline constexpr GUID IID_ICalcNumericParamsFuncClass =
     {0x58ADE1E2, 0x5A17, 0x41B1, {0x95, 0xDD, 0xA8, 0x99, 0xF8, 0x80, 0x5F, 0x8A}};
 inline constexpr GUID IID_ICalcNumericParamsFuncClassEx =
     {0x0825BF4B, 0x7ED1, 0x421A, {0xA7, 0x40, 0x56, 0x3C, 0x8A, 0x77, 0xD6, 0xE4}};
-inline constexpr GUID IID_IPersistObject = {0x94C9CD3D, 0x1AEB, 0x43E5, {0xB2, 0x68, 0xD9, 0x23, 0xE1, 0x6C, 0x24, 0xFE}};
 inline constexpr GUID IID_IGenericClassObject =
     {0x8D104F69, 0x898F, 0x486E, {0xA6, 0x15, 0xA9, 0x41, 0x7D, 0x52, 0x99, 0x10}};
 inline constexpr GUID IID_IPersistClassObject =

@@ -64,4 +64,22 @@ TEST(SavitzkyGolay, ReproducesTheExactDerivativeOfAQuadratic)
         EXPECT_NEAR(quadratic[j + 13], smoothed[j], 1e-3) << "a quadratic passes the smoothing unchanged";
 }
 
+TEST(SavitzkyGolay, EdgePaddingOfHalfTheWindowGivesOneOutputPerSample)
+{
+    // As a caller pads: window / 2 copies of the first and last sample at either end.
+    const std::vector<float> data{1, 4, 9, 16, 25, 36, 49}; // (i + 1)^2: slope 2i + 2
+    const SavitzkyGolaySettings settings = ParseSavitzkyGolayArguments("5\t1\t2");
+    std::vector<float> padded{1, 1};
+    padded.insert(padded.end(), data.begin(), data.end());
+    padded.insert(padded.end(), {49, 49});
+    std::vector<float> slope(data.size());
+    ApplySavitzkyGolay(SavitzkyGolayCoefficients(settings), padded, slope);
+    for (size_t i = 2; i + 2 < data.size(); ++i)
+        EXPECT_NEAR(2.0 * i + 2.0, slope[i], 1e-5) << "sample " << i;
+    EXPECT_NEAR((-2 * 1 - 1 * 1 + 0 * 1 + 1 * 4 + 2 * 9) / 10.0, slope[0], 1e-6) << "the padding enters the edge";
+
+    std::vector<float> tooLong(data.size() + 1);
+    EXPECT_THROW(ApplySavitzkyGolay(SavitzkyGolayCoefficients(settings), padded, tooLong), std::invalid_argument);
+}
+
 } // namespace
