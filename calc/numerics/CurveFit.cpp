@@ -82,11 +82,16 @@ bool FitFunction(const std::vector<double>& x, const std::vector<double>& y, std
     else
         params.assign(initial->begin(), initial->begin() + p);
 
+    // A non-finite sample makes every residual norm NaN, which the convergence tests take for
+    // convergence at the start values: such a fit has not fitted anything.
     TPlugin plugin(x, y, f);
     LmMinimize(m, p, params.data(), plugin, control);
-    return Converged(control.info);
+    return Converged(control.info) && std::isfinite(control.fnorm);
 }
 
+// With m points, p parameters, residuals r_i = y_i - f(x_i) and gradients g_i of f at the fit:
+//     SSE = sum r_i^2,  SST = sum (y_i - mean y)^2,  r^2 = 1 - SSE / SST,  s = sqrt(SSE / (m - p)),
+//     standard error_j = s * sqrt((sum g_i g_i^T)^-1_jj),  limits_j = param_j -/+ t(0.975, m - p) * error_j.
 bool FitFunctionWithStatistics(const std::vector<double>& x, const std::vector<double>& y,
     const std::vector<double>& params, std::vector<double>& standardErrors, std::vector<double>& lower,
     std::vector<double>& upper, double& sse, double& rSquared, double& standardError, int& degreesOfFreedom,

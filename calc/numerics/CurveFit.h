@@ -34,7 +34,8 @@ private:
 };
 
 // Fits f to the data, starting from initial when given, else from f's own guess. params receives the
-// minimiser's last values in every case; true when the minimiser converged (outcomes 1 to 4).
+// minimiser's last values in every case; true when the minimiser converged (outcomes 1 to 4) on finite
+// residuals.
 bool FitFunction(const std::vector<double>& x, const std::vector<double>& y, std::vector<double>& params,
     const FunctionBase& f, const std::vector<double>* initial = nullptr);
 

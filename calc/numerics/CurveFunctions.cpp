@@ -1,6 +1,6 @@
 #include "calc/numerics/CurveFunctions.h"
 
-#include "calc/numerics/NumericHelpers.h"
+#include "foundation/NumberUtilities.h"
 
 #include <cfloat>
 #include <cmath>
@@ -49,7 +49,7 @@ void ExponentialTwoPointStart(const std::vector<double>& x, const std::vector<do
     }
     if (xFirst == -1.0 || yFirst == -1.0 || xLast == -1.0 || yLast == -1.0)
         return;
-    if (Sistra::ApproxEqual(xFirst, xLast) && Sistra::ApproxEqual(yFirst, yLast))
+    if (ApproxEqual(xFirst, xLast) && ApproxEqual(yFirst, yLast))
         return;
 
     const double r = (std::log(yFirst) - std::log(yLast)) / (xFirst - xLast);

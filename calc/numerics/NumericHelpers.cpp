@@ -1,5 +1,8 @@
 #include "calc/numerics/NumericHelpers.h"
 
+#include "calc/MissingValue.h"
+#include "foundation/NumberUtilities.h"
+
 #include <algorithm>
 #include <bit>
 #include <cfloat>
@@ -12,21 +15,10 @@ namespace Sistra
 namespace
 {
 
-constexpr std::uint64_t kNoValueBits = 0x7FF8700000000000ull;
 constexpr std::uint64_t kExponentBits = 0x7FF0000000000000ull;
 constexpr std::uint64_t kMantissaBits = 0x000FFFFFFFFFFFFFull;
 
-// Magnitudes below this count as zero for approximate equality; relative differences below
-// kRelativeTolerance as equal.
-constexpr double kZeroMagnitude = 1e-32;
-constexpr double kRelativeTolerance = 1e-13;
-
 } // namespace
-
-double NoValue()
-{
-    return std::bit_cast<double>(kNoValueBits);
-}
 
 bool IsNaN(double value)
 {
@@ -34,23 +26,10 @@ bool IsNaN(double value)
     return (bits & kExponentBits) == kExponentBits && (bits & kMantissaBits) != 0;
 }
 
-bool ApproxEqual(double a, double b)
-{
-    if (a == b)
-        return true;
-    if (IsNaN(a) || IsNaN(b))
-        return false;
-    const double absA = std::fabs(a);
-    const double absB = std::fabs(b);
-    if (absA < kZeroMagnitude && absB < kZeroMagnitude)
-        return true;
-    return std::fabs(a - b) / std::min(absA, absB) < kRelativeTolerance;
-}
-
 double RatioOverOneMinus(double x, double y)
 {
     if (IsNaN(y) || ApproxEqual(y, 1.0))
-        return NoValue();
+        return std::bit_cast<double>(BlankValueBits);
     return x / (1.0 - y);
 }
 

@@ -6,17 +6,10 @@
 namespace Sistra
 {
 
-// The "no value" marker: a quiet NaN with high word 0x7FF87000 and low word 0.
-double NoValue();
-
 // True when the exponent bits are all ones and the mantissa is not zero (infinity is not NaN).
 bool IsNaN(double value);
 
-// Equal when a == b, when both magnitudes are below 1e-32, or when |a - b| / min(|a|, |b|) < 1e-13.
-// NaN equals nothing.
-bool ApproxEqual(double a, double b);
-
-// x / (1 - y); NoValue() when y is NaN or approximately 1.
+// x / (1 - y); the blank marker (BlankValueBits) when y is NaN or approximately 1.
 double RatioOverOneMinus(double x, double y);
 
 // Least-squares line y = intercept + slope x over the pairs (up to the shorter length) where neither value

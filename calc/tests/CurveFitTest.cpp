@@ -128,6 +128,16 @@ TEST(FitCurve, NonFiniteSamplesCountAgainstTheMinimum)
     EXPECT_FALSE(ExtLib::FitCurve(ExtLib::GlantzFunc(), 3, {5.0, 4.0, 3.0}, {0.0, INFINITY, 2.0}, params));
 }
 
+TEST(FitCurve, ANonFiniteSampleFailsTheFitInsteadOfPassingForConvergence)
+{
+    const std::vector<double> t = Times(20, 0.001);
+    std::vector<double> p = Sampled(t, [](double s) { return 90.0 * std::exp(-s / 0.03) + 5.0; });
+    p[7] = NAN;
+    std::vector<double> params;
+    EXPECT_FALSE(ExtLib::FitCurve(ExtLib::GlantzFunc(), 3, p, t, params));
+    EXPECT_EQ(params.size(), 3u);
+}
+
 TEST(FitCurve, ASingularStatisticsMatrixFailsTheFitInsteadOfThrowing)
 {
     // All samples at x = 0: the rate of p1 e^(p0 x) is not determined, its gradient row is zero.
