@@ -4,6 +4,7 @@
 
 #include "calc/tests/FakeHostSources.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -139,6 +140,52 @@ struct TrapezoidRecording
     std::vector<float> pressure;
     std::vector<float> volume;
     std::vector<int32_t> edpTicks;
+};
+
+// A steady left ventricle, as a function of time: the upstroke starts at 5 % of the beat (from the
+// end-diastolic 10 mmHg) and crests at 120 mmHg at 30 %; the pressure then relaxes exponentially
+// towards 4 mmHg with the time constant tau until diastolic filling (rising back to 10 mmHg at the end
+// of the beat) takes over. The volume stays at 120 uL through isovolumic contraction, ejects to 50 uL
+// between 16 % and 32 %, stays there through isovolumic relaxation and refills from 40 %. The ECG has
+// an R wave of 1 mV at 4 % of the beat.
+struct RealisticBeat
+{
+    double beatSeconds = 0.8;
+    double tau = 0.03;
+
+    double Phase(double t) const { return std::fmod(t, beatSeconds) / beatSeconds; }
+
+    double Pressure(double t) const
+    {
+        constexpr double pi = 3.14159265358979323846;
+        const double phase = Phase(t);
+        if (phase < 0.05)
+            return 10.0;
+        if (phase < 0.30)
+            return 10.0 + 110.0 * std::sin(pi / 2.0 * (phase - 0.05) / 0.25);
+        const double relaxing = 4.0 + 116.0 * std::exp(-(phase - 0.30) * beatSeconds / tau);
+        const double filling = 4.0 + 6.0 * (phase - 0.30) / 0.70;
+        return std::max(relaxing, filling);
+    }
+
+    double Volume(double t) const
+    {
+        constexpr double pi = 3.14159265358979323846;
+        const double phase = Phase(t);
+        if (phase < 0.16)
+            return 120.0;
+        if (phase < 0.32)
+            return 85.0 + 35.0 * std::cos(pi * (phase - 0.16) / 0.16);
+        if (phase < 0.40)
+            return 50.0;
+        return 85.0 - 35.0 * std::cos(pi * (phase - 0.40) / 0.60);
+    }
+
+    double Ecg(double t) const
+    {
+        const double fromR = (Phase(t) - 0.04) * beatSeconds;
+        return std::exp(-fromR * fromR / (2.0 * 0.004 * 0.004));
+    }
 };
 
 } // namespace CalcTesting
