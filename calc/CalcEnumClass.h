@@ -4,6 +4,7 @@
 
 #include "calc/CalcEnumBase.h"
 #include "calc/CalcFunctionTable.h"
+#include "hostframework/ClassRegistration.h"
 
 namespace CalcEnums
 {
@@ -16,8 +17,9 @@ enum class ParamsFace
     NumericExtended, // and ICalcNumericParamsFuncClassEx
 };
 
-// Static: AddRef and Release do not change its life.
-class CalcEnumClassBase2 : public ICalcEnumClass2, public ICalcNumericParamsFuncClassEx
+// Static: AddRef and Release do not change its life. Constructing one links it into the module's
+// class-object list, which the registration export hands to the host.
+class CalcEnumClassBase2 : public ICalcEnumClass2, public ICalcNumericParamsFuncClassEx, public VyrClassObject
 {
 public:
     CalcEnumClassBase2(const CalcFunction& function, ParamsFace face) : function(function), face(face) {}
@@ -58,6 +60,7 @@ public:
                                         uint32_t* flags, uint32_t* eventSourceCount, uint32_t* resultWord) override;
 
     const CalcFunction& Function() const { return function; }
+    IVyrClassObject* GetClassObject() override { return static_cast<ICalcEnumClass2*>(this); }
 
 protected:
     // A new enumerator (one reference, on its non-delegating IUnknown), aggregated when outer is given.

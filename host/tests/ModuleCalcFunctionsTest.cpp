@@ -1,0 +1,144 @@
+// The engine calling a module's calculation function through its class object, registered with the
+// framework as a module registers it: the module's own class-object and enumerator templates over a
+// detector of upward level crossings.
+#include "host/app/CalcCommand.h"
+#include "host/app/FrameworkHost.h"
+#include "host/app/ModuleCalcFunctions.h"
+#include "host/app/ModuleLoader.h"
+#include "host/tests/CalcTestSupport.h"
+#include "host/tests/RecordingFixtures.h"
+
+#include "calc/CalcEnumClass.h"
+#include "calc/EEH3Enumerator.h"
+#include "calc/tests/CrossingDetector.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <sstream>
+
+using namespace Host;
+using namespace Host::Calc;
+
+namespace
+{
+
+constexpr GUID CrossingTypeGuid = {0x5B0E2C71, 0x44A9, 0x4D3E, {0x9F, 0x12, 0x6A, 0x3C, 0x81, 0x0D, 0x27, 0xE4}};
+
+const wchar_t* const CrossingNames[] = {L"Tick Source", L"Level", L"LimitStart Record", L"LimitStart Tick",
+                                        L"LimitEnd Record", L"LimitEnd Tick", L"PNEND"};
+constexpr CalcEnums::ParamRange CrossingRanges[] = {{0, 0},        {-DBL_MAX, DBL_MAX}, {-1, DBL_MAX}, {-1, DBL_MAX},
+                                                    {-1, DBL_MAX}, {-1, DBL_MAX},       {-1, -1}};
+const wchar_t* const CrossingAliases[] = {L"CrossingDetector", L"ALEND"};
+constexpr uint32_t CrossingSources[] = {CalcKindChannel};
+const CalcEnums::FunctionParams CrossingParams{CrossingNames, CrossingRanges, CrossingAliases, 6, 1, 1, 2,
+                                               0xA0000000u, CalcKindEvents, CrossingSources, CalcKindEvents};
+CalcEnums::FunctionDescriptor CrossingDescriptor{L"CrossDet", L"Upward crossings of a level.", 0,
+                                                 &CrossingTypeGuid, 0, {0}};
+const CalcEnums::CalcFunction Crossing{&CrossingDescriptor, &CrossingParams};
+
+using CrossingClass = CalcEnums::CalcEnumNumericParamsClassEx<EEH3::EEH3Enumerator<CalcTesting::CrossingDetector, 8>>;
+
+// Two records of square waves rising at every tick k × 1000 + 500.
+Recording SquareRecording()
+{
+    return HostTests::MakeRecording(0.001, {{CalcTesting::SquareWave(5000)}, {CalcTesting::SquareWave(3000)}});
+}
+
+// One framework for the whole suite: type ids, like the framework, live as long as the process.
+class ModuleFunctions : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        session = std::make_unique<HostSession>();
+        Orv::ComPtr<IVyrObjectFactory> factory;
+        StandIn().QueryInterface(IID_IVyrObjectFactory, factory.PutVoid());
+        factory->RegisterClassObject(classObject.GetClassObject());
+    }
+    static void TearDownTestSuite() { session.reset(); }
+
+    static IVyrStandIn& StandIn() { return session->Framework().StandIn(); }
+
+    std::vector<int32_t> Ticks(const Recording& data, const std::string& text, size_t record)
+    {
+        const ModuleFunctionTable table(data, StandIn());
+        const auto compiled = HostTests::Compile(data, text, table.Lookup());
+        EventCursor cursor(data, compiled.events);
+        cursor.Bind(record);
+        std::vector<std::byte> records;
+        while (cursor.Next(8, RecordEndTick, records).status != ReadStatus::End)
+        {
+        }
+        std::vector<int32_t> ticks;
+        for (const auto& header : HostTests::Headers(records, cursor.RecordSize()))
+            ticks.push_back(header.tick);
+        return ticks;
+    }
+
+    // Static, as a module's class objects are.
+    static inline CrossingClass classObject{Crossing};
+    static inline std::unique_ptr<HostSession> session;
+    Recording recording = SquareRecording();
+};
+
+} // namespace
+
+TEST_F(ModuleFunctions, FoundByNameAndAliasInAnyCase)
+{
+    const ModuleFunctionTable table(recording, StandIn());
+    ASSERT_TRUE(table.Find("crossdet"));
+    EXPECT_EQ(table.Find("crossdet"), table.Find("crossingdetector"));
+    EXPECT_FALSE(table.Find("alend"));
+    const auto& parameters = table.Find("crossdet")->Parameters();
+    ASSERT_EQ(6u, parameters.size());
+    EXPECT_EQ(ValueKind::Channel, parameters[0].kind);
+    EXPECT_EQ(ValueKind::Number, parameters[1].kind);
+    EXPECT_EQ("LimitEnd Tick", parameters[5].name);
+}
+
+TEST_F(ModuleFunctions, EventsOfEachRecordComeFromTheModulesEnumerator)
+{
+    EXPECT_EQ((std::vector<int32_t>{500, 1500, 2500, 3500, 4500}), Ticks(recording, "CROSSDET(ch1, 0.5)", 0));
+    EXPECT_EQ((std::vector<int32_t>{500, 1500, 2500}), Ticks(recording, "crossingDetector(ch1, 0.5)", 1));
+}
+
+TEST_F(ModuleFunctions, LimitsInTheTextReachTheFunction)
+{
+    EXPECT_TRUE(Ticks(recording, "CrossDet(ch1, 0.5, 1, 0, 1, -1)", 0).empty());
+    EXPECT_EQ((std::vector<int32_t>{1500}), Ticks(recording, "CrossDet(ch1, 0.5, 1, 1000, 1, 2000)", 1));
+}
+
+TEST_F(ModuleFunctions, AnEventSourceWhereTheClassWantsAChannelIsRefusedAtItsPosition)
+{
+    const ModuleFunctionTable table(recording, StandIn());
+    try
+    {
+        HostTests::Compile(recording, "CrossDet(cmpeakdet(ch1, 0.5, 0.1), 0.5)", table.Lookup());
+        FAIL() << "compiled";
+    }
+    catch (const CalcTextError& e)
+    {
+        EXPECT_EQ(10u, e.Position());
+    }
+}
+
+TEST_F(ModuleFunctions, OnlineChunksGiveWhatTheOfflineRunGives)
+{
+    const auto run = [&](std::optional<int64_t> chunk) {
+        std::optional<RecordingFeed> feed;
+        if (chunk)
+            feed.emplace(recording);
+        const Recording& source = feed ? feed->Live() : recording;
+        const ModuleFunctionTable table(source, StandIn());
+        const auto compiled = HostTests::Compile(source, "CrossDet(ch1, 0.5)", table.Lookup());
+        std::ostringstream out;
+        CalcReport report(out, false);
+        EvaluateCalculation(source, compiled, [&] { feed->Feed(*chunk); }, report);
+        return out.str();
+    };
+    const std::string offline = run(std::nullopt);
+    EXPECT_EQ(9u, std::count(offline.begin(), offline.end(), '\n')); // header and 8 events
+    EXPECT_EQ(offline, run(997));
+    EXPECT_EQ(offline, run(1));
+}
