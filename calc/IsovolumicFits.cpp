@@ -1,14 +1,14 @@
 // Piso: the isovolumic contraction and relaxation of a beat follow the pressure an isovolumic (clamped)
-// beat would develop, modelled as c0 + c1 sin(c2 x + c3); its peak c0 + c1 is Piso. The contraction
-// window runs from where dP/dt first reaches a fifth of its maximum to where d2P/dt2 turns up again after
-// dP/dt max; the relaxation window is centred on dP/dt min, balanced in length with the contraction
-// window. The tangent from (largest filling volume, Piso) to the loop gives the single-beat end-systolic
-// point.
+// beat would develop, modelled as a sinusoid whose peak is Piso; the windows and the fit are the pressure
+// sine fit's (IsovolumicSineFit), over the windowed derivative below. The tangent from (largest filling
+// volume, Piso) to the loop gives the single-beat end-systolic point.
 //
 // Tau: the pressure from dP/dt min while it keeps falling (and stays positive) is fitted by
 // P = a e^(r t) (type 0), P = a e^(r t) + b (type 1) or P = a / (e^(r t) + 1) + b (type 2); Tau = -1/r,
 // respectively +1/r for the logistic, in milliseconds.
 #include "calc/IsovolumicFits.h"
+
+#include "calc/IsovolumicSineFit.h"
 
 #include "calc/MissingValue.h"
 #include "calc/LoopParameters.h"
@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <numbers>
 
 namespace Sistra
 {
@@ -26,20 +25,8 @@ namespace
 
 // The smallest window that shows a derivative.
 constexpr int32_t MinimumDerivativeWindow = 3;
-// Share of the beat, respectively of the dP/dt max-to-min span, over which the derivatives are smoothed.
-constexpr double SmoothingShare = 0.25 * 0.5;
-// Where the isovolumic windows end: dP/dt within a fifth of its extreme.
-constexpr double IsovolumicSlopeShare = 0.2;
-constexpr double SineStartLevelShare = 0.75;
-constexpr double SineStartCycles = 1.6 * std::numbers::pi;
-constexpr double SineStartPhase = -0.4 * std::numbers::pi;
 constexpr int32_t MinimumDecaySamples = 3;
 constexpr double MillisecondsPerSecond = 1000.0;
-
-int32_t SmoothingWindow(double span)
-{
-    return 2 * static_cast<int32_t>(std::floor(span * SmoothingShare)) + 1;
-}
 
 // Savitzky-Golay weights of a quadratic over j = -h..h: the first derivative is Σ j y / Σ j², the second
 // 2 Σ (j² - mean j²) y / Σ (j² - mean j²)².
@@ -64,102 +51,9 @@ std::vector<double> DerivativeWeights(int32_t half, int32_t order)
     return weights;
 }
 
-int32_t IndexOfMaximum(const std::vector<double>& x)
-{
-    return static_cast<int32_t>(std::max_element(x.begin(), x.end()) - x.begin());
-}
-
 int32_t IndexOfMinimum(const std::vector<double>& x)
 {
     return static_cast<int32_t>(std::min_element(x.begin(), x.end()) - x.begin());
-}
-
-struct FitWindows
-{
-    int32_t contractionStart = 0, contractionEnd = 0;
-    int32_t relaxationStart = 0, relaxationEnd = 0;
-    int32_t dpdtMinIndex = 0;
-
-    int32_t Count() const
-    {
-        return (contractionEnd + 1 - contractionStart) + (relaxationEnd + 1 - relaxationStart);
-    }
-};
-
-// The isovolumic windows from the smoothed derivatives; nothing when dP/dt min does not follow dP/dt max.
-std::optional<FitWindows> FindIsovolumicWindows(std::span<const float> p)
-{
-    const auto n = static_cast<int32_t>(p.size());
-    const std::vector<double> d1 = WindowedDerivative(p, SmoothingWindow(n), 1);
-    const int32_t iMax = IndexOfMaximum(d1);
-    const int32_t iMin = IndexOfMinimum(d1);
-    if (iMin - iMax <= 0)
-        return std::nullopt;
-    const std::vector<double> d2 = WindowedDerivative(p, SmoothingWindow(iMin - iMax), 2);
-    auto at = [](const std::vector<double>& x, int32_t i) { return x[static_cast<std::size_t>(i)]; };
-
-    int32_t a = iMax;
-    for (int32_t i = iMax + 1; i < iMin; ++i)
-        if (at(d2, i) > at(d2, i - 1))
-        {
-            a = i;
-            break;
-        }
-    int32_t s0 = 0;
-    for (int32_t i = iMax - 1; i >= 0; --i)
-        if (at(d1, i) <= IsovolumicSlopeShare * at(d1, iMax))
-        {
-            s0 = i;
-            break;
-        }
-
-    int32_t b0 = iMin;
-    for (int32_t i = iMin - 1; i >= 0 && at(d1, i) < 0.0; --i)
-        if (at(d2, i) < at(d2, b0))
-            b0 = i;
-    int32_t e0 = (static_cast<int32_t>(d1.size()) + iMin) / 2;
-    for (int32_t i = iMin; i < static_cast<int32_t>(d1.size()); ++i)
-        if (at(d1, i) >= IsovolumicSlopeShare * at(d1, iMin))
-        {
-            e0 = i;
-            break;
-        }
-    int32_t b = b0;
-    for (int32_t i = b0; i < e0; ++i)
-        if (!(p[static_cast<std::size_t>(i)] > p[static_cast<std::size_t>(a)]) || i == iMin)
-        {
-            b = i;
-            break;
-        }
-
-    const int32_t balance = std::max(1, std::min(a - s0, e0 - b) / 4);
-    return FitWindows{s0, a, std::max(b, iMin - balance), std::min(iMin + balance, e0), iMin};
-}
-
-// c0 + c1 of the sine through the windows; nothing when the fit does not converge.
-std::optional<double> FitSinePeak(std::span<const float> p, const FitWindows& windows)
-{
-    if (windows.Count() <= 0)
-        return std::nullopt;
-    std::vector<double> x, y;
-    auto take = [&](int32_t from, int32_t to) {
-        for (int32_t i = from; i <= to; ++i)
-        {
-            x.push_back(i);
-            y.push_back(p[static_cast<std::size_t>(i)]);
-        }
-    };
-    take(windows.contractionStart, windows.contractionEnd);
-    take(windows.relaxationStart, windows.relaxationEnd);
-    const double level = SineStartLevelShare * *std::max_element(p.begin(), p.end());
-    const std::vector<double> start{level, level,
-                                    SineStartCycles / (windows.relaxationEnd + 1 - windows.contractionStart),
-                                    SineStartPhase};
-    std::vector<double> c;
-    const ExtLib::SineFunc sine;
-    if (!ExtLib::FitCurve(sine, sine.GetParameterCount(), y, x, c, nullptr, &start))
-        return std::nullopt;
-    return c[0] + c[1];
 }
 
 // The sample before the relaxation's pressure minimum whose secant to (vref, piso) is flattest.
@@ -211,14 +105,12 @@ std::optional<IsovolumicFit> FitIsovolumicPressure(std::span<const float> p, std
 {
     if (p.size() <= 2 || v.size() < p.size())
         return std::nullopt;
-    const std::optional<FitWindows> windows = FindIsovolumicWindows(p);
-    if (!windows)
-        return std::nullopt;
-    const std::optional<double> piso = FitSinePeak(p, *windows);
-    if (!piso)
+    IsovolumicBeat beat;
+    AnalyseIsovolumicBeat(p, WindowedDerivativeFilter(), IsovolumicStage::Fitted, SineSolver::Bounded, beat);
+    if (beat.reached != IsovolumicStage::Fitted)
         return std::nullopt;
     IsovolumicFit fit;
-    if (!FindTangentPoint(p, v, windows->dpdtMinIndex, *piso, fit))
+    if (!FindTangentPoint(p, v, beat.dpdtMin, beat.IsovolumicPressure(), fit))
         return std::nullopt;
     return fit;
 }

@@ -16,6 +16,7 @@
 //     that puts the peak a little after the middle of the fitted span, where the ejection lies.
 #include "calc/IsovolumicSineFit.h"
 
+#include "calc/IsovolumicFits.h"
 #include "calc/numerics/CurveFit.h"
 
 #include <algorithm>
@@ -43,7 +44,7 @@ int32_t SmoothingWindow(int32_t span)
     return 2 * static_cast<int32_t>(span * kHalfWindowShare) + 1;
 }
 
-bool FirstSeries(const std::vector<float>& pressure, const BeatSeriesFilter& filter, IsovolumicBeat& beat)
+bool FirstSeries(std::span<const float> pressure, const BeatSeriesFilter& filter, IsovolumicBeat& beat)
 {
     const int32_t n = static_cast<int32_t>(pressure.size());
     return n >= 3 && filter(SmoothingWindow(n), kFirstDerivative, pressure, beat.firstSeries) &&
@@ -59,7 +60,7 @@ bool Extremes(IsovolumicBeat& beat)
     return beat.dpdtMin != last && beat.dpdtMax != last && beat.dpdtMin > beat.dpdtMax;
 }
 
-bool SecondSeries(const std::vector<float>& pressure, const BeatSeriesFilter& filter, IsovolumicBeat& beat)
+bool SecondSeries(std::span<const float> pressure, const BeatSeriesFilter& filter, IsovolumicBeat& beat)
 {
     return filter(SmoothingWindow(beat.dpdtMin - beat.dpdtMax), kSecondDerivative, pressure, beat.secondSeries) &&
         beat.secondSeries.size() == pressure.size();
@@ -109,7 +110,7 @@ int32_t RelaxationEnd(const IsovolumicBeat& beat)
     return (n + beat.dpdtMin) / 2;
 }
 
-SampleWindow RelaxationWindow(const std::vector<float>& pressure, const IsovolumicBeat& beat)
+SampleWindow RelaxationWindow(std::span<const float> pressure, const IsovolumicBeat& beat)
 {
     const int32_t closing = ValveClosing(beat);
     const int32_t end = RelaxationEnd(beat);
@@ -126,7 +127,7 @@ SampleWindow RelaxationWindow(const std::vector<float>& pressure, const Isovolum
     return {std::max(start, beat.dpdtMin - balance), std::min({beat.dpdtMin + balance, end, last})};
 }
 
-bool Segments(const std::vector<float>& pressure, IsovolumicBeat& beat)
+bool Segments(std::span<const float> pressure, IsovolumicBeat& beat)
 {
     beat.contraction = ContractionWindow(beat);
     beat.relaxation = RelaxationWindow(pressure, beat);
@@ -159,13 +160,17 @@ bool Fit(SineSolver solver, IsovolumicBeat& beat)
 
 } // namespace
 
-BeatSeriesFilter HostSeriesFilter(HostCalcCache& cache)
+BeatSeriesFilter WindowedDerivativeFilter()
 {
-    return [&cache](int32_t window, int32_t derivative, const std::vector<float>& samples, std::vector<float>& series)
-    { return RunHostCalcOnSamples(window, derivative, samples, series, cache); };
+    return [](int32_t window, int32_t derivative, std::span<const float> samples, std::vector<float>& series)
+    {
+        const std::vector<double> values = WindowedDerivative(samples, window, derivative);
+        series.assign(values.begin(), values.end());
+        return true;
+    };
 }
 
-void AnalyseIsovolumicBeat(const std::vector<float>& pressure, const BeatSeriesFilter& filter, IsovolumicStage until,
+void AnalyseIsovolumicBeat(std::span<const float> pressure, const BeatSeriesFilter& filter, IsovolumicStage until,
     SineSolver solver, IsovolumicBeat& beat)
 {
     beat = IsovolumicBeat{};

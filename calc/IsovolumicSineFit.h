@@ -3,11 +3,11 @@
 // pressure sine fit shows every stage of this analysis as an output; the loop analyzer takes Piso.
 #pragma once
 
-#include "calc/FloatEnumOnContainer.h"
 #include "calc/PressureSineFit.h"
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 namespace Sistra
@@ -15,11 +15,11 @@ namespace Sistra
 
 // A smoothed derivative (1 or 2) of a beat's samples over an odd window, one value per sample; false when
 // it cannot be formed.
-using BeatSeriesFilter = std::function<bool(int32_t window, int32_t derivative, const std::vector<float>& samples,
+using BeatSeriesFilter = std::function<bool(int32_t window, int32_t derivative, std::span<const float> samples,
     std::vector<float>& series)>;
 
-// The host's sample filter as a BeatSeriesFilter; the host calculation stays in cache between beats.
-BeatSeriesFilter HostSeriesFilter(HostCalcCache& cache);
+// The module's windowed Savitzky-Golay derivative (per sample) as a BeatSeriesFilter.
+BeatSeriesFilter WindowedDerivativeFilter();
 
 // Which solver fits the sinusoid.
 enum class SineSolver
@@ -74,7 +74,7 @@ struct IsovolumicBeat
 
 // Runs the analysis of one beat's pressure samples up to the stage asked for, or until a stage fails;
 // beat.reached tells which stage was completed last.
-void AnalyseIsovolumicBeat(const std::vector<float>& pressure, const BeatSeriesFilter& filter, IsovolumicStage until,
+void AnalyseIsovolumicBeat(std::span<const float> pressure, const BeatSeriesFilter& filter, IsovolumicStage until,
     SineSolver solver, IsovolumicBeat& beat);
 
 } // namespace Sistra

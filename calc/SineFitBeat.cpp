@@ -37,7 +37,7 @@ void FillWindow(const SampleWindow& window, std::vector<float>& output, Value va
         output[i] = static_cast<float>(value(i));
 }
 
-void WriteOutput(const IsovolumicBeat& beat, const std::vector<float>& pressure, int32_t outputType,
+void WriteOutput(const IsovolumicBeat& beat, std::span<const float> pressure, int32_t outputType,
     std::vector<float>& output)
 {
     const auto fitted = [&](int32_t i) { return beat.FittedPressure(i); };
@@ -74,7 +74,7 @@ int32_t ReadSineFitOutputType(std::wstring_view arguments)
     return outputType;
 }
 
-void ComputeSineFitBeat(const std::vector<float>& pressure, int32_t outputType, const BeatSeriesFilter& filter,
+void ComputeSineFitBeat(std::span<const float> pressure, int32_t outputType, const BeatSeriesFilter& filter,
     std::vector<float>& output)
 {
     output.assign(pressure.size(), MissingSample());

@@ -32,7 +32,7 @@ int32_t ReadSineFitOutputType(std::wstring_view arguments);
 // sample marker elsewhere, and everywhere when the beat cannot be analysed that far (fewer than three
 // samples, dP/dt extremes in the wrong order or at the end of the beat, a failed fit) or the output type
 // is none of the seven.
-void ComputeSineFitBeat(const std::vector<float>& pressure, int32_t outputType, const BeatSeriesFilter& filter,
+void ComputeSineFitBeat(std::span<const float> pressure, int32_t outputType, const BeatSeriesFilter& filter,
     std::vector<float>& output);
 
 } // namespace Sistra

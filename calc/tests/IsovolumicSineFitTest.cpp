@@ -17,7 +17,7 @@ IsovolumicBeat Analyse(const std::vector<float>& pressure, IsovolumicStage until
     SineSolver solver = SineSolver::Bounded)
 {
     IsovolumicBeat beat;
-    Sistra::AnalyseIsovolumicBeat(pressure, SyntheticBeats::SmoothedDerivative, until, solver, beat);
+    Sistra::AnalyseIsovolumicBeat(pressure, Sistra::WindowedDerivativeFilter(), until, solver, beat);
     return beat;
 }
 
@@ -112,7 +112,7 @@ TEST(IsovolumicSineFit, DegenerateBeatsStopWhereTheyFail)
 TEST(IsovolumicSineFit, NoFilterNoAnalysis)
 {
     IsovolumicBeat beat;
-    const auto refusing = [](int32_t, int32_t, const std::vector<float>&, std::vector<float>&) { return false; };
+    const auto refusing = [](int32_t, int32_t, std::span<const float>, std::vector<float>&) { return false; };
     Sistra::AnalyseIsovolumicBeat(SyntheticBeats::EjectingBeat(), refusing, IsovolumicStage::Fitted,
         SineSolver::Bounded, beat);
     EXPECT_EQ(IsovolumicStage::None, beat.reached);

@@ -31,14 +31,14 @@ int32_t CountMissing(const std::vector<float>& values)
 std::vector<float> Output(const std::vector<float>& pressure, int32_t outputType)
 {
     std::vector<float> output{1.0f};
-    ComputeSineFitBeat(pressure, outputType, SyntheticBeats::SmoothedDerivative, output);
+    ComputeSineFitBeat(pressure, outputType, Sistra::WindowedDerivativeFilter(), output);
     return output;
 }
 
 IsovolumicBeat Analysed(const std::vector<float>& pressure)
 {
     IsovolumicBeat beat;
-    AnalyseIsovolumicBeat(pressure, SyntheticBeats::SmoothedDerivative, IsovolumicStage::Fitted, SineSolver::Bounded,
+    AnalyseIsovolumicBeat(pressure, Sistra::WindowedDerivativeFilter(), IsovolumicStage::Fitted, SineSolver::Bounded,
         beat);
     return beat;
 }
@@ -81,11 +81,11 @@ TEST(SineFitArguments, NumbersReadTheSameUnderAGroupingGlobalLocale)
 TEST_F(SineFitBeatOutputs, SmoothingWindowsAreAQuarterOfTheBeatAndOfTheEjection)
 {
     std::vector<int32_t> windows;
-    const auto recording = [&](int32_t window, int32_t derivative, const std::vector<float>& samples,
+    const auto recording = [&](int32_t window, int32_t derivative, std::span<const float> samples,
                                std::vector<float>& series)
     {
         windows.push_back(window);
-        return SyntheticBeats::SmoothedDerivative(window, derivative, samples, series);
+        return Sistra::WindowedDerivativeFilter()(window, derivative, samples, series);
     };
     std::vector<float> output;
     ComputeSineFitBeat(pressure, SineFitCurve, recording, output);
@@ -175,9 +175,9 @@ TEST(SineFitBeat, AFailedFitLeavesTheBeatMissing)
 {
     // The series come from the clean beat, the fit meets a sample without a value and fails.
     const std::vector<float> clean = SyntheticBeats::EjectingBeat(125.0, kStep);
-    const auto cleanSeries = [&](int32_t window, int32_t derivative, const std::vector<float>&,
+    const auto cleanSeries = [&](int32_t window, int32_t derivative, std::span<const float>,
                                  std::vector<float>& series)
-    { return SyntheticBeats::SmoothedDerivative(window, derivative, clean, series); };
+    { return Sistra::WindowedDerivativeFilter()(window, derivative, clean, series); };
     std::vector<float> damaged = clean;
     damaged[Analysed(clean).contraction.first + 1] = std::numeric_limits<float>::quiet_NaN();
     for (int32_t type : {SineFitCurve, SineFitCurvePlainSolver})

@@ -1,45 +1,12 @@
-// Synthetic pressure beats for the isovolumic sine fit, and a stand-in for the host's sample filter.
+// Synthetic pressure beats for the isovolumic sine fit.
 #pragma once
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
 namespace SyntheticBeats
 {
-
-// Quadratic least-squares derivative over an odd window centred on each sample, the beat padded with its
-// edge values; the host's filter does the same for the module.
-inline bool SmoothedDerivative(int32_t window, int32_t derivative, const std::vector<float>& samples,
-    std::vector<float>& series)
-{
-    const int32_t half = window / 2;
-    const int32_t n = static_cast<int32_t>(samples.size());
-    double sumK2 = 0.0;
-    double sumK4 = 0.0;
-    for (int32_t k = -half; k <= half; ++k)
-    {
-        sumK2 += k * k;
-        sumK4 += static_cast<double>(k) * k * k * k;
-    }
-    const double meanK2 = sumK2 / (2 * half + 1);
-    const double spreadK2 = sumK4 - meanK2 * sumK2;
-    series.assign(samples.size(), 0.0f);
-    if (half == 0)
-        return true;
-    for (int32_t i = 0; i < n; ++i)
-    {
-        double sum = 0.0;
-        for (int32_t k = -half; k <= half; ++k)
-        {
-            const double x = samples[std::clamp(i + k, 0, n - 1)];
-            sum += derivative == 1 ? k * x / sumK2 : 2.0 * (k * k - meanK2) * x / spreadK2;
-        }
-        series[i] = static_cast<float>(sum);
-    }
-    return true;
-}
 
 // The isovolumic pressure 60 + 50 sin(0.05 i - 1.2) of t ms: peak 110 at t = 55.4 ms.
 constexpr double kOffset = 60.0;
