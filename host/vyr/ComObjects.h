@@ -10,6 +10,22 @@
 namespace Vyr
 {
 
+// QueryInterface of an object with one interface besides IUnknown.
+template <class Interface>
+HRESULT AnswerOneInterface(Interface* self, REFIID own, REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, own))
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    *object = self;
+    self->AddRef();
+    return S_OK;
+}
+
 // An object that lives as long as the framework library. References are counted for COM's sake only.
 template <class Interface, const IID* Iid>
 class StaticComObject : public Interface
@@ -17,16 +33,7 @@ class StaticComObject : public Interface
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
-        if (!object)
-            return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, *Iid))
-        {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        return AnswerOneInterface<Interface>(this, *Iid, iid, object);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
     ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(InterlockedDecrement(&references_)); }
@@ -46,16 +53,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
-        if (!object)
-            return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, *Iid))
-        {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        return AnswerOneInterface<Interface>(this, *Iid, iid, object);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
     ULONG STDMETHODCALLTYPE Release() override

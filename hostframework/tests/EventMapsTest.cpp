@@ -274,30 +274,11 @@ TEST(ProxyEventHandler, ForwardsHostCallsIntoThePlainObject)
     EXPECT_EQ((std::vector<std::string>{"base only", "observed through proxy"}), handler.calls);
 }
 
-// A node of a handler tree with no map of its own.
-class TreeRoot final : public VyrMessageHandler
-{
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IMessageHandler) && !IsEqualIID(iid, IID_IUnknown))
-            return E_NOINTERFACE;
-        *object = static_cast<IMessageHandler*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
-
-    ULONG references = 1;
-};
-
 TEST(ProxyEventHandler, AMessageFlaggedNotToSenderDoesNotComeBackToItsSender)
 {
     DerivedHandler sender;
     DerivedHandler sibling;
-    TreeRoot root;
+    TestSupport::HandlerNode root;
     const auto senderProxy = Orv::ComPtr<IObserver>(sender.Proxy()).As<IMessageHandler>(IID_IMessageHandler);
     const auto siblingProxy = Orv::ComPtr<IObserver>(sibling.Proxy()).As<IMessageHandler>(IID_IMessageHandler);
     root.AddHandler(senderProxy.Get());

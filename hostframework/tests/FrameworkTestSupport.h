@@ -6,6 +6,7 @@
 #include "VyrMessaging.h"
 #include "foundation/ComPtr.h"
 #include "hostframework/HostServices.h"
+#include "hostframework/MessageSenders.h"
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,40 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--references); }
 
     LONG references = 0;
+};
+
+// A counted node of a message-handler tree that handles messages when told to and counts what it was
+// offered; without its own handling it passes messages on to its children.
+class HandlerNode final : public VyrMessageHandler
+{
+public:
+    explicit HandlerNode(bool handles = false) : handles_(handles) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object = nullptr;
+        if (!IsEqualIID(iid, IID_IMessageHandler) && !IsEqualIID(iid, IID_IUnknown))
+            return E_NOINTERFACE;
+        *object = static_cast<IMessageHandler*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+
+    HRESULT STDMETHODCALLTYPE HandleMessage(IMessage* message) override
+    {
+        ++offered;
+        if (!AcceptsMessage(message))
+            return 0;
+        return handles_ ? 1 : OfferToChildren(message);
+    }
+
+    ULONG references = 1;
+    int offered = 0;
+
+private:
+    bool handles_;
 };
 
 } // namespace TestSupport

@@ -11,38 +11,7 @@ namespace
 
 constexpr ULONG SomeMessage = 0x12340001;
 
-// A counted handler node that handles messages when told to and records what it was offered.
-class Node final : public VyrMessageHandler
-{
-public:
-    explicit Node(bool handles = false) : handles_(handles) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IMessageHandler) && !IsEqualIID(iid, IID_IUnknown))
-            return E_NOINTERFACE;
-        *object = static_cast<IMessageHandler*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
-
-    HRESULT STDMETHODCALLTYPE HandleMessage(IMessage* message) override
-    {
-        ++offered;
-        if (!AcceptsMessage(message))
-            return 0;
-        return handles_ ? 1 : OfferToChildren(message);
-    }
-
-    ULONG references = 1;
-    int offered = 0;
-
-private:
-    bool handles_;
-};
+using Node = TestSupport::HandlerNode;
 
 TEST(MessageHandlerTree, TheFirstChildThatHandlesAMessageEndsTheSearch)
 {
