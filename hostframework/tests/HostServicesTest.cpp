@@ -56,6 +56,23 @@ TEST_F(HostServiceCacheTest, AFailedFetchIsNotCachedAndIsTriedAgain)
     EXPECT_EQ(3, fetches);
 }
 
+constexpr CLSID UnknownClass = {0x0BADC1A5, 0x1111, 0x2222, {0x33, 0x33, 0x44, 0x44, 0x44, 0x44, 0x44, 0x44}};
+
+HRESULT FetchUnknownClass(void** object)
+{
+    return FetchFrameworkClassObject(UnknownClass, IID_IUnknown, object);
+}
+
+// A class that no fallback can provide leaves the service null; nothing is thrown out of the accessor.
+TEST(HostServiceAccessors, AServiceThatCannotBeReachedIsNull)
+{
+    void* object = &object;
+    EXPECT_TRUE(FAILED(FetchFrameworkClassObject(UnknownClass, IID_IUnknown, &object)));
+    EXPECT_EQ(nullptr, object);
+    HostServiceCache cache(&FetchUnknownClass);
+    EXPECT_EQ(nullptr, cache.Get());
+}
+
 template <class Interface>
 void ExpectStableService(Interface* (*get)(), const char* name)
 {
