@@ -183,6 +183,33 @@ TEST(EventMap, MessagesMatchExactlyOrByGuidCode)
     EXPECT_EQ((std::vector<std::string>{"exact message", "message 32", "payload -5 2.500000"}), handler.calls);
 }
 
+// The host's container of a stored message.
+class StoredObjects final : public TestSupport::StackComObject<IVyrObjectContainer>
+{
+public:
+    HRESULT STDMETHODCALLTYPE GetStoredObject(ULONG_PTR key, IUnknown** object) override
+    {
+        *object = key == storedKey && stored ? stored.Get() : nullptr;
+        if (!*object)
+            return E_INVALIDARG;
+        (*object)->AddRef();
+        return S_OK;
+    }
+    ULONG_PTR storedKey = 17;
+    Orv::ComPtr<IMessage> stored;
+};
+
+TEST(EventMap, AStoredMessageIsDispatchedThroughTheMap)
+{
+    DerivedHandler handler;
+    StoredObjects container;
+    EXPECT_TRUE(handler.DispatchStoredMessage(&container, 17));
+    container.stored = TestSupport::MakeMessage(ExactMessage);
+    EXPECT_TRUE(handler.DispatchStoredMessage(&container, 18));
+    EXPECT_FALSE(handler.DispatchStoredMessage(&container, 17));
+    EXPECT_EQ(std::vector<std::string>{"exact message"}, handler.calls);
+}
+
 TEST(EventMap, AMapThatIsOnlyItsEndIsResolvedByClearingTheFlag)
 {
     VyrEventMapEntry empty[] = {VyrEventMap::End()};
