@@ -1,5 +1,6 @@
 #include "FrameworkTestSupport.h"
 #include "hostframework/EventHandlers.h"
+#include "foundation/XOrv.h"
 #include "hostframework/Subjects.h"
 
 #include <gtest/gtest.h>
@@ -240,6 +241,7 @@ public:
 
     void OnObserved(const std::string* data) { seen.push_back(*data); }
     void OnMessage() { seen.push_back("message"); }
+    void OnFailingCommand() { throw XOrv(E_ACCESSDENIED); }
 
     ULONG references = 1;
     std::vector<std::string> seen;
@@ -252,6 +254,9 @@ VYR_DEFINE_EVENT_MAP(ComHandler, VyrEventHandlerBase){
     VyrEventMap::Observer(&IdOf<ObservedEvent>,
                           &DispatchObserverEvent<ComHandler, const std::string, &ComHandler::OnObserved>),
     VyrEventMap::Message(&IdOf<ExactMessage>, &DispatchMessageNoArgs<ComHandler, &ComHandler::OnMessage>),
+    VyrEventMap::Command(VyrEventKind::CommandExecute, &IdOf<ExecuteOnly>,
+                         &CallMemberNoArgs<ComHandler, &ComHandler::OnFailingCommand>),
+    VyrEventMap::Message(&IdOf<PayloadMessage>, &DispatchMessageNoArgs<ComHandler, &ComHandler::OnFailingCommand>),
     VyrEventMap::End(),
 };
 
@@ -277,6 +282,13 @@ TEST(ComEventHandler, RegisterEventsSubscribesToTheEventsItsMapNames)
     subject.Notify(ObservedEvent, &changed);
     subject.Notify(ObservedEvent + 1, &other);
     EXPECT_EQ(std::vector<std::string>{"changed"}, handler.seen);
+}
+
+TEST(ComEventHandler, AFailingHandlerAnswersTheHostWithItsCode)
+{
+    ComHandler handler;
+    EXPECT_EQ(E_ACCESSDENIED, handler.Execute(ExecuteOnly));
+    EXPECT_EQ(0, handler.HandleMessage(TestSupport::MakeMessage(PayloadMessage).Get()));
 }
 
 TEST(ComEventHandler, ItsOwnMapComesBeforeItsChildren)
