@@ -85,11 +85,18 @@ TEST(FrameworkMissing, TheModuleReportsThePathAndEndsTheProcess)
     ASSERT_TRUE(CopyFileW(ThisProgram().c_str(), folder.Program().c_str(), FALSE));
     std::wstring commandLine = L"\"" + folder.Program() + L"\" --gtest_filter=FrameworkMissingChild.*";
     SetEnvironmentVariableW(ChildVariable, L"1");
+    // The child's own test report is of no interest: its output goes nowhere.
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const HANDLE nowhere = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = nowhere;
+    startup.hStdError = nowhere;
     PROCESS_INFORMATION child{};
-    const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                         &startup, &child);
+    CloseHandle(nowhere);
     SetEnvironmentVariableW(ChildVariable, nullptr);
     ASSERT_TRUE(started);
 
