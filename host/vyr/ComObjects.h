@@ -5,10 +5,30 @@
 
 #include <unknwn.h>
 
+#include <new>
 #include <string>
 
 namespace Vyr
 {
+
+// Runs the body of a method the module calls: what it throws (only allocation failure is expected)
+// becomes an HRESULT, since no exception may cross the interface.
+template <class Body>
+HRESULT Guarded(Body&& body) noexcept
+{
+    try
+    {
+        return body();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return E_OUTOFMEMORY;
+    }
+    catch (...)
+    {
+        return E_FAIL;
+    }
+}
 
 // QueryInterface of an object with one interface besides IUnknown.
 template <class Interface>

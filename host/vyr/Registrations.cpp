@@ -93,11 +93,13 @@ void ClassRegistry::Clear()
 
 HRESULT STDMETHODCALLTYPE MessageFactory::RegisterMessageClass(ULONG, IMsgIdMessageClassObject* messageClass)
 {
-    return RegisterLogged(log_, VyrRegistrationKind::MessageClass, messageClass, &IMsgIdMessageClassObject::GetId,
-                          &IMsgIdMessageClassObject::GetName, [this](IMsgIdMessageClassObject* registered, ULONG) {
-                              std::lock_guard guard(lock_);
-                              classes_.emplace_back(registered);
-                          });
+    return Guarded([&]() -> HRESULT {
+        return RegisterLogged(log_, VyrRegistrationKind::MessageClass, messageClass, &IMsgIdMessageClassObject::GetId,
+                              &IMsgIdMessageClassObject::GetName, [this](IMsgIdMessageClassObject* registered, ULONG) {
+                                  std::lock_guard guard(lock_);
+                                  classes_.emplace_back(registered);
+                              });
+    });
 }
 
 void MessageFactory::Clear()
@@ -109,20 +111,22 @@ void MessageFactory::Clear()
 
 HRESULT STDMETHODCALLTYPE UnitTestRegistry::AddTest(IUnitTest* test)
 {
-    if (!test)
-    {
-        log_.Add(VyrRegistrationKind::SelfTest, 0, E_POINTER, L"");
-        return E_POINTER;
-    }
-    ULONG number = 0;
-    {
-        std::lock_guard guard(lock_);
-        tests_.emplace_back(test);
-        number = ++added_;
-    }
-    // A test object carries no name of its own until its runner initialises it; the log numbers them.
-    log_.Add(VyrRegistrationKind::SelfTest, 0, S_OK, L"test " + std::to_wstring(number));
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!test)
+        {
+            log_.Add(VyrRegistrationKind::SelfTest, 0, E_POINTER, L"");
+            return E_POINTER;
+        }
+        ULONG number = 0;
+        {
+            std::lock_guard guard(lock_);
+            tests_.emplace_back(test);
+            number = ++added_;
+        }
+        // A test object carries no name of its own until its runner initialises it; the log numbers them.
+        log_.Add(VyrRegistrationKind::SelfTest, 0, S_OK, L"test " + std::to_wstring(number));
+        return S_OK;
+    });
 }
 
 void UnitTestRegistry::Clear()
