@@ -170,6 +170,12 @@ BeatSeriesFilter WindowedDerivativeFilter()
     };
 }
 
+BeatSeriesFilter HostSeriesFilter(HostCalcCache& cache)
+{
+    return [&cache](int32_t window, int32_t derivative, std::span<const float> samples, std::vector<float>& series)
+    { return RunHostCalcOnSamples(window, derivative, std::vector<float>(samples.begin(), samples.end()), series, cache); };
+}
+
 void AnalyseIsovolumicBeat(std::span<const float> pressure, const BeatSeriesFilter& filter, IsovolumicStage until,
     SineSolver solver, IsovolumicBeat& beat)
 {

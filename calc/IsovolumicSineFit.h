@@ -3,6 +3,7 @@
 // pressure sine fit shows every stage of this analysis as an output; the loop analyzer takes Piso.
 #pragma once
 
+#include "calc/FloatEnumOnContainer.h"
 #include "calc/PressureSineFit.h"
 
 #include <cstdint>
@@ -20,6 +21,8 @@ using BeatSeriesFilter = std::function<bool(int32_t window, int32_t derivative, 
 
 // The module's windowed Savitzky-Golay derivative (per sample) as a BeatSeriesFilter.
 BeatSeriesFilter WindowedDerivativeFilter();
+// The host's sample filter as a BeatSeriesFilter; the host calculation stays in cache between beats.
+BeatSeriesFilter HostSeriesFilter(HostCalcCache& cache);
 
 // Which solver fits the sinusoid.
 enum class SineSolver
