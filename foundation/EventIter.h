@@ -2,6 +2,7 @@
 // that stepping from record to record touches the host enumerator only once per batch.
 #pragma once
 
+#include "foundation/ComPtr.h"
 #include "host/include/CalcInterfaces.h"
 
 #include <windows.h>
@@ -91,16 +92,10 @@ public:
         : enumerator_(enumerator), recordSize_(Access::RecordSize(enumerator)), lowestTick_(lowestTick),
           backwardsBound_(upperTickExclusive)
     {
-        enumerator_->AddRef();
         if (recordSize_ < static_cast<std::int32_t>(MinEventRecordSize))
             recordSize_ = 0; // a record too small to hold an event: the source reads as empty
         else
             buffer_ = std::make_unique<unsigned char[]>(BufferSizePolicy::BufferBytes(recordSize_, BatchRecords));
-    }
-
-    ~ConstEventIterBase()
-    {
-        enumerator_->Release();
     }
 
     ConstEventIterBase(const ConstEventIterBase&) = delete;
@@ -108,7 +103,7 @@ public:
 
     TEnum* Enumerator() const
     {
-        return enumerator_;
+        return enumerator_.Get();
     }
 
     std::size_t RecordSize() const
@@ -145,7 +140,7 @@ private:
             return false;
         std::int32_t count = 0, nextTick = RecordEndOffset;
         const HRESULT hr =
-            Access::Read(enumerator_, recordSize_ * BatchRecords, RecordEndOffset, buffer_.get(), &count, &nextTick);
+            Access::Read(enumerator_.Get(), recordSize_ * BatchRecords, RecordEndOffset, buffer_.get(), &count, &nextTick);
         if (FAILED(hr) || count <= 0)
         {
             exhausted_ = true;
@@ -155,6 +150,31 @@ private:
         return true;
     }
 
+    // How many events (up to a batch) lie below the current lower edge, and the tick of the earliest.
+    struct StepBack
+    {
+        std::int32_t firstTick;
+        std::int32_t found;
+    };
+
+    StepBack StepBackOverBatch()
+    {
+        StepBack step{backwardsBound_, 0};
+        while (step.found < BatchRecords && step.firstTick > lowestTick_ &&
+               Access::FindBackwards(enumerator_.Get(), step.firstTick - 1, lowestTick_, step.firstTick) == S_OK)
+        {
+            const std::int32_t tick = Access::Position(enumerator_.Get());
+            if (tick >= step.firstTick || tick < lowestTick_)
+                break; // a search that does not move back would never end
+            step.firstTick = tick;
+            ++step.found;
+        }
+        // A search that found nothing may have left the enumerator elsewhere.
+        if (step.found > 0 && Access::Position(enumerator_.Get()) != step.firstTick)
+            Access::FindBackwards(enumerator_.Get(), step.firstTick, step.firstTick, step.firstTick + 1);
+        return step;
+    }
+
     // Walks back from the current lower edge over at most one batch of events with the backwards
     // search, then reads those events forwards into the buffer.
     bool FetchPreviousBatch()
@@ -162,17 +182,7 @@ private:
         read_ = end_ = 0;
         if (exhausted_ || recordSize_ == 0)
             return false;
-        std::int32_t first = backwardsBound_;
-        std::int32_t found = 0;
-        while (found < BatchRecords && first > lowestTick_ &&
-               Access::FindBackwards(enumerator_, first - 1, lowestTick_, first) == S_OK)
-        {
-            const std::int32_t tick = Access::Position(enumerator_);
-            if (tick >= first || tick < lowestTick_)
-                break; // a search that does not move back would never end
-            first = tick;
-            ++found;
-        }
+        const auto [first, found] = StepBackOverBatch();
         if (found == 0)
         {
             exhausted_ = true;
@@ -180,7 +190,7 @@ private:
         }
         std::int32_t count = 0, nextTick = RecordEndOffset;
         const HRESULT hr =
-            Access::Read(enumerator_, recordSize_ * found, backwardsBound_, buffer_.get(), &count, &nextTick);
+            Access::Read(enumerator_.Get(), recordSize_ * found, backwardsBound_, buffer_.get(), &count, &nextTick);
         if (FAILED(hr))
             count = 0;
         // Keep only what lies below the old edge, so that no record is returned twice.
@@ -197,7 +207,7 @@ private:
         return true;
     }
 
-    TEnum* enumerator_;
+    Orv::ComPtr<TEnum> enumerator_;
     std::int32_t recordSize_;
     std::int32_t lowestTick_;
     std::int32_t backwardsBound_;

@@ -77,6 +77,7 @@ public:
                 return S_OK;
             }
         }
+        cursor_ = events_.size(); // as the host's: a failed search may leave the position at the end
         return S_FALSE;
     }
     HRESULT GetPosition(std::int32_t* tick)

@@ -113,24 +113,25 @@ double Floored(double v)
     return v;
 }
 
-TEST(NiceSteps, CeilMovesToTheNextStepOfOneTwoOrFive)
+struct NiceStepCase
 {
-    EXPECT_DOUBLE_EQ(2.0, Ceiled(1.0));
-    EXPECT_DOUBLE_EQ(5.0, Ceiled(1.6));
-    EXPECT_DOUBLE_EQ(10.0, Ceiled(4.6));
-    EXPECT_DOUBLE_EQ(20.0, Ceiled(9.6));
-    EXPECT_DOUBLE_EQ(0.05, Ceiled(0.03));
-    EXPECT_DOUBLE_EQ(2000.0, Ceiled(1234.0));
-}
+    double value;
+    double ceiled;
+    double floored;
+};
 
-TEST(NiceSteps, FloorMovesToTheStepBelow)
+TEST(NiceSteps, CeilAndFloorMoveToTheNeighbouringStepsOfOneTwoOrFive)
 {
-    EXPECT_DOUBLE_EQ(0.5, Floored(1.0));
-    EXPECT_DOUBLE_EQ(1.0, Floored(2.0));
-    EXPECT_DOUBLE_EQ(2.0, Floored(5.0));
-    EXPECT_DOUBLE_EQ(5.0, Floored(6.0));
-    EXPECT_DOUBLE_EQ(5.0, Floored(10.0));
-    EXPECT_DOUBLE_EQ(0.002, Floored(0.004));
+    const NiceStepCase cases[] = {
+        {1.0, 2.0, 0.5},  {1.6, 5.0, 1.0},  {2.0, 5.0, 1.0},     {4.6, 10.0, 2.0},    {5.0, 10.0, 2.0},
+        {6.0, 10.0, 5.0}, {9.6, 20.0, 5.0}, {10.0, 20.0, 5.0},   {0.03, 0.05, 0.02},  {0.004, 0.005, 0.002},
+        {1234.0, 2000.0, 500.0},
+    };
+    for (const NiceStepCase& c : cases)
+    {
+        EXPECT_DOUBLE_EQ(c.ceiled, Ceiled(c.value)) << c.value;
+        EXPECT_DOUBLE_EQ(c.floored, Floored(c.value)) << c.value;
+    }
 }
 
 TEST(NiceSteps, ValuesWithoutMagnitudeAreLeftAlone)

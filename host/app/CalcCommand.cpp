@@ -6,6 +6,7 @@
 #include "host/app/HostApplication.h"
 #include "host/app/ModuleCalcFunctions.h"
 #include "host/app/ModuleLoader.h"
+#include "host/app/SampleFilterClass.h"
 #include "host/app/TextConversion.h"
 #include "host/app/RecordingText.h"
 
@@ -240,6 +241,7 @@ int RunCalc(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     // The module's functions join the language once it has registered them with the framework.
     HostSession session;
     HostApplication host;
+    Calc::RegisterSampleFilterClass(session.Framework().StandIn());
     const HRESULT loaded = session.LoadModule(ExecutableFolder() + L"Sistra.dll", &host);
     if (FAILED(loaded))
         err << "sistra calc: the module did not register (" << HResultText(loaded)

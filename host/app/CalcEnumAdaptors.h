@@ -10,7 +10,25 @@
 namespace Host::Calc
 {
 
-// Reference counting of a heap object with one face; deleted with the last reference.
+// The reference count of a heap object; the owner is deleted with the last reference.
+class HeapReferenceCount
+{
+public:
+    ULONG Add() { return ++count_; }
+    template <class Owner>
+    ULONG Drop(Owner* owner)
+    {
+        const ULONG left = --count_;
+        if (left == 0)
+            delete owner;
+        return left;
+    }
+
+private:
+    std::atomic<ULONG> count_{0};
+};
+
+// Reference counting of a heap object with one face.
 template <class Interface>
 class CountedObject : public Interface
 {
@@ -27,21 +45,13 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return references_.Add(); }
+    ULONG STDMETHODCALLTYPE Release() override { return references_.Drop(this); }
     void STDMETHODCALLTYPE DeleteThis() { delete this; }
-
-protected:
     virtual ~CountedObject() = default;
 
 private:
-    std::atomic<ULONG> references_{0};
+    HeapReferenceCount references_;
 };
 
 class ChannelEnumAdaptor final : public CountedObject<IEnumFloatEx>

@@ -2,7 +2,6 @@
 
 #include "host/app/CalcCommand.h"
 #include "host/app/FrameworkHost.h"
-
 #include "host/app/HostApplication.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
@@ -21,6 +20,12 @@ constexpr const char* Usage = "usage: sistra <command> [arguments]\n"
                               "  info      load the module and print what it registered, in order\n"
                               "  --help    print this text\n";
 
+// The commands that carry their own usage text follow the general ones.
+std::string UsageText()
+{
+    return std::string(Usage) + CalcUsage;
+}
+
 void PrintRegistrations(const std::vector<VyrRegistrationRecord>& records, std::ostream& out)
 {
     out << "registrations: " << records.size() << "\n";
@@ -32,12 +37,6 @@ void PrintRegistrations(const std::vector<VyrRegistrationRecord>& records, std::
         out << "  " << ++number << ". " << RegistrationKindText(record.kind) << " \"" << ToUtf8(record.name)
             << "\" type id " << typeId << ": " << HResultText(record.result) << "\n";
     }
-}
-
-// The commands that carry their own usage text follow the general ones.
-std::string UsageText()
-{
-    return std::string(Usage) + CalcUsage;
 }
 
 int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)

@@ -7,6 +7,7 @@
 #include "host/app/ModuleLoader.h"
 #include "host/tests/CalcTestSupport.h"
 #include "host/tests/RecordingFixtures.h"
+#include "host/tests/SharedFramework.h"
 
 #include "calc/CalcEnumClass.h"
 #include "calc/EEH3Enumerator.h"
@@ -45,20 +46,17 @@ Recording SquareRecording()
     return HostTests::MakeRecording(0.001, {{CalcTesting::SquareWave(5000)}, {CalcTesting::SquareWave(3000)}});
 }
 
-// One framework for the whole suite: type ids, like the framework, live as long as the process.
 class ModuleFunctions : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
     {
-        session = std::make_unique<HostSession>();
         Orv::ComPtr<IVyrObjectFactory> factory;
         StandIn().QueryInterface(IID_IVyrObjectFactory, factory.PutVoid());
         factory->RegisterClassObject(classObject.GetClassObject());
     }
-    static void TearDownTestSuite() { session.reset(); }
 
-    static IVyrStandIn& StandIn() { return session->Framework().StandIn(); }
+    static IVyrStandIn& StandIn() { return HostTests::SharedFramework().Framework().StandIn(); }
 
     std::vector<int32_t> Ticks(const Recording& data, const std::string& text, size_t record)
     {
@@ -78,7 +76,6 @@ protected:
 
     // Static, as a module's class objects are.
     static inline CrossingClass classObject{Crossing};
-    static inline std::unique_ptr<HostSession> session;
     Recording recording = SquareRecording();
 };
 
