@@ -7,7 +7,7 @@
 #include "host/app/ModuleLoader.h"
 #include "host/tests/CalcTestSupport.h"
 #include "host/tests/RecordingFixtures.h"
-#include "host/tests/SharedFramework.h"
+#include "host/tests/module/SharedFramework.h"
 
 #include "calc/CalcEnumClass.h"
 #include "calc/EEH3Enumerator.h"
