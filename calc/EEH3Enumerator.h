@@ -7,6 +7,8 @@
 #include "calc/DetectorEnumeratorCore.h"
 
 #include "foundation/ComBoundary.h"
+#include "foundation/Units.h"
+#include "hostframework/UnitConversion.h"
 
 #include <vector>
 
@@ -18,12 +20,16 @@ class EnumeratorBase
 {
 public:
     virtual ~EnumeratorBase() = default;
-    // No unit of its own: the host labels the events.
+    // A new host unit named "?" without a prefix: the events carry no unit of their own.
     virtual HRESULT GetUnitName(IUnknown** unit)
     {
-        if (unit)
-            *unit = nullptr;
-        return S_FALSE;
+        if (!unit)
+            return E_POINTER;
+        *unit = nullptr;
+        IHostUnit* hostUnit = nullptr;
+        const HRESULT hr = CreateHostUnit(Orv::PrefixedUnit(L"?"), &hostUnit);
+        *unit = hostUnit;
+        return hr;
     }
 };
 
