@@ -60,7 +60,7 @@ HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::GetDataFormat(uint16_t* format)
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::GetTimeBase(TimeBase* timeBase)
+HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::GetScale(TimeBase* timeBase)
 {
     return DefaultTimeBase(timeBase);
 }
