@@ -139,3 +139,99 @@ TEST_F(ModuleFunctions, OnlineChunksGiveWhatTheOfflineRunGives)
     EXPECT_EQ(offline, run(997));
     EXPECT_EQ(offline, run(1));
 }
+
+namespace
+{
+
+// A module function that yields samples: twice its channel, read through the sample-yielding base.
+class DoublingEnumerator : public CalcEnums::CalcEnumBase2
+{
+public:
+    using CalcEnumBase2::CalcEnumBase2;
+
+    HRESULT STDMETHODCALLTYPE ReadArguments(IUnknown*, uint32_t*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Clone(IUnknown*, ICalcEnum**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Start(int32_t, uint32_t count, IUnknown* const* sources, IUnknown* const*, double,
+                                    int32_t, int32_t) override
+    {
+        return count == 1 ? sources[0]->QueryInterface(IID_IEnumFloatEx, source.PutVoid()) : E_INVALIDARG;
+    }
+    HRESULT STDMETHODCALLTYPE Seek(int32_t) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Stop() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE QueryFlags(uint32_t, uint32_t*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetSampleInfo(double*, IUnknown**) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetCapabilities(uint32_t*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumFloatEx**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Skip(int32_t, int32_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override { return source->GetPosition(tick); }
+    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Next(int32_t count, float* samples, int32_t* fetched) override
+    {
+        const HRESULT hr = source->Next(count, samples, fetched);
+        std::transform(samples, samples + *fetched, samples, [](float x) { return 2.0f * x; });
+        return hr;
+    }
+
+private:
+    Orv::ComPtr<IEnumFloatEx> source;
+};
+
+constexpr GUID DoublingTypeGuid = {0x2D41F3A8, 0x7C05, 0x4E61, {0xB2, 0x9A, 0x13, 0x58, 0xC4, 0x0E, 0x6B, 0x97}};
+const wchar_t* const DoublingNames[] = {L"Tick Source"};
+constexpr CalcEnums::ParamRange DoublingRanges[] = {{0, 0}};
+const wchar_t* const DoublingAliases[] = {L"Twice"};
+const CalcEnums::FunctionParams DoublingParams{DoublingNames, DoublingRanges, DoublingAliases, 1, 1, 1, 1,
+                                               0, CalcKindChannel, CrossingSources, 0};
+CalcEnums::FunctionDescriptor DoublingDescriptor{L"Doubled", L"Twice the channel.", 0, &DoublingTypeGuid, 0, {0}};
+const CalcEnums::CalcFunction Doubling{&DoublingDescriptor, &DoublingParams};
+
+class SampleModuleFunctions : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        Orv::ComPtr<IVyrObjectFactory> factory;
+        StandIn().QueryInterface(IID_IVyrObjectFactory, factory.PutVoid());
+        factory->RegisterClassObject(classObject.GetClassObject());
+    }
+    static IVyrStandIn& StandIn() { return HostTests::SharedFramework().Framework().StandIn(); }
+
+    static inline CalcEnums::CalcEnumNumericParamsClass<DoublingEnumerator> classObject{Doubling};
+    Recording recording = SquareRecording();
+};
+
+} // namespace
+
+TEST_F(SampleModuleFunctions, SamplesOfEachRecordComeFromTheModulesEnumerator)
+{
+    const ModuleFunctionTable table(recording, StandIn());
+    const auto compiled = HostTests::Compile(recording, "twice(ch1) - ch1", table.Lookup());
+    ASSERT_EQ(ValueKind::Channel, compiled.kind);
+    ChannelCursor cursor(recording, compiled.channel);
+    cursor.Bind(1);
+    std::vector<float> samples(4000);
+    const auto result = cursor.Read(samples);
+    EXPECT_EQ(ReadStatus::End, result.status);
+    ASSERT_EQ(3000u, result.count);
+    EXPECT_EQ(std::vector<float>(CalcTesting::SquareWave(3000)), std::vector<float>(samples.begin(), samples.begin() + 3000));
+}
+
+TEST_F(SampleModuleFunctions, OnlineChunksGiveWhatTheOfflineRunGives)
+{
+    const auto run = [&](std::optional<int64_t> chunk) {
+        std::optional<RecordingFeed> feed;
+        if (chunk)
+            feed.emplace(recording);
+        const Recording& source = feed ? feed->Live() : recording;
+        const ModuleFunctionTable table(source, StandIn());
+        const auto compiled = HostTests::Compile(source, "Doubled(ch1)", table.Lookup());
+        std::ostringstream out;
+        CalcReport report(out, true);
+        EvaluateCalculation(source, compiled, [&] { feed->Feed(*chunk); }, report);
+        return out.str();
+    };
+    const std::string offline = run(std::nullopt);
+    EXPECT_EQ(8001u, std::count(offline.begin(), offline.end(), '\n'));
+    EXPECT_EQ(offline, run(997));
+}
