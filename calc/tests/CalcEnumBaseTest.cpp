@@ -1,6 +1,7 @@
 #include "calc/CalcEnumBase.h"
 
 #include "calc/tests/FakeHostSources.h"
+#include "calc/tests/SampleEnumeratorStub.h"
 
 #include <gtest/gtest.h>
 
@@ -9,31 +10,7 @@ using CalcEnums::CalcEnumBase2;
 namespace
 {
 
-// The least a sample-yielding enumerator adds to its base.
-class ConstantSamples final : public CalcEnumBase2
-{
-public:
-    using CalcEnumBase2::CalcEnumBase2;
-
-    HRESULT STDMETHODCALLTYPE ReadArguments(IUnknown*, uint32_t*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Clone(IUnknown*, ICalcEnum**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Start(int32_t, uint32_t, IUnknown* const*, IUnknown* const*, double, int32_t,
-                                    int32_t) override
-    {
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Seek(int32_t) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Stop() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE QueryFlags(uint32_t, uint32_t*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetSampleInfo(double*, IUnknown**) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetCapabilities(uint32_t*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Clone(IEnumFloatEx**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Skip(int32_t, int32_t*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetPosition(int32_t*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Next(int32_t, float*, int32_t*) override { return S_OK; }
-};
+using ConstantSamples = CalcTesting::SampleEnumeratorStub;
 
 template <class Interface>
 Orv::ComPtr<Interface> Query(IUnknown* object, REFIID iid)

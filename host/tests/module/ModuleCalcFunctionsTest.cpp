@@ -12,6 +12,7 @@
 #include "calc/CalcEnumClass.h"
 #include "calc/EEH3Enumerator.h"
 #include "calc/tests/CrossingDetector.h"
+#include "calc/tests/SampleEnumeratorStub.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,21 @@ using CrossingClass = CalcEnums::CalcEnumNumericParamsClassEx<EEH3::EEH3Enumerat
 Recording SquareRecording()
 {
     return HostTests::MakeRecording(0.001, {{CalcTesting::SquareWave(5000)}, {CalcTesting::SquareWave(3000)}});
+}
+
+// What the calc command prints for a text, offline or fed as online data in chunks.
+std::string Report(const Recording& recording, const std::string& text, bool samples, std::optional<int64_t> chunk)
+{
+    std::optional<RecordingFeed> feed;
+    if (chunk)
+        feed.emplace(recording);
+    const Recording& source = feed ? feed->Live() : recording;
+    const ModuleFunctionTable table(source, HostTests::SharedFramework().Framework().StandIn());
+    const auto compiled = HostTests::Compile(source, text, table.Lookup());
+    std::ostringstream out;
+    CalcReport report(out, samples);
+    EvaluateCalculation(source, compiled, [&] { feed->Feed(*chunk); }, report);
+    return out.str();
 }
 
 class ModuleFunctions : public ::testing::Test
@@ -122,18 +138,7 @@ TEST_F(ModuleFunctions, AnEventSourceWhereTheClassWantsAChannelIsRefusedAtItsPos
 
 TEST_F(ModuleFunctions, OnlineChunksGiveWhatTheOfflineRunGives)
 {
-    const auto run = [&](std::optional<int64_t> chunk) {
-        std::optional<RecordingFeed> feed;
-        if (chunk)
-            feed.emplace(recording);
-        const Recording& source = feed ? feed->Live() : recording;
-        const ModuleFunctionTable table(source, StandIn());
-        const auto compiled = HostTests::Compile(source, "CrossDet(ch1, 0.5)", table.Lookup());
-        std::ostringstream out;
-        CalcReport report(out, false);
-        EvaluateCalculation(source, compiled, [&] { feed->Feed(*chunk); }, report);
-        return out.str();
-    };
+    const auto run = [&](std::optional<int64_t> chunk) { return Report(recording, "CrossDet(ch1, 0.5)", false, chunk); };
     const std::string offline = run(std::nullopt);
     EXPECT_EQ(9u, std::count(offline.begin(), offline.end(), '\n')); // header and 8 events
     EXPECT_EQ(offline, run(997));
@@ -144,28 +149,17 @@ namespace
 {
 
 // A module function that yields samples: twice its channel, read through the sample-yielding base.
-class DoublingEnumerator : public CalcEnums::CalcEnumBase2
+class DoublingEnumerator : public CalcTesting::SampleEnumeratorStub
 {
 public:
-    using CalcEnumBase2::CalcEnumBase2;
+    using SampleEnumeratorStub::SampleEnumeratorStub;
 
-    HRESULT STDMETHODCALLTYPE ReadArguments(IUnknown*, uint32_t*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Clone(IUnknown*, ICalcEnum**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Start(int32_t, uint32_t count, IUnknown* const* sources, IUnknown* const*, double,
                                     int32_t, int32_t) override
     {
         return count == 1 ? sources[0]->QueryInterface(IID_IEnumFloatEx, source.PutVoid()) : E_INVALIDARG;
     }
-    HRESULT STDMETHODCALLTYPE Seek(int32_t) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Stop() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE QueryFlags(uint32_t, uint32_t*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetSampleInfo(double*, IUnknown**) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetCapabilities(uint32_t*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Clone(IEnumFloatEx**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Skip(int32_t, int32_t*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override { return source->GetPosition(tick); }
-    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t*) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Next(int32_t count, float* samples, int32_t* fetched) override
     {
         const HRESULT hr = source->Next(count, samples, fetched);
@@ -219,18 +213,7 @@ TEST_F(SampleModuleFunctions, SamplesOfEachRecordComeFromTheModulesEnumerator)
 
 TEST_F(SampleModuleFunctions, OnlineChunksGiveWhatTheOfflineRunGives)
 {
-    const auto run = [&](std::optional<int64_t> chunk) {
-        std::optional<RecordingFeed> feed;
-        if (chunk)
-            feed.emplace(recording);
-        const Recording& source = feed ? feed->Live() : recording;
-        const ModuleFunctionTable table(source, StandIn());
-        const auto compiled = HostTests::Compile(source, "Doubled(ch1)", table.Lookup());
-        std::ostringstream out;
-        CalcReport report(out, true);
-        EvaluateCalculation(source, compiled, [&] { feed->Feed(*chunk); }, report);
-        return out.str();
-    };
+    const auto run = [&](std::optional<int64_t> chunk) { return Report(recording, "Doubled(ch1)", true, chunk); };
     const std::string offline = run(std::nullopt);
     EXPECT_EQ(8001u, std::count(offline.begin(), offline.end(), '\n'));
     EXPECT_EQ(offline, run(997));
