@@ -90,7 +90,7 @@ public:
 
     // Hands out up to maxRecords events from the cursor on whose ticks lie below limit. S_FALSE when the
     // record holds no further event; S_OK otherwise, also when the data for more is not there yet.
-    HRESULT Next(int32_t maxRecords, int32_t limit, Event* records, int32_t& count, int32_t& nextPosition)
+    HRESULT Next(int32_t maxRecords, int32_t limit, void* records, int32_t& count, int32_t& nextPosition)
     {
         count = 0;
         HRESULT result = S_OK;
@@ -131,9 +131,12 @@ public:
     const ChannelCache<Algorithm>& Cache() const { return cache; }
 
 private:
-    void Deliver(const Event& event, Event* records, int32_t& count)
+    // The caller's buffer need not be aligned for the record type.
+    void Deliver(const Event& event, void* records, int32_t& count)
     {
-        records[count++] = event;
+        std::memcpy(static_cast<std::byte*>(records) + static_cast<std::size_t>(count) * sizeof(Event), &event,
+                    sizeof(Event));
+        ++count;
         cursor = TickOf(event) + 1;
     }
 

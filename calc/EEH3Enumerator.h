@@ -10,7 +10,7 @@
 #include "foundation/Units.h"
 #include "hostframework/UnitConversion.h"
 
-#include <vector>
+#include <algorithm>
 
 namespace EEH3
 {
@@ -148,13 +148,8 @@ public:
     {
         if (!count || !nextPosition || (byteCount >= static_cast<int32_t>(sizeof(Event)) && !records))
             return E_POINTER;
-        return Orv::CatchReturn([&]() -> HRESULT {
-            std::vector<Event> events(static_cast<std::size_t>(std::max<int32_t>(byteCount, 0)) / sizeof(Event));
-            const HRESULT hr = core.Next(static_cast<int32_t>(events.size()), limit, events.data(), *count,
-                                         *nextPosition);
-            std::memcpy(records, events.data(), static_cast<std::size_t>(*count) * sizeof(Event));
-            return hr;
-        });
+        const int32_t maxRecords = std::max<int32_t>(byteCount, 0) / static_cast<int32_t>(sizeof(Event));
+        return Orv::CatchReturn([&] { return core.Next(maxRecords, limit, records, *count, *nextPosition); });
     }
 
     HRESULT STDMETHODCALLTYPE Seek(int32_t direction, int32_t tick, int32_t rangeStart, int32_t rangeEnd) override
