@@ -72,7 +72,11 @@ public:
         Event event{};
         SearchOutcome outcome;
         if (direction == CalcSeekBackward)
-            outcome = cache.FindBackward(params, record, std::min(tick, rangeEnd - 1), rangeStart, event);
+        {
+            const int64_t last = std::min<int64_t>(tick, static_cast<int64_t>(rangeEnd) - 1);
+            outcome = last < rangeStart ? SearchOutcome::NotInRange
+                                        : cache.FindBackward(params, record, static_cast<int32_t>(last), rangeStart, event);
+        }
         else
             outcome = cache.FindForward(params, record, std::max(tick, rangeStart), rangeEnd, event);
         if (outcome == SearchOutcome::Found)
