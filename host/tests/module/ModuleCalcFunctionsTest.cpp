@@ -122,18 +122,23 @@ TEST_F(ModuleFunctions, LimitsInTheTextReachTheFunction)
     EXPECT_EQ((std::vector<int32_t>{1500}), Ticks(recording, "CrossDet(ch1, 0.5, 1, 1000, 1, 2000)", 1));
 }
 
-TEST_F(ModuleFunctions, AnEventSourceWhereTheClassWantsAChannelIsRefusedAtItsPosition)
+TEST_F(ModuleFunctions, ArgumentsTheClassRefusesAreReportedAtTheirPosition)
 {
     const ModuleFunctionTable table(recording, StandIn());
-    try
-    {
-        HostTests::Compile(recording, "CrossDet(cmpeakdet(ch1, 0.5, 0.1), 0.5)", table.Lookup());
-        FAIL() << "compiled";
-    }
-    catch (const CalcTextError& e)
-    {
-        EXPECT_EQ(10u, e.Position());
-    }
+    const auto positionOfError = [&](const std::string& text) -> size_t {
+        try
+        {
+            HostTests::Compile(recording, text, table.Lookup());
+        }
+        catch (const CalcTextError& e)
+        {
+            return e.Position();
+        }
+        return 0;
+    };
+    // An event source where the class wants a channel, and a limit below its range.
+    EXPECT_EQ(10u, positionOfError("CrossDet(cmpeakdet(ch1, 0.5, 0.1), 0.5)"));
+    EXPECT_EQ(20u, positionOfError("CrossDet(ch1, 0.5, -2)"));
 }
 
 TEST_F(ModuleFunctions, OnlineChunksGiveWhatTheOfflineRunGives)
