@@ -169,8 +169,8 @@ TEST_F(DetectorEngine, NewArgumentsRestartFromEmptyCaches)
 namespace
 {
 
-// A detector that hands on each event of its event source, its value doubled: the engine positions the
-// event source before every step.
+// A detector that hands on each event of its event source: the engine positions the event source
+// before every step.
 struct RelayAlgorithm
 {
     struct Params : ParamsBase
@@ -208,7 +208,7 @@ struct RelayAlgorithm
         }
         state.nextTick = current.tick + 1;
         events.Advance();
-        event = OrvEventBase{current.tick, current.fraction, 2.0 * current.value};
+        event = current;
         return true;
     }
 };
@@ -238,6 +238,13 @@ TEST(DetectorEngineEvents, EventSourcesArePositionedAcrossSpansAndLimits)
     CalcTesting::FakeEvents source({10, 99999, 100000, 100001, 250000, 300000});
     EXPECT_EQ((std::vector<int32_t>{10, 99999, 100000, 100001, 250000, 300000}), RelayTicks(source, L"0"));
     EXPECT_EQ((std::vector<int32_t>{99999, 100000, 100001}), RelayTicks(source, L"0 0 50000 0 200000"));
+}
+
+TEST(DetectorEngineEvents, EventsOnTheFirstSampleOrMarkedRejectedAreNotHandedOn)
+{
+    CalcTesting::FakeEvents source({0, 5, 6});
+    source.events[1].value = std::bit_cast<double>(RejectedEventValueBits);
+    EXPECT_EQ((std::vector<int32_t>{6}), RelayTicks(source, L"0"));
 }
 
 TEST(DetectorEngineEvents, BackwardSearchOverAnEventSourceFindsTheEventBeforeTheBoundary)
