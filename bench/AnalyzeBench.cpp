@@ -47,7 +47,7 @@ public:
         *format = 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* timeBase) override
+    HRESULT STDMETHODCALLTYPE GetScale(TimeBase* timeBase) override
     {
         *timeBase = TimeBase{};
         return S_OK;
