@@ -5,42 +5,38 @@
 namespace CalcEnums
 {
 
-CalcEnumEventBase::CalcEnumEventBase(IUnknown* context, uint32_t creationArgument)
+CalcEnumCommon::CalcEnumCommon(IUnknown* context, uint32_t creationArgument)
     : context(context), creationArgument(creationArgument)
 {
 }
 
-HRESULT STDMETHODCALLTYPE CalcEnumEventBase::QueryInterface(REFIID iid, void** out)
+HRESULT STDMETHODCALLTYPE CalcEnumCommon::QueryInterface(REFIID iid, void** out)
 {
     return controlling->QueryInterface(iid, out);
 }
 
-void* CalcEnumEventBase::FindInterface(REFIID iid)
+void* CalcEnumCommon::FindInterface(REFIID iid)
 {
-    if (iid == IID_ICalcEnum)
-        return static_cast<ICalcEnum*>(this);
-    if (iid == IID_IEnumEventEx || iid == IID_IEnumExBase)
-        return static_cast<IEnumEventEx*>(this);
-    return nullptr;
+    return iid == IID_ICalcEnum ? static_cast<ICalcEnum*>(this) : nullptr;
 }
 
-HRESULT STDMETHODCALLTYPE CalcEnumEventBase::InnerUnknown::QueryInterface(REFIID iid, void** out)
+HRESULT STDMETHODCALLTYPE CalcEnumCommon::InnerUnknown::QueryInterface(REFIID iid, void** out)
 {
     if (!out)
         return E_POINTER;
     *out = iid == IID_IUnknown ? static_cast<IUnknown*>(this) : owner.FindInterface(iid);
     if (!*out)
-        return E_NOINTERFACE;
+        return owner.innerObject ? owner.innerObject->QueryInterface(iid, out) : E_NOINTERFACE;
     static_cast<IUnknown*>(*out)->AddRef();
     return S_OK;
 }
 
-ULONG STDMETHODCALLTYPE CalcEnumEventBase::InnerUnknown::AddRef()
+ULONG STDMETHODCALLTYPE CalcEnumCommon::InnerUnknown::AddRef()
 {
     return ++owner.references;
 }
 
-ULONG STDMETHODCALLTYPE CalcEnumEventBase::InnerUnknown::Release()
+ULONG STDMETHODCALLTYPE CalcEnumCommon::InnerUnknown::Release()
 {
     const ULONG left = --owner.references;
     if (left == 0)
@@ -48,13 +44,13 @@ ULONG STDMETHODCALLTYPE CalcEnumEventBase::InnerUnknown::Release()
     return left;
 }
 
-HRESULT STDMETHODCALLTYPE CalcEnumEventBase::SetContextValue(uintptr_t value)
+HRESULT STDMETHODCALLTYPE CalcEnumCommon::SetContextValue(uintptr_t value)
 {
     auto host = context.As<ICalcHostContext>(IID_ICalcHostContext);
     return host ? host->SetValue(value) : S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE CalcEnumEventBase::GetContext(IUnknown** out)
+HRESULT STDMETHODCALLTYPE CalcEnumCommon::GetContext(IUnknown** out)
 {
     if (!out)
         return E_POINTER;
@@ -64,7 +60,7 @@ HRESULT STDMETHODCALLTYPE CalcEnumEventBase::GetContext(IUnknown** out)
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE CalcEnumEventBase::GetArgumentText(IOrvString** text)
+HRESULT STDMETHODCALLTYPE CalcEnumCommon::GetArgumentText(IOrvString** text)
 {
     if (!text)
         return E_POINTER;
@@ -72,6 +68,16 @@ HRESULT STDMETHODCALLTYPE CalcEnumEventBase::GetArgumentText(IOrvString** text)
         *text = argumentText.Interface();
         (*text)->AddRef();
     });
+}
+
+Orv::String CalcEnumCommon::ArgumentTextOf(IUnknown* arguments)
+{
+    if (!arguments)
+        return Orv::String();
+    Orv::ComPtr<IAutoOrvString> text;
+    if (FAILED(arguments->QueryInterface(IID_IAutoOrvString, text.PutVoid())))
+        arguments->QueryInterface(IID_IOrvString, text.PutVoid());
+    return text ? Orv::String::FromInterface(text.Get()) : Orv::String();
 }
 
 HRESULT STDMETHODCALLTYPE CalcEnumEventBase::GetDataKind(uint32_t* kind)
@@ -82,14 +88,59 @@ HRESULT STDMETHODCALLTYPE CalcEnumEventBase::GetDataKind(uint32_t* kind)
     return S_OK;
 }
 
-Orv::String CalcEnumEventBase::ArgumentTextOf(IUnknown* arguments)
+void* CalcEnumEventBase::FindInterface(REFIID iid)
 {
-    if (!arguments)
-        return Orv::String();
-    Orv::ComPtr<IAutoOrvString> text;
-    if (FAILED(arguments->QueryInterface(IID_IAutoOrvString, text.PutVoid())))
-        arguments->QueryInterface(IID_IOrvString, text.PutVoid());
-    return text ? Orv::String::FromInterface(text.Get()) : Orv::String();
+    if (iid == IID_IEnumEventEx || iid == IID_IEnumExBase)
+        return static_cast<IEnumEventEx*>(this);
+    return CalcEnumCommon::FindInterface(iid);
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumBase2::GetSourceCount(uint32_t* count)
+{
+    if (count)
+        *count = 0;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumBase2::GetRecord(int32_t* record)
+{
+    if (record)
+        *record = 0;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumBase2::GetDataKind(uint32_t* kind)
+{
+    if (!kind)
+        return E_POINTER;
+    *kind = SampleDataKind;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumBase2::GetScale(TimeBase* timeBase)
+{
+    if (!timeBase)
+        return E_POINTER;
+    *timeBase = TimeBase{};
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumBase2::SetCalcVariables(IUnknown* variables)
+{
+    calcVariables = Orv::ComPtr<IUnknown>(variables);
+    return S_OK;
+}
+
+void* CalcEnumBase2::FindInterface(REFIID iid)
+{
+    // Tested in this order: the sample stream, then the object itself, then the third face.
+    if (iid == IID_IEnumFloatEx || iid == IID_IEnumExBase)
+        return static_cast<IEnumFloatEx*>(this);
+    if (void* own = CalcEnumCommon::FindInterface(iid))
+        return own;
+    if (iid == IID_IOrvSetCalcVariables)
+        return static_cast<IOrvSetCalcVariables*>(this);
+    return nullptr;
 }
 
 } // namespace CalcEnums

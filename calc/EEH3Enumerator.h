@@ -7,8 +7,10 @@
 #include "calc/DetectorEnumeratorCore.h"
 
 #include "foundation/ComBoundary.h"
+#include "foundation/Units.h"
+#include "hostframework/UnitConversion.h"
 
-#include <vector>
+#include <algorithm>
 
 namespace EEH3
 {
@@ -18,12 +20,16 @@ class EnumeratorBase
 {
 public:
     virtual ~EnumeratorBase() = default;
-    // No unit of its own: the host labels the events.
+    // A new host unit named "?" without a prefix: the events carry no unit of their own.
     virtual HRESULT GetUnitName(IUnknown** unit)
     {
-        if (unit)
-            *unit = nullptr;
-        return S_FALSE;
+        if (!unit)
+            return E_POINTER;
+        *unit = nullptr;
+        IHostUnit* hostUnit = nullptr;
+        const HRESULT hr = CreateHostUnit(Orv::PrefixedUnit(L"?"), &hostUnit);
+        *unit = hostUnit;
+        return hr;
     }
 };
 
@@ -58,9 +64,16 @@ public:
             copy->argumentText = argumentText;
             copy->core.SetArguments(argumentText.c_str());
             // The copy is bound again by its own Start: the sources belong to this enumerator's binding.
-            copy->NonDelegatingUnknown()->AddRef();
-            const HRESULT hr = copy->NonDelegatingUnknown()->QueryInterface(IID_ICalcEnum, reinterpret_cast<void**>(clone));
-            copy->NonDelegatingUnknown()->Release();
+            IUnknown* inner = copy->NonDelegatingUnknown();
+            inner->AddRef();
+            if (outer)
+            {
+                // An aggregating host must hold the copy by its non-delegating IUnknown.
+                *clone = reinterpret_cast<ICalcEnum*>(inner);
+                return S_OK;
+            }
+            const HRESULT hr = inner->QueryInterface(IID_ICalcEnum, reinterpret_cast<void**>(clone));
+            inner->Release();
             return hr;
         });
     }
@@ -142,13 +155,8 @@ public:
     {
         if (!count || !nextPosition || (byteCount >= static_cast<int32_t>(sizeof(Event)) && !records))
             return E_POINTER;
-        return Orv::CatchReturn([&]() -> HRESULT {
-            std::vector<Event> events(static_cast<std::size_t>(std::max<int32_t>(byteCount, 0)) / sizeof(Event));
-            const HRESULT hr = core.Next(static_cast<int32_t>(events.size()), limit, events.data(), *count,
-                                         *nextPosition);
-            std::memcpy(records, events.data(), static_cast<std::size_t>(*count) * sizeof(Event));
-            return hr;
-        });
+        const int32_t maxRecords = std::max<int32_t>(byteCount, 0) / static_cast<int32_t>(sizeof(Event));
+        return Orv::CatchReturn([&] { return core.Next(maxRecords, limit, records, *count, *nextPosition); });
     }
 
     HRESULT STDMETHODCALLTYPE Seek(int32_t direction, int32_t tick, int32_t rangeStart, int32_t rangeEnd) override

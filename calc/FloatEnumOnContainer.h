@@ -59,7 +59,7 @@ public:
         return S_OK;
     }
 
-    HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* timeBase) override
+    HRESULT STDMETHODCALLTYPE GetScale(TimeBase* timeBase) override
     {
         if (timeBase)
             *timeBase = TimeBase{1, 1, 0.0};

@@ -28,28 +28,42 @@ constexpr int32_t MinimumDerivativeWindow = 3;
 constexpr int32_t MinimumDecaySamples = 3;
 constexpr double MillisecondsPerSecond = 1000.0;
 
-// Savitzky-Golay weights of a quadratic over j = -h..h: the first derivative is Σ j y / Σ j², the second
-// 2 Σ (j² - mean j²) y / Σ (j² - mean j²)².
-std::vector<double> DerivativeWeights(int32_t half, int32_t order)
+// Savitzky-Golay derivatives of a quadratic over offsets j = -h..h: the first derivative is
+// Σ j y / Σ j², the second 2 Σ (j² - mean j²) y / Σ (j² - mean j²)². Both come from the window's moments
+// Σ y, Σ j y and Σ j² y, which slide along the samples in constant time per sample.
+struct QuadraticWindow
 {
-    const int32_t width = 2 * half + 1;
-    std::vector<double> weights(static_cast<std::size_t>(width));
-    double s2 = 0.0;
-    for (int32_t j = -half; j <= half; ++j)
-        s2 += static_cast<double>(j) * j;
-    const double meanSquare = s2 / width;
-    double norm = 0.0;
-    for (int32_t j = -half; j <= half; ++j)
+    explicit QuadraticWindow(int32_t half) : half(half)
     {
-        const double w = order == 1 ? j : j * j - meanSquare;
-        weights[static_cast<std::size_t>(j + half)] = w;
-        norm += w * w;
+        const int32_t width = 2 * half + 1;
+        for (int32_t j = -half; j <= half; ++j)
+            sumSquares += static_cast<double>(j) * j;
+        meanSquare = sumSquares / width;
+        for (int32_t j = -half; j <= half; ++j)
+            curvatureNorm += (j * j - meanSquare) * (j * j - meanSquare);
     }
-    const double scale = (order == 1 ? 1.0 : 2.0) / norm;
-    for (double& w : weights)
-        w *= scale;
-    return weights;
-}
+
+    double Derivative(int32_t order) const
+    {
+        return order == 1 ? m1 / sumSquares : 2.0 * (m2 - meanSquare * m0) / curvatureNorm;
+    }
+
+    // Moves the centre one sample on: `leaving` drops out at offset -h, `entering` comes in at +h.
+    void Slide(double leaving, double entering)
+    {
+        const double h = half;
+        const double m0Kept = m0 - leaving;
+        const double m1Kept = m1 + h * leaving;
+        const double m2Kept = m2 - h * h * leaving;
+        m2 = m2Kept - 2.0 * m1Kept + m0Kept + h * h * entering;
+        m1 = m1Kept - m0Kept + h * entering;
+        m0 = m0Kept + entering;
+    }
+
+    int32_t half;
+    double sumSquares = 0.0, meanSquare = 0.0, curvatureNorm = 0.0;
+    double m0 = 0.0, m1 = 0.0, m2 = 0.0;
+};
 
 int32_t IndexOfMinimum(const std::vector<double>& x)
 {
@@ -85,18 +99,23 @@ bool FindTangentPoint(std::span<const float> p, std::span<const float> v, int32_
 std::vector<double> WindowedDerivative(std::span<const float> samples, int32_t window, int32_t order,
                                        double sampleInterval)
 {
-    const int32_t half = std::max(window, MinimumDerivativeWindow) / 2;
-    const std::vector<double> weights = DerivativeWeights(half, order);
-    const double scale = std::pow(sampleInterval, order);
     const auto n = static_cast<int32_t>(samples.size());
     std::vector<double> out(samples.size());
+    if (n == 0)
+        return out;
+    auto at = [&](int32_t i) { return static_cast<double>(samples[static_cast<std::size_t>(std::clamp(i, 0, n - 1))]); };
+    QuadraticWindow moments(std::max(window, MinimumDerivativeWindow) / 2);
+    for (int32_t j = -moments.half; j <= moments.half; ++j)
+    {
+        moments.m0 += at(j);
+        moments.m1 += j * at(j);
+        moments.m2 += static_cast<double>(j) * j * at(j);
+    }
+    const double scale = std::pow(sampleInterval, order);
     for (int32_t i = 0; i < n; ++i)
     {
-        double sum = 0.0;
-        for (int32_t j = -half; j <= half; ++j)
-            sum += weights[static_cast<std::size_t>(j + half)] *
-                   samples[static_cast<std::size_t>(std::clamp(i + j, 0, n - 1))];
-        out[static_cast<std::size_t>(i)] = sum / scale;
+        out[static_cast<std::size_t>(i)] = moments.Derivative(order) / scale;
+        moments.Slide(at(i - moments.half), at(i + 1 + moments.half));
     }
     return out;
 }

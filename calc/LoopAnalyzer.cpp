@@ -55,6 +55,10 @@ void EmitBeat(DetEx_DetectorState& state, DetEx_EventDetectorParams& params, Sis
     loop.base.SetPosition(state.opening.Position());
     const BeatTiming timing{state.opening.tick, loop.base.Position(), state.closing.Position(), params.sampleInterval};
     ComputeBeat(state.pressure, state.volume, timing, params.beat, loop);
+    // The beat is read again from its first sample whenever it is needed, so checkpoint copies of the
+    // state need not carry it.
+    state.pressure.clear();
+    state.volume.clear();
     loop.base.value = loop.ped;
     state.phase = 1;
     state.nextTick = loop.base.tick + 1;

@@ -73,7 +73,9 @@ TEST(CalcFunctionClass, DescribesEveryFunctionAsItsTableSays)
         IOrvString* alias = nullptr;
         ASSERT_EQ(S_OK, classObject.GetAlias(0, &alias));
         EXPECT_EQ(expected.firstAlias, Text(alias));
-        // Past the last parameter (the "PNEND" index of the detectors) is refused.
+        // Past the alias list itself, and past the last parameter (the "PNEND" index of the detectors),
+        // nothing is read.
+        EXPECT_EQ(E_INVALIDARG, classObject.GetAlias(2, &alias));
         EXPECT_EQ(E_INVALIDARG, classObject.GetParamInfo(params, nullptr, nullptr, nullptr, nullptr));
     }
 }

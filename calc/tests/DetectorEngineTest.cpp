@@ -165,3 +165,95 @@ TEST_F(DetectorEngine, NewArgumentsRestartFromEmptyCaches)
     core.SetArguments(L"0 0.5");
     EXPECT_EQ(0u, core.Cache().RecordCount());
 }
+
+namespace
+{
+
+// A detector that hands on each event of its event source: the engine positions the event source
+// before every step.
+struct RelayAlgorithm
+{
+    struct Params : ParamsBase
+    {
+        void BuildSources(uint32_t count, IUnknown* const* sources) override
+        {
+            for (uint32_t i = 0; i < count; ++i)
+                AddEventSource<OrvEventBase>(sources[i]);
+        }
+    };
+
+    struct State : StateBase
+    {
+        State(const Params&, int32_t firstTick) : StateBase(firstTick) {}
+    };
+
+    using Event = OrvEventBase;
+
+    static bool Step(State& state, Params& params, Event& event)
+    {
+        auto& events = params.SourceAs<EventWrapperEx<OrvEventBase>>(0);
+        if (!events.HasCurrent())
+        {
+            if (events.Ended())
+                state.Finish();
+            else
+                state.waitingFor = 0;
+            return false;
+        }
+        const OrvEventBase current = events.Current();
+        if (current.tick >= state.horizon)
+        {
+            state.nextTick = state.horizon;
+            return false;
+        }
+        state.nextTick = current.tick + 1;
+        events.Advance();
+        event = current;
+        return true;
+    }
+};
+
+std::vector<int32_t> RelayTicks(CalcTesting::FakeEvents& source, const wchar_t* arguments)
+{
+    DetectorEnumeratorCore<RelayAlgorithm> relay;
+    relay.SetArguments(arguments);
+    IUnknown* sources[] = {static_cast<IEnumEventEx*>(&source)};
+    relay.Bind(0, 1, sources, 0.001, 0);
+    std::vector<int32_t> ticks;
+    OrvEventBase records[4];
+    int32_t count = 0;
+    int32_t next = 0;
+    while (relay.Next(4, LastTick, records, count, next) == S_OK && count > 0)
+        for (int32_t i = 0; i < count; ++i)
+            ticks.push_back(records[i].tick);
+    for (int32_t i = 0; i < count; ++i)
+        ticks.push_back(records[i].tick);
+    return ticks;
+}
+
+} // namespace
+
+TEST(DetectorEngineEvents, EventSourcesArePositionedAcrossSpansAndLimits)
+{
+    CalcTesting::FakeEvents source({10, 99999, 100000, 100001, 250000, 300000});
+    EXPECT_EQ((std::vector<int32_t>{10, 99999, 100000, 100001, 250000, 300000}), RelayTicks(source, L"0"));
+    EXPECT_EQ((std::vector<int32_t>{99999, 100000, 100001}), RelayTicks(source, L"0 0 50000 0 200000"));
+}
+
+TEST(DetectorEngineEvents, EventsOnTheFirstSampleOrMarkedRejectedAreNotHandedOn)
+{
+    CalcTesting::FakeEvents source({0, 5, 6});
+    source.events[1].value = std::bit_cast<double>(RejectedEventValueBits);
+    EXPECT_EQ((std::vector<int32_t>{6}), RelayTicks(source, L"0"));
+}
+
+TEST(DetectorEngineEvents, BackwardSearchOverAnEventSourceFindsTheEventBeforeTheBoundary)
+{
+    CalcTesting::FakeEvents source({10, 99999, 250000});
+    DetectorEnumeratorCore<RelayAlgorithm> relay;
+    relay.SetArguments(L"0");
+    IUnknown* sources[] = {static_cast<IEnumEventEx*>(&source)};
+    relay.Bind(0, 1, sources, 0.001, 0);
+    ASSERT_EQ(S_OK, relay.Find(CalcSeekBackward, 200050, 0, LastTick));
+    EXPECT_EQ(99999, relay.Cursor());
+}

@@ -64,6 +64,15 @@ TEST(EEH3Enumerator, ReadsArgumentsBindsAndHandsOutEventRecords)
     Orv::ComPtr<IOrvString> text;
     ASSERT_EQ(S_OK, calc->GetArgumentText(text.Put()));
     EXPECT_STREQ(L"0 0.5 -1 -1 -1 -1", text->GetText());
+
+    Orv::ComPtr<IUnknown> unit;
+    ASSERT_EQ(S_OK, events->GetUnitName(unit.Put()));
+    auto hostUnit = unit.As<IHostUnit>(IID_IHostUnit);
+    ASSERT_TRUE(hostUnit);
+    BSTR unitText = nullptr;
+    hostUnit->GetUnitText(&unitText);
+    EXPECT_STREQ(L"?", unitText);
+    SysFreeString(unitText);
 }
 
 TEST(EEH3Enumerator, AnswersItsFacesAndReportsEventFlags)

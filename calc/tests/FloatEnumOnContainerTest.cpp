@@ -72,7 +72,7 @@ TEST(FloatEnumOnContainer, AnswersOnlyTheSampleStreamFaces)
     EXPECT_EQ(S_OK, view.QueryInterface(IID_IEnumFloatEx, &face));
     EXPECT_EQ(E_NOINTERFACE, view.QueryInterface(IID_IEnumEventEx, &face));
     TimeBase timeBase{};
-    view.GetTimeBase(&timeBase);
+    view.GetScale(&timeBase);
     EXPECT_EQ(1, timeBase.numerator);
     EXPECT_EQ(1, timeBase.denominator);
 }

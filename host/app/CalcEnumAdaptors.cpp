@@ -60,7 +60,7 @@ HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::GetDataFormat(uint16_t* format)
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::GetTimeBase(TimeBase* timeBase)
+HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::GetScale(TimeBase* timeBase)
 {
     return DefaultTimeBase(timeBase);
 }
@@ -101,7 +101,11 @@ HRESULT STDMETHODCALLTYPE EventEnumAdaptor::Next(int32_t byteCount, int32_t limi
 
 HRESULT STDMETHODCALLTYPE EventEnumAdaptor::Seek(int32_t direction, int32_t tick, int32_t rangeStart, int32_t rangeEnd)
 {
-    const auto found = cursor_.Find(direction == CalcSeekBackward, tick, rangeStart, rangeEnd);
+    const bool backwards = direction == CalcSeekBackward;
+    const auto found = cursor_.Find(backwards, tick, rangeStart, rangeEnd);
+    // Whatever is not settled yet is read from the tick asked for on, never from an earlier position.
+    if (found == EventCursor::FindResult::Waiting)
+        cursor_.MoveTo(backwards ? tick : std::max(tick, rangeStart));
     return found == EventCursor::FindResult::Found ? S_OK : S_FALSE;
 }
 

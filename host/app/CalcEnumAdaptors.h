@@ -63,7 +63,7 @@ public:
     HRESULT STDMETHODCALLTYPE Skip(int32_t count, int32_t* skipped) override;
     HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override;
     HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override;
-    HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* timeBase) override;
+    HRESULT STDMETHODCALLTYPE GetScale(TimeBase* timeBase) override;
     HRESULT STDMETHODCALLTYPE Next(int32_t count, float* samples, int32_t* fetched) override;
     void STDMETHODCALLTYPE DeleteThis() override { CountedObject::DeleteThis(); }
 

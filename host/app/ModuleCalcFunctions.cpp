@@ -20,6 +20,7 @@ namespace
 {
 
 constexpr int32_t EventsPerRead = 64;
+constexpr int32_t SamplesPerRead = 4096;
 
 std::string Lower(std::string text)
 {
@@ -52,19 +53,70 @@ void Check(HRESULT hr, const std::string& what)
         throw ModuleError(what, hr);
 }
 
+// One call of a module function in the text: its class, argument text and sources, from which an
+// enumerator is started per record.
+class ModuleCall
+{
+public:
+    ModuleCall(const Recording& recording, Orv::ComPtr<ICalcEnumClass2> classObject, std::wstring arguments,
+               std::vector<Value> sources, REFIID face)
+        : recording_(recording), class_(std::move(classObject)), arguments_(std::move(arguments)),
+          sources_(std::move(sources)), face_(face)
+    {
+    }
+
+    const Recording& Data() const { return recording_; }
+
+    // A new enumerator that has read the arguments and offers the face the call's result needs.
+    Orv::ComPtr<ICalcEnum> Create() const
+    {
+        Orv::ComPtr<ICalcEnum> calc;
+        Check(class_->CreateEnum(nullptr, 0, calc.Put()), "the function's enumerator cannot be created");
+        if (!calc || !calc.As<IUnknown>(face_))
+            throw std::runtime_error("the function's enumerator does not yield what its class reports");
+        Orv::String text(arguments_);
+        uint32_t flags = 0;
+        Check(calc->ReadArguments(text.Interface(), &flags), "the function refuses its arguments");
+        return calc;
+    }
+
+    // A new enumerator bound to the record, its sources read through the engine's cursors.
+    Orv::ComPtr<ICalcEnum> Start(size_t record) const
+    {
+        Orv::ComPtr<ICalcEnum> calc = Create();
+        std::vector<Orv::ComPtr<IUnknown>> held;
+        std::vector<IUnknown*> pointers;
+        for (const Value& source : sources_)
+        {
+            held.emplace_back(source.kind == ValueKind::Events
+                                  ? static_cast<IUnknown*>(new EventEnumAdaptor(recording_, source.events, record))
+                                  : static_cast<IUnknown*>(new ChannelEnumAdaptor(recording_, source.channel, record)));
+            pointers.push_back(held.back().Get());
+        }
+        const double interval = recording_.RecordAt(record).SampleInterval();
+        Check(calc->Start(static_cast<int32_t>(record), static_cast<uint32_t>(pointers.size()), pointers.data(),
+                          nullptr, interval, 0, CalcOpenEndTick),
+              "the function cannot start on record " + std::to_string(record));
+        return calc;
+    }
+
+private:
+    const Recording& recording_;
+    Orv::ComPtr<ICalcEnumClass2> class_;
+    std::wstring arguments_;
+    std::vector<Value> sources_;
+    IID face_;
+};
+
 // The events of one module enumerator per record, read into the engine's tracks as they settle.
 class ModuleEventNode final : public EventNode
 {
 public:
-    ModuleEventNode(const Recording& recording, Orv::ComPtr<ICalcEnumClass2> classObject, std::wstring arguments,
-                    std::vector<Value> sources)
-        : recording_(recording), class_(std::move(classObject)), arguments_(std::move(arguments)),
-          sources_(std::move(sources))
+    explicit ModuleEventNode(ModuleCall call) : call_(std::move(call))
     {
         // The record size is the enumerator's, whatever record it is bound to.
-        Orv::ComPtr<ICalcEnum> probe = CreateEnumerator();
         int32_t size = 0;
-        Check(probe.As<IEnumEventEx>(IID_IEnumEventEx)->GetRecordSize(&size), "the function's record size");
+        Check(call_.Create().As<IEnumEventEx>(IID_IEnumEventEx)->GetRecordSize(&size), "the function's record size");
         if (size < static_cast<int32_t>(sizeof(EventHeader)))
             throw std::runtime_error("the function's event records are smaller than an event");
         recordSize_ = static_cast<size_t>(size);
@@ -76,7 +128,9 @@ public:
     {
         auto found = states_.find(record);
         if (found == states_.end())
-            found = states_.emplace(record, Bind(record)).first;
+            found = states_.emplace(record, State{call_.Start(record).As<IEnumEventEx>(IID_IEnumEventEx),
+                                                  EventTrack(recordSize_)})
+                        .first;
         CatchUp(record, found->second);
         return found->second.track;
     }
@@ -84,45 +138,9 @@ public:
 private:
     struct State
     {
-        Orv::ComPtr<ICalcEnum> calc;
         Orv::ComPtr<IEnumEventEx> events;
         EventTrack track;
     };
-
-    Orv::ComPtr<ICalcEnum> CreateEnumerator() const
-    {
-        Orv::ComPtr<ICalcEnum> calc;
-        Check(class_->CreateEnum(nullptr, 0, calc.Put()), "the function's enumerator cannot be created");
-        if (!calc || !calc.As<IEnumEventEx>(IID_IEnumEventEx))
-            throw std::runtime_error("the function's enumerator yields no events");
-        Orv::String text(arguments_);
-        uint32_t flags = 0;
-        Check(calc->ReadArguments(text.Interface(), &flags), "the function refuses its arguments");
-        return calc;
-    }
-
-    State Bind(size_t record) const
-    {
-        State state{CreateEnumerator(), {}, EventTrack(recordSize_)};
-        std::vector<Orv::ComPtr<IUnknown>> held;
-        for (const Value& source : sources_)
-        {
-            IUnknown* adaptor = source.kind == ValueKind::Events
-                                    ? static_cast<IUnknown*>(new EventEnumAdaptor(recording_, source.events, record))
-                                    : static_cast<IUnknown*>(
-                                          new ChannelEnumAdaptor(recording_, source.channel, record));
-            held.emplace_back(adaptor);
-        }
-        std::vector<IUnknown*> pointers;
-        for (const auto& source : held)
-            pointers.push_back(source.Get());
-        const double interval = recording_.RecordAt(record).SampleInterval();
-        Check(state.calc->Start(static_cast<int32_t>(record), static_cast<uint32_t>(pointers.size()),
-                                pointers.data(), nullptr, interval, 0, CalcOpenEndTick),
-              "the function cannot start on record " + std::to_string(record));
-        state.events = state.calc.As<IEnumEventEx>(IID_IEnumEventEx);
-        return state;
-    }
 
     void CatchUp(size_t record, State& state) const
     {
@@ -138,7 +156,7 @@ private:
                 state.track.Append(buffer.data() + static_cast<size_t>(i) * recordSize_);
             if (hr == S_FALSE)
             {
-                state.track.Complete(recording_.RecordAt(record).Length());
+                state.track.Complete(call_.Data().RecordAt(record).Length());
                 return;
             }
             if (count == 0)
@@ -149,12 +167,65 @@ private:
         }
     }
 
-    const Recording& recording_;
-    Orv::ComPtr<ICalcEnumClass2> class_;
-    std::wstring arguments_;
-    std::vector<Value> sources_;
+    ModuleCall call_;
     size_t recordSize_ = 0;
     std::map<size_t, State> states_;
+};
+
+// The samples of one module enumerator per record, kept as they are computed so that the engine can
+// read any stretch of them.
+class ModuleSampleNode final : public SampleNode
+{
+public:
+    explicit ModuleSampleNode(ModuleCall call) : call_(std::move(call)) {}
+
+    Extent Available(size_t record) const override
+    {
+        State& state = StateOf(record);
+        CatchUp(record, state);
+        return {static_cast<int64_t>(state.samples.size()), state.complete};
+    }
+
+    void Compute(size_t record, int64_t first, std::span<float> out) const override
+    {
+        const std::vector<float>& samples = StateOf(record).samples;
+        std::copy_n(samples.begin() + first, out.size(), out.begin());
+    }
+
+private:
+    struct State
+    {
+        Orv::ComPtr<IEnumFloatEx> enumerator;
+        std::vector<float> samples;
+        bool complete = false;
+    };
+
+    State& StateOf(size_t record) const
+    {
+        auto found = states_.find(record);
+        if (found == states_.end())
+            found = states_.emplace(record, State{call_.Start(record).As<IEnumFloatEx>(IID_IEnumFloatEx), {}, false})
+                        .first;
+        return found->second;
+    }
+
+    void CatchUp(size_t record, State& state) const
+    {
+        std::vector<float> buffer(SamplesPerRead);
+        while (!state.complete)
+        {
+            int32_t fetched = 0;
+            const HRESULT hr = state.enumerator->Next(SamplesPerRead, buffer.data(), &fetched);
+            Check(hr, "the function failed on record " + std::to_string(record));
+            state.samples.insert(state.samples.end(), buffer.begin(), buffer.begin() + std::clamp(fetched, 0, SamplesPerRead));
+            state.complete = hr == S_FALSE;
+            if (fetched < SamplesPerRead)
+                return;
+        }
+    }
+
+    ModuleCall call_;
+    mutable std::map<size_t, State> states_;
 };
 
 } // namespace
@@ -216,8 +287,6 @@ bool ModuleCalcFunction::Accepts(size_t index, ValueKind kind) const
 
 Value ModuleCalcFunction::Create(const std::vector<Argument>& arguments) const
 {
-    if ((resultWord_ & CalcKindEvents) == 0)
-        throw std::invalid_argument(name_ + " yields samples, which module functions cannot give the host yet");
     std::vector<Value> sources;
     std::vector<double> numbers;
     for (size_t i = 0; i < arguments.size(); ++i)
@@ -227,9 +296,15 @@ Value ModuleCalcFunction::Create(const std::vector<Argument>& arguments) const
         else
             numbers.push_back(arguments[i].value.number);
     }
+    const bool events = (resultWord_ & CalcKindEvents) != 0;
+    ModuleCall call(recording_, class_, ModuleArgumentText(numbers), std::move(sources),
+                    events ? IID_IEnumEventEx : IID_IEnumFloatEx);
     Value result;
-    result.kind = ValueKind::Events;
-    result.events = std::make_shared<ModuleEventNode>(recording_, class_, ModuleArgumentText(numbers), sources);
+    result.kind = events ? ValueKind::Events : ValueKind::Channel;
+    if (events)
+        result.events = std::make_shared<ModuleEventNode>(std::move(call));
+    else
+        result.channel = std::make_shared<ModuleSampleNode>(std::move(call));
     return result;
 }
 

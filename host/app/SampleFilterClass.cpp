@@ -117,8 +117,9 @@ public:
         if (!timeBase)
             return E_POINTER;
         *timeBase = TimeBase{};
-        return source_ ? source_->GetTimeBase(timeBase) : S_OK;
+        return source_ ? source_->GetScale(timeBase) : S_OK;
     }
+    HRESULT STDMETHODCALLTYPE GetScale(TimeBase* timeBase) override { return GetTimeBase(timeBase); }
     void STDMETHODCALLTYPE DeleteThis() override { delete this; }
 
     // IEnumFloatEx

@@ -58,7 +58,8 @@ struct IEnumFloatEx : IEnumExBase {
     virtual HRESULT STDMETHODCALLTYPE Skip(int32_t count, int32_t* skipped) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) = 0;                     // 5
     virtual HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) = 0;                // 6
-    virtual HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* timeBase) = 0;                // 7
+    // 7: the time base of the samples (named apart from ICalcEnum's, which an object may answer too).
+    virtual HRESULT STDMETHODCALLTYPE GetScale(TimeBase* timeBase) = 0;
     // 8: reads up to count samples from the position on. S_FALSE when the record ended before count
     // samples came; S_OK otherwise, also when fewer came because the rest is not recorded yet (online).
     virtual HRESULT STDMETHODCALLTYPE Next(int32_t count, float* samples, int32_t* fetched) = 0;
@@ -126,6 +127,14 @@ struct ICalcEnum : IUnknown {
     virtual void STDMETHODCALLTYPE DeleteThis() = 0;                                      // 18
 };
 __CRT_UUID_DECL(ICalcEnum, 0x532954A4, 0x1807, 0x428B, 0x8A, 0x2B, 0x8B, 0xB7, 0x28, 0x2E, 0x74, 0xA6)
+
+// The third face of the module's sample-yielding enumerators: the engine hands them its calculation
+// variables.
+// {0A191CD4-BA1C-4655-9EDA-297320E061CA}
+struct IOrvSetCalcVariables : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE SetCalcVariables(IUnknown* variables) = 0;          // 3
+};
+__CRT_UUID_DECL(IOrvSetCalcVariables, 0x0A191CD4, 0xBA1C, 0x4655, 0x9E, 0xDA, 0x29, 0x73, 0x20, 0xE0, 0x61, 0xCA)
 
 // The class object of a calculation function.
 // {48436189-60B9-47D1-A159-6BF8B43E294F}
@@ -247,7 +256,6 @@ inline constexpr GUID IID_IPersistClassObject =
 inline constexpr GUID IID_ICalculationClass =
     {0x5D9E5A07, 0xED8B, 0x466C, {0x9D, 0x6E, 0x6C, 0x88, 0x1C, 0xC0, 0x36, 0x32}};
 inline constexpr GUID IID_IChannelCalc = {0xCA4F03AE, 0x2BD4, 0x47F1, {0x9F, 0x8A, 0xFE, 0x48, 0x93, 0x10, 0x22, 0x6F}};
-// The third face of the module's sample-yielding enumerators (calculation variables).
 inline constexpr GUID IID_IOrvSetCalcVariables =
     {0x0A191CD4, 0xBA1C, 0x4655, {0x9E, 0xDA, 0x29, 0x73, 0x20, 0xE0, 0x61, 0xCA}};
 
