@@ -257,7 +257,7 @@ bool EdpAlgorithm::Step(State& state, Params& params, Event& event)
     const bool found = state.previousAnchor >= 0 && FindKnee(state, params);
     state.phase = 2;
     state.resumeTick = found ? state.pendingEvent.base.tick + 1 : state.currentAnchor;
-    if (!found || state.pendingEvent.base.tick < FirstReportedTick)
+    if (!found)
         return false;
     event = state.pendingEvent;
     return true;
