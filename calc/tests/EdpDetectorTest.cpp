@@ -172,3 +172,24 @@ TEST(EdpDetectorStep, FailedKneeSearchEmitsNothing)
     EXPECT_EQ((std::vector<int32_t>{29, 129, 229}), emitted);
     EXPECT_TRUE(state.Finished());
 }
+
+// Every peak fails the height test: the foot search must not start over from the record's start for
+// each of them.
+TEST(EdpDetectorStep, RejectedPeaksScanEverySampleOnce)
+{
+    const std::vector<float> p = Beats(200);
+    std::vector<int32_t> ticks;
+    for (int b = 0; b < 200; ++b)
+        ticks.push_back(b * BeatTicks + PeakOffset);
+    FakeChannel channel(p);
+    FakeEvents peaks = PeaksOf(p, ticks);
+    EdpParams params;
+    params.minimumPeakHeight = 1000.0f;
+    IUnknown* sources[] = {static_cast<IEnumFloatEx*>(&channel), static_cast<IEnumEventEx*>(&peaks)};
+    params.BuildSources(2, sources);
+    EdpState state(params, 0);
+    SistraEdpEvent event{};
+    EXPECT_FALSE(EdpAlgorithm::Step(state, params, event));
+    EXPECT_TRUE(state.Finished());
+    EXPECT_LE(channel.nextCalls, static_cast<int>(p.size()) / EEH3::FloatExWrapper::BufferSamples + 2);
+}
