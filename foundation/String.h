@@ -11,6 +11,9 @@
 #include <iosfwd>
 #include <string>
 
+// The text is UTF-16, in wchar_t as on Windows.
+static_assert(sizeof(wchar_t) == 2);
+
 namespace OrvString
 {
 class StringRep;
@@ -18,6 +21,8 @@ class StringRep;
 
 namespace Orv
 {
+
+class StringStreamBuf;
 
 class String
 {
@@ -108,6 +113,8 @@ public:
 
 private:
     friend std::wistream& operator>>(std::wistream& in, String& text);
+    // Streams write straight into the buffer.
+    friend class StringStreamBuf;
 
     OrvString::StringRep* Rep() const;
     void Attach(OrvString::StringRep* rep);

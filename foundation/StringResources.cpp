@@ -59,6 +59,17 @@ std::optional<LANGID> ApplicationLanguage()
     return CurrentApplicationLanguage();
 }
 
+HINSTANCE ThisModule()
+{
+    static const HINSTANCE module = [] {
+        HMODULE found = nullptr;
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCWSTR>(&ThisModule), &found);
+        return found;
+    }();
+    return module;
+}
+
 void String::InitFromResource(HINSTANCE module, UINT id, bool substituteTokens)
 {
     if (id == 0)

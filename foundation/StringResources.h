@@ -14,4 +14,7 @@ namespace Orv
 void SetApplicationLanguage(std::optional<LANGID> language);
 std::optional<LANGID> ApplicationLanguage();
 
+// The module whose code this is: Sistra.dll, or a test executable that links the code in.
+HINSTANCE ThisModule();
+
 } // namespace Orv

@@ -1,6 +1,7 @@
 #include "foundation/ProductTokens.h"
 #include "foundation/StringResources.h"
 #include "foundation/tests/TestStringIds.h"
+#include "resources/ResourceIds.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,16 @@ TEST_F(StringResources, ProductTokensAreReplacedOnlyOnRequest)
     EXPECT_EQ(L"Welcome to Kymorama", Load(IDS_TEST_APP_TITLE, true));
     EXPECT_EQ(L"Kymorama opens what Kymorama saved", Load(IDS_TEST_APP_NAME_TWICE, true));
     EXPECT_EQ(L"Quarkbox by Orvandelworks", Load(IDS_TEST_HARDWARE_AND_MAKER, true));
+}
+
+TEST_F(StringResources, TheModuleHoldsItsOwnStringTable)
+{
+    HMODULE module = LoadLibraryExW(L"Sistra.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, module);
+    EXPECT_EQ(L"Sistra", std::wstring(String(module, IDS_CHANNEL_CALC_NAME, true).c_str()));
+    EXPECT_EQ(L"Generates data from the hemodynamics table.",
+              std::wstring(String(module, IDS_CHANNEL_CALC_DESCRIPTION, true).c_str()));
+    FreeLibrary(module);
 }
 
 TEST(ProductTokens, TheLongerTokenComesBeforeTheOneItContains)

@@ -9,6 +9,7 @@
 #define IDS_TEST_APP_TITLE 20
 #define IDS_TEST_APP_NAME_TWICE 21
 #define IDS_TEST_HARDWARE_AND_MAKER 22
+#define IDS_TEST_FORMAT 23
 
 // A block that does not exist at all.
 #define IDS_TEST_NO_BLOCK 4000

@@ -1,9 +1,12 @@
 #include "host/app/CommandLine.h"
 
+#include "host/app/FrameworkHost.h"
+
 #include "host/app/HostApplication.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace Host
@@ -14,8 +17,21 @@ namespace
 
 constexpr const char* Usage = "usage: sistra <command> [arguments]\n"
                               "commands:\n"
-                              "  info      load the module and print its registration result\n"
+                              "  info      load the module and print what it registered, in order\n"
                               "  --help    print this text\n";
+
+void PrintRegistrations(const std::vector<VyrRegistrationRecord>& records, std::ostream& out)
+{
+    out << "registrations: " << records.size() << "\n";
+    int number = 0;
+    for (const VyrRegistrationRecord& record : records)
+    {
+        char typeId[16];
+        std::snprintf(typeId, sizeof typeId, "0x%08lX", static_cast<unsigned long>(record.typeId));
+        out << "  " << ++number << ". " << RegistrationKindText(record.kind) << " \"" << ToUtf8(record.name)
+            << "\" type id " << typeId << ": " << HResultText(record.result) << "\n";
+    }
+}
 
 int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
@@ -24,10 +40,11 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         err << "info takes no arguments\n" << Usage;
         return ExitUsage;
     }
-    LoadedModule module(ExecutableFolder() + L"Sistra.dll");
+    HostSession session;
     HostApplication host;
-    const HRESULT result = module.RegisterClassObjects(&host);
-    out << "module: " << ToUtf8(module.Path()) << "\n";
+    const HRESULT result = session.LoadModule(ExecutableFolder() + L"Sistra.dll", &host);
+    out << "module: " << ToUtf8(session.Module().Path()) << "\n";
+    PrintRegistrations(session.Framework().Registrations(), out);
     out << "DllRegisterClassObjects: " << HResultText(result) << (SUCCEEDED(result) ? " (success)" : " (failure)")
         << "\n";
     return SUCCEEDED(result) ? ExitOk : ExitFailure;

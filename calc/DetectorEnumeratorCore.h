@@ -1,0 +1,148 @@
+// What an event enumerator of the detector engine does for its host, apart from COM: reads its
+// argument text, binds to one record's sources, and hands out events from a cursor tick on.
+#pragma once
+
+#include "calc/DetectorEngine.h"
+
+#include <locale>
+#include <sstream>
+#include <string_view>
+
+namespace EEH3
+{
+
+template <class Algorithm>
+class DetectorEnumeratorCore
+{
+public:
+    using Params = typename Algorithm::Params;
+    using Event = typename Algorithm::Event;
+
+    // The argument text: a leading flag value, then the function's numbers in its parameter order,
+    // blank-separated, in the classic locale. Numbers left out keep their defaults.
+    void SetArguments(std::wstring_view text)
+    {
+        std::wistringstream in{std::wstring(text)};
+        in.imbue(std::locale::classic());
+        double flag = 0.0;
+        if (in >> flag)
+            params.flag = Sistra::LimitToInt32(flag);
+        params.ClearLimits();
+        params.Read(in);
+        cache.Reset();
+        pending.reset();
+        cursor = 0;
+    }
+
+    void Bind(int32_t boundRecord, uint32_t count, IUnknown* const* sources, double sampleInterval,
+              int32_t startTick)
+    {
+        params.ClearSources();
+        params.BuildSources(count, sources);
+        params.sampleInterval = sampleInterval;
+        record = boundRecord;
+        bound = true;
+        MoveTo(startTick);
+    }
+
+    void Unbind()
+    {
+        params.ClearSources();
+        cache.DropCurrent();
+        bound = false;
+    }
+
+    // Drops the working state and puts the cursor (and every source) at the tick.
+    void MoveTo(int32_t tick)
+    {
+        cache.DropCurrent();
+        pending.reset();
+        cursor = std::max(tick, params.LimitsOf(record).firstTick);
+        for (std::size_t i = 0; i < params.SourceCount(); ++i)
+            params.Source(i).SetPosition(cursor);
+    }
+
+    // Looks for an event inside [rangeStart, rangeEnd), forward from tick or backward from it. Found:
+    // S_OK, and the cursor stands on the event, which the next read hands out first.
+    HRESULT Find(int32_t direction, int32_t tick, int32_t rangeStart, int32_t rangeEnd)
+    {
+        if (!bound)
+            return E_UNEXPECTED;
+        pending.reset();
+        Event event{};
+        SearchOutcome outcome;
+        if (direction == CalcSeekBackward)
+            outcome = cache.FindBackward(params, record, std::min(tick, rangeEnd - 1), rangeStart, event);
+        else
+            outcome = cache.FindForward(params, record, std::max(tick, rangeStart), rangeEnd, event);
+        if (outcome == SearchOutcome::Found)
+        {
+            pending = event;
+            cursor = TickOf(event);
+            return S_OK;
+        }
+        if (direction == CalcSeekBackward || outcome == SearchOutcome::Waiting)
+            cursor = std::max(tick, rangeStart); // reading goes on forward from there
+        else
+            cursor = outcome == SearchOutcome::Ended ? LastTick : rangeEnd;
+        return S_FALSE;
+    }
+
+    // Hands out up to maxRecords events from the cursor on whose ticks lie below limit. S_FALSE when the
+    // record holds no further event; S_OK otherwise, also when the data for more is not there yet.
+    HRESULT Next(int32_t maxRecords, int32_t limit, Event* records, int32_t& count, int32_t& nextPosition)
+    {
+        count = 0;
+        HRESULT result = S_OK;
+        if (!bound)
+        {
+            nextPosition = LastTick;
+            return S_FALSE;
+        }
+        if (pending && TickOf(*pending) >= cursor && TickOf(*pending) < limit && maxRecords > 0)
+            Deliver(*pending, records, count);
+        pending.reset();
+        while (count < maxRecords)
+        {
+            Event event{};
+            const SearchOutcome outcome = cache.FindForward(params, record, cursor, limit, event);
+            if (outcome == SearchOutcome::Found)
+            {
+                Deliver(event, records, count);
+                continue;
+            }
+            if (outcome == SearchOutcome::NotInRange)
+                cursor = std::max(cursor, limit);
+            else if (outcome == SearchOutcome::Ended)
+            {
+                cursor = LastTick;
+                result = S_FALSE;
+            }
+            break;
+        }
+        nextPosition = cursor;
+        return result;
+    }
+
+    int32_t Cursor() const { return cursor; }
+    int32_t Record() const { return record; }
+    bool Bound() const { return bound; }
+    Params& Parameters() { return params; }
+    const ChannelCache<Algorithm>& Cache() const { return cache; }
+
+private:
+    void Deliver(const Event& event, Event* records, int32_t& count)
+    {
+        records[count++] = event;
+        cursor = TickOf(event) + 1;
+    }
+
+    Params params;
+    ChannelCache<Algorithm> cache;
+    std::optional<Event> pending;
+    int32_t record = 0;
+    int32_t cursor = 0;
+    bool bound = false;
+};
+
+} // namespace EEH3

@@ -1,0 +1,183 @@
+#include "calc/SourceWrappers.h"
+
+#include "calc/tests/FakeHostSources.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+using namespace EEH3;
+using CalcTesting::FakeChannel;
+using CalcTesting::FakeEvents;
+
+namespace
+{
+
+std::vector<float> Ramp(int count)
+{
+    std::vector<float> values(static_cast<std::size_t>(count));
+    std::iota(values.begin(), values.end(), 0.0f);
+    return values;
+}
+
+} // namespace
+
+TEST(ChannelWrapper, ReadsAheadInBlocksAndStepsThroughTheBuffer)
+{
+    FakeChannel channel(Ramp(3000));
+    FloatExWrapper wrapper(&channel);
+    ASSERT_TRUE(wrapper.HasCurrent());
+    int32_t steps = 0;
+    while (wrapper.HasCurrent())
+    {
+        ASSERT_EQ(static_cast<float>(wrapper.Position()), wrapper.Current());
+        wrapper.Advance();
+        ++steps;
+    }
+    EXPECT_EQ(3000, steps);
+    EXPECT_TRUE(wrapper.Ended());
+    EXPECT_EQ(4, channel.nextCalls); // three blocks of at most 1024 and the read that finds the end
+}
+
+TEST(ChannelWrapper, StopsAtOneBeforeTheEndLimit)
+{
+    FakeChannel channel(Ramp(100));
+    channel.position = 49;
+    FloatExWrapper wrapper(&channel);
+    wrapper.SetEndLimit(50);
+    EXPECT_FALSE(wrapper.Advance());
+    EXPECT_TRUE(wrapper.Ended());
+    EXPECT_EQ(50, wrapper.Position());
+}
+
+TEST(ChannelWrapper, SeekInsideTheBufferDoesNotCallTheSource)
+{
+    FakeChannel channel(Ramp(2000));
+    FloatExWrapper wrapper(&channel);
+    ASSERT_TRUE(wrapper.HasCurrent());
+    const int reads = channel.nextCalls;
+    wrapper.Seek(700);
+    EXPECT_EQ(700, wrapper.Position());
+    EXPECT_EQ(700.0f, wrapper.Current());
+    EXPECT_EQ(reads, channel.nextCalls);
+    EXPECT_EQ(0, channel.skipCalls);
+}
+
+TEST(ChannelWrapper, SeekOutsideTheBufferMovesTheSource)
+{
+    FakeChannel channel(Ramp(3000));
+    FloatExWrapper wrapper(&channel);
+    ASSERT_TRUE(wrapper.HasCurrent());
+    wrapper.Seek(2500);
+    ASSERT_TRUE(wrapper.HasCurrent());
+    EXPECT_EQ(2500, wrapper.Position());
+    EXPECT_EQ(2500.0f, wrapper.Current());
+}
+
+TEST(ChannelWrapper, SeekAtOrBeyondTheEndLimitEndsWithoutTouchingTheSource)
+{
+    FakeChannel channel(Ramp(100));
+    FloatExWrapper wrapper(&channel);
+    wrapper.SetEndLimit(60);
+    wrapper.Seek(60);
+    EXPECT_TRUE(wrapper.Ended());
+    EXPECT_EQ(60, wrapper.Position());
+    EXPECT_EQ(0, channel.skipCalls);
+    EXPECT_EQ(0, channel.nextCalls);
+}
+
+TEST(ChannelWrapper, WaitsWithoutEndingWhileOnlineDataIsMissing)
+{
+    FakeChannel channel(Ramp(100));
+    channel.available = 10;
+    channel.complete = false;
+    FloatExWrapper wrapper(&channel);
+    for (int i = 0; i < 10; ++i)
+    {
+        ASSERT_TRUE(wrapper.HasCurrent());
+        wrapper.Advance();
+    }
+    EXPECT_FALSE(wrapper.HasCurrent());
+    EXPECT_FALSE(wrapper.Ended());
+    channel.available = 100;
+    channel.complete = true;
+    ASSERT_TRUE(wrapper.HasCurrent());
+    EXPECT_EQ(10.0f, wrapper.Current());
+}
+
+TEST(ChannelWrapper, WithoutSourceCountsTicksAndHasDefaultTimeBase)
+{
+    FloatExWrapper wrapper(nullptr);
+    EXPECT_TRUE(wrapper.HasCurrent());
+    EXPECT_TRUE(wrapper.Advance());
+    EXPECT_EQ(1, wrapper.Position());
+    TimeBase timeBase{7, 7, 7.0};
+    wrapper.GetTimeBase(&timeBase);
+    EXPECT_EQ(1, timeBase.numerator);
+    EXPECT_EQ(1, timeBase.denominator);
+    EXPECT_EQ(0.0, timeBase.origin);
+}
+
+TEST(EventWrapper, ReadsEightRecordsAtATimeAndFinishes)
+{
+    std::vector<int32_t> ticks(20);
+    std::iota(ticks.begin(), ticks.end(), 1);
+    FakeEvents events(ticks);
+    EventWrapperEx<OrvEventBase> wrapper(&events);
+    std::vector<int32_t> seen;
+    while (wrapper.HasCurrent())
+    {
+        seen.push_back(wrapper.Current().tick);
+        wrapper.Advance();
+    }
+    EXPECT_EQ(ticks, seen);
+    EXPECT_TRUE(wrapper.Ended());
+    EXPECT_EQ(4, events.nextCalls); // 8 + 8 + 4 records, then the empty read that ends it
+}
+
+TEST(EventWrapper, SeekBetweenBufferedEventsLandsOnTheLaterOne)
+{
+    FakeEvents events({100, 200, 300});
+    EventWrapperEx<OrvEventBase> wrapper(&events);
+    ASSERT_TRUE(wrapper.HasCurrent());
+    wrapper.Seek(150);
+    EXPECT_EQ(200, wrapper.Position());
+    EXPECT_EQ(0, events.seekCalls);
+}
+
+TEST(EventWrapper, SeekOutsideTheBufferAsksTheSource)
+{
+    FakeEvents events({100, 200, 300});
+    EventWrapperEx<OrvEventBase> wrapper(&events);
+    wrapper.Seek(250);
+    EXPECT_EQ(1, events.seekCalls);
+    ASSERT_TRUE(wrapper.HasCurrent());
+    EXPECT_EQ(300, wrapper.Current().tick);
+    wrapper.Seek(400);
+    EXPECT_TRUE(wrapper.Ended());
+}
+
+TEST(EventWrapper, RecordsShorterThanExpectedEndTheWrapperFromTheStart)
+{
+    FakeEvents events({100});
+    EventWrapperEx<Sistra::SistraEdpEvent> wrapper(&events);
+    EXPECT_TRUE(wrapper.Ended());
+    EXPECT_FALSE(wrapper.HasCurrent());
+    EventWrapperEx<OrvEventBase> none(nullptr);
+    EXPECT_TRUE(none.Ended());
+    EXPECT_EQ(NoTickLimit, none.Position());
+}
+
+TEST(EventWrapper, WaitsWhileTheSourceHasNotFinished)
+{
+    FakeEvents events({10});
+    events.complete = false;
+    EventWrapperEx<OrvEventBase> wrapper(&events);
+    ASSERT_TRUE(wrapper.HasCurrent());
+    EXPECT_FALSE(wrapper.Advance());
+    EXPECT_FALSE(wrapper.Ended());
+    events.events.push_back(OrvEventBase{20, 0.0f, 2.0});
+    events.complete = true;
+    ASSERT_TRUE(wrapper.HasCurrent());
+    EXPECT_EQ(20, wrapper.Current().tick);
+}

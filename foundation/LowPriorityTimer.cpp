@@ -1,0 +1,93 @@
+#include "foundation/LowPriorityTimer.h"
+
+#include "foundation/ComBoundary.h"
+#include "foundation/XOrv.h"
+
+#include <cmath>
+#include <map>
+#include <mutex>
+#include <utility>
+
+namespace Orv
+{
+
+namespace
+{
+
+constexpr double MaxTimerMilliseconds = 2147483647.0;
+
+// Thread timers carry no owner: the callback finds its object by (thread, timer id). No code is
+// generated at run time, so this works in any process.
+class TimerOwners
+{
+public:
+    using Key = std::pair<DWORD, UINT_PTR>;
+
+    void Add(UINT_PTR id, LowPriorityTimer* owner)
+    {
+        std::lock_guard lock(mutex_);
+        owners_[{GetCurrentThreadId(), id}] = owner;
+    }
+
+    void Remove(UINT_PTR id)
+    {
+        std::lock_guard lock(mutex_);
+        owners_.erase({GetCurrentThreadId(), id});
+    }
+
+    LowPriorityTimer* Find(UINT_PTR id)
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = owners_.find({GetCurrentThreadId(), id});
+        return it == owners_.end() ? nullptr : it->second;
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<Key, LowPriorityTimer*> owners_;
+};
+
+TimerOwners& Owners()
+{
+    static TimerOwners owners;
+    return owners;
+}
+
+void CALLBACK DeliverTick(HWND, UINT, UINT_PTR id, DWORD)
+{
+    LowPriorityTimer* owner = Owners().Find(id);
+    if (!owner)
+        return;
+    // A tick is best effort; a failure must not unwind into the system's message dispatch.
+    (void)CatchReturn([owner] { owner->OnTimer(); });
+}
+
+} // namespace
+
+UINT LowPriorityTimer::PeriodMilliseconds(double seconds)
+{
+    if (std::isnan(seconds) || seconds < 0.0)
+        throw XOrv(L"The timer period must be a number of seconds of 0 or more.", E_INVALIDARG);
+    return static_cast<UINT>(std::fmin(seconds * 1000.0, MaxTimerMilliseconds) + 0.5);
+}
+
+LowPriorityTimer::LowPriorityTimer(double periodSeconds)
+{
+    const UINT period = PeriodMilliseconds(periodSeconds);
+    if (periodSeconds == 0.0)
+        return;
+    timerId_ = SetTimer(nullptr, 0, period, DeliverTick);
+    if (timerId_ == 0)
+        XOrv::Throw(HRESULT_FROM_WIN32(GetLastError()));
+    Owners().Add(timerId_, this);
+}
+
+LowPriorityTimer::~LowPriorityTimer()
+{
+    if (timerId_ == 0)
+        return;
+    Owners().Remove(timerId_);
+    KillTimer(nullptr, timerId_);
+}
+
+} // namespace Orv

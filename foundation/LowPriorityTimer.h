@@ -1,0 +1,31 @@
+// A timer delivered through the creating thread's message queue, for work where a late tick does no
+// harm (auto-repeat, delayed refresh). Ticks reach OnTimer of the owning object on that thread.
+#pragma once
+
+#include <windows.h>
+
+namespace Orv
+{
+
+class LowPriorityTimer
+{
+public:
+    // A period of 0 starts no timer. Periods are clamped to 2147483647 ms; a negative or NaN period
+    // is refused with E_INVALIDARG.
+    explicit LowPriorityTimer(double periodSeconds);
+    virtual ~LowPriorityTimer();
+    LowPriorityTimer(const LowPriorityTimer&) = delete;
+    LowPriorityTimer& operator=(const LowPriorityTimer&) = delete;
+
+    virtual void OnTimer() = 0;
+
+    bool IsRunning() const { return timerId_ != 0; }
+
+    // The SetTimer period for a period in seconds.
+    static UINT PeriodMilliseconds(double seconds);
+
+private:
+    UINT_PTR timerId_ = 0;
+};
+
+} // namespace Orv

@@ -1,0 +1,95 @@
+#include "foundation/ShellDlgFont.h"
+
+#include "foundation/StringResources.h"
+#include "foundation/XOrv.h"
+
+#include <cwchar>
+
+namespace
+{
+constexpr int DefaultPointSize = 10;
+constexpr int EastAsianDefaultPointSize = 12;
+constexpr int PointsPerInch = 72;
+constexpr LONG NormalWeight = 400;
+constexpr wchar_t ShellDlgFace[] = L"MS Shell Dlg 2";
+
+// A DC of the whole screen, released when it goes.
+class ScreenDc
+{
+public:
+    ScreenDc() : m_dc(GetDC(nullptr)) {}
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    ~ScreenDc()
+    {
+        if (m_dc)
+            ReleaseDC(nullptr, m_dc);
+    }
+    HDC Get() const { return m_dc; }
+
+private:
+    HDC m_dc;
+};
+
+// Puts the previously selected object back into the DC.
+class SelectedObject
+{
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(SelectObject(dc, object)) {}
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    ~SelectedObject() { SelectObject(m_dc, m_previous); }
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous;
+};
+
+int DefaultPointSizeForLanguage()
+{
+    const LANGID language = Orv::ApplicationLanguage().value_or(GetUserDefaultUILanguage());
+    const WORD primary = PRIMARYLANGID(language);
+    return primary == LANG_CHINESE || primary == LANG_JAPANESE ? EastAsianDefaultPointSize : DefaultPointSize;
+}
+
+int PixelsPerInchY(HDC dc)
+{
+    if (dc)
+        return GetDeviceCaps(dc, LOGPIXELSY);
+    const ScreenDc screen;
+    return screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
+}
+} // namespace
+
+Orv::UniqueFont ConstructShellDlgFont(HDC dc, int pointSize, int escapement)
+{
+    if (pointSize == 0)
+        pointSize = DefaultPointSizeForLanguage();
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(pointSize, PixelsPerInchY(dc), PointsPerInch);
+    font.lfEscapement = escapement;
+    font.lfOrientation = escapement;
+    font.lfWeight = NormalWeight;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    font.lfQuality = DEFAULT_QUALITY;
+    font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    wcsncpy(font.lfFaceName, ShellDlgFace, LF_FACESIZE - 1);
+    HFONT handle = CreateFontIndirectW(&font);
+    if (!handle)
+        throw XOrv(Orv::String(L"The dialog font could not be made."), E_FAIL);
+    return Orv::UniqueFont(handle);
+}
+
+Orv::FontCharSize GetFontCharSize(HFONT font)
+{
+    const ScreenDc screen;
+    if (!screen.Get())
+        return {0, 0};
+    const SelectedObject selected(screen.Get(), font);
+    TEXTMETRICW metrics{};
+    if (!GetTextMetricsW(screen.Get(), &metrics))
+        return {0, 0};
+    return {metrics.tmAveCharWidth, metrics.tmHeight + metrics.tmExternalLeading};
+}

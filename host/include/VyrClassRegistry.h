@@ -1,0 +1,106 @@
+// Interfaces through which a module hands its classes to the host framework: class objects, message
+// classes and self-tests, and the object factory that gives them (and every host service) back by type id.
+// Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
+#pragma once
+
+#include "VyrIds.h"
+
+#include <oaidl.h>
+#include <unknwn.h>
+
+struct IAutoOrvString;
+struct IMessage;
+struct IMacroWriter;
+struct ISignatureWriter;
+
+// A class the host can create objects of, found by its 32-bit type id.
+struct IVyrClassObject : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetTypeId(ULONG* typeId) = 0;                 // 3
+    virtual HRESULT STDMETHODCALLTYPE GetCategoryGuid(const GUID** category) = 0;   // 4
+    virtual HRESULT STDMETHODCALLTYPE GetTitle(BSTR* title) = 0;                    // 5
+    virtual HRESULT STDMETHODCALLTYPE IsCategory(const GUID* category) = 0;         // 6
+};
+
+struct IVyrObjectFactory : IUnknown
+{
+    // 3: a new object of a host type, aggregated by outer.
+    virtual HRESULT STDMETHODCALLTYPE CreateObject(IUnknown* outer, ULONG typeId, REFIID iid, void** object) = 0;
+    VYR_RESERVED_SLOT(4)
+    // 5: the service or registered class object of a type id, with one reference.
+    virtual HRESULT STDMETHODCALLTYPE GetObject(ULONG typeId, REFIID iid, void** object) = 0;
+    // 6: registers a class object; the registry takes its own reference.
+    virtual HRESULT STDMETHODCALLTYPE RegisterClassObject(IVyrClassObject* classObject) = 0;
+};
+
+// The class object of one automation message (command name, group, arguments, macro text).
+struct IMsgIdMessageClassObject : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetId(ULONG* id) = 0;                                          // 3
+    virtual HRESULT STDMETHODCALLTYPE GetName(BSTR* name) = 0;                                       // 4
+    virtual HRESULT STDMETHODCALLTYPE GetGroup(BSTR* group) = 0;                                     // 5
+    virtual HRESULT STDMETHODCALLTYPE GetDescription(IAutoOrvString** description) = 0;              // 6
+    virtual HRESULT STDMETHODCALLTYPE QueryFirstOption(VARIANT_BOOL* answer) = 0;                    // 7
+    virtual HRESULT STDMETHODCALLTYPE QuerySecondOption(VARIANT_BOOL* answer) = 0;                   // 8
+    virtual HRESULT STDMETHODCALLTYPE CreateMessage(ULONG reserved, DISPPARAMS* arguments, IMessage** message) = 0; // 9
+    virtual HRESULT STDMETHODCALLTYPE WriteMessageMacro(ULONG reserved, IMessage* message, IMacroWriter* writer,
+                                                        ULONG_PTR cookie) = 0;                      // 10
+    virtual HRESULT STDMETHODCALLTYPE WriteClassMacro(ULONG reserved, IMacroWriter* writer, ULONG_PTR cookie) = 0; // 11
+    virtual HRESULT STDMETHODCALLTYPE WriteSignature(ULONG reserved, ISignatureWriter* writer, ULONG_PTR cookie) = 0; // 12
+};
+
+struct IMessageFactory : IUnknown
+{
+    // 3: registers one message class; the factory takes its own reference.
+    virtual HRESULT STDMETHODCALLTYPE RegisterMessageClass(ULONG reserved, IMsgIdMessageClassObject* messageClass) = 0;
+};
+
+// A self-test object run by the host's test runner.
+struct IUnitTest : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetTestCount(LONG* count) = 0;                                    // 3
+    virtual HRESULT STDMETHODCALLTYPE RunTest(LONG index) = 0;                                          // 4
+    virtual HRESULT STDMETHODCALLTYPE GetTestName(LONG index, IAutoOrvString** name) = 0;               // 5
+    virtual HRESULT STDMETHODCALLTYPE GetResult(VARIANT_BOOL* passed, IAutoOrvString** message) = 0;    // 6
+    virtual HRESULT STDMETHODCALLTYPE Initialize() = 0;                                                 // 7
+    virtual HRESULT STDMETHODCALLTYPE GetAuthor(IAutoOrvString** author) = 0;                           // 8
+    virtual HRESULT STDMETHODCALLTYPE GetTestValue(LONG index, double* value) = 0;                      // 9
+};
+
+struct IUnitTestRegistry : IUnknown
+{
+    // 3: adds one self-test; the registry takes its own reference.
+    virtual HRESULT STDMETHODCALLTYPE AddTest(IUnitTest* test) = 0;
+};
+
+// What the stand-in records of each registration, in the order the registrations arrive.
+enum class VyrRegistrationKind : ULONG
+{
+    ClassObject = 1,
+    MessageClass = 2,
+    SelfTest = 3,
+};
+
+struct VyrRegistrationRecord
+{
+    VyrRegistrationKind kind;
+    ULONG typeId;          // class type id or message id; 0 for a self-test
+    HRESULT result;        // what the registration answered
+    WCHAR name[122];       // title, message name or test number; cut to fit, always terminated
+};
+static_assert(sizeof(VyrRegistrationRecord) == 256);
+
+// The stand-in's own face of the framework class object, for the host application and tests.
+struct IVyrStandIn : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetRegistrationCount(ULONG* count) = 0;                             // 3
+    virtual HRESULT STDMETHODCALLTYPE GetRegistration(ULONG index, VyrRegistrationRecord* record) = 0;    // 4
+    // 5: drops every class object, message class and test a module registered (the log stays), so the
+    // host can unload its modules after the framework stopped calling them.
+    virtual HRESULT STDMETHODCALLTYPE ReleaseModuleObjects() = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetMainWindow(HWND window) = 0;                                     // 6
+    virtual HRESULT STDMETHODCALLTYPE SetUiLanguage(LANGID language) = 0;                                 // 7
+    virtual HRESULT STDMETHODCALLTYPE SetBooleanSetting(const WCHAR* key, VARIANT_BOOL value) = 0;        // 8
+    // 9: the version notices a module passed to the host application, oldest first.
+    virtual HRESULT STDMETHODCALLTYPE GetVersionNotice(ULONG index, BSTR* text) = 0;
+};

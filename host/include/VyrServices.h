@@ -1,0 +1,123 @@
+// Host services a module reaches through the framework: the host application, its settings, commands
+// and menus, the clipboard, host objects and units.
+// Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
+#pragma once
+
+#include "VyrIds.h"
+
+#include <unknwn.h>
+
+// Settings the host keeps, read by key (such as "orv\application\visible").
+struct IHostSettings : IUnknown
+{
+    // 3: S_OK and the value when the setting is written, S_FALSE when it is not.
+    virtual HRESULT STDMETHODCALLTYPE GetBoolean(const WCHAR* key, VARIANT_BOOL* value) = 0;
+};
+
+// Slots that only other parts of the module call are kept in order as reserved until they are built.
+struct IHostApplication : IUnknown
+{
+    VYR_RESERVED_SLOT(3)
+    VYR_RESERVED_SLOT(4)
+    VYR_RESERVED_SLOT(5)
+    VYR_RESERVED_SLOT(6)
+    VYR_RESERVED_SLOT(7)
+    VYR_RESERVED_SLOT(8)
+    VYR_RESERVED_SLOT(9)
+    virtual HRESULT STDMETHODCALLTYPE GetMainWindow(HWND* window) = 0;                                   // 10
+    VYR_RESERVED_SLOT(11)
+    VYR_RESERVED_SLOT(12)
+    VYR_RESERVED_SLOT(13)
+    VYR_RESERVED_SLOT(14)
+    VYR_RESERVED_SLOT(15)
+    VYR_RESERVED_SLOT(16)
+    VYR_RESERVED_SLOT(17)
+    VYR_RESERVED_SLOT(18)
+    VYR_RESERVED_SLOT(19)
+    VYR_RESERVED_SLOT(20)
+    VYR_RESERVED_SLOT(21)
+    VYR_RESERVED_SLOT(22)
+    VYR_RESERVED_SLOT(23)
+    VYR_RESERVED_SLOT(24)
+    VYR_RESERVED_SLOT(25)
+    VYR_RESERVED_SLOT(26)
+    VYR_RESERVED_SLOT(27)
+    VYR_RESERVED_SLOT(28)
+    VYR_RESERVED_SLOT(29)
+    VYR_RESERVED_SLOT(30)
+    VYR_RESERVED_SLOT(31)
+    VYR_RESERVED_SLOT(32)
+    virtual HRESULT STDMETHODCALLTYPE GetUiLanguage(LANGID* language) = 0;                               // 33
+    virtual HRESULT STDMETHODCALLTYPE GetSettings(IHostSettings** settings) = 0;                         // 34
+    VYR_RESERVED_SLOT(35)
+    VYR_RESERVED_SLOT(36)
+    VYR_RESERVED_SLOT(37)
+    VYR_RESERVED_SLOT(38)
+    VYR_RESERVED_SLOT(39)
+    VYR_RESERVED_SLOT(40)
+    VYR_RESERVED_SLOT(41)
+    VYR_RESERVED_SLOT(42)
+    VYR_RESERVED_SLOT(43)
+    VYR_RESERVED_SLOT(44)
+    VYR_RESERVED_SLOT(45)
+    VYR_RESERVED_SLOT(46)
+    VYR_RESERVED_SLOT(47)
+    VYR_RESERVED_SLOT(48)
+    VYR_RESERVED_SLOT(49)
+    VYR_RESERVED_SLOT(50)
+    // 51: whether the host wants version notices: first word 0 means yes.
+    virtual HRESULT STDMETHODCALLTYPE GetVersionNoticeMode(ULONG reserved, ULONG* mode, ULONG* detail) = 0;
+    VYR_RESERVED_SLOT(52)
+    VYR_RESERVED_SLOT(53)
+    VYR_RESERVED_SLOT(54)
+    VYR_RESERVED_SLOT(55)
+    VYR_RESERVED_SLOT(56)
+    // 57: a module's version notice.
+    virtual HRESULT STDMETHODCALLTYPE ShowVersionNotice(ULONG reserved, const WCHAR* text) = 0;
+};
+
+// The following services are reached through the object factory by type id. Their operations belong
+// to the parts of the module that call them and are added there.
+struct IHostCommandService : IUnknown
+{
+};
+
+struct ICommandRegistrationService : IUnknown
+{
+};
+
+struct IHostObjectService : IUnknown
+{
+};
+
+struct IHostClipboardService : IUnknown
+{
+    VYR_RESERVED_SLOT(3)
+    VYR_RESERVED_SLOT(4)
+    VYR_RESERVED_SLOT(5)
+    VYR_RESERVED_SLOT(6)
+    VYR_RESERVED_SLOT(7)
+    // 8: called with 0 before a module writes the clipboard itself: the host gives up what it put there.
+    virtual HRESULT STDMETHODCALLTYPE PrepareForModuleWrite(ULONG reserved) = 0;
+};
+
+// A unit name with its SI prefix code (codes 2-11: 'a' to 'G'; 1 or 8: no prefix).
+struct IHostUnit : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetPrefixCode(LONG* code) = 0;                                    // 3
+    virtual HRESULT STDMETHODCALLTYPE GetUnitText(BSTR* text) = 0;                                      // 4
+};
+
+// A conversion of a channel's raw values into units; its operations belong to the calibrations.
+struct IUnitConversion : IUnknown
+{
+};
+
+// Size in bytes of the channel units record that the host's units service exchanges.
+constexpr ULONG VyrUnitsRecordSize = 144;
+
+struct IUnitsService : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetUnitsRecordSize(ULONG* size) = 0;                              // 3
+    virtual HRESULT STDMETHODCALLTYPE CreateUnitName(const WCHAR* name, LONG prefixCode, IHostUnit** unit) = 0; // 4
+};

@@ -1,0 +1,93 @@
+// IUnknown implementations shared by the framework's objects.
+#pragma once
+
+#include <windows.h>
+
+#include <unknwn.h>
+
+#include <string>
+
+namespace Vyr
+{
+
+// An object that lives as long as the framework library. References are counted for COM's sake only.
+template <class Interface, const IID* Iid>
+class StaticComObject : public Interface
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, *Iid))
+        {
+            *object = static_cast<Interface*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(InterlockedDecrement(&references_)); }
+
+private:
+    LONG references_ = 0;
+};
+
+// A heap object that frees itself with its last reference; it is made with one reference for its creator.
+template <class Interface, const IID* Iid>
+class HeapComObject : public Interface
+{
+public:
+    HeapComObject() = default;
+    HeapComObject(const HeapComObject&) = delete;
+    HeapComObject& operator=(const HeapComObject&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, *Iid))
+        {
+            *object = static_cast<Interface*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const LONG left = InterlockedDecrement(&references_);
+        if (left == 0)
+            delete this;
+        return static_cast<ULONG>(left);
+    }
+
+protected:
+    virtual ~HeapComObject() = default;
+
+private:
+    LONG references_ = 1;
+};
+
+// Hands a BSTR copy of text to an out parameter.
+inline HRESULT CopyToBstr(const std::wstring& text, BSTR* out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+// Takes the text of a BSTR the callee allocated and frees it.
+inline std::wstring TakeBstr(BSTR text)
+{
+    std::wstring result = text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+    SysFreeString(text);
+    return result;
+}
+
+} // namespace Vyr

@@ -1,0 +1,155 @@
+#include "Framework.h"
+
+namespace Vyr
+{
+
+namespace
+{
+
+template <class Interface>
+HRESULT Hand(Interface& service, REFIID iid, void** object)
+{
+    return service.QueryInterface(iid, object);
+}
+
+} // namespace
+
+FrameworkState& Framework()
+{
+    // Never destroyed: the state holds objects of modules that may already be unloaded when this
+    // library is, so releasing them then could call code that is gone.
+    static FrameworkState* const state = new FrameworkState;
+    return *state;
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    FrameworkState& framework = Framework();
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IVyrObjectFactory))
+        *object = static_cast<IVyrObjectFactory*>(this);
+    else if (IsEqualIID(iid, IID_IVyrStandIn))
+        *object = static_cast<IVyrStandIn*>(this);
+    // The services are objects of their own that the class object hands out by interface id.
+    else if (IsEqualIID(iid, IID_IMessageFactory))
+        return Hand(framework.messageFactory, iid, object);
+    else if (IsEqualIID(iid, IID_ISubjectManager))
+        return Hand(framework.subjects, iid, object);
+    else if (IsEqualIID(iid, IID_IMsgIdRegistry))
+        return Hand(framework.msgIds, iid, object);
+    else if (IsEqualIID(iid, IID_IMessageRouter))
+        return Hand(framework.router, iid, object);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE FrameworkClassObject::AddRef()
+{
+    return static_cast<ULONG>(InterlockedIncrement(&references_));
+}
+
+ULONG STDMETHODCALLTYPE FrameworkClassObject::Release()
+{
+    return static_cast<ULONG>(InterlockedDecrement(&references_));
+}
+
+// No host object type is creatable by aggregation in the stand-in yet: the document and view
+// implementations that would be are built with the document.
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::CreateObject(IUnknown*, ULONG, REFIID, void** object)
+{
+    if (object)
+        *object = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetObject(ULONG typeId, REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    FrameworkState& framework = Framework();
+    switch (typeId)
+    {
+    case VyrTypeId::MessageCreator:
+        return Hand(framework.creator, iid, object);
+    case VyrTypeId::HostObjectService:
+        return Hand(framework.hostObjects, iid, object);
+    case VyrTypeId::CommandService:
+        return Hand(framework.commands, iid, object);
+    case VyrTypeId::CommandRegistration:
+        return Hand(framework.commandRegistration, iid, object);
+    case VyrTypeId::ClipboardService:
+        return Hand(framework.clipboard, iid, object);
+    default:
+        break;
+    }
+    if (typeId == VyrTypeId::Make(framework.msgIds.CodeOf(UnitsServiceGUID), 0))
+        return Hand(framework.units, iid, object);
+    return framework.classes.Find(typeId, iid, object);
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::RegisterClassObject(IVyrClassObject* classObject)
+{
+    return Framework().classes.Register(classObject);
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetRegistrationCount(ULONG* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = Framework().log.Count();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetRegistration(ULONG index, VyrRegistrationRecord* record)
+{
+    if (!record)
+        return E_POINTER;
+    return Framework().log.At(index, record) ? S_OK : E_INVALIDARG;
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::ReleaseModuleObjects()
+{
+    FrameworkState& framework = Framework();
+    framework.classes.Clear();
+    framework.messageFactory.Clear();
+    framework.testRegistry.Clear();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::SetMainWindow(HWND window)
+{
+    Framework().application.SetMainWindow(window);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::SetUiLanguage(LANGID language)
+{
+    Framework().application.SetUiLanguage(language);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::SetBooleanSetting(const WCHAR* key, VARIANT_BOOL value)
+{
+    if (!key)
+        return E_POINTER;
+    Framework().application.Settings().SetBoolean(key, value != VARIANT_FALSE);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetVersionNotice(ULONG index, BSTR* text)
+{
+    if (!text)
+        return E_POINTER;
+    *text = nullptr;
+    std::wstring notice;
+    if (!Framework().application.VersionNotice(index, &notice))
+        return E_INVALIDARG;
+    return CopyToBstr(notice, text);
+}
+
+} // namespace Vyr

@@ -1,0 +1,59 @@
+// The framework class object (CLSID_VyrFrameWork): the object factory and the way to every service.
+#pragma once
+
+#include "HostServices.h"
+#include "Messaging.h"
+#include "Registrations.h"
+#include "SubjectManager.h"
+
+namespace Vyr
+{
+
+class FrameworkClassObject final : public IVyrObjectFactory, public IVyrStandIn
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // IVyrObjectFactory
+    HRESULT STDMETHODCALLTYPE CreateObject(IUnknown* outer, ULONG typeId, REFIID iid, void** object) override;
+    HRESULT STDMETHODCALLTYPE GetObject(ULONG typeId, REFIID iid, void** object) override;
+    HRESULT STDMETHODCALLTYPE RegisterClassObject(IVyrClassObject* classObject) override;
+
+    // IVyrStandIn
+    HRESULT STDMETHODCALLTYPE GetRegistrationCount(ULONG* count) override;
+    HRESULT STDMETHODCALLTYPE GetRegistration(ULONG index, VyrRegistrationRecord* record) override;
+    HRESULT STDMETHODCALLTYPE ReleaseModuleObjects() override;
+    HRESULT STDMETHODCALLTYPE SetMainWindow(HWND window) override;
+    HRESULT STDMETHODCALLTYPE SetUiLanguage(LANGID language) override;
+    HRESULT STDMETHODCALLTYPE SetBooleanSetting(const WCHAR* key, VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE GetVersionNotice(ULONG index, BSTR* text) override;
+
+private:
+    LONG references_ = 0;
+};
+
+// Everything the framework keeps for the process.
+struct FrameworkState
+{
+    RegistrationLog log;
+    ClassRegistry classes{log};
+    MessageFactory messageFactory{log};
+    UnitTestRegistry testRegistry{log};
+    MsgIdRegistry msgIds;
+    MessageRouter router;
+    MessageCreator creator;
+    SubjectManager subjects;
+    HostApplicationService application;
+    UnitsService units;
+    ClipboardService clipboard;
+    CommandService commands;
+    CommandRegistrationService commandRegistration;
+    HostObjectService hostObjects;
+    FrameworkClassObject classObject;
+};
+
+FrameworkState& Framework();
+
+} // namespace Vyr

@@ -1,0 +1,130 @@
+#include "HostServices.h"
+
+#include <new>
+
+namespace Vyr
+{
+
+namespace
+{
+
+class HostUnit final : public HeapComObject<IHostUnit, &IID_IHostUnit>
+{
+public:
+    HostUnit(std::wstring text, LONG prefixCode) : text_(std::move(text)), prefixCode_(prefixCode) {}
+
+    HRESULT STDMETHODCALLTYPE GetPrefixCode(LONG* code) override
+    {
+        if (!code)
+            return E_POINTER;
+        *code = prefixCode_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetUnitText(BSTR* text) override { return CopyToBstr(text_, text); }
+
+private:
+    std::wstring text_;
+    LONG prefixCode_;
+};
+
+} // namespace
+
+HRESULT STDMETHODCALLTYPE UnitsService::GetUnitsRecordSize(ULONG* size)
+{
+    if (!size)
+        return E_POINTER;
+    *size = VyrUnitsRecordSize;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE UnitsService::CreateUnitName(const WCHAR* name, LONG prefixCode, IHostUnit** unit)
+{
+    if (!unit)
+        return E_POINTER;
+    *unit = nullptr;
+    try
+    {
+        *unit = new HostUnit(name ? name : L"", prefixCode);
+        return S_OK;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT STDMETHODCALLTYPE ClipboardService::PrepareForModuleWrite(ULONG)
+{
+    // The stand-in never puts anything of its own on the clipboard, so there is nothing to give up;
+    // it counts the calls so that a test can see the module asked first.
+    InterlockedIncrement(&preparations_);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostSettings::GetBoolean(const WCHAR* key, VARIANT_BOOL* value)
+{
+    if (!key || !value)
+        return E_POINTER;
+    std::lock_guard guard(lock_);
+    const auto found = booleans_.find(key);
+    if (found == booleans_.end())
+        return S_FALSE;
+    *value = found->second ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+void HostSettings::SetBoolean(const std::wstring& key, bool value)
+{
+    std::lock_guard guard(lock_);
+    booleans_[key] = value;
+}
+
+HRESULT STDMETHODCALLTYPE HostApplicationService::GetMainWindow(HWND* window)
+{
+    if (!window)
+        return E_POINTER;
+    *window = mainWindow_;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostApplicationService::GetUiLanguage(LANGID* language)
+{
+    if (!language)
+        return E_POINTER;
+    *language = language_;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostApplicationService::GetSettings(IHostSettings** settings)
+{
+    return settings_.QueryInterface(IID_IHostSettings, reinterpret_cast<void**>(settings));
+}
+
+HRESULT STDMETHODCALLTYPE HostApplicationService::GetVersionNoticeMode(ULONG, ULONG* mode, ULONG* detail)
+{
+    if (!mode || !detail)
+        return E_POINTER;
+    *mode = 0;   // notices wanted
+    *detail = 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostApplicationService::ShowVersionNotice(ULONG, const WCHAR* text)
+{
+    if (!text)
+        return E_POINTER;
+    std::lock_guard guard(lock_);
+    notices_.emplace_back(text);
+    return S_OK;
+}
+
+bool HostApplicationService::VersionNotice(ULONG index, std::wstring* text)
+{
+    std::lock_guard guard(lock_);
+    if (index >= notices_.size())
+        return false;
+    *text = notices_[index];
+    return true;
+}
+
+} // namespace Vyr

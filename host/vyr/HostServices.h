@@ -1,0 +1,72 @@
+// Host services handed out by the object factory by type id, and the host application object.
+#pragma once
+
+#include "ComObjects.h"
+#include "VyrServices.h"
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace Vyr
+{
+
+class UnitsService final : public StaticComObject<IUnitsService, &IID_IUnitsService>
+{
+public:
+    HRESULT STDMETHODCALLTYPE GetUnitsRecordSize(ULONG* size) override;
+    HRESULT STDMETHODCALLTYPE CreateUnitName(const WCHAR* name, LONG prefixCode, IHostUnit** unit) override;
+};
+
+class ClipboardService final : public StaticComObject<IHostClipboardService, &IID_IHostClipboardService>
+{
+public:
+    HRESULT STDMETHODCALLTYPE PrepareForModuleWrite(ULONG reserved) override;
+    ULONG Preparations() const { return preparations_; }
+
+private:
+    volatile LONG preparations_ = 0;
+};
+
+using CommandService = StaticComObject<IHostCommandService, &IID_IHostCommandService>;
+using CommandRegistrationService = StaticComObject<ICommandRegistrationService, &IID_ICommandRegistrationService>;
+using HostObjectService = StaticComObject<IHostObjectService, &IID_IHostObjectService>;
+
+class HostSettings final : public StaticComObject<IHostSettings, &IID_IHostSettings>
+{
+public:
+    HRESULT STDMETHODCALLTYPE GetBoolean(const WCHAR* key, VARIANT_BOOL* value) override;
+    void SetBoolean(const std::wstring& key, bool value);
+
+private:
+    std::mutex lock_;
+    std::map<std::wstring, bool> booleans_;
+};
+
+class HostApplicationService final : public StaticComObject<IHostApplication, &IID_IHostApplication>
+{
+public:
+    // The language of a host that nobody configured: US English, so that runs are reproducible.
+    static constexpr LANGID DefaultUiLanguage = 0x0409;
+
+    HRESULT STDMETHODCALLTYPE GetMainWindow(HWND* window) override;
+    HRESULT STDMETHODCALLTYPE GetUiLanguage(LANGID* language) override;
+    HRESULT STDMETHODCALLTYPE GetSettings(IHostSettings** settings) override;
+    HRESULT STDMETHODCALLTYPE GetVersionNoticeMode(ULONG reserved, ULONG* mode, ULONG* detail) override;
+    HRESULT STDMETHODCALLTYPE ShowVersionNotice(ULONG reserved, const WCHAR* text) override;
+
+    void SetMainWindow(HWND window) { mainWindow_ = window; }
+    void SetUiLanguage(LANGID language) { language_ = language; }
+    HostSettings& Settings() { return settings_; }
+    bool VersionNotice(ULONG index, std::wstring* text);
+
+private:
+    HWND mainWindow_ = nullptr;
+    LANGID language_ = DefaultUiLanguage;
+    HostSettings settings_;
+    std::mutex lock_;
+    std::vector<std::wstring> notices_;
+};
+
+} // namespace Vyr

@@ -1,0 +1,57 @@
+// The framework's message machinery: codes for GUIDs, message objects, their creator and router.
+#pragma once
+
+#include "ComObjects.h"
+#include "VyrMessaging.h"
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace Vyr
+{
+
+class MsgIdRegistry final : public StaticComObject<IMsgIdRegistry, &IID_IMsgIdRegistry>
+{
+public:
+    // Codes start well above 0 so that an id under a registered GUID never equals its bare number,
+    // and stay below 0x8000, the high half of the host's fixed ids.
+    static constexpr USHORT FirstCode = 0x0100;
+    static constexpr USHORT LastCode = 0x7FFF;
+
+    HRESULT STDMETHODCALLTYPE GetCode(const GUID* guid, USHORT* code) override;
+    HRESULT STDMETHODCALLTYPE GetGuid(USHORT code, GUID* guid) override;
+    HRESULT STDMETHODCALLTYPE IdToText(ULONG reserved, ULONG id, IAutoOrvString** text) override;
+    HRESULT STDMETHODCALLTYPE TextToId(ULONG reserved, IAutoOrvString* text, ULONG* id) override;
+
+    // The code of guid, assigned now when it has none; 0 when the codes are used up.
+    USHORT CodeOf(const GUID& guid);
+
+private:
+    struct GuidLess
+    {
+        bool operator()(const GUID& a, const GUID& b) const { return memcmp(&a, &b, sizeof(GUID)) < 0; }
+    };
+
+    std::mutex lock_;
+    std::map<GUID, USHORT, GuidLess> codes_;
+    std::vector<GUID> guidsByCode_;   // index = code - FirstCode
+};
+
+class MessageRouter final : public StaticComObject<IMessageRouter, &IID_IMessageRouter>
+{
+public:
+    HRESULT STDMETHODCALLTYPE Deliver(IMessage* message, IUnknown* target) override;
+};
+
+class MessageCreator final : public StaticComObject<IMessageCreator, &IID_IMessageCreator>
+{
+public:
+    HRESULT STDMETHODCALLTYPE MakeMessage(ULONG id, ULONG flags, ULONG originId, ULONG originPresent, ULONG context,
+                                          const void* payload, IMessage** message) override;
+};
+
+// Size of a payload record from its type word (4-bit codes, first value lowest); 0 for an unknown code.
+ULONG PayloadSize(ULONG typeWord);
+
+} // namespace Vyr

@@ -1,0 +1,197 @@
+#include "hostframework/EventHandlers.h"
+
+#include "hostframework/HostServices.h"
+
+#include <new>
+
+namespace
+{
+
+constexpr size_t InitialSubjectCapacity = 8;
+
+void ForgetObserver(IObserver* observer)
+{
+    if (ISubjectManager* manager = SubjectManagerAccessor::Get())
+        manager->ForgetObserver(observer);
+}
+
+} // namespace
+
+VyrEventHandlerT<1>::~VyrEventHandlerT()
+{
+    ForgetObserver(this);
+}
+
+HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::Execute(ULONG commandId)
+{
+    return ExecuteCommand(commandId);
+}
+
+HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::QueryState(ULONG commandId, IVyrCommandState* state)
+{
+    return QueryCommandState(commandId, state);
+}
+
+HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::Invoke(ULONG commandId, ULONG kind, ULONG_PTR first,
+                                                      ULONG_PTR second)
+{
+    return InvokeCommand(commandId, kind, first, second);
+}
+
+HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::RegisterEvents(ISubject* subject)
+{
+    if (!subject)
+        return E_POINTER;
+    RegisterAction action(subject, this);
+    ForEachEntry(action);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::Notify(ISubject*, ULONG eventId, ULONG_PTR, void* data)
+{
+    NotifyObserverEvent(eventId, data);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::HandleMessage(IMessage* message)
+{
+    if (!AcceptsMessage(message))
+        return 0;
+    if (DispatchMessage(message))
+        return 1;
+    return OfferToChildren(message);
+}
+
+HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IVyrCommandHandler))
+        *object = static_cast<IVyrCommandHandler*>(this);
+    else if (IsEqualIID(iid, IID_IObserver))
+        *object = static_cast<IObserver*>(this);
+    else if (IsEqualIID(iid, IID_IMessageHandler))
+        *object = static_cast<IMessageHandler*>(this);
+    else
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE VyrProxyEventHandler::AddRef()
+{
+    return static_cast<ULONG>(InterlockedIncrement(&references_));
+}
+
+ULONG STDMETHODCALLTYPE VyrProxyEventHandler::Release()
+{
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0)
+    {
+        references_ = DestroyingCount;
+        delete this;
+    }
+    return static_cast<ULONG>(left);
+}
+
+VyrProxyEventHandler::~VyrProxyEventHandler()
+{
+    if (handler_ && handler_->proxyObject_ == this)
+        handler_->proxyObject_ = nullptr;
+    ForgetObserver(this);
+}
+
+HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::Execute(ULONG commandId)
+{
+    return handler_ ? handler_->ExecuteCommand(commandId) : S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::QueryState(ULONG commandId, IVyrCommandState* state)
+{
+    return handler_ ? handler_->QueryCommandState(commandId, state) : S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::Invoke(ULONG commandId, ULONG kind, ULONG_PTR first,
+                                                       ULONG_PTR second)
+{
+    return handler_ ? handler_->InvokeCommand(commandId, kind, first, second) : S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::RegisterEvents(ISubject* subject)
+{
+    if (!handler_)
+        return S_FALSE;
+    if (!subject)
+        return E_POINTER;
+    RegisterAction action(subject, this);
+    handler_->ForEachEntry(action);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::Notify(ISubject*, ULONG eventId, ULONG_PTR, void* data)
+{
+    if (handler_)
+        handler_->NotifyObserverEvent(eventId, data);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::HandleMessage(IMessage* message)
+{
+    if (!AcceptsMessage(message))
+        return 0;
+    // The plain object's own messages flagged not-to-sender do not come back to it.
+    if (handler_ && IsOwnNotToSenderMessage(message, *handler_))
+        return 0;
+    if (handler_)
+        if (const HRESULT handled = handler_->HandleMessage(message))
+            return handled;
+    return OfferToChildren(message);
+}
+
+VyrCppEventHandler::VyrCppEventHandler()
+{
+    observed_.reserve(InitialSubjectCapacity);
+    SetProxy(new VyrProxyEventHandler(this));
+}
+
+VyrCppEventHandler::~VyrCppEventHandler()
+{
+    if (proxyObject_)
+        proxyObject_->DetachHandler();
+    proxyObject_ = nullptr;
+    proxy_.Reset();
+    observed_.clear();
+    VyrMessageSender::Detach();
+}
+
+void VyrCppEventHandler::SetProxy(VyrProxyEventHandler* proxy)
+{
+    if (proxyObject_)
+        proxyObject_->DetachHandler();
+    proxy_ = Orv::ComPtr<IObserver>(proxy);
+    proxyObject_ = proxy;
+    if (!proxy)
+    {
+        VyrMessageSender::Detach();
+        return;
+    }
+    proxy->AttachHandler(this);
+    Orv::ComPtr<IUnknown> outer;
+    static_cast<IMessageHandler*>(proxy)->GetTarget(outer.Put());
+    IUnknown* target = outer.Get();
+    SetTarget(target, std::move(outer));
+    for (ISubject* subject : observed_)
+        subject->AddObserver(proxy);
+}
+
+void VyrCppEventHandler::Observe(ISubject* subject)
+{
+    if (!subject)
+        return;
+    if (proxyObject_)
+        subject->AddObserver(proxyObject_);
+    observed_.push_back(subject);
+}
