@@ -9,7 +9,7 @@
 #include <cwchar>
 
 using namespace Orv::Compound;
-using Microsoft::WRL::ComPtr;
+using Orv::ComPtr;
 
 namespace
 {
@@ -89,8 +89,7 @@ HRESULT OrvStorage::CreateFileStorage(const Orv::String& fileName, DWORD, IStora
             if (FAILED(result))
                 return result;
         }
-        ComPtr<ILockBytes> lockBytes;
-        lockBytes.Attach(new FileLockBytesImpl::FileLockBytes(name));
+        auto lockBytes = ComPtr<ILockBytes>::Adopt(new FileLockBytesImpl::FileLockBytes(name));
         return CreateOnLockBytes(lockBytes.Get(), out);
     });
 }
@@ -111,8 +110,7 @@ HRESULT OrvStorage::OpenOnLockBytes(ILockBytes* lockBytes, IStorage** out)
 
 HRESULT OrvStorage::MakeRoot(std::unique_ptr<StorageAllocator> allocator, bool loadTable, IStorage** out)
 {
-    ComPtr<OrvStorage> root;
-    root.Attach(new OrvStorage(std::move(allocator)));
+    auto root = ComPtr<OrvStorage>::Adopt(new OrvStorage(std::move(allocator)));
     if (loadTable)
     {
         const HRESULT result = root->table_.Load();
@@ -208,8 +206,7 @@ HRESULT OrvStorage::OpenStream(const OLECHAR* name, void*, DWORD mode, DWORD, IS
 
 OrvStorage* OrvStorage::OpenChild(Element& element, DWORD mode)
 {
-    ComPtr<OrvStorage> child;
-    child.Attach(new OrvStorage(*this, element));
+    auto child = ComPtr<OrvStorage>::Adopt(new OrvStorage(*this, element));
     // The load's own code is kept, so that a damaged table reads as the corrupt file it is.
     const HRESULT result = child->table_.Load();
     if (FAILED(result))
@@ -256,18 +253,18 @@ HRESULT OrvStorage::CopyElementTo(Element& element, IStorage* destination)
     {
         ComPtr<IStream> source;
         ComPtr<IStream> target;
-        if (FAILED(result = OpenStream(name, nullptr, STGM_SHARE_EXCLUSIVE, 0, &source)) ||
-            FAILED(result = destination->CreateStream(name, CopyStreamMode, 0, 0, &target)))
+        if (FAILED(result = OpenStream(name, nullptr, STGM_SHARE_EXCLUSIVE, 0, source.Put())) ||
+            FAILED(result = destination->CreateStream(name, CopyStreamMode, 0, 0, target.Put())))
             return result;
         return source->CopyTo(target.Get(), ULARGE_INTEGER{.QuadPart = ~0ull}, nullptr, nullptr);
     }
     ComPtr<IStorage> source;
     ComPtr<IStorage> target;
-    if (FAILED(result = OpenStorage(name, nullptr, STGM_SHARE_EXCLUSIVE, nullptr, 0, &source)))
+    if (FAILED(result = OpenStorage(name, nullptr, STGM_SHARE_EXCLUSIVE, nullptr, 0, source.Put())))
         return result;
-    result = destination->CreateStorage(name, CopyStorageMode, 0, 0, &target);
+    result = destination->CreateStorage(name, CopyStorageMode, 0, 0, target.Put());
     if (result == STG_E_FILEALREADYEXISTS)
-        result = destination->OpenStorage(name, nullptr, CopyStorageMode, nullptr, 0, &target);
+        result = destination->OpenStorage(name, nullptr, CopyStorageMode, nullptr, 0, target.Put());
     if (FAILED(result) || FAILED(result = target->SetClass(element.entry.classId)))
         return result;
     return source->CopyTo(0, nullptr, nullptr, target.Get());
@@ -350,8 +347,7 @@ HRESULT OrvStorage::EnumElements(DWORD, void*, DWORD, IEnumSTATSTG** out)
 
 HRESULT OrvStorage::DestroyChildren(Element& element)
 {
-    ComPtr<OrvStorage> child;
-    child.Attach(OpenChild(element, STGM_SHARE_EXCLUSIVE));
+    auto child = ComPtr<OrvStorage>::Adopt(OpenChild(element, STGM_SHARE_EXCLUSIVE));
     std::vector<std::wstring> names;
     for (unsigned i = 0; i < child->table_.Count(); ++i)
         names.emplace_back(child->table_.At(i).entry.name);

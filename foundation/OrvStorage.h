@@ -63,7 +63,7 @@ private:
     OrvStorage* OpenChild(Element& element, DWORD mode);
     HRESULT CopyElementTo(Element& element, IStorage* destination);
 
-    Microsoft::WRL::ComPtr<OrvStorage> parent_;
+    Orv::ComPtr<OrvStorage> parent_;
     std::unique_ptr<Orv::Compound::StorageAllocator> ownedAllocator_;
     Orv::Compound::StorageAllocator& allocator_;
     Element& element_;

@@ -48,7 +48,7 @@ private:
     HRESULT Change(Change&& change);
 
     // Held so that the storage and the element outlive the stream.
-    Microsoft::WRL::ComPtr<OrvStorage> parent_;
+    Orv::ComPtr<OrvStorage> parent_;
     Orv::Compound::StorageAllocator& allocator_;
     Orv::Compound::Element& element_;
     Orv::Compound::ElementCursor cursor_;

@@ -43,7 +43,7 @@ void Element::RecordCommitted()
 StorageAllocator::StorageAllocator(ILockBytes* lockBytes, uint32_t clusterShift, DWORD rootMode)
     : lockBytes_(lockBytes), map_(clusterShift)
 {
-    lockBytes_.As(&orvLockBytes_);
+    orvLockBytes_ = lockBytes_.As<IOrvLockBytes>(IID_IOrvLockBytes);
     root_.openMode = rootMode;
     root_.openCount = 1;
     root_.dirty = true;

@@ -5,7 +5,7 @@
 #include "foundation/ClusterMap.h"
 #include "foundation/OrvStorageInterfaces.h"
 
-#include <wrl/client.h>
+#include "foundation/ComPtr.h"
 
 #include <memory>
 #include <mutex>
@@ -81,8 +81,8 @@ private:
     static void RaiseTransferFailure(HRESULT result);
 
     std::recursive_mutex mutex_;
-    Microsoft::WRL::ComPtr<ILockBytes> lockBytes_;
-    Microsoft::WRL::ComPtr<IOrvLockBytes> orvLockBytes_;
+    Orv::ComPtr<ILockBytes> lockBytes_;
+    Orv::ComPtr<IOrvLockBytes> orvLockBytes_;
     HeaderImage header_{};
     ClusterMap map_;
     Element root_;

@@ -19,7 +19,7 @@ struct MemoryFile
     ComPtr<MemoryLockBytes> store = MemoryLockBytes::Make();
     ComPtr<IStorage> root;
 
-    MemoryFile() { EXPECT_EQ(S_OK, OrvStorage::CreateOnLockBytes(store.Get(), &root)); }
+    MemoryFile() { EXPECT_EQ(S_OK, OrvStorage::CreateOnLockBytes(store.Get(), root.Put())); }
 
     ParsedFile Parsed() const
     {
@@ -32,7 +32,7 @@ struct MemoryFile
     ComPtr<IStorage> Reopened(HRESULT expected = S_OK) const
     {
         ComPtr<IStorage> reopened;
-        EXPECT_EQ(expected, OrvStorage::OpenOnLockBytes(MemoryLockBytes::Make(store->Data()).Get(), &reopened));
+        EXPECT_EQ(expected, OrvStorage::OpenOnLockBytes(MemoryLockBytes::Make(store->Data()).Get(), reopened.Put()));
         return reopened;
     }
 };
@@ -92,7 +92,7 @@ TEST(CompoundFileFormat, TransactedCommitsAlternateTheActiveHeaderCopy)
 TEST(CompoundFileFormat, TemporaryTreeWithNestedStoragesAndA200KBStreamReadsTheSameFromItsBytes)
 {
     ComPtr<IStorage> root;
-    ASSERT_EQ(S_OK, OrvStorage::CreateFileStorage(Orv::String(), 0, &root));
+    ASSERT_EQ(S_OK, OrvStorage::CreateFileStorage(Orv::String(), 0, root.Put()));
     {
         ComPtr<IStorage> outer = NewStorage(root.Get(), L"Outer");
         ComPtr<IStorage> inner = NewStorage(outer.Get(), L"Inner");
@@ -102,10 +102,10 @@ TEST(CompoundFileFormat, TemporaryTreeWithNestedStoragesAndA200KBStreamReadsTheS
     }
     ASSERT_EQ(S_OK, root->Commit(STGC_DEFAULT));
 
-    ComPtr<IOrvStorage> orv;
-    ASSERT_EQ(S_OK, root.As(&orv));
+    const ComPtr<IOrvStorage> orv = root.As<IOrvStorage>(IID_IOrvStorage);
+    ASSERT_TRUE(orv);
     ComPtr<ILockBytes> lockBytes;
-    ASSERT_EQ(0, orv->GetLockBytes(&lockBytes));
+    ASSERT_EQ(0, orv->GetLockBytes(lockBytes.Put()));
     STATSTG stat{};
     ASSERT_EQ(S_OK, lockBytes->Stat(&stat, STATFLAG_NONAME));
     Bytes bytes(static_cast<size_t>(stat.cbSize.QuadPart));
@@ -137,7 +137,7 @@ TEST(CompoundFileFormat, TableCountAndCheckThatDisagreeAreReportedAsCorrupt)
     PutU32(file.store->Data(), childTable + 4, 0u - 4);
     ComPtr<IStorage> reopened = file.Reopened();
     ComPtr<IStorage> child;
-    EXPECT_EQ(STG_E_DOCFILECORRUPT, reopened->OpenStorage(L"Child", nullptr, STGM_SHARE_EXCLUSIVE, nullptr, 0, &child));
+    EXPECT_EQ(STG_E_DOCFILECORRUPT, reopened->OpenStorage(L"Child", nullptr, STGM_SHARE_EXCLUSIVE, nullptr, 0, child.Put()));
     EXPECT_EQ(nullptr, child.Get());
 
     PutU32(file.store->Data(), ClusterOffset(parsed.chains.at(L"").front()) + 4, 12345);
@@ -190,9 +190,9 @@ TEST(CompoundFileTransactions, ReopenedFileCarriesOnFromItsLastCommittedState)
 
     ComPtr<MemoryLockBytes> copy = MemoryLockBytes::Make(file.store->Data());
     ComPtr<IStorage> reopened;
-    ASSERT_EQ(S_OK, OrvStorage::OpenOnLockBytes(copy.Get(), &reopened));
+    ASSERT_EQ(S_OK, OrvStorage::OpenOnLockBytes(copy.Get(), reopened.Put()));
     ComPtr<IStream> one;
-    ASSERT_EQ(S_OK, reopened->OpenStream(L"ONE", nullptr, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0, &one));
+    ASSERT_EQ(S_OK, reopened->OpenStream(L"ONE", nullptr, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0, one.Put()));
     WriteAll(one.Get(), Pattern(10, 15));
     NewStream(reopened.Get(), L"Two", Pattern(70000, 16));
     ASSERT_EQ(S_OK, reopened->Commit(STGC_DEFAULT));

@@ -12,8 +12,7 @@ namespace CompoundTest
 
 ComPtr<MemoryLockBytes> MemoryLockBytes::Make(Bytes initial)
 {
-    ComPtr<MemoryLockBytes> store;
-    store.Attach(new MemoryLockBytes());
+    auto store = ComPtr<MemoryLockBytes>::Adopt(new MemoryLockBytes());
     store->data_ = std::move(initial);
     return store;
 }
@@ -232,7 +231,7 @@ private:
 void ReadTreeInto(IStorage* storage, const std::wstring& path, std::map<std::wstring, Bytes>& tree)
 {
     ComPtr<IEnumSTATSTG> elements;
-    ASSERT_EQ(S_OK, storage->EnumElements(0, nullptr, 0, &elements));
+    ASSERT_EQ(S_OK, storage->EnumElements(0, nullptr, 0, elements.Put()));
     STATSTG stat{};
     while (elements->Next(1, &stat, nullptr) == S_OK)
     {
@@ -242,13 +241,13 @@ void ReadTreeInto(IStorage* storage, const std::wstring& path, std::map<std::wst
         if (stat.type == STGTY_STREAM)
         {
             ComPtr<IStream> stream;
-            ASSERT_EQ(S_OK, storage->OpenStream(name.c_str(), nullptr, STGM_SHARE_EXCLUSIVE | STGM_READ, 0, &stream));
+            ASSERT_EQ(S_OK, storage->OpenStream(name.c_str(), nullptr, STGM_SHARE_EXCLUSIVE | STGM_READ, 0, stream.Put()));
             tree[childPath] = ReadAll(stream.Get());
         }
         else
         {
             ComPtr<IStorage> child;
-            ASSERT_EQ(S_OK, storage->OpenStorage(name.c_str(), nullptr, STGM_SHARE_EXCLUSIVE | STGM_READ, nullptr, 0, &child));
+            ASSERT_EQ(S_OK, storage->OpenStorage(name.c_str(), nullptr, STGM_SHARE_EXCLUSIVE | STGM_READ, nullptr, 0, child.Put()));
             ReadTreeInto(child.Get(), childPath, tree);
         }
     }
@@ -269,6 +268,14 @@ ParsedFile ParseFile(const Bytes& file)
         parsed.problem.assign(what.begin(), what.end());
     }
     return parsed;
+}
+
+std::vector<uint32_t> ReleasedClusters(const ParsedFile& parsed)
+{
+    std::vector<uint32_t> released;
+    for (uint32_t n = parsed.mapNext.at(1); n != 0 && released.size() < parsed.mapCount; n = parsed.mapNext.at(n))
+        released.push_back(n);
+    return released;
 }
 
 std::map<std::wstring, Bytes> ReadTree(IStorage* storage)
@@ -309,7 +316,7 @@ Bytes ReadAll(IStream* stream)
 ComPtr<IStream> NewStream(IStorage* storage, const wchar_t* name, const Bytes& bytes)
 {
     ComPtr<IStream> stream;
-    EXPECT_EQ(S_OK, storage->CreateStream(name, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0, 0, &stream));
+    EXPECT_EQ(S_OK, storage->CreateStream(name, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0, 0, stream.Put()));
     if (stream)
         WriteAll(stream.Get(), bytes);
     return stream;
@@ -318,7 +325,7 @@ ComPtr<IStream> NewStream(IStorage* storage, const wchar_t* name, const Bytes& b
 ComPtr<IStorage> NewStorage(IStorage* storage, const wchar_t* name)
 {
     ComPtr<IStorage> child;
-    EXPECT_EQ(S_OK, storage->CreateStorage(name, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0, 0, &child));
+    EXPECT_EQ(S_OK, storage->CreateStorage(name, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0, 0, child.Put()));
     return child;
 }
 

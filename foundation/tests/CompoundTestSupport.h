@@ -3,7 +3,7 @@
 #pragma once
 
 #include <objidl.h>
-#include <wrl/client.h>
+#include "foundation/ComPtr.h"
 
 #include <cstdint>
 #include <map>
@@ -13,7 +13,7 @@
 namespace CompoundTest
 {
 
-using Microsoft::WRL::ComPtr;
+using Orv::ComPtr;
 using Bytes = std::vector<uint8_t>;
 
 // An ILockBytes over a byte vector. After WritesLeft changes (writes or size changes) every further change
@@ -68,6 +68,8 @@ struct ParsedFile
 };
 
 ParsedFile ParseFile(const Bytes& file);
+// The clusters on the list of those released by the transaction the file's state ends.
+std::vector<uint32_t> ReleasedClusters(const ParsedFile& parsed);
 
 // Reads a whole tree through IStorage, with the same shape as ParsedFile.
 std::map<std::wstring, Bytes> ReadTree(IStorage* storage);
