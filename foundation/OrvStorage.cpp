@@ -145,13 +145,24 @@ ULONG OrvStorage::AddRef()
 ULONG OrvStorage::Release()
 {
     const LONG left = InterlockedDecrement(&references_);
-    if (left == 0)
+    if (left != 0)
+        return static_cast<ULONG>(left);
+    // A failed commit cannot be reported from here; the last committed state stays on disk.
+    if (!parent_)
     {
-        // A failed commit cannot be reported from here; the last committed state stays on disk.
+        Commit(STGC_OVERWRITE);
+        delete this;
+        return 0;
+    }
+    // A child may be opened again (from its parent's list) until it is gone; the parent keeps the mutex alive.
+    const ComPtr<OrvStorage> parent = parent_;
+    std::lock_guard lock(allocator_.Mutex());
+    if (references_ == 0)
+    {
         Commit(STGC_OVERWRITE);
         delete this;
     }
-    return static_cast<ULONG>(left);
+    return 0;
 }
 
 HRESULT OrvStorage::CreateElement(const OLECHAR* name, DWORD mode, uint32_t type, Element*& created)
@@ -206,6 +217,15 @@ HRESULT OrvStorage::OpenStream(const OLECHAR* name, void*, DWORD mode, DWORD, IS
 
 OrvStorage* OrvStorage::OpenChild(Element& element, DWORD mode)
 {
+    // One object per open storage: two tables of the same element would overwrite each other's changes.
+    for (OrvStorage* open : openChildren_)
+    {
+        if (&open->element_ == &element)
+        {
+            open->AddRef();
+            return open;
+        }
+    }
     auto child = ComPtr<OrvStorage>::Adopt(new OrvStorage(*this, element));
     // The load's own code is kept, so that a damaged table reads as the corrupt file it is.
     const HRESULT result = child->table_.Load();

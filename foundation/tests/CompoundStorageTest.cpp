@@ -138,6 +138,42 @@ TEST_F(CompoundStorage, ElementsInUseCannotBeDestroyedOrReplacedUntilReleased)
     EXPECT_TRUE(ReadTree(root.Get()).empty());
 }
 
+TEST_F(CompoundStorage, OpeningAStorageThatIsOpenSharesItsElements)
+{
+    ComPtr<IStorage> first = NewStorage(root.Get(), L"Shared");
+    ComPtr<IStorage> second;
+    ASSERT_EQ(S_OK, root->OpenStorage(L"shared", nullptr, OpenMode, nullptr, 0, second.Put()));
+    NewStream(first.Get(), L"FromFirst", Pattern(10, 22));
+    NewStream(second.Get(), L"FromSecond", Pattern(20, 23));
+    first.Reset();
+    second.Reset();
+    ASSERT_EQ(S_OK, root->Commit(STGC_DEFAULT));
+
+    const auto tree = ReopenedTree();
+    EXPECT_EQ(Pattern(10, 22), tree.at(L"Shared/FromFirst"));
+    EXPECT_EQ(Pattern(20, 23), tree.at(L"Shared/FromSecond"));
+}
+
+TEST_F(CompoundStorage, EnumeratorsListTheTableAsItWasWhenTheyWereMade)
+{
+    NewStream(root.Get(), L"One", Pattern(3, 24));
+    NewStorage(root.Get(), L"Two");
+    ComPtr<IEnumSTATSTG> elements;
+    ASSERT_EQ(S_OK, root->EnumElements(0, nullptr, 0, elements.Put()));
+    NewStream(root.Get(), L"Three", {});
+
+    STATSTG stats[3]{};
+    ULONG fetched = 0;
+    EXPECT_EQ(S_FALSE, elements->Next(3, stats, &fetched));
+    ASSERT_EQ(2u, fetched);
+    EXPECT_EQ(std::wstring(L"One"), stats[0].pwcsName);
+    EXPECT_EQ(3u, stats[0].cbSize.QuadPart);
+    EXPECT_EQ(static_cast<DWORD>(STGTY_STORAGE), stats[1].type);
+    EXPECT_EQ(S_FALSE, elements->Skip(1));
+    for (ULONG i = 0; i < fetched; ++i)
+        CoTaskMemFree(stats[i].pwcsName);
+}
+
 TEST_F(CompoundStorage, DestroyingAStorageRemovesItsChildrenAndGivesTheirClustersBack)
 {
     {
@@ -164,26 +200,28 @@ TEST_F(CompoundStorage, DestroyingAStorageRemovesItsChildrenAndGivesTheirCluster
     EXPECT_GE(released.size(), 5u); // two tables and three stream clusters at least
 }
 
-TEST_F(CompoundStorage, CommitWritesChangesThatLeaveTheLengthAlone)
+TEST_F(CompoundStorage, CommitWritesChangesThatLeaveTheEntryAlone)
 {
-    NewStream(root.Get(), L"Fixed", Pattern(2 * ClusterBytes, 10));
+    NewStream(root.Get(), L"Fixed", Pattern(3 * ClusterBytes, 10));
     ASSERT_EQ(S_OK, root->Commit(STGC_DEFAULT));
-    const uint32_t firstCluster = ParseFile(store->Data()).chains.at(L"Fixed").front();
+    const uint32_t middleCluster = ParseFile(store->Data()).chains.at(L"Fixed").at(1);
 
+    // Only the middle cluster changes: neither the length nor the first or last cluster moves.
     ComPtr<IStream> fixed = Open(L"Fixed");
-    WriteAll(fixed.Get(), Pattern(ClusterBytes, 11));
+    ASSERT_EQ(S_OK, fixed->Seek(LARGE_INTEGER{.QuadPart = ClusterBytes + 100}, STREAM_SEEK_SET, nullptr));
+    WriteAll(fixed.Get(), Pattern(1000, 11));
     fixed.Reset();
     ASSERT_EQ(S_OK, root->Commit(STGC_DEFAULT));
 
-    Bytes expected = Pattern(2 * ClusterBytes, 10);
-    const Bytes head = Pattern(ClusterBytes, 11);
-    std::copy(head.begin(), head.end(), expected.begin());
+    Bytes expected = Pattern(3 * ClusterBytes, 10);
+    const Bytes middle = Pattern(1000, 11);
+    std::copy(middle.begin(), middle.end(), expected.begin() + ClusterBytes + 100);
     EXPECT_EQ(expected, ReopenedTree().at(L"Fixed"));
 
     const ParsedFile parsed = ParseFile(store->Data());
-    EXPECT_NE(firstCluster, parsed.chains.at(L"Fixed").front());
+    EXPECT_NE(middleCluster, parsed.chains.at(L"Fixed").at(1));
     const std::vector<uint32_t> released = ReleasedClusters(parsed); // freed in memory, and by whoever opens the file
-    EXPECT_NE(released.end(), std::find(released.begin(), released.end(), firstCluster));
+    EXPECT_NE(released.end(), std::find(released.begin(), released.end(), middleCluster));
 }
 
 TEST_F(CompoundStorage, RootCommitTakesAlongWhatOpenChildStoragesHold)
