@@ -85,7 +85,6 @@ HRESULT ElementTable::Load()
         result = ReadEntry(element->entry);
         if (FAILED(result))
             return result;
-        element->loadResult = S_OK;
         element->RecordCommitted();
         AddOwned(std::move(element));
     }

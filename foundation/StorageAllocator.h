@@ -23,7 +23,6 @@ struct Element
     std::vector<uint32_t> ownedClusters;
     DWORD openMode = 0;
     uint32_t openCount = 0;
-    HRESULT loadResult = E_FAIL;
     bool dirty = false;
     bool committed = false;
     // Bumped whenever clusters leave the chain, so that other cursors find their cluster again.

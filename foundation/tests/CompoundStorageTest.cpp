@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace
@@ -272,6 +273,28 @@ TEST_F(CompoundStorage, CopyToAPlatformDocfileGivesTheSameTree)
     expected.erase(L"Skipped");
     EXPECT_EQ(expected, ReadTree(docfile.Get()));
     EXPECT_EQ(STG_E_INVALIDPARAMETER, root->CopyTo(1, &IID_IStream, nullptr, docfile.Get()));
+}
+
+TEST_F(CompoundStorage, DirectPointersReachBytesThatLieTogetherInTheStoresView)
+{
+    const Bytes content = Pattern(2 * ClusterBytes, 25);
+    ComPtr<IStream> stream = NewStream(root.Get(), L"Viewed", content);
+    const ComPtr<IOrvStream> orv = stream.As<IOrvStream>(IID_IOrvStream);
+    ASSERT_TRUE(orv);
+    void* pointer = &pointer;
+    EXPECT_EQ(S_FALSE, orv->DirectPointer(0, 10, &pointer));
+    EXPECT_EQ(nullptr, pointer);
+
+    store->OfferView(true);
+    ASSERT_EQ(S_OK, orv->DirectPointer(ClusterBytes - 50, 100, &pointer));
+    EXPECT_EQ(0, std::memcmp(pointer, content.data() + ClusterBytes - 50, 100));
+    EXPECT_EQ(S_FALSE, orv->DirectPointer(2 * ClusterBytes - 10, 11, &pointer));
+
+    const ComPtr<IOrvStorage> orvRoot = root.As<IOrvStorage>(IID_IOrvStorage);
+    void* passed = nullptr;
+    EXPECT_EQ(S_OK, orvRoot->QueryPassThrough(&passed));
+    EXPECT_EQ(store.Get(), passed);
+    EXPECT_EQ(8u, orvRoot->PassThrough(7));
 }
 
 TEST(CompoundTemporaryFile, LivesInTheTemporaryFolderUntilTheLastReleaseAndIsThenGone)

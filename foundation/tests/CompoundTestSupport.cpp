@@ -20,9 +20,9 @@ ComPtr<MemoryLockBytes> MemoryLockBytes::Make(Bytes initial)
 HRESULT MemoryLockBytes::QueryInterface(REFIID iid, void** out)
 {
     *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_ILockBytes)
+    if (iid != IID_IUnknown && iid != IID_ILockBytes && iid != IID_IOrvLockBytes)
         return E_NOINTERFACE;
-    *out = static_cast<ILockBytes*>(this);
+    *out = static_cast<IOrvLockBytes*>(this);
     AddRef();
     return S_OK;
 }
@@ -67,6 +67,12 @@ HRESULT MemoryLockBytes::SetSize(ULARGE_INTEGER size)
     if (!MayChange())
         return STG_E_WRITEFAULT;
     data_.resize(size.QuadPart);
+    return S_OK;
+}
+
+HRESULT MemoryLockBytes::QueryPassThrough(void** out)
+{
+    *out = this;
     return S_OK;
 }
 

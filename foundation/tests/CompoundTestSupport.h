@@ -2,8 +2,8 @@
 // reader of the file's bytes that knows the format from its offsets alone, and small stream helpers.
 #pragma once
 
-#include <objidl.h>
 #include "foundation/ComPtr.h"
+#include "foundation/OrvStorageInterfaces.h"
 
 #include <cstdint>
 #include <map>
@@ -18,7 +18,7 @@ using Bytes = std::vector<uint8_t>;
 
 // An ILockBytes over a byte vector. After WritesLeft changes (writes or size changes) every further change
 // fails without touching the bytes, as if the machine had stopped there.
-class MemoryLockBytes final : public ILockBytes
+class MemoryLockBytes final : public IOrvLockBytes
 {
 public:
     static ComPtr<MemoryLockBytes> Make(Bytes initial = {});
@@ -26,6 +26,8 @@ public:
     Bytes& Data() { return data_; }
     unsigned Changes() const { return changes_; }
     void StopAfter(unsigned changes) { limit_ = changes_ + changes; }
+    // Whether the store answers with a memory view of its bytes.
+    void OfferView(bool offer) { offerView_ = offer; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
@@ -37,6 +39,9 @@ public:
     HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD flag) override;
+    void* STDMETHODCALLTYPE MemoryView() override { return offerView_ ? data_.data() : nullptr; }
+    HRESULT STDMETHODCALLTYPE QueryPassThrough(void** out) override;
+    ULONG_PTR STDMETHODCALLTYPE PassThrough(ULONG_PTR argument) override { return argument + 1; }
 
 private:
     MemoryLockBytes() = default;
@@ -46,6 +51,7 @@ private:
     unsigned changes_ = 0;
     unsigned limit_ = ~0u;
     ULONG references_ = 1;
+    bool offerView_ = false;
 };
 
 // The file as its bytes say, read without the storage code: every path of the tree ("a/b") with the bytes
