@@ -68,18 +68,6 @@ TEST(ArrayGrowthTest, ElementAtBeyondTheCountGrowsWithNullSlots)
     EXPECT_EQ(&value, array[20]);
 }
 
-TEST(ArrayGrowthTest, AddAppendsAndIndexOfFindsTheFirstEqualItem)
-{
-    CArrayVoidP array;
-    int a = 0, b = 0;
-    EXPECT_EQ(0u, array.Add(&a));
-    EXPECT_EQ(1u, array.Add(&b));
-    EXPECT_EQ(2u, array.Add(&a));
-    EXPECT_EQ(0, array.IndexOf(&a));
-    EXPECT_EQ(1, array.IndexOf(&b));
-    EXPECT_EQ(-1, array.IndexOf(nullptr));
-}
-
 TEST(ArrayGrowthTest, ZeroStepIsRefused)
 {
     EXPECT_THROW(CArrayVoidP(0), std::invalid_argument);
@@ -249,16 +237,6 @@ TEST(ValueArrayTest, RemoveAtMovesTheLaterElementsDown)
     values.RemoveAt(0);
     values.RemoveAt(9);
     EXPECT_EQ((std::vector<double>(values.begin(), values.end())), (std::vector<double>{2.0, 3.0}));
-}
-
-TEST(ArrayWrapperTest, KeepsItsOwnCopyOfTheBytes)
-{
-    unsigned char bytes[] = {1, 2, 3};
-    Orv::ArrayWrapper<const unsigned char> block(bytes, sizeof bytes);
-    bytes[0] = 9;
-    ASSERT_EQ(3u, block.Size());
-    EXPECT_EQ(1, block.Data()[0]);
-    EXPECT_EQ(3, block.Data()[2]);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "host/app/CommandLine.h"
 
+#include "host/app/CalcCommand.h"
 #include "host/app/FrameworkHost.h"
 
 #include "host/app/HostApplication.h"
@@ -20,6 +21,12 @@ constexpr const char* Usage = "usage: sistra <command> [arguments]\n"
                               "  info      load the module and print what it registered, in order\n"
                               "  --help    print this text\n";
 
+// The commands that carry their own usage text follow the general ones.
+std::string UsageText()
+{
+    return std::string(Usage) + CalcUsage;
+}
+
 void PrintRegistrations(const std::vector<VyrRegistrationRecord>& records, std::ostream& out)
 {
     out << "registrations: " << records.size() << "\n";
@@ -37,7 +44,7 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 {
     if (args.size() != 1)
     {
-        err << "info takes no arguments\n" << Usage;
+        err << "info takes no arguments\n" << UsageText();
         return ExitUsage;
     }
     HostSession session;
@@ -56,7 +63,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
 {
     if (args.empty())
     {
-        err << Usage;
+        err << UsageText();
         return ExitUsage;
     }
     const std::string& command = args.front();
@@ -64,18 +71,20 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     {
         if (command == "--help" || command == "-h" || command == "help")
         {
-            out << Usage;
+            out << UsageText();
             return ExitOk;
         }
         if (command == "info")
             return RunInfo(args, out, err);
+        if (command == "calc")
+            return RunCalc(args, out, err);
     }
     catch (const std::exception& e)
     {
         err << "sistra " << command << ": " << e.what() << "\n";
         return ExitFailure;
     }
-    err << "unknown command: " << command << "\n" << Usage;
+    err << "unknown command: " << command << "\n" << UsageText();
     return ExitUsage;
 }
 

@@ -1,7 +1,9 @@
 #include "host/app/CommandLine.h"
+#include "host/tests/RecordingFixtures.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace
@@ -44,6 +46,78 @@ TEST(CommandLine, InfoPrintsTheRegistrationResult)
     const CommandResult result = RunCommand({"info"});
     EXPECT_EQ(Host::ExitOk, result.status) << result.err;
     EXPECT_NE(std::string::npos, result.out.find("DllRegisterClassObjects: 0x00000000"));
+}
+
+size_t LineCount(const std::string& text)
+{
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(CalcCommand, PrintsOneEventPerBeatAndTheSameListInChunks)
+{
+    // Two records: 9 beats of 0.8 s, then 12 beats of 0.5 s.
+    const HostTests::TemporaryFile file(
+        "calc-command-beats.csv",
+        HostTests::PressureRecordingText({{HostTests::PressureWave{0.8}, 7200}, {HostTests::PressureWave{0.5}, 6000}}));
+    const CommandResult offline = RunCommand({"calc", "--expr", "cmpeakdet(ch1, 20, 0.05)", file.Path()});
+    ASSERT_EQ(Host::ExitOk, offline.status) << offline.err;
+    EXPECT_EQ(0u, offline.out.find("record\ttick\tfraction\tvalue\n0\t160\t0\t118\n0\t960\t0\t118\n"));
+    EXPECT_EQ(1u + 9u + 12u, LineCount(offline.out));
+    EXPECT_NE(std::string::npos, offline.out.find("\n1\t100\t0\t118\n"));
+
+    const CommandResult chunked = RunCommand({"calc", "--chunk", "997", "--expr", "cmpeakdet(ch1, 20, 0.05)", file.Path()});
+    ASSERT_EQ(Host::ExitOk, chunked.status) << chunked.err;
+    EXPECT_EQ(offline.out, chunked.out);
+}
+
+TEST(CalcCommand, PrintsPerRecordStatisticsOrEverySample)
+{
+    const HostTests::TemporaryFile file("calc-command-small.csv", "Time (s),A (V)\n0,1\n1,3\n\n0,5\n1,6\n2,7.5\n");
+    const CommandResult statistics = RunCommand({"calc", "--expr", "ch1 * 2", file.Path()});
+    ASSERT_EQ(Host::ExitOk, statistics.status) << statistics.err;
+    EXPECT_EQ("record\tcount\tmin\tmax\tmean\n0\t2\t2\t6\t4\n1\t3\t10\t15\t12.333333333333334\n", statistics.out);
+
+    const CommandResult samples = RunCommand({"calc", "--samples", "--expr", "shift(ch1, -1)", file.Path(), "--chunk", "1"});
+    ASSERT_EQ(Host::ExitOk, samples.status) << samples.err;
+    EXPECT_EQ("record\ttick\tvalue\n0\t0\t3\n0\t1\t3\n1\t0\t6\n1\t1\t7.5\n1\t2\t7.5\n", samples.out);
+}
+
+TEST(CalcCommand, BadArgumentsPrintUsage)
+{
+    const std::vector<std::vector<std::string>> bad = {
+        {"calc"},
+        {"calc", "file.csv"},
+        {"calc", "--expr", "ch1"},
+        {"calc", "--expr", "ch1", "a.csv", "b.csv"},
+        {"calc", "--expr", "ch1", "a.csv", "--chunk", "0"},
+        {"calc", "--expr", "ch1", "a.csv", "--chunk", "12x"},
+        {"calc", "--expr", "ch1", "a.csv", "--fast"},
+        {"calc", "a.csv", "--expr"},
+    };
+    for (const auto& args : bad)
+    {
+        const CommandResult result = RunCommand(args);
+        EXPECT_EQ(Host::ExitUsage, result.status) << args.size();
+        EXPECT_NE(std::string::npos, result.err.find("calc --expr TEXT FILE")) << result.err;
+        EXPECT_TRUE(result.out.empty());
+    }
+}
+
+TEST(CalcCommand, BadFilesAndTextGiveClearMessages)
+{
+    const HostTests::TemporaryFile file("calc-command-bad.csv", "Time (s),A\n0,1\n0.5,oops\n");
+    const CommandResult badFile = RunCommand({"calc", "--expr", "ch1", file.Path()});
+    EXPECT_EQ(Host::ExitFailure, badFile.status);
+    EXPECT_NE(std::string::npos, badFile.err.find(file.Path() + ":3:5: 'oops' is not a number")) << badFile.err;
+
+    const HostTests::TemporaryFile good("calc-command-good.csv", "Time (s),A\n0,1\n0.5,2\n");
+    const CommandResult badText = RunCommand({"calc", "--expr", "ch1 + sqr(ch1)", good.Path()});
+    EXPECT_EQ(Host::ExitFailure, badText.status);
+    EXPECT_EQ("sistra calc: error in the expression at position 7: unknown name 'sqr'\n"
+              "  ch1 + sqr(ch1)\n"
+              "        ^\n",
+              badText.err);
+    EXPECT_TRUE(badText.out.empty());
 }
 
 } // namespace

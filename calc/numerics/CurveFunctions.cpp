@@ -1,0 +1,154 @@
+#include "calc/numerics/CurveFunctions.h"
+
+#include "foundation/NumberUtilities.h"
+
+#include <cfloat>
+#include <cmath>
+#include <stdexcept>
+
+namespace ExtLib
+{
+
+namespace
+{
+
+// Start of a curve that cannot be estimated from the data.
+constexpr double kNeutralStart = 1.0;
+
+void RequireTwoSamples(const std::vector<double>& x, const std::vector<double>& y)
+{
+    if (x.size() < 2 || y.size() < 2)
+        throw std::invalid_argument("the start of a relaxation curve needs two samples");
+}
+
+} // namespace
+
+void ExponentialTwoPointStart(const std::vector<double>& x, const std::vector<double>& y, double& rate,
+    double& amplitude)
+{
+    rate = amplitude = kNeutralStart;
+    if (x.empty())
+        return;
+
+    double xFirst = DBL_MAX, yFirst = DBL_MAX;  // pair of smallest x
+    double xLast = -1.0, yLast = -1.0;          // pair of largest x
+    for (size_t i = 0; i < x.size() && i < y.size(); ++i)
+    {
+        if (!(x[i] >= 0.0 && y[i] >= 0.0))
+            continue;
+        if (x[i] < xFirst)
+        {
+            xFirst = x[i];
+            yFirst = y[i];
+        }
+        if (x[i] > xLast)
+        {
+            xLast = x[i];
+            yLast = y[i];
+        }
+    }
+    if (xFirst == -1.0 || yFirst == -1.0 || xLast == -1.0 || yLast == -1.0)
+        return;
+    if (ApproxEqual(xFirst, xLast) && ApproxEqual(yFirst, yLast))
+        return;
+
+    const double r = (std::log(yFirst) - std::log(yLast)) / (xFirst - xLast);
+    const double a = yFirst * std::exp(-r * xFirst);
+    // A zero sample has no logarithm: such data gets the neutral start rather than a non-finite one.
+    if (std::isfinite(r) && std::isfinite(a))
+    {
+        rate = r;
+        amplitude = a;
+    }
+}
+
+void ExponFunc::InitialGuess(const std::vector<double>& x, const std::vector<double>& y,
+    std::vector<double>& params) const
+{
+    ExponentialTwoPointStart(x, y, params[0], params[1]);
+    if (fixedAmplitude)
+        params[1] = amplitude;
+}
+
+double ExponFunc::Evaluate(double x, const std::vector<double>& params) const
+{
+    return Amplitude(params) * std::exp(params[0] * x);
+}
+
+void ExponFunc::Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const
+{
+    const double e = std::exp(params[0] * x);
+    gradient[0] = Amplitude(params) * x * e;
+    gradient[1] = e;
+}
+
+// Glantz and logistic starts assume the first sample lies at x = 0 and use the first two samples.
+void GlantzFunc::InitialGuess(const std::vector<double>& x, const std::vector<double>& y,
+    std::vector<double>& params) const
+{
+    RequireTwoSamples(x, y);
+    params[0] = std::log(y[1] / y[0]) / x[1];
+    params[1] = y[0];
+    params[2] = 0.0;
+}
+
+double GlantzFunc::Evaluate(double x, const std::vector<double>& params) const
+{
+    return params[1] * std::exp(params[0] * x) + params[2];
+}
+
+void GlantzFunc::Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const
+{
+    const double e = std::exp(params[0] * x);
+    gradient[0] = params[1] * x * e;
+    gradient[1] = e;
+    gradient[2] = 1.0;
+}
+
+void LogisticFunc::InitialGuess(const std::vector<double>& x, const std::vector<double>& y,
+    std::vector<double>& params) const
+{
+    RequireTwoSamples(x, y);
+    params[1] = 2.0 * y[0];
+    params[0] = std::log(2.0 * y[0] / y[1] - 1.0) / x[1];
+    params[2] = 0.0;
+}
+
+double LogisticFunc::Evaluate(double x, const std::vector<double>& params) const
+{
+    return params[1] / (std::exp(params[0] * x) + 1.0) + params[2];
+}
+
+void LogisticFunc::Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const
+{
+    const double e = std::exp(params[0] * x);
+    const double denominator = e + 1.0;
+    gradient[0] = -params[1] * x * e / (denominator * denominator);
+    gradient[1] = 1.0 / denominator;
+    gradient[2] = 1.0;
+}
+
+void SineFunc::InitialGuess(const std::vector<double>& /*x*/, const std::vector<double>& /*y*/,
+    std::vector<double>& params) const
+{
+    params[0] = 0.0;
+    params[1] = 1.0;
+    params[2] = 1.0;
+    params[3] = 0.0;
+}
+
+double SineFunc::Evaluate(double x, const std::vector<double>& params) const
+{
+    return params[0] + params[1] * std::sin(params[2] * x + params[3]);
+}
+
+void SineFunc::Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const
+{
+    const double u = params[2] * x + params[3];
+    gradient[0] = 1.0;
+    gradient[1] = std::sin(u);
+    gradient[2] = params[1] * x * std::cos(u);
+    gradient[3] = params[1] * std::cos(u);
+}
+
+} // namespace ExtLib

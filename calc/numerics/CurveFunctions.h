@@ -1,0 +1,82 @@
+// Model functions that the curve-fit driver fits to x/y data.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace ExtLib
+{
+
+class FunctionBase
+{
+public:
+    // Number of parameters p.
+    virtual std::int32_t GetParameterCount() const = 0;
+    // Start values of the parameters (params is already sized p).
+    virtual void InitialGuess(const std::vector<double>& x, const std::vector<double>& y,
+        std::vector<double>& params) const = 0;
+    virtual double Evaluate(double x, const std::vector<double>& params) const = 0;
+    // Partial derivatives of Evaluate by each parameter, into gradient (sized p).
+    virtual void Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const = 0;
+    virtual ~FunctionBase() = default;
+};
+
+// p1 * e^(p0 x); with fixedAmplitude, amplitude takes the place of p1.
+class ExponFunc : public FunctionBase
+{
+public:
+    ExponFunc() = default;
+    explicit ExponFunc(double fixed) : fixedAmplitude(true), amplitude(fixed) {}
+
+    std::int32_t GetParameterCount() const override { return 2; }
+    void InitialGuess(const std::vector<double>& x, const std::vector<double>& y,
+        std::vector<double>& params) const override;
+    double Evaluate(double x, const std::vector<double>& params) const override;
+    void Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const override;
+
+    bool fixedAmplitude = false;
+    double amplitude = 0.0;
+
+private:
+    double Amplitude(const std::vector<double>& params) const { return fixedAmplitude ? amplitude : params[1]; }
+};
+
+// p1 * e^(p0 x) + p2: relaxation to a non-zero asymptote.
+class GlantzFunc : public FunctionBase
+{
+public:
+    std::int32_t GetParameterCount() const override { return 3; }
+    void InitialGuess(const std::vector<double>& x, const std::vector<double>& y,
+        std::vector<double>& params) const override;
+    double Evaluate(double x, const std::vector<double>& params) const override;
+    void Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const override;
+};
+
+// p1 / (e^(p0 x) + 1) + p2: logistic relaxation.
+class LogisticFunc : public FunctionBase
+{
+public:
+    std::int32_t GetParameterCount() const override { return 3; }
+    void InitialGuess(const std::vector<double>& x, const std::vector<double>& y,
+        std::vector<double>& params) const override;
+    double Evaluate(double x, const std::vector<double>& params) const override;
+    void Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const override;
+};
+
+// p0 + p1 sin(p2 x + p3).
+class SineFunc : public FunctionBase
+{
+public:
+    std::int32_t GetParameterCount() const override { return 4; }
+    void InitialGuess(const std::vector<double>& x, const std::vector<double>& y,
+        std::vector<double>& params) const override;
+    double Evaluate(double x, const std::vector<double>& params) const override;
+    void Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const override;
+};
+
+// Start values (rate p0, amplitude p1) of an exponential p1 e^(p0 x) through the first-found pairs of
+// smallest and largest x among the pairs with x >= 0 and y >= 0; (1, 1) when there is no such curve.
+void ExponentialTwoPointStart(const std::vector<double>& x, const std::vector<double>& y, double& rate,
+    double& amplitude);
+
+} // namespace ExtLib

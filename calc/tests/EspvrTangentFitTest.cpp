@@ -1,0 +1,123 @@
+#include "calc/numerics/EspvrTangentFit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+using namespace Sistra;
+
+namespace
+{
+
+// The known end-systolic tangent line.
+constexpr double kSlope = 2.5;
+constexpr double kIntercept = -20.0;
+
+// Sampling of the synthetic loops. A line crossing the chord next to the touching sample has zero
+// deviate too, so the tangent is determined to about curvature * step^2 in pressure.
+constexpr double kVolumeStep = 0.1;
+constexpr int kSamplesEachSide = 20;
+constexpr double kMaxCurvature = 1.4;
+constexpr double kPressureResolution = kMaxCurvature * kVolumeStep * kVolumeStep;
+constexpr double kVolumeSpread = 30.0;  // between the first and the last touching volume
+constexpr double kSlopeTolerance = 2.0 * kPressureResolution / kVolumeSpread;
+constexpr double kInterceptTolerance = 4.0 * kPressureResolution;
+
+// One loop's end-systolic part: concave, below the line P = k V + d except at the sample at volume
+// touch, where the line is its tangent. Samples run from high to low volume, as the loop ejects.
+TangentFitLoop ConcaveLoop(double touch, double curvature, double step = kVolumeStep, int each = kSamplesEachSide)
+{
+    TangentFitLoop loop;
+    for (int i = each; i >= -each; --i)
+    {
+        const double v = touch + i * step;
+        const double p = kSlope * v + kIntercept - curvature * (v - touch) * (v - touch);
+        loop.volumes.push_back(static_cast<float>(v));
+        loop.pressures.push_back(static_cast<float>(p));
+    }
+    return loop;
+}
+
+std::vector<TangentFitLoop> SixLoops()
+{
+    std::vector<TangentFitLoop> loops;
+    const double touches[] = {40.0, 46.0, 52.0, 58.0, 64.0, 70.0};
+    const double curvatures[] = {0.8, 1.1, 0.6, kMaxCurvature, 0.9, 1.2};
+    for (int j = 0; j < 6; ++j)
+        loops.push_back(ConcaveLoop(touches[j], curvatures[j]));
+    return loops;
+}
+
+} // namespace
+
+TEST(EspvrTangentFit, RecoversAKnownTangentLineOverSixLoops)
+{
+    const std::vector<TangentFitLoop> loops = SixLoops();
+    std::array<double, 2> fitted{};
+    TangentPoints touching;
+    ASSERT_TRUE(FitEspvrTangentLine(loops, {2.0, -10.0}, fitted, &touching));
+    EXPECT_NEAR(fitted[0], kSlope, kSlopeTolerance);
+    EXPECT_NEAR(fitted[1], kIntercept, kInterceptTolerance);
+    ASSERT_EQ(touching.pressures.size(), 6u);
+    for (size_t j = 0; j < loops.size(); ++j)
+        EXPECT_NEAR(touching.pressures[j], fitted[0] * touching.volumes[j] + fitted[1], 1e-3) << j;
+}
+
+TEST(EspvrTangentFit, AShiftedStartLineMovesToTheTangent)
+{
+    // The intercept must move although the slope starts right.
+    std::array<double, 2> fitted{};
+    ASSERT_TRUE(FitEspvrTangentLine(SixLoops(), {kSlope, kIntercept + 15.0}, fitted));
+    EXPECT_NEAR(fitted[0], kSlope, kSlopeTolerance);
+    EXPECT_NEAR(fitted[1], kIntercept, kInterceptTolerance);
+}
+
+TEST(EspvrTangentFit, TheTouchingPointIsTheSampleWhereTheLineIsTangent)
+{
+    // Binary-exact samples, so that the secants on both sides of the touching sample tie exactly.
+    const std::vector<TangentFitLoop> loops{ConcaveLoop(50.0, 1.0, 0.5, 8)};
+    std::vector<double> deviates(1);
+    TangentPoints touching{{0.0}, {0.0}, {0}};
+    TangentDeviates(loops, kSlope, kIntercept, deviates.data(), &touching);
+    EXPECT_NEAR(deviates[0], 0.0, 1e-4);
+    EXPECT_NEAR(touching.volumes[0], 50.0, 1e-4);
+    EXPECT_EQ(touching.indices[0], 7);  // secant from sample 7 to the touching sample 8 wins the tie
+}
+
+TEST(EspvrTangentFit, ASecondSampleIsTakenRawWithoutBlending)
+{
+    TangentFitLoop loop;
+    loop.volumes = {10.0f, 12.0f, 13.0f};
+    loop.pressures = {50.0f, 70.0f, 60.0f};  // secant slopes 10 and -10
+    std::vector<double> deviates(1);
+    TangentPoints touching{{0.0}, {0.0}, {0}};
+    TangentDeviates({loop}, 9.0, 0.0, deviates.data(), &touching);
+    EXPECT_EQ(touching.indices[0], 0);
+    EXPECT_EQ(touching.pressures[0], 70.0);
+    EXPECT_EQ(touching.volumes[0], 12.0);
+    EXPECT_DOUBLE_EQ(deviates[0], 70.0 - 9.0 * 12.0);
+}
+
+TEST(EspvrTangentFit, FailsWithoutTouchingTheOutputsForUnusableInput)
+{
+    std::array<double, 2> fitted{7.0, 8.0};
+    EXPECT_FALSE(FitEspvrTangentLine(SixLoops(), {NAN, 0.0}, fitted));
+    EXPECT_FALSE(FitEspvrTangentLine(SixLoops(), {1.0, INFINITY}, fitted));
+    std::vector<TangentFitLoop> loops = SixLoops();
+    loops[2].pressures.pop_back();
+    EXPECT_FALSE(FitEspvrTangentLine(loops, {1.0, 0.0}, fitted));
+    loops[2].pressures.clear();
+    loops[2].volumes.clear();
+    EXPECT_FALSE(FitEspvrTangentLine(loops, {1.0, 0.0}, fitted));
+    EXPECT_EQ(fitted, (std::array<double, 2>{7.0, 8.0}));
+}
+
+TEST(EspvrTangentFit, ASolverErrorIsAFailure)
+{
+    // One loop cannot determine two parameters: the solver refuses with a negative status.
+    std::array<double, 2> fitted{};
+    TangentPoints touching;
+    EXPECT_FALSE(FitEspvrTangentLine({ConcaveLoop(50.0, 1.0)}, {2.0, 0.0}, fitted, &touching));
+    EXPECT_TRUE(touching.pressures.empty());
+}

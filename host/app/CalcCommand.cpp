@@ -1,0 +1,236 @@
+#include "host/app/CalcCommand.h"
+
+#include "host/app/CalcCursors.h"
+#include "host/app/CommandLine.h"
+#include "host/app/RecordingText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <optional>
+#include <stdexcept>
+
+namespace Host
+{
+
+namespace
+{
+
+// Samples and events asked for per read; any size gives the same output.
+constexpr size_t SamplesPerRead = 4096;
+constexpr size_t EventsPerRead = 64;
+
+struct CalcOptions
+{
+    std::string expression;
+    std::string file;
+    std::optional<int64_t> chunk;
+    bool samples = false;
+};
+
+// Shortest text that reads back as the same value, in the classic locale.
+template <typename T>
+std::string NumberText(T value)
+{
+    char buffer[40];
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+std::optional<CalcOptions> ParseOptions(const std::vector<std::string>& args, std::string& problem)
+{
+    CalcOptions options;
+    std::vector<std::string> files;
+    for (size_t index = 1; index < args.size(); ++index)
+    {
+        const std::string& arg = args[index];
+        const bool hasValue = index + 1 < args.size();
+        if (arg == "--samples")
+            options.samples = true;
+        else if (arg == "--expr" && hasValue)
+            options.expression = args[++index];
+        else if (arg == "--chunk" && hasValue)
+        {
+            const std::string& text = args[++index];
+            int64_t chunk = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), chunk);
+            if (error != std::errc() || end != text.data() + text.size() || chunk < 1)
+            {
+                problem = "--chunk needs a whole number of samples above 0, not '" + text + "'";
+                return std::nullopt;
+            }
+            options.chunk = chunk;
+        }
+        else if (arg.starts_with("--"))
+        {
+            problem = arg == "--expr" || arg == "--chunk" ? arg + " needs a value" : "unknown option " + arg;
+            return std::nullopt;
+        }
+        else
+            files.push_back(arg);
+    }
+    if (options.expression.empty() || files.size() != 1)
+    {
+        problem = options.expression.empty() ? "calc needs --expr TEXT" : "calc needs exactly one recording file";
+        return std::nullopt;
+    }
+    options.file = files.front();
+    return options;
+}
+
+void EvaluateChannel(const Recording& recording, const Calc::SampleNodePtr& channel,
+                     const std::function<void()>& moreData, CalcReport& report, size_t record)
+{
+    Calc::ChannelCursor cursor(recording, channel);
+    cursor.Bind(record);
+    std::vector<float> buffer(SamplesPerRead);
+    while (true)
+    {
+        const int64_t first = cursor.Position();
+        const auto [count, status] = cursor.Read(buffer);
+        report.Samples(record, first, std::span<const float>(buffer).first(count));
+        if (status == Calc::ReadStatus::End)
+            break;
+        if (status == Calc::ReadStatus::Waiting)
+            moreData();
+    }
+    report.EndOfRecord(record);
+}
+
+void EvaluateEvents(const Recording& recording, const Calc::EventNodePtr& events,
+                    const std::function<void()>& moreData, CalcReport& report, size_t record)
+{
+    Calc::EventCursor cursor(recording, events);
+    cursor.Bind(record);
+    std::vector<std::byte> records;
+    while (true)
+    {
+        records.clear();
+        const auto result = cursor.Next(EventsPerRead, Calc::RecordEndTick, records);
+        report.Events(record, records, cursor.RecordSize());
+        if (result.status == Calc::ReadStatus::End)
+            break;
+        if (result.status == Calc::ReadStatus::Waiting)
+            moreData();
+    }
+}
+
+int Fail(std::ostream& err, const std::string& message)
+{
+    err << "sistra calc: " << message << "\n";
+    return ExitFailure;
+}
+
+} // namespace
+
+void CalcReport::Header(Calc::ValueKind kind)
+{
+    if (kind == Calc::ValueKind::Events)
+        out_ << "record\ttick\tfraction\tvalue\n";
+    else if (samples_)
+        out_ << "record\ttick\tvalue\n";
+    else
+        out_ << "record\tcount\tmin\tmax\tmean\n";
+}
+
+void CalcReport::Samples(size_t record, int64_t firstTick, std::span<const float> values)
+{
+    for (size_t index = 0; index < values.size(); ++index)
+    {
+        const float value = values[index];
+        if (samples_)
+            out_ << record << '\t' << firstTick + static_cast<int64_t>(index) << '\t' << NumberText(value) << '\n';
+        minimum_ = count_ == 0 ? value : std::min(minimum_, value);
+        maximum_ = count_ == 0 ? value : std::max(maximum_, value);
+        sum_ += value;
+        ++count_;
+    }
+}
+
+void CalcReport::EndOfRecord(size_t record)
+{
+    if (!samples_)
+    {
+        out_ << record << '\t' << count_ << '\t';
+        if (count_ == 0)
+            out_ << "-\t-\t-\n";
+        else
+            out_ << NumberText(minimum_) << '\t' << NumberText(maximum_) << '\t'
+                 << NumberText(sum_ / static_cast<double>(count_)) << '\n';
+    }
+    count_ = 0;
+    sum_ = 0.0;
+}
+
+void CalcReport::Events(size_t record, const std::vector<std::byte>& records, size_t recordSize)
+{
+    for (size_t offset = 0; offset + recordSize <= records.size(); offset += recordSize)
+    {
+        Calc::EventHeader event;
+        std::memcpy(&event, records.data() + offset, sizeof event);
+        out_ << record << '\t' << event.tick << '\t' << NumberText(event.fraction) << '\t' << NumberText(event.value)
+             << '\n';
+    }
+}
+
+void EvaluateCalculation(const Recording& recording, const Calc::CompiledExpression& compiled,
+                         const std::function<void()>& moreData, CalcReport& report)
+{
+    report.Header(compiled.kind);
+    for (size_t record = 0;; ++record)
+    {
+        while (record >= recording.RecordCount() && !recording.IsFinished())
+            moreData();
+        if (record >= recording.RecordCount())
+            return;
+        if (compiled.kind == Calc::ValueKind::Events)
+            EvaluateEvents(recording, compiled.events, moreData, report, record);
+        else
+            EvaluateChannel(recording, compiled.channel, moreData, report, record);
+    }
+}
+
+int RunCalc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    std::string problem;
+    const auto options = ParseOptions(args, problem);
+    if (!options)
+    {
+        err << "sistra calc: " << problem << "\nusage:\n" << CalcUsage;
+        return ExitUsage;
+    }
+    std::optional<Recording> recording;
+    try
+    {
+        recording.emplace(LoadRecordingFile(options->file));
+    }
+    catch (const std::exception& e)
+    {
+        return Fail(err, e.what());
+    }
+
+    std::optional<RecordingFeed> feed;
+    if (options->chunk)
+        feed.emplace(*recording);
+    const Recording& source = feed ? feed->Live() : *recording;
+    Calc::CompiledExpression compiled;
+    try
+    {
+        compiled = Calc::CompileExpression(options->expression, {source, nullptr, {}});
+    }
+    catch (const Calc::CalcTextError& e)
+    {
+        return Fail(err, "error in the expression at position " + std::to_string(e.Position()) + ": " +
+                             e.Message() + "\n  " + options->expression + "\n  " +
+                             std::string(e.Position() - 1, ' ') + "^");
+    }
+    const auto moreData = [&] {
+        if (!feed || feed->IsDone())
+            throw std::logic_error("the calculation waits for data that will not come");
+        feed->Feed(*options->chunk);
+    };
+    CalcReport report(out, options->samples);
+    EvaluateCalculation(source, compiled, moreData, report);
+    return ExitOk;
+}
+
+} // namespace Host

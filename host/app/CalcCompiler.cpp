@@ -1,0 +1,292 @@
+#include "host/app/CalcCompiler.h"
+
+#include <charconv>
+#include <cmath>
+#include <numbers>
+#include <set>
+
+namespace Host::Calc
+{
+
+namespace
+{
+
+std::string KindName(ValueKind kind)
+{
+    switch (kind)
+    {
+    case ValueKind::Number:
+        return "a number";
+    case ValueKind::Channel:
+        return "a channel";
+    case ValueKind::Events:
+        return "an event source";
+    }
+    return "a value";
+}
+
+std::string NumberText(double value)
+{
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string RangeText(const ParameterInfo& parameter)
+{
+    constexpr double largest = std::numeric_limits<double>::max();
+    const std::string least = parameter.minimum == std::numeric_limits<double>::min()
+                                  ? "above 0"
+                                  : "at least " + NumberText(parameter.minimum);
+    if (parameter.maximum == largest)
+        return least;
+    if (parameter.minimum == -largest)
+        return "at most " + NumberText(parameter.maximum);
+    return least + " and at most " + NumberText(parameter.maximum);
+}
+
+double Add(double a, double b) { return a + b; }
+double Subtract(double a, double b) { return a - b; }
+double Multiply(double a, double b) { return a * b; }
+double Divide(double a, double b) { return a / b; }
+double Negate(double a) { return -a; }
+
+BinaryFunction Arithmetic(char op)
+{
+    switch (op)
+    {
+    case '+':
+        return Add;
+    case '-':
+        return Subtract;
+    case '*':
+        return Multiply;
+    default:
+        return Divide;
+    }
+}
+
+// Parses "<prefix>N" with N a whole number from 1; 0 when the name is not of that form.
+size_t NumberedName(const std::string& name, std::string_view prefix)
+{
+    if (!name.starts_with(prefix) || name.size() == prefix.size())
+        return 0;
+    size_t number = 0;
+    const char* first = name.data() + prefix.size();
+    const auto [end, error] = std::from_chars(first, name.data() + name.size(), number);
+    return error == std::errc() && end == name.data() + name.size() && *first != '0' ? number : 0;
+}
+
+class Compiler
+{
+public:
+    Compiler(const CompileContext& context, std::set<size_t>& calculatedInProgress)
+        : context_(context), functions_(BuiltinFunctions(context.recording)), inProgress_(calculatedInProgress)
+    {
+    }
+
+    CompiledExpression Compile(std::string_view text)
+    {
+        const auto syntax = ParseExpression(text);
+        Value value = Evaluate(*syntax);
+        if (value.kind == ValueKind::Events)
+            return {ValueKind::Events, nullptr, value.events};
+        return {ValueKind::Channel, AsChannel(value), nullptr};
+    }
+
+private:
+    SampleNodePtr AsChannel(const Value& value) const
+    {
+        return value.kind == ValueKind::Number ? MakeConstantChannel(context_.recording, value.number) : value.channel;
+    }
+
+    Value Evaluate(const SyntaxNode& node)
+    {
+        switch (node.kind)
+        {
+        case SyntaxNode::Kind::Number:
+            return {ValueKind::Number, node.number};
+        case SyntaxNode::Kind::Name:
+            return Name(node);
+        case SyntaxNode::Kind::Call:
+            return Call(node);
+        case SyntaxNode::Kind::Negate:
+        {
+            const Value operand = Operand(*node.children[0]);
+            if (operand.kind == ValueKind::Number)
+                return {ValueKind::Number, -operand.number};
+            return {ValueKind::Channel, 0.0, MakeUnary(Negate, operand.channel)};
+        }
+        case SyntaxNode::Kind::Binary:
+            return Binary(node);
+        }
+        throw CalcTextError(node.position, "cannot compile this");
+    }
+
+    // An operand of arithmetic: a number or a channel.
+    Value Operand(const SyntaxNode& node)
+    {
+        Value value = Evaluate(node);
+        if (value.kind == ValueKind::Events)
+            throw CalcTextError(node.position, "'" + std::string(node.text) +
+                                                   "' is an event source; arithmetic needs numbers or channels");
+        return value;
+    }
+
+    Value Binary(const SyntaxNode& node)
+    {
+        const Value left = Operand(*node.children[0]);
+        const Value right = Operand(*node.children[1]);
+        const BinaryFunction function = Arithmetic(node.op);
+        if (left.kind == ValueKind::Number && right.kind == ValueKind::Number)
+            return {ValueKind::Number, function(left.number, right.number)};
+        return {ValueKind::Channel, 0.0, MakeBinary(function, AsChannel(left), AsChannel(right))};
+    }
+
+    Value Name(const SyntaxNode& node)
+    {
+        if (node.name == "pi")
+            return {ValueKind::Number, std::numbers::pi};
+        if (node.name == "t")
+            return {ValueKind::Channel, 0.0, MakeRecordTime(context_.recording)};
+        if (const size_t channel = NumberedName(node.name, "ch"))
+            return RecordedChannel(node, channel);
+        if (const size_t channel = NumberedName(node.name, "vch"))
+            return CalculatedChannel(node, channel);
+        return Call(node);
+    }
+
+    Value RecordedChannel(const SyntaxNode& node, size_t number) const
+    {
+        const size_t count = context_.recording.Channels().size();
+        if (number > count)
+            throw CalcTextError(node.position, "there is no channel " + std::to_string(number) + " (the recording has " +
+                                                   std::to_string(count) + ")");
+        return {ValueKind::Channel, 0.0, MakeRecordedChannel(context_.recording, number - 1)};
+    }
+
+    Value CalculatedChannel(const SyntaxNode& node, size_t number)
+    {
+        const size_t count = context_.calculatedChannels.size();
+        if (number > count)
+            throw CalcTextError(node.position, "there is no calculated channel " + std::to_string(number) +
+                                                   " (the document has " + std::to_string(count) + ")");
+        if (!inProgress_.insert(number).second)
+            throw CalcTextError(node.position, "calculated channel " + std::to_string(number) + " refers to itself");
+        CompiledExpression compiled;
+        try
+        {
+            compiled = Compiler(context_, inProgress_).Compile(context_.calculatedChannels[number - 1]);
+        }
+        catch (const CalcTextError& e)
+        {
+            throw CalcTextError(node.position, "in the text of " + std::string(node.text) + ", " + e.what());
+        }
+        inProgress_.erase(number);
+        if (compiled.kind != ValueKind::Channel)
+            throw CalcTextError(node.position, std::string(node.text) + " is not a sample channel");
+        return {ValueKind::Channel, 0.0, compiled.channel};
+    }
+
+    CalcFunctionPtr Find(const SyntaxNode& node) const
+    {
+        if (const auto builtin = functions_.find(node.name); builtin != functions_.end())
+            return builtin->second;
+        if (context_.lookup)
+            if (auto registered = context_.lookup(node.name))
+                return registered;
+        throw CalcTextError(node.position, "unknown name '" + std::string(node.text.substr(0, node.name.size())) + "'");
+    }
+
+    static bool IsValueName(const std::string& name)
+    {
+        return name == "pi" || name == "t" || NumberedName(name, "ch") || NumberedName(name, "vch");
+    }
+
+    Value Call(const SyntaxNode& node)
+    {
+        if (IsValueName(node.name))
+            throw CalcTextError(node.position, "'" + std::string(node.text.substr(0, node.name.size())) +
+                                                   "' is not a function");
+        const CalcFunctionPtr function = Find(node);
+        std::vector<Argument> arguments;
+        for (const auto& child : node.children)
+            arguments.push_back({Evaluate(*child), child->text, child->position});
+        CheckArguments(node, *function, arguments);
+        if (const auto folded = FoldConstants(*function, arguments))
+            return {ValueKind::Number, *folded};
+        for (size_t index = 0; index < arguments.size(); ++index)
+            if (function->Parameters()[index].kind == ValueKind::Channel)
+                arguments[index].value = {ValueKind::Channel, 0.0, AsChannel(arguments[index].value)};
+        try
+        {
+            return function->Create(arguments);
+        }
+        catch (const std::invalid_argument& e)
+        {
+            throw CalcTextError(node.position, function->Name() + ": " + e.what());
+        }
+    }
+
+    static std::optional<double> FoldConstants(const CalcFunction& function, const std::vector<Argument>& arguments)
+    {
+        std::vector<double> numbers;
+        for (const Argument& argument : arguments)
+        {
+            if (argument.value.kind != ValueKind::Number)
+                return std::nullopt;
+            numbers.push_back(argument.value.number);
+        }
+        return arguments.empty() ? std::nullopt : function.Fold(numbers);
+    }
+
+    static void CheckArguments(const SyntaxNode& node, const CalcFunction& function,
+                               const std::vector<Argument>& arguments)
+    {
+        const auto& parameters = function.Parameters();
+        const size_t required = function.RequiredArguments();
+        if (arguments.size() < required || arguments.size() > parameters.size())
+        {
+            const std::string counts = required == parameters.size()
+                                           ? std::to_string(required)
+                                           : std::to_string(required) + " to " + std::to_string(parameters.size());
+            throw CalcTextError(node.position, function.Name() + " takes " + counts + " argument" +
+                                                   (parameters.size() == 1 ? "" : "s") + ", not " +
+                                                   std::to_string(arguments.size()));
+        }
+        for (size_t index = 0; index < arguments.size(); ++index)
+            CheckArgument(function, index, arguments[index]);
+    }
+
+    static void CheckArgument(const CalcFunction& function, size_t index, const Argument& argument)
+    {
+        const ParameterInfo& parameter = function.Parameters()[index];
+        const std::string which =
+            "argument " + std::to_string(index + 1) + " of " + function.Name() + " (" + parameter.name + ")";
+        if (!function.Accepts(index, argument.value.kind))
+            throw CalcTextError(argument.position, which + " must be " + KindName(parameter.kind) + ", not " +
+                                                       KindName(argument.value.kind));
+        if (argument.value.kind != ValueKind::Number)
+            return;
+        const double value = argument.value.number;
+        if (!std::isfinite(value))
+            throw CalcTextError(argument.position, which + " is not a finite number");
+        if (parameter.kind == ValueKind::Number && (value < parameter.minimum || value > parameter.maximum))
+            throw CalcTextError(argument.position,
+                                which + " must be " + RangeText(parameter) + ", not " + NumberText(value));
+    }
+
+    const CompileContext& context_;
+    std::map<std::string, CalcFunctionPtr> functions_;
+    std::set<size_t>& inProgress_;
+};
+
+} // namespace
+
+CompiledExpression CompileExpression(std::string_view text, const CompileContext& context)
+{
+    std::set<size_t> inProgress;
+    return Compiler(context, inProgress).Compile(text);
+}
+
+} // namespace Host::Calc

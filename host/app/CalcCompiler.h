@@ -1,0 +1,34 @@
+// Compiles calculation text into the sample channel or event source it describes.
+#pragma once
+
+#include "host/app/CalcFunctions.h"
+#include "host/app/CalcSyntax.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Host::Calc
+{
+
+struct CompileContext
+{
+    const Recording& recording;
+    // Functions and named items registered outside the host; consulted after the host's own names.
+    FunctionLookup lookup;
+    // The texts of the document's calculated channels: vch1 is the first.
+    std::vector<std::string> calculatedChannels;
+};
+
+// A whole expression: a channel (a constant text is a constant channel) or an event source.
+struct CompiledExpression
+{
+    ValueKind kind;
+    SampleNodePtr channel;
+    EventNodePtr events;
+};
+
+// Throws CalcTextError naming the position of what cannot be compiled.
+CompiledExpression CompileExpression(std::string_view text, const CompileContext& context);
+
+} // namespace Host::Calc

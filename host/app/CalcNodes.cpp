@@ -1,0 +1,282 @@
+#include "host/app/CalcNodes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+
+namespace Host::Calc
+{
+
+namespace
+{
+
+// Seed of random(): each record's stream is mixed from it and the record index.
+constexpr uint64_t RandomSeed = 0x5151'7A2B'9E37'79B9ull;
+
+// Beyond this every shift repeats an edge sample; the bound keeps the tick count an exact integer.
+constexpr double LargestShiftTicks = 1e15;
+
+Extent Combine(Extent a, Extent b)
+{
+    return {std::min(a.ticks, b.ticks), a.complete && b.complete};
+}
+
+// A channel whose extent is the record's own.
+class RecordSpanNode : public SampleNode
+{
+public:
+    explicit RecordSpanNode(const Recording& recording) : recording_(recording) {}
+
+    Extent Available(size_t record) const override { return RecordExtent(recording_, record); }
+
+protected:
+    const Recording& recording_;
+};
+
+class RecordedChannel final : public RecordSpanNode
+{
+public:
+    RecordedChannel(const Recording& recording, size_t channel) : RecordSpanNode(recording), channel_(channel) {}
+
+    void Compute(size_t record, int64_t first, std::span<float> out) const override
+    {
+        const auto samples = recording_.RecordAt(record).Samples(channel_).subspan(static_cast<size_t>(first));
+        std::copy_n(samples.begin(), out.size(), out.begin());
+    }
+
+private:
+    size_t channel_;
+};
+
+class RecordTime final : public RecordSpanNode
+{
+public:
+    using RecordSpanNode::RecordSpanNode;
+
+    void Compute(size_t record, int64_t first, std::span<float> out) const override
+    {
+        const double interval = recording_.RecordAt(record).SampleInterval();
+        for (size_t index = 0; index < out.size(); ++index)
+            out[index] = static_cast<float>(static_cast<double>(first + static_cast<int64_t>(index)) * interval);
+    }
+};
+
+class ConstantChannel final : public RecordSpanNode
+{
+public:
+    ConstantChannel(const Recording& recording, double value) : RecordSpanNode(recording), value_(value) {}
+
+    void Compute(size_t, int64_t, std::span<float> out) const override
+    {
+        std::fill(out.begin(), out.end(), static_cast<float>(value_));
+    }
+
+private:
+    double value_;
+};
+
+// splitmix64: a counter-based generator, so any tick's value is known without the ticks before it and a
+// chunked evaluation draws exactly the numbers of an offline one.
+uint64_t Mix(uint64_t value)
+{
+    value += 0x9E37'79B9'7F4A'7C15ull;
+    value = (value ^ (value >> 30)) * 0xBF58'476D'1CE4'E5B9ull;
+    value = (value ^ (value >> 27)) * 0x94D0'49BB'1331'11EBull;
+    return value ^ (value >> 31);
+}
+
+class RandomChannel final : public RecordSpanNode
+{
+public:
+    using RecordSpanNode::RecordSpanNode;
+
+    void Compute(size_t record, int64_t first, std::span<float> out) const override
+    {
+        // 24 random bits: every value is exact in a float and stays below 1.
+        constexpr float Scale = 1.0f / static_cast<float>(1 << 24);
+        const uint64_t recordSeed = Mix(RandomSeed ^ Mix(record));
+        for (size_t index = 0; index < out.size(); ++index)
+            out[index] = static_cast<float>(Mix(recordSeed + static_cast<uint64_t>(first) + index) >> 40) * Scale;
+    }
+};
+
+class UnaryNode final : public SampleNode
+{
+public:
+    UnaryNode(UnaryFunction function, SampleNodePtr operand) : function_(function), operand_(std::move(operand)) {}
+
+    Extent Available(size_t record) const override { return operand_->Available(record); }
+
+    void Compute(size_t record, int64_t first, std::span<float> out) const override
+    {
+        operand_->Compute(record, first, out);
+        for (float& value : out)
+            value = static_cast<float>(function_(value));
+    }
+
+private:
+    UnaryFunction function_;
+    SampleNodePtr operand_;
+};
+
+class BinaryNode final : public SampleNode
+{
+public:
+    BinaryNode(BinaryFunction function, SampleNodePtr left, SampleNodePtr right)
+        : function_(function), left_(std::move(left)), right_(std::move(right))
+    {
+    }
+
+    Extent Available(size_t record) const override
+    {
+        return Combine(left_->Available(record), right_->Available(record));
+    }
+
+    void Compute(size_t record, int64_t first, std::span<float> out) const override
+    {
+        std::vector<float> right(out.size());
+        left_->Compute(record, first, out);
+        right_->Compute(record, first, right);
+        for (size_t index = 0; index < out.size(); ++index)
+            out[index] = static_cast<float>(function_(out[index], right[index]));
+    }
+
+private:
+    BinaryFunction function_;
+    SampleNodePtr left_;
+    SampleNodePtr right_;
+};
+
+class ShiftNode final : public SampleNode
+{
+public:
+    ShiftNode(const Recording& recording, SampleNodePtr operand, double seconds)
+        : recording_(recording), operand_(std::move(operand)), seconds_(seconds)
+    {
+    }
+
+    // Delayed output needs nothing beyond the operand's own ticks; advanced output waits for the ticks it
+    // reaches ahead, or for the record's end whose last sample then repeats.
+    Extent Available(size_t record) const override
+    {
+        const Extent operand = operand_->Available(record);
+        const int64_t delay = Delay(record);
+        if (delay >= 0 || operand.complete)
+            return operand;
+        return {std::max<int64_t>(0, operand.ticks + delay), false};
+    }
+
+    void Compute(size_t record, int64_t first, std::span<float> out) const override
+    {
+        if (out.empty())
+            return;
+        const Extent operand = operand_->Available(record);
+        const int64_t delay = Delay(record);
+        const int64_t last = first + static_cast<int64_t>(out.size()) - 1;
+        const int64_t from = std::clamp<int64_t>(first - delay, 0, operand.ticks - 1);
+        const int64_t to = std::clamp<int64_t>(last - delay, 0, operand.ticks - 1);
+        std::vector<float> source(static_cast<size_t>(to - from + 1));
+        operand_->Compute(record, from, source);
+        for (size_t index = 0; index < out.size(); ++index)
+        {
+            const int64_t tick = std::clamp<int64_t>(first + static_cast<int64_t>(index) - delay, 0, operand.ticks - 1);
+            out[index] = source[static_cast<size_t>(tick - from)];
+        }
+    }
+
+private:
+    int64_t Delay(size_t record) const
+    {
+        const double ticks = seconds_ / recording_.RecordAt(record).SampleInterval();
+        return std::llround(std::clamp(ticks, -LargestShiftTicks, LargestShiftTicks));
+    }
+
+    const Recording& recording_;
+    SampleNodePtr operand_;
+    double seconds_;
+};
+
+} // namespace
+
+Extent RecordExtent(const Recording& recording, size_t record)
+{
+    const Record& data = recording.RecordAt(record);
+    return {data.Length(), data.IsComplete()};
+}
+
+EventTrack::EventTrack(size_t recordSize) : recordSize_(recordSize)
+{
+    if (recordSize < sizeof(EventHeader))
+        throw std::invalid_argument("an event record is smaller than its header");
+}
+
+EventHeader EventTrack::Header(size_t index) const
+{
+    EventHeader header;
+    std::memcpy(&header, RecordBytes(index), sizeof header);
+    return header;
+}
+
+void EventTrack::Append(const void* record)
+{
+    const auto* bytes = static_cast<const std::byte*>(record);
+    bytes_.insert(bytes_.end(), bytes, bytes + recordSize_);
+}
+
+void EventTrack::Complete(int64_t recordLength)
+{
+    settledTicks_ = recordLength;
+    complete_ = true;
+}
+
+size_t EventTrack::FirstAtOrAfter(int64_t tick) const
+{
+    size_t low = 0, high = Count();
+    while (low < high)
+    {
+        const size_t middle = (low + high) / 2;
+        if (Header(middle).tick < tick)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+SampleNodePtr MakeRecordedChannel(const Recording& recording, size_t channel)
+{
+    return std::make_shared<RecordedChannel>(recording, channel);
+}
+
+SampleNodePtr MakeRecordTime(const Recording& recording)
+{
+    return std::make_shared<RecordTime>(recording);
+}
+
+SampleNodePtr MakeConstantChannel(const Recording& recording, double value)
+{
+    return std::make_shared<ConstantChannel>(recording, value);
+}
+
+SampleNodePtr MakeRandomChannel(const Recording& recording)
+{
+    return std::make_shared<RandomChannel>(recording);
+}
+
+SampleNodePtr MakeUnary(UnaryFunction function, SampleNodePtr operand)
+{
+    return std::make_shared<UnaryNode>(function, std::move(operand));
+}
+
+SampleNodePtr MakeBinary(BinaryFunction function, SampleNodePtr left, SampleNodePtr right)
+{
+    return std::make_shared<BinaryNode>(function, std::move(left), std::move(right));
+}
+
+SampleNodePtr MakeShift(const Recording& recording, SampleNodePtr operand, double seconds)
+{
+    return std::make_shared<ShiftNode>(recording, std::move(operand), seconds);
+}
+
+} // namespace Host::Calc

@@ -1,0 +1,276 @@
+#include "host/app/CalcSyntax.h"
+
+#include <cctype>
+#include <charconv>
+
+namespace Host::Calc
+{
+
+namespace
+{
+
+struct Token
+{
+    enum class Kind
+    {
+        Number,
+        Name,
+        Symbol,
+        End,
+    };
+
+    Kind kind;
+    size_t offset; // 0-based
+    std::string_view text;
+    double number = 0.0;
+};
+
+bool IsNameStart(char c)
+{
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+
+bool IsNamePart(char c)
+{
+    return IsNameStart(c) || std::isdigit(static_cast<unsigned char>(c));
+}
+
+bool IsDigit(char c)
+{
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+class Tokenizer
+{
+public:
+    explicit Tokenizer(std::string_view text) : text_(text) {}
+
+    std::vector<Token> Tokens()
+    {
+        std::vector<Token> tokens;
+        while (true)
+        {
+            SkipBlanks();
+            if (at_ == text_.size())
+            {
+                tokens.push_back({Token::Kind::End, at_, {}});
+                return tokens;
+            }
+            tokens.push_back(Next());
+        }
+    }
+
+private:
+    void SkipBlanks()
+    {
+        while (at_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[at_])))
+            ++at_;
+    }
+
+    size_t SkipDigits(size_t from) const
+    {
+        while (from < text_.size() && IsDigit(text_[from]))
+            ++from;
+        return from;
+    }
+
+    Token Next()
+    {
+        const size_t start = at_;
+        const char c = text_[at_];
+        if (IsDigit(c) || (c == '.' && at_ + 1 < text_.size() && IsDigit(text_[at_ + 1])))
+            return NumberToken(start);
+        if (IsNameStart(c))
+        {
+            while (at_ < text_.size() && IsNamePart(text_[at_]))
+                ++at_;
+            return {Token::Kind::Name, start, text_.substr(start, at_ - start)};
+        }
+        if (std::string_view("+-*/(),").find(c) != std::string_view::npos)
+            return {Token::Kind::Symbol, start, text_.substr(at_++, 1)};
+        throw CalcTextError(start + 1, "unexpected character '" + std::string(1, c) + "'");
+    }
+
+    // Digits [. digits] [e [+-] digits], read in the classic locale whatever the user's.
+    Token NumberToken(size_t start)
+    {
+        size_t end = SkipDigits(start);
+        if (end < text_.size() && text_[end] == '.')
+            end = SkipDigits(end + 1);
+        if (end < text_.size() && (text_[end] == 'e' || text_[end] == 'E'))
+        {
+            size_t exponent = end + 1;
+            if (exponent < text_.size() && (text_[exponent] == '+' || text_[exponent] == '-'))
+                ++exponent;
+            if (exponent == text_.size() || !IsDigit(text_[exponent]))
+                throw CalcTextError(end + 1, "the exponent of a number has no digits");
+            end = SkipDigits(exponent);
+        }
+        if (end < text_.size() && IsNameStart(text_[end]))
+            throw CalcTextError(end + 1, "a number runs into a name");
+        Token token{Token::Kind::Number, start, text_.substr(start, end - start)};
+        if (std::from_chars(text_.data() + start, text_.data() + end, token.number).ec != std::errc())
+            throw CalcTextError(start + 1, "the number " + std::string(token.text) + " is out of range");
+        at_ = end;
+        return token;
+    }
+
+    std::string_view text_;
+    size_t at_ = 0;
+};
+
+class Parser
+{
+public:
+    explicit Parser(std::string_view text) : text_(text), tokens_(Tokenizer(text).Tokens()) {}
+
+    std::unique_ptr<SyntaxNode> Parse()
+    {
+        if (Peek().kind == Token::Kind::End)
+            throw CalcTextError(1, "the expression is empty");
+        auto node = Expression();
+        if (Peek().kind != Token::Kind::End)
+            Unexpected("an operator or the end of the text");
+        return node;
+    }
+
+private:
+    const Token& Peek() const { return tokens_[next_]; }
+    const Token& Take() { return tokens_[next_++]; }
+
+    bool TakeSymbol(char symbol)
+    {
+        if (Peek().kind != Token::Kind::Symbol || Peek().text[0] != symbol)
+            return false;
+        ++next_;
+        return true;
+    }
+
+    [[noreturn]] void Unexpected(const std::string& expected) const
+    {
+        const Token& token = Peek();
+        const std::string found =
+            token.kind == Token::Kind::End ? "the end of the text" : "'" + std::string(token.text) + "'";
+        throw CalcTextError(token.offset + 1, "expected " + expected + ", found " + found);
+    }
+
+    // The node's text runs from its first token to the end of the last token taken.
+    std::unique_ptr<SyntaxNode> Make(SyntaxNode::Kind kind, size_t startOffset)
+    {
+        auto node = std::make_unique<SyntaxNode>();
+        node->kind = kind;
+        node->position = startOffset + 1;
+        const Token& last = tokens_[next_ - 1];
+        node->text = text_.substr(startOffset, last.offset + last.text.size() - startOffset);
+        return node;
+    }
+
+    std::unique_ptr<SyntaxNode> Binary(std::unique_ptr<SyntaxNode> left, char op,
+                                       std::unique_ptr<SyntaxNode> right)
+    {
+        const size_t start = left->position - 1;
+        auto node = Make(SyntaxNode::Kind::Binary, start);
+        node->op = op;
+        node->children.push_back(std::move(left));
+        node->children.push_back(std::move(right));
+        return node;
+    }
+
+    // One level of left-associative binary operators over the next level's operands.
+    std::unique_ptr<SyntaxNode> LeftAssociative(std::string_view operators, std::unique_ptr<SyntaxNode> (Parser::*operand)())
+    {
+        auto node = (this->*operand)();
+        while (Peek().kind == Token::Kind::Symbol && operators.find(Peek().text[0]) != std::string_view::npos)
+        {
+            const char op = Take().text[0];
+            node = Binary(std::move(node), op, (this->*operand)());
+        }
+        return node;
+    }
+
+    std::unique_ptr<SyntaxNode> Expression() { return LeftAssociative("+-", &Parser::Term); }
+    std::unique_ptr<SyntaxNode> Term() { return LeftAssociative("*/", &Parser::Unary); }
+
+    std::unique_ptr<SyntaxNode> Unary()
+    {
+        const size_t start = Peek().offset;
+        if (!TakeSymbol('-'))
+            return Primary();
+        auto operand = Unary();
+        auto node = Make(SyntaxNode::Kind::Negate, start);
+        node->children.push_back(std::move(operand));
+        return node;
+    }
+
+    std::unique_ptr<SyntaxNode> Primary()
+    {
+        const Token& token = Peek();
+        const size_t start = token.offset;
+        switch (token.kind)
+        {
+        case Token::Kind::Number:
+        {
+            Take();
+            auto node = Make(SyntaxNode::Kind::Number, start);
+            node->number = token.number;
+            return node;
+        }
+        case Token::Kind::Name:
+            return NameOrCall();
+        default:
+            break;
+        }
+        if (!TakeSymbol('('))
+            Unexpected("a number, a name or '('");
+        auto inner = Expression();
+        if (!TakeSymbol(')'))
+            Unexpected("')'");
+        return inner;
+    }
+
+    std::unique_ptr<SyntaxNode> NameOrCall()
+    {
+        const Token& name = Take();
+        std::string lower(name.text);
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (!TakeSymbol('('))
+        {
+            auto node = Make(SyntaxNode::Kind::Name, name.offset);
+            node->name = std::move(lower);
+            return node;
+        }
+        std::vector<std::unique_ptr<SyntaxNode>> arguments;
+        if (!TakeSymbol(')'))
+        {
+            do
+                arguments.push_back(Expression());
+            while (TakeSymbol(','));
+            if (!TakeSymbol(')'))
+                Unexpected("',' or ')'");
+        }
+        auto node = Make(SyntaxNode::Kind::Call, name.offset);
+        node->name = std::move(lower);
+        node->children = std::move(arguments);
+        return node;
+    }
+
+    std::string_view text_;
+    std::vector<Token> tokens_;
+    size_t next_ = 0;
+};
+
+} // namespace
+
+CalcTextError::CalcTextError(size_t position, const std::string& message)
+    : std::runtime_error("position " + std::to_string(position) + ": " + message), position_(position),
+      message_(message)
+{
+}
+
+std::unique_ptr<SyntaxNode> ParseExpression(std::string_view text)
+{
+    return Parser(text).Parse();
+}
+
+} // namespace Host::Calc

@@ -1,0 +1,73 @@
+#include "host/app/Recording.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace Host
+{
+
+Record::Record(double sampleInterval, size_t channelCount) : sampleInterval_(sampleInterval), channels_(channelCount)
+{
+    if (!(sampleInterval > 0.0))
+        throw std::invalid_argument("a record needs a positive sample interval");
+}
+
+int64_t Record::Length() const
+{
+    return channels_.empty() ? 0 : static_cast<int64_t>(channels_.front().size());
+}
+
+void Record::Append(const std::vector<std::span<const float>>& rows)
+{
+    if (complete_)
+        throw std::logic_error("samples appended to a complete record");
+    if (rows.size() != channels_.size())
+        throw std::invalid_argument("samples appended for a different number of channels");
+    for (const auto& row : rows)
+        if (row.size() != rows.front().size())
+            throw std::invalid_argument("channels appended with different sample counts");
+    for (size_t channel = 0; channel < rows.size(); ++channel)
+        channels_[channel].insert(channels_[channel].end(), rows[channel].begin(), rows[channel].end());
+}
+
+Recording::Recording(std::vector<ChannelInfo> channels) : channels_(std::move(channels)) {}
+
+Record& Recording::AddRecord(double sampleInterval)
+{
+    if (finished_)
+        throw std::logic_error("record added to a finished recording");
+    if (!records_.empty())
+        records_.back().MarkComplete();
+    return records_.emplace_back(sampleInterval, channels_.size());
+}
+
+RecordingFeed::RecordingFeed(const Recording& source) : source_(source), live_(source.Channels())
+{
+    if (source.RecordCount() == 0)
+        live_.MarkFinished();
+}
+
+void RecordingFeed::Feed(int64_t count)
+{
+    if (count <= 0)
+        throw std::invalid_argument("a chunk holds at least one sample");
+    if (IsDone())
+        return;
+    const Record& from = source_.RecordAt(record_);
+    if (live_.RecordCount() == record_)
+        live_.AddRecord(from.SampleInterval());
+    Record& to = live_.RecordAt(record_);
+    const int64_t first = to.Length();
+    const int64_t taken = std::min(count, from.Length() - first);
+    std::vector<std::span<const float>> rows;
+    for (size_t channel = 0; channel < source_.Channels().size(); ++channel)
+        rows.push_back(from.Samples(channel).subspan(static_cast<size_t>(first), static_cast<size_t>(taken)));
+    to.Append(rows);
+    if (to.Length() < from.Length())
+        return;
+    to.MarkComplete();
+    if (++record_ == source_.RecordCount())
+        live_.MarkFinished();
+}
+
+} // namespace Host

@@ -1,0 +1,82 @@
+// A recording held by the host: records (blocks) of float samples on named channels.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace Host
+{
+
+struct ChannelInfo
+{
+    std::string name;
+    std::string unit;
+};
+
+// One block of the recording: every channel has the same number of samples at one sample interval.
+// While sampling, a record grows until it is marked complete.
+class Record
+{
+public:
+    Record(double sampleInterval, size_t channelCount);
+
+    double SampleInterval() const { return sampleInterval_; }
+    int64_t Length() const;
+    bool IsComplete() const { return complete_; }
+    std::span<const float> Samples(size_t channel) const { return channels_.at(channel); }
+
+    // Appends samples to every channel at once; rows holds one vector per channel, all of one length.
+    void Append(const std::vector<std::span<const float>>& rows);
+    void MarkComplete() { complete_ = true; }
+
+private:
+    double sampleInterval_;
+    std::vector<std::vector<float>> channels_;
+    bool complete_ = false;
+};
+
+// The channels and records of one recording. An offline recording is finished and all its records are
+// complete; an online one receives its records as they are sampled.
+class Recording
+{
+public:
+    explicit Recording(std::vector<ChannelInfo> channels);
+
+    const std::vector<ChannelInfo>& Channels() const { return channels_; }
+    size_t RecordCount() const { return records_.size(); }
+    const Record& RecordAt(size_t index) const { return records_.at(index); }
+    Record& RecordAt(size_t index) { return records_.at(index); }
+    // No further records will arrive.
+    bool IsFinished() const { return finished_; }
+
+    Record& AddRecord(double sampleInterval);
+    void MarkFinished() { finished_ = true; }
+
+private:
+    std::vector<ChannelInfo> channels_;
+    std::vector<Record> records_;
+    bool finished_ = false;
+};
+
+// Simulated sampling: hands the records of a finished recording to a growing online copy, a chunk of
+// samples at a time, in the order the host's data notifications would deliver them.
+class RecordingFeed
+{
+public:
+    explicit RecordingFeed(const Recording& source);
+
+    const Recording& Live() const { return live_; }
+    bool IsDone() const { return live_.IsFinished(); }
+    // Delivers up to count samples of the current record; the record is completed with its last sample.
+    void Feed(int64_t count);
+
+private:
+    const Recording& source_;
+    Recording live_;
+    size_t record_ = 0;
+};
+
+} // namespace Host

@@ -1,0 +1,170 @@
+#include "host/app/SavitzkyGolay.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+namespace Host::Calc
+{
+
+namespace
+{
+
+// Monomials of higher order make the normal equations too ill-conditioned for double precision.
+constexpr int LargestOrder = 10;
+constexpr int LargestWindow = 1 << 20;
+
+int ParseCount(std::string_view text, const char* what)
+{
+    const size_t first = text.find_first_not_of(" \r\n");
+    text = first == std::string_view::npos ? std::string_view() : text.substr(first, text.find_last_not_of(" \r\n") - first + 1);
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0)
+        throw std::invalid_argument(std::string("sample filter: the ") + what + " '" + std::string(text) +
+                                    "' is not a whole number of at least 0");
+    return value;
+}
+
+// Solves the small dense system a * y = b in place (Gaussian elimination with partial pivoting).
+std::vector<double> Solve(std::vector<std::vector<double>> a, std::vector<double> b)
+{
+    const size_t n = b.size();
+    for (size_t column = 0; column < n; ++column)
+    {
+        size_t pivot = column;
+        for (size_t row = column + 1; row < n; ++row)
+            if (std::abs(a[row][column]) > std::abs(a[pivot][column]))
+                pivot = row;
+        std::swap(a[column], a[pivot]);
+        std::swap(b[column], b[pivot]);
+        for (size_t row = column + 1; row < n; ++row)
+        {
+            const double factor = a[row][column] / a[column][column];
+            for (size_t k = column; k < n; ++k)
+                a[row][k] -= factor * a[column][k];
+            b[row] -= factor * b[column];
+        }
+    }
+    std::vector<double> y(n);
+    for (size_t row = n; row-- > 0;)
+    {
+        double sum = b[row];
+        for (size_t k = row + 1; k < n; ++k)
+            sum -= a[row][k] * y[k];
+        y[row] = sum / a[row][row];
+    }
+    return y;
+}
+
+class SavitzkyGolayFilter final : public SampleNode
+{
+public:
+    SavitzkyGolayFilter(SampleNodePtr input, const SavitzkyGolaySettings& settings)
+        : input_(std::move(input)), coefficients_(SavitzkyGolayCoefficients(settings))
+    {
+    }
+
+    Extent Available(size_t record) const override
+    {
+        const Extent input = input_->Available(record);
+        const auto span = static_cast<int64_t>(coefficients_.size()) - 1;
+        return {std::max<int64_t>(0, input.ticks - span), input.complete};
+    }
+
+    void Compute(size_t record, int64_t first, std::span<float> out) const override
+    {
+        std::vector<float> input(out.size() + coefficients_.size() - 1);
+        input_->Compute(record, first, input);
+        ApplySavitzkyGolay(coefficients_, input, out);
+    }
+
+private:
+    SampleNodePtr input_;
+    std::vector<double> coefficients_;
+};
+
+} // namespace
+
+SavitzkyGolaySettings ParseSavitzkyGolayArguments(std::string_view text)
+{
+    std::vector<std::string_view> fields;
+    for (size_t start = 0;;)
+    {
+        const size_t tab = text.find('\t', start);
+        fields.push_back(text.substr(start, tab == std::string_view::npos ? tab : tab - start));
+        if (tab == std::string_view::npos)
+            break;
+        start = tab + 1;
+    }
+    if (fields.size() != 3)
+        throw std::invalid_argument("sample filter: the arguments are window<TAB>derivative<TAB>order, not '" +
+                                    std::string(text) + "'");
+    SavitzkyGolaySettings settings{ParseCount(fields[0], "window"), ParseCount(fields[1], "derivative"),
+                                   ParseCount(fields[2], "order")};
+    if (settings.window < 1 || settings.window > LargestWindow)
+        throw std::invalid_argument("sample filter: the window must hold 1 to " + std::to_string(LargestWindow) +
+                                    " samples");
+    if (settings.order > LargestOrder)
+        throw std::invalid_argument("sample filter: polynomial orders above " + std::to_string(LargestOrder) +
+                                    " are not supported");
+    settings.window |= 1;
+    settings.order = std::min(settings.order, settings.window - 1);
+    return settings;
+}
+
+// With u = (k - h) / h for the window's half width h, fit p(u) = sum a[j] u^j by least squares:
+// (A'A) a = A'x with A[k][j] = u_k^j. The derivative wanted is d! a[d] / h^d, linear in x, so its weights are
+// c = d! / h^d * A y with (A'A) y = e_d. Scaling by h keeps A'A well-conditioned for wide windows.
+std::vector<double> SavitzkyGolayCoefficients(const SavitzkyGolaySettings& settings)
+{
+    const int half = settings.window / 2;
+    std::vector<double> coefficients(static_cast<size_t>(settings.window), 0.0);
+    if (settings.derivative > settings.order)
+        return coefficients; // the fitted polynomial's derivative of that order vanishes
+    const auto terms = static_cast<size_t>(settings.order + 1);
+    const double scale = half > 0 ? static_cast<double>(half) : 1.0;
+    std::vector<std::vector<double>> powers(coefficients.size(), std::vector<double>(terms));
+    for (size_t k = 0; k < coefficients.size(); ++k)
+        for (size_t j = 0; j < terms; ++j)
+            powers[k][j] = std::pow((static_cast<double>(k) - half) / scale, static_cast<double>(j));
+    std::vector<std::vector<double>> gram(terms, std::vector<double>(terms, 0.0));
+    for (const auto& row : powers)
+        for (size_t i = 0; i < terms; ++i)
+            for (size_t j = 0; j < terms; ++j)
+                gram[i][j] += row[i] * row[j];
+    std::vector<double> unit(terms, 0.0);
+    unit[static_cast<size_t>(settings.derivative)] = 1.0;
+    const std::vector<double> y = Solve(gram, unit);
+    const double factor = std::tgamma(settings.derivative + 1.0) / std::pow(scale, settings.derivative);
+    for (size_t k = 0; k < coefficients.size(); ++k)
+    {
+        double sum = 0.0;
+        for (size_t j = 0; j < terms; ++j)
+            sum += powers[k][j] * y[j];
+        coefficients[k] = factor * sum;
+    }
+    return coefficients;
+}
+
+void ApplySavitzkyGolay(std::span<const double> coefficients, std::span<const float> input, std::span<float> out)
+{
+    if (input.size() + 1 < out.size() + coefficients.size())
+        throw std::invalid_argument("sample filter: the input is shorter than the output and its window");
+    for (size_t index = 0; index < out.size(); ++index)
+    {
+        double sum = 0.0;
+        for (size_t k = 0; k < coefficients.size(); ++k)
+            sum += coefficients[k] * input[index + k];
+        out[index] = static_cast<float>(sum);
+    }
+}
+
+SampleNodePtr MakeSavitzkyGolayFilter(SampleNodePtr input, const SavitzkyGolaySettings& settings)
+{
+    return std::make_shared<SavitzkyGolayFilter>(std::move(input), settings);
+}
+
+} // namespace Host::Calc

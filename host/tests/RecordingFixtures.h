@@ -1,0 +1,105 @@
+// Recordings that the host tests make for themselves.
+#pragma once
+
+#include "host/app/Recording.h"
+
+#include <windows.h>
+
+#include <cmath>
+#include <fstream>
+#include <numbers>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace HostTests
+{
+
+// A finished recording of the given records; each record is one sample vector per channel.
+inline Host::Recording MakeRecording(double interval, const std::vector<std::vector<std::vector<float>>>& records,
+                                     size_t channelCount = 1)
+{
+    std::vector<Host::ChannelInfo> channels;
+    for (size_t channel = 0; channel < channelCount; ++channel)
+        channels.push_back({"Channel " + std::to_string(channel + 1), "V"});
+    Host::Recording recording(channels);
+    for (const auto& record : records)
+    {
+        std::vector<std::span<const float>> rows(record.begin(), record.end());
+        recording.AddRecord(interval).Append(rows);
+    }
+    if (recording.RecordCount() > 0)
+        recording.RecordAt(recording.RecordCount() - 1).MarkComplete();
+    recording.MarkFinished();
+    return recording;
+}
+
+// Left-ventricular pressure of a steady heart: systole is a sin^2 hump from 8 to 118 mmHg over the first
+// 40 % of each beat, cresting at 20 % of the beat; diastole creeps up by 2 mmHg.
+struct PressureWave
+{
+    double beatSeconds;
+    double interval = 0.001;
+    double crestPhase = 0.2;
+
+    double At(double seconds) const
+    {
+        const double phase = std::fmod(seconds, beatSeconds) / beatSeconds;
+        if (phase < 2.0 * crestPhase)
+        {
+            const double rise = std::sin(std::numbers::pi * phase / (2.0 * crestPhase));
+            return 8.0 + 110.0 * rise * rise;
+        }
+        return 8.0 + 2.0 * phase;
+    }
+
+    std::vector<float> Samples(int64_t count) const
+    {
+        std::vector<float> samples;
+        for (int64_t tick = 0; tick < count; ++tick)
+            samples.push_back(static_cast<float>(At(static_cast<double>(tick) * interval)));
+        return samples;
+    }
+
+    double CrestTick(int beat) const { return (beat + crestPhase) * beatSeconds / interval; }
+};
+
+// The recording text of records of pressure waves, each given with its number of samples.
+inline std::string PressureRecordingText(const std::vector<std::pair<PressureWave, int64_t>>& records)
+{
+    std::ostringstream text;
+    text << "# synthetic ventricular pressure\nTime (s),LV Pressure (mmHg)\n";
+    for (size_t record = 0; record < records.size(); ++record)
+    {
+        if (record > 0)
+            text << "\n";
+        const auto& [wave, count] = records[record];
+        const std::vector<float> samples = wave.Samples(count);
+        for (size_t tick = 0; tick < samples.size(); ++tick)
+            text << static_cast<double>(tick) * wave.interval << "," << samples[tick] << "\n";
+    }
+    return text.str();
+}
+
+// A file in the temporary folder, deleted with the object.
+class TemporaryFile
+{
+public:
+    TemporaryFile(const std::string& name, const std::string& content)
+    {
+        char folder[MAX_PATH];
+        GetTempPathA(MAX_PATH, folder);
+        path_ = std::string(folder) + name;
+        std::ofstream(path_, std::ios::binary) << content;
+    }
+    ~TemporaryFile() { DeleteFileA(path_.c_str()); }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+} // namespace HostTests

@@ -1,0 +1,148 @@
+#include "host/app/RecordingText.h"
+#include "host/tests/RecordingFixtures.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using Host::ParseRecordingText;
+using Host::RecordingFormatError;
+
+TEST(RecordingText, ReadsChannelsUnitsRecordsAndIntervals)
+{
+    const Host::Recording recording = ParseRecordingText("# made by hand\n"
+                                                         "Time (s)\tLV Pressure (mmHg)\tMarker\n"
+                                                         "0.0000\t5.12\t1\n"
+                                                         "0.0005\t5.20\t-2e-1\n"
+                                                         "# a comment inside a record\n"
+                                                         "0.0010\t5.25\t+3\n"
+                                                         "\n\n"
+                                                         "10.0\t1\t2\n"
+                                                         "10.25\t3\t4\n",
+                                                         "hand.txt");
+    ASSERT_EQ(2u, recording.Channels().size());
+    EXPECT_EQ("LV Pressure", recording.Channels()[0].name);
+    EXPECT_EQ("mmHg", recording.Channels()[0].unit);
+    EXPECT_EQ("Marker", recording.Channels()[1].name);
+    EXPECT_EQ("", recording.Channels()[1].unit);
+    ASSERT_EQ(2u, recording.RecordCount());
+    EXPECT_TRUE(recording.IsFinished());
+
+    const Host::Record& first = recording.RecordAt(0);
+    EXPECT_TRUE(first.IsComplete());
+    EXPECT_DOUBLE_EQ(0.0005, first.SampleInterval());
+    ASSERT_EQ(3, first.Length());
+    EXPECT_FLOAT_EQ(5.20f, first.Samples(0)[1]);
+    EXPECT_FLOAT_EQ(-0.2f, first.Samples(1)[1]);
+    EXPECT_FLOAT_EQ(3.0f, first.Samples(1)[2]);
+    EXPECT_DOUBLE_EQ(0.25, recording.RecordAt(1).SampleInterval());
+    EXPECT_FLOAT_EQ(4.0f, recording.RecordAt(1).Samples(1)[1]);
+}
+
+TEST(RecordingText, TakesCommaOrSemicolonAsSeparator)
+{
+    for (const char* text : {"Time (s),A (V)\n0,1.5\n1,2.5\n", "Time (s);A (V)\n0;1.5\n1;2.5\n"})
+    {
+        const Host::Recording recording = ParseRecordingText(text, "sep.csv");
+        ASSERT_EQ(1u, recording.Channels().size()) << text;
+        EXPECT_FLOAT_EQ(2.5f, recording.RecordAt(0).Samples(0)[1]) << text;
+    }
+}
+
+struct BadText
+{
+    const char* what;
+    const char* text;
+    size_t line;
+    size_t column;
+    const char* message;
+};
+
+TEST(RecordingText, RefusesBadTextNamingFileLineAndColumn)
+{
+    const BadText cases[] = {
+        {"non-numeric cell", "Time (s),A,B\n0,1,2\n0.1,x1,2\n", 3, 5, "'x1' is not a number"},
+        {"number with trailing text", "Time (s),A\n0,1\n0.1,2.5mV\n", 3, 5, "not a number"},
+        {"short row", "Time (s),A,B\n0,1,2\n0.1,1\n", 3, 6, "the row has 2 cells, the header 3"},
+        {"long row", "Time (s),A\n0,1\n0.1,1,7\n", 3, 7, "the row has 3 cells, the header 2"},
+        {"non-uniform time", "Time (s),A\n0,1\n0.1,1\n0.2,1\n0.31,1\n", 5, 1, "time is not uniform"},
+        {"time going back", "Time (s),A\n1,1\n0.5,1\n", 3, 1, "time does not increase"},
+        {"empty file", "", 1, 1, "empty file"},
+        {"only comments", "# nothing\n\n", 3, 1, "empty file"},
+        {"header only", "Time (s),A\n", 2, 1, "no samples"},
+        {"no channel column", "Time (s)\n0\n1\n", 1, 1, "no channel"},
+        {"single-sample record", "Time (s),A\n0,1\n0.1,1\n\n5,1\n", 5, 1, "at least two samples"},
+        {"infinite value", "Time (s),A\n0,1\n0.1,inf\n", 3, 5, "not a finite number"},
+    };
+    for (const BadText& bad : cases)
+    {
+        try
+        {
+            ParseRecordingText(bad.text, "bad.csv");
+            ADD_FAILURE() << bad.what << ": accepted";
+        }
+        catch (const RecordingFormatError& e)
+        {
+            EXPECT_EQ(bad.line, e.Line()) << bad.what << ": " << e.what();
+            EXPECT_EQ(bad.column, e.Column()) << bad.what << ": " << e.what();
+            const std::string message = e.what();
+            EXPECT_EQ(0u, message.find("bad.csv:" + std::to_string(bad.line) + ":" + std::to_string(bad.column) + ": "))
+                << message;
+            EXPECT_NE(std::string::npos, message.find(bad.message)) << bad.what << ": " << message;
+        }
+    }
+}
+
+TEST(RecordingText, AcceptsTimeWithinTheRelativeTolerance)
+{
+    const Host::Recording recording =
+        ParseRecordingText("Time (s),A\n1000.0000000,1\n1000.0010000,2\n1000.0020000001,3\n", "near.csv");
+    EXPECT_NEAR(0.001, recording.RecordAt(0).SampleInterval(), 1e-9);
+}
+
+TEST(RecordingText, LoadsFilesAndNamesMissingOnes)
+{
+    const HostTests::TemporaryFile file("recording-text-test.csv", "Time (s),A (V)\r\n0,1\r\n0.5,2\r\n");
+    const Host::Recording recording = Host::LoadRecordingFile(file.Path());
+    EXPECT_DOUBLE_EQ(0.5, recording.RecordAt(0).SampleInterval());
+    EXPECT_EQ("V", recording.Channels()[0].unit);
+
+    const std::string missing = file.Path() + ".missing";
+    try
+    {
+        Host::LoadRecordingFile(missing);
+        ADD_FAILURE() << "a missing file was loaded";
+    }
+    catch (const std::runtime_error& e)
+    {
+        EXPECT_NE(std::string::npos, std::string(e.what()).find(missing));
+    }
+}
+
+TEST(RecordingFeed, DeliversRecordsInChunksAndCompletesEachWithItsLastSample)
+{
+    const Host::Recording source = HostTests::MakeRecording(0.1, {{{1, 2, 3, 4, 5}}, {{6, 7}}});
+    Host::RecordingFeed feed(source);
+    EXPECT_EQ(0u, feed.Live().RecordCount());
+
+    feed.Feed(3);
+    ASSERT_EQ(1u, feed.Live().RecordCount());
+    EXPECT_EQ(3, feed.Live().RecordAt(0).Length());
+    EXPECT_FALSE(feed.Live().RecordAt(0).IsComplete());
+
+    feed.Feed(3); // the record's last two samples; the chunk does not reach into the next record
+    EXPECT_EQ(5, feed.Live().RecordAt(0).Length());
+    EXPECT_TRUE(feed.Live().RecordAt(0).IsComplete());
+    EXPECT_EQ(1u, feed.Live().RecordCount());
+    EXPECT_FALSE(feed.IsDone());
+
+    feed.Feed(3);
+    ASSERT_EQ(2u, feed.Live().RecordCount());
+    EXPECT_FLOAT_EQ(7.0f, feed.Live().RecordAt(1).Samples(0)[1]);
+    EXPECT_DOUBLE_EQ(0.1, feed.Live().RecordAt(1).SampleInterval());
+    EXPECT_TRUE(feed.IsDone());
+    EXPECT_TRUE(feed.Live().IsFinished());
+}
+
+} // namespace

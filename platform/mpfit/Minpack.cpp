@@ -1,0 +1,553 @@
+#include "platform/mpfit/Minpack.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace minpack
+{
+
+namespace
+{
+
+// enorm sums components below this and above kNormGiant / n apart, rescaled, so no square leaves range.
+constexpr double kNormDwarf = 1e-160;
+constexpr double kNormGiant = 1e150;
+
+// lmpar accepts |D x| when it is within this fraction of delta, and gives up after this many tries.
+constexpr double kDeltaTolerance = 0.1;
+constexpr int kLmparIterations = 10;
+
+// Trust-region control of lmdif: a step is accepted above kAcceptRatio; the region shrinks below
+// kShrinkRatio and grows above kGrowRatio.
+constexpr double kAcceptRatio = 1e-4;
+constexpr double kShrinkRatio = 0.25;
+constexpr double kGrowRatio = 0.75;
+constexpr double kMinShrink = 0.1;
+
+// qrfac recomputes a downdated column norm when it has lost this much of its value.
+constexpr double kNormRecomputeFactor = 0.05;
+
+double ScaledNorm(int n, const std::vector<double>& diag, const double* x, std::vector<double>& work)
+{
+    for (int j = 0; j < n; ++j)
+        work[j] = diag[j] * x[j];
+    return enorm(n, work.data());
+}
+
+} // namespace
+
+ColumnMatrix::ColumnMatrix(int rows, int cols)
+    : rows_(rows), cols_(cols), data_(static_cast<size_t>(rows) * static_cast<size_t>(cols), 0.0)
+{
+}
+
+double enorm(int n, const double* x)
+{
+    double s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    double x1max = 0.0, x3max = 0.0;
+    const double agiant = kNormGiant / n;
+    for (int i = 0; i < n; ++i)
+    {
+        const double xabs = std::fabs(x[i]);
+        if (xabs > kNormDwarf && xabs < agiant)
+        {
+            s2 += xabs * xabs;
+        }
+        else if (xabs <= kNormDwarf)
+        {
+            if (xabs > x3max)
+            {
+                s3 = 1.0 + s3 * (x3max / xabs) * (x3max / xabs);
+                x3max = xabs;
+            }
+            else if (xabs != 0.0)
+            {
+                s3 += (xabs / x3max) * (xabs / x3max);
+            }
+        }
+        else if (xabs > x1max)
+        {
+            s1 = 1.0 + s1 * (x1max / xabs) * (x1max / xabs);
+            x1max = xabs;
+        }
+        else
+        {
+            s1 += (xabs / x1max) * (xabs / x1max);
+        }
+    }
+    if (s1 != 0.0)
+        return x1max * std::sqrt(s1 + (s2 / x1max) / x1max);
+    if (s2 != 0.0)
+    {
+        if (s2 >= x3max)
+            return std::sqrt(s2 * (1.0 + (x3max / s2) * (x3max * s3)));
+        return std::sqrt(x3max * ((s2 / x3max) + (x3max * s3)));
+    }
+    return x3max * std::sqrt(s3);
+}
+
+void qrfac(ColumnMatrix& a, std::vector<int>& ipvt, std::vector<double>& rdiag, std::vector<double>& acnorm,
+    double machinePrecision)
+{
+    const int m = a.Rows();
+    const int n = a.Cols();
+    std::vector<double> lastNorm(n);
+    for (int j = 0; j < n; ++j)
+    {
+        acnorm[j] = enorm(m, a.Column(j));
+        rdiag[j] = acnorm[j];
+        lastNorm[j] = rdiag[j];
+        ipvt[j] = j;
+    }
+
+    const int minmn = std::min(m, n);
+    for (int j = 0; j < minmn; ++j)
+    {
+        // Move the column of largest remaining norm into the pivot position.
+        int kmax = j;
+        for (int k = j; k < n; ++k)
+            if (rdiag[k] > rdiag[kmax])
+                kmax = k;
+        if (kmax != j)
+        {
+            std::swap_ranges(a.Column(j), a.Column(j) + m, a.Column(kmax));
+            rdiag[kmax] = rdiag[j];
+            lastNorm[kmax] = lastNorm[j];
+            std::swap(ipvt[j], ipvt[kmax]);
+        }
+
+        // Householder reflection that zeroes column j below the diagonal.
+        double ajnorm = enorm(m - j, a.Column(j) + j);
+        if (ajnorm != 0.0)
+        {
+            if (a(j, j) < 0.0)
+                ajnorm = -ajnorm;
+            for (int i = j; i < m; ++i)
+                a(i, j) /= ajnorm;
+            a(j, j) += 1.0;
+
+            for (int k = j + 1; k < n; ++k)
+            {
+                double sum = 0.0;
+                for (int i = j; i < m; ++i)
+                    sum += a(i, j) * a(i, k);
+                const double temp = sum / a(j, j);
+                for (int i = j; i < m; ++i)
+                    a(i, k) -= temp * a(i, j);
+
+                // Downdate the remaining norm; recompute it once rounding may have eaten it.
+                if (rdiag[k] != 0.0)
+                {
+                    const double ratio = a(j, k) / rdiag[k];
+                    rdiag[k] *= std::sqrt(std::max(0.0, 1.0 - ratio * ratio));
+                    const double kept = rdiag[k] / lastNorm[k];
+                    if (kNormRecomputeFactor * kept * kept <= machinePrecision)
+                    {
+                        rdiag[k] = enorm(m - j - 1, a.Column(k) + j + 1);
+                        lastNorm[k] = rdiag[k];
+                    }
+                }
+            }
+        }
+        rdiag[j] = -ajnorm;
+    }
+}
+
+void qrsolv(ColumnMatrix& r, const std::vector<int>& ipvt, const std::vector<double>& diag,
+    const std::vector<double>& qtb, std::vector<double>& x, std::vector<double>& sdiag)
+{
+    const int n = r.Cols();
+    std::vector<double> wa(n);
+
+    // Copy R to the lower triangle (transposed) and keep its diagonal in x.
+    for (int j = 0; j < n; ++j)
+    {
+        for (int i = j; i < n; ++i)
+            r(i, j) = r(j, i);
+        x[j] = r(j, j);
+        wa[j] = qtb[j];
+    }
+
+    // Eliminate the diagonal matrix D with Givens rotations, row by row.
+    for (int j = 0; j < n; ++j)
+    {
+        const double dj = diag[ipvt[j]];
+        if (dj != 0.0)
+        {
+            std::fill(sdiag.begin() + j, sdiag.begin() + n, 0.0);
+            sdiag[j] = dj;
+            double qtbpj = 0.0;
+            for (int k = j; k < n; ++k)
+            {
+                if (sdiag[k] == 0.0)
+                    continue;
+                double sine, cosine;
+                if (std::fabs(r(k, k)) < std::fabs(sdiag[k]))
+                {
+                    const double cotan = r(k, k) / sdiag[k];
+                    sine = 0.5 / std::sqrt(0.25 + 0.25 * cotan * cotan);
+                    cosine = sine * cotan;
+                }
+                else
+                {
+                    const double tangent = sdiag[k] / r(k, k);
+                    cosine = 0.5 / std::sqrt(0.25 + 0.25 * tangent * tangent);
+                    sine = cosine * tangent;
+                }
+                r(k, k) = cosine * r(k, k) + sine * sdiag[k];
+                const double temp = cosine * wa[k] + sine * qtbpj;
+                qtbpj = -sine * wa[k] + cosine * qtbpj;
+                wa[k] = temp;
+                for (int i = k + 1; i < n; ++i)
+                {
+                    const double rik = cosine * r(i, k) + sine * sdiag[i];
+                    sdiag[i] = -sine * r(i, k) + cosine * sdiag[i];
+                    r(i, k) = rik;
+                }
+            }
+        }
+        sdiag[j] = r(j, j);
+        r(j, j) = x[j];
+    }
+
+    // Back-substitute the triangular system; a singular one gets a least-squares solution.
+    int nsing = n;
+    for (int j = 0; j < n; ++j)
+    {
+        if (sdiag[j] == 0.0 && nsing == n)
+            nsing = j;
+        if (nsing < n)
+            wa[j] = 0.0;
+    }
+    for (int j = nsing - 1; j >= 0; --j)
+    {
+        double sum = 0.0;
+        for (int i = j + 1; i < nsing; ++i)
+            sum += r(i, j) * wa[i];
+        wa[j] = (wa[j] - sum) / sdiag[j];
+    }
+    for (int j = 0; j < n; ++j)
+        x[ipvt[j]] = wa[j];
+}
+
+void lmpar(ColumnMatrix& r, const std::vector<int>& ipvt, const std::vector<double>& diag,
+    const std::vector<double>& qtb, double delta, double& par, std::vector<double>& x, double dwarf)
+{
+    const int n = r.Cols();
+    std::vector<double> wa1(n), wa2(n), sdiag(n);
+
+    // Gauss-Newton direction; columns beyond the first zero diagonal of R are left out.
+    int nsing = n;
+    for (int j = 0; j < n; ++j)
+    {
+        wa1[j] = qtb[j];
+        if (r(j, j) == 0.0 && nsing == n)
+            nsing = j;
+        if (nsing < n)
+            wa1[j] = 0.0;
+    }
+    for (int j = nsing - 1; j >= 0; --j)
+    {
+        wa1[j] /= r(j, j);
+        for (int i = 0; i < j; ++i)
+            wa1[i] -= r(i, j) * wa1[j];
+    }
+    for (int j = 0; j < n; ++j)
+        x[ipvt[j]] = wa1[j];
+
+    double dxnorm = ScaledNorm(n, diag, x.data(), wa2);
+    double fp = dxnorm - delta;
+    if (fp <= kDeltaTolerance * delta)
+    {
+        par = 0.0;
+        return;
+    }
+
+    // Lower bound parl from the Newton step at par = 0 (only when R has full rank).
+    double parl = 0.0;
+    if (nsing >= n)
+    {
+        for (int j = 0; j < n; ++j)
+            wa1[j] = diag[ipvt[j]] * (wa2[ipvt[j]] / dxnorm);
+        for (int j = 0; j < n; ++j)
+        {
+            double sum = 0.0;
+            for (int i = 0; i < j; ++i)
+                sum += r(i, j) * wa1[i];
+            wa1[j] = (wa1[j] - sum) / r(j, j);
+        }
+        const double temp = enorm(n, wa1.data());
+        parl = ((fp / delta) / temp) / temp;
+    }
+
+    // Upper bound paru from the scaled gradient.
+    for (int j = 0; j < n; ++j)
+    {
+        double sum = 0.0;
+        for (int i = 0; i <= j; ++i)
+            sum += r(i, j) * qtb[i];
+        wa1[j] = sum / diag[ipvt[j]];
+    }
+    const double gnorm = enorm(n, wa1.data());
+    double paru = gnorm / delta;
+    if (paru == 0.0)
+        paru = dwarf / std::min(delta, kDeltaTolerance);
+
+    par = std::min(std::max(par, parl), paru);
+    if (par == 0.0)
+        par = gnorm / dxnorm;
+
+    // Safeguarded Newton iteration on phi(par) = |D x(par)| - delta.
+    for (int iter = 1;; ++iter)
+    {
+        if (par == 0.0)
+            par = std::max(dwarf, 0.001 * paru);
+        const double root = std::sqrt(par);
+        for (int j = 0; j < n; ++j)
+            wa1[j] = root * diag[j];
+        qrsolv(r, ipvt, wa1, qtb, x, sdiag);
+        dxnorm = ScaledNorm(n, diag, x.data(), wa2);
+        const double previous = fp;
+        fp = dxnorm - delta;
+        if (std::fabs(fp) <= kDeltaTolerance * delta || (parl == 0.0 && fp <= previous && previous < 0.0)
+            || iter == kLmparIterations)
+            return;
+
+        // Newton correction.
+        for (int j = 0; j < n; ++j)
+            wa1[j] = diag[ipvt[j]] * (wa2[ipvt[j]] / dxnorm);
+        for (int j = 0; j < n; ++j)
+        {
+            wa1[j] /= sdiag[j];
+            for (int i = j + 1; i < n; ++i)
+                wa1[i] -= r(i, j) * wa1[j];
+        }
+        const double temp = enorm(n, wa1.data());
+        const double parc = ((fp / delta) / temp) / temp;
+        if (fp > 0.0)
+            parl = std::max(parl, par);
+        if (fp < 0.0)
+            paru = std::min(paru, par);
+        par = std::max(parl, par + parc);
+    }
+}
+
+double LmProblem::LimitStep(const double* x, double* step, double* trial, int n)
+{
+    for (int j = 0; j < n; ++j)
+        trial[j] = x[j] + step[j];
+    return 1.0;
+}
+
+namespace
+{
+
+// Q^T fvec into qtf, and R's diagonal back onto the diagonal of fjac.
+void TransformResiduals(ColumnMatrix& fjac, const std::vector<double>& rdiag, const std::vector<double>& fvec,
+    std::vector<double>& qtf)
+{
+    const int m = fjac.Rows();
+    const int n = fjac.Cols();
+    std::vector<double> work(fvec);
+    for (int j = 0; j < n; ++j)
+    {
+        if (fjac(j, j) != 0.0)
+        {
+            double sum = 0.0;
+            for (int i = j; i < m; ++i)
+                sum += fjac(i, j) * work[i];
+            const double temp = -sum / fjac(j, j);
+            for (int i = j; i < m; ++i)
+                work[i] += fjac(i, j) * temp;
+        }
+        fjac(j, j) = rdiag[j];
+        qtf[j] = work[j];
+    }
+}
+
+// Largest cosine of the angle between the residuals and a Jacobian column.
+double ScaledGradientNorm(const ColumnMatrix& fjac, const std::vector<int>& ipvt, const std::vector<double>& acnorm,
+    const std::vector<double>& qtf, double fnorm)
+{
+    double gnorm = 0.0;
+    if (fnorm == 0.0)
+        return gnorm;
+    for (int j = 0; j < fjac.Cols(); ++j)
+    {
+        const double norm = acnorm[ipvt[j]];
+        if (norm == 0.0)
+            continue;
+        double sum = 0.0;
+        for (int i = 0; i <= j; ++i)
+            sum += fjac(i, j) * (qtf[i] / fnorm);
+        gnorm = std::max(gnorm, std::fabs(sum / norm));
+    }
+    return gnorm;
+}
+
+// Actual and predicted reduction of the sum of squares for a step of which the fraction alpha was kept.
+// For the whole Levenberg-Marquardt step p the linear model predicts |Jp|^2 + 2 par |Dp|^2; for the
+// shortened step alpha p it predicts alpha (2 - alpha) |Jp|^2 + 2 alpha par |Dp|^2 (both over fnorm^2).
+struct StepReduction
+{
+    double actred = 0.0;
+    double prered = 0.0;
+    double dirder = 0.0;
+    double ratio = 0.0;
+};
+
+StepReduction ReductionOfStep(const ColumnMatrix& fjac, const std::vector<int>& ipvt, const std::vector<double>& step,
+    double alpha, double par, double pnorm, double fnorm, double fnorm1)
+{
+    const int n = fjac.Cols();
+    StepReduction red;
+    red.actred = (0.1 * fnorm1 < fnorm) ? 1.0 - (fnorm1 / fnorm) * (fnorm1 / fnorm) : -1.0;
+    if (alpha <= 0.0)
+        return red;
+
+    std::vector<double> rp(n, 0.0);
+    for (int j = 0; j < n; ++j)
+    {
+        const double pj = step[ipvt[j]];
+        for (int i = 0; i <= j; ++i)
+            rp[i] += fjac(i, j) * pj;
+    }
+    // Norms of the kept step, rescaled to the whole step.
+    const double temp1 = enorm(n, rp.data()) / fnorm / alpha;
+    const double temp2 = std::sqrt(par) * pnorm / fnorm / alpha;
+    red.prered = alpha * (2.0 - alpha) * temp1 * temp1 + 2.0 * alpha * temp2 * temp2;
+    red.dirder = -alpha * (temp1 * temp1 + temp2 * temp2);
+    red.ratio = (red.prered != 0.0) ? red.actred / red.prered : 0.0;
+    return red;
+}
+
+void UpdateTrustRegion(const StepReduction& red, double fnorm, double fnorm1, double pnorm, double& delta,
+    double& par)
+{
+    if (red.ratio <= kShrinkRatio)
+    {
+        double temp = (red.actred >= 0.0) ? 0.5 : 0.5 * red.dirder / (red.dirder + 0.5 * red.actred);
+        if (0.1 * fnorm1 >= fnorm || temp < kMinShrink)
+            temp = kMinShrink;
+        delta = temp * std::min(delta, pnorm / kMinShrink);
+        par /= temp;
+    }
+    else if (par == 0.0 || red.ratio >= kGrowRatio)
+    {
+        delta = pnorm / 0.5;
+        par *= 0.5;
+    }
+}
+
+int ConvergenceTest(const StepReduction& red, double delta, double xnorm, const LmSettings& s)
+{
+    int info = 0;
+    if (std::fabs(red.actred) <= s.ftol && red.prered <= s.ftol && 0.5 * red.ratio <= 1.0)
+        info = kLmSumConverged;
+    if (delta <= s.xtol * xnorm)
+        info += kLmStepConverged;
+    return info;
+}
+
+int PrecisionLimitTest(const StepReduction& red, double delta, double xnorm, double gnorm, const LmSettings& s)
+{
+    int info = 0;
+    const double eps = s.machinePrecision;
+    if (std::fabs(red.actred) <= eps && red.prered <= eps && 0.5 * red.ratio <= 1.0)
+        info = kLmFtolTooSmall;
+    if (delta <= eps * xnorm)
+        info = kLmXtolTooSmall;
+    if (gnorm <= eps)
+        info = kLmGtolTooSmall;
+    return info;
+}
+
+} // namespace
+
+LmOutcome LmIterate(LmProblem& problem, int m, int n, double* x, std::vector<double>& fvec,
+    const LmSettings& settings)
+{
+    ColumnMatrix fjac(m, n);
+    std::vector<double> diag(n), qtf(n), rdiag(n), acnorm(n), step(n), trial(n), work(n), trialFvec(m);
+    std::vector<int> ipvt(n);
+    fvec.assign(m, 0.0);
+
+    LmOutcome out;
+    const auto stopped = [&out]() {
+        out.info = kLmStopped;
+        return out;
+    };
+    if (!problem.Residuals(x, fvec.data()))
+        return stopped();
+    double fnorm = enorm(m, fvec.data());
+    out.fnorm = fnorm;
+
+    double par = 0.0, delta = 0.0, xnorm = 0.0;
+    for (bool first = true;; first = false)
+    {
+        if (!problem.Jacobian(x, fvec.data(), fjac))
+            return stopped();
+        problem.RestrictJacobian(x, fvec.data(), fjac);
+        qrfac(fjac, ipvt, rdiag, acnorm, settings.machinePrecision);
+
+        // Scale by the column norms of the first Jacobian, growing with later ones.
+        if (first)
+        {
+            for (int j = 0; j < n; ++j)
+                diag[j] = (acnorm[j] == 0.0) ? 1.0 : acnorm[j];
+            xnorm = ScaledNorm(n, diag, x, work);
+            delta = (xnorm == 0.0) ? settings.stepFactor : settings.stepFactor * xnorm;
+        }
+        TransformResiduals(fjac, rdiag, fvec, qtf);
+
+        const double gnorm = ScaledGradientNorm(fjac, ipvt, acnorm, qtf, fnorm);
+        if (gnorm <= settings.gtol)
+        {
+            out.info = kLmOrthogonal;
+            return out;
+        }
+        for (int j = 0; j < n; ++j)
+            diag[j] = std::max(diag[j], acnorm[j]);
+
+        StepReduction red;
+        do
+        {
+            lmpar(fjac, ipvt, diag, qtf, delta, par, step, settings.dwarf);
+            for (double& s : step)
+                s = -s;
+            const double alpha = problem.LimitStep(x, step.data(), trial.data(), n);
+            const double pnorm = ScaledNorm(n, diag, step.data(), work);
+            if (first)
+                delta = std::min(delta, pnorm);
+
+            if (!problem.Residuals(trial.data(), trialFvec.data()))
+                return stopped();
+            const double fnorm1 = enorm(m, trialFvec.data());
+            red = ReductionOfStep(fjac, ipvt, step, alpha, par, pnorm, fnorm, fnorm1);
+            UpdateTrustRegion(red, fnorm, fnorm1, pnorm, delta, par);
+
+            if (red.ratio >= kAcceptRatio)
+            {
+                std::copy(trial.begin(), trial.end(), x);
+                fvec.swap(trialFvec);
+                xnorm = ScaledNorm(n, diag, x, work);
+                fnorm = fnorm1;
+                out.fnorm = fnorm;
+                ++out.acceptedSteps;
+            }
+
+            out.info = ConvergenceTest(red, delta, xnorm, settings);
+            if (out.info != 0)
+                return out;
+            if (problem.BudgetSpent(out.acceptedSteps))
+                out.info = kLmBudgetSpent;
+            if (const int limit = PrecisionLimitTest(red, delta, xnorm, gnorm, settings))
+                out.info = limit;
+            if (out.info != 0)
+                return out;
+        } while (red.ratio < kAcceptRatio);
+    }
+}
+
+} // namespace minpack
