@@ -102,7 +102,8 @@ static_assert(offsetof(OldElementEntry, modified) == 84);
 static_assert(offsetof(OldElementEntry, classId) == 108);
 static_assert(offsetof(OldElementEntry, carried) == 124);
 
-struct HeaderImage
+// The header as written: bytes 504 to 511 of the file are never touched.
+struct RootStorageInfo
 {
     wchar_t signature[64];
     uint32_t version;
@@ -118,20 +119,20 @@ struct HeaderImage
     uint32_t reserved;
     ElementEntry root[2];
 };
-static_assert(sizeof(HeaderImage) == 504);
-static_assert(offsetof(HeaderImage, version) == 128);
-static_assert(offsetof(HeaderImage, activeCopy) == 148);
-static_assert(offsetof(HeaderImage, clusterShift) == 152);
-static_assert(offsetof(HeaderImage, mapCount) == 156);
-static_assert(offsetof(HeaderImage, mapCheck) == 164);
-static_assert(offsetof(HeaderImage, mapStart) == 172);
-static_assert(offsetof(HeaderImage, root) == 184);
+static_assert(sizeof(RootStorageInfo) == 504);
+static_assert(offsetof(RootStorageInfo, version) == 128);
+static_assert(offsetof(RootStorageInfo, activeCopy) == 148);
+static_assert(offsetof(RootStorageInfo, clusterShift) == 152);
+static_assert(offsetof(RootStorageInfo, mapCount) == 156);
+static_assert(offsetof(RootStorageInfo, mapCheck) == 164);
+static_assert(offsetof(RootStorageInfo, mapStart) == 172);
+static_assert(offsetof(RootStorageInfo, root) == 184);
 
 // The header reaches the disk in two pieces, the active-copy word last, so that a cut between them
 // leaves the previous copy named.
-constexpr uint32_t HeaderBodyOffset = offsetof(HeaderImage, clusterShift);
-constexpr uint32_t HeaderBodySize = sizeof(HeaderImage) - HeaderBodyOffset;
-constexpr uint32_t HeaderLeadSize = offsetof(HeaderImage, activeCopy) + sizeof(uint32_t);
+constexpr uint32_t HeaderBodyOffset = offsetof(RootStorageInfo, clusterShift);
+constexpr uint32_t HeaderBodySize = sizeof(RootStorageInfo) - HeaderBodyOffset;
+constexpr uint32_t HeaderLeadSize = offsetof(RootStorageInfo, activeCopy) + sizeof(uint32_t);
 static_assert(HeaderBodySize == 352 && HeaderLeadSize == 152);
 
 // A table on disk: count, its two's complement, then the entries.

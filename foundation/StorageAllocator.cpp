@@ -58,7 +58,7 @@ std::unique_ptr<StorageAllocator> StorageAllocator::Create(ILockBytes* lockBytes
 
 std::unique_ptr<StorageAllocator> StorageAllocator::Open(ILockBytes* lockBytes, DWORD rootMode)
 {
-    HeaderImage header{};
+    RootStorageInfo header{};
     ULONG read = 0;
     if (FAILED(lockBytes->ReadAt({}, &header, sizeof(header), &read)) || read != sizeof(header))
         ThrowCorrupt();

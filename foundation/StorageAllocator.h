@@ -50,7 +50,6 @@ public:
     uint32_t ClusterSize() const { return map_.ClusterSize(); }
     ILockBytes* LockBytes() const { return lockBytes_.Get(); }
     IOrvLockBytes* OrvLockBytes() const { return orvLockBytes_.Get(); }
-    const HeaderImage& Header() const { return header_; }
 
     uint64_t FileOffsetOf(uint32_t cluster, uint64_t offsetInCluster) const;
     // Whole transfers: a short one is E_FAIL unless the store gave a code of its own.
@@ -82,7 +81,7 @@ private:
     std::recursive_mutex mutex_;
     Orv::ComPtr<ILockBytes> lockBytes_;
     Orv::ComPtr<IOrvLockBytes> orvLockBytes_;
-    HeaderImage header_{};
+    RootStorageInfo header_{};
     ClusterMap map_;
     Element root_;
     bool truncationPending_ = false;
