@@ -40,7 +40,6 @@ public:
     void Release(uint32_t cluster);
     void FreeChain(uint32_t first);
     void FreeReleased();
-    bool HasReleased() const { return entries_[ReleasedListHead].next != 0; }
     // Puts a new cluster in an old one's place in its chain.
     void Replace(uint32_t old, uint32_t replacement);
     // True when the chain from first is length consecutive numbers ending the chain.

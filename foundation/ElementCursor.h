@@ -12,7 +12,6 @@ public:
     ElementCursor(StorageAllocator& allocator, Element& element);
 
     Element& GetElement() const { return element_; }
-    uint64_t Offset() const { return position_.offset; }
 
     HRESULT Read(void* buffer, ULONG count, ULONG* read);
     HRESULT Write(const void* buffer, ULONG count, ULONG* written);

@@ -34,8 +34,6 @@ public:
     FileLockBytes(const FileLockBytes&) = delete;
     FileLockBytes& operator=(const FileLockBytes&) = delete;
 
-    const Orv::String& FileName() const { return fileName_; }
-
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
