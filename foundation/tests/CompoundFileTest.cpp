@@ -154,6 +154,31 @@ TEST(CompoundFileFormat, TablesOfMoreThan1024EntriesAreRefused)
     file.Reopened(STG_E_INSUFFICIENTMEMORY);
 }
 
+TEST(CompoundFileFormat, FilesOlderThanVersion22ReadTheirShortEntriesWithoutACount)
+{
+    MemoryFile file;
+    NewStream(file.root.Get(), L"Old", Pattern(100, 17));
+    ASSERT_EQ(S_OK, file.root->Commit(STGC_DEFAULT));
+    const ParsedFile parsed = file.Parsed();
+    Bytes& bytes = file.store->Data();
+
+    // The root table rewritten as one 128-byte entry, the root's length saying how many there are.
+    const size_t table = ClusterOffset(parsed.chains.at(L"").front());
+    std::fill(bytes.begin() + table, bytes.begin() + table + 160 + 8, 0);
+    const std::wstring name = L"Old";
+    std::memcpy(bytes.data() + table, name.c_str(), name.size() * 2);
+    PutU32(bytes, table + 68, parsed.chains.at(L"Old").front());
+    PutU32(bytes, table + 72, 2);
+    PutU32(bytes, table + 76, 100);
+    PutU32(bytes, table + 80, parsed.chains.at(L"Old").front());
+    PutU32(bytes, 128, 21);
+    PutU32(bytes, 184 + 160 * parsed.activeCopy + 80, 128);
+
+    ComPtr<IStorage> reopened = file.Reopened();
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(Pattern(100, 17), ReadTree(reopened.Get()).at(L"Old"));
+}
+
 TEST(CompoundFileTransactions, CommittedBytesStayInTheirClustersAndReleasedClustersWaitForTheCommit)
 {
     MemoryFile file;
