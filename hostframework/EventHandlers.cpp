@@ -1,5 +1,6 @@
 #include "hostframework/EventHandlers.h"
 
+#include "foundation/ComBoundary.h"
 #include "hostframework/HostServices.h"
 
 #include <new>
@@ -8,6 +9,14 @@ namespace
 {
 
 constexpr size_t InitialSubjectCapacity = 8;
+
+// A message handler that failed did not handle the message.
+template <class Body>
+HRESULT HandledOrNot(Body&& body)
+{
+    const HRESULT result = Orv::CatchReturn(std::forward<Body>(body));
+    return FAILED(result) ? 0 : result;
+}
 
 void ForgetObserver(IObserver* observer)
 {
@@ -24,42 +33,45 @@ VyrEventHandlerT<1>::~VyrEventHandlerT()
 
 HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::Execute(ULONG commandId)
 {
-    return ExecuteCommand(commandId);
+    return Orv::CatchReturn([&] { return ExecuteCommand(commandId); });
 }
 
 HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::QueryState(ULONG commandId, IVyrCommandState* state)
 {
-    return QueryCommandState(commandId, state);
+    return Orv::CatchReturn([&] { return QueryCommandState(commandId, state); });
 }
 
 HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::Invoke(ULONG commandId, ULONG kind, ULONG_PTR first,
                                                       ULONG_PTR second)
 {
-    return InvokeCommand(commandId, kind, first, second);
+    return Orv::CatchReturn([&] { return InvokeCommand(commandId, kind, first, second); });
 }
 
 HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::RegisterEvents(ISubject* subject)
 {
     if (!subject)
         return E_POINTER;
-    RegisterAction action(subject, this);
-    ForEachEntry(action);
-    return S_OK;
+    return Orv::CatchReturn([&] {
+        RegisterAction action(subject, this);
+        ForEachEntry(action);
+    });
 }
 
 HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::Notify(ISubject*, ULONG eventId, ULONG_PTR, void* data)
 {
-    NotifyObserverEvent(eventId, data);
+    Orv::CatchReturn([&] { NotifyObserverEvent(eventId, data); });
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::HandleMessage(IMessage* message)
 {
-    if (!AcceptsMessage(message))
-        return 0;
-    if (DispatchMessage(message))
-        return 1;
-    return OfferToChildren(message);
+    return HandledOrNot([&]() -> HRESULT {
+        if (!AcceptsMessage(message))
+            return 0;
+        if (DispatchMessage(message))
+            return 1;
+        return OfferToChildren(message);
+    });
 }
 
 HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::QueryInterface(REFIID iid, void** object)
@@ -106,18 +118,19 @@ VyrProxyEventHandler::~VyrProxyEventHandler()
 
 HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::Execute(ULONG commandId)
 {
-    return handler_ ? handler_->ExecuteCommand(commandId) : S_OK;
+    return Orv::CatchReturn([&] { return handler_ ? handler_->ExecuteCommand(commandId) : S_OK; });
 }
 
 HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::QueryState(ULONG commandId, IVyrCommandState* state)
 {
-    return handler_ ? handler_->QueryCommandState(commandId, state) : S_OK;
+    return Orv::CatchReturn([&] { return handler_ ? handler_->QueryCommandState(commandId, state) : S_OK; });
 }
 
 HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::Invoke(ULONG commandId, ULONG kind, ULONG_PTR first,
                                                        ULONG_PTR second)
 {
-    return handler_ ? handler_->InvokeCommand(commandId, kind, first, second) : S_OK;
+    return Orv::CatchReturn(
+        [&] { return handler_ ? handler_->InvokeCommand(commandId, kind, first, second) : S_OK; });
 }
 
 HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::RegisterEvents(ISubject* subject)
@@ -126,29 +139,34 @@ HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::RegisterEvents(ISubject* subject
         return S_FALSE;
     if (!subject)
         return E_POINTER;
-    RegisterAction action(subject, this);
-    handler_->ForEachEntry(action);
-    return S_OK;
+    return Orv::CatchReturn([&] {
+        RegisterAction action(subject, this);
+        handler_->ForEachEntry(action);
+    });
 }
 
 HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::Notify(ISubject*, ULONG eventId, ULONG_PTR, void* data)
 {
-    if (handler_)
-        handler_->NotifyObserverEvent(eventId, data);
+    Orv::CatchReturn([&] {
+        if (handler_)
+            handler_->NotifyObserverEvent(eventId, data);
+    });
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::HandleMessage(IMessage* message)
 {
-    if (!AcceptsMessage(message))
-        return 0;
-    // The plain object's own messages flagged not-to-sender do not come back to it.
-    if (handler_ && IsOwnNotToSenderMessage(message, *handler_))
-        return 0;
-    if (handler_)
-        if (const HRESULT handled = handler_->HandleMessage(message))
-            return handled;
-    return OfferToChildren(message);
+    return HandledOrNot([&]() -> HRESULT {
+        if (!AcceptsMessage(message))
+            return 0;
+        // The plain object's own messages flagged not-to-sender do not come back to it.
+        if (handler_ && IsOwnNotToSenderMessage(message, *handler_))
+            return 0;
+        if (handler_)
+            if (const HRESULT handled = handler_->HandleMessage(message))
+                return handled;
+        return OfferToChildren(message);
+    });
 }
 
 VyrCppEventHandler::VyrCppEventHandler()

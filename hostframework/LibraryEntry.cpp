@@ -1,16 +1,20 @@
 // The module's two entry points: the library entry point and the one export the host calls.
+#include "foundation/ComBoundary.h"
+#include "hostframework/ClassRegistration.h"
+#include "hostframework/FrameworkBootstrap.h"
+
 #include <windows.h>
 
-#include <unknwn.h>
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
+    if (reason == DLL_PROCESS_ATTACH)
+        DisableThreadLibraryCalls(instance);
+    else if (reason == DLL_PROCESS_DETACH)
+        NoteModuleDetach(reserved != nullptr);
     return TRUE;
 }
 
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterClassObjects(IUnknown* host)
 {
-    if (!host)
-        return E_FAIL;
-    return S_OK;
+    return Orv::CatchReturn([host] { return RegisterModuleClasses(host); });
 }

@@ -61,10 +61,14 @@ void VyrMessageSender::SetTarget(IUnknown* target, Orv::ComPtr<IUnknown> held)
     target_ = target;
 }
 
-HRESULT VyrMessageSender::SendNewMessage(IUnknown* target, ULONG id, ULONG flags, CreatorWords words,
-                                         const void* payload)
+IMessageCreator* VyrMessageSender::HostMessageCreator()
 {
-    IMessageCreator* creator = MessageCreatorAccessor::Get();
+    return MessageCreatorAccessor::Get();
+}
+
+HRESULT VyrMessageSender::SendNewMessage(IMessageCreator* creator, IUnknown* target, ULONG id, ULONG flags,
+                                         CreatorWords words, const void* payload)
+{
     if (!creator)
         return E_FAIL;
     Orv::ComPtr<IMessage> message;

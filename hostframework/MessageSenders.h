@@ -37,18 +37,26 @@ public:
     template <class Payload>
     HRESULT SendMsg(IUnknown* target, const MsgData<Payload>& data, ULONG extraFlags)
     {
-        return SendNewMessage(target, data.id, data.flags | extraFlags, {}, &data.payload);
+        return SendMsgThrough(HostMessageCreator(), target, data, extraFlags);
+    }
+    // SendMsg with a given message creator.
+    template <class Payload>
+    HRESULT SendMsgThrough(IMessageCreator* creator, IUnknown* target, const MsgData<Payload>& data, ULONG extraFlags)
+    {
+        return SendNewMessage(creator, target, data.id, data.flags | extraFlags, {}, &data.payload);
     }
     template <class Payload>
     HRESULT SendMsgWithContext(IUnknown* target, const MsgData<Payload>& data, ULONG extraFlags, const ULONG* context)
     {
-        return SendNewMessage(target, data.id, data.flags | extraFlags, {0, 0, context ? *context : 0}, &data.payload);
+        return SendNewMessage(HostMessageCreator(), target, data.id, data.flags | extraFlags, {0, 0, context ? *context : 0},
+                              &data.payload);
     }
     template <class Payload>
     HRESULT SendMsgFromOrigin(IUnknown* target, const MsgData<Payload>& data, ULONG extraFlags, ULONG origin1,
                               ULONG origin2)
     {
-        return SendNewMessage(target, data.id, data.flags | extraFlags, {origin1, origin2, 0}, &data.payload);
+        return SendNewMessage(HostMessageCreator(), target, data.id, data.flags | extraFlags, {origin1, origin2, 0},
+                              &data.payload);
     }
 
     // Sends a ready message to this sender's own target.
@@ -71,7 +79,9 @@ private:
         ULONG context;
     };
 
-    HRESULT SendNewMessage(IUnknown* target, ULONG id, ULONG flags, CreatorWords words, const void* payload);
+    static IMessageCreator* HostMessageCreator();
+    HRESULT SendNewMessage(IMessageCreator* creator, IUnknown* target, ULONG id, ULONG flags, CreatorWords words,
+                           const void* payload);
 
     IUnknown* target_ = nullptr;
     Orv::ComPtr<IUnknown> held_;

@@ -2,7 +2,6 @@
 
 #include "host/app/CalcCommand.h"
 #include "host/app/FrameworkHost.h"
-
 #include "host/app/HostApplication.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"

@@ -48,6 +48,21 @@ TEST(CommandLine, InfoPrintsTheRegistrationResult)
     EXPECT_NE(std::string::npos, result.out.find("DllRegisterClassObjects: 0x00000000"));
 }
 
+TEST(CommandLine, InfoListsTheRegistrationsInOrder)
+{
+    const CommandResult result = RunCommand({"info"});
+    EXPECT_NE(std::string::npos, result.out.find("registrations: "));
+    // The self-tests come last, in their order.
+    size_t position = 0;
+    for (int test = 1; test <= 5; ++test)
+    {
+        const std::string line = ". self-test \"test " + std::to_string(test) + "\" type id 0x00000000: 0x00000000\n";
+        const size_t found = result.out.find(line, position);
+        ASSERT_NE(std::string::npos, found) << line << result.out;
+        position = found;
+    }
+}
+
 size_t LineCount(const std::string& text)
 {
     return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));

@@ -30,6 +30,17 @@ TEST(ModuleLoad, RegistrationRefusesANullHost)
     EXPECT_EQ(E_FAIL, module.RegisterClassObjects(nullptr));
 }
 
+// Nothing registered the framework here: the module bootstraps it, but only once the host calls it.
+TEST(ModuleLoad, LoadingTheModuleDoesNotReachTheFramework)
+{
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"Vyr.dll"));
+    Host::LoadedModule module(ModulePath());
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"Vyr.dll"));
+    Host::HostApplication host;
+    EXPECT_EQ(S_OK, module.RegisterClassObjects(&host));
+    EXPECT_NE(nullptr, GetModuleHandleW(L"Vyr.dll"));
+}
+
 TEST(ModuleLoad, RegistrationSucceedsWithAHost)
 {
     Host::LoadedModule module(ModulePath());

@@ -5,10 +5,46 @@
 
 #include <unknwn.h>
 
+#include <new>
 #include <string>
 
 namespace Vyr
 {
+
+// Runs the body of a method the module calls: what it throws (only allocation failure is expected)
+// becomes an HRESULT, since no exception may cross the interface.
+template <class Body>
+HRESULT Guarded(Body&& body) noexcept
+{
+    try
+    {
+        return body();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return E_OUTOFMEMORY;
+    }
+    catch (...)
+    {
+        return E_FAIL;
+    }
+}
+
+// QueryInterface of an object with one interface besides IUnknown.
+template <class Interface>
+HRESULT AnswerOneInterface(Interface* self, REFIID own, REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, own))
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    *object = self;
+    self->AddRef();
+    return S_OK;
+}
 
 // An object that lives as long as the framework library. References are counted for COM's sake only.
 template <class Interface, const IID* Iid>
@@ -17,16 +53,7 @@ class StaticComObject : public Interface
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
-        if (!object)
-            return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, *Iid))
-        {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        return AnswerOneInterface<Interface>(this, *Iid, iid, object);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
     ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(InterlockedDecrement(&references_)); }
@@ -46,16 +73,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
-        if (!object)
-            return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, *Iid))
-        {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        return AnswerOneInterface<Interface>(this, *Iid, iid, object);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
     ULONG STDMETHODCALLTYPE Release() override

@@ -68,33 +68,37 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::CreateObject(IUnknown*, ULONG, R
 
 HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetObject(ULONG typeId, REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    FrameworkState& framework = Framework();
-    switch (typeId)
-    {
-    case VyrTypeId::MessageCreator:
-        return Hand(framework.creator, iid, object);
-    case VyrTypeId::HostObjectService:
-        return Hand(framework.hostObjects, iid, object);
-    case VyrTypeId::CommandService:
-        return Hand(framework.commands, iid, object);
-    case VyrTypeId::CommandRegistration:
-        return Hand(framework.commandRegistration, iid, object);
-    case VyrTypeId::ClipboardService:
-        return Hand(framework.clipboard, iid, object);
-    default:
-        break;
-    }
-    if (typeId == VyrTypeId::Make(framework.msgIds.CodeOf(UnitsServiceGUID), 0))
-        return Hand(framework.units, iid, object);
-    return framework.classes.Find(typeId, iid, object);
+    return Guarded([&]() -> HRESULT {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        FrameworkState& framework = Framework();
+        switch (typeId)
+        {
+        case VyrTypeId::MessageCreator:
+            return Hand(framework.creator, iid, object);
+        case VyrTypeId::HostObjectService:
+            return Hand(framework.hostObjects, iid, object);
+        case VyrTypeId::CommandService:
+            return Hand(framework.commands, iid, object);
+        case VyrTypeId::CommandRegistration:
+            return Hand(framework.commandRegistration, iid, object);
+        case VyrTypeId::ClipboardService:
+            return Hand(framework.clipboard, iid, object);
+        default:
+            break;
+        }
+        if (typeId == VyrTypeId::Make(framework.msgIds.CodeOf(UnitsServiceGUID), 0))
+            return Hand(framework.units, iid, object);
+        return framework.classes.Find(typeId, iid, object);
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FrameworkClassObject::RegisterClassObject(IVyrClassObject* classObject)
 {
-    return Framework().classes.Register(classObject);
+    return Guarded([&]() -> HRESULT {
+        return Framework().classes.Register(classObject);
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetRegistrationCount(ULONG* count)
@@ -135,21 +139,25 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::SetUiLanguage(LANGID language)
 
 HRESULT STDMETHODCALLTYPE FrameworkClassObject::SetBooleanSetting(const WCHAR* key, VARIANT_BOOL value)
 {
-    if (!key)
-        return E_POINTER;
-    Framework().application.Settings().SetBoolean(key, value != VARIANT_FALSE);
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!key)
+            return E_POINTER;
+        Framework().application.Settings().SetBoolean(key, value != VARIANT_FALSE);
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetVersionNotice(ULONG index, BSTR* text)
 {
-    if (!text)
-        return E_POINTER;
-    *text = nullptr;
-    std::wstring notice;
-    if (!Framework().application.VersionNotice(index, &notice))
-        return E_INVALIDARG;
-    return CopyToBstr(notice, text);
+    return Guarded([&]() -> HRESULT {
+        if (!text)
+            return E_POINTER;
+        *text = nullptr;
+        std::wstring notice;
+        if (!Framework().application.VersionNotice(index, &notice))
+            return E_INVALIDARG;
+        return CopyToBstr(notice, text);
+    });
 }
 
 } // namespace Vyr

@@ -42,15 +42,10 @@ HRESULT STDMETHODCALLTYPE UnitsService::CreateUnitName(const WCHAR* name, LONG p
     if (!unit)
         return E_POINTER;
     *unit = nullptr;
-    try
-    {
+    return Guarded([&]() -> HRESULT {
         *unit = new HostUnit(name ? name : L"", prefixCode);
         return S_OK;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT STDMETHODCALLTYPE ClipboardService::PrepareForModuleWrite(ULONG)
@@ -111,11 +106,13 @@ HRESULT STDMETHODCALLTYPE HostApplicationService::GetVersionNoticeMode(ULONG, UL
 
 HRESULT STDMETHODCALLTYPE HostApplicationService::ShowVersionNotice(ULONG, const WCHAR* text)
 {
-    if (!text)
-        return E_POINTER;
-    std::lock_guard guard(lock_);
-    notices_.emplace_back(text);
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!text)
+            return E_POINTER;
+        std::lock_guard guard(lock_);
+        notices_.emplace_back(text);
+        return S_OK;
+    });
 }
 
 bool HostApplicationService::VersionNotice(ULONG index, std::wstring* text)

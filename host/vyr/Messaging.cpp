@@ -112,13 +112,15 @@ USHORT MsgIdRegistry::CodeOf(const GUID& guid)
 
 HRESULT STDMETHODCALLTYPE MsgIdRegistry::GetCode(const GUID* guid, USHORT* code)
 {
-    if (!guid || !code)
-        return E_POINTER;
-    const USHORT assigned = CodeOf(*guid);
-    if (assigned == 0)
-        return E_OUTOFMEMORY;
-    *code = assigned;
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!guid || !code)
+            return E_POINTER;
+        const USHORT assigned = CodeOf(*guid);
+        if (assigned == 0)
+            return E_OUTOFMEMORY;
+        *code = assigned;
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE MsgIdRegistry::GetGuid(USHORT code, GUID* guid)
@@ -160,21 +162,23 @@ HRESULT STDMETHODCALLTYPE MessageRouter::Deliver(IMessage* message, IUnknown* ta
 HRESULT STDMETHODCALLTYPE MessageCreator::MakeMessage(ULONG id, ULONG flags, ULONG, ULONG, ULONG, const void* payload,
                                                       IMessage** message)
 {
-    if (!message)
-        return E_POINTER;
-    *message = nullptr;
-    std::vector<BYTE> record(TypeWordSize, 0);
-    if (payload)
-    {
-        ULONG typeWord = 0;
-        std::memcpy(&typeWord, payload, sizeof typeWord);
-        const ULONG size = PayloadSize(typeWord);
-        if (size == 0)
-            return E_INVALIDARG;
-        record.assign(static_cast<const BYTE*>(payload), static_cast<const BYTE*>(payload) + size);
-    }
-    *message = new (std::nothrow) Message(id, flags, std::move(record));
-    return *message ? S_OK : E_OUTOFMEMORY;
+    return Guarded([&]() -> HRESULT {
+        if (!message)
+            return E_POINTER;
+        *message = nullptr;
+        std::vector<BYTE> record(TypeWordSize, 0);
+        if (payload)
+        {
+            ULONG typeWord = 0;
+            std::memcpy(&typeWord, payload, sizeof typeWord);
+            const ULONG size = PayloadSize(typeWord);
+            if (size == 0)
+                return E_INVALIDARG;
+            record.assign(static_cast<const BYTE*>(payload), static_cast<const BYTE*>(payload) + size);
+        }
+        *message = new (std::nothrow) Message(id, flags, std::move(record));
+        return *message ? S_OK : E_OUTOFMEMORY;
+    });
 }
 
 } // namespace Vyr

@@ -5,6 +5,34 @@
 namespace Vyr
 {
 
+namespace
+{
+
+// Asks a registered object for its id and name, keeps it when it has an id, and logs the outcome.
+template <class Object, class Keep>
+HRESULT RegisterLogged(RegistrationLog& log, VyrRegistrationKind kind, Object* object,
+                       HRESULT (STDMETHODCALLTYPE Object::*getId)(ULONG*),
+                       HRESULT (STDMETHODCALLTYPE Object::*getName)(BSTR*), Keep keep)
+{
+    if (!object)
+    {
+        log.Add(kind, 0, E_POINTER, L"");
+        return E_POINTER;
+    }
+    ULONG id = 0;
+    const HRESULT identified = (object->*getId)(&id);
+    BSTR name = nullptr;
+    (object->*getName)(&name);
+    const std::wstring text = TakeBstr(name);
+    const HRESULT result = SUCCEEDED(identified) ? S_OK : identified;
+    if (SUCCEEDED(result))
+        keep(object, id);
+    log.Add(kind, id, result, text);
+    return result;
+}
+
+} // namespace
+
 void RegistrationLog::Add(VyrRegistrationKind kind, ULONG typeId, HRESULT result, const std::wstring& name)
 {
     VyrRegistrationRecord record{};
@@ -34,23 +62,11 @@ bool RegistrationLog::At(ULONG index, VyrRegistrationRecord* record) const
 
 HRESULT ClassRegistry::Register(IVyrClassObject* classObject)
 {
-    if (!classObject)
-    {
-        log_.Add(VyrRegistrationKind::ClassObject, 0, E_POINTER, L"");
-        return E_POINTER;
-    }
-    ULONG typeId = 0;
-    const HRESULT result = classObject->GetTypeId(&typeId);
-    BSTR title = nullptr;
-    classObject->GetTitle(&title);
-    const std::wstring name = TakeBstr(title);
-    if (SUCCEEDED(result))
-    {
-        std::lock_guard guard(lock_);
-        entries_.push_back({typeId, Orv::ComPtr<IVyrClassObject>(classObject)});
-    }
-    log_.Add(VyrRegistrationKind::ClassObject, typeId, SUCCEEDED(result) ? S_OK : result, name);
-    return SUCCEEDED(result) ? S_OK : result;
+    return RegisterLogged(log_, VyrRegistrationKind::ClassObject, classObject, &IVyrClassObject::GetTypeId,
+                          &IVyrClassObject::GetTitle, [this](IVyrClassObject* registered, ULONG typeId) {
+                              std::lock_guard guard(lock_);
+                              entries_.push_back({typeId, Orv::ComPtr<IVyrClassObject>(registered)});
+                          });
 }
 
 HRESULT ClassRegistry::Find(ULONG typeId, REFIID iid, void** object) const
@@ -77,23 +93,13 @@ void ClassRegistry::Clear()
 
 HRESULT STDMETHODCALLTYPE MessageFactory::RegisterMessageClass(ULONG, IMsgIdMessageClassObject* messageClass)
 {
-    if (!messageClass)
-    {
-        log_.Add(VyrRegistrationKind::MessageClass, 0, E_POINTER, L"");
-        return E_POINTER;
-    }
-    ULONG id = 0;
-    const HRESULT result = messageClass->GetId(&id);
-    BSTR name = nullptr;
-    messageClass->GetName(&name);
-    const std::wstring text = TakeBstr(name);
-    if (SUCCEEDED(result))
-    {
-        std::lock_guard guard(lock_);
-        classes_.emplace_back(messageClass);
-    }
-    log_.Add(VyrRegistrationKind::MessageClass, id, SUCCEEDED(result) ? S_OK : result, text);
-    return SUCCEEDED(result) ? S_OK : result;
+    return Guarded([&]() -> HRESULT {
+        return RegisterLogged(log_, VyrRegistrationKind::MessageClass, messageClass, &IMsgIdMessageClassObject::GetId,
+                              &IMsgIdMessageClassObject::GetName, [this](IMsgIdMessageClassObject* registered, ULONG) {
+                                  std::lock_guard guard(lock_);
+                                  classes_.emplace_back(registered);
+                              });
+    });
 }
 
 void MessageFactory::Clear()
@@ -105,20 +111,22 @@ void MessageFactory::Clear()
 
 HRESULT STDMETHODCALLTYPE UnitTestRegistry::AddTest(IUnitTest* test)
 {
-    if (!test)
-    {
-        log_.Add(VyrRegistrationKind::SelfTest, 0, E_POINTER, L"");
-        return E_POINTER;
-    }
-    ULONG number = 0;
-    {
-        std::lock_guard guard(lock_);
-        tests_.emplace_back(test);
-        number = ++added_;
-    }
-    // A test object carries no name of its own until its runner initialises it; the log numbers them.
-    log_.Add(VyrRegistrationKind::SelfTest, 0, S_OK, L"test " + std::to_wstring(number));
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!test)
+        {
+            log_.Add(VyrRegistrationKind::SelfTest, 0, E_POINTER, L"");
+            return E_POINTER;
+        }
+        ULONG number = 0;
+        {
+            std::lock_guard guard(lock_);
+            tests_.emplace_back(test);
+            number = ++added_;
+        }
+        // A test object carries no name of its own until its runner initialises it; the log numbers them.
+        log_.Add(VyrRegistrationKind::SelfTest, 0, S_OK, L"test " + std::to_wstring(number));
+        return S_OK;
+    });
 }
 
 void UnitTestRegistry::Clear()

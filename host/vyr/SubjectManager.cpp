@@ -7,13 +7,15 @@ namespace Vyr
 
 HRESULT SubjectManager::Subscribe(const Subscription& subscription)
 {
-    if (!subscription.subject || !subscription.observer)
-        return E_POINTER;
-    std::lock_guard guard(lock_);
-    if (std::find(subscriptions_.begin(), subscriptions_.end(), subscription) != subscriptions_.end())
-        return S_FALSE;
-    subscriptions_.push_back(subscription);
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!subscription.subject || !subscription.observer)
+            return E_POINTER;
+        std::lock_guard guard(lock_);
+        if (std::find(subscriptions_.begin(), subscriptions_.end(), subscription) != subscriptions_.end())
+            return S_FALSE;
+        subscriptions_.push_back(subscription);
+        return S_OK;
+    });
 }
 
 template <class Predicate>
@@ -60,22 +62,24 @@ HRESULT STDMETHODCALLTYPE SubjectManager::ForgetObserver(IObserver* observer)
 
 HRESULT STDMETHODCALLTYPE SubjectManager::Notify(ISubject* subject, ULONG eventId, void* data)
 {
-    if (!subject)
-        return E_POINTER;
-    // Observers are called without the lock held, since they may subscribe, unsubscribe or die while
-    // they handle the event; each one is called once, and only while it is still subscribed.
-    std::vector<IObserver*> observers;
-    {
-        std::lock_guard guard(lock_);
-        for (const Subscription& s : subscriptions_)
-            if (s.subject == subject && s.Covers(eventId) &&
-                std::find(observers.begin(), observers.end(), s.observer) == observers.end())
-                observers.push_back(s.observer);
-    }
-    for (IObserver* observer : observers)
-        if (IsSubscribed(subject, observer, eventId))
-            observer->Notify(subject, eventId, 0, data);
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (!subject)
+            return E_POINTER;
+        // Observers are called without the lock held, since they may subscribe, unsubscribe or die while
+        // they handle the event; each one is called once, and only while it is still subscribed.
+        std::vector<IObserver*> observers;
+        {
+            std::lock_guard guard(lock_);
+            for (const Subscription& s : subscriptions_)
+                if (s.subject == subject && s.Covers(eventId) &&
+                    std::find(observers.begin(), observers.end(), s.observer) == observers.end())
+                    observers.push_back(s.observer);
+        }
+        for (IObserver* observer : observers)
+            if (IsSubscribed(subject, observer, eventId))
+                observer->Notify(subject, eventId, 0, data);
+        return S_OK;
+    });
 }
 
 } // namespace Vyr

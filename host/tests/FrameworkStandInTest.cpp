@@ -1,0 +1,259 @@
+// The framework stand-in as the host registers it: Vyr.dll loaded, its class object registered with COM.
+#include "VyrClassRegistry.h"
+#include "VyrMessaging.h"
+#include "VyrServices.h"
+#include "host/app/FrameworkHost.h"
+
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+namespace
+{
+
+template <class Interface>
+Orv::ComPtr<Interface> FrameworkFace(REFCLSID clsid, REFIID iid)
+{
+    Orv::ComPtr<Interface> face;
+    CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, iid, face.PutVoid());
+    return face;
+}
+
+class FrameworkStandIn : public ::testing::Test
+{
+protected:
+    Host::ComApartment apartment;
+    Host::RegisteredFramework framework{Host::ExecutableFolder()};
+    Orv::ComPtr<IVyrObjectFactory> factory = FrameworkFace<IVyrObjectFactory>(CLSID_VyrFrameWork, IID_IVyrObjectFactory);
+    Orv::ComPtr<IMsgIdRegistry> msgIds = FrameworkFace<IMsgIdRegistry>(CLSID_VyrFrameWork, IID_IMsgIdRegistry);
+
+    template <class Interface>
+    Orv::ComPtr<Interface> Service(ULONG typeId, REFIID iid)
+    {
+        Orv::ComPtr<Interface> service;
+        EXPECT_EQ(S_OK, factory->GetObject(typeId, iid, service.PutVoid())) << std::hex << typeId;
+        return service;
+    }
+};
+
+constexpr GUID GuidA = {0xA0000001, 0, 0, {0, 0, 0, 0, 0, 0, 0, 1}};
+constexpr GUID GuidB = {0xA0000001, 0, 0, {0, 0, 0, 0, 0, 0, 0, 2}};
+
+TEST_F(FrameworkStandIn, OneCodePerGuidStableAndReversible)
+{
+    USHORT a = 0, again = 0, b = 0;
+    ASSERT_EQ(S_OK, msgIds->GetCode(&GuidA, &a));
+    ASSERT_EQ(S_OK, msgIds->GetCode(&GuidA, &again));
+    ASSERT_EQ(S_OK, msgIds->GetCode(&GuidB, &b));
+    EXPECT_EQ(a, again);
+    EXPECT_NE(a, b);
+    for (USHORT code : {a, b})
+    {
+        EXPECT_NE(0, code);
+        EXPECT_LT(code, VyrTypeId::FixedCode);
+    }
+    GUID back{};
+    ASSERT_EQ(S_OK, msgIds->GetGuid(b, &back));
+    EXPECT_TRUE(IsEqualGUID(GuidB, back));
+    EXPECT_EQ(E_INVALIDARG, msgIds->GetGuid(0, &back));
+}
+
+TEST_F(FrameworkStandIn, TheObjectFactoryHandsOutEveryServiceByTypeId)
+{
+    EXPECT_TRUE(Service<IMessageCreator>(VyrTypeId::MessageCreator, IID_IMessageCreator));
+    EXPECT_TRUE(Service<IHostObjectService>(VyrTypeId::HostObjectService, IID_IHostObjectService));
+    EXPECT_TRUE(Service<IHostCommandService>(VyrTypeId::CommandService, IID_IHostCommandService));
+    EXPECT_TRUE(Service<ICommandRegistrationService>(VyrTypeId::CommandRegistration, IID_ICommandRegistrationService));
+    EXPECT_TRUE(Service<IHostClipboardService>(VyrTypeId::ClipboardService, IID_IHostClipboardService));
+    USHORT unitsCode = 0;
+    msgIds->GetCode(&UnitsServiceGUID, &unitsCode);
+    EXPECT_TRUE(Service<IUnitsService>(VyrTypeId::Make(unitsCode, 0), IID_IUnitsService));
+
+    Orv::ComPtr<IUnknown> none;
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, factory->GetObject(0x12345678, IID_IUnknown, none.PutVoid()));
+    EXPECT_FALSE(none);
+}
+
+TEST_F(FrameworkStandIn, UnitsServiceRecordSizeAndUnitNames)
+{
+    USHORT unitsCode = 0;
+    msgIds->GetCode(&UnitsServiceGUID, &unitsCode);
+    const auto units = Service<IUnitsService>(VyrTypeId::Make(unitsCode, 0), IID_IUnitsService);
+    ULONG size = 0;
+    ASSERT_EQ(S_OK, units->GetUnitsRecordSize(&size));
+    EXPECT_EQ(144u, size);
+    Orv::ComPtr<IHostUnit> unit;
+    ASSERT_EQ(S_OK, units->CreateUnitName(L"Pa", 9, unit.Put()));
+    LONG code = 0;
+    BSTR text = nullptr;
+    unit->GetPrefixCode(&code);
+    unit->GetUnitText(&text);
+    EXPECT_EQ(9, code);
+    EXPECT_STREQ(L"Pa", text);
+    SysFreeString(text);
+}
+
+TEST_F(FrameworkStandIn, TheCompanionClassesAreReachableOnceTheFrameworkIsRegistered)
+{
+    const auto application = FrameworkFace<IHostApplication>(CLSID_VyrHostApplication, IID_IHostApplication);
+    ASSERT_TRUE(application);
+    LANGID language = 0;
+    EXPECT_EQ(S_OK, application->GetUiLanguage(&language));
+    EXPECT_EQ(0x0409, language);
+    framework.StandIn().SetUiLanguage(0x040A);
+    application->GetUiLanguage(&language);
+    EXPECT_EQ(0x040A, language);
+    EXPECT_TRUE(FrameworkFace<IUnitTestRegistry>(CLSID_VyrUnitTestRegistry, IID_IUnitTestRegistry));
+}
+
+// A class object and a test with visible reference counts.
+class CountedClassObject final : public IVyrClassObject, public IUnitTest
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IVyrClassObject))
+            *object = static_cast<IVyrClassObject*>(this);
+        else if (IsEqualIID(iid, IID_IUnitTest))
+            *object = static_cast<IUnitTest*>(this);
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    HRESULT STDMETHODCALLTYPE GetTypeId(ULONG* typeId) override
+    {
+        *typeId = 0x01230004;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetCategoryGuid(const GUID** category) override
+    {
+        *category = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTitle(BSTR* title) override
+    {
+        *title = SysAllocString(L"Counted Class");
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE IsCategory(const GUID*) override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE GetTestCount(LONG* count) override { return *count = 0, S_OK; }
+    HRESULT STDMETHODCALLTYPE RunTest(LONG) override { return E_INVALIDARG; }
+    HRESULT STDMETHODCALLTYPE GetTestName(LONG, IAutoOrvString**) override { return E_INVALIDARG; }
+    HRESULT STDMETHODCALLTYPE GetResult(VARIANT_BOOL*, IAutoOrvString**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Initialize() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetAuthor(IAutoOrvString**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTestValue(LONG, double*) override { return E_INVALIDARG; }
+
+    LONG references = 0;
+};
+
+TEST_F(FrameworkStandIn, TheLogRecordsEveryRegistrationInOrderWithItsResult)
+{
+    CountedClassObject object;
+    EXPECT_EQ(E_POINTER, factory->RegisterClassObject(nullptr));
+    EXPECT_EQ(S_OK, factory->RegisterClassObject(&object));
+    const auto tests = FrameworkFace<IUnitTestRegistry>(CLSID_VyrUnitTestRegistry, IID_IUnitTestRegistry);
+    EXPECT_EQ(S_OK, tests->AddTest(&object));
+    EXPECT_EQ(2, object.references);
+
+    const std::vector<VyrRegistrationRecord> log = framework.Registrations();
+    ASSERT_EQ(3u, log.size());
+    EXPECT_EQ(VyrRegistrationKind::ClassObject, log[0].kind);
+    EXPECT_EQ(E_POINTER, log[0].result);
+    EXPECT_EQ(VyrRegistrationKind::ClassObject, log[1].kind);
+    EXPECT_STREQ(L"Counted Class", log[1].name);
+    EXPECT_EQ(0x01230004u, log[1].typeId);
+    EXPECT_EQ(S_OK, log[1].result);
+    EXPECT_EQ(VyrRegistrationKind::SelfTest, log[2].kind);
+    EXPECT_STREQ(L"test 1", log[2].name);
+
+    Orv::ComPtr<IVyrClassObject> found;
+    EXPECT_EQ(S_OK, factory->GetObject(0x01230004, IID_IVyrClassObject, found.PutVoid()));
+    found.Reset();
+    // Before a host unloads its modules the framework lets go of their objects; the log stays.
+    framework.StandIn().ReleaseModuleObjects();
+    EXPECT_EQ(0, object.references);
+    EXPECT_EQ(3u, framework.Registrations().size());
+}
+
+TEST_F(FrameworkStandIn, MessagesCarryACopyOfTheirPayloadAndTheirSenderWhileSent)
+{
+    const auto creator = Service<IMessageCreator>(VyrTypeId::MessageCreator, IID_IMessageCreator);
+#pragma pack(push, 4)
+    struct LongAndDouble
+    {
+        ULONG typeWord;
+        LONG first;
+        double second;
+    } payload{0x32, 7, 1.5};
+#pragma pack(pop)
+    Orv::ComPtr<IMessage> message;
+    ASSERT_EQ(S_OK, creator->MakeMessage(0x10002, 0x8, 0, 0, 0, &payload, message.Put()));
+    payload.first = 0;
+    ULONG size = 0, id = 0, flags = 0;
+    const void* copy = nullptr;
+    message->GetPayloadSize(&size);
+    message->GetPayload(&copy);
+    message->GetId(&id);
+    message->GetFlags(&flags);
+    EXPECT_EQ(16u, size);
+    EXPECT_EQ(7, static_cast<const LongAndDouble*>(copy)->first);
+    EXPECT_EQ(1.5, static_cast<const LongAndDouble*>(copy)->second);
+    EXPECT_EQ(0x10002u, id);
+    EXPECT_EQ(0x8u, flags);
+
+    int sender = 0;
+    VARIANT_BOOL fromSender = VARIANT_FALSE;
+    message->SetSender(&sender);
+    message->IsFromSender(&sender, &fromSender);
+    EXPECT_EQ(VARIANT_TRUE, fromSender);
+    message->SetSender(nullptr);
+    message->IsFromSender(&sender, &fromSender);
+    EXPECT_EQ(VARIANT_FALSE, fromSender);
+
+    const ULONG unknownTypeCode = 0x5;
+    Orv::ComPtr<IMessage> refused;
+    EXPECT_EQ(E_INVALIDARG, creator->MakeMessage(1, 0, 0, 0, 0, &unknownTypeCode, refused.Put()));
+    EXPECT_FALSE(refused);
+}
+
+class AnsweringHandler final : public IMessageHandler
+{
+public:
+    explicit AnsweringHandler(HRESULT answer) : answer_(answer) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object = IsEqualIID(iid, IID_IMessageHandler) ? static_cast<IMessageHandler*>(this) : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE HandleMessage(IMessage*) override { return answer_; }
+    HRESULT STDMETHODCALLTYPE AddHandler(IMessageHandler*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RemoveHandler(IMessageHandler*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetParent(IMessageHandler*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTarget(IUnknown**) override { return E_NOTIMPL; }
+    BOOL STDMETHODCALLTYPE AcceptsMessage(IMessage*) override { return TRUE; }
+
+private:
+    HRESULT answer_;
+};
+
+TEST_F(FrameworkStandIn, TheRouterReportsWhetherTheTargetHandledTheMessage)
+{
+    const auto router = FrameworkFace<IMessageRouter>(CLSID_VyrFrameWork, IID_IMessageRouter);
+    const auto creator = Service<IMessageCreator>(VyrTypeId::MessageCreator, IID_IMessageCreator);
+    Orv::ComPtr<IMessage> message;
+    creator->MakeMessage(1, 0, 0, 0, 0, nullptr, message.Put());
+    AnsweringHandler handles(1), declines(0), notImplemented(E_NOTIMPL);
+    EXPECT_EQ(S_OK, router->Deliver(message.Get(), &handles));
+    EXPECT_EQ(S_FALSE, router->Deliver(message.Get(), &declines));
+    EXPECT_EQ(S_FALSE, router->Deliver(message.Get(), &notImplemented));
+    EXPECT_EQ(E_NOINTERFACE, router->Deliver(message.Get(), factory.Get()));
+}
+
+} // namespace

@@ -1,0 +1,73 @@
+#include "hostframework/ClassRegistration.h"
+
+#include "foundation/ComBoundary.h"
+#include "foundation/ComPtr.h"
+#include "hostframework/HostServices.h"
+#include "hostframework/ModuleVersion.h"
+#include "hostframework/SelfTestObjects.h"
+
+#include <new>
+
+namespace
+{
+
+template <class Test>
+void AddSelfTest(IUnitTestRegistry* registry)
+{
+    // Made with no reference: the holder's own goes when it dies, leaving the registry's.
+    Test* made = new (std::nothrow) Test;
+    if (!made)
+        return;
+    const Orv::ComPtr<IUnitTest> test(made);
+    if (registry)
+        registry->AddTest(test.Get());
+}
+
+} // namespace
+
+void VyrRegisterStaticClassObjects()
+{
+    for (VyrClassObject* entry = VyrClassObject::Head(); entry; entry = entry->Next())
+    {
+        IVyrObjectFactory* factory = ObjectFactoryAccessor::Get();
+        IVyrClassObject* classObject = entry->GetClassObject();
+        if (factory && classObject)
+            factory->RegisterClassObject(classObject);
+    }
+}
+
+void VyrRegisterMessageClasses()
+{
+    for (VyrMessageClassLink* entry = VyrMessageClassLink::Head(); entry; entry = entry->Next())
+    {
+        IMessageFactory* factory = MessageFactoryAccessor::Get();
+        IMsgIdMessageClassObject* messageClass = entry->GetClassObject();
+        if (factory && messageClass)
+            factory->RegisterMessageClass(0, messageClass);
+    }
+}
+
+void VyrRegisterSelfTests()
+{
+    IUnitTestRegistry* registry = UnitTestRegistryAccessor::Get();
+    AddSelfTest<Sistra::Sistra_TestEdpDetector>(registry);
+    AddSelfTest<Sistra::Sistra_TestEdpDetector_ECG>(registry);
+    AddSelfTest<Sistra::Sistra_TestEventDetector>(registry);
+    AddSelfTest<Sistra::Sistra_TestSelector>(registry);
+    AddSelfTest<Sistra::Sistra_TestPVAEvents>(registry);
+}
+
+HRESULT RegisterModuleClasses(IUnknown* host)
+{
+    if (!host)
+        return E_FAIL;
+    // Reaching the host from DllMain would run COM (and perhaps load the framework) under the loader
+    // lock, so the version notice waits for the host's first call.
+    Orv::CatchReturn([] { ReportModuleVersionOnce(); });
+    Orv::CatchReturn(VyrRegisterStaticClassObjects);
+    // The document class, the view classes and the event-drawing classes register here, in that
+    // order, once they are built.
+    Orv::CatchReturn(VyrRegisterMessageClasses);
+    Orv::CatchReturn(VyrRegisterSelfTests);
+    return S_OK;
+}

@@ -1,0 +1,55 @@
+// The module's start-up lists and their registration with the host framework.
+#pragma once
+
+#include "VyrClassRegistry.h"
+
+// A node of a start-up list, embedded in a statically constructed class object. Constructing it only
+// links it at the head of its list (so lists run in reverse order of construction); nothing reaches
+// the host before the host calls DllRegisterClassObjects.
+template <class Interface, class ListTag>
+class LinkedClassObject
+{
+public:
+    // The owning class object's face that is handed to the host.
+    virtual Interface* GetClassObject() = 0;
+
+    LinkedClassObject* Next() const { return next_; }
+    static LinkedClassObject* Head() { return head_; }
+
+protected:
+    LinkedClassObject() : next_(head_) { head_ = this; }
+    ~LinkedClassObject()
+    {
+        for (LinkedClassObject** link = &head_; *link; link = &(*link)->next_)
+            if (*link == this)
+            {
+                *link = next_;
+                break;
+            }
+    }
+    LinkedClassObject(const LinkedClassObject&) = delete;
+    LinkedClassObject& operator=(const LinkedClassObject&) = delete;
+
+private:
+    static inline LinkedClassObject* head_ = nullptr;
+    LinkedClassObject* next_;
+};
+
+struct ClassObjectListTag;
+struct MessageClassListTag;
+
+// The class objects of the calculation functions and the computed channel.
+using VyrClassObject = LinkedClassObject<IVyrClassObject, ClassObjectListTag>;
+// The automation message classes.
+using VyrMessageClassLink = LinkedClassObject<IMsgIdMessageClassObject, MessageClassListTag>;
+
+// Registers every class object of the static list with the framework's class registry.
+void VyrRegisterStaticClassObjects();
+// Registers every message class with the framework's message factory.
+void VyrRegisterMessageClasses();
+// Creates the self-test objects and adds them to the host's test registry.
+void VyrRegisterSelfTests();
+
+// Everything DllRegisterClassObjects does: E_FAIL for a null host, else every registration step in
+// order, each one run even when an earlier one failed, and S_OK.
+HRESULT RegisterModuleClasses(IUnknown* host);

@@ -1,0 +1,116 @@
+// What the host-client tests share: the framework as this test program reaches it (through the
+// module's own fallback, since nothing registered it), and small counted COM objects.
+#pragma once
+
+#include "VyrClassRegistry.h"
+#include "VyrMessaging.h"
+#include "foundation/ComPtr.h"
+#include "hostframework/HostServices.h"
+#include "hostframework/MessageSenders.h"
+
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include <string>
+#include <vector>
+
+namespace TestSupport
+{
+
+// The stand-in's own face, for reading back what the module registered.
+inline Orv::ComPtr<IVyrStandIn> StandIn()
+{
+    EXPECT_NE(nullptr, ObjectFactoryAccessor::Get());
+    Orv::ComPtr<IVyrStandIn> standIn;
+    CoGetClassObject(CLSID_VyrFrameWork, CLSCTX_INPROC_SERVER, nullptr, IID_IVyrStandIn, standIn.PutVoid());
+    return standIn;
+}
+
+inline std::vector<VyrRegistrationRecord> RegistrationsFrom(ULONG first)
+{
+    const Orv::ComPtr<IVyrStandIn> standIn = StandIn();
+    ULONG count = 0;
+    standIn->GetRegistrationCount(&count);
+    std::vector<VyrRegistrationRecord> records;
+    for (ULONG i = first; i < count; ++i)
+    {
+        VyrRegistrationRecord record{};
+        standIn->GetRegistration(i, &record);
+        records.push_back(record);
+    }
+    return records;
+}
+
+inline ULONG RegistrationCount()
+{
+    ULONG count = 0;
+    StandIn()->GetRegistrationCount(&count);
+    return count;
+}
+
+// A message made by the host's creator.
+inline Orv::ComPtr<IMessage> MakeMessage(ULONG id, ULONG flags = 0, const void* payload = nullptr)
+{
+    Orv::ComPtr<IMessage> message;
+    MessageCreatorAccessor::Get()->MakeMessage(id, flags, 0, 0, 0, payload, message.Put());
+    return message;
+}
+
+inline ULONG ReferenceCount(IUnknown* object)
+{
+    object->AddRef();
+    return object->Release();
+}
+
+// IUnknown for test objects that live on the stack: counted, never freed.
+template <class... Interfaces>
+class StackComObject : public Interfaces...
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references); }
+    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--references); }
+
+    LONG references = 0;
+};
+
+// A counted node of a message-handler tree that handles messages when told to and counts what it was
+// offered; without its own handling it passes messages on to its children.
+class HandlerNode final : public VyrMessageHandler
+{
+public:
+    explicit HandlerNode(bool handles = false) : handles_(handles) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object = nullptr;
+        if (!IsEqualIID(iid, IID_IMessageHandler) && !IsEqualIID(iid, IID_IUnknown))
+            return E_NOINTERFACE;
+        *object = static_cast<IMessageHandler*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+
+    HRESULT STDMETHODCALLTYPE HandleMessage(IMessage* message) override
+    {
+        ++offered;
+        if (!AcceptsMessage(message))
+            return 0;
+        return handles_ ? 1 : OfferToChildren(message);
+    }
+
+    ULONG references = 1;
+    int offered = 0;
+
+private:
+    bool handles_;
+};
+
+} // namespace TestSupport

@@ -1,0 +1,230 @@
+#include "FrameworkTestSupport.h"
+#include "hostframework/MessageSenders.h"
+#include "hostframework/Subjects.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace
+{
+
+constexpr ULONG SomeMessage = 0x12340001;
+
+using Node = TestSupport::HandlerNode;
+
+TEST(MessageHandlerTree, TheFirstChildThatHandlesAMessageEndsTheSearch)
+{
+    Node root;
+    Node first(true);
+    Node second(true);
+    root.AddHandler(&first);
+    root.AddHandler(&second);
+    EXPECT_EQ(1, root.HandleMessage(TestSupport::MakeMessage(SomeMessage).Get()));
+    EXPECT_EQ(1, first.offered);
+    EXPECT_EQ(0, second.offered);
+    root.RemoveHandler(&first);
+    root.RemoveHandler(&second);
+}
+
+TEST(MessageHandlerTree, AddingAndRemovingAChildLeavesItAsItWas)
+{
+    Node root;
+    Node child;
+    const ULONG before = child.references;
+    EXPECT_EQ(S_OK, root.AddHandler(&child));
+    EXPECT_EQ(before + 1, child.references);
+    EXPECT_EQ(&root, child.Parent());
+    // The parent is the child's target and holds the child: it is not held back.
+    EXPECT_EQ(static_cast<IMessageHandler*>(&root), child.Target());
+
+    EXPECT_EQ(S_OK, root.RemoveHandler(&child));
+    EXPECT_EQ(before, child.references);
+    EXPECT_EQ(nullptr, child.Parent());
+    EXPECT_EQ(static_cast<IMessageHandler*>(&child), child.Target());
+    EXPECT_EQ(0u, root.ChildCount());
+}
+
+TEST(MessageHandlerTree, RemovingNullOrAStranger)
+{
+    Node root;
+    Node stranger;
+    EXPECT_EQ(S_FALSE, root.RemoveHandler(nullptr));
+    EXPECT_EQ(E_FAIL, root.RemoveHandler(&stranger));
+}
+
+TEST(MessageSender, AMessageNamesItsSenderOnlyWhileItIsDelivered)
+{
+    Node target;
+    const Orv::ComPtr<IMessage> message = TestSupport::MakeMessage(SomeMessage, VyrMessageFlag::NotToSender);
+    // The target refuses its own message: delivery fails, and the stamp is gone afterwards all the same.
+    EXPECT_EQ(S_FALSE, target.Send(static_cast<IMessageHandler*>(&target), message.Get()));
+    EXPECT_EQ(1, target.offered);
+    VARIANT_BOOL fromSender = VARIANT_TRUE;
+    message->IsFromSender(target.SenderIdentity(), &fromSender);
+    EXPECT_EQ(VARIANT_FALSE, fromSender);
+}
+
+TEST(MessageSender, AFlaggedMessageIsRefusedByItsSenderAndTakenByOthers)
+{
+    Node root;
+    Node sender(true);
+    Node other(true);
+    root.AddHandler(&sender);
+    root.AddHandler(&other);
+    EXPECT_EQ(S_OK, sender.SendMsg(static_cast<IMessageHandler*>(&root), MsgData<>{SomeMessage, 0, {}},
+                                   VyrMessageFlag::NotToSender));
+    EXPECT_EQ(1, sender.offered);
+    EXPECT_EQ(1, other.offered);
+    root.RemoveHandler(&sender);
+    root.RemoveHandler(&other);
+}
+
+TEST(MessageSender, ADisabledSenderSendsNothing)
+{
+    Node target(true);
+    target.SetEnabled(false);
+    EXPECT_EQ(E_FAIL, target.SendMsg(static_cast<IMessageHandler*>(&target), MsgData<>{SomeMessage, 0, {}}, 0));
+    EXPECT_EQ(0, target.offered);
+}
+
+// A creator that answers success without a message.
+class EmptyCreator final : public TestSupport::StackComObject<IMessageCreator>
+{
+public:
+    HRESULT STDMETHODCALLTYPE MakeMessage(ULONG, ULONG, ULONG, ULONG, ULONG, const void*, IMessage** message) override
+    {
+        *message = nullptr;
+        return S_OK;
+    }
+};
+
+TEST(MessageSender, NoMessageFromTheCreatorIsAFailureNotACrash)
+{
+    Node target(true);
+    EmptyCreator creator;
+    EXPECT_EQ(E_FAIL, target.SendMsgThrough(&creator, static_cast<IMessageHandler*>(&target),
+                                            MsgData<>{SomeMessage, 0, {}}, 0));
+    EXPECT_EQ(E_FAIL, target.SendMsgThrough(nullptr, static_cast<IMessageHandler*>(&target),
+                                            MsgData<>{SomeMessage, 0, {}}, 0));
+    EXPECT_EQ(0, target.offered);
+}
+
+TEST(MessageSender, ThePayloadTravelsWithTheMessage)
+{
+    struct OneLong
+    {
+        ULONG typeWord;
+        LONG row;
+    };
+    class PayloadReader final : public TestSupport::StackComObject<IMessageHandler>
+    {
+    public:
+        HRESULT STDMETHODCALLTYPE HandleMessage(IMessage* message) override
+        {
+            const void* payload = nullptr;
+            message->GetPayload(&payload);
+            row = static_cast<const OneLong*>(payload)->row;
+            message->GetFlags(&flags);
+            return 1;
+        }
+        HRESULT STDMETHODCALLTYPE AddHandler(IMessageHandler*) override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE RemoveHandler(IMessageHandler*) override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE SetParent(IMessageHandler*) override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE GetTarget(IUnknown**) override { return E_NOTIMPL; }
+        BOOL STDMETHODCALLTYPE AcceptsMessage(IMessage*) override { return TRUE; }
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+        {
+            *object = IsEqualIID(iid, IID_IMessageHandler) ? static_cast<IMessageHandler*>(this) : nullptr;
+            return *object ? S_OK : E_NOINTERFACE;
+        }
+        LONG row = 0;
+        ULONG flags = 0;
+    } reader;
+    Node sender;
+    const MsgData<OneLong> data{SomeMessage, 0x4, {1, 42}};
+    EXPECT_EQ(S_OK, sender.SendMsg(&reader, data, 0x100));
+    EXPECT_EQ(42, reader.row);
+    EXPECT_EQ(0x104u, reader.flags);
+}
+
+// A subject and observers through the host's subject manager.
+class Subject final : public VyrSubject
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+};
+
+class RecordingObserver final : public TestSupport::StackComObject<IObserver>
+{
+public:
+    HRESULT STDMETHODCALLTYPE RegisterEvents(ISubject*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Notify(ISubject* subject, ULONG eventId, ULONG_PTR, void* data) override
+    {
+        events.push_back(eventId);
+        lastData = data;
+        if (unsubscribeOther)
+            subject->RemoveObserver(unsubscribeOther);
+        return S_OK;
+    }
+    std::vector<ULONG> events;
+    void* lastData = nullptr;
+    IObserver* unsubscribeOther = nullptr;
+};
+
+TEST(Subjects, ObserversOfAllEventsAndOfOneEvent)
+{
+    Subject subject;
+    RecordingObserver all;
+    RecordingObserver one;
+    subject.AddObserver(&all);
+    subject.AddObserverForEvent(&one, 7, 0);
+    int changedIds = 0x15;
+    subject.Notify(7, &changedIds);
+    subject.Notify(8, nullptr);
+    EXPECT_EQ((std::vector<ULONG>{7, 8}), all.events);
+    EXPECT_EQ(std::vector<ULONG>{7}, one.events);
+    EXPECT_EQ(&changedIds, one.lastData);
+
+    subject.RemoveObserver(&all);
+    subject.Notify(7, nullptr);
+    EXPECT_EQ(2u, all.events.size());
+    EXPECT_EQ(2u, one.events.size());
+}
+
+TEST(Subjects, AnObserverRemovedDuringANotificationIsNotCalled)
+{
+    Subject subject;
+    RecordingObserver first;
+    RecordingObserver second;
+    first.unsubscribeOther = &second;
+    subject.AddObserver(&first);
+    subject.AddObserver(&second);
+    subject.Notify(1, nullptr);
+    EXPECT_EQ(1u, first.events.size());
+    EXPECT_TRUE(second.events.empty());
+}
+
+TEST(Subjects, AForgottenSubjectOrObserverReceivesNothing)
+{
+    RecordingObserver observer;
+    ISubjectManager* manager = SubjectManagerAccessor::Get();
+    {
+        Subject subject;
+        subject.AddObserver(&observer);
+        manager->ForgetObserver(&observer);
+        subject.Notify(1, nullptr);
+        EXPECT_TRUE(observer.events.empty());
+        subject.AddObserver(&observer);
+    }
+    // The subject's death made the manager forget it: nothing is left to reach the observer.
+    EXPECT_EQ(S_FALSE, manager->ForgetObserver(&observer));
+}
+
+} // namespace
