@@ -28,6 +28,9 @@ namespace EEH3
 
 constexpr int32_t CheckpointSpan = 100000;
 constexpr int32_t LastTick = 0x7FFFFFFF;
+// A detector's event on a record's very first sample has nothing before it to be detected against, and
+// is never handed out.
+constexpr int32_t FirstEventTick = 1;
 // An event whose value carries this pattern is a detector's "nothing here" and is never handed out.
 constexpr uint64_t RejectedEventValueBits = 0x7FF8500000000000ull;
 
@@ -114,7 +117,7 @@ public:
                 if (TickOf(held) >= rangeEnd)
                     return Remember(from, SearchOutcome::NotInRange);
                 current.held.reset();
-                if (TickOf(held) >= from && ValueBitsOf(held) != RejectedEventValueBits)
+                if (TickOf(held) >= std::max(from, FirstEventTick) && ValueBitsOf(held) != RejectedEventValueBits)
                 {
                     event = held;
                     current.floor = TickOf(held) + 1;

@@ -72,7 +72,11 @@ public:
         Event event{};
         SearchOutcome outcome;
         if (direction == CalcSeekBackward)
-            outcome = cache.FindBackward(params, record, std::min(tick, rangeEnd - 1), rangeStart, event);
+        {
+            const int64_t last = std::min<int64_t>(tick, static_cast<int64_t>(rangeEnd) - 1);
+            outcome = last < rangeStart ? SearchOutcome::NotInRange
+                                        : cache.FindBackward(params, record, static_cast<int32_t>(last), rangeStart, event);
+        }
         else
             outcome = cache.FindForward(params, record, std::max(tick, rangeStart), rangeEnd, event);
         if (outcome == SearchOutcome::Found)
@@ -90,7 +94,7 @@ public:
 
     // Hands out up to maxRecords events from the cursor on whose ticks lie below limit. S_FALSE when the
     // record holds no further event; S_OK otherwise, also when the data for more is not there yet.
-    HRESULT Next(int32_t maxRecords, int32_t limit, Event* records, int32_t& count, int32_t& nextPosition)
+    HRESULT Next(int32_t maxRecords, int32_t limit, void* records, int32_t& count, int32_t& nextPosition)
     {
         count = 0;
         HRESULT result = S_OK;
@@ -131,9 +135,12 @@ public:
     const ChannelCache<Algorithm>& Cache() const { return cache; }
 
 private:
-    void Deliver(const Event& event, Event* records, int32_t& count)
+    // The caller's buffer need not be aligned for the record type.
+    void Deliver(const Event& event, void* records, int32_t& count)
     {
-        records[count++] = event;
+        std::memcpy(static_cast<std::byte*>(records) + static_cast<std::size_t>(count) * sizeof(Event), &event,
+                    sizeof(Event));
+        ++count;
         cursor = TickOf(event) + 1;
     }
 

@@ -144,7 +144,7 @@ void FloatExWrapper::GetTimeBase(TimeBase* timeBase)
     if (!timeBase)
         return;
     if (source)
-        source->GetTimeBase(timeBase);
+        source->GetScale(timeBase);
     else
         *timeBase = TimeBase{};
 }

@@ -1,84 +1,17 @@
 #include "calc/DetectorEnumeratorCore.h"
 
+#include "calc/tests/CrossingDetector.h"
 #include "calc/tests/FakeHostSources.h"
 
 #include <gtest/gtest.h>
 
 using namespace EEH3;
+using CalcTesting::CrossingAlgorithm;
 using CalcTesting::FakeChannel;
+using CalcTesting::SquareWave;
 
 namespace
 {
-
-// A detector of upward crossings of a level: an event at each tick whose sample reaches the level
-// while the one before lay below it. Counts the ticks it processes, so tests see re-processing.
-struct CrossingAlgorithm
-{
-    static inline int64_t processedTicks = 0;
-
-    struct Params : ParamsBase
-    {
-        double level = 0.5;
-        void Read(std::wistream& in) override
-        {
-            in >> level;
-            ReadLimits(in);
-        }
-        void BuildSources(uint32_t count, IUnknown* const* sources) override
-        {
-            for (uint32_t i = 0; i < count; ++i)
-                AddChannelSource(sources[i]);
-        }
-    };
-
-    struct State : StateBase
-    {
-        State(const Params&, int32_t firstTick) : StateBase(firstTick) {}
-        float previous = 0.0f;
-        bool hasPrevious = false;
-    };
-
-    using Event = OrvEventBase;
-
-    static bool Step(State& state, Params& params, Event& event)
-    {
-        auto& channel = params.SourceAs<FloatExWrapper>(0);
-        while (state.nextTick < state.horizon)
-        {
-            if (!channel.HasCurrent())
-            {
-                if (channel.Ended())
-                    state.Finish();
-                else
-                    state.waitingFor = 0;
-                return false;
-            }
-            const float value = channel.Current();
-            const int32_t tick = state.nextTick;
-            ++processedTicks;
-            const bool crossed = state.hasPrevious && state.previous < params.level && value >= params.level;
-            state.previous = value;
-            state.hasPrevious = true;
-            state.nextTick = tick + 1;
-            channel.Advance();
-            if (crossed)
-            {
-                event = Event{tick, 0.0f, value};
-                return true;
-            }
-        }
-        return false;
-    }
-};
-
-// A square wave that rises at every tick k × 1000 + 500.
-std::vector<float> SquareWave(int32_t ticks)
-{
-    std::vector<float> samples(static_cast<std::size_t>(ticks));
-    for (int32_t t = 0; t < ticks; ++t)
-        samples[static_cast<std::size_t>(t)] = (t % 1000) >= 500 ? 1.0f : 0.0f;
-    return samples;
-}
 
 class DetectorEngine : public ::testing::Test
 {
@@ -231,4 +164,96 @@ TEST_F(DetectorEngine, NewArgumentsRestartFromEmptyCaches)
     EXPECT_GT(core.Cache().CheckpointCount(0), 0u);
     core.SetArguments(L"0 0.5");
     EXPECT_EQ(0u, core.Cache().RecordCount());
+}
+
+namespace
+{
+
+// A detector that hands on each event of its event source: the engine positions the event source
+// before every step.
+struct RelayAlgorithm
+{
+    struct Params : ParamsBase
+    {
+        void BuildSources(uint32_t count, IUnknown* const* sources) override
+        {
+            for (uint32_t i = 0; i < count; ++i)
+                AddEventSource<OrvEventBase>(sources[i]);
+        }
+    };
+
+    struct State : StateBase
+    {
+        State(const Params&, int32_t firstTick) : StateBase(firstTick) {}
+    };
+
+    using Event = OrvEventBase;
+
+    static bool Step(State& state, Params& params, Event& event)
+    {
+        auto& events = params.SourceAs<EventWrapperEx<OrvEventBase>>(0);
+        if (!events.HasCurrent())
+        {
+            if (events.Ended())
+                state.Finish();
+            else
+                state.waitingFor = 0;
+            return false;
+        }
+        const OrvEventBase current = events.Current();
+        if (current.tick >= state.horizon)
+        {
+            state.nextTick = state.horizon;
+            return false;
+        }
+        state.nextTick = current.tick + 1;
+        events.Advance();
+        event = current;
+        return true;
+    }
+};
+
+std::vector<int32_t> RelayTicks(CalcTesting::FakeEvents& source, const wchar_t* arguments)
+{
+    DetectorEnumeratorCore<RelayAlgorithm> relay;
+    relay.SetArguments(arguments);
+    IUnknown* sources[] = {static_cast<IEnumEventEx*>(&source)};
+    relay.Bind(0, 1, sources, 0.001, 0);
+    std::vector<int32_t> ticks;
+    OrvEventBase records[4];
+    int32_t count = 0;
+    int32_t next = 0;
+    while (relay.Next(4, LastTick, records, count, next) == S_OK && count > 0)
+        for (int32_t i = 0; i < count; ++i)
+            ticks.push_back(records[i].tick);
+    for (int32_t i = 0; i < count; ++i)
+        ticks.push_back(records[i].tick);
+    return ticks;
+}
+
+} // namespace
+
+TEST(DetectorEngineEvents, EventSourcesArePositionedAcrossSpansAndLimits)
+{
+    CalcTesting::FakeEvents source({10, 99999, 100000, 100001, 250000, 300000});
+    EXPECT_EQ((std::vector<int32_t>{10, 99999, 100000, 100001, 250000, 300000}), RelayTicks(source, L"0"));
+    EXPECT_EQ((std::vector<int32_t>{99999, 100000, 100001}), RelayTicks(source, L"0 0 50000 0 200000"));
+}
+
+TEST(DetectorEngineEvents, EventsOnTheFirstSampleOrMarkedRejectedAreNotHandedOn)
+{
+    CalcTesting::FakeEvents source({0, 5, 6});
+    source.events[1].value = std::bit_cast<double>(RejectedEventValueBits);
+    EXPECT_EQ((std::vector<int32_t>{6}), RelayTicks(source, L"0"));
+}
+
+TEST(DetectorEngineEvents, BackwardSearchOverAnEventSourceFindsTheEventBeforeTheBoundary)
+{
+    CalcTesting::FakeEvents source({10, 99999, 250000});
+    DetectorEnumeratorCore<RelayAlgorithm> relay;
+    relay.SetArguments(L"0");
+    IUnknown* sources[] = {static_cast<IEnumEventEx*>(&source)};
+    relay.Bind(0, 1, sources, 0.001, 0);
+    ASSERT_EQ(S_OK, relay.Find(CalcSeekBackward, 200050, 0, LastTick));
+    EXPECT_EQ(99999, relay.Cursor());
 }

@@ -63,7 +63,7 @@ public:
         *format = 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* out) override
+    HRESULT STDMETHODCALLTYPE GetScale(TimeBase* out) override
     {
         *out = timeBase;
         return S_OK;

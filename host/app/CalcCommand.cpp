@@ -2,6 +2,12 @@
 
 #include "host/app/CalcCursors.h"
 #include "host/app/CommandLine.h"
+#include "host/app/FrameworkHost.h"
+#include "host/app/HostApplication.h"
+#include "host/app/ModuleCalcFunctions.h"
+#include "host/app/ModuleLoader.h"
+#include "host/app/SampleFilterClass.h"
+#include "host/app/TextConversion.h"
 #include "host/app/RecordingText.h"
 
 #include <algorithm>
@@ -212,10 +218,19 @@ int RunCalc(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (options->chunk)
         feed.emplace(*recording);
     const Recording& source = feed ? feed->Live() : *recording;
+    // The module's functions join the language once it has registered them with the framework.
+    HostSession session;
+    HostApplication host;
+    Calc::RegisterSampleFilterClass(session.Framework().StandIn());
+    const HRESULT loaded = session.LoadModule(ExecutableFolder() + L"Sistra.dll", &host);
+    if (FAILED(loaded))
+        err << "sistra calc: the module did not register (" << HResultText(loaded)
+            << "); only the host's functions are known\n";
+    const Calc::ModuleFunctionTable moduleFunctions(source, session.Framework().StandIn());
     Calc::CompiledExpression compiled;
     try
     {
-        compiled = Calc::CompileExpression(options->expression, {source, nullptr, {}});
+        compiled = Calc::CompileExpression(options->expression, {source, moduleFunctions.Lookup(), {}});
     }
     catch (const Calc::CalcTextError& e)
     {

@@ -9,6 +9,7 @@
 
 #include "OrvStringInterfaces.h"
 #include "VyrClassRegistry.h"
+#include "VyrMessaging.h"
 
 #include <objidl.h>
 
@@ -57,7 +58,8 @@ struct IEnumFloatEx : IEnumExBase {
     virtual HRESULT STDMETHODCALLTYPE Skip(int32_t count, int32_t* skipped) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) = 0;                     // 5
     virtual HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) = 0;                // 6
-    virtual HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* timeBase) = 0;                // 7
+    // 7: the time base of the samples (named apart from ICalcEnum's, which an object may answer too).
+    virtual HRESULT STDMETHODCALLTYPE GetScale(TimeBase* timeBase) = 0;
     // 8: reads up to count samples from the position on. S_FALSE when the record ended before count
     // samples came; S_OK otherwise, also when fewer came because the rest is not recorded yet (online).
     virtual HRESULT STDMETHODCALLTYPE Next(int32_t count, float* samples, int32_t* fetched) = 0;
@@ -126,6 +128,14 @@ struct ICalcEnum : IUnknown {
 };
 __CRT_UUID_DECL(ICalcEnum, 0x532954A4, 0x1807, 0x428B, 0x8A, 0x2B, 0x8B, 0xB7, 0x28, 0x2E, 0x74, 0xA6)
 
+// The third face of the module's sample-yielding enumerators: the engine hands them its calculation
+// variables.
+// {0A191CD4-BA1C-4655-9EDA-297320E061CA}
+struct IOrvSetCalcVariables : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE SetCalcVariables(IUnknown* variables) = 0;          // 3
+};
+__CRT_UUID_DECL(IOrvSetCalcVariables, 0x0A191CD4, 0xBA1C, 0x4655, 0x9E, 0xDA, 0x29, 0x73, 0x20, 0xE0, 0x61, 0xCA)
+
 // The class object of a calculation function.
 // {48436189-60B9-47D1-A159-6BF8B43E294F}
 struct ICalcEnumClass2 : IVyrClassObject {
@@ -175,15 +185,7 @@ struct ICalcNumericParamsFuncClassEx : ICalcNumericParamsFuncClass {
 __CRT_UUID_DECL(ICalcNumericParamsFuncClassEx, 0x0825BF4B, 0x7ED1, 0x421A, 0xA7, 0x40, 0x56, 0x3C, 0x8A, 0x77,
                 0xD6, 0xE4)
 
-// A persisted settings record of a class (computed-channel settings and the like).
-// {94C9CD3D-1AEB-43E5-B268-D923E16C24FE}
-struct IPersistObject : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Load(IStream* stream) = 0;                          // 3
-    virtual HRESULT STDMETHODCALLTYPE Save(IStream* stream) = 0;                          // 4
-    virtual HRESULT STDMETHODCALLTYPE GetTypeId(uint32_t* typeId) = 0;                    // 5
-    virtual void STDMETHODCALLTYPE DeleteThis() = 0;                                      // 6
-};
-__CRT_UUID_DECL(IPersistObject, 0x94C9CD3D, 0x1AEB, 0x43E5, 0xB2, 0x68, 0xD9, 0x23, 0xE1, 0x6C, 0x24, 0xFE)
+// Settings records travel as the framework's IPersistObject (VyrMessaging.h).
 
 // {8D104F69-898F-486E-A615-A9417D529910}
 struct IGenericClassObject : IVyrClassObject {
@@ -247,7 +249,6 @@ inline constexpr GUID IID_ICalcNumericParamsFuncClass =
     {0x58ADE1E2, 0x5A17, 0x41B1, {0x95, 0xDD, 0xA8, 0x99, 0xF8, 0x80, 0x5F, 0x8A}};
 inline constexpr GUID IID_ICalcNumericParamsFuncClassEx =
     {0x0825BF4B, 0x7ED1, 0x421A, {0xA7, 0x40, 0x56, 0x3C, 0x8A, 0x77, 0xD6, 0xE4}};
-inline constexpr GUID IID_IPersistObject = {0x94C9CD3D, 0x1AEB, 0x43E5, {0xB2, 0x68, 0xD9, 0x23, 0xE1, 0x6C, 0x24, 0xFE}};
 inline constexpr GUID IID_IGenericClassObject =
     {0x8D104F69, 0x898F, 0x486E, {0xA6, 0x15, 0xA9, 0x41, 0x7D, 0x52, 0x99, 0x10}};
 inline constexpr GUID IID_IPersistClassObject =
@@ -255,7 +256,6 @@ inline constexpr GUID IID_IPersistClassObject =
 inline constexpr GUID IID_ICalculationClass =
     {0x5D9E5A07, 0xED8B, 0x466C, {0x9D, 0x6E, 0x6C, 0x88, 0x1C, 0xC0, 0x36, 0x32}};
 inline constexpr GUID IID_IChannelCalc = {0xCA4F03AE, 0x2BD4, 0x47F1, {0x9F, 0x8A, 0xFE, 0x48, 0x93, 0x10, 0x22, 0x6F}};
-// The third face of the module's sample-yielding enumerators (calculation variables).
 inline constexpr GUID IID_IOrvSetCalcVariables =
     {0x0A191CD4, 0xBA1C, 0x4655, {0x9E, 0xDA, 0x29, 0x73, 0x20, 0xE0, 0x61, 0xCA}};
 

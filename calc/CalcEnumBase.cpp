@@ -1,0 +1,146 @@
+#include "calc/CalcEnumBase.h"
+
+#include "foundation/ComBoundary.h"
+
+namespace CalcEnums
+{
+
+CalcEnumCommon::CalcEnumCommon(IUnknown* context, uint32_t creationArgument)
+    : context(context), creationArgument(creationArgument)
+{
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumCommon::QueryInterface(REFIID iid, void** out)
+{
+    return controlling->QueryInterface(iid, out);
+}
+
+void* CalcEnumCommon::FindInterface(REFIID iid)
+{
+    return iid == IID_ICalcEnum ? static_cast<ICalcEnum*>(this) : nullptr;
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumCommon::InnerUnknown::QueryInterface(REFIID iid, void** out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = iid == IID_IUnknown ? static_cast<IUnknown*>(this) : owner.FindInterface(iid);
+    if (!*out)
+        return owner.innerObject ? owner.innerObject->QueryInterface(iid, out) : E_NOINTERFACE;
+    static_cast<IUnknown*>(*out)->AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE CalcEnumCommon::InnerUnknown::AddRef()
+{
+    return ++owner.references;
+}
+
+ULONG STDMETHODCALLTYPE CalcEnumCommon::InnerUnknown::Release()
+{
+    const ULONG left = --owner.references;
+    if (left == 0)
+        owner.DeleteThis();
+    return left;
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumCommon::SetContextValue(uintptr_t value)
+{
+    auto host = context.As<ICalcHostContext>(IID_ICalcHostContext);
+    return host ? host->SetValue(value) : S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumCommon::GetContext(IUnknown** out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = context.Get();
+    if (*out)
+        (*out)->AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumCommon::GetArgumentText(IOrvString** text)
+{
+    if (!text)
+        return E_POINTER;
+    return Orv::CatchReturn([&] {
+        *text = argumentText.Interface();
+        (*text)->AddRef();
+    });
+}
+
+Orv::String CalcEnumCommon::ArgumentTextOf(IUnknown* arguments)
+{
+    if (!arguments)
+        return Orv::String();
+    Orv::ComPtr<IAutoOrvString> text;
+    if (FAILED(arguments->QueryInterface(IID_IAutoOrvString, text.PutVoid())))
+        arguments->QueryInterface(IID_IOrvString, text.PutVoid());
+    return text ? Orv::String::FromInterface(text.Get()) : Orv::String();
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumEventBase::GetDataKind(uint32_t* kind)
+{
+    if (!kind)
+        return E_POINTER;
+    *kind = CalcKindEvents;
+    return S_OK;
+}
+
+void* CalcEnumEventBase::FindInterface(REFIID iid)
+{
+    if (iid == IID_IEnumEventEx || iid == IID_IEnumExBase)
+        return static_cast<IEnumEventEx*>(this);
+    return CalcEnumCommon::FindInterface(iid);
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumBase2::GetSourceCount(uint32_t* count)
+{
+    if (count)
+        *count = 0;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumBase2::GetRecord(int32_t* record)
+{
+    if (record)
+        *record = 0;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumBase2::GetDataKind(uint32_t* kind)
+{
+    if (!kind)
+        return E_POINTER;
+    *kind = SampleDataKind;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumBase2::GetScale(TimeBase* timeBase)
+{
+    if (!timeBase)
+        return E_POINTER;
+    *timeBase = TimeBase{};
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumBase2::SetCalcVariables(IUnknown* variables)
+{
+    calcVariables = Orv::ComPtr<IUnknown>(variables);
+    return S_OK;
+}
+
+void* CalcEnumBase2::FindInterface(REFIID iid)
+{
+    // Tested in this order: the sample stream, then the object itself, then the third face.
+    if (iid == IID_IEnumFloatEx || iid == IID_IEnumExBase)
+        return static_cast<IEnumFloatEx*>(this);
+    if (void* own = CalcEnumCommon::FindInterface(iid))
+        return own;
+    if (iid == IID_IOrvSetCalcVariables)
+        return static_cast<IOrvSetCalcVariables*>(this);
+    return nullptr;
+}
+
+} // namespace CalcEnums

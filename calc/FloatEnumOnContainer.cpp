@@ -1,0 +1,76 @@
+#include "calc/FloatEnumOnContainer.h"
+
+#include "foundation/String.h"
+#include "hostframework/HostServices.h"
+#include "hostframework/MessageIds.h"
+
+#include <sstream>
+
+namespace Sistra
+{
+namespace
+{
+
+// The filter's order of the fitted polynomial.
+constexpr int32_t SampleFilterOrder = 2;
+constexpr uint32_t SampleFilterTypeNumber = 0;
+
+bool CreateSampleFilter(HostCalcCache& cache)
+{
+    if (cache.calculation)
+        return true;
+    static MsgIdCode filterCode;
+    USHORT code = 0;
+    IVyrObjectFactory* factory = ObjectFactoryAccessor::Get();
+    if (!factory || !GetMessageCode(filterCode, SampleFilterClassGuid, &code))
+        return false;
+    Orv::ComPtr<ICalcEnumClass2> filterClass;
+    const ULONG typeId = static_cast<ULONG>(code) << 16 | SampleFilterTypeNumber;
+    if (FAILED(factory->GetObject(typeId, IID_ICalcEnumClass2, filterClass.PutVoid())) || !filterClass)
+        return false;
+    return SUCCEEDED(filterClass->CreateEnum(nullptr, 0, cache.calculation.Put())) && cache.calculation;
+}
+
+template <class C>
+bool RunFilter(int32_t window, int32_t derivative, const C& input, std::vector<float>& output, HostCalcCache& cache)
+{
+    if (!CreateSampleFilter(cache))
+        return false;
+    std::wostringstream text;
+    text.imbue(std::locale::classic());
+    text << window << L'\t' << derivative << L'\t' << SampleFilterOrder;
+    Orv::String arguments(text.str());
+    uint32_t flags = 0;
+    if (FAILED(cache.calculation->ReadArguments(arguments.Interface(), &flags)))
+        return false;
+
+    const int32_t padding = window / 2;
+    Orv::EnumExOnIterable<C> view(input, padding, padding);
+    IUnknown* sources[] = {&view};
+    const int32_t length = static_cast<int32_t>(input.size());
+    if (FAILED(cache.calculation->Start(0, 1, sources, nullptr, 1.0, 0, length)))
+        return false;
+    output.assign(input.size(), 0.0f);
+    auto samples = Orv::ComPtr<ICalcEnum>(cache.calculation).As<IEnumFloatEx>(IID_IEnumFloatEx);
+    int32_t read = 0;
+    const bool ok = samples && SUCCEEDED(samples->Next(length, output.data(), &read)) && read == length;
+    // The view dies with this call: the filter must not keep it.
+    cache.calculation->Stop();
+    return ok;
+}
+
+} // namespace
+
+bool RunHostCalcOnSamples(int32_t window, int32_t derivative, const std::vector<float>& input,
+                          std::vector<float>& output, HostCalcCache& cache)
+{
+    return RunFilter(window, derivative, input, output, cache);
+}
+
+bool RunHostCalcOnSamples(int32_t window, int32_t derivative, const std::deque<float>& input,
+                          std::vector<float>& output, HostCalcCache& cache)
+{
+    return RunFilter(window, derivative, input, output, cache);
+}
+
+} // namespace Sistra

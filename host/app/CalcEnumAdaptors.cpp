@@ -1,0 +1,158 @@
+#include "host/app/CalcEnumAdaptors.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace Host::Calc
+{
+namespace
+{
+
+int32_t ToTick(int64_t tick)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(tick, 0, std::numeric_limits<int32_t>::max()));
+}
+
+HRESULT DefaultTimeBase(TimeBase* timeBase)
+{
+    if (!timeBase)
+        return E_POINTER;
+    *timeBase = TimeBase{};
+    return S_OK;
+}
+
+} // namespace
+
+ChannelEnumAdaptor::ChannelEnumAdaptor(const Recording& recording, SampleNodePtr channel, size_t record)
+    : cursor_(recording, std::move(channel))
+{
+    cursor_.Bind(record);
+}
+
+HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::Clone(IEnumFloatEx**)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::Skip(int32_t count, int32_t* skipped)
+{
+    const int64_t moved = cursor_.Skip(count);
+    if (skipped)
+        *skipped = static_cast<int32_t>(moved);
+    return moved == count ? S_OK : S_FALSE;
+}
+
+HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::GetPosition(int32_t* tick)
+{
+    if (!tick)
+        return E_POINTER;
+    *tick = ToTick(cursor_.Position());
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::GetDataFormat(uint16_t* format)
+{
+    if (!format)
+        return E_POINTER;
+    *format = 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::GetScale(TimeBase* timeBase)
+{
+    return DefaultTimeBase(timeBase);
+}
+
+HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::Next(int32_t count, float* samples, int32_t* fetched)
+{
+    if (!fetched || (count > 0 && !samples))
+        return E_POINTER;
+    const auto [read, status] = cursor_.Read(std::span<float>(samples, static_cast<size_t>(std::max(count, 0))));
+    *fetched = static_cast<int32_t>(read);
+    return status == ReadStatus::End ? S_FALSE : S_OK;
+}
+
+EventEnumAdaptor::EventEnumAdaptor(const Recording& recording, EventNodePtr events, size_t record)
+    : cursor_(recording, std::move(events))
+{
+    cursor_.Bind(record);
+}
+
+HRESULT STDMETHODCALLTYPE EventEnumAdaptor::Next(int32_t byteCount, int32_t limit, void* records, int32_t* count,
+                                                 int32_t* nextPosition)
+{
+    if (!count || !nextPosition)
+        return E_POINTER;
+    const size_t recordSize = cursor_.RecordSize();
+    const size_t maxCount = static_cast<size_t>(std::max(byteCount, 0)) / recordSize;
+    if (maxCount > 0 && !records)
+        return E_POINTER;
+    std::vector<std::byte> out;
+    const auto result = cursor_.Next(maxCount, limit, out);
+    if (!out.empty())
+        std::memcpy(records, out.data(), out.size());
+    *count = static_cast<int32_t>(result.count);
+    *nextPosition = ToTick(result.nextTick);
+    // The cursor's end below a limit is not the end of the record's events.
+    return result.status == ReadStatus::End && result.nextTick == RecordEndTick ? S_FALSE : S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EventEnumAdaptor::Seek(int32_t direction, int32_t tick, int32_t rangeStart, int32_t rangeEnd)
+{
+    const bool backwards = direction == CalcSeekBackward;
+    const auto found = cursor_.Find(backwards, tick, rangeStart, rangeEnd);
+    // Whatever is not settled yet is read from the tick asked for on, never from an earlier position.
+    if (found == EventCursor::FindResult::Waiting)
+        cursor_.MoveTo(backwards ? tick : std::max(tick, rangeStart));
+    return found == EventCursor::FindResult::Found ? S_OK : S_FALSE;
+}
+
+HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetPosition(int32_t* tick)
+{
+    if (!tick)
+        return E_POINTER;
+    *tick = ToTick(cursor_.Position());
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EventEnumAdaptor::Clone(IEnumEventEx**)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetDataFormat(uint16_t* format)
+{
+    if (!format)
+        return E_POINTER;
+    *format = 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetRecordSize(int32_t* bytes)
+{
+    if (!bytes)
+        return E_POINTER;
+    *bytes = static_cast<int32_t>(cursor_.RecordSize());
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetUnitName(IUnknown** unit)
+{
+    if (unit)
+        *unit = nullptr;
+    return S_FALSE;
+}
+
+HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetEventCount(int32_t*)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetTimeBase(TimeBase* timeBase)
+{
+    return DefaultTimeBase(timeBase);
+}
+
+} // namespace Host::Calc

@@ -1,0 +1,357 @@
+#include "host/app/ModuleCalcFunctions.h"
+
+#include "host/app/CalcEnumAdaptors.h"
+#include "host/app/TextConversion.h"
+
+#include "foundation/String.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <iomanip>
+#include <limits>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+
+namespace Host::Calc
+{
+namespace
+{
+
+constexpr int32_t EventsPerRead = 64;
+constexpr int32_t SamplesPerRead = 4096;
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// Takes the caller's reference of a string the module handed out.
+std::string TakeText(IOrvString* text)
+{
+    if (!text)
+        return {};
+    std::string value = ToUtf8(text->GetText());
+    text->Release();
+    return value;
+}
+
+std::runtime_error ModuleError(const std::string& what, HRESULT hr)
+{
+    std::ostringstream message;
+    message << what << " (0x" << std::hex << std::uppercase << std::setw(8) << std::setfill('0')
+            << static_cast<unsigned long>(hr) << ")";
+    return std::runtime_error(message.str());
+}
+
+void Check(HRESULT hr, const std::string& what)
+{
+    if (FAILED(hr))
+        throw ModuleError(what, hr);
+}
+
+// One call of a module function in the text: its class, argument text and sources, from which an
+// enumerator is started per record.
+class ModuleCall
+{
+public:
+    ModuleCall(const Recording& recording, Orv::ComPtr<ICalcEnumClass2> classObject, std::wstring arguments,
+               std::vector<Value> sources, REFIID face)
+        : recording_(recording), class_(std::move(classObject)), arguments_(std::move(arguments)),
+          sources_(std::move(sources)), face_(face)
+    {
+    }
+
+    const Recording& Data() const { return recording_; }
+
+    // A new enumerator that has read the arguments and offers the face the call's result needs.
+    Orv::ComPtr<ICalcEnum> Create() const
+    {
+        Orv::ComPtr<ICalcEnum> calc;
+        Check(class_->CreateEnum(nullptr, 0, calc.Put()), "the function's enumerator cannot be created");
+        if (!calc || !calc.As<IUnknown>(face_))
+            throw std::runtime_error("the function's enumerator does not yield what its class reports");
+        Orv::String text(arguments_);
+        uint32_t flags = 0;
+        Check(calc->ReadArguments(text.Interface(), &flags), "the function refuses its arguments");
+        return calc;
+    }
+
+    // A new enumerator bound to the record, its sources read through the engine's cursors.
+    Orv::ComPtr<ICalcEnum> Start(size_t record) const
+    {
+        Orv::ComPtr<ICalcEnum> calc = Create();
+        std::vector<Orv::ComPtr<IUnknown>> held;
+        std::vector<IUnknown*> pointers;
+        for (const Value& source : sources_)
+        {
+            held.emplace_back(source.kind == ValueKind::Events
+                                  ? static_cast<IUnknown*>(new EventEnumAdaptor(recording_, source.events, record))
+                                  : static_cast<IUnknown*>(new ChannelEnumAdaptor(recording_, source.channel, record)));
+            pointers.push_back(held.back().Get());
+        }
+        const double interval = recording_.RecordAt(record).SampleInterval();
+        Check(calc->Start(static_cast<int32_t>(record), static_cast<uint32_t>(pointers.size()), pointers.data(),
+                          nullptr, interval, 0, CalcOpenEndTick),
+              "the function cannot start on record " + std::to_string(record));
+        return calc;
+    }
+
+private:
+    const Recording& recording_;
+    Orv::ComPtr<ICalcEnumClass2> class_;
+    std::wstring arguments_;
+    std::vector<Value> sources_;
+    IID face_;
+};
+
+// The events of one module enumerator per record, read into the engine's tracks as they settle.
+class ModuleEventNode final : public EventNode
+{
+public:
+    explicit ModuleEventNode(ModuleCall call) : call_(std::move(call))
+    {
+        // The record size is the enumerator's, whatever record it is bound to.
+        int32_t size = 0;
+        Check(call_.Create().As<IEnumEventEx>(IID_IEnumEventEx)->GetRecordSize(&size), "the function's record size");
+        if (size < static_cast<int32_t>(sizeof(EventHeader)))
+            throw std::runtime_error("the function's event records are smaller than an event");
+        recordSize_ = static_cast<size_t>(size);
+    }
+
+    size_t RecordSize() const override { return recordSize_; }
+
+    const EventTrack& Events(size_t record) override
+    {
+        auto found = states_.find(record);
+        if (found == states_.end())
+            found = states_.emplace(record, State{call_.Start(record).As<IEnumEventEx>(IID_IEnumEventEx),
+                                                  EventTrack(recordSize_)})
+                        .first;
+        CatchUp(record, found->second);
+        return found->second.track;
+    }
+
+private:
+    struct State
+    {
+        Orv::ComPtr<IEnumEventEx> events;
+        EventTrack track;
+    };
+
+    void CatchUp(size_t record, State& state) const
+    {
+        std::vector<std::byte> buffer(recordSize_ * EventsPerRead);
+        while (!state.track.IsComplete())
+        {
+            int32_t count = 0;
+            int32_t next = 0;
+            const HRESULT hr = state.events->Next(static_cast<int32_t>(buffer.size()), CalcNoMoreEventsTick,
+                                                  buffer.data(), &count, &next);
+            Check(hr, "the function failed on record " + std::to_string(record));
+            for (int32_t i = 0; i < std::clamp(count, 0, EventsPerRead); ++i)
+                state.track.Append(buffer.data() + static_cast<size_t>(i) * recordSize_);
+            if (hr == S_FALSE)
+            {
+                state.track.Complete(call_.Data().RecordAt(record).Length());
+                return;
+            }
+            if (count == 0)
+            {
+                state.track.Settle(std::max<int64_t>(state.track.SettledTicks(), next));
+                return;
+            }
+        }
+    }
+
+    ModuleCall call_;
+    size_t recordSize_ = 0;
+    std::map<size_t, State> states_;
+};
+
+// The samples of one module enumerator per record, kept as they are computed so that the engine can
+// read any stretch of them.
+class ModuleSampleNode final : public SampleNode
+{
+public:
+    explicit ModuleSampleNode(ModuleCall call) : call_(std::move(call)) {}
+
+    Extent Available(size_t record) const override
+    {
+        State& state = StateOf(record);
+        CatchUp(record, state);
+        return {static_cast<int64_t>(state.samples.size()), state.complete};
+    }
+
+    void Compute(size_t record, int64_t first, std::span<float> out) const override
+    {
+        const std::vector<float>& samples = StateOf(record).samples;
+        std::copy_n(samples.begin() + first, out.size(), out.begin());
+    }
+
+private:
+    struct State
+    {
+        Orv::ComPtr<IEnumFloatEx> enumerator;
+        std::vector<float> samples;
+        bool complete = false;
+    };
+
+    State& StateOf(size_t record) const
+    {
+        auto found = states_.find(record);
+        if (found == states_.end())
+            found = states_.emplace(record, State{call_.Start(record).As<IEnumFloatEx>(IID_IEnumFloatEx), {}, false})
+                        .first;
+        return found->second;
+    }
+
+    void CatchUp(size_t record, State& state) const
+    {
+        std::vector<float> buffer(SamplesPerRead);
+        while (!state.complete)
+        {
+            int32_t fetched = 0;
+            const HRESULT hr = state.enumerator->Next(SamplesPerRead, buffer.data(), &fetched);
+            Check(hr, "the function failed on record " + std::to_string(record));
+            state.samples.insert(state.samples.end(), buffer.begin(), buffer.begin() + std::clamp(fetched, 0, SamplesPerRead));
+            state.complete = hr == S_FALSE;
+            if (fetched < SamplesPerRead)
+                return;
+        }
+    }
+
+    ModuleCall call_;
+    mutable std::map<size_t, State> states_;
+};
+
+} // namespace
+
+std::wstring ModuleArgumentText(const std::vector<double>& numbers)
+{
+    std::wostringstream text;
+    text.imbue(std::locale::classic());
+    text << std::setprecision(std::numeric_limits<double>::max_digits10) << 0;
+    for (double number : numbers)
+        text << L' ' << number;
+    return text.str();
+}
+
+ModuleCalcFunction::ModuleCalcFunction(const Recording& recording, ICalcEnumClass2* classObject)
+    : recording_(recording), class_(classObject)
+{
+    params_ = class_.As<ICalcNumericParamsFuncClass>(IID_ICalcNumericParamsFuncClass);
+    if (!params_)
+        throw std::runtime_error("a calculation class without a parameter description");
+    IOrvString* name = nullptr;
+    uint32_t paramCount = 0;
+    uint32_t sourceCount = 0;
+    Check(params_->GetInfo(&name, nullptr, &paramCount, &sourceCount, nullptr, &resultWord_),
+          "a calculation class without information");
+    name_ = TakeText(name);
+    sourceCount_ = std::min(sourceCount, paramCount);
+    uint32_t aliasCount = 0;
+    params_->GetAliasCount(&aliasCount);
+    for (uint32_t i = 0; i < aliasCount; ++i)
+    {
+        IOrvString* alias = nullptr;
+        if (SUCCEEDED(params_->GetAlias(i, &alias)))
+            aliases_.push_back(TakeText(alias));
+    }
+    for (uint32_t i = 0; i < paramCount; ++i)
+    {
+        ParameterInfo info;
+        IOrvString* paramName = nullptr;
+        Check(params_->GetParamInfo(i, &info.maximum, &info.minimum, nullptr, &paramName),
+              "parameter " + std::to_string(i + 1) + " of " + name_);
+        info.name = TakeText(paramName);
+        info.kind = i >= sourceCount_                                 ? ValueKind::Number
+                    : params_->CheckSource(i, CalcKindChannel) == S_OK ? ValueKind::Channel
+                                                                      : ValueKind::Events;
+        parameters_.push_back(info);
+    }
+}
+
+bool ModuleCalcFunction::Accepts(size_t index, ValueKind kind) const
+{
+    if (index >= parameters_.size())
+        return false;
+    if (index >= sourceCount_)
+        return kind == ValueKind::Number;
+    const uint32_t word = kind == ValueKind::Events ? CalcKindEvents : CalcKindChannel;
+    return params_->CheckSource(static_cast<uint32_t>(index), word) == S_OK;
+}
+
+Value ModuleCalcFunction::Create(const std::vector<Argument>& arguments) const
+{
+    std::vector<Value> sources;
+    std::vector<double> numbers;
+    for (size_t i = 0; i < arguments.size(); ++i)
+    {
+        if (i < sourceCount_)
+            sources.push_back(arguments[i].value);
+        else
+            numbers.push_back(arguments[i].value.number);
+    }
+    const bool events = (resultWord_ & CalcKindEvents) != 0;
+    ModuleCall call(recording_, class_, ModuleArgumentText(numbers), std::move(sources),
+                    events ? IID_IEnumEventEx : IID_IEnumFloatEx);
+    Value result;
+    result.kind = events ? ValueKind::Events : ValueKind::Channel;
+    if (events)
+        result.events = std::make_shared<ModuleEventNode>(std::move(call));
+    else
+        result.channel = std::make_shared<ModuleSampleNode>(std::move(call));
+    return result;
+}
+
+ModuleFunctionTable::ModuleFunctionTable(const Recording& recording, IVyrStandIn& standIn)
+{
+    Orv::ComPtr<IVyrObjectFactory> factory;
+    Check(standIn.QueryInterface(IID_IVyrObjectFactory, factory.PutVoid()), "the framework has no object factory");
+    ULONG count = 0;
+    standIn.GetRegistrationCount(&count);
+    for (ULONG i = 0; i < count; ++i)
+    {
+        VyrRegistrationRecord record{};
+        if (FAILED(standIn.GetRegistration(i, &record)) || record.kind != VyrRegistrationKind::ClassObject ||
+            FAILED(record.result))
+            continue;
+        Orv::ComPtr<ICalcEnumClass2> classObject;
+        if (FAILED(factory->GetObject(record.typeId, IID_ICalcEnumClass2, classObject.PutVoid())) || !classObject ||
+            classObject->IsCategory(&CalcFunctionCategory) != S_OK)
+            continue;
+        try
+        {
+            Add(std::make_shared<ModuleCalcFunction>(recording, classObject.Get()));
+        }
+        catch (const std::runtime_error&)
+        {
+            // A class that cannot describe its parameters cannot be called from text.
+        }
+    }
+}
+
+void ModuleFunctionTable::Add(const std::shared_ptr<ModuleCalcFunction>& function)
+{
+    ++functionCount_;
+    byName_.emplace(Lower(function->Name()), function);
+    for (const std::string& alias : function->Aliases())
+        byName_.emplace(Lower(alias), function);
+}
+
+CalcFunctionPtr ModuleFunctionTable::Find(const std::string& lowerCaseName) const
+{
+    const auto found = byName_.find(lowerCaseName);
+    return found == byName_.end() ? nullptr : found->second;
+}
+
+FunctionLookup ModuleFunctionTable::Lookup() const
+{
+    return [this](const std::string& lowerCaseName) { return Find(lowerCaseName); };
+}
+
+} // namespace Host::Calc

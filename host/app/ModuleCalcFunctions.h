@@ -1,0 +1,65 @@
+// The calculation functions a module registered with the framework, as functions of the host's
+// calculation language: found by name or alias (any case), their arguments checked against what the
+// class object reports, and their enumerators fed from the host's channels and event sources.
+#pragma once
+
+#include "host/app/CalcFunctions.h"
+#include "host/include/CalcInterfaces.h"
+
+#include "foundation/ComPtr.h"
+
+#include <map>
+#include <string>
+
+namespace Host::Calc
+{
+
+// One module function: the class object and the parameter description it answers.
+class ModuleCalcFunction final : public CalcFunction
+{
+public:
+    // Throws std::runtime_error when the class object describes no usable function.
+    ModuleCalcFunction(const Recording& recording, ICalcEnumClass2* classObject);
+
+    const std::string& Name() const override { return name_; }
+    const std::vector<ParameterInfo>& Parameters() const override { return parameters_; }
+    size_t RequiredArguments() const override { return sourceCount_; }
+    bool Accepts(size_t index, ValueKind kind) const override;
+    Value Create(const std::vector<Argument>& arguments) const override;
+
+    const std::vector<std::string>& Aliases() const { return aliases_; }
+
+private:
+    const Recording& recording_;
+    Orv::ComPtr<ICalcEnumClass2> class_;
+    Orv::ComPtr<ICalcNumericParamsFuncClass> params_;
+    std::string name_;
+    std::vector<std::string> aliases_;
+    std::vector<ParameterInfo> parameters_;
+    size_t sourceCount_ = 0;
+    uint32_t resultWord_ = 0;
+};
+
+// The module functions of the framework's class registry, by lower-case name and alias.
+class ModuleFunctionTable
+{
+public:
+    // Reads every calculation-function class object the framework holds (through its stand-in face).
+    ModuleFunctionTable(const Recording& recording, IVyrStandIn& standIn);
+
+    CalcFunctionPtr Find(const std::string& lowerCaseName) const;
+    FunctionLookup Lookup() const;
+    size_t FunctionCount() const { return functionCount_; }
+
+private:
+    void Add(const std::shared_ptr<ModuleCalcFunction>& function);
+
+    std::map<std::string, CalcFunctionPtr> byName_;
+    size_t functionCount_ = 0;
+};
+
+// The argument text a module function receives: a leading flag (0) and its numbers, blank-separated, in
+// the classic locale and with every digit a double carries.
+std::wstring ModuleArgumentText(const std::vector<double>& numbers);
+
+} // namespace Host::Calc
