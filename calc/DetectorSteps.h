@@ -7,9 +7,6 @@
 namespace Sistra
 {
 
-// Events at tick 0 are never handed to the host: tick 0 is where an unset position lies.
-constexpr int32_t FirstReportedTick = 1;
-
 // The step leaves the rest to the next span: everything before the horizon has been processed.
 inline bool StopAtHorizon(EEH3::StateBase& state)
 {

@@ -134,21 +134,24 @@ void EdpParams::BuildSources(uint32_t count, IUnknown* const* sources)
     AddEventSource<OrvEventBase>(sources[1]);
 }
 
-bool EdpAlgorithm::FindFirstFoot(const State& state, Params& params, const OrvEventBase& peak, int32_t& foot)
+bool EdpAlgorithm::FindFirstFoot(State& state, Params& params, const OrvEventBase& peak, int32_t& foot)
 {
-    const auto peakValue = static_cast<float>(peak.value);
-    float lowest = peakValue;
-    foot = peak.tick;
+    // The lowest sample before a peak is the lowest of the record so far: the scan goes on from where the
+    // previous (rejected) peak left it, so peaks that keep failing the height test cost nothing more.
     EEH3::FloatExWrapper& cursor = params.CursorB();
-    cursor.Seek(state.firstTick);
-    for (int32_t tick = state.firstTick; tick < peak.tick && cursor.HasCurrent(); ++tick, cursor.Advance())
+    cursor.Seek(state.footScanTick);
+    for (; state.footScanTick < peak.tick && cursor.HasCurrent(); ++state.footScanTick, cursor.Advance())
     {
-        if (cursor.Current() < lowest)
+        if (state.footScanLowestTick < 0 || cursor.Current() < state.footScanLowest)
         {
-            lowest = cursor.Current();
-            foot = tick;
+            state.footScanLowest = cursor.Current();
+            state.footScanLowestTick = state.footScanTick;
         }
     }
+    const auto peakValue = static_cast<float>(peak.value);
+    const bool belowPeak = state.footScanLowestTick >= 0 && state.footScanLowest < peakValue;
+    foot = belowPeak ? state.footScanLowestTick : peak.tick;
+    const float lowest = belowPeak ? state.footScanLowest : peakValue;
     return peakValue - lowest >= params.minimumPeakHeight;
 }
 
@@ -257,7 +260,7 @@ bool EdpAlgorithm::Step(State& state, Params& params, Event& event)
     const bool found = state.previousAnchor >= 0 && FindKnee(state, params);
     state.phase = 2;
     state.resumeTick = found ? state.pendingEvent.base.tick + 1 : state.currentAnchor;
-    if (!found || state.pendingEvent.base.tick < FirstReportedTick)
+    if (!found)
         return false;
     event = state.pendingEvent;
     return true;

@@ -30,7 +30,10 @@ public:
 class EdpState : public EEH3::StateBase
 {
 public:
-    EdpState(const EdpParams&, int32_t firstTick) : StateBase(firstTick), firstTick(firstTick), resumeTick(firstTick) {}
+    EdpState(const EdpParams&, int32_t firstTick)
+        : StateBase(firstTick), firstTick(firstTick), resumeTick(firstTick), footScanTick(firstTick)
+    {
+    }
 
     int32_t ResumePosition() const override { return Finished() ? EEH3::LastTick : resumeTick; }
 
@@ -41,6 +44,10 @@ public:
     int32_t currentAnchor = 0;  // foot or peak that closes it
     int32_t firstTick;          // where processing of the record starts
     int32_t resumeTick;         // every end-diastolic point before it has been produced
+    // The lowest sample from the record's first processed tick up to footScanTick, for the first foot.
+    int32_t footScanTick;
+    float footScanLowest = 0.0f;
+    int32_t footScanLowestTick = -1;
 };
 
 // Geometry of the upstroke, over samples w copied from tick firstTick on.
@@ -76,7 +83,7 @@ public:
 
     // The lowest sample before the peak (from the record's first processed tick); false when the peak
     // does not stand "Minimum Peak Height" above it.
-    static bool FindFirstFoot(const State& state, Params& params, const OrvEventBase& peak, int32_t& foot);
+    static bool FindFirstFoot(State& state, Params& params, const OrvEventBase& peak, int32_t& foot);
     // The lowest sample in [from, to), the earliest of equals; cursor B is left on it.
     static bool FindFoot(EEH3::FloatExWrapper& cursor, int32_t from, int32_t to);
     // Writes the knee before the current anchor into the pending event's first position.

@@ -237,7 +237,7 @@ void ClearValues(SistraEvent& loop)
                           &loop.vAtDpdtMin, &loop.pAtDvdtMax, &loop.pAtDpdtMax, &loop.tau, &loop.stableEsVolume,
                           &loop.stableEdVolume, &loop.piso, &loop.espvrSlope})
         *field = nan;
-    loop.endSystolicTick = loop.firstTick;
+    loop.endSystolicTick = 0;
     loop.endSystolicIndex = 0;
     loop.dpdtMaxIndex = -1;
     loop.pminIndex = -1;

@@ -17,15 +17,13 @@ bool MaxAlgorithm::Step(State& state, Params& params, Event& event)
         return false;
     }
     auto& edps = params.EndDiastolicEvents();
-    while (edps.HasCurrent())
+    if (edps.HasCurrent())
     {
         const SistraEdpEvent edp = edps.Current();
         if (edp.base.tick >= state.horizon)
             return StopAtHorizon(state);
         edps.Advance();
         state.nextTick = edp.base.tick + 1;
-        if (edp.secondTick < FirstReportedTick)
-            continue;
         event = OrvEventBase{edp.secondTick, edp.secondFraction, edp.secondValue};
         state.lastPeakTick = edp.secondTick;
         return true;

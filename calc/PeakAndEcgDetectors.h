@@ -13,7 +13,7 @@ class MaxParams : public EEH3::ParamsBase
 public:
     // No numbers of its own and no limits: the whole recording.
     void Read(std::wistream&) override {}
-    void Write(std::wostream& out) const override { out << L'\0'; }
+    void Write(std::wostream&) const override {}
     void BuildSources(uint32_t count, IUnknown* const* sources) override;
 
     EEH3::EventWrapperEx<SistraEdpEvent>& EndDiastolicEvents()

@@ -172,3 +172,50 @@ TEST(EdpDetectorStep, FailedKneeSearchEmitsNothing)
     EXPECT_EQ((std::vector<int32_t>{29, 129, 229}), emitted);
     EXPECT_TRUE(state.Finished());
 }
+
+// Every peak fails the height test: the foot search must not start over from the record's start for
+// each of them.
+TEST(EdpDetectorStep, RejectedPeaksScanEverySampleOnce)
+{
+    const std::vector<float> p = Beats(200);
+    std::vector<int32_t> ticks;
+    for (int b = 0; b < 200; ++b)
+        ticks.push_back(b * BeatTicks + PeakOffset);
+    FakeChannel channel(p);
+    FakeEvents peaks = PeaksOf(p, ticks);
+    EdpParams params;
+    params.minimumPeakHeight = 1000.0f;
+    IUnknown* sources[] = {static_cast<IEnumFloatEx*>(&channel), static_cast<IEnumEventEx*>(&peaks)};
+    params.BuildSources(2, sources);
+    EdpState state(params, 0);
+    SistraEdpEvent event{};
+    EXPECT_FALSE(EdpAlgorithm::Step(state, params, event));
+    EXPECT_TRUE(state.Finished());
+    EXPECT_LE(channel.nextCalls, static_cast<int>(p.size()) / EEH3::FloatExWrapper::BufferSamples + 2);
+}
+
+// Beats across the first checkpoint span: a search that starts from the checkpoint finds what a run from
+// the record's start found, including the knee just before the span boundary.
+TEST_F(EdpDetector, SearchFromACheckpointFindsTheKneesOfAFullRun)
+{
+    const std::vector<float> p = Beats(1200);
+    std::vector<int32_t> ticks;
+    for (int b = 0; b < 1200; ++b)
+        ticks.push_back(b * BeatTicks + PeakOffset);
+    const std::vector<int32_t> all = Ticks(Detect(p, ticks, L"0 20"));
+    ASSERT_EQ(1200u, all.size());
+
+    FakeChannel channel(p);
+    FakeEvents peaks = PeaksOf(p, ticks);
+    EEH3::DetectorEnumeratorCore<EdpAlgorithm> core;
+    core.SetArguments(L"0 20");
+    IUnknown* sources[] = {static_cast<IEnumFloatEx*>(&channel), static_cast<IEnumEventEx*>(&peaks)};
+    core.Bind(0, 2, sources, 0.001, 0);
+    ASSERT_EQ(S_OK, core.Find(CalcSeekForward, 99990, 99990, EEH3::LastTick));
+    EXPECT_EQ(100029, core.Cursor());
+    ASSERT_EQ(S_OK, core.Find(CalcSeekBackward, 100010, 0, EEH3::LastTick));
+    EXPECT_EQ(99929, core.Cursor());
+    const std::vector<int32_t> rest = Ticks(CalcTesting::ReadAllEvents(core));
+    EXPECT_EQ(std::vector<int32_t>(all.end() - static_cast<std::ptrdiff_t>(rest.size()), all.end()), rest);
+    EXPECT_EQ(99929, rest.front());
+}

@@ -135,5 +135,6 @@ TEST(LoopParameters, UnknownModesLeaveTheirValuesMissing)
     const SistraEvent loop = Analyse(beat.pressure, beat.volume, BeatSettings{3, 7, 5});
     EXPECT_TRUE(IsMissingValue(loop.sv));
     EXPECT_TRUE(IsMissingValue(loop.pes));
+    EXPECT_EQ(0, loop.endSystolicTick);
     EXPECT_TRUE(IsMissingValue(loop.tau));
 }

@@ -1,0 +1,67 @@
+// The byte store under a compound file: one Win32 file, removed by the system when its handle closes.
+#pragma once
+
+#include "foundation/OrvStorageInterfaces.h"
+#include "foundation/String.h"
+#include "foundation/XOrv.h"
+
+namespace Orv
+{
+
+// Raised when the file under a byte store cannot be created.
+class XLockBytesCreate : public XOrv
+{
+public:
+    using XOrv::XOrv;
+};
+
+// A new, empty, uniquely named file in the temporary folder, prefix "Orv".
+HRESULT MakeTemporaryFileName(String& name);
+
+// The relative path put in the folder of the running executable.
+String MakePathBesideHostExe(const String& relativePath);
+
+} // namespace Orv
+
+namespace FileLockBytesImpl
+{
+
+class FileLockBytes final : public IOrvLockBytes
+{
+public:
+    // Creates (or empties) the file; raises Orv::XLockBytesCreate when it cannot.
+    explicit FileLockBytes(const Orv::String& fileName);
+    FileLockBytes(const FileLockBytes&) = delete;
+    FileLockBytes& operator=(const FileLockBytes&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE ReadAt(ULARGE_INTEGER offset, void* buffer, ULONG count, ULONG* read) override;
+    HRESULT STDMETHODCALLTYPE WriteAt(ULARGE_INTEGER offset, const void* buffer, ULONG count, ULONG* written) override;
+    HRESULT STDMETHODCALLTYPE Flush() override;
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER size) override;
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER count, DWORD type) override;
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER count, DWORD type) override;
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD flag) override;
+    void* STDMETHODCALLTYPE MemoryView() override { return nullptr; }
+    HRESULT STDMETHODCALLTYPE QueryPassThrough(void** out) override;
+    ULONG_PTR STDMETHODCALLTYPE PassThrough(ULONG_PTR) override { return 0; }
+
+private:
+    ~FileLockBytes();
+    HRESULT MoveTo(ULONGLONG offset);
+
+    static constexpr DWORD StoreMode = STGM_DELETEONRELEASE | STGM_TRANSACTED | STGM_CREATE |
+                                       STGM_SHARE_EXCLUSIVE | STGM_READWRITE;
+    static constexpr DWORD DeleteByNameFlag = 1u << 28;
+    static constexpr DWORD FailWhenDiskFullFlag = 1u << 30;
+
+    LONG references_ = 1;
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    ULONGLONG position_ = 0;
+    Orv::String fileName_;
+    DWORD flags_ = 0x4000000F;
+};
+
+} // namespace FileLockBytesImpl
