@@ -7,6 +7,7 @@
 #include "calc/EEH3Enumerator.h"
 #include "calc/EdpDetector.h"
 #include "calc/LoopAnalyzer.h"
+#include "calc/PSineFitEnum.h"
 #include "calc/PeakAndEcgDetectors.h"
 
 namespace CalcEnums
@@ -24,6 +25,7 @@ using MaxEnumerator = EEH3::EEH3Enumerator<Sistra::MaxEnumerator, DetectorEnumer
 namespace
 {
 
+CalcEnumNumericParamsClass<Sistra::PSineFitEnum> PSineFitClass{PSineFitFunction};
 CalcEnumNumericParamsClass<AnalyzerEnumerator> SistraAnalyzerClass{SistraAnalyzerFunction};
 CalcEnumNumericParamsClassEx<EcgEdpEnumerator> PVEcgEdpDetClass{PVEcgEdpDetFunction};
 CalcEnumNumericParamsClassEx<EdpEnumerator> PVEdpDetClass{PVEdpDetFunction};
@@ -31,6 +33,10 @@ CalcEnumNumericParamsClassEx<MaxEnumerator> PVMaxDetClass{PVMaxDetFunction};
 
 } // namespace
 
+CalcEnumClassBase2& PSineFitClassObject()
+{
+    return PSineFitClass;
+}
 CalcEnumClassBase2& SistraAnalyzerClassObject()
 {
     return SistraAnalyzerClass;

@@ -6,6 +6,7 @@
 namespace CalcEnums
 {
 
+extern CalcEnumClassBase2& PSineFitClassObject();
 extern CalcEnumClassBase2& SistraAnalyzerClassObject();
 extern CalcEnumClassBase2& PVEcgEdpDetClassObject();
 extern CalcEnumClassBase2& PVEdpDetClassObject();

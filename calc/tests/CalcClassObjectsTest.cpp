@@ -47,7 +47,7 @@ TEST(CalcClassObjects, LinkedInTheReverseOfTheRegistrationOrder)
         if (SUCCEEDED(link->GetClassObject()->QueryInterface(IID_ICalcEnumClass2, reinterpret_cast<void**>(&calcClass))))
             names.push_back(NameOf(calcClass));
     }
-    EXPECT_EQ((std::vector<std::wstring>{L"PVMaxDet", L"PVEdpDet", L"PVEcgEdpDet", L"SistraAnalyzer"}), names);
+    EXPECT_EQ((std::vector<std::wstring>{L"PVMaxDet", L"PVEdpDet", L"PVEcgEdpDet", L"SistraAnalyzer", L"PSineFit"}), names);
 }
 
 TEST(CalcClassObjects, EachCreatesEnumeratorsOfItsRecord)

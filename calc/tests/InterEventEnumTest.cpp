@@ -1,6 +1,7 @@
 #include "calc/InterEventEnum.h"
 
 #include "calc/tests/FakeHostSources.h"
+#include "calc/tests/HeldEnumerator.h"
 
 #include <gtest/gtest.h>
 
@@ -11,25 +12,10 @@
 using namespace InterEventEnums;
 using CalcTesting::FakeChannel;
 using CalcTesting::FakeEvents;
+using CalcTesting::Held;
 
 namespace
 {
-
-// An enumerator held by its one reference, as the host holds it.
-template <class T>
-class Held
-{
-public:
-    Held() : object(new T(nullptr, 0)) { object->NonDelegatingUnknown()->AddRef(); }
-    ~Held() { object->NonDelegatingUnknown()->Release(); }
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-    T* operator->() const { return object; }
-    T* get() const { return object; }
-
-private:
-    T* object;
-};
 
 // Each interval's samples doubled.
 class Doubling : public InterEventDataEnumBase
