@@ -12,6 +12,7 @@
 
 #include "calc/MissingValue.h"
 #include "calc/LoopParameters.h"
+#include "calc/SineFitDriver.h"
 #include "calc/numerics/CurveFit.h"
 
 #include <algorithm>
@@ -170,8 +171,7 @@ std::optional<double> FitSinePeak(std::span<const float> p, const FitWindows& wi
                                     SineStartCycles / (windows.relaxationEnd + 1 - windows.contractionStart),
                                     SineStartPhase};
     std::vector<double> c;
-    const ExtLib::SineFunc sine;
-    if (!ExtLib::FitCurve(sine, sine.GetParameterCount(), y, x, c, nullptr, &start))
+    if (!FitSine(x, y, start, c))
         return std::nullopt;
     return c[0] + c[1];
 }

@@ -2,6 +2,7 @@
 
 #include "calc/LoopParameters.h"
 #include "calc/MissingValue.h"
+#include "calc/SineFitDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -142,4 +143,33 @@ TEST(IsovolumicPressure, SineModeOfTheAnalyzerFillsPisoAndTheSingleBeatSlope)
     EXPECT_NEAR(90.0, loop.piso, 0.5);
     EXPECT_NEAR((loop.piso - loop.pes) / (100.0 - loop.ves), loop.espvrSlope, 1e-12);
     EXPECT_EQ(loop.endSystolicIndex, loop.endSystolicTick);
+}
+
+TEST(SineFitDriver, RecoversASineFromNearbyStartValues)
+{
+    std::vector<double> t, y;
+    for (int i = 0; i < 60; ++i)
+    {
+        t.push_back(i);
+        y.push_back(40.0 + 55.0 * std::sin(0.05 * i - 1.0));
+    }
+    std::vector<double> c;
+    ASSERT_TRUE(FitSine(t, y, {45.0, 45.0, 0.045, -1.2}, c));
+    EXPECT_NEAR(40.0, c[0], 1e-6);
+    EXPECT_NEAR(55.0, c[1], 1e-6);
+    EXPECT_NEAR(0.05, c[2], 1e-9);
+    EXPECT_NEAR(-1.0, c[3], 1e-7);
+}
+
+TEST(SineFitDriver, FrequencyStopsAtOneAndAHalfTimesItsStart)
+{
+    std::vector<double> t, y;
+    for (int i = 0; i < 60; ++i)
+    {
+        t.push_back(i);
+        y.push_back(40.0 + 55.0 * std::sin(0.2 * i - 1.0));
+    }
+    std::vector<double> c;
+    FitSine(t, y, {40.0, 55.0, 0.1, -1.0}, c);
+    EXPECT_LE(c[2], 0.15 + 1e-12);
 }
