@@ -145,14 +145,28 @@ TEST(IsovolumicPressure, SineModeOfTheAnalyzerFillsPisoAndTheSingleBeatSlope)
     EXPECT_EQ(loop.endSystolicIndex, loop.endSystolicTick);
 }
 
+namespace
+{
+
+// 40 + 55 sin(w t - 1) at t = 0 .. 59.
+struct SineSamples
+{
+    explicit SineSamples(double w)
+    {
+        for (int i = 0; i < 60; ++i)
+        {
+            t.push_back(i);
+            y.push_back(40.0 + 55.0 * std::sin(w * i - 1.0));
+        }
+    }
+    std::vector<double> t, y;
+};
+
+} // namespace
+
 TEST(SineFitDriver, RecoversASineFromNearbyStartValues)
 {
-    std::vector<double> t, y;
-    for (int i = 0; i < 60; ++i)
-    {
-        t.push_back(i);
-        y.push_back(40.0 + 55.0 * std::sin(0.05 * i - 1.0));
-    }
+    const auto [t, y] = SineSamples(0.05);
     std::vector<double> c;
     ASSERT_TRUE(FitSine(t, y, {45.0, 45.0, 0.045, -1.2}, c));
     EXPECT_NEAR(40.0, c[0], 1e-6);
@@ -163,12 +177,7 @@ TEST(SineFitDriver, RecoversASineFromNearbyStartValues)
 
 TEST(SineFitDriver, FrequencyStopsAtOneAndAHalfTimesItsStart)
 {
-    std::vector<double> t, y;
-    for (int i = 0; i < 60; ++i)
-    {
-        t.push_back(i);
-        y.push_back(40.0 + 55.0 * std::sin(0.2 * i - 1.0));
-    }
+    const auto [t, y] = SineSamples(0.2);
     std::vector<double> c;
     FitSine(t, y, {40.0, 55.0, 0.1, -1.0}, c);
     EXPECT_LE(c[2], 0.15 + 1e-12);
