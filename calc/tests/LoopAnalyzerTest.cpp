@@ -143,6 +143,18 @@ TEST_F(LoopAnalyzer, EventsThatEndInsideTheRecordCloseAtTheLastEvent)
     EXPECT_EQ(recording.edpTicks[2], loops[2].base.tick);
 }
 
+TEST_F(LoopAnalyzer, ChannelEndingBeforeTheClosingEventClosesTheRecordThere)
+{
+    // The volume ends inside the third beat: that beat cannot be read, and more data will never come.
+    volume.samples.resize(static_cast<std::size_t>(recording.edpTicks[2] + 10));
+    volume.available = volume.samples.size();
+    Bind(L"0 0 1");
+    const std::vector<SistraEvent> loops = ReadAll();
+    ASSERT_EQ(3u, loops.size());
+    EXPECT_EQ(LoopStateValid, loops[1].state);
+    EXPECT_EQ(LoopStateClosing, loops[2].state);
+}
+
 TEST_F(LoopAnalyzer, OnlineDataGivesTheSameRecordsAsOffline)
 {
     Bind(L"0 0 0");
