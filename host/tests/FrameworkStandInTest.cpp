@@ -106,6 +106,62 @@ TEST_F(FrameworkStandIn, TheCompanionClassesAreReachableOnceTheFrameworkIsRegist
     EXPECT_TRUE(FrameworkFace<IUnitTestRegistry>(CLSID_VyrUnitTestRegistry, IID_IUnitTestRegistry));
 }
 
+TEST_F(FrameworkStandIn, AMessageBoxIsAnsweredWithoutAPersonAndRecorded)
+{
+    const auto application = FrameworkFace<IHostApplication>(CLSID_VyrHostApplication, IID_IHostApplication);
+    ASSERT_TRUE(application);
+    ULONG first = 0;
+    for (BSTR text = nullptr, caption = nullptr;; ++first)
+    {
+        UINT style = 0;
+        LONG answer = 0;
+        if (framework.StandIn().GetMessageBox(first, &text, &caption, &style, &answer) != S_OK)
+            break;
+        SysFreeString(text);
+        SysFreeString(caption);
+    }
+
+    // Unscripted, a box gets its default button: the one Enter would press.
+    const struct
+    {
+        UINT style;
+        LONG answer;
+    } defaults[] = {
+        {MB_OK, IDOK},
+        {MB_YESNO | MB_DEFBUTTON2, IDNO},
+        {MB_RETRYCANCEL | MB_TASKMODAL, IDRETRY},
+        {MB_YESNOCANCEL | MB_DEFBUTTON3, IDCANCEL},
+        {MB_YESNO | MB_DEFBUTTON3, IDYES},
+        {MB_TYPEMASK, IDOK},
+    };
+    LONG pressed = 0;
+    for (const auto& expected : defaults)
+    {
+        ASSERT_EQ(S_OK, application->ShowMessageBox(nullptr, L"text", L"caption", expected.style, &pressed));
+        EXPECT_EQ(expected.answer, pressed) << std::hex << expected.style;
+    }
+    framework.StandIn().ScriptMessageBoxAnswer(IDABORT);
+    framework.StandIn().ScriptMessageBoxAnswer(IDIGNORE);
+    application->ShowMessageBox(nullptr, L"first", L"caption", MB_ABORTRETRYIGNORE, &pressed);
+    EXPECT_EQ(IDABORT, pressed);
+    application->ShowMessageBox(nullptr, L"second", nullptr, MB_ABORTRETRYIGNORE, &pressed);
+    EXPECT_EQ(IDIGNORE, pressed);
+    EXPECT_EQ(E_POINTER, application->ShowMessageBox(nullptr, L"text", L"caption", MB_OK, nullptr));
+
+    const ULONG last = first + static_cast<ULONG>(std::size(defaults)) + 1;
+    BSTR text = nullptr, caption = nullptr;
+    UINT style = 0;
+    LONG answer = 0;
+    ASSERT_EQ(S_OK, framework.StandIn().GetMessageBox(last, &text, &caption, &style, &answer));
+    EXPECT_STREQ(L"second", text);
+    EXPECT_STREQ(L"", caption);
+    EXPECT_EQ(static_cast<UINT>(MB_ABORTRETRYIGNORE), style);
+    EXPECT_EQ(IDIGNORE, answer);
+    SysFreeString(text);
+    SysFreeString(caption);
+    EXPECT_EQ(E_INVALIDARG, framework.StandIn().GetMessageBox(last + 1, &text, &caption, &style, &answer));
+}
+
 // A class object and a test with visible reference counts.
 class CountedClassObject final : public IVyrClassObject, public IUnitTest
 {
