@@ -90,6 +90,7 @@ bool IsFrameworkRegistered()
     return true;
 }
 
+// Shown directly, not through the host's message box: without the framework there is no host to ask.
 [[noreturn]] void ReportMissingFramework(const std::wstring& path)
 {
     const std::wstring text = (LoadFailedText + path).substr(0, LoadFailedTextLimit);
