@@ -216,17 +216,13 @@ HRESULT FileLockBytes::Stat(STATSTG* stat, DWORD flag)
     HRESULT result = S_OK;
     if ((flag & STATFLAG_NONAME) == 0)
     {
-        IMalloc* allocator = nullptr;
-        if (SUCCEEDED(CoGetMalloc(1, &allocator)))
-        {
-            const size_t bytes = (fileName_.Length() + 1) * sizeof(wchar_t);
-            stat->pwcsName = static_cast<LPOLESTR>(allocator->Alloc(bytes));
-            if (stat->pwcsName)
-                std::memcpy(stat->pwcsName, fileName_.c_str(), bytes);
-            else
-                result = STG_E_INSUFFICIENTMEMORY;
-            allocator->Release();
-        }
+        // The caller frees the name with the task allocator (CoTaskMemFree).
+        const size_t bytes = (fileName_.Length() + 1) * sizeof(wchar_t);
+        stat->pwcsName = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+        if (stat->pwcsName)
+            std::memcpy(stat->pwcsName, fileName_.c_str(), bytes);
+        else
+            result = STG_E_INSUFFICIENTMEMORY;
     }
     stat->type = STGTY_LOCKBYTES;
     stat->grfMode = StoreMode;
