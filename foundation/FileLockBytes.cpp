@@ -1,6 +1,7 @@
 #include "foundation/FileLockBytes.h"
 
 #include "foundation/ComBoundary.h"
+#include "foundation/ComFace.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -111,14 +112,7 @@ FileLockBytes::~FileLockBytes()
 
 HRESULT FileLockBytes::QueryInterface(REFIID iid, void** out)
 {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_ILockBytes && iid != IID_IOrvLockBytes)
-        return E_NOINTERFACE;
-    *out = static_cast<IOrvLockBytes*>(this);
-    AddRef();
-    return S_OK;
+    return Orv::QueryOneFace(static_cast<IOrvLockBytes*>(this), iid, out, IID_ILockBytes, IID_IOrvLockBytes);
 }
 
 ULONG FileLockBytes::AddRef()
