@@ -3,6 +3,7 @@
 #include "VyrMessaging.h"
 #include "VyrServices.h"
 #include "host/app/FrameworkHost.h"
+#include "host/tests/VyrTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -84,13 +85,9 @@ TEST_F(FrameworkStandIn, UnitsServiceRecordSizeAndUnitNames)
     EXPECT_EQ(144u, size);
     Orv::ComPtr<IHostUnit> unit;
     ASSERT_EQ(S_OK, units->CreateUnitName(L"Pa", 9, unit.Put()));
-    LONG code = 0;
-    BSTR text = nullptr;
-    unit->GetPrefixCode(&code);
-    unit->GetUnitText(&text);
-    EXPECT_EQ(9, code);
-    EXPECT_STREQ(L"Pa", text);
-    SysFreeString(text);
+    const UnitNameAndPrefix read = ReadHostUnit(*unit.Get());
+    EXPECT_EQ(L"Pa", read.name);
+    EXPECT_EQ(9, read.prefixCode);
 }
 
 TEST_F(FrameworkStandIn, TheCompanionClassesAreReachableOnceTheFrameworkIsRegistered)
@@ -110,16 +107,7 @@ TEST_F(FrameworkStandIn, AMessageBoxIsAnsweredWithoutAPersonAndRecorded)
 {
     const auto application = FrameworkFace<IHostApplication>(CLSID_VyrHostApplication, IID_IHostApplication);
     ASSERT_TRUE(application);
-    ULONG first = 0;
-    for (BSTR text = nullptr, caption = nullptr;; ++first)
-    {
-        UINT style = 0;
-        LONG answer = 0;
-        if (framework.StandIn().GetMessageBox(first, &text, &caption, &style, &answer) != S_OK)
-            break;
-        SysFreeString(text);
-        SysFreeString(caption);
-    }
+    const size_t first = RecordedMessageBoxes(framework.StandIn()).size();
 
     // Unscripted, a box gets its default button: the one Enter would press.
     const struct
@@ -148,24 +136,24 @@ TEST_F(FrameworkStandIn, AMessageBoxIsAnsweredWithoutAPersonAndRecorded)
     EXPECT_EQ(IDIGNORE, pressed);
     EXPECT_EQ(E_POINTER, application->ShowMessageBox(nullptr, L"text", L"caption", MB_OK, nullptr));
 
-    const ULONG last = first + static_cast<ULONG>(std::size(defaults)) + 1;
+    const std::vector<RecordedMessageBox> boxes = RecordedMessageBoxes(framework.StandIn());
+    ASSERT_EQ(first + std::size(defaults) + 2, boxes.size());
+    EXPECT_EQ(L"second", boxes.back().text);
+    EXPECT_EQ(L"", boxes.back().caption);
+    EXPECT_EQ(static_cast<UINT>(MB_ABORTRETRYIGNORE), boxes.back().style);
+    EXPECT_EQ(IDIGNORE, boxes.back().answer);
     BSTR text = nullptr, caption = nullptr;
     UINT style = 0;
-    LONG answer = 0;
-    ASSERT_EQ(S_OK, framework.StandIn().GetMessageBox(last, &text, &caption, &style, &answer));
-    EXPECT_STREQ(L"second", text);
-    EXPECT_STREQ(L"", caption);
-    EXPECT_EQ(static_cast<UINT>(MB_ABORTRETRYIGNORE), style);
-    EXPECT_EQ(IDIGNORE, answer);
-    SysFreeString(text);
-    SysFreeString(caption);
-    EXPECT_EQ(E_INVALIDARG, framework.StandIn().GetMessageBox(last + 1, &text, &caption, &style, &answer));
+    EXPECT_EQ(E_INVALIDARG, framework.StandIn().GetMessageBox(static_cast<ULONG>(boxes.size()), &text, &caption,
+                                                              &style, &pressed));
 }
 
 // A class object and a test with visible reference counts.
-class CountedClassObject final : public IVyrClassObject, public IUnitTest
+class CountedClassObject final : public ClassObjectDouble, public IUnitTest
 {
 public:
+    CountedClassObject() : ClassObjectDouble(L"Counted Class", 0x01230004) {}
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
         *object = nullptr;
@@ -180,22 +168,6 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
     ULONG STDMETHODCALLTYPE Release() override { return --references; }
-    HRESULT STDMETHODCALLTYPE GetTypeId(ULONG* typeId) override
-    {
-        *typeId = 0x01230004;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetCategoryGuid(const GUID** category) override
-    {
-        *category = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTitle(BSTR* title) override
-    {
-        *title = SysAllocString(L"Counted Class");
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE IsCategory(const GUID*) override { return S_FALSE; }
     HRESULT STDMETHODCALLTYPE GetTestCount(LONG* count) override { return *count = 0, S_OK; }
     HRESULT STDMETHODCALLTYPE RunTest(LONG) override { return E_INVALIDARG; }
     HRESULT STDMETHODCALLTYPE GetTestName(LONG, IAutoOrvString**) override { return E_INVALIDARG; }
