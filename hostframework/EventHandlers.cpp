@@ -10,14 +10,6 @@ namespace
 
 constexpr size_t InitialSubjectCapacity = 8;
 
-// A message handler that failed did not handle the message.
-template <class Body>
-HRESULT HandledOrNot(Body&& body)
-{
-    const HRESULT result = Orv::CatchReturn(std::forward<Body>(body));
-    return FAILED(result) ? 0 : result;
-}
-
 void ForgetObserver(IObserver* observer)
 {
     if (ISubjectManager* manager = SubjectManagerAccessor::Get())
