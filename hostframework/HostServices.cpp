@@ -1,5 +1,6 @@
 #include "hostframework/HostServices.h"
 
+#include "foundation/ComBoundary.h"
 #include "hostframework/FrameworkBootstrap.h"
 #include "hostframework/MessageIds.h"
 
@@ -40,7 +41,8 @@ void* HostServiceCache::Get()
     if (!cached_.load(std::memory_order_relaxed))
     {
         void* object = nullptr;
-        if (SUCCEEDED(fetch_(&object)) && object)
+        // Accessors are called from interface methods; finding the framework's library path allocates.
+        if (SUCCEEDED(Orv::CatchReturn([&] { return fetch_(&object); })) && object)
         {
             static_cast<IUnknown*>(object)->Release();
             cached_.store(object, std::memory_order_release);
