@@ -178,17 +178,7 @@ TEST(MessageSender, ThePayloadTravelsWithTheMessage)
 }
 
 // A subject and observers through the host's subject manager.
-class Subject final : public VyrSubject
-{
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-};
+using Subject = TestSupport::StackComObject<VyrSubject>;
 
 class RecordingObserver final : public TestSupport::StackComObject<IObserver>
 {
