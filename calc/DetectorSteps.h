@@ -4,6 +4,8 @@
 
 #include "calc/DetectorEngine.h"
 
+#include "foundation/XOrv.h"
+
 namespace Sistra
 {
 
@@ -28,6 +30,18 @@ inline bool RunDry(EEH3::StateBase& state, const EEH3::eeh_SourceEnum& source, i
     else
         state.waitingFor = sourceIndex;
     return false;
+}
+
+// Refuses an event source whose records are shorter than the calculation reads (plain peak events given
+// where end-diastolic events belong), instead of reading nothing from it.
+inline void RequireEventRecords(EEH3::ParamsBase& params, std::size_t index, const wchar_t* needed)
+{
+    if (params.SourceAs<EEH3::EventWrapper>(index).RecordSize() != 0)
+        return;
+    Orv::String message(L"The event source gives records too short for ");
+    message += needed;
+    message += L'.';
+    throw XOrv(message, E_INVALIDARG);
 }
 
 } // namespace Sistra

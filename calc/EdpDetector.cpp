@@ -235,7 +235,10 @@ bool EdpAlgorithm::Step(State& state, Params& params, Event& event)
         else if (state.phase == 1)
         {
             int32_t foot = 0;
-            if (FindFirstFoot(state, params, peak, foot) && (state.currentAnchor = foot, inside(foot)))
+            const bool tallEnough = FindFirstFoot(state, params, peak, foot);
+            if (tallEnough)
+                state.currentAnchor = foot;
+            if (tallEnough && inside(foot))
                 state.phase = 2;
             else
                 consume(peak);

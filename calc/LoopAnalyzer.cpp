@@ -110,6 +110,7 @@ void DetEx_EventDetectorParams::BuildSources(uint32_t count, IUnknown* const* so
     AddChannelSource(sources[PressureSource]);
     AddChannelSource(sources[VolumeSource]);
     AddEventSource<SistraEdpEvent>(sources[EdpSource]);
+    RequireEventRecords(*this, EdpSource, L"end-diastolic events");
 }
 
 bool DetEx_EventAlgorithm::Step(State& state, Params& params, Event& loop)

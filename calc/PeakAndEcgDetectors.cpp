@@ -5,8 +5,10 @@ namespace Sistra
 
 void MaxParams::BuildSources(uint32_t count, IUnknown* const* sources)
 {
-    if (count >= 1)
-        AddEventSource<SistraEdpEvent>(sources[0]);
+    if (count < 1)
+        return;
+    AddEventSource<SistraEdpEvent>(sources[0]);
+    RequireEventRecords(*this, 0, L"end-diastolic events");
 }
 
 bool MaxAlgorithm::Step(State& state, Params& params, Event& event)

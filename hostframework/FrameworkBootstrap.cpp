@@ -1,6 +1,7 @@
 #include "hostframework/FrameworkBootstrap.h"
 
 #include "VyrIds.h"
+#include "foundation/ComPtr.h"
 
 #include <objbase.h>
 #include <ole2.h>
@@ -83,13 +84,11 @@ FrameworkBootstrap& Bootstrap()
 
 bool IsFrameworkRegistered()
 {
-    IUnknown* probe = nullptr;
-    if (FAILED(CoGetClassObject(CLSID_VyrFrameWork, AnyContext, nullptr, IID_IUnknown, reinterpret_cast<void**>(&probe))))
-        return false;
-    probe->Release();
-    return true;
+    Orv::ComPtr<IUnknown> probe;
+    return SUCCEEDED(CoGetClassObject(CLSID_VyrFrameWork, AnyContext, nullptr, IID_IUnknown, probe.PutVoid()));
 }
 
+// Shown directly, not through the host's message box: without the framework there is no host to ask.
 [[noreturn]] void ReportMissingFramework(const std::wstring& path)
 {
     const std::wstring text = (LoadFailedText + path).substr(0, LoadFailedTextLimit);
@@ -117,13 +116,12 @@ HRESULT FrameworkBootstrap::RegisterClassObject(HMODULE library)
         reinterpret_cast<DllGetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(library, "DllGetClassObject")));
     if (!getClassObject)
         return E_NOINTERFACE;
-    IUnknown* classObject = nullptr;
-    HRESULT result = getClassObject(CLSID_VyrFrameWork, IID_IUnknown, reinterpret_cast<void**>(&classObject));
+    Orv::ComPtr<IUnknown> classObject;
+    const HRESULT result = getClassObject(CLSID_VyrFrameWork, IID_IUnknown, classObject.PutVoid());
     if (FAILED(result))
         return result;
-    result = CoRegisterClassObject(CLSID_VyrFrameWork, classObject, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
-    classObject->Release();
-    return result;
+    return CoRegisterClassObject(CLSID_VyrFrameWork, classObject.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                 &cookie_);
 }
 
 HRESULT FrameworkBootstrap::Load()

@@ -2,6 +2,7 @@
 
 #include "calc/LoopParameters.h"
 #include "calc/MissingValue.h"
+#include "calc/PressureSineFit.h"
 
 #include <gtest/gtest.h>
 
@@ -142,4 +143,42 @@ TEST(IsovolumicPressure, SineModeOfTheAnalyzerFillsPisoAndTheSingleBeatSlope)
     EXPECT_NEAR(90.0, loop.piso, 0.5);
     EXPECT_NEAR((loop.piso - loop.pes) / (100.0 - loop.ves), loop.espvrSlope, 1e-12);
     EXPECT_EQ(loop.endSystolicIndex, loop.endSystolicTick);
+}
+
+namespace
+{
+
+// 40 + 55 sin(w t - 1) at t = 0 .. 59.
+struct SineSamples
+{
+    explicit SineSamples(double w)
+    {
+        for (int i = 0; i < 60; ++i)
+        {
+            t.push_back(i);
+            y.push_back(40.0 + 55.0 * std::sin(w * i - 1.0));
+        }
+    }
+    std::vector<double> t, y;
+};
+
+} // namespace
+
+TEST(SineFitDriver, RecoversASineFromNearbyStartValues)
+{
+    const auto [t, y] = SineSamples(0.05);
+    SineParameters c{};
+    ASSERT_TRUE(FitSine(t, y, {45.0, 45.0, 0.045, -1.2}, c));
+    EXPECT_NEAR(40.0, c[0], 1e-6);
+    EXPECT_NEAR(55.0, c[1], 1e-6);
+    EXPECT_NEAR(0.05, c[2], 1e-9);
+    EXPECT_NEAR(-1.0, c[3], 1e-7);
+}
+
+TEST(SineFitDriver, FrequencyStopsAtOneAndAHalfTimesItsStart)
+{
+    const auto [t, y] = SineSamples(0.2);
+    SineParameters c{};
+    FitSine(t, y, {40.0, 55.0, 0.1, -1.0}, c);
+    EXPECT_LE(c[2], 0.15 + 1e-12);
 }

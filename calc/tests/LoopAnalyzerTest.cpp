@@ -2,6 +2,7 @@
 
 #include "calc/DetectorEnumeratorCore.h"
 #include "calc/tests/SyntheticLoops.h"
+#include "foundation/XOrv.h"
 
 #include <gtest/gtest.h>
 
@@ -143,6 +144,18 @@ TEST_F(LoopAnalyzer, EventsThatEndInsideTheRecordCloseAtTheLastEvent)
     EXPECT_EQ(recording.edpTicks[2], loops[2].base.tick);
 }
 
+TEST_F(LoopAnalyzer, ChannelEndingBeforeTheClosingEventClosesTheRecordThere)
+{
+    // The volume ends inside the third beat: that beat cannot be read, and more data will never come.
+    volume.samples.resize(static_cast<std::size_t>(recording.edpTicks[2] + 10));
+    volume.available = volume.samples.size();
+    Bind(L"0 0 1");
+    const std::vector<SistraEvent> loops = ReadAll();
+    ASSERT_EQ(3u, loops.size());
+    EXPECT_EQ(LoopStateValid, loops[1].state);
+    EXPECT_EQ(LoopStateClosing, loops[2].state);
+}
+
 TEST_F(LoopAnalyzer, OnlineDataGivesTheSameRecordsAsOffline)
 {
     Bind(L"0 0 0");
@@ -202,4 +215,15 @@ TEST_F(LongLoopRecording, SearchFromACheckpointFindsTheLoopOfAFullRun)
     EXPECT_EQ(0, std::memcmp(&*expected, &found, sizeof found));
     EXPECT_EQ(S_OK, core.Find(CalcSeekBackward, 100010, 0, EEH3::LastTick));
     EXPECT_EQ(100007, core.Cursor()); // beats open at 7 + 40 k
+}
+
+TEST(LoopAnalyzerSources, PlainEventsInPlaceOfEndDiastolicOnesAreRefused)
+{
+    FakeChannel pressure({1, 2, 3});
+    FakeChannel volume({1, 2, 3});
+    CalcTesting::FakeEvents peaks({1});
+    DetEx_EventDetectorParams params;
+    IUnknown* sources[] = {static_cast<IEnumFloatEx*>(&pressure), static_cast<IEnumFloatEx*>(&volume),
+                           static_cast<IEnumEventEx*>(&peaks)};
+    EXPECT_THROW(params.BuildSources(3, sources), XOrv);
 }
