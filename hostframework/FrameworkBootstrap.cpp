@@ -2,6 +2,7 @@
 
 #include "VyrIds.h"
 #include "foundation/ComPtr.h"
+#include "foundation/CriticalSection.h"
 
 #include <objbase.h>
 #include <ole2.h>
@@ -70,6 +71,9 @@ private:
     HRESULT InitializeOle();
     HRESULT RegisterClassObject(HMODULE library);
 
+    // Accessors of different services fill their caches under locks of their own, so two threads
+    // can arrive here at once; loading and registering the library twice would lose a registration.
+    Orv::CriticalSection section_;
     bool oleInitialized_ = false;
     bool libraryLoaded_ = false;
     LibraryHolder library_;
@@ -126,6 +130,7 @@ HRESULT FrameworkBootstrap::RegisterClassObject(HMODULE library)
 
 HRESULT FrameworkBootstrap::Load()
 {
+    Orv::CriticalSectionLock lock(section_);
     const std::wstring path = FrameworkLibraryPath();
     LibraryHolder library(LoadLibraryW(path.c_str()));
     if (!library.Get() || !GetProcAddress(library.Get(), "DllGetClassObject"))
@@ -140,6 +145,7 @@ HRESULT FrameworkBootstrap::Load()
 
 HRESULT FrameworkBootstrap::Run()
 {
+    Orv::CriticalSectionLock lock(section_);
     if (IsFrameworkRegistered())
         return S_OK;
     const HRESULT ole = InitializeOle();
