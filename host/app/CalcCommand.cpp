@@ -11,6 +11,7 @@
 #include "host/app/RecordingText.h"
 
 #include <algorithm>
+#include <cmath>
 #include <charconv>
 #include <cstring>
 #include <optional>
@@ -151,6 +152,9 @@ void CalcReport::Samples(size_t record, int64_t firstTick, std::span<const float
         const float value = values[index];
         if (samples_)
             out_ << record << '\t' << firstTick + static_cast<int64_t>(index) << '\t' << NumberText(value) << '\n';
+        // Samples without a value (a function's NaN marker) would turn every statistic into NaN.
+        if (std::isnan(value))
+            continue;
         minimum_ = count_ == 0 ? value : std::min(minimum_, value);
         maximum_ = count_ == 0 ? value : std::max(maximum_, value);
         sum_ += value;

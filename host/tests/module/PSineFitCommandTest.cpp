@@ -47,9 +47,9 @@ protected:
     static void SetUpTestSuite() { file = std::make_unique<HostTests::TemporaryFile>("ejecting-beats.csv", EjectingBeatsText()); }
     static void TearDownTestSuite() { file.reset(); }
 
-    static Output Calc(const std::string& expression, std::vector<std::string> options = {})
+    static Output Calc(const std::string& expression, std::vector<std::string> options = {"--samples"})
     {
-        std::vector<std::string> args{"calc", "--expr", expression, file->Path(), "--samples"};
+        std::vector<std::string> args{"calc", "--expr", expression, file->Path()};
         args.insert(args.end(), options.begin(), options.end());
         std::ostringstream out, err;
         const int status = Host::RunCommandLine(args, out, err);
@@ -114,7 +114,25 @@ TEST_F(PSineFitCommand, OnlineChunksGiveTheOfflineSamples)
 {
     const std::string expression = std::string("PSineFit(ch1, ") + kEvents + ", 4)";
     const Output offline = Calc(expression);
-    const Output online = Calc(expression, {"--chunk", "97"});
+    const Output online = Calc(expression, {"--samples", "--chunk", "97"});
     ASSERT_EQ(Host::ExitOk, online.status) << online.err;
     EXPECT_EQ(offline.out, online.out);
+}
+
+TEST_F(PSineFitCommand, StatisticsLeaveOutTheSamplesWithoutValue)
+{
+    const Output result = Calc(std::string("PSineFit(ch1, ") + kEvents + ", 4)", {});
+    ASSERT_EQ(Host::ExitOk, result.status) << result.err;
+    std::istringstream in(result.out);
+    std::string header;
+    std::getline(in, header);
+    int record = -1;
+    int count = 0;
+    double minimum = 0.0;
+    double maximum = 0.0;
+    in >> record >> count >> minimum >> maximum;
+    ASSERT_TRUE(in) << result.out;
+    EXPECT_GT(count, 0);
+    EXPECT_LT(count, (kBeats - 2) * kBeatSamples) << "only the fitted spans of the whole beats have values";
+    EXPECT_NEAR(SyntheticBeats::kPiso, maximum, 0.001 * SyntheticBeats::kPiso);
 }
