@@ -86,6 +86,9 @@ EnumGetterBase::~EnumGetterBase()
         if (auto registry = source.As<IOnlineDataSource>(IID_IOnlineDataSource))
             registry->RemoveSink(this);
     Stop();
+    // The calculation may still refer to the document: it goes first.
+    enumerator.Reset();
+    source.Reset();
 }
 
 bool EnumGetterBase::Advise()
