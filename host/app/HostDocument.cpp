@@ -48,6 +48,31 @@ private:
     int32_t channel_;
 };
 
+// A channel enumerator of the document; the document, whose recording it reads, lives as long as it.
+class DocumentChannelEnum final : public Calc::CountedObject<IEnumFloatEx>
+{
+public:
+    DocumentChannelEnum(HostDocument& document, Calc::SampleNodePtr channel, size_t record)
+        : document_(&document), samples_(new Calc::ChannelEnumAdaptor(document.Data(), std::move(channel), record))
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE Clone(IEnumFloatEx** clone) override { return samples_->Clone(clone); }
+    HRESULT STDMETHODCALLTYPE Skip(int32_t count, int32_t* skipped) override { return samples_->Skip(count, skipped); }
+    HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override { return samples_->GetPosition(tick); }
+    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override { return samples_->GetDataFormat(format); }
+    HRESULT STDMETHODCALLTYPE GetScale(TimeBase* timeBase) override { return samples_->GetScale(timeBase); }
+    HRESULT STDMETHODCALLTYPE Next(int32_t count, float* samples, int32_t* fetched) override
+    {
+        return samples_->Next(count, samples, fetched);
+    }
+    void STDMETHODCALLTYPE DeleteThis() override { CountedObject::DeleteThis(); }
+
+private:
+    Orv::ComPtr<HostDocument> document_;
+    Orv::ComPtr<IEnumFloatEx> samples_;
+};
+
 } // namespace
 
 Orv::ComPtr<HostDocument> HostDocument::Offline(const Recording& recording, std::vector<std::string> calculatedChannels)
@@ -193,7 +218,7 @@ HRESULT STDMETHODCALLTYPE HostDocument::OpenChannelEnum(uint32_t request, int32_
         return E_INVALIDARG;
     return Orv::CatchReturn([&] {
         Orv::ComPtr<IEnumFloatEx> opened(
-            new Calc::ChannelEnumAdaptor(Data(), ChannelNode(request, channel), static_cast<size_t>(record)));
+            new DocumentChannelEnum(*this, ChannelNode(request, channel), static_cast<size_t>(record)));
         return Hand(opened.Get(), enumerator);
     });
 }

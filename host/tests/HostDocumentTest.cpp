@@ -112,6 +112,18 @@ TEST(HostDocument, RecordedChannelsThroughTheirDataObjectsCalculatedOnesOnlyDire
     EXPECT_TRUE(FAILED(document->GetTickInterval(0, -1, &interval)));
 }
 
+TEST(HostDocument, ChannelEnumeratorsKeepTheDocumentWhoseRecordingTheyRead)
+{
+    const Recording recording = Ramps();
+    Orv::ComPtr<IUnknown> opened;
+    {
+        const auto document = HostDocument::Sampling(recording);
+        document->FeedSamples(5);
+        ASSERT_EQ(S_OK, document->OpenChannelEnum(HostChannelRaw | HostChannelStream, 0, 0, opened.Put()));
+    }
+    EXPECT_EQ((std::vector<float>{0, 1, 2, 3, 4}), ReadAll(opened.Get()));
+}
+
 TEST(HostDocument, StartPositionsAreMovedIntoTheirRecord)
 {
     const Recording recording = Ramps();
