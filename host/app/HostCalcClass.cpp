@@ -3,6 +3,7 @@
 #include "foundation/ComBoundary.h"
 #include "foundation/ComPtr.h"
 #include "foundation/String.h"
+#include "host/app/TextConversion.h"
 
 namespace Host::Calc
 {
@@ -21,6 +22,15 @@ HRESULT Text(const wchar_t* value, IOrvString** out)
 }
 
 } // namespace
+
+bool ReadArgumentText(IUnknown* arguments, std::string& text)
+{
+    Orv::ComPtr<IAutoOrvString> string;
+    if (!arguments || FAILED(arguments->QueryInterface(IID_IAutoOrvString, string.PutVoid())))
+        return false;
+    text = ToUtf8(Orv::String::FromInterface(string.Get()).c_str());
+    return true;
+}
 
 HRESULT HostCalcClass::Register(IVyrStandIn& standIn)
 {

@@ -2,7 +2,11 @@
 // framework's class registry, and the out-parameter answers their enumerators share.
 #pragma once
 
+#include "host/app/CalcEnumAdaptors.h"
 #include "host/include/CalcInterfaces.h"
+
+#include <string>
+#include <type_traits>
 
 namespace Host::Calc
 {
@@ -65,12 +69,61 @@ HRESULT AnswerUnsupported(T** out)
     return E_NOTIMPL;
 }
 template <class T>
-HRESULT AnswerZero(T* out)
+HRESULT AnswerValue(T* out, const T& value)
 {
     if (!out)
         return E_POINTER;
-    *out = 0;
+    *out = value;
     return S_OK;
 }
+template <class T>
+HRESULT AnswerZero(T* out)
+{
+    return AnswerValue(out, T{});
+}
+
+// The text of an argument object the host hands a calculation; false when it is no string.
+bool ReadArgumentText(IUnknown* arguments, std::string& text);
+
+// What the host's calculation enumerators share: ICalcEnum beside the face of the stream they yield
+// (IEnumFloatEx or IEnumEventEx), one reference count, and the operations they answer alike.
+template <class StreamFace>
+class HostCalcEnum : public ICalcEnum, public StreamFace
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (!out)
+            return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_ICalcEnum)
+            *out = static_cast<ICalcEnum*>(this);
+        else if (iid == __uuidof(StreamFace) || iid == IID_IEnumExBase)
+            *out = static_cast<StreamFace*>(this);
+        else
+            *out = nullptr;
+        if (!*out)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return references_.Add(); }
+    ULONG STDMETHODCALLTYPE Release() override { return references_.Drop(this); }
+
+    HRESULT STDMETHODCALLTYPE SetContextValue(uintptr_t) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetContext(IUnknown** context) override { return AnswerNothing(context); }
+    HRESULT STDMETHODCALLTYPE GetArgumentText(IOrvString** text) override { return AnswerNothing(text); }
+    HRESULT STDMETHODCALLTYPE QueryFlags(uint32_t, uint32_t* flags) override { return AnswerZero(flags); }
+    HRESULT STDMETHODCALLTYPE GetCapabilities(uint32_t* capabilities) override { return AnswerZero(capabilities); }
+    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override { return AnswerZero(format); }
+    HRESULT STDMETHODCALLTYPE GetDataKind(uint32_t* kind) override
+    {
+        return AnswerValue(kind, std::is_same_v<StreamFace, IEnumEventEx> ? CalcKindEvents : CalcKindChannel);
+    }
+    void STDMETHODCALLTYPE DeleteThis() override { delete this; }
+    virtual ~HostCalcEnum() = default;
+
+private:
+    HeapReferenceCount references_;
+};
 
 } // namespace Host::Calc

@@ -14,6 +14,9 @@ namespace Host
 namespace
 {
 
+// Answered only by the host's own documents, so that the host's calculations find their recording.
+constexpr GUID IID_HostDocumentObject = {0x7A40C3E1, 0x5D92, 0x4B08, {0x8E, 0x6F, 0x13, 0xA2, 0x95, 0xC7, 0x40, 0xDB}};
+
 // A sampling document tells its sinks that the record is being recorded.
 constexpr int16_t Recorded = -1; // VARIANT_TRUE
 
@@ -131,7 +134,7 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
 {
     if (!out)
         return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IHostDocument)
+    if (iid == IID_IUnknown || iid == IID_IHostDocument || iid == IID_HostDocumentObject)
         *out = static_cast<IHostDocument*>(this);
     else if (iid == IID_IHostRecordData)
         *out = static_cast<IHostRecordData*>(this);
@@ -145,6 +148,15 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         return E_NOINTERFACE;
     AddRef();
     return S_OK;
+}
+
+Orv::ComPtr<HostDocument> HostDocument::FromContext(IUnknown* context)
+{
+    IHostDocument* document = nullptr;
+    if (!context || FAILED(context->QueryInterface(IID_HostDocumentObject, reinterpret_cast<void**>(&document))))
+        return nullptr;
+    auto held = Orv::ComPtr<HostDocument>::Adopt(static_cast<HostDocument*>(document));
+    return held;
 }
 
 bool HostDocument::RecordArrived(int32_t record) const

@@ -37,6 +37,9 @@ public:
     size_t SinkCount() const { return sinks_.size(); }
     // The document's identity, as the module receives it.
     IUnknown* Unknown() { return static_cast<IHostDocument*>(this); }
+    // The host document behind a calculation's context (any of its faces); null for anything else.
+    static Orv::ComPtr<HostDocument> FromContext(IUnknown* context);
+    const std::vector<std::string>& CalculatedChannels() const { return calculatedChannels_; }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;

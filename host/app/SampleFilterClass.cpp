@@ -24,44 +24,22 @@ constexpr ULONG SampleFilterTypeNumber = 0;
 
 // The filter over one source: output tick i is the weighted sum of source ticks i .. i + window - 1, so
 // a source padded by window / 2 samples at each end gives an output as long as its data.
-class SampleFilterEnum final : public ICalcEnum, public IEnumFloatEx
+class SampleFilterEnum final : public HostCalcEnum<IEnumFloatEx>
 {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
-    {
-        if (!out)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_ICalcEnum)
-            *out = static_cast<ICalcEnum*>(this);
-        else if (iid == IID_IEnumFloatEx || iid == IID_IEnumExBase)
-            *out = static_cast<IEnumFloatEx*>(this);
-        else
-            *out = nullptr;
-        if (!*out)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return references_.Add(); }
-    ULONG STDMETHODCALLTYPE Release() override { return references_.Drop(this); }
-
     // ICalcEnum
-    HRESULT STDMETHODCALLTYPE SetContextValue(uintptr_t) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetContext(IUnknown** context) override { return AnswerNothing(context); }
     HRESULT STDMETHODCALLTYPE ReadArguments(IUnknown* arguments, uint32_t* flags) override
     {
         return Orv::CatchReturn([&] {
-            Orv::ComPtr<IAutoOrvString> text;
-            if (!arguments || FAILED(arguments->QueryInterface(IID_IAutoOrvString, text.PutVoid())))
+            std::string text;
+            if (!ReadArgumentText(arguments, text))
                 return E_INVALIDARG;
-            const Orv::String value = Orv::String::FromInterface(text.Get());
-            coefficients_ = SavitzkyGolayCoefficients(ParseSavitzkyGolayArguments(ToUtf8(value.c_str())));
+            coefficients_ = SavitzkyGolayCoefficients(ParseSavitzkyGolayArguments(text));
             if (flags)
                 *flags = 0;
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE GetArgumentText(IOrvString** text) override { return AnswerNothing(text); }
     HRESULT STDMETHODCALLTYPE Clone(IUnknown*, ICalcEnum** clone) override { return AnswerUnsupported(clone); }
     HRESULT STDMETHODCALLTYPE Start(int32_t, uint32_t sourceCount, IUnknown* const* sources, IUnknown* const*, double,
                                     int32_t, int32_t) override
@@ -90,7 +68,6 @@ public:
         position_ = 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE QueryFlags(uint32_t, uint32_t* flags) override { return AnswerZero(flags); }
     HRESULT STDMETHODCALLTYPE GetSourceCount(uint32_t* count) override
     {
         if (!count)
@@ -105,14 +82,6 @@ public:
             *interval = 1.0;
         return AnswerNothing(unit);
     }
-    HRESULT STDMETHODCALLTYPE GetCapabilities(uint32_t* capabilities) override { return AnswerZero(capabilities); }
-    HRESULT STDMETHODCALLTYPE GetDataKind(uint32_t* kind) override
-    {
-        if (!kind)
-            return E_POINTER;
-        *kind = CalcKindChannel;
-        return S_OK;
-    }
     HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* timeBase) override
     {
         if (!timeBase)
@@ -121,7 +90,6 @@ public:
         return source_ ? source_->GetScale(timeBase) : S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetScale(TimeBase* timeBase) override { return GetTimeBase(timeBase); }
-    void STDMETHODCALLTYPE DeleteThis() override { delete this; }
 
     // IEnumFloatEx
     HRESULT STDMETHODCALLTYPE Clone(IEnumFloatEx** clone) override { return AnswerUnsupported(clone); }
@@ -136,13 +104,6 @@ public:
         if (!tick)
             return E_POINTER;
         *tick = position_;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override
-    {
-        if (!format)
-            return E_POINTER;
-        *format = 0;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Next(int32_t count, float* samples, int32_t* fetched) override
@@ -175,7 +136,6 @@ public:
     }
 
 private:
-    HeapReferenceCount references_;
     std::vector<double> coefficients_;
     Orv::ComPtr<IEnumFloatEx> source_;
     std::vector<float> pending_; // source samples read but still inside a window to come

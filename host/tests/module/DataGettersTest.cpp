@@ -1,6 +1,8 @@
 // The module's data getters running a module function over a recording held by a host document, offline
 // and while the document is sampled in chunks; and the module's channel entries on the document.
+#include "host/app/ExpressionCalcClass.h"
 #include "host/app/HostDocument.h"
+#include "host/tests/CalcTestSupport.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/module/CrossingFunction.h"
 
@@ -83,10 +85,90 @@ double IntervalTheFunctionWasGiven(ExtLib::EnumGetterBase& getter)
     return interval;
 }
 
+using RecordTicks = std::vector<std::vector<int32_t>>;
+
+struct Calculation
+{
+    const wchar_t* text;
+    const wchar_t* arguments;
+    ULONG type;
+};
+
+// The event ticks of every record of the recording, read by an offline getter.
+RecordTicks ReadOffline(const Recording& recording, const Calculation& calculation)
+{
+    const auto document = HostDocument::Offline(recording);
+    EventEnumDataGetter getter(document->Unknown(), ExtLib::GetterOffline);
+    EXPECT_TRUE(getter.SetSources(false, calculation.text, calculation.arguments, calculation.type));
+    RecordTicks records;
+    for (int32_t record = 0; record < static_cast<int32_t>(recording.RecordCount()); ++record)
+    {
+        EXPECT_TRUE(getter.SetPositionAtTime(record, {record, 0}, -1.0));
+        records.push_back(ReadRecord(getter));
+        getter.Stop();
+    }
+    return records;
+}
+
+struct OnlineRun
+{
+    RecordTicks records;
+    int ends = 0;
+};
+
+// The same, read by an online getter while the recording is sampled in chunks: each record is read as
+// its data arrives, and at its end the callback reads the rest before the getter stops.
+OnlineRun ReadOnline(const Recording& recording, const Calculation& calculation, int64_t chunk)
+{
+    const auto document = HostDocument::Sampling(recording);
+    OnlineRun run;
+    run.records.resize(recording.RecordCount());
+    int32_t record = 0;
+    EventEnumDataGetter* current = nullptr;
+    const auto drain = [&] {
+        ++run.ends;
+        EXPECT_TRUE(current->IsRunning());
+        EXPECT_FALSE(ReadAvailable(*current->GetEnumEventEx().Get(), run.records[record]));
+    };
+    {
+        EventEnumDataGetter getter(document->Unknown(), drain, ExtLib::GetterOnline);
+        current = &getter;
+        EXPECT_EQ(1u, document->SinkCount());
+        EXPECT_TRUE(getter.SetSources(false, calculation.text, calculation.arguments, calculation.type));
+        for (; record < static_cast<int32_t>(recording.RecordCount()); ++record)
+        {
+            document->FeedSamples(chunk);
+            EXPECT_TRUE(getter.SetPositionAtTime(record, {record, 0}, -1.0));
+            while (getter.IsRunning())
+            {
+                EXPECT_TRUE(ReadAvailable(*getter.GetEnumEventEx().Get(), run.records[record])) << "waits for data";
+                document->FeedSamples(chunk);
+            }
+        }
+        EXPECT_TRUE(document->IsSamplingDone());
+    }
+    EXPECT_EQ(0u, document->SinkCount()) << "the getter leaves the registry with its life";
+    return run;
+}
+
+ULONG ExpressionTypeId()
+{
+    Orv::ComPtr<IMsgIdRegistry> registry;
+    HostTests::StandIn().QueryInterface(IID_IMsgIdRegistry, registry.PutVoid());
+    USHORT code = 0;
+    registry->GetCode(&ExpressionCalcClassGuid, &code);
+    return static_cast<ULONG>(code) << 16;
+}
+
 class DataGetters : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite() { typeId = HostTests::RegisterCrossingFunction(); }
+    static void SetUpTestSuite()
+    {
+        typeId = HostTests::RegisterCrossingFunction();
+        static const HRESULT registered = Calc::RegisterExpressionCalcClass(HostTests::StandIn());
+        ASSERT_EQ(S_OK, registered);
+    }
 
     static inline ULONG typeId = 0;
     Recording recording = SquareRecording();
@@ -140,39 +222,33 @@ TEST_F(DataGetters, TheTickIntervalIsAskedFromTheDocumentOnlyForMinusOne)
 
 TEST_F(DataGetters, OnlineChunksGiveTheOfflineEventsAndEachRecordEndStopsAfterTheCallback)
 {
-    const auto document = HostDocument::Sampling(recording);
-    std::vector<std::vector<int32_t>> online(2);
-    int32_t record = 0;
-    int ends = 0;
-    EventEnumDataGetter* current = nullptr;
-    // At the record's end everything of it has arrived: the callback reads the rest before the stop.
-    const auto drain = [&] {
-        ++ends;
-        EXPECT_TRUE(current->IsRunning());
-        EXPECT_FALSE(ReadAvailable(*current->GetEnumEventEx().Get(), online[record]));
-    };
+    const Calculation crossing{CrossingText, CrossingArguments, typeId};
+    const OnlineRun online = ReadOnline(recording, crossing, 997);
+    EXPECT_EQ(2, online.ends);
+    EXPECT_EQ((RecordTicks{CrossingTicks(5000), CrossingTicks(3000)}), online.records);
+    EXPECT_EQ(ReadOffline(recording, crossing), online.records);
+}
+
+TEST_F(DataGetters, HostCalculationTextGivesTheEnginesEventsOfflineAndOnline)
+{
+    const HostTests::PressureWave beat{0.8};
+    const HostTests::PressureWave fasterBeat{0.6};
+    const Recording pressure = HostTests::MakeRecording(TickInterval, {{beat.Samples(4000)}, {fasterBeat.Samples(3000)}});
+    const std::string text = "cmpeakdet(ch1, 20, 0.05)";
+    const std::wstring wideText(text.begin(), text.end());
+    const Calculation peaks{wideText.c_str(), wideText.c_str(), ExpressionTypeId()};
+
+    RecordTicks engine;
+    for (size_t record = 0; record < 2; ++record)
     {
-        EventEnumDataGetter getter(document->Unknown(), drain, ExtLib::GetterOnline);
-        current = &getter;
-        EXPECT_TRUE(getter.IsAdvised());
-        EXPECT_EQ(1u, document->SinkCount());
-        ASSERT_TRUE(getter.SetSources(false, CrossingText, CrossingArguments, typeId));
-        for (; record < 2; ++record)
-        {
-            document->FeedSamples(997);
-            ASSERT_TRUE(getter.SetPositionAtTime(record, {record, 0}, -1.0));
-            while (getter.IsRunning())
-            {
-                EXPECT_TRUE(ReadAvailable(*getter.GetEnumEventEx().Get(), online[record])) << "waits for data";
-                document->FeedSamples(997);
-            }
-        }
-        EXPECT_TRUE(document->IsSamplingDone());
+        engine.emplace_back();
+        for (const auto& header : HostTests::RecordEvents(pressure, text, record))
+            engine.back().push_back(header.tick);
     }
-    EXPECT_EQ(0u, document->SinkCount()) << "the getter leaves the registry with its life";
-    EXPECT_EQ(2, ends);
-    EXPECT_EQ(CrossingTicks(5000), online[0]);
-    EXPECT_EQ(CrossingTicks(3000), online[1]);
+    EXPECT_EQ(5u, engine[0].size());
+    EXPECT_EQ(5u, engine[1].size());
+    EXPECT_EQ(engine, ReadOffline(pressure, peaks));
+    EXPECT_EQ(engine, ReadOnline(pressure, peaks, 997).records);
 }
 
 TEST_F(DataGetters, MissingInterfacesAndUnknownChannelsGiveFalse)
@@ -196,6 +272,13 @@ TEST_F(DataGetters, MissingInterfacesAndUnknownChannelsGiveFalse)
     ASSERT_TRUE(getter.SetSources(false, L"CrossDet(ch3, 0.5)", CrossingArguments, typeId));
     EXPECT_FALSE(getter.Open(0, {0, 0}, TickInterval)) << "the document has two channels";
     EXPECT_FALSE(getter.IsRunning());
+
+    // The host's own calculations need the document and text that compiles to events.
+    const wchar_t* const peaks = L"cmpeakdet(ch1, 0.5, 0.1)";
+    EXPECT_FALSE(getter.SetSources(true, peaks, peaks, ExpressionTypeId()));
+    EXPECT_FALSE(getter.SetSources(false, peaks, L"cmpeakdet(ch1, 0.5", ExpressionTypeId()));
+    EXPECT_FALSE(getter.SetSources(false, L"ch1 * 2", L"ch1 * 2", ExpressionTypeId()));
+    EXPECT_TRUE(getter.SetSources(false, peaks, peaks, ExpressionTypeId()));
 }
 
 TEST(ChannelEntries, OnlyTheModulesEntryOfTheValueCounts)
