@@ -279,6 +279,14 @@ TEST_F(DataGetters, MissingInterfacesAndUnknownChannelsGiveFalse)
     EXPECT_FALSE(getter.SetSources(false, peaks, L"cmpeakdet(ch1, 0.5", ExpressionTypeId()));
     EXPECT_FALSE(getter.SetSources(false, L"ch1 * 2", L"ch1 * 2", ExpressionTypeId()));
     EXPECT_TRUE(getter.SetSources(false, peaks, peaks, ExpressionTypeId()));
+
+    // A text without channels opens nothing; the calculation itself refuses the record.
+    const wchar_t* const timePeaks = L"cmpeakdet(t, 0.5, 0.1)";
+    ASSERT_TRUE(getter.SetSources(false, timePeaks, timePeaks, ExpressionTypeId()));
+    EXPECT_TRUE(getter.ChannelReferences().empty());
+    EXPECT_FALSE(getter.Open(5, {5, 0}, TickInterval));
+    EXPECT_FALSE(getter.IsRunning());
+    EXPECT_TRUE(getter.Open(1, {1, 0}, TickInterval));
 }
 
 TEST(ChannelEntries, OnlyTheModulesEntryOfTheValueCounts)
