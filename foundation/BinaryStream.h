@@ -6,10 +6,10 @@
 // operation does nothing. A record reader reads all its values and checks the state once at the end.
 #pragma once
 
+#include "foundation/ComPtr.h"
 #include "foundation/String.h"
 #include "host/include/BinaryStreams.h"
 
-#include <wrl/client.h>
 
 #include <cstdint>
 #include <cstring>
@@ -53,14 +53,14 @@ protected:
     // The full-width position, or -1 (and a bad state) when the buffer cannot tell it.
     std::int64_t Position(std::ios_base::openmode side);
     // Ties another object's life to the stream's; released by the stream.
-    void AttachObject(IUnknown* object) { attached_ = object; }
+    void AttachObject(IUnknown* object) { attached_ = ComPtr<IUnknown>(object); }
     void ReleaseAttached() { attached_.Reset(); }
 
 private:
     std::streambuf* buffer_;
     std::uint32_t state_;
     bool ownsBuffer_;
-    Microsoft::WRL::ComPtr<IUnknown> attached_;
+    ComPtr<IUnknown> attached_;
 };
 
 // What reader and writer answer alike through their interfaces. The stream objects are not reference

@@ -1,5 +1,7 @@
 #include "foundation/Bitset.h"
 
+#include "foundation/ComFace.h"
+
 #include <algorithm>
 #include <bit>
 #include <new>
@@ -33,16 +35,7 @@ BitsetRep* BitsetRep::Create(std::uint32_t wordCount, Word fill)
 
 HRESULT STDMETHODCALLTYPE BitsetRep::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IOrvBitset)
-    {
-        *object = static_cast<IOrvBitset*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return Orv::QueryOneFace(static_cast<IOrvBitset*>(this), iid, object, IID_IOrvBitset);
 }
 
 ULONG STDMETHODCALLTYPE BitsetRep::AddRef()

@@ -1,6 +1,7 @@
 #include "foundation/FileLockBytes.h"
 
 #include "foundation/ComBoundary.h"
+#include "foundation/ComFace.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -111,14 +112,7 @@ FileLockBytes::~FileLockBytes()
 
 HRESULT FileLockBytes::QueryInterface(REFIID iid, void** out)
 {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_ILockBytes && iid != IID_IOrvLockBytes)
-        return E_NOINTERFACE;
-    *out = static_cast<IOrvLockBytes*>(this);
-    AddRef();
-    return S_OK;
+    return Orv::QueryOneFace(static_cast<IOrvLockBytes*>(this), iid, out, IID_ILockBytes, IID_IOrvLockBytes);
 }
 
 ULONG FileLockBytes::AddRef()
@@ -216,17 +210,13 @@ HRESULT FileLockBytes::Stat(STATSTG* stat, DWORD flag)
     HRESULT result = S_OK;
     if ((flag & STATFLAG_NONAME) == 0)
     {
-        IMalloc* allocator = nullptr;
-        if (SUCCEEDED(CoGetMalloc(1, &allocator)))
-        {
-            const size_t bytes = (fileName_.Length() + 1) * sizeof(wchar_t);
-            stat->pwcsName = static_cast<LPOLESTR>(allocator->Alloc(bytes));
-            if (stat->pwcsName)
-                std::memcpy(stat->pwcsName, fileName_.c_str(), bytes);
-            else
-                result = STG_E_INSUFFICIENTMEMORY;
-            allocator->Release();
-        }
+        // The caller frees the name with the task allocator (CoTaskMemFree).
+        const size_t bytes = (fileName_.Length() + 1) * sizeof(wchar_t);
+        stat->pwcsName = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+        if (stat->pwcsName)
+            std::memcpy(stat->pwcsName, fileName_.c_str(), bytes);
+        else
+            result = STG_E_INSUFFICIENTMEMORY;
     }
     stat->type = STGTY_LOCKBYTES;
     stat->grfMode = StoreMode;

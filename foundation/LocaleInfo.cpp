@@ -1,5 +1,6 @@
 #include "foundation/LocaleInfo.h"
 
+#include "foundation/ModalMessage.h"
 #include "foundation/NumberPunctuation.h"
 
 #include <clocale>
@@ -70,7 +71,7 @@ String RuntimeLocaleError(DWORD code)
 
 void ShowTaskModalMessage(const String& text, const String& title)
 {
-    MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_TASKMODAL);
+    ShowMessageBox(nullptr, text, title, MB_TASKMODAL);
 }
 
 void AppendHexCode(String& text, wchar_t unit)

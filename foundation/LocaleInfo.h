@@ -29,7 +29,8 @@ protected:
 
 const LocaleSettingsSource& UserLocaleSettings();
 
-// Shows a message to the user (text, title); the process's own shows a task-modal message box.
+// Shows a message to the user (text, title); the process's own asks for a task-modal message box
+// through the module's message-box seam (foundation/ModalMessage.h).
 using LocaleMessageSink = std::function<void(const String& text, const String& title)>;
 
 // Texts of the host executable's string table that the checks show; each is loaded once.

@@ -79,7 +79,16 @@ LowPriorityTimer::LowPriorityTimer(double periodSeconds)
     timerId_ = SetTimer(nullptr, 0, period, DeliverTick);
     if (timerId_ == 0)
         XOrv::Throw(HRESULT_FROM_WIN32(GetLastError()));
-    Owners().Add(timerId_, this);
+    try
+    {
+        Owners().Add(timerId_, this);
+    }
+    catch (...)
+    {
+        // No destructor runs for an object whose constructor throws: the timer would tick on forever.
+        KillTimer(nullptr, timerId_);
+        throw;
+    }
 }
 
 LowPriorityTimer::~LowPriorityTimer()

@@ -1,6 +1,7 @@
 #include "foundation/OrvStorage.h"
 
 #include "foundation/ComBoundary.h"
+#include "foundation/ComFace.h"
 #include "foundation/CompoundErrors.h"
 #include "foundation/FileLockBytes.h"
 #include "foundation/OrvStream.h"
@@ -127,14 +128,7 @@ HRESULT OrvStorage::MakeRoot(std::unique_ptr<StorageAllocator> allocator, bool l
 
 HRESULT OrvStorage::QueryInterface(REFIID iid, void** out)
 {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IStorage && iid != IID_IOrvStorage)
-        return E_NOINTERFACE;
-    *out = static_cast<IOrvStorage*>(this);
-    AddRef();
-    return S_OK;
+    return Orv::QueryOneFace(static_cast<IOrvStorage*>(this), iid, out, IID_IStorage, IID_IOrvStorage);
 }
 
 ULONG OrvStorage::AddRef()

@@ -1,6 +1,7 @@
 #include "foundation/OrvStream.h"
 
 #include "foundation/ComBoundary.h"
+#include "foundation/ComFace.h"
 #include "foundation/OrvStorage.h"
 
 #include <algorithm>
@@ -49,14 +50,8 @@ OrvStream::~OrvStream() = default;
 
 HRESULT OrvStream::QueryInterface(REFIID iid, void** out)
 {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IStream && iid != IID_ISequentialStream && iid != IID_IOrvStream)
-        return E_NOINTERFACE;
-    *out = static_cast<IOrvStream*>(this);
-    AddRef();
-    return S_OK;
+    return Orv::QueryOneFace(static_cast<IOrvStream*>(this), iid, out, IID_IStream, IID_ISequentialStream,
+                             IID_IOrvStream);
 }
 
 ULONG OrvStream::AddRef()

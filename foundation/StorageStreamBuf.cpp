@@ -52,7 +52,7 @@ StorageStreamBuf* StorageStreamBuf::Open(IStream* stream, bool forceWrite)
     mode_ = access == STGM_READ ? ModeRead : access == STGM_WRITE ? ModeWrite : ModeRead | ModeWrite;
     if (forceWrite)
         mode_ |= ModeWrite;
-    stream_ = stream;
+    stream_ = ComPtr<IStream>(stream);
     streamPosition_ = position.QuadPart;
     highWater_ = 0;
     EmptyAreas();

@@ -7,9 +7,9 @@
 #pragma once
 
 #include "foundation/BinaryStream.h"
+#include "foundation/ComPtr.h"
 
 #include <objidl.h>
-#include <wrl/client.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -35,7 +35,7 @@ public:
     // Writes pending output, gives back bytes read ahead, and lets the stream go; false when the
     // stream could not be brought there.
     bool Close();
-    bool IsOpen() const { return stream_ != nullptr; }
+    bool IsOpen() const { return static_cast<bool>(stream_); }
 
 protected:
     int_type overflow(int_type c) override;
@@ -64,7 +64,7 @@ private:
     void ResetForWriting();
     pos_type SeekStream(off_type off, DWORD origin);
 
-    Microsoft::WRL::ComPtr<IStream> stream_;
+    ComPtr<IStream> stream_;
     unsigned mode_ = 0;
     std::uint64_t streamPosition_ = 0;
     std::ptrdiff_t highWater_ = 0;

@@ -1,5 +1,6 @@
 #include "foundation/String.h"
 
+#include "foundation/ComPtr.h"
 #include "foundation/StringRep.h"
 #include "foundation/XOrv.h"
 
@@ -36,17 +37,6 @@ StringRep* NewRep(const wchar_t* text, std::size_t chars, std::size_t capacity)
 {
     return StringRep::Create(text, ToUnits(chars), ToUnits(capacity));
 }
-
-// Releases an interface when the scope ends, however it ends.
-struct ReleaseOnExit
-{
-    IUnknown* object;
-    ~ReleaseOnExit()
-    {
-        if (object)
-            object->Release();
-    }
-};
 } // namespace
 
 String::BstrOutArg::~BstrOutArg() noexcept(false)
@@ -191,7 +181,8 @@ void String::Assign(IAutoOrvString* text)
 
 void String::AssignAndRelease(IAutoOrvString* text)
 {
-    ReleaseOnExit release{text};
+    // The caller's reference goes however Assign ends.
+    const ComPtr<IAutoOrvString> release = ComPtr<IAutoOrvString>::Adopt(text);
     Assign(text);
 }
 

@@ -1,6 +1,7 @@
 #include "foundation/StringRep.h"
 
 #include "foundation/ComBoundary.h"
+#include "foundation/ComFace.h"
 
 #include <algorithm>
 #include <cstring>
@@ -32,16 +33,7 @@ StringRepBase::~StringRepBase()
 
 HRESULT STDMETHODCALLTYPE StringRepBase::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IAutoOrvString) || IsEqualIID(iid, IID_IOrvString))
-    {
-        *object = static_cast<IOrvString*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return Orv::QueryOneFace(static_cast<IOrvString*>(this), iid, object, IID_IAutoOrvString, IID_IOrvString);
 }
 
 ULONG STDMETHODCALLTYPE StringRepBase::AddRef()

@@ -1,5 +1,6 @@
 #include "hostframework/ApplicationVisibility.h"
 
+#include "foundation/ComPtr.h"
 #include "hostframework/HostServices.h"
 
 #include <atomic>
@@ -20,16 +21,14 @@ IHostSettings* HostSettingsForProcess()
     if (IHostSettings* known = settings.load())
         return known;
     IHostApplication* application = HostAppAccessor::Get();
-    IHostSettings* fetched = nullptr;
-    if (!application || FAILED(application->GetSettings(&fetched)) || !fetched)
+    ComPtr<IHostSettings> fetched;
+    if (!application || FAILED(application->GetSettings(fetched.Put())) || !fetched)
         return nullptr;
     IHostSettings* expected = nullptr;
-    if (!settings.compare_exchange_strong(expected, fetched))
-    {
-        fetched->Release();
+    // Another thread may have been first; its reference is the one kept, this one goes with fetched.
+    if (!settings.compare_exchange_strong(expected, fetched.Get()))
         return expected;
-    }
-    return fetched;
+    return fetched.Detach();
 }
 
 } // namespace

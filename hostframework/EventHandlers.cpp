@@ -10,18 +10,49 @@ namespace
 
 constexpr size_t InitialSubjectCapacity = 8;
 
-// A message handler that failed did not handle the message.
-template <class Body>
-HRESULT HandledOrNot(Body&& body)
-{
-    const HRESULT result = Orv::CatchReturn(std::forward<Body>(body));
-    return FAILED(result) ? 0 : result;
-}
-
 void ForgetObserver(IObserver* observer)
 {
     if (ISubjectManager* manager = SubjectManagerAccessor::Get())
         manager->ForgetObserver(observer);
+}
+
+// The handler faces' bodies, shared by a COM handler (its own maps) and a proxy (the maps of the plain
+// object it stands for, null once that object is gone: then every call is answered harmlessly).
+HRESULT ExecuteIn(VyrEventHandlerBase* maps, ULONG commandId)
+{
+    return Orv::CatchReturn([&] { return maps ? maps->ExecuteCommand(commandId) : S_OK; });
+}
+
+HRESULT QueryStateIn(VyrEventHandlerBase* maps, ULONG commandId, IVyrCommandState* state)
+{
+    return Orv::CatchReturn([&] { return maps ? maps->QueryCommandState(commandId, state) : S_OK; });
+}
+
+HRESULT InvokeIn(VyrEventHandlerBase* maps, ULONG commandId, ULONG kind, ULONG_PTR first, ULONG_PTR second)
+{
+    return Orv::CatchReturn([&] { return maps ? maps->InvokeCommand(commandId, kind, first, second) : S_OK; });
+}
+
+HRESULT RegisterEventsOf(VyrEventHandlerBase* maps, ISubject* subject, IObserver* observer)
+{
+    if (!maps)
+        return S_FALSE;
+    if (!subject)
+        return E_POINTER;
+    return Orv::CatchReturn([&] {
+        RegisterAction action(subject, observer);
+        maps->ForEachEntry(action);
+    });
+}
+
+// What a notification handler throws is its own failure; the subject that notifies is told S_OK.
+HRESULT NotifyIn(VyrEventHandlerBase* maps, ULONG eventId, void* data)
+{
+    Orv::CatchReturn([&] {
+        if (maps)
+            maps->NotifyObserverEvent(eventId, data);
+    });
+    return S_OK;
 }
 
 } // namespace
@@ -33,34 +64,28 @@ VyrEventHandlerT<1>::~VyrEventHandlerT()
 
 HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::Execute(ULONG commandId)
 {
-    return Orv::CatchReturn([&] { return ExecuteCommand(commandId); });
+    return ExecuteIn(this, commandId);
 }
 
 HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::QueryState(ULONG commandId, IVyrCommandState* state)
 {
-    return Orv::CatchReturn([&] { return QueryCommandState(commandId, state); });
+    return QueryStateIn(this, commandId, state);
 }
 
 HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::Invoke(ULONG commandId, ULONG kind, ULONG_PTR first,
                                                       ULONG_PTR second)
 {
-    return Orv::CatchReturn([&] { return InvokeCommand(commandId, kind, first, second); });
+    return InvokeIn(this, commandId, kind, first, second);
 }
 
 HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::RegisterEvents(ISubject* subject)
 {
-    if (!subject)
-        return E_POINTER;
-    return Orv::CatchReturn([&] {
-        RegisterAction action(subject, this);
-        ForEachEntry(action);
-    });
+    return RegisterEventsOf(this, subject, this);
 }
 
 HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::Notify(ISubject*, ULONG eventId, ULONG_PTR, void* data)
 {
-    Orv::CatchReturn([&] { NotifyObserverEvent(eventId, data); });
-    return S_OK;
+    return NotifyIn(this, eventId, data);
 }
 
 HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::HandleMessage(IMessage* message)
@@ -118,40 +143,28 @@ VyrProxyEventHandler::~VyrProxyEventHandler()
 
 HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::Execute(ULONG commandId)
 {
-    return Orv::CatchReturn([&] { return handler_ ? handler_->ExecuteCommand(commandId) : S_OK; });
+    return ExecuteIn(handler_, commandId);
 }
 
 HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::QueryState(ULONG commandId, IVyrCommandState* state)
 {
-    return Orv::CatchReturn([&] { return handler_ ? handler_->QueryCommandState(commandId, state) : S_OK; });
+    return QueryStateIn(handler_, commandId, state);
 }
 
 HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::Invoke(ULONG commandId, ULONG kind, ULONG_PTR first,
                                                        ULONG_PTR second)
 {
-    return Orv::CatchReturn(
-        [&] { return handler_ ? handler_->InvokeCommand(commandId, kind, first, second) : S_OK; });
+    return InvokeIn(handler_, commandId, kind, first, second);
 }
 
 HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::RegisterEvents(ISubject* subject)
 {
-    if (!handler_)
-        return S_FALSE;
-    if (!subject)
-        return E_POINTER;
-    return Orv::CatchReturn([&] {
-        RegisterAction action(subject, this);
-        handler_->ForEachEntry(action);
-    });
+    return RegisterEventsOf(handler_, subject, this);
 }
 
 HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::Notify(ISubject*, ULONG eventId, ULONG_PTR, void* data)
 {
-    Orv::CatchReturn([&] {
-        if (handler_)
-            handler_->NotifyObserverEvent(eventId, data);
-    });
-    return S_OK;
+    return NotifyIn(handler_, eventId, data);
 }
 
 HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::HandleMessage(IMessage* message)

@@ -1,6 +1,8 @@
 #include "hostframework/FrameworkBootstrap.h"
 
 #include "VyrIds.h"
+#include "foundation/ComPtr.h"
+#include "foundation/CriticalSection.h"
 
 #include <objbase.h>
 #include <ole2.h>
@@ -69,6 +71,9 @@ private:
     HRESULT InitializeOle();
     HRESULT RegisterClassObject(HMODULE library);
 
+    // Accessors of different services fill their caches under locks of their own, so two threads
+    // can arrive here at once; loading and registering the library twice would lose a registration.
+    Orv::CriticalSection section_;
     bool oleInitialized_ = false;
     bool libraryLoaded_ = false;
     LibraryHolder library_;
@@ -83,13 +88,11 @@ FrameworkBootstrap& Bootstrap()
 
 bool IsFrameworkRegistered()
 {
-    IUnknown* probe = nullptr;
-    if (FAILED(CoGetClassObject(CLSID_VyrFrameWork, AnyContext, nullptr, IID_IUnknown, reinterpret_cast<void**>(&probe))))
-        return false;
-    probe->Release();
-    return true;
+    Orv::ComPtr<IUnknown> probe;
+    return SUCCEEDED(CoGetClassObject(CLSID_VyrFrameWork, AnyContext, nullptr, IID_IUnknown, probe.PutVoid()));
 }
 
+// Shown directly, not through the host's message box: without the framework there is no host to ask.
 [[noreturn]] void ReportMissingFramework(const std::wstring& path)
 {
     const std::wstring text = (LoadFailedText + path).substr(0, LoadFailedTextLimit);
@@ -117,17 +120,17 @@ HRESULT FrameworkBootstrap::RegisterClassObject(HMODULE library)
         reinterpret_cast<DllGetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(library, "DllGetClassObject")));
     if (!getClassObject)
         return E_NOINTERFACE;
-    IUnknown* classObject = nullptr;
-    HRESULT result = getClassObject(CLSID_VyrFrameWork, IID_IUnknown, reinterpret_cast<void**>(&classObject));
+    Orv::ComPtr<IUnknown> classObject;
+    const HRESULT result = getClassObject(CLSID_VyrFrameWork, IID_IUnknown, classObject.PutVoid());
     if (FAILED(result))
         return result;
-    result = CoRegisterClassObject(CLSID_VyrFrameWork, classObject, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
-    classObject->Release();
-    return result;
+    return CoRegisterClassObject(CLSID_VyrFrameWork, classObject.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                 &cookie_);
 }
 
 HRESULT FrameworkBootstrap::Load()
 {
+    Orv::CriticalSectionLock lock(section_);
     const std::wstring path = FrameworkLibraryPath();
     LibraryHolder library(LoadLibraryW(path.c_str()));
     if (!library.Get() || !GetProcAddress(library.Get(), "DllGetClassObject"))
@@ -142,6 +145,7 @@ HRESULT FrameworkBootstrap::Load()
 
 HRESULT FrameworkBootstrap::Run()
 {
+    Orv::CriticalSectionLock lock(section_);
     if (IsFrameworkRegistered())
         return S_OK;
     const HRESULT ole = InitializeOle();

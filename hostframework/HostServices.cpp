@@ -1,5 +1,7 @@
 #include "hostframework/HostServices.h"
 
+#include "foundation/ComBoundary.h"
+#include "foundation/ComPtr.h"
 #include "hostframework/FrameworkBootstrap.h"
 #include "hostframework/MessageIds.h"
 
@@ -40,9 +42,11 @@ void* HostServiceCache::Get()
     if (!cached_.load(std::memory_order_relaxed))
     {
         void* object = nullptr;
-        if (SUCCEEDED(fetch_(&object)) && object)
+        // Accessors are called from interface methods; finding the framework's library path allocates.
+        if (SUCCEEDED(Orv::CatchReturn([&] { return fetch_(&object); })) && object)
         {
-            static_cast<IUnknown*>(object)->Release();
+            // The cache keeps no reference: the fetched one goes at the end of this scope.
+            const Orv::ComPtr<IUnknown> fetched = Orv::ComPtr<IUnknown>::Adopt(static_cast<IUnknown*>(object));
             cached_.store(object, std::memory_order_release);
         }
     }

@@ -15,7 +15,7 @@
 class HostServiceCache
 {
 public:
-    // Fills object with one reference, or fails; must not throw.
+    // Fills object with one reference, or fails; what it throws counts as a failure.
     using Fetch = HRESULT (*)(void** object);
 
     explicit HostServiceCache(Fetch fetch) : fetch_(fetch) {}

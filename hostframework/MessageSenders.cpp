@@ -105,16 +105,17 @@ HRESULT VyrMessageHandler::OfferToChildren(IMessage* message)
 
 HRESULT STDMETHODCALLTYPE VyrMessageHandler::HandleMessage(IMessage* message)
 {
-    return OfferToChildren(message);
+    return HandledOrNot([&] { return OfferToChildren(message); });
 }
 
 HRESULT STDMETHODCALLTYPE VyrMessageHandler::AddHandler(IMessageHandler* child)
 {
     if (!child)
         return E_POINTER;
-    children_.emplace_back(child);
-    child->SetParent(this);
-    return S_OK;
+    return Orv::CatchReturn([&] {
+        children_.emplace_back(child);
+        child->SetParent(this);
+    });
 }
 
 HRESULT STDMETHODCALLTYPE VyrMessageHandler::RemoveHandler(IMessageHandler* child)

@@ -2,9 +2,19 @@
 #pragma once
 
 #include "VyrMessaging.h"
+#include "foundation/ComBoundary.h"
 #include "foundation/ComPtr.h"
 
+#include <utility>
 #include <vector>
+
+// The answer of a message handler's body: a handler that failed (or threw) did not handle the message.
+template <class Body>
+HRESULT HandledOrNot(Body&& body) noexcept
+{
+    const HRESULT result = Orv::CatchReturn(std::forward<Body>(body));
+    return FAILED(result) ? 0 : result;
+}
 
 // A message's data as the module's senders hand it over: id, flags, then the payload record that the
 // host's message creator copies (its type word first).

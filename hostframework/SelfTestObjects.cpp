@@ -1,5 +1,6 @@
 #include "hostframework/SelfTestObjects.h"
 
+#include "foundation/ComFace.h"
 #include "hostframework/SistraIds.h"
 
 namespace
@@ -23,14 +24,7 @@ HRESULT HandOut(const Orv::String& text, IAutoOrvString** out)
 
 HRESULT STDMETHODCALLTYPE UnitTestBase::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IUnitTest))
-        return E_NOINTERFACE;
-    *object = static_cast<IUnitTest*>(this);
-    AddRef();
-    return S_OK;
+    return Orv::QueryOneFace(static_cast<IUnitTest*>(this), iid, object, IID_IUnitTest);
 }
 
 ULONG STDMETHODCALLTYPE UnitTestBase::AddRef()

@@ -100,6 +100,8 @@ bool FitFunctionWithStatistics(const std::vector<double>& x, const std::vector<d
     const int m = static_cast<int>(x.size());
     const int p = f.GetParameterCount();
     degreesOfFreedom = m - p;
+    if (y.size() != x.size() || params.size() < static_cast<size_t>(p))
+        return false;
 
     double mean = 0.0;
     for (int i = 0; i < m; ++i)
@@ -129,6 +131,8 @@ bool FitFunctionWithStatistics(const std::vector<double>& x, const std::vector<d
     }
 
     standardErrors.resize(p);
+    lower.resize(p);
+    upper.resize(p);
     for (int j = 0; j < p; ++j)
     {
         if (covariance[j][j] < 0.0)

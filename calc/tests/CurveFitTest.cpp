@@ -157,6 +157,30 @@ TEST(FitCurve, ASingularStatisticsMatrixFailsTheFitInsteadOfThrowing)
     EXPECT_EQ(dof, 2);
 }
 
+TEST(FitCurve, StatisticsSizeTheirLimitsAndRefuseMismatchedInput)
+{
+    const std::vector<double> x = Times(6, 1.0);
+    std::vector<double> y;
+    for (double v : x)
+        y.push_back(1.0 + 2.0 * v + (static_cast<int>(v) % 2 ? 0.1 : -0.1));
+    const LineFunc line;
+    std::vector<double> params;
+    ASSERT_TRUE(ExtLib::FitFunction(x, y, params, line));
+
+    std::vector<double> errors, lower, upper;
+    double sse = 0.0, r2 = 0.0, s = 0.0;
+    int dof = 0;
+    ASSERT_TRUE(ExtLib::FitFunctionWithStatistics(x, y, params, errors, lower, upper, sse, r2, s, dof, line));
+    ASSERT_EQ(2u, lower.size());
+    ASSERT_EQ(2u, upper.size());
+    EXPECT_LT(lower[1], params[1]);
+    EXPECT_GT(upper[1], params[1]);
+
+    const std::vector<double> shortY(y.begin(), y.end() - 1);
+    EXPECT_FALSE(ExtLib::FitFunctionWithStatistics(x, shortY, params, errors, lower, upper, sse, r2, s, dof, line));
+    EXPECT_FALSE(ExtLib::FitFunctionWithStatistics(x, y, {1.0}, errors, lower, upper, sse, r2, s, dof, line));
+}
+
 TEST(FitCurve, WithoutRSquaredNoStatisticsAreAsked)
 {
     const std::vector<double> x{0.0, 0.0, 0.0, 0.0};

@@ -7,10 +7,13 @@ namespace AllocationWatch
 {
 std::atomic<bool> watching{false};
 std::atomic<std::size_t> largest{0};
+std::atomic<bool> failNext{false};
 } // namespace AllocationWatch
 
 void* operator new(std::size_t size)
 {
+    if (AllocationWatch::failNext.exchange(false))
+        throw std::bad_alloc();
     if (AllocationWatch::watching)
     {
         std::size_t seen = AllocationWatch::largest;

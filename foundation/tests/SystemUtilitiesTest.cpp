@@ -2,11 +2,13 @@
 #include "foundation/SystemInfo.h"
 #include "foundation/TraceColors.h"
 #include "foundation/XOrv.h"
+#include "foundation/tests/AllocationWatch.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <memory>
+#include <new>
 
 namespace
 {
@@ -60,6 +62,19 @@ TEST(LowPriorityTimer, TicksReachTheirOwnObjectUntilItIsDestroyed)
     const int before = fast.ticks;
     // The destroyed timer's ticks must go nowhere while the other keeps ticking.
     EXPECT_TRUE(PumpUntil([&] { return fast.ticks >= before + 3; }, 5000));
+}
+
+TEST(LowPriorityTimer, AStartThatFailsLeavesNoTimerTicking)
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
+    {
+    }
+    AllocationWatch::failNext = true;
+    EXPECT_THROW(CountingTimer refused(0.001), std::bad_alloc);
+    AllocationWatch::failNext = false;
+    Sleep(50);
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
 }
 
 TEST(LowPriorityTimer, ZeroPeriodStartsNoTimer)

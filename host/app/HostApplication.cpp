@@ -1,20 +1,13 @@
 #include "host/app/HostApplication.h"
 
+#include "foundation/ComFace.h"
+
 namespace Host
 {
 
 HRESULT STDMETHODCALLTYPE HostApplication::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown))
-    {
-        *object = static_cast<IUnknown*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return Orv::QueryOneFace(static_cast<IUnknown*>(this), iid, object);
 }
 
 ULONG STDMETHODCALLTYPE HostApplication::AddRef()

@@ -7,7 +7,18 @@
 #include <fcntl.h>
 #include <io.h>
 #include <iostream>
+#include <memory>
 #include <shellapi.h>
+
+namespace
+{
+
+struct LocalMemoryRelease
+{
+    void operator()(wchar_t** block) const { LocalFree(block); }
+};
+
+} // namespace
 
 int main()
 {
@@ -16,11 +27,10 @@ int main()
     _setmode(_fileno(stderr), _O_BINARY);
 
     int count = 0;
-    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    const std::unique_ptr<wchar_t*, LocalMemoryRelease> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::string> args;
     for (int i = 1; i < count; ++i)
-        args.push_back(Host::ToUtf8(arguments[i]));
-    LocalFree(arguments);
+        args.push_back(Host::ToUtf8(arguments.get()[i]));
 
     const int status = Host::RunCommandLine(args, std::cout, std::cerr);
     std::cout.flush();

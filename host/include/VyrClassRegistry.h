@@ -103,4 +103,10 @@ struct IVyrStandIn : IUnknown
     virtual HRESULT STDMETHODCALLTYPE SetBooleanSetting(const WCHAR* key, VARIANT_BOOL value) = 0;        // 8
     // 9: the version notices a module passed to the host application, oldest first.
     virtual HRESULT STDMETHODCALLTYPE GetVersionNotice(ULONG index, BSTR* text) = 0;
+    // 10: the answer to the next message box that is not answered yet; answers are used in the order
+    // they were given. A box without a scripted answer gets its default button.
+    virtual HRESULT STDMETHODCALLTYPE ScriptMessageBoxAnswer(LONG button) = 0;
+    // 11: a message box a module asked for, oldest first, with the answer it got; E_INVALIDARG past the last.
+    virtual HRESULT STDMETHODCALLTYPE GetMessageBox(ULONG index, BSTR* text, BSTR* caption, UINT* style,
+        LONG* answer) = 0;
 };

@@ -49,7 +49,10 @@ struct IHostApplication : IUnknown
     VYR_RESERVED_SLOT(32)
     virtual HRESULT STDMETHODCALLTYPE GetUiLanguage(LANGID* language) = 0;                               // 33
     virtual HRESULT STDMETHODCALLTYPE GetSettings(IHostSettings** settings) = 0;                         // 34
-    VYR_RESERVED_SLOT(35)
+    // 35: every message box of a module: the host shows it, or answers it without a person in a batch
+    // run, and gives back the button pressed (IDOK, IDYES, ...).
+    virtual HRESULT STDMETHODCALLTYPE ShowMessageBox(HWND owner, const WCHAR* text, const WCHAR* caption,
+        UINT style, LONG* pressedButton) = 0;
     VYR_RESERVED_SLOT(36)
     VYR_RESERVED_SLOT(37)
     VYR_RESERVED_SLOT(38)

@@ -3,6 +3,7 @@
 #include "VyrMessaging.h"
 #include "VyrServices.h"
 #include "host/app/FrameworkHost.h"
+#include "host/tests/VyrTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -84,13 +85,9 @@ TEST_F(FrameworkStandIn, UnitsServiceRecordSizeAndUnitNames)
     EXPECT_EQ(144u, size);
     Orv::ComPtr<IHostUnit> unit;
     ASSERT_EQ(S_OK, units->CreateUnitName(L"Pa", 9, unit.Put()));
-    LONG code = 0;
-    BSTR text = nullptr;
-    unit->GetPrefixCode(&code);
-    unit->GetUnitText(&text);
-    EXPECT_EQ(9, code);
-    EXPECT_STREQ(L"Pa", text);
-    SysFreeString(text);
+    const UnitNameAndPrefix read = ReadHostUnit(*unit.Get());
+    EXPECT_EQ(L"Pa", read.name);
+    EXPECT_EQ(9, read.prefixCode);
 }
 
 TEST_F(FrameworkStandIn, TheCompanionClassesAreReachableOnceTheFrameworkIsRegistered)
@@ -106,10 +103,57 @@ TEST_F(FrameworkStandIn, TheCompanionClassesAreReachableOnceTheFrameworkIsRegist
     EXPECT_TRUE(FrameworkFace<IUnitTestRegistry>(CLSID_VyrUnitTestRegistry, IID_IUnitTestRegistry));
 }
 
+TEST_F(FrameworkStandIn, AMessageBoxIsAnsweredWithoutAPersonAndRecorded)
+{
+    const auto application = FrameworkFace<IHostApplication>(CLSID_VyrHostApplication, IID_IHostApplication);
+    ASSERT_TRUE(application);
+    const size_t first = RecordedMessageBoxes(framework.StandIn()).size();
+
+    // Unscripted, a box gets its default button: the one Enter would press.
+    const struct
+    {
+        UINT style;
+        LONG answer;
+    } defaults[] = {
+        {MB_OK, IDOK},
+        {MB_YESNO | MB_DEFBUTTON2, IDNO},
+        {MB_RETRYCANCEL | MB_TASKMODAL, IDRETRY},
+        {MB_YESNOCANCEL | MB_DEFBUTTON3, IDCANCEL},
+        {MB_YESNO | MB_DEFBUTTON3, IDYES},
+        {MB_TYPEMASK, IDOK},
+    };
+    LONG pressed = 0;
+    for (const auto& expected : defaults)
+    {
+        ASSERT_EQ(S_OK, application->ShowMessageBox(nullptr, L"text", L"caption", expected.style, &pressed));
+        EXPECT_EQ(expected.answer, pressed) << std::hex << expected.style;
+    }
+    framework.StandIn().ScriptMessageBoxAnswer(IDABORT);
+    framework.StandIn().ScriptMessageBoxAnswer(IDIGNORE);
+    application->ShowMessageBox(nullptr, L"first", L"caption", MB_ABORTRETRYIGNORE, &pressed);
+    EXPECT_EQ(IDABORT, pressed);
+    application->ShowMessageBox(nullptr, L"second", nullptr, MB_ABORTRETRYIGNORE, &pressed);
+    EXPECT_EQ(IDIGNORE, pressed);
+    EXPECT_EQ(E_POINTER, application->ShowMessageBox(nullptr, L"text", L"caption", MB_OK, nullptr));
+
+    const std::vector<RecordedMessageBox> boxes = RecordedMessageBoxes(framework.StandIn());
+    ASSERT_EQ(first + std::size(defaults) + 2, boxes.size());
+    EXPECT_EQ(L"second", boxes.back().text);
+    EXPECT_EQ(L"", boxes.back().caption);
+    EXPECT_EQ(static_cast<UINT>(MB_ABORTRETRYIGNORE), boxes.back().style);
+    EXPECT_EQ(IDIGNORE, boxes.back().answer);
+    BSTR text = nullptr, caption = nullptr;
+    UINT style = 0;
+    EXPECT_EQ(E_INVALIDARG, framework.StandIn().GetMessageBox(static_cast<ULONG>(boxes.size()), &text, &caption,
+                                                              &style, &pressed));
+}
+
 // A class object and a test with visible reference counts.
-class CountedClassObject final : public IVyrClassObject, public IUnitTest
+class CountedClassObject final : public ClassObjectDouble, public IUnitTest
 {
 public:
+    CountedClassObject() : ClassObjectDouble(L"Counted Class", 0x01230004) {}
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
         *object = nullptr;
@@ -124,22 +168,6 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
     ULONG STDMETHODCALLTYPE Release() override { return --references; }
-    HRESULT STDMETHODCALLTYPE GetTypeId(ULONG* typeId) override
-    {
-        *typeId = 0x01230004;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetCategoryGuid(const GUID** category) override
-    {
-        *category = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTitle(BSTR* title) override
-    {
-        *title = SysAllocString(L"Counted Class");
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE IsCategory(const GUID*) override { return S_FALSE; }
     HRESULT STDMETHODCALLTYPE GetTestCount(LONG* count) override { return *count = 0, S_OK; }
     HRESULT STDMETHODCALLTYPE RunTest(LONG) override { return E_INVALIDARG; }
     HRESULT STDMETHODCALLTYPE GetTestName(LONG, IAutoOrvString**) override { return E_INVALIDARG; }

@@ -1,5 +1,7 @@
 #include "Framework.h"
 
+#include <utility>
+
 namespace Vyr
 {
 
@@ -157,6 +159,38 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetVersionNotice(ULONG index, BS
         if (!Framework().application.VersionNotice(index, &notice))
             return E_INVALIDARG;
         return CopyToBstr(notice, text);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::ScriptMessageBoxAnswer(LONG button)
+{
+    return Guarded([&]() -> HRESULT {
+        Framework().application.ScriptMessageBoxAnswer(button);
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetMessageBox(ULONG index, BSTR* text, BSTR* caption, UINT* style,
+    LONG* answer)
+{
+    return Guarded([&]() -> HRESULT {
+        if (!text || !caption || !style || !answer)
+            return E_POINTER;
+        *text = *caption = nullptr;
+        MessageBoxRecord record;
+        if (!Framework().application.RecordedMessageBox(index, &record))
+            return E_INVALIDARG;
+        *style = record.style;
+        *answer = record.answer;
+        if (FAILED(CopyToBstr(record.caption, caption)))
+            return E_OUTOFMEMORY;
+        const HRESULT copied = CopyToBstr(record.text, text);
+        if (FAILED(copied))
+        {
+            SysFreeString(std::exchange(*caption, nullptr));
+            return copied;
+        }
+        return S_OK;
     });
 }
 

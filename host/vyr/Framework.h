@@ -29,6 +29,9 @@ public:
     HRESULT STDMETHODCALLTYPE SetUiLanguage(LANGID language) override;
     HRESULT STDMETHODCALLTYPE SetBooleanSetting(const WCHAR* key, VARIANT_BOOL value) override;
     HRESULT STDMETHODCALLTYPE GetVersionNotice(ULONG index, BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE ScriptMessageBoxAnswer(LONG button) override;
+    HRESULT STDMETHODCALLTYPE GetMessageBox(ULONG index, BSTR* text, BSTR* caption, UINT* style,
+        LONG* answer) override;
 
 private:
     LONG references_ = 0;

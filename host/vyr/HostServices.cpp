@@ -1,5 +1,6 @@
 #include "HostServices.h"
 
+#include <iterator>
 #include <new>
 
 namespace Vyr
@@ -28,6 +29,21 @@ private:
 };
 
 } // namespace
+
+LONG DefaultMessageBoxAnswer(UINT style)
+{
+    // The buttons of each MB_OK .. MB_CANCELTRYCONTINUE set, left to right; MB_DEFBUTTONn picks the n-th.
+    static constexpr LONG ButtonSets[][3] = {
+        {IDOK, 0, 0},          {IDOK, IDCANCEL, 0},       {IDABORT, IDRETRY, IDIGNORE}, {IDYES, IDNO, IDCANCEL},
+        {IDYES, IDNO, 0},      {IDRETRY, IDCANCEL, 0},    {IDCANCEL, IDTRYAGAIN, IDCONTINUE},
+    };
+    const UINT set = style & MB_TYPEMASK;
+    if (set >= std::size(ButtonSets))
+        return IDOK;
+    const UINT position = (style & MB_DEFMASK) >> 8;
+    const LONG* buttons = ButtonSets[set];
+    return position < std::size(ButtonSets[0]) && buttons[position] != 0 ? buttons[position] : buttons[0];
+}
 
 HRESULT STDMETHODCALLTYPE UnitsService::GetUnitsRecordSize(ULONG* size)
 {
@@ -93,6 +109,40 @@ HRESULT STDMETHODCALLTYPE HostApplicationService::GetUiLanguage(LANGID* language
 HRESULT STDMETHODCALLTYPE HostApplicationService::GetSettings(IHostSettings** settings)
 {
     return settings_.QueryInterface(IID_IHostSettings, reinterpret_cast<void**>(settings));
+}
+
+HRESULT STDMETHODCALLTYPE HostApplicationService::ShowMessageBox(HWND, const WCHAR* text, const WCHAR* caption,
+    UINT style, LONG* pressedButton)
+{
+    return Guarded([&]() -> HRESULT {
+        if (!pressedButton)
+            return E_POINTER;
+        std::lock_guard guard(lock_);
+        LONG answer = DefaultMessageBoxAnswer(style);
+        if (!scriptedAnswers_.empty())
+        {
+            answer = scriptedAnswers_.front();
+            scriptedAnswers_.pop_front();
+        }
+        messageBoxes_.push_back({text ? text : L"", caption ? caption : L"", style, answer});
+        *pressedButton = answer;
+        return S_OK;
+    });
+}
+
+void HostApplicationService::ScriptMessageBoxAnswer(LONG button)
+{
+    std::lock_guard guard(lock_);
+    scriptedAnswers_.push_back(button);
+}
+
+bool HostApplicationService::RecordedMessageBox(ULONG index, MessageBoxRecord* record)
+{
+    std::lock_guard guard(lock_);
+    if (index >= messageBoxes_.size())
+        return false;
+    *record = messageBoxes_[index];
+    return true;
 }
 
 HRESULT STDMETHODCALLTYPE HostApplicationService::GetVersionNoticeMode(ULONG, ULONG* mode, ULONG* detail)

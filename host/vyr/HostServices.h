@@ -4,6 +4,7 @@
 #include "ComObjects.h"
 #include "VyrServices.h"
 
+#include <deque>
 #include <map>
 #include <mutex>
 #include <string>
@@ -44,6 +45,18 @@ private:
     std::map<std::wstring, bool> booleans_;
 };
 
+// A message box as the stand-in recorded it.
+struct MessageBoxRecord
+{
+    std::wstring text;
+    std::wstring caption;
+    UINT style;
+    LONG answer;
+};
+
+// The button a person gets by pressing Enter on a box of this style: its default button.
+LONG DefaultMessageBoxAnswer(UINT style);
+
 class HostApplicationService final : public StaticComObject<IHostApplication, &IID_IHostApplication>
 {
 public:
@@ -53,6 +66,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetMainWindow(HWND* window) override;
     HRESULT STDMETHODCALLTYPE GetUiLanguage(LANGID* language) override;
     HRESULT STDMETHODCALLTYPE GetSettings(IHostSettings** settings) override;
+    // Nobody sits at the stand-in: each box is recorded and answered by script, else by its default.
+    HRESULT STDMETHODCALLTYPE ShowMessageBox(HWND owner, const WCHAR* text, const WCHAR* caption, UINT style,
+        LONG* pressedButton) override;
     HRESULT STDMETHODCALLTYPE GetVersionNoticeMode(ULONG reserved, ULONG* mode, ULONG* detail) override;
     HRESULT STDMETHODCALLTYPE ShowVersionNotice(ULONG reserved, const WCHAR* text) override;
 
@@ -60,6 +76,8 @@ public:
     void SetUiLanguage(LANGID language) { language_ = language; }
     HostSettings& Settings() { return settings_; }
     bool VersionNotice(ULONG index, std::wstring* text);
+    void ScriptMessageBoxAnswer(LONG button);
+    bool RecordedMessageBox(ULONG index, MessageBoxRecord* record);
 
 private:
     HWND mainWindow_ = nullptr;
@@ -67,6 +85,8 @@ private:
     HostSettings settings_;
     std::mutex lock_;
     std::vector<std::wstring> notices_;
+    std::deque<LONG> scriptedAnswers_;
+    std::vector<MessageBoxRecord> messageBoxes_;
 };
 
 } // namespace Vyr

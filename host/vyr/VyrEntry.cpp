@@ -2,6 +2,7 @@
 // registers its two companion classes (host application, test registry) itself, so that a module
 // that bootstraps the framework on its own finds them too.
 #include "Framework.h"
+#include "foundation/ComPtr.h"
 
 #include <objbase.h>
 
@@ -28,11 +29,8 @@ IUnknown* CompanionObject(const CLSID& clsid)
 
 bool IsClassRegistered(const CLSID& clsid)
 {
-    IUnknown* probe = nullptr;
-    if (FAILED(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IUnknown, reinterpret_cast<void**>(&probe))))
-        return false;
-    probe->Release();
-    return true;
+    Orv::ComPtr<IUnknown> probe;
+    return SUCCEEDED(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IUnknown, probe.PutVoid()));
 }
 
 void RegisterCompanions()

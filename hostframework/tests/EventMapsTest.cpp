@@ -260,17 +260,7 @@ VYR_DEFINE_EVENT_MAP(ComHandler, VyrEventHandlerBase){
     VyrEventMap::End(),
 };
 
-class TestSubject final : public VyrSubject
-{
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-};
+using TestSubject = TestSupport::StackComObject<VyrSubject>;
 
 TEST(ComEventHandler, RegisterEventsSubscribesToTheEventsItsMapNames)
 {

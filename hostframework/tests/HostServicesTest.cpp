@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 namespace
 {
 
@@ -54,6 +56,20 @@ TEST_F(HostServiceCacheTest, AFailedFetchIsNotCachedAndIsTriedAgain)
     EXPECT_EQ(&service, cache.Get());
     EXPECT_EQ(&service, cache.Get());
     EXPECT_EQ(3, fetches);
+}
+
+HRESULT ThrowingFetch(void**)
+{
+    ++fetches;
+    throw std::bad_alloc();
+}
+
+TEST_F(HostServiceCacheTest, AFetchThatThrowsIsAFailureTriedAgainLater)
+{
+    HostServiceCache cache(&ThrowingFetch);
+    EXPECT_EQ(nullptr, cache.Get());
+    EXPECT_EQ(nullptr, cache.Get());
+    EXPECT_EQ(2, fetches);
 }
 
 constexpr CLSID UnknownClass = {0x0BADC1A5, 0x1111, 0x2222, {0x33, 0x33, 0x44, 0x44, 0x44, 0x44, 0x44, 0x44}};

@@ -1,4 +1,5 @@
 #include "FrameworkTestSupport.h"
+#include "foundation/tests/AllocationWatch.h"
 #include "hostframework/MessageSenders.h"
 #include "hostframework/Subjects.h"
 
@@ -51,6 +52,34 @@ TEST(MessageHandlerTree, RemovingNullOrAStranger)
     Node stranger;
     EXPECT_EQ(S_FALSE, root.RemoveHandler(nullptr));
     EXPECT_EQ(E_FAIL, root.RemoveHandler(&stranger));
+}
+
+// Running out of memory inside a handler's interface is answered there, never thrown at the host.
+TEST(MessageHandlerTree, OutOfMemoryIsAnHResultAndChangesNothing)
+{
+    Node root;
+    std::vector<Node> children(8);   // as many as a handler makes room for before it grows
+    for (Node& child : children)
+        ASSERT_EQ(S_OK, root.AddHandler(&child));
+    Node refused;
+    const ULONG before = refused.references;
+    AllocationWatch::failNext = true;
+    EXPECT_EQ(E_OUTOFMEMORY, root.AddHandler(&refused));
+    EXPECT_EQ(nullptr, refused.Parent());
+    EXPECT_EQ(before, refused.references);
+    EXPECT_EQ(children.size(), root.ChildCount());
+
+    // A plain handler offers a message to a copy of its children: no copy, not handled.
+    TestSupport::StackComObject<VyrMessageHandler> plain;
+    Node taker(true);
+    plain.AddHandler(&taker);
+    const Orv::ComPtr<IMessage> message = TestSupport::MakeMessage(SomeMessage);
+    AllocationWatch::failNext = true;
+    EXPECT_EQ(0, plain.HandleMessage(message.Get()));
+    EXPECT_EQ(1, plain.HandleMessage(message.Get()));
+    plain.RemoveHandler(&taker);
+    for (Node& child : children)
+        root.RemoveHandler(&child);
 }
 
 TEST(MessageSender, AMessageNamesItsSenderOnlyWhileItIsDelivered)
@@ -149,17 +178,7 @@ TEST(MessageSender, ThePayloadTravelsWithTheMessage)
 }
 
 // A subject and observers through the host's subject manager.
-class Subject final : public VyrSubject
-{
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-};
+using Subject = TestSupport::StackComObject<VyrSubject>;
 
 class RecordingObserver final : public TestSupport::StackComObject<IObserver>
 {

@@ -1,4 +1,5 @@
 #include "FrameworkTestSupport.h"
+#include "host/tests/VyrTestSupport.h"
 #include "hostframework/ClassRegistration.h"
 #include "hostframework/ModuleVersion.h"
 
@@ -12,11 +13,11 @@ namespace
 {
 
 // Statically constructed class objects, linked into the start-up list as the module's are.
-class StaticClassObject final : public IVyrClassObject, public VyrClassObject
+class StaticClassObject final : public ClassObjectDouble, public VyrClassObject
 {
 public:
     StaticClassObject(const wchar_t* title, ULONG typeId, bool exists = true)
-        : title_(title), typeId_(typeId), exists_(exists)
+        : ClassObjectDouble(title, typeId), exists_(exists)
     {
     }
 
@@ -32,26 +33,8 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetTypeId(ULONG* typeId) override
-    {
-        *typeId = typeId_;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetCategoryGuid(const GUID** category) override
-    {
-        *category = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTitle(BSTR* title) override
-    {
-        *title = SysAllocString(title_);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE IsCategory(const GUID*) override { return S_FALSE; }
 
 private:
-    const wchar_t* title_;
-    ULONG typeId_;
     bool exists_;
 };
 

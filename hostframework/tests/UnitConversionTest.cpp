@@ -1,6 +1,7 @@
 #include "FrameworkTestSupport.h"
 #include "foundation/ResultCodes.h"
 #include "foundation/XOrv.h"
+#include "host/tests/VyrTestSupport.h"
 #include "hostframework/UnitConversion.h"
 
 #include <gtest/gtest.h>
@@ -61,13 +62,9 @@ TEST(UnitConversion, AHostUnitCarriesTheNameAndPrefixCode)
 {
     Orv::ComPtr<IHostUnit> unit;
     ASSERT_EQ(S_OK, CreateHostUnit(Orv::PrefixedUnit(L"Pa", 9), unit.Put()));
-    LONG code = 0;
-    BSTR text = nullptr;
-    unit->GetPrefixCode(&code);
-    unit->GetUnitText(&text);
-    EXPECT_EQ(9, code);
-    EXPECT_STREQ(L"Pa", text);
-    SysFreeString(text);
+    const UnitNameAndPrefix read = ReadHostUnit(*unit.Get());
+    EXPECT_EQ(L"Pa", read.name);
+    EXPECT_EQ(9, read.prefixCode);
 }
 
 } // namespace

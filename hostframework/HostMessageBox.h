@@ -1,0 +1,9 @@
+// The module's message boxes, shown by the host application, which answers them itself in a batch run
+// or a test. Every message box of the module comes here: directly, or from code below this layer
+// through Orv::ShowMessageBox, whose route this layer installs when the module is loaded.
+#pragma once
+
+#include <windows.h>
+
+// The button pressed; IDOK without showing anything when there is no host application to ask.
+int ShowHostMessageBox(const wchar_t* text, const wchar_t* caption, UINT style, HWND owner = nullptr) noexcept;
