@@ -44,17 +44,19 @@ inline IVyrStandIn& StandIn()
     return SharedFramework().Framework().StandIn();
 }
 
-// Registers the function with the shared framework, once for the process.
+// Registers the function with the shared framework unless its registry holds it already: the host
+// sessions that other tests start and end may leave the registry without it.
 inline ULONG RegisterCrossingFunction()
 {
-    static const ULONG typeId = [] {
-        Orv::ComPtr<IVyrObjectFactory> factory;
-        StandIn().QueryInterface(IID_IVyrObjectFactory, factory.PutVoid());
-        factory->RegisterClassObject(CrossingClassObject().GetClassObject());
-        ULONG id = 0;
-        CrossingClassObject().GetTypeId(&id);
-        return id;
-    }();
+    Orv::ComPtr<IVyrObjectFactory> factory;
+    StandIn().QueryInterface(IID_IVyrObjectFactory, factory.PutVoid());
+    ULONG typeId = 0;
+    Orv::ComPtr<IUnknown> registered;
+    if (SUCCEEDED(CrossingClassObject().GetTypeId(&typeId)) &&
+        SUCCEEDED(factory->GetObject(typeId, IID_ICalcEnumClass2, registered.PutVoid())))
+        return typeId;
+    factory->RegisterClassObject(CrossingClassObject().GetClassObject());
+    CrossingClassObject().GetTypeId(&typeId);
     return typeId;
 }
 

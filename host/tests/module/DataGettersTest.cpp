@@ -166,8 +166,7 @@ protected:
     static void SetUpTestSuite()
     {
         typeId = HostTests::RegisterCrossingFunction();
-        static const HRESULT registered = Calc::RegisterExpressionCalcClass(HostTests::StandIn());
-        ASSERT_EQ(S_OK, registered);
+        ASSERT_EQ(S_OK, Calc::RegisterExpressionCalcClass(HostTests::StandIn()));
     }
 
     static inline ULONG typeId = 0;
