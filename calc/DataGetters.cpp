@@ -156,6 +156,8 @@ bool EnumGetterBase::Open(int32_t record, TickPosition start, double time)
     return Guarded([&] {
         if (running || !source || !enumerator)
             return false;
+        // Whatever an interrupted open left behind is not this record's.
+        sources.Clear();
         const auto document = source.As<IHostDocument>(IID_IHostDocument);
         if (!document || !OpenSources(*document.Get(), record, start))
         {
