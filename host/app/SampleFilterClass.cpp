@@ -1,6 +1,7 @@
 #include "host/app/SampleFilterClass.h"
 
 #include "host/app/CalcEnumAdaptors.h"
+#include "host/app/HostCalcClass.h"
 
 #include "host/app/SavitzkyGolay.h"
 #include "host/app/TextConversion.h"
@@ -23,45 +24,23 @@ constexpr ULONG SampleFilterTypeNumber = 0;
 
 // The filter over one source: output tick i is the weighted sum of source ticks i .. i + window - 1, so
 // a source padded by window / 2 samples at each end gives an output as long as its data.
-class SampleFilterEnum final : public ICalcEnum, public IEnumFloatEx
+class SampleFilterEnum final : public HostCalcEnum<IEnumFloatEx>
 {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
-    {
-        if (!out)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_ICalcEnum)
-            *out = static_cast<ICalcEnum*>(this);
-        else if (iid == IID_IEnumFloatEx || iid == IID_IEnumExBase)
-            *out = static_cast<IEnumFloatEx*>(this);
-        else
-            *out = nullptr;
-        if (!*out)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return references_.Add(); }
-    ULONG STDMETHODCALLTYPE Release() override { return references_.Drop(this); }
-
     // ICalcEnum
-    HRESULT STDMETHODCALLTYPE SetContextValue(uintptr_t) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetContext(IUnknown** context) override { return Nothing(context); }
     HRESULT STDMETHODCALLTYPE ReadArguments(IUnknown* arguments, uint32_t* flags) override
     {
         return Orv::CatchReturn([&] {
-            Orv::ComPtr<IAutoOrvString> text;
-            if (!arguments || FAILED(arguments->QueryInterface(IID_IAutoOrvString, text.PutVoid())))
+            std::string text;
+            if (!ReadArgumentText(arguments, text))
                 return E_INVALIDARG;
-            const Orv::String value = Orv::String::FromInterface(text.Get());
-            coefficients_ = SavitzkyGolayCoefficients(ParseSavitzkyGolayArguments(ToUtf8(value.c_str())));
+            coefficients_ = SavitzkyGolayCoefficients(ParseSavitzkyGolayArguments(text));
             if (flags)
                 *flags = 0;
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE GetArgumentText(IOrvString** text) override { return Nothing(text); }
-    HRESULT STDMETHODCALLTYPE Clone(IUnknown*, ICalcEnum** clone) override { return Unsupported(clone); }
+    HRESULT STDMETHODCALLTYPE Clone(IUnknown*, ICalcEnum** clone) override { return AnswerUnsupported(clone); }
     HRESULT STDMETHODCALLTYPE Start(int32_t, uint32_t sourceCount, IUnknown* const* sources, IUnknown* const*, double,
                                     int32_t, int32_t) override
     {
@@ -89,7 +68,6 @@ public:
         position_ = 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE QueryFlags(uint32_t, uint32_t* flags) override { return Zero(flags); }
     HRESULT STDMETHODCALLTYPE GetSourceCount(uint32_t* count) override
     {
         if (!count)
@@ -97,20 +75,12 @@ public:
         *count = source_ ? 1 : 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetRecord(int32_t* record) override { return Zero(record); }
+    HRESULT STDMETHODCALLTYPE GetRecord(int32_t* record) override { return AnswerZero(record); }
     HRESULT STDMETHODCALLTYPE GetSampleInfo(double* interval, IUnknown** unit) override
     {
         if (interval)
             *interval = 1.0;
-        return Nothing(unit);
-    }
-    HRESULT STDMETHODCALLTYPE GetCapabilities(uint32_t* capabilities) override { return Zero(capabilities); }
-    HRESULT STDMETHODCALLTYPE GetDataKind(uint32_t* kind) override
-    {
-        if (!kind)
-            return E_POINTER;
-        *kind = CalcKindChannel;
-        return S_OK;
+        return AnswerNothing(unit);
     }
     HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* timeBase) override
     {
@@ -120,10 +90,9 @@ public:
         return source_ ? source_->GetScale(timeBase) : S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetScale(TimeBase* timeBase) override { return GetTimeBase(timeBase); }
-    void STDMETHODCALLTYPE DeleteThis() override { delete this; }
 
     // IEnumFloatEx
-    HRESULT STDMETHODCALLTYPE Clone(IEnumFloatEx** clone) override { return Unsupported(clone); }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumFloatEx** clone) override { return AnswerUnsupported(clone); }
     HRESULT STDMETHODCALLTYPE Skip(int32_t, int32_t* skipped) override
     {
         if (skipped)
@@ -135,13 +104,6 @@ public:
         if (!tick)
             return E_POINTER;
         *tick = position_;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override
-    {
-        if (!format)
-            return E_POINTER;
-        *format = 0;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Next(int32_t count, float* samples, int32_t* fetched) override
@@ -174,136 +136,11 @@ public:
     }
 
 private:
-    template <class T>
-    static HRESULT Nothing(T** out)
-    {
-        if (out)
-            *out = nullptr;
-        return S_OK;
-    }
-    template <class T>
-    static HRESULT Unsupported(T** out)
-    {
-        if (out)
-            *out = nullptr;
-        return E_NOTIMPL;
-    }
-    template <class T>
-    static HRESULT Zero(T* out)
-    {
-        if (!out)
-            return E_POINTER;
-        *out = 0;
-        return S_OK;
-    }
-
-    HeapReferenceCount references_;
     std::vector<double> coefficients_;
     Orv::ComPtr<IEnumFloatEx> source_;
     std::vector<float> pending_; // source samples read but still inside a window to come
     int32_t position_ = 0;
 };
-
-// Static: the host keeps it for the life of the process.
-class SampleFilterClass final : public ICalcEnumClass2
-{
-public:
-    void Attach(IMsgIdRegistry* registry) { registry_ = registry; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
-    {
-        if (!out)
-            return E_POINTER;
-        *out = (iid == IID_IUnknown || iid == IID_IVyrClassObject || iid == IID_ICalcEnumClass2)
-                   ? static_cast<ICalcEnumClass2*>(this)
-                   : nullptr;
-        return *out ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-    HRESULT STDMETHODCALLTYPE GetTypeId(ULONG* typeId) override
-    {
-        USHORT code = 0;
-        if (!typeId)
-            return E_POINTER;
-        if (!registry_ || FAILED(registry_->GetCode(&SampleFilterClassGuid, &code)))
-            return E_FAIL;
-        *typeId = static_cast<ULONG>(code) << 16 | SampleFilterTypeNumber;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetCategoryGuid(const GUID** category) override
-    {
-        if (!category)
-            return E_POINTER;
-        *category = &CalcFunctionCategory;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTitle(BSTR* title) override
-    {
-        if (!title)
-            return E_POINTER;
-        SysFreeString(*title);
-        *title = SysAllocString(L"Sample Filter");
-        return *title ? S_OK : E_OUTOFMEMORY;
-    }
-    HRESULT STDMETHODCALLTYPE IsCategory(const GUID* category) override
-    {
-        return category && *category == CalcFunctionCategory ? S_OK : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE GetName(IOrvString** name) override { return Text(L"Sample Filter", name); }
-    HRESULT STDMETHODCALLTYPE GetDescription(IOrvString** description) override
-    {
-        return Text(L"Savitzky-Golay smoothing and differentiation.", description);
-    }
-    HRESULT STDMETHODCALLTYPE GetFlags(uint32_t* flags) override
-    {
-        if (!flags)
-            return E_POINTER;
-        *flags = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE CreateEnumVariant(IUnknown*, uint32_t, IUnknown*, uint32_t, uint32_t, uint32_t,
-                                                const IID*, void** out) override
-    {
-        if (out)
-            *out = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE CreateEnum(IUnknown*, uint32_t, ICalcEnum** calc) override
-    {
-        return CreateSampleFilter(calc);
-    }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, IUnknown*, uint32_t, IUnknown** instance) override
-    {
-        if (!instance)
-            return E_POINTER;
-        *instance = nullptr;
-        if (outer)
-            return CLASS_E_NOAGGREGATION;
-        return CreateSampleFilter(reinterpret_cast<ICalcEnum**>(instance));
-    }
-
-private:
-    static HRESULT Text(const wchar_t* value, IOrvString** out)
-    {
-        if (!out)
-            return E_POINTER;
-        return Orv::CatchReturn([&] {
-            Orv::String text(value);
-            *out = text.Interface();
-            (*out)->AddRef();
-        });
-    }
-
-    IMsgIdRegistry* registry_ = nullptr; // the framework outlives its registrations
-};
-
-SampleFilterClass& FilterClass()
-{
-    static SampleFilterClass instance;
-    return instance;
-}
 
 } // namespace
 
@@ -320,13 +157,10 @@ HRESULT CreateSampleFilter(ICalcEnum** calc)
 
 HRESULT RegisterSampleFilterClass(IVyrStandIn& standIn)
 {
-    Orv::ComPtr<IVyrObjectFactory> factory;
-    Orv::ComPtr<IMsgIdRegistry> registry;
-    if (FAILED(standIn.QueryInterface(IID_IVyrObjectFactory, factory.PutVoid())) ||
-        FAILED(standIn.QueryInterface(IID_IMsgIdRegistry, registry.PutVoid())))
-        return E_NOINTERFACE;
-    FilterClass().Attach(registry.Get());
-    return factory->RegisterClassObject(&FilterClass());
+    static HostCalcClass filterClass({&SampleFilterClassGuid, SampleFilterTypeNumber, L"Sample Filter",
+                                      L"Savitzky-Golay smoothing and differentiation.",
+                                      [](IUnknown*, ICalcEnum** calc) { return CreateSampleFilter(calc); }});
+    return filterClass.Register(standIn);
 }
 
 } // namespace Host::Calc

@@ -7,11 +7,8 @@
 #include "host/app/ModuleLoader.h"
 #include "host/tests/CalcTestSupport.h"
 #include "host/tests/RecordingFixtures.h"
-#include "host/tests/module/SharedFramework.h"
+#include "host/tests/module/CrossingFunction.h"
 
-#include "calc/CalcEnumClass.h"
-#include "calc/EEH3Enumerator.h"
-#include "calc/tests/CrossingDetector.h"
 #include "calc/tests/SampleEnumeratorStub.h"
 
 #include <gtest/gtest.h>
@@ -21,25 +18,10 @@
 
 using namespace Host;
 using namespace Host::Calc;
+using HostTests::CrossingSources;
 
 namespace
 {
-
-constexpr GUID CrossingTypeGuid = {0x5B0E2C71, 0x44A9, 0x4D3E, {0x9F, 0x12, 0x6A, 0x3C, 0x81, 0x0D, 0x27, 0xE4}};
-
-const wchar_t* const CrossingNames[] = {L"Tick Source", L"Level", L"LimitStart Record", L"LimitStart Tick",
-                                        L"LimitEnd Record", L"LimitEnd Tick", L"PNEND"};
-constexpr CalcEnums::ParamRange CrossingRanges[] = {{0, 0},        {-DBL_MAX, DBL_MAX}, {-1, DBL_MAX}, {-1, DBL_MAX},
-                                                    {-1, DBL_MAX}, {-1, DBL_MAX},       {-1, -1}};
-const wchar_t* const CrossingAliases[] = {L"CrossingDetector", L"ALEND"};
-constexpr uint32_t CrossingSources[] = {CalcKindChannel};
-const CalcEnums::FunctionParams CrossingParams{CrossingNames, CrossingRanges, CrossingAliases, 6, 1, 1, 2,
-                                               0xA0000000u, CalcKindEvents, CrossingSources, CalcKindEvents};
-CalcEnums::FunctionDescriptor CrossingDescriptor{L"CrossDet", L"Upward crossings of a level.", 0,
-                                                 &CrossingTypeGuid, 0, {0}};
-const CalcEnums::CalcFunction Crossing{&CrossingDescriptor, &CrossingParams};
-
-using CrossingClass = CalcEnums::CalcEnumNumericParamsClassEx<EEH3::EEH3Enumerator<CalcTesting::CrossingDetector, 8>>;
 
 // Two records of square waves rising at every tick k × 1000 + 500.
 Recording SquareRecording()
@@ -67,12 +49,10 @@ class ModuleFunctions : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        Orv::ComPtr<IVyrObjectFactory> factory;
-        StandIn().QueryInterface(IID_IVyrObjectFactory, factory.PutVoid());
-        factory->RegisterClassObject(classObject.GetClassObject());
+        HostTests::RegisterCrossingFunction();
     }
 
-    static IVyrStandIn& StandIn() { return HostTests::SharedFramework().Framework().StandIn(); }
+    static IVyrStandIn& StandIn() { return HostTests::StandIn(); }
 
     std::vector<int32_t> Ticks(const Recording& data, const std::string& text, size_t record)
     {
@@ -90,8 +70,6 @@ protected:
         return ticks;
     }
 
-    // Static, as a module's class objects are.
-    static inline CrossingClass classObject{Crossing};
     Recording recording = SquareRecording();
 };
 

@@ -1,0 +1,309 @@
+#include "host/app/HostDocument.h"
+
+#include "host/app/CalcCompiler.h"
+
+#include "host/vyr/ComObjects.h"
+
+#include "foundation/ComBoundary.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace Host
+{
+namespace
+{
+
+// Answered only by the host's own documents, so that the host's calculations find their recording.
+constexpr GUID IID_HostDocumentObject = {0x7A40C3E1, 0x5D92, 0x4B08, {0x8E, 0x6F, 0x13, 0xA2, 0x95, 0xC7, 0x40, 0xDB}};
+
+// A sampling document tells its sinks that the record is being recorded.
+constexpr int16_t Recorded = -1; // VARIANT_TRUE
+
+template <class Interface>
+HRESULT Hand(Interface* object, IUnknown** out)
+{
+    *out = object;
+    object->AddRef();
+    return S_OK;
+}
+
+// The data object of one recorded channel; it keeps its document alive.
+class ChannelDataObject final : public Vyr::HeapComObject<IHostChannelData, &IID_IHostChannelData>
+{
+public:
+    ChannelDataObject(HostDocument& document, int32_t channel) : document_(&document), channel_(channel) {}
+
+    HRESULT STDMETHODCALLTYPE OpenEnum(uint32_t request, int32_t record, int32_t endTick, uint32_t,
+                                       IUnknown** enumerator) override
+    {
+        if (!enumerator)
+            return E_POINTER;
+        *enumerator = nullptr;
+        // The stand-in's channels always run to the record's end.
+        if (endTick != HostRecordEnd)
+            return E_INVALIDARG;
+        return document_->OpenChannelEnum(request, record, channel_, enumerator);
+    }
+
+private:
+    Orv::ComPtr<HostDocument> document_;
+    int32_t channel_;
+};
+
+// A channel enumerator of the document; the document, whose recording it reads, lives as long as it.
+class DocumentChannelEnum final : public Calc::CountedObject<IEnumFloatEx>
+{
+public:
+    DocumentChannelEnum(HostDocument& document, Calc::SampleNodePtr channel, size_t record)
+        : document_(&document), samples_(new Calc::ChannelEnumAdaptor(document.Data(), std::move(channel), record))
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE Clone(IEnumFloatEx** clone) override { return samples_->Clone(clone); }
+    HRESULT STDMETHODCALLTYPE Skip(int32_t count, int32_t* skipped) override { return samples_->Skip(count, skipped); }
+    HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override { return samples_->GetPosition(tick); }
+    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override { return samples_->GetDataFormat(format); }
+    HRESULT STDMETHODCALLTYPE GetScale(TimeBase* timeBase) override { return samples_->GetScale(timeBase); }
+    HRESULT STDMETHODCALLTYPE Next(int32_t count, float* samples, int32_t* fetched) override
+    {
+        return samples_->Next(count, samples, fetched);
+    }
+    void STDMETHODCALLTYPE DeleteThis() override { CountedObject::DeleteThis(); }
+
+private:
+    Orv::ComPtr<HostDocument> document_;
+    Orv::ComPtr<IEnumFloatEx> samples_;
+};
+
+} // namespace
+
+Orv::ComPtr<HostDocument> HostDocument::Offline(const Recording& recording, std::vector<std::string> calculatedChannels)
+{
+    if (!recording.IsFinished())
+        throw std::invalid_argument("an offline document shows a finished recording");
+    return Orv::ComPtr<HostDocument>(new HostDocument(&recording, nullptr, std::move(calculatedChannels)));
+}
+
+Orv::ComPtr<HostDocument> HostDocument::Sampling(const Recording& source, std::vector<std::string> calculatedChannels)
+{
+    return Orv::ComPtr<HostDocument>(new HostDocument(nullptr, &source, std::move(calculatedChannels)));
+}
+
+HostDocument::HostDocument(const Recording* recording, const Recording* source, std::vector<std::string> calculatedChannels)
+    : recording_(recording), calculatedChannels_(std::move(calculatedChannels))
+{
+    if (source)
+        feed_.emplace(*source);
+}
+
+void HostDocument::FeedSamples(int64_t count)
+{
+    if (!feed_)
+        throw std::logic_error("an offline document is not sampled");
+    if (feed_->IsDone())
+        return;
+    const Recording& live = feed_->Live();
+    const size_t recordsBefore = live.RecordCount();
+    feed_->Feed(count);
+    const auto record = static_cast<int32_t>(live.RecordCount() - 1);
+    const Record& current = live.RecordAt(static_cast<size_t>(record));
+    const auto ticks = static_cast<int32_t>(current.Length());
+    if (live.RecordCount() != recordsBefore)
+        NotifySinks([&](IOnlineDataSink& sink) {
+            sink.OnSamplingStarted(record, 0, static_cast<uint32_t>(live.Channels().size()), 0, 0, 0, 0, 0, 0, 0, 0,
+                                   Recorded);
+        });
+    NotifySinks([](IOnlineDataSink& sink) { sink.OnNewData(0); });
+    if (current.IsComplete())
+        NotifySinks([&](IOnlineDataSink& sink) { sink.OnRecordEnd(record, ticks); });
+    if (feed_->IsDone())
+        NotifySinks([](IOnlineDataSink& sink) { sink.OnSamplingStopped(0); });
+}
+
+template <class Call>
+void HostDocument::NotifySinks(Call&& call)
+{
+    // A sink may leave the registry while it is being notified.
+    const std::vector<Orv::ComPtr<IOnlineDataSink>> sinks = sinks_;
+    for (const auto& sink : sinks)
+        call(*sink.Get());
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
+{
+    if (!out)
+        return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IHostDocument || iid == IID_HostDocumentObject)
+        *out = static_cast<IHostDocument*>(this);
+    else if (iid == IID_IHostRecordData)
+        *out = static_cast<IHostRecordData*>(this);
+    else if (iid == IID_IOnlineDataSource)
+        *out = static_cast<IOnlineDataSource*>(this);
+    else if (iid == IID_IHostDataItems)
+        *out = static_cast<IHostDataItems*>(this);
+    else
+        *out = nullptr;
+    if (!*out)
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+Orv::ComPtr<HostDocument> HostDocument::FromContext(IUnknown* context)
+{
+    IHostDocument* document = nullptr;
+    if (!context || FAILED(context->QueryInterface(IID_HostDocumentObject, reinterpret_cast<void**>(&document))))
+        return nullptr;
+    auto held = Orv::ComPtr<HostDocument>::Adopt(static_cast<HostDocument*>(document));
+    return held;
+}
+
+bool HostDocument::RecordArrived(int32_t record) const
+{
+    return record >= 0 && static_cast<size_t>(record) < Data().RecordCount();
+}
+
+bool HostDocument::IsRecordedChannel(int32_t channel) const
+{
+    return channel >= 0 && static_cast<size_t>(channel) < Data().Channels().size();
+}
+
+bool HostDocument::ChannelExists(uint32_t kind, int32_t channel) const
+{
+    if ((kind & HostChannelKindMask) == HostChannelCalculated)
+        return channel >= 0 && static_cast<size_t>(channel) < calculatedChannels_.size();
+    return IsRecordedChannel(channel);
+}
+
+Calc::SampleNodePtr HostDocument::ChannelNode(uint32_t request, int32_t channel) const
+{
+    if ((request & HostChannelKindMask) == HostChannelCalculated)
+    {
+        const auto compiled = Calc::CompileExpression("vch" + std::to_string(channel + 1),
+                                                      {Data(), nullptr, calculatedChannels_});
+        if (compiled.kind != Calc::ValueKind::Channel)
+            throw std::invalid_argument("calculated channel " + std::to_string(channel + 1) + " yields events");
+        return compiled.channel;
+    }
+    // The stand-in's recordings carry no units conversion: raw and scaled samples are the same.
+    if (!IsRecordedChannel(channel))
+        throw std::invalid_argument("there is no channel " + std::to_string(channel + 1));
+    return Calc::MakeRecordedChannel(Data(), static_cast<size_t>(channel));
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetTickInterval(uint32_t, int32_t record, double* seconds)
+{
+    if (!seconds)
+        return E_POINTER;
+    if (!RecordArrived(record))
+        return E_INVALIDARG;
+    *seconds = Data().RecordAt(static_cast<size_t>(record)).SampleInterval();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::AdjustStartPosition(uint32_t kind, int32_t record, int32_t channel,
+                                                            TickPosition* position)
+{
+    if (!position)
+        return E_POINTER;
+    if (record < 0 || !ChannelExists(kind, channel))
+        return E_INVALIDARG;
+    position->record = record;
+    position->tick = std::max(position->tick, 0);
+    if (RecordArrived(record))
+    {
+        const Record& data = Data().RecordAt(static_cast<size_t>(record));
+        if (data.IsComplete())
+            position->tick = static_cast<int32_t>(std::min<int64_t>(position->tick, data.Length()));
+    }
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::OpenChannelEnum(uint32_t request, int32_t record, int32_t channel,
+                                                        IUnknown** enumerator)
+{
+    if (!enumerator)
+        return E_POINTER;
+    *enumerator = nullptr;
+    if (record < 0)
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&] {
+        Orv::ComPtr<IEnumFloatEx> opened(
+            new DocumentChannelEnum(*this, ChannelNode(request, channel), static_cast<size_t>(record)));
+        return Hand(opened.Get(), enumerator);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetChannelData(uint32_t request, int32_t record, int32_t channel,
+                                                       IUnknown** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if ((request & HostChannelKindMask) == HostChannelCalculated || !RecordArrived(record) ||
+        !IsRecordedChannel(channel))
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&] {
+        auto data = Orv::ComPtr<IHostChannelData>::Adopt(new ChannelDataObject(*this, channel));
+        return Hand(data.Get(), object);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::AddSink(IOnlineDataSink* sink)
+{
+    if (!sink)
+        return E_POINTER;
+    return Orv::CatchReturn([&] { sinks_.emplace_back(sink); });
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::RemoveSink(IOnlineDataSink* sink)
+{
+    const auto found = std::find_if(sinks_.begin(), sinks_.end(), [&](const auto& held) { return held.Get() == sink; });
+    if (found == sinks_.end())
+        return S_FALSE;
+    sinks_.erase(found);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::AddChannelEntry(int32_t channel, int32_t position, const ChannelEntry* entry)
+{
+    if (!entry)
+        return E_POINTER;
+    if (!IsRecordedChannel(channel))
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&] { entries_[{channel, position}].push_back(*entry); });
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::RemoveChannelEntry(int32_t channel, int32_t position, const ChannelEntry* entry)
+{
+    if (!entry)
+        return E_POINTER;
+    const auto list = entries_.find({channel, position});
+    if (list == entries_.end())
+        return S_FALSE;
+    auto& held = list->second;
+    const auto found = std::find_if(held.begin(), held.end(), [&](const ChannelEntry& e) {
+        return e.value == entry->value && e.kind == entry->kind;
+    });
+    if (found == held.end())
+        return S_FALSE;
+    held.erase(found);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetChannelEntry(int32_t channel, int32_t position, int32_t index,
+                                                        ChannelEntry* entry, int32_t* count)
+{
+    if (!entry || !count)
+        return E_POINTER;
+    const auto list = entries_.find({channel, position});
+    const size_t size = list == entries_.end() ? 0 : list->second.size();
+    *count = static_cast<int32_t>(size);
+    if (index < 0 || static_cast<size_t>(index) >= size)
+        return S_FALSE;
+    *entry = list->second[static_cast<size_t>(index)];
+    return S_OK;
+}
+
+} // namespace Host

@@ -1,0 +1,199 @@
+// The host document as a module reaches it: the record data the calculations run on, its channels
+// opened as sample enumerators, the online-data registry that tells sinks about sampling, and the
+// entries the module marks channels with.
+//
+// Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2. The order of the
+// methods is the binary contract: never reorder, never add a virtual destructor.
+#pragma once
+
+#include "VyrIds.h"
+
+#include <unknwn.h>
+
+#include <cstddef>
+#include <cstdint>
+
+// A position in a recording as the document's channel requests take it: the record, then the tick.
+struct TickPosition
+{
+    int32_t record = 0;
+    int32_t tick = 0;
+};
+static_assert(sizeof(TickPosition) == 8);
+static_assert(offsetof(TickPosition, tick) == 4);
+
+// What a channel request asks for: one kind, or-ed with HostChannelStream for a sample stream.
+inline constexpr uint32_t HostChannelCalculated = 4;          // the document's calculated channel ("vchN")
+inline constexpr uint32_t HostChannelRaw = 1;                 // a recorded channel before units conversion
+inline constexpr uint32_t HostChannelScaled = 0x40000000u;    // a recorded channel in its units
+inline constexpr uint32_t HostChannelStream = 0x1000;
+inline constexpr uint32_t HostChannelKindMask = 0x40000005u;
+
+// The end tick a channel data object takes for "up to the end of the record".
+inline constexpr int32_t HostRecordEnd = 0x7FFFFFFF;
+// The position code of entries that belong to the channel as a whole, not to a place in it.
+inline constexpr int32_t HostUnsetPosition = static_cast<int32_t>(0xC0000000u);
+
+// The host document itself.
+// {6B1F0E54-3C7A-4D8E-9A21-5E0C4B7D93A6}
+struct IHostDocument : IUnknown
+{
+    VYR_RESERVED_SLOT(3)
+    VYR_RESERVED_SLOT(4)
+    VYR_RESERVED_SLOT(5)
+    VYR_RESERVED_SLOT(6)
+    VYR_RESERVED_SLOT(7)
+    VYR_RESERVED_SLOT(8)
+    VYR_RESERVED_SLOT(9)
+    VYR_RESERVED_SLOT(10)
+    VYR_RESERVED_SLOT(11)
+    VYR_RESERVED_SLOT(12)
+    VYR_RESERVED_SLOT(13)
+    VYR_RESERVED_SLOT(14)
+    VYR_RESERVED_SLOT(15)
+    VYR_RESERVED_SLOT(16)
+    VYR_RESERVED_SLOT(17)
+    VYR_RESERVED_SLOT(18)
+    // 19: the seconds between two ticks of the record; E_INVALIDARG for a record that is not there.
+    virtual HRESULT STDMETHODCALLTYPE GetTickInterval(uint32_t flags, int32_t record, double* seconds) = 0;
+    // 20: checks that the channel of the kind can be read from the position and moves the position
+    // into the record (a negative tick to 0, a tick past a complete record's end to that end).
+    virtual HRESULT STDMETHODCALLTYPE AdjustStartPosition(uint32_t kind, int32_t record, int32_t channel,
+                                                          TickPosition* position) = 0;
+    VYR_RESERVED_SLOT(21)
+    VYR_RESERVED_SLOT(22)
+    VYR_RESERVED_SLOT(23)
+    VYR_RESERVED_SLOT(24)
+    VYR_RESERVED_SLOT(25)
+    VYR_RESERVED_SLOT(26)
+    VYR_RESERVED_SLOT(27)
+    VYR_RESERVED_SLOT(28)
+    VYR_RESERVED_SLOT(29)
+    VYR_RESERVED_SLOT(30)
+    VYR_RESERVED_SLOT(31)
+    // 32: a sample enumerator (IEnumFloatEx) over the channel of the request in the record, at tick 0;
+    // the only way to a calculated channel.
+    virtual HRESULT STDMETHODCALLTYPE OpenChannelEnum(uint32_t request, int32_t record, int32_t channel,
+                                                      IUnknown** enumerator) = 0;
+    VYR_RESERVED_SLOT(33)
+    VYR_RESERVED_SLOT(34)
+    VYR_RESERVED_SLOT(35)
+    VYR_RESERVED_SLOT(36)
+    VYR_RESERVED_SLOT(37)
+    VYR_RESERVED_SLOT(38)
+    VYR_RESERVED_SLOT(39)
+    VYR_RESERVED_SLOT(40)
+    VYR_RESERVED_SLOT(41)
+    VYR_RESERVED_SLOT(42)
+    VYR_RESERVED_SLOT(43)
+    VYR_RESERVED_SLOT(44)
+    VYR_RESERVED_SLOT(45)
+    // 46: the data object of a recorded channel in a record that has arrived (IHostChannelData); fails
+    // when there is none.
+    virtual HRESULT STDMETHODCALLTYPE GetChannelData(uint32_t request, int32_t record, int32_t channel,
+                                                     IUnknown** object) = 0;
+};
+__CRT_UUID_DECL(IHostDocument, 0x6B1F0E54, 0x3C7A, 0x4D8E, 0x9A, 0x21, 0x5E, 0x0C, 0x4B, 0x7D, 0x93, 0xA6)
+
+// The samples of one recorded channel.
+// {0E338061-A23A-474C-8081-463357BE86C9}
+struct IHostChannelData : IUnknown
+{
+    // 3: a sample enumerator (IEnumFloatEx) over the channel in the record, at tick 0, up to endTick
+    // (HostRecordEnd: the whole record).
+    virtual HRESULT STDMETHODCALLTYPE OpenEnum(uint32_t request, int32_t record, int32_t endTick, uint32_t reserved,
+                                               IUnknown** enumerator) = 0;
+};
+__CRT_UUID_DECL(IHostChannelData, 0x0E338061, 0xA23A, 0x474C, 0x80, 0x81, 0x46, 0x33, 0x57, 0xBE, 0x86, 0xC9)
+
+// The record data of the document; a calculation created for the document receives it as its context.
+// {2BC6F321-B62F-11D2-8227-00C0DFE13362}
+struct IHostRecordData : IUnknown
+{
+};
+__CRT_UUID_DECL(IHostRecordData, 0x2BC6F321, 0xB62F, 0x11D2, 0x82, 0x27, 0x00, 0xC0, 0xDF, 0xE1, 0x33, 0x62)
+
+// What the document tells those who follow its sampling. Every operation returns an HRESULT.
+// {C4AEA2A0-0F3D-11D4-80F2-00A0C9E26433}
+struct IOnlineDataSink : IUnknown
+{
+    // 3: how the sink takes its notifications; wants is a VARIANT_BOOL.
+    virtual HRESULT STDMETHODCALLTYPE GetSinkInfo(uint32_t* info, int16_t* wants) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnSamplingStopped(uint32_t reserved) = 0;                      // 4
+    // 5: a record starts: its number, its tick count so far, the channel count and reserved words; last
+    // whether the record is being recorded (VARIANT_BOOL).
+    virtual HRESULT STDMETHODCALLTYPE OnSamplingStarted(int32_t record, int32_t ticks, uint32_t channels,
+                                                        uint32_t reserved4, uint32_t reserved5, uint32_t reserved6,
+                                                        uint32_t reserved7, uint32_t reserved8, uint32_t reserved9,
+                                                        uint32_t reserved10, uint32_t reserved11,
+                                                        int16_t recording) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnNewData(uint32_t reserved) = 0;                              // 6
+    // 7: the record is complete at ticks.
+    virtual HRESULT STDMETHODCALLTYPE OnRecordEnd(int32_t record, int32_t ticks) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnSamplingModeChanged(uint32_t mode) = 0;                      // 8
+    virtual HRESULT STDMETHODCALLTYPE OnRecordValuesChanged(int32_t record, uint32_t what) = 0;      // 9
+    virtual HRESULT STDMETHODCALLTYPE QuerySinkExtension() = 0;                                      // 10
+    virtual HRESULT STDMETHODCALLTYPE QuerySinkExtensionEx() = 0;                                    // 11
+    virtual HRESULT STDMETHODCALLTYPE OnSamplingPaused(uint32_t reserved) = 0;                       // 12
+    virtual HRESULT STDMETHODCALLTYPE GetSinkPriority(int32_t* priority) = 0;                        // 13
+    // 14: the position up to which the sink has taken the data of the record.
+    virtual HRESULT STDMETHODCALLTYPE GetSinkPosition(int32_t record, uint32_t flags, uint32_t reserved,
+                                                      int32_t* position) = 0;
+};
+__CRT_UUID_DECL(IOnlineDataSink, 0xC4AEA2A0, 0x0F3D, 0x11D4, 0x80, 0xF2, 0x00, 0xA0, 0xC9, 0xE2, 0x64, 0x33)
+
+// The document's registry of online data sinks; it holds a reference to each sink it keeps.
+// {91BC9AF0-D20B-11D3-80E8-00A0C9E26433}
+struct IOnlineDataSource : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE AddSink(IOnlineDataSink* sink) = 0;                            // 3
+    // 4: S_FALSE when the sink was not registered.
+    virtual HRESULT STDMETHODCALLTYPE RemoveSink(IOnlineDataSink* sink) = 0;
+};
+__CRT_UUID_DECL(IOnlineDataSource, 0x91BC9AF0, 0xD20B, 0x11D3, 0x80, 0xE8, 0x00, 0xA0, 0xC9, 0xE2, 0x64, 0x33)
+
+// A mark on a channel: a value of one kind. Exchanged as is.
+struct ChannelEntry
+{
+    int32_t value = 0;
+    int32_t size = sizeof(int32_t);
+    int32_t kind = 0;
+    int32_t reserved = 0;
+};
+static_assert(sizeof(ChannelEntry) == 16);
+static_assert(offsetof(ChannelEntry, kind) == 8);
+
+// The data items of the document, as far as the module marks channels.
+// {920CDDCC-3748-4EC1-83F8-59EFEE7ED007}
+struct IHostDataItems : IUnknown
+{
+    // 3: adds the entry to the channel at the position code.
+    virtual HRESULT STDMETHODCALLTYPE AddChannelEntry(int32_t channel, int32_t position, const ChannelEntry* entry) = 0;
+    // 4: removes the first entry of the channel at the position code equal in value and kind; S_FALSE
+    // when there is none.
+    virtual HRESULT STDMETHODCALLTYPE RemoveChannelEntry(int32_t channel, int32_t position,
+                                                         const ChannelEntry* entry) = 0;
+    // 5: the entry of that index and the number of entries of the channel at the position code; S_FALSE
+    // (entry untouched) for an index at or past that number.
+    virtual HRESULT STDMETHODCALLTYPE GetChannelEntry(int32_t channel, int32_t position, int32_t index,
+                                                      ChannelEntry* entry, int32_t* count) = 0;
+};
+__CRT_UUID_DECL(IHostDataItems, 0x920CDDCC, 0x3748, 0x4EC1, 0x83, 0xF8, 0x59, 0xEF, 0xEE, 0x7E, 0xD0, 0x07)
+
+// The host's expression calculation class (type number 0 under this GUID). Created for a document's
+// record data, its enumerator takes calculation text as its argument text and yields, through its
+// IEnumEventEx, the events of that text over the document's channels.
+inline constexpr GUID ExpressionCalcClassGuid =
+    {0x3E9D5B27, 0x81C4, 0x4A6F, {0xB0, 0x5E, 0x27, 0xD1, 0x9C, 0x64, 0x0A, 0x8B}};
+
+inline constexpr GUID IID_IHostDocument = {0x6B1F0E54, 0x3C7A, 0x4D8E, {0x9A, 0x21, 0x5E, 0x0C, 0x4B, 0x7D, 0x93, 0xA6}};
+inline constexpr GUID IID_IHostChannelData =
+    {0x0E338061, 0xA23A, 0x474C, {0x80, 0x81, 0x46, 0x33, 0x57, 0xBE, 0x86, 0xC9}};
+inline constexpr GUID IID_IHostRecordData =
+    {0x2BC6F321, 0xB62F, 0x11D2, {0x82, 0x27, 0x00, 0xC0, 0xDF, 0xE1, 0x33, 0x62}};
+inline constexpr GUID IID_IOnlineDataSink =
+    {0xC4AEA2A0, 0x0F3D, 0x11D4, {0x80, 0xF2, 0x00, 0xA0, 0xC9, 0xE2, 0x64, 0x33}};
+inline constexpr GUID IID_IOnlineDataSource =
+    {0x91BC9AF0, 0xD20B, 0x11D3, {0x80, 0xE8, 0x00, 0xA0, 0xC9, 0xE2, 0x64, 0x33}};
+inline constexpr GUID IID_IHostDataItems =
+    {0x920CDDCC, 0x3748, 0x4EC1, {0x83, 0xF8, 0x59, 0xEF, 0xEE, 0x7E, 0xD0, 0x07}};
