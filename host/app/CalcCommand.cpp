@@ -32,6 +32,7 @@ struct CalcOptions
     std::string file;
     std::optional<int64_t> chunk;
     bool samples = false;
+    bool summary = false;
 };
 
 // Shortest text that reads back as the same value, in the classic locale.
@@ -52,6 +53,8 @@ std::optional<CalcOptions> ParseOptions(const std::vector<std::string>& args, st
         const bool hasValue = index + 1 < args.size();
         if (arg == "--samples")
             options.samples = true;
+        else if (arg == "--summary")
+            options.summary = true;
         else if (arg == "--expr" && hasValue)
             options.expression = args[++index];
         else if (arg == "--chunk" && hasValue)
@@ -128,9 +131,12 @@ int Fail(std::ostream& err, const std::string& message)
 
 } // namespace
 
-void CalcReport::Header(Calc::ValueKind kind)
+void CalcReport::Header(Calc::ValueKind kind, size_t recordSize)
 {
-    if (kind == Calc::ValueKind::Events)
+    loopRecords_ = kind == Calc::ValueKind::Events && recordSize == LoopRecordSize;
+    if (loopRecords_)
+        loops_.Header();
+    else if (kind == Calc::ValueKind::Events)
         out_ << "record\ttick\tfraction\tvalue\n";
     else if (samples_)
         out_ << "record\ttick\tvalue\n";
@@ -169,6 +175,11 @@ void CalcReport::EndOfRecord(size_t record)
 
 void CalcReport::Events(size_t record, const std::vector<std::byte>& records, size_t recordSize)
 {
+    if (loopRecords_)
+    {
+        loops_.Records(record, records);
+        return;
+    }
     for (size_t offset = 0; offset + recordSize <= records.size(); offset += recordSize)
     {
         Calc::EventHeader event;
@@ -178,16 +189,25 @@ void CalcReport::Events(size_t record, const std::vector<std::byte>& records, si
     }
 }
 
+void CalcReport::Finish()
+{
+    if (loopRecords_)
+        loops_.Finish();
+}
+
 void EvaluateCalculation(const Recording& recording, const Calc::CompiledExpression& compiled,
                          const std::function<void()>& moreData, CalcReport& report)
 {
-    report.Header(compiled.kind);
+    report.Header(compiled.kind, compiled.kind == Calc::ValueKind::Events ? compiled.events->RecordSize() : 0);
     for (size_t record = 0;; ++record)
     {
         while (record >= recording.RecordCount() && !recording.IsFinished())
             moreData();
         if (record >= recording.RecordCount())
+        {
+            report.Finish();
             return;
+        }
         if (compiled.kind == Calc::ValueKind::Events)
             EvaluateEvents(recording, compiled.events, moreData, report, record);
         else
@@ -243,7 +263,7 @@ int RunCalc(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             throw std::logic_error("the calculation waits for data that will not come");
         feed->Feed(*options->chunk);
     };
-    CalcReport report(out, options->samples);
+    CalcReport report(out, options->samples, options->summary);
     EvaluateCalculation(source, compiled, moreData, report);
     return ExitOk;
 }

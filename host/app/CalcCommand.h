@@ -2,6 +2,7 @@
 #pragma once
 
 #include "host/app/CalcCompiler.h"
+#include "host/app/LoopRecordReport.h"
 
 #include <functional>
 #include <ostream>
@@ -11,26 +12,35 @@
 namespace Host
 {
 
-constexpr const char* CalcUsage = "  calc --expr TEXT FILE [--chunk N] [--samples]\n"
+constexpr const char* CalcUsage = "  calc --expr TEXT FILE [--chunk N] [--samples] [--summary]\n"
                                   "            evaluate calculation text over a recording: per-record statistics\n"
                                   "            of a channel (--samples: every sample) or the events of an event\n"
                                   "            source; --chunk N feeds the recording as online data, N samples at\n"
-                                  "            a time\n";
+                                  "            a time; loop records print their 31 parameters, or with\n"
+                                  "            --summary each parameter's count, mean, min and max over the\n"
+                                  "            valid loops\n";
 
 // What the text yields, record by record, written as tab-separated lines.
 class CalcReport
 {
 public:
-    CalcReport(std::ostream& out, bool samples) : out_(out), samples_(samples) {}
+    CalcReport(std::ostream& out, bool samples, bool summary = false)
+        : out_(out), samples_(samples), loops_(out, summary)
+    {
+    }
 
-    void Header(Calc::ValueKind kind);
+    // recordSize: of the events, when the text yields events.
+    void Header(Calc::ValueKind kind, size_t recordSize = 0);
     void Samples(size_t record, int64_t firstTick, std::span<const float> values);
     void EndOfRecord(size_t record);
     void Events(size_t record, const std::vector<std::byte>& records, size_t recordSize);
+    void Finish();
 
 private:
     std::ostream& out_;
     bool samples_;
+    bool loopRecords_ = false;
+    LoopRecordReport loops_;
     size_t count_ = 0;
     double sum_ = 0.0;
     float minimum_ = 0.0f;

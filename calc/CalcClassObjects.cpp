@@ -1,0 +1,51 @@
+// The static class objects of the module's calculation functions. They are defined in this one file so
+// that they are constructed, and so linked into the class-object list, in the order of registration:
+// each links itself at the head, so the list runs in the reverse of the order below. The functions
+// whose enumerators live elsewhere take their place here when they join.
+#include "calc/CalcClassObjects.h"
+
+#include "calc/EEH3Enumerator.h"
+#include "calc/EdpDetector.h"
+#include "calc/LoopAnalyzer.h"
+#include "calc/PeakAndEcgDetectors.h"
+
+namespace CalcEnums
+{
+
+// The detectors' enumerator number: 0 for the loop analyzer, 8 for the detectors that feed it.
+constexpr int AnalyzerEnumeratorNumber = 0;
+constexpr int DetectorEnumeratorNumber = 8;
+
+using AnalyzerEnumerator = EEH3::EEH3Enumerator<Sistra::DetEx_Enumerator, AnalyzerEnumeratorNumber>;
+using EcgEdpEnumerator = EEH3::EEH3Enumerator<Sistra::EcgEnumerator, DetectorEnumeratorNumber>;
+using EdpEnumerator = EEH3::EEH3Enumerator<Sistra::EdpEnumerator, DetectorEnumeratorNumber>;
+using MaxEnumerator = EEH3::EEH3Enumerator<Sistra::MaxEnumerator, DetectorEnumeratorNumber>;
+
+namespace
+{
+
+CalcEnumNumericParamsClass<AnalyzerEnumerator> SistraAnalyzerClass{SistraAnalyzerFunction};
+CalcEnumNumericParamsClassEx<EcgEdpEnumerator> PVEcgEdpDetClass{PVEcgEdpDetFunction};
+CalcEnumNumericParamsClassEx<EdpEnumerator> PVEdpDetClass{PVEdpDetFunction};
+CalcEnumNumericParamsClassEx<MaxEnumerator> PVMaxDetClass{PVMaxDetFunction};
+
+} // namespace
+
+CalcEnumClassBase2& SistraAnalyzerClassObject()
+{
+    return SistraAnalyzerClass;
+}
+CalcEnumClassBase2& PVEcgEdpDetClassObject()
+{
+    return PVEcgEdpDetClass;
+}
+CalcEnumClassBase2& PVEdpDetClassObject()
+{
+    return PVEdpDetClass;
+}
+CalcEnumClassBase2& PVMaxDetClassObject()
+{
+    return PVMaxDetClass;
+}
+
+} // namespace CalcEnums

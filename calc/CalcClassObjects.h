@@ -1,0 +1,14 @@
+// The module's static class objects of its calculation functions, in the class-object list from load on.
+#pragma once
+
+#include "calc/CalcEnumClass.h"
+
+namespace CalcEnums
+{
+
+extern CalcEnumClassBase2& SistraAnalyzerClassObject();
+extern CalcEnumClassBase2& PVEcgEdpDetClassObject();
+extern CalcEnumClassBase2& PVEdpDetClassObject();
+extern CalcEnumClassBase2& PVMaxDetClassObject();
+
+} // namespace CalcEnums

@@ -1,0 +1,172 @@
+#include "calc/ExpressionText.h"
+
+#include "foundation/StringStream.h"
+#include "foundation/XOrv.h"
+
+#include <locale>
+
+namespace Sistra
+{
+namespace
+{
+
+template <class T>
+const T& Required(const T* value, int32_t id)
+{
+    if (!value)
+    {
+        Orv::OStringStream message;
+        message.imbue(std::locale::classic());
+        message << L"The analysis setup has no property " << id << L".";
+        throw XOrv(message.Str(), E_INVALIDARG);
+    }
+    return *value;
+}
+
+int32_t IntOf(const SetupModelReader& model, int32_t id)
+{
+    return Required(model.GetInt(id), id);
+}
+
+// Channel numbers are written counted from 1.
+int32_t ChannelNumberOf(const SetupModelReader& model, int32_t id)
+{
+    return Required(model.GetChannel(id), id) + 1;
+}
+
+struct Position
+{
+    int32_t record;
+    int32_t tick;
+};
+
+Position PositionOf(const SetupModelReader& model, int32_t id)
+{
+    const uint64_t value = Required(model.GetPosition(id), id);
+    return Position{static_cast<int32_t>(value >> 32), static_cast<int32_t>(value & 0xFFFFFFFFu)};
+}
+
+template <class Write>
+Orv::String TextOf(Write write)
+{
+    Orv::OStringStream out;
+    write(out);
+    return out.Str();
+}
+
+} // namespace
+
+void WriteRangeArguments(std::wostream& out, const SetupModelReader& model, const RangeWords& range)
+{
+    out.imbue(std::locale::classic());
+    Position start{range.startRecord, range.startTick};
+    if (range.startRecord == TakeFromModel)
+        start = PositionOf(model, SetupProperty::AnalysisStart);
+    out << L", " << start.record << L", " << start.tick;
+    if (Required(model.GetBool(SetupProperty::OnlineAnalysis), SetupProperty::OnlineAnalysis))
+    {
+        out << L", -1, -1";
+        return;
+    }
+    if (IntOf(model, SetupProperty::EndLimitRule) == OpenEndRule)
+    {
+        out << L", " << TakeFromModel << L", " << TakeFromModel;
+        return;
+    }
+    Position end{range.endRecord, range.endTick};
+    if (range.endRecord == TakeFromModel)
+        end = PositionOf(model, SetupProperty::AnalysisEnd);
+    out << L", " << end.record << L", " << end.tick;
+}
+
+void WriteEndDiastolicDetector(std::wostream& out, const SetupModelReader& model, const RangeWords& range)
+{
+    out.imbue(std::locale::classic());
+    if (IntOf(model, SetupProperty::EdpMethod) == EdpFromEcg)
+    {
+        out << L"PVEcgEdpDet(" << Required(model.GetText(SetupProperty::EcgEventSource), SetupProperty::EcgEventSource).c_str();
+    }
+    else
+    {
+        // The peak height is both the peak detector's first argument and the minimum peak height.
+        const int32_t p = ChannelNumberOf(model, SetupProperty::PressureChannel);
+        const double height = Required(model.GetDouble(SetupProperty::PeakHeight), SetupProperty::PeakHeight);
+        const double period = Required(model.GetDouble(SetupProperty::PeakPeriod), SetupProperty::PeakPeriod);
+        out << L"PVEdpDet(ch" << p << L", CMPeakDet(ch" << p << L", " << height << L", " << period << L")" << L", "
+            << height;
+    }
+    WriteRangeArguments(out, model, range);
+    out << L")";
+}
+
+void WriteEndDiastolicDetectorOverWholeChannel(std::wostream& out, const SetupModelReader& model)
+{
+    WriteEndDiastolicDetector(out, model, RangeWords{});
+}
+
+void WriteLoopAnalyzer(std::wostream& out, const SetupModelReader& model, const RangeWords& range,
+                       VolumeSource volume)
+{
+    out.imbue(std::locale::classic());
+    out << L"SistraAnalyzer(ch" << ChannelNumberOf(model, SetupProperty::PressureChannel);
+    if (volume == VolumeSource::Channel)
+        out << L", ch" << ChannelNumberOf(model, SetupProperty::VolumeChannel);
+    else
+        out << L", " << CorrectedVolumeName;
+    out << L", ";
+    WriteEndDiastolicDetector(out, model, range);
+    out << L", " << IntOf(model, SetupProperty::TauType) << L", " << IntOf(model, SetupProperty::StrokeVolumeMode);
+    WriteRangeArguments(out, model, range);
+    out << L", " << IntOf(model, SetupProperty::EndSystolicMode) << L")";
+}
+
+void WritePvaCalculation(std::wostream& out, const SetupModelReader& model,
+                         const std::optional<PvaRegressions>& regressions)
+{
+    out.imbue(std::locale::classic());
+    out << L"PVACalc(" << LoopEventStreamName << L", ";
+    if (!regressions)
+    {
+        out << L"-1 , 0, 0, 0, 0, 0, 0, 0)";
+        return;
+    }
+    const PvaRegressions& r = *regressions;
+    out << L"ch" << ChannelNumberOf(model, SetupProperty::PressureChannel) << L", ch"
+        << ChannelNumberOf(model, SetupProperty::VolumeChannel) << L", " << r.espvrType << L", " << r.edpvrType;
+    for (double value : {r.pressureAtIntersect, r.volumeAtIntersect, r.espvrTerms[0], r.espvrTerms[1],
+                         r.espvrTerms[2], r.edpvrTerms[0], r.edpvrTerms[1]})
+        out << L", " << value;
+    out << L")";
+}
+
+void WriteMaxDetector(std::wostream& out, const Orv::String& sourceText)
+{
+    out << L"PVMaxDet(" << sourceText.c_str() << L")";
+}
+
+Orv::String BuildLoopAnalyzerExpressionWithVolumeChannel(const SetupModelReader& model, const RangeWords& range)
+{
+    return TextOf([&](std::wostream& out) { WriteLoopAnalyzer(out, model, range, VolumeSource::Channel); });
+}
+
+Orv::String BuildLoopAnalyzerExpressionWithCorrectedVolume(const SetupModelReader& model, const RangeWords& range)
+{
+    return TextOf([&](std::wostream& out) { WriteLoopAnalyzer(out, model, range, VolumeSource::CorrectedVolume); });
+}
+
+Orv::String BuildEndDiastolicDetectorExpression(const SetupModelReader& model, const RangeWords& range)
+{
+    return TextOf([&](std::wostream& out) { WriteEndDiastolicDetector(out, model, range); });
+}
+
+Orv::String BuildPvaCalcExpression(const SetupModelReader& model, const std::optional<PvaRegressions>& regressions)
+{
+    return TextOf([&](std::wostream& out) { WritePvaCalculation(out, model, regressions); });
+}
+
+Orv::String BuildMaxDetectorExpression(const Orv::String& sourceText)
+{
+    return TextOf([&](std::wostream& out) { WriteMaxDetector(out, sourceText); });
+}
+
+} // namespace Sistra

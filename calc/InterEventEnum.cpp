@@ -1,0 +1,461 @@
+#include "calc/InterEventEnum.h"
+
+#include "foundation/ComBoundary.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <new>
+
+namespace InterEventEnums
+{
+namespace
+{
+
+constexpr int32_t NoTickLimit = 0x7FFFFFFF;
+constexpr uint32_t AnyHighFlag = 0xC0000000u;
+constexpr uint32_t HighFlagAnswer = 0x40000000u;
+constexpr uint32_t LowFlags = 0x30000000u;
+constexpr uint16_t ComputedDataFormat = 0xFFFF;
+constexpr uint32_t ExpectedSources = 2;
+
+bool SameTimeBase(const TimeBase& a, const TimeBase& b)
+{
+    return a.numerator == b.numerator && a.denominator == b.denominator;
+}
+
+} // namespace
+
+void BufferedEventReader::Attach(IEnumEventEx* events)
+{
+    source = Orv::ComPtr<IEnumEventEx>(events);
+    recordSize = 0;
+    if (source)
+        source->GetRecordSize(&recordSize);
+    recordSize = std::max<int32_t>(recordSize, sizeof(int32_t));
+    records.assign(static_cast<std::size_t>(recordSize) * RecordsPerRead, std::byte{});
+    Reset();
+}
+
+void BufferedEventReader::Reset()
+{
+    count = 0;
+    index = 0;
+    ended = false;
+    lastPosition = NoTickLimit;
+}
+
+void BufferedEventReader::StartAt(int32_t tick)
+{
+    Reset();
+    if (!source)
+        return;
+    // The interval that holds the tick starts at the last event at or before it; before the first
+    // event, reading starts from the first one.
+    if (source->Seek(CalcSeekBackward, tick, 0, NoTickLimit) != S_OK)
+        source->Seek(CalcSeekForward, tick, tick, NoTickLimit);
+    Refill();
+}
+
+HRESULT BufferedEventReader::MoveTo(int32_t tick)
+{
+    Reset();
+    if (!source)
+        return S_OK;
+    Orv::ComPtr<ICalcEnum> calc;
+    if (SUCCEEDED(source->QueryInterface(IID_ICalcEnum, calc.PutVoid())))
+        return calc->Seek(tick);
+    int32_t position = 0;
+    HRESULT hr = source->GetPosition(&position);
+    if (SUCCEEDED(hr) && position != tick)
+    {
+        hr = source->Seek(CalcSeekForward, tick, tick, tick + 1);
+        if (SUCCEEDED(hr))
+            hr = source->GetPosition(&position);
+    }
+    return FAILED(hr) ? hr : S_OK;
+}
+
+void BufferedEventReader::Refill()
+{
+    if (!source || HasCurrent() || ended)
+        return;
+    int32_t got = 0;
+    int32_t next = NoTickLimit;
+    const HRESULT hr = source->Next(recordSize * RecordsPerRead, NoTickLimit, records.data(), &got, &next);
+    count = std::clamp(got, 0, RecordsPerRead);
+    index = 0;
+    lastPosition = next;
+    ended = hr == S_FALSE;
+}
+
+int32_t BufferedEventReader::CurrentTick() const
+{
+    if (!HasCurrent())
+        return lastPosition;
+    int32_t tick = 0;
+    std::memcpy(&tick, records.data() + static_cast<std::size_t>(index) * static_cast<std::size_t>(recordSize),
+                sizeof tick);
+    return tick;
+}
+
+void BufferedEventReader::Step()
+{
+    if (HasCurrent())
+        ++index;
+    if (!HasCurrent())
+    {
+        count = 0;
+        index = 0;
+        Refill();
+    }
+}
+
+InterEventDataEnumBase::InterEventDataEnumBase(IUnknown* context, uint32_t creationArgument)
+    : CalcEnumBase2(context, creationArgument)
+{
+}
+
+void InterEventDataEnumBase::ProcessInterval()
+{
+    intervalResults = intervalSamples;
+}
+
+InterEventDataEnumBase* InterEventDataEnumBase::NewOfSameKind() const
+{
+    return new InterEventDataEnumBase(Context(), CreationArgument());
+}
+
+void InterEventDataEnumBase::CopyFrom(const InterEventDataEnumBase& other)
+{
+    intervalSamples = other.intervalSamples;
+    intervalResults = other.intervalResults;
+    argumentText = other.argumentText;
+    channel = other.channel;
+    unit = other.unit;
+    events = other.events;
+    sampleInfo = other.sampleInfo;
+    record = other.record;
+    outputPosition = other.outputPosition;
+    running = other.running;
+    phase = other.phase;
+    readIndex = other.readIndex;
+    resultIndex = other.resultIndex;
+    intervalStart = other.intervalStart;
+    intervalEnd = other.intervalEnd;
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::ReadArguments(IUnknown* arguments, uint32_t* flags)
+{
+    return Orv::CatchReturn([&] {
+        argumentText = ArgumentTextOf(arguments);
+        if (flags)
+            *flags = ArgumentFlags;
+    });
+}
+
+HRESULT InterEventDataEnumBase::CloneAs(REFIID iid, void** clone)
+{
+    if (!clone)
+        return E_POINTER;
+    *clone = nullptr;
+    InterEventDataEnumBase* copy = nullptr;
+    try
+    {
+        copy = NewOfSameKind();
+        copy->CopyFrom(*this);
+    }
+    catch (const std::bad_alloc&)
+    {
+        delete copy;
+        return E_OUTOFMEMORY;
+    }
+    catch (...)
+    {
+        delete copy;
+        return Orv::ResultOfCurrentException();
+    }
+    const HRESULT hr = copy->NonDelegatingUnknown()->QueryInterface(iid, clone);
+    if (FAILED(hr))
+        delete copy;
+    return hr;
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::Clone(IUnknown*, ICalcEnum** clone)
+{
+    return CloneAs(IID_ICalcEnum, reinterpret_cast<void**>(clone));
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::Clone(IEnumFloatEx** clone)
+{
+    return CloneAs(IID_IEnumFloatEx, reinterpret_cast<void**>(clone));
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::Start(int32_t boundRecord, uint32_t sourceCount,
+                                                        IUnknown* const* sources, IUnknown* const* units,
+                                                        double sampleInterval, int32_t, int32_t)
+{
+    if (sourceCount != ExpectedSources || !sources)
+        return E_FAIL;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        Orv::ComPtr<IEnumEventEx> eventSource;
+        if (sources[1])
+            sources[1]->QueryInterface(IID_IEnumEventEx, eventSource.PutVoid());
+        events.Attach(eventSource.Get());
+        channel.Reset();
+        if (sources[0])
+            sources[0]->QueryInterface(IID_IEnumFloatEx, channel.PutVoid());
+        outputPosition = -1;
+        running = false;
+        record = boundRecord;
+        unit = Orv::ComPtr<IUnknown>(units ? units[0] : nullptr);
+        sampleInfo = sampleInterval;
+        if (!eventSource || !channel)
+            return E_FAIL;
+        TimeBase eventBase{}, channelBase{};
+        eventSource->GetTimeBase(&eventBase);
+        channel->GetScale(&channelBase);
+        return SameTimeBase(eventBase, channelBase) ? S_OK : E_INVALIDARG;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::Seek(int32_t tick)
+{
+    return Orv::CatchReturn([&]() -> HRESULT {
+        outputPosition = tick;
+        // The interval walk starts again from the new position.
+        running = false;
+        const HRESULT moved = events.MoveTo(tick);
+        if (FAILED(moved))
+            return moved;
+        if (!channel)
+            return E_FAIL;
+        Orv::ComPtr<ICalcEnum> calc;
+        if (SUCCEEDED(channel->QueryInterface(IID_ICalcEnum, calc.PutVoid())))
+            return calc->Seek(tick);
+        int32_t skipped = 0;
+        return channel->Skip(tick - ChannelPosition(), &skipped);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::Stop()
+{
+    events.Attach(nullptr);
+    channel.Reset();
+    running = false;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::QueryFlags(uint32_t requested, uint32_t* flags)
+{
+    if (!flags)
+        return E_POINTER;
+    if (requested & AnyHighFlag)
+        *flags = HighFlagAnswer;
+    else
+        *flags |= requested & LowFlags;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetSourceCount(uint32_t* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = ExpectedSources;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetRecord(int32_t* out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = record;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetSampleInfo(double* sampleInterval, IUnknown** unitOut)
+{
+    if (sampleInterval)
+        *sampleInterval = sampleInfo;
+    if (unitOut)
+    {
+        *unitOut = unit.Get();
+        if (*unitOut)
+            (*unitOut)->AddRef();
+    }
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetCapabilities(uint32_t* capabilities)
+{
+    if (!capabilities)
+        return E_POINTER;
+    *capabilities = Capabilities;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetTimeBase(TimeBase* timeBase)
+{
+    if (!timeBase)
+        return E_POINTER;
+    *timeBase = TimeBase{};
+    return events.Source() ? events.Source()->GetTimeBase(timeBase) : S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::Skip(int32_t count, int32_t* skipped)
+{
+    if (!channel)
+        return E_FAIL;
+    running = false;
+    int32_t moved = 0;
+    const HRESULT hr = channel->Skip(count, &moved);
+    if (skipped)
+        *skipped = moved;
+    outputPosition = ChannelPosition();
+    return hr;
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetPosition(int32_t* tick)
+{
+    if (!tick)
+        return E_POINTER;
+    *tick = outputPosition;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetDataFormat(uint16_t* format)
+{
+    if (!format)
+        return E_POINTER;
+    if (running && phase == Phase::Delivering)
+    {
+        *format = ComputedDataFormat;
+        return S_OK;
+    }
+    return channel ? channel->GetDataFormat(format) : E_FAIL;
+}
+
+int32_t InterEventDataEnumBase::ChannelPosition() const
+{
+    int32_t position = 0;
+    channel->GetPosition(&position);
+    return position;
+}
+
+void InterEventDataEnumBase::Restart()
+{
+    intervalStart = intervalEnd = -1;
+    resultIndex = 0;
+    readIndex = 0;
+    const int32_t position = ChannelPosition();
+    if (outputPosition < 0)
+        outputPosition = position;
+    events.StartAt(position);
+    phase = Phase::BeforeInterval;
+    running = true;
+}
+
+HRESULT InterEventDataEnumBase::DeliverNoValues(float* out, int32_t wanted, int32_t& delivered)
+{
+    int32_t got = 0;
+    const HRESULT hr = channel->Next(wanted, out, &got);
+    got = std::clamp(got, 0, wanted);
+    std::fill_n(out, got, std::bit_cast<float>(NoValueBits));
+    delivered += got;
+    return hr;
+}
+
+bool InterEventDataEnumBase::Advance(float* out, int32_t count, int32_t& delivered, HRESULT& lastRead)
+{
+    switch (phase)
+    {
+    case Phase::BeforeInterval:
+    {
+        const int32_t start = events.CurrentTick();
+        const int32_t position = ChannelPosition();
+        if (position < start)
+        {
+            const int32_t before = delivered;
+            lastRead = DeliverNoValues(out + delivered, std::min(count - delivered, start - position), delivered);
+            return delivered > before;
+        }
+        if (!events.HasCurrent())
+            return false;
+        intervalStart = start;
+        int32_t skipped = 0;
+        channel->Skip(start - position, &skipped);
+        phase = Phase::AwaitingEnd;
+        events.Step();
+        return true;
+    }
+    case Phase::AwaitingEnd:
+        events.Refill();
+        if (!events.HasCurrent())
+            return false;
+        intervalEnd = events.CurrentTick();
+        intervalSamples.assign(static_cast<std::size_t>(std::max(intervalEnd - intervalStart, 0)), 0.0f);
+        readIndex = 0;
+        phase = Phase::ReadingInterval;
+        return true;
+    case Phase::ReadingInterval:
+    {
+        const auto size = static_cast<int32_t>(intervalSamples.size());
+        if (readIndex < size)
+        {
+            int32_t got = 0;
+            lastRead = channel->Next(size - readIndex, intervalSamples.data() + readIndex, &got);
+            readIndex += std::clamp(got, 0, size - readIndex);
+            if (readIndex < size)
+                return false; // the rest of the interval has not been recorded yet
+        }
+        ProcessInterval();
+        resultIndex = std::max(outputPosition + delivered - intervalStart, 0);
+        phase = Phase::Delivering;
+        return true;
+    }
+    case Phase::Delivering:
+    {
+        const auto results = static_cast<int32_t>(intervalResults.size());
+        const int32_t n = std::clamp(std::min(count - delivered, results - resultIndex), 0, count - delivered);
+        std::copy_n(intervalResults.begin() + resultIndex, n, out + delivered);
+        delivered += n;
+        resultIndex += n;
+        if (resultIndex >= results)
+        {
+            intervalStart = intervalEnd;
+            readIndex = 0;
+            phase = Phase::AwaitingEnd;
+            events.Step();
+        }
+        return true;
+    }
+    }
+    return false;
+}
+
+HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::Next(int32_t count, float* samples, int32_t* fetched)
+{
+    if (!fetched || (count > 0 && !samples))
+        return E_POINTER;
+    *fetched = 0;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        if (!channel || !events.Source())
+            return S_OK;
+        if (!running)
+            Restart();
+        events.Refill();
+        int32_t delivered = 0;
+        HRESULT lastRead = S_OK;
+        while (delivered < count && Advance(samples, count, delivered, lastRead))
+        {
+        }
+        // Past the last interval of an ended event source every sample is without a value.
+        if (delivered < count && events.Exhausted() && phase != Phase::ReadingInterval)
+            lastRead = DeliverNoValues(samples + delivered, count - delivered, delivered);
+        *fetched = delivered;
+        outputPosition += delivered;
+        return delivered == count ? S_OK : lastRead;
+    });
+}
+
+} // namespace InterEventEnums

@@ -1,0 +1,221 @@
+#include "calc/EdpDetector.h"
+
+#include "calc/DetectorEnumeratorCore.h"
+#include "calc/tests/DetectorReading.h"
+#include "calc/tests/FakeHostSources.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace Sistra;
+using CalcTesting::FakeChannel;
+using CalcTesting::FakeEvents;
+
+namespace
+{
+
+// Beats of 100 ticks: baseline 10 up to tick 29, a straight upstroke from 10 at tick 30 to the peak 100
+// at tick 50, a straight fall back to 10 at tick 80, baseline to the end of the beat.
+constexpr int32_t BeatTicks = 100;
+constexpr int32_t PeakOffset = 50;
+
+std::vector<float> Beats(int count, std::vector<float> amplitudes = {})
+{
+    std::vector<float> p;
+    for (int b = 0; b < count; ++b)
+    {
+        const double top = b < static_cast<int>(amplitudes.size()) ? amplitudes[static_cast<std::size_t>(b)] : 90.0;
+        for (int t = 0; t < BeatTicks; ++t)
+        {
+            double v = 10.0;
+            if (t >= 30 && t <= 50)
+                v = 10.0 + top * (t - 30) / 20.0;
+            else if (t > 50 && t < 80)
+                v = 10.0 + top * (80 - t) / 30.0;
+            p.push_back(static_cast<float>(v));
+        }
+    }
+    return p;
+}
+
+// Peak events at the given ticks, valued as the channel there.
+FakeEvents PeaksOf(const std::vector<float>& channel, std::vector<int32_t> ticks)
+{
+    FakeEvents peaks(ticks);
+    for (OrvEventBase& peak : peaks.events)
+        peak.value = peak.tick < static_cast<int32_t>(channel.size()) ? channel[static_cast<std::size_t>(peak.tick)] : 100.0;
+    return peaks;
+}
+
+class EdpDetector : public ::testing::Test
+{
+protected:
+    std::vector<SistraEdpEvent> Detect(const std::vector<float>& samples, std::vector<int32_t> peakTicks,
+                                       const wchar_t* arguments)
+    {
+        FakeChannel channel(samples);
+        FakeEvents peaks = PeaksOf(samples, std::move(peakTicks));
+        EEH3::DetectorEnumeratorCore<EdpAlgorithm> core;
+        core.SetArguments(arguments);
+        IUnknown* sources[] = {static_cast<IEnumFloatEx*>(&channel), static_cast<IEnumEventEx*>(&peaks)};
+        core.Bind(0, 2, sources, 0.001, 0);
+        return CalcTesting::ReadAllEvents(core);
+    }
+
+    static std::vector<int32_t> Ticks(const std::vector<SistraEdpEvent>& events)
+    {
+        std::vector<int32_t> ticks;
+        for (const SistraEdpEvent& e : events)
+            ticks.push_back(e.base.tick);
+        return ticks;
+    }
+};
+
+} // namespace
+
+TEST(EdpKnee, BaselineThenStraightUpstrokeTurnsAtTheLastBaselineSample)
+{
+    const std::vector<float> beat = Beats(1);
+    const std::vector<double> w(beat.begin(), beat.begin() + PeakOffset);
+    EXPECT_EQ(29, FindKneeTick(w, 0, beat[PeakOffset]));
+}
+
+TEST(EdpKnee, UpstrokeFromTheFootItselfPutsTheKneeAtTheFoot)
+{
+    std::vector<double> w;
+    for (int i = 0; i < 20; ++i)
+        w.push_back(10.0 + 4.5 * i);
+    EXPECT_EQ(300, FindKneeTick(w, 300, 100.0));
+}
+
+TEST(EdpKnee, SecantSlopesScanFromTheOriginAndIgnoreUndefinedOnes)
+{
+    const std::vector<double> w{10, 12, 11, 16};
+    const SecantScan fromFirst{w, 100, 100, 10.0};
+    EXPECT_DOUBLE_EQ(0.5, MinSecantSlope(fromFirst, 100, 104)); // 0/0 at the origin is skipped
+    EXPECT_DOUBLE_EQ(2.0, MaxSecantSlope(fromFirst, 100, 104));
+    EXPECT_DOUBLE_EQ(1.7976931348623157e308, MinSecantSlope(fromFirst, 102, 102));
+    EXPECT_DOUBLE_EQ(0.0, MaxSecantSlope(SecantScan{w, 100, 103, 5.0}, 100, 103)); // every slope negative
+}
+
+TEST_F(EdpDetector, OneKneeBeforeEveryPeak)
+{
+    const std::vector<float> p = Beats(4);
+    const auto events = Detect(p, {50, 150, 250, 350}, L"0 20 -1 -1 -1 -1");
+    EXPECT_EQ((std::vector<int32_t>{29, 129, 229, 329}), Ticks(events));
+    for (const SistraEdpEvent& e : events)
+    {
+        EXPECT_DOUBLE_EQ(10.0, e.base.value);
+        EXPECT_EQ(0.0f, e.base.fraction);
+        EXPECT_EQ(e.base.tick + 21, e.secondTick); // the peak that closes the upstroke
+        EXPECT_DOUBLE_EQ(100.0, e.secondValue);
+    }
+}
+
+TEST_F(EdpDetector, FirstPeakBelowTheMinimumHeightIsSkipped)
+{
+    const std::vector<float> p = Beats(3, {5.0f, 90.0f, 90.0f});
+    EXPECT_EQ((std::vector<int32_t>{129, 229}), Ticks(Detect(p, {50, 150, 250}, L"0 20")));
+    // Omitted, the height is 0 and the small first peak passes.
+    EXPECT_EQ(29, Ticks(Detect(p, {50, 150, 250}, L"0")).front());
+}
+
+TEST_F(EdpDetector, EndLimitEndsDetectionAtTheFirstPeakBeyondIt)
+{
+    const std::vector<float> p = Beats(4);
+    EXPECT_EQ((std::vector<int32_t>{29, 129}), Ticks(Detect(p, {50, 150, 250, 350}, L"0 20 0 0 0 200")));
+    EXPECT_EQ((std::vector<int32_t>{229, 329}), Ticks(Detect(p, {50, 150, 250, 350}, L"0 20 0 160 -1 -1")));
+}
+
+TEST_F(EdpDetector, SinglePeakGivesOneEvent)
+{
+    EXPECT_EQ((std::vector<int32_t>{29}), Ticks(Detect(Beats(1), {50}, L"0 20")));
+}
+
+TEST_F(EdpDetector, KneeAtTickZeroNeverReachesTheHost)
+{
+    // The upstroke starts at once: the first knee is tick 0.
+    std::vector<float> p = Beats(3);
+    p.erase(p.begin(), p.begin() + 30);
+    EXPECT_EQ((std::vector<int32_t>{99, 199}), Ticks(Detect(p, {20, 120, 220}, L"0 20")));
+}
+
+TEST_F(EdpDetector, ParametersWriteTheHeightThenTheLimits)
+{
+    EdpParams params;
+    std::wistringstream in(L"2.5 1 30 2 4000");
+    params.Read(in);
+    std::wostringstream out;
+    params.Write(out);
+    EXPECT_EQ(std::wstring(L"2.5 1 30 2 4000") + L'\0', out.str());
+}
+
+// A peak whose knee cannot be found (the peak lies beyond the channel's data) is dropped: the step gives
+// nothing for it instead of handing out the pending event of the beat before once more.
+TEST(EdpDetectorStep, FailedKneeSearchEmitsNothing)
+{
+    const std::vector<float> p = Beats(3);
+    FakeChannel channel(p);
+    FakeEvents peaks = PeaksOf(p, {50, 150, 250, 350});
+    EdpParams params;
+    IUnknown* sources[] = {static_cast<IEnumFloatEx*>(&channel), static_cast<IEnumEventEx*>(&peaks)};
+    params.BuildSources(2, sources);
+    EdpState state(params, 0);
+    std::vector<int32_t> emitted;
+    for (int step = 0; step < 10 && !state.Finished(); ++step)
+    {
+        SistraEdpEvent event{};
+        if (EdpAlgorithm::Step(state, params, event))
+            emitted.push_back(event.base.tick);
+    }
+    EXPECT_EQ((std::vector<int32_t>{29, 129, 229}), emitted);
+    EXPECT_TRUE(state.Finished());
+}
+
+// Every peak fails the height test: the foot search must not start over from the record's start for
+// each of them.
+TEST(EdpDetectorStep, RejectedPeaksScanEverySampleOnce)
+{
+    const std::vector<float> p = Beats(200);
+    std::vector<int32_t> ticks;
+    for (int b = 0; b < 200; ++b)
+        ticks.push_back(b * BeatTicks + PeakOffset);
+    FakeChannel channel(p);
+    FakeEvents peaks = PeaksOf(p, ticks);
+    EdpParams params;
+    params.minimumPeakHeight = 1000.0f;
+    IUnknown* sources[] = {static_cast<IEnumFloatEx*>(&channel), static_cast<IEnumEventEx*>(&peaks)};
+    params.BuildSources(2, sources);
+    EdpState state(params, 0);
+    SistraEdpEvent event{};
+    EXPECT_FALSE(EdpAlgorithm::Step(state, params, event));
+    EXPECT_TRUE(state.Finished());
+    EXPECT_LE(channel.nextCalls, static_cast<int>(p.size()) / EEH3::FloatExWrapper::BufferSamples + 2);
+}
+
+// Beats across the first checkpoint span: a search that starts from the checkpoint finds what a run from
+// the record's start found, including the knee just before the span boundary.
+TEST_F(EdpDetector, SearchFromACheckpointFindsTheKneesOfAFullRun)
+{
+    const std::vector<float> p = Beats(1200);
+    std::vector<int32_t> ticks;
+    for (int b = 0; b < 1200; ++b)
+        ticks.push_back(b * BeatTicks + PeakOffset);
+    const std::vector<int32_t> all = Ticks(Detect(p, ticks, L"0 20"));
+    ASSERT_EQ(1200u, all.size());
+
+    FakeChannel channel(p);
+    FakeEvents peaks = PeaksOf(p, ticks);
+    EEH3::DetectorEnumeratorCore<EdpAlgorithm> core;
+    core.SetArguments(L"0 20");
+    IUnknown* sources[] = {static_cast<IEnumFloatEx*>(&channel), static_cast<IEnumEventEx*>(&peaks)};
+    core.Bind(0, 2, sources, 0.001, 0);
+    ASSERT_EQ(S_OK, core.Find(CalcSeekForward, 99990, 99990, EEH3::LastTick));
+    EXPECT_EQ(100029, core.Cursor());
+    ASSERT_EQ(S_OK, core.Find(CalcSeekBackward, 100010, 0, EEH3::LastTick));
+    EXPECT_EQ(99929, core.Cursor());
+    const std::vector<int32_t> rest = Ticks(CalcTesting::ReadAllEvents(core));
+    EXPECT_EQ(std::vector<int32_t>(all.end() - static_cast<std::ptrdiff_t>(rest.size()), all.end()), rest);
+    EXPECT_EQ(99929, rest.front());
+}

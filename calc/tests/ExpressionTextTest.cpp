@@ -1,0 +1,120 @@
+#include "calc/ExpressionText.h"
+
+#include "foundation/XOrv.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+using namespace Sistra;
+
+namespace
+{
+
+// The setup model's properties as plain maps.
+class FakeSetup : public SetupModelReader
+{
+public:
+    FakeSetup()
+    {
+        channels[SetupProperty::PressureChannel] = 0;
+        channels[SetupProperty::VolumeChannel] = 1;
+        ints[SetupProperty::EndLimitRule] = 0;
+        ints[SetupProperty::EdpMethod] = 0;
+        ints[SetupProperty::TauType] = 1;
+        ints[SetupProperty::StrokeVolumeMode] = 0;
+        ints[SetupProperty::EndSystolicMode] = 1;
+        doubles[SetupProperty::PeakHeight] = 20.0;
+        doubles[SetupProperty::PeakPeriod] = 0.05;
+        bools[SetupProperty::OnlineAnalysis] = false;
+        positions[SetupProperty::AnalysisStart] = Position(1, 250);
+        positions[SetupProperty::AnalysisEnd] = Position(3, 4000);
+        texts[SetupProperty::EcgEventSource] = Orv::String(L"cmpeakdet(shift(ch3, -0.01), 0.5, 0.05)");
+    }
+
+    static uint64_t Position(uint32_t record, uint32_t tick) { return static_cast<uint64_t>(record) << 32 | tick; }
+
+    const int32_t* GetInt(int32_t id) const override { return Find(ints, id); }
+    const double* GetDouble(int32_t id) const override { return Find(doubles, id); }
+    const bool* GetBool(int32_t id) const override { return Find(bools, id); }
+    const int32_t* GetChannel(int32_t id) const override { return Find(channels, id); }
+    const Orv::String* GetText(int32_t id) const override { return Find(texts, id); }
+    const uint64_t* GetPosition(int32_t id) const override { return Find(positions, id); }
+
+    std::map<int32_t, int32_t> ints, channels;
+    std::map<int32_t, double> doubles;
+    std::map<int32_t, bool> bools;
+    std::map<int32_t, Orv::String> texts;
+    std::map<int32_t, uint64_t> positions;
+
+private:
+    template <class T>
+    static const T* Find(const std::map<int32_t, T>& map, int32_t id)
+    {
+        const auto found = map.find(id);
+        return found == map.end() ? nullptr : &found->second;
+    }
+};
+
+std::wstring Text(const Orv::String& text)
+{
+    return text.c_str();
+}
+
+} // namespace
+
+TEST(ExpressionText, LoopAnalyzerOnThePressureDetectorTakesItsRangeFromTheModel)
+{
+    const FakeSetup setup;
+    EXPECT_EQ(L"SistraAnalyzer(ch1, ch2, PVEdpDet(ch1, CMPeakDet(ch1, 20, 0.05), 20, 1, 250, 3, 4000), 1, 0, 1, 250, "
+              L"3, 4000, 1)",
+              Text(BuildLoopAnalyzerExpressionWithVolumeChannel(setup, RangeWords{})));
+}
+
+TEST(ExpressionText, OpenEndWritesTheLargestTicksWhateverTheModelsEnd)
+{
+    FakeSetup setup;
+    setup.ints[SetupProperty::EndLimitRule] = OpenEndRule;
+    EXPECT_EQ(L"SistraAnalyzer(ch1, pvvolumewithoutvp, PVEdpDet(ch1, CMPeakDet(ch1, 20, 0.05), 20, 0, 10, "
+              L"2147483647, 2147483647), 1, 0, 0, 10, 2147483647, 2147483647, 1)",
+              Text(BuildLoopAnalyzerExpressionWithCorrectedVolume(setup, RangeWords{0, 10, 5, 6})));
+}
+
+TEST(ExpressionText, OnlineWritesAnOpenEndButKeepsTheStart)
+{
+    FakeSetup setup;
+    setup.bools[SetupProperty::OnlineAnalysis] = true;
+    setup.channels[SetupProperty::PressureChannel] = 4;
+    EXPECT_EQ(L"PVEdpDet(ch5, CMPeakDet(ch5, 20, 0.05), 20, 1, 250, -1, -1)",
+              Text(BuildEndDiastolicDetectorExpression(setup, RangeWords{})));
+}
+
+TEST(ExpressionText, EcgMethodPlacesTheEventSourceText)
+{
+    FakeSetup setup;
+    setup.ints[SetupProperty::EdpMethod] = EdpFromEcg;
+    EXPECT_EQ(L"PVEcgEdpDet(cmpeakdet(shift(ch3, -0.01), 0.5, 0.05), 2, 30, 2, 900)",
+              Text(BuildEndDiastolicDetectorExpression(setup, RangeWords{2, 30, 2, 900})));
+}
+
+TEST(ExpressionText, PvaWithoutRegressionsKeepsItsBlankAndNineArguments)
+{
+    const FakeSetup setup;
+    EXPECT_EQ(L"PVACalc(sistra, -1 , 0, 0, 0, 0, 0, 0, 0)", Text(BuildPvaCalcExpression(setup, std::nullopt)));
+    const PvaRegressions fits{1, 1, 120.5, 35.25, {1.5, 2.0, 0.001}, {0.25, 0.0325}};
+    EXPECT_EQ(L"PVACalc(sistra, ch1, ch2, 1, 1, 120.5, 35.25, 1.5, 2, 0.001, 0.25, 0.0325)",
+              Text(BuildPvaCalcExpression(setup, fits)));
+}
+
+TEST(ExpressionText, MaxDetectorWrapsItsSource)
+{
+    EXPECT_EQ(L"PVMaxDet(PVEdpDet(ch1, x))", Text(BuildMaxDetectorExpression(Orv::String(L"PVEdpDet(ch1, x)"))));
+}
+
+TEST(ExpressionText, MissingPropertyIsRefusedWithAMessage)
+{
+    FakeSetup setup;
+    setup.doubles.erase(SetupProperty::PeakPeriod);
+    EXPECT_THROW(BuildEndDiastolicDetectorExpression(setup, RangeWords{}), XOrv);
+}

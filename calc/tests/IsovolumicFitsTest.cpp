@@ -1,0 +1,184 @@
+#include "calc/IsovolumicFits.h"
+
+#include "calc/LoopParameters.h"
+#include "calc/MissingValue.h"
+#include "calc/SineFitDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+using namespace Sistra;
+
+namespace
+{
+
+constexpr double Dt = 0.001;
+constexpr double TauSeconds = 0.03;
+
+// A quick linear rise to 100 followed by the given decay, sampled every millisecond.
+template <class Decay>
+std::vector<float> RiseAndDecay(Decay decay, int decaySamples = 200)
+{
+    std::vector<float> p;
+    for (int i = 0; i < 20; ++i)
+        p.push_back(static_cast<float>(5.0 * i));
+    for (int i = 0; i < decaySamples; ++i)
+        p.push_back(static_cast<float>(decay(i * Dt)));
+    return p;
+}
+
+// One cycle of a sine beat: pressure 50 - 40 cos, peaking at 90 mid-beat; the volume falls during the
+// upper half of the cycle and refills during the lower half.
+struct SineBeat
+{
+    explicit SineBeat(int n = 400, double sign = 1.0)
+    {
+        for (int i = 0; i < n; ++i)
+        {
+            const double phase = 2.0 * std::numbers::pi * i / n;
+            pressure.push_back(static_cast<float>(50.0 - sign * 40.0 * std::cos(phase)));
+            volume.push_back(static_cast<float>(100.0 - 30.0 * std::sin(phase / 2.0)));
+        }
+    }
+    std::vector<float> pressure, volume;
+};
+
+} // namespace
+
+TEST(WindowedDerivative, QuadraticGivesExactDerivativesInsideTheSignal)
+{
+    std::vector<float> x;
+    for (int i = 0; i < 20; ++i)
+        x.push_back(static_cast<float>(0.5 * i * i));
+    const std::vector<double> d1 = WindowedDerivative(x, 5, 1, 0.5);
+    const std::vector<double> d2 = WindowedDerivative(x, 5, 2, 0.5);
+    for (int i = 2; i < 18; ++i)
+    {
+        EXPECT_NEAR(i / 0.5, d1[static_cast<std::size_t>(i)], 1e-4) << i;
+        EXPECT_NEAR(1.0 / 0.25, d2[static_cast<std::size_t>(i)], 1e-4) << i;
+    }
+}
+
+TEST(WindowedDerivative, WindowOfOneStillDifferentiates)
+{
+    const std::vector<double> d = WindowedDerivative(std::vector<float>{0, 1, 2, 3}, 1, 1);
+    EXPECT_DOUBLE_EQ(1.0, d[1]);
+    EXPECT_DOUBLE_EQ(0.5, d[0]); // the first sample repeats at the edge
+}
+
+TEST(RelaxationTau, ExponentialModelsRecoverTheTimeConstant)
+{
+    const auto p = RiseAndDecay([](double t) { return 100.0 * std::exp(-t / TauSeconds); });
+    EXPECT_NEAR(1000.0 * TauSeconds, FitRelaxationTau(p, TauMonoExponential, Dt), 1e-3);
+    EXPECT_NEAR(1000.0 * TauSeconds, FitRelaxationTau(p, TauWithOffset, Dt), 1e-2);
+}
+
+TEST(RelaxationTau, LogisticModelTakesThePositiveRate)
+{
+    const auto p = RiseAndDecay([](double t) { return 200.0 / (std::exp(t / TauSeconds) + 1.0) + 3.0; });
+    // The fit starts one sample into the decay, where the shifted logistic is no longer exactly the model.
+    EXPECT_NEAR(1000.0 * TauSeconds, FitRelaxationTau(p, TauLogistic, Dt), 0.5);
+}
+
+TEST(RelaxationTau, ShortOrUnmodelledDecaysHaveNoTau)
+{
+    // The pressure reaches 0 two samples after dP/dt min.
+    const auto toZero = RiseAndDecay([](double t) { return t < 0.0015 ? 100.0 - 40000.0 * t : 0.0; });
+    EXPECT_TRUE(IsMissingValue(FitRelaxationTau(toZero, TauMonoExponential, Dt)));
+    const auto decay = RiseAndDecay([](double t) { return 100.0 * std::exp(-t / TauSeconds); });
+    EXPECT_TRUE(IsMissingValue(FitRelaxationTau(decay, 3, Dt)));
+    EXPECT_TRUE(IsMissingValue(FitRelaxationTau(std::vector<float>{5.0f}, TauMonoExponential, Dt)));
+}
+
+TEST(RelaxationTau, RunEndsWhereThePressureReachesZero)
+{
+    // Exponential to 0 at sample 60 of the decay, then flat: fitting the zeros would pull Tau away.
+    const auto p = RiseAndDecay([](double t) { return t < 0.0595 ? 100.0 * std::exp(-t / TauSeconds) - 13.5 : -1.0; });
+    const double withOffset = FitRelaxationTau(p, TauWithOffset, Dt);
+    EXPECT_NEAR(1000.0 * TauSeconds, withOffset, 0.05);
+}
+
+TEST(IsovolumicPressure, SineBeatPeaksAtItsOwnMaximum)
+{
+    const SineBeat beat;
+    const auto fit = FitIsovolumicPressure(beat.pressure, beat.volume);
+    ASSERT_TRUE(fit.has_value());
+    EXPECT_NEAR(90.0, fit->piso, 0.5);
+    // The tangent starts from the largest filling volume and touches the loop before relaxation ends.
+    EXPECT_DOUBLE_EQ(100.0, fit->tangentVolume);
+    ASSERT_GE(fit->endSystolicIndex, 0);
+    EXPECT_DOUBLE_EQ(beat.pressure[static_cast<std::size_t>(fit->endSystolicIndex)], fit->pes);
+    EXPECT_DOUBLE_EQ(beat.volume[static_cast<std::size_t>(fit->endSystolicIndex)], fit->ves);
+}
+
+TEST(IsovolumicPressure, BeatsWithoutBothIsovolumicPhasesFail)
+{
+    EXPECT_FALSE(FitIsovolumicPressure(std::vector<float>{10, 20}, std::vector<float>{1, 2}).has_value());
+    const SineBeat inverted(400, -1.0); // dP/dt min comes before dP/dt max
+    EXPECT_FALSE(FitIsovolumicPressure(inverted.pressure, inverted.volume).has_value());
+}
+
+TEST(IsovolumicPressure, WithoutVolumeThereIsNoEndSystolicPointAndTheFitFails)
+{
+    const SineBeat beat;
+    EXPECT_FALSE(FitIsovolumicPressure(beat.pressure, {}).has_value());
+}
+
+TEST(IsovolumicPressure, NoQualifyingTangentPointFails)
+{
+    // A constant volume makes every secant from (Vref, Piso) vertical: no sample qualifies.
+    const SineBeat beat;
+    const std::vector<float> flat(beat.pressure.size(), 100.0f);
+    EXPECT_FALSE(FitIsovolumicPressure(beat.pressure, flat).has_value());
+}
+
+TEST(IsovolumicPressure, SineModeOfTheAnalyzerFillsPisoAndTheSingleBeatSlope)
+{
+    const SineBeat beat;
+    SistraEvent loop{};
+    ComputeBeat(beat.pressure, beat.volume, BeatTiming{0, 0.0, 400.0, Dt},
+                BeatSettings{TauMonoExponential, StrokeVolumeRange, EndSystolicSineFit}, loop);
+    EXPECT_NEAR(90.0, loop.piso, 0.5);
+    EXPECT_NEAR((loop.piso - loop.pes) / (100.0 - loop.ves), loop.espvrSlope, 1e-12);
+    EXPECT_EQ(loop.endSystolicIndex, loop.endSystolicTick);
+}
+
+namespace
+{
+
+// 40 + 55 sin(w t - 1) at t = 0 .. 59.
+struct SineSamples
+{
+    explicit SineSamples(double w)
+    {
+        for (int i = 0; i < 60; ++i)
+        {
+            t.push_back(i);
+            y.push_back(40.0 + 55.0 * std::sin(w * i - 1.0));
+        }
+    }
+    std::vector<double> t, y;
+};
+
+} // namespace
+
+TEST(SineFitDriver, RecoversASineFromNearbyStartValues)
+{
+    const auto [t, y] = SineSamples(0.05);
+    std::vector<double> c;
+    ASSERT_TRUE(FitSine(t, y, {45.0, 45.0, 0.045, -1.2}, c));
+    EXPECT_NEAR(40.0, c[0], 1e-6);
+    EXPECT_NEAR(55.0, c[1], 1e-6);
+    EXPECT_NEAR(0.05, c[2], 1e-9);
+    EXPECT_NEAR(-1.0, c[3], 1e-7);
+}
+
+TEST(SineFitDriver, FrequencyStopsAtOneAndAHalfTimesItsStart)
+{
+    const auto [t, y] = SineSamples(0.2);
+    std::vector<double> c;
+    FitSine(t, y, {40.0, 55.0, 0.1, -1.0}, c);
+    EXPECT_LE(c[2], 0.15 + 1e-12);
+}

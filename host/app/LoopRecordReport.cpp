@@ -1,0 +1,95 @@
+#include "host/app/LoopRecordReport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <iomanip>
+#include <locale>
+#include <sstream>
+
+namespace Host
+{
+namespace
+{
+
+constexpr int SignificantDigits = 9;
+
+double ParameterOf(const Sistra::SistraEvent& loop, int index)
+{
+    return loop.GetParameter(index, nullptr, nullptr, nullptr);
+}
+
+} // namespace
+
+std::string LoopRecordReport::NumberText(double value)
+{
+    if (std::isnan(value))
+        return "NaN";
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text << std::setprecision(SignificantDigits) << value;
+    return text.str();
+}
+
+void LoopRecordReport::Statistics::Add(double value)
+{
+    minimum = count == 0 ? value : std::min(minimum, value);
+    maximum = count == 0 ? value : std::max(maximum, value);
+    sum += value;
+    ++count;
+}
+
+void LoopRecordReport::Header()
+{
+    if (summary_)
+    {
+        out_ << "parameter\tcount\tmean\tmin\tmax\n";
+        return;
+    }
+    out_ << "record\ttick\tfraction\tstate\tvalue";
+    for (const char* name : LoopParameterShortNames)
+        out_ << '\t' << name;
+    out_ << '\n';
+}
+
+void LoopRecordReport::Records(size_t record, std::span<const std::byte> records)
+{
+    for (size_t offset = 0; offset + LoopRecordSize <= records.size(); offset += LoopRecordSize)
+    {
+        Sistra::SistraEvent loop;
+        std::memcpy(&loop, records.data() + offset, LoopRecordSize);
+        if (!summary_)
+            Line(record, loop);
+        else if (loop.state == Sistra::LoopStateValid)
+            for (int index = 1; index <= LoopParameterCount; ++index)
+                if (const double value = ParameterOf(loop, index); !std::isnan(value))
+                    statistics_[static_cast<size_t>(index - 1)].Add(value);
+    }
+}
+
+void LoopRecordReport::Line(size_t record, const Sistra::SistraEvent& loop)
+{
+    out_ << record << '\t' << loop.base.tick << '\t' << NumberText(loop.base.fraction) << '\t' << loop.state
+         << '\t' << NumberText(loop.base.value);
+    for (int index = 1; index <= LoopParameterCount; ++index)
+        out_ << '\t' << NumberText(ParameterOf(loop, index));
+    out_ << '\n';
+}
+
+void LoopRecordReport::Finish()
+{
+    if (!summary_)
+        return;
+    for (int index = 0; index < LoopParameterCount; ++index)
+    {
+        const Statistics& s = statistics_[static_cast<size_t>(index)];
+        out_ << LoopParameterShortNames[index] << '\t' << s.count;
+        if (s.count == 0)
+            out_ << "\tNaN\tNaN\tNaN\n";
+        else
+            out_ << '\t' << NumberText(s.sum / static_cast<double>(s.count)) << '\t' << NumberText(s.minimum) << '\t'
+                 << NumberText(s.maximum) << '\n';
+    }
+}
+
+} // namespace Host

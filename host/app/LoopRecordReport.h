@@ -1,0 +1,51 @@
+// The loop records of the module's loop analyzer as text: one line per record with its position, state,
+// value and the 31 parameters by index, or with a summary a line per parameter over the valid loops.
+#pragma once
+
+#include "host/include/CalcEventRecords.h"
+#include "host/include/LoopParameterNames.h"
+
+#include <array>
+#include <cstddef>
+#include <ostream>
+#include <span>
+#include <string>
+
+namespace Host
+{
+
+// Loop records are told from other events by their size.
+inline constexpr size_t LoopRecordSize = sizeof(Sistra::SistraEvent);
+
+class LoopRecordReport
+{
+public:
+    LoopRecordReport(std::ostream& out, bool summary) : out_(out), summary_(summary) {}
+
+    void Header();
+    // Records of one record (block) of the recording, back to back.
+    void Records(size_t record, std::span<const std::byte> records);
+    // The summary, when one was asked for.
+    void Finish();
+
+    // 9 significant digits in the classic locale; "NaN" for NaN.
+    static std::string NumberText(double value);
+
+private:
+    struct Statistics
+    {
+        size_t count = 0;
+        double sum = 0.0;
+        double minimum = 0.0;
+        double maximum = 0.0;
+        void Add(double value);
+    };
+
+    void Line(size_t record, const Sistra::SistraEvent& loop);
+
+    std::ostream& out_;
+    bool summary_;
+    std::array<Statistics, LoopParameterCount> statistics_{};
+};
+
+} // namespace Host

@@ -1,0 +1,92 @@
+#include "host/app/LoopRecordReport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <sstream>
+#include <vector>
+
+using namespace Host;
+
+namespace
+{
+
+Sistra::SistraEvent Loop(int32_t tick, double sw, int32_t state = Sistra::LoopStateValid)
+{
+    Sistra::SistraEvent loop{};
+    loop.base.tick = tick;
+    loop.sw = sw;
+    loop.tau = std::nan("");
+    loop.state = state;
+    return loop;
+}
+
+std::vector<std::byte> Bytes(const std::vector<Sistra::SistraEvent>& loops)
+{
+    std::vector<std::byte> bytes(loops.size() * sizeof(Sistra::SistraEvent));
+    std::memcpy(bytes.data(), loops.data(), bytes.size());
+    return bytes;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> Cells(const std::string& line)
+{
+    std::vector<std::string> cells;
+    std::istringstream in(line);
+    for (std::string cell; std::getline(in, cell, '\t');)
+        cells.push_back(cell);
+    return cells;
+}
+
+} // namespace
+
+TEST(LoopRecordReport, NumbersHaveNineSignificantDigitsAndNaNIsSpelledOut)
+{
+    EXPECT_EQ("3.14159265", LoopRecordReport::NumberText(3.14159265358979));
+    EXPECT_EQ("1234567.89", LoopRecordReport::NumberText(1234567.891));
+    EXPECT_EQ("NaN", LoopRecordReport::NumberText(std::nan("")));
+}
+
+TEST(LoopRecordReport, EveryRecordGetsALineWithAllParametersClosingRecordIncluded)
+{
+    std::ostringstream out;
+    LoopRecordReport report(out, false);
+    report.Header();
+    report.Records(0, Bytes({Loop(100, 2.5), Loop(200, 7.0, Sistra::LoopStateClosing)}));
+    report.Finish();
+    const auto lines = Lines(out.str());
+    ASSERT_EQ(3u, lines.size());
+    const auto header = Cells(lines[0]);
+    ASSERT_EQ(5u + 31u, header.size());
+    EXPECT_EQ("SW", header[5]);
+    EXPECT_EQ("Piso", header.back());
+    const auto loop = Cells(lines[1]);
+    EXPECT_EQ((std::vector<std::string>{"0", "100", "0", "0", "0", "2.5"}), std::vector<std::string>(loop.begin(), loop.begin() + 6));
+    EXPECT_EQ("NaN", loop[5 + 28]); // Tau
+    const auto closing = Cells(lines[2]);
+    EXPECT_EQ("2", closing[3]);
+    EXPECT_EQ("NaN", closing[5]); // a closing record has no parameters
+}
+
+TEST(LoopRecordReport, SummaryCountsOnlyValidLoopsAndSkipsMissingValues)
+{
+    std::ostringstream out;
+    LoopRecordReport report(out, true);
+    report.Header();
+    report.Records(0, Bytes({Loop(100, 2.0), Loop(150, 4.0), Loop(170, 100.0, Sistra::LoopStateExcluded)}));
+    report.Records(1, Bytes({Loop(50, 9.0), Loop(90, 1.0, Sistra::LoopStateClosing)}));
+    report.Finish();
+    const auto lines = Lines(out.str());
+    ASSERT_EQ(1u + 31u, lines.size());
+    EXPECT_EQ((std::vector<std::string>{"SW", "3", "5", "2", "9"}), Cells(lines[1]));
+    EXPECT_EQ((std::vector<std::string>{"Tau", "0", "NaN", "NaN", "NaN"}), Cells(lines[29]));
+}

@@ -1,0 +1,137 @@
+// The loop analysis run from the command line on recordings of a steady ventricle: pressure in channel 1,
+// volume in channel 2, ECG in channel 3.
+#include "host/app/CommandLine.h"
+#include "host/tests/RecordingFixtures.h"
+
+#include "calc/tests/SyntheticLoops.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+namespace
+{
+
+constexpr const char* PressureRoute =
+    "SistraAnalyzer(ch1, ch2, PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20), 0, 1, -1, -1, -1, -1, 0)";
+constexpr const char* EcgRoute = "SistraAnalyzer(ch1, ch2, PVEcgEdpDet(cmpeakdet(shift(ch3, -0.01), 0.5, 0.05), -1, "
+                                 "-1, -1, -1), 0, 1, -1, -1, -1, -1, 0)";
+
+// Two records of whole beats sampled at 1 kHz: 10 beats of 0.8 s, then 8 beats of 0.6 s.
+std::string SteadyVentricleText()
+{
+    std::ostringstream text;
+    text << "Time (s),LV Pressure (mmHg),LV Volume (uL),ECG (mV)\n";
+    constexpr double interval = 0.001;
+    bool first = true;
+    for (const auto& [beat, beats] : {std::pair{CalcTesting::RealisticBeat{0.8}, 10}, std::pair{CalcTesting::RealisticBeat{0.6}, 8}})
+    {
+        if (!first)
+            text << "\n";
+        first = false;
+        const auto ticks = static_cast<int>(beat.beatSeconds * beats / interval + 0.5);
+        for (int tick = 0; tick < ticks; ++tick)
+        {
+            const double t = tick * interval;
+            text << t << ',' << beat.Pressure(t) << ',' << beat.Volume(t) << ',' << beat.Ecg(t) << '\n';
+        }
+    }
+    return text.str();
+}
+
+struct Output
+{
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Output Calc(const std::string& path, const std::string& expression, std::vector<std::string> options = {})
+{
+    std::vector<std::string> args{"calc", "--expr", expression, path};
+    args.insert(args.end(), options.begin(), options.end());
+    std::ostringstream out, err;
+    const int status = Host::RunCommandLine(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::vector<std::vector<std::string>> Rows(const std::string& text)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    std::string line;
+    std::getline(in, line); // header
+    while (std::getline(in, line))
+    {
+        std::vector<std::string> cells;
+        std::istringstream cellsIn(line);
+        for (std::string cell; std::getline(cellsIn, cell, '\t');)
+            cells.push_back(cell);
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+class LoopAnalysisCommand : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { file = std::make_unique<HostTests::TemporaryFile>("steady-ventricle.csv", SteadyVentricleText()); }
+    static void TearDownTestSuite() { file.reset(); }
+    static inline std::unique_ptr<HostTests::TemporaryFile> file;
+};
+
+} // namespace
+
+TEST_F(LoopAnalysisCommand, OneLoopPerBeatAndOneClosingRecordPerRecord)
+{
+    const Output result = Calc(file->Path(), PressureRoute);
+    ASSERT_EQ(Host::ExitOk, result.status) << result.err;
+    EXPECT_EQ(0u, result.out.find("record\ttick\tfraction\tstate\tvalue\tSW\tCO\tSV\t"));
+    const auto rows = Rows(result.out);
+    // 10 beats give 10 end-diastolic points and 9 whole loops; likewise 8 give 7.
+    ASSERT_EQ(9u + 1u + 7u + 1u, rows.size());
+    EXPECT_EQ("2", rows[9][3]);
+    EXPECT_EQ("2", rows.back()[3]);
+    for (std::size_t i : {0u, 5u, 10u, 16u})
+    {
+        ASSERT_EQ(5u + 31u, rows[i].size());
+        EXPECT_EQ("0", rows[i][3]);
+        const double sv = std::stod(rows[i][5 + 2]);
+        EXPECT_NEAR(70.0, sv, 0.5); // Vmax - Vmin
+        const double hr = std::stod(rows[i][5 + 13]);
+        EXPECT_NEAR(i < 10 ? 75.0 : 100.0, hr, 0.5);
+    }
+}
+
+TEST_F(LoopAnalysisCommand, EcgRouteGivesAsManyLoops)
+{
+    const Output pressure = Calc(file->Path(), PressureRoute);
+    const Output ecg = Calc(file->Path(), EcgRoute);
+    ASSERT_EQ(Host::ExitOk, ecg.status) << ecg.err;
+    EXPECT_EQ(Rows(pressure.out).size(), Rows(ecg.out).size());
+}
+
+TEST_F(LoopAnalysisCommand, OnlineChunksGiveTheOfflineOutputForEveryFunction)
+{
+    for (const std::string& expression :
+         {std::string(PressureRoute), std::string(EcgRoute), std::string("PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20)"),
+          std::string("PVMaxDet(PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05)))"),
+          std::string("PVEcgEdpDet(cmpeakdet(ch3, 0.5, 0.05), -1, -1, -1, -1)"),
+          std::string("SistraAnalyzer(ch1, ch2, PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20), 1, 0, -1, -1, -1, -1, 1)")})
+    {
+        const Output offline = Calc(file->Path(), expression);
+        ASSERT_EQ(Host::ExitOk, offline.status) << expression << "\n" << offline.err;
+        const Output online = Calc(file->Path(), expression, {"--chunk", "997"});
+        EXPECT_EQ(offline.out, online.out) << expression;
+    }
+}
+
+TEST_F(LoopAnalysisCommand, SummaryCountsTheValidLoops)
+{
+    const Output result = Calc(file->Path(), PressureRoute, {"--summary"});
+    ASSERT_EQ(Host::ExitOk, result.status) << result.err;
+    const auto rows = Rows(result.out);
+    ASSERT_EQ(31u, rows.size());
+    EXPECT_EQ((std::vector<std::string>{"SW", "16"}), std::vector<std::string>(rows[0].begin(), rows[0].begin() + 2));
+}
