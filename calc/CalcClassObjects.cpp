@@ -7,7 +7,9 @@
 #include "calc/EEH3Enumerator.h"
 #include "calc/EdpDetector.h"
 #include "calc/LoopAnalyzer.h"
+#include "calc/ParamSelectors.h"
 #include "calc/PeakAndEcgDetectors.h"
+#include "calc/PvaCalculation.h"
 
 namespace CalcEnums
 {
@@ -20,6 +22,7 @@ using AnalyzerEnumerator = EEH3::EEH3Enumerator<Sistra::DetEx_Enumerator, Analyz
 using EcgEdpEnumerator = EEH3::EEH3Enumerator<Sistra::EcgEnumerator, DetectorEnumeratorNumber>;
 using EdpEnumerator = EEH3::EEH3Enumerator<Sistra::EdpEnumerator, DetectorEnumeratorNumber>;
 using MaxEnumerator = EEH3::EEH3Enumerator<Sistra::MaxEnumerator, DetectorEnumeratorNumber>;
+using PvaEnumerator = EEH3::EEH3Enumerator<Sistra::Sistra::Enumerator, DetectorEnumeratorNumber>;
 
 namespace
 {
@@ -28,6 +31,9 @@ CalcEnumNumericParamsClass<AnalyzerEnumerator> SistraAnalyzerClass{SistraAnalyze
 CalcEnumNumericParamsClassEx<EcgEdpEnumerator> PVEcgEdpDetClass{PVEcgEdpDetFunction};
 CalcEnumNumericParamsClassEx<EdpEnumerator> PVEdpDetClass{PVEdpDetFunction};
 CalcEnumNumericParamsClassEx<MaxEnumerator> PVMaxDetClass{PVMaxDetFunction};
+CalcEnumNumericParamsClass<Sistra::Enum::Selector> ParamSelectorClass{ParamSelectorFunction};
+CalcEnumNumericParamsClass<Sistra::Enum::PVASelector> PVAParamSelectorClass{PVAParamSelectorFunction};
+CalcEnumNumericParamsClassEx<PvaEnumerator> PvaCalcClass{PvaCalcFunction};
 
 } // namespace
 
@@ -46,6 +52,18 @@ CalcEnumClassBase2& PVEdpDetClassObject()
 CalcEnumClassBase2& PVMaxDetClassObject()
 {
     return PVMaxDetClass;
+}
+CalcEnumClassBase2& ParamSelectorClassObject()
+{
+    return ParamSelectorClass;
+}
+CalcEnumClassBase2& PVAParamSelectorClassObject()
+{
+    return PVAParamSelectorClass;
+}
+CalcEnumClassBase2& PvaCalcClassObject()
+{
+    return PvaCalcClass;
 }
 
 } // namespace CalcEnums

@@ -47,7 +47,9 @@ TEST(CalcClassObjects, LinkedInTheReverseOfTheRegistrationOrder)
         if (SUCCEEDED(link->GetClassObject()->QueryInterface(IID_ICalcEnumClass2, reinterpret_cast<void**>(&calcClass))))
             names.push_back(NameOf(calcClass));
     }
-    EXPECT_EQ((std::vector<std::wstring>{L"PVMaxDet", L"PVEdpDet", L"PVEcgEdpDet", L"SistraAnalyzer"}), names);
+    EXPECT_EQ((std::vector<std::wstring>{L"PvaCalc", L"Sistra PVA Parameter Selector", L"Sistra Parameter Selector",
+                                         L"PVMaxDet", L"PVEdpDet", L"PVEcgEdpDet", L"SistraAnalyzer"}),
+              names);
 }
 
 TEST(CalcClassObjects, EachCreatesEnumeratorsOfItsRecord)
@@ -56,4 +58,7 @@ TEST(CalcClassObjects, EachCreatesEnumeratorsOfItsRecord)
     EXPECT_EQ(32, RecordSizeOfNewEnumerator(PVEcgEdpDetClassObject()));
     EXPECT_EQ(32, RecordSizeOfNewEnumerator(PVEdpDetClassObject()));
     EXPECT_EQ(16, RecordSizeOfNewEnumerator(PVMaxDetClassObject()));
+    EXPECT_EQ(16, RecordSizeOfNewEnumerator(ParamSelectorClassObject()));
+    EXPECT_EQ(16, RecordSizeOfNewEnumerator(PVAParamSelectorClassObject()));
+    EXPECT_EQ(48, RecordSizeOfNewEnumerator(PvaCalcClassObject()));
 }

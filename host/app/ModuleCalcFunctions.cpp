@@ -230,13 +230,15 @@ private:
 
 } // namespace
 
-std::wstring ModuleArgumentText(const std::vector<double>& numbers)
+std::wstring ModuleArgumentText(const std::vector<double>& numbers, bool leadingFlag)
 {
     std::wostringstream text;
     text.imbue(std::locale::classic());
-    text << std::setprecision(std::numeric_limits<double>::max_digits10) << 0;
-    for (double number : numbers)
-        text << L' ' << number;
+    text << std::setprecision(std::numeric_limits<double>::max_digits10);
+    if (leadingFlag)
+        text << 0;
+    for (size_t i = 0; i < numbers.size(); ++i)
+        text << (leadingFlag || i > 0 ? L" " : L"") << numbers[i];
     return text.str();
 }
 
@@ -249,7 +251,7 @@ ModuleCalcFunction::ModuleCalcFunction(const Recording& recording, ICalcEnumClas
     IOrvString* name = nullptr;
     uint32_t paramCount = 0;
     uint32_t sourceCount = 0;
-    Check(params_->GetInfo(&name, nullptr, &paramCount, &sourceCount, nullptr, &resultWord_),
+    Check(params_->GetInfo(&name, nullptr, &paramCount, &sourceCount, &functionWord_, &resultWord_),
           "a calculation class without information");
     name_ = TakeText(name);
     sourceCount_ = std::min(sourceCount, paramCount);
@@ -297,7 +299,7 @@ Value ModuleCalcFunction::Create(const std::vector<Argument>& arguments) const
             numbers.push_back(arguments[i].value.number);
     }
     const bool events = (resultWord_ & CalcKindEvents) != 0;
-    ModuleCall call(recording_, class_, ModuleArgumentText(numbers), std::move(sources),
+    ModuleCall call(recording_, class_, ModuleArgumentText(numbers, functionWord_ != 0), std::move(sources),
                     events ? IID_IEnumEventEx : IID_IEnumFloatEx);
     Value result;
     result.kind = events ? ValueKind::Events : ValueKind::Channel;

@@ -37,6 +37,7 @@ private:
     std::vector<std::string> aliases_;
     std::vector<ParameterInfo> parameters_;
     size_t sourceCount_ = 0;
+    uint32_t functionWord_ = 0;
     uint32_t resultWord_ = 0;
 };
 
@@ -58,8 +59,9 @@ private:
     size_t functionCount_ = 0;
 };
 
-// The argument text a module function receives: a leading flag (0) and its numbers, blank-separated, in
-// the classic locale and with every digit a double carries.
-std::wstring ModuleArgumentText(const std::vector<double>& numbers);
+// The argument text a module function receives: its numbers, blank-separated, in the classic locale and
+// with every digit a double carries; the detector-style functions (a nonzero function word) read a
+// leading flag (0) before them.
+std::wstring ModuleArgumentText(const std::vector<double>& numbers, bool leadingFlag);
 
 } // namespace Host::Calc
