@@ -80,9 +80,9 @@ HRESULT Selector::SetSource(IUnknown* candidate)
     Orv::ComPtr<IEnumEventEx> events;
     if (!candidate || FAILED(candidate->QueryInterface(IID_IEnumEventEx, events.PutVoid())) || !events)
         return E_FAIL;
-    // Records shorter than the selector reads would be read past their end.
+    // Records of another kind would be read as this selector's records: shorter ones past their end.
     int32_t size = 0;
-    if (FAILED(events->GetRecordSize(&size)) || size < static_cast<int32_t>(SourceRecordSize()))
+    if (FAILED(events->GetRecordSize(&size)) || size != static_cast<int32_t>(SourceRecordSize()))
         return E_FAIL;
     source = std::move(events);
     sourceStride = static_cast<std::size_t>(size);

@@ -23,7 +23,7 @@ public:
     // left out: index 0 (no parameter) and factors 1.
     HRESULT STDMETHODCALLTYPE ReadArguments(IUnknown* arguments, uint32_t* flags) override;
     HRESULT STDMETHODCALLTYPE Clone(IUnknown* outer, ICalcEnum** clone) override;
-    // Takes the first source; refused when it gives no events or records too short for this selector.
+    // Takes the first source; refused (E_FAIL) when it gives no events or records of another kind.
     HRESULT STDMETHODCALLTYPE Start(int32_t record, uint32_t sourceCount, IUnknown* const* sources,
                                     IUnknown* const* units, double sampleInterval, int32_t startTick,
                                     int32_t endTick) override;
