@@ -18,8 +18,7 @@ double ReadNumber(std::wistream& in, double absent)
 // Read as a double and rounded, so that "1.5" does not leave ".5" for the next number.
 int32_t ReadType(std::wistream& in, int32_t absent)
 {
-    double value = 0.0;
-    return in >> value ? ::Sistra::LimitToInt32(value) : absent;
+    return ::Sistra::LimitToInt32(ReadNumber(in, absent));
 }
 
 void ReadTerms(std::wistream& in, std::size_t count, std::vector<double>& terms)
@@ -59,7 +58,10 @@ void Params::Read(std::wistream& in)
     volumeAtIntersect = ReadNumber(in, 0.0);
     ReadTerms(in, EspvrTermCount, espvrTerms);
     ReadTerms(in, EdpvrTermCount, edpvrTerms);
-    espvrTypeValid = espvrType >= FirstEspvrType && espvrType <= LastEspvrType;
+    // The text that asks for no area gives fewer numbers, the two channels' places taken by its first
+    // two: without all nine the relations are not known.
+    const bool allNumbers = edpvrTerms.size() == EdpvrTermCount;
+    espvrTypeValid = allNumbers && espvrType >= FirstEspvrType && espvrType <= LastEspvrType;
     ReadLimits(in);
 }
 

@@ -21,8 +21,8 @@ class Params : public EEH3::ParamsBase
 {
 public:
     // The two relation types, the intersection's pressure and volume, three end-systolic and two
-    // end-diastolic terms, then the four limits. Each reading replaces what an earlier one set; numbers
-    // left out leave the calculation off (no end-systolic type) or zero.
+    // end-diastolic terms, then the four limits. Each reading replaces what an earlier one set; unless
+    // all nine numbers are given the calculation is off.
     void Read(std::wistream& in) override;
     // The same numbers in the same order, so that the text reads back as it was.
     void Write(std::wostream& out) const override;

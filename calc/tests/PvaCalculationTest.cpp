@@ -111,7 +111,9 @@ TEST_F(PvaCalc, QuadraticEndSystolicRelationBendsTheClosingEdge)
 
 TEST_F(PvaCalc, WithoutAnEndSystolicTypeNothingIsCalculated)
 {
-    for (const std::wstring& text : {Arguments({-1, 0, 0, 0, 0, 0, 0, 0}), Arguments({4, 0, 0, 20}), Arguments({})})
+    // The text that asks for no area leaves six of the nine numbers here: its first two are sources.
+    for (const std::wstring& text : {Arguments({-1, 0, 0, 20, 0, 0, 0, 0, 0}), Arguments({4, 0, 0, 20, 0, 0, 0, 0, 0}),
+                                     Arguments({0, 0, 0, 0, 0, 0}), Arguments({})})
     {
         Bind(text);
         EXPECT_TRUE(ReadAll().empty()) << text;
@@ -172,12 +174,15 @@ TEST(PvaCalcParams, ReadingAgainReplacesTheTermsAndTheTextWritesBackAsRead)
     Pva::Params params;
     for (int reading = 0; reading < 2; ++reading)
     {
-        std::wistringstream in(L"1 1 2.1234567891 30 1 2 3 4 5");
+        std::wistringstream in(L"0.6 1.4 2.1234567891 30 1 2 3 4 5");
         params.Read(in);
     }
     EXPECT_EQ((std::vector<double>{1, 2, 3}), params.espvrTerms);
     EXPECT_EQ((std::vector<double>{4, 5}), params.edpvrTerms);
     EXPECT_TRUE(params.espvrTypeValid);
+    EXPECT_EQ(1, params.espvrType);
+    EXPECT_EQ(1, params.edpvrType);
+    EXPECT_EQ(2.1234567891, params.pressureAtIntersect);
     std::wostringstream out;
     params.Write(out);
     Pva::Params again;
