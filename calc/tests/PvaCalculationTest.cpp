@@ -109,6 +109,19 @@ TEST_F(PvaCalc, QuadraticEndSystolicRelationBendsTheClosingEdge)
     EXPECT_NEAR(8750.0 - 1100.0 - TrapezoidStrokeWork, pvas[0].pe, 1e-6);
 }
 
+TEST_F(PvaCalc, PerpendicularAndTangentRelationsCloseThroughTheLoopsOwnEndSystolicPoint)
+{
+    for (double type : {2.0, 3.0})
+    {
+        std::vector<double> numbers = StraightRelations;
+        numbers[0] = type;
+        Bind(Arguments(numbers));
+        const std::vector<PVAEvent> pvas = ReadAll();
+        ASSERT_EQ(3u, pvas.size()) << "type " << type;
+        EXPECT_NEAR(7750.0, pvas[2].pva, 1e-6) << "type " << type;
+    }
+}
+
 TEST_F(PvaCalc, WithoutAnEndSystolicTypeNothingIsCalculated)
 {
     // The text that asks for no area leaves six of the nine numbers here: its first two are sources.
