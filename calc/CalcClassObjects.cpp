@@ -8,7 +8,9 @@
 #include "calc/EdpDetector.h"
 #include "calc/LoopAnalyzer.h"
 #include "calc/PSineFitEnum.h"
+#include "calc/ParamSelectors.h"
 #include "calc/PeakAndEcgDetectors.h"
+#include "calc/PvaCalculation.h"
 
 namespace CalcEnums
 {
@@ -21,6 +23,7 @@ using AnalyzerEnumerator = EEH3::EEH3Enumerator<Sistra::DetEx_Enumerator, Analyz
 using EcgEdpEnumerator = EEH3::EEH3Enumerator<Sistra::EcgEnumerator, DetectorEnumeratorNumber>;
 using EdpEnumerator = EEH3::EEH3Enumerator<Sistra::EdpEnumerator, DetectorEnumeratorNumber>;
 using MaxEnumerator = EEH3::EEH3Enumerator<Sistra::MaxEnumerator, DetectorEnumeratorNumber>;
+using PvaEnumerator = EEH3::EEH3Enumerator<Sistra::Sistra::Enumerator, DetectorEnumeratorNumber>;
 
 namespace
 {
@@ -30,6 +33,9 @@ CalcEnumNumericParamsClass<AnalyzerEnumerator> SistraAnalyzerClass{SistraAnalyze
 CalcEnumNumericParamsClassEx<EcgEdpEnumerator> PVEcgEdpDetClass{PVEcgEdpDetFunction};
 CalcEnumNumericParamsClassEx<EdpEnumerator> PVEdpDetClass{PVEdpDetFunction};
 CalcEnumNumericParamsClassEx<MaxEnumerator> PVMaxDetClass{PVMaxDetFunction};
+CalcEnumNumericParamsClass<Sistra::Enum::Selector> ParamSelectorClass{ParamSelectorFunction};
+CalcEnumNumericParamsClass<Sistra::Enum::PVASelector> PVAParamSelectorClass{PVAParamSelectorFunction};
+CalcEnumNumericParamsClassEx<PvaEnumerator> PvaCalcClass{PvaCalcFunction};
 
 } // namespace
 
@@ -52,6 +58,18 @@ CalcEnumClassBase2& PVEdpDetClassObject()
 CalcEnumClassBase2& PVMaxDetClassObject()
 {
     return PVMaxDetClass;
+}
+CalcEnumClassBase2& ParamSelectorClassObject()
+{
+    return ParamSelectorClass;
+}
+CalcEnumClassBase2& PVAParamSelectorClassObject()
+{
+    return PVAParamSelectorClass;
+}
+CalcEnumClassBase2& PvaCalcClassObject()
+{
+    return PvaCalcClass;
 }
 
 } // namespace CalcEnums

@@ -11,5 +11,8 @@ extern CalcEnumClassBase2& SistraAnalyzerClassObject();
 extern CalcEnumClassBase2& PVEcgEdpDetClassObject();
 extern CalcEnumClassBase2& PVEdpDetClassObject();
 extern CalcEnumClassBase2& PVMaxDetClassObject();
+extern CalcEnumClassBase2& ParamSelectorClassObject();
+extern CalcEnumClassBase2& PVAParamSelectorClassObject();
+extern CalcEnumClassBase2& PvaCalcClassObject();
 
 } // namespace CalcEnums

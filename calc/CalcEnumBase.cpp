@@ -80,6 +80,20 @@ Orv::String CalcEnumCommon::ArgumentTextOf(IUnknown* arguments)
     return text ? Orv::String::FromInterface(text.Get()) : Orv::String();
 }
 
+HRESULT HandOutClone(CalcEnumCommon& copy, IUnknown* outer, ICalcEnum** clone)
+{
+    IUnknown* inner = copy.NonDelegatingUnknown();
+    inner->AddRef();
+    if (outer)
+    {
+        *clone = reinterpret_cast<ICalcEnum*>(inner);
+        return S_OK;
+    }
+    const HRESULT hr = inner->QueryInterface(IID_ICalcEnum, reinterpret_cast<void**>(clone));
+    inner->Release();
+    return hr;
+}
+
 HRESULT STDMETHODCALLTYPE CalcEnumEventBase::GetDataKind(uint32_t* kind)
 {
     if (!kind)

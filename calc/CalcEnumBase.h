@@ -71,6 +71,10 @@ private:
     uint32_t creationArgument;
 };
 
+// Hands a new copy made by an enumerator's Clone to the caller, with the caller's one reference: an
+// aggregating host (outer given) holds it by its non-delegating IUnknown, any other caller by ICalcEnum.
+HRESULT HandOutClone(CalcEnumCommon& copy, IUnknown* outer, ICalcEnum** clone);
+
 // An enumerator that yields events: IEnumEventEx as its second face.
 class CalcEnumEventBase : public CalcEnumCommon, public IEnumEventEx
 {

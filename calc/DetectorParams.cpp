@@ -12,8 +12,11 @@ void ParamsBaseAutoCopy::ReadLimits(std::wistream& in)
 
 void ParamsBaseAutoCopy::WriteLimits(std::wostream& out) const
 {
+    // Every digit of an int32: at the default six, the open end 2147483647 would read back as 2147480000.
+    const std::streamsize precision = out.precision(std::numeric_limits<int32_t>::digits10 + 1);
     out << static_cast<double>(limits.startRecord) << L' ' << static_cast<double>(limits.startTick) << L' '
         << static_cast<double>(limits.endRecord) << L' ' << static_cast<double>(limits.endTick);
+    out.precision(precision);
 }
 
 void ParamsBaseAutoCopy::ClearLimits()

@@ -6,6 +6,8 @@
 
 #include "foundation/XOrv.h"
 
+#include <vector>
+
 namespace Sistra
 {
 
@@ -42,6 +44,50 @@ inline void RequireEventRecords(EEH3::ParamsBase& params, std::size_t index, con
     message += needed;
     message += L'.';
     throw XOrv(message, E_INVALIDARG);
+}
+
+enum class ReadOutcome
+{
+    Complete,
+    Waiting, // a channel has no data yet; the step is repeated when more has arrived
+    Ended,   // a channel ended first
+};
+
+// One channel of a pair read together: its cursor, its source index and the samples read from it.
+struct SampleChannel
+{
+    EEH3::FloatExWrapper& source;
+    int32_t sourceIndex;
+    std::vector<float>& samples;
+};
+
+// The samples of [start, end) of two channels, tick by tick.
+inline ReadOutcome ReadSamplePair(EEH3::StateBase& state, SampleChannel first, SampleChannel second, int32_t start,
+                                  int32_t end)
+{
+    for (SampleChannel* channel : {&first, &second})
+    {
+        channel->source.Seek(start);
+        channel->samples.clear();
+    }
+    for (int32_t tick = start; tick < end; ++tick)
+    {
+        for (SampleChannel* channel : {&first, &second})
+        {
+            if (channel->source.HasCurrent())
+                continue;
+            if (channel->source.Ended())
+                return ReadOutcome::Ended;
+            state.waitingFor = channel->sourceIndex;
+            return ReadOutcome::Waiting;
+        }
+        for (SampleChannel* channel : {&first, &second})
+        {
+            channel->samples.push_back(channel->source.Current());
+            channel->source.Advance();
+        }
+    }
+    return ReadOutcome::Complete;
 }
 
 } // namespace Sistra

@@ -64,17 +64,7 @@ public:
             copy->argumentText = argumentText;
             copy->core.SetArguments(argumentText.c_str());
             // The copy is bound again by its own Start: the sources belong to this enumerator's binding.
-            IUnknown* inner = copy->NonDelegatingUnknown();
-            inner->AddRef();
-            if (outer)
-            {
-                // An aggregating host must hold the copy by its non-delegating IUnknown.
-                *clone = reinterpret_cast<ICalcEnum*>(inner);
-                return S_OK;
-            }
-            const HRESULT hr = inner->QueryInterface(IID_ICalcEnum, reinterpret_cast<void**>(clone));
-            inner->Release();
-            return hr;
+            return CalcEnums::HandOutClone(*copy, outer, clone);
         });
     }
 

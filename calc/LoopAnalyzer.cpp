@@ -13,41 +13,11 @@ int32_t ReadMode(std::wistream& in)
     return in >> value ? LimitToInt32(value) : 0;
 }
 
-enum class ReadOutcome
-{
-    Complete,
-    Waiting,
-    Ended,
-};
-
 // Both channels' samples of [start, end).
 ReadOutcome ReadBeat(DetEx_DetectorState& state, DetEx_EventDetectorParams& params, int32_t start, int32_t end)
 {
-    EEH3::FloatExWrapper& pressure = params.Pressure();
-    EEH3::FloatExWrapper& volume = params.Volume();
-    pressure.Seek(start);
-    volume.Seek(start);
-    state.pressure.clear();
-    state.volume.clear();
-    for (int32_t tick = start; tick < end; ++tick)
-    {
-        for (auto [source, index] : {std::pair{&pressure, DetEx_EventDetectorParams::PressureSource},
-                                     std::pair{&volume, DetEx_EventDetectorParams::VolumeSource}})
-        {
-            if (!source->HasCurrent())
-            {
-                if (source->Ended())
-                    return ReadOutcome::Ended;
-                state.waitingFor = index;
-                return ReadOutcome::Waiting;
-            }
-        }
-        state.pressure.push_back(pressure.Current());
-        state.volume.push_back(volume.Current());
-        pressure.Advance();
-        volume.Advance();
-    }
-    return ReadOutcome::Complete;
+    return ReadSamplePair(state, {params.Pressure(), DetEx_EventDetectorParams::PressureSource, state.pressure},
+                          {params.Volume(), DetEx_EventDetectorParams::VolumeSource, state.volume}, start, end);
 }
 
 void EmitBeat(DetEx_DetectorState& state, DetEx_EventDetectorParams& params, SistraEvent& loop)

@@ -47,7 +47,9 @@ TEST(CalcClassObjects, LinkedInTheReverseOfTheRegistrationOrder)
         if (SUCCEEDED(link->GetClassObject()->QueryInterface(IID_ICalcEnumClass2, reinterpret_cast<void**>(&calcClass))))
             names.push_back(NameOf(calcClass));
     }
-    EXPECT_EQ((std::vector<std::wstring>{L"PVMaxDet", L"PVEdpDet", L"PVEcgEdpDet", L"SistraAnalyzer", L"PSineFit"}), names);
+    EXPECT_EQ((std::vector<std::wstring>{L"PvaCalc", L"Sistra PVA Parameter Selector", L"Sistra Parameter Selector",
+                                         L"PVMaxDet", L"PVEdpDet", L"PVEcgEdpDet", L"SistraAnalyzer", L"PSineFit"}),
+              names);
 }
 
 TEST(CalcClassObjects, EachCreatesEnumeratorsOfItsRecord)
@@ -56,4 +58,48 @@ TEST(CalcClassObjects, EachCreatesEnumeratorsOfItsRecord)
     EXPECT_EQ(32, RecordSizeOfNewEnumerator(PVEcgEdpDetClassObject()));
     EXPECT_EQ(32, RecordSizeOfNewEnumerator(PVEdpDetClassObject()));
     EXPECT_EQ(16, RecordSizeOfNewEnumerator(PVMaxDetClassObject()));
+    EXPECT_EQ(16, RecordSizeOfNewEnumerator(ParamSelectorClassObject()));
+    EXPECT_EQ(16, RecordSizeOfNewEnumerator(PVAParamSelectorClassObject()));
+    EXPECT_EQ(48, RecordSizeOfNewEnumerator(PvaCalcClassObject()));
+}
+
+TEST(CalcClassObjects, PvaCalcDescribesItsTwelveParametersAndThreeSources)
+{
+    ICalcNumericParamsFuncClass* params = nullptr;
+    ASSERT_EQ(S_OK, PvaCalcClassObject().QueryInterface(IID_ICalcNumericParamsFuncClassEx,
+                                                        reinterpret_cast<void**>(&params)));
+    IOrvString* name = nullptr;
+    uint32_t kind = 0;
+    ASSERT_EQ(S_OK, params->GetParamInfo(11, nullptr, nullptr, &kind, &name));
+    EXPECT_EQ(std::wstring(L"EDPVR function term 2"), name->GetText());
+    name->Release();
+    EXPECT_EQ(CalcKindChannel, kind);
+    EXPECT_EQ(E_INVALIDARG, params->GetParamInfo(12, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(S_OK, params->CheckSource(0, CalcKindEvents));
+    EXPECT_EQ(S_FALSE, params->CheckSource(0, CalcKindChannel));
+    for (uint32_t source : {1u, 2u})
+    {
+        EXPECT_EQ(S_OK, params->CheckSource(source, CalcKindChannel));
+        EXPECT_EQ(S_FALSE, params->CheckSource(source, CalcKindEvents));
+    }
+    EXPECT_EQ(E_INVALIDARG, params->CheckSource(3, CalcKindChannel));
+    params->Release();
+}
+
+TEST(CalcClassObjects, SelectorsOfferOnlyTheBasicParameterDescription)
+{
+    for (CalcEnumClassBase2* selector : {&ParamSelectorClassObject(), &PVAParamSelectorClassObject()})
+    {
+        ICalcNumericParamsFuncClass* params = nullptr;
+        ASSERT_EQ(S_OK, selector->QueryInterface(IID_ICalcNumericParamsFuncClass, reinterpret_cast<void**>(&params)));
+        uint32_t paramCount = 0, sourceCount = 0, functionWord = 1, resultWord = 0;
+        params->GetInfo(nullptr, nullptr, &paramCount, &sourceCount, &functionWord, &resultWord);
+        EXPECT_EQ(4u, paramCount);
+        EXPECT_EQ(1u, sourceCount);
+        EXPECT_EQ(0u, functionWord);
+        EXPECT_EQ(CalcKindEvents, resultWord);
+        params->Release();
+        void* extended = nullptr;
+        EXPECT_EQ(E_NOINTERFACE, selector->QueryInterface(IID_ICalcNumericParamsFuncClassEx, &extended));
+    }
 }

@@ -44,28 +44,31 @@ struct TrapezoidBeat
     std::vector<float> volume;
 };
 
-// End-diastolic events as the detectors hand them out: 32-byte records.
-class FakeEdpEvents : public StackObject<IEnumEventEx>
+// Event records of the layout T (beginning with OrvEventBase), as a calculation hands them out.
+template <class T>
+class FakeRecordEvents : public StackObject<IEnumEventEx>
 {
 public:
-    std::vector<Sistra::SistraEdpEvent> events;
+    std::vector<T> events;
     bool complete = true;
     std::size_t available = 0; // events recorded so far
     int32_t cursor = 0;
 
-    explicit FakeEdpEvents(const std::vector<int32_t>& ticks)
-    {
-        for (int32_t tick : ticks)
-            events.push_back(Sistra::SistraEdpEvent{OrvEventBase{tick, 0.0f, 1.0}, tick + 5, 0.0f, 2.0});
-        available = events.size();
-    }
+    FakeRecordEvents() = default;
+    explicit FakeRecordEvents(std::vector<T> records) : events(std::move(records)), available(events.size()) {}
 
+    static int32_t TickOf(const T& record)
+    {
+        int32_t tick = 0;
+        std::memcpy(&tick, &record, sizeof tick);
+        return tick;
+    }
     int32_t PositionOfCursor() const
     {
         if (cursor < static_cast<int32_t>(available))
-            return events[static_cast<std::size_t>(cursor)].base.tick;
+            return TickOf(events[static_cast<std::size_t>(cursor)]);
         if (!complete || available < events.size())
-            return available == 0 ? 0 : events[available - 1].base.tick + 1;
+            return available == 0 ? 0 : TickOf(events[available - 1]) + 1;
         return CalcNoMoreEventsTick;
     }
     HRESULT STDMETHODCALLTYPE Next(int32_t byteCount, int32_t limit, void* records, int32_t* count,
@@ -73,9 +76,9 @@ public:
     {
         auto* out = static_cast<std::byte*>(records);
         *count = 0;
-        constexpr auto size = static_cast<int32_t>(sizeof(Sistra::SistraEdpEvent));
+        constexpr auto size = static_cast<int32_t>(sizeof(T));
         while (cursor < static_cast<int32_t>(available) && (*count + 1) * size <= byteCount &&
-               events[static_cast<std::size_t>(cursor)].base.tick < limit)
+               TickOf(events[static_cast<std::size_t>(cursor)]) < limit)
         {
             std::memcpy(out + *count * size, &events[static_cast<std::size_t>(cursor)], size);
             ++*count;
@@ -89,9 +92,9 @@ public:
     {
         cursor = 0;
         while (cursor < static_cast<int32_t>(available) &&
-               events[static_cast<std::size_t>(cursor)].base.tick < std::max(tick, rangeStart))
+               TickOf(events[static_cast<std::size_t>(cursor)]) < std::max(tick, rangeStart))
             ++cursor;
-        return cursor < static_cast<int32_t>(available) && events[static_cast<std::size_t>(cursor)].base.tick < rangeEnd
+        return cursor < static_cast<int32_t>(available) && TickOf(events[static_cast<std::size_t>(cursor)]) < rangeEnd
                    ? S_OK
                    : S_FALSE;
     }
@@ -104,7 +107,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetRecordSize(int32_t* bytes) override
     {
-        *bytes = sizeof(Sistra::SistraEdpEvent);
+        *bytes = sizeof(T);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetUnitName(IUnknown**) override { return E_NOTIMPL; }
@@ -113,6 +116,18 @@ public:
     {
         *out = TimeBase{};
         return S_OK;
+    }
+};
+
+// End-diastolic events as the detectors hand them out: 32-byte records.
+class FakeEdpEvents : public FakeRecordEvents<Sistra::SistraEdpEvent>
+{
+public:
+    explicit FakeEdpEvents(const std::vector<int32_t>& ticks)
+    {
+        for (int32_t tick : ticks)
+            events.push_back(Sistra::SistraEdpEvent{OrvEventBase{tick, 0.0f, 1.0}, tick + 5, 0.0f, 2.0});
+        available = events.size();
     }
 };
 

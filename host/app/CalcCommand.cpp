@@ -135,8 +135,11 @@ int Fail(std::ostream& err, const std::string& message)
 void CalcReport::Header(Calc::ValueKind kind, size_t recordSize)
 {
     loopRecords_ = kind == Calc::ValueKind::Events && recordSize == LoopRecordSize;
+    pvaRecords_ = kind == Calc::ValueKind::Events && recordSize == PvaRecordSize;
     if (loopRecords_)
         loops_.Header();
+    else if (pvaRecords_)
+        pvas_.Header();
     else if (kind == Calc::ValueKind::Events)
         out_ << "record\ttick\tfraction\tvalue\n";
     else if (samples_)
@@ -182,6 +185,11 @@ void CalcReport::Events(size_t record, const std::vector<std::byte>& records, si
     if (loopRecords_)
     {
         loops_.Records(record, records);
+        return;
+    }
+    if (pvaRecords_)
+    {
+        pvas_.Records(record, records);
         return;
     }
     for (size_t offset = 0; offset + recordSize <= records.size(); offset += recordSize)

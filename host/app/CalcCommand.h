@@ -18,14 +18,15 @@ constexpr const char* CalcUsage = "  calc --expr TEXT FILE [--chunk N] [--sample
                                   "            source; --chunk N feeds the recording as online data, N samples at\n"
                                   "            a time; loop records print their 31 parameters, or with\n"
                                   "            --summary each parameter's count, mean, min and max over the\n"
-                                  "            valid loops\n";
+                                  "            valid loops; pressure-volume-area records print PVA, PE, SW\n"
+                                  "            and CE\n";
 
 // What the text yields, record by record, written as tab-separated lines.
 class CalcReport
 {
 public:
     CalcReport(std::ostream& out, bool samples, bool summary = false)
-        : out_(out), samples_(samples), loops_(out, summary)
+        : out_(out), samples_(samples), loops_(out, summary), pvas_(out)
     {
     }
 
@@ -40,7 +41,9 @@ private:
     std::ostream& out_;
     bool samples_;
     bool loopRecords_ = false;
+    bool pvaRecords_ = false;
     LoopRecordReport loops_;
+    PvaRecordReport pvas_;
     size_t count_ = 0;
     double sum_ = 0.0;
     float minimum_ = 0.0f;

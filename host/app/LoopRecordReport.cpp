@@ -13,6 +13,15 @@ namespace
 {
 
 constexpr int SignificantDigits = 9;
+constexpr int PvaIndex = 26;
+constexpr int PeIndex = 27;
+constexpr int CeIndex = 28;
+constexpr int SwIndex = 1;
+
+const char* ShortName(int index)
+{
+    return LoopParameterShortNames[index - 1];
+}
 
 double ParameterOf(const Sistra::SistraEvent& loop, int index)
 {
@@ -89,6 +98,28 @@ void LoopRecordReport::Finish()
         else
             out_ << '\t' << NumberText(s.sum / static_cast<double>(s.count)) << '\t' << NumberText(s.minimum) << '\t'
                  << NumberText(s.maximum) << '\n';
+    }
+}
+
+void PvaRecordReport::Header()
+{
+    out_ << "record\ttick\tfraction\tvalue\t" << ShortName(PvaIndex) << '\t' << ShortName(PeIndex) << '\t'
+         << ShortName(SwIndex) << '\t' << ShortName(CeIndex) << '\n';
+}
+
+void PvaRecordReport::Records(size_t record, std::span<const std::byte> records)
+{
+    for (size_t offset = 0; offset + PvaRecordSize <= records.size(); offset += PvaRecordSize)
+    {
+        Sistra::PVAEvent pva;
+        std::memcpy(&pva, records.data() + offset, PvaRecordSize);
+        out_ << record << '\t' << pva.base.tick << '\t' << LoopRecordReport::NumberText(pva.base.fraction) << '\t'
+             << LoopRecordReport::NumberText(pva.base.value);
+        // The accessor's NaN for a record without a result, rather than the raw fields.
+        for (int index : {PvaIndex, PeIndex})
+            out_ << '\t' << LoopRecordReport::NumberText(pva.GetParameter(index, nullptr, nullptr));
+        out_ << '\t' << LoopRecordReport::NumberText(pva.strokeWork) << '\t'
+             << LoopRecordReport::NumberText(pva.GetParameter(CeIndex, nullptr, nullptr)) << '\n';
     }
 }
 

@@ -14,8 +14,9 @@
 namespace Host
 {
 
-// Loop records are told from other events by their size.
+// Loop records and pressure-volume-area records are told from other events by their size.
 inline constexpr size_t LoopRecordSize = sizeof(Sistra::SistraEvent);
+inline constexpr size_t PvaRecordSize = sizeof(Sistra::PVAEvent);
 
 class LoopRecordReport
 {
@@ -46,6 +47,20 @@ private:
     std::ostream& out_;
     bool summary_;
     std::array<Statistics, LoopParameterCount> statistics_{};
+};
+
+// The pressure-volume-area records of "PvaCalc": a line per record with its position, value, area,
+// potential energy, stroke work and the cardiac efficiency they give.
+class PvaRecordReport
+{
+public:
+    explicit PvaRecordReport(std::ostream& out) : out_(out) {}
+
+    void Header();
+    void Records(size_t record, std::span<const std::byte> records);
+
+private:
+    std::ostream& out_;
 };
 
 } // namespace Host

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <sstream>
@@ -89,4 +90,26 @@ TEST(LoopRecordReport, SummaryCountsOnlyValidLoopsAndSkipsMissingValues)
     ASSERT_EQ(1u + 31u, lines.size());
     EXPECT_EQ((std::vector<std::string>{"SW", "3", "5", "2", "9"}), Cells(lines[1]));
     EXPECT_EQ((std::vector<std::string>{"Tau", "0", "NaN", "NaN", "NaN"}), Cells(lines[29]));
+}
+
+TEST(PvaRecordReport, LinePerRecordWithNaNForARecordWithoutResult)
+{
+    Sistra::PVAEvent records[2]{};
+    records[0].base = OrvEventBase{47, 0.25f, 10.0};
+    records[0].pva = 7750.0;
+    records[0].pe = 2400.0;
+    records[0].strokeWork = 5350.0;
+    records[1].base.tick = 87;
+    records[1].pva = std::bit_cast<double>(0x7FF8600000000000ull);
+    records[1].strokeWork = 5350.0;
+    std::ostringstream out;
+    PvaRecordReport report(out);
+    report.Header();
+    std::vector<std::byte> bytes(sizeof records);
+    std::memcpy(bytes.data(), records, sizeof records);
+    report.Records(3, bytes);
+    EXPECT_EQ((std::vector<std::string>{"record\ttick\tfraction\tvalue\tPVA\tPE\tSW\tCE",
+                                        "3\t47\t0.25\t10\t7750\t2400\t5350\t0.690322581",
+                                        "3\t87\t0\t0\tNaN\tNaN\t5350\tNaN"}),
+              Lines(out.str()));
 }

@@ -1,6 +1,6 @@
 // The loop analysis run from the command line on recordings of a steady ventricle: pressure in channel 1,
 // volume in channel 2, ECG in channel 3.
-#include "host/app/CommandLine.h"
+#include "host/tests/module/CalcCommandRun.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include "calc/tests/SyntheticLoops.h"
@@ -40,38 +40,9 @@ std::string SteadyVentricleText()
     return text.str();
 }
 
-struct Output
-{
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Output Calc(const std::string& path, const std::string& expression, std::vector<std::string> options = {})
-{
-    std::vector<std::string> args{"calc", "--expr", expression, path};
-    args.insert(args.end(), options.begin(), options.end());
-    std::ostringstream out, err;
-    const int status = Host::RunCommandLine(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-std::vector<std::vector<std::string>> Rows(const std::string& text)
-{
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream in(text);
-    std::string line;
-    std::getline(in, line); // header
-    while (std::getline(in, line))
-    {
-        std::vector<std::string> cells;
-        std::istringstream cellsIn(line);
-        for (std::string cell; std::getline(cellsIn, cell, '\t');)
-            cells.push_back(cell);
-        rows.push_back(cells);
-    }
-    return rows;
-}
+using HostTests::Calc;
+using HostTests::Output;
+using HostTests::Rows;
 
 class LoopAnalysisCommand : public ::testing::Test
 {
