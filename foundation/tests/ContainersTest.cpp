@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -237,6 +238,28 @@ TEST(ValueArrayTest, RemoveAtMovesTheLaterElementsDown)
     values.RemoveAt(0);
     values.RemoveAt(9);
     EXPECT_EQ((std::vector<double>(values.begin(), values.end())), (std::vector<double>{2.0, 3.0}));
+}
+
+TEST(SortedArrayTest, KeepsEachValueOnceInAscendingOrder)
+{
+    Orv::SortedArray<unsigned long> clusters;
+    for (unsigned long cluster : {9ul, 2ul, 40ul, 2ul, 17ul, 9ul, 3ul})
+        clusters.Insert(cluster);
+    EXPECT_EQ((std::vector<unsigned long>{2, 3, 9, 17, 40}), (std::vector<unsigned long>(clusters.begin(), clusters.end())));
+    EXPECT_FALSE(clusters.Insert(17));
+    EXPECT_TRUE(clusters.Contains(40));
+    EXPECT_FALSE(clusters.Contains(4));
+    EXPECT_EQ(8u, clusters.Capacity());
+
+    for (unsigned long cluster = 100; cluster > 90; --cluster)
+        clusters.Insert(cluster);
+    EXPECT_EQ(15u, clusters.Count());
+    EXPECT_EQ(16u, clusters.Capacity());
+    EXPECT_TRUE(std::is_sorted(clusters.begin(), clusters.end()));
+
+    clusters.Clear();
+    EXPECT_EQ(0u, clusters.Count());
+    EXPECT_FALSE(clusters.Contains(2));
 }
 
 } // namespace
