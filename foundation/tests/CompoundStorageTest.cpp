@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace
 {
@@ -303,6 +304,56 @@ TEST_F(CompoundStorage, RenamesTimesAndClassIdsReachTheFileAtCommit)
     EXPECT_EQ(0x12345678u, stat.clsid.Data1);
     EXPECT_EQ(8, stat.clsid.Data4[7]);
     EXPECT_EQ(Pattern(7, 31), ReadAll(Open(L"Inner", box.Get()).Get()));
+}
+
+// Writes the bytes in pieces, reading each piece back, and gives the first failure.
+HRESULT WriteInPiecesAndCheck(IStream* stream, const Bytes& bytes)
+{
+    constexpr size_t Piece = 997; // pieces that keep landing across cluster boundaries
+    for (size_t at = 0; at < bytes.size(); at += Piece)
+    {
+        const ULONG size = static_cast<ULONG>(std::min(Piece, bytes.size() - at));
+        ULONG done = 0;
+        HRESULT result = stream->Seek(LARGE_INTEGER{.QuadPart = static_cast<LONGLONG>(at)}, STREAM_SEEK_SET, nullptr);
+        if (SUCCEEDED(result))
+            result = stream->Write(bytes.data() + at, size, &done);
+        if (FAILED(result) || done != size)
+            return FAILED(result) ? result : E_FAIL;
+        Bytes back(size);
+        result = stream->Seek(LARGE_INTEGER{.QuadPart = static_cast<LONGLONG>(at)}, STREAM_SEEK_SET, nullptr);
+        if (SUCCEEDED(result))
+            result = stream->Read(back.data(), size, &done);
+        if (FAILED(result) || done != size || !std::equal(back.begin(), back.end(), bytes.begin() + at))
+            return FAILED(result) ? result : E_FAIL;
+    }
+    return S_OK;
+}
+
+TEST_F(CompoundStorage, StreamsOfOneFileWrittenFromTwoThreadsKeepTheirOwnBytes)
+{
+    NewStream(root.Get(), L"Left", Pattern(ClusterBytes + 10, 40));
+    NewStream(root.Get(), L"Right", Pattern(ClusterBytes + 20, 41));
+    ASSERT_EQ(S_OK, root->Commit(STGC_DEFAULT)); // later writes copy committed clusters first
+
+    const Bytes left = Pattern(5 * ClusterBytes / 2, 42);
+    const Bytes right = Pattern(3 * ClusterBytes, 43);
+    ComPtr<IStream> leftStream = Open(L"Left");
+    ComPtr<IStream> rightStream = Open(L"Right");
+    HRESULT leftResult = E_PENDING, rightResult = E_PENDING;
+    std::thread leftWriter([&] { leftResult = WriteInPiecesAndCheck(leftStream.Get(), left); });
+    std::thread rightWriter([&] { rightResult = WriteInPiecesAndCheck(rightStream.Get(), right); });
+    leftWriter.join();
+    rightWriter.join();
+    EXPECT_EQ(S_OK, leftResult);
+    EXPECT_EQ(S_OK, rightResult);
+    leftStream.Reset();
+    rightStream.Reset();
+    ASSERT_EQ(S_OK, root->Commit(STGC_DEFAULT));
+
+    const ParsedFile parsed = ParseFile(store->Data());
+    ASSERT_EQ(L"", parsed.problem);
+    EXPECT_EQ(left, parsed.streams.at(L"Left"));
+    EXPECT_EQ(right, parsed.streams.at(L"Right"));
 }
 
 TEST_F(CompoundStorage, CopyToAPlatformDocfileGivesTheSameTree)
