@@ -1,9 +1,11 @@
 #include "foundation/Containers.h"
 #include "foundation/ValueArray.h"
+#include "foundation/tests/AllocationWatch.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 #include <stdexcept>
 #include <vector>
 
@@ -85,6 +87,34 @@ TEST_F(OwningArrayFixture, ShrinkingBelowAQuarterHalvesTheCapacityAndDeletesTheD
     EXPECT_EQ(30u, deleted.size());
     EXPECT_EQ(39, deleted.front());
     EXPECT_EQ(9, array[9]->id);
+}
+
+TEST_F(OwningArrayFixture, AFailedAllocationLeavesTheArrayAsItWas)
+{
+    CIArray<Tracked> array(8, 64);
+    Fill(array, 40);
+    const auto expectUnchanged = [&](const char* what) {
+        EXPECT_EQ(40u, array.Count()) << what;
+        EXPECT_EQ(64u, array.Capacity()) << what;
+        EXPECT_TRUE(deleted.empty()) << what;
+        for (unsigned i = 0; i < array.Count(); ++i)
+            EXPECT_EQ(static_cast<int>(i), array[i]->id) << what;
+    };
+
+    AllocationWatch::failNext = true;
+    EXPECT_THROW(array.SetCount(10), std::bad_alloc); // halving needs a new item array
+    AllocationWatch::failNext = false;
+    expectUnchanged("shrink");
+
+    AllocationWatch::failNext = true;
+    EXPECT_THROW(array.GrowTo(100), std::bad_alloc);
+    AllocationWatch::failNext = false;
+    expectUnchanged("grow");
+
+    AllocationWatch::failNext = true;
+    EXPECT_THROW(array.ElementAt(70), std::bad_alloc);
+    AllocationWatch::failNext = false;
+    expectUnchanged("element beyond the capacity");
 }
 
 TEST_F(OwningArrayFixture, ShrinkingToAQuarterOrMoreKeepsTheCapacity)
