@@ -89,7 +89,7 @@ String MakePathBesideHostExe(const String& relativePath)
 namespace FileLockBytesImpl
 {
 
-FileLockBytes::FileLockBytes(const Orv::String& fileName) : fileName_(Orv::FullPathOf(fileName))
+FileLockBytes::FileLockBytes(const Orv::String& fileName) : CComObjectRoot(1), fileName_(Orv::FullPathOf(fileName))
 {
     file_ = CreateFileW(fileName_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
@@ -117,15 +117,15 @@ HRESULT FileLockBytes::QueryInterface(REFIID iid, void** out)
 
 ULONG FileLockBytes::AddRef()
 {
-    return static_cast<ULONG>(InterlockedIncrement(&references_));
+    return InternalAddRef();
 }
 
 ULONG FileLockBytes::Release()
 {
-    const LONG left = InterlockedDecrement(&references_);
+    const ULONG left = InternalRelease();
     if (left == 0)
         delete this;
-    return static_cast<ULONG>(left);
+    return left;
 }
 
 HRESULT FileLockBytes::MoveTo(ULONGLONG offset)

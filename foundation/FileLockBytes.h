@@ -1,6 +1,7 @@
 // The byte store under a compound file: one Win32 file, removed by the system when its handle closes.
 #pragma once
 
+#include "foundation/ComObjectRoot.h"
 #include "foundation/OrvStorageInterfaces.h"
 #include "foundation/String.h"
 #include "foundation/XOrv.h"
@@ -26,7 +27,7 @@ String MakePathBesideHostExe(const String& relativePath);
 namespace FileLockBytesImpl
 {
 
-class FileLockBytes final : public IOrvLockBytes
+class FileLockBytes final : public IOrvLockBytes, private Orv::CComObjectRoot
 {
 public:
     // Creates (or empties) the file; raises Orv::XLockBytesCreate when it cannot.
@@ -57,7 +58,6 @@ private:
     static constexpr DWORD DeleteByNameFlag = 1u << 28;
     static constexpr DWORD FailWhenDiskFullFlag = 1u << 30;
 
-    LONG references_ = 1;
     HANDLE file_ = INVALID_HANDLE_VALUE;
     ULONGLONG position_ = 0;
     Orv::String fileName_;

@@ -23,20 +23,18 @@ uint64_t StoreSize(ILockBytes* lockBytes)
 
 bool Element::OwnsCluster(uint32_t cluster) const
 {
-    return std::binary_search(ownedClusters.begin(), ownedClusters.end(), cluster);
+    return ownedClusters.Contains(cluster);
 }
 
 void Element::AddOwnedCluster(uint32_t cluster)
 {
-    const auto at = std::lower_bound(ownedClusters.begin(), ownedClusters.end(), cluster);
-    if (at == ownedClusters.end() || *at != cluster)
-        ownedClusters.insert(at, cluster);
+    ownedClusters.Insert(cluster);
 }
 
 void Element::RecordCommitted()
 {
     committedEnd = entry.end;
-    ownedClusters.clear();
+    ownedClusters.Clear();
     committed = true;
 }
 

@@ -6,6 +6,7 @@
 #include "foundation/OrvStorageInterfaces.h"
 
 #include "foundation/ComPtr.h"
+#include "foundation/ValueArray.h"
 
 #include <memory>
 #include <mutex>
@@ -20,7 +21,7 @@ struct Element
     ElementEntry entry{};
     StreamPosition committedEnd{};
     // Clusters this transaction owns (copied or newly taken): written in place, never copied again.
-    std::vector<uint32_t> ownedClusters;
+    Orv::SortedArray<uint32_t> ownedClusters;
     DWORD openMode = 0;
     uint32_t openCount = 0;
     bool dirty = false;

@@ -3,6 +3,7 @@
 
 #include "foundation/Containers.h"
 
+#include <algorithm>
 #include <vector>
 
 template <class T>
@@ -50,6 +51,14 @@ public:
             Reallocate(newCapacity);
     }
 
+    // Inserts before element i; an index beyond the count appends.
+    void InsertAt(unsigned i, const T& value)
+    {
+        const unsigned at = std::min(i, Count());
+        ReserveFor(Count() + 1);
+        items_.insert(items_.begin() + at, value);
+    }
+
     void RemoveAt(unsigned i)
     {
         if (i < Count())
@@ -83,3 +92,39 @@ private:
 // The same array where the callers rely on new elements being zero.
 template <class T>
 using CArrayCtorInit = CArrayCtor<T>;
+
+namespace Orv
+{
+
+// A set of values kept in ascending order without repeats, growing like the other arrays.
+template <class T>
+class SortedArray
+{
+public:
+    explicit SortedArray(unsigned growStep = ArrayGrowth::DefaultStep) : items_(growStep) {}
+
+    unsigned Count() const { return items_.Count(); }
+    unsigned Capacity() const { return items_.Capacity(); }
+    const T* begin() const { return items_.begin(); }
+    const T* end() const { return items_.end(); }
+    const T& operator[](unsigned i) const { return items_[i]; }
+
+    bool Contains(const T& value) const { return std::binary_search(begin(), end(), value); }
+
+    // False when the value was there already.
+    bool Insert(const T& value)
+    {
+        const T* at = std::lower_bound(begin(), end(), value);
+        if (at != end() && !(value < *at))
+            return false;
+        items_.InsertAt(static_cast<unsigned>(at - begin()), value);
+        return true;
+    }
+
+    void Clear() { items_.Clear(); }
+
+private:
+    CArrayCtor<T> items_;
+};
+
+} // namespace Orv

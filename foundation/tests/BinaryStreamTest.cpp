@@ -112,6 +112,63 @@ TEST(BinaryFormat, ValuesAreLittleEndianWithoutGaps)
     EXPECT_EQ(S_OK, out.GetStatus());
 }
 
+TEST(BinaryFormat, EveryValueSlotOfTheHostInterfaceReadsWhatItsWriterWrote)
+{
+    MemoryWriter writer;
+    IBinOutStream& out = writer.stream;
+    out.WriteByte(0x7F);
+    out.WriteShort(-2);
+    out.WriteLong(-300000);
+    out.WriteULong(0xA1B2C3D4);
+    out.WriteDouble(-0.125);
+    out.WriteBytes("xyz", 3);
+    out.WriteInt64(0x11223344, 0x85667788);
+    out.WriteShort(0x1234);
+    out.WriteLong(77);
+    out.WriteInt64(1, 2);
+    ASSERT_EQ(S_OK, out.GetStatus());
+
+    MemoryReader reader(writer.Written());
+    IBinInStream& in = reader.stream;
+    BYTE byte = 0;
+    short shortValue = 0;
+    long longValue = 0;
+    ULONG ulongValue = 0;
+    double doubleValue = 0;
+    char bytes[3] = {};
+    std::int64_t int64Value = 0;
+    unsigned short ushortValue = 0;
+    ULONG ulongAgain = 0;
+    std::uint64_t uint64Value = 0;
+    EXPECT_EQ(S_OK, in.ReadByte(&byte));
+    EXPECT_EQ(S_OK, in.ReadShort(&shortValue));
+    EXPECT_EQ(S_OK, in.ReadLong(&longValue));
+    EXPECT_EQ(S_OK, in.ReadULongDefault(&ulongValue, 5));
+    EXPECT_EQ(S_OK, in.ReadDouble(&doubleValue));
+    EXPECT_EQ(S_OK, in.ReadBytes(bytes, 3));
+    EXPECT_EQ(S_OK, in.ReadInt64(&int64Value));
+    EXPECT_EQ(S_OK, in.ReadUShort(&ushortValue));
+    EXPECT_EQ(S_OK, in.ReadULong(&ulongAgain));
+    EXPECT_EQ(S_OK, in.ReadUInt64(&uint64Value));
+    EXPECT_EQ(0x7F, byte);
+    EXPECT_EQ(-2, shortValue);
+    EXPECT_EQ(-300000, longValue);
+    EXPECT_EQ(0xA1B2C3D4u, ulongValue);
+    EXPECT_EQ(-0.125, doubleValue);
+    EXPECT_EQ("xyz", std::string(bytes, 3));
+    EXPECT_EQ(static_cast<std::int64_t>(0x8566778811223344ull), int64Value);
+    EXPECT_EQ(0x1234, ushortValue);
+    EXPECT_EQ(77u, ulongAgain);
+    EXPECT_EQ(0x0000000200000001ull, uint64Value);
+
+    // Past the end every slot fails; the default slot then hands back its fallback.
+    EXPECT_EQ(E_FAIL, in.ReadULongDefault(&ulongValue, 5));
+    EXPECT_EQ(5u, ulongValue);
+    ULONG position = 0;
+    EXPECT_EQ(E_FAIL, in.Tell(&position));
+    EXPECT_EQ(0xFFFFFFFFu, position);
+}
+
 TEST(BinaryFormat, ValuesReadBackInWriteOrder)
 {
     MemoryWriter writer;

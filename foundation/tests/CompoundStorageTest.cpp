@@ -1,3 +1,4 @@
+#include "foundation/CompoundFormat.h"
 #include "foundation/FileLockBytes.h"
 #include "foundation/OrvStorage.h"
 #include "foundation/tests/CompoundTestSupport.h"
@@ -5,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace
 {
@@ -250,6 +253,107 @@ TEST_F(CompoundStorage, FailuresOfTheByteStoreDuringCommitAreReturnedAndTheOldSt
     const auto tree = ReopenedTree();
     EXPECT_EQ(1u, tree.size());
     EXPECT_EQ(Pattern(500, 14), tree.at(L"Safe"));
+}
+
+FILETIME TimeOf(const Bytes& entry, size_t offset)
+{
+    FILETIME time{};
+    std::memcpy(&time, entry.data() + offset, sizeof time);
+    return time;
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b)
+{
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+TEST_F(CompoundStorage, RenamesTimesAndClassIdsReachTheFileAtCommit)
+{
+    NewStream(root.Get(), L"Old", Pattern(300, 30));
+    {
+        ComPtr<IStorage> box = NewStorage(root.Get(), L"Box");
+        NewStream(box.Get(), L"Inner", Pattern(7, 31));
+        const CLSID boxClass = {0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
+        ASSERT_EQ(S_OK, box->SetClass(boxClass));
+    }
+    EXPECT_EQ(STG_E_FILEALREADYEXISTS, root->RenameElement(L"old", L"BOX"));
+    EXPECT_EQ(STG_E_FILENOTFOUND, root->RenameElement(L"Missing", L"Other"));
+    ASSERT_EQ(S_OK, root->RenameElement(L"old", L"New"));
+
+    const FILETIME created = {11, 1}, accessed = {22, 2}, modified = {33, 3};
+    EXPECT_EQ(STG_E_FILENOTFOUND, root->SetElementTimes(L"Old", &created, &accessed, &modified));
+    ASSERT_EQ(S_OK, root->SetElementTimes(L"NEW", &created, &accessed, &modified));
+    ASSERT_EQ(S_OK, root->Commit(STGC_DEFAULT));
+
+    const ParsedFile parsed = ParseFile(store->Data());
+    ASSERT_EQ(L"", parsed.problem);
+    EXPECT_EQ(0u, parsed.entries.count(L"Old"));
+    ASSERT_EQ(1u, parsed.entries.count(L"New"));
+    const Bytes& renamed = parsed.entries.at(L"New");
+    EXPECT_TRUE(SameTime(modified, TimeOf(renamed, offsetof(Orv::Compound::ElementEntry, modified))));
+    EXPECT_TRUE(SameTime(created, TimeOf(renamed, offsetof(Orv::Compound::ElementEntry, created))));
+    EXPECT_TRUE(SameTime(accessed, TimeOf(renamed, offsetof(Orv::Compound::ElementEntry, accessed))));
+    EXPECT_EQ(Pattern(300, 30), parsed.streams.at(L"New"));
+
+    ComPtr<IStorage> reopened;
+    ASSERT_EQ(S_OK, OrvStorage::OpenOnLockBytes(MemoryLockBytes::Make(store->Data()).Get(), reopened.Put()));
+    ComPtr<IStorage> box;
+    ASSERT_EQ(S_OK, reopened->OpenStorage(L"box", nullptr, OpenMode, nullptr, 0, box.Put()));
+    STATSTG stat{};
+    ASSERT_EQ(S_OK, box->Stat(&stat, STATFLAG_NONAME));
+    EXPECT_EQ(0x12345678u, stat.clsid.Data1);
+    EXPECT_EQ(8, stat.clsid.Data4[7]);
+    EXPECT_EQ(Pattern(7, 31), ReadAll(Open(L"Inner", box.Get()).Get()));
+}
+
+// Writes the bytes in pieces, reading each piece back, and gives the first failure.
+HRESULT WriteInPiecesAndCheck(IStream* stream, const Bytes& bytes)
+{
+    constexpr size_t Piece = 997; // pieces that keep landing across cluster boundaries
+    for (size_t at = 0; at < bytes.size(); at += Piece)
+    {
+        const ULONG size = static_cast<ULONG>(std::min(Piece, bytes.size() - at));
+        ULONG done = 0;
+        HRESULT result = stream->Seek(LARGE_INTEGER{.QuadPart = static_cast<LONGLONG>(at)}, STREAM_SEEK_SET, nullptr);
+        if (SUCCEEDED(result))
+            result = stream->Write(bytes.data() + at, size, &done);
+        if (FAILED(result) || done != size)
+            return FAILED(result) ? result : E_FAIL;
+        Bytes back(size);
+        result = stream->Seek(LARGE_INTEGER{.QuadPart = static_cast<LONGLONG>(at)}, STREAM_SEEK_SET, nullptr);
+        if (SUCCEEDED(result))
+            result = stream->Read(back.data(), size, &done);
+        if (FAILED(result) || done != size || !std::equal(back.begin(), back.end(), bytes.begin() + at))
+            return FAILED(result) ? result : E_FAIL;
+    }
+    return S_OK;
+}
+
+TEST_F(CompoundStorage, StreamsOfOneFileWrittenFromTwoThreadsKeepTheirOwnBytes)
+{
+    NewStream(root.Get(), L"Left", Pattern(ClusterBytes + 10, 40));
+    NewStream(root.Get(), L"Right", Pattern(ClusterBytes + 20, 41));
+    ASSERT_EQ(S_OK, root->Commit(STGC_DEFAULT)); // later writes copy committed clusters first
+
+    const Bytes left = Pattern(5 * ClusterBytes / 2, 42);
+    const Bytes right = Pattern(3 * ClusterBytes, 43);
+    ComPtr<IStream> leftStream = Open(L"Left");
+    ComPtr<IStream> rightStream = Open(L"Right");
+    HRESULT leftResult = E_PENDING, rightResult = E_PENDING;
+    std::thread leftWriter([&] { leftResult = WriteInPiecesAndCheck(leftStream.Get(), left); });
+    std::thread rightWriter([&] { rightResult = WriteInPiecesAndCheck(rightStream.Get(), right); });
+    leftWriter.join();
+    rightWriter.join();
+    EXPECT_EQ(S_OK, leftResult);
+    EXPECT_EQ(S_OK, rightResult);
+    leftStream.Reset();
+    rightStream.Reset();
+    ASSERT_EQ(S_OK, root->Commit(STGC_DEFAULT));
+
+    const ParsedFile parsed = ParseFile(store->Data());
+    ASSERT_EQ(L"", parsed.problem);
+    EXPECT_EQ(left, parsed.streams.at(L"Left"));
+    EXPECT_EQ(right, parsed.streams.at(L"Right"));
 }
 
 TEST_F(CompoundStorage, CopyToAPlatformDocfileGivesTheSameTree)

@@ -219,6 +219,7 @@ private:
             const std::wstring childPath = path.empty() ? name : path + L"/" + name;
             const uint32_t type = U32(child, 140);
             Require(type == 1 || type == 2, "element type");
+            parsed_.entries[childPath] = child;
             if (type == 2)
                 parsed_.streams[childPath] = ReadChain(child, childPath);
             else

@@ -66,6 +66,8 @@ struct ParsedFile
     std::vector<uint32_t> mapBack;
     std::map<std::wstring, Bytes> streams;
     std::vector<std::wstring> storages;
+    // The 160 bytes of every element's entry, by path.
+    std::map<std::wstring, Bytes> entries;
     // The clusters of every element's chain in order, by path; the root's table under L"".
     std::map<std::wstring, std::vector<uint32_t>> chains;
     // Clusters held by some element or by the map; each must be used once only.

@@ -1,8 +1,11 @@
 #include "foundation/Containers.h"
 #include "foundation/ValueArray.h"
+#include "foundation/tests/AllocationWatch.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <new>
 #include <stdexcept>
 #include <vector>
 
@@ -84,6 +87,34 @@ TEST_F(OwningArrayFixture, ShrinkingBelowAQuarterHalvesTheCapacityAndDeletesTheD
     EXPECT_EQ(30u, deleted.size());
     EXPECT_EQ(39, deleted.front());
     EXPECT_EQ(9, array[9]->id);
+}
+
+TEST_F(OwningArrayFixture, AFailedAllocationLeavesTheArrayAsItWas)
+{
+    CIArray<Tracked> array(8, 64);
+    Fill(array, 40);
+    const auto expectUnchanged = [&](const char* what) {
+        EXPECT_EQ(40u, array.Count()) << what;
+        EXPECT_EQ(64u, array.Capacity()) << what;
+        EXPECT_TRUE(deleted.empty()) << what;
+        for (unsigned i = 0; i < array.Count(); ++i)
+            EXPECT_EQ(static_cast<int>(i), array[i]->id) << what;
+    };
+
+    AllocationWatch::failNext = true;
+    EXPECT_THROW(array.SetCount(10), std::bad_alloc); // halving needs a new item array
+    AllocationWatch::failNext = false;
+    expectUnchanged("shrink");
+
+    AllocationWatch::failNext = true;
+    EXPECT_THROW(array.GrowTo(100), std::bad_alloc);
+    AllocationWatch::failNext = false;
+    expectUnchanged("grow");
+
+    AllocationWatch::failNext = true;
+    EXPECT_THROW(array.ElementAt(70), std::bad_alloc);
+    AllocationWatch::failNext = false;
+    expectUnchanged("element beyond the capacity");
 }
 
 TEST_F(OwningArrayFixture, ShrinkingToAQuarterOrMoreKeepsTheCapacity)
@@ -237,6 +268,28 @@ TEST(ValueArrayTest, RemoveAtMovesTheLaterElementsDown)
     values.RemoveAt(0);
     values.RemoveAt(9);
     EXPECT_EQ((std::vector<double>(values.begin(), values.end())), (std::vector<double>{2.0, 3.0}));
+}
+
+TEST(SortedArrayTest, KeepsEachValueOnceInAscendingOrder)
+{
+    Orv::SortedArray<unsigned long> clusters;
+    for (unsigned long cluster : {9ul, 2ul, 40ul, 2ul, 17ul, 9ul, 3ul})
+        clusters.Insert(cluster);
+    EXPECT_EQ((std::vector<unsigned long>{2, 3, 9, 17, 40}), (std::vector<unsigned long>(clusters.begin(), clusters.end())));
+    EXPECT_FALSE(clusters.Insert(17));
+    EXPECT_TRUE(clusters.Contains(40));
+    EXPECT_FALSE(clusters.Contains(4));
+    EXPECT_EQ(8u, clusters.Capacity());
+
+    for (unsigned long cluster = 100; cluster > 90; --cluster)
+        clusters.Insert(cluster);
+    EXPECT_EQ(15u, clusters.Count());
+    EXPECT_EQ(16u, clusters.Capacity());
+    EXPECT_TRUE(std::is_sorted(clusters.begin(), clusters.end()));
+
+    clusters.Clear();
+    EXPECT_EQ(0u, clusters.Count());
+    EXPECT_FALSE(clusters.Contains(2));
 }
 
 } // namespace

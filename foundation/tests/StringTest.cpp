@@ -1,9 +1,12 @@
 #include "foundation/String.h"
 #include "foundation/XOrv.h"
+#include "foundation/tests/AllocationWatch.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <new>
 #include <sstream>
 #include <string>
 
@@ -121,6 +124,34 @@ TEST(StringSharing, AppendingOrInsertingItselfUsesTheOldText)
     EXPECT_EQ(L"abab", Text(text));
     text.Replace(1, 2, text);
     EXPECT_EQ(L"aababb", Text(text));
+}
+
+// Runs the edit with the next allocation failing; the edit must throw and leave both the string and a
+// copy sharing its rep exactly as they were.
+void ExpectFailedEditKeepsTheText(const char* what, const std::function<void(String&)>& edit)
+{
+    String text(L"abcdefgh");
+    const String copy = text;
+    const ULONG references = RefCount(text);
+    AllocationWatch::failNext = true;
+    EXPECT_THROW(edit(text), std::bad_alloc) << what;
+    AllocationWatch::failNext = false;
+    EXPECT_EQ(L"abcdefgh", Text(text)) << what;
+    EXPECT_EQ(copy.c_str(), text.c_str()) << what; // still the shared rep
+    EXPECT_EQ(references, RefCount(text)) << what;
+}
+
+TEST(StringCapacity, AFailedAllocationLeavesTheStringAsItWas)
+{
+    ExpectFailedEditKeepsTheText("append", [](String& text) { text += L"ijklmnop"; });
+    ExpectFailedEditKeepsTheText("append a character", [](String& text) { text += L'i'; });
+    ExpectFailedEditKeepsTheText("reserve", [](String& text) { text.Reserve(40); });
+    ExpectFailedEditKeepsTheText("assign", [](String& text) { text.Assign(L"other"); });
+    ExpectFailedEditKeepsTheText("replace", [](String& text) { text.Replace(2, 1, String(L"xyz")); });
+    ExpectFailedEditKeepsTheText("unshare", [](String& text) { text.MakeUnique(); });
+    ExpectFailedEditKeepsTheText("erase", [](String& text) { text.EraseRange(1, 3); });
+    ExpectFailedEditKeepsTheText("clear", [](String& text) { text.Clear(); });
+    ExpectFailedEditKeepsTheText("narrow copy", [](String& text) { text.Narrow(); });
 }
 
 TEST(StringCapacity, NewRepsHoldAtLeastEightUnits)

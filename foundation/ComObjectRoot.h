@@ -1,0 +1,33 @@
+// The common part of the module's multi-threaded COM objects: a reference count that any thread may
+// change, and a lock for the object's own state.
+#pragma once
+
+#include "foundation/CriticalSection.h"
+
+#include <windows.h>
+
+namespace Orv
+{
+
+class CComObjectRoot
+{
+public:
+    explicit CComObjectRoot(LONG initialReferences = 0) : references_(initialReferences) {}
+    CComObjectRoot(const CComObjectRoot&) = delete;
+    CComObjectRoot& operator=(const CComObjectRoot&) = delete;
+
+    ULONG InternalAddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+    // The references left; the object is the caller's to destroy when none are.
+    ULONG InternalRelease() { return static_cast<ULONG>(InterlockedDecrement(&references_)); }
+
+    CriticalSection& ObjectLock() { return section_; }
+
+protected:
+    ~CComObjectRoot() = default;
+
+private:
+    volatile LONG references_;
+    CriticalSection section_;
+};
+
+} // namespace Orv
