@@ -83,6 +83,36 @@ protected:
 
 } // namespace
 
+// Limits that start and end inside records, every Tau model, both stroke-volume and end-systolic modes: the
+// online feed must stop and resume at any sample, so chunks of a few samples, of a prime size and of more
+// than a record all give the offline output.
+TEST_F(LoopAnalysisCommand, LimitedAnalysesGiveTheOfflineOutputInChunksOfAnySize)
+{
+    const std::string limits = "0, 1000, 1, 3000";
+    const std::string pressureEdp = "PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20, " + limits + ")";
+    const std::string ecgEdp = "PVEcgEdpDet(cmpeakdet(shift(ch3, -0.01), 0.5, 0.05), " + limits + ")";
+    for (const std::string& expression :
+         {"SistraAnalyzer(ch1, ch2, " + pressureEdp + ", 2, 0, " + limits + ", 1)",
+          "SistraAnalyzer(ch1, ch2, " + ecgEdp + ", 1, 0, " + limits + ", 0)",
+          "SistraAnalyzer(ch1, ch2, " + pressureEdp + ", 0, 1, " + limits + ", 0)", "PVMaxDet(" + pressureEdp + ")"})
+    {
+        const Output offline = Calc(file->Path(), expression);
+        ASSERT_EQ(Host::ExitOk, offline.status) << expression << "\n" << offline.err;
+        const auto rows = Rows(offline.out);
+        ASSERT_FALSE(rows.empty()) << expression;
+        for (const auto& row : rows)
+        {
+            const int tick = std::stoi(row[1]);
+            EXPECT_TRUE(row[0] == "0" ? tick >= 1000 : tick < 3000) << expression << ": " << row[0] << " " << tick;
+        }
+        for (const char* chunk : {"7", "61", "12000"})
+        {
+            const Output online = Calc(file->Path(), expression, {"--chunk", chunk});
+            EXPECT_EQ(offline.out, online.out) << expression << " in chunks of " << chunk;
+        }
+    }
+}
+
 TEST_F(LoopAnalysisCommand, OneLoopPerBeatAndOneClosingRecordPerRecord)
 {
     const Output result = Calc(file->Path(), PressureRoute);
