@@ -113,6 +113,27 @@ TEST_F(LoopAnalysisCommand, LimitedAnalysesGiveTheOfflineOutputInChunksOfAnySize
     }
 }
 
+TEST_F(LoopAnalysisCommand, EndDiastolicPointsPrintTheirSecondPosition)
+{
+    const Output pressure = Calc(file->Path(), "PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20)");
+    ASSERT_EQ(Host::ExitOk, pressure.status) << pressure.err;
+    EXPECT_EQ(0u, pressure.out.find("record\ttick\tfraction\tvalue\tsecond tick\tsecond fraction\tsecond value\n"));
+    const auto knees = Rows(pressure.out);
+    ASSERT_EQ(10u + 8u, knees.size());
+    for (const auto& row : knees)
+    {
+        ASSERT_EQ(7u, row.size());
+        // The peak that closes the upstroke: a quarter of the beat after the knee, at the crest of 120.
+        const int rise = std::stoi(row[4]) - std::stoi(row[1]);
+        EXPECT_NEAR(row[0] == "0" ? 200 : 150, rise, 2) << row[1];
+        EXPECT_NEAR(120.0, std::stod(row[6]), 0.1);
+    }
+    const Output ecg = Calc(file->Path(), "PVEcgEdpDet(cmpeakdet(ch3, 0.5, 0.05), -1, -1, -1, -1)");
+    ASSERT_EQ(Host::ExitOk, ecg.status) << ecg.err;
+    for (const auto& row : Rows(ecg.out))
+        EXPECT_EQ((std::vector<std::string>{"0", "0", "0"}), std::vector<std::string>(row.begin() + 4, row.end()));
+}
+
 TEST_F(LoopAnalysisCommand, OneLoopPerBeatAndOneClosingRecordPerRecord)
 {
     const Output result = Calc(file->Path(), PressureRoute);
