@@ -168,11 +168,12 @@ int main()
 {
     using Sistra::DetEx_EventAlgorithm;
     std::printf("loop analyzer, %.0f Hz, beats of %.1f s, 2 channels\n", SampleRate, BeatSeconds);
-    const Run reading = RunOver<ReadingAlgorithm>(HourSeconds, L"0");
-    Report("reading only, 1 hour", HourSeconds, reading);
-    // Arguments: TauType 0, StrokeVolumeMode 0, whole channel, End Systolic Detection Mode.
+    // Arguments: TauType 0, StrokeVolumeMode 0, whole channel, End Systolic Detection Mode. The short run
+    // goes first, so that its peak memory is its own and the hour's can be held against it.
     const Run tenMinutes = RunOver<DetEx_EventAlgorithm>(TenMinutesSeconds, L"0 0 0 -1 -1 -1 -1 0");
     Report("Tau, end-systolic mode 0, 10 minutes", TenMinutesSeconds, tenMinutes);
+    const Run reading = RunOver<ReadingAlgorithm>(HourSeconds, L"0");
+    Report("reading only, 1 hour", HourSeconds, reading);
     const Run modeZero = RunOver<DetEx_EventAlgorithm>(HourSeconds, L"0 0 0 -1 -1 -1 -1 0");
     Report("Tau, end-systolic mode 0 (max P/V), 1 hour", HourSeconds, modeZero);
     const Run modeOne = RunOver<DetEx_EventAlgorithm>(HourSeconds, L"0 0 0 -1 -1 -1 -1 1");

@@ -1,12 +1,13 @@
-// Cost per beat of the least-squares fits that run once per beat, on synthetic beats of 50, 200 and
-// 1000 samples: the three relaxation (Tau) models through the curve-fit driver, and the sine fit of the
-// isovolumic pressure both with the bounded solver (analytical derivatives, frequency bounded above at
-// 1.5 times its start) and with the plain minimiser from the same start. Prints the time of the bounded
-// solver over the plain one last.
-#include "calc/numerics/CurveFit.h"
-#include "calc/PressureSineFit.h"
+// Cost per beat of the least-squares fits that the loop analyzer runs once per beat, on synthetic beats of
+// 50, 200 and 1000 samples: the Tau fit in each of its three models (derivative, relaxation run and curve
+// fit, as the analyzer runs it), and the isovolumic sine fit of the beat's pressure both with the bounded
+// solver (analytical derivatives, frequency bounded above) and with the plain minimiser from the same
+// windows and start. Prints the time of the bounded solver over the plain one last.
+#include "calc/IsovolumicFits.h"
+#include "calc/IsovolumicSineFit.h"
+#include "calc/LoopParameters.h"
+#include "calc/tests/SyntheticLoops.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -18,80 +19,53 @@ namespace
 {
 
 constexpr int kBeatSizes[] = {50, 200, 1000};
-constexpr double kBeatSeconds = 0.4;
+constexpr double kBeatSeconds = 0.8;
 constexpr double kTau = 0.030;
 constexpr double kMinimumSeconds = 0.2;  // each measurement repeats its fit at least this long
 constexpr int kMinimumRepeats = 5;
 
-// Isovolumic pressure of the synthetic beat, p(i) = 60 + 50 sin(w i - 1.2) with i the sample index; the
-// contraction is the first quarter of the beat, the relaxation the last third, ejection lies between.
-constexpr double kSineOffset = 60.0;
-constexpr double kSineAmplitude = 50.0;
-constexpr double kSinePhase = -1.2;
-constexpr double kContractionShare = 0.25;
-constexpr double kRelaxationShare = 1.0 / 3.0;
+// Shape of the Tau beats: a flat diastole, a sinusoidal upstroke to the peak, then the relaxation of the
+// model from the peak to the end of the beat.
+constexpr double kUpstrokeStart = 0.05;
+constexpr double kRelaxationStart = 0.30;
+constexpr double kDiastolicPressure = 10.0;
+constexpr double kPeakPressure = 120.0;
+constexpr double kRelaxationOffset = 4.0;
 
-// Start values of the sine fit: a = b = 0.75 of the highest pressure, w0 = 1.6 pi / window, phi = -0.4 pi.
-constexpr double kStartLevel = 0.75;
-constexpr double kStartCycles = 1.6;
-constexpr double kStartPhase = -0.4;
+using Relaxation = std::function<double(double secondsFromPeak)>;
 
-struct SineData
+std::vector<float> TauBeat(int samples, const Relaxation& relaxation)
 {
-    std::vector<double> t;
-    std::vector<double> y;
-    std::vector<double> start;
-};
-
-double SineFrequency(int samples)
-{
-    return 1.4 * std::numbers::pi / samples;
-}
-
-SineData IsovolumicBeat(int samples)
-{
-    SineData data;
-    const double w = SineFrequency(samples);
-    double highest = 0.0;
+    std::vector<float> p(static_cast<size_t>(samples));
     for (int i = 0; i < samples; ++i)
     {
-        const double p = kSineOffset + kSineAmplitude * std::sin(w * i + kSinePhase);
-        highest = std::max(highest, p);
-        if (i < kContractionShare * samples || i >= (1.0 - kRelaxationShare) * samples)
-        {
-            data.t.push_back(i);
-            data.y.push_back(p);
-        }
+        const double phase = static_cast<double>(i) / samples;
+        double value = kDiastolicPressure;
+        if (phase >= kRelaxationStart)
+            value = relaxation((phase - kRelaxationStart) * kBeatSeconds);
+        else if (phase >= kUpstrokeStart)
+            value = kDiastolicPressure + (kPeakPressure - kDiastolicPressure) *
+                std::sin(std::numbers::pi / 2.0 * (phase - kUpstrokeStart) / (kRelaxationStart - kUpstrokeStart));
+        p[static_cast<size_t>(i)] = static_cast<float>(value);
     }
-    const double level = kStartLevel * highest;
-    data.start = {level, level, kStartCycles * std::numbers::pi / samples, kStartPhase * std::numbers::pi};
-    return data;
+    return p;
 }
 
-bool BoundedSineFit(const SineData& data, std::vector<double>& params)
+std::vector<float> EjectingBeat(int samples)
 {
-    Sistra::SineParameters start;
-    Sistra::SineParameters fitted;
-    std::copy(data.start.begin(), data.start.end(), start.begin());
-    const bool ok = Sistra::FitSine(data.t, data.y, start, fitted);
-    params.assign(fitted.begin(), fitted.end());
-    return ok;
+    const CalcTesting::RealisticBeat beat{kBeatSeconds};
+    std::vector<float> p(static_cast<size_t>(samples));
+    for (int i = 0; i < samples; ++i)
+        p[static_cast<size_t>(i)] = static_cast<float>(beat.Pressure(kBeatSeconds * i / samples));
+    return p;
 }
 
-bool PlainSineFit(const SineData& data, std::vector<double>& params)
+bool SineFitOf(const std::vector<float>& pressure, Sistra::SineSolver solver)
 {
-    return ExtLib::FitFunction(data.t, data.y, params, ExtLib::SineFunc(), &data.start);
-}
-
-// Relaxation over the last quarter of a beat of the given size.
-std::vector<double> Relaxation(int samples, const std::function<double(double)>& pressure, ExtLib::SampleTime& timeOf)
-{
-    const double dt = kBeatSeconds / samples;
-    timeOf = [dt](int i) { return i * dt; };
-    std::vector<double> y;
-    for (int i = 0; i < samples / 4; ++i)
-        y.push_back(pressure(i * dt));
-    return y;
+    Sistra::IsovolumicBeat beat;
+    Sistra::AnalyseIsovolumicBeat(pressure, Sistra::WindowedDerivativeFilter(), Sistra::IsovolumicStage::Fitted,
+        solver, beat);
+    return beat.reached == Sistra::IsovolumicStage::Fitted;
 }
 
 // Microseconds per call of fit, or a negative value when the fit fails.
@@ -124,33 +98,44 @@ void PrintCost(double microseconds)
 
 int main()
 {
-    std::printf("microseconds per beat\n%8s %12s %12s %12s %12s %12s\n", "samples", "exponential", "logistic",
-        "glantz", "sine bounded", "sine plain");
+    const Relaxation models[] = {
+        [](double t) { return kPeakPressure * std::exp(-t / kTau); },
+        [](double t) { return kRelaxationOffset + (kPeakPressure - kRelaxationOffset) * std::exp(-t / kTau); },
+        [](double t) { return 2.0 * kPeakPressure / (std::exp(t / kTau) + 1.0); },
+    };
+    const int32_t tauTypes[] = {Sistra::TauMonoExponential, Sistra::TauWithOffset, Sistra::TauLogistic};
+
+    std::printf("microseconds per beat (beats of %.1f s)\n%8s %12s %12s %12s %12s %12s %8s\n", kBeatSeconds,
+        "samples", "tau expon.", "tau offset", "tau logist.", "sine bounded", "sine plain", "ratio");
     double boundedTotal = 0.0, plainTotal = 0.0;
     for (int samples : kBeatSizes)
     {
-        ExtLib::SampleTime timeOf;
-        std::vector<double> params;
-        const std::vector<double> exponential =
-            Relaxation(samples, [](double t) { return 90.0 * std::exp(-t / kTau); }, timeOf);
-        const std::vector<double> logistic =
-            Relaxation(samples, [](double t) { return 160.0 / (std::exp(t / kTau) + 1.0) + 4.0; }, timeOf);
-        const std::vector<double> glantz =
-            Relaxation(samples, [](double t) { return 85.0 * std::exp(-t / kTau) + 6.0; }, timeOf);
-        const SineData sine = IsovolumicBeat(samples);
-
         std::printf("%8d", samples);
-        PrintCost(MicrosecondsPerFit([&] { return ExtLib::FitExponentialCurve(exponential, timeOf, params); }));
-        PrintCost(MicrosecondsPerFit([&] { return ExtLib::FitLogisticCurve(logistic, timeOf, params); }));
-        PrintCost(MicrosecondsPerFit([&] { return ExtLib::FitGlantzCurve(glantz, timeOf, params); }));
-        const double bounded = MicrosecondsPerFit([&] { return BoundedSineFit(sine, params); });
-        const double plain = MicrosecondsPerFit([&] { return PlainSineFit(sine, params); });
+        const double dt = kBeatSeconds / samples;
+        for (int model = 0; model < 3; ++model)
+        {
+            const std::vector<float> beat = TauBeat(samples, models[model]);
+            PrintCost(MicrosecondsPerFit(
+                [&] { return !std::isnan(Sistra::FitRelaxationTau(beat, tauTypes[model], dt)); }));
+        }
+        const std::vector<float> ejecting = EjectingBeat(samples);
+        const double bounded = MicrosecondsPerFit([&] { return SineFitOf(ejecting, Sistra::SineSolver::Bounded); });
+        const double plain = MicrosecondsPerFit([&] { return SineFitOf(ejecting, Sistra::SineSolver::Plain); });
         PrintCost(bounded);
         PrintCost(plain);
-        std::printf("\n");
-        boundedTotal += bounded;
-        plainTotal += plain;
+        // A size on which either solver fails has no ratio and stays out of the total.
+        if (bounded > 0.0 && plain > 0.0)
+        {
+            std::printf(" %8.3f\n", bounded / plain);
+            boundedTotal += bounded;
+            plainTotal += plain;
+        }
+        else
+            std::printf(" %8s\n", "-");
     }
-    std::printf("bounded solver / plain minimiser, sine fit over all beat sizes: %.3f\n", boundedTotal / plainTotal);
+    if (plainTotal > 0.0)
+        std::printf("bounded solver / plain minimiser, sine fit over all beat sizes: %.3f\n", boundedTotal / plainTotal);
+    else
+        std::printf("bounded solver / plain minimiser: no beat size on which both fits succeed\n");
     return 0;
 }

@@ -47,9 +47,10 @@ std::wstring LowerCase(const wchar_t* text)
     return lower;
 }
 
-// The channel's enumerator through its data object, or else straight from the document.
-Orv::ComPtr<IUnknown> OpenChannel(IHostDocument& document, uint32_t request, int32_t record,
-                                  const TickPosition& start, int32_t channel)
+} // namespace
+
+Orv::ComPtr<IUnknown> OpenHostChannel(IHostDocument& document, uint32_t request, int32_t record,
+                                      const TickPosition& start, int32_t channel)
 {
     Orv::ComPtr<IUnknown> opened;
     Orv::ComPtr<IUnknown> data;
@@ -66,8 +67,6 @@ Orv::ComPtr<IUnknown> OpenChannel(IHostDocument& document, uint32_t request, int
         return nullptr;
     return opened;
 }
-
-} // namespace
 
 EnumGetterBase::EnumGetterBase(IUnknown* source, int32_t offline) : source(source), offline(offline)
 {
@@ -131,7 +130,7 @@ bool EnumGetterBase::OpenSources(IHostDocument& document, int32_t record, const 
 {
     for (const ChannelRef& ref : channelRefs)
     {
-        const auto opened = OpenChannel(document, ChannelKind(ref) | HostChannelStream, record, start, ref.index);
+        const auto opened = OpenHostChannel(document, ChannelKind(ref) | HostChannelStream, record, start, ref.index);
         if (!opened)
             return false;
         sources.Add(opened.Get());

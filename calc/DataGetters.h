@@ -20,6 +20,11 @@ namespace ExtLib
 
 using EndOfRecordCallback = boost::function<void()>;
 
+// A sample enumerator over the channel of the request in the record, at tick 0: through the channel's data
+// object, or else straight from the document. Null when neither gives one that can tell its position.
+Orv::ComPtr<IUnknown> OpenHostChannel(IHostDocument& document, uint32_t request, int32_t record,
+                                      const TickPosition& start, int32_t channel);
+
 // Offline values of the getter: registered as sink unless Offline; an Offline getter starts its
 // calculation with the end tick 0, the others with the open end.
 inline constexpr int32_t GetterOnline = 0;

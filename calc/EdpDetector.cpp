@@ -8,8 +8,10 @@
 // faster than (9 s + s1) / 5 per tick.
 #include "calc/EdpDetector.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace Sistra
@@ -108,13 +110,18 @@ void EdpParams::Read(std::wistream& in)
     double height = 0.0;
     if (!(in >> height))
         height = 0.0;
-    minimumPeakHeight = static_cast<float>(height);
+    // The class allows heights up to the largest double; beyond the float's range the conversion is
+    // undefined, and an infinite height would be written as text that reads back as no height at all.
+    minimumPeakHeight = static_cast<float>(std::clamp(height, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
     ReadLimits(in);
 }
 
 void EdpParams::Write(std::wostream& out) const
 {
+    // Every digit of the float, so that the text reads back as the same height.
+    const std::streamsize precision = out.precision(std::numeric_limits<float>::max_digits10);
     out << minimumPeakHeight << L' ';
+    out.precision(precision);
     ParamsBase::Write(out);
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 using namespace Sistra;
@@ -149,6 +150,25 @@ TEST_F(EdpDetector, ParametersWriteTheHeightThenTheLimits)
     std::wostringstream out;
     params.Write(out);
     EXPECT_EQ(std::wstring(L"2.5 1 30 2 4000") + L'\0', out.str());
+}
+
+// The written text is read back as the same height, also for heights that need every digit of the float
+// and for the largest height the class allows, which the float cannot hold.
+TEST_F(EdpDetector, WrittenHeightReadsBackUnchanged)
+{
+    for (const wchar_t* text : {L"20.1234567 -1 -1 -1 -1", L"1.7976931348623157e308 -1 -1 -1 -1"})
+    {
+        EdpParams first;
+        std::wistringstream in(text);
+        first.Read(in);
+        EXPECT_TRUE(std::isfinite(first.minimumPeakHeight)) << text;
+        std::wostringstream out;
+        first.Write(out);
+        EdpParams second;
+        std::wistringstream again(out.str());
+        second.Read(again);
+        EXPECT_EQ(first.minimumPeakHeight, second.minimumPeakHeight) << text;
+    }
 }
 
 // A peak whose knee cannot be found (the peak lies beyond the channel's data) is dropped: the step gives

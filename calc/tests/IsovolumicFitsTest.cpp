@@ -82,6 +82,19 @@ TEST(RelaxationTau, LogisticModelTakesThePositiveRate)
     EXPECT_NEAR(1000.0 * TauSeconds, FitRelaxationTau(p, TauLogistic, Dt), 0.5);
 }
 
+// Each model on a relaxation that follows it exactly from the steepest sample on (the logistic's inflection
+// placed there): Tau within half a percent, positive for the decaying pressure in every sign convention.
+TEST(RelaxationTau, EachModelOnItsOwnRelaxationIsWithinHalfAPercent)
+{
+    constexpr double accuracy = 0.005 * 1000.0 * TauSeconds;
+    const auto mono = RiseAndDecay([](double t) { return 100.0 * std::exp(-t / TauSeconds); });
+    const auto offset = RiseAndDecay([](double t) { return 85.0 * std::exp(-t / TauSeconds) + 6.0; });
+    const auto logistic = RiseAndDecay([](double t) { return 200.0 / (std::exp((t - Dt) / TauSeconds) + 1.0) + 3.0; });
+    EXPECT_NEAR(1000.0 * TauSeconds, FitRelaxationTau(mono, TauMonoExponential, Dt), accuracy);
+    EXPECT_NEAR(1000.0 * TauSeconds, FitRelaxationTau(offset, TauWithOffset, Dt), accuracy);
+    EXPECT_NEAR(1000.0 * TauSeconds, FitRelaxationTau(logistic, TauLogistic, Dt), accuracy);
+}
+
 TEST(RelaxationTau, ShortOrUnmodelledDecaysHaveNoTau)
 {
     // The pressure reaches 0 two samples after dP/dt min.

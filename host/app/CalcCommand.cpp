@@ -141,7 +141,8 @@ void CalcReport::Header(Calc::ValueKind kind, size_t recordSize)
     else if (pvaRecords_)
         pvas_.Header();
     else if (kind == Calc::ValueKind::Events)
-        out_ << "record\ttick\tfraction\tvalue\n";
+        out_ << "record\ttick\tfraction\tvalue"
+             << (recordSize == sizeof(Sistra::SistraEdpEvent) ? "\tsecond tick\tsecond fraction\tsecond value\n" : "\n");
     else if (samples_)
         out_ << "record\ttick\tvalue\n";
     else
@@ -196,8 +197,16 @@ void CalcReport::Events(size_t record, const std::vector<std::byte>& records, si
     {
         Calc::EventHeader event;
         std::memcpy(&event, records.data() + offset, sizeof event);
-        out_ << record << '\t' << event.tick << '\t' << NumberText(event.fraction) << '\t' << NumberText(event.value)
-             << '\n';
+        out_ << record << '\t' << event.tick << '\t' << NumberText(event.fraction) << '\t' << NumberText(event.value);
+        // End-diastolic points also carry their second position: the peak that closes the upstroke.
+        if (recordSize == sizeof(Sistra::SistraEdpEvent))
+        {
+            Sistra::SistraEdpEvent edp;
+            std::memcpy(&edp, records.data() + offset, sizeof edp);
+            out_ << '\t' << edp.secondTick << '\t' << NumberText(edp.secondFraction) << '\t'
+                 << NumberText(edp.secondValue);
+        }
+        out_ << '\n';
     }
 }
 

@@ -54,6 +54,57 @@ protected:
 
 } // namespace
 
+// Limits that start and end inside records, every Tau model, both stroke-volume and end-systolic modes: the
+// online feed must stop and resume at any sample, so chunks of a few samples, of a prime size and of more
+// than a record all give the offline output.
+TEST_F(LoopAnalysisCommand, LimitedAnalysesGiveTheOfflineOutputInChunksOfAnySize)
+{
+    const std::string limits = "0, 1000, 1, 3000";
+    const std::string pressureEdp = "PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20, " + limits + ")";
+    const std::string ecgEdp = "PVEcgEdpDet(cmpeakdet(shift(ch3, -0.01), 0.5, 0.05), " + limits + ")";
+    for (const std::string& expression :
+         {"SistraAnalyzer(ch1, ch2, " + pressureEdp + ", 2, 0, " + limits + ", 1)",
+          "SistraAnalyzer(ch1, ch2, " + ecgEdp + ", 1, 0, " + limits + ", 0)",
+          "SistraAnalyzer(ch1, ch2, " + pressureEdp + ", 0, 1, " + limits + ", 0)", "PVMaxDet(" + pressureEdp + ")"})
+    {
+        const Output offline = Calc(file->Path(), expression);
+        ASSERT_EQ(Host::ExitOk, offline.status) << expression << "\n" << offline.err;
+        const auto rows = Rows(offline.out);
+        ASSERT_FALSE(rows.empty()) << expression;
+        for (const auto& row : rows)
+        {
+            const int tick = std::stoi(row[1]);
+            EXPECT_TRUE(row[0] == "0" ? tick >= 1000 : tick < 3000) << expression << ": " << row[0] << " " << tick;
+        }
+        for (const char* chunk : {"7", "61", "12000"})
+        {
+            const Output online = Calc(file->Path(), expression, {"--chunk", chunk});
+            EXPECT_EQ(offline.out, online.out) << expression << " in chunks of " << chunk;
+        }
+    }
+}
+
+TEST_F(LoopAnalysisCommand, EndDiastolicPointsPrintTheirSecondPosition)
+{
+    const Output pressure = Calc(file->Path(), "PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20)");
+    ASSERT_EQ(Host::ExitOk, pressure.status) << pressure.err;
+    EXPECT_EQ(0u, pressure.out.find("record\ttick\tfraction\tvalue\tsecond tick\tsecond fraction\tsecond value\n"));
+    const auto knees = Rows(pressure.out);
+    ASSERT_EQ(10u + 8u, knees.size());
+    for (const auto& row : knees)
+    {
+        ASSERT_EQ(7u, row.size());
+        // The peak that closes the upstroke: a quarter of the beat after the knee, at the crest of 120.
+        const int rise = std::stoi(row[4]) - std::stoi(row[1]);
+        EXPECT_NEAR(row[0] == "0" ? 200 : 150, rise, 2) << row[1];
+        EXPECT_NEAR(120.0, std::stod(row[6]), 0.1);
+    }
+    const Output ecg = Calc(file->Path(), "PVEcgEdpDet(cmpeakdet(ch3, 0.5, 0.05), -1, -1, -1, -1)");
+    ASSERT_EQ(Host::ExitOk, ecg.status) << ecg.err;
+    for (const auto& row : Rows(ecg.out))
+        EXPECT_EQ((std::vector<std::string>{"0", "0", "0"}), std::vector<std::string>(row.begin() + 4, row.end()));
+}
+
 TEST_F(LoopAnalysisCommand, OneLoopPerBeatAndOneClosingRecordPerRecord)
 {
     const Output result = Calc(file->Path(), PressureRoute);
