@@ -96,10 +96,7 @@ HRESULT HandOutClone(CalcEnumCommon& copy, IUnknown* outer, ICalcEnum** clone)
 
 HRESULT STDMETHODCALLTYPE CalcEnumEventBase::GetDataKind(uint32_t* kind)
 {
-    if (!kind)
-        return E_POINTER;
-    *kind = CalcKindEvents;
-    return S_OK;
+    return CalcEnums::AnswerValue(kind, CalcKindEvents);
 }
 
 void* CalcEnumEventBase::FindInterface(REFIID iid)
@@ -125,18 +122,12 @@ HRESULT STDMETHODCALLTYPE CalcEnumBase2::GetRecord(int32_t* record)
 
 HRESULT STDMETHODCALLTYPE CalcEnumBase2::GetDataKind(uint32_t* kind)
 {
-    if (!kind)
-        return E_POINTER;
-    *kind = SampleDataKind;
-    return S_OK;
+    return CalcEnums::AnswerValue(kind, SampleDataKind);
 }
 
 HRESULT STDMETHODCALLTYPE CalcEnumBase2::GetScale(TimeBase* timeBase)
 {
-    if (!timeBase)
-        return E_POINTER;
-    *timeBase = TimeBase{};
-    return S_OK;
+    return CalcEnums::AnswerValue(timeBase, TimeBase{});
 }
 
 HRESULT STDMETHODCALLTYPE CalcEnumBase2::SetCalcVariables(IUnknown* variables)

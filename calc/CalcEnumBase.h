@@ -8,9 +8,21 @@
 #include "host/include/CalcInterfaces.h"
 
 #include <atomic>
+#include <type_traits>
 
 namespace CalcEnums
 {
+
+// The answer of a getter slot: E_POINTER when the caller gives no place for the value, else the value
+// and S_OK. The value converts to the slot's type, so that a literal needs no cast.
+template <class T>
+HRESULT AnswerValue(T* out, const std::type_identity_t<T>& value)
+{
+    if (!out)
+        return E_POINTER;
+    *out = value;
+    return S_OK;
+}
 
 // The ICalcEnum face every enumerator has, at the object's start. The IUnknown methods of every face
 // go to the controlling IUnknown: the host's outer object when the enumerator is aggregated, else the

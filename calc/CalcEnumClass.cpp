@@ -51,10 +51,7 @@ HRESULT STDMETHODCALLTYPE CalcEnumClassBase2::GetTypeId(ULONG* typeId)
 
 HRESULT STDMETHODCALLTYPE CalcEnumClassBase2::GetCategoryGuid(const GUID** category)
 {
-    if (!category)
-        return E_POINTER;
-    *category = &CalcFunctionCategory;
-    return S_OK;
+    return CalcEnums::AnswerValue(category, &CalcFunctionCategory);
 }
 
 HRESULT STDMETHODCALLTYPE CalcEnumClassBase2::GetTitle(BSTR* title)
@@ -91,10 +88,7 @@ HRESULT STDMETHODCALLTYPE CalcEnumClassBase2::GetDescription(IOrvString** descri
 
 HRESULT STDMETHODCALLTYPE CalcEnumClassBase2::GetFlags(uint32_t* flags)
 {
-    if (!flags)
-        return E_POINTER;
-    *flags = function.descriptor->flags;
-    return S_OK;
+    return CalcEnums::AnswerValue(flags, function.descriptor->flags);
 }
 
 HRESULT STDMETHODCALLTYPE CalcEnumClassBase2::CreateEnumVariant(IUnknown*, uint32_t, IUnknown*, uint32_t, uint32_t,
@@ -128,10 +122,7 @@ HRESULT STDMETHODCALLTYPE CalcEnumClassBase2::CreateInstance(IUnknown* outer, IU
 
 HRESULT STDMETHODCALLTYPE CalcEnumClassBase2::GetAliasCount(uint32_t* count)
 {
-    if (!count)
-        return E_POINTER;
-    *count = function.params->aliasCount;
-    return S_OK;
+    return CalcEnums::AnswerValue(count, function.params->aliasCount);
 }
 
 HRESULT STDMETHODCALLTYPE CalcEnumClassBase2::GetAlias(uint32_t index, IOrvString** alias)

@@ -89,26 +89,17 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryFlags(uint32_t requested, uint32_t* flags) override
     {
-        if (!flags)
-            return E_POINTER;
-        *flags = requested != 0 ? CalcKindEvents : 0;
-        return S_OK;
+        return CalcEnums::AnswerValue(flags, requested != 0 ? CalcKindEvents : 0);
     }
 
     HRESULT STDMETHODCALLTYPE GetSourceCount(uint32_t* count) override
     {
-        if (!count)
-            return E_POINTER;
-        *count = static_cast<uint32_t>(core.Parameters().SourceCount());
-        return S_OK;
+        return CalcEnums::AnswerValue(count, static_cast<uint32_t>(core.Parameters().SourceCount()));
     }
 
     HRESULT STDMETHODCALLTYPE GetRecord(int32_t* record) override
     {
-        if (!record)
-            return E_POINTER;
-        *record = core.Record();
-        return S_OK;
+        return CalcEnums::AnswerValue(record, core.Record());
     }
 
     HRESULT STDMETHODCALLTYPE GetSampleInfo(double* sampleInterval, IUnknown** unit) override
@@ -122,10 +113,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetCapabilities(uint32_t* capabilities) override
     {
-        if (!capabilities)
-            return E_POINTER;
-        *capabilities = 0;
-        return S_OK;
+        return CalcEnums::AnswerValue(capabilities, 0);
     }
 
     // ICalcEnum 17 and IEnumEventEx 11: the time base of the first source.
@@ -156,10 +144,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override
     {
-        if (!tick)
-            return E_POINTER;
-        *tick = core.Cursor();
-        return S_OK;
+        return CalcEnums::AnswerValue(tick, core.Cursor());
     }
 
     HRESULT STDMETHODCALLTYPE Clone(IEnumEventEx** clone) override
@@ -174,18 +159,12 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override
     {
-        if (!format)
-            return E_POINTER;
-        *format = 0;
-        return S_OK;
+        return CalcEnums::AnswerValue(format, 0);
     }
 
     HRESULT STDMETHODCALLTYPE GetRecordSize(int32_t* bytes) override
     {
-        if (!bytes)
-            return E_POINTER;
-        *bytes = static_cast<int32_t>(sizeof(Event));
-        return S_OK;
+        return CalcEnums::AnswerValue(bytes, static_cast<int32_t>(sizeof(Event)));
     }
 
     HRESULT STDMETHODCALLTYPE GetUnitName(IUnknown** unit) override { return EnumeratorBase::GetUnitName(unit); }

@@ -259,18 +259,12 @@ HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::QueryFlags(uint32_t requested,
 
 HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetSourceCount(uint32_t* count)
 {
-    if (!count)
-        return E_POINTER;
-    *count = ExpectedSources;
-    return S_OK;
+    return CalcEnums::AnswerValue(count, ExpectedSources);
 }
 
 HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetRecord(int32_t* out)
 {
-    if (!out)
-        return E_POINTER;
-    *out = record;
-    return S_OK;
+    return CalcEnums::AnswerValue(out, record);
 }
 
 HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetSampleInfo(double* sampleInterval, IUnknown** unitOut)
@@ -288,10 +282,7 @@ HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetSampleInfo(double* sampleIn
 
 HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetCapabilities(uint32_t* capabilities)
 {
-    if (!capabilities)
-        return E_POINTER;
-    *capabilities = Capabilities;
-    return S_OK;
+    return CalcEnums::AnswerValue(capabilities, Capabilities);
 }
 
 HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetTimeBase(TimeBase* timeBase)
@@ -317,10 +308,7 @@ HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::Skip(int32_t count, int32_t* s
 
 HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetPosition(int32_t* tick)
 {
-    if (!tick)
-        return E_POINTER;
-    *tick = outputPosition;
-    return S_OK;
+    return CalcEnums::AnswerValue(tick, outputPosition);
 }
 
 HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetDataFormat(uint16_t* format)

@@ -121,26 +121,17 @@ HRESULT STDMETHODCALLTYPE Selector::Stop()
 
 HRESULT STDMETHODCALLTYPE Selector::QueryFlags(uint32_t requested, uint32_t* flags)
 {
-    if (!flags)
-        return E_POINTER;
-    *flags = requested != 0 ? CalcKindEvents : 0;
-    return S_OK;
+    return CalcEnums::AnswerValue(flags, requested != 0 ? CalcKindEvents : 0);
 }
 
 HRESULT STDMETHODCALLTYPE Selector::GetSourceCount(uint32_t* count)
 {
-    if (!count)
-        return E_POINTER;
-    *count = 1;
-    return S_OK;
+    return CalcEnums::AnswerValue(count, 1);
 }
 
 HRESULT STDMETHODCALLTYPE Selector::GetRecord(int32_t* boundRecord)
 {
-    if (!boundRecord)
-        return E_POINTER;
-    *boundRecord = record;
-    return S_OK;
+    return CalcEnums::AnswerValue(boundRecord, record);
 }
 
 HRESULT STDMETHODCALLTYPE Selector::GetSampleInfo(double* interval, IUnknown** unit)
@@ -154,10 +145,7 @@ HRESULT STDMETHODCALLTYPE Selector::GetSampleInfo(double* interval, IUnknown** u
 
 HRESULT STDMETHODCALLTYPE Selector::GetCapabilities(uint32_t* capabilities)
 {
-    if (!capabilities)
-        return E_POINTER;
-    *capabilities = 0;
-    return S_OK;
+    return CalcEnums::AnswerValue(capabilities, 0);
 }
 
 HRESULT STDMETHODCALLTYPE Selector::GetTimeBase(TimeBase* timeBase)
@@ -256,10 +244,7 @@ HRESULT STDMETHODCALLTYPE Selector::GetDataFormat(uint16_t* format)
 
 HRESULT STDMETHODCALLTYPE Selector::GetRecordSize(int32_t* bytes)
 {
-    if (!bytes)
-        return E_POINTER;
-    *bytes = OutputRecordSize;
-    return S_OK;
+    return CalcEnums::AnswerValue(bytes, OutputRecordSize);
 }
 
 HRESULT STDMETHODCALLTYPE Selector::GetUnitName(IUnknown** unit)
