@@ -99,6 +99,16 @@ HRESULT STDMETHODCALLTYPE CalcEnumEventBase::GetDataKind(uint32_t* kind)
     return CalcEnums::AnswerValue(kind, CalcKindEvents);
 }
 
+HRESULT STDMETHODCALLTYPE CalcEnumEventBase::QueryFlags(uint32_t requested, uint32_t* flags)
+{
+    return CalcEnums::AnswerValue(flags, requested != 0 ? CalcKindEvents : 0);
+}
+
+HRESULT STDMETHODCALLTYPE CalcEnumEventBase::GetCapabilities(uint32_t* capabilities)
+{
+    return CalcEnums::AnswerValue(capabilities, 0);
+}
+
 void* CalcEnumEventBase::FindInterface(REFIID iid)
 {
     if (iid == IID_IEnumEventEx || iid == IID_IEnumExBase)

@@ -100,6 +100,9 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return CalcEnumCommon::AddRef(); }
     ULONG STDMETHODCALLTYPE Release() override { return CalcEnumCommon::Release(); }
     HRESULT STDMETHODCALLTYPE GetDataKind(uint32_t* kind) override;
+    // An event calculation names its kind to any flags query and offers no capabilities.
+    HRESULT STDMETHODCALLTYPE QueryFlags(uint32_t requested, uint32_t* flags) override;
+    HRESULT STDMETHODCALLTYPE GetCapabilities(uint32_t* capabilities) override;
 
 protected:
     void* FindInterface(REFIID iid) override;

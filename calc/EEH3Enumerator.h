@@ -87,11 +87,6 @@ public:
         return S_OK;
     }
 
-    HRESULT STDMETHODCALLTYPE QueryFlags(uint32_t requested, uint32_t* flags) override
-    {
-        return CalcEnums::AnswerValue(flags, requested != 0 ? CalcKindEvents : 0);
-    }
-
     HRESULT STDMETHODCALLTYPE GetSourceCount(uint32_t* count) override
     {
         return CalcEnums::AnswerValue(count, static_cast<uint32_t>(core.Parameters().SourceCount()));
@@ -109,11 +104,6 @@ public:
         if (unit)
             *unit = nullptr;
         return S_OK;
-    }
-
-    HRESULT STDMETHODCALLTYPE GetCapabilities(uint32_t* capabilities) override
-    {
-        return CalcEnums::AnswerValue(capabilities, 0);
     }
 
     // ICalcEnum 17 and IEnumEventEx 11: the time base of the first source.

@@ -119,11 +119,6 @@ HRESULT STDMETHODCALLTYPE Selector::Stop()
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE Selector::QueryFlags(uint32_t requested, uint32_t* flags)
-{
-    return CalcEnums::AnswerValue(flags, requested != 0 ? CalcKindEvents : 0);
-}
-
 HRESULT STDMETHODCALLTYPE Selector::GetSourceCount(uint32_t* count)
 {
     return CalcEnums::AnswerValue(count, 1);
@@ -141,11 +136,6 @@ HRESULT STDMETHODCALLTYPE Selector::GetSampleInfo(double* interval, IUnknown** u
     if (unit)
         *unit = nullptr;
     return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE Selector::GetCapabilities(uint32_t* capabilities)
-{
-    return CalcEnums::AnswerValue(capabilities, 0);
 }
 
 HRESULT STDMETHODCALLTYPE Selector::GetTimeBase(TimeBase* timeBase)

@@ -29,11 +29,9 @@ public:
                                     int32_t endTick) override;
     HRESULT STDMETHODCALLTYPE Seek(int32_t tick) override;
     HRESULT STDMETHODCALLTYPE Stop() override;
-    HRESULT STDMETHODCALLTYPE QueryFlags(uint32_t requested, uint32_t* flags) override;
     HRESULT STDMETHODCALLTYPE GetSourceCount(uint32_t* count) override;
     HRESULT STDMETHODCALLTYPE GetRecord(int32_t* record) override;
     HRESULT STDMETHODCALLTYPE GetSampleInfo(double* sampleInterval, IUnknown** unit) override;
-    HRESULT STDMETHODCALLTYPE GetCapabilities(uint32_t* capabilities) override;
     HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* timeBase) override;
 
     // IEnumEventEx
