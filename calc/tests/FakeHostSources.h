@@ -81,7 +81,29 @@ public:
     void STDMETHODCALLTYPE DeleteThis() override {}
 };
 
-class FakeEvents : public StackObject<IEnumEventEx>
+// The event-stream slots a fake answers alike: records of the layout Record, no time base of its own,
+// and none of the rest that the calculations under test call.
+template <class Record>
+class FakeEventStream : public StackObject<IEnumEventEx>
+{
+public:
+    HRESULT STDMETHODCALLTYPE Clone(IEnumEventEx**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetRecordSize(int32_t* bytes) override
+    {
+        *bytes = sizeof(Record);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetUnitName(IUnknown**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetEventCount(int32_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* out) override
+    {
+        *out = TimeBase{};
+        return S_OK;
+    }
+};
+
+class FakeEvents : public FakeEventStream<OrvEventBase>
 {
 public:
     std::vector<OrvEventBase> events;
@@ -139,20 +161,6 @@ public:
     HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override
     {
         *tick = TickOfCursor();
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Clone(IEnumEventEx**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetRecordSize(int32_t* bytes) override
-    {
-        *bytes = sizeof(OrvEventBase);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetUnitName(IUnknown**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetEventCount(int32_t*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* out) override
-    {
-        *out = TimeBase{};
         return S_OK;
     }
 };

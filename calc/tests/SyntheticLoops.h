@@ -46,7 +46,7 @@ struct TrapezoidBeat
 
 // Event records of the layout T (beginning with OrvEventBase), as a calculation hands them out.
 template <class T>
-class FakeRecordEvents : public StackObject<IEnumEventEx>
+class FakeRecordEvents : public FakeEventStream<T>
 {
 public:
     std::vector<T> events;
@@ -101,20 +101,6 @@ public:
     HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override
     {
         *tick = PositionOfCursor();
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Clone(IEnumEventEx**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetRecordSize(int32_t* bytes) override
-    {
-        *bytes = sizeof(T);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetUnitName(IUnknown**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetEventCount(int32_t*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* out) override
-    {
-        *out = TimeBase{};
         return S_OK;
     }
 };
