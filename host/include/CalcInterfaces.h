@@ -236,28 +236,21 @@ struct IChannelCalc : IUnknown {
 };
 __CRT_UUID_DECL(IChannelCalc, 0xCA4F03AE, 0x2BD4, 0x47F1, 0x9F, 0x8A, 0xFE, 0x48, 0x93, 0x10, 0x22, 0x6F)
 
-// Interface ids as constants, for code that compares them (QueryInterface implementations).
-inline constexpr GUID IID_IEnumExBase = {0xF28FCF13, 0x679E, 0x444F, {0xA6, 0xD2, 0xF9, 0xBB, 0x28, 0x27, 0xB9, 0xF5}};
-inline constexpr GUID IID_IEnumFloatEx = {0x4236EDC0, 0x23A0, 0x11D3, {0x80, 0xCA, 0x00, 0xA0, 0xC9, 0xE2, 0x64, 0x33}};
-inline constexpr GUID IID_IEnumEventEx = {0xFCC78051, 0x74C0, 0x4E33, {0xBD, 0xCA, 0x8B, 0xDC, 0x0A, 0x6F, 0xCA, 0x9A}};
-inline constexpr GUID IID_ICalcHostContext =
-    {0xD9044DD5, 0x098C, 0x4036, {0x8C, 0x43, 0xFB, 0x10, 0x7F, 0xC6, 0x6B, 0x68}};
-inline constexpr GUID IID_ICalcEnum = {0x532954A4, 0x1807, 0x428B, {0x8A, 0x2B, 0x8B, 0xB7, 0x28, 0x2E, 0x74, 0xA6}};
-inline constexpr GUID IID_ICalcEnumClass2 =
-    {0x48436189, 0x60B9, 0x47D1, {0xA1, 0x59, 0x6B, 0xF8, 0xB4, 0x3E, 0x29, 0x4F}};
-inline constexpr GUID IID_ICalcNumericParamsFuncClass =
-    {0x58ADE1E2, 0x5A17, 0x41B1, {0x95, 0xDD, 0xA8, 0x99, 0xF8, 0x80, 0x5F, 0x8A}};
-inline constexpr GUID IID_ICalcNumericParamsFuncClassEx =
-    {0x0825BF4B, 0x7ED1, 0x421A, {0xA7, 0x40, 0x56, 0x3C, 0x8A, 0x77, 0xD6, 0xE4}};
-inline constexpr GUID IID_IGenericClassObject =
-    {0x8D104F69, 0x898F, 0x486E, {0xA6, 0x15, 0xA9, 0x41, 0x7D, 0x52, 0x99, 0x10}};
-inline constexpr GUID IID_IPersistClassObject =
-    {0x6E103BAA, 0xFBDF, 0x4F07, {0xAB, 0xC3, 0x22, 0xB5, 0xAB, 0x32, 0xC8, 0x9D}};
-inline constexpr GUID IID_ICalculationClass =
-    {0x5D9E5A07, 0xED8B, 0x466C, {0x9D, 0x6E, 0x6C, 0x88, 0x1C, 0xC0, 0x36, 0x32}};
-inline constexpr GUID IID_IChannelCalc = {0xCA4F03AE, 0x2BD4, 0x47F1, {0x9F, 0x8A, 0xFE, 0x48, 0x93, 0x10, 0x22, 0x6F}};
-inline constexpr GUID IID_IOrvSetCalcVariables =
-    {0x0A191CD4, 0xBA1C, 0x4655, {0x9E, 0xDA, 0x29, 0x73, 0x20, 0xE0, 0x61, 0xCA}};
+// Interface ids as constants, for code that compares them (QueryInterface implementations); each is
+// the id its interface declares above, so that the number is written once.
+inline constexpr GUID IID_IEnumExBase = __uuidof(IEnumExBase);
+inline constexpr GUID IID_IEnumFloatEx = __uuidof(IEnumFloatEx);
+inline constexpr GUID IID_IEnumEventEx = __uuidof(IEnumEventEx);
+inline constexpr GUID IID_ICalcHostContext = __uuidof(ICalcHostContext);
+inline constexpr GUID IID_ICalcEnum = __uuidof(ICalcEnum);
+inline constexpr GUID IID_ICalcEnumClass2 = __uuidof(ICalcEnumClass2);
+inline constexpr GUID IID_ICalcNumericParamsFuncClass = __uuidof(ICalcNumericParamsFuncClass);
+inline constexpr GUID IID_ICalcNumericParamsFuncClassEx = __uuidof(ICalcNumericParamsFuncClassEx);
+inline constexpr GUID IID_IGenericClassObject = __uuidof(IGenericClassObject);
+inline constexpr GUID IID_IPersistClassObject = __uuidof(IPersistClassObject);
+inline constexpr GUID IID_ICalculationClass = __uuidof(ICalculationClass);
+inline constexpr GUID IID_IChannelCalc = __uuidof(IChannelCalc);
+inline constexpr GUID IID_IOrvSetCalcVariables = __uuidof(IOrvSetCalcVariables);
 
 // Categories a class object reports (IVyrClassObject::GetCategoryGuid).
 inline constexpr GUID CalcFunctionCategory = {0x8FC37F03, 0x9357, 0x11D4, {0x81, 0x12, 0x00, 0xA0, 0xC9, 0xE2, 0x64, 0x33}};
