@@ -1,5 +1,7 @@
 #include "host/app/CalcEnumAdaptors.h"
 
+#include "host/app/ComAnswers.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -17,10 +19,7 @@ int32_t ToTick(int64_t tick)
 
 HRESULT DefaultTimeBase(TimeBase* timeBase)
 {
-    if (!timeBase)
-        return E_POINTER;
-    *timeBase = TimeBase{};
-    return S_OK;
+    return AnswerValue(timeBase, TimeBase{});
 }
 
 } // namespace
@@ -46,18 +45,12 @@ HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::Skip(int32_t count, int32_t* skipp
 
 HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::GetPosition(int32_t* tick)
 {
-    if (!tick)
-        return E_POINTER;
-    *tick = ToTick(cursor_.Position());
-    return S_OK;
+    return AnswerValue(tick, ToTick(cursor_.Position()));
 }
 
 HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::GetDataFormat(uint16_t* format)
 {
-    if (!format)
-        return E_POINTER;
-    *format = 0;
-    return S_OK;
+    return AnswerValue(format, 0);
 }
 
 HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::GetScale(TimeBase* timeBase)
@@ -111,10 +104,7 @@ HRESULT STDMETHODCALLTYPE EventEnumAdaptor::Seek(int32_t direction, int32_t tick
 
 HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetPosition(int32_t* tick)
 {
-    if (!tick)
-        return E_POINTER;
-    *tick = ToTick(cursor_.Position());
-    return S_OK;
+    return AnswerValue(tick, ToTick(cursor_.Position()));
 }
 
 HRESULT STDMETHODCALLTYPE EventEnumAdaptor::Clone(IEnumEventEx**)
@@ -124,18 +114,12 @@ HRESULT STDMETHODCALLTYPE EventEnumAdaptor::Clone(IEnumEventEx**)
 
 HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetDataFormat(uint16_t* format)
 {
-    if (!format)
-        return E_POINTER;
-    *format = 0;
-    return S_OK;
+    return AnswerValue(format, 0);
 }
 
 HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetRecordSize(int32_t* bytes)
 {
-    if (!bytes)
-        return E_POINTER;
-    *bytes = static_cast<int32_t>(cursor_.RecordSize());
-    return S_OK;
+    return AnswerValue(bytes, static_cast<int32_t>(cursor_.RecordSize()));
 }
 
 HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetUnitName(IUnknown** unit)

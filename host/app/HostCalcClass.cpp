@@ -66,10 +66,7 @@ HRESULT STDMETHODCALLTYPE HostCalcClass::GetTypeId(ULONG* typeId)
 
 HRESULT STDMETHODCALLTYPE HostCalcClass::GetCategoryGuid(const GUID** category)
 {
-    if (!category)
-        return E_POINTER;
-    *category = &CalcFunctionCategory;
-    return S_OK;
+    return AnswerValue(category, &CalcFunctionCategory);
 }
 
 HRESULT STDMETHODCALLTYPE HostCalcClass::GetTitle(BSTR* title)

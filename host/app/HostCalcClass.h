@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/app/CalcEnumAdaptors.h"
+#include "host/app/ComAnswers.h"
 #include "host/include/CalcInterfaces.h"
 
 #include <string>
@@ -52,35 +53,6 @@ private:
     HostCalcClassInfo info_;
     IMsgIdRegistry* registry_ = nullptr; // the framework outlives its registrations
 };
-
-// Out-parameter answers: nothing to hand out, an operation the enumerator does not offer, a zero.
-template <class T>
-HRESULT AnswerNothing(T** out)
-{
-    if (out)
-        *out = nullptr;
-    return S_OK;
-}
-template <class T>
-HRESULT AnswerUnsupported(T** out)
-{
-    if (out)
-        *out = nullptr;
-    return E_NOTIMPL;
-}
-template <class T>
-HRESULT AnswerValue(T* out, const T& value)
-{
-    if (!out)
-        return E_POINTER;
-    *out = value;
-    return S_OK;
-}
-template <class T>
-HRESULT AnswerZero(T* out)
-{
-    return AnswerValue(out, T{});
-}
 
 // The text of an argument object the host hands a calculation; false when it is no string.
 bool ReadArgumentText(IUnknown* arguments, std::string& text);

@@ -70,10 +70,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetSourceCount(uint32_t* count) override
     {
-        if (!count)
-            return E_POINTER;
-        *count = source_ ? 1 : 0;
-        return S_OK;
+        return AnswerValue(count, source_ ? 1 : 0);
     }
     HRESULT STDMETHODCALLTYPE GetRecord(int32_t* record) override { return AnswerZero(record); }
     HRESULT STDMETHODCALLTYPE GetSampleInfo(double* interval, IUnknown** unit) override
@@ -101,10 +98,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override
     {
-        if (!tick)
-            return E_POINTER;
-        *tick = position_;
-        return S_OK;
+        return AnswerValue(tick, position_);
     }
     HRESULT STDMETHODCALLTYPE Next(int32_t count, float* samples, int32_t* fetched) override
     {
