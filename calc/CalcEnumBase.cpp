@@ -109,6 +109,16 @@ HRESULT STDMETHODCALLTYPE CalcEnumEventBase::GetCapabilities(uint32_t* capabilit
     return CalcEnums::AnswerValue(capabilities, 0);
 }
 
+HRESULT STDMETHODCALLTYPE CalcEnumEventBase::Clone(IEnumEventEx** clone)
+{
+    if (!clone)
+        return E_POINTER;
+    *clone = nullptr;
+    Orv::ComPtr<ICalcEnum> copy;
+    const HRESULT hr = static_cast<ICalcEnum*>(this)->Clone(nullptr, copy.Put());
+    return FAILED(hr) ? hr : copy->QueryInterface(IID_IEnumEventEx, reinterpret_cast<void**>(clone));
+}
+
 void* CalcEnumEventBase::FindInterface(REFIID iid)
 {
     if (iid == IID_IEnumEventEx || iid == IID_IEnumExBase)

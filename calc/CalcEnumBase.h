@@ -103,6 +103,8 @@ public:
     // An event calculation names its kind to any flags query and offers no capabilities.
     HRESULT STDMETHODCALLTYPE QueryFlags(uint32_t requested, uint32_t* flags) override;
     HRESULT STDMETHODCALLTYPE GetCapabilities(uint32_t* capabilities) override;
+    // A stand-alone copy made by the enumerator's ICalcEnum Clone, handed out by its event face.
+    HRESULT STDMETHODCALLTYPE Clone(IEnumEventEx** clone) override;
 
 protected:
     void* FindInterface(REFIID iid) override;

@@ -137,16 +137,6 @@ public:
         return CalcEnums::AnswerValue(tick, core.Cursor());
     }
 
-    HRESULT STDMETHODCALLTYPE Clone(IEnumEventEx** clone) override
-    {
-        if (!clone)
-            return E_POINTER;
-        *clone = nullptr;
-        Orv::ComPtr<ICalcEnum> copy;
-        const HRESULT hr = Clone(nullptr, copy.Put());
-        return FAILED(hr) ? hr : copy->QueryInterface(IID_IEnumEventEx, reinterpret_cast<void**>(clone));
-    }
-
     HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override
     {
         return CalcEnums::AnswerValue(format, 0);

@@ -214,16 +214,6 @@ HRESULT STDMETHODCALLTYPE Selector::GetPosition(int32_t* tick)
     return source->GetPosition(tick);
 }
 
-HRESULT STDMETHODCALLTYPE Selector::Clone(IEnumEventEx** clone)
-{
-    if (!clone)
-        return E_POINTER;
-    *clone = nullptr;
-    Orv::ComPtr<ICalcEnum> copy;
-    const HRESULT hr = Clone(nullptr, copy.Put());
-    return FAILED(hr) ? hr : copy->QueryInterface(IID_IEnumEventEx, reinterpret_cast<void**>(clone));
-}
-
 HRESULT STDMETHODCALLTYPE Selector::GetDataFormat(uint16_t* format)
 {
     if (!format)

@@ -39,7 +39,6 @@ public:
                                    int32_t* nextPosition) override;
     HRESULT STDMETHODCALLTYPE Seek(int32_t direction, int32_t tick, int32_t rangeStart, int32_t rangeEnd) override;
     HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override;
-    HRESULT STDMETHODCALLTYPE Clone(IEnumEventEx** clone) override;
     HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override;
     // The selector's own records, whatever the source's are.
     HRESULT STDMETHODCALLTYPE GetRecordSize(int32_t* bytes) override;
