@@ -94,6 +94,14 @@ HRESULT HandOutClone(CalcEnumCommon& copy, IUnknown* outer, ICalcEnum** clone)
     return hr;
 }
 
+HRESULT AnswerTimeBaseOf(IEnumEventEx* source, TimeBase* timeBase)
+{
+    if (!timeBase)
+        return E_POINTER;
+    *timeBase = TimeBase{};
+    return source ? source->GetTimeBase(timeBase) : S_OK;
+}
+
 HRESULT STDMETHODCALLTYPE CalcEnumEventBase::GetDataKind(uint32_t* kind)
 {
     return CalcEnums::AnswerValue(kind, CalcKindEvents);

@@ -83,6 +83,9 @@ private:
     uint32_t creationArgument;
 };
 
+// The time base of the event source the enumerator reads, or the default one while it reads none.
+HRESULT AnswerTimeBaseOf(IEnumEventEx* source, TimeBase* timeBase);
+
 // Hands a new copy made by an enumerator's Clone to the caller, with the caller's one reference: an
 // aggregating host (outer given) holds it by its non-delegating IUnknown, any other caller by ICalcEnum.
 HRESULT HandOutClone(CalcEnumCommon& copy, IUnknown* outer, ICalcEnum** clone);

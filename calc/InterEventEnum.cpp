@@ -287,10 +287,7 @@ HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetCapabilities(uint32_t* capa
 
 HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetTimeBase(TimeBase* timeBase)
 {
-    if (!timeBase)
-        return E_POINTER;
-    *timeBase = TimeBase{};
-    return events.Source() ? events.Source()->GetTimeBase(timeBase) : S_OK;
+    return CalcEnums::AnswerTimeBaseOf(events.Source(), timeBase);
 }
 
 HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::Skip(int32_t count, int32_t* skipped)

@@ -140,10 +140,7 @@ HRESULT STDMETHODCALLTYPE Selector::GetSampleInfo(double* interval, IUnknown** u
 
 HRESULT STDMETHODCALLTYPE Selector::GetTimeBase(TimeBase* timeBase)
 {
-    if (!timeBase)
-        return E_POINTER;
-    *timeBase = TimeBase{};
-    return source ? source->GetTimeBase(timeBase) : S_OK;
+    return CalcEnums::AnswerTimeBaseOf(source.Get(), timeBase);
 }
 
 double Selector::ValueOf(const std::byte* sourceRecord) const
