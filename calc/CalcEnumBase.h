@@ -3,6 +3,7 @@
 // the interfaces the enumerator does not, and the argument text.
 #pragma once
 
+#include "foundation/ComBoundary.h"
 #include "foundation/ComPtr.h"
 #include "foundation/String.h"
 #include "host/include/CalcInterfaces.h"
@@ -13,16 +14,7 @@
 namespace CalcEnums
 {
 
-// The answer of a getter slot: E_POINTER when the caller gives no place for the value, else the value
-// and S_OK. The value converts to the slot's type, so that a literal needs no cast.
-template <class T>
-HRESULT AnswerValue(T* out, const std::type_identity_t<T>& value)
-{
-    if (!out)
-        return E_POINTER;
-    *out = value;
-    return S_OK;
-}
+using Orv::AnswerValue;
 
 // The ICalcEnum face every enumerator has, at the object's start. The IUnknown methods of every face
 // go to the controlling IUnknown: the host's outer object when the enumerator is aggregated, else the

@@ -36,4 +36,15 @@ HRESULT CatchReturn(Body&& body) noexcept
     }
 }
 
+// The answer of a getter slot: E_POINTER when the caller gives no place for the value, else the value
+// and S_OK. The value converts to the slot's type, so that a literal needs no cast.
+template <class T>
+HRESULT AnswerValue(T* out, const std::type_identity_t<T>& value)
+{
+    if (!out)
+        return E_POINTER;
+    *out = value;
+    return S_OK;
+}
+
 } // namespace Orv

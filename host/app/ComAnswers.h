@@ -2,6 +2,8 @@
 // way, and an operation not offered clears what it would have handed out.
 #pragma once
 
+#include "foundation/ComBoundary.h"
+
 #include <windows.h>
 
 #include <type_traits>
@@ -24,14 +26,7 @@ HRESULT AnswerUnsupported(T** out)
         *out = nullptr;
     return E_NOTIMPL;
 }
-template <class T>
-HRESULT AnswerValue(T* out, const std::type_identity_t<T>& value)
-{
-    if (!out)
-        return E_POINTER;
-    *out = value;
-    return S_OK;
-}
+using Orv::AnswerValue;
 template <class T>
 HRESULT AnswerZero(T* out)
 {
