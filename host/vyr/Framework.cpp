@@ -194,4 +194,13 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetMessageBox(ULONG index, BSTR*
     });
 }
 
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetRequestCounts(ULONG* services, ULONG* codes)
+{
+    if (!services || !codes)
+        return E_POINTER;
+    *services = serviceRequests;
+    *codes = Framework().msgIds.CodeRequests();
+    return S_OK;
+}
+
 } // namespace Vyr

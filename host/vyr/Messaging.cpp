@@ -112,6 +112,7 @@ USHORT MsgIdRegistry::CodeOf(const GUID& guid)
 
 HRESULT STDMETHODCALLTYPE MsgIdRegistry::GetCode(const GUID* guid, USHORT* code)
 {
+    ++codeRequests_;
     return Guarded([&]() -> HRESULT {
         if (!guid || !code)
             return E_POINTER;
