@@ -211,6 +211,53 @@ TEST(EventMap, AStoredMessageIsDispatchedThroughTheMap)
     EXPECT_EQ(std::vector<std::string>{"exact message"}, handler.calls);
 }
 
+// Members that live in a virtual base, in a class laid out with more than one path to it: the entry's
+// call reaches the right object without any adjustment stored in the table.
+struct SharedRecord
+{
+    virtual ~SharedRecord() = default;
+    void OnShared() { entries.push_back("shared " + std::to_string(marker)); }
+    int marker = 7;
+    std::vector<std::string> entries;
+};
+
+struct LeftPart : virtual SharedRecord
+{
+    long padding[3] = {1, 2, 3};
+};
+
+struct RightPart : virtual SharedRecord
+{
+    double padding = 4.0;
+};
+
+class VirtualBaseHandler final : public VyrCppEventHandler, public LeftPart, public RightPart
+{
+public:
+    void OnOwn() { entries.push_back("own " + std::to_string(LeftPart::padding[2])); }
+
+    VYR_DECLARE_EVENT_MAP()
+};
+
+VYR_DEFINE_EVENT_MAP(VirtualBaseHandler, VyrEventHandlerBase){
+    VyrEventMap::Header(),
+    VyrEventMap::Command(VyrEventKind::CommandExecute, &IdOf<ExecuteOnly>,
+                         &CallMemberNoArgs<VirtualBaseHandler, &SharedRecord::OnShared>),
+    VyrEventMap::Command(VyrEventKind::CommandExecute, &IdOf<WithEnable>,
+                         &CallMemberNoArgs<VirtualBaseHandler, &VirtualBaseHandler::OnOwn>),
+    VyrEventMap::End(),
+};
+
+TEST(EventMap, AMemberOfAVirtualBaseIsCalledOnTheRightObject)
+{
+    VirtualBaseHandler handler;
+    const auto commands = Orv::ComPtr<IObserver>(handler.Proxy()).As<IVyrCommandHandler>(IID_IVyrCommandHandler);
+    ASSERT_TRUE(commands);
+    EXPECT_EQ(S_OK, commands->Execute(ExecuteOnly));
+    EXPECT_EQ(S_OK, commands->Execute(WithEnable));
+    EXPECT_EQ((std::vector<std::string>{"shared 7", "own 3"}), handler.entries);
+}
+
 TEST(EventMap, AMapThatIsOnlyItsEndIsResolvedByClearingTheFlag)
 {
     VyrEventMapEntry empty[] = {VyrEventMap::End()};
