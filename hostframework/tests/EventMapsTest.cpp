@@ -373,6 +373,29 @@ TEST(ProxyEventHandler, AMessageFlaggedNotToSenderDoesNotComeBackToItsSender)
     root.RemoveHandler(siblingProxy.Get());
 }
 
+// Subjects a plain object observes reach its map through its proxy and the host's subject manager; a
+// new proxy takes the subjects over, and proxies that die leave no observer behind in the manager.
+TEST(ProxyEventHandler, ObservedSubjectsNotifyThePlainObjectThroughItsProxy)
+{
+    TestSubject subject;
+    std::string data = "model changed";
+    {
+        DerivedHandler handler;
+        handler.Observe(&subject);
+        subject.Notify(ObservedEvent, &data);
+        subject.Notify(ObservedEvent + 1, &data);
+        EXPECT_EQ(std::vector<std::string>{"observed model changed"}, handler.calls);
+
+        Orv::ComPtr<IObserver> previous(handler.Proxy());
+        handler.SetProxy(new VyrProxyEventHandler(&handler));
+        EXPECT_NE(previous.Get(), handler.Proxy());
+        subject.Notify(ObservedEvent, &data);
+        EXPECT_EQ(2u, handler.calls.size());
+    }
+    subject.Notify(ObservedEvent, &data);
+    EXPECT_EQ(S_FALSE, SubjectManagerAccessor::Get()->ForgetSubject(&subject));
+}
+
 TEST(ProxyEventHandler, ADetachedProxyAnswersHarmlessly)
 {
     Orv::ComPtr<IObserver> proxy;
