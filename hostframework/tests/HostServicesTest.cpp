@@ -65,12 +65,29 @@ HRESULT ThrowingFetch(void**)
     throw std::bad_alloc();
 }
 
+constexpr DWORD OtherThreadTimeoutMs = 10000;
+
+DWORD WINAPI GetFromOtherThread(void* cache)
+{
+    return static_cast<HostServiceCache*>(cache)->Get() ? 1 : 0;
+}
+
 TEST_F(HostServiceCacheTest, AFetchThatThrowsIsAFailureTriedAgainLater)
 {
     HostServiceCache cache(&ThrowingFetch);
     EXPECT_EQ(nullptr, cache.Get());
     EXPECT_EQ(nullptr, cache.Get());
     EXPECT_EQ(2, fetches);
+
+    // The lock went with the throw: another thread gets in and tries again.
+    const HANDLE other = CreateThread(nullptr, 0, GetFromOtherThread, &cache, 0, nullptr);
+    ASSERT_NE(nullptr, other);
+    const bool finished = WaitForSingleObject(other, OtherThreadTimeoutMs) == WAIT_OBJECT_0;
+    if (!finished)
+        TerminateThread(other, 1);
+    CloseHandle(other);
+    EXPECT_TRUE(finished) << "the failed fetch left its lock held";
+    EXPECT_EQ(3, fetches);
 }
 
 constexpr CLSID UnknownClass = {0x0BADC1A5, 0x1111, 0x2222, {0x33, 0x33, 0x44, 0x44, 0x44, 0x44, 0x44, 0x44}};
