@@ -30,7 +30,12 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::QueryInterface(REFIID iid, void*
         return E_POINTER;
     *object = nullptr;
     FrameworkState& framework = Framework();
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IVyrObjectFactory))
+    if (IsEqualIID(iid, IID_IVyrObjectFactory))
+    {
+        ++serviceRequests;
+        *object = static_cast<IVyrObjectFactory*>(this);
+    }
+    else if (IsEqualIID(iid, IID_IUnknown))
         *object = static_cast<IVyrObjectFactory*>(this);
     else if (IsEqualIID(iid, IID_IVyrStandIn))
         *object = static_cast<IVyrStandIn*>(this);
