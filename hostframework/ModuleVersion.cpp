@@ -86,21 +86,26 @@ std::wstring VersionNoticeText(const ModuleVersionInfo& info)
     return (info.description + L" " + info.fileVersion).substr(0, NoticeLimit);
 }
 
-void ReportModuleVersionOnce()
+void ReportModuleVersion(IHostApplication* application, const ModuleVersionInfo& info)
 {
-    static std::atomic<bool> reported{false};
-    if (reported.exchange(true))
-        return;
-    IHostApplication* application = HostAppAccessor::Get();
     if (!application)
         return;
     ULONG mode = 1;
     ULONG detail = 0;
     if (FAILED(application->GetVersionNoticeMode(0, &mode, &detail)) || mode != 0)
         return;
-    const std::wstring notice = VersionNoticeText(ReadModuleVersion(ThisModule()));
+    const std::wstring notice = VersionNoticeText(info);
     if (!notice.empty())
         application->ShowVersionNotice(0, notice.c_str());
+}
+
+void ReportModuleVersionOnce()
+{
+    static std::atomic<bool> reported{false};
+    if (reported.exchange(true))
+        return;
+    if (IHostApplication* application = HostAppAccessor::Get())
+        ReportModuleVersion(application, ReadModuleVersion(ThisModule()));
 }
 
 HMODULE ThisModule()

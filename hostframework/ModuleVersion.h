@@ -1,6 +1,8 @@
 // The module's version notice: pre-release builds tell the host which build it loaded.
 #pragma once
 
+#include "VyrServices.h"
+
 #include <windows.h>
 
 #include <string>
@@ -25,7 +27,10 @@ ModuleVersionInfo ReadModuleVersion(HMODULE module);
 // The notice text for info, or empty when there is to be none.
 std::wstring VersionNoticeText(const ModuleVersionInfo& info);
 
-// Passes the notice to the host application, at most once per process.
+// Passes the notice for info to application when the host wants notices and info asks for one.
+void ReportModuleVersion(IHostApplication* application, const ModuleVersionInfo& info);
+
+// Passes this module's notice to the host application, at most once per process.
 void ReportModuleVersionOnce();
 
 // This module's handle, in a library or linked into a program.

@@ -109,4 +109,8 @@ struct IVyrStandIn : IUnknown
     // 11: a message box a module asked for, oldest first, with the answer it got; E_INVALIDARG past the last.
     virtual HRESULT STDMETHODCALLTYPE GetMessageBox(ULONG index, BSTR* text, BSTR* caption, UINT* style,
         LONG* answer) = 0;
+    // 12: how often a service was asked for one of its interfaces (through COM or the object factory)
+    // and how often the message-id registry was asked for a code, since the library was loaded; what a
+    // caller that caches its services and codes should ask only once.
+    virtual HRESULT STDMETHODCALLTYPE GetRequestCounts(ULONG* serviceRequests, ULONG* codeRequests) = 0;
 };

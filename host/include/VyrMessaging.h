@@ -77,6 +77,12 @@ struct IMessage : IPersistObject
     virtual HRESULT STDMETHODCALLTYPE IsFromSender(const void* sender, VARIANT_BOOL* answer) = 0;       // 11
 };
 
+// The creator's third to fifth words of a message the stand-in made (origin id pair, context word).
+struct IVyrMessageWords : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetCreatorWords(ULONG* originId, ULONG* originPresent, ULONG* context) = 0; // 3
+};
+
 struct ISimpleMessageHandler : IUnknown
 {
     // 3: 1 when handled, 0 when not.

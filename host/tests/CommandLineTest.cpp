@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 #include <sstream>
 
 namespace
@@ -61,6 +62,38 @@ TEST(CommandLine, InfoListsTheRegistrationsInOrder)
         ASSERT_NE(std::string::npos, found) << line << result.out;
         position = found;
     }
+}
+
+// Every line of the log names the kind, the name, the type id and the answer; the numbering and the count
+// agree, and the class objects come before the self-tests.
+TEST(CommandLine, InfoPrintsEveryRegistrationWithKindNameTypeIdAndResult)
+{
+    const CommandResult result = RunCommand({"info"});
+    std::smatch count;
+    ASSERT_TRUE(std::regex_search(result.out, count, std::regex("registrations: (\\d+)\n"))) << result.out;
+    const std::regex line("  (\\d+)\\. (class object|message class|self-test) \"([^\"]+)\" type id 0x([0-9A-F]{8}): "
+                          "0x([0-9A-F]{8})\n");
+    int number = 0;
+    int classObjects = 0;
+    int selfTests = 0;
+    for (auto match = std::sregex_iterator(result.out.begin(), result.out.end(), line); match != std::sregex_iterator();
+         ++match)
+    {
+        const std::smatch& fields = *match;
+        EXPECT_EQ(++number, std::stoi(fields[1])) << fields[0];
+        EXPECT_EQ("00000000", fields[5].str()) << fields[0];
+        if (fields[2] == "class object")
+        {
+            EXPECT_EQ(0, selfTests) << "class object after a self-test: " << fields[0];
+            EXPECT_NE(0ul, std::stoul(fields[4], nullptr, 16) >> 16) << "type id without a code: " << fields[0];
+            ++classObjects;
+        }
+        else if (fields[2] == "self-test")
+            ++selfTests;
+    }
+    EXPECT_EQ(std::stoi(count[1]), number);
+    EXPECT_GT(classObjects, 0);
+    EXPECT_EQ(5, selfTests);
 }
 
 size_t LineCount(const std::string& text)

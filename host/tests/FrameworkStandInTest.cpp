@@ -100,6 +100,13 @@ TEST_F(FrameworkStandIn, TheCompanionClassesAreReachableOnceTheFrameworkIsRegist
     framework.StandIn().SetUiLanguage(0x040A);
     application->GetUiLanguage(&language);
     EXPECT_EQ(0x040A, language);
+    HWND mainWindow = nullptr;
+    framework.StandIn().SetMainWindow(GetDesktopWindow());
+    EXPECT_EQ(S_OK, application->GetMainWindow(&mainWindow));
+    EXPECT_EQ(GetDesktopWindow(), mainWindow);
+    framework.StandIn().SetMainWindow(nullptr);
+    application->GetMainWindow(&mainWindow);
+    EXPECT_EQ(nullptr, mainWindow);
     EXPECT_TRUE(FrameworkFace<IUnitTestRegistry>(CLSID_VyrUnitTestRegistry, IID_IUnitTestRegistry));
 }
 

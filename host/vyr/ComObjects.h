@@ -5,6 +5,7 @@
 
 #include <unknwn.h>
 
+#include <atomic>
 #include <new>
 #include <string>
 
@@ -30,6 +31,9 @@ HRESULT Guarded(Body&& body) noexcept
     }
 }
 
+// How often the framework's services were asked for an interface, read back through the stand-in face.
+inline std::atomic<ULONG> serviceRequests{0};
+
 // QueryInterface of an object with one interface besides IUnknown.
 template <class Interface>
 HRESULT AnswerOneInterface(Interface* self, REFIID own, REFIID iid, void** object)
@@ -53,6 +57,7 @@ class StaticComObject : public Interface
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
+        ++serviceRequests;
         return AnswerOneInterface<Interface>(this, *Iid, iid, object);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }

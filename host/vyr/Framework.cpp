@@ -30,7 +30,12 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::QueryInterface(REFIID iid, void*
         return E_POINTER;
     *object = nullptr;
     FrameworkState& framework = Framework();
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IVyrObjectFactory))
+    if (IsEqualIID(iid, IID_IVyrObjectFactory))
+    {
+        ++serviceRequests;
+        *object = static_cast<IVyrObjectFactory*>(this);
+    }
+    else if (IsEqualIID(iid, IID_IUnknown))
         *object = static_cast<IVyrObjectFactory*>(this);
     else if (IsEqualIID(iid, IID_IVyrStandIn))
         *object = static_cast<IVyrStandIn*>(this);
@@ -192,6 +197,15 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetMessageBox(ULONG index, BSTR*
         }
         return S_OK;
     });
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetRequestCounts(ULONG* services, ULONG* codes)
+{
+    if (!services || !codes)
+        return E_POINTER;
+    *services = serviceRequests;
+    *codes = Framework().msgIds.CodeRequests();
+    return S_OK;
 }
 
 } // namespace Vyr

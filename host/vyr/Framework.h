@@ -32,6 +32,7 @@ public:
     HRESULT STDMETHODCALLTYPE ScriptMessageBoxAnswer(LONG button) override;
     HRESULT STDMETHODCALLTYPE GetMessageBox(ULONG index, BSTR* text, BSTR* caption, UINT* style,
         LONG* answer) override;
+    HRESULT STDMETHODCALLTYPE GetRequestCounts(ULONG* serviceRequests, ULONG* codeRequests) override;
 
 private:
     LONG references_ = 0;

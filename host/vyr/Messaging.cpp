@@ -31,10 +31,42 @@ ULONG ValueSize(ULONG code)
     }
 }
 
-class Message final : public HeapComObject<IMessage, &IID_IMessage>
+// The creator's words that a message keeps for whoever reads them back.
+struct CreatorWords
+{
+    ULONG originId;
+    ULONG originPresent;
+    ULONG context;
+};
+
+class Message final : public HeapComObject<IMessage, &IID_IMessage>, public IVyrMessageWords
 {
 public:
-    Message(ULONG id, ULONG flags, std::vector<BYTE> payload) : id_(id), flags_(flags), payload_(std::move(payload)) {}
+    Message(ULONG id, ULONG flags, CreatorWords words, std::vector<BYTE> payload)
+        : id_(id), flags_(flags), words_(words), payload_(std::move(payload))
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object || !IsEqualIID(iid, IID_IVyrMessageWords))
+            return HeapComObject::QueryInterface(iid, object);
+        *object = static_cast<IVyrMessageWords*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return HeapComObject::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return HeapComObject::Release(); }
+
+    HRESULT STDMETHODCALLTYPE GetCreatorWords(ULONG* originId, ULONG* originPresent, ULONG* context) override
+    {
+        if (!originId || !originPresent || !context)
+            return E_POINTER;
+        *originId = words_.originId;
+        *originPresent = words_.originPresent;
+        *context = words_.context;
+        return S_OK;
+    }
 
     HRESULT STDMETHODCALLTYPE GetClassId(ULONG* typeId) override { return Out(typeId, id_); }
     // Messages are written to macros by their message classes, not persisted by the framework.
@@ -77,6 +109,7 @@ private:
 
     ULONG id_;
     ULONG flags_;
+    CreatorWords words_;
     std::vector<BYTE> payload_;
     const void* sender_ = nullptr;
 };
@@ -112,6 +145,7 @@ USHORT MsgIdRegistry::CodeOf(const GUID& guid)
 
 HRESULT STDMETHODCALLTYPE MsgIdRegistry::GetCode(const GUID* guid, USHORT* code)
 {
+    ++codeRequests_;
     return Guarded([&]() -> HRESULT {
         if (!guid || !code)
             return E_POINTER;
@@ -158,9 +192,10 @@ HRESULT STDMETHODCALLTYPE MessageRouter::Deliver(IMessage* message, IUnknown* ta
     return handler->HandleMessage(message) > 0 ? S_OK : S_FALSE;
 }
 
-// The origin pair and context word are for the macro machinery, which is not built yet.
-HRESULT STDMETHODCALLTYPE MessageCreator::MakeMessage(ULONG id, ULONG flags, ULONG, ULONG, ULONG, const void* payload,
-                                                      IMessage** message)
+// The origin pair and context word mean something to the macro machinery, which is not built yet; the
+// message keeps them so that they can be read back.
+HRESULT STDMETHODCALLTYPE MessageCreator::MakeMessage(ULONG id, ULONG flags, ULONG originId, ULONG originPresent,
+                                                      ULONG context, const void* payload, IMessage** message)
 {
     return Guarded([&]() -> HRESULT {
         if (!message)
@@ -176,7 +211,7 @@ HRESULT STDMETHODCALLTYPE MessageCreator::MakeMessage(ULONG id, ULONG flags, ULO
                 return E_INVALIDARG;
             record.assign(static_cast<const BYTE*>(payload), static_cast<const BYTE*>(payload) + size);
         }
-        *message = new (std::nothrow) Message(id, flags, std::move(record));
+        *message = new (std::nothrow) Message(id, flags, {originId, originPresent, context}, std::move(record));
         return *message ? S_OK : E_OUTOFMEMORY;
     });
 }

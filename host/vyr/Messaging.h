@@ -4,6 +4,7 @@
 #include "ComObjects.h"
 #include "VyrMessaging.h"
 
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -26,6 +27,8 @@ public:
 
     // The code of guid, assigned now when it has none; 0 when the codes are used up.
     USHORT CodeOf(const GUID& guid);
+    // How often a caller asked for a code.
+    ULONG CodeRequests() const { return codeRequests_; }
 
 private:
     struct GuidLess
@@ -36,6 +39,7 @@ private:
     std::mutex lock_;
     std::map<GUID, USHORT, GuidLess> codes_;
     std::vector<GUID> guidsByCode_;   // index = code - FirstCode
+    std::atomic<ULONG> codeRequests_{0};
 };
 
 class MessageRouter final : public StaticComObject<IMessageRouter, &IID_IMessageRouter>

@@ -211,6 +211,53 @@ TEST(EventMap, AStoredMessageIsDispatchedThroughTheMap)
     EXPECT_EQ(std::vector<std::string>{"exact message"}, handler.calls);
 }
 
+// Members that live in a virtual base, in a class laid out with more than one path to it: the entry's
+// call reaches the right object without any adjustment stored in the table.
+struct SharedRecord
+{
+    virtual ~SharedRecord() = default;
+    void OnShared() { entries.push_back("shared " + std::to_string(marker)); }
+    int marker = 7;
+    std::vector<std::string> entries;
+};
+
+struct LeftPart : virtual SharedRecord
+{
+    long padding[3] = {1, 2, 3};
+};
+
+struct RightPart : virtual SharedRecord
+{
+    double padding = 4.0;
+};
+
+class VirtualBaseHandler final : public VyrCppEventHandler, public LeftPart, public RightPart
+{
+public:
+    void OnOwn() { entries.push_back("own " + std::to_string(LeftPart::padding[2])); }
+
+    VYR_DECLARE_EVENT_MAP()
+};
+
+VYR_DEFINE_EVENT_MAP(VirtualBaseHandler, VyrEventHandlerBase){
+    VyrEventMap::Header(),
+    VyrEventMap::Command(VyrEventKind::CommandExecute, &IdOf<ExecuteOnly>,
+                         &CallMemberNoArgs<VirtualBaseHandler, &SharedRecord::OnShared>),
+    VyrEventMap::Command(VyrEventKind::CommandExecute, &IdOf<WithEnable>,
+                         &CallMemberNoArgs<VirtualBaseHandler, &VirtualBaseHandler::OnOwn>),
+    VyrEventMap::End(),
+};
+
+TEST(EventMap, AMemberOfAVirtualBaseIsCalledOnTheRightObject)
+{
+    VirtualBaseHandler handler;
+    const auto commands = Orv::ComPtr<IObserver>(handler.Proxy()).As<IVyrCommandHandler>(IID_IVyrCommandHandler);
+    ASSERT_TRUE(commands);
+    EXPECT_EQ(S_OK, commands->Execute(ExecuteOnly));
+    EXPECT_EQ(S_OK, commands->Execute(WithEnable));
+    EXPECT_EQ((std::vector<std::string>{"shared 7", "own 3"}), handler.entries);
+}
+
 TEST(EventMap, AMapThatIsOnlyItsEndIsResolvedByClearingTheFlag)
 {
     VyrEventMapEntry empty[] = {VyrEventMap::End()};
@@ -324,6 +371,29 @@ TEST(ProxyEventHandler, AMessageFlaggedNotToSenderDoesNotComeBackToItsSender)
     EXPECT_EQ(std::vector<std::string>{"exact message"}, sender.calls);
     root.RemoveHandler(senderProxy.Get());
     root.RemoveHandler(siblingProxy.Get());
+}
+
+// Subjects a plain object observes reach its map through its proxy and the host's subject manager; a
+// new proxy takes the subjects over, and proxies that die leave no observer behind in the manager.
+TEST(ProxyEventHandler, ObservedSubjectsNotifyThePlainObjectThroughItsProxy)
+{
+    TestSubject subject;
+    std::string data = "model changed";
+    {
+        DerivedHandler handler;
+        handler.Observe(&subject);
+        subject.Notify(ObservedEvent, &data);
+        subject.Notify(ObservedEvent + 1, &data);
+        EXPECT_EQ(std::vector<std::string>{"observed model changed"}, handler.calls);
+
+        Orv::ComPtr<IObserver> previous(handler.Proxy());
+        handler.SetProxy(new VyrProxyEventHandler(&handler));
+        EXPECT_NE(previous.Get(), handler.Proxy());
+        subject.Notify(ObservedEvent, &data);
+        EXPECT_EQ(2u, handler.calls.size());
+    }
+    subject.Notify(ObservedEvent, &data);
+    EXPECT_EQ(S_FALSE, SubjectManagerAccessor::Get()->ForgetSubject(&subject));
 }
 
 TEST(ProxyEventHandler, ADetachedProxyAnswersHarmlessly)

@@ -49,6 +49,20 @@ inline ULONG RegistrationCount()
     return count;
 }
 
+// What the framework has been asked so far: services for their interfaces, the registry for codes.
+struct RequestCounts
+{
+    ULONG services = 0;
+    ULONG codes = 0;
+};
+
+inline RequestCounts FrameworkRequests()
+{
+    RequestCounts counts;
+    EXPECT_EQ(S_OK, StandIn()->GetRequestCounts(&counts.services, &counts.codes));
+    return counts;
+}
+
 // A message made by the host's creator.
 inline Orv::ComPtr<IMessage> MakeMessage(ULONG id, ULONG flags = 0, const void* payload = nullptr)
 {

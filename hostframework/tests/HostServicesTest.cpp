@@ -1,5 +1,6 @@
 #include "FrameworkTestSupport.h"
 #include "hostframework/FrameworkBootstrap.h"
+#include "hostframework/MessageIds.h"
 
 #include <gtest/gtest.h>
 
@@ -64,12 +65,29 @@ HRESULT ThrowingFetch(void**)
     throw std::bad_alloc();
 }
 
+constexpr DWORD OtherThreadTimeoutMs = 10000;
+
+DWORD WINAPI GetFromOtherThread(void* cache)
+{
+    return static_cast<HostServiceCache*>(cache)->Get() ? 1 : 0;
+}
+
 TEST_F(HostServiceCacheTest, AFetchThatThrowsIsAFailureTriedAgainLater)
 {
     HostServiceCache cache(&ThrowingFetch);
     EXPECT_EQ(nullptr, cache.Get());
     EXPECT_EQ(nullptr, cache.Get());
     EXPECT_EQ(2, fetches);
+
+    // The lock went with the throw: another thread gets in and tries again.
+    const HANDLE other = CreateThread(nullptr, 0, GetFromOtherThread, &cache, 0, nullptr);
+    ASSERT_NE(nullptr, other);
+    const bool finished = WaitForSingleObject(other, OtherThreadTimeoutMs) == WAIT_OBJECT_0;
+    if (!finished)
+        TerminateThread(other, 1);
+    CloseHandle(other);
+    EXPECT_TRUE(finished) << "the failed fetch left its lock held";
+    EXPECT_EQ(3, fetches);
 }
 
 constexpr CLSID UnknownClass = {0x0BADC1A5, 0x1111, 0x2222, {0x33, 0x33, 0x44, 0x44, 0x44, 0x44, 0x44, 0x44}};
@@ -112,6 +130,57 @@ TEST(HostServiceAccessors, EveryAccessorReachesItsServiceAndKeepsIt)
     ExpectStableService(&MessageCreatorAccessor::Get, "message creator");
     ExpectStableService(&UnitsServiceAccessor::Get, "units service");
     ExpectStableService(&GetHostClipboardService, "clipboard service");
+}
+
+void CallEveryAccessor()
+{
+    ObjectFactoryAccessor::Get();
+    MessageFactoryAccessor::Get();
+    SubjectManagerAccessor::Get();
+    MsgIdRegistryAccessor::Get();
+    MessageRouterAccessor::Get();
+    HostAppAccessor::Get();
+    UnitTestRegistryAccessor::Get();
+    CommandServiceAccessor::Get();
+    CommandRegistrationAccessor::Get();
+    HostObjectServiceAccessor::Get();
+    MessageCreatorAccessor::Get();
+    UnitsServiceAccessor::Get();
+    GetHostClipboardService();
+}
+
+TEST(HostServiceAccessors, OnceFilledNoAccessorAsksTheFrameworkAgain)
+{
+    CallEveryAccessor();
+    const TestSupport::RequestCounts filled = TestSupport::FrameworkRequests();
+    CallEveryAccessor();
+    CallEveryAccessor();
+    const TestSupport::RequestCounts after = TestSupport::FrameworkRequests();
+    EXPECT_EQ(filled.services, after.services);
+    EXPECT_EQ(filled.codes, after.codes);
+}
+
+// Each accessor caches what the framework hands out for its own class or type id, not some other face.
+TEST(HostServiceAccessors, EachAccessorHoldsTheServiceTheFrameworkHandsOut)
+{
+    IVyrObjectFactory* factory = ObjectFactoryAccessor::Get();
+    ASSERT_NE(nullptr, factory);
+    Orv::ComPtr<IMessageCreator> creator;
+    ASSERT_EQ(S_OK, factory->GetObject(VyrTypeId::MessageCreator, IID_IMessageCreator, creator.PutVoid()));
+    EXPECT_EQ(creator.Get(), MessageCreatorAccessor::Get());
+    Orv::ComPtr<IHostClipboardService> clipboard;
+    ASSERT_EQ(S_OK, factory->GetObject(VyrTypeId::ClipboardService, IID_IHostClipboardService, clipboard.PutVoid()));
+    EXPECT_EQ(clipboard.Get(), GetHostClipboardService());
+    Orv::ComPtr<ISubjectManager> subjects;
+    ASSERT_EQ(S_OK, CoGetClassObject(CLSID_VyrFrameWork, CLSCTX_INPROC_SERVER, nullptr, IID_ISubjectManager,
+                                     subjects.PutVoid()));
+    EXPECT_EQ(subjects.Get(), SubjectManagerAccessor::Get());
+    Orv::ComPtr<IUnitsService> units;
+    ULONG unitsType = 0;
+    ASSERT_TRUE((MsgIdClass<&UnitsServiceGUID, 0>::TryGetId(&unitsType)));
+    EXPECT_EQ(0u, unitsType & 0xFFFF);
+    ASSERT_EQ(S_OK, factory->GetObject(unitsType, IID_IUnitsService, units.PutVoid()));
+    EXPECT_EQ(units.Get(), UnitsServiceAccessor::Get());
 }
 
 TEST(HostServiceAccessors, TheHostApplicationAnswersItsSettings)

@@ -71,6 +71,25 @@ TEST(MsgIdClass, IdsUnderOneGuidShareItsCodeAndKeepTheirNumbers)
     EXPECT_EQ(Last::Id(), *Last::GetId(&id));
 }
 
+constexpr GUID TestGuidC = {0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x03}};
+
+// Through the host's registry: one question per GUID, whatever the number of ids under it.
+TEST(MsgIdClass, IdsOfOneGuidAskTheRegistryOnceBetweenThem)
+{
+    ASSERT_NE(nullptr, MsgIdRegistryAccessor::Get());
+    const ULONG before = TestSupport::FrameworkRequests().codes;
+    using Third = MsgIdClass<&TestGuidC, 3>;
+    using Fourth = MsgIdClass<&TestGuidC, 4>;
+    const ULONG first = Third::Id();
+    EXPECT_EQ(before + 1, TestSupport::FrameworkRequests().codes);
+    const ULONG second = Fourth::Id();
+    EXPECT_EQ(first, Third::Id());
+    EXPECT_EQ(before + 1, TestSupport::FrameworkRequests().codes);
+    EXPECT_EQ(first >> 16, second >> 16);
+    EXPECT_EQ(3u, first & 0xFFFF);
+    EXPECT_EQ(4u, second & 0xFFFF);
+}
+
 TEST(MsgIdClass, DifferentGuidsGetDifferentCodes)
 {
     const ULONG a = MsgIdClass<&TestGuidA, 1>::Id();

@@ -139,42 +139,78 @@ TEST(MessageSender, NoMessageFromTheCreatorIsAFailureNotACrash)
     EXPECT_EQ(0, target.offered);
 }
 
+// A target that takes every message and keeps the last one for the test to read.
+class MessageKeeper final : public TestSupport::StackComObject<IMessageHandler>
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object = IsEqualIID(iid, IID_IMessageHandler) ? static_cast<IMessageHandler*>(this) : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE HandleMessage(IMessage* message) override
+    {
+        kept = Orv::ComPtr<IMessage>(message);
+        return 1;
+    }
+    HRESULT STDMETHODCALLTYPE AddHandler(IMessageHandler*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RemoveHandler(IMessageHandler*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetParent(IMessageHandler*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTarget(IUnknown**) override { return E_NOTIMPL; }
+    BOOL STDMETHODCALLTYPE AcceptsMessage(IMessage*) override { return TRUE; }
+
+    // The creator's origin pair and context word of the kept message.
+    std::vector<ULONG> CreatorWords() const
+    {
+        const auto words = kept.As<IVyrMessageWords>(IID_IVyrMessageWords);
+        std::vector<ULONG> result(3);
+        EXPECT_EQ(S_OK, words->GetCreatorWords(&result[0], &result[1], &result[2]));
+        return result;
+    }
+
+    Orv::ComPtr<IMessage> kept;
+};
+
+struct OneLong
+{
+    ULONG typeWord;
+    LONG row;
+};
+
 TEST(MessageSender, ThePayloadTravelsWithTheMessage)
 {
-    struct OneLong
-    {
-        ULONG typeWord;
-        LONG row;
-    };
-    class PayloadReader final : public TestSupport::StackComObject<IMessageHandler>
-    {
-    public:
-        HRESULT STDMETHODCALLTYPE HandleMessage(IMessage* message) override
-        {
-            const void* payload = nullptr;
-            message->GetPayload(&payload);
-            row = static_cast<const OneLong*>(payload)->row;
-            message->GetFlags(&flags);
-            return 1;
-        }
-        HRESULT STDMETHODCALLTYPE AddHandler(IMessageHandler*) override { return E_NOTIMPL; }
-        HRESULT STDMETHODCALLTYPE RemoveHandler(IMessageHandler*) override { return E_NOTIMPL; }
-        HRESULT STDMETHODCALLTYPE SetParent(IMessageHandler*) override { return E_NOTIMPL; }
-        HRESULT STDMETHODCALLTYPE GetTarget(IUnknown**) override { return E_NOTIMPL; }
-        BOOL STDMETHODCALLTYPE AcceptsMessage(IMessage*) override { return TRUE; }
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-        {
-            *object = IsEqualIID(iid, IID_IMessageHandler) ? static_cast<IMessageHandler*>(this) : nullptr;
-            return *object ? S_OK : E_NOINTERFACE;
-        }
-        LONG row = 0;
-        ULONG flags = 0;
-    } reader;
+    MessageKeeper reader;
     Node sender;
     const MsgData<OneLong> data{SomeMessage, 0x4, {1, 42}};
     EXPECT_EQ(S_OK, sender.SendMsg(&reader, data, 0x100));
-    EXPECT_EQ(42, reader.row);
-    EXPECT_EQ(0x104u, reader.flags);
+    ASSERT_TRUE(reader.kept);
+    const void* payload = nullptr;
+    ASSERT_EQ(S_OK, reader.kept->GetPayload(&payload));
+    EXPECT_EQ(42, static_cast<const OneLong*>(payload)->row);
+    ULONG flags = 0;
+    reader.kept->GetFlags(&flags);
+    EXPECT_EQ(0x104u, flags);
+    EXPECT_EQ((std::vector<ULONG>{0, 0, 0}), reader.CreatorWords());
+}
+
+// The context word goes to the creator as its fifth word, an origin pair as its third and fourth.
+TEST(MessageSender, ContextAndOriginReachTheCreatorInTheirPlaces)
+{
+    MessageKeeper reader;
+    Node sender;
+    const MsgData<OneLong> data{SomeMessage, 0, {1, 5}};
+    const ULONG context = 0x800D000E;
+    EXPECT_EQ(S_OK, sender.SendMsgWithContext(&reader, data, 0x24, &context));
+    EXPECT_EQ((std::vector<ULONG>{0, 0, context}), reader.CreatorWords());
+    ULONG flags = 0;
+    reader.kept->GetFlags(&flags);
+    EXPECT_EQ(0x24u, flags);
+
+    EXPECT_EQ(S_OK, sender.SendMsgFromOrigin(&reader, data, 0, 0x00020004, 1));
+    EXPECT_EQ((std::vector<ULONG>{0x00020004, 1, 0}), reader.CreatorWords());
+    const void* payload = nullptr;
+    reader.kept->GetPayload(&payload);
+    EXPECT_EQ(5, static_cast<const OneLong*>(payload)->row);
 }
 
 // A subject and observers through the host's subject manager.

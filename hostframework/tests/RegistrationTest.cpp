@@ -157,4 +157,24 @@ TEST(VersionNotice, TheTextIsDescriptionAndVersionUnlessTheBuildIsQuiet)
     EXPECT_EQ(L"", VersionNoticeText({3, L"2.5", L"Sistra 2.5"}));
 }
 
+// The host application's slots 51 and 57 as the stand-in answers them: notices wanted, and recorded.
+TEST(VersionNotice, ABetaBuildTellsTheHostApplicationAndAReleaseBuildDoesNot)
+{
+    IHostApplication* application = HostAppAccessor::Get();
+    ASSERT_NE(nullptr, application);
+    const Orv::ComPtr<IVyrStandIn> standIn = TestSupport::StandIn();
+    ULONG shown = 0;
+    for (BSTR text = nullptr; SUCCEEDED(standIn->GetVersionNotice(shown, &text)); ++shown)
+        SysFreeString(text);
+
+    ReportModuleVersion(application, {3, L"2.5", L"Sistra 2.5"});
+    ReportModuleVersion(application, {3, L"2.6 Beta 2", L"Sistra 2.6"});
+    BSTR text = nullptr;
+    ASSERT_EQ(S_OK, standIn->GetVersionNotice(shown, &text));
+    EXPECT_STREQ(L"Sistra 2.6 2.6 Beta 2", text);
+    SysFreeString(text);
+    EXPECT_EQ(E_INVALIDARG, standIn->GetVersionNotice(shown + 1, &text));
+    ReportModuleVersion(nullptr, {3, L"2.6 Beta 2", L"Sistra 2.6"});
+}
+
 } // namespace

@@ -1,0 +1,98 @@
+// The slots of the host interfaces are the numbers module and host call each other by, counting
+// QueryInterface, AddRef and Release as 0, 1 and 2. A virtual destructor or a misplaced method in a
+// header would shift every later slot, unseen by tests that use the same header on both sides.
+#include "VyrClassRegistry.h"
+#include "VyrMessaging.h"
+#include "VyrServices.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstring>
+
+namespace
+{
+
+// A pointer to a virtual member holds one more than the byte offset of its slot in the method table.
+template <class Class, class Function>
+ptrdiff_t SlotOf(Function Class::*member)
+{
+    struct VirtualMemberPointer
+    {
+        ptrdiff_t offsetPlusOne;
+        ptrdiff_t adjustment;
+    };
+    static_assert(sizeof(member) == sizeof(VirtualMemberPointer));
+    VirtualMemberPointer raw{};
+    std::memcpy(&raw, &member, sizeof raw);
+    EXPECT_EQ(1, raw.offsetPlusOne % static_cast<ptrdiff_t>(sizeof(void*))) << "not a virtual member";
+    return (raw.offsetPlusOne - 1) / static_cast<ptrdiff_t>(sizeof(void*));
+}
+
+TEST(InterfaceSlots, RegistrationInterfaces)
+{
+    EXPECT_EQ(5, SlotOf(&IVyrObjectFactory::GetObject));
+    EXPECT_EQ(6, SlotOf(&IVyrObjectFactory::RegisterClassObject));
+    EXPECT_EQ(3, SlotOf(&IMessageFactory::RegisterMessageClass));
+    EXPECT_EQ(3, SlotOf(&IUnitTestRegistry::AddTest));
+}
+
+TEST(InterfaceSlots, MessageIdsSubjectsAndObservers)
+{
+    EXPECT_EQ(3, SlotOf(&IMsgIdRegistry::GetCode));
+    EXPECT_EQ(4, SlotOf(&IMsgIdRegistry::GetGuid));
+    EXPECT_EQ(6, SlotOf(&IMsgIdRegistry::IdToText));
+    EXPECT_EQ(7, SlotOf(&IMsgIdRegistry::TextToId));
+
+    EXPECT_EQ(3, SlotOf(&ISubject::Notify));
+    EXPECT_EQ(4, SlotOf(&ISubject::AddObserver));
+    EXPECT_EQ(5, SlotOf(&ISubject::RemoveObserver));
+    EXPECT_EQ(6, SlotOf(&ISubject::AddObserverForEvent));
+    EXPECT_EQ(7, SlotOf(&ISubject::Destroy));
+
+    EXPECT_EQ(3, SlotOf(&ISubjectManager::AddObserver));
+    EXPECT_EQ(4, SlotOf(&ISubjectManager::RemoveObserver));
+    EXPECT_EQ(5, SlotOf(&ISubjectManager::Notify));
+    EXPECT_EQ(8, SlotOf(&ISubjectManager::AddObserverForEvent));
+    EXPECT_EQ(9, SlotOf(&ISubjectManager::ForgetSubject));
+    EXPECT_EQ(10, SlotOf(&ISubjectManager::ForgetObserver));
+
+    EXPECT_EQ(3, SlotOf(&IObserver::RegisterEvents));
+    EXPECT_EQ(4, SlotOf(&IObserver::Notify));
+}
+
+TEST(InterfaceSlots, MessagesHandlersAndCommands)
+{
+    EXPECT_EQ(6, SlotOf(&IMessage::GetId));
+    EXPECT_EQ(7, SlotOf(&IMessage::GetFlags));
+    EXPECT_EQ(9, SlotOf(&IMessage::GetPayload));
+    EXPECT_EQ(10, SlotOf(&IMessage::SetSender));
+    EXPECT_EQ(11, SlotOf(&IMessage::IsFromSender));
+
+    EXPECT_EQ(3, SlotOf(&IMessageHandler::HandleMessage));
+    EXPECT_EQ(4, SlotOf(&IMessageHandler::AddHandler));
+    EXPECT_EQ(5, SlotOf(&IMessageHandler::RemoveHandler));
+    EXPECT_EQ(6, SlotOf(&IMessageHandler::SetParent));
+    EXPECT_EQ(7, SlotOf(&IMessageHandler::GetTarget));
+    EXPECT_EQ(8, SlotOf(&IMessageHandler::AcceptsMessage));
+
+    EXPECT_EQ(3, SlotOf(&IMessageRouter::Deliver));
+    EXPECT_EQ(9, SlotOf(&IMessageCreator::MakeMessage));
+
+    EXPECT_EQ(3, SlotOf(&IVyrCommandHandler::Execute));
+    EXPECT_EQ(4, SlotOf(&IVyrCommandHandler::QueryState));
+    EXPECT_EQ(5, SlotOf(&IVyrCommandHandler::Invoke));
+    EXPECT_EQ(4, SlotOf(&IVyrCommandState::SetState));
+    EXPECT_EQ(4, SlotOf(&IVyrObjectContainer::GetStoredObject));
+}
+
+TEST(InterfaceSlots, HostServices)
+{
+    EXPECT_EQ(10, SlotOf(&IHostApplication::GetMainWindow));
+    EXPECT_EQ(35, SlotOf(&IHostApplication::ShowMessageBox));
+    EXPECT_EQ(51, SlotOf(&IHostApplication::GetVersionNoticeMode));
+    EXPECT_EQ(57, SlotOf(&IHostApplication::ShowVersionNotice));
+    EXPECT_EQ(8, SlotOf(&IHostClipboardService::PrepareForModuleWrite));
+}
+
+} // namespace
