@@ -2,15 +2,22 @@
 #include "foundation/ComBoundary.h"
 #include "hostframework/ClassRegistration.h"
 #include "hostframework/FrameworkBootstrap.h"
+#include "hostframework/ModuleObject.h"
 
 #include <windows.h>
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     if (reason == DLL_PROCESS_ATTACH)
+    {
+        Sistra::CreateModuleObject(instance);
         DisableThreadLibraryCalls(instance);
+    }
     else if (reason == DLL_PROCESS_DETACH)
+    {
         NoteModuleDetach(reserved != nullptr);
+        Sistra::DestroyModuleObject();
+    }
     return TRUE;
 }
 

@@ -1,5 +1,7 @@
 #include "hostframework/ModuleVersion.h"
 
+#include "foundation/StringResources.h"
+
 #include "hostframework/HostServices.h"
 
 #include <atomic>
@@ -105,13 +107,5 @@ void ReportModuleVersionOnce()
     if (reported.exchange(true))
         return;
     if (IHostApplication* application = HostAppAccessor::Get())
-        ReportModuleVersion(application, ReadModuleVersion(ThisModule()));
-}
-
-HMODULE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-    return module;
+        ReportModuleVersion(application, ReadModuleVersion(Orv::ThisModule()));
 }

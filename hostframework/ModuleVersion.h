@@ -32,6 +32,3 @@ void ReportModuleVersion(IHostApplication* application, const ModuleVersionInfo&
 
 // Passes this module's notice to the host application, at most once per process.
 void ReportModuleVersionOnce();
-
-// This module's handle, in a library or linked into a program.
-HMODULE ThisModule();
