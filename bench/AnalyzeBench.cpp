@@ -3,8 +3,8 @@
 // mode, and a ten-minute run beside the hour to show that memory does not grow with the recording. The
 // baseline is the same engine reading the same samples with a detector that computes nothing. Prints
 // samples and loops per second, peak memory, and last the ratio of analysis time to reading time.
-#include "calc/DetectorEnumeratorCore.h"
-#include "calc/LoopAnalyzer.h"
+#include "calc/engine/DetectorEnumeratorCore.h"
+#include "calc/loops/LoopAnalyzer.h"
 #include "calc/tests/SyntheticLoops.h"
 
 #include <windows.h>

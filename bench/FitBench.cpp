@@ -3,9 +3,9 @@
 // fit, as the analyzer runs it), and the isovolumic sine fit of the beat's pressure both with the bounded
 // solver (analytical derivatives, frequency bounded above) and with the plain minimiser from the same
 // windows and start. Prints the time of the bounded solver over the plain one last.
-#include "calc/IsovolumicFits.h"
-#include "calc/IsovolumicSineFit.h"
-#include "calc/LoopParameters.h"
+#include "calc/loops/IsovolumicFits.h"
+#include "calc/loops/IsovolumicSineFit.h"
+#include "calc/loops/LoopParameters.h"
 #include "calc/tests/SyntheticLoops.h"
 
 #include <chrono>

@@ -68,16 +68,18 @@ function(sistra_dll name)
     target_link_options(${name} PRIVATE ${SISTRA_DLL_LINK_OPTIONS})
 endfunction()
 
-# sistra_subsystem(NAME [DEPENDS libs...]): one folder of the module. Its *.cpp become the object library
-# sistra_NAME, its tests/*.cpp the test executable NAME_tests (one CTest test), linked with the
+# sistra_subsystem(NAME [DEPENDS libs...]): one folder of the module. Its *.cpp (in capability subfolders too) become the object library
+# sistra_NAME, its tests/**/*.cpp the test executable NAME_tests (one CTest test), linked with the
 # libraries it depends on; its tests/*.rc (test string tables) are compiled into that executable. Tests run
 # from build/bin, beside Sistra.dll and Vyr.dll.
 function(sistra_subsystem name)
     cmake_parse_arguments(ARG "" "" "DEPENDS;SYSTEM_LIBS" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    list(FILTER sources EXCLUDE REGEX "^tests/")
+    list(TRANSFORM sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
     sistra_library(sistra_${name} ${sources})
     target_link_libraries(sistra_${name} PUBLIC ${ARG_DEPENDS} ${ARG_SYSTEM_LIBS})
-    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
+    file(GLOB_RECURSE tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
     file(GLOB test_resources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.rc)
     if(tests)
         sistra_test(${name}_tests SOURCES ${tests} ${test_resources} LIBS sistra_${name} ${ARG_DEPENDS} ${ARG_SYSTEM_LIBS})

@@ -1,6 +1,6 @@
 #include "hostframework/ApplicationVisibility.h"
 
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComPtr.h"
 #include "hostframework/HostServices.h"
 
 #include <atomic>

@@ -1,7 +1,7 @@
 #include "hostframework/ClassRegistration.h"
 
-#include "foundation/ComBoundary.h"
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComPtr.h"
 #include "hostframework/HostServices.h"
 #include "hostframework/ModuleVersion.h"
 #include "hostframework/SelfTestObjects.h"

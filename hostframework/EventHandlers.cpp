@@ -1,6 +1,6 @@
 #include "hostframework/EventHandlers.h"
 
-#include "foundation/ComBoundary.h"
+#include "foundation/com/ComBoundary.h"
 #include "hostframework/HostServices.h"
 
 #include <new>

@@ -1,6 +1,6 @@
 #include "hostframework/EventMaps.h"
 
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComPtr.h"
 
 namespace
 {

@@ -1,8 +1,8 @@
 #include "hostframework/FrameworkBootstrap.h"
 
 #include "VyrIds.h"
-#include "foundation/ComPtr.h"
-#include "foundation/CriticalSection.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/com/CriticalSection.h"
 
 #include <objbase.h>
 #include <ole2.h>

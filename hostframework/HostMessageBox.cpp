@@ -1,7 +1,7 @@
 #include "hostframework/HostMessageBox.h"
 
-#include "foundation/ComBoundary.h"
-#include "foundation/ModalMessage.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/system/ModalMessage.h"
 #include "hostframework/HostServices.h"
 
 namespace

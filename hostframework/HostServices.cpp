@@ -1,7 +1,7 @@
 #include "hostframework/HostServices.h"
 
-#include "foundation/ComBoundary.h"
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComPtr.h"
 #include "hostframework/FrameworkBootstrap.h"
 #include "hostframework/MessageIds.h"
 

@@ -7,7 +7,7 @@
 #include "VyrClassRegistry.h"
 #include "VyrMessaging.h"
 #include "VyrServices.h"
-#include "foundation/CriticalSection.h"
+#include "foundation/com/CriticalSection.h"
 
 #include <atomic>
 

@@ -1,5 +1,5 @@
 // The module's two entry points: the library entry point and the one export the host calls.
-#include "foundation/ComBoundary.h"
+#include "foundation/com/ComBoundary.h"
 #include "hostframework/ClassRegistration.h"
 #include "hostframework/FrameworkBootstrap.h"
 #include "hostframework/ModuleObject.h"

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "VyrMessaging.h"
-#include "foundation/ComBoundary.h"
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComPtr.h"
 
 #include <utility>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "hostframework/ModuleVersion.h"
 
-#include "foundation/StringResources.h"
+#include "foundation/text/StringResources.h"
 
 #include "hostframework/HostServices.h"
 

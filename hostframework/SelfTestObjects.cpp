@@ -1,6 +1,6 @@
 #include "hostframework/SelfTestObjects.h"
 
-#include "foundation/ComFace.h"
+#include "foundation/com/ComFace.h"
 #include "hostframework/SistraIds.h"
 
 namespace

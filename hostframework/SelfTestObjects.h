@@ -3,7 +3,7 @@
 #pragma once
 
 #include "VyrClassRegistry.h"
-#include "foundation/String.h"
+#include "foundation/text/String.h"
 
 #include <string>
 #include <vector>

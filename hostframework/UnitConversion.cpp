@@ -1,7 +1,7 @@
 #include "hostframework/UnitConversion.h"
 
-#include "foundation/ResultCodes.h"
-#include "foundation/XOrv.h"
+#include "foundation/com/ResultCodes.h"
+#include "foundation/com/XOrv.h"
 #include "hostframework/HostServices.h"
 
 namespace

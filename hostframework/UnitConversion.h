@@ -2,8 +2,8 @@
 #pragma once
 
 #include "VyrServices.h"
-#include "foundation/ComPtr.h"
-#include "foundation/Units.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/numbers/Units.h"
 
 // Asks the host's units service for a unit-name object of unit (its name and prefix code); out is null
 // when the service cannot be reached.

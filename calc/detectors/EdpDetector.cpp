@@ -6,7 +6,7 @@
 // the beat's amplitude. A dividing line through the two lines' intersection, tilted to split the angle
 // between them 40:60, cuts the signal; from that cut the knee walks back while the signal still rises
 // faster than (9 s + s1) / 5 per tick.
-#include "calc/EdpDetector.h"
+#include "calc/detectors/EdpDetector.h"
 
 #include <algorithm>
 #include <cfloat>

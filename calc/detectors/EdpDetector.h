@@ -2,7 +2,7 @@
 // diastolic baseline turns into the systolic upstroke that ends at each peak of a peak-event source.
 #pragma once
 
-#include "calc/DetectorSteps.h"
+#include "calc/engine/DetectorSteps.h"
 
 #include <span>
 #include <vector>

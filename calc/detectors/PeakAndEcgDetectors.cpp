@@ -1,4 +1,4 @@
-#include "calc/PeakAndEcgDetectors.h"
+#include "calc/detectors/PeakAndEcgDetectors.h"
 
 namespace Sistra
 {

@@ -3,7 +3,7 @@
 // end-diastolic event at the same position.
 #pragma once
 
-#include "calc/DetectorSteps.h"
+#include "calc/engine/DetectorSteps.h"
 
 namespace Sistra
 {

@@ -2,15 +2,15 @@
 // that they are constructed, and so linked into the class-object list, in the order of registration:
 // each links itself at the head, so the list runs in the reverse of the order below. The functions
 // whose enumerators live elsewhere take their place here when they join.
-#include "calc/CalcClassObjects.h"
+#include "calc/engine/CalcClassObjects.h"
 
-#include "calc/EEH3Enumerator.h"
-#include "calc/EdpDetector.h"
-#include "calc/LoopAnalyzer.h"
-#include "calc/PSineFitEnum.h"
-#include "calc/ParamSelectors.h"
-#include "calc/PeakAndEcgDetectors.h"
-#include "calc/PvaCalculation.h"
+#include "calc/engine/EEH3Enumerator.h"
+#include "calc/detectors/EdpDetector.h"
+#include "calc/loops/LoopAnalyzer.h"
+#include "calc/loops/PSineFitEnum.h"
+#include "calc/pva/ParamSelectors.h"
+#include "calc/detectors/PeakAndEcgDetectors.h"
+#include "calc/pva/PvaCalculation.h"
 
 namespace CalcEnums
 {

@@ -1,7 +1,7 @@
 // The module's static class objects of its calculation functions, in the class-object list from load on.
 #pragma once
 
-#include "calc/CalcEnumClass.h"
+#include "calc/engine/CalcEnumClass.h"
 
 namespace CalcEnums
 {

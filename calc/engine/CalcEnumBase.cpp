@@ -1,6 +1,6 @@
-#include "calc/CalcEnumBase.h"
+#include "calc/engine/CalcEnumBase.h"
 
-#include "foundation/ComBoundary.h"
+#include "foundation/com/ComBoundary.h"
 
 namespace CalcEnums
 {

@@ -3,9 +3,9 @@
 // the interfaces the enumerator does not, and the argument text.
 #pragma once
 
-#include "foundation/ComBoundary.h"
-#include "foundation/ComPtr.h"
-#include "foundation/String.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/text/String.h"
 #include "host/include/CalcInterfaces.h"
 
 #include <atomic>

@@ -1,6 +1,6 @@
-#include "calc/CalcEnumClass.h"
+#include "calc/engine/CalcEnumClass.h"
 
-#include "foundation/ComBoundary.h"
+#include "foundation/com/ComBoundary.h"
 
 namespace CalcEnums
 {

@@ -2,8 +2,8 @@
 // host (from its table) and create its enumerators.
 #pragma once
 
-#include "calc/CalcEnumBase.h"
-#include "calc/CalcFunctionTable.h"
+#include "calc/engine/CalcEnumBase.h"
+#include "calc/engine/CalcFunctionTable.h"
 #include "hostframework/ClassRegistration.h"
 
 namespace CalcEnums

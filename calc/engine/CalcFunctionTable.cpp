@@ -1,4 +1,4 @@
-#include "calc/CalcFunctionTable.h"
+#include "calc/engine/CalcFunctionTable.h"
 
 #include "hostframework/MessageIds.h"
 #include "host/include/CalcInterfaces.h"

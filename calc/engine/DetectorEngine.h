@@ -13,8 +13,8 @@
 // step the engine positions every source at state.NextTick().
 #pragma once
 
-#include "calc/DetectorParams.h"
-#include "calc/MissingValue.h"
+#include "calc/engine/DetectorParams.h"
+#include "calc/engine/MissingValue.h"
 #include "host/include/CalcEventRecords.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // argument text, binds to one record's sources, and hands out events from a cursor tick on.
 #pragma once
 
-#include "calc/DetectorEngine.h"
+#include "calc/engine/DetectorEngine.h"
 
 #include <locale>
 #include <sstream>

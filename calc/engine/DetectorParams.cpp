@@ -1,4 +1,4 @@
-#include "calc/DetectorParams.h"
+#include "calc/engine/DetectorParams.h"
 
 #include <limits>
 

@@ -2,8 +2,8 @@
 // of the recording it processes, and the sources it reads.
 #pragma once
 
-#include "calc/RecordRange.h"
-#include "calc/SourceWrappers.h"
+#include "calc/sources/RecordRange.h"
+#include "calc/sources/SourceWrappers.h"
 
 #include <istream>
 #include <memory>

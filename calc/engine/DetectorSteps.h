@@ -2,9 +2,9 @@
 // source that ran dry, and the end-of-limits test.
 #pragma once
 
-#include "calc/DetectorEngine.h"
+#include "calc/engine/DetectorEngine.h"
 
-#include "foundation/XOrv.h"
+#include "foundation/com/XOrv.h"
 
 #include <vector>
 

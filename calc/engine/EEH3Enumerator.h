@@ -3,11 +3,11 @@
 // integer, kept for the host.
 #pragma once
 
-#include "calc/CalcEnumBase.h"
-#include "calc/DetectorEnumeratorCore.h"
+#include "calc/engine/CalcEnumBase.h"
+#include "calc/engine/DetectorEnumeratorCore.h"
 
-#include "foundation/ComBoundary.h"
-#include "foundation/Units.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/numbers/Units.h"
 #include "hostframework/UnitConversion.h"
 
 #include <algorithm>

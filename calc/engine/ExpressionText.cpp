@@ -1,7 +1,7 @@
-#include "calc/ExpressionText.h"
+#include "calc/engine/ExpressionText.h"
 
-#include "foundation/StringStream.h"
-#include "foundation/XOrv.h"
+#include "foundation/text/StringStream.h"
+#include "foundation/com/XOrv.h"
 
 #include <locale>
 

@@ -3,7 +3,7 @@
 // analysis setup.
 #pragma once
 
-#include "foundation/String.h"
+#include "foundation/text/String.h"
 
 #include <cstdint>
 #include <optional>

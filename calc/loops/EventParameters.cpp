@@ -1,7 +1,7 @@
 // The hemodynamic parameters of a loop record by index, and the scaling each one needs for display.
 #include "host/include/CalcEventRecords.h"
 
-#include "calc/MissingValue.h"
+#include "calc/engine/MissingValue.h"
 
 namespace Sistra
 {

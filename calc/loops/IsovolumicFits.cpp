@@ -6,12 +6,12 @@
 // Tau: the pressure from dP/dt min while it keeps falling (and stays positive) is fitted by
 // P = a e^(r t) (type 0), P = a e^(r t) + b (type 1) or P = a / (e^(r t) + 1) + b (type 2); Tau = -1/r,
 // respectively +1/r for the logistic, in milliseconds.
-#include "calc/IsovolumicFits.h"
+#include "calc/loops/IsovolumicFits.h"
 
-#include "calc/IsovolumicSineFit.h"
+#include "calc/loops/IsovolumicSineFit.h"
 
-#include "calc/MissingValue.h"
-#include "calc/LoopParameters.h"
+#include "calc/engine/MissingValue.h"
+#include "calc/loops/LoopParameters.h"
 #include "calc/numerics/CurveFit.h"
 
 #include <algorithm>

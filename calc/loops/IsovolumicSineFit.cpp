@@ -14,9 +14,9 @@
 //  4. The sinusoid a + b sin(w t + phi), t counted from s0, is fitted to both windows from
 //     a = b = 0.75 max P, w = 1.6 pi / (samples from s0 to the relaxation end), phi = -0.4 pi: a start
 //     that puts the peak a little after the middle of the fitted span, where the ejection lies.
-#include "calc/IsovolumicSineFit.h"
+#include "calc/loops/IsovolumicSineFit.h"
 
-#include "calc/IsovolumicFits.h"
+#include "calc/loops/IsovolumicFits.h"
 #include "calc/numerics/CurveFit.h"
 
 #include <algorithm>

@@ -3,8 +3,8 @@
 // pressure sine fit shows every stage of this analysis as an output; the loop analyzer takes Piso.
 #pragma once
 
-#include "calc/FloatEnumOnContainer.h"
-#include "calc/PressureSineFit.h"
+#include "calc/sources/FloatEnumOnContainer.h"
+#include "calc/loops/PressureSineFit.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "calc/LoopAnalyzer.h"
+#include "calc/loops/LoopAnalyzer.h"
 
-#include "calc/RecordRange.h"
+#include "calc/sources/RecordRange.h"
 
 namespace Sistra
 {

@@ -3,8 +3,8 @@
 // end-diastolic events one closing record.
 #pragma once
 
-#include "calc/DetectorSteps.h"
-#include "calc/LoopParameters.h"
+#include "calc/engine/DetectorSteps.h"
+#include "calc/loops/LoopParameters.h"
 
 #include <vector>
 

@@ -1,9 +1,9 @@
 // One beat's values. Extremes start from the largest finite doubles and replace only on strictly better
 // values, so the first of equal extremes wins; an extreme that never moved has no sample and is NaN.
-#include "calc/LoopParameters.h"
+#include "calc/loops/LoopParameters.h"
 
-#include "calc/IsovolumicFits.h"
-#include "calc/MissingValue.h"
+#include "calc/loops/IsovolumicFits.h"
+#include "calc/engine/MissingValue.h"
 
 #include <algorithm>
 #include <cfloat>

@@ -1,6 +1,6 @@
-#include "calc/PSineFitEnum.h"
+#include "calc/loops/PSineFitEnum.h"
 
-#include "calc/SineFitBeat.h"
+#include "calc/loops/SineFitBeat.h"
 
 namespace Sistra
 {

@@ -2,9 +2,9 @@
 // one of the sine fit's outputs (see SineFitBeat.h).
 #pragma once
 
-#include "calc/FloatEnumOnContainer.h"
-#include "calc/InterEventEnum.h"
-#include "calc/SineFitBeat.h"
+#include "calc/sources/FloatEnumOnContainer.h"
+#include "calc/sources/InterEventEnum.h"
+#include "calc/loops/SineFitBeat.h"
 
 namespace Sistra
 {

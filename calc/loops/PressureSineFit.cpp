@@ -4,7 +4,7 @@
 //     df/da = -1,  df/db = -sin(u),  df/dw = -b t cos(u),  df/dphi = -b cos(u),  each / sigma[i].
 // All four parameters are declared analytic (side 3), so the solver never falls back to finite
 // differences; the frequency carries only an upper bound (see SineFrequencyBoundFactor).
-#include "calc/PressureSineFit.h"
+#include "calc/loops/PressureSineFit.h"
 
 #include "platform/mpfit/mpfit.h"
 

@@ -1,6 +1,6 @@
-#include "calc/SineFitBeat.h"
+#include "calc/loops/SineFitBeat.h"
 
-#include "calc/MissingValue.h"
+#include "calc/engine/MissingValue.h"
 
 #include <algorithm>
 #include <locale>

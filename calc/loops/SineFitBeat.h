@@ -2,7 +2,7 @@
 // chosen by the function's "Output type" argument.
 #pragma once
 
-#include "calc/IsovolumicSineFit.h"
+#include "calc/loops/IsovolumicSineFit.h"
 
 #include <cstdint>
 #include <string_view>

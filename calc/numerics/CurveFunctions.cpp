@@ -1,6 +1,6 @@
 #include "calc/numerics/CurveFunctions.h"
 
-#include "foundation/NumberUtilities.h"
+#include "foundation/numbers/NumberUtilities.h"
 
 #include <cfloat>
 #include <cmath>

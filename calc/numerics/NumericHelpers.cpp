@@ -1,7 +1,7 @@
 #include "calc/numerics/NumericHelpers.h"
 
-#include "calc/MissingValue.h"
-#include "foundation/NumberUtilities.h"
+#include "calc/engine/MissingValue.h"
+#include "foundation/numbers/NumberUtilities.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,6 +1,6 @@
-#include "calc/ParamSelectors.h"
+#include "calc/pva/ParamSelectors.h"
 
-#include "foundation/ComBoundary.h"
+#include "foundation/com/ComBoundary.h"
 
 #include <algorithm>
 #include <cmath>

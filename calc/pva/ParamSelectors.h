@@ -3,7 +3,7 @@
 // the host can plot a parameter as a channel or table it beat by beat.
 #pragma once
 
-#include "calc/CalcEnumBase.h"
+#include "calc/engine/CalcEnumBase.h"
 #include "host/include/CalcEventRecords.h"
 
 #include <cstddef>

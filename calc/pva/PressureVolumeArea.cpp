@@ -3,7 +3,7 @@
 // straight closing edges replaced by the curved relations where these are not straight lines.
 #include "host/include/CalcEventRecords.h"
 
-#include "calc/MissingValue.h"
+#include "calc/engine/MissingValue.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "calc/PvaCalculation.h"
+#include "calc/pva/PvaCalculation.h"
 
-#include "calc/RecordRange.h"
+#include "calc/sources/RecordRange.h"
 
 #include <limits>
 

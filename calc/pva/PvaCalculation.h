@@ -3,7 +3,7 @@
 // end-diastolic relations fitted over all loops (handed in as numbers, with the point where they meet).
 #pragma once
 
-#include "calc/DetectorSteps.h"
+#include "calc/engine/DetectorSteps.h"
 
 #include <vector>
 

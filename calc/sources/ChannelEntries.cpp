@@ -1,6 +1,6 @@
-#include "calc/ChannelEntries.h"
+#include "calc/sources/ChannelEntries.h"
 
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComPtr.h"
 
 namespace Sistra
 {

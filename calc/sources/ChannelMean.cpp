@@ -1,7 +1,7 @@
-#include "calc/ChannelMean.h"
+#include "calc/sources/ChannelMean.h"
 
-#include "calc/DataGetters.h"
-#include "calc/MissingValue.h"
+#include "calc/sources/DataGetters.h"
+#include "calc/engine/MissingValue.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "calc/ChannelReferences.h"
+#include "calc/sources/ChannelReferences.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,8 +1,8 @@
-#include "calc/DataGetters.h"
+#include "calc/sources/DataGetters.h"
 
-#include "foundation/ComBoundary.h"
-#include "foundation/String.h"
-#include "foundation/Units.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/text/String.h"
+#include "foundation/numbers/Units.h"
 #include "hostframework/HostServices.h"
 #include "hostframework/UnitConversion.h"
 

@@ -3,10 +3,10 @@
 // getter follows the document as an online data sink and stops the calculation at each record's end.
 #pragma once
 
-#include "calc/ChannelReferences.h"
+#include "calc/sources/ChannelReferences.h"
 
-#include "foundation/ComPtr.h"
-#include "foundation/Containers.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/containers/Containers.h"
 #include "host/include/CalcInterfaces.h"
 #include "host/include/HostDocument.h"
 

@@ -1,6 +1,6 @@
-#include "calc/FloatEnumOnContainer.h"
+#include "calc/sources/FloatEnumOnContainer.h"
 
-#include "foundation/String.h"
+#include "foundation/text/String.h"
 #include "hostframework/HostServices.h"
 #include "hostframework/MessageIds.h"
 

@@ -2,7 +2,7 @@
 // first and last value, so that a host filter over a window sees whole windows at the edges.
 #pragma once
 
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComPtr.h"
 #include "host/include/CalcInterfaces.h"
 
 #include <algorithm>

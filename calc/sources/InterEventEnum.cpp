@@ -1,6 +1,6 @@
-#include "calc/InterEventEnum.h"
+#include "calc/sources/InterEventEnum.h"
 
-#include "foundation/ComBoundary.h"
+#include "foundation/com/ComBoundary.h"
 
 #include <algorithm>
 #include <bit>

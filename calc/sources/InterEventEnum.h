@@ -4,7 +4,7 @@
 // every output sample is the no-value marker. The base computation passes the samples through.
 #pragma once
 
-#include "calc/CalcEnumBase.h"
+#include "calc/engine/CalcEnumBase.h"
 
 #include <vector>
 

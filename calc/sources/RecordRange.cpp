@@ -1,4 +1,4 @@
-#include "calc/RecordRange.h"
+#include "calc/sources/RecordRange.h"
 
 #include <cmath>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "calc/SourceWrappers.h"
+#include "calc/sources/SourceWrappers.h"
 
 #include <algorithm>
 

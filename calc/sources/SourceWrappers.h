@@ -2,7 +2,7 @@
 // through them item by item without touching a host interface for every item.
 #pragma once
 
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComPtr.h"
 #include "host/include/CalcInterfaces.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // A detector for tests of the engine: upward crossings of a level in one channel.
 #pragma once
 
-#include "calc/DetectorEngine.h"
+#include "calc/engine/DetectorEngine.h"
 
 namespace CalcTesting
 {

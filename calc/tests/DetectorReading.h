@@ -1,7 +1,7 @@
 // Reading every event a detector hands out for one bound record, as the host reads them.
 #pragma once
 
-#include "calc/DetectorEnumeratorCore.h"
+#include "calc/engine/DetectorEnumeratorCore.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 // test overrides only what it exercises.
 #pragma once
 
-#include "calc/CalcEnumBase.h"
+#include "calc/engine/CalcEnumBase.h"
 
 namespace CalcTesting
 {

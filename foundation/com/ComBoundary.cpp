@@ -1,6 +1,6 @@
-#include "foundation/ComBoundary.h"
+#include "foundation/com/ComBoundary.h"
 
-#include "foundation/XOrv.h"
+#include "foundation/com/XOrv.h"
 
 #include <new>
 

@@ -2,7 +2,7 @@
 // change, and a lock for the object's own state.
 #pragma once
 
-#include "foundation/CriticalSection.h"
+#include "foundation/com/CriticalSection.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/ResultCodes.h"
+#include "foundation/com/ResultCodes.h"
 
 #include <array>
 

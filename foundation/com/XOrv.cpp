@@ -1,4 +1,4 @@
-#include "foundation/XOrv.h"
+#include "foundation/com/XOrv.h"
 
 #include <algorithm>
 #include <array>

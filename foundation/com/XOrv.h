@@ -2,8 +2,8 @@
 // exception of the string type's size check.
 #pragma once
 
-#include "foundation/ResultCodes.h"
-#include "foundation/String.h"
+#include "foundation/com/ResultCodes.h"
+#include "foundation/text/String.h"
 
 #include <exception>
 #include <string>

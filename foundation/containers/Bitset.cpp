@@ -1,6 +1,6 @@
-#include "foundation/Bitset.h"
+#include "foundation/containers/Bitset.h"
 
-#include "foundation/ComFace.h"
+#include "foundation/com/ComFace.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "foundation/Containers.h"
+#include "foundation/containers/Containers.h"
 
 #include <stdexcept>
 

@@ -2,7 +2,7 @@
 // that stepping from record to record touches the host enumerator only once per batch.
 #pragma once
 
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComPtr.h"
 #include "host/include/CalcInterfaces.h"
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "foundation/MergedEventIter.h"
+#include "foundation/containers/MergedEventIter.h"
 
 #include <cmath>
 

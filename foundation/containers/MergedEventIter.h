@@ -3,10 +3,10 @@
 // enumerators; each step yields a copy of the chosen record and remembers its source.
 #pragma once
 
-#include "foundation/ComPtr.h"
-#include "foundation/Containers.h"
-#include "foundation/EventIter.h"
-#include "foundation/XOrv.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/containers/Containers.h"
+#include "foundation/containers/EventIter.h"
+#include "foundation/com/XOrv.h"
 
 #include <unknwn.h>
 

@@ -1,7 +1,7 @@
 // Growable array of values with the growth and shrink rules of the pointer arrays.
 #pragma once
 
-#include "foundation/Containers.h"
+#include "foundation/containers/Containers.h"
 
 #include <algorithm>
 #include <vector>

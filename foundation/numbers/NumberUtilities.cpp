@@ -1,4 +1,4 @@
-#include "foundation/NumberUtilities.h"
+#include "foundation/numbers/NumberUtilities.h"
 
 #include <array>
 #include <cctype>

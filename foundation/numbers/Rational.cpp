@@ -1,6 +1,6 @@
-#include "foundation/Rational.h"
+#include "foundation/numbers/Rational.h"
 
-#include "foundation/NumberUtilities.h"
+#include "foundation/numbers/NumberUtilities.h"
 
 namespace OrvRationalImp
 {

@@ -1,4 +1,4 @@
-#include "foundation/Units.h"
+#include "foundation/numbers/Units.h"
 
 #include <array>
 #include <cstdlib>

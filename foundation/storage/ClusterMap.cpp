@@ -1,6 +1,6 @@
-#include "foundation/ClusterMap.h"
+#include "foundation/storage/ClusterMap.h"
 
-#include "foundation/CompoundErrors.h"
+#include "foundation/storage/CompoundErrors.h"
 
 #include <algorithm>
 #include <new>

@@ -2,7 +2,7 @@
 // the free list (entry 0) and the clusters released since the last commit (entry 1).
 #pragma once
 
-#include "foundation/CompoundFormat.h"
+#include "foundation/storage/CompoundFormat.h"
 
 #include <vector>
 

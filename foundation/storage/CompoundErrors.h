@@ -1,7 +1,7 @@
 // Failures of the compound file travel as XOrv; these name the ones it raises itself.
 #pragma once
 
-#include "foundation/XOrv.h"
+#include "foundation/com/XOrv.h"
 
 namespace Orv::Compound
 {

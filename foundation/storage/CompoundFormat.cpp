@@ -1,4 +1,4 @@
-#include "foundation/CompoundFormat.h"
+#include "foundation/storage/CompoundFormat.h"
 
 #include <cstring>
 

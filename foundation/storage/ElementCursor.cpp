@@ -1,6 +1,6 @@
-#include "foundation/ElementCursor.h"
+#include "foundation/storage/ElementCursor.h"
 
-#include "foundation/CompoundErrors.h"
+#include "foundation/storage/CompoundErrors.h"
 
 #include <algorithm>
 #include <vector>

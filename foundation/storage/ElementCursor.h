@@ -1,7 +1,7 @@
 // A position in one element's chain and the stream operations over it. The caller holds the file's mutex.
 #pragma once
 
-#include "foundation/StorageAllocator.h"
+#include "foundation/storage/StorageAllocator.h"
 
 namespace Orv::Compound
 {

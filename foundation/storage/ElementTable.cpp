@@ -1,6 +1,6 @@
-#include "foundation/ElementTable.h"
+#include "foundation/storage/ElementTable.h"
 
-#include "foundation/CompoundErrors.h"
+#include "foundation/storage/CompoundErrors.h"
 
 #include <algorithm>
 #include <new>

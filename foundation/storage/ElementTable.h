@@ -1,8 +1,8 @@
 // A storage's children, held on disk in the chain of the storage's own element.
 #pragma once
 
-#include "foundation/Containers.h"
-#include "foundation/ElementCursor.h"
+#include "foundation/containers/Containers.h"
+#include "foundation/storage/ElementCursor.h"
 
 #include <memory>
 

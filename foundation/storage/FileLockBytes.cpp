@@ -1,7 +1,7 @@
-#include "foundation/FileLockBytes.h"
+#include "foundation/storage/FileLockBytes.h"
 
-#include "foundation/ComBoundary.h"
-#include "foundation/ComFace.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 
 #include <cstdlib>
 #include <cstring>

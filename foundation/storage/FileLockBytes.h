@@ -1,10 +1,10 @@
 // The byte store under a compound file: one Win32 file, removed by the system when its handle closes.
 #pragma once
 
-#include "foundation/ComObjectRoot.h"
-#include "foundation/OrvStorageInterfaces.h"
-#include "foundation/String.h"
-#include "foundation/XOrv.h"
+#include "foundation/com/ComObjectRoot.h"
+#include "foundation/storage/OrvStorageInterfaces.h"
+#include "foundation/text/String.h"
+#include "foundation/com/XOrv.h"
 
 namespace Orv
 {

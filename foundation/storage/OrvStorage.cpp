@@ -1,10 +1,10 @@
-#include "foundation/OrvStorage.h"
+#include "foundation/storage/OrvStorage.h"
 
-#include "foundation/ComBoundary.h"
-#include "foundation/ComFace.h"
-#include "foundation/CompoundErrors.h"
-#include "foundation/FileLockBytes.h"
-#include "foundation/OrvStream.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
+#include "foundation/storage/CompoundErrors.h"
+#include "foundation/storage/FileLockBytes.h"
+#include "foundation/storage/OrvStream.h"
 
 #include <algorithm>
 #include <cwchar>

@@ -1,8 +1,8 @@
 // Storages of a compound file, seen through IStorage.
 #pragma once
 
-#include "foundation/ElementTable.h"
-#include "foundation/String.h"
+#include "foundation/storage/ElementTable.h"
+#include "foundation/text/String.h"
 
 #include <memory>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "foundation/OrvStream.h"
+#include "foundation/storage/OrvStream.h"
 
-#include "foundation/ComBoundary.h"
-#include "foundation/ComFace.h"
-#include "foundation/OrvStorage.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
+#include "foundation/storage/OrvStorage.h"
 
 #include <algorithm>
 #include <cstring>

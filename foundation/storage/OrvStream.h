@@ -1,7 +1,7 @@
 // Streams of a compound file, seen through IStream, and the enumerator of a storage's elements.
 #pragma once
 
-#include "foundation/ElementCursor.h"
+#include "foundation/storage/ElementCursor.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "foundation/StorageAllocator.h"
+#include "foundation/storage/StorageAllocator.h"
 
-#include "foundation/CompoundErrors.h"
+#include "foundation/storage/CompoundErrors.h"
 
 #include <algorithm>
 #include <cwchar>

@@ -2,11 +2,11 @@
 // store under them, and the file's one mutex.
 #pragma once
 
-#include "foundation/ClusterMap.h"
-#include "foundation/OrvStorageInterfaces.h"
+#include "foundation/storage/ClusterMap.h"
+#include "foundation/storage/OrvStorageInterfaces.h"
 
-#include "foundation/ComPtr.h"
-#include "foundation/ValueArray.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/containers/ValueArray.h"
 
 #include <memory>
 #include <mutex>

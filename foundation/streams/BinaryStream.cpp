@@ -1,7 +1,7 @@
-#include "foundation/BinaryStream.h"
+#include "foundation/streams/BinaryStream.h"
 
-#include "foundation/ComBoundary.h"
-#include "foundation/XOrv.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/XOrv.h"
 
 #include <bit>
 #include <cstring>

@@ -6,8 +6,8 @@
 // operation does nothing. A record reader reads all its values and checks the state once at the end.
 #pragma once
 
-#include "foundation/ComPtr.h"
-#include "foundation/String.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/text/String.h"
 #include "host/include/BinaryStreams.h"
 
 

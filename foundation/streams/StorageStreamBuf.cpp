@@ -1,4 +1,4 @@
-#include "foundation/StorageStreamBuf.h"
+#include "foundation/streams/StorageStreamBuf.h"
 
 namespace Orv
 {

@@ -6,8 +6,8 @@
 // byte ever written in the block.
 #pragma once
 
-#include "foundation/BinaryStream.h"
-#include "foundation/ComPtr.h"
+#include "foundation/streams/BinaryStream.h"
+#include "foundation/com/ComPtr.h"
 
 #include <objidl.h>
 

@@ -1,7 +1,7 @@
-#include "foundation/LowPriorityTimer.h"
+#include "foundation/system/LowPriorityTimer.h"
 
-#include "foundation/ComBoundary.h"
-#include "foundation/XOrv.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/XOrv.h"
 
 #include <cmath>
 #include <map>

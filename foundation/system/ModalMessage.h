@@ -5,7 +5,7 @@
 // Code at this level cannot reach the host; the host-client layer installs the route that does.
 #pragma once
 
-#include "foundation/String.h"
+#include "foundation/text/String.h"
 
 #include <windows.h>
 

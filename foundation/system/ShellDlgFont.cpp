@@ -1,7 +1,7 @@
-#include "foundation/ShellDlgFont.h"
+#include "foundation/system/ShellDlgFont.h"
 
-#include "foundation/StringResources.h"
-#include "foundation/XOrv.h"
+#include "foundation/text/StringResources.h"
+#include "foundation/com/XOrv.h"
 
 #include <cwchar>
 

@@ -1,4 +1,4 @@
-#include "foundation/SystemInfo.h"
+#include "foundation/system/SystemInfo.h"
 
 namespace Orv
 {

@@ -1,4 +1,4 @@
-#include "foundation/TraceColors.h"
+#include "foundation/system/TraceColors.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "foundation/FormatStream.h"
+#include "foundation/text/FormatStream.h"
 
-#include "foundation/StringResources.h"
+#include "foundation/text/StringResources.h"
 
 #include <algorithm>
 #include <cwchar>

@@ -3,7 +3,7 @@
 // '%', and a backslash right after a placeholder's number ends it without output ("%1\2").
 #pragma once
 
-#include "foundation/StringStream.h"
+#include "foundation/text/StringStream.h"
 
 #include <array>
 #include <cstdint>

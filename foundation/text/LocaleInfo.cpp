@@ -1,7 +1,7 @@
-#include "foundation/LocaleInfo.h"
+#include "foundation/text/LocaleInfo.h"
 
-#include "foundation/ModalMessage.h"
-#include "foundation/NumberPunctuation.h"
+#include "foundation/system/ModalMessage.h"
+#include "foundation/text/NumberPunctuation.h"
 
 #include <clocale>
 #include <cstring>

@@ -3,8 +3,8 @@
 // reading. Settings that make numbers ambiguous are reported to the user once.
 #pragma once
 
-#include "foundation/String.h"
-#include "foundation/TimeGet.h"
+#include "foundation/text/String.h"
+#include "foundation/text/TimeGet.h"
 
 #include <windows.h>
 

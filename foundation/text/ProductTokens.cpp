@@ -1,4 +1,4 @@
-#include "foundation/ProductTokens.h"
+#include "foundation/text/ProductTokens.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // hardware's and the maker's names, replaced by fixed values.
 #pragma once
 
-#include "foundation/String.h"
+#include "foundation/text/String.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
-#include "foundation/String.h"
+#include "foundation/text/String.h"
 
-#include "foundation/ComPtr.h"
-#include "foundation/StringRep.h"
-#include "foundation/XOrv.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/text/StringRep.h"
+#include "foundation/com/XOrv.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "foundation/StringRep.h"
+#include "foundation/text/StringRep.h"
 
-#include "foundation/ComBoundary.h"
-#include "foundation/ComFace.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "foundation/StringResources.h"
+#include "foundation/text/StringResources.h"
 
-#include "foundation/ProductTokens.h"
-#include "foundation/String.h"
-#include "foundation/StringRep.h"
+#include "foundation/text/ProductTokens.h"
+#include "foundation/text/String.h"
+#include "foundation/text/StringRep.h"
 
 #include <span>
 

@@ -1,6 +1,6 @@
-#include "foundation/StringStream.h"
+#include "foundation/text/StringStream.h"
 
-#include "foundation/StringRep.h"
+#include "foundation/text/StringRep.h"
 
 #include <algorithm>
 #include <locale>

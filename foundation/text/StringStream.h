@@ -2,7 +2,7 @@
 // copying it.
 #pragma once
 
-#include "foundation/String.h"
+#include "foundation/text/String.h"
 
 #include <cstdint>
 #include <ostream>

@@ -1,7 +1,7 @@
 // Small text helpers shared by the views and dialogs.
 #pragma once
 
-#include "foundation/String.h"
+#include "foundation/text/String.h"
 
 #include <ostream>
 #include <string>

@@ -1,14 +1,14 @@
 #include "host/app/CalcCommand.h"
 
-#include "host/app/CalcCursors.h"
+#include "host/app/calc/CalcCursors.h"
 #include "host/app/CommandLine.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
-#include "host/app/ModuleCalcFunctions.h"
+#include "host/app/calc/ModuleCalcFunctions.h"
 #include "host/app/ModuleLoader.h"
-#include "host/app/SampleFilterClass.h"
+#include "host/app/calc/SampleFilterClass.h"
 #include "host/app/TextConversion.h"
-#include "host/app/RecordingText.h"
+#include "host/app/recording/RecordingText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // `sistra calc`: evaluates calculation text over a recording file and prints the result.
 #pragma once
 
-#include "host/app/CalcCompiler.h"
+#include "host/app/calc/CalcCompiler.h"
 #include "host/app/LoopRecordReport.h"
 
 #include <functional>

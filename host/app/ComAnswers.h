@@ -2,7 +2,7 @@
 // way, and an operation not offered clears what it would have handed out.
 #pragma once
 
-#include "foundation/ComBoundary.h"
+#include "foundation/com/ComBoundary.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "VyrClassRegistry.h"
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComPtr.h"
 #include "host/app/ModuleLoader.h"
 
 #include <memory>

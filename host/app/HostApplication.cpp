@@ -1,6 +1,6 @@
 #include "host/app/HostApplication.h"
 
-#include "foundation/ComFace.h"
+#include "foundation/com/ComFace.h"
 
 namespace Host
 {

@@ -1,10 +1,10 @@
 #include "host/app/HostDocument.h"
 
-#include "host/app/CalcCompiler.h"
+#include "host/app/calc/CalcCompiler.h"
 
 #include "host/vyr/ComObjects.h"
 
-#include "foundation/ComBoundary.h"
+#include "foundation/com/ComBoundary.h"
 
 #include <algorithm>
 #include <stdexcept>

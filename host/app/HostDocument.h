@@ -3,11 +3,11 @@
 // its online data sinks about each step.
 #pragma once
 
-#include "host/app/CalcEnumAdaptors.h"
-#include "host/app/Recording.h"
+#include "host/app/calc/CalcEnumAdaptors.h"
+#include "host/app/recording/Recording.h"
 #include "host/include/HostDocument.h"
 
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComPtr.h"
 
 #include <map>
 #include <optional>

@@ -1,8 +1,8 @@
 // Compiling and reading calculations in the host tests.
 #pragma once
 
-#include "host/app/CalcCompiler.h"
-#include "host/app/CalcCursors.h"
+#include "host/app/calc/CalcCompiler.h"
+#include "host/app/calc/CalcCursors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Recordings that the host tests make for themselves.
 #pragma once
 
-#include "host/app/Recording.h"
+#include "host/app/recording/Recording.h"
 
 #include <windows.h>
 

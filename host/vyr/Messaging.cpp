@@ -1,6 +1,6 @@
 #include "Messaging.h"
 
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComPtr.h"
 
 #include <cstring>
 #include <new>

@@ -4,7 +4,7 @@
 
 #include "ComObjects.h"
 #include "VyrClassRegistry.h"
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComPtr.h"
 
 #include <mutex>
 #include <string>

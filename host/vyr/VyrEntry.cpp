@@ -2,7 +2,7 @@
 // registers its two companion classes (host application, test registry) itself, so that a module
 // that bootstraps the framework on its own finds them too.
 #include "Framework.h"
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComPtr.h"
 
 #include <objbase.h>
 

@@ -1,6 +1,6 @@
 #include "FrameworkTestSupport.h"
 #include "hostframework/EventHandlers.h"
-#include "foundation/XOrv.h"
+#include "foundation/com/XOrv.h"
 #include "hostframework/Subjects.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 
 #include "VyrClassRegistry.h"
 #include "VyrMessaging.h"
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComPtr.h"
 #include "hostframework/HostServices.h"
 #include "hostframework/MessageSenders.h"
 

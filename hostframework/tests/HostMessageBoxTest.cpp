@@ -1,5 +1,5 @@
 #include "FrameworkTestSupport.h"
-#include "foundation/ModalMessage.h"
+#include "foundation/system/ModalMessage.h"
 #include "host/tests/VyrTestSupport.h"
 #include "hostframework/HostMessageBox.h"
 

@@ -1,6 +1,6 @@
 #include "FrameworkTestSupport.h"
-#include "foundation/ResultCodes.h"
-#include "foundation/XOrv.h"
+#include "foundation/com/ResultCodes.h"
+#include "foundation/com/XOrv.h"
 #include "host/tests/VyrTestSupport.h"
 #include "hostframework/UnitConversion.h"
 

@@ -1,6 +1,6 @@
-#include "calc/EdpDetector.h"
+#include "calc/detectors/EdpDetector.h"
 
-#include "calc/DetectorEnumeratorCore.h"
+#include "calc/engine/DetectorEnumeratorCore.h"
 #include "calc/tests/DetectorReading.h"
 #include "calc/tests/FakeHostSources.h"
 

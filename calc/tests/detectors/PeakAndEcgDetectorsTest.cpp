@@ -1,6 +1,6 @@
-#include "calc/PeakAndEcgDetectors.h"
+#include "calc/detectors/PeakAndEcgDetectors.h"
 
-#include "calc/DetectorEnumeratorCore.h"
+#include "calc/engine/DetectorEnumeratorCore.h"
 #include "calc/tests/DetectorReading.h"
 #include "calc/tests/SyntheticLoops.h"
 

@@ -1,4 +1,4 @@
-#include "calc/CalcClassObjects.h"
+#include "calc/engine/CalcClassObjects.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "calc/CalcEnumBase.h"
+#include "calc/engine/CalcEnumBase.h"
 
 #include "calc/tests/FakeHostSources.h"
 #include "calc/tests/SampleEnumeratorStub.h"

@@ -1,6 +1,6 @@
-#include "calc/CalcEnumClass.h"
+#include "calc/engine/CalcEnumClass.h"
 
-#include "calc/EEH3Enumerator.h"
+#include "calc/engine/EEH3Enumerator.h"
 #include "calc/tests/CrossingDetector.h"
 
 #include <gtest/gtest.h>

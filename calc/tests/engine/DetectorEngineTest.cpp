@@ -1,4 +1,4 @@
-#include "calc/DetectorEnumeratorCore.h"
+#include "calc/engine/DetectorEnumeratorCore.h"
 
 #include "calc/tests/CrossingDetector.h"
 #include "calc/tests/FakeHostSources.h"

@@ -1,4 +1,4 @@
-#include "calc/EEH3Enumerator.h"
+#include "calc/engine/EEH3Enumerator.h"
 
 #include "calc/tests/CrossingDetector.h"
 #include "calc/tests/FakeHostSources.h"

@@ -1,6 +1,6 @@
 #include "host/include/CalcEventRecords.h"
 
-#include "calc/MissingValue.h"
+#include "calc/engine/MissingValue.h"
 
 #include <gtest/gtest.h>
 

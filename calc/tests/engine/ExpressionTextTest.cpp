@@ -1,6 +1,6 @@
-#include "calc/ExpressionText.h"
+#include "calc/engine/ExpressionText.h"
 
-#include "foundation/XOrv.h"
+#include "foundation/com/XOrv.h"
 
 #include <gtest/gtest.h>
 

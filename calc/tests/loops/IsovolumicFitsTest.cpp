@@ -1,8 +1,8 @@
-#include "calc/IsovolumicFits.h"
+#include "calc/loops/IsovolumicFits.h"
 
-#include "calc/LoopParameters.h"
-#include "calc/MissingValue.h"
-#include "calc/PressureSineFit.h"
+#include "calc/loops/LoopParameters.h"
+#include "calc/engine/MissingValue.h"
+#include "calc/loops/PressureSineFit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "calc/IsovolumicSineFit.h"
+#include "calc/loops/IsovolumicSineFit.h"
 
 #include "calc/tests/SyntheticBeats.h"
 

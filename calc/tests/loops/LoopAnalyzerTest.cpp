@@ -1,8 +1,8 @@
-#include "calc/LoopAnalyzer.h"
+#include "calc/loops/LoopAnalyzer.h"
 
-#include "calc/DetectorEnumeratorCore.h"
+#include "calc/engine/DetectorEnumeratorCore.h"
 #include "calc/tests/SyntheticLoops.h"
-#include "foundation/XOrv.h"
+#include "foundation/com/XOrv.h"
 
 #include <gtest/gtest.h>
 

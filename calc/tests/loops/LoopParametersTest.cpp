@@ -1,7 +1,7 @@
-#include "calc/LoopParameters.h"
+#include "calc/loops/LoopParameters.h"
 
-#include "calc/IsovolumicFits.h"
-#include "calc/MissingValue.h"
+#include "calc/loops/IsovolumicFits.h"
+#include "calc/engine/MissingValue.h"
 #include "calc/tests/SyntheticLoops.h"
 
 #include <gtest/gtest.h>

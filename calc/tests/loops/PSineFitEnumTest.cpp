@@ -1,7 +1,7 @@
-#include "calc/PSineFitEnum.h"
+#include "calc/loops/PSineFitEnum.h"
 
-#include "calc/CalcClassObjects.h"
-#include "calc/MissingValue.h"
+#include "calc/engine/CalcClassObjects.h"
+#include "calc/engine/MissingValue.h"
 #include "calc/tests/FakeHostSources.h"
 #include "calc/tests/HeldEnumerator.h"
 #include "calc/tests/SyntheticBeats.h"

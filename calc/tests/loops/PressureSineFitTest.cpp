@@ -1,4 +1,4 @@
-#include "calc/PressureSineFit.h"
+#include "calc/loops/PressureSineFit.h"
 
 #include <gtest/gtest.h>
 

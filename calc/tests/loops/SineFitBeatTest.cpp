@@ -1,6 +1,6 @@
-#include "calc/SineFitBeat.h"
+#include "calc/loops/SineFitBeat.h"
 
-#include "calc/MissingValue.h"
+#include "calc/engine/MissingValue.h"
 #include "calc/tests/SyntheticBeats.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
-#include "calc/ParamSelectors.h"
+#include "calc/pva/ParamSelectors.h"
 
-#include "calc/CalcClassObjects.h"
-#include "calc/MissingValue.h"
+#include "calc/engine/CalcClassObjects.h"
+#include "calc/engine/MissingValue.h"
 #include "calc/tests/SyntheticLoops.h"
-#include "foundation/ComPtr.h"
-#include "foundation/String.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/text/String.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "calc/PvaCalculation.h"
+#include "calc/pva/PvaCalculation.h"
 
-#include "calc/LoopAnalyzer.h"
-#include "calc/MissingValue.h"
+#include "calc/loops/LoopAnalyzer.h"
+#include "calc/engine/MissingValue.h"
 #include "calc/tests/DetectorReading.h"
 #include "calc/tests/SyntheticLoops.h"
-#include "foundation/XOrv.h"
+#include "foundation/com/XOrv.h"
 
 #include <gtest/gtest.h>
 

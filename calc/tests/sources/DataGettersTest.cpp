@@ -1,6 +1,6 @@
 // The data getter's face as an online data sink and its calls on the source document, over a recorded
 // stand-in of the document.
-#include "calc/DataGetters.h"
+#include "calc/sources/DataGetters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "calc/FloatEnumOnContainer.h"
+#include "calc/sources/FloatEnumOnContainer.h"
 
 #include <gtest/gtest.h>
 

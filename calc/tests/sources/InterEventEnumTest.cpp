@@ -1,4 +1,4 @@
-#include "calc/InterEventEnum.h"
+#include "calc/sources/InterEventEnum.h"
 
 #include "calc/tests/FakeHostSources.h"
 #include "calc/tests/HeldEnumerator.h"

@@ -1,4 +1,4 @@
-#include "foundation/ComObjectRoot.h"
+#include "foundation/com/ComObjectRoot.h"
 
 #include <gtest/gtest.h>
 

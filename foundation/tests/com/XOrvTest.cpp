@@ -1,5 +1,5 @@
-#include "foundation/ComBoundary.h"
-#include "foundation/XOrv.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/XOrv.h"
 #include "foundation/tests/TestStringIds.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "foundation/Bitset.h"
+#include "foundation/containers/Bitset.h"
 
 #include <gtest/gtest.h>
 

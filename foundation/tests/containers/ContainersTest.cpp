@@ -1,5 +1,5 @@
-#include "foundation/Containers.h"
-#include "foundation/ValueArray.h"
+#include "foundation/containers/Containers.h"
+#include "foundation/containers/ValueArray.h"
 #include "foundation/tests/AllocationWatch.h"
 
 #include <gtest/gtest.h>

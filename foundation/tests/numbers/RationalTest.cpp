@@ -1,4 +1,4 @@
-#include "foundation/Rational.h"
+#include "foundation/numbers/Rational.h"
 
 #include <gtest/gtest.h>
 

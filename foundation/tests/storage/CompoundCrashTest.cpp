@@ -1,6 +1,6 @@
 // The compound file must survive a crash at any point, and must read damaged files without harm.
-#include "foundation/OrvStorage.h"
-#include "foundation/tests/CompoundTestSupport.h"
+#include "foundation/storage/OrvStorage.h"
+#include "foundation/tests/storage/CompoundTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "foundation/OrvStorage.h"
-#include "foundation/tests/CompoundTestSupport.h"
+#include "foundation/storage/OrvStorage.h"
+#include "foundation/tests/storage/CompoundTestSupport.h"
 
 #include <gtest/gtest.h>
 

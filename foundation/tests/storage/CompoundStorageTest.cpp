@@ -1,7 +1,7 @@
-#include "foundation/CompoundFormat.h"
-#include "foundation/FileLockBytes.h"
-#include "foundation/OrvStorage.h"
-#include "foundation/tests/CompoundTestSupport.h"
+#include "foundation/storage/CompoundFormat.h"
+#include "foundation/storage/FileLockBytes.h"
+#include "foundation/storage/OrvStorage.h"
+#include "foundation/tests/storage/CompoundTestSupport.h"
 
 #include <gtest/gtest.h>
 

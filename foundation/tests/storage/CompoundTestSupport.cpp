@@ -1,4 +1,4 @@
-#include "foundation/tests/CompoundTestSupport.h"
+#include "foundation/tests/storage/CompoundTestSupport.h"
 
 #include <gtest/gtest.h>
 

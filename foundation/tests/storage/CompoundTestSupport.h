@@ -2,8 +2,8 @@
 // reader of the file's bytes that knows the format from its offsets alone, and small stream helpers.
 #pragma once
 
-#include "foundation/ComPtr.h"
-#include "foundation/OrvStorageInterfaces.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/storage/OrvStorageInterfaces.h"
 
 #include <cstdint>
 #include <map>

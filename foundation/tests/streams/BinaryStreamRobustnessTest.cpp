@@ -1,9 +1,9 @@
 // Damaged and truncated records fed to the record readers: they must fail cleanly, with one of the two
 // codes a record reader reports, and never allocate for a length the stream cannot hold.
-#include "foundation/StorageStreamBuf.h"
-#include "foundation/XOrv.h"
+#include "foundation/streams/StorageStreamBuf.h"
+#include "foundation/com/XOrv.h"
 #include "foundation/tests/AllocationWatch.h"
-#include "foundation/tests/MemoryStreams.h"
+#include "foundation/tests/streams/MemoryStreams.h"
 
 #include <gtest/gtest.h>
 

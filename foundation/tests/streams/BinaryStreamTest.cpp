@@ -1,5 +1,5 @@
-#include "foundation/BinaryStream.h"
-#include "foundation/XOrv.h"
+#include "foundation/streams/BinaryStream.h"
+#include "foundation/com/XOrv.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "foundation/StorageStreamBuf.h"
-#include "foundation/tests/MemoryStreams.h"
+#include "foundation/streams/StorageStreamBuf.h"
+#include "foundation/tests/streams/MemoryStreams.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/ModalMessage.h"
+#include "foundation/system/ModalMessage.h"
 
 #include <gtest/gtest.h>
 

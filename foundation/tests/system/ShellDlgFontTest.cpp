@@ -1,5 +1,5 @@
-#include "foundation/ShellDlgFont.h"
-#include "foundation/StringResources.h"
+#include "foundation/system/ShellDlgFont.h"
+#include "foundation/text/StringResources.h"
 
 #include <gtest/gtest.h>
 

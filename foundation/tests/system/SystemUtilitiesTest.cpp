@@ -1,7 +1,7 @@
-#include "foundation/LowPriorityTimer.h"
-#include "foundation/SystemInfo.h"
-#include "foundation/TraceColors.h"
-#include "foundation/XOrv.h"
+#include "foundation/system/LowPriorityTimer.h"
+#include "foundation/system/SystemInfo.h"
+#include "foundation/system/TraceColors.h"
+#include "foundation/com/XOrv.h"
 #include "foundation/tests/AllocationWatch.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "foundation/FormatStream.h"
+#include "foundation/text/FormatStream.h"
 #include "foundation/tests/TestStringIds.h"
 
 #include <gtest/gtest.h>

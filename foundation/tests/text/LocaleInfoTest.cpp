@@ -1,4 +1,4 @@
-#include "foundation/LocaleInfo.h"
+#include "foundation/text/LocaleInfo.h"
 
 #include <gtest/gtest.h>
 

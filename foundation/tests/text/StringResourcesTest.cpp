@@ -1,5 +1,5 @@
-#include "foundation/ProductTokens.h"
-#include "foundation/StringResources.h"
+#include "foundation/text/ProductTokens.h"
+#include "foundation/text/StringResources.h"
 #include "foundation/tests/TestStringIds.h"
 #include "resources/ResourceIds.h"
 

@@ -1,5 +1,5 @@
-#include "foundation/StrStream.h"
-#include "foundation/StringStream.h"
+#include "foundation/text/StrStream.h"
+#include "foundation/text/StringStream.h"
 
 #include <gtest/gtest.h>
 

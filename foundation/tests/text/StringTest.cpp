@@ -1,5 +1,5 @@
-#include "foundation/String.h"
-#include "foundation/XOrv.h"
+#include "foundation/text/String.h"
+#include "foundation/com/XOrv.h"
 #include "foundation/tests/AllocationWatch.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "foundation/TextUtilities.h"
+#include "foundation/text/TextUtilities.h"
 
 #include <gtest/gtest.h>
 

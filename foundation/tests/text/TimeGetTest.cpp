@@ -1,4 +1,4 @@
-#include "foundation/TimeGet.h"
+#include "foundation/text/TimeGet.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/app/CalcCompiler.h"
+#include "host/app/calc/CalcCompiler.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,8 +1,8 @@
 // Compiles calculation text into the sample channel or event source it describes.
 #pragma once
 
-#include "host/app/CalcFunctions.h"
-#include "host/app/CalcSyntax.h"
+#include "host/app/calc/CalcFunctions.h"
+#include "host/app/calc/CalcSyntax.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "host/app/CalcCursors.h"
+#include "host/app/calc/CalcCursors.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -3,7 +3,7 @@
 // repeated by the caller when more data has come.
 #pragma once
 
-#include "host/app/CalcNodes.h"
+#include "host/app/calc/CalcNodes.h"
 
 #include <cstdint>
 #include <span>

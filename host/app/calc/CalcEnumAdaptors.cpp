@@ -1,4 +1,4 @@
-#include "host/app/CalcEnumAdaptors.h"
+#include "host/app/calc/CalcEnumAdaptors.h"
 
 #include "host/app/ComAnswers.h"
 

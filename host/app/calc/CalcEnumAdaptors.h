@@ -2,7 +2,7 @@
 // is a cursor of the engine bound to one record behind IEnumFloatEx or IEnumEventEx.
 #pragma once
 
-#include "host/app/CalcCursors.h"
+#include "host/app/calc/CalcCursors.h"
 #include "host/include/CalcInterfaces.h"
 
 #include <atomic>

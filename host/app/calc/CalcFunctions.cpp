@@ -1,6 +1,6 @@
-#include "host/app/CalcFunctions.h"
+#include "host/app/calc/CalcFunctions.h"
 
-#include "host/app/PeakDetector.h"
+#include "host/app/calc/PeakDetector.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // own functions and those a module registers stand behind one interface.
 #pragma once
 
-#include "host/app/CalcNodes.h"
+#include "host/app/calc/CalcNodes.h"
 
 #include <functional>
 #include <limits>

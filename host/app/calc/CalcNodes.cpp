@@ -1,4 +1,4 @@
-#include "host/app/CalcNodes.h"
+#include "host/app/calc/CalcNodes.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // record by record over the data that has arrived so far.
 #pragma once
 
-#include "host/app/Recording.h"
+#include "host/app/recording/Recording.h"
 
 #include <cstddef>
 #include <cstdint>

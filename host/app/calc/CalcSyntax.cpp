@@ -1,4 +1,4 @@
-#include "host/app/CalcSyntax.h"
+#include "host/app/calc/CalcSyntax.h"
 
 #include <cctype>
 #include <charconv>

@@ -1,10 +1,10 @@
-#include "host/app/ExpressionCalcClass.h"
+#include "host/app/calc/ExpressionCalcClass.h"
 
-#include "host/app/CalcCompiler.h"
-#include "host/app/HostCalcClass.h"
+#include "host/app/calc/CalcCompiler.h"
+#include "host/app/calc/HostCalcClass.h"
 #include "host/app/HostDocument.h"
 
-#include "foundation/ComBoundary.h"
+#include "foundation/com/ComBoundary.h"
 
 namespace Host::Calc
 {

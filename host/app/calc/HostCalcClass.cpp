@@ -1,8 +1,8 @@
-#include "host/app/HostCalcClass.h"
+#include "host/app/calc/HostCalcClass.h"
 
-#include "foundation/ComBoundary.h"
-#include "foundation/ComPtr.h"
-#include "foundation/String.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/text/String.h"
 #include "host/app/TextConversion.h"
 
 namespace Host::Calc

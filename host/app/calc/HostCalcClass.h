@@ -2,7 +2,7 @@
 // framework's class registry, and the out-parameter answers their enumerators share.
 #pragma once
 
-#include "host/app/CalcEnumAdaptors.h"
+#include "host/app/calc/CalcEnumAdaptors.h"
 #include "host/app/ComAnswers.h"
 #include "host/include/CalcInterfaces.h"
 

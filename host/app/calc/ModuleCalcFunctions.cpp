@@ -1,9 +1,9 @@
-#include "host/app/ModuleCalcFunctions.h"
+#include "host/app/calc/ModuleCalcFunctions.h"
 
-#include "host/app/CalcEnumAdaptors.h"
+#include "host/app/calc/CalcEnumAdaptors.h"
 #include "host/app/TextConversion.h"
 
-#include "foundation/String.h"
+#include "foundation/text/String.h"
 
 #include <algorithm>
 #include <cctype>

@@ -3,10 +3,10 @@
 // class object reports, and their enumerators fed from the host's channels and event sources.
 #pragma once
 
-#include "host/app/CalcFunctions.h"
+#include "host/app/calc/CalcFunctions.h"
 #include "host/include/CalcInterfaces.h"
 
-#include "foundation/ComPtr.h"
+#include "foundation/com/ComPtr.h"
 
 #include <map>
 #include <string>

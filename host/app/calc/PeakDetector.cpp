@@ -1,4 +1,4 @@
-#include "host/app/PeakDetector.h"
+#include "host/app/calc/PeakDetector.h"
 
 #include <algorithm>
 #include <map>

@@ -1,7 +1,7 @@
 // cmpeakdet(x, minHeight, minPeriod [, maxRate]): one event per cycle of x, at the cycle's maximum.
 #pragma once
 
-#include "host/app/CalcNodes.h"
+#include "host/app/calc/CalcNodes.h"
 
 #include <optional>
 

@@ -1,14 +1,14 @@
-#include "host/app/SampleFilterClass.h"
+#include "host/app/calc/SampleFilterClass.h"
 
-#include "host/app/CalcEnumAdaptors.h"
-#include "host/app/HostCalcClass.h"
+#include "host/app/calc/CalcEnumAdaptors.h"
+#include "host/app/calc/HostCalcClass.h"
 
-#include "host/app/SavitzkyGolay.h"
+#include "host/app/calc/SavitzkyGolay.h"
 #include "host/app/TextConversion.h"
 
-#include "foundation/ComBoundary.h"
-#include "foundation/ComPtr.h"
-#include "foundation/String.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/text/String.h"
 
 #include <algorithm>
 #include <atomic>

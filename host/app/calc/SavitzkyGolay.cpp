@@ -1,4 +1,4 @@
-#include "host/app/SavitzkyGolay.h"
+#include "host/app/calc/SavitzkyGolay.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,7 +1,7 @@
 // The host's sample filter: Savitzky-Golay smoothing and differentiation over a sliding window.
 #pragma once
 
-#include "host/app/CalcNodes.h"
+#include "host/app/calc/CalcNodes.h"
 
 #include <string_view>
 #include <vector>

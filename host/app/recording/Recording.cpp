@@ -1,4 +1,4 @@
-#include "host/app/Recording.h"
+#include "host/app/recording/Recording.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "host/app/RecordingText.h"
+#include "host/app/recording/RecordingText.h"
 
 #include "host/app/TextConversion.h"
 

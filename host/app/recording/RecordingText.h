@@ -2,7 +2,7 @@
 // comma, tab or semicolon separated, a blank line between records, '#' comment lines.
 #pragma once
 
-#include "host/app/Recording.h"
+#include "host/app/recording/Recording.h"
 
 #include <stdexcept>
 #include <string>

@@ -2,7 +2,7 @@
 #include "host/app/HostDocument.h"
 #include "host/tests/RecordingFixtures.h"
 
-#include "calc/ChannelMean.h"
+#include "calc/sources/ChannelMean.h"
 
 #include <gtest/gtest.h>
 

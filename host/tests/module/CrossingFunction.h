@@ -5,8 +5,8 @@
 
 #include "host/tests/module/SharedFramework.h"
 
-#include "calc/CalcEnumClass.h"
-#include "calc/EEH3Enumerator.h"
+#include "calc/engine/CalcEnumClass.h"
+#include "calc/engine/EEH3Enumerator.h"
 #include "calc/tests/CrossingDetector.h"
 
 #include <cfloat>

@@ -1,13 +1,13 @@
 // The module's data getters running a module function over a recording held by a host document, offline
 // and while the document is sampled in chunks; and the module's channel entries on the document.
-#include "host/app/ExpressionCalcClass.h"
+#include "host/app/calc/ExpressionCalcClass.h"
 #include "host/app/HostDocument.h"
 #include "host/tests/CalcTestSupport.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/module/CrossingFunction.h"
 
-#include "calc/ChannelEntries.h"
-#include "calc/DataGetters.h"
+#include "calc/sources/ChannelEntries.h"
+#include "calc/sources/DataGetters.h"
 
 #include <gtest/gtest.h>
 

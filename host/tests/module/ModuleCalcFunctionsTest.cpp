@@ -3,7 +3,7 @@
 // detector of upward level crossings.
 #include "host/app/CalcCommand.h"
 #include "host/app/FrameworkHost.h"
-#include "host/app/ModuleCalcFunctions.h"
+#include "host/app/calc/ModuleCalcFunctions.h"
 #include "host/app/ModuleLoader.h"
 #include "host/tests/CalcTestSupport.h"
 #include "host/tests/RecordingFixtures.h"

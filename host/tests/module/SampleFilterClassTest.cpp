@@ -1,9 +1,9 @@
 // The module's view of the host's sample filter: created by type id through the framework, fed from a
 // padded container, read back as long as the input.
-#include "host/app/SampleFilterClass.h"
+#include "host/app/calc/SampleFilterClass.h"
 #include "host/tests/module/SharedFramework.h"
 
-#include "calc/FloatEnumOnContainer.h"
+#include "calc/sources/FloatEnumOnContainer.h"
 
 #include <gtest/gtest.h>
 
