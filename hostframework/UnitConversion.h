@@ -3,7 +3,11 @@
 
 #include "VyrServices.h"
 #include "foundation/com/ComPtr.h"
+#include "foundation/numbers/ChannelUnitsRecord.h"
 #include "foundation/numbers/Units.h"
+#include "foundation/text/String.h"
+
+#include <vector>
 
 // Asks the host's units service for a unit-name object of unit (its name and prefix code); out is null
 // when the service cannot be reached.
@@ -20,7 +24,34 @@ public:
     void BindWith(IUnitConversion* conversion, IUnitsService* units);
 
     IUnitConversion* Get() const { return conversion_.Get(); }
+    // The bound conversion's units record; null when nothing is bound or the host gives none.
+    const Orv::ChannelUnitsRecord* Record() const;
 
 private:
     Orv::ComPtr<IUnitConversion> conversion_;
 };
+
+// What the calibrations read of a host units conversion. The unit is the one the channel is shown in:
+// the conversion's own unit when it is in use, else the raw unit.
+struct ConversionUnits
+{
+    double scale = 1.0;
+    double offset = 0.0;
+    Orv::String unitText;
+    int prefixCode = Orv::PrefixedUnit::NoPrefixCode;
+    bool inUse = false;
+
+    Orv::PrefixedUnit Unit() const { return Orv::PrefixedUnit(unitText.c_str(), prefixCode); }
+};
+
+// The conversion's units; the host's failure code when it answers none (units then unchanged).
+HRESULT ReadConversionUnits(IUnitConversion& conversion, ConversionUnits& units);
+
+// How a conversion was made and the texts that describe it, as the host reports them.
+struct ConversionDescription
+{
+    BYTE kind = 0;
+    std::vector<Orv::String> texts;
+};
+
+HRESULT ReadConversionDescription(IUnitConversion& conversion, ConversionDescription& description);

@@ -3,6 +3,7 @@
 #include "host/app/calc/CalcCompiler.h"
 
 #include "host/vyr/ComObjects.h"
+#include "host/vyr/UnitConversions.h"
 
 #include "foundation/com/ComBoundary.h"
 
@@ -304,6 +305,86 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetChannelEntry(int32_t channel, int32_t
         return S_FALSE;
     *entry = list->second[static_cast<size_t>(index)];
     return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetRecordCount(int32_t* count, int32_t* current)
+{
+    if (!count || !current)
+        return E_POINTER;
+    *count = static_cast<int32_t>(Data().RecordCount());
+    *current = *count - 1;
+    return S_OK;
+}
+
+Orv::ComPtr<IUnitConversion> HostDocument::ChannelConversion(int32_t channel)
+{
+    Orv::ComPtr<IUnitConversion>& conversion = channelConversions_[channel];
+    if (!conversion)
+    {
+        const ChannelInfo& info = Data().Channels().at(static_cast<size_t>(channel));
+        conversion = Vyr::MakeIdentityConversion(std::wstring(info.unit.begin(), info.unit.end()),
+                                                 std::wstring(info.name.begin(), info.name.end()));
+    }
+    return conversion;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetChannelConversion(int32_t position, int32_t record, int32_t channel,
+                                                             IUnitConversion** conversion)
+{
+    if (!conversion)
+        return E_POINTER;
+    *conversion = nullptr;
+    if (position != HostUnsetPosition || !IsRecordedChannel(channel))
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        Orv::ComPtr<IUnitConversion> found;
+        if (record == HostNewRecordings)
+        {
+            // Only a sampling document has channels set up for recording.
+            if (feed_)
+                found = ChannelConversion(channel);
+        }
+        else if (record == HostDefaultRecord && Data().RecordCount() == 0)
+        {
+            found = ChannelConversion(channel);
+        }
+        else
+        {
+            if (record == HostDefaultRecord)
+                record = 0;
+            if (!RecordArrived(record))
+                return E_INVALIDARG;
+            const auto shown = recordConversions_.find({channel, record});
+            found = shown != recordConversions_.end() ? shown->second : ChannelConversion(channel);
+        }
+        *conversion = found.Detach();
+        return *conversion ? S_OK : S_FALSE;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::ApplyChannelSetup(uint32_t, uint32_t, int32_t channel, uint32_t,
+                                                          IUnknown* object)
+{
+    if (!object)
+        return E_POINTER;
+    if (!IsRecordedChannel(channel))
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        Orv::ComPtr<IUnitConversion> conversion;
+        const HRESULT hr = object->QueryInterface(IID_IUnitConversion, conversion.PutVoid());
+        if (FAILED(hr))
+            return hr;
+        std::erase_if(recordConversions_, [channel](const auto& entry) { return entry.first.first == channel; });
+        channelConversions_[channel] = conversion;
+        return S_OK;
+    });
+}
+
+void HostDocument::SetRecordConversion(int32_t channel, int32_t record, IUnitConversion* conversion)
+{
+    if (!IsRecordedChannel(channel) || !RecordArrived(record))
+        throw std::out_of_range("no such channel or record");
+    recordConversions_[{channel, record}] = Orv::ComPtr<IUnitConversion>(conversion);
 }
 
 } // namespace Host

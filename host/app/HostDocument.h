@@ -6,6 +6,7 @@
 #include "host/app/calc/CalcEnumAdaptors.h"
 #include "host/app/recording/Recording.h"
 #include "host/include/HostDocument.h"
+#include "host/include/VyrServices.h"
 
 #include "foundation/com/ComPtr.h"
 
@@ -54,6 +55,16 @@ public:
                                               IUnknown** enumerator) override;
     HRESULT STDMETHODCALLTYPE GetChannelData(uint32_t request, int32_t record, int32_t channel,
                                              IUnknown** object) override;
+    HRESULT STDMETHODCALLTYPE GetRecordCount(int32_t* count, int32_t* current) override;
+    HRESULT STDMETHODCALLTYPE GetChannelConversion(int32_t position, int32_t record, int32_t channel,
+                                                   IUnitConversion** conversion) override;
+    HRESULT STDMETHODCALLTYPE ApplyChannelSetup(uint32_t reserved1, uint32_t reserved2, int32_t channel,
+                                                uint32_t scope, IUnknown* object) override;
+
+    // Shows the channel in one record with the conversion, or (null) without any; a later
+    // ApplyChannelSetup of the channel replaces it. Throws std::out_of_range for a record or channel the
+    // document does not have.
+    void SetRecordConversion(int32_t channel, int32_t record, IUnitConversion* conversion);
 
     // IOnlineDataSource
     HRESULT STDMETHODCALLTYPE AddSink(IOnlineDataSink* sink) override;
@@ -83,6 +94,11 @@ private:
     std::vector<std::string> calculatedChannels_;
     std::vector<Orv::ComPtr<IOnlineDataSink>> sinks_;
     std::map<std::pair<int32_t, int32_t>, std::vector<ChannelEntry>> entries_; // by (channel, position code)
+    // The conversion of each channel, made from its recorded unit until a channel setup replaces it, and
+    // the records that show a channel otherwise.
+    Orv::ComPtr<IUnitConversion> ChannelConversion(int32_t channel);
+    std::map<int32_t, Orv::ComPtr<IUnitConversion>> channelConversions_;
+    std::map<std::pair<int32_t, int32_t>, Orv::ComPtr<IUnitConversion>> recordConversions_; // by (channel, record)
     Calc::HeapReferenceCount references_;
 };
 

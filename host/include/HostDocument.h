@@ -34,6 +34,13 @@ inline constexpr int32_t HostRecordEnd = 0x7FFFFFFF;
 // The position code of entries that belong to the channel as a whole, not to a place in it.
 inline constexpr int32_t HostUnsetPosition = static_cast<int32_t>(0xC0000000u);
 
+// The block index that asks for a channel's conversion for the records still to be recorded, and the
+// one that asks for the conversion the channel has by default (its first record's).
+inline constexpr int32_t HostNewRecordings = 0x7FFFFFFF;
+inline constexpr int32_t HostDefaultRecord = 0x7FFFFFFE;
+
+struct IUnitConversion;
+
 // The host document itself.
 // {6B1F0E54-3C7A-4D8E-9A21-5E0C4B7D93A6}
 struct IHostDocument : IUnknown
@@ -42,7 +49,8 @@ struct IHostDocument : IUnknown
     VYR_RESERVED_SLOT(4)
     VYR_RESERVED_SLOT(5)
     VYR_RESERVED_SLOT(6)
-    VYR_RESERVED_SLOT(7)
+    // 7: the number of records and the record being sampled (the last one; -1 without records).
+    virtual HRESULT STDMETHODCALLTYPE GetRecordCount(int32_t* count, int32_t* current) = 0;
     VYR_RESERVED_SLOT(8)
     VYR_RESERVED_SLOT(9)
     VYR_RESERVED_SLOT(10)
@@ -52,7 +60,11 @@ struct IHostDocument : IUnknown
     VYR_RESERVED_SLOT(14)
     VYR_RESERVED_SLOT(15)
     VYR_RESERVED_SLOT(16)
-    VYR_RESERVED_SLOT(17)
+    // 17: the units conversion of the channel in the record (position code HostUnsetPosition), or for
+    // new recordings (HostNewRecordings) or by default (HostDefaultRecord). S_FALSE and no conversion
+    // when the record shows the channel without one, or when the channel is not set up for recording.
+    virtual HRESULT STDMETHODCALLTYPE GetChannelConversion(int32_t position, int32_t record, int32_t channel,
+                                                           IUnitConversion** conversion) = 0;
     VYR_RESERVED_SLOT(18)
     // 19: the seconds between two ticks of the record; E_INVALIDARG for a record that is not there.
     virtual HRESULT STDMETHODCALLTYPE GetTickInterval(uint32_t flags, int32_t record, double* seconds) = 0;
@@ -92,6 +104,46 @@ struct IHostDocument : IUnknown
     // when there is none.
     virtual HRESULT STDMETHODCALLTYPE GetChannelData(uint32_t request, int32_t record, int32_t channel,
                                                      IUnknown** object) = 0;
+    VYR_RESERVED_SLOT(47)
+    VYR_RESERVED_SLOT(48)
+    VYR_RESERVED_SLOT(49)
+    VYR_RESERVED_SLOT(50)
+    VYR_RESERVED_SLOT(51)
+    VYR_RESERVED_SLOT(52)
+    VYR_RESERVED_SLOT(53)
+    VYR_RESERVED_SLOT(54)
+    VYR_RESERVED_SLOT(55)
+    VYR_RESERVED_SLOT(56)
+    VYR_RESERVED_SLOT(57)
+    VYR_RESERVED_SLOT(58)
+    VYR_RESERVED_SLOT(59)
+    VYR_RESERVED_SLOT(60)
+    VYR_RESERVED_SLOT(61)
+    VYR_RESERVED_SLOT(62)
+    VYR_RESERVED_SLOT(63)
+    VYR_RESERVED_SLOT(64)
+    VYR_RESERVED_SLOT(65)
+    VYR_RESERVED_SLOT(66)
+    VYR_RESERVED_SLOT(67)
+    VYR_RESERVED_SLOT(68)
+    VYR_RESERVED_SLOT(69)
+    VYR_RESERVED_SLOT(70)
+    VYR_RESERVED_SLOT(71)
+    VYR_RESERVED_SLOT(72)
+    VYR_RESERVED_SLOT(73)
+    VYR_RESERVED_SLOT(74)
+    VYR_RESERVED_SLOT(75)
+    VYR_RESERVED_SLOT(76)
+    VYR_RESERVED_SLOT(77)
+    VYR_RESERVED_SLOT(78)
+    VYR_RESERVED_SLOT(79)
+    VYR_RESERVED_SLOT(80)
+    VYR_RESERVED_SLOT(81)
+    VYR_RESERVED_SLOT(82)
+    // 83: sets the channel's units conversion (the object answers IUnitConversion) for every record and
+    // for new recordings; the reserved words are 0 and scope 1.
+    virtual HRESULT STDMETHODCALLTYPE ApplyChannelSetup(uint32_t reserved1, uint32_t reserved2, int32_t channel,
+                                                        uint32_t scope, IUnknown* object) = 0;
 };
 __CRT_UUID_DECL(IHostDocument, 0x6B1F0E54, 0x3C7A, 0x4D8E, 0x9A, 0x21, 0x5E, 0x0C, 0x4B, 0x7D, 0x93, 0xA6)
 

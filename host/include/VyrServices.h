@@ -111,16 +111,60 @@ struct IHostUnit : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetUnitText(BSTR* text) = 0;                                      // 4
 };
 
-// A conversion of a channel's raw values into units; its operations belong to the calibrations.
+// What a units conversion tells about itself. The texts are the caller's to free.
+struct UnitsInformation
+{
+    double scale;           // shown value = scale * raw value + offset, both unprefixed
+    double offset;
+    BSTR rawUnitText;       // the unit of the raw values, without its prefix letter
+    LONG rawPrefixCode;
+    BSTR unitText;          // the unit of the shown values, without its prefix letter
+    LONG unitPrefixCode;
+    VARIANT_BOOL inUse;     // non-zero: the conversion changes the values, which are shown in unitText
+};
+
+// A conversion of a channel's raw values into the units the host shows.
 struct IUnitConversion : IUnknown
 {
+    virtual HRESULT STDMETHODCALLTYPE GetUnitsInformation(UnitsInformation* information) = 0;          // 3
+    // 4: how the conversion was made (a kind byte) and the number of texts that describe it.
+    virtual HRESULT STDMETHODCALLTYPE GetDescription(BYTE* kind, ULONG* textCount) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetDescriptionText(ULONG index, BSTR* text) = 0;                  // 5
+    // 6: the conversion's own units record (VyrUnitsRecordSize bytes), valid while the conversion lives.
+    virtual HRESULT STDMETHODCALLTYPE GetUnitsRecord(const void** record) = 0;
 };
+
+// Kinds of units conversion, as their descriptions report them.
+namespace UnitConversionKind
+{
+constexpr BYTE Identity = 0;
+constexpr BYTE TwoPoint = 2;
+} // namespace UnitConversionKind
 
 // Size in bytes of the channel units record that the host's units service exchanges.
 constexpr ULONG VyrUnitsRecordSize = 144;
+
+struct IBinOutStream;
+struct IBinInStream;
 
 struct IUnitsService : IUnknown
 {
     virtual HRESULT STDMETHODCALLTYPE GetUnitsRecordSize(ULONG* size) = 0;                              // 3
     virtual HRESULT STDMETHODCALLTYPE CreateUnitName(const WCHAR* name, LONG prefixCode, IHostUnit** unit) = 0; // 4
+    // 5: the conversion that maps two raw values onto two shown values, for a channel that has the
+    // current conversion. Raw texts are a number followed directly by a prefixed unit ("1mV"); shown
+    // texts are numbers in the unit with the prefix code. Numbers are read in the classic locale.
+    // E_INVALIDARG for a text that is no number, a unit the current conversion does not have, or two
+    // equal raw values.
+    virtual HRESULT STDMETHODCALLTYPE CreateTwoPointConversion(IUnitConversion* current, const WCHAR* raw1,
+        const WCHAR* raw2, const WCHAR* shown1, const WCHAR* shown2, const WCHAR* unit, LONG prefixCode,
+        IUnitConversion** conversion) = 0;
+    virtual HRESULT STDMETHODCALLTYPE WriteConversion(IBinOutStream* stream, IUnitConversion* conversion) = 0; // 6
+    // 7: a conversion as WriteConversion wrote it; E_FAIL, and no conversion, for a stream that fails.
+    virtual HRESULT STDMETHODCALLTYPE ReadConversion(IBinInStream* stream, IUnitConversion** conversion) = 0;
+    VYR_RESERVED_SLOT(8)
+    VYR_RESERVED_SLOT(9)
+    VYR_RESERVED_SLOT(10)
+    // 11: the conversion of a channel nobody set up: raw volts shown as they are.
+    virtual HRESULT STDMETHODCALLTYPE CreateDefaultConversion(IUnitConversion** conversion) = 0;
 };

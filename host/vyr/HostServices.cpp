@@ -1,5 +1,7 @@
 #include "HostServices.h"
 
+#include "UnitConversions.h"
+
 #include <iterator>
 #include <new>
 
@@ -60,6 +62,34 @@ HRESULT STDMETHODCALLTYPE UnitsService::CreateUnitName(const WCHAR* name, LONG p
     *unit = nullptr;
     return Guarded([&]() -> HRESULT {
         *unit = new HostUnit(name ? name : L"", prefixCode);
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE UnitsService::CreateTwoPointConversion(IUnitConversion* current, const WCHAR* raw1,
+    const WCHAR* raw2, const WCHAR* shown1, const WCHAR* shown2, const WCHAR* unit, LONG prefixCode,
+    IUnitConversion** conversion)
+{
+    return Vyr::CreateTwoPointConversion(current, raw1, raw2, shown1, shown2, unit, prefixCode, conversion);
+}
+
+HRESULT STDMETHODCALLTYPE UnitsService::WriteConversion(IBinOutStream* stream, IUnitConversion* conversion)
+{
+    return Vyr::WriteConversion(stream, conversion);
+}
+
+HRESULT STDMETHODCALLTYPE UnitsService::ReadConversion(IBinInStream* stream, IUnitConversion** conversion)
+{
+    return Vyr::ReadConversion(stream, conversion);
+}
+
+HRESULT STDMETHODCALLTYPE UnitsService::CreateDefaultConversion(IUnitConversion** conversion)
+{
+    if (!conversion)
+        return E_POINTER;
+    *conversion = nullptr;
+    return Guarded([&]() -> HRESULT {
+        *conversion = MakeIdentityConversion(std::wstring()).Detach();
         return S_OK;
     });
 }

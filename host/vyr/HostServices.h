@@ -18,6 +18,12 @@ class UnitsService final : public StaticComObject<IUnitsService, &IID_IUnitsServ
 public:
     HRESULT STDMETHODCALLTYPE GetUnitsRecordSize(ULONG* size) override;
     HRESULT STDMETHODCALLTYPE CreateUnitName(const WCHAR* name, LONG prefixCode, IHostUnit** unit) override;
+    HRESULT STDMETHODCALLTYPE CreateTwoPointConversion(IUnitConversion* current, const WCHAR* raw1,
+        const WCHAR* raw2, const WCHAR* shown1, const WCHAR* shown2, const WCHAR* unit, LONG prefixCode,
+        IUnitConversion** conversion) override;
+    HRESULT STDMETHODCALLTYPE WriteConversion(IBinOutStream* stream, IUnitConversion* conversion) override;
+    HRESULT STDMETHODCALLTYPE ReadConversion(IBinInStream* stream, IUnitConversion** conversion) override;
+    HRESULT STDMETHODCALLTYPE CreateDefaultConversion(IUnitConversion** conversion) override;
 };
 
 class ClipboardService final : public StaticComObject<IHostClipboardService, &IID_IHostClipboardService>

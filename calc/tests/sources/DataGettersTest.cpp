@@ -38,6 +38,15 @@ public:
     HRESULT STDMETHODCALLTYPE AdjustStartPosition(uint32_t, int32_t, int32_t, TickPosition*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OpenChannelEnum(uint32_t, int32_t, int32_t, IUnknown**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetChannelData(uint32_t, int32_t, int32_t, IUnknown**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetRecordCount(int32_t*, int32_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetChannelConversion(int32_t, int32_t, int32_t, IUnitConversion**) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ApplyChannelSetup(uint32_t, uint32_t, int32_t, uint32_t, IUnknown*) override
+    {
+        return E_NOTIMPL;
+    }
 
     HRESULT STDMETHODCALLTYPE AddSink(IOnlineDataSink* sink) override
     {

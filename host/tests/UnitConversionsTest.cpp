@@ -1,0 +1,183 @@
+// The host's units conversions: two-point conversions made from texts, their units and descriptions,
+// their round trip through a record stream, and the conversions a document shows per record.
+#include "RecordingFixtures.h"
+#include "host/app/HostDocument.h"
+#include "host/vyr/UnitConversions.h"
+
+#include "foundation/streams/BinaryStream.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace
+{
+
+using Orv::ComPtr;
+
+const Orv::ChannelUnitsRecord& RecordOf(IUnitConversion* conversion)
+{
+    const void* record = nullptr;
+    EXPECT_EQ(S_OK, conversion->GetUnitsRecord(&record));
+    return *static_cast<const Orv::ChannelUnitsRecord*>(record);
+}
+
+struct TwoPointCase
+{
+    const wchar_t* channelUnit;
+    const wchar_t* raw1;
+    const wchar_t* raw2;
+    const wchar_t* shown1;
+    const wchar_t* shown2;
+    const wchar_t* unit;
+    LONG prefixCode;
+    HRESULT expected;
+    double scale;
+    double offset;
+};
+
+TEST(UnitConversions, TwoPointConversionsReadTheirTextsInTheClassicLocale)
+{
+    const TwoPointCase cases[] = {
+        // raw millivolts onto mmHg: 1 mV -> 0, 101 mV -> 100
+        {L"V", L"1mV", L"101mV", L"0", L"100", L"mmHg", 1, S_OK, 1000.0, -1.0},
+        {L"V", L"1", L"3", L"10", L"30", L"mmHg", 1, S_OK, 10.0, 0.0},
+        // shown values in microlitres are kept unprefixed
+        {L"mS", L"0mS", L"10mS", L"0", L"10", L"L", 6, S_OK, 1e-3, 0.0},
+        {L"mmHg", L"2mmHg", L"4mmHg", L"1", L"2", L"kPa", 1, S_OK, 0.5, 0.0},
+        {L"V", L"1mmHg", L"2mmHg", L"0", L"1", L"mmHg", 1, E_INVALIDARG, 0, 0},
+        {L"V", L"1,5mV", L"2mV", L"0", L"1", L"mmHg", 1, E_INVALIDARG, 0, 0},
+        {L"V", L"1mV", L"2mV", L"0,5", L"1", L"mmHg", 1, E_INVALIDARG, 0, 0},
+        {L"V", L"infmV", L"2mV", L"0", L"1", L"mmHg", 1, E_INVALIDARG, 0, 0},
+        {L"V", L"1mV", L"2mV", L"0", L"inf", L"mmHg", 1, E_INVALIDARG, 0, 0},
+        {L"V", L"1mV", L"0.001V", L"0", L"1", L"mmHg", 1, E_INVALIDARG, 0, 0},
+    };
+    for (const TwoPointCase& c : cases)
+    {
+        const ComPtr<IUnitConversion> current = Vyr::MakeIdentityConversion(c.channelUnit);
+        ComPtr<IUnitConversion> made;
+        const HRESULT hr = Vyr::CreateTwoPointConversion(current.Get(), c.raw1, c.raw2, c.shown1, c.shown2, c.unit,
+                                                         c.prefixCode, made.Put());
+        ASSERT_EQ(c.expected, hr) << c.raw1 << L" " << c.shown2;
+        if (FAILED(hr))
+        {
+            EXPECT_FALSE(made);
+            continue;
+        }
+        const Orv::ChannelUnitsRecord& record = RecordOf(made.Get());
+        EXPECT_NEAR(c.scale, record.scale, 1e-12 * std::abs(c.scale)) << c.raw1;
+        EXPECT_NEAR(c.offset, record.offset, 1e-12) << c.raw1;
+        EXPECT_EQ(VARIANT_TRUE, record.inUse);
+    }
+}
+
+TEST(UnitConversions, UnitsAndDescriptionFollowHowTheConversionWasMade)
+{
+    const ComPtr<IUnitConversion> identity = Vyr::MakeIdentityConversion(L"uL", L"LV Volume");
+    UnitsInformation information{};
+    ASSERT_EQ(S_OK, identity->GetUnitsInformation(&information));
+    EXPECT_STREQ(L"L", information.rawUnitText);
+    EXPECT_EQ(6, information.rawPrefixCode);
+    EXPECT_EQ(VARIANT_FALSE, information.inUse);
+    EXPECT_EQ(1.0, information.scale);
+    SysFreeString(information.rawUnitText);
+    SysFreeString(information.unitText);
+    EXPECT_STREQ(L"LV Volume", RecordOf(identity.Get()).GetName().c_str());
+
+    ComPtr<IUnitConversion> calibrated;
+    ASSERT_EQ(S_OK, Vyr::CreateTwoPointConversion(identity.Get(), L"1uL", L"2uL", L"10", L"20", L"L", 7,
+                                                  calibrated.Put()));
+    ASSERT_EQ(S_OK, calibrated->GetUnitsInformation(&information));
+    EXPECT_STREQ(L"L", information.unitText);
+    EXPECT_EQ(7, information.unitPrefixCode);
+    EXPECT_EQ(VARIANT_TRUE, information.inUse);
+    EXPECT_NEAR(1e4, information.scale, 1e-8);
+    SysFreeString(information.rawUnitText);
+    SysFreeString(information.unitText);
+    BYTE kind = 0;
+    ULONG count = 0;
+    ASSERT_EQ(S_OK, calibrated->GetDescription(&kind, &count));
+    EXPECT_EQ(UnitConversionKind::TwoPoint, kind);
+    std::vector<std::wstring> texts;
+    for (ULONG index = 0; index < count; ++index)
+    {
+        BSTR text = nullptr;
+        ASSERT_EQ(S_OK, calibrated->GetDescriptionText(index, &text));
+        texts.push_back(Vyr::TakeBstr(text));
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"1uL 2uL", L"10 20", L"mL"}), texts);
+}
+
+std::string Written(IUnitConversion* conversion)
+{
+    std::stringbuf bytes;
+    Orv::BinOStream out(&bytes);
+    EXPECT_EQ(S_OK, Vyr::WriteConversion(&out, conversion));
+    return bytes.str();
+}
+
+TEST(UnitConversions, AConversionReadBackWritesTheSameBytesAndADamagedOneIsRefused)
+{
+    const ComPtr<IUnitConversion> identity = Vyr::MakeIdentityConversion(L"mV", L"LVP");
+    ComPtr<IUnitConversion> calibrated;
+    ASSERT_EQ(S_OK, Vyr::CreateTwoPointConversion(identity.Get(), L"1mV", L"101mV", L"0", L"100", L"mmHg", 1,
+                                                  calibrated.Put()));
+    const std::string bytes = Written(calibrated.Get());
+    std::stringbuf in(bytes);
+    Orv::BinIStream reader(&in);
+    ComPtr<IUnitConversion> read;
+    ASSERT_EQ(S_OK, Vyr::ReadConversion(&reader, read.Put()));
+    EXPECT_EQ(bytes, Written(read.Get()));
+    EXPECT_EQ(RecordOf(calibrated.Get()).scale, RecordOf(read.Get()).scale);
+    EXPECT_STREQ(L"LVP", RecordOf(read.Get()).GetName().c_str());
+
+    for (size_t cut : {size_t{0}, size_t{3}, bytes.size() / 2, bytes.size() - 1})
+    {
+        std::stringbuf truncated(bytes.substr(0, cut));
+        Orv::BinIStream damaged(&truncated);
+        ComPtr<IUnitConversion> none;
+        EXPECT_EQ(E_FAIL, Vyr::ReadConversion(&damaged, none.Put())) << cut;
+        EXPECT_FALSE(none) << cut;
+    }
+}
+
+HRESULT ConversionOf(Host::HostDocument& document, int32_t record, ComPtr<IUnitConversion>& conversion)
+{
+    return document.GetChannelConversion(HostUnsetPosition, record, 0, conversion.Put());
+}
+
+TEST(UnitConversions, ADocumentShowsEachRecordWithItsConversionUntilAChannelSetupReplacesThemAll)
+{
+    const Host::Recording recording = HostTests::MakeRecording(0.001, {{{1.0f}}, {{2.0f}}, {{3.0f}}});
+    const ComPtr<Host::HostDocument> document = Host::HostDocument::Offline(recording);
+    int32_t count = 0, current = 0;
+    ASSERT_EQ(S_OK, document->GetRecordCount(&count, &current));
+    EXPECT_EQ(3, count);
+    EXPECT_EQ(2, current);
+
+    ComPtr<IUnitConversion> first, other;
+    ASSERT_EQ(S_OK, ConversionOf(*document.Get(), 0, first));
+    ASSERT_EQ(S_OK, ConversionOf(*document.Get(), HostDefaultRecord, other));
+    EXPECT_EQ(first.Get(), other.Get());
+    EXPECT_EQ(S_FALSE, ConversionOf(*document.Get(), HostNewRecordings, other)) << "not set up for recording";
+    EXPECT_EQ(E_INVALIDARG, ConversionOf(*document.Get(), 3, other));
+
+    document->SetRecordConversion(0, 1, nullptr);
+    EXPECT_EQ(S_FALSE, ConversionOf(*document.Get(), 1, other));
+    EXPECT_FALSE(other);
+
+    ComPtr<IUnitConversion> calibrated;
+    ASSERT_EQ(S_OK, Vyr::CreateTwoPointConversion(first.Get(), L"1", L"2", L"0", L"1", L"mmHg", 1, calibrated.Put()));
+    ASSERT_EQ(S_OK, document->ApplyChannelSetup(0, 0, 0, 1, calibrated.Get()));
+    for (int32_t record : {0, 1, 2})
+    {
+        ASSERT_EQ(S_OK, ConversionOf(*document.Get(), record, other)) << record;
+        EXPECT_EQ(calibrated.Get(), other.Get()) << record;
+    }
+
+    const ComPtr<Host::HostDocument> sampling = Host::HostDocument::Sampling(recording);
+    ASSERT_EQ(S_OK, ConversionOf(*sampling.Get(), HostNewRecordings, other));
+    EXPECT_STREQ(L"V", RecordOf(other.Get()).rawUnitText.c_str());
+}
+
+} // namespace

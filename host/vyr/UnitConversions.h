@@ -1,0 +1,45 @@
+// The host's units conversions: each keeps its channel units record, answers its units and its
+// description from it, and travels through record streams. The host application makes the
+// conversions of its documents' channels with the same class.
+#pragma once
+
+#include "ComObjects.h"
+#include "BinaryStreams.h"
+#include "VyrServices.h"
+
+#include "foundation/com/ComPtr.h"
+#include "foundation/numbers/ChannelUnitsRecord.h"
+
+#include <string>
+
+namespace Vyr
+{
+
+class UnitConversion final : public HeapComObject<IUnitConversion, &IID_IUnitConversion>
+{
+public:
+    explicit UnitConversion(const Orv::ChannelUnitsRecord& record) : record_(record) {}
+
+    HRESULT STDMETHODCALLTYPE GetUnitsInformation(UnitsInformation* information) override;
+    HRESULT STDMETHODCALLTYPE GetDescription(BYTE* kind, ULONG* textCount) override;
+    HRESULT STDMETHODCALLTYPE GetDescriptionText(ULONG index, BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE GetUnitsRecord(const void** record) override;
+
+    const Orv::ChannelUnitsRecord& Record() const { return record_; }
+
+private:
+    Orv::ChannelUnitsRecord record_;
+};
+
+// A conversion that shows the raw values of a channel recorded in unitText ("mmHg", "mV", "uL") as they
+// are; the prefix letter is split off when the rest is a unit the host knows. An empty text is volts.
+Orv::ComPtr<IUnitConversion> MakeIdentityConversion(const std::wstring& unitText, const std::wstring& name = {});
+
+// What the units service's operations do.
+HRESULT CreateTwoPointConversion(IUnitConversion* current, const WCHAR* raw1, const WCHAR* raw2,
+                                 const WCHAR* shown1, const WCHAR* shown2, const WCHAR* unit, LONG prefixCode,
+                                 IUnitConversion** conversion);
+HRESULT WriteConversion(IBinOutStream* stream, IUnitConversion* conversion);
+HRESULT ReadConversion(IBinInStream* stream, IUnitConversion** conversion);
+
+} // namespace Vyr
