@@ -1,0 +1,321 @@
+// Least squares line over n pairs (each value taken as a float, each product formed in float):
+//     Sxx = Σx² − n·mx²,  Syy = Σy² − n·my²,  Sxy = Σxy − n·mx·my,
+//     slope = Sxy / Sxx,  intercept = my − slope·mx,  r² = Sxy² / (Sxx·Syy).
+// Major axis line (minimises perpendicular distances):
+//     d = Sxx − Syy,  q = sqrt(d² + (2 Sxy)²),  slope = (q − d) / (2 Sxy)  (the root whose sign is Sxy's),
+//     intercept = (Σy − slope Σx) / n,  r = (nΣxy − ΣxΣy) / sqrt((nΣy² − (Σy)²)(nΣx² − (Σx)²)).
+// The quadratic and exponential relations are fitted by Levenberg-Marquardt through the curve-fit driver.
+#include "calc/numerics/LoopRegressions.h"
+
+#include "calc/numerics/CurveFit.h"
+#include "calc/numerics/Matrix.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+namespace Sistra
+{
+namespace
+{
+
+// Below this a sum of squares counts as no spread: the slope or the correlation would not be finite.
+constexpr double NoSpread = DBL_EPSILON;
+// The secant rule stops when a step is smaller than this, and gives up after MaxSecantSteps.
+constexpr double SecantSettled = 5e-11;
+constexpr int MaxSecantSteps = 100;
+// What is left of g at a settled root, relative to the root's size: more means the rule stalled.
+constexpr double SecantResidual = 1e-6;
+// The tangent segment ends where pressure falls below this share of the corner's pressure.
+constexpr double SegmentEndShare = 0.6;
+// The tangent fit starts much steeper than the loop's own direction at the corner, so that the line
+// starts outside every loop.
+constexpr double TangentStartSteepening = 1000.0;
+
+// p0 + p1 x + p2 x², started as a downward parabola.
+class QuadraticFunc final : public ExtLib::FunctionBase
+{
+public:
+    std::int32_t GetParameterCount() const override { return 3; }
+    void InitialGuess(const std::vector<double>&, const std::vector<double>&, std::vector<double>& params) const override
+    {
+        params = {0.0, 0.0, -1.0};
+    }
+    double Evaluate(double x, const std::vector<double>& params) const override
+    {
+        return params[0] + params[1] * x + params[2] * x * x;
+    }
+    void Gradient(double x, const std::vector<double>&, std::vector<double>& gradient) const override
+    {
+        gradient = {1.0, x, x * x};
+    }
+};
+
+// p1 e^(p0 x) with both parameters free and the two-point start: the shared exponential serves as is.
+using ExponFunc = ExtLib::ExponFunc;
+
+struct Sums
+{
+    double n = 0.0, x = 0.0, y = 0.0, xx = 0.0, yy = 0.0, xy = 0.0;
+};
+
+Sums SumFinitePairs(const LoopPoints& points)
+{
+    Sums sums;
+    for (std::size_t i = 0; i < points.Size(); ++i)
+    {
+        const auto x = static_cast<float>(points.x[i]);
+        const auto y = static_cast<float>(points.y[i]);
+        if (!std::isfinite(x) || !std::isfinite(y))
+            continue;
+        sums.n += 1.0;
+        sums.x += x;
+        sums.y += y;
+        sums.xx += x * x;
+        sums.yy += y * y;
+        sums.xy += x * y;
+    }
+    return sums;
+}
+
+LoopPoints FinitePairs(const LoopPoints& points)
+{
+    LoopPoints finite;
+    for (std::size_t i = 0; i < points.Size(); ++i)
+        if (std::isfinite(points.x[i]) && std::isfinite(points.y[i]))
+            finite.Add(points.x[i], points.y[i]);
+    return finite;
+}
+
+bool HasSpread(double sumOfSquares) { return std::fabs(sumOfSquares) > NoSpread; }
+
+// r squared of fitted parameters from the driver's statistics; false when they cannot be had.
+bool StatisticsRSquared(const LoopPoints& points, const std::vector<double>& params, const ExtLib::FunctionBase& f,
+    double& rSquared)
+{
+    const auto p = static_cast<std::size_t>(f.GetParameterCount());
+    std::vector<double> errors, lower(p), upper(p);
+    double sse = 0.0, standardError = 0.0;
+    int degreesOfFreedom = 0;
+    try
+    {
+        return ExtLib::FitFunctionWithStatistics(points.x, points.y, params, errors, lower, upper, sse, rSquared,
+            standardError, degreesOfFreedom, f);
+    }
+    catch (const ExtLib::MtxErr&)
+    {
+        return false; // a singular information matrix: no statistics
+    }
+}
+
+template <class Relation>
+bool IntersectBySearch(const Relation& difference, double start, double& volume)
+{
+    return SolveBySecant(difference, 0.0, start, volume);
+}
+
+} // namespace
+
+bool FitLeastSquaresLine(const LoopPoints& points, FittedLine& line)
+{
+    const Sums s = SumFinitePairs(points);
+    if (s.n < 2.0)
+        return false;
+    const double mx = s.x / s.n;
+    const double my = s.y / s.n;
+    const double sxy = s.xy - s.n * mx * my;
+    const double sxx = s.xx - s.n * mx * mx;
+    const double syy = s.yy - s.n * my * my;
+    if (!HasSpread(sxx) || !HasSpread(syy))
+        return false;
+    line.slope = sxy / sxx;
+    line.intercept = my - line.slope * mx;
+    line.fit = sxy * sxy / (sxx * syy);
+    return true;
+}
+
+bool FitMajorAxisLine(const LoopPoints& points, FittedLine& line)
+{
+    const Sums s = SumFinitePairs(points);
+    if (s.n < 2.0)
+        return false;
+    const double sxx = s.xx - s.x * s.x / s.n;
+    const double syy = s.yy - s.y * s.y / s.n;
+    const double sxy = s.xy - s.x * s.y / s.n;
+    const double d = sxx - syy;
+    const double q = std::sqrt(d * d + 4.0 * sxy * sxy);
+    double slope = (q - d) / (2.0 * sxy);
+    if (!(slope * 2.0 * sxy > 0.0))
+        slope = (-d - q) / (2.0 * sxy);
+    line.slope = slope;
+    line.intercept = (s.y - slope * s.x) / s.n;
+    const double nxx = s.n * s.xx - s.x * s.x;
+    const double nyy = s.n * s.yy - s.y * s.y;
+    if (!HasSpread(nxx) || !HasSpread(nyy))
+        return false;
+    line.fit = (s.n * s.xy - s.x * s.y) / std::sqrt(nyy * nxx);
+    return true;
+}
+
+bool FitQuadraticRelation(const LoopPoints& points, std::array<double, 3>& coefficients, double* rSquared)
+{
+    const LoopPoints finite = FinitePairs(points);
+    if (finite.Size() < 3)
+        return false;
+    const QuadraticFunc f;
+    std::vector<double> params;
+    const bool fitted = ExtLib::FitFunction(finite.x, finite.y, params, f);
+    std::copy_n(params.begin(), coefficients.size(), coefficients.begin());
+    if (!fitted)
+        return false;
+    if (!rSquared)
+        return true;
+    double r2 = 0.0;
+    if (!StatisticsRSquared(finite, params, f, r2))
+        return false;
+    *rSquared = r2;
+    return true;
+}
+
+bool FitExponentialRelation(const LoopPoints& points, double& amplitude, double& rate, double* rSquared)
+{
+    const LoopPoints finite = FinitePairs(points);
+    if (finite.Size() < 2)
+        return false;
+    const ExponFunc f;
+    std::vector<double> params;
+    const bool fitted = ExtLib::FitFunction(finite.x, finite.y, params, f);
+    rate = params[0];
+    amplitude = params[1];
+    // A pressure curve needs a finite, non-negative amplitude and a finite rate.
+    if (!fitted || !std::isfinite(amplitude) || !std::isfinite(rate) || amplitude < 0.0)
+        return false;
+    double r2 = 0.0;
+    if (rSquared && StatisticsRSquared(finite, params, f, r2))
+        *rSquared = r2;
+    return true;
+}
+
+bool SolveBySecant(const std::function<double(double)>& g, double x0, double x1, double& root)
+{
+    double g0 = g(x0);
+    for (int step = 0; step < MaxSecantSteps; ++step)
+    {
+        const double g1 = g(x1);
+        const double change = g1 * (x1 - x0) / (g1 - g0);
+        if (!std::isfinite(change))
+            return false;
+        if (std::fabs(change) < SecantSettled)
+        {
+            // A step can also become small where g is steep without being near zero there.
+            if (std::fabs(g1) > SecantResidual * std::max(1.0, std::fabs(x1)))
+                return false;
+            root = x1;
+            return true;
+        }
+        x0 = x1;
+        g0 = g1;
+        x1 -= change;
+    }
+    return false;
+}
+
+bool IntersectRelations(const EndSystolicRelation& es, const EndDiastolicRelation& ed, double largestVed,
+    double& volume, double& pressure)
+{
+    const auto [c0, c1, c2] = es.terms;
+    auto endSystolic = [&](double v) { return es.quadratic ? c0 + c1 * v + c2 * v * v : c0 + c1 * v; };
+    auto endDiastolic = [&](double v) {
+        return ed.exponential ? ed.terms[0] * std::exp(ed.terms[1] * v) : ed.terms[0] + ed.terms[1] * v;
+    };
+    double v = 0.0;
+    if (!es.quadratic && !ed.exponential)
+    {
+        const double edSlope = ed.terms[1];
+        if (edSlope == c1)
+            return false;
+        v = (c0 - ed.terms[0]) / (edSlope - c1);
+    }
+    else
+    {
+        double start = largestVed;
+        // Past its vertex a quadratic turns back: search on the rising side.
+        if (es.quadratic && c2 != 0.0)
+            start = std::min(start, -c1 / (2.0 * c2));
+        if (!IntersectBySearch([&](double x) { return endSystolic(x) - endDiastolic(x); }, start, v))
+            return false;
+    }
+    volume = v;
+    pressure = endSystolic(v);
+    return std::isfinite(volume) && std::isfinite(pressure);
+}
+
+int32_t TangentSmoothingWindow(int32_t segmentLength)
+{
+    const auto window = static_cast<int32_t>(0.25 * segmentLength);
+    return window % 2 == 0 ? window + 1 : window;
+}
+
+bool CutTangentSegment(const std::vector<float>& pressures, const std::vector<float>& volumes, double ved,
+    double ped, double volumeScale, TangentSegment& segment)
+{
+    const std::size_t count = std::min(pressures.size(), volumes.size());
+    if (count < 2)
+        return false;
+    std::size_t corner = 0;
+    double farthest = 0.0;
+    for (std::size_t i = 0; i < count; ++i)
+    {
+        const double dv = volumeScale * volumes[i] - volumeScale * ved;
+        const double dp = pressures[i] - ped;
+        const double distance = dv * dv + dp * dp;
+        if (distance > farthest)
+        {
+            farthest = distance;
+            corner = i;
+        }
+    }
+    // The corner needs a sample before it to give the loop's direction there.
+    if (corner == 0)
+        corner = 1;
+    segment.cornerVolume = volumes[corner];
+    segment.cornerPressure = pressures[corner];
+    segment.towardsPreviousVolume = static_cast<double>(volumes[corner - 1]) - volumes[corner];
+    segment.towardsPreviousPressure = static_cast<double>(pressures[corner - 1]) - pressures[corner];
+    std::size_t end = corner;
+    while (end < count && pressures[end] >= SegmentEndShare * segment.cornerPressure)
+        ++end;
+    segment.loop.pressures.assign(pressures.begin(), pressures.begin() + static_cast<std::ptrdiff_t>(end));
+    segment.loop.volumes.assign(volumes.begin(), volumes.begin() + static_cast<std::ptrdiff_t>(end));
+    return true;
+}
+
+bool FitTangentRelation(const std::vector<TangentSegment>& segments, FittedLine& line, TangentPoints& touching)
+{
+    touching = {};
+    if (segments.size() < 2)
+        return false;
+    const TangentSegment& first = segments.front();
+    const double slope =
+        TangentStartSteepening * first.towardsPreviousPressure / first.towardsPreviousVolume;
+    const std::array<double, 2> start = {slope, first.cornerPressure - slope * first.cornerVolume};
+    std::vector<TangentFitLoop> loops;
+    loops.reserve(segments.size());
+    for (const TangentSegment& segment : segments)
+        loops.push_back(segment.loop);
+    std::array<double, 2> fitted{};
+    TangentPoints points;
+    if (!FitEspvrTangentLine(loops, start, fitted, &points))
+        return false;
+    line.slope = fitted[0];
+    line.intercept = fitted[1];
+    FittedLine touchingLine;
+    LoopPoints touched;
+    touched.x = points.volumes;
+    touched.y = points.pressures;
+    line.fit = FitLeastSquaresLine(touched, touchingLine) ? touchingLine.fit : std::nan("");
+    touching = std::move(points);
+    return true;
+}
+
+} // namespace Sistra

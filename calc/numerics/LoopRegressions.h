@@ -1,0 +1,104 @@
+// The relations fitted across the loops of an analysis: straight lines (least squares and major axis),
+// the quadratic end-systolic and the exponential end-diastolic relation, the point where an end-systolic
+// and an end-diastolic relation meet, and the end-systolic tangent line with the loop segments it needs.
+// Every fit takes one (x, y) pair per loop taking part, in the units the caller chose.
+#pragma once
+
+#include "calc/numerics/EspvrTangentFit.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace Sistra
+{
+
+// One (x, y) pair per loop taking part in a regression.
+struct LoopPoints
+{
+    std::vector<double> x;
+    std::vector<double> y;
+
+    void Add(double xValue, double yValue)
+    {
+        x.push_back(xValue);
+        y.push_back(yValue);
+    }
+    std::size_t Size() const { return x.size(); }
+};
+
+// y = intercept + slope x, with r squared (the major-axis line hands out r, not squared).
+struct FittedLine
+{
+    double intercept = 0.0;
+    double slope = 0.0;
+    double fit = 0.0;
+};
+
+// Ordinary least squares over the pairs whose two values are finite, each value taken as a float.
+// False for fewer than two pairs or no spread in x or in y (the slope or r squared would not be finite).
+bool FitLeastSquaresLine(const LoopPoints& points, FittedLine& line);
+
+// Major-axis line (perpendicular distances). Intercept and slope are written once there are two pairs;
+// the result is false, with fit untouched, when x or y has no spread.
+bool FitMajorAxisLine(const LoopPoints& points, FittedLine& line);
+
+// P = c0 + c1 V + c2 V² over the finite pairs. Fewer than three pairs: false, coefficients untouched;
+// otherwise the coefficients are handed out whatever the fit's outcome. rSquared, when given, is
+// written when the fit and its statistics succeed.
+bool FitQuadraticRelation(const LoopPoints& points, std::array<double, 3>& coefficients, double* rSquared);
+
+// P = A e^(B V) over the finite pairs. Fewer than two pairs: false, outputs untouched; otherwise A and B
+// are handed out. True only for a converged fit with finite A >= 0 and finite B. rSquared, when given,
+// is written when the fit's statistics can be had.
+bool FitExponentialRelation(const LoopPoints& points, double& amplitude, double& rate, double* rSquared);
+
+// An end-systolic relation: a line (c0 + c1 V) or a quadratic (c0 + c1 V + c2 V²).
+struct EndSystolicRelation
+{
+    bool quadratic = false;
+    std::array<double, 3> terms{}; // c0, c1, c2
+};
+
+// An end-diastolic relation: a line (terms: intercept, slope) or an exponential (terms: A, B).
+struct EndDiastolicRelation
+{
+    bool exponential = false;
+    std::array<double, 2> terms{};
+};
+
+// Where the two relations meet, searched (where it takes a search) by the secant rule from 0 and the
+// largest end-diastolic volume (for a quadratic, its vertex when that is smaller). False for parallel
+// lines or a search that does not settle.
+bool IntersectRelations(const EndSystolicRelation& es, const EndDiastolicRelation& ed, double largestVed,
+    double& volume, double& pressure);
+
+// A root of g by the secant rule from x0 and x1: at most 100 steps, settled when a step is below 5e-11.
+bool SolveBySecant(const std::function<double(double)>& g, double x0, double x1, double& root);
+
+// The smoothing window of a tangent segment: a quarter of its length, made odd.
+int32_t TangentSmoothingWindow(int32_t segmentLength);
+
+// One loop's segment for the tangent fit, cut from its (smoothed) samples after end diastole.
+struct TangentSegment
+{
+    TangentFitLoop loop;
+    double cornerVolume = 0.0;
+    double cornerPressure = 0.0;
+    double towardsPreviousVolume = 0.0;   // from the corner to the sample before it
+    double towardsPreviousPressure = 0.0;
+};
+
+// The corner is the sample farthest from the end-diastolic point (ved, ped) with volumes scaled by
+// volumeScale; the segment runs from the first sample up to the first sample after the corner whose
+// pressure falls below 0.6 of the corner's. False when fewer than two samples are given.
+bool CutTangentSegment(const std::vector<float>& pressures, const std::vector<float>& volumes, double ved,
+    double ped, double volumeScale, TangentSegment& segment);
+
+// The line touching every segment: started from the first segment's corner, fitted by the tangent-line
+// fit; r squared of the touching points by least squares. False for fewer than two segments or a
+// failed fit (line untouched); touching then holds nothing.
+bool FitTangentRelation(const std::vector<TangentSegment>& segments, FittedLine& line, TangentPoints& touching);
+
+} // namespace Sistra
