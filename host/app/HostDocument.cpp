@@ -1,6 +1,7 @@
 #include "host/app/HostDocument.h"
 
 #include "host/app/calc/CalcCompiler.h"
+#include "host/app/TextConversion.h"
 
 #include "host/vyr/ComObjects.h"
 #include "host/vyr/UnitConversions.h"
@@ -8,6 +9,7 @@
 #include "foundation/com/ComBoundary.h"
 
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 namespace Host
@@ -77,6 +79,43 @@ private:
     Orv::ComPtr<IEnumFloatEx> samples_;
 };
 
+// The events of a document's item in one record; the document lives as long as it.
+class DocumentEventEnum final : public Calc::CountedObject<IEnumEventEx>
+{
+public:
+    DocumentEventEnum(HostDocument& document, Calc::EventNodePtr events, size_t record)
+        : document_(&document), events_(new Calc::EventEnumAdaptor(document.Data(), std::move(events), record))
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE Next(int32_t byteCount, int32_t limit, void* records, int32_t* count,
+                                   int32_t* nextPosition) override
+    {
+        return events_->Next(byteCount, limit, records, count, nextPosition);
+    }
+    HRESULT STDMETHODCALLTYPE Seek(int32_t direction, int32_t tick, int32_t rangeStart, int32_t rangeEnd) override
+    {
+        return events_->Seek(direction, tick, rangeStart, rangeEnd);
+    }
+    HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override { return events_->GetPosition(tick); }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumEventEx** clone) override { return events_->Clone(clone); }
+    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override { return events_->GetDataFormat(format); }
+    HRESULT STDMETHODCALLTYPE GetRecordSize(int32_t* bytes) override { return events_->GetRecordSize(bytes); }
+    HRESULT STDMETHODCALLTYPE GetUnitName(IUnknown** unit) override { return events_->GetUnitName(unit); }
+    HRESULT STDMETHODCALLTYPE GetEventCount(int32_t* count) override { return events_->GetEventCount(count); }
+    HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* timeBase) override { return events_->GetTimeBase(timeBase); }
+
+private:
+    Orv::ComPtr<HostDocument> document_;
+    Orv::ComPtr<IEnumEventEx> events_;
+};
+
+std::string LowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
 } // namespace
 
 Orv::ComPtr<HostDocument> HostDocument::Offline(const Recording& recording, std::vector<std::string> calculatedChannels)
@@ -143,6 +182,10 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IOnlineDataSource*>(this);
     else if (iid == IID_IHostDataItems)
         *out = static_cast<IHostDataItems*>(this);
+    else if (iid == IID_IHostCalcItems)
+        *out = static_cast<IHostCalcItems*>(this);
+    else if (iid == IID_IHostChildData)
+        *out = static_cast<IHostChildData*>(this);
     else
         *out = nullptr;
     if (!*out)
@@ -181,8 +224,7 @@ Calc::SampleNodePtr HostDocument::ChannelNode(uint32_t request, int32_t channel)
 {
     if ((request & HostChannelKindMask) == HostChannelCalculated)
     {
-        const auto compiled = Calc::CompileExpression("vch" + std::to_string(channel + 1),
-                                                      {Data(), nullptr, calculatedChannels_});
+        const auto compiled = Calc::CompileExpression("vch" + std::to_string(channel + 1), CompileContextOf());
         if (compiled.kind != Calc::ValueKind::Channel)
             throw std::invalid_argument("calculated channel " + std::to_string(channel + 1) + " yields events");
         return compiled.channel;
@@ -385,6 +427,145 @@ void HostDocument::SetRecordConversion(int32_t channel, int32_t record, IUnitCon
     if (!IsRecordedChannel(channel) || !RecordArrived(record))
         throw std::out_of_range("no such channel or record");
     recordConversions_[{channel, record}] = Orv::ComPtr<IUnitConversion>(conversion);
+}
+
+Calc::CompileContext HostDocument::CompileContextOf() const
+{
+    Calc::CompileContext context{Data(), lookup_, calculatedChannels_, {}};
+    for (const NamedItem& item : items_)
+        if (!item.text.empty())
+            context.namedItems.emplace(item.name, item.text);
+    return context;
+}
+
+HostDocument::NamedItem* HostDocument::ItemOf(HostItemId id)
+{
+    if (id.second != 0 || id.first < 0 || static_cast<size_t>(id.first) >= items_.size())
+        return nullptr;
+    return &items_[static_cast<size_t>(id.first)];
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::FindItem(const WCHAR* name, HostItemId* id)
+{
+    if (!name || !id)
+        return E_POINTER;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        const std::string lower = LowerCase(ToUtf8(name));
+        if (lower.empty())
+            return E_INVALIDARG;
+        auto found = std::find_if(items_.begin(), items_.end(), [&](const NamedItem& item) { return item.name == lower; });
+        if (found == items_.end())
+            found = items_.insert(items_.end(), NamedItem{lower, {}});
+        *id = HostItemId{static_cast<int32_t>(found - items_.begin()), 0};
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::SetItemCalculation(HostItemId id, const WCHAR* text, BSTR* message)
+{
+    if (!text)
+        return E_POINTER;
+    if (message)
+        *message = nullptr;
+    NamedItem* item = ItemOf(id);
+    if (!item)
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        const std::string source = ToUtf8(text);
+        // Compiled with the item's old text in place, so that the new text cannot name the item itself.
+        try
+        {
+            Calc::CompileContext context = CompileContextOf();
+            context.namedItems.erase(item->name);
+            Calc::CompileExpression(source, context);
+        }
+        catch (const Calc::CalcTextError& e)
+        {
+            if (message)
+                *message = SysAllocString(FromUtf8(e.what()).c_str());
+            return E_INVALIDARG;
+        }
+        item->text = source;
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::DropItemCalculation(HostItemId id)
+{
+    NamedItem* item = ItemOf(id);
+    if (!item)
+        return E_INVALIDARG;
+    if (item->text.empty())
+        return S_FALSE;
+    item->text.clear();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::OpenItemEvents(HostItemId id, uint32_t request, uint32_t kind, int32_t record,
+                                                       int32_t startTick, int32_t endTick, IUnknown** events)
+{
+    if (!events)
+        return E_POINTER;
+    *events = nullptr;
+    const NamedItem* item = ItemOf(id);
+    if (!item || item->text.empty() || request != HostItemEventsRequest || kind != CalcKindEvents ||
+        endTick != HostRecordEnd || !RecordArrived(record))
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        const auto compiled = Calc::CompileExpression(item->text, CompileContextOf());
+        if (compiled.kind != Calc::ValueKind::Events)
+            return E_INVALIDARG;
+        Orv::ComPtr<IEnumEventEx> opened(new DocumentEventEnum(*this, compiled.events, static_cast<size_t>(record)));
+        opened->Seek(CalcSeekForward, std::max(startTick, 0), std::max(startTick, 0), CalcNoMoreEventsTick);
+        return Hand(opened.Get(), events);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::FormatItemId(HostItemId id, BSTR* text)
+{
+    if (!text)
+        return E_POINTER;
+    *text = nullptr;
+    const NamedItem* item = ItemOf(id);
+    if (!item)
+        return E_INVALIDARG;
+    *text = SysAllocString(FromUtf8(item->name).c_str());
+    return *text ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::AttachChildData(IStrixDataChildData* data)
+{
+    if (!data)
+        return E_POINTER;
+    return Orv::CatchReturn([&] { childData_.emplace_back(data); });
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::DetachChildData(IStrixDataChildData* data)
+{
+    const auto found =
+        std::find_if(childData_.begin(), childData_.end(), [&](const auto& held) { return held.Get() == data; });
+    if (found == childData_.end())
+        return S_FALSE;
+    childData_.erase(found);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::FindChildData(ULONG typeId, IStrixDataChildData** data)
+{
+    if (!data)
+        return E_POINTER;
+    *data = nullptr;
+    for (const auto& held : childData_)
+    {
+        ULONG heldType = 0;
+        if (SUCCEEDED(held->GetTypeId(&heldType)) && heldType == typeId)
+        {
+            *data = held.Get();
+            held->AddRef();
+            return S_OK;
+        }
+    }
+    return S_FALSE;
 }
 
 } // namespace Host

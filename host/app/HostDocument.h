@@ -3,6 +3,7 @@
 // its online data sinks about each step.
 #pragma once
 
+#include "host/app/calc/CalcCompiler.h"
 #include "host/app/calc/CalcEnumAdaptors.h"
 #include "host/app/recording/Recording.h"
 #include "host/include/HostDocument.h"
@@ -19,7 +20,12 @@
 namespace Host
 {
 
-class HostDocument final : public IHostDocument, public IHostRecordData, public IOnlineDataSource, public IHostDataItems
+class HostDocument final : public IHostDocument,
+                           public IHostRecordData,
+                           public IOnlineDataSource,
+                           public IHostDataItems,
+                           public IHostCalcItems,
+                           public IHostChildData
 {
 public:
     // The recording must outlive the document. calculatedChannels: the texts of vch1, vch2, ...
@@ -41,6 +47,11 @@ public:
     // The host document behind a calculation's context (any of its faces); null for anything else.
     static Orv::ComPtr<HostDocument> FromContext(IUnknown* context);
     const std::vector<std::string>& CalculatedChannels() const { return calculatedChannels_; }
+    // The functions a module registered, for the texts of the document (its items, its calculated
+    // channels and the calculations made for it).
+    void SetFunctionLookup(Calc::FunctionLookup lookup) { lookup_ = std::move(lookup); }
+    // What a text of the document is compiled against.
+    Calc::CompileContext CompileContextOf() const;
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
@@ -76,7 +87,27 @@ public:
     HRESULT STDMETHODCALLTYPE GetChannelEntry(int32_t channel, int32_t position, int32_t index, ChannelEntry* entry,
                                               int32_t* count) override;
 
+    // IHostCalcItems
+    HRESULT STDMETHODCALLTYPE FindItem(const WCHAR* name, HostItemId* id) override;
+    HRESULT STDMETHODCALLTYPE SetItemCalculation(HostItemId id, const WCHAR* text, BSTR* message) override;
+    HRESULT STDMETHODCALLTYPE DropItemCalculation(HostItemId id) override;
+    HRESULT STDMETHODCALLTYPE OpenItemEvents(HostItemId id, uint32_t request, uint32_t kind, int32_t record,
+                                             int32_t startTick, int32_t endTick, IUnknown** events) override;
+    HRESULT STDMETHODCALLTYPE FormatItemId(HostItemId id, BSTR* text) override;
+
+    // IHostChildData
+    HRESULT STDMETHODCALLTYPE AttachChildData(IStrixDataChildData* data) override;
+    HRESULT STDMETHODCALLTYPE DetachChildData(IStrixDataChildData* data) override;
+    HRESULT STDMETHODCALLTYPE FindChildData(ULONG typeId, IStrixDataChildData** data) override;
+
 private:
+    // A named data item and the text of its calculation (none: empty).
+    struct NamedItem
+    {
+        std::string name; // lower case
+        std::string text;
+    };
+
     HostDocument(const Recording* recording, const Recording* source, std::vector<std::string> calculatedChannels);
     ~HostDocument() = default;
     friend class Calc::HeapReferenceCount;
@@ -88,12 +119,16 @@ private:
     Calc::SampleNodePtr ChannelNode(uint32_t request, int32_t channel) const;
     template <class Call>
     void NotifySinks(Call&& call);
+    NamedItem* ItemOf(HostItemId id);
 
     const Recording* recording_;
     std::optional<RecordingFeed> feed_;
     std::vector<std::string> calculatedChannels_;
     std::vector<Orv::ComPtr<IOnlineDataSink>> sinks_;
     std::map<std::pair<int32_t, int32_t>, std::vector<ChannelEntry>> entries_; // by (channel, position code)
+    std::vector<NamedItem> items_; // an item's id is its index
+    std::vector<Orv::ComPtr<IStrixDataChildData>> childData_;
+    Calc::FunctionLookup lookup_;
     // The conversion of each channel, made from its recorded unit until a channel setup replaces it, and
     // the records that show a channel otherwise.
     Orv::ComPtr<IUnitConversion> ChannelConversion(int32_t channel);

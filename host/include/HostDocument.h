@@ -232,6 +232,68 @@ struct IHostDataItems : IUnknown
 };
 __CRT_UUID_DECL(IHostDataItems, 0x920CDDCC, 0x3748, 0x4EC1, 0x83, 0xF8, 0x59, 0xEF, 0xEE, 0x7E, 0xD0, 0x07)
 
+// A named data item of the document: two words, unset (HostItemUnsetFirst, HostItemUnsetSecond).
+inline constexpr int32_t HostItemUnsetFirst = static_cast<int32_t>(0x80000000u);
+inline constexpr int32_t HostItemUnsetSecond = static_cast<int32_t>(0xC0000000u);
+struct HostItemId
+{
+    int32_t first = HostItemUnsetFirst;
+    int32_t second = HostItemUnsetSecond;
+};
+static_assert(sizeof(HostItemId) == 8);
+
+// What an event request of a named item asks for: the item's events, read per record.
+inline constexpr uint32_t HostItemEventsRequest = 0x80000004u;
+
+// The document's named data items: each may hold a calculation built from calculation text, and other
+// texts of the document name it to use what it yields (its events or its samples).
+// {5C2E7A91-0B4D-4F36-9E1A-7D3B8C60F214}
+struct IHostCalcItems : IUnknown
+{
+    // 3: the item of that name (any case), created without a calculation when the document has none.
+    virtual HRESULT STDMETHODCALLTYPE FindItem(const WCHAR* name, HostItemId* id) = 0;
+    // 4: builds the item's calculation from the text; E_INVALIDARG, the item unchanged, for a text that
+    // cannot be compiled (message, when given, receives why).
+    virtual HRESULT STDMETHODCALLTYPE SetItemCalculation(HostItemId id, const WCHAR* text, BSTR* message) = 0;
+    // 5: drops the item's calculation; S_FALSE when it had none.
+    virtual HRESULT STDMETHODCALLTYPE DropItemCalculation(HostItemId id) = 0;
+    // 6: an event enumerator (IEnumEventEx) over the item's events in the record from startTick on
+    // (request HostItemEventsRequest, kind CalcKindEvents, endTick HostRecordEnd); fails for an item
+    // without a calculation or one that yields samples.
+    virtual HRESULT STDMETHODCALLTYPE OpenItemEvents(HostItemId id, uint32_t request, uint32_t kind, int32_t record,
+                                                     int32_t startTick, int32_t endTick, IUnknown** events) = 0;
+    // 7: the item's identifier as the document writes it in text.
+    virtual HRESULT STDMETHODCALLTYPE FormatItemId(HostItemId id, BSTR* text) = 0;
+};
+__CRT_UUID_DECL(IHostCalcItems, 0x5C2E7A91, 0x0B4D, 0x4F36, 0x9E, 0x1A, 0x7D, 0x3B, 0x8C, 0x60, 0xF2, 0x14)
+
+// Data a module attaches to a host document, found again by its type id.
+// {B8E0D61C-47A2-4C1F-8F35-2A96C0E7D4B3}
+struct IStrixDataChildData : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetTypeId(ULONG* typeId) = 0;                                       // 3
+    // 4: a copy of the data for a copy of the document (source: the copy's calculation source).
+    virtual HRESULT STDMETHODCALLTYPE Clone(ULONG reserved1, ULONG reserved2, ULONG reserved3, ULONG reserved4,
+                                            ULONG reserved5, IUnknown* source, IStrixDataChildData** copy) = 0;
+    VYR_RESERVED_SLOT(5)
+    VYR_RESERVED_SLOT(6)
+    VYR_RESERVED_SLOT(7)
+};
+__CRT_UUID_DECL(IStrixDataChildData, 0xB8E0D61C, 0x47A2, 0x4C1F, 0x8F, 0x35, 0x2A, 0x96, 0xC0, 0xE7, 0xD4, 0xB3)
+
+// The document's holder of child data; it keeps a reference to each.
+// {E3F4A2B7-9C18-4D6E-B05A-61C8D2F3E7A9}
+struct IHostChildData : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE AttachChildData(IStrixDataChildData* data) = 0;                     // 3
+    // 4: S_FALSE when the data was not attached.
+    virtual HRESULT STDMETHODCALLTYPE DetachChildData(IStrixDataChildData* data) = 0;
+    // 5: the child data of that type id, with a reference for the caller; S_FALSE and null when there is
+    // none.
+    virtual HRESULT STDMETHODCALLTYPE FindChildData(ULONG typeId, IStrixDataChildData** data) = 0;
+};
+__CRT_UUID_DECL(IHostChildData, 0xE3F4A2B7, 0x9C18, 0x4D6E, 0xB0, 0x5A, 0x61, 0xC8, 0xD2, 0xF3, 0xE7, 0xA9)
+
 // The host's expression calculation class (type number 0 under this GUID). Created for a document's
 // record data, its enumerator takes calculation text as its argument text and yields, through its
 // IEnumEventEx, the events of that text over the document's channels.
@@ -244,3 +306,6 @@ inline constexpr GUID IID_IHostRecordData = __uuidof(IHostRecordData);
 inline constexpr GUID IID_IOnlineDataSink = __uuidof(IOnlineDataSink);
 inline constexpr GUID IID_IOnlineDataSource = __uuidof(IOnlineDataSource);
 inline constexpr GUID IID_IHostDataItems = __uuidof(IHostDataItems);
+inline constexpr GUID IID_IHostCalcItems = __uuidof(IHostCalcItems);
+inline constexpr GUID IID_IStrixDataChildData = __uuidof(IStrixDataChildData);
+inline constexpr GUID IID_IHostChildData = __uuidof(IHostChildData);

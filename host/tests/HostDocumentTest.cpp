@@ -2,6 +2,7 @@
 // data sinks hear while it is sampled.
 #include "host/app/HostDocument.h"
 #include "host/tests/RecordingFixtures.h"
+#include "host/include/CalcEventRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -160,4 +161,122 @@ TEST(HostDocument, SinksHearEachStepOfTheSamplingInOrder)
 
     const auto offline = HostDocument::Offline(recording);
     EXPECT_THROW(offline->FeedSamples(1), std::logic_error);
+}
+
+namespace
+{
+
+// One record of 20 ticks with pulses at 3, 9 and 15, and one of 8 ticks with a pulse at 4.
+Recording Pulses()
+{
+    auto pulses = [](size_t ticks, std::initializer_list<size_t> at) {
+        std::vector<float> samples(ticks, 0.0f);
+        for (size_t tick : at)
+            samples[tick] = 10.0f;
+        return samples;
+    };
+    return HostTests::MakeRecording(0.01, {{pulses(20, {3, 9, 15})}, {pulses(8, {4})}});
+}
+
+std::vector<int32_t> EventTicks(HostDocument& document, HostItemId id, int32_t record, int32_t startTick = 0)
+{
+    Orv::ComPtr<IUnknown> opened;
+    if (document.OpenItemEvents(id, HostItemEventsRequest, CalcKindEvents, record, startTick, HostRecordEnd,
+                                opened.Put()) != S_OK)
+        return {-1};
+    Orv::ComPtr<IEnumEventEx> events = opened.As<IEnumEventEx>(IID_IEnumEventEx);
+    int32_t size = 0;
+    events->GetRecordSize(&size);
+    std::vector<std::byte> buffer(static_cast<size_t>(size) * 8);
+    int32_t count = 0, next = 0;
+    events->Next(static_cast<int32_t>(buffer.size()), CalcNoMoreEventsTick, buffer.data(), &count, &next);
+    std::vector<int32_t> ticks;
+    for (int32_t i = 0; i < count; ++i)
+        ticks.push_back(reinterpret_cast<const OrvEventBase*>(buffer.data() + i * size)->tick);
+    return ticks;
+}
+
+class FakeChildData final : public IStrixDataChildData
+{
+public:
+    explicit FakeChildData(ULONG type) : type_(type) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override
+    {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    HRESULT STDMETHODCALLTYPE GetTypeId(ULONG* typeId) override
+    {
+        *typeId = type_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(ULONG, ULONG, ULONG, ULONG, ULONG, IUnknown*, IStrixDataChildData**) override
+    {
+        return E_NOTIMPL;
+    }
+
+    ULONG references = 0;
+
+private:
+    ULONG type_;
+};
+
+} // namespace
+
+TEST(HostDocument, NamedItemsHoldCalculationsThatOtherTextsName)
+{
+    const Recording recording = Pulses();
+    const auto document = HostDocument::Offline(recording);
+    HostItemId peaks, again, doubled;
+    ASSERT_EQ(S_OK, document->FindItem(L"Peaks", &peaks));
+    ASSERT_EQ(S_OK, document->FindItem(L"peaks", &again));
+    ASSERT_EQ(S_OK, document->FindItem(L"doubled", &doubled));
+    EXPECT_EQ(peaks.first, again.first);
+    EXPECT_NE(peaks.first, doubled.first);
+    EXPECT_EQ((std::vector<int32_t>{-1}), EventTicks(*document.Get(), peaks, 0)) << "no calculation yet";
+
+    BSTR message = nullptr;
+    EXPECT_EQ(E_INVALIDARG, document->SetItemCalculation(peaks, L"cmpeakdet(ch1, 5", &message));
+    ASSERT_NE(nullptr, message);
+    SysFreeString(message);
+    ASSERT_EQ(S_OK, document->SetItemCalculation(peaks, L"cmpeakdet(ch1, 5, 0.001)", nullptr));
+    EXPECT_EQ((std::vector<int32_t>{3, 9, 15}), EventTicks(*document.Get(), peaks, 0));
+    EXPECT_EQ((std::vector<int32_t>{9, 15}), EventTicks(*document.Get(), peaks, 0, 5));
+    EXPECT_EQ((std::vector<int32_t>{4}), EventTicks(*document.Get(), peaks, 1));
+
+    ASSERT_EQ(S_OK, document->SetItemCalculation(doubled, L"PEAKS", nullptr));
+    EXPECT_EQ((std::vector<int32_t>{3, 9, 15}), EventTicks(*document.Get(), doubled, 0));
+    EXPECT_EQ(E_INVALIDARG, document->SetItemCalculation(peaks, L"doubled", nullptr)) << "a text naming itself";
+    EXPECT_EQ((std::vector<int32_t>{3, 9, 15}), EventTicks(*document.Get(), peaks, 0)) << "refused text left no trace";
+
+    BSTR name = nullptr;
+    ASSERT_EQ(S_OK, document->FormatItemId(peaks, &name));
+    EXPECT_EQ(std::wstring(L"peaks"), name);
+    SysFreeString(name);
+
+    EXPECT_EQ(S_OK, document->DropItemCalculation(peaks));
+    EXPECT_EQ(S_FALSE, document->DropItemCalculation(peaks));
+    EXPECT_EQ((std::vector<int32_t>{-1}), EventTicks(*document.Get(), peaks, 0));
+    EXPECT_EQ((std::vector<int32_t>{-1}), EventTicks(*document.Get(), doubled, 0)) << "its text names a dropped item";
+    EXPECT_EQ(E_INVALIDARG, document->DropItemCalculation(HostItemId{}));
+}
+
+TEST(HostDocument, ChildDataIsFoundByItsTypeIdAndHeldUntilDetached)
+{
+    const Recording recording = Pulses();
+    const auto document = HostDocument::Offline(recording);
+    FakeChildData data(0x12340005);
+    ASSERT_EQ(S_OK, document->AttachChildData(&data));
+    EXPECT_EQ(1u, data.references);
+    Orv::ComPtr<IStrixDataChildData> found;
+    EXPECT_EQ(S_FALSE, document->FindChildData(0x12340006, found.Put()));
+    EXPECT_FALSE(found);
+    ASSERT_EQ(S_OK, document->FindChildData(0x12340005, found.Put()));
+    EXPECT_EQ(&data, found.Get());
+    found.Reset();
+    EXPECT_EQ(S_OK, document->DetachChildData(&data));
+    EXPECT_EQ(S_FALSE, document->DetachChildData(&data));
+    EXPECT_EQ(0u, data.references);
 }

@@ -80,8 +80,8 @@ size_t NumberedName(const std::string& name, std::string_view prefix)
 class Compiler
 {
 public:
-    Compiler(const CompileContext& context, std::set<size_t>& calculatedInProgress)
-        : context_(context), functions_(BuiltinFunctions(context.recording)), inProgress_(calculatedInProgress)
+    Compiler(const CompileContext& context, std::set<std::string>& referencesInProgress)
+        : context_(context), functions_(BuiltinFunctions(context.recording)), inProgress_(referencesInProgress)
     {
     }
 
@@ -153,6 +153,8 @@ private:
             return RecordedChannel(node, channel);
         if (const size_t channel = NumberedName(node.name, "vch"))
             return CalculatedChannel(node, channel);
+        if (const auto item = context_.namedItems.find(node.name); item != context_.namedItems.end())
+            return NamedItem(node, item->second);
         return Call(node);
     }
 
@@ -171,21 +173,34 @@ private:
         if (number > count)
             throw CalcTextError(node.position, "there is no calculated channel " + std::to_string(number) +
                                                    " (the document has " + std::to_string(count) + ")");
-        if (!inProgress_.insert(number).second)
-            throw CalcTextError(node.position, "calculated channel " + std::to_string(number) + " refers to itself");
+        const CompiledExpression compiled = CompileReferenced(node, context_.calculatedChannels[number - 1]);
+        if (compiled.kind != ValueKind::Channel)
+            throw CalcTextError(node.position, std::string(node.text) + " is not a sample channel");
+        return {ValueKind::Channel, 0.0, compiled.channel};
+    }
+
+    Value NamedItem(const SyntaxNode& node, const std::string& text)
+    {
+        const CompiledExpression compiled = CompileReferenced(node, text);
+        return {compiled.kind, 0.0, compiled.channel, compiled.events};
+    }
+
+    // The text behind a name, compiled in its own right; a name may not reach itself through its text.
+    CompiledExpression CompileReferenced(const SyntaxNode& node, const std::string& text)
+    {
+        if (!inProgress_.insert(node.name).second)
+            throw CalcTextError(node.position, std::string(node.text) + " refers to itself");
         CompiledExpression compiled;
         try
         {
-            compiled = Compiler(context_, inProgress_).Compile(context_.calculatedChannels[number - 1]);
+            compiled = Compiler(context_, inProgress_).Compile(text);
         }
         catch (const CalcTextError& e)
         {
             throw CalcTextError(node.position, "in the text of " + std::string(node.text) + ", " + e.what());
         }
-        inProgress_.erase(number);
-        if (compiled.kind != ValueKind::Channel)
-            throw CalcTextError(node.position, std::string(node.text) + " is not a sample channel");
-        return {ValueKind::Channel, 0.0, compiled.channel};
+        inProgress_.erase(node.name);
+        return compiled;
     }
 
     CalcFunctionPtr Find(const SyntaxNode& node) const
@@ -278,14 +293,14 @@ private:
 
     const CompileContext& context_;
     std::map<std::string, CalcFunctionPtr> functions_;
-    std::set<size_t>& inProgress_;
+    std::set<std::string>& inProgress_;
 };
 
 } // namespace
 
 CompiledExpression CompileExpression(std::string_view text, const CompileContext& context)
 {
-    std::set<size_t> inProgress;
+    std::set<std::string> inProgress;
     return Compiler(context, inProgress).Compile(text);
 }
 

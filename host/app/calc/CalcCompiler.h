@@ -4,6 +4,7 @@
 #include "host/app/calc/CalcFunctions.h"
 #include "host/app/calc/CalcSyntax.h"
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,9 @@ struct CompileContext
     FunctionLookup lookup;
     // The texts of the document's calculated channels: vch1 is the first.
     std::vector<std::string> calculatedChannels;
+    // The document's named data items that hold a calculation, by lower-case name: the name stands for
+    // what its text yields (a channel or an event source).
+    std::map<std::string, std::string> namedItems;
 };
 
 // A whole expression: a channel (a constant text is a constant channel) or an event source.

@@ -29,7 +29,7 @@ public:
             if (!ReadArgumentText(arguments, source))
                 return E_INVALIDARG;
             const auto compiled =
-                CompileExpression(source, {document_->Data(), nullptr, document_->CalculatedChannels()});
+                CompileExpression(source, document_->CompileContextOf());
             if (compiled.kind != ValueKind::Events)
                 return E_INVALIDARG;
             events_ = compiled.events;

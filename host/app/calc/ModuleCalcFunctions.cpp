@@ -58,9 +58,9 @@ void Check(HRESULT hr, const std::string& what)
 class ModuleCall
 {
 public:
-    ModuleCall(const Recording& recording, Orv::ComPtr<ICalcEnumClass2> classObject, std::wstring arguments,
-               std::vector<Value> sources, REFIID face)
-        : recording_(recording), class_(std::move(classObject)), arguments_(std::move(arguments)),
+    ModuleCall(const Recording& recording, IUnknown* context, Orv::ComPtr<ICalcEnumClass2> classObject,
+               std::wstring arguments, std::vector<Value> sources, REFIID face)
+        : recording_(recording), context_(context), class_(std::move(classObject)), arguments_(std::move(arguments)),
           sources_(std::move(sources)), face_(face)
     {
     }
@@ -71,7 +71,7 @@ public:
     Orv::ComPtr<ICalcEnum> Create() const
     {
         Orv::ComPtr<ICalcEnum> calc;
-        Check(class_->CreateEnum(nullptr, 0, calc.Put()), "the function's enumerator cannot be created");
+        Check(class_->CreateEnum(context_, 0, calc.Put()), "the function's enumerator cannot be created");
         if (!calc || !calc.As<IUnknown>(face_))
             throw std::runtime_error("the function's enumerator does not yield what its class reports");
         Orv::String text(arguments_);
@@ -102,6 +102,7 @@ public:
 
 private:
     const Recording& recording_;
+    IUnknown* context_; // the document the text belongs to, or none
     Orv::ComPtr<ICalcEnumClass2> class_;
     std::wstring arguments_;
     std::vector<Value> sources_;
@@ -242,8 +243,8 @@ std::wstring ModuleArgumentText(const std::vector<double>& numbers, bool leading
     return text.str();
 }
 
-ModuleCalcFunction::ModuleCalcFunction(const Recording& recording, ICalcEnumClass2* classObject)
-    : recording_(recording), class_(classObject)
+ModuleCalcFunction::ModuleCalcFunction(const Recording& recording, ICalcEnumClass2* classObject, IUnknown* context)
+    : recording_(recording), context_(context), class_(classObject)
 {
     params_ = class_.As<ICalcNumericParamsFuncClass>(IID_ICalcNumericParamsFuncClass);
     if (!params_)
@@ -299,7 +300,7 @@ Value ModuleCalcFunction::Create(const std::vector<Argument>& arguments) const
             numbers.push_back(arguments[i].value.number);
     }
     const bool events = (resultWord_ & CalcKindEvents) != 0;
-    ModuleCall call(recording_, class_, ModuleArgumentText(numbers, functionWord_ != 0), std::move(sources),
+    ModuleCall call(recording_, context_, class_, ModuleArgumentText(numbers, functionWord_ != 0), std::move(sources),
                     events ? IID_IEnumEventEx : IID_IEnumFloatEx);
     Value result;
     result.kind = events ? ValueKind::Events : ValueKind::Channel;
@@ -310,7 +311,7 @@ Value ModuleCalcFunction::Create(const std::vector<Argument>& arguments) const
     return result;
 }
 
-ModuleFunctionTable::ModuleFunctionTable(const Recording& recording, IVyrStandIn& standIn)
+ModuleFunctionTable::ModuleFunctionTable(const Recording& recording, IVyrStandIn& standIn, IUnknown* context)
 {
     Orv::ComPtr<IVyrObjectFactory> factory;
     Check(standIn.QueryInterface(IID_IVyrObjectFactory, factory.PutVoid()), "the framework has no object factory");
@@ -328,7 +329,7 @@ ModuleFunctionTable::ModuleFunctionTable(const Recording& recording, IVyrStandIn
             continue;
         try
         {
-            Add(std::make_shared<ModuleCalcFunction>(recording, classObject.Get()));
+            Add(std::make_shared<ModuleCalcFunction>(recording, classObject.Get(), context));
         }
         catch (const std::runtime_error&)
         {

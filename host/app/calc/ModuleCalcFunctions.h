@@ -18,8 +18,9 @@ namespace Host::Calc
 class ModuleCalcFunction final : public CalcFunction
 {
 public:
-    // Throws std::runtime_error when the class object describes no usable function.
-    ModuleCalcFunction(const Recording& recording, ICalcEnumClass2* classObject);
+    // Throws std::runtime_error when the class object describes no usable function. context: the host
+    // document the texts belong to (its enumerators receive it), or none.
+    ModuleCalcFunction(const Recording& recording, ICalcEnumClass2* classObject, IUnknown* context = nullptr);
 
     const std::string& Name() const override { return name_; }
     const std::vector<ParameterInfo>& Parameters() const override { return parameters_; }
@@ -31,6 +32,7 @@ public:
 
 private:
     const Recording& recording_;
+    IUnknown* context_;
     Orv::ComPtr<ICalcEnumClass2> class_;
     Orv::ComPtr<ICalcNumericParamsFuncClass> params_;
     std::string name_;
@@ -46,7 +48,8 @@ class ModuleFunctionTable
 {
 public:
     // Reads every calculation-function class object the framework holds (through its stand-in face).
-    ModuleFunctionTable(const Recording& recording, IVyrStandIn& standIn);
+    // context: the host document whose texts call the functions (it must outlive the table), or none.
+    ModuleFunctionTable(const Recording& recording, IVyrStandIn& standIn, IUnknown* context = nullptr);
 
     CalcFunctionPtr Find(const std::string& lowerCaseName) const;
     FunctionLookup Lookup() const;
