@@ -45,7 +45,10 @@ class ParamsBase : public ParamsBaseAutoCopy
 {
 public:
     ParamsBase() = default;
-    ParamsBase(const ParamsBase& other) : ParamsBaseAutoCopy(other), sampleInterval(other.sampleInterval) {}
+    ParamsBase(const ParamsBase& other)
+        : ParamsBaseAutoCopy(other), sampleInterval(other.sampleInterval), context(other.context)
+    {
+    }
     virtual ~ParamsBase() = default;
 
     // The function's own numbers and the limits, in the order of its parameter list.
@@ -66,6 +69,9 @@ public:
 
     // Seconds per tick of the record being processed.
     double sampleInterval = 1.0;
+    // The host context the calculation was created for (the document's data), or none; the enumerator
+    // holds it.
+    IUnknown* context = nullptr;
 
 protected:
     void AddChannelSource(IUnknown* source) { sources.push_back(std::make_unique<FloatExWrapper>(source)); }

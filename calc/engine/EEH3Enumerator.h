@@ -41,7 +41,10 @@ public:
     using Event = typename Algorithm::Event;
     static constexpr int Number = N;
 
-    EEH3Enumerator(IUnknown* context, uint32_t creationArgument) : CalcEnumEventBase(context, creationArgument) {}
+    EEH3Enumerator(IUnknown* context, uint32_t creationArgument) : CalcEnumEventBase(context, creationArgument)
+    {
+        core.Parameters().context = Context();
+    }
 
     // ICalcEnum
     HRESULT STDMETHODCALLTYPE ReadArguments(IUnknown* arguments, uint32_t* flags) override

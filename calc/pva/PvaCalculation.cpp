@@ -38,14 +38,35 @@ void WriteTerms(std::wostream& out, std::size_t count, const std::vector<double>
         out << (i < terms.size() ? terms[i] : 0.0) << L' ';
 }
 
-// The loop's pressure-volume area, closed through its own end-systolic point.
+// The end-systolic point that closes a loop's area: where the fitted tangent line touches the loop
+// when the relation is the tangent one and the analysis data has that point, else the loop's own.
+struct EndSystolicPoint
+{
+    int32_t tick;
+    float volume;
+    float pressure;
+};
+
+EndSystolicPoint EndSystolicPointOf(const SistraEvent& loop, const Params& params)
+{
+    if (params.espvrType == TangentRelation)
+        if (const auto analysis = params.FindAnalysisData())
+        {
+            EndSystolicPoint touching{};
+            touching.tick = analysis->GetTangentEsPoint(loop.firstTick, &touching.volume, &touching.pressure);
+            if (touching.tick != -1)
+                return touching;
+        }
+    return {loop.endSystolicTick, static_cast<float>(loop.ves), static_cast<float>(loop.pes)};
+}
+
 bool FillFromLoop(PVAEvent& event, const SistraEvent& loop, const Params& params, const State& state)
 {
     event.base = loop.base;
+    const EndSystolicPoint endSystole = EndSystolicPointOf(loop, params);
     return event.Calculate(loop, params.espvrType, params.edpvrType, params.espvrTerms, params.edpvrTerms,
-                           state.pressureSamples, state.volumeSamples, loop.endSystolicTick,
-                           static_cast<float>(loop.ves), static_cast<float>(loop.pes), params.pressureAtIntersect,
-                           params.volumeAtIntersect);
+                           state.pressureSamples, state.volumeSamples, endSystole.tick, endSystole.volume,
+                           endSystole.pressure, params.pressureAtIntersect, params.volumeAtIntersect);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "calc/engine/DetectorSteps.h"
+#include "calc/pva/AnalysisDataAccess.h"
 
 #include <vector>
 
@@ -16,6 +17,7 @@ constexpr int32_t NoRelation = -1;
 constexpr int32_t FirstEspvrType = 0;
 constexpr int32_t LastEspvrType = 3;
 constexpr int32_t LinearRelation = 0;
+constexpr int32_t TangentRelation = 3;
 
 class Params : public EEH3::ParamsBase
 {
@@ -28,6 +30,8 @@ public:
     void Write(std::wostream& out) const override;
     // Loop records, pressure channel, volume channel.
     void BuildSources(uint32_t count, IUnknown* const* sources) override;
+    // The analysis data of the document the calculation runs for, or null.
+    Orv::ComPtr<ITangentEsPoints> FindAnalysisData() const { return ::Sistra::FindAnalysisData(context); }
 
     EEH3::EventWrapperEx<SistraEvent>& Loops() { return SourceAs<EEH3::EventWrapperEx<SistraEvent>>(LoopSource); }
     EEH3::FloatExWrapper& Pressure() { return SourceAs<EEH3::FloatExWrapper>(PressureSource); }

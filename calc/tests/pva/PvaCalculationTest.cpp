@@ -5,6 +5,8 @@
 #include "calc/tests/DetectorReading.h"
 #include "calc/tests/SyntheticLoops.h"
 #include "foundation/com/XOrv.h"
+#include "host/include/HostDocument.h"
+#include "hostframework/SistraIds.h"
 
 #include <gtest/gtest.h>
 
@@ -119,6 +121,78 @@ TEST_F(PvaCalc, PerpendicularAndTangentRelationsCloseThroughTheLoopsOwnEndSystol
         const std::vector<PVAEvent> pvas = ReadAll();
         ASSERT_EQ(3u, pvas.size()) << "type " << type;
         EXPECT_NEAR(7750.0, pvas[2].pva, 1e-6) << "type " << type;
+    }
+}
+
+namespace
+{
+
+// A document holding analysis data whose tangent line touches the loop starting at touchedLoop in B
+// (115, 100), ten samples into the loop.
+class DocumentWithTangentPoints final : public IHostChildData, public IStrixDataChildData, public ITangentEsPoints
+{
+public:
+    explicit DocumentWithTangentPoints(int32_t touched) : touchedLoop(touched) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (iid == IID_IHostChildData)
+            *out = static_cast<IHostChildData*>(this);
+        else if (iid == IID_ITangentEsPoints)
+            *out = static_cast<ITangentEsPoints*>(this);
+        else
+            *out = nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE AttachChildData(IStrixDataChildData*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DetachChildData(IStrixDataChildData*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FindChildData(ULONG typeId, IStrixDataChildData** data) override
+    {
+        *data = typeId == DocumentDataTypeId::Id() ? static_cast<IStrixDataChildData*>(this) : nullptr;
+        return *data ? S_OK : S_FALSE;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetTypeId(ULONG* typeId) override { return *typeId = DocumentDataTypeId::Id(), S_OK; }
+    HRESULT STDMETHODCALLTYPE Clone(ULONG, ULONG, ULONG, ULONG, ULONG, IUnknown*, IStrixDataChildData**) override
+    {
+        return E_NOTIMPL;
+    }
+
+    int32_t STDMETHODCALLTYPE GetTangentEsPoint(int32_t loopStartTick, float* volume, float* pressure) override
+    {
+        *volume = *pressure = 0.0f;
+        if (loopStartTick != touchedLoop)
+            return -1;
+        *volume = 115.0f;
+        *pressure = 100.0f;
+        return loopStartTick + 10;
+    }
+
+    int32_t touchedLoop;
+};
+
+} // namespace
+
+TEST_F(PvaCalc, TangentRelationClosesThroughTheAnalysisDataTangentPointWhereItHasOne)
+{
+    // Static: the calculation keeps the context beyond this test's frame.
+    static DocumentWithTangentPoints document(0);
+    document.touchedLoop = loops.events[1].firstTick;
+    core.Parameters().context = static_cast<IHostChildData*>(&document);
+    for (double type : {0.0, 3.0})
+    {
+        std::vector<double> numbers = StraightRelations;
+        numbers[0] = type;
+        Bind(Arguments(numbers));
+        const std::vector<PVAEvent> pvas = ReadAll();
+        ASSERT_EQ(3u, pvas.size());
+        EXPECT_NEAR(7750.0, pvas[0].pva, 1e-6);
+        // A, B and the intersection (20, 0): half of 10850 − 2000 + 200.
+        EXPECT_NEAR(type == 3.0 ? 4525.0 : 7750.0, pvas[1].pva, 1e-6) << "type " << type;
+        EXPECT_NEAR(7750.0, pvas[2].pva, 1e-6);
     }
 }
 
