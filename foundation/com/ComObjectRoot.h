@@ -19,6 +19,8 @@ public:
     ULONG InternalAddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
     // The references left; the object is the caller's to destroy when none are.
     ULONG InternalRelease() { return static_cast<ULONG>(InterlockedDecrement(&references_)); }
+    // Parks the count, for an object about to destroy itself, where no further release reaches zero.
+    void InternalSetReferences(LONG references) { InterlockedExchange(&references_, references); }
 
     CriticalSection& ObjectLock() { return section_; }
 

@@ -184,6 +184,9 @@ public:
     // the bytes that remain) throws XOrv 0xA0048203; a failed stream leaves the string empty.
     void ReadString(String& text);
     std::uint32_t Version() const { return version_; }
+    // The bytes between the read position and the end, so that a count read from a record can be checked
+    // before anything is allocated for it; none (and a bad state) when the buffer cannot tell.
+    std::optional<std::uint64_t> RemainingBytes();
 
 protected:
     // Reads n bytes into data; false (and a bad state) when fewer arrived.
@@ -201,7 +204,6 @@ private:
             std::memcpy(value, bytes, N);
         return Result();
     }
-    std::optional<std::uint64_t> RemainingBytes();
     void ReadUtf16Text(std::uint32_t units, String& text);
     void ReadAnsiText(std::uint32_t bytes, String& text);
 

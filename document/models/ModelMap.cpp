@@ -1,0 +1,28 @@
+#include "document/models/ModelMap.h"
+
+#include "document/models/ModelFactory.h"
+
+namespace Sistra
+{
+
+ModelPtr ModelMap::Get(int kind, ModelOwner* owner, IObserver* observer)
+{
+    if (ModelPtr existing = Find(kind))
+        return existing;
+    // Creating a model creates the kinds it depends on first, through this map.
+    ModelPtr model = ModelClassObjBase::CreateModel(kind, owner);
+    if (!model)
+        return nullptr;
+    models_.emplace(kind, model);
+    if (observer)
+        model->AddObserver(observer);
+    return model;
+}
+
+ModelPtr ModelMap::Find(int kind) const
+{
+    const auto found = models_.find(kind);
+    return found == models_.end() ? nullptr : found->second;
+}
+
+} // namespace Sistra

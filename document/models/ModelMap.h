@@ -1,0 +1,26 @@
+// The models of one owner, at most one per kind, created through the factories on first request.
+#pragma once
+
+#include "document/models/Model.h"
+#include "document/models/ModelOwner.h"
+
+#include <unordered_map>
+
+namespace Sistra
+{
+
+class ModelMap
+{
+public:
+    // The model of that kind; a new one is made for owner and observed by observer (when given).
+    // Empty for a kind without a factory.
+    ModelPtr Get(int kind, ModelOwner* owner, IObserver* observer);
+    // The model of that kind when it exists; never creates.
+    ModelPtr Find(int kind) const;
+    void Clear() { models_.clear(); }
+
+private:
+    std::unordered_map<int, ModelPtr> models_;
+};
+
+} // namespace Sistra
