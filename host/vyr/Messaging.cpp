@@ -1,8 +1,14 @@
 #include "Messaging.h"
 
+#include "VyrAutomation.h"
+
 #include "foundation/com/ComPtr.h"
+#include "foundation/text/String.h"
 
 #include <cstring>
+#include <cwchar>
+#include <iterator>
+#include <string>
 #include <new>
 
 namespace Vyr
@@ -14,6 +20,7 @@ namespace
 constexpr ULONG TypeWordSize = sizeof(ULONG);
 constexpr int TypeCodeBits = 4;
 constexpr ULONG TypeCodeMask = 0xF;
+constexpr ULONG TextCode = 7;
 
 ULONG ValueSize(ULONG code)
 {
@@ -24,7 +31,7 @@ ULONG ValueSize(ULONG code)
         return 4;
     case 3: // double
         return 8;
-    case 7: // reference to a text
+    case TextCode: // reference to a text
         return sizeof(void*);
     default:
         return 0;
@@ -39,20 +46,60 @@ struct CreatorWords
     ULONG context;
 };
 
-class Message final : public HeapComObject<IMessage, &IID_IMessage>, public IVyrMessageWords
+// Calls action with every text reference of a payload record (type code 7).
+template <class Action>
+void ForEachTextReference(const std::vector<BYTE>& payload, Action action)
+{
+    ULONG typeWord = 0;
+    std::memcpy(&typeWord, payload.data(), sizeof typeWord);
+    std::size_t offset = TypeWordSize;
+    for (ULONG codes = typeWord; codes != 0; codes >>= TypeCodeBits)
+    {
+        const ULONG code = codes & TypeCodeMask;
+        if (code == TextCode)
+        {
+            IUnknown* text = nullptr;
+            std::memcpy(&text, payload.data() + offset, sizeof text);
+            if (text)
+                action(text);
+        }
+        offset += ValueSize(code);
+    }
+}
+
+class Message final : public HeapComObject<IMessage, &IID_IMessage>, public IVyrMessageWords, public IMessageOrigin
 {
 public:
+    // The message keeps the texts its payload refers to alive for as long as it lives.
     Message(ULONG id, ULONG flags, CreatorWords words, std::vector<BYTE> payload)
-        : id_(id), flags_(flags), words_(words), payload_(std::move(payload))
+        : id_(id), flags_(words.originPresent ? flags | VyrMessageFlag::HasOrigin : flags), words_(words),
+          payload_(std::move(payload))
     {
+        ForEachTextReference(payload_, [](IUnknown* text) { text->AddRef(); });
+    }
+    ~Message() override
+    {
+        ForEachTextReference(payload_, [](IUnknown* text) { text->Release(); });
     }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
-        if (!object || !IsEqualIID(iid, IID_IVyrMessageWords))
+        if (object && IsEqualIID(iid, IID_IVyrMessageWords))
+            *object = static_cast<IVyrMessageWords*>(this);
+        else if (object && IsEqualIID(iid, IID_IMessageOrigin) && (flags_ & VyrMessageFlag::HasOrigin))
+            *object = static_cast<IMessageOrigin*>(this);
+        else
             return HeapComObject::QueryInterface(iid, object);
-        *object = static_cast<IVyrMessageWords*>(this);
         AddRef();
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetOrigin(ULONG* originId, ULONG* second) override
+    {
+        if (!originId || !second)
+            return E_POINTER;
+        *originId = words_.originId;
+        *second = words_.originPresent;
         return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return HeapComObject::AddRef(); }
@@ -168,17 +215,48 @@ HRESULT STDMETHODCALLTYPE MsgIdRegistry::GetGuid(USHORT code, GUID* guid)
     return S_OK;
 }
 
-// The text form of ids belongs to the automation machinery, which is not built yet.
-HRESULT STDMETHODCALLTYPE MsgIdRegistry::IdToText(ULONG, ULONG, IAutoOrvString** text)
+// The text form of an id, as macros name the view that sent a message: "{GUID}:number". Texts
+// travel through macros and must name the same id in another process, where codes differ.
+HRESULT STDMETHODCALLTYPE MsgIdRegistry::IdToText(ULONG, ULONG id, IAutoOrvString** text)
 {
-    if (text)
+    return Guarded([&]() -> HRESULT {
+        if (!text)
+            return E_POINTER;
         *text = nullptr;
-    return E_NOTIMPL;
+        GUID guid{};
+        if (FAILED(GetGuid(static_cast<USHORT>(id >> 16), &guid)))
+            return E_INVALIDARG;
+        wchar_t guidText[40] = {};
+        StringFromGUID2(guid, guidText, static_cast<int>(std::size(guidText)));
+        const std::wstring form = std::wstring(guidText) + L":" + std::to_wstring(id & 0xFFFF);
+        const Orv::String result(form.c_str());
+        *text = result.Interface();
+        (*text)->AddRef();
+        return S_OK;
+    });
 }
 
-HRESULT STDMETHODCALLTYPE MsgIdRegistry::TextToId(ULONG, IAutoOrvString*, ULONG*)
+HRESULT STDMETHODCALLTYPE MsgIdRegistry::TextToId(ULONG, IAutoOrvString* text, ULONG* id)
 {
-    return E_NOTIMPL;
+    return Guarded([&]() -> HRESULT {
+        if (!text || !id)
+            return E_POINTER;
+        const std::wstring form = Orv::String::FromInterface(text).c_str();
+        const std::size_t colon = form.rfind(L':');
+        GUID guid{};
+        if (colon == std::wstring::npos || FAILED(CLSIDFromString(form.substr(0, colon).c_str(), &guid)))
+            return E_INVALIDARG;
+        const std::wstring numberText = form.substr(colon + 1);
+        wchar_t* end = nullptr;
+        const unsigned long number = std::wcstoul(numberText.c_str(), &end, 10);
+        if (numberText.empty() || *end != L'\0' || number > 0xFFFF)
+            return E_INVALIDARG;
+        const USHORT code = CodeOf(guid);
+        if (code == 0)
+            return E_OUTOFMEMORY;
+        *id = static_cast<ULONG>(code) << 16 | number;
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE MessageRouter::Deliver(IMessage* message, IUnknown* target)

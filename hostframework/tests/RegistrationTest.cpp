@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterClassObjects(IUnknown* host);
@@ -105,7 +106,15 @@ TEST(Registration, EverythingIsRegisteredInOrder)
 {
     const ULONG before = TestSupport::RegistrationCount();
     EXPECT_EQ(S_OK, DllRegisterClassObjects(&host));
-    const std::vector<VyrRegistrationRecord> records = TestSupport::RegistrationsFrom(before);
+    std::vector<VyrRegistrationRecord> records = TestSupport::RegistrationsFrom(before);
+    // The module's own automation commands register among this test's message classes (their order is
+    // pinned by the automation tests); here they only have to be message classes.
+    const auto isModuleCommand = [](const VyrRegistrationRecord& record) {
+        const std::wstring name = record.name;
+        return record.kind == VyrRegistrationKind::MessageClass && name != L"FirstMessage" && name != L"LastMessage";
+    };
+    EXPECT_EQ(28, std::count_if(records.begin(), records.end(), isModuleCommand));
+    records.erase(std::remove_if(records.begin(), records.end(), isModuleCommand), records.end());
 
     // Lists run newest first; a class object that does not exist is skipped, not registered as null.
     const Expected expected[] = {
