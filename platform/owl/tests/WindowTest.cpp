@@ -44,9 +44,10 @@ private:
 class TopWindow : public TWindow
 {
 public:
-    TopWindow() : TWindow(static_cast<TWindow*>(nullptr), L"Owl test")
+    // Hidden unless a test shows it: a shown top-level window takes Wine a while to take down.
+    explicit TopWindow(DWORD visible = 0) : TWindow(static_cast<TWindow*>(nullptr), L"Owl test")
     {
-        Attr.Style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+        Attr.Style = WS_OVERLAPPEDWINDOW | visible;
         Attr.X = Attr.Y = 10;
         Attr.W = 240;
         Attr.H = 160;
@@ -209,7 +210,7 @@ TEST(OwlWindow, SomethingThrownInAHandlerIsLoggedAndTheMessageGetsItsDefaultProc
 TEST(OwlWindow, APaintThatThrowsIsLoggedAndLeavesNothingToRepaint)
 {
     FailureLogScope log;
-    TopWindow top;
+    TopWindow top(WS_VISIBLE);
     auto* child = new ThrowingChild(&top);
     top.Create();
     OwlTest::PumpMessages();
@@ -223,7 +224,7 @@ TEST(OwlWindow, APaintThatThrowsIsLoggedAndLeavesNothingToRepaint)
 
 TEST(OwlWindow, PaintDrawsThroughTheResponseTableIntoTheWindow)
 {
-    TopWindow top;
+    TopWindow top(WS_VISIBLE);
     auto* child = new ThrowingChild(&top);
     top.Create();
     SetWindowPos(top.GetHandle(), HWND_TOPMOST, 10, 10, 0, 0, SWP_NOSIZE);
