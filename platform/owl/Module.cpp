@@ -1,5 +1,9 @@
 #include "platform/owl/Module.h"
 
+#include "platform/owl/Failure.h"
+
+#include "foundation/com/XOrv.h"
+
 #include <algorithm>
 #include <mutex>
 #include <vector>
@@ -36,8 +40,40 @@ TModule::TModule(const wchar_t* name, HINSTANCE instance, bool addToList)
     }
 }
 
+TModule::TModule(const wchar_t* name, bool shouldLoad, bool mustLoad, bool addToList)
+    : name_(name ? name : L""), instance_(nullptr), listed_(addToList)
+{
+    if (shouldLoad)
+    {
+        instance_ = ::LoadLibraryW(name_.c_str());
+        if (!instance_ && mustLoad)
+            ThrowLastError((L"The library " + name_ + L" could not be loaded").c_str());
+        loaded_ = instance_ != nullptr;
+    }
+    if (listed_)
+    {
+        std::lock_guard guard(List().lock);
+        List().modules.push_back(this);
+    }
+}
+
+FARPROC TModule::GetProcAddress(const char* name) const
+{
+    const FARPROC address = instance_ ? ::GetProcAddress(instance_, name) : nullptr;
+    if (!address)
+    {
+        const std::string exportName(name);
+        const std::wstring text = L"The library " + name_ + L" has no function " +
+                                  std::wstring(exportName.begin(), exportName.end());
+        throw XOrv(Orv::String(text), HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND));
+    }
+    return address;
+}
+
 TModule::~TModule()
 {
+    if (loaded_)
+        ::FreeLibrary(instance_);
     if (listed_)
     {
         std::lock_guard guard(List().lock);
