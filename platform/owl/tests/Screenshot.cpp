@@ -63,6 +63,7 @@ std::wstring SaveBitmapPng(HBITMAP bitmap, const std::wstring& name)
 
 std::wstring SaveWindowPng(HWND window, const std::wstring& name)
 {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RECT rect{};
     GetWindowRect(window, &rect);
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;

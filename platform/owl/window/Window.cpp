@@ -71,6 +71,8 @@ DEFINE_RESPONSE_TABLE(TWindow)
     EV_WM_CLOSE,
     EV_WM_SETCURSOR,
     EV_WM_INITMENUPOPUP,
+    EV_WM_HSCROLL,
+    EV_WM_VSCROLL,
 END_RESPONSE_TABLE;
 
 TWindow::TWindow(TWindow* parent, const wchar_t* title, TModule* module)
@@ -610,8 +612,19 @@ void TWindow::EvChar(UINT, UINT, UINT) { DefaultProcessing(); }
 void TWindow::EvTimer(UINT) { DefaultProcessing(); }
 void TWindow::EvSetFocus(HWND) { DefaultProcessing(); }
 void TWindow::EvKillFocus(HWND) { DefaultProcessing(); }
-void TWindow::EvHScroll(UINT, UINT, HWND) { DefaultProcessing(); }
-void TWindow::EvVScroll(UINT, UINT, HWND) { DefaultProcessing(); }
+// A scroll message from a child control goes to the child's object when its table handles it.
+void TWindow::ForwardScroll(UINT msg, UINT code, UINT position, HWND bar)
+{
+    TWindow* child = FromHandle(bar);
+    TEventInfo info = TEventInfo::Message(msg);
+    if (child && child != this && child->Find(info))
+        child->HandleMessage(msg, MAKEWPARAM(code, position), reinterpret_cast<LPARAM>(bar));
+    else
+        DefaultProcessing();
+}
+
+void TWindow::EvHScroll(UINT code, UINT position, HWND bar) { ForwardScroll(WM_HSCROLL, code, position, bar); }
+void TWindow::EvVScroll(UINT code, UINT position, HWND bar) { ForwardScroll(WM_VSCROLL, code, position, bar); }
 void TWindow::EvMenuSelect(UINT, UINT, HMENU) { DefaultProcessing(); }
 UINT TWindow::EvGetDlgCode(const MSG*) { return static_cast<UINT>(DefaultProcessing()); }
 void TWindow::EvSysColorChange() { DefaultProcessing(); }

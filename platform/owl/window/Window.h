@@ -87,8 +87,8 @@ public:
 
     // Makes the window (a no-op when there is one); throws XOrv when it cannot be made.
     virtual bool Create();
-    // Destroys the window; the object stays.
-    void Destroy(int returnValue = 0);
+    // Destroys the window (a modal dialog ends with returnValue); the object stays.
+    virtual void Destroy(int returnValue = 0);
     // Asks the children; a window closes only when all agree.
     virtual bool CanClose();
     // Closes when CanClose agrees (a dialog ends with returnValue).
@@ -206,6 +206,7 @@ protected:
     void EvSetFocus(HWND lostFocus);
     void EvKillFocus(HWND getsFocus);
     bool EvSetCursor(HWND window, UINT hitTest, UINT mouseMsg);
+    // A child scroll bar's messages go to the bar's object when it handles them.
     void EvHScroll(UINT code, UINT position, HWND bar);
     void EvVScroll(UINT code, UINT position, HWND bar);
     // Asks for every command item of the popup whether it is enabled (WM_COMMAND_ENABLE).
@@ -252,6 +253,7 @@ private:
     };
 
     void AddChild(TWindow* child) { Children.push_back(child); }
+    void ForwardScroll(UINT msg, UINT code, UINT position, HWND bar);
     void RemoveChild(TWindow* child);
     void RegisterClassIfNeeded(const wchar_t* className, WNDPROC& classProcedure);
     HWND ParentHandle() const;
