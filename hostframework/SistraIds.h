@@ -15,6 +15,7 @@ namespace ViewType
 {
 constexpr USHORT HemodynamicsTable = 2;
 constexpr USHORT AnalysisGraph = 4;
+constexpr USHORT Prsw = 5;
 constexpr USHORT DpDtMaxEdvGraph = 7;
 constexpr USHORT SalineCalibration = 8;
 constexpr USHORT PvaEdv = 9;

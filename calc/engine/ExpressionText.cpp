@@ -23,13 +23,13 @@ const T& Required(const T* value, int32_t id)
     return *value;
 }
 
-int32_t IntOf(const SetupModelReader& model, int32_t id)
+int32_t IntOf(const ModelPropertyReader& model, int32_t id)
 {
     return Required(model.GetInt(id), id);
 }
 
 // Channel numbers are written counted from 1.
-int32_t ChannelNumberOf(const SetupModelReader& model, int32_t id)
+int32_t ChannelNumberOf(const ModelPropertyReader& model, int32_t id)
 {
     return Required(model.GetChannel(id), id) + 1;
 }
@@ -40,9 +40,10 @@ struct Position
     int32_t tick;
 };
 
-Position PositionOf(const SetupModelReader& model, int32_t id)
+Position PositionOf(const ModelPropertyReader& model, int32_t id)
 {
-    const uint64_t value = Required(model.GetPosition(id), id);
+    const std::optional<uint64_t> position = model.GetPosition(id);
+    const uint64_t value = Required(position ? &*position : nullptr, id);
     return Position{static_cast<int32_t>(value >> 32), static_cast<int32_t>(value & 0xFFFFFFFFu)};
 }
 
@@ -56,42 +57,42 @@ Orv::String TextOf(Write write)
 
 } // namespace
 
-void WriteRangeArguments(std::wostream& out, const SetupModelReader& model, const RangeWords& range)
+void WriteRangeArguments(std::wostream& out, const ModelPropertyReader& model, const RangeWords& range)
 {
     out.imbue(std::locale::classic());
     Position start{range.startRecord, range.startTick};
     if (range.startRecord == TakeFromModel)
-        start = PositionOf(model, SetupProperty::AnalysisStart);
+        start = PositionOf(model, AnalysisProperty::AnalysisStart);
     out << L", " << start.record << L", " << start.tick;
-    if (Required(model.GetBool(SetupProperty::OnlineAnalysis), SetupProperty::OnlineAnalysis))
+    if (Required(model.GetBool(AnalysisProperty::OnlineAnalysis), AnalysisProperty::OnlineAnalysis))
     {
         out << L", -1, -1";
         return;
     }
-    if (IntOf(model, SetupProperty::EndLimitRule) == OpenEndRule)
+    if (IntOf(model, AnalysisProperty::EndLimitRule) == OpenEndRule)
     {
         out << L", " << TakeFromModel << L", " << TakeFromModel;
         return;
     }
     Position end{range.endRecord, range.endTick};
     if (range.endRecord == TakeFromModel)
-        end = PositionOf(model, SetupProperty::AnalysisEnd);
+        end = PositionOf(model, AnalysisProperty::AnalysisEnd);
     out << L", " << end.record << L", " << end.tick;
 }
 
-void WriteEndDiastolicDetector(std::wostream& out, const SetupModelReader& model, const RangeWords& range)
+void WriteEndDiastolicDetector(std::wostream& out, const ModelPropertyReader& model, const RangeWords& range)
 {
     out.imbue(std::locale::classic());
-    if (IntOf(model, SetupProperty::EdpMethod) == EdpFromEcg)
+    if (IntOf(model, AnalysisProperty::EdpMethod) == EdpFromEcg)
     {
-        out << L"PVEcgEdpDet(" << Required(model.GetText(SetupProperty::EcgEventSource), SetupProperty::EcgEventSource).c_str();
+        out << L"PVEcgEdpDet(" << Required(model.GetText(AnalysisProperty::EcgEventSource), AnalysisProperty::EcgEventSource).c_str();
     }
     else
     {
         // The peak height is both the peak detector's first argument and the minimum peak height.
-        const int32_t p = ChannelNumberOf(model, SetupProperty::PressureChannel);
-        const double height = Required(model.GetDouble(SetupProperty::PeakHeight), SetupProperty::PeakHeight);
-        const double period = Required(model.GetDouble(SetupProperty::PeakPeriod), SetupProperty::PeakPeriod);
+        const int32_t p = ChannelNumberOf(model, AnalysisProperty::PressureChannel);
+        const double height = Required(model.GetDouble(AnalysisProperty::PeakHeight), AnalysisProperty::PeakHeight);
+        const double period = Required(model.GetDouble(AnalysisProperty::PeakPeriod), AnalysisProperty::PeakPeriod);
         out << L"PVEdpDet(ch" << p << L", CMPeakDet(ch" << p << L", " << height << L", " << period << L")" << L", "
             << height;
     }
@@ -99,28 +100,28 @@ void WriteEndDiastolicDetector(std::wostream& out, const SetupModelReader& model
     out << L")";
 }
 
-void WriteEndDiastolicDetectorOverWholeChannel(std::wostream& out, const SetupModelReader& model)
+void WriteEndDiastolicDetectorOverWholeChannel(std::wostream& out, const ModelPropertyReader& model)
 {
     WriteEndDiastolicDetector(out, model, RangeWords{});
 }
 
-void WriteLoopAnalyzer(std::wostream& out, const SetupModelReader& model, const RangeWords& range,
+void WriteLoopAnalyzer(std::wostream& out, const ModelPropertyReader& model, const RangeWords& range,
                        VolumeSource volume)
 {
     out.imbue(std::locale::classic());
-    out << L"SistraAnalyzer(ch" << ChannelNumberOf(model, SetupProperty::PressureChannel);
+    out << L"SistraAnalyzer(ch" << ChannelNumberOf(model, AnalysisProperty::PressureChannel);
     if (volume == VolumeSource::Channel)
-        out << L", ch" << ChannelNumberOf(model, SetupProperty::VolumeChannel);
+        out << L", ch" << ChannelNumberOf(model, AnalysisProperty::VolumeChannel);
     else
         out << L", " << CorrectedVolumeName;
     out << L", ";
     WriteEndDiastolicDetector(out, model, range);
-    out << L", " << IntOf(model, SetupProperty::TauType) << L", " << IntOf(model, SetupProperty::StrokeVolumeMode);
+    out << L", " << IntOf(model, AnalysisProperty::TauType) << L", " << IntOf(model, AnalysisProperty::StrokeVolumeMode);
     WriteRangeArguments(out, model, range);
-    out << L", " << IntOf(model, SetupProperty::EndSystolicMode) << L")";
+    out << L", " << IntOf(model, AnalysisProperty::EndSystolicMode) << L")";
 }
 
-void WritePvaCalculation(std::wostream& out, const SetupModelReader& model,
+void WritePvaCalculation(std::wostream& out, const ModelPropertyReader& model,
                          const std::optional<PvaRegressions>& regressions)
 {
     out.imbue(std::locale::classic());
@@ -131,8 +132,8 @@ void WritePvaCalculation(std::wostream& out, const SetupModelReader& model,
         return;
     }
     const PvaRegressions& r = *regressions;
-    out << L"ch" << ChannelNumberOf(model, SetupProperty::PressureChannel) << L", ch"
-        << ChannelNumberOf(model, SetupProperty::VolumeChannel) << L", " << r.espvrType << L", " << r.edpvrType;
+    out << L"ch" << ChannelNumberOf(model, AnalysisProperty::PressureChannel) << L", ch"
+        << ChannelNumberOf(model, AnalysisProperty::VolumeChannel) << L", " << r.espvrType << L", " << r.edpvrType;
     for (double value : {r.pressureAtIntersect, r.volumeAtIntersect, r.espvrTerms[0], r.espvrTerms[1],
                          r.espvrTerms[2], r.edpvrTerms[0], r.edpvrTerms[1]})
         out << L", " << value;
@@ -144,22 +145,22 @@ void WriteMaxDetector(std::wostream& out, const Orv::String& sourceText)
     out << L"PVMaxDet(" << sourceText.c_str() << L")";
 }
 
-Orv::String BuildLoopAnalyzerExpressionWithVolumeChannel(const SetupModelReader& model, const RangeWords& range)
+Orv::String BuildLoopAnalyzerExpressionWithVolumeChannel(const ModelPropertyReader& model, const RangeWords& range)
 {
     return TextOf([&](std::wostream& out) { WriteLoopAnalyzer(out, model, range, VolumeSource::Channel); });
 }
 
-Orv::String BuildLoopAnalyzerExpressionWithCorrectedVolume(const SetupModelReader& model, const RangeWords& range)
+Orv::String BuildLoopAnalyzerExpressionWithCorrectedVolume(const ModelPropertyReader& model, const RangeWords& range)
 {
     return TextOf([&](std::wostream& out) { WriteLoopAnalyzer(out, model, range, VolumeSource::CorrectedVolume); });
 }
 
-Orv::String BuildEndDiastolicDetectorExpression(const SetupModelReader& model, const RangeWords& range)
+Orv::String BuildEndDiastolicDetectorExpression(const ModelPropertyReader& model, const RangeWords& range)
 {
     return TextOf([&](std::wostream& out) { WriteEndDiastolicDetector(out, model, range); });
 }
 
-Orv::String BuildPvaCalcExpression(const SetupModelReader& model, const std::optional<PvaRegressions>& regressions)
+Orv::String BuildPvaCalcExpression(const ModelPropertyReader& model, const std::optional<PvaRegressions>& regressions)
 {
     return TextOf([&](std::wostream& out) { WritePvaCalculation(out, model, regressions); });
 }

@@ -12,8 +12,9 @@
 namespace Sistra
 {
 
-// The setup-model properties the texts read, by property id.
-namespace SetupProperty
+// The workflow-model properties the texts read, by property id; each id is read from the model that
+// owns it (the Tau model setting from the Tau model, the others from the setup model).
+namespace AnalysisProperty
 {
 constexpr int32_t PressureChannel = 1;      // channel
 constexpr int32_t VolumeChannel = 2;        // channel
@@ -28,23 +29,24 @@ constexpr int32_t AnalysisEnd = 60;         // position
 constexpr int32_t TauType = 62;             // int
 constexpr int32_t StrokeVolumeMode = 72;    // int
 constexpr int32_t EndSystolicMode = 73;     // int
-} // namespace SetupProperty
+} // namespace AnalysisProperty
 
 constexpr int32_t OpenEndRule = 1;
 constexpr int32_t EdpFromEcg = 1;
 
-// Typed reading of model properties by id; null when the model has no such property. A position is one
-// 64-bit value: tick in the low 32 bits, record in the high 32 bits. Channels are counted from 0.
-class SetupModelReader
+// Typed reading of workflow-model properties by id; null (or no value) when no model has such a property.
+// A position is one 64-bit value: tick in the low 32 bits, record in the high 32 bits. Channels are
+// counted from 0.
+class ModelPropertyReader
 {
 public:
-    virtual ~SetupModelReader() = default;
+    virtual ~ModelPropertyReader() = default;
     virtual const int32_t* GetInt(int32_t id) const = 0;
     virtual const double* GetDouble(int32_t id) const = 0;
     virtual const bool* GetBool(int32_t id) const = 0;
     virtual const int32_t* GetChannel(int32_t id) const = 0;
     virtual const Orv::String* GetText(int32_t id) const = 0;
-    virtual const uint64_t* GetPosition(int32_t id) const = 0;
+    virtual std::optional<uint64_t> GetPosition(int32_t id) const = 0;
 };
 
 // Range words as the analysis gives them; TakeFromModel in a record word means the model's position.
@@ -80,21 +82,21 @@ struct PvaRegressions
 
 // Each builder writes its text to the stream (its locale is set to the classic one) and throws XOrv
 // when the model lacks a property the text needs.
-void WriteRangeArguments(std::wostream& out, const SetupModelReader& model, const RangeWords& range);
-void WriteEndDiastolicDetector(std::wostream& out, const SetupModelReader& model, const RangeWords& range);
-void WriteEndDiastolicDetectorOverWholeChannel(std::wostream& out, const SetupModelReader& model);
-void WriteLoopAnalyzer(std::wostream& out, const SetupModelReader& model, const RangeWords& range,
+void WriteRangeArguments(std::wostream& out, const ModelPropertyReader& model, const RangeWords& range);
+void WriteEndDiastolicDetector(std::wostream& out, const ModelPropertyReader& model, const RangeWords& range);
+void WriteEndDiastolicDetectorOverWholeChannel(std::wostream& out, const ModelPropertyReader& model);
+void WriteLoopAnalyzer(std::wostream& out, const ModelPropertyReader& model, const RangeWords& range,
                        VolumeSource volume);
 // Without valid regressions: the text that asks for no PVA.
-void WritePvaCalculation(std::wostream& out, const SetupModelReader& model,
+void WritePvaCalculation(std::wostream& out, const ModelPropertyReader& model,
                          const std::optional<PvaRegressions>& regressions);
 void WriteMaxDetector(std::wostream& out, const Orv::String& sourceText);
 
 // The same texts as strings.
-Orv::String BuildLoopAnalyzerExpressionWithVolumeChannel(const SetupModelReader& model, const RangeWords& range);
-Orv::String BuildLoopAnalyzerExpressionWithCorrectedVolume(const SetupModelReader& model, const RangeWords& range);
-Orv::String BuildEndDiastolicDetectorExpression(const SetupModelReader& model, const RangeWords& range);
-Orv::String BuildPvaCalcExpression(const SetupModelReader& model, const std::optional<PvaRegressions>& regressions);
+Orv::String BuildLoopAnalyzerExpressionWithVolumeChannel(const ModelPropertyReader& model, const RangeWords& range);
+Orv::String BuildLoopAnalyzerExpressionWithCorrectedVolume(const ModelPropertyReader& model, const RangeWords& range);
+Orv::String BuildEndDiastolicDetectorExpression(const ModelPropertyReader& model, const RangeWords& range);
+Orv::String BuildPvaCalcExpression(const ModelPropertyReader& model, const std::optional<PvaRegressions>& regressions);
 Orv::String BuildMaxDetectorExpression(const Orv::String& sourceText);
 
 } // namespace Sistra

@@ -12,25 +12,25 @@ using namespace Sistra;
 namespace
 {
 
-// The setup model's properties as plain maps.
-class FakeSetup : public SetupModelReader
+// The workflow models' properties as plain maps.
+class FakeSetup : public ModelPropertyReader
 {
 public:
     FakeSetup()
     {
-        channels[SetupProperty::PressureChannel] = 0;
-        channels[SetupProperty::VolumeChannel] = 1;
-        ints[SetupProperty::EndLimitRule] = 0;
-        ints[SetupProperty::EdpMethod] = 0;
-        ints[SetupProperty::TauType] = 1;
-        ints[SetupProperty::StrokeVolumeMode] = 0;
-        ints[SetupProperty::EndSystolicMode] = 1;
-        doubles[SetupProperty::PeakHeight] = 20.0;
-        doubles[SetupProperty::PeakPeriod] = 0.05;
-        bools[SetupProperty::OnlineAnalysis] = false;
-        positions[SetupProperty::AnalysisStart] = Position(1, 250);
-        positions[SetupProperty::AnalysisEnd] = Position(3, 4000);
-        texts[SetupProperty::EcgEventSource] = Orv::String(L"cmpeakdet(shift(ch3, -0.01), 0.5, 0.05)");
+        channels[AnalysisProperty::PressureChannel] = 0;
+        channels[AnalysisProperty::VolumeChannel] = 1;
+        ints[AnalysisProperty::EndLimitRule] = 0;
+        ints[AnalysisProperty::EdpMethod] = 0;
+        ints[AnalysisProperty::TauType] = 1;
+        ints[AnalysisProperty::StrokeVolumeMode] = 0;
+        ints[AnalysisProperty::EndSystolicMode] = 1;
+        doubles[AnalysisProperty::PeakHeight] = 20.0;
+        doubles[AnalysisProperty::PeakPeriod] = 0.05;
+        bools[AnalysisProperty::OnlineAnalysis] = false;
+        positions[AnalysisProperty::AnalysisStart] = Position(1, 250);
+        positions[AnalysisProperty::AnalysisEnd] = Position(3, 4000);
+        texts[AnalysisProperty::EcgEventSource] = Orv::String(L"cmpeakdet(shift(ch3, -0.01), 0.5, 0.05)");
     }
 
     static uint64_t Position(uint32_t record, uint32_t tick) { return static_cast<uint64_t>(record) << 32 | tick; }
@@ -40,7 +40,11 @@ public:
     const bool* GetBool(int32_t id) const override { return Find(bools, id); }
     const int32_t* GetChannel(int32_t id) const override { return Find(channels, id); }
     const Orv::String* GetText(int32_t id) const override { return Find(texts, id); }
-    const uint64_t* GetPosition(int32_t id) const override { return Find(positions, id); }
+    std::optional<uint64_t> GetPosition(int32_t id) const override
+    {
+        const uint64_t* position = Find(positions, id);
+        return position ? std::optional<uint64_t>(*position) : std::nullopt;
+    }
 
     std::map<int32_t, int32_t> ints, channels;
     std::map<int32_t, double> doubles;
@@ -75,7 +79,7 @@ TEST(ExpressionText, LoopAnalyzerOnThePressureDetectorTakesItsRangeFromTheModel)
 TEST(ExpressionText, OpenEndWritesTheLargestTicksWhateverTheModelsEnd)
 {
     FakeSetup setup;
-    setup.ints[SetupProperty::EndLimitRule] = OpenEndRule;
+    setup.ints[AnalysisProperty::EndLimitRule] = OpenEndRule;
     EXPECT_EQ(L"SistraAnalyzer(ch1, pvvolumewithoutvp, PVEdpDet(ch1, CMPeakDet(ch1, 20, 0.05), 20, 0, 10, "
               L"2147483647, 2147483647), 1, 0, 0, 10, 2147483647, 2147483647, 1)",
               Text(BuildLoopAnalyzerExpressionWithCorrectedVolume(setup, RangeWords{0, 10, 5, 6})));
@@ -84,8 +88,8 @@ TEST(ExpressionText, OpenEndWritesTheLargestTicksWhateverTheModelsEnd)
 TEST(ExpressionText, OnlineWritesAnOpenEndButKeepsTheStart)
 {
     FakeSetup setup;
-    setup.bools[SetupProperty::OnlineAnalysis] = true;
-    setup.channels[SetupProperty::PressureChannel] = 4;
+    setup.bools[AnalysisProperty::OnlineAnalysis] = true;
+    setup.channels[AnalysisProperty::PressureChannel] = 4;
     EXPECT_EQ(L"PVEdpDet(ch5, CMPeakDet(ch5, 20, 0.05), 20, 1, 250, -1, -1)",
               Text(BuildEndDiastolicDetectorExpression(setup, RangeWords{})));
 }
@@ -93,7 +97,7 @@ TEST(ExpressionText, OnlineWritesAnOpenEndButKeepsTheStart)
 TEST(ExpressionText, EcgMethodPlacesTheEventSourceText)
 {
     FakeSetup setup;
-    setup.ints[SetupProperty::EdpMethod] = EdpFromEcg;
+    setup.ints[AnalysisProperty::EdpMethod] = EdpFromEcg;
     EXPECT_EQ(L"PVEcgEdpDet(cmpeakdet(shift(ch3, -0.01), 0.5, 0.05), 2, 30, 2, 900)",
               Text(BuildEndDiastolicDetectorExpression(setup, RangeWords{2, 30, 2, 900})));
 }
@@ -115,6 +119,6 @@ TEST(ExpressionText, MaxDetectorWrapsItsSource)
 TEST(ExpressionText, MissingPropertyIsRefusedWithAMessage)
 {
     FakeSetup setup;
-    setup.doubles.erase(SetupProperty::PeakPeriod);
+    setup.doubles.erase(AnalysisProperty::PeakPeriod);
     EXPECT_THROW(BuildEndDiastolicDetectorExpression(setup, RangeWords{}), XOrv);
 }

@@ -1,0 +1,31 @@
+// The workflow models as the calculation texts read them: each property id from the model of the
+// owner document that owns it.
+#pragma once
+
+#include "calc/engine/ExpressionText.h"
+#include "document/models/ModelOwner.h"
+
+namespace Sistra
+{
+
+class WorkflowModelReader final : public ModelPropertyReader
+{
+public:
+    // The document keeps its models alive; the reader hands out pointers into them.
+    explicit WorkflowModelReader(ModelOwner& document) : document_(document) {}
+
+    const int32_t* GetInt(int32_t id) const override;
+    const double* GetDouble(int32_t id) const override;
+    const bool* GetBool(int32_t id) const override;
+    const int32_t* GetChannel(int32_t id) const override;
+    const Orv::String* GetText(int32_t id) const override;
+    std::optional<uint64_t> GetPosition(int32_t id) const override;
+
+private:
+    template <class Value>
+    const Value* Lookup(int32_t id, int type) const;
+
+    ModelOwner& document_;
+};
+
+} // namespace Sistra
