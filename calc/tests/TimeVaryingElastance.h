@@ -5,6 +5,11 @@
 //     dV/dt = (Pv - P)+ / Rin - (P - Pa)+ / Rout,  C dPa/dt = (P - Pa)+ / Rout - Pa / Rs.
 #pragma once
 
+#include "calc/engine/DetectorEnumeratorCore.h"
+#include "calc/loops/LoopAnalyzer.h"
+#include "calc/tests/DetectorReading.h"
+#include "calc/tests/SyntheticLoops.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -68,5 +73,20 @@ struct PreloadReduction
     std::vector<float> volume;
     std::vector<int32_t> edpTicks;
 };
+
+// Every record the loop analyzer makes of the recording (maximum P/V end-systolic points), the closing
+// record included.
+inline std::vector<Sistra::SistraEvent> AnalyzeLoops(const PreloadReduction& recording, double dt)
+{
+    FakeChannel pressure(recording.pressure);
+    FakeChannel volume(recording.volume);
+    FakeEdpEvents edps(recording.edpTicks);
+    EEH3::DetectorEnumeratorCore<Sistra::DetEx_EventAlgorithm> analyzer;
+    analyzer.SetArguments(L"0 0 1 -1 -1 -1 -1 0");
+    IUnknown* sources[] = {static_cast<IEnumFloatEx*>(&pressure), static_cast<IEnumFloatEx*>(&volume),
+                           static_cast<IEnumEventEx*>(&edps)};
+    analyzer.Bind(0, 3, sources, dt, 0);
+    return ReadAllEvents(analyzer);
+}
 
 } // namespace CalcTesting

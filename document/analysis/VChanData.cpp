@@ -1,5 +1,6 @@
 #include "document/analysis/VChanData.h"
 
+#include "calc/engine/ExpressionText.h"
 #include "calc/sources/ChannelEntries.h"
 
 #include <cmath>
@@ -60,9 +61,9 @@ bool VChanData::FindCalculations()
     const auto items = Items();
     if (!items)
         return false;
-    loops_ = Find(*items.Get(), L"sistra", echo_);
+    loops_ = Find(*items.Get(), LoopEventStreamName, echo_);
     pva_ = Find(*items.Get(), L"pva", echo_);
-    volume_ = Find(*items.Get(), L"pvvolumewithoutvp", echo_);
+    volume_ = Find(*items.Get(), CorrectedVolumeName, echo_);
     events_ = Find(*items.Get(), L"pveventwithoutvp", echo_);
     return IsSet(loops_);
 }

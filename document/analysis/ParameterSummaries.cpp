@@ -1,0 +1,183 @@
+// The query side of the analysis data for the table, the computed channel and the views: summaries of a
+// parameter over the loops and single loops' values, in display units.
+#include "document/analysis/SistraData.h"
+
+#include <cmath>
+#include <limits>
+
+namespace Sistra
+{
+namespace
+{
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+constexpr int32_t EndSystolicVolume = 6;
+constexpr int32_t EndSystolicPressure = 12;
+constexpr int32_t ArterialElastance = 16;
+constexpr int32_t FirstPvaParameter = 26;
+constexpr int32_t LastPvaParameter = 28;
+constexpr int32_t LastParameter = 31;
+
+bool IsEndSystolic(int32_t parameter)
+{
+    return parameter == EndSystolicVolume || parameter == EndSystolicPressure || parameter == ArterialElastance;
+}
+
+bool IsPva(int32_t parameter) { return parameter >= FirstPvaParameter && parameter <= LastPvaParameter; }
+
+ParameterSummary SummaryOf(const LoopStatistics& statistics)
+{
+    return {statistics.minimum, statistics.maximum, statistics.average, statistics.count};
+}
+
+double ScaledPva(const PVAEvent& pva, int32_t parameter, double pressureFactor, double volumeFactor)
+{
+    bool isPressure = false, isVolume = false;
+    double value = pva.GetParameter(parameter, &isPressure, &isVolume);
+    if (isPressure)
+        value *= pressureFactor;
+    if (isVolume)
+        value *= volumeFactor;
+    return value;
+}
+
+} // namespace
+
+SistraData::DisplayFactors SistraData::Factors(const AnalysisSettings& settings)
+{
+    return {owner_.ToDisplayUnits(settings.pressureChannel, 1.0), owner_.ToDisplayUnits(settings.volumeChannel, 1.0)};
+}
+
+bool SistraData::IsOnlineAnalysisRunning()
+{
+    return owner_.Settings().onlineMode && owner_.IsSampling();
+}
+
+bool SistraData::TangentEsPointsInForce()
+{
+    return UpdateTangentEsPoints() && owner_.Settings().esPointType == TangentFitEsPoints;
+}
+
+std::optional<double> SistraData::TangentValue(int32_t parameter, const SistraEvent& loop,
+                                               const DisplayFactors& factors)
+{
+    float volume = 0.0f, pressure = 0.0f;
+    if (GetTangentEsPoint(loop.firstTick, &volume, &pressure) == -1)
+        return std::nullopt;
+    switch (parameter)
+    {
+    case EndSystolicVolume:
+        return volume * factors.volume;
+    case EndSystolicPressure:
+        return pressure * factors.pressure;
+    default:
+        return loop.state == LoopStateClosing ? NaN : pressure / loop.sv * factors.pressure / factors.volume;
+    }
+}
+
+std::optional<ParameterSummary> SistraData::GetParameterStatistics(int32_t parameter)
+{
+    if (IsPva(parameter))
+        return IsOnlineAnalysisRunning() ? std::nullopt : ComputePvaParameterStatistics(parameter);
+    if (IsEndSystolic(parameter) && IsOnlineAnalysisRunning() && TangentEsPointsInForce())
+        return std::nullopt;
+    return ComputeLoopParameterStatistics(parameter);
+}
+
+std::optional<ParameterSummary> SistraData::ComputeLoopParameterStatistics(int32_t parameter)
+{
+    return Summarise(loopStatistics_, parameter, false);
+}
+
+std::optional<ParameterSummary> SistraData::ComputePvaParameterStatistics(int32_t parameter)
+{
+    return Summarise(pvaStatistics_, parameter, true);
+}
+
+std::optional<ParameterSummary> SistraData::Summarise(StatisticsMap& map, int32_t parameter, bool pva)
+{
+    const AnalysisSettings settings = owner_.Settings();
+    const DisplayFactors factors = Factors(settings);
+    const bool tangentPoints = !IsOnlineAnalysisRunning() && TangentEsPointsInForce();
+    const SummaryBasis basis{factors, tangentPoints, settings.espvrKind, settings.edpvrKind};
+    // Summaries taken in other units, with other end-systolic points or other relations are stale.
+    if (summaryBasis_ != basis)
+    {
+        loopStatistics_.clear();
+        pvaStatistics_.clear();
+        summaryBasis_ = basis;
+    }
+    if (const auto held = map.find(parameter); held != map.end())
+        return SummaryOf(held->second);
+    LoopStatistics statistics;
+    statistics.key = parameter;
+    for (uint32_t loop = 0; loop < GetLoopCount(); ++loop)
+    {
+        SistraEvent record;
+        if (!ReadLoop(loop, record) || record.state == LoopStateExcluded)
+            continue;
+        if (pva)
+        {
+            PVAEvent area;
+            if (pressureLoops_.GetPvaRecord(loop, area))
+                statistics.Add(ScaledPva(area, parameter, factors.pressure, factors.volume));
+        }
+        else if (IsEndSystolic(parameter) && tangentPoints)
+        {
+            if (const auto value = TangentValue(parameter, record, factors))
+                statistics.Add(*value);
+        }
+        else
+            statistics.Add(record.GetScaledParameter(parameter, factors.pressure, factors.volume));
+    }
+    map[parameter] = statistics;
+    return SummaryOf(statistics);
+}
+
+void SistraData::AddToSummaries(const SistraEvent& loop)
+{
+    if (loopStatistics_.empty() || !summaryBasis_ || loop.state == LoopStateExcluded)
+        return;
+    for (auto& [parameter, statistics] : loopStatistics_)
+        statistics.Add(loop.GetScaledParameter(parameter, summaryBasis_->factors.pressure,
+                                               summaryBasis_->factors.volume));
+}
+
+double SistraData::GetLoopParameterValue(int32_t row, uint32_t loop)
+{
+    SistraEvent record;
+    if (!ReadLoop(loop, record))
+        return 0.0;
+    if (row == 0)
+        return loop + 1.0;
+    if (record.state == LoopStateExcluded)
+        return NaN;
+    const int32_t parameter =
+        row > 0 && static_cast<std::size_t>(row) < tableParameters_.size() ? tableParameters_[row] : -1;
+    const DisplayFactors factors = Factors(owner_.Settings());
+    if (IsEndSystolic(parameter) && TangentEsPointsInForce())
+        return TangentValue(parameter, record, factors).value_or(NaN);
+    if (IsPva(parameter))
+    {
+        PVAEvent area;
+        if (IsOnlineAnalysisRunning() || !pressureLoops_.GetPvaRecord(loop, area))
+            return NaN;
+        return ScaledPva(area, parameter, factors.pressure, factors.volume);
+    }
+    return record.GetScaledParameter(parameter, factors.pressure, factors.volume);
+}
+
+int32_t SistraData::GetTableParameters()
+{
+    tableParameters_.clear();
+    const AnalysisSettings settings = owner_.Settings();
+    // The baseline workflow step analyses no preload change: there are no areas to show.
+    const bool areasExcluded = settings.workflowModeOn && settings.analysisType == BaselineAnalysis;
+    for (int32_t parameter = 0; parameter <= LastParameter; ++parameter)
+        if (settings.tableParameters.contains(parameter) && !(areasExcluded && IsPva(parameter)))
+            tableParameters_.push_back(parameter);
+    return static_cast<int32_t>(tableParameters_.size());
+}
+
+} // namespace Sistra

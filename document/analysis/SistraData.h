@@ -1,0 +1,241 @@
+// The analysis results of one document: the loops of every analysed block (kept by the host's
+// calculation items and counted in two per-channel stores), the running ranges and summaries of their
+// parameters, the regressions between loops and the plot series the views draw. The document drives a
+// run: Reset, then per block PrepareBlock and FeedLoops per chunk, then Finish.
+#pragma once
+
+#include "document/analysis/AnalysisDataOwner.h"
+#include "document/analysis/VChanData.h"
+
+#include "calc/numerics/LoopRegressions.h"
+#include "calc/pva/AnalysisDataAccess.h"
+#include "calc/sources/FloatEnumOnContainer.h"
+
+#include "foundation/com/ComObjectRoot.h"
+#include "foundation/com/ComPtr.h"
+
+#include <array>
+#include <cfloat>
+#include <optional>
+#include <set>
+#include <unordered_map>
+#include <vector>
+
+namespace Sistra
+{
+
+// The summary of one parameter over the loops: values that are not finite are left out.
+struct LoopStatistics
+{
+    int32_t key = 0;
+    double average = 0.0;
+    double sum = 0.0;
+    double maximum = -DBL_MAX;
+    double minimum = DBL_MAX;
+    int32_t count = 0;
+
+    void Add(double value);
+};
+
+// A running range of a float value: strict comparisons, from (-FLT_MAX, FLT_MAX).
+struct FloatRange
+{
+    float maximum = -FLT_MAX;
+    float minimum = FLT_MAX;
+
+    void Widen(double value);
+};
+
+// One summary as the table reads it; all NaN and count 0 when there is none.
+struct ParameterSummary
+{
+    double minimum;
+    double maximum;
+    double average;
+    int32_t count;
+};
+
+// The four values of a plot range (first and second quantity, each minimum then maximum).
+struct PlotRange
+{
+    float firstMinimum = 0.0f, firstMaximum = 0.0f, secondMinimum = 0.0f, secondMaximum = 0.0f;
+};
+
+// The loop whose pressure-volume curve a loop-view series id from 18 shows: the selected loop for 18 when
+// one is selected, otherwise the newest loop for 18, the one before it for 19, and so on; none past the
+// oldest.
+std::optional<uint32_t> CurveLoopIndex(int32_t id, int32_t selectedLoop, uint32_t loopCount);
+
+class SistraData final : public IStrixDataChildData, public ITangentEsPoints, private Orv::CComObjectRoot
+{
+public:
+    explicit SistraData(AnalysisDataOwner& owner);
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override;
+    // IStrixDataChildData
+    HRESULT STDMETHODCALLTYPE GetTypeId(ULONG* typeId) override;
+    HRESULT STDMETHODCALLTYPE Clone(ULONG, ULONG, ULONG, ULONG, ULONG, IUnknown* source,
+                                    IStrixDataChildData** copy) override;
+    // ITangentEsPoints
+    int32_t STDMETHODCALLTYPE GetTangentEsPoint(int32_t loopStartTick, float* volume, float* pressure) override;
+
+    // The run.
+    void Reset();
+    // Opens the loop calculation's events of the block from the tick; false without them.
+    bool PrepareBlock(int32_t block, int32_t startTick);
+    // Takes every loop record the calculation has below the end tick; the number taken.
+    int32_t FeedLoops(int32_t endTick);
+    // Ends a run: the area calculation is built from the regressions and the area range found.
+    void Finish();
+
+    VChanData& PressureStore() { return pressureLoops_; }
+    VChanData& VolumeStore() { return volumeLoops_; }
+
+    // Loops, counted without closing records.
+    uint32_t GetLoopCount() const { return pressureLoops_.LoopCount(); }
+    std::optional<TickPosition> GetLoopPosition(uint32_t loop) { return pressureLoops_.GetLoopPosition(loop); }
+    bool ReadLoop(uint32_t loop, SistraEvent& record);
+    // Includes (0) or excludes (1) a loop; a change tells the owner.
+    void SetLoopState(uint32_t loop, int32_t state);
+    std::set<uint32_t> GetExcludedLoops();
+    void SetExcludedLoops(const std::set<uint32_t>& excluded);
+    // The position among all loops of the n-th included one; -1 when there are fewer.
+    int32_t FindNthIncludedLoop(uint32_t n);
+
+    // Ranges over the loops fed; false when there are too few loops.
+    bool GetLoopPlotRange(PlotRange& range) const;     // Pmin..Pmax, Vmin..Vmax
+    bool GetPrswPlotRange(PlotRange& range) const;     // SW, Ved
+    bool GetDpdtMaxEdvPlotRange(PlotRange& range) const; // dP/dt max, Ved
+    bool GetPvaEspPlotRange(PlotRange& range);         // PVA, end-systolic pressure
+    bool GetSalinePlotRange(PlotRange& range);         // Ves, Ved
+    bool GetCuvettePlotRange(PlotRange& range);        // known volume, conductance
+
+    // Summaries and per-loop values in display units.
+    std::optional<ParameterSummary> GetParameterStatistics(int32_t parameter);
+    std::optional<ParameterSummary> ComputeLoopParameterStatistics(int32_t parameter);
+    std::optional<ParameterSummary> ComputePvaParameterStatistics(int32_t parameter);
+    double GetLoopParameterValue(int32_t row, uint32_t loop);
+    int32_t GetTableParameters();
+    const std::vector<int32_t>& TableParameters() const { return tableParameters_; }
+    std::wstring GetParameterTitle(int32_t row);
+    bool IsOnlineAnalysisRunning();
+    bool TangentEsPointsInForce();
+
+    // Regressions over the included loops (values as recorded unless said otherwise).
+    bool FitEspvrLinear(FittedLine& line);
+    bool FitEspvrQuadratic(std::array<double, 3>& coefficients, double* rSquared, bool raw);
+    bool FitEspvrPerpendicular(FittedLine& line);
+    bool FitEspvrTangent(FittedLine& line);
+    bool FitEdpvrLinear(FittedLine& line);
+    bool FitEdpvrExponential(double& amplitude, double& rate, double* rSquared, bool raw);
+    bool FitPrsw(FittedLine& line);
+    bool FitDpdtMaxEdv(FittedLine& line);
+    bool FitSalineLine(FittedLine& line);
+    // PVA against end-diastolic volume (endSystolic false) or end-systolic pressure.
+    bool FitPvaLine(FittedLine& line, bool endSystolic);
+    // PVA against the tangent end-systolic pressure; loops without a tangent point are left out.
+    bool FitPvaEsp(FittedLine& line);
+    bool GetEspvrEdpvrIntersection(double& pressure, double& volume);
+    bool HasEnoughLoopsForFit();
+    bool UpdateTangentEsPoints();
+    // The regressions the area calculation takes; none when a fit is missing.
+    std::optional<PvaRegressions> PvaRegressionsNow();
+
+    // Plot series (first values, second values); the colour as 0x00BBGGRR.
+    struct Series
+    {
+        std::vector<float> first;
+        std::vector<float> second;
+        uint32_t colour = 0;
+    };
+    Series GetPlotSeries(int32_t id, uint32_t firstLoop, uint32_t count);
+    Series GetLoopViewSeries(int32_t id, uint32_t firstLoop, uint32_t count);
+    void SetSeriesLimit(TickPosition limit) { seriesLimit_ = limit; }
+
+private:
+    ~SistraData() = default;
+
+    using StatisticsMap = std::unordered_map<int32_t, LoopStatistics>;
+    struct DisplayFactors
+    {
+        double pressure = 1.0;
+        double volume = 1.0;
+    };
+    // What the loop summaries were computed with; when it changes they are computed again.
+    struct SummaryBasis
+    {
+        DisplayFactors factors;
+        bool tangentPoints = false;
+        int32_t espvrKind = 0;
+        int32_t edpvrKind = 0;
+        bool operator==(const SummaryBasis& other) const
+        {
+            return factors.pressure == other.factors.pressure && factors.volume == other.factors.volume &&
+                   tangentPoints == other.tangentPoints && espvrKind == other.espvrKind &&
+                   edpvrKind == other.edpvrKind;
+        }
+    };
+
+    DisplayFactors Factors(const AnalysisSettings& settings);
+    void ResetRanges();
+    void WidenRanges(const SistraEvent& loop);
+    void AddToSummaries(const SistraEvent& loop);
+    void ClearTangentCache();
+    // Every included loop (state 0), in order, with its index.
+    template <class Visit>
+    void ForEachIncludedLoop(Visit&& visit);
+    template <class Take>
+    LoopPoints CollectPoints(Take&& take);
+    LoopPoints DisplayPoints(bool raw, bool endSystolic);
+    bool FitRecordedLine(FittedLine& line, double SistraEvent::*x, double SistraEvent::*y);
+    std::optional<double> TangentValue(int32_t parameter, const SistraEvent& loop, const DisplayFactors& factors);
+    bool CollectTangentSegments(std::vector<TangentSegment>& segments, std::vector<int32_t>& loopTicks,
+                                std::vector<int32_t>& segmentStarts);
+    std::optional<ParameterSummary> Summarise(StatisticsMap& map, int32_t parameter, bool pva);
+    bool ReadSegment(int32_t channel, int32_t block, int32_t startTick, std::vector<float>& samples);
+
+    AnalysisDataOwner& owner_;
+    Orv::ComPtr<IEnumEventEx> events_;
+    int32_t currentBlock_ = 0;
+    bool prepared_ = false;
+
+    std::vector<float> tangentPressures_, tangentVolumes_;
+    std::vector<int32_t> tangentLoops_, tangentSamples_;
+    std::vector<double> tangentLine_;
+    double tangentRSquared_;
+    bool tangentModeActive_ = false;
+    bool tangentDone_ = false;
+    std::vector<int32_t> tableParameters_;
+
+    FloatRange pressureRange_, volumeRange_, strokeWorkRange_, edvRange_, dpdtMaxRange_, esvRange_, espRange_,
+        pvaRange_, salineVesRange_, salineVedRange_;
+    float includedEsvMaximum_ = -FLT_MAX;
+    bool salineRangeCached_ = false;
+
+    double intersectionVolume_ = 0.0, intersectionPressure_ = 0.0;
+    bool intersectionCached_ = false;
+    TickPosition seriesLimit_{0x7FFFFFFF, 0x7FFFFFFF};
+
+    VChanData pressureLoops_;
+    VChanData volumeLoops_;
+    StatisticsMap loopStatistics_;
+    StatisticsMap pvaStatistics_;
+    std::optional<SummaryBasis> summaryBasis_;
+    HostCalcCache filter_;
+};
+
+template <class Visit>
+void SistraData::ForEachIncludedLoop(Visit&& visit)
+{
+    for (uint32_t loop = 0; loop < GetLoopCount(); ++loop)
+    {
+        SistraEvent record;
+        if (ReadLoop(loop, record) && record.state == LoopStateValid)
+            visit(loop, record);
+    }
+}
+
+} // namespace Sistra

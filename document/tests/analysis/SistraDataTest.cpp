@@ -1,0 +1,284 @@
+#include "document/analysis/SistraData.h"
+
+#include "document/tests/analysis/FakeCalcItems.h"
+
+#include "calc/tests/TimeVaryingElastance.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace Sistra;
+using DocumentTesting::FakeCalcItems;
+
+namespace
+{
+
+class FakeOwner final : public AnalysisDataOwner, public SetupModelReader
+{
+public:
+    IUnknown* HostDocument() override { return &host; }
+    AnalysisSettings Settings() override { return settings; }
+    const SetupModelReader& SetupReader() override { return *this; }
+    double ToDisplayUnits(int32_t channel, double value) override
+    {
+        return value * (channel == settings.pressureChannel ? pressureScale : volumeScale);
+    }
+    bool IsSampling() override { return sampling; }
+    void LoopStatesChanged() override { ++stateChanges; }
+    std::wstring ParameterUnit(int32_t) override { return L""; }
+
+    const int32_t* GetInt(int32_t) const override { return nullptr; }
+    const double* GetDouble(int32_t) const override { return nullptr; }
+    const bool* GetBool(int32_t) const override { return nullptr; }
+    const int32_t* GetChannel(int32_t id) const override
+    {
+        return id == SetupProperty::PressureChannel ? &settings.pressureChannel
+               : id == SetupProperty::VolumeChannel ? &settings.volumeChannel
+                                                    : nullptr;
+    }
+    const Orv::String* GetText(int32_t) const override { return nullptr; }
+    const uint64_t* GetPosition(int32_t) const override { return nullptr; }
+
+    FakeCalcItems host;
+    AnalysisSettings settings;
+    double pressureScale = 1.0;
+    double volumeScale = 1.0;
+    bool sampling = false;
+    int stateChanges = 0;
+};
+
+constexpr int LoopCount = 6;
+
+// Loop i: Ves 40 + 10 i on Pes = 2 Ves + 5; Ved 100 + 10 i on Ped = 2 e^(0.04 Ved); SW = 3 Ved - 50;
+// dP/dt max = 10 Ved + 100. Then the block's closing record.
+std::vector<SistraEvent> RelationLoops()
+{
+    std::vector<SistraEvent> loops;
+    for (int i = 0; i <= LoopCount; ++i)
+    {
+        SistraEvent loop;
+        loop.base.tick = loop.firstTick = 100 * (i + 1);
+        loop.endTick = loop.firstTick + 100;
+        loop.ves = 40.0 + 10.0 * i;
+        loop.pes = 2.0 * loop.ves + 5.0;
+        loop.ved = 100.0 + 10.0 * i;
+        loop.ped = 2.0 * std::exp(0.04 * loop.ved);
+        loop.sw = 3.0 * loop.ved - 50.0;
+        loop.dpdtMax = 10.0 * loop.ved + 100.0;
+        loop.sv = loop.ved - loop.ves;
+        loop.state = i == LoopCount ? LoopStateClosing : LoopStateValid;
+        loops.push_back(loop);
+    }
+    return loops;
+}
+
+std::vector<PVAEvent> AreasOf(const std::vector<SistraEvent>& loops)
+{
+    std::vector<PVAEvent> areas;
+    for (std::size_t i = 0; i + 1 < loops.size(); ++i)
+    {
+        PVAEvent area;
+        area.base = loops[i].base;
+        area.pva = 1000.0 + 100.0 * static_cast<double>(i);
+        area.strokeWork = loops[i].sw;
+        area.pe = area.pva - area.strokeWork;
+        areas.push_back(area);
+    }
+    return areas;
+}
+
+class SistraDataTest : public ::testing::Test
+{
+protected:
+    void Analyse(const std::vector<SistraEvent>& loops)
+    {
+        owner.host.SetRecords(L"sistra", 0, loops);
+        owner.host.SetRecords(L"pva", 0, AreasOf(loops));
+        data->Reset();
+        ASSERT_TRUE(data->PressureStore().FindCalculations());
+        ASSERT_TRUE(data->PressureStore().CreateCalculations(L"SistraAnalyzer(...)", L"", L""));
+        ASSERT_TRUE(data->PrepareBlock(0, 0));
+        EXPECT_EQ(static_cast<int32_t>(loops.size()), data->FeedLoops(HostRecordEnd));
+    }
+
+    ParameterSummary Summary(int32_t parameter)
+    {
+        const auto summary = data->GetParameterStatistics(parameter);
+        EXPECT_TRUE(summary);
+        return summary.value_or(ParameterSummary{});
+    }
+
+    FakeOwner owner;
+    Orv::ComPtr<SistraData> data{new SistraData(owner)};
+};
+
+} // namespace
+
+TEST_F(SistraDataTest, EveryEndSystolicFitRecoversAnExactLine)
+{
+    Analyse(RelationLoops());
+    EXPECT_EQ(static_cast<uint32_t>(LoopCount), data->GetLoopCount());
+    FittedLine linear, perpendicular;
+    ASSERT_TRUE(data->FitEspvrLinear(linear));
+    ASSERT_TRUE(data->FitEspvrPerpendicular(perpendicular));
+    for (const FittedLine& line : {linear, perpendicular})
+    {
+        EXPECT_NEAR(2.0, line.slope, 1e-6);
+        EXPECT_NEAR(5.0, line.intercept, 1e-4);
+        EXPECT_NEAR(1.0, line.fit, 1e-9);
+    }
+    std::array<double, 3> c{};
+    double r2 = 0.0;
+    ASSERT_TRUE(data->FitEspvrQuadratic(c, &r2, false));
+    EXPECT_NEAR(5.0, c[0], 1e-3);
+    EXPECT_NEAR(2.0, c[1], 1e-4);
+    EXPECT_NEAR(0.0, c[2], 1e-6);
+    EXPECT_NEAR(1.0, r2, 1e-9);
+}
+
+TEST_F(SistraDataTest, EndDiastolicStrokeWorkAndDpdtRelations)
+{
+    Analyse(RelationLoops());
+    double a = 0.0, b = 0.0, r2 = 0.0;
+    ASSERT_TRUE(data->FitEdpvrExponential(a, b, &r2, true));
+    EXPECT_NEAR(2.0, a, 1e-4);
+    EXPECT_NEAR(0.04, b, 1e-7);
+    FittedLine prsw, dpdt;
+    ASSERT_TRUE(data->FitPrsw(prsw));
+    EXPECT_NEAR(3.0, prsw.slope, 1e-6);
+    EXPECT_NEAR(-50.0, prsw.intercept, 1e-3);
+    ASSERT_TRUE(data->FitDpdtMaxEdv(dpdt));
+    EXPECT_NEAR(10.0, dpdt.slope, 1e-5);
+    EXPECT_NEAR(100.0, dpdt.intercept, 1e-2);
+}
+
+TEST_F(SistraDataTest, IntersectionOfTheChosenRelations)
+{
+    Analyse(RelationLoops());
+    owner.settings.edpvrKind = EdpvrExponential;
+    double p = 0.0, v = 0.0;
+    ASSERT_TRUE(data->GetEspvrEdpvrIntersection(p, v));
+    EXPECT_NEAR(2.0 * v + 5.0, p, 1e-3);
+    EXPECT_NEAR(2.0 * std::exp(0.04 * v), p, 1e-2);
+}
+
+TEST_F(SistraDataTest, SummariesEqualHandValuesAlsoInConvertedPressure)
+{
+    Analyse(RelationLoops());
+    // Pes: 85, 105, ..., 185.
+    ParameterSummary pes = Summary(12);
+    EXPECT_DOUBLE_EQ(85.0, pes.minimum);
+    EXPECT_DOUBLE_EQ(185.0, pes.maximum);
+    EXPECT_DOUBLE_EQ(135.0, pes.average);
+    EXPECT_EQ(LoopCount, pes.count);
+
+    owner.pressureScale = 2.0; // a new pressure calibration
+    pes = Summary(12);
+    EXPECT_DOUBLE_EQ(170.0, pes.minimum);
+    EXPECT_DOUBLE_EQ(370.0, pes.maximum);
+    EXPECT_DOUBLE_EQ(270.0, pes.average);
+    const ParameterSummary ves = Summary(6);
+    EXPECT_DOUBLE_EQ(65.0, ves.average) << "volumes keep their units";
+}
+
+TEST_F(SistraDataTest, ExcludingALoopChangesTheSummaryAndTheFits)
+{
+    Analyse(RelationLoops());
+    EXPECT_DOUBLE_EQ(135.0, Summary(12).average);
+    data->SetLoopState(0, LoopStateExcluded);
+    EXPECT_EQ(1, owner.stateChanges);
+    const ParameterSummary pes = Summary(12);
+    EXPECT_DOUBLE_EQ(145.0, pes.average);
+    EXPECT_DOUBLE_EQ(105.0, pes.minimum);
+    EXPECT_EQ(LoopCount - 1, pes.count);
+    data->SetLoopState(0, LoopStateExcluded);
+    EXPECT_EQ(1, owner.stateChanges) << "the same state is no change";
+    EXPECT_EQ((std::set<uint32_t>{0}), data->GetExcludedLoops());
+    EXPECT_EQ(2, data->FindNthIncludedLoop(1));
+    EXPECT_TRUE(std::isnan(data->GetLoopParameterValue(1, 0)));
+    EXPECT_EQ(1.0, data->GetLoopParameterValue(0, 0)) << "row 0 numbers the loop";
+}
+
+TEST_F(SistraDataTest, FinishComposesTheAreaCalculationAndItsSummaries)
+{
+    Analyse(RelationLoops());
+    data->Finish();
+    const std::wstring& text = owner.host.Named(L"pva")->text;
+    EXPECT_EQ(0u, text.find(L"PVACalc(sistra, ch1, ch2, 0, 0, ")) << text;
+    const ParameterSummary pva = Summary(26);
+    EXPECT_DOUBLE_EQ(1250.0, pva.average);
+    EXPECT_DOUBLE_EQ(1000.0, pva.minimum);
+    EXPECT_EQ(LoopCount, pva.count);
+    PlotRange range;
+    owner.settings.espvrKind = EspvrLinear;
+    EXPECT_TRUE(data->GetPvaEspPlotRange(range));
+    EXPECT_EQ(1000.0f, range.firstMinimum);
+    EXPECT_EQ(1500.0f, range.firstMaximum);
+    owner.sampling = owner.settings.onlineMode = true;
+    EXPECT_FALSE(data->GetParameterStatistics(26)) << "no areas while sampling";
+}
+
+TEST_F(SistraDataTest, WithoutTwoFitsTheAreaCalculationIsSwitchedOff)
+{
+    std::vector<SistraEvent> loops = RelationLoops();
+    loops.erase(loops.begin() + 1, loops.end() - 1); // one loop and the closing record
+    Analyse(loops);
+    data->Finish();
+    EXPECT_EQ(L"PVACalc(sistra, -1 , 0, 0, 0, 0, 0, 0, 0)", owner.host.Named(L"pva")->text);
+    EXPECT_FALSE(data->HasEnoughLoopsForFit());
+}
+
+TEST_F(SistraDataTest, RangesAndSeriesOfTheIncludedLoops)
+{
+    Analyse(RelationLoops());
+    PlotRange range;
+    ASSERT_TRUE(data->GetPrswPlotRange(range));
+    EXPECT_EQ(250.0f, range.firstMinimum); // SW of Ved 100
+    EXPECT_EQ(100.0f, range.secondMinimum);
+    EXPECT_EQ(150.0f, range.secondMaximum);
+    data->SetLoopState(2, LoopStateExcluded);
+    const SistraData::Series prsw = data->GetPlotSeries(1, 0, 100);
+    ASSERT_EQ(5u, prsw.first.size());
+    EXPECT_EQ(0xE1u, prsw.colour);
+    EXPECT_EQ(340.0f, prsw.first[2]); // the loop after the excluded one
+    EXPECT_EQ(0u, data->GetPlotSeries(2, 0, 100).first.size());
+}
+
+TEST(CurveLoop, NewestLoopFirstUnlessOneIsSelected)
+{
+    struct Case
+    {
+        int32_t id, selected;
+        uint32_t count;
+        std::optional<uint32_t> loop;
+    };
+    const Case cases[] = {{18, -1, 10, 9}, {19, -1, 10, 8}, {27, -1, 10, 0}, {28, -1, 10, std::nullopt},
+                          {18, 4, 10, 4},  {19, 4, 10, 8},  {18, -1, 0, std::nullopt}, {17, -1, 10, std::nullopt},
+                          {18, 12, 10, std::nullopt}};
+    for (const Case& c : cases)
+        EXPECT_EQ(c.loop, CurveLoopIndex(c.id, c.selected, c.count)) << c.id << " " << c.selected;
+}
+
+TEST(PreloadReductionAnalysis, EndSystolicRelationFindsTheVentricleElastance)
+{
+    const CalcTesting::ElastanceVentricle heart;
+    const CalcTesting::PreloadReduction recording(heart, 12, 12.0, 3.0);
+    const std::vector<SistraEvent> loops = CalcTesting::AnalyzeLoops(recording, heart.dt);
+
+    FakeOwner owner;
+    owner.host.SetRecords(L"sistra", 0, loops);
+    Orv::ComPtr<SistraData> data(new SistraData(owner));
+    ASSERT_TRUE(data->PressureStore().FindCalculations());
+    ASSERT_TRUE(data->PressureStore().CreateCalculations(L"SistraAnalyzer(...)", L"", L""));
+    ASSERT_TRUE(data->PrepareBlock(0, 0));
+    data->FeedLoops(HostRecordEnd);
+    ASSERT_EQ(12u, data->GetLoopCount());
+    PlotRange loopRange;
+    ASSERT_TRUE(data->GetLoopPlotRange(loopRange));
+    const double volumeRange = loopRange.secondMaximum - loopRange.secondMinimum;
+    FittedLine line;
+    ASSERT_TRUE(data->FitEspvrLinear(line));
+    EXPECT_NEAR(heart.ees, line.slope, 0.1 * heart.ees);
+    EXPECT_NEAR(heart.v0, -line.intercept / line.slope, 0.1 * volumeRange);
+}
