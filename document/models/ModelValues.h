@@ -84,8 +84,9 @@ struct BolusEntry
     IntSet loopItems;
 };
 
-// Equality by value type, as setters and change detection use it. Doubles compare approximately and
-// never equal when NaN; vectors and matrices compare element by element with no tolerance.
+// Equality by value type, as setters and change detection use it. Doubles compare approximately;
+// vectors and matrices element by element with no tolerance. A NaN is never equal, except that each
+// marker equals itself bit for bit, so that re-applying an untouched field is no change.
 bool ValuesEqual(int32_t a, int32_t b);
 bool ValuesEqual(bool a, bool b);
 bool ValuesEqual(double a, double b);

@@ -1,7 +1,5 @@
 #include "document/models/WorkflowModelReader.h"
 
-#include "document/models/Model.h"
-
 namespace Sistra
 {
 
@@ -20,44 +18,44 @@ static_assert(AnalysisProperty::TauType == PropertyId::TauModel);
 static_assert(AnalysisProperty::StrokeVolumeMode == PropertyId::StrokeVolumeMode);
 static_assert(AnalysisProperty::EndSystolicMode == PropertyId::EndSystolicMode);
 
-template <class Value>
-const Value* WorkflowModelReader::Lookup(int32_t id, int type) const
+template <PropertyType T>
+const PropertyValueType<T>* WorkflowModelReader::Lookup(int32_t id) const
 {
     const PropertyInfo info = GetPropertyInfo(id);
-    if (info.ownerKind == 0 || static_cast<int>(info.type) != type)
+    if (info.ownerKind == 0 || info.type != T)
         return nullptr;
     const ModelPtr model = document_.GetModel(info.ownerKind);
-    return model ? static_cast<const Value*>(model->FindValue(id, info.type)) : nullptr;
+    return model ? model->GetValuePtr<T>(id) : nullptr;
 }
 
 const int32_t* WorkflowModelReader::GetInt(int32_t id) const
 {
-    return Lookup<int32_t>(id, static_cast<int>(PropertyType::Int));
+    return Lookup<PropertyType::Int>(id);
 }
 
 const double* WorkflowModelReader::GetDouble(int32_t id) const
 {
-    return Lookup<double>(id, static_cast<int>(PropertyType::Double));
+    return Lookup<PropertyType::Double>(id);
 }
 
 const bool* WorkflowModelReader::GetBool(int32_t id) const
 {
-    return Lookup<bool>(id, static_cast<int>(PropertyType::Bool));
+    return Lookup<PropertyType::Bool>(id);
 }
 
 const int32_t* WorkflowModelReader::GetChannel(int32_t id) const
 {
-    return Lookup<int32_t>(id, static_cast<int>(PropertyType::Channel));
+    return Lookup<PropertyType::Channel>(id);
 }
 
 const Orv::String* WorkflowModelReader::GetText(int32_t id) const
 {
-    return Lookup<Orv::String>(id, static_cast<int>(PropertyType::Text));
+    return Lookup<PropertyType::Text>(id);
 }
 
 std::optional<uint64_t> WorkflowModelReader::GetPosition(int32_t id) const
 {
-    const RecordingPosition* position = Lookup<RecordingPosition>(id, static_cast<int>(PropertyType::Position));
+    const RecordingPosition* position = Lookup<PropertyType::Position>(id);
     if (!position)
         return std::nullopt;
     return static_cast<uint64_t>(static_cast<uint32_t>(position->block)) << 32 | static_cast<uint32_t>(position->tick);

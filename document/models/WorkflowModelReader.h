@@ -3,6 +3,7 @@
 #pragma once
 
 #include "calc/engine/ExpressionText.h"
+#include "document/models/Model.h"
 #include "document/models/ModelOwner.h"
 
 namespace Sistra
@@ -22,8 +23,8 @@ public:
     std::optional<uint64_t> GetPosition(int32_t id) const override;
 
 private:
-    template <class Value>
-    const Value* Lookup(int32_t id, int type) const;
+    template <PropertyType T>
+    const PropertyValueType<T>* Lookup(int32_t id) const;
 
     ModelOwner& document_;
 };

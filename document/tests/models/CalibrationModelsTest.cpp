@@ -179,6 +179,22 @@ TEST(CalibrationModels, AVolumeChannelChangeWithdrawsTheCalibrationsThatBuildOnI
               withdrawn);
 }
 
+// Re-applying a calibration page whose boxes are still blank is no change: nothing is announced and
+// the calibrations built on it stay applied.
+TEST(CalibrationModels, ReapplyingUntouchedBlankBoxesWithdrawsNothingDownstream)
+{
+    TestOwner owner;
+    const ModelPtr conductance = owner.GetModel(ModelKind::ConductanceCalib);
+    const ModelPtr cuvette = owner.GetModel(ModelKind::CuvetteCalib);
+    cuvette->SetCuvetteCalibrationApplied(true);
+    ASSERT_TRUE(cuvette->CommitChanges());
+    conductance->SetConductanceBase1(BlankMarker());
+    conductance->SetConductanceBase2(BlankMarker());
+    conductance->BeginChange();
+    EXPECT_FALSE(conductance->CommitChanges());
+    EXPECT_TRUE(cuvette->GetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied));
+}
+
 TEST(CalibrationModels, AWorkflowModeChangeReannouncesEveryCuvetteAndSalineProperty)
 {
     TestOwner owner;

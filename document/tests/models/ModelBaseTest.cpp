@@ -99,7 +99,10 @@ public:
     void OnModelChanged(Model* source, const PropertyIdSet& changed) override
     {
         heard.push_back({source->GetModelId(), changed});
+        ++heardByAnyInstance;
     }
+
+    static inline int heardByAnyInstance = 0;
 
     int32_t intValue = 0;
     int32_t channel = NoChannel;
@@ -365,6 +368,19 @@ TEST_F(ModelBaseTest, ANestedCommitRunsInsideTheOuterOneAndLeavesItCommitting)
         order.emplace_back(m.sourceKind, m.number);
     EXPECT_EQ((std::vector<std::pair<int, USHORT>>{{1, 34}, {AllTypesKind, 34}, {AllTypesKind, 36}, {1, 37}}), order);
     SubjectManagerAccessor::Get()->ForgetObserver(&committer);
+}
+
+// The snapshot of an open transaction is a private copy: it neither observes the setup model nor
+// reacts to its commits.
+TEST_F(ModelBaseTest, TheSnapshotOfAnOpenTransactionHearsNothing)
+{
+    model->SetValue<PropertyType::Int>(IntId, 6);
+    ASSERT_TRUE(all.HasSnapshot());
+    AllTypesModel::heardByAnyInstance = 0;
+    owner.Setup()->SetOnlineMode(true);
+    owner.Setup()->CommitChanges();
+    EXPECT_EQ(1, AllTypesModel::heardByAnyInstance);
+    EXPECT_EQ(1u, all.heard.size());
 }
 
 TEST_F(ModelBaseTest, ChangesOfOtherModelsAreIgnoredWhileTheOwnerLoads)
