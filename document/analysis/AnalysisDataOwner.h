@@ -59,8 +59,8 @@ public:
     // The host document (its data, items and child data); not reference-counted here.
     virtual IUnknown* HostDocument() = 0;
     virtual AnalysisSettings Settings() = 0;
-    // The setup model as the calculation texts read it.
-    virtual const SetupModelReader& SetupReader() = 0;
+    // The workflow models as the calculation texts read them.
+    virtual const ModelPropertyReader& SetupReader() = 0;
     // A value of the channel in its display units (the channel's units conversion applied).
     virtual double ToDisplayUnits(int32_t channel, double value) = 0;
     // Whether the host samples right now.

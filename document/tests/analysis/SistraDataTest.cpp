@@ -14,12 +14,12 @@ using DocumentTesting::FakeCalcItems;
 namespace
 {
 
-class FakeOwner final : public AnalysisDataOwner, public SetupModelReader
+class FakeOwner final : public AnalysisDataOwner, public ModelPropertyReader
 {
 public:
     IUnknown* HostDocument() override { return &host; }
     AnalysisSettings Settings() override { return settings; }
-    const SetupModelReader& SetupReader() override { return *this; }
+    const ModelPropertyReader& SetupReader() override { return *this; }
     double ToDisplayUnits(int32_t channel, double value) override
     {
         return value * (channel == settings.pressureChannel ? pressureScale : volumeScale);
@@ -33,12 +33,12 @@ public:
     const bool* GetBool(int32_t) const override { return nullptr; }
     const int32_t* GetChannel(int32_t id) const override
     {
-        return id == SetupProperty::PressureChannel ? &settings.pressureChannel
-               : id == SetupProperty::VolumeChannel ? &settings.volumeChannel
+        return id == AnalysisProperty::PressureChannel ? &settings.pressureChannel
+               : id == AnalysisProperty::VolumeChannel ? &settings.volumeChannel
                                                     : nullptr;
     }
     const Orv::String* GetText(int32_t) const override { return nullptr; }
-    const uint64_t* GetPosition(int32_t) const override { return nullptr; }
+    std::optional<uint64_t> GetPosition(int32_t) const override { return std::nullopt; }
 
     FakeCalcItems host;
     AnalysisSettings settings;
