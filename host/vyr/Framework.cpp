@@ -97,6 +97,8 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetObject(ULONG typeId, REFIID i
         }
         if (typeId == VyrTypeId::Make(framework.msgIds.CodeOf(UnitsServiceGUID), 0))
             return Hand(framework.units, iid, object);
+        if (typeId == VyrTypeId::Make(framework.msgIds.CodeOf(HostTypeGUID), ScaleControlFactoryTypeNumber))
+            return Hand(framework.scaleControls, iid, object);
         return framework.classes.Find(typeId, iid, object);
     });
 }

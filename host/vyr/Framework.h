@@ -4,6 +4,7 @@
 #include "HostServices.h"
 #include "Messaging.h"
 #include "Registrations.h"
+#include "ScaleControls.h"
 #include "SubjectManager.h"
 
 namespace Vyr
@@ -55,6 +56,7 @@ struct FrameworkState
     CommandService commands;
     CommandRegistrationService commandRegistration;
     HostObjectService hostObjects;
+    ScaleControlFactory scaleControls;
     FrameworkClassObject classObject;
 };
 

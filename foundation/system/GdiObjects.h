@@ -1,0 +1,118 @@
+// Owners of GDI objects and guards that put a device context's state back.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <utility>
+
+namespace Orv
+{
+
+// Owns one GDI object (pen, brush, bitmap, region) and deletes it.
+template <class Handle>
+class UniqueGdiObject
+{
+public:
+    UniqueGdiObject() = default;
+    explicit UniqueGdiObject(Handle handle) : m_handle(handle) {}
+    UniqueGdiObject(UniqueGdiObject&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
+    UniqueGdiObject& operator=(UniqueGdiObject&& other) noexcept
+    {
+        std::swap(m_handle, other.m_handle);
+        return *this;
+    }
+    ~UniqueGdiObject() { Reset(); }
+
+    Handle Get() const { return m_handle; }
+    explicit operator bool() const { return m_handle != nullptr; }
+    void Reset(Handle handle = nullptr)
+    {
+        if (m_handle)
+            DeleteObject(m_handle);
+        m_handle = handle;
+    }
+
+private:
+    Handle m_handle = nullptr;
+};
+
+using UniquePen = UniqueGdiObject<HPEN>;
+using UniqueBrush = UniqueGdiObject<HBRUSH>;
+using UniqueBitmap = UniqueGdiObject<HBITMAP>;
+using UniqueRegion = UniqueGdiObject<HRGN>;
+
+// Selects an object into a device context and selects the previous one back when it ends.
+class SelectedObject
+{
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(SelectObject(dc, object)) {}
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    ~SelectedObject()
+    {
+        if (m_previous)
+            SelectObject(m_dc, m_previous);
+    }
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous;
+};
+
+// Sets one integer state of a device context (mix mode, fill mode, text alignment, background mode)
+// and puts the previous value back when it ends.
+template <int (WINAPI* Set)(HDC, int)>
+class DcSetting
+{
+public:
+    DcSetting(HDC dc, int value) : m_dc(dc), m_previous(Set(dc, value)) {}
+    DcSetting(const DcSetting&) = delete;
+    DcSetting& operator=(const DcSetting&) = delete;
+    ~DcSetting() { Set(m_dc, m_previous); }
+
+private:
+    HDC m_dc;
+    int m_previous;
+};
+
+inline int WINAPI SetTextAlignInt(HDC dc, int align) { return static_cast<int>(SetTextAlign(dc, static_cast<UINT>(align))); }
+
+using MixMode = DcSetting<SetROP2>;
+using PolyFillMode = DcSetting<SetPolyFillMode>;
+using TextAlignment = DcSetting<SetTextAlignInt>;
+using BackgroundMode = DcSetting<SetBkMode>;
+
+// A memory device context compatible with another, deleted when it ends.
+class MemoryDc
+{
+public:
+    explicit MemoryDc(HDC compatibleWith) : m_dc(CreateCompatibleDC(compatibleWith)) {}
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    ~MemoryDc()
+    {
+        if (m_dc)
+            DeleteDC(m_dc);
+    }
+    HDC Get() const { return m_dc; }
+
+private:
+    HDC m_dc;
+};
+
+// MoveTo the first point, LineTo each further one, with the current pen.
+inline void StrokeLines(HDC dc, std::initializer_list<POINT> points)
+{
+    auto p = points.begin();
+    if (p == points.end())
+        return;
+    MoveToEx(dc, p->x, p->y, nullptr);
+    for (++p; p != points.end(); ++p)
+        LineTo(dc, p->x, p->y);
+}
+
+// Pixels per logical inch of a device context (the screen's when dc is null).
+int DevicePixelsPerInch(HDC dc, int index);
+
+} // namespace Orv

@@ -1,0 +1,148 @@
+#include "graph/plotters/GlyphPlotter.h"
+
+#include "foundation/system/ShellDlgFont.h"
+
+#include <algorithm>
+
+namespace MGraph1
+{
+
+namespace
+{
+// The pen colour a paint starts with, so that the first glyph of any colour but this makes its pen.
+constexpr COLORREF StartPenColour = 0xFFFF00;
+constexpr int LineLabelPoints = 9;
+constexpr int CornerLabelPoints = 10;
+constexpr int VerticalEscapement = 900;
+constexpr int LineLabelInset = 2;
+constexpr int VerticalLabelLift = 5;
+constexpr int CornerInset = 5;
+constexpr double PointsPerInch = 72.0;
+constexpr double SampleLinePoints = 16.0;
+constexpr double SampleGapPoints = 2.0;
+constexpr POINT ArrowShape[] = {{0, 10}, {5, 5}, {3, 5}, {3, 0}, {-3, 0}, {-3, 5}, {-5, 5}, {0, 10}};
+
+void WriteText(HDC dc, int x, int y, const std::wstring& text, int points, int escapement, UINT align)
+{
+    const Orv::UniqueFont font = ConstructShellDlgFont(dc, points, escapement);
+    const Orv::SelectedObject selected(dc, font.Get());
+    SetTextAlign(dc, align);
+    TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+void Line(HDC dc, int x0, int y0, int x1, int y1)
+{
+    MoveToEx(dc, x0, y0, nullptr);
+    LineTo(dc, x1, y1);
+}
+} // namespace
+
+GlyphPaintState::GlyphPaintState(HDC dc, int rasterOp, int penStyle, float penWidth)
+    : m_stockPen(dc, GetStockObject(BLACK_PEN)), m_stockBrush(dc, GetStockObject(BLACK_BRUSH)), m_mix(dc, rasterOp),
+      m_fill(dc, WINDING), m_pen(dc, penStyle, penWidth, StartPenColour)
+{
+}
+
+void GlyphPlotter::OnDraw(HDC dc, HDC attributeDc, RECT plotRect, RECT)
+{
+    GlyphPaintState state(dc, rasterOp, penStyle, penWidth);
+    auto* data = dynamic_cast<GlyphPlotData*>(plotData);
+    int count = 0;
+    const GlyphRecord* glyphs = nullptr;
+    if (!data || !data->GetGlyphs(domainLow, domainHigh, seriesId, &count, &glyphs) || count <= 0 || !glyphs)
+        return;
+    for (int i = 0; i < count; ++i)
+    {
+        state.Pen().Use(glyphs[i].colour);
+        DrawGlyph(dc, attributeDc, plotRect, glyphs[i]);
+    }
+}
+
+void GlyphPlotter::DrawGlyph(HDC dc, HDC attributeDc, const RECT& plot, const GlyphRecord& glyph) const
+{
+    const double px = ValueToPixel(*xTransform, glyph.x0, plot.left);
+    const double py = ValueToPixel(*yTransform, glyph.y0, plot.top);
+    const double px1 = ValueToPixel(*xTransform, glyph.x1, plot.left);
+    const double py1 = ValueToPixel(*yTransform, glyph.y1, plot.top);
+    const auto L = plot.left, T = plot.top, R = plot.right, B = plot.bottom;
+    const bool hasLabel = !glyph.label.empty();
+    switch (glyph.kind)
+    {
+    case GlyphKind::TopArrow:
+        if (L < px && px < R)
+        {
+            POINT arrow[std::size(ArrowShape)];
+            for (size_t i = 0; i < std::size(ArrowShape); ++i)
+                arrow[i] = {static_cast<LONG>(px) + ArrowShape[i].x, T + ArrowShape[i].y};
+            Polygon(dc, arrow, static_cast<int>(std::size(arrow)));
+        }
+        break;
+    case GlyphKind::HorizontalLine:
+        if (T < py && py < B)
+        {
+            Line(dc, L, static_cast<int>(py), R, static_cast<int>(py));
+            if (hasLabel)
+                WriteText(dc, L + LineLabelInset, static_cast<int>(py), glyph.label, LineLabelPoints, 0, TA_BOTTOM);
+        }
+        break;
+    case GlyphKind::VerticalLine:
+        if (L < px && px < R)
+        {
+            Line(dc, static_cast<int>(px), T, static_cast<int>(px), B);
+            if (hasLabel)
+                WriteText(dc, static_cast<int>(px), B - VerticalLabelLift, glyph.label, LineLabelPoints,
+                          VerticalEscapement, TA_BOTTOM);
+        }
+        break;
+    case GlyphKind::HorizontalSegment:
+    {
+        // The segment is drawn whenever some of it lies across the plot, also when both of its ends
+        // lie outside, one on either side.
+        const double left = std::min(px, px1);
+        const double right = std::max(px, px1);
+        if (T < py && py < B && left < R && right > L)
+        {
+            const int start = static_cast<int>(std::max<double>(L, left));
+            Line(dc, start, static_cast<int>(py), static_cast<int>(std::min<double>(right, R)), static_cast<int>(py));
+            if (hasLabel)
+                WriteText(dc, start + LineLabelInset, static_cast<int>(py), glyph.label, LineLabelPoints, 0, TA_BOTTOM);
+        }
+        break;
+    }
+    case GlyphKind::Segment:
+    {
+        double x0 = px, y0 = py, x1 = px1, y1 = py1;
+        if (!ClipSegment(x0, y0, x1, y1, plot))
+            break;
+        Line(dc, static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1), static_cast<int>(y1));
+        if (hasLabel)
+            WriteCornerLabel(dc, attributeDc, plot, glyph.label, glyph.legendSample);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void GlyphPlotter::WriteCornerLabel(HDC dc, HDC attributeDc, const RECT& plot, const std::wstring& label,
+                                    bool sample) const
+{
+    const Orv::UniqueFont font = ConstructShellDlgFont(dc, CornerLabelPoints, 0);
+    const Orv::SelectedObject selected(dc, font.Get());
+    SetTextAlign(dc, useTextAlign ? textAlign : 0);
+    HDC measure = attributeDc ? attributeDc : dc;
+    const double pixelsPerPointY = GetDeviceCaps(measure, LOGPIXELSY) / PointsPerInch;
+    const double fx = GetDeviceCaps(measure, LOGPIXELSX) / PointsPerInch;
+    const int dy = static_cast<int>(labelOffsetYPt * pixelsPerPointY);
+    int textOffset = labelOffsetX;
+    if (sample)
+    {
+        const int y = static_cast<int>(plot.top + 1 + dy + pixelsPerPointY * CornerLabelPoints * 0.5);
+        const int sampleEnd = static_cast<int>(fx * SampleLinePoints + labelOffsetX);
+        Line(dc, plot.left + CornerInset + labelOffsetX, y, plot.left + CornerInset + sampleEnd, y);
+        textOffset = static_cast<int>(fx * SampleGapPoints + sampleEnd);
+    }
+    TextOutW(dc, plot.left + CornerInset + textOffset, plot.top + 1 + dy, label.c_str(), static_cast<int>(label.size()));
+}
+
+} // namespace MGraph1

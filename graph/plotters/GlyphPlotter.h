@@ -1,0 +1,70 @@
+// Draws reference marks a source describes in data units: reference lines across the plot, horizontal
+// and free segments and arrows at the top edge, each in its own colour and optionally labelled.
+#pragma once
+
+#include "graph/plotters/Plotter.h"
+
+#include <string>
+
+namespace MGraph1
+{
+
+namespace GlyphKind
+{
+constexpr int32_t TopArrow = 0;
+constexpr int32_t HorizontalLine = 1;
+constexpr int32_t VerticalLine = 2;
+constexpr int32_t HorizontalSegment = 4;
+constexpr int32_t Segment = 5;
+} // namespace GlyphKind
+
+struct GlyphRecord
+{
+    double x0, y0;
+    double x1, y1;
+    int32_t kind;
+    COLORREF colour;
+    std::wstring label;
+    bool legendSample; // kind 5: a short sample line before the label
+};
+
+class GlyphPlotter : public Plotter
+{
+public:
+    void OnDraw(HDC dc, HDC attributeDc, RECT plotRect, RECT clipRect) override;
+    void OnDomainLimitsChanged() override { PushDomain(dynamic_cast<GlyphPlotData*>(plotData)); }
+    void OnRangeLimitsChanged() override { PushRange(dynamic_cast<GlyphPlotData*>(plotData)); }
+    virtual void SetGlyphPlotData(GlyphPlotData* data, int series, bool own) { SetPlotData(data, series, own); }
+
+    int32_t rasterOp = R2_COPYPEN;
+    uint32_t textAlign = 0;
+    bool useTextAlign = false;
+    int32_t labelOffsetYPt = 0;
+    int32_t labelOffsetX = 0;
+
+protected:
+    // A legend-style label in the plot's top-left corner: 10-point text, optionally after a sample line.
+    void WriteCornerLabel(HDC dc, HDC attributeDc, const RECT& plot, const std::wstring& label, bool sample) const;
+
+private:
+    void DrawGlyph(HDC dc, HDC attributeDc, const RECT& plot, const GlyphRecord& glyph) const;
+};
+
+// The paint state every glyph plotter sets up: black stock pen and brush, the mix mode, winding fill,
+// and its own pen, all put back at the end.
+class GlyphPaintState
+{
+public:
+    GlyphPaintState(HDC dc, int rasterOp, int penStyle, float penWidth);
+
+    PlotPen& Pen() { return m_pen; }
+
+private:
+    Orv::SelectedObject m_stockPen;
+    Orv::SelectedObject m_stockBrush;
+    Orv::MixMode m_mix;
+    Orv::PolyFillMode m_fill;
+    PlotPen m_pen;
+};
+
+} // namespace MGraph1

@@ -1,0 +1,26 @@
+// Turns an axis scale strip's drag notifications into graph messages for the graph window.
+#pragma once
+
+#include "ScaleControl.h"
+#include "graph/messages/MessageSystem.h"
+
+#include <utility>
+
+namespace MGraph1
+{
+
+class GraphDragScale : public MessSys::MessageSender
+{
+public:
+    virtual HRESULT OnBeginDrag(LONG source, LONG extra);
+    virtual HRESULT OnEndDrag(LONG source, LONG extra);
+    virtual HRESULT OnScalingChanged(LONG source, LONG extra, const AxisTransform* transform) = 0;
+    virtual HRESULT OnAutoScale(LONG) { return S_OK; }
+    virtual HRESULT OnScaleNotify(LONG, LONG, LONG, LONG) { return S_OK; }
+    // The strip's limits, (low, high).
+    virtual std::pair<double, double> GetScaling() { return {0.0, 1.0}; }
+    virtual bool HasScaleControl() { return false; }
+    virtual IScaleControl* GetScaleControl() { return nullptr; }
+};
+
+} // namespace MGraph1

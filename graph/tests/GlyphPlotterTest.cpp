@@ -1,0 +1,228 @@
+#include "graph/plotters/FunctionGlyphPlotter.h"
+#include "support/Canvas.h"
+#include "support/PlotFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace
+{
+using namespace MGraph1;
+using GraphTest::DibCanvas;
+using GraphTest::Metafile;
+using GraphTest::TestAxes;
+
+constexpr RECT Plot{10, 10, 210, 160};
+constexpr COLORREF White = RGB(255, 255, 255);
+constexpr COLORREF Red = RGB(255, 0, 0);
+
+class Glyphs : public FunctionGlyphPlotData
+{
+public:
+    bool GetGlyphs(double, double, int, int* count, const GlyphRecord** records) override
+    {
+        *count = static_cast<int>(glyphs.size());
+        *records = glyphs.data();
+        return true;
+    }
+    bool GetFunctions(double, double, int, int* count, const FunctionRecord** records) override
+    {
+        *count = static_cast<int>(functions.size());
+        *records = functions.data();
+        return true;
+    }
+    std::vector<GlyphRecord> glyphs;
+    std::vector<FunctionRecord> functions;
+};
+
+// One pixel per unit: x = 10 + v, y = 159 - v.
+template <class PlotterType>
+struct GlyphSetup
+{
+    GlyphSetup() : axes(Plot, 0, 199, 0, 149)
+    {
+        axes.Install(plotter);
+        plotter.SetPlotData(&data, 0, false);
+    }
+    void Draw(HDC dc) { plotter.OnDraw(dc, nullptr, Plot, Plot); }
+    GlyphRecord& Add(int32_t kind, double x0, double y0, double x1 = 0, double y1 = 0, COLORREF colour = Red)
+    {
+        data.glyphs.push_back(GlyphRecord{x0, y0, x1, y1, kind, colour, L"", false});
+        return data.glyphs.back();
+    }
+    TestAxes axes;
+    Glyphs data;
+    PlotterType plotter;
+};
+
+TEST(GlyphPlotterTest, HorizontalLineOnTheTopOrBottomEdgeIsNotDrawn)
+{
+    struct Case
+    {
+        double y;
+        int lines;
+    } cases[] = {{149, 0}, {148, 1}, {-1, 0}, {75, 1}};
+    for (const Case& c : cases)
+    {
+        GlyphSetup<GlyphPlotter> setup;
+        setup.Add(GlyphKind::HorizontalLine, 0, c.y);
+        Metafile picture;
+        setup.Draw(picture.Dc());
+        EXPECT_EQ(c.lines, picture.Count(EMR_LINETO)) << c.y;
+    }
+}
+
+TEST(GlyphPlotterTest, HorizontalSegmentCrossingThePlotFromOutsideOnBothSidesIsDrawn)
+{
+    GlyphSetup<GlyphPlotter> setup;
+    setup.Add(GlyphKind::HorizontalSegment, -50, 75, 300, 75);
+    DibCanvas canvas(400, 170);
+    setup.Draw(canvas.Dc());
+    EXPECT_EQ(Red, canvas.Pixel(Plot.left, 84));
+    EXPECT_EQ(Red, canvas.Pixel(Plot.left + 100, 84));
+    EXPECT_EQ(Red, canvas.Pixel(Plot.right - 1, 84));
+    EXPECT_EQ(White, canvas.Pixel(Plot.right + 1, 84));
+    EXPECT_EQ(White, canvas.Pixel(Plot.left - 1, 84));
+    canvas.SavePng("graph_glyph_crossing_segment");
+}
+
+TEST(GlyphPlotterTest, HorizontalSegmentBesideThePlotIsNotDrawn)
+{
+    GlyphSetup<GlyphPlotter> setup;
+    setup.Add(GlyphKind::HorizontalSegment, 210, 75, 300, 75);
+    setup.Add(GlyphKind::HorizontalSegment, -90, 75, -10, 75);
+    Metafile picture;
+    setup.Draw(picture.Dc());
+    EXPECT_EQ(0, picture.Count(EMR_LINETO));
+}
+
+TEST(GlyphPlotterTest, SegmentWhollyOutsideDrawsNeitherLineNorLabel)
+{
+    GlyphSetup<GlyphPlotter> setup;
+    setup.Add(GlyphKind::Segment, -50, -50, -10, -10).label = L"identity";
+    Metafile picture;
+    setup.Draw(picture.Dc());
+    EXPECT_EQ(0, picture.Count(EMR_LINETO));
+    EXPECT_EQ(0, picture.Count(EMR_EXTTEXTOUTW));
+}
+
+TEST(GlyphPlotterTest, GlyphsOfOneColourShareAPenAndUnknownKindsOnlySwitchIt)
+{
+    GlyphSetup<GlyphPlotter> setup;
+    setup.Add(GlyphKind::VerticalLine, 20, 0);
+    setup.Add(GlyphKind::VerticalLine, 40, 0);
+    setup.Add(3, 40, 0, 0, 0, RGB(0, 0, 255));
+    setup.Add(17, 40, 0, 0, 0, RGB(0, 128, 0));
+    Metafile picture;
+    setup.Draw(picture.Dc());
+    // The starting pen and one pen per colour change.
+    EXPECT_EQ(4, picture.Count(EMR_CREATEPEN));
+    EXPECT_EQ(2, picture.Count(EMR_LINETO));
+}
+
+TEST(GlyphPlotterTest, LineOfIdentityIsClippedToThePlot)
+{
+    GlyphSetup<GlyphPlotter> setup;
+    setup.Add(GlyphKind::Segment, -100, -100, 400, 400).label = L"Line of identity";
+    setup.data.glyphs.back().legendSample = true;
+    DibCanvas canvas(220, 170);
+    setup.Draw(canvas.Dc());
+    EXPECT_EQ(Red, canvas.Pixel(Plot.left + 50, 159 - 50));
+    EXPECT_EQ(White, canvas.Pixel(5, 165));
+    canvas.SavePng("graph_glyph_identity");
+}
+
+FunctionRecord Linear(double intercept, double slope, double xMax)
+{
+    FunctionRecord record;
+    record.colour = Red;
+    record.label = L"ESPVR";
+    record.legendSample = true;
+    record.rangeFlags = FunctionRange::EndAtXMax;
+    record.xMax = xMax;
+    record.coefficients = {intercept, slope};
+    return record;
+}
+
+TEST(FunctionPlotterTest, LinearFitEndsAtTheLargestXOfTheData)
+{
+    GlyphSetup<PolynomialFunctionPlotter> setup;
+    setup.plotter.SetDomainLimits(0, 199);
+    setup.data.functions = {Linear(10.0, 0.5, 120.0)};
+    DibCanvas canvas(220, 170);
+    setup.Draw(canvas.Dc());
+    canvas.SavePng("graph_function_espvr");
+    const auto yAt = [](double x) { return static_cast<int>(159 - (10.0 + 0.5 * x) + 0.5); };
+    EXPECT_TRUE(canvas.HasPixelNear(Plot.left + 60, yAt(60), Red, 1));
+    EXPECT_TRUE(canvas.HasPixelNear(Plot.left + 119, yAt(119), Red, 1));
+    EXPECT_FALSE(canvas.HasPixelNear(Plot.left + 125, yAt(125), Red, 2));
+}
+
+TEST(FunctionPlotterTest, FitBeyondTheVisibleLimitRunsToTheRightEdge)
+{
+    GlyphSetup<PolynomialFunctionPlotter> setup;
+    setup.plotter.SetDomainLimits(0, 199);
+    setup.data.functions = {Linear(10.0, 0.5, 500.0)};
+    DibCanvas canvas(220, 170);
+    setup.Draw(canvas.Dc());
+    EXPECT_TRUE(canvas.HasPixelNear(Plot.right - 2, static_cast<int>(159 - (10.0 + 0.5 * 198)), Red, 1));
+}
+
+TEST(FunctionPlotterTest, ExponentialOver1200PixelsIsDrawnInChunksOf512_512_176)
+{
+    const RECT wide{0, 0, 1200, 300};
+    TestAxes axes(wide, 20.0, 200.0, 0.0, 60.0);
+    Glyphs data;
+    FunctionRecord record;
+    record.colour = RGB(0, 0, 255);
+    record.a = 2.0;
+    record.b = 0.015;
+    data.functions = {record};
+    ExponentialFunctionPlotter plotter;
+    axes.Install(plotter);
+    plotter.SetPlotData(&data, 0, false);
+    plotter.SetDomainLimits(20.0, 200.0);
+    Metafile picture;
+    plotter.OnDraw(picture.Dc(), nullptr, wide, wide);
+    std::vector<DWORD> segments;
+    for (const ENHMETARECORD* r : picture.Close())
+        if (r->iType == EMR_POLYPOLYLINE || r->iType == EMR_POLYPOLYLINE16)
+            segments.push_back(reinterpret_cast<const EMRPOLYPOLYLINE16*>(r)->nPolys);
+    EXPECT_EQ((std::vector<DWORD>{511, 511, 175}), segments);
+    EXPECT_EQ((std::vector<int>{512, 512, 176}), FunctionChunkSizes(1200));
+
+    DibCanvas canvas(1200, 300);
+    plotter.OnDraw(canvas.Dc(), nullptr, wide, wide);
+    canvas.SavePng("graph_function_edpvr");
+    const auto yAt = [&](double x) { return static_cast<int>(ValueToPixel(axes.y, 2.0 * std::exp(0.015 * x), 0.0)); };
+    for (double x : {30.0, 100.0, 190.0})
+        EXPECT_TRUE(canvas.HasPixelNear(static_cast<int>(ValueToPixel(axes.x, x, 0.0)), yAt(x), RGB(0, 0, 255), 2)) << x;
+}
+
+TEST(FunctionPlotterTest, PolynomialWithoutCoefficientsGetsOnlyItsLabel)
+{
+    GlyphSetup<PolynomialFunctionPlotter> setup;
+    FunctionRecord record = Linear(0, 0, 0);
+    record.coefficients.clear();
+    setup.data.functions = {record};
+    Metafile picture;
+    setup.Draw(picture.Dc());
+    EXPECT_EQ(0, picture.Count(EMR_POLYPOLYLINE16) + picture.Count(EMR_POLYPOLYLINE));
+    EXPECT_EQ(1, picture.Count(EMR_EXTTEXTOUTW));
+}
+
+TEST(FunctionPlotterTest, CurveValues)
+{
+    FunctionRecord record;
+    record.coefficients = {1.0, 2.0, 3.0};
+    record.xScale = 1.0;
+    EXPECT_DOUBLE_EQ(1.0 + 2.0 * 2.0 + 3.0 * 4.0, PolynomialFunctionPolicy::Evaluate(record, 2.0));
+    record.xScale = 0.5; // c2 * x * (k x)
+    EXPECT_DOUBLE_EQ(1.0 + 4.0 + 3.0 * 2.0 * 1.0, PolynomialFunctionPolicy::Evaluate(record, 2.0));
+    record.a = 3.0;
+    record.b = 0.0;
+    EXPECT_DOUBLE_EQ(3.0, ExponentialFunctionPolicy::Evaluate(record, 123.0));
+}
+
+} // namespace

@@ -1,0 +1,538 @@
+#include "ScaleControls.h"
+
+#include "foundation/com/ComBoundary.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cwchar>
+
+namespace Vyr
+{
+
+namespace
+{
+constexpr LONG TickLength = 5;
+constexpr LONG LabelGap = 2;
+constexpr LONG MinTickSpacingX = 60;
+constexpr LONG MinTickSpacingY = 30;
+constexpr int LabelDigits = 6;
+constexpr wchar_t StripClassName[] = L"VyrScaleStrip";
+constexpr wchar_t FontFace[] = L"MS Shell Dlg 2";
+
+class ScopedFont
+{
+public:
+    ScopedFont(HDC dc, LONG points, LONG escapement)
+    {
+        LOGFONTW font{};
+        font.lfHeight = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+        font.lfEscapement = font.lfOrientation = escapement;
+        font.lfWeight = FW_NORMAL;
+        font.lfCharSet = DEFAULT_CHARSET;
+        wcscpy_s(font.lfFaceName, FontFace);
+        m_font = CreateFontIndirectW(&font);
+        m_previous = SelectObject(dc, m_font);
+        m_dc = dc;
+    }
+    ScopedFont(const ScopedFont&) = delete;
+    ScopedFont& operator=(const ScopedFont&) = delete;
+    ~ScopedFont()
+    {
+        SelectObject(m_dc, m_previous);
+        DeleteObject(m_font);
+    }
+
+private:
+    HDC m_dc = nullptr;
+    HFONT m_font = nullptr;
+    HGDIOBJ m_previous = nullptr;
+};
+
+std::wstring Label(double value)
+{
+    wchar_t text[32];
+    swprintf(text, std::size(text), L"%.*g", LabelDigits, value);
+    return text;
+}
+
+void Text(HDC dc, LONG x, LONG y, UINT align, const std::wstring& text)
+{
+    SetTextAlign(dc, align);
+    TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+ATOM RegisterStripClass();
+} // namespace
+
+LRESULT CALLBACK ScaleStripProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+ScaleControl::ScaleControl(ULONG style) : m_style(style)
+{
+    m_layout.horizontal = (style & ScaleStyle::Horizontal) != 0;
+}
+
+ScaleControl::~ScaleControl()
+{
+    if (m_window)
+    {
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
+        DestroyWindow(m_window);
+    }
+    for (IDragScaleObserver* observer : m_observers)
+        observer->Release();
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IScaleControl))
+        *object = static_cast<IScaleControl*>(this);
+    else if (IsEqualIID(iid, IID_IScaleControlView))
+        *object = static_cast<IScaleControlView*>(this);
+    else if (IsEqualIID(iid, IID_IScaleTextSize))
+        *object = static_cast<IScaleTextSize*>(this);
+    else if (IsEqualIID(iid, IID_IOleWindow) && m_window)
+        *object = static_cast<IOleWindow*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE ScaleControl::AddRef()
+{
+    return static_cast<ULONG>(InterlockedIncrement(&m_references));
+}
+
+ULONG STDMETHODCALLTYPE ScaleControl::Release()
+{
+    const LONG left = InterlockedDecrement(&m_references);
+    if (left == 0)
+        delete this;
+    return static_cast<ULONG>(left);
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::SetUnits(const AxisTransform* unitTransform, const WCHAR* text)
+{
+    return Guarded([&] {
+        if (unitTransform)
+            m_layout.units = *unitTransform;
+        if (text)
+            m_unitText = text;
+        if (m_window)
+            InvalidateRect(m_window, nullptr, TRUE);
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::GetUnits(AxisTransform* unitTransform, BSTR* text)
+{
+    if (unitTransform)
+        *unitTransform = m_layout.units;
+    return text ? CopyToBstr(m_unitText, text) : S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::SetTitle(const WCHAR* text)
+{
+    return Guarded([&] {
+        m_title = text ? text : L"";
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::SetRect(const RECT* rect)
+{
+    if (!rect)
+        return E_POINTER;
+    m_rect = *rect;
+    m_layout.length = m_layout.horizontal ? rect->right - rect->left : rect->bottom - rect->top;
+    if (m_window)
+        MoveWindow(m_window, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, TRUE);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::GetTransform(AxisTransform* transform)
+{
+    return Orv::AnswerValue(transform, m_layout.Transform());
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::SetLimits(double high, double low)
+{
+    m_layout.low = low;
+    m_layout.high = high;
+    NotifyScalingChanged();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::GetLimits(double* high, double* low)
+{
+    if (!high || !low)
+        return E_POINTER;
+    *high = m_layout.high;
+    *low = m_layout.low;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::SetExtent(double high, double low)
+{
+    m_extentLow = low;
+    m_extentHigh = high;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::SetBounds(double high, double low)
+{
+    m_boundLow = low;
+    m_boundHigh = high;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::SetMinSpan(double span, double)
+{
+    m_minSpan = span;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::GetStyle(ULONG* style)
+{
+    return Orv::AnswerValue(style, m_style | (m_layout.Usable() ? ScaleStyle::Ready : 0));
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::SetStyle(ULONG style)
+{
+    m_style = style & ~ScaleStyle::Ready;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::GetDragCompanion(LONG, IScaleControl** companion)
+{
+    if (!companion)
+        return E_POINTER;
+    return Guarded([&] {
+        auto* copy = new ScaleControl(m_style);
+        copy->m_rect = m_rect;
+        copy->m_layout = m_layout;
+        copy->m_unitText = m_unitText;
+        copy->m_title = m_title;
+        copy->m_textPoints = m_textPoints;
+        *companion = copy;
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::Measure(LONG setting, LONG value, LONG, LONG* result)
+{
+    if (!result)
+        return E_POINTER;
+    if (setting != ScaleSettingThickness || value <= 0)
+        return E_INVALIDARG;
+    // Ticks, a row of labels and a row for the title at the given point size on a 96-dpi screen.
+    const LONG line = MulDiv(value, 96, 72) + 2 * LabelGap;
+    *result = TickLength + LabelGap + 2 * line;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::SetOption(VARIANT_BOOL value)
+{
+    m_option = value != VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::AddObserver(IDragScaleObserver* observer)
+{
+    if (!observer)
+        return E_POINTER;
+    return Guarded([&] {
+        m_observers.push_back(observer);
+        observer->AddRef();
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::RemoveObserver(IDragScaleObserver* observer)
+{
+    const auto found = std::find(m_observers.begin(), m_observers.end(), observer);
+    if (found == m_observers.end())
+        return S_FALSE;
+    m_observers.erase(found);
+    observer->Release();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::GetScaling(AxisTransform* scaling, LONG)
+{
+    return Orv::AnswerValue(scaling, m_layout.units);
+}
+
+std::vector<ScaleLayout::Tick> ScaleControl::CurrentTicks() const
+{
+    return m_layout.Ticks(m_layout.horizontal ? MinTickSpacingX : MinTickSpacingY);
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::GetGridSpacing(double* first, double* step)
+{
+    if (!first || !step)
+        return E_POINTER;
+    *first = 0.0;
+    *step = 0.0;
+    const auto ticks = CurrentTicks();
+    if (ticks.size() < 2)
+        return S_OK;
+    const auto [lowest, highest] =
+        std::minmax_element(ticks.begin(), ticks.end(), [](const auto& a, const auto& b) { return a.pixel < b.pixel; });
+    *first = highest->pixel;
+    *step = -static_cast<double>(highest->pixel - lowest->pixel) / static_cast<double>(ticks.size() - 1);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::GetRect(RECT* rect)
+{
+    return Orv::AnswerValue(rect, m_rect);
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::GetTickCount(LONG* count)
+{
+    return Orv::AnswerValue(count, static_cast<LONG>(CurrentTicks().size()));
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::FillTicks(ScaleTick* ticks, LONG capacity, LONG* written)
+{
+    if (!ticks || !written)
+        return E_POINTER;
+    const auto current = CurrentTicks();
+    const LONG n = std::min(capacity, static_cast<LONG>(current.size()));
+    for (LONG i = 0; i < n; ++i)
+        ticks[i] = ScaleTick{current[static_cast<size_t>(i)].pixel, 1};
+    *written = n;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::GetTextSize(LONG* points)
+{
+    return Orv::AnswerValue(points, m_textPoints);
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::GetWindow(HWND* window)
+{
+    if (!window)
+        return E_POINTER;
+    *window = m_window;
+    return m_window ? S_OK : E_FAIL;
+}
+
+std::wstring ScaleControl::Caption() const
+{
+    if (m_title.empty())
+        return m_unitText;
+    return m_unitText.empty() ? m_title : m_title + L" (" + m_unitText + L")";
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::Paint(HDC dc, LONG, LONG)
+{
+    if (!dc)
+        return E_INVALIDARG;
+    return Guarded([&] {
+        const RECT& r = m_rect;
+        const int savedState = SaveDC(dc);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(0, 0, 0));
+        SelectObject(dc, GetStockObject(BLACK_PEN));
+        {
+            const ScopedFont font(dc, m_textPoints, 0);
+            TEXTMETRICW metrics{};
+            GetTextMetricsW(dc, &metrics);
+            for (const auto& tick : CurrentTicks())
+            {
+                if (m_layout.horizontal)
+                {
+                    const LONG x = r.left + tick.pixel;
+                    MoveToEx(dc, x, r.top, nullptr);
+                    LineTo(dc, x, r.top + TickLength);
+                    Text(dc, x, r.top + TickLength + LabelGap, TA_CENTER | TA_TOP, Label(tick.displayed));
+                }
+                else
+                {
+                    const LONG y = r.top + tick.pixel;
+                    MoveToEx(dc, r.right - TickLength, y, nullptr);
+                    LineTo(dc, r.right, y);
+                    Text(dc, r.right - TickLength - LabelGap, y - metrics.tmHeight / 2, TA_RIGHT | TA_TOP,
+                         Label(tick.displayed));
+                }
+            }
+            if (m_layout.horizontal)
+                Text(dc, (r.left + r.right) / 2, r.top + TickLength + 2 * LabelGap + metrics.tmHeight,
+                     TA_CENTER | TA_TOP, Caption());
+        }
+        if (!m_layout.horizontal)
+        {
+            const ScopedFont turned(dc, m_textPoints, 900);
+            Text(dc, r.left + LabelGap, (r.top + r.bottom) / 2, TA_CENTER | TA_TOP, Caption());
+        }
+        RestoreDC(dc, savedState);
+        return S_OK;
+    });
+}
+
+template <class Notify>
+void ScaleControl::ForEachObserver(Notify notify)
+{
+    // An observer may remove itself while it is told.
+    const std::vector<IDragScaleObserver*> observers = m_observers;
+    for (IDragScaleObserver* observer : observers)
+        notify(observer);
+}
+
+void ScaleControl::NotifyScalingChanged()
+{
+    if (m_window)
+        InvalidateRect(m_window, nullptr, TRUE);
+    const AxisTransform transform = m_layout.Transform();
+    ForEachObserver([&](IDragScaleObserver* observer) { observer->OnScalingChanged(m_childId, 0, &transform); });
+}
+
+// A drag keeps the value under the pointer at the pointer, the low end of the axis fixed: dragging
+// away from the low end zooms in, towards it zooms out.
+void ScaleControl::BeginStripDrag(POINT point)
+{
+    m_dragging = true;
+    m_dragLow = m_layout.low;
+    m_dragHigh = m_layout.high;
+    m_dragStart = m_layout.horizontal ? point.x : m_layout.length - 1 - point.y;
+    ForEachObserver([&](IDragScaleObserver* observer) { observer->OnBeginDrag(m_childId, 0); });
+}
+
+void ScaleControl::DragTo(POINT point)
+{
+    if (!m_dragging)
+        return;
+    const LONG now = std::max<LONG>(1, m_layout.horizontal ? point.x : m_layout.length - 1 - point.y);
+    const LONG start = std::max<LONG>(1, m_dragStart);
+    const double span = std::max((m_dragHigh - m_dragLow) * start / now, m_minSpan);
+    if (!(span > 0.0) || !std::isfinite(span))
+        return;
+    m_layout.low = m_dragLow;
+    m_layout.high = m_dragLow + span;
+    NotifyScalingChanged();
+}
+
+void ScaleControl::EndStripDrag()
+{
+    if (!m_dragging)
+        return;
+    m_dragging = false;
+    ForEachObserver([&](IDragScaleObserver* observer) { observer->OnEndDrag(m_childId, 0); });
+}
+
+void ScaleControl::AutoScale()
+{
+    ForEachObserver([&](IDragScaleObserver* observer) { observer->OnAutoScale(m_childId); });
+}
+
+HRESULT ScaleControl::CreateStripWindow(HWND parent, LONG childId)
+{
+    if (!RegisterStripClass())
+        return HRESULT_FROM_WIN32(GetLastError());
+    m_childId = childId;
+    m_window = CreateWindowExW(0, StripClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 1, 1, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(childId)), GetModuleHandleW(nullptr), nullptr);
+    if (!m_window)
+        return HRESULT_FROM_WIN32(GetLastError());
+    SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    return S_OK;
+}
+
+LRESULT CALLBACK ScaleStripProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* control = reinterpret_cast<ScaleControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!control)
+        return DefWindowProcW(window, message, wParam, lParam);
+    const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    switch (message)
+    {
+    case WM_PAINT:
+    {
+        PAINTSTRUCT paint{};
+        HDC dc = BeginPaint(window, &paint);
+        RECT client{};
+        GetClientRect(window, &client);
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        // The control paints in its parent's coordinates.
+        SetViewportOrgEx(dc, -control->m_rect.left, -control->m_rect.top, nullptr);
+        control->Paint(dc, 0, 0xFFFF);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+        SetCapture(window);
+        control->BeginStripDrag(point);
+        return 0;
+    case WM_MOUSEMOVE:
+        control->DragTo(point);
+        return 0;
+    case WM_LBUTTONUP:
+        if (GetCapture() == window)
+            ReleaseCapture();
+        control->EndStripDrag();
+        return 0;
+    case WM_CAPTURECHANGED:
+        control->EndStripDrag();
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        control->AutoScale();
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+namespace
+{
+ATOM RegisterStripClass()
+{
+    static const ATOM atom = [] {
+        WNDCLASSEXW windowClass{sizeof(windowClass)};
+        windowClass.style = CS_DBLCLKS;
+        windowClass.lpfnWndProc = ScaleStripProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_SIZEALL);
+        windowClass.lpszClassName = StripClassName;
+        return RegisterClassExW(&windowClass);
+    }();
+    return atom;
+}
+} // namespace
+
+HRESULT STDMETHODCALLTYPE ScaleControlFactory::CreateScale(HWND, LONG, ULONG style, IScaleControl** control)
+{
+    if (!control)
+        return E_POINTER;
+    return Guarded([&] {
+        *control = new ScaleControl(style);
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControlFactory::CreateScaleWindow(HWND parent, LONG, LONG, LONG kind, LONG childId,
+                                                                 IScaleControl** control)
+{
+    if (!control)
+        return E_POINTER;
+    *control = nullptr;
+    if (kind != HorizontalStripKind && kind != VerticalStripKind)
+        return E_INVALIDARG;
+    return Guarded([&]() -> HRESULT {
+        auto* created = new ScaleControl(kind == HorizontalStripKind ? ScaleStyle::Horizontal | 0x42 : ScaleStyle::Vertical);
+        const HRESULT result = created->CreateStripWindow(parent, childId);
+        if (FAILED(result))
+        {
+            created->Release();
+            return result;
+        }
+        *control = created;
+        return S_OK;
+    });
+}
+
+} // namespace Vyr
