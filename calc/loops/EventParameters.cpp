@@ -53,6 +53,12 @@ constexpr ParameterUnits UnitsByIndex[LastParameterIndex] = {
     {true, false, false},  // 31 Piso
 };
 
+// Pes / SV; a loop that ejects nothing has no elastance (not an infinite one).
+double ArterialElastance(const SistraEvent& loop)
+{
+    return loop.sv == 0.0 ? MissingValue() : loop.pes / loop.sv;
+}
+
 double ValueOfIndex(const SistraEvent& loop, int32_t index)
 {
     switch (index)
@@ -72,7 +78,8 @@ double ValueOfIndex(const SistraEvent& loop, int32_t index)
     case 13: return loop.ped;
     case 14: return loop.hr;
     case 15: return loop.ef;
-    case 16: return loop.pes / loop.sv;
+    case 16:
+        return ArterialElastance(loop);
     case 17: return loop.powMax;
     case 18: return loop.dpdtMax;
     case 19: return loop.dpdtMin;

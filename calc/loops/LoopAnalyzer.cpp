@@ -10,7 +10,7 @@ namespace
 int32_t ReadMode(std::wistream& in)
 {
     double value = 0.0;
-    return in >> value ? LimitToInt32(value) : 0;
+    return in >> value ? RoundToInt32(value) : 0;
 }
 
 // Both channels' samples of [start, end).

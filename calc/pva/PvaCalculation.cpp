@@ -18,7 +18,7 @@ double ReadNumber(std::wistream& in, double absent)
 // Read as a double and rounded, so that "1.5" does not leave ".5" for the next number.
 int32_t ReadType(std::wistream& in, int32_t absent)
 {
-    return ::Sistra::LimitToInt32(ReadNumber(in, absent));
+    return ::Sistra::RoundToInt32(ReadNumber(in, absent));
 }
 
 void ReadTerms(std::wistream& in, std::size_t count, std::vector<double>& terms)

@@ -19,20 +19,30 @@ double ReadLimit(std::wistream& in, double missing)
     return missing;
 }
 
+int32_t ClampToInt32(double whole)
+{
+    // A NaN is no limit at all; every other value is clamped before the conversion, which is undefined
+    // outside the int32 range.
+    if (std::isnan(whole))
+        return static_cast<int32_t>(NoLimit);
+    if (whole >= static_cast<double>(std::numeric_limits<int32_t>::max()))
+        return std::numeric_limits<int32_t>::max();
+    if (whole <= static_cast<double>(std::numeric_limits<int32_t>::min()))
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(whole);
+}
+
 } // namespace
 
 int32_t LimitToInt32(double limit)
 {
-    // A NaN limit is no limit at all; every other value is clamped before the conversion, which is
-    // undefined outside the int32 range.
-    if (std::isnan(limit))
-        return static_cast<int32_t>(NoLimit);
-    const double rounded = std::round(limit);
-    if (rounded >= static_cast<double>(std::numeric_limits<int32_t>::max()))
-        return std::numeric_limits<int32_t>::max();
-    if (rounded <= static_cast<double>(std::numeric_limits<int32_t>::min()))
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(rounded);
+    // Tick 1000.7 is still tick 1000.
+    return ClampToInt32(std::trunc(limit));
+}
+
+int32_t RoundToInt32(double value)
+{
+    return ClampToInt32(std::round(value));
 }
 
 RecordRange MakeRecordRange(double startRecord, double startTick, double endRecord, double endTick)

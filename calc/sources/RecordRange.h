@@ -18,8 +18,10 @@ struct RecordRange
     int32_t endRecord = OpenRangeEnd;
 };
 
-// Rounds a limit given as a number (halves away from zero) into int32, clamping what lies beyond.
+// Truncates a limit given as a number towards zero into int32, clamping what lies beyond; NaN is -1.
 int32_t LimitToInt32(double limit);
+// Rounds a number (halves away from zero) into int32 alike: for the modes and types a text gives.
+int32_t RoundToInt32(double value);
 
 RecordRange MakeRecordRange(double startRecord, double startTick, double endRecord, double endTick);
 

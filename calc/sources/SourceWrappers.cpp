@@ -77,7 +77,7 @@ bool FloatExWrapper::Advance()
         ResetBuffer();
     }
     const int32_t position = Position();
-    if (position >= endLimit - 1)
+    if (position >= endLimit)
     {
         bufferStart = endLimit;
         ended = true;

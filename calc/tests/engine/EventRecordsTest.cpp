@@ -76,6 +76,20 @@ TEST(LoopParameter, DerivedIndicesAreComputedFromTheStoredFields)
     EXPECT_DOUBLE_EQ(62.5, Parameter(loop, 15, flags));
 }
 
+TEST(LoopParameter, ElastanceOfALoopWithoutStrokeVolumeIsMissingNotInfinite)
+{
+    for (const double pes : {100.0, 0.0, -3.0})
+        for (const double sv : {0.0, -0.0})
+        {
+            SistraEvent loop = MakeLoop();
+            loop.pes = pes;
+            loop.sv = sv;
+            Flags flags;
+            EXPECT_TRUE(IsMissingValue(Parameter(loop, 16, flags))) << pes << " / " << sv;
+            EXPECT_TRUE(IsMissingValue(loop.GetScaledParameter(16, 2.0, 1000.0))) << pes << " / " << sv;
+        }
+}
+
 TEST(LoopParameter, ExcludedLoopStillYieldsItsValues)
 {
     SistraEvent loop = MakeLoop();

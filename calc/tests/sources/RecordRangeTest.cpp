@@ -44,11 +44,15 @@ TEST(RecordRange, MissingNumbersKeepTheirDefaults)
     ExpectRange(Read(L"1 2 3 x"), 1, 2, 3, OpenRangeEnd);
 }
 
-TEST(RecordRange, HalvesRoundAwayFromZeroBeforeTheNegativeStartRule)
+TEST(RecordRange, FractionsAreTruncatedBeforeTheNegativeStartRule)
 {
-    EXPECT_EQ(3, LimitToInt32(2.5));
-    EXPECT_EQ(-3, LimitToInt32(-2.5));
-    ExpectRange(Read(L"0 2.5 1 -2.5"), 0, 3, 1, OpenRangeEnd);
+    EXPECT_EQ(1000, LimitToInt32(1000.7));
+    EXPECT_EQ(2, LimitToInt32(2.5));
+    EXPECT_EQ(-2, LimitToInt32(-2.5));
+    EXPECT_EQ(3, RoundToInt32(2.5)); // modes and types round, halves away from zero
+    EXPECT_EQ(-3, RoundToInt32(-2.5));
+    ExpectRange(Read(L"0 1000.7 1.9 2000.99"), 0, 1000, 1, 2000);
+    ExpectRange(Read(L"0 2.5 1 -2.5"), 0, 2, 1, OpenRangeEnd);
     ExpectRange(Read(L"0 -2.5 1 9"), 0, 0, 1, 9);
 }
 

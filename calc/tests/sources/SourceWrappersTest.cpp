@@ -39,15 +39,30 @@ TEST(ChannelWrapper, ReadsAheadInBlocksAndStepsThroughTheBuffer)
     EXPECT_EQ(4, channel.nextCalls); // three blocks of at most 1024 and the read that finds the end
 }
 
-TEST(ChannelWrapper, StopsAtOneBeforeTheEndLimit)
+TEST(ChannelWrapper, DeliversEverySampleUpToTheEndLimitWhereverTheReadBegins)
 {
-    FakeChannel channel(Ramp(100));
-    channel.position = 49;
-    FloatExWrapper wrapper(&channel);
-    wrapper.SetEndLimit(50);
-    EXPECT_FALSE(wrapper.Advance());
-    EXPECT_TRUE(wrapper.Ended());
-    EXPECT_EQ(50, wrapper.Position());
+    for (const int32_t endLimit : {1, 50, 1024, 1025, 2049})
+        for (const int32_t start : {0, endLimit - 1, endLimit - 2, endLimit - 1024, endLimit - 1025})
+        {
+            if (start < 0)
+                continue;
+            SCOPED_TRACE(testing::Message() << "end " << endLimit << ", start " << start);
+            FakeChannel channel(Ramp(3000));
+            channel.position = start;
+            FloatExWrapper wrapper(&channel);
+            wrapper.SetEndLimit(endLimit);
+            int32_t delivered = 0;
+            float last = -1.0f;
+            for (; wrapper.HasCurrent(); wrapper.Advance())
+            {
+                last = wrapper.Current();
+                ++delivered;
+            }
+            EXPECT_EQ(endLimit - start, delivered);
+            EXPECT_EQ(static_cast<float>(endLimit - 1), last);
+            EXPECT_TRUE(wrapper.Ended());
+            EXPECT_EQ(endLimit, wrapper.Position());
+        }
 }
 
 TEST(ChannelWrapper, SeekInsideTheBufferDoesNotCallTheSource)
