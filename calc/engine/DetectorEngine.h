@@ -19,6 +19,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -28,9 +30,6 @@ namespace EEH3
 
 constexpr int32_t CheckpointSpan = 100000;
 constexpr int32_t LastTick = 0x7FFFFFFF;
-// A detector's event on a record's very first sample has nothing before it to be detected against, and
-// is never handed out.
-constexpr int32_t FirstEventTick = 1;
 // An event whose value carries this pattern is a detector's "nothing here" and is never handed out.
 constexpr uint64_t RejectedEventValueBits = 0x7FF8500000000000ull;
 
@@ -99,44 +98,55 @@ public:
     }
     void DropCurrent() { current = CurrentState{}; }
 
+    // A copy of an enumerator starts with what this cache has learnt of every record.
+    void CopyCheckpointsFrom(const ChannelCache& other)
+    {
+        records.clear();
+        for (const auto& [record, learnt] : other.records)
+        {
+            RecordCache& copy = records[record];
+            copy.lastEventOfSpan = learnt.lastEventOfSpan;
+            for (const auto& checkpoint : learnt.checkpoints)
+                copy.checkpoints.push_back(checkpoint ? std::make_unique<State>(*checkpoint) : nullptr);
+        }
+    }
+
     // The first event with from <= tick < rangeEnd in the record.
     SearchOutcome FindForward(Params& params, int32_t record, int32_t from, int32_t rangeEnd, Event& event)
     {
         const RecordLimits limits = params.LimitsOf(record);
         if (limits.endTick <= limits.firstTick)
             return SearchOutcome::Ended;
-        EnsureRecord(record);
         from = std::max(from, limits.firstTick);
         rangeEnd = std::min(rangeEnd, limits.endTick);
-        PrepareCurrent(params, record, from);
+        PrepareCurrent(params, record, limits, from);
         for (;;)
         {
             if (current.held)
             {
                 const Event held = *current.held;
                 if (TickOf(held) >= rangeEnd)
-                    return Remember(from, SearchOutcome::NotInRange);
+                    return SearchOutcome::NotInRange;
                 current.held.reset();
-                if (TickOf(held) >= std::max(from, FirstEventTick) && ValueBitsOf(held) != RejectedEventValueBits)
+                current.floor = std::max(current.floor, TickOf(held) + 1);
+                if (TickOf(held) >= from)
                 {
                     event = held;
-                    current.floor = TickOf(held) + 1;
                     return SearchOutcome::Found;
                 }
                 continue;
             }
             State& state = *current.state;
             if (state.Finished() || state.NextTick() >= limits.endTick)
-                return Remember(from, SearchOutcome::Ended);
+                return SearchOutcome::Ended;
             if (state.ResumePosition() >= rangeEnd)
-                return Remember(from, SearchOutcome::NotInRange);
+                return SearchOutcome::NotInRange;
             if (!RunStep(params, record, limits, state))
-                return Remember(from, SearchOutcome::Waiting);
+                return SearchOutcome::Waiting;
         }
     }
 
-    // The last event with rangeStart <= tick <= from in the record: searched span by span backwards,
-    // each span re-run from its checkpoint.
+    // The last event with rangeStart <= tick <= from in the record: searched span by span backwards.
     SearchOutcome FindBackward(Params& params, int32_t record, int32_t from, int32_t rangeStart, Event& event)
     {
         const RecordLimits limits = params.LimitsOf(record);
@@ -145,7 +155,6 @@ public:
         while (last >= rangeStart)
         {
             const int32_t spanStart = last / CheckpointSpan * CheckpointSpan;
-            DropCurrent();
             std::optional<Event> latest;
             SearchOutcome outcome = SearchOutcome::Found;
             Event found{};
@@ -162,8 +171,6 @@ public:
             }
             if (outcome == SearchOutcome::Waiting)
                 return outcome;
-            if (spanStart < CheckpointSpan)
-                break;
             last = spanStart - 1;
         }
         return SearchOutcome::NotInRange;
@@ -172,60 +179,71 @@ public:
     std::size_t RecordCount() const { return records.size(); }
     bool HasCheckpoint(int32_t record, std::size_t index) const
     {
-        const auto& checkpoints = records.at(static_cast<std::size_t>(record)).checkpoints;
+        const auto& checkpoints = records.at(record).checkpoints;
         return index < checkpoints.size() && checkpoints[index] != nullptr;
     }
     std::size_t CheckpointCount(int32_t record) const
     {
-        const auto& checkpoints = records.at(static_cast<std::size_t>(record)).checkpoints;
+        const auto& checkpoints = records.at(record).checkpoints;
         return static_cast<std::size_t>(
             std::count_if(checkpoints.begin(), checkpoints.end(), [](const auto& c) { return c != nullptr; }));
     }
 
 private:
+    // No event produced (yet).
+    static constexpr int32_t NoEvent = std::numeric_limits<int32_t>::min();
+
+    // What processing has learnt of one record. An event need not come out in the span where its tick
+    // lies: a detector may hand out a point behind its input (a beat once its closing event is read) or
+    // ahead of it (a peak taken from the end-diastolic event before it). So each span that has been run
+    // through keeps the last event tick it produced, and a search starts from the first span that
+    // produced an event at or after the tick asked for: every span before it produced only earlier ones.
     struct RecordCache
     {
         // Checkpoint k: the state as it stood when processing reached tick k × CheckpointSpan.
         std::vector<std::unique_ptr<State>> checkpoints;
+        // Per span run through: the last event tick produced while processing it (NoEvent: none).
+        std::vector<std::optional<int32_t>> lastEventOfSpan;
     };
 
     struct CurrentState
     {
         std::unique_ptr<State> state;
         int32_t record = -1;
-        int32_t floor = 0;         // the state can still hand out every event at or after this tick
-        std::optional<Event> held; // produced beyond the last range; handed out by a later search
+        // Every event the state has produced so far lies below this tick: a search from here on may go on
+        // with it (one from lower down starts again from a checkpoint).
+        int32_t floor = NoEvent;
+        int32_t lastEventOfSpan = NoEvent; // the last event of the span being processed
+        std::optional<Event> held;         // produced beyond the last range; handed out by a later search
     };
 
-    void EnsureRecord(int32_t record)
-    {
-        if (records.size() <= static_cast<std::size_t>(record))
-            records.resize(static_cast<std::size_t>(record) + 1);
-    }
+    static bool Rejected(const Event& event) { return ValueBitsOf(event) == RejectedEventValueBits; }
 
-    // The state went past every event below from without handing it out.
-    SearchOutcome Remember(int32_t from, SearchOutcome outcome)
+    void PrepareCurrent(const Params& params, int32_t record, const RecordLimits& limits, int32_t from)
     {
-        current.floor = std::max(current.floor, from);
-        return outcome;
-    }
-
-    void PrepareCurrent(const Params& params, int32_t record, int32_t from)
-    {
-        if (current.state && current.record == record && from >= current.floor)
-            return;
-        const RecordLimits limits = params.LimitsOf(record);
-        auto& checkpoints = records[static_cast<std::size_t>(record)].checkpoints;
-        std::size_t index = std::min(static_cast<std::size_t>(from / CheckpointSpan), checkpoints.size());
-        while (index > 0 && (index >= checkpoints.size() || !checkpoints[index]))
+        RecordCache& cache = records[record];
+        // The first span that may produce an event at or after from, then the last checkpoint before it.
+        const auto firstSpan = static_cast<std::size_t>(limits.firstTick / CheckpointSpan);
+        std::size_t span = firstSpan;
+        while (span < cache.lastEventOfSpan.size() && cache.lastEventOfSpan[span] &&
+               *cache.lastEventOfSpan[span] < from)
+            ++span;
+        std::size_t index = std::min(span, cache.checkpoints.size());
+        while (index > firstSpan && (index >= cache.checkpoints.size() || !cache.checkpoints[index]))
             --index;
+        const bool stored = index > firstSpan;
+        const int32_t startTick = stored ? static_cast<int32_t>(index) * CheckpointSpan : limits.firstTick;
+        if (current.state && current.record == record && from >= current.floor &&
+            current.state->NextTick() >= startTick)
+            return;
+        int32_t floor = NoEvent;
+        for (std::size_t k = firstSpan; stored && k < index; ++k)
+            floor = std::max(floor, *cache.lastEventOfSpan[k]);
         current = CurrentState{};
         current.record = record;
-        if (index < checkpoints.size() && checkpoints[index])
-            current.state = std::make_unique<State>(*checkpoints[index]);
-        else
-            current.state = std::make_unique<State>(params, limits.firstTick);
-        current.floor = current.state->ResumePosition();
+        current.state = stored ? std::make_unique<State>(*cache.checkpoints[index])
+                               : std::make_unique<State>(params, limits.firstTick);
+        current.floor = floor == NoEvent ? NoEvent : floor + 1;
     }
 
     // One step of the algorithm up to the next checkpoint boundary; false when it waits for data.
@@ -240,27 +258,41 @@ private:
             params.Source(i).Seek(start);
         Event produced{};
         const bool ready = Algorithm::Step(state, params, produced);
-        if (!state.Finished() && state.NextTick() == boundary)
-            StoreCheckpoint(record, static_cast<std::size_t>(boundary / CheckpointSpan), state);
-        if (ready)
+        if (ready && !Rejected(produced))
         {
             current.held = produced;
-            return true;
+            current.lastEventOfSpan = std::max(current.lastEventOfSpan, TickOf(produced));
         }
+        if (state.Finished() || state.NextTick() >= boundary)
+            CloseSpans(record, static_cast<std::size_t>(start / CheckpointSpan), state);
+        if (ready)
+            return true;
         // A step that neither moved nor finished has nothing to work on yet.
         return state.waitingFor < 0 && (state.Finished() || state.NextTick() != start);
     }
 
-    void StoreCheckpoint(int32_t record, std::size_t index, const State& state)
+    // Processing has left the span (and any it jumped over); a state standing on a boundary is kept there.
+    void CloseSpans(int32_t record, std::size_t span, const State& state)
     {
-        auto& checkpoints = records[static_cast<std::size_t>(record)].checkpoints;
-        if (checkpoints.size() <= index)
-            checkpoints.resize(index + 1);
-        if (!checkpoints[index])
-            checkpoints[index] = std::make_unique<State>(state);
+        RecordCache& cache = records[record];
+        const std::size_t reached =
+            state.Finished() ? span + 1 : static_cast<std::size_t>(state.NextTick() / CheckpointSpan);
+        if (cache.lastEventOfSpan.size() < reached)
+            cache.lastEventOfSpan.resize(reached);
+        for (std::size_t k = span; k < reached; ++k)
+            if (!cache.lastEventOfSpan[k])
+                cache.lastEventOfSpan[k] = k == span ? current.lastEventOfSpan : NoEvent;
+        current.lastEventOfSpan = NoEvent;
+        if (state.Finished() || state.NextTick() % CheckpointSpan != 0)
+            return;
+        if (cache.checkpoints.size() <= reached)
+            cache.checkpoints.resize(reached + 1);
+        if (!cache.checkpoints[reached])
+            cache.checkpoints[reached] = std::make_unique<State>(state);
     }
 
-    std::vector<RecordCache> records;
+    // Only the records this enumerator was asked about: one enumerator per record costs no more than one.
+    std::map<int32_t, RecordCache> records;
     CurrentState current;
 };
 

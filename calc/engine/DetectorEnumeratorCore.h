@@ -4,9 +4,12 @@
 
 #include "calc/engine/DetectorEngine.h"
 
+#include "foundation/com/ComPtr.h"
+
 #include <locale>
 #include <sstream>
 #include <string_view>
+#include <vector>
 
 namespace EEH3
 {
@@ -26,7 +29,7 @@ public:
         in.imbue(std::locale::classic());
         double flag = 0.0;
         if (in >> flag)
-            params.flag = Sistra::LimitToInt32(flag);
+            params.flag = Sistra::RoundToInt32(flag);
         params.ClearLimits();
         params.Read(in);
         cache.Reset();
@@ -37,6 +40,9 @@ public:
     void Bind(int32_t boundRecord, uint32_t count, IUnknown* const* sources, double sampleInterval,
               int32_t startTick)
     {
+        sourceObjects.clear();
+        for (uint32_t i = 0; i < count; ++i)
+            sourceObjects.emplace_back(sources[i]);
         params.ClearSources();
         params.BuildSources(count, sources);
         params.sampleInterval = sampleInterval;
@@ -47,6 +53,7 @@ public:
 
     void Unbind()
     {
+        sourceObjects.clear();
         params.ClearSources();
         cache.DropCurrent();
         bound = false;
@@ -128,6 +135,29 @@ public:
         return result;
     }
 
+    // Binds copy (which has read the same arguments) to copies of this core's sources, at its cursor, with
+    // its checkpoints. A copy of an unbound core, or of one whose sources cannot all be copied, stays
+    // unbound: it is bound by its own Start.
+    void CopyBindingInto(DetectorEnumeratorCore& copy) const
+    {
+        if (!bound)
+            return;
+        std::vector<Orv::ComPtr<IUnknown>> copies;
+        for (const Orv::ComPtr<IUnknown>& source : sourceObjects)
+        {
+            copies.push_back(CopyOfSource(source.Get()));
+            if (source && !copies.back())
+                return;
+        }
+        std::vector<IUnknown*> pointers;
+        for (const Orv::ComPtr<IUnknown>& source : copies)
+            pointers.push_back(source.Get());
+        copy.Bind(record, static_cast<uint32_t>(pointers.size()), pointers.data(), params.sampleInterval,
+                  cursor);
+        copy.cache.CopyCheckpointsFrom(cache);
+        copy.pending = pending;
+    }
+
     int32_t Cursor() const { return cursor; }
     int32_t Record() const { return record; }
     bool Bound() const { return bound; }
@@ -135,6 +165,27 @@ public:
     const ChannelCache<Algorithm>& Cache() const { return cache; }
 
 private:
+    // A source that reads on independently from where the given one stands: its own copy.
+    static Orv::ComPtr<IUnknown> CopyOfSource(IUnknown* source)
+    {
+        Orv::ComPtr<IUnknown> copy;
+        Orv::ComPtr<IEnumFloatEx> channel;
+        Orv::ComPtr<IEnumEventEx> events;
+        if (source && SUCCEEDED(source->QueryInterface(IID_IEnumFloatEx, channel.PutVoid())))
+        {
+            Orv::ComPtr<IEnumFloatEx> channelCopy;
+            if (SUCCEEDED(channel->Clone(channelCopy.Put())) && channelCopy)
+                copy = Orv::ComPtr<IUnknown>(channelCopy.Get());
+        }
+        else if (source && SUCCEEDED(source->QueryInterface(IID_IEnumEventEx, events.PutVoid())))
+        {
+            Orv::ComPtr<IEnumEventEx> eventsCopy;
+            if (SUCCEEDED(events->Clone(eventsCopy.Put())) && eventsCopy)
+                copy = Orv::ComPtr<IUnknown>(eventsCopy.Get());
+        }
+        return copy;
+    }
+
     // The caller's buffer need not be aligned for the record type.
     void Deliver(const Event& event, void* records, int32_t& count)
     {
@@ -145,6 +196,7 @@ private:
     }
 
     Params params;
+    std::vector<Orv::ComPtr<IUnknown>> sourceObjects; // as bound, for copies
     ChannelCache<Algorithm> cache;
     std::optional<Event> pending;
     int32_t record = 0;

@@ -66,7 +66,15 @@ public:
             auto* copy = new CalcEnums::CalcEnumAgg<EEH3Enumerator>(outer, Context(), CreationArgument());
             copy->argumentText = argumentText;
             copy->core.SetArguments(argumentText.c_str());
-            // The copy is bound again by its own Start: the sources belong to this enumerator's binding.
+            try
+            {
+                core.CopyBindingInto(copy->core);
+            }
+            catch (...)
+            {
+                copy->DeleteThis();
+                throw;
+            }
             return CalcEnums::HandOutClone(*copy, outer, clone);
         });
     }

@@ -12,4 +12,7 @@ extern std::atomic<bool> watching;
 extern std::atomic<std::size_t> largest;
 // Set just before the call under test: the next allocation throws std::bad_alloc and clears it.
 extern std::atomic<bool> failNext;
+// Bytes of the blocks allocated and not yet freed, always counted: what a test makes and keeps is the
+// difference across it.
+extern std::atomic<std::ptrdiff_t> liveBytes;
 } // namespace AllocationWatch

@@ -47,11 +47,11 @@ TEST(MaxDetector, EachEndDiastolicEventGivesItsPeakAsStored)
     EXPECT_DOUBLE_EQ(77.0, peaks[1].value); // the stored value, not a channel sample
 }
 
-TEST(MaxDetector, PeakAtTickZeroIsNotHandedOut)
+TEST(MaxDetector, PeakAtTickZeroIsHandedOut)
 {
     FakeEdpEvents edps({10, 110});
     edps.events[0].secondTick = 0;
-    EXPECT_EQ((std::vector<int32_t>{115}), TicksOf(ReadAll<MaxAlgorithm>(edps, L"0")));
+    EXPECT_EQ((std::vector<int32_t>{0, 115}), TicksOf(ReadAll<MaxAlgorithm>(edps, L"0")));
 }
 
 TEST(EcgEdpDetector, EventsInsideTheLimitsBecomeEndDiastolicEventsWithAZeroSecondPosition)
@@ -67,6 +67,10 @@ TEST(EcgEdpDetector, EventsInsideTheLimitsBecomeEndDiastolicEventsWithAZeroSecon
     }
     // From LimitStart Tick 100 (an event exactly there is kept) to LimitEnd Tick 400 (one there is not).
     EXPECT_EQ((std::vector<int32_t>{100, 250}), TicksOf(ReadAll<EcgAlgorithm>(ecg, L"0 0 100 0 400")));
+    // The limit's start at the record's first tick: an event there is kept too.
+    FakeEvents fromTheFirstSample({0, 50});
+    EXPECT_EQ((std::vector<int32_t>{0, 50}),
+              TicksOf(ReadAll<EcgAlgorithm>(fromTheFirstSample, L"0 0 0 0 400")));
 }
 
 // Without a limit end (a state whose end was never set) the held event is still handed out.
@@ -86,4 +90,27 @@ TEST(EcgEdpDetectorStep, UnsetLimitEndDoesNotStopTheOutput)
             emitted.push_back(event.base.tick);
     }
     EXPECT_EQ((std::vector<int32_t>{50, 150}), emitted);
+}
+
+TEST(MaxDetector, SearchesAfterASeekNearACheckpointFindThePeaksOfTheSequentialRead)
+{
+    // Each peak lies 60 ticks after its end-diastolic event: the one at 99,990 has its peak at 100,050,
+    // beyond the checkpoint that the events before it lead up to.
+    std::vector<int32_t> edpTicks;
+    for (int32_t tick = 99490; tick < 101500; tick += 500)
+        edpTicks.push_back(tick);
+    FakeEdpEvents edps(edpTicks);
+    for (SistraEdpEvent& edp : edps.events)
+        edp.secondTick = edp.base.tick + 60;
+    EEH3::DetectorEnumeratorCore<MaxAlgorithm> core;
+    core.SetArguments(L"0");
+    IUnknown* sources[] = {static_cast<IEnumEventEx*>(&edps)};
+    core.Bind(0, 1, sources, 0.001, 0);
+    ASSERT_EQ((std::vector<int32_t>{99550, 100050, 100550, 101050, 101550}),
+              TicksOf(CalcTesting::ReadAllEvents(core)));
+    core.MoveTo(100010);
+    ASSERT_EQ(S_OK, core.Find(CalcSeekForward, 100010, 0, EEH3::LastTick));
+    EXPECT_EQ(100050, core.Cursor());
+    ASSERT_EQ(S_OK, core.Find(CalcSeekBackward, 100060, 0, EEH3::LastTick));
+    EXPECT_EQ(100050, core.Cursor());
 }

@@ -22,6 +22,17 @@ HRESULT DefaultTimeBase(TimeBase* timeBase)
     return AnswerValue(timeBase, TimeBase{});
 }
 
+// Hands a new adaptor over a copy of the cursor to the caller, with its one reference.
+template <class Adaptor, class Cursor, class Interface>
+HRESULT HandOutCopy(const Cursor& cursor, Interface** clone)
+{
+    if (!clone)
+        return E_POINTER;
+    *clone = new Adaptor(cursor);
+    (*clone)->AddRef();
+    return S_OK;
+}
+
 } // namespace
 
 ChannelEnumAdaptor::ChannelEnumAdaptor(const Recording& recording, SampleNodePtr channel, size_t record)
@@ -30,9 +41,9 @@ ChannelEnumAdaptor::ChannelEnumAdaptor(const Recording& recording, SampleNodePtr
     cursor_.Bind(record);
 }
 
-HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::Clone(IEnumFloatEx**)
+HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::Clone(IEnumFloatEx** clone)
 {
-    return E_NOTIMPL;
+    return HandOutCopy<ChannelEnumAdaptor>(cursor_, clone);
 }
 
 HRESULT STDMETHODCALLTYPE ChannelEnumAdaptor::Skip(int32_t count, int32_t* skipped)
@@ -107,9 +118,9 @@ HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetPosition(int32_t* tick)
     return AnswerValue(tick, ToTick(cursor_.Position()));
 }
 
-HRESULT STDMETHODCALLTYPE EventEnumAdaptor::Clone(IEnumEventEx**)
+HRESULT STDMETHODCALLTYPE EventEnumAdaptor::Clone(IEnumEventEx** clone)
 {
-    return E_NOTIMPL;
+    return HandOutCopy<EventEnumAdaptor>(cursor_, clone);
 }
 
 HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetDataFormat(uint16_t* format)

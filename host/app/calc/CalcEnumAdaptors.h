@@ -58,6 +58,8 @@ class ChannelEnumAdaptor final : public CountedObject<IEnumFloatEx>
 {
 public:
     ChannelEnumAdaptor(const Recording& recording, SampleNodePtr channel, size_t record);
+    // A copy that reads on independently from where the cursor stands.
+    explicit ChannelEnumAdaptor(const ChannelCursor& cursor) : cursor_(cursor) {}
 
     HRESULT STDMETHODCALLTYPE Clone(IEnumFloatEx** clone) override;
     HRESULT STDMETHODCALLTYPE Skip(int32_t count, int32_t* skipped) override;
@@ -75,6 +77,7 @@ class EventEnumAdaptor final : public CountedObject<IEnumEventEx>
 {
 public:
     EventEnumAdaptor(const Recording& recording, EventNodePtr events, size_t record);
+    explicit EventEnumAdaptor(const EventCursor& cursor) : cursor_(cursor) {}
 
     HRESULT STDMETHODCALLTYPE Next(int32_t byteCount, int32_t limit, void* records, int32_t* count,
                                    int32_t* nextPosition) override;

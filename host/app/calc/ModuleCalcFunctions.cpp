@@ -158,6 +158,9 @@ private:
             if (hr == S_FALSE)
             {
                 state.track.Complete(call_.Data().RecordAt(record).Length());
+                // The track holds every event now: a recording of many records keeps no enumerator
+                // (with its sources and caches) per record.
+                state.events.Reset();
                 return;
             }
             if (count == 0)
@@ -220,6 +223,8 @@ private:
             Check(hr, "the function failed on record " + std::to_string(record));
             state.samples.insert(state.samples.end(), buffer.begin(), buffer.begin() + std::clamp(fetched, 0, SamplesPerRead));
             state.complete = hr == S_FALSE;
+            if (state.complete)
+                state.enumerator.Reset(); // the samples are all kept
             if (fetched < SamplesPerRead)
                 return;
         }
