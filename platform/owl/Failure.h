@@ -1,10 +1,10 @@
 // How the class library reports what goes wrong: a failed Win32 call throws XOrv with the system's
-// code; a failure that must not travel further (inside a window procedure) is logged.
+// code; a failure that must not travel further (inside a window procedure) is logged (FailureLog.h).
 #pragma once
 
-#include <windows.h>
+#include "foundation/com/FailureLog.h"
 
-#include <string>
+#include <windows.h>
 
 namespace OWL
 {
@@ -20,11 +20,5 @@ Handle Checked(Handle handle, const wchar_t* what)
         ThrowLastError(what);
     return handle;
 }
-
-// Where logged failures go; the default writes them to the debugger's output. Returns the sink it
-// replaces. A sink must not throw.
-using FailureSink = void (*)(const std::wstring& text) noexcept;
-FailureSink SetFailureSink(FailureSink sink) noexcept;
-void LogFailure(const std::wstring& text) noexcept;
 
 } // namespace OWL

@@ -109,7 +109,7 @@ INT_PTR CALLBACK TDialog::DialogProcedure(HWND handle, UINT msg, WPARAM, LPARAM)
             wchar_t text[96];
             swprintf(text, 96, L"A dialog could not be bound at message 0x%04X (0x%08lX)", msg,
                      static_cast<unsigned long>(bound));
-            LogFailure(text);
+            Orv::LogFailure(text);
         }
     }
     return FALSE;

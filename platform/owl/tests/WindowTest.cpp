@@ -33,12 +33,12 @@ void RecordFailure(const std::wstring& text) noexcept
 class FailureLogScope
 {
 public:
-    FailureLogScope() : previous_(OWL::SetFailureSink(&RecordFailure)) { LoggedFailures().clear(); }
-    ~FailureLogScope() { OWL::SetFailureSink(previous_); }
+    FailureLogScope() : previous_(Orv::SetFailureSink(&RecordFailure)) { LoggedFailures().clear(); }
+    ~FailureLogScope() { Orv::SetFailureSink(previous_); }
     const std::vector<std::wstring>& Failures() const { return LoggedFailures(); }
 
 private:
-    OWL::FailureSink previous_;
+    Orv::FailureSink previous_;
 };
 
 class TopWindow : public TWindow

@@ -40,28 +40,6 @@ const wchar_t* ObjectProperty()
 // The object whose window CreateWindowEx is making on this thread, until the first message binds it.
 thread_local TWindow* windowBeingCreated = nullptr;
 
-std::wstring ClassNameOf(HWND handle)
-{
-    wchar_t name[128] = {};
-    ::GetClassNameW(handle, name, 128);
-    return name;
-}
-
-void LogHandlerFailure(HWND handle, UINT msg, HRESULT code) noexcept
-{
-    wchar_t head[112];
-    swprintf(head, 112, L"A handler of message 0x%04X failed with 0x%08lX in a window of class ", msg,
-             static_cast<unsigned long>(code));
-    std::wstring text;
-    const HRESULT described = Orv::CatchReturn([&] {
-        text = head + ClassNameOf(handle);
-        const Orv::String reason = XOrv::MessageFromCode(code);
-        if (reason.c_str() && *reason.c_str())
-            text += L": " + std::wstring(reason.c_str());
-    });
-    LogFailure(SUCCEEDED(described) ? text : std::wstring(head));
-}
-
 } // namespace
 
 DEFINE_RESPONSE_TABLE(TWindow)
@@ -350,7 +328,7 @@ LRESULT TWindow::ReceiveMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept
     });
     if (FAILED(outcome))
     {
-        LogHandlerFailure(handle, msg, outcome);
+        Orv::LogHandlerFailure(handle, msg, outcome);
         // What the window would have done without the handler: for a paint, the classic drawing.
         result = 0;
         Orv::CatchReturn([&] { result = DefWindowProc(msg, wParam, lParam); });
@@ -646,7 +624,7 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT msg, WPARAM wParam, LPARAM lP
         const HRESULT bound = Orv::CatchReturn([&] { window->Bind(handle, nullptr); });
         if (FAILED(bound))
         {
-            LogHandlerFailure(handle, msg, bound);
+            Orv::LogHandlerFailure(handle, msg, bound);
             window = nullptr;
         }
     }
