@@ -96,10 +96,14 @@ Graph2DDrawer::~Graph2DDrawer()
     rangeDragScale.Reset();
 }
 
-void Graph2DDrawer::AttachWindow(HWND handle, int32_t id)
+HWND Graph2DDrawer::WindowHandle() const
 {
-    windowHandle = handle;
-    windowId = id;
+    return window ? window->GetHandle() : nullptr;
+}
+
+int32_t Graph2DDrawer::WindowId() const
+{
+    return window ? window->Attr.Id : 0;
 }
 
 void Graph2DDrawer::Layout(const RECT& newRect)
@@ -147,8 +151,8 @@ void Graph2DDrawer::SetRect(const RECT& r, bool)
 
 void Graph2DDrawer::Invalidate()
 {
-    if (windowHandle && IsWindow(windowHandle))
-        InvalidateRect(windowHandle, nullptr, TRUE);
+    if (WindowHandle() && ::IsWindow(WindowHandle()))
+        ::InvalidateRect(WindowHandle(), nullptr, TRUE);
 }
 
 void Graph2DDrawer::SetScales(IScaleControl* domainControl, IScaleControl* rangeControl, bool domainNotifies,
@@ -234,7 +238,7 @@ void Graph2DDrawer::ApplyDomain(double low, double high)
         if (auto* plotter = dynamic_cast<Plotter*>(entry.first))
             plotter->dirty = true;
     Invalidate();
-    axisSender.Send(MsgGraph2DDrawerOnDomainChanged(windowId));
+    axisSender.Send(MsgGraph2DDrawerOnDomainChanged(WindowId()));
 }
 
 void Graph2DDrawer::ApplyRange(double low, double high)
@@ -249,7 +253,7 @@ void Graph2DDrawer::ApplyRange(double low, double high)
         if (auto* plotter = dynamic_cast<Plotter*>(entry.first))
             plotter->dirty = true;
     Invalidate();
-    axisSender.Send(MsgGraph2DDrawerOnRangeChanged(windowId));
+    axisSender.Send(MsgGraph2DDrawerOnRangeChanged(WindowId()));
 }
 
 void Graph2DDrawer::SetDomainExtent(double low, double high)

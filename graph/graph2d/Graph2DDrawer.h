@@ -9,6 +9,7 @@
 #include "graph/cursors/QueenController.h"
 #include "graph/grid/GraphGraticule.h"
 #include "graph/messages/GraphMessages.h"
+#include "platform/owl/window/Window.h"
 
 #include <deque>
 #include <memory>
@@ -157,9 +158,6 @@ public:
     template <class Operation>
     void ForEachDrawer(Operation operation);
 
-    // The window that embeds the drawer: invalidated, captured, owner of message boxes; its id
-    // travels with every message.
-    void AttachWindow(HWND handle, int32_t id);
     // Stores rect as the drawer's rectangle and lays the drawer out in it.
     void Layout(const RECT& newRect);
 
@@ -181,8 +179,9 @@ public:
     uint32_t renderCount = 0;
 
     bool initialised = false;
-    HWND windowHandle = nullptr;
-    int32_t windowId = 0;
+    // The window that embeds the drawer: invalidated, captured, owner of message boxes; its id
+    // travels with every message.
+    OWL::TWindow* window = nullptr;
     RECT rect{0, 0, 100, 100};
     int32_t scaleSyncDepth = 0;
     bool drawAnnotations = true;
@@ -224,6 +223,8 @@ public:
     Orv::ComPtr<IScaleControl> domainDragScale, rangeDragScale;
 
 private:
+    HWND WindowHandle() const;
+    int32_t WindowId() const;
     void HandOver(GraphDrawer& drawer);
     bool ScalesReady();
     bool ScaleRects(RECT& domainRect, RECT& rangeRect);

@@ -142,7 +142,7 @@ void Graph2DDrawer::Draw(HDC dc, bool erase, const RECT& r)
     RECT plot{};
     GetPlotRect(plot, r);
     const RedrawInfo info{width, height, plot, domainLow, domainHigh, rangeLow, rangeHigh};
-    redrawSender.Send(MsgGraph2DDrawerNotifyBeginRedraw(windowId, &info));
+    redrawSender.Send(MsgGraph2DDrawerNotifyBeginRedraw(WindowId(), &info));
     for (auto& [drawer, owned] : annotations)
         if (auto* annotation = dynamic_cast<Annotation*>(drawer))
             annotation->ForgetDrawnPosition();
@@ -195,7 +195,7 @@ void Graph2DDrawer::Draw(HDC dc, bool erase, const RECT& r)
         queens->DrawChain(dc, dc, plot, clip);
     if (drawAnnotations)
         DrawAnnotations(dc, dc, plot, clip);
-    redrawSender.Send(MsgGraph2DDrawerNotifyEndRedraw(windowId));
+    redrawSender.Send(MsgGraph2DDrawerNotifyEndRedraw(WindowId()));
 }
 
 void Graph2DDrawer::DrawTo(HDC dc, HDC attributeDc, const RECT& r)
@@ -229,15 +229,15 @@ void Graph2DDrawer::DrawTo(HDC dc, HDC attributeDc, const RECT& r)
 
 void Graph2DDrawer::PaintAnnotationsOnWindow()
 {
-    if (!drawAnnotations || !windowHandle)
+    if (!drawAnnotations || !WindowHandle())
         return;
-    HDC dc = GetDC(windowHandle);
+    HDC dc = GetDC(WindowHandle());
     if (!dc)
         return;
     RECT plot{};
     GetPlotRect(plot, rect);
     DrawAnnotations(dc, dc, plot, plot);
-    ReleaseDC(windowHandle, dc);
+    ReleaseDC(WindowHandle(), dc);
 }
 
 } // namespace MGraph1

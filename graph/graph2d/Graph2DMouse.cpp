@@ -52,8 +52,8 @@ void Graph2DDrawer::HandleLButtonDown(UINT, POINT point)
     GetPlotRect(plot, rect);
     if (CanDragQueens() && Inside(plot, point) && queens->BeginTrack(point.x, point.y, plot))
     {
-        if (windowHandle)
-            SetCapture(windowHandle);
+        if (WindowHandle())
+            ::SetCapture(WindowHandle());
         Invalidate();
     }
 }
@@ -84,13 +84,13 @@ void Graph2DDrawer::HandleLButtonUp(UINT keys, POINT point)
     }
     if (CanDragQueens() && queens->current)
     {
-        ReleaseCapture();
+        ::ReleaseCapture();
         RECT plot{};
         GetPlotRect(plot, rect);
         const POINT clamped = ClampToPlot(point);
         queens->EndTrack(clamped.x, clamped.y, plot);
-        if (windowHandle)
-            InvalidateRect(windowHandle, nullptr, TRUE);
+        if (WindowHandle())
+            ::InvalidateRect(WindowHandle(), nullptr, TRUE);
     }
     if (click)
         HandleClick(keys, downPoint, point);
@@ -130,7 +130,7 @@ void Graph2DDrawer::OnMouseMove(int x, int y)
         Invalidate();
     HintList hints;
     GetHints(x, y, hints);
-    mouseSender.Send(MouseTrackHintMsg(windowId, &hints));
+    mouseSender.Send(MouseTrackHintMsg(WindowId(), &hints));
 }
 
 void Graph2DDrawer::GetHints(int x, int y, HintList& list)
@@ -154,7 +154,7 @@ void Graph2DDrawer::GetHints(int x, int y, HintList& list)
 
 void Graph2DDrawer::OnMouseLeave()
 {
-    mouseSender.Send(MouseLeaveMsg(windowId));
+    mouseSender.Send(MouseLeaveMsg(WindowId()));
 }
 
 void Graph2DDrawer::OnChar(UINT character, UINT, UINT)
@@ -163,7 +163,7 @@ void Graph2DDrawer::OnChar(UINT character, UINT, UINT)
     if (typedKeys.size() > AccessCodeLength)
         typedKeys.erase(0, 1);
     if (typedKeys == AccessCode)
-        Orv::ShowMessageBox(windowHandle, AccessCodeText, AccessCodeCaption, MB_ICONEXCLAMATION);
+        Orv::ShowMessageBox(WindowHandle(), AccessCodeText, AccessCodeCaption, MB_ICONEXCLAMATION);
 }
 
 bool Graph2DDrawer::OnBeginDrag(int32_t source, AxisStrips& strips)

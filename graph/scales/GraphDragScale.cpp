@@ -5,13 +5,13 @@
 namespace MGraph1
 {
 
-HRESULT GraphDragScale::OnBeginDrag(LONG source, LONG)
+HRESULT STDMETHODCALLTYPE GraphDragScale::OnBeginDrag(LONG source, LONG)
 {
     Send(MsgBeginDrag(source));
     return S_OK;
 }
 
-HRESULT GraphDragScale::OnEndDrag(LONG source, LONG)
+HRESULT STDMETHODCALLTYPE GraphDragScale::OnEndDrag(LONG source, LONG)
 {
     Send(MsgEndDrag(source));
     return S_OK;

@@ -12,11 +12,13 @@ namespace MGraph1
 class GraphDragScale : public MessSys::MessageSender
 {
 public:
-    virtual HRESULT OnBeginDrag(LONG source, LONG extra);
-    virtual HRESULT OnEndDrag(LONG source, LONG extra);
-    virtual HRESULT OnScalingChanged(LONG source, LONG extra, const AxisTransform* transform) = 0;
-    virtual HRESULT OnAutoScale(LONG) { return S_OK; }
-    virtual HRESULT OnScaleNotify(LONG, LONG, LONG, LONG) { return S_OK; }
+    // The notifications of the scale control's observer interface, with its calling convention, so that
+    // a strip that is also the observer answers both with one operation.
+    virtual HRESULT STDMETHODCALLTYPE OnBeginDrag(LONG source, LONG extra);
+    virtual HRESULT STDMETHODCALLTYPE OnEndDrag(LONG source, LONG extra);
+    virtual HRESULT STDMETHODCALLTYPE OnScalingChanged(LONG source, LONG extra, const AxisTransform* transform) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnAutoScale(LONG) { return S_OK; }
+    virtual HRESULT STDMETHODCALLTYPE OnScaleNotify(LONG, LONG, LONG, LONG) { return S_OK; }
     // The strip's limits, (low, high).
     virtual std::pair<double, double> GetScaling() { return {0.0, 1.0}; }
     virtual bool HasScaleControl() { return false; }

@@ -164,8 +164,11 @@ TEST(Graph2DDrawerWithoutFactoryTest, WorksWithoutHostScaleControls)
     drawer.AddPlotter(&xy, false);
     drawer.AddAnnotation(&annotation, false);
     drawer.AddQueen(queen, true);
-    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
-    drawer.AttachWindow(window, 7);
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 200, GetDesktopWindow(), nullptr,
+                                  nullptr, nullptr);
+    OWL::TWindow alias(window);
+    alias.Attr.Id = 7;
+    drawer.window = &alias;
     ValidateRect(window, nullptr);
     drawer.SetDomain(2.0, 5.0);
     double low = 0, high = 0;

@@ -350,15 +350,20 @@ HRESULT STDMETHODCALLTYPE ScaleControl::Paint(HDC dc, LONG, LONG)
                     const LONG x = r.left + tick.pixel;
                     MoveToEx(dc, x, r.top, nullptr);
                     LineTo(dc, x, r.top + TickLength);
-                    Text(dc, x, r.top + TickLength + LabelGap, TA_CENTER | TA_TOP, Label(tick.displayed));
+                    // The end labels are moved inwards so that they stay whole.
+                    const std::wstring label = Label(tick.displayed);
+                    SIZE extent{};
+                    GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
+                    const LONG centre = std::clamp(x, r.left + extent.cx / 2, std::max(r.left + extent.cx / 2, r.right - extent.cx / 2));
+                    Text(dc, centre, r.top + TickLength + LabelGap, TA_CENTER | TA_TOP, label);
                 }
                 else
                 {
                     const LONG y = r.top + tick.pixel;
                     MoveToEx(dc, r.right - TickLength, y, nullptr);
                     LineTo(dc, r.right, y);
-                    Text(dc, r.right - TickLength - LabelGap, y - metrics.tmHeight / 2, TA_RIGHT | TA_TOP,
-                         Label(tick.displayed));
+                    const LONG top = std::clamp(y - metrics.tmHeight / 2, r.top, std::max(r.top, r.bottom - metrics.tmHeight));
+                    Text(dc, r.right - TickLength - LabelGap, top, TA_RIGHT | TA_TOP, Label(tick.displayed));
                 }
             }
             if (m_layout.horizontal)
