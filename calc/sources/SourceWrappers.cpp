@@ -45,6 +45,12 @@ void eeh_SourceEnum::ResetBuffer()
     bufferedCount = 0;
 }
 
+void eeh_SourceEnum::ForgetReadAhead()
+{
+    ResetBuffer();
+    ended = false;
+}
+
 FloatExWrapper::FloatExWrapper(IUnknown* sourceObject) : buffer(BufferSamples, 0.0f)
 {
     if (sourceObject)
@@ -137,6 +143,7 @@ void FloatExWrapper::SetPosition(int32_t tick)
         return;
     if (!SeekAsCalculation(source.Get(), tick))
         SkipTo(source.Get(), tick);
+    ForgetReadAhead();
 }
 
 void FloatExWrapper::GetTimeBase(TimeBase* timeBase)
@@ -252,6 +259,7 @@ void EventWrapper::SetPosition(int32_t tick)
         return;
     if (!SeekAsCalculation(source.Get(), tick))
         source->Seek(CalcSeekForward, tick, tick, tick + 1);
+    ForgetReadAhead();
 }
 
 void EventWrapper::GetTimeBase(TimeBase* timeBase)

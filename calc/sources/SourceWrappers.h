@@ -32,7 +32,8 @@ public:
     virtual bool IsValid() { return HasCurrent(); }
     // Moves the read position to a tick (the first item at or after it).
     virtual void Seek(int32_t tick) = 0;
-    // Moves the host source itself to a tick, leaving the buffer alone.
+    // Moves the host source itself to a tick. What was read ahead is dropped: the next read goes on from
+    // the host's new position, which the buffer's samples or records no longer lead up to.
     virtual void SetPosition(int32_t tick) = 0;
     virtual void GetTimeBase(TimeBase* timeBase) = 0;
     virtual void ResetBuffer();
@@ -44,6 +45,8 @@ public:
     bool WasPositionSet() const { return positionSet; }
 
 protected:
+    void ForgetReadAhead();
+
     bool ended = false;
     int32_t readLimit = NoTickLimit;
     int32_t endLimit = NoTickLimit;

@@ -4,6 +4,7 @@
 #include "calc/engine/MissingValue.h"
 #include "calc/tests/FakeHostSources.h"
 #include "calc/tests/HeldEnumerator.h"
+#include "calc/tests/ModuleFilteredSineFit.h"
 #include "calc/tests/SyntheticBeats.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@ using namespace Sistra;
 using CalcTesting::FakeChannel;
 using CalcTesting::FakeEvents;
 using CalcTesting::Held;
+using CalcTesting::ModuleFilteredSineFit;
 
 namespace
 {
@@ -22,17 +24,6 @@ constexpr int32_t kLeadIn = 50;        // samples before the first end-diastolic
 constexpr int32_t kBeatSamples = 500;  // 125 ms at 0.25 ms
 constexpr int32_t kBeats = 3;
 constexpr int32_t kTotal = kLeadIn + kBeats * kBeatSamples + 40;
-
-// The beats' derivatives from the module's own windowed derivative: the test run has no host filter.
-class ModuleFilteredSineFit : public PSineFitEnum
-{
-public:
-    using PSineFitEnum::PSineFitEnum;
-
-protected:
-    BeatSeriesFilter SeriesFilter() override { return WindowedDerivativeFilter(); }
-    InterEventDataEnumBase* NewOfSameKind() const override { return new ModuleFilteredSineFit(nullptr, 0); }
-};
 
 bool IsMissing(float value)
 {

@@ -172,6 +172,34 @@ TEST(EventWrapper, SeekOutsideTheBufferAsksTheSource)
     EXPECT_TRUE(wrapper.Ended());
 }
 
+// After the host source was moved elsewhere, reading from an earlier tick goes on tick by tick.
+TEST(SourceWrappers, ReadingAfterTheHostSourceWasMovedSkipsNothing)
+{
+    FakeChannel channel(Ramp(3000));
+    FloatExWrapper samples(&channel);
+    ASSERT_TRUE(samples.HasCurrent());
+    samples.SetPosition(2000);
+    samples.Seek(1000);
+    for (int32_t tick = 1000; tick < 1100; ++tick, samples.Advance())
+    {
+        ASSERT_TRUE(samples.HasCurrent());
+        ASSERT_EQ(static_cast<float>(tick), samples.Current());
+    }
+
+    std::vector<int32_t> ticks(40);
+    std::iota(ticks.begin(), ticks.end(), 0);
+    FakeEvents source(ticks);
+    EventWrapperEx<OrvEventBase> events(&source);
+    ASSERT_TRUE(events.HasCurrent());
+    events.SetPosition(30);
+    events.Seek(3);
+    for (int32_t tick = 3; tick < 20; ++tick, events.Advance())
+    {
+        ASSERT_TRUE(events.HasCurrent());
+        ASSERT_EQ(tick, events.Current().tick);
+    }
+}
+
 TEST(EventWrapper, RecordsShorterThanExpectedEndTheWrapperFromTheStart)
 {
     FakeEvents events({100});
