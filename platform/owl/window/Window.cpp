@@ -51,6 +51,8 @@ DEFINE_RESPONSE_TABLE(TWindow)
     EV_WM_INITMENUPOPUP,
     EV_WM_HSCROLL,
     EV_WM_VSCROLL,
+    EV_MESSAGE(WM_DRAWITEM, EvDrawItem),
+    EV_MESSAGE(WM_MEASUREITEM, EvMeasureItem),
 END_RESPONSE_TABLE;
 
 TWindow::TWindow(TWindow* parent, const wchar_t* title, TModule* module)
@@ -590,19 +592,36 @@ void TWindow::EvChar(UINT, UINT, UINT) { DefaultProcessing(); }
 void TWindow::EvTimer(UINT) { DefaultProcessing(); }
 void TWindow::EvSetFocus(HWND) { DefaultProcessing(); }
 void TWindow::EvKillFocus(HWND) { DefaultProcessing(); }
-// A scroll message from a child control goes to the child's object when its table handles it.
-void TWindow::ForwardScroll(UINT msg, UINT code, UINT position, HWND bar)
+LRESULT TWindow::ForwardToChild(HWND child, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    TWindow* child = FromHandle(bar);
+    TWindow* object = FromHandle(child);
     TEventInfo info = TEventInfo::Message(msg);
-    if (child && child != this && child->Find(info))
-        child->HandleMessage(msg, MAKEWPARAM(code, position), reinterpret_cast<LPARAM>(bar));
-    else
-        DefaultProcessing();
+    if (object && object != this && object->Find(info))
+        return object->HandleMessage(msg, wParam, lParam);
+    return DefaultProcessing();
 }
 
-void TWindow::EvHScroll(UINT code, UINT position, HWND bar) { ForwardScroll(WM_HSCROLL, code, position, bar); }
-void TWindow::EvVScroll(UINT code, UINT position, HWND bar) { ForwardScroll(WM_VSCROLL, code, position, bar); }
+void TWindow::EvHScroll(UINT code, UINT position, HWND bar)
+{
+    ForwardToChild(bar, WM_HSCROLL, MAKEWPARAM(code, position), reinterpret_cast<LPARAM>(bar));
+}
+
+void TWindow::EvVScroll(UINT code, UINT position, HWND bar)
+{
+    ForwardToChild(bar, WM_VSCROLL, MAKEWPARAM(code, position), reinterpret_cast<LPARAM>(bar));
+}
+
+LRESULT TWindow::EvDrawItem(WPARAM id, LPARAM item)
+{
+    return ForwardToChild(reinterpret_cast<DRAWITEMSTRUCT*>(item)->hwndItem, WM_DRAWITEM, id, item);
+}
+
+LRESULT TWindow::EvMeasureItem(WPARAM id, LPARAM item)
+{
+    const auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(item);
+    const HWND control = measure->CtlType == ODT_MENU ? nullptr : GetDlgItem(static_cast<int>(measure->CtlID));
+    return ForwardToChild(control, WM_MEASUREITEM, id, item);
+}
 void TWindow::EvMenuSelect(UINT, UINT, HMENU) { DefaultProcessing(); }
 UINT TWindow::EvGetDlgCode(const MSG*) { return static_cast<UINT>(DefaultProcessing()); }
 void TWindow::EvSysColorChange() { DefaultProcessing(); }

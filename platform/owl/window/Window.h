@@ -206,9 +206,12 @@ protected:
     void EvSetFocus(HWND lostFocus);
     void EvKillFocus(HWND getsFocus);
     bool EvSetCursor(HWND window, UINT hitTest, UINT mouseMsg);
-    // A child scroll bar's messages go to the bar's object when it handles them.
+    // A child scroll bar's messages, and an owner-drawn child's drawing and measuring, go to the
+    // child's object when its table handles them.
     void EvHScroll(UINT code, UINT position, HWND bar);
     void EvVScroll(UINT code, UINT position, HWND bar);
+    LRESULT EvDrawItem(WPARAM id, LPARAM item);
+    LRESULT EvMeasureItem(WPARAM id, LPARAM item);
     // Asks for every command item of the popup whether it is enabled (WM_COMMAND_ENABLE).
     void EvInitMenuPopup(HMENU popup, UINT index, bool sysMenu);
     void EvMenuSelect(UINT item, UINT flags, HMENU menu);
@@ -225,6 +228,8 @@ protected:
 
     // Creates the children that are marked for automatic creation.
     void CreateChildren();
+    // Takes a child off the list (when the child object ends).
+    virtual void RemoveChild(TWindow* child);
     // Binds the object to a window it did not make (subclassing its procedure).
     void SubclassWindow(HWND handle);
     // Reads position, size, style, id and title of the bound window into Attr and Title.
@@ -253,8 +258,7 @@ private:
     };
 
     void AddChild(TWindow* child) { Children.push_back(child); }
-    void ForwardScroll(UINT msg, UINT code, UINT position, HWND bar);
-    void RemoveChild(TWindow* child);
+    LRESULT ForwardToChild(HWND child, UINT msg, WPARAM wParam, LPARAM lParam);
     void RegisterClassIfNeeded(const wchar_t* className, WNDPROC& classProcedure);
     HWND ParentHandle() const;
     // Binding of object and window; DefaultProc is what default processing calls.
