@@ -2,10 +2,12 @@
 // 50, 200 and 1000 samples: the Tau fit in each of its three models (derivative, relaxation run and curve
 // fit, as the analyzer runs it), and the isovolumic sine fit of the beat's pressure both with the bounded
 // solver (analytical derivatives, frequency bounded above) and with the plain minimiser from the same
-// windows and start. Prints the time of the bounded solver over the plain one last.
+// windows and start. Before that, the cost of one exponential, sine and cosine as the fits evaluate them,
+// the toolchain's C library against our own. Prints the time of the bounded solver over the plain one last.
 #include "calc/loops/IsovolumicFits.h"
 #include "calc/loops/IsovolumicSineFit.h"
 #include "calc/loops/LoopParameters.h"
+#include "calc/numerics/ElementaryFunctions.h"
 #include "calc/tests/SyntheticLoops.h"
 
 #include <chrono>
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <functional>
 #include <numbers>
+#include <random>
 #include <vector>
 
 namespace
@@ -86,6 +89,57 @@ double MicrosecondsPerFit(const std::function<bool()>& fit)
     return 1e6 * seconds / repeats;
 }
 
+// Nanoseconds per call of f over arguments drawn uniformly from [from, to].
+double NanosecondsPerCall(double (*f)(double), double from, double to)
+{
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> draw(from, to);
+    std::vector<double> arguments(4096);
+    for (double& x : arguments)
+        x = draw(random);
+    volatile double sink = 0.0;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point begin = Clock::now();
+    double seconds = 0.0;
+    int64_t calls = 0;
+    while (seconds < kMinimumSeconds)
+    {
+        double sum = 0.0;
+        for (double x : arguments)
+            sum += f(x);
+        sink = sink + sum;
+        calls += static_cast<int64_t>(arguments.size());
+        seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+    }
+    return 1e9 * seconds / static_cast<double>(calls);
+}
+
+double LibraryExp(double x) { return std::exp(x); }
+double LibrarySin(double x) { return std::sin(x); }
+double LibraryCos(double x) { return std::cos(x); }
+
+void PrintElementaryCosts()
+{
+    struct Row
+    {
+        const char* name;
+        double (*library)(double);
+        double (*ours)(double);
+        double from, to;
+    };
+    // Exponents of a relaxation over a beat; phases of the sine fit.
+    const Row rows[] = {{"exp", LibraryExp, Sistra::Elementary::Exp, -12.0, 1.0},
+                        {"sin", LibrarySin, Sistra::Elementary::Sin, -2.0, 12.0},
+                        {"cos", LibraryCos, Sistra::Elementary::Cos, -2.0, 12.0}};
+    std::printf("nanoseconds per call\n%8s %12s %12s %8s\n", "function", "C library", "ours", "ratio");
+    for (const Row& row : rows)
+    {
+        const double library = NanosecondsPerCall(row.library, row.from, row.to);
+        const double ours = NanosecondsPerCall(row.ours, row.from, row.to);
+        std::printf("%8s %12.1f %12.1f %8.3f\n", row.name, library, ours, ours / library);
+    }
+}
+
 void PrintCost(double microseconds)
 {
     if (microseconds < 0.0)
@@ -98,6 +152,7 @@ void PrintCost(double microseconds)
 
 int main()
 {
+    PrintElementaryCosts();
     const Relaxation models[] = {
         [](double t) { return kPeakPressure * std::exp(-t / kTau); },
         [](double t) { return kRelaxationOffset + (kPeakPressure - kRelaxationOffset) * std::exp(-t / kTau); },

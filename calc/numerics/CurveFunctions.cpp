@@ -1,5 +1,6 @@
 #include "calc/numerics/CurveFunctions.h"
 
+#include "calc/numerics/ElementaryFunctions.h"
 #include "foundation/numbers/NumberUtilities.h"
 
 #include <cfloat>
@@ -72,12 +73,12 @@ void ExponFunc::InitialGuess(const std::vector<double>& x, const std::vector<dou
 
 double ExponFunc::Evaluate(double x, const std::vector<double>& params) const
 {
-    return Amplitude(params) * std::exp(params[0] * x);
+    return Amplitude(params) * Sistra::Elementary::Exp(params[0] * x);
 }
 
 void ExponFunc::Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const
 {
-    const double e = std::exp(params[0] * x);
+    const double e = Sistra::Elementary::Exp(params[0] * x);
     gradient[0] = Amplitude(params) * x * e;
     gradient[1] = e;
 }
@@ -94,12 +95,12 @@ void GlantzFunc::InitialGuess(const std::vector<double>& x, const std::vector<do
 
 double GlantzFunc::Evaluate(double x, const std::vector<double>& params) const
 {
-    return params[1] * std::exp(params[0] * x) + params[2];
+    return params[1] * Sistra::Elementary::Exp(params[0] * x) + params[2];
 }
 
 void GlantzFunc::Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const
 {
-    const double e = std::exp(params[0] * x);
+    const double e = Sistra::Elementary::Exp(params[0] * x);
     gradient[0] = params[1] * x * e;
     gradient[1] = e;
     gradient[2] = 1.0;
@@ -116,12 +117,12 @@ void LogisticFunc::InitialGuess(const std::vector<double>& x, const std::vector<
 
 double LogisticFunc::Evaluate(double x, const std::vector<double>& params) const
 {
-    return params[1] / (std::exp(params[0] * x) + 1.0) + params[2];
+    return params[1] / (Sistra::Elementary::Exp(params[0] * x) + 1.0) + params[2];
 }
 
 void LogisticFunc::Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const
 {
-    const double e = std::exp(params[0] * x);
+    const double e = Sistra::Elementary::Exp(params[0] * x);
     const double denominator = e + 1.0;
     gradient[0] = -params[1] * x * e / (denominator * denominator);
     gradient[1] = 1.0 / denominator;
