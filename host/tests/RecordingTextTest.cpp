@@ -1,5 +1,8 @@
 #include "host/app/recording/RecordingText.h"
+#include "host/app/TextConversion.h"
 #include "host/tests/RecordingFixtures.h"
+
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -66,7 +69,7 @@ TEST(RecordingText, RefusesBadTextNamingFileLineAndColumn)
         {"number with trailing text", "Time (s),A\n0,1\n0.1,2.5mV\n", 3, 5, "not a number"},
         {"short row", "Time (s),A,B\n0,1,2\n0.1,1\n", 3, 6, "the row has 2 cells, the header 3"},
         {"long row", "Time (s),A\n0,1\n0.1,1,7\n", 3, 7, "the row has 3 cells, the header 2"},
-        {"non-uniform time", "Time (s),A\n0,1\n0.1,1\n0.2,1\n0.31,1\n", 5, 1, "time is not uniform"},
+        {"non-uniform time", "Time (s),A\n0.000,1\n0.100,1\n0.200,1\n0.350,1\n0.400,1\n", 5, 1, "time is not uniform"},
         {"time going back", "Time (s),A\n1,1\n0.5,1\n", 3, 1, "time does not increase"},
         {"empty file", "", 1, 1, "empty file"},
         {"only comments", "# nothing\n\n", 3, 1, "empty file"},
@@ -74,6 +77,12 @@ TEST(RecordingText, RefusesBadTextNamingFileLineAndColumn)
         {"no channel column", "Time (s)\n0\n1\n", 1, 1, "no channel"},
         {"single-sample record", "Time (s),A\n0,1\n0.1,1\n\n5,1\n", 5, 1, "at least two samples"},
         {"infinite value", "Time (s),A\n0,1\n0.1,inf\n", 3, 5, "not a finite number"},
+        {"sample beyond a float", "Time (s),A,B\n0,1,2\n0.1,2, -1e39\n", 3, 8, "'-1e39' is beyond the range of a sample"},
+        {"number beyond a double", "Time (s),A\n0,1\n0.1,1e999\n", 3, 5, "'1e999' is beyond the range of a number"},
+        {"long cell quoted in part", "Time (s),A\n0,1\n0.1,1234567890123456789012345678901234567890x\n", 3, 5,
+         "'1234567890123456789012345678901234567890...' is not a number"},
+        {"stamp off the grid, told with its digits", "Time (s),A\n0.000000,1\n0.001000,1\n0.002002,1\n0.003000,1\n", 4, 1,
+         "0.002002 s lies 2e-06 s off the record's grid of 0.001 s steps"},
     };
     for (const BadText& bad : cases)
     {
@@ -99,6 +108,54 @@ TEST(RecordingText, AcceptsTimeWithinTheRelativeTolerance)
     const Host::Recording recording =
         ParseRecordingText("Time (s),A\n1000.0000000,1\n1000.0010000,2\n1000.0020000001,3\n", "near.csv");
     EXPECT_NEAR(0.001, recording.RecordAt(0).SampleInterval(), 1e-9);
+}
+
+// Exports round their time stamps to a few digits, and epoch-based clocks put a large offset before them.
+TEST(RecordingText, AcceptsRoundedAndOffsetTimeStamps)
+{
+    struct Export
+    {
+        double rate;
+        double offset;
+        int decimals;
+    };
+    for (const Export& format : {Export{3000.0, 0.0, 5}, Export{1000.0, 1.7e9, 3}, Export{1024.0, 12.5, 4}})
+    {
+        std::string text = "Time (s),A\n";
+        const int rows = 30001;
+        char line[64];
+        for (int row = 0; row < rows; ++row)
+            text.append(line, static_cast<size_t>(std::snprintf(line, sizeof line, "%.*f,%d\n", format.decimals,
+                                                                  format.offset + row / format.rate, row % 7)));
+        const Host::Recording recording = ParseRecordingText(text, "export.csv");
+        ASSERT_EQ(rows, recording.RecordAt(0).Length()) << format.rate;
+        EXPECT_NEAR(1.0 / format.rate, recording.RecordAt(0).SampleInterval(), 1e-9) << format.rate;
+    }
+}
+
+// A text of a few megabytes in each encoding, read through the file's blocks: lines and UTF-16 code units
+// cut by a block's end join the next block.
+TEST(RecordingText, ReadsLargeFilesInUtf8AndUtf16Alike)
+{
+    std::string text = "Time (s),LV Volume (\xC2\xB5L)\n";
+    for (int row = 0; row < 150000; ++row)
+        text += std::to_string(row) + ".0," + std::to_string(row % 1000) + ".25\n";
+    std::wstring wide = Host::FromUtf8(text);
+    std::string littleEndian = "\xFF\xFE", bigEndian;
+    for (wchar_t unit : wide)
+    {
+        littleEndian += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+        bigEndian += {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
+    }
+    for (const auto& [name, bytes] : {std::pair{"utf8", text}, std::pair{"utf16le", littleEndian}, std::pair{"utf16be", bigEndian}})
+    {
+        const HostTests::TemporaryFile file(std::string("encoding-") + name + ".csv", bytes);
+        const Host::Recording recording = Host::LoadRecordingFile(file.Path());
+        EXPECT_EQ("\xC2\xB5L", recording.Channels()[0].unit) << name;
+        ASSERT_EQ(150000, recording.RecordAt(0).Length()) << name;
+        EXPECT_EQ(999.25f, recording.RecordAt(0).Samples(0)[149999]) << name;
+        EXPECT_EQ(1.0, recording.RecordAt(0).SampleInterval()) << name;
+    }
 }
 
 TEST(RecordingText, LoadsFilesAndNamesMissingOnes)

@@ -12,6 +12,15 @@ Record::Record(double sampleInterval, size_t channelCount) : sampleInterval_(sam
         throw std::invalid_argument("a record needs a positive sample interval");
 }
 
+Record::Record(double sampleInterval, std::vector<std::vector<float>> channels)
+    : Record(sampleInterval, size_t{0})
+{
+    for (const auto& channel : channels)
+        if (channel.size() != channels.front().size())
+            throw std::invalid_argument("channels with different sample counts");
+    channels_ = std::move(channels);
+}
+
 int64_t Record::Length() const
 {
     return channels_.empty() ? 0 : static_cast<int64_t>(channels_.front().size());
@@ -34,11 +43,18 @@ Recording::Recording(std::vector<ChannelInfo> channels) : channels_(std::move(ch
 
 Record& Recording::AddRecord(double sampleInterval)
 {
+    return AddRecord(sampleInterval, std::vector<std::vector<float>>(channels_.size()));
+}
+
+Record& Recording::AddRecord(double sampleInterval, std::vector<std::vector<float>> channels)
+{
     if (finished_)
         throw std::logic_error("record added to a finished recording");
+    if (channels.size() != channels_.size())
+        throw std::invalid_argument("a record with a different number of channels");
     if (!records_.empty())
         records_.back().MarkComplete();
-    return records_.emplace_back(sampleInterval, channels_.size());
+    return records_.emplace_back(sampleInterval, std::move(channels));
 }
 
 RecordingFeed::RecordingFeed(const Recording& source) : source_(source), live_(source.Channels())

@@ -22,6 +22,8 @@ class Record
 {
 public:
     Record(double sampleInterval, size_t channelCount);
+    // A record of the given samples, one vector per channel, all of one length.
+    Record(double sampleInterval, std::vector<std::vector<float>> channels);
 
     double SampleInterval() const { return sampleInterval_; }
     int64_t Length() const;
@@ -53,6 +55,7 @@ public:
     bool IsFinished() const { return finished_; }
 
     Record& AddRecord(double sampleInterval);
+    Record& AddRecord(double sampleInterval, std::vector<std::vector<float>> channels);
     void MarkFinished() { finished_ = true; }
 
 private:

@@ -1,12 +1,20 @@
+// One pass over the text: the file is read in large blocks, cut into lines where it lies, and every cell is
+// parsed straight into its record's float column. Nothing is kept per row but the samples and one float of
+// the time check, so a recording costs little more than its samples while it is read.
 #include "host/app/recording/RecordingText.h"
 
+#include "host/app/recording/TextDecoding.h"
 #include "host/app/TextConversion.h"
 
+#include <algorithm>
+#include <bit>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <optional>
 
 namespace Host
 {
@@ -14,22 +22,25 @@ namespace Host
 namespace
 {
 
-// Samples of one record may deviate from a uniform time grid by this fraction of the interval.
-constexpr double TimeGridTolerance = 1e-6;
+// The file is read in blocks of this size.
+constexpr size_t ReadBlockBytes = size_t{1} << 20;
+// Rows read before a record's size is estimated from their average length.
+constexpr size_t RowsBeforeEstimate = 1024;
+// A column that outgrows its estimate grows by a quarter, not by the double of a plain vector.
+constexpr size_t GrowthDivisor = 4;
+// A record's columns give back what they reserved beyond their samples when it is more than this part.
+constexpr size_t SlackDivisor = 16;
+// Cells are quoted in errors up to this many characters.
+constexpr size_t QuotedCellCharacters = 40;
+// Time stamps finer than their own digits can say are held to the grid within this fraction of the interval.
+constexpr double RelativeTimeTolerance = 1e-6;
+// Doubles carry about this many ulps of error by the time a stamp is compared with the grid.
+constexpr double TimeRoundingUlps = 4.0;
 
-constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
-
-struct Cell
+bool IsSpace(char c)
 {
-    std::string_view text;
-    size_t column; // 1-based character column of the cell's first character
-};
-
-struct Line
-{
-    std::string_view text;
-    size_t number; // 1-based
-};
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
 bool IsBlank(std::string_view line)
 {
@@ -50,42 +61,169 @@ std::string_view Trim(std::string_view text)
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-class RecordingTextReader
+// The cell as an error quotes it: at most QuotedCellCharacters characters, cut between characters.
+std::string Quoted(std::string_view cell)
+{
+    size_t characters = 0;
+    for (size_t index = 0; index < cell.size(); ++index)
+        if ((static_cast<unsigned char>(cell[index]) & 0xC0) != 0x80 && characters++ == QuotedCellCharacters)
+            return "'" + std::string(cell.substr(0, index)) + "...'";
+    return "'" + std::string(cell) + "'";
+}
+
+// Places of the last printed digit of a number's text: 3 for "0.001", -2 for "5e2".
+int DecimalsOf(std::string_view text)
+{
+    const size_t exponentAt = text.find_first_of("eE");
+    const std::string_view mantissa = text.substr(0, exponentAt);
+    const size_t point = mantissa.find('.');
+    int decimals = point == std::string_view::npos ? 0 : static_cast<int>(mantissa.size() - point - 1);
+    if (exponentAt != std::string_view::npos)
+    {
+        std::string_view exponent = text.substr(exponentAt + 1);
+        if (exponent.starts_with('+'))
+            exponent.remove_prefix(1);
+        int power = 0;
+        std::from_chars(exponent.data(), exponent.data() + exponent.size(), power);
+        decimals -= power;
+    }
+    return decimals;
+}
+
+std::string ShortestText(double value)
+{
+    char buffer[32];
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+std::string ThreeDigits(double value)
+{
+    char buffer[32];
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 3).ptr);
+}
+
+// The uniform time grid of one record. Its interval comes from the record's span, known only at its end;
+// meanwhile each stamp is kept as a float residual from a provisional grid whose interval is re-estimated
+// at every power-of-two row, so that the residuals stay within a few units of the stamps' last digit and a
+// float holds them with room to spare.
+class TimeGrid
 {
 public:
-    RecordingTextReader(std::string_view text, const std::string& file) : file_(file)
+    void Start(double time, std::string_view text)
     {
-        if (text.starts_with(Utf8ByteOrderMark))
-            text.remove_prefix(Utf8ByteOrderMark.size());
-        SplitLines(text);
+        first_ = last_ = time;
+        rows_ = 1;
+        decimals_ = DecimalsOf(text);
+        residuals_.assign(1, 0.0f);
+        provisional_.clear();
     }
 
-    Recording Read()
+    // False when the stamp does not come after the first.
+    bool Add(double time, std::string_view text)
     {
-        auto line = lines_.begin();
-        while (line != lines_.end() && (IsBlank(line->text) || IsComment(line->text)))
-            ++line;
-        if (line == lines_.end())
-            Fail(lines_.size() + 1, 1, "the file holds no header line (empty file)");
-        Recording recording(ReadHeader(*line));
-        ++line;
+        if (rows_ == 1 && !(time > first_))
+            return false;
+        if (std::has_single_bit(rows_))
+            provisional_.push_back((time - first_) / static_cast<double>(rows_));
+        residuals_.push_back(static_cast<float>((time - first_) - static_cast<double>(rows_) * provisional_.back()));
+        decimals_ = std::max(decimals_, DecimalsOf(text));
+        last_ = time;
+        ++rows_;
+        return true;
+    }
 
-        std::vector<Line> record;
-        for (; line != lines_.end(); ++line)
+    void Reserve(size_t rows) { residuals_.reserve(rows); }
+    size_t Rows() const { return rows_; }
+    double Interval() const { return (last_ - first_) / static_cast<double>(rows_ - 1); }
+
+    // A stamp may be off by its own rounding (half a unit of the last printed digit) and the grid by the
+    // rounding of its two ends (another half unit); stamps printed finer than that are held to a millionth
+    // of the interval.
+    double Tolerance() const
+    {
+        const double unit = std::pow(10.0, -std::min(decimals_, DBL_DIG + 3));
+        const double rounding = TimeRoundingUlps * DBL_EPSILON * std::max(std::abs(first_), std::abs(last_));
+        return std::max(unit, RelativeTimeTolerance * Interval()) + rounding;
+    }
+
+    // The row farthest off the grid and how far, when it is off by more than the tolerance.
+    struct Stray
+    {
+        size_t row;
+        double deviation;
+    };
+    std::optional<Stray> FindStray() const
+    {
+        const double interval = Interval();
+        const double tolerance = Tolerance();
+        for (size_t row = 1; row < rows_; ++row)
         {
-            if (IsComment(line->text))
-                continue;
-            if (IsBlank(line->text))
-                FlushRecord(recording, record);
-            else
-                record.push_back(*line);
+            const double provisional = provisional_[static_cast<size_t>(std::bit_width(row)) - 1];
+            const double deviation = residuals_[row] + static_cast<double>(row) * (provisional - interval);
+            if (!(std::abs(deviation) <= tolerance))
+                return Stray{row, deviation};
         }
-        FlushRecord(recording, record);
-        if (recording.RecordCount() == 0)
-            Fail(lines_.size() + 1, 1, "the file holds no samples");
-        recording.RecordAt(recording.RecordCount() - 1).MarkComplete();
-        recording.MarkFinished();
-        return recording;
+        return std::nullopt;
+    }
+
+    // The stamp of a row as the grids give it back (for messages).
+    double TimeOf(size_t row) const
+    {
+        if (row == 0)
+            return first_;
+        const double provisional = provisional_[static_cast<size_t>(std::bit_width(row)) - 1];
+        return first_ + static_cast<double>(row) * provisional + residuals_[row];
+    }
+
+    void Release() { std::vector<float>().swap(residuals_); }
+
+private:
+    double first_ = 0.0;
+    double last_ = 0.0;
+    size_t rows_ = 0;
+    int decimals_ = 0;
+    std::vector<float> residuals_;
+    std::vector<double> provisional_;
+};
+
+class RecordingTextParser
+{
+public:
+    RecordingTextParser(const std::string& file, uint64_t expectedBytes) : file_(file), expectedBytes_(expectedBytes) {}
+
+    void Line(std::string_view text)
+    {
+        ++lineNumber_;
+        consumedBytes_ += text.size() + 1;
+        if (!recording_)
+        {
+            if (!IsBlank(text) && !IsComment(text))
+                recording_.emplace(ReadHeader(text));
+            return;
+        }
+        if (IsComment(text))
+        {
+            if (rowsInRecord_ > 0)
+                commentsBeforeRow_.push_back(rowsInRecord_);
+            return;
+        }
+        if (IsBlank(text))
+            FlushRecord();
+        else
+            Row(text);
+    }
+
+    Recording Finish()
+    {
+        if (!recording_)
+            Fail(lineNumber_ + 1, 1, "the file holds no header line (empty file)");
+        FlushRecord();
+        if (recording_->RecordCount() == 0)
+            Fail(lineNumber_ + 1, 1, "the file holds no samples");
+        time_.Release();
+        recording_->RecordAt(recording_->RecordCount() - 1).MarkComplete();
+        recording_->MarkFinished();
+        return std::move(*recording_);
     }
 
 private:
@@ -94,51 +232,31 @@ private:
         throw RecordingFormatError(file_, line, column, message);
     }
 
-    void SplitLines(std::string_view text)
+    std::vector<ChannelInfo> ReadHeader(std::string_view header)
     {
-        size_t number = 1;
-        while (!text.empty())
+        separator_ = header.find('\t') != std::string_view::npos   ? '\t'
+                     : header.find(';') != std::string_view::npos ? ';'
+                                                                   : ',';
+        std::vector<ChannelInfo> channels;
+        size_t start = 0;
+        for (size_t column = 0;; ++column)
         {
-            const size_t end = text.find('\n');
-            lines_.push_back({text.substr(0, end), number++});
+            const size_t end = header.find(separator_, start);
+            const std::string_view raw = header.substr(start, end == std::string_view::npos ? end : end - start);
+            if (column > 0)
+            {
+                const std::string_view name = Trim(raw);
+                if (name.empty())
+                    Fail(lineNumber_, start + 1, "a channel column has no name");
+                channels.push_back(ParseColumnName(name));
+            }
             if (end == std::string_view::npos)
                 break;
-            text.remove_prefix(end + 1);
-        }
-    }
-
-    std::vector<Cell> SplitCells(std::string_view line) const
-    {
-        std::vector<Cell> cells;
-        size_t start = 0;
-        while (true)
-        {
-            const size_t end = line.find(separator_, start);
-            const std::string_view raw = line.substr(start, end == std::string_view::npos ? end : end - start);
-            const size_t lead = raw.find_first_not_of(" \t\r");
-            cells.push_back({Trim(raw), start + (lead == std::string_view::npos ? 0 : lead) + 1});
-            if (end == std::string_view::npos)
-                return cells;
             start = end + 1;
         }
-    }
-
-    std::vector<ChannelInfo> ReadHeader(const Line& header)
-    {
-        separator_ = header.text.find('\t') != std::string_view::npos   ? '\t'
-                     : header.text.find(';') != std::string_view::npos ? ';'
-                                                                        : ',';
-        const std::vector<Cell> cells = SplitCells(header.text);
-        columnCount_ = cells.size();
-        if (columnCount_ < 2)
-            Fail(header.number, 1, "the header names no channel after the time column");
-        std::vector<ChannelInfo> channels;
-        for (size_t index = 1; index < cells.size(); ++index)
-        {
-            if (cells[index].text.empty())
-                Fail(header.number, cells[index].column, "a channel column has no name");
-            channels.push_back(ParseColumnName(cells[index].text));
-        }
+        if (channels.empty())
+            Fail(lineNumber_, 1, "the header names no channel after the time column");
+        columns_.resize(channels.size());
         return channels;
     }
 
@@ -150,72 +268,236 @@ private:
         return {std::string(Trim(text.substr(0, open))), std::string(Trim(text.substr(open + 1, text.size() - open - 2)))};
     }
 
-    double ParseNumber(const Cell& cell, size_t line) const
+    size_t ColumnCount() const { return columns_.size() + 1; }
+
+    std::string CellCountMessage(size_t cells) const
     {
-        std::string_view text = cell.text;
+        return "the row has " + std::to_string(cells) + " cells, the header " + std::to_string(ColumnCount());
+    }
+
+    [[noreturn]] void FailCellCount(std::string_view line) const
+    {
+        const size_t cells = static_cast<size_t>(std::count(line.begin(), line.end(), separator_)) + 1;
+        if (cells < ColumnCount())
+            Fail(lineNumber_, line.find_last_not_of(" \t\r") + 2, CellCountMessage(cells));
+        size_t start = 0;
+        for (size_t column = 0; column < ColumnCount(); ++column)
+            start = line.find(separator_, start) + 1;
+        const size_t end = std::min(line.find(separator_, start), line.size());
+        const size_t lead = line.substr(0, end).find_first_not_of(" \t\r", start);
+        Fail(lineNumber_, (lead == std::string_view::npos ? start : lead) + 1, CellCountMessage(cells));
+    }
+
+    // Parses one cell; column is the 1-based column of its first character.
+    double Number(std::string_view cell, size_t column) const
+    {
+        std::string_view text = cell;
         if (text.starts_with('+'))
             text.remove_prefix(1);
         double value = 0.0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (!text.empty() && end == text.data() + text.size() && error == std::errc::result_out_of_range)
+            Fail(lineNumber_, column, Quoted(cell) + " is beyond the range of a number");
         if (text.empty() || error != std::errc() || end != text.data() + text.size())
-            Fail(line, cell.column, "'" + std::string(cell.text) + "' is not a number");
+            Fail(lineNumber_, column, Quoted(cell) + " is not a number");
         if (!std::isfinite(value))
-            Fail(line, cell.column, "'" + std::string(cell.text) + "' is not a finite number");
+            Fail(lineNumber_, column, Quoted(cell) + " is not a finite number");
         return value;
     }
 
-    std::vector<Cell> RowCells(const Line& line) const
+    float Sample(std::string_view cell, size_t column) const
     {
-        std::vector<Cell> cells = SplitCells(line.text);
-        if (cells.size() < columnCount_)
-            Fail(line.number, line.text.find_last_not_of(" \t\r") + 2,
-                 "the row has " + std::to_string(cells.size()) + " cells, the header " + std::to_string(columnCount_));
-        if (cells.size() > columnCount_)
-            Fail(line.number, cells[columnCount_].column,
-                 "the row has " + std::to_string(cells.size()) + " cells, the header " + std::to_string(columnCount_));
-        return cells;
+        const double value = Number(cell, column);
+        const auto sample = static_cast<float>(value);
+        if (std::isinf(sample))
+            Fail(lineNumber_, column,
+                 Quoted(cell) + " is beyond the range of a sample (a magnitude of at most " + ThreeDigits(FLT_MAX) + ")");
+        return sample;
     }
 
-    // Checks one record's rows and appends it; rows is emptied.
-    void FlushRecord(Recording& recording, std::vector<Line>& rows) const
+    void Row(std::string_view line)
     {
-        if (rows.empty())
-            return;
-        if (rows.size() < 2)
-            Fail(rows.front().number, 1, "a record needs at least two samples to give its sample interval");
-        std::vector<double> times;
-        std::vector<std::vector<float>> channels(columnCount_ - 1);
-        for (const Line& row : rows)
+        if (rowsInRecord_ == 0)
+            firstLineOfRecord_ = lineNumber_;
+        else if (rowsInRecord_ == RowsBeforeEstimate || columns_.front().size() == columns_.front().capacity())
+            ReserveRows();
+        const char* const begin = line.data();
+        const char* const end = begin + line.size();
+        const char* cell = begin;
+        const size_t last = ColumnCount() - 1;
+        for (size_t column = 0; column <= last; ++column)
         {
-            const std::vector<Cell> cells = RowCells(row);
-            times.push_back(ParseNumber(cells[0], row.number));
-            for (size_t column = 1; column < cells.size(); ++column)
-                channels[column - 1].push_back(static_cast<float>(ParseNumber(cells[column], row.number)));
+            const char* stop = static_cast<const char*>(std::memchr(cell, separator_, static_cast<size_t>(end - cell)));
+            if ((stop == nullptr) != (column == last))
+                FailCellCount(line);
+            if (!stop)
+                stop = end;
+            const char* first = cell;
+            while (first < stop && IsSpace(*first))
+                ++first;
+            const char* after = stop;
+            while (after > first && IsSpace(after[-1]))
+                --after;
+            const std::string_view text(first, static_cast<size_t>(after - first));
+            const size_t place = static_cast<size_t>((first == stop ? cell : first) - begin) + 1;
+            if (column == 0)
+                Time(text, place);
+            else
+                columns_[column - 1].push_back(Sample(text, place));
+            cell = stop + 1;
         }
-        const double interval = CheckUniformTime(times, rows);
-        std::vector<std::span<const float>> spans(channels.begin(), channels.end());
-        recording.AddRecord(interval).Append(spans);
-        rows.clear();
+        ++rowsInRecord_;
     }
 
-    // The interval of a uniform time column: the mean step, every step within tolerance of the first.
-    double CheckUniformTime(const std::vector<double>& times, const std::vector<Line>& rows) const
+    void Time(std::string_view text, size_t column)
     {
-        const double step = times[1] - times[0];
-        if (!(step > 0.0))
-            Fail(rows[1].number, 1, "time does not increase");
-        for (size_t index = 1; index < times.size(); ++index)
-            if (std::abs(times[index] - times[index - 1] - step) > TimeGridTolerance * step)
-                Fail(rows[index].number, 1,
-                     "time is not uniform: step " + std::to_string(times[index] - times[index - 1]) +
-                         " s where the record began with " + std::to_string(step) + " s");
-        return (times.back() - times.front()) / static_cast<double>(times.size() - 1);
+        const double time = Number(text, column);
+        if (rowsInRecord_ == 0)
+            time_.Start(time, text);
+        else if (!time_.Add(time, text))
+            Fail(lineNumber_, 1, "time does not increase");
+    }
+
+    // Reserves the rows the rest of the text is likely to hold in this record, from the length of the rows so
+    // far; beyond that estimate a column grows by a quarter.
+    void ReserveRows()
+    {
+        const size_t rows = columns_.front().size();
+        size_t wanted = rows + rows / GrowthDivisor + 1;
+        if (rows == RowsBeforeEstimate && expectedBytes_ > consumedBytes_)
+        {
+            const double bytesPerRow = static_cast<double>(consumedBytes_ - recordStartBytes_) / static_cast<double>(rows);
+            const auto remaining = static_cast<double>(expectedBytes_ - consumedBytes_);
+            wanted = std::max(wanted, rows + static_cast<size_t>(remaining / bytesPerRow * 1.01) + 1);
+        }
+        if (wanted <= columns_.front().capacity())
+            return;
+        for (std::vector<float>& column : columns_)
+            column.reserve(wanted);
+        time_.Reserve(wanted);
+    }
+
+    size_t LineOfRow(size_t row) const
+    {
+        const auto comments = std::upper_bound(commentsBeforeRow_.begin(), commentsBeforeRow_.end(), row);
+        return firstLineOfRecord_ + row + static_cast<size_t>(comments - commentsBeforeRow_.begin());
+    }
+
+    void CheckUniformTime() const
+    {
+        const double interval = time_.Interval();
+        if (!(interval > 0.0))
+            Fail(LineOfRow(time_.Rows() - 1), 1, "time does not increase");
+        const auto stray = time_.FindStray();
+        if (!stray)
+            return;
+        Fail(LineOfRow(stray->row), 1,
+             "time is not uniform: " + ShortestText(time_.TimeOf(stray->row)) + " s lies " +
+                 ThreeDigits(std::abs(stray->deviation)) + " s off the record's grid of " + ShortestText(interval) +
+                 " s steps from its first to its last time (tolerance " + ThreeDigits(time_.Tolerance()) + " s)");
+    }
+
+    void FlushRecord()
+    {
+        if (rowsInRecord_ == 0)
+            return;
+        if (rowsInRecord_ < 2)
+            Fail(firstLineOfRecord_, 1, "a record needs at least two samples to give its sample interval");
+        CheckUniformTime();
+        std::vector<std::vector<float>> channels(columns_.size());
+        for (size_t index = 0; index < columns_.size(); ++index)
+        {
+            std::vector<float>& column = columns_[index];
+            if (column.capacity() - column.size() > column.size() / SlackDivisor)
+                column.shrink_to_fit();
+            channels[index] = std::move(column);
+            column = {};
+        }
+        recording_->AddRecord(time_.Interval(), std::move(channels));
+        rowsInRecord_ = 0;
+        commentsBeforeRow_.clear();
+        recordStartBytes_ = consumedBytes_;
     }
 
     const std::string& file_;
-    std::vector<Line> lines_;
+    const uint64_t expectedBytes_;
+    uint64_t consumedBytes_ = 0;
+    uint64_t recordStartBytes_ = 0;
+    size_t lineNumber_ = 0;
+    std::optional<Recording> recording_;
     char separator_ = ',';
-    size_t columnCount_ = 0;
+    std::vector<std::vector<float>> columns_;
+    TimeGrid time_;
+    size_t rowsInRecord_ = 0;
+    size_t firstLineOfRecord_ = 0;
+    std::vector<size_t> commentsBeforeRow_;
+};
+
+// Cuts text handed over in pieces of any size into lines; a line cut by the end of a piece waits for the
+// rest. The encoding is told from the text's first bytes.
+class LineSplitter
+{
+public:
+    explicit LineSplitter(RecordingTextParser& parser) : parser_(parser) {}
+
+    void Bytes(std::string_view piece)
+    {
+        if (!decoder_)
+        {
+            decoder_.emplace(DetectTextEncoding(piece));
+            piece.remove_prefix(decoder_->MarkLength());
+        }
+        if (decoder_->IsUtf8())
+            Utf8(piece);
+        else
+        {
+            decoded_.clear();
+            decoder_->Decode(piece, decoded_);
+            Utf8(decoded_);
+        }
+    }
+
+    void End()
+    {
+        if (decoder_ && !decoder_->IsUtf8())
+        {
+            decoded_.clear();
+            decoder_->Finish(decoded_);
+            Utf8(decoded_);
+        }
+        if (!carry_.empty())
+            parser_.Line(carry_);
+    }
+
+private:
+    void Utf8(std::string_view text)
+    {
+        if (!carry_.empty())
+        {
+            const size_t end = text.find('\n');
+            carry_.append(text.substr(0, end));
+            if (end == std::string_view::npos)
+                return;
+            parser_.Line(carry_);
+            carry_.clear();
+            text.remove_prefix(end + 1);
+        }
+        while (true)
+        {
+            const char* end = static_cast<const char*>(std::memchr(text.data(), '\n', text.size()));
+            if (!end)
+                break;
+            const auto length = static_cast<size_t>(end - text.data());
+            parser_.Line(text.substr(0, length));
+            text.remove_prefix(length + 1);
+        }
+        carry_.assign(text);
+    }
+
+    RecordingTextParser& parser_;
+    std::optional<TextDecoder> decoder_;
+    std::string decoded_;
+    std::string carry_;
 };
 
 std::string FormatLocation(const std::string& file, size_t line, size_t column, const std::string& message)
@@ -233,19 +515,33 @@ RecordingFormatError::RecordingFormatError(const std::string& file, size_t line,
 
 Recording ParseRecordingText(std::string_view text, const std::string& file)
 {
-    return RecordingTextReader(text, file).Read();
+    RecordingTextParser parser(file, text.size());
+    LineSplitter lines(parser);
+    lines.Bytes(text);
+    lines.End();
+    return parser.Finish();
 }
 
 Recording LoadRecordingFile(const std::string& path)
 {
-    std::ifstream stream(std::filesystem::path(FromUtf8(path)), std::ios::binary);
+    const std::filesystem::path name(FromUtf8(path));
+    std::ifstream stream(name, std::ios::binary);
     if (!stream)
         throw std::runtime_error(path + ": cannot open the file");
-    std::ostringstream content;
-    content << stream.rdbuf();
+    std::error_code sizeError;
+    const uintmax_t size = std::filesystem::file_size(name, sizeError);
+    RecordingTextParser parser(path, sizeError ? 0 : size);
+    LineSplitter lines(parser);
+    std::vector<char> block(ReadBlockBytes);
+    while (stream)
+    {
+        stream.read(block.data(), static_cast<std::streamsize>(block.size()));
+        lines.Bytes(std::string_view(block.data(), static_cast<size_t>(stream.gcount())));
+    }
     if (stream.bad())
         throw std::runtime_error(path + ": cannot read the file");
-    return ParseRecordingText(content.str(), path);
+    lines.End();
+    return parser.Finish();
 }
 
 } // namespace Host
