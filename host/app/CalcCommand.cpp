@@ -8,6 +8,7 @@
 #include "host/app/ModuleLoader.h"
 #include "host/app/calc/SampleFilterClass.h"
 #include "host/app/TextConversion.h"
+#include "host/app/TextOutput.h"
 #include "host/app/recording/RecordingText.h"
 
 #include <algorithm>
@@ -124,6 +125,17 @@ void EvaluateEvents(const Recording& recording, const Calc::EventNodePtr& events
     }
 }
 
+// "\ttick\tfraction\tvalue"
+void PutEvent(std::ostream& out, int32_t tick, float fraction, double value)
+{
+    out.put('\t');
+    PutInteger(out, tick);
+    out.put('\t');
+    PutShortest(out, fraction);
+    out.put('\t');
+    PutShortest(out, value);
+}
+
 int Fail(std::ostream& err, const std::string& message)
 {
     err << "sistra calc: " << message << "\n";
@@ -155,7 +167,14 @@ void CalcReport::Samples(size_t record, int64_t firstTick, std::span<const float
     {
         const float value = values[index];
         if (samples_)
-            out_ << record << '\t' << firstTick + static_cast<int64_t>(index) << '\t' << NumberText(value) << '\n';
+        {
+            PutInteger(out_, record);
+            out_.put('\t');
+            PutInteger(out_, firstTick + static_cast<int64_t>(index));
+            out_.put('\t');
+            PutShortest(out_, value);
+            out_.put('\n');
+        }
         // Samples without a value (a function's NaN marker) would turn every statistic into NaN.
         if (std::isnan(value))
             continue;
@@ -197,16 +216,16 @@ void CalcReport::Events(size_t record, const std::vector<std::byte>& records, si
     {
         Calc::EventHeader event;
         std::memcpy(&event, records.data() + offset, sizeof event);
-        out_ << record << '\t' << event.tick << '\t' << NumberText(event.fraction) << '\t' << NumberText(event.value);
+        PutInteger(out_, record);
+        PutEvent(out_, event.tick, event.fraction, event.value);
         // End-diastolic points also carry their second position: the peak that closes the upstroke.
         if (recordSize == sizeof(Sistra::SistraEdpEvent))
         {
             Sistra::SistraEdpEvent edp;
             std::memcpy(&edp, records.data() + offset, sizeof edp);
-            out_ << '\t' << edp.secondTick << '\t' << NumberText(edp.secondFraction) << '\t'
-                 << NumberText(edp.secondValue);
+            PutEvent(out_, edp.secondTick, edp.secondFraction, edp.secondValue);
         }
-        out_ << '\n';
+        out_.put('\n');
     }
 }
 
@@ -284,8 +303,10 @@ int RunCalc(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             throw std::logic_error("the calculation waits for data that will not come");
         feed->Feed(*options->chunk);
     };
-    CalcReport report(out, options->samples, options->summary);
+    BlockOutputStream blocks(out);
+    CalcReport report(blocks, options->samples, options->summary);
     EvaluateCalculation(source, compiled, moreData, report);
+    blocks.Finish();
     return ExitOk;
 }
 

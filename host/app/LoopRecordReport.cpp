@@ -1,11 +1,11 @@
 #include "host/app/LoopRecordReport.h"
 
+#include "host/app/TextOutput.h"
+
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
-#include <iomanip>
-#include <locale>
-#include <sstream>
 
 namespace Host
 {
@@ -28,16 +28,26 @@ double ParameterOf(const Sistra::SistraEvent& loop, int index)
     return loop.GetParameter(index, nullptr, nullptr, nullptr);
 }
 
+// NumberText written straight into the stream.
+void PutNumber(std::ostream& out, double value)
+{
+    if (std::isnan(value))
+    {
+        PutText(out, "NaN");
+        return;
+    }
+    char text[40];
+    out.write(text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, SignificantDigits).ptr - text);
+}
+
 } // namespace
 
 std::string LoopRecordReport::NumberText(double value)
 {
     if (std::isnan(value))
         return "NaN";
-    std::ostringstream text;
-    text.imbue(std::locale::classic());
-    text << std::setprecision(SignificantDigits) << value;
-    return text.str();
+    char text[40];
+    return std::string(text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, SignificantDigits).ptr);
 }
 
 void LoopRecordReport::Statistics::Add(double value)
@@ -78,11 +88,21 @@ void LoopRecordReport::Records(size_t record, std::span<const std::byte> records
 
 void LoopRecordReport::Line(size_t record, const Sistra::SistraEvent& loop)
 {
-    out_ << record << '\t' << loop.base.tick << '\t' << NumberText(loop.base.fraction) << '\t' << loop.state
-         << '\t' << NumberText(loop.base.value);
+    PutInteger(out_, record);
+    out_.put('\t');
+    PutInteger(out_, loop.base.tick);
+    out_.put('\t');
+    PutNumber(out_, loop.base.fraction);
+    out_.put('\t');
+    PutInteger(out_, loop.state);
+    out_.put('\t');
+    PutNumber(out_, loop.base.value);
     for (int index = 1; index <= LoopParameterCount; ++index)
-        out_ << '\t' << NumberText(ParameterOf(loop, index));
-    out_ << '\n';
+    {
+        out_.put('\t');
+        PutNumber(out_, ParameterOf(loop, index));
+    }
+    out_.put('\n');
 }
 
 void LoopRecordReport::Finish()

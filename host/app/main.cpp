@@ -33,6 +33,11 @@ int main()
         args.push_back(Host::ToUtf8(arguments.get()[i]));
 
     const int status = Host::RunCommandLine(args, std::cout, std::cerr);
-    std::cout.flush();
+    // A command that wrote through std::cout directly learns of a failed write only here.
+    if (!std::cout.flush() && status == Host::ExitOk)
+    {
+        std::cerr << "sistra: cannot write the output\n";
+        return Host::ExitFailure;
+    }
     return status;
 }

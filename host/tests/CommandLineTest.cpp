@@ -24,6 +24,28 @@ CommandResult RunCommand(const std::vector<std::string>& args)
     return {status, out.str(), err.str()};
 }
 
+// Output that refuses every write, as a full disk or a closed pipe does.
+class RefusingDevice : public std::streambuf
+{
+protected:
+    int_type overflow(int_type) override { return traits_type::eof(); }
+    std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
+TEST(CommandLine, AFailedWriteOfTheOutputIsAnErrorWithAMessage)
+{
+    const HostTests::TemporaryFile file("refused-output.csv", "Time (s),A\n0,1\n0.5,2\n");
+    for (const char* option : {"--samples", "--summary"})
+    {
+        RefusingDevice device;
+        std::ostream out(&device);
+        std::ostringstream err;
+        const int status = Host::RunCommandLine({"calc", option, "--expr", "ch1", file.Path()}, out, err);
+        EXPECT_EQ(Host::ExitFailure, status) << option;
+        EXPECT_NE(std::string::npos, err.str().find("sistra calc: cannot write the output")) << option << ": " << err.str();
+    }
+}
+
 TEST(CommandLine, HelpPrintsUsageAndSucceeds)
 {
     const CommandResult result = RunCommand({"--help"});

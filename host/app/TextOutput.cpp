@@ -1,0 +1,82 @@
+#include "host/app/TextOutput.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace Host
+{
+
+namespace
+{
+
+[[noreturn]] void ThrowWriteError()
+{
+    const int error = errno;
+    throw OutputWriteError(std::string("cannot write the output") + (error != 0 ? ": " + std::string(std::strerror(error)) : ""));
+}
+
+} // namespace
+
+BlockOutputBuffer::BlockOutputBuffer(std::ostream& target) : target_(target), block_(BlockBytes)
+{
+    setp(block_.data(), block_.data() + block_.size());
+}
+
+void BlockOutputBuffer::WriteBlock()
+{
+    const std::streamsize count = pptr() - pbase();
+    setp(block_.data(), block_.data() + block_.size());
+    if (count == 0)
+        return;
+    errno = 0;
+    if (!target_.write(block_.data(), count))
+        ThrowWriteError();
+}
+
+BlockOutputBuffer::int_type BlockOutputBuffer::overflow(int_type character)
+{
+    WriteBlock();
+    if (!traits_type::eq_int_type(character, traits_type::eof()))
+    {
+        *pptr() = traits_type::to_char_type(character);
+        pbump(1);
+    }
+    return traits_type::not_eof(character);
+}
+
+std::streamsize BlockOutputBuffer::xsputn(const char* text, std::streamsize count)
+{
+    std::streamsize written = 0;
+    while (written < count)
+    {
+        if (pptr() == epptr())
+            WriteBlock();
+        const std::streamsize room = std::min<std::streamsize>(epptr() - pptr(), count - written);
+        std::memcpy(pptr(), text + written, static_cast<size_t>(room));
+        pbump(static_cast<int>(room));
+        written += room;
+    }
+    return written;
+}
+
+int BlockOutputBuffer::sync()
+{
+    WriteBlock();
+    errno = 0;
+    if (!target_.flush())
+        ThrowWriteError();
+    return 0;
+}
+
+BlockOutputStream::BlockOutputStream(std::ostream& target) : std::ostream(nullptr), buffer_(target), target_(target)
+{
+    rdbuf(&buffer_);
+    exceptions(std::ios::badbit);
+}
+
+void BlockOutputStream::Finish()
+{
+    flush();
+}
+
+} // namespace Host

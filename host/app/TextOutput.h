@@ -1,0 +1,81 @@
+// Fast text output of the command line: numbers are formatted with std::to_chars straight into the stream,
+// and the stream underneath is written in large blocks whatever it is (a terminal or the null device leave
+// the C runtime unbuffered), with every failed write turned into an error.
+#pragma once
+
+#include <charconv>
+#include <cstdint>
+#include <ostream>
+#include <stdexcept>
+#include <streambuf>
+#include <string_view>
+#include <vector>
+
+namespace Host
+{
+
+// Output that could not be written (a full disk, a closed pipe).
+class OutputWriteError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Collects what is written and hands it to the target stream in blocks; throws OutputWriteError when the
+// target refuses a block. Use it through an ostream whose exceptions include badbit, so the error leaves the
+// writer instead of quietly setting a flag.
+class BlockOutputBuffer : public std::streambuf
+{
+public:
+    static constexpr size_t BlockBytes = size_t{1} << 20;
+
+    explicit BlockOutputBuffer(std::ostream& target);
+    BlockOutputBuffer(const BlockOutputBuffer&) = delete;
+    BlockOutputBuffer& operator=(const BlockOutputBuffer&) = delete;
+
+protected:
+    int_type overflow(int_type character) override;
+    std::streamsize xsputn(const char* text, std::streamsize count) override;
+    int sync() override;
+
+private:
+    void WriteBlock();
+
+    std::ostream& target_;
+    std::vector<char> block_;
+};
+
+// An ostream over a BlockOutputBuffer that throws on a failed write; Finish writes the rest and flushes the
+// target, so a failure at the very end is reported too.
+class BlockOutputStream : public std::ostream
+{
+public:
+    explicit BlockOutputStream(std::ostream& target);
+    void Finish();
+
+private:
+    BlockOutputBuffer buffer_;
+    std::ostream& target_;
+};
+
+inline void PutText(std::ostream& out, std::string_view text)
+{
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+template <typename Integer>
+void PutInteger(std::ostream& out, Integer value)
+{
+    char text[24];
+    out.write(text, std::to_chars(text, text + sizeof text, value).ptr - text);
+}
+
+// The shortest text that reads back as the same value, in the classic locale.
+template <typename Real>
+void PutShortest(std::ostream& out, Real value)
+{
+    char text[40];
+    out.write(text, std::to_chars(text, text + sizeof text, value).ptr - text);
+}
+
+} // namespace Host
