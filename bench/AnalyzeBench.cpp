@@ -1,184 +1,284 @@
-// The loop analyzer over a one-hour recording of pressure and volume at 2 kHz, generated as it is read
-// (so that the process holds no recording): with the mono-exponential Tau fit, once per end-systolic
-// mode, and a ten-minute run beside the hour to show that memory does not grow with the recording. The
-// baseline is the same engine reading the same samples with a detector that computes nothing. Prints
-// samples and loops per second, peak memory, and last the ratio of analysis time to reading time.
-#include "calc/engine/DetectorEnumeratorCore.h"
-#include "calc/loops/LoopAnalyzer.h"
-#include "calc/tests/SyntheticLoops.h"
+// The main job as a user runs it: a mouse-like recording of pressure, volume and ECG at 2 kHz (about 480
+// beats a minute) is written as text once for 10, 30 and 60 minutes, and `sistra-host calc` runs the loop
+// analysis over it as a process of its own, with the Tau fit (end-systolic mode 0) and with the sine fit
+// (mode 1). Each run prints its wall time and peak memory against the samples' own size; the hour is also
+// taken apart in this process into its stages (load, analysis, output). Last comes the ratio of the whole
+// run to merely parsing the file.
+#include "host/app/CalcCommand.h"
+#include "host/app/FrameworkHost.h"
+#include "host/app/HostApplication.h"
+#include "host/app/ModuleLoader.h"
+#include "host/app/TextConversion.h"
+#include "host/app/TextOutput.h"
+#include "host/app/calc/CalcCursors.h"
+#include "host/app/calc/ModuleCalcFunctions.h"
+#include "host/app/calc/SampleFilterClass.h"
+#include "host/app/recording/RecordingText.h"
 
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
-#include <functional>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <string>
+#include <vector>
 
 namespace
 {
 
 constexpr double SampleRate = 2000.0;
-constexpr double HourSeconds = 3600.0;
-constexpr double TenMinutesSeconds = 600.0;
-constexpr double BeatSeconds = 0.8;
-constexpr int32_t EventsPerRead = 64;
+constexpr double BeatSeconds = 0.125;  // 480 beats a minute
+constexpr int ChannelCount = 3;
+constexpr double Megabyte = 1024.0 * 1024.0;
+// Targets: peak memory at most this many times the float samples plus a constant.
+constexpr double MemoryPerSampleByte = 1.5;
+constexpr double MemoryConstantMegabytes = 50.0;
+constexpr double PollSeconds = 0.005;
 
-// A channel whose sample at each tick is computed when read.
-class GeneratedChannel : public CalcTesting::StackObject<IEnumFloatEx>
+const std::string EdpEvents = "PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20)";
+
+struct Job
 {
-public:
-    GeneratedChannel(std::function<double(double)> signal, int32_t ticks) : signal(std::move(signal)), ticks(ticks) {}
-
-    HRESULT STDMETHODCALLTYPE Clone(IEnumFloatEx**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Skip(int32_t count, int32_t* skipped) override
-    {
-        const int32_t old = position;
-        position = std::clamp(position + count, 0, ticks);
-        *skipped = position - old;
-        return *skipped == count ? S_OK : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override
-    {
-        *tick = position;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override
-    {
-        *format = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetScale(TimeBase* timeBase) override
-    {
-        *timeBase = TimeBase{};
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Next(int32_t count, float* samples, int32_t* fetched) override
-    {
-        *fetched = std::max(0, std::min(count, ticks - position));
-        for (int32_t i = 0; i < *fetched; ++i)
-            samples[i] = static_cast<float>(signal((position + i) / SampleRate));
-        position += *fetched;
-        return *fetched < count ? S_FALSE : S_OK;
-    }
-    void STDMETHODCALLTYPE DeleteThis() override {}
-
-private:
-    std::function<double(double)> signal;
-    int32_t ticks;
-    int32_t position = 0;
+    const char* name;
+    std::string expression;
 };
 
-// One end-diastolic event at the start of every upstroke.
-class BeatStarts : public CalcTesting::FakeEdpEvents
-{
-public:
-    BeatStarts(int32_t ticks) : FakeEdpEvents(Starts(ticks)) {}
-
-private:
-    static std::vector<int32_t> Starts(int32_t ticks)
-    {
-        std::vector<int32_t> starts;
-        for (double t = 0.05 * BeatSeconds; t * SampleRate < ticks; t += BeatSeconds)
-            starts.push_back(static_cast<int32_t>(t * SampleRate + 0.5));
-        return starts;
-    }
+// Sources of the commands measured; `analyze` joins here once it exists.
+const Job Jobs[] = {
+    {"calc, Tau (end-systolic mode 0)", "SistraAnalyzer(ch1, ch2, " + EdpEvents + ", 0, 0, -1, -1, -1, -1, 0)"},
+    {"calc, sine fit (end-systolic mode 1)", "SistraAnalyzer(ch1, ch2, " + EdpEvents + ", 0, 0, -1, -1, -1, -1, 1)"},
 };
 
-// The baseline: the same sources read tick by tick through the same engine, nothing computed.
-struct ReadingAlgorithm
+// Beats that vary by a few percent in length and height, with noise of a few tenths on every channel, so
+// that every fit has real work; a fixed seed keeps the file the same on every run.
+class MouseRecordingWriter
 {
-    using Params = Sistra::DetEx_EventDetectorParams;
-    struct State : EEH3::StateBase
+public:
+    void Write(const std::filesystem::path& path, double seconds)
     {
-        State(const Params&, int32_t firstTick) : StateBase(firstTick) {}
-        double sum = 0.0;
-    };
-    using Event = Sistra::SistraEvent;
-
-    static bool Step(State& state, Params& params, Event&)
-    {
-        EEH3::FloatExWrapper& pressure = params.Pressure();
-        EEH3::FloatExWrapper& volume = params.Volume();
-        for (; state.nextTick < state.horizon; ++state.nextTick)
+        std::ofstream file(path, std::ios::binary);
+        file << "Time (s),LV Pressure (mmHg),LV Volume (uL),ECG (mV)\n";
+        std::vector<char> block;
+        block.reserve(1 << 21);
+        const auto rows = static_cast<int64_t>(seconds * SampleRate);
+        for (int64_t row = 0; row < rows; ++row)
         {
-            if (!pressure.HasCurrent() || !volume.HasCurrent())
+            Sample(row / SampleRate, block);
+            if (block.size() > (1 << 20))
             {
-                state.Finish();
-                return false;
+                file.write(block.data(), static_cast<std::streamsize>(block.size()));
+                block.clear();
             }
-            state.sum += pressure.Current() + volume.Current();
-            pressure.Advance();
-            volume.Advance();
+            phase_ += 1.0 / SampleRate / beatSeconds_;
+            if (phase_ >= 1.0)
+            {
+                phase_ -= 1.0;
+                beatSeconds_ = BeatSeconds * (1.0 + 0.05 * Uniform());
+                amplitude_ = 100.0 * (1.0 + 0.05 * Uniform());
+            }
         }
-        return false;
+        file.write(block.data(), static_cast<std::streamsize>(block.size()));
     }
+
+private:
+    // In [-1, 1).
+    double Uniform()
+    {
+        state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<double>(state_ >> 11) / 4503599627370496.0 - 1.0;
+    }
+
+    double Noise(double size) { return size * (Uniform() + Uniform() + Uniform()) / 1.7; }
+
+    static void Put(std::vector<char>& block, double value, int decimals, char after)
+    {
+        char text[32];
+        const char* end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr;
+        block.insert(block.end(), static_cast<const char*>(text), end);
+        block.push_back(after);
+    }
+
+    void Sample(double time, std::vector<char>& block)
+    {
+        const double p = phase_;
+        double pressure = 8.0;
+        if (p >= 0.30)
+            pressure = std::max(3.0 + (amplitude_ + 5.0) * std::exp(-(p - 0.30) * beatSeconds_ / 0.008), 3.0 + 5.0 * (p - 0.30) / 0.70);
+        else if (p >= 0.05)
+            pressure = 8.0 + amplitude_ * std::sin(std::numbers::pi / 2.0 * (p - 0.05) / 0.25);
+        double volume = 45.0;
+        if (p >= 0.40)
+            volume = 32.5 - 12.5 * std::cos(std::numbers::pi * (p - 0.40) / 0.60);
+        else if (p >= 0.32)
+            volume = 20.0;
+        else if (p >= 0.16)
+            volume = 32.5 + 12.5 * std::cos(std::numbers::pi * (p - 0.16) / 0.16);
+        const double fromR = (p - 0.04) * beatSeconds_;
+        const double ecg = std::exp(-fromR * fromR / (2.0 * 0.002 * 0.002));
+        Put(block, time, 4, ',');
+        Put(block, pressure + Noise(0.3), 2, ',');
+        Put(block, volume + Noise(0.2), 2, ',');
+        Put(block, ecg + Noise(0.01), 3, '\n');
+    }
+
+    uint64_t state_ = 7;
+    double phase_ = 0.0;
+    double beatSeconds_ = BeatSeconds;
+    double amplitude_ = 100.0;
 };
 
-struct Run
+double SecondsSince(std::chrono::steady_clock::time_point begin)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+}
+
+struct ProcessRun
 {
     double seconds = 0.0;
-    int64_t loops = 0;
+    double peakMegabytes = 0.0;
+    DWORD exitCode = 1;
 };
 
-template <class Algorithm>
-Run RunOver(double recordingSeconds, const wchar_t* arguments)
+// Runs sistra-host with its output to the null device; the peak working set is read while it runs, since a
+// finished process has no counters left to ask.
+ProcessRun RunHost(const std::wstring& arguments)
 {
-    const CalcTesting::RealisticBeat beat{BeatSeconds};
-    const auto ticks = static_cast<int32_t>(recordingSeconds * SampleRate);
-    GeneratedChannel pressure([&](double t) { return beat.Pressure(t); }, ticks);
-    GeneratedChannel volume([&](double t) { return beat.Volume(t); }, ticks);
-    BeatStarts starts(ticks);
-    EEH3::DetectorEnumeratorCore<Algorithm> core;
-    core.SetArguments(arguments);
-    IUnknown* sources[] = {static_cast<IEnumFloatEx*>(&pressure), static_cast<IEnumFloatEx*>(&volume),
-                           static_cast<IEnumEventEx*>(&starts)};
-
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE null = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = null;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    std::wstring commandLine = L"\"" + Host::ExecutableFolder() + L"sistra-host.exe\" " + arguments;
+    PROCESS_INFORMATION process{};
+    ProcessRun run;
     const auto begin = std::chrono::steady_clock::now();
-    core.Bind(0, 3, sources, 1.0 / SampleRate, 0);
-    Run run;
-    std::vector<Sistra::SistraEvent> loops(EventsPerRead);
-    for (;;)
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
     {
-        int32_t count = 0, next = 0;
-        const HRESULT hr = core.Next(EventsPerRead, EEH3::LastTick, loops.data(), count, next);
-        run.loops += count;
-        if (hr != S_OK)
-            break;
+        CloseHandle(null);
+        return run;
     }
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    while (WaitForSingleObject(process.hProcess, static_cast<DWORD>(PollSeconds * 1000)) == WAIT_TIMEOUT)
+    {
+        PROCESS_MEMORY_COUNTERS counters{};
+        if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters))
+            run.peakMegabytes = std::max(run.peakMegabytes, counters.PeakWorkingSetSize / Megabyte);
+    }
+    run.seconds = SecondsSince(begin);
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    CloseHandle(null);
     return run;
 }
 
-double PeakMegabytes()
+std::wstring CalcArguments(const Job& job, const std::filesystem::path& file)
 {
-    PROCESS_MEMORY_COUNTERS counters{};
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return static_cast<double>(counters.PeakPagefileUsage) / (1024.0 * 1024.0);
+    return L"calc --expr \"" + Host::FromUtf8(job.expression) + L"\" \"" + file.wstring() + L"\"";
 }
 
-void Report(const char* name, double recordingSeconds, const Run& run)
+struct Stages
 {
-    std::printf("%-44s %8.2f s  %12.0f samples/s  %9.0f loops/s  peak %.1f MB\n", name, run.seconds,
-                recordingSeconds * SampleRate / run.seconds, run.loops / run.seconds, PeakMegabytes());
+    double load = 0.0;
+    double analysis = 0.0;
+    double output = 0.0;
+};
+
+// The command's own steps in this process: load the text, run the analysis to its event records, then
+// format and write them to the null device.
+Stages MeasureStages(const Job& job, const std::filesystem::path& file)
+{
+    Stages stages;
+    auto begin = std::chrono::steady_clock::now();
+    const Host::Recording recording = Host::LoadRecordingFile(Host::ToUtf8(file.wstring()));
+    stages.load = SecondsSince(begin);
+
+    Host::HostSession session;
+    Host::HostApplication host;
+    Host::Calc::RegisterSampleFilterClass(session.Framework().StandIn());
+    session.LoadModule(Host::ExecutableFolder() + L"Sistra.dll", &host);
+    const Host::Calc::ModuleFunctionTable functions(recording, session.Framework().StandIn());
+    const auto compiled = Host::Calc::CompileExpression(job.expression, {recording, functions.Lookup(), {}});
+
+    begin = std::chrono::steady_clock::now();
+    std::vector<std::vector<std::byte>> records(recording.RecordCount());
+    for (size_t record = 0; record < recording.RecordCount(); ++record)
+    {
+        Host::Calc::EventCursor cursor(recording, compiled.events);
+        cursor.Bind(record);
+        while (cursor.Next(64, Host::Calc::RecordEndTick, records[record]).status != Host::Calc::ReadStatus::End)
+        {
+        }
+    }
+    stages.analysis = SecondsSince(begin);
+
+    begin = std::chrono::steady_clock::now();
+    std::ofstream null("NUL", std::ios::binary);
+    Host::BlockOutputStream out(null);
+    Host::CalcReport report(out, false);
+    report.Header(compiled.kind, compiled.events->RecordSize());
+    for (size_t record = 0; record < records.size(); ++record)
+        report.Events(record, records[record], compiled.events->RecordSize());
+    report.Finish();
+    out.Finish();
+    stages.output = SecondsSince(begin);
+    return stages;
 }
 
 } // namespace
 
 int main()
 {
-    using Sistra::DetEx_EventAlgorithm;
-    std::printf("loop analyzer, %.0f Hz, beats of %.1f s, 2 channels\n", SampleRate, BeatSeconds);
-    // Arguments: TauType 0, StrokeVolumeMode 0, whole channel, End Systolic Detection Mode. The short run
-    // goes first, so that its peak memory is its own and the hour's can be held against it.
-    const Run tenMinutes = RunOver<DetEx_EventAlgorithm>(TenMinutesSeconds, L"0 0 0 -1 -1 -1 -1 0");
-    Report("Tau, end-systolic mode 0, 10 minutes", TenMinutesSeconds, tenMinutes);
-    const Run reading = RunOver<ReadingAlgorithm>(HourSeconds, L"0");
-    Report("reading only, 1 hour", HourSeconds, reading);
-    const Run modeZero = RunOver<DetEx_EventAlgorithm>(HourSeconds, L"0 0 0 -1 -1 -1 -1 0");
-    Report("Tau, end-systolic mode 0 (max P/V), 1 hour", HourSeconds, modeZero);
-    const Run modeOne = RunOver<DetEx_EventAlgorithm>(HourSeconds, L"0 0 0 -1 -1 -1 -1 1");
-    Report("Tau, end-systolic mode 1 (sine fit), 1 hour", HourSeconds, modeOne);
-    std::printf("analysis time / reading time, mode 0: %.2f\n", modeZero.seconds / reading.seconds);
-    std::printf("analysis time / reading time, mode 1: %.2f\n", modeOne.seconds / reading.seconds);
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "sistra-analyze-bench";
+    std::filesystem::create_directories(folder);
+    std::printf("mouse-like recording: %.0f Hz, %d channels, beats of %.3f s\n", SampleRate, ChannelCount, BeatSeconds);
+
+    const double minutes[] = {10.0, 30.0, 60.0};
+    std::vector<std::filesystem::path> files;
+    for (double length : minutes)
+    {
+        files.push_back(folder / ("mouse-" + std::to_string(static_cast<int>(length)) + "min.csv"));
+        const auto begin = std::chrono::steady_clock::now();
+        MouseRecordingWriter().Write(files.back(), length * 60.0);
+        std::printf("written %-20s %7.1f MB of text in %.1f s\n", files.back().filename().string().c_str(),
+            static_cast<double>(std::filesystem::file_size(files.back())) / Megabyte, SecondsSince(begin));
+    }
+
+    std::printf("\n%-38s %8s %9s %10s %10s %12s\n", "whole process", "minutes", "seconds", "peak MB", "limit MB",
+        "MB/M samples");
+    double hourSeconds[std::size(Jobs)] = {};
+    for (size_t job = 0; job < std::size(Jobs); ++job)
+        for (size_t length = 0; length < std::size(minutes); ++length)
+        {
+            const ProcessRun run = RunHost(CalcArguments(Jobs[job], files[length]));
+            const double samples = minutes[length] * 60.0 * SampleRate * ChannelCount;
+            const double sampleMegabytes = samples * sizeof(float) / Megabyte;
+            std::printf("%-38s %8.0f %9.2f %10.1f %10.1f %12.2f%s\n", Jobs[job].name, minutes[length], run.seconds,
+                run.peakMegabytes, MemoryPerSampleByte * sampleMegabytes + MemoryConstantMegabytes,
+                run.peakMegabytes / (samples / 1e6), run.exitCode == 0 ? "" : "  (failed)");
+            hourSeconds[job] = run.seconds;
+        }
+
+    std::printf("\n%-38s %9s %9s %9s %9s\n", "stages of the hour, in this process", "load", "analysis", "output", "sum");
+    double parseSeconds = 0.0;
+    for (const Job& job : Jobs)
+    {
+        const Stages stages = MeasureStages(job, files.back());
+        parseSeconds = stages.load;
+        std::printf("%-38s %9.2f %9.2f %9.2f %9.2f\n", job.name, stages.load, stages.analysis, stages.output,
+            stages.load + stages.analysis + stages.output);
+    }
+
+    for (const auto& file : files)
+        std::filesystem::remove(file);
+    for (size_t job = 0; job < std::size(Jobs); ++job)
+        std::printf("%s, the hour: whole process / parse alone: %.2f\n", Jobs[job].name, hourSeconds[job] / parseSeconds);
     return 0;
 }

@@ -90,6 +90,47 @@ int DecimalsOf(std::string_view text)
     return decimals;
 }
 
+// Exact powers of ten: a mantissa below 2^53 divided by one of them is the correctly rounded value of the
+// decimal, the same double std::from_chars gives.
+constexpr double PowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// At most this many digits keep the mantissa below 2^53.
+constexpr int SimpleDecimalDigits = 15;
+
+// The number at text of the plain form an export writes, [+-]digits[.digits] with at most
+// SimpleDecimalDigits digits, ending at end or at the separator. Returns where it ends, or nullptr for
+// anything else, which then takes the general path with its checks and messages.
+const char* ParseSimpleDecimal(const char* text, const char* end, char separator, double& value, int& decimals)
+{
+    const char* p = text;
+    const bool negative = p < end && *p == '-';
+    if (p < end && (*p == '-' || *p == '+'))
+        ++p;
+    uint64_t mantissa = 0;
+    int digits = 0;
+    decimals = 0;
+    bool point = false;
+    for (; p < end; ++p)
+    {
+        const auto digit = static_cast<unsigned>(*p - '0');
+        if (digit < 10)
+        {
+            mantissa = mantissa * 10 + digit;
+            ++digits;
+            decimals += point;
+        }
+        else if (*p == '.' && !point)
+            point = true;
+        else
+            break;
+    }
+    if (digits == 0 || digits > SimpleDecimalDigits || (p < end && *p != separator))
+        return nullptr;
+    const double magnitude = static_cast<double>(mantissa) / PowersOfTen[decimals];
+    value = negative ? -magnitude : magnitude;
+    return p;
+}
+
 std::string ShortestText(double value)
 {
     char buffer[32];
@@ -109,24 +150,24 @@ std::string ThreeDigits(double value)
 class TimeGrid
 {
 public:
-    void Start(double time, std::string_view text)
+    void Start(double time, int decimals)
     {
         first_ = last_ = time;
         rows_ = 1;
-        decimals_ = DecimalsOf(text);
+        decimals_ = decimals;
         residuals_.assign(1, 0.0f);
         provisional_.clear();
     }
 
     // False when the stamp does not come after the first.
-    bool Add(double time, std::string_view text)
+    bool Add(double time, int decimals)
     {
         if (rows_ == 1 && !(time > first_))
             return false;
         if (std::has_single_bit(rows_))
             provisional_.push_back((time - first_) / static_cast<double>(rows_));
         residuals_.push_back(static_cast<float>((time - first_) - static_cast<double>(rows_) * provisional_.back()));
-        decimals_ = std::max(decimals_, DecimalsOf(text));
+        decimals_ = std::max(decimals_, decimals);
         last_ = time;
         ++rows_;
         return true;
@@ -199,6 +240,11 @@ public:
         {
             if (!IsBlank(text) && !IsComment(text))
                 recording_.emplace(ReadHeader(text));
+            return;
+        }
+        if (!text.empty() && (static_cast<unsigned>(text[0] - '0') < 10 || text[0] == '-'))
+        {
+            Row(text);
             return;
         }
         if (IsComment(text))
@@ -322,11 +368,24 @@ private:
         else if (rowsInRecord_ == RowsBeforeEstimate || columns_.front().size() == columns_.front().capacity())
             ReserveRows();
         const char* const begin = line.data();
-        const char* const end = begin + line.size();
+        // The line end of a text written with carriage returns would send every last cell the long way.
+        const char* const end = begin + line.size() - (line.ends_with('\r') ? 1 : 0);
         const char* cell = begin;
         const size_t last = ColumnCount() - 1;
         for (size_t column = 0; column <= last; ++column)
         {
+            double value = 0.0;
+            int decimals = 0;
+            if (const char* stop = ParseSimpleDecimal(cell, end, separator_, value, decimals);
+                stop && (stop == end) == (column == last))
+            {
+                if (column == 0)
+                    Time(value, decimals);
+                else
+                    columns_[column - 1].push_back(static_cast<float>(value));
+                cell = stop + 1;
+                continue;
+            }
             const char* stop = static_cast<const char*>(std::memchr(cell, separator_, static_cast<size_t>(end - cell)));
             if ((stop == nullptr) != (column == last))
                 FailCellCount(line);
@@ -341,7 +400,7 @@ private:
             const std::string_view text(first, static_cast<size_t>(after - first));
             const size_t place = static_cast<size_t>((first == stop ? cell : first) - begin) + 1;
             if (column == 0)
-                Time(text, place);
+                Time(Number(text, place), DecimalsOf(text));
             else
                 columns_[column - 1].push_back(Sample(text, place));
             cell = stop + 1;
@@ -349,12 +408,11 @@ private:
         ++rowsInRecord_;
     }
 
-    void Time(std::string_view text, size_t column)
+    void Time(double time, int decimals)
     {
-        const double time = Number(text, column);
         if (rowsInRecord_ == 0)
-            time_.Start(time, text);
-        else if (!time_.Add(time, text))
+            time_.Start(time, decimals);
+        else if (!time_.Add(time, decimals))
             Fail(lineNumber_, 1, "time does not increase");
     }
 
