@@ -26,7 +26,9 @@ namespace
 constexpr size_t ReadBlockBytes = size_t{1} << 20;
 // Rows read before a record's size is estimated from their average length.
 constexpr size_t RowsBeforeEstimate = 1024;
-// A column that outgrows its estimate grows by a quarter, not by the double of a plain vector.
+// A record's estimated rows are reserved with this margin; beyond them a column grows by a quarter, not by
+// the double of a plain vector.
+constexpr double EstimateMargin = 1.01;
 constexpr size_t GrowthDivisor = 4;
 // A record's columns give back what they reserved beyond their samples when it is more than this part.
 constexpr size_t SlackDivisor = 16;
@@ -143,6 +145,27 @@ std::string ThreeDigits(double value)
     return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 3).ptr);
 }
 
+// Mean length of the text of time stamps spread evenly from `from` to `to` seconds, printed with the given
+// places: a stamp gains an integer digit at every power of ten.
+double MeanStampLength(double from, double to, int decimals)
+{
+    constexpr int MostIntegerDigits = 20;
+    const double places = decimals > 0 ? decimals + 1.0 : 0.0;
+    from = std::abs(from);
+    to = std::max(std::abs(to), from);
+    if (!(to > from))
+        return places + std::max(1.0, std::floor(std::log10(std::max(from, 1.0))) + 1.0);
+    double weighted = 0.0;
+    for (int digits = 1; digits <= MostIntegerDigits; ++digits)
+    {
+        const double low = digits == 1 ? 0.0 : std::pow(10.0, digits - 1);
+        const double overlap = std::min(to, std::pow(10.0, digits)) - std::max(from, low);
+        if (overlap > 0.0)
+            weighted += overlap * digits;
+    }
+    return places + weighted / (to - from);
+}
+
 // The uniform time grid of one record. Its interval comes from the record's span, known only at its end;
 // meanwhile each stamp is kept as a float residual from a provisional grid whose interval is re-estimated
 // at every power-of-two row, so that the residuals stay within a few units of the stamps' last digit and a
@@ -164,7 +187,7 @@ public:
     {
         if (rows_ == 1 && !(time > first_))
             return false;
-        if (std::has_single_bit(rows_))
+        if ((rows_ & (rows_ - 1)) == 0) // a power of two
             provisional_.push_back((time - first_) / static_cast<double>(rows_));
         residuals_.push_back(static_cast<float>((time - first_) - static_cast<double>(rows_) * provisional_.back()));
         decimals_ = std::max(decimals_, decimals);
@@ -174,6 +197,8 @@ public:
     }
 
     void Reserve(size_t rows) { residuals_.reserve(rows); }
+    double Last() const { return last_; }
+    int Decimals() const { return decimals_; }
     size_t Rows() const { return rows_; }
     double Interval() const { return (last_ - first_) / static_cast<double>(rows_ - 1); }
 
@@ -380,7 +405,7 @@ private:
                 stop && (stop == end) == (column == last))
             {
                 if (column == 0)
-                    Time(value, decimals);
+                    Time(value, decimals, static_cast<size_t>(stop - cell));
                 else
                     columns_[column - 1].push_back(static_cast<float>(value));
                 cell = stop + 1;
@@ -400,7 +425,7 @@ private:
             const std::string_view text(first, static_cast<size_t>(after - first));
             const size_t place = static_cast<size_t>((first == stop ? cell : first) - begin) + 1;
             if (column == 0)
-                Time(Number(text, place), DecimalsOf(text));
+                Time(Number(text, place), DecimalsOf(text), text.size());
             else
                 columns_[column - 1].push_back(Sample(text, place));
             cell = stop + 1;
@@ -408,8 +433,9 @@ private:
         ++rowsInRecord_;
     }
 
-    void Time(double time, int decimals)
+    void Time(double time, int decimals, size_t textBytes)
     {
+        timeTextBytes_ += textBytes;
         if (rowsInRecord_ == 0)
             time_.Start(time, decimals);
         else if (!time_.Add(time, decimals))
@@ -423,16 +449,29 @@ private:
         const size_t rows = columns_.front().size();
         size_t wanted = rows + rows / GrowthDivisor + 1;
         if (rows == RowsBeforeEstimate && expectedBytes_ > consumedBytes_)
-        {
-            const double bytesPerRow = static_cast<double>(consumedBytes_ - recordStartBytes_) / static_cast<double>(rows);
-            const auto remaining = static_cast<double>(expectedBytes_ - consumedBytes_);
-            wanted = std::max(wanted, rows + static_cast<size_t>(remaining / bytesPerRow * 1.01) + 1);
-        }
+            wanted = std::max(wanted, rows + static_cast<size_t>(EstimatedRowsLeft() * EstimateMargin) + 1);
         if (wanted <= columns_.front().capacity())
             return;
         for (std::vector<float>& column : columns_)
             column.reserve(wanted);
         time_.Reserve(wanted);
+    }
+
+    // Rows the rest of the text holds if it all belongs to this record: the cells but the time keep their
+    // average length, and the time stamps grow by a digit at every power of ten.
+    double EstimatedRowsLeft() const
+    {
+        const auto rows = static_cast<double>(columns_.front().size());
+        const auto recordBytes = static_cast<double>(consumedBytes_ - recordStartBytes_);
+        const double otherBytesPerRow = (recordBytes - static_cast<double>(timeTextBytes_)) / rows;
+        const auto remaining = static_cast<double>(expectedBytes_ - consumedBytes_);
+        double estimate = remaining / (recordBytes / rows);
+        for (int refinement = 0; refinement < 3; ++refinement)
+        {
+            const double end = time_.Last() + estimate * time_.Interval();
+            estimate = remaining / (otherBytesPerRow + MeanStampLength(time_.Last(), end, time_.Decimals()));
+        }
+        return estimate;
     }
 
     size_t LineOfRow(size_t row) const
@@ -475,12 +514,14 @@ private:
         rowsInRecord_ = 0;
         commentsBeforeRow_.clear();
         recordStartBytes_ = consumedBytes_;
+        timeTextBytes_ = 0;
     }
 
     const std::string& file_;
     const uint64_t expectedBytes_;
     uint64_t consumedBytes_ = 0;
     uint64_t recordStartBytes_ = 0;
+    uint64_t timeTextBytes_ = 0;
     size_t lineNumber_ = 0;
     std::optional<Recording> recording_;
     char separator_ = ',';
