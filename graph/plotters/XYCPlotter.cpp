@@ -99,47 +99,37 @@ void DrawMarker(HDC dc, int x, int y, int w, int h, uint32_t flags, COLORREF c, 
     }
 }
 
-bool XYCPlotter::NeedsRebuild()
+bool XYCPlotterBase::NeedsRebuild()
 {
-    XYCPlotData* data = GetXYCPlotData();
+    XYCPlotDataBase* data = GetXYCPlotDataBase();
     return !(data && !data->refetchNeeded);
 }
 
-bool XYCPlotter::NeedsRedraw()
+bool XYCPlotterBase::NeedsRedraw()
 {
     if (dirty)
         return true;
-    XYCPlotData* data = GetXYCPlotData();
+    XYCPlotDataBase* data = GetXYCPlotDataBase();
     return data && (data->refetchNeeded || data->quickRedraw);
 }
 
-void XYCPlotter::OnDraw(HDC dc, HDC attributeDc, RECT plotRect, RECT clipRect)
+void XYCPlotterBase::OnDraw(HDC dc, HDC attributeDc, RECT plotRect, RECT clipRect)
 {
-    XYCPlotData* data = GetXYCPlotData();
+    XYCPlotDataBase* data = GetXYCPlotDataBase();
     if (!data)
         return;
     PushLimits(data);
     DrawParams params{};
     COLORREF single = 0;
-    const COLORREF* colours = nullptr;
+    bool perPointColours = false;
     const bool quick = !data->refetchNeeded && data->quickRedraw;
-    if (quick)
-    {
-        if (!data->GetSeries(seriesId, &params.count, &params.firstIndex, &params.x, &params.y, &colours, &single,
-                             &params.flags))
-        {
-            dirty = false;
-            return;
-        }
-        data->quickRedraw = false;
-    }
-    else if (!data->ContinueDrawing(seriesId) ||
-             !data->GetSeries(seriesId, &params.count, &params.firstIndex, &params.x, &params.y, &colours, &single,
-                              &params.flags))
+    if (!Fetch(quick, params, perPointColours, single))
     {
         dirty = false;
         return;
     }
+    if (quick)
+        data->quickRedraw = false;
     data->refetchNeeded = false;
 
     params.plotRect = plotRect;
@@ -148,9 +138,8 @@ void XYCPlotter::OnDraw(HDC dc, HDC attributeDc, RECT plotRect, RECT clipRect)
     params.xMax = domainHigh;
     params.yMax = rangeHigh;
     params.yMin = rangeLow;
-    params.colours = colours;
-    params.colourStride = colours ? 1 : 0;
-    params.seriesColour = colours ? colour : single;
+    params.colourStride = params.colours ? 1 : 0;
+    params.seriesColour = perPointColours ? colour : single;
     params.drawMarkers = (params.flags & SeriesFlags::Markers) != 0;
     params.joinPoints = (params.flags & SeriesFlags::Lines) != 0;
     HDC measure = attributeDc ? attributeDc : dc;
@@ -169,9 +158,9 @@ void XYCPlotter::OnDraw(HDC dc, HDC attributeDc, RECT plotRect, RECT clipRect)
     dirty = false;
 }
 
-void XYCPlotter::DrawCore(HDC dc, DrawParams& params)
+template <class Points>
+void XYCPlotterBase::DrawPoints(HDC dc, DrawParams& params, Points& points, uint32_t pass, bool useCache)
 {
-    const uint32_t pass = ++g_paintCounter;
     if (params.count <= 0)
         return;
     PlotPen pen(dc, penStyle, penWidth, RGB(0, 0, 0));
@@ -180,12 +169,15 @@ void XYCPlotter::DrawCore(HDC dc, DrawParams& params)
     double previousX = -1.0;
     double previousY = -1.0;
     bool previousOutside = true;
-    const bool useCache = !(params.flags & SeriesFlags::NoPointCache) && params.cache;
+    useCache = useCache && params.cache;
     for (int i = 0; i < params.count; ++i)
     {
-        const COLORREF c = params.colours ? params.colours[i * params.colourStride] : params.seriesColour;
-        const double px = ValueToPixel(*xTransform, params.x[i], plot.left);
-        const double py = ValueToPixel(*yTransform, params.y[i], plot.top);
+        float x = 0.0f;
+        float y = 0.0f;
+        COLORREF c = params.seriesColour;
+        points.At(i, x, y, c);
+        const double px = ValueToPixel(*xTransform, x, plot.left);
+        const double py = ValueToPixel(*yTransform, y, plot.top);
         const bool outside = px < plot.left || px >= plot.right || py < plot.top || py >= plot.bottom - 1;
         bool skipMarker = false;
         if (useCache && !outside)
@@ -197,11 +189,11 @@ void XYCPlotter::DrawCore(HDC dc, DrawParams& params)
             if (params.cache->GetPointAt(column, row, &existing))
             {
                 skipMarker = existing.colour == c && existing.pass == pass;
-                params.cache->SetPointAt(column, row, params.x[i], params.y[i], index, c, pass);
+                params.cache->SetPointAt(column, row, x, y, index, c, pass);
             }
             else
             {
-                params.cache->InsertPoint(column, row, PointRecord{-1, params.x[i], params.y[i], index, pass, c});
+                params.cache->InsertPoint(column, row, PointRecord{-1, x, y, index, pass, c});
             }
         }
         if (params.joinPoints && i > 0)
@@ -247,7 +239,97 @@ void XYCPlotter::DrawCore(HDC dc, DrawParams& params)
     dirty = false;
 }
 
-void XYCPlotter::DrawLegend(HDC dc, const DrawParams& params, COLORREF colour)
+namespace
+{
+// The points of array sources.
+struct ArrayPoints
+{
+    const DrawParams& params;
+    void At(int i, float& x, float& y, COLORREF& c) const
+    {
+        x = params.x[i];
+        y = params.y[i];
+        if (params.colours)
+            c = params.colours[i * params.colourStride];
+    }
+};
+
+uint32_t g_iteratorPaintCounter = 0;
+} // namespace
+
+bool XYCPlotter::Fetch(bool quick, DrawParams& params, bool& perPointColours, COLORREF& colour)
+{
+    XYCPlotData* data = GetXYCPlotData();
+    if (!quick && !data->ContinueDrawing(seriesId))
+        return false;
+    if (!data->GetSeries(seriesId, &params.count, &params.firstIndex, &params.x, &params.y, &params.colours, &colour,
+                         &params.flags))
+        return false;
+    perPointColours = params.colours != nullptr;
+    return true;
+}
+
+void XYCPlotter::DrawCore(HDC dc, DrawParams& params)
+{
+    const uint32_t pass = ++g_paintCounter;
+    ArrayPoints points{params};
+    DrawPoints(dc, params, points, pass, !(params.flags & SeriesFlags::NoPointCache));
+}
+
+uint32_t XYCPlotter2::PaintCounter()
+{
+    return g_iteratorPaintCounter;
+}
+
+bool XYCPlotter2::Fetch(bool quick, DrawParams& params, bool& perPointColours, COLORREF& colour)
+{
+    XYCPlotData2* data = GetXYCPlotData2();
+    m_x = m_y = nullptr;
+    m_colours = nullptr;
+    if ((!quick && !data->ContinueDrawing(seriesId)) ||
+        !data->GetSeries(seriesId, &params.count, &params.firstIndex, &m_x, &m_y, &m_colours, &colour, &params.flags))
+        return false;
+    perPointColours = m_colours != nullptr;
+    return m_x && m_y;
+}
+
+void XYCPlotter2::DrawCore(HDC dc, DrawParams& params)
+{
+    const uint32_t pass = ++g_iteratorPaintCounter;
+    m_xBlock.resize(BlockSize);
+    m_yBlock.resize(BlockSize);
+    m_colourBlock.resize(BlockSize);
+    // Reads the three iterators a block at a time as the loop reaches the end of the last block.
+    struct IteratorPoints
+    {
+        XYCPlotter2& plotter;
+        int blockStart = 0;
+        int blockLength = 0;
+        void At(int i, float& x, float& y, COLORREF& c)
+        {
+            if (i >= blockStart + blockLength)
+            {
+                blockStart = i;
+                const int xs = plotter.m_x->Next(plotter.m_xBlock.data(), BlockSize);
+                const int ys = plotter.m_y->Next(plotter.m_yBlock.data(), BlockSize);
+                const int cs = plotter.m_colours ? plotter.m_colours->Next(plotter.m_colourBlock.data(), BlockSize) : ys;
+                blockLength = std::max(0, std::min({xs, ys, cs}));
+                if (blockLength == 0)
+                {
+                    x = y = std::nanf("");
+                    return;
+                }
+            }
+            x = plotter.m_xBlock[static_cast<size_t>(i - blockStart)];
+            y = plotter.m_yBlock[static_cast<size_t>(i - blockStart)];
+            if (plotter.m_colours)
+                c = plotter.m_colourBlock[static_cast<size_t>(i - blockStart)];
+        }
+    } points{*this};
+    DrawPoints(dc, params, points, pass, true);
+}
+
+void XYCPlotterBase::DrawLegend(HDC dc, const DrawParams& params, COLORREF colour)
 {
     XYCPlotDataBase* data = GetXYCPlotDataBase();
     if (!data)
@@ -282,7 +364,7 @@ void XYCPlotter::DrawLegend(HDC dc, const DrawParams& params, COLORREF colour)
     }
 }
 
-void XYCPlotter::DrawMarkBox(HDC dc, const DrawParams& params)
+void XYCPlotterBase::DrawMarkBox(HDC dc, const DrawParams& params)
 {
     XYCPlotDataBase* data = GetXYCPlotDataBase();
     if (!data || !std::isfinite(data->markX) || !std::isfinite(data->markY) || data->markX == NoMark ||

@@ -1,3 +1,4 @@
+#include "graph/drawers/DCClipper.h"
 #include "graph/drawers/GraphDrawer.h"
 #include "graph/messages/GraphMessages.h"
 #include "support/Canvas.h"
@@ -112,6 +113,31 @@ TEST(MessageReceiverTest, BaseReceiverHandlesNothing)
 {
     MessSys::MessageReceiver receiver;
     EXPECT_FALSE(receiver.OnMessage(MsgAutoScale(DomainStripId)));
+}
+
+} // namespace
+
+namespace
+{
+
+TEST(DCClipperTest, RestoreUndoesTheClipBySavedStateOrByRemovingTheRegion)
+{
+    for (bool save : {true, false})
+    {
+        GraphTest::DibCanvas canvas(100, 80);
+        OWL::TDC dc(canvas.Dc());
+        MGraph1::DCClipper clipper(&dc, save);
+        clipper.Restore(); // nothing clipped yet: nothing to undo
+        clipper.Intersect(OWL::TRect(10, 10, 50, 40));
+        clipper.Intersect(OWL::TRect(20, 0, 100, 30));
+        RECT box{};
+        GetClipBox(canvas.Dc(), &box);
+        EXPECT_TRUE(EqualRect(&box, std::data({RECT{20, 10, 50, 30}}))) << save;
+        clipper.Restore();
+        GetClipBox(canvas.Dc(), &box);
+        EXPECT_TRUE(EqualRect(&box, std::data({RECT{0, 0, 100, 80}}))) << save;
+        EXPECT_TRUE(clipper.clipped);
+    }
 }
 
 } // namespace

@@ -177,3 +177,75 @@ TEST(GraphWindowTest, PaintedWindowShowsTheLoopBetweenItsScales)
 }
 
 } // namespace
+
+namespace
+{
+
+// What the menu showed, read while it is open, and how the test leaves it.
+struct OpenMenu
+{
+    std::vector<std::wstring> texts;
+    bool pickFirst = false;
+};
+OpenMenu g_menu;
+
+void CALLBACK ReadAndLeaveMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    HMENU menu = popup ? reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i)
+    {
+        wchar_t text[64] = L"";
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        g_menu.texts.push_back(GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR ? L"-" : text);
+    }
+    if (g_menu.pickFirst && popup)
+    {
+        PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+    }
+    else
+        EndMenu();
+}
+
+class MenuReceiver : public MessSys::MessageReceiver
+{
+public:
+    bool OnMessage(const MessSys::Message& message) override
+    {
+        if (const auto* before = dynamic_cast<const PreDisplayMenuMessage*>(&message))
+        {
+            if (before->itemId == hiddenId)
+                before->flags->shown = false;
+        }
+        else if (const auto* picked = dynamic_cast<const OnMenuItemMessage*>(&message))
+            pickedIds.push_back(picked->itemId);
+        return true;
+    }
+    uint32_t hiddenId = 0;
+    std::vector<uint32_t> pickedIds;
+};
+
+TEST(GraphMenuTest, HiddenItemsStayOutAndOnlyAPickIsAnnounced)
+{
+    GraphFrame window;
+    MenuReceiver receiver;
+    receiver.hiddenId = 2;
+    GraphMenu menu;
+    menu.items = {GraphMenuItem{1, &receiver, {true, true, false}, L"Copy"}, GraphMenuItem{},
+                  GraphMenuItem{2, &receiver, {true, true, false}, L"Print"}};
+    g_menu = {};
+    SetTimer(nullptr, 0, 50, &ReadAndLeaveMenu);
+    EXPECT_FALSE(menu.Show(window.graph->GetHandle(), 100, 100));
+    EXPECT_EQ((std::vector<std::wstring>{L"Copy", L"-"}), g_menu.texts);
+    EXPECT_TRUE(receiver.pickedIds.empty());
+
+    g_menu = {};
+    g_menu.pickFirst = true;
+    SetTimer(nullptr, 0, 50, &ReadAndLeaveMenu);
+    EXPECT_TRUE(menu.Show(window.graph->GetHandle(), 100, 100));
+    EXPECT_EQ(std::vector<uint32_t>{1}, receiver.pickedIds);
+}
+
+} // namespace

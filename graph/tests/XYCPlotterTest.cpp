@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 namespace
 {
@@ -205,6 +207,79 @@ TEST(XYCPlotterTest, LimitsArePushedIntoTheSourceOnlyWhenOrderedAndDifferent)
     EXPECT_FALSE(setup.data.IsModified());
     setup.plotter.SetRangeLimits(-2.0, 2.0);
     EXPECT_EQ(2.0, setup.data.rangeHigh);
+}
+
+} // namespace
+
+namespace
+{
+
+template <class Value>
+class VectorIterator : public std::conditional_t<std::is_same_v<Value, float>, GraphFloatIterator, GraphColorrefIterator>
+{
+public:
+    explicit VectorIterator(const std::vector<Value>& values) : m_values(values) {}
+    int Next(Value* out, int count) override
+    {
+        ++blocks;
+        const int n = std::min(count, static_cast<int>(m_values.size()) - m_at);
+        std::copy_n(m_values.begin() + m_at, n, out);
+        m_at += n;
+        return n;
+    }
+    int blocks = 0;
+
+private:
+    const std::vector<Value>& m_values;
+    int m_at = 0;
+};
+
+class IteratorSeries : public XYCPlotData2
+{
+public:
+    explicit IteratorSeries(const SeriesData& arrays) : source(arrays), xs(arrays.xs), ys(arrays.ys), colours(arrays.perPoint) {}
+    bool GetSeries(int, int* count, int* firstIndex, GraphFloatIterator** x, GraphFloatIterator** y,
+                   GraphColorrefIterator** c, COLORREF* colour, uint32_t* flags) override
+    {
+        *count = static_cast<int>(source.xs.size());
+        *firstIndex = source.first;
+        *x = &xs;
+        *y = &ys;
+        *c = &colours;
+        *colour = source.seriesColour;
+        *flags = source.seriesFlags;
+        return true;
+    }
+    const SeriesData& source;
+    VectorIterator<float> xs, ys;
+    VectorIterator<COLORREF> colours;
+};
+
+TEST(XYCPlotter2Test, IteratorSourceDrawsLikeTheArraySourceInBlocksAndAlwaysCaches)
+{
+    PlotterSetup arrays;
+    GraphTest::FillPvLoop(arrays.data, 300, -40.0);
+    for (size_t i = 0; i < arrays.data.xs.size(); ++i)
+        arrays.data.perPoint.push_back(i % 3 ? RGB(200, 0, 0) : RGB(0, 0, 200));
+    arrays.data.seriesFlags = SeriesFlags::Lines | SeriesFlags::Markers | SeriesFlags::NoPointCache;
+    DibCanvas expected(220, 170);
+    arrays.Draw(expected.Dc());
+
+    IteratorSeries iterators(arrays.data);
+    XYCPlotter2 plotter;
+    arrays.axes.Install(plotter);
+    plotter.SetPlotData(&iterators, 0, false);
+    DibCanvas drawn(220, 170);
+    plotter.OnDraw(drawn.Dc(), nullptr, Plot, Plot);
+
+    EXPECT_EQ(3, iterators.xs.blocks); // 128 + 128 + 44
+    int differences = 0;
+    for (int y = 0; y < 170; ++y)
+        for (int x = 0; x < 220; ++x)
+            differences += expected.Pixel(x, y) != drawn.Pixel(x, y);
+    EXPECT_EQ(0, differences);
+    EXPECT_TRUE(arrays.data.pointCache.empty());
+    EXPECT_FALSE(iterators.pointCache.empty());
 }
 
 } // namespace
