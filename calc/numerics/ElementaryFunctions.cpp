@@ -123,6 +123,26 @@ double TwoToThe(int64_t exponent)
     return std::bit_cast<double>(static_cast<uint64_t>(exponent + 1023) << 52);
 }
 
+// Bounds, in units in the last place of the double result, on how far the toolchain's x87 exponential
+// (x log2 e in extended precision, then 2^f - 1 and a scaling) may stand from the exact value before it is
+// rounded to double: the product's rounding grows with |x|. Ours stays below OwnExpUlps.
+constexpr double ToolchainExpBaseUlps = 0.01;
+constexpr double ToolchainExpUlpsPerUnit = 0.004;
+constexpr double OwnExpUlps = 0.001;
+
+double ToolchainExpUlps(double x)
+{
+    return ToolchainExpBaseUlps + ToolchainExpUlpsPerUnit * std::abs(x) + OwnExpUlps;
+}
+
+// True when rounded + remainder (the value before rounding, remainder below half an ulp of rounded) lies
+// within margin ulps of the midpoint between rounded and its neighbour.
+bool NearTie(double rounded, double remainder, double margin)
+{
+    const double ulp = std::bit_cast<double>(std::bit_cast<uint64_t>(rounded) & 0x7ff0000000000000ull) * 0x1p-52;
+    return std::abs(0.5 * ulp - std::abs(remainder)) < margin * ulp;
+}
+
 // pi/2 in three parts of 33 bits and their tails; 2/pi.
 constexpr double TwoOverPi = 6.36619772367581382433e-01;
 constexpr double HalfPi1 = 1.57079632673412561417e+00;
@@ -255,7 +275,11 @@ double Exp(double x)
     const double sum = power.hi + product.hi;
     const double sumError = (power.hi - sum) + product.hi;  // power.hi outweighs product.hi: Fast2Sum
     const double tail = sumError + product.lo + power.lo + power.lo * r + power.hi * q + power.lo * q;
-    return (sum + tail) * TwoToThe(k >> TableBits);
+    const double rounded = sum + tail;
+    // Near a tie between two doubles the x87 result may round the other way: take it from there.
+    if (NearTie(rounded, tail - (rounded - sum), ToolchainExpUlps(x)))
+        return std::exp(x);
+    return rounded * TwoToThe(k >> TableBits);
 }
 
 double Sin(double x)
