@@ -6,6 +6,7 @@
 // differences; the frequency carries only an upper bound (see SineFrequencyBoundFactor).
 #include "calc/loops/PressureSineFit.h"
 
+#include "calc/numerics/ElementaryFunctions.h"
 #include "platform/mpfit/mpfit.h"
 
 #include <cmath>
@@ -15,7 +16,7 @@ namespace Sistra
 
 double EvaluateSine(const SineParameters& p, double t)
 {
-    return p[SineOffset] + p[SineAmplitude] * std::sin(p[SineFrequency] * t + p[SinePhase]);
+    return p[SineOffset] + p[SineAmplitude] * Elementary::Sin(p[SineFrequency] * t + p[SinePhase]);
 }
 
 int SineResidual(int m, int /*npar*/, double* p, double* deviates, double** derivatives, void* data)
@@ -28,13 +29,13 @@ int SineResidual(int m, int /*npar*/, double* p, double* deviates, double** deri
     for (int i = 0; i < m; ++i)
     {
         const double t = fit.t[i];
-        const double u = w * t + phi;
-        const double sine = std::sin(u);
+        const Elementary::SineCosine u = Elementary::SinCos(w * t + phi);
+        const double sine = u.sine;
         const double inverseSigma = 1.0 / fit.sigma[i];
         deviates[i] = (fit.y[i] - (a + b * sine)) * inverseSigma;
         if (!derivatives)
             continue;
-        const double cosine = std::cos(u);
+        const double cosine = u.cosine;
         const double partial[SineParameterCount] = {-1.0, -sine, -b * t * cosine, -b * cosine};
         for (int j = 0; j < SineParameterCount; ++j)
             if (derivatives[j])

@@ -140,16 +140,16 @@ void SineFunc::InitialGuess(const std::vector<double>& /*x*/, const std::vector<
 
 double SineFunc::Evaluate(double x, const std::vector<double>& params) const
 {
-    return params[0] + params[1] * std::sin(params[2] * x + params[3]);
+    return params[0] + params[1] * Sistra::Elementary::Sin(params[2] * x + params[3]);
 }
 
 void SineFunc::Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const
 {
-    const double u = params[2] * x + params[3];
+    const Sistra::Elementary::SineCosine u = Sistra::Elementary::SinCos(params[2] * x + params[3]);
     gradient[0] = 1.0;
-    gradient[1] = std::sin(u);
-    gradient[2] = params[1] * x * std::cos(u);
-    gradient[3] = params[1] * std::cos(u);
+    gradient[1] = u.sine;
+    gradient[2] = params[1] * x * u.cosine;
+    gradient[3] = params[1] * u.cosine;
 }
 
 } // namespace ExtLib

@@ -195,52 +195,156 @@ Reduced ReduceHalfPi(double x)
     return {static_cast<int>(static_cast<int64_t>(n) & 3), y0, (r - y0) - w};
 }
 
-constexpr double S1 = -1.66666666666666324348e-01;
-constexpr double S2 = 8.33333333332248946124e-03;
-constexpr double S3 = -1.98412698298579493134e-04;
-constexpr double S4 = 2.75573137070700676789e-06;
-constexpr double S5 = -2.50507602534068634195e-08;
-constexpr double S6 = 1.58969099521155010221e-10;
-
-// sin(x + y) for |x + y| <= pi/4, y a tail below half an ulp of x.
-double SineKernel(double x, double y)
+// sin and cos of j/64 for j = 0 .. 51 (a little beyond pi/4), each rounded to nearest and what that
+// rounding left out.
+struct AngleValues
 {
-    const double z = x * x;
-    const double w = z * z;
-    const double r = S2 + z * (S3 + z * S4) + z * w * (S5 + z * S6);
-    const double v = z * x;
-    return x - ((z * (0.5 * y - v * r) - y) - v * S1);
+    DoubleDouble sine;
+    DoubleDouble cosine;
+};
+constexpr AngleValues Angles[52] = {
+    {{0x0.0p+0, 0x0.0p+0}, {0x1.0000000000000p+0, 0x0.0p+0}},
+    {{0x1.fffaaaaeeeed5p-7, -0x1.2ab639a9f0776p-63}, {0x1.fff000155549fp-1, 0x1.28a28a03a5ef3p-55}},
+    {{0x1.ffeaaaeeee86fp-6, -0x1.cd406fb224ae2p-60}, {0x1.ffc00155527d3p-1, -0x1.3b54492d89b5bp-55}},
+    {{0x1.7fdc01032fba9p-5, -0x1.599bdf46e997ap-59}, {0x1.ff7006bfdf99fp-1, -0x1.8b3b560648d5fp-56}},
+    {{0x1.ffaaaeeed4edbp-5, -0x1.2d16d32684b69p-59}, {0x1.ff0015549f4d3p-1, 0x1.328387b99426fp-55}},
+    {{0x1.3facb12d1755bp-4, -0x1.921915299468bp-58}, {0x1.fe7034129ef6fp-1, -0x1.cbf4337c96f97p-57}},
+    {{0x1.7f701032550e4p-4, 0x1.afc2d1800501ap-60}, {0x1.fdc06bf7e6b9bp-1, 0x1.31902b535f8dbp-55}},
+    {{0x1.bf1b78568391dp-4, 0x1.e91841dea4cc8p-58}, {0x1.fcf0c800e99b1p-1, 0x1.ea3d786d186acp-57}},
+    {{0x1.feaaeee86ee36p-4, -0x1.afcb2bcc6f03bp-59}, {0x1.fc015527d5bd3p-1, 0x1.b68f35094efb8p-55}},
+    {{0x1.1f0d3d7afceafp-3, -0x1.6ef95099769a5p-57}, {0x1.faf22263c4bd3p-1, -0x1.52ace133a2769p-58}},
+    {{0x1.3eb312c5d66cbp-3, 0x1.47d666b66cb91p-57}, {0x1.f9c340a7cc428p-1, 0x1.c5b6b063b7462p-55}},
+    {{0x1.5e44fcfa126f3p-3, -0x1.6f443063f89b6p-57}, {0x1.f874c2e1eecf6p-1, -0x1.c6514e1332b16p-55}},
+    {{0x1.7dc102fbaf2b5p-3, 0x1.5ab50e23c97c3p-59}, {0x1.f706bdf9ece1cp-1, -0x1.698c80c36dcb4p-55}},
+    {{0x1.9d252d0cec312p-3, 0x1.9c43d80b1137dp-58}, {0x1.f57948cff6797p-1, 0x1.e3a0d3e03b1d4p-57}},
+    {{0x1.bc6f84edc6199p-3, 0x1.9c1a56a7b0cabp-57}, {0x1.f3cc7c3b3d16ep-1, -0x1.21a3ad28a3494p-57}},
+    {{0x1.db9e15fb5a5d0p-3, -0x1.32e20d6cc6fc2p-57}, {0x1.f20073086649fp-1, 0x1.b940416c1984bp-56}},
+    {{0x1.faaeed4f31577p-3, -0x1.15d88508e32b8p-57}, {0x1.f01549f7deea1p-1, 0x1.d3c1e99e5cafdp-55}},
+    {{0x1.0cd00cef36436p-2, -0x1.9fb0a0c93e2b4p-56}, {0x1.ee0b1fbc0f11cp-1, -0x1.bfd2380bbc3b1p-59}},
+    {{0x1.1c37d64c6b876p-2, 0x1.46076fe0dcff4p-56}, {0x1.ebe214f76efa8p-1, -0x1.02f9f12ba543ep-55}},
+    {{0x1.2b8ddc43eb49fp-2, 0x1.1553899f2d807p-57}, {0x1.e99a4c3a7cd83p-1, -0x1.2264b1bc53ce8p-55}},
+    {{0x1.3ad129769d3d8p-2, 0x1.03d550487839ap-63}, {0x1.e733ea0193d40p-1, -0x1.6428b3546ce13p-55}},
+    {{0x1.4a00c9b0f3d20p-2, 0x1.823ba6bb08eadp-56}, {0x1.e4af14b2a449cp-1, -0x1.68ca02e8a6833p-55}},
+    {{0x1.591bc9fa2f597p-2, 0x1.7c74bac3fe0cbp-57}, {0x1.e20bf49acd6c1p-1, -0x1.660aec7ef636bp-58}},
+    {{0x1.682138a38d7f7p-2, -0x1.d889202444aadp-56}, {0x1.df4ab3ebd875ep-1, -0x1.e2d8a7e6736c4p-55}},
+    {{0x1.7710255764214p-2, -0x1.6ead7314bb6cep-57}, {0x1.dc6b7eb995912p-1, 0x1.4b364776dcd35p-58}},
+    {{0x1.85e7a12826949p-2, 0x1.8a40e9b5face0p-56}, {0x1.d96e82f71a9dcp-1, 0x1.ff61bd5d2039dp-55}},
+    {{0x1.94a6be9f546c5p-2, -0x1.69ce13e683f58p-56}, {0x1.d653f073e4040p-1, -0x1.76236434bec37p-55}},
+    {{0x1.a34c91cc50ccap-2, -0x1.a310e3b50cecdp-58}, {0x1.d31bf8d8d7c06p-1, 0x1.e60dd3089cbddp-56}},
+    {{0x1.b1d8305321617p-2, -0x1.ae242cb99f519p-56}, {0x1.cfc6cfa52ad9fp-1, 0x1.8b5b5508f2a0dp-55}},
+    {{0x1.c048b17b140a3p-2, 0x1.19fe6757e9fa7p-57}, {0x1.cc54aa2b2972ep-1, 0x1.4ee162ba83a98p-57}},
+    {{0x1.ce9d2e3d4a51fp-2, -0x1.2fc8a12dae298p-57}, {0x1.c8c5bf8ce1a84p-1, 0x1.ab3d1a1590123p-56}},
+    {{0x1.dcd4c15329c9ap-2, 0x1.0d4c6e171fd9ap-56}, {0x1.c51a48b8b175ep-1, -0x1.1bbb43b9aa880p-57}},
+    {{0x1.eaee8744b05f0p-2, -0x1.789b43c9b027dp-58}, {0x1.c1528065b7d50p-1, -0x1.892111312e828p-55}},
+    {{0x1.f8e99e76abc97p-2, 0x1.9d950af2d00a3p-58}, {0x1.bd6ea310294f5p-1, 0x1.31bbcc88c109dp-56}},
+    {{0x1.0362939c69955p-1, -0x1.2d8cd78397b01p-55}, {0x1.b96eeef58840ep-1, 0x1.45a3cc78fade0p-58}},
+    {{0x1.0a4021e9e1001p-1, -0x1.6f643a13914f6p-55}, {0x1.b553a410c104ep-1, 0x1.8ff7947027a15p-58}},
+    {{0x1.110d0c4b69c3bp-1, 0x1.d918998809981p-55}, {0x1.b11d04162a4c6p-1, 0x1.1dd561efbc0c2p-56}},
+    {{0x1.17c8e5f2eedb0p-1, 0x1.35e57102e2488p-57}, {0x1.accb526f69de5p-1, 0x1.8fb6a8dd6b6ccp-55}},
+    {{0x1.1e7343236574cp-1, 0x1.22a3fa4f41d5ap-56}, {0x1.a85ed4373e02dp-1, 0x1.9be06385ec792p-57}},
+    {{0x1.250bb93788bbbp-1, 0x1.ea3d02457bccep-56}, {0x1.a3d7d0352bdcfp-1, -0x1.68dbaeca19669p-55}},
+    {{0x1.2b91dea88421ep-1, -0x1.fa371db216ab0p-55}, {0x1.9f368ed912f85p-1, -0x1.1d200c5791606p-55}},
+    {{0x1.32054b148bc4fp-1, 0x1.f6b42095a135bp-55}, {0x1.9a7b5a36a6514p-1, 0x1.722cfcc9fa7a9p-55}},
+    {{0x1.386597456282bp-1, -0x1.10fada93b07a8p-56}, {0x1.95a67e00cb1fdp-1, -0x1.0befda21f862dp-55}},
+    {{0x1.3eb25d36cd53ap-1, -0x1.be570e1570fc0p-58}, {0x1.90b84784ddaf7p-1, -0x1.0feb10ab93b87p-56}},
+    {{0x1.44eb381cf386bp-1, -0x1.3ed6c1e6a5505p-55}, {0x1.8bb105a5dc900p-1, 0x1.863e03e9474c1p-55}},
+    {{0x1.4b0fc46aab761p-1, 0x1.0da05738cc59cp-61}, {0x1.869108d77a6c6p-1, 0x1.338ffe2bfe9ddp-56}},
+    {{0x1.511f9fd7b351cp-1, -0x1.5c0e861c48831p-55}, {0x1.8158a31916d5dp-1, -0x1.de8b90b8228dep-57}},
+    {{0x1.571a6966d59b3p-1, 0x1.c843b4d0fb197p-58}, {0x1.7c0827f09e54fp-1, -0x1.c73d6d72aee68p-57}},
+    {{0x1.5cffc16bf8f0dp-1, 0x1.96cb370eb578ap-55}, {0x1.769fec655211fp-1, -0x1.827d5cf8c68c5p-57}},
+    {{0x1.62cf49921ac79p-1, -0x1.edd9855b6241ap-55}, {0x1.712046fa77678p-1, 0x1.425b0a5029c81p-55}},
+    {{0x1.6888a4e134b2fp-1, -0x1.6b7d37644d5e6p-55}, {0x1.6b898fa9efb5dp-1, 0x1.15ac786ccf4b2p-56}},
+    {{0x1.6e2b77c40bde1p-1, -0x1.0e729857fad53p-56}, {0x1.65dc1fdeb8cbap-1, -0x1.97c1b47337c77p-58}},
+};
+constexpr double AngleSteps = 64.0;
+// Below this |x|, sin x rounds to x and cos x to 1.
+constexpr double TinyAngle = 0x1p-27;
+
+// Our sine and cosine before their final rounding stand within this many ulps of the exact values.
+constexpr double OwnSineUlps = 0.005;
+// The toolchain's x87 sine and cosine: within a few thousandths of an ulp where the unit reduces nothing,
+// and off by the error of its 66-bit pi times the quadrant count beyond that, which weighs the more the
+// smaller the result (near a zero of the function).
+constexpr double ToolchainSineUlps = 0.002;
+constexpr double ToolchainReductionPerUnit = 0x1p-62;
+
+double ToolchainSineUlpsAt(double x, double rounded)
+{
+    const double ulp = std::bit_cast<double>(std::bit_cast<uint64_t>(rounded) & 0x7ff0000000000000ull) * 0x1p-52;
+    return OwnSineUlps + ToolchainSineUlps + (std::abs(x) > QuarterPi ? std::abs(x) * ToolchainReductionPerUnit / ulp : 0.0);
 }
 
-constexpr double C1 = 4.16666666666666019037e-02;
-constexpr double C2 = -1.38888888888741095749e-03;
-constexpr double C3 = 2.48015872894767294178e-05;
-constexpr double C4 = -2.75573143513906633035e-07;
-constexpr double C5 = 2.08757232129817482790e-09;
-constexpr double C6 = -1.13596475577881948265e-11;
-
-// cos(x + y) for |x + y| <= pi/4; 1 - z/2 is formed with its rounding error carried.
-double CosineKernel(double x, double y)
+// a + b exactly as sum + error, for |a| >= |b| (Fast2Sum).
+DoubleDouble OrderedSum(double a, double b)
 {
-    const double z = x * x;
-    const double w = z * z;
-    const double r = z * (C1 + z * (C2 + z * C3)) + w * w * (C4 + z * (C5 + z * C6));
-    const double halfZ = 0.5 * z;
-    const double head = 1.0 - halfZ;
-    return head + (((1.0 - head) - halfZ) + (z * r - x * y));
+    const double sum = a + b;
+    return {sum, b - (sum - a)};
 }
 
-SineCosine KernelsOf(const Reduced& reduced)
+// y = j/64 + r with |r| <= 1/128 for |y| <= pi/4 (plus rounding), with sin r - r and cos r - 1 from their
+// series: sin and cos of y then follow from S, C = sin, cos of j/64 in the table as
+//     sin y = S + C r + (S (cos r - 1) + C (sin r - r)),   cos y = C - S r + (C (cos r - 1) - S (sin r - r)),
+// the leading products carried exactly, to a few thousandths of an ulp before the final rounding.
+struct SplitAngle
 {
-    const double s = SineKernel(reduced.y0, reduced.y1);
-    const double c = CosineKernel(reduced.y0, reduced.y1);
-    switch (reduced.quadrant)
+    const AngleValues* angle;
+    double rHigh;  // r = rHigh + rLow, rHigh exact
+    double rLow;
+    double r;
+    double sinePart;    // sin r - r
+    double cosinePart;  // cos r - 1
+};
+
+// Of |y0 + y1|.
+SplitAngle Split(double y0, double y1)
+{
+    const int j = static_cast<int>(y0 * AngleSteps + 0.5);
+    const double rHigh = y0 - j / AngleSteps;  // exact: both lie on the grid of y0's last bit
+    const double r = rHigh + y1;
+    const double z = r * r;
+    return {&Angles[j], rHigh, y1, r, r * z * (-1.0 / 6 + z * (1.0 / 120 - z * (1.0 / 5040))),
+            z * (-0.5 + z * (1.0 / 24 + z * (-1.0 / 720 + z * (1.0 / 40320))))};
+}
+
+// hi: the rounded value, lo: what the rounding left out.
+DoubleDouble PreciseSine(const SplitAngle& y)
+{
+    const AngleValues& angle = *y.angle;
+    const DoubleDouble cr = ExactProduct(angle.cosine.hi, y.rHigh);
+    const DoubleDouble lead = OrderedSum(angle.sine.hi, cr.hi);
+    return OrderedSum(lead.hi, lead.lo + cr.lo + angle.sine.lo + angle.cosine.hi * y.rLow + angle.cosine.lo * y.r +
+                                   angle.sine.hi * y.cosinePart + angle.cosine.hi * y.sinePart);
+}
+
+DoubleDouble PreciseCosine(const SplitAngle& y)
+{
+    const AngleValues& angle = *y.angle;
+    const DoubleDouble sr = ExactProduct(angle.sine.hi, y.rHigh);
+    const DoubleDouble lead = OrderedSum(angle.cosine.hi, -sr.hi);
+    return OrderedSum(lead.hi, lead.lo - sr.lo + angle.cosine.lo - angle.sine.hi * y.rLow - angle.sine.lo * y.r +
+                                   angle.cosine.hi * y.cosinePart - angle.sine.hi * y.sinePart);
+}
+
+DoubleDouble Negated(const DoubleDouble& value)
+{
+    return {-value.hi, -value.lo};
+}
+
+// The sine (odd is false) or cosine (odd is true) of x - n pi/2, by the quadrant n: sin x for odd false,
+// cos x for odd true.
+DoubleDouble PreciseOf(const Reduced& reduced, bool cosine)
+{
+    const bool negativeY = reduced.y0 < 0.0;
+    const SplitAngle y = negativeY ? Split(-reduced.y0, -reduced.y1) : Split(reduced.y0, reduced.y1);
+    const int turn = (reduced.quadrant + (cosine ? 1 : 0)) & 3;
+    // sin(y + turn pi/2): sin y, cos y, -sin y, -cos y; sin is odd in y, cos even.
+    if (turn % 2 == 0)
     {
-    case 0: return {s, c};
-    case 1: return {c, -s};
-    case 2: return {-s, -c};
-    default: return {-c, s};
+        const DoubleDouble sine = PreciseSine(y);
+        return (turn == 0) != negativeY ? sine : Negated(sine);
     }
+    const DoubleDouble cosineValue = PreciseCosine(y);
+    return turn == 1 ? cosineValue : Negated(cosineValue);
 }
 
 Reduced Reduce(double x)
@@ -253,6 +357,22 @@ Reduced Reduce(double x)
 bool Reducible(double x)
 {
     return std::abs(x) < ReductionLimit;
+}
+
+// The rounded value, or the toolchain's where the value lies next to a tie between two doubles.
+double Settled(const DoubleDouble& value, double x, double (*toolchain)(double))
+{
+    return NearTie(value.hi, value.lo, ToolchainSineUlpsAt(x, value.hi)) ? toolchain(x) : value.hi;
+}
+
+double ToolchainSin(double x)
+{
+    return std::sin(x);
+}
+
+double ToolchainCos(double x)
+{
+    return std::cos(x);
 }
 
 } // namespace
@@ -284,23 +404,24 @@ double Exp(double x)
 
 double Sin(double x)
 {
-    if (!Reducible(x))
+    if (!Reducible(x) || std::abs(x) < TinyAngle)
         return std::sin(x);
-    return KernelsOf(Reduce(x)).sine;
+    return Settled(PreciseOf(Reduce(x), false), x, ToolchainSin);
 }
 
 double Cos(double x)
 {
-    if (!Reducible(x))
+    if (!Reducible(x) || std::abs(x) < TinyAngle)
         return std::cos(x);
-    return KernelsOf(Reduce(x)).cosine;
+    return Settled(PreciseOf(Reduce(x), true), x, ToolchainCos);
 }
 
 SineCosine SinCos(double x)
 {
-    if (!Reducible(x))
+    if (!Reducible(x) || std::abs(x) < TinyAngle)
         return {std::sin(x), std::cos(x)};
-    return KernelsOf(Reduce(x));
+    const Reduced reduced = Reduce(x);
+    return {Settled(PreciseOf(reduced, false), x, ToolchainSin), Settled(PreciseOf(reduced, true), x, ToolchainCos)};
 }
 
 } // namespace Sistra::Elementary

@@ -1,7 +1,7 @@
 // The exponential, sine and cosine that the per-beat fits evaluate millions of times an hour of recording.
 // The toolchain's own versions run on the x87 unit at several times the cost of a good C runtime; these
-// run in SSE2 double arithmetic. Exp gives exactly the toolchain's results (it defers to it at ties);
-// Sin and Cos stay within one unit in the last place of the exact result.
+// run in SSE2 double arithmetic to a thousandth of an ulp before the final rounding, and defer to the
+// toolchain next to a tie between two doubles, so that they give exactly the toolchain's results.
 #pragma once
 
 namespace Sistra::Elementary
