@@ -119,3 +119,25 @@ TEST(EEH3Enumerator, CloneCarriesTheArgumentsButNotTheBinding)
     EXPECT_EQ(S_FALSE, events->Next(sizeof(record), LastTick, &record, &count, &next));
     EXPECT_EQ(0, count);
 }
+
+// Its copy cannot share a source that hands out no copy of its own: it is bound by its own Start.
+TEST(EEH3Enumerator, CopyOverSourcesThatCannotBeCopiedWaitsForItsOwnStart)
+{
+    FakeChannel channel(SquareWave(5000));
+    auto calc = MakeEnumerator(L"0 0.5");
+    IUnknown* sources[] = {static_cast<IEnumFloatEx*>(&channel)};
+    ASSERT_EQ(S_OK, calc->Start(0, 1, sources, nullptr, 0.001, 0, CalcOpenEndTick));
+    Orv::ComPtr<ICalcEnum> copy;
+    ASSERT_EQ(S_OK, calc->Clone(nullptr, copy.Put()));
+    auto events = copy.As<IEnumEventEx>(IID_IEnumEventEx);
+    OrvEventBase records[8];
+    int32_t count = 1;
+    int32_t next = 0;
+    EXPECT_EQ(S_FALSE, events->Next(sizeof(records), LastTick, records, &count, &next));
+    EXPECT_EQ(0, count);
+    FakeChannel own(SquareWave(5000));
+    IUnknown* ownSources[] = {static_cast<IEnumFloatEx*>(&own)};
+    ASSERT_EQ(S_OK, copy->Start(0, 1, ownSources, nullptr, 0.001, 0, CalcOpenEndTick));
+    events->Next(sizeof(records), LastTick, records, &count, &next);
+    EXPECT_EQ(5, count);
+}
