@@ -64,6 +64,25 @@ TracePalette ChooseTracePalette(int bitsPerPixel, bool wide)
     return wide ? TracePalette::Basic20 : TracePalette::Bright19;
 }
 
+TracePaletteTable TracePaletteTableOf(TracePalette palette)
+{
+    switch (palette)
+    {
+    case TracePalette::Basic12:
+        return {PaletteA.data(), PaletteANarrowCount, 0, PaletteANarrowCount};
+    case TracePalette::Basic20:
+        return {PaletteA.data(), static_cast<int>(PaletteA.size()), 0, static_cast<int>(PaletteA.size())};
+    case TracePalette::Bright19:
+        break;
+    }
+    return {PaletteB.data(), static_cast<int>(PaletteB.size()), PaletteBTraceFirst, PaletteBTraceCount};
+}
+
+TracePalette CurrentTracePalette()
+{
+    return CurrentPalette().palette;
+}
+
 COLORREF TraceColorOf(TracePalette palette, int index)
 {
     switch (palette)

@@ -23,6 +23,18 @@ enum class TracePalette
     Bright19, // palette B, the 19 entries that traces use
 };
 
+// A palette's colours and the cycle inside it that traces draw from.
+struct TracePaletteTable
+{
+    const COLORREF* colours;
+    int length;
+    int cycleStart;
+    int cycleLength;
+};
+TracePaletteTable TracePaletteTableOf(TracePalette palette);
+// The palette InitTraceColorPalette chose last.
+TracePalette CurrentTracePalette();
+
 // The palette for a screen depth and the wide flag.
 TracePalette ChooseTracePalette(int bitsPerPixel, bool wide);
 // Colour n of a palette; indices wrap around (negative ones too).

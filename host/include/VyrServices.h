@@ -89,8 +89,30 @@ struct ICommandRegistrationService : IUnknown
 {
 };
 
+// A host setting named by its id, as the host object service makes it.
+struct IHostSettingKey : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetSettingId(ULONG* id) = 0;                                        // 3
+};
+
 struct IHostObjectService : IUnknown
 {
+    // 3: the key of a host setting id, with one reference for the caller.
+    virtual HRESULT STDMETHODCALLTYPE MakeSettingKey(ULONG settingId, IHostSettingKey** key) = 0;
+};
+
+// The host's settings as a view reads them: S_OK and the value when the setting is written, S_FALSE
+// (value untouched) when it is not.
+struct IHostViewSettings : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetInteger(IHostSettingKey* key, LONG* value) = 0;                  // 3
+    virtual HRESULT STDMETHODCALLTYPE GetBoolean(IHostSettingKey* key, VARIANT_BOOL* value) = 0;          // 4
+};
+
+// Queried from the host application: the host's colour of a grid-colour index.
+struct IHostGridColours : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetGridColour(USHORT index, COLORREF* colour) = 0;                  // 3
 };
 
 struct IHostClipboardService : IUnknown

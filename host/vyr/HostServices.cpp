@@ -102,6 +102,35 @@ HRESULT STDMETHODCALLTYPE ClipboardService::PrepareForModuleWrite(ULONG)
     return S_OK;
 }
 
+namespace
+{
+class SettingKey final : public HeapComObject<IHostSettingKey, &IID_IHostSettingKey>
+{
+public:
+    explicit SettingKey(ULONG id) : id_(id) {}
+    HRESULT STDMETHODCALLTYPE GetSettingId(ULONG* id) override
+    {
+        if (!id)
+            return E_POINTER;
+        *id = id_;
+        return S_OK;
+    }
+
+private:
+    ULONG id_;
+};
+} // namespace
+
+HRESULT STDMETHODCALLTYPE HostObjectService::MakeSettingKey(ULONG settingId, IHostSettingKey** key)
+{
+    if (!key)
+        return E_POINTER;
+    return Guarded([&] {
+        *key = new SettingKey(settingId);
+        return S_OK;
+    });
+}
+
 HRESULT STDMETHODCALLTYPE HostSettings::GetBoolean(const WCHAR* key, VARIANT_BOOL* value)
 {
     if (!key || !value)

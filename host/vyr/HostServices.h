@@ -38,7 +38,11 @@ private:
 
 using CommandService = StaticComObject<IHostCommandService, &IID_IHostCommandService>;
 using CommandRegistrationService = StaticComObject<ICommandRegistrationService, &IID_ICommandRegistrationService>;
-using HostObjectService = StaticComObject<IHostObjectService, &IID_IHostObjectService>;
+class HostObjectService final : public StaticComObject<IHostObjectService, &IID_IHostObjectService>
+{
+public:
+    HRESULT STDMETHODCALLTYPE MakeSettingKey(ULONG settingId, IHostSettingKey** key) override;
+};
 
 class HostSettings final : public StaticComObject<IHostSettings, &IID_IHostSettings>
 {

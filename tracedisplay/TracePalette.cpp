@@ -1,0 +1,6 @@
+#include "tracedisplay/TracePalette.h"
+
+Orv::TracePaletteTable DefaultTracePalette()
+{
+    return Orv::TracePaletteTableOf(Orv::CurrentTracePalette());
+}
