@@ -170,4 +170,10 @@ Orv::String BuildMaxDetectorExpression(const Orv::String& sourceText)
     return TextOf([&](std::wostream& out) { WriteMaxDetector(out, sourceText); });
 }
 
+Orv::String BuildVolumeExpression(const ModelPropertyReader& model, const VolumeExpressionWriter& calibrator)
+{
+    return calibrator.BuildVolumeExpression(Required(model.GetChannel(AnalysisProperty::VolumeChannel),
+                                                     AnalysisProperty::VolumeChannel));
+}
+
 } // namespace Sistra

@@ -80,6 +80,16 @@ struct PvaRegressions
     double edpvrTerms[2] = {};
 };
 
+// What writes the calibrated volume of a channel as calculation text: the document's volume calibrator.
+class VolumeExpressionWriter
+{
+public:
+    virtual Orv::String BuildVolumeExpression(int32_t channel) const = 0;
+
+protected:
+    ~VolumeExpressionWriter() = default;
+};
+
 // Each builder writes its text to the stream (its locale is set to the classic one) and throws XOrv
 // when the model lacks a property the text needs.
 void WriteRangeArguments(std::wostream& out, const ModelPropertyReader& model, const RangeWords& range);
@@ -98,5 +108,7 @@ Orv::String BuildLoopAnalyzerExpressionWithCorrectedVolume(const ModelPropertyRe
 Orv::String BuildEndDiastolicDetectorExpression(const ModelPropertyReader& model, const RangeWords& range);
 Orv::String BuildPvaCalcExpression(const ModelPropertyReader& model, const std::optional<PvaRegressions>& regressions);
 Orv::String BuildMaxDetectorExpression(const Orv::String& sourceText);
+// The calibrated volume of the setup's volume channel, as the calibrator writes it.
+Orv::String BuildVolumeExpression(const ModelPropertyReader& model, const VolumeExpressionWriter& calibrator);
 
 } // namespace Sistra

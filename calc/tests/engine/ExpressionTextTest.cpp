@@ -116,6 +116,25 @@ TEST(ExpressionText, MaxDetectorWrapsItsSource)
     EXPECT_EQ(L"PVMaxDet(PVEdpDet(ch1, x))", Text(BuildMaxDetectorExpression(Orv::String(L"PVEdpDet(ch1, x)"))));
 }
 
+// Answers with the channel it was asked for, as the calculation language counts channels.
+class ChannelEcho : public VolumeExpressionWriter
+{
+public:
+    Orv::String BuildVolumeExpression(int32_t channel) const override
+    {
+        return Orv::String((L"ch" + std::to_wstring(channel + 1)).c_str());
+    }
+};
+
+TEST(ExpressionText, VolumeExpressionIsTheCalibratorsTextOfTheVolumeChannel)
+{
+    FakeSetup setup;
+    setup.channels[AnalysisProperty::VolumeChannel] = 6;
+    EXPECT_EQ(L"ch7", Text(BuildVolumeExpression(setup, ChannelEcho())));
+    setup.channels.erase(AnalysisProperty::VolumeChannel);
+    EXPECT_THROW(BuildVolumeExpression(setup, ChannelEcho()), XOrv);
+}
+
 TEST(ExpressionText, MissingPropertyIsRefusedWithAMessage)
 {
     FakeSetup setup;
