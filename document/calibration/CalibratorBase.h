@@ -1,0 +1,99 @@
+// A calibrator turns one calibration of the workflow into a units conversion of the host: it never
+// rescales samples itself, but asks the host's units service for a two-point conversion and hands it to
+// the document, which applies it to the channel. It keeps, per channel, the conversion the channel had
+// before, so that a calibration is always built from, compared with and undone to the channel's own
+// units, and saves that cache with the document.
+#pragma once
+
+#include "document/models/Model.h"
+#include "document/models/ModelOwner.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/streams/BinaryStream.h"
+#include "hostframework/UnitConversion.h"
+#include "host/include/HostDocument.h"
+
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+
+namespace Sistra
+{
+
+// What a calibrator needs of the document that owns it, besides its models.
+class CalibratorOwner : public ModelOwner
+{
+public:
+    virtual IHostDocument* GetHostDocument() = 0;
+    // The channel's conversion at the host's current selection; null when there is none.
+    virtual Orv::ComPtr<IUnitConversion> GetConversionAtSelection(int32_t channel) = 0;
+
+protected:
+    ~CalibratorOwner() = default;
+};
+
+// Two (raw value, calibrated value) points: raw values in the channel's unprefixed units, calibrated
+// values in the calibrated unit with its prefix.
+struct CalibrationPoints
+{
+    double raw[2];
+    double calibrated[2];
+    UnitInfo unit;
+};
+
+class CalibratorBase
+{
+public:
+    static constexpr std::uint32_t RecordVersion = 1;
+
+    explicit CalibratorBase(CalibratorOwner& owner);
+    virtual ~CalibratorBase();
+    CalibratorBase(const CalibratorBase&) = delete;
+    CalibratorBase& operator=(const CalibratorBase&) = delete;
+
+    // The calibrated conversion of the channel, or its own conversion while the calibration is not in
+    // force; on true the caller owns the one reference in conversion.
+    virtual bool Apply(int32_t channel, IUnitConversion** conversion);
+    virtual bool IsActive() = 0;
+    virtual UnitInfo GetUnit(int32_t channel) = 0;
+
+    // The cached conversion of the channel; null when it has none.
+    Orv::ComPtr<IUnitConversion> FindConversion(int32_t channel) const;
+    // Reads the channel's conversion from the host into the cache: the one of the analysed region's
+    // first record, else at the selection, else for new recordings, else the default conversion.
+    void FetchChannelConversion(int32_t channel);
+    // The cached conversion when it tells a unit; null otherwise.
+    Orv::ComPtr<IUnitConversion> GetUnitsConversion(int32_t channel) const;
+    // Whether the host shows the channel with the conversion Apply builds, in every record (a record
+    // without a conversion counts as calibrated) and for new recordings.
+    bool IsAppliedToChannel(int32_t channel);
+
+    // The record: version, count, (channel, conversion as the units service writes it) per entry,
+    // version again. Load gives E_ORV_NEWER_VERSION for a newer record (cache untouched) and
+    // E_ORV_READ_FAILED for a damaged one (the entries read so far stay).
+    void Save(Orv::BinOStream& out) const;
+    HRESULT Load(Orv::BinIStream& in);
+
+    // The unit a conversion shows values in; empty for null.
+    static UnitInfo GetConversionUnitText(IUnitConversion* conversion);
+
+protected:
+    CalibratorOwner& Owner() const { return *owner_; }
+    ModelPtr Model(int kind) const { return owner_->GetModel(kind); }
+    // The calibration's points for the channel with its conversion's units; none when the calibration
+    // cannot be built.
+    virtual std::optional<CalibrationPoints> PointsFor(int32_t channel, const ConversionUnits& channelUnits) = 0;
+
+private:
+    bool BlockMatches(IUnitConversion* shown, IUnitConversion& expected) const;
+    Orv::ComPtr<IUnitConversion> HostConversion(int32_t record, int32_t channel) const;
+
+    CalibratorOwner* owner_;
+    std::unordered_map<int32_t, Orv::ComPtr<IUnitConversion>> cache_;
+};
+
+// 10 to the power of the unit's prefix exponent; 1.0 without a prefix.
+double PrefixFactor(const UnitInfo& unit);
+// The prefix code of a unit's prefix letter.
+int PrefixCodeOf(const UnitInfo& unit);
+
+} // namespace Sistra

@@ -1,0 +1,223 @@
+#include "document/calibration/VolumeCalibrator.h"
+
+#include "foundation/text/StringStream.h"
+#include "hostframework/HostServices.h"
+
+#include <cmath>
+#include <limits>
+#include <locale>
+
+namespace Sistra
+{
+
+namespace
+{
+
+constexpr double FirstRawPoint = 1.0;
+constexpr double SecondRawPoint = 10.0;
+
+LineCoefficients LineThrough(double x1, double y1, double x2, double y2)
+{
+    const double slope = (y1 - y2) / (x1 - x2);
+    return LineCoefficients{slope, y1 - slope * x1};
+}
+
+// "(slope * inner + intercept)"
+Orv::String LineText(const LineCoefficients& line, const Orv::String& inner)
+{
+    Orv::OStringStream out;
+    out.imbue(std::locale::classic());
+    out << L"(" << line.slope << L" * " << inner.c_str() << L" + " << line.intercept << L")";
+    return out.Str();
+}
+
+} // namespace
+
+VolumeCalibrator::VolumeCalibrator(CalibratorOwner& owner)
+    : CalibratorBase(owner), conductance_(owner.GetModel(ModelKind::ConductanceCalib)),
+      mpvs_(owner.GetModel(ModelKind::VolumeCalib)), cuvette_(owner.GetModel(ModelKind::CuvetteCalib)),
+      saline_(owner.GetModel(ModelKind::SalineCalib)), alpha_(owner.GetModel(ModelKind::AlphaCalib)),
+      knownVolume_(owner.GetModel(ModelKind::KnownVolumeCalib))
+{
+}
+
+VolumeCalibrator::~VolumeCalibrator()
+{
+    // The models go in the reverse order of their fetching, then the base's cache.
+    knownVolume_.reset();
+    alpha_.reset();
+    saline_.reset();
+    cuvette_.reset();
+    mpvs_.reset();
+    conductance_.reset();
+}
+
+bool VolumeCalibrator::IsActive()
+{
+    return Applied(conductance_, PropertyId::ConductanceCalibrationApplied) ||
+           Applied(mpvs_, PropertyId::VolumeCalibrationApplied) ||
+           Applied(cuvette_, PropertyId::CuvetteCalibrationApplied) ||
+           Applied(saline_, PropertyId::SalineCalibrationApplied) ||
+           Applied(alpha_, PropertyId::AlphaCalibrationApplied) ||
+           Applied(knownVolume_, PropertyId::KnownVolumeCalibrationApplied);
+}
+
+VolumeCalibrator::Workflow VolumeCalibrator::CurrentWorkflow() const
+{
+    const ModelPtr setup = Model(ModelKind::WorkflowSetup);
+    if (!setup->GetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn))
+        return Workflow::Off;
+    return static_cast<Workflow>(setup->GetValue<PropertyType::Int>(PropertyId::WorkflowKind));
+}
+
+LineCoefficients VolumeCalibrator::GetConductanceCoefficients() const
+{
+    const ModelPtr& m = conductance_;
+    return LineThrough(Value(m, PropertyId::ConductanceBase1), Value(m, PropertyId::ConductanceConverted1),
+                       Value(m, PropertyId::ConductanceBase2), Value(m, PropertyId::ConductanceConverted2));
+}
+
+LineCoefficients VolumeCalibrator::GetMpvsCoefficients() const
+{
+    const ModelPtr& m = mpvs_;
+    return LineThrough(Value(m, PropertyId::VolumeBase1), Value(m, PropertyId::VolumeConverted1),
+                       Value(m, PropertyId::VolumeBase2), Value(m, PropertyId::VolumeConverted2));
+}
+
+LineCoefficients VolumeCalibrator::GetKnownVolumeCoefficients() const
+{
+    const ModelPtr& m = knownVolume_;
+    const double esv = Value(m, PropertyId::KnownVolumeBaseEsv);
+    const double edv = Value(m, PropertyId::KnownVolumeBaseEdv);
+    const double sv = Value(m, PropertyId::KnownVolumeBaseSv);
+    const double knownEsv = Value(m, PropertyId::KnownVolumeConvertedEsv);
+    const double knownEdv = Value(m, PropertyId::KnownVolumeConvertedEdv);
+    const double knownSv = Value(m, PropertyId::KnownVolumeConvertedSv);
+    switch (m->GetValue<PropertyType::Int>(PropertyId::KnownVolumePair))
+    {
+    case 0: // end-systolic and end-diastolic volume
+        return LineThrough(esv, knownEsv, edv, knownEdv);
+    case 1: // the stroke volume added to the end-systolic one
+        return LineThrough(esv, knownEsv, esv + sv, knownEsv + knownSv);
+    case 2: // the stroke volume taken from the end-diastolic one
+        return LineThrough(edv - sv, knownEdv - knownSv, edv, knownEdv);
+    default:
+        return LineCoefficients{std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()};
+    }
+}
+
+double VolumeCalibrator::FirstStage(double raw, int32_t channel, Workflow workflow, double& factor) const
+{
+    const auto through = [&](const LineCoefficients& line, const UnitInfo& unit) {
+        factor = PrefixFactor(unit);
+        return (line.slope * raw + line.intercept) / factor;
+    };
+    if (workflow == Workflow::SmallMammal && Applied(conductance_, PropertyId::ConductanceCalibrationApplied))
+        return through(GetConductanceCoefficients(), Unit(conductance_, PropertyId::ConductanceUnit));
+    if (workflow == Workflow::LargeMammal && Applied(mpvs_, PropertyId::VolumeCalibrationApplied))
+        return through(GetMpvsCoefficients(), Unit(mpvs_, PropertyId::VolumeCalibrationUnit));
+    if (workflow == Workflow::Echo && Applied(knownVolume_, PropertyId::KnownVolumeCalibrationApplied))
+        return through(GetKnownVolumeCoefficients(), Unit(knownVolume_, PropertyId::KnownVolumeUnit));
+    const Orv::ComPtr<IUnitConversion> cached = FindConversion(channel);
+    ConversionUnits units;
+    if (cached && SUCCEEDED(ReadConversionUnits(*cached.Get(), units)) && units.inUse)
+    {
+        factor = UnitPrefixFactor(units.Unit().Prefix());
+        return (units.scale * raw + units.offset) / factor;
+    }
+    return raw;
+}
+
+double VolumeCalibrator::ConvertToVolume(double raw, double divisor, int32_t channel)
+{
+    const Workflow workflow = CurrentWorkflow();
+    const bool off = workflow == Workflow::Off;
+    const bool small = workflow == Workflow::SmallMammal;
+    const bool mammal = small || workflow == Workflow::LargeMammal;
+    double factor = 1.0;
+    double volume = FirstStage(raw, channel, workflow, factor);
+    if ((small || off) && Applied(cuvette_, PropertyId::CuvetteCalibrationApplied))
+    {
+        const double cuvetteFactor = PrefixFactor(Unit(cuvette_, PropertyId::CuvetteUnit));
+        volume = Value(cuvette_, PropertyId::CuvetteSlope) / cuvetteFactor * factor * volume +
+                 Value(cuvette_, PropertyId::CuvetteIntercept) / cuvetteFactor;
+    }
+    if ((mammal || off) && Applied(saline_, PropertyId::SalineCalibrationApplied))
+        volume -= Value(saline_, PropertyId::ParallelConductance) / divisor;
+    if (mammal && Applied(alpha_, PropertyId::AlphaCalibrationApplied))
+        volume /= Value(alpha_, PropertyId::Alpha);
+    return volume;
+}
+
+UnitInfo VolumeCalibrator::ChannelUnit(int32_t channel) const
+{
+    Orv::ComPtr<IUnitConversion> conversion = FindConversion(channel);
+    if (!conversion)
+        if (IHostDocument* host = Owner().GetHostDocument())
+            host->GetChannelConversion(HostUnsetPosition, HostNewRecordings, channel, conversion.Put());
+    if (!conversion)
+        if (IUnitsService* units = UnitsServiceAccessor::Get())
+            units->CreateDefaultConversion(conversion.Put());
+    return GetConversionUnitText(conversion.Get());
+}
+
+UnitInfo VolumeCalibrator::GetUnit(int32_t channel)
+{
+    const Workflow workflow = CurrentWorkflow();
+    if ((workflow == Workflow::SmallMammal || workflow == Workflow::Off) &&
+        Applied(cuvette_, PropertyId::CuvetteCalibrationApplied))
+        return UnitInfo{L"L", Orv::MicroSign};
+    if (workflow == Workflow::SmallMammal && Applied(conductance_, PropertyId::ConductanceCalibrationApplied))
+        return Unit(conductance_, PropertyId::ConductanceUnit);
+    if (workflow == Workflow::LargeMammal && Applied(mpvs_, PropertyId::VolumeCalibrationApplied))
+        return Unit(mpvs_, PropertyId::VolumeCalibrationUnit);
+    if (workflow == Workflow::Echo && Applied(knownVolume_, PropertyId::KnownVolumeCalibrationApplied))
+        return Unit(knownVolume_, PropertyId::KnownVolumeUnit);
+    return ChannelUnit(channel);
+}
+
+std::optional<CalibrationPoints> VolumeCalibrator::PointsFor(int32_t channel, const ConversionUnits&)
+{
+    const UnitInfo unit = GetUnit(channel);
+    const double factor = PrefixFactor(unit);
+    const CalibrationPoints points{{FirstRawPoint, SecondRawPoint},
+                                   {ConvertToVolume(FirstRawPoint, factor, channel),
+                                    ConvertToVolume(SecondRawPoint, factor, channel)},
+                                   unit};
+    if (std::isnan(points.calibrated[0]) || std::isnan(points.calibrated[1]))
+        return std::nullopt;
+    return points;
+}
+
+Orv::String VolumeCalibrator::BuildVolumeExpression(int32_t channel) const
+{
+    const int32_t number = channel + 1;
+    const Orv::ComPtr<IUnitConversion> cached = FindConversion(channel);
+    const bool cuvette = Applied(cuvette_, PropertyId::CuvetteCalibrationApplied);
+    const bool conductance = Applied(conductance_, PropertyId::ConductanceCalibrationApplied);
+    Orv::OStringStream out;
+    out.imbue(std::locale::classic());
+    if (!cached && !cuvette && !conductance)
+    {
+        out << L"ch" << number;
+        return out.Str();
+    }
+    out << L"ch(" << number << L", \"base\")";
+    Orv::String text = out.Str();
+    ConversionUnits units;
+    if (conductance)
+        text = LineText(GetConductanceCoefficients(), text);
+    else if (Applied(mpvs_, PropertyId::VolumeCalibrationApplied))
+        text = LineText(GetMpvsCoefficients(), text);
+    else if (Applied(knownVolume_, PropertyId::KnownVolumeCalibrationApplied))
+        text = LineText(GetKnownVolumeCoefficients(), text);
+    else if (cached && SUCCEEDED(ReadConversionUnits(*cached.Get(), units)) && units.inUse)
+        text = LineText(LineCoefficients{units.scale, units.offset}, text);
+    if (cuvette)
+        text = LineText(LineCoefficients{Value(cuvette_, PropertyId::CuvetteSlope),
+                                         Value(cuvette_, PropertyId::CuvetteIntercept)},
+                        text);
+    return text;
+}
+
+} // namespace Sistra

@@ -1,0 +1,66 @@
+// The volume calibration: the conductance recorded on the volume channel becomes volume through the
+// calibrations the workflow applied (two-point conductance, MPVS volumes or known volumes, then the
+// cuvette regression, the parallel conductance and alpha), offered as a host units conversion and as
+// calculation text for the loop analysis.
+#pragma once
+
+#include "calc/engine/ExpressionText.h"
+#include "document/calibration/CalibratorBase.h"
+
+namespace Sistra
+{
+
+// A straight line y = slope x + intercept.
+struct LineCoefficients
+{
+    double slope;
+    double intercept;
+};
+
+class VolumeCalibrator final : public CalibratorBase, public VolumeExpressionWriter
+{
+public:
+    explicit VolumeCalibrator(CalibratorOwner& owner);
+    ~VolumeCalibrator() override;
+
+    bool IsActive() override;
+    UnitInfo GetUnit(int32_t channel) override;
+
+    // The raw value through every calibration in force, the parallel conductance taken by divisor.
+    double ConvertToVolume(double raw, double divisor, int32_t channel);
+    // Calibrated volume of the channel without the parallel-conductance and alpha corrections, in the
+    // calculation language.
+    Orv::String BuildVolumeExpression(int32_t channel) const override;
+
+    LineCoefficients GetConductanceCoefficients() const;
+    LineCoefficients GetMpvsCoefficients() const;
+    LineCoefficients GetKnownVolumeCoefficients() const;
+
+protected:
+    std::optional<CalibrationPoints> PointsFor(int32_t channel, const ConversionUnits& channelUnits) override;
+
+private:
+    enum class Workflow
+    {
+        Off = 0,
+        SmallMammal = 1,
+        LargeMammal = 2,
+        Echo = 3,
+    };
+    Workflow CurrentWorkflow() const;
+    // The first stage: the two-point calibration of the workflow, else the channel's own conversion.
+    double FirstStage(double raw, int32_t channel, Workflow workflow, double& factor) const;
+    bool Applied(const ModelPtr& model, int id) const { return model->GetValue<PropertyType::Bool>(id); }
+    double Value(const ModelPtr& model, int id) const { return model->GetValue<PropertyType::Double>(id); }
+    UnitInfo Unit(const ModelPtr& model, int id) const { return model->GetValue<PropertyType::Unit>(id); }
+    UnitInfo ChannelUnit(int32_t channel) const;
+
+    ModelPtr conductance_;
+    ModelPtr mpvs_;
+    ModelPtr cuvette_;
+    ModelPtr saline_;
+    ModelPtr alpha_;
+    ModelPtr knownVolume_;
+};
+
+} // namespace Sistra
