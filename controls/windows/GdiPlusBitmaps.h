@@ -1,0 +1,59 @@
+// GDI+ bitmaps of the module's PNG resources: a holder, its loader through an in-memory stream, the
+// premultiplied-ARGB form the workflow view draws, and the process's GDI+ start-up.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+namespace Gdiplus
+{
+class Bitmap;
+}
+
+class TGdiPlusBitmap
+{
+public:
+    TGdiPlusBitmap();
+    virtual ~TGdiPlusBitmap();
+    TGdiPlusBitmap(const TGdiPlusBitmap&) = delete;
+    TGdiPlusBitmap& operator=(const TGdiPlusBitmap&) = delete;
+
+    Gdiplus::Bitmap* Get() const { return bitmap_.get(); }
+
+protected:
+    std::unique_ptr<Gdiplus::Bitmap> bitmap_;
+};
+
+// The bytes of the resource stay in a global block for as long as the bitmap reads from them.
+class TGdiPlusBitmapResource : public TGdiPlusBitmap
+{
+public:
+    TGdiPlusBitmapResource() = default;
+    ~TGdiPlusBitmapResource() override;
+
+    // False, and nothing held, when the resource is missing or no bitmap can be made of it.
+    bool Load(const wchar_t* name, const wchar_t* type, HMODULE module);
+
+private:
+    void Free();
+
+    HGLOBAL block_ = nullptr;
+};
+
+// The "PNG" resource of this module as a 32-bit premultiplied-ARGB bitmap; null when there is none.
+std::unique_ptr<Gdiplus::Bitmap> LoadPngAsPargbBitmap(UINT resourceId, HMODULE module = nullptr);
+
+// GDI+ for the process, started on first use and shut down with the object.
+class GdiplusStarter
+{
+public:
+    static GdiplusStarter& Instance();
+    ~GdiplusStarter();
+    GdiplusStarter(const GdiplusStarter&) = delete;
+    GdiplusStarter& operator=(const GdiplusStarter&) = delete;
+
+private:
+    GdiplusStarter();
+    ULONG_PTR token_ = 0;
+};
