@@ -148,22 +148,6 @@ public:
     bool m_bGripper = false;
 };
 
-// Idle and message-filter hooks of a message loop: a modeless page takes its dialog keys and does its
-// idle work through them.
-class CMessageFilter
-{
-public:
-    virtual ~CMessageFilter() = default;
-    virtual BOOL PreTranslateMessage(MSG* msg) = 0;
-};
-
-class CIdleHandler
-{
-public:
-    virtual ~CIdleHandler() = default;
-    virtual BOOL OnIdle() = 0;
-};
-
 } // namespace WTL
 
 #define BEGIN_DLGRESIZE_MAP(theClass)                                                                           \

@@ -105,8 +105,9 @@ void TEdit::EvKillFocus(HWND getsFocus)
 
 void TEdit::EvChildInvalid(HWND)
 {
-    // The text may have been mended since the message was posted.
-    if (!IsValid(false))
+    // The text may have been mended since the message was posted; and when the focus is back on the
+    // edit, the refusal was reported already (OK of the dialog asks before this message arrives).
+    if (::GetFocus() != Handle && !IsValid(false))
         ValidatorError();
 }
 

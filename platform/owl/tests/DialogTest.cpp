@@ -176,6 +176,21 @@ TEST(OwlDialog, LeavingARefusedEditReportsTheErrorAndTakesTheFocusBackButCancelS
     EXPECT_EQ(refused, focusAfterLeaving);
 }
 
+TEST(OwlDialog, ARefusedTextIsReportedOnceWhenOkTakesTheFocusFromTheEdit)
+{
+    MessageBoxRecorder messages;
+    LoopCountDialog dialog(nullptr, IDD_TEST_DIALOG, [&](LoopCountDialog& d) {
+        d.count->SetText(L"0");
+        d.count->SetFocus();
+        SetFocus(d.GetDlgItem(IDOK));
+        d.SendMessage(WM_COMMAND, IDOK);
+        OwlTest::PumpMessages();
+        d.SendMessage(WM_COMMAND, IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, dialog.Execute());
+    EXPECT_EQ(1u, messages.Shown().size());
+}
+
 TEST(OwlDialog, TheTemplateIsTakenInTheLanguageAskedForWithTheDefaultAsFallback)
 {
     const HINSTANCE instance = GetModuleHandleW(nullptr);

@@ -126,6 +126,7 @@ void TWindow::Bind(HWND handle, WNDPROC defaultProc)
         ThrowLastError(L"The window object could not be bound");
     Handle = handle;
     DefaultProc = defaultProc;
+    CleanedUp = false;
 }
 
 void TWindow::SubclassWindow(HWND handle)
