@@ -125,9 +125,11 @@ double TwoToThe(int64_t exponent)
 
 // Bounds, in units in the last place of the double result, on how far the toolchain's x87 exponential
 // (x log2 e in extended precision, then 2^f - 1 and a scaling) may stand from the exact value before it is
-// rounded to double: the product's rounding grows with |x|. Ours stays below OwnExpUlps.
-constexpr double ToolchainExpBaseUlps = 0.01;
-constexpr double ToolchainExpUlpsPerUnit = 0.004;
+// rounded to double, with a factor of two to spare: 2^f - 1 and the addition of 1 are each good to 2^-64
+// (1/2048 ulp), and the product with log2 e and that constant's own rounding grow with |x|, by
+// |x| log2(e) ln(2) (2^-64 + 2^-65) / 2^-53, about 0.00074 ulp per unit of x. Ours stays below OwnExpUlps.
+constexpr double ToolchainExpBaseUlps = 0.003;
+constexpr double ToolchainExpUlpsPerUnit = 0.0015;
 constexpr double OwnExpUlps = 0.001;
 
 double ToolchainExpUlps(double x)
