@@ -254,17 +254,24 @@ int main()
     std::printf("\n%-38s %8s %9s %10s %10s %12s\n", "whole process", "minutes", "seconds", "peak MB", "limit MB",
         "MB/M samples");
     double hourSeconds[std::size(Jobs)] = {};
+    double peaks[std::size(Jobs)][std::size(minutes)] = {};
+    const auto sampleMegabytesOf = [](double length) { return length * 60.0 * SampleRate * ChannelCount * sizeof(float) / Megabyte; };
     for (size_t job = 0; job < std::size(Jobs); ++job)
         for (size_t length = 0; length < std::size(minutes); ++length)
         {
             const ProcessRun run = RunHost(CalcArguments(Jobs[job], files[length]));
+            peaks[job][length] = run.peakMegabytes;
             const double samples = minutes[length] * 60.0 * SampleRate * ChannelCount;
-            const double sampleMegabytes = samples * sizeof(float) / Megabyte;
+            const double sampleMegabytes = sampleMegabytesOf(minutes[length]);
             std::printf("%-38s %8.0f %9.2f %10.1f %10.1f %12.2f%s\n", Jobs[job].name, minutes[length], run.seconds,
                 run.peakMegabytes, MemoryPerSampleByte * sampleMegabytes + MemoryConstantMegabytes,
                 run.peakMegabytes / (samples / 1e6), run.exitCode == 0 ? "" : "  (failed)");
             hourSeconds[job] = run.seconds;
         }
+
+    for (size_t job = 0; job < std::size(Jobs); ++job)
+        std::printf("%s: memory added per megabyte of float samples from %.0f to %.0f minutes: %.2f\n", Jobs[job].name,
+            minutes[1], minutes[2], (peaks[job][2] - peaks[job][1]) / (sampleMegabytesOf(minutes[2]) - sampleMegabytesOf(minutes[1])));
 
     std::printf("\n%-38s %9s %9s %9s %9s\n", "stages of the hour, in this process", "load", "analysis", "output", "sum");
     double parseSeconds = 0.0;

@@ -20,8 +20,10 @@ target_include_directories(sistra_options SYSTEM INTERFACE ${SISTRA_BOOST_INCLUD
 
 # Static runtime: nothing needs a runtime DLL beside the binaries.
 # (-static also takes winpthread, which libstdc++'s posix threads need, from its archive.)
-set(SISTRA_DLL_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
-set(SISTRA_EXE_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
+# Sections aligned to pages in the file let Wine map an image instead of reading all of it, debug
+# information included, into the process's memory.
+set(SISTRA_DLL_LINK_OPTIONS -static -static-libgcc -static-libstdc++ -Wl,--file-alignment,4096)
+set(SISTRA_EXE_LINK_OPTIONS -static -static-libgcc -static-libstdc++ -Wl,--file-alignment,4096)
 
 # GoogleTest, built for the target from the system's sources.
 set(SISTRA_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
