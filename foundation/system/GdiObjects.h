@@ -1,4 +1,5 @@
-// Owners of GDI objects and guards that put a device context's state back.
+// Owners of GDI objects and guards that put a device context's settings back (the selected-object
+// guard is the OWL layer's).
 #pragma once
 
 #include <windows.h>
@@ -41,24 +42,6 @@ using UniquePen = UniqueGdiObject<HPEN>;
 using UniqueBrush = UniqueGdiObject<HBRUSH>;
 using UniqueBitmap = UniqueGdiObject<HBITMAP>;
 using UniqueRegion = UniqueGdiObject<HRGN>;
-
-// Selects an object into a device context and selects the previous one back when it ends.
-class SelectedObject
-{
-public:
-    SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(SelectObject(dc, object)) {}
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-    ~SelectedObject()
-    {
-        if (m_previous)
-            SelectObject(m_dc, m_previous);
-    }
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_previous;
-};
 
 // Sets one integer state of a device context (mix mode, fill mode, text alignment, background mode)
 // and puts the previous value back when it ends.

@@ -1,6 +1,7 @@
 #include "graph/cursors/QueenController.h"
 
 #include "foundation/system/GdiObjects.h"
+#include "platform/owl/gdi/DC.h"
 
 #include <algorithm>
 #include <cmath>
@@ -113,7 +114,7 @@ ValueRect PointRect(double x, double y)
 void DrawQueenLine(HDC dc, const Queen& queen, POINT from, POINT to)
 {
     const Orv::UniquePen pen(CreatePen(queen.tracking ? PS_DOT : PS_SOLID, 1, queen.colour));
-    const Orv::SelectedObject selected(dc, pen.Get());
+    const OWL::SelectedObject selected(dc, pen.Get());
     Orv::StrokeLines(dc, {from, to});
 }
 } // namespace

@@ -1,6 +1,7 @@
 #include "graph/graph2d/Graph2DDrawer.h"
 
 #include "foundation/system/GdiObjects.h"
+#include "platform/owl/gdi/DC.h"
 #include "graph/plotters/Plotter.h"
 
 namespace MGraph1
@@ -176,17 +177,17 @@ void Graph2DDrawer::Draw(HDC dc, bool erase, const RECT& r)
     const RECT picture{0, 0, width, height};
     if (dirty || update)
     {
-        const Orv::SelectedObject selected(memory.Get(), offscreen);
+        const OWL::SelectedObject selected(memory.Get(), offscreen);
         Render(memory.Get(), memory.Get(), erase, picture);
         dirty = false;
     }
     else if (domainDragDepth > 0 || rangeDragDepth > 0)
     {
-        const Orv::SelectedObject selected(memory.Get(), offscreen);
+        const OWL::SelectedObject selected(memory.Get(), offscreen);
         PaintScales(memory.Get(), picture, domainDragDepth > 0, rangeDragDepth > 0, true);
     }
     {
-        const Orv::SelectedObject selected(memory.Get(), offscreen);
+        const OWL::SelectedObject selected(memory.Get(), offscreen);
         BitBlt(dc, r.left, r.top, width, height, memory.Get(), 0, 0, SRCCOPY);
     }
     RECT clip{};

@@ -5,6 +5,7 @@
 #include "ScaleControl.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/system/GdiObjects.h"
+#include "platform/owl/gdi/DC.h"
 
 #include <windows.h>
 
@@ -57,7 +58,7 @@ public:
 
 private:
     Orv::UniquePen m_pen;
-    Orv::SelectedObject m_selected;
+    OWL::SelectedObject m_selected;
 };
 
 } // namespace MGraph1

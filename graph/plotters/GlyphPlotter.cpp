@@ -25,7 +25,7 @@ constexpr POINT ArrowShape[] = {{0, 10}, {5, 5}, {3, 5}, {3, 0}, {-3, 0}, {-3, 5
 void WriteText(HDC dc, int x, int y, const std::wstring& text, int points, int escapement, UINT align)
 {
     const Orv::UniqueFont font = ConstructShellDlgFont(dc, points, escapement);
-    const Orv::SelectedObject selected(dc, font.Get());
+    const OWL::SelectedObject selected(dc, font.Get());
     SetTextAlign(dc, align);
     TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
 }
@@ -128,7 +128,7 @@ void GlyphPlotter::WriteCornerLabel(HDC dc, HDC attributeDc, const RECT& plot, c
                                     bool sample) const
 {
     const Orv::UniqueFont font = ConstructShellDlgFont(dc, CornerLabelPoints, 0);
-    const Orv::SelectedObject selected(dc, font.Get());
+    const OWL::SelectedObject selected(dc, font.Get());
     SetTextAlign(dc, useTextAlign ? textAlign : 0);
     HDC measure = attributeDc ? attributeDc : dc;
     const double pixelsPerPointY = GetDeviceCaps(measure, LOGPIXELSY) / PointsPerInch;

@@ -60,8 +60,8 @@ public:
     PlotPen& Pen() { return m_pen; }
 
 private:
-    Orv::SelectedObject m_stockPen;
-    Orv::SelectedObject m_stockBrush;
+    OWL::SelectedObject m_stockPen;
+    OWL::SelectedObject m_stockBrush;
     Orv::MixMode m_mix;
     Orv::PolyFillMode m_fill;
     PlotPen m_pen;

@@ -4,6 +4,7 @@
 #include "graph/drawers/GraphDrawer.h"
 #include "graph/messages/GraphMessages.h"
 #include "graph/plotdata/PlotData.h"
+#include "platform/owl/gdi/DC.h"
 #include "foundation/system/GdiObjects.h"
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 #include "graph/plotters/XYCPlotter.h"
 
 #include "foundation/system/GdiObjects.h"
+#include "platform/owl/gdi/DC.h"
 #include "foundation/system/ShellDlgFont.h"
 
 #include <algorithm>
@@ -335,7 +336,7 @@ void XYCPlotterBase::DrawLegend(HDC dc, const DrawParams& params, COLORREF colou
     if (!data)
         return;
     const Orv::UniqueFont font = ConstructShellDlgFont(dc, LegendPoints, 0);
-    const Orv::SelectedObject selectedFont(dc, font.Get());
+    const OWL::SelectedObject selectedFont(dc, font.Get());
     const Orv::TextAlignment leftTop(dc, TA_LEFT | TA_TOP);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
@@ -382,7 +383,7 @@ void XYCPlotterBase::DrawMarkBox(HDC dc, const DrawParams& params)
     if (a <= 1 || b <= 1 || px <= plot.left + 1 || px >= plot.right - 1 || py <= plot.top + 1 || py >= plot.bottom - 1)
         return;
     const Orv::UniquePen pen(CreatePen(penStyle, static_cast<int>(penWidth), data->markColour));
-    const Orv::SelectedObject selected(dc, pen.Get());
+    const OWL::SelectedObject selected(dc, pen.Get());
     OutlineSquare(dc, px, py, a, b);
 }
 

@@ -23,6 +23,7 @@ class MessageLog : public MessSys::MessageReceiver
 {
 public:
     explicit MessageLog(std::string& target) : log(target) {}
+    std::vector<std::wstring> hintTexts;
     bool OnMessage(const MessSys::Message& message) override
     {
         if (dynamic_cast<const MsgGraph2DDrawerNotifyBeginRedraw*>(&message))
@@ -33,8 +34,12 @@ public:
             log += "domain ";
         else if (dynamic_cast<const MsgGraph2DDrawerOnRangeChanged*>(&message))
             log += "range ";
-        else if (dynamic_cast<const MouseTrackHintMsg*>(&message))
+        else if (const auto* hint = dynamic_cast<const MouseTrackHintMsg*>(&message))
+        {
             log += "hint ";
+            for (const HintRecord& record : *hint->hints)
+                hintTexts.push_back(record.text);
+        }
         return true;
     }
     std::string& log;
@@ -415,6 +420,36 @@ TEST_F(Graph2DDrawerTest, MouseMoveWithoutAnnotationsSendsNothing)
 {
     drawer.OnMouseMove(100, 50);
     EXPECT_EQ("", log);
+}
+
+class ValueTracker : public AnnotationTracker
+{
+public:
+    bool Track(int32_t, TrackInfo& info) override
+    {
+        info.resolvedX = info.valueX;
+        info.resolvedY = info.valueY;
+        info.label = L"x " + std::to_wstring(static_cast<int>(info.valueX));
+        info.show = true;
+        return true;
+    }
+};
+
+TEST_F(Graph2DDrawerTest, TrackingAnnotationsFollowTheMouseAndOfferTheirTexts)
+{
+    drawer.Layout(RECT{0, 0, 300, 200});
+    drawer.SetDomain(0.0, 239.0); // one unit per pixel across the plot
+    ValueTracker tracker;
+    BasicAnnotation tracking;
+    tracking.AttachObject(&tracker, 1, false);
+    ClickAnnotation silent;
+    drawer.AddAnnotation(&tracking, false);
+    drawer.AddAnnotation(&silent, false);
+    log.clear();
+    drawer.OnMouseMove(160, 50);
+    EXPECT_EQ("hint ", log);
+    EXPECT_EQ(std::vector<std::wstring>{L"x 100"}, receiver.hintTexts);
+    drawer.RemoveAllAnnotations();
 }
 
 int g_boxes = 0;

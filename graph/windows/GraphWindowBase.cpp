@@ -70,7 +70,7 @@ void GraphWindowBase::EvPaint()
         paintHeight = height;
     }
     const Orv::MemoryDc memory(dc);
-    const Orv::SelectedObject selected(memory.Get(), paintBitmap);
+    const OWL::SelectedObject selected(memory.Get(), paintBitmap);
     ::FillRect(memory.Get(), &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     PaintContent(memory.Get(), true, client);
     ::BitBlt(dc, 0, 0, width, height, memory.Get(), 0, 0, SRCCOPY);
