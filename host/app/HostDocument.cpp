@@ -370,13 +370,14 @@ Orv::ComPtr<IUnitConversion> HostDocument::ChannelConversion(int32_t channel)
     return conversion;
 }
 
-HRESULT STDMETHODCALLTYPE HostDocument::GetChannelConversion(int32_t position, int32_t record, int32_t channel,
+HRESULT STDMETHODCALLTYPE HostDocument::GetChannelConversion(int32_t, int32_t record, int32_t channel,
                                                              IUnitConversion** conversion)
 {
     if (!conversion)
         return E_POINTER;
     *conversion = nullptr;
-    if (position != HostUnsetPosition || !IsRecordedChannel(channel))
+    // Callers pass a position code or request flags first; the stand-in answers every form alike.
+    if (!IsRecordedChannel(channel))
         return E_INVALIDARG;
     return Orv::CatchReturn([&]() -> HRESULT {
         Orv::ComPtr<IUnitConversion> found;

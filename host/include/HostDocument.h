@@ -60,7 +60,8 @@ struct IHostDocument : IUnknown
     VYR_RESERVED_SLOT(14)
     VYR_RESERVED_SLOT(15)
     VYR_RESERVED_SLOT(16)
-    // 17: the units conversion of the channel in the record (position code HostUnsetPosition), or for
+    // 17: the units conversion of the channel in the record (the calibrations pass the position code
+    // HostUnsetPosition, other callers their request flags), or for
     // new recordings (HostNewRecordings) or by default (HostDefaultRecord). S_FALSE and no conversion
     // when the record shows the channel without one, or when the channel is not set up for recording.
     virtual HRESULT STDMETHODCALLTYPE GetChannelConversion(int32_t position, int32_t record, int32_t channel,

@@ -107,8 +107,12 @@ TEST_F(PressureCalibration, TheWholeRecordingRegionFetchesTheFirstRecordsConvers
 {
     document.Set<PropertyType::Int>(ModelKind::WorkflowSetup, PropertyId::RegionMode, 1);
     calibrator.FetchChannelConversion(Channel);
-    EXPECT_EQ((std::vector<int32_t>{0}), document.host.asked);
+    EXPECT_EQ((std::vector<int32_t>{0}), document.host.asked) << "the first record of the whole recording";
     EXPECT_EQ(document.host.shown[0].Get(), calibrator.FindConversion(Channel).Get());
+    EXPECT_EQ(document.host.shown[0].Get(), calibrator.GetUnitsConversion(Channel).Get());
+    document.host.shown[0] = RawUnit(L"");
+    calibrator.FetchChannelConversion(Channel);
+    EXPECT_FALSE(calibrator.GetUnitsConversion(Channel)) << "a conversion without a unit";
     // With nothing in the records, the selection's conversion, then the default one.
     document.host.shown.clear();
     document.atSelection = RawUnit(L"Pa", L'k');
