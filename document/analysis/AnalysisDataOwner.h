@@ -49,6 +49,7 @@ struct AnalysisSettings
     int32_t edpvrKind = EdpvrLinear;
     int32_t esPointType = PerBeatEsPoints;
     std::unordered_set<int32_t> tableParameters;
+    std::vector<int32_t> excludedParameters; // what the workflow step in force leaves out of the table
     std::vector<double> knownVolumes;
     std::vector<std::vector<double>> cuvetteTable; // one row of conductances per known volume
 };

@@ -2,6 +2,7 @@
 // parameter over the loops and single loops' values, in display units.
 #include "document/analysis/SistraData.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -172,10 +173,10 @@ int32_t SistraData::GetTableParameters()
 {
     tableParameters_.clear();
     const AnalysisSettings settings = owner_.Settings();
-    // The baseline workflow step analyses no preload change: there are no areas to show.
-    const bool areasExcluded = settings.workflowModeOn && settings.analysisType == BaselineAnalysis;
+    const auto& excluded = settings.excludedParameters;
     for (int32_t parameter = 0; parameter <= LastParameter; ++parameter)
-        if (settings.tableParameters.contains(parameter) && !(areasExcluded && IsPva(parameter)))
+        if (settings.tableParameters.contains(parameter) &&
+            std::find(excluded.begin(), excluded.end(), parameter) == excluded.end())
             tableParameters_.push_back(parameter);
     return static_cast<int32_t>(tableParameters_.size());
 }
