@@ -1,5 +1,7 @@
 #include "controls/windows/Popup.h"
 
+#include "controls/windows/SmallWindowUtilities.h"
+
 #include "hostframework/ApplicationVisibility.h"
 #include "platform/owl/gdi/DC.h"
 
@@ -141,14 +143,7 @@ void BitmapWindow::Paint(OWL::TDC& dc, bool, OWL::TRect&)
     OWL::TRect destination;
     OWL::TPoint source;
     Destination(destination, source);
-    OWL::TMemoryDC memory(dc);
-    const OWL::SelectedObject selected(memory, *bitmap_);
-    const int width = destination.right - destination.left;
-    const int height = destination.bottom - destination.top;
-    const COLORREF transparent = GetPixel(memory, 0, 0);
-    if (!TransparentBlt(dc, destination.left, destination.top, width, height, memory, source.x, source.y, width,
-                        height, transparent))
-        BitBlt(dc, destination.left, destination.top, width, height, memory, source.x, source.y, SRCCOPY);
+    BlitWithKeyColour(dc, destination, *bitmap_, source);
     if (paintHook)
         paintHook->Paint(dc, destination);
 }

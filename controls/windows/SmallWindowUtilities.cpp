@@ -309,4 +309,16 @@ DialogItemPlacement::DialogItemPlacement(HWND dialog, int itemId) : dialog(dialo
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
 }
 
+void BlitWithKeyColour(HDC dc, const RECT& destination, const OWL::TBitmap& bitmap, POINT source)
+{
+    OWL::TMemoryDC memory(dc);
+    const OWL::SelectedObject selected(memory, bitmap);
+    const int width = destination.right - destination.left;
+    const int height = destination.bottom - destination.top;
+    const COLORREF transparent = GetPixel(memory, 0, 0);
+    if (!TransparentBlt(dc, destination.left, destination.top, width, height, memory, source.x, source.y, width,
+                        height, transparent))
+        BitBlt(dc, destination.left, destination.top, width, height, memory, source.x, source.y, SRCCOPY);
+}
+
 } // namespace OrvControls

@@ -122,6 +122,9 @@ OWL::TColor AdjustColourSaturation(COLORREF colour, double amount);
 COLORREF TintColour(COLORREF colour, double factor, double level);
 // A one-pixel frame just inside rect, in SharedFrameColour.
 void FrameRectOpaque(OWL::TDC& dc, const RECT& rect);
+// Copies the bitmap from source into destination with the colour of its top-left pixel transparent,
+// or opaque when the transparent copy fails.
+void BlitWithKeyColour(HDC dc, const RECT& destination, const OWL::TBitmap& bitmap, POINT source);
 
 // A font and the metrics of the DC it was made for.
 struct FontWithMetrics
