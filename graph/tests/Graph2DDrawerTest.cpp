@@ -498,3 +498,64 @@ TEST(Graph2DDrawerMinSpanTest, MinimumSpanWidensBoundsAndDomain)
 }
 
 } // namespace
+
+namespace
+{
+
+class CountingPlotter : public Plotter
+{
+public:
+    void OnDraw(HDC, HDC, RECT, RECT) override
+    {
+        ++draws;
+        dirty = false;
+    }
+    bool NeedsRedraw() override
+    {
+        ++asked;
+        return Plotter::NeedsRedraw();
+    }
+    bool NeedsRebuild() override { return false; }
+    int draws = 0;
+    int asked = 0;
+};
+
+TEST(Graph2DDrawerListTest, PlotterListsRemoveTheLaterEntryFirstAndEmptyListsAnswerAsTheyShould)
+{
+    Graph2DDrawer drawer(nullptr);
+    drawer.dirty = false;
+    EXPECT_FALSE(drawer.RemoveAllPlotters());
+    EXPECT_FALSE(drawer.dirty);
+    EXPECT_TRUE(drawer.RemoveAllAnnotations());
+    CountingPlotter a, b;
+    drawer.AddPlotter(&a, false);
+    drawer.AddPlotter(&b, false);
+    drawer.AddPlotter(&a, false);
+    EXPECT_TRUE(drawer.RemovePlotter(&a));
+    ASSERT_EQ(2, drawer.GetPlotterCount());
+    EXPECT_EQ(&a, drawer.GetPlotter(0));
+    EXPECT_EQ(&b, drawer.GetPlotter(1));
+    EXPECT_EQ(nullptr, drawer.GetPlotter(2));
+    EXPECT_FALSE(drawer.RemovePlotter(nullptr));
+    drawer.RemoveAllPlotters();
+}
+
+TEST(Graph2DDrawerListTest, HiddenPlotterIsNeitherPaintedNorAsked)
+{
+    Graph2DDrawer drawer(nullptr);
+    CountingPlotter shown, hidden;
+    hidden.visible = false;
+    drawer.AddPlotter(&shown, false);
+    drawer.AddPlotter(&hidden, false);
+    drawer.Layout(RECT{0, 0, 200, 150});
+    GraphTest::DibCanvas canvas(200, 150);
+    drawer.Draw(canvas.Dc(), true, drawer.rect);
+    drawer.Draw(canvas.Dc(), true, drawer.rect);
+    EXPECT_EQ(1, shown.draws);
+    EXPECT_EQ(1, shown.asked);
+    EXPECT_EQ(0, hidden.draws);
+    EXPECT_EQ(0, hidden.asked);
+    drawer.RemoveAllPlotters();
+}
+
+} // namespace
