@@ -332,21 +332,31 @@ DoubleDouble Negated(const DoubleDouble& value)
     return {-value.hi, -value.lo};
 }
 
-// The sine (odd is false) or cosine (odd is true) of x - n pi/2, by the quadrant n: sin x for odd false,
-// cos x for odd true.
-DoubleDouble PreciseOf(const Reduced& reduced, bool cosine)
+struct PreciseSineCosine
+{
+    DoubleDouble sine;
+    DoubleDouble cosine;
+};
+
+// sin x and cos x from the quadrant n and y = x - n pi/2: sin(y + n pi/2) runs through sin y, cos y,
+// -sin y, -cos y; sin is odd in y and cos even. Only the functions asked for are evaluated.
+PreciseSineCosine PreciseOf(const Reduced& reduced, bool wantSine, bool wantCosine)
 {
     const bool negativeY = reduced.y0 < 0.0;
     const SplitAngle y = negativeY ? Split(-reduced.y0, -reduced.y1) : Split(reduced.y0, reduced.y1);
-    const int turn = (reduced.quadrant + (cosine ? 1 : 0)) & 3;
-    // sin(y + turn pi/2): sin y, cos y, -sin y, -cos y; sin is odd in y, cos even.
-    if (turn % 2 == 0)
+    const bool odd = (reduced.quadrant & 1) != 0;
+    DoubleDouble ofY[2] = {};  // sin y, cos y
+    if (odd ? wantCosine : wantSine)
+        ofY[0] = negativeY ? Negated(PreciseSine(y)) : PreciseSine(y);
+    if (odd ? wantSine : wantCosine)
+        ofY[1] = PreciseCosine(y);
+    switch (reduced.quadrant)
     {
-        const DoubleDouble sine = PreciseSine(y);
-        return (turn == 0) != negativeY ? sine : Negated(sine);
+    case 0: return {ofY[0], ofY[1]};
+    case 1: return {ofY[1], Negated(ofY[0])};
+    case 2: return {Negated(ofY[0]), Negated(ofY[1])};
+    default: return {Negated(ofY[1]), ofY[0]};
     }
-    const DoubleDouble cosineValue = PreciseCosine(y);
-    return turn == 1 ? cosineValue : Negated(cosineValue);
 }
 
 Reduced Reduce(double x)
@@ -408,22 +418,22 @@ double Sin(double x)
 {
     if (!Reducible(x) || std::abs(x) < TinyAngle)
         return std::sin(x);
-    return Settled(PreciseOf(Reduce(x), false), x, ToolchainSin);
+    return Settled(PreciseOf(Reduce(x), true, false).sine, x, ToolchainSin);
 }
 
 double Cos(double x)
 {
     if (!Reducible(x) || std::abs(x) < TinyAngle)
         return std::cos(x);
-    return Settled(PreciseOf(Reduce(x), true), x, ToolchainCos);
+    return Settled(PreciseOf(Reduce(x), false, true).cosine, x, ToolchainCos);
 }
 
 SineCosine SinCos(double x)
 {
     if (!Reducible(x) || std::abs(x) < TinyAngle)
         return {std::sin(x), std::cos(x)};
-    const Reduced reduced = Reduce(x);
-    return {Settled(PreciseOf(reduced, false), x, ToolchainSin), Settled(PreciseOf(reduced, true), x, ToolchainCos)};
+    const PreciseSineCosine both = PreciseOf(Reduce(x), true, true);
+    return {Settled(both.sine, x, ToolchainSin), Settled(both.cosine, x, ToolchainCos)};
 }
 
 } // namespace Sistra::Elementary
