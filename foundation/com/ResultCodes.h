@@ -29,4 +29,12 @@ bool IsOwnTableCode(HRESULT code);
 // The host executable's string id that holds the text of an own-table code, or 0 when it has none.
 UINT HostStringIdOfCode(HRESULT code);
 
+// The thread's last Windows error as a failure code; E_FAIL when the call set none, so that a failed
+// call never reads as success.
+inline HRESULT LastErrorResult()
+{
+    const DWORD error = GetLastError();
+    return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+}
+
 } // namespace Orv

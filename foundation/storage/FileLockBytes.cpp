@@ -19,12 +19,6 @@ constexpr wchar_t TemporaryPrefix[] = L"Orv";
 // Offsets with this high half are read from wherever the file pointer stands.
 constexpr DWORD CurrentPointerHighHalf = 0x80000000u;
 
-HRESULT LastErrorResult()
-{
-    const DWORD error = GetLastError();
-    return error == 0 ? E_FAIL : HRESULT_FROM_WIN32(error & 0xFFFF);
-}
-
 String FullPathOf(const String& name)
 {
     if (name.IsEmpty())

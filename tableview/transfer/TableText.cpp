@@ -1,0 +1,89 @@
+#include "foundation/com/ResultCodes.h"
+#include "tableview/transfer/TableText.h"
+
+#include <memory>
+#include <sstream>
+
+namespace TableView
+{
+
+namespace
+{
+
+RowRange SelectedRows(const TVF_Grid::GridSelection& selection)
+{
+    const TVF_Grid::CellRange& range = selection.Range();
+    return {range.firstRow.index, range.firstRow.origin, range.endRow.index, range.endRow.origin};
+}
+
+bool HasSelection(const GridText& grid)
+{
+    return grid.copier && grid.selection && grid.selection->IsValid();
+}
+
+struct HandleCloser
+{
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueFile = std::unique_ptr<void, HandleCloser>;
+
+std::string ToUtf8(const std::wstring& text)
+{
+    if (text.empty())
+        return {};
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                          nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr,
+                        nullptr);
+    return utf8;
+}
+
+} // namespace
+
+std::wstring BuildTableText(const GridText& mainGrid, const GridText& secondGrid, const CopyOptions& options,
+                            const Orv::String& separator)
+{
+    std::wostringstream first;
+    std::wostringstream second;
+    const bool mainSelected = HasSelection(mainGrid);
+    const bool secondSelected = HasSelection(secondGrid);
+    if (mainSelected)
+        mainGrid.copier->CopyCells(first, options, separator, SelectedRows(*mainGrid.selection), nullptr);
+    if (secondSelected)
+        secondGrid.copier->CopyCells(second, options, separator, SelectedRows(*secondGrid.selection), nullptr);
+    if (!mainSelected && !secondSelected)
+    {
+        mainGrid.copier->CopyCells(first, options, separator, RowRange{}, nullptr);
+        if (secondGrid.copier)
+            secondGrid.copier->CopyCells(second, options, separator, RowRange{}, nullptr);
+    }
+    std::wstring text = first.str();
+    const std::wstring below = second.str();
+    if (!text.empty() && !below.empty())
+        text += L'\n';
+    return text + below;
+}
+
+HRESULT WriteTextFile(const wchar_t* fileName, const std::wstring& text)
+{
+    if (!fileName || !*fileName)
+        return E_INVALIDARG;
+    UniqueFile file(CreateFileW(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE)
+    {
+        file.release();
+        return Orv::LastErrorResult();
+    }
+    const std::string bytes = ToUtf8(text);
+    DWORD written = 0;
+    if (!bytes.empty() &&
+        (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+         written != bytes.size()))
+        return Orv::LastErrorResult();
+    if (!CloseHandle(file.release()))
+        return Orv::LastErrorResult();
+    return S_OK;
+}
+
+} // namespace TableView

@@ -1,0 +1,27 @@
+// The text of a whole table (both grids) for the clipboard and for CSV files.
+#pragma once
+
+#include "tableview/transfer/TableCopy.h"
+
+#include <string>
+
+namespace TableView
+{
+
+// One grid as the text builder sees it: its copier and its selection.
+struct GridText
+{
+    TableCopier* copier = nullptr;
+    const TVF_Grid::GridSelection* selection = nullptr;
+};
+
+// The selected blocks of the grids, or, when neither has a selection, every grid whole; the two grids'
+// texts are joined by one "\n". A null second grid's copier means the table shows no second grid.
+std::wstring BuildTableText(const GridText& mainGrid, const GridText& secondGrid, const CopyOptions& options,
+                            const Orv::String& separator);
+
+// Writes the text as UTF-8 without a byte-order mark, replacing the file. Every character is written;
+// a file that cannot be created or written gives the system's error.
+HRESULT WriteTextFile(const wchar_t* fileName, const std::wstring& text);
+
+} // namespace TableView
