@@ -65,8 +65,10 @@ HRESULT RegisterModuleClasses(IUnknown* host)
     // lock, so the version notice waits for the host's first call.
     Orv::CatchReturn([] { ReportModuleVersionOnce(); });
     Orv::CatchReturn(VyrRegisterStaticClassObjects);
-    // The document class, the view classes and the event-drawing classes register here, in that
-    // order, once they are built.
+    IVyrObjectFactory* factory = ObjectFactoryAccessor::Get();
+    Orv::CatchReturn([&] { RegisterMadeClassObjects<DocumentClassMaker>(factory); });
+    // The view classes register here, between the document class and the event-drawing classes.
+    Orv::CatchReturn([&] { RegisterMadeClassObjects<EventDrawClassMaker>(factory); });
     Orv::CatchReturn(VyrRegisterMessageClasses);
     Orv::CatchReturn(VyrRegisterSelfTests);
     return S_OK;

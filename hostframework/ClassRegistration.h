@@ -43,6 +43,31 @@ using VyrClassObject = LinkedClassObject<IVyrClassObject, ClassObjectListTag>;
 // The automation message classes.
 using VyrMessageClassLink = LinkedClassObject<IMsgIdMessageClassObject, MessageClassListTag>;
 
+// A class object that registration makes afresh (with no reference) at its step: the document class,
+// the view classes and the event-drawing classes. The subsystem that owns the class links a maker at
+// load time; nothing is made before the host calls DllRegisterClassObjects.
+struct DocumentClassListTag;
+struct EventDrawClassListTag;
+using DocumentClassMaker = LinkedClassObject<IVyrClassObject, DocumentClassListTag>;
+using EventDrawClassMaker = LinkedClassObject<IVyrClassObject, EventDrawClassListTag>;
+
+// Makes each class object of a maker list, in list order, and registers it with the factory.
+template <class Maker>
+void RegisterMadeClassObjects(IVyrObjectFactory* factory)
+{
+    for (Maker* entry = Maker::Head(); entry; entry = entry->Next())
+    {
+        IVyrClassObject* made = entry->GetClassObject();
+        if (factory && made)
+            factory->RegisterClassObject(made);
+        else if (made)
+        {
+            made->AddRef(); // nobody takes it: destroy it
+            made->Release();
+        }
+    }
+}
+
 // Registers every class object of the static list with the framework's class registry.
 void VyrRegisterStaticClassObjects();
 // Registers every message class with the framework's message factory.

@@ -22,12 +22,28 @@ public:
     // Parks the count, for an object about to destroy itself, where no further release reaches zero.
     void InternalSetReferences(LONG references) { InterlockedExchange(&references_, references); }
 
+    // Release of an object that destroys itself: at zero the count is parked where calls made during the
+    // destruction can never reach zero again, then destroy runs.
+    template <class Destroy>
+    ULONG ReleaseWith(Destroy&& destroy)
+    {
+        const ULONG left = InternalRelease();
+        if (left == 0)
+        {
+            InternalSetReferences(DestroyingReferences);
+            destroy();
+        }
+        return left;
+    }
+
     CriticalSection& ObjectLock() { return section_; }
 
 protected:
     ~CComObjectRoot() = default;
 
 private:
+    static constexpr LONG DestroyingReferences = static_cast<LONG>(0xC0000001);
+
     volatile LONG references_;
     CriticalSection section_;
 };

@@ -358,6 +358,57 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetRecordCount(int32_t* count, int32_t* 
     return S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE HostDocument::GetRecordLength(uint32_t, int32_t record, int32_t* ticks)
+{
+    if (!ticks)
+        return E_POINTER;
+    if (!RecordArrived(record))
+        return E_INVALIDARG;
+    *ticks = static_cast<int32_t>(Data().RecordAt(static_cast<size_t>(record)).Length());
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetRecordingEnd(uint32_t, uint64_t* position)
+{
+    if (!position)
+        return E_POINTER;
+    const size_t records = Data().RecordCount();
+    *position = 0;
+    if (records > 0)
+    {
+        const uint64_t last = records - 1;
+        *position = last << 32 | static_cast<uint32_t>(Data().RecordAt(last).Length());
+    }
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetChannelCount(int32_t* count)
+{
+    return Orv::AnswerValue(count, static_cast<int32_t>(Data().Channels().size()));
+}
+
+// A record's handle is its number plus one, so that no handle is 0.
+HRESULT STDMETHODCALLTYPE HostDocument::GetRecordHandle(int32_t record, ULONG_PTR* handle)
+{
+    if (!handle)
+        return E_POINTER;
+    if (!RecordArrived(record))
+        return E_INVALIDARG;
+    *handle = static_cast<ULONG_PTR>(record) + 1;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetSampleCount(uint32_t, ULONG_PTR handle, int32_t channel, int32_t* count)
+{
+    if (!count)
+        return E_POINTER;
+    const int32_t record = static_cast<int32_t>(handle) - 1;
+    if (handle == 0 || !RecordArrived(record) || !IsRecordedChannel(channel))
+        return E_INVALIDARG;
+    *count = static_cast<int32_t>(Data().RecordAt(static_cast<size_t>(record)).Length());
+    return S_OK;
+}
+
 Orv::ComPtr<IUnitConversion> HostDocument::ChannelConversion(int32_t channel)
 {
     Orv::ComPtr<IUnitConversion>& conversion = channelConversions_[channel];

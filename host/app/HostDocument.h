@@ -69,6 +69,12 @@ public:
     HRESULT STDMETHODCALLTYPE GetRecordCount(int32_t* count, int32_t* current) override;
     HRESULT STDMETHODCALLTYPE GetChannelConversion(int32_t position, int32_t record, int32_t channel,
                                                    IUnitConversion** conversion) override;
+    HRESULT STDMETHODCALLTYPE GetRecordLength(uint32_t reserved, int32_t record, int32_t* ticks) override;
+    HRESULT STDMETHODCALLTYPE GetRecordingEnd(uint32_t channel, uint64_t* position) override;
+    HRESULT STDMETHODCALLTYPE GetChannelCount(int32_t* count) override;
+    HRESULT STDMETHODCALLTYPE GetRecordHandle(int32_t record, ULONG_PTR* handle) override;
+    HRESULT STDMETHODCALLTYPE GetSampleCount(uint32_t flags, ULONG_PTR record, int32_t channel,
+                                             int32_t* count) override;
     HRESULT STDMETHODCALLTYPE ApplyChannelSetup(uint32_t reserved1, uint32_t reserved2, int32_t channel,
                                                 uint32_t scope, IUnknown* object) override;
 

@@ -29,6 +29,14 @@ inline constexpr uint32_t HostChannelScaled = 0x40000000u;    // a recorded chan
 inline constexpr uint32_t HostChannelStream = 0x1000;
 inline constexpr uint32_t HostChannelKindMask = 0x40000005u;
 
+// The channel argument that asks about the document as a whole.
+inline constexpr uint32_t HostWholeDocument = 0x80000000u;
+
+// The flags of a sample count request.
+inline constexpr uint32_t HostSampleCountRequest = 0x80000000u;
+// The flags of a units or presence request of a channel.
+inline constexpr uint32_t HostChannelUnitsRequest = 0x40002000u;
+
 // The end tick a channel data object takes for "up to the end of the record".
 inline constexpr int32_t HostRecordEnd = 0x7FFFFFFF;
 // The position code of entries that belong to the channel as a whole, not to a place in it.
@@ -52,9 +60,13 @@ struct IHostDocument : IUnknown
     // 7: the number of records and the record being sampled (the last one; -1 without records).
     virtual HRESULT STDMETHODCALLTYPE GetRecordCount(int32_t* count, int32_t* current) = 0;
     VYR_RESERVED_SLOT(8)
-    VYR_RESERVED_SLOT(9)
-    VYR_RESERVED_SLOT(10)
-    VYR_RESERVED_SLOT(11)
+    // 9: the ticks the record has so far; E_INVALIDARG for a record that has not arrived.
+    virtual HRESULT STDMETHODCALLTYPE GetRecordLength(uint32_t reserved, int32_t record, int32_t* ticks) = 0;
+    // 10: the position just past the last sample recorded (HostWholeDocument: over every channel):
+    // tick in the low word, record in the high word; (0, 0) without records.
+    virtual HRESULT STDMETHODCALLTYPE GetRecordingEnd(uint32_t channel, uint64_t* position) = 0;
+    // 11: the number of recorded channels.
+    virtual HRESULT STDMETHODCALLTYPE GetChannelCount(int32_t* count) = 0;
     VYR_RESERVED_SLOT(12)
     VYR_RESERVED_SLOT(13)
     VYR_RESERVED_SLOT(14)
@@ -89,7 +101,9 @@ struct IHostDocument : IUnknown
     virtual HRESULT STDMETHODCALLTYPE OpenChannelEnum(uint32_t request, int32_t record, int32_t channel,
                                                       IUnknown** enumerator) = 0;
     VYR_RESERVED_SLOT(33)
-    VYR_RESERVED_SLOT(34)
+    // 34: the handle through which the record's sample counts are asked; E_INVALIDARG for a record that
+    // has not arrived.
+    virtual HRESULT STDMETHODCALLTYPE GetRecordHandle(int32_t record, ULONG_PTR* handle) = 0;
     VYR_RESERVED_SLOT(35)
     VYR_RESERVED_SLOT(36)
     VYR_RESERVED_SLOT(37)
@@ -114,7 +128,10 @@ struct IHostDocument : IUnknown
     VYR_RESERVED_SLOT(53)
     VYR_RESERVED_SLOT(54)
     VYR_RESERVED_SLOT(55)
-    VYR_RESERVED_SLOT(56)
+    // 56: the number of samples the channel has so far in the record of the handle (flags
+    // HostSampleCountRequest); the count is left untouched on failure.
+    virtual HRESULT STDMETHODCALLTYPE GetSampleCount(uint32_t flags, ULONG_PTR record, int32_t channel,
+                                                     int32_t* count) = 0;
     VYR_RESERVED_SLOT(57)
     VYR_RESERVED_SLOT(58)
     VYR_RESERVED_SLOT(59)

@@ -92,6 +92,10 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetObject(ULONG typeId, REFIID i
             return Hand(framework.commandRegistration, iid, object);
         case VyrTypeId::ClipboardService:
             return Hand(framework.clipboard, iid, object);
+        case VyrTypeId::DocumentClassImplementation:
+            return Hand(framework.documentClasses, iid, object);
+        case VyrTypeId::DocumentImplementation:
+            return Hand(framework.documents, iid, object);
         default:
             break;
         }

@@ -1,6 +1,7 @@
 // The framework class object (CLSID_VyrFrameWork): the object factory and the way to every service.
 #pragma once
 
+#include "DocumentImplementations.h"
 #include "HostServices.h"
 #include "Messaging.h"
 #include "Registrations.h"
@@ -57,6 +58,8 @@ struct FrameworkState
     CommandRegistrationService commandRegistration;
     HostObjectService hostObjects;
     ScaleControlFactory scaleControls;
+    DocClassImplFactory documentClasses;
+    DocImplFactory documents{&application};
     FrameworkClassObject classObject;
 };
 

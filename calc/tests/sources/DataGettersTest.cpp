@@ -39,6 +39,11 @@ public:
     HRESULT STDMETHODCALLTYPE OpenChannelEnum(uint32_t, int32_t, int32_t, IUnknown**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetChannelData(uint32_t, int32_t, int32_t, IUnknown**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetRecordCount(int32_t*, int32_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetRecordHandle(int32_t, ULONG_PTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetRecordLength(uint32_t, int32_t, int32_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetRecordingEnd(uint32_t, uint64_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetChannelCount(int32_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetSampleCount(uint32_t, ULONG_PTR, int32_t, int32_t*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetChannelConversion(int32_t, int32_t, int32_t, IUnitConversion**) override
     {
         return E_NOTIMPL;

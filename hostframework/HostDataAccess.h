@@ -1,0 +1,21 @@
+// The host document's recording as the module reads it: sample counts over a range of records, the
+// units a channel is shown in, and whether a channel has data in a record.
+#pragma once
+
+#include "HostDocument.h"
+#include "foundation/numbers/Units.h"
+
+#include <cstdint>
+
+// The channel's samples from offset firstTick of firstRecord up to lastTick of lastRecord: the first
+// record counts from its offset, the last up to its offset, those between whole. 0 when the range runs
+// backwards; a record whose count the host does not give counts 0 samples.
+int64_t CountSamplesInRange(IHostDocument* document, int32_t channel, int32_t firstRecord, int32_t firstTick,
+                            int32_t lastRecord, int32_t lastTick);
+
+// The unit the channel is shown in in the record; when the host gives no conversion for the record, the
+// one of the whole recording. False when neither exists.
+bool ReadChannelUnits(IHostDocument* document, int32_t channel, int32_t record, Orv::PrefixedUnit& unit);
+
+// Whether the channel has data in the record.
+bool HasChannelObjectAt(IHostDocument* document, int32_t record, int32_t channel);

@@ -1,0 +1,228 @@
+#include "hostframework/document/VyrDocument.h"
+
+#include "VyrServices.h"
+#include "foundation/com/ComBoundary.h"
+#include "hostframework/HostServices.h"
+
+namespace
+{
+
+constexpr ULONG ImplementationFlagBit = 0x40000000;
+
+HRESULT CopyBstr(const Orv::String& text, BSTR* out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = text.IsEmpty() ? nullptr : SysAllocStringLen(text.c_str(), static_cast<UINT>(text.Length()));
+    return S_OK;
+}
+
+} // namespace
+
+VyrDocument::VyrDocument(IUnknown* hostDocument, IUnknown* documentClass, ULONG creationFlags)
+    : creationFlags_(creationFlags), hostObject_(hostDocument), documentClass_(documentClass)
+{
+    if (documentClass)
+        documentClass->QueryInterface(IID_ICustomDocClass, documentClassInner_.PutVoid());
+    // The implementation may call back into the document while it is made: a count above 0 keeps such
+    // calls from destroying it.
+    InternalAddRef();
+    Orv::ComPtr<IVyrDocImplFactory> factory;
+    if (IVyrObjectFactory* objects = ObjectFactoryAccessor::Get())
+        objects->GetObject(VyrTypeId::DocumentImplementation, IID_IVyrDocImplFactory, factory.PutVoid());
+    if (factory)
+        factory->CreateImplementation(documentClass, hostDocument, Outer(),
+                                      (creationFlags & ImplementationFlagBit) ? 1 : 0, inner_.Put());
+    InternalRelease();
+    // The document's own messages (its commands sent as automation messages) go to itself.
+    SetTarget(Outer(), nullptr);
+}
+
+VyrDocument::~VyrDocument() = default;
+
+HRESULT STDMETHODCALLTYPE VyrDocument::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    void* face = FindOwnInterface(iid);
+    if (!face)
+    {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ICustomDocument) ||
+            IsEqualIID(iid, IID_ICustomDocument2))
+            face = static_cast<ICustomDocument2*>(this);
+        else if (IsEqualIID(iid, IID_IVyrCommandHandler))
+            face = static_cast<IVyrCommandHandler*>(this);
+        else if (IsEqualIID(iid, IID_IObserver))
+            face = static_cast<IObserver*>(this);
+        else if (IsEqualIID(iid, IID_IMessageHandler))
+            face = static_cast<IMessageHandler*>(this);
+        else if (IsEqualIID(iid, IID_VyrHiddenDocumentFace))
+            return E_NOINTERFACE;
+        else
+            return inner_ ? inner_->QueryInterface(iid, object) : E_NOINTERFACE;
+    }
+    *object = face;
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE VyrDocument::Release()
+{
+    return ReleaseWith([this] { delete this; });
+}
+
+void* VyrDocument::FindOwnInterface(REFIID)
+{
+    return nullptr;
+}
+
+template <class Interface>
+Interface* VyrDocument::InnerFace(Interface*& cache, REFIID iid)
+{
+    if (!cache && inner_)
+    {
+        Orv::ComPtr<Interface> face;
+        inner_->QueryInterface(iid, face.PutVoid());
+        // A face of an aggregated object counts on the document itself: keeping a reference would keep
+        // the document alive for ever.
+        cache = face.Get();
+    }
+    return cache;
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::GetTitle(BSTR* title)
+{
+    return CopyBstr(title_, title);
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::IsModuleDocument(VARIANT_BOOL* answer)
+{
+    return Orv::AnswerValue(answer, VARIANT_TRUE);
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::Close()
+{
+    Detach();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::GetExtension(IUnknown** extension)
+{
+    if (extension)
+        *extension = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::GetCreationFlags(ULONG* flags)
+{
+    return Orv::AnswerValue(flags, creationFlags_);
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::GetHostInterface(IUnknown** host)
+{
+    if (!host)
+        return E_POINTER;
+    *host = nullptr;
+    if (!hostObject_)
+        return E_NOINTERFACE;
+    return hostObject_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(host));
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::GetValues(ULONG, ULONG, ULONG* out1, ULONG* out2)
+{
+    if (out1)
+        *out1 = 0;
+    if (out2)
+        *out2 = 0;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::SetName(ULONG, IAutoOrvString* name)
+{
+    return Orv::CatchReturn([&] { name_ = Orv::String::FromInterface(name); });
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::GetName(ULONG, IAutoOrvString** name)
+{
+    if (!name)
+        return E_POINTER;
+    IOrvString* rep = name_.Interface();
+    rep->AddRef();
+    *name = rep;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::GetHostValue(ULONG* value)
+{
+    return Orv::AnswerValue(value, hostValue_);
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::SetHostValue(ULONG value)
+{
+    hostValue_ = value;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::OnAttached(ULONG_PTR)
+{
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::OnHostEvent(ULONG_PTR, ULONG_PTR, ULONG_PTR, ULONG_PTR, ULONG_PTR)
+{
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::OnHostValue16(ULONG_PTR, ULONG_PTR)
+{
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::OnHostValue17(ULONG_PTR, ULONG_PTR)
+{
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::RegisterEvents(ISubject* subject)
+{
+    if (IObserver* inner = InnerFace(innerObserver_, IID_IObserver))
+        inner->RegisterEvents(subject);
+    VyrEventHandlerT<1>::RegisterEvents(subject);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::Notify(ISubject* subject, ULONG eventId, ULONG_PTR context, void* data)
+{
+    if (IObserver* inner = InnerFace(innerObserver_, IID_IObserver))
+        inner->Notify(subject, eventId, context, data);
+    VyrEventHandlerT<1>::Notify(subject, eventId, context, data);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE VyrDocument::HandleMessage(IMessage* message)
+{
+    if (AcceptsMessage(message) && VyrEventHandlerT<1>::HandleMessage(message) == 1)
+        return 1;
+    IMessageHandler* inner = InnerFace(innerHandler_, IID_IMessageHandler);
+    return inner ? inner->HandleMessage(message) : 0;
+}
+
+void VyrDocument::BroadcastToViews(ULONG messageId, const void* payload)
+{
+    if (ISubject* views = InnerFace(innerBroadcaster_, IID_ISubject))
+        views->Notify(messageId, const_cast<void*>(payload));
+}
+
+IHostApplication* VyrDocument::GetFrameServices()
+{
+    if (!frameServices_)
+        if (IVyrDocumentFrame* frame = InnerFace(innerFrame_, IID_IVyrDocumentFrame))
+            frame->GetFrameServices(frameServices_.Put());
+    if (!frameServices_)
+        return nullptr;
+    IHostApplication* services = nullptr;
+    if (SUCCEEDED(frameServices_->QueryInterface(IID_IHostApplication, reinterpret_cast<void**>(&services))))
+        services->Release(); // the frame keeps it alive while the document holds the frame's services
+    return services;
+}

@@ -1,0 +1,83 @@
+// The module's documents as the host sees them: a document aggregates the host's implementation of a
+// document and answers the host's document, command, observer and message interfaces itself, passing
+// every other interface to the implementation.
+#pragma once
+
+#include "VyrDocuments.h"
+#include "foundation/com/ComObjectRoot.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/text/String.h"
+#include "hostframework/EventHandlers.h"
+
+struct IHostApplication;
+
+class VyrDocument : public ICustomDocument2, public VyrEventHandlerT<1>, protected Orv::CComObjectRoot
+{
+public:
+    // hostDocument: the host's document object (may be null); documentClass: the class that made it.
+    VyrDocument(IUnknown* hostDocument, IUnknown* documentClass, ULONG creationFlags);
+    VyrDocument(const VyrDocument&) = delete;
+    VyrDocument& operator=(const VyrDocument&) = delete;
+
+    // IUnknown of the whole document: the derived document's faces, then the document's own, then the
+    // implementation's.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) final;
+    ULONG STDMETHODCALLTYPE AddRef() final { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() final;
+
+    // ICustomDocument2
+    HRESULT STDMETHODCALLTYPE GetTitle(BSTR* title) override;
+    HRESULT STDMETHODCALLTYPE IsModuleDocument(VARIANT_BOOL* answer) override;
+    HRESULT STDMETHODCALLTYPE Close() override;
+    HRESULT STDMETHODCALLTYPE GetExtension(IUnknown** extension) override;
+    HRESULT STDMETHODCALLTYPE GetCreationFlags(ULONG* flags) override;
+    HRESULT STDMETHODCALLTYPE GetHostInterface(IUnknown** host) override;
+    HRESULT STDMETHODCALLTYPE GetValues(ULONG first, ULONG second, ULONG* out1, ULONG* out2) override;
+    HRESULT STDMETHODCALLTYPE SetName(ULONG reserved, IAutoOrvString* name) override;
+    HRESULT STDMETHODCALLTYPE GetName(ULONG reserved, IAutoOrvString** name) override;
+    HRESULT STDMETHODCALLTYPE GetHostValue(ULONG* value) override;
+    HRESULT STDMETHODCALLTYPE SetHostValue(ULONG value) override;
+    HRESULT STDMETHODCALLTYPE OnAttached(ULONG_PTR argument) override;
+    HRESULT STDMETHODCALLTYPE OnHostEvent(ULONG_PTR, ULONG_PTR, ULONG_PTR, ULONG_PTR, ULONG_PTR) override;
+    HRESULT STDMETHODCALLTYPE OnHostValue16(ULONG_PTR, ULONG_PTR) override;
+    HRESULT STDMETHODCALLTYPE OnHostValue17(ULONG_PTR, ULONG_PTR) override;
+
+    // The implementation's observer and message handler hear everything first.
+    HRESULT STDMETHODCALLTYPE RegisterEvents(ISubject* subject) override;
+    HRESULT STDMETHODCALLTYPE Notify(ISubject* subject, ULONG eventId, ULONG_PTR context, void* data) override;
+    HRESULT STDMETHODCALLTYPE HandleMessage(IMessage* message) override;
+
+    // Delivers the message id with its payload to every view of the document.
+    void BroadcastToViews(ULONG messageId, const void* payload);
+    // The document frame's UI services (used like the host application); null when unavailable.
+    IHostApplication* GetFrameServices();
+
+    // The host's document object as the document was given it (not counted).
+    IUnknown* HostDocumentObject() const { return hostObject_; }
+    IUnknown* Outer() { return static_cast<ICustomDocument2*>(this); }
+
+protected:
+    ~VyrDocument() override;
+
+    // The derived document's own faces; null for an interface it does not answer.
+    virtual void* FindOwnInterface(REFIID iid);
+
+private:
+    template <class Interface>
+    Interface* InnerFace(Interface*& cache, REFIID iid);
+
+    ULONG creationFlags_;
+    ULONG hostValue_ = 0;
+    Orv::String name_;
+    Orv::String title_;
+    IUnknown* hostObject_;
+    Orv::ComPtr<IUnknown> inner_;
+    Orv::ComPtr<IUnknown> documentClass_;
+    Orv::ComPtr<ICustomDocClass> documentClassInner_;
+    // Faces of the implementation, held without a reference (they are the document's own).
+    IMessageHandler* innerHandler_ = nullptr;
+    IObserver* innerObserver_ = nullptr;
+    ISubject* innerBroadcaster_ = nullptr;
+    IVyrDocumentFrame* innerFrame_ = nullptr;
+    Orv::ComPtr<IUnknown> frameServices_;
+};
