@@ -5,6 +5,11 @@
 #define IDS_CHANNEL_CALC_NAME 104
 #define IDS_CHANNEL_CALC_DESCRIPTION 185
 
+// The document's titles and prompts.
+#define IDS_SISTRA_CAPTION 174
+#define IDS_SISTRA_TITLE 2010
+#define IDS_ECG_SOURCE_GONE 22943
+
 // Workflow step titles.
 #define IDS_STEP_SETUP 430
 #define IDS_STEP_PRESSURE 431

@@ -88,6 +88,12 @@ public:
     bool PrepareBlock(int32_t block, int32_t startTick);
     // Takes every loop record the calculation has below the end tick; the number taken.
     int32_t FeedLoops(int32_t endTick);
+    // Lets go of the block's events: the next block starts afresh.
+    void ReleaseEvents()
+    {
+        events_.Reset();
+        prepared_ = false;
+    }
     // Ends a run: the area calculation is built from the regressions and the area range found.
     void Finish();
 

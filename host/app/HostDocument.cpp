@@ -145,6 +145,7 @@ void HostDocument::FeedSamples(int64_t count)
         return;
     const Recording& live = feed_->Live();
     const size_t recordsBefore = live.RecordCount();
+    sampling_ = true;
     feed_->Feed(count);
     const auto record = static_cast<int32_t>(live.RecordCount() - 1);
     const Record& current = live.RecordAt(static_cast<size_t>(record));
@@ -158,7 +159,10 @@ void HostDocument::FeedSamples(int64_t count)
     if (current.IsComplete())
         NotifySinks([&](IOnlineDataSink& sink) { sink.OnRecordEnd(record, ticks); });
     if (feed_->IsDone())
+    {
+        sampling_ = false;
         NotifySinks([](IOnlineDataSink& sink) { sink.OnSamplingStopped(0); });
+    }
 }
 
 template <class Call>
@@ -186,12 +190,85 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IHostCalcItems*>(this);
     else if (iid == IID_IHostChildData)
         *out = static_cast<IHostChildData*>(this);
+    else if (iid == IID_IHostSampling)
+        *out = static_cast<IHostSampling*>(this);
+    else if (iid == IID_IHostSelection)
+        *out = static_cast<IHostSelection*>(this);
+    else if (iid == IID_IAnalysisManager)
+        *out = static_cast<IAnalysisManager*>(this);
     else
         *out = nullptr;
     if (!*out)
         return E_NOINTERFACE;
     AddRef();
     return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::IsSampling(ULONG, int16_t* sampling)
+{
+    return Orv::AnswerValue(sampling, static_cast<int16_t>(sampling_ ? VARIANT_TRUE : 0));
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::IsRecording(ULONG, LONG, int16_t* recording)
+{
+    return IsSampling(0, recording);
+}
+
+void HostDocument::SetSelection(TickPosition start, TickPosition end)
+{
+    selection_ = {start, end};
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetSelection(TickPosition* start, TickPosition* end)
+{
+    if (!start || !end)
+        return E_POINTER;
+    constexpr TickPosition none{HostRecordEnd, HostRecordEnd};
+    *start = selection_ ? selection_->first : none;
+    *end = selection_ ? selection_->second : none;
+    return S_OK;
+}
+
+// Every client that registered is linked to the document's analysis.
+HRESULT STDMETHODCALLTYPE HostDocument::RegisterClient(const WCHAR* name, const WCHAR*, LONG* clientId)
+{
+    if (!name || !clientId)
+        return E_POINTER;
+    return Orv::CatchReturn([&] {
+        analysisClients_.emplace_back(name);
+        *clientId = static_cast<LONG>(analysisClients_.size() - 1);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::RegisterPersister(LONG clientId, LONG, IUnknown*, VARIANT_BOOL)
+{
+    return IsAnalysisClient(clientId) ? S_OK : E_INVALIDARG;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::SettingsChanged(LONG clientId)
+{
+    if (!IsAnalysisClient(clientId))
+        return E_INVALIDARG;
+    ++settingsChanges_;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::IsLinked(LONG clientId, VARIANT_BOOL* linked)
+{
+    return Orv::AnswerValue(linked, static_cast<VARIANT_BOOL>(IsAnalysisClient(clientId) ? VARIANT_TRUE : VARIANT_FALSE));
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::TakeRegion(LONG clientId, ULONG_PTR, uint64_t start, uint64_t end)
+{
+    if (!IsAnalysisClient(clientId))
+        return E_INVALIDARG;
+    reportedRegion_ = {start, end};
+    return S_OK;
+}
+
+bool HostDocument::IsAnalysisClient(LONG clientId) const
+{
+    return clientId >= 0 && static_cast<size_t>(clientId) < analysisClients_.size();
 }
 
 Orv::ComPtr<HostDocument> HostDocument::FromContext(IUnknown* context)

@@ -7,6 +7,7 @@
 #include "host/app/calc/CalcEnumAdaptors.h"
 #include "host/app/recording/Recording.h"
 #include "host/include/HostDocument.h"
+#include "host/include/VyrAnalysis.h"
 #include "host/include/VyrServices.h"
 
 #include "foundation/com/ComPtr.h"
@@ -25,7 +26,10 @@ class HostDocument final : public IHostDocument,
                            public IOnlineDataSource,
                            public IHostDataItems,
                            public IHostCalcItems,
-                           public IHostChildData
+                           public IHostChildData,
+                           public IHostSampling,
+                           public IHostSelection,
+                           public IAnalysisManager
 {
 public:
     // The recording must outlive the document. calculatedChannels: the texts of vch1, vch2, ...
@@ -106,7 +110,29 @@ public:
     HRESULT STDMETHODCALLTYPE DetachChildData(IStrixDataChildData* data) override;
     HRESULT STDMETHODCALLTYPE FindChildData(ULONG typeId, IStrixDataChildData** data) override;
 
+    // IHostSampling: a sampling document samples from its first feed until it tells its sinks that
+    // sampling stopped.
+    HRESULT STDMETHODCALLTYPE IsSampling(ULONG reserved, int16_t* sampling) override;
+    HRESULT STDMETHODCALLTYPE IsRecording(ULONG reserved, LONG which, int16_t* recording) override;
+
+    // IHostSelection; nothing is selected until the host selects.
+    HRESULT STDMETHODCALLTYPE GetSelection(TickPosition* start, TickPosition* end) override;
+    void SetSelection(TickPosition start, TickPosition end);
+
+    // IAnalysisManager
+    HRESULT STDMETHODCALLTYPE RegisterClient(const WCHAR* name, const WCHAR* title, LONG* clientId) override;
+    HRESULT STDMETHODCALLTYPE RegisterPersister(LONG clientId, LONG flavour, IUnknown* persister,
+                                                VARIANT_BOOL dirty) override;
+    HRESULT STDMETHODCALLTYPE SettingsChanged(LONG clientId) override;
+    HRESULT STDMETHODCALLTYPE IsLinked(LONG clientId, VARIANT_BOOL* linked) override;
+    HRESULT STDMETHODCALLTYPE TakeRegion(LONG clientId, ULONG_PTR argument, uint64_t start, uint64_t end) override;
+    const std::vector<std::wstring>& AnalysisClients() const { return analysisClients_; }
+    int SettingsChangeCount() const { return settingsChanges_; }
+    std::optional<std::pair<uint64_t, uint64_t>> ReportedRegion() const { return reportedRegion_; }
+
 private:
+    bool IsAnalysisClient(LONG clientId) const;
+
     // A named data item and the text of its calculation (none: empty).
     struct NamedItem
     {
@@ -140,6 +166,11 @@ private:
     Orv::ComPtr<IUnitConversion> ChannelConversion(int32_t channel);
     std::map<int32_t, Orv::ComPtr<IUnitConversion>> channelConversions_;
     std::map<std::pair<int32_t, int32_t>, Orv::ComPtr<IUnitConversion>> recordConversions_; // by (channel, record)
+    std::optional<std::pair<TickPosition, TickPosition>> selection_;
+    std::vector<std::wstring> analysisClients_;
+    int settingsChanges_ = 0;
+    bool sampling_ = false;
+    std::optional<std::pair<uint64_t, uint64_t>> reportedRegion_;
     Calc::HeapReferenceCount references_;
 };
 

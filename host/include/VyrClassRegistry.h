@@ -113,4 +113,15 @@ struct IVyrStandIn : IUnknown
     // and how often the message-id registry was asked for a code, since the library was loaded; what a
     // caller that caches its services and codes should ask only once.
     virtual HRESULT STDMETHODCALLTYPE GetRequestCounts(ULONG* serviceRequests, ULONG* codeRequests) = 0;
+    // 13: from now on progress updates at or past percent answer "cancelled" (negative: none); the
+    // progress log starts afresh.
+    virtual HRESULT STDMETHODCALLTYPE ScriptProgressCancel(LONG percent) = 0;
+    // 14: the progress indicators made and the updates given since the last script, and the last percent.
+    virtual HRESULT STDMETHODCALLTYPE GetProgressLog(ULONG* indicators, ULONG* updates, LONG* lastPercent) = 0;
+    // 15: every later progress update answers "cancelled" (may be called from any thread).
+    virtual HRESULT STDMETHODCALLTYPE RequestProgressCancel() = 0;
+    // 16: whether progress is drawn as a text bar on the console.
+    virtual HRESULT STDMETHODCALLTYPE ShowProgressOnConsole(VARIANT_BOOL show) = 0;
+    // 17: whether the UI services make progress indicators at all (they do until told otherwise).
+    virtual HRESULT STDMETHODCALLTYPE SetProgressAvailable(VARIANT_BOOL available) = 0;
 };

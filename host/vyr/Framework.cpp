@@ -214,4 +214,41 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetRequestCounts(ULONG* services
     return S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::ScriptProgressCancel(LONG percent)
+{
+    return Guarded([&] {
+        Framework().progress.ScriptCancelAt(percent);
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetProgressLog(ULONG* indicators, ULONG* updates, LONG* lastPercent)
+{
+    if (!indicators || !updates || !lastPercent)
+        return E_POINTER;
+    const ProgressLog log = Framework().progress.Log();
+    *indicators = log.indicators;
+    *updates = log.updates;
+    *lastPercent = log.lastPercent;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::RequestProgressCancel()
+{
+    Framework().progress.RequestCancel();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::ShowProgressOnConsole(VARIANT_BOOL show)
+{
+    Framework().progress.ShowOnConsole(show != VARIANT_FALSE);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::SetProgressAvailable(VARIANT_BOOL available)
+{
+    Framework().progress.SetAvailable(available != VARIANT_FALSE);
+    return S_OK;
+}
+
 } // namespace Vyr

@@ -3,6 +3,7 @@
 
 #include "DocumentImplementations.h"
 #include "HostServices.h"
+#include "Progress.h"
 #include "Messaging.h"
 #include "Registrations.h"
 #include "ScaleControls.h"
@@ -35,6 +36,11 @@ public:
     HRESULT STDMETHODCALLTYPE GetMessageBox(ULONG index, BSTR* text, BSTR* caption, UINT* style,
         LONG* answer) override;
     HRESULT STDMETHODCALLTYPE GetRequestCounts(ULONG* serviceRequests, ULONG* codeRequests) override;
+    HRESULT STDMETHODCALLTYPE ScriptProgressCancel(LONG percent) override;
+    HRESULT STDMETHODCALLTYPE GetProgressLog(ULONG* indicators, ULONG* updates, LONG* lastPercent) override;
+    HRESULT STDMETHODCALLTYPE RequestProgressCancel() override;
+    HRESULT STDMETHODCALLTYPE ShowProgressOnConsole(VARIANT_BOOL show) override;
+    HRESULT STDMETHODCALLTYPE SetProgressAvailable(VARIANT_BOOL available) override;
 
 private:
     LONG references_ = 0;
@@ -51,7 +57,8 @@ struct FrameworkState
     MessageRouter router;
     MessageCreator creator;
     SubjectManager subjects;
-    HostApplicationService application;
+    ProgressService progress;
+    HostApplicationService application{&progress};
     UnitsService units;
     ClipboardService clipboard;
     CommandService commands;

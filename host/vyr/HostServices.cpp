@@ -1,5 +1,7 @@
 #include "HostServices.h"
 
+#include "VyrAnalysis.h"
+
 #include "UnitConversions.h"
 
 #include <iterator>
@@ -231,6 +233,14 @@ bool HostApplicationService::VersionNotice(ULONG index, std::wstring* text)
         return false;
     *text = notices_[index];
     return true;
+}
+
+// The UI services hand out the progress service beside the application's own face.
+HRESULT STDMETHODCALLTYPE HostApplicationService::QueryInterface(REFIID iid, void** object)
+{
+    if (object && progress_ && IsEqualIID(iid, IID_IHostProgressService))
+        return progress_->QueryInterface(iid, object);
+    return StaticComObject::QueryInterface(iid, object);
 }
 
 } // namespace Vyr

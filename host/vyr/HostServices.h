@@ -73,6 +73,10 @@ public:
     // The language of a host that nobody configured: US English, so that runs are reproducible.
     static constexpr LANGID DefaultUiLanguage = 0x0409;
 
+    // progress: what the application's UI services answer for their progress indicators.
+    explicit HostApplicationService(IUnknown* progress) : progress_(progress) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+
     HRESULT STDMETHODCALLTYPE GetMainWindow(HWND* window) override;
     HRESULT STDMETHODCALLTYPE GetUiLanguage(LANGID* language) override;
     HRESULT STDMETHODCALLTYPE GetSettings(IHostSettings** settings) override;
@@ -90,6 +94,7 @@ public:
     bool RecordedMessageBox(ULONG index, MessageBoxRecord* record);
 
 private:
+    IUnknown* progress_;
     HWND mainWindow_ = nullptr;
     LANGID language_ = DefaultUiLanguage;
     HostSettings settings_;

@@ -21,9 +21,9 @@ public:
 
     // IUnknown of the whole document: the derived document's faces, then the document's own, then the
     // implementation's.
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) final;
-    ULONG STDMETHODCALLTYPE AddRef() final { return InternalAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() final;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override;
 
     // ICustomDocument2
     HRESULT STDMETHODCALLTYPE GetTitle(BSTR* title) override;

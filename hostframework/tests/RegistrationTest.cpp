@@ -39,6 +39,24 @@ private:
     bool exists_;
 };
 
+// A class object that registration makes at its step: the maker hands out a static double.
+template <class Maker>
+class MadeClassObject final : public ClassObjectDouble, public Maker
+{
+public:
+    MadeClassObject(const wchar_t* title, ULONG typeId) : ClassObjectDouble(title, typeId) {}
+
+    IVyrClassObject* GetClassObject() override { return this; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+};
+
 class StaticMessageClass final : public IMsgIdMessageClassObject, public VyrMessageClassLink
 {
 public:
@@ -83,6 +101,9 @@ private:
 StaticClassObject firstConstructed(L"First", 0x11);
 StaticClassObject notAllocated(L"Never", 0x99, false);
 StaticClassObject lastConstructed(L"Last", 0x22);
+MadeClassObject<EventDrawClassMaker> secondDrawer(L"SecondDrawer", 0x34);
+MadeClassObject<EventDrawClassMaker> firstDrawer(L"FirstDrawer", 0x33);
+MadeClassObject<DocumentClassMaker> documentClass(L"TestDocument", 0x44);
 StaticMessageClass firstMessage(L"FirstMessage", 0x101);
 StaticMessageClass lastMessage(L"LastMessage", 0x102);
 
@@ -120,6 +141,9 @@ TEST(Registration, EverythingIsRegisteredInOrder)
     const Expected expected[] = {
         {VyrRegistrationKind::ClassObject, L"Last", 0x22},
         {VyrRegistrationKind::ClassObject, L"First", 0x11},
+        {VyrRegistrationKind::ClassObject, L"TestDocument", 0x44},
+        {VyrRegistrationKind::ClassObject, L"FirstDrawer", 0x33},
+        {VyrRegistrationKind::ClassObject, L"SecondDrawer", 0x34},
         {VyrRegistrationKind::MessageClass, L"LastMessage", 0x102},
         {VyrRegistrationKind::MessageClass, L"FirstMessage", 0x101},
         {VyrRegistrationKind::SelfTest, L"test ", 0},

@@ -1,0 +1,237 @@
+// The analysis run: the analysed region walked record by record and fed to the analysis data in chunks,
+// with a host progress indicator whose percent update is where the user's cancel is seen.
+#include "document/core/SistraDocument.h"
+
+#include "../../resources/ResourceIds.h"
+#include "VyrServices.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/text/StringResources.h"
+#include "foundation/text/StringStream.h"
+#include "hostframework/HostDataAccess.h"
+#include "hostframework/HostMessageBox.h"
+#include "hostframework/SistraIds.h"
+
+#include <new>
+
+namespace Sistra
+{
+namespace
+{
+
+constexpr int64_t ChunkDivisor = 100;
+constexpr int64_t LargestChunk = 10000;
+constexpr int64_t SmallestChunk = 1000;
+constexpr double ProgressScale = 100.0;
+constexpr int32_t PressurePeaks = 0;
+constexpr const wchar_t* OutOfMemoryText =
+    L"Kymorama has run out of memory. Sistra analysis is being abandoned, please save your documents.";
+
+Orv::ComPtr<IHostProgress> CreateProgressIndicator(IHostApplication* services, const wchar_t* title)
+{
+    Orv::ComPtr<IHostProgress> progress;
+    Orv::ComPtr<IHostProgressService> service;
+    if (services && SUCCEEDED(services->QueryInterface(IID_IHostProgressService, service.PutVoid())) && service)
+        service->CreateIndicator(1, title, L"", L"", 1, progress.Put());
+    return progress;
+}
+
+Orv::String ProgressText(int32_t pressureChannel, int32_t block)
+{
+    Orv::OStringStream text;
+    text << L"Channel " << pressureChannel + 1 << L", Block " << block + 1;
+    return text.Str();
+}
+
+const Orv::String& ModuleTitle()
+{
+    static const Orv::String title(Orv::ThisModule(), IDS_SISTRA_TITLE, true);
+    return title;
+}
+
+} // namespace
+
+int64_t AnalysisChunkSize(int64_t total)
+{
+    const int64_t chunk = std::min(total / ChunkDivisor, LargestChunk);
+    return chunk < SmallestChunk ? total : chunk;
+}
+
+int64_t AnalysisFeedStep(int64_t remaining, int64_t chunk)
+{
+    // A range the host counted no samples in still has its records fed, whole.
+    return chunk > 0 ? std::min(remaining, chunk) : remaining;
+}
+
+LONG AnalysisPercent(int64_t processed, int64_t total)
+{
+    if (total <= 0)
+        return static_cast<LONG>(ProgressScale);
+    return static_cast<LONG>(static_cast<double>(processed) * ProgressScale / static_cast<double>(total));
+}
+
+void SistraDocument::RequestAnalysis(bool reselect)
+{
+    if (!analysisEnabled_ || applyingChannelSetup_)
+        return;
+    const ModelPtr setup = GetSetupModel();
+    const int32_t pressure = setup->GetPressureChannel();
+    if (!setup->GetValue<PropertyType::Bool>(PropertyId::RegionSet) || pressure == NoChannel ||
+        setup->GetVolumeChannel() == NoChannel)
+        return;
+    if (ecgSourceGone_)
+        WarnEcgSourceGone();
+    AddChange(ChangeState::AnalysisRequested);
+    if (channelsAttached_)
+        ConfigureAnalysisSources(false);
+    data_->PressureStore().AttachToChannel(NoChannel, lastPressureChannel_ == NoChannel ? -1 : lastPressureChannel_, false);
+    if (reselect)
+        SetModified();
+    RunAnalysis(pressure);
+    if (setup->GetShowLoopMarkers())
+        data_->PressureStore().AttachToChannel(pressure, -1, true);
+    lastPressureChannel_ = pressure;
+    const HostItemId source = data_->PressureStore().LoopItem();
+    BroadcastToViews(MsgIdClass<&HostDocEventGUID, 52>::Id(), &source);
+}
+
+void SistraDocument::WarnEcgSourceGone()
+{
+    const Orv::String text(Orv::ThisModule(), IDS_ECG_SOURCE_GONE, true);
+    const Orv::String caption(Orv::ThisModule(), IDS_SISTRA_CAPTION, true);
+    HWND owner = nullptr;
+    if (IHostApplication* services = GetFrameServices())
+        services->GetMainWindow(&owner);
+    ShowHostMessageBox(text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK, owner);
+    const ModelPtr setup = GetSetupModel();
+    setup->SetValue<PropertyType::Int>(PropertyId::DetectionSource, PressurePeaks);
+    setup->SetValue<PropertyType::Text>(PropertyId::EcgEventSource, Orv::String());
+    setup->CommitChanges();
+    ecgSourceGone_ = 0;
+}
+
+void SistraDocument::ConfigureAnalysisSources(bool)
+{
+    const ModelPtr setup = GetSetupModel();
+    if (setup->GetPressureChannel() == NoChannel || setup->GetVolumeChannel() == NoChannel)
+        return;
+    // Until a volume calibration corrects the volume for parallel conductance, the loops are analysed
+    // on the volume channel itself, which is what the corrected volume then is.
+    const Orv::String loops = BuildLoopAnalyzerExpressionWithVolumeChannel(reader_, RangeWords{});
+    data_->PressureStore().CreateCalculations(loops.c_str(), L"", loops.c_str());
+}
+
+void SistraDocument::RunAnalysis(int32_t pressureChannel)
+{
+    AddChange(ChangeState::DataReset);
+    data_->Reset();
+    const bool hasSource = data_->PressureStore().HasCalculations();
+    const RecordingPosition recordingEnd = RecordingEnd();
+    RecordingPosition start, end;
+    const bool valid = ReadRegion(start, end);
+    if (IsOnlineMode())
+        end = recordingEnd;
+    if (!hasSource || !valid)
+    {
+        AddChange(ChangeState::ResetAndResults);
+        RefreshViews();
+        return;
+    }
+    const RecordingPosition last = IsBefore(end, recordingEnd) ? end : recordingEnd;
+    const int64_t total = CountSamplesInRange(HostDoc(), pressureChannel, start.block, start.tick, last.block, last.tick);
+    const int64_t chunk = AnalysisChunkSize(total);
+    const Orv::ComPtr<IHostProgress> progress = CreateProgressIndicator(GetFrameServices(), L"Processing");
+    int64_t processed = 0;
+    bool proceed = true;
+    try
+    {
+        for (int32_t block = start.block; block <= last.block && proceed; ++block)
+        {
+            if (progress)
+                progress->SetText(ProgressText(pressureChannel, block).c_str());
+            int32_t length = 0;
+            HostDoc()->GetRecordLength(0, block, &length);
+            const int32_t first = block == start.block ? start.tick : 0;
+            const int32_t lastTick = block == last.block ? last.tick : length;
+            FeedBlock(block, first, lastTick, chunk, total, processed, progress.Get(), proceed);
+        }
+    }
+    catch (const std::bad_alloc&)
+    {
+        data_->ReleaseEvents();
+        ShowOutOfMemory();
+        proceed = false;
+    }
+    data_->Finish();
+    if (!proceed)
+        SendOwnMessage(AutomationMessage::ClearSistraAnalysis);
+    AddChange(ChangeState::CopyingCheckedItems);
+    const IntSet checked = GetModel(ModelKind::LoopView)->GetCheckedItems();
+    data_->SetExcludedLoops(std::set<uint32_t>(checked.begin(), checked.end()));
+    RefreshViews();
+    changeState_ &= ~ChangeState::CopyingCheckedItems;
+}
+
+void SistraDocument::FeedBlock(int32_t block, int32_t firstTick, int32_t lastTick, int64_t chunk, int64_t total,
+                               int64_t& processed, IHostProgress* progress, bool& proceed)
+{
+    const bool prepared = data_->PrepareBlock(block, firstTick);
+    int64_t position = firstTick;
+    while (prepared && position < lastTick)
+    {
+        const int64_t step = AnalysisFeedStep(lastTick - position, chunk);
+        processed += step;
+        position += step;
+        data_->FeedLoops(static_cast<int32_t>(position));
+        // Without an indicator the run goes on: nobody can cancel it.
+        if (progress && progress->SetPercent(AnalysisPercent(processed, total)) != S_OK)
+        {
+            proceed = false;
+            break;
+        }
+        if (step == 0)
+            break;
+    }
+    data_->ReleaseEvents();
+}
+
+void SistraDocument::ShowOutOfMemory()
+{
+    HWND owner = nullptr;
+    if (IHostApplication* services = GetFrameServices())
+        services->GetMainWindow(&owner);
+    ShowHostMessageBox(OutOfMemoryText, ModuleTitle().c_str(), MB_OK | MB_ICONSTOP, owner);
+}
+
+void SistraDocument::SelectLoop(int32_t loop)
+{
+    const ModelPtr setup = GetSetupModel();
+    if (!setup->IsLocked(PropertyId::SelectedLoop) &&
+        setup->GetValue<PropertyType::Int>(PropertyId::SelectedLoop) != loop)
+    {
+        setup->SetValue<PropertyType::Int>(PropertyId::SelectedLoop, loop);
+        setup->CommitChanges();
+    }
+    RefreshViews();
+}
+
+bool SistraDocument::SelectLoopByIndex(int32_t loop)
+{
+    AddChange(ChangeState::SelectedLoopChanged);
+    const auto count = static_cast<int64_t>(data_->GetLoopCount());
+    SelectLoop(loop < 0 || loop >= count ? -1 : loop);
+    return true;
+}
+
+void SistraDocument::OnSelectASistraMsg(const SelectLoopPayload& payload)
+{
+    SelectLoopByIndex(payload.loop);
+}
+
+void SistraDocument::FinishOnlineAnalysis()
+{
+    data_->Finish();
+    AddChange(ChangeState::ResetAndResults);
+    RefreshViews();
+}
+
+} // namespace Sistra

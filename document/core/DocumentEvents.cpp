@@ -1,0 +1,162 @@
+// What the document does when the host, the analysis manager or an automation message asks: the host
+// document becoming ready, the manager's three requests, and setting, clearing and analysing the region.
+#include "document/core/SistraDocument.h"
+
+#include "hostframework/SistraIds.h"
+
+namespace Sistra
+{
+namespace
+{
+
+constexpr int32_t NoBlock = 0x7FFFFFFF;
+constexpr int32_t WholeChannelRegion = 1;
+
+template <USHORT Number>
+ULONG* DocumentMessage(ULONG* slot)
+{
+    return MsgIdClass<&SistraDocumentGUID, Number>::GetId(slot);
+}
+
+template <USHORT Number>
+ULONG* ManagerEvent(ULONG* slot)
+{
+    return MsgIdClass<&AnalysisManagerGUID, Number>::GetId(slot);
+}
+
+} // namespace
+
+VYR_DEFINE_EVENT_MAP(SistraDocument, VyrEventHandlerBase){
+    VyrEventMap::Header(),
+    VyrEventMap::Observer(&FixedId<VyrTypeId::StoredMessageNotification>,
+                          &DispatchObserverEvent<SistraDocument, void, &SistraDocument::OnHostDocumentReady>),
+    VyrEventMap::Observer(&MsgIdClass<&HostSamplingEventGUID, HostSamplingEvent::ResetLoops>::GetId,
+                          &CallMemberNoArgs<SistraDocument, &SistraDocument::FinishOnlineAnalysis>),
+    VyrEventMap::Observer(&ManagerEvent<7>,
+                          &DispatchObserverEvent<SistraDocument, void, &SistraDocument::OnClientReportRegion>),
+    VyrEventMap::Observer(&ManagerEvent<5>,
+                          &DispatchObserverEvent<SistraDocument, void, &SistraDocument::OnClientClearRequest>),
+    VyrEventMap::Observer(&ManagerEvent<6>,
+                          &DispatchObserverEvent<SistraDocument, void, &SistraDocument::OnClientCalibrationRequest>),
+    VyrEventMap::Message(&DocumentMessage<AutomationMessage::AnalyzeSistraNow>,
+                         &DispatchMessageNoArgs<SistraDocument, &SistraDocument::OnAnalyzeNowMsg>),
+    VyrEventMap::Message(&DocumentMessage<AutomationMessage::ClearSistraAnalysis>,
+                         &DispatchMessageNoArgs<SistraDocument, &SistraDocument::OnClearAnalysisMsg>),
+    VyrEventMap::Message(&DocumentMessage<AutomationMessage::SelectASistra>,
+                         &DispatchMessageWithPayload<SistraDocument, SelectLoopPayload, &SistraDocument::OnSelectASistraMsg>),
+    VyrEventMap::End(),
+};
+
+void SistraDocument::OnHostDocumentReady(void* document)
+{
+    if (!IsOwnHostDocument(document))
+        return;
+    analysisEnabled_ = true;
+    Register();
+    UpdateOnlineSink();
+    RequestAnalysis(false);
+}
+
+void SistraDocument::UpdateOnlineSink()
+{
+    IOnlineDataSource* sources = HostOnlineSources();
+    if (!sources)
+        return;
+    sources->RemoveSink(this);
+    if (IsOnlineMode())
+        sources->AddSink(this);
+}
+
+void SistraDocument::OnClientReportRegion(void* argument)
+{
+    ReportRegion(reinterpret_cast<ULONG_PTR>(argument));
+}
+
+void SistraDocument::OnClientClearRequest(void* argument)
+{
+    OnClearRequest(reinterpret_cast<ULONG_PTR>(argument));
+}
+
+void SistraDocument::OnClientCalibrationRequest(void* argument)
+{
+    OnCalibrationRequest(reinterpret_cast<ULONG_PTR>(argument));
+}
+
+void SistraDocument::ReapplyCalibrationsAndAnalyse()
+{
+    if (GetSetupModel()->GetValue<PropertyType::Bool>(PropertyId::RegionSet))
+        RequestAnalysis(true);
+    BroadcastToViews(MsgIdClass<&SistraDocumentGUID, DocumentNotification::AnalysisCleared>::Id(), nullptr);
+}
+
+// The region is the host's selection, or the whole recording when the setup asks for the channel; the
+// end stays open while analysing online.
+void SistraDocument::OnAnalyzeNowMsg()
+{
+    if (IsSampling())
+        return;
+    const ModelPtr setup = GetSetupModel();
+    RecordingPosition start{}, end{};
+    if (setup->GetValue<PropertyType::Int>(PropertyId::RegionMode) == WholeChannelRegion)
+        end = RecordingEnd();
+    else
+        ReadHostSelection(start, end);
+    if (start.block == NoBlock)
+        start = end = RecordingPosition{};
+    if (IsOnlineMode())
+        end = RecordingPosition{NoBlock, NoBlock};
+    setup->SetValue<PropertyType::Position>(PropertyId::RegionStart, start);
+    setup->SetValue<PropertyType::Position>(PropertyId::RegionEnd, end);
+    setup->SetValue<PropertyType::Bool>(PropertyId::RegionSet, true);
+    const ModelPtr loopView = GetModel(ModelKind::LoopView);
+    loopView->SetValue<PropertyType::IntSet>(PropertyId::CheckedItems, IntSet{});
+    SetModified();
+    setup->CommitChanges();
+    loopView->CommitChanges();
+    RequestAnalysis(true);
+}
+
+HRESULT SistraDocument::OnClearAnalysisMsg()
+{
+    if (IsSampling())
+        return S_OK;
+    const ModelPtr setup = GetSetupModel();
+    const bool online = IsOnlineMode();
+    if (online)
+        setup->SetValue<PropertyType::Bool>(PropertyId::OnlineMode, false);
+    const int32_t pressure = setup->GetPressureChannel();
+    data_->PressureStore().ClearStreams(pressure);
+    data_->VolumeStore().ClearStreams(pressure);
+    setup->SetValue<PropertyType::Position>(PropertyId::RegionStart, RecordingPosition{});
+    setup->SetValue<PropertyType::Position>(PropertyId::RegionEnd, RecordingPosition{});
+    setup->SetValue<PropertyType::Bool>(PropertyId::RegionSet, false);
+    if (online)
+        setup->SetValue<PropertyType::Bool>(PropertyId::OnlineMode, true);
+    AddChange(ChangeState::ResetAndResults);
+    RefreshViews();
+    SetModified();
+    setup->CommitChanges();
+    return S_OK;
+}
+
+RecordingPosition SistraDocument::RecordingEnd()
+{
+    uint64_t word = 0;
+    HostDoc()->GetRecordingEnd(HostWholeDocument, &word);
+    return RecordingPosition{static_cast<int32_t>(word & 0xFFFFFFFFu), static_cast<int32_t>(word >> 32)};
+}
+
+void SistraDocument::ReadHostSelection(RecordingPosition& start, RecordingPosition& end)
+{
+    start = end = RecordingPosition{NoBlock, NoBlock};
+    Orv::ComPtr<IHostSelection> selection;
+    if (IUnknown* host = HostDocumentObject(); host && SUCCEEDED(host->QueryInterface(IID_IHostSelection, selection.PutVoid())))
+    {
+        TickPosition first{NoBlock, NoBlock}, last{NoBlock, NoBlock};
+        selection->GetSelection(&first, &last);
+        start = RecordingPosition{first.tick, first.record};
+        end = RecordingPosition{last.tick, last.record};
+    }
+}
+
+} // namespace Sistra

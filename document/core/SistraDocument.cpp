@@ -1,0 +1,240 @@
+#include "document/core/SistraDocument.h"
+
+#include "document/analysis/AnalysisSettingsReader.h"
+#include "VyrServices.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/text/StringResources.h"
+#include "hostframework/HostDataAccess.h"
+#include "hostframework/SistraIds.h"
+#include "hostframework/UnitConversion.h"
+
+namespace Sistra
+{
+namespace
+{
+
+
+} // namespace
+
+SistraDocument::SistraDocument(IUnknown* hostDocument, IUnknown* documentClass, ULONG creationFlags)
+    : StrixChildDocument(hostDocument, documentClass, creationFlags)
+{
+    // What the document hands out while it is made (the models take its observer face) must not
+    // destroy it when given back.
+    InternalAddRef();
+    GetModel(ModelKind::WorkflowSetup);
+    data_ = Orv::ComPtr<SistraData>(new SistraData(*this));
+    if (IHostChildData* children = HostChildData())
+        children->AttachChildData(data_.Get());
+    InternalRelease();
+}
+
+SistraDocument::~SistraDocument()
+{
+    models_.Clear();
+    // The analysis data reads its settings from this document: it must not outlive it in the host.
+    if (IHostChildData* children = HostChildData(); children && data_)
+        children->DetachChildData(data_.Get());
+}
+
+void* SistraDocument::FindOwnInterface(REFIID iid)
+{
+    if (IsEqualIID(iid, IID_IOnlineDataSink))
+        return static_cast<IOnlineDataSink*>(this);
+    if (IsEqualIID(iid, IID_ISistraDocInterface))
+        return static_cast<ISistraDocInterface*>(this);
+    return nullptr;
+}
+
+HRESULT STDMETHODCALLTYPE SistraDocument::Close()
+{
+    if (IOnlineDataSource* sources = HostOnlineSources())
+        sources->RemoveSink(this);
+    return StrixChildDocument::Close();
+}
+
+HRESULT STDMETHODCALLTYPE SistraDocument::OnAttached(ULONG_PTR)
+{
+    return Orv::CatchReturn([&] {
+        data_->PressureStore().FindCalculations();
+        data_->VolumeStore().FindCalculations();
+        channelsAttached_ = true;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE SistraDocument::GetPressureScale(ULONG, double* factor)
+{
+    if (!factor)
+        return E_POINTER;
+    return Orv::CatchReturn([&] {
+        *factor = 1.0;
+        ApplyChannelScaling(GetSetupModel()->GetPressureChannel(), *factor);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE SistraDocument::GetVolumeScale(ULONG, double* factor)
+{
+    if (!factor)
+        return E_POINTER;
+    return Orv::CatchReturn([&] {
+        *factor = 1.0;
+        ApplyChannelScaling(GetSetupModel()->GetVolumeChannel(), *factor);
+    });
+}
+
+std::shared_ptr<Model> SistraDocument::GetModel(int kind)
+{
+    return models_.Get(kind, this, static_cast<IObserver*>(this));
+}
+
+void SistraDocument::SetModified()
+{
+    if (loading_)
+        return;
+    persistenceActive_ = true;
+    if (!applyingChannelSetup_)
+        NotifySettingsChanged();
+}
+
+int32_t SistraDocument::GetChannelCount()
+{
+    int32_t count = 0;
+    if (IHostDocument* host = HostDoc())
+        host->GetChannelCount(&count);
+    return count;
+}
+
+// The host offers no question about what a channel depends on: a channel counts as depending on the
+// analysis whenever the analysis has its calculations, as the host's failing answer would.
+bool SistraDocument::ChannelDependsOnAnalysis(int32_t channel)
+{
+    if (channel == NoChannel)
+        return false;
+    if (!HostChildData())
+        return true;
+    return data_ && data_->PressureStore().HasCalculations();
+}
+
+AnalysisSettings SistraDocument::Settings()
+{
+    return ReadAnalysisSettings(*this);
+}
+
+double SistraDocument::ToDisplayUnits(int32_t channel, double value)
+{
+    ApplyChannelScaling(channel, value);
+    return value;
+}
+
+bool SistraDocument::IsSampling()
+{
+    Orv::ComPtr<IHostSampling> sampling;
+    int16_t flag = 0;
+    if (IUnknown* host = HostDocumentObject(); host && SUCCEEDED(host->QueryInterface(IID_IHostSampling, sampling.PutVoid())))
+        sampling->IsSampling(0, &flag);
+    return flag != 0;
+}
+
+bool SistraDocument::IsRecordingInProgress()
+{
+    Orv::ComPtr<IHostSampling> sampling;
+    int16_t flag = 0;
+    if (IUnknown* host = HostDocumentObject(); host && SUCCEEDED(host->QueryInterface(IID_IHostSampling, sampling.PutVoid())))
+        sampling->IsRecording(0, -1, &flag);
+    return flag != 0;
+}
+
+void SistraDocument::LoopStatesChanged()
+{
+    SetModified();
+    AddChange(ChangeState::ResultsChanged);
+    RefreshViews();
+}
+
+std::wstring SistraDocument::ParameterUnit(int32_t parameterIndex)
+{
+    bool pressure = false, volume = false, perVolume = false;
+    SistraEvent{}.GetParameter(parameterIndex, &pressure, &volume, &perVolume);
+    const ModelPtr setup = GetSetupModel();
+    const auto unitOf = [&](int32_t channel) {
+        Orv::PrefixedUnit unit;
+        return ReadChannelUnits(HostDoc(), channel, 0, unit) ? unit.GetText() : std::wstring();
+    };
+    std::wstring text;
+    if (pressure)
+        text = unitOf(setup->GetPressureChannel());
+    if (volume)
+        text += (text.empty() ? L"" : L"*") + unitOf(setup->GetVolumeChannel());
+    if (perVolume)
+        text += L"/" + unitOf(setup->GetVolumeChannel());
+    return text;
+}
+
+IUnitConversion* SistraDocument::ChannelConversion(int32_t channel, Orv::ComPtr<IUnitConversion>& holder)
+{
+    IHostDocument* host = HostDoc();
+    if (!host || channel < 0)
+        return nullptr;
+    RecordingPosition start, end;
+    const int32_t block = ReadRegion(start, end) ? start.block : 0;
+    int32_t records = 0, current = 0;
+    host->GetRecordCount(&records, &current);
+    if (block < 0 || block >= records)
+        return nullptr;
+    host->GetChannelConversion(HostUnsetPosition, block, channel, holder.Put());
+    return holder.Get();
+}
+
+void SistraDocument::ApplyChannelScaling(int32_t channel, double& value)
+{
+    Orv::ComPtr<IUnitConversion> holder;
+    ConversionUnits units;
+    if (IUnitConversion* conversion = ChannelConversion(channel, holder); conversion && SUCCEEDED(ReadConversionUnits(*conversion, units)))
+        value = (value + units.offset) * units.scale;
+}
+
+void SistraDocument::RemoveChannelScaling(int32_t channel, double& value)
+{
+    Orv::ComPtr<IUnitConversion> holder;
+    ConversionUnits units;
+    if (IUnitConversion* conversion = ChannelConversion(channel, holder); conversion && SUCCEEDED(ReadConversionUnits(*conversion, units)))
+        value = units.scale == 0.0 ? 0.0 : value / units.scale - units.offset;
+}
+
+bool SistraDocument::ReadRegion(RecordingPosition& start, RecordingPosition& end)
+{
+    const ModelPtr setup = GetSetupModel();
+    start = setup->GetValue<PropertyType::Position>(PropertyId::RegionStart);
+    end = setup->GetValue<PropertyType::Position>(PropertyId::RegionEnd);
+    return setup->GetValue<PropertyType::Bool>(PropertyId::RegionSet);
+}
+
+void SistraDocument::AnalysedRegion(uint64_t& start, uint64_t& end)
+{
+    RecordingPosition first, last;
+    ReadRegion(first, last);
+    start = PositionWord(first);
+    end = PositionWord(last);
+}
+
+bool SistraDocument::IsOnlineMode()
+{
+    return GetSetupModel()->GetValue<PropertyType::Bool>(PropertyId::OnlineMode);
+}
+
+void SistraDocument::RefreshViews()
+{
+    const uint32_t state = changeState_;
+    BroadcastToViews(MsgIdClass<&SistraDocumentGUID, DocumentNotification::AnalysisResultsChanged>::Id(), &state);
+    changeState_ = 0;
+}
+
+void SistraDocument::SendOwnMessage(USHORT number)
+{
+    USHORT code = 0;
+    GetDocumentMessagePrefix(&code);
+    const MsgData<> message{static_cast<ULONG>(code) << 16 | number, 0, {}};
+    SendMsg(Outer(), message, 0);
+}
+
+} // namespace Sistra

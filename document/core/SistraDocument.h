@@ -1,0 +1,204 @@
+// The module's extension of one host document: it owns the workflow models, the analysis data attached
+// to the host document, and runs the analysis over the analysed region of the recording, or over the
+// data arriving while the host samples.
+#pragma once
+
+#include "document/analysis/AnalysisDataOwner.h"
+#include "document/analysis/SistraData.h"
+#include "document/core/AnalysisClient.h"
+#include "document/models/ModelMap.h"
+#include "document/models/ModelOwner.h"
+#include "document/models/WorkflowModelReader.h"
+
+#include "HostDocument.h"
+#include "VyrAnalysis.h"
+#include "hostframework/document/StrixChildDocument.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace Sistra
+{
+
+// What other modules ask of the document: the factors of its channels' units.
+// {89DC80D5-4B0B-474D-8F91-DFCFCC0FA54B}
+struct ISistraDocInterface : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetPressureScale(ULONG reserved, double* factor) = 0;            // 3
+    virtual HRESULT STDMETHODCALLTYPE GetVolumeScale(ULONG reserved, double* factor) = 0;              // 4
+};
+inline constexpr IID IID_ISistraDocInterface = {0x89DC80D5, 0x4B0B, 0x474D, {0x8F, 0x91, 0xDF, 0xCF, 0xCC, 0x0F, 0xA5, 0x4B}};
+
+// What changed since the views were last refreshed; the payload of the refresh broadcast.
+namespace ChangeState
+{
+constexpr uint32_t AnalysisRequested = 0x02;
+constexpr uint32_t SelectedLoopChanged = 0x04;
+constexpr uint32_t DataReset = 0x08;
+constexpr uint32_t ResultsChanged = 0x10;
+constexpr uint32_t ResetAndResults = 0x18;
+constexpr uint32_t MoveSelection = 0x20;
+constexpr uint32_t CopyingCheckedItems = 0x40;
+constexpr uint32_t SelectionFollowsHost = 0x80;
+} // namespace ChangeState
+
+// Positions compare by record first, then by tick.
+inline bool IsBefore(const RecordingPosition& first, const RecordingPosition& second)
+{
+    return first.block != second.block ? first.block < second.block : first.tick < second.tick;
+}
+// The position as one word: tick in the low 32 bits, record in the high 32 bits.
+inline uint64_t PositionWord(const RecordingPosition& position)
+{
+    return static_cast<uint64_t>(static_cast<uint32_t>(position.block)) << 32 | static_cast<uint32_t>(position.tick);
+}
+
+// The chunk a run feeds between two progress updates, for a range of total samples.
+int64_t AnalysisChunkSize(int64_t total);
+// The samples the next feed takes of what remains of a record.
+int64_t AnalysisFeedStep(int64_t remaining, int64_t chunk);
+// The percent of the run done after processed of total samples; 100 for an empty run.
+LONG AnalysisPercent(int64_t processed, int64_t total);
+
+class SistraDocument final : public StrixChildDocument,
+                             public AnalysisManager::AnalysisClientBase<SistraDocument>,
+                             public IOnlineDataSink,
+                             public ISistraDocInterface,
+                             public ModelOwner,
+                             public AnalysisDataOwner
+{
+public:
+    SistraDocument(IUnknown* hostDocument, IUnknown* documentClass, ULONG creationFlags);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        return VyrDocument::QueryInterface(iid, object);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return VyrDocument::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return VyrDocument::Release(); }
+
+    // The host document's faces: closing and attaching.
+    HRESULT STDMETHODCALLTYPE Close() override;
+    HRESULT STDMETHODCALLTYPE OnAttached(ULONG_PTR argument) override;
+
+    // ISistraDocInterface
+    HRESULT STDMETHODCALLTYPE GetPressureScale(ULONG reserved, double* factor) override;
+    HRESULT STDMETHODCALLTYPE GetVolumeScale(ULONG reserved, double* factor) override;
+
+    // IOnlineDataSink
+    HRESULT STDMETHODCALLTYPE GetSinkInfo(uint32_t* info, int16_t* wants) override;
+    HRESULT STDMETHODCALLTYPE OnSamplingStopped(uint32_t reserved) override;
+    HRESULT STDMETHODCALLTYPE OnSamplingStarted(int32_t record, int32_t ticks, uint32_t channels, uint32_t, uint32_t,
+                                                uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
+                                                int16_t recording) override;
+    HRESULT STDMETHODCALLTYPE OnNewData(uint32_t reserved) override;
+    HRESULT STDMETHODCALLTYPE OnRecordEnd(int32_t record, int32_t ticks) override;
+    HRESULT STDMETHODCALLTYPE OnSamplingModeChanged(uint32_t) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnRecordValuesChanged(int32_t, uint32_t) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE QuerySinkExtension() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QuerySinkExtensionEx() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnSamplingPaused(uint32_t) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetSinkPriority(int32_t* priority) override;
+    HRESULT STDMETHODCALLTYPE GetSinkPosition(int32_t record, uint32_t flags, uint32_t reserved,
+                                              int32_t* position) override;
+
+    // ModelOwner
+    std::shared_ptr<Model> GetModel(int kind) override;
+    void SetModified() override;
+    bool IsLoadingSettings() const override { return loading_; }
+    int32_t GetChannelCount() override;
+    bool ChannelDependsOnAnalysis(int32_t channel) override;
+
+    // AnalysisDataOwner
+    IUnknown* HostDocument() override { return HostDocumentObject(); }
+    AnalysisSettings Settings() override;
+    const ModelPropertyReader& SetupReader() override { return reader_; }
+    double ToDisplayUnits(int32_t channel, double value) override;
+    bool IsSampling() override;
+    void LoopStatesChanged() override;
+    std::wstring ParameterUnit(int32_t parameterIndex) override;
+
+    // The model map.
+    ModelPtr GetSetupModel() const { return models_.Find(ModelKind::WorkflowSetup); }
+    SistraData& Data() { return *data_.Get(); }
+
+    // Channel units: value = (value + offset) * scale with the channel's conversion, and back.
+    void ApplyChannelScaling(int32_t channel, double& value);
+    void RemoveChannelScaling(int32_t channel, double& value);
+
+    // The analysis (a run is synchronous on the host's thread).
+    void RequestAnalysis(bool reselect);
+    void RunAnalysis(int32_t pressureChannel);
+    void ConfigureAnalysisSources(bool useSelection);
+    void ShowOutOfMemory();
+    void FinishOnlineAnalysis();
+    // The document hears the host's sampling while online mode is on.
+    void UpdateOnlineSink();
+    // Selects the loop of that index; -1 deselects.
+    void SelectLoop(int32_t loop);
+    bool SelectLoopByIndex(int32_t loop);
+
+    // The refresh of the views: hands them the change state and clears it.
+    void RefreshViews();
+    uint32_t ChangeBits() const { return changeState_; }
+    void AddChange(uint32_t bits) { changeState_ |= bits; }
+
+    // The automation messages that set, clear and analyse the region.
+    void OnAnalyzeNowMsg();
+    HRESULT OnClearAnalysisMsg();
+
+    // What the analysis client needs of the document.
+    bool IsPersistenceActive() const { return persistenceActive_; }
+    void AnalysedRegion(uint64_t& start, uint64_t& end);
+    void ReapplyCalibrationsAndAnalyse();
+    bool IsAnalysisEnabled() const { return analysisEnabled_; }
+    bool IsEcgSourceGone() const { return ecgSourceGone_ != 0; }
+    // The host removed the ECG event source that end-diastole was taken from.
+    void MarkEcgSourceGone() { ecgSourceGone_ = -1; }
+
+    // Host notifications.
+    void OnHostDocumentReady(void* document);
+    void OnClientReportRegion(void* argument);
+    void OnClientClearRequest(void* argument);
+    void OnClientCalibrationRequest(void* argument);
+    void OnSelectASistraMsg(const struct SelectLoopPayload& payload);
+
+private:
+    ~SistraDocument() override;
+
+    VYR_DECLARE_EVENT_MAP()
+
+    void* FindOwnInterface(REFIID iid) override;
+    bool IsOnlineMode();
+    RecordingPosition RecordingEnd();
+    // The host's selection; both positions (0x7FFFFFFF, 0x7FFFFFFF) when there is none.
+    void ReadHostSelection(RecordingPosition& start, RecordingPosition& end);
+    bool IsRecordingInProgress();
+    void SendOwnMessage(USHORT number);
+    // The region of the setup model; false when none is set.
+    bool ReadRegion(RecordingPosition& start, RecordingPosition& end);
+    void FeedBlock(int32_t block, int32_t firstTick, int32_t lastTick, int64_t chunk, int64_t total,
+                   int64_t& processed, IHostProgress* progress, bool& proceed);
+    void WarnEcgSourceGone();
+    IUnitConversion* ChannelConversion(int32_t channel, Orv::ComPtr<IUnitConversion>& holder);
+
+    ModelMap models_;
+    WorkflowModelReader reader_{*this};
+    Orv::ComPtr<SistraData> data_;
+    int32_t lastPressureChannel_ = static_cast<int32_t>(0x80000000u);
+    bool persistenceActive_ = false;
+    bool channelsAttached_ = false;
+    bool analysisEnabled_ = false;
+    uint32_t changeState_ = ChangeState::ResetAndResults;
+    int16_t ecgSourceGone_ = 0;
+    bool applyingChannelSetup_ = false;
+    bool loading_ = false;
+};
+
+struct SelectLoopPayload
+{
+    ULONG typeWord;
+    LONG loop;
+};
+
+} // namespace Sistra

@@ -1,0 +1,274 @@
+// The analysis document on a host document of a steady ventricle (pressure in channel 1, volume in
+// channel 2): analyses over the region, with progress and cancel, online while sampling, and the
+// analysis manager's requests.
+#include "host/tests/module/CrossingFunction.h"
+#include "host/tests/RecordingFixtures.h"
+
+#include "calc/tests/SyntheticLoops.h"
+#include "document/core/SistraDocument.h"
+#include "hostframework/ClassRegistration.h"
+#include "hostframework/HostServices.h"
+#include "hostframework/SistraIds.h"
+#include "host/app/HostDocument.h"
+#include "host/app/calc/ModuleCalcFunctions.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace
+{
+
+using Sistra::SistraDocument;
+
+constexpr double Interval = 0.001;
+constexpr int32_t RunSamples = 250000;
+
+Host::Recording SteadyVentricle(int32_t samples)
+{
+    const CalcTesting::RealisticBeat beat{0.8};
+    std::vector<float> pressure(static_cast<size_t>(samples)), volume(static_cast<size_t>(samples));
+    for (int32_t tick = 0; tick < samples; ++tick)
+    {
+        pressure[static_cast<size_t>(tick)] = static_cast<float>(beat.Pressure(tick * Interval));
+        volume[static_cast<size_t>(tick)] = static_cast<float>(beat.Volume(tick * Interval));
+    }
+    return HostTests::MakeRecording(Interval, {{pressure, volume}}, 2);
+}
+
+struct LoopSummary
+{
+    int32_t tick;
+    double ved;
+    double sw;
+    bool operator==(const LoopSummary&) const = default;
+};
+
+// One module document on one host document: the module's functions registered, the channels set and
+// the document told that its host document is ready.
+class DocumentOnHost
+{
+public:
+    DocumentOnHost(const Host::Recording& recording, bool sampling, bool online)
+        : host_(sampling ? Host::HostDocument::Sampling(recording) : Host::HostDocument::Offline(recording))
+    {
+        VyrRegisterStaticClassObjects();
+        table_ = std::make_unique<Host::Calc::ModuleFunctionTable>(host_->Data(), HostTests::StandIn(), host_->Unknown());
+        host_->SetFunctionLookup(table_->Lookup());
+        document_ = new SistraDocument(host_->Unknown(), nullptr, 0);
+        holder_ = Orv::ComPtr<IUnknown>(document_->Outer());
+        const Sistra::ModelPtr setup = document_->GetSetupModel();
+        setup->SetPressureChannel(0);
+        setup->SetVolumeChannel(1);
+        setup->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::RegionMode, 1);
+        setup->SetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::OnlineMode, online);
+        setup->CommitChanges();
+        document_->OnAttached(0);
+        Notify(VyrTypeId::StoredMessageNotification, host_->Unknown());
+    }
+    ~DocumentOnHost() { document_->Close(); }
+
+    void Notify(ULONG eventId, void* data) { document_->Notify(nullptr, eventId, 0, data); }
+    void Send(USHORT number, const void* payload = nullptr)
+    {
+        USHORT code = 0;
+        Sistra::GetDocumentMessagePrefix(&code);
+        const MsgPayload0 empty;
+        Orv::ComPtr<IMessage> message;
+        MessageCreatorAccessor::Get()->MakeMessage(static_cast<ULONG>(code) << 16 | number, 0, 0, 0, 0,
+                                                   payload ? payload : &empty, message.Put());
+        document_->HandleMessage(message.Get());
+    }
+    std::vector<LoopSummary> Loops()
+    {
+        std::vector<LoopSummary> loops;
+        for (uint32_t loop = 0; loop < document_->Data().GetLoopCount(); ++loop)
+        {
+            Sistra::SistraEvent record;
+            if (document_->Data().ReadLoop(loop, record))
+                loops.push_back({record.base.tick, record.ved, record.sw});
+        }
+        return loops;
+    }
+    bool RegionSet() { return document_->GetSetupModel()->GetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::RegionSet); }
+
+    SistraDocument& Document() { return *document_; }
+    Host::HostDocument& Host() { return *host_.Get(); }
+
+private:
+    Orv::ComPtr<Host::HostDocument> host_;
+    std::unique_ptr<Host::Calc::ModuleFunctionTable> table_;
+    SistraDocument* document_;
+    Orv::ComPtr<IUnknown> holder_;
+};
+
+struct ProgressLog
+{
+    ULONG indicators = 0, updates = 0;
+    LONG lastPercent = 0;
+};
+
+ProgressLog ReadProgress()
+{
+    ProgressLog log;
+    HostTests::StandIn().GetProgressLog(&log.indicators, &log.updates, &log.lastPercent);
+    return log;
+}
+
+class AnalysisDocument : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { recording = std::make_unique<Host::Recording>(SteadyVentricle(RunSamples)); }
+    static void TearDownTestSuite() { recording.reset(); }
+    void SetUp() override { HostTests::StandIn().ScriptProgressCancel(-1); }
+    void TearDown() override
+    {
+        HostTests::StandIn().ScriptProgressCancel(-1);
+        HostTests::StandIn().SetProgressAvailable(VARIANT_TRUE);
+    }
+
+    static inline std::unique_ptr<Host::Recording> recording;
+};
+
+} // namespace
+
+TEST_F(AnalysisDocument, AnalyzingTheWholeRecordingFeedsAHundredChunksAndFindsEveryBeat)
+{
+    DocumentOnHost offline(*recording, false, false);
+    HostTests::StandIn().ScriptProgressCancel(-1);
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    const ProgressLog log = ReadProgress();
+    EXPECT_EQ(1u, log.indicators);
+    EXPECT_EQ(100u, log.updates);
+    EXPECT_EQ(100, log.lastPercent);
+    const auto loops = offline.Loops();
+    // 312 whole beats of 0.8 s; the analysis leaves out the first and the last, which it cannot close.
+    EXPECT_GE(loops.size(), 300u);
+    EXPECT_TRUE(offline.RegionSet());
+}
+
+TEST_F(AnalysisDocument, ACancelAtFortyPercentClearsTheAnalysis)
+{
+    const Host::Recording shorter = SteadyVentricle(100000);
+    DocumentOnHost offline(shorter, false, false);
+    HostTests::StandIn().ScriptProgressCancel(40);
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    const ProgressLog log = ReadProgress();
+    EXPECT_EQ(40, log.lastPercent);
+    EXPECT_EQ(40u, log.updates);
+    EXPECT_FALSE(offline.RegionSet());
+    EXPECT_EQ(0u, offline.Document().Data().GetLoopCount());
+}
+
+// Without a progress indicator nobody can cancel: the run goes through to the end.
+TEST_F(AnalysisDocument, WithoutAProgressIndicatorTheRunIsNotCancelled)
+{
+    const Host::Recording shorter = SteadyVentricle(40000);
+    DocumentOnHost offline(shorter, false, false);
+    HostTests::StandIn().SetProgressAvailable(VARIANT_FALSE);
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    EXPECT_TRUE(offline.RegionSet());
+    // 50 beats of 0.8 s: the first is not closed.
+    EXPECT_GE(offline.Loops().size(), 48u);
+}
+
+TEST_F(AnalysisDocument, AnOnlineRunFindsTheLoopsOfTheOfflineRun)
+{
+    const Host::Recording shorter = SteadyVentricle(30000);
+    DocumentOnHost offline(shorter, false, false);
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    const auto expected = offline.Loops();
+    ASSERT_GE(expected.size(), 30u);
+
+    DocumentOnHost online(shorter, true, true);
+    ASSERT_EQ(1u, online.Host().SinkCount());
+    online.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    while (!online.Host().IsSamplingDone())
+        online.Host().FeedSamples(1237);
+    const auto found = online.Loops();
+    ASSERT_EQ(expected.size(), found.size());
+    for (size_t i = 0; i < found.size(); ++i)
+        EXPECT_EQ(expected[i], found[i]) << i << ": " << expected[i].tick << " " << found[i].tick;
+}
+
+TEST_F(AnalysisDocument, TheAnalysisManagersRequestsReportClearAndAnalyseAgain)
+{
+    const Host::Recording shorter = SteadyVentricle(20000);
+    DocumentOnHost offline(shorter, false, false);
+    ASSERT_EQ((std::vector<std::wstring>{L"Sistra"}), offline.Host().AnalysisClients());
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    const size_t loops = offline.Loops().size();
+    ASSERT_GT(loops, 10u);
+
+    offline.Notify(MsgIdClass<&AnalysisManagerGUID, 7>::Id(), nullptr);
+    ASSERT_TRUE(offline.Host().ReportedRegion());
+    EXPECT_EQ(0u, offline.Host().ReportedRegion()->first);
+    EXPECT_EQ(20000u, offline.Host().ReportedRegion()->second);
+
+    offline.Notify(MsgIdClass<&AnalysisManagerGUID, 5>::Id(), nullptr);
+    EXPECT_FALSE(offline.RegionSet());
+    EXPECT_EQ(0u, offline.Loops().size());
+
+    // Without a region a calibration request analyses nothing; with one it analyses again.
+    offline.Notify(MsgIdClass<&AnalysisManagerGUID, 6>::Id(), nullptr);
+    EXPECT_EQ(0u, offline.Loops().size());
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    offline.Send(Sistra::AutomationMessage::ClearSistraAnalysis);
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    offline.Notify(MsgIdClass<&AnalysisManagerGUID, 6>::Id(), nullptr);
+    EXPECT_EQ(loops, offline.Loops().size());
+    EXPECT_GT(offline.Host().SettingsChangeCount(), 0);
+}
+
+TEST_F(AnalysisDocument, TheWarningThatTheEcgSourceIsGoneShowsOnce)
+{
+    const Host::Recording shorter = SteadyVentricle(5000);
+    DocumentOnHost offline(shorter, false, false);
+    const auto messageBox = [](ULONG index, std::wstring* text) {
+        BSTR shown = nullptr, caption = nullptr;
+        UINT style = 0;
+        LONG answer = 0;
+        const HRESULT result = HostTests::StandIn().GetMessageBox(index, &shown, &caption, &style, &answer);
+        if (text && shown)
+            *text = shown;
+        SysFreeString(shown);
+        SysFreeString(caption);
+        return result;
+    };
+    ULONG before = 0;
+    while (SUCCEEDED(messageBox(before, nullptr)))
+        ++before;
+    offline.Document().MarkEcgSourceGone();
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    std::wstring text;
+    ASSERT_EQ(S_OK, messageBox(before, &text));
+    EXPECT_EQ(L"An ECG event source that Sistra was using has gone away.\n\nSistra will now attempt to determine "
+              L"end-diastole using the pressure signal.",
+              text);
+    EXPECT_EQ(E_INVALIDARG, messageBox(before + 1, nullptr));
+    EXPECT_FALSE(offline.Document().IsEcgSourceGone());
+}
+
+// A loop index below 0 or at or past the loop count deselects.
+TEST_F(AnalysisDocument, SelectingALoopOutsideTheLoopsDeselects)
+{
+    const Host::Recording shorter = SteadyVentricle(8000);
+    DocumentOnHost offline(shorter, false, false);
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    const auto count = static_cast<LONG>(offline.Loops().size());
+    ASSERT_GT(count, 2);
+    const struct
+    {
+        LONG asked;
+        int32_t selected;
+    } cases[] = {{0, 0}, {count - 1, count - 1}, {count, -1}, {1, 1}, {-1, -1}, {-7, -1}, {count + 3, -1}};
+    for (const auto& test : cases)
+    {
+        const Sistra::SelectLoopPayload payload{0x2, test.asked};
+        offline.Send(Sistra::AutomationMessage::SelectASistra, &payload);
+        EXPECT_EQ(test.selected,
+                  offline.Document().GetSetupModel()->GetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::SelectedLoop))
+            << test.asked;
+    }
+}
