@@ -19,3 +19,10 @@ bool ReadChannelUnits(IHostDocument* document, int32_t channel, int32_t record, 
 
 // Whether the channel has data in the record.
 bool HasChannelObjectAt(IHostDocument* document, int32_t record, int32_t channel);
+
+struct IUnitConversion;
+
+// The units conversion of the channel at the source's selection: in the record of the selection's start
+// (where it overlaps the range the source's frame keeps, the later of the two starts' records), else in
+// the kept range's record, else the source's fallback. False when none answers.
+bool ResolveSelectionPosition(IHostDocument* document, IUnknown* source, int32_t channel, IUnitConversion** units);

@@ -50,6 +50,8 @@ HRESULT STDMETHODCALLTYPE SistraData::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IStrixDataChildData*>(this);
     else if (iid == IID_ITangentEsPoints)
         *out = static_cast<ITangentEsPoints*>(this);
+    else if (iid == IID_SistraAnalysisData)
+        *out = this;
     else
         *out = nullptr;
     if (!*out)

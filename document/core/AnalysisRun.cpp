@@ -114,8 +114,9 @@ void SistraDocument::ConfigureAnalysisSources(bool)
     const ModelPtr setup = GetSetupModel();
     if (setup->GetPressureChannel() == NoChannel || setup->GetVolumeChannel() == NoChannel)
         return;
-    // Until a volume calibration corrects the volume for parallel conductance, the loops are analysed
-    // on the volume channel itself, which is what the corrected volume then is.
+    // The host's calculation language does not read a channel's raw samples yet, which the volume
+    // calibrator's corrected volume is written in: the loops are analysed on the volume channel itself,
+    // which is what the corrected volume is while no volume calibration is in force.
     const Orv::String loops = BuildLoopAnalyzerExpressionWithVolumeChannel(reader_, RangeWords{});
     data_->PressureStore().CreateCalculations(loops.c_str(), L"", loops.c_str());
 }

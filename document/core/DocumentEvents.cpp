@@ -38,6 +38,8 @@ VYR_DEFINE_EVENT_MAP(SistraDocument, VyrEventHandlerBase){
                           &DispatchObserverEvent<SistraDocument, void, &SistraDocument::OnClientClearRequest>),
     VyrEventMap::Observer(&ManagerEvent<6>,
                           &DispatchObserverEvent<SistraDocument, void, &SistraDocument::OnClientCalibrationRequest>),
+    VyrEventMap::Observer(&DocumentMessage<DocumentNotification::ModelPropertiesChanged>,
+                          &DispatchObserverEvent<SistraDocument, ModelChangedRecord, &SistraDocument::OnModelPropertiesChanged>),
     VyrEventMap::Message(&DocumentMessage<AutomationMessage::AnalyzeSistraNow>,
                          &DispatchMessageNoArgs<SistraDocument, &SistraDocument::OnAnalyzeNowMsg>),
     VyrEventMap::Message(&DocumentMessage<AutomationMessage::ClearSistraAnalysis>,
@@ -84,6 +86,13 @@ void SistraDocument::OnClientCalibrationRequest(void* argument)
 
 void SistraDocument::ReapplyCalibrationsAndAnalyse()
 {
+    const bool setHere = !applyingChannelSetup_;
+    applyingChannelSetup_ = true;
+    const ModelPtr setup = GetSetupModel();
+    ApplyChannelSetup(setup->GetVolumeChannel(), volumeCalibrator_.get());
+    ApplyChannelSetup(setup->GetPressureChannel(), pressureCalibrator_.get());
+    if (setHere)
+        applyingChannelSetup_ = false;
     if (GetSetupModel()->GetValue<PropertyType::Bool>(PropertyId::RegionSet))
         RequestAnalysis(true);
     BroadcastToViews(MsgIdClass<&SistraDocumentGUID, DocumentNotification::AnalysisCleared>::Id(), nullptr);
@@ -108,6 +117,10 @@ void SistraDocument::OnAnalyzeNowMsg()
     setup->SetValue<PropertyType::Position>(PropertyId::RegionStart, start);
     setup->SetValue<PropertyType::Position>(PropertyId::RegionEnd, end);
     setup->SetValue<PropertyType::Bool>(PropertyId::RegionSet, true);
+    if (!volumeCalibrator_->IsActive())
+        volumeCalibrator_->FetchChannelConversion(setup->GetVolumeChannel());
+    if (!pressureCalibrator_->IsActive())
+        pressureCalibrator_->GetUnitsConversion(setup->GetPressureChannel());
     const ModelPtr loopView = GetModel(ModelKind::LoopView);
     loopView->SetValue<PropertyType::IntSet>(PropertyId::CheckedItems, IntSet{});
     SetModified();
@@ -156,6 +169,37 @@ void SistraDocument::ReadHostSelection(RecordingPosition& start, RecordingPositi
         selection->GetSelection(&first, &last);
         start = RecordingPosition{first.tick, first.record};
         end = RecordingPosition{last.tick, last.record};
+    }
+}
+
+} // namespace Sistra
+
+namespace Sistra
+{
+
+// The reactions to the models' changes that concern the analysis results and the views.
+void SistraDocument::OnModelPropertiesChanged(ModelChangedRecord* record)
+{
+    if (!record)
+        return;
+    const auto changed = [&](int id) { return (record->changed.words[id / 64] >> (id % 64) & 1) != 0; };
+    if (changed(PropertyId::CheckedItems))
+    {
+        const IntSet checked = GetModel(ModelKind::LoopView)->GetCheckedItems();
+        data_->SetExcludedLoops(std::set<uint32_t>(checked.begin(), checked.end()));
+        AddChange(ChangeState::ResultsChanged);
+        RefreshViews();
+    }
+    if (changed(PropertyId::EspvrRegressionType) || changed(PropertyId::EdpvrRegressionType) ||
+        changed(PropertyId::EsPointType))
+    {
+        AddChange(ChangeState::ResultsChanged);
+        RefreshViews();
+    }
+    if (changed(PropertyId::SelectedLoop))
+    {
+        AddChange(ChangeState::SelectedLoopChanged);
+        RefreshViews();
     }
 }
 

@@ -5,6 +5,7 @@
 #include "foundation/com/ComBoundary.h"
 #include "foundation/text/StringResources.h"
 #include "hostframework/HostDataAccess.h"
+#include "hostframework/HostServices.h"
 #include "hostframework/SistraIds.h"
 #include "hostframework/UnitConversion.h"
 
@@ -24,6 +25,8 @@ SistraDocument::SistraDocument(IUnknown* hostDocument, IUnknown* documentClass, 
     InternalAddRef();
     GetModel(ModelKind::WorkflowSetup);
     data_ = Orv::ComPtr<SistraData>(new SistraData(*this));
+    volumeCalibrator_ = std::make_unique<VolumeCalibrator>(*this);
+    pressureCalibrator_ = std::make_unique<PressureCalibrator>(*this);
     if (IHostChildData* children = HostChildData())
         children->AttachChildData(data_.Get());
     InternalRelease();
@@ -32,6 +35,8 @@ SistraDocument::SistraDocument(IUnknown* hostDocument, IUnknown* documentClass, 
 SistraDocument::~SistraDocument()
 {
     models_.Clear();
+    pressureCalibrator_.reset();
+    volumeCalibrator_.reset();
     // The analysis data reads its settings from this document: it must not outlive it in the host.
     if (IHostChildData* children = HostChildData(); children && data_)
         children->DetachChildData(data_.Get());
@@ -235,6 +240,36 @@ void SistraDocument::SendOwnMessage(USHORT number)
     GetDocumentMessagePrefix(&code);
     const MsgData<> message{static_cast<ULONG>(code) << 16 | number, 0, {}};
     SendMsg(Outer(), message, 0);
+}
+
+} // namespace Sistra
+
+namespace Sistra
+{
+
+Orv::ComPtr<IUnitConversion> SistraDocument::GetConversionAtSelection(int32_t channel)
+{
+    Orv::ComPtr<IUnitConversion> conversion;
+    ResolveSelectionPosition(HostDoc(), HostDocumentObject(), channel, conversion.Put());
+    return conversion;
+}
+
+bool SistraDocument::ApplyChannelSetup(int32_t channel, CalibratorBase* calibrator)
+{
+    if (channel == NoChannel || !HostDoc())
+        return false;
+    Orv::ComPtr<IUnitConversion> conversion;
+    if (calibrator)
+    {
+        if (calibrator->IsAppliedToChannel(channel) || !calibrator->Apply(channel, conversion.Put()))
+            return false;
+    }
+    else if (IUnitsService* units = UnitsServiceAccessor::Get())
+        units->CreateDefaultConversion(conversion.Put());
+    if (!conversion)
+        return false;
+    // The stand-in's channels are all set up for recording: the setup is applied, never sent.
+    return SUCCEEDED(HostDoc()->ApplyChannelSetup(0, 0, channel, 1, conversion.Get()));
 }
 
 } // namespace Sistra

@@ -7,10 +7,13 @@
 #include "document/analysis/SistraData.h"
 #include "document/core/AnalysisClient.h"
 #include "document/models/ModelMap.h"
+#include "document/calibration/PressureCalibrator.h"
+#include "document/calibration/VolumeCalibrator.h"
 #include "document/models/ModelOwner.h"
 #include "document/models/WorkflowModelReader.h"
 
 #include "HostDocument.h"
+#include "ModelMessages.h"
 #include "VyrAnalysis.h"
 #include "hostframework/document/StrixChildDocument.h"
 
@@ -64,7 +67,7 @@ class SistraDocument final : public StrixChildDocument,
                              public AnalysisManager::AnalysisClientBase<SistraDocument>,
                              public IOnlineDataSink,
                              public ISistraDocInterface,
-                             public ModelOwner,
+                             public CalibratorOwner,
                              public AnalysisDataOwner
 {
 public:
@@ -109,6 +112,10 @@ public:
     int32_t GetChannelCount() override;
     bool ChannelDependsOnAnalysis(int32_t channel) override;
 
+    // CalibratorOwner
+    IHostDocument* GetHostDocument() override { return HostDoc(); }
+    Orv::ComPtr<IUnitConversion> GetConversionAtSelection(int32_t channel) override;
+
     // AnalysisDataOwner
     IUnknown* HostDocument() override { return HostDocumentObject(); }
     AnalysisSettings Settings() override;
@@ -120,6 +127,11 @@ public:
 
     // The model map.
     ModelPtr GetSetupModel() const { return models_.Find(ModelKind::WorkflowSetup); }
+    // The model of that kind when the document has one; never creates.
+    ModelPtr FindModel(int kind) const { return models_.Find(kind); }
+    // Gives the channel the calibrator's conversion (without one: a fresh default conversion); false
+    // when the channel is unset, already shows the calibration, or no conversion could be made.
+    bool ApplyChannelSetup(int32_t channel, CalibratorBase* calibrator);
     SistraData& Data() { return *data_.Get(); }
 
     // Channel units: value = (value + offset) * scale with the channel's conversion, and back.
@@ -162,6 +174,7 @@ public:
     void OnClientClearRequest(void* argument);
     void OnClientCalibrationRequest(void* argument);
     void OnSelectASistraMsg(const struct SelectLoopPayload& payload);
+    void OnModelPropertiesChanged(ModelChangedRecord* record);
 
 private:
     ~SistraDocument() override;
@@ -185,6 +198,8 @@ private:
     ModelMap models_;
     WorkflowModelReader reader_{*this};
     Orv::ComPtr<SistraData> data_;
+    std::unique_ptr<VolumeCalibrator> volumeCalibrator_;
+    std::unique_ptr<PressureCalibrator> pressureCalibrator_;
     int32_t lastPressureChannel_ = static_cast<int32_t>(0x80000000u);
     bool persistenceActive_ = false;
     bool channelsAttached_ = false;

@@ -66,6 +66,9 @@ struct IVyrDocumentFrame : IUnknown
     VYR_RESERVED_SLOT(4)
     // 5: the frame's UI services (answering IHostApplication), with one reference.
     virtual HRESULT STDMETHODCALLTYPE GetFrameServices(IUnknown** services) = 0;
+    VYR_RESERVED_SLOT(6)
+    // 7: the frame's host object (IHostFrameObject), which keeps a range beside the selection.
+    virtual HRESULT STDMETHODCALLTYPE GetHostObject(IUnknown** object) = 0;
 };
 
 // The host's factory of document-class implementation objects (object factory type 0x80000012).

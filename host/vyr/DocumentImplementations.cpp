@@ -59,6 +59,14 @@ public:
         return S_OK;
     }
 
+    // The stand-in's documents keep no range beside their selection.
+    HRESULT STDMETHODCALLTYPE GetHostObject(IUnknown** object) override
+    {
+        if (object)
+            *object = nullptr;
+        return E_NOINTERFACE;
+    }
+
 private:
     IUnknown* services_;
 };

@@ -105,6 +105,11 @@ public:
     HRESULT STDMETHODCALLTYPE AdjustStartPosition(uint32_t, int32_t, int32_t, TickPosition*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OpenChannelEnum(uint32_t, int32_t, int32_t, IUnknown**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetChannelData(uint32_t, int32_t, int32_t, IUnknown**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetRecordLength(uint32_t, int32_t, int32_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetRecordingEnd(uint32_t, uint64_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetChannelCount(int32_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetRecordHandle(int32_t, ULONG_PTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetSampleCount(uint32_t, ULONG_PTR, int32_t, int32_t*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE ApplyChannelSetup(uint32_t, uint32_t, int32_t, uint32_t, IUnknown*) override
     {
         return E_NOTIMPL;

@@ -5,6 +5,7 @@
 #include "host/tests/RecordingFixtures.h"
 
 #include "calc/tests/SyntheticLoops.h"
+#include "document/core/EventDrawPolicies.h"
 #include "document/core/SistraDocument.h"
 #include "hostframework/ClassRegistration.h"
 #include "hostframework/HostServices.h"
@@ -271,4 +272,51 @@ TEST_F(AnalysisDocument, SelectingALoopOutsideTheLoopsDeselects)
                   offline.Document().GetSetupModel()->GetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::SelectedLoop))
             << test.asked;
     }
+}
+
+// The host draws the loops of the analysis data attached to its record: a mark at a loop's tick names
+// that loop; a mark anywhere else names none.
+TEST_F(AnalysisDocument, AMarkIsNamedOnlyAtALoopsTick)
+{
+    const Host::Recording shorter = SteadyVentricle(8000);
+    DocumentOnHost offline(shorter, false, false);
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    Sistra::SistraEvent loop;
+    ASSERT_TRUE(offline.Document().Data().ReadLoop(2, loop));
+    IUnknown* drawing = offline.Host().Unknown();
+    EXPECT_EQ(std::optional<uint32_t>(2), Sistra::FindDrawnLoopIndex(drawing, 0, loop.base.tick));
+    EXPECT_EQ(std::nullopt, Sistra::FindDrawnLoopIndex(drawing, 0, loop.base.tick + 1));
+    EXPECT_EQ(std::nullopt, Sistra::FindDrawnLoopIndex(drawing, 1, loop.base.tick));
+    const std::wstring text = Sistra::SistraEventDrawPolicy<Sistra::SistraEvent>::Tooltip(drawing, 0, loop).c_str();
+    EXPECT_EQ(L"Sistra: 3; Value = ", text.substr(0, 19));
+}
+
+TEST_F(AnalysisDocument, LoopsCheckedInTheLoopViewAreExcluded)
+{
+    const Host::Recording shorter = SteadyVentricle(8000);
+    DocumentOnHost offline(shorter, false, false);
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    const Sistra::ModelPtr loopView = offline.Document().GetModel(Sistra::ModelKind::LoopView);
+    loopView->SetValue<Sistra::PropertyType::IntSet>(Sistra::PropertyId::CheckedItems, Sistra::IntSet{1});
+    loopView->CommitChanges();
+    for (uint32_t loop : {0u, 1u, 2u})
+    {
+        Sistra::SistraEvent record;
+        ASSERT_TRUE(offline.Document().Data().ReadLoop(loop, record));
+        EXPECT_EQ(loop == 1 ? Sistra::LoopStateExcluded : Sistra::LoopStateValid, record.state) << loop;
+    }
+}
+
+// The setup model first, then the calibration models the volume calibrator takes, then the pressure
+// calibration's; the rest on request.
+TEST_F(AnalysisDocument, ANewDocumentHoldsTheSetupAndCalibrationModels)
+{
+    const Host::Recording shorter = SteadyVentricle(2000);
+    DocumentOnHost document(shorter, false, false);
+    for (int kind : {1, 3, 11, 5, 6, 10, 14, 2})
+        EXPECT_TRUE(document.Document().FindModel(kind)) << kind;
+    EXPECT_FALSE(document.Document().FindModel(7));
+    EXPECT_TRUE(document.Document().GetModel(7));
+    EXPECT_FALSE(document.Document().GetModel(15));
+    EXPECT_FALSE(document.Document().FindModel(15));
 }
