@@ -1,0 +1,47 @@
+// The small window that shows a comment's time and text above its marker while the pointer rests on it.
+#pragma once
+
+#include "hostframework/comments/CommentMarker.h"
+#include "platform/owl/gdi/GdiObjects.h"
+#include "platform/owl/window/Window.h"
+
+#include <memory>
+#include <string>
+
+// Lines the popup gives a text of that many characters: one per 40 started, at most 7.
+int CommentPopupLineCount(std::size_t characters);
+
+class CommentPopup : public OWL::TWindow
+{
+public:
+    // anchor: the middle of the marker's top, in screen coordinates; the popup sits above it.
+    CommentPopup(OWL::TWindow* owner, const POINT& anchor, const CommentAppearance& comment,
+                 const std::wstring& timeText, int markerHeight);
+    ~CommentPopup() override;
+
+    int LineCount() const { return lines_; }
+    const OWL::TRect& TextRect() const { return textRect_; }
+    const OWL::TRect& HeaderRect() const { return headerRect_; }
+    // The header as shown: "t = " and the time, at most 31 characters.
+    const std::wstring& HeaderText() const { return header_; }
+
+    // Makes the window; shows it without activation unless the host runs hidden.
+    bool Create() override;
+
+protected:
+    const wchar_t* GetClassName() override { return L"CommentPopup"; }
+    void GetWindowClass(WNDCLASSEXW& windowClass) override;
+    void Paint(OWL::TDC& dc, bool erase, OWL::TRect& rect) override;
+
+private:
+    void Layout(const POINT& anchor);
+
+    CommentAppearance comment_;
+    std::wstring header_;
+    std::unique_ptr<OWL::TFont> normalFont_;
+    std::unique_ptr<OWL::TFont> boldFont_;
+    int markerHeight_;
+    int lines_;
+    OWL::TRect headerRect_;
+    OWL::TRect textRect_;
+};
