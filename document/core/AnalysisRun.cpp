@@ -114,11 +114,10 @@ void SistraDocument::ConfigureAnalysisSources(bool)
     const ModelPtr setup = GetSetupModel();
     if (setup->GetPressureChannel() == NoChannel || setup->GetVolumeChannel() == NoChannel)
         return;
-    // The host's calculation language does not read a channel's raw samples yet, which the volume
-    // calibrator's corrected volume is written in: the loops are analysed on the volume channel itself,
-    // which is what the corrected volume is while no volume calibration is in force.
-    const Orv::String loops = BuildLoopAnalyzerExpressionWithVolumeChannel(reader_, RangeWords{});
-    data_->PressureStore().CreateCalculations(loops.c_str(), L"", loops.c_str());
+    const Orv::String loops = BuildLoopAnalyzerExpressionWithCorrectedVolume(reader_, RangeWords{});
+    const Orv::String volume = BuildVolumeExpression(reader_, *volumeCalibrator_);
+    const Orv::String events = BuildLoopAnalyzerExpressionWithVolumeChannel(reader_, RangeWords{});
+    data_->PressureStore().CreateCalculations(loops.c_str(), volume.c_str(), events.c_str());
 }
 
 void SistraDocument::RunAnalysis(int32_t pressureChannel)

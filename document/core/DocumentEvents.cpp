@@ -19,6 +19,12 @@ ULONG* DocumentMessage(ULONG* slot)
 }
 
 template <USHORT Number>
+ULONG* HostDocumentEvent(ULONG* slot)
+{
+    return MsgIdClass<&HostDocEventGUID, Number>::GetId(slot);
+}
+
+template <USHORT Number>
 ULONG* ManagerEvent(ULONG* slot)
 {
     return MsgIdClass<&AnalysisManagerGUID, Number>::GetId(slot);
@@ -30,6 +36,16 @@ VYR_DEFINE_EVENT_MAP(SistraDocument, VyrEventHandlerBase){
     VyrEventMap::Header(),
     VyrEventMap::Observer(&FixedId<VyrTypeId::StoredMessageNotification>,
                           &DispatchObserverEvent<SistraDocument, void, &SistraDocument::OnHostDocumentReady>),
+    VyrEventMap::Observer(&HostDocumentEvent<HostDocEvent::Refresh>,
+                          &CallMemberNoArgs<SistraDocument, &SistraDocument::RefreshViews>),
+    VyrEventMap::Observer(&HostDocumentEvent<16>,
+                          &CallMemberNoArgs<SistraDocument, &SistraDocument::ClearAnalysisIfRegionSet>),
+    VyrEventMap::Observer(&HostDocumentEvent<14>,
+                          &CallMemberNoArgs<SistraDocument, &SistraDocument::ClearAnalysisIfRegionSet>),
+    VyrEventMap::Observer(&HostDocumentEvent<20>,
+                          &DispatchObserverEvent<SistraDocument, const int32_t, &SistraDocument::OnChannelDataChanged>),
+    VyrEventMap::Observer(&HostDocumentEvent<22>,
+                          &DispatchObserverEvent<SistraDocument, const int32_t, &SistraDocument::OnChannelDataChanged>),
     VyrEventMap::Observer(&MsgIdClass<&HostSamplingEventGUID, HostSamplingEvent::ResetLoops>::GetId,
                           &CallMemberNoArgs<SistraDocument, &SistraDocument::FinishOnlineAnalysis>),
     VyrEventMap::Observer(&ManagerEvent<7>,
@@ -201,6 +217,24 @@ void SistraDocument::OnModelPropertiesChanged(ModelChangedRecord* record)
         AddChange(ChangeState::SelectedLoopChanged);
         RefreshViews();
     }
+}
+
+} // namespace Sistra
+
+namespace Sistra
+{
+
+void SistraDocument::ClearAnalysisIfRegionSet()
+{
+    if (GetSetupModel()->GetValue<PropertyType::Bool>(PropertyId::RegionSet))
+        OnClearAnalysisMsg();
+}
+
+void SistraDocument::OnChannelDataChanged(const int32_t* channel)
+{
+    const ModelPtr setup = GetSetupModel();
+    if (channel && (*channel == setup->GetPressureChannel() || *channel == setup->GetVolumeChannel()))
+        RequestAnalysis(true);
 }
 
 } // namespace Sistra

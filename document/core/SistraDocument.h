@@ -175,6 +175,10 @@ public:
     void OnClientCalibrationRequest(void* argument);
     void OnSelectASistraMsg(const struct SelectLoopPayload& payload);
     void OnModelPropertiesChanged(ModelChangedRecord* record);
+    // The host document's changes: a cut of the recording clears an analysed region; a change of the
+    // analysed channels' data analyses again.
+    void ClearAnalysisIfRegionSet();
+    void OnChannelDataChanged(const int32_t* channel);
 
 private:
     ~SistraDocument() override;

@@ -74,6 +74,11 @@ TEST(CalcLanguage, ErrorsNameThePositionInTheText)
         {"1 + cmpeakdet(ch1, 1, 1)", 5, "is an event source"},
         {"shift(ch1, 1/0)", 12, "not a finite number"},
         {"vch1", 1, "there is no calculated channel 1"},
+        {"ch(2, \"raw\")", 7, "ch has no view \"raw\""},
+        {"ch(2)", 1, "ch takes a channel number and a view"},
+        {"ch(3, \"base\")", 1, "there is no channel 3"},
+        {"ch1 + \"base\"", 7, "a text stands only as the view"},
+        {"ch(1, \"base)", 7, "no closing"},
     };
     for (const TextFault& fault : faults)
         ExpectRefused(fault);
@@ -83,6 +88,7 @@ TEST(CalcLanguage, ConstantsFoldAndStandForChannels)
 {
     EXPECT_EQ((std::vector<float>{5, 5, 5}), ChannelSamples(TwoChannels, "2 + 3"));
     EXPECT_EQ((std::vector<float>{0, 1, 1}), ChannelSamples(TwoChannels, "threshold(ch1, 2)"));
+    EXPECT_EQ(ChannelSamples(TwoChannels, "ch2 * 2"), ChannelSamples(TwoChannels, "ch(2, \"Base\") * 2"));
     // Number parameters take constant expressions, including the host's functions of constants.
     EXPECT_NO_THROW(Compile(TwoChannels, "cmpeakdet(ch1, sqrt(4) * sin(pi / 2), 60 / 72)"));
 }

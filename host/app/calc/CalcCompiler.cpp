@@ -1,5 +1,9 @@
 #include "host/app/calc/CalcCompiler.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -119,6 +123,8 @@ private:
         }
         case SyntaxNode::Kind::Binary:
             return Binary(node);
+        case SyntaxNode::Kind::Text:
+            throw CalcTextError(node.position, "a text stands only as the view of ch(number, \"base\")");
         }
         throw CalcTextError(node.position, "cannot compile this");
     }
@@ -218,8 +224,26 @@ private:
         return name == "pi" || name == "t" || NumberedName(name, "ch") || NumberedName(name, "vch");
     }
 
+    // ch(N, "base"): recorded channel N as recorded, before the units the host shows it in. The
+    // recording's samples are those values: the host's conversions only describe the channel's units.
+    Value ChannelView(const SyntaxNode& node) const
+    {
+        const auto& arguments = node.children;
+        if (arguments.size() != 2 || arguments[0]->kind != SyntaxNode::Kind::Number ||
+            arguments[1]->kind != SyntaxNode::Kind::Text || arguments[0]->number < 1 ||
+            arguments[0]->number != std::floor(arguments[0]->number))
+            throw CalcTextError(node.position, "ch takes a channel number and a view, as in ch(2, \"base\")");
+        std::string view = arguments[1]->name;
+        std::transform(view.begin(), view.end(), view.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (view != "base")
+            throw CalcTextError(arguments[1]->position, "ch has no view \"" + arguments[1]->name + "\"");
+        return RecordedChannel(node, static_cast<size_t>(arguments[0]->number));
+    }
+
     Value Call(const SyntaxNode& node)
     {
+        if (node.name == "ch")
+            return ChannelView(node);
         if (IsValueName(node.name))
             throw CalcTextError(node.position, "'" + std::string(node.text.substr(0, node.name.size())) +
                                                    "' is not a function");

@@ -16,6 +16,7 @@ struct Token
         Number,
         Name,
         Symbol,
+        Text,
         End,
     };
 
@@ -88,7 +89,18 @@ private:
         }
         if (std::string_view("+-*/(),").find(c) != std::string_view::npos)
             return {Token::Kind::Symbol, start, text_.substr(at_++, 1)};
+        if (c == '"')
+            return TextToken(start);
         throw CalcTextError(start + 1, "unexpected character '" + std::string(1, c) + "'");
+    }
+
+    Token TextToken(size_t start)
+    {
+        const size_t close = text_.find('"', start + 1);
+        if (close == std::string_view::npos)
+            throw CalcTextError(start + 1, "a text has no closing '\"'");
+        at_ = close + 1;
+        return {Token::Kind::Text, start, text_.substr(start, at_ - start)};
     }
 
     // Digits [. digits] [e [+-] digits], read in the classic locale whatever the user's.
@@ -217,6 +229,13 @@ private:
         }
         case Token::Kind::Name:
             return NameOrCall();
+        case Token::Kind::Text:
+        {
+            Take();
+            auto node = Make(SyntaxNode::Kind::Text, start);
+            node->name = std::string(token.text.substr(1, token.text.size() - 2));
+            return node;
+        }
         default:
             break;
         }

@@ -2,7 +2,8 @@
 //   expr    := term (('+' | '-') term)*
 //   term    := unary (('*' | '/') unary)*
 //   unary   := '-' unary | primary
-//   primary := number | name | name '(' [expr (',' expr)*] ')' | '(' expr ')'
+//   primary := number | text | name | name '(' [expr (',' expr)*] ')' | '(' expr ')'
+//   text    := '"' characters '"'   (only as the view of ch(number, "base"))
 #pragma once
 
 #include <memory>
@@ -37,13 +38,14 @@ struct SyntaxNode
         Call, // name(arguments)
         Negate,
         Binary,
+        Text, // "characters"
     };
 
     Kind kind;
     size_t position;          // 1-based, of the node's first character
     std::string_view text;    // the node's whole text within the expression
     double number = 0.0;      // Number
-    std::string name;         // Name, Call: lower case
+    std::string name;         // Name, Call: lower case; Text: the characters between the quotes
     char op = 0;              // Binary: + - * /
     std::vector<std::unique_ptr<SyntaxNode>> children;
 };

@@ -320,3 +320,23 @@ TEST_F(AnalysisDocument, ANewDocumentHoldsTheSetupAndCalibrationModels)
     EXPECT_FALSE(document.Document().GetModel(15));
     EXPECT_FALSE(document.Document().FindModel(15));
 }
+
+// A change of an analysed channel's data analyses again; other channels and cuts of the recording do not.
+TEST_F(AnalysisDocument, TheHostsChangesToTheAnalysedDataAnalyseAgainOrClear)
+{
+    const Host::Recording shorter = SteadyVentricle(8000);
+    DocumentOnHost offline(shorter, false, false);
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    const auto runs = [] { return ReadProgress().indicators; };
+    const ULONG before = runs();
+    for (const auto& [channel, analysed] : {std::pair{1, true}, std::pair{0, true}, std::pair{5, false}})
+    {
+        const ULONG start = runs();
+        offline.Notify(MsgIdClass<&HostDocEventGUID, 20>::Id(), const_cast<int*>(&channel));
+        EXPECT_EQ(start + (analysed ? 1 : 0), runs()) << channel;
+    }
+    EXPECT_EQ(before + 2, runs());
+    offline.Notify(MsgIdClass<&HostDocEventGUID, 16>::Id(), nullptr);
+    EXPECT_FALSE(offline.RegionSet());
+    EXPECT_EQ(0u, offline.Loops().size());
+}
