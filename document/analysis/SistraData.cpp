@@ -75,10 +75,41 @@ HRESULT STDMETHODCALLTYPE SistraData::GetTypeId(ULONG* typeId)
     return DocumentDataTypeId::TryGetId(typeId) ? S_OK : E_FAIL;
 }
 
-HRESULT STDMETHODCALLTYPE SistraData::Clone(ULONG, ULONG, ULONG, ULONG, ULONG, IUnknown*, IStrixDataChildData**)
+SistraData::SistraData(const SistraData& other)
+    : IStrixDataChildData(), ITangentEsPoints(), Orv::CComObjectRoot(0), owner_(other.owner_),
+      events_(other.events_), currentBlock_(other.currentBlock_), prepared_(other.prepared_),
+      tangentPressures_(other.tangentPressures_), tangentVolumes_(other.tangentVolumes_),
+      tangentLoops_(other.tangentLoops_), tangentSamples_(other.tangentSamples_), tangentLine_(other.tangentLine_),
+      tangentRSquared_(other.tangentRSquared_), tangentModeActive_(other.tangentModeActive_),
+      tangentDone_(other.tangentDone_), tableParameters_(other.tableParameters_),
+      pressureRange_(other.pressureRange_), volumeRange_(other.volumeRange_),
+      strokeWorkRange_(other.strokeWorkRange_), edvRange_(other.edvRange_), dpdtMaxRange_(other.dpdtMaxRange_),
+      esvRange_(other.esvRange_), espRange_(other.espRange_), pvaRange_(other.pvaRange_),
+      salineVesRange_(other.salineVesRange_), salineVedRange_(other.salineVedRange_),
+      includedEsvMaximum_(other.includedEsvMaximum_), salineRangeCached_(other.salineRangeCached_),
+      intersectionVolume_(other.intersectionVolume_), intersectionPressure_(other.intersectionPressure_),
+      intersectionCached_(other.intersectionCached_), seriesLimit_(other.seriesLimit_),
+      pressureLoops_(other.pressureLoops_), volumeLoops_(other.volumeLoops_), loopStatistics_(other.loopStatistics_),
+      pvaStatistics_(other.pvaStatistics_), summaryBasis_(other.summaryBasis_)
 {
-    // A copy of the document starts without results: its own run fills them.
-    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE SistraData::Clone(ULONG, ULONG, ULONG, ULONG, ULONG, IUnknown* source,
+                                            IStrixDataChildData** copy)
+{
+    if (!copy)
+        return E_POINTER;
+    *copy = nullptr;
+    if (source)
+    {
+        // Asked only to learn that the source is a calculation source; the copy does not keep it.
+        Orv::ComPtr<ICalcEnum> calculation;
+        source->QueryInterface(IID_ICalcEnum, calculation.PutVoid());
+    }
+    return Orv::CatchReturn([&] {
+        Orv::ComPtr<IStrixDataChildData> made(new SistraData(*this));
+        *copy = made.Detach();
+    });
 }
 
 void SistraData::ResetRanges()

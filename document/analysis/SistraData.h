@@ -166,6 +166,8 @@ public:
 
 private:
     ~SistraData() = default;
+    // Everything but the reference count.
+    SistraData(const SistraData& other);
 
     using StatisticsMap = std::unordered_map<int32_t, LoopStatistics>;
     struct DisplayFactors

@@ -25,6 +25,13 @@ HostItemId Find(IHostCalcItems& items, const wchar_t* name, bool echo)
 
 VChanData::VChanData(IUnknown* host, bool echo) : host_(host), echo_(echo) {}
 
+VChanData::VChanData(const VChanData& other)
+    : host_(other.host_), echo_(other.echo_), loops_(other.loops_), pva_(other.pva_), volume_(other.volume_),
+      events_(other.events_), stats_(other.stats_ ? std::make_unique<EventStats>(*other.stats_) : nullptr),
+      calculationsPresent_(other.calculationsPresent_)
+{
+}
+
 Orv::ComPtr<IHostCalcItems> VChanData::Items() const
 {
     Orv::ComPtr<IHostCalcItems> items;

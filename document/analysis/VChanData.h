@@ -31,6 +31,9 @@ class VChanData : public VChanDataInit
 public:
     // host: the host document (not owned; it outlives this). echo: the echo workflow's items.
     VChanData(IUnknown* host, bool echo);
+    // A copy keeps the items and the statistics; its readers start afresh.
+    VChanData(const VChanData& other);
+    VChanData& operator=(const VChanData&) = delete;
 
     // Forgets the statistics and the readers' positions; the items stay.
     void Reset();
