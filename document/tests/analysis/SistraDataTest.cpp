@@ -1,6 +1,6 @@
 #include "document/analysis/SistraData.h"
 
-#include "document/tests/analysis/FakeCalcItems.h"
+#include "document/tests/analysis/FakeAnalysisOwner.h"
 
 #include "calc/tests/TimeVaryingElastance.h"
 
@@ -9,44 +9,10 @@
 #include <cmath>
 
 using namespace Sistra;
-using DocumentTesting::FakeCalcItems;
+using DocumentTesting::FakeOwner;
 
 namespace
 {
-
-class FakeOwner final : public AnalysisDataOwner, public ModelPropertyReader
-{
-public:
-    IUnknown* HostDocument() override { return &host; }
-    AnalysisSettings Settings() override { return settings; }
-    const ModelPropertyReader& SetupReader() override { return *this; }
-    double ToDisplayUnits(int32_t channel, double value) override
-    {
-        return value * (channel == settings.pressureChannel ? pressureScale : volumeScale);
-    }
-    bool IsSampling() override { return sampling; }
-    void LoopStatesChanged() override { ++stateChanges; }
-    std::wstring ParameterUnit(int32_t) override { return L""; }
-
-    const int32_t* GetInt(int32_t) const override { return nullptr; }
-    const double* GetDouble(int32_t) const override { return nullptr; }
-    const bool* GetBool(int32_t) const override { return nullptr; }
-    const int32_t* GetChannel(int32_t id) const override
-    {
-        return id == AnalysisProperty::PressureChannel ? &settings.pressureChannel
-               : id == AnalysisProperty::VolumeChannel ? &settings.volumeChannel
-                                                    : nullptr;
-    }
-    const Orv::String* GetText(int32_t) const override { return nullptr; }
-    std::optional<uint64_t> GetPosition(int32_t) const override { return std::nullopt; }
-
-    FakeCalcItems host;
-    AnalysisSettings settings;
-    double pressureScale = 1.0;
-    double volumeScale = 1.0;
-    bool sampling = false;
-    int stateChanges = 0;
-};
 
 constexpr int LoopCount = 6;
 
@@ -243,6 +209,20 @@ TEST_F(SistraDataTest, RangesAndSeriesOfTheIncludedLoops)
     EXPECT_EQ(0xE1u, prsw.colour);
     EXPECT_EQ(340.0f, prsw.first[2]); // the loop after the excluded one
     EXPECT_EQ(0u, data->GetPlotSeries(2, 0, 100).first.size());
+}
+
+TEST_F(SistraDataTest, CloneKeepsTheLoopsStatesAndSummariesApartFromTheOriginal)
+{
+    Analyse(RelationLoops());
+    data->SetLoopState(0, LoopStateExcluded);
+    Orv::ComPtr<IStrixDataChildData> copied;
+    ASSERT_EQ(S_OK, data->Clone(0, 0, 0, 0, 0, nullptr, copied.Put()));
+    auto* copy = static_cast<SistraData*>(copied.Get());
+    data->Reset();
+    EXPECT_EQ(0u, data->GetLoopCount());
+    EXPECT_EQ(static_cast<uint32_t>(LoopCount), copy->GetLoopCount());
+    EXPECT_EQ((std::set<uint32_t>{0}), copy->GetExcludedLoops());
+    EXPECT_DOUBLE_EQ(145.0, copy->GetParameterStatistics(12)->average);
 }
 
 TEST(CurveLoop, NewestLoopFirstUnlessOneIsSelected)
