@@ -2,6 +2,8 @@
 // parameter over the loops and single loops' values, in display units.
 #include "document/analysis/SistraData.h"
 
+#include "document/analysis/ParameterNames.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -179,6 +181,19 @@ int32_t SistraData::GetTableParameters()
             std::find(excluded.begin(), excluded.end(), parameter) == excluded.end())
             tableParameters_.push_back(parameter);
     return static_cast<int32_t>(tableParameters_.size());
+}
+
+std::wstring SistraData::GetParameterTitle(int32_t row)
+{
+    if (row == 0 || pressureLoops_.EventCount() == 0)
+        return {};
+    const int32_t parameter =
+        row > 0 && static_cast<std::size_t>(row) < tableParameters_.size() ? tableParameters_[row] : -1;
+    std::wstring title = GetParameterName(parameter, true).c_str();
+    const std::wstring unit = owner_.ParameterUnit(parameter);
+    if (!unit.empty())
+        title += L" (" + unit + L")";
+    return title;
 }
 
 } // namespace Sistra

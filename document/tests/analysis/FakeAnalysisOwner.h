@@ -20,7 +20,7 @@ public:
     }
     bool IsSampling() override { return sampling; }
     void LoopStatesChanged() override { ++stateChanges; }
-    std::wstring ParameterUnit(int32_t) override { return L""; }
+    std::wstring ParameterUnit(int32_t parameter) override { return parameter == 12 ? pressureUnit : L""; }
 
     const int32_t* GetInt(int32_t) const override { return nullptr; }
     const double* GetDouble(int32_t) const override { return nullptr; }
@@ -40,6 +40,7 @@ public:
     double pressureScale = 1.0;
     double volumeScale = 1.0;
     bool sampling = false;
+    std::wstring pressureUnit; // the unit of Pes; every other parameter has none
     int stateChanges = 0;
 };
 

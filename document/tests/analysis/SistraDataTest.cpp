@@ -1,5 +1,7 @@
 #include "document/analysis/SistraData.h"
 
+#include "document/analysis/ParameterNames.h"
+
 #include "document/tests/analysis/FakeAnalysisOwner.h"
 
 #include "calc/tests/TimeVaryingElastance.h"
@@ -223,6 +225,38 @@ TEST_F(SistraDataTest, CloneKeepsTheLoopsStatesAndSummariesApartFromTheOriginal)
     EXPECT_EQ(static_cast<uint32_t>(LoopCount), copy->GetLoopCount());
     EXPECT_EQ((std::set<uint32_t>{0}), copy->GetExcludedLoops());
     EXPECT_DOUBLE_EQ(145.0, copy->GetParameterStatistics(12)->average);
+}
+
+TEST_F(SistraDataTest, TableRowsAndTheirTitles)
+{
+    owner.settings.tableParameters = {12, 0, 7, 26};
+    owner.settings.excludedParameters = {26, 27, 28};
+    owner.pressureUnit = L"mmHg";
+    EXPECT_EQ(3, data->GetTableParameters());
+    EXPECT_EQ((std::vector<int32_t>{0, 7, 12}), data->TableParameters());
+    EXPECT_EQ(L"", data->GetParameterTitle(1)) << "no loops yet";
+    Analyse(RelationLoops());
+    EXPECT_EQ(L"", data->GetParameterTitle(0));
+    EXPECT_EQ(L"Ved", data->GetParameterTitle(1));
+    EXPECT_EQ(L"Pes (mmHg)", data->GetParameterTitle(2));
+    EXPECT_EQ(105.0, data->GetLoopParameterValue(2, 1));
+    EXPECT_EQ(110.0, data->GetLoopParameterValue(1, 1));
+}
+
+TEST(ParameterNames, LongAndShortNamesFromTheStringTable)
+{
+    struct Case
+    {
+        int32_t parameter;
+        bool shortName;
+        const wchar_t* name;
+    };
+    const Case cases[] = {{1, false, L"Stroke Work"}, {1, true, L"SW"},      {16, true, L"Ea"},
+                          {18, false, L"dP/dt max"},  {18, true, L"dP/dt max"}, {28, false, L"Cardiac Efficiency"},
+                          {28, true, L"CE"},          {31, true, L"Piso"},   {0, false, L""},
+                          {32, true, L"Bogus"},       {-1, false, L"Bogus"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(std::wstring(c.name), GetParameterName(c.parameter, c.shortName).c_str()) << c.parameter;
 }
 
 TEST(CurveLoop, NewestLoopFirstUnlessOneIsSelected)
