@@ -111,3 +111,32 @@ TEST_F(AnalysisDataOnHost, TangentPointsReachTheAreaCalculationThroughTheDocumen
     EXPECT_EQ(12, areas->count);
     EXPECT_GT(areas->minimum, 0.0);
 }
+
+TEST_F(AnalysisDataOnHost, SummariesFollowAChangeOfTheEndSystolicPointType)
+{
+    owner.settings.espvrKind = EspvrTangent;
+    Analyse();
+    const auto perBeat = data->GetParameterStatistics(12);
+    ASSERT_TRUE(perBeat);
+    owner.settings.esPointType = TangentFitEsPoints;
+    const auto tangent = data->GetParameterStatistics(12);
+    ASSERT_TRUE(tangent);
+    double sum = 0.0;
+    int touched = 0;
+    for (uint32_t loop = 0; loop < data->GetLoopCount(); ++loop)
+    {
+        SistraEvent record;
+        float volume = 0.0f, pressure = 0.0f;
+        if (data->ReadLoop(loop, record) && data->GetTangentEsPoint(record.firstTick, &volume, &pressure) != -1)
+        {
+            sum += pressure;
+            ++touched;
+        }
+    }
+    ASSERT_EQ(tangent->count, touched);
+    EXPECT_NEAR(sum / touched, tangent->average, 1e-6 * std::fabs(tangent->average));
+    EXPECT_NE(perBeat->average, tangent->average);
+    FittedLine areas;
+    data->Finish();
+    EXPECT_TRUE(data->FitPvaEsp(areas));
+}
