@@ -1,9 +1,9 @@
-// Least squares line over n pairs (each value taken as a float, each product formed in float):
-//     Sxx = Σx² − n·mx²,  Syy = Σy² − n·my²,  Sxy = Σxy − n·mx·my,
+// Least squares line over n pairs (each value taken as a float), with sums about the means:
+//     Sxx = Σ(x − mx)²,  Syy = Σ(y − my)²,  Sxy = Σ(x − mx)(y − my),
 //     slope = Sxy / Sxx,  intercept = my − slope·mx,  r² = Sxy² / (Sxx·Syy).
 // Major axis line (minimises perpendicular distances):
 //     d = Sxx − Syy,  q = sqrt(d² + (2 Sxy)²),  slope = (q − d) / (2 Sxy)  (the root whose sign is Sxy's),
-//     intercept = (Σy − slope Σx) / n,  r = (nΣxy − ΣxΣy) / sqrt((nΣy² − (Σy)²)(nΣx² − (Σx)²)).
+//     intercept = my − slope·mx,  r = Sxy / sqrt(Sxx·Syy).
 // The quadratic and exponential relations are fitted by Levenberg-Marquardt through the curve-fit driver.
 #include "calc/numerics/LoopRegressions.h"
 
@@ -54,28 +54,44 @@ public:
 // p1 e^(p0 x) with both parameters free and the two-point start: the shared exponential serves as is.
 using ExponFunc = ExtLib::ExponFunc;
 
-struct Sums
+// Centred sums of the pairs whose two values are finite, each value taken as a float. Taken about the
+// means, so that equal values give no spread at all instead of the rounding left by Σx² − n·mx².
+struct Spread
 {
-    double n = 0.0, x = 0.0, y = 0.0, xx = 0.0, yy = 0.0, xy = 0.0;
+    double n = 0.0, mx = 0.0, my = 0.0, sxx = 0.0, syy = 0.0, sxy = 0.0;
 };
 
-Sums SumFinitePairs(const LoopPoints& points)
+Spread SpreadOfFinitePairs(const LoopPoints& points)
 {
-    Sums sums;
+    std::vector<double> xs, ys;
     for (std::size_t i = 0; i < points.Size(); ++i)
     {
         const auto x = static_cast<float>(points.x[i]);
         const auto y = static_cast<float>(points.y[i]);
         if (!std::isfinite(x) || !std::isfinite(y))
             continue;
-        sums.n += 1.0;
-        sums.x += x;
-        sums.y += y;
-        sums.xx += x * x;
-        sums.yy += y * y;
-        sums.xy += x * y;
+        xs.push_back(x);
+        ys.push_back(y);
     }
-    return sums;
+    Spread s;
+    s.n = static_cast<double>(xs.size());
+    if (xs.empty())
+        return s;
+    for (std::size_t i = 0; i < xs.size(); ++i)
+    {
+        s.mx += xs[i];
+        s.my += ys[i];
+    }
+    s.mx /= s.n;
+    s.my /= s.n;
+    for (std::size_t i = 0; i < xs.size(); ++i)
+    {
+        const double dx = xs[i] - s.mx, dy = ys[i] - s.my;
+        s.sxx += dx * dx;
+        s.syy += dy * dy;
+        s.sxy += dx * dy;
+    }
+    return s;
 }
 
 LoopPoints FinitePairs(const LoopPoints& points)
@@ -118,42 +134,30 @@ bool IntersectBySearch(const Relation& difference, double start, double& volume)
 
 bool FitLeastSquaresLine(const LoopPoints& points, FittedLine& line)
 {
-    const Sums s = SumFinitePairs(points);
-    if (s.n < 2.0)
+    const Spread s = SpreadOfFinitePairs(points);
+    if (s.n < 2.0 || !HasSpread(s.sxx) || !HasSpread(s.syy))
         return false;
-    const double mx = s.x / s.n;
-    const double my = s.y / s.n;
-    const double sxy = s.xy - s.n * mx * my;
-    const double sxx = s.xx - s.n * mx * mx;
-    const double syy = s.yy - s.n * my * my;
-    if (!HasSpread(sxx) || !HasSpread(syy))
-        return false;
-    line.slope = sxy / sxx;
-    line.intercept = my - line.slope * mx;
-    line.fit = sxy * sxy / (sxx * syy);
+    line.slope = s.sxy / s.sxx;
+    line.intercept = s.my - line.slope * s.mx;
+    line.fit = s.sxy * s.sxy / (s.sxx * s.syy);
     return true;
 }
 
 bool FitMajorAxisLine(const LoopPoints& points, FittedLine& line)
 {
-    const Sums s = SumFinitePairs(points);
+    const Spread s = SpreadOfFinitePairs(points);
     if (s.n < 2.0)
         return false;
-    const double sxx = s.xx - s.x * s.x / s.n;
-    const double syy = s.yy - s.y * s.y / s.n;
-    const double sxy = s.xy - s.x * s.y / s.n;
-    const double d = sxx - syy;
-    const double q = std::sqrt(d * d + 4.0 * sxy * sxy);
-    double slope = (q - d) / (2.0 * sxy);
-    if (!(slope * 2.0 * sxy > 0.0))
-        slope = (-d - q) / (2.0 * sxy);
+    const double d = s.sxx - s.syy;
+    const double q = std::sqrt(d * d + 4.0 * s.sxy * s.sxy);
+    double slope = (q - d) / (2.0 * s.sxy);
+    if (!(slope * 2.0 * s.sxy > 0.0))
+        slope = (-d - q) / (2.0 * s.sxy);
     line.slope = slope;
-    line.intercept = (s.y - slope * s.x) / s.n;
-    const double nxx = s.n * s.xx - s.x * s.x;
-    const double nyy = s.n * s.yy - s.y * s.y;
-    if (!HasSpread(nxx) || !HasSpread(nyy))
+    line.intercept = s.my - slope * s.mx;
+    if (!HasSpread(s.sxx) || !HasSpread(s.syy))
         return false;
-    line.fit = (s.n * s.xy - s.x * s.y) / std::sqrt(nyy * nxx);
+    line.fit = s.sxy / std::sqrt(s.sxx * s.syy);
     return true;
 }
 

@@ -55,6 +55,9 @@ TEST(LoopRegressions, StraightLinesFailWithoutTwoPairsOrWithoutSpread)
     LoopPoints sameX;
     sameX.Add(50.0, 100.0);
     sameX.Add(50.0, 120.0);
+    LoopPoints sameInexactX; // equal values whose float squares are rounded
+    for (double y : {100.0, 120.0, 90.0})
+        sameInexactX.Add(0.1, y);
     LoopPoints sameY;
     sameY.Add(40.0, 100.0);
     sameY.Add(60.0, 100.0);
@@ -63,7 +66,7 @@ TEST(LoopRegressions, StraightLinesFailWithoutTwoPairsOrWithoutSpread)
     oneFinite.Add(NaN, 100.0);
     oneFinite.Add(60.0, std::numeric_limits<double>::infinity());
     for (const LineCase& c : LineFits)
-        for (const LoopPoints* points : {&one, &sameX, &sameY, &oneFinite})
+        for (const LoopPoints* points : {&one, &sameX, &sameInexactX, &sameY, &oneFinite})
         {
             FittedLine line{7.0, 8.0, 9.0};
             EXPECT_FALSE(c.fit(*points, line)) << c.name;
@@ -236,11 +239,14 @@ TEST(LoopRegressions, TangentSegmentCornerNeedsASampleBeforeIt)
     EXPECT_EQ(0.0, segment.towardsPreviousVolume);
 }
 
-TEST(LoopRegressions, TangentRelationOfLoopsTouchingALine)
+namespace
 {
-    // Concave arcs touching P = 2 V + 5 at different volumes; each starts towards the line's slope.
+
+// Concave arcs touching P = 2 V + 5 at the given volumes; each starts towards the line's slope.
+std::vector<TangentSegment> ArcsTouchingTheLine(std::initializer_list<double> touches)
+{
     std::vector<TangentSegment> segments;
-    for (double touch : {45.0, 55.0, 65.0, 75.0})
+    for (double touch : touches)
     {
         TangentSegment segment;
         for (int i = 20; i >= -20; --i)
@@ -255,6 +261,14 @@ TEST(LoopRegressions, TangentRelationOfLoopsTouchingALine)
         segment.towardsPreviousPressure = 0.0018;
         segments.push_back(segment);
     }
+    return segments;
+}
+
+} // namespace
+
+TEST(LoopRegressions, TangentRelationOfLoopsTouchingALine)
+{
+    std::vector<TangentSegment> segments = ArcsTouchingTheLine({45.0, 55.0, 65.0, 75.0});
     FittedLine line;
     TangentPoints touching;
     ASSERT_TRUE(FitTangentRelation(segments, line, touching));
@@ -266,4 +280,13 @@ TEST(LoopRegressions, TangentRelationOfLoopsTouchingALine)
     segments.resize(1);
     EXPECT_FALSE(FitTangentRelation(segments, line, touching));
     EXPECT_TRUE(touching.indices.empty());
+}
+
+TEST(LoopRegressions, TangentRelationWithoutSpreadInTheTouchingPointsHasNoRSquared)
+{
+    // Loops touching the line at one volume give the line but no r squared of their touching points.
+    FittedLine line{0.0, 0.0, 0.5};
+    TangentPoints touching;
+    ASSERT_TRUE(FitTangentRelation(ArcsTouchingTheLine({60.0, 60.0}), line, touching));
+    EXPECT_TRUE(std::isnan(line.fit));
 }
