@@ -7,8 +7,6 @@
 #include <psapi.h>
 
 #include <algorithm>
-#include <cwchar>
-#include <sstream>
 #include <string>
 
 namespace TableView
@@ -35,17 +33,6 @@ bool IsSheetRowEmpty(ITallionSheet& sheet, LONG row)
         if (!ReadSheetCell(sheet, row, column).IsEmpty())
             return false;
     return true;
-}
-
-// A whole number in the classic locale that fills the text; none for anything else.
-std::optional<long> ReadChannelNumber(const Orv::String& text)
-{
-    std::wistringstream in{std::wstring(text.c_str())};
-    in.imbue(std::locale::classic());
-    long number = 0;
-    if (!(in >> number))
-        return std::nullopt;
-    return number;
 }
 
 } // namespace
@@ -118,15 +105,6 @@ Orv::String TableCopier::TitleText(ULONG column) const
     return text;
 }
 
-Orv::String TableCopier::ChannelName(const Orv::String& number) const
-{
-    const std::optional<long> channel = ReadChannelNumber(number);
-    if (!channel || *channel < 0 || !m_source.channelNames)
-        return {};
-    const auto found = m_source.channelNames->find(static_cast<unsigned>(*channel));
-    return found == m_source.channelNames->end() ? Orv::String() : found->second;
-}
-
 Orv::String TableCopier::CellText(int row, ULONG column, bool blankPlaceholders) const
 {
     const int gridRow = row + m_source.rowOrigin;
@@ -137,7 +115,7 @@ Orv::String TableCopier::CellText(int row, ULONG column, bool blankPlaceholders)
     if (blankPlaceholders && (format & CellFormat::Placeholder))
         return {};
     if (format & CellFormat::Channel)
-        return ChannelName(text);
+        return ChannelNameOf(text, m_source.channelNames);
     return text;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/include/TallionSheet.h"
+#include "tableview/data/CellText.h"
 #include "tableview/data/TableInterfaces.h"
 #include "tableview/grid/GridSelection.h"
 
@@ -22,8 +23,6 @@ public:
     virtual bool SetPercentage(int percent) = 0;
     virtual void SetText(const Orv::String& text) = 0;
 };
-
-using ChannelNames = std::map<unsigned, Orv::String>;
 
 // One grid's cells as the copy sees them.
 struct CopySource
@@ -76,7 +75,6 @@ private:
     Block Resolve(const CopyOptions& options, RowRange range) const;
     Orv::String TitleText(ULONG column) const;
     Orv::String CellText(int row, ULONG column, bool blankPlaceholders) const;
-    Orv::String ChannelName(const Orv::String& number) const;
     // Shows the whole-number percentage when it changed; true when the user cancelled.
     bool ReportProgress(CopyProgress* progress, int done, int total, int& lastShown);
 

@@ -1,0 +1,70 @@
+#include "tableview/print/PrintLayout.h"
+
+#include <algorithm>
+
+namespace TVF_Grid
+{
+
+namespace
+{
+
+// A column wider than the page that would start in the left half of a page starts on a new page instead;
+// one that still overflows runs on over as many pages as it needs.
+int PagesAcross(const std::vector<int>& widths, int labelWidth, int pageWidth)
+{
+    int pages = 1;
+    int x = labelWidth;
+    for (int width : widths)
+    {
+        if (width > pageWidth && x < pageWidth / 2)
+        {
+            ++pages;
+            x = 0;
+        }
+        x += width;
+        if (x <= pageWidth)
+            continue;
+        if (width > pageWidth)
+        {
+            while (x > pageWidth)
+            {
+                x -= pageWidth;
+                ++pages;
+            }
+        }
+        else
+        {
+            ++pages;
+            x = width;
+        }
+    }
+    return pages;
+}
+
+} // namespace
+
+int PrintLayout::FirstRowOf(int pageRow) const
+{
+    return pageRow == 0 ? 0 : (pageRow - 1) * rowsOnLaterPageRows + rowsOnFirstPageRow;
+}
+
+PrintLayout CountPrintPages(const PrintMetrics& metrics)
+{
+    PrintLayout layout;
+    layout.rowHeight = std::max(static_cast<int>(metrics.bodyFontHeight * PrintLayout::RowHeightFactor), 1);
+    for (int screenWidth : metrics.screenColumnWidths)
+        layout.columnWidths.push_back(static_cast<int>(static_cast<float>(screenWidth) /
+                                                       static_cast<float>(metrics.screenDpiX) *
+                                                       static_cast<float>(metrics.printerDpiX)));
+    layout.pagesAcross = PagesAcross(layout.columnWidths, metrics.labelWidth, metrics.pageWidth);
+    layout.headerHeight = 2 * metrics.titleFontHeight;
+    layout.rowsOnFirstPageRow = std::max((metrics.pageHeight - layout.headerHeight) / layout.rowHeight, 0);
+    layout.rowsOnLaterPageRows = std::max(metrics.pageHeight / layout.rowHeight, 1);
+    // Counted from what each page holds, so that the part of a row height that every page leaves
+    // unused never adds up to rows that no page prints.
+    const int rowsAfterFirst = std::max(metrics.rowCount - layout.rowsOnFirstPageRow, 0);
+    layout.pagesDown = 1 + (rowsAfterFirst + layout.rowsOnLaterPageRows - 1) / layout.rowsOnLaterPageRows;
+    return layout;
+}
+
+} // namespace TVF_Grid

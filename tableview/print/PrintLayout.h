@@ -1,0 +1,43 @@
+// How a grid falls onto printed pages: the printer widths of its columns, the rows on each page and the
+// number of pages across and down. Pages run across first, then down.
+#pragma once
+
+#include <vector>
+
+namespace TVF_Grid
+{
+
+struct PrintMetrics
+{
+    int pageWidth = 0;
+    int pageHeight = 0;
+    int screenDpiX = 96;
+    int printerDpiX = 96;
+    int bodyFontHeight = 0;   // printer pixels
+    int titleFontHeight = 0;  // printer pixels
+    int labelWidth = 0;       // 0 without row labels
+    std::vector<int> screenColumnWidths;
+    int rowCount = 0;
+};
+
+struct PrintLayout
+{
+    static constexpr double RowHeightFactor = 1.4;
+
+    std::vector<int> columnWidths;
+    int rowHeight = 0;
+    int headerHeight = 0;
+    int rowsOnFirstPageRow = 0;
+    int rowsOnLaterPageRows = 0;
+    int pagesAcross = 1;
+    int pagesDown = 1;
+
+    int Pages() const { return pagesAcross * pagesDown; }
+    // The first row and the number of rows printed on a page row.
+    int FirstRowOf(int pageRow) const;
+    int RowsOn(int pageRow) const { return pageRow == 0 ? rowsOnFirstPageRow : rowsOnLaterPageRows; }
+};
+
+PrintLayout CountPrintPages(const PrintMetrics& metrics);
+
+} // namespace TVF_Grid

@@ -1,0 +1,143 @@
+#include "tableview/render/TableRenderer.h"
+
+#include <string>
+
+namespace TableView
+{
+
+namespace
+{
+
+const wchar_t* const ChannelPlaceholder = L"<Select Channel>";
+const wchar_t* const Indent = L"   ";
+constexpr ULONG OutsideFormat = 0x0001;
+constexpr ULONG Blank = 0x0100;
+constexpr ULONG Indented = 0x1000;
+constexpr ULONG Highlighted = 0x4000;
+constexpr COLORREF GreyedText = RGB(64, 64, 64);
+constexpr int BoldPointSize = 10;
+
+HFONT MakeBoldGuiFont()
+{
+    LOGFONTW face{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof face, &face);
+    face.lfHeight = -MulDiv(BoldPointSize, Orv::DevicePixelsPerInch(nullptr, LOGPIXELSY), 72);
+    face.lfWidth = 0;
+    face.lfWeight = FW_BOLD;
+    return CreateFontIndirectW(&face);
+}
+
+} // namespace
+
+void SelectGridCellColours(HDC dc, bool selected, int state, const COLORREF* colour, bool noHighlight)
+{
+    if (!noHighlight)
+        SetBkColor(dc, !selected ? RGB(255, 255, 255) : colour ? *colour : GetSysColor(COLOR_HIGHLIGHT));
+    if (state == static_cast<int>(TVF_Grid::GridColumn::State::Greyed))
+        SetTextColor(dc, GreyedText);
+    else if (colour && (!selected || noHighlight))
+        SetTextColor(dc, *colour);
+    else if (selected && !noHighlight)
+        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    else
+        SetTextColor(dc, RGB(0, 0, 0));
+}
+
+TableRenderer::TableRenderer(TVF_Grid::PaintHooks& grid) : m_grid(grid), m_boldFont(MakeBoldGuiFont()) {}
+
+void TableRenderer::Attach(ITableDataManager* data, ITableStoredRowInfo* rows, ULONG grid)
+{
+    m_data = data;
+    m_rows = rows;
+    m_gridWord = grid;
+}
+
+Orv::String TableRenderer::DisplayText(const Orv::String& text, ULONG format) const
+{
+    Orv::String shown = (format & Blank) ? Orv::String() : text;
+    if (format & CellFormat::Channel)
+    {
+        shown = ChannelNameOf(shown, m_channelNames);
+        if (!(format & CellFormat::Editable))
+            shown = Orv::String();
+        if (format & CellFormat::Placeholder)
+            shown = Orv::String(ChannelPlaceholder);
+    }
+    if (format & Indented)
+    {
+        Orv::String indented(Indent);
+        indented += shown;
+        shown = indented;
+    }
+    return shown;
+}
+
+int TableRenderer::DrawCellText(HDC dc, const RECT& rect, const Orv::String& text, ULONG format)
+{
+    if (format & CellFormat::Placeholder)
+        SetTextColor(dc, PlaceholderColour);
+    const bool bold = (format & CellFormat::TitleText) && !(format & (CellFormat::Placeholder | Blank));
+    OWL::SelectedObject font(dc, bold ? m_boldFont.Get() : m_grid.CellFont());
+    Orv::TextAlignment align(dc, TA_LEFT | TA_TOP);
+    const int length = static_cast<int>(text.Length());
+    ExtTextOutW(dc, rect.left, rect.top, ETO_CLIPPED | ETO_OPAQUE, &rect, text.c_str(), static_cast<UINT>(length),
+                nullptr);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), length, &size);
+    return size.cx;
+}
+
+bool TableRenderer::RenderColumn(HDC dc, const TVF_Grid::ColumnPaintInfo& info, TVF_Grid::UniformRowPosCursor& rows,
+                                 int endRow, int rowOrigin, int* widest, int*)
+{
+    if (!m_data || !m_rows)
+        return true;
+    ULONG columnCount = 0;
+    m_data->GetColumnCount(m_gridWord, &columnCount);
+    const ULONG column = static_cast<ULONG>(info.columnId + m_columnOrigin);
+    if (column >= columnCount)
+        return true;
+    ULONG storedRows = 0;
+    m_rows->GetRowCount(m_gridWord, &storedRows);
+    for (; rows.HasMore() && rows.Row() + rowOrigin < endRow; rows.Next())
+    {
+        const int row = rows.Row() + rowOrigin;
+        const RECT cell{info.left, rows.Top(), info.right, rows.Bottom() - 1};
+        const int state = m_grid.ColumnState(row, static_cast<int>(column));
+        SelectCellColours(dc, row, rowOrigin, static_cast<int>(column), m_columnOrigin, state, nullptr);
+        Orv::String text;
+        ULONG format = OutsideFormat;
+        if (static_cast<ULONG>(row) < storedRows)
+        {
+            m_data->GetCellText(m_gridWord, row, column, &text);
+            m_data->GetCellFormat(m_gridWord, row, column, &format);
+        }
+        if (format & Highlighted)
+            SelectCellColours(dc, row, rowOrigin, static_cast<int>(column), m_columnOrigin, state, &HighlightColour);
+        const int width = DrawCellText(dc, cell, DisplayText(text, format), format);
+        if (widest && width > *widest)
+            *widest = width;
+    }
+    return true;
+}
+
+void TableRenderer::SelectCellColours(HDC dc, int row, int, int column, int, int state, const COLORREF* colour)
+{
+    SelectGridCellColours(dc, m_grid.IsSelected(row, column), state, colour, false);
+}
+
+void TableRenderer::WriteRowLabel(int row, int, std::wostream& out)
+{
+    Orv::String label;
+    ULONG format = 0;
+    if (m_data)
+    {
+        m_data->GetCellText(m_gridWord, row, 0, &label);
+        m_data->GetCellFormat(m_gridWord, row, 0, &format);
+    }
+    if (!label.IsEmpty() && (format & Indented))
+        out << Indent;
+    out << label.c_str() << std::ends;
+}
+
+} // namespace TableView

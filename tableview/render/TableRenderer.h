@@ -1,0 +1,49 @@
+// Draws a table client's cells into a grid: the client's text and format word for each visible cell,
+// channel cells by channel name, the channel placeholder, indented, bold title and highlighted cells.
+#pragma once
+
+#include "tableview/data/CellText.h"
+#include "tableview/data/TableInterfaces.h"
+#include "tableview/grid/PanePainter.h"
+
+namespace TableView
+{
+
+// The colours of a cell before its text is drawn: white, or the selection's colour, and the text colour
+// for the cell's state (greyed cells dark grey). With noHighlight (while printing) the background stays.
+void SelectGridCellColours(HDC dc, bool selected, int state, const COLORREF* colour, bool noHighlight);
+
+class TableRenderer : public TVF_Grid::GridRenderer
+{
+public:
+    static constexpr COLORREF HighlightColour = RGB(230, 78, 28);
+    static constexpr COLORREF PlaceholderColour = RGB(128, 128, 128);
+
+    // The grid answers for cell states, the selection and the cell font.
+    explicit TableRenderer(TVF_Grid::PaintHooks& grid);
+
+    void Attach(ITableDataManager* data, ITableStoredRowInfo* rows, ULONG grid);
+    void SetChannelNames(const ChannelNames* names) { m_channelNames = names; }
+
+    bool RenderColumn(HDC dc, const TVF_Grid::ColumnPaintInfo& info, TVF_Grid::UniformRowPosCursor& rows, int endRow,
+                      int rowOrigin, int* widest, int* second) override;
+    void SelectCellColours(HDC dc, int row, int rowOrigin, int column, int columnOrigin, int state,
+                           const COLORREF* colour) override;
+    void WriteRowLabel(int row, int rowOrigin, std::wostream& out) override;
+
+    // The text a cell shows for its client text and format word.
+    Orv::String DisplayText(const Orv::String& text, ULONG format) const;
+    // Draws the text clipped into the rectangle over an opaque background; returns its width.
+    int DrawCellText(HDC dc, const RECT& rect, const Orv::String& text, ULONG format);
+
+private:
+    TVF_Grid::PaintHooks& m_grid;
+    ITableDataManager* m_data = nullptr;
+    ITableStoredRowInfo* m_rows = nullptr;
+    ULONG m_gridWord = MainGridWord;
+    const ChannelNames* m_channelNames = nullptr;
+    Orv::UniqueGdiObject<HFONT> m_boldFont;
+    int m_columnOrigin = 1;
+};
+
+} // namespace TableView

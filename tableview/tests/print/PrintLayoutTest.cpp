@@ -1,0 +1,78 @@
+#include "tableview/print/PrintLayout.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using TVF_Grid::CountPrintPages;
+using TVF_Grid::PrintMetrics;
+
+// A letter page at 600 dpi with margins: 4800 x 6600 printer pixels; columns of 100 screen pixels
+// print 625 wide, rows 140 high under a 240 pixel header.
+PrintMetrics Letter(int columns, int rows, int labelWidth = 300)
+{
+    PrintMetrics metrics;
+    metrics.pageWidth = 4800;
+    metrics.pageHeight = 6600;
+    metrics.screenDpiX = 96;
+    metrics.printerDpiX = 600;
+    metrics.bodyFontHeight = 100;
+    metrics.titleFontHeight = 120;
+    metrics.labelWidth = labelWidth;
+    metrics.screenColumnWidths.assign(static_cast<std::size_t>(columns), 100);
+    metrics.rowCount = rows;
+    return metrics;
+}
+
+TEST(PrintLayout, PagesAcrossAndDown)
+{
+    const struct
+    {
+        const char* name;
+        PrintMetrics metrics;
+        int across;
+        int down;
+    } cases[] = {
+        // 7 columns beside the labels on the first page, 7 on each later one: 7 + 7 + 7 + 7 + 4.
+        {"32 columns, 50 loops", Letter(32, 50), 5, 2},
+        {"no rows: the header alone", Letter(32, 0), 5, 1},
+        {"no labels: still 7 a page", Letter(14, 45, 0), 2, 1},
+        {"first page row full", Letter(1, 45), 1, 1},
+        {"one row more", Letter(1, 46), 1, 2},
+    };
+    for (const auto& c : cases)
+    {
+        const TVF_Grid::PrintLayout layout = CountPrintPages(c.metrics);
+        EXPECT_EQ(c.across, layout.pagesAcross) << c.name;
+        EXPECT_EQ(c.down, layout.pagesDown) << c.name;
+        EXPECT_EQ(c.across * c.down, layout.Pages()) << c.name;
+    }
+    const TVF_Grid::PrintLayout layout = CountPrintPages(Letter(32, 50));
+    EXPECT_EQ(625, layout.columnWidths.front());
+    EXPECT_EQ(140, layout.rowHeight);
+    EXPECT_EQ(45, layout.rowsOnFirstPageRow);
+    EXPECT_EQ(47, layout.rowsOnLaterPageRows);
+    EXPECT_EQ(45, layout.FirstRowOf(1));
+    EXPECT_EQ(92, layout.FirstRowOf(2));
+}
+
+TEST(PrintLayout, AColumnWiderThanThePageStartsOnANewPageAndRunsOn)
+{
+    PrintMetrics metrics = Letter(0, 1, 300);
+    metrics.screenColumnWidths = {100, 1600};  // 625, then 10000 printer pixels
+    EXPECT_EQ(4, CountPrintPages(metrics).pagesAcross);
+}
+
+TEST(PrintLayout, EveryRowOfALongTableHasAPage)
+{
+    // 100,000 rows: their height alone would fill 2122 pages, but each page leaves part of a row unused,
+    // so the pages are counted from the rows each one holds.
+    const TVF_Grid::PrintLayout layout = CountPrintPages(Letter(1, 100000));
+    const int lastPage = layout.pagesDown - 1;
+    EXPECT_EQ(2128, layout.pagesDown);
+    EXPECT_GE(layout.FirstRowOf(lastPage) + layout.RowsOn(lastPage), 100000);
+    EXPECT_LT(layout.FirstRowOf(lastPage), 100000);
+}
+
+} // namespace
