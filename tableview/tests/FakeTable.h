@@ -44,6 +44,8 @@ public:
     // rows data rows, the titles naming columns 1.., "Loop n" row titles and "r.c" cell texts.
     FakeTable(int rows, std::vector<std::wstring> titles) : m_rows(rows), m_titles(std::move(titles)) {}
 
+    ULONG ColumnCount() const { return static_cast<ULONG>(m_titles.size()) + 1; }
+
     void SetCell(int row, ULONG column, std::wstring text, ULONG format)
     {
         m_cells[{row, column}] = {std::move(text), format};
@@ -61,7 +63,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetColumnCount(ULONG, ULONG* count) override
     {
-        *count = static_cast<ULONG>(m_titles.size()) + 1;
+        *count = ColumnCount();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetSecondaryTitle(ULONG, Orv::String*) override { return E_NOTIMPL; }

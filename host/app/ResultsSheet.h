@@ -1,0 +1,36 @@
+// The host's results sheet: text cells by (row, column) from 0 that modules fill with the tables a user
+// wants to keep, saved as tab-separated text.
+#pragma once
+
+#include "host/include/TallionSheet.h"
+
+#include <atomic>
+#include <map>
+#include <ostream>
+#include <string>
+#include <utility>
+
+namespace Host
+{
+
+class ResultsSheet : public ITallionSheet
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --m_references; }
+
+    HRESULT STDMETHODCALLTYPE ReadCell(ULONG, ULONG, LONG row, LONG column, BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE WriteCell(ULONG, ULONG, LONG row, LONG column, const WCHAR* text, SHORT) override;
+
+    std::wstring Cell(LONG row, LONG column) const;
+    // Rows 0 to the last that holds text, each with its cells up to the sheet's last used column joined
+    // by tabs, in UTF-8 with "\n" after each row. Throws std::runtime_error when the stream fails.
+    void SaveTsv(std::ostream& out) const;
+
+private:
+    std::map<std::pair<LONG, LONG>, std::wstring> m_cells;
+    std::atomic<ULONG> m_references{1};
+};
+
+} // namespace Host
