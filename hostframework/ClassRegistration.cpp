@@ -67,7 +67,7 @@ HRESULT RegisterModuleClasses(IUnknown* host)
     Orv::CatchReturn(VyrRegisterStaticClassObjects);
     IVyrObjectFactory* factory = ObjectFactoryAccessor::Get();
     Orv::CatchReturn([&] { RegisterMadeClassObjects<DocumentClassMaker>(factory); });
-    // The view classes register here, between the document class and the event-drawing classes.
+    Orv::CatchReturn([&] { RegisterMadeClassObjects<ViewClassMaker>(factory); });
     Orv::CatchReturn([&] { RegisterMadeClassObjects<EventDrawClassMaker>(factory); });
     Orv::CatchReturn(VyrRegisterMessageClasses);
     Orv::CatchReturn(VyrRegisterSelfTests);

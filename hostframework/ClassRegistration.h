@@ -48,7 +48,9 @@ using VyrMessageClassLink = LinkedClassObject<IMsgIdMessageClassObject, MessageC
 // load time; nothing is made before the host calls DllRegisterClassObjects.
 struct DocumentClassListTag;
 struct EventDrawClassListTag;
+struct ViewClassListTag;
 using DocumentClassMaker = LinkedClassObject<IVyrClassObject, DocumentClassListTag>;
+using ViewClassMaker = LinkedClassObject<IVyrClassObject, ViewClassListTag>;
 using EventDrawClassMaker = LinkedClassObject<IVyrClassObject, EventDrawClassListTag>;
 
 // Makes each class object of a maker list, in list order, and registers it with the factory.

@@ -7,6 +7,16 @@
 
 // The document's titles and prompts.
 #define IDS_SISTRA_CAPTION 174
+// View titles.
+#define IDS_VIEW_LOOP 106
+#define IDS_VIEW_PRSW 107
+#define IDS_VIEW_HEMODYNAMICS_TABLE 109
+#define IDS_VIEW_DPDTMAX_EDV 135
+#define IDS_VIEW_SALINE_CALIBRATION 139
+#define IDS_VIEW_CUVETTE_CALIBRATION 141
+#define IDS_VIEW_WORKFLOW 191
+#define IDS_VIEW_PVA_EDV 1087
+#define IDS_VIEW_PVA_ESP 1088
 #define IDS_SISTRA_TITLE 2010
 #define IDS_ECG_SOURCE_GONE 22943
 // Names of the hemodynamic parameters (long and short).

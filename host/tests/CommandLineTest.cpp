@@ -86,6 +86,22 @@ TEST(CommandLine, InfoListsTheRegistrationsInOrder)
     }
 }
 
+TEST(CommandLine, InfoListsTheNineViewClassesAfterTheDocumentClassInTheirOrder)
+{
+    const CommandResult result = RunCommand({"info"});
+    const char* const views[] = {"Sistra Document", "Sistra Hemodynamics TableView", "Loop View",
+                                 "Sistra PRSW GraphView", "Sistra dP/dt Max versus EDV GraphView",
+                                 "Sistra Saline Calibration GraphView", "Sistra PVA EDV View", "Sistra PVA ESP View",
+                                 "Sistra Cuvette Calibration View", "Sistra Workflow"};
+    size_t position = 0;
+    for (const char* name : views)
+    {
+        const size_t found = result.out.find(std::string(". class object \"") + name + "\"", position);
+        ASSERT_NE(std::string::npos, found) << name << "\n" << result.out;
+        position = found;
+    }
+}
+
 // Every line of the log names the kind, the name, the type id and the answer; the numbering and the count
 // agree, and the class objects come before the self-tests.
 TEST(CommandLine, InfoPrintsEveryRegistrationWithKindNameTypeIdAndResult)

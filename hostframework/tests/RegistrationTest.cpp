@@ -104,6 +104,8 @@ StaticClassObject lastConstructed(L"Last", 0x22);
 MadeClassObject<EventDrawClassMaker> secondDrawer(L"SecondDrawer", 0x34);
 MadeClassObject<EventDrawClassMaker> firstDrawer(L"FirstDrawer", 0x33);
 MadeClassObject<DocumentClassMaker> documentClass(L"TestDocument", 0x44);
+MadeClassObject<ViewClassMaker> secondView(L"SecondView", 0x56);
+MadeClassObject<ViewClassMaker> firstView(L"FirstView", 0x55);
 StaticMessageClass firstMessage(L"FirstMessage", 0x101);
 StaticMessageClass lastMessage(L"LastMessage", 0x102);
 
@@ -142,6 +144,8 @@ TEST(Registration, EverythingIsRegisteredInOrder)
         {VyrRegistrationKind::ClassObject, L"Last", 0x22},
         {VyrRegistrationKind::ClassObject, L"First", 0x11},
         {VyrRegistrationKind::ClassObject, L"TestDocument", 0x44},
+        {VyrRegistrationKind::ClassObject, L"FirstView", 0x55},
+        {VyrRegistrationKind::ClassObject, L"SecondView", 0x56},
         {VyrRegistrationKind::ClassObject, L"FirstDrawer", 0x33},
         {VyrRegistrationKind::ClassObject, L"SecondDrawer", 0x34},
         {VyrRegistrationKind::MessageClass, L"LastMessage", 0x102},

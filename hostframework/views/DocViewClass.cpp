@@ -1,5 +1,6 @@
 #include "hostframework/views/DocViewClass.h"
 
+#include "VyrDocuments.h"
 #include "VyrIds.h"
 #include "foundation/com/ComBoundary.h"
 #include "hostframework/HostServices.h"
@@ -12,8 +13,7 @@ constexpr ULONG AllViewClassFlags = 1;
 constexpr USHORT CanCloseAnswer = 0xFFFF;
 
 // The document interfaces every view of the module needs: the document's frame and the module's own.
-constexpr IID DocumentFrameInterface = {0xCD8A64F4, 0x48D2, 0x11D1, {0x8D, 0x03, 0x00, 0xC0, 0xD1, 0x57, 0x0D, 0x74}};
-const GUID* const ViewDocumentInterfaces[] = {&DocumentFrameInterface, &IID_ISistraDocInterface};
+const GUID* const ViewDocumentInterfaces[] = {&IID_IVyrDocumentFrame, &IID_ISistraDocInterface};
 
 HRESULT CopyToBstr(const Orv::String& text, BSTR* out)
 {

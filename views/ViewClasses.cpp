@@ -1,0 +1,64 @@
+// The nine view classes the module registers, each with its fixed name, title and type id.
+#include "views/ViewWindows.h"
+
+#include "foundation/text/StringResources.h"
+#include "hostframework/ClassRegistration.h"
+#include "hostframework/SistraIds.h"
+#include "hostframework/views/DocViewClass.h"
+#include "resources/ResourceIds.h"
+
+namespace Sistra
+{
+
+namespace
+{
+
+Orv::String ClassTitle(IDocViewClass* viewClass)
+{
+    BSTR name = nullptr;
+    if (!viewClass || FAILED(viewClass->GetClassName(&name)))
+        return Orv::String();
+    Orv::String title(name ? name : L"");
+    SysFreeString(name);
+    return title;
+}
+
+template <class V, UINT TitleId, USHORT TypeNumber>
+class ViewClassRow final : public ViewClassMaker
+{
+public:
+    explicit ViewClassRow(const wchar_t* fixedName) : fixedName_(fixedName) {}
+
+    IVyrClassObject* GetClassObject() override
+    {
+        // Loaded once per class, when the host first registers the module.
+        static const Orv::String title(Orv::ThisModule(), TitleId, true);
+        return new (std::nothrow) VyrOwlDocViewClass<V>(title, Orv::String(fixedName_),
+                                                         &TypeIdClass<&SistraDocumentGUID, TypeNumber>::GetId);
+    }
+
+private:
+    const wchar_t* fixedName_;
+};
+
+// The maker list runs newest first: the rows are defined from the last registered to the first.
+ViewClassRow<WorkflowView, IDS_VIEW_WORKFLOW, 12> workflow(L"Sistra Workflow");
+ViewClassRow<CuvetteView, IDS_VIEW_CUVETTE_CALIBRATION, 11> cuvette(L"Sistra Cuvette Calibration View");
+ViewClassRow<SistraPVAESPView, IDS_VIEW_PVA_ESP, 10> pvaEsp(L"Sistra PVA ESP View");
+ViewClassRow<SistraPVAEDVView, IDS_VIEW_PVA_EDV, 9> pvaEdv(L"Sistra PVA EDV View");
+ViewClassRow<SistraSalineCalGraphView, IDS_VIEW_SALINE_CALIBRATION, 8> saline(L"Sistra Saline Calibration GraphView");
+ViewClassRow<SistradPdTMaxEDVGraphView, IDS_VIEW_DPDTMAX_EDV, 7> dpdtMax(L"Sistra dP/dt Max versus EDV GraphView");
+ViewClassRow<SistraPRSWGraphView, IDS_VIEW_PRSW, 5> prsw(L"Sistra PRSW GraphView");
+ViewClassRow<SistraAnalysisGraphView, IDS_VIEW_LOOP, 4> loop(L"Loop View");
+ViewClassRow<SistraHemodynamicsTableView, IDS_VIEW_HEMODYNAMICS_TABLE, 2> table(L"Sistra Hemodynamics TableView");
+
+} // namespace
+
+PlainViewWindow::PlainViewWindow(OWL::TWindow* parent, IDocViewClass* viewClass, IDocView2*, IUnknown*,
+                                 OWL::TModule* module, IDocView2*)
+    : OWL::TWindow(parent, ClassTitle(viewClass).c_str(), module)
+{
+    SetBkgndColor(OWL::TColor(GetSysColor(COLOR_WINDOW)));
+}
+
+} // namespace Sistra

@@ -1,0 +1,56 @@
+// The module's nine view windows, each a plain window titled with its view's name for now.
+#pragma once
+
+#include "VyrViews.h"
+#include "hostframework/EventHandlers.h"
+#include "platform/owl/window/Window.h"
+
+namespace Sistra
+{
+
+// A view window with the view's title and its event-handler part, and nothing drawn in it yet.
+class PlainViewWindow : public OWL::TWindow, public VyrCppEventHandler
+{
+public:
+    PlainViewWindow(OWL::TWindow* parent, IDocViewClass* viewClass, IDocView2* view, IUnknown* document,
+                    OWL::TModule* module, IDocView2* hostView);
+};
+
+class SistraHemodynamicsTableView final : public PlainViewWindow
+{
+    using PlainViewWindow::PlainViewWindow;
+};
+class SistraAnalysisGraphView final : public PlainViewWindow
+{
+    using PlainViewWindow::PlainViewWindow;
+};
+class SistraPRSWGraphView final : public PlainViewWindow
+{
+    using PlainViewWindow::PlainViewWindow;
+};
+class SistradPdTMaxEDVGraphView final : public PlainViewWindow
+{
+    using PlainViewWindow::PlainViewWindow;
+};
+class SistraSalineCalGraphView final : public PlainViewWindow
+{
+    using PlainViewWindow::PlainViewWindow;
+};
+class SistraPVAEDVView final : public PlainViewWindow
+{
+    using PlainViewWindow::PlainViewWindow;
+};
+class SistraPVAESPView final : public PlainViewWindow
+{
+    using PlainViewWindow::PlainViewWindow;
+};
+class CuvetteView final : public PlainViewWindow
+{
+    using PlainViewWindow::PlainViewWindow;
+};
+class WorkflowView final : public PlainViewWindow
+{
+    using PlainViewWindow::PlainViewWindow;
+};
+
+} // namespace Sistra
