@@ -138,25 +138,28 @@ ULONG OrvStorage::AddRef()
 
 ULONG OrvStorage::Release()
 {
-    const LONG left = InterlockedDecrement(&references_);
-    if (left != 0)
-        return static_cast<ULONG>(left);
-    // A failed commit cannot be reported from here; the last committed state stays on disk.
     if (!parent_)
     {
+        const LONG left = InterlockedDecrement(&references_);
+        if (left != 0)
+            return static_cast<ULONG>(left);
+        // A failed commit cannot be reported from here; the last committed state stays on disk.
         Commit(STGC_OVERWRITE);
         delete this;
         return 0;
     }
-    // A child may be opened again (from its parent's list) until it is gone; the parent keeps the mutex alive.
+    // OpenChild hands out a child from its parent's list under the file's lock: the last reference must
+    // go under the same lock, or a child reopened between the two could be deleted twice. The parent
+    // keeps the mutex alive until the lock is released.
     const ComPtr<OrvStorage> parent = parent_;
     std::lock_guard lock(allocator_.Mutex());
-    if (references_ == 0)
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0)
     {
         Commit(STGC_OVERWRITE);
         delete this;
     }
-    return 0;
+    return static_cast<ULONG>(left);
 }
 
 HRESULT OrvStorage::CreateElement(const OLECHAR* name, DWORD mode, uint32_t type, Element*& created)

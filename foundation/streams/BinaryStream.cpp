@@ -3,6 +3,7 @@
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/XOrv.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <string>
@@ -260,6 +261,26 @@ std::optional<std::uint64_t> BinIStream::RemainingBytes()
     return end > here ? static_cast<std::uint64_t>(end - here) : 0;
 }
 
+template <class Unit>
+bool BinIStream::ReadUnits(std::basic_string<Unit>& read, std::uint64_t count)
+{
+    // A length is trusted only as far as the stream delivers units for it: the text grows by what has
+    // arrived (doubling from a small first piece), so a damaged length costs no more memory than the
+    // stream holds, and nothing has to measure the stream, which may not be able to seek.
+    constexpr std::uint64_t FirstPieceBytes = 64;
+    read.clear();
+    while (read.size() < count)
+    {
+        const std::size_t done = read.size();
+        const std::uint64_t piece =
+            std::min<std::uint64_t>(count - done, std::max<std::uint64_t>(FirstPieceBytes / sizeof(Unit), done));
+        read.resize(done + static_cast<std::size_t>(piece));
+        if (!Get(read.data() + done, static_cast<std::size_t>(piece) * sizeof(Unit)))
+            return false;
+    }
+    return true;
+}
+
 void BinIStream::ReadString(String& text)
 {
     std::uint32_t flags = 0;
@@ -278,19 +299,12 @@ void BinIStream::ReadString(String& text)
         if (length > OldStringMaxBytes)
             ThrowDamagedString();
     }
-    const bool utf16 = (flags & StringFlagUtf16) != 0;
-    // A length is trusted only as far as the stream still holds bytes for it: a damaged length must
-    // not make the reader allocate more than the stream could ever deliver.
-    const std::optional<std::uint64_t> remaining = IsGood() ? RemainingBytes() : std::nullopt;
-    if (!remaining)
+    if (!IsGood())
     {
         text.Clear();
         return;
     }
-    const std::uint64_t payload = utf16 ? std::uint64_t{length} * sizeof(wchar_t) : std::uint64_t{length};
-    if (payload > *remaining)
-        ThrowDamagedString();
-    if (utf16)
+    if ((flags & StringFlagUtf16) != 0)
         ReadUtf16Text(length, text);
     else
         ReadAnsiText(length, text);
@@ -298,12 +312,9 @@ void BinIStream::ReadString(String& text)
 
 void BinIStream::ReadUtf16Text(std::uint32_t units, String& text)
 {
-    std::wstring read(units, L'\0');
-    if (!Get(read.data(), read.size() * sizeof(wchar_t)))
-    {
-        text.Clear();
-        return;
-    }
+    std::wstring read;
+    if (!ReadUnits(read, units))
+        ThrowDamagedString();
     // The terminator is usually among the units; a text written without one is taken whole.
     if (!read.empty() && read.back() == L'\0')
         read.pop_back();
@@ -312,12 +323,9 @@ void BinIStream::ReadUtf16Text(std::uint32_t units, String& text)
 
 void BinIStream::ReadAnsiText(std::uint32_t bytes, String& text)
 {
-    std::string read(bytes, '\0');
-    if (!Get(read.data(), read.size()))
-    {
-        text.Clear();
-        return;
-    }
+    std::string read;
+    if (!ReadUnits(read, bytes))
+        ThrowDamagedString();
     text = String(read.c_str());
 }
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <streambuf>
 
 namespace Orv
@@ -204,6 +205,9 @@ private:
             std::memcpy(value, bytes, N);
         return Result();
     }
+    // Reads count units into read; false (and a bad state) when the stream ends first.
+    template <class Unit>
+    bool ReadUnits(std::basic_string<Unit>& read, std::uint64_t count);
     void ReadUtf16Text(std::uint32_t units, String& text);
     void ReadAnsiText(std::uint32_t bytes, String& text);
 

@@ -23,16 +23,16 @@ class TimerOwners
 public:
     using Key = std::pair<DWORD, UINT_PTR>;
 
-    void Add(UINT_PTR id, LowPriorityTimer* owner)
+    void Add(DWORD thread, UINT_PTR id, LowPriorityTimer* owner)
     {
         std::lock_guard lock(mutex_);
-        owners_[{GetCurrentThreadId(), id}] = owner;
+        owners_[{thread, id}] = owner;
     }
 
-    void Remove(UINT_PTR id)
+    void Remove(DWORD thread, UINT_PTR id)
     {
         std::lock_guard lock(mutex_);
-        owners_.erase({GetCurrentThreadId(), id});
+        owners_.erase({thread, id});
     }
 
     LowPriorityTimer* Find(UINT_PTR id)
@@ -57,7 +57,11 @@ void CALLBACK DeliverTick(HWND, UINT, UINT_PTR id, DWORD)
 {
     LowPriorityTimer* owner = Owners().Find(id);
     if (!owner)
+    {
+        // Its object was destroyed on another thread, which cannot kill a timer of this one.
+        KillTimer(nullptr, id);
         return;
+    }
     // A tick is best effort; a failure must not unwind into the system's message dispatch.
     (void)CatchReturn([owner] { owner->OnTimer(); });
 }
@@ -76,12 +80,13 @@ LowPriorityTimer::LowPriorityTimer(double periodSeconds)
     const UINT period = PeriodMilliseconds(periodSeconds);
     if (periodSeconds == 0.0)
         return;
+    creatorThread_ = GetCurrentThreadId();
     timerId_ = SetTimer(nullptr, 0, period, DeliverTick);
     if (timerId_ == 0)
         XOrv::Throw(HRESULT_FROM_WIN32(GetLastError()));
     try
     {
-        Owners().Add(timerId_, this);
+        Owners().Add(creatorThread_, timerId_, this);
     }
     catch (...)
     {
@@ -95,8 +100,10 @@ LowPriorityTimer::~LowPriorityTimer()
 {
     if (timerId_ == 0)
         return;
-    Owners().Remove(timerId_);
-    KillTimer(nullptr, timerId_);
+    // Once removed, no tick reaches this object; the timer itself can only be killed on its own thread.
+    Owners().Remove(creatorThread_, timerId_);
+    if (GetCurrentThreadId() == creatorThread_)
+        KillTimer(nullptr, timerId_);
 }
 
 } // namespace Orv

@@ -1,5 +1,6 @@
 // A timer delivered through the creating thread's message queue, for work where a late tick does no
-// harm (auto-repeat, delayed refresh). Ticks reach OnTimer of the owning object on that thread.
+// harm (auto-repeat, delayed refresh). Ticks reach OnTimer of the owning object on that thread; the
+// object may be destroyed on any thread, after which no tick reaches it.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +27,7 @@ public:
 
 private:
     UINT_PTR timerId_ = 0;
+    DWORD creatorThread_ = 0; // thread timers belong to the thread that set them
 };
 
 } // namespace Orv

@@ -356,6 +356,31 @@ TEST_F(CompoundStorage, StreamsOfOneFileWrittenFromTwoThreadsKeepTheirOwnBytes)
     EXPECT_EQ(right, parsed.streams.at(L"Right"));
 }
 
+TEST_F(CompoundStorage, AChildStorageReleasedAndReopenedFromTwoThreadsStaysWhole)
+{
+    // Two threads let the count fall to 0 often, where one thread's last release meets the other's reopen.
+    NewStream(NewStorage(root.Get(), L"Shared").Get(), L"Inside", Pattern(100, 44));
+    constexpr int Threads = 2;
+    constexpr int Rounds = 50000;
+    HRESULT results[Threads];
+    std::vector<std::thread> threads;
+    for (int t = 0; t < Threads; ++t)
+        threads.emplace_back([&, t] {
+            results[t] = S_OK;
+            for (int round = 0; round < Rounds && SUCCEEDED(results[t]); ++round)
+            {
+                ComPtr<IStorage> child;
+                results[t] = root->OpenStorage(L"Shared", nullptr, OpenMode, nullptr, 0, child.Put());
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const HRESULT result : results)
+        EXPECT_EQ(S_OK, result);
+    ASSERT_EQ(S_OK, root->Commit(STGC_DEFAULT));
+    EXPECT_EQ(Pattern(100, 44), ReopenedTree().at(L"Shared/Inside"));
+}
+
 TEST_F(CompoundStorage, CopyToAPlatformDocfileGivesTheSameTree)
 {
     {

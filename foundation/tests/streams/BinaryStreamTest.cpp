@@ -243,6 +243,59 @@ TEST(BinaryStringRead, LengthBeyondTheRemainingBytesIsADamagedString)
     EXPECT_EQ(Orv::E_ORV_DAMAGED_STRING, CodeOfStringRead(hugeNarrow));
 }
 
+// A buffer that cannot seek, as a pipe; it counts the attempts.
+class UnseekableBuffer : public std::stringbuf
+{
+public:
+    explicit UnseekableBuffer(const Bytes& bytes)
+        : std::stringbuf(std::string(bytes.begin(), bytes.end()), std::ios_base::in | std::ios_base::binary)
+    {
+    }
+    int seeks = 0;
+
+protected:
+    pos_type seekoff(off_type, std::ios_base::seekdir, std::ios_base::openmode) override
+    {
+        ++seeks;
+        return pos_type(off_type(-1));
+    }
+    pos_type seekpos(pos_type, std::ios_base::openmode) override
+    {
+        ++seeks;
+        return pos_type(off_type(-1));
+    }
+};
+
+TEST(BinaryStringRead, StringsOfEveryLayoutReadFromABufferThatCannotSeekWithoutSeeking)
+{
+    const Bytes longText(2 * 3000, 0x41);
+    struct Case
+    {
+        std::uint32_t version;
+        Bytes bytes;
+        std::wstring expected;
+    };
+    const Case cases[] = {
+        {Orv::BinaryFormatVersion, AbcGolden, L"abc"},
+        {Orv::BinaryFormatVersion, Join({Word(0x80000001), Word(3000), Word(0u - 3000u), longText}),
+         std::wstring(3000, L'\x4141')},
+        {Orv::BinaryFormatVersion, Join({Word(0), Word(4), Word(0u - 4u), {'x', 'y', 'z', 0}}), L"xyz"},
+        {Orv::HeaderlessFormatVersion, Join({Word(3), {'o', 'l', 'd'}}), L"old"},
+    };
+    for (const Case& c : cases)
+    {
+        UnseekableBuffer buffer(Join({Word(0x5500AAAA | c.version << 16), c.bytes, Word(7)}));
+        BinIStream stream(&buffer);
+        stream.ReadHeader();
+        String text;
+        stream.ReadString(text);
+        EXPECT_TRUE(stream.IsGood()) << c.version;
+        EXPECT_EQ(c.expected, Text(text));
+        EXPECT_EQ(7u, stream.ReadU32()) << "the bytes after the string stay in place";
+        EXPECT_EQ(0, buffer.seeks);
+    }
+}
+
 TEST(BinaryStringRead, DamagedStringThroughTheInterfaceGivesItsCodeAndNoString)
 {
     MemoryReader reader(Join({Word(0x80000001), Word(1000), Word(0u - 1000u), Bytes(10)}));

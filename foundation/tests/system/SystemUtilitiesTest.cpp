@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <thread>
 
 namespace
 {
@@ -33,9 +34,10 @@ public:
     int ticks = 0;
 };
 
-// Runs the thread's message loop until the condition holds or the time is up.
+// Runs the thread's message loop until the condition holds or the time is up; counts the timer messages
+// it dispatches when asked to.
 template <class Condition>
-bool PumpUntil(Condition done, DWORD milliseconds)
+bool PumpUntil(Condition done, DWORD milliseconds, int* timerMessages = nullptr)
 {
     const DWORD start = GetTickCount();
     while (!done())
@@ -45,7 +47,11 @@ bool PumpUntil(Condition done, DWORD milliseconds)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (timerMessages && msg.message == WM_TIMER)
+                ++*timerMessages;
             DispatchMessageW(&msg);
+        }
     }
     return true;
 }
@@ -62,6 +68,22 @@ TEST(LowPriorityTimer, TicksReachTheirOwnObjectUntilItIsDestroyed)
     const int before = fast.ticks;
     // The destroyed timer's ticks must go nowhere while the other keeps ticking.
     EXPECT_TRUE(PumpUntil([&] { return fast.ticks >= before + 3; }, 5000));
+}
+
+TEST(LowPriorityTimer, ATimerDestroyedOnAnotherThreadStopsTicking)
+{
+    // The storage outlives the timer, so that a tick that still reached it would not land in freed memory.
+    alignas(CountingTimer) unsigned char storage[sizeof(CountingTimer)];
+    auto* destroyed = new (storage) CountingTimer(0.01);
+    CountingTimer witness(0.01);
+    ASSERT_TRUE(PumpUntil([&] { return destroyed->ticks >= 1; }, 5000));
+
+    std::thread([&] { destroyed->~CountingTimer(); }).join();
+    const int witnessBefore = witness.ticks;
+    int timerMessages = 0;
+    EXPECT_TRUE(PumpUntil([&] { return witness.ticks >= witnessBefore + 10; }, 5000, &timerMessages));
+    // The witness's own, and at most one more: the destroyed timer's first stray tick, which stops it.
+    EXPECT_LE(timerMessages, witness.ticks - witnessBefore + 1);
 }
 
 TEST(LowPriorityTimer, AStartThatFailsLeavesNoTimerTicking)
