@@ -14,7 +14,7 @@ using DocumentDataTypeId = TypeIdClass<&SistraDocumentGUID, 5>;
 namespace ViewType
 {
 constexpr USHORT HemodynamicsTable = 2;
-constexpr USHORT AnalysisGraph = 4;
+constexpr USHORT AnalysisGraph = 4; // the loop view
 constexpr USHORT Prsw = 5;
 constexpr USHORT DpDtMaxEdvGraph = 7;
 constexpr USHORT SalineCalibration = 8;
@@ -27,13 +27,15 @@ constexpr USHORT Workflow = 12;
 // Document commands: menu items and toolbar buttons.
 namespace Command
 {
-constexpr USHORT OpenView = 14;
+constexpr USHORT Settings = 13;
+constexpr USHORT OpenHemodynamicsTable = 14;
+constexpr USHORT OpenLoopView = 15;
 constexpr USHORT ShowLoopMarkers = 17;
 constexpr USHORT Reselect = 18;
 constexpr USHORT OnlineMode = 19;
 constexpr USHORT ClearAnalysis = 20;
 constexpr USHORT Analyze = 21;
-constexpr USHORT WorkflowPopup = 22;
+constexpr USHORT PlotsPopup = 22;
 constexpr USHORT OpenPrswPlot = 23;
 constexpr USHORT OpenDpDtMaxEdvPlot = 24;
 constexpr USHORT OpenPvaEdvPlot = 25;
@@ -41,6 +43,7 @@ constexpr USHORT OpenPvaEspPlot = 26;
 constexpr USHORT OpenSalineCalibration = 27;
 constexpr USHORT OpenCuvetteCalibration = 28;
 constexpr USHORT CopyRegression = 30;          // "Edit|Copy PV Regression^DATA_21"
+constexpr USHORT OpenWorkflow = 31;
 constexpr USHORT WorkflowMode = 32;
 } // namespace Command
 
@@ -106,7 +109,14 @@ using HostCommonType = TypeIdClass<&HostCommonGUID, 0>;
 namespace HostDocEvent
 {
 constexpr USHORT Refresh = 4;
+constexpr USHORT RegionChanged = 14;          // both clear an analysis whose region is set
+constexpr USHORT RegionCleared = 16;
+constexpr USHORT ChannelDataChanged = 20;     // both, for the pressure or volume channel, reanalyse
+constexpr USHORT ChannelDataReplaced = 22;
 constexpr USHORT ChannelOrSetupChanged = 34;
+constexpr USHORT Selection = 44;
+constexpr USHORT EventSourcesChanged = 51;
+constexpr USHORT LoopEventsChanged = 52;      // broadcast to the views with the loop-event source
 } // namespace HostDocEvent
 
 namespace HostSamplingEvent

@@ -65,7 +65,8 @@ HRESULT STDMETHODCALLTYPE CalcEnumCommon::GetArgumentText(IOrvString** text)
     if (!text)
         return E_POINTER;
     return Orv::CatchReturn([&] {
-        *text = argumentText.Interface();
+        const Orv::String written = WrittenArgumentText();
+        *text = written.Interface();
         (*text)->AddRef();
     });
 }

@@ -51,6 +51,8 @@ protected:
     virtual void* FindInterface(REFIID iid);
     // The argument text as given to ReadArguments, as a string.
     static Orv::String ArgumentTextOf(IUnknown* arguments);
+    // The arguments as the function writes them back to the host: by default the text as read.
+    virtual Orv::String WrittenArgumentText() const { return argumentText; }
 
     Orv::String argumentText;
 

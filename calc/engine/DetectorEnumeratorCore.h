@@ -162,6 +162,7 @@ public:
     int32_t Record() const { return record; }
     bool Bound() const { return bound; }
     Params& Parameters() { return params; }
+    const Params& Parameters() const { return params; }
     const ChannelCache<Algorithm>& Cache() const { return cache; }
 
 private:

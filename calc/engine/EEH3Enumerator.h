@@ -11,6 +11,8 @@
 #include "hostframework/UnitConversion.h"
 
 #include <algorithm>
+#include <locale>
+#include <sstream>
 
 namespace EEH3
 {
@@ -55,6 +57,16 @@ public:
             if (flags)
                 *flags = 0;
         });
+    }
+
+    // The parameters' own writer, in the classic locale, up to the terminating zero it ends with.
+    Orv::String WrittenArgumentText() const override
+    {
+        std::wostringstream out;
+        out.imbue(std::locale::classic());
+        core.Parameters().Write(out);
+        // The zero ends the text, as it ends a C string.
+        return Orv::String(out.str().c_str());
     }
 
     HRESULT STDMETHODCALLTYPE Clone(IUnknown* outer, ICalcEnum** clone) override

@@ -51,6 +51,11 @@ HRESULT STDMETHODCALLTYPE Selector::ReadArguments(IUnknown* arguments, uint32_t*
     });
 }
 
+Orv::String Selector::WrittenArgumentText() const
+{
+    return Orv::String(std::to_wstring(calcIndex).c_str());
+}
+
 Selector* Selector::NewOfSameKind(IUnknown* outer) const
 {
     return NewSelector<Selector>(outer, Context(), CreationArgument());

@@ -56,6 +56,8 @@ protected:
     virtual double ValueOf(const std::byte* record) const;
     // A selector of the same kind with no source, aggregated when outer is given.
     virtual Selector* NewOfSameKind(IUnknown* outer) const;
+    // The host gets back the index alone; the two factors are not written.
+    Orv::String WrittenArgumentText() const override;
 
     template <class T>
     static Selector* NewSelector(IUnknown* outer, IUnknown* context, uint32_t creationArgument)

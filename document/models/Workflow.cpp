@@ -164,7 +164,7 @@ bool Workflow::IsCommandAvailable(ULONG commandId)
     };
     switch (DocumentCommandNumber(commandId))
     {
-    case Command::OpenView: return inSteps({StepId::AnalyseStep, StepId::AlphaDlg});
+    case Command::OpenHemodynamicsTable: return inSteps({StepId::AnalyseStep, StepId::AlphaDlg});
     case Command::Analyze: return inSteps({StepId::AnalyseStep, StepId::AlphaDlg, StepId::SalineStep});
     case Command::OpenPrswPlot:
     case Command::OpenDpDtMaxEdvPlot:
@@ -172,7 +172,7 @@ bool Workflow::IsCommandAvailable(ULONG commandId)
     case Command::OpenPvaEspPlot: return step == StepId::AnalyseStep;
     case Command::OpenSalineCalibration: return step == StepId::SalineStep;
     case Command::OpenCuvetteCalibration: return step == StepId::CuvetteStep;
-    case Command::WorkflowPopup:
+    case Command::PlotsPopup:
         return inSteps({StepId::SalineStep, StepId::CuvetteStep}) ||
                (step == StepId::AnalyseStep && AnalysisType() != 0);
     default: return true;

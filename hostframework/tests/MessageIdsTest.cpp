@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <utility>
+
 namespace
 {
 
@@ -107,6 +110,36 @@ TEST(MsgIdClass, TheDocumentPrefixIsTheCodeOfTheDocumentGuid)
     USHORT registryCode = 0;
     ASSERT_EQ(S_OK, MsgIdRegistryAccessor::Get()->GetCode(&SistraDocumentGUID, &registryCode));
     EXPECT_EQ(registryCode, prefix);
+}
+
+// The numbers the document's menus, views and event map are wired by: a name on the wrong number opens
+// the wrong view or misses a host event.
+TEST(SistraIds, NamesStandForTheirNumbers)
+{
+    using namespace Sistra;
+    const std::pair<USHORT, USHORT> table[] = {
+        {Command::Settings, 13},
+        {Command::OpenHemodynamicsTable, 14},
+        {Command::OpenLoopView, 15},
+        {Command::PlotsPopup, 22},
+        {Command::OpenPrswPlot, 23},
+        {Command::OpenWorkflow, 31},
+        {ViewType::HemodynamicsTable, 2},
+        {ViewType::AnalysisGraph, 4},
+        {ViewType::Prsw, 5},
+        {ViewType::DpDtMaxEdvGraph, 7},
+        {HostDocEvent::Refresh, 4},
+        {HostDocEvent::RegionChanged, 14},
+        {HostDocEvent::RegionCleared, 16},
+        {HostDocEvent::ChannelDataChanged, 20},
+        {HostDocEvent::ChannelDataReplaced, 22},
+        {HostDocEvent::ChannelOrSetupChanged, 34},
+        {HostDocEvent::Selection, 44},
+        {HostDocEvent::EventSourcesChanged, 51},
+        {HostDocEvent::LoopEventsChanged, 52},
+    };
+    for (size_t row = 0; row < std::size(table); ++row)
+        EXPECT_EQ(table[row].second, table[row].first) << "row " << row;
 }
 
 TEST(MsgIdClass, FixedHostIdsNeedNoRegistry)

@@ -1,5 +1,8 @@
 #include "calc/engine/CalcClassObjects.h"
 
+#include "foundation/com/ComPtr.h"
+#include "foundation/text/String.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,7 +39,40 @@ int32_t RecordSizeOfNewEnumerator(CalcEnumClassBase2& classObject)
     return size;
 }
 
+// The text an enumerator hands back after reading the given arguments.
+std::wstring WrittenArguments(CalcEnumClassBase2& classObject, const wchar_t* arguments)
+{
+    Orv::ComPtr<ICalcEnum> calc;
+    EXPECT_EQ(S_OK, classObject.CreateEnum(nullptr, 0, calc.Put()));
+    Orv::String text(arguments);
+    uint32_t flags = 0;
+    EXPECT_EQ(S_OK, calc->ReadArguments(text.Interface(), &flags));
+    Orv::ComPtr<IOrvString> written;
+    EXPECT_EQ(S_OK, calc->GetArgumentText(written.Put()));
+    return written ? std::wstring(written->GetText()) : L"";
+}
+
 } // namespace
+
+TEST(CalcClassObjects, EnumeratorsHandBackTheirArgumentsAsTheirParametersWriteThem)
+{
+    const struct
+    {
+        CalcEnumClassBase2& classObject;
+        const wchar_t* read;
+        const wchar_t* written;
+    } cases[] = {
+        {ParamSelectorClassObject(), L"8.6 2 1000", L"9"},
+        {PVAParamSelectorClassObject(), L"26", L"26"},
+        {PVEdpDetClassObject(), L"0 20 1 100 2 5000", L"20 1 100 2 5000"},
+        {PVEdpDetClassObject(), L"0 0.25", L"0.25 0 0 2147483647 2147483647"},
+        {PVEcgEdpDetClassObject(), L"0 -1 -1 -1 -1", L"0 0 2147483647 2147483647"},
+        {PVMaxDetClassObject(), L"0", L""},
+        {SistraAnalyzerClassObject(), L"0 2 1 0 0 -1 -1 1", L"2 1 0 0 2147483647 2147483647 1"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.written, WrittenArguments(c.classObject, c.read)) << c.read;
+}
 
 TEST(CalcClassObjects, LinkedInTheReverseOfTheRegistrationOrder)
 {
