@@ -34,13 +34,14 @@ inline bool RunDry(EEH3::StateBase& state, const EEH3::eeh_SourceEnum& source, i
     return false;
 }
 
-// Refuses an event source whose records are shorter than the calculation reads (plain peak events given
-// where end-diastolic events belong), instead of reading nothing from it.
+// Refuses an event source whose records are of another kind than the calculation reads (plain peak
+// events where end-diastolic events belong, loop records where end-diastolic events belong), instead of
+// reading nothing or the wrong bytes from it.
 inline void RequireEventRecords(EEH3::ParamsBase& params, std::size_t index, const wchar_t* needed)
 {
     if (params.SourceAs<EEH3::EventWrapper>(index).RecordSize() != 0)
         return;
-    Orv::String message(L"The event source gives records too short for ");
+    Orv::String message(L"The event source gives other records than ");
     message += needed;
     message += L'.';
     throw XOrv(message, E_INVALIDARG);

@@ -163,13 +163,13 @@ void FloatExWrapper::ResetBuffer()
     buffer[0] = 0.0f;
 }
 
-EventWrapper::EventWrapper(IUnknown* sourceObject, int32_t minimumRecordSize)
+EventWrapper::EventWrapper(IUnknown* sourceObject, int32_t minimumRecordSize, int32_t maximumRecordSize)
 {
     if (sourceObject)
         sourceObject->QueryInterface(IID_IEnumEventEx, source.PutVoid());
     if (source)
         source->GetRecordSize(&recordSize);
-    if (!source || recordSize < std::max<int32_t>(minimumRecordSize, sizeof(int32_t)))
+    if (!source || recordSize < std::max<int32_t>(minimumRecordSize, sizeof(int32_t)) || recordSize > maximumRecordSize)
     {
         source.Reset();
         recordSize = 0;

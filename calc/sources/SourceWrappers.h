@@ -3,11 +3,14 @@
 #pragma once
 
 #include "foundation/com/ComPtr.h"
+#include "host/include/CalcEventRecords.h"
 #include "host/include/CalcInterfaces.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 #include <vector>
 
 namespace EEH3
@@ -85,9 +88,9 @@ class EventWrapper : public eeh_SourceEnum
 public:
     static constexpr int32_t RecordsPerRead = 8;
 
-    // A source whose records are shorter than minimumRecordSize cannot be read as the records the
-    // calculation expects, and is ended from the start.
-    EventWrapper(IUnknown* sourceObject, int32_t minimumRecordSize);
+    // A source whose records are not of the size range the calculation reads cannot be read as the
+    // records it expects, and is ended from the start (with RecordSize 0).
+    EventWrapper(IUnknown* sourceObject, int32_t minimumRecordSize, int32_t maximumRecordSize);
 
     int32_t Position() override;
     bool Advance() override;
@@ -107,12 +110,18 @@ private:
     Orv::ComPtr<IEnumEventEx> source;
 };
 
-// An event stream whose records have the layout T.
+// An event stream whose records have the layout T. Plain events are read by their common head, so any
+// event record will do; a larger layout is read only from records of exactly its own size, since the
+// bytes after the head of another record kind mean something else.
 template <class T>
 class EventWrapperEx : public EventWrapper
 {
 public:
-    explicit EventWrapperEx(IUnknown* sourceObject) : EventWrapper(sourceObject, sizeof(T)) {}
+    explicit EventWrapperEx(IUnknown* sourceObject)
+        : EventWrapper(sourceObject, sizeof(T),
+                       std::is_same_v<T, OrvEventBase> ? std::numeric_limits<int32_t>::max() : int32_t{sizeof(T)})
+    {
+    }
 
     T Current() const
     {

@@ -15,8 +15,11 @@
 #include <cmath>
 #include <charconv>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 
 namespace Host
 {
@@ -31,6 +34,7 @@ constexpr size_t EventsPerRead = 64;
 struct CalcOptions
 {
     std::string expression;
+    std::string expressionFile; // where the expression is, when it is too long for a command line
     std::string file;
     std::optional<int64_t> chunk;
     bool samples = false;
@@ -59,6 +63,8 @@ std::optional<CalcOptions> ParseOptions(const std::vector<std::string>& args, st
             options.summary = true;
         else if (arg == "--expr" && hasValue)
             options.expression = args[++index];
+        else if (arg == "--expr-file" && hasValue)
+            options.expressionFile = args[++index];
         else if (arg == "--chunk" && hasValue)
         {
             const std::string& text = args[++index];
@@ -73,15 +79,18 @@ std::optional<CalcOptions> ParseOptions(const std::vector<std::string>& args, st
         }
         else if (arg.starts_with("--"))
         {
-            problem = arg == "--expr" || arg == "--chunk" ? arg + " needs a value" : "unknown option " + arg;
+            problem = arg == "--expr" || arg == "--expr-file" || arg == "--chunk" ? arg + " needs a value"
+                                                                                : "unknown option " + arg;
             return std::nullopt;
         }
         else
             files.push_back(arg);
     }
-    if (options.expression.empty() || files.size() != 1)
+    if (options.expression.empty() == options.expressionFile.empty() || files.size() != 1)
     {
-        problem = options.expression.empty() ? "calc needs --expr TEXT" : "calc needs exactly one recording file";
+        problem = options.expression.empty() && options.expressionFile.empty() ? "calc needs --expr TEXT or --expr-file FILE"
+                  : files.size() == 1 ? "calc takes --expr or --expr-file, not both"
+                                      : "calc needs exactly one recording file";
         return std::nullopt;
     }
     options.file = files.front();
@@ -107,9 +116,27 @@ void EvaluateChannel(const Recording& recording, const Calc::SampleNodePtr& chan
     report.EndOfRecord(record);
 }
 
-void EvaluateEvents(const Recording& recording, const Calc::EventNodePtr& events,
-                    const std::function<void()>& moreData, CalcReport& report, size_t record)
+// Whether the records hold a finding: any event, but of loop records only the loops, not the closing
+// record every analysed record ends with.
+size_t FindingsIn(const std::vector<std::byte>& records, size_t recordSize)
 {
+    if (recordSize != LoopRecordSize)
+        return records.size() / recordSize;
+    size_t loops = 0;
+    for (size_t offset = 0; offset + recordSize <= records.size(); offset += recordSize)
+    {
+        int32_t state = 0;
+        std::memcpy(&state, records.data() + offset + offsetof(Sistra::SistraEvent, state), sizeof state);
+        loops += state != Sistra::LoopStateClosing;
+    }
+    return loops;
+}
+
+// Returns the number of findings.
+size_t EvaluateEvents(const Recording& recording, const Calc::EventNodePtr& events,
+                      const std::function<void()>& moreData, CalcReport& report, size_t record)
+{
+    size_t findings = 0;
     Calc::EventCursor cursor(recording, events);
     cursor.Bind(record);
     std::vector<std::byte> records;
@@ -118,8 +145,9 @@ void EvaluateEvents(const Recording& recording, const Calc::EventNodePtr& events
         records.clear();
         const auto result = cursor.Next(EventsPerRead, Calc::RecordEndTick, records);
         report.Events(record, records, cursor.RecordSize());
+        findings += FindingsIn(records, cursor.RecordSize());
         if (result.status == Calc::ReadStatus::End)
-            break;
+            return findings;
         if (result.status == Calc::ReadStatus::Waiting)
             moreData();
     }
@@ -140,6 +168,51 @@ int Fail(std::ostream& err, const std::string& message)
 {
     err << "sistra calc: " << message << "\n";
     return ExitFailure;
+}
+
+// The whole file as the expression text, without a byte-order mark.
+std::string ReadExpressionFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string expression(std::istreambuf_iterator<char>(in), {});
+    if (!in.is_open() || in.bad())
+        throw std::runtime_error("cannot read the expression file " + path);
+    constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+    if (expression.starts_with(ByteOrderMark))
+        expression.erase(0, ByteOrderMark.size());
+    return expression;
+}
+
+// Offset of the first character of the line that holds offset at.
+size_t LineStart(const std::string& text, size_t at)
+{
+    const size_t newline = at == 0 ? std::string::npos : text.rfind('\n', at - 1);
+    return newline == std::string::npos ? 0 : newline + 1;
+}
+
+// The line of the text around the 1-based position, at most a screen wide, and a caret under it.
+std::string TextWithCaret(const std::string& text, size_t position)
+{
+    constexpr size_t Before = 40;
+    constexpr size_t After = 30;
+    const size_t at = std::min(position - 1, text.size());
+    const size_t lineStart = LineStart(text, at);
+    const size_t lineEnd = std::min(text.find('\n', at), text.size());
+    const size_t from = std::max(lineStart, at > Before ? at - Before : 0);
+    const size_t to = std::min(lineEnd, at + After);
+    const std::string head = from > lineStart ? "..." : "";
+    std::string line = head + text.substr(from, to - from) + (to < lineEnd ? "..." : "");
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return "  " + line + "\n  " + std::string(head.size() + at - from, ' ') + "^";
+}
+
+// Where the 1-based position lies in a text of several lines.
+std::string LineAndColumn(const std::string& text, size_t position)
+{
+    const size_t at = std::min(position - 1, text.size());
+    const auto line = 1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n');
+    return " (line " + std::to_string(line) + ", column " + std::to_string(at - LineStart(text, at) + 1) + ")";
 }
 
 } // namespace
@@ -235,9 +308,10 @@ void CalcReport::Finish()
         loops_.Finish();
 }
 
-void EvaluateCalculation(const Recording& recording, const Calc::CompiledExpression& compiled,
-                         const std::function<void()>& moreData, CalcReport& report)
+size_t EvaluateCalculation(const Recording& recording, const Calc::CompiledExpression& compiled,
+                           const std::function<void()>& moreData, CalcReport& report)
 {
+    size_t findings = 0;
     report.Header(compiled.kind, compiled.kind == Calc::ValueKind::Events ? compiled.events->RecordSize() : 0);
     for (size_t record = 0;; ++record)
     {
@@ -246,10 +320,10 @@ void EvaluateCalculation(const Recording& recording, const Calc::CompiledExpress
         if (record >= recording.RecordCount())
         {
             report.Finish();
-            return;
+            return findings;
         }
         if (compiled.kind == Calc::ValueKind::Events)
-            EvaluateEvents(recording, compiled.events, moreData, report, record);
+            findings += EvaluateEvents(recording, compiled.events, moreData, report, record);
         else
             EvaluateChannel(recording, compiled.channel, moreData, report, record);
     }
@@ -264,9 +338,12 @@ int RunCalc(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         err << "sistra calc: " << problem << "\nusage:\n" << CalcUsage;
         return ExitUsage;
     }
+    std::string expression = options->expression;
     std::optional<Recording> recording;
     try
     {
+        if (!options->expressionFile.empty())
+            expression = ReadExpressionFile(options->expressionFile);
         recording.emplace(LoadRecordingFile(options->file));
     }
     catch (const std::exception& e)
@@ -290,13 +367,14 @@ int RunCalc(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     Calc::CompiledExpression compiled;
     try
     {
-        compiled = Calc::CompileExpression(options->expression, {source, moduleFunctions.Lookup(), {}});
+        compiled = Calc::CompileExpression(expression, {source, moduleFunctions.Lookup(), {}});
     }
     catch (const Calc::CalcTextError& e)
     {
-        return Fail(err, "error in the expression at position " + std::to_string(e.Position()) + ": " +
-                             e.Message() + "\n  " + options->expression + "\n  " +
-                             std::string(e.Position() - 1, ' ') + "^");
+        const bool lines = expression.find('\n') != std::string::npos;
+        return Fail(err, "error in the expression at position " + std::to_string(e.Position()) +
+                             (lines ? LineAndColumn(expression, e.Position()) : "") + ": " + e.Message() + "\n" +
+                             TextWithCaret(expression, e.Position()));
     }
     const auto moreData = [&] {
         if (!feed || feed->IsDone())
@@ -305,8 +383,12 @@ int RunCalc(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     };
     BlockOutputStream blocks(out);
     CalcReport report(blocks, options->samples, options->summary);
-    EvaluateCalculation(source, compiled, moreData, report);
+    const size_t findings = EvaluateCalculation(source, compiled, moreData, report);
     blocks.Finish();
+    // An empty list is easily taken for a failure to run; say that the run was whole and found nothing.
+    if (compiled.kind == Calc::ValueKind::Events && findings == 0)
+        err << "sistra calc: " << (compiled.events->RecordSize() == LoopRecordSize ? "no loops" : "no events")
+            << " found in " << source.RecordCount() << (source.RecordCount() == 1 ? " record" : " records") << "\n";
     return ExitOk;
 }
 

@@ -13,6 +13,7 @@ namespace Host
 {
 
 constexpr const char* CalcUsage = "  calc --expr TEXT FILE [--chunk N] [--samples] [--summary]\n"
+                                  "            (--expr-file EXPRFILE in place of --expr TEXT: the text of a file)\n"
                                   "            evaluate calculation text over a recording: per-record statistics\n"
                                   "            of a channel (--samples: every sample) or the events of an event\n"
                                   "            source; --chunk N feeds the recording as online data, N samples at\n"
@@ -51,8 +52,8 @@ private:
 };
 
 // Evaluates the compiled text record by record over the recording; whenever the data asked for has not
-// arrived yet, moreData is called to bring more.
-void EvaluateCalculation(const Recording& recording, const Calc::CompiledExpression& compiled,
+// arrived yet, moreData is called to bring more. Returns how many events (of loop records: loops) it found.
+size_t EvaluateCalculation(const Recording& recording, const Calc::CompiledExpression& compiled,
                          const std::function<void()>& moreData, CalcReport& report);
 
 int RunCalc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -2,6 +2,7 @@
 
 #include "host/app/CalcCommand.h"
 #include "host/app/FrameworkHost.h"
+#include "host/app/FunctionsCommand.h"
 #include "host/app/HostApplication.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
@@ -23,7 +24,7 @@ constexpr const char* Usage = "usage: sistra <command> [arguments]\n"
 // The commands that carry their own usage text follow the general ones.
 std::string UsageText()
 {
-    return std::string(Usage) + CalcUsage;
+    return std::string(Usage) + FunctionsUsage + CalcUsage;
 }
 
 void PrintRegistrations(const std::vector<VyrRegistrationRecord>& records, std::ostream& out)
@@ -75,6 +76,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         }
         if (command == "info")
             return RunInfo(args, out, err);
+        if (command == "functions")
+            return RunFunctions(args, out, err);
         if (command == "calc")
             return RunCalc(args, out, err);
     }

@@ -84,6 +84,41 @@ TEST(CalcLanguage, ErrorsNameThePositionInTheText)
         ExpectRefused(fault);
 }
 
+std::string Repeated(const std::string& piece, size_t times)
+{
+    std::string text;
+    for (size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+TEST(CalcLanguage, NestingBeyondTheLimitIsRefusedAtTheLevelThatGoesOver)
+{
+    const size_t over = MaxNestingDepth + 1;
+    const std::string parentheses = Repeated("(", 3000) + "ch1" + Repeated(")", 3000);
+    const std::string calls = Repeated("abs(", 2000) + "ch1" + Repeated(")", 2000);
+    const std::string signs = Repeated("-", 3000) + "ch1";
+    const TextFault faults[] = {
+        {parentheses.c_str(), over, "nested too deeply"},
+        {calls.c_str(), 4 * (over - 1) + 1, "nested too deeply"},
+        {signs.c_str(), over, "nested too deeply"},
+    };
+    for (const TextFault& fault : faults)
+        ExpectRefused(fault);
+
+    const std::string deepest = Repeated("(", MaxNestingDepth) + "ch1" + Repeated(")", MaxNestingDepth);
+    EXPECT_EQ((std::vector<float>{1, 2, 3}), ChannelSamples(TwoChannels, deepest.c_str()));
+}
+
+TEST(CalcLanguage, LongFlatChainsEvaluateInOrder)
+{
+    // 18 kB of terms: as shallow as a short sum, and left to right: 1 + 2 - 1 + 2 - 1 ... over ch1.
+    const std::string sum = "ch1" + Repeated(" + 2 - 1", 2300);
+    EXPECT_EQ((std::vector<float>{2301, 2302, 2303}), ChannelSamples(TwoChannels, sum.c_str()));
+    const std::string product = "ch2" + Repeated(" * 2 / 2", 3000);
+    EXPECT_EQ((std::vector<float>{10, 20, 40}), ChannelSamples(TwoChannels, product.c_str()));
+}
+
 TEST(CalcLanguage, ConstantsFoldAndStandForChannels)
 {
     EXPECT_EQ((std::vector<float>{5, 5, 5}), ChannelSamples(TwoChannels, "2 + 3"));

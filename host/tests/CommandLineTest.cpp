@@ -134,6 +134,32 @@ TEST(CommandLine, InfoPrintsEveryRegistrationWithKindNameTypeIdAndResult)
     EXPECT_EQ(5, selfTests);
 }
 
+TEST(CommandLine, FunctionsListsEachModuleFunctionWithItsArguments)
+{
+    const CommandResult result = RunCommand({"functions"});
+    ASSERT_EQ(Host::ExitOk, result.status) << result.err;
+    EXPECT_EQ(0u, result.out.find("functions: 8\n"));
+    const char* blocks[] = {
+        "PVEdpDet (alias PVEdpDetector): Returns the end-diastolic event in a signal.\n"
+        "  yields an event source\n"
+        "  1. Tick Source: a channel\n"
+        "  2. EDP Event Source: an event source\n"
+        "  3. Minimum Peak Height: a number, at least 2.220446049250313e-16 (may be left out)\n"
+        "  4. LimitStart Record: a number, at least -1 (may be left out)\n",
+        "PSineFit (alias PSinFit): Returns beat to beat sine fit to the pressure signal.\n"
+        "  yields a channel\n"
+        "  1. Tick Source: a channel\n"
+        "  2. EDP Event Source: an event source\n"
+        "  3. Output type: a number, at least 0 and at most 6 (may be left out)\n",
+        "\n  2. Calc Index: a number, at least 0 and at most 2147483647 (may be left out)\n"
+        "  3. Pressure Prefix Factor: a number, any value (may be left out)\n",
+        "SistraAnalyzer: Analyze Sistras returning an event containing all required hemodynamic parameters.\n",
+    };
+    for (const char* block : blocks)
+        EXPECT_NE(std::string::npos, result.out.find(block)) << block << "\n---\n" << result.out;
+    EXPECT_EQ(Host::ExitUsage, RunCommand({"functions", "extra"}).status);
+}
+
 size_t LineCount(const std::string& text)
 {
     return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -179,6 +205,8 @@ TEST(CalcCommand, BadArgumentsPrintUsage)
         {"calc", "--expr", "ch1", "a.csv", "--chunk", "12x"},
         {"calc", "--expr", "ch1", "a.csv", "--fast"},
         {"calc", "a.csv", "--expr"},
+        {"calc", "a.csv", "--expr-file"},
+        {"calc", "--expr", "ch1", "--expr-file", "e.txt", "a.csv"},
     };
     for (const auto& args : bad)
     {
@@ -204,6 +232,55 @@ TEST(CalcCommand, BadFilesAndTextGiveClearMessages)
               "        ^\n",
               badText.err);
     EXPECT_TRUE(badText.out.empty());
+}
+
+TEST(CalcCommand, ExpressionsTooLongForACommandLineComeFromAFile)
+{
+    const HostTests::TemporaryFile recording("calc-command-long.csv", "Time (s),A (V)\n0,1\n1,3\n");
+    std::string sum = "\xEF\xBB\xBF" "ch1";
+    for (int term = 0; term < 2300; ++term)
+        sum += "\n + 2 - 1";
+    const HostTests::TemporaryFile expression("calc-command-long.txt", sum);
+    const CommandResult fromFile = RunCommand({"calc", "--expr-file", expression.Path(), recording.Path()});
+    ASSERT_EQ(Host::ExitOk, fromFile.status) << fromFile.err;
+    EXPECT_EQ(RunCommand({"calc", "--expr", "ch1 + 2300", recording.Path()}).out, fromFile.out);
+
+    const HostTests::TemporaryFile bad("calc-command-bad.txt", "ch1 +\n  sqr(ch1)\n");
+    const CommandResult badText = RunCommand({"calc", "--expr-file", bad.Path(), recording.Path()});
+    EXPECT_EQ(Host::ExitFailure, badText.status);
+    EXPECT_EQ("sistra calc: error in the expression at position 9 (line 2, column 3): unknown name 'sqr'\n"
+              "    sqr(ch1)\n"
+              "    ^\n",
+              badText.err);
+
+    const CommandResult missing = RunCommand({"calc", "--expr-file", expression.Path() + ".gone", recording.Path()});
+    EXPECT_EQ(Host::ExitFailure, missing.status);
+    EXPECT_NE(std::string::npos, missing.err.find("cannot read the expression file")) << missing.err;
+}
+
+TEST(CalcCommand, ErrorsInALongLineShowTheStretchAroundThePosition)
+{
+    const HostTests::TemporaryFile recording("calc-command-stretch.csv", "Time (s),A (V)\n0,1\n1,3\n");
+    std::string text;
+    for (int term = 0; term < 20; ++term)
+        text += "ch1 + ";
+    text += "sqr(ch1)";
+    for (int term = 0; term < 20; ++term)
+        text += " + ch1";
+    const CommandResult result = RunCommand({"calc", "--expr", text, recording.Path()});
+    EXPECT_EQ("sistra calc: error in the expression at position 121: unknown name 'sqr'\n"
+              "  ...1 + ch1 + ch1 + ch1 + ch1 + ch1 + ch1 + sqr(ch1) + ch1 + ch1 + ch1 + c...\n"
+              "  " + std::string(43, ' ') + "^\n",
+              result.err);
+}
+
+TEST(CalcCommand, AnAnalysisThatFindsNothingSaysSoOnStderr)
+{
+    const HostTests::TemporaryFile file("calc-command-flat.csv", "Time (s),A (V)\n0,1\n1,1\n2,1\n\n0,1\n1,1\n");
+    const CommandResult result = RunCommand({"calc", "--expr", "cmpeakdet(ch1, 5, 0.5)", file.Path()});
+    EXPECT_EQ(Host::ExitOk, result.status);
+    EXPECT_EQ("record\ttick\tfraction\tvalue\n", result.out);
+    EXPECT_EQ("sistra calc: no events found in 2 records\n", result.err);
 }
 
 } // namespace

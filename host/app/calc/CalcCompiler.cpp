@@ -15,40 +15,6 @@ namespace Host::Calc
 namespace
 {
 
-std::string KindName(ValueKind kind)
-{
-    switch (kind)
-    {
-    case ValueKind::Number:
-        return "a number";
-    case ValueKind::Channel:
-        return "a channel";
-    case ValueKind::Events:
-        return "an event source";
-    }
-    return "a value";
-}
-
-std::string NumberText(double value)
-{
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
-std::string RangeText(const ParameterInfo& parameter)
-{
-    constexpr double largest = std::numeric_limits<double>::max();
-    const std::string least = parameter.minimum == std::numeric_limits<double>::min()
-                                  ? "above 0"
-                                  : "at least " + NumberText(parameter.minimum);
-    if (parameter.maximum == largest)
-        return least;
-    if (parameter.minimum == -largest)
-        return "at most " + NumberText(parameter.maximum);
-    return least + " and at most " + NumberText(parameter.maximum);
-}
-
 double Add(double a, double b) { return a + b; }
 double Subtract(double a, double b) { return a - b; }
 double Multiply(double a, double b) { return a * b; }
@@ -139,14 +105,36 @@ private:
         return value;
     }
 
+    // Constants at the head of the chain fold in double precision, as the left-to-right order allows;
+    // from the first channel on, the rest is one chain node.
     Value Binary(const SyntaxNode& node)
     {
-        const Value left = Operand(*node.children[0]);
-        const Value right = Operand(*node.children[1]);
-        const BinaryFunction function = Arithmetic(node.op);
-        if (left.kind == ValueKind::Number && right.kind == ValueKind::Number)
-            return {ValueKind::Number, function(left.number, right.number)};
-        return {ValueKind::Channel, 0.0, MakeBinary(function, AsChannel(left), AsChannel(right))};
+        Value head = Operand(*node.children[0]);
+        size_t next = 1;
+        for (; next < node.children.size() && head.kind == ValueKind::Number; ++next)
+        {
+            const Value operand = Operand(*node.children[next]);
+            if (operand.kind != ValueKind::Number)
+                return Chain(node, head, next, operand);
+            head.number = Arithmetic(node.operators[next - 1])(head.number, operand.number);
+        }
+        if (next == node.children.size())
+            return head;
+        return Chain(node, head, next, Operand(*node.children[next]));
+    }
+
+    // head, then the operand of child `next` and every child after it.
+    Value Chain(const SyntaxNode& node, const Value& head, size_t next, const Value& operand)
+    {
+        std::vector<BinaryFunction> functions;
+        std::vector<SampleNodePtr> operands{AsChannel(head), AsChannel(operand)};
+        functions.push_back(Arithmetic(node.operators[next - 1]));
+        for (size_t index = next + 1; index < node.children.size(); ++index)
+        {
+            operands.push_back(AsChannel(Operand(*node.children[index])));
+            functions.push_back(Arithmetic(node.operators[index - 1]));
+        }
+        return {ValueKind::Channel, 0.0, MakeChain(std::move(functions), std::move(operands))};
     }
 
     Value Name(const SyntaxNode& node)
@@ -303,8 +291,12 @@ private:
         const std::string which =
             "argument " + std::to_string(index + 1) + " of " + function.Name() + " (" + parameter.name + ")";
         if (!function.Accepts(index, argument.value.kind))
-            throw CalcTextError(argument.position, which + " must be " + KindName(parameter.kind) + ", not " +
-                                                       KindName(argument.value.kind));
+            throw CalcTextError(argument.position, which + " must be " + KindText(parameter.kind) + ", not " +
+                                                       KindText(argument.value.kind));
+        if (argument.value.kind == ValueKind::Events &&
+            !function.AcceptsRecordSize(index, argument.value.events->RecordSize()))
+            throw CalcTextError(argument.position, which + " cannot read " +
+                                                       RecordKindText(argument.value.events->RecordSize()));
         if (argument.value.kind != ValueKind::Number)
             return;
         const double value = argument.value.number;

@@ -1,7 +1,9 @@
 #include "host/app/calc/CalcFunctions.h"
 
 #include "host/app/calc/PeakDetector.h"
+#include "host/include/CalcEventRecords.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace Host::Calc
@@ -122,6 +124,58 @@ bool CalcFunction::Accepts(size_t index, ValueKind kind) const
 std::map<std::string, CalcFunctionPtr> BuiltinFunctions(const Recording& recording)
 {
     return BuiltinTable(recording).Take();
+}
+
+std::string KindText(ValueKind kind)
+{
+    switch (kind)
+    {
+    case ValueKind::Number:
+        return "a number";
+    case ValueKind::Channel:
+        return "a channel";
+    case ValueKind::Events:
+        return "an event source";
+    }
+    return "a value";
+}
+
+std::string NumberText(double value)
+{
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string RangeText(const ParameterInfo& parameter)
+{
+    constexpr double largest = std::numeric_limits<double>::max();
+    const std::string least = parameter.minimum == std::numeric_limits<double>::min()
+                                  ? "above 0"
+                                  : "at least " + NumberText(parameter.minimum);
+    if (parameter.maximum == largest)
+        return parameter.minimum == -largest ? "any value" : least;
+    if (parameter.minimum == -largest)
+        return "at most " + NumberText(parameter.maximum);
+    return least + " and at most " + NumberText(parameter.maximum);
+}
+
+std::string RecordKindText(size_t recordSize)
+{
+    const std::string size = " (" + std::to_string(recordSize) + " bytes each)";
+    switch (recordSize)
+    {
+    case sizeof(OrvEventBase):
+        return "plain events" + size;
+    case sizeof(Sistra::SistraEdpEvent):
+        return "end-diastolic events" + size;
+    case sizeof(Sistra::PVAEvent):
+        return "pressure-volume-area events" + size;
+    case sizeof(Sistra::SistraEvent):
+        return "loop records" + size;
+    default:
+        return "events" + size;
+    }
 }
 
 } // namespace Host::Calc

@@ -57,6 +57,8 @@ public:
     virtual size_t RequiredArguments() const { return Parameters().size(); }
     // Whether a value of this kind may stand for the parameter; a constant may stand for a channel.
     virtual bool Accepts(size_t index, ValueKind kind) const;
+    // Whether an event source whose records are recordSize bytes may stand for the event parameter.
+    virtual bool AcceptsRecordSize(size_t, size_t) const { return true; }
     // Makes the node of a call whose arguments passed the checks; channel parameters hold channels and
     // number parameters numbers within range. Throws std::invalid_argument for arguments it refuses.
     virtual Value Create(const std::vector<Argument>& arguments) const = 0;
@@ -65,6 +67,15 @@ public:
 };
 
 using CalcFunctionPtr = std::shared_ptr<const CalcFunction>;
+
+// "a number", "a channel", "an event source".
+std::string KindText(ValueKind kind);
+// The parameter's range as a phrase ("at least -1", "at least 0 and at most 3", "above 0").
+std::string RangeText(const ParameterInfo& parameter);
+// Shortest text that reads back as the same value, in the classic locale.
+std::string NumberText(double value);
+// What records of this size are: "loop records (280 bytes each)", "events (24 bytes each)".
+std::string RecordKindText(size_t recordSize);
 
 // Finds a function registered outside the host (a module's) by its lower-case name or alias; null when
 // there is none.

@@ -120,32 +120,39 @@ private:
     SampleNodePtr operand_;
 };
 
-class BinaryNode final : public SampleNode
+// operand 0, then function i applied with operand i + 1, from left to right: a flat chain of any length
+// evaluates without recursion and with one scratch buffer.
+class ChainNode final : public SampleNode
 {
 public:
-    BinaryNode(BinaryFunction function, SampleNodePtr left, SampleNodePtr right)
-        : function_(function), left_(std::move(left)), right_(std::move(right))
+    ChainNode(std::vector<BinaryFunction> functions, std::vector<SampleNodePtr> operands)
+        : functions_(std::move(functions)), operands_(std::move(operands))
     {
     }
 
     Extent Available(size_t record) const override
     {
-        return Combine(left_->Available(record), right_->Available(record));
+        Extent extent = operands_.front()->Available(record);
+        for (size_t index = 1; index < operands_.size(); ++index)
+            extent = Combine(extent, operands_[index]->Available(record));
+        return extent;
     }
 
     void Compute(size_t record, int64_t first, std::span<float> out) const override
     {
-        std::vector<float> right(out.size());
-        left_->Compute(record, first, out);
-        right_->Compute(record, first, right);
-        for (size_t index = 0; index < out.size(); ++index)
-            out[index] = static_cast<float>(function_(out[index], right[index]));
+        std::vector<float> operand(out.size());
+        operands_.front()->Compute(record, first, out);
+        for (size_t step = 0; step < functions_.size(); ++step)
+        {
+            operands_[step + 1]->Compute(record, first, operand);
+            for (size_t index = 0; index < out.size(); ++index)
+                out[index] = static_cast<float>(functions_[step](out[index], operand[index]));
+        }
     }
 
 private:
-    BinaryFunction function_;
-    SampleNodePtr left_;
-    SampleNodePtr right_;
+    std::vector<BinaryFunction> functions_;
+    std::vector<SampleNodePtr> operands_;
 };
 
 class ShiftNode final : public SampleNode
@@ -271,7 +278,12 @@ SampleNodePtr MakeUnary(UnaryFunction function, SampleNodePtr operand)
 
 SampleNodePtr MakeBinary(BinaryFunction function, SampleNodePtr left, SampleNodePtr right)
 {
-    return std::make_shared<BinaryNode>(function, std::move(left), std::move(right));
+    return MakeChain({function}, {std::move(left), std::move(right)});
+}
+
+SampleNodePtr MakeChain(std::vector<BinaryFunction> functions, std::vector<SampleNodePtr> operands)
+{
+    return std::make_shared<ChainNode>(std::move(functions), std::move(operands));
 }
 
 SampleNodePtr MakeShift(const Recording& recording, SampleNodePtr operand, double seconds)

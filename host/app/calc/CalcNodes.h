@@ -96,6 +96,8 @@ using UnaryFunction = double (*)(double);
 using BinaryFunction = double (*)(double, double);
 SampleNodePtr MakeUnary(UnaryFunction function, SampleNodePtr operand);
 SampleNodePtr MakeBinary(BinaryFunction function, SampleNodePtr left, SampleNodePtr right);
+// operands[0], then functions[i] with operands[i + 1], from left to right (one more operand than functions).
+SampleNodePtr MakeChain(std::vector<BinaryFunction> functions, std::vector<SampleNodePtr> operands);
 
 // x delayed by seconds (advanced when negative), rounded to whole ticks of each record; ticks outside the
 // record repeat the nearest edge sample.

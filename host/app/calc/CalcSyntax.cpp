@@ -150,9 +150,11 @@ private:
     const Token& Peek() const { return tokens_[next_]; }
     const Token& Take() { return tokens_[next_++]; }
 
+    bool AtSymbol(char symbol) const { return Peek().kind == Token::Kind::Symbol && Peek().text[0] == symbol; }
+
     bool TakeSymbol(char symbol)
     {
-        if (Peek().kind != Token::Kind::Symbol || Peek().text[0] != symbol)
+        if (!AtSymbol(symbol))
             return false;
         ++next_;
         return true;
@@ -177,28 +179,51 @@ private:
         return node;
     }
 
-    std::unique_ptr<SyntaxNode> Binary(std::unique_ptr<SyntaxNode> left, char op,
-                                       std::unique_ptr<SyntaxNode> right)
-    {
-        const size_t start = left->position - 1;
-        auto node = Make(SyntaxNode::Kind::Binary, start);
-        node->op = op;
-        node->children.push_back(std::move(left));
-        node->children.push_back(std::move(right));
-        return node;
-    }
-
-    // One level of left-associative binary operators over the next level's operands.
+    // One level of left-associative binary operators over the next level's operands, as one chain node:
+    // a long flat sum is as shallow as a short one.
     std::unique_ptr<SyntaxNode> LeftAssociative(std::string_view operators, std::unique_ptr<SyntaxNode> (Parser::*operand)())
     {
-        auto node = (this->*operand)();
+        auto first = (this->*operand)();
+        std::unique_ptr<SyntaxNode> chain;
         while (Peek().kind == Token::Kind::Symbol && operators.find(Peek().text[0]) != std::string_view::npos)
         {
-            const char op = Take().text[0];
-            node = Binary(std::move(node), op, (this->*operand)());
+            if (!chain)
+            {
+                chain = std::make_unique<SyntaxNode>();
+                chain->kind = SyntaxNode::Kind::Binary;
+                chain->position = first->position;
+                chain->children.push_back(std::move(first));
+            }
+            chain->operators.push_back(Take().text[0]);
+            chain->children.push_back((this->*operand)());
         }
-        return node;
+        if (!chain)
+            return first;
+        const Token& last = tokens_[next_ - 1];
+        chain->text = text_.substr(chain->position - 1, last.offset + last.text.size() - (chain->position - 1));
+        return chain;
     }
+
+    // Counts one level of nesting while it lasts; refuses the level beyond the limit at its token.
+    class Nesting
+    {
+    public:
+        Nesting(Parser& parser, size_t offset) : parser_(parser)
+        {
+            if (++parser_.depth_ > MaxNestingDepth)
+            {
+                --parser_.depth_;
+                throw CalcTextError(offset + 1,
+                                    "nested too deeply (more than " + std::to_string(MaxNestingDepth) + " levels)");
+            }
+        }
+        ~Nesting() { --parser_.depth_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& parser_;
+    };
 
     std::unique_ptr<SyntaxNode> Expression() { return LeftAssociative("+-", &Parser::Term); }
     std::unique_ptr<SyntaxNode> Term() { return LeftAssociative("*/", &Parser::Unary); }
@@ -208,6 +233,7 @@ private:
         const size_t start = Peek().offset;
         if (!TakeSymbol('-'))
             return Primary();
+        const Nesting level(*this, start);
         auto operand = Unary();
         auto node = Make(SyntaxNode::Kind::Negate, start);
         node->children.push_back(std::move(operand));
@@ -241,6 +267,7 @@ private:
         }
         if (!TakeSymbol('('))
             Unexpected("a number, a name or '('");
+        const Nesting level(*this, start);
         auto inner = Expression();
         if (!TakeSymbol(')'))
             Unexpected("')'");
@@ -259,6 +286,7 @@ private:
             node->name = std::move(lower);
             return node;
         }
+        const Nesting level(*this, name.offset);
         std::vector<std::unique_ptr<SyntaxNode>> arguments;
         if (!TakeSymbol(')'))
         {
@@ -277,6 +305,7 @@ private:
     std::string_view text_;
     std::vector<Token> tokens_;
     size_t next_ = 0;
+    size_t depth_ = 0;
 };
 
 } // namespace

@@ -37,8 +37,8 @@ struct SyntaxNode
         Name, // a bare name: chN, t, pi, a registered item
         Call, // name(arguments)
         Negate,
-        Binary,
-        Text, // "characters"
+        Binary, // a chain of operands of one precedence, applied from left to right
+        Text,   // "characters"
     };
 
     Kind kind;
@@ -46,9 +46,13 @@ struct SyntaxNode
     std::string_view text;    // the node's whole text within the expression
     double number = 0.0;      // Number
     std::string name;         // Name, Call: lower case; Text: the characters between the quotes
-    char op = 0;              // Binary: + - * /
+    std::string operators;    // Binary: the operator (+ - * /) before each child after the first
     std::vector<std::unique_ptr<SyntaxNode>> children;
 };
+
+// Deeper nesting of parentheses, calls and signs than this is refused: each level costs stack in the
+// parser, the compiler and every evaluation.
+constexpr size_t MaxNestingDepth = 256;
 
 std::unique_ptr<SyntaxNode> ParseExpression(std::string_view text);
 

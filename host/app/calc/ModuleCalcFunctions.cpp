@@ -3,6 +3,7 @@
 #include "host/app/calc/CalcEnumAdaptors.h"
 #include "host/app/TextConversion.h"
 
+#include "foundation/com/ComBoundary.h"
 #include "foundation/text/String.h"
 
 #include <algorithm>
@@ -234,6 +235,53 @@ private:
     mutable std::map<size_t, State> states_;
 };
 
+// The answer of a read from a source that holds nothing: no items, and the end.
+HRESULT NothingMore(int32_t* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = 0;
+    return S_FALSE;
+}
+
+// Sources without data, for asking a function which sources it takes before any data is read.
+class EmptyChannel final : public CountedObject<IEnumFloatEx>
+{
+public:
+    HRESULT STDMETHODCALLTYPE Clone(IEnumFloatEx**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Skip(int32_t, int32_t* skipped) override { return NothingMore(skipped); }
+    HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override { return Orv::AnswerValue(tick, 0); }
+    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override { return Orv::AnswerValue(format, 0); }
+    HRESULT STDMETHODCALLTYPE GetScale(TimeBase* timeBase) override { return Orv::AnswerValue(timeBase, TimeBase{}); }
+    HRESULT STDMETHODCALLTYPE Next(int32_t, float*, int32_t* fetched) override { return NothingMore(fetched); }
+    void STDMETHODCALLTYPE DeleteThis() override { CountedObject::DeleteThis(); }
+};
+
+class EmptyEvents final : public CountedObject<IEnumEventEx>
+{
+public:
+    explicit EmptyEvents(int32_t recordSize) : recordSize_(recordSize) {}
+
+    HRESULT STDMETHODCALLTYPE Next(int32_t, int32_t, void*, int32_t* count, int32_t* nextPosition) override
+    {
+        if (!nextPosition)
+            return E_POINTER;
+        *nextPosition = CalcNoMoreEventsTick;
+        return NothingMore(count);
+    }
+    HRESULT STDMETHODCALLTYPE Seek(int32_t, int32_t, int32_t, int32_t) override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override { return Orv::AnswerValue(tick, CalcNoMoreEventsTick); }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumEventEx**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override { return Orv::AnswerValue(format, 0); }
+    HRESULT STDMETHODCALLTYPE GetRecordSize(int32_t* bytes) override { return Orv::AnswerValue(bytes, recordSize_); }
+    HRESULT STDMETHODCALLTYPE GetUnitName(IUnknown** unit) override { return Orv::AnswerValue(unit, nullptr); }
+    HRESULT STDMETHODCALLTYPE GetEventCount(int32_t* count) override { return Orv::AnswerValue(count, 0); }
+    HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* timeBase) override { return Orv::AnswerValue(timeBase, TimeBase{}); }
+
+private:
+    int32_t recordSize_;
+};
+
 } // namespace
 
 std::wstring ModuleArgumentText(const std::vector<double>& numbers, bool leadingFlag)
@@ -260,6 +308,9 @@ ModuleCalcFunction::ModuleCalcFunction(const Recording& recording, ICalcEnumClas
     Check(params_->GetInfo(&name, nullptr, &paramCount, &sourceCount, &functionWord_, &resultWord_),
           "a calculation class without information");
     name_ = TakeText(name);
+    IOrvString* description = nullptr;
+    if (SUCCEEDED(class_->GetDescription(&description)))
+        description_ = TakeText(description);
     sourceCount_ = std::min(sourceCount, paramCount);
     uint32_t aliasCount = 0;
     params_->GetAliasCount(&aliasCount);
@@ -293,6 +344,33 @@ bool ModuleCalcFunction::Accepts(size_t index, ValueKind kind) const
     return params_->CheckSource(static_cast<uint32_t>(index), word) == S_OK;
 }
 
+bool ModuleCalcFunction::AcceptsRecordSize(size_t index, size_t recordSize) const
+{
+    if (index >= sourceCount_ || parameters_[index].kind != ValueKind::Events)
+        return true;
+    Orv::ComPtr<ICalcEnum> calc;
+    if (FAILED(class_->CreateEnum(context_, 0, calc.Put())) || !calc)
+        return true; // the call fails where it is made, with its own message
+    Orv::String text(ModuleArgumentText({}, functionWord_ != 0));
+    uint32_t flags = 0;
+    calc->ReadArguments(text.Interface(), &flags);
+    std::vector<Orv::ComPtr<IUnknown>> held;
+    std::vector<IUnknown*> sources;
+    for (size_t source = 0; source < sourceCount_; ++source)
+    {
+        IUnknown* object = parameters_[source].kind == ValueKind::Channel ? static_cast<IUnknown*>(new EmptyChannel)
+                           : source == index ? static_cast<IUnknown*>(new EmptyEvents(static_cast<int32_t>(recordSize)))
+                                             : nullptr;
+        held.emplace_back(object);
+        sources.push_back(object);
+    }
+    constexpr double AnyInterval = 0.001;
+    const HRESULT started = calc->Start(0, static_cast<uint32_t>(sources.size()), sources.data(), nullptr, AnyInterval,
+                                        0, CalcOpenEndTick);
+    calc->Stop();
+    return SUCCEEDED(started);
+}
+
 Value ModuleCalcFunction::Create(const std::vector<Argument>& arguments) const
 {
     std::vector<Value> sources;
@@ -304,7 +382,7 @@ Value ModuleCalcFunction::Create(const std::vector<Argument>& arguments) const
         else
             numbers.push_back(arguments[i].value.number);
     }
-    const bool events = (resultWord_ & CalcKindEvents) != 0;
+    const bool events = Result() == ValueKind::Events;
     ModuleCall call(recording_, context_, class_, ModuleArgumentText(numbers, functionWord_ != 0), std::move(sources),
                     events ? IID_IEnumEventEx : IID_IEnumFloatEx);
     Value result;
@@ -345,7 +423,7 @@ ModuleFunctionTable::ModuleFunctionTable(const Recording& recording, IVyrStandIn
 
 void ModuleFunctionTable::Add(const std::shared_ptr<ModuleCalcFunction>& function)
 {
-    ++functionCount_;
+    functions_.push_back(function);
     byName_.emplace(Lower(function->Name()), function);
     for (const std::string& alias : function->Aliases())
         byName_.emplace(Lower(alias), function);

@@ -26,9 +26,14 @@ public:
     const std::vector<ParameterInfo>& Parameters() const override { return parameters_; }
     size_t RequiredArguments() const override { return sourceCount_; }
     bool Accepts(size_t index, ValueKind kind) const override;
+    // Asks the module itself: an enumerator is started over empty sources, the one for this parameter
+    // with records of the size, and refuses them or not. The other event sources get no object.
+    bool AcceptsRecordSize(size_t index, size_t recordSize) const override;
     Value Create(const std::vector<Argument>& arguments) const override;
 
     const std::vector<std::string>& Aliases() const { return aliases_; }
+    const std::string& Description() const { return description_; }
+    ValueKind Result() const { return (resultWord_ & CalcKindEvents) != 0 ? ValueKind::Events : ValueKind::Channel; }
 
 private:
     const Recording& recording_;
@@ -36,6 +41,7 @@ private:
     Orv::ComPtr<ICalcEnumClass2> class_;
     Orv::ComPtr<ICalcNumericParamsFuncClass> params_;
     std::string name_;
+    std::string description_;
     std::vector<std::string> aliases_;
     std::vector<ParameterInfo> parameters_;
     size_t sourceCount_ = 0;
@@ -53,13 +59,15 @@ public:
 
     CalcFunctionPtr Find(const std::string& lowerCaseName) const;
     FunctionLookup Lookup() const;
-    size_t FunctionCount() const { return functionCount_; }
+    size_t FunctionCount() const { return functions_.size(); }
+    // In the order the module registered them.
+    const std::vector<std::shared_ptr<const ModuleCalcFunction>>& Functions() const { return functions_; }
 
 private:
     void Add(const std::shared_ptr<ModuleCalcFunction>& function);
 
     std::map<std::string, CalcFunctionPtr> byName_;
-    size_t functionCount_ = 0;
+    std::vector<std::shared_ptr<const ModuleCalcFunction>> functions_;
 };
 
 // The argument text a module function receives: its numbers, blank-separated, in the classic locale and

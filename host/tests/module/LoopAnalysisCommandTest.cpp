@@ -157,3 +157,45 @@ TEST_F(LoopAnalysisCommand, SummaryCountsTheValidLoops)
     ASSERT_EQ(31u, rows.size());
     EXPECT_EQ((std::vector<std::string>{"SW", "16"}), std::vector<std::string>(rows[0].begin(), rows[0].begin() + 2));
 }
+
+// An event argument of the wrong record kind is refused when the text is compiled, naming the argument
+// at its position, before anything is printed; sources of the right kind pass.
+TEST_F(LoopAnalysisCommand, EventArgumentsOfAnotherRecordKindAreRefusedBeforeTheRun)
+{
+    const std::string edp = "PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20)";
+    const std::string loops = "SistraAnalyzer(ch1, ch2, " + edp + ", 0, 1, -1, -1, -1, -1, 0)";
+    const std::string pva = "PvaCalc(" + loops + ", ch1, ch2, 0, 0, 0, 0, 1, 0, 0, 1, 0)";
+    const struct
+    {
+        std::string text;
+        std::string refusal; // empty: compiles and runs
+    } cases[] = {
+        {"PVMaxDet(" + loops + ")",
+         "position 10: argument 1 of PVMaxDet (Sistra Event Source) cannot read loop records (280 bytes each)"},
+        {"SistraAnalyzer(ch1, ch2, cmpeakdet(ch1, 20, 0.05), 0, 1, -1, -1, -1, -1, 0)",
+         "position 26: argument 3 of SistraAnalyzer (EDP Event Source) cannot read plain events (16 bytes each)"},
+        {"SistraParamSelector(" + edp + ", 3)",
+         "position 21: argument 1 of Sistra Parameter Selector (Event Source) cannot read end-diastolic events"},
+        {"SistraPVAParamSelector(" + loops + ", 26)",
+         "position 24: argument 1 of Sistra PVA Parameter Selector (Event Source) cannot read loop records"},
+        {"PvaCalc(" + edp + ", ch1, ch2, 0, 0, 0, 0, 1, 0, 0, 1, 0)",
+         "position 9: argument 1 of PvaCalc (Sistra Event Source) cannot read end-diastolic events"},
+        {pva, ""},
+        {"PVMaxDet(" + edp + ")", ""},
+        {"PVEcgEdpDet(" + edp + ", -1, -1, -1, -1)", ""},
+        {"SistraParamSelector(" + loops + ", 3)", ""},
+        {"SistraPVAParamSelector(" + pva + ", 26)", ""},
+    };
+    for (const auto& c : cases)
+    {
+        const Output output = Calc(file->Path(), c.text);
+        if (c.refusal.empty())
+        {
+            EXPECT_EQ(Host::ExitOk, output.status) << c.text << "\n" << output.err;
+            continue;
+        }
+        EXPECT_EQ(Host::ExitFailure, output.status) << c.text;
+        EXPECT_NE(std::string::npos, output.err.find(c.refusal)) << c.text << "\n" << output.err;
+        EXPECT_TRUE(output.out.empty()) << c.text;
+    }
+}
