@@ -72,6 +72,8 @@ public:
     // E_ORV_READ_FAILED for a damaged one (the entries read so far stay).
     void Save(Orv::BinOStream& out) const;
     HRESULT Load(Orv::BinIStream& in);
+    // Takes over the conversions another calibrator loaded (one read apart, applied once whole).
+    void TakeCacheFrom(CalibratorBase& other) { cache_ = std::move(other.cache_); }
 
     // The unit a conversion shows values in; empty for null.
     static UnitInfo GetConversionUnitText(IUnitConversion* conversion);

@@ -2,6 +2,8 @@
 
 #include "document/models/ModelFactory.h"
 
+#include <algorithm>
+
 namespace Sistra
 {
 
@@ -23,6 +25,16 @@ ModelPtr ModelMap::Find(int kind) const
 {
     const auto found = models_.find(kind);
     return found == models_.end() ? nullptr : found->second;
+}
+
+std::vector<int> ModelMap::Kinds() const
+{
+    std::vector<int> kinds;
+    kinds.reserve(models_.size());
+    for (const auto& entry : models_)
+        kinds.push_back(entry.first);
+    std::sort(kinds.begin(), kinds.end());
+    return kinds;
 }
 
 } // namespace Sistra

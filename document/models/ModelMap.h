@@ -5,6 +5,7 @@
 #include "document/models/ModelOwner.h"
 
 #include <unordered_map>
+#include <vector>
 
 namespace Sistra
 {
@@ -17,6 +18,8 @@ public:
     ModelPtr Get(int kind, ModelOwner* owner, IObserver* observer);
     // The model of that kind when it exists; never creates.
     ModelPtr Find(int kind) const;
+    // The kinds the map holds, in ascending order, so that records written from it are reproducible.
+    std::vector<int> Kinds() const;
     void Clear() { models_.clear(); }
 
 private:

@@ -95,9 +95,15 @@ uint32_t ReadCount(Orv::BinIStream& in, uint32_t elementBytes, const wchar_t* wh
     const int32_t count = in.ReadInt32();
     if (!in.IsGood())
         return 0;
+    CheckCount(in, count, elementBytes, what);
+    return static_cast<uint32_t>(count);
+}
+
+void CheckCount(Orv::BinIStream& in, int64_t count, uint64_t elementBytes, const wchar_t* what)
+{
     const std::optional<std::uint64_t> remaining = in.RemainingBytes();
-    if (count >= 0 && remaining && uint64_t(uint32_t(count)) * elementBytes <= *remaining)
-        return static_cast<uint32_t>(count);
+    if (count >= 0 && remaining && uint64_t(count) * elementBytes <= *remaining)
+        return;
     Orv::OStringStream message;
     message.imbue(std::locale::classic());
     message << L"The settings record is damaged: it claims " << count << L" " << what

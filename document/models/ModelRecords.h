@@ -30,5 +30,8 @@ void ReadIntSet(Orv::BinIStream& in, IntSet& set);
 // A count of elements of elementBytes each that follow in the record: 0 once the stream has failed;
 // a negative count, or one that needs more bytes than remain, throws XOrv 0xA004820A.
 uint32_t ReadCount(Orv::BinIStream& in, uint32_t elementBytes, const wchar_t* what);
+// The same check for a count already read: throws XOrv 0xA004820A unless it is not negative and its
+// elements fit in the bytes that remain.
+void CheckCount(Orv::BinIStream& in, int64_t count, uint64_t elementBytes, const wchar_t* what);
 
 } // namespace Sistra::Records
