@@ -5,7 +5,7 @@
 #include "../calibration/CalibratorTestSupport.h"
 #include "document/calibration/PressureCalibrator.h"
 #include "document/calibration/VolumeCalibrator.h"
-#include "document/persistence/SettingsRecord.h"
+#include "document/persistence/SettingsPersister.h"
 #include "foundation/tests/streams/MemoryStreams.h"
 
 namespace PersistenceTests
@@ -13,7 +13,7 @@ namespace PersistenceTests
 using namespace Sistra;
 using TestStreams::Bytes;
 
-class RecordDocument final : public SettingsRecordSubject
+class RecordDocument final : public SettingsPersisterOwner
 {
 public:
     RecordDocument()
@@ -38,6 +38,8 @@ public:
     }
     int32_t LastAnalysedPressureChannel() const override { return lastChannel; }
     void SetLastAnalysedPressureChannel(int32_t channel) override { lastChannel = channel; }
+    bool ArePersistersRegistered() const override { return registered; }
+    void SetLoadingSettings(bool loading) override { loadingChanges.push_back(loading); }
     double RemoveChannelScaling(int32_t, double value) override { return value / displayScale - displayOffset; }
 
     double Setting(int id) { return document.GetModel(ModelKind::WorkflowSetup)->GetValue<PropertyType::Double>(id); }
@@ -54,6 +56,8 @@ public:
     VolumeCalibrator volume{document};
     PressureCalibrator pressure{document};
     int32_t lastChannel = static_cast<int32_t>(0x80000000u);
+    bool registered = false;
+    std::vector<bool> loadingChanges;
     double displayScale = 1.0;
     double displayOffset = 0.0;
 };
