@@ -155,6 +155,12 @@ public:
     uint32_t ChangeBits() const { return changeState_; }
     void AddChange(uint32_t bits) { changeState_ |= bits; }
 
+    // The menus the document class adds to the host's (true when one became a menu item), the Plots
+    // popup and the commands' states by what the workflow in force offers.
+    static bool InstallMenus(IVyrCommandRegistration* registration);
+    void InitPlotsPopup(HMENU popup);
+    void UpdateMenuStates();
+
     // The automation messages that set, clear and analyse the region.
     void OnAnalyzeNowMsg();
     HRESULT OnClearAnalysisMsg();

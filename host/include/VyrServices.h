@@ -3,6 +3,7 @@
 // Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
 #pragma once
 
+#include "VyrCommands.h"
 #include "VyrIds.h"
 
 #include <unknwn.h>
@@ -81,14 +82,6 @@ struct IHostApplication : IUnknown
 
 // The following services are reached through the object factory by type id. Their operations belong
 // to the parts of the module that call them and are added there.
-struct IHostCommandService : IUnknown
-{
-};
-
-struct ICommandRegistrationService : IUnknown
-{
-};
-
 // A host setting named by its id, as the host object service makes it.
 struct IHostSettingKey : IUnknown
 {

@@ -1,6 +1,7 @@
 // The framework class object (CLSID_VyrFrameWork): the object factory and the way to every service.
 #pragma once
 
+#include "Commands.h"
 #include "DocumentImplementations.h"
 #include "HostServices.h"
 #include "Progress.h"

@@ -36,8 +36,6 @@ private:
     volatile LONG preparations_ = 0;
 };
 
-using CommandService = StaticComObject<IHostCommandService, &IID_IHostCommandService>;
-using CommandRegistrationService = StaticComObject<ICommandRegistrationService, &IID_ICommandRegistrationService>;
 class HostObjectService final : public StaticComObject<IHostObjectService, &IID_IHostObjectService>
 {
 public:

@@ -92,6 +92,15 @@ HRESULT STDMETHODCALLTYPE VyrDocumentClassBase::Attach(ULONG_PTR argument)
     return S_OK;
 }
 
+IVyrCommandRegistration* VyrDocumentClassBase::RegisterCommandHandler(IVyrCommandHandler* handler, ULONG_PTR argument)
+{
+    Orv::ComPtr<IVyrCommandRegistration> registration;
+    if (ICommandRegistrationService* service = CommandRegistrationAccessor::Get())
+        service->RegisterCommandHandler(description_.documentGuid, handler, argument, registration.Put());
+    commandRegistration_ = registration;
+    return commandRegistration_.Get();
+}
+
 HRESULT STDMETHODCALLTYPE VyrDocumentClassBase::GetDocumentGuid(const GUID** guid)
 {
     return Orv::AnswerValue(guid, description_.documentGuid);

@@ -3,6 +3,7 @@
 // the host's implementation of a document class and passes every interface it does not answer to it.
 #pragma once
 
+#include "VyrCommands.h"
 #include "VyrDocuments.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
@@ -44,8 +45,16 @@ public:
     HRESULT STDMETHODCALLTYPE QueryState(ULONG commandId, IVyrCommandState* state) override;
     HRESULT STDMETHODCALLTYPE Invoke(ULONG commandId, ULONG kind, ULONG_PTR first, ULONG_PTR second) override;
 
+    // Whether one menu entry the document added became a menu item of the host.
+    bool MenusInstalled() const { return menusInstalled_; }
+
 protected:
     ~VyrDocumentClassBase() override;
+
+    // Registers the handler of the document's commands with the host and keeps the registration, through
+    // which the document adds its menus; null when the host has no command registration.
+    IVyrCommandRegistration* RegisterCommandHandler(IVyrCommandHandler* handler, ULONG_PTR argument);
+    bool menusInstalled_ = false;
 
 private:
     Orv::ComPtr<IVyrCommandHandler> InnerCommands() const;
@@ -53,6 +62,7 @@ private:
     Description description_;
     Orv::String name_;
     Orv::ComPtr<IUnknown> inner_;
+    Orv::ComPtr<IVyrCommandRegistration> commandRegistration_;
 };
 
 // Document: the module's document class, made with (host document object, class object, creation
@@ -76,10 +86,14 @@ public:
         });
     }
 
-    HRESULT STDMETHODCALLTYPE AttachCommands(IVyrCommandHandler*, ULONG_PTR) override
+    HRESULT STDMETHODCALLTYPE AttachCommands(IVyrCommandHandler* handler, ULONG_PTR argument) override
     {
-        // The host's command registration service has no operations in the stand-in yet, and the
-        // class installs no menus of its own.
-        return E_NOTIMPL;
+        return Orv::CatchReturn([&]() -> HRESULT {
+            IVyrCommandRegistration* registration = RegisterCommandHandler(handler, argument);
+            if (!registration)
+                return E_FAIL;
+            menusInstalled_ = Document::InstallMenus(registration) || menusInstalled_;
+            return menusInstalled_ ? S_OK : S_FALSE;
+        });
     }
 };

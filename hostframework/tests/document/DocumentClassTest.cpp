@@ -16,6 +16,7 @@ class TestDocument final : public StrixChildDocument
 {
 public:
     using StrixChildDocument::StrixChildDocument;
+    static bool InstallMenus(IVyrCommandRegistration*) { return false; }
 };
 
 using TestDocumentClass = VyrDocumentClass<TestDocument>;
