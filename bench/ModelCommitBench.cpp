@@ -8,7 +8,7 @@
 #include "document/models/ModelFactory.h"
 #include "document/models/ModelMap.h"
 #include "foundation/streams/BinaryStream.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 
 #include <chrono>
 #include <cstdio>

@@ -2,8 +2,8 @@
 #include "views/ViewWindows.h"
 
 #include "foundation/text/StringResources.h"
-#include "hostframework/ClassRegistration.h"
-#include "hostframework/SistraIds.h"
+#include "hostframework/entry/ClassRegistration.h"
+#include "hostframework/messaging/SistraIds.h"
 #include "hostframework/views/DocViewClass.h"
 #include "resources/ResourceIds.h"
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "VyrViews.h"
-#include "hostframework/EventHandlers.h"
+#include "hostframework/messaging/EventHandlers.h"
 #include "platform/owl/window/Window.h"
 
 namespace Sistra

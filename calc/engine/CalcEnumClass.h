@@ -4,7 +4,7 @@
 
 #include "calc/engine/CalcEnumBase.h"
 #include "calc/engine/CalcFunctionTable.h"
-#include "hostframework/ClassRegistration.h"
+#include "hostframework/entry/ClassRegistration.h"
 
 namespace CalcEnums
 {

@@ -1,6 +1,6 @@
 #include "calc/engine/CalcFunctionTable.h"
 
-#include "hostframework/MessageIds.h"
+#include "hostframework/messaging/MessageIds.h"
 #include "host/include/CalcInterfaces.h"
 
 #include <cfloat>

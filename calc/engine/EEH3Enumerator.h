@@ -8,7 +8,7 @@
 
 #include "foundation/com/ComBoundary.h"
 #include "foundation/numbers/Units.h"
-#include "hostframework/UnitConversion.h"
+#include "hostframework/services/UnitConversion.h"
 
 #include <algorithm>
 #include <locale>

@@ -1,6 +1,6 @@
 #include "calc/pva/AnalysisDataAccess.h"
 
-#include "hostframework/SistraIds.h"
+#include "hostframework/messaging/SistraIds.h"
 #include "host/include/HostDocument.h"
 
 namespace Sistra

@@ -3,8 +3,8 @@
 #include "foundation/com/ComBoundary.h"
 #include "foundation/text/String.h"
 #include "foundation/numbers/Units.h"
-#include "hostframework/HostServices.h"
-#include "hostframework/UnitConversion.h"
+#include "hostframework/services/HostServices.h"
+#include "hostframework/services/UnitConversion.h"
 
 #include <cwctype>
 #include <string>

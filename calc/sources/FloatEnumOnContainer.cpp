@@ -1,8 +1,8 @@
 #include "calc/sources/FloatEnumOnContainer.h"
 
 #include "foundation/text/String.h"
-#include "hostframework/HostServices.h"
-#include "hostframework/MessageIds.h"
+#include "hostframework/services/HostServices.h"
+#include "hostframework/messaging/MessageIds.h"
 
 #include <sstream>
 

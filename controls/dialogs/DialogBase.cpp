@@ -1,6 +1,6 @@
 #include "controls/dialogs/DialogBase.h"
 
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 #include "platform/owl/Application.h"
 #include "foundation/text/StringResources.h"
 #include "platform/owl/Module.h"

@@ -2,7 +2,7 @@
 
 #include "controls/windows/SmallWindowUtilities.h"
 
-#include "hostframework/ApplicationVisibility.h"
+#include "hostframework/entry/ApplicationVisibility.h"
 #include "platform/owl/gdi/DC.h"
 
 #include <cstdlib>

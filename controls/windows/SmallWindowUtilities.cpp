@@ -2,7 +2,7 @@
 
 #include "controls/theme/DpiAndFonts.h"
 #include "foundation/com/XOrv.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 #include "tracedisplay/SharedColours.h"
 
 #include <algorithm>

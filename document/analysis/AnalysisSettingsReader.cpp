@@ -1,7 +1,7 @@
 #include "document/analysis/AnalysisSettingsReader.h"
 
 #include "document/models/Model.h"
-#include "document/models/Workflow.h"
+#include "document/models/workflow/Workflow.h"
 
 namespace Sistra
 {

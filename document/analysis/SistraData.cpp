@@ -1,7 +1,7 @@
 #include "document/analysis/SistraData.h"
 
 #include "foundation/com/ComBoundary.h"
-#include "hostframework/SistraIds.h"
+#include "hostframework/messaging/SistraIds.h"
 
 #include <cmath>
 #include <limits>

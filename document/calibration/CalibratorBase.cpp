@@ -4,7 +4,7 @@
 #include "document/models/ModelRecords.h"
 #include "foundation/com/ResultCodes.h"
 #include "foundation/com/XOrv.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 
 #include <algorithm>
 #include <cmath>

@@ -9,7 +9,7 @@
 #include "document/models/ModelOwner.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/streams/BinaryStream.h"
-#include "hostframework/UnitConversion.h"
+#include "hostframework/services/UnitConversion.h"
 #include "host/include/HostDocument.h"
 
 #include <cstdint>

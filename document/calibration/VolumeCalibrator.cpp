@@ -1,7 +1,7 @@
 #include "document/calibration/VolumeCalibrator.h"
 
 #include "foundation/text/StringStream.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 
 #include <cmath>
 #include <limits>

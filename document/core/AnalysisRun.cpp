@@ -7,9 +7,9 @@
 #include "foundation/com/ComBoundary.h"
 #include "foundation/text/StringResources.h"
 #include "foundation/text/StringStream.h"
-#include "hostframework/HostDataAccess.h"
-#include "hostframework/HostMessageBox.h"
-#include "hostframework/SistraIds.h"
+#include "hostframework/services/HostDataAccess.h"
+#include "hostframework/services/HostMessageBox.h"
+#include "hostframework/messaging/SistraIds.h"
 
 #include <new>
 

@@ -2,7 +2,7 @@
 // document becoming ready, the manager's three requests, and setting, clearing and analysing the region.
 #include "document/core/SistraDocument.h"
 
-#include "hostframework/SistraIds.h"
+#include "hostframework/messaging/SistraIds.h"
 
 namespace Sistra
 {

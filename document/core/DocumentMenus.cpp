@@ -2,10 +2,10 @@
 // states by what the workflow in force offers.
 #include "document/core/SistraDocument.h"
 
-#include "document/models/Workflow.h"
-#include "hostframework/HostServices.h"
-#include "hostframework/MenuCommands.h"
-#include "hostframework/SistraIds.h"
+#include "document/models/workflow/Workflow.h"
+#include "hostframework/services/HostServices.h"
+#include "hostframework/services/MenuCommands.h"
+#include "hostframework/messaging/SistraIds.h"
 #include "foundation/text/String.h"
 #include "foundation/text/StringResources.h"
 #include "resources/ResourceIds.h"

@@ -2,8 +2,8 @@
 
 #include "document/analysis/SistraData.h"
 #include "foundation/text/StringStream.h"
-#include "hostframework/ClassRegistration.h"
-#include "hostframework/SistraIds.h"
+#include "hostframework/entry/ClassRegistration.h"
+#include "hostframework/messaging/SistraIds.h"
 #include "hostframework/document/EventDrawClass.h"
 
 #include "HostDocument.h"

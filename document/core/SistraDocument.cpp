@@ -4,10 +4,10 @@
 #include "VyrServices.h"
 #include "foundation/com/ComBoundary.h"
 #include "foundation/text/StringResources.h"
-#include "hostframework/HostDataAccess.h"
-#include "hostframework/HostServices.h"
-#include "hostframework/SistraIds.h"
-#include "hostframework/UnitConversion.h"
+#include "hostframework/services/HostDataAccess.h"
+#include "hostframework/services/HostServices.h"
+#include "hostframework/messaging/SistraIds.h"
+#include "hostframework/services/UnitConversion.h"
 
 namespace Sistra
 {

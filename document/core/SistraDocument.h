@@ -10,7 +10,7 @@
 #include "document/calibration/PressureCalibrator.h"
 #include "document/calibration/VolumeCalibrator.h"
 #include "document/models/ModelOwner.h"
-#include "document/models/WorkflowModelReader.h"
+#include "document/models/workflow/WorkflowModelReader.h"
 
 #include "HostDocument.h"
 #include "ModelMessages.h"

@@ -1,8 +1,8 @@
 // The document class the module registers: the host makes a SistraDocument for each of its documents.
 #include "document/core/SistraDocument.h"
 
-#include "hostframework/ClassRegistration.h"
-#include "hostframework/SistraIds.h"
+#include "hostframework/entry/ClassRegistration.h"
+#include "hostframework/messaging/SistraIds.h"
 #include "hostframework/document/VyrDocumentClass.h"
 
 namespace Sistra

@@ -8,8 +8,8 @@
 #include "document/models/PropertyIds.h"
 #include "document/models/ValidationResult.h"
 #include "foundation/com/ComObjectRoot.h"
-#include "hostframework/EventHandlers.h"
-#include "hostframework/Subjects.h"
+#include "hostframework/messaging/EventHandlers.h"
+#include "hostframework/messaging/Subjects.h"
 
 #include <cstdint>
 #include <memory>

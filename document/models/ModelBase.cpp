@@ -2,8 +2,8 @@
 
 #include "document/models/ModelFactory.h"
 #include "foundation/streams/BinaryStream.h"
-#include "hostframework/HostServices.h"
-#include "hostframework/SistraIds.h"
+#include "hostframework/services/HostServices.h"
+#include "hostframework/messaging/SistraIds.h"
 
 #include <sstream>
 

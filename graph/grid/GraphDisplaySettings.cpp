@@ -1,7 +1,7 @@
 #include "graph/grid/GraphDisplaySettings.h"
 
 #include "graph/graph2d/Graph2DDrawer.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 #include "tracedisplay/TracePalette.h"
 
 namespace MGraph1

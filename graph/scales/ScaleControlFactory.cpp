@@ -2,8 +2,8 @@
 
 #include "foundation/com/ComPtr.h"
 #include "foundation/com/CriticalSection.h"
-#include "hostframework/HostServices.h"
-#include "hostframework/SistraIds.h"
+#include "hostframework/services/HostServices.h"
+#include "hostframework/messaging/SistraIds.h"
 
 namespace MGraph1
 {

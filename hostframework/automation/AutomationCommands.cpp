@@ -3,7 +3,7 @@
 // first. Their ids are asked of the host only once it is there, on first use.
 #include "hostframework/automation/MessageClassObject.h"
 
-#include "hostframework/SistraIds.h"
+#include "hostframework/messaging/SistraIds.h"
 
 namespace Sistra::Automation
 {

@@ -6,7 +6,7 @@
 #include "foundation/com/ComPtr.h"
 #include "foundation/com/XOrv.h"
 #include "foundation/text/StringStream.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 
 #include <cwctype>
 #include <string>

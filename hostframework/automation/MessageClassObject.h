@@ -5,8 +5,8 @@
 
 #include "VyrAutomation.h"
 #include "VyrClassRegistry.h"
-#include "hostframework/ClassRegistration.h"
-#include "hostframework/MessageIds.h"
+#include "hostframework/entry/ClassRegistration.h"
+#include "hostframework/messaging/MessageIds.h"
 #include "hostframework/automation/AutomationValues.h"
 
 #include <type_traits>

@@ -1,6 +1,6 @@
 #include "hostframework/comments/CommentPopup.h"
 
-#include "hostframework/ApplicationVisibility.h"
+#include "hostframework/entry/ApplicationVisibility.h"
 #include "platform/owl/gdi/DC.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "VyrServices.h"
 #include "foundation/com/ComBoundary.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 
 namespace
 {

@@ -7,7 +7,7 @@
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
-#include "hostframework/EventHandlers.h"
+#include "hostframework/messaging/EventHandlers.h"
 
 struct IHostApplication;
 

@@ -1,7 +1,7 @@
 #include "hostframework/document/VyrDocumentClass.h"
 
 #include "foundation/com/ComBoundary.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 
 namespace
 {

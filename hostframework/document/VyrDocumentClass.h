@@ -8,7 +8,7 @@
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
-#include "hostframework/EventHandlers.h"
+#include "hostframework/messaging/EventHandlers.h"
 
 class VyrDocumentClassBase : public ICustomDocClass, public VyrEventHandlerT<1>, protected Orv::CComObjectRoot
 {

@@ -5,8 +5,8 @@
 #include "VyrClassRegistry.h"
 #include "VyrMessaging.h"
 #include "foundation/com/ComPtr.h"
-#include "hostframework/HostServices.h"
-#include "hostframework/MessageSenders.h"
+#include "hostframework/services/HostServices.h"
+#include "hostframework/messaging/MessageSenders.h"
 
 #include <gtest/gtest.h>
 

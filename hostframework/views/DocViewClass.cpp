@@ -3,7 +3,7 @@
 #include "VyrDocuments.h"
 #include "VyrIds.h"
 #include "foundation/com/ComBoundary.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 #include "hostframework/views/InterfaceEnum.h"
 
 namespace

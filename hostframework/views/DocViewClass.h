@@ -7,9 +7,9 @@
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
-#include "hostframework/EventHandlers.h"
-#include "hostframework/MessageIds.h"
-#include "hostframework/ModuleObject.h"
+#include "hostframework/messaging/EventHandlers.h"
+#include "hostframework/messaging/MessageIds.h"
+#include "hostframework/entry/ModuleObject.h"
 #include "platform/owl/window/Window.h"
 
 #include <memory>

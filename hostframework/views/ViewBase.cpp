@@ -1,7 +1,7 @@
 #include "hostframework/views/ViewBase.h"
 
 #include "VyrServices.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 #include "platform/owl/gdi/DC.h"
 
 #include <algorithm>

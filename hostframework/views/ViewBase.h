@@ -7,7 +7,7 @@
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
-#include "hostframework/EventHandlers.h"
+#include "hostframework/messaging/EventHandlers.h"
 #include "platform/owl/window/Window.h"
 
 // Host commands and the message a view answers (their names are the host's).

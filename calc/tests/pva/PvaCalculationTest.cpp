@@ -6,7 +6,7 @@
 #include "calc/tests/SyntheticLoops.h"
 #include "foundation/com/XOrv.h"
 #include "host/include/HostDocument.h"
-#include "hostframework/SistraIds.h"
+#include "hostframework/messaging/SistraIds.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "VyrIds.h"
 #include "VyrServices.h"
 #include "foundation/com/ComPtr.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 #include "platform/owl/Module.h"
 #include "platform/owl/gdi/DC.h"
 #include "platform/owl/tests/Screenshot.h"

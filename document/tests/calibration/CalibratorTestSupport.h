@@ -5,7 +5,7 @@
 #include "document/calibration/CalibratorBase.h"
 #include "document/models/ModelFactory.h"
 #include "document/models/ModelMap.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 
 #include <gtest/gtest.h>
 

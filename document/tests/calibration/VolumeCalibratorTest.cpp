@@ -1,6 +1,6 @@
 #include "CalibratorTestSupport.h"
 #include "document/calibration/VolumeCalibrator.h"
-#include "document/models/WorkflowModelReader.h"
+#include "document/models/workflow/WorkflowModelReader.h"
 
 #include <cmath>
 #include <limits>

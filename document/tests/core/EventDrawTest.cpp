@@ -1,7 +1,7 @@
 #include "document/core/EventDrawPolicies.h"
 
 #include "foundation/com/ComPtr.h"
-#include "hostframework/SistraIds.h"
+#include "hostframework/messaging/SistraIds.h"
 #include "hostframework/document/EventDrawClass.h"
 
 #include "HostDocument.h"

@@ -3,7 +3,7 @@
 #include "document/tests/analysis/FakeCalcItems.h"
 
 #include "VyrClassRegistry.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "document/core/SistraDocument.h"
 
 #include "VyrClassRegistry.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/services/HostServices.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "ModelTestSupport.h"
-#include "document/models/WorkflowSetup.h"
+#include "document/models/workflow/WorkflowSetup.h"
 
 namespace ModelTests
 {

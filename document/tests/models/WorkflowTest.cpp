@@ -1,6 +1,6 @@
 #include "ModelTestSupport.h"
-#include "document/models/Workflow.h"
-#include "document/models/WorkflowModelReader.h"
+#include "document/models/workflow/Workflow.h"
+#include "document/models/workflow/WorkflowModelReader.h"
 
 namespace ModelTests
 {

@@ -11,7 +11,7 @@
 #include "host/tests/module/SharedFramework.h"
 
 #include "calc/tests/TimeVaryingElastance.h"
-#include "hostframework/ClassRegistration.h"
+#include "hostframework/entry/ClassRegistration.h"
 
 #include <gtest/gtest.h>
 

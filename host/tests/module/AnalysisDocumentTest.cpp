@@ -7,9 +7,9 @@
 #include "calc/tests/SyntheticLoops.h"
 #include "document/core/EventDrawPolicies.h"
 #include "document/core/SistraDocument.h"
-#include "hostframework/ClassRegistration.h"
-#include "hostframework/HostServices.h"
-#include "hostframework/SistraIds.h"
+#include "hostframework/entry/ClassRegistration.h"
+#include "hostframework/services/HostServices.h"
+#include "hostframework/messaging/SistraIds.h"
 #include "host/app/HostDocument.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
 

@@ -3,10 +3,10 @@
 #include "host/tests/RecordingFixtures.h"
 
 #include "document/core/SistraDocument.h"
-#include "document/models/Workflow.h"
-#include "hostframework/HostServices.h"
-#include "hostframework/MenuCommands.h"
-#include "hostframework/SistraIds.h"
+#include "document/models/workflow/Workflow.h"
+#include "hostframework/services/HostServices.h"
+#include "hostframework/services/MenuCommands.h"
+#include "hostframework/messaging/SistraIds.h"
 #include "hostframework/document/VyrDocumentClass.h"
 #include "host/app/HostDocument.h"
 

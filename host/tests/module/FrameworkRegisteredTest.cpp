@@ -1,7 +1,7 @@
 // A host that registered the framework itself: the module finds it and leaves OLE and the library alone.
 #include "SharedFramework.h"
-#include "hostframework/FrameworkBootstrap.h"
-#include "hostframework/HostServices.h"
+#include "hostframework/entry/FrameworkBootstrap.h"
+#include "hostframework/services/HostServices.h"
 
 #include <gtest/gtest.h>
 

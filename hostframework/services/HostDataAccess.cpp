@@ -1,0 +1,137 @@
+#include "hostframework/services/HostDataAccess.h"
+
+#include "foundation/com/ComPtr.h"
+#include "hostframework/messaging/MessageIds.h"
+#include "hostframework/services/UnitConversion.h"
+
+#include "HostSelectionSource.h"
+#include "VyrDocuments.h"
+
+#include <algorithm>
+#include <optional>
+
+int64_t CountSamplesInRange(IHostDocument* document, int32_t channel, int32_t firstRecord, int32_t firstTick,
+                            int32_t lastRecord, int32_t lastTick)
+{
+    if (!document || firstRecord > lastRecord)
+        return 0;
+    int64_t total = 0;
+    for (int32_t record = firstRecord; record <= lastRecord; ++record)
+    {
+        int32_t count = 0;
+        ULONG_PTR handle = 0;
+        if (SUCCEEDED(document->GetRecordHandle(record, &handle)))
+            document->GetSampleCount(HostSampleCountRequest, handle, channel, &count);
+        const int64_t end = record == lastRecord ? lastTick : count;
+        const int64_t start = record == firstRecord ? firstTick : 0;
+        total += end - start;
+    }
+    return total;
+}
+
+bool ReadChannelUnits(IHostDocument* document, int32_t channel, int32_t record, Orv::PrefixedUnit& unit)
+{
+    if (!document)
+        return false;
+    Orv::ComPtr<IUnitConversion> conversion;
+    if (document->GetChannelConversion(HostUnsetPosition, record, channel, conversion.Put()) != S_OK || !conversion)
+    {
+        conversion = nullptr;
+        document->GetChannelConversion(HostUnsetPosition, HostDefaultRecord, channel, conversion.Put());
+    }
+    ConversionUnits units;
+    if (!conversion || FAILED(ReadConversionUnits(*conversion.Get(), units)))
+        return false;
+    unit = units.Unit();
+    return true;
+}
+
+bool HasChannelObjectAt(IHostDocument* document, int32_t record, int32_t channel)
+{
+    if (!document)
+        return false;
+    Orv::ComPtr<IUnknown> object;
+    return SUCCEEDED(document->GetChannelData(HostChannelUnitsRequest, record, channel, object.Put())) && object;
+}
+
+namespace
+{
+
+struct SelectionRange
+{
+    SelectionPosition start;
+    SelectionPosition end;
+};
+
+constexpr int32_t UnsetPart = 0x7FFFFFFF;
+
+bool IsAfter(const SelectionPosition& first, const SelectionPosition& second)
+{
+    return first.block != second.block ? first.block > second.block : first.offset > second.offset;
+}
+
+std::optional<SelectionRange> ReadSelection(IHostSelectionSource& source)
+{
+    Orv::ComPtr<IUnknown> object;
+    Orv::ComPtr<IHostSelectionRange> selection;
+    if (FAILED(source.GetSelectionObject(0, object.Put())) || !object ||
+        FAILED(object->QueryInterface(IID_IHostSelectionRange, selection.PutVoid())) || !selection)
+        return std::nullopt;
+    SelectionRange range;
+    selection->GetRange(&range.start, &range.end);
+    return range;
+}
+
+// The range the host object of the source's frame keeps beside the selection.
+std::optional<SelectionRange> ReadSecondRange(IUnknown& source)
+{
+    Orv::ComPtr<IVyrDocumentFrame> frame;
+    Orv::ComPtr<IUnknown> object, part;
+    Orv::ComPtr<IHostFrameObject> host;
+    Orv::ComPtr<IHostKeptRange> kept;
+    if (FAILED(source.QueryInterface(IID_IVyrDocumentFrame, frame.PutVoid())) || !frame ||
+        FAILED(frame->GetHostObject(object.Put())) || !object ||
+        FAILED(object->QueryInterface(IID_IHostFrameObject, host.PutVoid())) || !host ||
+        FAILED(host->GetPart(TypeIdClass<&HostTypeGUID, 2>::Id(), part.Put())) || !part ||
+        FAILED(part->QueryInterface(IID_IHostKeptRange, kept.PutVoid())) || !kept)
+        return std::nullopt;
+    SelectionRange range;
+    if (FAILED(kept->GetRange(&range.start, &range.end)))
+        return std::nullopt;
+    return range;
+}
+
+} // namespace
+
+bool ResolveSelectionPosition(IHostDocument* document, IUnknown* source, int32_t channel, IUnitConversion** units)
+{
+    if (!document || !source || !units)
+        return false;
+    *units = nullptr;
+    Orv::ComPtr<IHostSelectionSource> selectionSource;
+    if (FAILED(source->QueryInterface(IID_IHostSelectionSource, selectionSource.PutVoid())) || !selectionSource)
+        return false;
+    const std::optional<SelectionRange> selection = ReadSelection(*selectionSource.Get());
+    const bool selectionUsable = selection && selection->start.block != UnsetPart &&
+                                 selection->end.block != UnsetPart &&
+                                 HasChannelObjectAt(document, selection->start.block, channel);
+    const std::optional<SelectionRange> second = ReadSecondRange(*source);
+    std::optional<int32_t> block;
+    if (selectionUsable && second)
+    {
+        const bool overlap = IsAfter(selection->end, second->start) && IsAfter(second->end, selection->start);
+        block = overlap ? std::max(selection->start.block, second->start.block) : selection->start.block;
+    }
+    else if (selectionUsable)
+        block = selection->start.block;
+    else if (second && second->start.block != UnsetPart && HasChannelObjectAt(document, second->start.block, channel))
+        block = second->start.block;
+    if (block)
+        return document->GetChannelConversion(HostUnsetPosition, *block, channel, units) == S_OK && *units;
+    Orv::ComPtr<IUnknown> fallbackObject;
+    Orv::ComPtr<IHostUnitsFallback> fallback;
+    if (FAILED(selectionSource->GetUnitsFallback(fallbackObject.Put())) || !fallbackObject ||
+        FAILED(fallbackObject->QueryInterface(IID_IHostUnitsFallback, fallback.PutVoid())) || !fallback)
+        return false;
+    return SUCCEEDED(fallback->GetChannelUnits(0, channel, units)) && *units;
+}

@@ -1,0 +1,224 @@
+#include "hostframework/tests/FrameworkTestSupport.h"
+#include "hostframework/services/HostDataAccess.h"
+
+#include "HostSelectionSource.h"
+#include "VyrDocuments.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace
+{
+
+// A document of records with fixed lengths whose conversions can be refused record by record.
+class RecordLengths final : public TestSupport::StackComObject<IHostDocument>
+{
+public:
+    explicit RecordLengths(std::vector<int32_t> lengths) : lengths_(std::move(lengths)) {}
+
+    HRESULT STDMETHODCALLTYPE GetRecordCount(int32_t*, int32_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetRecordLength(uint32_t, int32_t, int32_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetRecordingEnd(uint32_t, uint64_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetChannelCount(int32_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetChannelConversion(int32_t, int32_t record, int32_t, IUnitConversion** out) override
+    {
+        conversionRecords.push_back(record);
+        *out = record == answeredRecord ? &conversion : nullptr;
+        if (*out)
+            conversion.AddRef();
+        return record == answeredRecord ? S_OK : record == refusedRecord ? E_FAIL : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE GetTickInterval(uint32_t, int32_t, double*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE AdjustStartPosition(uint32_t, int32_t, int32_t, TickPosition*) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE OpenChannelEnum(uint32_t, int32_t, int32_t, IUnknown**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetChannelData(uint32_t, int32_t record, int32_t, IUnknown** object) override
+    {
+        *object = record < static_cast<int32_t>(lengths_.size()) ? this : nullptr;
+        return *object ? S_OK : E_INVALIDARG;
+    }
+    HRESULT STDMETHODCALLTYPE GetRecordHandle(int32_t record, ULONG_PTR* handle) override
+    {
+        if (record < 0 || record >= static_cast<int32_t>(lengths_.size()))
+            return E_INVALIDARG;
+        *handle = static_cast<ULONG_PTR>(record) + 100;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetSampleCount(uint32_t flags, ULONG_PTR handle, int32_t, int32_t* count) override
+    {
+        EXPECT_EQ(HostSampleCountRequest, flags);
+        *count = lengths_.at(handle - 100);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ApplyChannelSetup(uint32_t, uint32_t, int32_t, uint32_t, IUnknown*) override
+    {
+        return E_NOTIMPL;
+    }
+
+    struct Conversion final : TestSupport::StackComObject<IUnitConversion>
+    {
+        HRESULT STDMETHODCALLTYPE GetUnitsInformation(UnitsInformation*) override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE GetDescription(BYTE*, ULONG*) override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE GetDescriptionText(ULONG, BSTR*) override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE GetUnitsRecord(const void**) override { return E_NOTIMPL; }
+    };
+
+    std::vector<int32_t> conversionRecords;
+    int32_t refusedRecord = -1;
+    int32_t answeredRecord = -1;
+    Conversion conversion;
+
+private:
+    std::vector<int32_t> lengths_;
+};
+
+TEST(HostDataAccess, SamplesInARangeCountTheEndsFromTheirOffsets)
+{
+    RecordLengths document({1000, 1000, 1000, 1000, 1000});
+    const struct
+    {
+        int32_t firstRecord, firstTick, lastRecord, lastTick;
+        int64_t expected;
+    } cases[] = {
+        {2, 100, 4, 50, 900 + 1000 + 50},
+        {1, 300, 1, 700, 400},
+        {3, 0, 2, 999, 0},
+        {0, 0, 4, 1000, 5000},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(test.expected, CountSamplesInRange(&document, 0, test.firstRecord, test.firstTick, test.lastRecord,
+                                                     test.lastTick));
+    EXPECT_EQ(0, CountSamplesInRange(nullptr, 0, 0, 0, 4, 10));
+}
+
+TEST(HostDataAccess, UnitsFallBackOnceToTheWholeRecording)
+{
+    RecordLengths document({1000});
+    document.refusedRecord = 3;
+    Orv::PrefixedUnit unit;
+    EXPECT_FALSE(ReadChannelUnits(&document, 0, 3, unit));
+    EXPECT_EQ((std::vector<int32_t>{3, HostDefaultRecord}), document.conversionRecords);
+}
+
+TEST(HostDataAccess, AChannelHasAnObjectOnlyInRecordsThatArrived)
+{
+    RecordLengths document({10, 10});
+    EXPECT_TRUE(HasChannelObjectAt(&document, 1, 0));
+    EXPECT_FALSE(HasChannelObjectAt(&document, 2, 0));
+    EXPECT_FALSE(HasChannelObjectAt(nullptr, 0, 0));
+}
+
+} // namespace
+
+namespace
+{
+
+// A selection source whose selection, kept range and fallback the test sets; unset parts: none.
+class SelectionSource final : public TestSupport::StackComObject<IHostSelectionSource>
+{
+public:
+    struct Range final : TestSupport::StackComObject<IHostSelectionRange, IHostKeptRange>
+    {
+        SelectionPosition start, end;
+        HRESULT STDMETHODCALLTYPE GetRange(SelectionPosition* first, SelectionPosition* last) override
+        {
+            *first = start;
+            *last = end;
+            return S_OK;
+        }
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+        {
+            *object = nullptr;
+            if (IsEqualIID(iid, IID_IHostSelectionRange))
+                *object = static_cast<IHostSelectionRange*>(this);
+            else if (IsEqualIID(iid, IID_IHostKeptRange))
+                *object = static_cast<IHostKeptRange*>(this);
+            return *object ? S_OK : E_NOINTERFACE;
+        }
+    };
+    struct Frame final : TestSupport::StackComObject<IVyrDocumentFrame, IHostFrameObject>
+    {
+        Range* kept = nullptr;
+        HRESULT STDMETHODCALLTYPE GetFrameServices(IUnknown**) override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE GetHostObject(IUnknown** object) override
+        {
+            *object = static_cast<IHostFrameObject*>(this);
+            return S_OK;
+        }
+        HRESULT STDMETHODCALLTYPE GetPart(ULONG, IUnknown** part) override
+        {
+            *part = kept ? static_cast<IHostKeptRange*>(kept) : nullptr;
+            return kept ? S_OK : E_FAIL;
+        }
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+        {
+            *object = IsEqualIID(iid, IID_IHostFrameObject) ? static_cast<IHostFrameObject*>(this) : nullptr;
+            return *object ? S_OK : E_NOINTERFACE;
+        }
+    };
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IHostSelectionSource))
+            *object = static_cast<IHostSelectionSource*>(this);
+        else if (IsEqualIID(iid, IID_IVyrDocumentFrame) && frame.kept)
+            *object = static_cast<IVyrDocumentFrame*>(&frame);
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE GetUnitsFallback(IUnknown**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetSelectionObject(ULONG, IUnknown** object) override
+    {
+        *object = selected ? static_cast<IHostSelectionRange*>(&selection) : nullptr;
+        return selected ? S_OK : S_FALSE;
+    }
+
+    bool selected = false;
+    Range selection;
+    Range keptRange;
+    Frame frame;
+};
+
+} // namespace
+
+TEST(HostDataAccess, TheSelectionsRecordGivesTheUnitsAndTheHostsAnswerIsTheResult)
+{
+    const struct
+    {
+        bool selected;
+        SelectionPosition start, end;
+        bool kept;
+        SelectionPosition keptStart, keptEnd;
+        int32_t answered;
+        std::vector<int32_t> asked;
+        bool resolved;
+    } cases[] = {
+        {true, {0, 1}, {10, 1}, false, {}, {}, 1, {1}, true},
+        // The host has no conversion for the record: no units, whatever came before.
+        {true, {0, 1}, {10, 1}, false, {}, {}, -1, {1}, false},
+        {true, {0, 1}, {5, 3}, true, {0, 2}, {9, 4}, 2, {2}, true},
+        {true, {0, 1}, {5, 1}, true, {0, 3}, {9, 4}, 1, {1}, true},
+        {false, {}, {}, true, {0, 2}, {9, 4}, 2, {2}, true},
+        {true, {0, 7}, {5, 7}, false, {}, {}, 7, {}, false},
+    };
+    for (const auto& test : cases)
+    {
+        RecordLengths document({1000, 1000, 1000, 1000, 1000});
+        document.answeredRecord = test.answered;
+        SelectionSource source;
+        source.selected = test.selected;
+        source.selection.start = test.start;
+        source.selection.end = test.end;
+        source.keptRange.start = test.keptStart;
+        source.keptRange.end = test.keptEnd;
+        source.frame.kept = test.kept ? &source.keptRange : nullptr;
+        IUnitConversion* units = nullptr;
+        EXPECT_EQ(test.resolved, ResolveSelectionPosition(&document, &source, 0, &units));
+        EXPECT_EQ(test.asked, document.conversionRecords);
+        if (units)
+            units->Release();
+    }
+}
