@@ -87,3 +87,25 @@ GdiplusStarter::~GdiplusStarter()
 {
     Gdiplus::GdiplusShutdown(token_);
 }
+
+void DrawDisabledBitmap(HDC dc, HBITMAP bitmap, POINT at)
+{
+    GdiplusStarter::Instance();
+    Gdiplus::Bitmap image(bitmap, nullptr);
+    const auto width = static_cast<INT>(image.GetWidth()), height = static_cast<INT>(image.GetHeight());
+    Gdiplus::ImageAttributes attributes;
+    Gdiplus::ColorMap remap;
+    remap.oldColor = Gdiplus::Color(255, 192, 192, 192);
+    remap.newColor = Gdiplus::Color(0, 0, 0, 0);
+    attributes.SetRemapTable(1, &remap);
+    const float a = 0.222883105f, c = 0.246264592f;
+    Gdiplus::ColorMatrix matrix = {{{a, a, c, 0, 0},
+                                    {a, a, c, 0, 0},
+                                    {a, a, c, 0, 0},
+                                    {0, 0, 0, 1, 0},
+                                    {0.4f, 0.4f, 0.4f, 0, 1}}};
+    attributes.SetColorMatrix(&matrix);
+    Gdiplus::Graphics graphics(dc);
+    graphics.DrawImage(&image, Gdiplus::Rect(at.x, at.y, width, height), 0, 0, width, height, Gdiplus::UnitPixel,
+                       &attributes);
+}

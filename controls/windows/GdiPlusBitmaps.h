@@ -44,6 +44,10 @@ private:
 // The "PNG" resource of this module as a 32-bit premultiplied-ARGB bitmap; null when there is none.
 std::unique_ptr<Gdiplus::Bitmap> LoadPngAsPargbBitmap(UINT resourceId, HMODULE module = nullptr);
 
+// Draws the bitmap 1:1 with its top-left at at, as a light blue-grey silhouette of its brightness,
+// opaque light grey (192, 192, 192) left out: the look of a disabled image.
+void DrawDisabledBitmap(HDC dc, HBITMAP bitmap, POINT at);
+
 // GDI+ for the process, started on first use and shut down with the object.
 class GdiplusStarter
 {

@@ -3,6 +3,7 @@
 // Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
 #pragma once
 
+#include "OrvStringInterfaces.h"
 #include "VyrIds.h"
 
 #include <unknwn.h>
@@ -135,6 +136,22 @@ struct IVyrCommandHandler : IUnknown
     virtual HRESULT STDMETHODCALLTYPE Execute(ULONG commandId) = 0;                                     // 3
     virtual HRESULT STDMETHODCALLTYPE QueryState(ULONG commandId, IVyrCommandState* state) = 0;         // 4
     virtual HRESULT STDMETHODCALLTYPE Invoke(ULONG commandId, ULONG kind, ULONG_PTR first, ULONG_PTR second) = 0; // 5
+};
+
+// What a host command handler fills in when asked whether one command is enabled and how it reads.
+inline constexpr IID IID_IVyrCommandEnabler = {0x812082B4, 0xB7F0, 0x11D3, {0x80, 0xC8, 0x00, 0x50, 0x04, 0xAD, 0x3C, 0x53}};
+struct IVyrCommandEnabler : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE SetText(IAutoOrvString* text) = 0;                                 // 3
+    virtual HRESULT STDMETHODCALLTYPE Enable(VARIANT_BOOL enable) = 0;                                    // 4
+    virtual HRESULT STDMETHODCALLTYPE SetState(ULONG bits, ULONG mask) = 0;                               // 5
+    virtual HRESULT STDMETHODCALLTYPE GetTag(ULONG reserved, ULONG* tag) = 0;                             // 6
+};
+
+// A host command that answers an enabler's question.
+struct IVyrCommandUpdater : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE Update(IVyrCommandEnabler* enabler, ULONG reserved) = 0;           // 3
 };
 
 // The host's container of stored objects (such as a message a document is to dispatch later).
