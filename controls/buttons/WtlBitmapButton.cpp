@@ -1,0 +1,135 @@
+#include "controls/buttons/WtlBitmapButton.h"
+
+#include "controls/windows/GdiPlusBitmaps.h"
+
+#include <objbase.h>
+
+#include <gdiplus.h>
+
+namespace WTLControls
+{
+
+namespace
+{
+
+// Luminance in every colour channel, alpha kept.
+const Gdiplus::ColorMatrix Grey = {{{0.299f, 0.299f, 0.299f, 0, 0},
+                                    {0.587f, 0.587f, 0.587f, 0, 0},
+                                    {0.114f, 0.114f, 0.114f, 0, 0},
+                                    {0, 0, 0, 1, 0},
+                                    {0, 0, 0, 0, 0}}};
+
+void DrawGrey(Gdiplus::Graphics& graphics, Gdiplus::Image& image, const Gdiplus::Rect& at)
+{
+    Gdiplus::ImageAttributes attributes;
+    Gdiplus::ColorMatrix matrix = Grey;
+    attributes.SetColorMatrix(&matrix);
+    graphics.DrawImage(&image, at, 0, 0, static_cast<INT>(image.GetWidth()), static_cast<INT>(image.GetHeight()),
+                       Gdiplus::UnitPixel, &attributes);
+}
+
+HBITMAP ToHBitmap(Gdiplus::Bitmap& bitmap)
+{
+    HBITMAP handle = nullptr;
+    bitmap.GetHBITMAP(Gdiplus::Color(0xFF000000), &handle);
+    return handle;
+}
+
+} // namespace
+
+CWtlBitmapButton::~CWtlBitmapButton()
+{
+    if (m_hWnd)
+        UnsubclassWindow(TRUE);
+    if (icon_)
+        DestroyIcon(icon_);
+    if (normal_)
+        DeleteObject(normal_);
+    if (disabled_)
+        DeleteObject(disabled_);
+}
+
+void CWtlBitmapButton::SetBitmap(Gdiplus::Bitmap& image)
+{
+    GdiplusStarter::Instance();
+    if (normal_)
+        DeleteObject(normal_);
+    if (disabled_)
+        DeleteObject(disabled_);
+    normal_ = ToHBitmap(image);
+    const auto width = static_cast<INT>(image.GetWidth()), height = static_cast<INT>(image.GetHeight());
+    Gdiplus::Bitmap grey(width, height, PixelFormat32bppRGB);
+    {
+        Gdiplus::Graphics graphics(&grey);
+        DrawGrey(graphics, image, Gdiplus::Rect(0, 0, width, height));
+    }
+    disabled_ = ToHBitmap(grey);
+    mode_ = BitmapMode;
+}
+
+SIZE CWtlBitmapButton::ImageSize() const
+{
+    switch (mode_)
+    {
+    case BitmapMode:
+    {
+        BITMAP info{};
+        if (normal_)
+            GetObjectW(normal_, sizeof info, &info);
+        return {info.bmWidth, info.bmHeight};
+    }
+    case IconMode:
+        return iconSize_;
+    default:
+        return image_ ? SIZE{static_cast<LONG>(image_->GetWidth()), static_cast<LONG>(image_->GetHeight())} : SIZE{};
+    }
+}
+
+RECT CWtlBitmapButton::ImageRect() const
+{
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    const SIZE size = ImageSize();
+    const int left = static_cast<int>(client.right * 0.5 - size.cx * 0.5);
+    const int top = static_cast<int>(client.bottom * 0.5 - size.cy * 0.5);
+    return {left, top, left + size.cx, top + size.cy};
+}
+
+void CWtlBitmapButton::PaintImage(HDC dc)
+{
+    const RECT at = ImageRect();
+    const int width = at.right - at.left, height = at.bottom - at.top;
+    const bool enabled = ::IsWindowEnabled(m_hWnd) != FALSE;
+    if (mode_ == BitmapMode)
+    {
+        HBITMAP bitmap = enabled ? normal_ : disabled_;
+        if (!bitmap)
+            return;
+        HDC memory = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        TransparentBlt(dc, at.left, at.top, width, height, memory, 0, 0, width, height, GetPixel(memory, 0, 0));
+        SelectObject(memory, old);
+        DeleteDC(memory);
+    }
+    else if (mode_ == IconMode && icon_)
+        DrawIconEx(dc, at.left, at.top, icon_, width, height, 0, nullptr, DI_NORMAL);
+    else if (mode_ == ImageMode && image_)
+    {
+        Gdiplus::Graphics graphics(dc);
+        if (enabled)
+            graphics.DrawImage(image_, static_cast<INT>(at.left), static_cast<INT>(at.top));
+        else
+            DrawGrey(graphics, *image_, Gdiplus::Rect(at.left, at.top, width, height));
+    }
+}
+
+LRESULT CWtlBitmapButton::OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    DefWindowProc(msg, wParam, lParam);
+    HDC dc = ::GetDC(m_hWnd);
+    PaintImage(dc);
+    ::ReleaseDC(m_hWnd, dc);
+    return 0;
+}
+
+} // namespace WTLControls

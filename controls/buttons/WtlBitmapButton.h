@@ -1,0 +1,53 @@
+// A subclass of an existing button that, after the button's own painting, draws a bitmap, an icon or a
+// GDI+ image centred on it, greyed while the button is disabled.
+#pragma once
+
+#include "platform/atl/WindowImpl.h"
+
+#include <windows.h>
+
+namespace Gdiplus
+{
+class Bitmap;
+}
+
+namespace WTLControls
+{
+
+class CWtlBitmapButton : public ATL::CWindowImpl<CWtlBitmapButton>
+{
+public:
+    enum Mode
+    {
+        BitmapMode = 0,
+        IconMode = 1,
+        ImageMode = 2,
+    };
+
+    CWtlBitmapButton() = default;
+    ~CWtlBitmapButton() override;
+
+    // The image becomes a bitmap for the enabled look and a grey one for the disabled look.
+    void SetBitmap(Gdiplus::Bitmap& image);
+    int GetMode() const { return mode_; }
+    // Where the image stands: its size centred in the client area.
+    RECT ImageRect() const;
+
+    BEGIN_MSG_MAP(CWtlBitmapButton)
+        MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    END_MSG_MAP()
+
+private:
+    LRESULT OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    SIZE ImageSize() const;
+    void PaintImage(HDC dc);
+
+    HBITMAP normal_ = nullptr;
+    HBITMAP disabled_ = nullptr;
+    HICON icon_ = nullptr;
+    Gdiplus::Bitmap* image_ = nullptr;
+    int mode_ = BitmapMode;
+    SIZE iconSize_{};
+};
+
+} // namespace WTLControls
