@@ -138,9 +138,10 @@ struct IVyrCommandHandler : IUnknown
     virtual HRESULT STDMETHODCALLTYPE Invoke(ULONG commandId, ULONG kind, ULONG_PTR first, ULONG_PTR second) = 0; // 5
 };
 
-// What a host command handler fills in when asked whether one command is enabled and how it reads.
-inline constexpr IID IID_IVyrCommandEnabler = {0x812082B4, 0xB7F0, 0x11D3, {0x80, 0xC8, 0x00, 0x50, 0x04, 0xAD, 0x3C, 0x53}};
-struct IVyrCommandEnabler : IUnknown
+// What a host command handler fills in when asked whether one command is enabled, how it reads and
+// its state bits (the fuller enabler a command updater is handed).
+inline constexpr IID IID_IVyrHostCommandEnabler = {0x812082B4, 0xB7F0, 0x11D3, {0x80, 0xC8, 0x00, 0x50, 0x04, 0xAD, 0x3C, 0x53}};
+struct IVyrHostCommandEnabler : IUnknown
 {
     virtual HRESULT STDMETHODCALLTYPE SetText(IAutoOrvString* text) = 0;                                 // 3
     virtual HRESULT STDMETHODCALLTYPE Enable(VARIANT_BOOL enable) = 0;                                    // 4
@@ -151,7 +152,7 @@ struct IVyrCommandEnabler : IUnknown
 // A host command that answers an enabler's question.
 struct IVyrCommandUpdater : IUnknown
 {
-    virtual HRESULT STDMETHODCALLTYPE Update(IVyrCommandEnabler* enabler, ULONG reserved) = 0;           // 3
+    virtual HRESULT STDMETHODCALLTYPE Update(IVyrHostCommandEnabler* enabler, ULONG reserved) = 0;           // 3
 };
 
 // The host's container of stored objects (such as a message a document is to dispatch later).
