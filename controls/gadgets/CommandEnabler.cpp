@@ -7,7 +7,7 @@ namespace Vyr
 
 HRESULT CommandEnabler::QueryInterface(REFIID iid, void** out)
 {
-    return Orv::QueryOneFace(static_cast<IVyrHostCommandEnabler*>(this), iid, out, IID_IVyrHostCommandEnabler);
+    return Orv::QueryOneFace(static_cast<IVyrCommandEnabler*>(this), iid, out, IID_IVyrCommandEnabler);
 }
 
 ULONG CommandEnabler::AddRef()

@@ -10,7 +10,7 @@
 namespace Vyr
 {
 
-class CommandEnabler : public IVyrHostCommandEnabler
+class CommandEnabler : public IVyrCommandEnabler
 {
 public:
     // An enabler on the stack outlives every reference the host takes during one query and is never

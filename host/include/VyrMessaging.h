@@ -139,9 +139,9 @@ struct IVyrCommandHandler : IUnknown
 };
 
 // What a host command handler fills in when asked whether one command is enabled, how it reads and
-// its state bits (the fuller enabler a command updater is handed).
-inline constexpr IID IID_IVyrHostCommandEnabler = {0x812082B4, 0xB7F0, 0x11D3, {0x80, 0xC8, 0x00, 0x50, 0x04, 0xAD, 0x3C, 0x53}};
-struct IVyrHostCommandEnabler : IUnknown
+// its check state; the host's command state answers it beside its own face.
+inline constexpr IID IID_IVyrCommandEnabler = {0x812082B4, 0xB7F0, 0x11D3, {0x80, 0xC8, 0x00, 0x50, 0x04, 0xAD, 0x3C, 0x53}};
+struct IVyrCommandEnabler : IUnknown
 {
     virtual HRESULT STDMETHODCALLTYPE SetText(IAutoOrvString* text) = 0;                                 // 3
     virtual HRESULT STDMETHODCALLTYPE Enable(VARIANT_BOOL enable) = 0;                                    // 4
@@ -152,7 +152,7 @@ struct IVyrHostCommandEnabler : IUnknown
 // A host command that answers an enabler's question.
 struct IVyrCommandUpdater : IUnknown
 {
-    virtual HRESULT STDMETHODCALLTYPE Update(IVyrHostCommandEnabler* enabler, ULONG reserved) = 0;           // 3
+    virtual HRESULT STDMETHODCALLTYPE Update(IVyrCommandEnabler* enabler, ULONG reserved) = 0;               // 3
 };
 
 // The host's container of stored objects (such as a message a document is to dispatch later).

@@ -82,19 +82,10 @@ struct IVyrViewSite : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetViewInterface(IUnknown** view) = 0;                             // 7
 };
 
-// The text and enabled state of a command while the host asks for them; answered by the host's
-// command state (IVyrCommandState) beside its own face.
-struct IVyrCommandEnabler : IUnknown
-{
-    virtual HRESULT STDMETHODCALLTYPE SetText(const WCHAR* text) = 0;                                    // 3
-    virtual HRESULT STDMETHODCALLTYPE Enable(VARIANT_BOOL enable) = 0;                                   // 4
-};
-
 inline constexpr IID IID_IView = {0xBB2BB384, 0xD4ED, 0x11D1, {0xB2, 0xEF, 0x00, 0x60, 0x08, 0x94, 0xD7, 0x2A}};
 inline constexpr IID IID_IDocView = {0xCD8A64F2, 0x48D2, 0x11D1, {0x8D, 0x03, 0x00, 0xC0, 0xD1, 0x57, 0x0D, 0x74}};
 inline constexpr IID IID_IDocView2 = {0x51EA15C1, 0xD849, 0x4601, {0x9D, 0x9D, 0x37, 0x83, 0xAB, 0xE8, 0x90, 0x35}};
 inline constexpr IID IID_IVyrViewDocument = {0x5C0B6A11, 0x2E47, 0x4F3A, {0x9B, 0x61, 0x3D, 0x7E, 0x20, 0x41, 0xA8, 0x12}};
-inline constexpr IID IID_IVyrCommandEnabler = {0x5C0B6A12, 0x2E47, 0x4F3A, {0x9B, 0x61, 0x3D, 0x7E, 0x20, 0x41, 0xA8, 0x12}};
 
 // An enumerator of interface ids (the document interfaces a view class needs).
 // {0AE13F60-6A62-11D3-80B3-005004AD3C53}

@@ -58,7 +58,7 @@ void AnswerCommandState(IVyrCommandState& state, const wchar_t* text, bool enabl
     if (SUCCEEDED(state.QueryInterface(IID_IVyrCommandEnabler, enabler.PutVoid())) && enabler)
     {
         if (text)
-            enabler->SetText(text);
+            enabler->SetText(Orv::String(text).Interface());
         enabler->Enable(enabled ? VARIANT_TRUE : VARIANT_FALSE);
         return;
     }

@@ -31,7 +31,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE Update(IVyrHostCommandEnabler* enabler, ULONG) override
+    HRESULT STDMETHODCALLTYPE Update(IVyrCommandEnabler* enabler, ULONG) override
     {
         enabler->AddRef();
         Orv::String text(L"Stop");
@@ -91,8 +91,8 @@ TEST(CommandEnabler, ACountedEnablerGoesWithItsLastReference)
     };
     bool gone = false;
     auto* enabler = new Watched(&gone);
-    IVyrHostCommandEnabler* face = nullptr;
-    ASSERT_EQ(S_OK, enabler->QueryInterface(IID_IVyrHostCommandEnabler, reinterpret_cast<void**>(&face)));
+    IVyrCommandEnabler* face = nullptr;
+    ASSERT_EQ(S_OK, enabler->QueryInterface(IID_IVyrCommandEnabler, reinterpret_cast<void**>(&face)));
     EXPECT_EQ(E_NOINTERFACE, enabler->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&face)));
     EXPECT_EQ(nullptr, face);
     enabler->Release();

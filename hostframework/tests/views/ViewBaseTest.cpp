@@ -42,8 +42,13 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE GetState(ULONG* state) override { return *state = 0, S_OK; }
     HRESULT STDMETHODCALLTYPE SetState(ULONG) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE SetText(const WCHAR* value) override { return text = value, S_OK; }
+    HRESULT STDMETHODCALLTYPE SetText(IAutoOrvString* value) override
+    {
+        return text = Orv::String::FromInterface(value).c_str(), S_OK;
+    }
     HRESULT STDMETHODCALLTYPE Enable(VARIANT_BOOL value) override { return enabled = value, S_OK; }
+    HRESULT STDMETHODCALLTYPE SetState(ULONG, ULONG) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetTag(ULONG, ULONG* tag) override { return *tag = 0, S_OK; }
 
     std::wstring text;
     VARIANT_BOOL enabled = 1;
