@@ -8,24 +8,19 @@
 namespace TableView
 {
 
-namespace
-{
-
-std::optional<long> ReadChannelNumber(const Orv::String& text)
+std::optional<long long> ReadClassicInteger(const Orv::String& text)
 {
     std::wistringstream in{std::wstring(text.c_str())};
     in.imbue(std::locale::classic());
-    long number = 0;
+    long long number = 0;
     if (!(in >> number))
         return std::nullopt;
     return number;
 }
 
-} // namespace
-
 Orv::String ChannelNameOf(const Orv::String& number, const ChannelNames* names)
 {
-    const std::optional<long> channel = ReadChannelNumber(number);
+    const std::optional<long long> channel = ReadClassicInteger(number);
     if (!channel || *channel < 0 || !names)
         return {};
     const auto found = names->find(static_cast<unsigned>(*channel));

@@ -4,11 +4,15 @@
 #include "foundation/text/String.h"
 
 #include <map>
+#include <optional>
 
 namespace TableView
 {
 
 using ChannelNames = std::map<unsigned, Orv::String>;
+
+// The integer that the text begins with, read in the classic locale; none when it begins with none.
+std::optional<long long> ReadClassicInteger(const Orv::String& text);
 
 // The name held for the number the text spells in the classic locale; empty for a text that is no
 // number, a negative number or a number without a name.

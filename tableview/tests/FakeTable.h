@@ -7,6 +7,7 @@
 #include "tableview/transfer/TableCopy.h"
 
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -129,6 +130,19 @@ private:
     int m_rows;
     std::vector<std::wstring> m_titles;
     std::map<std::pair<int, ULONG>, std::pair<std::wstring, ULONG>> m_cells;
+};
+
+// Records which cells a paint asked for.
+class CountingTable : public FakeTable
+{
+public:
+    using FakeTable::FakeTable;
+    HRESULT STDMETHODCALLTYPE GetCellText(ULONG grid, int row, ULONG column, Orv::String* text) override
+    {
+        requested.insert({row, column});
+        return FakeTable::GetCellText(grid, row, column, text);
+    }
+    std::set<std::pair<int, ULONG>> requested;
 };
 
 // A sheet of text cells; rows beyond the stored ones are empty.

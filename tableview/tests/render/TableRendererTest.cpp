@@ -11,6 +11,7 @@ namespace
 {
 
 using namespace TableView;
+using TableViewTests::CountingTable;
 using TableViewTests::FakeTable;
 
 class TestGridHooks : public TVF_Grid::PaintHooks
@@ -21,18 +22,6 @@ public:
     TVF_Grid::CellRange selection;
 };
 
-// A table painted through a pane's back buffer, recording which cells the renderer asked for.
-class CountingTable : public FakeTable
-{
-public:
-    using FakeTable::FakeTable;
-    HRESULT STDMETHODCALLTYPE GetCellText(ULONG grid, int row, ULONG column, Orv::String* text) override
-    {
-        requested.insert({row, column});
-        return FakeTable::GetCellText(grid, row, column, text);
-    }
-    std::set<std::pair<int, ULONG>> requested;
-};
 
 struct PaintedPane
 {
