@@ -154,10 +154,15 @@ double SistraData::GetLoopParameterValue(int32_t row, uint32_t loop)
         return 0.0;
     if (row == 0)
         return loop + 1.0;
-    if (record.state == LoopStateExcluded)
-        return NaN;
     const int32_t parameter =
         row > 0 && static_cast<std::size_t>(row) < tableParameters_.size() ? tableParameters_[row] : -1;
+    return LoopParameterValue(parameter, loop, record);
+}
+
+double SistraData::LoopParameterValue(int32_t parameter, uint32_t loop, const SistraEvent& record)
+{
+    if (record.state == LoopStateExcluded)
+        return NaN;
     const DisplayFactors factors = Factors(owner_.Settings());
     if (IsEndSystolic(parameter) && TangentEsPointsInForce())
         return TangentValue(parameter, record, factors).value_or(NaN);

@@ -127,6 +127,8 @@ public:
     std::optional<ParameterSummary> ComputeLoopParameterStatistics(int32_t parameter);
     std::optional<ParameterSummary> ComputePvaParameterStatistics(int32_t parameter);
     double GetLoopParameterValue(int32_t row, uint32_t loop);
+    // Parameter 1-31 of a loop read with ReadLoop, as the table shows it; NaN for an excluded loop.
+    double LoopParameterValue(int32_t parameter, uint32_t loop, const SistraEvent& record);
     int32_t GetTableParameters();
     const std::vector<int32_t>& TableParameters() const { return tableParameters_; }
     std::wstring GetParameterTitle(int32_t row);

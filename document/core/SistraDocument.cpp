@@ -48,6 +48,8 @@ void* SistraDocument::FindOwnInterface(REFIID iid)
         return static_cast<IOnlineDataSink*>(this);
     if (IsEqualIID(iid, IID_ISistraDocInterface))
         return static_cast<ISistraDocInterface*>(this);
+    if (IsEqualIID(iid, IID_ISistraSetupPane))
+        return static_cast<ISistraSetupPane*>(&setupPane_);
     return nullptr;
 }
 

@@ -6,6 +6,7 @@
 #include "document/analysis/AnalysisDataOwner.h"
 #include "document/analysis/SistraData.h"
 #include "document/core/AnalysisClient.h"
+#include "document/core/SetupPaneSeam.h"
 #include "document/models/ModelMap.h"
 #include "document/calibration/PressureCalibrator.h"
 #include "document/calibration/VolumeCalibrator.h"
@@ -218,6 +219,7 @@ private:
     int16_t ecgSourceGone_ = 0;
     bool applyingChannelSetup_ = false;
     bool loading_ = false;
+    SetupPaneSeam setupPane_{*this};
 };
 
 struct SelectLoopPayload

@@ -1,5 +1,6 @@
 #include "host/app/CommandLine.h"
 
+#include "host/app/AnalyzeCommand.h"
 #include "host/app/CalcCommand.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/FunctionsCommand.h"
@@ -24,7 +25,7 @@ constexpr const char* Usage = "usage: sistra <command> [arguments]\n"
 // The commands that carry their own usage text follow the general ones.
 std::string UsageText()
 {
-    return std::string(Usage) + FunctionsUsage + CalcUsage;
+    return std::string(Usage) + FunctionsUsage + CalcUsage + AnalyzeUsage;
 }
 
 void PrintRegistrations(const std::vector<VyrRegistrationRecord>& records, std::ostream& out)
@@ -80,6 +81,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             return RunFunctions(args, out, err);
         if (command == "calc")
             return RunCalc(args, out, err);
+        if (command == "analyze")
+            return RunAnalyze(args, out, err);
     }
     catch (const std::exception& e)
     {

@@ -1,0 +1,169 @@
+#include "document/core/SetupPaneSeam.h"
+
+#include "document/core/SistraDocument.h"
+#include "foundation/com/ComBoundary.h"
+
+#include <cmath>
+#include <limits>
+
+namespace Sistra
+{
+namespace
+{
+
+constexpr int32_t PressurePeaks = 0;
+constexpr int32_t EcgEvents = 1;
+constexpr LONG FirstParameter = 1;
+constexpr LONG LastParameter = 31;
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+HRESULT CommitSetup(Model& setup)
+{
+    if (setup.Validate().HasProblem())
+        return E_INVALIDARG;
+    setup.CommitChanges();
+    return S_OK;
+}
+
+using LineFit = bool (SistraData::*)(FittedLine&);
+
+// The relations that are straight lines, by relation.
+LineFit LineFitOf(SistraRelation relation)
+{
+    switch (relation)
+    {
+    case SistraRelation::EspvrLinear: return &SistraData::FitEspvrLinear;
+    case SistraRelation::EspvrPerpendicular: return &SistraData::FitEspvrPerpendicular;
+    case SistraRelation::EspvrTangent: return &SistraData::FitEspvrTangent;
+    case SistraRelation::EdpvrLinear: return &SistraData::FitEdpvrLinear;
+    case SistraRelation::Prsw: return &SistraData::FitPrsw;
+    case SistraRelation::DpdtMaxEdv: return &SistraData::FitDpdtMaxEdv;
+    default: return nullptr;
+    }
+}
+
+// The relation as the document fits it (in recorded units); false when the loops do not give it.
+bool Fit(SistraData& data, SistraRelation relation, SistraRegression& result)
+{
+    double rSquared = NaN;
+    bool fitted = false;
+    if (const LineFit fit = LineFitOf(relation))
+    {
+        FittedLine line;
+        fitted = (data.*fit)(line);
+        result = {line.slope, line.intercept, 0.0, line.fit};
+    }
+    else if (relation == SistraRelation::EspvrQuadratic)
+    {
+        std::array<double, 3> terms{};
+        fitted = data.FitEspvrQuadratic(terms, &rSquared, true);
+        result = {terms[1], terms[0], terms[2], rSquared};
+    }
+    else
+    {
+        double amplitude = NaN, rate = NaN;
+        fitted = data.FitEdpvrExponential(amplitude, rate, &rSquared, true);
+        result = {rate, amplitude, 0.0, rSquared};
+    }
+    if (!fitted)
+        result = {NaN, NaN, NaN, NaN};
+    return fitted;
+}
+
+} // namespace
+
+HRESULT STDMETHODCALLTYPE SetupPaneSeam::QueryInterface(REFIID iid, void** object)
+{
+    return document_.QueryInterface(iid, object);
+}
+
+ULONG STDMETHODCALLTYPE SetupPaneSeam::AddRef()
+{
+    return document_.AddRef();
+}
+
+ULONG STDMETHODCALLTYPE SetupPaneSeam::Release()
+{
+    return document_.Release();
+}
+
+HRESULT STDMETHODCALLTYPE SetupPaneSeam::SetSources(int32_t pressureChannel, int32_t volumeChannel,
+                                                    const WCHAR* ecgSource)
+{
+    return Orv::CatchReturn([&] {
+        const ModelPtr setup = document_.GetSetupModel();
+        setup->SetPressureChannel(pressureChannel);
+        setup->SetVolumeChannel(volumeChannel);
+        setup->SetValue<PropertyType::Int>(PropertyId::DetectionSource, ecgSource ? EcgEvents : PressurePeaks);
+        setup->SetValue<PropertyType::Text>(PropertyId::EcgEventSource, Orv::String(ecgSource ? ecgSource : L""));
+        return CommitSetup(*setup);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE SetupPaneSeam::SetDetector(double peakHeight, double minimumPeriod)
+{
+    return Orv::CatchReturn([&] {
+        const ModelPtr setup = document_.GetSetupModel();
+        setup->SetValue<PropertyType::Double>(PropertyId::MinimumPeakHeight, peakHeight);
+        setup->SetValue<PropertyType::Double>(PropertyId::MinimumPeriod, minimumPeriod);
+        return CommitSetup(*setup);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE SetupPaneSeam::SetRegion(LONG regionMode, VARIANT_BOOL online)
+{
+    return Orv::CatchReturn([&] {
+        const ModelPtr setup = document_.GetSetupModel();
+        setup->SetValue<PropertyType::Int>(PropertyId::RegionMode, regionMode);
+        setup->SetValue<PropertyType::Bool>(PropertyId::OnlineMode, online != VARIANT_FALSE);
+        return CommitSetup(*setup);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE SetupPaneSeam::GetLoopCount(ULONG* count)
+{
+    return Orv::AnswerValue(count, document_.Data().GetLoopCount());
+}
+
+HRESULT STDMETHODCALLTYPE SetupPaneSeam::GetLoop(ULONG loop, int32_t* block, SistraEvent* record, double* values)
+{
+    if (!block || !record || !values)
+        return E_POINTER;
+    return Orv::CatchReturn([&] {
+        SistraData& data = document_.Data();
+        if (!data.PressureStore().GetLoopRecordIncluded(loop, *record, *block))
+            return E_INVALIDARG;
+        for (LONG parameter = FirstParameter; parameter <= LastParameter; ++parameter)
+            values[parameter - FirstParameter] = data.LoopParameterValue(parameter, loop, *record);
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE SetupPaneSeam::GetSummary(LONG parameter, SistraParameterSummary* summary, BSTR* unit)
+{
+    if (!summary || !unit)
+        return E_POINTER;
+    *unit = nullptr;
+    if (parameter < FirstParameter || parameter > LastParameter)
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&] {
+        const std::optional<ParameterSummary> found = document_.Data().GetParameterStatistics(parameter);
+        if (!found)
+            return S_FALSE;
+        *summary = {found->count, 0, found->average, found->minimum, found->maximum};
+        const std::wstring text = document_.ParameterUnit(parameter);
+        *unit = SysAllocString(text.c_str());
+        return *unit ? S_OK : E_OUTOFMEMORY;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE SetupPaneSeam::GetRegression(SistraRelation relation, SistraRegression* regression)
+{
+    if (!regression)
+        return E_POINTER;
+    if (static_cast<LONG>(relation) < 0 || static_cast<LONG>(relation) >= SistraRelationCount)
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&] { return Fit(document_.Data(), relation, *regression) ? S_OK : S_FALSE; });
+}
+
+} // namespace Sistra

@@ -1,0 +1,34 @@
+// The document's answer to the host's stand-in for the workflow's setup pane: the choices the pane would
+// make on the setup model, and the analysis results the views would read. It lives inside the document
+// and counts its references on it.
+#pragma once
+
+#include "SistraSetupPane.h"
+
+namespace Sistra
+{
+
+class SistraDocument;
+
+class SetupPaneSeam final : public ISistraSetupPane
+{
+public:
+    explicit SetupPaneSeam(SistraDocument& document) : document_(document) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    HRESULT STDMETHODCALLTYPE SetSources(int32_t pressureChannel, int32_t volumeChannel, const WCHAR* ecgSource) override;
+    HRESULT STDMETHODCALLTYPE SetDetector(double peakHeight, double minimumPeriod) override;
+    HRESULT STDMETHODCALLTYPE SetRegion(LONG regionMode, VARIANT_BOOL online) override;
+    HRESULT STDMETHODCALLTYPE GetLoopCount(ULONG* count) override;
+    HRESULT STDMETHODCALLTYPE GetLoop(ULONG loop, int32_t* block, SistraEvent* record, double* values) override;
+    HRESULT STDMETHODCALLTYPE GetSummary(LONG parameter, SistraParameterSummary* summary, BSTR* unit) override;
+    HRESULT STDMETHODCALLTYPE GetRegression(SistraRelation relation, SistraRegression* regression) override;
+
+private:
+    SistraDocument& document_;
+};
+
+} // namespace Sistra

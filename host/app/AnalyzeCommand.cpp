@@ -1,0 +1,493 @@
+#include "host/app/AnalyzeCommand.h"
+
+#include "host/app/CommandLine.h"
+#include "host/app/DocumentAnalysis.h"
+#include "host/app/FrameworkHost.h"
+#include "host/app/HostApplication.h"
+#include "host/app/LoopRecordReport.h"
+#include "host/app/ModuleLoader.h"
+#include "host/app/TextConversion.h"
+#include "host/app/TextOutput.h"
+#include "host/app/calc/SampleFilterClass.h"
+#include "host/app/recording/RecordingText.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <io.h>
+#include <sstream>
+#include <stdexcept>
+
+namespace Host
+{
+namespace
+{
+
+constexpr int64_t DefaultOnlineChunk = 2500;
+// Ticks within this share of a sample from a region's edge count as on it (seconds are printed rounded).
+constexpr double EdgeTolerance = 1e-6;
+// The R waves stand out of the ECG by more than this share of its whole range.
+constexpr double RWaveShareOfRange = 0.5;
+
+struct AnalyzeOptions
+{
+    std::string file;
+    std::optional<std::string> pressure, volume, ecg;
+    std::optional<std::pair<double, double>> region;
+    bool online = false;
+    std::optional<int64_t> chunk;
+    std::optional<std::string> outFolder;
+};
+
+class UsageError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+template <typename Number>
+bool ParseWhole(const std::string& text, Number& value)
+{
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+std::pair<double, double> ParseRegion(const std::string& text)
+{
+    const size_t colon = text.find(':');
+    double start = 0.0, end = 0.0;
+    if (colon == std::string::npos || !ParseWhole(text.substr(0, colon), start) ||
+        !ParseWhole(text.substr(colon + 1), end) || !std::isfinite(start) || !std::isfinite(end))
+        throw UsageError("--region needs START:END in seconds, not '" + text + "'");
+    return {start, end};
+}
+
+AnalyzeOptions ParseOptions(const std::vector<std::string>& args)
+{
+    AnalyzeOptions options;
+    std::vector<std::string> files;
+    for (size_t index = 1; index < args.size(); ++index)
+    {
+        const std::string& arg = args[index];
+        const auto value = [&]() -> const std::string& {
+            if (index + 1 >= args.size())
+                throw UsageError(arg + " needs a value");
+            return args[++index];
+        };
+        if (arg == "--pressure")
+            options.pressure = value();
+        else if (arg == "--volume")
+            options.volume = value();
+        else if (arg == "--ecg")
+            options.ecg = value();
+        else if (arg == "--region")
+            options.region = ParseRegion(value());
+        else if (arg == "--online")
+            options.online = true;
+        else if (arg == "--out")
+            options.outFolder = value();
+        else if (arg == "--chunk")
+        {
+            const std::string& text = value();
+            int64_t chunk = 0;
+            if (!ParseWhole(text, chunk) || chunk < 1)
+                throw UsageError("--chunk needs a whole number of samples above 0, not '" + text + "'");
+            options.chunk = chunk;
+        }
+        else if (arg.starts_with("--"))
+            throw UsageError("unknown option " + arg);
+        else
+            files.push_back(arg);
+    }
+    if (files.size() != 1)
+        throw UsageError("analyze needs exactly one recording file");
+    if (options.chunk && !options.online)
+        throw UsageError("--chunk goes with --online");
+    if (options.region && options.online)
+        throw UsageError("--region cannot go with --online: a recording being sampled has no selection yet");
+    options.file = files.front();
+    return options;
+}
+
+std::string LowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+// The one channel whose name holds the word, when the user named none.
+int32_t ChannelByWord(const Recording& recording, const std::string& word)
+{
+    std::vector<int32_t> found;
+    const auto& channels = recording.Channels();
+    for (size_t channel = 0; channel < channels.size(); ++channel)
+        if (LowerCase(channels[channel].name).find(word) != std::string::npos)
+            found.push_back(static_cast<int32_t>(channel));
+    if (found.size() != 1)
+        throw std::runtime_error((found.empty() ? "no channel is named as the " : "several channels could be the ") +
+                                 word + ": name one with --" + word);
+    return found.front();
+}
+
+std::string Number(double value)
+{
+    return LoopRecordReport::NumberText(value);
+}
+
+// The ECG's R waves as the host's cyclic peak detector finds them: peaks that rise by half the channel's
+// range over the recording.
+std::wstring EcgSourceText(const Recording& recording, int32_t channel, double minimumPeriod)
+{
+    float low = INFINITY, high = -INFINITY;
+    for (size_t record = 0; record < recording.RecordCount(); ++record)
+        for (float sample : recording.RecordAt(record).Samples(static_cast<size_t>(channel)))
+        {
+            low = std::min(low, sample);
+            high = std::max(high, sample);
+        }
+    if (!(high > low))
+        throw std::runtime_error("the ECG channel " + std::to_string(channel + 1) + " has no R waves: it is flat");
+    return FromUtf8("cmpeakdet(ch" + std::to_string(channel + 1) + ", " + Number((high - low) * RWaveShareOfRange) +
+                    ", " + Number(minimumPeriod) + ")");
+}
+
+// Ctrl+C cancels the run as the progress window's cancel button would, while this lives.
+class ConsoleCancel
+{
+public:
+    explicit ConsoleCancel(IVyrStandIn& standIn)
+    {
+        standIn_ = &standIn;
+        cancelled_ = false;
+        SetConsoleCtrlHandler(&ConsoleCancel::Handle, TRUE);
+    }
+    ~ConsoleCancel()
+    {
+        SetConsoleCtrlHandler(&ConsoleCancel::Handle, FALSE);
+        standIn_ = nullptr;
+    }
+    ConsoleCancel(const ConsoleCancel&) = delete;
+    ConsoleCancel& operator=(const ConsoleCancel&) = delete;
+
+    static bool Cancelled() { return cancelled_; }
+
+private:
+    static BOOL WINAPI Handle(DWORD event)
+    {
+        if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+            return FALSE;
+        cancelled_ = true;
+        if (IVyrStandIn* standIn = standIn_)
+            standIn->RequestProgressCancel();
+        return TRUE;
+    }
+
+    static inline std::atomic<IVyrStandIn*> standIn_{nullptr};
+    static inline std::atomic<bool> cancelled_{false};
+};
+
+// What the document asked the user while it ran (the batch host answers for them), for stderr.
+class MessageBoxLog
+{
+public:
+    explicit MessageBoxLog(IVyrStandIn& standIn) : standIn_(standIn), first_(Count()) {}
+
+    void Report(std::ostream& err)
+    {
+        for (ULONG index = first_; index < Count(); ++index)
+        {
+            BSTR text = nullptr, caption = nullptr;
+            UINT style = 0;
+            LONG answer = 0;
+            if (SUCCEEDED(standIn_.GetMessageBox(index, &text, &caption, &style, &answer)) && text)
+                err << "sistra analyze: the module says: " << ToUtf8(text) << "\n";
+            SysFreeString(text);
+            SysFreeString(caption);
+        }
+    }
+
+private:
+    ULONG Count()
+    {
+        ULONG count = 0;
+        BSTR text = nullptr, caption = nullptr;
+        UINT style = 0;
+        LONG answer = 0;
+        while (SUCCEEDED(standIn_.GetMessageBox(count, &text, &caption, &style, &answer)))
+        {
+            SysFreeString(text);
+            SysFreeString(caption);
+            text = caption = nullptr;
+            ++count;
+        }
+        return count;
+    }
+
+    IVyrStandIn& standIn_;
+    ULONG first_;
+};
+
+struct AnalysisTables
+{
+    std::string summary;
+    std::string regressions;
+    std::string loops;
+};
+
+std::string WithUnit(const char* name, const std::string& unit)
+{
+    return unit.empty() ? std::string(name) : std::string(name) + " (" + unit + ")";
+}
+
+std::string SummaryTable(const std::vector<SummaryRow>& rows)
+{
+    std::ostringstream text;
+    text << "parameter\tunit\tcount\taverage\tmin\tmax\n";
+    for (size_t index = 0; index < rows.size(); ++index)
+    {
+        const auto& summary = rows[index].summary;
+        text << LoopParameterShortNames[index] << '\t' << rows[index].unit << '\t' << (summary ? summary->count : 0);
+        if (summary && summary->count > 0)
+            text << '\t' << Number(summary->average) << '\t' << Number(summary->minimum) << '\t'
+                 << Number(summary->maximum) << '\n';
+        else
+            text << "\tNaN\tNaN\tNaN\n";
+    }
+    return text.str();
+}
+
+std::string RegressionTable(const std::vector<RelationRow>& rows)
+{
+    std::ostringstream text;
+    text << "relation\tslope\tintercept\tcurvature\tr2\n";
+    for (const RelationRow& row : rows)
+    {
+        text << row.name;
+        if (row.fit)
+            text << '\t' << Number(row.fit->slope) << '\t' << Number(row.fit->intercept) << '\t'
+                 << Number(row.fit->curvature) << '\t' << Number(row.fit->rSquared) << '\n';
+        else
+            text << "\tNaN\tNaN\tNaN\tNaN\n";
+    }
+    return text.str();
+}
+
+// Seconds from the start of the recording at which each record starts.
+std::vector<double> RecordStarts(const Recording& recording)
+{
+    std::vector<double> starts;
+    double at = 0.0;
+    for (size_t record = 0; record < recording.RecordCount(); ++record)
+    {
+        starts.push_back(at);
+        const Record& r = recording.RecordAt(record);
+        at += static_cast<double>(r.Length()) * r.SampleInterval();
+    }
+    return starts;
+}
+
+std::string LoopTable(const Recording& recording, const std::vector<LoopRow>& loops, const std::vector<SummaryRow>& units)
+{
+    const std::vector<double> starts = RecordStarts(recording);
+    std::ostringstream text;
+    text << "block\tloop\ttime (s)\tstate";
+    for (size_t index = 0; index < units.size(); ++index)
+        text << '\t' << WithUnit(LoopParameterShortNames[index], units[index].unit);
+    text << '\n';
+    for (size_t loop = 0; loop < loops.size(); ++loop)
+    {
+        const LoopRow& row = loops[loop];
+        const auto record = static_cast<size_t>(row.block);
+        const double seconds = starts.at(record) + (row.record.base.tick + row.record.base.fraction) *
+                                                       recording.RecordAt(record).SampleInterval();
+        text << row.block + 1 << '\t' << loop + 1 << '\t' << Number(seconds) << '\t' << row.record.state;
+        for (double value : row.values)
+            text << '\t' << Number(value);
+        text << '\n';
+    }
+    return text.str();
+}
+
+// Every table is written beside its final name first, and all are renamed only once all are whole.
+void WriteTables(const std::string& folderText, const AnalysisTables& tables)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder(FromUtf8(folderText));
+    std::error_code problem;
+    fs::create_directories(folder, problem);
+    if (problem)
+        throw std::runtime_error("cannot make the folder " + folderText + ": " + problem.message());
+    const std::pair<const char*, const std::string*> files[] = {
+        {"loops.tsv", &tables.loops}, {"summary.tsv", &tables.summary}, {"regressions.tsv", &tables.regressions}};
+    std::vector<fs::path> written;
+    const auto removeWritten = [&] {
+        for (const fs::path& path : written)
+            fs::remove(path, problem);
+    };
+    const std::wstring suffix = L".part" + std::to_wstring(GetCurrentProcessId());
+    for (const auto& [name, content] : files)
+    {
+        fs::path temporary = folder / (FromUtf8(name) + suffix);
+        written.push_back(temporary);
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        file.write(content->data(), static_cast<std::streamsize>(content->size()));
+        file.close();
+        if (!file)
+        {
+            removeWritten();
+            throw std::runtime_error("cannot write " + ToUtf8((folder / name).wstring()));
+        }
+    }
+    for (size_t index = 0; index < written.size(); ++index)
+        if (!MoveFileExW(written[index].c_str(), (folder / files[index].first).c_str(), MOVEFILE_REPLACE_EXISTING))
+        {
+            removeWritten();
+            throw std::runtime_error("cannot write " + ToUtf8((folder / files[index].first).wstring()));
+        }
+}
+
+void SelectRegion(HostDocument& host, const Recording& recording, std::pair<double, double> seconds)
+{
+    const TickRange range = RegionTicks(recording, seconds.first, seconds.second);
+    host.SetSelection({range.firstRecord, range.firstTick}, {range.endRecord, range.endTick});
+}
+
+AnalysisChoices ChoicesFor(const Recording& recording, const AnalyzeOptions& options)
+{
+    AnalysisChoices choices;
+    choices.pressureChannel = options.pressure ? ResolveChannel(recording, *options.pressure) : ChannelByWord(recording, "pressure");
+    choices.volumeChannel = options.volume ? ResolveChannel(recording, *options.volume) : ChannelByWord(recording, "volume");
+    if (choices.pressureChannel == choices.volumeChannel)
+        throw std::runtime_error("pressure and volume are both channel " + std::to_string(choices.pressureChannel + 1));
+    if (options.ecg)
+        choices.ecgSource = EcgSourceText(recording, ResolveChannel(recording, *options.ecg), choices.minimumPeriod);
+    choices.wholeRecording = !options.region;
+    choices.online = options.online;
+    return choices;
+}
+
+int Fail(std::ostream& err, const std::string& message)
+{
+    err << "sistra analyze: " << message << "\n";
+    return ExitFailure;
+}
+
+} // namespace
+
+int32_t ResolveChannel(const Recording& recording, const std::string& text)
+{
+    const auto& channels = recording.Channels();
+    int32_t number = 0;
+    if (ParseWhole(text, number))
+    {
+        if (number < 1 || static_cast<size_t>(number) > channels.size())
+            throw std::runtime_error("there is no channel " + text + ": the recording has " +
+                                     std::to_string(channels.size()) + " channels");
+        return number - 1;
+    }
+    std::vector<int32_t> found;
+    for (size_t channel = 0; channel < channels.size(); ++channel)
+        if (LowerCase(channels[channel].name) == LowerCase(text))
+            found.push_back(static_cast<int32_t>(channel));
+    if (found.empty())
+        throw std::runtime_error("there is no channel named '" + text + "'");
+    if (found.size() > 1)
+        throw std::runtime_error("the channel name '" + text + "' is ambiguous: channels " +
+                                 std::to_string(found[0] + 1) + " and " + std::to_string(found[1] + 1) +
+                                 " carry it; give its number");
+    return found.front();
+}
+
+TickRange RegionTicks(const Recording& recording, double startSeconds, double endSeconds)
+{
+    const std::vector<double> starts = RecordStarts(recording);
+    std::optional<std::pair<int32_t, int32_t>> first, end;
+    for (size_t record = 0; record < recording.RecordCount(); ++record)
+    {
+        const Record& r = recording.RecordAt(record);
+        const double interval = r.SampleInterval();
+        const auto ticks = [&](double seconds) {
+            const double at = std::ceil((seconds - starts[record]) / interval - EdgeTolerance);
+            return static_cast<int32_t>(std::clamp(at, 0.0, static_cast<double>(r.Length())));
+        };
+        const int32_t from = ticks(startSeconds), to = ticks(endSeconds);
+        if (!first && from < r.Length())
+            first = {static_cast<int32_t>(record), from};
+        if (to > 0)
+            end = {static_cast<int32_t>(record), to};
+    }
+    if (!first || !end || std::make_pair(first->first, first->second) >= std::make_pair(end->first, end->second))
+        throw std::runtime_error("the region " + Number(startSeconds) + ":" + Number(endSeconds) +
+                                 " holds no samples of the recording");
+    return {first->first, first->second, end->first, end->second};
+}
+
+int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    AnalyzeOptions options;
+    try
+    {
+        options = ParseOptions(args);
+    }
+    catch (const UsageError& e)
+    {
+        err << "sistra analyze: " << e.what() << "\nusage:\n" << AnalyzeUsage;
+        return ExitUsage;
+    }
+    try
+    {
+        const Recording recording = LoadRecordingFile(options.file);
+        const AnalysisChoices choices = ChoicesFor(recording, options);
+        HostSession session;
+        HostApplication application;
+        Calc::RegisterSampleFilterClass(session.Framework().StandIn());
+        const HRESULT loaded = session.LoadModule(ExecutableFolder() + L"Sistra.dll", &application);
+        if (FAILED(loaded))
+            return Fail(err, "the module did not register (" + HResultText(loaded) + ")");
+        IVyrStandIn& standIn = session.Framework().StandIn();
+        const Orv::ComPtr<HostDocument> host =
+            options.online ? HostDocument::Sampling(recording) : HostDocument::Offline(recording);
+        if (options.region)
+            SelectRegion(*host.Get(), recording, *options.region);
+        standIn.ScriptProgressCancel(-1);
+        standIn.ShowProgressOnConsole(_isatty(_fileno(stderr)) ? VARIANT_TRUE : VARIANT_FALSE);
+        MessageBoxLog messages(standIn);
+        ConsoleCancel cancel(standIn);
+        AnalysisTables tables;
+        {
+            DocumentAnalysis analysis(standIn, *host.Get(), choices);
+            analysis.AnalyzeNow();
+            while (!host->IsSamplingDone() && !ConsoleCancel::Cancelled())
+                host->FeedSamples(options.chunk.value_or(DefaultOnlineChunk));
+            messages.Report(err);
+            if (ConsoleCancel::Cancelled())
+                return Fail(err, "cancelled; nothing written");
+            if (analysis.LoopCount() == 0)
+                return Fail(err, "no loops found in " + options.file + "; nothing written");
+            const std::vector<SummaryRow> summaries = analysis.Summaries();
+            tables.summary = SummaryTable(summaries);
+            tables.regressions = RegressionTable(analysis.Relations());
+            if (options.outFolder)
+                tables.loops = LoopTable(recording, analysis.Loops(), summaries);
+        }
+        if (options.outFolder)
+            WriteTables(*options.outFolder, tables);
+        BlockOutputStream blocks(out);
+        PutText(blocks, tables.summary);
+        blocks.put('\n');
+        PutText(blocks, tables.regressions);
+        blocks.Finish();
+        return ExitOk;
+    }
+    catch (const std::exception& e)
+    {
+        return Fail(err, e.what());
+    }
+}
+
+} // namespace Host

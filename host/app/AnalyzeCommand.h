@@ -1,0 +1,39 @@
+// `sistra analyze`: the module's document analyses a recording as the host runs it, and its summaries,
+// relations and (with --out) loops are written as tab-separated tables.
+#pragma once
+
+#include "host/app/recording/Recording.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace Host
+{
+
+constexpr const char* AnalyzeUsage =
+    "  analyze FILE [--pressure CH] [--volume CH] [--ecg CH] [--region START:END]\n"
+    "               [--online [--chunk N]] [--out DIR]\n"
+    "            the module's document analyses the recording (the region in seconds from its start;\n"
+    "            the whole recording by default) and prints each parameter's summary and the fitted\n"
+    "            relations; CH is a channel number or a name from the header (by default the one\n"
+    "            channel whose name holds \"pressure\" or \"volume\"); --ecg takes end-diastole from\n"
+    "            the ECG's R waves; --online feeds the recording as if sampled, N samples at a time;\n"
+    "            --out writes loops.tsv, summary.tsv and regressions.tsv into DIR\n";
+
+// The channel (from 0) a CH argument names: a number from 1, or a channel name in any letter case.
+// Throws std::runtime_error for a channel the recording lacks or a name that several channels carry.
+int32_t ResolveChannel(const Recording& recording, const std::string& text);
+
+// A region in seconds from the start of the recording, as a first and an end position (exclusive);
+// throws std::runtime_error when it holds no sample.
+struct TickRange
+{
+    int32_t firstRecord, firstTick, endRecord, endTick;
+};
+TickRange RegionTicks(const Recording& recording, double startSeconds, double endSeconds);
+
+int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+} // namespace Host

@@ -1,0 +1,156 @@
+#include "host/app/DocumentAnalysis.h"
+
+#include "host/app/TextConversion.h"
+#include "host/include/VyrMessaging.h"
+
+#include <stdexcept>
+
+namespace Host
+{
+namespace
+{
+
+constexpr const wchar_t* DocumentClassName = L"Sistra Document";
+constexpr const wchar_t* AnalyzeCommandName = L"AnalyzeSistraNow";
+
+void Check(HRESULT result, const std::string& what)
+{
+    if (FAILED(result))
+        throw std::runtime_error(what + " (" + HResultText(result) + ")");
+}
+
+// The registration of that kind and name the module made; throws when it made none.
+VyrRegistrationRecord FindRegistration(IVyrStandIn& standIn, VyrRegistrationKind kind, const std::wstring& name)
+{
+    ULONG count = 0;
+    standIn.GetRegistrationCount(&count);
+    for (ULONG index = 0; index < count; ++index)
+    {
+        VyrRegistrationRecord record{};
+        if (SUCCEEDED(standIn.GetRegistration(index, &record)) && record.kind == kind && name == record.name &&
+            SUCCEEDED(record.result))
+            return record;
+    }
+    throw std::runtime_error("the module registered no " + ToUtf8(name));
+}
+
+template <class Interface>
+Orv::ComPtr<Interface> FrameworkObject(IVyrStandIn& standIn, ULONG typeId, REFIID iid, const std::string& what)
+{
+    Orv::ComPtr<IVyrObjectFactory> factory;
+    Check(standIn.QueryInterface(IID_IVyrObjectFactory, factory.PutVoid()), "the framework has no object factory");
+    Orv::ComPtr<Interface> object;
+    Check(factory->GetObject(typeId, iid, object.PutVoid()), "the framework gives no " + what);
+    return object;
+}
+
+template <class Interface>
+Orv::ComPtr<Interface> Face(IUnknown* object, REFIID iid, const std::string& what)
+{
+    Orv::ComPtr<Interface> face;
+    Check(object->QueryInterface(iid, face.PutVoid()), "the module's document has no " + what);
+    return face;
+}
+
+struct EmptyPayload
+{
+    ULONG typeWord = 0;
+};
+
+} // namespace
+
+const std::array<const char*, SistraRelationCount> RelationNames = {
+    "ESPVR linear", "ESPVR quadratic", "ESPVR perpendicular", "ESPVR tangent",
+    "EDPVR linear", "EDPVR exponential", "PRSW", "dP/dt max-EDV"};
+
+DocumentAnalysis::DocumentAnalysis(IVyrStandIn& standIn, HostDocument& host, const AnalysisChoices& choices)
+    : standIn_(standIn), host_(host)
+{
+    functions_ = std::make_unique<Calc::ModuleFunctionTable>(host.Data(), standIn, host.Unknown());
+    host.SetFunctionLookup(functions_->Lookup());
+    const VyrRegistrationRecord documentClass =
+        FindRegistration(standIn, VyrRegistrationKind::ClassObject, DocumentClassName);
+    const auto classObject =
+        FrameworkObject<ICustomDocClass>(standIn, documentClass.typeId, IID_ICustomDocClass, "document class");
+    Orv::ComPtr<IUnknown> made;
+    Check(classObject->CreateInstance(nullptr, host.Unknown(), 0, made.Put(), 0), "the module made no document");
+    document_ = Face<ICustomDocument>(made.Get(), IID_ICustomDocument, "document face");
+    pane_ = Face<ISistraSetupPane>(made.Get(), IID_ISistraSetupPane, "setup pane");
+    Check(pane_->SetSources(choices.pressureChannel, choices.volumeChannel,
+                            choices.ecgSource ? choices.ecgSource->c_str() : nullptr),
+          "the document refused the channels");
+    Check(pane_->SetDetector(choices.peakHeight, choices.minimumPeriod), "the document refused the detector settings");
+    Check(pane_->SetRegion(choices.wholeRecording ? 1 : 0, choices.online ? VARIANT_TRUE : VARIANT_FALSE),
+          "the document refused the region");
+    Check(document_->OnAttached(0), "the document did not attach");
+    // The host tells a new document that its host document is ready through the stored-message event.
+    const auto observer = Face<IObserver>(made.Get(), IID_IObserver, "observer face");
+    observer->Notify(nullptr, VyrTypeId::StoredMessageNotification, 0, host.Unknown());
+}
+
+DocumentAnalysis::~DocumentAnalysis()
+{
+    pane_ = {};
+    if (document_)
+        document_->Close();
+}
+
+void DocumentAnalysis::AnalyzeNow()
+{
+    const VyrRegistrationRecord command =
+        FindRegistration(standIn_, VyrRegistrationKind::MessageClass, AnalyzeCommandName);
+    const auto creator =
+        FrameworkObject<IMessageCreator>(standIn_, VyrTypeId::MessageCreator, IID_IMessageCreator, "message creator");
+    const EmptyPayload payload;
+    Orv::ComPtr<IMessage> message;
+    Check(creator->MakeMessage(command.typeId, 0, 0, 0, 0, &payload, message.Put()), "no analysis message");
+    const auto handler = Face<IMessageHandler>(document_.Get(), IID_IMessageHandler, "message handler");
+    Check(handler->HandleMessage(message.Get()), "the document did not analyse");
+}
+
+uint32_t DocumentAnalysis::LoopCount()
+{
+    ULONG count = 0;
+    Check(pane_->GetLoopCount(&count), "no loop count");
+    return count;
+}
+
+std::vector<LoopRow> DocumentAnalysis::Loops()
+{
+    std::vector<LoopRow> rows(LoopCount());
+    for (size_t loop = 0; loop < rows.size(); ++loop)
+        Check(pane_->GetLoop(static_cast<ULONG>(loop), &rows[loop].block, &rows[loop].record, rows[loop].values.data()),
+              "no loop " + std::to_string(loop));
+    return rows;
+}
+
+std::vector<SummaryRow> DocumentAnalysis::Summaries()
+{
+    std::vector<SummaryRow> rows;
+    for (LONG parameter = 1; parameter <= LoopParameterCount; ++parameter)
+    {
+        SistraParameterSummary summary{};
+        BSTR unit = nullptr;
+        const HRESULT result = pane_->GetSummary(parameter, &summary, &unit);
+        Check(result, "no summary of parameter " + std::to_string(parameter));
+        rows.push_back({unit ? ToUtf8(unit) : std::string(),
+                        result == S_OK ? std::optional(summary) : std::nullopt});
+        SysFreeString(unit);
+    }
+    return rows;
+}
+
+std::vector<RelationRow> DocumentAnalysis::Relations()
+{
+    std::vector<RelationRow> rows;
+    for (LONG relation = 0; relation < SistraRelationCount; ++relation)
+    {
+        SistraRegression fit{};
+        const HRESULT result = pane_->GetRegression(static_cast<SistraRelation>(relation), &fit);
+        Check(result, std::string("no ") + RelationNames[static_cast<size_t>(relation)]);
+        rows.push_back({RelationNames[static_cast<size_t>(relation)], result == S_OK ? std::optional(fit) : std::nullopt});
+    }
+    return rows;
+}
+
+} // namespace Host

@@ -1,0 +1,85 @@
+// The module's document on a host document, driven as the host drives it: made by the module's
+// document class, given the setup pane's choices, told that its host document is ready, and asked to
+// analyse with its own automation command; its loops, summaries and relations read back.
+#pragma once
+
+#include "host/app/HostDocument.h"
+#include "host/app/calc/ModuleCalcFunctions.h"
+#include "host/include/LoopParameterNames.h"
+#include "host/include/SistraSetupPane.h"
+#include "host/include/VyrClassRegistry.h"
+#include "host/include/VyrDocuments.h"
+
+#include "foundation/com/ComPtr.h"
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Host
+{
+
+// What the setup pane would choose; channels counted from 0.
+struct AnalysisChoices
+{
+    int32_t pressureChannel = 0;
+    int32_t volumeChannel = 1;
+    std::optional<std::wstring> ecgSource; // an event-source text, or end-diastole from the pressure
+    double peakHeight = 20.0;              // pressure units
+    double minimumPeriod = 0.05;           // seconds
+    bool wholeRecording = true;            // else the host document's selection
+    bool online = false;
+};
+
+struct LoopRow
+{
+    int32_t block;
+    Sistra::SistraEvent record;
+    std::array<double, LoopParameterCount> values;
+};
+
+struct SummaryRow
+{
+    std::string unit;
+    std::optional<SistraParameterSummary> summary;
+};
+
+struct RelationRow
+{
+    const char* name;
+    std::optional<SistraRegression> fit;
+};
+
+class DocumentAnalysis
+{
+public:
+    // Makes the module's document on the host document (whose function lookup it sets) and gives it
+    // the choices. Throws std::runtime_error when the module has no document class or refuses them.
+    DocumentAnalysis(IVyrStandIn& standIn, HostDocument& host, const AnalysisChoices& choices);
+    ~DocumentAnalysis();
+    DocumentAnalysis(const DocumentAnalysis&) = delete;
+    DocumentAnalysis& operator=(const DocumentAnalysis&) = delete;
+
+    // Sends the document's "AnalyzeSistraNow", as a macro or the Analyze menu would.
+    void AnalyzeNow();
+
+    uint32_t LoopCount();
+    std::vector<LoopRow> Loops();
+    // By parameter index 1-31 (entry 0 is index 1).
+    std::vector<SummaryRow> Summaries();
+    std::vector<RelationRow> Relations();
+
+private:
+    IVyrStandIn& standIn_;
+    HostDocument& host_;
+    std::unique_ptr<Calc::ModuleFunctionTable> functions_;
+    Orv::ComPtr<ICustomDocument> document_;
+    Orv::ComPtr<ISistraSetupPane> pane_;
+};
+
+// The names of the relations, by SistraRelation.
+extern const std::array<const char*, SistraRelationCount> RelationNames;
+
+} // namespace Host
