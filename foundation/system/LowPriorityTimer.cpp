@@ -78,25 +78,41 @@ UINT LowPriorityTimer::PeriodMilliseconds(double seconds)
 LowPriorityTimer::LowPriorityTimer(double periodSeconds)
 {
     const UINT period = PeriodMilliseconds(periodSeconds);
-    if (periodSeconds == 0.0)
-        return;
-    creatorThread_ = GetCurrentThreadId();
-    timerId_ = SetTimer(nullptr, 0, period, DeliverTick);
-    if (timerId_ == 0)
-        XOrv::Throw(HRESULT_FROM_WIN32(GetLastError()));
-    try
-    {
-        Owners().Add(creatorThread_, timerId_, this);
-    }
-    catch (...)
-    {
-        // No destructor runs for an object whose constructor throws: the timer would tick on forever.
-        KillTimer(nullptr, timerId_);
-        throw;
-    }
+    if (periodSeconds != 0.0)
+        Start(period);
 }
 
 LowPriorityTimer::~LowPriorityTimer()
+{
+    Stop();
+}
+
+void LowPriorityTimer::StartMilliseconds(UINT period)
+{
+    Stop();
+    Start(period == 0 ? 1 : period);
+}
+
+void LowPriorityTimer::Start(UINT period)
+{
+    creatorThread_ = GetCurrentThreadId();
+    const UINT_PTR id = SetTimer(nullptr, 0, period, DeliverTick);
+    if (id == 0)
+        XOrv::Throw(HRESULT_FROM_WIN32(GetLastError()));
+    try
+    {
+        Owners().Add(creatorThread_, id, this);
+    }
+    catch (...)
+    {
+        // A timer nobody owns would tick on forever.
+        KillTimer(nullptr, id);
+        throw;
+    }
+    timerId_ = id;
+}
+
+void LowPriorityTimer::Stop()
 {
     if (timerId_ == 0)
         return;
@@ -104,6 +120,7 @@ LowPriorityTimer::~LowPriorityTimer()
     Owners().Remove(creatorThread_, timerId_);
     if (GetCurrentThreadId() == creatorThread_)
         KillTimer(nullptr, timerId_);
+    timerId_ = 0;
 }
 
 } // namespace Orv

@@ -21,11 +21,18 @@ public:
     virtual void OnTimer() = 0;
 
     bool IsRunning() const { return timerId_ != 0; }
+    // (Re)starts the timer on the calling thread at a period in milliseconds (clamped to at least 1),
+    // for an owner constructed with period 0; throws when the system has no timer to give.
+    void StartMilliseconds(UINT period);
+    // Stops a running timer; no tick reaches the object afterwards.
+    void Stop();
 
     // The SetTimer period for a period in seconds.
     static UINT PeriodMilliseconds(double seconds);
 
 private:
+    void Start(UINT period);
+
     UINT_PTR timerId_ = 0;
     DWORD creatorThread_ = 0; // thread timers belong to the thread that set them
 };

@@ -70,6 +70,24 @@ TEST(LowPriorityTimer, TicksReachTheirOwnObjectUntilItIsDestroyed)
     EXPECT_TRUE(PumpUntil([&] { return fast.ticks >= before + 3; }, 5000));
 }
 
+TEST(LowPriorityTimer, AnOwnerMadeWithoutPeriodStartsAndStopsInMilliseconds)
+{
+    CountingTimer timer(0.0);
+    CountingTimer witness(0.01);
+    EXPECT_FALSE(timer.IsRunning());
+    for (int round = 0; round < 2; ++round) // a second start after a stop ticks again
+    {
+        timer.StartMilliseconds(10);
+        const int before = timer.ticks;
+        EXPECT_TRUE(PumpUntil([&] { return timer.ticks >= before + 2; }, 5000));
+        timer.Stop();
+        EXPECT_FALSE(timer.IsRunning());
+        const int stoppedAt = timer.ticks, witnessAt = witness.ticks;
+        EXPECT_TRUE(PumpUntil([&] { return witness.ticks >= witnessAt + 3; }, 5000));
+        EXPECT_EQ(stoppedAt, timer.ticks);
+    }
+}
+
 TEST(LowPriorityTimer, ATimerDestroyedOnAnotherThreadStopsTicking)
 {
     // The storage outlives the timer, so that a tick that still reached it would not land in freed memory.
