@@ -1,6 +1,7 @@
 #include "controls/theme/DpiAndFonts.h"
 
 #include "controls/theme/UxTheme.h"
+#include "foundation/system/GdiObjects.h"
 #include "foundation/system/ShellDlgFont.h"
 #include "foundation/system/SystemInfo.h"
 #include "platform/owl/Application.h"
@@ -19,23 +20,6 @@ constexpr wchar_t ShellDlgFace[] = L"MS Shell Dlg 2";
 
 int dpiX = 0;
 int dpiY = 0;
-
-class ScreenDC
-{
-public:
-    ScreenDC() : dc_(GetDC(nullptr)) {}
-    ~ScreenDC()
-    {
-        if (dc_)
-            ReleaseDC(nullptr, dc_);
-    }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
 
 int DefaultPoints(int points)
 {
@@ -72,8 +56,8 @@ int PointsToLogicalOnScreenOr(HDC dc, int points)
 {
     if (dc)
         return PointsToLogical(dc, points);
-    const ScreenDC screen;
-    return PointsToLogical(screen.Get(), points);
+    const Orv::ScreenDc screen;
+    return screen.Get() ? PointsToLogical(screen.Get(), points) : MulDiv(points, DefaultDpi, PointsPerInch);
 }
 
 } // namespace
@@ -82,11 +66,17 @@ std::pair<int, int> GetScreenDpi()
 {
     if (dpiX == 0 || dpiY == 0)
     {
-        const ScreenDC screen;
+        const Orv::ScreenDc screen;
         dpiX = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : DefaultDpi;
         dpiY = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : DefaultDpi;
     }
     return {dpiX, dpiY};
+}
+
+void SetScreenDpi(int x, int y)
+{
+    dpiX = x;
+    dpiY = y;
 }
 
 std::pair<int, int> GetWindowDpi(HWND window)

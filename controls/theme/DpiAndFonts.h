@@ -14,6 +14,8 @@
 std::pair<int, int> GetWindowDpi(HWND window);
 // The screen's DPI, remembered for the process: the fallback of GetWindowDpi.
 std::pair<int, int> GetScreenDpi();
+// Replaces the remembered screen DPI after the display's DPI changed; (0, 0) reads it again on next use.
+void SetScreenDpi(int x, int y);
 
 // Points in logical units of dc: points at its vertical DPI, scaled by its window-to-viewport extents.
 int PointsToLogical(HDC dc, int points);

@@ -7,12 +7,8 @@ int DevicePixelsPerInch(HDC dc, int index)
 {
     if (dc)
         return GetDeviceCaps(dc, index);
-    HDC screen = GetDC(nullptr);
-    if (!screen)
-        return 96;
-    const int value = GetDeviceCaps(screen, index);
-    ReleaseDC(nullptr, screen);
-    return value;
+    const ScreenDc screen;
+    return screen.Get() ? GetDeviceCaps(screen.Get(), index) : 96;
 }
 
 } // namespace Orv

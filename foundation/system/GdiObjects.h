@@ -84,6 +84,25 @@ private:
     HDC m_dc;
 };
 
+// The whole screen's device context, released when it ends. Get() is null, and nothing throws, when
+// the system gives none: callers fall back to their defaults.
+class ScreenDc
+{
+public:
+    ScreenDc() : m_dc(GetDC(nullptr)) {}
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    ~ScreenDc()
+    {
+        if (m_dc)
+            ReleaseDC(nullptr, m_dc);
+    }
+    HDC Get() const { return m_dc; }
+
+private:
+    HDC m_dc;
+};
+
 // MoveTo the first point, LineTo each further one, with the current pen.
 inline void StrokeLines(HDC dc, std::initializer_list<POINT> points)
 {

@@ -1,5 +1,7 @@
 #include "foundation/system/ShellDlgFont.h"
 
+#include "foundation/system/GdiObjects.h"
+
 #include "foundation/text/StringResources.h"
 #include "foundation/com/XOrv.h"
 
@@ -12,24 +14,6 @@ constexpr int EastAsianDefaultPointSize = 12;
 constexpr int PointsPerInch = 72;
 constexpr LONG NormalWeight = 400;
 constexpr wchar_t ShellDlgFace[] = L"MS Shell Dlg 2";
-
-// A DC of the whole screen, released when it goes.
-class ScreenDc
-{
-public:
-    ScreenDc() : m_dc(GetDC(nullptr)) {}
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    ~ScreenDc()
-    {
-        if (m_dc)
-            ReleaseDC(nullptr, m_dc);
-    }
-    HDC Get() const { return m_dc; }
-
-private:
-    HDC m_dc;
-};
 
 // Puts the previously selected object back into the DC.
 class SelectedObject
@@ -52,13 +36,6 @@ int DefaultPointSizeForLanguage()
     return primary == LANG_CHINESE || primary == LANG_JAPANESE ? EastAsianDefaultPointSize : DefaultPointSize;
 }
 
-int PixelsPerInchY(HDC dc)
-{
-    if (dc)
-        return GetDeviceCaps(dc, LOGPIXELSY);
-    const ScreenDc screen;
-    return screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
-}
 } // namespace
 
 Orv::UniqueFont ConstructShellDlgFont(HDC dc, int pointSize, int escapement)
@@ -66,7 +43,7 @@ Orv::UniqueFont ConstructShellDlgFont(HDC dc, int pointSize, int escapement)
     if (pointSize == 0)
         pointSize = DefaultPointSizeForLanguage();
     LOGFONTW font{};
-    font.lfHeight = -MulDiv(pointSize, PixelsPerInchY(dc), PointsPerInch);
+    font.lfHeight = -MulDiv(pointSize, Orv::DevicePixelsPerInch(dc, LOGPIXELSY), PointsPerInch);
     font.lfEscapement = escapement;
     font.lfOrientation = escapement;
     font.lfWeight = NormalWeight;
@@ -84,7 +61,7 @@ Orv::UniqueFont ConstructShellDlgFont(HDC dc, int pointSize, int escapement)
 
 Orv::FontCharSize GetFontCharSize(HFONT font)
 {
-    const ScreenDc screen;
+    const Orv::ScreenDc screen;
     if (!screen.Get())
         return {0, 0};
     const SelectedObject selected(screen.Get(), font);
