@@ -214,6 +214,11 @@ HRESULT STDMETHODCALLTYPE HostDocument::IsRecording(ULONG, LONG, int16_t* record
     return IsSampling(0, recording);
 }
 
+HRESULT STDMETHODCALLTYPE HostDocument::CanToggleSampling()
+{
+    return IsSamplingDone() ? S_FALSE : S_OK;
+}
+
 void HostDocument::SetSelection(TickPosition start, TickPosition end)
 {
     selection_ = {start, end};

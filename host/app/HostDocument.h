@@ -114,6 +114,8 @@ public:
     // sampling stopped.
     HRESULT STDMETHODCALLTYPE IsSampling(ULONG reserved, int16_t* sampling) override;
     HRESULT STDMETHODCALLTYPE IsRecording(ULONG reserved, LONG which, int16_t* recording) override;
+    // Only a sampling document that has not run out of data can be started or stopped.
+    HRESULT STDMETHODCALLTYPE CanToggleSampling() override;
 
     // IHostSelection; nothing is selected until the host selects.
     HRESULT STDMETHODCALLTYPE GetSelection(TickPosition* start, TickPosition* end) override;

@@ -45,7 +45,8 @@ struct IHostSampling : IUnknown
     VYR_RESERVED_SLOT(14)
     // 15: non-zero while the host samples.
     virtual HRESULT STDMETHODCALLTYPE IsSampling(ULONG reserved, int16_t* sampling) = 0;
-    VYR_RESERVED_SLOT(16)
+    // 16: S_OK when sampling can be started or stopped now, S_FALSE when not.
+    virtual HRESULT STDMETHODCALLTYPE CanToggleSampling() = 0;
     VYR_RESERVED_SLOT(17)
     VYR_RESERVED_SLOT(18)
     VYR_RESERVED_SLOT(19)

@@ -124,4 +124,6 @@ struct IVyrStandIn : IUnknown
     virtual HRESULT STDMETHODCALLTYPE ShowProgressOnConsole(VARIANT_BOOL show) = 0;
     // 17: whether the UI services make progress indicators at all (they do until told otherwise).
     virtual HRESULT STDMETHODCALLTYPE SetProgressAvailable(VARIANT_BOOL available) = 0;
+    // 18: what runs the host command of that id (VyrHostCommandId) from now on; null: nothing.
+    virtual HRESULT STDMETHODCALLTYPE SetHostCommandTarget(ULONG id, IUnknown* target) = 0;
 };

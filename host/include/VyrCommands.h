@@ -59,6 +59,30 @@ struct IVyrCommand : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetNumbers(ULONG* number, ULONG* placement, ULONG* image) = 0;   // 9
 };
 
+// A command of the host's own, as its command service hands it out beside IVyrCommand.
+// {5F2C4030-33A3-49D6-AC57-2548895C5F7F}
+inline constexpr IID IID_IVyrHostCommand = {0x5F2C4030, 0x33A3, 0x49D6, {0xAC, 0x57, 0x25, 0x48, 0x89, 0x5C, 0x5F, 0x7F}};
+struct IVyrHostCommand : IUnknown
+{
+    // 3: runs the command (argument 0); S_FALSE when nothing in the host runs it.
+    virtual HRESULT STDMETHODCALLTYPE Execute(ULONG argument) = 0;
+    // 4: the command's image for a button state (VyrHostCommandImage): a 32-bit top-down DIB section
+    // with premultiplied alpha, which the caller deletes; S_FALSE and null when there is none.
+    virtual HRESULT STDMETHODCALLTYPE GetImage(ULONG state, HBITMAP* image) = 0;
+};
+
+namespace VyrHostCommandImage
+{
+constexpr ULONG Normal = 0;
+constexpr ULONG Pressed = 0x400;
+} // namespace VyrHostCommandImage
+
+// Host commands a module finds by id.
+namespace VyrHostCommandId
+{
+constexpr ULONG StartStopSampling = 0x80150246;
+}
+
 struct IHostCommandService : IUnknown
 {
     VYR_RESERVED_SLOT(3)

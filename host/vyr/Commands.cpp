@@ -1,5 +1,7 @@
 #include "Commands.h"
 
+#include <cmath>
+
 namespace Vyr
 {
 namespace
@@ -49,7 +51,75 @@ bool IsMenuItem(IVyrCommand* command)
     return kind != VyrCommandKind::ModuleOwner && TakeBstr(separator).empty();
 }
 
+// A 16 x 16 image, premultiplied alpha, top-down: opaque colour where inside(x, y), clear elsewhere.
+template <class Inside>
+HBITMAP DrawImage(COLORREF colour, Inside inside)
+{
+    constexpr int Side = 16;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), Side, -Side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP image = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!image)
+        return nullptr;
+    const DWORD opaque = 0xFF000000u | GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+    auto* pixels = static_cast<DWORD*>(bits);
+    for (int y = 0; y < Side; ++y)
+        for (int x = 0; x < Side; ++x)
+            pixels[y * Side + x] = inside(x, y) ? opaque : 0;
+    return image;
+}
+
 } // namespace
+
+HostCommand::HostCommand(ULONG id, std::wstring caption)
+    : Command(id, VyrCommandKind::Full, {}, [&] {
+          Texts texts;
+          texts[VyrCommandText::Caption] = std::move(caption);
+          return texts;
+      }())
+{
+}
+
+HRESULT HostCommand::QueryInterface(REFIID iid, void** object)
+{
+    if (object && IsEqualIID(iid, IID_IVyrHostCommand))
+    {
+        *object = static_cast<IVyrHostCommand*>(this);
+        AddRef();
+        return S_OK;
+    }
+    return Command::QueryInterface(iid, object);
+}
+
+HRESULT HostCommand::Execute(ULONG argument)
+{
+    Orv::ComPtr<IVyrHostCommand> target;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        target = target_;
+    }
+    return target ? target->Execute(argument) : S_FALSE;
+}
+
+HRESULT HostCommand::GetImage(ULONG state, HBITMAP* image)
+{
+    if (!image)
+        return E_POINTER;
+    if (state == VyrHostCommandImage::Pressed)
+        *image = DrawImage(RGB(200, 30, 30), [](int x, int y) { return x >= 3 && x <= 12 && y >= 3 && y <= 12; });
+    else if (state == VyrHostCommandImage::Normal)
+        *image = DrawImage(RGB(20, 150, 40), [](int x, int y) { return x >= 4 && std::fabs(y - 7.5) <= (12.5 - x) * 0.6; });
+    else
+        *image = nullptr;
+    return *image ? S_OK : S_FALSE;
+}
+
+void HostCommand::SetTarget(IVyrHostCommand* target)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    target_ = Orv::ComPtr<IVyrHostCommand>(target);
+}
 
 Command::Command(ULONG id, ULONG kind, Numbers numbers, Texts texts)
     : kind_(kind), numbers_(numbers), texts_(std::move(texts)), id_(static_cast<LONG>(id))
@@ -165,6 +235,12 @@ HRESULT CommandService::FindCommand(ULONG id, IVyrCommand** command)
     if (!command)
         return E_POINTER;
     *command = nullptr;
+    if (id == VyrHostCommandId::StartStopSampling)
+    {
+        startStopSampling_->AddRef();
+        *command = startStopSampling_.Get();
+        return S_OK;
+    }
     std::lock_guard<std::mutex> hold(lock_);
     for (const auto& made : commands_)
     {
@@ -178,6 +254,17 @@ HRESULT CommandService::FindCommand(ULONG id, IVyrCommand** command)
         }
     }
     return E_INVALIDARG;
+}
+
+HRESULT CommandService::SetHostCommandTarget(ULONG id, IUnknown* target)
+{
+    if (id != VyrHostCommandId::StartStopSampling)
+        return E_INVALIDARG;
+    Orv::ComPtr<IVyrHostCommand> command;
+    if (target && FAILED(target->QueryInterface(IID_IVyrHostCommand, command.PutVoid())))
+        return E_NOINTERFACE;
+    startStopSampling_->SetTarget(command.Get());
+    return S_OK;
 }
 
 HRESULT CommandService::PostCommandMessage(ULONG message, ULONG_PTR value)

@@ -16,7 +16,7 @@
 namespace Vyr
 {
 
-class Command final : public HeapComObject<IVyrCommand, &IID_IVyrCommand>
+class Command : public HeapComObject<IVyrCommand, &IID_IVyrCommand>
 {
 public:
     using Texts = std::array<std::wstring, 7>;
@@ -45,6 +45,26 @@ private:
     volatile LONG state_ = VyrCommandBits::Enabled | VyrCommandBits::Shown;
 };
 
+// A command of the host's own: what runs it is the host application's (null: nothing runs), its
+// images are the stand-in's drawings (a green start triangle, pressed a red stop square).
+class HostCommand final : public Command, public IVyrHostCommand
+{
+public:
+    HostCommand(ULONG id, std::wstring caption);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return Command::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return Command::Release(); }
+    HRESULT STDMETHODCALLTYPE Execute(ULONG argument) override;
+    HRESULT STDMETHODCALLTYPE GetImage(ULONG state, HBITMAP* image) override;
+
+    void SetTarget(IVyrHostCommand* target);
+
+private:
+    std::mutex lock_;
+    Orv::ComPtr<IVyrHostCommand> target_;
+};
+
 class CommandService final : public StaticComObject<IHostCommandService, &IID_IHostCommandService>
 {
 public:
@@ -57,11 +77,16 @@ public:
     HRESULT STDMETHODCALLTYPE PostCommandMessage(ULONG message, ULONG_PTR value) override;
     HRESULT STDMETHODCALLTYPE GetRefreshCount(ULONG* count) override;
 
+    // What runs the host's command of that id; E_INVALIDARG for an id the host has no command of.
+    HRESULT SetHostCommandTarget(ULONG id, IUnknown* target);
+
 private:
     HRESULT Keep(Command* made, IVyrCommand** command);
 
     std::mutex lock_;
     std::vector<Orv::ComPtr<Command>> commands_;
+    Orv::ComPtr<HostCommand> startStopSampling_ =
+        Orv::ComPtr<HostCommand>::Adopt(new HostCommand(VyrHostCommandId::StartStopSampling, L"Start/Stop Sampling"));
     // Ids the host chooses lie in a range of its own, away from every GUID code a module gets.
     ULONG nextHostId_ = 0x7FFF0001;
     ULONG refreshes_ = 0;

@@ -251,4 +251,9 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::SetProgressAvailable(VARIANT_BOO
     return S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::SetHostCommandTarget(ULONG id, IUnknown* target)
+{
+    return Framework().commands.SetHostCommandTarget(id, target);
+}
+
 } // namespace Vyr

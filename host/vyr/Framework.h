@@ -42,6 +42,7 @@ public:
     HRESULT STDMETHODCALLTYPE RequestProgressCancel() override;
     HRESULT STDMETHODCALLTYPE ShowProgressOnConsole(VARIANT_BOOL show) override;
     HRESULT STDMETHODCALLTYPE SetProgressAvailable(VARIANT_BOOL available) override;
+    HRESULT STDMETHODCALLTYPE SetHostCommandTarget(ULONG id, IUnknown* target) override;
 
 private:
     LONG references_ = 0;

@@ -35,6 +35,7 @@ public:
         answer();
         return S_OK;
     }
+    HRESULT STDMETHODCALLTYPE CanToggleSampling() override { return S_FALSE; }
 
     std::function<void()> answer;
 };
