@@ -44,6 +44,15 @@ private:
 // The "PNG" resource of this module as a 32-bit premultiplied-ARGB bitmap; null when there is none.
 std::unique_ptr<Gdiplus::Bitmap> LoadPngAsPargbBitmap(UINT resourceId, HMODULE module = nullptr);
 
+// A 32-bit DIB section with premultiplied alpha (top-down or bottom-up) as a premultiplied-ARGB bitmap;
+// null for anything else.
+std::unique_ptr<Gdiplus::Bitmap> PargbBitmapFromDib(HBITMAP dib);
+
+// Draws the top-left part of image 1:1 into destination (left, top, right, bottom). Opaque light grey
+// (192, 192, 192) is left out of images that are not premultiplied ARGB; disabled draws the light
+// blue-grey silhouette of the image's brightness.
+void DrawImageFace(HDC dc, Gdiplus::Bitmap& image, const RECT& destination, bool disabled);
+
 // Draws the bitmap 1:1 with its top-left at at, as a light blue-grey silhouette of its brightness,
 // opaque light grey (192, 192, 192) left out: the look of a disabled image.
 void DrawDisabledBitmap(HDC dc, HBITMAP bitmap, POINT at);

@@ -1,0 +1,142 @@
+#include "controls/gadgets/ButtonGadgets.h"
+#include "controls/gadgets/GadgetWindows.h"
+#include "controls/theme/DpiAndFonts.h"
+#include "controls/windows/GdiPlusBitmaps.h"
+
+#include "platform/owl/tests/Screenshot.h"
+
+#include <objbase.h>
+
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+constexpr int ButtonId = 401;
+
+// A square image of one opaque colour.
+std::unique_ptr<Gdiplus::Bitmap> SquareImage(int side, Gdiplus::ARGB colour)
+{
+    GdiplusStarter::Instance();
+    auto image = std::make_unique<Gdiplus::Bitmap>(side, side, PixelFormat32bppPARGB);
+    Gdiplus::Graphics graphics(image.get());
+    graphics.Clear(Gdiplus::Color(colour));
+    return image;
+}
+
+std::unique_ptr<UxCustomButtonGadget> ImageButton(OWL::TButtonTextGadget::TStyle style, bool enabled = true)
+{
+    return std::make_unique<UxCustomButtonGadget>(ButtonId, SquareImage(16, 0xFFD02020), 1, style,
+                                                  OWL::TButtonGadget::Command, enabled, OWL::TButtonGadget::Up,
+                                                  false, 4);
+}
+
+// Restores the screen DPI the other tests see.
+struct ScreenDpiScope
+{
+    explicit ScreenDpiScope(int dpi) { SetScreenDpi(dpi, dpi); }
+    ~ScreenDpiScope() { SetScreenDpi(0, 0); }
+};
+
+TEST(UxSizableButtonGadget, TheImageAsksForItsSizeAtTheScreensDpiAndAnInvisibleGadgetForNothing)
+{
+    const struct
+    {
+        int dpi, extra;
+    } cases[] = {{96, 16}, {144, 24}, {192, 32}};
+    const auto gadget = ImageButton(OWL::TButtonTextGadget::sBitmap);
+    OWL::TSize plain(0, 0);
+    static_cast<OWL::TGadget&>(*gadget).OWL::TGadget::GetDesiredSize(plain);
+    for (const auto& c : cases)
+    {
+        const ScreenDpiScope dpi(c.dpi);
+        OWL::TSize size(0, 0);
+        gadget->GetDesiredSize(size);
+        EXPECT_EQ(plain.cx + c.extra, size.cx) << c.dpi;
+        EXPECT_EQ(plain.cy + c.extra, size.cy) << c.dpi;
+    }
+    gadget->SetVisible(false);
+    OWL::TSize hidden(5, 5);
+    gadget->GetDesiredSize(hidden);
+    EXPECT_EQ(OWL::TSize(0, 0), hidden);
+}
+
+TEST(UxSizableButtonGadget, APulseStartsOneTimerAndStopsWithItsMode)
+{
+    const auto gadget = ImageButton(OWL::TButtonTextGadget::sBitmap);
+    EXPECT_FALSE(gadget->IsRunning());
+    gadget->SetPressState(1);
+    EXPECT_TRUE(gadget->IsRunning());
+    gadget->SetPressState(2);
+    EXPECT_TRUE(gadget->IsRunning());
+    gadget->SetPressState(0);
+    EXPECT_FALSE(gadget->IsRunning());
+}
+
+TEST(UxSizableButtonGadgetEnabler, AppliesEnableAndTextButNotTheCheckItIgnores)
+{
+    const auto gadget = ImageButton(OWL::TButtonTextGadget::sBitmapText);
+    gadget->SetCommandEnableOptions(OWL::TButtonGadget::IgnoreCheck);
+    UxSizableButtonGadgetEnabler enabler(*gadget, nullptr);
+    enabler.Enable(false);
+    enabler.SetCheck(OWL::TCommandEnabler::Checked);
+    enabler.SetText(L"Stop");
+    EXPECT_FALSE(gadget->GetEnabled());
+    EXPECT_EQ(OWL::TButtonGadget::Up, gadget->GetButtonState());
+    EXPECT_EQ(L"Stop", gadget->GetText());
+}
+
+// A themed strip with one image-and-text button, as the sampling pane and the trace strips hold it.
+class Strip : public OrvControls::UxGadgetWindow
+{
+public:
+    explicit Strip(UxCustomButtonGadget* button) : OrvControls::UxGadgetWindow(nullptr)
+    {
+        Attr.Style = WS_POPUP | WS_VISIBLE;
+        Attr.X = 120;
+        Attr.Y = 120;
+        Insert(*button);
+    }
+};
+
+// The red pixels of the window in a row through its middle.
+int RedPixelsAcross(HWND window, int y)
+{
+    HDC dc = GetDC(window);
+    int red = 0;
+    for (int x = 0; x < 200; ++x)
+        if (const COLORREF pixel = GetPixel(dc, x, y); pixel != CLR_INVALID && GetRValue(pixel) > 150 &&
+                                                       GetGValue(pixel) < 80 && GetBValue(pixel) < 80)
+            ++red;
+    ReleaseDC(window, dc);
+    return red;
+}
+
+TEST(UxSizableButtonGadget, DrawsItsImageCentredAndAsAColourlessSilhouetteWhenDisabled)
+{
+    auto* button = ImageButton(OWL::TButtonTextGadget::sBitmapText).release();
+    button->SetText(L"Start ");
+    button->SetLayoutStyle(OWL::TButtonTextGadget::lTextRight);
+    Strip strip(button);
+    ASSERT_TRUE(strip.Create());
+    OwlTest::PumpMessages();
+    UpdateWindow(strip.GetHandle());
+    const int top = button->GetBounds().top + button->GetImageOrigin().y;
+    EXPECT_EQ(16, RedPixelsAcross(strip.GetHandle(), top + 8)) << "the 16 x 16 image at its own size";
+    EXPECT_EQ(0, RedPixelsAcross(strip.GetHandle(), top - 2));
+    Sleep(100);
+    OwlTest::PumpMessages();
+    OwlTest::SaveWindowPng(strip.GetHandle(), L"ux_button_gadget_enabled");
+
+    button->SetEnabled(false);
+    strip.Invalidate(true);
+    UpdateWindow(strip.GetHandle());
+    EXPECT_EQ(0, RedPixelsAcross(strip.GetHandle(), top + 8));
+    EXPECT_NE(0u, button->GetPaintState() & UxSizableButtonGadget::PaintDisabled);
+    Sleep(100);
+    OwlTest::PumpMessages();
+    OwlTest::SaveWindowPng(strip.GetHandle(), L"ux_button_gadget_disabled");
+}
+
+} // namespace
