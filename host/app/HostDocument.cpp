@@ -620,6 +620,7 @@ HRESULT STDMETHODCALLTYPE HostDocument::SetItemCalculation(HostItemId id, const 
             return E_INVALIDARG;
         }
         item->text = source;
+        ForgetCompiledItems();
         return S_OK;
     });
 }
@@ -632,7 +633,14 @@ HRESULT STDMETHODCALLTYPE HostDocument::DropItemCalculation(HostItemId id)
     if (item->text.empty())
         return S_FALSE;
     item->text.clear();
+    ForgetCompiledItems();
     return S_OK;
+}
+
+void HostDocument::ForgetCompiledItems()
+{
+    for (NamedItem& item : items_)
+        item.events.reset();
 }
 
 HRESULT STDMETHODCALLTYPE HostDocument::OpenItemEvents(HostItemId id, uint32_t request, uint32_t kind, int32_t record,
@@ -641,15 +649,19 @@ HRESULT STDMETHODCALLTYPE HostDocument::OpenItemEvents(HostItemId id, uint32_t r
     if (!events)
         return E_POINTER;
     *events = nullptr;
-    const NamedItem* item = ItemOf(id);
+    NamedItem* item = ItemOf(id);
     if (!item || item->text.empty() || request != HostItemEventsRequest || kind != CalcKindEvents ||
         endTick != HostRecordEnd || !RecordArrived(record))
         return E_INVALIDARG;
     return Orv::CatchReturn([&]() -> HRESULT {
-        const auto compiled = Calc::CompileExpression(item->text, CompileContextOf());
-        if (compiled.kind != Calc::ValueKind::Events)
-            return E_INVALIDARG;
-        Orv::ComPtr<IEnumEventEx> opened(new DocumentEventEnum(*this, compiled.events, static_cast<size_t>(record)));
+        if (!item->events)
+        {
+            const auto compiled = Calc::CompileExpression(item->text, CompileContextOf());
+            if (compiled.kind != Calc::ValueKind::Events)
+                return E_INVALIDARG;
+            item->events = compiled.events;
+        }
+        Orv::ComPtr<IEnumEventEx> opened(new DocumentEventEnum(*this, item->events, static_cast<size_t>(record)));
         opened->Seek(CalcSeekForward, std::max(startTick, 0), std::max(startTick, 0), CalcNoMoreEventsTick);
         return Hand(opened.Get(), events);
     });

@@ -53,7 +53,11 @@ public:
     const std::vector<std::string>& CalculatedChannels() const { return calculatedChannels_; }
     // The functions a module registered, for the texts of the document (its items, its calculated
     // channels and the calculations made for it).
-    void SetFunctionLookup(Calc::FunctionLookup lookup) { lookup_ = std::move(lookup); }
+    void SetFunctionLookup(Calc::FunctionLookup lookup)
+    {
+        lookup_ = std::move(lookup);
+        ForgetCompiledItems();
+    }
     // What a text of the document is compiled against.
     Calc::CompileContext CompileContextOf() const;
 
@@ -140,7 +144,12 @@ private:
     {
         std::string name; // lower case
         std::string text;
+        // The text compiled once: every reader of the item shares its events, worked out once per
+        // record, rather than running the calculation again from the record's start.
+        Calc::EventNodePtr events;
     };
+    // A changed text may be named in other items' texts: every compiled item goes.
+    void ForgetCompiledItems();
 
     HostDocument(const Recording* recording, const Recording* source, std::vector<std::string> calculatedChannels);
     ~HostDocument() = default;

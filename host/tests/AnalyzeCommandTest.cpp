@@ -140,6 +140,18 @@ TEST_F(AnalyzeCommand, OnlineFeedingPrintsWhatTheOfflineRunPrints)
     }
 }
 
+// End-diastole taken at the ECG's R waves, a little before the pressure's rise, finds the same beats.
+TEST_F(AnalyzeCommand, EcgRWavesMarkTheSameBeats)
+{
+    const Output pressure = RunSistra({"analyze", file->Path()});
+    const Output ecg = RunSistra({"analyze", file->Path(), "--ecg", "ecg"});
+    ASSERT_EQ(Host::ExitOk, ecg.status) << ecg.err;
+    std::istringstream pressureText(pressure.out), ecgText(ecg.out);
+    const Table byPressure = ReadTable(pressureText), byEcg = ReadTable(ecgText);
+    EXPECT_NEAR(std::stoi(byPressure.at("SW").at(1)), std::stoi(byEcg.at("SW").at(1)), 1);
+    EXPECT_NEAR(std::stod(byPressure.at("Pmax").at(2)), std::stod(byEcg.at("Pmax").at(2)), 1.0);
+}
+
 TEST_F(AnalyzeCommand, OutWritesTheLoopsSummaryAndRelationsOfTheRegion)
 {
     const auto folder = ScratchFolder("analyze-out");
