@@ -88,7 +88,7 @@ SistraData::SistraData(const SistraData& other)
       salineVesRange_(other.salineVesRange_), salineVedRange_(other.salineVedRange_),
       includedEsvMaximum_(other.includedEsvMaximum_), salineRangeCached_(other.salineRangeCached_),
       intersectionVolume_(other.intersectionVolume_), intersectionPressure_(other.intersectionPressure_),
-      intersectionCached_(other.intersectionCached_), seriesLimit_(other.seriesLimit_),
+      intersectionCached_(other.intersectionCached_), seriesLimit_(other.seriesLimit_), hostRange_(other.hostRange_),
       pressureLoops_(other.pressureLoops_), volumeLoops_(other.volumeLoops_), loopStatistics_(other.loopStatistics_),
       pvaStatistics_(other.pvaStatistics_), summaryBasis_(other.summaryBasis_)
 {

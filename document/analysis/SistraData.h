@@ -17,6 +17,7 @@
 #include <array>
 #include <cfloat>
 #include <optional>
+#include <utility>
 #include <set>
 #include <unordered_map>
 #include <vector>
@@ -165,6 +166,9 @@ public:
     Series GetPlotSeries(int32_t id, uint32_t firstLoop, uint32_t count);
     Series GetLoopViewSeries(int32_t id, uint32_t firstLoop, uint32_t count);
     void SetSeriesLimit(TickPosition limit) { seriesLimit_ = limit; }
+    // The range the host keeps for the analysis: two words, both 0x7FFFFFFF while it keeps none.
+    void SetHostRange(uint32_t first, uint32_t second) { hostRange_ = {first, second}; }
+    std::pair<uint32_t, uint32_t> HostRange() const { return hostRange_; }
 
 private:
     ~SistraData() = default;
@@ -231,6 +235,7 @@ private:
     double intersectionVolume_ = 0.0, intersectionPressure_ = 0.0;
     bool intersectionCached_ = false;
     TickPosition seriesLimit_{0x7FFFFFFF, 0x7FFFFFFF};
+    std::pair<uint32_t, uint32_t> hostRange_{0x7FFFFFFF, 0x7FFFFFFF};
 
     VChanData pressureLoops_;
     VChanData volumeLoops_;

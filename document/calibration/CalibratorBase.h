@@ -58,6 +58,8 @@ public:
 
     // The cached conversion of the channel; null when it has none.
     Orv::ComPtr<IUnitConversion> FindConversion(int32_t channel) const;
+    // Forgets the channel's cached conversion (the host changed the channel's units itself).
+    void DropConversion(int32_t channel) { cache_.erase(channel); }
     // Reads the channel's conversion from the host into the cache: the one of the analysed region's
     // first record, else at the selection, else for new recordings, else the default conversion.
     void FetchChannelConversion(int32_t channel);

@@ -2,6 +2,7 @@
 // document becoming ready, the manager's three requests, and setting, clearing and analysing the region.
 #include "document/core/SistraDocument.h"
 
+#include "HostDocumentEvents.h"
 #include "hostframework/messaging/SistraIds.h"
 
 namespace Sistra
@@ -10,6 +11,9 @@ namespace
 {
 
 constexpr int32_t NoBlock = 0x7FFFFFFF;
+// Host notifications whose occasion the host does not name further.
+constexpr ULONG HostConversionsResetNotification = 0x80000002;
+constexpr ULONG HostMenusChangedNotification = 0x80000006;
 constexpr int32_t WholeChannelRegion = 1;
 
 template <USHORT Number>
@@ -54,6 +58,24 @@ VYR_DEFINE_EVENT_MAP(SistraDocument, VyrEventHandlerBase){
                           &DispatchObserverEvent<SistraDocument, void, &SistraDocument::OnClientClearRequest>),
     VyrEventMap::Observer(&ManagerEvent<6>,
                           &DispatchObserverEvent<SistraDocument, void, &SistraDocument::OnClientCalibrationRequest>),
+    VyrEventMap::Observer(&FixedId<HostConversionsResetNotification>,
+                          &DispatchObserverEvent<SistraDocument, void, &SistraDocument::OnHostConversionsReset>),
+    VyrEventMap::Observer(&FixedId<HostMenusChangedNotification>,
+                          &DispatchObserverEvent<SistraDocument, void, &SistraDocument::OnHostMenusChanged>),
+    VyrEventMap::Observer(&HostDocumentEvent<HostDocEvent::ChannelOrSetupChanged>,
+                          &DispatchObserverEvent<SistraDocument, const int32_t, &SistraDocument::OnChannelSettingChanged>),
+    VyrEventMap::Observer(&HostDocumentEvent<HostDocEvent::Selection>,
+                          &DispatchObserverEvent<SistraDocument, void, &SistraDocument::OnHostSelectionChanged>),
+    VyrEventMap::Observer(&HostDocumentEvent<HostDocEvent::EventSourcesChanged>,
+                          &DispatchObserverEvent<SistraDocument, const HostSourcesChangedRecord, &SistraDocument::OnEventSourcesChanged>),
+    VyrEventMap::Observer(&MsgIdClass<&HostRangeEventGUID, HostRangeEvent::StoreRange>::GetId,
+                          &DispatchObserverEvent<SistraDocument, const HostRangeRecord, &SistraDocument::SetHostRange>),
+    VyrEventMap::Observer(&MsgIdClass<&HostRangeEventGUID, HostRangeEvent::ClearRange>::GetId,
+                          &CallMemberNoArgs<SistraDocument, &SistraDocument::ClearHostRange>),
+    VyrEventMap::Observer(&DocumentMessage<DocumentNotification::ModelReady>,
+                          &DispatchObserverEvent<SistraDocument, ModelStatusRecord, &SistraDocument::OnModelReady>),
+    VyrEventMap::Observer(&DocumentMessage<DocumentNotification::ModelNotReady>,
+                          &DispatchObserverEvent<SistraDocument, ModelStatusRecord, &SistraDocument::OnModelNotReady>),
     VyrEventMap::Observer(&DocumentMessage<DocumentNotification::ModelPropertiesChanged>,
                           &DispatchObserverEvent<SistraDocument, ModelChangedRecord, &SistraDocument::OnModelPropertiesChanged>),
     VyrEventMap::Message(&DocumentMessage<AutomationMessage::AnalyzeSistraNow>,
@@ -198,6 +220,7 @@ void SistraDocument::OnModelPropertiesChanged(ModelChangedRecord* record)
 {
     if (!record)
         return;
+    ReactToWorkflowChanges(*record);
     const auto changed = [&](int id) { return (record->changed.words[id / 64] >> (id % 64) & 1) != 0; };
     if (changed(PropertyId::CheckedItems))
     {
@@ -217,6 +240,7 @@ void SistraDocument::OnModelPropertiesChanged(ModelChangedRecord* record)
         AddChange(ChangeState::SelectedLoopChanged);
         RefreshViews();
     }
+    ReactToWorkflowModeChange(*record);
 }
 
 } // namespace Sistra

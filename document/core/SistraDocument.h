@@ -14,6 +14,7 @@
 #include "document/models/workflow/WorkflowModelReader.h"
 
 #include "HostDocument.h"
+#include "HostDocumentEvents.h"
 #include "ModelMessages.h"
 #include "VyrAnalysis.h"
 #include "hostframework/document/StrixChildDocument.h"
@@ -186,6 +187,29 @@ public:
     // analysed channels' data analyses again.
     void ClearAnalysisIfRegionSet();
     void OnChannelDataChanged(const int32_t* channel);
+    // The host's other notifications: its own conversions put back on the calibrated channels, menus to
+    // update, a channel's setting changed, the selection moved, sources changed, the kept range.
+    void OnHostConversionsReset(void* argument);
+    void OnHostMenusChanged(void* argument);
+    void OnChannelSettingChanged(const int32_t* channel);
+    void OnHostSelectionChanged(void* argument);
+    void OnEventSourcesChanged(const HostSourcesChangedRecord* record);
+    void SetHostRange(const HostRangeRecord* range);
+    void ClearHostRange();
+    void OnModelReady(ModelStatusRecord* record);
+    void OnModelNotReady(ModelStatusRecord* record);
+    // Selects the loop whose range holds the position; none there deselects.
+    void SelectLoopAtPosition(int32_t block, int32_t tick);
+    // Selects the saline bolus's range in the host, analyses it and checks its loops in the loop view.
+    void ShowSalineBolus(int32_t bolus);
+    bool ReapplyPressureCalibration();
+    bool ReapplyVolumeCalibration();
+    // Runs change (not while the host samples) with the excluded loops kept across it, and tells the
+    // views when it changed something.
+    void ChangeWithBroadcast(bool (SistraDocument::*change)());
+    // The model reactions before and after those to the analysis results and the selected loop.
+    void ReactToWorkflowChanges(const ModelChangedRecord& record);
+    void ReactToWorkflowModeChange(const ModelChangedRecord& record);
 
 private:
     ~SistraDocument() override;

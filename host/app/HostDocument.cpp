@@ -224,6 +224,17 @@ void HostDocument::SetSelection(TickPosition start, TickPosition end)
     selection_ = {start, end};
 }
 
+HRESULT STDMETHODCALLTYPE HostDocument::SelectRange(int32_t channel, const TickPosition* start, const TickPosition* end)
+{
+    if (!start || !end)
+        return E_POINTER;
+    if (!IsRecordedChannel(channel))
+        return E_INVALIDARG;
+    selectedChannel_ = channel;
+    SetSelection(*start, *end);
+    return S_OK;
+}
+
 HRESULT STDMETHODCALLTYPE HostDocument::GetSelection(TickPosition* start, TickPosition* end)
 {
     if (!start || !end)
@@ -429,6 +440,33 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetChannelEntry(int32_t channel, int32_t
         return S_FALSE;
     *entry = list->second[static_cast<size_t>(index)];
     return S_OK;
+}
+
+// "chN" names recorded channel N, "vchN" the document's calculated channel N, the host's event sources.
+HRESULT STDMETHODCALLTYPE HostDocument::ResolveSourceName(const WCHAR* name, HostSourcePair* source)
+{
+    if (!name || !source)
+        return E_POINTER;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        const std::string text = LowerCase(ToUtf8(name));
+        if (text.empty())
+        {
+            *source = HostSourcePair{HostItemUnsetFirst, HostItemUnsetSecond};
+            return S_OK;
+        }
+        const bool calculated = text.rfind("vch", 0) == 0;
+        const std::string digits = text.substr(calculated ? 3 : 2);
+        if ((!calculated && text.rfind("ch", 0) != 0) || digits.empty() || digits.size() > 6 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            return E_INVALIDARG;
+        const int32_t index = std::stoi(digits) - 1;
+        const bool exists = calculated ? index >= 0 && static_cast<size_t>(index) < calculatedChannels_.size()
+                                       : IsRecordedChannel(index);
+        if (!exists)
+            return E_INVALIDARG;
+        *source = HostSourcePair{index, calculated ? HostEventSourceKind : 0};
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HostDocument::GetRecordCount(int32_t* count, int32_t* current)

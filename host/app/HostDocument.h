@@ -100,6 +100,7 @@ public:
     HRESULT STDMETHODCALLTYPE RemoveChannelEntry(int32_t channel, int32_t position, const ChannelEntry* entry) override;
     HRESULT STDMETHODCALLTYPE GetChannelEntry(int32_t channel, int32_t position, int32_t index, ChannelEntry* entry,
                                               int32_t* count) override;
+    HRESULT STDMETHODCALLTYPE ResolveSourceName(const WCHAR* name, HostSourcePair* source) override;
 
     // IHostCalcItems
     HRESULT STDMETHODCALLTYPE FindItem(const WCHAR* name, HostItemId* id) override;
@@ -123,7 +124,10 @@ public:
 
     // IHostSelection; nothing is selected until the host selects.
     HRESULT STDMETHODCALLTYPE GetSelection(TickPosition* start, TickPosition* end) override;
+    HRESULT STDMETHODCALLTYPE SelectRange(int32_t channel, const TickPosition* start, const TickPosition* end) override;
     void SetSelection(TickPosition start, TickPosition end);
+    // The channel the last SelectRange made the selected one; -1 before.
+    int32_t SelectedChannel() const { return selectedChannel_; }
 
     // IAnalysisManager
     HRESULT STDMETHODCALLTYPE RegisterClient(const WCHAR* name, const WCHAR* title, LONG* clientId) override;
@@ -178,6 +182,7 @@ private:
     std::map<int32_t, Orv::ComPtr<IUnitConversion>> channelConversions_;
     std::map<std::pair<int32_t, int32_t>, Orv::ComPtr<IUnitConversion>> recordConversions_; // by (channel, record)
     std::optional<std::pair<TickPosition, TickPosition>> selection_;
+    int32_t selectedChannel_ = -1;
     std::vector<std::wstring> analysisClients_;
     int settingsChanges_ = 0;
     bool sampling_ = false;

@@ -233,6 +233,16 @@ struct ChannelEntry
 static_assert(sizeof(ChannelEntry) == 16);
 static_assert(offsetof(ChannelEntry, kind) == 8);
 
+// A source of the document's data: a channel, or (kind HostEventSourceKind) an event source. An empty
+// name stands for (HostItemUnsetFirst, HostItemUnsetSecond).
+inline constexpr int32_t HostEventSourceKind = 4;
+struct HostSourcePair
+{
+    int32_t value;
+    int32_t kind;
+};
+static_assert(sizeof(HostSourcePair) == 8);
+
 // The data items of the document, as far as the module marks channels.
 // {920CDDCC-3748-4EC1-83F8-59EFEE7ED007}
 struct IHostDataItems : IUnknown
@@ -247,6 +257,9 @@ struct IHostDataItems : IUnknown
     // (entry untouched) for an index at or past that number.
     virtual HRESULT STDMETHODCALLTYPE GetChannelEntry(int32_t channel, int32_t position, int32_t index,
                                                       ChannelEntry* entry, int32_t* count) = 0;
+    // 6: the source a name stands for: a channel ("chN") or a calculated channel, an event source
+    // ("vchN", kind HostEventSourceKind); E_INVALIDARG for a name that stands for none.
+    virtual HRESULT STDMETHODCALLTYPE ResolveSourceName(const WCHAR* name, struct HostSourcePair* source) = 0;
 };
 __CRT_UUID_DECL(IHostDataItems, 0x920CDDCC, 0x3748, 0x4EC1, 0x83, 0xF8, 0x59, 0xEF, 0xEE, 0x7E, 0xD0, 0x07)
 

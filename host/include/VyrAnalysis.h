@@ -63,6 +63,8 @@ struct IHostSelection : IUnknown
 {
     // 3: the selection's start and end; both parts 0x7FFFFFFF when nothing is selected.
     virtual HRESULT STDMETHODCALLTYPE GetSelection(TickPosition* start, TickPosition* end) = 0;
+    // 4: selects the range and makes the channel the selected one.
+    virtual HRESULT STDMETHODCALLTYPE SelectRange(int32_t channel, const TickPosition* start, const TickPosition* end) = 0;
 };
 
 // The host document's analysis manager, with which analysis modules register under a name.

@@ -11,6 +11,7 @@
 #include "hostframework/services/HostServices.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "host/app/HostDocument.h"
+#include "HostDocumentEvents.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
 
 #include <gtest/gtest.h>
@@ -50,8 +51,10 @@ struct LoopSummary
 class DocumentOnHost
 {
 public:
-    DocumentOnHost(const Host::Recording& recording, bool sampling, bool online)
-        : host_(sampling ? Host::HostDocument::Sampling(recording) : Host::HostDocument::Offline(recording))
+    DocumentOnHost(const Host::Recording& recording, bool sampling, bool online,
+                   std::vector<std::string> calculated = {})
+        : host_(sampling ? Host::HostDocument::Sampling(recording, calculated)
+                         : Host::HostDocument::Offline(recording, calculated))
     {
         VyrRegisterStaticClassObjects();
         table_ = std::make_unique<Host::Calc::ModuleFunctionTable>(host_->Data(), HostTests::StandIn(), host_->Unknown());
@@ -339,4 +342,173 @@ TEST_F(AnalysisDocument, TheHostsChangesToTheAnalysedDataAnalyseAgainOrClear)
     offline.Notify(MsgIdClass<&HostDocEventGUID, 16>::Id(), nullptr);
     EXPECT_FALSE(offline.RegionSet());
     EXPECT_EQ(0u, offline.Loops().size());
+}
+
+namespace
+{
+
+ULONG MessageBoxCount()
+{
+    ULONG count = 0;
+    BSTR text = nullptr, caption = nullptr;
+    UINT style = 0;
+    LONG answer = 0;
+    while (SUCCEEDED(HostTests::StandIn().GetMessageBox(count, &text, &caption, &style, &answer)))
+    {
+        SysFreeString(text);
+        SysFreeString(caption);
+        text = caption = nullptr;
+        ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+// Sources that the analysis reads analyse again when they change; an ECG source that went away is warned
+// about once and end-diastole taken from the pressure again.
+TEST_F(AnalysisDocument, ChangedSourcesOfTheAnalysisAnalyseAgain)
+{
+    const Host::Recording shorter = SteadyVentricle(6000);
+    DocumentOnHost offline(shorter, false, false, {"ch1 * 2"});
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    const Sistra::ModelPtr setup = offline.Document().GetSetupModel();
+    const struct
+    {
+        HostSourcePair source;
+        uint32_t removed;
+        ULONG runs;
+        ULONG warnings;
+    } cases[] = {
+        {{1, 0}, 0x80000000u, 1, 0},   // the volume channel
+        {{1, 4}, 0x80000000u, 0, 0},   // an event source other than the ECG source
+        {{0, 4}, 0, 1, 0},             // the ECG source, changed
+        {{5, 0}, 0x80000000u, 0, 0},   // a channel the analysis does not read
+        {{0, 4}, 0x80000000u, 1, 1},   // the ECG source, removed
+        {{0, 4}, 0x80000000u, 0, 0},   // the former ECG source: the analysis no longer reads it
+    };
+    setup->SetValue<Sistra::PropertyType::Text>(Sistra::PropertyId::EcgEventSource, Orv::String(L"vch1"));
+    setup->CommitChanges();
+    for (const auto& test : cases)
+    {
+        const ULONG runs = ReadProgress().indicators, boxes = MessageBoxCount();
+        const HostSourcesChangedRecord record{{0, 0, test.removed}, &test.source, 1};
+        offline.Notify(MsgIdClass<&HostDocEventGUID, Sistra::HostDocEvent::EventSourcesChanged>::Id(),
+                       const_cast<HostSourcesChangedRecord*>(&record));
+        EXPECT_EQ(runs + test.runs, ReadProgress().indicators) << test.source.value << " " << test.source.kind;
+        EXPECT_EQ(boxes + test.warnings, MessageBoxCount()) << test.source.value << " " << test.source.kind;
+    }
+    EXPECT_TRUE(setup->GetValue<Sistra::PropertyType::Text>(Sistra::PropertyId::EcgEventSource).IsEmpty());
+}
+
+// A units change the pressure calibration made itself leaves it applied; one made by someone else
+// withdraws it. Either way the analysis runs again, and other channels' changes are no concern.
+TEST_F(AnalysisDocument, AForeignUnitsChangeWithdrawsTheCalibrationOfTheChannel)
+{
+    const Host::Recording shorter = SteadyVentricle(6000);
+    DocumentOnHost offline(shorter, false, false);
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    const Sistra::ModelPtr pressure = offline.Document().GetModel(Sistra::ModelKind::PressureCalib);
+    pressure->SetPressureBase1(0.0);
+    pressure->SetPressureBase2(1.0);
+    pressure->SetValue<Sistra::PropertyType::Double>(Sistra::PropertyId::PressureConverted1, 0.0);
+    pressure->SetValue<Sistra::PropertyType::Double>(Sistra::PropertyId::PressureConverted2, 100.0);
+    pressure->SetPressureCalibrationApplied(true);
+    pressure->CommitChanges();
+    const auto applied = [&] { return pressure->GetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::PressureCalibrationApplied); };
+    const auto notify = [&](int32_t channel) {
+        const ULONG runs = ReadProgress().indicators;
+        offline.Notify(MsgIdClass<&HostDocEventGUID, Sistra::HostDocEvent::ChannelOrSetupChanged>::Id(), &channel);
+        return ReadProgress().indicators - runs;
+    };
+    double scale = 1.0;
+    offline.Document().GetPressureScale(0, &scale);
+    ASSERT_NEAR(100.0, scale, 1e-9);
+    EXPECT_EQ(1u, notify(0));
+    EXPECT_TRUE(applied());
+    EXPECT_EQ(0u, notify(7));
+
+    Orv::ComPtr<IUnitConversion> own;
+    UnitsServiceAccessor::Get()->CreateDefaultConversion(own.Put());
+    ASSERT_EQ(S_OK, offline.Host().ApplyChannelSetup(0, 0, 0, 1, own.Get()));
+    EXPECT_EQ(1u, notify(0));
+    EXPECT_FALSE(applied());
+}
+
+// The host's selection selects the loop it lies in; a place between loops selects none.
+TEST_F(AnalysisDocument, TheHostsSelectionSelectsTheLoopItLiesIn)
+{
+    const Host::Recording shorter = SteadyVentricle(8000);
+    DocumentOnHost offline(shorter, false, false);
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    const uint32_t count = offline.Document().Data().GetLoopCount();
+    ASSERT_GT(count, 3u);
+    std::vector<std::pair<int32_t, int32_t>> cases{{0, -1}, {7999, -1}};
+    for (uint32_t loop = 0; loop < count; ++loop)
+    {
+        Sistra::SistraEvent record;
+        ASSERT_TRUE(offline.Document().Data().ReadLoop(loop, record));
+        cases.emplace_back(record.firstTick, static_cast<int32_t>(loop));
+        cases.emplace_back((record.firstTick + record.endTick) / 2, static_cast<int32_t>(loop));
+        cases.emplace_back(record.endTick - 1, static_cast<int32_t>(loop));
+    }
+    for (const auto& [tick, loop] : cases)
+    {
+        offline.Host().SetSelection({0, tick}, {0, tick + 1});
+        offline.Notify(MsgIdClass<&HostDocEventGUID, Sistra::HostDocEvent::Selection>::Id(), nullptr);
+        EXPECT_EQ(loop, offline.Document().GetSetupModel()->GetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::SelectedLoop))
+            << tick;
+    }
+}
+
+TEST_F(AnalysisDocument, TheHostsRangeIsKeptUntilCleared)
+{
+    const Host::Recording shorter = SteadyVentricle(2000);
+    DocumentOnHost offline(shorter, false, false);
+    const HostRangeRecord range{5, 9};
+    offline.Notify(MsgIdClass<&HostRangeEventGUID, Sistra::HostRangeEvent::StoreRange>::Id(), const_cast<HostRangeRecord*>(&range));
+    EXPECT_EQ((std::pair<uint32_t, uint32_t>{5, 9}), offline.Document().Data().HostRange());
+    offline.Notify(MsgIdClass<&HostRangeEventGUID, Sistra::HostRangeEvent::ClearRange>::Id(), nullptr);
+    EXPECT_EQ((std::pair<uint32_t, uint32_t>{0x7FFFFFFF, 0x7FFFFFFF}), offline.Document().Data().HostRange());
+}
+
+// Choosing one saline bolus selects its range on the volume channel, analyses it and checks its loops;
+// going back to the baseline analysis puts the end-systolic points and the ESPVR back to their defaults.
+TEST_F(AnalysisDocument, ModelChangesSelectTheBolusAndResetTheBaselineAnalysis)
+{
+    const Host::Recording shorter = SteadyVentricle(8000);
+    DocumentOnHost offline(shorter, false, false);
+    offline.Document().GetSetupModel()->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::RegionMode, 0);
+    const Sistra::ModelPtr saline = offline.Document().GetModel(Sistra::ModelKind::SalineCalib);
+    Sistra::BolusEntry bolus;
+    bolus.start = Sistra::RecordingPosition{1000, 0};
+    bolus.end = Sistra::RecordingPosition{6000, 0};
+    bolus.loopItems = Sistra::IntSet{1};
+    saline->SetValue<Sistra::PropertyType::BolusList>(Sistra::PropertyId::BolusList, std::vector<Sistra::BolusEntry>{bolus});
+    saline->SetValue<Sistra::PropertyType::IntSet>(Sistra::PropertyId::SelectedBoluses, Sistra::IntSet{0});
+    saline->CommitChanges();
+    TickPosition start, end;
+    offline.Host().GetSelection(&start, &end);
+    EXPECT_EQ(1000, start.tick);
+    EXPECT_EQ(6000, end.tick);
+    EXPECT_EQ(1, offline.Host().SelectedChannel());
+    EXPECT_TRUE(offline.RegionSet());
+    const uint32_t loops = offline.Document().Data().GetLoopCount();
+    EXPECT_GE(loops, 4u);
+    EXPECT_LE(loops, 6u);
+    EXPECT_EQ(Sistra::IntSet{1}, offline.Document().GetModel(Sistra::ModelKind::LoopView)->GetCheckedItems());
+
+    const Sistra::ModelPtr loopView = offline.Document().GetModel(Sistra::ModelKind::LoopView);
+    const Sistra::ModelPtr step = offline.Document().GetModel(Sistra::ModelKind::AnalysisStep);
+    for (int32_t type : {1, 0})
+    {
+        loopView->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::EsPointType, 1);
+        loopView->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::EspvrRegressionType, 3);
+        loopView->CommitChanges();
+        step->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::AnalysisType, type);
+        step->CommitChanges();
+        const int32_t expected = type == 0 ? 0 : 1;
+        EXPECT_EQ(expected, loopView->GetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::EsPointType)) << type;
+        EXPECT_EQ(type == 0 ? 0 : 3, loopView->GetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::EspvrRegressionType)) << type;
+    }
 }

@@ -1,0 +1,390 @@
+// The document's reactions to the host's notifications about its channels, selection and sources, and to
+// its own models becoming ready or not: calibrations re-applied or withdrawn, loops reselected, the
+// analysis repeated where its inputs changed.
+#include "document/core/SistraDocument.h"
+
+#include "HostDocumentEvents.h"
+#include "VyrServices.h"
+#include "document/calibration/CalibratorBase.h"
+#include "hostframework/messaging/SistraIds.h"
+
+#include <algorithm>
+
+namespace Sistra
+{
+namespace
+{
+
+constexpr int32_t UnsetWord = 0x7FFFFFFF;
+// The refresh payload that says the volume channel's units changed.
+constexpr uint32_t VolumeUnitsChanged = 0x100;
+// The refresh payload of a change made with the excluded loops kept.
+constexpr uint32_t ChangedWithLoopsKept = 0x08;
+
+// Message payloads as the automation messages carry them: the type word, then the values unaligned.
+#pragma pack(push, 4)
+struct OneDoublePayload
+{
+    ULONG typeWord;
+    double value;
+};
+struct TwoDoublesPayload
+{
+    ULONG typeWord;
+    double first;
+    double second;
+};
+#pragma pack(pop)
+static_assert(sizeof(OneDoublePayload) == 12);
+static_assert(sizeof(TwoDoublesPayload) == 20);
+
+constexpr ULONG OneDoubleType = 0x3;
+constexpr ULONG TwoDoublesType = 0x33;
+
+// The calibrations that turn the volume channel's signal into volume, with the flag each is applied by.
+constexpr std::pair<int, int> VolumeCalibrationFlags[] = {
+    {ModelKind::CuvetteCalib, PropertyId::CuvetteCalibrationApplied},
+    {ModelKind::SalineCalib, PropertyId::SalineCalibrationApplied},
+    {ModelKind::ConductanceCalib, PropertyId::ConductanceCalibrationApplied},
+    {ModelKind::VolumeCalib, PropertyId::VolumeCalibrationApplied},
+    {ModelKind::AlphaCalib, PropertyId::AlphaCalibrationApplied},
+    {ModelKind::KnownVolumeCalib, PropertyId::KnownVolumeCalibrationApplied},
+};
+
+ULONG DocumentMessageId(USHORT number)
+{
+    USHORT code = 0;
+    GetDocumentMessagePrefix(&code);
+    return static_cast<ULONG>(code) << 16 | number;
+}
+
+bool IsBlankOrUnset(const RecordingPosition& position)
+{
+    return position.block == UnsetWord || position.tick == UnsetWord;
+}
+
+} // namespace
+
+// The host put its own conversions back: the calibrations that were applied are given the channels again.
+void SistraDocument::OnHostConversionsReset(void*)
+{
+    const ModelPtr setup = GetSetupModel();
+    const auto reapply = [&](int kind, int appliedId, int32_t channel) {
+        const ModelPtr model = GetModel(kind);
+        if (!model || !model->GetValue<PropertyType::Bool>(appliedId))
+            return;
+        ApplyChannelSetup(channel, nullptr);
+        model->CommitChanges();
+    };
+    reapply(ModelKind::VolumeCalib, PropertyId::VolumeCalibrationApplied, setup->GetVolumeChannel());
+    reapply(ModelKind::PressureCalib, PropertyId::PressureCalibrationApplied, setup->GetPressureChannel());
+    UpdateOnlineSink();
+    RefreshViews();
+}
+
+void SistraDocument::OnHostMenusChanged(void*)
+{
+    UpdateMenuStates();
+}
+
+// Someone else changed a channel's units: calibrations that the change overrode are no longer in force.
+void SistraDocument::OnChannelSettingChanged(const int32_t* channelArgument)
+{
+    if (!analysisEnabled_ || !channelArgument)
+        return;
+    const int32_t channel = *channelArgument;
+    const ModelPtr setup = GetSetupModel();
+    const int32_t volume = setup->GetVolumeChannel();
+    const int32_t pressure = setup->GetPressureChannel();
+    if (channel == volume && !volumeCalibrator_->IsAppliedToChannel(channel))
+    {
+        volumeCalibrator_->DropConversion(channel);
+        if (volumeCalibrator_->IsActive())
+        {
+            for (const auto& [kind, appliedId] : VolumeCalibrationFlags)
+            {
+                const ModelPtr model = GetModel(kind);
+                model->SetValue<PropertyType::Bool>(appliedId, false);
+                model->CommitChanges();
+            }
+        }
+    }
+    if (channel == pressure && !pressureCalibrator_->IsAppliedToChannel(channel))
+    {
+        pressureCalibrator_->DropConversion(channel);
+        const ModelPtr model = GetModel(ModelKind::PressureCalib);
+        if (model->GetValue<PropertyType::Bool>(PropertyId::PressureCalibrationApplied) &&
+            channel == setup->GetPressureChannel())
+        {
+            model->SetValue<PropertyType::Bool>(PropertyId::PressureCalibrationApplied, false);
+            model->CommitChanges();
+        }
+    }
+    if (channel != pressure && channel != volume)
+        return;
+    if (channel == volume && channel != pressure)
+        BroadcastToViews(MsgIdClass<&SistraDocumentGUID, DocumentNotification::AnalysisResultsChanged>::Id(),
+                         &VolumeUnitsChanged);
+    RequestAnalysis(true);
+}
+
+void SistraDocument::OnHostSelectionChanged(void*)
+{
+    AddChange(ChangeState::SelectionFollowsHost);
+    RecordingPosition start, end;
+    ReadHostSelection(start, end);
+    SelectLoopAtPosition(start.block, start.tick);
+}
+
+void SistraDocument::SelectLoopAtPosition(int32_t block, int32_t tick)
+{
+    SistraData& data = *data_.Get();
+    const uint32_t count = data.GetLoopCount();
+    struct Found
+    {
+        int32_t block;
+        SistraEvent loop;
+    };
+    const auto read = [&](uint32_t index) {
+        Found found{UnsetWord, {}};
+        if (const auto position = data.GetLoopPosition(index); position && data.ReadLoop(index, found.loop))
+            found.block = position->record;
+        return found;
+    };
+    // Loops run in recording order: the candidate is the last one that starts at or before the position.
+    uint32_t low = 0, high = count;
+    while (low < high)
+    {
+        const uint32_t middle = low + (high - low) / 2;
+        const Found found = read(middle);
+        if (found.block < block || (found.block == block && found.loop.firstTick <= tick))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    int32_t selected = -1;
+    if (low > 0)
+    {
+        const Found candidate = read(low - 1);
+        if (candidate.block == block && tick < candidate.loop.endTick)
+            selected = static_cast<int32_t>(low - 1);
+    }
+    SelectLoop(selected);
+}
+
+// A source the analysis reads was changed or removed; an ECG source that went away is warned about at
+// the next analysis, which falls back to the pressure signal.
+void SistraDocument::OnEventSourcesChanged(const HostSourcesChangedRecord* record)
+{
+    if (!record || record->count == 0 || !record->sources || !channelsAttached_ || !analysisEnabled_)
+        return;
+    const ModelPtr setup = GetSetupModel();
+    const int32_t pressure = setup->GetPressureChannel();
+    const int32_t volume = setup->GetVolumeChannel();
+    HostSourcePair ecg{HostItemUnsetFirst, HostItemUnsetSecond};
+    Orv::ComPtr<IHostDataItems> naming;
+    if (IUnknown* host = HostDocumentObject(); host && SUCCEEDED(host->QueryInterface(IID_IHostDataItems, naming.PutVoid())))
+        naming->ResolveSourceName(setup->GetValue<PropertyType::Text>(PropertyId::EcgEventSource).c_str(), &ecg);
+    const auto isEvents = [](const HostSourcePair& source) { return source.kind == HostEventSourceKind; };
+    const HostSourcePair* end = record->sources + record->count;
+    const HostSourcePair* match = std::find_if(record->sources, end, [&](const HostSourcePair& source) {
+        const bool channel = (source.value == pressure || source.value == volume) && !isEvents(source);
+        return channel || (source.value == ecg.value && isEvents(source) == isEvents(ecg));
+    });
+    if (match == end)
+        return;
+    const bool ecgMatched = match->value == ecg.value && isEvents(*match) == isEvents(ecg);
+    const bool removed = (record->words[2] & 0x80000000u) != 0;
+    ecgSourceGone_ = ecgMatched && !ecgSourceGone_ && removed ? -1 : 0;
+    RequestAnalysis(true);
+}
+
+void SistraDocument::SetHostRange(const HostRangeRecord* range)
+{
+    if (!range)
+        return;
+    data_->SetHostRange(range->first, range->second);
+    AddChange(ChangeState::ResetAndResults);
+    RefreshViews();
+}
+
+void SistraDocument::ClearHostRange()
+{
+    data_->SetHostRange(UnsetWord, UnsetWord);
+    AddChange(ChangeState::ResetAndResults);
+    RefreshViews();
+}
+
+bool SistraDocument::ReapplyPressureCalibration()
+{
+    return ApplyChannelSetup(GetSetupModel()->GetPressureChannel(), pressureCalibrator_.get());
+}
+
+bool SistraDocument::ReapplyVolumeCalibration()
+{
+    return ApplyChannelSetup(GetSetupModel()->GetVolumeChannel(), volumeCalibrator_.get());
+}
+
+void SistraDocument::ChangeWithBroadcast(bool (SistraDocument::*change)())
+{
+    if (IsSampling())
+        return;
+    const std::set<uint32_t> excluded = data_->GetExcludedLoops();
+    const bool changed = (this->*change)();
+    data_->SetExcludedLoops(excluded);
+    if (changed)
+        BroadcastToViews(MsgIdClass<&SistraDocumentGUID, DocumentNotification::AnalysisResultsChanged>::Id(),
+                         &ChangedWithLoopsKept);
+}
+
+// Ready and not ready alike: a calibration model's state decides what the re-application gives the channel.
+void SistraDocument::OnModelReady(ModelStatusRecord* record)
+{
+    if (!record)
+        return;
+    for (int kind : models_.Kinds())
+    {
+        const ModelPtr model = models_.Find(kind);
+        if (static_cast<ISubject*>(model.get()) != record->source)
+            continue;
+        switch (kind)
+        {
+        case ModelKind::CuvetteCalib: {
+            // The message takes microlitres per conductance unit and microlitres.
+            const double factor = PrefixFactor(model->GetValue<PropertyType::Unit>(PropertyId::CuvetteUnit)) /
+                                  PrefixFactor(UnitInfo{L"L", L'\u00B5'});
+            const TwoDoublesPayload payload{TwoDoublesType,
+                                            model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope) * factor,
+                                            model->GetValue<PropertyType::Double>(PropertyId::CuvetteIntercept) * factor};
+            SendMsg(Outer(), MsgData<TwoDoublesPayload>{DocumentMessageId(AutomationMessage::ApplySistraCuvetteCalibration), 0, payload}, 0);
+            return;
+        }
+        case ModelKind::SalineCalib: {
+            const OneDoublePayload payload{OneDoubleType, model->GetValue<PropertyType::Double>(PropertyId::ParallelConductance)};
+            SendMsg(Outer(), MsgData<OneDoublePayload>{DocumentMessageId(AutomationMessage::ApplySistraSalineCalibration), 0, payload}, 0);
+            return;
+        }
+        default:
+            OnModelNotReady(record);
+            return;
+        }
+    }
+}
+
+void SistraDocument::OnModelNotReady(ModelStatusRecord* record)
+{
+    if (!record)
+        return;
+    for (int kind : models_.Kinds())
+    {
+        if (static_cast<ISubject*>(models_.Find(kind).get()) != record->source)
+            continue;
+        switch (kind)
+        {
+        case ModelKind::PressureCalib:
+            ChangeWithBroadcast(&SistraDocument::ReapplyPressureCalibration);
+            return;
+        case ModelKind::ConductanceCalib:
+        case ModelKind::AlphaCalib:
+        case ModelKind::VolumeCalib:
+        case ModelKind::KnownVolumeCalib:
+            ChangeWithBroadcast(&SistraDocument::ReapplyVolumeCalibration);
+            return;
+        case ModelKind::CuvetteCalib:
+            SendOwnMessage(AutomationMessage::DisableSistraCuvetteCalibration);
+            return;
+        case ModelKind::SalineCalib:
+            SendOwnMessage(AutomationMessage::DisableSistraSalineCalibration);
+            return;
+        case ModelKind::LoopView:
+            data_->Finish();
+            return;
+        default:
+            return;
+        }
+    }
+}
+
+void SistraDocument::ShowSalineBolus(int32_t bolus)
+{
+    const ModelPtr saline = GetModel(ModelKind::SalineCalib);
+    const std::vector<BolusEntry> boluses = saline->GetValue<PropertyType::BolusList>(PropertyId::BolusList);
+    if (bolus < 0 || static_cast<size_t>(bolus) >= boluses.size())
+        return;
+    const BolusEntry& entry = boluses[static_cast<size_t>(bolus)];
+    if (entry.start == entry.end || IsBlankOrUnset(entry.start) || IsBlankOrUnset(entry.end))
+        return;
+    Orv::ComPtr<IHostSelection> selection;
+    IUnknown* host = HostDocumentObject();
+    if (!host || FAILED(host->QueryInterface(IID_IHostSelection, selection.PutVoid())))
+        return;
+    const TickPosition first{entry.start.block, entry.start.tick}, last{entry.end.block, entry.end.tick};
+    if (FAILED(selection->SelectRange(GetSetupModel()->GetVolumeChannel(), &first, &last)))
+        return;
+    OnAnalyzeNowMsg();
+    const ModelPtr loopView = GetModel(ModelKind::LoopView);
+    loopView->SetValue<PropertyType::IntSet>(PropertyId::CheckedItems, entry.loopItems);
+    loopView->CommitChanges();
+}
+
+} // namespace Sistra
+
+namespace Sistra
+{
+namespace
+{
+
+constexpr int32_t SamplingStepId = 4;
+
+bool Changed(const ModelChangedRecord& record, int id)
+{
+    return (record.changed.words[id / 64] >> (id % 64) & 1) != 0;
+}
+
+} // namespace
+
+// The workflow's step, analysis type and kind: views arranged, menus updated, online mode following the
+// sampling step, the baseline analysis back on per-beat points, the volume calibration of the new workflow.
+void SistraDocument::ReactToWorkflowChanges(const ModelChangedRecord& record)
+{
+    if (Changed(record, PropertyId::SelectedBoluses))
+    {
+        const IntSet selected = GetModel(ModelKind::SalineCalib)->GetValue<PropertyType::IntSet>(PropertyId::SelectedBoluses);
+        if (selected.size() == 1)
+            ShowSalineBolus(*selected.begin());
+    }
+    const bool stepChanged = Changed(record, PropertyId::CurrentStep);
+    const bool analysisChanged = Changed(record, PropertyId::AnalysisType);
+    if (stepChanged || analysisChanged)
+    {
+        if (GetModel(ModelKind::WorkflowView)->GetValue<PropertyType::Bool>(PropertyId::AutoTileViews))
+            SendOwnMessage(AutomationMessage::ArrangeSistraViews);
+        UpdateMenuStates();
+        if (analysisChanged &&
+            GetModel(ModelKind::AnalysisStep)->GetValue<PropertyType::Int>(PropertyId::AnalysisType) == BaselineAnalysis)
+        {
+            const ModelPtr loopView = GetModel(ModelKind::LoopView);
+            loopView->SetValue<PropertyType::Int>(PropertyId::EsPointType, PerBeatEsPoints);
+            loopView->SetValue<PropertyType::Int>(PropertyId::EspvrRegressionType, EspvrLinear);
+            loopView->CommitChanges();
+            AddChange(ChangeState::ResetAndResults);
+            RefreshViews();
+        }
+    }
+    if (stepChanged)
+    {
+        const bool sampling = GetModel(ModelKind::WorkflowView)->GetValue<PropertyType::Int>(PropertyId::CurrentStep) == SamplingStepId;
+        if (IsOnlineMode() != sampling)
+            SendOwnMessage(AutomationMessage::ToggleSistraOnlineMode);
+    }
+    if (Changed(record, PropertyId::WorkflowKind))
+        ChangeWithBroadcast(&SistraDocument::ReapplyVolumeCalibration);
+}
+
+void SistraDocument::ReactToWorkflowModeChange(const ModelChangedRecord& record)
+{
+    if (Changed(record, PropertyId::WorkflowModeOn))
+        UpdateMenuStates();
+}
+
+} // namespace Sistra
