@@ -43,6 +43,31 @@ std::vector<HWND> Balloons()
     return found;
 }
 
+// Pumps the thread's messages until the condition holds or the time is up.
+template <class Condition>
+bool PumpUntil(Condition done, DWORD milliseconds = 2000)
+{
+    const DWORD start = GetTickCount();
+    for (OwlTest::PumpMessages(); !done(); OwlTest::PumpMessages())
+    {
+        if (GetTickCount() - start > milliseconds)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+// Puts the pointer at a screen point and waits until the system reports it there: a busy display
+// server may still hand in an older position for a moment.
+bool PlacePointer(POINT at)
+{
+    return PumpUntil([at] {
+        SetCursorPos(at.x, at.y);
+        POINT now{};
+        return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
+    });
+}
+
 void CloseBalloons()
 {
     for (HWND balloon : Balloons())
@@ -94,6 +119,9 @@ TEST(ErrorProvider, AMoveOfMoreThanThreePixelsRaisesOneBalloonThatClosesWhenTheP
     auto* provider = new OrvControls::ErrorProvider(&frame, 5, L"", 10, 10, 30, 20, 0, nullptr, 9);
     ASSERT_TRUE(frame.Create());
     provider->SetError(true, L"Invalid Value", L"Value must be in range 1 to 10.");
+    // The balloon remembers where the pointer was when it showed: far from every window of the test and
+    // from where it goes later, and not left near there by an earlier test.
+    ASSERT_TRUE(PlacePointer(POINT{1000, 900}));
     const auto move = [&](int x, int y) {
         provider->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
         OwlTest::PumpMessages();
@@ -108,11 +136,10 @@ TEST(ErrorProvider, AMoveOfMoreThanThreePixelsRaisesOneBalloonThatClosesWhenTheP
 
     const HWND balloon = Balloons().front();
     POINT away{5, 5};
-    SetCursorPos(away.x, away.y);
+    ASSERT_TRUE(PlacePointer(away));
     ScreenToClient(balloon, &away);
     SendMessageW(balloon, WM_MOUSEMOVE, 0, MAKELPARAM(away.x, away.y));
-    OwlTest::PumpMessages();
-    EXPECT_FALSE(IsWindow(balloon)) << "gone once the pointer left the icon";
+    EXPECT_TRUE(PumpUntil([balloon] { return !IsWindow(balloon); })) << "gone once the pointer left the icon";
     CloseBalloons();
 }
 
