@@ -139,4 +139,20 @@ TEST(UxSizableButtonGadget, DrawsItsImageCentredAndAsAColourlessSilhouetteWhenDi
     OwlTest::SaveWindowPng(strip.GetHandle(), L"ux_button_gadget_disabled");
 }
 
+TEST(UxGadgetWindow, ThePointerLightsTheButtonUpUntilItLeavesTheStrip)
+{
+    auto* button = ImageButton(OWL::TButtonTextGadget::sBitmap).release();
+    Strip strip(button);
+    ASSERT_TRUE(strip.Create());
+    const OWL::TRect bounds = button->GetBounds();
+    const LPARAM over = MAKELPARAM((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+    for (int move = 0; move < 3; ++move)
+        strip.SendMessage(WM_MOUSEMOVE, 0, over);
+    EXPECT_TRUE(strip.IsTrackingMouse());
+    EXPECT_NE(0u, button->GetPaintState() & UxSizableButtonGadget::PaintHot);
+    strip.SendMessage(WM_MOUSELEAVE);
+    EXPECT_FALSE(strip.IsTrackingMouse());
+    EXPECT_EQ(0u, button->GetPaintState() & UxSizableButtonGadget::PaintHot);
+}
+
 } // namespace
