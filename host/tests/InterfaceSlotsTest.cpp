@@ -3,6 +3,7 @@
 // header would shift every later slot, unseen by tests that use the same header on both sides.
 #include "VyrClassRegistry.h"
 #include "VyrMessaging.h"
+#include "RecordDataPixMap.h"
 #include "VyrServices.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +94,15 @@ TEST(InterfaceSlots, HostServices)
     EXPECT_EQ(51, SlotOf(&IHostApplication::GetVersionNoticeMode));
     EXPECT_EQ(57, SlotOf(&IHostApplication::ShowVersionNotice));
     EXPECT_EQ(8, SlotOf(&IHostClipboardService::PrepareForModuleWrite));
+}
+
+TEST(InterfaceSlots, RecordDataPixMap)
+{
+    EXPECT_EQ(5, SlotOf(&IRecordDataPixMap::SetGap));
+    EXPECT_EQ(12, SlotOf(&IRecordDataPixMap::BeginBlockWalk));
+    EXPECT_EQ(19, SlotOf(&IRecordDataPixMap::PositionToRow));
+    EXPECT_EQ(32, SlotOf(&IRecordDataPixMap::Notice32));
+    EXPECT_EQ(42, SlotOf(&IRecordDataPixMap::Destroy));
 }
 
 } // namespace
