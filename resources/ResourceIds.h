@@ -161,6 +161,11 @@
 #define IDP_CONTROLS_CHEVRON_UP_HOT 6027
 #define IDC_CONTROLS_WARNING_ICON 1001
 #define IDC_CONTROLS_WARNING_BITMAP 1002
+// The table's "Format Column" dialog.
+#define IDD_TABLE_SIGFIG 1004
+#define IDC_TABLE_SIGFIG_DIGITS 1001
+#define IDC_TABLE_SIGFIG_APPLY_ALL 1002
+#define IDC_TABLE_SIGFIG_SPIN 1003
 
 // The document's menu entries: caption, status text (+1) and short name (+2).
 #define IDS_MENU_CUVETTE_CALIBRATION 140

@@ -141,9 +141,12 @@ TUpDown::TUpDown(TWindow* parent, int id, int x, int y, int w, int h, TWindow* b
     Attr.Style = WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS;
 }
 
+// A dialog template makes its up-down before any of the control's own calls: the class must be
+// registered by then.
 TUpDown::TUpDown(TWindow* parent, int resourceId, TWindow* buddy, TModule* module)
     : TControl(parent, resourceId, module), Buddy(buddy)
 {
+    EnsureUpDownClass();
 }
 
 const wchar_t* TUpDown::GetClassName()
