@@ -126,4 +126,10 @@ struct IVyrStandIn : IUnknown
     virtual HRESULT STDMETHODCALLTYPE SetProgressAvailable(VARIANT_BOOL available) = 0;
     // 18: what runs the host command of that id (VyrHostCommandId) from now on; null: nothing.
     virtual HRESULT STDMETHODCALLTYPE SetHostCommandTarget(ULONG id, IUnknown* target) = 0;
+    // 19: the path the next save-file dialog answers with; null: it is cancelled. Answers are used in the
+    // order given; a dialog without a scripted answer is cancelled.
+    virtual HRESULT STDMETHODCALLTYPE ScriptSaveFileAnswer(const WCHAR* path) = 0;
+    // 20: a save-file dialog a module asked for, oldest first: its title, its filter (descriptions and
+    // patterns joined by '|') and the path it answered (null when cancelled); E_INVALIDARG past the last.
+    virtual HRESULT STDMETHODCALLTYPE GetSaveFileDialog(ULONG index, BSTR* title, BSTR* filter, BSTR* path) = 0;
 };

@@ -256,4 +256,33 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::SetHostCommandTarget(ULONG id, I
     return Framework().commands.SetHostCommandTarget(id, target);
 }
 
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::ScriptSaveFileAnswer(const WCHAR* path)
+{
+    return Guarded([&]() -> HRESULT {
+        Framework().application.FileDialogs().ScriptAnswer(path ? std::optional<std::wstring>(path) : std::nullopt);
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetSaveFileDialog(ULONG index, BSTR* title, BSTR* filter, BSTR* path)
+{
+    return Guarded([&]() -> HRESULT {
+        if (!title || !filter || !path)
+            return E_POINTER;
+        *title = *filter = *path = nullptr;
+        SaveFileRecord record;
+        if (!Framework().application.FileDialogs().Recorded(index, &record))
+            return E_INVALIDARG;
+        if (FAILED(CopyToBstr(record.title, title)) || FAILED(CopyToBstr(record.filter, filter)) ||
+            (record.answered && FAILED(CopyToBstr(record.path, path))))
+        {
+            SysFreeString(*title);
+            SysFreeString(*filter);
+            *title = *filter = nullptr;
+            return E_OUTOFMEMORY;
+        }
+        return S_OK;
+    });
+}
+
 } // namespace Vyr

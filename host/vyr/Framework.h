@@ -43,6 +43,8 @@ public:
     HRESULT STDMETHODCALLTYPE ShowProgressOnConsole(VARIANT_BOOL show) override;
     HRESULT STDMETHODCALLTYPE SetProgressAvailable(VARIANT_BOOL available) override;
     HRESULT STDMETHODCALLTYPE SetHostCommandTarget(ULONG id, IUnknown* target) override;
+    HRESULT STDMETHODCALLTYPE ScriptSaveFileAnswer(const WCHAR* path) override;
+    HRESULT STDMETHODCALLTYPE GetSaveFileDialog(ULONG index, BSTR* title, BSTR* filter, BSTR* path) override;
 
 private:
     LONG references_ = 0;

@@ -235,12 +235,64 @@ bool HostApplicationService::VersionNotice(ULONG index, std::wstring* text)
     return true;
 }
 
-// The UI services hand out the progress service beside the application's own face.
+// The UI services hand out the progress service and the file dialogs beside the application's own face.
 HRESULT STDMETHODCALLTYPE HostApplicationService::QueryInterface(REFIID iid, void** object)
 {
     if (object && progress_ && IsEqualIID(iid, IID_IHostProgressService))
         return progress_->QueryInterface(iid, object);
+    if (object && IsEqualIID(iid, IID_IHostFileDialogs))
+        return fileDialogs_.QueryInterface(iid, object);
     return StaticComObject::QueryInterface(iid, object);
+}
+
+namespace
+{
+
+// "CSV\0*.csv\0\0" reads "CSV|*.csv".
+std::wstring JoinedFilter(const WCHAR* filter)
+{
+    std::wstring joined;
+    for (const WCHAR* part = filter; part && *part; part += wcslen(part) + 1)
+        joined += (joined.empty() ? L"" : L"|") + std::wstring(part);
+    return joined;
+}
+
+} // namespace
+
+HRESULT STDMETHODCALLTYPE FileDialogService::AskSaveFileName(HWND, const HostSaveFileRequest* request, BSTR* path)
+{
+    return Guarded([&]() -> HRESULT {
+        if (!request || !path)
+            return E_POINTER;
+        *path = nullptr;
+        std::lock_guard guard(lock_);
+        std::optional<std::wstring> answer;
+        if (!scripted_.empty())
+        {
+            answer = scripted_.front();
+            scripted_.pop_front();
+        }
+        asked_.push_back({request->title ? request->title : L"", JoinedFilter(request->filter), answer.has_value(),
+                          answer.value_or(L"")});
+        if (!answer)
+            return S_FALSE;
+        return CopyToBstr(*answer, path);
+    });
+}
+
+void FileDialogService::ScriptAnswer(std::optional<std::wstring> path)
+{
+    std::lock_guard guard(lock_);
+    scripted_.push_back(std::move(path));
+}
+
+bool FileDialogService::Recorded(ULONG index, SaveFileRecord* record)
+{
+    std::lock_guard guard(lock_);
+    if (index >= asked_.size())
+        return false;
+    *record = asked_[index];
+    return true;
 }
 
 } // namespace Vyr

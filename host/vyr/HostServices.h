@@ -2,10 +2,12 @@
 #pragma once
 
 #include "ComObjects.h"
+#include "HostFileDialogs.h"
 #include "VyrServices.h"
 
 #include <deque>
 #include <map>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -65,6 +67,30 @@ struct MessageBoxRecord
 // The button a person gets by pressing Enter on a box of this style: its default button.
 LONG DefaultMessageBoxAnswer(UINT style);
 
+// A save-file dialog as the stand-in recorded it.
+struct SaveFileRecord
+{
+    std::wstring title;
+    std::wstring filter;  // descriptions and patterns joined by '|'
+    bool answered;
+    std::wstring path;
+};
+
+// Nobody sits at the stand-in: each dialog is recorded and answered by script, else cancelled.
+class FileDialogService final : public StaticComObject<IHostFileDialogs, &IID_IHostFileDialogs>
+{
+public:
+    HRESULT STDMETHODCALLTYPE AskSaveFileName(HWND owner, const HostSaveFileRequest* request, BSTR* path) override;
+    // nullopt: the dialog is cancelled.
+    void ScriptAnswer(std::optional<std::wstring> path);
+    bool Recorded(ULONG index, SaveFileRecord* record);
+
+private:
+    std::mutex lock_;
+    std::deque<std::optional<std::wstring>> scripted_;
+    std::vector<SaveFileRecord> asked_;
+};
+
 class HostApplicationService final : public StaticComObject<IHostApplication, &IID_IHostApplication>
 {
 public:
@@ -87,6 +113,7 @@ public:
     void SetMainWindow(HWND window) { mainWindow_ = window; }
     void SetUiLanguage(LANGID language) { language_ = language; }
     HostSettings& Settings() { return settings_; }
+    FileDialogService& FileDialogs() { return fileDialogs_; }
     bool VersionNotice(ULONG index, std::wstring* text);
     void ScriptMessageBoxAnswer(LONG button);
     bool RecordedMessageBox(ULONG index, MessageBoxRecord* record);
@@ -96,6 +123,7 @@ private:
     HWND mainWindow_ = nullptr;
     LANGID language_ = DefaultUiLanguage;
     HostSettings settings_;
+    FileDialogService fileDialogs_;
     std::mutex lock_;
     std::vector<std::wstring> notices_;
     std::deque<LONG> scriptedAnswers_;

@@ -1,6 +1,7 @@
 #include "hostframework/services/HostMessageBox.h"
 
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComPtr.h"
 #include "foundation/system/ModalMessage.h"
 #include "hostframework/services/HostServices.h"
 
@@ -12,8 +13,22 @@ int RouteToHost(HWND owner, const wchar_t* text, const wchar_t* caption, UINT st
     return ShowHostMessageBox(text, caption, style, owner);
 }
 
-// Only a function pointer is stored here; the host is first asked when a box is shown.
+// A host without file dialogs has nobody to ask: the dialog counts as cancelled.
+HRESULT RouteSaveFileToHost(HWND owner, const HostSaveFileRequest& request, BSTR* path) noexcept
+{
+    *path = nullptr;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        IHostApplication* application = HostAppAccessor::Get();
+        Orv::ComPtr<IHostFileDialogs> dialogs;
+        if (!application || FAILED(application->QueryInterface(IID_IHostFileDialogs, dialogs.PutVoid())))
+            return S_FALSE;
+        return dialogs->AskSaveFileName(owner, &request, path);
+    });
+}
+
+// Only function pointers are stored here; the host is first asked when a box or dialog is shown.
 const bool routeInstalled = (Orv::SetMessageBoxRoute(RouteToHost), true);
+const bool saveFileRouteInstalled = (Orv::SetSaveFileRoute(RouteSaveFileToHost), true);
 
 } // namespace
 

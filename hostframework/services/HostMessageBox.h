@@ -1,6 +1,7 @@
 // The module's message boxes, shown by the host application, which answers them itself in a batch run
 // or a test. Every message box of the module comes here: directly, or from code below this layer
-// through Orv::ShowMessageBox, whose route this layer installs when the module is loaded.
+// through Orv::ShowMessageBox, whose route this layer installs when the module is loaded. The module's
+// save-file dialogs take the same way (Orv::AskSaveFileName).
 #pragma once
 
 #include <windows.h>

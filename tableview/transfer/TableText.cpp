@@ -1,6 +1,10 @@
 #include "foundation/com/ResultCodes.h"
 #include "tableview/transfer/TableText.h"
 
+#include "foundation/system/ModalMessage.h"
+
+#include <commdlg.h>
+
 #include <memory>
 #include <sstream>
 
@@ -38,6 +42,9 @@ std::string ToUtf8(const std::wstring& text)
                         nullptr);
     return utf8;
 }
+
+const HostSaveFileRequest CsvExportDialog{L"Export to CSV file", L"CSV (Comma delimited) (*.csv)\0*.csv\0", 1, L".",
+                                          L"csv", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT};
 
 } // namespace
 
@@ -84,6 +91,15 @@ HRESULT WriteTextFile(const wchar_t* fileName, const std::wstring& text)
     if (!CloseHandle(file.release()))
         return Orv::LastErrorResult();
     return S_OK;
+}
+
+HRESULT ExportCsv(HWND owner, const wchar_t* fileName, const Orv::String& separator,
+                  const std::function<std::wstring(const Orv::String& separator)>& tableText)
+{
+    const Orv::String chosen = fileName && *fileName ? Orv::String(fileName) : Orv::AskSaveFileName(owner, CsvExportDialog);
+    if (chosen.IsEmpty())
+        return E_FAIL;
+    return WriteTextFile(chosen.c_str(), tableText(separator));
 }
 
 } // namespace TableView

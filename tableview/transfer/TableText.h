@@ -3,6 +3,7 @@
 
 #include "tableview/transfer/TableCopy.h"
 
+#include <functional>
 #include <string>
 
 namespace TableView
@@ -23,5 +24,11 @@ std::wstring BuildTableText(const GridText& mainGrid, const GridText& secondGrid
 // Writes the text as UTF-8 without a byte-order mark, replacing the file. Every character is written;
 // a file that cannot be created or written gives the system's error.
 HRESULT WriteTextFile(const wchar_t* fileName, const std::wstring& text);
+
+// A CSV export of the table: into the given file, else into the one the user picks in the save dialog
+// (which the host answers in a batch run), with separator between cells. E_FAIL and nothing written when
+// there is no name (the dialog was cancelled); the write's error when the file cannot be written.
+HRESULT ExportCsv(HWND owner, const wchar_t* fileName, const Orv::String& separator,
+                  const std::function<std::wstring(const Orv::String& separator)>& tableText);
 
 } // namespace TableView

@@ -45,4 +45,24 @@ TEST(ModalMessage, WithoutARouteNothingIsShownAndTheAnswerIsOk)
     Orv::SetMessageBoxRoute(before);
 }
 
+HRESULT ChooseExportFile(HWND, const HostSaveFileRequest& request, BSTR* path) noexcept
+{
+    const bool cancel = request.filterIndex == 0;
+    *path = cancel ? nullptr : SysAllocString(L"C:\\out\\table.csv");
+    return cancel ? S_FALSE : S_OK;
+}
+
+TEST(ModalMessage, ASaveDialogTakesTheInstalledRouteAndWithoutOneIsCancelled)
+{
+    const Orv::SaveFileRoute before = Orv::SetSaveFileRoute(ChooseExportFile);
+    HostSaveFileRequest request{L"Export", L"CSV\0*.csv\0", 1, L".", L"csv", 0};
+    EXPECT_EQ(L"C:\\out\\table.csv", std::wstring(Orv::AskSaveFileName(nullptr, request).c_str()));
+    request.filterIndex = 0;
+    EXPECT_TRUE(Orv::AskSaveFileName(nullptr, request).IsEmpty()) << "cancelled";
+    Orv::SetSaveFileRoute(nullptr);
+    request.filterIndex = 1;
+    EXPECT_TRUE(Orv::AskSaveFileName(nullptr, request).IsEmpty()) << "nobody to ask";
+    Orv::SetSaveFileRoute(before);
+}
+
 } // namespace

@@ -1,3 +1,4 @@
+#include "hostframework/tests/FrameworkTestSupport.h"
 #include "tableview/tests/FakeTable.h"
 #include "tableview/transfer/TableText.h"
 
@@ -77,6 +78,80 @@ TEST(TableText, AnUnwritablePathIsReported)
     const std::wstring missingFolder = (std::filesystem::temp_directory_path() / L"no-such-folder" / L"t.csv").wstring();
     EXPECT_TRUE(FAILED(WriteTextFile(missingFolder.c_str(), L"x")));
     EXPECT_EQ(E_INVALIDARG, WriteTextFile(L"", L"x"));
+}
+
+std::string FileBytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The title and filter of every save dialog the host was asked for.
+std::vector<std::pair<std::wstring, std::wstring>> AskedSaveDialogs(IVyrStandIn& standIn)
+{
+    std::vector<std::pair<std::wstring, std::wstring>> asked;
+    BSTR title = nullptr, filter = nullptr, path = nullptr;
+    for (ULONG i = 0; SUCCEEDED(standIn.GetSaveFileDialog(i, &title, &filter, &path)); ++i)
+    {
+        asked.emplace_back(title ? title : L"", filter ? filter : L"");
+        SysFreeString(title);
+        SysFreeString(filter);
+        SysFreeString(path);
+    }
+    return asked;
+}
+
+TEST(TableText, ExportCsvWritesTheGivenOrChosenFileAndReportsWhatFails)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    const std::wstring given = (folder / L"sistra-given.csv").wstring();
+    const std::wstring chosen = (folder / L"sistra-chosen.csv").wstring();
+    const std::wstring unwritable = (folder / L"no-such-folder" / L"t.csv").wstring();
+    const struct
+    {
+        const char* name;
+        const wchar_t* fileName;
+        bool dialogShown;
+        const wchar_t* dialogAnswer;  // null: cancelled
+        HRESULT result;
+        const std::wstring* written;
+    } cases[] = {
+        {"a given name", given.c_str(), false, nullptr, S_OK, &given},
+        {"the dialog's choice", nullptr, true, chosen.c_str(), S_OK, &chosen},
+        {"an empty name asks too", L"", true, chosen.c_str(), S_OK, &chosen},
+        {"the dialog cancelled", nullptr, true, nullptr, E_FAIL, nullptr},
+        {"an unwritable path", unwritable.c_str(), false, nullptr, HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND), nullptr},
+    };
+    const Orv::ComPtr<IVyrStandIn> standIn = TestSupport::StandIn();
+    for (const auto& c : cases)
+    {
+        std::filesystem::remove(given);
+        std::filesystem::remove(chosen);
+        const std::size_t askedBefore = AskedSaveDialogs(*standIn.Get()).size();
+        if (c.dialogShown)
+            standIn->ScriptSaveFileAnswer(c.dialogAnswer);
+        TwoGrids grids;
+        EXPECT_EQ(c.result, ExportCsv(nullptr, c.fileName, Orv::String(L";"), [&](const Orv::String& separator) {
+            return grids.Text(separator.c_str());
+        })) << c.name;
+        if (c.written)
+        {
+            EXPECT_EQ("HR;SV (\xC2\xB5L)\r\n1.1;1.2\r\n2.1;2.2\r\n\nHR;SV (\xC2\xB5L)\r\n1.1;1.2\r\n",
+                      FileBytes(*c.written))
+                << c.name;
+        }
+        const auto asked = AskedSaveDialogs(*standIn.Get());
+        ASSERT_EQ(askedBefore + (c.dialogShown ? 1 : 0), asked.size()) << c.name;
+        if (c.dialogShown)
+        {
+            EXPECT_EQ(std::make_pair(std::wstring(L"Export to CSV file"),
+                                     std::wstring(L"CSV (Comma delimited) (*.csv)|*.csv")),
+                      asked.back())
+                << c.name;
+        }
+    }
+    std::filesystem::remove(given);
+    std::filesystem::remove(chosen);
 }
 
 } // namespace
