@@ -45,9 +45,11 @@ public:
     // The client's interfaces are not reference-counted here: the client owns this object.
     void SetClient(ITableDataManager* data, ITableUserActionHandler* actions);
     ColumnState& Columns() { return m_columns; }
+    const ColumnState& Columns() const { return m_columns; }
     // The client's column count (row titles included), asked with grid word 0.
     ULONG ClientColumnCount() const;
     bool HasDataColumns() const;
+    bool HasClient() const { return m_data != nullptr; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
