@@ -50,6 +50,8 @@ protected:
     virtual void DrawPage(ULONG page, OWL::TDC& dc, ULONG_PTR argument) = 0;
     virtual ULONG CountPages() { return 1; }
     const RECT& PrintRect() const { return printRect_; }
+    // The context pages are drawn on; null before the host handed one over.
+    OWL::TDC* PageDC() const { return pageDC_.get(); }
 
 private:
     Orv::Bitset pages_;

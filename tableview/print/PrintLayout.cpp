@@ -9,18 +9,21 @@ namespace
 {
 
 // A column wider than the page that would start in the left half of a page starts on a new page instead;
-// one that still overflows runs on over as many pages as it needs.
-int PagesAcross(const std::vector<int>& widths, int labelWidth, int pageWidth)
+// one that still overflows runs on over as many pages as it needs; a narrower one that does not fit
+// moves whole to the next page. Gives the start of every column on the strip of pages; the number of
+// pages is one more than the page the last column ends on.
+int PlaceColumns(const std::vector<int>& widths, int labelWidth, int pageWidth, std::vector<int>& starts)
 {
-    int pages = 1;
+    int page = 0;
     int x = labelWidth;
     for (int width : widths)
     {
         if (width > pageWidth && x < pageWidth / 2)
         {
-            ++pages;
+            ++page;
             x = 0;
         }
+        starts.push_back(page * pageWidth + x);
         x += width;
         if (x <= pageWidth)
             continue;
@@ -29,16 +32,17 @@ int PagesAcross(const std::vector<int>& widths, int labelWidth, int pageWidth)
             while (x > pageWidth)
             {
                 x -= pageWidth;
-                ++pages;
+                ++page;
             }
         }
         else
         {
-            ++pages;
+            ++page;
             x = width;
+            starts.back() = page * pageWidth;
         }
     }
-    return pages;
+    return page + 1;
 }
 
 } // namespace
@@ -46,6 +50,12 @@ int PagesAcross(const std::vector<int>& widths, int labelWidth, int pageWidth)
 int PrintLayout::FirstRowOf(int pageRow) const
 {
     return pageRow == 0 ? 0 : (pageRow - 1) * rowsOnLaterPageRows + rowsOnFirstPageRow;
+}
+
+bool PrintLayout::IsColumnOn(int pageColumn, std::size_t column) const
+{
+    const int left = ColumnLeftOn(pageColumn, column);
+    return left < pageWidth && left + columnWidths[column] > 0;
 }
 
 PrintLayout CountPrintPages(const PrintMetrics& metrics)
@@ -56,7 +66,8 @@ PrintLayout CountPrintPages(const PrintMetrics& metrics)
         layout.columnWidths.push_back(static_cast<int>(static_cast<float>(screenWidth) /
                                                        static_cast<float>(metrics.screenDpiX) *
                                                        static_cast<float>(metrics.printerDpiX)));
-    layout.pagesAcross = PagesAcross(layout.columnWidths, metrics.labelWidth, metrics.pageWidth);
+    layout.pageWidth = metrics.pageWidth;
+    layout.pagesAcross = PlaceColumns(layout.columnWidths, metrics.labelWidth, metrics.pageWidth, layout.columnStarts);
     layout.headerHeight = 2 * metrics.titleFontHeight;
     layout.rowsOnFirstPageRow = std::max((metrics.pageHeight - layout.headerHeight) / layout.rowHeight, 0);
     layout.rowsOnLaterPageRows = std::max(metrics.pageHeight / layout.rowHeight, 1);

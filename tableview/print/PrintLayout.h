@@ -25,6 +25,9 @@ struct PrintLayout
     static constexpr double RowHeightFactor = 1.4;
 
     std::vector<int> columnWidths;
+    // Where each column starts on the strip of pages laid side by side: page column × page width + x.
+    std::vector<int> columnStarts;
+    int pageWidth = 0;
     int rowHeight = 0;
     int headerHeight = 0;
     int rowsOnFirstPageRow = 0;
@@ -36,6 +39,10 @@ struct PrintLayout
     // The first row and the number of rows printed on a page row.
     int FirstRowOf(int pageRow) const;
     int RowsOn(int pageRow) const { return pageRow == 0 ? rowsOnFirstPageRow : rowsOnLaterPageRows; }
+    // A column's left edge on a page column, from the page's left margin; it is printed there when any
+    // of it lies inside [0, pageWidth).
+    int ColumnLeftOn(int pageColumn, std::size_t column) const { return columnStarts[column] - pageColumn * pageWidth; }
+    bool IsColumnOn(int pageColumn, std::size_t column) const;
 };
 
 PrintLayout CountPrintPages(const PrintMetrics& metrics);

@@ -77,7 +77,8 @@ int TableRenderer::DrawCellText(HDC dc, const RECT& rect, const Orv::String& tex
     if (format & CellFormat::Placeholder)
         SetTextColor(dc, PlaceholderColour);
     const bool bold = (format & CellFormat::TitleText) && !(format & (CellFormat::Placeholder | Blank));
-    OWL::SelectedObject font(dc, bold ? m_boldFont.Get() : m_grid.CellFont());
+    const HGDIOBJ printerFont = GetCurrentObject(dc, OBJ_FONT);
+    OWL::SelectedObject font(dc, m_printing ? printerFont : bold ? m_boldFont.Get() : m_grid.CellFont());
     Orv::TextAlignment align(dc, TA_LEFT | TA_TOP);
     const int length = static_cast<int>(text.Length());
     ExtTextOutW(dc, rect.left, rect.top, ETO_CLIPPED | ETO_OPAQUE, &rect, text.c_str(), static_cast<UINT>(length),
@@ -123,7 +124,7 @@ bool TableRenderer::RenderColumn(HDC dc, const TVF_Grid::ColumnPaintInfo& info, 
 
 void TableRenderer::SelectCellColours(HDC dc, int row, int, int column, int, int state, const COLORREF* colour)
 {
-    SelectGridCellColours(dc, m_grid.IsSelected(row, column), state, colour, false);
+    SelectGridCellColours(dc, m_grid.IsSelected(row, column), state, colour, m_printing);
 }
 
 void TableRenderer::WriteRowLabel(int row, int, std::wostream& out)

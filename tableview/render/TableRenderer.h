@@ -30,6 +30,9 @@ public:
     void SelectCellColours(HDC dc, int row, int rowOrigin, int column, int columnOrigin, int state,
                            const COLORREF* colour) override;
     void WriteRowLabel(int row, int rowOrigin, std::wostream& out) override;
+    // While printing, cells are drawn in the font the printout chose for the printer and never highlighted.
+    void BeginPrint() override { m_printing = true; }
+    void EndPrint() override { m_printing = false; }
 
     // The text a cell shows for its client text and format word.
     Orv::String DisplayText(const Orv::String& text, ULONG format) const;
@@ -44,6 +47,7 @@ private:
     const ChannelNames* m_channelNames = nullptr;
     Orv::UniqueGdiObject<HFONT> m_boldFont;
     int m_columnOrigin = 1;
+    bool m_printing = false;
 };
 
 } // namespace TableView

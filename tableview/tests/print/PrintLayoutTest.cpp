@@ -75,4 +75,33 @@ TEST(PrintLayout, EveryRowOfALongTableHasAPage)
     EXPECT_LT(layout.FirstRowOf(lastPage), 100000);
 }
 
+// Which columns each page column prints, as [first, last].
+std::vector<std::pair<int, int>> ColumnsPerPage(const TVF_Grid::PrintLayout& layout)
+{
+    std::vector<std::pair<int, int>> pages;
+    for (int page = 0; page < layout.pagesAcross; ++page)
+    {
+        std::pair<int, int> range{-1, -1};
+        for (std::size_t column = 0; column < layout.columnWidths.size(); ++column)
+            if (layout.IsColumnOn(page, column))
+                range = {range.first < 0 ? static_cast<int>(column) : range.first, static_cast<int>(column)};
+        pages.push_back(range);
+    }
+    return pages;
+}
+
+TEST(PrintLayout, EveryColumnIsPrintedOnThePagesItIsCountedOn)
+{
+    const TVF_Grid::PrintLayout narrow = CountPrintPages(Letter(32, 50));
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 6}, {7, 13}, {14, 20}, {21, 27}, {28, 31}}), ColumnsPerPage(narrow));
+    EXPECT_EQ(300, narrow.ColumnLeftOn(0, 0)) << "beside the row labels";
+    EXPECT_EQ(0, narrow.ColumnLeftOn(1, 7)) << "a moved column starts at the margin";
+
+    PrintMetrics metrics = Letter(0, 1, 300);
+    metrics.screenColumnWidths = {100, 1600, 100};  // 625, 10000, 625 printer pixels
+    const TVF_Grid::PrintLayout wide = CountPrintPages(metrics);
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 0}, {1, 1}, {1, 1}, {1, 2}}), ColumnsPerPage(wide));
+    EXPECT_EQ(-4800, wide.ColumnLeftOn(2, 1)) << "the wide column runs on";
+}
+
 } // namespace

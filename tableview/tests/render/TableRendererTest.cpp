@@ -1,6 +1,7 @@
 #include "platform/owl/tests/Screenshot.cpp"
 #include "tableview/render/TableRenderer.h"
 #include "tableview/tests/FakeTable.h"
+#include "tableview/tests/ScreenBitmap.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@ namespace
 
 using namespace TableView;
 using TableViewTests::CountingTable;
+using TableViewTests::ScreenBitmap;
 using TableViewTests::FakeTable;
 
 class TestGridHooks : public TVF_Grid::PaintHooks
@@ -44,23 +46,6 @@ struct PaintedPane
     TVF_Grid::PaneView view;
 };
 
-struct ScreenBitmap
-{
-    ScreenBitmap(int width, int height) : screen(GetDC(nullptr)), memory(screen)
-    {
-        bitmap.Reset(CreateCompatibleBitmap(screen, width, height));
-        selected.emplace(memory.Get(), bitmap.Get());
-    }
-    ~ScreenBitmap()
-    {
-        selected.reset();
-        ReleaseDC(nullptr, screen);
-    }
-    HDC screen;
-    Orv::MemoryDc memory;
-    Orv::UniqueBitmap bitmap;
-    std::optional<OWL::SelectedObject> selected;
-};
 
 std::vector<std::wstring> Titles(int count)
 {

@@ -1,0 +1,129 @@
+#include "tableview/print/GridPrintout.h"
+
+#include "foundation/system/GdiObjects.h"
+#include "platform/owl/gdi/DC.h"
+#include "platform/owl/tests/Screenshot.h"
+#include "tableview/render/TableRenderer.h"
+#include "tableview/tests/FakeTable.h"
+#include "tableview/tests/ScreenBitmap.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace
+{
+
+using namespace TableView;
+using TableViewTests::FakeTable;
+using TableViewTests::ScreenBitmap;
+
+constexpr int ColumnWidth = 90;
+
+// A grid of equal columns over a fake table, drawn by the table renderer.
+class PrintableGrid : public TVF_Grid::PrintedGrid, public TVF_Grid::PaintHooks
+{
+public:
+    PrintableGrid(int rows, int columns)
+        : table(rows, Titles(columns)), renderer(*this), m_rows(rows), m_columns(columns)
+    {
+        renderer.Attach(&table, &table, MainGridWord);
+    }
+    HFONT CellFont() const override { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+    HFONT TitleFont() const override { return CellFont(); }
+    int ColumnCount() const override { return m_columns; }
+    int ColumnWidth(int) const override { return ::ColumnWidth; }
+    Orv::String ColumnTitle(int column) const override { return Orv::String(Titles(m_columns)[column]); }
+    int RowCount() const override { return m_rows; }
+    int MaxRowLabelLength() override { return 7; }
+    void WriteRowLabel(int row, std::wostream& out) override { renderer.WriteRowLabel(row + 1, 1, out); }
+    TVF_Grid::GridRenderer& Renderer() override { return renderer; }
+    void SetNoHighlight(bool on) override { noHighlight = on; }
+    bool IsSelected(int, int) const override { return true; }  // a printout shows no selection anyway
+
+    static std::vector<std::wstring> Titles(int count)
+    {
+        std::vector<std::wstring> titles;
+        for (int i = 1; i <= count; ++i)
+            titles.push_back(L"P" + std::to_wstring(i));
+        return titles;
+    }
+    FakeTable table;
+    TableRenderer renderer;
+    bool noHighlight = false;
+
+private:
+    int m_rows;
+    int m_columns;
+};
+
+
+TEST(GridPrintout, ThirtyTwoColumnsFallOnThePagesTheirWidthsNeed)
+{
+    const struct
+    {
+        const char* name;
+        int pageWidth;
+        bool rowLabels;
+        ULONG pages;
+    } cases[] = {
+        {"8 columns of 90 on 800", 800, false, 4},
+        {"11 columns of 90 on 1000", 1000, false, 3},
+        {"all of them on 3000", 3000, false, 1},
+        {"row labels leave room for 7 on the first", 720, true, 5},
+    };
+    for (const auto& c : cases)
+    {
+        PrintableGrid grid(10, 32);
+        ScreenBitmap page(c.pageWidth, 1000);
+        const RECT area{0, 0, c.pageWidth, 1000};
+        auto* printout = new TVF_Grid::GridPrintout(nullptr, &grid.table, MainGridWord, grid, Orv::String(L"Table"),
+                                                    c.rowLabels, true);
+        printout->AddRef();
+        EXPECT_TRUE(grid.noHighlight);
+        ASSERT_EQ(S_OK, printout->SetDC(&area, page.memory.Get(), nullptr));
+        ULONG pages = 0;
+        ASSERT_EQ(S_OK, printout->GetPageCount(&pages));
+        EXPECT_EQ(c.pages, pages) << c.name;
+        printout->Release();
+        EXPECT_FALSE(grid.noHighlight) << c.name;
+    }
+}
+
+TEST(GridPrintout, APageShowsItsTitlesCellsAndSeparators)
+{
+    PrintableGrid grid(10, 32);
+    ScreenBitmap page(800, 400);
+    const RECT area{0, 0, 800, 400};
+    auto* printout =
+        new TVF_Grid::GridPrintout(nullptr, &grid.table, MainGridWord, grid, Orv::String(L"Table"), true, true);
+    printout->AddRef();
+    ASSERT_EQ(S_OK, printout->SetDC(&area, page.memory.Get(), nullptr));
+    ULONG pages = 0;
+    ASSERT_EQ(S_OK, printout->GetPageCount(&pages));
+    ASSERT_EQ(S_OK, printout->PrintPage(0, 0));
+    const TVF_Grid::PrintLayout& layout = printout->Layout();
+    const int labelWidth = layout.columnStarts[0];
+    const int rowsTop = layout.headerHeight;
+    const HDC dc = page.memory.Get();
+    auto darkIn = [&](int left, int top, int right, int bottom) {
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                if (GetRValue(GetPixel(dc, x, y)) < 128)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(darkIn(labelWidth + 1, 1, labelWidth + ColumnWidth - 1, rowsTop - 2)) << "the title P1";
+    EXPECT_TRUE(darkIn(labelWidth + 1, rowsTop + 2, labelWidth + ColumnWidth - 2, rowsTop + layout.rowHeight - 2))
+        << "the cell text 1.1";
+    EXPECT_TRUE(darkIn(2, rowsTop + 2, labelWidth - 2, rowsTop + layout.rowHeight - 1)) << "the row label";
+    EXPECT_FALSE(darkIn(labelWidth + ColumnWidth * 8 + 3, rowsTop + 2, 800, 400)) << "no ninth column on page 1";
+    EXPECT_TRUE(darkIn(labelWidth + ColumnWidth - 2, rowsTop + 4 * layout.rowHeight,
+                       labelWidth + ColumnWidth + 3, rowsTop + 5 * layout.rowHeight))
+        << "the separator after column 1";
+    OwlTest::SaveBitmapPng(page.bitmap.Get(), L"tableview-printout-page1");
+    ASSERT_EQ(S_OK, printout->PrintPage(pages - 1, 0));
+    printout->Release();
+}
+
+} // namespace
