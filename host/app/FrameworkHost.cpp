@@ -79,12 +79,16 @@ std::vector<VyrRegistrationRecord> RegisteredFramework::Registrations() const
     return records;
 }
 
-HostSession::HostSession() : framework_(ExecutableFolder()) {}
+HostSession::HostSession() : framework_(ExecutableFolder())
+{
+    framework_.StandIn().RegisterHostObject(&ResultsSheetGuid, &sheet_);
+}
 
 HostSession::~HostSession()
 {
     // The framework lets go of the module's objects while their code is still loaded.
     framework_.StandIn().ReleaseModuleObjects();
+    framework_.StandIn().RegisterHostObject(&ResultsSheetGuid, nullptr);
     module_.reset();
 }
 

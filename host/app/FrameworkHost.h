@@ -5,6 +5,7 @@
 #include "VyrClassRegistry.h"
 #include "foundation/com/ComPtr.h"
 #include "host/app/ModuleLoader.h"
+#include "host/app/ResultsSheet.h"
 
 #include <memory>
 #include <string>
@@ -57,10 +58,13 @@ public:
     HRESULT LoadModule(const std::wstring& path, IUnknown* host);
     const LoadedModule& Module() const { return *module_; }
     const RegisteredFramework& Framework() const { return framework_; }
+    // The host's results sheet, which modules find through the framework.
+    ResultsSheet& Sheet() { return sheet_; }
 
 private:
     ComApartment apartment_;
     RegisteredFramework framework_;
+    ResultsSheet sheet_;
     std::unique_ptr<LoadedModule> module_;
 };
 

@@ -4,6 +4,10 @@
 
 #include <oleauto.h>
 
+#include <commdlg.h>
+
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 namespace Host
@@ -79,6 +83,28 @@ void ResultsSheet::SaveTsv(std::ostream& out) const
     out.flush();
     if (!out)
         throw std::runtime_error("the results sheet could not be written");
+}
+
+bool SaveResultsSheetAs(const ResultsSheet& sheet, IHostFileDialogs& dialogs, HWND owner)
+{
+    const HostSaveFileRequest request{L"Save Tallion", L"Tab-separated text (*.tsv)\0*.tsv\0", 1, L".", L"tsv",
+                                      OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT};
+    BSTR chosen = nullptr;
+    const HRESULT asked = dialogs.AskSaveFileName(owner, &request, &chosen);
+    const std::wstring path = chosen ? chosen : L"";
+    SysFreeString(chosen);
+    if (FAILED(asked))
+        throw std::runtime_error("the save dialog failed: " + HResultText(asked));
+    if (path.empty())
+        return false;
+    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    if (!file)
+        throw std::runtime_error("cannot create " + ToUtf8(path));
+    sheet.SaveTsv(file);
+    file.close();
+    if (!file)
+        throw std::runtime_error("cannot write " + ToUtf8(path));
+    return true;
 }
 
 } // namespace Host

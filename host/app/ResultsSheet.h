@@ -2,6 +2,7 @@
 // wants to keep, saved as tab-separated text.
 #pragma once
 
+#include "host/include/HostFileDialogs.h"
 #include "host/include/TallionSheet.h"
 
 #include <atomic>
@@ -32,5 +33,10 @@ private:
     std::map<std::pair<LONG, LONG>, std::wstring> m_cells;
     std::atomic<ULONG> m_references{1};
 };
+
+// Asks where the sheet goes through the host's file dialogs (which a batch run answers by script) and
+// saves it there. False when the dialog was cancelled; throws std::runtime_error when the file cannot be
+// written.
+bool SaveResultsSheetAs(const ResultsSheet& sheet, IHostFileDialogs& dialogs, HWND owner);
 
 } // namespace Host

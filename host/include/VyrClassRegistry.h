@@ -132,4 +132,6 @@ struct IVyrStandIn : IUnknown
     // 20: a save-file dialog a module asked for, oldest first: its title, its filter (descriptions and
     // patterns joined by '|') and the path it answered (null when cancelled); E_INVALIDARG past the last.
     virtual HRESULT STDMETHODCALLTYPE GetSaveFileDialog(ULONG index, BSTR* title, BSTR* filter, BSTR* path) = 0;
+    // 21: the object modules find under the id (code of guid) << 16 (IHostObjectLookup); null removes it.
+    virtual HRESULT STDMETHODCALLTYPE RegisterHostObject(const GUID* guid, IUnknown* object) = 0;
 };

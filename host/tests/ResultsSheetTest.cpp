@@ -4,6 +4,9 @@
 
 #include <oleauto.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace
@@ -44,6 +47,55 @@ TEST(ResultsSheet, AFailedWriteIsAnError)
     std::ostringstream closed;
     closed.setstate(std::ios::badbit);
     EXPECT_THROW(sheet.SaveTsv(closed), std::runtime_error);
+}
+
+// Answers every save dialog with one path (empty: cancelled) and keeps what it was asked.
+class ScriptedDialogs : public IHostFileDialogs
+{
+public:
+    explicit ScriptedDialogs(std::wstring answer) : answer_(std::move(answer)) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE AskSaveFileName(HWND, const HostSaveFileRequest* request, BSTR* path) override
+    {
+        title = request->title;
+        *path = answer_.empty() ? nullptr : SysAllocString(answer_.c_str());
+        return *path ? S_OK : S_FALSE;
+    }
+    std::wstring title;
+
+private:
+    std::wstring answer_;
+};
+
+TEST(ResultsSheet, SavedWhereTheSaveDialogSays)
+{
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / L"sistra-tallion.tsv";
+    const std::wstring unwritable = (std::filesystem::temp_directory_path() / L"no-such-folder" / L"t.tsv").wstring();
+    Host::ResultsSheet sheet;
+    sheet.WriteCell(0, 0, 1, 0, L"HR", -1);
+    const struct
+    {
+        std::wstring answer;
+        bool saved;
+        bool fails;
+    } cases[] = {{file.wstring(), true, false}, {L"", false, false}, {unwritable, false, true}};
+    for (const auto& c : cases)
+    {
+        std::filesystem::remove(file);
+        ScriptedDialogs dialogs(c.answer);
+        if (c.fails)
+        {
+            EXPECT_THROW(Host::SaveResultsSheetAs(sheet, dialogs, nullptr), std::runtime_error);
+            continue;
+        }
+        EXPECT_EQ(c.saved, Host::SaveResultsSheetAs(sheet, dialogs, nullptr));
+        EXPECT_EQ(L"Save Tallion", dialogs.title);
+        std::ifstream in(file, std::ios::binary);
+        EXPECT_EQ(c.saved ? "\nHR\n" : "", std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+    std::filesystem::remove(file);
 }
 
 } // namespace

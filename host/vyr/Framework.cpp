@@ -285,4 +285,16 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetSaveFileDialog(ULONG index, B
     });
 }
 
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::RegisterHostObject(const GUID* guid, IUnknown* object)
+{
+    return Guarded([&]() -> HRESULT {
+        USHORT code = 0;
+        const HRESULT coded = Framework().msgIds.GetCode(guid, &code);
+        if (FAILED(coded))
+            return coded;
+        Framework().application.HostObjects().Register(static_cast<ULONG>(code) << 16, object);
+        return S_OK;
+    });
+}
+
 } // namespace Vyr

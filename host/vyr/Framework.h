@@ -45,6 +45,7 @@ public:
     HRESULT STDMETHODCALLTYPE SetHostCommandTarget(ULONG id, IUnknown* target) override;
     HRESULT STDMETHODCALLTYPE ScriptSaveFileAnswer(const WCHAR* path) override;
     HRESULT STDMETHODCALLTYPE GetSaveFileDialog(ULONG index, BSTR* title, BSTR* filter, BSTR* path) override;
+    HRESULT STDMETHODCALLTYPE RegisterHostObject(const GUID* guid, IUnknown* object) override;
 
 private:
     LONG references_ = 0;

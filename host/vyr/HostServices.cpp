@@ -235,13 +235,15 @@ bool HostApplicationService::VersionNotice(ULONG index, std::wstring* text)
     return true;
 }
 
-// The UI services hand out the progress service and the file dialogs beside the application's own face.
+// The UI services hand out the progress service, the file dialogs and the host's objects beside the application's own face.
 HRESULT STDMETHODCALLTYPE HostApplicationService::QueryInterface(REFIID iid, void** object)
 {
     if (object && progress_ && IsEqualIID(iid, IID_IHostProgressService))
         return progress_->QueryInterface(iid, object);
     if (object && IsEqualIID(iid, IID_IHostFileDialogs))
         return fileDialogs_.QueryInterface(iid, object);
+    if (object && IsEqualIID(iid, IID_IHostObjectLookup))
+        return hostObjects_.QueryInterface(iid, object);
     return StaticComObject::QueryInterface(iid, object);
 }
 
@@ -293,6 +295,36 @@ bool FileDialogService::Recorded(ULONG index, SaveFileRecord* record)
         return false;
     *record = asked_[index];
     return true;
+}
+
+HRESULT STDMETHODCALLTYPE HostObjectRegistry::LookupObject(ULONG id, ULONG, IUnknown** object)
+{
+    if (!object)
+        return E_POINTER;
+    std::lock_guard guard(lock_);
+    const auto found = objects_.find(id);
+    *object = found == objects_.end() ? nullptr : found->second;
+    if (!*object)
+        return E_INVALIDARG;
+    (*object)->AddRef();
+    return S_OK;
+}
+
+void HostObjectRegistry::Register(ULONG id, IUnknown* object)
+{
+    if (object)
+        object->AddRef();
+    IUnknown* replaced = nullptr;
+    {
+        std::lock_guard guard(lock_);
+        IUnknown*& slot = objects_[id];
+        replaced = slot;
+        slot = object;
+        if (!object)
+            objects_.erase(id);
+    }
+    if (replaced)
+        replaced->Release();
 }
 
 } // namespace Vyr

@@ -3,6 +3,7 @@
 
 #include "ComObjects.h"
 #include "HostFileDialogs.h"
+#include "TallionSheet.h"
 #include "VyrServices.h"
 
 #include <deque>
@@ -91,6 +92,18 @@ private:
     std::vector<SaveFileRecord> asked_;
 };
 
+// The host's objects that modules look up by id; each registered object is held with a reference.
+class HostObjectRegistry final : public StaticComObject<IHostObjectLookup, &IID_IHostObjectLookup>
+{
+public:
+    HRESULT STDMETHODCALLTYPE LookupObject(ULONG id, ULONG reserved, IUnknown** object) override;
+    void Register(ULONG id, IUnknown* object);
+
+private:
+    std::mutex lock_;
+    std::map<ULONG, IUnknown*> objects_;
+};
+
 class HostApplicationService final : public StaticComObject<IHostApplication, &IID_IHostApplication>
 {
 public:
@@ -114,6 +127,7 @@ public:
     void SetUiLanguage(LANGID language) { language_ = language; }
     HostSettings& Settings() { return settings_; }
     FileDialogService& FileDialogs() { return fileDialogs_; }
+    HostObjectRegistry& HostObjects() { return hostObjects_; }
     bool VersionNotice(ULONG index, std::wstring* text);
     void ScriptMessageBoxAnswer(LONG button);
     bool RecordedMessageBox(ULONG index, MessageBoxRecord* record);
@@ -124,6 +138,7 @@ private:
     LANGID language_ = DefaultUiLanguage;
     HostSettings settings_;
     FileDialogService fileDialogs_;
+    HostObjectRegistry hostObjects_;
     std::mutex lock_;
     std::vector<std::wstring> notices_;
     std::deque<LONG> scriptedAnswers_;
