@@ -115,7 +115,9 @@ bool TableRenderer::RenderColumn(HDC dc, const TVF_Grid::ColumnPaintInfo& info, 
         }
         if (format & Highlighted)
             SelectCellColours(dc, row, rowOrigin, static_cast<int>(column), m_columnOrigin, state, &HighlightColour);
-        const int width = DrawCellText(dc, cell, DisplayText(text, format), format);
+        // "<Select Channel>" asks the user on screen; on paper the cell stays empty.
+        const bool blankOnPaper = m_printing && (format & CellFormat::Placeholder);
+        const int width = DrawCellText(dc, cell, blankOnPaper ? Orv::String() : DisplayText(text, format), format);
         if (widest && width > *widest)
             *widest = width;
     }

@@ -48,28 +48,52 @@ const HostSaveFileRequest CsvExportDialog{L"Export to CSV file", L"CSV (Comma de
 
 } // namespace
 
-std::wstring BuildTableText(const GridText& mainGrid, const GridText& secondGrid, const CopyOptions& options,
-                            const Orv::String& separator)
+namespace
 {
-    std::wostringstream first;
-    std::wostringstream second;
+
+// The selected block of each grid, or, when neither grid has a selection, every grid whole: action gets
+// the grid's copier, the rows and whether it is the second grid.
+template <class Action>
+void ForEachChosenBlock(const GridText& mainGrid, const GridText& secondGrid, Action&& action)
+{
     const bool mainSelected = HasSelection(mainGrid);
     const bool secondSelected = HasSelection(secondGrid);
     if (mainSelected)
-        mainGrid.copier->CopyCells(first, options, separator, SelectedRows(*mainGrid.selection), nullptr);
+        action(*mainGrid.copier, SelectedRows(*mainGrid.selection), false);
     if (secondSelected)
-        secondGrid.copier->CopyCells(second, options, separator, SelectedRows(*secondGrid.selection), nullptr);
-    if (!mainSelected && !secondSelected)
-    {
-        mainGrid.copier->CopyCells(first, options, separator, RowRange{}, nullptr);
-        if (secondGrid.copier)
-            secondGrid.copier->CopyCells(second, options, separator, RowRange{}, nullptr);
-    }
-    std::wstring text = first.str();
-    const std::wstring below = second.str();
+        action(*secondGrid.copier, SelectedRows(*secondGrid.selection), true);
+    if (mainSelected || secondSelected)
+        return;
+    action(*mainGrid.copier, RowRange{}, false);
+    if (secondGrid.copier)
+        action(*secondGrid.copier, RowRange{}, true);
+}
+
+} // namespace
+
+std::wstring BuildTableText(const GridText& mainGrid, const GridText& secondGrid, const CopyOptions& options,
+                            const Orv::String& separator, CopyProgress* progress)
+{
+    std::wostringstream texts[2];
+    ForEachChosenBlock(mainGrid, secondGrid, [&](TableCopier& copier, RowRange rows, bool second) {
+        copier.CopyCells(texts[second], options, separator, rows, progress);
+    });
+    std::wstring text = texts[0].str();
+    const std::wstring below = texts[1].str();
     if (!text.empty() && !below.empty())
         text += L'\n';
     return text + below;
+}
+
+HRESULT AddTableToSheet(ITallionSheet& sheet, const GridText& mainGrid, const GridText& secondGrid,
+                        const CopyOptions& options, CopyProgress* progress)
+{
+    HRESULT result = S_OK;
+    ForEachChosenBlock(mainGrid, secondGrid, [&](TableCopier& copier, RowRange rows, bool) {
+        if (result == S_OK)
+            result = copier.AddToTallion(sheet, options, rows, progress);
+    });
+    return result;
 }
 
 HRESULT WriteTextFile(const wchar_t* fileName, const std::wstring& text)

@@ -19,7 +19,12 @@ struct GridText
 // The selected blocks of the grids, or, when neither has a selection, every grid whole; the two grids'
 // texts are joined by one "\n". A null second grid's copier means the table shows no second grid.
 std::wstring BuildTableText(const GridText& mainGrid, const GridText& secondGrid, const CopyOptions& options,
-                            const Orv::String& separator);
+                            const Orv::String& separator, CopyProgress* progress = nullptr);
+
+// The same blocks into the results sheet, one below the other. The first answer that is not S_OK ends
+// the transfer and is returned (S_FALSE: the sheet's last row was reached).
+HRESULT AddTableToSheet(ITallionSheet& sheet, const GridText& mainGrid, const GridText& secondGrid,
+                        const CopyOptions& options, CopyProgress* progress = nullptr);
 
 // Writes the text as UTF-8 without a byte-order mark, replacing the file. Every character is written;
 // a file that cannot be created or written gives the system's error.

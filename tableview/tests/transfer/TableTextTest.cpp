@@ -1,9 +1,12 @@
 #include "hostframework/tests/FrameworkTestSupport.h"
 #include "tableview/tests/FakeTable.h"
+#include "tableview/transfer/HostCopyProgress.h"
+#include "tableview/transfer/ResultsSheetAccess.h"
 #include "tableview/transfer/TableText.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -152,6 +155,58 @@ TEST(TableText, ExportCsvWritesTheGivenOrChosenFileAndReportsWhatFails)
     }
     std::filesystem::remove(given);
     std::filesystem::remove(chosen);
+}
+
+TEST(TableText, BothWholeGridsGoIntoTheSheetOneBelowTheOther)
+{
+    TwoGrids grids;
+    TableViewTests::FakeSheet sheet;
+    TableCopier mainCopier(grids.mainSource);
+    TableCopier secondCopier(grids.secondSource);
+    EXPECT_EQ(S_OK, AddTableToSheet(sheet, {&mainCopier, &grids.mainSelection},
+                                    {&secondCopier, &grids.secondSelection}, {false, true}));
+    const std::vector<std::wstring> firstColumn{L"", L"HR", L"1.1", L"2.1", L"", L"HR", L"1.1", L""};
+    for (std::size_t row = 0; row < firstColumn.size(); ++row)
+        EXPECT_EQ(firstColumn[row], sheet.At(static_cast<LONG>(row), 0)) << row;
+}
+
+// A sheet the host hands out by id.
+class RegisteredSheet : public TableViewTests::FakeSheet
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ITallionSheet);
+        *out = known ? static_cast<ITallionSheet*>(this) : nullptr;
+        return known ? S_OK : E_NOINTERFACE;
+    }
+};
+
+TEST(ResultsSheetAccess, TheSheetIsFoundUnderItsIdAndWithoutOneThereIsNone)
+{
+    const Orv::ComPtr<IVyrStandIn> standIn = TestSupport::StandIn();
+    IUnknown* const frameServices = HostAppAccessor::Get();
+    RegisteredSheet sheet;
+    ASSERT_EQ(S_OK, standIn->RegisterHostObject(&ResultsSheetGuid, &sheet));
+    EXPECT_EQ(static_cast<ITallionSheet*>(&sheet), FindResultsSheet(frameServices).Get());
+    EXPECT_EQ(nullptr, FindResultsSheet(nullptr).Get());
+    ASSERT_EQ(S_OK, standIn->RegisterHostObject(&ResultsSheetGuid, nullptr));
+    EXPECT_EQ(nullptr, FindResultsSheet(frameServices).Get());
+}
+
+TEST(HostCopyProgress, TheHostsCancelStopsACopy)
+{
+    const Orv::ComPtr<IVyrStandIn> standIn = TestSupport::StandIn();
+    const auto progress = HostCopyProgress::Create(HostAppAccessor::Get());
+    ASSERT_NE(nullptr, progress);
+    ASSERT_EQ(S_OK, standIn->ScriptProgressCancel(50));
+    FakeTable table(400, {L"HR"});
+    CopySource source{&table, &table};
+    std::wostringstream out;
+    TableCopier(source).CopyCells(out, {false, false}, Orv::String(L"\t"), {}, progress.get());
+    standIn->ScriptProgressCancel(-1);
+    const std::wstring text = out.str();
+    EXPECT_EQ(200, std::count(text.begin(), text.end(), L'\n'));
 }
 
 } // namespace
