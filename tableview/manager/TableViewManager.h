@@ -93,3 +93,6 @@ private:
 };
 
 } // namespace TableView
+
+// A new table-view manager with one reference, for the holder.
+HRESULT CreateTableViewMgr(ITableViewManager** holder);

@@ -1,0 +1,160 @@
+#include "tableview/window/TableView.h"
+
+#include "foundation/streams/BinaryStream.h"
+#include "hostframework/tests/FrameworkTestSupport.h"
+#include "platform/owl/tests/Screenshot.h"
+#include "tableview/grid/GridPane.h"
+#include "tableview/manager/TableViewManager.h"
+#include "tableview/tests/FakeTable.h"
+#include "tableview/transfer/ResultsSheetAccess.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace
+{
+
+using namespace TableView;
+using TableViewTests::FakeTable;
+using TableViewTests::FakeSheet;
+
+constexpr int Width = 600;
+constexpr int Height = 400;
+
+// A client's view holding a table through a manager, the way the hemodynamics view holds one.
+struct ClientView
+{
+    explicit ClientView(ULONG style, int loops = 5)
+        : table(loops, {L"HR", L"SV", L"EF", L"Tau"}), frame(nullptr, L"client")
+    {
+        frame.Attr.Style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
+        frame.Attr.X = frame.Attr.Y = 0;
+        frame.Attr.W = Width;
+        frame.Attr.H = Height;
+        frame.Create();
+        manager = new TVF_TableViewMgr([this](HWND parent, ITableViewMgrInternal* internal, IUnknown* services,
+                                              IMessageHandler* handler) {
+            auto made = std::make_unique<TVF_TableView>(parent, internal, services, handler);
+            view = made.get();
+            return made;
+        });
+        manager->AddRef();
+        EXPECT_EQ(S_OK, manager->CreateTableView(style, frame.GetHandle(), HostAppAccessor::Get(), nullptr, &table,
+                                                 &table, &table, nullptr));
+        EXPECT_EQ(S_OK, manager->SetViewOptions(0, 0, 0, Width, Height, 60, 100, 100));
+        OwlTest::PumpMessages();
+    }
+    ~ClientView()
+    {
+        manager->DestroyTableView(0);
+        manager->Release();
+    }
+    RECT GridRect(const OWL::TWindow& grid) const
+    {
+        RECT rect{};
+        GetWindowRect(grid.GetHandle(), &rect);
+        MapWindowPoints(nullptr, view->GetHandle(), reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    }
+    FakeTable table;
+    OWL::TWindow frame;
+    TVF_TableViewMgr* manager;
+    TVF_TableView* view = nullptr;
+};
+
+TEST(TableView, TheSecondGridTakesTheBottomOnlyWhenTheStyleAsksForIt)
+{
+    const struct
+    {
+        ULONG style;
+        bool second;
+        LONG mainBottom;
+    } cases[] = {{0x278, false, Height}, {0x27A, true, Height - 100}};
+    for (const auto& c : cases)
+    {
+        ClientView client(c.style);
+        ASSERT_NE(nullptr, client.view);
+        EXPECT_EQ(c.second, IsWindowVisible(client.view->SecondGrid().GetHandle()) != FALSE) << c.style;
+        EXPECT_EQ(c.mainBottom, client.GridRect(client.view->MainGrid()).bottom) << c.style;
+        EXPECT_EQ(4, client.view->MainGrid().ColumnCount()) << "one grid column per data column";
+        EXPECT_EQ(5, client.view->MainGrid().RowCount());
+        if (c.second)
+        {
+            client.view->MainGrid().RepaintAll();
+            client.view->MainGrid().UpdateWindow();
+            OwlTest::PumpMessages();
+            OwlTest::SaveWindowPng(client.frame.GetHandle(), L"tableview-window-two-grids");
+        }
+    }
+}
+
+TEST(TableView, CopyTransferAndWheelWorkOnTheWholeTableOrTheSelection)
+{
+    ClientView client(0x27A, 3);
+    TVF_TableView& view = *client.view;
+    auto line = [](int loop) {
+        const std::wstring n = std::to_wstring(loop);
+        return L"Loop " + n + L"\t" + n + L".1\t" + n + L".2\t" + n + L".3\t" + n + L".4\r\n";
+    };
+    const std::wstring titles = L"Loop\tHR\tSV\tEF\tTau\r\n";
+    const std::wstring whole = titles + line(1) + line(2) + line(3);
+    EXPECT_EQ(whole + L"\n" + whole, view.TableText(Orv::String(L"\t"))) << "both whole grids";
+    client.manager->SelectRows(MainGridWord, 2, 4);
+    EXPECT_EQ(titles + line(2) + line(3), view.TableText(Orv::String(L"\t"))) << "rows 2 and 3 of the main grid";
+    client.manager->SelectRows(MainGridWord, 0, 0);
+
+    const Orv::ComPtr<IVyrStandIn> standIn = TestSupport::StandIn();
+    standIn->RegisterHostObject(&ResultsSheetGuid, nullptr);
+    EXPECT_EQ(E_NO_RESULTS_SHEET, client.manager->AddToTallion(0)) << "no sheet is an error, not S_FALSE";
+    class Sheet : public FakeSheet
+    {
+    public:
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override
+        {
+            *out = static_cast<ITallionSheet*>(this);
+            return S_OK;
+        }
+    } sheet;
+    standIn->RegisterHostObject(&ResultsSheetGuid, &sheet);
+    EXPECT_EQ(S_OK, client.manager->AddToTallion(0));
+    standIn->RegisterHostObject(&ResultsSheetGuid, nullptr);
+    EXPECT_EQ(L"Loop", sheet.At(1, 0));
+    EXPECT_EQ(L"3.4", sheet.At(4, 4));
+    EXPECT_EQ(L"Loop", sheet.At(6, 0)) << "the summary one empty row below";
+
+    const struct
+    {
+        int delta;
+        int topRow;
+    } wheel[] = {{-120, 1}, {60, 1}, {120, 0}};
+    ClientView tall(0x278, 200);
+    for (const auto& w : wheel)
+    {
+        tall.view->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(w.delta)), 0);
+        EXPECT_EQ(w.topRow, tall.view->MainGrid().Pane().TopRow()) << w.delta;
+    }
+}
+
+TEST(TableView, AColumnMovedAndResizedInTheGridSurvivesSaveAndLoad)
+{
+    std::stringbuf saved(std::ios::in | std::ios::out | std::ios::binary);
+    {
+        ClientView client(0x27A);
+        client.view->MainGrid().OnColumnNotify(4, 1, 1, 1);  // Tau dropped on HR
+        client.view->MainGrid().OnColumnWidthChanged(1, 1, 140);
+        Orv::BinOStream out(&saved);
+        ASSERT_EQ(S_OK, client.manager->SaveColumnState(&out));
+    }
+    ClientView restored(0x27A);
+    Orv::BinIStream in(&saved);
+    ASSERT_EQ(S_OK, restored.manager->LoadColumnState(&in));
+    ASSERT_EQ(S_OK, restored.manager->UpdateColumnCount(0));
+    Orv::String title;
+    restored.manager->GetCellText(MainGridWord, 0, 1, &title);
+    EXPECT_STREQ(L"Tau", title.c_str());
+    EXPECT_EQ(140, restored.view->MainGrid().Pane().Column(0).Width());
+    EXPECT_EQ(L"Tau", std::wstring(restored.view->MainGrid().Pane().Column(0).Title().c_str()));
+}
+
+} // namespace

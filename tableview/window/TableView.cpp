@@ -1,0 +1,398 @@
+#include "tableview/window/TableView.h"
+
+#include "tableview/manager/TableViewManager.h"
+
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
+#include "foundation/com/XOrv.h"
+#include "foundation/text/LocaleInfo.h"
+#include "tableview/grid/GridPane.h"
+#include "tableview/grid/RowNumbersPane.h"
+#include "tableview/transfer/HostCopyProgress.h"
+#include "tableview/transfer/ResultsSheetAccess.h"
+#include "tableview/transfer/TableClipboard.h"
+
+#include <sstream>
+
+namespace TableView
+{
+
+namespace
+{
+
+constexpr int WheelNotch = 120;
+constexpr int EmptyTableColumnWidth = 100;
+constexpr int RowOrigin = TVF_Grid::GridControl::RowOrigin;
+constexpr int ColumnOrigin = TVF_Grid::GridControl::ColumnOrigin;
+
+} // namespace
+
+DEFINE_RESPONSE_TABLE1(TVF_TableView, OWL::TWindow)
+    EV_WM_SIZE,
+    EV_WM_ERASEBKGND,
+    EV_WM_MOUSEWHEEL,
+END_RESPONSE_TABLE;
+
+TableViewParent::TableViewParent(HWND parent) : window(OWL::TWindow::FromHandle(parent))
+{
+    if (!window)
+    {
+        alias = std::make_unique<OWL::TWindow>(parent);
+        window = alias.get();
+    }
+}
+
+TVF_TableView::TVF_TableView(HWND parent, ITableViewMgrInternal* manager, IUnknown* frameServices,
+                             IMessageHandler* clientHandler)
+    : TableViewParent(parent),
+      OWL::TWindow(TableViewParent::window, L""),
+      m_mainGrid(new TVF_Grid::EventGridControl(this)),
+      m_secondGrid(new TVF_Grid::EventGridControl(this)),
+      m_manager(manager),
+      m_frameServices(frameServices),
+      m_clientHandler(clientHandler)
+{
+    Attr.Style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+    for (TVF_Grid::EventGridControl* grid : {m_mainGrid, m_secondGrid})
+        grid->Options().tableViewGrid = true;
+    if (!Create())
+        throw XOrv(E_FAIL);
+    if (m_clientHandler)
+        m_clientHandler->AddHandler(&m_messages);
+}
+
+TVF_TableView::~TVF_TableView()
+{
+    Cleanup();
+    // The renderers go before the grids, which the window's base deletes: the grids draw themselves.
+    for (TVF_Grid::EventGridControl* grid : {m_mainGrid, m_secondGrid})
+        grid->Pane().SetRenderer(grid);
+}
+
+HRESULT STDMETHODCALLTYPE TVF_TableView::GridObserver::QueryInterface(REFIID iid, void** object)
+{
+    return Orv::QueryOneFace(static_cast<IObserver*>(this), iid, object, IID_IObserver);
+}
+
+HRESULT STDMETHODCALLTYPE TVF_TableView::GridObserver::RegisterEvents(ISubject* subject)
+{
+    return subject ? subject->AddObserver(this) : E_POINTER;
+}
+
+HRESULT STDMETHODCALLTYPE TVF_TableView::GridObserver::Notify(ISubject* subject, ULONG eventId, ULONG_PTR, void* data)
+{
+    return Orv::CatchReturn([&] { m_view.OnGridEvent(subject, eventId, data); });
+}
+
+HRESULT STDMETHODCALLTYPE TVF_TableView::ViewMessages::QueryInterface(REFIID iid, void** object)
+{
+    return Orv::QueryOneFace(static_cast<IMessageHandler*>(this), iid, object, IID_IMessageHandler);
+}
+
+HRESULT STDMETHODCALLTYPE TVF_TableView::ViewMessages::HandleMessage(IMessage* message)
+{
+    ULONG id = 0;
+    if (!message || FAILED(message->GetId(&id)) || id != CopyMessageId)
+        return VyrMessageHandler::HandleMessage(message);
+    Orv::CatchReturn([&] { m_view.CopyToClipboard(); });
+    return 1;
+}
+
+HRESULT TVF_TableView::Setup(ULONG style, IUnknown* frameServices, ITableDataManager* data,
+                             ITableStoredRowInfo* rowInfo, ITableUserActionHandler* actions, IListGenerator* lists)
+{
+    m_frameServices = frameServices;
+    m_data = data;
+    m_rowInfo = rowInfo;
+    m_mainGrid->SetClient(data, rowInfo, actions, lists, MainGridWord);
+    m_secondGrid->SetClient(data, rowInfo, actions, lists, SecondGridWord);
+    m_mainRenderer = std::make_unique<TableRenderer>(*m_mainGrid);
+    m_secondRenderer = std::make_unique<TableRenderer>(*m_secondGrid);
+    m_mainRenderer->Attach(data, rowInfo, MainGridWord);
+    m_secondRenderer->Attach(data, rowInfo, SecondGridWord);
+    m_mainGrid->Pane().SetRenderer(m_mainRenderer.get());
+    m_secondGrid->Pane().SetRenderer(m_secondRenderer.get());
+    for (TVF_Grid::EventGridControl* grid : {m_mainGrid, m_secondGrid})
+        if (!m_observing)
+            grid->AddObserver(&m_observer);
+    m_observing = true;
+    SetStyle(style);
+    m_mainGrid->ResetSelection((style & TableStyle::RowSelection) != 0);
+    m_secondGrid->ResetSelection((style & TableStyle::RowSelection) != 0);
+    return S_OK;
+}
+
+void TVF_TableView::Cleanup()
+{
+    if (m_observing)
+        for (TVF_Grid::EventGridControl* grid : {m_mainGrid, m_secondGrid})
+            grid->RemoveObserver(&m_observer);
+    m_observing = false;
+    if (m_clientHandler)
+        m_clientHandler->RemoveHandler(&m_messages);
+    m_clientHandler = nullptr;
+}
+
+HRESULT TVF_TableView::Layout(const ViewOptions& options)
+{
+    MoveWindow(OWL::TRect(options.x, options.y, options.x + options.width, options.y + options.height), false);
+    for (TVF_Grid::EventGridControl* grid : {m_mainGrid, m_secondGrid})
+        if (grid->RowNumbersWidth() == 0)
+            grid->SetRowNumbersWidth(options.rowHeaderWidth);
+    m_defaultColumnWidth = options.defaultColumnWidth;
+    m_secondGridHeight = options.secondGridHeight;
+    LayoutGrids();
+    ULONG count = 0;
+    if (m_data)
+        m_data->GetColumnCount(MainGridWord, &count);
+    return Refresh(count);
+}
+
+void TVF_TableView::LayoutGrids()
+{
+    if (!GetHandle())
+        return;
+    const OWL::TRect client = GetClientRect();
+    const int second = m_hasSecondGrid ? m_secondGridHeight : 0;
+    m_mainGrid->Options().horizontalBarAllowed = !m_hasSecondGrid && !(m_style & TableStyle::NoHorizontalBar);
+    m_mainGrid->MoveWindow(OWL::TRect(0, 0, client.Width(), client.Height() - second), true);
+    m_secondGrid->ShowWindow(m_hasSecondGrid ? SW_SHOW : SW_HIDE);
+    if (m_hasSecondGrid)
+        m_secondGrid->MoveWindow(OWL::TRect(0, client.Height() - second, client.Width(), client.Height()), true);
+}
+
+HRESULT TVF_TableView::Refresh(ULONG columnCount)
+{
+    const bool shrinking = static_cast<ULONG>(m_mainGrid->ColumnCount() + ColumnOrigin) > columnCount;
+    for (TVF_Grid::EventGridControl* grid : {m_mainGrid, m_secondGrid})
+    {
+        const int firstColumn = grid->Pane().FirstColumn();
+        RebuildColumns(*grid, columnCount);
+        // A shrinking table starts again at its first column; a growing one stays where the user was.
+        const int left = shrinking ? 0 : std::min(firstColumn, std::max(grid->ColumnCount() - 1, 0));
+        grid->ScrollToColumn({left + ColumnOrigin, ColumnOrigin});
+        grid->RepaintAll();
+    }
+    return S_OK;
+}
+
+void TVF_TableView::RebuildColumns(TVF_Grid::EventGridControl& grid, ULONG columnCount)
+{
+    TVF_Grid::GridPane& pane = grid.Pane();
+    pane.RemoveAllColumns();
+    const ULONG gridWord = &grid == m_mainGrid ? MainGridWord : SecondGridWord;
+    for (ULONG column = ColumnOrigin; column < columnCount; ++column)
+    {
+        int width = m_defaultColumnWidth;
+        if (m_manager)
+            m_manager->GetColumnWidth(0, column, &width);
+        ULONG format = 0;
+        Orv::String title;
+        if (m_data && SUCCEEDED(m_data->GetCellFormat(gridWord, 0, column, &format)) && (format & CellFormat::TitleText))
+            m_data->GetCellText(gridWord, 0, column, &title);
+        pane.AddColumn(std::make_unique<TVF_Grid::UniformGridColumn>(static_cast<int>(column) - ColumnOrigin, title,
+                                                                     width, grid.CellFont()));
+    }
+    // A grid is never without a column.
+    if (pane.ColumnCount() == 0)
+        pane.AddColumn(
+            std::make_unique<TVF_Grid::UniformGridColumn>(0, Orv::String(), EmptyTableColumnWidth, grid.CellFont()));
+    ULONG rows = 0;
+    if (m_rowInfo)
+        m_rowInfo->GetRowCount(gridWord, &rows);
+    grid.SetRowCount(static_cast<int>(rows), RowOrigin);
+    if (grid.GetHandle())
+        grid.LayoutChildren();
+}
+
+void TVF_TableView::ApplyStyleTo(TVF_Grid::EventGridControl& grid)
+{
+    TVF_Grid::GridOptions& options = grid.Options();
+    options.editing = (m_style & TableStyle::Editing) != 0;
+    options.rowSelection = (m_style & TableStyle::RowSelection) != 0;
+    options.columnMoving = (m_style & TableStyle::ColumnMoves) != 0;
+    options.horizontalBarAllowed = !(m_style & TableStyle::NoHorizontalBar);
+}
+
+void TVF_TableView::SetStyle(ULONG style)
+{
+    m_style = style;
+    m_hasSecondGrid = (style & TableStyle::SecondGrid) != 0;
+    m_includeRowTitles = (style & TableStyle::RowTitles) != 0;
+    m_includeColumnTitles = (style & TableStyle::ColumnTitles) != 0;
+    m_printWholeTables = (style & TableStyle::PrintWholeTables) != 0;
+    ApplyStyleTo(*m_mainGrid);
+    ApplyStyleTo(*m_secondGrid);
+    // The snap gadget, once asked for, stays.
+    if (style & TableStyle::SnapGadget)
+        m_mainGrid->Options().snapGadget = true;
+    if (!m_hasSecondGrid)
+        m_secondGrid->Selection().Clear();
+    LayoutGrids();
+}
+
+TVF_Grid::EventGridControl& TVF_TableView::GridOf(ULONG gridWord) const
+{
+    return (gridWord & SecondGridWord) ? *m_secondGrid : *m_mainGrid;
+}
+
+void TVF_TableView::RefreshCell(int row, ULONG displayColumn)
+{
+    for (TVF_Grid::EventGridControl* grid : {m_mainGrid, m_secondGrid})
+        if ((grid == m_mainGrid || m_hasSecondGrid) && row >= RowOrigin && displayColumn >= ColumnOrigin)
+            grid->Pane().InvalidateCell(row - RowOrigin, static_cast<int>(displayColumn) - ColumnOrigin);
+}
+
+void TVF_TableView::SelectRows(ULONG gridWord, int firstRow, int endRow)
+{
+    const bool second = (gridWord & SecondGridWord) != 0;
+    if (second && !m_hasSecondGrid)
+        return;
+    TVF_Grid::EventGridControl& grid = GridOf(gridWord);
+    if (endRow <= RowOrigin || firstRow >= endRow)
+    {
+        grid.Selection().Clear();
+        return;
+    }
+    grid.Selection().SetRange(
+        TVF_Grid::CellRange::Cells(firstRow, endRow, ColumnOrigin, grid.ColumnCount() + ColumnOrigin));
+    grid.ScrollRowIntoView({firstRow, RowOrigin});
+    grid.Selection().NotifyAndRepaint();
+}
+
+void TVF_TableView::SelectCells(ULONG gridWord, ULONG displayColumn, int firstRow, int endRow)
+{
+    TVF_Grid::EventGridControl& grid = GridOf(gridWord);
+    const int column = static_cast<int>(displayColumn);
+    if (endRow - firstRow >= 1)
+    {
+        grid.Selection().SetRange(TVF_Grid::CellRange::Cells(firstRow, endRow, column, column + 1));
+        grid.ScrollRowIntoView({firstRow, RowOrigin});
+        grid.Selection().NotifyAndRepaint();
+    }
+    else
+    {
+        grid.Selection().Clear();
+    }
+    grid.ScrollToColumn({column, ColumnOrigin});
+}
+
+void TVF_TableView::EnsureRowVisible(ULONG gridWord, int row)
+{
+    TVF_Grid::EventGridControl& grid = GridOf(gridWord);
+    if (row >= 0 && row < grid.RowCount())
+        grid.ScrollToRow({row + RowOrigin, RowOrigin});
+    else
+        grid.ScrollToBottom();
+}
+
+void TVF_TableView::SetFollowLatest(bool follow)
+{
+    m_mainGrid->SetFollowLatest(follow);
+}
+
+CopySource TVF_TableView::CopySourceOf(TVF_Grid::EventGridControl& grid, ULONG gridWord) const
+{
+    return {m_data, m_rowInfo, gridWord, RowOrigin, ColumnOrigin, &grid.IndexedNames(), &grid.Selection()};
+}
+
+std::wstring TVF_TableView::TableText(const Orv::String& separator)
+{
+    TableCopier mainCopier(CopySourceOf(*m_mainGrid, MainGridWord));
+    TableCopier secondCopier(CopySourceOf(*m_secondGrid, SecondGridWord));
+    const auto progress = HostCopyProgress::Create(m_frameServices);
+    return BuildTableText({&mainCopier, &m_mainGrid->Selection()},
+                          {m_hasSecondGrid ? &secondCopier : nullptr, &m_secondGrid->Selection()}, Options(),
+                          separator, progress.get());
+}
+
+void TVF_TableView::CopyToClipboard()
+{
+    CopyTextToClipboard(GetHandle(), TableText(Orv::String(L"\t")));
+}
+
+HRESULT TVF_TableView::AddToTallion()
+{
+    const Orv::ComPtr<ITallionSheet> sheet = FindResultsSheet(m_frameServices);
+    if (!sheet)
+        return E_NO_RESULTS_SHEET;
+    TableCopier mainCopier(CopySourceOf(*m_mainGrid, MainGridWord));
+    TableCopier secondCopier(CopySourceOf(*m_secondGrid, SecondGridWord));
+    const auto progress = HostCopyProgress::Create(m_frameServices);
+    return AddTableToSheet(*sheet.Get(), {&mainCopier, &m_mainGrid->Selection()},
+                           {m_hasSecondGrid ? &secondCopier : nullptr, &m_secondGrid->Selection()}, Options(),
+                           progress.get());
+}
+
+HRESULT TVF_TableView::ExportCsv(const wchar_t* fileName)
+{
+    return TableView::ExportCsv(GetHandle(), fileName, LocaleInfo::GetListSeparator(),
+                                [&](const Orv::String& separator) { return TableText(separator); });
+}
+
+void TVF_TableView::OnGridEvent(ISubject* subject, ULONG eventId, void* data)
+{
+    switch (eventId)
+    {
+    case TVF_Grid::GridEvent::LeftColumnChanged:
+    {
+        // The grids scroll together so that their columns stay aligned.
+        const int column = *static_cast<const int*>(data);
+        for (TVF_Grid::EventGridControl* grid : {m_mainGrid, m_secondGrid})
+            if (static_cast<ISubject*>(grid) != subject && (grid == m_mainGrid || m_hasSecondGrid))
+                grid->ScrollToColumn({column, ColumnOrigin});
+        break;
+    }
+    case TVF_Grid::GridEvent::ColumnWidthChanged:
+    {
+        const auto& change = *static_cast<const TVF_Grid::ColumnWidthChange*>(data);
+        m_manager->SetColumnWidth(0, static_cast<ULONG>(change.column), change.width);
+        Refresh(static_cast<ULONG>(m_mainGrid->ColumnCount() + ColumnOrigin));
+        break;
+    }
+    case TVF_Grid::GridEvent::ColumnNotify:
+        if (m_style & TableStyle::ColumnMoves)
+        {
+            const auto& move = *static_cast<const TVF_Grid::ColumnPair*>(data);
+            m_manager->MoveColumn(0, static_cast<ULONG>(move.a), static_cast<ULONG>(move.b));
+            Refresh(static_cast<ULONG>(m_mainGrid->ColumnCount() + ColumnOrigin));
+        }
+        break;
+    case TVF_Grid::GridEvent::GridClicked:
+        m_mainGrid->Selection().Clear();
+        m_secondGrid->Selection().Clear();
+        break;
+    default:
+        break;
+    }
+}
+
+void TVF_TableView::EvSize(UINT sizeType, const OWL::TSize& size)
+{
+    OWL::TWindow::EvSize(sizeType, size);
+    LayoutGrids();
+}
+
+bool TVF_TableView::EvMouseWheel(UINT, int delta, const OWL::TPoint&)
+{
+    // One notch is one row; less than a notch does not scroll.
+    m_mainGrid->ScrollRows(-(delta / WheelNotch));
+    return true;
+}
+
+} // namespace TableView
+
+HRESULT CreateTableViewMgr(ITableViewManager** holder)
+{
+    if (!holder)
+        return E_POINTER;
+    *holder = nullptr;
+    return Orv::CatchReturn([&] {
+        auto* manager = new TableView::TVF_TableViewMgr(
+            [](HWND parent, ITableViewMgrInternal* internal, IUnknown* frameServices, IMessageHandler* clientHandler) {
+                return std::make_unique<TableView::TVF_TableView>(parent, internal, frameServices, clientHandler);
+            });
+        manager->AddRef();
+        *holder = manager;
+    });
+}
