@@ -541,6 +541,20 @@ Orv::ComPtr<IUnitConversion> HostDocument::ChannelConversion(int32_t channel)
     return conversion;
 }
 
+// The whole document shows a channel in the conversion it was set up with, whatever single records show.
+HRESULT STDMETHODCALLTYPE HostDocument::GetChannelConversionEx(uint32_t flags, int32_t record, int32_t channel,
+                                                               IUnitConversion** conversion)
+{
+    if (record != HostWholeDocumentRecord)
+        return GetChannelConversion(static_cast<int32_t>(flags), record, channel, conversion);
+    if (!conversion)
+        return E_POINTER;
+    *conversion = nullptr;
+    if (!IsRecordedChannel(channel))
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&] { *conversion = ChannelConversion(channel).Detach(); });
+}
+
 HRESULT STDMETHODCALLTYPE HostDocument::GetChannelConversion(int32_t, int32_t record, int32_t channel,
                                                              IUnitConversion** conversion)
 {

@@ -78,6 +78,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetChannelConversion(int32_t position, int32_t record, int32_t channel,
                                                    IUnitConversion** conversion) override;
     HRESULT STDMETHODCALLTYPE GetRecordLength(uint32_t reserved, int32_t record, int32_t* ticks) override;
+    HRESULT STDMETHODCALLTYPE GetChannelConversionEx(uint32_t flags, int32_t record, int32_t channel,
+                                                     IUnitConversion** conversion) override;
     HRESULT STDMETHODCALLTYPE GetRecordingEnd(uint32_t channel, uint64_t* position) override;
     HRESULT STDMETHODCALLTYPE GetChannelCount(int32_t* count) override;
     HRESULT STDMETHODCALLTYPE GetRecordHandle(int32_t record, ULONG_PTR* handle) override;

@@ -46,6 +46,8 @@ inline constexpr int32_t HostUnsetPosition = static_cast<int32_t>(0xC0000000u);
 // one that asks for the conversion the channel has by default (its first record's).
 inline constexpr int32_t HostNewRecordings = 0x7FFFFFFF;
 inline constexpr int32_t HostDefaultRecord = 0x7FFFFFFE;
+// The record index of the whole-document form of a units request.
+inline constexpr int32_t HostWholeDocumentRecord = -2;
 
 struct IUnitConversion;
 
@@ -112,7 +114,14 @@ struct IHostDocument : IUnknown
     VYR_RESERVED_SLOT(40)
     VYR_RESERVED_SLOT(41)
     VYR_RESERVED_SLOT(42)
-    VYR_RESERVED_SLOT(43)
+    // 43: the units conversion of the channel as slot 17 gives it, where record HostWholeDocumentRecord
+    // asks for the conversion of the whole document. Hosts that know no whole-document form refuse.
+    virtual HRESULT STDMETHODCALLTYPE GetChannelConversionEx(uint32_t flags, int32_t record, int32_t channel,
+                                                             IUnitConversion** conversion)
+    {
+        (void)flags, (void)record, (void)channel, (void)conversion;
+        return E_NOTIMPL;
+    }
     VYR_RESERVED_SLOT(44)
     VYR_RESERVED_SLOT(45)
     // 46: the data object of a recorded channel in a record that has arrived (IHostChannelData); fails

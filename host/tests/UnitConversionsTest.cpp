@@ -165,6 +165,10 @@ TEST(UnitConversions, ADocumentShowsEachRecordWithItsConversionUntilAChannelSetu
     document->SetRecordConversion(0, 1, nullptr);
     EXPECT_EQ(S_FALSE, ConversionOf(*document.Get(), 1, other));
     EXPECT_FALSE(other);
+    // The whole document still shows the channel in its own conversion.
+    ASSERT_EQ(S_OK, document->GetChannelConversionEx(HostChannelUnitsRequest, HostWholeDocumentRecord, 0, other.Put()));
+    EXPECT_EQ(first.Get(), other.Get());
+    EXPECT_EQ(S_FALSE, document->GetChannelConversionEx(HostChannelUnitsRequest, 1, 0, other.Put()));
 
     ComPtr<IUnitConversion> calibrated;
     ASSERT_EQ(S_OK, Vyr::CreateTwoPointConversion(first.Get(), L"1", L"2", L"0", L"1", L"mmHg", 1, calibrated.Put()));

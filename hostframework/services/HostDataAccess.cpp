@@ -29,21 +29,44 @@ int64_t CountSamplesInRange(IHostDocument* document, int32_t channel, int32_t fi
     return total;
 }
 
-bool ReadChannelUnits(IHostDocument* document, int32_t channel, int32_t record, Orv::PrefixedUnit& unit)
+namespace
+{
+
+// Asks for the channel's conversion in the record and, when the host gives none, once more for the
+// fallback record; the unit of the answer.
+template <class Request>
+bool ReadUnitsWithFallback(IHostDocument* document, int32_t record, int32_t fallback, Request request,
+                           Orv::PrefixedUnit& unit)
 {
     if (!document)
         return false;
     Orv::ComPtr<IUnitConversion> conversion;
-    if (document->GetChannelConversion(HostUnsetPosition, record, channel, conversion.Put()) != S_OK || !conversion)
+    if (request(*document, record, conversion.Put()) != S_OK || !conversion)
     {
         conversion = nullptr;
-        document->GetChannelConversion(HostUnsetPosition, HostDefaultRecord, channel, conversion.Put());
+        request(*document, fallback, conversion.Put());
     }
     ConversionUnits units;
     if (!conversion || FAILED(ReadConversionUnits(*conversion.Get(), units)))
         return false;
     unit = units.Unit();
     return true;
+}
+
+} // namespace
+
+bool ReadChannelUnits(IHostDocument* document, int32_t channel, int32_t record, Orv::PrefixedUnit& unit)
+{
+    return ReadUnitsWithFallback(document, record, HostDefaultRecord, [channel](IHostDocument& host, int32_t asked, IUnitConversion** out) {
+        return host.GetChannelConversion(HostUnsetPosition, asked, channel, out);
+    }, unit);
+}
+
+bool ReadChannelUnitsEx(IHostDocument* document, int32_t channel, int32_t record, Orv::PrefixedUnit& unit)
+{
+    return ReadUnitsWithFallback(document, record, HostWholeDocumentRecord, [channel](IHostDocument& host, int32_t asked, IUnitConversion** out) {
+        return host.GetChannelConversionEx(HostChannelUnitsRequest, asked, channel, out);
+    }, unit);
 }
 
 bool HasChannelObjectAt(IHostDocument* document, int32_t record, int32_t channel)
@@ -134,4 +157,16 @@ bool ResolveSelectionPosition(IHostDocument* document, IUnknown* source, int32_t
         FAILED(fallbackObject->QueryInterface(IID_IHostUnitsFallback, fallback.PutVoid())) || !fallback)
         return false;
     return SUCCEEDED(fallback->GetChannelUnits(0, channel, units)) && *units;
+}
+
+bool GetChannelUnitsAtSelection(IHostDocument* document, IUnknown* source, int32_t channel, Orv::PrefixedUnit& unit,
+                                bool preferShown)
+{
+    Orv::ComPtr<IUnitConversion> conversion;
+    ConversionUnits units;
+    if (!ResolveSelectionPosition(document, source, channel, conversion.Put()) || !conversion ||
+        FAILED(ReadConversionUnits(*conversion.Get(), units)))
+        return false;
+    unit = preferShown && units.inUse ? units.Unit() : units.RawUnit();
+    return true;
 }

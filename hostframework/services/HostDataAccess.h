@@ -17,6 +17,10 @@ int64_t CountSamplesInRange(IHostDocument* document, int32_t channel, int32_t fi
 // one of the whole recording. False when neither exists.
 bool ReadChannelUnits(IHostDocument* document, int32_t channel, int32_t record, Orv::PrefixedUnit& unit);
 
+// The same through the document's whole-document form of the request: the fallback is the conversion of
+// the whole document.
+bool ReadChannelUnitsEx(IHostDocument* document, int32_t channel, int32_t record, Orv::PrefixedUnit& unit);
+
 // Whether the channel has data in the record.
 bool HasChannelObjectAt(IHostDocument* document, int32_t record, int32_t channel);
 
@@ -26,3 +30,8 @@ struct IUnitConversion;
 // (where it overlaps the range the source's frame keeps, the later of the two starts' records), else in
 // the kept range's record, else the source's fallback. False when none answers.
 bool ResolveSelectionPosition(IHostDocument* document, IUnknown* source, int32_t channel, IUnitConversion** units);
+
+// The channel's unit at the source's selection: the unit of its raw values, or, with preferShown and a
+// conversion in use, the unit the host shows them in. False when the host has none there.
+bool GetChannelUnitsAtSelection(IHostDocument* document, IUnknown* source, int32_t channel, Orv::PrefixedUnit& unit,
+                                bool preferShown);

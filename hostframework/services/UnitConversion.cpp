@@ -84,6 +84,8 @@ HRESULT ReadConversionUnits(IUnitConversion& conversion, ConversionUnits& units)
     units.inUse = information.inUse != VARIANT_FALSE;
     units.unitText = TextOf(units.inUse ? information.unitText : information.rawUnitText);
     units.prefixCode = units.inUse ? information.unitPrefixCode : information.rawPrefixCode;
+    units.rawUnitText = TextOf(information.rawUnitText);
+    units.rawPrefixCode = information.rawPrefixCode;
     return S_OK;
 }
 

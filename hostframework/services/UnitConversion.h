@@ -40,8 +40,11 @@ struct ConversionUnits
     Orv::String unitText;
     int prefixCode = Orv::PrefixedUnit::NoPrefixCode;
     bool inUse = false;
+    Orv::String rawUnitText;
+    int rawPrefixCode = Orv::PrefixedUnit::NoPrefixCode;
 
     Orv::PrefixedUnit Unit() const { return Orv::PrefixedUnit(unitText.c_str(), prefixCode); }
+    Orv::PrefixedUnit RawUnit() const { return Orv::PrefixedUnit(rawUnitText.c_str(), rawPrefixCode); }
 };
 
 // The conversion's units; the host's failure code when it answers none (units then unchanged).

@@ -29,6 +29,12 @@ public:
             conversion.AddRef();
         return record == answeredRecord ? S_OK : record == refusedRecord ? E_FAIL : S_FALSE;
     }
+    HRESULT STDMETHODCALLTYPE GetChannelConversionEx(uint32_t flags, int32_t record, int32_t channel,
+                                                     IUnitConversion** out) override
+    {
+        EXPECT_EQ(HostChannelUnitsRequest, flags);
+        return GetChannelConversion(0, record, channel, out);
+    }
     HRESULT STDMETHODCALLTYPE GetTickInterval(uint32_t, int32_t, double*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE AdjustStartPosition(uint32_t, int32_t, int32_t, TickPosition*) override
     {
@@ -60,7 +66,18 @@ public:
 
     struct Conversion final : TestSupport::StackComObject<IUnitConversion>
     {
-        HRESULT STDMETHODCALLTYPE GetUnitsInformation(UnitsInformation*) override { return E_NOTIMPL; }
+        // Raw values in V, shown in mmHg while the conversion is in use.
+        HRESULT STDMETHODCALLTYPE GetUnitsInformation(UnitsInformation* information) override
+        {
+            if (!answers)
+                return E_NOTIMPL;
+            *information = UnitsInformation{1.0, 0.0, SysAllocString(L"V"), Orv::PrefixedUnit::NoPrefixCode,
+                                            SysAllocString(L"mmHg"), Orv::PrefixedUnit::NoPrefixCode,
+                                            static_cast<VARIANT_BOOL>(inUse ? VARIANT_TRUE : VARIANT_FALSE)};
+            return S_OK;
+        }
+        bool answers = false;
+        bool inUse = false;
         HRESULT STDMETHODCALLTYPE GetDescription(BYTE*, ULONG*) override { return E_NOTIMPL; }
         HRESULT STDMETHODCALLTYPE GetDescriptionText(ULONG, BSTR*) override { return E_NOTIMPL; }
         HRESULT STDMETHODCALLTYPE GetUnitsRecord(const void**) override { return E_NOTIMPL; }
@@ -94,13 +111,34 @@ TEST(HostDataAccess, SamplesInARangeCountTheEndsFromTheirOffsets)
     EXPECT_EQ(0, CountSamplesInRange(nullptr, 0, 0, 0, 4, 10));
 }
 
+// Both forms of the units request ask once more, for their whole-recording record, and report that answer.
 TEST(HostDataAccess, UnitsFallBackOnceToTheWholeRecording)
 {
-    RecordLengths document({1000});
-    document.refusedRecord = 3;
-    Orv::PrefixedUnit unit;
-    EXPECT_FALSE(ReadChannelUnits(&document, 0, 3, unit));
-    EXPECT_EQ((std::vector<int32_t>{3, HostDefaultRecord}), document.conversionRecords);
+    const struct
+    {
+        bool wholeDocumentForm;
+        int32_t answered;
+        std::vector<int32_t> asked;
+        bool read;
+    } cases[] = {
+        {false, -1, {3, HostDefaultRecord}, false},
+        {false, HostDefaultRecord, {3, HostDefaultRecord}, true},
+        {false, 3, {3}, true},
+        {true, -1, {3, HostWholeDocumentRecord}, false},
+        {true, HostWholeDocumentRecord, {3, HostWholeDocumentRecord}, true},
+        {true, 3, {3}, true},
+    };
+    for (const auto& test : cases)
+    {
+        RecordLengths document({1000});
+        document.refusedRecord = test.answered == 3 ? -1 : 3;
+        document.answeredRecord = test.answered;
+        document.conversion.answers = true;
+        Orv::PrefixedUnit unit;
+        EXPECT_EQ(test.read, (test.wholeDocumentForm ? ReadChannelUnitsEx : ReadChannelUnits)(&document, 0, 3, unit));
+        EXPECT_EQ(test.asked, document.conversionRecords);
+        EXPECT_EQ(test.read ? L"V" : L"", unit.GetText());
+    }
 }
 
 TEST(HostDataAccess, AChannelHasAnObjectOnlyInRecordsThatArrived)
@@ -220,5 +258,31 @@ TEST(HostDataAccess, TheSelectionsRecordGivesTheUnitsAndTheHostsAnswerIsTheResul
         EXPECT_EQ(test.asked, document.conversionRecords);
         if (units)
             units->Release();
+    }
+}
+
+// The unit at the selection is the raw one unless the shown one is asked for and the conversion is in use.
+TEST(HostDataAccess, TheUnitAtTheSelectionIsTheShownOneOnlyWhenAskedForAndInUse)
+{
+    const struct
+    {
+        bool preferShown, inUse;
+        const wchar_t* expected;
+    } cases[] = {{false, false, L"V"}, {false, true, L"V"}, {true, false, L"V"}, {true, true, L"mmHg"}};
+    for (const auto& test : cases)
+    {
+        RecordLengths document({1000, 1000});
+        document.answeredRecord = 1;
+        document.conversion.answers = true;
+        document.conversion.inUse = test.inUse;
+        SelectionSource source;
+        source.selected = true;
+        source.selection.start = {0, 1};
+        source.selection.end = {10, 1};
+        Orv::PrefixedUnit unit;
+        EXPECT_TRUE(GetChannelUnitsAtSelection(&document, &source, 0, unit, test.preferShown));
+        EXPECT_EQ(test.expected, unit.GetText());
+        document.answeredRecord = -1;
+        EXPECT_FALSE(GetChannelUnitsAtSelection(&document, &source, 0, unit, test.preferShown));
     }
 }
