@@ -672,7 +672,7 @@ HRESULT STDMETHODCALLTYPE HostDocument::SetItemCalculation(HostItemId id, const 
             return E_INVALIDARG;
         }
         item->text = source;
-        ForgetCompiledItems();
+        ForgetCompiledItems(item->name);
         return S_OK;
     });
 }
@@ -685,14 +685,20 @@ HRESULT STDMETHODCALLTYPE HostDocument::DropItemCalculation(HostItemId id)
     if (item->text.empty())
         return S_FALSE;
     item->text.clear();
-    ForgetCompiledItems();
+    ForgetCompiledItems(item->name);
     return S_OK;
 }
 
-void HostDocument::ForgetCompiledItems()
+void HostDocument::ForgetCompiledItems(const std::string& changed)
 {
-    for (NamedItem& item : items_)
-        item.events.reset();
+    std::vector<std::string> gone{changed};
+    for (size_t index = 0; index < gone.size(); ++index)
+        for (NamedItem& item : items_)
+            if (item.events && (item.name == gone[index] || LowerCase(item.text).find(gone[index]) != std::string::npos))
+            {
+                item.events.reset();
+                gone.push_back(item.name);
+            }
 }
 
 HRESULT STDMETHODCALLTYPE HostDocument::OpenItemEvents(HostItemId id, uint32_t request, uint32_t kind, int32_t record,

@@ -154,8 +154,9 @@ private:
         // record, rather than running the calculation again from the record's start.
         Calc::EventNodePtr events;
     };
-    // A changed text may be named in other items' texts: every compiled item goes.
-    void ForgetCompiledItems();
+    // The compiled item of that name goes, and every compiled item whose text may name one that went (a
+    // text that holds the name at all); no name: every compiled item.
+    void ForgetCompiledItems(const std::string& changed = {});
 
     HostDocument(const Recording* recording, const Recording* source, std::vector<std::string> calculatedChannels);
     ~HostDocument() = default;
