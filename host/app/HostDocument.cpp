@@ -620,7 +620,11 @@ Calc::CompileContext HostDocument::CompileContextOf() const
     Calc::CompileContext context{Data(), lookup_, calculatedChannels_, {}};
     for (const NamedItem& item : items_)
         if (!item.text.empty())
+        {
             context.namedItems.emplace(item.name, item.text);
+            if (item.events)
+                context.compiledItems.emplace(item.name, item.events);
+        }
     return context;
 }
 
@@ -663,6 +667,8 @@ HRESULT STDMETHODCALLTYPE HostDocument::SetItemCalculation(HostItemId id, const 
         {
             Calc::CompileContext context = CompileContextOf();
             context.namedItems.erase(item->name);
+            // From the texts alone: a compiled item may still hold the old text of the one that changes.
+            context.compiledItems.clear();
             Calc::CompileExpression(source, context);
         }
         catch (const Calc::CalcTextError& e)

@@ -175,6 +175,8 @@ private:
 
     Value NamedItem(const SyntaxNode& node, const std::string& text)
     {
+        if (const auto compiled = context_.compiledItems.find(node.name); compiled != context_.compiledItems.end())
+            return {ValueKind::Events, 0.0, nullptr, compiled->second};
         const CompiledExpression compiled = CompileReferenced(node, text);
         return {compiled.kind, 0.0, compiled.channel, compiled.events};
     }

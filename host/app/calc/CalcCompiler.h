@@ -22,6 +22,9 @@ struct CompileContext
     // The document's named data items that hold a calculation, by lower-case name: the name stands for
     // what its text yields (a channel or an event source).
     std::map<std::string, std::string> namedItems;
+    // The event sources of named items already compiled, by lower-case name: a text that names one
+    // shares it (and the events it has worked out) instead of compiling the item's text again.
+    std::map<std::string, EventNodePtr> compiledItems;
 };
 
 // A whole expression: a channel (a constant text is a constant channel) or an event source.
