@@ -215,3 +215,27 @@ TEST_F(AnalyzeCommand, BadChannelsRegionsAndRecordingsFailAndWriteNothing)
         EXPECT_FALSE(std::filesystem::exists(folder)) << test.says;
     }
 }
+
+// Seconds count from the start of the recording, across its records; a sample belongs to a region from
+// its start up to (not including) its end.
+TEST(AnalyzeRegion, SecondsBecomeTheTicksOfTheRecordsTheyFallIn)
+{
+    const Host::Recording recording =
+        HostTests::MakeRecording(0.1, {{std::vector<float>(10, 1.0f)}, {std::vector<float>(5, 1.0f)}});
+    const struct
+    {
+        double start, end;
+        Host::TickRange expected;
+    } cases[] = {
+        {0.0, 2.0, {0, 0, 1, 5}}, {0.25, 0.55, {0, 3, 0, 6}}, {1.0, 1.25, {1, 0, 1, 3}}, {-5.0, 0.1, {0, 0, 0, 1}}};
+    for (const auto& test : cases)
+    {
+        const Host::TickRange range = Host::RegionTicks(recording, test.start, test.end);
+        EXPECT_EQ(test.expected.firstRecord, range.firstRecord) << test.start;
+        EXPECT_EQ(test.expected.firstTick, range.firstTick) << test.start;
+        EXPECT_EQ(test.expected.endRecord, range.endRecord) << test.start;
+        EXPECT_EQ(test.expected.endTick, range.endTick) << test.start;
+    }
+    EXPECT_THROW(Host::RegionTicks(recording, 0.95, 1.0), std::runtime_error);
+    EXPECT_THROW(Host::RegionTicks(recording, 0.5, 0.4), std::runtime_error);
+}
