@@ -7,6 +7,7 @@
 #include "tableview/grid/RowNumbersPane.h"
 #include "tableview/render/TableRenderer.h"
 #include "tableview/tests/FakeTable.h"
+#include "tableview/tests/GridWindowFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,82 +20,9 @@ namespace
 using namespace TVF_Grid;
 using TableViewTests::CountingTable;
 using TableViewTests::FakeTable;
-
-// The keys a test holds down, instead of the keyboard's.
-class TestGrid : public EventGridControl
-{
-public:
-    using EventGridControl::EventGridControl;
-    unsigned HeldModifiers() const override { return held; }
-    unsigned held = 0;
-};
-
-
-std::vector<std::wstring> Titles(int count)
-{
-    std::vector<std::wstring> titles;
-    for (int i = 1; i <= count; ++i)
-        titles.push_back(L"Param " + std::to_wstring(i));
-    return titles;
-}
-
-// A top-level window holding one grid over a table client, drawn by the table renderer.
-struct GridWindow
-{
-    GridWindow(FakeTable& table, int width, int height, int columnWidth = 80)
-        : frame(nullptr, L"grid"), grid(new TestGrid(&frame)), renderer(*grid)
-    {
-        frame.Attr.Style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
-        frame.Attr.X = frame.Attr.Y = 0;
-        frame.Attr.W = width;
-        frame.Attr.H = height;
-        grid->Attr.W = width;
-        grid->Attr.H = height;
-        grid->SetClient(&table, &table, &table, nullptr, TableView::MainGridWord);
-        renderer.Attach(&table, &table, TableView::MainGridWord);
-        renderer.SetChannelNames(&grid->IndexedNames());
-        grid->Pane().SetRenderer(&renderer);
-        ULONG columns = 0;
-        table.GetColumnCount(0, &columns);
-        for (ULONG c = 1; c < columns; ++c)
-        {
-            Orv::String title;
-            table.GetCellText(TableView::MainGridWord, 0, c, &title);
-            grid->Pane().AddColumn(
-                std::make_unique<UniformGridColumn>(static_cast<int>(c - 1), title, columnWidth, grid->CellFont()));
-        }
-        frame.Create();
-        grid->RowNumbers().SetWidth(40);
-        ULONG rows = 0;
-        table.GetRowCount(0, &rows);
-        grid->SetRowCount(static_cast<int>(rows), 1);
-        grid->RepaintAll();
-        grid->UpdateWindow();
-        OwlTest::PumpMessages();
-    }
-    // Client point of the pane's cell (pane indices).
-    POINT CellCentre(int row, int column) const
-    {
-        const GridColumn& c = grid->Pane().Column(column);
-        return {c.X() - grid->Pane().ScrollX() + c.Width() / 2,
-                row * grid->Pane().RowHeight() - grid->Pane().ScrollY() + grid->Pane().RowHeight() / 2};
-    }
-    static void Send(OWL::TWindow& window, UINT msg, POINT at, WPARAM wParam = 0)
-    {
-        window.SendMessage(msg, wParam, MAKELPARAM(at.x, at.y));
-    }
-    void PressRowNumber(int row, unsigned held)
-    {
-        grid->held = held;
-        const POINT at{5, CellCentre(row, 0).y};
-        Send(grid->RowNumbers(), WM_LBUTTONDOWN, at);
-        Send(grid->RowNumbers(), WM_LBUTTONUP, at);
-    }
-
-    OWL::TWindow frame;
-    TestGrid* grid;
-    TableView::TableRenderer renderer;
-};
+using TableViewTests::GridWindow;
+using TableViewTests::TestGrid;
+using TableViewTests::Titles;
 
 TEST(GridWindow, MouseSelectionFollowsTheShiftAndCtrlRules)
 {
@@ -210,7 +138,7 @@ TEST(GridWindow, ATypedKeyOpensTheEditorAndEnterOrFocusLossCommits)
     window.grid->KeyDown(VK_ESCAPE, 1, 0);
     ASSERT_EQ(3u, table.edits.size());
     EXPECT_EQ(L"17", table.edits[2].text) << "Esc reports the value from before the edit";
-    OwlTest::PumpMessages();
+    TableViewTests::DispatchWaitingMessages();
 }
 
 TEST(GridWindow, ABorderDragResizesAndNeverGoesBelowTheMinimum)
@@ -255,7 +183,7 @@ TEST(GridWindow, AHemodynamicsClientRenders)
     window.grid->Selection().SetRange(CellRange::Cells(3, 6, 3, 5));
     window.grid->RepaintAll();
     window.grid->UpdateWindow();
-    OwlTest::PumpMessages();
+    TableViewTests::DispatchWaitingMessages();
     EXPECT_FALSE(OwlTest::SaveWindowPng(window.frame.GetHandle(), L"grid-window-hemodynamics").empty());
 
     HDC screen = GetDC(nullptr);
@@ -270,6 +198,151 @@ TEST(GridWindow, AHemodynamicsClientRenders)
     EXPECT_EQ(GetSysColor(COLOR_BTNFACE), GetPixel(screen, rowLabel.x + 2, rowLabel.y));
     ReleaseDC(nullptr, screen);
     EXPECT_GT(window.grid->RowNumbersWidth(), 40) << "\"Loop 50\" widens the row numbers";
+}
+
+} // namespace
+
+namespace
+{
+
+// Holds Shift in the thread's key state while it lives.
+class ShiftHeld
+{
+public:
+    explicit ShiftHeld(bool held)
+    {
+        GetKeyboardState(m_saved);
+        BYTE state[256];
+        std::copy(std::begin(m_saved), std::end(m_saved), state);
+        state[VK_SHIFT] = held ? 0x80 : 0;
+        SetKeyboardState(state);
+    }
+    ~ShiftHeld() { SetKeyboardState(m_saved); }
+
+private:
+    BYTE m_saved[256];
+};
+
+TEST(GridWindow, KeysMoveTheCellExtendWithShiftAndScrollByPages)
+{
+    const struct
+    {
+        const char* name;
+        CellRange start;
+        UINT key;
+        bool shift;
+        CellRange expected;
+        int topRow;
+    } cases[] = {
+        {"down", CellRange::Cells(2, 3, 2, 3), VK_DOWN, false, CellRange::Cells(3, 4, 2, 3), 0},
+        {"Enter moves down", CellRange::Cells(2, 3, 2, 3), VK_RETURN, false, CellRange::Cells(3, 4, 2, 3), 0},
+        {"up stops at the first row", CellRange::Cells(1, 2, 2, 3), VK_UP, false, CellRange::Cells(1, 2, 2, 3), 0},
+        {"left stops at the first column", CellRange::Cells(2, 3, 1, 2), VK_LEFT, false, CellRange::Cells(2, 3, 1, 2), 0},
+        {"right", CellRange::Cells(2, 3, 2, 3), VK_RIGHT, false, CellRange::Cells(2, 3, 3, 4), 0},
+        {"Shift down extends", CellRange::Cells(2, 3, 2, 3), VK_DOWN, true, CellRange::Cells(2, 4, 2, 3), 0},
+        {"Shift right extends", CellRange::Cells(2, 3, 2, 3), VK_RIGHT, true, CellRange::Cells(2, 3, 2, 4), 0},
+        {"Esc clears", CellRange::Cells(2, 3, 2, 3), VK_ESCAPE, false, CellRange{}, 0},
+        {"page down scrolls a page", CellRange{}, VK_NEXT, false, CellRange{}, -1},
+        {"Shift End takes the rows to the last", CellRange::Cells(5, 6, 2, 3), VK_END, true,
+         CellRange::Cells(5, 101, 2, 3), -2},
+    };
+    FakeTable table(100, Titles(4));
+    GridWindow window(table, 400, 300);
+    const int pageRows = window.grid->Pane().PageRows();
+    for (const auto& c : cases)
+    {
+        window.grid->ScrollToRow({1, 1});
+        window.grid->Selection().Clear();
+        if (c.start.IsValid())
+            window.grid->Selection().SetRange(c.start);
+        ShiftHeld shift(c.shift);
+        EXPECT_TRUE(window.grid->KeyDown(c.key, 1, 0)) << c.name;
+        EXPECT_EQ(c.expected, window.grid->Selection().Range()) << c.name;
+        const int top = c.topRow == -1 ? pageRows : c.topRow == -2 ? 100 - pageRows : c.topRow;
+        EXPECT_EQ(top, window.grid->Pane().TopRow()) << c.name;
+    }
+
+    FakeTable empty(0, Titles(2));
+    GridWindow none(empty, 300, 200);
+    EXPECT_TRUE(none.grid->KeyDown(VK_DOWN, 1, 0)) << "without rows the row keys are used up";
+    EXPECT_FALSE(none.grid->KeyDown('Q', 1, 0));
+}
+
+// Answers every clear query with S_FALSE (the cell may be cleared) and records the queries.
+class ClearingTable : public FakeTable
+{
+public:
+    using FakeTable::FakeTable;
+    HRESULT STDMETHODCALLTYPE OnListItemChosen(ULONG grid, ULONG kind, int row, ULONG column, ULONG item) override
+    {
+        queries.push_back({grid, kind, static_cast<ULONG>(row), column, item});
+        return S_FALSE;
+    }
+    std::vector<std::vector<ULONG>> queries;
+};
+
+TEST(GridWindow, BackspaceClearsEveryCellOfTheRangeAskingWithTheViewIdAndTheCell)
+{
+    ClearingTable table(10, Titles(4));
+    GridWindow window(table, 400, 300);
+    window.grid->Selection().SetRange(CellRange::Cells(3, 5, 2, 4));
+    EXPECT_TRUE(window.grid->KeyDown(VK_BACK, 1, 0));
+    const std::vector<std::vector<ULONG>> expected{{TableView::MainGridWord, 1, 3, 2, 0},
+                                                   {TableView::MainGridWord, 1, 3, 3, 0},
+                                                   {TableView::MainGridWord, 1, 4, 2, 0},
+                                                   {TableView::MainGridWord, 1, 4, 3, 0}};
+    EXPECT_EQ(expected, table.queries);
+    ASSERT_EQ(4u, table.edits.size());
+    EXPECT_EQ(4, table.edits[3].row);
+    EXPECT_EQ(L"", table.edits[3].text);
+}
+
+// Records the grid's events.
+class EventLog final : public TableViewTests::NotCounted<IObserver>
+{
+public:
+    HRESULT STDMETHODCALLTYPE RegisterEvents(ISubject*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Notify(ISubject*, ULONG eventId, ULONG_PTR, void* data) override
+    {
+        if (eventId == GridEvent::ColumnNotify)
+            drops.push_back(*static_cast<ColumnPair*>(data));
+        else if (eventId == GridEvent::LeftColumnChanged)
+            lefts.push_back(*static_cast<int*>(data));
+        else if (eventId == GridEvent::ColumnWidthChanged)
+            widths.push_back(static_cast<ColumnWidthChange*>(data)->width);
+        return S_OK;
+    }
+    std::vector<ColumnPair> drops;
+    std::vector<int> lefts;
+    std::vector<int> widths;
+};
+
+TEST(GridWindow, ObserversHearOfDroppedHeadersScrollingAndWidths)
+{
+    FakeTable table(10, Titles(12));
+    GridWindow window(table, 400, 300);
+    EventLog log;
+    ASSERT_EQ(S_OK, window.grid->AddObserver(&log));
+    window.grid->Options().columnMoving = true;
+    GridTitleBar& bar = window.grid->TitleBar();
+    GridWindow::Send(bar, WM_LBUTTONDOWN, {window.CellCentre(0, 0).x, 5});
+    EXPECT_TRUE(bar.Moving());
+    GridWindow::Send(bar, WM_LBUTTONUP, {window.CellCentre(0, 2).x, 5});
+    ASSERT_EQ(1u, log.drops.size());
+    EXPECT_EQ(1, log.drops[0].a);
+    EXPECT_EQ(3, log.drops[0].b);
+
+    GridHScrollBar& horizontal = window.grid->HorizontalBar();
+    ASSERT_TRUE(window.grid->HorizontalBarShown());
+    window.grid->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), reinterpret_cast<LPARAM>(horizontal.GetHandle()));
+    window.grid->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), reinterpret_cast<LPARAM>(horizontal.GetHandle()));
+    EXPECT_EQ(2, window.grid->Pane().FirstColumn());
+    window.grid->ScrollToColumn({3, 1});
+    EXPECT_EQ((std::vector<int>{2, 3}), log.lefts) << "the same first column twice notifies once";
+    window.grid->SetColumnWidth(60, 3, 1);
+    window.grid->SetColumnWidth(60, 3, 1);
+    EXPECT_EQ((std::vector<int>{60, 60}), log.widths) << "a width change always notifies";
+    window.grid->RemoveObserver(&log);
 }
 
 } // namespace
