@@ -509,7 +509,7 @@ void GridControl::EvLButtonDown(UINT, const OWL::TPoint&)
 void GridControl::CmFollowLatest()
 {
     m_followLatest = !m_followLatest;
-    if (m_actions && m_data)
+    if (m_actions && HasDataRows())
         m_actions->OnFollowLatestChanged(m_notifyWord, m_followLatest ? VARIANT_TRUE : VARIANT_FALSE);
 }
 

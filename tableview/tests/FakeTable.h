@@ -95,7 +95,11 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnListItemChosen(ULONG, ULONG, int, ULONG, ULONG) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnFollowLatestChanged(ULONG, VARIANT_BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnFollowLatestChanged(ULONG, VARIANT_BOOL follow) override
+    {
+        followLatest.push_back(follow);
+        return S_OK;
+    }
 
     struct Click
     {
@@ -112,6 +116,7 @@ public:
     std::vector<Selection> selections;
     std::vector<Click> clicks;
     std::vector<Edit> edits;
+    std::vector<VARIANT_BOOL> followLatest;
 
 private:
     std::pair<std::wstring, ULONG> Cell(int row, ULONG column) const

@@ -346,3 +346,30 @@ TEST(GridWindow, ObserversHearOfDroppedHeadersScrollingAndWidths)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(GridWindow, AChannelCellIsChosenFromTheGridsListAndTheToggleIsReported)
+{
+    FakeTable table(5, Titles(3));
+    table.SetCell(2, 1, L"7", 0x000A);
+    GridWindow window(table, 400, 300);
+    window.grid->ChoiceList() = {Orv::String(L"LV Pressure"), Orv::String(L"LV Volume")};
+    GridWindow::Send(window.grid->Pane(), WM_LBUTTONDOWN, window.CellCentre(1, 0));
+    auto* list = dynamic_cast<StringComboBox*>(window.grid->Pane().Editor());
+    ASSERT_NE(nullptr, list) << "a press on a channel cell opens the drop-down";
+    EXPECT_EQ(2, list->GetCount());
+    EXPECT_EQ(-1, list->GetSelIndex()) << "a value past the choices selects none";
+    list->SetSelIndex(1);
+    list->SendMessage(WM_KEYDOWN, VK_RETURN);
+    ASSERT_EQ(1u, table.edits.size());
+    EXPECT_EQ(L"1", table.edits[0].text) << "the chosen index is the edit";
+
+    window.grid->SendMessage(WM_COMMAND, GridControl::CmToggleFollowLatest);
+    window.grid->SendMessage(WM_COMMAND, GridControl::CmToggleFollowLatest);
+    EXPECT_EQ((std::vector<VARIANT_BOOL>{VARIANT_TRUE, VARIANT_FALSE}), table.followLatest);
+    TableViewTests::DispatchWaitingMessages();
+}
+
+} // namespace
