@@ -166,6 +166,8 @@
 #define IDC_TABLE_SIGFIG_DIGITS 1001
 #define IDC_TABLE_SIGFIG_APPLY_ALL 1002
 #define IDC_TABLE_SIGFIG_SPIN 1003
+// The grid's "always show latest row when sampling" toggle.
+#define IDP_TABLE_FOLLOW_LATEST 1005
 
 // The document's menu entries: caption, status text (+1) and short name (+2).
 #define IDS_MENU_CUVETTE_CALIBRATION 140

@@ -44,6 +44,7 @@ class EventGridControl : public GridControl, public VyrSubject, public Orv::CCom
 {
 public:
     explicit EventGridControl(OWL::TWindow* parent) : GridControl(parent) {}
+    ~EventGridControl() override { CloseWindows(); }
 
     // The window owns the grid: references never delete it.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;

@@ -6,6 +6,7 @@
 #include "tableview/grid/GridScrollBars.h"
 #include "tableview/grid/GridTitleBar.h"
 #include "tableview/grid/RowNumbersPane.h"
+#include "tableview/grid/SnapGadgetWindow.h"
 #include "tableview/render/TableRenderer.h"
 
 #include <algorithm>
@@ -90,7 +91,23 @@ GridControl::GridControl(OWL::TWindow* parent)
     m_rowNumbers = new RowNumbersPane(*this, *m_pane);
 }
 
-GridControl::~GridControl() = default;
+GridControl::~GridControl()
+{
+    CloseWindows();
+}
+
+void GridControl::CloseWindows()
+{
+    // An open edit is committed as when its editor loses the focus, and the children's windows close
+    // while the grid state their last messages read still exists.
+    if (m_pane->IsEditing())
+    {
+        m_pane->EndEditorInput();
+        m_pane->CommitEdit();
+    }
+    if (IsWindow())
+        ::DestroyWindow(GetHandle());
+}
 
 void GridControl::SetClient(ITableDataManager* data, ITableStoredRowInfo* rowInfo, ITableUserActionHandler* actions,
                             IListGenerator* lists, ULONG gridWord)
@@ -154,7 +171,23 @@ int GridControl::ColumnCount() const
 void GridControl::SetupWindow()
 {
     OWL::TWindow::SetupWindow();
+    if (m_options.snapGadget)
+    {
+        delete m_snapGadgets;
+        m_snapGadgets = new SnapGadgetWindowBase(this, new OWL::TGadgetWindowFont());
+        m_snapGadgets->Create();
+        m_snapGadgets->ShowWindow(m_vBarShown ? SW_SHOW : SW_HIDE);
+    }
     UpdateVScrollBar();
+}
+
+int GridControl::SnapGadgetHeight() const
+{
+    if (!m_snapGadgets || !m_snapGadgets->IsWindow() || !m_snapGadgets->IsWindowVisible())
+        return 0;
+    OWL::TSize size;
+    m_snapGadgets->GetDesiredSize(size);
+    return size.cy;
 }
 
 void GridControl::EvWindowPosChanged(const WINDOWPOS&)
@@ -186,7 +219,12 @@ void GridControl::LayoutChildren()
     const int P = std::max(H - T - 1 - h, 0);
     const int Q = std::max(W - R - 1 - v, 0);
     if (m_vBarShown)
-        ::MoveWindow(m_verticalBar->GetHandle(), W - v, T + 1, v, P, TRUE);
+    {
+        const int g = SnapGadgetHeight();
+        if (g > 0)
+            ::MoveWindow(m_snapGadgets->GetHandle(), W - v, T + 1 + P - g, v, g, TRUE);
+        ::MoveWindow(m_verticalBar->GetHandle(), W - v, T + 1, v, std::max(P - g, 0), TRUE);
+    }
     if (m_hBarShown)
         ::MoveWindow(m_horizontalBar->GetHandle(), R + 1, H - h, Q, h, TRUE);
     ::MoveWindow(m_pane->GetHandle(), R + 1, T + 1, Q, P, TRUE);
@@ -248,6 +286,8 @@ void GridControl::UpdateScrollBarVisibility(bool relayout)
     {
         m_vBarShown = vertical;
         m_verticalBar->ShowWindow(vertical ? SW_SHOW : SW_HIDE);
+        if (m_snapGadgets && m_snapGadgets->IsWindow())
+            m_snapGadgets->ShowWindow(vertical ? SW_SHOW : SW_HIDE);
     }
     if (m_horizontalBar->IsWindow())
     {

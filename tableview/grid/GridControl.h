@@ -25,6 +25,7 @@ class GridTitleBar;
 class GridVScrollBar;
 class GridHScrollBar;
 class RowNumbersPane;
+class SnapGadgetWindowBase;
 
 // What the table's style switches on a grid.
 struct GridOptions
@@ -96,6 +97,8 @@ public:
     GridTitleBar& TitleBar() const { return *m_titleBar; }
     RowNumbersPane& RowNumbers() const { return *m_rowNumbers; }
     GridVScrollBar& VerticalBar() const { return *m_verticalBar; }
+    // The follow-latest strip, when the grid has one.
+    SnapGadgetWindowBase* SnapGadgets() const { return m_snapGadgets; }
     GridHScrollBar& HorizontalBar() const { return *m_horizontalBar; }
     HFONT CellFont() const override { return m_font; }
     HFONT TitleFont() const { return m_titleFont; }
@@ -193,6 +196,11 @@ protected:
     void EvLButtonDown(UINT modKeys, const OWL::TPoint& point);
     void EvContextMenu(HWND, int, int) {}
     void CmFollowLatest();
+    // Destroys the window and its children now; a derived grid calls it from its own destructor, so
+    // that their last messages still reach it.
+    void CloseWindows();
+    // The height of the follow-latest strip when it shows, else 0.
+    int SnapGadgetHeight() const;
     bool HasDataRows() const { return RowCount() > 0; }
 
 private:
@@ -216,6 +224,7 @@ private:
     GridVScrollBar* m_verticalBar;
     GridHScrollBar* m_horizontalBar;
     RowNumbersPane* m_rowNumbers;
+    SnapGadgetWindowBase* m_snapGadgets = nullptr;
     int m_scrollBarWidth;
     int m_scrollBarHeight;
     int m_rowNumberWidth = 0;

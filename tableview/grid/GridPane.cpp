@@ -46,7 +46,12 @@ GridPane::GridPane(GridControl& grid) : OWL::TWindow(&grid), m_grid(grid), m_ren
 {
 }
 
-GridPane::~GridPane() = default;
+GridPane::~GridPane()
+{
+    // An editor closing now must not call back into a pane that is going.
+    if (m_editor)
+        m_editor->SetAlias(nullptr);
+}
 
 void GridPane::AddColumn(std::unique_ptr<GridColumn> column)
 {

@@ -44,10 +44,13 @@ inline void DispatchWaitingMessages()
 
 struct GridWindow
 {
-    GridWindow(FakeTable& table, int width, int height, int columnWidth = 80)
+    GridWindow(FakeTable& table, int width, int height, int columnWidth = 80, bool snapGadget = false)
         : frame(nullptr, L"grid"), grid(new TestGrid(&frame)), renderer(*grid)
     {
+        grid->Options().snapGadget = snapGadget;
         frame.Attr.Style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
+        // Test executables run side by side on one display: the grid does not take the foreground.
+        frame.Attr.ExStyle = WS_EX_NOACTIVATE;
         frame.Attr.X = frame.Attr.Y = 0;
         frame.Attr.W = grid->Attr.W = width;
         frame.Attr.H = grid->Attr.H = height;

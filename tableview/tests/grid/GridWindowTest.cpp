@@ -5,6 +5,7 @@
 #include "tableview/grid/GridScrollBars.h"
 #include "tableview/grid/GridTitleBar.h"
 #include "tableview/grid/RowNumbersPane.h"
+#include "tableview/grid/SnapGadgetWindow.h"
 #include "tableview/render/TableRenderer.h"
 #include "tableview/tests/FakeTable.h"
 #include "tableview/tests/GridWindowFixture.h"
@@ -370,6 +371,49 @@ TEST(GridWindow, AChannelCellIsChosenFromTheGridsListAndTheToggleIsReported)
     window.grid->SendMessage(WM_COMMAND, GridControl::CmToggleFollowLatest);
     EXPECT_EQ((std::vector<VARIANT_BOOL>{VARIANT_TRUE, VARIANT_FALSE}), table.followLatest);
     TableViewTests::DispatchWaitingMessages();
+}
+
+} // namespace
+
+namespace
+{
+
+TEST(GridWindow, TheFollowLatestStripSitsUnderTheVerticalBarAndTogglesTheGrid)
+{
+    FakeTable table(100, Titles(3));
+    GridWindow window(table, 400, 300, 80, true);
+    SnapGadgetWindowBase* strip = window.grid->SnapGadgets();
+    ASSERT_NE(nullptr, strip);
+    ASSERT_TRUE(window.grid->VerticalBarShown());
+    EXPECT_TRUE(strip->IsWindowVisible());
+    const OWL::TRect bar = window.grid->VerticalBar().GetWindowRect();
+    const OWL::TRect under = strip->GetWindowRect();
+    EXPECT_EQ(bar.bottom, under.top);
+    EXPECT_EQ(bar.left, under.left);
+
+    OWL::TGadget* toggle = strip->GadgetWithId(SnapGadgetWindowBase::ToggleCommand);
+    ASSERT_NE(nullptr, toggle);
+    const OWL::TRect face = toggle->GetBounds();
+    const POINT centre{(face.left + face.right) / 2, (face.top + face.bottom) / 2};
+    GridWindow::Send(*strip, WM_LBUTTONDOWN, centre, MK_LBUTTON);
+    GridWindow::Send(*strip, WM_LBUTTONUP, centre);
+    TableViewTests::DispatchWaitingMessages();
+    EXPECT_TRUE(window.grid->FollowLatest());
+    EXPECT_EQ((std::vector<VARIANT_BOOL>{VARIANT_TRUE}), table.followLatest);
+    OwlTest::SaveWindowPng(window.frame.GetHandle(), L"grid-window-follow-latest");
+}
+
+TEST(GridWindow, DeletingAGridWithAnOpenEditorCommitsTheEditOnce)
+{
+    FakeTable table(10, Titles(3));
+    table.SetCell(2, 2, L"41", 0x1002);
+    GridWindow window(table, 400, 300);
+    window.grid->Options().editing = true;
+    ASSERT_TRUE(window.grid->Pane().BeginEdit(1, 1, '7'));
+    delete window.grid;
+    TableViewTests::DispatchWaitingMessages();
+    ASSERT_EQ(1u, table.edits.size());
+    EXPECT_EQ(L"7", table.edits[0].text);
 }
 
 } // namespace
