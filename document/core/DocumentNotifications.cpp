@@ -66,18 +66,23 @@ bool IsBlankOrUnset(const RecordingPosition& position)
 } // namespace
 
 // The host put its own conversions back: the calibrations that were applied are given the channels again.
+// The channel first gets a fresh conversion, so that the calibrator does not take the old one for its own;
+// a commit that changes nothing tells nobody, so the calibration is re-applied here.
 void SistraDocument::OnHostConversionsReset(void*)
 {
     const ModelPtr setup = GetSetupModel();
-    const auto reapply = [&](int kind, int appliedId, int32_t channel) {
+    const auto reapply = [&](int kind, int appliedId, int32_t channel, bool (SistraDocument::*calibrate)()) {
         const ModelPtr model = GetModel(kind);
         if (!model || !model->GetValue<PropertyType::Bool>(appliedId))
             return;
         ApplyChannelSetup(channel, nullptr);
         model->CommitChanges();
+        ChangeWithBroadcast(calibrate);
     };
-    reapply(ModelKind::VolumeCalib, PropertyId::VolumeCalibrationApplied, setup->GetVolumeChannel());
-    reapply(ModelKind::PressureCalib, PropertyId::PressureCalibrationApplied, setup->GetPressureChannel());
+    reapply(ModelKind::VolumeCalib, PropertyId::VolumeCalibrationApplied, setup->GetVolumeChannel(),
+            &SistraDocument::ReapplyVolumeCalibration);
+    reapply(ModelKind::PressureCalib, PropertyId::PressureCalibrationApplied, setup->GetPressureChannel(),
+            &SistraDocument::ReapplyPressureCalibration);
     UpdateOnlineSink();
     RefreshViews();
 }

@@ -428,8 +428,14 @@ TEST_F(AnalysisDocument, AForeignUnitsChangeWithdrawsTheCalibrationOfTheChannel)
     EXPECT_TRUE(applied());
     EXPECT_EQ(0u, notify(7));
 
+    // The host putting its own conversions back gives the applied calibration the channel again.
     Orv::ComPtr<IUnitConversion> own;
     UnitsServiceAccessor::Get()->CreateDefaultConversion(own.Put());
+    ASSERT_EQ(S_OK, offline.Host().ApplyChannelSetup(0, 0, 0, 1, own.Get()));
+    offline.Notify(0x80000002, nullptr);
+    offline.Document().GetPressureScale(0, &scale);
+    EXPECT_NEAR(100.0, scale, 1e-9);
+
     ASSERT_EQ(S_OK, offline.Host().ApplyChannelSetup(0, 0, 0, 1, own.Get()));
     EXPECT_EQ(1u, notify(0));
     EXPECT_FALSE(applied());
