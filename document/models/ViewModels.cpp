@@ -9,7 +9,7 @@ namespace
 {
 
 const ModelClassObj<LoopView> loopViewFactory;
-const ModelClassObj<WorkflowView> workflowViewFactory;
+const ModelClassObj<WorkflowViewModel> workflowViewFactory;
 
 } // namespace
 
@@ -55,20 +55,20 @@ void LoopView::SaveSettings(Orv::BinOStream& out) const
     Records::WriteIntSet(out, checkedItems_);
 }
 
-WorkflowView::WorkflowView(ModelOwner* owner, ModelRole role) : ModelBase(owner, role)
+WorkflowViewModel::WorkflowViewModel(ModelOwner* owner, ModelRole role) : ModelBase(owner, role)
 {
     RegisterProperty<PropertyType::Int>(PropertyId::CurrentStep, &currentStep_);
     RegisterProperty<PropertyType::Bool>(PropertyId::AutoTileViews, &autoTile_);
 }
 
-bool WorkflowView::Load(Orv::BinIStream& in, int)
+bool WorkflowViewModel::Load(Orv::BinIStream& in, int)
 {
     Records::ReadInt(in, currentStep_);
     Records::ReadBool(in, autoTile_);
     return in.IsGood();
 }
 
-void WorkflowView::Save(Orv::BinOStream& out) const
+void WorkflowViewModel::Save(Orv::BinOStream& out) const
 {
     Records::WriteInt(out, currentStep_);
     Records::WriteBool(out, autoTile_);

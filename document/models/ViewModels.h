@@ -28,11 +28,13 @@ private:
     int32_t esPointType_ = 0;
 };
 
-// The workflow view's current step and whether it tiles the views.
-class WorkflowView final : public ModelBase<ModelKind::WorkflowView>
+// The workflow view's current step and whether it tiles the views. Not named after its kind: the
+// workflow view's window is Sistra::WorkflowView, and two classes of one name in one module share
+// one vtable.
+class WorkflowViewModel final : public ModelBase<ModelKind::WorkflowView>
 {
 public:
-    WorkflowView(ModelOwner* owner, ModelRole role);
+    WorkflowViewModel(ModelOwner* owner, ModelRole role);
 
     bool Load(Orv::BinIStream& in, int version) override;
     void Save(Orv::BinOStream& out) const override;
