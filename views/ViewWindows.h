@@ -3,10 +3,14 @@
 
 #include "VyrViews.h"
 #include "hostframework/messaging/EventHandlers.h"
+#include "hostframework/views/DocViewClass.h"
 #include "platform/owl/window/Window.h"
 
 namespace Sistra
 {
+
+// The graph views' own menu command: copying the regression, under the host's Edit menu.
+HRESULT AddCopyRegressionCommand(ViewCommandRegistration& record);
 
 // A view window with the view's title and its event-handler part, and nothing drawn in it yet.
 class PlainViewWindow : public OWL::TWindow, public VyrCppEventHandler

@@ -90,6 +90,8 @@ struct VyrRegistrationRecord
 };
 static_assert(sizeof(VyrRegistrationRecord) == 256);
 
+struct IVyrCommandRegistration;
+
 // The stand-in's own face of the framework class object, for the host application and tests.
 struct IVyrStandIn : IUnknown
 {
@@ -134,4 +136,8 @@ struct IVyrStandIn : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetSaveFileDialog(ULONG index, BSTR* title, BSTR* filter, BSTR* path) = 0;
     // 21: the object modules find under the id (code of guid) << 16 (IHostObjectLookup); null removes it.
     virtual HRESULT STDMETHODCALLTYPE RegisterHostObject(const GUID* guid, IUnknown* object) = 0;
+    // 22: the index-th command registration a module made, oldest first, with the GUID it was made
+    // under; E_INVALIDARG past the last. The frame builds its menus from them.
+    virtual HRESULT STDMETHODCALLTYPE GetCommandRegistration(ULONG index, GUID* guid,
+        IVyrCommandRegistration** registration) = 0;
 };

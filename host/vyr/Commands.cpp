@@ -351,9 +351,34 @@ HRESULT CommandRegistrationService::RegisterCommandHandler(const GUID* guid, IVy
     if (!guid || !handler)
         return E_INVALIDARG;
     return Guarded([&] {
-        *registration = new CommandRegistration(handler, argument);
+        // Made with the caller's reference; the service keeps one of its own for the frame.
+        auto* made = new CommandRegistration(handler, argument);
+        std::lock_guard<std::mutex> hold(lock_);
+        made_.push_back({*guid, Orv::ComPtr<IVyrCommandRegistration>(made)});
+        *registration = made;
         return S_OK;
     });
+}
+
+bool CommandRegistrationService::At(ULONG index, GUID* guid, IVyrCommandRegistration** registration)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    *registration = nullptr;
+    if (index >= made_.size())
+        return false;
+    *guid = made_[index].guid;
+    *registration = made_[index].registration.Get();
+    (*registration)->AddRef();
+    return true;
+}
+
+void CommandRegistrationService::Clear()
+{
+    std::vector<Made> dropped;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        dropped.swap(made_);
+    }
 }
 
 } // namespace Vyr

@@ -115,6 +115,20 @@ class CommandRegistrationService final
 public:
     HRESULT STDMETHODCALLTYPE RegisterCommandHandler(const GUID* guid, IVyrCommandHandler* handler,
         ULONG_PTR argument, IVyrCommandRegistration** registration) override;
+
+    // The registration made index-th, with one reference; false past the last.
+    bool At(ULONG index, GUID* guid, IVyrCommandRegistration** registration);
+    // Lets go of every registration (and so of the modules' handlers).
+    void Clear();
+
+private:
+    struct Made
+    {
+        GUID guid;
+        Orv::ComPtr<IVyrCommandRegistration> registration;
+    };
+    std::mutex lock_;
+    std::vector<Made> made_;
 };
 
 } // namespace Vyr

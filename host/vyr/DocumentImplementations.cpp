@@ -103,6 +103,31 @@ private:
     ClassCommands commands_;
 };
 
+// The stand-in keeps nothing per view class: the frame follows its views' activation itself.
+class ViewClassFace final : public DelegatingFace<IVyrViewClassImpl>
+{
+public:
+    using DelegatingFace::DelegatingFace;
+    HRESULT STDMETHODCALLTYPE ActivateView(IUnknown*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE AttachClass() override { return S_OK; }
+};
+
+class ViewClassImplementation final : public ImplementationBase
+{
+public:
+    explicit ViewClassImplementation(IUnknown* outer) : viewClass_(outer), commands_(outer) {}
+
+private:
+    IUnknown* FindFace(REFIID iid) override
+    {
+        if (IsEqualIID(iid, IID_IVyrViewClassImpl))
+            return &viewClass_;
+        return IsEqualIID(iid, IID_IVyrCommandHandler) ? &commands_ : nullptr;
+    }
+    ViewClassFace viewClass_;
+    ClassCommands commands_;
+};
+
 class DocImplementation final : public ImplementationBase
 {
 public:
@@ -122,6 +147,20 @@ private:
 };
 
 } // namespace
+
+HRESULT STDMETHODCALLTYPE ViewClassImplFactory::CreateImplementation(IUnknown* outer, REFIID iid, IUnknown** inner)
+{
+    return Guarded([&]() -> HRESULT {
+        if (!inner || !outer)
+            return E_POINTER;
+        *inner = nullptr;
+        // An aggregated object hands its outer only its own IUnknown.
+        if (!IsEqualIID(iid, IID_IUnknown))
+            return E_NOINTERFACE;
+        *inner = new ViewClassImplementation(outer);
+        return S_OK;
+    });
+}
 
 HRESULT STDMETHODCALLTYPE DocClassImplFactory::CreateImplementation(IUnknown** inner, IUnknown* outer, ULONG)
 {

@@ -5,6 +5,7 @@
 
 #include "ComObjects.h"
 #include "VyrDocuments.h"
+#include "VyrViews.h"
 
 #include <vector>
 
@@ -28,6 +29,14 @@ public:
 
 private:
     IUnknown* services_;
+};
+
+// A view class's implementation: it answers the class's commands (none: the class's views do) and hears
+// of the class's attachment and of its views' activation.
+class ViewClassImplFactory final : public StaticComObject<IVyrViewClassImplFactory, &IID_IVyrViewClassImplFactory>
+{
+public:
+    HRESULT STDMETHODCALLTYPE CreateImplementation(IUnknown* outer, REFIID iid, IUnknown** inner) override;
 };
 
 } // namespace Vyr

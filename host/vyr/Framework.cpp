@@ -94,6 +94,8 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetObject(ULONG typeId, REFIID i
             return Hand(framework.clipboard, iid, object);
         case VyrTypeId::DocumentClassImplementation:
             return Hand(framework.documentClasses, iid, object);
+        case VyrTypeId::ViewClassImplementation:
+            return Hand(framework.viewClasses, iid, object);
         case VyrTypeId::DocumentImplementation:
             return Hand(framework.documents, iid, object);
         default:
@@ -135,6 +137,7 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::ReleaseModuleObjects()
     framework.classes.Clear();
     framework.messageFactory.Clear();
     framework.testRegistry.Clear();
+    framework.commandRegistration.Clear();
     return S_OK;
 }
 
@@ -295,6 +298,14 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::RegisterHostObject(const GUID* g
         Framework().application.HostObjects().Register(static_cast<ULONG>(code) << 16, object);
         return S_OK;
     });
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetCommandRegistration(ULONG index, GUID* guid,
+    IVyrCommandRegistration** registration)
+{
+    if (!guid || !registration)
+        return E_POINTER;
+    return Framework().commandRegistration.At(index, guid, registration) ? S_OK : E_INVALIDARG;
 }
 
 } // namespace Vyr

@@ -46,6 +46,8 @@ public:
     HRESULT STDMETHODCALLTYPE ScriptSaveFileAnswer(const WCHAR* path) override;
     HRESULT STDMETHODCALLTYPE GetSaveFileDialog(ULONG index, BSTR* title, BSTR* filter, BSTR* path) override;
     HRESULT STDMETHODCALLTYPE RegisterHostObject(const GUID* guid, IUnknown* object) override;
+    HRESULT STDMETHODCALLTYPE GetCommandRegistration(ULONG index, GUID* guid,
+        IVyrCommandRegistration** registration) override;
 
 private:
     LONG references_ = 0;
@@ -71,6 +73,7 @@ struct FrameworkState
     HostObjectService hostObjects;
     ScaleControlFactory scaleControls;
     DocClassImplFactory documentClasses;
+    ViewClassImplFactory viewClasses;
     DocImplFactory documents{&application};
     FrameworkClassObject classObject;
 };

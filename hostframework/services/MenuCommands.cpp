@@ -30,7 +30,7 @@ ULONG DocumentCommandId(USHORT number)
     return static_cast<ULONG>(code) << 16 | number;
 }
 
-Orv::ComPtr<IVyrCommand> CreateMenuPathCommand(const wchar_t* path)
+Orv::ComPtr<IVyrCommand> CreateMenuPathCommand(const wchar_t* path, ULONG id)
 {
     Orv::ComPtr<IVyrCommand> command;
     IHostCommandService* service = CommandServiceAccessor::Get();
@@ -39,7 +39,7 @@ Orv::ComPtr<IVyrCommand> CreateMenuPathCommand(const wchar_t* path)
     const Orv::String text(path);
     const Orv::String none;
     const bool separator = IsSeparatorPath(path);
-    service->CreateCommand(0, VyrCommandKind::MenuPath, separator ? none.Interface() : text.Interface(),
+    service->CreateCommand(id, VyrCommandKind::MenuPath, separator ? none.Interface() : text.Interface(),
                            separator ? text.Interface() : none.Interface(), none.Interface(), none.Interface(),
                            command.Put());
     return command;

@@ -8,8 +8,8 @@
 
 #include <windows.h>
 
-// A separator when the path's last part is "-".
-Orv::ComPtr<IVyrCommand> CreateMenuPathCommand(const wchar_t* path);
+// A separator when the path's last part is "-". id: the command's (0: none).
+Orv::ComPtr<IVyrCommand> CreateMenuPathCommand(const wchar_t* path, ULONG id = 0);
 
 // What a full command is made of: its captions are module strings captionId (the caption), captionId + 1
 // (the status text) and captionId + 2 (the short name); an id of 0 lets the host choose one.

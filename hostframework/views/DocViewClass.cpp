@@ -45,8 +45,9 @@ HRESULT HandOut(Interface* object, Interface** out)
 
 } // namespace
 
-OwlDocViewClassBase::OwlDocViewClassBase(const Orv::String& title, const Orv::String& fixedName, IdGetter typeId)
-    : title_(title), fixedName_(fixedName.IsEmpty() ? title : fixedName), typeId_(typeId),
+OwlDocViewClassBase::OwlDocViewClassBase(const Orv::String& title, const Orv::String& fixedName, IdGetter typeId,
+                                         ViewClassCommandsAdder addCommands)
+    : title_(title), fixedName_(fixedName.IsEmpty() ? title : fixedName), typeId_(typeId), addCommands_(addCommands),
       category_(&VyrViewCategoryGUID), flags_(AllViewClassFlags)
 {
     // The host's implementation aggregates this object: the count must not reach 0 while it is made.
@@ -147,8 +148,26 @@ HRESULT STDMETHODCALLTYPE OwlDocViewClassBase::Attach(ULONG_PTR)
     return Orv::CatchReturn([&] {
         if (const Orv::ComPtr<IVyrViewClassImpl> implementation = Implementation())
             implementation->AttachClass();
+        if (const auto handler = FaceOf<IVyrCommandHandler>(static_cast<IDocViewClass*>(this), IID_IVyrCommandHandler))
+            RegisterWithHost(handler.Get());
         return S_OK;
     });
+}
+
+HRESULT OwlDocViewClassBase::RegisterWithHost(IVyrCommandHandler* handler)
+{
+    GUID document{};
+    IMsgIdRegistry* ids = MsgIdRegistryAccessor::Get();
+    ICommandRegistrationService* service = CommandRegistrationAccessor::Get();
+    if (!ids || !service || FAILED(ids->GetGuid(static_cast<USHORT>(TypeId() >> 16), &document)))
+        return E_FAIL;
+    Orv::ComPtr<IVyrCommandRegistration> registration;
+    const HRESULT registered = service->RegisterCommandHandler(
+        &document, handler, reinterpret_cast<ULONG_PTR>(static_cast<IDocViewClass*>(this)), registration.Put());
+    if (FAILED(registered))
+        return registered;
+    commandRegistration_.registration = registration;
+    return addCommands_ ? addCommands_(commandRegistration_) : S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE OwlDocViewClassBase::CreateView(ULONG_PTR, IUnknown* document, IDocView2** view)

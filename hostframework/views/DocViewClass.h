@@ -3,6 +3,7 @@
 // that kind inside the host's site and tells the host and the document of its life.
 #pragma once
 
+#include "VyrCommands.h"
 #include "VyrViews.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
@@ -17,12 +18,24 @@
 
 class DocViewBase;
 
+// What a view class keeps of its command handler's registration with the host.
+struct ViewCommandRegistration
+{
+    bool accepted = false;   // the class's own command became a host menu item
+    Orv::ComPtr<IVyrCommandRegistration> registration;
+};
+
+// Adds a view class's own menu commands once its handler is registered; its result is the class's.
+using ViewClassCommandsAdder = HRESULT (*)(ViewCommandRegistration& registration);
+
 // The part of a view class common to all views.
 class OwlDocViewClassBase : public IDocViewClass, protected Orv::CComObjectRoot
 {
 public:
     // fixedName empty: the title stands for it. typeId: the view type id (resolved when asked).
-    OwlDocViewClassBase(const Orv::String& title, const Orv::String& fixedName, IdGetter typeId);
+    // addCommands: the class's own menu commands (none when null).
+    OwlDocViewClassBase(const Orv::String& title, const Orv::String& fixedName, IdGetter typeId,
+                        ViewClassCommandsAdder addCommands = nullptr);
     OwlDocViewClassBase(const OwlDocViewClassBase&) = delete;
     OwlDocViewClassBase& operator=(const OwlDocViewClassBase&) = delete;
 
@@ -48,6 +61,11 @@ public:
     ULONG TypeId() const;
     // The host's implementation of this class; null when the host gave none.
     Orv::ComPtr<IVyrViewClassImpl> Implementation();
+    const ViewCommandRegistration& CommandRegistration() const { return commandRegistration_; }
+
+    // Registers handler for the commands under the document's GUID (the upper half of the type id),
+    // then adds the class's own commands.
+    virtual HRESULT RegisterWithHost(IVyrCommandHandler* handler);
 
 protected:
     virtual ~OwlDocViewClassBase();
@@ -55,9 +73,11 @@ protected:
     virtual DocViewBase* MakeView(IUnknown* document) = 0;
 
 private:
+    ViewCommandRegistration commandRegistration_;
     Orv::String title_;
     Orv::String fixedName_;
     IdGetter typeId_;
+    ViewClassCommandsAdder addCommands_;
     Orv::ComPtr<IUnknown> inner_;
     const GUID* category_;
     ULONG flags_;
@@ -152,8 +172,9 @@ template <class V>
 class VyrOwlDocViewClass final : public OwlDocViewClassBase
 {
 public:
-    VyrOwlDocViewClass(const Orv::String& title, const Orv::String& fixedName, IdGetter typeId)
-        : OwlDocViewClassBase(title, fixedName, typeId), module_(Sistra::ModuleObject())
+    VyrOwlDocViewClass(const Orv::String& title, const Orv::String& fixedName, IdGetter typeId,
+                       ViewClassCommandsAdder addCommands = nullptr)
+        : OwlDocViewClassBase(title, fixedName, typeId, addCommands), module_(Sistra::ModuleObject())
     {
     }
 
