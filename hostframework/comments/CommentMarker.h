@@ -2,6 +2,7 @@
 // top of the comment's line, a dotted line down the traces, and the text written upwards beside it.
 #pragma once
 
+#include "VyrComments.h"
 #include "foundation/system/ShellDlgFont.h"
 
 #include <windows.h>
@@ -9,24 +10,6 @@
 #include <map>
 #include <string>
 #include <utility>
-
-// Where the host wants one comment drawn.
-struct CommentDrawRecord
-{
-    int x;
-    int top;
-    int bottom;
-    int alternativeBottom;
-    ULONG flags;
-};
-
-namespace CommentDrawFlag
-{
-constexpr ULONG Text = 1u << 19;
-constexpr ULONG DottedLine = (1u << 20) | (1u << 23);
-constexpr ULONG Highlighted = 1u << 24;
-constexpr ULONG UseAlternativeBottom = 1u << 25;
-} // namespace CommentDrawFlag
 
 // max(reference DPI / 96, 1): comments grow with the display, never shrink below their 96-DPI size.
 double CommentScale(HDC reference);

@@ -40,8 +40,8 @@ int CommentPopupLineCount(std::size_t characters)
 }
 
 CommentPopup::CommentPopup(OWL::TWindow* owner, const POINT& anchor, const CommentAppearance& comment,
-                           const std::wstring& timeText, int markerHeight)
-    : OWL::TWindow(owner, L""), comment_(comment), header_((L"t = " + timeText).substr(0, HeaderLimit)),
+                           const std::wstring& timeText, int markerHeight, IStrixComment* source)
+    : OWL::TWindow(owner, L""), comment_(comment), source_(source), header_((L"t = " + timeText).substr(0, HeaderLimit)),
       normalFont_(std::make_unique<OWL::TGadgetWindowFont>()), boldFont_(BoldCopy(*normalFont_)),
       markerHeight_(markerHeight), lines_(CommentPopupLineCount(comment.text.size()))
 {
@@ -50,6 +50,44 @@ CommentPopup::CommentPopup(OWL::TWindow* owner, const POINT& anchor, const Comme
 }
 
 CommentPopup::~CommentPopup() = default;
+
+HRESULT STDMETHODCALLTYPE CommentPopup::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_ICommentPopupWindow))
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    *object = static_cast<ICommentPopupWindow*>(this);
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE CommentPopup::Release()
+{
+    return ReleaseWith([this] { delete this; });
+}
+
+HRESULT STDMETHODCALLTYPE CommentPopup::GetComment(IStrixComment** comment)
+{
+    if (!comment)
+        return E_INVALIDARG;
+    *comment = source_.Get();
+    if (*comment)
+        (*comment)->AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CommentPopup::Repaint()
+{
+    if (!GetHandle())
+        return S_FALSE;
+    Invalidate(true);
+    UpdateWindow();
+    return S_OK;
+}
 
 void CommentPopup::Layout(const POINT& anchor)
 {

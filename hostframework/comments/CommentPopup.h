@@ -1,6 +1,9 @@
 // The small window that shows a comment's time and text above its marker while the pointer rests on it.
 #pragma once
 
+#include "VyrComments.h"
+#include "foundation/com/ComObjectRoot.h"
+#include "foundation/com/ComPtr.h"
 #include "hostframework/comments/CommentMarker.h"
 #include "platform/owl/gdi/GdiObjects.h"
 #include "platform/owl/window/Window.h"
@@ -11,13 +14,21 @@
 // Lines the popup gives a text of that many characters: one per 40 started, at most 7.
 int CommentPopupLineCount(std::size_t characters);
 
-class CommentPopup : public OWL::TWindow
+// The host holds a popup through its COM face; the last release destroys the window and the object.
+class CommentPopup : public OWL::TWindow, public ICommentPopupWindow, protected Orv::CComObjectRoot
 {
 public:
-    // anchor: the middle of the marker's top, in screen coordinates; the popup sits above it.
+    // anchor: the middle of the marker's top, in screen coordinates; the popup sits above it. source: the
+    // comment shown, which the popup keeps referenced (none for a popup made from an appearance alone).
     CommentPopup(OWL::TWindow* owner, const POINT& anchor, const CommentAppearance& comment,
-                 const std::wstring& timeText, int markerHeight);
+                 const std::wstring& timeText, int markerHeight, IStrixComment* source = nullptr);
     ~CommentPopup() override;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE GetComment(IStrixComment** comment) override;
+    HRESULT STDMETHODCALLTYPE Repaint() override;
 
     int LineCount() const { return lines_; }
     const OWL::TRect& TextRect() const { return textRect_; }
@@ -37,6 +48,7 @@ private:
     void Layout(const POINT& anchor);
 
     CommentAppearance comment_;
+    Orv::ComPtr<IStrixComment> source_;
     std::wstring header_;
     std::unique_ptr<OWL::TFont> normalFont_;
     std::unique_ptr<OWL::TFont> boldFont_;
