@@ -5,6 +5,7 @@
 #include "host/app/FrameworkHost.h"
 #include "host/app/FunctionsCommand.h"
 #include "host/app/HostApplication.h"
+#include "host/app/gui/GuiCommands.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
 
@@ -25,7 +26,7 @@ constexpr const char* Usage = "usage: sistra <command> [arguments]\n"
 // The commands that carry their own usage text follow the general ones.
 std::string UsageText()
 {
-    return std::string(Usage) + FunctionsUsage + CalcUsage + AnalyzeUsage;
+    return std::string(Usage) + FunctionsUsage + CalcUsage + AnalyzeUsage + GuiUsage();
 }
 
 void PrintRegistrations(const std::vector<VyrRegistrationRecord>& records, std::ostream& out)
@@ -83,6 +84,10 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             return RunCalc(args, out, err);
         if (command == "analyze")
             return RunAnalyze(args, out, err);
+        if (command == "gui")
+            return RunGui(args, out, err);
+        if (command == "snapshot")
+            return RunSnapshot(args, out, err);
     }
     catch (const std::exception& e)
     {

@@ -69,6 +69,14 @@ RegisteredFramework::~RegisteredFramework()
     FreeLibrary(library_);
 }
 
+Orv::ComPtr<IVyrObjectFactory> RegisteredFramework::ObjectFactory() const
+{
+    Orv::ComPtr<IVyrObjectFactory> factory;
+    ThrowOnFailure(classObject_->QueryInterface(IID_IVyrObjectFactory, factory.PutVoid()),
+                   "asking the framework for its object factory");
+    return factory;
+}
+
 std::vector<VyrRegistrationRecord> RegisteredFramework::Registrations() const
 {
     ULONG count = 0;

@@ -36,6 +36,8 @@ public:
     RegisteredFramework& operator=(const RegisteredFramework&) = delete;
 
     IVyrStandIn& StandIn() const { return *standIn_.Get(); }
+    // The framework's object factory, through which the host reaches the classes modules registered.
+    Orv::ComPtr<IVyrObjectFactory> ObjectFactory() const;
     std::vector<VyrRegistrationRecord> Registrations() const;
 
 private:

@@ -1,0 +1,42 @@
+// A recording opened in the host as a person opens it: the module loaded and registered, a host
+// document over the recording, and the module's document on it, made through the module's classes.
+#pragma once
+
+#include "host/app/FrameworkHost.h"
+#include "host/app/HostApplication.h"
+#include "host/app/HostDocument.h"
+#include "host/app/calc/ModuleCalcFunctions.h"
+#include "host/app/gui/ModuleClasses.h"
+#include "host/app/recording/Recording.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace Host
+{
+
+class OpenedRecording
+{
+public:
+    // Throws std::runtime_error when the file cannot be read or the module does not register.
+    explicit OpenedRecording(const std::string& file);
+
+    const std::string& File() const { return file_; }
+    const ModuleClasses& Classes() const { return *classes_; }
+    IUnknown* Document() const { return document_->Document(); }
+    IVyrStandIn& StandIn() const { return session_.Framework().StandIn(); }
+
+private:
+    // In the order they are made; they end in reverse, the module's objects before the module.
+    std::string file_;
+    Recording recording_;
+    HostSession session_;
+    HostApplication application_;
+    std::optional<Calc::ModuleFunctionTable> functions_;
+    Orv::ComPtr<HostDocument> hostDocument_;
+    std::optional<ModuleClasses> classes_;
+    std::optional<ModuleDocument> document_;
+};
+
+} // namespace Host

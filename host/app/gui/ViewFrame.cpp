@@ -1,0 +1,123 @@
+#include "host/app/gui/ViewFrame.h"
+
+#include "host/app/TextConversion.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace Host
+{
+
+namespace
+{
+
+constexpr const wchar_t* ViewFrameClass = L"SistraHostViewFrame";
+constexpr DWORD ChildFrameStyle = WS_CHILD | WS_VISIBLE | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+// A frame of its own sits in a bare top window: the display draws no decoration there, so the frame's
+// caption is drawn as in the host's frame window.
+constexpr DWORD ContainerStyle = WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE;
+
+// The view's window fills the frame's client area.
+LRESULT CALLBACK ViewFrameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SIZE)
+        if (HWND view = GetWindow(window, GW_CHILD))
+            MoveWindow(view, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterViewFrameClass()
+{
+    WNDCLASSEXW windowClass{sizeof windowClass};
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), ViewFrameClass, &windowClass))
+        return;
+    windowClass.lpfnWndProc = ViewFrameProcedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+    windowClass.lpszClassName = ViewFrameClass;
+    if (!RegisterClassExW(&windowClass))
+        throw std::runtime_error("cannot register the view frame's window class: " + SystemErrorText(GetLastError()));
+}
+
+std::wstring ViewTitle(IDocView2& view)
+{
+    BSTR title = nullptr;
+    view.GetTitle(&title);
+    std::wstring text = title ? title : L"";
+    SysFreeString(title);
+    return text;
+}
+
+} // namespace
+
+HRESULT STDMETHODCALLTYPE ViewFrame::Site::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = IsEqualIID(iid, IID_IUnknown) ? this : nullptr;
+    return *object ? S_OK : E_NOINTERFACE;
+}
+
+HRESULT STDMETHODCALLTYPE ViewFrame::Site::GetParentWindow(HWND* parent)
+{
+    if (!parent)
+        return E_POINTER;
+    *parent = parent_;
+    return S_OK;
+}
+
+ViewFrame::ViewFrame(IDocViewClass& viewClass, IUnknown* document, HWND parent, const RECT& place)
+{
+    RegisterViewFrameClass();
+    HRESULT result = viewClass.CreateView(0, document, view_.Put());
+    if (FAILED(result) || !view_)
+        throw std::runtime_error("the view class made no view: " + HResultText(result));
+    RECT framePlace = place;
+    if (!parent)
+    {
+        container_ = CreateWindowExW(WS_EX_TOOLWINDOW, ViewFrameClass, L"", ContainerStyle, place.left, place.top,
+                                     place.right - place.left, place.bottom - place.top, nullptr, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+        if (!container_)
+            throw std::runtime_error("cannot make the view's window: " + SystemErrorText(GetLastError()));
+        parent = container_;
+        OffsetRect(&framePlace, -place.left, -place.top);
+    }
+    frame_ = CreateWindowExW(0, ViewFrameClass, ViewTitle(*view_.Get()).c_str(), ChildFrameStyle, framePlace.left,
+                             framePlace.top, framePlace.right - framePlace.left, framePlace.bottom - framePlace.top,
+                             parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!frame_)
+    {
+        const DWORD error = GetLastError();
+        if (container_)
+            DestroyWindow(container_);
+        throw std::runtime_error("cannot make the view's frame: " + SystemErrorText(error));
+    }
+    site_ = Site(frame_);
+    Orv::ComPtr<IClientWindow> client;
+    result = view_->QueryInterface(IID_IClientWindow, client.PutVoid());
+    if (SUCCEEDED(result))
+        result = client->CreateClientWindow(&site_, &viewWindow_);
+    if (FAILED(result) || !viewWindow_)
+    {
+        view_->Close();
+        DestroyWindow(container_ ? container_ : frame_);
+        throw std::runtime_error("the view made no window: " + HResultText(result));
+    }
+    RECT client_area{};
+    GetClientRect(frame_, &client_area);
+    MoveWindow(viewWindow_, 0, 0, client_area.right, client_area.bottom, TRUE);
+    ShowWindow(viewWindow_, SW_SHOW);
+}
+
+ViewFrame::~ViewFrame()
+{
+    view_->Close();
+    view_.Reset();
+    const HWND outer = Outer();
+    if (IsWindow(outer))
+        DestroyWindow(outer);
+}
+
+} // namespace Host
