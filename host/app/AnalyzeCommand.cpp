@@ -120,19 +120,6 @@ std::string LowerCase(std::string text)
     return text;
 }
 
-// The one channel whose name holds the word, when the user named none.
-int32_t ChannelByWord(const Recording& recording, const std::string& word)
-{
-    std::vector<int32_t> found;
-    const auto& channels = recording.Channels();
-    for (size_t channel = 0; channel < channels.size(); ++channel)
-        if (LowerCase(channels[channel].name).find(word) != std::string::npos)
-            found.push_back(static_cast<int32_t>(channel));
-    if (found.size() != 1)
-        throw std::runtime_error((found.empty() ? "no channel is named as the " : "several channels could be the ") +
-                                 word + ": name one with --" + word);
-    return found.front();
-}
 
 std::string Number(double value)
 {
@@ -378,6 +365,19 @@ int Fail(std::ostream& err, const std::string& message)
 }
 
 } // namespace
+
+int32_t ChannelByWord(const Recording& recording, const std::string& word)
+{
+    std::vector<int32_t> found;
+    const auto& channels = recording.Channels();
+    for (size_t channel = 0; channel < channels.size(); ++channel)
+        if (LowerCase(channels[channel].name).find(word) != std::string::npos)
+            found.push_back(static_cast<int32_t>(channel));
+    if (found.size() != 1)
+        throw std::runtime_error((found.empty() ? "no channel is named as the " : "several channels could be the ") +
+                                 word + ": name one with --" + word);
+    return found.front();
+}
 
 int32_t ResolveChannel(const Recording& recording, const std::string& text)
 {

@@ -26,6 +26,10 @@ constexpr const char* AnalyzeUsage =
 // Throws std::runtime_error for a channel the recording lacks or a name that several channels carry.
 int32_t ResolveChannel(const Recording& recording, const std::string& text);
 
+// The one channel (from 0) whose name holds word (in any letter case), when the user named none.
+// Throws std::runtime_error when no channel or several do.
+int32_t ChannelByWord(const Recording& recording, const std::string& word);
+
 // A region in seconds from the start of the recording, as a first and an end position (exclusive);
 // throws std::runtime_error when it holds no sample.
 struct TickRange

@@ -62,6 +62,9 @@ public:
     DocumentAnalysis(const DocumentAnalysis&) = delete;
     DocumentAnalysis& operator=(const DocumentAnalysis&) = delete;
 
+    // The module's document, as its views are made for it.
+    IUnknown* Document() const { return document_.Get(); }
+
     // Sends the document's "AnalyzeSistraNow", as a macro or the Analyze menu would.
     void AnalyzeNow();
 

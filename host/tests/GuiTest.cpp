@@ -158,6 +158,30 @@ TEST_F(HostWindows, ASnapshotIsAPictureOfTheViewAtTheSizeAskedThatIsNotBlank)
     }
 }
 
+TEST_F(HostWindows, ASnapshotAnalysesARecordingThatNamesItsPressureAndVolumeAndSaysWhenItCannot)
+{
+    std::ostringstream pv;
+    pv << "Time (s),LV Pressure (mmHg),LV Volume (uL)\n";
+    const HostTests::PressureWave wave{0.5};
+    for (int tick = 0; tick < 4000; ++tick)
+    {
+        const double pressure = wave.At(tick * wave.interval);
+        pv << tick * wave.interval << "," << pressure << "," << 60.0 - pressure / 4.0 << "\n";
+    }
+    const HostTests::TemporaryFile withVolume("host-snapshot-pv.csv", pv.str());
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    const std::string out = std::string(folder) + "host-snapshot-pv.png";
+    for (const auto& [file, notice] : {std::pair{withVolume.Path(), false}, std::pair{recording.Path(), true}})
+    {
+        std::ostringstream text, errors;
+        EXPECT_EQ(Host::ExitOk, Host::RunCommandLine({"snapshot", file, "--view", "loop", "--out", out}, text, errors));
+        EXPECT_EQ(notice, errors.str().find("not analysed: the recording does not name one pressure and one volume") != std::string::npos)
+            << errors.str();
+    }
+    DeleteFileA(out.c_str());
+}
+
 TEST_F(HostWindows, ASnapshotRefusesWhatItCannotTakeWithAClearMessage)
 {
     for (const auto& [args, status, message] : std::vector<std::tuple<std::vector<std::string>, int, std::string>>{

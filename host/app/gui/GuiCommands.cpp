@@ -125,10 +125,12 @@ int Fail(std::ostream& err, const std::string& command, const std::string& what)
 
 std::string GuiUsage()
 {
-    std::string usage = "  gui FILE  the frame window with the recording's document, its menus and its views\n"
+    std::string usage = "  gui FILE  the frame window with the recording's document (analysed as for snapshot), its\n"
+                        "            menus and its views\n"
                         "  snapshot FILE --view NAME --out FILE.png [--size WxH]\n"
-                        "            one view of the recording's document saved as a PNG picture of WxH\n"
-                        "            pixels (default 640x480), frame included; NAME is a view's name or one of:\n";
+                        "            one view of the recording's document, analysed (when the recording names\n"
+                        "            its pressure and volume channels), saved as a PNG picture of WxH pixels\n"
+                        "            (default 640x480), frame included; NAME is a view's name or one of:\n";
     for (const ViewAlias& alias : ViewAliases)
         usage += "              " + std::string(alias.alias) + std::string(10 - std::string(alias.alias).size(), ' ') +
                  ToUtf8(alias.name) + "\n";
@@ -153,6 +155,8 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
     try
     {
         const OpenedRecording opened(args[1]);
+        if (!opened.NotAnalysed().empty())
+            err << "sistra gui: not analysed: " << opened.NotAnalysed() << "\n";
         FrameWindow frame(L"Sistra - " + FileTitle(opened.File()), CollectMenuCommands(opened.StandIn()), FramePlace);
         for (const ViewClassEntry& view : opened.Classes().Views())
             frame.OpenView(*view.viewClass.Get(), opened.Document());
@@ -176,6 +180,8 @@ int RunSnapshot(const std::vector<std::string>& args, std::ostream& out, std::os
     try
     {
         const OpenedRecording opened(options->file);
+        if (!opened.NotAnalysed().empty())
+            err << "sistra snapshot: not analysed: " << opened.NotAnalysed() << "\n";
         IDocViewClass* viewClass = opened.Classes().FindView(ViewClassNameOf(options->view));
         if (!viewClass)
         {

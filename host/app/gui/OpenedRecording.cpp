@@ -1,5 +1,6 @@
 #include "host/app/gui/OpenedRecording.h"
 
+#include "host/app/AnalyzeCommand.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
 #include "host/app/calc/SampleFilterClass.h"
@@ -10,6 +11,28 @@
 namespace Host
 {
 
+namespace
+{
+
+// The channels the analysis reads, found by their names; none when the recording does not name them.
+std::optional<AnalysisChoices> ChoicesByName(const Recording& recording, std::string& problem)
+{
+    try
+    {
+        AnalysisChoices choices;
+        choices.pressureChannel = ChannelByWord(recording, "pressure");
+        choices.volumeChannel = ChannelByWord(recording, "volume");
+        return choices;
+    }
+    catch (const std::runtime_error&)
+    {
+        problem = "the recording does not name one pressure and one volume channel";
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
 OpenedRecording::OpenedRecording(const std::string& file) : file_(file), recording_(LoadRecordingFile(file))
 {
     Calc::RegisterSampleFilterClass(session_.Framework().StandIn());
@@ -17,10 +40,14 @@ OpenedRecording::OpenedRecording(const std::string& file) : file_(file), recordi
     if (FAILED(loaded))
         throw std::runtime_error("the module did not register (" + HResultText(loaded) + ")");
     hostDocument_ = HostDocument::Offline(recording_);
-    functions_.emplace(recording_, session_.Framework().StandIn(), hostDocument_->Unknown());
-    hostDocument_->SetFunctionLookup(functions_->Lookup());
     classes_.emplace(session_.Framework());
-    document_.emplace(classes_->DocumentClass(), *hostDocument_.Get());
+    if (const std::optional<AnalysisChoices> choices = ChoicesByName(recording_, notAnalysed_))
+    {
+        analysis_.emplace(session_.Framework().StandIn(), *hostDocument_.Get(), *choices);
+        analysis_->AnalyzeNow();
+    }
+    else
+        document_.emplace(classes_->DocumentClass(), *hostDocument_.Get());
 }
 
 } // namespace Host

@@ -1,15 +1,15 @@
 // A recording opened in the host as a person opens it: the module loaded and registered, a host
-// document over the recording, and the module's document on it, made through the module's classes.
+// document over the recording, and the module's document on it, made through the module's classes and
+// analysed over the whole recording when the recording names its pressure and volume channels.
 #pragma once
 
+#include "host/app/DocumentAnalysis.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
 #include "host/app/HostDocument.h"
-#include "host/app/calc/ModuleCalcFunctions.h"
 #include "host/app/gui/ModuleClasses.h"
 #include "host/app/recording/Recording.h"
 
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -19,13 +19,16 @@ namespace Host
 class OpenedRecording
 {
 public:
-    // Throws std::runtime_error when the file cannot be read or the module does not register.
+    // Throws std::runtime_error when the file cannot be read, the module does not register or its
+    // document refuses the analysis.
     explicit OpenedRecording(const std::string& file);
 
     const std::string& File() const { return file_; }
     const ModuleClasses& Classes() const { return *classes_; }
-    IUnknown* Document() const { return document_->Document(); }
+    IUnknown* Document() const { return analysis_ ? analysis_->Document() : document_->Document(); }
     IVyrStandIn& StandIn() const { return session_.Framework().StandIn(); }
+    // Why the document was not analysed; empty when it was.
+    const std::string& NotAnalysed() const { return notAnalysed_; }
 
 private:
     // In the order they are made; they end in reverse, the module's objects before the module.
@@ -33,10 +36,11 @@ private:
     Recording recording_;
     HostSession session_;
     HostApplication application_;
-    std::optional<Calc::ModuleFunctionTable> functions_;
     Orv::ComPtr<HostDocument> hostDocument_;
     std::optional<ModuleClasses> classes_;
+    std::optional<DocumentAnalysis> analysis_;
     std::optional<ModuleDocument> document_;
+    std::string notAnalysed_;
 };
 
 } // namespace Host
