@@ -6,6 +6,8 @@
 #include "VyrAnalysis.h"
 #include "foundation/com/ComPtr.h"
 
+#include <ocidl.h>
+
 namespace AnalysisManager
 {
 
@@ -19,7 +21,10 @@ inline const wchar_t* GetClientName()
     return L"Sistra";
 }
 
-// Document supplies: HostDocumentObject(), IsPersistenceActive(), AnalysedRegion(start, end),
+// The type of persister the client asks its document for: one that saves into a stream.
+constexpr ULONG StreamPersisterType = 2;
+
+// Document supplies: HostDocumentObject(), GetPersister(kind, type, reserved, out), IsPersistenceActive(), AnalysedRegion(start, end),
 // OnClearAnalysisMsg() and ReapplyCalibrationsAndAnalyse().
 template <class Document>
 class AnalysisClientBase
@@ -34,9 +39,18 @@ public:
         if (FAILED(GetAnalysisManager(Self().HostDocumentObject(), manager_.Put())) || !manager_)
             return false;
         manager_->RegisterClient(GetClientName(), GetClientTitle(), &clientId_);
-        // The settings persisters belong to the document's settings persistence; a document without
-        // them registers none.
-        return false;
+        bool registered = false;
+        for (const ULONG flavour : {0u, 1u})
+        {
+            Orv::ComPtr<IUnknown> persister;
+            Orv::ComPtr<IPersistStreamInit> stream;
+            if (Self().GetPersister(flavour, StreamPersisterType, nullptr, persister.Put()) != S_OK || !persister ||
+                FAILED(persister->QueryInterface(IID_IPersistStreamInit, stream.PutVoid())))
+                continue;
+            const VARIANT_BOOL dirty = stream->IsDirty() == S_OK ? VARIANT_TRUE : VARIANT_FALSE;
+            registered |= SUCCEEDED(manager_->RegisterPersister(clientId_, static_cast<LONG>(flavour), stream.Get(), dirty));
+        }
+        return registered;
     }
     virtual HRESULT ReportRegion(ULONG_PTR argument)
     {

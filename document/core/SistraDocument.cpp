@@ -34,6 +34,7 @@ SistraDocument::SistraDocument(IUnknown* hostDocument, IUnknown* documentClass, 
 
 SistraDocument::~SistraDocument()
 {
+    settings_.reset();
     models_.Clear();
     pressureCalibrator_.reset();
     volumeCalibrator_.reset();
@@ -99,6 +100,8 @@ void SistraDocument::SetModified()
     if (loading_)
         return;
     persistenceActive_ = true;
+    settings_->EnsurePersisted();
+    settings_->MarkDirty();
     if (!applyingChannelSetup_)
         NotifySettingsChanged();
 }

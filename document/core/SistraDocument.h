@@ -7,6 +7,7 @@
 #include "document/analysis/SistraData.h"
 #include "document/core/AnalysisClient.h"
 #include "document/core/SetupPaneSeam.h"
+#include "document/core/DocumentSettings.h"
 #include "document/models/ModelMap.h"
 #include "document/calibration/PressureCalibrator.h"
 #include "document/calibration/VolumeCalibrator.h"
@@ -15,6 +16,7 @@
 
 #include "HostDocument.h"
 #include "HostDocumentEvents.h"
+#include "SistraDocInterface.h"
 #include "ModelMessages.h"
 #include "VyrAnalysis.h"
 #include "hostframework/document/StrixChildDocument.h"
@@ -24,15 +26,6 @@
 
 namespace Sistra
 {
-
-// What other modules ask of the document: the factors of its channels' units.
-// {89DC80D5-4B0B-474D-8F91-DFCFCC0FA54B}
-struct ISistraDocInterface : IUnknown
-{
-    virtual HRESULT STDMETHODCALLTYPE GetPressureScale(ULONG reserved, double* factor) = 0;            // 3
-    virtual HRESULT STDMETHODCALLTYPE GetVolumeScale(ULONG reserved, double* factor) = 0;              // 4
-};
-inline constexpr IID IID_ISistraDocInterface = {0x89DC80D5, 0x4B0B, 0x474D, {0x8F, 0x91, 0xDF, 0xCF, 0xCC, 0x0F, 0xA5, 0x4B}};
 
 // What changed since the views were last refreshed; the payload of the refresh broadcast.
 namespace ChangeState
@@ -85,6 +78,11 @@ public:
     // The host document's faces: closing and attaching.
     HRESULT STDMETHODCALLTYPE Close() override;
     HRESULT STDMETHODCALLTYPE OnAttached(ULONG_PTR argument) override;
+    // The settings persisters, through which the host saves and opens the document's settings.
+    HRESULT STDMETHODCALLTYPE GetPersister(ULONG kind, ULONG type, void** reserved, IUnknown** persister) override
+    {
+        return settings_->GetPersister(kind, type, reserved, persister);
+    }
 
     // ISistraDocInterface
     HRESULT STDMETHODCALLTYPE GetPressureScale(ULONG reserved, double* factor) override;
@@ -168,7 +166,7 @@ public:
     HRESULT OnClearAnalysisMsg();
 
     // What the analysis client needs of the document.
-    bool IsPersistenceActive() const { return persistenceActive_; }
+    bool IsPersistenceActive() const { return persistenceActive_ || settings_->IsActive(); }
     void AnalysedRegion(uint64_t& start, uint64_t& end);
     void ReapplyCalibrationsAndAnalyse();
     bool IsAnalysisEnabled() const { return analysisEnabled_; }
@@ -212,6 +210,7 @@ public:
     void ReactToWorkflowModeChange(const ModelChangedRecord& record);
 
 private:
+    friend class DocumentSettings;
     ~SistraDocument() override;
 
     VYR_DECLARE_EVENT_MAP()
@@ -244,6 +243,7 @@ private:
     bool applyingChannelSetup_ = false;
     bool loading_ = false;
     SetupPaneSeam setupPane_{*this};
+    std::unique_ptr<DocumentSettings> settings_ = std::make_unique<DocumentSettings>(*this);
 };
 
 struct SelectLoopPayload

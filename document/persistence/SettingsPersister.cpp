@@ -66,6 +66,8 @@ HRESULT STDMETHODCALLTYPE SettingsPersister::IsDirty()
 
 HRESULT STDMETHODCALLTYPE SettingsPersister::Load(IStream* stream)
 {
+    if (!owner_)
+        return E_UNEXPECTED;
     return Orv::CatchReturn([&] {
         LoadingSettings loading(*owner_);
         loaded_ = true;
@@ -77,6 +79,8 @@ HRESULT STDMETHODCALLTYPE SettingsPersister::Load(IStream* stream)
 
 HRESULT STDMETHODCALLTYPE SettingsPersister::Save(IStream* stream, BOOL clearDirty)
 {
+    if (!owner_)
+        return E_UNEXPECTED;
     return Orv::CatchReturn([&] {
         const HRESULT hr = SaveSettingsRecord(stream, flavour_, *owner_);
         if (SUCCEEDED(hr) && clearDirty)
@@ -92,6 +96,8 @@ HRESULT STDMETHODCALLTYPE SettingsPersister::GetSizeMax(ULARGE_INTEGER*)
 
 HRESULT STDMETHODCALLTYPE SettingsPersister::InitNew()
 {
+    if (!owner_)
+        return E_UNEXPECTED;
     if (!owner_->ArePersistersRegistered() && !loaded_)
         return S_FALSE;
     return Orv::CatchReturn([&] { ResetModelsToDefaults(); });

@@ -47,6 +47,9 @@ public:
     HRESULT STDMETHODCALLTYPE InitNew() override;
 
     void SetDirty() { dirty_ = true; }
+    // The document is gone: every later load, save or reset fails with E_UNEXPECTED instead of
+    // reaching it.
+    void Orphan() { owner_ = nullptr; }
     bool HasLoaded() const { return loaded_; }
     SettingsFlavour Flavour() const { return flavour_; }
 

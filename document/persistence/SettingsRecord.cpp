@@ -141,7 +141,9 @@ HRESULT SaveSettingsRecord(IStream* stream, SettingsFlavour flavour, SettingsRec
 {
     if (!stream)
         return E_POINTER;
-    Orv::StorageBinOStreamLite out(stream, false);
+    // The host asks for a save: the stream is written whatever access its Stat reports (memory
+    // streams report none).
+    Orv::StorageBinOStreamLite out(stream, true);
     WriteSettingsRecord(out, flavour, subject);
     const bool written = out.IsGood();
     const HRESULT closed = out.Close();

@@ -83,10 +83,12 @@ String MakePathBesideHostExe(const String& relativePath)
 namespace FileLockBytesImpl
 {
 
-FileLockBytes::FileLockBytes(const Orv::String& fileName) : CComObjectRoot(1), fileName_(Orv::FullPathOf(fileName))
+FileLockBytes::FileLockBytes(const Orv::String& fileName, Life life)
+    : CComObjectRoot(1), fileName_(Orv::FullPathOf(fileName)), life_(life)
 {
-    file_ = CreateFileW(fileName_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    const bool kept = life == Life::Kept;
+    file_ = CreateFileW(fileName_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, kept ? OPEN_ALWAYS : CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL | (kept ? 0 : FILE_FLAG_DELETE_ON_CLOSE), nullptr);
     const HRESULT failure = file_ == INVALID_HANDLE_VALUE ? Orv::LastErrorResult() : S_OK;
     fileName_ = Orv::FullPathOf(fileName_);
     if (!fileName_.IsEmpty())
@@ -213,7 +215,7 @@ HRESULT FileLockBytes::Stat(STATSTG* stat, DWORD flag)
             result = STG_E_INSUFFICIENTMEMORY;
     }
     stat->type = STGTY_LOCKBYTES;
-    stat->grfMode = StoreMode;
+    stat->grfMode = life_ == Life::Kept ? StoreMode & ~(STGM_DELETEONRELEASE | STGM_CREATE) : StoreMode;
     LARGE_INTEGER size{};
     if (GetFileSizeEx(file_, &size))
         stat->cbSize.QuadPart = static_cast<ULONGLONG>(size.QuadPart);

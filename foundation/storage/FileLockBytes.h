@@ -30,8 +30,15 @@ namespace FileLockBytesImpl
 class FileLockBytes final : public IOrvLockBytes, private Orv::CComObjectRoot
 {
 public:
-    // Creates (or empties) the file; raises Orv::XLockBytesCreate when it cannot.
-    explicit FileLockBytes(const Orv::String& fileName);
+    // Temporary: creates (or empties) the file, which goes when the store is released. Kept: opens the
+    // file as it is (creating it when missing) and leaves it in place. Raises Orv::XLockBytesCreate
+    // when the file cannot be opened.
+    enum class Life
+    {
+        Temporary,
+        Kept,
+    };
+    explicit FileLockBytes(const Orv::String& fileName, Life life = Life::Temporary);
     FileLockBytes(const FileLockBytes&) = delete;
     FileLockBytes& operator=(const FileLockBytes&) = delete;
 
@@ -62,6 +69,7 @@ private:
     ULONGLONG position_ = 0;
     Orv::String fileName_;
     DWORD flags_ = 0x4000000F;
+    Life life_;
 };
 
 } // namespace FileLockBytesImpl

@@ -196,6 +196,8 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IHostSelection*>(this);
     else if (iid == IID_IAnalysisManager)
         *out = static_cast<IAnalysisManager*>(this);
+    else if (iid == IID_IVyrDocumentPersistence)
+        *out = static_cast<IVyrDocumentPersistence*>(this);
     else
         *out = nullptr;
     if (!*out)
@@ -259,6 +261,22 @@ HRESULT STDMETHODCALLTYPE HostDocument::RegisterClient(const WCHAR* name, const 
 HRESULT STDMETHODCALLTYPE HostDocument::RegisterPersister(LONG clientId, LONG, IUnknown*, VARIANT_BOOL)
 {
     return IsAnalysisClient(clientId) ? S_OK : E_INVALIDARG;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::RegisterPersister(IUnknown*, ULONG kind, IUnknown* persister, ULONG, ULONG,
+                                                          BSTR* name)
+{
+    if (name)
+        *name = nullptr;
+    if (!persister)
+        return E_POINTER;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        Orv::ComPtr<IPersistStreamInit> stream;
+        if (FAILED(persister->QueryInterface(IID_IPersistStreamInit, stream.PutVoid())))
+            return E_NOINTERFACE;
+        persisters_[kind] = stream;
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE HostDocument::SettingsChanged(LONG clientId)

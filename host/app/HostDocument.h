@@ -8,9 +8,12 @@
 #include "host/app/recording/Recording.h"
 #include "host/include/HostDocument.h"
 #include "host/include/VyrAnalysis.h"
+#include "host/include/VyrDocuments.h"
 #include "host/include/VyrServices.h"
 
 #include "foundation/com/ComPtr.h"
+
+#include <ocidl.h>
 
 #include <map>
 #include <optional>
@@ -29,7 +32,8 @@ class HostDocument final : public IHostDocument,
                            public IHostChildData,
                            public IHostSampling,
                            public IHostSelection,
-                           public IAnalysisManager
+                           public IAnalysisManager,
+                           public IVyrDocumentPersistence
 {
 public:
     // The recording must outlive the document. calculatedChannels: the texts of vch1, vch2, ...
@@ -142,6 +146,12 @@ public:
     int SettingsChangeCount() const { return settingsChanges_; }
     std::optional<std::pair<uint64_t, uint64_t>> ReportedRegion() const { return reportedRegion_; }
 
+    // IVyrDocumentPersistence: a later registration of a kind replaces the earlier one.
+    HRESULT STDMETHODCALLTYPE RegisterPersister(IUnknown* frame, ULONG kind, IUnknown* persister, ULONG, ULONG,
+                                                BSTR* name) override;
+    // The settings persisters the modules registered, by kind.
+    const std::map<ULONG, Orv::ComPtr<IPersistStreamInit>>& SettingsPersisters() const { return persisters_; }
+
 private:
     bool IsAnalysisClient(LONG clientId) const;
 
@@ -178,6 +188,7 @@ private:
     std::map<std::pair<int32_t, int32_t>, std::vector<ChannelEntry>> entries_; // by (channel, position code)
     std::vector<NamedItem> items_; // an item's id is its index
     std::vector<Orv::ComPtr<IStrixDataChildData>> childData_;
+    std::map<ULONG, Orv::ComPtr<IPersistStreamInit>> persisters_; // by kind
     Calc::FunctionLookup lookup_;
     // The conversion of each channel, made from its recorded unit until a channel setup replaces it, and
     // the records that show a channel otherwise.

@@ -40,7 +40,9 @@ struct ICustomDocument : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetCreationFlags(ULONG* flags) = 0;                                // 7
     // 8: the host document's interface the document keeps, with one reference for the caller.
     virtual HRESULT STDMETHODCALLTYPE GetHostInterface(IUnknown** host) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetValues(ULONG first, ULONG second, ULONG* out1, ULONG* out2) = 0; // 9
+    // 9: the document's settings persister of a kind (0 full, 1 settings only) and type (2: a stream
+    // persister), as its IPersist with one reference; S_FALSE and null for a combination it lacks.
+    virtual HRESULT STDMETHODCALLTYPE GetPersister(ULONG kind, ULONG type, void** reserved, IUnknown** persister) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetName(ULONG reserved, IAutoOrvString* name) = 0;                 // 10
     virtual HRESULT STDMETHODCALLTYPE GetName(ULONG reserved, IAutoOrvString** name) = 0;                // 11
     virtual HRESULT STDMETHODCALLTYPE GetHostValue(ULONG* value) = 0;                                    // 12
@@ -56,6 +58,17 @@ struct ICustomDocument : IUnknown
 // {3B1F470C-1731-4761-916A-B75F07F9E7F8}
 struct ICustomDocument2 : ICustomDocument
 {
+};
+
+// The host document's store of its modules' settings: a module registers each of its persisters once,
+// and the host saves them with the document and loads them when it opens the document again.
+// {CD8A64F0-48D2-11D1-8D03-00C0D1570D74}
+struct IVyrDocumentPersistence : IUnknown
+{
+    // 3: the persister (an IPersistStreamInit) of a kind (0 full, 1 settings only) of the document
+    // shown in frame; name receives what the host calls the record (null when it gives none).
+    virtual HRESULT STDMETHODCALLTYPE RegisterPersister(IUnknown* frame, ULONG kind, IUnknown* persister,
+                                                        ULONG reserved1, ULONG reserved2, BSTR* name) = 0;
 };
 
 // The host side of a document: its frame, from which the document reaches its UI services.
@@ -103,6 +116,7 @@ inline constexpr IID IID_VyrHiddenDocumentFace = {0xC60D5F9C, 0x196E, 0x4750, {0
 inline constexpr IID IID_ICustomDocClass = {0xCD8A64F3, 0x48D2, 0x11D1, {0x8D, 0x03, 0x00, 0xC0, 0xD1, 0x57, 0x0D, 0x74}};
 inline constexpr IID IID_ICustomDocument = {0x6786FCE0, 0x0F95, 0x11D1, {0x8C, 0xC5, 0x00, 0xC0, 0xD1, 0x57, 0x0D, 0x74}};
 inline constexpr IID IID_ICustomDocument2 = {0x3B1F470C, 0x1731, 0x4761, {0x91, 0x6A, 0xB7, 0x5F, 0x07, 0xF9, 0xE7, 0xF8}};
+inline constexpr IID IID_IVyrDocumentPersistence = {0xCD8A64F0, 0x48D2, 0x11D1, {0x8D, 0x03, 0x00, 0xC0, 0xD1, 0x57, 0x0D, 0x74}};
 inline constexpr IID IID_IVyrDocumentFrame = {0xCD8A64F4, 0x48D2, 0x11D1, {0x8D, 0x03, 0x00, 0xC0, 0xD1, 0x57, 0x0D, 0x74}};
 inline constexpr IID IID_IVyrDocClassImplFactory = {0x7B542012, 0x6854, 0x11D1, {0xB2, 0xA7, 0x00, 0x60, 0x08, 0x94, 0xD7, 0x2A}};
 inline constexpr IID IID_IVyrDocImplFactory = {0xD6F52E82, 0xB34D, 0x11D3, {0x80, 0xC7, 0x00, 0x50, 0x04, 0xAD, 0x3C, 0x53}};

@@ -129,12 +129,12 @@ HRESULT STDMETHODCALLTYPE VyrDocument::GetHostInterface(IUnknown** host)
     return hostObject_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(host));
 }
 
-HRESULT STDMETHODCALLTYPE VyrDocument::GetValues(ULONG, ULONG, ULONG* out1, ULONG* out2)
+HRESULT STDMETHODCALLTYPE VyrDocument::GetPersister(ULONG, ULONG, void** reserved, IUnknown** persister)
 {
-    if (out1)
-        *out1 = 0;
-    if (out2)
-        *out2 = 0;
+    if (reserved)
+        *reserved = nullptr;
+    if (persister)
+        *persister = nullptr;
     return E_NOTIMPL;
 }
 

@@ -32,7 +32,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetExtension(IUnknown** extension) override;
     HRESULT STDMETHODCALLTYPE GetCreationFlags(ULONG* flags) override;
     HRESULT STDMETHODCALLTYPE GetHostInterface(IUnknown** host) override;
-    HRESULT STDMETHODCALLTYPE GetValues(ULONG first, ULONG second, ULONG* out1, ULONG* out2) override;
+    HRESULT STDMETHODCALLTYPE GetPersister(ULONG kind, ULONG type, void** reserved, IUnknown** persister) override;
     HRESULT STDMETHODCALLTYPE SetName(ULONG reserved, IAutoOrvString* name) override;
     HRESULT STDMETHODCALLTYPE GetName(ULONG reserved, IAutoOrvString** name) override;
     HRESULT STDMETHODCALLTYPE GetHostValue(ULONG* value) override;

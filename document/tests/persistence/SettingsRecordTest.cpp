@@ -172,4 +172,16 @@ TEST(SettingsRecord, SaveReportsAWriteTheStreamRefused)
     }
 }
 
+// Memory streams report no write access in their Stat; a save into one is still a save.
+TEST(SettingsRecord, SaveWritesAStreamWhoseStatReportsReadAccess)
+{
+    for (const SettingsFlavour flavour : Flavours)
+    {
+        RecordDocument document;
+        TestStreams::CountingStream readLooking(STGM_READ);
+        EXPECT_EQ(S_OK, SaveSettingsRecord(&readLooking, flavour, document));
+        EXPECT_EQ(document.Saved(flavour), TestStreams::ContentOf(readLooking.Inner()));
+    }
+}
+
 } // namespace

@@ -1,0 +1,35 @@
+// A host document saved as a compound file: the recording it shows and the settings records of its
+// modules' documents. A save rewrites the file and commits once, so that a file cut anywhere in a save
+// holds the document as it was before the save or as it was saved, never a mix.
+//
+// Layout: stream "Recording" (the recording's path, UTF-16); per module document a storage
+// "Module<n>" (n from 1) with stream "ClassId" (the class id its persisters report) and a stream per
+// settings record, "Full" and "SettingsOnly".
+#pragma once
+
+#include "host/include/VyrDocuments.h"
+
+#include <objidl.h>
+
+#include <string>
+#include <vector>
+
+namespace Host
+{
+
+using ModuleDocuments = std::vector<ICustomDocument*>;
+
+// Writes the document into root (a new or an earlier saved file) and commits. A record a module fails
+// to write fails the save with its code and leaves the file as it was.
+HRESULT SaveDocument(IStorage* root, const std::wstring& recordingPath, const ModuleDocuments& modules);
+// The path of the recording a saved document shows.
+HRESULT ReadRecordingReference(IStorage* root, std::wstring& recordingPath);
+// Loads into each module document the settings records the file holds for its class; a record the
+// file lacks starts the persister afresh (InitNew). The first failure's code, after trying them all.
+HRESULT LoadModuleSettings(IStorage* root, const ModuleDocuments& modules);
+
+// The same on a file: a save opens the file when it holds a document and makes it otherwise.
+HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recordingPath, const ModuleDocuments& modules);
+HRESULT OpenDocumentFile(const std::wstring& path, IStorage** root);
+
+} // namespace Host

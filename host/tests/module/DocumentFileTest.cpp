@@ -1,0 +1,190 @@
+// A host document saved with its module's settings and opened again: the settings come back whole, and
+// a save cut at any write leaves the file with the settings of before or after the save, never a mix.
+#include "host/tests/module/CrossingFunction.h"
+#include "host/tests/RecordingFixtures.h"
+
+#include "document/core/SistraDocument.h"
+#include "foundation/storage/OrvStorage.h"
+#include "foundation/tests/storage/CompoundTestSupport.h"
+#include "host/app/DocumentFile.h"
+#include "host/app/HostDocument.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using CompoundTest::Bytes;
+using CompoundTest::MemoryLockBytes;
+namespace ModelKind = Sistra::ModelKind;
+namespace PropertyId = Sistra::PropertyId;
+using Sistra::PropertyType;
+
+const wchar_t RecordingPath[] = L"C:\\recordings\\ventricle.txt";
+
+Host::Recording TwoChannels()
+{
+    return HostTests::MakeRecording(0.001, {{std::vector<float>(100, 1.0f), std::vector<float>(100, 2.0f)}}, 2);
+}
+
+// One module document on one host document.
+class SavedDocument
+{
+public:
+    explicit SavedDocument(const Host::Recording& recording) : host_(Host::HostDocument::Offline(recording))
+    {
+        HostTests::StandIn();
+        document_ = new Sistra::SistraDocument(host_->Unknown(), nullptr, 0);
+        holder_ = Orv::ComPtr<IUnknown>(document_->Outer());
+    }
+    ~SavedDocument() { document_->Close(); }
+
+    // Settings in two models, so that a mix of two saves shows.
+    void Change(int32_t pressureChannel, double peakHeight, double cuvetteSlope)
+    {
+        const Sistra::ModelPtr setup = document_->GetSetupModel();
+        setup->SetPressureChannel(pressureChannel);
+        setup->SetValue<PropertyType::Double>(PropertyId::MinimumPeakHeight, peakHeight);
+        setup->CommitChanges();
+        const Sistra::ModelPtr cuvette = document_->GetModel(ModelKind::CuvetteCalib);
+        cuvette->SetValue<PropertyType::Double>(PropertyId::CuvetteSlope, cuvetteSlope);
+        cuvette->CommitChanges();
+    }
+    // Every setting, as the full record holds it.
+    Bytes Settings()
+    {
+        Orv::ComPtr<IUnknown> persister;
+        Orv::ComPtr<IPersistStreamInit> stream;
+        EXPECT_EQ(S_OK, document_->GetPersister(0, 2, nullptr, persister.Put()));
+        persister->QueryInterface(IID_IPersistStreamInit, stream.PutVoid());
+        Orv::ComPtr<IStream> memory;
+        CreateStreamOnHGlobal(nullptr, TRUE, memory.Put());
+        EXPECT_EQ(S_OK, stream->Save(memory.Get(), FALSE));
+        memory->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+        return CompoundTest::ReadAll(memory.Get());
+    }
+    Host::ModuleDocuments Modules() { return {document_}; }
+    ICustomDocument* Module() { return document_; }
+    HRESULT SaveInto(IStorage* root) { return Host::SaveDocument(root, RecordingPath, Modules()); }
+    Host::HostDocument& Host() { return *host_.Get(); }
+
+private:
+    Orv::ComPtr<Host::HostDocument> host_;
+    Sistra::SistraDocument* document_;
+    Orv::ComPtr<IUnknown> holder_;
+};
+
+// The settings a fresh document has after opening the file's bytes; empty when the file does not open.
+Bytes OpenedSettings(const Host::Recording& recording, const Bytes& file, std::wstring* path = nullptr)
+{
+    Orv::ComPtr<IStorage> root;
+    if (FAILED(OrvStorage::OpenOnLockBytes(MemoryLockBytes::Make(file).Get(), root.Put())))
+        return {};
+    SavedDocument opened(recording);
+    EXPECT_EQ(S_OK, Host::LoadModuleSettings(root.Get(), opened.Modules()));
+    if (path)
+    {
+        EXPECT_EQ(S_OK, Host::ReadRecordingReference(root.Get(), *path));
+    }
+    return opened.Settings();
+}
+
+TEST(DocumentFile, ASavedDocumentOpensWithItsRecordingAndEverySetting)
+{
+    const Host::Recording recording = TwoChannels();
+    SavedDocument document(recording);
+    document.Change(1, 42.0, 3e-6);
+    // The first change registered both persisters with the host document.
+    EXPECT_EQ(2u, document.Host().SettingsPersisters().size());
+
+    Orv::ComPtr<MemoryLockBytes> store = MemoryLockBytes::Make();
+    Orv::ComPtr<IStorage> root;
+    ASSERT_EQ(S_OK, OrvStorage::CreateOnLockBytes(store.Get(), root.Put()));
+    ASSERT_EQ(S_OK, document.SaveInto(root.Get()));
+    root.Reset();
+
+    std::wstring path;
+    const Bytes opened = OpenedSettings(recording, store->Data(), &path);
+    EXPECT_EQ(RecordingPath, path);
+    EXPECT_EQ(document.Settings(), opened);
+    EXPECT_NE(SavedDocument(recording).Settings(), opened);
+}
+
+TEST(DocumentFile, PersistersAreHandedOutByKindAndRefuseTheirDocumentOnceItIsGone)
+{
+    const Host::Recording recording = TwoChannels();
+    Orv::ComPtr<IPersistStreamInit> kept;
+    {
+        SavedDocument document(recording);
+        const struct
+        {
+            ULONG kind, type;
+            HRESULT expected;
+        } cases[] = {{0, 2, S_OK}, {1, 2, S_OK}, {2, 2, S_FALSE}, {0, 1, S_FALSE}, {1, 3, S_FALSE}};
+        for (const auto& c : cases)
+        {
+            Orv::ComPtr<IUnknown> persister;
+            void* reserved = &kept;
+            EXPECT_EQ(c.expected, document.Module()->GetPersister(c.kind, c.type, &reserved, persister.Put()));
+            EXPECT_EQ(nullptr, reserved);
+            EXPECT_EQ(c.expected == S_OK, persister.Get() != nullptr) << c.kind << ", " << c.type;
+        }
+        Orv::ComPtr<IUnknown> persister;
+        document.Module()->GetPersister(0, 2, nullptr, persister.Put());
+        persister->QueryInterface(IID_IPersistStreamInit, kept.PutVoid());
+    }
+    Orv::ComPtr<IStream> memory;
+    CreateStreamOnHGlobal(nullptr, TRUE, memory.Put());
+    EXPECT_EQ(E_UNEXPECTED, kept->Save(memory.Get(), TRUE));
+    EXPECT_EQ(E_UNEXPECTED, kept->Load(memory.Get()));
+    EXPECT_EQ(E_UNEXPECTED, kept->InitNew());
+}
+
+TEST(DocumentFile, ASaveCutAtAnyWriteLeavesTheOldOrTheNewSettingsNeverAMix)
+{
+    const Host::Recording recording = TwoChannels();
+    SavedDocument document(recording);
+    document.Change(1, 42.0, 3e-6);
+    const Bytes oldSettings = document.Settings();
+    Orv::ComPtr<MemoryLockBytes> first = MemoryLockBytes::Make();
+    {
+        Orv::ComPtr<IStorage> root;
+        ASSERT_EQ(S_OK, OrvStorage::CreateOnLockBytes(first.Get(), root.Put()));
+        ASSERT_EQ(S_OK, document.SaveInto(root.Get()));
+    }
+    document.Change(0, 7.5, 9e-6);
+    const Bytes newSettings = document.Settings();
+    ASSERT_NE(oldSettings, newSettings);
+
+    // Saves the new settings over the old file, the store stopping after cut changes.
+    const auto saveCut = [&](unsigned cut) {
+        Orv::ComPtr<MemoryLockBytes> store = MemoryLockBytes::Make(first->Data());
+        Orv::ComPtr<IStorage> root;
+        EXPECT_EQ(S_OK, OrvStorage::OpenOnLockBytes(store.Get(), root.Put()));
+        const unsigned before = store->Changes();
+        store->StopAfter(cut);
+        const HRESULT saved = document.SaveInto(root.Get());
+        return std::make_tuple(store->Data(), store->Changes() - before, saved);
+    };
+    const auto [whole, changes, saved] = saveCut(~0u / 2);
+    ASSERT_EQ(S_OK, saved);
+    ASSERT_GT(changes, 1u);
+
+    unsigned oldSeen = 0, newSeen = 0;
+    for (unsigned cut = 0; cut <= changes; ++cut)
+    {
+        const auto [file, made, result] = saveCut(cut);
+        const Bytes opened = OpenedSettings(recording, file);
+        ASSERT_TRUE(opened == oldSettings || opened == newSettings) << "cut after " << cut;
+        (opened == oldSettings ? oldSeen : newSeen) += 1;
+        // A save that reports success left the new settings.
+        if (SUCCEEDED(result))
+        {
+            EXPECT_EQ(newSettings, opened) << "cut after " << cut;
+        }
+    }
+    EXPECT_GT(oldSeen, 0u);
+    EXPECT_GT(newSeen, 0u);
+}
+
+} // namespace
