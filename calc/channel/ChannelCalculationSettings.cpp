@@ -15,7 +15,10 @@ namespace
 
 // {C9C5B31B-1B21-478B-ACBE-2DEEA85A996E}
 constexpr GUID ChannelCalculationTypeGuid = {0xC9C5B31B, 0x1B21, 0x478B, {0xAC, 0xBE, 0x2D, 0xEE, 0xA8, 0x5A, 0x99, 0x6E}};
+constexpr uint32_t CalculationTypeNumber = 0;
 constexpr uint32_t SettingsTypeNumber = 1;
+CalcEnums::FunctionDescriptor CalculationDescriptor{L"Sistra", L"Generates data from the hemodynamics table.", 0, &ChannelCalculationTypeGuid,
+                                                    CalculationTypeNumber, {0}};
 CalcEnums::FunctionDescriptor SettingsDescriptor{L"SistraSettings", L"", 0, &ChannelCalculationTypeGuid,
                                                  SettingsTypeNumber, {0}};
 
@@ -42,11 +45,35 @@ HRESULT ReadWhole(IStream* stream, void* data, ULONG size)
 ChannelCalculationSettings::ChannelCalculationSettings(intptr_t owner) : owner(owner) {}
 
 ChannelCalculationSettings::ChannelCalculationSettings(const ChannelCalculationSettings& other)
-    : IPersistObject(), enabled(other.enabled), unitText(other.unitText), word(other.word), owner(other.owner),
-      loopSource(other.loopSource), pvaSource(other.pvaSource), loopSourceText(other.loopSourceText),
-      pvaSourceText(other.pvaSourceText), parameterIndex(other.parameterIndex), low(other.low), high(other.high),
-      decimalPlaces(other.decimalPlaces)
+    : IPersistObject(), owner(other.owner)
 {
+    CopyFrom(other);
+}
+
+void ChannelCalculationSettings::CopyFrom(const ChannelCalculationSettings& other)
+{
+    enabled = other.enabled;
+    unitText = other.unitText;
+    word = other.word;
+    owner = other.owner;
+    loopSource = other.loopSource;
+    pvaSource = other.pvaSource;
+    loopSourceText = other.loopSourceText;
+    pvaSourceText = other.pvaSourceText;
+    parameterIndex = other.parameterIndex;
+    low = other.low;
+    high = other.high;
+    decimalPlaces = other.decimalPlaces;
+}
+
+CalcEnums::FunctionDescriptor& ChannelCalculationDescriptor()
+{
+    return CalculationDescriptor;
+}
+
+CalcEnums::FunctionDescriptor& ChannelSettingsDescriptor()
+{
+    return SettingsDescriptor;
 }
 
 HRESULT STDMETHODCALLTYPE ChannelCalculationSettings::QueryInterface(REFIID iid, void** object)

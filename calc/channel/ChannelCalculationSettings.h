@@ -2,6 +2,7 @@
 // as a 16-byte record (version, parameter index, low, high) in the host's document.
 #pragma once
 
+#include "calc/engine/CalcFunctionTable.h"
 #include "foundation/text/String.h"
 #include "CalcInterfaces.h"
 #include "VyrMessaging.h"
@@ -44,6 +45,8 @@ public:
 
     // Settings equal for the channel's purposes: index, range, decimal places and the switch.
     bool SameChoice(const ChannelCalculationSettings& other) const;
+    // Every field but the reference count.
+    void CopyFrom(const ChannelCalculationSettings& other);
 
     bool enabled = true;
     Orv::String unitText;
@@ -62,6 +65,10 @@ private:
     ~ChannelCalculationSettings() = default;
     volatile LONG references_ = 1;
 };
+
+// The computed channel's type: its calculation class is type number 0, its settings class number 1.
+CalcEnums::FunctionDescriptor& ChannelCalculationDescriptor();
+CalcEnums::FunctionDescriptor& ChannelSettingsDescriptor();
 
 // The settings class object's LoadObject: a record read from the stream, or nothing when the stream
 // holds no valid record (the code says why).

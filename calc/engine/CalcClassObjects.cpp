@@ -4,6 +4,7 @@
 // whose enumerators live elsewhere take their place here when they join.
 #include "calc/engine/CalcClassObjects.h"
 
+#include "calc/channel/ChannelCalculationClass.h"
 #include "calc/engine/EEH3Enumerator.h"
 #include "calc/detectors/EdpDetector.h"
 #include "calc/loops/LoopAnalyzer.h"
@@ -29,6 +30,8 @@ namespace
 {
 
 CalcEnumNumericParamsClass<Sistra::PSineFitEnum> PSineFitClass{PSineFitFunction};
+// The computed channel "Sistra"; its settings class links itself right after it.
+Sistra::ChannelCalculationClass ChannelClass;
 CalcEnumNumericParamsClass<AnalyzerEnumerator> SistraAnalyzerClass{SistraAnalyzerFunction};
 CalcEnumNumericParamsClassEx<EcgEdpEnumerator> PVEcgEdpDetClass{PVEcgEdpDetFunction};
 CalcEnumNumericParamsClassEx<EdpEnumerator> PVEdpDetClass{PVEdpDetFunction};
@@ -43,6 +46,16 @@ CalcEnumClassBase2& PSineFitClassObject()
 {
     return PSineFitClass;
 }
+} // namespace CalcEnums
+
+Sistra::ChannelCalculationClass& Sistra::ChannelCalculationClassObject()
+{
+    return CalcEnums::ChannelClass;
+}
+
+namespace CalcEnums
+{
+
 CalcEnumClassBase2& SistraAnalyzerClassObject()
 {
     return SistraAnalyzerClass;

@@ -61,6 +61,7 @@ struct RangeWords
 
 // Names under which the analysis registers its own calculations with the host.
 inline constexpr const wchar_t* LoopEventStreamName = L"sistra";
+inline constexpr const wchar_t* PvaEventStreamName = L"pva";
 inline constexpr const wchar_t* CorrectedVolumeName = L"pvvolumewithoutvp";
 
 enum class VolumeSource

@@ -69,7 +69,7 @@ bool VChanData::FindCalculations()
     if (!items)
         return false;
     loops_ = Find(*items.Get(), LoopEventStreamName, echo_);
-    pva_ = Find(*items.Get(), L"pva", echo_);
+    pva_ = Find(*items.Get(), PvaEventStreamName, echo_);
     volume_ = Find(*items.Get(), CorrectedVolumeName, echo_);
     events_ = Find(*items.Get(), L"pveventwithoutvp", echo_);
     return IsSet(loops_);

@@ -334,11 +334,11 @@ struct IHostChildData : IUnknown
 };
 __CRT_UUID_DECL(IHostChildData, 0xE3F4A2B7, 0x9C18, 0x4D6E, 0xB0, 0x5A, 0x61, 0xC8, 0xD2, 0xF3, 0xE7, 0xA9)
 
-// The host's expression calculation class (type number 0 under this GUID). Created for a document's
-// record data, its enumerator takes calculation text as its argument text and yields, through its
-// IEnumEventEx, the events of that text over the document's channels.
-inline constexpr GUID ExpressionCalcClassGuid =
-    {0x3E9D5B27, 0x81C4, 0x4A6F, {0xB0, 0x5E, 0x27, 0xD1, 0x9C, 0x64, 0x0A, 0x8B}};
+// The host's expression calculation class, the host's common calculation (type number 0 under this
+// GUID). Created for a document's record data, its enumerator takes calculation text as its argument
+// text and yields, through its IEnumEventEx, the events of that text over the document's channels; a
+// module's computed channels and self-tests make their calculations with it.
+inline constexpr GUID ExpressionCalcClassGuid = HostCommonGUID;
 
 inline constexpr GUID IID_IHostDocument = __uuidof(IHostDocument);
 inline constexpr GUID IID_IHostChannelData = __uuidof(IHostChannelData);

@@ -96,6 +96,23 @@ private:
     LONG references_ = 1;
 };
 
+// A face of an aggregated object: IUnknown goes to the outer object.
+template <class Interface>
+class DelegatingFace : public Interface
+{
+public:
+    explicit DelegatingFace(IUnknown* outer) : outer_(outer) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        return outer_->QueryInterface(iid, object);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return outer_->AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return outer_->Release(); }
+
+private:
+    IUnknown* outer_;
+};
+
 // Hands a BSTR copy of text to an out parameter.
 inline HRESULT CopyToBstr(const std::wstring& text, BSTR* out)
 {

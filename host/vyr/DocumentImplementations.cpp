@@ -5,23 +5,6 @@ namespace Vyr
 namespace
 {
 
-// A face of an aggregated object: IUnknown goes to the outer object.
-template <class Interface>
-class DelegatingFace : public Interface
-{
-public:
-    explicit DelegatingFace(IUnknown* outer) : outer_(outer) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        return outer_->QueryInterface(iid, object);
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return outer_->AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return outer_->Release(); }
-
-private:
-    IUnknown* outer_;
-};
-
 // The class implementation handles none of the module's commands: the class's own map answers them.
 class ClassCommands final : public DelegatingFace<IVyrCommandHandler>
 {

@@ -1,5 +1,7 @@
 #include "Framework.h"
 
+#include "ComputedChannels.h"
+
 #include <utility>
 
 namespace Vyr
@@ -64,12 +66,13 @@ ULONG STDMETHODCALLTYPE FrameworkClassObject::Release()
     return static_cast<ULONG>(InterlockedDecrement(&references_));
 }
 
-// No host object type is creatable by aggregation in the stand-in yet: the document and view
-// implementations that would be are built with the document.
-HRESULT STDMETHODCALLTYPE FrameworkClassObject::CreateObject(IUnknown*, ULONG, REFIID, void** object)
+// The computed channel is the one host object type made by aggregation in the stand-in.
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::CreateObject(IUnknown* outer, ULONG typeId, REFIID iid, void** object)
 {
     if (object)
         *object = nullptr;
+    if (typeId == VyrTypeId::Make(Framework().msgIds.CodeOf(HostTypeGUID), ComputedChannelTypeNumber))
+        return CreateComputedChannel(outer, iid, object);
     return E_NOTIMPL;
 }
 

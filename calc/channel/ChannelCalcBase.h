@@ -1,0 +1,72 @@
+// The base of a computed channel's calculation: it answers the host's IChannelCalc, aggregates the
+// host's computed-channel object that does the host's part of the work, maps the channel's value range
+// onto the host's 16-bit sample scale, and hands the producing calculation to the channel.
+#pragma once
+
+#include "calc/channel/ChannelOutputRange.h"
+#include "foundation/com/ComPtr.h"
+#include "foundation/text/String.h"
+
+#include "CalcInterfaces.h"
+#include "ChannelCalcHost.h"
+
+#include <cstdint>
+
+namespace Sistra
+{
+
+class ChannelCalcBase : public IChannelCalc
+{
+public:
+    // value, first and second: the host's construction values, passed on to the channel. host: the
+    // channel's IChannelCalcHost (may be null), through which the document's data is found.
+    ChannelCalcBase(uint32_t value, IUnknown* host, uint32_t first, uint32_t second);
+    ChannelCalcBase(const ChannelCalcBase&) = delete;
+    ChannelCalcBase& operator=(const ChannelCalcBase&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    // The gain and shift of the last range set: raw = gain * (value + shift).
+    HRESULT STDMETHODCALLTYPE GetOutputRange(double* gain, double* shift) override;
+    HRESULT STDMETHODCALLTYPE GetClassName(IOrvString** name) override;
+    HRESULT STDMETHODCALLTYPE Detach() override { return S_OK; }
+    void STDMETHODCALLTYPE DeleteThis() override { delete this; }
+
+    // Maps [low, high] onto the raw samples and keeps the mapping; a range of zero width is widened.
+    ChannelOutputRange SetOutputRange(int32_t kind, double high, double low);
+    // Makes the calculation of the type for the document's data, and gives it the channel:
+    // E_FAIL without a class object of the type or without the host's channel.
+    HRESULT AttachCalculation(uint32_t calculationType);
+    // The channel's calculation from expression text: the calculation of the type reads the text as
+    // its argument (the host compiles it, its result read as kind) and is handed to the channel.
+    HRESULT AttachExpression(const Orv::String& text, uint32_t calculationType, uint32_t kind);
+
+    IUnknown* Host() const { return host_; }
+    IUnknown* DocumentData() const { return documentData_.Get(); }
+    const ChannelOutputRange& OutputRange() const { return range_; }
+    int32_t RangeKind() const { return kind_; }
+    uint32_t CalculationType() const { return calculationType_; }
+
+protected:
+    virtual ~ChannelCalcBase();
+
+private:
+    HRESULT MakeCalculation(uint32_t calculationType, uint32_t kind, Orv::ComPtr<ICalcEnum>& calculation);
+    HRESULT HandToChannel(ICalcEnum* calculation);
+
+    volatile LONG references_ = 1;
+    Orv::ComPtr<IUnknown> companion_;
+    // The companion's face counts on this object: held without a reference, as aggregation asks.
+    IComputedChannel* channel_ = nullptr;
+    Orv::ComPtr<IUnknown> documentData_;
+    IUnknown* host_;
+    uint32_t value_;
+    uint32_t first_;
+    uint32_t second_;
+    ChannelOutputRange range_;
+    int32_t kind_ = 2;
+    uint32_t calculationType_ = 0;
+};
+
+} // namespace Sistra

@@ -1,0 +1,153 @@
+#include "calc/channel/ChannelCalculationClass.h"
+
+#include "calc/channel/SistraChannelCalculation.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/text/StringResources.h"
+#include "resources/ResourceIds.h"
+
+namespace Sistra
+{
+namespace
+{
+
+// A released settings class marks its count so that a stray late release shows as one.
+constexpr LONG ReleasedMark = static_cast<LONG>(0xC0000001u);
+
+// The text of the string table, or the fallback when the table lacks it.
+HRESULT AnswerText(UINT id, const wchar_t* fallback, IOrvString** out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    return Orv::CatchReturn([&] {
+        Orv::String text(Orv::ThisModule(), id, true);
+        if (text.IsEmpty())
+            text = Orv::String(fallback);
+        *out = text.Interface();
+        (*out)->AddRef();
+    });
+}
+
+} // namespace
+
+HRESULT STDMETHODCALLTYPE ChannelSettingsClass::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IVyrClassObject && iid != IID_IGenericClassObject &&
+        iid != IID_IPersistClassObject)
+        return E_NOINTERFACE;
+    *object = static_cast<IPersistClassObject*>(this);
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE ChannelSettingsClass::AddRef()
+{
+    return static_cast<ULONG>(InterlockedIncrement(&references_));
+}
+
+ULONG STDMETHODCALLTYPE ChannelSettingsClass::Release()
+{
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0)
+    {
+        references_ = ReleasedMark;
+        delete this;
+    }
+    return static_cast<ULONG>(left);
+}
+
+HRESULT STDMETHODCALLTYPE ChannelSettingsClass::CreateObject(const IID* iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (!iid)
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&] {
+        auto* settings = new ChannelCalculationSettings();
+        const HRESULT hr = settings->QueryInterface(*iid, object);
+        settings->Release(); // the query's reference is the caller's; a failed query leaves none
+        return hr;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE ChannelSettingsClass::LoadObject(IStream* stream, IPersistObject** object)
+{
+    return LoadChannelSettings(stream, object);
+}
+
+ChannelSettingsClass::ChannelSettingsClass()
+    : DescribedClassObject(ChannelSettingsDescriptor(), CalcSettingsClassCategory)
+{
+}
+
+ChannelCalculationClass::ChannelCalculationClass()
+    : DescribedClassObject(ChannelCalculationDescriptor(), CalculationClassCategory),
+      settingsClass_(new ChannelSettingsClass())
+{
+}
+
+ChannelCalculationClass::~ChannelCalculationClass()
+{
+    settingsClass_->Release();
+}
+
+HRESULT STDMETHODCALLTYPE ChannelCalculationClass::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IVyrClassObject && iid != IID_ICalculationClass)
+        return E_NOINTERFACE;
+    *object = static_cast<ICalculationClass*>(this);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ChannelCalculationClass::GetName(IOrvString** name)
+{
+    return AnswerText(IDS_CHANNEL_CALC_NAME, Descriptor().name, name);
+}
+
+HRESULT STDMETHODCALLTYPE ChannelCalculationClass::GetDescription(IOrvString** description)
+{
+    return AnswerText(IDS_CHANNEL_CALC_DESCRIPTION, Descriptor().description, description);
+}
+
+HRESULT STDMETHODCALLTYPE ChannelCalculationClass::GetFlags(uint32_t* flags)
+{
+    return Orv::AnswerValue(flags, Descriptor().flags);
+}
+
+HRESULT STDMETHODCALLTYPE ChannelCalculationClass::CreateCalculationInteractive(IUnknown*, HWND, IUnknown*,
+                                                                                IPersistObject*, uint32_t, uint32_t,
+                                                                                uint32_t, IUnknown*,
+                                                                                IChannelCalc** calculation)
+{
+    if (calculation)
+        *calculation = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE ChannelCalculationClass::CreateCalculation(IUnknown* host, IPersistObject* settings,
+                                                                     IChannelCalc** calculation)
+{
+    if (!calculation)
+        return E_POINTER;
+    *calculation = nullptr;
+    return Orv::CatchReturn([&] {
+        auto made = Orv::ComPtr<SistraChannelCalculation>::Adopt(new SistraChannelCalculation(0, host, 0, 0));
+        if (settings)
+        {
+            const HRESULT hr = made->SetSettings(settings);
+            if (FAILED(hr))
+                return hr;
+        }
+        *calculation = made.Detach();
+        return S_OK;
+    });
+}
+
+} // namespace Sistra

@@ -1,0 +1,45 @@
+// The module's computed channel: one hemodynamic parameter of every loop plotted along the recording,
+// taken from the analysis's loop or PVA events through a parameter selector.
+#pragma once
+
+#include "calc/channel/ChannelCalcBase.h"
+#include "calc/channel/ChannelCalculationSettings.h"
+
+namespace Sistra
+{
+
+// The document's pressure and volume factors that a selector text carries.
+struct ChannelUnitFactors
+{
+    double pressure = 1.0;
+    double volume = 1.0;
+};
+
+// The factors the document's data reports; 1 and 1 without the document's interface.
+ChannelUnitFactors ReadChannelUnitFactors(IUnknown* documentData);
+
+class SistraChannelCalculation final : public ChannelCalcBase
+{
+public:
+    SistraChannelCalculation(uint32_t value, IUnknown* host, uint32_t first, uint32_t second);
+
+    // The channel's source object, the scale triple (1, 1, 0) and the host's answer to the set-up.
+    HRESULT STDMETHODCALLTYPE SetUp(uint32_t parameter, uint32_t reserved, IUnknown** source, TimeBase* scale,
+                                    uint32_t flag, uint32_t* word) override;
+    // S_FALSE when the settings make no difference (unless forced); otherwise the range, the source and
+    // the selector text are renewed and the text's calculation is handed to the channel.
+    HRESULT STDMETHODCALLTYPE ApplySettings(IPersistObject* settings, int32_t force) override;
+    HRESULT STDMETHODCALLTYPE SetSettings(IPersistObject* settings) override;
+    // A copy of the settings; null (still S_OK) when memory runs out.
+    HRESULT STDMETHODCALLTYPE CloneSettings(IPersistObject** settings) override;
+    HRESULT STDMETHODCALLTYPE Refresh() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetClassName(IOrvString** name) override;
+
+    const ChannelCalculationSettings& Settings() const { return *settings_.Get(); }
+
+private:
+    Orv::ComPtr<ChannelCalculationSettings> settings_;
+    Orv::ComPtr<IUnknown> source_;
+};
+
+} // namespace Sistra
