@@ -166,4 +166,24 @@ HRESULT STDMETHODCALLTYPE SetupPaneSeam::GetRegression(SistraRelation relation, 
     return Orv::CatchReturn([&] { return Fit(document_.Data(), relation, *regression) ? S_OK : S_FALSE; });
 }
 
+// The pane marks its calibration applied; the document then puts the calibrator's conversion on the
+// pressure channel, as it does when the pane's model becomes ready.
+HRESULT STDMETHODCALLTYPE SetupPaneSeam::ApplyPressureCalibration(double raw1, double pressure1, double raw2,
+                                                                  double pressure2)
+{
+    return Orv::CatchReturn([&] {
+        const ModelPtr pressure = document_.GetModel(ModelKind::PressureCalib);
+        pressure->SetValue<PropertyType::Double>(PropertyId::PressureBase1, raw1);
+        pressure->SetValue<PropertyType::Double>(PropertyId::PressureConverted1, pressure1);
+        pressure->SetValue<PropertyType::Double>(PropertyId::PressureBase2, raw2);
+        pressure->SetValue<PropertyType::Double>(PropertyId::PressureConverted2, pressure2);
+        pressure->SetValue<PropertyType::Bool>(PropertyId::PressureCalibrationApplied, true);
+        if (pressure->Validate().HasProblem())
+            return E_INVALIDARG;
+        pressure->CommitChanges();
+        document_.ReapplyPressureCalibration();
+        return S_OK;
+    });
+}
+
 } // namespace Sistra

@@ -26,6 +26,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetLoop(ULONG loop, int32_t* block, SistraEvent* record, double* values) override;
     HRESULT STDMETHODCALLTYPE GetSummary(LONG parameter, SistraParameterSummary* summary, BSTR* unit) override;
     HRESULT STDMETHODCALLTYPE GetRegression(SistraRelation relation, SistraRegression* regression) override;
+    HRESULT STDMETHODCALLTYPE ApplyPressureCalibration(double raw1, double pressure1, double raw2,
+                                                       double pressure2) override;
 
 private:
     SistraDocument& document_;

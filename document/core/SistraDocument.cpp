@@ -191,7 +191,7 @@ IUnitConversion* SistraDocument::ChannelConversion(int32_t channel, Orv::ComPtr<
     host->GetRecordCount(&records, &current);
     if (block < 0 || block >= records)
         return nullptr;
-    host->GetChannelConversion(HostUnsetPosition, block, channel, holder.Put());
+    host->GetChannelConversion(HostDisplayConversion, block, channel, holder.Put());
     return holder.Get();
 }
 

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <io.h>
@@ -42,6 +43,9 @@ struct AnalyzeOptions
     bool online = false;
     std::optional<int64_t> chunk;
     std::optional<std::string> outFolder;
+    // Channel text and numbers of each calibration.
+    std::optional<std::pair<std::string, std::array<double, 4>>> pressureCalibration;
+    std::optional<std::pair<std::string, std::array<double, 2>>> volumeCalibration;
 };
 
 class UsageError : public std::runtime_error
@@ -65,6 +69,28 @@ std::pair<double, double> ParseRegion(const std::string& text)
         !ParseWhole(text.substr(colon + 1), end) || !std::isfinite(start) || !std::isfinite(end))
         throw UsageError("--region needs START:END in seconds, not '" + text + "'");
     return {start, end};
+}
+
+// CH:N1<sep>N2<sep>... with the separators given in order; the numbers must be finite.
+template <size_t Count>
+std::pair<std::string, std::array<double, Count>> ParseCalibration(const std::string& option, const std::string& text,
+                                                                   const char (&separators)[Count], const char* form)
+{
+    const auto refuse = [&] { return UsageError(option + " needs " + form + ", not '" + text + "'"); };
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+        throw refuse();
+    std::array<double, Count> numbers{};
+    size_t from = colon + 1;
+    for (size_t index = 0; index < Count; ++index)
+    {
+        const size_t to = separators[index] ? text.find(separators[index], from) : text.size();
+        if (to == std::string::npos || !ParseWhole(text.substr(from, to - from), numbers[index]) ||
+            !std::isfinite(numbers[index]))
+            throw refuse();
+        from = to + 1;
+    }
+    return {text.substr(0, colon), numbers};
 }
 
 AnalyzeOptions ParseOptions(const std::vector<std::string>& args)
@@ -91,6 +117,10 @@ AnalyzeOptions ParseOptions(const std::vector<std::string>& args)
             options.online = true;
         else if (arg == "--out")
             options.outFolder = value();
+        else if (arg == "--calibrate-pressure")
+            options.pressureCalibration = ParseCalibration(arg, value(), {'=', ',', '=', '\0'}, "CH:RAW1=P1,RAW2=P2");
+        else if (arg == "--calibrate-volume")
+            options.volumeCalibration = ParseCalibration(arg, value(), {',', '\0'}, "CH:SCALE,OFFSET");
         else if (arg == "--chunk")
         {
             const std::string& text = value();
@@ -355,6 +385,21 @@ AnalysisChoices ChoicesFor(const Recording& recording, const AnalyzeOptions& opt
         choices.ecgSource = EcgSourceText(recording, ResolveChannel(recording, *options.ecg), choices.minimumPeriod);
     choices.wholeRecording = !options.region;
     choices.online = options.online;
+    const auto checkChannel = [&](const std::string& option, const std::string& text, int32_t analysed, const char* what) {
+        if (ResolveChannel(recording, text) != analysed)
+            throw std::runtime_error(option + " names channel " + text + ", but the " + what + " channel is " +
+                                     std::to_string(analysed + 1));
+    };
+    if (const auto& pressure = options.pressureCalibration)
+    {
+        checkChannel("--calibrate-pressure", pressure->first, choices.pressureChannel, "pressure");
+        choices.pressurePoints = pressure->second;
+    }
+    if (const auto& volume = options.volumeCalibration)
+    {
+        checkChannel("--calibrate-volume", volume->first, choices.volumeChannel, "volume");
+        choices.volumeSlopeAndIntercept = std::pair(volume->second[0], volume->second[1]);
+    }
     return choices;
 }
 

@@ -3,6 +3,8 @@
 #include "host/app/TextConversion.h"
 #include "host/include/VyrMessaging.h"
 
+#include "foundation/numbers/Units.h"
+
 #include <stdexcept>
 
 namespace Host
@@ -12,6 +14,7 @@ namespace
 
 constexpr const wchar_t* DocumentClassName = L"Sistra Document";
 constexpr const wchar_t* AnalyzeCommandName = L"AnalyzeSistraNow";
+constexpr const wchar_t* CuvetteCommandName = L"ApplySistraCuvetteCalibration";
 
 void Check(HRESULT result, const std::string& what)
 {
@@ -57,6 +60,30 @@ struct EmptyPayload
     ULONG typeWord = 0;
 };
 
+// An automation payload of two doubles: the type word holds the double's code (3) once per value, and
+// the values follow it without a gap.
+#pragma pack(push, 4)
+struct TwoDoublesPayload
+{
+    ULONG typeWord = 0x33;
+    double first;
+    double second;
+};
+#pragma pack(pop)
+static_assert(sizeof(TwoDoublesPayload) == 20);
+
+// What one raw unit of the channel is in the unit without its prefix (1e-3 for mV).
+double RawPrefixFactor(HostDocument& host, int32_t channel)
+{
+    Orv::ComPtr<IUnitConversion> conversion;
+    UnitsInformation information{};
+    Check(host.GetChannelConversion(0, 0, channel, conversion.Put()), "the channel has no units");
+    Check(conversion->GetUnitsInformation(&information), "the channel has no units");
+    SysFreeString(information.rawUnitText);
+    SysFreeString(information.unitText);
+    return UnitPrefixFactor(Orv::PrefixedUnit(std::wstring(), information.rawPrefixCode).Prefix());
+}
+
 } // namespace
 
 const std::array<const char*, SistraRelationCount> RelationNames = {
@@ -86,6 +113,25 @@ DocumentAnalysis::DocumentAnalysis(IVyrStandIn& standIn, HostDocument& host, con
     // The host tells a new document that its host document is ready through the stored-message event.
     const auto observer = Face<IObserver>(made.Get(), IID_IObserver, "observer face");
     observer->Notify(nullptr, VyrTypeId::StoredMessageNotification, 0, host.Unknown());
+    ApplyCalibrations(choices);
+}
+
+// As the user would: the pressure pane's points applied, the cuvette calibration sent as its command.
+void DocumentAnalysis::ApplyCalibrations(const AnalysisChoices& choices)
+{
+    if (const auto& points = choices.pressurePoints)
+    {
+        const double factor = RawPrefixFactor(host_, choices.pressureChannel);
+        Check(pane_->ApplyPressureCalibration((*points)[0] * factor, (*points)[1], (*points)[2] * factor, (*points)[3]),
+              "the document refused the pressure calibration");
+    }
+    if (const auto& cuvette = choices.volumeSlopeAndIntercept)
+    {
+        TwoDoublesPayload payload;
+        payload.first = cuvette->first;
+        payload.second = cuvette->second;
+        Send(CuvetteCommandName, &payload, "the document refused the volume calibration");
+    }
 }
 
 DocumentAnalysis::~DocumentAnalysis()
@@ -97,15 +143,20 @@ DocumentAnalysis::~DocumentAnalysis()
 
 void DocumentAnalysis::AnalyzeNow()
 {
-    const VyrRegistrationRecord command =
-        FindRegistration(standIn_, VyrRegistrationKind::MessageClass, AnalyzeCommandName);
+    const EmptyPayload payload;
+    Send(AnalyzeCommandName, &payload, "the document did not analyse");
+}
+
+void DocumentAnalysis::Send(const wchar_t* commandName, const void* payload, const std::string& failure)
+{
+    const VyrRegistrationRecord command = FindRegistration(standIn_, VyrRegistrationKind::MessageClass, commandName);
     const auto creator =
         FrameworkObject<IMessageCreator>(standIn_, VyrTypeId::MessageCreator, IID_IMessageCreator, "message creator");
-    const EmptyPayload payload;
     Orv::ComPtr<IMessage> message;
-    Check(creator->MakeMessage(command.typeId, 0, 0, 0, 0, &payload, message.Put()), "no analysis message");
+    Check(creator->MakeMessage(command.typeId, 0, 0, 0, 0, payload, message.Put()),
+          "no message " + ToUtf8(commandName));
     const auto handler = Face<IMessageHandler>(document_.Get(), IID_IMessageHandler, "message handler");
-    Check(handler->HandleMessage(message.Get()), "the document did not analyse");
+    Check(handler->HandleMessage(message.Get()), failure);
 }
 
 uint32_t DocumentAnalysis::LoopCount()

@@ -31,6 +31,10 @@ struct AnalysisChoices
     double minimumPeriod = 0.05;           // seconds
     bool wholeRecording = true;            // else the host document's selection
     bool online = false;
+    // The pressure calibration pane's points: raw (recorded unit) and pressure (mmHg), twice.
+    std::optional<std::array<double, 4>> pressurePoints;
+    // The cuvette calibration: microlitres per recorded unit, and microlitres.
+    std::optional<std::pair<double, double>> volumeSlopeAndIntercept;
 };
 
 struct LoopRow
@@ -75,6 +79,9 @@ public:
     std::vector<RelationRow> Relations();
 
 private:
+    void ApplyCalibrations(const AnalysisChoices& choices);
+    void Send(const wchar_t* commandName, const void* payload, const std::string& failure);
+
     IVyrStandIn& standIn_;
     HostDocument& host_;
     std::unique_ptr<Calc::ModuleFunctionTable> functions_;

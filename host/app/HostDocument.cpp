@@ -6,6 +6,8 @@
 #include "host/vyr/ComObjects.h"
 #include "host/vyr/UnitConversions.h"
 
+#include "foundation/numbers/Units.h"
+
 #include "foundation/com/ComBoundary.h"
 
 #include <algorithm>
@@ -340,10 +342,9 @@ Calc::SampleNodePtr HostDocument::ChannelNode(uint32_t request, int32_t channel)
             throw std::invalid_argument("calculated channel " + std::to_string(channel + 1) + " yields events");
         return compiled.channel;
     }
-    // The stand-in's recordings carry no units conversion: raw and scaled samples are the same.
     if (!IsRecordedChannel(channel))
         throw std::invalid_argument("there is no channel " + std::to_string(channel + 1));
-    return Calc::MakeRecordedChannel(Data(), static_cast<size_t>(channel));
+    return Calc::MakeShownChannel(Data(), static_cast<size_t>(channel), ShownScaleLookup());
 }
 
 HRESULT STDMETHODCALLTYPE HostDocument::GetTickInterval(uint32_t, int32_t record, double* seconds)
@@ -573,9 +574,11 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetChannelConversionEx(uint32_t flags, i
     return Orv::CatchReturn([&] { *conversion = ChannelConversion(channel).Detach(); });
 }
 
-HRESULT STDMETHODCALLTYPE HostDocument::GetChannelConversion(int32_t, int32_t record, int32_t channel,
+HRESULT STDMETHODCALLTYPE HostDocument::GetChannelConversion(int32_t position, int32_t record, int32_t channel,
                                                              IUnitConversion** conversion)
 {
+    if (position == HostDisplayConversion)
+        return DisplayConversion(record, channel, conversion);
     if (!conversion)
         return E_POINTER;
     *conversion = nullptr;
@@ -608,6 +611,25 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetChannelConversion(int32_t, int32_t re
     });
 }
 
+// The stand-in shows every channel in the units its conversion gives: a display adds nothing to them.
+HRESULT HostDocument::DisplayConversion(int32_t record, int32_t channel, IUnitConversion** conversion)
+{
+    Orv::ComPtr<IUnitConversion> units;
+    const HRESULT hr = GetChannelConversion(HostUnsetPosition, record, channel, units.Put());
+    if (hr != S_OK)
+        return hr;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        UnitsInformation information{};
+        if (FAILED(units->GetUnitsInformation(&information)))
+            return E_FAIL;
+        Orv::PrefixedUnit shown(information.unitText ? information.unitText : L"", information.unitPrefixCode);
+        SysFreeString(information.rawUnitText);
+        SysFreeString(information.unitText);
+        *conversion = Vyr::MakeIdentityConversion(shown.GetText()).Detach();
+        return S_OK;
+    });
+}
+
 HRESULT STDMETHODCALLTYPE HostDocument::ApplyChannelSetup(uint32_t, uint32_t, int32_t channel, uint32_t,
                                                           IUnknown* object)
 {
@@ -633,9 +655,36 @@ void HostDocument::SetRecordConversion(int32_t channel, int32_t record, IUnitCon
     recordConversions_[{channel, record}] = Orv::ComPtr<IUnitConversion>(conversion);
 }
 
+// Samples are kept as recorded; a conversion the module applied (a calibration) shows them scaled.
+Calc::ShownScale HostDocument::ShownScaleOf(size_t channel, size_t record) const
+{
+    const auto key = std::make_pair(static_cast<int32_t>(channel), static_cast<int32_t>(record));
+    IUnitConversion* conversion = nullptr;
+    if (const auto shown = recordConversions_.find(key); shown != recordConversions_.end())
+        conversion = shown->second.Get();
+    else if (const auto set = channelConversions_.find(key.first); set != channelConversions_.end())
+        conversion = set->second.Get();
+    UnitsInformation information{};
+    if (!conversion || FAILED(conversion->GetUnitsInformation(&information)))
+        return {};
+    SysFreeString(information.rawUnitText);
+    SysFreeString(information.unitText);
+    if (!information.inUse)
+        return {};
+    // The conversion maps unprefixed values; the samples and what is shown carry their prefixes.
+    const auto factor = [](LONG code) { return UnitPrefixFactor(Orv::PrefixedUnit(std::wstring(), code).Prefix()); };
+    const double raw = factor(information.rawPrefixCode), shown = factor(information.unitPrefixCode);
+    return {information.scale * raw / shown, information.offset / shown};
+}
+
+Calc::ShownScaleLookup HostDocument::ShownScaleLookup() const
+{
+    return [this](size_t channel, size_t record) { return ShownScaleOf(channel, record); };
+}
+
 Calc::CompileContext HostDocument::CompileContextOf() const
 {
-    Calc::CompileContext context{Data(), lookup_, calculatedChannels_, {}};
+    Calc::CompileContext context{Data(), lookup_, calculatedChannels_, {}, {}, ShownScaleLookup()};
     for (const NamedItem& item : items_)
         if (!item.text.empty())
         {

@@ -193,6 +193,9 @@ private:
     // The conversion of each channel, made from its recorded unit until a channel setup replaces it, and
     // the records that show a channel otherwise.
     Orv::ComPtr<IUnitConversion> ChannelConversion(int32_t channel);
+    Calc::ShownScale ShownScaleOf(size_t channel, size_t record) const;
+    HRESULT DisplayConversion(int32_t record, int32_t channel, IUnitConversion** conversion);
+    Calc::ShownScaleLookup ShownScaleLookup() const;
     std::map<int32_t, Orv::ComPtr<IUnitConversion>> channelConversions_;
     std::map<std::pair<int32_t, int32_t>, Orv::ComPtr<IUnitConversion>> recordConversions_; // by (channel, record)
     std::optional<std::pair<TickPosition, TickPosition>> selection_;

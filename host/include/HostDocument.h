@@ -27,6 +27,9 @@ inline constexpr uint32_t HostChannelCalculated = 4;          // the document's 
 inline constexpr uint32_t HostChannelRaw = 1;                 // a recorded channel before units conversion
 inline constexpr uint32_t HostChannelScaled = 0x40000000u;    // a recorded channel in its units
 inline constexpr uint32_t HostChannelStream = 0x1000;
+// GetChannelConversion's request for the conversion a display applies to the channel's values in its
+// units (those a calculation reads): none beyond them unless the user chose other display units.
+inline constexpr int32_t HostDisplayConversion = 0x2000;
 inline constexpr uint32_t HostChannelKindMask = 0x40000005u;
 
 // The channel argument that asks about the document as a whole.

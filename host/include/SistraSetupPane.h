@@ -1,7 +1,8 @@
 // The choices a user makes in the workflow's setup pane (source channels, end-diastole detection, the
-// region mode, online mode) and the results the analysis views read back. It stands in for that pane,
-// whose window is not built yet, so that a host without windows (the command line) can drive the
-// module's document; the document answers it through QueryInterface. Nothing else should grow on it.
+// region mode, online mode), the two points typed into the pressure calibration pane, and the results
+// the analysis views read back. It stands in for those panes, whose windows are not built yet, so that a
+// host without windows (the command line) can drive the module's document; the document answers it
+// through QueryInterface. Nothing else should grow on it.
 // Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
 #pragma once
 
@@ -68,6 +69,11 @@ struct ISistraSetupPane : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetSummary(LONG parameter, SistraParameterSummary* summary, BSTR* unit) = 0;
     // 9: one relation; S_FALSE when the loops do not give it.
     virtual HRESULT STDMETHODCALLTYPE GetRegression(SistraRelation relation, SistraRegression* regression) = 0;
+    // 10: the pressure calibration's two points and its Apply button: raw values in the pressure
+    // channel's raw unit without its prefix (volts for a channel recorded in mV), pressures in mmHg.
+    // E_INVALIDARG when the points cannot calibrate.
+    virtual HRESULT STDMETHODCALLTYPE ApplyPressureCalibration(double raw1, double pressure1, double raw2,
+                                                               double pressure2) = 0;
 };
 
 inline constexpr IID IID_ISistraSetupPane = {0x52AC344E, 0x7976, 0x4A85, {0x95, 0x0C, 0xD5, 0xF3, 0xD5, 0xEE, 0x38, 0x4E}};

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -34,9 +35,17 @@ Output RunSistra(std::vector<std::string> args)
     return {status, out.str(), err.str()};
 }
 
+// How pressure and volume are written: (value - offset) / gain, as an uncalibrated amplifier records them.
+struct Recorded
+{
+    double pressureGain = 1.0, pressureOffset = 0.0;
+    double volumeGain = 1.0, volumeOffset = 0.0;
+};
+
 // Beat k's pressure is scaled by 1 - k/100 and its volume lowered by k/2; ECG R waves mark each beat's
 // start. header: the column names after time.
-std::string OcclusionText(int beats, const std::string& header = "LV Pressure (mmHg),LV Volume (uL),ECG (mV)")
+std::string OcclusionText(int beats, const std::string& header = "LV Pressure (mmHg),LV Volume (uL),ECG (mV)",
+                          const Recorded& recorded = {})
 {
     const CalcTesting::RealisticBeat beat{BeatSeconds};
     std::ostringstream text;
@@ -47,8 +56,10 @@ std::string OcclusionText(int beats, const std::string& header = "LV Pressure (m
         const double t = tick * Interval;
         const double k = std::floor(t / BeatSeconds);
         const double sinceStart = t - k * BeatSeconds;
-        text << t << ',' << static_cast<float>(beat.Pressure(t) * (1.0 - k / 100.0)) << ','
-             << static_cast<float>(beat.Volume(t) - k / 2.0) << ',' << (sinceStart < 0.01 ? 1.0 : 0.0) << '\n';
+        const double pressure = beat.Pressure(t) * (1.0 - k / 100.0), volume = beat.Volume(t) - k / 2.0;
+        text << t << ',' << static_cast<float>((pressure - recorded.pressureOffset) / recorded.pressureGain) << ','
+             << static_cast<float>((volume - recorded.volumeOffset) / recorded.volumeGain) << ','
+             << (sinceStart < 0.01 ? 1.0 : 0.0) << '\n';
     }
     return text.str();
 }
@@ -200,6 +211,7 @@ TEST_F(AnalyzeCommand, BadChannelsRegionsAndRecordingsFailAndWriteNothing)
         {{file->Path(), "--volume", "Conductance"}, "no channel named 'Conductance'"},
         {{file->Path(), "--region", "50:60"}, "holds no samples"},
         {{file->Path(), "--region", "5:5"}, "holds no samples"},
+        {{file->Path(), "--calibrate-pressure", "2:0=0,1=100"}, "but the pressure channel is 1"},
         {{flat.Path()}, "no loops"},
     };
     for (const auto& test : cases)
@@ -238,4 +250,51 @@ TEST(AnalyzeRegion, SecondsBecomeTheTicksOfTheRecordsTheyFallIn)
     }
     EXPECT_THROW(Host::RegionTicks(recording, 0.95, 1.0), std::runtime_error);
     EXPECT_THROW(Host::RegionTicks(recording, 0.5, 0.4), std::runtime_error);
+}
+
+// Calibrating raw channels through the calibration steps gives the loops the recording converted
+// beforehand gives.
+TEST_F(AnalyzeCommand, CalibratedRawChannelsGiveTheLoopsOfTheConvertedRecording)
+{
+    const Output converted = RunSistra({"analyze", file->Path()});
+    ASSERT_EQ(Host::ExitOk, converted.status) << converted.err;
+    std::istringstream convertedText(converted.out);
+    const Table expected = ReadTable(convertedText);
+    const struct
+    {
+        const char* header;
+        Recorded recorded;
+        std::vector<std::string> calibrations;
+    } cases[] = {
+        {"LV Pressure (mV),LV Volume (uL),ECG (mV)", {2.0, -5.0}, {"--calibrate-pressure", "1:2.5=0,52.5=100"}},
+    };
+    for (const auto& test : cases)
+    {
+        const HostTests::TemporaryFile rawFile("analyze-raw.csv", OcclusionText(40, test.header, test.recorded));
+        std::vector<std::string> args{"analyze", rawFile.Path()};
+        args.insert(args.end(), test.calibrations.begin(), test.calibrations.end());
+        const Output calibrated = RunSistra(args);
+        ASSERT_EQ(Host::ExitOk, calibrated.status) << calibrated.err;
+        std::istringstream calibratedText(calibrated.out);
+        const Table summary = ReadTable(calibratedText);
+        ASSERT_EQ(expected.size(), summary.size()) << test.header;
+        for (const auto& [parameter, cells] : expected)
+        {
+            const std::vector<std::string>& got = summary.at(parameter);
+            EXPECT_EQ(cells[0], got[0]) << parameter << " unit; " << test.header;
+            EXPECT_EQ(cells[1], got[1]) << parameter << " count; " << test.header;
+            // A value read at a detected sample (the '@' parameters) may come from the neighbouring
+            // sample, as the two files differ in their last printed digits.
+            const double tolerance = parameter.find('@') != std::string::npos ? 0.05 : 1e-4;
+            for (size_t column = 2; column < cells.size(); ++column)
+            {
+                const double want = std::stod(cells[column]), have = std::stod(got[column]);
+                if (std::isnan(want))
+                    EXPECT_TRUE(std::isnan(have)) << parameter << " column " << column << "; " << test.header;
+                else
+                    EXPECT_NEAR(want, have, tolerance * (1.0 + std::abs(want)))
+                        << parameter << " column " << column << "; " << test.header;
+            }
+        }
+    }
 }

@@ -144,7 +144,7 @@ private:
         if (node.name == "t")
             return {ValueKind::Channel, 0.0, MakeRecordTime(context_.recording)};
         if (const size_t channel = NumberedName(node.name, "ch"))
-            return RecordedChannel(node, channel);
+            return RecordedChannel(node, channel, Shown::Converted);
         if (const size_t channel = NumberedName(node.name, "vch"))
             return CalculatedChannel(node, channel);
         if (const auto item = context_.namedItems.find(node.name); item != context_.namedItems.end())
@@ -152,13 +152,21 @@ private:
         return Call(node);
     }
 
-    Value RecordedChannel(const SyntaxNode& node, size_t number) const
+    enum class Shown
+    {
+        Converted,
+        AsRecorded
+    };
+
+    Value RecordedChannel(const SyntaxNode& node, size_t number, Shown shown) const
     {
         const size_t count = context_.recording.Channels().size();
         if (number > count)
             throw CalcTextError(node.position, "there is no channel " + std::to_string(number) + " (the recording has " +
                                                    std::to_string(count) + ")");
-        return {ValueKind::Channel, 0.0, MakeRecordedChannel(context_.recording, number - 1)};
+        if (shown == Shown::AsRecorded)
+            return {ValueKind::Channel, 0.0, MakeRecordedChannel(context_.recording, number - 1)};
+        return {ValueKind::Channel, 0.0, MakeShownChannel(context_.recording, number - 1, context_.shownScale)};
     }
 
     Value CalculatedChannel(const SyntaxNode& node, size_t number)
@@ -214,8 +222,7 @@ private:
         return name == "pi" || name == "t" || NumberedName(name, "ch") || NumberedName(name, "vch");
     }
 
-    // ch(N, "base"): recorded channel N as recorded, before the units the host shows it in. The
-    // recording's samples are those values: the host's conversions only describe the channel's units.
+    // ch(N, "base"): recorded channel N as recorded, before the units conversion the host shows it in.
     Value ChannelView(const SyntaxNode& node) const
     {
         const auto& arguments = node.children;
@@ -227,7 +234,7 @@ private:
         std::transform(view.begin(), view.end(), view.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         if (view != "base")
             throw CalcTextError(arguments[1]->position, "ch has no view \"" + arguments[1]->name + "\"");
-        return RecordedChannel(node, static_cast<size_t>(arguments[0]->number));
+        return RecordedChannel(node, static_cast<size_t>(arguments[0]->number), Shown::AsRecorded);
     }
 
     Value Call(const SyntaxNode& node)

@@ -49,6 +49,30 @@ private:
     size_t channel_;
 };
 
+class ShownChannel final : public RecordSpanNode
+{
+public:
+    ShownChannel(const Recording& recording, size_t channel, ShownScaleLookup lookup)
+        : RecordSpanNode(recording), recorded_(recording, channel), channel_(channel), lookup_(std::move(lookup))
+    {
+    }
+
+    void Compute(size_t record, int64_t first, std::span<float> out) const override
+    {
+        recorded_.Compute(record, first, out);
+        const ShownScale shown = lookup_(channel_, record);
+        if (shown.scale == 1.0 && shown.offset == 0.0)
+            return;
+        for (float& value : out)
+            value = static_cast<float>(shown.scale * value + shown.offset);
+    }
+
+private:
+    RecordedChannel recorded_;
+    size_t channel_;
+    ShownScaleLookup lookup_;
+};
+
 class RecordTime final : public RecordSpanNode
 {
 public:
@@ -254,6 +278,13 @@ size_t EventTrack::FirstAtOrAfter(int64_t tick) const
 SampleNodePtr MakeRecordedChannel(const Recording& recording, size_t channel)
 {
     return std::make_shared<RecordedChannel>(recording, channel);
+}
+
+SampleNodePtr MakeShownChannel(const Recording& recording, size_t channel, const ShownScaleLookup& lookup)
+{
+    if (!lookup)
+        return MakeRecordedChannel(recording, channel);
+    return std::make_shared<ShownChannel>(recording, channel, lookup);
 }
 
 SampleNodePtr MakeRecordTime(const Recording& recording)

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -86,8 +87,20 @@ public:
 using SampleNodePtr = std::shared_ptr<const SampleNode>;
 using EventNodePtr = std::shared_ptr<EventNode>;
 
+// How a channel's recorded values are shown in a record: shown = scale * recorded + offset.
+struct ShownScale
+{
+    double scale = 1.0;
+    double offset = 0.0;
+};
+// The scale of (channel, record), asked whenever samples are read, so a calibration applied after
+// compiling shows at once. Empty: channels are shown as recorded.
+using ShownScaleLookup = std::function<ShownScale(size_t channel, size_t record)>;
+
 // Leaves and arithmetic of the language.
 SampleNodePtr MakeRecordedChannel(const Recording& recording, size_t channel);
+// The channel in the units the host shows it in; the recorded channel itself when there is no lookup.
+SampleNodePtr MakeShownChannel(const Recording& recording, size_t channel, const ShownScaleLookup& lookup);
 SampleNodePtr MakeRecordTime(const Recording& recording);
 SampleNodePtr MakeConstantChannel(const Recording& recording, double value);
 SampleNodePtr MakeRandomChannel(const Recording& recording);

@@ -421,9 +421,18 @@ TEST_F(AnalysisDocument, AForeignUnitsChangeWithdrawsTheCalibrationOfTheChannel)
         offline.Notify(MsgIdClass<&HostDocEventGUID, Sistra::HostDocEvent::ChannelOrSetupChanged>::Id(), &channel);
         return ReadProgress().indicators - runs;
     };
-    double scale = 1.0;
-    offline.Document().GetPressureScale(0, &scale);
-    ASSERT_NEAR(100.0, scale, 1e-9);
+    // What the host shows the pressure channel with: its units conversion.
+    const auto scale = [&] {
+        Orv::ComPtr<IUnitConversion> conversion;
+        UnitsInformation information{};
+        if (offline.Host().GetChannelConversion(HostUnsetPosition, 0, 0, conversion.Put()) != S_OK ||
+            FAILED(conversion->GetUnitsInformation(&information)))
+            return 0.0;
+        SysFreeString(information.rawUnitText);
+        SysFreeString(information.unitText);
+        return information.scale;
+    };
+    ASSERT_NEAR(100.0, scale(), 1e-9);
     EXPECT_EQ(1u, notify(0));
     EXPECT_TRUE(applied());
     EXPECT_EQ(0u, notify(7));
@@ -433,8 +442,7 @@ TEST_F(AnalysisDocument, AForeignUnitsChangeWithdrawsTheCalibrationOfTheChannel)
     UnitsServiceAccessor::Get()->CreateDefaultConversion(own.Put());
     ASSERT_EQ(S_OK, offline.Host().ApplyChannelSetup(0, 0, 0, 1, own.Get()));
     offline.Notify(0x80000002, nullptr);
-    offline.Document().GetPressureScale(0, &scale);
-    EXPECT_NEAR(100.0, scale, 1e-9);
+    EXPECT_NEAR(100.0, scale(), 1e-9);
 
     ASSERT_EQ(S_OK, offline.Host().ApplyChannelSetup(0, 0, 0, 1, own.Get()));
     EXPECT_EQ(1u, notify(0));
