@@ -46,6 +46,8 @@ struct AnalyzeOptions
     // Channel text and numbers of each calibration.
     std::optional<std::pair<std::string, std::array<double, 4>>> pressureCalibration;
     std::optional<std::pair<std::string, std::array<double, 2>>> volumeCalibration;
+    std::optional<std::string> settingsFile;
+    std::optional<std::string> saveSettingsFile;
 };
 
 class UsageError : public std::runtime_error
@@ -121,6 +123,10 @@ AnalyzeOptions ParseOptions(const std::vector<std::string>& args)
             options.pressureCalibration = ParseCalibration(arg, value(), {'=', ',', '=', '\0'}, "CH:RAW1=P1,RAW2=P2");
         else if (arg == "--calibrate-volume")
             options.volumeCalibration = ParseCalibration(arg, value(), {',', '\0'}, "CH:SCALE,OFFSET");
+        else if (arg == "--settings")
+            options.settingsFile = value();
+        else if (arg == "--save-settings")
+            options.saveSettingsFile = value();
         else if (arg == "--chunk")
         {
             const std::string& text = value();
@@ -138,6 +144,8 @@ AnalyzeOptions ParseOptions(const std::vector<std::string>& args)
         throw UsageError("analyze needs exactly one recording file");
     if (options.chunk && !options.online)
         throw UsageError("--chunk goes with --online");
+    if (options.settingsFile && (options.pressure || options.volume || options.ecg))
+        throw UsageError("--settings gives the channels: --pressure, --volume and --ecg go without it");
     if (options.region && options.online)
         throw UsageError("--region cannot go with --online: a recording being sampled has no selection yet");
     options.file = files.front();
@@ -377,14 +385,22 @@ void SelectRegion(HostDocument& host, const Recording& recording, std::pair<doub
 AnalysisChoices ChoicesFor(const Recording& recording, const AnalyzeOptions& options)
 {
     AnalysisChoices choices;
+    choices.wholeRecording = !options.region;
+    choices.online = options.online;
+    if (options.settingsFile)
+    {
+        if (options.pressureCalibration || options.volumeCalibration)
+            throw std::runtime_error("--calibrate-pressure and --calibrate-volume cannot go with --settings: the "
+                                     "settings file holds the calibrations");
+        choices.settingsFile = FromUtf8(*options.settingsFile);
+        return choices;
+    }
     choices.pressureChannel = options.pressure ? ResolveChannel(recording, *options.pressure) : ChannelByWord(recording, "pressure");
     choices.volumeChannel = options.volume ? ResolveChannel(recording, *options.volume) : ChannelByWord(recording, "volume");
     if (choices.pressureChannel == choices.volumeChannel)
         throw std::runtime_error("pressure and volume are both channel " + std::to_string(choices.pressureChannel + 1));
     if (options.ecg)
         choices.ecgSource = EcgSourceText(recording, ResolveChannel(recording, *options.ecg), choices.minimumPeriod);
-    choices.wholeRecording = !options.region;
-    choices.online = options.online;
     const auto checkChannel = [&](const std::string& option, const std::string& text, int32_t analysed, const char* what) {
         if (ResolveChannel(recording, text) != analysed)
             throw std::runtime_error(option + " names channel " + text + ", but the " + what + " channel is " +
@@ -514,6 +530,8 @@ int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ost
                 return Fail(err, "cancelled; nothing written");
             if (analysis.LoopCount() == 0)
                 return Fail(err, "no loops found in " + options.file + "; nothing written");
+            if (options.saveSettingsFile)
+                analysis.SaveSettings(FromUtf8(*options.saveSettingsFile));
             const std::vector<SummaryRow> summaries = analysis.Summaries();
             tables.summary = SummaryTable(summaries);
             tables.regressions = RegressionTable(analysis.Relations());

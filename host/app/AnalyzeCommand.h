@@ -14,14 +14,16 @@ namespace Host
 
 constexpr const char* AnalyzeUsage =
     "  analyze FILE [--pressure CH] [--volume CH] [--ecg CH] [--region START:END]\n"
-    "               [--online [--chunk N]] [--out DIR]\n"
+    "               [--online [--chunk N]] [--out DIR] [--settings FILE] [--save-settings FILE]\n"
     "               [--calibrate-pressure CH:RAW1=P1,RAW2=P2] [--calibrate-volume CH:SCALE,OFFSET]\n"
     "            the module's document analyses the recording (the region in seconds from its start;\n"
     "            the whole recording by default) and prints each parameter's summary and the fitted\n"
     "            relations; CH is a channel number or a name from the header (by default the one\n"
     "            channel whose name holds \"pressure\" or \"volume\"); --ecg takes end-diastole from\n"
     "            the ECG's R waves; --online feeds the recording as if sampled, N samples at a time;\n"
-    "            --out writes loops.tsv, summary.tsv and regressions.tsv into DIR;\n"
+    "            --out writes loops.tsv, summary.tsv and regressions.tsv into DIR; --settings loads\n"
+    "            the module's settings (channels, detector, calibrations) from FILE before the analysis,\n"
+    "            in place of --pressure, --volume and --ecg; --save-settings writes them to FILE after it;\n"
     "            --calibrate-pressure maps two raw values of the pressure channel (its recorded unit)\n"
     "            onto pressures in mmHg, --calibrate-volume its volume channel onto microlitres\n"
     "            (SCALE uL per recorded unit, OFFSET uL), as the calibration steps would\n";

@@ -1,5 +1,6 @@
 #include "host/app/DocumentAnalysis.h"
 
+#include "host/app/DocumentFile.h"
 #include "host/app/TextConversion.h"
 #include "host/include/VyrMessaging.h"
 
@@ -103,10 +104,17 @@ DocumentAnalysis::DocumentAnalysis(IVyrStandIn& standIn, HostDocument& host, con
     Check(classObject->CreateInstance(nullptr, host.Unknown(), 0, made.Put(), 0), "the module made no document");
     document_ = Face<ICustomDocument>(made.Get(), IID_ICustomDocument, "document face");
     pane_ = Face<ISistraSetupPane>(made.Get(), IID_ISistraSetupPane, "setup pane");
-    Check(pane_->SetSources(choices.pressureChannel, choices.volumeChannel,
-                            choices.ecgSource ? choices.ecgSource->c_str() : nullptr),
-          "the document refused the channels");
-    Check(pane_->SetDetector(choices.peakHeight, choices.minimumPeriod), "the document refused the detector settings");
+    if (choices.settingsFile)
+        Check(LoadSettingsFile(document_.Get(), *choices.settingsFile),
+              "the settings in " + ToUtf8(*choices.settingsFile) + " could not be loaded");
+    else
+    {
+        Check(pane_->SetSources(choices.pressureChannel, choices.volumeChannel,
+                                choices.ecgSource ? choices.ecgSource->c_str() : nullptr),
+              "the document refused the channels");
+        Check(pane_->SetDetector(choices.peakHeight, choices.minimumPeriod),
+              "the document refused the detector settings");
+    }
     Check(pane_->SetRegion(choices.wholeRecording ? 1 : 0, choices.online ? VARIANT_TRUE : VARIANT_FALSE),
           "the document refused the region");
     Check(document_->OnAttached(0), "the document did not attach");
@@ -139,6 +147,11 @@ DocumentAnalysis::~DocumentAnalysis()
     pane_ = {};
     if (document_)
         document_->Close();
+}
+
+void DocumentAnalysis::SaveSettings(const std::wstring& path)
+{
+    Check(SaveSettingsFile(document_.Get(), path), "the settings could not be written to " + ToUtf8(path));
 }
 
 void DocumentAnalysis::AnalyzeNow()

@@ -35,6 +35,8 @@ struct AnalysisChoices
     std::optional<std::array<double, 4>> pressurePoints;
     // The cuvette calibration: microlitres per recorded unit, and microlitres.
     std::optional<std::pair<double, double>> volumeSlopeAndIntercept;
+    // The module's saved settings, which give the channels and the detector in place of the above.
+    std::optional<std::wstring> settingsFile;
 };
 
 struct LoopRow
@@ -71,6 +73,9 @@ public:
 
     // Sends the document's "AnalyzeSistraNow", as a macro or the Analyze menu would.
     void AnalyzeNow();
+
+    // Writes the document's settings to a settings file; throws std::runtime_error when it cannot.
+    void SaveSettings(const std::wstring& path);
 
     uint32_t LoopCount();
     std::vector<LoopRow> Loops();

@@ -2,11 +2,13 @@
 
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComPtr.h"
+#include "foundation/com/ResultCodes.h"
 #include "foundation/storage/FileLockBytes.h"
 #include "foundation/storage/OrvStorage.h"
 
 #include <ocidl.h>
 
+#include <stdexcept>
 #include <utility>
 
 namespace Host
@@ -22,6 +24,11 @@ constexpr ULONG RecordKinds = 2;
 const wchar_t* const RecordNames[RecordKinds] = {L"Full", L"SettingsOnly"};
 const wchar_t RecordingStreamName[] = L"Recording";
 const wchar_t ClassIdStreamName[] = L"ClassId";
+// A settings file carries the full record: the models' settings-only form leaves out the source
+// channels, the detector and the calibrations a settings file is for.
+constexpr ULONG SettingsFileKind = 0;
+// A settings record is a few kilobytes: a file this large is no settings file.
+constexpr LONGLONG LargestSettingsFile = LONGLONG{1} << 24;
 // A recording path longer than this is not a path: the stream is damaged.
 constexpr ULONGLONG LongestRecordingPath = 32768;
 
@@ -109,6 +116,62 @@ HRESULT LoadRecord(IStorage* root, const std::wstring* storageName, ULONG kind, 
         FAILED(storage->OpenStream(RecordNames[kind], nullptr, ReadMode, 0, stream.Put())))
         return persister->InitNew();
     return persister->Load(stream.Get());
+}
+
+std::vector<char> StreamContent(IStream* stream)
+{
+    STATSTG stat{};
+    HRESULT hr = stream->Stat(&stat, STATFLAG_NONAME);
+    if (SUCCEEDED(hr))
+        hr = stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    std::vector<char> bytes(SUCCEEDED(hr) ? static_cast<size_t>(stat.cbSize.QuadPart) : 0);
+    ULONG read = 0;
+    if (FAILED(hr) || FAILED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read)) || read != bytes.size())
+        throw std::runtime_error("a memory stream could not be read back");
+    return bytes;
+}
+
+HRESULT WriteFileWhole(const std::wstring& path, const std::vector<char>& bytes)
+{
+    const std::wstring part = path + L".part" + std::to_wstring(GetCurrentProcessId());
+    const HANDLE file = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return Orv::LastErrorResult();
+    DWORD written = 0;
+    HRESULT hr = S_OK;
+    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || !FlushFileBuffers(file))
+        hr = Orv::LastErrorResult();
+    else if (written != bytes.size())
+        hr = STG_E_WRITEFAULT;
+    CloseHandle(file);
+    if (SUCCEEDED(hr) && !MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        hr = Orv::LastErrorResult();
+    if (FAILED(hr))
+        DeleteFileW(part.c_str());
+    return hr;
+}
+
+HRESULT ReadFileWhole(const std::wstring& path, std::vector<char>& bytes)
+{
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return Orv::LastErrorResult();
+    LARGE_INTEGER size{};
+    HRESULT hr = GetFileSizeEx(file, &size) ? S_OK : Orv::LastErrorResult();
+    if (SUCCEEDED(hr) && size.QuadPart > LargestSettingsFile)
+        hr = HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
+    DWORD read = 0;
+    if (SUCCEEDED(hr))
+    {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+            hr = Orv::LastErrorResult();
+        else if (read != bytes.size())
+            hr = STG_E_READFAULT;
+    }
+    CloseHandle(file);
+    return hr;
 }
 
 } // namespace
@@ -215,6 +278,45 @@ HRESULT OpenDocumentFile(const std::wstring& path, IStorage** root)
         using FileLockBytesImpl::FileLockBytes;
         auto bytes = Orv::ComPtr<ILockBytes>::Adopt(new FileLockBytes(Orv::String(path.c_str()), FileLockBytes::Life::Kept));
         return OrvStorage::OpenOnLockBytes(bytes.Get(), root);
+    });
+}
+
+} // namespace Host
+
+namespace Host
+{
+
+HRESULT SaveSettingsFile(ICustomDocument* module, const std::wstring& path)
+{
+    return Orv::CatchReturn([&]() -> HRESULT {
+        const Orv::ComPtr<IPersistStreamInit> persister = PersisterOf(module, SettingsFileKind);
+        if (!persister)
+            return E_NOINTERFACE;
+        Orv::ComPtr<IStream> memory;
+        HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, memory.Put());
+        if (SUCCEEDED(hr))
+            hr = persister->Save(memory.Get(), FALSE);
+        return FAILED(hr) ? hr : WriteFileWhole(path, StreamContent(memory.Get()));
+    });
+}
+
+HRESULT LoadSettingsFile(ICustomDocument* module, const std::wstring& path)
+{
+    return Orv::CatchReturn([&]() -> HRESULT {
+        const Orv::ComPtr<IPersistStreamInit> persister = PersisterOf(module, SettingsFileKind);
+        if (!persister)
+            return E_NOINTERFACE;
+        std::vector<char> bytes;
+        HRESULT hr = ReadFileWhole(path, bytes);
+        Orv::ComPtr<IStream> memory;
+        if (SUCCEEDED(hr))
+            hr = CreateStreamOnHGlobal(nullptr, TRUE, memory.Put());
+        ULONG written = 0;
+        if (SUCCEEDED(hr))
+            hr = memory->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
+        if (SUCCEEDED(hr))
+            hr = memory->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+        return FAILED(hr) ? hr : persister->Load(memory.Get());
     });
 }
 

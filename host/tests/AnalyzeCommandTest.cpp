@@ -298,3 +298,45 @@ TEST_F(AnalyzeCommand, CalibratedRawChannelsGiveTheLoopsOfTheConvertedRecording)
         }
     }
 }
+
+// The second recording's channel names say nothing of what they carry: only the first run's saved
+// settings (its channels and its ECG detection) can analyse it as the first run analysed its own.
+TEST_F(AnalyzeCommand, SavedSettingsAnalyseAnotherRecordingWithTheFirstRunsChoices)
+{
+    const HostTests::TemporaryFile second("analyze-unnamed.csv", OcclusionText(30, "A (mmHg),B (uL),C (mV)"));
+    const auto folder = ScratchFolder("analyze-settings");
+    std::filesystem::create_directories(folder);
+    const std::string settings = (folder / "s.bin").string();
+    const Output first = RunSistra({"analyze", file->Path(), "--ecg", "ecg", "--save-settings", settings});
+    ASSERT_EQ(Host::ExitOk, first.status) << first.err;
+
+    const Output loaded = RunSistra({"analyze", second.Path(), "--settings", settings});
+    const Output named = RunSistra({"analyze", second.Path(), "--pressure", "1", "--volume", "2", "--ecg", "3"});
+    ASSERT_EQ(Host::ExitOk, loaded.status) << loaded.err;
+    ASSERT_EQ(Host::ExitOk, named.status) << named.err;
+    EXPECT_EQ(named.out, loaded.out);
+    EXPECT_NE(RunSistra({"analyze", second.Path(), "--pressure", "1", "--volume", "2"}).out, loaded.out)
+        << "the ECG detection came with the settings";
+
+    std::ofstream(folder / "damaged.bin", std::ios::binary) << "not the module's settings";
+    const struct
+    {
+        std::vector<std::string> args;
+        int status;
+        const char* says;
+    } refused[] = {
+        {{second.Path(), "--settings", (folder / "damaged.bin").string()}, Host::ExitFailure, "could not be loaded"},
+        {{second.Path(), "--settings", (folder / "missing.bin").string()}, Host::ExitFailure, "could not be loaded"},
+        {{second.Path(), "--settings", settings, "--pressure", "1"}, Host::ExitUsage, "go without it"},
+    };
+    for (const auto& test : refused)
+    {
+        std::vector<std::string> args{"analyze"};
+        args.insert(args.end(), test.args.begin(), test.args.end());
+        const Output run = RunSistra(args);
+        EXPECT_EQ(test.status, run.status) << test.says;
+        EXPECT_NE(std::string::npos, run.err.find(test.says)) << run.err;
+        EXPECT_TRUE(run.out.empty()) << test.says;
+    }
+    std::filesystem::remove_all(folder);
+}
