@@ -45,7 +45,6 @@ struct AnalyzeOptions
     std::optional<std::string> outFolder;
     // Channel text and numbers of each calibration.
     std::optional<std::pair<std::string, std::array<double, 4>>> pressureCalibration;
-    std::optional<std::pair<std::string, std::array<double, 2>>> volumeCalibration;
     std::optional<std::string> settingsFile;
     std::optional<std::string> saveSettingsFile;
 };
@@ -121,8 +120,6 @@ AnalyzeOptions ParseOptions(const std::vector<std::string>& args)
             options.outFolder = value();
         else if (arg == "--calibrate-pressure")
             options.pressureCalibration = ParseCalibration(arg, value(), {'=', ',', '=', '\0'}, "CH:RAW1=P1,RAW2=P2");
-        else if (arg == "--calibrate-volume")
-            options.volumeCalibration = ParseCalibration(arg, value(), {',', '\0'}, "CH:SCALE,OFFSET");
         else if (arg == "--settings")
             options.settingsFile = value();
         else if (arg == "--save-settings")
@@ -389,9 +386,9 @@ AnalysisChoices ChoicesFor(const Recording& recording, const AnalyzeOptions& opt
     choices.online = options.online;
     if (options.settingsFile)
     {
-        if (options.pressureCalibration || options.volumeCalibration)
-            throw std::runtime_error("--calibrate-pressure and --calibrate-volume cannot go with --settings: the "
-                                     "settings file holds the calibrations");
+        if (options.pressureCalibration)
+            throw std::runtime_error("--calibrate-pressure cannot go with --settings: the settings file holds the "
+                                     "calibrations");
         choices.settingsFile = FromUtf8(*options.settingsFile);
         return choices;
     }
@@ -410,11 +407,6 @@ AnalysisChoices ChoicesFor(const Recording& recording, const AnalyzeOptions& opt
     {
         checkChannel("--calibrate-pressure", pressure->first, choices.pressureChannel, "pressure");
         choices.pressurePoints = pressure->second;
-    }
-    if (const auto& volume = options.volumeCalibration)
-    {
-        checkChannel("--calibrate-volume", volume->first, choices.volumeChannel, "volume");
-        choices.volumeSlopeAndIntercept = std::pair(volume->second[0], volume->second[1]);
     }
     return choices;
 }

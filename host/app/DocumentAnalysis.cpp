@@ -15,7 +15,6 @@ namespace
 
 constexpr const wchar_t* DocumentClassName = L"Sistra Document";
 constexpr const wchar_t* AnalyzeCommandName = L"AnalyzeSistraNow";
-constexpr const wchar_t* CuvetteCommandName = L"ApplySistraCuvetteCalibration";
 
 void Check(HRESULT result, const std::string& what)
 {
@@ -61,17 +60,6 @@ struct EmptyPayload
     ULONG typeWord = 0;
 };
 
-// An automation payload of two doubles: the type word holds the double's code (3) once per value, and
-// the values follow it without a gap.
-#pragma pack(push, 4)
-struct TwoDoublesPayload
-{
-    ULONG typeWord = 0x33;
-    double first;
-    double second;
-};
-#pragma pack(pop)
-static_assert(sizeof(TwoDoublesPayload) == 20);
 
 // What one raw unit of the channel is in the unit without its prefix (1e-3 for mV).
 double RawPrefixFactor(HostDocument& host, int32_t channel)
@@ -124,7 +112,7 @@ DocumentAnalysis::DocumentAnalysis(IVyrStandIn& standIn, HostDocument& host, con
     ApplyCalibrations(choices);
 }
 
-// As the user would: the pressure pane's points applied, the cuvette calibration sent as its command.
+// As the user would: the pressure pane's points applied.
 void DocumentAnalysis::ApplyCalibrations(const AnalysisChoices& choices)
 {
     if (const auto& points = choices.pressurePoints)
@@ -132,13 +120,6 @@ void DocumentAnalysis::ApplyCalibrations(const AnalysisChoices& choices)
         const double factor = RawPrefixFactor(host_, choices.pressureChannel);
         Check(pane_->ApplyPressureCalibration((*points)[0] * factor, (*points)[1], (*points)[2] * factor, (*points)[3]),
               "the document refused the pressure calibration");
-    }
-    if (const auto& cuvette = choices.volumeSlopeAndIntercept)
-    {
-        TwoDoublesPayload payload;
-        payload.first = cuvette->first;
-        payload.second = cuvette->second;
-        Send(CuvetteCommandName, &payload, "the document refused the volume calibration");
     }
 }
 

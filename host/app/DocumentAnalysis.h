@@ -33,8 +33,6 @@ struct AnalysisChoices
     bool online = false;
     // The pressure calibration pane's points: raw (recorded unit) and pressure (mmHg), twice.
     std::optional<std::array<double, 4>> pressurePoints;
-    // The cuvette calibration: microlitres per recorded unit, and microlitres.
-    std::optional<std::pair<double, double>> volumeSlopeAndIntercept;
     // The module's saved settings, which give the channels and the detector in place of the above.
     std::optional<std::wstring> settingsFile;
 };
