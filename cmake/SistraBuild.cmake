@@ -59,7 +59,9 @@ function(sistra_test name)
     sistra_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
     add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${SISTRA_TEST_ENVIRONMENT}" TIMEOUT 600)
+    # The test programs share one display, and some check which window is in front: one at a time.
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${SISTRA_TEST_ENVIRONMENT}" TIMEOUT 600
+                         RESOURCE_LOCK display)
 endfunction()
 
 # sistra_dll(NAME SOURCES...): a statically linked Windows DLL without a "lib" prefix.
