@@ -3,8 +3,7 @@
 #include "host/app/DocumentFile.h"
 #include "host/app/TextConversion.h"
 #include "host/include/VyrMessaging.h"
-
-#include "foundation/numbers/Units.h"
+#include "host/vyr/UnitConversions.h"
 
 #include <stdexcept>
 
@@ -65,12 +64,11 @@ struct EmptyPayload
 double RawPrefixFactor(HostDocument& host, int32_t channel)
 {
     Orv::ComPtr<IUnitConversion> conversion;
-    UnitsInformation information{};
+    Vyr::ConversionFacts facts;
     Check(host.GetChannelConversion(0, 0, channel, conversion.Put()), "the channel has no units");
-    Check(conversion->GetUnitsInformation(&information), "the channel has no units");
-    SysFreeString(information.rawUnitText);
-    SysFreeString(information.unitText);
-    return UnitPrefixFactor(Orv::PrefixedUnit(std::wstring(), information.rawPrefixCode).Prefix());
+    if (!Vyr::ReadConversionFacts(*conversion.Get(), facts))
+        throw std::runtime_error("the channel has no units");
+    return facts.rawPrefixFactor;
 }
 
 } // namespace

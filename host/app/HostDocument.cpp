@@ -6,8 +6,6 @@
 #include "host/vyr/ComObjects.h"
 #include "host/vyr/UnitConversions.h"
 
-#include "foundation/numbers/Units.h"
-
 #include "foundation/com/ComBoundary.h"
 
 #include <algorithm>
@@ -619,13 +617,10 @@ HRESULT HostDocument::DisplayConversion(int32_t record, int32_t channel, IUnitCo
     if (hr != S_OK)
         return hr;
     return Orv::CatchReturn([&]() -> HRESULT {
-        UnitsInformation information{};
-        if (FAILED(units->GetUnitsInformation(&information)))
+        Vyr::ConversionFacts facts;
+        if (!Vyr::ReadConversionFacts(*units.Get(), facts))
             return E_FAIL;
-        Orv::PrefixedUnit shown(information.unitText ? information.unitText : L"", information.unitPrefixCode);
-        SysFreeString(information.rawUnitText);
-        SysFreeString(information.unitText);
-        *conversion = Vyr::MakeIdentityConversion(shown.GetText()).Detach();
+        *conversion = Vyr::MakeIdentityConversion(facts.shownUnit).Detach();
         return S_OK;
     });
 }
@@ -664,17 +659,11 @@ Calc::ShownScale HostDocument::ShownScaleOf(size_t channel, size_t record) const
         conversion = shown->second.Get();
     else if (const auto set = channelConversions_.find(key.first); set != channelConversions_.end())
         conversion = set->second.Get();
-    UnitsInformation information{};
-    if (!conversion || FAILED(conversion->GetUnitsInformation(&information)))
-        return {};
-    SysFreeString(information.rawUnitText);
-    SysFreeString(information.unitText);
-    if (!information.inUse)
+    Vyr::ConversionFacts facts;
+    if (!conversion || !Vyr::ReadConversionFacts(*conversion, facts) || !facts.inUse)
         return {};
     // The conversion maps unprefixed values; the samples and what is shown carry their prefixes.
-    const auto factor = [](LONG code) { return UnitPrefixFactor(Orv::PrefixedUnit(std::wstring(), code).Prefix()); };
-    const double raw = factor(information.rawPrefixCode), shown = factor(information.unitPrefixCode);
-    return {information.scale * raw / shown, information.offset / shown};
+    return {facts.scale * facts.rawPrefixFactor / facts.shownPrefixFactor, facts.offset / facts.shownPrefixFactor};
 }
 
 Calc::ShownScaleLookup HostDocument::ShownScaleLookup() const

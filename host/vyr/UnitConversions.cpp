@@ -190,6 +190,20 @@ HRESULT STDMETHODCALLTYPE UnitConversion::GetUnitsRecord(const void** record)
     return S_OK;
 }
 
+bool ReadConversionFacts(IUnitConversion& conversion, ConversionFacts& facts)
+{
+    UnitsInformation information{};
+    if (FAILED(conversion.GetUnitsInformation(&information)))
+        return false;
+    Orv::PrefixedUnit shown(information.unitText ? information.unitText : L"", information.unitPrefixCode);
+    SysFreeString(information.rawUnitText);
+    SysFreeString(information.unitText);
+    facts = {information.scale, information.offset, UnitPrefixFactor(LetterOfCode(information.rawPrefixCode)),
+             UnitPrefixFactor(LetterOfCode(information.unitPrefixCode)), shown.GetText(),
+             information.inUse != VARIANT_FALSE};
+    return true;
+}
+
 Orv::ComPtr<IUnitConversion> MakeIdentityConversion(const std::wstring& unitText, const std::wstring& name)
 {
     const Orv::PrefixedUnit unit = SplitPrefix(unitText.empty() ? DefaultUnit : unitText);

@@ -35,6 +35,17 @@ private:
 // are; the prefix letter is split off when the rest is a unit the host knows. An empty text is volts.
 Orv::ComPtr<IUnitConversion> MakeIdentityConversion(const std::wstring& unitText, const std::wstring& name = {});
 
+// What a conversion reports, its texts copied out: shown = scale * raw + offset, both unprefixed.
+struct ConversionFacts
+{
+    double scale = 1.0, offset = 0.0;
+    double rawPrefixFactor = 1.0, shownPrefixFactor = 1.0; // what one prefixed unit is unprefixed
+    std::wstring shownUnit;                                  // with its prefix letter
+    bool inUse = false;
+};
+// False when the conversion gives no units information.
+bool ReadConversionFacts(IUnitConversion& conversion, ConversionFacts& facts);
+
 // What the units service's operations do.
 HRESULT CreateTwoPointConversion(IUnitConversion* current, const WCHAR* raw1, const WCHAR* raw2,
                                  const WCHAR* shown1, const WCHAR* shown2, const WCHAR* unit, LONG prefixCode,

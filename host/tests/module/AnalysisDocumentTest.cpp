@@ -11,6 +11,7 @@
 #include "hostframework/services/HostServices.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "host/app/HostDocument.h"
+#include "host/vyr/UnitConversions.h"
 #include "HostDocumentEvents.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
 
@@ -424,13 +425,11 @@ TEST_F(AnalysisDocument, AForeignUnitsChangeWithdrawsTheCalibrationOfTheChannel)
     // What the host shows the pressure channel with: its units conversion.
     const auto scale = [&] {
         Orv::ComPtr<IUnitConversion> conversion;
-        UnitsInformation information{};
+        Vyr::ConversionFacts facts;
         if (offline.Host().GetChannelConversion(HostUnsetPosition, 0, 0, conversion.Put()) != S_OK ||
-            FAILED(conversion->GetUnitsInformation(&information)))
+            !Vyr::ReadConversionFacts(*conversion.Get(), facts))
             return 0.0;
-        SysFreeString(information.rawUnitText);
-        SysFreeString(information.unitText);
-        return information.scale;
+        return facts.scale;
     };
     ASSERT_NEAR(100.0, scale(), 1e-9);
     EXPECT_EQ(1u, notify(0));
