@@ -15,6 +15,22 @@
 namespace Sistra
 {
 
+// What a settings preview runs: the text's calculation of a type, on a temporary channel of the
+// factory, over the selection of the document (the whole recording without one).
+struct SettingsRun
+{
+    uint32_t id = 0;
+    IUnknown* channelFactory = nullptr; // answers IComputedChannelFactory
+    uint32_t calculationType = 0;
+    const wchar_t* text = L"";
+    IUnknown* document = nullptr;  // answers IHostDocument
+    IUnknown* selection = nullptr; // optional; answers IHostSelection
+    uint32_t passedA = 0;          // passed through to the run
+    uint32_t passedB = 0;
+    uint32_t first = 0; // the temporary channel's construction values
+    uint32_t second = 0;
+};
+
 class ChannelCalcBase : public IChannelCalc
 {
 public:
@@ -42,6 +58,10 @@ public:
     // its argument (the host compiles it, its result read as kind) and is handed to the channel.
     HRESULT AttachExpression(const Orv::String& text, uint32_t calculationType, uint32_t kind);
 
+    // Runs a settings preview: what the settings would show, before they are the channel's. Touches no
+    // channel calculation; the run's answer (E_FAIL without the factory's channel or the type's class).
+    static HRESULT RunSettingsCalculation(const SettingsRun& run);
+
     IUnknown* Host() const { return host_; }
     IUnknown* DocumentData() const { return documentData_.Get(); }
     const ChannelOutputRange& OutputRange() const { return range_; }
@@ -53,6 +73,8 @@ protected:
 
 private:
     HRESULT MakeCalculation(uint32_t calculationType, uint32_t kind, Orv::ComPtr<ICalcEnum>& calculation);
+    static HRESULT MakeCalculationOn(IUnknown* context, uint32_t calculationType, uint32_t kind,
+                                     Orv::ComPtr<ICalcEnum>& calculation);
     HRESULT HandToChannel(ICalcEnum* calculation);
 
     volatile LONG references_ = 1;

@@ -33,6 +33,16 @@ ChannelUnitFactors ReadChannelUnitFactors(IUnknown* documentData)
     return factors;
 }
 
+Orv::String PrepareSelectorText(ChannelCalculationSettings& settings, IUnknown* documentData)
+{
+    const ChannelUnitFactors factors = ReadChannelUnitFactors(documentData);
+    settings.loopSourceText = LoopEventStreamName;
+    settings.pvaSourceText = PvaEventStreamName;
+    settings.loopSource = SourceReference{};
+    settings.pvaSource = SourceReference{};
+    return BuildChannelSelectorExpression(settings, factors.pressure, factors.volume);
+}
+
 SistraChannelCalculation::SistraChannelCalculation(uint32_t value, IUnknown* host, uint32_t first, uint32_t second)
     : ChannelCalcBase(value, host, first, second),
       settings_(Orv::ComPtr<ChannelCalculationSettings>::Adopt(new ChannelCalculationSettings()))
@@ -76,13 +86,8 @@ HRESULT STDMETHODCALLTYPE SistraChannelCalculation::ApplySettings(IPersistObject
         if (Host() && SUCCEEDED(Host()->QueryInterface(IID_IChannelCalcHost, channelHost.PutVoid())) && channelHost)
             channelHost->GetChannelSource(source_.Put());
 
-        const ChannelUnitFactors factors = ReadChannelUnitFactors(DocumentData());
         settings_->CopyFrom(*incoming);
-        settings_->loopSourceText = LoopEventStreamName;
-        settings_->pvaSourceText = PvaEventStreamName;
-        settings_->loopSource = SourceReference{};
-        settings_->pvaSource = SourceReference{};
-        const Orv::String text = BuildChannelSelectorExpression(*settings_.Get(), factors.pressure, factors.volume);
+        const Orv::String text = PrepareSelectorText(*settings_.Get(), DocumentData());
         return AttachExpression(text, HostCommonType::Id(), ComputedChannelEventResult);
     });
 }

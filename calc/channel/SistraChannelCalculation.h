@@ -18,6 +18,10 @@ struct ChannelUnitFactors
 // The factors the document's data reports; 1 and 1 without the document's interface.
 ChannelUnitFactors ReadChannelUnitFactors(IUnknown* documentData);
 
+// The selector text of the settings over the analysis's event streams (which the settings then name,
+// their references unset) with the factors of the document's data.
+Orv::String PrepareSelectorText(ChannelCalculationSettings& settings, IUnknown* documentData);
+
 class SistraChannelCalculation final : public ChannelCalcBase
 {
 public:

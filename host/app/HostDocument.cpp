@@ -2,6 +2,7 @@
 
 #include "host/app/calc/CalcCompiler.h"
 #include "host/app/TextConversion.h"
+#include "host/include/ChannelCalcHost.h"
 
 #include "host/vyr/ComObjects.h"
 #include "host/vyr/UnitConversions.h"
@@ -108,6 +109,30 @@ public:
 private:
     Orv::ComPtr<HostDocument> document_;
     Orv::ComPtr<IEnumEventEx> events_;
+};
+
+// A computed channel's samples: what the host's computed-channel object shows of its calculation.
+class ComputedChannelNode final : public Calc::SampleNode
+{
+public:
+    ComputedChannelNode(HostDocument& document, IComputedChannelStandIn* channel) : document_(document), channel_(channel)
+    {
+    }
+
+    Calc::Extent Available(size_t record) const override { return Calc::RecordExtent(document_.Data(), record); }
+    void Compute(size_t record, int64_t first, std::span<float> out) const override
+    {
+        const HRESULT hr = channel_->ReadValues(document_.Unknown(), static_cast<int32_t>(record),
+                                                static_cast<int32_t>(first),
+                                                static_cast<int32_t>(first + static_cast<int64_t>(out.size())),
+                                                out.data());
+        if (FAILED(hr))
+            throw std::runtime_error("the computed channel cannot give its values");
+    }
+
+private:
+    HostDocument& document_; // the channel enumerator that reads this node holds the document
+    Orv::ComPtr<IComputedChannelStandIn> channel_;
 };
 
 std::string LowerCase(std::string text)
@@ -324,14 +349,25 @@ bool HostDocument::IsRecordedChannel(int32_t channel) const
     return channel >= 0 && static_cast<size_t>(channel) < Data().Channels().size();
 }
 
+int32_t HostDocument::AddComputedChannel(IUnknown* calculation)
+{
+    Orv::ComPtr<IComputedChannelStandIn> channel;
+    if (!calculation || FAILED(calculation->QueryInterface(IID_IComputedChannelStandIn, channel.PutVoid())))
+        throw std::invalid_argument("the object is no computed channel of the host");
+    computedChannels_.emplace_back(calculation);
+    return static_cast<int32_t>(computedChannels_.size() - 1);
+}
+
 bool HostDocument::ChannelExists(uint32_t kind, int32_t channel) const
 {
+    if ((kind & HostChannelKindMask) == HostChannelComputed)
+        return channel >= 0 && static_cast<size_t>(channel) < computedChannels_.size();
     if ((kind & HostChannelKindMask) == HostChannelCalculated)
         return channel >= 0 && static_cast<size_t>(channel) < calculatedChannels_.size();
     return IsRecordedChannel(channel);
 }
 
-Calc::SampleNodePtr HostDocument::ChannelNode(uint32_t request, int32_t channel) const
+Calc::SampleNodePtr HostDocument::ChannelNode(uint32_t request, int32_t channel)
 {
     if ((request & HostChannelKindMask) == HostChannelCalculated)
     {
@@ -339,6 +375,14 @@ Calc::SampleNodePtr HostDocument::ChannelNode(uint32_t request, int32_t channel)
         if (compiled.kind != Calc::ValueKind::Channel)
             throw std::invalid_argument("calculated channel " + std::to_string(channel + 1) + " yields events");
         return compiled.channel;
+    }
+    if ((request & HostChannelKindMask) == HostChannelComputed)
+    {
+        if (!ChannelExists(HostChannelComputed, channel))
+            throw std::invalid_argument("there is no computed channel " + std::to_string(channel + 1));
+        Orv::ComPtr<IComputedChannelStandIn> shown;
+        computedChannels_[static_cast<size_t>(channel)]->QueryInterface(IID_IComputedChannelStandIn, shown.PutVoid());
+        return std::make_shared<ComputedChannelNode>(*this, shown.Get());
     }
     if (!IsRecordedChannel(channel))
         throw std::invalid_argument("there is no channel " + std::to_string(channel + 1));

@@ -55,6 +55,12 @@ public:
     // The host document behind a calculation's context (any of its faces); null for anything else.
     static Orv::ComPtr<HostDocument> FromContext(IUnknown* context);
     const std::vector<std::string>& CalculatedChannels() const { return calculatedChannels_; }
+    // Makes a module's channel calculation (its object aggregates the host's computed channel) one of the
+    // document's computed channels, read as HostChannelComputed channel index; the index it got.
+    // Throws std::invalid_argument for an object without the host's computed channel.
+    int32_t AddComputedChannel(IUnknown* calculation);
+    // The document lets go of its computed channels, which hold the document in turn (as on closing).
+    void DropComputedChannels() { computedChannels_.clear(); }
     // The functions a module registered, for the texts of the document (its items, its calculated
     // channels and the calculations made for it).
     void SetFunctionLookup(Calc::FunctionLookup lookup)
@@ -176,7 +182,7 @@ private:
     bool IsRecordedChannel(int32_t channel) const;
     bool ChannelExists(uint32_t kind, int32_t channel) const;
     // The samples a request asks for; throws for a channel the document does not have.
-    Calc::SampleNodePtr ChannelNode(uint32_t request, int32_t channel) const;
+    Calc::SampleNodePtr ChannelNode(uint32_t request, int32_t channel);
     template <class Call>
     void NotifySinks(Call&& call);
     NamedItem* ItemOf(HostItemId id);
@@ -184,6 +190,7 @@ private:
     const Recording* recording_;
     std::optional<RecordingFeed> feed_;
     std::vector<std::string> calculatedChannels_;
+    std::vector<Orv::ComPtr<IUnknown>> computedChannels_;
     std::vector<Orv::ComPtr<IOnlineDataSink>> sinks_;
     std::map<std::pair<int32_t, int32_t>, std::vector<ChannelEntry>> entries_; // by (channel, position code)
     std::vector<NamedItem> items_; // an item's id is its index

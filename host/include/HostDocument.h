@@ -25,12 +25,13 @@ static_assert(offsetof(TickPosition, tick) == 4);
 // What a channel request asks for: one kind, or-ed with HostChannelStream for a sample stream.
 inline constexpr uint32_t HostChannelCalculated = 4;          // the document's calculated channel ("vchN")
 inline constexpr uint32_t HostChannelRaw = 1;                 // a recorded channel before units conversion
+inline constexpr uint32_t HostChannelComputed = 2;            // a channel a module's channel calculation computes
 inline constexpr uint32_t HostChannelScaled = 0x40000000u;    // a recorded channel in its units
 inline constexpr uint32_t HostChannelStream = 0x1000;
 // GetChannelConversion's request for the conversion a display applies to the channel's values in its
 // units (those a calculation reads): none beyond them unless the user chose other display units.
 inline constexpr int32_t HostDisplayConversion = 0x2000;
-inline constexpr uint32_t HostChannelKindMask = 0x40000005u;
+inline constexpr uint32_t HostChannelKindMask = 0x40000007u;
 
 // The channel argument that asks about the document as a whole.
 inline constexpr uint32_t HostWholeDocument = 0x80000000u;

@@ -1,7 +1,5 @@
 #include "Framework.h"
 
-#include "ComputedChannels.h"
-
 #include <utility>
 
 namespace Vyr
@@ -108,6 +106,8 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetObject(ULONG typeId, REFIID i
             return Hand(framework.units, iid, object);
         if (typeId == VyrTypeId::Make(framework.msgIds.CodeOf(HostTypeGUID), ScaleControlFactoryTypeNumber))
             return Hand(framework.scaleControls, iid, object);
+        if (typeId == VyrTypeId::Make(framework.msgIds.CodeOf(HostTypeGUID), ComputedChannelTypeNumber))
+            return Hand(framework.computedChannels, iid, object);
         return framework.classes.Find(typeId, iid, object);
     });
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Commands.h"
+#include "ComputedChannels.h"
 #include "DocumentImplementations.h"
 #include "HostServices.h"
 #include "Progress.h"
@@ -72,6 +73,7 @@ struct FrameworkState
     CommandRegistrationService commandRegistration;
     HostObjectService hostObjects;
     ScaleControlFactory scaleControls;
+    ComputedChannelFactory computedChannels;
     DocClassImplFactory documentClasses;
     ViewClassImplFactory viewClasses;
     DocImplFactory documents{&application};

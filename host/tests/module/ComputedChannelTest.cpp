@@ -5,6 +5,7 @@
 
 #include "calc/channel/ChannelCalculationClass.h"
 #include "calc/channel/SistraChannelCalculation.h"
+#include "hostframework/messaging/SistraIds.h"
 #include "calc/tests/SyntheticLoops.h"
 #include "host/app/HostDocument.h"
 #include "host/app/calc/ExpressionCalcClass.h"
@@ -13,9 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace
@@ -117,36 +120,92 @@ TEST(ComputedChannel, TheChannelAndItsSettingsClassRegisterRightAfterThePressure
     EXPECT_EQ(0u, made->Release());
 }
 
-TEST(ComputedChannel, TheChannelYieldsTheChosenParameterOfEveryLoop)
+// A document whose loops the analysis item finds, and a computed channel on it.
+class ComputedChannelOnDocument : public ::testing::Test
 {
-    const CalcTesting::RealisticBeat beat{0.8};
-    std::vector<float> pressure(30000), volume(30000);
-    for (size_t tick = 0; tick < pressure.size(); ++tick)
-    {
-        pressure[tick] = static_cast<float>(beat.Pressure(tick * Interval));
-        volume[tick] = static_cast<float>(beat.Volume(tick * Interval));
-    }
-    const Host::Recording recording = HostTests::MakeRecording(Interval, {{pressure, volume}}, 2);
-    VyrRegisterStaticClassObjects();
-    Host::Calc::RegisterExpressionCalcClass(HostTests::StandIn());
-    const auto document = Host::HostDocument::Offline(recording);
-    Host::Calc::ModuleFunctionTable table(document->Data(), HostTests::StandIn(), document->Unknown());
-    document->SetFunctionLookup(table.Lookup());
-    HostItemId loops{};
-    ASSERT_EQ(S_OK, document->FindItem(L"sistra", &loops));
-    ASSERT_EQ(S_OK, document->SetItemCalculation(loops, AnalyzerText, nullptr));
+protected:
+    static constexpr size_t Ticks = 30000;
 
-    ChannelHost host(document->Unknown());
-    Orv::ComPtr<IChannelCalc> channel;
-    ASSERT_EQ(S_OK, ChannelCalculationClassObject().CreateCalculation(&host, nullptr, channel.Put()));
-    Orv::ComPtr<IPersistObject> settings;
-    ChannelCalculationClassObject().SettingsClass().CreateObject(&IID_IUnknown, settings.PutVoid());
-    auto& chosen = dynamic_cast<ChannelCalculationSettings&>(*settings.Get());
-    chosen.parameterIndex = 3;
-    chosen.low = 0.0f;
-    chosen.high = 200.0f;
-    ASSERT_EQ(S_OK, channel->ApplySettings(settings.Get(), 0));
-    EXPECT_EQ(S_FALSE, channel->ApplySettings(settings.Get(), 0)) << "the same settings again change nothing";
+    static Host::Recording BeatRecording()
+    {
+        const CalcTesting::RealisticBeat beat{0.8};
+        std::vector<float> pressure(Ticks), volume(Ticks);
+        for (size_t tick = 0; tick < Ticks; ++tick)
+        {
+            pressure[tick] = static_cast<float>(beat.Pressure(tick * Interval));
+            volume[tick] = static_cast<float>(beat.Volume(tick * Interval));
+        }
+        return HostTests::MakeRecording(Interval, {{pressure, volume}}, 2);
+    }
+
+    void SetUp() override
+    {
+        VyrRegisterStaticClassObjects();
+        Host::Calc::RegisterExpressionCalcClass(HostTests::StandIn());
+        document = Host::HostDocument::Offline(recording_);
+        table_ = std::make_unique<Host::Calc::ModuleFunctionTable>(document->Data(), HostTests::StandIn(),
+                                                                   document->Unknown());
+        document->SetFunctionLookup(table_->Lookup());
+        ASSERT_EQ(S_OK, document->FindItem(L"sistra", &loops));
+        ASSERT_EQ(S_OK, document->SetItemCalculation(loops, AnalyzerText, nullptr));
+        host = std::make_unique<ChannelHost>(document->Unknown());
+    }
+    void TearDown() override { document->DropComputedChannels(); }
+
+    // The loops the analysis item found, by tick.
+    std::map<int32_t, Sistra::SistraEvent> Loops()
+    {
+        Orv::ComPtr<IUnknown> loopEvents;
+        EXPECT_EQ(S_OK, document->OpenItemEvents(loops, HostItemEventsRequest, CalcKindEvents, 0, 0, HostRecordEnd,
+                                                 loopEvents.Put()));
+        Orv::ComPtr<IEnumEventEx> loopSource;
+        loopEvents->QueryInterface(IID_IEnumEventEx, loopSource.PutVoid());
+        return ReadEvents<Sistra::SistraEvent>(*loopSource.Get());
+    }
+
+    // What a channel of the parameter shows at each tick: the value of the last loop at or before it.
+    std::vector<double> HeldParameter(uint32_t parameter)
+    {
+        std::vector<double> held(Ticks, std::nan(""));
+        for (const auto& [tick, loop] : Loops())
+        {
+            bool isPressure = false, isVolume = false, perVolume = false;
+            std::fill(held.begin() + tick, held.end(), loop.GetParameter(parameter, &isPressure, &isVolume, &perVolume));
+        }
+        return held;
+    }
+
+    Orv::ComPtr<IChannelCalc> MakeChannel(uint32_t parameter, float low, float high)
+    {
+        Orv::ComPtr<IChannelCalc> channel;
+        EXPECT_EQ(S_OK, ChannelCalculationClassObject().CreateCalculation(host.get(), nullptr, channel.Put()));
+        Orv::ComPtr<IPersistObject> settings;
+        ChannelCalculationClassObject().SettingsClass().CreateObject(&IID_IUnknown, settings.PutVoid());
+        auto& chosen = dynamic_cast<ChannelCalculationSettings&>(*settings.Get());
+        chosen.parameterIndex = parameter;
+        chosen.low = low;
+        chosen.high = high;
+        EXPECT_EQ(S_OK, channel->ApplySettings(settings.Get(), 0));
+        EXPECT_EQ(S_FALSE, channel->ApplySettings(settings.Get(), 0)) << "the same settings again change nothing";
+        return channel;
+    }
+
+    // The recording outlives the document.
+    const Host::Recording recording_ = BeatRecording();
+    Orv::ComPtr<Host::HostDocument> document;
+    HostItemId loops{};
+    std::unique_ptr<ChannelHost> host;
+    std::unique_ptr<Host::Calc::ModuleFunctionTable> table_;
+};
+
+bool SameValue(double expected, double value, double tolerance)
+{
+    return std::isnan(expected) ? std::isnan(value) : std::fabs(expected - value) <= tolerance;
+}
+
+TEST_F(ComputedChannelOnDocument, TheChannelYieldsTheChosenParameterOfEveryLoop)
+{
+    const auto channel = MakeChannel(3, 0.0f, 200.0f);
     double gain = 0.0, shift = 0.0;
     ASSERT_EQ(S_OK, channel->GetOutputRange(&gain, &shift));
     // The range maps onto 64000 raw steps in single precision.
@@ -161,16 +220,11 @@ TEST(ComputedChannel, TheChannelYieldsTheChosenParameterOfEveryLoop)
     Orv::ComPtr<ICalcEnum> run;
     Orv::ComPtr<IEnumEventEx> selected;
     ASSERT_EQ(S_OK, calculation->QueryInterface(IID_ICalcEnum, run.PutVoid()));
-    ASSERT_EQ(S_OK, run->Start(0, 0, nullptr, nullptr, Interval, 0, static_cast<int32_t>(pressure.size())));
+    ASSERT_EQ(S_OK, run->Start(0, 0, nullptr, nullptr, Interval, 0, static_cast<int32_t>(Ticks)));
     ASSERT_EQ(S_OK, calculation->QueryInterface(IID_IEnumEventEx, selected.PutVoid()));
     const auto values = ReadEvents<SelectedValue>(*selected.Get());
 
-    Orv::ComPtr<IUnknown> loopEvents;
-    ASSERT_EQ(S_OK, document->OpenItemEvents(loops, HostItemEventsRequest, CalcKindEvents, 0, 0, HostRecordEnd,
-                                             loopEvents.Put()));
-    Orv::ComPtr<IEnumEventEx> loopSource;
-    loopEvents->QueryInterface(IID_IEnumEventEx, loopSource.PutVoid());
-    const auto loopRecords = ReadEvents<Sistra::SistraEvent>(*loopSource.Get());
+    const auto loopRecords = Loops();
     ASSERT_GE(loopRecords.size(), 30u);
     EXPECT_EQ(loopRecords.size(), values.size());
     for (const auto& [tick, loop] : loopRecords)
@@ -178,8 +232,119 @@ TEST(ComputedChannel, TheChannelYieldsTheChosenParameterOfEveryLoop)
         bool isPressure = false, isVolume = false, perVolume = false;
         ASSERT_EQ(1u, values.count(tick)) << tick;
         const double expected = loop.GetParameter(3, &isPressure, &isVolume, &perVolume);
-        const double value = values.at(tick).base.value;
-        EXPECT_TRUE(expected == value || (std::isnan(expected) && std::isnan(value))) << tick;
+        EXPECT_TRUE(SameValue(expected, values.at(tick).base.value, 0.0)) << tick;
+    }
+}
+
+// The host reads a computed channel as it reads any channel: one sample a tick, each the last loop's
+// value as the channel's 16-bit raw samples hold it (half a raw step from the value at most).
+TEST_F(ComputedChannelOnDocument, TheDocumentShowsTheLastLoopsValueAtEveryTickThroughTheRawSamples)
+{
+    struct Case
+    {
+        uint32_t parameter;
+        float low, high;
+    };
+    for (const Case c : {Case{3, 0.0f, 200.0f}, Case{1, -50.0f, 50.0f}, Case{6, 5.0f, 5.0f}})
+    {
+        const auto channel = MakeChannel(c.parameter, c.low, c.high);
+        const int32_t index = document->AddComputedChannel(channel.Get());
+        double gain = 0.0, shift = 0.0;
+        channel->GetOutputRange(&gain, &shift);
+        const double halfStep = 0.5 / gain;
+        // A value the raw samples cannot hold sits at their edge.
+        const double lowest = -32768.0 / gain - shift, highest = 32767.0 / gain - shift;
+
+        Orv::ComPtr<IUnknown> opened;
+        ASSERT_EQ(S_OK, document->OpenChannelEnum(HostChannelComputed, 0, index, opened.Put())) << c.parameter;
+        Orv::ComPtr<IEnumFloatEx> samples;
+        ASSERT_EQ(S_OK, opened->QueryInterface(IID_IEnumFloatEx, samples.PutVoid()));
+        std::vector<float> shown(Ticks + 10);
+        int32_t fetched = 0;
+        samples->Next(static_cast<int32_t>(shown.size()), shown.data(), &fetched);
+        ASSERT_EQ(static_cast<int32_t>(Ticks), fetched) << c.parameter;
+
+        const std::vector<double> held = HeldParameter(c.parameter);
+        ASSERT_TRUE(std::isnan(held.front())) << "the first loop starts after tick 0";
+        ASSERT_GT(std::count_if(held.begin(), held.end(), [](double v) { return !std::isnan(v); }), Ticks / 2);
+        for (size_t tick = 0; tick < Ticks; ++tick)
+            ASSERT_TRUE(SameValue(std::clamp(held[tick], lowest, highest), shown[tick], halfStep + 1e-4))
+                << c.parameter << " at " << tick << ": " << held[tick] << " shown " << shown[tick];
+
+        // Part of a record shows what the whole record shows there: a loop before the part holds into it.
+        Orv::ComPtr<IComputedChannelStandIn> part;
+        channel->QueryInterface(IID_IComputedChannelStandIn, part.PutVoid());
+        std::vector<float> middle(5000);
+        ASSERT_EQ(S_OK, part->ReadValues(document->Unknown(), 0, 12345, 17345, middle.data()));
+        EXPECT_TRUE(std::equal(middle.begin(), middle.end(), shown.begin() + 12345)) << c.parameter;
+    }
+    Orv::ComPtr<IUnknown> none;
+    EXPECT_TRUE(FAILED(document->OpenChannelEnum(HostChannelComputed, 0, 3, none.Put()))) << "no fourth channel";
+}
+
+// A settings preview runs the selector text on a temporary channel of the host over the selection, or
+// over the whole recording without one; a text or a host it cannot run is its failure.
+TEST_F(ComputedChannelOnDocument, ASettingsPreviewRunsTheTextOnATemporaryChannelOverTheSelection)
+{
+    Orv::ComPtr<IVyrObjectFactory> objects;
+    HostTests::StandIn().QueryInterface(IID_IVyrObjectFactory, objects.PutVoid());
+    Orv::ComPtr<IUnknown> factory;
+    ASSERT_EQ(S_OK, objects->GetObject(TypeIdClass<&HostTypeGUID, ComputedChannelTypeNumber>::Id(),
+                                       IID_IComputedChannelFactory, factory.PutVoid()));
+    const std::vector<double> held = HeldParameter(3);
+    struct Case
+    {
+        const char* name;
+        const wchar_t* text;
+        std::optional<std::pair<int32_t, int32_t>> selected;
+        bool withFactory;
+        ULONG calculationType;
+        HRESULT expected; // S_FALSE: any failure
+    };
+    const ULONG common = Sistra::HostCommonType::Id();
+    const ULONG noClass = TypeIdClass<&HostTypeGUID, 99>::Id();
+    const Case cases[] = {
+        {"selection", L"SistraParamSelector(sistra, 3, 1, 1)", std::pair{4000, 9000}, true, common, S_OK},
+        {"whole recording", L"SistraParamSelector(sistra, 3, 1, 1)", std::nullopt, true, common, S_OK},
+        {"unknown source", L"SistraParamSelector(nosuch, 3, 1, 1)", std::nullopt, true, common, S_FALSE},
+        {"no channel factory", L"SistraParamSelector(sistra, 3, 1, 1)", std::nullopt, false, common, E_FAIL},
+        {"no calculation class", L"SistraParamSelector(sistra, 3, 1, 1)", std::nullopt, true, noClass, E_FAIL},
+    };
+    for (const Case& c : cases)
+    {
+        if (c.selected)
+            document->SetSelection({0, c.selected->first}, {0, c.selected->second});
+        else
+            document->SetSelection({HostRecordEnd, HostRecordEnd}, {HostRecordEnd, HostRecordEnd});
+        Sistra::SettingsRun run;
+        run.id = 7;
+        run.channelFactory = c.withFactory ? factory.Get() : document->Unknown();
+        run.calculationType = c.calculationType;
+        run.text = c.text;
+        run.document = document->Unknown();
+        run.selection = document->Unknown();
+        const HRESULT hr = Sistra::ChannelCalcBase::RunSettingsCalculation(run);
+        if (c.expected == S_FALSE)
+            EXPECT_TRUE(FAILED(hr)) << c.name;
+        else
+            EXPECT_EQ(c.expected, hr) << c.name;
+        if (FAILED(hr))
+            continue;
+        Orv::ComPtr<IUnknown> last;
+        Orv::ComPtr<IComputedChannelFactory> made;
+        factory->QueryInterface(IID_IComputedChannelFactory, made.PutVoid());
+        ASSERT_EQ(S_OK, made->GetLastChannel(last.Put())) << c.name;
+        Orv::ComPtr<IComputedChannelStandIn> preview;
+        ASSERT_EQ(S_OK, last->QueryInterface(IID_IComputedChannelStandIn, preview.PutVoid())) << c.name;
+        const auto [first, end] = c.selected.value_or(std::pair{0, static_cast<int32_t>(Ticks)});
+        std::vector<float> values(Ticks);
+        int32_t count = 0;
+        ASSERT_EQ(S_OK, preview->GetRunValues(0, static_cast<int32_t>(values.size()), values.data(), &count));
+        ASSERT_EQ(end - first, count) << c.name;
+        for (int32_t tick = first; tick < end; ++tick)
+            ASSERT_TRUE(SameValue(static_cast<float>(held[tick]), values[tick - first], 0.0)) << c.name << tick;
+        Orv::ComPtr<IUnknown> calculation;
+        EXPECT_EQ(S_FALSE, preview->GetCalculation(calculation.Put())) << "the run let go of its calculation";
     }
 }
 
