@@ -1,6 +1,7 @@
 #include "controls/buttons/BmpTxtButton.h"
 
 #include "platform/owl/tests/Screenshot.h"
+#include "platform/owl/tests/TestPopup.h"
 #include "resources/ResourceIds.h"
 
 #include <gtest/gtest.h>
@@ -10,16 +11,11 @@ namespace
 
 constexpr int PushId = 301, ToggleId = 302, QuietId = 303;
 
-class ToolArea : public OWL::TWindow
+class ToolArea : public OwlTest::TestPopup
 {
 public:
-    ToolArea() : OWL::TWindow(nullptr, L"tools")
+    ToolArea() : OwlTest::TestPopup(L"tools", 100, 100, 300, 60)
     {
-        Attr.Style = WS_POPUP | WS_VISIBLE;
-        Attr.X = 100;
-        Attr.Y = 100;
-        Attr.W = 300;
-        Attr.H = 60;
         push = new OrvControls::TBmpTxtButton(this, PushId, L"&Copy", 5, 5, 90, 40, L"Copies the table.");
         toggle = new OrvControls::TBmpTxtButton(this, ToggleId, L"Online", 100, 5, 90, 40, L"");
         quiet = new OrvControls::TBmpTxtButton(this, QuietId, L"Print", 195, 5, 90, 40, L"");

@@ -6,6 +6,7 @@
 
 #include "platform/owl/Module.h"
 #include "platform/owl/tests/Screenshot.h"
+#include "platform/owl/tests/TestPopup.h"
 
 #include <gtest/gtest.h>
 
@@ -14,17 +15,10 @@
 namespace
 {
 
-class Frame : public OWL::TWindow
+class Frame : public OwlTest::TestPopup
 {
 public:
-    Frame() : OWL::TWindow(nullptr, L"frame")
-    {
-        Attr.Style = WS_POPUP | WS_VISIBLE;
-        Attr.X = 200;
-        Attr.Y = 200;
-        Attr.W = 240;
-        Attr.H = 120;
-    }
+    Frame() : OwlTest::TestPopup(L"frame", 200, 200, 240, 120) {}
 };
 
 std::vector<HWND> Balloons()

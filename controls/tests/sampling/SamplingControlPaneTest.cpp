@@ -3,6 +3,7 @@
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/tests/FrameworkTestSupport.h"
 #include "platform/owl/tests/Screenshot.h"
+#include "platform/owl/tests/TestPopup.h"
 
 #include "VyrDocuments.h"
 
@@ -102,17 +103,10 @@ ULONG Sampling(USHORT number)
                            : MsgIdClass<&HostSamplingEventGUID, 16>::GetId(&id));
 }
 
-class Dialog : public OWL::TWindow
+class Dialog : public OwlTest::TestPopup
 {
 public:
-    Dialog() : OWL::TWindow(nullptr, L"Calibration")
-    {
-        Attr.Style = WS_POPUP | WS_VISIBLE;
-        Attr.X = 150;
-        Attr.Y = 150;
-        Attr.W = 220;
-        Attr.H = 60;
-    }
+    Dialog() : OwlTest::TestPopup(L"Calibration", 150, 150, 220, 60) {}
 };
 
 // The display shows what was painted a moment later: the picture waits for it.

@@ -1,3 +1,4 @@
+#include "controls/balloon/BalloonHelp.h"
 #include "controls/theme/DpiAndFonts.h"
 #include "controls/theme/UxTheme.h"
 
@@ -57,6 +58,27 @@ TEST(WindowDpi, AWindowOnNoMonitorTakesTheScreensDpi)
     HWND hidden = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, -30000, -30000, 10, 10, nullptr, nullptr, nullptr, nullptr);
     EXPECT_EQ(screen, GetWindowDpi(hidden));
     DestroyWindow(hidden);
+}
+
+TEST(WindowDpi, AWindowOnTheScreenHas96DpiAndAForcedDpiScalesTheBalloonsSizes)
+{
+    HWND shown = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 100, 50, 50, nullptr, nullptr, nullptr,
+                                 nullptr);
+    EXPECT_EQ(std::make_pair(96, 96), GetWindowDpi(shown)) << "the test display's";
+    DestroyWindow(shown);
+    const struct
+    {
+        int dpi, margin, tail;
+    } cases[] = {{96, 8, 20}, {144, 12, 30}, {120, 10, 25}};
+    for (const auto& c : cases)
+    {
+        SetScreenDpi(c.dpi, c.dpi);
+        EXPECT_EQ(std::make_pair(c.dpi, c.dpi), GetWindowDpi(nullptr));
+        const WTL::CBalloonHelp balloon;
+        EXPECT_EQ(c.margin, balloon.margin) << c.dpi;
+        EXPECT_EQ(c.tail, balloon.tailSize) << c.dpi;
+    }
+    SetScreenDpi(0, 0);
 }
 
 TEST(DialogFont, PointSizesFollowTheDeviceAndTheApplicationsLanguage)

@@ -10,6 +10,8 @@
 #include "platform/owl/Module.h"
 #include "platform/owl/gdi/DC.h"
 #include "platform/owl/tests/Screenshot.h"
+#include "platform/owl/tests/TestPopup.h"
+#include "resources/ResourceIds.h"
 
 #include <objbase.h>
 
@@ -59,26 +61,26 @@ TEST(Popup, StaysInsideTheWorkAreaAndFlipsAboveAtTheBottom)
 
 TEST(GdiPlusBitmaps, APngResourceBecomesAPremultipliedBitmapAndAMissingOneNothing)
 {
+    // The module's own step-ready image among them.
+    for (const UINT id : {IDP_CONTROLS_READY, IDP_CONTROLS_PROBLEM, IDP_CONTROLS_TEST_IMAGE})
+    {
+        const auto png = LoadPngAsPargbBitmap(id, GetModuleHandleW(nullptr));
+        ASSERT_NE(nullptr, png) << id;
+        EXPECT_EQ(13u, png->GetWidth()) << id;
+        EXPECT_EQ(13u, png->GetHeight()) << id;
+        EXPECT_EQ(PixelFormat32bppPARGB, png->GetPixelFormat()) << id;
+    }
     const auto image = LoadPngAsPargbBitmap(IDP_CONTROLS_TEST_IMAGE, GetModuleHandleW(nullptr));
-    ASSERT_NE(nullptr, image);
-    EXPECT_EQ(13u, image->GetWidth());
-    EXPECT_EQ(13u, image->GetHeight());
-    EXPECT_EQ(PixelFormat32bppPARGB, image->GetPixelFormat());
     Gdiplus::Color corner;
     image->GetPixel(0, 0, &corner);
     EXPECT_EQ(255, corner.GetB());
     EXPECT_EQ(nullptr, LoadPngAsPargbBitmap(9999, GetModuleHandleW(nullptr)));
 }
 
-class Frame : public OWL::TWindow
+class Frame : public OwlTest::TestPopup
 {
 public:
-    Frame() : OWL::TWindow(nullptr, L"frame")
-    {
-        Attr.Style = WS_POPUP | WS_VISIBLE;
-        Attr.W = 120;
-        Attr.H = 80;
-    }
+    Frame() : OwlTest::TestPopup(L"frame", CW_USEDEFAULT, CW_USEDEFAULT, 120, 80) {}
 };
 
 TEST(BitmapWindow, TakesTheBitmapsSizeAndDrawsItsTransparentColourAsTheFace)
