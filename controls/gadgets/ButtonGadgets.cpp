@@ -51,8 +51,16 @@ unsigned PulseAlpha()
 
 UxSizableButtonGadget::UxSizableButtonGadget(int id, UINT imageResource, TType type)
     : OWL::TButtonTextGadget(id, OWL::TResId(), nullptr, sBitmap, lTextBottom, aCenter, type, true, Up, false, 4),
+      Orv::LowPriorityTimer(0.0), imageResource_(static_cast<int>(imageResource))
+{
+    StartUp();
+}
+
+UxSizableButtonGadget::UxSizableButtonGadget(OWL::TResId imageResource, int id, TType type)
+    : OWL::TButtonTextGadget(id, OWL::TResId(), nullptr, sBitmap, lTextBottom, aCenter, type, true, Up, false, 0),
       Orv::LowPriorityTimer(0.0), imageResource_(imageResource)
 {
+    SetCommandEnableOptions(IgnoreCheck);
     StartUp();
 }
 
@@ -119,13 +127,13 @@ void UxSizableButtonGadget::CacheImageSize()
 
 void UxSizableButtonGadget::LoadImageResource()
 {
-    if (image_ || imageResource_ == 0)
+    if (image_ || !imageResource_.GetPointerRepresentation())
         return;
     const HMODULE module = Window ? Window->GetInstance() : Orv::ThisModule();
     image_ = LoadPngAsPargbBitmap(imageResource_, module);
     if (!image_)
     {
-        std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromResource(module, MAKEINTRESOURCEW(imageResource_)));
+        std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromResource(module, imageResource_));
         if (bitmap && bitmap->GetLastStatus() == Gdiplus::Ok)
             image_ = std::move(bitmap);
     }
@@ -211,8 +219,9 @@ void UxSizableButtonGadget::GetDesiredSize(OWL::TSize& size)
     OWL::TGadget::GetDesiredSize(base);
     if (LayoutStyle == lTextLeft || LayoutStyle == lTextRight)
     {
+        // The gap belongs to the width too, or a shrink-wrapped text is cut short by it.
         if (ShrinkWrapWidth)
-            size.cx += text.cx;
+            size.cx += text.cx + (HasImageStyle() ? ImageTextGap : 0);
         if (ShrinkWrapHeight)
             size.cy = std::max<int>(size.cy, text.cy + base.cy);
     }
@@ -243,15 +252,15 @@ void UxSizableButtonGadget::Layout(const OWL::TRect& face, OWL::TRect& textRect,
     {
     case lTextLeft:
         textRect = OWL::TRect(face.left, face.top, face.left + text.cx, face.bottom);
-        imageRect = OWL::TRect(face.left + text.cx + 2, face.top, face.right, face.bottom);
+        imageRect = OWL::TRect(face.left + text.cx + ImageTextGap, face.top, face.right, face.bottom);
         break;
     case lTextTop:
         textRect = OWL::TRect(face.left, face.top, face.right, face.top + text.cy);
-        imageRect = OWL::TRect(face.left, face.top + text.cy + 2, face.right, face.bottom + 2);
+        imageRect = OWL::TRect(face.left, face.top + text.cy + ImageTextGap, face.right, face.bottom + ImageTextGap);
         break;
     case lTextRight:
         imageRect = OWL::TRect(face.left, face.top, face.left + imageWidth, face.bottom);
-        textRect = OWL::TRect(imageRect.right + 2, face.top, face.right, face.bottom);
+        textRect = OWL::TRect(imageRect.right + ImageTextGap, face.top, face.right, face.bottom);
         break;
     case lTextBottom:
         textRect = OWL::TRect(face.left, face.bottom - text.cy, face.right, face.bottom);
@@ -482,8 +491,10 @@ void UxMenuGadget::LButtonDown(UINT, const OWL::TPoint& point)
     OWL::TRect bounds = Bounds;
     ::MapWindowPoints(Window->GetHandle(), nullptr, reinterpret_cast<POINT*>(&bounds), 2);
     TPMPARAMS exclude{sizeof(TPMPARAMS), bounds};
-    lastChoice_ = menu_->TrackPopupMenu(TPM_VERTICAL, bounds.left, bounds.top, owner_ ? owner_->GetHandle() : nullptr,
-                                        &exclude);
+    // Asked for below the button: not every platform's menus honour the exclusion (Wine's do not), and
+    // where they do, it still moves the menu above the button when there is no room below.
+    lastChoice_ = menu_->TrackPopupMenu(TPM_VERTICAL, bounds.left, bounds.bottom,
+                                        owner_ ? owner_->GetHandle() : nullptr, &exclude);
     // The click that closed the menu over this gadget must not open it again.
     MSG waiting{};
     if (PeekMessageW(&waiting, Window->GetHandle(), WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE) &&

@@ -36,9 +36,14 @@ public:
     // Pulse modes: either bit makes the background pulse.
     static constexpr unsigned PulseBits = 0x3;
     static constexpr UINT PulseMilliseconds = 100;
+    // Between the image and a text beside it.
+    static constexpr int ImageTextGap = 2;
 
     // Image only, from the gadget window module's "PNG" (else bitmap) resource of that id.
     UxSizableButtonGadget(int id, UINT imageResource, TType type = Command);
+    // Image only and no text at all, from the resource; the button's state is its own, never the
+    // command enabler's check. (Two plain ints are ambiguous between this and the first: say which.)
+    UxSizableButtonGadget(OWL::TResId imageResource, int id, TType type = Command);
     // With an image of its own (may be null) and the theme class selector (1 "BUTTON", else "TOOLBAR").
     UxSizableButtonGadget(int id, std::unique_ptr<Gdiplus::Bitmap> image, int themeClass, TStyle style, TType type,
                           bool enabled, TState state, bool sharedGlyph, UINT numChars);
@@ -96,7 +101,7 @@ private:
     UINT imageWidth_ = 0;
     UINT imageHeight_ = 0;
     unsigned pulseMode_ = 0;
-    UINT imageResource_ = 0;
+    OWL::TResId imageResource_;
 };
 
 // The same gadget on a plainer themed background: no parent background, no pulse.

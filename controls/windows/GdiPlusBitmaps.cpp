@@ -57,10 +57,10 @@ bool TGdiPlusBitmapResource::Load(const wchar_t* name, const wchar_t* type, HMOD
     return false;
 }
 
-std::unique_ptr<Gdiplus::Bitmap> LoadPngAsPargbBitmap(UINT resourceId, HMODULE module)
+std::unique_ptr<Gdiplus::Bitmap> LoadPngAsPargbBitmap(const wchar_t* resource, HMODULE module)
 {
     TGdiPlusBitmapResource loader;
-    if (!loader.Load(MAKEINTRESOURCEW(resourceId), L"PNG", module ? module : Orv::ThisModule()))
+    if (!loader.Load(resource, L"PNG", module ? module : Orv::ThisModule()))
         return nullptr;
     const UINT width = loader.Get()->GetWidth();
     const UINT height = loader.Get()->GetHeight();
@@ -69,6 +69,11 @@ std::unique_ptr<Gdiplus::Bitmap> LoadPngAsPargbBitmap(UINT resourceId, HMODULE m
     Gdiplus::Graphics graphics(converted.get());
     graphics.DrawImage(loader.Get(), 0, 0, static_cast<INT>(width), static_cast<INT>(height));
     return converted;
+}
+
+std::unique_ptr<Gdiplus::Bitmap> LoadPngAsPargbBitmap(UINT resourceId, HMODULE module)
+{
+    return LoadPngAsPargbBitmap(MAKEINTRESOURCEW(resourceId), module);
 }
 
 GdiplusStarter& GdiplusStarter::Instance()

@@ -41,7 +41,9 @@ private:
     HGLOBAL block_ = nullptr;
 };
 
-// The "PNG" resource of this module as a 32-bit premultiplied-ARGB bitmap; null when there is none.
+// The "PNG" resource of this module (by name or number) as a 32-bit premultiplied-ARGB bitmap; null when
+// there is none.
+std::unique_ptr<Gdiplus::Bitmap> LoadPngAsPargbBitmap(const wchar_t* resource, HMODULE module = nullptr);
 std::unique_ptr<Gdiplus::Bitmap> LoadPngAsPargbBitmap(UINT resourceId, HMODULE module = nullptr);
 
 // A 32-bit DIB section with premultiplied alpha (top-down or bottom-up) as a premultiplied-ARGB bitmap;

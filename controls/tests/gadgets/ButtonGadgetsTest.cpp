@@ -3,6 +3,7 @@
 #include "controls/theme/DpiAndFonts.h"
 #include "controls/windows/GdiPlusBitmaps.h"
 
+#include "controls/tests/ControlsTestIds.h"
 #include "platform/owl/tests/Screenshot.h"
 
 #include <objbase.h>
@@ -74,6 +75,40 @@ TEST(UxSizableButtonGadget, APulseStartsOneTimerAndStopsWithItsMode)
     EXPECT_FALSE(gadget->IsRunning());
 }
 
+TEST(UxSizableButtonGadget, TheConstructorsDifferInWhatTheButtonShowsAndWhetherItsCheckFollowsTheEnabler)
+{
+    using Style = OWL::TButtonTextGadget::TStyle;
+    const ScreenDpiScope dpi(96);
+    UxSizableButtonGadget fromResource(ButtonId, UINT{IDP_CONTROLS_TEST_IMAGE});
+    const auto handedOver = ImageButton(OWL::TButtonTextGadget::sBitmapText);
+    UxSizableButtonGadget ownState(OWL::TResId(IDP_CONTROLS_TEST_IMAGE), ButtonId, OWL::TButtonGadget::NonExclusive);
+    const struct
+    {
+        const char* name;
+        UxSizableButtonGadget& gadget;
+        Style style;
+        UINT characters;
+        OWL::TButtonGadget::TState checked;
+        int imageWidth;
+    } cases[] = {{"id and resource", fromResource, OWL::TButtonTextGadget::sBitmap, 4, OWL::TButtonGadget::Down, 13},
+                 {"image handed over", *handedOver, OWL::TButtonTextGadget::sBitmapText, 4, OWL::TButtonGadget::Down, 16},
+                 {"resource and id", ownState, OWL::TButtonTextGadget::sBitmap, 0, OWL::TButtonGadget::Up, 13}};
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(c.style, c.gadget.GetStyle()) << c.name;
+        EXPECT_EQ(c.characters, c.gadget.GetNumChars()) << c.name;
+        EXPECT_TRUE(c.gadget.GetEnabled()) << c.name;
+        UxSizableButtonGadgetEnabler(c.gadget, nullptr).SetCheck(OWL::TCommandEnabler::Checked);
+        EXPECT_EQ(c.checked, c.gadget.GetButtonState()) << c.name;
+        OWL::TSize plain(0, 0), size(0, 0);
+        c.gadget.OWL::TGadget::GetDesiredSize(plain);
+        c.gadget.SetStyle(OWL::TButtonTextGadget::sBitmap);
+        c.gadget.GetDesiredSize(size);
+        EXPECT_EQ(plain.cx + c.imageWidth, size.cx) << c.name << ": the image at the screen's 96 dpi";
+    }
+    EXPECT_EQ(OWL::TButtonGadget::NonExclusive, ownState.GetButtonType());
+}
+
 TEST(UxSizableButtonGadgetEnabler, AppliesEnableAndTextButNotTheCheckItIgnores)
 {
     const auto gadget = ImageButton(OWL::TButtonTextGadget::sBitmapText);
@@ -137,6 +172,29 @@ TEST(UxSizableButtonGadget, DrawsItsImageCentredAndAsAColourlessSilhouetteWhenDi
     Sleep(100);
     OwlTest::PumpMessages();
     OwlTest::SaveWindowPng(strip.GetHandle(), L"ux_button_gadget_disabled");
+}
+
+TEST(UxSizableButtonGadget, AShrinkWrappedTextBesideItsImageHasRoomForAllOfIt)
+{
+    for (const auto layout : {OWL::TButtonTextGadget::lTextRight, OWL::TButtonTextGadget::lTextLeft})
+    {
+        auto* button = ImageButton(OWL::TButtonTextGadget::sBitmapText).release();
+        button->SetText(L"Start sampling");
+        button->SetLayoutStyle(layout);
+        Strip strip(button);
+        ASSERT_TRUE(strip.Create());
+        OWL::TRect text, image;
+        button->Layout(button->GetInnerRect(), text, image);
+        EXPECT_GE(text.Width(), button->GetTextSize().cx) << "layout " << layout;
+        EXPECT_GE(image.Width(), 16) << "layout " << layout;
+        if (layout == OWL::TButtonTextGadget::lTextRight)
+        {
+            UpdateWindow(strip.GetHandle());
+            Sleep(100);
+            OwlTest::PumpMessages();
+            OwlTest::SaveWindowPng(strip.GetHandle(), L"ux_button_gadget_text_beside");
+        }
+    }
 }
 
 TEST(UxGadgetWindow, ThePointerLightsTheButtonUpUntilItLeavesTheStrip)
