@@ -52,8 +52,8 @@ using Pane = SamplingControlPane;
 
 VYR_DEFINE_EVENT_MAP(SamplingControlPane, VyrCppEventHandler){
     VyrEventMap::Header(),
-    VyrEventMap::Observer(&SamplingEvent<0>::GetId, &DispatchObserverEvent<Pane, VARIANT_BOOL, &Pane::OnSamplingStarted>),
-    VyrEventMap::Observer(&SamplingEvent<16>::GetId, &CallMemberNoArgs<Pane, &Pane::OnSamplingEnded>),
+    VyrEventMap::Observer(&SamplingEvent<HostSamplingEventNumber::Started>::GetId, &DispatchObserverEvent<Pane, VARIANT_BOOL, &Pane::OnSamplingStarted>),
+    VyrEventMap::Observer(&SamplingEvent<HostSamplingEventNumber::Stopped>::GetId, &CallMemberNoArgs<Pane, &Pane::OnSamplingEnded>),
     VyrEventMap::Observer(&FixedId<0x80000000>, &DispatchObserverEvent<Pane, HostEventWordPair, &Pane::OnViewsRefresh>),
     VyrEventMap::Observer(&SamplingEvent<1>::GetId, &CallMemberNoArgs<Pane, &Pane::OnSamplingStopped>),
     VyrEventMap::Observer(&FixedId<0x80000001>,

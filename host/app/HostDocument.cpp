@@ -170,7 +170,12 @@ void HostDocument::FeedSamples(int64_t count)
         return;
     const Recording& live = feed_->Live();
     const size_t recordsBefore = live.RecordCount();
-    sampling_ = true;
+    if (!sampling_)
+    {
+        sampling_ = true;
+        VARIANT_BOOL started = VARIANT_TRUE;
+        subject_.Send(HostSamplingEventGUID, HostSamplingEventNumber::Started, &started);
+    }
     feed_->Feed(count);
     const auto record = static_cast<int32_t>(live.RecordCount() - 1);
     const Record& current = live.RecordAt(static_cast<size_t>(record));
@@ -187,6 +192,7 @@ void HostDocument::FeedSamples(int64_t count)
     {
         sampling_ = false;
         NotifySinks([](IOnlineDataSink& sink) { sink.OnSamplingStopped(0); });
+        subject_.Send(HostSamplingEventGUID, HostSamplingEventNumber::Stopped, nullptr);
     }
 }
 
@@ -223,6 +229,8 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IAnalysisManager*>(this);
     else if (iid == IID_IVyrDocumentPersistence)
         *out = static_cast<IVyrDocumentPersistence*>(this);
+    else if (iid == IID_ISubject)
+        *out = static_cast<ISubject*>(&subject_);
     else
         *out = nullptr;
     if (!*out)

@@ -5,6 +5,7 @@
 
 #include "host/app/calc/CalcCompiler.h"
 #include "host/app/calc/CalcEnumAdaptors.h"
+#include "host/app/DocumentSubject.h"
 #include "host/app/recording/Recording.h"
 #include "host/include/HostDocument.h"
 #include "host/include/VyrAnalysis.h"
@@ -128,7 +129,8 @@ public:
     HRESULT STDMETHODCALLTYPE FindChildData(ULONG typeId, IStrixDataChildData** data) override;
 
     // IHostSampling: a sampling document samples from its first feed until it tells its sinks that
-    // sampling stopped.
+    // sampling stopped. Its subject (ISubject) tells its observers too: sampling event 0 (VARIANT_TRUE)
+    // when sampling starts, 16 when it stops.
     HRESULT STDMETHODCALLTYPE IsSampling(ULONG reserved, int16_t* sampling) override;
     HRESULT STDMETHODCALLTYPE IsRecording(ULONG reserved, LONG which, int16_t* recording) override;
     // Only a sampling document that has not run out of data can be started or stopped.
@@ -210,6 +212,7 @@ private:
     std::vector<std::wstring> analysisClients_;
     int settingsChanges_ = 0;
     bool sampling_ = false;
+    DocumentSubject subject_{static_cast<IHostDocument*>(this)};
     std::optional<std::pair<uint64_t, uint64_t>> reportedRegion_;
     Calc::HeapReferenceCount references_;
 };

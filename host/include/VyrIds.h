@@ -64,6 +64,13 @@ inline constexpr GUID HostCalcTypeGUID = {0xC3397303, 0x5AAD, 0x11D3, {0xAB, 0x0
 inline constexpr GUID HostCommonGUID = {0x88736FEF, 0xF85F, 0x4B09, {0x86, 0x2A, 0xB4, 0xE5, 0x9B, 0x34, 0x8D, 0xE4}};
 inline constexpr GUID UnitsServiceGUID = {0xC783D4E3, 0x486B, 0x4B18, {0xAE, 0xE6, 0x6F, 0x6C, 0xBE, 0xD5, 0x16, 0xD5}};
 
+// The events of HostSamplingEventGUID that a host document's subject sends while it samples.
+namespace HostSamplingEventNumber
+{
+constexpr USHORT Started = 0; // a VARIANT_BOOL, true: sampling started
+constexpr USHORT Stopped = 16;
+} // namespace HostSamplingEventNumber
+
 // Type ids whose high half is 0x8000: fixed by the host, no registry involved.
 namespace VyrTypeId
 {
