@@ -174,6 +174,36 @@ TEST(UxSizableButtonGadget, DrawsItsImageCentredAndAsAColourlessSilhouetteWhenDi
     OwlTest::SaveWindowPng(strip.GetHandle(), L"ux_button_gadget_disabled");
 }
 
+TEST(UxSizableButtonGadget, AnImageAndTextButtonAsksForItsImageAtTheScreensDpiBesideOrAboveItsText)
+{
+    auto* button = ImageButton(OWL::TButtonTextGadget::sBitmapText).release();
+    button->SetText(L"Start");
+    Strip strip(button);
+    ASSERT_TRUE(strip.Create());
+    // Beside the text the image adds its width and the gap, above it its height.
+    const struct
+    {
+        OWL::TButtonTextGadget::TLayoutStyle layout;
+        int dpi, extra;
+    } cases[] = {{OWL::TButtonTextGadget::lTextBottom, 96, 16},
+                 {OWL::TButtonTextGadget::lTextBottom, 144, 24},
+                 {OWL::TButtonTextGadget::lTextRight, 96, 16 + UxSizableButtonGadget::ImageTextGap},
+                 {OWL::TButtonTextGadget::lTextRight, 144, 24 + UxSizableButtonGadget::ImageTextGap}};
+    for (const auto& c : cases)
+    {
+        const ScreenDpiScope dpi(c.dpi);
+        button->SetLayoutStyle(c.layout);
+        OWL::TSize textOnly(0, 0), both(0, 0);
+        button->SetStyle(OWL::TButtonTextGadget::sText);
+        button->GetDesiredSize(textOnly);
+        button->SetStyle(OWL::TButtonTextGadget::sBitmapText);
+        button->GetDesiredSize(both);
+        const bool beside = c.layout == OWL::TButtonTextGadget::lTextRight;
+        EXPECT_EQ((beside ? textOnly.cx : textOnly.cy) + c.extra, beside ? both.cx : both.cy)
+            << c.layout << " at " << c.dpi;
+    }
+}
+
 TEST(UxSizableButtonGadget, AShrinkWrappedTextBesideItsImageHasRoomForAllOfIt)
 {
     for (const auto layout : {OWL::TButtonTextGadget::lTextRight, OWL::TButtonTextGadget::lTextLeft})
