@@ -22,6 +22,8 @@
 #include "hostframework/document/StrixChildDocument.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <memory>
 
 namespace Sistra
@@ -55,6 +57,10 @@ inline uint64_t PositionWord(const RecordingPosition& position)
 int64_t AnalysisChunkSize(int64_t total);
 // The samples the next feed takes of what remains of a record.
 int64_t AnalysisFeedStep(int64_t remaining, int64_t chunk);
+// The loop a table row stands for: rows list the loops the analyser did not find invalid, in order;
+// stateOf gives a loop's state (none: unreadable, skipped). None past the last such loop.
+std::optional<uint32_t> LoopOfTableRow(uint32_t row, uint32_t loopCount,
+                                       const std::function<std::optional<int32_t>(uint32_t)>& stateOf);
 // The percent of the run done after processed of total samples; 100 for an empty run.
 LONG AnalysisPercent(int64_t processed, int64_t total);
 
@@ -165,6 +171,61 @@ public:
     void OnAnalyzeNowMsg();
     HRESULT OnClearAnalysisMsg();
 
+    // Menu commands, their enable answers and the automation messages they forward to; each returns
+    // handled whatever it did.
+    void OnWorkflow();
+    void OnWorkflowEnable(IVyrCommandState& state);
+    void OnSettings();
+    void OnSettingsEnable(IVyrCommandState& state);
+    void OnWorkflowMode();
+    void OnWorkflowModeEnable(IVyrCommandState& state);
+    void OnShowLoopView();
+    void OnShowHemoTable();
+    void OnShowPRSWPlot();
+    void OnShowdPdtPlot();
+    void OnShowSalineView();
+    void OnShowPvaEdvPlot();
+    void OnShowPvaEspPlot();
+    void OpenCuvetteView();
+    void OnPlotsEnable(IVyrCommandState& state);
+    HRESULT OnInitPlotsPopup(ULONG_PTR menu);
+    HRESULT SelectPlotsPopupItem(ULONG_PTR item, ULONG_PTR);
+    void OnShowLoopMarkers();
+    void OnShowLoopMarkersEnable(IVyrCommandState& state);
+    void OnToggleEventMarkersMsg();
+    void OnOnlineMode();
+    void OnOnlineModeEnable(IVyrCommandState& state);
+    void OnToggleOnlineModeMsg();
+    // Online mode on or off; quiet: without asking, and unchanged where asking would be needed.
+    void ToggleOnlineMode(bool quiet);
+    void OnAnalyze();
+    void OnAnalyzeEnable(IVyrCommandState& state);
+    void OnClearAnalysis();
+    void OnAnalysedRegionEnable(IVyrCommandState& state);
+    void OnReselect();
+    void OnReselectMsg();
+    void OnShowESPVRegression(bool show);
+    void OnShowEDPVRegression(bool show);
+    void OnSetESPVRegressionType(const Orv::String& type);
+    void OnSetEDPVRegressionType(const Orv::String& type);
+    void OnSetShowESPointsType(const Orv::String& type);
+    void OnOpenSettingsMsg();
+    void OnArrangeViews();
+    void OnOpenMPVSControlSoftware();
+
+    // Calibration and data commands.
+    void OnSetPressureValueFromSel(LONG point);
+    void OnSetConductanceValueFromSel(LONG point);
+    void OnSetVolumeValueFromSel(LONG point);
+    void OnApplySalineCalibration(double parallelConductance);
+    void OnDisableSalineCalibration();
+    void OnApplyCuvetteCalibration(double slope, double intercept);
+    void OnDisableCuvetteCalibration();
+    void OnAddAnalyzedParallelConductance();
+    void OnRemoveParallelConductance(LONG position);
+    void OnEditParallelConductance(LONG position, double value);
+    void OnTableRowSelected(ULONG row);
+
     // What the analysis client needs of the document.
     bool IsPersistenceActive() const { return persistenceActive_ || settings_->IsActive(); }
     void AnalysedRegion(uint64_t& start, uint64_t& end);
@@ -228,6 +289,16 @@ private:
                    int64_t& processed, IHostProgress* progress, bool& proceed);
     void WarnEcgSourceGone();
     IUnitConversion* ChannelConversion(int32_t channel, Orv::ComPtr<IUnitConversion>& holder);
+    // The commands' shared steps.
+    void OpenView(USHORT viewType);
+    template <class Payload>
+    void SendHostMessage(ULONG id, const Payload& payload);
+    void SetModifiedAndCommit(const ModelPtr& model);
+    bool SetValueFromSelection(int32_t channel, int kind, int firstPointId, int secondPointId, LONG point);
+    // Runs a calibration change with the excluded loops kept; the views hear of a change that took.
+    template <class Change>
+    void RunGuardedChange(Change&& change);
+    bool ApplyVolumeCalibration();
 
     ModelMap models_;
     WorkflowModelReader reader_{*this};
@@ -244,6 +315,7 @@ private:
     bool loading_ = false;
     SetupPaneSeam setupPane_{*this};
     std::unique_ptr<DocumentSettings> settings_ = std::make_unique<DocumentSettings>(*this);
+    bool bolusUpdate_ = false;
 };
 
 struct SelectLoopPayload

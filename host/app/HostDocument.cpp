@@ -254,9 +254,40 @@ HRESULT STDMETHODCALLTYPE HostDocument::CanToggleSampling()
     return IsSamplingDone() ? S_FALSE : S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE HostDocument::IsBusy(int16_t* busy)
+{
+    return IsSampling(0, busy);
+}
+
 void HostDocument::SetSelection(TickPosition start, TickPosition end)
 {
     selection_ = {start, end};
+    selectedChannels_.clear();
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::ClearSelection()
+{
+    selection_.reset();
+    selectedChannels_.clear();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::AddChannelSelection(int32_t channel, double, double, TickPosition start,
+                                                            TickPosition end)
+{
+    if (!IsRecordedChannel(channel))
+        return E_INVALIDARG;
+    selection_ = {start, end};
+    selectedChannels_.push_back(channel);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::IncludesChannel(int32_t channel, VARIANT_BOOL* included)
+{
+    const bool covered = selection_ && (selectedChannels_.empty() ||
+                                        std::find(selectedChannels_.begin(), selectedChannels_.end(), channel) !=
+                                            selectedChannels_.end());
+    return Orv::AnswerValue(included, static_cast<VARIANT_BOOL>(covered ? VARIANT_TRUE : VARIANT_FALSE));
 }
 
 HRESULT STDMETHODCALLTYPE HostDocument::SelectRange(int32_t channel, const TickPosition* start, const TickPosition* end)
@@ -267,6 +298,7 @@ HRESULT STDMETHODCALLTYPE HostDocument::SelectRange(int32_t channel, const TickP
         return E_INVALIDARG;
     selectedChannel_ = channel;
     SetSelection(*start, *end);
+    selectedChannels_ = {channel};
     return S_OK;
 }
 

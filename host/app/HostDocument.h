@@ -135,13 +135,23 @@ public:
     HRESULT STDMETHODCALLTYPE IsRecording(ULONG reserved, LONG which, int16_t* recording) override;
     // Only a sampling document that has not run out of data can be started or stopped.
     HRESULT STDMETHODCALLTYPE CanToggleSampling() override;
+    // Busy exactly while sampling: the stand-in saves synchronously.
+    HRESULT STDMETHODCALLTYPE IsBusy(int16_t* busy) override;
 
     // IHostSelection; nothing is selected until the host selects.
     HRESULT STDMETHODCALLTYPE GetSelection(TickPosition* start, TickPosition* end) override;
     HRESULT STDMETHODCALLTYPE SelectRange(int32_t channel, const TickPosition* start, const TickPosition* end) override;
+    // A selection of the time range over every channel.
     void SetSelection(TickPosition start, TickPosition end);
     // The channel the last SelectRange made the selected one; -1 before.
     int32_t SelectedChannel() const { return selectedChannel_; }
+    HRESULT STDMETHODCALLTYPE ClearSelection() override;
+    // The stand-in keeps the channels and the time range; every channel shares the last time range.
+    HRESULT STDMETHODCALLTYPE AddChannelSelection(int32_t channel, double low, double high, TickPosition start,
+                                                  TickPosition end) override;
+    HRESULT STDMETHODCALLTYPE IncludesChannel(int32_t channel, VARIANT_BOOL* included) override;
+    // The channels a selection covers; none: every channel.
+    const std::vector<int32_t>& SelectedChannels() const { return selectedChannels_; }
 
     // IAnalysisManager
     HRESULT STDMETHODCALLTYPE RegisterClient(const WCHAR* name, const WCHAR* title, LONG* clientId) override;
@@ -209,6 +219,7 @@ private:
     std::map<std::pair<int32_t, int32_t>, Orv::ComPtr<IUnitConversion>> recordConversions_; // by (channel, record)
     std::optional<std::pair<TickPosition, TickPosition>> selection_;
     int32_t selectedChannel_ = -1;
+    std::vector<int32_t> selectedChannels_; // none: every channel
     std::vector<std::wstring> analysisClients_;
     int settingsChanges_ = 0;
     bool sampling_ = false;

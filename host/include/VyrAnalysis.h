@@ -55,6 +55,8 @@ struct IHostSampling : IUnknown
     VYR_RESERVED_SLOT(22)
     // 23: non-zero while a record is being recorded (reserved words 0 and -1).
     virtual HRESULT STDMETHODCALLTYPE IsRecording(ULONG reserved, LONG which, int16_t* recording) = 0;
+    // 24: non-zero while the document may not have its settings edited (it samples or saves).
+    virtual HRESULT STDMETHODCALLTYPE IsBusy(int16_t* busy) = 0;
 };
 
 // The host's selection in a document.
@@ -65,6 +67,12 @@ struct IHostSelection : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetSelection(TickPosition* start, TickPosition* end) = 0;
     // 4: selects the range and makes the channel the selected one.
     virtual HRESULT STDMETHODCALLTYPE SelectRange(int32_t channel, const TickPosition* start, const TickPosition* end) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ClearSelection() = 0;                                             // 5
+    // 6: adds the channel's values from low to high over the time from start to end to the selection.
+    virtual HRESULT STDMETHODCALLTYPE AddChannelSelection(int32_t channel, double low, double high, TickPosition start,
+                                                          TickPosition end) = 0;
+    // 7: whether the selection covers the channel (a selection of the whole recording covers every one).
+    virtual HRESULT STDMETHODCALLTYPE IncludesChannel(int32_t channel, VARIANT_BOOL* included) = 0;
 };
 
 // The host document's analysis manager, with which analysis modules register under a name.

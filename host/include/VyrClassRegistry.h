@@ -140,4 +140,7 @@ struct IVyrStandIn : IUnknown
     // under; E_INVALIDARG past the last. The frame builds its menus from them.
     virtual HRESULT STDMETHODCALLTYPE GetCommandRegistration(ULONG index, GUID* guid,
         IVyrCommandRegistration** registration) = 0;
+    // 23: the registered message class of that name (any letter case), with one reference;
+    // E_INVALIDARG when no class has it.
+    virtual HRESULT STDMETHODCALLTYPE FindMessageClass(const WCHAR* name, IMsgIdMessageClassObject** messageClass) = 0;
 };

@@ -28,6 +28,7 @@ constexpr ULONG VyrCommandCreateFlags = 0x10000000;
 // State bits a module sets and clears on a command.
 namespace VyrCommandBits
 {
+constexpr ULONG Checked = 1;
 constexpr ULONG Enabled = 2;
 constexpr ULONG Shown = 8;
 } // namespace VyrCommandBits

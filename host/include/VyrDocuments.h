@@ -84,6 +84,18 @@ struct IVyrDocumentFrame : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetHostObject(IUnknown** object) = 0;
 };
 
+// The messages a module sent its host document (views to open, arrange or close, ...), which the host's
+// document implementation takes in the order they came; the stand-in keeps them for whoever asks.
+// {9E4C2A10-5B3D-4E61-8F27-1A6C0D3B5E90}
+struct IHostMessageLog : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetCount(ULONG* count) = 0;                                        // 3
+    // 4: the message's id and the words of its payload, type word first (up to capacity of them).
+    virtual HRESULT STDMETHODCALLTYPE GetEntry(ULONG index, ULONG* id, ULONG* words, ULONG capacity,
+                                               ULONG* wordCount) = 0;
+};
+inline constexpr IID IID_IHostMessageLog = {0x9E4C2A10, 0x5B3D, 0x4E61, {0x8F, 0x27, 0x1A, 0x6C, 0x0D, 0x3B, 0x5E, 0x90}};
+
 // The host's factory of document-class implementation objects (object factory type 0x80000012).
 // {7B542012-6854-11D1-B2A7-00600894D72A}
 struct IVyrDocClassImplFactory : IUnknown

@@ -54,7 +54,9 @@ struct IHostApplication : IUnknown
     // run, and gives back the button pressed (IDOK, IDYES, ...).
     virtual HRESULT STDMETHODCALLTYPE ShowMessageBox(HWND owner, const WCHAR* text, const WCHAR* caption,
         UINT style, LONG* pressedButton) = 0;
-    VYR_RESERVED_SLOT(36)
+    // 36: every modal dialog of a module, named by the module: the host runs it, or answers it as it
+    // answers message boxes in a batch run, and gives back the button that closed it (IDOK, IDCANCEL).
+    virtual HRESULT STDMETHODCALLTYPE RunModalDialog(HWND owner, const WCHAR* name, LONG* pressedButton) = 0;
     VYR_RESERVED_SLOT(37)
     VYR_RESERVED_SLOT(38)
     VYR_RESERVED_SLOT(39)

@@ -1,5 +1,9 @@
 #include "DocumentImplementations.h"
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 namespace Vyr
 {
 namespace
@@ -52,6 +56,74 @@ public:
 
 private:
     IUnknown* services_;
+};
+
+// Messages to the host (ids with the top bit set) are taken and kept; every other message is left to
+// the module's own handlers.
+class HostMessages final : public IMessageHandler, public IHostMessageLog
+{
+public:
+    explicit HostMessages(IUnknown* outer) : outer_(outer) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        return outer_->QueryInterface(iid, object);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return outer_->AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return outer_->Release(); }
+
+    HRESULT STDMETHODCALLTYPE HandleMessage(IMessage* message) override
+    {
+        ULONG id = 0, size = 0;
+        const void* payload = nullptr;
+        if (!message || FAILED(message->GetId(&id)) || (id & HostMessageBit) == 0)
+            return 0;
+        message->GetPayloadSize(&size);
+        message->GetPayload(&payload);
+        std::vector<ULONG> words(payload ? size / sizeof(ULONG) : 0);
+        if (!words.empty())
+            std::memcpy(words.data(), payload, words.size() * sizeof(ULONG));
+        log_.push_back({id, std::move(words)});
+        return 1;
+    }
+    HRESULT STDMETHODCALLTYPE AddHandler(IMessageHandler*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RemoveHandler(IMessageHandler*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetParent(IMessageHandler*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetTarget(IUnknown** outer) override
+    {
+        if (!outer)
+            return E_POINTER;
+        *outer = outer_;
+        outer_->AddRef();
+        return S_OK;
+    }
+    BOOL STDMETHODCALLTYPE AcceptsMessage(IMessage*) override { return TRUE; }
+
+    HRESULT STDMETHODCALLTYPE GetCount(ULONG* count) override
+    {
+        return count ? (*count = static_cast<ULONG>(log_.size()), S_OK) : E_POINTER;
+    }
+    HRESULT STDMETHODCALLTYPE GetEntry(ULONG index, ULONG* id, ULONG* words, ULONG capacity, ULONG* wordCount) override
+    {
+        if (!id || !wordCount || (capacity && !words))
+            return E_POINTER;
+        if (index >= log_.size())
+            return E_INVALIDARG;
+        const Entry& entry = log_[index];
+        *id = entry.id;
+        *wordCount = static_cast<ULONG>(entry.words.size());
+        std::copy_n(entry.words.begin(), std::min<size_t>(capacity, entry.words.size()), words);
+        return S_OK;
+    }
+
+private:
+    static constexpr ULONG HostMessageBit = 0x80000000;
+    struct Entry
+    {
+        ULONG id;
+        std::vector<ULONG> words;
+    };
+    IUnknown* outer_;
+    std::vector<Entry> log_;
 };
 
 // The non-delegating IUnknown of an implementation object, made with the one reference its outer holds.
@@ -114,7 +186,9 @@ private:
 class DocImplementation final : public ImplementationBase
 {
 public:
-    DocImplementation(IUnknown* outer, IUnknown* services) : views_(outer), frame_(outer, services) {}
+    DocImplementation(IUnknown* outer, IUnknown* services) : views_(outer), frame_(outer, services), messages_(outer)
+    {
+    }
 
 private:
     IUnknown* FindFace(REFIID iid) override
@@ -123,10 +197,15 @@ private:
             return &views_;
         if (IsEqualIID(iid, IID_IVyrDocumentFrame))
             return &frame_;
+        if (IsEqualIID(iid, IID_IMessageHandler))
+            return static_cast<IMessageHandler*>(&messages_);
+        if (IsEqualIID(iid, IID_IHostMessageLog))
+            return static_cast<IHostMessageLog*>(&messages_);
         return nullptr;
     }
     ViewBroadcaster views_;
     DocumentFrame frame_;
+    HostMessages messages_;
 };
 
 } // namespace

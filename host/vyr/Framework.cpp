@@ -311,4 +311,15 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetCommandRegistration(ULONG ind
     return Framework().commandRegistration.At(index, guid, registration) ? S_OK : E_INVALIDARG;
 }
 
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::FindMessageClass(const WCHAR* name,
+                                                                IMsgIdMessageClassObject** messageClass)
+{
+    return Guarded([&]() -> HRESULT {
+        if (!name || !messageClass)
+            return E_POINTER;
+        *messageClass = Framework().messageFactory.Find(name).Detach();
+        return *messageClass ? S_OK : E_INVALIDARG;
+    });
+}
+
 } // namespace Vyr

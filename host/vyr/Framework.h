@@ -49,6 +49,7 @@ public:
     HRESULT STDMETHODCALLTYPE RegisterHostObject(const GUID* guid, IUnknown* object) override;
     HRESULT STDMETHODCALLTYPE GetCommandRegistration(ULONG index, GUID* guid,
         IVyrCommandRegistration** registration) override;
+    HRESULT STDMETHODCALLTYPE FindMessageClass(const WCHAR* name, IMsgIdMessageClassObject** messageClass) override;
 
 private:
     LONG references_ = 0;

@@ -191,6 +191,11 @@ HRESULT STDMETHODCALLTYPE HostApplicationService::ShowMessageBox(HWND, const WCH
     });
 }
 
+HRESULT STDMETHODCALLTYPE HostApplicationService::RunModalDialog(HWND owner, const WCHAR* name, LONG* pressedButton)
+{
+    return ShowMessageBox(owner, L"", name, MB_OKCANCEL, pressedButton);
+}
+
 void HostApplicationService::ScriptMessageBoxAnswer(LONG button)
 {
     std::lock_guard guard(lock_);

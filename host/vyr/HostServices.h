@@ -120,6 +120,8 @@ public:
     // Nobody sits at the stand-in: each box is recorded and answered by script, else by its default.
     HRESULT STDMETHODCALLTYPE ShowMessageBox(HWND owner, const WCHAR* text, const WCHAR* caption, UINT style,
         LONG* pressedButton) override;
+    // A dialog is answered like a box with OK and Cancel, and recorded under its name.
+    HRESULT STDMETHODCALLTYPE RunModalDialog(HWND owner, const WCHAR* name, LONG* pressedButton) override;
     HRESULT STDMETHODCALLTYPE GetVersionNoticeMode(ULONG reserved, ULONG* mode, ULONG* detail) override;
     HRESULT STDMETHODCALLTYPE ShowVersionNotice(ULONG reserved, const WCHAR* text) override;
 

@@ -28,7 +28,10 @@ ULONG ValueSize(ULONG code)
     {
     case 1: // unsigned 32-bit or bool
     case 2: // signed 32-bit
+    case 4: // a registered id (a view type, ...)
         return 4;
+    case 8: // a rectangle: left, top, right, bottom
+        return 16;
     case 3: // double
         return 8;
     case TextCode: // reference to a text

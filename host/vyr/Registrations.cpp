@@ -1,6 +1,7 @@
 #include "Registrations.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace Vyr
 {
@@ -100,6 +101,20 @@ HRESULT STDMETHODCALLTYPE MessageFactory::RegisterMessageClass(ULONG, IMsgIdMess
                                   classes_.emplace_back(registered);
                               });
     });
+}
+
+Orv::ComPtr<IMsgIdMessageClassObject> MessageFactory::Find(const WCHAR* name)
+{
+    std::lock_guard guard(lock_);
+    for (const auto& messageClass : classes_)
+    {
+        BSTR registered = nullptr;
+        const bool same = SUCCEEDED(messageClass->GetName(&registered)) && registered && _wcsicmp(registered, name) == 0;
+        SysFreeString(registered);
+        if (same)
+            return messageClass;
+    }
+    return {};
 }
 
 void MessageFactory::Clear()

@@ -54,6 +54,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE RegisterMessageClass(ULONG reserved, IMsgIdMessageClassObject* messageClass) override;
     void Clear();
+    // The class of that name, any letter case; null when none is registered.
+    Orv::ComPtr<IMsgIdMessageClassObject> Find(const WCHAR* name);
 
 private:
     RegistrationLog& log_;

@@ -41,3 +41,13 @@ int ShowHostMessageBox(const wchar_t* text, const wchar_t* caption, UINT style, 
     });
     return SUCCEEDED(shown) ? static_cast<int>(pressed) : IDOK;
 }
+
+int RunHostDialog(const wchar_t* name, HWND owner) noexcept
+{
+    LONG pressed = IDCANCEL;
+    const HRESULT shown = Orv::CatchReturn([&]() -> HRESULT {
+        IHostApplication* application = HostAppAccessor::Get();
+        return application ? application->RunModalDialog(owner, name, &pressed) : E_FAIL;
+    });
+    return SUCCEEDED(shown) ? static_cast<int>(pressed) : IDCANCEL;
+}

@@ -8,3 +8,7 @@
 
 // The button pressed; IDOK without showing anything when there is no host application to ask.
 int ShowHostMessageBox(const wchar_t* text, const wchar_t* caption, UINT style, HWND owner = nullptr) noexcept;
+
+// Runs the module's dialog of that name through the host, which answers it when nobody is there to;
+// IDCANCEL when the host cannot run it, so that nothing changes.
+int RunHostDialog(const wchar_t* name, HWND owner = nullptr) noexcept;

@@ -34,6 +34,7 @@ public:
     HRESULT STDMETHODCALLTYPE IsSampling(ULONG, int16_t* flag) override { return *flag = sampling ? -1 : 0, S_OK; }
     HRESULT STDMETHODCALLTYPE IsRecording(ULONG, LONG, int16_t* flag) override { return *flag = 0, S_OK; }
     HRESULT STDMETHODCALLTYPE CanToggleSampling() override { return canToggle ? S_OK : S_FALSE; }
+    HRESULT STDMETHODCALLTYPE IsBusy(int16_t* busy) override { return *busy = 0, S_OK; }
     HRESULT STDMETHODCALLTYPE Notify(ULONG eventId, void* data) override
     {
         for (auto [at, end] = observers.equal_range(eventId); at != end; ++at)

@@ -36,6 +36,7 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE CanToggleSampling() override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE IsBusy(int16_t* busy) override { return *busy = 0, S_OK; }
 
     std::function<void()> answer;
 };

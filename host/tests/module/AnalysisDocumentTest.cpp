@@ -2,6 +2,7 @@
 // channel 2): analyses over the region, with progress and cancel, online while sampling, and the
 // analysis manager's requests.
 #include "host/tests/module/CrossingFunction.h"
+#include "host/tests/module/DocumentOnHost.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include "calc/tests/SyntheticLoops.h"
@@ -22,90 +23,12 @@
 namespace
 {
 
+using HostTests::DocumentOnHost;
+using HostTests::LoopSummary;
+using HostTests::SteadyVentricle;
 using Sistra::SistraDocument;
 
-constexpr double Interval = 0.001;
 constexpr int32_t RunSamples = 250000;
-
-Host::Recording SteadyVentricle(int32_t samples)
-{
-    const CalcTesting::RealisticBeat beat{0.8};
-    std::vector<float> pressure(static_cast<size_t>(samples)), volume(static_cast<size_t>(samples));
-    for (int32_t tick = 0; tick < samples; ++tick)
-    {
-        pressure[static_cast<size_t>(tick)] = static_cast<float>(beat.Pressure(tick * Interval));
-        volume[static_cast<size_t>(tick)] = static_cast<float>(beat.Volume(tick * Interval));
-    }
-    return HostTests::MakeRecording(Interval, {{pressure, volume}}, 2);
-}
-
-struct LoopSummary
-{
-    int32_t tick;
-    double ved;
-    double sw;
-    bool operator==(const LoopSummary&) const = default;
-};
-
-// One module document on one host document: the module's functions registered, the channels set and
-// the document told that its host document is ready.
-class DocumentOnHost
-{
-public:
-    DocumentOnHost(const Host::Recording& recording, bool sampling, bool online,
-                   std::vector<std::string> calculated = {})
-        : host_(sampling ? Host::HostDocument::Sampling(recording, calculated)
-                         : Host::HostDocument::Offline(recording, calculated))
-    {
-        VyrRegisterStaticClassObjects();
-        table_ = std::make_unique<Host::Calc::ModuleFunctionTable>(host_->Data(), HostTests::StandIn(), host_->Unknown());
-        host_->SetFunctionLookup(table_->Lookup());
-        document_ = new SistraDocument(host_->Unknown(), nullptr, 0);
-        holder_ = Orv::ComPtr<IUnknown>(document_->Outer());
-        const Sistra::ModelPtr setup = document_->GetSetupModel();
-        setup->SetPressureChannel(0);
-        setup->SetVolumeChannel(1);
-        setup->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::RegionMode, 1);
-        setup->SetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::OnlineMode, online);
-        setup->CommitChanges();
-        document_->OnAttached(0);
-        Notify(VyrTypeId::StoredMessageNotification, host_->Unknown());
-    }
-    ~DocumentOnHost() { document_->Close(); }
-
-    void Notify(ULONG eventId, void* data) { document_->Notify(nullptr, eventId, 0, data); }
-    void Send(USHORT number, const void* payload = nullptr)
-    {
-        USHORT code = 0;
-        Sistra::GetDocumentMessagePrefix(&code);
-        const MsgPayload0 empty;
-        Orv::ComPtr<IMessage> message;
-        MessageCreatorAccessor::Get()->MakeMessage(static_cast<ULONG>(code) << 16 | number, 0, 0, 0, 0,
-                                                   payload ? payload : &empty, message.Put());
-        document_->HandleMessage(message.Get());
-    }
-    std::vector<LoopSummary> Loops()
-    {
-        std::vector<LoopSummary> loops;
-        for (uint32_t loop = 0; loop < document_->Data().GetLoopCount(); ++loop)
-        {
-            Sistra::SistraEvent record;
-            if (document_->Data().ReadLoop(loop, record))
-                loops.push_back({record.base.tick, record.ved, record.sw});
-        }
-        return loops;
-    }
-    bool RegionSet() { return document_->GetSetupModel()->GetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::RegionSet); }
-
-    SistraDocument& Document() { return *document_; }
-    Host::HostDocument& Host() { return *host_.Get(); }
-
-private:
-    Orv::ComPtr<Host::HostDocument> host_;
-    std::unique_ptr<Host::Calc::ModuleFunctionTable> table_;
-    SistraDocument* document_;
-    Orv::ComPtr<IUnknown> holder_;
-};
 
 struct ProgressLog
 {

@@ -1,0 +1,250 @@
+// The document's calibration and data commands: calibration values taken from the selection, the
+// saline and cuvette calibrations applied or withdrawn, the list of saline boluses, and a loop chosen
+// by its table row.
+#include "document/core/SistraDocument.h"
+
+#include "calc/numerics/NumericHelpers.h"
+#include "calc/sources/ChannelMean.h"
+#include "document/calibration/CalibratorBase.h"
+#include "hostframework/messaging/SistraIds.h"
+
+#include <cmath>
+#include <optional>
+
+namespace Sistra
+{
+namespace
+{
+
+constexpr int32_t LoopStateInvalid = 2;
+// The calibration command's slope and intercept are in microlitres.
+constexpr double MicroFactor = 1e-6;
+constexpr uint32_t VolumeCalibrationChanged = 8;
+
+RecordingPosition UnsetPosition()
+{
+    return RecordingPosition{0x7FFFFFFF, 0x7FFFFFFF};
+}
+
+// The entry's index (from 0) for a list position counted from 1; nothing outside the list.
+std::optional<size_t> ListIndex(LONG position, size_t count)
+{
+    if (position < 1 || static_cast<size_t>(position) > count)
+        return std::nullopt;
+    return static_cast<size_t>(position - 1);
+}
+
+bool SameBolus(const BolusEntry& a, const BolusEntry& b)
+{
+    return a.start == b.start && a.end == b.end && ValuesEqual(a.value, b.value) && ValuesEqual(a.loopItems, b.loopItems);
+}
+
+} // namespace
+
+// Only a selection of the channel within one record gives a value; points other than 0 and 1 store
+// nothing.
+bool SistraDocument::SetValueFromSelection(int32_t channel, int kind, int firstPointId, int secondPointId, LONG point)
+{
+    Orv::ComPtr<IHostSelection> selection;
+    IUnknown* host = HostDocumentObject();
+    if (!host || FAILED(host->QueryInterface(IID_IHostSelection, selection.PutVoid())))
+        return false;
+    VARIANT_BOOL included = VARIANT_FALSE;
+    TickPosition start{0x7FFFFFFF, 0x7FFFFFFF}, end{0x7FFFFFFF, 0x7FFFFFFF};
+    selection->IncludesChannel(channel, &included);
+    selection->GetSelection(&start, &end);
+    if (included == VARIANT_FALSE || start.record != end.record || start.record == 0x7FFFFFFF)
+        return false;
+    const double mean = MeanOfChannelRange(HostDoc(), channel, start, end, false);
+    if (point != 0 && point != 1)
+        return false;
+    const ModelPtr model = GetModel(kind);
+    model->SetValue<PropertyType::Double>(point == 0 ? firstPointId : secondPointId, mean);
+    model->CommitChanges();
+    return true;
+}
+
+void SistraDocument::OnSetPressureValueFromSel(LONG point)
+{
+    SetValueFromSelection(GetSetupModel()->GetPressureChannel(), ModelKind::PressureCalib, PropertyId::PressureBase1,
+                          PropertyId::PressureBase2, point);
+}
+
+void SistraDocument::OnSetConductanceValueFromSel(LONG point)
+{
+    SetValueFromSelection(GetSetupModel()->GetVolumeChannel(), ModelKind::ConductanceCalib,
+                          PropertyId::ConductanceBase1, PropertyId::ConductanceBase2, point);
+}
+
+void SistraDocument::OnSetVolumeValueFromSel(LONG point)
+{
+    SetValueFromSelection(GetSetupModel()->GetVolumeChannel(), ModelKind::VolumeCalib, PropertyId::VolumeBase1,
+                          PropertyId::VolumeBase2, point);
+}
+
+// The loops the user excluded survive the new calibration's analysis.
+template <class Change>
+void SistraDocument::RunGuardedChange(Change&& change)
+{
+    if (IsSampling())
+        return;
+    const std::set<uint32_t> excluded = data_->GetExcludedLoops();
+    const bool changed = change();
+    data_->SetExcludedLoops(excluded);
+    if (changed)
+    {
+        const uint32_t state = VolumeCalibrationChanged;
+        BroadcastToViews(MsgIdClass<&SistraDocumentGUID, DocumentNotification::AnalysisResultsChanged>::Id(), &state);
+    }
+}
+
+bool SistraDocument::ApplyVolumeCalibration()
+{
+    return ApplyChannelSetup(GetSetupModel()->GetVolumeChannel(), volumeCalibrator_.get());
+}
+
+void SistraDocument::OnApplySalineCalibration(double parallelConductance)
+{
+    RunGuardedChange([&] {
+        const ModelPtr saline = GetModel(ModelKind::SalineCalib);
+        saline->SetValue<PropertyType::Double>(PropertyId::ParallelConductance, parallelConductance);
+        saline->SetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied, true);
+        saline->CommitChanges();
+        return ApplyVolumeCalibration();
+    });
+}
+
+void SistraDocument::OnDisableSalineCalibration()
+{
+    RunGuardedChange([&] {
+        const ModelPtr saline = GetModel(ModelKind::SalineCalib);
+        saline->SetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied, false);
+        saline->CommitChanges();
+        return ApplyVolumeCalibration();
+    });
+}
+
+void SistraDocument::OnApplyCuvetteCalibration(double slope, double intercept)
+{
+    RunGuardedChange([&] {
+        const ModelPtr cuvette = GetModel(ModelKind::CuvetteCalib);
+        cuvette->SetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied, true);
+        cuvette->SetValue<PropertyType::Double>(PropertyId::CuvetteSlope, slope * MicroFactor);
+        cuvette->SetValue<PropertyType::Double>(PropertyId::CuvetteIntercept, intercept * MicroFactor);
+        cuvette->CommitChanges();
+        return ApplyVolumeCalibration();
+    });
+}
+
+void SistraDocument::OnDisableCuvetteCalibration()
+{
+    RunGuardedChange([&] {
+        const ModelPtr cuvette = GetModel(ModelKind::CuvetteCalib);
+        cuvette->SetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied, false);
+        cuvette->CommitChanges();
+        return ApplyVolumeCalibration();
+    });
+}
+
+// The parallel conductance of the analysed loops, Vp = intercept / (1 - slope) of end-systolic against
+// end-diastolic volume, joins the bolus list unless an equal entry is there already.
+void SistraDocument::OnAddAnalyzedParallelConductance()
+{
+    if (IsSampling())
+        return;
+    FittedLine line;
+    if (!data_->FitSalineLine(line))
+        return;
+    const double parallelConductance = RatioOverOneMinus(line.intercept, line.slope);
+    if (!std::isfinite(parallelConductance))
+        return;
+    const ModelPtr setup = GetSetupModel();
+    BolusEntry entry;
+    entry.value = parallelConductance;
+    entry.start = setup->GetValue<PropertyType::Position>(PropertyId::RegionStart);
+    entry.end = setup->GetValue<PropertyType::Position>(PropertyId::RegionEnd);
+    entry.loopItems = GetModel(ModelKind::LoopView)->GetValue<PropertyType::IntSet>(PropertyId::CheckedItems);
+    const ModelPtr saline = GetModel(ModelKind::SalineCalib);
+    std::vector<BolusEntry> list = saline->GetValue<PropertyType::BolusList>(PropertyId::BolusList);
+    for (const BolusEntry& held : list)
+        if (SameBolus(held, entry))
+            return;
+    const bool raisedHere = !std::exchange(bolusUpdate_, true);
+    list.push_back(entry);
+    saline->SetValue<PropertyType::BolusList>(PropertyId::BolusList, list);
+    saline->SetValue<PropertyType::Double>(PropertyId::ParallelConductance, parallelConductance);
+    saline->SetValue<PropertyType::IntSet>(PropertyId::SelectedBoluses, IntSet{static_cast<int32_t>(list.size() - 1)});
+    saline->CommitChanges();
+    if (raisedHere)
+        bolusUpdate_ = false;
+}
+
+void SistraDocument::OnRemoveParallelConductance(LONG position)
+{
+    if (IsSampling())
+        return;
+    const ModelPtr saline = GetModel(ModelKind::SalineCalib);
+    std::vector<BolusEntry> list = saline->GetValue<PropertyType::BolusList>(PropertyId::BolusList);
+    const std::optional<size_t> index = ListIndex(position, list.size());
+    if (!index)
+        return;
+    list.erase(list.begin() + static_cast<ptrdiff_t>(*index));
+    saline->SetValue<PropertyType::BolusList>(PropertyId::BolusList, list);
+    saline->SetValue<PropertyType::IntSet>(PropertyId::SelectedBoluses, IntSet{});
+    saline->SetValue<PropertyType::Double>(PropertyId::ParallelConductance, BlankMarker());
+    saline->SetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied, false);
+    saline->CommitChanges();
+}
+
+// The value comes in the volume channel's prefixed unit; an edited entry no longer stands for a region.
+void SistraDocument::OnEditParallelConductance(LONG position, double value)
+{
+    if (IsSampling())
+        return;
+    const ModelPtr saline = GetModel(ModelKind::SalineCalib);
+    std::vector<BolusEntry> list = saline->GetValue<PropertyType::BolusList>(PropertyId::BolusList);
+    const std::optional<size_t> index = ListIndex(position, list.size());
+    if (!index)
+        return;
+    BolusEntry& entry = list[*index];
+    entry.value = value * PrefixFactor(volumeCalibrator_->GetUnit(GetSetupModel()->GetVolumeChannel()));
+    entry.start = entry.end = UnsetPosition();
+    entry.loopItems.clear();
+    const double stored = entry.value;
+    saline->SetValue<PropertyType::BolusList>(PropertyId::BolusList, list);
+    saline->SetValue<PropertyType::IntSet>(PropertyId::SelectedBoluses, IntSet{static_cast<int32_t>(*index)});
+    saline->SetValue<PropertyType::Double>(PropertyId::ParallelConductance, stored);
+    saline->CommitChanges();
+}
+
+std::optional<uint32_t> LoopOfTableRow(uint32_t row, uint32_t loopCount,
+                                       const std::function<std::optional<int32_t>(uint32_t)>& stateOf)
+{
+    uint32_t listed = 0;
+    for (uint32_t loop = 0; loop < loopCount; ++loop)
+    {
+        const std::optional<int32_t> state = stateOf(loop);
+        if (state && *state != LoopStateInvalid && listed++ == row)
+            return loop;
+    }
+    return std::nullopt;
+}
+
+// The chosen loop is selected and the views follow it.
+void SistraDocument::OnTableRowSelected(ULONG row)
+{
+    const std::optional<uint32_t> loop = LoopOfTableRow(row, data_->GetLoopCount(), [this](uint32_t index) {
+        SistraEvent record;
+        return data_->ReadLoop(index, record) ? std::optional<int32_t>(record.state) : std::nullopt;
+    });
+    if (!loop)
+        return;
+    AddChange(ChangeState::MoveSelection);
+    USHORT code = 0;
+    GetDocumentMessagePrefix(&code);
+    const MsgData<SelectLoopPayload> message{static_cast<ULONG>(code) << 16 | AutomationMessage::SelectASistra, 0,
+                                             {0x2, static_cast<LONG>(*loop)}};
+    SendMsg(Outer(), message, 0);
+}
+
+} // namespace Sistra

@@ -1,0 +1,392 @@
+// The document's commands and automation messages on a host document: each event-map row fired with
+// the effect it has, the keyword messages, the commands' enable answers and the calibration and data
+// commands.
+#include "host/tests/module/DocumentOnHost.h"
+#include "host/tests/VyrTestSupport.h"
+
+#include "OrvStringInterfaces.h"
+#include "VyrCommands.h"
+#include "host/app/macro/MacroText.h"
+#include "hostframework/automation/MessageClassObject.h"
+#include "hostframework/services/MenuCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using HostTests::DocumentOnHost;
+namespace ModelKind = Sistra::ModelKind;
+namespace PropertyId = Sistra::PropertyId;
+using Sistra::PropertyType;
+using Sistra::SistraDocument;
+
+struct HostMessage
+{
+    ULONG id;
+    std::vector<ULONG> words;
+};
+
+std::vector<HostMessage> HostMessages(SistraDocument& document)
+{
+    Orv::ComPtr<IHostMessageLog> log;
+    std::vector<HostMessage> messages;
+    if (FAILED(document.Outer()->QueryInterface(IID_IHostMessageLog, log.PutVoid())))
+        return messages;
+    ULONG count = 0;
+    log->GetCount(&count);
+    for (ULONG i = 0; i < count; ++i)
+    {
+        HostMessage message{0, std::vector<ULONG>(16)};
+        ULONG words = 0;
+        log->GetEntry(i, &message.id, message.words.data(), 16, &words);
+        message.words.resize(words);
+        messages.push_back(message);
+    }
+    return messages;
+}
+
+// The host's answer to an enable query: state, text and check mark.
+class CommandAnswer final : public IVyrCommandState, public IVyrCommandEnabler
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (IsEqualIID(iid, IID_IVyrCommandEnabler))
+            *object = static_cast<IVyrCommandEnabler*>(this);
+        else if (IsEqualIID(iid, IID_IUnknown))
+            *object = static_cast<IVyrCommandState*>(this);
+        else
+            return *object = nullptr, E_NOINTERFACE;
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetState(ULONG* value) override { return *value = state, S_OK; }
+    HRESULT STDMETHODCALLTYPE SetState(ULONG value) override { return state = value, S_OK; }
+    HRESULT STDMETHODCALLTYPE SetText(IAutoOrvString* value) override
+    {
+        return text = Orv::String::FromInterface(value).c_str(), S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Enable(VARIANT_BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetState(ULONG bits, ULONG mask) override
+    {
+        return checkBits = (checkBits & ~mask) | bits, S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTag(ULONG, ULONG* tag) override { return *tag = 0, S_OK; }
+
+    ULONG state = 0x1234;
+    std::wstring text;
+    ULONG checkBits = 0x10;
+};
+
+Orv::MsgIdMessageClassObjectRootImpl* CommandNamed(const std::wstring& name)
+{
+    for (VyrMessageClassLink* link = VyrMessageClassLink::Head(); link; link = link->Next())
+        if (auto* command = dynamic_cast<Orv::MsgIdMessageClassObjectRootImpl*>(link))
+            if (command->Name() == Orv::String(name.c_str()))
+                return command;
+    return nullptr;
+}
+
+// Runs one statement of macro text on the document: the answer of its message handler.
+HRESULT RunStatement(SistraDocument& document, const std::wstring& line)
+{
+    Host::Macro::Statement statement(L"Doc." + line);
+    Orv::MsgIdMessageClassObjectRootImpl* command = CommandNamed(statement.Command());
+    if (!command)
+        return E_INVALIDARG;
+    Orv::ComPtr<IMessage> message;
+    const HRESULT made = command->CreateMessage(0, statement.Parameters(), message.Put());
+    return FAILED(made) ? made : document.HandleMessage(message.Get());
+}
+
+class DocumentCommands : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { recording = std::make_unique<Host::Recording>(HostTests::SteadyVentricle(8000)); }
+    static void TearDownTestSuite() { recording.reset(); }
+
+    void SetUp() override
+    {
+        document = std::make_unique<DocumentOnHost>(*recording, false, false);
+        document->Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    }
+    SistraDocument& Doc() { return document->Document(); }
+    Sistra::ModelPtr Model(int kind) { return Doc().GetModel(kind); }
+    bool Bool(int kind, int id) { return Model(kind)->GetValue<PropertyType::Bool>(id); }
+    int32_t Int(int kind, int id) { return Model(kind)->GetValue<PropertyType::Int>(id); }
+    double Double(int kind, int id) { return Model(kind)->GetValue<PropertyType::Double>(id); }
+    ULONG ViewId(USHORT type) { return DocumentCommandId(type); }
+    ULONG LastBox(std::wstring* caption = nullptr)
+    {
+        const auto boxes = RecordedMessageBoxes(HostTests::StandIn());
+        if (caption && !boxes.empty())
+            *caption = boxes.back().caption;
+        return static_cast<ULONG>(boxes.size());
+    }
+
+    static inline std::unique_ptr<Host::Recording> recording;
+    std::unique_ptr<DocumentOnHost> document;
+};
+
+// Every menu command and automation message of the map, with what it leaves behind.
+TEST_F(DocumentCommands, EveryRowOfTheEventMapHasItsEffect)
+{
+    using Check = std::function<bool()>;
+    size_t before = 0;
+    const auto hostGot = [this, &before](ULONG id, std::vector<ULONG> words) {
+        return [this, &before, id, words] {
+            const auto messages = HostMessages(Doc());
+            for (size_t i = before; i < messages.size(); ++i)
+                if (messages[i].id == id && messages[i].words == words)
+                    return true;
+            return false;
+        };
+    };
+    const auto opened = [&](USHORT type) { return hostGot(0x80010000, {4, ViewId(type)}); };
+    const auto boxed = [this](const wchar_t* caption) {
+        return [this, caption] {
+            std::wstring last;
+            LastBox(&last);
+            return last == caption;
+        };
+    };
+    namespace Cmd = Sistra::Command;
+    namespace View = Sistra::ViewType;
+    struct Row
+    {
+        USHORT command;        // 0: a message
+        const wchar_t* statement;
+        Check effect;
+    };
+    const Row rows[] = {
+        {Cmd::OpenWorkflow, nullptr, hostGot(0x80010020, {20, ViewId(View::Workflow), 1})},
+        {Cmd::Settings, nullptr, boxed(L"Settings")},
+        {Cmd::WorkflowMode, nullptr, boxed(L"WorkflowMode")},
+        {Cmd::OpenLoopView, nullptr, opened(View::AnalysisGraph)},
+        {Cmd::OpenHemodynamicsTable, nullptr, opened(View::HemodynamicsTable)},
+        {Cmd::OpenPrswPlot, nullptr, opened(View::Prsw)},
+        {Cmd::OpenDpDtMaxEdvPlot, nullptr, opened(View::DpDtMaxEdvGraph)},
+        {Cmd::OpenSalineCalibration, nullptr, opened(View::SalineCalibration)},
+        {Cmd::OpenPvaEdvPlot, nullptr, opened(View::PvaEdv)},
+        {Cmd::OpenPvaEspPlot, nullptr, opened(View::PvaEsp)},
+        {Cmd::OpenCuvetteCalibration, nullptr, opened(View::CuvetteCalibration)},
+        {Cmd::ShowLoopMarkers, nullptr, [&] { return !Doc().GetSetupModel()->GetShowLoopMarkers(); }},
+        {0, L"ToggleSistraEventMarkers", [&] { return Doc().GetSetupModel()->GetShowLoopMarkers(); }},
+        {Cmd::OnlineMode, nullptr, [&] { return Bool(ModelKind::WorkflowSetup, PropertyId::OnlineMode); }},
+        {0, L"ToggleSistraOnlineMode", [&] { return !Bool(ModelKind::WorkflowSetup, PropertyId::OnlineMode); }},
+        {Cmd::ClearAnalysis, nullptr, [&] { return !document->RegionSet() && document->Loops().empty(); }},
+        {Cmd::Analyze, nullptr, [&] { return document->RegionSet() && !document->Loops().empty(); }},
+        {0, L"ClearSistraAnalysis", [&] { return !document->RegionSet(); }},
+        {0, L"AnalyzeSistraNow", [&] { return document->RegionSet(); }},
+        {Cmd::Reselect, nullptr, [&] { return document->Host().SelectedChannels() == std::vector<int32_t>{0, 1}; }},
+        {0, L"ApplySistraSalineCalibration Vp:=2.5",
+         [&] { return Double(ModelKind::SalineCalib, PropertyId::ParallelConductance) == 2.5 &&
+                      Bool(ModelKind::SalineCalib, PropertyId::SalineCalibrationApplied); }},
+        {0, L"DisableSistraSalineCalibration", [&] { return !Bool(ModelKind::SalineCalib, PropertyId::SalineCalibrationApplied); }},
+        {0, L"ApplySistraCuvetteCalibration slope:=0.5, intercept:=3",
+         [&] { return Double(ModelKind::CuvetteCalib, PropertyId::CuvetteSlope) == 0.5e-6 &&
+                      Double(ModelKind::CuvetteCalib, PropertyId::CuvetteIntercept) == 3e-6 &&
+                      Bool(ModelKind::CuvetteCalib, PropertyId::CuvetteCalibrationApplied); }},
+        {0, L"DisableSistraCuvetteCalibration", [&] { return !Bool(ModelKind::CuvetteCalib, PropertyId::CuvetteCalibrationApplied); }},
+        {0, L"ShowESPVRegression ShowESPVR:=True", [&] { return Bool(ModelKind::LoopView, PropertyId::ShowEspvrRegression); }},
+        {0, L"ShowEDPVRegression ShowEDPVR:=True", [&] { return Bool(ModelKind::LoopView, PropertyId::ShowEdpvrRegression); }},
+        {0, L"SetESPVRegressionType RegressionType:=\"Perpendicular\"", [&] { return Int(ModelKind::LoopView, PropertyId::EspvrRegressionType) == 2; }},
+        {0, L"SetEDPVRegressionType RegressionType:=\"Exponential\"", [&] { return Int(ModelKind::LoopView, PropertyId::EdpvrRegressionType) == 1; }},
+        {0, L"SelectASistra LoopIdx:=3", [&] { return Int(ModelKind::WorkflowSetup, PropertyId::SelectedLoop) == 3; }},
+        {0, L"SistraTableRowSelected RowIdx:=1", [&] { return Int(ModelKind::WorkflowSetup, PropertyId::SelectedLoop) == 1; }},
+        {0, L"OpenSistraSettings", boxed(L"Settings")},
+        {0, L"SetShowESPointsType esPointsType:=\"TangentFitESPoints\"", [&] { return Int(ModelKind::LoopView, PropertyId::EsPointType) == 1; }},
+        {0, L"OpenMPVSControlSoftware", [] { return true; }},
+    };
+    for (const Row& row : rows)
+    {
+        const std::wstring name = row.statement ? row.statement : std::to_wstring(row.command);
+        before = HostMessages(Doc()).size();
+        if (row.command)
+            EXPECT_EQ(S_OK, Doc().ExecuteCommand(DocumentCommandId(row.command))) << Orv::String(name.c_str()).Narrow();
+        else
+            EXPECT_EQ(1, RunStatement(Doc(), row.statement)) << Orv::String(name.c_str()).Narrow();
+        EXPECT_TRUE(row.effect()) << Orv::String(name.c_str()).Narrow();
+    }
+    // Without workflow mode every plot is offered.
+    Doc().GetSetupModel()->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, false);
+    Doc().GetSetupModel()->CommitChanges();
+    EXPECT_EQ(S_OK, Doc().ExecuteCommand(DocumentCommandId(Cmd::WorkflowMode)));
+    EXPECT_TRUE(hostGot(0x80010020, {20, ViewId(View::Workflow), 0})());
+    HMENU popup = CreatePopupMenu();
+    EXPECT_EQ(S_OK, Doc().InvokeCommand(DocumentCommandId(Cmd::PlotsPopup), 6, reinterpret_cast<ULONG_PTR>(popup), 0));
+    EXPECT_GT(GetMenuItemCount(popup), 0);
+    DestroyMenu(popup);
+    before = HostMessages(Doc()).size();
+    EXPECT_EQ(S_OK, Doc().InvokeCommand(DocumentCommandId(Cmd::PlotsPopup), 7, 6, 0));
+    EXPECT_TRUE(opened(View::CuvetteCalibration)());
+}
+
+// Keywords match ignoring case; "Tangent" alone asks for tangent end-systolic points.
+TEST_F(DocumentCommands, RegressionKeywordsSetTheFitAndThePointType)
+{
+    struct Case
+    {
+        const wchar_t* statement;
+        int id;
+        int32_t fit;
+        int32_t pointType;
+    };
+    const Case cases[] = {
+        {L"SetESPVRegressionType RegressionType:=\"tangent\"", PropertyId::EspvrRegressionType, 3, 1},
+        {L"SetESPVRegressionType RegressionType:=\"Quadratic\"", PropertyId::EspvrRegressionType, 1, 0},
+        {L"SetESPVRegressionType RegressionType:=\"Tangent\"", PropertyId::EspvrRegressionType, 3, 1},
+        {L"SetESPVRegressionType RegressionType:=\"Cubic\"", PropertyId::EspvrRegressionType, 3, 0},
+        {L"SetEDPVRegressionType RegressionType:=\"EXPONENTIAL\"", PropertyId::EdpvrRegressionType, 1, 0},
+        {L"SetEDPVRegressionType RegressionType:=\"Quadratic\"", PropertyId::EdpvrRegressionType, 1, 0},
+        {L"SetEDPVRegressionType RegressionType:=\"linear\"", PropertyId::EdpvrRegressionType, 0, 0},
+        {L"SetShowESPointsType esPointsType:=\"tangentfitespoints\"", PropertyId::EdpvrRegressionType, 0, 1},
+        {L"SetShowESPointsType esPointsType:=\"Other\"", PropertyId::EdpvrRegressionType, 0, 0},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(1, RunStatement(Doc(), c.statement));
+        EXPECT_EQ(c.fit, Int(ModelKind::LoopView, c.id)) << Orv::String(c.statement).Narrow();
+        EXPECT_EQ(c.pointType, Int(ModelKind::LoopView, PropertyId::EsPointType)) << Orv::String(c.statement).Narrow();
+    }
+}
+
+// The enable answers: Analyze names what it analyses; Clear and Reselect need a region that is not empty.
+TEST_F(DocumentCommands, EnableAnswersFollowTheSetup)
+{
+    namespace Cmd = Sistra::Command;
+    const Sistra::ModelPtr setup = Doc().GetSetupModel();
+    const auto answer = [&](USHORT command) {
+        CommandAnswer state;
+        Doc().QueryCommandState(DocumentCommandId(command), &state);
+        return state;
+    };
+    EXPECT_EQ(L"&Analyze Channel", answer(Cmd::Analyze).text);
+    setup->SetValue<PropertyType::Int>(PropertyId::RegionMode, 0);
+    setup->CommitChanges();
+    EXPECT_EQ(L"&Analyze Selection", answer(Cmd::Analyze).text);
+    setup->SetValue<PropertyType::Int>(PropertyId::RegionMode, 5);
+    setup->CommitChanges();
+    EXPECT_EQ(L"", answer(Cmd::Analyze).text);
+
+    EXPECT_EQ(0x10 | VyrCommandBits::Checked, answer(Cmd::ShowLoopMarkers).checkBits);
+    EXPECT_EQ(0x10u, answer(Cmd::OnlineMode).checkBits);
+    for (USHORT command : {Cmd::Analyze, Cmd::WorkflowMode, Cmd::Settings, Cmd::PlotsPopup, Cmd::ClearAnalysis, Cmd::Reselect})
+        EXPECT_EQ(VyrCommandStateValue::Enabled, answer(command).state) << command;
+    EXPECT_EQ(VyrCommandStateValue::Enabled, answer(Cmd::OpenWorkflow).state);
+    setup->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, false);
+    setup->CommitChanges();
+    EXPECT_EQ(0u, answer(Cmd::OpenWorkflow).state);
+    document->Send(Sistra::AutomationMessage::ClearSistraAnalysis);
+    for (USHORT command : {Cmd::ClearAnalysis, Cmd::Reselect})
+        EXPECT_EQ(0u, answer(command).state) << command;
+}
+
+// A calibration value from the selection is the channel's mean over it, stored for point 0 or 1 only,
+// and only from a selection of that channel within one record.
+TEST_F(DocumentCommands, CalibrationValuesFromTheSelectionAreItsMeans)
+{
+    const Host::Recording& data = document->Host().Data();
+    const auto mean = [&](int channel, int32_t from, int32_t to) {
+        double sum = 0;
+        for (int32_t tick = from; tick < to; ++tick)
+            sum += data.RecordAt(0).Samples(static_cast<size_t>(channel))[static_cast<size_t>(tick)];
+        return sum / (to - from);
+    };
+    struct Case
+    {
+        const wchar_t* statement;
+        int kind, id, channel;
+    };
+    const Case cases[] = {
+        {L"SetSistraPressureValueFromSel pointIdx:=0", ModelKind::PressureCalib, PropertyId::PressureBase1, 0},
+        {L"SetSistraPressureValueFromSel pointIdx:=1", ModelKind::PressureCalib, PropertyId::PressureBase2, 0},
+        {L"SetSistraConductanceValueFromSel pointIdx:=0", ModelKind::ConductanceCalib, PropertyId::ConductanceBase1, 1},
+        {L"SetSistraConductanceValueFromSel pointIdx:=1", ModelKind::ConductanceCalib, PropertyId::ConductanceBase2, 1},
+        {L"SetSistraVolumeValueFromSel pointIdx:=0", ModelKind::VolumeCalib, PropertyId::VolumeBase1, 1},
+        {L"SetSistraVolumeValueFromSel pointIdx:=1", ModelKind::VolumeCalib, PropertyId::VolumeBase2, 1},
+    };
+    int32_t from = 100;
+    for (const Case& c : cases)
+    {
+        from += 250;
+        document->Host().SetSelection({0, from}, {0, from + 400});
+        EXPECT_EQ(1, RunStatement(Doc(), c.statement));
+        EXPECT_NEAR(mean(c.channel, from, from + 400), Double(c.kind, c.id), 1e-4) << Orv::String(c.statement).Narrow();
+    }
+    const double kept = Double(ModelKind::PressureCalib, PropertyId::PressureBase1);
+    document->Host().SetSelection({0, 10}, {0, 20});
+    EXPECT_EQ(1, RunStatement(Doc(), L"SetSistraPressureValueFromSel pointIdx:=2"));
+    document->Host().ClearSelection();
+    document->Host().AddChannelSelection(1, -1, 1, {0, 10}, {0, 20});
+    EXPECT_EQ(1, RunStatement(Doc(), L"SetSistraPressureValueFromSel pointIdx:=0"));
+    EXPECT_EQ(kept, Double(ModelKind::PressureCalib, PropertyId::PressureBase1));
+}
+
+// Boluses: the analysed parallel conductance joins the list once; positions count from 1; an edited
+// value comes in the channel's prefixed unit and no longer stands for a region.
+TEST_F(DocumentCommands, BolusesAreAddedOnceRemovedAndEdited)
+{
+    // Beats whose volume grows give end-systolic and end-diastolic volumes a line to fit.
+    const Host::Recording growing = HostTests::SteadyVentricle(8000, 0.05);
+    document = std::make_unique<DocumentOnHost>(growing, false, false);
+    document->Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    const auto list = [&] { return Model(ModelKind::SalineCalib)->GetValue<PropertyType::BolusList>(PropertyId::BolusList); };
+    const auto selected = [&] { return Model(ModelKind::SalineCalib)->GetValue<PropertyType::IntSet>(PropertyId::SelectedBoluses); };
+    EXPECT_EQ(1, RunStatement(Doc(), L"AddAnalyzedParallelConductance"));
+    ASSERT_EQ(1u, list().size());
+    const double vp = list()[0].value;
+    EXPECT_TRUE(std::isfinite(vp));
+    EXPECT_EQ(vp, Double(ModelKind::SalineCalib, PropertyId::ParallelConductance));
+    EXPECT_EQ(1, RunStatement(Doc(), L"AddAnalyzedParallelConductance"));
+    EXPECT_EQ(1u, list().size());
+    Doc().GetModel(ModelKind::LoopView)->SetValue<PropertyType::IntSet>(PropertyId::CheckedItems, Sistra::IntSet{1});
+    Doc().GetModel(ModelKind::LoopView)->CommitChanges();
+    EXPECT_EQ(1, RunStatement(Doc(), L"AddAnalyzedParallelConductance"));
+    ASSERT_EQ(2u, list().size());
+    EXPECT_EQ(Sistra::IntSet{1}, selected());
+
+    for (const wchar_t* outside : {L"position:=0", L"position:=3, parallelConductance:=1", L"position:=-1, parallelConductance:=1"})
+    {
+        const std::wstring command = std::wstring(outside).find(L"parallel") != std::wstring::npos
+                                         ? L"EditParallelConductanceInList "
+                                         : L"RemoveParallelConductanceFromList ";
+        EXPECT_EQ(1, RunStatement(Doc(), command + outside));
+        EXPECT_EQ(2u, list().size());
+    }
+    EXPECT_EQ(1, RunStatement(Doc(), L"EditParallelConductanceInList position:=2, parallelConductance:=7.5"));
+    const Sistra::BolusEntry edited = list()[1];
+    EXPECT_EQ(7.5, edited.value);
+    EXPECT_EQ(0x7FFFFFFF, edited.start.block);
+    EXPECT_TRUE(edited.loopItems.empty());
+    EXPECT_EQ(Sistra::IntSet{1}, selected());
+    EXPECT_EQ(7.5, Double(ModelKind::SalineCalib, PropertyId::ParallelConductance));
+
+    EXPECT_EQ(1, RunStatement(Doc(), L"RemoveParallelConductanceFromList position:=1"));
+    ASSERT_EQ(1u, list().size());
+    EXPECT_EQ(7.5, list()[0].value);
+    EXPECT_TRUE(selected().empty());
+    EXPECT_TRUE(std::isnan(Double(ModelKind::SalineCalib, PropertyId::ParallelConductance)));
+    EXPECT_FALSE(Bool(ModelKind::SalineCalib, PropertyId::SalineCalibrationApplied));
+}
+
+// Table rows count the loops the analyser did not find invalid; unreadable loops are not listed.
+TEST(TableRows, SkipInvalidLoops)
+{
+    constexpr int32_t Invalid = 2, Excluded = 1;
+    const std::vector<std::optional<int32_t>> states = {Invalid, Invalid, 0, Excluded, std::nullopt, 0, Invalid};
+    const auto stateOf = [&](uint32_t loop) { return states[loop]; };
+    const std::pair<uint32_t, std::optional<uint32_t>> cases[] = {{0, 2}, {1, 3}, {2, 5}, {3, std::nullopt}};
+    for (const auto& [row, loop] : cases)
+        EXPECT_EQ(loop, Sistra::LoopOfTableRow(row, static_cast<uint32_t>(states.size()), stateOf)) << row;
+    EXPECT_EQ(std::nullopt, Sistra::LoopOfTableRow(0, 0, stateOf));
+}
+
+} // namespace
