@@ -186,4 +186,19 @@ HRESULT STDMETHODCALLTYPE SetupPaneSeam::ApplyPressureCalibration(double raw1, d
     });
 }
 
+HRESULT STDMETHODCALLTYPE SetupPaneSeam::ExcludeLoops(ULONG count, const ULONG* loops)
+{
+    return Orv::CatchReturn([&]() -> HRESULT {
+        if (count && !loops)
+            return E_POINTER;
+        IntSet checked;
+        for (ULONG i = 0; i < count; ++i)
+            checked.insert(static_cast<int32_t>(loops[i]));
+        const ModelPtr loopView = document_.GetModel(ModelKind::LoopView);
+        loopView->SetValue<PropertyType::IntSet>(PropertyId::CheckedItems, checked);
+        loopView->CommitChanges();
+        return S_OK;
+    });
+}
+
 } // namespace Sistra

@@ -28,6 +28,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetRegression(SistraRelation relation, SistraRegression* regression) override;
     HRESULT STDMETHODCALLTYPE ApplyPressureCalibration(double raw1, double pressure1, double raw2,
                                                        double pressure2) override;
+    HRESULT STDMETHODCALLTYPE ExcludeLoops(ULONG count, const ULONG* loops) override;
 
 private:
     SistraDocument& document_;

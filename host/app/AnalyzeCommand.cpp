@@ -266,39 +266,6 @@ std::string WithUnit(const char* name, const std::string& unit)
     return unit.empty() ? std::string(name) : std::string(name) + " (" + unit + ")";
 }
 
-std::string SummaryTable(const std::vector<SummaryRow>& rows)
-{
-    std::ostringstream text;
-    text << "parameter\tunit\tcount\taverage\tmin\tmax\n";
-    for (size_t index = 0; index < rows.size(); ++index)
-    {
-        const auto& summary = rows[index].summary;
-        text << LoopParameterShortNames[index] << '\t' << rows[index].unit << '\t' << (summary ? summary->count : 0);
-        if (summary && summary->count > 0)
-            text << '\t' << Number(summary->average) << '\t' << Number(summary->minimum) << '\t'
-                 << Number(summary->maximum) << '\n';
-        else
-            text << "\tNaN\tNaN\tNaN\n";
-    }
-    return text.str();
-}
-
-std::string RegressionTable(const std::vector<RelationRow>& rows)
-{
-    std::ostringstream text;
-    text << "relation\tslope\tintercept\tcurvature\tr2\n";
-    for (const RelationRow& row : rows)
-    {
-        text << row.name;
-        if (row.fit)
-            text << '\t' << Number(row.fit->slope) << '\t' << Number(row.fit->intercept) << '\t'
-                 << Number(row.fit->curvature) << '\t' << Number(row.fit->rSquared) << '\n';
-        else
-            text << "\tNaN\tNaN\tNaN\tNaN\n";
-    }
-    return text.str();
-}
-
 // Seconds from the start of the recording at which each record starts.
 std::vector<double> RecordStarts(const Recording& recording)
 {
@@ -430,6 +397,39 @@ int32_t ChannelByWord(const Recording& recording, const std::string& word)
         throw std::runtime_error((found.empty() ? "no channel is named as the " : "several channels could be the ") +
                                  word + ": name one with --" + word);
     return found.front();
+}
+
+std::string SummaryTable(const std::vector<SummaryRow>& rows)
+{
+    std::ostringstream text;
+    text << "parameter\tunit\tcount\taverage\tmin\tmax\n";
+    for (size_t index = 0; index < rows.size(); ++index)
+    {
+        const auto& summary = rows[index].summary;
+        text << LoopParameterShortNames[index] << '\t' << rows[index].unit << '\t' << (summary ? summary->count : 0);
+        if (summary && summary->count > 0)
+            text << '\t' << Number(summary->average) << '\t' << Number(summary->minimum) << '\t'
+                 << Number(summary->maximum) << '\n';
+        else
+            text << "\tNaN\tNaN\tNaN\n";
+    }
+    return text.str();
+}
+
+std::string RegressionTable(const std::vector<RelationRow>& rows)
+{
+    std::ostringstream text;
+    text << "relation\tslope\tintercept\tcurvature\tr2\n";
+    for (const RelationRow& row : rows)
+    {
+        text << row.name;
+        if (row.fit)
+            text << '\t' << Number(row.fit->slope) << '\t' << Number(row.fit->intercept) << '\t'
+                 << Number(row.fit->curvature) << '\t' << Number(row.fit->rSquared) << '\n';
+        else
+            text << "\tNaN\tNaN\tNaN\tNaN\n";
+    }
+    return text.str();
 }
 
 int32_t ResolveChannel(const Recording& recording, const std::string& text)

@@ -2,6 +2,7 @@
 // relations and (with --out) loops are written as tab-separated tables.
 #pragma once
 
+#include "host/app/DocumentAnalysis.h"
 #include "host/app/recording/Recording.h"
 
 #include <optional>
@@ -42,6 +43,10 @@ struct TickRange
     int32_t firstRecord, firstTick, endRecord, endTick;
 };
 TickRange RegionTicks(const Recording& recording, double startSeconds, double endSeconds);
+
+// The tables analyze prints: each parameter's summary, and the fitted relations.
+std::string SummaryTable(const std::vector<SummaryRow>& rows);
+std::string RegressionTable(const std::vector<RelationRow>& rows);
 
 int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

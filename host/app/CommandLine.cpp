@@ -6,6 +6,7 @@
 #include "host/app/FunctionsCommand.h"
 #include "host/app/HostApplication.h"
 #include "host/app/gui/GuiCommands.h"
+#include "host/app/MacroCommand.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
 
@@ -26,7 +27,7 @@ constexpr const char* Usage = "usage: sistra <command> [arguments]\n"
 // The commands that carry their own usage text follow the general ones.
 std::string UsageText()
 {
-    return std::string(Usage) + FunctionsUsage + CalcUsage + AnalyzeUsage + GuiUsage();
+    return std::string(Usage) + FunctionsUsage + CalcUsage + AnalyzeUsage + GuiUsage() + MacroUsage;
 }
 
 void PrintRegistrations(const std::vector<VyrRegistrationRecord>& records, std::ostream& out)
@@ -80,6 +81,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             return RunInfo(args, out, err);
         if (command == "functions")
             return RunFunctions(args, out, err);
+        if (command == "macro")
+            return RunMacro(args, out, err);
         if (command == "calc")
             return RunCalc(args, out, err);
         if (command == "analyze")

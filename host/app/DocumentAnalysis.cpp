@@ -151,6 +151,11 @@ void DocumentAnalysis::Send(const wchar_t* commandName, const void* payload, con
     Check(handler->HandleMessage(message.Get()), failure);
 }
 
+LONG DocumentAnalysis::Deliver(IMessage* message)
+{
+    return Face<IMessageHandler>(document_.Get(), IID_IMessageHandler, "message handler")->HandleMessage(message);
+}
+
 uint32_t DocumentAnalysis::LoopCount()
 {
     ULONG count = 0;

@@ -71,6 +71,9 @@ public:
 
     // Sends the document's "AnalyzeSistraNow", as a macro or the Analyze menu would.
     void AnalyzeNow();
+    // Hands the document a message, as the host's router would: 1 when the document handled it.
+    LONG Deliver(IMessage* message);
+    ISistraSetupPane& Pane() { return *pane_.Get(); }
 
     // Writes the document's settings to a settings file; throws std::runtime_error when it cannot.
     void SaveSettings(const std::wstring& path);

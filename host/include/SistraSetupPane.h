@@ -74,6 +74,9 @@ struct ISistraSetupPane : IUnknown
     // E_INVALIDARG when the points cannot calibrate.
     virtual HRESULT STDMETHODCALLTYPE ApplyPressureCalibration(double raw1, double pressure1, double raw2,
                                                                double pressure2) = 0;
+    // 11: the loops (counted from 0) excluded from the summaries and fits, as the loop view's check
+    // marks exclude them; every other loop is included.
+    virtual HRESULT STDMETHODCALLTYPE ExcludeLoops(ULONG count, const ULONG* loops) = 0;
 };
 
 inline constexpr IID IID_ISistraSetupPane = {0x52AC344E, 0x7976, 0x4A85, {0x95, 0x0C, 0xD5, 0xF3, 0xD5, 0xEE, 0x38, 0x4E}};

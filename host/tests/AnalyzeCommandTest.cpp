@@ -340,3 +340,31 @@ TEST_F(AnalyzeCommand, SavedSettingsAnalyseAnotherRecordingWithTheFirstRunsChoic
     }
     std::filesystem::remove_all(folder);
 }
+
+// A macro that chooses the channels, analyses, excludes a loop and analyses again prints what analyze
+// prints, since a new analysis starts with no loop excluded; before that second analysis the summaries
+// count one loop fewer.
+TEST_F(AnalyzeCommand, AMacroOfTheSameStepsPrintsWhatAnalyzePrints)
+{
+    const Output analyzed = RunSistra({"analyze", file->Path(), "--pressure", "1", "--volume", "2"});
+    ASSERT_EQ(Host::ExitOk, analyzed.status) << analyzed.err;
+    const std::string steps = "' the setup pane's choice, then the commands\n"
+                              "Host.Channels pressure:=1, volume:=\"LV Volume\"\n"
+                              "Doc.AnalyzeSistraNow\n"
+                              "Host.ExcludeLoops loops:=\"3\"\n";
+    const HostTests::TemporaryFile again("macro-again.txt", steps + "Doc.AnalyzeSistraNow\n");
+    const Output reanalysed = RunSistra({"macro", again.Path(), file->Path()});
+    ASSERT_EQ(Host::ExitOk, reanalysed.status) << reanalysed.err;
+    EXPECT_EQ("Host.Channels: 1\nAnalyzeSistraNow: 1\nHost.ExcludeLoops: 1\nAnalyzeSistraNow: 1\n\n" + analyzed.out,
+              reanalysed.out);
+
+    const HostTests::TemporaryFile excluding("macro-exclude.txt", steps);
+    const Output excluded = RunSistra({"macro", excluding.Path(), file->Path()});
+    ASSERT_EQ(Host::ExitOk, excluded.status) << excluded.err;
+    std::istringstream all(analyzed.out), fewer(excluded.out.substr(excluded.out.find("\n\n") + 2));
+    EXPECT_EQ(std::stoi(ReadTable(all).at("HR").at(1)) - 1, std::stoi(ReadTable(fewer).at("HR").at(1)));
+    const HostTests::TemporaryFile wrong("macro-wrong.txt", "Doc.AnalyzeSistraNow\nDoc.NoSuchCommand\n");
+    const Output refused = RunSistra({"macro", wrong.Path(), file->Path()});
+    EXPECT_EQ(Host::ExitFailure, refused.status);
+    EXPECT_NE(std::string::npos, refused.err.find("macro-wrong.txt:2: the module has no command NoSuchCommand"));
+}
