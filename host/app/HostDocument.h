@@ -42,6 +42,9 @@ public:
                                              std::vector<std::string> calculatedChannels = {});
     // Starts empty; FeedSamples brings the source's samples in.
     static Orv::ComPtr<HostDocument> Sampling(const Recording& source, std::vector<std::string> calculatedChannels = {});
+    // The document keeps only the recording's address: a temporary would be gone by its first read.
+    static Orv::ComPtr<HostDocument> Offline(Recording&&, std::vector<std::string> = {}) = delete;
+    static Orv::ComPtr<HostDocument> Sampling(Recording&&, std::vector<std::string> = {}) = delete;
 
     // The recording as far as it has arrived.
     const Recording& Data() const { return feed_ ? feed_->Live() : *recording_; }

@@ -183,7 +183,8 @@ class DocumentInStep
 {
 public:
     DocumentInStep(bool workflowOn, int32_t step)
-        : host_(Host::HostDocument::Offline(HostTests::MakeRecording(0.001, {{{1, 2, 3}, {4, 5, 6}}}, 2)))
+        : recording_(HostTests::MakeRecording(0.001, {{{1, 2, 3}, {4, 5, 6}}}, 2)),
+          host_(Host::HostDocument::Offline(recording_))
     {
         document_ = new SistraDocument(host_->Unknown(), nullptr, 0);
         holder_ = Orv::ComPtr<IUnknown>(document_->Outer());
@@ -199,6 +200,7 @@ public:
     SistraDocument& Document() { return *document_; }
 
 private:
+    Host::Recording recording_;
     Orv::ComPtr<Host::HostDocument> host_;
     SistraDocument* document_;
     Orv::ComPtr<IUnknown> holder_;
