@@ -255,9 +255,10 @@ void SistraDocument::OnModelReady(ModelStatusRecord* record)
         switch (kind)
         {
         case ModelKind::CuvetteCalib: {
-            // The message takes microlitres per conductance unit and microlitres.
-            const double factor = PrefixFactor(model->GetValue<PropertyType::Unit>(PropertyId::CuvetteUnit)) /
-                                  PrefixFactor(UnitInfo{L"L", L'\u00B5'});
+            // The model keeps litres (its unit only chooses how they are shown); the message takes the
+            // microlitres its handler turns back into the model's values. Any other factor would change
+            // the calibration on every round until the model refused it.
+            const double factor = 1.0 / PrefixFactor(UnitInfo{L"L", L'\u00B5'});
             const TwoDoublesPayload payload{TwoDoublesType,
                                             model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope) * factor,
                                             model->GetValue<PropertyType::Double>(PropertyId::CuvetteIntercept) * factor};
