@@ -3,6 +3,7 @@
 #include "document/core/SistraDocument.h"
 
 #include "../../resources/ResourceIds.h"
+#include "HostChannelCalc.h"
 #include "VyrServices.h"
 #include "foundation/com/ComBoundary.h"
 #include "foundation/text/StringResources.h"
@@ -169,6 +170,28 @@ void SistraDocument::RunAnalysis(int32_t pressureChannel)
     data_->SetExcludedLoops(std::set<uint32_t>(checked.begin(), checked.end()));
     RefreshViews();
     changeState_ &= ~ChangeState::CopyingCheckedItems;
+    RefreshComputedChannels();
+}
+
+void SistraDocument::RefreshComputedChannels()
+{
+    IHostDocument* host = HostDoc();
+    if (!host)
+        return;
+    Orv::ComPtr<IHostChannelCounts> counts;
+    host->QueryInterface(IID_IHostChannelCounts, counts.PutVoid());
+    bool recalculated = false;
+    for (int32_t channel = 0, channels = MaxOfThreeHostCounts(counts.Get()); channel < channels; ++channel)
+    {
+        Orv::ComPtr<IHostChannelCalcState> state;
+        if (!FindOwnChannelCalculation(host, state.Put(), channel, HostChannelCalcSelector, ChannelCalculationId::Id()))
+            continue;
+        state->DiscardResults();
+        state->Recalculate();
+        recalculated = true;
+    }
+    if (recalculated)
+        host->UpdateDisplay(0);
 }
 
 void SistraDocument::FeedBlock(int32_t block, int32_t firstTick, int32_t lastTick, int64_t chunk, int64_t total,

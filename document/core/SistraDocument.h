@@ -135,6 +135,7 @@ public:
     ModelPtr GetSetupModel() const { return models_.Find(ModelKind::WorkflowSetup); }
     // The model of that kind when the document has one; never creates.
     ModelPtr FindModel(int kind) const { return models_.Find(kind); }
+    const std::vector<int>& ModelCreationOrder() const { return models_.CreationOrder(); }
     // Gives the channel the calibrator's conversion (without one: a fresh default conversion); false
     // when the channel is unset, already shows the calibration, or no conversion could be made.
     bool ApplyChannelSetup(int32_t channel, CalibratorBase* calibrator);
@@ -149,6 +150,9 @@ public:
     void RunAnalysis(int32_t pressureChannel);
     void ConfigureAnalysisSources(bool useSelection);
     void ShowOutOfMemory();
+    // Has the channels computed from the analysis (the module's computed channels) work their values out
+    // again; the host's windows are brought up to date when there was one.
+    void RefreshComputedChannels();
     void FinishOnlineAnalysis();
     // The document hears the host's sampling while online mode is on.
     void UpdateOnlineSink();

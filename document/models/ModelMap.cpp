@@ -16,6 +16,7 @@ ModelPtr ModelMap::Get(int kind, ModelOwner* owner, IObserver* observer)
     if (!model)
         return nullptr;
     models_.emplace(kind, model);
+    order_.push_back(kind);
     if (observer)
         model->AddObserver(observer);
     return model;

@@ -20,10 +20,17 @@ public:
     ModelPtr Find(int kind) const;
     // The kinds the map holds, in ascending order, so that records written from it are reproducible.
     std::vector<int> Kinds() const;
-    void Clear() { models_.clear(); }
+    // The kinds in the order their models were made (a model that needs others is made after them).
+    const std::vector<int>& CreationOrder() const { return order_; }
+    void Clear()
+    {
+        models_.clear();
+        order_.clear();
+    }
 
 private:
     std::unordered_map<int, ModelPtr> models_;
+    std::vector<int> order_;
 };
 
 } // namespace Sistra

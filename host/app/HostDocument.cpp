@@ -156,7 +156,8 @@ Orv::ComPtr<HostDocument> HostDocument::Sampling(const Recording& source, std::v
 }
 
 HostDocument::HostDocument(const Recording* recording, const Recording* source, std::vector<std::string> calculatedChannels)
-    : recording_(recording), calculatedChannels_(std::move(calculatedChannels))
+    : recording_(recording), calculatedChannels_(std::move(calculatedChannels)),
+      calculations_([this](const std::wstring& text) { Calc::CompileExpression(ToUtf8(text), CompileContextOf()); })
 {
     if (source)
         feed_.emplace(*source);
@@ -231,6 +232,12 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IVyrDocumentPersistence*>(this);
     else if (iid == IID_ISubject)
         *out = static_cast<ISubject*>(&subject_);
+    else if (iid == IID_IHostDocumentData)
+        *out = static_cast<IHostDocumentData*>(this);
+    else if (iid == IID_IHostCalcSlots)
+        *out = static_cast<IHostCalcSlots*>(this);
+    else if (iid == IID_IHostChannelCounts)
+        *out = static_cast<IHostChannelCounts*>(this);
     else
         *out = nullptr;
     if (!*out)
@@ -916,6 +923,65 @@ HRESULT STDMETHODCALLTYPE HostDocument::FindChildData(ULONG typeId, IStrixDataCh
         }
     }
     return S_FALSE;
+}
+
+} // namespace Host
+
+namespace Host
+{
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetDocumentData(IUnknown** data)
+{
+    if (!data)
+        return E_POINTER;
+    *data = static_cast<IHostDocumentData*>(this);
+    AddRef();
+    return S_OK;
+}
+
+bool HostDocument::HasChannel(int32_t channel) const
+{
+    return channel >= 0 && static_cast<size_t>(channel) < Data().Channels().size() + calculatedChannels_.size();
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetChannelCalculation(int32_t channel, int32_t selector, IUnknown** object)
+{
+    if (object)
+        *object = nullptr;
+    if (!HasChannel(channel))
+        return E_INVALIDARG;
+    return calculations_.GetCalculation(channel, selector, object);
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::OpenTarget(int32_t channel, int32_t selector, IHostCalcTarget** target)
+{
+    if (target)
+        *target = nullptr;
+    if (!HasChannel(channel))
+        return E_INVALIDARG;
+    return calculations_.OpenTarget(channel, selector, target);
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetAllChannelCount(int32_t* count)
+{
+    return Orv::AnswerValue(count, static_cast<int32_t>(Data().Channels().size() + calculatedChannels_.size()));
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetRecordedChannelCount(int32_t* count)
+{
+    return GetChannelCount(count);
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetCalculationChannelCount(uint32_t, int32_t* count)
+{
+    return Orv::AnswerValue(count, calculations_.ChannelsWithCalculations());
+}
+
+ChannelCalcSlot& HostDocument::ChannelCalculation(int32_t channel, int32_t selector)
+{
+    if (!HasChannel(channel))
+        throw std::out_of_range("there is no channel " + std::to_string(channel + 1));
+    return calculations_.Slot(channel, selector);
 }
 
 } // namespace Host

@@ -3,6 +3,7 @@
 // its online data sinks about each step.
 #pragma once
 
+#include "host/app/ChannelCalculations.h"
 #include "host/app/calc/CalcCompiler.h"
 #include "host/app/calc/CalcEnumAdaptors.h"
 #include "host/app/DocumentSubject.h"
@@ -34,7 +35,10 @@ class HostDocument final : public IHostDocument,
                            public IHostSampling,
                            public IHostSelection,
                            public IAnalysisManager,
-                           public IVyrDocumentPersistence
+                           public IVyrDocumentPersistence,
+                           public IHostDocumentData,
+                           public IHostCalcSlots,
+                           public IHostChannelCounts
 {
 public:
     // The recording must outlive the document. calculatedChannels: the texts of vch1, vch2, ...
@@ -101,6 +105,23 @@ public:
                                              int32_t* count) override;
     HRESULT STDMETHODCALLTYPE ApplyChannelSetup(uint32_t reserved1, uint32_t reserved2, int32_t channel,
                                                 uint32_t scope, IUnknown* object) override;
+    HRESULT STDMETHODCALLTYPE GetDocumentData(IUnknown** data) override;
+    HRESULT STDMETHODCALLTYPE UpdateDisplay(uint32_t) override
+    {
+        ++displayUpdates_;
+        return S_OK;
+    }
+    int DisplayUpdates() const { return displayUpdates_; }
+
+    // IHostDocumentData, IHostCalcSlots and IHostChannelCounts: the calculations of the channels, recorded
+    // and calculated ones alike.
+    HRESULT STDMETHODCALLTYPE GetChannelCalculation(int32_t channel, int32_t selector, IUnknown** object) override;
+    HRESULT STDMETHODCALLTYPE OpenTarget(int32_t channel, int32_t selector, IHostCalcTarget** target) override;
+    HRESULT STDMETHODCALLTYPE GetAllChannelCount(int32_t* count) override;
+    HRESULT STDMETHODCALLTYPE GetRecordedChannelCount(int32_t* count) override;
+    HRESULT STDMETHODCALLTYPE GetCalculationChannelCount(uint32_t reserved, int32_t* count) override;
+    // The slot of a channel the document has; throws std::out_of_range for another.
+    ChannelCalcSlot& ChannelCalculation(int32_t channel, int32_t selector);
 
     // Shows the channel in one record with the conversion, or (null) without any; a later
     // ApplyChannelSetup of the channel replaces it. Throws std::out_of_range for a record or channel the
@@ -195,6 +216,8 @@ private:
 
     bool RecordArrived(int32_t record) const;
     bool IsRecordedChannel(int32_t channel) const;
+    // A recorded or a calculated channel.
+    bool HasChannel(int32_t channel) const;
     bool ChannelExists(uint32_t kind, int32_t channel) const;
     // The samples a request asks for; throws for a channel the document does not have.
     Calc::SampleNodePtr ChannelNode(uint32_t request, int32_t channel);
@@ -228,6 +251,8 @@ private:
     bool sampling_ = false;
     DocumentSubject subject_{static_cast<IHostDocument*>(this)};
     std::optional<std::pair<uint64_t, uint64_t>> reportedRegion_;
+    ChannelCalculations calculations_;
+    int displayUpdates_ = 0;
     Calc::HeapReferenceCount references_;
 };
 

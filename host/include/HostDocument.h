@@ -77,7 +77,13 @@ struct IHostDocument : IUnknown
     VYR_RESERVED_SLOT(13)
     VYR_RESERVED_SLOT(14)
     VYR_RESERVED_SLOT(15)
-    VYR_RESERVED_SLOT(16)
+    // 16: the document data (IHostDocumentData) behind the document, with one reference. Hosts that keep
+    // no calculations per channel refuse.
+    virtual HRESULT STDMETHODCALLTYPE GetDocumentData(IUnknown** data)
+    {
+        (void)data;
+        return E_NOTIMPL;
+    }
     // 17: the units conversion of the channel in the record (the calibrations pass the position code
     // HostUnsetPosition, other callers their request flags), or for
     // new recordings (HostNewRecordings) or by default (HostDefaultRecord). S_FALSE and no conversion
@@ -114,7 +120,13 @@ struct IHostDocument : IUnknown
     VYR_RESERVED_SLOT(36)
     VYR_RESERVED_SLOT(37)
     VYR_RESERVED_SLOT(38)
-    VYR_RESERVED_SLOT(39)
+    // 39: (0) brings the document's windows up to date with its data and channels. Hosts without windows
+    // may refuse.
+    virtual HRESULT STDMETHODCALLTYPE UpdateDisplay(uint32_t reserved)
+    {
+        (void)reserved;
+        return E_NOTIMPL;
+    }
     VYR_RESERVED_SLOT(40)
     VYR_RESERVED_SLOT(41)
     VYR_RESERVED_SLOT(42)

@@ -1,6 +1,8 @@
 // The slots of the host interfaces are the numbers module and host call each other by, counting
 // QueryInterface, AddRef and Release as 0, 1 and 2. A virtual destructor or a misplaced method in a
 // header would shift every later slot, unseen by tests that use the same header on both sides.
+#include "HostChannelCalc.h"
+#include "HostDocument.h"
 #include "VyrClassRegistry.h"
 #include "VyrMessaging.h"
 #include "RecordDataPixMap.h"
@@ -106,3 +108,20 @@ TEST(InterfaceSlots, RecordDataPixMap)
 }
 
 } // namespace
+
+TEST(InterfaceSlots, ChannelCalculations)
+{
+    EXPECT_EQ(16, SlotOf(&IHostDocument::GetDocumentData));
+    EXPECT_EQ(39, SlotOf(&IHostDocument::UpdateDisplay));
+    EXPECT_EQ(10, SlotOf(&IHostDocumentData::GetChannelCalculation));
+    EXPECT_EQ(4, SlotOf(&IHostChannelCalculation::PrepareReplacement));
+    EXPECT_EQ(9, SlotOf(&IHostChannelCalculation::GetCalculationType));
+    EXPECT_EQ(4, SlotOf(&IHostChannelCalcState::Recalculate));
+    EXPECT_EQ(7, SlotOf(&IHostChannelCalcState::GetState));
+    EXPECT_EQ(11, SlotOf(&IHostCalcReceiver::GetTarget));
+    EXPECT_EQ(3, SlotOf(&IHostCalculationText::SetTexts));
+    EXPECT_EQ(5, SlotOf(&IHostCalculationText::SetTextsWithRange));
+    EXPECT_EQ(9, SlotOf(&IHostChannelCounts::GetAllChannelCount));
+    EXPECT_EQ(10, SlotOf(&IHostChannelCounts::GetRecordedChannelCount));
+    EXPECT_EQ(12, SlotOf(&IHostChannelCounts::GetCalculationChannelCount));
+}

@@ -71,6 +71,8 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::CreateObject(IUnknown* outer, UL
         *object = nullptr;
     if (typeId == VyrTypeId::Make(Framework().msgIds.CodeOf(HostTypeGUID), ComputedChannelTypeNumber))
         return CreateComputedChannel(outer, iid, object);
+    if (typeId == VyrTypeId::Make(Framework().msgIds.CodeOf(HostCalcTypeGUID), HostTextCalculationTypeNumber))
+        return CreateTextCalculation(outer, typeId, iid, object);
     return E_NOTIMPL;
 }
 
@@ -104,6 +106,8 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetObject(ULONG typeId, REFIID i
         }
         if (typeId == VyrTypeId::Make(framework.msgIds.CodeOf(UnitsServiceGUID), 0))
             return Hand(framework.units, iid, object);
+        if (typeId == VyrTypeId::Make(framework.msgIds.CodeOf(HostCalcTypeGUID), 0))
+            return Hand(framework.calcReceiver, iid, object);
         if (typeId == VyrTypeId::Make(framework.msgIds.CodeOf(HostTypeGUID), ScaleControlFactoryTypeNumber))
             return Hand(framework.scaleControls, iid, object);
         if (typeId == VyrTypeId::Make(framework.msgIds.CodeOf(HostTypeGUID), ComputedChannelTypeNumber))

@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "ComputedChannels.h"
 #include "DocumentImplementations.h"
+#include "HostCalculations.h"
 #include "HostServices.h"
 #include "Progress.h"
 #include "Messaging.h"
@@ -75,6 +76,7 @@ struct FrameworkState
     HostObjectService hostObjects;
     ScaleControlFactory scaleControls;
     ComputedChannelFactory computedChannels;
+    CalcReceiver calcReceiver;
     DocClassImplFactory documentClasses;
     ViewClassImplFactory viewClasses;
     DocImplFactory documents{&application};

@@ -2,7 +2,12 @@
 
 #include "foundation/com/ComPtr.h"
 #include "hostframework/messaging/MessageIds.h"
+#include "hostframework/services/HostServices.h"
 #include "hostframework/services/UnitConversion.h"
+#include "hostframework/messaging/SistraIds.h"
+
+#include "HostChannelCalc.h"
+#include "VyrClassRegistry.h"
 
 #include "HostSelectionSource.h"
 #include "VyrDocuments.h"
@@ -169,4 +174,141 @@ bool GetChannelUnitsAtSelection(IHostDocument* document, IUnknown* source, int32
         return false;
     unit = preferShown && units.inUse ? units.Unit() : units.RawUnit();
     return true;
+}
+
+namespace
+{
+
+constexpr int32_t DefaultHostCount = 16;
+// What the text calculation's display range is given with.
+constexpr uint32_t DisplayRangeKind = 2;
+constexpr uint32_t EventResultKind = 0x40000000u;
+
+Orv::ComPtr<IHostDocumentData> QueryDocumentData(IUnknown* object)
+{
+    Orv::ComPtr<IHostDocumentData> data;
+    if (object)
+        object->QueryInterface(IID_IHostDocumentData, data.PutVoid());
+    return data;
+}
+
+// The calculation object in the slot, asked for the interface; null for an empty slot or a missing face.
+template <class Interface>
+Orv::ComPtr<Interface> SlotCalculation(IHostDocumentData* data, int32_t channel, int32_t selector, REFIID iid)
+{
+    Orv::ComPtr<IUnknown> object;
+    Orv::ComPtr<Interface> face;
+    if (data && SUCCEEDED(data->GetChannelCalculation(channel, selector, object.Put())) && object)
+        object->QueryInterface(iid, face.PutVoid());
+    return face;
+}
+
+void PrepareSlotForReplacement(IHostDocumentData* data, int32_t channel, int32_t selector)
+{
+    if (const auto current = SlotCalculation<IHostChannelCalculation>(data, channel, selector, IID_IHostChannelCalculation))
+        current->PrepareReplacement();
+}
+
+// A new text calculation of the host, given its texts by give; null when the host makes none or
+// refuses the texts.
+template <class Give>
+Orv::ComPtr<IUnknown> MakeTextCalculation(Give give)
+{
+    IVyrObjectFactory* factory = ObjectFactoryAccessor::Get();
+    Orv::ComPtr<IUnknown> calculation;
+    Orv::ComPtr<IHostCalculationText> text;
+    if (!factory ||
+        FAILED(factory->CreateObject(nullptr, Sistra::HostCalculationType::Id(), IID_IHostCalculation, calculation.PutVoid())) ||
+        !calculation || FAILED(calculation->QueryInterface(IID_IHostCalculationText, text.PutVoid())) || !text ||
+        FAILED(give(*text.Get())))
+        return nullptr;
+    return calculation;
+}
+
+} // namespace
+
+int32_t MaxOfThreeHostCounts(IHostChannelCounts* counts)
+{
+    int32_t all = DefaultHostCount, recorded = DefaultHostCount, withCalculations = DefaultHostCount;
+    if (counts)
+    {
+        counts->GetRecordedChannelCount(&recorded);
+        counts->GetAllChannelCount(&all);
+        counts->GetCalculationChannelCount(0, &withCalculations);
+    }
+    return std::max({recorded, all, withCalculations});
+}
+
+bool FindOwnChannelCalculation(IHostDocument* document, IHostChannelCalcState** state, int32_t channel,
+                               int32_t selector, uint32_t expectedType)
+{
+    if (!document || !state)
+        return false;
+    *state = nullptr;
+    Orv::ComPtr<IUnknown> dataObject;
+    if (FAILED(document->GetDocumentData(dataObject.Put())) || !dataObject)
+        return false;
+    const Orv::ComPtr<IHostDocumentData> data = QueryDocumentData(dataObject.Get());
+    const auto calculation = SlotCalculation<IHostChannelCalculation>(data.Get(), channel, selector, IID_IHostChannelCalculation);
+    uint32_t type = 0;
+    if (!calculation || FAILED(calculation->GetCalculationType(&type)) || type != expectedType)
+        return false;
+    return SUCCEEDED(calculation->QueryInterface(IID_IHostChannelCalcState, reinterpret_cast<void**>(state))) && *state;
+}
+
+bool TestChannelCalcState(IHostDocument* document, int32_t channel, bool strict)
+{
+    const Orv::ComPtr<IHostDocumentData> data = QueryDocumentData(document);
+    if (!data)
+        return false;
+    const auto state = SlotCalculation<IHostChannelCalcState>(data.Get(), channel, HostChannelCalcSelector, IID_IHostChannelCalcState);
+    if (!state)
+        return true;
+    uint32_t word = 0;
+    if (FAILED(state->GetState(&word)))
+        return false;
+    if (word & HostCalcResultsCurrent)
+        return true;
+    return !strict && (word & HostCalcInstalled) != 0;
+}
+
+bool CreateHostCalcFromText(IHostDocument* document, const Orv::String& expression, const Orv::String& unit,
+                            int32_t channel, int32_t selector)
+{
+    const Orv::ComPtr<IUnknown> calculation = MakeTextCalculation([&](IHostCalculationText& text) {
+        return text.SetTexts(expression.Interface(), unit.Interface(), 0);
+    });
+    return calculation && InstallHostCalc(document, calculation.Get(), channel, selector);
+}
+
+bool CreateHostCalcFromTextRange(IHostDocument* document, const Orv::String& expression, const Orv::String& unit,
+                                 int32_t channel, int32_t selector, double top, double bottom)
+{
+    const Orv::ComPtr<IUnknown> calculation = MakeTextCalculation([&](IHostCalculationText& text) {
+        return text.SetTextsWithRange(expression.Interface(), unit.Interface(), top, bottom, DisplayRangeKind,
+                                      EventResultKind);
+    });
+    return calculation && InstallHostCalc(document, calculation.Get(), channel, selector);
+}
+
+bool InstallHostCalc(IHostDocument* document, IUnknown* calculation, int32_t channel, int32_t selector)
+{
+    const Orv::ComPtr<IHostDocumentData> data = QueryDocumentData(document);
+    if (!data || !calculation)
+        return false;
+    PrepareSlotForReplacement(data.Get(), channel, selector);
+    IVyrObjectFactory* factory = ObjectFactoryAccessor::Get();
+    Orv::ComPtr<IHostCalcReceiver> receiver;
+    Orv::ComPtr<IHostCalcTarget> target;
+    Orv::ComPtr<IUnknown> face;
+    if (!factory || FAILED(factory->GetObject(Sistra::HostCalculationReceiverType::Id(), IID_IHostCalcReceiver, receiver.PutVoid())) ||
+        !receiver || FAILED(receiver->GetTarget(channel, selector, data.Get(), target.Put())) || !target ||
+        FAILED(calculation->QueryInterface(IID_IHostCalculation, face.PutVoid())))
+        return false;
+    return target->Install(face.Get(), HostCalcInstallFlags) == S_OK;
+}
+
+void ResetChannelCalculation(IHostDocument* document, int32_t channel, int32_t selector)
+{
+    PrepareSlotForReplacement(QueryDocumentData(document).Get(), channel, selector);
 }

@@ -35,3 +35,38 @@ bool ResolveSelectionPosition(IHostDocument* document, IUnknown* source, int32_t
 // conversion in use, the unit the host shows them in. False when the host has none there.
 bool GetChannelUnitsAtSelection(IHostDocument* document, IUnknown* source, int32_t channel, Orv::PrefixedUnit& unit,
                                 bool preferShown);
+
+struct IHostChannelCounts;
+struct IHostChannelCalcState;
+namespace Orv
+{
+class String;
+}
+
+// The largest of the host's three channel counts: the channels to walk. 16 without the object.
+int32_t MaxOfThreeHostCounts(IHostChannelCounts* counts);
+
+// The state face (one reference for the caller) of the calculation in the channel's slot of that
+// selector, when that calculation's class is of expectedType. The document data is the host's answer
+// to the document's slot 16.
+bool FindOwnChannelCalculation(IHostDocument* document, IHostChannelCalcState** state, int32_t channel,
+                               int32_t selector, uint32_t expectedType);
+
+// Whether the calculation that makes the channel's samples has its results: true when they are current
+// or when the channel keeps no state; not strict, also when a calculation is merely installed.
+bool TestChannelCalcState(IHostDocument* document, int32_t channel, bool strict);
+
+// Makes the host's text calculation of the expression (with its unit text) and installs it in the
+// channel's slot of that selector; the Range form gives the channel its display range too. False when
+// the host refuses any step, among them an expression the document cannot compile.
+bool CreateHostCalcFromText(IHostDocument* document, const Orv::String& expression, const Orv::String& unit,
+                            int32_t channel, int32_t selector);
+bool CreateHostCalcFromTextRange(IHostDocument* document, const Orv::String& expression, const Orv::String& unit,
+                                 int32_t channel, int32_t selector, double top, double bottom);
+
+// Installs the calculation in the channel's slot of that selector, after telling the calculation there
+// that it is being replaced. True exactly when the host took it.
+bool InstallHostCalc(IHostDocument* document, IUnknown* calculation, int32_t channel, int32_t selector);
+
+// Tells the calculation in the channel's slot that it is being replaced.
+void ResetChannelCalculation(IHostDocument* document, int32_t channel, int32_t selector);

@@ -216,6 +216,9 @@ TEST_F(AnalysisDocument, AMarkIsNamedOnlyAtALoopsTick)
     EXPECT_EQ(std::nullopt, Sistra::FindDrawnLoopIndex(drawing, 1, loop.base.tick));
     const std::wstring text = Sistra::SistraEventDrawPolicy<Sistra::SistraEvent>::Tooltip(drawing, 0, loop).c_str();
     EXPECT_EQ(L"Sistra: 3; Value = ", text.substr(0, 19));
+    Sistra::SistraEvent elsewhere = loop;
+    ++elsewhere.base.tick;
+    EXPECT_STREQ(L"", Sistra::SistraEventDrawPolicy<Sistra::SistraEvent>::Tooltip(drawing, 0, elsewhere).c_str());
 }
 
 TEST_F(AnalysisDocument, LoopsCheckedInTheLoopViewAreExcluded)
@@ -240,12 +243,48 @@ TEST_F(AnalysisDocument, ANewDocumentHoldsTheSetupAndCalibrationModels)
 {
     const Host::Recording shorter = SteadyVentricle(2000);
     DocumentOnHost document(shorter, false, false);
-    for (int kind : {1, 3, 11, 5, 6, 10, 14, 2})
+    const std::vector<int> documented{1, 3, 11, 5, 6, 10, 14, 2};
+    const std::vector<int>& made = document.Document().ModelCreationOrder();
+    ASSERT_GE(made.size(), documented.size());
+    EXPECT_EQ(documented, std::vector<int>(made.begin(), made.begin() + static_cast<ptrdiff_t>(documented.size())));
+    for (int kind : documented)
         EXPECT_TRUE(document.Document().FindModel(kind)) << kind;
     EXPECT_FALSE(document.Document().FindModel(7));
     EXPECT_TRUE(document.Document().GetModel(7));
     EXPECT_FALSE(document.Document().GetModel(15));
     EXPECT_FALSE(document.Document().FindModel(15));
+}
+
+// A calculation a channel keeps with no interest of its own.
+struct PlaceholderCalculation final : IUnknown
+{
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+};
+
+// Only the channels the module computes from the analysis work their values out again after a run, and
+// the host's windows are then brought up to date.
+TEST_F(AnalysisDocument, AnAnalysisRecalculatesTheChannelsComputedFromIt)
+{
+    PlaceholderCalculation calculation;
+    const Host::Recording shorter = SteadyVentricle(8000);
+    DocumentOnHost offline(shorter, false, false, {"ch1 * 2"});
+    Host::ChannelCalcSlot& computed = offline.Host().ChannelCalculation(2, HostChannelCalcSelector);
+    computed.Hold(Sistra::ChannelCalculationId::Id(), &calculation);
+    Host::ChannelCalcSlot& other = offline.Host().ChannelCalculation(1, HostChannelCalcSelector);
+    other.Hold(Sistra::HostCalculationType::Id(), &calculation);
+    const int updates = offline.Host().DisplayUpdates();
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    EXPECT_EQ(1, computed.Recalculations());
+    EXPECT_EQ(0, other.Recalculations());
+    EXPECT_EQ(updates + 1, offline.Host().DisplayUpdates());
+    computed.Hold(0, nullptr);
+    other.Hold(0, nullptr);
 }
 
 // A change of an analysed channel's data analyses again; other channels and cuts of the recording do not.

@@ -1,6 +1,7 @@
 #include "hostframework/tests/FrameworkTestSupport.h"
 #include "hostframework/services/HostDataAccess.h"
 
+#include "HostChannelCalc.h"
 #include "HostSelectionSource.h"
 #include "VyrDocuments.h"
 
@@ -12,7 +13,7 @@ namespace
 {
 
 // A document of records with fixed lengths whose conversions can be refused record by record.
-class RecordLengths final : public TestSupport::StackComObject<IHostDocument>
+class RecordLengths : public TestSupport::StackComObject<IHostDocument>
 {
 public:
     explicit RecordLengths(std::vector<int32_t> lengths) : lengths_(std::move(lengths)) {}
@@ -285,4 +286,181 @@ TEST(HostDataAccess, TheUnitAtTheSelectionIsTheShownOneOnlyWhenAskedForAndInUse)
         document.answeredRecord = -1;
         EXPECT_FALSE(GetChannelUnitsAtSelection(&document, &source, 0, unit, test.preferShown));
     }
+}
+
+namespace
+{
+
+// A calculation in a channel's slot: its class's type id and, when it keeps one, its state word.
+struct SlotCalculation final : TestSupport::StackComObject<IHostChannelCalculation, IHostChannelCalcState>
+{
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object = nullptr;
+        if (iid == IID_IHostChannelCalculation)
+            *object = static_cast<IHostChannelCalculation*>(this);
+        else if (iid == IID_IHostChannelCalcState && keepsState)
+            *object = static_cast<IHostChannelCalcState*>(this);
+        if (!*object)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    HRESULT STDMETHODCALLTYPE PrepareReplacement() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetCalculationType(uint32_t* type) override
+    {
+        *type = typeId;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DiscardResults() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Recalculate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetState(uint32_t* word) override
+    {
+        *word = state;
+        return stateAnswers ? S_OK : E_FAIL;
+    }
+
+    uint32_t typeId = 0;
+    bool keepsState = true;
+    bool stateAnswers = true;
+    uint32_t state = 0;
+    ULONG references = 0;
+};
+
+// A document whose data holds one calculation in the slots asked for.
+class CalculatingDocument final : public RecordLengths
+{
+public:
+    CalculatingDocument() : RecordLengths({1000}), data_(*this) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object = nullptr;
+        if (iid != IID_IHostDocumentData || !hasData)
+            return E_NOINTERFACE;
+        return data_.QueryInterface(iid, object);
+    }
+    HRESULT STDMETHODCALLTYPE GetDocumentData(IUnknown** data) override
+    {
+        return hasData ? data_.QueryInterface(IID_IUnknown, reinterpret_cast<void**>(data)) : E_NOTIMPL;
+    }
+
+    SlotCalculation calculation;
+    std::vector<std::pair<int32_t, int32_t>> asked;
+    bool hasData = true;
+    bool slotFilled = true;
+
+private:
+    struct Data final : TestSupport::StackComObject<IHostDocumentData>
+    {
+        explicit Data(CalculatingDocument& owner) : owner_(owner) {}
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
+        {
+            *object = static_cast<IHostDocumentData*>(this);
+            return S_OK;
+        }
+        HRESULT STDMETHODCALLTYPE GetChannelCalculation(int32_t channel, int32_t selector, IUnknown** object) override
+        {
+            owner_.asked.emplace_back(channel, selector);
+            *object = owner_.slotFilled ? static_cast<IHostChannelCalculation*>(&owner_.calculation) : nullptr;
+            if (*object)
+                (*object)->AddRef();
+            return *object ? S_OK : S_FALSE;
+        }
+        CalculatingDocument& owner_;
+    };
+    Data data_;
+};
+
+struct ChannelCounts final : TestSupport::StackComObject<IHostChannelCounts>
+{
+    HRESULT STDMETHODCALLTYPE GetAllChannelCount(int32_t* count) override { return Answer(all, count); }
+    HRESULT STDMETHODCALLTYPE GetRecordedChannelCount(int32_t* count) override { return Answer(recorded, count); }
+    HRESULT STDMETHODCALLTYPE GetCalculationChannelCount(uint32_t, int32_t* count) override
+    {
+        return Answer(withCalculations, count);
+    }
+    static HRESULT Answer(int32_t value, int32_t* count)
+    {
+        *count = value;
+        return S_OK;
+    }
+    int32_t all = 0, recorded = 0, withCalculations = 0;
+};
+
+} // namespace
+
+TEST(HostDataAccess, TheChannelsToWalkAreTheLargestOfTheHostsThreeCounts)
+{
+    EXPECT_EQ(16, MaxOfThreeHostCounts(nullptr));
+    const struct
+    {
+        int32_t all, recorded, withCalculations, expected;
+    } cases[] = {{5, 3, 0, 5}, {2, 2, 7, 7}, {-1, 4, -3, 4}, {0, 0, 0, 0}};
+    for (const auto& test : cases)
+    {
+        ChannelCounts counts;
+        counts.all = test.all, counts.recorded = test.recorded, counts.withCalculations = test.withCalculations;
+        EXPECT_EQ(test.expected, MaxOfThreeHostCounts(&counts));
+    }
+}
+
+// The state word's bit 31 says the results are current, bit 30 that a calculation is installed; a
+// channel that keeps no state has nothing to wait for.
+TEST(HostDataAccess, AChannelsCalculationStateIsReadFromItsStateWord)
+{
+    const struct
+    {
+        bool keepsState, answers;
+        uint32_t word;
+        bool strict, expected;
+    } cases[] = {
+        {false, true, 0, true, true},
+        {true, false, HostCalcResultsCurrent, false, false},
+        {true, true, HostCalcResultsCurrent, true, true},
+        {true, true, HostCalcInstalled, true, false},
+        {true, true, HostCalcInstalled, false, true},
+        {true, true, 0, false, false},
+        {true, true, 0x3FFFFFFF, false, false},
+    };
+    for (const auto& test : cases)
+    {
+        CalculatingDocument document;
+        document.calculation.keepsState = test.keepsState;
+        document.calculation.stateAnswers = test.answers;
+        document.calculation.state = test.word;
+        EXPECT_EQ(test.expected, TestChannelCalcState(&document, 3, test.strict)) << test.word;
+        EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{{3, HostChannelCalcSelector}}), document.asked);
+        EXPECT_EQ(0u, document.calculation.references);
+    }
+    CalculatingDocument withoutData;
+    withoutData.hasData = false;
+    EXPECT_FALSE(TestChannelCalcState(&withoutData, 0, false));
+}
+
+TEST(HostDataAccess, OnlyACalculationOfTheExpectedClassIsFound)
+{
+    constexpr uint32_t Own = 0x12340000;
+    CalculatingDocument document;
+    document.calculation.typeId = Own;
+    IHostChannelCalcState* state = nullptr;
+    ASSERT_TRUE(FindOwnChannelCalculation(&document, &state, 4, 7, Own));
+    EXPECT_EQ(static_cast<IHostChannelCalcState*>(&document.calculation), state);
+    EXPECT_EQ(1u, document.calculation.references);
+    state->Release();
+    EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{{4, 7}}), document.asked);
+
+    EXPECT_FALSE(FindOwnChannelCalculation(&document, &state, 4, 7, Own + 1));
+    EXPECT_EQ(nullptr, state);
+    document.calculation.keepsState = false;
+    EXPECT_FALSE(FindOwnChannelCalculation(&document, &state, 4, 7, Own));
+    document.calculation.keepsState = true;
+    document.slotFilled = false;
+    EXPECT_FALSE(FindOwnChannelCalculation(&document, &state, 4, 7, Own));
+    document.slotFilled = true;
+    document.hasData = false;
+    EXPECT_FALSE(FindOwnChannelCalculation(&document, &state, 4, 7, Own));
+    EXPECT_EQ(0u, document.calculation.references);
 }
