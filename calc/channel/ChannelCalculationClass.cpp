@@ -1,7 +1,9 @@
 #include "calc/channel/ChannelCalculationClass.h"
 
+#include "calc/channel/ChannelCalculationDialog.h"
 #include "calc/channel/SistraChannelCalculation.h"
 #include "foundation/com/ComBoundary.h"
+#include "hostframework/messaging/SistraIds.h"
 #include "foundation/text/StringResources.h"
 #include "resources/ResourceIds.h"
 
@@ -121,14 +123,53 @@ HRESULT STDMETHODCALLTYPE ChannelCalculationClass::GetFlags(uint32_t* flags)
     return Orv::AnswerValue(flags, Descriptor().flags);
 }
 
-HRESULT STDMETHODCALLTYPE ChannelCalculationClass::CreateCalculationInteractive(IUnknown*, HWND, IUnknown*,
-                                                                                IPersistObject*, uint32_t, uint32_t,
-                                                                                uint32_t, IUnknown*,
+HRESULT STDMETHODCALLTYPE ChannelCalculationClass::CreateCalculationInteractive(IUnknown* host, HWND parent,
+                                                                                IUnknown* document,
+                                                                                IPersistObject* settings,
+                                                                                uint32_t channel, uint32_t record,
+                                                                                uint32_t flags, IUnknown* selection,
                                                                                 IChannelCalc** calculation)
 {
-    if (calculation)
-        *calculation = nullptr;
-    return E_NOTIMPL;
+    if (!calculation)
+        return E_POINTER;
+    *calculation = nullptr;
+    auto* given = dynamic_cast<ChannelCalculationSettings*>(settings);
+    if (settings && !given)
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&] {
+        auto chosen = Orv::ComPtr<ChannelCalculationSettings>::Adopt(given ? new ChannelCalculationSettings(*given)
+                                                                           : new ChannelCalculationSettings());
+        SistraChannelCalculationDlg dialog(parent, *chosen.Get());
+        if (dialog.Execute() == IDCANCEL)
+            return S_FALSE;
+        // The settings run once before a channel takes them: a text the host cannot run is refused
+        // here, and no channel is made.
+        if (chosen->enabled)
+        {
+            const Orv::String text = PrepareSelectorText(*chosen.Get(), document);
+            SettingsRun run;
+            run.id = channel;
+            run.channelFactory = host;
+            run.calculationType = HostCommonType::Id();
+            run.text = text.c_str();
+            run.document = document;
+            run.selection = selection;
+            run.passedA = record;
+            run.passedB = flags;
+            const HRESULT previewed = ChannelCalcBase::RunSettingsCalculation(run);
+            if (FAILED(previewed))
+                return previewed;
+        }
+        Orv::ComPtr<IChannelCalc> made;
+        HRESULT hr = CreateCalculation(host, chosen.Get(), made.Put());
+        // The settings are the channel's already: only a forced application attaches their text.
+        if (SUCCEEDED(hr) && chosen->enabled)
+            hr = made->ApplySettings(chosen.Get(), 1);
+        if (FAILED(hr))
+            return hr;
+        *calculation = made.Detach();
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE ChannelCalculationClass::CreateCalculation(IUnknown* host, IPersistObject* settings,

@@ -95,9 +95,11 @@ public:
     HRESULT STDMETHODCALLTYPE GetName(IOrvString** name) override;
     HRESULT STDMETHODCALLTYPE GetDescription(IOrvString** description) override;
     HRESULT STDMETHODCALLTYPE GetFlags(uint32_t* flags) override;
-    // Asks the user for the settings (the settings record given, or defaults); on confirmation a
-    // calculation with them, its text attached when the channel is switched on. S_FALSE and nothing
-    // when the user cancels.
+    // Asks the user for the settings (a copy of the record given, or defaults). On confirmation the
+    // settings run once as a preview on a temporary channel of host's channel factory over the
+    // selection when the channel is switched on (its failure is the answer, nothing made), then a
+    // calculation with them for host, its text attached when switched on. S_FALSE and nothing when the
+    // user cancels.
     HRESULT STDMETHODCALLTYPE CreateCalculationInteractive(IUnknown* host, HWND parent, IUnknown* document,
                                                            IPersistObject* settings, uint32_t channel, uint32_t record,
                                                            uint32_t flags, IUnknown* selection,

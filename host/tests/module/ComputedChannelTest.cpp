@@ -44,9 +44,15 @@ std::wstring TitleOf(IVyrClassObject* classObject)
 class ChannelHost final : public IChannelCalcHost
 {
 public:
-    explicit ChannelHost(IUnknown* documentData) : documentData_(documentData) {}
+    // factory: the host's channel factory this host answers for, if any.
+    explicit ChannelHost(IUnknown* documentData, IUnknown* factory = nullptr)
+        : documentData_(documentData), factory_(factory)
+    {
+    }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
+        if (factory_ && iid == IID_IComputedChannelFactory)
+            return factory_->QueryInterface(iid, object);
         *object = iid == IID_IUnknown || iid == IID_IChannelCalcHost ? static_cast<IChannelCalcHost*>(this) : nullptr;
         return *object ? S_OK : E_NOINTERFACE;
     }
@@ -69,6 +75,7 @@ public:
 
 private:
     IUnknown* documentData_;
+    IUnknown* factory_;
 };
 
 // Every event of the first record of an event source, by tick, as the records' bytes.
@@ -345,6 +352,86 @@ TEST_F(ComputedChannelOnDocument, ASettingsPreviewRunsTheTextOnATemporaryChannel
             ASSERT_TRUE(SameValue(static_cast<float>(held[tick]), values[tick - first], 0.0)) << c.name << tick;
         Orv::ComPtr<IUnknown> calculation;
         EXPECT_EQ(S_FALSE, preview->GetCalculation(calculation.Put())) << "the run let go of its calculation";
+    }
+}
+
+// The caption of the last box or dialog the host was asked for.
+std::wstring LastAskedDialog()
+{
+    std::wstring caption;
+    for (ULONG index = 0;; ++index)
+    {
+        BSTR text = nullptr, title = nullptr;
+        UINT style = 0;
+        LONG answer = 0;
+        if (FAILED(HostTests::StandIn().GetMessageBox(index, &text, &title, &style, &answer)))
+            return caption;
+        caption = title ? title : L"";
+        SysFreeString(text);
+        SysFreeString(title);
+    }
+}
+
+// The dialog's answer decides: cancelled, nothing is made; confirmed, the settings are run once and a
+// channel is made with them (a parameter outside the list as the first, the decimal places at most 6),
+// its text attached when the channel is switched on. The record given stays as it was.
+TEST_F(ComputedChannelOnDocument, TheSettingsDialogsAnswerDecidesWhichChannelIsMade)
+{
+    Orv::ComPtr<IUnknown> factory;
+    Orv::ComPtr<IVyrObjectFactory> objects;
+    HostTests::StandIn().QueryInterface(IID_IVyrObjectFactory, objects.PutVoid());
+    ASSERT_EQ(S_OK, objects->GetObject(TypeIdClass<&HostTypeGUID, ComputedChannelTypeNumber>::Id(),
+                                       IID_IComputedChannelFactory, factory.PutVoid()));
+    ChannelHost previewing(document->Unknown(), factory.Get());
+    struct Case
+    {
+        const char* name;
+        LONG answer;
+        bool enabled, withFactory;
+        uint32_t parameter;
+        float places;
+        HRESULT expected;
+        uint32_t madeParameter;
+        float madePlaces;
+    };
+    const Case cases[] = {
+        {"cancelled", IDCANCEL, true, true, 3, 2.0f, S_FALSE, 0, 0.0f},
+        {"confirmed", IDOK, true, true, 3, 2.0f, S_OK, 3, 2.0f},
+        {"switched off", IDOK, false, false, 3, 2.0f, S_OK, 3, 2.0f},
+        {"outside the lists", IDOK, true, true, 40, 9.5f, S_OK, 1, 6.0f},
+        {"no preview", IDOK, true, false, 3, 2.0f, E_FAIL, 0, 0.0f},
+    };
+    for (const Case& c : cases)
+    {
+        Orv::ComPtr<IPersistObject> given;
+        ChannelCalculationClassObject().SettingsClass().CreateObject(&IID_IUnknown, given.PutVoid());
+        auto& record = dynamic_cast<ChannelCalculationSettings&>(*given.Get());
+        record.enabled = c.enabled;
+        record.parameterIndex = c.parameter;
+        record.decimalPlaces = c.places;
+        ASSERT_EQ(S_OK, HostTests::StandIn().ScriptMessageBoxAnswer(c.answer));
+        Orv::ComPtr<IChannelCalc> made;
+        EXPECT_EQ(c.expected, ChannelCalculationClassObject().CreateCalculationInteractive(
+                                  c.withFactory ? static_cast<IUnknown*>(&previewing) : host.get(), nullptr,
+                                  document->Unknown(), given.Get(), 0, 0, 0, document->Unknown(), made.Put()))
+            << c.name;
+        EXPECT_EQ(L"SistraChannelCalculation", LastAskedDialog()) << c.name;
+        EXPECT_EQ(c.parameter, record.parameterIndex) << c.name;
+        EXPECT_EQ(c.places, record.decimalPlaces) << c.name;
+        if (c.expected != S_OK)
+        {
+            EXPECT_EQ(nullptr, made.Get()) << c.name;
+            continue;
+        }
+        Orv::ComPtr<IPersistObject> kept;
+        ASSERT_EQ(S_OK, made->CloneSettings(kept.Put())) << c.name;
+        const auto& settings = dynamic_cast<ChannelCalculationSettings&>(*kept.Get());
+        EXPECT_EQ(c.madeParameter, settings.parameterIndex) << c.name;
+        EXPECT_EQ(c.madePlaces, settings.decimalPlaces) << c.name;
+        Orv::ComPtr<IComputedChannelStandIn> shown;
+        Orv::ComPtr<IUnknown> calculation;
+        ASSERT_EQ(S_OK, made->QueryInterface(IID_IComputedChannelStandIn, shown.PutVoid()));
+        EXPECT_EQ(c.enabled ? S_OK : S_FALSE, shown->GetCalculation(calculation.Put())) << c.name;
     }
 }
 
