@@ -6,6 +6,10 @@
 #include "calc/numerics/NumericHelpers.h"
 #include "calc/sources/ChannelMean.h"
 #include "document/calibration/CalibratorBase.h"
+#include "document/models/workflow/Workflow.h"
+#include "foundation/text/StringResources.h"
+#include "hostframework/services/HostMessageBox.h"
+#include "resources/ResourceIds.h"
 #include "hostframework/messaging/SistraIds.h"
 
 #include <cmath>
@@ -41,19 +45,25 @@ bool SameBolus(const BolusEntry& a, const BolusEntry& b)
 
 } // namespace
 
-// Only a selection of the channel within one record gives a value; points other than 0 and 1 store
-// nothing.
-bool SistraDocument::SetValueFromSelection(int32_t channel, int kind, int firstPointId, int secondPointId, LONG point)
+// Only a selection of the channel within one record counts.
+bool SistraDocument::ChannelSelection(int32_t channel, TickPosition& start, TickPosition& end)
 {
     Orv::ComPtr<IHostSelection> selection;
     IUnknown* host = HostDocumentObject();
     if (!host || FAILED(host->QueryInterface(IID_IHostSelection, selection.PutVoid())))
         return false;
     VARIANT_BOOL included = VARIANT_FALSE;
-    TickPosition start{0x7FFFFFFF, 0x7FFFFFFF}, end{0x7FFFFFFF, 0x7FFFFFFF};
+    start = end = TickPosition{0x7FFFFFFF, 0x7FFFFFFF};
     selection->IncludesChannel(channel, &included);
     selection->GetSelection(&start, &end);
-    if (included == VARIANT_FALSE || start.record != end.record || start.record == 0x7FFFFFFF)
+    return included != VARIANT_FALSE && start.record == end.record && start.record != 0x7FFFFFFF;
+}
+
+// Points other than 0 and 1 store nothing.
+bool SistraDocument::SetValueFromSelection(int32_t channel, int kind, int firstPointId, int secondPointId, LONG point)
+{
+    TickPosition start, end;
+    if (!ChannelSelection(channel, start, end))
         return false;
     const double mean = MeanOfChannelRange(HostDoc(), channel, start, end, false);
     if (point != 0 && point != 1)
@@ -101,6 +111,78 @@ void SistraDocument::RunGuardedChange(Change&& change)
 bool SistraDocument::ApplyVolumeCalibration()
 {
     return ApplyChannelSetup(GetSetupModel()->GetVolumeChannel(), volumeCalibrator_.get());
+}
+
+// The mean largest and smallest volume of the valid loops that the analysis finds in the selection;
+// none without such a loop.
+std::optional<LoopVolumeMeans> SistraDocument::MeanLoopVolumes(const TickPosition& start, const TickPosition& end)
+{
+    Orv::ComPtr<IHostCalcItems> items;
+    IUnknown* host = HostDocumentObject();
+    Orv::ComPtr<IUnknown> opened;
+    if (!host || FAILED(host->QueryInterface(IID_IHostCalcItems, items.PutVoid())) ||
+        items->OpenItemEvents(data_->PressureStore().LoopItem(), HostItemEventsRequest, CalcKindEvents, start.record,
+                              start.tick, HostRecordEnd, opened.Put()) != S_OK)
+        return std::nullopt;
+    const Orv::ComPtr<IEnumEventEx> events = opened.As<IEnumEventEx>(IID_IEnumEventEx);
+    double largest = 0.0, smallest = 0.0;
+    int counted = 0;
+    SistraEvent loop;
+    int32_t count = 0, next = 0;
+    while (events && SUCCEEDED(events->Next(sizeof loop, end.tick, &loop, &count, &next)) && count == 1)
+    {
+        if (loop.state != LoopStateValid)
+            continue;
+        largest += loop.vmax;
+        smallest += loop.vmin;
+        ++counted;
+    }
+    if (counted == 0)
+        return std::nullopt;
+    return LoopVolumeMeans{largest / counted, smallest / counted};
+}
+
+// Which of the known-volume model's base values a point sets, by the pair of volumes the user knows
+// (property 63): end-systolic and end-diastolic, end-systolic and stroke, or end-diastolic and stroke.
+std::optional<std::pair<int, double>> KnownVolumeBase(int32_t pair, LONG point, const LoopVolumeMeans& means)
+{
+    const double stroke = means.largest - means.smallest;
+    if (point == 0 && (pair == 0 || pair == 1))
+        return std::pair{PropertyId::KnownVolumeBaseEsv, means.smallest};
+    if (point == 0 && pair == 2)
+        return std::pair{PropertyId::KnownVolumeBaseEdv, means.largest};
+    if (point == 1 && pair == 0)
+        return std::pair{PropertyId::KnownVolumeBaseEdv, means.largest};
+    if (point == 1 && (pair == 1 || pair == 2))
+        return std::pair{PropertyId::KnownVolumeBaseSv, stroke};
+    return std::nullopt;
+}
+
+void SistraDocument::OnSetKnownVolumeValueFromSel(LONG point)
+{
+    const ModelPtr setup = GetSetupModel();
+    TickPosition start, end;
+    if (!ChannelSelection(setup->GetVolumeChannel(), start, end))
+        return;
+    if (setup->GetValue<PropertyType::Int>(PropertyId::WorkflowKind) == WorkflowKind::Echo)
+        ConfigureAnalysisSources(true);
+    const std::optional<LoopVolumeMeans> means = MeanLoopVolumes(start, end);
+    if (!means)
+    {
+        const Orv::String text(Orv::ThisModule(), IDS_NO_LOOPS_IN_SELECTION, true);
+        const Orv::String caption(Orv::ThisModule(), IDS_NO_LOOPS_TITLE, true);
+        ShowHostMessageBox(text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+    }
+    else
+    {
+        const ModelPtr known = GetModel(ModelKind::KnownVolumeCalib);
+        if (const auto base = KnownVolumeBase(known->GetValue<PropertyType::Int>(PropertyId::KnownVolumePair), point, *means))
+        {
+            known->SetValue<PropertyType::Double>(base->first, base->second);
+            known->CommitChanges();
+        }
+    }
+    RequestAnalysis(true);
 }
 
 void SistraDocument::OnApplySalineCalibration(double parallelConductance)

@@ -177,6 +177,8 @@ VYR_DEFINE_EVENT_MAP(SistraDocument, VyrEventHandlerBase){
                          &DispatchMessageValues<SistraDocument, &SistraDocument::OnSetVolumeValueFromSel, LONG>),
     VyrEventMap::Message(&DocumentMessage<AutomationMessage::OpenMPVSControlSoftware>,
                          &DispatchMessageNoArgs<SistraDocument, &SistraDocument::OnOpenMPVSControlSoftware>),
+    VyrEventMap::Message(&DocumentMessage<AutomationMessage::SetKnownSistraVolumeValueFromSel>,
+                         &DispatchMessageValues<SistraDocument, &SistraDocument::OnSetKnownVolumeValueFromSel, LONG>),
     VyrEventMap::Message(&DocumentMessage<AutomationMessage::SetShowESPointsType>,
                          &DispatchMessageValues<SistraDocument, &SistraDocument::OnSetShowESPointsType, Orv::String>),
     VyrEventMap::Command(VyrEventKind::PopupInit, &DocumentMessage<Command::PlotsPopup>,

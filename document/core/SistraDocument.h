@@ -64,6 +64,16 @@ std::optional<uint32_t> LoopOfTableRow(uint32_t row, uint32_t loopCount,
 // The percent of the run done after processed of total samples; 100 for an empty run.
 LONG AnalysisPercent(int64_t processed, int64_t total);
 
+// The mean largest and smallest volume of the loops of a selection.
+struct LoopVolumeMeans
+{
+    double largest;
+    double smallest;
+};
+
+// The known-volume base value (property id and value) that a point sets for the known pair of volumes.
+std::optional<std::pair<int, double>> KnownVolumeBase(int32_t pair, LONG point, const LoopVolumeMeans& means);
+
 class SistraDocument final : public StrixChildDocument,
                              public AnalysisManager::AnalysisClientBase<SistraDocument>,
                              public IOnlineDataSink,
@@ -221,6 +231,7 @@ public:
     void OnSetPressureValueFromSel(LONG point);
     void OnSetConductanceValueFromSel(LONG point);
     void OnSetVolumeValueFromSel(LONG point);
+    void OnSetKnownVolumeValueFromSel(LONG point);
     void OnApplySalineCalibration(double parallelConductance);
     void OnDisableSalineCalibration();
     void OnApplyCuvetteCalibration(double slope, double intercept);
@@ -298,7 +309,9 @@ private:
     template <class Payload>
     void SendHostMessage(ULONG id, const Payload& payload);
     void SetModifiedAndCommit(const ModelPtr& model);
+    bool ChannelSelection(int32_t channel, TickPosition& start, TickPosition& end);
     bool SetValueFromSelection(int32_t channel, int kind, int firstPointId, int secondPointId, LONG point);
+    std::optional<LoopVolumeMeans> MeanLoopVolumes(const TickPosition& start, const TickPosition& end);
     // Runs a calibration change with the excluded loops kept; the views hear of a change that took.
     template <class Change>
     void RunGuardedChange(Change&& change);

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -186,6 +187,8 @@ TEST_F(DocumentCommands, EveryRowOfTheEventMapHasItsEffect)
         {0, L"ClearSistraAnalysis", [&] { return !document->RegionSet(); }},
         {0, L"AnalyzeSistraNow", [&] { return document->RegionSet(); }},
         {Cmd::Reselect, nullptr, [&] { return document->Host().SelectedChannels() == std::vector<int32_t>{0, 1}; }},
+        {0, L"SetKnownSistraVolumeValueFromSel pointIdx:=0",
+         [&] { return std::isfinite(Double(ModelKind::KnownVolumeCalib, PropertyId::KnownVolumeBaseEsv)); }},
         {0, L"ApplySistraSalineCalibration Vp:=2.5",
          [&] { return Double(ModelKind::SalineCalib, PropertyId::ParallelConductance) == 2.5 &&
                       Bool(ModelKind::SalineCalib, PropertyId::SalineCalibrationApplied); }},
@@ -330,6 +333,67 @@ TEST_F(DocumentCommands, CalibrationValuesFromTheSelectionAreItsMeans)
     document->Host().AddChannelSelection(1, -1, 1, {0, 10}, {0, 20});
     EXPECT_EQ(1, RunStatement(Doc(), L"SetSistraPressureValueFromSel pointIdx:=0"));
     EXPECT_EQ(kept, Double(ModelKind::PressureCalib, PropertyId::PressureBase1));
+}
+
+// Known volumes come from the valid loops of a selection of the volume channel: the mean smallest or
+// largest volume, or the stroke volume between them, as the pair of volumes the user knows asks.
+TEST_F(DocumentCommands, KnownVolumesComeFromTheSelectedLoops)
+{
+    constexpr int32_t From = 1000, To = 5000;
+    double largest = 0, smallest = 0;
+    int counted = 0;
+    for (uint32_t loop = 0; loop < Doc().Data().GetLoopCount(); ++loop)
+    {
+        Sistra::SistraEvent record;
+        if (Doc().Data().ReadLoop(loop, record) && record.base.tick >= From && record.base.tick < To && record.state == 0)
+        {
+            largest += record.vmax;
+            smallest += record.vmin;
+            ++counted;
+        }
+    }
+    ASSERT_GT(counted, 1);
+    largest /= counted;
+    smallest /= counted;
+    const struct
+    {
+        int32_t pair;
+        LONG point;
+        int id;
+        double expected;
+    } cases[] = {
+        {0, 0, PropertyId::KnownVolumeBaseEsv, smallest}, {0, 1, PropertyId::KnownVolumeBaseEdv, largest},
+        {1, 0, PropertyId::KnownVolumeBaseEsv, smallest}, {1, 1, PropertyId::KnownVolumeBaseSv, largest - smallest},
+        {2, 0, PropertyId::KnownVolumeBaseEdv, largest},  {2, 1, PropertyId::KnownVolumeBaseSv, largest - smallest},
+    };
+    const Sistra::ModelPtr known = Model(ModelKind::KnownVolumeCalib);
+    const int bases[] = {PropertyId::KnownVolumeBaseEsv, PropertyId::KnownVolumeBaseEdv, PropertyId::KnownVolumeBaseSv};
+    const auto values = [&] {
+        std::vector<double> held;
+        for (int id : bases)
+            held.push_back(Double(ModelKind::KnownVolumeCalib, id));
+        return held;
+    };
+    for (const auto& c : cases)
+    {
+        known->SetValue<PropertyType::Int>(PropertyId::KnownVolumePair, c.pair);
+        known->CommitChanges();
+        document->Host().SetSelection({0, From}, {0, To});
+        EXPECT_EQ(1, RunStatement(Doc(), L"SetKnownSistraVolumeValueFromSel pointIdx:=" + std::to_wstring(c.point)));
+        EXPECT_NEAR(c.expected, Double(ModelKind::KnownVolumeCalib, c.id), 1e-9 * std::abs(c.expected))
+            << c.pair << " " << c.point;
+    }
+    const std::vector<double> before = values();
+    EXPECT_EQ(1, RunStatement(Doc(), L"SetKnownSistraVolumeValueFromSel pointIdx:=2"));
+    const ULONG boxes = LastBox();
+    document->Host().SetSelection({0, From}, {0, From + 100});
+    EXPECT_EQ(1, RunStatement(Doc(), L"SetKnownSistraVolumeValueFromSel pointIdx:=0"));
+    std::wstring caption;
+    EXPECT_EQ(boxes + 1, LastBox(&caption));
+    EXPECT_EQ(L"No Loops Detected", caption);
+    const std::vector<double> after = values();
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin(),
+                           [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }));
 }
 
 // Boluses: the analysed parallel conductance joins the list once; positions count from 1; an edited
