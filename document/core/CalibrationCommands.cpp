@@ -10,6 +10,7 @@
 #include "foundation/text/StringResources.h"
 #include "hostframework/services/HostMessageBox.h"
 #include "resources/ResourceIds.h"
+#include "tableview/manager/TableViewManager.h"
 #include "hostframework/messaging/SistraIds.h"
 
 #include <cmath>
@@ -327,6 +328,19 @@ void SistraDocument::OnTableRowSelected(ULONG row)
     const MsgData<SelectLoopPayload> message{static_cast<ULONG>(code) << 16 | AutomationMessage::SelectASistra, 0,
                                              {0x2, static_cast<LONG>(*loop)}};
     SendMsg(Outer(), message, 0);
+}
+
+// The table goes to the host's sheet under the wait cursor; putting the cursor back where it is makes
+// its shape follow at once.
+void SistraDocument::OnCopyTableToTallion()
+{
+    const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    if (ITableViewManager* manager = GetTableViewManager())
+        manager->AddToTallion(0);
+    SetCursor(previous);
+    POINT where{};
+    if (GetCursorPos(&where))
+        SetCursorPos(where.x, where.y);
 }
 
 } // namespace Sistra

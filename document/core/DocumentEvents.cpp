@@ -159,6 +159,8 @@ VYR_DEFINE_EVENT_MAP(SistraDocument, VyrEventHandlerBase){
                          &DispatchMessageWithPayload<SistraDocument, SelectLoopPayload, &SistraDocument::OnSelectASistraMsg>),
     VyrEventMap::Message(&DocumentMessage<AutomationMessage::SistraTableRowSelected>,
                          &DispatchMessageValues<SistraDocument, &SistraDocument::OnTableRowSelected, ULONG>),
+    VyrEventMap::Message(&DocumentMessage<AutomationMessage::CopyPVTableToTallion>,
+                         &DispatchMessageNoArgs<SistraDocument, &SistraDocument::OnCopyTableToTallion>),
     VyrEventMap::Message(&DocumentMessage<AutomationMessage::SetSistraPressureValueFromSel>,
                          &DispatchMessageValues<SistraDocument, &SistraDocument::OnSetPressureValueFromSel, LONG>),
     VyrEventMap::Message(&DocumentMessage<AutomationMessage::SetSistraConductanceValueFromSel>,

@@ -8,6 +8,7 @@
 #include "hostframework/services/HostServices.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/services/UnitConversion.h"
+#include "tableview/manager/TableViewManager.h"
 
 namespace Sistra
 {
@@ -41,6 +42,13 @@ SistraDocument::~SistraDocument()
     // The analysis data reads its settings from this document: it must not outlive it in the host.
     if (IHostChildData* children = HostChildData(); children && data_)
         children->DetachChildData(data_.Get());
+}
+
+ITableViewManager* SistraDocument::GetTableViewManager()
+{
+    if (!tableViewManager_ && HostDocumentObject())
+        CreateTableViewMgr(tableViewManager_.Put());
+    return tableViewManager_.Get();
 }
 
 void* SistraDocument::FindOwnInterface(REFIID iid)

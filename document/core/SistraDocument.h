@@ -26,6 +26,8 @@
 #include <optional>
 #include <memory>
 
+struct ITableViewManager;
+
 namespace Sistra
 {
 
@@ -240,6 +242,11 @@ public:
     void OnRemoveParallelConductance(LONG position);
     void OnEditParallelConductance(LONG position, double value);
     void OnTableRowSelected(ULONG row);
+    void OnCopyTableToTallion();
+
+    // The table-view manager that the document's tables share: made on first request once the document
+    // has its host document; none before.
+    ITableViewManager* GetTableViewManager();
 
     // What the analysis client needs of the document.
     bool IsPersistenceActive() const { return persistenceActive_ || settings_->IsActive(); }
@@ -333,6 +340,7 @@ private:
     SetupPaneSeam setupPane_{*this};
     std::unique_ptr<DocumentSettings> settings_ = std::make_unique<DocumentSettings>(*this);
     bool bolusUpdate_ = false;
+    Orv::ComPtr<ITableViewManager> tableViewManager_;
 };
 
 struct SelectLoopPayload

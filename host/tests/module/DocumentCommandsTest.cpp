@@ -6,7 +6,11 @@
 
 #include "OrvStringInterfaces.h"
 #include "VyrCommands.h"
+#include "document/models/workflow/Workflow.h"
 #include "host/app/macro/MacroText.h"
+#include "platform/owl/window/Window.h"
+#include "tableview/manager/TableViewManager.h"
+#include "tableview/tests/FakeTable.h"
 #include "hostframework/automation/MessageClassObject.h"
 #include "hostframework/services/MenuCommands.h"
 
@@ -333,6 +337,71 @@ TEST_F(DocumentCommands, CalibrationValuesFromTheSelectionAreItsMeans)
     document->Host().AddChannelSelection(1, -1, 1, {0, 10}, {0, 20});
     EXPECT_EQ(1, RunStatement(Doc(), L"SetSistraPressureValueFromSel pointIdx:=0"));
     EXPECT_EQ(kept, Double(ModelKind::PressureCalib, PropertyId::PressureBase1));
+}
+
+// Arranging places each view of the step in percent of the main window's client area (rounded down),
+// each with three host messages: bring it up, show it, place it.
+TEST_F(DocumentCommands, ArrangingPlacesTheStepsViewsInTheMainWindow)
+{
+    HWND main = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 803, 599, nullptr, nullptr, nullptr, nullptr);
+    RECT area{};
+    GetClientRect(main, &area);
+    HostTests::StandIn().SetMainWindow(main);
+    Model(ModelKind::WorkflowView)->SetValue<PropertyType::Int>(PropertyId::CurrentStep, Sistra::StepId::AnalyseStep);
+    Model(ModelKind::WorkflowView)->CommitChanges();
+    std::vector<Sistra::ViewLayoutItem> items;
+    Sistra::Workflow(&Doc()).GetViewLayout(items);
+    ASSERT_FALSE(items.empty());
+    const size_t before = HostMessages(Doc()).size();
+    EXPECT_EQ(1, RunStatement(Doc(), L"ArrangeSistraViews"));
+    const auto messages = HostMessages(Doc());
+    ASSERT_EQ(before + 3 * items.size(), messages.size());
+    const auto scaled = [](int32_t percent, LONG length) { return static_cast<ULONG>(percent * length / 100); };
+    for (size_t i = 0; i < items.size(); ++i)
+    {
+        const Sistra::ViewLayoutItem& item = items[i];
+        const HostMessage* sent = &messages[before + 3 * i];
+        EXPECT_EQ(0x80010021u, sent[0].id);
+        EXPECT_EQ((std::vector<ULONG>{20, item.viewType, 64}), sent[0].words);
+        EXPECT_EQ(0x80010015u, sent[1].id);
+        EXPECT_EQ((std::vector<ULONG>{276, item.viewType, 1, 0xF120}), sent[1].words);
+        EXPECT_EQ(0x80010005u, sent[2].id);
+        EXPECT_EQ((std::vector<ULONG>{2068, item.viewType, 1, scaled(item.left, area.right), scaled(item.top, area.bottom),
+                                      scaled(item.right, area.right), scaled(item.bottom, area.bottom)}),
+                  sent[2].words);
+    }
+    HostTests::StandIn().SetMainWindow(nullptr);
+    DestroyWindow(main);
+}
+
+// Copying the table sends the table of the document's table-view manager, which its table views share,
+// to the host's sheet.
+TEST_F(DocumentCommands, CopyingTheTableFillsTheHostsSheet)
+{
+    ITableViewManager* manager = Doc().GetTableViewManager();
+    ASSERT_NE(nullptr, manager);
+    EXPECT_EQ(manager, Doc().GetTableViewManager());
+    TableViewTests::FakeTable table(2, {L"HR", L"SV"});
+    OWL::TWindow parent(nullptr, L"table client");
+    parent.Attr.Style = WS_POPUP | WS_CLIPCHILDREN;
+    parent.Create();
+    ASSERT_EQ(S_OK, manager->CreateTableView(0x278, parent.GetHandle(), HostAppAccessor::Get(), nullptr, &table, &table,
+                                             &table, nullptr));
+    struct Sheet : TableViewTests::FakeSheet
+    {
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override
+        {
+            *out = static_cast<ITallionSheet*>(this);
+            return S_OK;
+        }
+    } sheet;
+    HostTests::StandIn().RegisterHostObject(&ResultsSheetGuid, &sheet);
+    EXPECT_EQ(1, RunStatement(Doc(), L"CopyPVTableToTallion"));
+    HostTests::StandIn().RegisterHostObject(&ResultsSheetGuid, nullptr);
+    manager->DestroyTableView(0);
+    EXPECT_EQ(L"HR", sheet.At(1, 1));
+    EXPECT_EQ(L"Loop 2", sheet.At(3, 0));
+    EXPECT_EQ(L"2.2", sheet.At(3, 2));
 }
 
 // Known volumes come from the valid loops of a selection of the volume channel: the mean smallest or
