@@ -269,6 +269,8 @@ DocViewBase::MadeWindow DocViewBase::AttachViewWindow(OWL::TWindow* parent)
 
 HRESULT STDMETHODCALLTYPE DocViewBase::CreateClientWindow(IClientSite* site, HWND* window)
 {
+    if (window)
+        *window = nullptr;
     return Orv::CatchReturn([&] {
         site_ = Orv::ComPtr<IClientSite>(site);
         HWND parentHandle = nullptr;
@@ -285,11 +287,25 @@ HRESULT STDMETHODCALLTYPE DocViewBase::CreateClientWindow(IClientSite* site, HWN
         window_.reset(AttachViewWindow(parent).window);
         if (!window_)
             return E_FAIL;
-        window_->Create();
+        if (const HRESULT made = CreateAttachedWindow(); FAILED(made))
+            return made;
         if (window)
             *window = window_->GetHandle();
         return S_OK;
     });
+}
+
+HRESULT DocViewBase::CreateAttachedWindow()
+{
+    HRESULT made = Orv::CatchReturn([&] { return window_->Create() ? S_OK : E_FAIL; });
+    // A creation that declined, or a window that went again while it was set up, leaves the host
+    // nothing to show: that is a failure, however the creation itself ended.
+    if (SUCCEEDED(made) && !::IsWindow(window_->GetHandle()))
+        made = E_FAIL;
+    // The host may try again: no window object stays behind for a window that is not there.
+    if (FAILED(made))
+        DeleteWindow();
+    return made;
 }
 
 void DocViewBase::DeleteWindow()

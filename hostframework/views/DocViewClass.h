@@ -135,6 +135,8 @@ protected:
 
 private:
     MadeWindow AttachViewWindow(OWL::TWindow* parent);
+    // Creates the attached window object's window; on failure the object is gone too.
+    HRESULT CreateAttachedWindow();
     void DeleteWindow();
 
     OWL::TModule* module_;

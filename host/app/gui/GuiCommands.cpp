@@ -158,8 +158,16 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
         if (!opened.NotAnalysed().empty())
             err << "sistra gui: not analysed: " << opened.NotAnalysed() << "\n";
         FrameWindow frame(L"Sistra - " + FileTitle(opened.File()), CollectMenuCommands(opened.StandIn()), FramePlace);
+        // A view that cannot be opened is named, and the frame goes on with the others, as the host does.
         for (const ViewClassEntry& view : opened.Classes().Views())
-            frame.OpenView(*view.viewClass.Get(), opened.Document());
+            try
+            {
+                frame.OpenView(*view.viewClass.Get(), opened.Document());
+            }
+            catch (const std::runtime_error& e)
+            {
+                err << "sistra gui: not opened: " << e.what() << "\n";
+            }
         return frame.Run() == 0 ? ExitOk : ExitFailure;
     }
     catch (const std::exception& e)

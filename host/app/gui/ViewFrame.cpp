@@ -99,11 +99,14 @@ ViewFrame::ViewFrame(IDocViewClass& viewClass, IUnknown* document, HWND parent, 
     result = view_->QueryInterface(IID_IClientWindow, client.PutVoid());
     if (SUCCEEDED(result))
         result = client->CreateClientWindow(&site_, &viewWindow_);
-    if (FAILED(result) || !viewWindow_)
+    // A view that answers success yet leaves no window would show an empty frame: refuse it as well.
+    if (FAILED(result) || !IsWindow(viewWindow_))
     {
+        const std::string title = ToUtf8(ViewTitle(*view_.Get()));
         view_->Close();
         DestroyWindow(container_ ? container_ : frame_);
-        throw std::runtime_error("the view made no window: " + HResultText(result));
+        throw std::runtime_error("the view '" + title + "' made no window: " +
+                                 (FAILED(result) ? HResultText(result) : "it answered success without one"));
     }
     RECT client_area{};
     GetClientRect(frame_, &client_area);

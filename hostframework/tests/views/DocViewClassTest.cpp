@@ -13,6 +13,15 @@ namespace
 
 constexpr ULONG TestViewTypeId = 0x80000304;
 
+// Ways a view's window can fail to come into being.
+enum class Breakage
+{
+    None,
+    ClassCannotBeMade,   // its window class is refused
+    CreateDeclines,      // creation answers false and makes nothing
+    GoneAfterSetup,      // the window destroys itself while it is set up
+};
+
 // A plain module window of the kind the view classes make.
 class TestViewWindow final : public OWL::TWindow, public VyrCppEventHandler
 {
@@ -22,7 +31,25 @@ public:
     {
     }
     bool CanClose() override { return agrees; }
+    bool Create() override { return breakage == Breakage::CreateDeclines ? false : OWL::TWindow::Create(); }
+    const wchar_t* GetClassName() override
+    {
+        return breakage == Breakage::ClassCannotBeMade ? L"SistraUnmadeViewClass" : OWL::TWindow::GetClassName();
+    }
+    void GetWindowClass(WNDCLASSEXW& windowClass) override
+    {
+        OWL::TWindow::GetWindowClass(windowClass);
+        if (breakage == Breakage::ClassCannotBeMade)
+            windowClass.cbWndExtra = -1;   // the system refuses a class with negative window memory
+    }
+    void SetupWindow() override
+    {
+        OWL::TWindow::SetupWindow();
+        if (breakage == Breakage::GoneAfterSetup)
+            DestroyWindow(GetHandle());
+    }
     static inline bool agrees = true;
+    static inline Breakage breakage = Breakage::None;
 };
 
 using TestViewClass = VyrOwlDocViewClass<TestViewWindow>;
@@ -176,6 +203,7 @@ protected:
         EXPECT_EQ(0, OpenViews(viewClass));
         viewClass->Release();
         TestViewWindow::agrees = true;
+        TestViewWindow::breakage = Breakage::None;
     }
 
     OWL::TWindow frame{nullptr, L"Host frame"};
@@ -202,6 +230,34 @@ TEST_F(ViewLife, TheViewMakesItsWindowInTheSitesParentOnceAndIsCountedAsOpen)
     EXPECT_EQ(S_OK, client->DestroyClientWindow());
     EXPECT_FALSE(IsWindow(made));
     EXPECT_EQ(L"Loop View", ViewTitle(view.Get()));
+}
+
+TEST_F(ViewLife, AViewThatMakesNoWindowAnswersAFailureKeepsNothingAndCanTryAgain)
+{
+    const HWND notAWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FF0));
+    ASSERT_FALSE(IsWindow(notAWindow));
+    for (const auto& [breakage, parent] : {std::pair{Breakage::ClassCannotBeMade, frame.GetHandle()},
+                                           std::pair{Breakage::CreateDeclines, frame.GetHandle()},
+                                           std::pair{Breakage::GoneAfterSetup, frame.GetHandle()},
+                                           std::pair{Breakage::None, notAWindow}})
+    {
+        SCOPED_TRACE(static_cast<int>(breakage));
+        TestViewWindow::breakage = breakage;
+        site.parentWindow = parent;
+        client.Reset();
+        ASSERT_EQ(S_OK, viewClass->CreateView(0, &document, view.Put()));
+        view->QueryInterface(IID_IClientWindow, client.PutVoid());
+        HWND made = reinterpret_cast<HWND>(1);
+        EXPECT_TRUE(FAILED(client->CreateClientWindow(&site, &made)));
+        EXPECT_EQ(nullptr, made);
+        EXPECT_EQ(nullptr, GetWindow(frame.GetHandle(), GW_CHILD)) << "no half-made window is left in the site";
+        EXPECT_EQ(L"Loop View", ViewTitle(view.Get())) << "no window object is kept for a window that is not there";
+    }
+    TestViewWindow::breakage = Breakage::None;
+    site.parentWindow = frame.GetHandle();
+    HWND made = nullptr;
+    EXPECT_EQ(S_OK, client->CreateClientWindow(&site, &made));
+    EXPECT_TRUE(IsWindow(made));
 }
 
 TEST_F(ViewLife, CloseAsksTheSiteTellsTheDocumentAndLeavesNoWindowBehindForTheTitle)
