@@ -9,6 +9,7 @@
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/services/UnitConversion.h"
 #include "tableview/manager/TableViewManager.h"
+#include "foundation/text/TextUtilities.h"
 
 namespace Sistra
 {
@@ -281,8 +282,37 @@ bool SistraDocument::ApplyChannelSetup(int32_t channel, CalibratorBase* calibrat
         units->CreateDefaultConversion(conversion.Put());
     if (!conversion)
         return false;
-    // The stand-in's channels are all set up for recording: the setup is applied, never sent.
+    // A channel that is not set up for recording takes no setup of its own: the host is asked to change
+    // its units. A host that keeps no channel settings has every channel take its setup.
+    Orv::ComPtr<IUnknown> settings;
+    if (SUCCEEDED(HostDoc()->GetChannelSettings(settings.Put())) && settings &&
+        !QueryChannelInterface(settings.Get(), channel, nullptr))
+        return SendChannelSetupChange(channel, conversion.Get());
     return SUCCEEDED(HostDoc()->ApplyChannelSetup(0, 0, channel, 1, conversion.Get()));
+}
+
+// The change travels as the host's units-change record: what changes ("raw unit->unit;raw values->values"
+// and the conversion's name), the two prefix letters, whether the conversion is in use and its kind.
+bool SistraDocument::SendChannelSetupChange(int32_t channel, IUnitConversion* conversion)
+{
+    UnitConvHandle handle;
+    handle.Bind(conversion);
+    const Orv::ChannelUnitsRecord* bound = handle.Record();
+    if (!bound)
+        return false;
+    const Orv::ChannelUnitsRecord record = *bound;
+    const Orv::String change = FormatUnitsChange(record.rawUnitText, record.unitText, record.rawValuesText,
+                                                 record.valuesText, record.GetName());
+    Orv::String rawPrefix, shownPrefix;
+    rawPrefix = static_cast<wchar_t>(record.rawPrefix & 0xFFFF);
+    shownPrefix = static_cast<wchar_t>(record.unitPrefix & 0xFFFF);
+    // The record holds the texts without references: they live here until the send has returned.
+    const ChannelSetupChangeRecord payload{ChannelSetupChangeTag,   channel,
+                                           record.inUse != 0,       change.Interface(),
+                                           rawPrefix.Interface(),   shownPrefix.Interface(),
+                                           record.kind};
+    SendMsgWithContext(Target(), MsgData<ChannelSetupChangeRecord>{ChannelSetupChangeMessage, 0, payload}, 0, nullptr);
+    return true;
 }
 
 } // namespace Sistra

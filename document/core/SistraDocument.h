@@ -18,6 +18,7 @@
 #include "HostDocumentEvents.h"
 #include "SistraDocInterface.h"
 #include "ModelMessages.h"
+#include "OrvStringInterfaces.h"
 #include "VyrAnalysis.h"
 #include "hostframework/document/StrixChildDocument.h"
 
@@ -151,6 +152,8 @@ public:
     // Gives the channel the calibrator's conversion (without one: a fresh default conversion); false
     // when the channel is unset, already shows the calibration, or no conversion could be made.
     bool ApplyChannelSetup(int32_t channel, CalibratorBase* calibrator);
+    // Asks the host by message to give the channel the conversion; false when it cannot be read.
+    bool SendChannelSetupChange(int32_t channel, IUnitConversion* conversion);
     SistraData& Data() { return *data_.Get(); }
 
     // Channel units: value = (value + offset) * scale with the channel's conversion, and back.
@@ -342,6 +345,24 @@ private:
     bool bolusUpdate_ = false;
     Orv::ComPtr<ITableViewManager> tableViewManager_;
 };
+
+// The message that asks the host to change the units of a channel that is not set up for recording; its
+// payload's first word is also its type word (channel, flag, three texts, value).
+constexpr ULONG ChannelSetupChangeMessage = 0x800C0083;
+constexpr ULONG ChannelSetupChangeTag = 0x00277712;
+#pragma pack(push, 4)
+struct ChannelSetupChangeRecord
+{
+    ULONG tag;
+    int32_t channel;
+    uint32_t inUse;
+    IOrvString* change;
+    IOrvString* rawPrefix;
+    IOrvString* shownPrefix;
+    uint32_t kind;
+};
+#pragma pack(pop)
+static_assert(sizeof(ChannelSetupChangeRecord) == 4 * sizeof(uint32_t) + 3 * sizeof(void*));
 
 struct SelectLoopPayload
 {

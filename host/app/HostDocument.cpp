@@ -238,6 +238,8 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IHostCalcSlots*>(this);
     else if (iid == IID_IHostChannelCounts)
         *out = static_cast<IHostChannelCounts*>(this);
+    else if (iid == IID_IHostChannelSettings)
+        *out = static_cast<IHostChannelSettings*>(this);
     else
         *out = nullptr;
     if (!*out)
@@ -935,6 +937,29 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetDocumentData(IUnknown** data)
     if (!data)
         return E_POINTER;
     *data = static_cast<IHostDocumentData*>(this);
+    AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetChannelSettings(IUnknown** settings)
+{
+    if (!settings)
+        return E_POINTER;
+    *settings = static_cast<IHostChannelSettings*>(this);
+    AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetRecordingChannel(int32_t channel, IUnknown** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (!HasChannel(channel))
+        return E_INVALIDARG;
+    if (!IsRecordedChannel(channel))
+        return S_FALSE;
+    *object = static_cast<IHostDocument*>(this);
     AddRef();
     return S_OK;
 }

@@ -38,7 +38,8 @@ class HostDocument final : public IHostDocument,
                            public IVyrDocumentPersistence,
                            public IHostDocumentData,
                            public IHostCalcSlots,
-                           public IHostChannelCounts
+                           public IHostChannelCounts,
+                           public IHostChannelSettings
 {
 public:
     // The recording must outlive the document. calculatedChannels: the texts of vch1, vch2, ...
@@ -106,6 +107,9 @@ public:
     HRESULT STDMETHODCALLTYPE ApplyChannelSetup(uint32_t reserved1, uint32_t reserved2, int32_t channel,
                                                 uint32_t scope, IUnknown* object) override;
     HRESULT STDMETHODCALLTYPE GetDocumentData(IUnknown** data) override;
+    HRESULT STDMETHODCALLTYPE GetChannelSettings(IUnknown** settings) override;
+    // IHostChannelSettings: the recorded channels are set up for recording, the calculated ones are not.
+    HRESULT STDMETHODCALLTYPE GetRecordingChannel(int32_t channel, IUnknown** object) override;
     HRESULT STDMETHODCALLTYPE UpdateDisplay(uint32_t) override
     {
         ++displayUpdates_;

@@ -151,7 +151,13 @@ struct IHostDocument : IUnknown
     VYR_RESERVED_SLOT(51)
     VYR_RESERVED_SLOT(52)
     VYR_RESERVED_SLOT(53)
-    VYR_RESERVED_SLOT(54)
+    // 54: the document's settings of its channels (IHostChannelSettings), with one reference. Hosts that
+    // keep none refuse.
+    virtual HRESULT STDMETHODCALLTYPE GetChannelSettings(IUnknown** settings)
+    {
+        (void)settings;
+        return E_NOTIMPL;
+    }
     VYR_RESERVED_SLOT(55)
     // 56: the number of samples the channel has so far in the record of the handle (flags
     // HostSampleCountRequest); the count is left untouched on failure.
@@ -200,6 +206,17 @@ struct IHostChannelData : IUnknown
                                                IUnknown** enumerator) = 0;
 };
 __CRT_UUID_DECL(IHostChannelData, 0x0E338061, 0xA23A, 0x474C, 0x80, 0x81, 0x46, 0x33, 0x57, 0xBE, 0x86, 0xC9)
+
+// The document's settings of its channels.
+// {5E0D3A71-8C24-4B9F-A6E2-19F4C7B08D35}
+struct IHostChannelSettings : IUnknown
+{
+    // 3: the channel's recording object, with one reference, when the channel is set up for recording;
+    // S_FALSE and null for a channel that is not (the host changes such a channel's units when a module
+    // sends it the change as a message); E_INVALIDARG for a channel the document does not have.
+    virtual HRESULT STDMETHODCALLTYPE GetRecordingChannel(int32_t channel, IUnknown** object) = 0;
+};
+__CRT_UUID_DECL(IHostChannelSettings, 0x5E0D3A71, 0x8C24, 0x4B9F, 0xA6, 0xE2, 0x19, 0xF4, 0xC7, 0xB0, 0x8D, 0x35)
 
 // The record data of the document; a calculation created for the document receives it as its context.
 // {2BC6F321-B62F-11D2-8227-00C0DFE13362}
@@ -359,6 +376,7 @@ inline constexpr GUID ExpressionCalcClassGuid = HostCommonGUID;
 inline constexpr GUID IID_IHostDocument = __uuidof(IHostDocument);
 inline constexpr GUID IID_IHostChannelData = __uuidof(IHostChannelData);
 inline constexpr GUID IID_IHostRecordData = __uuidof(IHostRecordData);
+inline constexpr GUID IID_IHostChannelSettings = __uuidof(IHostChannelSettings);
 inline constexpr GUID IID_IOnlineDataSink = __uuidof(IOnlineDataSink);
 inline constexpr GUID IID_IOnlineDataSource = __uuidof(IOnlineDataSource);
 inline constexpr GUID IID_IHostDataItems = __uuidof(IHostDataItems);

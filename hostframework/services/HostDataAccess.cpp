@@ -74,6 +74,20 @@ bool ReadChannelUnitsEx(IHostDocument* document, int32_t channel, int32_t record
     }, unit);
 }
 
+bool QueryChannelInterface(IUnknown* settings, int32_t channel, IUnknown** channelObject)
+{
+    if (channelObject)
+        *channelObject = nullptr;
+    Orv::ComPtr<IHostChannelSettings> channels;
+    Orv::ComPtr<IUnknown> object;
+    if (!settings || FAILED(settings->QueryInterface(IID_IHostChannelSettings, channels.PutVoid())) || !channels ||
+        channels->GetRecordingChannel(channel, object.Put()) != S_OK || !object)
+        return false;
+    if (channelObject)
+        *channelObject = object.Detach();
+    return true;
+}
+
 bool HasChannelObjectAt(IHostDocument* document, int32_t record, int32_t channel)
 {
     if (!document)

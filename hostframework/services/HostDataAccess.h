@@ -21,6 +21,10 @@ bool ReadChannelUnits(IHostDocument* document, int32_t channel, int32_t record, 
 // the whole document.
 bool ReadChannelUnitsEx(IHostDocument* document, int32_t channel, int32_t record, Orv::PrefixedUnit& unit);
 
+// Whether the channel is set up for recording, by the document's channel settings; its recording object
+// (one reference) when channelObject is given.
+bool QueryChannelInterface(IUnknown* settings, int32_t channel, IUnknown** channelObject);
+
 // Whether the channel has data in the record.
 bool HasChannelObjectAt(IHostDocument* document, int32_t record, int32_t channel);
 

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 namespace
@@ -285,6 +286,52 @@ TEST_F(AnalysisDocument, AnAnalysisRecalculatesTheChannelsComputedFromIt)
     EXPECT_EQ(updates + 1, offline.Host().DisplayUpdates());
     computed.Hold(0, nullptr);
     other.Hold(0, nullptr);
+}
+
+// Hears every message the document does not handle itself.
+class MessageWatch final : public VyrMessageHandler
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object = iid == IID_IMessageHandler || iid == IID_IUnknown ? static_cast<IMessageHandler*>(this) : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE HandleMessage(IMessage* message) override
+    {
+        ULONG id = 0;
+        const void* payload = nullptr;
+        message->GetId(&id);
+        message->GetPayload(&payload);
+        int32_t words[2] = {};
+        std::memcpy(words, payload, sizeof words);
+        heard.push_back({id, static_cast<ULONG>(words[0]), words[1]});
+        return 1;
+    }
+
+    struct Heard
+    {
+        ULONG id, tag;
+        int32_t channel;
+        bool operator==(const Heard&) const = default;
+    };
+    std::vector<Heard> heard;
+};
+
+// A calculated channel is not set up for recording: its new units go to the host as one change message.
+TEST_F(AnalysisDocument, AChannelNotSetUpForRecordingIsChangedByMessage)
+{
+    MessageWatch watch;
+    const Host::Recording shorter = SteadyVentricle(2000);
+    DocumentOnHost offline(shorter, false, false, {"ch1 * 2"});
+    offline.Document().AddHandler(&watch);
+    EXPECT_TRUE(offline.Document().ApplyChannelSetup(2, nullptr));
+    EXPECT_TRUE(offline.Document().ApplyChannelSetup(1, nullptr));
+    offline.Document().RemoveHandler(&watch);
+    EXPECT_EQ((std::vector<MessageWatch::Heard>{{Sistra::ChannelSetupChangeMessage, Sistra::ChannelSetupChangeTag, 2}}),
+              watch.heard);
 }
 
 // A change of an analysed channel's data analyses again; other channels and cuts of the recording do not.
