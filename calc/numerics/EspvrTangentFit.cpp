@@ -9,8 +9,12 @@
 
 #include "platform/mpfit/mpfit.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <optional>
+#include <utility>
 
 namespace Sistra
 {
@@ -28,31 +32,94 @@ struct TouchingPoint
     int index = 0;  // sample whose secant to its predecessor is closest to k
 };
 
-int ClosestSecant(const TangentFitLoop& loop, double k)
+// The secant from sample i - 1 to sample i; none where the volume does not move or a value is missing
+// (such a secant is never the closest).
+std::optional<double> Secant(const TangentFitLoop& loop, size_t i)
 {
-    int best = 0;
-    double bestDistance = std::numeric_limits<double>::infinity();
-    for (size_t i = 1; i < loop.volumes.size(); ++i)
-    {
-        const double dV = static_cast<double>(loop.volumes[i]) - loop.volumes[i - 1];
-        if (dV == 0.0 || std::isnan(dV))
-            continue;
-        const double secant = (static_cast<double>(loop.pressures[i]) - loop.pressures[i - 1]) / dV;
-        const double distance = std::fabs(secant - k);
-        if (distance < bestDistance)
-        {
-            bestDistance = distance;
-            best = static_cast<int>(i);
-        }
-    }
-    return best;
+    const double dV = static_cast<double>(loop.volumes[i]) - loop.volumes[i - 1];
+    if (dV == 0.0 || std::isnan(dV))
+        return std::nullopt;
+    const double secant = (static_cast<double>(loop.pressures[i]) - loop.pressures[i - 1]) / dV;
+    return std::isfinite(secant) ? std::optional(secant) : std::nullopt;
 }
 
-TouchingPoint TouchingPointOf(const TangentFitLoop& loop, double k, double d)
+// Every loop's samples ordered by their secants (ties by sample), so that the secant closest to a slope
+// is found by bisection: the fit asks for it at every evaluation, and a pass over every sample of every
+// loop each time cost more than all the rest of the analysis.
+class SecantOrder
+{
+public:
+    explicit SecantOrder(const std::vector<TangentFitLoop>& loops) : loops_(loops)
+    {
+        starts_.reserve(loops.size() + 1);
+        starts_.push_back(0);
+        std::vector<std::pair<double, uint32_t>> secants;
+        for (const TangentFitLoop& loop : loops)
+        {
+            secants.clear();
+            for (size_t i = 1; i < loop.volumes.size(); ++i)
+                if (const auto secant = Secant(loop, i))
+                    secants.emplace_back(*secant, static_cast<uint32_t>(i));
+            std::sort(secants.begin(), secants.end());
+            for (const auto& [secant, i] : secants)
+                samples_.push_back(i);
+            starts_.push_back(samples_.size());
+        }
+    }
+
+    // The first sample (lowest index) whose secant lies closest to k; 0 when none has a finite distance.
+    // split holds where the secants stop lying below k, from the last call for this loop: k moves little
+    // between the fit's evaluations, so it is walked from there. The distance |s - k| falls while the
+    // secants s rise towards k and grows beyond it, so the closest lie on either side of the split and the
+    // equally close ones next to them.
+    int Closest(size_t loop, double k, uint32_t& split) const
+    {
+        if (!std::isfinite(k))
+            return 0;
+        const TangentFitLoop& samples = loops_[loop];
+        const size_t first = starts_[loop], end = starts_[loop + 1];
+        const auto secant = [&](size_t at) { return *Secant(samples, samples_[at]); };
+        size_t at = first + std::min<size_t>(split, end - first);
+        while (at > first && secant(at - 1) >= k)
+            --at;
+        while (at < end && secant(at) < k)
+            ++at;
+        split = static_cast<uint32_t>(at - first);
+        const auto distance = [&](size_t at) { return std::fabs(secant(at) - k); };
+        const double infinite = std::numeric_limits<double>::infinity();
+        const double below = at != first ? distance(at - 1) : infinite;
+        const double above = at != end ? distance(at) : infinite;
+        const double closest = std::min(below, above);
+        if (!(closest < infinite))
+            return 0;
+        auto best = std::numeric_limits<uint32_t>::max();
+        if (below == closest)
+            for (size_t next = at - 1;; --next)
+            {
+                best = std::min(best, samples_[next]);
+                if (next == first || distance(next - 1) != closest)
+                    break;
+            }
+        if (above == closest)
+            for (size_t next = at;; ++next)
+            {
+                best = std::min(best, samples_[next]);
+                if (next + 1 == end || distance(next + 1) != closest)
+                    break;
+            }
+        return static_cast<int>(best);
+    }
+
+private:
+    const std::vector<TangentFitLoop>& loops_;
+    std::vector<uint32_t> samples_;  // loop j's samples i >= 1 with a secant: [starts_[j], starts_[j + 1])
+    std::vector<size_t> starts_;
+};
+
+TouchingPoint TouchingPointOf(const TangentFitLoop& loop, int i, double k, double d)
 {
     TouchingPoint point;
-    point.index = ClosestSecant(loop, k);
-    const int i = point.index;
+    point.index = i;
     point.pressure = loop.pressures[i];
     point.volume = loop.volumes[i];
     if (i >= 2)
@@ -67,10 +134,34 @@ TouchingPoint TouchingPointOf(const TangentFitLoop& loop, double k, double d)
     return point;
 }
 
+// splits: each loop's split of its secants at the last k asked for (see SecantOrder::Closest).
+void Deviates(const std::vector<TangentFitLoop>& loops, const SecantOrder& order, std::vector<uint32_t>& splits,
+    double k, double d, double* deviates, TangentPoints* touching)
+{
+    for (size_t j = 0; j < loops.size(); ++j)
+    {
+        const TouchingPoint point = TouchingPointOf(loops[j], order.Closest(j, k, splits[j]), k, d);
+        deviates[j] = point.pressure - (k * point.volume + d);
+        if (touching != nullptr)
+        {
+            touching->pressures[j] = point.pressure;
+            touching->volumes[j] = point.volume;
+            touching->indices[j] = point.index - 1;
+        }
+    }
+}
+
+struct FitData
+{
+    const std::vector<TangentFitLoop>& loops;
+    const SecantOrder order;
+    std::vector<uint32_t> splits;
+};
+
 int TangentResidual(int /*m*/, int /*npar*/, double* p, double* deviates, double** /*dvec*/, void* privateData)
 {
-    const auto& loops = *static_cast<const std::vector<TangentFitLoop>*>(privateData);
-    TangentDeviates(loops, p[kSlope], p[kIntercept], deviates, nullptr);
+    auto& data = *static_cast<FitData*>(privateData);
+    Deviates(data.loops, data.order, data.splits, p[kSlope], p[kIntercept], deviates, nullptr);
     return 0;
 }
 
@@ -87,17 +178,8 @@ bool UsableLoops(const std::vector<TangentFitLoop>& loops)
 void TangentDeviates(const std::vector<TangentFitLoop>& loops, double k, double d, double* deviates,
     TangentPoints* touching)
 {
-    for (size_t j = 0; j < loops.size(); ++j)
-    {
-        const TouchingPoint point = TouchingPointOf(loops[j], k, d);
-        deviates[j] = point.pressure - (k * point.volume + d);
-        if (touching != nullptr)
-        {
-            touching->pressures[j] = point.pressure;
-            touching->volumes[j] = point.volume;
-            touching->indices[j] = point.index - 1;
-        }
-    }
+    std::vector<uint32_t> splits(loops.size());
+    Deviates(loops, SecantOrder(loops), splits, k, d, deviates, touching);
 }
 
 bool FitEspvrTangentLine(const std::vector<TangentFitLoop>& loops, const std::array<double, 2>& start,
@@ -111,8 +193,8 @@ bool FitEspvrTangentLine(const std::vector<TangentFitLoop>& loops, const std::ar
     pars[kSlope].side = 0;
     pars[kIntercept].side = 0;
     const int m = static_cast<int>(loops.size());
-    auto* data = const_cast<std::vector<TangentFitLoop>*>(&loops);
-    const int status = mpfit(TangentResidual, m, 2, params.data(), pars, nullptr, data, nullptr);
+    FitData data{loops, SecantOrder(loops), std::vector<uint32_t>(loops.size())};
+    const int status = mpfit(TangentResidual, m, 2, params.data(), pars, nullptr, &data, nullptr);
     fitted = params;
     if (status <= 0)
         return false;
@@ -123,7 +205,7 @@ bool FitEspvrTangentLine(const std::vector<TangentFitLoop>& loops, const std::ar
         touching->volumes.assign(m, 0.0);
         touching->indices.assign(m, 0);
         std::vector<double> deviates(m);
-        TangentDeviates(loops, params[kSlope], params[kIntercept], deviates.data(), touching);
+        Deviates(loops, data.order, data.splits, params[kSlope], params[kIntercept], deviates.data(), touching);
     }
     return true;
 }

@@ -294,7 +294,7 @@ bool CutTangentSegment(const std::vector<float>& pressures, const std::vector<fl
     return true;
 }
 
-bool FitTangentRelation(const std::vector<TangentSegment>& segments, FittedLine& line, TangentPoints& touching)
+bool FitTangentRelation(std::vector<TangentSegment> segments, FittedLine& line, TangentPoints& touching)
 {
     touching = {};
     if (segments.size() < 2)
@@ -305,8 +305,9 @@ bool FitTangentRelation(const std::vector<TangentSegment>& segments, FittedLine&
     const std::array<double, 2> start = {slope, first.cornerPressure - slope * first.cornerVolume};
     std::vector<TangentFitLoop> loops;
     loops.reserve(segments.size());
-    for (const TangentSegment& segment : segments)
-        loops.push_back(segment.loop);
+    // The samples move to the fit: a recording's segments are the largest thing the relations hold.
+    for (TangentSegment& segment : segments)
+        loops.push_back(std::move(segment.loop));
     std::array<double, 2> fitted{};
     TangentPoints points;
     if (!FitEspvrTangentLine(loops, start, fitted, &points))

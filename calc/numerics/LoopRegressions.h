@@ -99,6 +99,6 @@ bool CutTangentSegment(const std::vector<float>& pressures, const std::vector<fl
 // The line touching every segment: started from the first segment's corner, fitted by the tangent-line
 // fit; r squared of the touching points by least squares. False for fewer than two segments or a
 // failed fit (line untouched); touching then holds nothing.
-bool FitTangentRelation(const std::vector<TangentSegment>& segments, FittedLine& line, TangentPoints& touching);
+bool FitTangentRelation(std::vector<TangentSegment> segments, FittedLine& line, TangentPoints& touching);
 
 } // namespace Sistra

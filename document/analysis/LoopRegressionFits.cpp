@@ -203,10 +203,11 @@ bool SistraData::FitEspvrTangent(FittedLine& line)
     tangentDone_ = true;
     TangentPoints touching;
     FittedLine fitted;
-    if (!readable || !FitTangentRelation(segments, fitted, touching) || touching.indices.size() != segments.size())
+    const std::size_t count = segments.size();
+    if (!readable || !FitTangentRelation(std::move(segments), fitted, touching) || touching.indices.size() != count)
         return false;
     line = fitted;
-    for (std::size_t i = 0; i < segments.size(); ++i)
+    for (std::size_t i = 0; i < count; ++i)
     {
         tangentLoops_.push_back(loopTicks[i]);
         tangentSamples_.push_back(segmentStarts[i] + touching.indices[i]);

@@ -113,29 +113,37 @@ std::optional<ParameterSummary> SistraData::Summarise(StatisticsMap& map, int32_
     }
     if (const auto held = map.find(parameter); held != map.end())
         return SummaryOf(held->second);
-    LoopStatistics statistics;
-    statistics.key = parameter;
+    // One pass over the loops gathers every parameter of the kind asked for that is not held yet: the
+    // table and the summaries ask for all of them, and each loop is read through the host.
+    std::vector<LoopStatistics> gathered(1);
+    gathered.front().key = parameter;
+    for (int32_t other = 1; other <= LastParameter; ++other)
+        if (other != parameter && IsPva(other) == pva && !map.contains(other))
+            gathered.emplace_back().key = other;
     for (uint32_t loop = 0; loop < GetLoopCount(); ++loop)
     {
         SistraEvent record;
         if (!ReadLoop(loop, record) || record.state == LoopStateExcluded)
             continue;
-        if (pva)
+        PVAEvent area;
+        if (pva && !pressureLoops_.GetPvaRecord(loop, area))
+            continue;
+        for (LoopStatistics& statistics : gathered)
         {
-            PVAEvent area;
-            if (pressureLoops_.GetPvaRecord(loop, area))
-                statistics.Add(ScaledPva(area, parameter, factors.pressure, factors.volume));
+            if (pva)
+                statistics.Add(ScaledPva(area, statistics.key, factors.pressure, factors.volume));
+            else if (IsEndSystolic(statistics.key) && tangentPoints)
+            {
+                if (const auto value = TangentValue(statistics.key, record, factors))
+                    statistics.Add(*value);
+            }
+            else
+                statistics.Add(record.GetScaledParameter(statistics.key, factors.pressure, factors.volume));
         }
-        else if (IsEndSystolic(parameter) && tangentPoints)
-        {
-            if (const auto value = TangentValue(parameter, record, factors))
-                statistics.Add(*value);
-        }
-        else
-            statistics.Add(record.GetScaledParameter(parameter, factors.pressure, factors.volume));
     }
-    map[parameter] = statistics;
-    return SummaryOf(statistics);
+    for (const LoopStatistics& statistics : gathered)
+        map[statistics.key] = statistics;
+    return SummaryOf(gathered.front());
 }
 
 void SistraData::AddToSummaries(const SistraEvent& loop)

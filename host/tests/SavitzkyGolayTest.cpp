@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace
 {
 
@@ -80,6 +82,30 @@ TEST(SavitzkyGolay, EdgePaddingOfHalfTheWindowGivesOneOutputPerSample)
 
     std::vector<float> tooLong(data.size() + 1);
     EXPECT_THROW(ApplySavitzkyGolay(SavitzkyGolayCoefficients(settings), padded, tooLong), std::invalid_argument);
+}
+
+TEST(SavitzkyGolay, EveryOutputIsItsOwnWeightedSumWhateverTheOutputLength)
+{
+    // Outputs are worked out several at a time: each must still be the sum in weight order, exactly.
+    std::vector<float> input;
+    for (int i = 0; i < 40; ++i)
+        input.push_back(static_cast<float>(std::sin(0.7 * i) * 100.0 + i));
+    for (const SavitzkyGolaySettings settings : {SavitzkyGolaySettings{1, 0, 0}, {5, 0, 2}, {9, 1, 3}})
+    {
+        const std::vector<double> weights = SavitzkyGolayCoefficients(settings);
+        for (size_t length = 0; length + weights.size() <= input.size() + 1; length += 3)
+        {
+            std::vector<float> out(length);
+            ApplySavitzkyGolay(weights, input, out);
+            for (size_t index = 0; index < length; ++index)
+            {
+                double sum = 0.0;
+                for (size_t k = 0; k < weights.size(); ++k)
+                    sum += weights[k] * input[index + k];
+                ASSERT_EQ(static_cast<float>(sum), out[index]) << "window " << settings.window << ", output " << index;
+            }
+        }
+    }
 }
 
 } // namespace

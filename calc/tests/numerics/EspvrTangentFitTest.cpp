@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 using namespace Sistra;
@@ -120,4 +121,47 @@ TEST(EspvrTangentFit, ASolverErrorIsAFailure)
     TangentPoints touching;
     EXPECT_FALSE(FitEspvrTangentLine({ConcaveLoop(50.0, 1.0)}, {2.0, 0.0}, fitted, &touching));
     EXPECT_TRUE(touching.pressures.empty());
+}
+
+TEST(EspvrTangentFit, TheTouchingSampleIsTheFirstOfTheSecantsClosestToTheSlope)
+{
+    // Coarse values repeat secants and volumes (no secant), a missing sample leaves two out; the slopes
+    // asked for hit secants exactly, lie midway between two, or anywhere.
+    std::mt19937 random(12);
+    std::uniform_int_distribution<int> step(-4, 4), length(1, 40);
+    for (int trial = 0; trial < 300; ++trial)
+    {
+        TangentFitLoop loop;
+        float volume = 50.0f, pressure = 80.0f;
+        for (int i = length(random); i > 0; --i)
+        {
+            loop.volumes.push_back(volume += 0.5f * static_cast<float>(step(random)));
+            loop.pressures.push_back(pressure += 0.5f * static_cast<float>(step(random)));
+        }
+        if (trial % 7 == 0)
+            loop.pressures[loop.pressures.size() / 2] = NAN;
+        std::vector<double> secants;
+        for (size_t i = 1; i < loop.volumes.size(); ++i)
+            secants.push_back((static_cast<double>(loop.pressures[i]) - loop.pressures[i - 1]) /
+                              (static_cast<double>(loop.volumes[i]) - loop.volumes[i - 1]));
+        std::vector<double> slopes = {std::uniform_real_distribution<double>(-20.0, 20.0)(random), NAN};
+        for (size_t i = 0; i + 1 < secants.size(); ++i)
+            if (std::isfinite(secants[i]) && std::isfinite(secants[i + 1]))
+                slopes.insert(slopes.end(), {secants[i], (secants[i] + secants[i + 1]) / 2.0});
+        for (double k : slopes)
+        {
+            int expected = 0;
+            double closest = INFINITY;
+            for (size_t i = 0; i < secants.size(); ++i)
+                if (std::fabs(secants[i] - k) < closest)
+                {
+                    closest = std::fabs(secants[i] - k);
+                    expected = static_cast<int>(i) + 1;
+                }
+            std::vector<double> deviates(1);
+            TangentPoints touching{{0.0}, {0.0}, {0}};
+            TangentDeviates({loop}, k, 1.0, deviates.data(), &touching);
+            ASSERT_EQ(touching.indices[0], expected - 1) << "trial " << trial << ", slope " << k;
+        }
+    }
 }

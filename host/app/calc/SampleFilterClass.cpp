@@ -34,7 +34,13 @@ public:
             std::string text;
             if (!ReadArgumentText(arguments, text))
                 return E_INVALIDARG;
-            coefficients_ = SavitzkyGolayCoefficients(ParseSavitzkyGolayArguments(text));
+            const SavitzkyGolaySettings settings = ParseSavitzkyGolayArguments(text);
+            // A caller filters piece after piece with the same settings: the weights are worked out once.
+            if (coefficients_.empty() || !(settings == settings_))
+            {
+                coefficients_ = SavitzkyGolayCoefficients(settings);
+                settings_ = settings;
+            }
             if (flags)
                 *flags = 0;
             return S_OK;
@@ -130,6 +136,7 @@ public:
     }
 
 private:
+    SavitzkyGolaySettings settings_{};
     std::vector<double> coefficients_;
     Orv::ComPtr<IEnumFloatEx> source_;
     std::vector<float> pending_; // source samples read but still inside a window to come
