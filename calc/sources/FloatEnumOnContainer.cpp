@@ -4,7 +4,7 @@
 #include "hostframework/services/HostServices.h"
 #include "hostframework/messaging/MessageIds.h"
 
-#include <sstream>
+#include <string>
 
 namespace Sistra
 {
@@ -36,10 +36,9 @@ bool RunFilter(int32_t window, int32_t derivative, const C& input, std::vector<f
 {
     if (!CreateSampleFilter(cache))
         return false;
-    std::wostringstream text;
-    text.imbue(std::locale::classic());
-    text << window << L'\t' << derivative << L'\t' << SampleFilterOrder;
-    Orv::String arguments(text.str());
+    // Whole numbers only: their text is the same in every locale.
+    Orv::String arguments(std::to_wstring(window) + L'\t' + std::to_wstring(derivative) + L'\t' +
+                          std::to_wstring(SampleFilterOrder));
     uint32_t flags = 0;
     if (FAILED(cache.calculation->ReadArguments(arguments.Interface(), &flags)))
         return false;

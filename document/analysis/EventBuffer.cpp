@@ -1,5 +1,6 @@
 #include "document/analysis/EventBuffer.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace Sistra
@@ -65,11 +66,20 @@ bool EventBuffer::Read(IHostCalcItems& host, HostItemId item, int32_t block, int
 bool EventBuffer::ReadFrom(IHostCalcItems& host, HostItemId item, int32_t block, int32_t tick, void* record,
                            std::size_t size)
 {
-    const bool found = Attach(host, item, block, tick, size) && Advance();
+    // Loop after loop is looked up in the same block: the open enumerator seeks the tick, as a new one would.
+    bool found = false;
+    if (events_ && block == block_ && current_.size() == size)
+    {
+        const int32_t from = std::max(tick, 0);
+        events_->Seek(CalcSeekForward, from, from, CalcNoMoreEventsTick);
+        found = Advance();
+    }
+    else
+        found = Attach(host, item, block, tick, size) && Advance();
     if (found)
         std::memcpy(record, current_.data(), size);
     // A position found from a tick has no offset to continue from.
-    Reset();
+    served_ = None;
     return found;
 }
 

@@ -20,7 +20,7 @@ public:
     // Copies the record at offset in the block into record (size bytes, which must be the item's record
     // size); false when the item yields no such record.
     bool Read(IHostCalcItems& host, HostItemId item, int32_t block, int32_t offset, void* record, std::size_t size);
-    // The first record of the block at or after the tick.
+    // The first record of the block at or after the tick; the enumerator stays open for the next such read.
     bool ReadFrom(IHostCalcItems& host, HostItemId item, int32_t block, int32_t tick, void* record, std::size_t size);
     // Forgets the host's enumerator and the position.
     void Reset();

@@ -43,6 +43,11 @@ Orv::ComPtr<IHostCalcItems> VChanData::Items() const
 void VChanData::Reset()
 {
     stats_.reset();
+    ResetReaders();
+}
+
+void VChanData::ResetReaders()
+{
     loopReader_.Reset();
     pvaReader_.Reset();
     volumeReader_.Reset();
@@ -85,6 +90,8 @@ bool VChanData::CreateCalculations(const std::wstring& loopText, const std::wstr
                                    const std::wstring& eventText)
 {
     calculationsPresent_ = true;
+    // The readers keep the host's enumerators open: none may go on reading a calculation being replaced.
+    ResetReaders();
     // The loop analysis may read the corrected volume: that item comes first.
     if (!volumeText.empty())
         Build(volume_, volumeText);

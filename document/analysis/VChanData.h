@@ -77,6 +77,7 @@ private:
     bool ReadAtLoopTick(EventBuffer& reader, HostItemId item, uint32_t loopIndex, Record& record);
     Orv::ComPtr<IHostCalcItems> Items() const;
     bool Build(HostItemId item, const std::wstring& text);
+    void ResetReaders();
 
     IUnknown* host_;
     bool echo_;

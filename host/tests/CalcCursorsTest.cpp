@@ -92,6 +92,30 @@ TEST(EventCursor, FindsForwardsAndBackwardsInsideTheWindow)
     EXPECT_EQ(3, cursor.Position());
 }
 
+TEST(EventCursor, ReadsOneAtATimeFromWhereverAFindLeftIt)
+{
+    // One event per read, after moves back and forth: each read starts at the cursor's position.
+    EventCursor cursor(Peaks, Compile(Peaks, "cmpeakdet(ch1, 5, 0)").events);
+    const std::pair<bool, int64_t> moves[] = {{false, 0}, {false, 11}, {true, 9}, {true, 2}, {false, 15}, {true, 1}};
+    for (const auto& [backwards, tick] : moves)
+    {
+        cursor.Find(backwards, tick, 0, 17);
+        const int64_t from = cursor.Position();
+        std::vector<std::byte> records;
+        while (cursor.Next(1, RecordEndTick, records).count == 1)
+        {
+        }
+        std::vector<int64_t> ticks;
+        for (const EventHeader& header : HostTests::Headers(records, cursor.RecordSize()))
+            ticks.push_back(header.tick);
+        std::vector<int64_t> expected;
+        for (int64_t peak : {2, 6, 10, 14})
+            if (peak >= from)
+                expected.push_back(peak);
+        EXPECT_EQ(expected, ticks) << "from tick " << from;
+    }
+}
+
 TEST(EventCursor, WaitsUntilTheSignalSettlesAnEvent)
 {
     Host::RecordingFeed feed(Peaks);

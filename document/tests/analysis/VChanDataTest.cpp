@@ -105,6 +105,27 @@ TEST_F(VChanDataTest, AreasAreFoundByTheirLoopsTick)
     EXPECT_FALSE(data.GetVolumeRecord(0, corrected)) << "no corrected-volume calculation";
 }
 
+TEST_F(VChanDataTest, AreasOfLoopAfterLoopComeThroughOneEnumeratorABlockUntilTheCalculationChanges)
+{
+    host.opened = 0;
+    for (uint32_t loop = 0; loop < 9; ++loop)
+    {
+        SistraEvent record;
+        int32_t block = 0;
+        ASSERT_TRUE(data.GetLoopRecordIncluded(loop, record, block));
+        PVAEvent pva;
+        const bool found = data.GetPvaRecord(loop, pva);
+        EXPECT_EQ(loop != 2, found) << loop;
+        EXPECT_TRUE(!found || pva.pva == record.base.tick * 2.0) << loop;
+    }
+    EXPECT_EQ(4, host.opened) << "the loops and the areas: one run of each block";
+
+    host.SetRecords(L"pva", 2, std::vector<PVAEvent>{Pva(50), Pva(150), Pva(250), Pva(351)});
+    ASSERT_TRUE(data.CreatePvaCalculation(L"PVACalc(sistra, 1, ...)"));
+    PVAEvent pva;
+    EXPECT_FALSE(data.GetPvaRecord(8, pva)) << "the new calculation has no area at 350";
+}
+
 TEST_F(VChanDataTest, PositionsAndEventsAtTicks)
 {
     const auto position = data.GetLoopPosition(5);

@@ -65,7 +65,7 @@ EventCursor::NextResult EventCursor::Next(size_t maxCount, int64_t endTick, std:
     const EventTrack* track = Track();
     if (!track)
         return {0, position_, ReadStatus::Waiting};
-    size_t index = track->FirstAtOrAfter(position_);
+    size_t index = IndexAtOrAfter(*track, position_);
     size_t count = 0;
     for (; count < maxCount && index < track->Count() && track->Header(index).tick < endTick; ++index, ++count)
     {
@@ -73,6 +73,7 @@ EventCursor::NextResult EventCursor::Next(size_t maxCount, int64_t endTick, std:
         out.insert(out.end(), record, record + track->RecordSize());
         position_ = track->Header(index).tick + 1;
     }
+    nextIndex_ = index;
     if (count == maxCount && count > 0)
         return {count, position_, ReadStatus::Done};
     if (track->IsComplete() && index == track->Count())
@@ -87,6 +88,17 @@ EventCursor::NextResult EventCursor::Next(size_t maxCount, int64_t endTick, std:
     }
     position_ = std::max(position_, track->SettledTicks());
     return {count, position_, ReadStatus::Waiting};
+}
+
+// Where the last read stopped, while that is still the first event at or after the tick (the ticks rise
+// along a track): a record read an event at a time is then not searched again at every event.
+size_t EventCursor::IndexAtOrAfter(const EventTrack& track, int64_t tick) const
+{
+    const size_t hint = nextIndex_;
+    if (hint <= track.Count() && (hint == 0 || track.Header(hint - 1).tick < tick) &&
+        (hint == track.Count() || track.Header(hint).tick >= tick))
+        return hint;
+    return track.FirstAtOrAfter(tick);
 }
 
 EventCursor::FindResult EventCursor::Find(bool backwards, int64_t startTick, int64_t windowFirst, int64_t windowEnd)

@@ -92,8 +92,10 @@ public:
 
 private:
     const EventTrack* Track() const;
+    size_t IndexAtOrAfter(const EventTrack& track, int64_t tick) const;
 
     EventNodePtr events_;
+    size_t nextIndex_ = 0; // where the last read stopped in its track
 };
 
 } // namespace Host::Calc

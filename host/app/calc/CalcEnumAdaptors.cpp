@@ -93,10 +93,10 @@ HRESULT STDMETHODCALLTYPE EventEnumAdaptor::Next(int32_t byteCount, int32_t limi
     const size_t maxCount = static_cast<size_t>(std::max(byteCount, 0)) / recordSize;
     if (maxCount > 0 && !records)
         return E_POINTER;
-    std::vector<std::byte> out;
-    const auto result = cursor_.Next(maxCount, limit, out);
-    if (!out.empty())
-        std::memcpy(records, out.data(), out.size());
+    buffer_.clear();
+    const auto result = cursor_.Next(maxCount, limit, buffer_);
+    if (!buffer_.empty())
+        std::memcpy(records, buffer_.data(), buffer_.size());
     *count = static_cast<int32_t>(result.count);
     *nextPosition = ToTick(result.nextTick);
     // The cursor's end below a limit is not the end of the record's events.

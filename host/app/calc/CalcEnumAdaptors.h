@@ -6,6 +6,7 @@
 #include "host/include/CalcInterfaces.h"
 
 #include <atomic>
+#include <vector>
 
 namespace Host::Calc
 {
@@ -92,6 +93,8 @@ public:
 
 private:
     EventCursor cursor_;
+    // The records of one read on their way out; kept, so that a read of a record at a time allocates nothing.
+    std::vector<std::byte> buffer_;
 };
 
 } // namespace Host::Calc

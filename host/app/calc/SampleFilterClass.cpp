@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <atomic>
 #include <limits>
+#include <map>
+#include <tuple>
 #include <vector>
 
 namespace Host::Calc
@@ -21,6 +23,8 @@ namespace
 {
 
 constexpr ULONG SampleFilterTypeNumber = 0;
+// Weights of this many settings are kept; the module's loops ask for a few dozen windows.
+constexpr size_t WeightsKept = 64;
 
 // The filter over one source: output tick i is the weighted sum of source ticks i .. i + window - 1, so
 // a source padded by window / 2 samples at each end gives an output as long as its data.
@@ -35,12 +39,16 @@ public:
             if (!ReadArgumentText(arguments, text))
                 return E_INVALIDARG;
             const SavitzkyGolaySettings settings = ParseSavitzkyGolayArguments(text);
-            // A caller filters piece after piece with the same settings: the weights are worked out once.
-            if (coefficients_.empty() || !(settings == settings_))
+            // A caller filters piece after piece with a few settings: the weights of each are worked out once.
+            const auto key = std::tuple(settings.window, settings.derivative, settings.order);
+            auto known = weights_.find(key);
+            if (known == weights_.end())
             {
-                coefficients_ = SavitzkyGolayCoefficients(settings);
-                settings_ = settings;
+                if (weights_.size() >= WeightsKept)
+                    weights_.clear();
+                known = weights_.emplace(key, SavitzkyGolayCoefficients(settings)).first;
             }
+            coefficients_ = known->second;
             if (flags)
                 *flags = 0;
             return S_OK;
@@ -136,7 +144,7 @@ public:
     }
 
 private:
-    SavitzkyGolaySettings settings_{};
+    std::map<std::tuple<int, int, int>, std::vector<double>> weights_; // by window, derivative and order
     std::vector<double> coefficients_;
     Orv::ComPtr<IEnumFloatEx> source_;
     std::vector<float> pending_; // source samples read but still inside a window to come

@@ -14,8 +14,6 @@ struct SavitzkyGolaySettings
     int window;     // samples, odd
     int derivative; // 0 the smoothed value, 1 the first derivative per tick, ...
     int order;      // of the fitted polynomial, below the window
-
-    bool operator==(const SavitzkyGolaySettings&) const = default;
 };
 
 // Reads the filter's argument text "window<TAB>derivative<TAB>order"; an even window is widened to the next

@@ -56,3 +56,19 @@ TEST_F(SampleFilterClass, SmoothingKeepsAQuadraticAndTheCacheServesTheNextCall)
     for (size_t t = 2; t + 2 < input.size(); ++t)
         EXPECT_NEAR(input[t], output[t], 1e-3) << t;
 }
+
+TEST_F(SampleFilterClass, OneFilterTakesEachCallsOwnSettings)
+{
+    // Settings that alternate on one filter give what a fresh filter gives for each.
+    const std::vector<float> input = Quadratic(30);
+    const std::pair<int32_t, int32_t> settings[] = {{5, 0}, {9, 1}, {5, 0}, {7, 0}, {9, 1}};
+    Sistra::HostCalcCache shared;
+    for (const auto& [window, derivative] : settings)
+    {
+        std::vector<float> reused, fresh;
+        Sistra::HostCalcCache own;
+        ASSERT_TRUE(Sistra::RunHostCalcOnSamples(window, derivative, input, reused, shared));
+        ASSERT_TRUE(Sistra::RunHostCalcOnSamples(window, derivative, input, fresh, own));
+        EXPECT_EQ(fresh, reused) << "window " << window << ", derivative " << derivative;
+    }
+}
