@@ -77,6 +77,14 @@ struct IListGenerator : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetItemText(ULONG grid, int row, int column, ULONG index, Orv::String* text) = 0; // 4
 };
 
+// A client's names and units of its columns, offered beside its cells: a column's title is then its name
+// with the units in brackets. Columns count from 0 without the row-title column.
+struct ITableColumnNames : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetColumnName(ULONG column, Orv::String* name) = 0;   // 3
+    virtual HRESULT STDMETHODCALLTYPE GetColumnUnits(ULONG column, Orv::String* units) = 0; // 4
+};
+
 // The column state the manager keeps for the window and its renderers, in display columns.
 struct ITableViewMgrInternal : IUnknown
 {
@@ -88,9 +96,11 @@ struct ITableViewMgrInternal : IUnknown
 __CRT_UUID_DECL(ITableDataManager, 0xD7C72AF1, 0x1E93, 0x4968, 0xB9, 0x49, 0xDA, 0x7E, 0x6A, 0xE6, 0x23, 0xF2)
 __CRT_UUID_DECL(ITableStoredRowInfo, 0x26737130, 0x7707, 0x4760, 0xBD, 0xB4, 0xFF, 0xD2, 0x10, 0x25, 0x31, 0x13)
 __CRT_UUID_DECL(ITableUserActionHandler, 0x2DF7DCBB, 0xCDE0, 0x40A1, 0xB6, 0xE7, 0xDD, 0xBA, 0x8C, 0xF2, 0x11, 0x4C)
+__CRT_UUID_DECL(ITableColumnNames, 0xACDB7226, 0xF88C, 0x45E4, 0x83, 0x94, 0x87, 0x54, 0x35, 0x71, 0xF4, 0xEF)
 __CRT_UUID_DECL(ITableViewMgrInternal, 0x69B45660, 0xAA93, 0x41AA, 0xAF, 0x4A, 0x01, 0x8E, 0x33, 0x4A, 0xC1, 0x95)
 
 inline constexpr IID IID_ITableDataManager = __uuidof(ITableDataManager);
 inline constexpr IID IID_ITableStoredRowInfo = __uuidof(ITableStoredRowInfo);
 inline constexpr IID IID_ITableUserActionHandler = __uuidof(ITableUserActionHandler);
+inline constexpr IID IID_ITableColumnNames = __uuidof(ITableColumnNames);
 inline constexpr IID IID_ITableViewMgrInternal = __uuidof(ITableViewMgrInternal);

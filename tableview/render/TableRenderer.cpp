@@ -1,5 +1,7 @@
 #include "tableview/render/TableRenderer.h"
 
+#include "foundation/com/ComPtr.h"
+
 #include <string>
 
 namespace TableView
@@ -50,6 +52,34 @@ void TableRenderer::Attach(ITableDataManager* data, ITableStoredRowInfo* rows, U
     m_data = data;
     m_rows = rows;
     m_gridWord = grid;
+}
+
+Orv::String TableRenderer::ColumnTitle(int gridColumn) const
+{
+    if (!m_data)
+        return {};
+    Orv::ComPtr<ITableColumnNames> names;
+    if (SUCCEEDED(m_data->QueryInterface(IID_ITableColumnNames, names.PutVoid())) && names)
+    {
+        const ULONG column = static_cast<ULONG>(gridColumn);
+        Orv::String title;
+        Orv::String units;
+        names->GetColumnName(column, &title);
+        names->GetColumnUnits(column, &units);
+        if (!units.IsEmpty())
+        {
+            title += L" (";
+            title += units;
+            title += L")";
+        }
+        return title;
+    }
+    const ULONG column = static_cast<ULONG>(gridColumn + m_columnOrigin);
+    ULONG format = 0;
+    Orv::String title;
+    if (SUCCEEDED(m_data->GetCellFormat(m_gridWord, 0, column, &format)) && (format & CellFormat::TitleText))
+        m_data->GetCellText(m_gridWord, 0, column, &title);
+    return title;
 }
 
 Orv::String TableRenderer::DisplayText(const Orv::String& text, ULONG format) const

@@ -34,6 +34,9 @@ public:
     void BeginPrint() override { m_printing = true; }
     void EndPrint() override { m_printing = false; }
 
+    // A data column's title (counted from 0 without the row-title column): the client's name and units of
+    // the column when it offers them, else the text of the column's title cell.
+    Orv::String ColumnTitle(int gridColumn) const;
     // The text a cell shows for its client text and format word.
     Orv::String DisplayText(const Orv::String& text, ULONG format) const;
     // Draws the text clipped into the rectangle over an opaque background; returns its width.

@@ -181,17 +181,16 @@ void TVF_TableView::RebuildColumns(TVF_Grid::EventGridControl& grid, ULONG colum
     TVF_Grid::GridPane& pane = grid.Pane();
     pane.RemoveAllColumns();
     const ULONG gridWord = &grid == m_mainGrid ? MainGridWord : SecondGridWord;
+    // Before Setup there is no renderer, and no client to name the columns.
+    const TableRenderer* renderer = (&grid == m_mainGrid ? m_mainRenderer : m_secondRenderer).get();
     for (ULONG column = ColumnOrigin; column < columnCount; ++column)
     {
         int width = m_defaultColumnWidth;
         if (m_manager)
             m_manager->GetColumnWidth(0, column, &width);
-        ULONG format = 0;
-        Orv::String title;
-        if (m_data && SUCCEEDED(m_data->GetCellFormat(gridWord, 0, column, &format)) && (format & CellFormat::TitleText))
-            m_data->GetCellText(gridWord, 0, column, &title);
-        pane.AddColumn(std::make_unique<TVF_Grid::UniformGridColumn>(static_cast<int>(column) - ColumnOrigin, title,
-                                                                     width, grid.CellFont()));
+        const int index = static_cast<int>(column) - ColumnOrigin;
+        const Orv::String title = renderer ? renderer->ColumnTitle(index) : Orv::String();
+        pane.AddColumn(std::make_unique<TVF_Grid::UniformGridColumn>(index, title, width, grid.CellFont()));
     }
     // A grid is never without a column.
     if (pane.ColumnCount() == 0)

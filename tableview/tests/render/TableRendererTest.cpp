@@ -84,6 +84,46 @@ TEST(TableRenderer, AScrolledPaneAsksOnlyForItsVisibleCells)
     OwlTest::SaveBitmapPng(buffer.Bitmap(), L"tableview-scrolled-1000x32");
 }
 
+// A client that names its columns and their units beside its title cells.
+class NamedColumnsTable : public FakeTable, public ITableColumnNames
+{
+public:
+    using FakeTable::FakeTable;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        *out = IsEqualIID(iid, IID_ITableColumnNames) ? static_cast<ITableColumnNames*>(this) : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetColumnName(ULONG column, Orv::String* name) override
+    {
+        *name = Orv::String(column == 0 ? L"Pes" : L"Loop count");
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetColumnUnits(ULONG column, Orv::String* units) override
+    {
+        *units = Orv::String(column == 0 ? L"mmHg" : L"");
+        return S_OK;
+    }
+};
+
+TEST(TableRenderer, ColumnTitlesComeFromNamesAndUnitsWhenTheClientOffersThem)
+{
+    TestGridHooks hooks;
+    TableRenderer renderer(hooks);
+    NamedColumnsTable named(2, Titles(2));
+    renderer.Attach(&named, &named, MainGridWord);
+    EXPECT_STREQ(L"Pes (mmHg)", renderer.ColumnTitle(0).c_str());
+    EXPECT_STREQ(L"Loop count", renderer.ColumnTitle(1).c_str()) << "no brackets without units";
+
+    FakeTable plain(2, Titles(2));
+    plain.SetCell(0, 2, L"Not a title", FakeTable::DataFormat);
+    renderer.Attach(&plain, &plain, MainGridWord);
+    EXPECT_STREQ(L"P1", renderer.ColumnTitle(0).c_str()) << "the title cell of column 1";
+    EXPECT_STREQ(L"", renderer.ColumnTitle(1).c_str()) << "a cell without the title format names nothing";
+}
+
 TEST(TableRenderer, CellFormatsDecideTheShownText)
 {
     TestGridHooks hooks;
