@@ -143,4 +143,9 @@ struct IVyrStandIn : IUnknown
     // 23: the registered message class of that name (any letter case), with one reference;
     // E_INVALIDARG when no class has it.
     virtual HRESULT STDMETHODCALLTYPE FindMessageClass(const WCHAR* name, IMsgIdMessageClassObject** messageClass) = 0;
+    // 24: a print job the host's print service ran, oldest first: the printout's title and the pages
+    // it printed; E_INVALIDARG past the last.
+    virtual HRESULT STDMETHODCALLTYPE GetPrintJob(ULONG index, BSTR* title, ULONG* pages) = 0;
+    // 25: a copy of a page of the last print job as the printer received it; the caller deletes it.
+    virtual HRESULT STDMETHODCALLTYPE CopyPrintedPage(ULONG page, HBITMAP* bitmap) = 0;
 };

@@ -42,9 +42,20 @@ struct IVyrPrintoutType : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetOptions(ULONG* options) = 0;                                    // 6
 };
 
+// The host's printing, which lays a module's printout out on its printer's pages and draws them.
+struct IHostPrintService : IUnknown
+{
+    // 3: prints every page the printout has; flags as the print command gives them (its first form: 1).
+    virtual HRESULT STDMETHODCALLTYPE Print(IVyrPrintout* printout, ULONG flags) = 0;
+    // 4: the print command's second form.
+    virtual HRESULT STDMETHODCALLTYPE PrintSecondForm(IVyrPrintout* printout) = 0;
+};
+
 // {90A2D5E0-CF63-11D3-80CD-005004AD3C53}
 inline constexpr IID IID_IVyrPrintout = {0x90A2D5E0, 0xCF63, 0x11D3, {0x80, 0xCD, 0x00, 0x50, 0x04, 0xAD, 0x3C, 0x53}};
 // {6E20F842-83CB-4BD6-B034-F2D7CB61CBC6}
 inline constexpr IID IID_IVyrPrintoutEx = {0x6E20F842, 0x83CB, 0x4BD6, {0xB0, 0x34, 0xF2, 0xD7, 0xCB, 0x61, 0xCB, 0xC6}};
 // {6B845783-88B5-4D7B-9737-1BDC0C396BA9}
 inline constexpr IID IID_IVyrPrintoutType = {0x6B845783, 0x88B5, 0x4D7B, {0x97, 0x37, 0x1B, 0xDC, 0x0C, 0x39, 0x6B, 0xA9}};
+// {5C1E0A47-2D96-4B3F-9E58-7A0B4C6D2E19}
+inline constexpr IID IID_IHostPrintService = {0x5C1E0A47, 0x2D96, 0x4B3F, {0x9E, 0x58, 0x7A, 0x0B, 0x4C, 0x6D, 0x2E, 0x19}};

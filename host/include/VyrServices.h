@@ -9,6 +9,8 @@
 #include <unknwn.h>
 
 // Settings the host keeps, read by key (such as "orv\application\visible").
+struct IHostPrintService;
+
 struct IHostSettings : IUnknown
 {
     // 3: S_OK and the value when the setting is written, S_FALSE when it is not.
@@ -26,7 +28,8 @@ struct IHostApplication : IUnknown
     VYR_RESERVED_SLOT(8)
     VYR_RESERVED_SLOT(9)
     virtual HRESULT STDMETHODCALLTYPE GetMainWindow(HWND* window) = 0;                                   // 10
-    VYR_RESERVED_SLOT(11)
+    // 11: the host's printing, with one reference; null when the host cannot print.
+    virtual HRESULT STDMETHODCALLTYPE GetPrintService(IHostPrintService** service) = 0;
     VYR_RESERVED_SLOT(12)
     VYR_RESERVED_SLOT(13)
     VYR_RESERVED_SLOT(14)

@@ -92,6 +92,7 @@ TEST(InterfaceSlots, MessagesHandlersAndCommands)
 TEST(InterfaceSlots, HostServices)
 {
     EXPECT_EQ(10, SlotOf(&IHostApplication::GetMainWindow));
+    EXPECT_EQ(11, SlotOf(&IHostApplication::GetPrintService));
     EXPECT_EQ(35, SlotOf(&IHostApplication::ShowMessageBox));
     EXPECT_EQ(51, SlotOf(&IHostApplication::GetVersionNoticeMode));
     EXPECT_EQ(57, SlotOf(&IHostApplication::ShowVersionNotice));

@@ -326,4 +326,25 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::FindMessageClass(const WCHAR* na
     });
 }
 
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetPrintJob(ULONG index, BSTR* title, ULONG* pages)
+{
+    return Guarded([&]() -> HRESULT {
+        if (!title || !pages)
+            return E_POINTER;
+        *title = nullptr;
+        std::wstring text;
+        if (!Framework().application.Printing().Job(index, &text, pages))
+            return E_INVALIDARG;
+        return CopyToBstr(text, title);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::CopyPrintedPage(ULONG page, HBITMAP* bitmap)
+{
+    if (!bitmap)
+        return E_POINTER;
+    *bitmap = Framework().application.Printing().CopyPage(page);
+    return *bitmap ? S_OK : E_INVALIDARG;
+}
+
 } // namespace Vyr

@@ -51,6 +51,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetCommandRegistration(ULONG index, GUID* guid,
         IVyrCommandRegistration** registration) override;
     HRESULT STDMETHODCALLTYPE FindMessageClass(const WCHAR* name, IMsgIdMessageClassObject** messageClass) override;
+    HRESULT STDMETHODCALLTYPE GetPrintJob(ULONG index, BSTR* title, ULONG* pages) override;
+    HRESULT STDMETHODCALLTYPE CopyPrintedPage(ULONG page, HBITMAP* bitmap) override;
 
 private:
     LONG references_ = 0;

@@ -159,6 +159,11 @@ HRESULT STDMETHODCALLTYPE HostApplicationService::GetMainWindow(HWND* window)
     return S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE HostApplicationService::GetPrintService(IHostPrintService** service)
+{
+    return printing_.QueryInterface(IID_IHostPrintService, reinterpret_cast<void**>(service));
+}
+
 HRESULT STDMETHODCALLTYPE HostApplicationService::GetUiLanguage(LANGID* language)
 {
     if (!language)

@@ -3,6 +3,7 @@
 
 #include "ComObjects.h"
 #include "HostFileDialogs.h"
+#include "PrintService.h"
 #include "TallionSheet.h"
 #include "VyrServices.h"
 
@@ -115,6 +116,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
 
     HRESULT STDMETHODCALLTYPE GetMainWindow(HWND* window) override;
+    HRESULT STDMETHODCALLTYPE GetPrintService(IHostPrintService** service) override;
     HRESULT STDMETHODCALLTYPE GetUiLanguage(LANGID* language) override;
     HRESULT STDMETHODCALLTYPE GetSettings(IHostSettings** settings) override;
     // Nobody sits at the stand-in: each box is recorded and answered by script, else by its default.
@@ -130,6 +132,7 @@ public:
     HostSettings& Settings() { return settings_; }
     FileDialogService& FileDialogs() { return fileDialogs_; }
     HostObjectRegistry& HostObjects() { return hostObjects_; }
+    PrintService& Printing() { return printing_; }
     bool VersionNotice(ULONG index, std::wstring* text);
     void ScriptMessageBoxAnswer(LONG button);
     bool RecordedMessageBox(ULONG index, MessageBoxRecord* record);
@@ -141,6 +144,7 @@ private:
     HostSettings settings_;
     FileDialogService fileDialogs_;
     HostObjectRegistry hostObjects_;
+    PrintService printing_;
     std::mutex lock_;
     std::vector<std::wstring> notices_;
     std::deque<LONG> scriptedAnswers_;

@@ -130,9 +130,12 @@ bool TableRenderer::RenderColumn(HDC dc, const TVF_Grid::ColumnPaintInfo& info, 
         return true;
     ULONG storedRows = 0;
     m_rows->GetRowCount(m_gridWord, &storedRows);
+    const int printedOffset = m_printing ? m_firstPrintedRow : 0;
+    if (m_printing && (FormatOf(rowOrigin, column) & CellFormat::Placeholder))
+        return true;
     for (; rows.HasMore() && rows.Row() + rowOrigin < endRow; rows.Next())
     {
-        const int row = rows.Row() + rowOrigin;
+        const int row = rows.Row() + rowOrigin + printedOffset;
         const RECT cell{info.left, rows.Top(), info.right, rows.Bottom() - 1};
         const int state = m_grid.ColumnState(row, static_cast<int>(column));
         SelectCellColours(dc, row, rowOrigin, static_cast<int>(column), m_columnOrigin, state, nullptr);
@@ -141,7 +144,7 @@ bool TableRenderer::RenderColumn(HDC dc, const TVF_Grid::ColumnPaintInfo& info, 
         if (static_cast<ULONG>(row) < storedRows)
         {
             m_data->GetCellText(m_gridWord, row, column, &text);
-            m_data->GetCellFormat(m_gridWord, row, column, &format);
+            format = FormatOf(row, column);
         }
         if (format & Highlighted)
             SelectCellColours(dc, row, rowOrigin, static_cast<int>(column), m_columnOrigin, state, &HighlightColour);
@@ -152,6 +155,13 @@ bool TableRenderer::RenderColumn(HDC dc, const TVF_Grid::ColumnPaintInfo& info, 
             *widest = width;
     }
     return true;
+}
+
+ULONG TableRenderer::FormatOf(int row, ULONG column) const
+{
+    ULONG format = OutsideFormat;
+    m_data->GetCellFormat(m_gridWord, row, column, &format);
+    return format;
 }
 
 void TableRenderer::SelectCellColours(HDC dc, int row, int, int column, int, int state, const COLORREF* colour)

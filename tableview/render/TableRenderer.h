@@ -30,9 +30,16 @@ public:
     void SelectCellColours(HDC dc, int row, int rowOrigin, int column, int columnOrigin, int state,
                            const COLORREF* colour) override;
     void WriteRowLabel(int row, int rowOrigin, std::wostream& out) override;
-    // While printing, cells are drawn in the font the printout chose for the printer and never highlighted.
+    // While printing, cells are drawn in the font the printout chose for the printer and never highlighted;
+    // the printout's rows count from the first printed row, and a column that asks for a channel in its
+    // first row stays blank.
     void BeginPrint() override { m_printing = true; }
-    void EndPrint() override { m_printing = false; }
+    void EndPrint() override
+    {
+        m_printing = false;
+        m_firstPrintedRow = 0;
+    }
+    void SetFirstPrintedRow(int row) { m_firstPrintedRow = row; }
 
     // A data column's title (counted from 0 without the row-title column): the client's name and units of
     // the column when it offers them, else the text of the column's title cell.
@@ -43,6 +50,8 @@ public:
     int DrawCellText(HDC dc, const RECT& rect, const Orv::String& text, ULONG format);
 
 private:
+    ULONG FormatOf(int row, ULONG column) const;
+
     TVF_Grid::PaintHooks& m_grid;
     ITableDataManager* m_data = nullptr;
     ITableStoredRowInfo* m_rows = nullptr;
@@ -51,6 +60,7 @@ private:
     Orv::UniqueGdiObject<HFONT> m_boldFont;
     int m_columnOrigin = 1;
     bool m_printing = false;
+    int m_firstPrintedRow = 0;
 };
 
 } // namespace TableView

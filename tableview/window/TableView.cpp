@@ -8,11 +8,19 @@
 #include "foundation/text/LocaleInfo.h"
 #include "tableview/grid/GridPane.h"
 #include "tableview/grid/RowNumbersPane.h"
+#include "tableview/print/PrintedTableGrid.h"
 #include "tableview/transfer/HostCopyProgress.h"
 #include "tableview/transfer/ResultsSheetAccess.h"
 #include "tableview/transfer/TableClipboard.h"
 
+#include "VyrDocuments.h"
+#include "VyrPrintout.h"
+#include "VyrServices.h"
+#include "hostframework/services/HostServices.h"
+
+#include <algorithm>
 #include <sstream>
+#include <vector>
 
 namespace TableView
 {
@@ -21,6 +29,7 @@ namespace
 {
 
 constexpr int WheelNotch = 120;
+constexpr ULONG PrintFirstFormFlags = 1;
 constexpr int EmptyTableColumnWidth = 100;
 constexpr int RowOrigin = TVF_Grid::GridControl::RowOrigin;
 constexpr int ColumnOrigin = TVF_Grid::GridControl::ColumnOrigin;
@@ -92,10 +101,20 @@ HRESULT STDMETHODCALLTYPE TVF_TableView::ViewMessages::QueryInterface(REFIID iid
 HRESULT STDMETHODCALLTYPE TVF_TableView::ViewMessages::HandleMessage(IMessage* message)
 {
     ULONG id = 0;
-    if (!message || FAILED(message->GetId(&id)) || id != CopyMessageId)
+    if (!message || FAILED(message->GetId(&id)))
         return VyrMessageHandler::HandleMessage(message);
-    Orv::CatchReturn([&] { m_view.CopyToClipboard(); });
-    return 1;
+    switch (id)
+    {
+    case CopyMessageId:
+        Orv::CatchReturn([&] { m_view.CopyToClipboard(); });
+        return 1;
+    case PrintMessageId:
+    case PrintSecondFormMessageId:
+        Orv::CatchReturn([&] { m_view.Print(id == PrintSecondFormMessageId); });
+        return 1;
+    default:
+        return VyrMessageHandler::HandleMessage(message);
+    }
 }
 
 HRESULT TVF_TableView::Setup(ULONG style, IUnknown* frameServices, ITableDataManager* data,
@@ -321,6 +340,59 @@ HRESULT TVF_TableView::AddToTallion()
     return AddTableToSheet(*sheet.Get(), {&mainCopier, &m_mainGrid->Selection()},
                            {m_hasSecondGrid ? &secondCopier : nullptr, &m_secondGrid->Selection()}, Options(),
                            progress.get());
+}
+
+Orv::String TVF_TableView::PrintTitle() const
+{
+    Orv::String title;
+    Orv::ComPtr<ICustomDocument> document;
+    BSTR name = nullptr;
+    if (m_frameServices && SUCCEEDED(m_frameServices->QueryInterface(IID_ICustomDocument, document.PutVoid())) &&
+        SUCCEEDED(document->GetTitle(&name)) && name && *name)
+    {
+        title = Orv::String(name);
+        title += L": ";
+    }
+    SysFreeString(name);
+    Orv::String table;
+    if (m_data)
+        m_data->GetTitle(MainGridWord, &table);
+    title += table;
+    return title;
+}
+
+void TVF_TableView::Print(bool secondForm)
+{
+    IHostApplication* application = HostAppAccessor::Get();
+    Orv::ComPtr<IHostPrintService> service;
+    if (!application || FAILED(application->GetPrintService(service.Put())) || !service)
+        return;
+    struct PrintedPart
+    {
+        TVF_Grid::EventGridControl* grid;
+        TableRenderer* renderer;
+        ULONG gridWord;
+    };
+    std::vector<PrintedPart> parts{{m_mainGrid, m_mainRenderer.get(), MainGridWord}};
+    if (m_hasSecondGrid)
+        parts.push_back({m_secondGrid, m_secondRenderer.get(), SecondGridWord});
+    if (!m_printWholeTables &&
+        std::any_of(parts.begin(), parts.end(), [](const PrintedPart& part) { return part.grid->Selection().IsValid(); }))
+        std::erase_if(parts, [](const PrintedPart& part) { return !part.grid->Selection().IsValid(); });
+    const Orv::String title = PrintTitle();
+    for (const PrintedPart& part : parts)
+    {
+        if (!part.renderer)
+            continue;
+        // The host prints before it returns: the grid's view lives as long as the printout is used.
+        PrintedTableGrid printed(*part.grid, *part.renderer, m_printWholeTables);
+        Orv::ComPtr<TVF_Grid::GridPrintout> printout(new TVF_Grid::GridPrintout(
+            nullptr, m_data, part.gridWord, printed, title, m_includeRowTitles, m_includeColumnTitles));
+        if (secondForm)
+            service->PrintSecondForm(printout.Get());
+        else
+            service->Print(printout.Get(), PrintFirstFormFlags);
+    }
 }
 
 HRESULT TVF_TableView::ExportCsv(const wchar_t* fileName)

@@ -29,8 +29,10 @@ constexpr ULONG PrintWholeTables = 0x100;
 constexpr ULONG SnapGadget = 0x200;
 } // namespace TableStyle
 
-// The host's copy message, sent to the client's view.
+// The host's copy and print messages, sent to the client's view.
 constexpr ULONG CopyMessageId = 0x80010008;
+constexpr ULONG PrintMessageId = 0x8001000B;
+constexpr ULONG PrintSecondFormMessageId = 0x8001000C;
 
 // The window that owns the client's window handle; an alias when that window is no OWL window. A base,
 // so that it outlives the table window's own destruction.
@@ -69,6 +71,9 @@ public:
     // The selected blocks, or both whole grids, as text with separator between cells.
     std::wstring TableText(const Orv::String& separator);
     void CopyToClipboard();
+    // Prints each grid's selection, or both whole grids when there is none (or the style says so),
+    // through the host's print service: its print operation, or its second form.
+    void Print(bool secondForm);
     TVF_Grid::EventGridControl& MainGrid() const { return *m_mainGrid; }
     TVF_Grid::EventGridControl& SecondGrid() const { return *m_secondGrid; }
     bool HasSecondGrid() const { return m_hasSecondGrid; }
@@ -119,6 +124,8 @@ private:
     GridText TextSourceOf(TVF_Grid::EventGridControl& grid, TableCopier& copier) const;
     CopySource CopySourceOf(TVF_Grid::EventGridControl& grid, ULONG gridWord) const;
     CopyOptions Options() const { return {m_includeRowTitles, m_includeColumnTitles}; }
+    // The host document's name, ": " and the table's title.
+    Orv::String PrintTitle() const;
 
     TVF_Grid::EventGridControl* m_mainGrid;
     TVF_Grid::EventGridControl* m_secondGrid;

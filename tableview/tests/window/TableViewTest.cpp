@@ -6,16 +6,19 @@
 #include "tableview/grid/GridPane.h"
 #include "tableview/manager/TableViewManager.h"
 #include "tableview/tests/FakeTable.h"
+#include "tableview/tests/GridWindowFixture.h"
 #include "tableview/transfer/ResultsSheetAccess.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 
 namespace
 {
 
 using namespace TableView;
+using TableViewTests::CountingTable;
 using TableViewTests::FakeTable;
 using TableViewTests::FakeSheet;
 
@@ -25,8 +28,9 @@ constexpr int Height = 400;
 // A client's view holding a table through a manager, the way the hemodynamics view holds one.
 struct ClientView
 {
-    explicit ClientView(ULONG style, int loops = 5)
-        : table(loops, {L"HR", L"SV", L"EF", L"Tau"}), frame(nullptr, L"client")
+    explicit ClientView(ULONG style, int loops = 5,
+                        std::vector<std::wstring> titles = {L"HR", L"SV", L"EF", L"Tau"})
+        : table(loops, std::move(titles)), frame(nullptr, L"client")
     {
         frame.Attr.Style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
         frame.Attr.X = frame.Attr.Y = 0;
@@ -57,7 +61,7 @@ struct ClientView
         MapWindowPoints(nullptr, view->GetHandle(), reinterpret_cast<POINT*>(&rect), 2);
         return rect;
     }
-    FakeTable table;
+    CountingTable table;
     OWL::TWindow frame;
     TVF_TableViewMgr* manager;
     TVF_TableView* view = nullptr;
@@ -155,6 +159,79 @@ TEST(TableView, AColumnMovedAndResizedInTheGridSurvivesSaveAndLoad)
     EXPECT_STREQ(L"Tau", title.c_str());
     EXPECT_EQ(140, restored.view->MainGrid().Pane().Column(0).Width());
     EXPECT_EQ(L"Tau", std::wstring(restored.view->MainGrid().Pane().Column(0).Title().c_str()));
+}
+
+// What one print of the table gave the host's printer: its pages, and the data rows and row labels
+// that were asked for while printing.
+struct PrintJob
+{
+    ULONG pages = 0;
+    std::wstring title;
+    std::set<int> rows;
+    std::set<int> labels;
+};
+
+ULONG PrintJobCount()
+{
+    ULONG count = 0;
+    BSTR title = nullptr;
+    ULONG pages = 0;
+    while (TestSupport::StandIn()->GetPrintJob(count, &title, &pages) == S_OK)
+    {
+        SysFreeString(title);
+        title = nullptr;
+        ++count;
+    }
+    return count;
+}
+
+PrintJob PrintTable(ClientView& client, ULONG& jobs)
+{
+    client.table.requested.clear();
+    client.view->Print(false);
+    PrintJob job;
+    BSTR title = nullptr;
+    EXPECT_EQ(S_OK, TestSupport::StandIn()->GetPrintJob(jobs++, &title, &job.pages));
+    job.title = title ? title : L"";
+    SysFreeString(title);
+    for (const auto& [row, column] : client.table.requested)
+        (column == 0 ? job.labels : job.rows).insert(row);
+    return job;
+}
+
+std::set<int> Range(int first, int end)
+{
+    std::set<int> rows;
+    for (int row = first; row < end; ++row)
+        rows.insert(row);
+    return rows;
+}
+
+TEST(TableView, PrintingPrintsTheSelectedRowsOrTheWholeTableAcrossAndDownPages)
+{
+    ULONG jobs = PrintJobCount();
+    ClientView client(0x278, 120, TableViewTests::Titles(31));
+    const PrintJob whole = PrintTable(client, jobs);
+    EXPECT_EQ(L"Hemodynamics Table", whole.title);
+    EXPECT_EQ(Range(1, 121), whole.rows) << "every loop";
+    EXPECT_EQ(Range(1, 121), whole.labels);
+
+    client.manager->SelectRows(MainGridWord, 5, 9);
+    const PrintJob selected = PrintTable(client, jobs);
+    EXPECT_EQ(Range(5, 9), selected.rows) << "the selected loops only";
+    EXPECT_EQ(Range(5, 9), selected.labels) << "labelled as themselves";
+    // 31 columns of 90 pixels need several pages across; 120 rows need several pages down.
+    EXPECT_GT(selected.pages, 1u);
+    EXPECT_GT(whole.pages, selected.pages);
+    EXPECT_EQ(0u, whole.pages % selected.pages) << "the same pages across, more pages down";
+
+    HBITMAP page = nullptr;
+    ASSERT_EQ(S_OK, TestSupport::StandIn()->CopyPrintedPage(0, &page));
+    OwlTest::SaveBitmapPng(page, L"tableview-printed-selection");
+    DeleteObject(page);
+
+    client.manager->SetStyle(0x278 | TableStyle::PrintWholeTables);
+    EXPECT_EQ(Range(1, 121), PrintTable(client, jobs).rows) << "the style asks for the whole table";
 }
 
 } // namespace

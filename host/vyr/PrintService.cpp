@@ -1,0 +1,152 @@
+#include "PrintService.h"
+
+#include <oleauto.h>
+
+namespace Vyr
+{
+
+namespace
+{
+
+// A page the printer draws on: a white bitmap selected into a memory context.
+class PrinterPage
+{
+public:
+    PrinterPage() : dc_(CreateCompatibleDC(nullptr))
+    {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = PrintService::PageWidth;
+        info.bmiHeader.biHeight = -PrintService::PageHeight;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (dc_ && bitmap_)
+        {
+            previous_ = SelectObject(dc_, bitmap_);
+            PatBlt(dc_, 0, 0, PrintService::PageWidth, PrintService::PageHeight, WHITENESS);
+        }
+    }
+    ~PrinterPage()
+    {
+        if (previous_)
+            SelectObject(dc_, previous_);
+        if (bitmap_)
+            DeleteObject(bitmap_);
+        if (dc_)
+            DeleteDC(dc_);
+    }
+    PrinterPage(const PrinterPage&) = delete;
+    PrinterPage& operator=(const PrinterPage&) = delete;
+
+    bool IsReady() const { return previous_ != nullptr; }
+    HDC Dc() const { return dc_; }
+    // The printed page, which the caller then owns.
+    HBITMAP Take()
+    {
+        SelectObject(dc_, previous_);
+        previous_ = nullptr;
+        HBITMAP page = bitmap_;
+        bitmap_ = nullptr;
+        return page;
+    }
+
+private:
+    HDC dc_;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};
+
+} // namespace
+
+PrintService::~PrintService()
+{
+    ForgetPages();
+}
+
+HRESULT STDMETHODCALLTYPE PrintService::Print(IVyrPrintout* printout, ULONG)
+{
+    return PrintEveryPage(printout);
+}
+
+HRESULT STDMETHODCALLTYPE PrintService::PrintSecondForm(IVyrPrintout* printout)
+{
+    return PrintEveryPage(printout);
+}
+
+void PrintService::ForgetPages()
+{
+    for (HBITMAP page : lastPages_)
+        DeleteObject(page);
+    lastPages_.clear();
+}
+
+HRESULT PrintService::PrintEveryPage(IVyrPrintout* printout)
+{
+    if (!printout)
+        return E_POINTER;
+    return Guarded([&]() -> HRESULT {
+        std::lock_guard guard(lock_);
+        ForgetPages();
+        const RECT printable{Margin, Margin, PageWidth - Margin, PageHeight - Margin};
+        ULONG count = 0;
+        {
+            PrinterPage layout;
+            if (!layout.IsReady())
+                return E_OUTOFMEMORY;
+            HRESULT result = printout->SetDC(&printable, layout.Dc(), nullptr);
+            if (SUCCEEDED(result))
+                result = printout->GetPageCount(&count);
+            if (FAILED(result))
+                return result;
+        }
+        IVyrPrintoutType* selection = nullptr;
+        printout->QueryInterface(IID_IVyrPrintoutType, reinterpret_cast<void**>(&selection));
+        HRESULT result = S_OK;
+        ULONG printed = 0;
+        for (ULONG page = 0; page < count && SUCCEEDED(result); ++page)
+        {
+            if (selection && selection->IsPageSelected(page) != S_OK)
+                continue;
+            PrinterPage paper;
+            if (!paper.IsReady())
+                result = E_OUTOFMEMORY;
+            else if (SUCCEEDED(result = printout->SetDC(&printable, paper.Dc(), nullptr)) &&
+                     SUCCEEDED(result = printout->PrintPage(page, 0)))
+            {
+                GdiFlush();
+                lastPages_.push_back(paper.Take());
+                ++printed;
+            }
+        }
+        if (selection)
+            selection->Release();
+        BSTR title = nullptr;
+        printout->GetTitle(&title);
+        jobs_.push_back({title ? title : L"", printed});
+        SysFreeString(title);
+        return result;
+    });
+}
+
+bool PrintService::Job(ULONG index, std::wstring* title, ULONG* pages)
+{
+    std::lock_guard guard(lock_);
+    if (index >= jobs_.size())
+        return false;
+    *title = jobs_[index].title;
+    *pages = jobs_[index].pages;
+    return true;
+}
+
+HBITMAP PrintService::CopyPage(ULONG page)
+{
+    std::lock_guard guard(lock_);
+    if (page >= lastPages_.size())
+        return nullptr;
+    return static_cast<HBITMAP>(CopyImage(lastPages_[page], IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+} // namespace Vyr

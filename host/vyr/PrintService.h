@@ -1,0 +1,51 @@
+// The host's printing as the stand-in does it: its printer is a white A4 page in memory at the screen's
+// resolution, with a 10 mm margin. Every page a printout has is drawn there; each job is recorded and
+// the pages of the last one are kept, so that a test or a person can see what was printed.
+#pragma once
+
+#include "ComObjects.h"
+#include "VyrPrintout.h"
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace Vyr
+{
+
+class PrintService final : public StaticComObject<IHostPrintService, &IID_IHostPrintService>
+{
+public:
+    // A4 at 96 pixels per inch.
+    static constexpr int PageWidth = 794;
+    static constexpr int PageHeight = 1123;
+    static constexpr int Margin = 38;
+
+    PrintService() = default;
+    PrintService(const PrintService&) = delete;
+    PrintService& operator=(const PrintService&) = delete;
+    ~PrintService();
+
+    HRESULT STDMETHODCALLTYPE Print(IVyrPrintout* printout, ULONG flags) override;
+    HRESULT STDMETHODCALLTYPE PrintSecondForm(IVyrPrintout* printout) override;
+
+    bool Job(ULONG index, std::wstring* title, ULONG* pages);
+    // A copy of a page of the last job; null past its last page.
+    HBITMAP CopyPage(ULONG page);
+
+private:
+    struct JobRecord
+    {
+        std::wstring title;
+        ULONG pages;
+    };
+
+    HRESULT PrintEveryPage(IVyrPrintout* printout);
+    void ForgetPages();
+
+    std::mutex lock_;
+    std::vector<JobRecord> jobs_;
+    std::vector<HBITMAP> lastPages_;
+};
+
+} // namespace Vyr
