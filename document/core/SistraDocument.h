@@ -5,6 +5,7 @@
 
 #include "document/analysis/AnalysisDataOwner.h"
 #include "document/analysis/SistraData.h"
+#include "document/table/HemodynamicsTableData.h"
 #include "document/core/AnalysisClient.h"
 #include "document/core/SetupPaneSeam.h"
 #include "document/core/DocumentSettings.h"
@@ -155,6 +156,8 @@ public:
     // Asks the host by message to give the channel the conversion; false when it cannot be read.
     bool SendChannelSetupChange(int32_t channel, IUnitConversion* conversion);
     SistraData& Data() { return *data_.Get(); }
+    // The hemodynamics table's cells, made on first request.
+    Orv::ComPtr<SistraHemodynamicsTableViewData> GetTableViewData();
 
     // Channel units: value = (value + offset) * scale with the channel's conversion, and back.
     void ApplyChannelScaling(int32_t channel, double& value);
@@ -330,6 +333,8 @@ private:
     ModelMap models_;
     WorkflowModelReader reader_{*this};
     Orv::ComPtr<SistraData> data_;
+    // Outlives the table-view manager (the last member), whose table reads it.
+    Orv::ComPtr<SistraHemodynamicsTableViewData> tableViewData_;
     std::unique_ptr<VolumeCalibrator> volumeCalibrator_;
     std::unique_ptr<PressureCalibrator> pressureCalibrator_;
     int32_t lastPressureChannel_ = static_cast<int32_t>(0x80000000u);

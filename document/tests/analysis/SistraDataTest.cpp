@@ -1,6 +1,7 @@
 #include "document/analysis/SistraData.h"
 
 #include "document/analysis/ParameterNames.h"
+#include "document/table/HemodynamicsTableData.h"
 
 #include "document/tests/analysis/FakeAnalysisOwner.h"
 
@@ -241,6 +242,74 @@ TEST_F(SistraDataTest, TableRowsAndTheirTitles)
     EXPECT_EQ(L"Pes (mmHg)", data->GetParameterTitle(2));
     EXPECT_EQ(105.0, data->GetLoopParameterValue(2, 1));
     EXPECT_EQ(110.0, data->GetLoopParameterValue(1, 1));
+}
+
+TEST(HemodynamicsTable, ValuesShowTheirSignificantFiguresOrAWholeNumber)
+{
+    const struct
+    {
+        double value;
+        RowNumberFormat format;
+        const wchar_t* shown;
+    } cases[] = {
+        {12.5, {4, 7}, L"12.50"},
+        {1235.0, {4, 7}, L"1235"},
+        {0.000123456, {4, 7}, L"0.0001235"},
+        {100.0, {4, 7}, L"100.0"},
+        {std::nan(""), {4, 7}, L" "},
+        {-INFINITY, {4, 7}, L" "},
+        {2.5, {4, 0}, L"3"},
+        {-2.5, {4, 0}, L"-3"},
+        {3e10, {4, 0}, L"2147483647"},
+        {-3e10, {4, 0}, L"-2147483648"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.shown, FormatTableValue(c.value, c.format, L'.')) << c.value;
+}
+
+TEST_F(SistraDataTest, TheHemodynamicsTableShowsALoopPerRowAndTheSummariesInItsSecondPane)
+{
+    owner.settings.tableParameters = {0, 7, 12};
+    Orv::ComPtr<SistraHemodynamicsTableViewData> table(new SistraHemodynamicsTableViewData(*data.Get()));
+    ULONG columns = 0, rows = 0, summaryRows = 0;
+    table->GetRowCount(TableView::MainGridWord, &rows);
+    EXPECT_EQ(1u, rows) << "the title row alone before an analysis";
+    Analyse(RelationLoops());
+    table->GetColumnCount(TableView::MainGridWord, &columns);
+    table->GetRowCount(TableView::MainGridWord, &rows);
+    table->GetRowCount(TableView::SecondGridWord, &summaryRows);
+    EXPECT_EQ(3u, columns);
+    EXPECT_EQ(1u + LoopCount, rows);
+    EXPECT_EQ(5u, summaryRows);
+    auto cell = [&](ULONG grid, int row, ULONG column) {
+        Orv::String text;
+        table->GetCellText(grid, row, column, &text);
+        return std::wstring(text.c_str());
+    };
+    // Loop 1 (the second): Ved 110, Pes 105; Pes averages 2 * 65 + 5 over the six loops.
+    EXPECT_EQ(L"", cell(TableView::MainGridWord, 0, 0));
+    EXPECT_EQ(L"Ved", cell(TableView::MainGridWord, 0, 1));
+    EXPECT_EQ(L"2", cell(TableView::MainGridWord, 2, 0));
+    EXPECT_EQ(L"110.0", cell(TableView::MainGridWord, 2, 1));
+    EXPECT_EQ(L"105.0", cell(TableView::MainGridWord, 2, 2));
+    EXPECT_EQ(L"Avg", cell(TableView::SecondGridWord, 1, 0));
+    EXPECT_EQ(L"135.0", cell(TableView::SecondGridWord, 1, 2));
+    EXPECT_EQ(L"6", cell(TableView::SecondGridWord, 4, 2));
+    table->GetRowFormat(12).digits = 2;
+    EXPECT_EQ(L"1.0e+02", cell(TableView::MainGridWord, 2, 2)) << "two figures for Pes only";
+    EXPECT_EQ(L"110.0", cell(TableView::MainGridWord, 2, 1));
+    const struct
+    {
+        int row;
+        ULONG column;
+        ULONG format;
+    } formats[] = {{0, 0, 0x1030}, {0, 1, 0x1010}, {3, 0, 0x1020}, {3, 2, 0x1000}};
+    for (const auto& f : formats)
+    {
+        ULONG format = 0;
+        table->GetCellFormat(TableView::MainGridWord, f.row, f.column, &format);
+        EXPECT_EQ(f.format, format) << f.row << "," << f.column;
+    }
 }
 
 TEST(ParameterNames, LongAndShortNamesFromTheStringTable)

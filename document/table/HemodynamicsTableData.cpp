@@ -1,0 +1,171 @@
+#include "document/table/HemodynamicsTableData.h"
+
+#include "document/analysis/SistraData.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/text/LocaleInfo.h"
+
+#include <climits>
+#include <cmath>
+#include <locale>
+#include <sstream>
+
+namespace Sistra
+{
+
+namespace
+{
+
+using TableView::SecondGridWord;
+
+const wchar_t* const StatisticNames[] = {L"Avg", L"Min", L"Max", L"Count"};
+constexpr ULONG SummaryColumns = 5;   // the title column and the four statistics
+constexpr ULONG OrdinaryCell = 0x1000;
+constexpr ULONG TitleRowCell = 0x0010;       // the parameter titles
+constexpr ULONG LoopNumberCell = 0x0020;     // the loop numbers and statistic names
+const wchar_t* const TableTitle = L"Hemodynamics Table";
+
+bool IsSummary(ULONG grid)
+{
+    return (grid & SecondGridWord) != 0;
+}
+
+} // namespace
+
+std::wstring FormatTableValue(double value, const RowNumberFormat& format, wchar_t decimalSeparator)
+{
+    if (!std::isfinite(value))
+        return L" ";
+    if (format.mode == 0)
+    {
+        const double rounded = std::round(value);
+        const long long whole = rounded >= INT_MAX ? INT_MAX : rounded <= INT_MIN ? INT_MIN
+                                                                                   : static_cast<long long>(rounded);
+        return std::to_wstring(whole);
+    }
+    std::wostringstream text;
+    text.imbue(std::locale::classic());
+    text.setf(std::ios::showpoint);
+    text.precision(format.digits);
+    text << value;
+    std::wstring shown = text.str();
+    if (!shown.empty() && shown.back() == decimalSeparator)
+        shown.pop_back();
+    return shown;
+}
+
+SistraHemodynamicsTableViewData::SistraHemodynamicsTableViewData(SistraData& data) : m_data(&data) {}
+
+HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableViewData::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ITableDataManager))
+        *object = static_cast<ITableDataManager*>(this);
+    else if (IsEqualIID(iid, IID_ITableStoredRowInfo))
+        *object = static_cast<ITableStoredRowInfo*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE SistraHemodynamicsTableViewData::AddRef()
+{
+    return static_cast<ULONG>(InterlockedIncrement(&m_references));
+}
+
+ULONG STDMETHODCALLTYPE SistraHemodynamicsTableViewData::Release()
+{
+    const LONG left = InterlockedDecrement(&m_references);
+    if (left == 0)
+        delete this;
+    return static_cast<ULONG>(left);
+}
+
+RowNumberFormat& SistraHemodynamicsTableViewData::GetRowFormat(int32_t parameter)
+{
+    // The loop numbers (parameter 0) are whole numbers; every parameter starts with four figures.
+    return m_formats.try_emplace(parameter, RowNumberFormat{RowNumberFormat::DefaultDigits, parameter}).first->second;
+}
+
+void SistraHemodynamicsTableViewData::SetAllRowDigits(int32_t digits)
+{
+    for (auto& [parameter, format] : m_formats)
+        format.digits = digits;
+}
+
+int32_t SistraHemodynamicsTableViewData::ParameterOfColumn(ULONG column) const
+{
+    const std::vector<int32_t>& parameters = m_data->TableParameters();
+    return column < parameters.size() ? parameters[column] : -1;
+}
+
+std::wstring SistraHemodynamicsTableViewData::LoopCellText(int row, ULONG column)
+{
+    if (row == 0)
+        return m_data->GetParameterTitle(static_cast<int32_t>(column));
+    const double value = m_data->GetLoopParameterValue(static_cast<int32_t>(column), static_cast<uint32_t>(row - 1));
+    return FormatTableValue(value, GetRowFormat(ParameterOfColumn(column)), LocaleInfo::Get().decimalSeparator[0]);
+}
+
+std::wstring SistraHemodynamicsTableViewData::SummaryCellText(int row, ULONG column)
+{
+    if (column == 0)
+        return row == 0 || static_cast<ULONG>(row) >= SummaryColumns ? L"" : StatisticNames[row - 1];
+    if (row == 0)
+        return m_data->GetParameterTitle(static_cast<int32_t>(column));
+    if (static_cast<ULONG>(row) >= SummaryColumns)
+        return {};
+    const int32_t parameter = ParameterOfColumn(column);
+    const std::optional<ParameterSummary> summary = m_data->GetParameterStatistics(parameter);
+    if (!summary || summary->count == 0)
+        return {};
+    if (row == 4)
+        return std::to_wstring(summary->count);
+    const double values[] = {summary->average, summary->minimum, summary->maximum};
+    return FormatTableValue(values[row - 1], GetRowFormat(parameter), LocaleInfo::Get().decimalSeparator[0]);
+}
+
+HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableViewData::GetCellText(ULONG grid, int row, ULONG column,
+                                                                       Orv::String* text)
+{
+    if (!text)
+        return E_POINTER;
+    return Orv::CatchReturn([&] {
+        *text = Orv::String(IsSummary(grid) ? SummaryCellText(row, column) : LoopCellText(row, column));
+    });
+}
+
+HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableViewData::GetCellFormat(ULONG, int row, ULONG column, ULONG* format)
+{
+    if (!format)
+        return E_POINTER;
+    *format = OrdinaryCell | (row == 0 ? TitleRowCell : 0) | (column == 0 ? LoopNumberCell : 0);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableViewData::GetColumnCount(ULONG, ULONG* count)
+{
+    if (!count)
+        return E_POINTER;
+    return Orv::CatchReturn([&] { *count = static_cast<ULONG>(m_data->GetTableParameters()); });
+}
+
+HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableViewData::GetTitle(ULONG, Orv::String* text)
+{
+    if (!text)
+        return E_POINTER;
+    *text = Orv::String(TableTitle);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableViewData::GetRowCount(ULONG grid, ULONG* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = IsSummary(grid) ? SummaryColumns : 1 + m_data->GetLoopCount();
+    return S_OK;
+}
+
+} // namespace Sistra
