@@ -9,6 +9,8 @@
 #include "host/app/TextConversion.h"
 #include "host/app/TextOutput.h"
 #include "host/app/calc/SampleFilterClass.h"
+#include "host/app/gui/ModuleClasses.h"
+#include "host/app/gui/ViewFrame.h"
 #include "host/app/recording/RecordingText.h"
 
 #include <windows.h>
@@ -34,6 +36,9 @@ constexpr int64_t DefaultOnlineChunk = 2500;
 constexpr double EdgeTolerance = 1e-6;
 // The R waves stand out of the ECG by more than this share of its whole range.
 constexpr double RWaveShareOfRange = 0.5;
+constexpr const wchar_t* HemodynamicsTableViewName = L"Sistra Hemodynamics TableView";
+// Where the table's view is opened while its table goes to the results sheet.
+constexpr RECT TableViewPlace{0, 0, 1000, 700};
 
 struct AnalyzeOptions
 {
@@ -47,6 +52,7 @@ struct AnalyzeOptions
     std::optional<std::pair<std::string, std::array<double, 4>>> pressureCalibration;
     std::optional<std::string> settingsFile;
     std::optional<std::string> saveSettingsFile;
+    std::optional<std::string> resultsSheetFile;
 };
 
 class UsageError : public std::runtime_error
@@ -124,6 +130,8 @@ AnalyzeOptions ParseOptions(const std::vector<std::string>& args)
             options.settingsFile = value();
         else if (arg == "--save-settings")
             options.saveSettingsFile = value();
+        else if (arg == "--results-sheet")
+            options.resultsSheetFile = value();
         else if (arg == "--chunk")
         {
             const std::string& text = value();
@@ -378,6 +386,30 @@ AnalysisChoices ChoicesFor(const Recording& recording, const AnalyzeOptions& opt
     return choices;
 }
 
+// The hemodynamics table added to the results sheet as a user adds it, with the table's view open on
+// the document and the document's own command; then the sheet saved through the host's save dialog,
+// answered with the path.
+void SaveTableToResultsSheet(HostSession& session, DocumentAnalysis& analysis, const std::string& path)
+{
+    {
+        const ModuleClasses classes(session.Framework());
+        IDocViewClass* table = classes.FindView(HemodynamicsTableViewName);
+        if (!table)
+            throw std::runtime_error("the module has no hemodynamics table view");
+        const ViewFrame view(*table, analysis.Document(), nullptr, TableViewPlace);
+        analysis.CopyTableToResultsSheet();
+    }
+    if (session.Sheet().IsEmpty())
+        throw std::runtime_error("the hemodynamics table was not added to the results sheet");
+    session.Framework().StandIn().ScriptSaveFileAnswer(FromUtf8(path).c_str());
+    Orv::ComPtr<IHostFileDialogs> dialogs;
+    if (FAILED(CoGetClassObject(CLSID_VyrHostApplication, CLSCTX_INPROC_SERVER, nullptr, IID_IHostFileDialogs,
+                                dialogs.PutVoid())))
+        throw std::runtime_error("the host offers no save dialog");
+    if (!SaveResultsSheetAs(session.Sheet(), *dialogs.Get(), nullptr))
+        throw std::runtime_error("the results sheet was not saved");
+}
+
 int Fail(std::ostream& err, const std::string& message)
 {
     err << "sistra analyze: " << message << "\n";
@@ -524,6 +556,8 @@ int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ost
                 return Fail(err, "no loops found in " + options.file + "; nothing written");
             if (options.saveSettingsFile)
                 analysis.SaveSettings(FromUtf8(*options.saveSettingsFile));
+            if (options.resultsSheetFile)
+                SaveTableToResultsSheet(session, analysis, *options.resultsSheetFile);
             const std::vector<SummaryRow> summaries = analysis.Summaries();
             tables.summary = SummaryTable(summaries);
             tables.regressions = RegressionTable(analysis.Relations());

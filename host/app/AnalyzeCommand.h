@@ -16,7 +16,7 @@ namespace Host
 constexpr const char* AnalyzeUsage =
     "  analyze FILE [--pressure CH] [--volume CH] [--ecg CH] [--region START:END]\n"
     "               [--online [--chunk N]] [--out DIR] [--settings FILE] [--save-settings FILE]\n"
-    "               [--calibrate-pressure CH:RAW1=P1,RAW2=P2]\n"
+    "               [--calibrate-pressure CH:RAW1=P1,RAW2=P2] [--results-sheet FILE.tsv]\n"
     "            the module's document analyses the recording (the region in seconds from its start;\n"
     "            the whole recording by default) and prints each parameter's summary and the fitted\n"
     "            relations; CH is a channel number or a name from the header (by default the one\n"
@@ -26,7 +26,9 @@ constexpr const char* AnalyzeUsage =
     "            the module's settings (channels, detector, calibrations) from FILE before the analysis,\n"
     "            in place of --pressure, --volume and --ecg; --save-settings writes them to FILE after it;\n"
     "            --calibrate-pressure maps two raw values of the pressure channel (its recorded unit)\n"
-    "            onto pressures in mmHg, as the pressure calibration step would\n";
+    "            onto pressures in mmHg, as the pressure calibration step would; --results-sheet adds\n"
+    "            the hemodynamics table to the host's results sheet as its Add to Tallion does (the\n"
+    "            table's view is opened for it: needs a display) and saves the sheet as FILE.tsv\n";
 
 // The channel (from 0) a CH argument names: a number from 1, or a channel name in any letter case.
 // Throws std::runtime_error for a channel the recording lacks or a name that several channels carry.

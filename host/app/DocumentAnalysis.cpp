@@ -14,6 +14,7 @@ namespace
 
 constexpr const wchar_t* DocumentClassName = L"Sistra Document";
 constexpr const wchar_t* AnalyzeCommandName = L"AnalyzeSistraNow";
+constexpr const wchar_t* CopyTableCommandName = L"CopyPVTableToTallion";
 
 void Check(HRESULT result, const std::string& what)
 {
@@ -137,6 +138,12 @@ void DocumentAnalysis::AnalyzeNow()
 {
     const EmptyPayload payload;
     Send(AnalyzeCommandName, &payload, "the document did not analyse");
+}
+
+void DocumentAnalysis::CopyTableToResultsSheet()
+{
+    const EmptyPayload payload;
+    Send(CopyTableCommandName, &payload, "the document did not copy its table");
 }
 
 void DocumentAnalysis::Send(const wchar_t* commandName, const void* payload, const std::string& failure)

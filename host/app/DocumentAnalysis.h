@@ -71,6 +71,8 @@ public:
 
     // Sends the document's "AnalyzeSistraNow", as a macro or the Analyze menu would.
     void AnalyzeNow();
+    // Sends the document's "CopyPVTableToTallion", as the hemodynamics table view's button would.
+    void CopyTableToResultsSheet();
     // Hands the document a message, as the host's router would: 1 when the document handled it.
     LONG Deliver(IMessage* message);
     ISistraSetupPane& Pane() { return *pane_.Get(); }

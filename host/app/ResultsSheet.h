@@ -25,6 +25,7 @@ public:
     HRESULT STDMETHODCALLTYPE WriteCell(ULONG, ULONG, LONG row, LONG column, const WCHAR* text, SHORT) override;
 
     std::wstring Cell(LONG row, LONG column) const;
+    bool IsEmpty() const { return m_cells.empty(); }
     // Rows 0 to the last that holds text, each with its cells up to the sheet's last used column joined
     // by tabs, in UTF-8 with "\n" after each row. Throws std::runtime_error when the stream fails.
     void SaveTsv(std::ostream& out) const;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -193,6 +194,62 @@ TEST_F(AnalyzeCommand, OutWritesTheLoopsSummaryAndRelationsOfTheRegion)
     }
     EXPECT_EQ(regionLoops, rows);
     EXPECT_EQ(region.out, FileText(folder / "summary.tsv") + "\n" + FileText(folder / "regressions.tsv"));
+    std::filesystem::remove_all(folder);
+}
+
+std::vector<std::vector<std::string>> TsvRows(const std::string& text)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+    {
+        std::vector<std::string> cells;
+        std::istringstream parts(line);
+        for (std::string cell; std::getline(parts, cell, '\t');)
+            cells.push_back(cell);
+        if (!line.empty() && line.back() == '\t')
+            cells.emplace_back();
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+TEST_F(AnalyzeCommand, TheResultsSheetHoldsTheHemodynamicsTableOfTheAnalysedLoops)
+{
+    const auto folder = ScratchFolder("analyze-results-sheet");
+    std::filesystem::create_directories(folder);
+    const auto sheetFile = folder / "sheet.tsv";
+    const Output run = RunSistra({"analyze", file->Path(), "--out", folder.string(), "--results-sheet",
+                                  sheetFile.string()});
+    ASSERT_EQ(Host::ExitOk, run.status) << run.err;
+    const auto loops = TsvRows(FileText(folder / "loops.tsv"));
+    const auto sheet = TsvRows(FileText(sheetFile));
+    // The sheet was empty: one empty row above the table, then the titles and a row per loop.
+    ASSERT_EQ(loops.size() + 1, sheet.size());
+    for (const std::string& cell : sheet[0])
+        EXPECT_EQ("", cell);
+    const std::vector<std::string>& titles = sheet[1];
+    const std::vector<std::string>& firstLoop = sheet[2];
+    EXPECT_EQ("", titles.at(0));
+    EXPECT_EQ("1", firstLoop.at(0));
+    EXPECT_EQ(std::to_string(loops.size() - 1), sheet.back().at(0));
+    size_t compared = 0;
+    for (size_t column = 1; column < titles.size(); ++column)
+    {
+        const auto found = std::find(loops[0].begin(), loops[0].end(), titles[column]);
+        ASSERT_NE(loops[0].end(), found) << "no loop column " << titles[column];
+        const std::string& loopValue = loops[1].at(static_cast<size_t>(found - loops[0].begin()));
+        if (loopValue == "NaN")
+        {
+            EXPECT_EQ(" ", firstLoop.at(column)) << titles[column] << ": what is not a number shows a blank";
+            continue;
+        }
+        const double value = std::stod(loopValue);
+        // Four significant figures.
+        EXPECT_NEAR(value, std::stod(firstLoop.at(column)), 5e-4 * std::abs(value)) << titles[column];
+        ++compared;
+    }
+    EXPECT_GE(compared, 10u);
     std::filesystem::remove_all(folder);
 }
 
