@@ -457,6 +457,46 @@ TEST_F(AnalysisDocument, AForeignUnitsChangeWithdrawsTheCalibrationOfTheChannel)
     EXPECT_FALSE(applied());
 }
 
+// Outside the workflow the cuvette command's line is what the analysis reads the volume through: the
+// model keeps the line as sent (its ready notice sends it back to the command unchanged), the units
+// change the calibration made is not taken for someone else's, and every loop's volume lies on the line.
+TEST_F(AnalysisDocument, TheCuvetteCommandsLineIsTheVolumeTheAnalysisReads)
+{
+#pragma pack(push, 4)
+    struct LinePayload
+    {
+        ULONG typeWord;
+        double slope;
+        double intercept;
+    };
+#pragma pack(pop)
+    const Host::Recording shorter = SteadyVentricle(6000);
+    DocumentOnHost offline(shorter, false, false);
+    const Sistra::ModelPtr setup = offline.Document().GetSetupModel();
+    setup->SetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::WorkflowModeOn, false);
+    setup->CommitChanges();
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    const std::vector<LoopSummary> recorded = offline.Loops();
+    ASSERT_FALSE(recorded.empty());
+
+    const LinePayload line{0x33, 2.0, 5.0};
+    offline.Send(Sistra::AutomationMessage::ApplySistraCuvetteCalibration, &line);
+    const Sistra::ModelPtr cuvette = offline.Document().GetModel(Sistra::ModelKind::CuvetteCalib);
+    const auto value = [&](int id) { return cuvette->GetValue<Sistra::PropertyType::Double>(id); };
+    const auto applied = [&] { return cuvette->GetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::CuvetteCalibrationApplied); };
+    EXPECT_DOUBLE_EQ(2e-6, value(Sistra::PropertyId::CuvetteSlope));
+    EXPECT_DOUBLE_EQ(5e-6, value(Sistra::PropertyId::CuvetteIntercept));
+    int32_t volumeChannel = 1;
+    offline.Notify(MsgIdClass<&HostDocEventGUID, Sistra::HostDocEvent::ChannelOrSetupChanged>::Id(), &volumeChannel);
+    EXPECT_TRUE(applied());
+
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    const std::vector<LoopSummary> calibrated = offline.Loops();
+    ASSERT_EQ(recorded.size(), calibrated.size());
+    for (size_t loop = 0; loop < recorded.size(); ++loop)
+        EXPECT_NEAR(2e-6 * recorded[loop].ved + 5e-6, calibrated[loop].ved, 1e-9) << loop;
+}
+
 // The host's selection selects the loop it lies in; a place between loops selects none.
 TEST_F(AnalysisDocument, TheHostsSelectionSelectsTheLoopItLiesIn)
 {
