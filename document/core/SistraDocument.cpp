@@ -1,6 +1,7 @@
 #include "document/core/SistraDocument.h"
 
 #include "document/analysis/AnalysisSettingsReader.h"
+#include "document/analysis/ParameterNames.h"
 #include "VyrServices.h"
 #include "foundation/com/ComBoundary.h"
 #include "foundation/text/StringResources.h"
@@ -172,21 +173,12 @@ void SistraDocument::LoopStatesChanged()
 
 std::wstring SistraDocument::ParameterUnit(int32_t parameterIndex)
 {
-    bool pressure = false, volume = false, perVolume = false;
-    SistraEvent{}.GetParameter(parameterIndex, &pressure, &volume, &perVolume);
     const ModelPtr setup = GetSetupModel();
     const auto unitOf = [&](int32_t channel) {
         Orv::PrefixedUnit unit;
         return ReadChannelUnits(HostDoc(), channel, 0, unit) ? unit.GetText() : std::wstring();
     };
-    std::wstring text;
-    if (pressure)
-        text = unitOf(setup->GetPressureChannel());
-    if (volume)
-        text += (text.empty() ? L"" : L"*") + unitOf(setup->GetVolumeChannel());
-    if (perVolume)
-        text += L"/" + unitOf(setup->GetVolumeChannel());
-    return text;
+    return ParameterUnitText(parameterIndex, unitOf(setup->GetPressureChannel()), unitOf(setup->GetVolumeChannel()));
 }
 
 IUnitConversion* SistraDocument::ChannelConversion(int32_t channel, Orv::ComPtr<IUnitConversion>& holder)

@@ -328,6 +328,23 @@ TEST(ParameterNames, LongAndShortNamesFromTheStringTable)
         EXPECT_EQ(std::wstring(c.name), GetParameterName(c.parameter, c.shortName).c_str()) << c.parameter;
 }
 
+// Each parameter's unit from the channels' units, as the table titles and the command line print them.
+TEST(ParameterUnits, EachParameterIsShownInItsUnit)
+{
+    const struct
+    {
+        int32_t parameter;
+        const wchar_t* unit;
+    } cases[] = {{1, L"mmHg*mL"},  {2, L"mL/min"},   {3, L"mL"},       {7, L"mL"},      {8, L"mmHg"},
+                 {13, L"mmHg"},    {14, L"bpm"},     {15, L"%"},       {16, L"mmHg/mL"}, {17, L"mmHg*mL/s"},
+                 {18, L"mmHg/s"},  {19, L"mmHg/s"},  {20, L"mL/s"},    {21, L"mL/s"},   {22, L"mmHg"},
+                 {24, L"mL"},      {25, L"mL"},      {26, L"mmHg*mL"}, {27, L"mmHg*mL"}, {28, L""},
+                 {29, L"ms"},      {30, L"mmHg/mL"}, {31, L"mmHg"},    {0, L""},        {32, L""},
+                 {-1, L""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(std::wstring(c.unit), ParameterUnitText(c.parameter, L"mmHg", L"mL")) << c.parameter;
+}
+
 TEST(CurveLoop, NewestLoopFirstUnlessOneIsSelected)
 {
     struct Case
