@@ -12,8 +12,11 @@
 #include "resources/ResourceIds.h"
 #include "VyrCommands.h"
 #include "VyrServices.h"
+#include "VyrViews.h"
 
 #include <cwchar>
+#include <functional>
+#include <vector>
 
 namespace Sistra
 {
@@ -113,6 +116,29 @@ ULONG DocumentId(USHORT number)
     return static_cast<ULONG>(code) << 16 | number;
 }
 
+// Closes the views of node and of the nodes below it that toClose picks by type. A view leaves its
+// node as it closes, so a node's views are all picked before any of them closes.
+void CloseViewsIn(IHostViewCollection& node, const std::function<bool(ULONG)>& toClose)
+{
+    std::vector<Orv::ComPtr<IHostViewItem>> picked;
+    ULONG count = 0;
+    for (ULONG i = 0; SUCCEEDED(node.GetItemCount(&count)) && i < count; ++i)
+    {
+        Orv::ComPtr<IHostViewItem> item;
+        ULONG type = 0;
+        if (SUCCEEDED(node.GetItem(i, item.Put())) && item && SUCCEEDED(item->GetViewTypeId(&type)) && toClose(type))
+            picked.push_back(item);
+    }
+    for (const Orv::ComPtr<IHostViewItem>& item : picked)
+        item->Close();
+    for (ULONG i = 0; SUCCEEDED(node.GetChildCount(&count)) && i < count; ++i)
+    {
+        Orv::ComPtr<IHostViewCollection> child;
+        if (SUCCEEDED(node.GetChild(i, child.Put())) && child)
+            CloseViewsIn(*child.Get(), toClose);
+    }
+}
+
 TickPosition ToTick(const RecordingPosition& position)
 {
     return TickPosition{position.block, position.tick};
@@ -129,6 +155,15 @@ void SistraDocument::SendHostMessage(ULONG id, const Payload& payload)
 void SistraDocument::OpenView(USHORT viewType)
 {
     SendHostMessage(HostMessage::OpenView, ViewPayload{.viewType = DocumentId(viewType)});
+}
+
+void SistraDocument::CloseWorkflowViews()
+{
+    Orv::ComPtr<IHostViewCollection> views;
+    if (FAILED(Outer()->QueryInterface(IID_IHostViewCollection, views.PutVoid())) || !views)
+        return;
+    const ULONG workflow = DocumentId(ViewType::Workflow);
+    CloseViewsIn(*views.Get(), [workflow](ULONG type) { return type == workflow; });
 }
 
 void SistraDocument::OnShowLoopView() { OpenView(ViewType::AnalysisGraph); }

@@ -389,8 +389,11 @@ void SistraDocument::ReactToWorkflowChanges(const ModelChangedRecord& record)
 
 void SistraDocument::ReactToWorkflowModeChange(const ModelChangedRecord& record)
 {
-    if (Changed(record, PropertyId::WorkflowModeOn))
-        UpdateMenuStates();
+    if (!Changed(record, PropertyId::WorkflowModeOn))
+        return;
+    UpdateMenuStates();
+    if (!GetSetupModel()->GetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn))
+        CloseWorkflowViews();
 }
 
 } // namespace Sistra

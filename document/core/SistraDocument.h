@@ -319,6 +319,7 @@ private:
     IUnitConversion* ChannelConversion(int32_t channel, Orv::ComPtr<IUnitConversion>& holder);
     // The commands' shared steps.
     void OpenView(USHORT viewType);
+    void CloseWorkflowViews();
     template <class Payload>
     void SendHostMessage(ULONG id, const Payload& payload);
     void SetModifiedAndCommit(const ModelPtr& model);

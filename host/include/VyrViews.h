@@ -177,6 +177,27 @@ struct IVyrViewHostDocument : IUnknown
     virtual HRESULT STDMETHODCALLTYPE ViewActivated(IUnknown* view) = 0;                                // 21
 };
 
+// One open view of a document as the host's view collections list it.
+struct IHostViewItem : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetViewTypeId(ULONG* typeId) = 0;                                // 3
+    VYR_RESERVED_SLOT(4)
+    // 5: closes the view; it leaves its collection.
+    virtual HRESULT STDMETHODCALLTYPE Close() = 0;
+};
+
+// A node of the host's tree of a document's open views: its own views, then the nodes below it. The
+// document's own object answers the top node.
+struct IHostViewCollection : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetItemCount(ULONG* count) = 0;                                   // 3
+    // 4: the item at index, with one reference for the caller.
+    virtual HRESULT STDMETHODCALLTYPE GetItem(ULONG index, IHostViewItem** item) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetChildCount(ULONG* count) = 0;                                  // 5
+    // 6: the child collection at index, with one reference for the caller.
+    virtual HRESULT STDMETHODCALLTYPE GetChild(ULONG index, IHostViewCollection** child) = 0;
+};
+
 inline constexpr IID IID_IEnumInterface = {0x0AE13F60, 0x6A62, 0x11D3, {0x80, 0xB3, 0x00, 0x50, 0x04, 0xAD, 0x3C, 0x53}};
 inline constexpr IID IID_IDocViewClass = {0xCD8A64F1, 0x48D2, 0x11D1, {0x8D, 0x03, 0x00, 0xC0, 0xD1, 0x57, 0x0D, 0x74}};
 inline constexpr IID IID_IViewClass = {0x216EA591, 0x42AF, 0x11D2, {0xB7, 0x9C, 0x00, 0x80, 0x48, 0xC3, 0x6F, 0xE8}};
@@ -184,6 +205,8 @@ inline constexpr IID IID_IClientWindow = {0x168D30B1, 0x30B5, 0x11D1, {0x8C, 0xE
 inline constexpr IID IID_IVyrViewClassImpl = {0x165E5211, 0xD987, 0x11D1, {0xB2, 0xF2, 0x00, 0x60, 0x08, 0x94, 0xD7, 0x2A}};
 inline constexpr IID IID_IVyrViewClassImplFactory = {0x5FCB46F0, 0x0B1D, 0x11D2, {0xB3, 0x25, 0x00, 0x80, 0x48, 0xC3, 0x6F, 0xE8}};
 inline constexpr IID IID_IVyrViewHostDocument = {0x5C0B6A13, 0x2E47, 0x4F3A, {0x9B, 0x61, 0x3D, 0x7E, 0x20, 0x41, 0xA8, 0x12}};
+inline constexpr IID IID_IHostViewItem = {0x3F0B7C21, 0x8A4E, 0x4D15, {0xA2, 0x6B, 0x51, 0x9C, 0x0E, 0x7D, 0x24, 0xB3}};
+inline constexpr IID IID_IHostViewCollection = {0x3F0B7C22, 0x8A4E, 0x4D15, {0xA2, 0x6B, 0x51, 0x9C, 0x0E, 0x7D, 0x24, 0xB3}};
 // The category all of a module's views belong to.
 inline constexpr GUID VyrViewCategoryGUID = {0xD6F52E80, 0xB34D, 0x11D3, {0x80, 0xC7, 0x00, 0x50, 0x04, 0xAD, 0x3C, 0x53}};
 // The second document interface a view class of the module needs.

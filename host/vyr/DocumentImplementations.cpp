@@ -1,4 +1,5 @@
 #include "DocumentImplementations.h"
+#include "DocumentViews.h"
 
 #include <algorithm>
 #include <cstring>
@@ -63,7 +64,7 @@ private:
 class HostMessages final : public IMessageHandler, public IHostMessageLog
 {
 public:
-    explicit HostMessages(IUnknown* outer) : outer_(outer) {}
+    HostMessages(IUnknown* outer, DocumentViews& views) : outer_(outer), views_(views) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
         return outer_->QueryInterface(iid, object);
@@ -82,6 +83,7 @@ public:
         std::vector<ULONG> words(payload ? size / sizeof(ULONG) : 0);
         if (!words.empty())
             std::memcpy(words.data(), payload, words.size() * sizeof(ULONG));
+        views_.Take(id, words);
         log_.push_back({id, std::move(words)});
         return 1;
     }
@@ -123,6 +125,7 @@ private:
         std::vector<ULONG> words;
     };
     IUnknown* outer_;
+    DocumentViews& views_;
     std::vector<Entry> log_;
 };
 
@@ -186,7 +189,8 @@ private:
 class DocImplementation final : public ImplementationBase
 {
 public:
-    DocImplementation(IUnknown* outer, IUnknown* services) : views_(outer), frame_(outer, services), messages_(outer)
+    DocImplementation(IUnknown* outer, IUnknown* services)
+        : views_(outer), frame_(outer, services), openViews_(outer), messages_(outer, openViews_)
     {
     }
 
@@ -201,10 +205,11 @@ private:
             return static_cast<IMessageHandler*>(&messages_);
         if (IsEqualIID(iid, IID_IHostMessageLog))
             return static_cast<IHostMessageLog*>(&messages_);
-        return nullptr;
+        return IsEqualIID(iid, IID_IHostViewCollection) ? &openViews_ : nullptr;
     }
     ViewBroadcaster views_;
     DocumentFrame frame_;
+    DocumentViews openViews_;
     HostMessages messages_;
 };
 

@@ -6,6 +6,7 @@
 
 #include "OrvStringInterfaces.h"
 #include "VyrCommands.h"
+#include "VyrViews.h"
 #include "document/models/workflow/Workflow.h"
 #include "host/app/macro/MacroText.h"
 #include "platform/owl/window/Window.h"
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -402,6 +404,65 @@ TEST_F(DocumentCommands, CopyingTheTableFillsTheHostsSheet)
     EXPECT_EQ(L"HR", sheet.At(1, 1));
     EXPECT_EQ(L"Loop 2", sheet.At(3, 0));
     EXPECT_EQ(L"2.2", sheet.At(3, 2));
+}
+
+// The view types of each node of the host's view tree of the document, the top node first.
+std::vector<std::vector<ULONG>> OpenViewTypes(IHostViewCollection& node)
+{
+    std::vector<std::vector<ULONG>> nodes(1);
+    ULONG count = 0;
+    for (ULONG i = 0; SUCCEEDED(node.GetItemCount(&count)) && i < count; ++i)
+    {
+        Orv::ComPtr<IHostViewItem> item;
+        EXPECT_EQ(S_OK, node.GetItem(i, item.Put()));
+        item->GetViewTypeId(&nodes[0].emplace_back());
+    }
+    for (ULONG i = 0; SUCCEEDED(node.GetChildCount(&count)) && i < count; ++i)
+    {
+        Orv::ComPtr<IHostViewCollection> child;
+        EXPECT_EQ(S_OK, node.GetChild(i, child.Put()));
+        for (auto& below : OpenViewTypes(*child.Get()))
+            nodes.push_back(std::move(below));
+    }
+    return nodes;
+}
+
+// Leaving workflow mode closes the workflow views in every node of the host's view tree and no other
+// view; entering it closes nothing.
+TEST_F(DocumentCommands, LeavingWorkflowModeClosesOnlyTheWorkflowViews)
+{
+    namespace Cmd = Sistra::Command;
+    const ULONG workflow = ViewId(Sistra::ViewType::Workflow);
+    const ULONG loop = ViewId(Sistra::ViewType::AnalysisGraph);
+    const ULONG table = ViewId(Sistra::ViewType::HemodynamicsTable);
+    struct Row
+    {
+        bool before, after;
+        std::vector<std::vector<ULONG>> left; // top node, then the workflow pane
+    };
+    const Row rows[] = {
+        {true, false, {{loop, table}, {}}},
+        {false, true, {{loop, workflow, table}, {workflow}}},
+        {false, false, {{loop, workflow, table}, {workflow}}},
+    };
+    for (const Row& row : rows)
+    {
+        DocumentOnHost host(*recording, false, false);
+        SistraDocument& doc = host.Document();
+        const Sistra::ModelPtr setup = doc.GetSetupModel();
+        setup->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, row.before);
+        setup->CommitChanges();
+        // The workflow view shows in the host's pane; the host may also open one among the others.
+        doc.ExecuteCommand(DocumentCommandId(Cmd::OpenLoopView));
+        VyrMessageSender().SendMsg(doc.Outer(), MsgData<std::array<ULONG, 2>>{0x80010000, 0, {4, workflow}}, 0);
+        doc.ExecuteCommand(DocumentCommandId(Cmd::OpenHemodynamicsTable));
+        doc.ExecuteCommand(DocumentCommandId(Cmd::OpenWorkflow));
+        setup->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, row.after);
+        setup->CommitChanges();
+        Orv::ComPtr<IHostViewCollection> views;
+        ASSERT_EQ(S_OK, doc.Outer()->QueryInterface(IID_IHostViewCollection, views.PutVoid()));
+        EXPECT_EQ(row.left, OpenViewTypes(*views.Get())) << row.before << " -> " << row.after;
+    }
 }
 
 // Known volumes come from the valid loops of a selection of the volume channel: the mean smallest or

@@ -1,0 +1,91 @@
+// The host's tree of one document's open views. The views the document asks the host to open go in
+// the top node; the workflow view, which the host docks in a pane of its own, goes in the pane's node
+// below it. A view leaves its node when it is closed.
+#pragma once
+
+#include "ComObjects.h"
+#include "VyrViews.h"
+
+#include "foundation/com/ComPtr.h"
+
+#include <utility>
+#include <vector>
+
+namespace Vyr
+{
+
+struct ViewNode;
+
+// An open view: it closes once, leaving its node.
+class ViewItem final : public HeapComObject<IHostViewItem, &IID_IHostViewItem>
+{
+public:
+    ViewItem(ULONG typeId, ViewNode& node) : typeId_(typeId), node_(&node) {}
+
+    HRESULT STDMETHODCALLTYPE GetViewTypeId(ULONG* typeId) override
+    {
+        return typeId ? (*typeId = typeId_, S_OK) : E_POINTER;
+    }
+    HRESULT STDMETHODCALLTYPE Close() override;
+
+    ULONG TypeId() const { return typeId_; }
+    // The node goes before a caller lets go of the item: the item is then closed.
+    void Orphan() { node_ = nullptr; }
+
+private:
+    ULONG typeId_;
+    ViewNode* node_;
+};
+
+// The views of one node and the nodes below it.
+struct ViewNode
+{
+    ViewNode() = default;
+    ViewNode(const ViewNode&) = delete;
+    ViewNode& operator=(const ViewNode&) = delete;
+    ~ViewNode();
+
+    void Open(ULONG typeId);
+    bool Holds(ULONG typeId) const;
+    void Remove(const ViewItem* item);
+
+    std::vector<Orv::ComPtr<ViewItem>> items;
+    std::vector<Orv::ComPtr<IHostViewCollection>> children;
+};
+
+// A node as the host hands it out; Base decides whom its references count on.
+template <class Base>
+class ViewCollectionFace : public Base
+{
+public:
+    template <class... Args>
+    explicit ViewCollectionFace(Args&&... args) : Base(std::forward<Args>(args)...)
+    {
+    }
+
+    HRESULT STDMETHODCALLTYPE GetItemCount(ULONG* count) override;
+    HRESULT STDMETHODCALLTYPE GetItem(ULONG index, IHostViewItem** item) override;
+    HRESULT STDMETHODCALLTYPE GetChildCount(ULONG* count) override;
+    HRESULT STDMETHODCALLTYPE GetChild(ULONG index, IHostViewCollection** child) override;
+
+    ViewNode node;
+};
+
+using PaneViews = ViewCollectionFace<HeapComObject<IHostViewCollection, &IID_IHostViewCollection>>;
+
+// The top node, a face of the document's host implementation.
+class DocumentViews final : public ViewCollectionFace<DelegatingFace<IHostViewCollection>>
+{
+public:
+    using ViewCollectionFace::ViewCollectionFace;
+
+    // What a message the document sent its host does to its views.
+    void Take(ULONG id, const std::vector<ULONG>& words);
+
+private:
+    PaneViews& Pane();
+
+    PaneViews* pane_ = nullptr;
+};
+
+} // namespace Vyr
