@@ -14,6 +14,7 @@
 #include "VyrServices.h"
 #include "VyrViews.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <functional>
 #include <vector>
@@ -157,13 +158,27 @@ void SistraDocument::OpenView(USHORT viewType)
     SendHostMessage(HostMessage::OpenView, ViewPayload{.viewType = DocumentId(viewType)});
 }
 
-void SistraDocument::CloseWorkflowViews()
+void SistraDocument::CloseOpenViews(const std::function<bool(ULONG)>& toClose)
 {
     Orv::ComPtr<IHostViewCollection> views;
-    if (FAILED(Outer()->QueryInterface(IID_IHostViewCollection, views.PutVoid())) || !views)
-        return;
+    if (SUCCEEDED(Outer()->QueryInterface(IID_IHostViewCollection, views.PutVoid())) && views)
+        CloseViewsIn(*views.Get(), toClose);
+}
+
+void SistraDocument::CloseWorkflowViews()
+{
     const ULONG workflow = DocumentId(ViewType::Workflow);
-    CloseViewsIn(*views.Get(), [workflow](ULONG type) { return type == workflow; });
+    CloseOpenViews([workflow](ULONG type) { return type == workflow; });
+}
+
+// The workflow view stays whatever the step shows: it is how the user moves between steps.
+void SistraDocument::CloseViewsNotIn(const std::vector<ViewLayoutItem>& items)
+{
+    const ULONG workflow = DocumentId(ViewType::Workflow);
+    CloseOpenViews([workflow, &items](ULONG type) {
+        return type != workflow &&
+               std::none_of(items.begin(), items.end(), [type](const ViewLayoutItem& item) { return item.viewType == type; });
+    });
 }
 
 void SistraDocument::OnShowLoopView() { OpenView(ViewType::AnalysisGraph); }
@@ -493,6 +508,7 @@ void SistraDocument::OnArrangeViews()
                                          .right = item.right * width / 100,
                                          .bottom = item.bottom * height / 100});
     }
+    CloseViewsNotIn(items);
 }
 
 void SistraDocument::OnOpenMPVSControlSoftware()

@@ -33,6 +33,8 @@ struct ITableViewManager;
 namespace Sistra
 {
 
+struct ViewLayoutItem;
+
 // What changed since the views were last refreshed; the payload of the refresh broadcast.
 namespace ChangeState
 {
@@ -320,6 +322,8 @@ private:
     // The commands' shared steps.
     void OpenView(USHORT viewType);
     void CloseWorkflowViews();
+    void CloseViewsNotIn(const std::vector<ViewLayoutItem>& items);
+    void CloseOpenViews(const std::function<bool(ULONG)>& toClose);
     template <class Payload>
     void SendHostMessage(ULONG id, const Payload& payload);
     void SetModifiedAndCommit(const ModelPtr& model);

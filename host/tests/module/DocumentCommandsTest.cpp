@@ -341,6 +341,27 @@ TEST_F(DocumentCommands, CalibrationValuesFromTheSelectionAreItsMeans)
     EXPECT_EQ(kept, Double(ModelKind::PressureCalib, PropertyId::PressureBase1));
 }
 
+// The view types of each node of the host's view tree of the document, the top node first.
+std::vector<std::vector<ULONG>> OpenViewTypes(IHostViewCollection& node)
+{
+    std::vector<std::vector<ULONG>> nodes(1);
+    ULONG count = 0;
+    for (ULONG i = 0; SUCCEEDED(node.GetItemCount(&count)) && i < count; ++i)
+    {
+        Orv::ComPtr<IHostViewItem> item;
+        EXPECT_EQ(S_OK, node.GetItem(i, item.Put()));
+        item->GetViewTypeId(&nodes[0].emplace_back());
+    }
+    for (ULONG i = 0; SUCCEEDED(node.GetChildCount(&count)) && i < count; ++i)
+    {
+        Orv::ComPtr<IHostViewCollection> child;
+        EXPECT_EQ(S_OK, node.GetChild(i, child.Put()));
+        for (auto& below : OpenViewTypes(*child.Get()))
+            nodes.push_back(std::move(below));
+    }
+    return nodes;
+}
+
 // Arranging places each view of the step in percent of the main window's client area (rounded down),
 // each with three host messages: bring it up, show it, place it.
 TEST_F(DocumentCommands, ArrangingPlacesTheStepsViewsInTheMainWindow)
@@ -354,8 +375,17 @@ TEST_F(DocumentCommands, ArrangingPlacesTheStepsViewsInTheMainWindow)
     std::vector<Sistra::ViewLayoutItem> items;
     Sistra::Workflow(&Doc()).GetViewLayout(items);
     ASSERT_FALSE(items.empty());
+    // Views the step does not show close; the workflow view stays.
+    const ULONG workflow = ViewId(Sistra::ViewType::Workflow);
+    const ULONG prsw = ViewId(Sistra::ViewType::Prsw);
+    ASSERT_TRUE(std::none_of(items.begin(), items.end(), [prsw](const auto& item) { return item.viewType == prsw; }));
+    for (const ULONG type : {prsw, workflow, ViewId(Sistra::ViewType::AnalysisGraph)})
+        VyrMessageSender().SendMsg(Doc().Outer(), MsgData<std::array<ULONG, 2>>{0x80010000, 0, {4, type}}, 0);
     const size_t before = HostMessages(Doc()).size();
     EXPECT_EQ(1, RunStatement(Doc(), L"ArrangeSistraViews"));
+    Orv::ComPtr<IHostViewCollection> views;
+    ASSERT_EQ(S_OK, Doc().Outer()->QueryInterface(IID_IHostViewCollection, views.PutVoid()));
+    EXPECT_EQ((std::vector<ULONG>{workflow, ViewId(Sistra::ViewType::AnalysisGraph)}), OpenViewTypes(*views.Get())[0]);
     const auto messages = HostMessages(Doc());
     ASSERT_EQ(before + 3 * items.size(), messages.size());
     const auto scaled = [](int32_t percent, LONG length) { return static_cast<ULONG>(percent * length / 100); };
@@ -404,27 +434,6 @@ TEST_F(DocumentCommands, CopyingTheTableFillsTheHostsSheet)
     EXPECT_EQ(L"HR", sheet.At(1, 1));
     EXPECT_EQ(L"Loop 2", sheet.At(3, 0));
     EXPECT_EQ(L"2.2", sheet.At(3, 2));
-}
-
-// The view types of each node of the host's view tree of the document, the top node first.
-std::vector<std::vector<ULONG>> OpenViewTypes(IHostViewCollection& node)
-{
-    std::vector<std::vector<ULONG>> nodes(1);
-    ULONG count = 0;
-    for (ULONG i = 0; SUCCEEDED(node.GetItemCount(&count)) && i < count; ++i)
-    {
-        Orv::ComPtr<IHostViewItem> item;
-        EXPECT_EQ(S_OK, node.GetItem(i, item.Put()));
-        item->GetViewTypeId(&nodes[0].emplace_back());
-    }
-    for (ULONG i = 0; SUCCEEDED(node.GetChildCount(&count)) && i < count; ++i)
-    {
-        Orv::ComPtr<IHostViewCollection> child;
-        EXPECT_EQ(S_OK, node.GetChild(i, child.Put()));
-        for (auto& below : OpenViewTypes(*child.Get()))
-            nodes.push_back(std::move(below));
-    }
-    return nodes;
 }
 
 // Leaving workflow mode closes the workflow views in every node of the host's view tree and no other
