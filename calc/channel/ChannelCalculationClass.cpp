@@ -12,9 +12,6 @@ namespace Sistra
 namespace
 {
 
-// A released settings class marks its count so that a stray late release shows as one.
-constexpr LONG ReleasedMark = static_cast<LONG>(0xC0000001u);
-
 // The text of the string table, or the fallback when the table lacks it.
 HRESULT AnswerText(UINT id, const wchar_t* fallback, IOrvString** out)
 {
@@ -45,22 +42,6 @@ HRESULT STDMETHODCALLTYPE ChannelSettingsClass::QueryInterface(REFIID iid, void*
     return S_OK;
 }
 
-ULONG STDMETHODCALLTYPE ChannelSettingsClass::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&references_));
-}
-
-ULONG STDMETHODCALLTYPE ChannelSettingsClass::Release()
-{
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0)
-    {
-        references_ = ReleasedMark;
-        delete this;
-    }
-    return static_cast<ULONG>(left);
-}
-
 HRESULT STDMETHODCALLTYPE ChannelSettingsClass::CreateObject(const IID* iid, void** object)
 {
     if (!object)
@@ -82,7 +63,7 @@ HRESULT STDMETHODCALLTYPE ChannelSettingsClass::LoadObject(IStream* stream, IPer
 }
 
 ChannelSettingsClass::ChannelSettingsClass()
-    : DescribedClassObject(ChannelSettingsDescriptor(), CalcSettingsClassCategory)
+    : DescribedClassObject(ChannelSettingsDescriptor(), CalcSettingsClassCategory), Orv::CComObjectRoot(1)
 {
 }
 

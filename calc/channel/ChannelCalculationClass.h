@@ -7,6 +7,7 @@
 #include "hostframework/entry/ClassRegistration.h"
 
 #include "calc/engine/CalcFunctionTable.h"
+#include "foundation/com/ComObjectRoot.h"
 
 namespace Sistra
 {
@@ -60,15 +61,15 @@ private:
     const GUID& category_;
 };
 
-class ChannelSettingsClass final : public DescribedClassObject<IPersistClassObject>
+class ChannelSettingsClass final : public DescribedClassObject<IPersistClassObject>, private Orv::CComObjectRoot
 {
 public:
     // One reference, the creator's.
     ChannelSettingsClass();
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
     // A default settings record; the caller holds the only reference.
     HRESULT STDMETHODCALLTYPE CreateObject(const IID* iid, void** object) override;
     // The record the stream holds; nothing when it holds none (the code says why).
@@ -76,7 +77,6 @@ public:
 
 private:
     ~ChannelSettingsClass() = default;
-    volatile LONG references_ = 1;
 };
 
 // Static: AddRef and Release do not change its life.

@@ -70,19 +70,6 @@ HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableViewData::QueryInterface(REFIID
     return S_OK;
 }
 
-ULONG STDMETHODCALLTYPE SistraHemodynamicsTableViewData::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&m_references));
-}
-
-ULONG STDMETHODCALLTYPE SistraHemodynamicsTableViewData::Release()
-{
-    const LONG left = InterlockedDecrement(&m_references);
-    if (left == 0)
-        delete this;
-    return static_cast<ULONG>(left);
-}
-
 RowNumberFormat& SistraHemodynamicsTableViewData::GetRowFormat(int32_t parameter)
 {
     // The loop numbers (parameter 0) are whole numbers; every parameter starts with four figures.

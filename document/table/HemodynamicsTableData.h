@@ -4,6 +4,7 @@
 // row per statistic. Each parameter keeps the number format the user gave it while the document lives.
 #pragma once
 
+#include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 #include "tableview/data/TableInterfaces.h"
 
@@ -26,15 +27,17 @@ struct RowNumberFormat
 // mode 0, else the significant figures with trailing zeros kept and no point at the end.
 std::wstring FormatTableValue(double value, const RowNumberFormat& format, wchar_t decimalSeparator);
 
-class SistraHemodynamicsTableViewData final : public ITableDataManager, public ITableStoredRowInfo
+class SistraHemodynamicsTableViewData final : public ITableDataManager,
+                                              public ITableStoredRowInfo,
+                                              private Orv::CComObjectRoot
 {
 public:
     // The analysis data of the document that owns this table, kept while the table lives.
     explicit SistraHemodynamicsTableViewData(SistraData& data);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
 
     HRESULT STDMETHODCALLTYPE GetCellText(ULONG grid, int row, ULONG column, Orv::String* text) override;
     HRESULT STDMETHODCALLTYPE GetCellFormat(ULONG grid, int row, ULONG column, ULONG* format) override;
@@ -54,7 +57,6 @@ private:
     std::wstring SummaryCellText(int row, ULONG column);
     int32_t ParameterOfColumn(ULONG column) const;
 
-    LONG m_references = 0;
     Orv::ComPtr<SistraData> m_data;
     std::unordered_map<int32_t, RowNumberFormat> m_formats;
 };
