@@ -51,7 +51,7 @@ struct AnalysisSettings
     std::unordered_set<int32_t> tableParameters;
     std::vector<int32_t> excludedParameters; // what the workflow step in force leaves out of the table
     std::vector<double> knownVolumes;
-    std::vector<std::vector<double>> cuvetteTable; // one row of conductances per known volume
+    std::vector<std::vector<double>> cuvetteTable; // the conductance readings of each well, well by well
 };
 
 class AnalysisDataOwner

@@ -16,13 +16,15 @@ PropertyValueType<T> Read(ModelOwner& document, int id)
     return model ? model->GetValue<T>(id) : PropertyValueType<T>{};
 }
 
-std::vector<std::vector<double>> RowsOf(const DoubleMatrix& matrix)
+// The cuvette table keeps a well's readings in its column (row r is the r-th reading of every well):
+// the readings of each well, well by well, to pair with the wells' known volumes.
+std::vector<std::vector<double>> WellReadingsOf(const DoubleMatrix& matrix)
 {
-    std::vector<std::vector<double>> rows(static_cast<std::size_t>(matrix.Rows()));
-    for (int32_t row = 0; row < matrix.Rows(); ++row)
-        for (int32_t column = 0; column < matrix.Columns(); ++column)
-            rows[static_cast<std::size_t>(row)].push_back(matrix.At(row, column));
-    return rows;
+    std::vector<std::vector<double>> wells(static_cast<std::size_t>(matrix.Columns()));
+    for (int32_t well = 0; well < matrix.Columns(); ++well)
+        for (int32_t reading = 0; reading < matrix.Rows(); ++reading)
+            wells[static_cast<std::size_t>(well)].push_back(matrix.At(reading, well));
+    return wells;
 }
 
 } // namespace
@@ -45,7 +47,7 @@ AnalysisSettings ReadAnalysisSettings(ModelOwner& document)
     settings.tableParameters.insert(rows.begin(), rows.end());
     Workflow(&document).GetExcludedParameters(settings.excludedParameters);
     settings.knownVolumes = Read<DoubleVector>(document, PropertyId::KnownVolumes);
-    settings.cuvetteTable = RowsOf(Read<Matrix>(document, PropertyId::CuvetteTable));
+    settings.cuvetteTable = WellReadingsOf(Read<Matrix>(document, PropertyId::CuvetteTable));
     return settings;
 }
 

@@ -3,12 +3,14 @@
 // menu choice and a macro take one path.
 #include "document/core/SistraDocument.h"
 
+#include "document/core/CuvetteSelectionTarget.h"
 #include "document/models/ModelFactory.h"
 #include "document/models/workflow/Workflow.h"
 #include "document/mpvs/ControlProgramLink.h"
 #include "foundation/text/StringResources.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/services/HostMessageBox.h"
+#include "hostframework/views/DocViewClass.h"
 #include "resources/ResourceIds.h"
 #include "VyrCommands.h"
 #include "VyrServices.h"
@@ -117,27 +119,26 @@ ULONG DocumentId(USHORT number)
     return static_cast<ULONG>(code) << 16 | number;
 }
 
-// Closes the views of node and of the nodes below it that toClose picks by type. A view leaves its
-// node as it closes, so a node's views are all picked before any of them closes.
-void CloseViewsIn(IHostViewCollection& node, const std::function<bool(ULONG)>& toClose)
+// Every open view of node and of the nodes below it: a node's views, then those of the nodes below.
+// All are listed before any is acted on, since a view leaves its node as it closes.
+std::vector<Orv::ComPtr<IHostViewItem>> OpenViewItems(IHostViewCollection& node)
 {
-    std::vector<Orv::ComPtr<IHostViewItem>> picked;
+    std::vector<Orv::ComPtr<IHostViewItem>> items;
     ULONG count = 0;
     for (ULONG i = 0; SUCCEEDED(node.GetItemCount(&count)) && i < count; ++i)
-    {
-        Orv::ComPtr<IHostViewItem> item;
-        ULONG type = 0;
-        if (SUCCEEDED(node.GetItem(i, item.Put())) && item && SUCCEEDED(item->GetViewTypeId(&type)) && toClose(type))
-            picked.push_back(item);
-    }
-    for (const Orv::ComPtr<IHostViewItem>& item : picked)
-        item->Close();
+        if (Orv::ComPtr<IHostViewItem> item; SUCCEEDED(node.GetItem(i, item.Put())) && item)
+            items.push_back(std::move(item));
     for (ULONG i = 0; SUCCEEDED(node.GetChildCount(&count)) && i < count; ++i)
-    {
-        Orv::ComPtr<IHostViewCollection> child;
-        if (SUCCEEDED(node.GetChild(i, child.Put())) && child)
-            CloseViewsIn(*child.Get(), toClose);
-    }
+        if (Orv::ComPtr<IHostViewCollection> child; SUCCEEDED(node.GetChild(i, child.Put())) && child)
+            for (Orv::ComPtr<IHostViewItem>& below : OpenViewItems(*child.Get()))
+                items.push_back(std::move(below));
+    return items;
+}
+
+ULONG TypeOf(IHostViewItem& item)
+{
+    ULONG type = 0;
+    return SUCCEEDED(item.GetViewTypeId(&type)) ? type : 0;
 }
 
 TickPosition ToTick(const RecordingPosition& position)
@@ -158,11 +159,36 @@ void SistraDocument::OpenView(USHORT viewType)
     SendHostMessage(HostMessage::OpenView, ViewPayload{.viewType = DocumentId(viewType)});
 }
 
-void SistraDocument::CloseOpenViews(const std::function<bool(ULONG)>& toClose)
+std::vector<Orv::ComPtr<IHostViewItem>> SistraDocument::OpenViews()
 {
     Orv::ComPtr<IHostViewCollection> views;
-    if (SUCCEEDED(Outer()->QueryInterface(IID_IHostViewCollection, views.PutVoid())) && views)
-        CloseViewsIn(*views.Get(), toClose);
+    if (FAILED(Outer()->QueryInterface(IID_IHostViewCollection, views.PutVoid())) || !views)
+        return {};
+    return OpenViewItems(*views.Get());
+}
+
+void SistraDocument::CloseOpenViews(const std::function<bool(ULONG)>& toClose)
+{
+    for (const Orv::ComPtr<IHostViewItem>& item : OpenViews())
+        if (toClose(TypeOf(*item.Get())))
+            item->Close();
+}
+
+// The open cuvette calibration view carries the command out; without one it is answered all the same.
+void SistraDocument::OnAddSelToCuvetteCalibration()
+{
+    const ULONG cuvette = DocumentId(ViewType::CuvetteCalibration);
+    for (const Orv::ComPtr<IHostViewItem>& item : OpenViews())
+    {
+        Orv::ComPtr<IUnknown> view;
+        if (TypeOf(*item.Get()) != cuvette || item->GetView(view.Put()) != S_OK)
+            continue;
+        if (auto* target = dynamic_cast<CuvetteSelectionTarget*>(DocViewBase::WindowOf(view.Get())))
+        {
+            target->SetFromSelection();
+            return;
+        }
+    }
 }
 
 void SistraDocument::CloseWorkflowViews()

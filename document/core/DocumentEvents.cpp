@@ -155,6 +155,8 @@ VYR_DEFINE_EVENT_MAP(SistraDocument, VyrEventHandlerBase){
                          &DispatchMessageValues<SistraDocument, &SistraDocument::OnSetESPVRegressionType, Orv::String>),
     VyrEventMap::Message(&DocumentMessage<AutomationMessage::SetEDPVRegressionType>,
                          &DispatchMessageValues<SistraDocument, &SistraDocument::OnSetEDPVRegressionType, Orv::String>),
+    VyrEventMap::Message(&DocumentMessage<AutomationMessage::AddSelToSistraCuvetteCalibration>,
+                         &DispatchMessageNoArgs<SistraDocument, &SistraDocument::OnAddSelToCuvetteCalibration>),
     VyrEventMap::Message(&DocumentMessage<AutomationMessage::SelectASistra>,
                          &DispatchMessageWithPayload<SistraDocument, SelectLoopPayload, &SistraDocument::OnSelectASistraMsg>),
     VyrEventMap::Message(&DocumentMessage<AutomationMessage::SistraTableRowSelected>,

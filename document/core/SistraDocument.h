@@ -21,6 +21,7 @@
 #include "ModelMessages.h"
 #include "OrvStringInterfaces.h"
 #include "VyrAnalysis.h"
+#include "VyrViews.h"
 #include "hostframework/document/StrixChildDocument.h"
 
 #include <cstdint>
@@ -235,6 +236,7 @@ public:
     void OnSetShowESPointsType(const Orv::String& type);
     void OnOpenSettingsMsg();
     void OnArrangeViews();
+    void OnAddSelToCuvetteCalibration();
     void OnOpenMPVSControlSoftware();
 
     // Calibration and data commands.
@@ -324,6 +326,8 @@ private:
     void CloseWorkflowViews();
     void CloseViewsNotIn(const std::vector<ViewLayoutItem>& items);
     void CloseOpenViews(const std::function<bool(ULONG)>& toClose);
+    // The host's open views of this document, every node's views depth first.
+    std::vector<Orv::ComPtr<IHostViewItem>> OpenViews();
     template <class Payload>
     void SendHostMessage(ULONG id, const Payload& payload);
     void SetModifiedAndCommit(const ModelPtr& model);

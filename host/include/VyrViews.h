@@ -181,7 +181,9 @@ struct IVyrViewHostDocument : IUnknown
 struct IHostViewItem : IUnknown
 {
     virtual HRESULT STDMETHODCALLTYPE GetViewTypeId(ULONG* typeId) = 0;                                // 3
-    VYR_RESERVED_SLOT(4)
+    // 4: the view object the host shows for the item, with one reference for the caller; S_FALSE and
+    // null while the host shows none (a view asked for that has no window yet).
+    virtual HRESULT STDMETHODCALLTYPE GetView(IUnknown** view) = 0;
     // 5: closes the view; it leaves its collection.
     virtual HRESULT STDMETHODCALLTYPE Close() = 0;
 };

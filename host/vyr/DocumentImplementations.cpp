@@ -129,6 +129,29 @@ private:
     std::vector<Entry> log_;
 };
 
+// What the module's views tell the document of their life: a view shown (activated) goes into the
+// document's view tree, a closed one leaves it.
+class ViewLifeFace final : public DelegatingFace<IVyrViewHostDocument>
+{
+public:
+    ViewLifeFace(IUnknown* outer, DocumentViews& views) : DelegatingFace(outer), views_(views) {}
+    HRESULT STDMETHODCALLTYPE CanCloseView(IUnknown*, VARIANT_BOOL* canClose) override
+    {
+        return canClose ? (*canClose = VARIANT_TRUE, S_OK) : E_POINTER;
+    }
+    HRESULT STDMETHODCALLTYPE ViewClosed(IUnknown* view) override
+    {
+        return Guarded([&] { views_.Drop(view); return S_OK; });
+    }
+    HRESULT STDMETHODCALLTYPE ViewActivated(IUnknown* view) override
+    {
+        return Guarded([&] { views_.Show(view); return S_OK; });
+    }
+
+private:
+    DocumentViews& views_;
+};
+
 // The non-delegating IUnknown of an implementation object, made with the one reference its outer holds.
 class ImplementationBase : public HeapComObject<IUnknown, &IID_IUnknown>
 {
@@ -190,7 +213,8 @@ class DocImplementation final : public ImplementationBase
 {
 public:
     DocImplementation(IUnknown* outer, IUnknown* services)
-        : views_(outer), frame_(outer, services), openViews_(outer), messages_(outer, openViews_)
+        : views_(outer), frame_(outer, services), openViews_(outer), messages_(outer, openViews_),
+          viewLife_(outer, openViews_)
     {
     }
 
@@ -205,12 +229,15 @@ private:
             return static_cast<IMessageHandler*>(&messages_);
         if (IsEqualIID(iid, IID_IHostMessageLog))
             return static_cast<IHostMessageLog*>(&messages_);
+        if (IsEqualIID(iid, IID_IVyrViewHostDocument))
+            return &viewLife_;
         return IsEqualIID(iid, IID_IHostViewCollection) ? &openViews_ : nullptr;
     }
     ViewBroadcaster views_;
     DocumentFrame frame_;
     DocumentViews openViews_;
     HostMessages messages_;
+    ViewLifeFace viewLife_;
 };
 
 } // namespace

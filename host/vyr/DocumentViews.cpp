@@ -5,11 +5,31 @@
 namespace Vyr
 {
 
+HRESULT STDMETHODCALLTYPE ViewItem::GetView(IUnknown** view)
+{
+    if (!view)
+        return E_POINTER;
+    *view = view_.Get();
+    if (!*view)
+        return S_FALSE;
+    (*view)->AddRef();
+    return S_OK;
+}
+
 HRESULT STDMETHODCALLTYPE ViewItem::Close()
 {
     if (!node_)
         return S_FALSE;
-    std::exchange(node_, nullptr)->Remove(this);
+    // The item stays alive while its view closes: the view's closing removes it from its node.
+    const Orv::ComPtr<ViewItem> self(this);
+    if (const Orv::ComPtr<IUnknown> view = std::move(view_))
+    {
+        Orv::ComPtr<IDocView2> shown;
+        if (SUCCEEDED(view->QueryInterface(IID_IDocView2, shown.PutVoid())) && shown)
+            shown->Close();
+    }
+    if (node_)
+        std::exchange(node_, nullptr)->Remove(this);
     return S_OK;
 }
 
@@ -19,9 +39,33 @@ ViewNode::~ViewNode()
         item->Orphan();
 }
 
-void ViewNode::Open(ULONG typeId)
+ViewItem& ViewNode::Open(ULONG typeId)
 {
     items.push_back(Orv::ComPtr<ViewItem>::Adopt(new ViewItem(typeId, *this)));
+    return *items.back().Get();
+}
+
+ViewItem* ViewNode::Awaiting(ULONG typeId) const
+{
+    const auto found = std::find_if(items.begin(), items.end(),
+                                    [typeId](const auto& item) { return item->TypeId() == typeId && !item->View(); });
+    return found == items.end() ? nullptr : found->Get();
+}
+
+bool ViewNode::Drop(IUnknown* view)
+{
+    const auto found =
+        std::find_if(items.begin(), items.end(), [view](const auto& item) { return item->View() == view; });
+    if (found != items.end())
+    {
+        const Orv::ComPtr<ViewItem> item = *found;
+        item->Orphan();
+        items.erase(found);
+        return true;
+    }
+    return std::any_of(children.begin(), children.end(), [view](const Orv::ComPtr<IHostViewCollection>& child) {
+        return static_cast<PaneViews*>(child.Get())->node.Drop(view);
+    });
 }
 
 bool ViewNode::Holds(ULONG typeId) const
@@ -99,6 +143,47 @@ void DocumentViews::Take(ULONG id, const std::vector<ULONG>& words)
         node.Open(words[1]);
     else if (id == ShowPaneViewMessage && words.size() >= 3 && words[2] == 1 && !Pane().node.Holds(words[1]))
         Pane().node.Open(words[1]);
+}
+
+namespace
+{
+
+// The identity under which the tree keeps a view: its IUnknown, whichever face it was given by.
+Orv::ComPtr<IUnknown> Identity(IUnknown* view)
+{
+    Orv::ComPtr<IUnknown> identity;
+    if (view)
+        view->QueryInterface(IID_IUnknown, identity.PutVoid());
+    return identity;
+}
+
+} // namespace
+
+void DocumentViews::Show(IUnknown* view)
+{
+    const Orv::ComPtr<IUnknown> identity = Identity(view);
+    Orv::ComPtr<IDocView2> shown;
+    ULONG id[2] = {};
+    if (!identity || FAILED(view->QueryInterface(IID_IDocView2, shown.PutVoid())) || !shown ||
+        FAILED(shown->GetViewId(id)))
+        return;
+    const auto holds = [&](const ViewNode& in) {
+        return std::any_of(in.items.begin(), in.items.end(),
+                           [&](const auto& item) { return item->View() == identity.Get(); });
+    };
+    // Activating a view again changes nothing.
+    if (holds(node) || (pane_ && holds(pane_->node)))
+        return;
+    ViewItem* item = node.Awaiting(id[0]);
+    if (!item && pane_)
+        item = pane_->node.Awaiting(id[0]);
+    (item ? *item : node.Open(id[0])).Show(identity.Get());
+}
+
+void DocumentViews::Drop(IUnknown* view)
+{
+    if (const Orv::ComPtr<IUnknown> identity = Identity(view))
+        node.Drop(identity.Get());
 }
 
 PaneViews& DocumentViews::Pane()

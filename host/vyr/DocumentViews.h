@@ -1,6 +1,7 @@
 // The host's tree of one document's open views. The views the document asks the host to open go in
 // the top node; the workflow view, which the host docks in a pane of its own, goes in the pane's node
-// below it. A view leaves its node when it is closed.
+// below it. A view leaves its node when it is closed. A view the host shows (its window made and
+// activated) is kept with the item of its type that was asked for, or with a new item in the top node.
 #pragma once
 
 #include "ComObjects.h"
@@ -26,15 +27,20 @@ public:
     {
         return typeId ? (*typeId = typeId_, S_OK) : E_POINTER;
     }
+    HRESULT STDMETHODCALLTYPE GetView(IUnknown** view) override;
+    // Closes the view it shows too.
     HRESULT STDMETHODCALLTYPE Close() override;
 
     ULONG TypeId() const { return typeId_; }
+    IUnknown* View() const { return view_.Get(); }
+    void Show(IUnknown* view) { view_ = Orv::ComPtr<IUnknown>(view); }
     // The node goes before a caller lets go of the item: the item is then closed.
     void Orphan() { node_ = nullptr; }
 
 private:
     ULONG typeId_;
     ViewNode* node_;
+    Orv::ComPtr<IUnknown> view_;
 };
 
 // The views of one node and the nodes below it.
@@ -45,8 +51,12 @@ struct ViewNode
     ViewNode& operator=(const ViewNode&) = delete;
     ~ViewNode();
 
-    void Open(ULONG typeId);
+    ViewItem& Open(ULONG typeId);
     bool Holds(ULONG typeId) const;
+    // The first item of the type that shows no view yet; null when there is none.
+    ViewItem* Awaiting(ULONG typeId) const;
+    // Removes the item that shows view, here or below; false when none does.
+    bool Drop(IUnknown* view);
     void Remove(const ViewItem* item);
 
     std::vector<Orv::ComPtr<ViewItem>> items;
@@ -81,6 +91,9 @@ public:
 
     // What a message the document sent its host does to its views.
     void Take(ULONG id, const std::vector<ULONG>& words);
+    // The host shows view (a view object of the module) or has closed it.
+    void Show(IUnknown* view);
+    void Drop(IUnknown* view);
 
 private:
     PaneViews& Pane();

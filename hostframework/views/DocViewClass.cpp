@@ -237,6 +237,8 @@ HRESULT STDMETHODCALLTYPE DocViewBase::QueryInterface(REFIID iid, void** object)
         *object = static_cast<IClientWindow*>(this);
     else if (IsEqualIID(iid, IID_IView) || IsEqualIID(iid, IID_IDocView) || IsEqualIID(iid, IID_IDocView2))
         *object = static_cast<IDocView2*>(this);
+    else if (IsEqualIID(iid, IID_ModuleDocView))
+        *object = this;
     else if (IsEqualIID(iid, IID_IVyrCommandHandler) || IsEqualIID(iid, IID_IObserver) ||
              IsEqualIID(iid, IID_IMessageHandler))
         return proxyObject_->QueryInterface(iid, object);
@@ -255,6 +257,17 @@ ULONG STDMETHODCALLTYPE DocViewBase::Release()
         delete this;
     }
     return left;
+}
+
+OWL::TWindow* DocViewBase::WindowOf(IUnknown* view)
+{
+    void* own = nullptr;
+    if (!view || FAILED(view->QueryInterface(IID_ModuleDocView, &own)) || !own)
+        return nullptr;
+    DocViewBase* module = static_cast<DocViewBase*>(own);
+    OWL::TWindow* window = module->ViewWindow();
+    module->Release();
+    return window;
 }
 
 DocViewBase::MadeWindow DocViewBase::AttachViewWindow(OWL::TWindow* parent)

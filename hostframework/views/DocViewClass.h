@@ -84,6 +84,10 @@ private:
     LONG openViews_ = 0;
 };
 
+// Asked of a view object, answers the module's own view behind it (a DocViewBase); only views this
+// module made answer it, so that a view the host hands back can be told from anyone else's.
+inline constexpr IID IID_ModuleDocView = {0xBE0D1DC2, 0x3BC1, 0x4F74, {0xA4, 0x7A, 0x2D, 0x5A, 0xB8, 0x5F, 0xDB, 0xE4}};
+
 // One view: the host's face of the module's window of a view class.
 class DocViewBase : public IClientWindow, public IDocView2, protected Orv::CComObjectRoot
 {
@@ -116,6 +120,9 @@ public:
 
     // The module's window while the view has one.
     OWL::TWindow* ViewWindow() const { return viewWindow_; }
+    // The module's window of a view object the host hands out; null for another's view or one without
+    // a window. The caller keeps view alive while it uses the window.
+    static OWL::TWindow* WindowOf(IUnknown* view);
 
 protected:
     virtual ~DocViewBase();

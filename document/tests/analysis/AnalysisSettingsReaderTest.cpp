@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace Sistra;
 using ModelTests::TestOwner;
 
@@ -46,4 +48,22 @@ TEST(AnalysisSettingsReader, EachSettingComesFromTheModelThatOwnsIt)
     const AnalysisSettings workflow = ReadAnalysisSettings(document);
     EXPECT_TRUE(workflow.workflowModeOn);
     EXPECT_EQ((std::vector<int32_t>{26, 27, 28}), workflow.excludedParameters) << "a baseline step has no areas";
+}
+
+// The cuvette table holds a well's readings in its column: they are paired with that well's known volume.
+TEST(AnalysisSettingsReader, CuvetteReadingsAreGroupedByWell)
+{
+    TestOwner document;
+    const ModelPtr cuvette = document.GetModel(ModelKind::CuvetteCalib);
+    ASSERT_TRUE(cuvette->SetKnownVolumes({10.0, 20.0, 30.0}));
+    DoubleMatrix table;
+    table.Set(0, 2, 7.5);   // the first reading of the third well
+    table.Set(1, 0, 2.5);   // the second reading of the first well
+    ASSERT_TRUE(cuvette->SetCuvetteTable(table));
+
+    const AnalysisSettings settings = ReadAnalysisSettings(document);
+    ASSERT_EQ(3u, settings.cuvetteTable.size());
+    EXPECT_EQ(7.5, settings.cuvetteTable[2][0]);
+    EXPECT_EQ(2.5, settings.cuvetteTable[0][1]);
+    EXPECT_TRUE(std::isnan(settings.cuvetteTable[1][0]));
 }

@@ -112,6 +112,8 @@ ViewFrame::ViewFrame(IDocViewClass& viewClass, IUnknown* document, HWND parent, 
     GetClientRect(frame_, &client_area);
     MoveWindow(viewWindow_, 0, 0, client_area.right, client_area.bottom, TRUE);
     ShowWindow(viewWindow_, SW_SHOW);
+    // A view the host opens is its active one: the document learns that it shows it.
+    view_->Activate();
 }
 
 ViewFrame::~ViewFrame()

@@ -7,7 +7,9 @@
 #include "OrvStringInterfaces.h"
 #include "VyrCommands.h"
 #include "VyrViews.h"
+#include "document/core/CuvetteSelectionTarget.h"
 #include "document/models/workflow/Workflow.h"
+#include "hostframework/views/DocViewClass.h"
 #include "host/app/macro/MacroText.h"
 #include "platform/owl/window/Window.h"
 #include "tableview/manager/TableViewManager.h"
@@ -213,6 +215,8 @@ TEST_F(DocumentCommands, EveryRowOfTheEventMapHasItsEffect)
         {0, L"OpenSistraSettings", boxed(L"Settings")},
         {0, L"SetShowESPointsType esPointsType:=\"TangentFitESPoints\"", [&] { return Int(ModelKind::LoopView, PropertyId::EsPointType) == 1; }},
         {0, L"OpenMPVSControlSoftware", [] { return true; }},
+        // With no cuvette view open there is no one to carry it out: answered all the same.
+        {0, L"AddSelToSistraCuvetteCalibration", [] { return true; }},
     };
     // In workflow mode a cuvette calibration waits for the conductance calibration and is withdrawn at
     // once; without workflow mode each calibration applies by itself.
@@ -595,3 +599,80 @@ TEST(TableRows, SkipInvalidLoops)
 }
 
 } // namespace
+
+namespace
+{
+
+// A module view window that counts the selections handed to it as to a cuvette view.
+class SelectionTakingWindow final : public OWL::TWindow, public VyrCppEventHandler, public Sistra::CuvetteSelectionTarget
+{
+public:
+    SelectionTakingWindow(OWL::TWindow* parent, IDocViewClass*, IDocView2*, IUnknown*, OWL::TModule* module, IDocView2*)
+        : OWL::TWindow(parent, L"selection taker", module)
+    {
+    }
+    void SetFromSelection() override { ++taken; }
+    static inline int taken = 0;
+};
+
+class ViewParent final : public IClientSite
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override { return *object = nullptr, E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetParentWindow(HWND* parent) override { return *parent = window, S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestClose() override { return S_OK; }
+    HWND window = nullptr;
+};
+
+// A view of the test window class under the view type, shown by the host on the document.
+Orv::ComPtr<IDocView2> ShowView(IUnknown* document, IdGetter type, ViewParent& site)
+{
+    auto* viewClass = new VyrOwlDocViewClass<SelectionTakingWindow>(Orv::String(L"Taker"), Orv::String(), type);
+    const Orv::ComPtr<IDocViewClass> holder(viewClass);
+    Orv::ComPtr<IDocView2> view;
+    EXPECT_EQ(S_OK, viewClass->CreateView(0, document, view.Put()));
+    Orv::ComPtr<IClientWindow> client;
+    HWND window = nullptr;
+    view->QueryInterface(IID_IClientWindow, client.PutVoid());
+    EXPECT_EQ(S_OK, client->CreateClientWindow(&site, &window));
+    EXPECT_EQ(S_OK, view->Activate());
+    return view;
+}
+
+} // namespace
+
+// The automation command reaches the cuvette view the host shows for the document, and nothing else:
+// not a view of another type, not a cuvette view asked for but not shown, not a closed one.
+TEST_F(DocumentCommands, AddingTheSelectionReachesTheShownCuvetteView)
+{
+    OWL::TWindow parent(nullptr, L"views");
+    parent.Attr.Style = WS_POPUP | WS_CLIPCHILDREN;
+    parent.Create();
+    ViewParent site;
+    site.window = parent.GetHandle();
+    IUnknown* const outer = Doc().Outer();
+    const auto taken = [this] {
+        const int before = SelectionTakingWindow::taken;
+        EXPECT_EQ(1, RunStatement(Doc(), L"AddSelToSistraCuvetteCalibration"));
+        return SelectionTakingWindow::taken - before;
+    };
+    EXPECT_EQ(0, taken());
+    Doc().ExecuteCommand(DocumentCommandId(Sistra::Command::OpenCuvetteCalibration));
+    EXPECT_EQ(0, taken());
+    const Orv::ComPtr<IDocView2> loop =
+        ShowView(outer, &TypeIdClass<&SistraDocumentGUID, Sistra::ViewType::AnalysisGraph>::GetId, site);
+    EXPECT_EQ(0, taken());
+    const Orv::ComPtr<IDocView2> cuvette =
+        ShowView(outer, &TypeIdClass<&SistraDocumentGUID, Sistra::ViewType::CuvetteCalibration>::GetId, site);
+    EXPECT_EQ(1, taken());
+    // The view shown joins the one the document asked for rather than standing beside it.
+    Orv::ComPtr<IHostViewCollection> views;
+    ASSERT_EQ(S_OK, outer->QueryInterface(IID_IHostViewCollection, views.PutVoid()));
+    const std::vector<ULONG> types = OpenViewTypes(*views.Get())[0];
+    EXPECT_EQ(1, std::count(types.begin(), types.end(), ViewId(Sistra::ViewType::CuvetteCalibration)));
+    cuvette->Close();
+    EXPECT_EQ(0, taken());
+    loop->Close();
+}
