@@ -62,7 +62,8 @@ struct SampleChannel
     std::vector<float>& samples;
 };
 
-// The samples of [start, end) of two channels, tick by tick.
+// The samples of [start, end) of two channels. Where the channels run dry at different ticks, the one
+// that runs dry first tells the outcome, the first channel on a tie, as reading them tick by tick would.
 inline ReadOutcome ReadSamplePair(EEH3::StateBase& state, SampleChannel first, SampleChannel second, int32_t start,
                                   int32_t end)
 {
@@ -71,24 +72,18 @@ inline ReadOutcome ReadSamplePair(EEH3::StateBase& state, SampleChannel first, S
         channel->source.Seek(start);
         channel->samples.clear();
     }
-    for (int32_t tick = start; tick < end; ++tick)
-    {
-        for (SampleChannel* channel : {&first, &second})
-        {
-            if (channel->source.HasCurrent())
-                continue;
-            if (channel->source.Ended())
-                return ReadOutcome::Ended;
-            state.waitingFor = channel->sourceIndex;
-            return ReadOutcome::Waiting;
-        }
-        for (SampleChannel* channel : {&first, &second})
-        {
-            channel->samples.push_back(channel->source.Current());
-            channel->source.Advance();
-        }
-    }
-    return ReadOutcome::Complete;
+    if (end <= start)
+        return ReadOutcome::Complete;
+    const int32_t wanted = end - start;
+    const int32_t firstTaken = first.source.Take(wanted, first.samples);
+    const int32_t secondTaken = second.source.Take(wanted, second.samples);
+    if (firstTaken == wanted && secondTaken == wanted)
+        return ReadOutcome::Complete;
+    const SampleChannel& dry = firstTaken <= secondTaken ? first : second;
+    if (dry.source.Ended())
+        return ReadOutcome::Ended;
+    state.waitingFor = dry.sourceIndex;
+    return ReadOutcome::Waiting;
 }
 
 } // namespace Sistra

@@ -120,13 +120,28 @@ void FindEndSystolicPoint(std::span<const float> p, std::span<const float> v, co
     }
 }
 
-void ScanDerivatives(std::span<const float> p, std::span<const float> v, double dt, SistraEvent& loop)
+// Both channels' backward differences, when the beat has enough samples for them (else none).
+struct Derivatives
+{
+    std::vector<double> dp;
+    std::vector<double> dv;
+};
+
+Derivatives DerivativesOf(std::span<const float> p, std::span<const float> v, double dt)
+{
+    if (p.size() < MinimumDerivativeSamples || v.size() < MinimumDerivativeSamples || !(dt > 0.0))
+        return {};
+    return {BackwardDerivative(p, dt), BackwardDerivative(v, dt)};
+}
+
+void ScanDerivatives(std::span<const float> p, std::span<const float> v, const Derivatives& derivatives,
+                     SistraEvent& loop)
 {
     Extreme dpMax = Maximum(), dpMin = Minimum(), dvMax = Maximum(), dvMin = Minimum(), power = Maximum();
-    if (p.size() >= MinimumDerivativeSamples && v.size() >= MinimumDerivativeSamples && dt > 0.0)
+    if (!derivatives.dp.empty())
     {
-        const std::vector<double> dp = BackwardDerivative(p, dt);
-        const std::vector<double> dv = BackwardDerivative(v, dt);
+        const std::vector<double>& dp = derivatives.dp;
+        const std::vector<double>& dv = derivatives.dv;
         for (std::size_t i = 0; i < std::min(dp.size(), dv.size()); ++i)
         {
             const auto at = static_cast<int32_t>(i);
@@ -166,12 +181,11 @@ double StrokeWork(std::span<const float> p, std::span<const float> v)
 }
 
 // Mean volume around dP/dt max over the samples still rising faster than half of it.
-double StableEndDiastolicVolume(std::span<const float> p, std::span<const float> v, double dt,
+double StableEndDiastolicVolume(std::span<const float> p, std::span<const float> v, const std::vector<double>& dp,
                                 const SistraEvent& loop)
 {
     if (loop.dpdtMaxIndex < 0)
         return MissingValue();
-    const std::vector<double> dp = BackwardDerivative(p, dt);
     const double half = 0.5 * loop.dpdtMax;
     const auto n = static_cast<int32_t>(p.size());
     const int32_t m = loop.dpdtMaxIndex;
@@ -215,14 +229,14 @@ double StableEndSystolicVolume(std::span<const float> p, std::span<const float> 
     return sum / (j1 - j2 + 1);
 }
 
-void ComputeStrokeVolume(std::span<const float> p, std::span<const float> v, double dt, const SampleExtremes& e,
-                         int32_t mode, SistraEvent& loop)
+void ComputeStrokeVolume(std::span<const float> p, std::span<const float> v, const std::vector<double>& dp,
+                         const SampleExtremes& e, int32_t mode, SistraEvent& loop)
 {
     if (mode == StrokeVolumeRange)
         loop.sv = loop.vmax - loop.vmin;
     else if (mode == StrokeVolumeStable)
     {
-        loop.stableEdVolume = StableEndDiastolicVolume(p, v, dt, loop);
+        loop.stableEdVolume = StableEndDiastolicVolume(p, v, dp, loop);
         loop.stableEsVolume = StableEndSystolicVolume(p, v, e);
         loop.sv = loop.stableEdVolume - loop.stableEsVolume;
     }
@@ -277,12 +291,14 @@ void ComputeBeat(std::span<const float> pressure, std::span<const float> volume,
         loop.state = LoopStateValid;
         loop.hr = SecondsPerMinute / ((timing.closingPosition - timing.openingPosition) * dt);
     }
-    ScanDerivatives(p, v, dt, loop);
+    // dP/dt max has an index only where the derivatives exist, which the stable volumes then read again.
+    const Derivatives derivatives = DerivativesOf(p, v, dt);
+    ScanDerivatives(p, v, derivatives, loop);
     loop.ped = p[0];
     loop.ved = v[0];
     loop.sw = StrokeWork(p, v);
     loop.tau = FitRelaxationTau(p, settings.tauType, dt);
-    ComputeStrokeVolume(p, v, dt, e, settings.strokeVolumeMode, loop);
+    ComputeStrokeVolume(p, v, derivatives.dp, e, settings.strokeVolumeMode, loop);
     loop.ef = Percent * loop.sv / loop.vAtDpdtMax;
 }
 

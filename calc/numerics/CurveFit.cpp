@@ -57,8 +57,10 @@ std::vector<double> SampleTimes(size_t count, const SampleTime& timeOf)
 void TPlugin::EvaluateResiduals(const double* par, std::int32_t m, double* fvec, std::int32_t& /*info*/)
 {
     params_.assign(par, par + f_.GetParameterCount());
+    values_.resize(x_.size());
+    f_.EvaluateAll(x_, params_, values_.data());
     for (std::int32_t i = 0; i < m; ++i)
-        fvec[i] = y_[i] - f_.Evaluate(x_[i], params_);
+        fvec[i] = y_[i] - values_[i];
 }
 
 bool FitFunction(const std::vector<double>& x, const std::vector<double>& y, std::vector<double>& params,

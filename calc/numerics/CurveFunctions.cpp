@@ -3,6 +3,7 @@
 #include "calc/numerics/ElementaryFunctions.h"
 #include "foundation/numbers/NumberUtilities.h"
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <stdexcept>
@@ -63,6 +64,12 @@ void ExponentialTwoPointStart(const std::vector<double>& x, const std::vector<do
     }
 }
 
+void FunctionBase::EvaluateAll(const std::vector<double>& x, const std::vector<double>& params, double* values) const
+{
+    for (size_t i = 0; i < x.size(); ++i)
+        values[i] = Evaluate(x[i], params);
+}
+
 void ExponFunc::InitialGuess(const std::vector<double>& x, const std::vector<double>& y,
     std::vector<double>& params) const
 {
@@ -74,6 +81,40 @@ void ExponFunc::InitialGuess(const std::vector<double>& x, const std::vector<dou
 double ExponFunc::Evaluate(double x, const std::vector<double>& params) const
 {
     return Amplitude(params) * Sistra::Elementary::Exp(params[0] * x);
+}
+
+void ExponFunc::EvaluateAll(const std::vector<double>& x, const std::vector<double>& params, double* values) const
+{
+    const std::vector<double>& exponentials = ExponentialsAt(x, params[0]);
+    const double a = Amplitude(params);
+    for (size_t i = 0; i < x.size(); ++i)
+        values[i] = a * exponentials[i];
+}
+
+const std::vector<double>& ExponFunc::ExponentialsAt(const std::vector<double>& x, double rate) const
+{
+    if (x != cachedX_)
+    {
+        cachedX_ = x;
+        recent_[0].filled = recent_[1].filled = false;
+    }
+    // Only the very same double reuses its exponentials.
+    const auto same = [rate](const RateExponentials& entry) {
+        return entry.filled && std::bit_cast<uint64_t>(entry.rate) == std::bit_cast<uint64_t>(rate);
+    };
+    for (size_t index = 0; index < recent_.size(); ++index)
+        if (same(recent_[index]))
+        {
+            older_ = 1 - index;
+            return recent_[index].values;
+        }
+    RateExponentials& entry = recent_[older_];
+    older_ = 1 - older_;
+    entry.rate = rate;
+    entry.filled = true;
+    entry.values.resize(x.size());
+    Sistra::Elementary::ExpOfScaled(rate, x, entry.values);
+    return entry.values;
 }
 
 void ExponFunc::Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const

@@ -1,6 +1,7 @@
 // Model functions that the curve-fit driver fits to x/y data.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -16,6 +17,8 @@ public:
     virtual void InitialGuess(const std::vector<double>& x, const std::vector<double>& y,
         std::vector<double>& params) const = 0;
     virtual double Evaluate(double x, const std::vector<double>& params) const = 0;
+    // Evaluate at every x, into values (as many as x).
+    virtual void EvaluateAll(const std::vector<double>& x, const std::vector<double>& params, double* values) const;
     // Partial derivatives of Evaluate by each parameter, into gradient (sized p).
     virtual void Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const = 0;
     virtual ~FunctionBase() = default;
@@ -32,6 +35,7 @@ public:
     void InitialGuess(const std::vector<double>& x, const std::vector<double>& y,
         std::vector<double>& params) const override;
     double Evaluate(double x, const std::vector<double>& params) const override;
+    void EvaluateAll(const std::vector<double>& x, const std::vector<double>& params, double* values) const override;
     void Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const override;
 
     bool fixedAmplitude = false;
@@ -39,6 +43,20 @@ public:
 
 private:
     double Amplitude(const std::vector<double>& params) const { return fixedAmplitude ? amplitude : params[1]; }
+    const std::vector<double>& ExponentialsAt(const std::vector<double>& x, double rate) const;
+
+    // e^(p0 x) over the x last evaluated, for the last two rates: a forward-difference Jacobian steps the
+    // amplitude at the rate evaluated just before it, so that column costs no exponential. The values are
+    // the ones Evaluate computes, so a fit runs exactly as it would without them.
+    struct RateExponentials
+    {
+        double rate = 0.0;
+        bool filled = false;
+        std::vector<double> values;
+    };
+    mutable std::vector<double> cachedX_;
+    mutable std::array<RateExponentials, 2> recent_;
+    mutable std::size_t older_ = 0;
 };
 
 // p1 * e^(p0 x) + p2: relaxation to a non-zero asymptote.

@@ -20,11 +20,14 @@ namespace Sistra::Elementary
 namespace
 {
 
-struct DoubleDouble
+// A value and what its rounding left out; of single doubles, or of lanes of them.
+template <class T>
+struct Twofold
 {
-    double hi;
-    double lo;
+    T hi;
+    T lo;
 };
+using DoubleDouble = Twofold<double>;
 
 // 2^(j/64) rounded to nearest, and what that rounding left out.
 constexpr DoubleDouble PowersOfTwo[64] = {
@@ -106,15 +109,16 @@ constexpr double RoundingShift = 0x1.8p52;
 constexpr double SplitFactor = 134217729.0;  // 2^27 + 1
 
 // a * b = product + error exactly (Dekker).
-DoubleDouble ExactProduct(double a, double b)
+template <class T>
+Twofold<T> ExactProduct(T a, T b)
 {
-    const double product = a * b;
-    const double aScaled = SplitFactor * a;
-    const double aHigh = aScaled - (aScaled - a);
-    const double aLow = a - aHigh;
-    const double bScaled = SplitFactor * b;
-    const double bHigh = bScaled - (bScaled - b);
-    const double bLow = b - bHigh;
+    const T product = a * b;
+    const T aScaled = SplitFactor * a;
+    const T aHigh = aScaled - (aScaled - a);
+    const T aLow = a - aHigh;
+    const T bScaled = SplitFactor * b;
+    const T bHigh = bScaled - (bScaled - b);
+    const T bLow = b - bHigh;
     return {product, ((aHigh * bHigh - product) + aHigh * bLow + aLow * bHigh) + aLow * bLow};
 }
 
@@ -132,9 +136,46 @@ constexpr double ToolchainExpBaseUlps = 0.003;
 constexpr double ToolchainExpUlpsPerUnit = 0.0015;
 constexpr double OwnExpUlps = 0.001;
 
-double ToolchainExpUlps(double x)
+// Of |x|.
+template <class T>
+T ToolchainExpUlps(T absoluteX)
 {
-    return ToolchainExpBaseUlps + ToolchainExpUlpsPerUnit * std::abs(x) + OwnExpUlps;
+    return ToolchainExpBaseUlps + ToolchainExpUlpsPerUnit * absoluteX + OwnExpUlps;
+}
+
+// Exp's steps up to its final rounding, the same operations in the same order for one double or for lanes
+// of them (which SSE2 rounds as it rounds them one at a time).
+template <class T>
+struct ExpReduction
+{
+    T shifted;  // its low 51 bits hold k, signed
+    T r;
+    T q;        // exp(r) - 1 = r + q
+};
+
+template <class T>
+ExpReduction<T> ReduceForExp(T x)
+{
+    const T shifted = x * InverseStep + RoundingShift;
+    const T kd = shifted - RoundingShift;
+    const T rHigh = x - kd * StepHigh;
+    const T t = kd * StepLow;
+    const T r = rHigh - t;
+    const T rLow = (rHigh - r) - t;
+    return {shifted, r, rLow + r * r * (0.5 + r * (1.0 / 6 + r * (1.0 / 24 + r * (1.0 / 120 + r * (1.0 / 720)))))};
+}
+
+// T[k mod 64] exp(r) as the rounded value and what the rounding left out.
+template <class T>
+Twofold<T> ScaledExpOfRemainder(const Twofold<T>& power, const ExpReduction<T>& reduced)
+{
+    const T r = reduced.r, q = reduced.q;
+    const Twofold<T> product = ExactProduct(power.hi, r);
+    const T sum = power.hi + product.hi;
+    const T sumError = (power.hi - sum) + product.hi;  // power.hi outweighs product.hi: Fast2Sum
+    const T tail = sumError + product.lo + power.lo + power.lo * r + power.hi * q + power.lo * q;
+    const T rounded = sum + tail;
+    return {rounded, tail - (rounded - sum)};
 }
 
 // True when rounded + remainder (the value before rounding, remainder below half an ulp of rounded) lies
@@ -387,31 +428,61 @@ double ToolchainCos(double x)
     return std::cos(x);
 }
 
+typedef double DoubleLanes __attribute__((vector_size(16)));
+typedef int64_t IntegerLanes __attribute__((vector_size(16)));
+constexpr int LaneCount = sizeof(DoubleLanes) / sizeof(double);
+
+DoubleLanes AbsoluteLanes(DoubleLanes x)
+{
+    return reinterpret_cast<DoubleLanes>(reinterpret_cast<IntegerLanes>(x) & 0x7fffffffffffffffll);
+}
+
+// Exp of each lane; lanes next to a tie or out of range are flagged (all bits set) and hold no result.
+DoubleLanes ExpLanes(DoubleLanes x, IntegerLanes& flagged)
+{
+    const ExpReduction<DoubleLanes> reduced = ReduceForExp(x);
+    const IntegerLanes k = (reinterpret_cast<IntegerLanes>(reduced.shifted) << 13) >> 13;
+    static_assert(LaneCount == 2);
+    const DoubleDouble& first = PowersOfTwo[k[0] & (TableSize - 1)];
+    const DoubleDouble& second = PowersOfTwo[k[1] & (TableSize - 1)];
+    const Twofold<DoubleLanes> power{{first.hi, second.hi}, {first.lo, second.lo}};
+    const Twofold<DoubleLanes> value = ScaledExpOfRemainder(power, reduced);
+    const DoubleLanes ulp =
+        reinterpret_cast<DoubleLanes>(reinterpret_cast<IntegerLanes>(value.hi) & 0x7ff0000000000000ll) * 0x1p-52;
+    const DoubleLanes absoluteX = AbsoluteLanes(x);
+    flagged = (AbsoluteLanes(0.5 * ulp - AbsoluteLanes(value.lo)) < ToolchainExpUlps(absoluteX) * ulp) |
+              !(absoluteX <= ExpLimit);
+    return value.hi * reinterpret_cast<DoubleLanes>(((k >> TableBits) + 1023) << 52);
+}
+
 } // namespace
+
+void ExpOfScaled(double factor, std::span<const double> x, std::span<double> out)
+{
+    size_t index = 0;
+    for (; index + LaneCount <= x.size(); index += LaneCount)
+    {
+        const DoubleLanes arguments{factor * x[index], factor * x[index + 1]};
+        IntegerLanes flagged;
+        const DoubleLanes values = ExpLanes(arguments, flagged);
+        for (int lane = 0; lane < LaneCount; ++lane)
+            out[index + lane] = flagged[lane] ? Exp(arguments[lane]) : values[lane];
+    }
+    for (; index < x.size(); ++index)
+        out[index] = Exp(factor * x[index]);
+}
 
 double Exp(double x)
 {
     if (!(std::abs(x) <= ExpLimit))
         return std::exp(x);
-    const double shifted = x * InverseStep + RoundingShift;
-    const auto k = static_cast<int64_t>(std::bit_cast<uint64_t>(shifted) << 13) >> 13;  // the low 51 bits, signed
-    const double kd = shifted - RoundingShift;
-    const double rHigh = x - kd * StepHigh;
-    const double t = kd * StepLow;
-    const double r = rHigh - t;
-    const double rLow = (rHigh - r) - t;
-    // exp(r) - 1 = r + q
-    const double q = rLow + r * r * (0.5 + r * (1.0 / 6 + r * (1.0 / 24 + r * (1.0 / 120 + r * (1.0 / 720)))));
-    const DoubleDouble& power = PowersOfTwo[k & (TableSize - 1)];
-    const DoubleDouble product = ExactProduct(power.hi, r);
-    const double sum = power.hi + product.hi;
-    const double sumError = (power.hi - sum) + product.hi;  // power.hi outweighs product.hi: Fast2Sum
-    const double tail = sumError + product.lo + power.lo + power.lo * r + power.hi * q + power.lo * q;
-    const double rounded = sum + tail;
+    const ExpReduction<double> reduced = ReduceForExp(x);
+    const auto k = static_cast<int64_t>(std::bit_cast<uint64_t>(reduced.shifted) << 13) >> 13;
+    const DoubleDouble value = ScaledExpOfRemainder(PowersOfTwo[k & (TableSize - 1)], reduced);
     // Near a tie between two doubles the x87 result may round the other way: take it from there.
-    if (NearTie(rounded, tail - (rounded - sum), ToolchainExpUlps(x)))
+    if (NearTie(value.hi, value.lo, ToolchainExpUlps(std::abs(x))))
         return std::exp(x);
-    return rounded * TwoToThe(k >> TableBits);
+    return value.hi * TwoToThe(k >> TableBits);
 }
 
 double Sin(double x)

@@ -4,10 +4,15 @@
 // toolchain next to a tie between two doubles, so that they give exactly the toolchain's results.
 #pragma once
 
+#include <span>
+
 namespace Sistra::Elementary
 {
 
 double Exp(double x);
+// e^(factor x[i]) into out[i] for every x (out holds as many), each exactly Exp(factor * x[i]), several
+// arguments at a time in the processor's vector registers.
+void ExpOfScaled(double factor, std::span<const double> x, std::span<double> out);
 double Sin(double x);
 double Cos(double x);
 

@@ -104,6 +104,23 @@ bool FloatExWrapper::Advance()
     return false;
 }
 
+int32_t FloatExWrapper::Take(int32_t count, std::vector<float>& samples)
+{
+    int32_t taken = 0;
+    while (taken < count && HasCurrent())
+    {
+        // Without a source every sample is the one held at the start of the buffer.
+        const int32_t run = source ? std::min(count - taken, bufferedCount - readIndex) : 1;
+        const auto first = buffer.begin() + readIndex;
+        samples.insert(samples.end(), first, first + run);
+        taken += run;
+        if (source)
+            readIndex += run - 1;
+        Advance();
+    }
+    return taken;
+}
+
 bool FloatExWrapper::HasCurrent()
 {
     return !source || eeh_SourceEnum::HasCurrent();

@@ -75,6 +75,9 @@ public:
     void ResetBuffer() override;
 
     float Current() const { return buffer[static_cast<std::size_t>(readIndex)]; }
+    // Appends up to count samples from the current one on, as Current and Advance would hand them out one
+    // by one (a buffer's worth at a time), and returns how many; fewer when the source runs dry.
+    int32_t Take(int32_t count, std::vector<float>& samples);
 
 private:
     std::vector<float> buffer;

@@ -1,8 +1,10 @@
 #include "platform/mpfit/Minpack.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 namespace minpack
 {
@@ -28,7 +30,38 @@ constexpr double kMinShrink = 0.1;
 // qrfac recomputes a downdated column norm when it has lost this much of its value.
 constexpr double kNormRecomputeFactor = 0.05;
 
-double ScaledNorm(int n, const std::vector<double>& diag, const double* x, std::vector<double>& work)
+// A zeroed working vector. The fits have a handful of parameters and some dozens of residuals and run
+// their iterations by the hundred thousand, so a vector that small lives on the stack instead of the heap.
+class Scratch
+{
+public:
+    explicit Scratch(std::size_t size) : size_(size)
+    {
+        if (size > InlineSize)
+        {
+            heap_ = std::make_unique<double[]>(size);
+            data_ = heap_.get();
+        }
+        else
+            std::fill_n(data_, size, 0.0);
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    double& operator[](std::size_t i) { return data_[i]; }
+    double* data() { return data_; }
+    double* begin() { return data_; }
+    double* end() { return data_ + size_; }
+
+private:
+    static constexpr std::size_t InlineSize = 64;
+    std::size_t size_;
+    std::array<double, InlineSize> inline_;
+    std::unique_ptr<double[]> heap_;
+    double* data_ = inline_.data();
+};
+
+double ScaledNorm(int n, std::span<const double> diag, const double* x, std::span<double> work)
 {
     for (int j = 0; j < n; ++j)
         work[j] = diag[j] * x[j];
@@ -92,7 +125,7 @@ void qrfac(ColumnMatrix& a, std::vector<int>& ipvt, std::vector<double>& rdiag, 
 {
     const int m = a.Rows();
     const int n = a.Cols();
-    std::vector<double> lastNorm(n);
+    Scratch lastNorm(static_cast<std::size_t>(n));
     for (int j = 0; j < n; ++j)
     {
         acnorm[j] = enorm(m, a.Column(j));
@@ -154,11 +187,11 @@ void qrfac(ColumnMatrix& a, std::vector<int>& ipvt, std::vector<double>& rdiag, 
     }
 }
 
-void qrsolv(ColumnMatrix& r, const std::vector<int>& ipvt, const std::vector<double>& diag,
-    const std::vector<double>& qtb, std::vector<double>& x, std::vector<double>& sdiag)
+void qrsolv(ColumnMatrix& r, const std::vector<int>& ipvt, std::span<const double> diag, std::span<const double> qtb,
+    std::vector<double>& x, std::span<double> sdiag)
 {
     const int n = r.Cols();
-    std::vector<double> wa(n);
+    Scratch wa(static_cast<std::size_t>(n));
 
     // Copy R to the lower triangle (transposed) and keep its diagonal in x.
     for (int j = 0; j < n; ++j)
@@ -231,11 +264,11 @@ void qrsolv(ColumnMatrix& r, const std::vector<int>& ipvt, const std::vector<dou
         x[ipvt[j]] = wa[j];
 }
 
-void lmpar(ColumnMatrix& r, const std::vector<int>& ipvt, const std::vector<double>& diag,
-    const std::vector<double>& qtb, double delta, double& par, std::vector<double>& x, double dwarf)
+void lmpar(ColumnMatrix& r, const std::vector<int>& ipvt, std::span<const double> diag, std::span<const double> qtb,
+    double delta, double& par, std::vector<double>& x, double dwarf)
 {
     const int n = r.Cols();
-    std::vector<double> wa1(n), wa2(n), sdiag(n);
+    Scratch wa1(static_cast<std::size_t>(n)), wa2(static_cast<std::size_t>(n)), sdiag(static_cast<std::size_t>(n));
 
     // Gauss-Newton direction; columns beyond the first zero diagonal of R are left out.
     int nsing = n;
@@ -349,7 +382,8 @@ void TransformResiduals(ColumnMatrix& fjac, const std::vector<double>& rdiag, co
 {
     const int m = fjac.Rows();
     const int n = fjac.Cols();
-    std::vector<double> work(fvec);
+    Scratch work(fvec.size());
+    std::copy(fvec.begin(), fvec.end(), work.begin());
     for (int j = 0; j < n; ++j)
     {
         if (fjac(j, j) != 0.0)
@@ -406,7 +440,7 @@ StepReduction ReductionOfStep(const ColumnMatrix& fjac, const std::vector<int>& 
     if (alpha <= 0.0)
         return red;
 
-    std::vector<double> rp(n, 0.0);
+    Scratch rp(static_cast<std::size_t>(n));
     for (int j = 0; j < n; ++j)
     {
         const double pj = step[ipvt[j]];

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <vector>
 
 namespace minpack
@@ -40,13 +41,13 @@ void qrfac(ColumnMatrix& a, std::vector<int>& ipvt, std::vector<double>& rdiag, 
 // Solves min |A x - b|^2 + |D x|^2 given the QR factors of A (full R in the upper triangle of r, qtb =
 // first n elements of Q^T b). Leaves the diagonal of the combined triangle in sdiag and its strict lower
 // part in r below the diagonal; the upper triangle of r is kept.
-void qrsolv(ColumnMatrix& r, const std::vector<int>& ipvt, const std::vector<double>& diag,
-    const std::vector<double>& qtb, std::vector<double>& x, std::vector<double>& sdiag);
+void qrsolv(ColumnMatrix& r, const std::vector<int>& ipvt, std::span<const double> diag, std::span<const double> qtb,
+    std::vector<double>& x, std::span<double> sdiag);
 
 // Finds the Levenberg-Marquardt parameter par such that the step x solving (J^T J + par D^T D) x = J^T f
 // has |D x| within 10 % of delta (or par = 0 when the Gauss-Newton step is already inside).
-void lmpar(ColumnMatrix& r, const std::vector<int>& ipvt, const std::vector<double>& diag,
-    const std::vector<double>& qtb, double delta, double& par, std::vector<double>& x, double dwarf);
+void lmpar(ColumnMatrix& r, const std::vector<int>& ipvt, std::span<const double> diag, std::span<const double> qtb,
+    double delta, double& par, std::vector<double>& x, double dwarf);
 
 // Constants and tolerances of one run of the iteration.
 struct LmSettings

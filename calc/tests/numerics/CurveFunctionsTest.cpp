@@ -56,6 +56,29 @@ TEST(CurveFunctions, GradientsAreThePartialDerivativesOfTheCurves)
     }
 }
 
+// A fit asks for all values at once, in the order a forward-difference Jacobian steps the parameters, and
+// sometimes over other samples; every value must be the one Evaluate gives, bit for bit.
+TEST(CurveFunctions, AllValuesAtOnceAreTheValuesOneByOne)
+{
+    const ExtLib::ExponFunc exponential;
+    const ExtLib::ExponFunc fixed(7.5);
+    const ExtLib::GlantzFunc glantz;
+    const std::vector<double> first{0.0, 0.0005, 0.001, 0.0015, 0.002}, other{0.0, 0.001, 0.002};
+    const std::vector<std::vector<double>> steps{{-120.0, 90.0, 3.0}, {-120.0 * (1 + 1e-8), 90.0, 3.0},
+        {-120.0, 90.0 * (1 + 1e-8), 3.0}, {-118.0, 91.0, 3.0}, {-120.0, 90.0, 3.0}, {-0.0, 90.0, 3.0}, {0.0, 1.0, 3.0}};
+    const std::vector<const ExtLib::FunctionBase*> functions{&exponential, &fixed, &glantz};
+    for (const ExtLib::FunctionBase* f : functions)
+        for (size_t step = 0; step < 2 * steps.size(); ++step)
+        {
+            const std::vector<double>& x = step % 3 == 2 ? other : first;
+            const std::vector<double>& p = steps[step % steps.size()];
+            std::vector<double> values(x.size());
+            f->EvaluateAll(x, p, values.data());
+            for (size_t i = 0; i < x.size(); ++i)
+                EXPECT_EQ(f->Evaluate(x[i], p), values[i]) << typeid(*f).name() << " step " << step << " at " << x[i];
+        }
+}
+
 TEST(CurveFunctions, TheSineStartIsFixedWhateverTheData)
 {
     const ExtLib::SineFunc f;

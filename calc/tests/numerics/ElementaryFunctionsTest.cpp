@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <numbers>
 #include <random>
+#include <vector>
 
 namespace
 {
@@ -150,6 +153,32 @@ TEST(ElementaryFunctions, ArgumentsNearMultiplesOfHalfPiGiveTheToolchainsValues)
         x = std::nextafter(x, 0.0);
         EXPECT_EQ(std::sin(x), Sin(x)) << multiple;
         EXPECT_EQ(std::cos(x), Cos(x)) << multiple;
+    }
+}
+
+// The fits take their exponentials a vector at a time; every one must be the double Exp gives, whatever
+// the length, the lane an argument falls in, near ties, and arguments out of range or not finite.
+TEST(ElementaryFunctions, ExponentialsOfAVectorAreExpsBitForBit)
+{
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> time(0.0, 0.05), rate(-400.0, 10.0), wide(-800.0, 800.0);
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    for (int round = 0; round < 20000; ++round)
+    {
+        std::vector<double> x(static_cast<size_t>(round % 9 + (round % 5 == 0 ? 60 : 0)));
+        for (double& value : x)
+            value = round % 4 == 0 ? wide(random) : time(random);
+        if (round % 7 == 0 && x.size() > 2)
+            x[1] = round % 3 == 0 ? std::nan("") : (round % 3 == 1 ? inf : -inf);
+        const double factor = round % 4 == 0 ? 1.0 : rate(random);
+        std::vector<double> out(x.size(), -1.0);
+        ExpOfScaled(factor, x, out);
+        for (size_t i = 0; i < x.size(); ++i)
+        {
+            const double expected = Exp(factor * x[i]);
+            ASSERT_TRUE(std::isnan(expected) ? std::isnan(out[i]) : std::bit_cast<uint64_t>(expected) == std::bit_cast<uint64_t>(out[i]))
+                << factor << " * " << x[i] << ": " << out[i] << " against " << expected;
+        }
     }
 }
 
