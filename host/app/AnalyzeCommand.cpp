@@ -4,6 +4,7 @@
 #include "host/app/DocumentAnalysis.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
+#include "host/app/HostDocument.h"
 #include "host/app/LoopRecordReport.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
@@ -170,9 +171,10 @@ std::string Number(double value)
 }
 
 // The ECG's R waves as the host's cyclic peak detector finds them: peaks that rise by half the channel's
-// range over the recording.
+// range over the recording, in the unit without its prefix that calculations read it in.
 std::wstring EcgSourceText(const Recording& recording, int32_t channel, double minimumPeriod)
 {
+    const double factor = RecordedUnitScale(recording.Channels().at(static_cast<size_t>(channel)).unit).baseScale;
     float low = INFINITY, high = -INFINITY;
     for (size_t record = 0; record < recording.RecordCount(); ++record)
         for (float sample : recording.RecordAt(record).Samples(static_cast<size_t>(channel)))
@@ -182,7 +184,7 @@ std::wstring EcgSourceText(const Recording& recording, int32_t channel, double m
         }
     if (!(high > low))
         throw std::runtime_error("the ECG channel " + std::to_string(channel + 1) + " has no R waves: it is flat");
-    return FromUtf8("cmpeakdet(ch" + std::to_string(channel + 1) + ", " + Number((high - low) * RWaveShareOfRange) +
+    return FromUtf8("cmpeakdet(ch" + std::to_string(channel + 1) + ", " + Number((high - low) * factor * RWaveShareOfRange) +
                     ", " + Number(minimumPeriod) + ")");
 }
 

@@ -4,6 +4,7 @@
 #include "host/app/CommandLine.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
+#include "host/app/HostDocument.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/calc/SampleFilterClass.h"
@@ -367,7 +368,8 @@ int RunCalc(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     Calc::CompiledExpression compiled;
     try
     {
-        compiled = Calc::CompileExpression(expression, {source, moduleFunctions.Lookup(), {}});
+        compiled = Calc::CompileExpression(expression, {source, moduleFunctions.Lookup(), {}, {}, {},
+                                                        RecordedUnitsLookup(source)});
     }
     catch (const Calc::CalcTextError& e)
     {

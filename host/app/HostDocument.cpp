@@ -645,8 +645,7 @@ Orv::ComPtr<IUnitConversion> HostDocument::ChannelConversion(int32_t channel)
     if (!conversion)
     {
         const ChannelInfo& info = Data().Channels().at(static_cast<size_t>(channel));
-        conversion = Vyr::MakeIdentityConversion(std::wstring(info.unit.begin(), info.unit.end()),
-                                                 std::wstring(info.name.begin(), info.name.end()));
+        conversion = Vyr::MakeIdentityConversion(FromUtf8(info.unit), FromUtf8(info.name));
     }
     return conversion;
 }
@@ -702,7 +701,8 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetChannelConversion(int32_t position, i
     });
 }
 
-// The stand-in shows every channel in the units its conversion gives: a display adds nothing to them.
+// Calculations give a channel's values in the units its conversion shows, without their prefix; the
+// display adds the prefix.
 HRESULT HostDocument::DisplayConversion(int32_t record, int32_t channel, IUnitConversion** conversion)
 {
     Orv::ComPtr<IUnitConversion> units;
@@ -713,7 +713,7 @@ HRESULT HostDocument::DisplayConversion(int32_t record, int32_t channel, IUnitCo
         Vyr::ConversionFacts facts;
         if (!Vyr::ReadConversionFacts(*units.Get(), facts))
             return E_FAIL;
-        *conversion = Vyr::MakeIdentityConversion(facts.shownUnit).Detach();
+        *conversion = Vyr::MakeDisplayConversion(facts.shownUnit).Detach();
         return S_OK;
     });
 }
@@ -743,7 +743,8 @@ void HostDocument::SetRecordConversion(int32_t channel, int32_t record, IUnitCon
     recordConversions_[{channel, record}] = Orv::ComPtr<IUnitConversion>(conversion);
 }
 
-// Samples are kept as recorded; a conversion the module applied (a calibration) shows them scaled.
+// Samples are kept as recorded, with the recorded unit's prefix; calculations read them without it,
+// through the conversion that shows the channel (a calibration the module applied scales them).
 Calc::ShownScale HostDocument::ShownScaleOf(size_t channel, size_t record) const
 {
     const auto key = std::make_pair(static_cast<int32_t>(channel), static_cast<int32_t>(record));
@@ -753,10 +754,25 @@ Calc::ShownScale HostDocument::ShownScaleOf(size_t channel, size_t record) const
     else if (const auto set = channelConversions_.find(key.first); set != channelConversions_.end())
         conversion = set->second.Get();
     Vyr::ConversionFacts facts;
-    if (!conversion || !Vyr::ReadConversionFacts(*conversion, facts) || !facts.inUse)
-        return {};
-    // The conversion maps unprefixed values; the samples and what is shown carry their prefixes.
-    return {facts.scale * facts.rawPrefixFactor / facts.shownPrefixFactor, facts.offset / facts.shownPrefixFactor};
+    if (!conversion || !Vyr::ReadConversionFacts(*conversion, facts))
+        return RecordedUnitScale(Data().Channels().at(channel).unit);
+    // The conversion maps values without prefixes onto values without prefixes.
+    const double scale = facts.inUse ? facts.scale : 1.0, offset = facts.inUse ? facts.offset : 0.0;
+    return {scale * facts.rawPrefixFactor, offset, facts.rawPrefixFactor};
+}
+
+Calc::ShownScale RecordedUnitScale(const std::string& unit)
+{
+    const double factor = Vyr::RecordedPrefixFactor(FromUtf8(unit));
+    return {factor, 0.0, factor};
+}
+
+Calc::ShownScaleLookup RecordedUnitsLookup(const Recording& recording)
+{
+    std::vector<Calc::ShownScale> scales;
+    for (const ChannelInfo& channel : recording.Channels())
+        scales.push_back(RecordedUnitScale(channel.unit));
+    return [scales](size_t channel, size_t) { return scales.at(channel); };
 }
 
 Calc::ShownScaleLookup HostDocument::ShownScaleLookup() const

@@ -26,6 +26,12 @@
 namespace Host
 {
 
+// What calculations read of a channel recorded in unit and shown as recorded: its values without the
+// unit's prefix (a channel in mV is read in volts).
+Calc::ShownScale RecordedUnitScale(const std::string& unit);
+// The same for every channel of the recording, as a calculation without a host document reads them.
+Calc::ShownScaleLookup RecordedUnitsLookup(const Recording& recording);
+
 class HostDocument final : public IHostDocument,
                            public IHostRecordData,
                            public IOnlineDataSource,

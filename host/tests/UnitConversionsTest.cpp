@@ -51,6 +51,7 @@ TEST(UnitConversions, TwoPointConversionsReadTheirTextsInTheClassicLocale)
         {L"V", L"infmV", L"2mV", L"0", L"1", L"mmHg", 1, E_INVALIDARG, 0, 0},
         {L"V", L"1mV", L"2mV", L"0", L"inf", L"mmHg", 1, E_INVALIDARG, 0, 0},
         {L"V", L"1mV", L"0.001V", L"0", L"1", L"mmHg", 1, E_INVALIDARG, 0, 0},
+        {L"mS", L"1mS", L"10mS", L"5", L"5", L"L", 6, E_INVALIDARG, 0, 0},
     };
     for (const TwoPointCase& c : cases)
     {
@@ -182,6 +183,62 @@ TEST(UnitConversions, ADocumentShowsEachRecordWithItsConversionUntilAChannelSetu
     const ComPtr<Host::HostDocument> sampling = Host::HostDocument::Sampling(recording);
     ASSERT_EQ(S_OK, ConversionOf(*sampling.Get(), HostNewRecordings, other));
     EXPECT_STREQ(L"V", RecordOf(other.Get()).rawUnitText.c_str());
+}
+
+
+// Calculations read a channel in units without their prefixes: as recorded (ch(N, "base")) and as its
+// conversion shows it (chN); the document's display conversion puts the shown unit's prefix back.
+TEST(UnitConversions, CalculationsReadChannelsWithoutPrefixesAndTheDisplayAddsThem)
+{
+    struct Row
+    {
+        const char* recordedUnit;
+        float sample;
+        const wchar_t* calibration[5]; // raw1, raw2, shown1, shown2, unit (prefix code in the row)
+        LONG prefixCode;
+        double shown, base;
+        const wchar_t* displayUnit;
+        double displayFactor;
+    };
+    const Row rows[] = {
+        {"mmHg", 120.0f, {}, 0, 120.0, 120.0, L"mmHg", 1.0},
+        {"mV", 2.0f, {}, 0, 2e-3, 2e-3, L"mV", 1e3},
+        {"uL", 30.0f, {}, 0, 30e-6, 30e-6, L"\u00B5L", 1e6},
+        {"mV", 51.0f, {L"1mV", L"101mV", L"0", L"100", L"mmHg"}, 1, 50.0, 51e-3, L"mmHg", 1.0},
+        {"mS", 5.0f, {L"0mS", L"10mS", L"0", L"10", L"L"}, 6, 5e-6, 5e-3, L"\u00B5L", 1e6},
+    };
+    for (const Row& row : rows)
+    {
+        Host::Recording recording(std::vector<Host::ChannelInfo>{{"Channel 1", row.recordedUnit}});
+        const std::vector<float> samples{row.sample};
+        recording.AddRecord(0.001).Append(std::vector<std::span<const float>>{samples});
+        recording.RecordAt(0).MarkComplete();
+        recording.MarkFinished();
+        const ComPtr<Host::HostDocument> document = Host::HostDocument::Offline(recording);
+        if (row.calibration[0])
+        {
+            ComPtr<IUnitConversion> recorded, calibrated;
+            ASSERT_EQ(S_OK, ConversionOf(*document.Get(), 0, recorded));
+            ASSERT_EQ(S_OK, Vyr::CreateTwoPointConversion(recorded.Get(), row.calibration[0], row.calibration[1],
+                                                          row.calibration[2], row.calibration[3], row.calibration[4],
+                                                          row.prefixCode, calibrated.Put()));
+            ASSERT_EQ(S_OK, document->ApplyChannelSetup(0, 0, 0, 1, calibrated.Get()));
+        }
+        const auto read = [&](const char* text) {
+            float value = NAN;
+            Host::Calc::CompileExpression(text, document->CompileContextOf()).channel->Compute(0, 0, {&value, 1});
+            return value;
+        };
+        EXPECT_NEAR(row.shown, read("ch1"), 1e-6 * row.shown) << row.recordedUnit;
+        EXPECT_NEAR(row.base, read("ch(1, \"base\")"), 1e-6 * row.base) << row.recordedUnit;
+
+        ComPtr<IUnitConversion> display;
+        Vyr::ConversionFacts facts;
+        ASSERT_EQ(S_OK, document->GetChannelConversion(HostDisplayConversion, 0, 0, display.Put()));
+        ASSERT_TRUE(Vyr::ReadConversionFacts(*display.Get(), facts));
+        EXPECT_EQ(row.displayUnit, facts.shownUnit) << row.recordedUnit;
+        EXPECT_NEAR(row.displayFactor, (1.0 + facts.offset) * facts.scale, 1e-9 * row.displayFactor) << row.recordedUnit;
+    }
 }
 
 } // namespace

@@ -204,7 +204,12 @@ bool ReadConversionFacts(IUnitConversion& conversion, ConversionFacts& facts)
     return true;
 }
 
-Orv::ComPtr<IUnitConversion> MakeIdentityConversion(const std::wstring& unitText, const std::wstring& name)
+namespace
+{
+
+// The record of a conversion that shows values in unitText; addPrefix scales values without the prefix
+// into it.
+Orv::ChannelUnitsRecord IdentityRecord(const std::wstring& unitText, const std::wstring& name, bool addPrefix)
 {
     const Orv::PrefixedUnit unit = SplitPrefix(unitText.empty() ? DefaultUnit : unitText);
     Orv::ChannelUnitsRecord record;
@@ -213,8 +218,26 @@ Orv::ComPtr<IUnitConversion> MakeIdentityConversion(const std::wstring& unitText
     record.unitText = unit.Name();
     record.rawPrefix = record.unitPrefix = unit.Prefix();
     record.unitPrefixCode = unit.GetPrefixCode();
+    record.scale = addPrefix ? 1.0 / UnitPrefixFactor(unit.Prefix()) : 1.0;
     record.kind = UnitConversionKind::Identity;
-    return Orv::ComPtr<IUnitConversion>::Adopt(new UnitConversion(record));
+    return record;
+}
+
+} // namespace
+
+Orv::ComPtr<IUnitConversion> MakeIdentityConversion(const std::wstring& unitText, const std::wstring& name)
+{
+    return Orv::ComPtr<IUnitConversion>::Adopt(new UnitConversion(IdentityRecord(unitText, name, false)));
+}
+
+Orv::ComPtr<IUnitConversion> MakeDisplayConversion(const std::wstring& unitText)
+{
+    return Orv::ComPtr<IUnitConversion>::Adopt(new UnitConversion(IdentityRecord(unitText, {}, true)));
+}
+
+double RecordedPrefixFactor(const std::wstring& unitText)
+{
+    return UnitPrefixFactor(SplitPrefix(unitText).Prefix());
 }
 
 HRESULT CreateTwoPointConversion(IUnitConversion* current, const WCHAR* raw1, const WCHAR* raw2,
@@ -241,7 +264,8 @@ HRESULT CreateTwoPointConversion(IUnitConversion* current, const WCHAR* raw1, co
             if (!ReadShownValue(point == 0 ? shown1 : shown2, prefixCode, shown[point]))
                 return E_INVALIDARG;
         }
-        if (raw[0] == raw[1])
+        // Equal raw points give no line; equal shown points give one that shows every sample alike.
+        if (raw[0] == raw[1] || shown[0] == shown[1])
             return E_INVALIDARG;
         Orv::ChannelUnitsRecord record;
         record.name = base->name;

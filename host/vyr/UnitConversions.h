@@ -34,6 +34,11 @@ private:
 // A conversion that shows the raw values of a channel recorded in unitText ("mmHg", "mV", "uL") as they
 // are; the prefix letter is split off when the rest is a unit the host knows. An empty text is volts.
 Orv::ComPtr<IUnitConversion> MakeIdentityConversion(const std::wstring& unitText, const std::wstring& name = {});
+// How a document shows values that calculations give in units without a prefix, in unitText with its
+// prefix: a millilitre channel's litres are shown multiplied by 1000.
+Orv::ComPtr<IUnitConversion> MakeDisplayConversion(const std::wstring& unitText);
+// What one unit of a channel recorded in unitText is without its prefix (0.001 for "mV", 1 for "mmHg").
+double RecordedPrefixFactor(const std::wstring& unitText);
 
 // What a conversion reports, its texts copied out: shown = scale * raw + offset, both unprefixed.
 struct ConversionFacts

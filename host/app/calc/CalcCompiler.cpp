@@ -165,7 +165,7 @@ private:
             throw CalcTextError(node.position, "there is no channel " + std::to_string(number) + " (the recording has " +
                                                    std::to_string(count) + ")");
         if (shown == Shown::AsRecorded)
-            return {ValueKind::Channel, 0.0, MakeRecordedChannel(context_.recording, number - 1)};
+            return {ValueKind::Channel, 0.0, MakeBaseChannel(context_.recording, number - 1, context_.shownScale)};
         return {ValueKind::Channel, 0.0, MakeShownChannel(context_.recording, number - 1, context_.shownScale)};
     }
 
@@ -222,7 +222,7 @@ private:
         return name == "pi" || name == "t" || NumberedName(name, "ch") || NumberedName(name, "vch");
     }
 
-    // ch(N, "base"): recorded channel N as recorded, before the units conversion the host shows it in.
+    // ch(N, "base"): recorded channel N in its recorded unit, before the units conversion the host shows it in.
     Value ChannelView(const SyntaxNode& node) const
     {
         const auto& arguments = node.children;

@@ -25,7 +25,8 @@ struct CompileContext
     // The event sources of named items already compiled, by lower-case name: a text that names one
     // shares it (and the events it has worked out) instead of compiling the item's text again.
     std::map<std::string, EventNodePtr> compiledItems;
-    // The units the host shows each channel in: chN reads shown values, ch(N, "base") recorded ones.
+    // The units the host shows each channel in: chN reads shown values, ch(N, "base") recorded ones, both
+    // without their prefixes. Empty: both read the samples as recorded.
     ShownScaleLookup shownScale;
 };
 

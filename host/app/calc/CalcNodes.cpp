@@ -52,8 +52,10 @@ private:
 class ShownChannel final : public RecordSpanNode
 {
 public:
-    ShownChannel(const Recording& recording, size_t channel, ShownScaleLookup lookup)
-        : RecordSpanNode(recording), recorded_(recording, channel), channel_(channel), lookup_(std::move(lookup))
+    // base: the recorded unit rather than the units the channel is shown in.
+    ShownChannel(const Recording& recording, size_t channel, ShownScaleLookup lookup, bool base)
+        : RecordSpanNode(recording), recorded_(recording, channel), channel_(channel), lookup_(std::move(lookup)),
+          base_(base)
     {
     }
 
@@ -61,16 +63,18 @@ public:
     {
         recorded_.Compute(record, first, out);
         const ShownScale shown = lookup_(channel_, record);
-        if (shown.scale == 1.0 && shown.offset == 0.0)
+        const double scale = base_ ? shown.baseScale : shown.scale, offset = base_ ? 0.0 : shown.offset;
+        if (scale == 1.0 && offset == 0.0)
             return;
         for (float& value : out)
-            value = static_cast<float>(shown.scale * value + shown.offset);
+            value = static_cast<float>(scale * value + offset);
     }
 
 private:
     RecordedChannel recorded_;
     size_t channel_;
     ShownScaleLookup lookup_;
+    bool base_;
 };
 
 class RecordTime final : public RecordSpanNode
@@ -284,7 +288,14 @@ SampleNodePtr MakeShownChannel(const Recording& recording, size_t channel, const
 {
     if (!lookup)
         return MakeRecordedChannel(recording, channel);
-    return std::make_shared<ShownChannel>(recording, channel, lookup);
+    return std::make_shared<ShownChannel>(recording, channel, lookup, false);
+}
+
+SampleNodePtr MakeBaseChannel(const Recording& recording, size_t channel, const ShownScaleLookup& lookup)
+{
+    if (!lookup)
+        return MakeRecordedChannel(recording, channel);
+    return std::make_shared<ShownChannel>(recording, channel, lookup, true);
 }
 
 SampleNodePtr MakeRecordTime(const Recording& recording)

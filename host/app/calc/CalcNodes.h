@@ -87,20 +87,25 @@ public:
 using SampleNodePtr = std::shared_ptr<const SampleNode>;
 using EventNodePtr = std::shared_ptr<EventNode>;
 
-// How a channel's recorded values are shown in a record: shown = scale * recorded + offset.
+// How a channel's recorded values become what calculations read in a record, in units without their
+// prefix: shown = scale * recorded + offset (the units the host shows the channel in), and
+// base = baseScale * recorded (the recorded unit).
 struct ShownScale
 {
     double scale = 1.0;
     double offset = 0.0;
+    double baseScale = 1.0;
 };
 // The scale of (channel, record), asked whenever samples are read, so a calibration applied after
-// compiling shows at once. Empty: channels are shown as recorded.
+// compiling shows at once. Empty: channels are read as recorded.
 using ShownScaleLookup = std::function<ShownScale(size_t channel, size_t record)>;
 
 // Leaves and arithmetic of the language.
 SampleNodePtr MakeRecordedChannel(const Recording& recording, size_t channel);
 // The channel in the units the host shows it in; the recorded channel itself when there is no lookup.
 SampleNodePtr MakeShownChannel(const Recording& recording, size_t channel, const ShownScaleLookup& lookup);
+// The channel in its recorded unit without the prefix; the recorded channel itself when there is no lookup.
+SampleNodePtr MakeBaseChannel(const Recording& recording, size_t channel, const ShownScaleLookup& lookup);
 SampleNodePtr MakeRecordTime(const Recording& recording);
 SampleNodePtr MakeConstantChannel(const Recording& recording, double value);
 SampleNodePtr MakeRandomChannel(const Recording& recording);

@@ -15,10 +15,11 @@ namespace
 
 constexpr const char* PressureRoute =
     "SistraAnalyzer(ch1, ch2, PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20), 0, 1, -1, -1, -1, -1, 0)";
-constexpr const char* EcgRoute = "SistraAnalyzer(ch1, ch2, PVEcgEdpDet(cmpeakdet(shift(ch3, -0.01), 0.5, 0.05), -1, "
+constexpr const char* EcgRoute = "SistraAnalyzer(ch1, ch2, PVEcgEdpDet(cmpeakdet(shift(ch3, -0.01), 0.0005, 0.05), -1, "
                                  "-1, -1, -1), 0, 1, -1, -1, -1, -1, 0)";
 
-// Two records of whole beats sampled at 1 kHz: 10 beats of 0.8 s, then 8 beats of 0.6 s.
+// Two records of whole beats sampled at 1 kHz: 10 beats of 0.8 s, then 8 beats of 0.6 s. Calculations read
+// the channels without their units' prefixes: the ECG's R waves of 1 mV are 0.001 V high.
 std::string SteadyVentricleText()
 {
     std::ostringstream text;
@@ -61,7 +62,7 @@ TEST_F(LoopAnalysisCommand, LimitedAnalysesGiveTheOfflineOutputInChunksOfAnySize
 {
     const std::string limits = "0, 1000, 1, 3000";
     const std::string pressureEdp = "PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20, " + limits + ")";
-    const std::string ecgEdp = "PVEcgEdpDet(cmpeakdet(shift(ch3, -0.01), 0.5, 0.05), " + limits + ")";
+    const std::string ecgEdp = "PVEcgEdpDet(cmpeakdet(shift(ch3, -0.01), 0.0005, 0.05), " + limits + ")";
     for (const std::string& expression :
          {"SistraAnalyzer(ch1, ch2, " + pressureEdp + ", 2, 0, " + limits + ", 1)",
           "SistraAnalyzer(ch1, ch2, " + ecgEdp + ", 1, 0, " + limits + ", 0)",
@@ -99,7 +100,7 @@ TEST_F(LoopAnalysisCommand, EndDiastolicPointsPrintTheirSecondPosition)
         EXPECT_NEAR(row[0] == "0" ? 200 : 150, rise, 2) << row[1];
         EXPECT_NEAR(120.0, std::stod(row[6]), 0.1);
     }
-    const Output ecg = Calc(file->Path(), "PVEcgEdpDet(cmpeakdet(ch3, 0.5, 0.05), -1, -1, -1, -1)");
+    const Output ecg = Calc(file->Path(), "PVEcgEdpDet(cmpeakdet(ch3, 0.0005, 0.05), -1, -1, -1, -1)");
     ASSERT_EQ(Host::ExitOk, ecg.status) << ecg.err;
     for (const auto& row : Rows(ecg.out))
         EXPECT_EQ((std::vector<std::string>{"0", "0", "0"}), std::vector<std::string>(row.begin() + 4, row.end()));
@@ -119,8 +120,9 @@ TEST_F(LoopAnalysisCommand, OneLoopPerBeatAndOneClosingRecordPerRecord)
     {
         ASSERT_EQ(5u + 31u, rows[i].size());
         EXPECT_EQ("0", rows[i][3]);
+        // Vmax - Vmin: the file's 70 uL, which calculations read in litres.
         const double sv = std::stod(rows[i][5 + 2]);
-        EXPECT_NEAR(70.0, sv, 0.5); // Vmax - Vmin
+        EXPECT_NEAR(70e-6, sv, 0.5e-6);
         const double hr = std::stod(rows[i][5 + 13]);
         EXPECT_NEAR(i < 10 ? 75.0 : 100.0, hr, 0.5);
     }
@@ -139,7 +141,7 @@ TEST_F(LoopAnalysisCommand, OnlineChunksGiveTheOfflineOutputForEveryFunction)
     for (const std::string& expression :
          {std::string(PressureRoute), std::string(EcgRoute), std::string("PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20)"),
           std::string("PVMaxDet(PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05)))"),
-          std::string("PVEcgEdpDet(cmpeakdet(ch3, 0.5, 0.05), -1, -1, -1, -1)"),
+          std::string("PVEcgEdpDet(cmpeakdet(ch3, 0.0005, 0.05), -1, -1, -1, -1)"),
           std::string("SistraAnalyzer(ch1, ch2, PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20), 1, 0, -1, -1, -1, -1, 1)")})
     {
         const Output offline = Calc(file->Path(), expression);

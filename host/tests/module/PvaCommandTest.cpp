@@ -28,7 +28,9 @@ const std::string Pva = "PvaCalc(" + Loops + ", ch1, ch2, 0, 0, 0, 20, 0, 0, 0, 
 std::string TrapezoidLoopsText()
 {
     std::ostringstream text;
-    text << "Time (s),LV Pressure (mmHg),LV Volume (uL),Beat marker (V)\n";
+    // Volumes in a unit without a prefix, which calculations read as written: the relations' volumes in
+    // the texts above are in the same numbers.
+    text << "Time (s),LV Pressure (mmHg),LV Volume (L),Beat marker (V)\n";
     for (int record = 0; record < 2; ++record)
     {
         if (record > 0)
