@@ -4,4 +4,13 @@
 
 #include "foundation/system/TraceColors.h"
 
-Orv::TracePaletteTable DefaultTracePalette();
+inline Orv::TracePaletteTable DefaultTracePalette()
+{
+    return Orv::TracePaletteTableOf(Orv::CurrentTracePalette());
+}
+
+// The default trace colour of a channel in the current palette.
+inline COLORREF DefaultChannelColour(int channel)
+{
+    return Orv::TraceColorOf(Orv::CurrentTracePalette(), channel);
+}

@@ -1,6 +1,0 @@
-#include "tracedisplay/TracePalette.h"
-
-Orv::TracePaletteTable DefaultTracePalette()
-{
-    return Orv::TracePaletteTableOf(Orv::CurrentTracePalette());
-}
