@@ -101,3 +101,45 @@ struct IChannelDrawSettings : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetLineWidth(LONG channel, LONG* width) = 0;                        // 5
 };
 inline constexpr IID IID_IChannelDrawSettings = {0x4F1A7C22, 0x93D5, 0x4E0B, {0xA6, 0x18, 0x2C, 0x57, 0x80, 0x3B, 0xD9, 0x64}};
+
+// The host's display preferences of a channel, as records by preference id.
+namespace PreferenceId
+{
+constexpr ULONG LevelLine = 0x800C0084u;  // index 1 or 2: HostLevelLine
+constexpr ULONG LevelFills = 0x800C0085u; // no index: HostLevelFills
+constexpr ULONG LevelValue = 0x800C0086u; // index 1 or 2: HostLevelValue
+} // namespace PreferenceId
+
+struct HostLevelLine
+{
+    SHORT on;
+    SHORT line;
+    COLORREF colour;
+};
+
+// The caller frees the two texts.
+struct HostLevelValue
+{
+    double value;
+    BSTR text;
+    BSTR units;
+};
+
+struct HostLevelFills
+{
+    SHORT fillAbove;
+    COLORREF aboveColour;
+    SHORT fillBetween;
+    COLORREF betweenColour;
+    SHORT fillBelow;
+    COLORREF belowColour;
+};
+
+struct IPreferenceSource : IUnknown
+{
+    // 3: the preference (id, channel, index) converted into its record; S_FALSE and nothing written when
+    // the host keeps no such preference. size: the record's size in bytes.
+    virtual HRESULT STDMETHODCALLTYPE GetPreferenceRecord(ULONG id, LONG channel, LONG index, void* record,
+                                                          ULONG size) = 0;
+};
+inline constexpr IID IID_IPreferenceSource = {0x8C9C3423, 0xCD9C, 0x11D1, {0xB2, 0xEA, 0x00, 0x60, 0x08, 0x94, 0xD7, 0x2A}};

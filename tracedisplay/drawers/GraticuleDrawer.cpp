@@ -1,5 +1,7 @@
 #include "tracedisplay/drawers/GraticuleDrawer.h"
 
+#include "tracedisplay/drawers/HostLevelSettings.h"
+
 #include "controls/windows/SmallWindowUtilities.h"
 #include "foundation/numbers/NumberUtilities.h"
 #include "host/include/ScaleControl.h"
@@ -139,7 +141,7 @@ HRESULT STDMETHODCALLTYPE GraticuleDrawer::PrepareRecord(ULONG)
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE GraticuleDrawer::ApplyChannelSettings(IUnknown* settings, IUnknown*, LONG)
+HRESULT STDMETHODCALLTYPE GraticuleDrawer::ApplyChannelSettings(IUnknown* settings, IUnknown* preferences, LONG)
 {
     Orv::ComPtr<IGridOptions> options;
     if (settings && SUCCEEDED(settings->QueryInterface(IID_IGridOptions, options.PutVoid())) && options)
@@ -160,6 +162,9 @@ HRESULT STDMETHODCALLTYPE GraticuleDrawer::ApplyChannelSettings(IUnknown* settin
             PublishLayoutHints();
         }
     }
+    Orv::ComPtr<IPreferenceSource> source;
+    if (preferences && SUCCEEDED(preferences->QueryInterface(IID_IPreferenceSource, source.PutVoid())) && source)
+        LoadHostGridColours(levels_, source.Get(), sourceChannel);
     return S_OK;
 }
 

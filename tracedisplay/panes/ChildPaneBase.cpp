@@ -338,6 +338,16 @@ HRESULT ChildPaneBase::OnChannelEvent(ULONG argument)
     return S_OK;
 }
 
+HRESULT ChildPaneBase::Load(IBinInStream*)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT ChildPaneBase::Save(IBinOutStream*)
+{
+    return E_NOTIMPL;
+}
+
 void ChildPaneBase::ScrollBy(LONGLONG shift, LONG redrawStartX)
 {
     const bool startsOffPane = redrawStartX <= rect.left;

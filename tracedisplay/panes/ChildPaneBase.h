@@ -9,6 +9,7 @@
 
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
+#include "host/include/BinaryStreams.h"
 #include "host/include/ScaleControl.h"
 
 #include <vector>
@@ -98,6 +99,9 @@ public:
                        ULONG layerMask);
     virtual bool IsActive() const { return state[0] != 0 || state[1] != 0; }
     virtual HRESULT OnChannelEvent(ULONG argument);
+    // The strip's persisted record; each kind of strip has its own.
+    virtual HRESULT Load(IBinInStream* stream);
+    virtual HRESULT Save(IBinOutStream* stream);
     virtual void Compose(HDC dc, int cursorX, bool drawCursor);
     bool HitTest(const OWL::TPoint& point) const { return rect.Contains(point); }
 

@@ -1,6 +1,8 @@
 // What a strip of a data pane needs of the pane that owns it.
 #pragma once
 
+#include "tracedisplay/timescale/TimeValue.h"
+
 #include "platform/owl/Geometry.h"
 
 #include <windows.h>
@@ -10,6 +12,14 @@ struct IUnknown;
 
 namespace StrixDraw
 {
+
+// How positions of the drawn record turn into times.
+struct TimeAxis
+{
+    double secondsPerPosition = 0.001;
+    ULONG mode = TimeMode::Elapsed;
+    RecordTimes times;
+};
 
 class ChildPaneOwner
 {
@@ -34,6 +44,9 @@ public:
     virtual int Margin() const = 0;
     virtual int Gap() const = 0;
     virtual HPEN CursorPen() const = 0;
+    virtual TimeAxis GetTimeAxis() const = 0;
+    // The device context the pane draws with, when it has one of its own.
+    virtual HDC DrawingDC() const = 0;
 
 protected:
     ~ChildPaneOwner() = default;

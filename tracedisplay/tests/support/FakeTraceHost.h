@@ -203,6 +203,8 @@ public:
     int Margin() const override { return 0; }
     int Gap() const override { return 0; }
     HPEN CursorPen() const override { return static_cast<HPEN>(GetStockObject(BLACK_PEN)); }
+    StrixDraw::TimeAxis GetTimeAxis() const override { return timeAxis; }
+    HDC DrawingDC() const override { return nullptr; }
 
     FakeDrawerHost host;
     COLORREF background = RGB(255, 255, 255);
@@ -213,6 +215,7 @@ public:
     TimeGrid grid{0.0, 0.0, 10.0, 5};
     void* strip = nullptr;
     std::vector<OWL::TRect> invalidated;
+    StrixDraw::TimeAxis timeAxis;
     int scrolled = 0;
 
 protected:

@@ -1,0 +1,21 @@
+// The spacing of the time scale's ticks and labels: a nice step in seconds, minutes, hours or days
+// that leaves room for a label of 18 average characters, and its minor ticks.
+#pragma once
+
+namespace StrixDraw
+{
+
+struct TimeStep
+{
+    double seconds;
+    int mantissa;
+    int subdivisions;
+};
+
+// The step for labels of the average character width (pixels) at the given seconds per pixel.
+TimeStep ChooseTimeStep(double charWidth, double secondsPerPixel);
+
+// Minor ticks per step: two when the step's subdivisions would come closer than three characters.
+int MinorTicksPerStep(double charWidth, double pixelsPerStep, int subdivisions);
+
+} // namespace StrixDraw
