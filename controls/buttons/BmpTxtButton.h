@@ -25,6 +25,8 @@ public:
     ~TBmpTxtButton() override;
 
     void SetBitmap(UINT bitmapId);
+    // The text of the help popup.
+    void SetHelpText(const Orv::String& text) { helpText_ = text; }
     void SetupWindow() override;
     void PaintFrame(OWL::TDC& dc, OWL::TRect& rect) override;
     void PaintFace(OWL::TDC& dc, const OWL::TRect& rect) override;

@@ -100,6 +100,14 @@ ULONG* FixedId(ULONG* slot)
     return slot;
 }
 
+// Ids the host fixes under codes of its own GUIDs (commands, queries, messages), in the getter shape.
+template <ULONG Id>
+ULONG* ConstantId(ULONG* slot)
+{
+    *slot = Id;
+    return slot;
+}
+
 namespace Sistra
 {
 

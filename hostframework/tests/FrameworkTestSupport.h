@@ -27,6 +27,21 @@ inline Orv::ComPtr<IVyrStandIn> StandIn()
     return standIn;
 }
 
+// How many print jobs the stand-in's print service has run.
+inline ULONG PrintJobCount()
+{
+    ULONG count = 0;
+    BSTR title = nullptr;
+    ULONG pages = 0;
+    while (StandIn()->GetPrintJob(count, &title, &pages) == S_OK)
+    {
+        SysFreeString(title);
+        title = nullptr;
+        ++count;
+    }
+    return count;
+}
+
 inline std::vector<VyrRegistrationRecord> RegistrationsFrom(ULONG first)
 {
     const Orv::ComPtr<IVyrStandIn> standIn = StandIn();

@@ -23,14 +23,6 @@ LANGID HostLanguage()
     return language;
 }
 
-// The host names these commands by ids under codes of its own GUIDs, always the same ones.
-template <ULONG Id>
-ULONG* HostCommandId(ULONG* slot)
-{
-    *slot = Id;
-    return slot;
-}
-
 Orv::String BstrText(BSTR text)
 {
     Orv::String result(text ? text : L"");
@@ -71,13 +63,13 @@ END_RESPONSE_TABLE;
 
 VYR_DEFINE_EVENT_MAP(ViewBase, VyrCppEventHandler){
     VyrEventMap::Header(),
-    VyrEventMap::Command(VyrEventKind::CommandEnable, &HostCommandId<ViewCommandId::Copy>,
+    VyrEventMap::Command(VyrEventKind::CommandEnable, &ConstantId<ViewCommandId::Copy>,
                          &DispatchCommandEnable<ViewBase, &ViewBase::CeCopy>),
-    VyrEventMap::Command(VyrEventKind::CommandEnable, &HostCommandId<ViewCommandId::Print>,
+    VyrEventMap::Command(VyrEventKind::CommandEnable, &ConstantId<ViewCommandId::Print>,
                          &DispatchCommandEnable<ViewBase, &ViewBase::CePrint>),
-    VyrEventMap::Command(VyrEventKind::CommandEnable, &HostCommandId<ViewCommandId::Command3>,
+    VyrEventMap::Command(VyrEventKind::CommandEnable, &ConstantId<ViewCommandId::Command3>,
                          &DispatchCommandEnable<ViewBase, &ViewBase::CeCommand3>),
-    VyrEventMap::Message(&HostCommandId<ViewCommandId::PrintMessage>,
+    VyrEventMap::Message(&ConstantId<ViewCommandId::PrintMessage>,
                          &DispatchMessageNoArgs<ViewBase, &ViewBase::PrintThroughSite>),
     VyrEventMap::End(),
 };

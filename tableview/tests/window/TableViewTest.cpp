@@ -171,20 +171,6 @@ struct PrintJob
     std::set<int> labels;
 };
 
-ULONG PrintJobCount()
-{
-    ULONG count = 0;
-    BSTR title = nullptr;
-    ULONG pages = 0;
-    while (TestSupport::StandIn()->GetPrintJob(count, &title, &pages) == S_OK)
-    {
-        SysFreeString(title);
-        title = nullptr;
-        ++count;
-    }
-    return count;
-}
-
 PrintJob PrintTable(ClientView& client, ULONG& jobs)
 {
     client.table.requested.clear();
@@ -209,7 +195,7 @@ std::set<int> Range(int first, int end)
 
 TEST(TableView, PrintingPrintsTheSelectedRowsOrTheWholeTableAcrossAndDownPages)
 {
-    ULONG jobs = PrintJobCount();
+    ULONG jobs = TestSupport::PrintJobCount();
     ClientView client(0x278, 120, TableViewTests::Titles(31));
     const PrintJob whole = PrintTable(client, jobs);
     EXPECT_EQ(L"Hemodynamics Table", whole.title);

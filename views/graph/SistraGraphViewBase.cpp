@@ -1,0 +1,433 @@
+// The graph view's window: its children and their layout, the update cycle that rebuilds what the
+// data changed, the ranging of the axes, and the host events it answers.
+#include "views/graph/SistraGraphViewBase.h"
+
+#include "views/graph/ViewPlotData.h"
+
+#include "document/core/SistraDocument.h"
+#include "foundation/numbers/Units.h"
+#include "graph/grid/GraphDisplaySettings.h"
+#include "hostframework/messaging/SistraIds.h"
+#include "resources/ResourceIds.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+namespace Sistra
+{
+
+namespace
+{
+
+constexpr int TitleInset = 7;
+constexpr int TitleMaxHeight = 18;
+constexpr int HelpButtonWidth = 30;
+constexpr int HelpButtonHeight = 23;
+constexpr int HelpButtonInset = 2;
+constexpr UINT HelpBitmapId = IDB_VIEW_HELP;
+constexpr uint32_t DataChangedRefreshHint = 0x18;
+// The axis limits the user has not moved equal the last ones set, to this relative tolerance.
+constexpr double UnmovedTolerance = 1e-6;
+constexpr double UnmovedFloor = 1e-12;
+
+constexpr ULONG DefaultSizeQuery = 0x80080002;
+constexpr ULONG CopyMessage = 0x80010008;
+constexpr ULONG PrintMessage = 0x8001000B;
+constexpr ULONG PrintSecondFormMessage = 0x8001000C;
+
+bool SameLimits(double a, double b, double relative, double floor)
+{
+    if (std::fabs(a) < floor && std::fabs(b) < floor)
+        return true;
+    return std::fabs(a - b) <= relative * std::max(std::fabs(a), std::fabs(b));
+}
+
+// The limits that put [low, high] in the middle half of an axis.
+std::pair<double, double> MiddleHalf(double low, double high)
+{
+    double width = high - low;
+    if (width <= 0.0)
+        width = std::fabs(high * 0.1);
+    const double centre = (low + high) * 0.5;
+    return {centre - width, centre + width};
+}
+
+// Moves an axis to the proposed limits when they differ from the last ones set; a display the user
+// zoomed or moved since stays where it is.
+template <class Set>
+void RangeAxis(std::pair<double, double>& last, std::pair<double, double> displayed, std::pair<double, double> proposed,
+               Set set)
+{
+    constexpr double DifferentRelative = 1e-13;
+    constexpr double DifferentFloor = 1e-32;
+    if (SameLimits(proposed.first, last.first, DifferentRelative, DifferentFloor) &&
+        SameLimits(proposed.second, last.second, DifferentRelative, DifferentFloor))
+        return;
+    const bool unmoved = SameLimits(displayed.first, last.first, UnmovedTolerance, UnmovedFloor) &&
+                         SameLimits(displayed.second, last.second, UnmovedTolerance, UnmovedFloor);
+    last = proposed;
+    if (unmoved)
+        set(proposed.first, proposed.second);
+}
+
+OWL::TFont& SharedGraphFont(SistraGraphViewBase& view)
+{
+    // Made once, by the first graph view, for the module's lifetime.
+    static const std::unique_ptr<OWL::TFont> font = view.MakeGraphFont();
+    return *font;
+}
+
+} // namespace
+
+DEFINE_RESPONSE_TABLE1(SistraGraphViewBase, SistraViewBase)
+    EV_WM_SIZE,
+    EV_BN_CLICKED(SistraGraphViewBase::HelpButtonId, ShowHelp),
+    EV_WM_CTLCOLORBTN,
+    EV_WM_CTLCOLORSTATIC,
+END_RESPONSE_TABLE;
+
+VYR_DEFINE_EVENT_MAP(SistraGraphViewBase, SistraViewBase){
+    VyrEventMap::Header(),
+    VyrEventMap::Observer(&ConstantId<DefaultSizeQuery>,
+                          &DispatchObserverEvent<SistraGraphViewBase, LONG, &SistraGraphViewBase::OnDefaultSize>),
+    VyrEventMap::Observer(&MsgIdClass<&HostDocEventGUID, 5>::GetId,
+                          &CallMemberNoArgs<SistraGraphViewBase, &SistraGraphViewBase::OnHostDataChanged>),
+    VyrEventMap::Observer(&MsgIdClass<&HostDocEventGUID, 7>::GetId,
+                          &CallMemberNoArgs<SistraGraphViewBase, &SistraGraphViewBase::OnHostDisplayChanged>),
+    VyrEventMap::Observer(&MsgIdClass<&HostDocEventGUID, 8>::GetId,
+                          &CallMemberNoArgs<SistraGraphViewBase, &SistraGraphViewBase::OnDisplaySettingsChanged>),
+    VyrEventMap::Message(&ConstantId<CopyMessage>, &DispatchMessageNoArgs<SistraGraphViewBase, &SistraGraphViewBase::OnCopy>),
+    VyrEventMap::Message(&ConstantId<PrintMessage>,
+                         &DispatchMessageNoArgs<SistraGraphViewBase, &SistraGraphViewBase::OnPrint>),
+    VyrEventMap::Message(&ConstantId<PrintSecondFormMessage>,
+                         &DispatchMessageNoArgs<SistraGraphViewBase, &SistraGraphViewBase::OnPrintSecondForm>),
+    VyrEventMap::Command(VyrEventKind::CommandExecute, &MsgIdClass<&SistraDocumentGUID, Command::CopyRegression>::GetId,
+                         &CallMemberNoArgs<SistraGraphViewBase, &SistraGraphViewBase::CopyRegression>),
+    VyrEventMap::Command(VyrEventKind::CommandEnable, &MsgIdClass<&SistraDocumentGUID, Command::CopyRegression>::GetId,
+                         &DispatchCommandEnable<SistraGraphViewBase, &SistraGraphViewBase::OnCopyRegressionEnable>),
+    VyrEventMap::End(),
+};
+
+SistraGraphViewBase::SistraGraphViewBase(const ViewCreation& creation, const Orv::String& title, int32_t viewNumber,
+                                         int modelKind)
+    : SistraViewBase(creation, title, viewNumber, modelKind), series_(8)
+{
+    graphWindow_ = std::make_unique<MGraph1::Graph2DWindow>(this, title.c_str(), creation.module);
+    helpButton_ = std::make_unique<OrvControls::TBmpTxtButton>(this, HelpButtonId, L"", 0, 0, 0, 0, Orv::String(),
+                                                               false, creation.module);
+}
+
+SistraGraphViewBase::~SistraGraphViewBase()
+{
+    // The series objects are the drawer's message receivers: they leave before it.
+    if (graphWindow_)
+        for (unsigned i = 0; i < series_.Count(); ++i)
+            if (ViewPlotData* object = series_[i])
+                graphWindow_->RemoveMouseReceiver(object);
+    if (graphWindow_)
+    {
+        graphWindow_->RemoveAllPlotters();
+        graphWindow_->RemoveAllAnnotations();
+        graphWindow_->RemoveRedrawReceiver(this);
+        graphWindow_->RemoveMouseReceiver(this);
+    }
+}
+
+void SistraGraphViewBase::GetWindowClass(WNDCLASSEXW& windowClass)
+{
+    SistraViewBase::GetWindowClass(windowClass);
+    windowClass.style |= CS_HREDRAW | CS_VREDRAW;
+    windowClass.hbrBackground = HasWhiteBackground() ? static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH))
+                                                     : reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+}
+
+HBRUSH SistraGraphViewBase::EvCtlColor(HDC dc, HWND, UINT)
+{
+    ::SetBkMode(dc, TRANSPARENT);
+    return HasWhiteBackground() ? static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)) : ::GetSysColorBrush(COLOR_BTNFACE);
+}
+
+std::unique_ptr<OWL::TFont> SistraGraphViewBase::MakeGraphFont()
+{
+    return std::make_unique<OWL::TFont>(L"Tahoma", 13, 0, 0, 0, FW_NORMAL, DEFAULT_PITCH | FF_DONTCARE, FALSE, FALSE,
+                                        FALSE, DEFAULT_CHARSET);
+}
+
+void SistraGraphViewBase::SetupWindow()
+{
+    SharedGraphFont(*this);
+    if (HasTitle())
+        titleText_ = std::make_unique<OrvControls::StaticText>(this);
+    SistraViewBase::SetupWindow();
+    if (titleText_)
+    {
+        titleText_->SetFont(MakeGraphFont());
+        titleText_->Text().Clear();
+        const COLORREF back = HasWhiteBackground() ? RGB(255, 255, 255) : ::GetSysColor(COLOR_BTNFACE);
+        titleText_->SetColours(::GetSysColor(COLOR_WINDOWTEXT), back);
+    }
+    SetUpAxes();
+    helpButton_->SetBitmap(HelpBitmapId);
+    helpButton_->SetHelpText(GetHelpText());
+    DataChanged(DataChangedRefreshHint);
+}
+
+void SistraGraphViewBase::SetUpAxes()
+{
+    MGraph1::Graph2DDrawer& graph = *graphWindow_;
+    SistraData* data = AnalysisData();
+    if (!ShowsAnalysisData())
+    {
+        graph.SetDomainUnitScale(GetDomainUnitScale());
+        graph.SetRangeUnitScale(GetRangeUnitScale());
+    }
+    else if (data && data->GetLoopCount() > 0)
+    {
+        // Both axes start on the horizontal channel's units; the first update puts each on its own.
+        const double scale = GetDomainUnitScale();
+        graph.SetDomainUnitScale(scale);
+        graph.SetRangeUnitScale(scale);
+    }
+    graph.SetDomainBounds(-DBL_MAX, DBL_MAX);
+    graph.SetRangeBounds(-DBL_MAX, DBL_MAX);
+    graph.SetDomain(0.0, 1.0);
+    graph.SetRange(0.0, 1.0);
+    lastDomain_ = lastRange_ = {0.0, 1.0};
+    graph.EnableDomainScaleOption();
+    graph.EnableRangeScaleOption();
+    graph.AddRedrawReceiver(this);
+    graph.AddMouseReceiver(this);
+}
+
+void SistraGraphViewBase::EvSize(UINT sizeType, const OWL::TSize& size)
+{
+    SistraViewBase::EvSize(sizeType, size);
+    if (size.cx == 0 && size.cy == 0)
+        return;
+    PlaceChildren(GetClientRect());
+    Invalidate(true);
+}
+
+void SistraGraphViewBase::PlaceChildren(const RECT& client)
+{
+    RECT graph = client;
+    if (titleText_ && titleText_->GetHandle())
+    {
+        const int width = std::min(GetTitleWidth(), static_cast<int>(client.right - client.left));
+        const int height = std::min(TitleMaxHeight, static_cast<int>(titleText_->GetWindowRect().Height()));
+        titleText_->MoveWindow(OWL::TRect(client.left + TitleInset, client.top + TitleInset,
+                                          client.left + TitleInset + width, client.top + TitleInset + height),
+                               false);
+        graph.top = client.top + TitleInset + height;
+    }
+    const ViewMargins margins = GetGraphMargins();
+    graph.left += margins.left;
+    graph.right -= margins.right;
+    graph.top += margins.top;
+    graph.bottom -= margins.bottom;
+    if (graphWindow_->GetHandle())
+        graphWindow_->MoveWindow(OWL::TRect(graph.left, graph.top, graph.right, graph.bottom), true);
+    const RECT& around = IsHelpButtonInGraph() ? graph : client;
+    if (helpButton_->GetHandle())
+        helpButton_->MoveWindow(OWL::TRect(around.left + HelpButtonInset, around.bottom - HelpButtonInset - HelpButtonHeight,
+                                           around.left + HelpButtonInset + HelpButtonWidth, around.bottom - HelpButtonInset),
+                                false);
+}
+
+void SistraGraphViewBase::Paint(OWL::TDC& dc, bool erase, OWL::TRect& rect)
+{
+    RunUpdateCycle();
+    if (titleText_ && titleText_->GetHandle())
+        titleText_->Invalidate(true);
+    SistraViewBase::Paint(dc, erase, rect);
+}
+
+void SistraGraphViewBase::DataChanged(uint32_t)
+{
+    dirty_.SetLowBits(UpdateStep::LastViewStep + 1);
+    InvalidateGraph();
+    RunUpdateCycle();
+    if (GetHandle())
+        Invalidate(true);
+}
+
+void SistraGraphViewBase::RunUpdateCycle()
+{
+    if (dirty_.None())
+        return;
+    BeginUpdate(dirty_);
+    MGraph1::Graph2DDrawer& graph = *graphWindow_;
+    for (int step = 0; step < UpdateStep::StepsPerPaint && !dirty_.None(); ++step)
+    {
+        const auto bit = static_cast<uint32_t>(dirty_.FirstSetBit());
+        dirty_.Set(bit, false);
+        switch (bit)
+        {
+        case UpdateStep::Data:
+            UpdateData(graph);
+            break;
+        case UpdateStep::Plot:
+            BuildPlot(graph);
+            break;
+        case UpdateStep::Axes:
+            UpdateAxes(graph);
+            break;
+        default:
+            UpdatePart(bit);
+        }
+    }
+    AutoRange();
+    InvalidateGraph();
+}
+
+void SistraGraphViewBase::AutoRange()
+{
+    ViewExtents extents;
+    if (!IsPlotEnabled() || !GetDataExtents(extents))
+        return;
+    MGraph1::Graph2DDrawer& graph = *graphWindow_;
+    // The axes' limits are in the data's units; the unit scales change only what the scales print.
+    std::pair<double, double> displayed;
+    graph.GetDomain(displayed.first, displayed.second);
+    RangeAxis(lastDomain_, displayed, MiddleHalf(extents.xLow, extents.xHigh),
+              [&](double low, double high) { graph.SetDomain(low, high); });
+    graph.GetRange(displayed.first, displayed.second);
+    RangeAxis(lastRange_, displayed, MiddleHalf(extents.yLow, extents.yHigh),
+              [&](double low, double high) { graph.SetRange(low, high); });
+}
+
+void SistraGraphViewBase::UpdateAxes(MGraph1::Graph2DDrawer& graph)
+{
+    SistraData* data = AnalysisData();
+    if (ShowsAnalysisData() && !(data && data->GetLoopCount() > 0))
+        return;
+    graph.SetRangeTitle(GetRangeTitle().c_str());
+    graph.SetDomainTitle(GetDomainTitle().c_str());
+    graph.SetDomainUnitScale(GetDomainUnitScale());
+    graph.SetDomainUnits(GetDomainUnits().c_str());
+    graph.SetRangeUnitScale(GetRangeUnitScale());
+    graph.SetRangeUnits(GetRangeUnits().c_str());
+}
+
+void SistraGraphViewBase::UpdateData(MGraph1::Graph2DDrawer&)
+{
+    RequestStep(UpdateStep::Plot);
+}
+
+bool SistraGraphViewBase::IsScreenDrawing()
+{
+    return !renderingForOutput_;
+}
+
+void SistraGraphViewBase::GetDomainLimits(double& low, double& high)
+{
+    graphWindow_->GetDomain(low, high);
+}
+
+void SistraGraphViewBase::GetRangeLimits(double& low, double& high)
+{
+    graphWindow_->GetRange(low, high);
+}
+
+SIZE SistraGraphViewBase::MeasureControlText(int controlId)
+{
+    const Orv::String text = GetControlText(controlId);
+    const OWL::TScreenDC screen;
+    const OWL::SelectedObject font(screen, SharedGraphFont(*this));
+    SIZE extent{};
+    ::GetTextExtentPoint32W(screen.GetHDC(), text.c_str(), static_cast<int>(text.Length()), &extent);
+    return extent;
+}
+
+void SistraGraphViewBase::ShowHelp()
+{
+    // The host this module runs in offers no help service: the button shows its hover text only.
+}
+
+void SistraGraphViewBase::InvalidateGraph()
+{
+    OWL::TWindow& window = *graphWindow_;
+    if (window.GetHandle())
+        window.Invalidate(false);
+}
+
+SistraData* SistraGraphViewBase::AnalysisData() const
+{
+    return Document() ? &Document()->Data() : nullptr;
+}
+
+bool SistraGraphViewBase::IsOnlineAnalysisRunning() const
+{
+    SistraData* data = AnalysisData();
+    return data && data->IsOnlineAnalysisRunning();
+}
+
+ViewPlotData* SistraGraphViewBase::SeriesObject(int32_t series) const
+{
+    return series >= 0 && static_cast<unsigned>(series) < series_.Count() ? series_[static_cast<unsigned>(series)]
+                                                                           : nullptr;
+}
+
+void SistraGraphViewBase::OnDefaultSize(LONG* words)
+{
+    if (!words)
+        return;
+    const SIZE size = GetDefaultSize();
+    words[0] = size.cx;
+    words[1] = size.cy;
+}
+
+void SistraGraphViewBase::OnHostDataChanged()
+{
+    if (GetHandle())
+        Invalidate(false);
+}
+
+void SistraGraphViewBase::OnHostDisplayChanged()
+{
+    InvalidateGraph();
+    if (GetHandle())
+        Invalidate(false);
+}
+
+void SistraGraphViewBase::OnDisplaySettingsChanged()
+{
+    ApplyDisplaySettings(*graphWindow_);
+    InvalidateGraph();
+}
+
+void SistraGraphViewBase::ApplyDisplaySettings(MGraph1::Graph2DDrawer& graph)
+{
+    Orv::ComPtr<IHostViewSettings> settings;
+    if (Document() && Document()->HostDocumentObject())
+        Document()->HostDocumentObject()->QueryInterface(IID_IHostViewSettings, settings.PutVoid());
+    MGraph1::GraphDisplaySettings(settings.Get()).ApplyTo(graph);
+}
+
+bool SistraGraphViewBase::OnMessage(const MessSys::Message& message)
+{
+    if (dynamic_cast<const MGraph1::MsgGraph2DDrawerNotifyBeginRedraw*>(&message))
+    {
+        drawStart_ = ::GetTickCount();
+        return true;
+    }
+    if (dynamic_cast<const MGraph1::MsgGraph2DDrawerNotifyEndRedraw*>(&message))
+    {
+        timedOut_ = 0;
+        return true;
+    }
+    return false;
+}
+
+bool SistraGraphViewBase::ContinueDrawing(int)
+{
+    if (!IsScreenDrawing())
+        return true;
+    if (::GetTickCount() - drawStart_ < DrawingTimeLimitMs)
+        return true;
+    timedOut_ = -1;
+    return false;
+}
+
+} // namespace Sistra

@@ -1,0 +1,125 @@
+// What the view tests share: a module document whose analysis holds loops the test describes, a frame
+// window to put a view in, and a message pump.
+#pragma once
+
+#include "views/base/SistraViewBase.h"
+
+#include "document/core/SistraDocument.h"
+#include "document/tests/analysis/FakeCalcItems.h"
+#include "foundation/com/ComPtr.h"
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace ViewTesting
+{
+
+inline void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// Loop i: Ved = 100 + i, Ves = Ved - 40, Pes = 2 Ves + 5, SW = 3 Ved - 50, dP/dt max = 10 Ved + 100,
+// PVA = 2 Ved + 1000; then the block's closing record.
+inline std::vector<Sistra::SistraEvent> LinearLoops(int count)
+{
+    std::vector<Sistra::SistraEvent> loops;
+    for (int i = 0; i <= count; ++i)
+    {
+        Sistra::SistraEvent loop;
+        loop.base.tick = loop.firstTick = 100 * (i + 1);
+        loop.endTick = loop.firstTick + 100;
+        loop.ved = 100.0 + i;
+        loop.ves = loop.ved - 40.0;
+        loop.pes = 2.0 * loop.ves + 5.0;
+        loop.sw = 3.0 * loop.ved - 50.0;
+        loop.dpdtMax = 10.0 * loop.ved + 100.0;
+        loop.sv = loop.ved - loop.ves;
+        loop.state = i == count ? Sistra::LoopStateClosing : Sistra::LoopStateValid;
+        loops.push_back(loop);
+    }
+    return loops;
+}
+
+inline std::vector<Sistra::PVAEvent> AreasOf(const std::vector<Sistra::SistraEvent>& loops)
+{
+    std::vector<Sistra::PVAEvent> areas;
+    for (std::size_t i = 0; i + 1 < loops.size(); ++i)
+    {
+        Sistra::PVAEvent area;
+        area.base = loops[i].base;
+        area.pva = 2.0 * loops[i].ved + 1000.0;
+        area.strokeWork = loops[i].sw;
+        areas.push_back(area);
+    }
+    return areas;
+}
+
+// A module document over a host that holds only the analysis's calculation items.
+class AnalysedDocument
+{
+public:
+    AnalysedDocument() : document_(new Sistra::SistraDocument(&host_, nullptr, 0)), holder_(document_->Outer())
+    {
+        document_->GetModel(Sistra::ModelKind::WorkflowSetup);
+    }
+
+    // Analyses count loops as LinearLoops describes them, with their areas.
+    void Analyse(int count)
+    {
+        const auto loops = LinearLoops(count);
+        host_.SetRecords(L"sistra", 0, loops);
+        host_.SetRecords(L"pva", 0, AreasOf(loops));
+        Sistra::SistraData& data = document_->Data();
+        data.Reset();
+        data.PressureStore().FindCalculations();
+        data.PressureStore().CreateCalculations(L"SistraAnalyzer(...)", L"", L"");
+        data.PrepareBlock(0, 0);
+        data.FeedLoops(HostRecordEnd);
+        data.Finish();
+    }
+
+    Sistra::SistraDocument& Document() { return *document_; }
+    Sistra::SistraData& Data() { return document_->Data(); }
+    Sistra::ViewCreation CreationIn(OWL::TWindow* parent)
+    {
+        return Sistra::ViewCreation{parent, nullptr, nullptr, document_->Outer(), nullptr, nullptr};
+    }
+
+private:
+    DocumentTesting::FakeCalcItems host_;
+    Sistra::SistraDocument* document_;
+    Orv::ComPtr<IUnknown> holder_;
+};
+
+// A shown top-level frame whose client area a view fills.
+struct Frame
+{
+    explicit Frame(int width = 640, int height = 480) : window(nullptr, L"View test")
+    {
+        window.Attr.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+        window.Attr.W = width;
+        window.Attr.H = height;
+        window.Create();
+        window.ShowWindow(SW_SHOWNORMAL);
+        PumpMessages();
+    }
+    // Puts the view in the frame's client area and shows it.
+    void Show(OWL::TWindow& view)
+    {
+        const OWL::TRect client = window.GetClientRect();
+        view.Attr.W = client.Width();
+        view.Attr.H = client.Height();
+        view.Create();
+        PumpMessages();
+    }
+    OWL::TWindow window;
+};
+
+} // namespace ViewTesting
