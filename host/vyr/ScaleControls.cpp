@@ -503,6 +503,13 @@ ATOM RegisterStripClass()
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.hCursor = LoadCursorW(nullptr, IDC_SIZEALL);
         windowClass.lpszClassName = StripClassName;
+        // A framework loaded before in this process left its class behind, with a procedure in code that
+        // is gone: this load's class takes its place.
+        if (const ATOM registered = RegisterClassExW(&windowClass))
+            return registered;
+        if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+            return ATOM{0};
+        UnregisterClassW(StripClassName, windowClass.hInstance);
         return RegisterClassExW(&windowClass);
     }();
     return atom;
