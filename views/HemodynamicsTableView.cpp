@@ -15,15 +15,6 @@ constexpr int RowHeaderWidth = 60;
 constexpr int DefaultColumnWidth = 100;
 constexpr int SummaryHeight = 100;
 
-SistraDocument* ModuleDocumentOf(IUnknown* document)
-{
-    Orv::ComPtr<ISistraDocInterface> face;
-    if (!document || FAILED(document->QueryInterface(IID_ISistraDocInterface, face.PutVoid())) || !face)
-        return nullptr;
-    // Only the module's documents answer this interface.
-    return static_cast<SistraDocument*>(face.Get());
-}
-
 } // namespace
 
 DEFINE_RESPONSE_TABLE1(SistraHemodynamicsTableView, PlainViewWindow)

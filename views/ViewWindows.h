@@ -1,4 +1,5 @@
-// The module's nine view windows, each a plain window titled with its view's name for now.
+// The module's nine view windows: the regression plots draw their graphs; the views not built yet are
+// plain windows titled with their view's name.
 #pragma once
 
 #include "VyrViews.h"
@@ -8,6 +9,7 @@
 #include "platform/owl/window/Window.h"
 #include "tableview/data/TableInterfaces.h"
 #include "tableview/manager/TableViewManager.h"
+#include "views/plots/RegressionPlots.h"
 
 namespace Sistra
 {
@@ -75,23 +77,7 @@ class SistraAnalysisGraphView final : public PlainViewWindow
 {
     using PlainViewWindow::PlainViewWindow;
 };
-class SistraPRSWGraphView final : public PlainViewWindow
-{
-    using PlainViewWindow::PlainViewWindow;
-};
-class SistradPdTMaxEDVGraphView final : public PlainViewWindow
-{
-    using PlainViewWindow::PlainViewWindow;
-};
 class SistraSalineCalGraphView final : public PlainViewWindow
-{
-    using PlainViewWindow::PlainViewWindow;
-};
-class SistraPVAEDVView final : public PlainViewWindow
-{
-    using PlainViewWindow::PlainViewWindow;
-};
-class SistraPVAESPView final : public PlainViewWindow
 {
     using PlainViewWindow::PlainViewWindow;
 };

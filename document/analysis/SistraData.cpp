@@ -312,6 +312,11 @@ bool SistraData::GetPvaEspPlotRange(PlotRange& range)
     return HandOut(pvaRange_, pressures, range, HasEnoughLoopsForFit());
 }
 
+bool SistraData::GetPvaEdvPlotRange(PlotRange& range)
+{
+    return HandOut(pvaRange_, edvRange_, range, HasEnoughLoopsForFit());
+}
+
 bool SistraData::GetSalinePlotRange(PlotRange& range)
 {
     if (!salineRangeCached_)

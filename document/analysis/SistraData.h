@@ -120,6 +120,7 @@ public:
     bool GetPrswPlotRange(PlotRange& range) const;     // SW, Ved
     bool GetDpdtMaxEdvPlotRange(PlotRange& range) const; // dP/dt max, Ved
     bool GetPvaEspPlotRange(PlotRange& range);         // PVA, end-systolic pressure
+    bool GetPvaEdvPlotRange(PlotRange& range);         // PVA, Ved
     bool GetSalinePlotRange(PlotRange& range);         // Ves, Ved
     bool GetCuvettePlotRange(PlotRange& range);        // known volume, conductance
 
