@@ -3,7 +3,7 @@
 // fit, as the analyzer runs it), and the isovolumic sine fit of the beat's pressure both with the bounded
 // solver (analytical derivatives, frequency bounded above) and with the plain minimiser from the same
 // windows and start. Before that, the cost of one exponential, sine and cosine as the fits evaluate them,
-// the toolchain's C library against our own. Prints the time of the bounded solver over the plain one last.
+// the toolchain's C library against our own, and of our exponentials over a whole vector. Prints the time of the bounded solver over the plain one last.
 #include "calc/loops/IsovolumicFits.h"
 #include "calc/loops/IsovolumicSineFit.h"
 #include "calc/loops/LoopParameters.h"
@@ -89,8 +89,9 @@ double MicrosecondsPerFit(const std::function<bool()>& fit)
     return 1e6 * seconds / repeats;
 }
 
-// Nanoseconds per call of f over arguments drawn uniformly from [from, to].
-double NanosecondsPerCall(double (*f)(double), double from, double to)
+// Nanoseconds per value of evaluate, which sums the values of a function over all the arguments, drawn
+// uniformly from [from, to].
+double NanosecondsPerValue(const std::function<double(const std::vector<double>&)>& evaluate, double from, double to)
 {
     std::mt19937_64 random(7);
     std::uniform_real_distribution<double> draw(from, to);
@@ -104,14 +105,39 @@ double NanosecondsPerCall(double (*f)(double), double from, double to)
     int64_t calls = 0;
     while (seconds < kMinimumSeconds)
     {
-        double sum = 0.0;
-        for (double x : arguments)
-            sum += f(x);
-        sink = sink + sum;
+        sink = sink + evaluate(arguments);
         calls += static_cast<int64_t>(arguments.size());
         seconds = std::chrono::duration<double>(Clock::now() - begin).count();
     }
     return 1e9 * seconds / static_cast<double>(calls);
+}
+
+double NanosecondsPerCall(double (*f)(double), double from, double to)
+{
+    return NanosecondsPerValue(
+        [f](const std::vector<double>& arguments) {
+            double sum = 0.0;
+            for (double x : arguments)
+                sum += f(x);
+            return sum;
+        },
+        from, to);
+}
+
+// The exponentials of a whole vector at once, as the Tau fit takes them.
+double NanosecondsPerVectorExp(double from, double to)
+{
+    std::vector<double> values;
+    return NanosecondsPerValue(
+        [&values](const std::vector<double>& arguments) {
+            values.resize(arguments.size());
+            Sistra::Elementary::ExpOfScaled(1.0, arguments, values);
+            double sum = 0.0;
+            for (double value : values)
+                sum += value;
+            return sum;
+        },
+        from, to);
 }
 
 double LibraryExp(double x) { return std::exp(x); }
@@ -128,7 +154,8 @@ void PrintElementaryCosts()
         double from, to;
     };
     // Exponents of a relaxation over a beat; phases of the sine fit.
-    const Row rows[] = {{"exp", LibraryExp, Sistra::Elementary::Exp, -12.0, 1.0},
+    constexpr double ExpFrom = -12.0, ExpTo = 1.0;
+    const Row rows[] = {{"exp", LibraryExp, Sistra::Elementary::Exp, ExpFrom, ExpTo},
                         {"sin", LibrarySin, Sistra::Elementary::Sin, -2.0, 12.0},
                         {"cos", LibraryCos, Sistra::Elementary::Cos, -2.0, 12.0}};
     std::printf("nanoseconds per call\n%8s %12s %12s %8s\n", "function", "C library", "ours", "ratio");
@@ -138,6 +165,10 @@ void PrintElementaryCosts()
         const double ours = NanosecondsPerCall(row.ours, row.from, row.to);
         std::printf("%8s %12.1f %12.1f %8.3f\n", row.name, library, ours, ours / library);
     }
+    const double library = NanosecondsPerCall(LibraryExp, ExpFrom, ExpTo);
+    const double vector = NanosecondsPerVectorExp(ExpFrom, ExpTo);
+    std::printf("%8s %12.1f %12.1f %8.3f  (ours over a vector, as the Tau fit takes them)\n", "exp", library, vector,
+        vector / library);
 }
 
 void PrintCost(double microseconds)

