@@ -146,6 +146,9 @@ private:
 
     void CatchUp(size_t record, State& state) const
     {
+        // Readers ask for the track at every read; a complete one needs no buffer.
+        if (state.track.IsComplete())
+            return;
         std::vector<std::byte> buffer(recordSize_ * EventsPerRead);
         while (!state.track.IsComplete())
         {
@@ -216,6 +219,8 @@ private:
 
     void CatchUp(size_t record, State& state) const
     {
+        if (state.complete)
+            return;
         std::vector<float> buffer(SamplesPerRead);
         while (!state.complete)
         {
