@@ -162,22 +162,16 @@ bool EdpAlgorithm::FindFirstFoot(State& state, Params& params, const OrvEventBas
     return peakValue - lowest >= params.minimumPeakHeight;
 }
 
-bool EdpAlgorithm::FindFoot(EEH3::FloatExWrapper& cursor, int32_t from, int32_t to)
+bool EdpAlgorithm::FindFoot(EEH3::FloatExWrapper& cursor, int32_t from, int32_t to, std::vector<float>& samples)
 {
     cursor.Seek(from);
     if (!cursor.HasCurrent())
         return false;
-    float lowest = cursor.Current();
-    int32_t foot = from;
-    for (int32_t tick = from; tick < to && cursor.HasCurrent(); ++tick, cursor.Advance())
-    {
-        if (cursor.Current() < lowest)
-        {
-            lowest = cursor.Current();
-            foot = tick;
-        }
-    }
-    cursor.Seek(foot);
+    samples.clear();
+    cursor.Take(std::max(to - from, 0), samples);
+    // The first of equal lowest samples.
+    const auto lowest = std::min_element(samples.begin(), samples.end());
+    cursor.Seek(from + static_cast<int32_t>(lowest - samples.begin()));
     return cursor.HasCurrent();
 }
 
@@ -190,19 +184,16 @@ bool EdpAlgorithm::FindKnee(State& state, Params& params)
     const int32_t c = a.Position();
     const double vp = a.Current();
     EEH3::FloatExWrapper& b = params.CursorB();
-    if (!FindFoot(b, state.previousAnchor, c))
+    std::vector<float> samples;
+    if (!FindFoot(b, state.previousAnchor, c, samples))
         return false;
     const int32_t f = b.Position();
     if (c - f <= 0)
         return false;
-    std::vector<double> w;
-    w.reserve(static_cast<std::size_t>(c - f));
-    for (int32_t tick = f; tick < c; ++tick, b.Advance())
-    {
-        if (!b.HasCurrent())
-            return false;
-        w.push_back(b.Current());
-    }
+    samples.clear();
+    if (b.Take(c - f, samples) < c - f)
+        return false;
+    const std::vector<double> w(samples.begin(), samples.end());
     const int32_t knee = FindKneeTick(w, f, vp);
     state.pendingEvent.base = OrvEventBase{knee, 0.0f, w[static_cast<std::size_t>(knee - f)]};
     return true;

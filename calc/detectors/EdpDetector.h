@@ -84,8 +84,9 @@ public:
     // The lowest sample before the peak (from the record's first processed tick); false when the peak
     // does not stand "Minimum Peak Height" above it.
     static bool FindFirstFoot(State& state, Params& params, const OrvEventBase& peak, int32_t& foot);
-    // The lowest sample in [from, to), the earliest of equals; cursor B is left on it.
-    static bool FindFoot(EEH3::FloatExWrapper& cursor, int32_t from, int32_t to);
+    // The lowest sample in [from, to), the earliest of equals; cursor B is left on it. samples: room for
+    // the samples read.
+    static bool FindFoot(EEH3::FloatExWrapper& cursor, int32_t from, int32_t to, std::vector<float>& samples);
     // Writes the knee before the current anchor into the pending event's first position.
     static bool FindKnee(State& state, Params& params);
 };

@@ -32,6 +32,7 @@ constexpr double kNormRecomputeFactor = 0.05;
 
 // A zeroed working vector. The fits have a handful of parameters and some dozens of residuals and run
 // their iterations by the hundred thousand, so a vector that small lives on the stack instead of the heap.
+template <class T = double>
 class Scratch
 {
 public:
@@ -39,26 +40,26 @@ public:
     {
         if (size > InlineSize)
         {
-            heap_ = std::make_unique<double[]>(size);
+            heap_ = std::make_unique<T[]>(size);
             data_ = heap_.get();
         }
         else
-            std::fill_n(data_, size, 0.0);
+            std::fill_n(data_, size, T{});
     }
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;
 
-    double& operator[](std::size_t i) { return data_[i]; }
-    double* data() { return data_; }
-    double* begin() { return data_; }
-    double* end() { return data_ + size_; }
+    T& operator[](std::size_t i) { return data_[i]; }
+    T* data() { return data_; }
+    T* begin() { return data_; }
+    T* end() { return data_ + size_; }
 
 private:
     static constexpr std::size_t InlineSize = 64;
     std::size_t size_;
-    std::array<double, InlineSize> inline_;
-    std::unique_ptr<double[]> heap_;
-    double* data_ = inline_.data();
+    std::array<T, InlineSize> inline_;
+    std::unique_ptr<T[]> heap_;
+    T* data_ = inline_.data();
 };
 
 double ScaledNorm(int n, std::span<const double> diag, const double* x, std::span<double> work)
@@ -120,12 +121,12 @@ double enorm(int n, const double* x)
     return x3max * std::sqrt(s3);
 }
 
-void qrfac(ColumnMatrix& a, std::vector<int>& ipvt, std::vector<double>& rdiag, std::vector<double>& acnorm,
+void qrfac(ColumnMatrix& a, std::span<int> ipvt, std::span<double> rdiag, std::span<double> acnorm,
     double machinePrecision)
 {
     const int m = a.Rows();
     const int n = a.Cols();
-    Scratch lastNorm(static_cast<std::size_t>(n));
+    Scratch<> lastNorm(static_cast<std::size_t>(n));
     for (int j = 0; j < n; ++j)
     {
         acnorm[j] = enorm(m, a.Column(j));
@@ -187,11 +188,11 @@ void qrfac(ColumnMatrix& a, std::vector<int>& ipvt, std::vector<double>& rdiag, 
     }
 }
 
-void qrsolv(ColumnMatrix& r, const std::vector<int>& ipvt, std::span<const double> diag, std::span<const double> qtb,
-    std::vector<double>& x, std::span<double> sdiag)
+void qrsolv(ColumnMatrix& r, std::span<const int> ipvt, std::span<const double> diag, std::span<const double> qtb,
+    std::span<double> x, std::span<double> sdiag)
 {
     const int n = r.Cols();
-    Scratch wa(static_cast<std::size_t>(n));
+    Scratch<> wa(static_cast<std::size_t>(n));
 
     // Copy R to the lower triangle (transposed) and keep its diagonal in x.
     for (int j = 0; j < n; ++j)
@@ -264,11 +265,11 @@ void qrsolv(ColumnMatrix& r, const std::vector<int>& ipvt, std::span<const doubl
         x[ipvt[j]] = wa[j];
 }
 
-void lmpar(ColumnMatrix& r, const std::vector<int>& ipvt, std::span<const double> diag, std::span<const double> qtb,
-    double delta, double& par, std::vector<double>& x, double dwarf)
+void lmpar(ColumnMatrix& r, std::span<const int> ipvt, std::span<const double> diag, std::span<const double> qtb,
+    double delta, double& par, std::span<double> x, double dwarf)
 {
     const int n = r.Cols();
-    Scratch wa1(static_cast<std::size_t>(n)), wa2(static_cast<std::size_t>(n)), sdiag(static_cast<std::size_t>(n));
+    Scratch<> wa1(static_cast<std::size_t>(n)), wa2(static_cast<std::size_t>(n)), sdiag(static_cast<std::size_t>(n));
 
     // Gauss-Newton direction; columns beyond the first zero diagonal of R are left out.
     int nsing = n;
@@ -377,12 +378,12 @@ namespace
 {
 
 // Q^T fvec into qtf, and R's diagonal back onto the diagonal of fjac.
-void TransformResiduals(ColumnMatrix& fjac, const std::vector<double>& rdiag, const std::vector<double>& fvec,
-    std::vector<double>& qtf)
+void TransformResiduals(ColumnMatrix& fjac, std::span<const double> rdiag, std::span<const double> fvec,
+    std::span<double> qtf)
 {
     const int m = fjac.Rows();
     const int n = fjac.Cols();
-    Scratch work(fvec.size());
+    Scratch<> work(fvec.size());
     std::copy(fvec.begin(), fvec.end(), work.begin());
     for (int j = 0; j < n; ++j)
     {
@@ -401,8 +402,8 @@ void TransformResiduals(ColumnMatrix& fjac, const std::vector<double>& rdiag, co
 }
 
 // Largest cosine of the angle between the residuals and a Jacobian column.
-double ScaledGradientNorm(const ColumnMatrix& fjac, const std::vector<int>& ipvt, const std::vector<double>& acnorm,
-    const std::vector<double>& qtf, double fnorm)
+double ScaledGradientNorm(const ColumnMatrix& fjac, std::span<const int> ipvt, std::span<const double> acnorm,
+    std::span<const double> qtf, double fnorm)
 {
     double gnorm = 0.0;
     if (fnorm == 0.0)
@@ -431,7 +432,7 @@ struct StepReduction
     double ratio = 0.0;
 };
 
-StepReduction ReductionOfStep(const ColumnMatrix& fjac, const std::vector<int>& ipvt, const std::vector<double>& step,
+StepReduction ReductionOfStep(const ColumnMatrix& fjac, std::span<const int> ipvt, std::span<const double> step,
     double alpha, double par, double pnorm, double fnorm, double fnorm1)
 {
     const int n = fjac.Cols();
@@ -440,7 +441,7 @@ StepReduction ReductionOfStep(const ColumnMatrix& fjac, const std::vector<int>& 
     if (alpha <= 0.0)
         return red;
 
-    Scratch rp(static_cast<std::size_t>(n));
+    Scratch<> rp(static_cast<std::size_t>(n));
     for (int j = 0; j < n; ++j)
     {
         const double pj = step[ipvt[j]];
@@ -503,8 +504,10 @@ LmOutcome LmIterate(LmProblem& problem, int m, int n, double* x, std::vector<dou
     const LmSettings& settings)
 {
     ColumnMatrix fjac(m, n);
-    std::vector<double> diag(n), qtf(n), rdiag(n), acnorm(n), step(n), trial(n), work(n), trialFvec(m);
-    std::vector<int> ipvt(n);
+    const auto count = static_cast<std::size_t>(n);
+    Scratch<> diag(count), qtf(count), rdiag(count), acnorm(count), step(count), trial(count), work(count);
+    Scratch<> trialFvec(static_cast<std::size_t>(m));
+    Scratch<int> ipvt(count);
     fvec.assign(m, 0.0);
 
     LmOutcome out;
@@ -564,7 +567,7 @@ LmOutcome LmIterate(LmProblem& problem, int m, int n, double* x, std::vector<dou
             if (red.ratio >= kAcceptRatio)
             {
                 std::copy(trial.begin(), trial.end(), x);
-                fvec.swap(trialFvec);
+                std::copy(trialFvec.begin(), trialFvec.end(), fvec.begin());
                 xnorm = ScaledNorm(n, diag, x, work);
                 fnorm = fnorm1;
                 out.fnorm = fnorm;

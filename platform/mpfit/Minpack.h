@@ -35,19 +35,19 @@ double enorm(int n, const double* x);
 // Householder QR factorisation of a (m x n, m >= n) with column pivoting. On return the strict upper
 // triangle of a holds R above the diagonal, rdiag its diagonal, the lower part the Householder vectors;
 // acnorm the norms of the original columns; column j of R belongs to parameter ipvt[j].
-void qrfac(ColumnMatrix& a, std::vector<int>& ipvt, std::vector<double>& rdiag, std::vector<double>& acnorm,
+void qrfac(ColumnMatrix& a, std::span<int> ipvt, std::span<double> rdiag, std::span<double> acnorm,
     double machinePrecision);
 
 // Solves min |A x - b|^2 + |D x|^2 given the QR factors of A (full R in the upper triangle of r, qtb =
 // first n elements of Q^T b). Leaves the diagonal of the combined triangle in sdiag and its strict lower
 // part in r below the diagonal; the upper triangle of r is kept.
-void qrsolv(ColumnMatrix& r, const std::vector<int>& ipvt, std::span<const double> diag, std::span<const double> qtb,
-    std::vector<double>& x, std::span<double> sdiag);
+void qrsolv(ColumnMatrix& r, std::span<const int> ipvt, std::span<const double> diag, std::span<const double> qtb,
+    std::span<double> x, std::span<double> sdiag);
 
 // Finds the Levenberg-Marquardt parameter par such that the step x solving (J^T J + par D^T D) x = J^T f
 // has |D x| within 10 % of delta (or par = 0 when the Gauss-Newton step is already inside).
-void lmpar(ColumnMatrix& r, const std::vector<int>& ipvt, std::span<const double> diag, std::span<const double> qtb,
-    double delta, double& par, std::vector<double>& x, double dwarf);
+void lmpar(ColumnMatrix& r, std::span<const int> ipvt, std::span<const double> diag, std::span<const double> qtb,
+    double delta, double& par, std::span<double> x, double dwarf);
 
 // Constants and tolerances of one run of the iteration.
 struct LmSettings
