@@ -80,9 +80,10 @@ void Params::Read(std::wistream& in)
     ReadTerms(in, EspvrTermCount, espvrTerms);
     ReadTerms(in, EdpvrTermCount, edpvrTerms);
     // The text that asks for no area gives fewer numbers, the two channels' places taken by its first
-    // two: without all nine the relations are not known.
-    const bool allNumbers = edpvrTerms.size() == EdpvrTermCount;
-    espvrTypeValid = allNumbers && espvrType >= FirstEspvrType && espvrType <= LastEspvrType;
+    // two, so that its end-systolic terms run short: without all three the relation that closes the
+    // area is not known. The end-diastolic terms may be left out; that relation then adds nothing.
+    const bool endSystolicKnown = espvrTerms.size() == EspvrTermCount;
+    espvrTypeValid = endSystolicKnown && espvrType >= FirstEspvrType && espvrType <= LastEspvrType;
     ReadLimits(in);
 }
 

@@ -207,6 +207,15 @@ TEST_F(PvaCalc, WithoutAnEndSystolicTypeNothingIsCalculated)
     }
 }
 
+TEST_F(PvaCalc, EndDiastolicTermsMayBeLeftOut)
+{
+    // Seven numbers: the end-systolic relation is whole, the straight end-diastolic one adds nothing.
+    Bind(Arguments({StraightRelations.begin(), StraightRelations.end() - 2}));
+    const std::vector<PVAEvent> pvas = ReadAll();
+    ASSERT_EQ(3u, pvas.size());
+    EXPECT_NEAR(7750.0, pvas[0].pva, 1e-6);
+}
+
 TEST_F(PvaCalc, LoopsWithoutSamplesOrCutShortGiveNoEvent)
 {
     loops.events[0].endTick = loops.events[0].firstTick; // start and end coincide
