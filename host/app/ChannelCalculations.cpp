@@ -139,6 +139,14 @@ HRESULT ChannelCalculations::OpenTarget(int32_t channel, int32_t selector, IHost
     });
 }
 
+const std::wstring* ChannelCalculations::FindText(int32_t channel, int32_t selector) const
+{
+    const auto found = slots_.find({channel, selector});
+    if (found == slots_.end() || found->second->IsEmpty() || found->second->Text().empty())
+        return nullptr;
+    return &found->second->Text();
+}
+
 ChannelCalcSlot& ChannelCalculations::Slot(int32_t channel, int32_t selector)
 {
     auto& slot = slots_[{channel, selector}];

@@ -70,6 +70,8 @@ public:
     // The slot, made on first use; its target face with one reference.
     HRESULT OpenTarget(int32_t channel, int32_t selector, IHostCalcTarget** target);
     ChannelCalcSlot& Slot(int32_t channel, int32_t selector);
+    // The text of the text calculation in the slot; null when the slot holds none.
+    const std::wstring* FindText(int32_t channel, int32_t selector) const;
     // One past the highest channel whose slots hold a calculation; 0 when none does.
     int32_t ChannelsWithCalculations() const;
 

@@ -90,6 +90,7 @@ std::vector<VyrRegistrationRecord> RegisteredFramework::Registrations() const
 HostSession::HostSession() : framework_(ExecutableFolder())
 {
     framework_.StandIn().RegisterHostObject(&ResultsSheetGuid, &sheet_);
+    framework_.StandIn().RegisterHostObject(&DocumentCreatorGUID, &documentCreation_);
 }
 
 HostSession::~HostSession()
@@ -97,6 +98,7 @@ HostSession::~HostSession()
     // The framework lets go of the module's objects while their code is still loaded.
     framework_.StandIn().ReleaseModuleObjects();
     framework_.StandIn().RegisterHostObject(&ResultsSheetGuid, nullptr);
+    framework_.StandIn().RegisterHostObject(&DocumentCreatorGUID, nullptr);
     module_.reset();
 }
 

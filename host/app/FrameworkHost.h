@@ -4,6 +4,7 @@
 
 #include "VyrClassRegistry.h"
 #include "foundation/com/ComPtr.h"
+#include "host/app/DocumentCreation.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/ResultsSheet.h"
 
@@ -67,6 +68,7 @@ private:
     ComApartment apartment_;
     RegisteredFramework framework_;
     ResultsSheet sheet_;
+    DocumentCreationService documentCreation_{framework_.StandIn()};
     std::unique_ptr<LoadedModule> module_;
 };
 

@@ -155,12 +155,29 @@ Orv::ComPtr<HostDocument> HostDocument::Sampling(const Recording& source, std::v
     return Orv::ComPtr<HostDocument>(new HostDocument(nullptr, &source, std::move(calculatedChannels)));
 }
 
+Orv::ComPtr<HostDocument> HostDocument::Acquiring()
+{
+    Orv::ComPtr<HostDocument> document(new HostDocument(nullptr, nullptr, {}));
+    document->ownRecording_ = std::make_unique<Recording>(std::vector<ChannelInfo>{});
+    document->recording_ = document->ownRecording_.get();
+    document->acquisition_ = std::make_unique<DocumentAcquisition>(*document.Get(), *document->ownRecording_);
+    return document;
+}
+
 HostDocument::HostDocument(const Recording* recording, const Recording* source, std::vector<std::string> calculatedChannels)
     : recording_(recording), calculatedChannels_(std::move(calculatedChannels)),
-      calculations_([this](const std::wstring& text) { Calc::CompileExpression(ToUtf8(text), CompileContextOf()); })
+      firstVirtualChannel_(calculatedChannels_.size()), calculations_([this](const std::wstring& text) { CheckText(text); })
 {
     if (source)
         feed_.emplace(*source);
+}
+
+void HostDocument::CheckText(const std::wstring& text) const
+{
+    if (acquisition_ && Data().RecordCount() == 0)
+        Calc::ParseExpression(ToUtf8(text));
+    else
+        Calc::CompileExpression(ToUtf8(text), CompileContextOf());
 }
 
 void HostDocument::FeedSamples(int64_t count)
@@ -182,19 +199,91 @@ void HostDocument::FeedSamples(int64_t count)
     const Record& current = live.RecordAt(static_cast<size_t>(record));
     const auto ticks = static_cast<int32_t>(current.Length());
     if (live.RecordCount() != recordsBefore)
-        NotifySinks([&](IOnlineDataSink& sink) {
-            sink.OnSamplingStarted(record, 0, static_cast<uint32_t>(live.Channels().size()), 0, 0, 0, 0, 0, 0, 0, 0,
-                                   Recorded);
-        });
-    NotifySinks([](IOnlineDataSink& sink) { sink.OnNewData(0); });
+        TellRecordStarted(record);
+    AcquisitionData();
     if (current.IsComplete())
         NotifySinks([&](IOnlineDataSink& sink) { sink.OnRecordEnd(record, ticks); });
     if (feed_->IsDone())
+        TellSamplingStopped();
+}
+
+void HostDocument::TellRecordStarted(int32_t record)
+{
+    NotifySinks([&](IOnlineDataSink& sink) {
+        sink.OnSamplingStarted(record, 0, static_cast<uint32_t>(Data().Channels().size()), 0, 0, 0, 0, 0, 0, 0, 0,
+                               Recorded);
+    });
+}
+
+void HostDocument::TellSamplingStopped()
+{
+    sampling_ = false;
+    NotifySinks([](IOnlineDataSink& sink) { sink.OnSamplingStopped(0); });
+    subject_.Send(HostSamplingEventGUID, HostSamplingEventNumber::Stopped, nullptr);
+}
+
+void HostDocument::AcquisitionStarted(int32_t record)
+{
+    if (!sampling_)
     {
-        sampling_ = false;
-        NotifySinks([](IOnlineDataSink& sink) { sink.OnSamplingStopped(0); });
-        subject_.Send(HostSamplingEventGUID, HostSamplingEventNumber::Stopped, nullptr);
+        sampling_ = true;
+        VARIANT_BOOL started = VARIANT_TRUE;
+        subject_.Send(HostSamplingEventGUID, HostSamplingEventNumber::Started, &started);
     }
+    TellRecordStarted(record);
+}
+
+void HostDocument::AcquisitionData()
+{
+    NotifySinks([](IOnlineDataSink& sink) { sink.OnNewData(0); });
+}
+
+void HostDocument::AcquisitionStopped(int32_t record, int32_t ticks)
+{
+    NotifySinks([&](IOnlineDataSink& sink) { sink.OnRecordEnd(record, ticks); });
+    TellSamplingStopped();
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetSamplingSink(IHostSamplingSink** sink)
+{
+    if (!sink)
+        return E_POINTER;
+    *sink = acquisition_.get();
+    if (!*sink)
+        return E_NOINTERFACE;
+    (*sink)->AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetEndPosition(uint32_t, HostEndPosition* position)
+{
+    if (!position)
+        return E_POINTER;
+    if (Data().RecordCount() == 0)
+        return S_FALSE;
+    const size_t last = Data().RecordCount() - 1;
+    position->mRecordOffset = static_cast<int32_t>(Data().RecordAt(last).Length());
+    position->record = static_cast<int32_t>(last);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::CreateVirtualChannel(uint32_t, uint16_t, uint32_t, BSTR* name,
+                                                             HostItemId* channel)
+{
+    if (!channel)
+        return E_POINTER;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        const auto index = static_cast<int32_t>(calculatedChannels_.size());
+        if (name)
+        {
+            const HRESULT named = Vyr::CopyToBstr(L"vch" + std::to_wstring(index + 1), name);
+            if (FAILED(named))
+                return named;
+        }
+        calculatedChannels_.emplace_back();
+        *channel = HostItemId{index, HostVirtualChannelSelector};
+        return S_OK;
+    });
 }
 
 template <class Call>
@@ -240,6 +329,12 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IHostChannelCounts*>(this);
     else if (iid == IID_IHostChannelSettings)
         *out = static_cast<IHostChannelSettings*>(this);
+    else if (iid == IID_IHostSamplingTarget && acquisition_)
+        *out = static_cast<IHostSamplingTarget*>(this);
+    else if (iid == IID_IHostRecordingState)
+        *out = static_cast<IHostRecordingState*>(this);
+    else if (iid == IID_IHostVirtualChannels)
+        *out = static_cast<IHostVirtualChannels*>(this);
     else
         *out = nullptr;
     if (!*out)
@@ -783,6 +878,9 @@ Calc::ShownScaleLookup HostDocument::ShownScaleLookup() const
 Calc::CompileContext HostDocument::CompileContextOf() const
 {
     Calc::CompileContext context{Data(), lookup_, calculatedChannels_, {}, {}, ShownScaleLookup()};
+    for (size_t index = firstVirtualChannel_; index < calculatedChannels_.size(); ++index)
+        if (const std::wstring* text = calculations_.FindText(static_cast<int32_t>(index), HostVirtualChannelSelector))
+            context.calculatedChannels[index] = ToUtf8(*text);
     for (const NamedItem& item : items_)
         if (!item.text.empty())
         {

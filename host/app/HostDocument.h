@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/app/ChannelCalculations.h"
+#include "host/app/DocumentAcquisition.h"
 #include "host/app/calc/CalcCompiler.h"
 #include "host/app/calc/CalcEnumAdaptors.h"
 #include "host/app/DocumentSubject.h"
@@ -18,6 +19,7 @@
 #include <ocidl.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -45,7 +47,10 @@ class HostDocument final : public IHostDocument,
                            public IHostDocumentData,
                            public IHostCalcSlots,
                            public IHostChannelCounts,
-                           public IHostChannelSettings
+                           public IHostChannelSettings,
+                           public IHostSamplingTarget,
+                           public IHostRecordingState,
+                           public IHostVirtualChannels
 {
 public:
     // The recording must outlive the document. calculatedChannels: the texts of vch1, vch2, ...
@@ -53,6 +58,9 @@ public:
                                              std::vector<std::string> calculatedChannels = {});
     // Starts empty; FeedSamples brings the source's samples in.
     static Orv::ComPtr<HostDocument> Sampling(const Recording& source, std::vector<std::string> calculatedChannels = {});
+    // Starts empty and owns its recording, which a data source fills through the document's sampling
+    // sink (IHostSamplingTarget).
+    static Orv::ComPtr<HostDocument> Acquiring();
     // The document keeps only the recording's address: a temporary would be gone by its first read.
     static Orv::ComPtr<HostDocument> Offline(Recording&&, std::vector<std::string> = {}) = delete;
     static Orv::ComPtr<HostDocument> Sampling(Recording&&, std::vector<std::string> = {}) = delete;
@@ -65,6 +73,11 @@ public:
     // Throws std::logic_error on an offline document.
     void FeedSamples(int64_t count);
     size_t SinkCount() const { return sinks_.size(); }
+    // What the document's acquisition tells it; the document tells its sinks and observers as sampling
+    // hardware would: a record started, new data arrived, the record ended and sampling stopped.
+    void AcquisitionStarted(int32_t record);
+    void AcquisitionData();
+    void AcquisitionStopped(int32_t record, int32_t ticks);
     // The document's identity, as the module receives it.
     IUnknown* Unknown() { return static_cast<IHostDocument*>(this); }
     // The host document behind a calculation's context (any of its faces); null for anything else.
@@ -137,6 +150,13 @@ public:
     // ApplyChannelSetup of the channel replaces it. Throws std::out_of_range for a record or channel the
     // document does not have.
     void SetRecordConversion(int32_t channel, int32_t record, IUnitConversion* conversion);
+
+    // IHostSamplingTarget: only an acquiring document has a sampling sink.
+    HRESULT STDMETHODCALLTYPE GetSamplingSink(IHostSamplingSink** sink) override;
+    // IHostRecordingState: S_FALSE, nothing written, without records.
+    HRESULT STDMETHODCALLTYPE GetEndPosition(uint32_t reserved, HostEndPosition* position) override;
+    // IHostVirtualChannels: the new channel's text is the text calculation installed at its reference.
+    HRESULT STDMETHODCALLTYPE CreateVirtualChannel(uint32_t, uint16_t, uint32_t, BSTR* name, HostItemId* channel) override;
 
     // IOnlineDataSource
     HRESULT STDMETHODCALLTYPE AddSink(IOnlineDataSink* sink) override;
@@ -233,11 +253,21 @@ private:
     Calc::SampleNodePtr ChannelNode(uint32_t request, int32_t channel);
     template <class Call>
     void NotifySinks(Call&& call);
+    void TellRecordStarted(int32_t record);
+    void TellSamplingStopped();
     NamedItem* ItemOf(HostItemId id);
 
+    // A text of the document before its first record can name channels it does not have yet: only its
+    // syntax is checked then.
+    void CheckText(const std::wstring& text) const;
+
     const Recording* recording_;
+    std::unique_ptr<Recording> ownRecording_;
+    std::unique_ptr<DocumentAcquisition> acquisition_;
     std::optional<RecordingFeed> feed_;
     std::vector<std::string> calculatedChannels_;
+    // The calculated channels made at run time follow those the document was made with.
+    size_t firstVirtualChannel_ = 0;
     std::vector<Orv::ComPtr<IUnknown>> computedChannels_;
     std::vector<Orv::ComPtr<IOnlineDataSink>> sinks_;
     std::map<std::pair<int32_t, int32_t>, std::vector<ChannelEntry>> entries_; // by (channel, position code)

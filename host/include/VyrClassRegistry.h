@@ -148,4 +148,7 @@ struct IVyrStandIn : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetPrintJob(ULONG index, BSTR* title, ULONG* pages) = 0;
     // 25: a copy of a page of the last print job as the printer received it; the caller deletes it.
     virtual HRESULT STDMETHODCALLTYPE CopyPrintedPage(ULONG page, HBITMAP* bitmap) = 0;
+    // 26: the index-th self-test object a module added to the test registry, oldest first, with one
+    // reference; E_INVALIDARG past the last. The host's test runner runs them.
+    virtual HRESULT STDMETHODCALLTYPE GetSelfTest(ULONG index, IUnitTest** test) = 0;
 };

@@ -1,6 +1,7 @@
 // The slots of the host interfaces are the numbers module and host call each other by, counting
 // QueryInterface, AddRef and Release as 0, 1 and 2. A virtual destructor or a misplaced method in a
 // header would shift every later slot, unseen by tests that use the same header on both sides.
+#include "HostAcquisition.h"
 #include "HostChannelCalc.h"
 #include "HostDocument.h"
 #include "VyrClassRegistry.h"
@@ -38,6 +39,21 @@ TEST(InterfaceSlots, RegistrationInterfaces)
     EXPECT_EQ(6, SlotOf(&IVyrObjectFactory::RegisterClassObject));
     EXPECT_EQ(3, SlotOf(&IMessageFactory::RegisterMessageClass));
     EXPECT_EQ(3, SlotOf(&IUnitTestRegistry::AddTest));
+}
+
+TEST(InterfaceSlots, DocumentsADataSourceFills)
+{
+    EXPECT_EQ(7, SlotOf(&IHostDocumentCreator::CreateDocument));
+    EXPECT_EQ(3, SlotOf(&IHostSamplingTarget::GetSamplingSink));
+    EXPECT_EQ(10, SlotOf(&IHostRecordingState::GetEndPosition));
+    EXPECT_EQ(3, SlotOf(&IHostSamplingSink::CanSample));
+    EXPECT_EQ(5, SlotOf(&IHostSamplingSink::StartRecord));
+    EXPECT_EQ(8, SlotOf(&IHostSamplingSink::StopSampling));
+    EXPECT_EQ(14, SlotOf(&IHostSamplingSink::DeclareChannel));
+    EXPECT_EQ(4, SlotOf(&IStrixDataSource::GetChannelData));
+    EXPECT_EQ(7, SlotOf(&IStrixDataSource::GetRecordLength));
+    EXPECT_EQ(26, SlotOf(&IVyrStandIn::GetSelfTest));
+    EXPECT_EQ(9, SlotOf(&IUnitTest::GetTestValue));
 }
 
 TEST(InterfaceSlots, MessageIdsSubjectsAndObservers)

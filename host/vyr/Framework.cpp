@@ -112,7 +112,14 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetObject(ULONG typeId, REFIID i
             return Hand(framework.scaleControls, iid, object);
         if (typeId == VyrTypeId::Make(framework.msgIds.CodeOf(HostTypeGUID), ComputedChannelTypeNumber))
             return Hand(framework.computedChannels, iid, object);
-        return framework.classes.Find(typeId, iid, object);
+        const HRESULT found = framework.classes.Find(typeId, iid, object);
+        if (SUCCEEDED(found))
+            return found;
+        // The host application's own objects, registered under their GUID's code, are services too.
+        Orv::ComPtr<IUnknown> hostObject;
+        if (SUCCEEDED(framework.application.HostObjects().LookupObject(typeId, 0, hostObject.Put())) && hostObject)
+            return hostObject->QueryInterface(iid, object);
+        return found;
     });
 }
 
@@ -345,6 +352,14 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::CopyPrintedPage(ULONG page, HBIT
         return E_POINTER;
     *bitmap = Framework().application.Printing().CopyPage(page);
     return *bitmap ? S_OK : E_INVALIDARG;
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetSelfTest(ULONG index, IUnitTest** test)
+{
+    if (!test)
+        return E_POINTER;
+    *test = Framework().testRegistry.At(index).Detach();
+    return *test ? S_OK : E_INVALIDARG;
 }
 
 } // namespace Vyr

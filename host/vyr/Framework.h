@@ -53,6 +53,7 @@ public:
     HRESULT STDMETHODCALLTYPE FindMessageClass(const WCHAR* name, IMsgIdMessageClassObject** messageClass) override;
     HRESULT STDMETHODCALLTYPE GetPrintJob(ULONG index, BSTR* title, ULONG* pages) override;
     HRESULT STDMETHODCALLTYPE CopyPrintedPage(ULONG page, HBITMAP* bitmap) override;
+    HRESULT STDMETHODCALLTYPE GetSelfTest(ULONG index, IUnitTest** test) override;
 
 private:
     LONG references_ = 0;

@@ -144,6 +144,12 @@ HRESULT STDMETHODCALLTYPE UnitTestRegistry::AddTest(IUnitTest* test)
     });
 }
 
+Orv::ComPtr<IUnitTest> UnitTestRegistry::At(ULONG index)
+{
+    std::lock_guard guard(lock_);
+    return index < tests_.size() ? tests_[index] : Orv::ComPtr<IUnitTest>();
+}
+
 void UnitTestRegistry::Clear()
 {
     std::vector<Orv::ComPtr<IUnitTest>> released;

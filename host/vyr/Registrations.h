@@ -70,6 +70,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE AddTest(IUnitTest* test) override;
     void Clear();
+    // The index-th test added; null past the last.
+    Orv::ComPtr<IUnitTest> At(ULONG index);
 
 private:
     RegistrationLog& log_;

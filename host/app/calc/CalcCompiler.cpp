@@ -175,10 +175,9 @@ private:
         if (number > count)
             throw CalcTextError(node.position, "there is no calculated channel " + std::to_string(number) +
                                                    " (the document has " + std::to_string(count) + ")");
+        // A calculated channel stands for what its text yields: samples, or the events of an event source.
         const CompiledExpression compiled = CompileReferenced(node, context_.calculatedChannels[number - 1]);
-        if (compiled.kind != ValueKind::Channel)
-            throw CalcTextError(node.position, std::string(node.text) + " is not a sample channel");
-        return {ValueKind::Channel, 0.0, compiled.channel};
+        return {compiled.kind, 0.0, compiled.channel, compiled.events};
     }
 
     Value NamedItem(const SyntaxNode& node, const std::string& text)

@@ -6,6 +6,9 @@
 
 #include "foundation/com/ComBoundary.h"
 
+#include <memory>
+#include <stdexcept>
+
 namespace Host::Calc
 {
 namespace
@@ -13,12 +16,94 @@ namespace
 
 constexpr ULONG ExpressionTypeNumber = 0;
 
+// Whether the text yields samples without naming a channel of any recording.
+bool IsFormulaOfTime(const std::string& text)
+{
+    const Recording clock(std::vector<ChannelInfo>{});
+    try
+    {
+        return CompileExpression(text, CompileContext{clock, {}, {}, {}, {}, {}}).kind == ValueKind::Channel;
+    }
+    catch (const CalcTextError&)
+    {
+        return false;
+    }
+}
+
+// A text that yields samples and names no channel (a formula of time and noise) sampled on its own
+// clock: one sample per tick of the interval, as many as are read. It is what feeds a channel of a
+// document that a data source fills, so it cannot read the document's channels itself.
+class FormulaSamples final : public CountedObject<IEnumFloatEx>
+{
+public:
+    FormulaSamples(const std::string& text, double interval, size_t record)
+        : clock_(std::make_unique<Recording>(std::vector<ChannelInfo>{{"clock", ""}})), record_(record)
+    {
+        for (size_t index = 0; index <= record; ++index)
+            clock_->AddRecord(interval);
+        formula_ = CompileExpression(text, CompileContext{*clock_, {}, {}, {}, {}, {}}).channel;
+        if (!formula_)
+            throw std::invalid_argument("the formula yields no samples");
+    }
+
+    HRESULT STDMETHODCALLTYPE Clone(IEnumFloatEx** clone) override { return AnswerUnsupported(clone); }
+    HRESULT STDMETHODCALLTYPE Skip(int32_t count, int32_t* skipped) override
+    {
+        if (count < 0)
+            return E_INVALIDARG;
+        position_ += count;
+        return skipped ? AnswerValue(skipped, count) : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override
+    {
+        return AnswerValue(tick, static_cast<int32_t>(position_));
+    }
+    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override { return AnswerZero(format); }
+    HRESULT STDMETHODCALLTYPE GetScale(TimeBase* timeBase) override { return AnswerValue(timeBase, TimeBase{}); }
+    HRESULT STDMETHODCALLTYPE Next(int32_t count, float* samples, int32_t* fetched) override
+    {
+        if (!fetched || (count > 0 && !samples))
+            return E_POINTER;
+        *fetched = 0;
+        if (count <= 0)
+            return S_OK;
+        return Orv::CatchReturn([&] {
+            // The clock's record grows with what is read, so the formula's nodes see the ticks as there.
+            Record& clock = clock_->RecordAt(record_);
+            const int64_t missing = position_ + count - clock.Length();
+            if (missing > 0)
+            {
+                const std::vector<float> ticks(static_cast<size_t>(missing), 0.0f);
+                clock.Append({std::span<const float>(ticks)});
+            }
+            formula_->Compute(record_, position_, std::span<float>(samples, static_cast<size_t>(count)));
+            position_ += count;
+            *fetched = count;
+        });
+    }
+    void STDMETHODCALLTYPE DeleteThis() override { CountedObject::DeleteThis(); }
+
+private:
+    std::unique_ptr<Recording> clock_; // the formula's nodes keep its address
+    size_t record_;
+    SampleNodePtr formula_;
+    int64_t position_ = 0;
+};
+
 // The events of one text over one record of the document. The text reads the document's channels
 // itself: the channel enumerators its caller opened are not needed.
 class ExpressionEnum final : public HostCalcEnum<IEnumEventEx>
 {
 public:
     explicit ExpressionEnum(Orv::ComPtr<HostDocument> document) : document_(std::move(document)) {}
+
+    // A text that yields samples is read as a formula on its own clock, through IEnumFloatEx once started.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (out && iid == IID_IEnumFloatEx && formulaSamples_)
+            return formulaSamples_->QueryInterface(iid, out);
+        return HostCalcEnum::QueryInterface(iid, out);
+    }
 
     // ICalcEnum
     // The text is compiled at once, so that an error in it is reported here.
@@ -30,9 +115,12 @@ public:
                 return E_INVALIDARG;
             const auto compiled =
                 CompileExpression(source, document_->CompileContextOf());
-            if (compiled.kind != ValueKind::Events)
-                return E_INVALIDARG;
-            events_ = compiled.events;
+            if (compiled.kind == ValueKind::Events)
+                events_ = compiled.events;
+            else if (IsFormulaOfTime(source))
+                formula_ = source;
+            else
+                return E_INVALIDARG; // samples of the document's channels are no calculation of their own
             if (flags)
                 *flags = 0;
             return S_OK;
@@ -43,8 +131,22 @@ public:
                                     int32_t, int32_t) override
     {
         Stop();
-        if (!events_ || record < 0)
+        if (record < 0 || (!events_ && formula_.empty()))
             return E_INVALIDARG;
+        if (!events_)
+            return Orv::CatchReturn([&]() -> HRESULT {
+                try
+                {
+                    formulaSamples_ = Orv::ComPtr<IEnumFloatEx>(new FormulaSamples(formula_, interval, static_cast<size_t>(record)));
+                }
+                catch (const CalcTextError&)
+                {
+                    return E_INVALIDARG; // it names what it cannot read on its own clock
+                }
+                record_ = record;
+                interval_ = interval;
+                return S_OK;
+            });
         return Orv::CatchReturn([&] {
             reader_ = Orv::ComPtr<IEnumEventEx>(
                 new EventEnumAdaptor(document_->Data(), events_, static_cast<size_t>(record)));
@@ -56,12 +158,15 @@ public:
     {
         if (!reader_)
             return E_FAIL;
-        const HRESULT hr = reader_->Seek(CalcSeekForward, tick, tick, CalcNoMoreEventsTick);
+        // A backward search in the one-tick window leaves the reader at the tick whether or not an event
+        // lies there, so the next read starts at the tick asked for and the position reports it.
+        const HRESULT hr = reader_->Seek(CalcSeekBackward, tick, tick, tick + 1);
         return FAILED(hr) ? hr : S_OK;
     }
     HRESULT STDMETHODCALLTYPE Stop() override
     {
         reader_.Reset();
+        formulaSamples_.Reset();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetSourceCount(uint32_t* count) override { return AnswerZero(count); }
@@ -104,7 +209,9 @@ public:
 private:
     Orv::ComPtr<HostDocument> document_;
     EventNodePtr events_;
+    std::string formula_;
     Orv::ComPtr<IEnumEventEx> reader_;
+    Orv::ComPtr<IEnumFloatEx> formulaSamples_;
     int32_t record_ = 0;
     double interval_ = 0.0;
 };

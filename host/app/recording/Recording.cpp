@@ -41,6 +41,13 @@ void Record::Append(const std::vector<std::span<const float>>& rows)
 
 Recording::Recording(std::vector<ChannelInfo> channels) : channels_(std::move(channels)) {}
 
+void Recording::DeclareChannels(std::vector<ChannelInfo> channels)
+{
+    if (!records_.empty())
+        throw std::logic_error("the channels of a recording are fixed by its first record");
+    channels_ = std::move(channels);
+}
+
 Record& Recording::AddRecord(double sampleInterval)
 {
     return AddRecord(sampleInterval, std::vector<std::vector<float>>(channels_.size()));

@@ -48,6 +48,8 @@ public:
     explicit Recording(std::vector<ChannelInfo> channels);
 
     const std::vector<ChannelInfo>& Channels() const { return channels_; }
+    // The channels of a recording that has no records yet; throws std::logic_error once it has one.
+    void DeclareChannels(std::vector<ChannelInfo> channels);
     size_t RecordCount() const { return records_.size(); }
     const Record& RecordAt(size_t index) const { return records_.at(index); }
     Record& RecordAt(size_t index) { return records_.at(index); }
