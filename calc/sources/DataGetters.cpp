@@ -126,6 +126,16 @@ bool EnumGetterBase::SetSources(bool noDocument, const wchar_t* expression, cons
     });
 }
 
+bool EnumGetterBase::CreateEnum(uint32_t calcType, const std::wstring& text)
+{
+    return SetSources(false, L"", text.c_str(), calcType);
+}
+
+bool EnumGetterBase::SetSources(TickPosition position, double time)
+{
+    return SetPositionAtTime(position.record, position, time);
+}
+
 bool EnumGetterBase::OpenSources(IHostDocument& document, int32_t record, const TickPosition& start)
 {
     for (const ChannelRef& ref : channelRefs)

@@ -13,6 +13,7 @@
 #include <boost/function.hpp>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace ExtLib
@@ -46,6 +47,12 @@ public:
     // Creates the calculation of the type for the source's record data (none with noDocument) and gives
     // it the argument text; the channels it reads are those the expression text names.
     bool SetSources(bool noDocument, const wchar_t* expression, const wchar_t* arguments, uint32_t calcType);
+    // Has the host create, from the calculation text, the calculation of the type and its enumerator for
+    // the source's record data. Such a calculation reads the channels its text names itself: the getter
+    // opens none for it.
+    bool CreateEnum(uint32_t calcType, const std::wstring& text);
+    // Opens the calculation at the position, as SetPositionAtTime does for its record.
+    bool SetSources(TickPosition position, double time = -1.0);
     // Opens a sample enumerator per channel at the start position and starts the calculation on the
     // record; time is the record's tick interval in seconds. True when the calculation runs.
     bool Open(int32_t record, TickPosition start, double time);

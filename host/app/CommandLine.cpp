@@ -8,6 +8,7 @@
 #include "host/app/gui/GuiCommands.h"
 #include "host/app/MacroCommand.h"
 #include "host/app/ModuleLoader.h"
+#include "host/app/SelfTestCommand.h"
 #include "host/app/TextConversion.h"
 
 #include <cstdio>
@@ -27,7 +28,7 @@ constexpr const char* Usage = "usage: sistra <command> [arguments]\n"
 // The commands that carry their own usage text follow the general ones.
 std::string UsageText()
 {
-    return std::string(Usage) + FunctionsUsage + CalcUsage + AnalyzeUsage + GuiUsage() + MacroUsage;
+    return std::string(Usage) + FunctionsUsage + CalcUsage + AnalyzeUsage + GuiUsage() + MacroUsage + SelfTestUsage;
 }
 
 void PrintRegistrations(const std::vector<VyrRegistrationRecord>& records, std::ostream& out)
@@ -91,6 +92,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             return RunGui(args, out, err);
         if (command == "snapshot")
             return RunSnapshot(args, out, err);
+        if (command == "selftest")
+            return RunSelfTest(args, out, err);
     }
     catch (const std::exception& e)
     {

@@ -165,6 +165,21 @@ size_t LineCount(const std::string& text)
     return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
+TEST(CommandLine, SelfTestListsAndRunsTheRegisteredTests)
+{
+    const CommandResult listed = RunCommand({"selftest", "--list"});
+    EXPECT_EQ(Host::ExitOk, listed.status) << listed.err;
+    EXPECT_EQ(35, std::count(listed.out.begin(), listed.out.end(), '\n'));
+    EXPECT_EQ(0u, listed.out.find("Sistra_TestEdpDetector::EventEnumBounceTest\n"));
+
+    const CommandResult run = RunCommand({"selftest", "Sistra_TestSelector::EventEnumTestFind"});
+    EXPECT_EQ(Host::ExitOk, run.status) << run.out << run.err;
+    EXPECT_EQ("ok     Sistra_TestSelector::EventEnumTestFind\nself-tests: 1 passed, 0 failed\n", run.out);
+
+    EXPECT_EQ(Host::ExitFailure, RunCommand({"selftest", "NoSuchTest"}).status);
+    EXPECT_EQ(Host::ExitUsage, RunCommand({"selftest", "--verbose"}).status);
+}
+
 TEST(CalcCommand, PrintsOneEventPerBeatAndTheSameListInChunks)
 {
     // Two records: 9 beats of 0.8 s, then 12 beats of 0.5 s.

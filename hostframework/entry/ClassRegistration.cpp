@@ -4,26 +4,6 @@
 #include "foundation/com/ComPtr.h"
 #include "hostframework/services/HostServices.h"
 #include "hostframework/entry/ModuleVersion.h"
-#include "hostframework/entry/SelfTestObjects.h"
-
-#include <new>
-
-namespace
-{
-
-template <class Test>
-void AddSelfTest(IUnitTestRegistry* registry)
-{
-    // Made with no reference: the holder's own goes when it dies, leaving the registry's.
-    Test* made = new (std::nothrow) Test;
-    if (!made)
-        return;
-    const Orv::ComPtr<IUnitTest> test(made);
-    if (registry)
-        registry->AddTest(test.Get());
-}
-
-} // namespace
 
 void VyrRegisterStaticClassObjects()
 {
@@ -50,11 +30,17 @@ void VyrRegisterMessageClasses()
 void VyrRegisterSelfTests()
 {
     IUnitTestRegistry* registry = UnitTestRegistryAccessor::Get();
-    AddSelfTest<Sistra::Sistra_TestEdpDetector>(registry);
-    AddSelfTest<Sistra::Sistra_TestEdpDetector_ECG>(registry);
-    AddSelfTest<Sistra::Sistra_TestEventDetector>(registry);
-    AddSelfTest<Sistra::Sistra_TestSelector>(registry);
-    AddSelfTest<Sistra::Sistra_TestPVAEvents>(registry);
+    for (SelfTestMaker* entry = SelfTestMaker::Head(); entry; entry = entry->Next())
+    {
+        IUnitTest* made = entry->GetClassObject();
+        if (!made)
+            continue;
+        // Made with no reference: the holder's own goes when it dies, leaving the registry's. The module
+        // keeps none; the registry's answer changes nothing.
+        const Orv::ComPtr<IUnitTest> test(made);
+        if (registry)
+            registry->AddTest(test.Get());
+    }
 }
 
 HRESULT RegisterModuleClasses(IUnknown* host)

@@ -52,6 +52,10 @@ struct ViewClassListTag;
 using DocumentClassMaker = LinkedClassObject<IVyrClassObject, DocumentClassListTag>;
 using ViewClassMaker = LinkedClassObject<IVyrClassObject, ViewClassListTag>;
 using EventDrawClassMaker = LinkedClassObject<IVyrClassObject, EventDrawClassListTag>;
+// The self-test objects: each maker makes its object afresh (with no reference) when registration adds
+// the tests to the host's test registry.
+struct SelfTestListTag;
+using SelfTestMaker = LinkedClassObject<IUnitTest, SelfTestListTag>;
 
 // Makes each class object of a maker list, in list order, and registers it with the factory.
 template <class Maker>

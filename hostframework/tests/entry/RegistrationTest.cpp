@@ -57,6 +57,41 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
 };
 
+// A self-test object made afresh by its maker and owned by whoever holds it last.
+class MadeSelfTest final : public IUnitTest
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE GetTestCount(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RunTest(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTestName(LONG, IAutoOrvString**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetResult(VARIANT_BOOL*, IAutoOrvString**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Initialize() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetAuthor(IAutoOrvString**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTestValue(LONG, double*) override { return E_NOTIMPL; }
+
+private:
+    ULONG references_ = 0;
+};
+
+class SelfTestRow final : public SelfTestMaker
+{
+public:
+    IUnitTest* GetClassObject() override { return new MadeSelfTest; }
+};
+
 class StaticMessageClass final : public IMsgIdMessageClassObject, public VyrMessageClassLink
 {
 public:
@@ -108,6 +143,8 @@ MadeClassObject<ViewClassMaker> secondView(L"SecondView", 0x56);
 MadeClassObject<ViewClassMaker> firstView(L"FirstView", 0x55);
 StaticMessageClass firstMessage(L"FirstMessage", 0x101);
 StaticMessageClass lastMessage(L"LastMessage", 0x102);
+SelfTestRow secondTest;
+SelfTestRow firstTest;
 
 TestSupport::StackComObject<IUnknown> host;
 
@@ -150,9 +187,6 @@ TEST(Registration, EverythingIsRegisteredInOrder)
         {VyrRegistrationKind::ClassObject, L"SecondDrawer", 0x34},
         {VyrRegistrationKind::MessageClass, L"LastMessage", 0x102},
         {VyrRegistrationKind::MessageClass, L"FirstMessage", 0x101},
-        {VyrRegistrationKind::SelfTest, L"test ", 0},
-        {VyrRegistrationKind::SelfTest, L"test ", 0},
-        {VyrRegistrationKind::SelfTest, L"test ", 0},
         {VyrRegistrationKind::SelfTest, L"test ", 0},
         {VyrRegistrationKind::SelfTest, L"test ", 0},
     };

@@ -1,0 +1,76 @@
+// The IUnitTest objects the module hands to the host's test registry: a table of tests the host's
+// runner lists and runs one at a time, and the failure a check inside a test raises.
+#pragma once
+
+#include "VyrClassRegistry.h"
+#include "foundation/text/String.h"
+
+#include <exception>
+#include <functional>
+#include <vector>
+
+// A failed check: ends the running test, whose result then carries the message.
+class UnitTestException : public std::exception
+{
+public:
+    explicit UnitTestException(const Orv::String& message) : message_(message) {}
+    const Orv::String& Message() const { return message_; }
+
+private:
+    Orv::String message_;
+};
+
+// "<file name>, Line <line>", then " [<condition>]" and ", [<message>]" when those are not empty. The
+// file name is what follows the last backslash of the source path.
+void MakeFailureText(Orv::String& text, const char* condition, const char* sourceFile, int line,
+                     const Orv::String& message);
+
+// Throws UnitTestException with the failure text when the condition does not hold.
+void Check(bool holds, const char* condition, const char* sourceFile, int line, const Orv::String& message = {});
+[[noreturn]] void Fail(const char* condition, const char* sourceFile, int line, const Orv::String& message = {});
+
+// Counted, made with no reference and freed with its last one.
+class UnitTestBase : public IUnitTest
+{
+public:
+    UnitTestBase() = default;
+    UnitTestBase(const UnitTestBase&) = delete;
+    UnitTestBase& operator=(const UnitTestBase&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    HRESULT STDMETHODCALLTYPE GetTestCount(LONG* count) override;
+    // A failed check is the test's result. Anything else thrown is no result: the answer is its failure
+    // code (and the result reads failed).
+    HRESULT STDMETHODCALLTYPE RunTest(LONG index) override;
+    HRESULT STDMETHODCALLTYPE GetTestName(LONG index, IAutoOrvString** name) override;
+    HRESULT STDMETHODCALLTYPE GetResult(VARIANT_BOOL* passed, IAutoOrvString** message) override;
+    // Appends the tests to the table: a second call lists every test twice.
+    HRESULT STDMETHODCALLTYPE Initialize() override;
+    HRESULT STDMETHODCALLTYPE GetAuthor(IAutoOrvString** author) override;
+    HRESULT STDMETHODCALLTYPE GetTestValue(LONG index, double* value) override;
+
+protected:
+    virtual ~UnitTestBase() = default;
+
+    virtual void RegisterTests() = 0;
+    virtual void SetAuthor() = 0;
+    virtual void SetUp() {}
+    virtual void TearDown() {}
+
+    void AddTest(std::function<void()> test, const char* name, double value);
+    void SetAuthorText(const Orv::String& author) { author_ = author; }
+
+private:
+    bool HasTest(LONG index) const { return index >= 0 && static_cast<size_t>(index) < tests_.size(); }
+
+    LONG references_ = 0;
+    std::vector<std::function<void()>> tests_;
+    std::vector<Orv::String> names_;
+    std::vector<double> values_;
+    bool status_ = true;
+    Orv::String message_;
+    Orv::String author_;
+};
