@@ -10,6 +10,7 @@
 #include "foundation/text/StringStream.h"
 #include "hostframework/services/HostDataAccess.h"
 #include "hostframework/services/HostMessageBox.h"
+#include "hostframework/services/HostProgress.h"
 #include "hostframework/messaging/SistraIds.h"
 
 #include <new>
@@ -26,15 +27,6 @@ constexpr double ProgressScale = 100.0;
 constexpr int32_t PressurePeaks = 0;
 constexpr const wchar_t* OutOfMemoryText =
     L"Kymorama has run out of memory. Sistra analysis is being abandoned, please save your documents.";
-
-Orv::ComPtr<IHostProgress> CreateProgressIndicator(IHostApplication* services, const wchar_t* title)
-{
-    Orv::ComPtr<IHostProgress> progress;
-    Orv::ComPtr<IHostProgressService> service;
-    if (services && SUCCEEDED(services->QueryInterface(IID_IHostProgressService, service.PutVoid())) && service)
-        service->CreateIndicator(1, title, L"", L"", 1, progress.Put());
-    return progress;
-}
 
 Orv::String ProgressText(int32_t pressureChannel, int32_t block)
 {
