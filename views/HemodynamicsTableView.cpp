@@ -1,9 +1,26 @@
-#include "views/ViewWindows.h"
+#include "views/HemodynamicsTableView.h"
 
 #include "VyrMessaging.h"
+#include "controls/buttons/BmpTxtButton.h"
 #include "document/core/SistraDocument.h"
 #include "foundation/com/ComFace.h"
+#include "foundation/system/ModalMessage.h"
+#include "foundation/text/FormatStream.h"
+#include "foundation/text/StringResources.h"
+#include "hostframework/messaging/SistraIds.h"
+#include "hostframework/services/HostMessageBox.h"
+#include "hostframework/services/HostProgress.h"
+#include "platform/owl/controls/Control.h"
+#include "platform/owl/gdi/DC.h"
+#include "resources/ResourceIds.h"
+#include "tableview/dialogs/SigFigDialog.h"
 #include "tableview/manager/TableViewManager.h"
+#include "views/HemodynamicsTableExport.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <algorithm>
 
 namespace Sistra
 {
@@ -11,24 +28,154 @@ namespace Sistra
 namespace
 {
 
+using TableView::MainGridWord;
+using TableView::SecondGridWord;
+
+// The table's placement: the row-title width, the default column width and the summary pane's height.
 constexpr int RowHeaderWidth = 60;
 constexpr int DefaultColumnWidth = 100;
 constexpr int SummaryHeight = 100;
 
+// The buttons' row: its distance from the bottom, their height, and each button's left edge and width.
+constexpr int ButtonRowFromBottom = 31;
+constexpr int ButtonHeight = 23;
+struct ButtonPlace
+{
+    int id;
+    int left;
+    int width;
+};
+constexpr ButtonPlace ButtonPlaces[] = {
+    {SistraHemodynamicsTableView::HelpButtonId, 8, 30},
+    {SistraHemodynamicsTableView::ExportButtonId, 44, 75},
+    {SistraHemodynamicsTableView::OptionsButtonId, 125, 75},
+    {SistraHemodynamicsTableView::TallionButtonId, 206, 112},
+};
+
+// The change bits after which the table shows the loop the other views show.
+constexpr uint32_t SelectionChanges = ChangeState::SelectedLoopChanged | ChangeState::SelectionFollowsHost;
+// The message that tells the document which loop the table selected travels with this flag.
+constexpr ULONG TableSelectionFlags = 1;
+constexpr int TitleRow = 0;
+constexpr int LastRow = -1;
+
+const HostSaveFileRequest ExportDialog{
+    L"Export Sistra Table View Data",
+    L"Sistra Table View Text File (*.txt)\0*.txt\0CSV (Comma delimited) (*.csv)\0*.csv\0", 1, nullptr, L"txt",
+    OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT};
+
+SistraDocument* ModuleDocumentOf(IUnknown* document)
+{
+    Orv::ComPtr<ISistraDocInterface> face;
+    if (!document || FAILED(document->QueryInterface(IID_ISistraDocInterface, face.PutVoid())) || !face)
+        return nullptr;
+    // Only the module's documents answer this interface.
+    return static_cast<SistraDocument*>(face.Get());
+}
+
+// The text buttons of every table view share one font, made when the first view is set up.
+HFONT ButtonFont()
+{
+    static const OWL::TFont font(L"Tahoma", 13);
+    return font.GetHandle();
+}
+
+// Sets a flag for the guard's life, unless it was set already (then an outer guard clears it).
+class FlagGuard
+{
+public:
+    explicit FlagGuard(bool& flag) : flag_(flag), own_(!flag) { flag_ = true; }
+    ~FlagGuard()
+    {
+        if (own_)
+            flag_ = false;
+    }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+private:
+    bool& flag_;
+    bool own_;
+};
+
+bool IsEmptyReport(const TableView::SelectedColumn* cells, ULONG count)
+{
+    for (ULONG i = 0; i < count; ++i)
+        if (cells[i].endRow > cells[i].firstRow)
+            return false;
+    return true;
+}
+
 } // namespace
+
+std::optional<int> SingleSelectedLoopRow(const TableView::SelectedColumn* cells, ULONG count)
+{
+    if (!cells || count == 0)
+        return std::nullopt;
+    const int row = cells[0].firstRow;
+    for (ULONG i = 0; i < count; ++i)
+        if (cells[i].firstRow != row || cells[i].endRow != row + 1)
+            return std::nullopt;
+    if (row <= TitleRow)
+        return std::nullopt;
+    return row;
+}
+
+void ApplyColumnFormat(SistraHemodynamicsTableViewData& data, int32_t parameter, const ColumnFormatChoice& choice)
+{
+    if (!choice.applyToAll)
+    {
+        data.GetRowFormat(parameter).digits = choice.digits;
+        return;
+    }
+    ULONG columns = 0;
+    data.GetColumnCount(0, &columns);
+    for (ULONG column = 0; column < columns; ++column)
+        data.GetRowFormat(data.ParameterOfColumn(column));
+    data.SetAllRowDigits(choice.digits);
+}
 
 DEFINE_RESPONSE_TABLE1(SistraHemodynamicsTableView, PlainViewWindow)
     EV_WM_SIZE,
+    EV_COMMAND(ExportButtonId, ExportTable),
+    EV_COMMAND(TallionButtonId, AddToTallion),
 END_RESPONSE_TABLE;
+
+VYR_DEFINE_EVENT_MAP(SistraHemodynamicsTableView, VyrCppEventHandler){
+    VyrEventMap::Header(),
+    VyrEventMap::Command(VyrEventKind::CommandExecute, &ConstantId<0x80080002>,
+                         &DispatchPopupInit<SistraHemodynamicsTableView,
+                                            &SistraHemodynamicsTableView::AnswerPreferredSize>),
+    VyrEventMap::Command(VyrEventKind::CommandEnable, &ConstantId<0x80170008>,
+                         &DispatchCommandEnable<SistraHemodynamicsTableView, &SistraHemodynamicsTableView::EnableAlways>),
+    VyrEventMap::Observer(&MsgIdClass<&HostDocEventGUID, 5>::GetId,
+                          &CallMemberNoArgs<SistraHemodynamicsTableView, &SistraHemodynamicsTableView::OnHostRefresh>),
+    VyrEventMap::Observer(&MsgIdClass<&SistraDocumentGUID, DocumentNotification::AnalysisResultsChanged>::GetId,
+                          &DispatchObserverEvent<SistraHemodynamicsTableView, const uint32_t,
+                                                 &SistraHemodynamicsTableView::OnResultsChanged>),
+    VyrEventMap::Command(VyrEventKind::CommandExecute, &ConstantId<0x8001000E>,
+                         &CallMemberNoArgs<SistraHemodynamicsTableView, &SistraHemodynamicsTableView::SelectAll>),
+    VyrEventMap::Command(VyrEventKind::CommandExecute, &ConstantId<0x80010008>,
+                         &CallMemberNoArgs<SistraHemodynamicsTableView, &SistraHemodynamicsTableView::AnswerHandled>),
+    VyrEventMap::Command(VyrEventKind::CommandExecute, &ConstantId<0x8001000B>,
+                         &CallMemberNoArgs<SistraHemodynamicsTableView, &SistraHemodynamicsTableView::AnswerHandled>),
+    VyrEventMap::Command(VyrEventKind::CommandExecute, &ConstantId<0x8001000C>,
+                         &CallMemberNoArgs<SistraHemodynamicsTableView, &SistraHemodynamicsTableView::AnswerHandled>),
+    VyrEventMap::End(),
+};
 
 SistraHemodynamicsTableView::SistraHemodynamicsTableView(OWL::TWindow* parent, IDocViewClass* viewClass,
                                                          IDocView2* view, IUnknown* document, OWL::TModule* module,
                                                          IDocView2* hostView)
     : PlainViewWindow(parent, viewClass, view, document, module, hostView), m_document(ModuleDocumentOf(document))
 {
+    Attr.Style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     // The host's copy and print reach the table through the host's view.
     if (hostView)
         hostView->QueryInterface(IID_IMessageHandler, m_hostView.PutVoid());
+    if (m_document)
+        m_model = m_document->GetModel(ModelKind::HemoTable);
+    CreateButtons();
 }
 
 SistraHemodynamicsTableView::~SistraHemodynamicsTableView()
@@ -36,9 +183,30 @@ SistraHemodynamicsTableView::~SistraHemodynamicsTableView()
     CloseTable();
 }
 
+void SistraHemodynamicsTableView::CreateButtons()
+{
+    static const Orv::String helpText(Orv::ThisModule(), IDS_TABLE_VIEW_HELP, true);
+    m_helpButton = new OrvControls::TBmpTxtButton(this, HelpButtonId, L"", 0, 0, 0, 0, helpText);
+    m_exportButton = new OWL::TButton(this, ExportButtonId, L"Export...", 0, 0, 0, 0);
+    m_optionsButton = new OWL::TButton(this, OptionsButtonId, L"Options...", 0, 0, 0, 0);
+    m_tallionButton = new OWL::TButton(this, TallionButtonId, L"Add to Tallion", 0, 0, 0, 0);
+}
+
 HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableView::QueryInterface(REFIID iid, void** object)
 {
     return Orv::QueryOneFace(static_cast<ITableUserActionHandler*>(this), iid, object, IID_ITableUserActionHandler);
+}
+
+const wchar_t* SistraHemodynamicsTableView::GetClassName()
+{
+    return L"SistraHemodynamicsTableViewClass";
+}
+
+void SistraHemodynamicsTableView::GetWindowClass(WNDCLASSEXW& windowClass)
+{
+    PlainViewWindow::GetWindowClass(windowClass);
+    // The button row follows the bottom edge: the whole view repaints when its size changes.
+    windowClass.style |= CS_HREDRAW | CS_VREDRAW;
 }
 
 void SistraHemodynamicsTableView::SetupWindow()
@@ -49,13 +217,15 @@ void SistraHemodynamicsTableView::SetupWindow()
         m_data = m_document->GetTableViewData();
     }
     if (m_manager && m_data)
-    {
         m_manager->CreateTableView(TableStyle, GetHandle(), m_document->GetFrameServices(), m_hostView.Get(),
                                    m_data.Get(), m_data.Get(), this, nullptr);
-        const OWL::TRect client = GetClientRect();
-        PlaceTable(client.Width(), client.Height());
-    }
     PlainViewWindow::SetupWindow();
+    for (OWL::TWindow* button : {m_exportButton, m_optionsButton, m_tallionButton})
+        button->SetWindowFont(ButtonFont(), false);
+    m_helpButton->SetBitmap(IDB_VIEW_HELP);
+    const OWL::TRect client = GetClientRect();
+    PlaceControls(client.Width(), client.Height());
+    DataChanged(ChangeState::ResetAndResults);
 }
 
 void SistraHemodynamicsTableView::CleanupWindow()
@@ -72,21 +242,220 @@ void SistraHemodynamicsTableView::CloseTable()
     m_data = nullptr;
 }
 
-void SistraHemodynamicsTableView::PlaceTable(int width, int height)
+void SistraHemodynamicsTableView::Paint(OWL::TDC& dc, bool erase, OWL::TRect& rect)
 {
-    if (!m_manager)
-        return;
-    // A minimised view passes zeros, which the manager leaves its column state alone for.
+    PlainViewWindow::Paint(dc, erase, rect);
+    dc.FillRect(rect, OWL::TBrush(OWL::TColor(GetSysColor(COLOR_BTNFACE))));
+}
+
+void SistraHemodynamicsTableView::PlaceControls(int width, int height)
+{
     if (width == 0 && height == 0)
-        m_manager->SetViewOptions(0, 0, 0, 0, 0, 0, 0, 0);
-    else
-        m_manager->SetViewOptions(0, 0, 0, width, height, RowHeaderWidth, DefaultColumnWidth, SummaryHeight);
+    {
+        // A minimised view: the table says nothing of its columns, and the buttons stay.
+        if (m_manager)
+            m_manager->SetViewOptions(0, 0, 0, 0, 0, 0, 0, 0);
+        return;
+    }
+    for (const ButtonPlace& place : ButtonPlaces)
+        if (OWL::TWindow* button = ChildWithId(place.id); button && button->GetHandle())
+            button->MoveWindow(OWL::TRect(place.left, height - ButtonRowFromBottom, place.left + place.width,
+                                          height - ButtonRowFromBottom + ButtonHeight),
+                               true);
+    if (m_manager)
+        m_manager->SetViewOptions(0, 0, 0, width, height - ButtonBand, RowHeaderWidth, DefaultColumnWidth,
+                                  SummaryHeight);
 }
 
 void SistraHemodynamicsTableView::EvSize(UINT sizeType, const OWL::TSize& size)
 {
     PlainViewWindow::EvSize(sizeType, size);
-    PlaceTable(size.cx, size.cy);
+    PlaceControls(size.cx, size.cy);
+    if (size.cx == 0 && size.cy == 0)
+        return;
+    const OWL::TRect above(0, 0, size.cx, std::max(0, static_cast<int>(size.cy) - ButtonBand));
+    ::RedrawWindow(GetHandle(), &above, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void SistraHemodynamicsTableView::DataChanged(uint32_t changeFlags)
+{
+    const FlagGuard updating(m_updating);
+    if (!m_manager)
+        return;
+    const bool summary = m_model && m_model->GetValue<PropertyType::Bool>(PropertyId::ShowSummaryPane);
+    m_manager->SetStyle(summary ? TableStyleWithSummary : TableStyle);
+    if (changeFlags & SelectionChanges)
+    {
+        const int row = SelectedLoopRow();
+        m_manager->SelectRows(MainGridWord, row, row + 1);
+    }
+    const bool stayPut = m_model && m_model->GetValue<PropertyType::Bool>(PropertyId::AlwaysShowLatestRow);
+    m_manager->SetFollowLatest(stayPut ? VARIANT_TRUE : VARIANT_FALSE);
+    if (!stayPut && IsFollowingLiveData())
+        m_manager->EnsureRowVisible(MainGridWord, LastRow);
+    m_manager->UpdateColumnCount(0);
+}
+
+int SistraHemodynamicsTableView::SelectedLoopRow()
+{
+    const ModelPtr setup = m_document ? m_document->GetSetupModel() : nullptr;
+    const int32_t loop = setup ? setup->GetValue<PropertyType::Int>(PropertyId::SelectedLoop) : -1;
+    // The rows list every loop of the analysis under the title row; no loop selects the title row.
+    return loop < 0 ? TitleRow : loop + 1;
+}
+
+bool SistraHemodynamicsTableView::IsFollowingLiveData()
+{
+    const ModelPtr setup = m_document ? m_document->GetSetupModel() : nullptr;
+    return setup && setup->GetValue<PropertyType::Bool>(PropertyId::OnlineMode) && m_document->IsSampling();
+}
+
+void SistraHemodynamicsTableView::OnResultsChanged(const uint32_t* changeFlags)
+{
+    DataChanged(changeFlags ? *changeFlags : 0);
+}
+
+void SistraHemodynamicsTableView::OnHostRefresh()
+{
+    if (m_manager)
+        m_manager->UpdateColumnCount(0);
+    ::RedrawWindow(GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+}
+
+void SistraHemodynamicsTableView::EnableAlways(IVyrCommandState& state)
+{
+    state.SetState(VyrCommandStateValue::Enabled);
+}
+
+HRESULT SistraHemodynamicsTableView::AnswerPreferredSize(ULONG_PTR size)
+{
+    if (!size)
+        return E_POINTER;
+    *reinterpret_cast<SIZE*>(size) = {PreferredWidth, PreferredHeight};
+    return S_OK;
+}
+
+void SistraHemodynamicsTableView::SelectAll()
+{
+    if (!m_manager || !m_data)
+        return;
+    const FlagGuard quiet(m_quietSelection);
+    const FlagGuard keepOther(m_keepOtherPane);
+    ULONG loopRows = 0, summaryRows = 0;
+    m_data->GetRowCount(MainGridWord, &loopRows);
+    m_data->GetRowCount(SecondGridWord, &summaryRows);
+    m_manager->SelectRows(MainGridWord, TitleRow + 1, static_cast<int>(loopRows));
+    m_manager->SelectRows(SecondGridWord, TitleRow + 1, static_cast<int>(summaryRows));
+}
+
+HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableView::OnSelectionChanged(ULONG grid,
+                                                                          const TableView::SelectedColumn* cells,
+                                                                          ULONG count)
+{
+    if (!cells || IsEmptyReport(cells, count))
+        return S_OK;
+    return Orv::CatchReturn([&] {
+        const bool mainPane = (grid & MainGridWord) != 0;
+        if (!m_keepOtherPane && m_manager)
+        {
+            const FlagGuard keepOther(m_keepOtherPane);
+            m_manager->SelectRows(mainPane ? SecondGridWord : MainGridWord, 0, 0);
+        }
+        if (m_quietSelection || m_updating || !mainPane || !m_document)
+            return;
+        if (const std::optional<int> row = SingleSelectedLoopRow(cells, count))
+        {
+            USHORT code = 0;
+            GetDocumentMessagePrefix(&code);
+            const MsgData<SelectLoopPayload> message{
+                static_cast<ULONG>(code) << 16 | AutomationMessage::SistraTableRowSelected, 0,
+                {0x2, static_cast<LONG>(*row - 1)}};
+            SendMsg(m_document->Outer(), message, TableSelectionFlags);
+        }
+    });
+}
+
+HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableView::OnCellClicked(ULONG gridAndKind, int row, ULONG column)
+{
+    // A double click on a parameter's title asks for the figures its values show.
+    if (!(gridAndKind & TableView::ClickKindDoubleClick) || row != TitleRow || !m_data)
+        return S_OK;
+    return Orv::CatchReturn([&] {
+        const int32_t parameter = m_data->ParameterOfColumn(column);
+        if (parameter < 0)
+            return;
+        // The loop numbers are whole numbers: they have no figures to choose.
+        const RowNumberFormat& format = m_data->GetRowFormat(parameter);
+        if (format.mode == 0)
+            return;
+        const std::optional<ColumnFormatChoice> choice = AskColumnFormat(format.digits);
+        if (!choice)
+            return;
+        ApplyColumnFormat(*m_data.Get(), parameter, *choice);
+        if (m_manager)
+            m_manager->UpdateColumnCount(0);
+    });
+}
+
+std::optional<ColumnFormatChoice> SistraHemodynamicsTableView::AskColumnFormat(int32_t digits)
+{
+    TableView::SigFigDialog dialog(this);
+    dialog.digits = digits;
+    dialog.applyToAll = false;
+    if (dialog.Execute() != IDOK)
+        return std::nullopt;
+    return ColumnFormatChoice{dialog.digits, dialog.applyToAll};
+}
+
+HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableView::OnFollowLatestChanged(ULONG, VARIANT_BOOL state)
+{
+    if (!m_model)
+        return S_OK;
+    return Orv::CatchReturn([&] {
+        m_model->SetValue<PropertyType::Bool>(PropertyId::AlwaysShowLatestRow, state != VARIANT_FALSE);
+        m_model->CommitChanges();
+    });
+}
+
+void SistraHemodynamicsTableView::AddToTallion()
+{
+    if (!m_document)
+        return;
+    USHORT code = 0;
+    GetDocumentMessagePrefix(&code);
+    const MsgData<> message{static_cast<ULONG>(code) << 16 | AutomationMessage::CopyPVTableToTallion, 0, {}};
+    SendMsg(m_document->Outer(), message, 0);
+}
+
+void SistraHemodynamicsTableView::ExportTable()
+{
+    wchar_t documents[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents)))
+        return;
+    HostSaveFileRequest request = ExportDialog;
+    request.initialDirectory = documents;
+    const Orv::String chosen = Orv::AskSaveFileName(GetHandle(), request);
+    if (chosen.IsEmpty())
+        return;
+    const std::wstring path(chosen.c_str());
+    bool written = true;
+    if (IsCsvExportPath(path))
+        written = m_manager && SUCCEEDED(m_manager->ExportCsv(0, path.c_str()));
+    else if (m_data)
+    {
+        const bool summary = m_model && m_model->GetValue<PropertyType::Bool>(PropertyId::ShowSummaryPane);
+        const Orv::ComPtr<IHostProgress> progress =
+            CreateProgressIndicator(m_document->GetFrameServices(), L"Exporting Table View");
+        written = WriteTableText(*m_data.Get(), *m_data.Get(), path, summary, progress.Get()) !=
+                  TableExportResult::Failed;
+    }
+    if (!written)
+    {
+        Orv::OFormatStringStream text(IDS_TABLE_EXPORT_FAILED);
+        text << chosen;
+        static const Orv::String title(Orv::ThisModule(), IDS_SISTRA_TITLE, true);
+        ShowHostMessageBox(text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP, GetHandle());
+    }
 }
 
 } // namespace Sistra

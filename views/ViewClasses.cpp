@@ -1,5 +1,6 @@
 // The nine view classes the module registers, each with its fixed name, title and type id.
 #include "views/ViewWindows.h"
+#include "views/HemodynamicsTableView.h"
 
 #include "foundation/text/StringResources.h"
 #include "hostframework/entry/ClassRegistration.h"

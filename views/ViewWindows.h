@@ -25,54 +25,6 @@ public:
                     OWL::TModule* module, IDocView2* hostView);
 };
 
-class SistraDocument;
-class SistraHemodynamicsTableViewData;
-
-// The hemodynamics table: the document's table data shown through the document's table-view manager,
-// filling the view. The manager's table window lives from SetupWindow to CleanupWindow.
-class SistraHemodynamicsTableView final : public PlainViewWindow, public ITableUserActionHandler
-{
-public:
-    // The table's options: row selection, column moves, row and column titles in copies and printouts,
-    // the follow-latest toggle; the summary pane is left out.
-    static constexpr ULONG TableStyle = 0x278;
-
-    SistraHemodynamicsTableView(OWL::TWindow* parent, IDocViewClass* viewClass, IDocView2* view,
-                                IUnknown* document, OWL::TModule* module, IDocView2* hostView);
-    ~SistraHemodynamicsTableView() override;
-
-    DECLARE_RESPONSE_TABLE(SistraHemodynamicsTableView);
-
-    // The framework tells the view of the user's actions on the table; the view keeps them to itself.
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE OnSelectionChanged(ULONG, const TableView::SelectedColumn*, ULONG) override
-    {
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnCellClicked(ULONG, int, ULONG) override { return S_OK; }
-    // The table's values are the analysis's: they are not edited.
-    HRESULT STDMETHODCALLTYPE OnCellEdited(ULONG, int, ULONG, const Orv::String&) override { return E_FAIL; }
-    HRESULT STDMETHODCALLTYPE OnListItemChosen(ULONG, ULONG, int, ULONG, ULONG) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnFollowLatestChanged(ULONG, VARIANT_BOOL) override { return S_OK; }
-
-protected:
-    void SetupWindow() override;
-    void CleanupWindow() override;
-    void EvSize(UINT sizeType, const OWL::TSize& size);
-
-private:
-    // The table window goes before this window, however this window is closed.
-    void CloseTable();
-    void PlaceTable(int width, int height);
-
-    SistraDocument* m_document;
-    Orv::ComPtr<IMessageHandler> m_hostView;
-    // Held while the table is shown: the table outlives neither, even when the document goes first.
-    Orv::ComPtr<ITableViewManager> m_manager;
-    Orv::ComPtr<SistraHemodynamicsTableViewData> m_data;
-};
 class SistraAnalysisGraphView final : public PlainViewWindow
 {
     using PlainViewWindow::PlainViewWindow;

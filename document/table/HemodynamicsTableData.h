@@ -51,11 +51,12 @@ public:
     // The format of a parameter's values, made with the defaults on first use.
     RowNumberFormat& GetRowFormat(int32_t parameter);
     void SetAllRowDigits(int32_t digits);
+    // The parameter a column shows since the column count was last asked; -1 past the last column.
+    int32_t ParameterOfColumn(ULONG column) const;
 
 private:
     std::wstring LoopCellText(int row, ULONG column);
     std::wstring SummaryCellText(int row, ULONG column);
-    int32_t ParameterOfColumn(ULONG column) const;
 
     Orv::ComPtr<SistraData> m_data;
     std::unordered_map<int32_t, RowNumberFormat> m_formats;

@@ -1,0 +1,233 @@
+// The hemodynamics table view over an analysed document: its buttons under the table, the loop it
+// selects in step with the other views, its export and its options in the table's model.
+#include "host/tests/module/DocumentOnHost.h"
+#include "host/tests/VyrTestSupport.h"
+
+#include "platform/owl/controls/Control.h"
+#include "platform/owl/tests/Screenshot.h"
+#include "tableview/manager/TableViewManager.h"
+#include "views/HemodynamicsTableView.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+namespace
+{
+
+using HostTests::DocumentOnHost;
+namespace PropertyId = Sistra::PropertyId;
+using Sistra::PropertyType;
+using Sistra::SistraHemodynamicsTableView;
+using TableView::MainGridWord;
+using TableView::SecondGridWord;
+
+constexpr int ButtonIds[] = {SistraHemodynamicsTableView::HelpButtonId, SistraHemodynamicsTableView::ExportButtonId,
+                             SistraHemodynamicsTableView::OptionsButtonId,
+                             SistraHemodynamicsTableView::TallionButtonId};
+
+class HemodynamicsTableViewOnHost : public testing::Test
+{
+protected:
+    static void SetUpTestSuite() { recording = std::make_unique<Host::Recording>(HostTests::SteadyVentricle(8000)); }
+    static void TearDownTestSuite() { recording.reset(); }
+
+    void SetUp() override
+    {
+        document->Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+        ASSERT_GT(Doc().Data().GetLoopCount(), 4u);
+        frame.Attr.Style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
+        frame.Attr.W = 800;
+        frame.Attr.H = 500;
+        frame.Create();
+        view = new SistraHemodynamicsTableView(&frame, nullptr, nullptr, Doc().Outer(), nullptr, nullptr);
+        view->Create();
+        Resize(750, 400);
+    }
+
+    Sistra::SistraDocument& Doc() { return document->Document(); }
+    Sistra::ModelPtr SetupModel() { return Doc().GetSetupModel(); }
+    ITableViewManager& Manager() { return *Doc().GetTableViewManager(); }
+    void Resize(int width, int height)
+    {
+        view->MoveWindow(OWL::TRect(0, 0, width, height), true);
+        OwlTest::PumpMessages();
+    }
+    RECT ChildRect(HWND child)
+    {
+        RECT rect{};
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, view->GetHandle(), reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    }
+    // The framework's table: the view's one child that is not a button.
+    HWND Table()
+    {
+        for (HWND child = GetWindow(view->GetHandle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (std::find(std::begin(ButtonIds), std::end(ButtonIds), GetDlgCtrlID(child)) == std::end(ButtonIds))
+                return child;
+        return nullptr;
+    }
+    int32_t SelectedLoop() { return SetupModel()->GetValue<PropertyType::Int>(PropertyId::SelectedLoop); }
+    void SelectLoop(int32_t loop)
+    {
+        SetupModel()->SetValue<PropertyType::Int>(PropertyId::SelectedLoop, loop);
+        SetupModel()->CommitChanges();
+    }
+
+    static inline std::unique_ptr<Host::Recording> recording;
+    std::unique_ptr<DocumentOnHost> document = std::make_unique<DocumentOnHost>(*recording, false, false);
+    OWL::TWindow frame{nullptr, L"hemodynamics table frame"};
+    SistraHemodynamicsTableView* view = nullptr;  // a child of the frame, which deletes it
+};
+
+// The buttons sit in one row under the table at every size, none over another, and each shows its whole
+// text; a minimised view leaves them where they are.
+TEST_F(HemodynamicsTableViewOnHost, TheButtonsSitUnderTheTableWithTheirWholeTexts)
+{
+    for (const auto& [width, height] : {std::pair{750, 400}, std::pair{420, 260}})
+    {
+        SCOPED_TRACE(width);
+        Resize(width, height);
+        const RECT table = ChildRect(Table());
+        EXPECT_EQ(width, table.right - table.left);
+        LONG previousRight = 0;
+        for (int id : ButtonIds)
+        {
+            HWND button = GetDlgItem(view->GetHandle(), id);
+            const RECT place = ChildRect(button);
+            EXPECT_GE(place.top, table.bottom) << id;
+            EXPECT_LE(place.bottom, height) << id;
+            EXPECT_GT(place.left, previousRight) << id;
+            previousRight = place.right;
+            wchar_t text[64] = {};
+            GetWindowTextW(button, text, 64);
+            HDC dc = GetDC(button);
+            const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)));
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &extent);
+            SelectObject(dc, font);
+            ReleaseDC(button, dc);
+            EXPECT_LT(extent.cx, place.right - place.left - 4) << std::wstring(text);
+        }
+        if (width == 750)
+            OwlTest::SaveWindowPng(view->GetHandle(), L"hemodynamics_table_view");
+    }
+    const RECT before = ChildRect(GetDlgItem(view->GetHandle(), SistraHemodynamicsTableView::TallionButtonId));
+    Resize(0, 0);
+    const RECT after = ChildRect(GetDlgItem(view->GetHandle(), SistraHemodynamicsTableView::TallionButtonId));
+    EXPECT_EQ(before.top, after.top);
+    EXPECT_EQ(before.left, after.left);
+
+    Resize(750, 400);
+    Doc().GetModel(Sistra::ModelKind::HemoTable)->SetValue<PropertyType::Bool>(PropertyId::ShowSummaryPane, true);
+    view->DataChanged(Sistra::ChangeState::ResetAndResults);
+    OwlTest::PumpMessages();
+    OwlTest::SaveWindowPng(view->GetHandle(), L"hemodynamics_table_view_summary");
+}
+
+// Selecting one loop's row selects that loop for the other views; several rows or a summary row do not,
+// and the table's own selections (following the loop view, select all) are not sent back. A table
+// selection sent to the document ends in a refresh of the views, which clears the document's change
+// bits: a marker bit left standing shows that nothing was sent.
+TEST_F(HemodynamicsTableViewOnHost, OneSelectedLoopRowSelectsThatLoopAndTheViewsOwnSelectionsAreNotEchoed)
+{
+    constexpr uint32_t Marker = Sistra::ChangeState::CopyingCheckedItems;
+    const struct
+    {
+        const char* name;
+        int32_t loopBefore;
+        std::function<void()> act;
+        int32_t selected;   // the selected loop afterwards
+        bool sentBack;
+    } cases[] = {
+        {"one loop row", -1, [&] { Manager().SelectRows(MainGridWord, 3, 4); }, 2, true},
+        {"several loop rows", -1, [&] { Manager().SelectRows(MainGridWord, 2, 5); }, -1, false},
+        {"a summary row", -1, [&] { Manager().SelectRows(SecondGridWord, 1, 2); }, -1, false},
+        {"following the loop view", 4, [&] { view->DataChanged(Sistra::ChangeState::SelectedLoopChanged); }, 4, false},
+        {"select all", -1, [&] { view->SelectAll(); }, -1, false},
+    };
+    Doc().GetModel(Sistra::ModelKind::HemoTable)->SetValue<PropertyType::Bool>(PropertyId::ShowSummaryPane, true);
+    view->DataChanged(0);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Manager().SelectRows(MainGridWord, 0, 0);
+        Manager().SelectRows(SecondGridWord, 0, 0);
+        SelectLoop(c.loopBefore);
+        Doc().RefreshViews();
+        Doc().AddChange(Marker);
+        c.act();
+        EXPECT_EQ(c.selected, SelectedLoop());
+        EXPECT_EQ(c.sentBack, (Doc().ChangeBits() & Marker) == 0);
+    }
+}
+
+std::string FileBytes(const std::wstring& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Export asks for a file under its own title and filters; a name ending exactly in "csv" goes to the
+// framework's CSV export, any other to the TAB-separated text with a line per loop after the titles.
+TEST_F(HemodynamicsTableViewOnHost, ExportWritesTextOrCsvByTheChosenName)
+{
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const struct
+    {
+        const wchar_t* name;
+        bool text;
+        bool summary;
+    } cases[] = {{L"hemo-export.txt", true, false}, {L"hemo-export.csv", false, false}, {L"hemo-export2.CSV", true, true}};
+    ULONG asked = 0;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::wstring(c.name));
+        Doc().GetModel(Sistra::ModelKind::HemoTable)->SetValue<PropertyType::Bool>(PropertyId::ShowSummaryPane, c.summary);
+        const std::wstring path = std::wstring(folder) + c.name;
+        HostTests::StandIn().ScriptSaveFileAnswer(path.c_str());
+        view->ExportTable();
+        const std::string bytes = FileBytes(path);
+        DeleteFileW(path.c_str());
+        BSTR title = nullptr, filter = nullptr, answered = nullptr;
+        while (SUCCEEDED(HostTests::StandIn().GetSaveFileDialog(asked, &title, &filter, &answered)))
+        {
+            ++asked;
+            EXPECT_EQ(L"Export Sistra Table View Data", std::wstring(title));
+            EXPECT_EQ(L"Sistra Table View Text File (*.txt)|*.txt|CSV (Comma delimited) (*.csv)|*.csv",
+                      std::wstring(filter));
+            SysFreeString(title);
+            SysFreeString(filter);
+            SysFreeString(answered);
+        }
+        ASSERT_FALSE(bytes.empty());
+        EXPECT_EQ(c.text, bytes.find('\t') != std::string::npos);
+        if (c.text)
+        {
+            size_t lines = 0;
+            for (size_t at = bytes.find("\r\n"); at != std::string::npos; at = bytes.find("\r\n", at + 2))
+                ++lines;
+            // The titles and a line per loop; with the summary an empty line, the titles and four statistics.
+            EXPECT_EQ(1 + Doc().Data().GetLoopCount() + (c.summary ? 6 : 0), lines);
+            EXPECT_EQ("\r\n", bytes.substr(bytes.size() - 2));
+        }
+    }
+}
+
+// The table's toggle is kept in the table's model.
+TEST_F(HemodynamicsTableViewOnHost, TheToggleIsKeptInTheTablesModel)
+{
+    const Sistra::ModelPtr model = Doc().GetModel(Sistra::ModelKind::HemoTable);
+    for (VARIANT_BOOL state : {VARIANT_TRUE, VARIANT_FALSE, VARIANT_TRUE})
+    {
+        view->OnFollowLatestChanged(MainGridWord, state);
+        EXPECT_EQ(state != VARIANT_FALSE, model->GetValue<PropertyType::Bool>(PropertyId::AlwaysShowLatestRow));
+    }
+}
+
+} // namespace
