@@ -235,15 +235,19 @@ TEST_F(AnalyzeCommand, TheResultsSheetHoldsTheHemodynamicsTableOfTheAnalysedLoop
     ASSERT_EQ(Host::ExitOk, run.status) << run.err;
     const auto loops = TsvRows(FileText(folder / "loops.tsv"));
     const auto sheet = TsvRows(FileText(sheetFile));
-    // The sheet was empty: one empty row above the table, then the titles and a row per loop.
-    ASSERT_EQ(loops.size() + 1, sheet.size());
+    // The sheet was empty: one empty row above the table, then the titles and a row per loop; the summary
+    // pane, which the table shows, follows in the same way: an empty row, the titles, the four statistics.
+    const std::vector<std::string> statistics = {"Avg", "Min", "Max", "Count"};
+    ASSERT_EQ(loops.size() + 1 + 2 + statistics.size(), sheet.size());
+    for (size_t row = 0; row < statistics.size(); ++row)
+        EXPECT_EQ(statistics[row], sheet[sheet.size() - statistics.size() + row].at(0));
     for (const std::string& cell : sheet[0])
         EXPECT_EQ("", cell);
     const std::vector<std::string>& titles = sheet[1];
     const std::vector<std::string>& firstLoop = sheet[2];
     EXPECT_EQ("", titles.at(0));
     EXPECT_EQ("1", firstLoop.at(0));
-    EXPECT_EQ(std::to_string(loops.size() - 1), sheet.back().at(0));
+    EXPECT_EQ(std::to_string(loops.size() - 1), sheet[loops.size()].at(0));
     size_t compared = 0;
     for (size_t column = 1; column < titles.size(); ++column)
     {
