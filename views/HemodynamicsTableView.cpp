@@ -16,6 +16,7 @@
 #include "tableview/dialogs/SigFigDialog.h"
 #include "tableview/manager/TableViewManager.h"
 #include "views/HemodynamicsTableExport.h"
+#include "views/base/ViewHelpers.h"
 
 #include <commdlg.h>
 #include <shlobj.h>
@@ -58,19 +59,18 @@ constexpr uint32_t SelectionChanges = ChangeState::SelectedLoopChanged | ChangeS
 constexpr ULONG TableSelectionFlags = 1;
 constexpr int TitleRow = 0;
 constexpr int LastRow = -1;
+constexpr int32_t TableViewNumber = 0;
 
 const HostSaveFileRequest ExportDialog{
     L"Export Sistra Table View Data",
     L"Sistra Table View Text File (*.txt)\0*.txt\0CSV (Comma delimited) (*.csv)\0*.csv\0", 1, nullptr, L"txt",
     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT};
 
-SistraDocument* ModuleDocumentOf(IUnknown* document)
+// The view's title, loaded once per process.
+const Orv::String& ViewTitle()
 {
-    Orv::ComPtr<ISistraDocInterface> face;
-    if (!document || FAILED(document->QueryInterface(IID_ISistraDocInterface, face.PutVoid())) || !face)
-        return nullptr;
-    // Only the module's documents answer this interface.
-    return static_cast<SistraDocument*>(face.Get());
+    static const Orv::String title(Orv::ThisModule(), IDS_VIEW_HEMODYNAMICS_TABLE, true);
+    return title;
 }
 
 // The text buttons of every table view share one font, made when the first view is set up.
@@ -79,24 +79,6 @@ HFONT ButtonFont()
     static const OWL::TFont font(L"Tahoma", 13);
     return font.GetHandle();
 }
-
-// Sets a flag for the guard's life, unless it was set already (then an outer guard clears it).
-class FlagGuard
-{
-public:
-    explicit FlagGuard(bool& flag) : flag_(flag), own_(!flag) { flag_ = true; }
-    ~FlagGuard()
-    {
-        if (own_)
-            flag_ = false;
-    }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-private:
-    bool& flag_;
-    bool own_;
-};
 
 bool IsEmptyReport(const TableView::SelectedColumn* cells, ULONG count)
 {
@@ -135,13 +117,13 @@ void ApplyColumnFormat(SistraHemodynamicsTableViewData& data, int32_t parameter,
     data.SetAllRowDigits(choice.digits);
 }
 
-DEFINE_RESPONSE_TABLE1(SistraHemodynamicsTableView, PlainViewWindow)
+DEFINE_RESPONSE_TABLE1(SistraHemodynamicsTableView, SistraViewBase)
     EV_WM_SIZE,
     EV_COMMAND(ExportButtonId, ExportTable),
     EV_COMMAND(TallionButtonId, AddToTallion),
 END_RESPONSE_TABLE;
 
-VYR_DEFINE_EVENT_MAP(SistraHemodynamicsTableView, VyrCppEventHandler){
+VYR_DEFINE_EVENT_MAP(SistraHemodynamicsTableView, SistraViewBase){
     VyrEventMap::Header(),
     VyrEventMap::Command(VyrEventKind::CommandExecute, &ConstantId<0x80080002>,
                          &DispatchPopupInit<SistraHemodynamicsTableView,
@@ -150,9 +132,6 @@ VYR_DEFINE_EVENT_MAP(SistraHemodynamicsTableView, VyrCppEventHandler){
                          &DispatchCommandEnable<SistraHemodynamicsTableView, &SistraHemodynamicsTableView::EnableAlways>),
     VyrEventMap::Observer(&MsgIdClass<&HostDocEventGUID, 5>::GetId,
                           &CallMemberNoArgs<SistraHemodynamicsTableView, &SistraHemodynamicsTableView::OnHostRefresh>),
-    VyrEventMap::Observer(&MsgIdClass<&SistraDocumentGUID, DocumentNotification::AnalysisResultsChanged>::GetId,
-                          &DispatchObserverEvent<SistraHemodynamicsTableView, const uint32_t,
-                                                 &SistraHemodynamicsTableView::OnResultsChanged>),
     VyrEventMap::Command(VyrEventKind::CommandExecute, &ConstantId<0x8001000E>,
                          &CallMemberNoArgs<SistraHemodynamicsTableView, &SistraHemodynamicsTableView::SelectAll>),
     VyrEventMap::Command(VyrEventKind::CommandExecute, &ConstantId<0x80010008>,
@@ -167,14 +146,12 @@ VYR_DEFINE_EVENT_MAP(SistraHemodynamicsTableView, VyrCppEventHandler){
 SistraHemodynamicsTableView::SistraHemodynamicsTableView(OWL::TWindow* parent, IDocViewClass* viewClass,
                                                          IDocView2* view, IUnknown* document, OWL::TModule* module,
                                                          IDocView2* hostView)
-    : PlainViewWindow(parent, viewClass, view, document, module, hostView), m_document(ModuleDocumentOf(document))
+    : SistraViewBase(ViewCreation{parent, viewClass, view, document, module, hostView}, ViewTitle(), TableViewNumber,
+                     ModelKind::HemoTable)
 {
-    Attr.Style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     // The host's copy and print reach the table through the host's view.
     if (hostView)
         hostView->QueryInterface(IID_IMessageHandler, m_hostView.PutVoid());
-    if (m_document)
-        m_model = m_document->GetModel(ModelKind::HemoTable);
     CreateButtons();
 }
 
@@ -204,22 +181,22 @@ const wchar_t* SistraHemodynamicsTableView::GetClassName()
 
 void SistraHemodynamicsTableView::GetWindowClass(WNDCLASSEXW& windowClass)
 {
-    PlainViewWindow::GetWindowClass(windowClass);
+    SistraViewBase::GetWindowClass(windowClass);
     // The button row follows the bottom edge: the whole view repaints when its size changes.
     windowClass.style |= CS_HREDRAW | CS_VREDRAW;
 }
 
 void SistraHemodynamicsTableView::SetupWindow()
 {
-    if (m_document)
+    if (Document())
     {
-        m_manager = Orv::ComPtr<ITableViewManager>(m_document->GetTableViewManager());
-        m_data = m_document->GetTableViewData();
+        m_manager = Orv::ComPtr<ITableViewManager>(Document()->GetTableViewManager());
+        m_data = Document()->GetTableViewData();
     }
     if (m_manager && m_data)
-        m_manager->CreateTableView(TableStyle, GetHandle(), m_document->GetFrameServices(), m_hostView.Get(),
+        m_manager->CreateTableView(TableStyle, GetHandle(), Document()->GetFrameServices(), m_hostView.Get(),
                                    m_data.Get(), m_data.Get(), this, nullptr);
-    PlainViewWindow::SetupWindow();
+    SistraViewBase::SetupWindow();
     for (OWL::TWindow* button : {m_exportButton, m_optionsButton, m_tallionButton})
         button->SetWindowFont(ButtonFont(), false);
     m_helpButton->SetBitmap(IDB_VIEW_HELP);
@@ -231,7 +208,7 @@ void SistraHemodynamicsTableView::SetupWindow()
 void SistraHemodynamicsTableView::CleanupWindow()
 {
     CloseTable();
-    PlainViewWindow::CleanupWindow();
+    SistraViewBase::CleanupWindow();
 }
 
 void SistraHemodynamicsTableView::CloseTable()
@@ -244,8 +221,9 @@ void SistraHemodynamicsTableView::CloseTable()
 
 void SistraHemodynamicsTableView::Paint(OWL::TDC& dc, bool erase, OWL::TRect& rect)
 {
-    PlainViewWindow::Paint(dc, erase, rect);
+    // The face colour goes first so that the base's size grip stays on top of it.
     dc.FillRect(rect, OWL::TBrush(OWL::TColor(GetSysColor(COLOR_BTNFACE))));
+    SistraViewBase::Paint(dc, erase, rect);
 }
 
 void SistraHemodynamicsTableView::PlaceControls(int width, int height)
@@ -269,7 +247,7 @@ void SistraHemodynamicsTableView::PlaceControls(int width, int height)
 
 void SistraHemodynamicsTableView::EvSize(UINT sizeType, const OWL::TSize& size)
 {
-    PlainViewWindow::EvSize(sizeType, size);
+    SistraViewBase::EvSize(sizeType, size);
     PlaceControls(size.cx, size.cy);
     if (size.cx == 0 && size.cy == 0)
         return;
@@ -279,17 +257,17 @@ void SistraHemodynamicsTableView::EvSize(UINT sizeType, const OWL::TSize& size)
 
 void SistraHemodynamicsTableView::DataChanged(uint32_t changeFlags)
 {
-    const FlagGuard updating(m_updating);
+    const RaisedFlag updating(m_updating);
     if (!m_manager)
         return;
-    const bool summary = m_model && m_model->GetValue<PropertyType::Bool>(PropertyId::ShowSummaryPane);
+    const bool summary = ViewModel() && ViewModel()->GetValue<PropertyType::Bool>(PropertyId::ShowSummaryPane);
     m_manager->SetStyle(summary ? TableStyleWithSummary : TableStyle);
     if (changeFlags & SelectionChanges)
     {
         const int row = SelectedLoopRow();
         m_manager->SelectRows(MainGridWord, row, row + 1);
     }
-    const bool stayPut = m_model && m_model->GetValue<PropertyType::Bool>(PropertyId::AlwaysShowLatestRow);
+    const bool stayPut = ViewModel() && ViewModel()->GetValue<PropertyType::Bool>(PropertyId::AlwaysShowLatestRow);
     m_manager->SetFollowLatest(stayPut ? VARIANT_TRUE : VARIANT_FALSE);
     if (!stayPut && IsFollowingLiveData())
         m_manager->EnsureRowVisible(MainGridWord, LastRow);
@@ -298,7 +276,7 @@ void SistraHemodynamicsTableView::DataChanged(uint32_t changeFlags)
 
 int SistraHemodynamicsTableView::SelectedLoopRow()
 {
-    const ModelPtr setup = m_document ? m_document->GetSetupModel() : nullptr;
+    const ModelPtr setup = GetSetupModel();
     const int32_t loop = setup ? setup->GetValue<PropertyType::Int>(PropertyId::SelectedLoop) : -1;
     // The rows list every loop of the analysis under the title row; no loop selects the title row.
     return loop < 0 ? TitleRow : loop + 1;
@@ -306,13 +284,8 @@ int SistraHemodynamicsTableView::SelectedLoopRow()
 
 bool SistraHemodynamicsTableView::IsFollowingLiveData()
 {
-    const ModelPtr setup = m_document ? m_document->GetSetupModel() : nullptr;
-    return setup && setup->GetValue<PropertyType::Bool>(PropertyId::OnlineMode) && m_document->IsSampling();
-}
-
-void SistraHemodynamicsTableView::OnResultsChanged(const uint32_t* changeFlags)
-{
-    DataChanged(changeFlags ? *changeFlags : 0);
+    const ModelPtr setup = GetSetupModel();
+    return setup && setup->GetValue<PropertyType::Bool>(PropertyId::OnlineMode) && Document()->IsSampling();
 }
 
 void SistraHemodynamicsTableView::OnHostRefresh()
@@ -339,8 +312,8 @@ void SistraHemodynamicsTableView::SelectAll()
 {
     if (!m_manager || !m_data)
         return;
-    const FlagGuard quiet(m_quietSelection);
-    const FlagGuard keepOther(m_keepOtherPane);
+    const RaisedFlag quiet(m_quietSelection);
+    const RaisedFlag keepOther(m_keepOtherPane);
     ULONG loopRows = 0, summaryRows = 0;
     m_data->GetRowCount(MainGridWord, &loopRows);
     m_data->GetRowCount(SecondGridWord, &summaryRows);
@@ -358,10 +331,10 @@ HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableView::OnSelectionChanged(ULONG 
         const bool mainPane = (grid & MainGridWord) != 0;
         if (!m_keepOtherPane && m_manager)
         {
-            const FlagGuard keepOther(m_keepOtherPane);
+            const RaisedFlag keepOther(m_keepOtherPane);
             m_manager->SelectRows(mainPane ? SecondGridWord : MainGridWord, 0, 0);
         }
-        if (m_quietSelection || m_updating || !mainPane || !m_document)
+        if (m_quietSelection || m_updating || !mainPane || !Document())
             return;
         if (const std::optional<int> row = SingleSelectedLoopRow(cells, count))
         {
@@ -370,7 +343,7 @@ HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableView::OnSelectionChanged(ULONG 
             const MsgData<SelectLoopPayload> message{
                 static_cast<ULONG>(code) << 16 | AutomationMessage::SistraTableRowSelected, 0,
                 {0x2, static_cast<LONG>(*row - 1)}};
-            SendMsg(m_document->Outer(), message, TableSelectionFlags);
+            SendMsg(Document()->Outer(), message, TableSelectionFlags);
         }
     });
 }
@@ -409,22 +382,32 @@ std::optional<ColumnFormatChoice> SistraHemodynamicsTableView::AskColumnFormat(i
 
 HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableView::OnFollowLatestChanged(ULONG, VARIANT_BOOL state)
 {
-    if (!m_model)
+    if (!ViewModel())
         return S_OK;
     return Orv::CatchReturn([&] {
-        m_model->SetValue<PropertyType::Bool>(PropertyId::AlwaysShowLatestRow, state != VARIANT_FALSE);
-        m_model->CommitChanges();
+        ViewModel()->SetValue<PropertyType::Bool>(PropertyId::AlwaysShowLatestRow, state != VARIANT_FALSE);
+        ViewModel()->CommitChanges();
     });
+}
+
+void SistraHemodynamicsTableView::GetCopyCommandText(Orv::String& text)
+{
+    text = TitledCommandText(IDS_VIEW_COPY_COMMAND, Name());
+}
+
+void SistraHemodynamicsTableView::GetPrintCommandText(Orv::String& text)
+{
+    text = TitledCommandText(IDS_VIEW_PRINT_COMMAND, Name());
 }
 
 void SistraHemodynamicsTableView::AddToTallion()
 {
-    if (!m_document)
+    if (!Document())
         return;
     USHORT code = 0;
     GetDocumentMessagePrefix(&code);
     const MsgData<> message{static_cast<ULONG>(code) << 16 | AutomationMessage::CopyPVTableToTallion, 0, {}};
-    SendMsg(m_document->Outer(), message, 0);
+    SendMsg(Document()->Outer(), message, 0);
 }
 
 void SistraHemodynamicsTableView::ExportTable()
@@ -443,9 +426,9 @@ void SistraHemodynamicsTableView::ExportTable()
         written = m_manager && SUCCEEDED(m_manager->ExportCsv(0, path.c_str()));
     else if (m_data)
     {
-        const bool summary = m_model && m_model->GetValue<PropertyType::Bool>(PropertyId::ShowSummaryPane);
+        const bool summary = ViewModel() && ViewModel()->GetValue<PropertyType::Bool>(PropertyId::ShowSummaryPane);
         const Orv::ComPtr<IHostProgress> progress =
-            CreateProgressIndicator(m_document->GetFrameServices(), L"Exporting Table View");
+            CreateProgressIndicator(Document()->GetFrameServices(), L"Exporting Table View");
         written = WriteTableText(*m_data.Get(), *m_data.Get(), path, summary, progress.Get()) !=
                   TableExportResult::Failed;
     }

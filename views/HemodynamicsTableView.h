@@ -3,8 +3,9 @@
 // selection in step with the loop the other views show, and the table's options with its model.
 #pragma once
 
-#include "views/ViewWindows.h"
-#include "document/models/Model.h"
+#include "views/base/SistraViewBase.h"
+#include "tableview/data/TableInterfaces.h"
+#include "tableview/manager/TableViewManager.h"
 
 #include <optional>
 
@@ -36,7 +37,7 @@ struct ColumnFormatChoice
 // Applies the choice; applying to all also gives a format to the columns that never had one.
 void ApplyColumnFormat(SistraHemodynamicsTableViewData& data, int32_t parameter, const ColumnFormatChoice& choice);
 
-class SistraHemodynamicsTableView final : public PlainViewWindow, public ITableUserActionHandler
+class SistraHemodynamicsTableView final : public SistraViewBase, public ITableUserActionHandler
 {
 public:
     // Row selection, column moves, row and column titles, whole tables in printouts and the
@@ -76,7 +77,9 @@ public:
 
     // Brings the table up to the document's analysis and the model's options; changeFlags are the
     // document's change bits (a moved selection puts the table's on the selected loop).
-    void DataChanged(uint32_t changeFlags);
+    void DataChanged(uint32_t changeFlags) override;
+    void GetCopyCommandText(Orv::String& text) override;
+    void GetPrintCommandText(Orv::String& text) override;
     // Selects every loop row of both panes without telling the other views.
     void SelectAll();
     // The commands of the buttons.
@@ -96,7 +99,6 @@ private:
     void CloseTable();
     void PlaceControls(int width, int height);
     void CreateButtons();
-    void OnResultsChanged(const uint32_t* changeFlags);
     void OnHostRefresh();
     void EnableAlways(IVyrCommandState& state);
     void AnswerHandled() {}
@@ -107,8 +109,6 @@ private:
     // Asks for the figures of a parameter's column; none when cancelled.
     std::optional<ColumnFormatChoice> AskColumnFormat(int32_t digits);
 
-    SistraDocument* m_document;
-    ModelPtr m_model;
     Orv::ComPtr<IMessageHandler> m_hostView;
     // Held while the table is shown: the table outlives neither, even when the document goes first.
     Orv::ComPtr<ITableViewManager> m_manager;

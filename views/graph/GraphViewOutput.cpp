@@ -2,6 +2,7 @@
 // regression as text, and a one-page printout; each draws the plot anew, never cut short by the
 // screen's time bound.
 #include "views/graph/SistraGraphViewBase.h"
+#include "views/base/ViewHelpers.h"
 
 #include "document/core/SistraDocument.h"
 #include "foundation/text/FormatStream.h"
@@ -16,31 +17,6 @@ namespace
 {
 
 constexpr ULONG PrintFirstFormFlags = 1;
-
-Orv::String TitledCommandText(UINT formatId, const Orv::String& title)
-{
-    Orv::OFormatStringStream text(formatId);
-    text << title;
-    return text.Str();
-}
-
-// Puts a flag up for a scope when it was down, and down again afterwards.
-class RaisedFlag
-{
-public:
-    explicit RaisedFlag(bool& flag) : flag_(flag), raised_(!flag) { flag_ = true; }
-    ~RaisedFlag()
-    {
-        if (raised_)
-            flag_ = false;
-    }
-    RaisedFlag(const RaisedFlag&) = delete;
-    RaisedFlag& operator=(const RaisedFlag&) = delete;
-
-private:
-    bool& flag_;
-    bool raised_;
-};
 
 // The clipboard, opened for a window for a scope.
 class OpenedClipboard
