@@ -181,23 +181,42 @@ bool FitQuadraticRelation(const LoopPoints& points, std::array<double, 3>& coeff
     return true;
 }
 
-bool FitExponentialRelation(const LoopPoints& points, double& amplitude, double& rate, double* rSquared)
+ExponentialRelationFit FitExponentialRelation(const LoopPoints& points)
 {
+    ExponentialRelationFit fit;
     const LoopPoints finite = FinitePairs(points);
     if (finite.Size() < 2)
-        return false;
+        return fit;
     const ExponFunc f;
     std::vector<double> params;
-    const bool fitted = ExtLib::FitFunction(finite.x, finite.y, params, f);
-    rate = params[0];
-    amplitude = params[1];
+    const bool converged = ExtLib::FitFunction(finite.x, finite.y, params, f);
+    fit.hasTerms = true;
+    fit.rate = params[0];
+    fit.amplitude = params[1];
     // A pressure curve needs a finite, non-negative amplitude and a finite rate.
-    if (!fitted || !std::isfinite(amplitude) || !std::isfinite(rate) || amplitude < 0.0)
-        return false;
+    fit.fitted = converged && std::isfinite(fit.amplitude) && std::isfinite(fit.rate) && fit.amplitude >= 0.0;
     double r2 = 0.0;
-    if (rSquared && StatisticsRSquared(finite, params, f, r2))
-        *rSquared = r2;
+    if (fit.fitted && StatisticsRSquared(finite, params, f, r2))
+        fit.rSquared = r2;
+    return fit;
+}
+
+bool ExponentialRelationFit::HandOut(double& amplitudeOut, double& rateOut, double* rSquaredOut) const
+{
+    if (!hasTerms)
+        return false;
+    amplitudeOut = amplitude;
+    rateOut = rate;
+    if (!fitted)
+        return false;
+    if (rSquaredOut && rSquared)
+        *rSquaredOut = *rSquared;
     return true;
+}
+
+bool FitExponentialRelation(const LoopPoints& points, double& amplitude, double& rate, double* rSquared)
+{
+    return FitExponentialRelation(points).HandOut(amplitude, rate, rSquared);
 }
 
 bool SolveBySecant(const std::function<double(double)>& g, double x0, double x1, double& root)

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace Sistra
@@ -53,6 +54,20 @@ bool FitQuadraticRelation(const LoopPoints& points, std::array<double, 3>& coeff
 // are handed out. True only for a converged fit with finite A >= 0 and finite B. rSquared, when given,
 // is written when the fit's statistics can be had.
 bool FitExponentialRelation(const LoopPoints& points, double& amplitude, double& rate, double* rSquared);
+
+// The same fit's outcome, kept: its r squared is taken whenever its statistics can be had.
+struct ExponentialRelationFit
+{
+    bool fitted = false;   // the answer FitExponentialRelation gives
+    bool hasTerms = false; // A and B are handed out
+    double amplitude = 0.0;
+    double rate = 0.0;
+    std::optional<double> rSquared;
+
+    // What FitExponentialRelation answers and hands out.
+    bool HandOut(double& amplitudeOut, double& rateOut, double* rSquaredOut) const;
+};
+ExponentialRelationFit FitExponentialRelation(const LoopPoints& points);
 
 // An end-systolic relation: a line (c0 + c1 V) or a quadratic (c0 + c1 V + c2 V²).
 struct EndSystolicRelation

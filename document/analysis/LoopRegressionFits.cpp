@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace Sistra
@@ -71,7 +72,17 @@ bool SistraData::FitEspvrQuadratic(std::array<double, 3>& coefficients, double* 
 
 bool SistraData::FitEdpvrExponential(double& amplitude, double& rate, double* rSquared, bool raw)
 {
-    return FitExponentialRelation(DisplayPoints(raw, false), amplitude, rate, rSquared);
+    LoopPoints points = DisplayPoints(raw, false);
+    const auto sameBits = [](const std::vector<double>& a, const std::vector<double>& b) {
+        return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+    };
+    if (!edpvrExponential_ || !sameBits(edpvrExponential_->points.x, points.x) ||
+        !sameBits(edpvrExponential_->points.y, points.y))
+    {
+        ExponentialRelationFit fit = FitExponentialRelation(points);
+        edpvrExponential_ = EdpvrExponentialFit{std::move(points), fit};
+    }
+    return edpvrExponential_->fit.HandOut(amplitude, rate, rSquared);
 }
 
 bool SistraData::FitPvaLine(FittedLine& line, bool endSystolic)

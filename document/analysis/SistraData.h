@@ -235,6 +235,14 @@ private:
 
     double intersectionVolume_ = 0.0, intersectionPressure_ = 0.0;
     bool intersectionCached_ = false;
+    // The last exponential end-diastolic fit with the points it was fitted over: the relations, the area
+    // calculation and the intersection ask for it in turn, each time hundreds of passes over the loops.
+    struct EdpvrExponentialFit
+    {
+        LoopPoints points;
+        ExponentialRelationFit fit;
+    };
+    std::optional<EdpvrExponentialFit> edpvrExponential_;
     TickPosition seriesLimit_{0x7FFFFFFF, 0x7FFFFFFF};
     std::pair<uint32_t, uint32_t> hostRange_{0x7FFFFFFF, 0x7FFFFFFF};
 

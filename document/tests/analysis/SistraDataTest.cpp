@@ -122,6 +122,30 @@ TEST_F(SistraDataTest, EndDiastolicStrokeWorkAndDpdtRelations)
     EXPECT_NEAR(100.0, dpdt.intercept, 1e-2);
 }
 
+// The exponential relation is kept for the points it was fitted over: asked again over the same points it
+// answers as the fit did, r squared included where the first caller asked for none; over other points
+// (other display units) it is fitted again.
+TEST_F(SistraDataTest, TheExponentialRelationFollowsItsPoints)
+{
+    Analyse(RelationLoops());
+    double a = 0.0, b = 0.0, r2 = 0.0;
+    ASSERT_TRUE(data->FitEdpvrExponential(a, b, nullptr, false));
+    ASSERT_TRUE(data->FitEdpvrExponential(a, b, &r2, false));
+    EXPECT_NEAR(1.0, r2, 1e-9);
+    const struct
+    {
+        double pressureScale, volumeScale, amplitude, rate;
+    } cases[] = {{10.0, 1.0, 20.0, 0.04}, {10.0, 2.0, 20.0, 0.02}, {1.0, 1.0, 2.0, 0.04}};
+    for (const auto& units : cases)
+    {
+        owner.pressureScale = units.pressureScale;
+        owner.volumeScale = units.volumeScale;
+        ASSERT_TRUE(data->FitEdpvrExponential(a, b, nullptr, false));
+        EXPECT_NEAR(units.amplitude, a, 1e-3 * units.amplitude) << units.pressureScale << ", " << units.volumeScale;
+        EXPECT_NEAR(units.rate, b, 1e-6) << units.pressureScale << ", " << units.volumeScale;
+    }
+}
+
 TEST_F(SistraDataTest, IntersectionOfTheChosenRelations)
 {
     Analyse(RelationLoops());
