@@ -42,7 +42,7 @@ ULONG STDMETHODCALLTYPE DocumentAcquisition::Release()
     return document_.Release();
 }
 
-HRESULT STDMETHODCALLTYPE DocumentAcquisition::DeclareChannel(int32_t channel, int32_t sampling, VARIANT_BOOL, IUnknown*,
+HRESULT STDMETHODCALLTYPE DocumentAcquisition::DeclareChannel(int32_t channel, int32_t sampling, VARIANT_BOOL, IUnknown* units,
                                                               HostRational channelPeriod, const HostRational* tickPeriod,
                                                               uint32_t, IStrixDataSource* source)
 {
@@ -55,9 +55,17 @@ HRESULT STDMETHODCALLTYPE DocumentAcquisition::DeclareChannel(int32_t channel, i
     return Orv::CatchReturn([&] {
         if (static_cast<size_t>(channel) >= declared_.size())
             declared_.resize(static_cast<size_t>(channel) + 1);
-        declared_[static_cast<size_t>(channel)] = DeclaredChannel{sampling != 0, channelPeriod, Orv::ComPtr<IStrixDataSource>(source)};
+        declared_[static_cast<size_t>(channel)] = DeclaredChannel{sampling != 0, channelPeriod, Orv::ComPtr<IStrixDataSource>(source),
+                                                                       Orv::ComPtr<IUnknown>(units)};
         tickPeriod_ = *tickPeriod;
     });
+}
+
+IUnknown* DocumentAcquisition::DeclaredUnits(int32_t channel) const
+{
+    if (channel < 0 || static_cast<size_t>(channel) >= declared_.size() || !declared_[static_cast<size_t>(channel)])
+        return nullptr;
+    return declared_[static_cast<size_t>(channel)]->units.Get();
 }
 
 std::wstring DocumentAcquisition::WhyNotSampling() const

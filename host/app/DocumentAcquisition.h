@@ -41,6 +41,8 @@ public:
                                              HostRational channelPeriod, const HostRational* tickPeriod, uint32_t kind,
                                              IStrixDataSource* source) override;
 
+    // The units object channel was last declared with; null for a channel not declared.
+    IUnknown* DeclaredUnits(int32_t channel) const;
     // The start time (seconds since 1970) and start option of the last record started.
     double StartTime() const { return startTime_; }
     int32_t StartOption() const { return startOption_; }
@@ -51,6 +53,7 @@ private:
         bool sampling = false;
         HostRational period;
         Orv::ComPtr<IStrixDataSource> source;
+        Orv::ComPtr<IUnknown> units;
     };
 
     // Empty when the declared channels can be sampled, else why not.

@@ -73,6 +73,8 @@ public:
     // Throws std::logic_error on an offline document.
     void FeedSamples(int64_t count);
     size_t SinkCount() const { return sinks_.size(); }
+    // The sampling sink of an acquiring document; null for the others.
+    const DocumentAcquisition* Acquisition() const { return acquisition_.get(); }
     // What the document's acquisition tells it; the document tells its sinks and observers as sampling
     // hardware would: a record started, new data arrived, the record ended and sampling stopped.
     void AcquisitionStarted(int32_t record);

@@ -8,6 +8,9 @@
 
 #include <unknwn.h>
 
+#include <cstddef>
+#include <cstdint>
+
 // Settings the host keeps, read by key (such as "orv\application\visible").
 struct IHostPrintService;
 
@@ -167,6 +170,30 @@ constexpr ULONG VyrUnitsRecordSize = 144;
 struct IBinOutStream;
 struct IBinInStream;
 
+// A channel's units as a units record gives them: shown = scale * raw + offset, and the display range
+// from top down to bottom. The last three words are the host's own and passed through.
+struct HostUnitsRecord
+{
+    double scale = 1.0;
+    double offset = 0.0;
+    float top = 0.0f;
+    float bottom = 0.0f;
+    int32_t reserved1 = 0;
+    int32_t reserved2 = 0;
+    int16_t reserved3 = 0;
+};
+static_assert(sizeof(HostUnitsRecord) == 40);
+static_assert(offsetof(HostUnitsRecord, top) == 16);
+
+// The units object the units service makes from a record (a stand-in id).
+// {1F6C29B6-8E53-4A7D-B06E-3D9541C27A58}
+struct IHostChannelUnits : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetUnitsRecord(HostUnitsRecord* record) = 0;                        // 3
+    virtual HRESULT STDMETHODCALLTYPE GetUnitText(BSTR* text) = 0;                                        // 4
+};
+inline constexpr IID IID_IHostChannelUnits = {0x1F6C29B6, 0x8E53, 0x4A7D, {0xB0, 0x6E, 0x3D, 0x95, 0x41, 0xC2, 0x7A, 0x58}};
+
 struct IUnitsService : IUnknown
 {
     virtual HRESULT STDMETHODCALLTYPE GetUnitsRecordSize(ULONG* size) = 0;                              // 3
@@ -182,7 +209,17 @@ struct IUnitsService : IUnknown
     virtual HRESULT STDMETHODCALLTYPE WriteConversion(IBinOutStream* stream, IUnitConversion* conversion) = 0; // 6
     // 7: a conversion as WriteConversion wrote it; E_FAIL, and no conversion, for a stream that fails.
     virtual HRESULT STDMETHODCALLTYPE ReadConversion(IBinInStream* stream, IUnitConversion** conversion) = 0;
-    VYR_RESERVED_SLOT(8)
+    // 8: a channel's units object (IHostChannelUnits) from a units record and a unit text; the reserved
+    // words are 0. Hosts that make none refuse.
+    virtual HRESULT STDMETHODCALLTYPE CreateChannelUnits(uint32_t reserved1, const HostUnitsRecord* record,
+                                                         const WCHAR* unit, uint32_t reserved2, uint32_t reserved3,
+                                                         IUnknown** units)
+    {
+        (void)reserved1, (void)record, (void)unit, (void)reserved2, (void)reserved3;
+        if (units)
+            *units = nullptr;
+        return E_NOTIMPL;
+    }
     VYR_RESERVED_SLOT(9)
     VYR_RESERVED_SLOT(10)
     // 11: the conversion of a channel nobody set up: raw volts shown as they are.

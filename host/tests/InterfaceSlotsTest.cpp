@@ -53,6 +53,7 @@ TEST(InterfaceSlots, DocumentsADataSourceFills)
     EXPECT_EQ(4, SlotOf(&IStrixDataSource::GetChannelData));
     EXPECT_EQ(7, SlotOf(&IStrixDataSource::GetRecordLength));
     EXPECT_EQ(26, SlotOf(&IVyrStandIn::GetSelfTest));
+    EXPECT_EQ(8, SlotOf(&IUnitsService::CreateChannelUnits));
     EXPECT_EQ(9, SlotOf(&IUnitTest::GetTestValue));
 }
 

@@ -32,6 +32,26 @@ private:
     LONG prefixCode_;
 };
 
+// A channel's units made from a units record: the stand-in keeps the record and the text.
+class ChannelUnits final : public HeapComObject<IHostChannelUnits, &IID_IHostChannelUnits>
+{
+public:
+    ChannelUnits(const HostUnitsRecord& record, std::wstring text) : record_(record), text_(std::move(text)) {}
+
+    HRESULT STDMETHODCALLTYPE GetUnitsRecord(HostUnitsRecord* record) override
+    {
+        if (!record)
+            return E_POINTER;
+        *record = record_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetUnitText(BSTR* text) override { return CopyToBstr(text_, text); }
+
+private:
+    HostUnitsRecord record_;
+    std::wstring text_;
+};
+
 } // namespace
 
 LONG DefaultMessageBoxAnswer(UINT style)
@@ -64,6 +84,18 @@ HRESULT STDMETHODCALLTYPE UnitsService::CreateUnitName(const WCHAR* name, LONG p
     *unit = nullptr;
     return Guarded([&]() -> HRESULT {
         *unit = new HostUnit(name ? name : L"", prefixCode);
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE UnitsService::CreateChannelUnits(uint32_t, const HostUnitsRecord* record, const WCHAR* unit,
+                                                          uint32_t, uint32_t, IUnknown** units)
+{
+    if (!units || !record)
+        return E_POINTER;
+    *units = nullptr;
+    return Guarded([&]() -> HRESULT {
+        *units = new ChannelUnits(*record, unit ? unit : L"");
         return S_OK;
     });
 }

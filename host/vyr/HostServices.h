@@ -27,6 +27,8 @@ public:
         IUnitConversion** conversion) override;
     HRESULT STDMETHODCALLTYPE WriteConversion(IBinOutStream* stream, IUnitConversion* conversion) override;
     HRESULT STDMETHODCALLTYPE ReadConversion(IBinInStream* stream, IUnitConversion** conversion) override;
+    HRESULT STDMETHODCALLTYPE CreateChannelUnits(uint32_t, const HostUnitsRecord* record, const WCHAR* unit, uint32_t,
+                                                 uint32_t, IUnknown** units) override;
     HRESULT STDMETHODCALLTYPE CreateDefaultConversion(IUnitConversion** conversion) override;
 };
 

@@ -1,18 +1,17 @@
 #include "selftest/sources/FormulaDataAdder.h"
 
 #include "foundation/numbers/Rational.h"
-#include "foundation/numbers/Units.h"
 #include "hostframework/messaging/MessageIds.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/services/HostDataAccess.h"
 #include "hostframework/services/HostServices.h"
-#include "hostframework/services/UnitConversion.h"
 #include "host/include/CalcInterfaces.h"
 
 #include <oleauto.h>
 
 #include <algorithm>
 #include <ctime>
+#include <limits>
 #include <mutex>
 
 namespace
@@ -185,6 +184,22 @@ void FormulaDataAdder::SetChannels(const std::vector<std::wstring>& expressions,
     mTickRate = mSampleRates.empty() ? DefaultRate : *std::max_element(mSampleRates.begin(), mSampleRates.end());
 }
 
+Orv::ComPtr<IUnknown> DataAdderBase::ChannelUnitsOf(size_t channel) const
+{
+    constexpr uint32_t LimitedRange = 0x80000000u;
+    constexpr float LimitedTop = 10.0f;
+    const bool limited = channel < channelFlags_.size() && (channelFlags_[channel] & LimitedRange) != 0;
+    HostUnitsRecord record;
+    record.top = limited ? LimitedTop : std::numeric_limits<float>::infinity();
+    record.bottom = -record.top;
+    record.reserved1 = 2;
+    record.reserved2 = 1;
+    Orv::ComPtr<IUnknown> units;
+    if (IUnitsService* service = UnitsServiceAccessor::Get())
+        service->CreateChannelUnits(0, &record, ChannelUnit, 0, 0, units.Put());
+    return units;
+}
+
 void FormulaDataAdder::StartRecord(double startTime)
 {
     Orv::ComPtr<IHostSamplingTarget> target;
@@ -205,8 +220,7 @@ void FormulaDataAdder::StartRecord(double startTime)
     {
         Check(channel < mSampleRates.size(), "channel < (TChanIndex)(mSampleRates.size())", AdderSource,
               LineChannelHasRate);
-        Orv::ComPtr<IHostUnit> units;
-        CreateHostUnit(Orv::PrefixedUnit(ChannelUnit), units.Put());
+        const Orv::ComPtr<IUnknown> units = ChannelUnitsOf(channel);
         const bool samples = sampling.Test(static_cast<uint32_t>(channel));
         mSink->DeclareChannel(static_cast<int32_t>(channel), samples ? 1 : 0, samples ? VARIANT_TRUE : VARIANT_FALSE,
                               units.Get(), PeriodOf(mSampleRates[channel]), &tickPeriod, HostSampledChannelKind, this);

@@ -52,6 +52,8 @@ public:
         mask_ |= channels;
         mask_ ^= channels;
     }
+    // Bit 31 of a channel's flag gives its units the display range 10 down to -10 instead of the open one.
+    void SetChannelFlags(std::vector<uint32_t> flags) { channelFlags_ = std::move(flags); }
     void SetStartOption(int32_t option) { startOption_ = option; }
 
     const Orv::Bitset& ChannelMask() const { return mask_; }
@@ -61,6 +63,8 @@ public:
 
 protected:
     virtual ~DataAdderBase() = default;
+    // The units the channel is declared with, made by the host's units service from a units record.
+    Orv::ComPtr<IUnknown> ChannelUnitsOf(size_t channel) const;
 
     IUnknown* document_;                 // kept alive by the test
     Orv::ComPtr<IUnknown> ownedDocument_; // the adder's own, when it was given none
@@ -69,6 +73,7 @@ protected:
     std::vector<double> mSampleRates;
     double mTickRate = 0.0;
     int32_t mTicks = -1;
+    std::vector<uint32_t> channelFlags_;
     int32_t startOption_ = 0;
     int32_t mTicksAdded = 0;
 

@@ -3,9 +3,11 @@
 #include "selftest/tests/SelfTestHost.h"
 
 #include "foundation/numbers/Rational.h"
+#include "host/app/HostDocument.h"
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 namespace
@@ -92,6 +94,29 @@ TEST(FormulaDataAdder, ARateBelowOneHasNoPeriod)
     {
         EXPECT_STREQ("bad rational: zero denominator", refused.what());
     }
+}
+
+TEST(FormulaDataAdder, AFlaggedChannelIsDeclaredWithTheLimitedRangeTheOthersWithTheOpenOne)
+{
+    const auto recording = NewRecording();
+    recording.adder->SetChannelFlags({0u, 0x80000000u});
+    recording.adder->OpenRecordAtRate({L"1", L"2", L"3"}, 100, 1000.0, 0.0);
+    const auto host = Host::HostDocument::FromContext(recording.document.Get());
+    ASSERT_TRUE(host && host->Acquisition());
+    const float open = std::numeric_limits<float>::infinity();
+    const float expectedTops[] = {open, 10.0f, open};
+    for (int32_t channel = 0; channel < 3; ++channel)
+    {
+        Orv::ComPtr<IHostChannelUnits> units;
+        IUnknown* declared = host->Acquisition()->DeclaredUnits(channel);
+        ASSERT_TRUE(declared && SUCCEEDED(declared->QueryInterface(IID_IHostChannelUnits, units.PutVoid()))) << channel;
+        HostUnitsRecord record;
+        units->GetUnitsRecord(&record);
+        EXPECT_EQ(expectedTops[channel], record.top) << channel;
+        EXPECT_EQ(-expectedTops[channel], record.bottom) << channel;
+        EXPECT_EQ(1.0, record.scale);
+    }
+    recording.adder->StopSampling();
 }
 
 TEST(FormulaDataAdder, ReportsItsRecordLength)
