@@ -8,6 +8,7 @@
 #include "document/calibration/CalibratorBase.h"
 #include "document/models/workflow/Workflow.h"
 #include "foundation/text/StringResources.h"
+#include "hostframework/services/HostDataAccess.h"
 #include "hostframework/services/HostMessageBox.h"
 #include "resources/ResourceIds.h"
 #include "tableview/manager/TableViewManager.h"
@@ -49,15 +50,10 @@ bool SameBolus(const BolusEntry& a, const BolusEntry& b)
 // Only a selection of the channel within one record counts.
 bool SistraDocument::ChannelSelection(int32_t channel, TickPosition& start, TickPosition& end)
 {
-    Orv::ComPtr<IHostSelection> selection;
-    IUnknown* host = HostDocumentObject();
-    if (!host || FAILED(host->QueryInterface(IID_IHostSelection, selection.PutVoid())))
-        return false;
-    VARIANT_BOOL included = VARIANT_FALSE;
-    start = end = TickPosition{0x7FFFFFFF, 0x7FFFFFFF};
-    selection->IncludesChannel(channel, &included);
-    selection->GetSelection(&start, &end);
-    return included != VARIANT_FALSE && start.record == end.record && start.record != 0x7FFFFFFF;
+    const HostSelectionRange selection = ::ReadHostSelection(HostDocumentObject(), channel);
+    start = selection.start;
+    end = selection.end;
+    return selection.includesChannel && selection.InOneRecord();
 }
 
 // Points other than 0 and 1 store nothing.

@@ -1,6 +1,7 @@
 // What the document does when the host, the analysis manager or an automation message asks: the host
 // document becoming ready, the manager's three requests, and setting, clearing and analysing the region.
 #include "document/core/SistraDocument.h"
+#include "hostframework/services/HostDataAccess.h"
 
 #include "HostDocumentEvents.h"
 #include "hostframework/messaging/MessageArguments.h"
@@ -304,15 +305,9 @@ RecordingPosition SistraDocument::RecordingEnd()
 
 void SistraDocument::ReadHostSelection(RecordingPosition& start, RecordingPosition& end)
 {
-    start = end = RecordingPosition{NoBlock, NoBlock};
-    Orv::ComPtr<IHostSelection> selection;
-    if (IUnknown* host = HostDocumentObject(); host && SUCCEEDED(host->QueryInterface(IID_IHostSelection, selection.PutVoid())))
-    {
-        TickPosition first{NoBlock, NoBlock}, last{NoBlock, NoBlock};
-        selection->GetSelection(&first, &last);
-        start = RecordingPosition{first.tick, first.record};
-        end = RecordingPosition{last.tick, last.record};
-    }
+    const HostSelectionRange selection = ::ReadHostSelection(HostDocumentObject(), 0);
+    start = RecordingPosition{selection.start.tick, selection.start.record};
+    end = RecordingPosition{selection.end.tick, selection.end.record};
 }
 
 } // namespace Sistra

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cwctype>
 #include <stdexcept>
 
 namespace Host
@@ -335,6 +336,8 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IHostRecordingState*>(this);
     else if (iid == IID_IHostVirtualChannels)
         *out = static_cast<IHostVirtualChannels*>(this);
+    else if (iid == IID_IHostChannelDescriptions)
+        *out = static_cast<IHostChannelDescriptions*>(this);
     else
         *out = nullptr;
     if (!*out)
@@ -1075,6 +1078,38 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetRecordingChannel(int32_t channel, IUn
         return S_FALSE;
     *object = static_cast<IHostDocument*>(this);
     AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetChannelTitle(int32_t channel, BSTR* title)
+{
+    if (!title)
+        return E_POINTER;
+    *title = nullptr;
+    if (!HasChannel(channel))
+        return E_INVALIDARG;
+    const std::string& text = IsRecordedChannel(channel)
+        ? Data().Channels()[static_cast<size_t>(channel)].name
+        : calculatedChannels_[static_cast<size_t>(channel) - Data().Channels().size()];
+    if (text.empty())
+        return S_FALSE;
+    *title = SysAllocString(FromUtf8(text).c_str());
+    return *title ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::IsCalculationOnSource(int32_t channel, VARIANT_BOOL* onSource)
+{
+    if (!onSource)
+        return E_POINTER;
+    if (!HasChannel(channel))
+        return E_INVALIDARG;
+    const ChannelCalcSlot& slot = calculations_.Slot(channel, HostChannelCalcSelector);
+    std::wstring text;
+    for (wchar_t c : slot.Text())
+        if (!std::iswspace(c))
+            text += static_cast<wchar_t>(std::towlower(c));
+    const bool own = slot.IsEmpty() || text == L"ch" + std::to_wstring(channel + 1);
+    *onSource = own ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 }
 

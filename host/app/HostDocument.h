@@ -50,7 +50,8 @@ class HostDocument final : public IHostDocument,
                            public IHostChannelSettings,
                            public IHostSamplingTarget,
                            public IHostRecordingState,
-                           public IHostVirtualChannels
+                           public IHostVirtualChannels,
+                           public IHostChannelDescriptions
 {
 public:
     // The recording must outlive the document. calculatedChannels: the texts of vch1, vch2, ...
@@ -131,6 +132,11 @@ public:
     HRESULT STDMETHODCALLTYPE GetChannelSettings(IUnknown** settings) override;
     // IHostChannelSettings: the recorded channels are set up for recording, the calculated ones are not.
     HRESULT STDMETHODCALLTYPE GetRecordingChannel(int32_t channel, IUnknown** object) override;
+    // IHostChannelDescriptions: a recorded channel's title is its name in the recording, a calculated
+    // one's its text. A channel's samples stay its source's while its slot holds no calculation or one
+    // whose text reads the channel itself.
+    HRESULT STDMETHODCALLTYPE GetChannelTitle(int32_t channel, BSTR* title) override;
+    HRESULT STDMETHODCALLTYPE IsCalculationOnSource(int32_t channel, VARIANT_BOOL* onSource) override;
     HRESULT STDMETHODCALLTYPE UpdateDisplay(uint32_t) override
     {
         ++displayUpdates_;

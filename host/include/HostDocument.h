@@ -218,6 +218,20 @@ struct IHostChannelSettings : IUnknown
 };
 __CRT_UUID_DECL(IHostChannelSettings, 0x5E0D3A71, 0x8C24, 0x4B9F, 0xA6, 0xE2, 0x19, 0xF4, 0xC7, 0xB0, 0x8D, 0x35)
 
+// What the document tells of its channels to the pages that list and calibrate them.
+// {509511CD-3390-49D6-8240-28062E97728A}
+struct IHostChannelDescriptions : IUnknown
+{
+    // 3: the channel's title (a new string for the caller); S_FALSE and null for a channel without one,
+    // E_INVALIDARG for a channel the document does not have.
+    virtual HRESULT STDMETHODCALLTYPE GetChannelTitle(int32_t channel, BSTR* title) = 0;
+    // 4: whether the calculation that makes the channel's samples works on the channel's own source and
+    // keeps the unit of its data (a channel without such a calculation does), so that a calibration of
+    // the channel's units holds for what it shows.
+    virtual HRESULT STDMETHODCALLTYPE IsCalculationOnSource(int32_t channel, VARIANT_BOOL* onSource) = 0;
+};
+__CRT_UUID_DECL(IHostChannelDescriptions, 0x509511CD, 0x3390, 0x49D6, 0x82, 0x40, 0x28, 0x06, 0x2E, 0x97, 0x72, 0x8A)
+
 // The record data of the document; a calculation created for the document receives it as its context.
 // {2BC6F321-B62F-11D2-8227-00C0DFE13362}
 struct IHostRecordData : IUnknown
@@ -377,6 +391,7 @@ inline constexpr GUID IID_IHostDocument = __uuidof(IHostDocument);
 inline constexpr GUID IID_IHostChannelData = __uuidof(IHostChannelData);
 inline constexpr GUID IID_IHostRecordData = __uuidof(IHostRecordData);
 inline constexpr GUID IID_IHostChannelSettings = __uuidof(IHostChannelSettings);
+inline constexpr GUID IID_IHostChannelDescriptions = __uuidof(IHostChannelDescriptions);
 inline constexpr GUID IID_IOnlineDataSink = __uuidof(IOnlineDataSink);
 inline constexpr GUID IID_IOnlineDataSource = __uuidof(IOnlineDataSource);
 inline constexpr GUID IID_IHostDataItems = __uuidof(IHostDataItems);

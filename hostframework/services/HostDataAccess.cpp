@@ -10,6 +10,7 @@
 #include "VyrClassRegistry.h"
 
 #include "HostSelectionSource.h"
+#include "VyrAnalysis.h"
 #include "VyrDocuments.h"
 
 #include <algorithm>
@@ -325,4 +326,17 @@ bool InstallHostCalc(IHostDocument* document, IUnknown* calculation, int32_t cha
 void ResetChannelCalculation(IHostDocument* document, int32_t channel, int32_t selector)
 {
     PrepareSlotForReplacement(QueryDocumentData(document).Get(), channel, selector);
+}
+
+HostSelectionRange ReadHostSelection(IUnknown* document, int32_t channel)
+{
+    HostSelectionRange range;
+    Orv::ComPtr<IHostSelection> selection;
+    if (!document || FAILED(document->QueryInterface(IID_IHostSelection, selection.PutVoid())) || !selection)
+        return range;
+    VARIANT_BOOL included = VARIANT_FALSE;
+    selection->IncludesChannel(channel, &included);
+    selection->GetSelection(&range.start, &range.end);
+    range.includesChannel = included != VARIANT_FALSE;
+    return range;
 }

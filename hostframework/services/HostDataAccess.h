@@ -30,6 +30,23 @@ bool HasChannelObjectAt(IHostDocument* document, int32_t record, int32_t channel
 
 struct IUnitConversion;
 
+// The host's selection of a document: its two ends (every part 0x7FFFFFFF when nothing is selected)
+// and whether a channel takes part in it.
+struct HostSelectionRange
+{
+    static constexpr int32_t Unset = 0x7FFFFFFF;
+    TickPosition start{Unset, Unset};
+    TickPosition end{Unset, Unset};
+    bool includesChannel = false;
+
+    bool IsSet() const { return start.record != Unset && end.record != Unset; }
+    bool InOneRecord() const { return IsSet() && start.record == end.record; }
+};
+
+// The document's selection, asked whether channel takes part in it; nothing selected when the document
+// offers no selection.
+HostSelectionRange ReadHostSelection(IUnknown* document, int32_t channel);
+
 // The units conversion of the channel at the source's selection: in the record of the selection's start
 // (where it overlaps the range the source's frame keeps, the later of the two starts' records), else in
 // the kept range's record, else the source's fallback. False when none answers.

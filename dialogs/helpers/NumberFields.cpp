@@ -1,0 +1,93 @@
+#include "dialogs/helpers/NumberFields.h"
+
+#include "document/calibration/CalibrationText.h"
+#include "document/models/ModelValues.h"
+#include "foundation/numbers/Units.h"
+
+#include <cmath>
+#include <sstream>
+#include <vector>
+
+namespace Sistra
+{
+
+namespace
+{
+
+struct NumberFormat
+{
+    int kind;
+    int precision;
+};
+
+// Plain digits where they stay short, scientific notation where they would not.
+NumberFormat FormatFor(double value)
+{
+    const double magnitude = std::fabs(value);
+    if (value == 0.0 || magnitude < 1e-32)
+        return {NumberTextMode::Fixed, 0};
+    if (magnitude >= 10000.0 && magnitude < 100000.0)
+        return {NumberTextMode::Fixed, 0};
+    if (magnitude >= 10.0 && magnitude < 10000.0)
+        return {NumberTextMode::General, 5};
+    if (magnitude >= 0.01 && magnitude < 10.0)
+        return {NumberTextMode::General, 4};
+    if (magnitude >= 1e100)
+        return {NumberTextMode::Scientific, 1};
+    if (magnitude >= 1e10 && magnitude < 1e100)
+        return {NumberTextMode::Scientific, 2};
+    return {NumberTextMode::Scientific, 3};
+}
+
+} // namespace
+
+double ParseNumber(const Orv::String& text)
+{
+    if (text.IsEmpty())
+        return BlankMarker();
+    std::wistringstream in(text.c_str());
+    double value = 0.0;
+    in >> value;
+    return in.fail() ? InvalidMarker() : value;
+}
+
+Orv::String FormatNumber(double value)
+{
+    const NumberFormat format = FormatFor(value);
+    Orv::String text;
+    FormatNumberText(text, value, format.precision, format.kind);
+    return text;
+}
+
+void SetWindowNumber(HWND window, double value)
+{
+    if (IsBlankMarker(value))
+        SetWindowTextW(window, L"");
+    else if (!std::isnan(value))
+        SetWindowTextW(window, FormatNumber(value).c_str());
+}
+
+double PrefixFactor(int prefixCode)
+{
+    Orv::PrefixedUnit unit;
+    unit.SetPrefixCode(prefixCode);
+    return UnitPrefixFactor(unit.Prefix());
+}
+
+std::array<double, 3> RescaleToPrefixes(const std::array<double, 3>& source, int codeA, int codeB)
+{
+    const double value = source[0] / source[2] * source[1];
+    const double factorA = PrefixFactor(codeA), factorB = PrefixFactor(codeB);
+    return {value / factorA * factorB, factorA, factorB};
+}
+
+Orv::String GetWindowTextString(HWND window)
+{
+    if (!IsWindow(window))
+        return {};
+    std::vector<wchar_t> text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    return Orv::String(text.data());
+}
+
+} // namespace Sistra
