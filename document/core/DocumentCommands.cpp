@@ -2,6 +2,7 @@
 // actions. A menu command that has an automation message sends it to the document itself, so that a
 // menu choice and a macro take one path.
 #include "document/core/SistraDocument.h"
+#include "document/core/DocumentDialogs.h"
 
 #include "document/core/CuvetteSelectionTarget.h"
 #include "document/models/ModelFactory.h"
@@ -276,9 +277,12 @@ void SistraDocument::OnWorkflowMode()
 {
     const ModelPtr setup = GetSetupModel();
     const bool wasOn = setup->GetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn);
-    if (RunHostDialog(L"WorkflowMode") != IDOK)
+    // The host's own answer leaves the choice as it was.
+    bool on = wasOn;
+    const HWND parent = GetActiveWindow();
+    const auto& dialog = InstalledDocumentDialogs().workflowMode;
+    if (RunModuleDialog(L"WorkflowMode", parent, [&] { return dialog ? dialog(parent, on) : IDCANCEL; }) != IDOK)
         return;
-    const bool on = wasOn; // the dialog's choice: the host's answer leaves it as it was
     setup->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, on);
     if (!on)
     {

@@ -151,4 +151,12 @@ struct IVyrStandIn : IUnknown
     // 26: the index-th self-test object a module added to the test registry, oldest first, with one
     // reference; E_INVALIDARG past the last. The host's test runner runs them.
     virtual HRESULT STDMETHODCALLTYPE GetSelfTest(ULONG index, IUnitTest** test) = 0;
+    // 27: whether a person sits at the host: from now on a module's modal dialogs are handed back to the
+    // module to show (OfferModalDialog answers S_FALSE) instead of being answered like message boxes.
+    virtual HRESULT STDMETHODCALLTYPE ShowModuleDialogs(VARIANT_BOOL show) = 0;
+    // 28: the host's message loop shows the modules' loop hooks a message before dispatching it: S_OK
+    // when one took it (the loop drops it), S_FALSE when none did.
+    virtual HRESULT STDMETHODCALLTYPE PreTranslateLoopMessage(MSG* message) = 0;
+    // 29: the host's message loop ran out of messages: the modules' loop hooks do their idle work.
+    virtual HRESULT STDMETHODCALLTYPE RunLoopIdle() = 0;
 };

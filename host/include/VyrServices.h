@@ -20,6 +20,16 @@ struct IHostSettings : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetBoolean(const WCHAR* key, VARIANT_BOOL* value) = 0;
 };
 
+// What a modeless module window (a workflow page) asks of the host's message loop. Not counted: the
+// window removes its hooks before it goes.
+struct IHostLoopHooks
+{
+    // TRUE when the hook took the message (a dialog key of its window): the loop does not dispatch it.
+    virtual BOOL STDMETHODCALLTYPE PreTranslate(MSG* message) = 0;
+    // The loop's queue ran empty; TRUE asks for another idle call before the loop waits.
+    virtual BOOL STDMETHODCALLTYPE OnLoopIdle() = 0;
+};
+
 // Slots that only other parts of the module call are kept in order as reserved until they are built.
 struct IHostApplication : IUnknown
 {
@@ -63,9 +73,13 @@ struct IHostApplication : IUnknown
     // 36: every modal dialog of a module, named by the module: the host runs it, or answers it as it
     // answers message boxes in a batch run, and gives back the button that closed it (IDOK, IDCANCEL).
     virtual HRESULT STDMETHODCALLTYPE RunModalDialog(HWND owner, const WCHAR* name, LONG* pressedButton) = 0;
-    VYR_RESERVED_SLOT(37)
-    VYR_RESERVED_SLOT(38)
-    VYR_RESERVED_SLOT(39)
+    // 37: a modal dialog the module can show itself: answered as 36 answers it in a run without a
+    // person; S_FALSE, with no answer, hands it back for the module to show to the person at the host.
+    virtual HRESULT STDMETHODCALLTYPE OfferModalDialog(HWND owner, const WCHAR* name, LONG* pressedButton) = 0;
+    // 38, 39: a modeless window's hooks into the host's message loop, kept from Add to Remove: the loop
+    // shows them each message before dispatching it, and calls them when its queue runs empty.
+    virtual HRESULT STDMETHODCALLTYPE AddLoopHooks(IHostLoopHooks* hooks) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RemoveLoopHooks(IHostLoopHooks* hooks) = 0;
     VYR_RESERVED_SLOT(40)
     VYR_RESERVED_SLOT(41)
     VYR_RESERVED_SLOT(42)

@@ -111,6 +111,9 @@ TEST(InterfaceSlots, HostServices)
     EXPECT_EQ(10, SlotOf(&IHostApplication::GetMainWindow));
     EXPECT_EQ(11, SlotOf(&IHostApplication::GetPrintService));
     EXPECT_EQ(35, SlotOf(&IHostApplication::ShowMessageBox));
+    EXPECT_EQ(37, SlotOf(&IHostApplication::OfferModalDialog));
+    EXPECT_EQ(38, SlotOf(&IHostApplication::AddLoopHooks));
+    EXPECT_EQ(39, SlotOf(&IHostApplication::RemoveLoopHooks));
     EXPECT_EQ(51, SlotOf(&IHostApplication::GetVersionNoticeMode));
     EXPECT_EQ(57, SlotOf(&IHostApplication::ShowVersionNotice));
     EXPECT_EQ(8, SlotOf(&IHostClipboardService::PrepareForModuleWrite));

@@ -346,6 +346,25 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetPrintJob(ULONG index, BSTR* t
     });
 }
 
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::ShowModuleDialogs(VARIANT_BOOL show)
+{
+    Framework().application.ShowModuleDialogs(show != VARIANT_FALSE);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::PreTranslateLoopMessage(MSG* message)
+{
+    if (!message)
+        return E_POINTER;
+    return Framework().application.PreTranslateLoopMessage(message) ? S_OK : S_FALSE;
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::RunLoopIdle()
+{
+    Framework().application.RunLoopIdle();
+    return S_OK;
+}
+
 HRESULT STDMETHODCALLTYPE FrameworkClassObject::CopyPrintedPage(ULONG page, HBITMAP* bitmap)
 {
     if (!bitmap)

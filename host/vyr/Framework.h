@@ -54,6 +54,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetPrintJob(ULONG index, BSTR* title, ULONG* pages) override;
     HRESULT STDMETHODCALLTYPE CopyPrintedPage(ULONG page, HBITMAP* bitmap) override;
     HRESULT STDMETHODCALLTYPE GetSelfTest(ULONG index, IUnitTest** test) override;
+    HRESULT STDMETHODCALLTYPE ShowModuleDialogs(VARIANT_BOOL show) override;
+    HRESULT STDMETHODCALLTYPE PreTranslateLoopMessage(MSG* message) override;
+    HRESULT STDMETHODCALLTYPE RunLoopIdle() override;
 
 private:
     LONG references_ = 0;

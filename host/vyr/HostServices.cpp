@@ -4,6 +4,7 @@
 
 #include "UnitConversions.h"
 
+#include <algorithm>
 #include <iterator>
 #include <new>
 
@@ -231,6 +232,50 @@ HRESULT STDMETHODCALLTYPE HostApplicationService::ShowMessageBox(HWND, const WCH
 HRESULT STDMETHODCALLTYPE HostApplicationService::RunModalDialog(HWND owner, const WCHAR* name, LONG* pressedButton)
 {
     return ShowMessageBox(owner, L"", name, MB_OKCANCEL, pressedButton);
+}
+
+HRESULT STDMETHODCALLTYPE HostApplicationService::OfferModalDialog(HWND owner, const WCHAR* name, LONG* pressedButton)
+{
+    if (showDialogs_)
+        return pressedButton ? S_FALSE : E_POINTER;
+    return RunModalDialog(owner, name, pressedButton);
+}
+
+HRESULT STDMETHODCALLTYPE HostApplicationService::AddLoopHooks(IHostLoopHooks* hooks)
+{
+    if (!hooks)
+        return E_POINTER;
+    return Guarded([&]() -> HRESULT {
+        loopHooks_.push_back(hooks);
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE HostApplicationService::RemoveLoopHooks(IHostLoopHooks* hooks)
+{
+    const auto found = std::find(loopHooks_.begin(), loopHooks_.end(), hooks);
+    if (found == loopHooks_.end())
+        return S_FALSE;
+    loopHooks_.erase(found);
+    return S_OK;
+}
+
+// A copy of the list is walked: a hook may remove itself (its window closing) while it runs.
+bool HostApplicationService::PreTranslateLoopMessage(MSG* message)
+{
+    const std::vector<IHostLoopHooks*> hooks = loopHooks_;
+    for (IHostLoopHooks* hook : hooks)
+        if (std::find(loopHooks_.begin(), loopHooks_.end(), hook) != loopHooks_.end() && hook->PreTranslate(message))
+            return true;
+    return false;
+}
+
+void HostApplicationService::RunLoopIdle()
+{
+    const std::vector<IHostLoopHooks*> hooks = loopHooks_;
+    for (IHostLoopHooks* hook : hooks)
+        if (std::find(loopHooks_.begin(), loopHooks_.end(), hook) != loopHooks_.end())
+            hook->OnLoopIdle();
 }
 
 void HostApplicationService::ScriptMessageBoxAnswer(LONG button)

@@ -7,6 +7,7 @@
 #include "TallionSheet.h"
 #include "VyrServices.h"
 
+#include <atomic>
 #include <deque>
 #include <map>
 #include <optional>
@@ -126,6 +127,13 @@ public:
         LONG* pressedButton) override;
     // A dialog is answered like a box with OK and Cancel, and recorded under its name.
     HRESULT STDMETHODCALLTYPE RunModalDialog(HWND owner, const WCHAR* name, LONG* pressedButton) override;
+    // The same, but while module dialogs are shown it is handed back to the module (S_FALSE), unrecorded.
+    HRESULT STDMETHODCALLTYPE OfferModalDialog(HWND owner, const WCHAR* name, LONG* pressedButton) override;
+    HRESULT STDMETHODCALLTYPE AddLoopHooks(IHostLoopHooks* hooks) override;
+    HRESULT STDMETHODCALLTYPE RemoveLoopHooks(IHostLoopHooks* hooks) override;
+    // What the host's message loop asks of the hooks: whether one took the message; idle work.
+    bool PreTranslateLoopMessage(MSG* message);
+    void RunLoopIdle();
     HRESULT STDMETHODCALLTYPE GetVersionNoticeMode(ULONG reserved, ULONG* mode, ULONG* detail) override;
     HRESULT STDMETHODCALLTYPE ShowVersionNotice(ULONG reserved, const WCHAR* text) override;
 
@@ -137,11 +145,14 @@ public:
     PrintService& Printing() { return printing_; }
     bool VersionNotice(ULONG index, std::wstring* text);
     void ScriptMessageBoxAnswer(LONG button);
+    void ShowModuleDialogs(bool show) { showDialogs_ = show; }
     bool RecordedMessageBox(ULONG index, MessageBoxRecord* record);
 
 private:
     IUnknown* progress_;
     HWND mainWindow_ = nullptr;
+    std::atomic<bool> showDialogs_{false};
+    std::vector<IHostLoopHooks*> loopHooks_;
     LANGID language_ = DefaultUiLanguage;
     HostSettings settings_;
     FileDialogService fileDialogs_;

@@ -26,6 +26,16 @@ HRESULT RouteSaveFileToHost(HWND owner, const HostSaveFileRequest& request, BSTR
     });
 }
 
+using DialogRequest = HRESULT (STDMETHODCALLTYPE IHostApplication::*)(HWND, const WCHAR*, LONG*);
+
+HRESULT AskHostForDialog(DialogRequest request, const wchar_t* name, HWND owner, LONG& pressed) noexcept
+{
+    return Orv::CatchReturn([&]() -> HRESULT {
+        IHostApplication* application = HostAppAccessor::Get();
+        return application ? (application->*request)(owner, name, &pressed) : E_FAIL;
+    });
+}
+
 // Only function pointers are stored here; the host is first asked when a box or dialog is shown.
 const bool routeInstalled = (Orv::SetMessageBoxRoute(RouteToHost), true);
 const bool saveFileRouteInstalled = (Orv::SetSaveFileRoute(RouteSaveFileToHost), true);
@@ -45,9 +55,21 @@ int ShowHostMessageBox(const wchar_t* text, const wchar_t* caption, UINT style, 
 int RunHostDialog(const wchar_t* name, HWND owner) noexcept
 {
     LONG pressed = IDCANCEL;
-    const HRESULT shown = Orv::CatchReturn([&]() -> HRESULT {
-        IHostApplication* application = HostAppAccessor::Get();
-        return application ? application->RunModalDialog(owner, name, &pressed) : E_FAIL;
-    });
-    return SUCCEEDED(shown) ? static_cast<int>(pressed) : IDCANCEL;
+    return SUCCEEDED(AskHostForDialog(&IHostApplication::RunModalDialog, name, owner, pressed))
+        ? static_cast<int>(pressed) : IDCANCEL;
+}
+
+int RunModuleDialog(const wchar_t* name, HWND owner, const std::function<int()>& show) noexcept
+{
+    LONG pressed = IDCANCEL;
+    const HRESULT asked = AskHostForDialog(&IHostApplication::OfferModalDialog, name, owner, pressed);
+    if (asked == S_FALSE)
+    {
+        const HRESULT shown = Orv::CatchReturn([&]() -> HRESULT {
+            pressed = show ? show() : IDCANCEL;
+            return S_OK;
+        });
+        return SUCCEEDED(shown) ? static_cast<int>(pressed) : IDCANCEL;
+    }
+    return SUCCEEDED(asked) ? static_cast<int>(pressed) : IDCANCEL;
 }

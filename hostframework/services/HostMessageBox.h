@@ -6,9 +6,15 @@
 
 #include <windows.h>
 
+#include <functional>
+
 // The button pressed; IDOK without showing anything when there is no host application to ask.
 int ShowHostMessageBox(const wchar_t* text, const wchar_t* caption, UINT style, HWND owner = nullptr) noexcept;
 
 // Runs the module's dialog of that name through the host, which answers it when nobody is there to;
 // IDCANCEL when the host cannot run it, so that nothing changes.
 int RunHostDialog(const wchar_t* name, HWND owner = nullptr) noexcept;
+
+// The same for a dialog the module can show itself: when the host hands the dialog back (a person sits
+// at it), show runs it modally and the button that closed it is the answer; IDCANCEL when show fails.
+int RunModuleDialog(const wchar_t* name, HWND owner, const std::function<int()>& show) noexcept;

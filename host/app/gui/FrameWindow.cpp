@@ -1,5 +1,7 @@
 #include "host/app/gui/FrameWindow.h"
 
+#include "VyrClassRegistry.h"
+
 #include "host/app/TextConversion.h"
 
 #include <stdexcept>
@@ -111,17 +113,22 @@ void FrameWindow::ActivateViewAt(POINT screenPoint)
     }
 }
 
-int FrameWindow::Run()
+int FrameWindow::Run(IVyrStandIn* hooks)
 {
     running_ = true;
     MSG message{};
-    BOOL got = 0;
-    while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0)
+    for (;;)
     {
+        if (hooks && !PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE))
+            hooks->RunLoopIdle();
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0)
+            return got < 0 ? -1 : static_cast<int>(message.wParam);
+        if (hooks && hooks->PreTranslateLoopMessage(&message) == S_OK)
+            continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    return got < 0 ? -1 : static_cast<int>(message.wParam);
 }
 
 LRESULT CALLBACK FrameWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+struct IVyrStandIn;
+
 namespace Host
 {
 
@@ -30,7 +32,8 @@ public:
     // Closes every view (before the document they show closes).
     void CloseViews();
     // Runs the window's messages until it is closed; the exit code of the loop.
-    int Run();
+    // hooks: the framework whose modules' loop hooks see each message first and do their idle work.
+    int Run(IVyrStandIn* hooks = nullptr);
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

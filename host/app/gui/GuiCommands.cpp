@@ -158,6 +158,8 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
         if (!opened.NotAnalysed().empty())
             err << "sistra gui: not analysed: " << opened.NotAnalysed() << "\n";
         FrameWindow frame(L"Sistra - " + FileTitle(opened.File()), CollectMenuCommands(opened.StandIn()), FramePlace);
+        // A person sits at the frame: the module shows its dialogs.
+        opened.StandIn().ShowModuleDialogs(VARIANT_TRUE);
         // A view that cannot be opened is named, and the frame goes on with the others, as the host does.
         for (const ViewClassEntry& view : opened.Classes().Views())
             try
@@ -168,7 +170,7 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
             {
                 err << "sistra gui: not opened: " << e.what() << "\n";
             }
-        return frame.Run() == 0 ? ExitOk : ExitFailure;
+        return frame.Run(&opened.StandIn()) == 0 ? ExitOk : ExitFailure;
     }
     catch (const std::exception& e)
     {
