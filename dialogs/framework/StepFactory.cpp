@@ -9,16 +9,16 @@ int ModelKindOfStep(int stepId)
 {
     switch (stepId)
     {
-    case StepId::Setup: return ModelKind::WorkflowSetup;
-    case StepId::Pressure: return ModelKind::PressureCalib;
-    case StepId::Conductance: return ModelKind::ConductanceCalib;
-    case StepId::Sampling: return ModelKind::SamplingStep;
-    case StepId::Cuvette: return ModelKind::CuvetteCalib;
-    case StepId::Saline: return ModelKind::SalineCalib;
-    case StepId::Analyse: return ModelKind::AnalysisStep;
-    case StepId::Alpha: return ModelKind::AlphaCalib;
-    case StepId::VolumeMpvs: return ModelKind::VolumeCalib;
-    case StepId::VolumeKnown: return ModelKind::KnownVolumeCalib;
+    case StepId::SetupStep: return ModelKind::WorkflowSetup;
+    case StepId::PressureStep: return ModelKind::PressureCalib;
+    case StepId::ConductanceStep: return ModelKind::ConductanceCalib;
+    case StepId::SamplingStep: return ModelKind::SamplingStep;
+    case StepId::CuvetteStep: return ModelKind::CuvetteCalib;
+    case StepId::SalineStep: return ModelKind::SalineCalib;
+    case StepId::AnalyseStep: return ModelKind::AnalysisStep;
+    case StepId::AlphaDlg: return ModelKind::AlphaCalib;
+    case StepId::VolumeMPVSStep: return ModelKind::VolumeCalib;
+    case StepId::VolumeKnownStep: return ModelKind::KnownVolumeCalib;
     default: return 0;
     }
 }

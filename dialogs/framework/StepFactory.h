@@ -2,6 +2,8 @@
 // step list while the module loads; the workflow panel asks the list for the page of a step.
 #pragma once
 
+#include "document/models/workflow/Workflow.h"
+
 #include <windows.h>
 
 namespace Sistra
@@ -9,22 +11,7 @@ namespace Sistra
 
 class SistraDocument;
 
-// The step ids and the model kind each step's page edits.
-namespace StepId
-{
-constexpr int Setup = 1;
-constexpr int Pressure = 2;
-constexpr int Conductance = 3;
-constexpr int Sampling = 4;
-constexpr int Cuvette = 5;
-constexpr int Saline = 6;
-constexpr int Analyse = 7;
-constexpr int Alpha = 8;
-constexpr int VolumeMpvs = 9;
-constexpr int VolumeKnown = 10;
-} // namespace StepId
-
-// The model kind of a step's page; 0 for an id that is no step.
+// The model kind of a step's page (step ids as the workflow tables name them); 0 for an id that is no step.
 int ModelKindOfStep(int stepId);
 
 class StepDlgClassObjBase

@@ -84,9 +84,12 @@ int FitTextHeight(HWND page, int id)
     const int growth = TextHeight(control, text, rect.right - rect.left) - (rect.bottom - rect.top);
     if (growth <= 0)
         return 0;
+    // Children are taken by handle: several statics share the id -1.
     for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     {
-        const RECT place = GetControlRect(page, GetDlgCtrlID(child));
+        RECT place{};
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&place), 2);
         if (child != control && place.top > rect.top)
             SetWindowPos(child, nullptr, place.left, place.top + growth, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }

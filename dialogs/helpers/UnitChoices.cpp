@@ -100,6 +100,13 @@ bool UnitsEqual(const Orv::PrefixedUnit& a, const Orv::PrefixedUnit& b)
     return a.Name() == b.Name() && a.Prefix() == b.Prefix();
 }
 
+Orv::PrefixedUnit PrefixedUnitOf(const UnitInfo& unit)
+{
+    Orv::PrefixedUnit prefixed(unit.text);
+    prefixed.SetPrefix(unit.prefix);
+    return prefixed;
+}
+
 Orv::PrefixedUnit GetChannelUnit(SistraDocument& document, int32_t channel, bool atSelection)
 {
     int32_t record = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "foundation/numbers/Units.h"
+#include "document/models/ModelValues.h"
 #include "foundation/text/String.h"
 
 #include <cstdint>
@@ -28,6 +29,8 @@ int FindVolumeUnit(const Orv::PrefixedUnit& unit);
 void GetAnalysisTypeList(std::vector<std::pair<Orv::String, int32_t>>& list);
 
 bool UnitsEqual(const Orv::PrefixedUnit& a, const Orv::PrefixedUnit& b);
+// A unit a model keeps, as the display names it.
+Orv::PrefixedUnit PrefixedUnitOf(const UnitInfo& unit);
 
 // The unit the channel is shown in: in the record the host's selection starts in (atSelection), else in
 // the first record; empty when the host gives none.

@@ -3,8 +3,7 @@
 #include "dialogs/helpers/UnitChoices.h"
 #include "foundation/text/StringResources.h"
 
-namespace Sistra
-{
+using namespace Sistra;
 
 namespace
 {
@@ -107,4 +106,3 @@ void SetupStep::OnModelChanged(const PropertyIdSet& changed)
         SelectItem(m_hWnd, IDC_SETUP_VOLUME, ItemOfChannel(m_hWnd, IDC_SETUP_VOLUME, model->GetVolumeChannel()));
 }
 
-} // namespace Sistra

@@ -22,14 +22,16 @@ private:
     LRESULT OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&);
 };
 
-class SetupStep : public StepDlgBase<SetupStep, StepId::Setup>
+} // namespace Sistra
+
+class SetupStep : public Sistra::StepDlgBase<SetupStep, Sistra::StepId::SetupStep>
 {
 public:
     enum { IDD = IDD_STEP_SETUP };
 
-    explicit SetupStep(SistraDocument* document) : StepDlgBase(document) {}
+    explicit SetupStep(Sistra::SistraDocument* document) : StepDlgBase(document) {}
 
-    void OnModelChanged(const PropertyIdSet& changed) override;
+    void OnModelChanged(const Sistra::PropertyIdSet& changed) override;
 
     BEGIN_DLGRESIZE_MAP(SetupStep)
         DLGRESIZE_CONTROL(IDC_SETUP_WORKFLOW, WTL::DLSZ_SIZE_X)
@@ -47,9 +49,9 @@ private:
     LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnSelChange(WORD, WORD id, HWND combo, BOOL&);
 
-    ChooseCombo workflow_;
-    ChooseCombo pressure_;
-    ChooseCombo volume_;
+    Sistra::ChooseCombo workflow_;
+    Sistra::ChooseCombo pressure_;
+    Sistra::ChooseCombo volume_;
 };
 
 // The workflow kind of a list item (1 small mammal, 2 large mammal, 3 echo; 0 for none) and back (-1:
@@ -57,4 +59,3 @@ private:
 int WorkflowKindOfItem(int item);
 int ItemOfWorkflowKind(int kind);
 
-} // namespace Sistra

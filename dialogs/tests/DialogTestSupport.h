@@ -1,5 +1,5 @@
 // What the dialogs' tests share: a module document over a small recording of the host stand-in (pressure
-// in mmHg on channel 1, volume in mL on channel 2, two records), the message boxes the host answered,
+// on channel 1, volume in mL on channel 2, two records), the message boxes the host answered,
 // and pictures of the windows they open.
 #pragma once
 
@@ -15,9 +15,9 @@
 namespace DialogTests
 {
 
-inline Host::Recording TwoChannelRecording()
+inline Host::Recording TwoChannelRecording(const std::string& pressureUnit)
 {
-    Host::Recording recording({{"LV Pressure", "mmHg"}, {"LV Volume", "mL"}});
+    Host::Recording recording({{"LV Pressure", pressureUnit}, {"LV Volume", "mL"}});
     const std::vector<float> pressure(200, 10.0f), volume(200, 30.0f);
     for (int record = 0; record < 2; ++record)
     {
@@ -30,11 +30,15 @@ inline Host::Recording TwoChannelRecording()
     return recording;
 }
 
-// A document over the two-channel recording, its channels set as the recording has them.
+// A document over the two-channel recording, its channels set as the recording has them; the pressure
+// channel in the unit given.
 class DocumentFixture
 {
 public:
-    DocumentFixture() : recording_(TwoChannelRecording()), document_(recording_, false, false) {}
+    explicit DocumentFixture(const std::string& pressureUnit = "mmHg")
+        : recording_(TwoChannelRecording(pressureUnit)), document_(recording_, false, false)
+    {
+    }
 
     Sistra::SistraDocument& Document() { return document_.Document(); }
     Host::HostDocument& Host() { return document_.Host(); }

@@ -46,7 +46,7 @@ TEST(SetupStep, ThePageShowsTheModelsChoicesAndStoresTheUsers)
     DialogTests::DocumentFixture fixture;
     DialogTests::TestPane pane;
     const ModelPtr setup = fixture.Document().GetSetupModel();
-    HWND page = CreateStepPage(StepId::Setup, pane.Window(), &fixture.Document());
+    HWND page = CreateStepPage(StepId::SetupStep, pane.Window(), &fixture.Document());
     ASSERT_TRUE(page);
     EXPECT_FALSE(CreateStepPage(99, pane.Window(), &fixture.Document())) << "no factory has step 99";
 

@@ -1,0 +1,230 @@
+#include "dialogs/steps/AnalyseStep.h"
+#include "dialogs/steps/ConductanceStep.h"
+#include "dialogs/steps/CuvetteStep.h"
+#include "dialogs/steps/PressureStep.h"
+#include "dialogs/steps/SamplingStep.h"
+
+#include "dialogs/tests/DialogTestSupport.h"
+#include "document/models/ModelValues.h"
+#include "foundation/text/StringResources.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace Sistra;
+
+namespace
+{
+
+// Types into the box as a person does: the box tells its page.
+void Type(HWND page, int id, const wchar_t* text)
+{
+    HWND edit = GetDlgItem(page, id);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+}
+
+std::wstring Text(HWND page, int id)
+{
+    wchar_t text[64] = {};
+    GetDlgItemTextW(page, id, text, 64);
+    return text;
+}
+
+// The title of the balloon shown last, and the balloon closed.
+std::wstring TakeBalloonTitle()
+{
+    HWND balloon = FindWindowW(L"XPBalloonHelp", nullptr);
+    if (!balloon)
+        return L"";
+    wchar_t title[64] = {};
+    GetWindowTextW(balloon, title, 64);
+    DestroyWindow(balloon);
+    OwlTest::PumpMessages();
+    return title;
+}
+
+double Stored(const ModelPtr& model, int id)
+{
+    return model->GetValue<PropertyType::Double>(id);
+}
+
+struct CalibrationPage
+{
+    explicit CalibrationPage(int step, DialogTests::DocumentFixture& fixture)
+        : page(CreateStepPage(step, pane.Window(), &fixture.Document()))
+    {
+        ShowWindow(page, SW_SHOW);
+    }
+    ~CalibrationPage() { DestroyWindow(page); }
+
+    DialogTests::TestPane pane;
+    HWND page;
+};
+
+} // namespace
+
+// A sampled value is typed in the channel's unit (mV) and stored in its base unit (V); the box keeps what
+// was typed. Emptying a box takes the applied calibration back.
+TEST(PressureStep, TypedValuesAreStoredInBaseUnitsAndAnEmptiedBoxWithdrawsTheCalibration)
+{
+    DialogTests::DocumentFixture fixture("mV");
+    const ModelPtr model = fixture.Document().GetModel(ModelKind::PressureCalib);
+    CalibrationPage pressure(Sistra::StepId::PressureStep, fixture);
+    ASSERT_TRUE(pressure.page);
+    EXPECT_EQ(L"mV", Text(pressure.page, StepControl::FirstUnit));
+
+    Type(pressure.page, StepControl::FirstValue, L"5");
+    EXPECT_DOUBLE_EQ(0.005, Stored(model, PropertyId::PressureBase1));
+    EXPECT_EQ(L"5", Text(pressure.page, StepControl::FirstValue));
+    Type(pressure.page, IDC_PRESSURE_KNOWN_1, L"0");
+    Type(pressure.page, StepControl::SecondValue, L"120");
+    Type(pressure.page, IDC_PRESSURE_KNOWN_2, L"100");
+    EXPECT_DOUBLE_EQ(100.0, Stored(model, PropertyId::PressureConverted2)) << "known pressures as typed";
+    DialogTests::SaveShown(pressure.pane.Window(), L"dialogs_pressure_step");
+
+    model->SetPressureCalibrationApplied(true);
+    model->CommitChanges();
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(pressure.page, StepControl::Apply));
+    Type(pressure.page, IDC_PRESSURE_KNOWN_2, L"");
+    EXPECT_TRUE(IsBlankMarker(Stored(model, PropertyId::PressureConverted2)));
+    EXPECT_FALSE(model->GetValue<PropertyType::Bool>(PropertyId::PressureCalibrationApplied));
+    EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(pressure.page, StepControl::Apply));
+
+    // Ticking with a box empty: the tick does not stay and the balloon says why.
+    TakeBalloonTitle();
+    CheckDlgButton(pressure.page, StepControl::Apply, BST_CHECKED);
+    SendMessageW(pressure.page, WM_COMMAND, MAKEWPARAM(StepControl::Apply, BN_CLICKED), 0);
+    EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(pressure.page, StepControl::Apply));
+    EXPECT_EQ(L"Can't Apply Calibration", TakeBalloonTitle());
+
+    // Not typing: a change made elsewhere shows in the boxes.
+    model->SetPressureBase2(0.25);
+    model->CommitChanges();
+    EXPECT_EQ(L"250", Text(pressure.page, StepControl::SecondValue));
+}
+
+TEST(PressureStep, ASelectionAcrossTwoRecordsIsRefusedWithABalloonAndNothingSent)
+{
+    DialogTests::DocumentFixture fixture;
+    const ModelPtr model = fixture.Document().GetModel(ModelKind::PressureCalib);
+    CalibrationPage pressure(Sistra::StepId::PressureStep, fixture);
+    const TickPosition start{0, 10}, end{1, 50};
+    ASSERT_EQ(S_OK, fixture.Host().SelectRange(0, &start, &end));
+    TakeBalloonTitle();
+    SendMessageW(pressure.page, WM_COMMAND, MAKEWPARAM(StepControl::FirstFromSelection, BN_CLICKED), 0);
+    EXPECT_EQ(L"No Pressure Selection", TakeBalloonTitle());
+    EXPECT_TRUE(IsBlankMarker(Stored(model, PropertyId::PressureBase1)));
+
+    const TickPosition within{1, 20};
+    ASSERT_EQ(S_OK, fixture.Host().SelectRange(0, &within, &end));
+    SendMessageW(pressure.page, WM_COMMAND, MAKEWPARAM(StepControl::SecondFromSelection, BN_CLICKED), 0);
+    EXPECT_DOUBLE_EQ(10.0, Stored(model, PropertyId::PressureBase2)) << "the selection's mean";
+    EXPECT_EQ(L"10", Text(pressure.page, StepControl::SecondValue));
+}
+
+TEST(ConductanceStep, AnotherUnitReadsTheKnownValuesAsShownInIt)
+{
+    DialogTests::DocumentFixture fixture;
+    const ModelPtr model = fixture.Document().GetModel(ModelKind::ConductanceCalib);
+    CalibrationPage conductance(Sistra::StepId::ConductanceStep, fixture);
+    ASSERT_TRUE(conductance.page);
+    EXPECT_EQ(L"mS", Text(conductance.page, IDC_CONDUCTANCE_UNIT_LABEL));
+    Type(conductance.page, IDC_CONDUCTANCE_KNOWN_1, L"5");
+    Type(conductance.page, IDC_CONDUCTANCE_KNOWN_2, L"10");
+    EXPECT_DOUBLE_EQ(0.005, Stored(model, PropertyId::ConductanceConverted1));
+    DialogTests::SaveShown(conductance.pane.Window(), L"dialogs_conductance_step");
+
+    SendDlgItemMessageW(conductance.page, IDC_CONDUCTANCE_UNIT, CB_SETCURSEL, 1, 0);
+    SendMessageW(conductance.page, WM_COMMAND, MAKEWPARAM(IDC_CONDUCTANCE_UNIT, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(conductance.page, IDC_CONDUCTANCE_UNIT)));
+    EXPECT_DOUBLE_EQ(5.0, Stored(model, PropertyId::ConductanceConverted1));
+    EXPECT_DOUBLE_EQ(10.0, Stored(model, PropertyId::ConductanceConverted2));
+    EXPECT_EQ(L"5", Text(conductance.page, IDC_CONDUCTANCE_KNOWN_1));
+    EXPECT_EQ(L"RVU", Text(conductance.page, IDC_CONDUCTANCE_UNIT_LABEL));
+
+    // A unit the list does not have (an older document's) is shown, with nothing chosen in the list.
+    model->SetValue<PropertyType::Unit>(PropertyId::ConductanceUnit, UnitInfo{L"S", 0});
+    model->CommitChanges();
+    EXPECT_EQ(L"S", Text(conductance.page, IDC_CONDUCTANCE_UNIT_LABEL));
+    EXPECT_EQ(-1, SendDlgItemMessageW(conductance.page, IDC_CONDUCTANCE_UNIT, CB_GETCURSEL, 0, 0));
+}
+
+// The instruction names what the workflow needs sampled; a text that needs more room pushes the rows
+// below it down.
+TEST(SamplingStep, TheInstructionFollowsTheWorkflowAndTheCheckBoxTheModel)
+{
+    const struct
+    {
+        int kind;
+        bool saline;
+        bool cuvette;
+    } cases[] = {{1, true, true}, {2, true, false}, {3, false, false}};
+    for (const auto& c : cases)
+    {
+        const std::wstring text = Orv::String(Orv::ThisModule(), SamplingInstruction(c.kind), true).c_str();
+        EXPECT_EQ(c.saline, text.find(L"saline bolus") != std::wstring::npos) << c.kind;
+        EXPECT_EQ(c.cuvette, text.find(L"cuvette well") != std::wstring::npos) << c.kind;
+    }
+
+    DialogTests::DocumentFixture fixture;
+    const ModelPtr model = fixture.Document().GetModel(ModelKind::SamplingStep);
+    CalibrationPage sampling(Sistra::StepId::SamplingStep, fixture);
+    ASSERT_TRUE(sampling.page);
+    EXPECT_EQ(L"Start sampling:", Text(sampling.page, 1093));
+    model->SetValue<PropertyType::Bool>(PropertyId::SamplingComplete, true);
+    model->CommitChanges();
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(sampling.page, StepControl::Apply));
+    DialogTests::SaveShown(sampling.pane.Window(), L"dialogs_sampling_step");
+}
+
+// A slope typed in µL per mS is stored in L per S, an intercept in µL in L; the equation names the
+// conductance unit.
+TEST(CuvetteStep, TheSlopeAndInterceptAreStoredInBaseUnits)
+{
+    for (const bool relative : {false, true})
+    {
+        DialogTests::DocumentFixture fixture;
+        const ModelPtr conductance = fixture.Document().GetModel(ModelKind::ConductanceCalib);
+        if (relative)
+        {
+            conductance->SetValue<PropertyType::Unit>(PropertyId::ConductanceUnit, UnitInfo{L"RVU", 0});
+            conductance->CommitChanges();
+        }
+        const ModelPtr model = fixture.Document().GetModel(ModelKind::CuvetteCalib);
+        CalibrationPage cuvette(Sistra::StepId::CuvetteStep, fixture);
+        ASSERT_TRUE(cuvette.page);
+        EXPECT_EQ(relative ? L"\u00D7 1 RVU +" : L"\u00D7 1 mS +", Text(cuvette.page, IDC_CUVETTE_EQUATION));
+        Type(cuvette.page, IDC_CUVETTE_SLOPE, L"2");
+        Type(cuvette.page, IDC_CUVETTE_INTERCEPT, L"3");
+        EXPECT_DOUBLE_EQ(relative ? 2e-6 : 0.002, Stored(model, PropertyId::CuvetteSlope));
+        EXPECT_DOUBLE_EQ(3e-6, Stored(model, PropertyId::CuvetteIntercept));
+        EXPECT_EQ(L"2", Text(cuvette.page, IDC_CUVETTE_SLOPE));
+        if (!relative)
+            DialogTests::SaveShown(cuvette.pane.Window(), L"dialogs_cuvette_step");
+        model->SetCuvetteCalibrationApplied(true);
+        model->CommitChanges();
+        Type(cuvette.page, IDC_CUVETTE_SLOPE, L"");
+        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(cuvette.page, StepControl::Apply));
+    }
+}
+
+TEST(AnalyseStep, TheTypeListShowsTheModelsTypeAndStoresTheChoice)
+{
+    DialogTests::DocumentFixture fixture;
+    const ModelPtr model = fixture.Document().GetModel(ModelKind::AnalysisStep);
+    model->SetValue<PropertyType::Int>(PropertyId::AnalysisType, 5);
+    model->CommitChanges();
+    CalibrationPage analyse(Sistra::StepId::AnalyseStep, fixture);
+    ASSERT_TRUE(analyse.page);
+    EXPECT_EQ(-1, SendDlgItemMessageW(analyse.page, IDC_ANALYSE_TYPE, CB_GETCURSEL, 0, 0)) << "no such type";
+    SendDlgItemMessageW(analyse.page, IDC_ANALYSE_TYPE, CB_SETCURSEL, 1, 0);
+    SendMessageW(analyse.page, WM_COMMAND, MAKEWPARAM(IDC_ANALYSE_TYPE, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(analyse.page, IDC_ANALYSE_TYPE)));
+    EXPECT_EQ(1, model->GetAnalysisType());
+    model->SetValue<PropertyType::Int>(PropertyId::AnalysisType, 0);
+    model->CommitChanges();
+    EXPECT_EQ(0, SendDlgItemMessageW(analyse.page, IDC_ANALYSE_TYPE, CB_GETCURSEL, 0, 0));
+    DialogTests::SaveShown(analyse.pane.Window(), L"dialogs_analyse_step");
+}
