@@ -3,6 +3,7 @@
 #include "controls/edits/ValidatingEdit.h"
 #include "dialogs/helpers/NumberFields.h"
 #include "dialogs/helpers/UnitChoices.h"
+#include "foundation/system/RaisedFlag.h"
 #include "foundation/text/StringResources.h"
 #include "foundation/text/StringStream.h"
 
@@ -78,8 +79,7 @@ LRESULT AlphaDlg::OnValueChanged(WORD, WORD id, HWND, BOOL&)
     const Sistra::ModelPtr& model = GetModel();
     if (!model || (id != IDC_ALPHA_UPPER && id != IDC_ALPHA_LOWER))
         return 0;
-    const bool owner = !editing_;
-    editing_ = true;
+    const Orv::RaisedFlag editing(editing_);
     const double value = Sistra::ParseNumber(Sistra::GetWindowTextString(::GetDlgItem(m_hWnd, id)));
     const auto from = model->GetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::AlphaSource);
     if (Sistra::IsBlankMarker(value))
@@ -91,8 +91,6 @@ LRESULT AlphaDlg::OnValueChanged(WORD, WORD id, HWND, BOOL&)
         ComputeAlpha(from, Value(*model, Sistra::PropertyId::BaseCardiacOutput), Value(*model, Sistra::PropertyId::ScaledCardiacOutput),
                      Value(*model, Sistra::PropertyId::BaseStrokeVolume), Value(*model, Sistra::PropertyId::ScaledStrokeVolume)));
     CommitModel();
-    if (owner)
-        editing_ = false;
     return 0;
 }
 

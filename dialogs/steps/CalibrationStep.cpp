@@ -6,6 +6,7 @@
 #include "dialogs/helpers/NumberFields.h"
 #include "dialogs/helpers/UnitChoices.h"
 #include "document/mpvs/ControlProgramLink.h"
+#include "foundation/system/RaisedFlag.h"
 #include "hostframework/messaging/SistraIds.h"
 
 #include <cmath>
@@ -33,24 +34,6 @@ double FactorOf(const UnitInfo& unit)
 {
     return unit.prefix ? UnitPrefixFactor(unit.prefix) : 1.0;
 }
-
-// Set while the page writes the user's number into the model; a nested change keeps it.
-class EditingScope
-{
-public:
-    explicit EditingScope(bool& flag) : flag_(flag), owner_(!flag) { flag_ = true; }
-    ~EditingScope()
-    {
-        if (owner_)
-            flag_ = false;
-    }
-    EditingScope(const EditingScope&) = delete;
-    EditingScope& operator=(const EditingScope&) = delete;
-
-private:
-    bool& flag_;
-    bool owner_;
-};
 
 } // namespace
 
@@ -89,7 +72,8 @@ double CalibrationBoxes::BoxFactor(const CalibrationBox& box, SistraDocument& do
 
 void CalibrationBoxes::EditChanged(HWND page, int id, SistraDocument& document, Model& model)
 {
-    const EditingScope scope(editing_);
+    // Set while the page writes the user's number into the model; a nested change keeps it.
+    const Orv::RaisedFlag editing(editing_);
     for (const CalibrationBox& box : spec_.boxes)
     {
         if (!box.editId || box.editId != id)
