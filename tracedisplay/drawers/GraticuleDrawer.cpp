@@ -216,13 +216,20 @@ void GraticuleDrawer::RebuildColumns()
     verticalColumn_ = std::make_unique<OWL::TBitmap>(1, height, 1, 1, nullptr);
     {
         OWL::TMemoryDC dc;
+        for (const auto* column : {minorColumn_.get(), majorColumn_.get()})
+        {
+            OWL::SelectedObject selected(dc.GetHDC(), column->GetHandle());
+            PatBlt(dc, 0, 0, 1, height, WHITENESS);
+        }
         OWL::SelectedObject selected(dc.GetHDC(), verticalColumn_->GetHandle());
         PatBlt(dc, 0, 0, 1, height, WHITENESS);
         PatBlt(dc, 0, 0, 1, height, BLACKNESS);
     }
     if (preTrigger_)
         preTrigger_->Prepare(Environment(), height);
-    UpdateScaleLines();
+    // New columns are blank: a known scale's lines go back into them.
+    if (scale_)
+        UpdateScaleLines();
 }
 
 // Reads the scale's grid lines and displayed range into the line array, the range edges and the
@@ -518,7 +525,8 @@ HRESULT STDMETHODCALLTYPE GraticuleDrawer::Draw(HDC dc, LONGLONG from, LONGLONG 
     if (owner && Environment() && record != cachedRecord_)
     {
         RefreshLevelTransform(record);
-        UpdateScaleLines();
+        if (scale_)
+            UpdateScaleLines();
     }
     DrawLevelBands(dc, columns);
     if (preTrigger_ && (static_cast<ULONG>(samplingRecord) & PreTriggerSampling) && record == liveRecord && live)

@@ -229,7 +229,7 @@ HRESULT STDMETHODCALLTYPE PolyLineTraceDrawer::Draw(HDC dc, LONGLONG from, LONGL
     drawnCount_ = 0;
     if (drawFlags & DrawFlag::DropCacheFirst)
         run_.Reset();
-    bool clipped = false;
+    int savedClip = 0;
     if (ContinuesCachedRun(from, xOffset))
     {
         drawnCount_ = static_cast<LONG>(DrawPoints(dc, from, to - from, xOffset) + xOffset);
@@ -245,8 +245,8 @@ HRESULT STDMETHODCALLTYPE PolyLineTraceDrawer::Draw(HDC dc, LONGLONG from, LONGL
             drawable = to > from;
             if (drawable && clip)
             {
+                savedClip = SaveDC(dc);
                 IntersectClipRect(dc, xOffset, clip->top, clip->right, clip->bottom);
-                clipped = true;
             }
         }
         if (drawable && OpenRun(from, record) && to > from)
@@ -254,8 +254,9 @@ HRESULT STDMETHODCALLTYPE PolyLineTraceDrawer::Draw(HDC dc, LONGLONG from, LONGL
     }
     if (!(drawFlags & DrawFlag::KeepCache))
         run_.Reset();
-    if (clipped)
-        SelectClipRgn(dc, nullptr);
+    // The caller's own clip comes back, not none at all.
+    if (savedClip)
+        RestoreDC(dc, savedClip);
     return S_OK;
 }
 

@@ -104,6 +104,17 @@ TEST(GraticuleDrawerTest, AScaleWithoutLinesTurnsTheGridOff)
     EXPECT_EQ(canvas.Width() * canvas.Height(), canvas.CountPixels(system));
 }
 
+TEST(GraticuleDrawerTest, AStripNotYetScaledShowsThePaneBackground)
+{
+    AttachedGraticule g;
+    g.pane.strip = &g;
+    g.drawer.SetOwner(&g);
+    g.pane.background = RGB(10, 20, 30);
+    DibCanvas canvas(200, 100);
+    g.drawer.Draw(canvas.Dc(), 0, 200, 0, 0, 0, &Strip, 0, 0, 0);
+    EXPECT_EQ(RGB(10, 20, 30), canvas.Pixel(5, 5));
+}
+
 TEST(GraticuleDrawerTest, FarOffLevelsAreClampedAndStillFillToTheEdge)
 {
     AttachedGraticule g;

@@ -95,6 +95,24 @@ TEST(PolyLineTraceDrawerTest, AStretchBeforeTheTriggerDrawsNothing)
     EXPECT_EQ(0, canvas.CountPixels(Blue));
 }
 
+TEST(PolyLineTraceDrawerTest, StartsAtTheTriggerAndKeepsTheCallersClip)
+{
+    FakePane pane;
+    pane.host.source.value = [](LONGLONG) { return 50.0; };
+    PolyLineTraceDrawer drawer(7, &Blue, {1, 0});
+    Attached(drawer, pane);
+    drawer.SetScaling(7, 0, &Upright, nullptr);
+    DibCanvas canvas(200, 100);
+    IntersectClipRect(canvas.Dc(), 0, 0, 150, 100);
+    drawer.Draw(canvas.Dc(), 0, 190, -30, 0, 10, &Strip, 0, 0, 0);
+    EXPECT_FALSE(canvas.HasPixelNear(35, 50, Blue, 2));
+    EXPECT_TRUE(canvas.HasPixelNear(45, 50, Blue, 0));
+    RECT clip{};
+    GetClipBox(canvas.Dc(), &clip);
+    EXPECT_EQ(150, clip.right);
+    EXPECT_FALSE(canvas.HasPixelNear(160, 50, Blue, 2));
+}
+
 TEST(DrawerBaseTest, DisplaySourceFallsBackToTheSourceWhileTheDisplayChannelIsUnset)
 {
     PolyLineTraceDrawer unset(1, &Blue, {3, 2}, {UnsetDisplayChannel, 5});
