@@ -2,7 +2,9 @@
 
 #include "tracedisplay/timescale/TimeLabelDrawer.h"
 
-#include "foundation/com/ResultCodes.h"
+#include "tracedisplay/support/LabelFont.h"
+#include "tracedisplay/support/RecordVersion.h"
+
 #include "platform/owl/gdi/DC.h"
 
 #include <cmath>
@@ -17,15 +19,6 @@ constexpr wchar_t UnitsNote[] = L"(ms)";
 constexpr int NoteRightInset = 2;
 constexpr int NoteTopInset = 3;
 constexpr int NoteBoxLead = 7;
-
-// A font of the default GUI font's face at the label size, made for the device it draws on.
-std::unique_ptr<OWL::TFont> LabelFontFor(HDC dc)
-{
-    LOGFONTW face{};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof face, &face);
-    const int height = -MulDiv(TimeScale::LabelPoints, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    return std::make_unique<OWL::TFont>(face.lfFaceName, height, 0, 0, 0, FW_NORMAL);
-}
 
 SIZE TextSize(HDC dc, HFONT font, const wchar_t* text)
 {
@@ -66,8 +59,10 @@ TimeScale::~TimeScale() = default;
 
 void TimeScale::SetUpFont()
 {
-    MeasuringDC dc(Owner() ? Owner()->DrawingDC() : nullptr);
-    font_ = LabelFontFor(dc.Get());
+    // A pane that draws with a device of its own gets labels made for it; otherwise the default labels.
+    const HDC own = Owner() ? Owner()->DrawingDC() : nullptr;
+    MeasuringDC dc(own);
+    font_ = MakeLabelFont(own, own ? LabelPoints : DefaultLabelPoints());
     const SIZE text = TextSize(dc.Get(), font_->GetHandle(), WidestLabel);
     stripHeight_ = static_cast<int>(PixelScale() * 5.0 + text.cy);
     labelWidth_ = 0;
@@ -144,13 +139,8 @@ void TimeScale::Paint(HDC dc, const StripPaintContext& context, const OWL::TRect
 
 HRESULT TimeScale::Load(IBinInStream* stream)
 {
-    if (!stream)
-        return E_INVALIDARG;
     ULONG version = 0;
-    const HRESULT read = stream->ReadULong(&version);
-    if (FAILED(read))
-        return read;
-    return version > SavedVersion ? Orv::E_ORV_NEWER_VERSION : S_OK;
+    return ReadRecordVersion(stream, SavedVersion, version);
 }
 
 HRESULT TimeScale::Save(IBinOutStream* stream)
