@@ -2,7 +2,9 @@
 
 #include "VyrMessaging.h"
 #include "controls/buttons/BmpTxtButton.h"
+#include "dialogs/table/TableViewOptionsDialog.h"
 #include "document/core/SistraDocument.h"
+#include "document/models/ModelFactory.h"
 #include "foundation/com/ComFace.h"
 #include "foundation/system/ModalMessage.h"
 #include "foundation/text/FormatStream.h"
@@ -120,6 +122,7 @@ void ApplyColumnFormat(SistraHemodynamicsTableViewData& data, int32_t parameter,
 DEFINE_RESPONSE_TABLE1(SistraHemodynamicsTableView, SistraViewBase)
     EV_WM_SIZE,
     EV_COMMAND(ExportButtonId, ExportTable),
+    EV_COMMAND(OptionsButtonId, ShowOptions),
     EV_COMMAND(TallionButtonId, AddToTallion),
 END_RESPONSE_TABLE;
 
@@ -375,7 +378,8 @@ std::optional<ColumnFormatChoice> SistraHemodynamicsTableView::AskColumnFormat(i
     TableView::SigFigDialog dialog(this);
     dialog.digits = digits;
     dialog.applyToAll = false;
-    if (dialog.Execute() != IDOK)
+    // Without a person the host answers; the figures then stay as they were.
+    if (RunModuleDialog(L"FormatColumn", GetHandle(), [&] { return dialog.Execute(); }) != IDOK)
         return std::nullopt;
     return ColumnFormatChoice{dialog.digits, dialog.applyToAll};
 }
@@ -398,6 +402,27 @@ void SistraHemodynamicsTableView::GetCopyCommandText(Orv::String& text)
 void SistraHemodynamicsTableView::GetPrintCommandText(Orv::String& text)
 {
     text = TitledCommandText(IDS_VIEW_PRINT_COMMAND, Name());
+}
+
+void SistraHemodynamicsTableView::ShowOptions()
+{
+    if (!Document() || !ViewModel())
+        return;
+    // The dialog edits a copy, so that a cancel leaves the table's model untouched.
+    const ModelPtr copy = ModelClassObjBase::CreateModel(ModelKind::HemoTable, Document(), ModelRole::Snapshot);
+    if (!copy)
+        return;
+    copy->SetSuppressCommit(true);
+    copy->CopyFrom(ViewModel().get());
+    const int pressed = RunModuleDialog(L"TableViewOptions", GetHandle(), [&] {
+        TableViewOptionsDialog dialog(this, *Document(), copy);
+        return dialog.Execute();
+    });
+    if (pressed != IDOK)
+        return;
+    ViewModel()->CopyFrom(copy.get());
+    ViewModel()->CommitChanges();
+    DataChanged(ChangeState::ResetAndResults);
 }
 
 void SistraHemodynamicsTableView::AddToTallion()

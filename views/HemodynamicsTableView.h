@@ -84,6 +84,7 @@ public:
     void SelectAll();
     // The commands of the buttons.
     void ExportTable();
+    void ShowOptions();
     void AddToTallion();
 
 protected:

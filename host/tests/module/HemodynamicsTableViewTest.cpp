@@ -2,6 +2,9 @@
 // selects in step with the other views, its export and its options in the table's model.
 #include "host/tests/module/DocumentOnHost.h"
 #include "host/tests/VyrTestSupport.h"
+#include "dialogs/tests/DialogTestSupport.h"
+#include "document/models/workflow/Workflow.h"
+#include "resources/ResourceIds.h"
 
 #include "platform/owl/controls/Control.h"
 #include "platform/owl/tests/Screenshot.h"
@@ -228,6 +231,49 @@ TEST_F(HemodynamicsTableViewOnHost, TheToggleIsKeptInTheTablesModel)
         view->OnFollowLatestChanged(MainGridWord, state);
         EXPECT_EQ(state != VARIANT_FALSE, model->GetValue<PropertyType::Bool>(PropertyId::AlwaysShowLatestRow));
     }
+}
+
+// With a person at the host, Options... edits a copy of the table's model that only OK puts back, and a
+// double click on a parameter's title asks for that column's figures.
+TEST_F(HemodynamicsTableViewOnHost, OptionsAndColumnFiguresAreAskedOfAPersonAndOnlyOkChangesTheTable)
+{
+    HostTests::StandIn().ShowModuleDialogs(VARIANT_TRUE);
+    const Sistra::ModelPtr model = Doc().GetModel(Sistra::ModelKind::HemoTable);
+    const Sistra::ParameterSet before = model->GetTableParameterSet();
+    const bool summaryBefore = model->GetValue<PropertyType::Bool>(PropertyId::ShowSummaryPane);
+    const auto options = [&](int closing) {
+        DialogTests::WithModalScript(L"Sistra Hemodynamics Options", [closing](HWND dialog) {
+            DialogTests::Click(dialog, IDC_TABLE_OPTIONS_UNCHECK_ALL);
+            DialogTests::Click(dialog, IDC_TABLE_OPTIONS_SUMMARY);
+            DialogTests::Click(dialog, closing);
+        }, [&] { view->ShowOptions(); return 0; });
+    };
+    options(IDCANCEL);
+    EXPECT_EQ(before, model->GetTableParameterSet());
+    EXPECT_EQ(summaryBefore, model->GetValue<PropertyType::Bool>(PropertyId::ShowSummaryPane));
+
+    const Orv::ComPtr<Sistra::SistraHemodynamicsTableViewData> data = Doc().GetTableViewData();
+    ULONG columns = 0;
+    data->GetColumnCount(MainGridWord, &columns);
+    ASSERT_GT(columns, 1u);
+    const int32_t parameter = data->ParameterOfColumn(1);
+    DialogTests::WithModalScript(L"Format Column", [](HWND dialog) {
+        SetDlgItemTextW(dialog, IDC_TABLE_SIGFIG_DIGITS, L"2");
+        DialogTests::Click(dialog, IDOK);
+    }, [&] { return view->OnCellClicked(MainGridWord | TableView::ClickKindDoubleClick, 0, 1); });
+    EXPECT_EQ(2, data->GetRowFormat(parameter).digits);
+
+    options(IDOK);
+    // The loop-number row (0) has no box, and the workflow's left-out parameters keep their place.
+    std::vector<int32_t> excluded;
+    Sistra::Workflow(&Doc()).GetExcludedParameters(excluded);
+    Sistra::ParameterSet left = before;
+    for (int32_t shown = 1; shown <= 31; ++shown)
+        if (std::find(excluded.begin(), excluded.end(), shown) == excluded.end())
+            left.erase(shown);
+    EXPECT_EQ(left, model->GetTableParameterSet());
+    EXPECT_NE(summaryBefore, model->GetValue<PropertyType::Bool>(PropertyId::ShowSummaryPane));
+    HostTests::StandIn().ShowModuleDialogs(VARIANT_FALSE);
 }
 
 } // namespace
