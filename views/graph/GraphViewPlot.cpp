@@ -238,16 +238,21 @@ Orv::String SistraGraphViewBase::GetRangeUnits()
     return ChannelUnitsText(GetRangeChannel());
 }
 
-// The host hands the analysis its samples in the channels' own prefixed units, which the axes show as
-// they are: the views' data need no scaling to be shown.
+double SistraGraphViewBase::UnitScaleOf(const ViewChannel& channel)
+{
+    // The analysis works in the units without their prefixes; the axes show the channel's prefix.
+    const std::optional<Orv::PrefixedUnit> unit = ChannelUnit(channel.channel);
+    return unit && unit->Prefix() ? 1.0 / UnitPrefixFactor(unit->Prefix()) : 1.0;
+}
+
 double SistraGraphViewBase::GetDomainUnitScale()
 {
-    return 1.0;
+    return UnitScaleOf(GetDomainChannel());
 }
 
 double SistraGraphViewBase::GetRangeUnitScale()
 {
-    return 1.0;
+    return UnitScaleOf(GetRangeChannel());
 }
 
 int32_t SistraGraphViewBase::LoopOfPoint(int32_t firstLoop, int32_t pointIndex)

@@ -170,6 +170,9 @@ void SistraGraphViewBase::SetupWindow()
     SetUpAxes();
     helpButton_->SetBitmap(HelpBitmapId);
     helpButton_->SetHelpText(GetHelpText());
+    // The window was sized before its children existed.
+    if (const OWL::TRect client = GetClientRect(); client.Width() > 0 || client.Height() > 0)
+        PlaceChildren(client);
     DataChanged(DataChangedRefreshHint);
 }
 

@@ -200,14 +200,13 @@ protected:
     // The units of an axis channel in the block of the first loop; empty without loops.
     Orv::String ChannelUnitsText(const ViewChannel& channel);
     std::optional<Orv::PrefixedUnit> ChannelUnit(int32_t channel);
+    // What a value of the channel's unprefixed unit is multiplied by to show it in the channel's unit.
+    double UnitScaleOf(const ViewChannel& channel);
 
     DECLARE_RESPONSE_TABLE(SistraGraphViewBase);
 
-private:
-    friend class ViewPlotData;
-    friend class SistraGraphViewBasePrintout;
-
-    // The plot-data parts: the series of the batches, the bound on drawing, the regression line.
+    // The plot-data parts: the series of the batches, the bound on drawing, the regression line; the
+    // graph's messages.
     bool GetSeries(int seriesId, int* count, int* firstIndex, const float** x, const float** y,
                    const COLORREF** colours, COLORREF* colour, uint32_t* flags) override;
     bool ContinueDrawing(int) override;
@@ -215,14 +214,23 @@ private:
                    const MGraph1::GlyphRecord** records) override;
     bool GetFunctions(double, double, int, int* count, const MGraph1::FunctionRecord** records) override;
     bool OnMessage(const MessSys::Message& message) override;
+    // The same parts as the plotters take them.
     MGraph1::XYCPlotData& SeriesSource() { return *this; }
+    MGraph1::FunctionGlyphPlotData& FunctionSource() { return *this; }
+    // Where a series' points are kept while its plotter paints.
+    SistraData::Series& KeptSeries(int seriesId) { return seriesData_[seriesId]; }
+    // The host's graph display settings for the document, applied to the graph.
+    void ApplyDisplaySettings(MGraph1::Graph2DDrawer& graph);
+
+private:
+    friend class ViewPlotData;
+    friend class SistraGraphViewBasePrintout;
 
     void AutoRange();
     void SetUpAxes();
     void PlaceChildren(const RECT& client);
     // Builds the plot of this view on the given graph (the screen's or an output copy).
     void BuildSeries(MGraph1::Graph2DDrawer& graph, int32_t first, int32_t end, int32_t batchSize);
-    void ApplyDisplaySettings(MGraph1::Graph2DDrawer& graph);
 
     void OnDefaultSize(LONG* words);
     void OnHostDataChanged();

@@ -19,8 +19,8 @@ namespace Sistra
 namespace
 {
 
-constexpr int TimedOutTextInset = 6;
-constexpr int TimedOutTextPoints = 10;
+constexpr int NoticeInset = 6;
+constexpr int NoticePoints = 10;
 constexpr ULONG LoopNumberArgument = 0x2;
 
 } // namespace
@@ -150,17 +150,25 @@ void AbandonedDrawingAnnotation::OnDraw(HDC dc, HDC, RECT plotRect, RECT)
         return;
     static const Orv::String text(Orv::ThisModule(), IDS_VIEW_DRAWING_TIMED_OUT, true);
     view_.ClearTimedOut();
-    const int height = MulDiv(TimedOutTextPoints, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
+    DrawCornerNotice(dc, plotRect, text, false);
+}
+
+void DrawCornerNotice(HDC dc, const RECT& rect, const Orv::String& text, bool italic)
+{
+    // 10 points in the context's logical units.
     SIZE window{1, 1}, viewport{1, 1};
     ::GetWindowExtEx(dc, &window);
     ::GetViewportExtEx(dc, &viewport);
+    const int height = MulDiv(MulDiv(NoticePoints, ::GetDeviceCaps(dc, LOGPIXELSY), 72), window.cx,
+                              viewport.cx ? viewport.cx : 1);
     HFONT font = nullptr;
-    if (!CreateShellDlgFontIndirect(dc, &font, MulDiv(height, window.cx, viewport.cx ? viewport.cx : 1), 0, 0, false))
+    if (!CreateShellDlgFontIndirect(dc, &font, height, 0, 0, italic))
         return;
     const Orv::UniqueGdiObject<HFONT> owned(font);
     const OWL::SelectedObject selected(dc, font);
-    const Orv::TextAlignment align(dc, TA_RIGHT | TA_BOTTOM);
-    ::TextOutW(dc, plotRect.right - TimedOutTextInset, plotRect.bottom - TimedOutTextInset, text.c_str(),
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.Length()), &extent);
+    ::TextOutW(dc, rect.right - extent.cx - NoticeInset, rect.bottom - extent.cy - NoticeInset, text.c_str(),
                static_cast<int>(text.Length()));
 }
 

@@ -6,6 +6,7 @@
 
 #include "graph/annotations/Annotation.h"
 #include "graph/messages/MessageSystem.h"
+#include "foundation/text/String.h"
 #include "graph/plotdata/PlotData.h"
 
 #include <cfloat>
@@ -92,5 +93,9 @@ private:
     SistraDocument* document_;
     SistraGraphViewBase& view_;
 };
+
+// A one-line notice in 10-point "MS Shell Dlg 2" whose lower right corner sits 6 units inside the
+// rectangle's.
+void DrawCornerNotice(HDC dc, const RECT& rect, const Orv::String& text, bool italic);
 
 } // namespace Sistra

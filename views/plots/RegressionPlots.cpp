@@ -94,6 +94,14 @@ Orv::String RegressionPlotBase::GetRangeUnits()
     return Orv::String(pressure.empty() && volume.empty() ? L"" : (pressure + L"*" + volume).c_str());
 }
 
+double RegressionPlotBase::GetRangeUnitScale()
+{
+    const double pressure = UnitScaleOf(SetupChannel(PropertyId::PressureChannel));
+    if (kind_.rangeUnits == RangeUnitKind::PressurePerSecond)
+        return pressure;
+    return pressure * UnitScaleOf(SetupChannel(PropertyId::VolumeChannel));
+}
+
 int32_t RegressionPlotBase::GetFunctionIndex()
 {
     return kind_.fitOffline && IsOnlineAnalysisRunning() ? NoFunction : kind_.functionIndex;

@@ -59,6 +59,7 @@ public:
     Orv::String GetRangeTitle() override { return Text(kind_.rangeTitle); }
     Orv::String GetRangeSymbol() override { return Text(kind_.rangeSymbol); }
     Orv::String GetRangeUnits() override;
+    double GetRangeUnitScale() override;
     int32_t GetSeriesId() override { return kind_.seriesId; }
     int32_t GetFunctionIndex() override;
     bool GetDataExtents(ViewExtents& extents) override;
