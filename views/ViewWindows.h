@@ -1,4 +1,4 @@
-// The module's nine view windows: the regression plots draw their graphs; the views not built yet are
+// The module's nine view windows: the loop view and the regression plots draw their graphs; the views not built yet are
 // plain windows titled with their view's name.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include "platform/owl/window/Window.h"
 #include "tableview/data/TableInterfaces.h"
 #include "tableview/manager/TableViewManager.h"
+#include "views/loop/LoopView.h"
 #include "views/plots/RegressionPlots.h"
 
 namespace Sistra
@@ -25,10 +26,6 @@ public:
                     OWL::TModule* module, IDocView2* hostView);
 };
 
-class SistraAnalysisGraphView final : public PlainViewWindow
-{
-    using PlainViewWindow::PlainViewWindow;
-};
 class SistraSalineCalGraphView final : public PlainViewWindow
 {
     using PlainViewWindow::PlainViewWindow;

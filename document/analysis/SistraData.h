@@ -153,6 +153,8 @@ public:
     bool FitPvaEsp(FittedLine& line);
     bool GetEspvrEdpvrIntersection(double& pressure, double& volume);
     bool HasEnoughLoopsForFit();
+    // The largest end-systolic volume of the included loops, where the quadratic ESPVR ends.
+    float QuadraticEspvrVolumeLimit() const { return includedEsvMaximum_; }
     bool UpdateTangentEsPoints();
     // The regressions the area calculation takes; none when a fit is missing.
     std::optional<PvaRegressions> PvaRegressionsNow();

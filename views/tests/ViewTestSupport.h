@@ -25,9 +25,10 @@ inline void PumpMessages()
     }
 }
 
-// Loop i: Ved = 100 + i, Ves = Ved - 40, Pes = 2 Ves + 5, SW = 3 Ved - 50, dP/dt max = 10 Ved + 100,
-// PVA = 2 Ved + 1000; then the block's closing record.
-inline std::vector<Sistra::SistraEvent> LinearLoops(int count)
+// Loop i: Ved = 100 + i, Ves = Ved - 40, Pes = 2 Ves + 5, Ped as given, SW = 3 Ved - 50, dP/dt max =
+// 10 Ved + 100, PVA = 2 Ved + 1000, volumes from Ves to Ved and pressures from Ped to Pes; then the
+// block's closing record.
+inline std::vector<Sistra::SistraEvent> LinearLoops(int count, double ped = 10.0)
 {
     std::vector<Sistra::SistraEvent> loops;
     for (int i = 0; i <= count; ++i)
@@ -41,6 +42,11 @@ inline std::vector<Sistra::SistraEvent> LinearLoops(int count)
         loop.sw = 3.0 * loop.ved - 50.0;
         loop.dpdtMax = 10.0 * loop.ved + 100.0;
         loop.sv = loop.ved - loop.ves;
+        loop.ped = ped;
+        loop.vmin = loop.ves;
+        loop.vmax = loop.ved;
+        loop.pmin = ped;
+        loop.pmax = loop.pes;
         loop.state = i == count ? Sistra::LoopStateClosing : Sistra::LoopStateValid;
         loops.push_back(loop);
     }
@@ -71,9 +77,9 @@ public:
     }
 
     // Analyses count loops as LinearLoops describes them, with their areas.
-    void Analyse(int count)
+    void Analyse(int count, double ped = 10.0)
     {
-        const auto loops = LinearLoops(count);
+        const auto loops = LinearLoops(count, ped);
         host_.SetRecords(L"sistra", 0, loops);
         host_.SetRecords(L"pva", 0, AreasOf(loops));
         Sistra::SistraData& data = document_->Data();

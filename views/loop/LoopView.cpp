@@ -1,0 +1,591 @@
+// The loop view's window: its controls, their layout, the commands they send, the model they follow
+// and the list of loops.
+#include "views/loop/LoopView.h"
+
+#include "views/loop/TextClickAnnotation.h"
+
+#include "document/core/SistraDocument.h"
+#include "foundation/text/FormatStream.h"
+#include "foundation/text/StringResources.h"
+#include "hostframework/messaging/SistraIds.h"
+#include "resources/ResourceIds.h"
+
+#include <algorithm>
+
+namespace Sistra
+{
+
+namespace
+{
+
+constexpr int StripHeight = 24;
+constexpr int ListWidth = 60;
+constexpr int ViewInset = 2;
+constexpr int StripInsetTop = 26;
+constexpr int TitleWidthWhenRoom = 240;
+constexpr int TitleRoomLeft = 242;
+constexpr uint32_t ListRebuildStep = 4;
+constexpr uint32_t ListUpdateStep = 5;
+constexpr uint32_t ClearListHint = 0x2;
+constexpr int32_t UnreadableLoopState = 3;
+constexpr ULONG BoolArgument = 1;
+constexpr ULONG TextArgument = 7;
+
+const wchar_t* const EspvrTypeNames[] = {L"Linear", L"Quadratic", L"Perpendicular", L"Tangent"};
+const wchar_t* const EdpvrTypeNames[] = {L"Linear", L"Exponential"};
+const wchar_t* const EsPointNames[] = {L"PerBeatESPoints", L"TangentFitESPoints"};
+
+Orv::String Text(UINT id)
+{
+    return Orv::String(Orv::ThisModule(), id, true);
+}
+
+// The changes that call for the plot to be assembled again.
+bool ChangesPlot(const PropertyIdSet& changed)
+{
+    for (int id : {PropertyId::AnalysisType, PropertyId::ShowEspvrRegression, PropertyId::ShowEdpvrRegression,
+                   PropertyId::EspvrRegressionType, PropertyId::EdpvrRegressionType, PropertyId::CurrentStep,
+                   PropertyId::EsPointType})
+        if (changed.Test(id))
+            return true;
+    return false;
+}
+
+struct FlagPayload
+{
+    ULONG typeWord = BoolArgument;
+    ULONG flag;
+};
+
+struct TextPayload
+{
+    ULONG typeWord = TextArgument;
+    IOrvString* text;
+};
+
+} // namespace
+
+DEFINE_RESPONSE_TABLE1(SistraAnalysisGraphView::LayoutWindow, OWL::TLayoutWindow)
+    EV_CHILD_NOTIFY(LoopViewControl::ShowEspvr, BN_CLICKED, view.ToggleEspvr),
+    EV_CHILD_NOTIFY(LoopViewControl::ShowEdpvr, BN_CLICKED, view.ToggleEdpvr),
+    EV_CHILD_NOTIFY(LoopViewControl::EspvrType, CBN_SELCHANGE, view.EspvrTypeChosen),
+    EV_CHILD_NOTIFY(LoopViewControl::EdpvrType, CBN_SELCHANGE, view.EdpvrTypeChosen),
+    EV_CHILD_NOTIFY(LoopViewControl::EsPoints, CBN_SELCHANGE, view.EsPointsChosen),
+END_RESPONSE_TABLE;
+
+SistraAnalysisGraphView::LayoutWindow::LayoutWindow(SistraAnalysisGraphView& owner)
+    : OWL::TLayoutWindow(&owner), view(owner)
+{
+}
+
+DEFINE_RESPONSE_TABLE1(SistraAnalysisGraphView, SistraGraphViewBase)
+    EV_WM_SIZE,
+    EV_CHILD_NOTIFY(LoopViewControl::LoopList, LBN_SELCHANGE, LoopRowChosen),
+END_RESPONSE_TABLE;
+
+VYR_DEFINE_EVENT_MAP(SistraAnalysisGraphView, SistraGraphViewBase){
+    VyrEventMap::Header(),
+    VyrEventMap::Observer(&MsgIdClass<&HostSamplingEventGUID, 15>::GetId,
+                          &CallMemberNoArgs<SistraAnalysisGraphView, &SistraAnalysisGraphView::OnSamplingStarts>),
+    VyrEventMap::Observer(&MsgIdClass<&HostSamplingEventGUID, 16>::GetId,
+                          &CallMemberNoArgs<SistraAnalysisGraphView, &SistraAnalysisGraphView::OnSamplingStops>),
+    VyrEventMap::Observer(&MsgIdClass<&SistraDocumentGUID, DocumentNotification::ModelPropertiesChanged>::GetId,
+                          &DispatchObserverEvent<SistraAnalysisGraphView, ModelChangedRecord,
+                                                 &SistraAnalysisGraphView::OnModelChanged>),
+    VyrEventMap::Observer(&MsgIdClass<&SistraDocumentGUID, DocumentNotification::AnalysisCleared>::GetId,
+                          &CallMemberNoArgs<SistraAnalysisGraphView, &SistraAnalysisGraphView::ResendSettings>),
+    VyrEventMap::End(),
+};
+
+SistraAnalysisGraphView::SistraAnalysisGraphView(OWL::TWindow* parent, IDocViewClass* viewClass, IDocView2* view,
+                                                 IUnknown* document, OWL::TModule* module, IDocView2* hostView)
+    : SistraGraphViewBase(ViewCreation{parent, viewClass, view, document, module, hostView}, Text(IDS_VIEW_LOOP), 2,
+                          ModelKind::LoopView),
+      loopItems_(8)
+{
+    espvrPoints_ = std::make_unique<ViewPlotData>(*this, 17, 0, 0, nullptr);
+    edpvrPoints_ = std::make_unique<ViewPlotData>(*this, 15, 0, 0, nullptr);
+    polynomialFunction_.xScale = 1.0;
+    layoutWindow_ = std::make_unique<LayoutWindow>(*this);
+    espvrCheck_ = std::make_unique<OWL::TCheckBox>(layoutWindow_.get(), LoopViewControl::ShowEspvr,
+                                                   Text(IDS_LOOP_ESPVR).c_str(), 0, 0, 0, 0, module);
+    edpvrCheck_ = std::make_unique<OWL::TCheckBox>(layoutWindow_.get(), LoopViewControl::ShowEdpvr,
+                                                   Text(IDS_LOOP_EDPVR).c_str(), 0, 0, 0, 0, module);
+    const DWORD comboStyle = CBS_DROPDOWNLIST | WS_VSCROLL;
+    espvrTypeCombo_ = std::make_unique<OWL::TComboBox>(layoutWindow_.get(), LoopViewControl::EspvrType, 0, 0, 0, 200,
+                                                       comboStyle, 0, module);
+    edpvrTypeCombo_ = std::make_unique<OWL::TComboBox>(layoutWindow_.get(), LoopViewControl::EdpvrType, 0, 0, 0, 200,
+                                                       comboStyle, 0, module);
+    errorIcon_ = std::make_unique<OrvControls::ErrorProvider>(layoutWindow_.get(), LoopViewControl::Warning, L"", 0, 0,
+                                                              0, 0, 0, module, 81);
+    esPointsCombo_ = std::make_unique<OWL::TComboBox>(layoutWindow_.get(), LoopViewControl::EsPoints, 0, 0, 0, 200,
+                                                      comboStyle, 0, module);
+    loopList_ = std::make_unique<OWL::TCheckList>(this, LoopViewControl::LoopList, 0, 0, ListWidth, ListWidth, module);
+}
+
+SistraAnalysisGraphView::~SistraAnalysisGraphView()
+{
+    if (loopList_ && loopList_->GetHandle())
+        loopList_->ClearList();
+}
+
+std::shared_ptr<Model> SistraAnalysisGraphView::Setup() const
+{
+    return Document() ? Document()->GetModel(ModelKind::WorkflowSetup) : nullptr;
+}
+
+bool SistraAnalysisGraphView::LoopViewFlag(int propertyId) const
+{
+    return ViewModel() && ViewModel()->GetValue<PropertyType::Bool>(propertyId);
+}
+
+int32_t SistraAnalysisGraphView::LoopViewInt(int propertyId) const
+{
+    return ViewModel() ? ViewModel()->GetValue<PropertyType::Int>(propertyId) : 0;
+}
+
+bool SistraAnalysisGraphView::HostSampling()
+{
+    return Document() && Document()->IsSampling();
+}
+
+Orv::String SistraAnalysisGraphView::GetTitle()
+{
+    static const Orv::String title = Text(IDS_VIEW_LOOP);
+    return title;
+}
+
+ViewChannel SistraAnalysisGraphView::GetDomainChannel()
+{
+    const auto setup = Setup();
+    return {setup ? setup->GetVolumeChannel() : ViewChannel{}.channel, static_cast<int32_t>(0xC0000000)};
+}
+
+ViewChannel SistraAnalysisGraphView::GetRangeChannel()
+{
+    const auto setup = Setup();
+    return {setup ? setup->GetPressureChannel() : ViewChannel{}.channel, static_cast<int32_t>(0xC0000000)};
+}
+
+Orv::String SistraAnalysisGraphView::GetDomainTitle()
+{
+    return Text(IDS_LOOP_VOLUME_TITLE);
+}
+
+Orv::String SistraAnalysisGraphView::GetDomainSymbol()
+{
+    return Text(IDS_LOOP_VOLUME_SYMBOL);
+}
+
+Orv::String SistraAnalysisGraphView::GetRangeTitle()
+{
+    return Text(IDS_LOOP_PRESSURE_TITLE);
+}
+
+Orv::String SistraAnalysisGraphView::GetRangeSymbol()
+{
+    return Text(IDS_LOOP_PRESSURE_SYMBOL);
+}
+
+Orv::String SistraAnalysisGraphView::GetTooltipFormat()
+{
+    return Text(IDS_LOOP_TOOLTIP);
+}
+
+Orv::String SistraAnalysisGraphView::GetHelpText()
+{
+    return Text(IDS_LOOP_HELP);
+}
+
+Orv::String SistraAnalysisGraphView::GetHelpTopic()
+{
+    return Text(IDS_LOOP_HELP_TOPIC);
+}
+
+bool SistraAnalysisGraphView::GetDataExtents(ViewExtents& extents)
+{
+    PlotRange range;
+    if (!AnalysisData() || !AnalysisData()->GetLoopPlotRange(range))
+        return false;
+    extents = ViewExtents{range.firstMinimum, range.firstMaximum, range.secondMinimum, range.secondMaximum};
+    return true;
+}
+
+int SistraAnalysisGraphView::GetTitleWidth()
+{
+    if (!errorIcon_->GetHandle() || !GetHandle())
+        return 0;
+    OWL::TRect icon = errorIcon_->GetWindowRect();
+    POINT corner{icon.left, icon.top};
+    ::ScreenToClient(GetHandle(), &corner);
+    return corner.x >= TitleRoomLeft ? TitleWidthWhenRoom : 0;
+}
+
+bool SistraAnalysisGraphView::RegressionsAvailable()
+{
+    const auto setup = Setup();
+    if (!setup || !setup->GetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn))
+        return true;
+    const auto workflowView = Document()->GetModel(ModelKind::WorkflowView);
+    const auto analyseStep = Document()->GetModel(ModelKind::AnalysisStep);
+    return workflowView && analyseStep &&
+           workflowView->GetValue<PropertyType::Int>(PropertyId::CurrentStep) == AnalyseStepId &&
+           analyseStep->GetValue<PropertyType::Int>(PropertyId::AnalysisType) == OcclusionAnalysis;
+}
+
+void SistraAnalysisGraphView::SetupWindow()
+{
+    SistraGraphViewBase::SetupWindow();
+    FillCombos();
+    UpdateRegressionControls(!HostSampling());
+    static const OWL::TDefaultGUIFont guiFont;
+    for (OWL::TWindow* window : std::initializer_list<OWL::TWindow*>{
+             layoutWindow_.get(), espvrCheck_.get(), edpvrCheck_.get(), espvrTypeCombo_.get(), edpvrTypeCombo_.get(),
+             esPointsCombo_.get(), loopList_.get()})
+        window->SetWindowFont(guiFont, false);
+    layoutWindow_->SetBkgndColor(OWL::TColor(::GetSysColor(COLOR_BTNFACE)));
+    LayOutStrip();
+    PlaceListAndStrip();
+    layoutWindow_->Layout();
+    if (Document())
+        for (int kind : {ModelKind::WorkflowSetup, ModelKind::AnalysisStep, ModelKind::WorkflowView})
+            if (const auto model = Document()->GetModel(kind))
+                Observe(static_cast<ISubject*>(model.get()));
+    for (OWL::TWindow* window : std::initializer_list<OWL::TWindow*>{
+             espvrTypeCombo_.get(), edpvrTypeCombo_.get(), espvrCheck_.get(), edpvrCheck_.get(), esPointsCombo_.get(),
+             errorIcon_.get()})
+        ::SetWindowPos(window->GetHandle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    controlsReady_ = true;
+    ResendSettings();
+}
+
+// The combo texts that name the end-systolic detection: "max (P/V)" or "sine fit".
+void SistraAnalysisGraphView::FillCombos()
+{
+    // The first three ESPVR types and the first point kind carry the detection text, filled in by
+    // RenewDetectionTexts.
+    for (int item = 0; item < 3; ++item)
+        espvrTypeCombo_->AddString(L"");
+    espvrTypeCombo_->AddString(Text(IDS_LOOP_ESPVR_TANGENT).c_str());
+    esPointsCombo_->AddString(L"");
+    esPointsCombo_->AddString(Text(IDS_LOOP_TANGENT_POINTS).c_str());
+    edpvrTypeCombo_->AddString(Text(IDS_LOOP_LINEAR).c_str());
+    edpvrTypeCombo_->AddString(Text(IDS_LOOP_EXPONENTIAL).c_str());
+    RenewDetectionTexts();
+}
+
+void SistraAnalysisGraphView::RenewDetectionTexts()
+{
+    const auto setup = Setup();
+    const bool sineFit = setup && setup->GetValue<PropertyType::Int>(PropertyId::EndSystolicMode) != 0;
+    const Orv::String detection = Text(sineFit ? IDS_LOOP_SINE_FIT : IDS_LOOP_MAX_PV);
+    const auto withDetection = [&](UINT id) {
+        Orv::OFormatStringStream text(id);
+        text << detection;
+        return text.Str();
+    };
+    const auto renew = [](OWL::TComboBox& combo, int index, const Orv::String& text) {
+        combo.DeleteString(index);
+        combo.InsertString(text.c_str(), index);
+    };
+    int selected = espvrTypeCombo_->GetSelIndex();
+    int index = 0;
+    for (UINT id : {IDS_LOOP_ESPVR_LINEAR, IDS_LOOP_ESPVR_QUADRATIC, IDS_LOOP_ESPVR_PERPENDICULAR})
+        renew(*espvrTypeCombo_, index++, withDetection(id));
+    espvrTypeCombo_->SetSelIndex(selected);
+    selected = esPointsCombo_->GetSelIndex();
+    renew(*esPointsCombo_, 0, withDetection(IDS_LOOP_DETECTED_POINTS));
+    esPointsCombo_->SetSelIndex(selected);
+}
+
+void SistraAnalysisGraphView::LayOutStrip()
+{
+    const auto place = [&](OWL::TWindow& child, OWL::TWindow* rightOf, int gap, bool centred, int width) {
+        OWL::TLayoutMetrics metrics;
+        metrics.SetMeasurementUnits(OWL::lmPixels);
+        if (rightOf)
+            metrics.X.Set(OWL::lmRight, OWL::lmLeftOf, rightOf, OWL::lmLeft, gap);
+        else
+            metrics.X.Set(OWL::lmRight, OWL::lmSameAs, OWL::lmParent, OWL::lmRight, 0);
+        if (centred)
+            metrics.Y.Set(OWL::lmCenter, OWL::lmSameAs, OWL::lmParent, OWL::lmCenter, 0);
+        else
+            metrics.Y.Set(OWL::lmTop, OWL::lmSameAs, OWL::lmParent, OWL::lmTop, 1);
+        metrics.Width.Absolute(OWL::lmWidth, width);
+        metrics.Height.Absolute(OWL::lmHeight, StripHeight);
+        layoutWindow_->SetChildLayoutMetrics(child, metrics);
+    };
+    // Widths in pixels that keep the proportions of the strip: combos 88, 80 and 44 against boxes 30.
+    constexpr int Unit = 2;
+    place(*edpvrTypeCombo_, nullptr, 0, false, 44 * Unit);
+    place(*edpvrCheck_, edpvrTypeCombo_.get(), 0, true, 30 * Unit);
+    place(*esPointsCombo_, edpvrCheck_.get(), 22, false, 80 * Unit);
+    place(*espvrTypeCombo_, esPointsCombo_.get(), 11, false, 88 * Unit);
+    place(*espvrCheck_, espvrTypeCombo_.get(), 0, true, 30 * Unit);
+    const OWL::TRect icon = errorIcon_->GetClientRect();
+    const int side = std::max(16, static_cast<int>(icon.Height()));
+    OWL::TLayoutMetrics metrics;
+    metrics.SetMeasurementUnits(OWL::lmPixels);
+    metrics.X.Set(OWL::lmRight, OWL::lmLeftOf, espvrCheck_.get(), OWL::lmLeft, 0);
+    metrics.Y.Set(OWL::lmTop, OWL::lmSameAs, OWL::lmParent, OWL::lmTop, (StripHeight - side) / 2);
+    metrics.Width.Absolute(OWL::lmWidth, side);
+    metrics.Height.Absolute(OWL::lmHeight, side);
+    layoutWindow_->SetChildLayoutMetrics(*errorIcon_, metrics);
+}
+
+void SistraAnalysisGraphView::UpdateRegressionControls(bool enable)
+{
+    const bool showEspvr = LoopViewFlag(PropertyId::ShowEspvrRegression);
+    const bool showEdpvr = LoopViewFlag(PropertyId::ShowEdpvrRegression);
+    espvrCheck_->EnableWindow(enable);
+    espvrTypeCombo_->EnableWindow(enable && showEspvr);
+    esPointsCombo_->EnableWindow(enable && showEspvr &&
+                                 LoopViewInt(PropertyId::EspvrRegressionType) == EspvrTangent);
+    edpvrCheck_->EnableWindow(enable);
+    edpvrTypeCombo_->EnableWindow(enable && showEdpvr);
+    regressionsAvailable_ = RegressionsAvailable();
+    for (OWL::TWindow* control : std::initializer_list<OWL::TWindow*>{
+             espvrCheck_.get(), espvrTypeCombo_.get(), esPointsCombo_.get(), edpvrCheck_.get(), edpvrTypeCombo_.get()})
+        control->ShowWindow(regressionsAvailable_ ? SW_SHOWNOACTIVATE : SW_HIDE);
+}
+
+void SistraAnalysisGraphView::OnSamplingStarts()
+{
+    UpdateRegressionControls(false);
+}
+
+void SistraAnalysisGraphView::OnSamplingStops()
+{
+    UpdateRegressionControls(true);
+}
+
+void SistraAnalysisGraphView::ResendSettings()
+{
+    if (!ViewModel() || !Proxy())
+        return;
+    ModelChangedRecord record{static_cast<ISubject*>(ViewModel().get()), ViewModel()->GetPropertyIds().Words()};
+    Proxy()->Notify(static_cast<ISubject*>(ViewModel().get()),
+                    MsgIdClass<&SistraDocumentGUID, DocumentNotification::ModelPropertiesChanged>::Id(), 0, &record);
+}
+
+void SistraAnalysisGraphView::OnModelChanged(ModelChangedRecord* record)
+{
+    if (!controlsReady_ || !record)
+        return;
+    const int32_t espvrType = LoopViewInt(PropertyId::EspvrRegressionType);
+    const int32_t edpvrType = LoopViewInt(PropertyId::EdpvrRegressionType);
+    const int32_t esPoints = LoopViewInt(PropertyId::EsPointType);
+    if (espvrType >= 0 && espvrType < static_cast<int32_t>(std::size(EspvrTypeNames)))
+        espvrTypeCombo_->SetSelIndex(espvrType);
+    if (edpvrType >= 0 && edpvrType < static_cast<int32_t>(std::size(EdpvrTypeNames)))
+        edpvrTypeCombo_->SetSelIndex(edpvrType);
+    if (esPoints >= 0 && esPoints < static_cast<int32_t>(std::size(EsPointNames)))
+        esPointsCombo_->SetSelIndex(esPoints);
+    RenewDetectionTexts();
+    espvrCheck_->SetCheck(LoopViewFlag(PropertyId::ShowEspvrRegression) ? BST_CHECKED : BST_UNCHECKED);
+    edpvrCheck_->SetCheck(LoopViewFlag(PropertyId::ShowEdpvrRegression) ? BST_CHECKED : BST_UNCHECKED);
+    UpdateRegressionControls(!HostSampling());
+    if (!ChangesPlot(PropertyIdSet(record->changed)))
+        return;
+    BuildPlot(GraphWindow());
+    InvalidateGraph();
+}
+
+void SistraAnalysisGraphView::SendFlag(USHORT command, bool value)
+{
+    USHORT code = 0;
+    GetDocumentMessagePrefix(&code);
+    const MsgData<FlagPayload> message{static_cast<ULONG>(code) << 16 | command, 0, {BoolArgument, value ? 1u : 0u}};
+    SendMsg(DocumentObject(), message, 0);
+}
+
+void SistraAnalysisGraphView::SendText(USHORT command, const wchar_t* text)
+{
+    USHORT code = 0;
+    GetDocumentMessagePrefix(&code);
+    const Orv::String value(text);
+    const MsgData<TextPayload> message{static_cast<ULONG>(code) << 16 | command, 0, {TextArgument, value.Interface()}};
+    SendMsg(DocumentObject(), message, 0);
+}
+
+void SistraAnalysisGraphView::ToggleEspvr()
+{
+    SendFlag(AutomationMessage::ShowESPVRegression, !LoopViewFlag(PropertyId::ShowEspvrRegression));
+}
+
+void SistraAnalysisGraphView::ToggleEdpvr()
+{
+    SendFlag(AutomationMessage::ShowEDPVRegression, !LoopViewFlag(PropertyId::ShowEdpvrRegression));
+}
+
+void SistraAnalysisGraphView::EspvrTypeChosen()
+{
+    const int chosen = espvrTypeCombo_->GetSelIndex();
+    if (chosen >= 0 && chosen < static_cast<int>(std::size(EspvrTypeNames)))
+        SendText(AutomationMessage::SetESPVRegressionType, EspvrTypeNames[chosen]);
+}
+
+void SistraAnalysisGraphView::EdpvrTypeChosen()
+{
+    const int chosen = edpvrTypeCombo_->GetSelIndex();
+    if (chosen >= 0 && chosen < static_cast<int>(std::size(EdpvrTypeNames)))
+        SendText(AutomationMessage::SetEDPVRegressionType, EdpvrTypeNames[chosen]);
+}
+
+void SistraAnalysisGraphView::EsPointsChosen()
+{
+    const int chosen = esPointsCombo_->GetSelIndex();
+    if (chosen >= 0 && chosen < static_cast<int>(std::size(EsPointNames)))
+        SendText(AutomationMessage::SetShowESPointsType, EsPointNames[chosen]);
+}
+
+void SistraAnalysisGraphView::EvSize(UINT sizeType, const OWL::TSize& size)
+{
+    if (size.cx == 0 && size.cy == 0)
+        return;
+    PlaceListAndStrip();
+    SistraGraphViewBase::EvSize(sizeType, size);
+    Invalidate(true);
+}
+
+void SistraAnalysisGraphView::PlaceListAndStrip()
+{
+    const OWL::TRect client = GetClientRect();
+    const RECT inset{client.left + ViewInset, client.top + StripInsetTop, client.right - ViewInset,
+                     client.bottom - ViewInset};
+    if (loopList_->GetHandle())
+        loopList_->MoveWindow(OWL::TRect(inset.left, inset.top, inset.left + ListWidth, inset.bottom - 1), true);
+    if (layoutWindow_->GetHandle())
+        layoutWindow_->MoveWindow(OWL::TRect(inset.left, inset.top - StripHeight, inset.right, inset.top), false);
+}
+
+void SistraAnalysisGraphView::DataChanged(uint32_t hint)
+{
+    if ((hint & ClearListHint) && loopList_->GetHandle())
+    {
+        loopList_->ClearList();
+        loopItems_.SetCount(0);
+    }
+    SistraGraphViewBase::DataChanged(hint);
+}
+
+void SistraAnalysisGraphView::UpdatePart(uint32_t step)
+{
+    if (step == ListRebuildStep && !HostSampling())
+        RebuildLoopList();
+    else if (step == ListUpdateStep)
+        UpdateLoopList();
+}
+
+// The signal-plausibility warning: negative end-diastolic pressures or volumes mean a channel is not
+// calibrated as it should be.
+void SistraAnalysisGraphView::UpdateData(MGraph1::Graph2DDrawer&)
+{
+    ShowPlausibilityWarning();
+}
+
+void SistraAnalysisGraphView::ShowPlausibilityWarning()
+{
+    constexpr int32_t EndDiastolicPressure = 13;
+    constexpr int32_t MinimumVolume = 5;
+    constexpr double LowestPressure = 0.001;
+    constexpr double LowestVolume = 0.0001;
+    static const Orv::String learnMore = Text(IDS_LOOP_LEARN_MORE);
+    SistraData* data = AnalysisData();
+    const auto pressure = data ? data->ComputeLoopParameterStatistics(EndDiastolicPressure) : std::nullopt;
+    const auto volume = data ? data->ComputeLoopParameterStatistics(MinimumVolume) : std::nullopt;
+    errorIcon_->linkText = learnMore;
+    if (pressure && pressure->count > 0 && pressure->minimum < LowestPressure)
+        errorIcon_->SetError(true, Text(IDS_LOOP_NEGATIVE_PRESSURE_TITLE), Text(IDS_LOOP_NEGATIVE_PRESSURE));
+    else if (volume && volume->count > 0 && volume->minimum < LowestVolume)
+        errorIcon_->SetError(true, Text(IDS_LOOP_NEGATIVE_VOLUME_TITLE), Text(IDS_LOOP_NEGATIVE_VOLUME));
+    else
+        errorIcon_->SetError(false, Orv::String(), Orv::String());
+}
+
+int32_t SistraAnalysisGraphView::LoopState(uint32_t loop)
+{
+    SistraEvent record;
+    return AnalysisData() && AnalysisData()->ReadLoop(loop, record) ? record.state : UnreadableLoopState;
+}
+
+void SistraAnalysisGraphView::RebuildLoopList()
+{
+    SistraData* data = AnalysisData();
+    const uint32_t loops = data ? data->GetLoopCount() : 0;
+    const auto setup = Setup();
+    const int32_t selected = setup ? setup->GetValue<PropertyType::Int>(PropertyId::SelectedLoop) : -1;
+    int rows = 0;
+    for (uint32_t loop = 0; loop < loops; ++loop)
+    {
+        const int32_t state = LoopState(loop);
+        if (state == LoopStateClosing)
+            continue;
+        OWL::TCheckListItem* item = rows < loopList_->GetCount() ? loopList_->GetItem(rows) : nullptr;
+        if (!item)
+        {
+            item = new OWL::TCheckListItem(std::to_wstring(rows + 1).c_str());
+            loopItems_.Add(item);
+            loopList_->AddItem(item);
+        }
+        state == LoopStateExcluded ? item->Uncheck() : item->Check();
+        if (static_cast<int32_t>(loop) == selected)
+            loopList_->SetSelIndex(rows);
+        ++rows;
+    }
+    for (int row = loopList_->GetCount() - 1; row >= rows; --row)
+        loopList_->DetachItem(row);
+    if (loopItems_.Count() > static_cast<unsigned>(rows))
+        loopItems_.SetCount(static_cast<unsigned>(rows));
+    loopList_->Invalidate(true);
+}
+
+void SistraAnalysisGraphView::UpdateLoopList()
+{
+    SistraData* data = AnalysisData();
+    const uint32_t loops = data ? data->GetLoopCount() : 0;
+    const auto setup = Setup();
+    const int32_t selected = setup ? setup->GetValue<PropertyType::Int>(PropertyId::SelectedLoop) : -1;
+    loopList_->SetSelIndex(-1);
+    if (HostSampling())
+    {
+        // While sampling the list only grows.
+        for (int row = loopList_->GetCount(); loops > 0 && row < static_cast<int>(loops); ++row)
+        {
+            auto* item = new OWL::TCheckListItem(std::to_wstring(row + 1).c_str(), BST_CHECKED);
+            loopItems_.Add(item);
+            loopList_->AddItem(item);
+        }
+    }
+    else
+    {
+        const int rows = loopList_->GetCount();
+        for (int row = 0; row < rows && row < static_cast<int>(loops); ++row)
+            if (OWL::TCheckListItem* item = loopList_->GetItem(row))
+                LoopState(static_cast<uint32_t>(row)) == LoopStateExcluded ? item->Uncheck() : item->Check();
+    }
+    loopList_->SetSelIndex(selected);
+    loopList_->Invalidate(true);
+}
+
+void SistraAnalysisGraphView::LoopRowChosen()
+{
+    const int row = loopList_->GetSelIndex();
+    if (row < 0 || row >= loopList_->GetCount() || !ViewModel())
+        return;
+    const auto setup = Setup();
+    if (setup)
+        setup->SetValue<PropertyType::Int>(PropertyId::SelectedLoop, row);
+    IntSet unticked = ViewModel()->GetCheckedItems();
+    const OWL::TCheckListItem* item = loopList_->GetItem(row);
+    if (item && !item->IsChecked())
+        unticked.insert(row);
+    else
+        unticked.erase(row);
+    ViewModel()->SetValue<PropertyType::IntSet>(PropertyId::CheckedItems, unticked);
+    ViewModel()->CommitChanges();
+    if (setup)
+        setup->CommitChanges();
+}
+
+} // namespace Sistra

@@ -1,0 +1,355 @@
+// What the loop view plots: the loops, the end-systolic and end-diastolic points, the fitted ESPVR and
+// EDPVR with their equations, and the notice in the corner.
+#include "views/loop/LoopView.h"
+
+#include "views/graph/ViewNumbers.h"
+#include "views/loop/TextClickAnnotation.h"
+
+#include "document/core/SistraDocument.h"
+#include "foundation/system/ModalMessage.h"
+#include "foundation/text/FormatStream.h"
+#include "foundation/text/StringResources.h"
+#include "graph/plotters/XYCPlotter.h"
+#include "resources/ResourceIds.h"
+
+#include <cmath>
+#include <new>
+
+namespace Sistra
+{
+
+namespace
+{
+
+constexpr int32_t EndDiastolicSeries = 15;
+constexpr int32_t EndSystolicSeries = 17;
+constexpr int32_t FirstLoopSeries = 18;
+constexpr int32_t OnlineLoopWindow = 30;
+constexpr float WidePen = 2.0f;
+constexpr int TrackingPenWidth = 5;
+constexpr uint32_t PointFlags = MGraph1::SeriesFlags::Markers;
+constexpr uint32_t LoopFlags = MGraph1::SeriesFlags::NoPointCache | MGraph1::SeriesFlags::Lines;
+constexpr uint32_t MenuShowEspvr = 1;
+constexpr uint32_t MenuShowEdpvr = 2;
+constexpr double LabelOffsetFactor = 1.2;
+
+const Orv::String& Squared()
+{
+    static const Orv::String text(Orv::ThisModule(), IDS_SUPERSCRIPT_TWO, false);
+    return text;
+}
+
+// "<name> = <slope> * <x> ± <|intercept|>, r² = <r²>", numbers as a person reads them.
+Orv::String LinearEquation(const wchar_t* start, const wchar_t* times, const FittedLine& line, double slopeScale)
+{
+    Orv::String text(start);
+    text += FormatViewNumber(line.slope * slopeScale);
+    text += Orv::String(times);
+    text += Orv::String(line.intercept < 0.0 ? L"- " : L"+ ");
+    text += FormatViewNumber(std::fabs(line.intercept));
+    text += Orv::String(L", r");
+    text += Squared();
+    text += Orv::String(L" = ");
+    text += FormatViewNumber(line.fit);
+    return text;
+}
+
+const wchar_t* SignOf(double value)
+{
+    return value < 0.0 ? L"-" : L"+";
+}
+
+} // namespace
+
+bool SistraAnalysisGraphView::GetSeries(int seriesId, int* count, int* firstIndex, const float** x, const float** y,
+                                        const COLORREF** colours, COLORREF* colour, uint32_t* flags)
+{
+    *count = 0;
+    *firstIndex = 0;
+    *x = *y = nullptr;
+    *colours = nullptr;
+    *colour = 0;
+    *flags = seriesId < FirstLoopSeries ? PointFlags : LoopFlags;
+    SistraData* data = AnalysisData();
+    if (!data)
+        return true;
+    SistraData::Series& series = KeptSeries(seriesId);
+    series = data->GetLoopViewSeries(seriesId, 0, data->GetLoopCount());
+    // The analysis data hands out the vertical values (pressure) first.
+    *count = static_cast<int>(std::min(series.first.size(), series.second.size()));
+    *x = series.second.data();
+    *y = series.first.data();
+    *colour = series.colour;
+    return true;
+}
+
+void SistraAnalysisGraphView::BuildPlot(MGraph1::Graph2DDrawer& graph)
+{
+    graph.RemoveAllPlotters();
+    SistraData* data = AnalysisData();
+    int32_t loops = data ? static_cast<int32_t>(data->GetLoopCount()) : 0;
+    const bool online = IsOnlineAnalysisRunning();
+    if (online)
+        loops = std::min(loops, OnlineLoopWindow);
+    const auto setup = Setup();
+    const bool loopSelected = setup && setup->GetValue<PropertyType::Int>(PropertyId::SelectedLoop) >= 0;
+    // The oldest loop first, the newest after it and the selected loop over all others.
+    for (int32_t e = loops; loops > 0 && e >= 0; --e)
+    {
+        auto* plotter = new MGraph1::XYCPlotter;
+        plotter->SetPlotData(&SeriesSource(), FirstLoopSeries + e, false);
+        if (e == 0 && loopSelected)
+            plotter->SetPenWidth(WidePen);
+        graph.AddPlotter(plotter, true);
+    }
+    regressionsAvailable_ = RegressionsAvailable();
+    const bool showEspvr = LoopViewFlag(PropertyId::ShowEspvrRegression) && regressionsAvailable_;
+    const bool showEdpvr = LoopViewFlag(PropertyId::ShowEdpvrRegression) && regressionsAvailable_;
+    AddPointPlotters(graph, showEspvr, showEdpvr);
+    graph.RemoveMouseReceiver(espvrPoints_.get());
+    graph.RemoveMouseReceiver(edpvrPoints_.get());
+    graph.RemoveAllAnnotations();
+    if (!online)
+        AddRelationPlotters(graph, showEspvr, showEdpvr);
+    for (ViewPlotData* points : {edpvrPoints_.get(), espvrPoints_.get()})
+    {
+        auto* marker = new MGraph1::BasicAnnotation;
+        marker->rasterMode = MGraph1::InvertRasterMode;
+        marker->markerSize = TrackingPenWidth;
+        marker->AttachObject(points, points->SeriesNumber(), false);
+        graph.AddAnnotation(marker, true);
+        graph.AddAnnotation(static_cast<MGraph1::ClickAnnotation*>(points), false);
+    }
+    graph.AddMouseReceiver(espvrPoints_.get());
+    graph.AddMouseReceiver(edpvrPoints_.get());
+    graph.AddAnnotation(new TextClickAnnotation(Document(), *this), true);
+    ApplyDisplaySettings(graph);
+}
+
+// The per-loop points of the shown relations; a graph that refuses one ends the assembly's point
+// plotters there.
+void SistraAnalysisGraphView::AddPointPlotters(MGraph1::Graph2DDrawer& graph, bool showEspvr, bool showEdpvr)
+{
+    try
+    {
+        for (auto [shown, points] : {std::pair{showEdpvr, edpvrPoints_.get()}, std::pair{showEspvr, espvrPoints_.get()}})
+        {
+            if (!shown)
+                continue;
+            auto plotter = std::make_unique<MGraph1::XYCPlotter>();
+            plotter->SetPlotData(static_cast<MGraph1::XYCPlotData*>(points), points->SeriesNumber(), false);
+            plotter->SetPenWidth(WidePen);
+            if (!graph.AddPlotter(plotter.get(), true))
+                return;
+            plotter.release();
+        }
+    }
+    catch (const std::bad_alloc&)
+    {
+        Orv::ShowMessageBox(GetHandle(), Orv::String(L"Sistra ran out of memory :("), GetTitle(), MB_ICONWARNING);
+        graph.RemoveAllPlotters();
+    }
+}
+
+void SistraAnalysisGraphView::AddRelationPlotters(MGraph1::Graph2DDrawer& graph, bool showEspvr, bool showEdpvr)
+{
+    const int32_t espvrType = LoopViewInt(PropertyId::EspvrRegressionType);
+    if (showEspvr && espvrType >= EspvrLinear && espvrType <= EspvrTangent)
+    {
+        MGraph1::GlyphPlotter* plotter = espvrType == EspvrQuadratic ? new MGraph1::PolynomialFunctionPlotter
+                                                                     : new MGraph1::GlyphPlotter;
+        plotter->SetGlyphPlotData(&FunctionSource(), RelationSeries::Espvr, false);
+        graph.AddPlotter(plotter, true);
+    }
+    if (showEdpvr)
+    {
+        MGraph1::GlyphPlotter* plotter = LoopViewInt(PropertyId::EdpvrRegressionType) == EdpvrExponential
+                                             ? new MGraph1::ExponentialFunctionPlotter
+                                             : new MGraph1::GlyphPlotter;
+        plotter->SetGlyphPlotData(&FunctionSource(), RelationSeries::Edpvr, false);
+        plotter->labelOffsetYPt = static_cast<int32_t>(graph.GetScaleFontSize() * LabelOffsetFactor);
+        graph.AddPlotter(plotter, true);
+    }
+}
+
+// The straight relations, across the whole visible width.
+bool SistraAnalysisGraphView::GetGlyphs(double, double, int seriesId, int* count, const MGraph1::GlyphRecord** records)
+{
+    *count = 0;
+    *records = nullptr;
+    SistraData* data = AnalysisData();
+    if (!data || IsOnlineAnalysisRunning())
+        return true;
+    FittedLine line;
+    std::optional<Orv::String> text;
+    COLORREF colour = EspvrColour;
+    if (seriesId == RelationSeries::Edpvr)
+    {
+        if (LoopViewInt(PropertyId::EdpvrRegressionType) == EdpvrExponential)
+            return true;
+        text = EdpvrText(EdpvrLinear);
+        colour = EdpvrColour;
+        data->FitEdpvrLinear(line);
+    }
+    else
+    {
+        const int32_t type = LoopViewInt(PropertyId::EspvrRegressionType);
+        if (type == EspvrQuadratic)
+            return true;
+        text = EspvrText(type);
+        type == EspvrPerpendicular ? data->FitEspvrPerpendicular(line)
+        : type == EspvrTangent     ? data->FitEspvrTangent(line)
+                                   : data->FitEspvrLinear(line);
+    }
+    if (!text)
+        return true;
+    double low = 0.0, high = 0.0;
+    GetDomainLimits(low, high);
+    lineFunction_ = MGraph1::GlyphRecord{low, line.slope * low + line.intercept, high, line.slope * high + line.intercept,
+                                         MGraph1::GlyphKind::Segment, colour, text->c_str(), false};
+    *count = 1;
+    *records = &lineFunction_;
+    return true;
+}
+
+// The curved relations: the quadratic ESPVR, ending at the largest end-systolic volume, and the
+// exponential EDPVR.
+bool SistraAnalysisGraphView::GetFunctions(double, double, int seriesId, int* count,
+                                           const MGraph1::FunctionRecord** records)
+{
+    *count = 0;
+    *records = nullptr;
+    polynomialFunction_.colour = EspvrColour;
+    exponentialFunction_.colour = EdpvrColour;
+    SistraData* data = AnalysisData();
+    if (!data)
+        return false;
+    if (seriesId == RelationSeries::Edpvr)
+    {
+        const std::optional<Orv::String> text = EdpvrText(EdpvrExponential);
+        if (!text || !data->FitEdpvrExponential(exponentialFunction_.a, exponentialFunction_.b, nullptr, true))
+            return false;
+        exponentialFunction_.label = text->c_str();
+        *records = &exponentialFunction_;
+    }
+    else
+    {
+        std::array<double, 3> coefficients{};
+        const std::optional<Orv::String> text = EspvrText(EspvrQuadratic);
+        if (!text || !data->FitEspvrQuadratic(coefficients, nullptr, true))
+            return false;
+        polynomialFunction_.label = text->c_str();
+        polynomialFunction_.coefficients.assign(coefficients.begin(), coefficients.end());
+        polynomialFunction_.rangeFlags = MGraph1::FunctionRange::EndAtXMax;
+        polynomialFunction_.xMax = data->QuadraticEspvrVolumeLimit();
+        *records = &polynomialFunction_;
+    }
+    *count = 1;
+    return true;
+}
+
+// The equations read in the units the axes show: the fits over the shown values.
+std::optional<Orv::String> SistraAnalysisGraphView::EspvrText(int32_t type)
+{
+    SistraData* data = AnalysisData();
+    if (!data)
+        return std::nullopt;
+    const double slopeScale = GetRangeUnitScale() / GetDomainUnitScale();
+    FittedLine line;
+    switch (type)
+    {
+    case EspvrLinear:
+        return data->FitEspvrLinear(line) ? std::optional(LinearEquation(L"ESPVR: Pes = ", L" * Ves ", line, slopeScale))
+                                          : std::nullopt;
+    case EspvrPerpendicular:
+        return data->FitEspvrPerpendicular(line)
+                   ? std::optional(LinearEquation(L"ESPVR: Pes = ", L" * Ves ", line, slopeScale))
+                   : std::nullopt;
+    case EspvrTangent:
+        return data->FitEspvrTangent(line) ? std::optional(LinearEquation(L"ESPVR: Pes = ", L" * Ves ", line, slopeScale))
+                                           : std::nullopt;
+    case EspvrQuadratic:
+    {
+        std::array<double, 3> c{};
+        double rSquared = 0.0;
+        if (!data->FitEspvrQuadratic(c, &rSquared, false))
+            return std::nullopt;
+        Orv::OFormatStringStream text(IDS_LOOP_EQUATION_QUADRATIC);
+        text << FormatViewNumber(c[2]) << Orv::String(SignOf(c[1])) << FormatViewNumber(std::fabs(c[1]))
+             << Orv::String(SignOf(c[0])) << FormatViewNumber(std::fabs(c[0])) << FormatViewNumber(rSquared);
+        return text.Str();
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<Orv::String> SistraAnalysisGraphView::EdpvrText(int32_t type)
+{
+    SistraData* data = AnalysisData();
+    if (!data)
+        return std::nullopt;
+    if (type == EdpvrLinear)
+    {
+        FittedLine line;
+        if (!data->FitEdpvrLinear(line))
+            return std::nullopt;
+        return LinearEquation(L"EDPVR: Ped = ", L" * Ved ", line, GetRangeUnitScale() / GetDomainUnitScale());
+    }
+    if (type != EdpvrExponential)
+        return std::nullopt;
+    double amplitude = 0.0, rate = 0.0, rSquared = 0.0;
+    if (!data->FitEdpvrExponential(amplitude, rate, &rSquared, false))
+        return std::nullopt;
+    Orv::OFormatStringStream text(IDS_LOOP_EQUATION_EXPONENTIAL);
+    text << FormatViewNumber(amplitude) << FormatViewNumber(rate) << FormatViewNumber(rSquared);
+    return text.Str();
+}
+
+std::optional<Orv::String> SistraAnalysisGraphView::GetRegressionText()
+{
+    Orv::String text;
+    const auto append = [&](const std::optional<Orv::String>& equation) {
+        if (!equation)
+            return;
+        if (!text.IsEmpty())
+            text += Orv::String(L"\r\n");
+        text += *equation;
+    };
+    if (LoopViewFlag(PropertyId::ShowEspvrRegression))
+        append(EspvrText(LoopViewInt(PropertyId::EspvrRegressionType)));
+    if (LoopViewFlag(PropertyId::ShowEdpvrRegression))
+        append(EdpvrText(LoopViewInt(PropertyId::EdpvrRegressionType)));
+    return text.IsEmpty() ? std::nullopt : std::optional(text);
+}
+
+bool SistraAnalysisGraphView::CanCopyRegression()
+{
+    if (IsOnlineAnalysisRunning())
+        return false;
+    return (LoopViewFlag(PropertyId::ShowEspvrRegression) && EspvrText(LoopViewInt(PropertyId::EspvrRegressionType))) ||
+           (LoopViewFlag(PropertyId::ShowEdpvrRegression) && EdpvrText(LoopViewInt(PropertyId::EdpvrRegressionType)));
+}
+
+bool SistraAnalysisGraphView::OnMessage(const MessSys::Message& message)
+{
+    SistraGraphViewBase::OnMessage(message);
+    if (const auto* shown = dynamic_cast<const MGraph1::PreDisplayMenuMessage*>(&message))
+    {
+        if (shown->flags)
+            shown->flags->checked = (shown->itemId == MenuShowEspvr && LoopViewFlag(PropertyId::ShowEspvrRegression)) ||
+                                    (shown->itemId == MenuShowEdpvr && LoopViewFlag(PropertyId::ShowEdpvrRegression));
+    }
+    else if (const auto* chosen = dynamic_cast<const MGraph1::OnMenuItemMessage*>(&message))
+    {
+        if (chosen->itemId == MenuShowEspvr)
+            ToggleEspvr();
+        else if (chosen->itemId == MenuShowEdpvr)
+            ToggleEdpvr();
+        RequestStep(UpdateStep::Plot);
+        RunUpdateCycle();
+    }
+    return false;
+}
+
+} // namespace Sistra

@@ -1,0 +1,201 @@
+#include "views/loop/LoopView.h"
+#include "views/loop/TextClickAnnotation.h"
+
+#include "views/tests/ViewTestSupport.h"
+
+#include "graph/tests/support/Canvas.h"
+#include "hostframework/messaging/SistraIds.h"
+
+#include <gtest/gtest.h>
+
+using namespace Sistra;
+
+namespace
+{
+
+struct ShownLoopView
+{
+    explicit ShownLoopView(double ped = 10.0, bool workflowMode = false)
+    {
+        document.Analyse(20, ped);
+        document.Document().GetSetupModel()->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, workflowMode);
+        view = std::make_unique<SistraAnalysisGraphView>(&frame.window, nullptr, nullptr, document.Document().Outer(),
+                                                         nullptr, nullptr);
+        frame.Show(*view);
+    }
+    // Sets a model property as the document's commands do, and tells the view as the host would.
+    template <PropertyType T, class Value>
+    void Set(int kind, int id, const Value& value)
+    {
+        const auto model = document.Document().GetModel(kind);
+        model->SetValue<T>(id, value);
+        model->CommitChanges();
+        ModelChangedRecord record{static_cast<ISubject*>(model.get()), PropertyIdSet{id}.Words()};
+        view->Proxy()->Notify(nullptr,
+                              MsgIdClass<&SistraDocumentGUID, DocumentNotification::ModelPropertiesChanged>::Id(), 0,
+                              &record);
+        ViewTesting::PumpMessages();
+    }
+    void ShowRelations(int32_t espvrType)
+    {
+        Set<PropertyType::Bool>(ModelKind::LoopView, PropertyId::ShowEspvrRegression, true);
+        Set<PropertyType::Bool>(ModelKind::LoopView, PropertyId::ShowEdpvrRegression, true);
+        Set<PropertyType::Int>(ModelKind::LoopView, PropertyId::EdpvrRegressionType, EdpvrLinear);
+        Set<PropertyType::Int>(ModelKind::LoopView, PropertyId::EspvrRegressionType, espvrType);
+    }
+    ViewTesting::AnalysedDocument document;
+    ViewTesting::Frame frame;
+    std::unique_ptr<SistraAnalysisGraphView> view;
+};
+
+bool Shown(OWL::TWindow& window)
+{
+    return IsWindowVisible(window.GetHandle()) != FALSE;
+}
+
+bool Enabled(OWL::TWindow& window)
+{
+    return IsWindowEnabled(window.GetHandle()) != FALSE;
+}
+
+} // namespace
+
+// The relations belong to the analysis of an occlusion: outside workflow mode always, in it only in the
+// analyse step with occlusion data.
+TEST(LoopView, TheRegressionControlsShowOnlyWhereTheRelationsApply)
+{
+    const struct
+    {
+        bool workflowMode;
+        int32_t step;
+        int32_t analysis;
+        bool available;
+    } cases[] = {{false, 1, 0, true}, {true, AnalyseStepId, OcclusionAnalysis, true},
+                 {true, AnalyseStepId, BaselineAnalysis, false}, {true, 3, OcclusionAnalysis, false}};
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(test.step * 10 + test.analysis);
+        ShownLoopView shown(10.0, test.workflowMode);
+        shown.Set<PropertyType::Int>(ModelKind::AnalysisStep, PropertyId::AnalysisType, test.analysis);
+        shown.Set<PropertyType::Int>(ModelKind::WorkflowView, PropertyId::CurrentStep, test.step);
+        SistraAnalysisGraphView& view = *shown.view;
+        EXPECT_EQ(test.available, view.RegressionsAvailable());
+        for (OWL::TWindow* control : std::initializer_list<OWL::TWindow*>{
+                 &view.EspvrCheck(), &view.EspvrTypeCombo(), &view.EsPointsCombo(), &view.EdpvrCheck(),
+                 &view.EdpvrTypeCombo()})
+            EXPECT_EQ(test.available, Shown(*control));
+        // Unavailable relations draw neither points nor lines: only the 21 loop series remain.
+        shown.ShowRelations(EspvrLinear);
+        EXPECT_EQ(test.available ? 21 + 2 + 2 : 21, view.GraphWindow().GetPlotterCount());
+    }
+}
+
+TEST(LoopView, TheStripFollowsTheModelAndLaysItsControlsOutSideBySide)
+{
+    ShownLoopView shown;
+    SistraAnalysisGraphView& view = *shown.view;
+    EXPECT_GT(view.EspvrCheck().GetWindowRect().Width(), 0);
+    const std::vector<OWL::TWindow*> leftToRight{&view.EspvrCheck(), &view.EspvrTypeCombo(), &view.EsPointsCombo(),
+                                                 &view.EdpvrCheck(), &view.EdpvrTypeCombo()};
+    for (size_t i = 0; i + 1 < leftToRight.size(); ++i)
+        EXPECT_LE(leftToRight[i]->GetWindowRect().right, leftToRight[i + 1]->GetWindowRect().left) << i;
+    // The strip ends 2 pixels inside the view's right edge, and the last combo with it.
+    POINT corner{view.EdpvrTypeCombo().GetWindowRect().right, 0};
+    ScreenToClient(view.GetHandle(), &corner);
+    EXPECT_EQ(view.GetClientRect().right - 2, corner.x);
+
+    // The point kinds apply to the tangent fit alone.
+    for (const auto& [type, pointsEnabled] : {std::pair{EspvrTangent, true}, std::pair{EspvrLinear, false}})
+    {
+        shown.ShowRelations(type);
+        EXPECT_EQ(BST_CHECKED, view.EspvrCheck().GetCheck());
+        EXPECT_EQ(type, view.EspvrTypeCombo().GetSelIndex());
+        EXPECT_EQ(pointsEnabled, Enabled(view.EsPointsCombo()));
+    }
+    // The detection method names the per-beat points in the texts.
+    for (const auto& [mode, text] : {std::pair{1, L"Linear (sine fit ES)"}, std::pair{0, L"Linear (max (P/V) ES)"}})
+    {
+        shown.Set<PropertyType::Int>(ModelKind::WorkflowSetup, PropertyId::EndSystolicMode, mode);
+        EXPECT_EQ(text, view.EspvrTypeCombo().GetString(0));
+    }
+}
+
+TEST(LoopView, EquationsSignTheInterceptAndTheCopyLeavesOutWhatCannotBeFitted)
+{
+    ShownLoopView shown;
+    SistraAnalysisGraphView& view = *shown.view;
+    shown.ShowRelations(EspvrLinear);
+    // Pes = 2 Ves + 5; every loop has the same Ped, so no EDPVR can be fitted.
+    EXPECT_STREQ(L"ESPVR: Pes = 2 * Ves + 5, r\u00b2 = 1", view.EspvrText(EspvrLinear)->c_str());
+    EXPECT_FALSE(view.EdpvrText(EdpvrLinear));
+    EXPECT_STREQ(view.EspvrText(EspvrLinear)->c_str(), view.GetRegressionText()->c_str());
+    EXPECT_TRUE(view.CanCopyRegression());
+    shown.Set<PropertyType::Bool>(ModelKind::LoopView, PropertyId::ShowEspvrRegression, false);
+    EXPECT_FALSE(view.GetRegressionText());
+    EXPECT_FALSE(view.CanCopyRegression());
+}
+
+TEST(LoopView, TheListHasARowPerLoopAndAChosenRowSelectsItsLoop)
+{
+    ShownLoopView shown;
+    SistraAnalysisGraphView& view = *shown.view;
+    shown.document.Data().SetLoopState(3, LoopStateExcluded);
+    view.DataChanged(0);
+    OWL::TCheckList& list = view.LoopList();
+    ASSERT_EQ(20, list.GetCount());
+    EXPECT_FALSE(list.GetItem(3)->IsChecked());
+    EXPECT_TRUE(list.GetItem(4)->IsChecked());
+    list.SetSelIndex(3);
+    view.LoopRowChosen();
+    EXPECT_EQ(3, shown.document.Document().GetSetupModel()->GetValue<PropertyType::Int>(PropertyId::SelectedLoop));
+    EXPECT_TRUE(view.ViewModel()->GetCheckedItems().count(3));
+    list.GetItem(3)->Check();
+    view.LoopRowChosen();
+    EXPECT_FALSE(view.ViewModel()->GetCheckedItems().count(3));
+}
+
+TEST(LoopView, NegativeEndDiastolicPressuresRaiseTheCalibrationWarning)
+{
+    for (const auto& [ped, warned] : {std::pair{0.0009, true}, std::pair{0.001, false}, std::pair{10.0, false}})
+    {
+        ShownLoopView shown(ped);
+        EXPECT_EQ(warned, Shown(shown.view->WarningIcon())) << ped;
+        EXPECT_EQ(warned ? Orv::String(L"Negative Pressure Values") : Orv::String(), shown.view->WarningIcon().Title());
+    }
+}
+
+TEST(LoopView, VolumeRunsAcrossAndPressureUpWithTheRelationsDrawnOver)
+{
+    ShownLoopView shown;
+    SistraAnalysisGraphView& view = *shown.view;
+    shown.ShowRelations(EspvrLinear);
+    double low = 0.0, high = 0.0;
+    view.GraphWindow().GetDomain(low, high);
+    // Volumes run from 60 (the smallest Ves) to 119 (the largest Ved).
+    EXPECT_NEAR((60.0 + 119.0) / 2, (low + high) / 2, 1e-3);
+    view.GraphWindow().GetRange(low, high);
+    EXPECT_NEAR((10.0 + 163.0) / 2, (low + high) / 2, 1e-3);
+    GraphTest::DibCanvas canvas(640, 480);
+    view.Render(canvas.Dc(), nullptr, RECT{0, 0, 640, 480});
+    canvas.SavePng("loop-view-relations");
+    EXPECT_GT(canvas.CountPixels(SistraAnalysisGraphView::EspvrColour), 50);
+}
+
+TEST(TextClickAnnotation, AClickShowsAllLoopsOnlyWhileSomeAreHidden)
+{
+    ShownLoopView shown;
+    TextClickAnnotation notice(&shown.document.Document(), *shown.view);
+    const RECT plot{0, 0, 300, 200};
+    const auto noticePixels = [&] {
+        GraphTest::DibCanvas canvas(300, 200);
+        notice.OnDraw(canvas.Dc(), nullptr, plot, plot);
+        return 300 * 200 - canvas.CountPixels(RGB(255, 255, 255));
+    };
+    EXPECT_EQ(0, noticePixels());
+    EXPECT_FALSE(notice.HandleClick(plot, 0, {10, 10}, {10, 10}));
+    shown.document.Data().SetHostRange(2, 9);
+    EXPECT_GT(noticePixels(), 50);
+    EXPECT_TRUE(notice.HandleClick(plot, 0, {10, 10}, {10, 10}));
+    EXPECT_EQ(0x7FFFFFFFu, shown.document.Data().HostRange().second);
+    EXPECT_EQ(0, noticePixels());
+}
