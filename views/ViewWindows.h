@@ -1,5 +1,5 @@
-// The module's nine view windows: the loop view and the regression plots draw their graphs; the views not built yet are
-// plain windows titled with their view's name.
+// The module's nine view windows: the loop view and the regression plots draw their graphs, the cuvette
+// view its table and plot; the views not built yet are plain windows titled with their view's name.
 #pragma once
 
 #include "VyrViews.h"
@@ -10,6 +10,7 @@
 #include "tableview/data/TableInterfaces.h"
 #include "tableview/manager/TableViewManager.h"
 #include "views/loop/LoopView.h"
+#include "views/cuvette/CuvetteView.h"
 #include "views/plots/RegressionPlots.h"
 
 namespace Sistra
@@ -27,10 +28,6 @@ public:
 };
 
 class SistraSalineCalGraphView final : public PlainViewWindow
-{
-    using PlainViewWindow::PlainViewWindow;
-};
-class CuvetteView final : public PlainViewWindow
 {
     using PlainViewWindow::PlainViewWindow;
 };

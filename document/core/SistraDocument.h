@@ -177,6 +177,8 @@ public:
     void FinishOnlineAnalysis();
     // The document hears the host's sampling while online mode is on.
     void UpdateOnlineSink();
+    // The host's selection; both positions (0x7FFFFFFF, 0x7FFFFFFF) when there is none.
+    void ReadHostSelection(RecordingPosition& start, RecordingPosition& end);
     // Selects the loop of that index; -1 deselects.
     void SelectLoop(int32_t loop);
     bool SelectLoopByIndex(int32_t loop);
@@ -311,8 +313,6 @@ private:
     void* FindOwnInterface(REFIID iid) override;
     bool IsOnlineMode();
     RecordingPosition RecordingEnd();
-    // The host's selection; both positions (0x7FFFFFFF, 0x7FFFFFFF) when there is none.
-    void ReadHostSelection(RecordingPosition& start, RecordingPosition& end);
     bool IsRecordingInProgress();
     void SendOwnMessage(USHORT number);
     // The region of the setup model; false when none is set.

@@ -2,6 +2,7 @@
 // formats, the well-number lists, and inserting and deleting wells.
 #include "views/cuvette/CuvetteCalibData.h"
 #include "views/cuvette/CuvetteFit.h"
+#include "views/tests/cuvette/CuvetteTestSupport.h"
 
 #include "dialogs/helpers/NumberFields.h"
 #include "document/core/SistraDocument.h"
@@ -38,12 +39,8 @@ protected:
     // Known volumes (base units) and readings[reading][well].
     void Fill(const std::vector<double>& volumes, const std::vector<std::vector<double>>& readings)
     {
-        DoubleMatrix table;
-        for (size_t r = 0; r < readings.size(); ++r)
-            for (size_t w = 0; w < readings[r].size(); ++w)
-                table.Set(static_cast<int32_t>(r), static_cast<int32_t>(w), readings[r][w]);
         model->SetKnownVolumes(volumes);
-        model->SetCuvetteTable(table);
+        model->SetCuvetteTable(CuvetteTesting::ReadingsTable(readings));
         model->CommitChanges();
     }
     std::wstring Cell(int row, ULONG column)

@@ -1,0 +1,291 @@
+// The cuvette calibration view on a host document: filling readings from the host's selection (by the
+// automation command too), clearing cells, applying and enabling the calibration, following the fit in
+// workflow mode, and the table copy; with a picture of the view.
+#include "host/tests/module/DocumentOnHost.h"
+#include "host/tests/VyrTestSupport.h"
+
+#include "platform/owl/tests/Screenshot.h"
+#include "views/cuvette/CuvetteView.h"
+#include "views/tests/cuvette/CuvetteTestSupport.h"
+
+#include "document/calibration/CalibratorBase.h"
+#include "hostframework/views/DocViewClass.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+
+using HostTests::DocumentOnHost;
+using Sistra::CuvetteView;
+using Sistra::DoubleMatrix;
+using Sistra::ModelPtr;
+using Sistra::PropertyType;
+namespace ModelKind = Sistra::ModelKind;
+namespace PropertyId = Sistra::PropertyId;
+
+constexpr int VolumeChannel = 1;
+
+class CuvetteViewOnHost : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { recording = std::make_unique<Host::Recording>(HostTests::SteadyVentricle(4000)); }
+    static void TearDownTestSuite() { recording.reset(); }
+
+    void SetUp() override
+    {
+        document = std::make_unique<DocumentOnHost>(*recording, false, false);
+        model = Doc().GetModel(ModelKind::CuvetteCalib);
+        // Outside the workflow a calibration applies by itself.
+        Doc().GetSetupModel()->SetWorkflowModeOn(false);
+        Doc().GetSetupModel()->CommitChanges();
+        // Hidden: only the picture needs the screen (a shown top window takes long to go again).
+        parent.Attr.Style = WS_POPUP | WS_CLIPCHILDREN;
+        parent.Attr.W = 900;
+        parent.Attr.H = 480;
+        parent.Create();
+        view = new CuvetteView(&parent, nullptr, nullptr, Doc().Outer(), nullptr, nullptr);
+        view->Attr.Style |= WS_VISIBLE;
+        view->Attr.W = 900;
+        view->Attr.H = 480;
+        ASSERT_TRUE(view->Create());
+    }
+    void TearDown() override
+    {
+        view->Destroy();
+        delete view;
+        parent.Destroy();
+        model.reset();
+        document.reset();
+    }
+    Sistra::SistraDocument& Doc() { return document->Document(); }
+    void Fill(const std::vector<double>& volumes, const std::vector<std::vector<double>>& readings)
+    {
+        model->SetKnownVolumes(volumes);
+        model->SetCuvetteTable(CuvetteTesting::ReadingsTable(readings));
+        model->CommitChanges();
+    }
+    double MeanOfVolume(int32_t from, int32_t to) const
+    {
+        double sum = 0;
+        for (int32_t tick = from; tick < to; ++tick)
+            sum += recording->RecordAt(0).Samples(VolumeChannel)[static_cast<size_t>(tick)];
+        return sum / (to - from);
+    }
+    double Reading(int32_t reading, int32_t well) { return model->GetCuvetteTable().At(reading, well); }
+    size_t Boxes() { return RecordedMessageBoxes(HostTests::StandIn()).size(); }
+
+    static inline std::unique_ptr<Host::Recording> recording;
+    std::unique_ptr<DocumentOnHost> document;
+    ModelPtr model;
+    OWL::TWindow parent{nullptr, L"cuvette test"};
+    CuvetteView* view = nullptr;
+};
+
+// Repeated fills go well after well along a reading, then to the first well of a new reading; each is
+// the volume channel's mean over the selection.
+TEST_F(CuvetteViewOnHost, SetFromSelectionFillsReadingsWellAfterWell)
+{
+    Fill({1e-6, 2e-6}, {});
+    document->Host().SetSelection({0, 100}, {0, 500});
+    view->OnCellClicked(0, 1, 2);
+    ASSERT_TRUE(view->IsSetFromSelectionEnabled());
+    const std::pair<int, int> visited[] = {{2, 2}, {1, 3}, {2, 3}};
+    const std::pair<int32_t, int32_t> filled[] = {{0, 0}, {0, 1}, {1, 0}};
+    for (int i = 0; i < 3; ++i)
+    {
+        view->SetFromSelection();
+        EXPECT_NEAR(MeanOfVolume(100, 500), Reading(filled[i].first, filled[i].second), 1e-4) << i;
+        EXPECT_EQ(visited[i], view->SelectedCell()) << i;
+    }
+}
+
+// From a well's known volume the fill takes the well's first empty reading, or a new reading when all
+// are taken.
+TEST_F(CuvetteViewOnHost, SetFromTheKnownVolumeFillsTheFirstEmptyReading)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    Fill({1e-6, 2e-6}, {{5.0, 6.0}, {nan, 7.0}});
+    document->Host().SetSelection({0, 1000}, {0, 1200});
+    for (const auto& [well, reading] : {std::pair<int32_t, int32_t>{0, 1}, {1, 2}})
+    {
+        view->OnCellClicked(0, well + 1, 1);
+        view->SetFromSelection();
+        EXPECT_NEAR(MeanOfVolume(1000, 1200), Reading(reading, well), 1e-4) << well;
+    }
+    EXPECT_EQ(5.0, Reading(0, 0));
+}
+
+// Without a selected cell, or with a selection over two records, nothing changes and the user is told.
+TEST_F(CuvetteViewOnHost, SetFromSelectionNeedsACellAndASelectionInOneRecord)
+{
+    Fill({1e-6}, {});
+    document->Host().SetSelection({0, 100}, {0, 500});
+    const size_t before = Boxes();
+    view->SetFromSelection();
+    EXPECT_EQ(before + 1, Boxes());
+    document->Host().SetSelection({0, 100}, {1, 500});
+    view->OnCellClicked(0, 1, 2);
+    EXPECT_FALSE(view->IsSetFromSelectionEnabled());
+    view->SetFromSelection();
+    EXPECT_EQ(before + 2, Boxes());
+    EXPECT_EQ(0, model->GetCuvetteTable().Rows());
+}
+
+// The automation command reaches the view the host shows and fills the selected cell.
+TEST_F(CuvetteViewOnHost, TheAutomationCommandFillsTheShownViewsCell)
+{
+    Fill({1e-6}, {});
+    document->Host().SetSelection({0, 200}, {0, 300});
+    auto* viewClass = new VyrOwlDocViewClass<CuvetteView>(
+        Orv::String(L"Cuvette"), Orv::String(),
+        &TypeIdClass<&SistraDocumentGUID, Sistra::ViewType::CuvetteCalibration>::GetId);
+    const Orv::ComPtr<IDocViewClass> holder(viewClass);
+    Orv::ComPtr<IDocView2> shown;
+    ASSERT_EQ(S_OK, viewClass->CreateView(0, Doc().Outer(), shown.Put()));
+    struct Site : IClientSite
+    {
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override { return *object = nullptr, E_NOINTERFACE; }
+        ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+        ULONG STDMETHODCALLTYPE Release() override { return 1; }
+        HRESULT STDMETHODCALLTYPE GetParentWindow(HWND* window) override { return *window = parent, S_OK; }
+        HRESULT STDMETHODCALLTYPE RequestClose() override { return S_OK; }
+        HWND parent;
+    } site;
+    site.parent = parent.GetHandle();
+    Orv::ComPtr<IClientWindow> client;
+    shown->QueryInterface(IID_IClientWindow, client.PutVoid());
+    HWND window = nullptr;
+    ASSERT_EQ(S_OK, client->CreateClientWindow(&site, &window));
+    ASSERT_EQ(S_OK, shown->Activate());
+    auto* shownView = dynamic_cast<CuvetteView*>(DocViewBase::WindowOf(shown.Get()));
+    ASSERT_NE(nullptr, shownView);
+    shownView->OnCellClicked(0, 1, 2);
+    document->Send(Sistra::AutomationMessage::AddSelToSistraCuvetteCalibration);
+    EXPECT_NEAR(MeanOfVolume(200, 300), Reading(0, 0), 1e-4);
+    shown->Close();
+}
+
+// Delete clears every selected cell, known volumes and readings alike; without a well selected it says so.
+TEST_F(CuvetteViewOnHost, DeleteClearsTheSelectedCells)
+{
+    Fill({1e-6, 2e-6}, {{5.0, 6.0}});
+    // The first well's known volume and reading.
+    const TableView::SelectedColumn ranges[] = {{1, 1, 2}, {2, 1, 2}};
+    view->OnSelectionChanged(TableView::MainGridWord, ranges, 2);
+    ASSERT_TRUE(view->IsDeleteRowEnabled());
+    MSG key{view->GetHandle(), WM_KEYDOWN, VK_DELETE, 0};
+    view->PreProcessMsg(key);
+    EXPECT_TRUE(std::isnan(model->GetKnownVolumes()[0]));
+    EXPECT_TRUE(std::isnan(Reading(0, 0)));
+    EXPECT_EQ(2e-6, model->GetKnownVolumes()[1]);
+    EXPECT_EQ(6.0, Reading(0, 1));
+    const TableView::SelectedColumn none[] = {{0, 0, 0}};
+    view->OnSelectionChanged(TableView::MainGridWord, none, 1);
+    const size_t before = Boxes();
+    view->ClearSelectedCells();
+    EXPECT_EQ(before + 1, Boxes());
+}
+
+// Typed values are stored in base units; unreadable text is kept as the invalid marker.
+TEST_F(CuvetteViewOnHost, EditedCellsAreStoredInBaseUnits)
+{
+    model->SetValue<PropertyType::Unit>(PropertyId::CuvetteUnit, Sistra::UnitInfo{L"L", L'm'});
+    model->CommitChanges();
+    view->OnCellEdited(0, 2, 1, Orv::String(L"25"));
+    ASSERT_EQ(2u, model->GetKnownVolumes().size());
+    EXPECT_TRUE(Sistra::IsBlankMarker(model->GetKnownVolumes()[0]));
+    EXPECT_DOUBLE_EQ(0.025, model->GetKnownVolumes()[1]);
+    view->OnCellEdited(0, 1, 3, Orv::String(L"abc"));
+    EXPECT_TRUE(Sistra::IsInvalidMarker(Reading(1, 0)));
+    view->OnCellEdited(0, 0, 1, Orv::String(L"7"));
+    view->OnCellEdited(0, 1, 0, Orv::String(L"7"));
+    EXPECT_EQ(2u, model->GetKnownVolumes().size());
+}
+
+// Apply stores the fit as the applied calibration; enabling one without an equation starts from 1e-6 and
+// 0; in workflow mode a table change hands the fit to the step, not applied.
+TEST_F(CuvetteViewOnHost, ApplyEnableAndTheWorkflowFollowTheFit)
+{
+    Fill({1e-6, 3e-6}, {{1.0, 2.0}});
+    view->OnApply();
+    EXPECT_NEAR(2e-6, model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope), 1e-18);
+    EXPECT_NEAR(-1e-6, model->GetValue<PropertyType::Double>(PropertyId::CuvetteIntercept), 1e-18);
+    EXPECT_TRUE(model->GetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied));
+
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    model->SetCuvetteSlope(nan);
+    model->SetCuvetteIntercept(nan);
+    model->SetCuvetteCalibrationApplied(false);
+    model->CommitChanges();
+    ::SendMessageW(::GetDlgItem(view->GetHandle(), CuvetteView::EnableId), BM_SETCHECK, BST_CHECKED, 0);
+    view->OnEnableToggled();
+    EXPECT_EQ(1e-6, model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope));
+    EXPECT_EQ(0.0, model->GetValue<PropertyType::Double>(PropertyId::CuvetteIntercept));
+    EXPECT_TRUE(model->GetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied));
+
+    Doc().GetSetupModel()->SetWorkflowModeOn(true);
+    Doc().GetSetupModel()->CommitChanges();
+    view->OnCellEdited(0, 2, 2, Orv::String(L"3"));
+    // The step page applies the calibration in the workflow: the view's own equation row is hidden.
+    for (int control : {CuvetteView::EnableId, CuvetteView::SlopeId, CuvetteView::InterceptId, CuvetteView::ApplyId})
+        EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(view->GetHandle(), control))) << control;
+    const std::optional<Sistra::CuvetteFit> fit = Sistra::ComputeCuvetteFit(model->GetKnownVolumes(), model->GetCuvetteTable());
+    ASSERT_TRUE(fit);
+    EXPECT_EQ(fit->slope, model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope));
+    EXPECT_EQ(fit->intercept, model->GetValue<PropertyType::Double>(PropertyId::CuvetteIntercept));
+    EXPECT_FALSE(model->GetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied));
+}
+
+// What the user types stays in the edit while the model takes the value in base units.
+TEST_F(CuvetteViewOnHost, TypingTheSlopeStoresItWithoutRewritingTheEdit)
+{
+    model->SetValue<PropertyType::Unit>(PropertyId::CuvetteUnit, Sistra::UnitInfo{L"L", L'm'});
+    model->CommitChanges();
+    const HWND slope = ::GetDlgItem(view->GetHandle(), CuvetteView::SlopeId);
+    ::SetWindowTextW(slope, L"2.50");
+    ::SendMessageW(view->GetHandle(), WM_COMMAND, MAKEWPARAM(CuvetteView::SlopeId, EN_CHANGE),
+                   reinterpret_cast<LPARAM>(slope));
+    const double conductanceFactor = Sistra::PrefixFactor(view->GetConductanceUnit());
+    EXPECT_DOUBLE_EQ(2.5 * 1e-3 / conductanceFactor, model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope));
+    wchar_t text[32] = {};
+    ::GetWindowTextW(slope, text, 32);
+    EXPECT_EQ(std::wstring(L"2.50"), text);
+}
+
+// The table copy is one line per well, the title row first, cells between tabs, lines ended by CR LF.
+TEST_F(CuvetteViewOnHost, TheTableCopyIsOneLinePerWell)
+{
+    const std::wstring fresh = view->TableText(3);
+    EXPECT_EQ(2, std::count(fresh.begin(), fresh.end(), L'\n'));
+    EXPECT_EQ(4, std::count(fresh.begin(), fresh.end(), L'\t'));
+    EXPECT_EQ(L"1\t\t\r\n", fresh.substr(fresh.find(L"\r\n") + 2));
+    Fill({1e-6}, {{4.0}});
+    ASSERT_TRUE(view->CopyTableToClipboard(4));
+    ASSERT_TRUE(::OpenClipboard(view->GetHandle()));
+    const HANDLE block = ::GetClipboardData(CF_UNICODETEXT);
+    const std::wstring copied = block ? static_cast<const wchar_t*>(::GlobalLock(block)) : L"";
+    if (block)
+        ::GlobalUnlock(block);
+    ::CloseClipboard();
+    EXPECT_EQ(view->TableText(4), copied);
+}
+
+// A picture of the view with a filled table, its fit and the applied calibration.
+TEST_F(CuvetteViewOnHost, Picture)
+{
+    Fill({10e-6, 20e-6, 40e-6}, {{0.0011, 0.0021, 0.0041}, {0.0012, 0.0019, 0.0040}});
+    view->OnApply();
+    parent.ShowWindow(SW_SHOWNOACTIVATE);
+    view->DataChanged(0);
+    OwlTest::PumpMessages();
+    ::RedrawWindow(parent.GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    OwlTest::PumpMessages();
+    EXPECT_TRUE(view->Fit().has_value());
+    EXPECT_FALSE(OwlTest::SaveWindowPng(parent.GetHandle(), L"cuvette_view").empty());
+}
+
+} // namespace

@@ -1,0 +1,860 @@
+#include "views/cuvette/CuvetteView.h"
+
+#include "VyrDocuments.h"
+#include "controls/edits/ValidatingEdit.h"
+#include "dialogs/helpers/CalibrationGuards.h"
+#include "dialogs/helpers/NumberFields.h"
+#include "dialogs/helpers/UnitChoices.h"
+#include "dialogs/results/ResultsViewCopyDlg.h"
+#include "document/core/SistraDocument.h"
+#include "document/models/workflow/Workflow.h"
+#include "calc/sources/ChannelMean.h"
+#include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
+#include "foundation/numbers/NumberUtilities.h"
+#include "foundation/text/FormatStream.h"
+#include "foundation/text/StringResources.h"
+#include "hostframework/messaging/SistraIds.h"
+#include "hostframework/services/HostMessageBox.h"
+#include "resources/ResourceIds.h"
+#include "tableview/grid/GridActions.h"
+#include "tableview/transfer/TableClipboard.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace Sistra
+{
+
+namespace
+{
+
+constexpr ULONG SelectAllCommand = 0x8001000E;
+constexpr ULONG SelectAllEnableQuery = 0x80170008;
+constexpr int32_t UnsetPosition = 0x7FFFFFFF;
+constexpr uint32_t FitChanged = 24;
+constexpr int ResultCopyDialog = 121;
+constexpr COLORREF DividerColour = 0xDFDFDF;
+constexpr ULONG KnownVolumeColumn = 1;
+constexpr ULONG FirstReadingColumn = 2;
+
+// Loaded once: the texts never change while the module is loaded.
+const Orv::String& Text(UINT id)
+{
+    static std::map<UINT, Orv::String> texts;
+    auto found = texts.find(id);
+    if (found == texts.end())
+        found = texts.emplace(id, Orv::String(Orv::ThisModule(), id, true)).first;
+    return found->second;
+}
+
+int Box(HWND owner, UINT textId, UINT style)
+{
+    return ShowHostMessageBox(Text(textId).c_str(), Text(IDS_CUVETTE_MESSAGE_TITLE).c_str(), style, owner);
+}
+
+template <class... Arguments>
+Orv::String Formatted(UINT id, const Arguments&... arguments)
+{
+    Orv::OFormatStringStream text(id);
+    ((text << arguments), ...);
+    return text.Str();
+}
+
+// A typed number in base units: blank and unreadable entries keep their markers.
+double ToBase(double value, double factor)
+{
+    return std::isnan(value) ? value : value * factor;
+}
+
+// One graph font for every cuvette view's controls, made on first use.
+HFONT ControlFont(SistraGraphViewBase& view)
+{
+    static const std::unique_ptr<OWL::TFont> font = view.MakeGraphFont();
+    return font->GetHandle();
+}
+
+} // namespace
+
+DEFINE_RESPONSE_TABLE1(CuvetteView, SistraGraphViewBase)
+    EV_WM_SIZE,
+    EV_WM_ERASEBKGND,
+    EV_WM_CTLCOLORBTN,
+    EV_WM_CTLCOLORSTATIC,
+    EV_BN_CLICKED(CuvetteView::SetFromSelectionId, OnSetFromSelectionClicked),
+    EV_BN_CLICKED(CuvetteView::DeleteRowId, OnDeleteRowClicked),
+    EV_BN_CLICKED(CuvetteView::ApplyId, OnApply),
+    EV_BN_CLICKED(CuvetteView::EnableId, OnEnableToggled),
+    EV_EN_CHANGE(CuvetteView::SlopeId, OnSlopeEdited),
+    EV_EN_CHANGE(CuvetteView::InterceptId, OnInterceptEdited),
+END_RESPONSE_TABLE;
+
+VYR_DEFINE_EVENT_MAP(CuvetteView, SistraGraphViewBase){
+    VyrEventMap::Header(),
+    VyrEventMap::Observer(&MsgIdClass<&HostSamplingEventGUID, 15>::GetId,
+                          &CallMemberNoArgs<CuvetteView, &CuvetteView::OnSamplingChanged>),
+    VyrEventMap::Observer(&MsgIdClass<&HostSamplingEventGUID, 16>::GetId,
+                          &CallMemberNoArgs<CuvetteView, &CuvetteView::OnSamplingChanged>),
+    VyrEventMap::Observer(&MsgIdClass<&HostDocEventGUID, 0>::GetId,
+                          &CallMemberNoArgs<CuvetteView, &CuvetteView::UpdateSelectionButtons>),
+    VyrEventMap::Observer(&MsgIdClass<&SistraDocumentGUID, DocumentNotification::ModelPropertiesChanged>::GetId,
+                          &DispatchObserverEvent<CuvetteView, const ModelChangedRecord, &CuvetteView::OnModelChanged>),
+    VyrEventMap::Observer(&MsgIdClass<&SistraDocumentGUID, DocumentNotification::ModelStatus>::GetId,
+                          &DispatchObserverEvent<CuvetteView, const ModelProblemRecord, &CuvetteView::OnModelStatus>),
+    VyrEventMap::Observer(&MsgIdClass<&SistraDocumentGUID, DocumentNotification::ModelReady>::GetId,
+                          &CallMemberNoArgs<CuvetteView, &CuvetteView::OnModelReadiness>),
+    VyrEventMap::Observer(&MsgIdClass<&SistraDocumentGUID, DocumentNotification::ModelNotReady>::GetId,
+                          &CallMemberNoArgs<CuvetteView, &CuvetteView::OnModelReadiness>),
+    VyrEventMap::Command(VyrEventKind::CommandEnable, &ConstantId<SelectAllEnableQuery>,
+                         &DispatchCommandEnable<CuvetteView, &CuvetteView::OnSelectAllEnable>),
+    VyrEventMap::Message(&ConstantId<SelectAllCommand>, &DispatchMessageNoArgs<CuvetteView, &CuvetteView::OnSelectAll>),
+    VyrEventMap::End(),
+};
+
+CuvetteView::CuvetteView(OWL::TWindow* parent, IDocViewClass* viewClass, IDocView2* view, IUnknown* document,
+                         OWL::TModule* module, IDocView2* hostView)
+    : SistraGraphViewBase(ViewCreation{parent, viewClass, view, document, module, hostView},
+                          Text(IDS_VIEW_CUVETTE_CALIBRATION), CuvetteViewNumber, ModelKind::CuvetteCalib),
+      setFromSelection_(new OWL::TButton(this, SetFromSelectionId, Text(IDS_CUVETTE_SET_FROM_SELECTION).c_str(), 0, 0,
+                                         0, 0, false, module)),
+      deleteRow_(new OWL::TButton(this, DeleteRowId, Text(IDS_CUVETTE_DELETE_ROW).c_str(), 0, 0, 0, 0, false, module)),
+      result_(new OWL::TStatic(this, ResultId, L"", 0, 0, 0, 0, 0, module)),
+      apply_(new OWL::TButton(this, ApplyId, Text(IDS_CUVETTE_APPLY).c_str(), 0, 0, 0, 0, false, module)),
+      group_(new OWL::TButton(this, GroupId, Text(IDS_CUVETTE_CALCULATED).c_str(), 0, 0, 0, 0, false, module)),
+      enable_(new OWL::TCheckBox(this, EnableId, Text(IDS_CUVETTE_ENABLE).c_str(), 0, 0, 0, 0, module)),
+      equationStart_(new OWL::TStatic(this, EquationStartId, Text(IDS_CUVETTE_EQUATION_START).c_str(), 0, 0, 0, 0, 0,
+                                      module)),
+      slope_(new OWL::TEdit(this, SlopeId, L"", 0, 0, 0, 0, 0, false, module)),
+      equationMiddle_(new OWL::TStatic(this, EquationMiddleId, Text(IDS_CUVETTE_EQUATION_MIDDLE).c_str(), 0, 0, 0,
+                                       0, 0, module)),
+      intercept_(new OWL::TEdit(this, InterceptId, L"", 0, 0, 0, 0, 0, false, module)),
+      error_(new OrvControls::ErrorProvider(this, ErrorId, L"", 0, 0, 0, 0, 0, module,
+                                            OrvControls::ErrorProvider::ErrBalloon))
+{
+    group_->Attr.Style = (group_->Attr.Style & ~BS_PUSHBUTTON) | BS_GROUPBOX;
+    group_->Attr.ExStyle |= WS_EX_TRANSPARENT;
+    enable_->Attr.Style |= 0x50010300;
+    for (OWL::TEdit* edit : {slope_, intercept_})
+    {
+        edit->Attr.Style &= ~WS_BORDER;
+        edit->Attr.ExStyle |= WS_EX_CLIENTEDGE;
+    }
+    // The host's copy and print reach the table through the host's view.
+    if (hostView)
+        hostView->QueryInterface(IID_IMessageHandler, hostView_.PutVoid());
+}
+
+CuvetteView::~CuvetteView()
+{
+    if (manager_)
+        manager_->DestroyTableView(0);
+}
+
+HRESULT STDMETHODCALLTYPE CuvetteView::QueryInterface(REFIID iid, void** object)
+{
+    return Orv::QueryOneFace(static_cast<ITableUserActionHandler*>(this), iid, object, IID_ITableUserActionHandler);
+}
+
+ITableViewManager* CuvetteView::TableManager()
+{
+    if (!manager_)
+        CreateTableViewMgr(manager_.Put());
+    return manager_.Get();
+}
+
+CuvetteCalibData& CuvetteView::CalibData()
+{
+    if (!data_)
+        data_ = Orv::ComPtr<CuvetteCalibData>(new CuvetteCalibData(*Document(), GetConductanceUnit()));
+    return *data_.Get();
+}
+
+void CuvetteView::SetupWindow()
+{
+    ITableViewManager* manager = TableManager();
+    CuvetteCalibData& data = CalibData();
+    if (manager && Document())
+        manager->CreateTableView(TableStyle, GetHandle(), Document()->GetFrameServices(), hostView_.Get(), &data,
+                                 &data, this, &data);
+    SistraGraphViewBase::SetupWindow();
+    for (OWL::TWindow* control : std::initializer_list<OWL::TWindow*>{setFromSelection_, deleteRow_, result_, apply_,
+                                                                      group_, enable_, equationStart_, slope_,
+                                                                      equationMiddle_, intercept_})
+        control->SetWindowFont(ControlFont(*this), false);
+    for (OWL::TEdit* edit : {slope_, intercept_})
+        ::InstallSilentSetText(edit->GetHandle());
+    // The first size came before the children and the table were there.
+    const OWL::TRect client = GetClientRect();
+    EvSize(SIZE_RESTORED, OWL::TSize(client.Width(), client.Height()));
+    setUp_ = true;
+    if (const ModelPtr& model = ViewModel())
+    {
+        const ModelChangedRecord record{static_cast<ISubject*>(model.get()), model->GetPropertyIds().Words()};
+        OnModelChanged(&record);
+    }
+}
+
+void CuvetteView::CleanupWindow()
+{
+    if (manager_)
+        manager_->DestroyTableView(0);
+    SistraGraphViewBase::CleanupWindow();
+}
+
+// The conductance readings are in the volume channel's own units; in workflow mode in the units the
+// conductance calibration chose.
+UnitInfo CuvetteView::GetConductanceUnit()
+{
+    if (WorkflowModeOn())
+        return Document()->GetModel(ModelKind::ConductanceCalib)->GetConductanceUnit();
+    if (!conductanceUnit_)
+    {
+        const int32_t channel = VolumeChannel().channel;
+        const Orv::PrefixedUnit unit =
+            Document() && channel >= 0 ? GetChannelUnit(*Document(), channel, true) : Orv::PrefixedUnit();
+        conductanceUnit_ = unit.Name().empty() ? UnitInfo{L"V", 0} : UnitInfo{unit.Name(), unit.Prefix()};
+    }
+    return *conductanceUnit_;
+}
+
+ViewChannel CuvetteView::VolumeChannel()
+{
+    const ModelPtr setup = GetSetupModel();
+    return ViewChannel{setup ? setup->GetVolumeChannel() : NoChannel, static_cast<int32_t>(0xC0000000)};
+}
+
+bool CuvetteView::WorkflowModeOn()
+{
+    const ModelPtr setup = GetSetupModel();
+    return setup && setup->GetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn);
+}
+
+bool CuvetteView::HostSampling()
+{
+    return Document() && Document()->IsSampling();
+}
+
+double CuvetteView::ConductanceFactor()
+{
+    return PrefixFactor(GetConductanceUnit());
+}
+
+double CuvetteView::VolumeFactor()
+{
+    return PrefixFactor(ViewModel()->GetCuvetteUnit());
+}
+
+Orv::String CuvetteView::GetTitle() { return Text(IDS_VIEW_CUVETTE_CALIBRATION); }
+Orv::String CuvetteView::GetDomainTitle() { return Text(IDS_CUVETTE_CONDUCTANCE); }
+Orv::String CuvetteView::GetRangeTitle() { return Text(IDS_CUVETTE_KNOWN_VOLUME); }
+Orv::String CuvetteView::GetTooltipFormat() { return Text(IDS_CUVETTE_TOOLTIP); }
+Orv::String CuvetteView::GetHelpText() { return Text(IDS_CUVETTE_HELP); }
+Orv::String CuvetteView::GetDomainUnits() { return Orv::String(UnitText(GetConductanceUnit()).c_str()); }
+double CuvetteView::GetDomainUnitScale() { return 1.0 / ConductanceFactor(); }
+Orv::String CuvetteView::GetRangeUnits() { return Orv::String(UnitText(ViewModel()->GetCuvetteUnit()).c_str()); }
+double CuvetteView::GetRangeUnitScale() { return 1.0 / VolumeFactor(); }
+
+Orv::String CuvetteView::GetHelpTopic()
+{
+    if (!WorkflowModeOn())
+        return Orv::String(L"pv_cuvette_calibration");
+    return Workflow(Document()).GetStepHelpTopic(StepId::CuvetteStep);
+}
+
+bool CuvetteView::GetRegression(ViewRegression& regression)
+{
+    const std::optional<CuvetteFit> fit = ComputeCuvetteFit(ViewModel()->GetKnownVolumes(), ViewModel()->GetCuvetteTable());
+    if (!fit)
+        return false;
+    regression = ViewRegression{fit->intercept, fit->slope, fit->rSquared};
+    return true;
+}
+
+bool CuvetteView::GetDataExtents(ViewExtents& extents)
+{
+    SistraData* data = AnalysisData();
+    PlotRange range{};
+    if (!data || !data->GetCuvettePlotRange(range))
+        return false;
+    extents = ViewExtents{range.firstMinimum, range.firstMaximum, range.secondMinimum, range.secondMaximum};
+    return true;
+}
+
+ViewMargins CuvetteView::GetGraphMargins()
+{
+    return ViewMargins{GetClientRect().Width() - PlotWidth, 0, 0, PlotBottomMargin};
+}
+
+void CuvetteView::BeginUpdate(const Orv::Bitset& pending)
+{
+    if (updating_)
+        return;
+    updating_ = true;
+    if (pending.Test(UpdateStep::Axes))
+    {
+        conductanceUnit_.reset();
+        CalibData().SetConductanceUnit(GetConductanceUnit());
+    }
+    RefreshTable();
+    fit_ = ComputeCuvetteFit(ViewModel()->GetKnownVolumes(), ViewModel()->GetCuvetteTable());
+    ShowFitText();
+    LayoutCalibrationGroup();
+    UpdateControlStates();
+    UpdateSelectionButtons();
+    group_->Invalidate(true);
+    updating_ = false;
+}
+
+void CuvetteView::ShowFitText()
+{
+    if (!fit_)
+    {
+        result_->SetText(Text(IDS_CUVETTE_INSUFFICIENT).c_str());
+        return;
+    }
+    const FitTextParts parts{GetRangeSymbol().c_str(), GetDomainSymbol().c_str(), Text(IDS_SUPERSCRIPT_TWO).c_str(),
+                             ConductanceFactor(), VolumeFactor()};
+    result_->SetText(FormatFitText(*fit_, parts).c_str());
+}
+
+void CuvetteView::RefreshTable()
+{
+    if (manager_)
+        manager_->UpdateColumnCount(0);
+}
+
+void CuvetteView::PlaceTable(int width, int height)
+{
+    if (manager_)
+        manager_->SetViewOptions(0, 8, 8, width, height, RowHeaderWidth, ColumnWidth, 0);
+}
+
+void CuvetteView::EvSize(UINT sizeType, const OWL::TSize& size)
+{
+    if (size.cx == 0 && size.cy == 0)
+    {
+        if (manager_)
+            manager_->SetViewOptions(0, 0, 0, 0, 0, RowHeaderWidth, ColumnWidth, 0);
+        SistraGraphViewBase::EvSize(sizeType, size);
+        return;
+    }
+    const int bottom = size.cy;
+    PlaceTable(size.cx - (PlotWidth + 15), bottom - 163);
+    setFromSelection_->MoveWindow(OWL::TRect(8, bottom - 147, 8 + 115, bottom - 147 + 23), true);
+    deleteRow_->MoveWindow(OWL::TRect(size.cx - 417, bottom - 147, size.cx - 417 + 96, bottom - 147 + 23), true);
+    LayoutCalibrationGroup();
+    LayoutEquationRow(size);
+    SistraGraphViewBase::EvSize(sizeType, size);
+}
+
+void CuvetteView::LayoutCalibrationGroup()
+{
+    if (!GetHandle())
+        return;
+    const OWL::TRect client = GetClientRect();
+    const int bottom = client.bottom;
+    group_->MoveWindow(OWL::TRect(8, bottom - 108, 8 + client.Width() - (PlotWidth + 15), bottom - 48), true);
+    const SIZE text = MeasureControlText(ResultId);
+    result_->MoveWindow(OWL::TRect(24, bottom - 78, 24 + text.cx, bottom - 78 + text.cy), true);
+    apply_->MoveWindow(OWL::TRect(text.cx + 32, bottom - 83, text.cx + 32 + 64, bottom - 83 + 23), true);
+    apply_->ShowWindow(fit_ && !WorkflowModeOn() ? SW_SHOW : SW_HIDE);
+}
+
+void CuvetteView::LayoutEquationRow(const OWL::TSize& size)
+{
+    const int h = size.cy;
+    const SIZE box = MeasureControlText(EnableId);
+    enable_->MoveWindow(OWL::TRect(67, h - 22, 67 + box.cx + 18, h - 22 + 18), true);
+    int x = box.cx + 100;
+    const auto label = [&](OWL::TStatic* control, int id) {
+        const int width = MeasureControlText(id).cx;
+        control->MoveWindow(OWL::TRect(x, h - 20, x + width, h - 20 + 13), true);
+        x += width + 4;
+    };
+    const auto edit = [&](OWL::TEdit* control) {
+        control->MoveWindow(OWL::TRect(x, h - 23, x + 55, h - 23 + 21), true);
+        x += 55 + 4;
+    };
+    label(equationStart_, EquationStartId);
+    edit(slope_);
+    label(equationMiddle_, EquationMiddleId);
+    edit(intercept_);
+    x += 4;
+    error_->MoveWindow(OWL::TRect(x, h - 20, x + 12, h - 20 + 12), true);
+}
+
+bool CuvetteView::EvEraseBkgnd(HDC dc)
+{
+    const OWL::TRect client = GetClientRect();
+    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
+    const HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(DC_PEN));
+    ::SetDCPenColor(dc, DividerColour);
+    ::MoveToEx(dc, client.left, client.bottom - 28, nullptr);
+    ::LineTo(dc, client.right, client.bottom - 28);
+    ::MoveToEx(dc, client.right - 317, client.top, nullptr);
+    ::LineTo(dc, client.right - 317, client.bottom - 27);
+    ::SelectObject(dc, oldPen);
+    const RECT band{client.left, client.bottom - BandHeight, client.right, client.bottom};
+    ::FillRect(dc, &band, ::GetSysColorBrush(COLOR_BTNFACE));
+    return true;
+}
+
+HBRUSH CuvetteView::EvCtlColor(HDC dc, HWND child, UINT)
+{
+    ::SetBkMode(dc, TRANSPARENT);
+    const bool inBand = child == enable_->GetHandle() || child == equationStart_->GetHandle() ||
+                        child == equationMiddle_->GetHandle();
+    if (inBand || !HasWhiteBackground())
+        return ::GetSysColorBrush(COLOR_BTNFACE);
+    return static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+}
+
+void CuvetteView::OnModelChanged(const ModelChangedRecord*)
+{
+    if (!setUp_)
+        return;
+    const ModelPtr& model = ViewModel();
+    enable_->SetCheck(model->GetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied) ? BST_CHECKED
+                                                                                                 : BST_UNCHECKED);
+    UpdateControlStates();
+    if (!editing_)
+    {
+        const double slope = model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope);
+        const double intercept = model->GetValue<PropertyType::Double>(PropertyId::CuvetteIntercept);
+        SetWindowNumber(slope_->GetHandle(), std::isnan(slope) ? slope : slope * ConductanceFactor() / VolumeFactor());
+        SetWindowNumber(intercept_->GetHandle(), std::isnan(intercept) ? intercept : intercept / VolumeFactor());
+    }
+    RefreshTable();
+}
+
+void CuvetteView::OnModelStatus(const ModelProblemRecord* problem)
+{
+    if (!problem)
+        return;
+    error_->SetError(true, Orv::String::FromInterface(problem->title), Orv::String::FromInterface(problem->message));
+    error_->ShowWindow(SW_SHOW);
+}
+
+void CuvetteView::OnModelReadiness()
+{
+    error_->SetError(false, Orv::String(), Orv::String());
+    error_->ShowWindow(SW_HIDE);
+}
+
+void CuvetteView::OnSamplingChanged()
+{
+    UpdateControlStates();
+    UpdateSelectionButtons();
+}
+
+void CuvetteView::UpdateControlStates()
+{
+    const bool sampling = HostSampling();
+    const bool applied = ViewModel()->GetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied);
+    apply_->EnableWindow(fit_ && !sampling);
+    enable_->EnableWindow(!sampling);
+    for (OWL::TWindow* control : std::initializer_list<OWL::TWindow*>{equationStart_, slope_, equationMiddle_, intercept_})
+        control->EnableWindow(!sampling && applied);
+    const bool workflow = WorkflowModeOn();
+    for (OWL::TWindow* control :
+         std::initializer_list<OWL::TWindow*>{enable_, equationStart_, slope_, equationMiddle_, intercept_})
+        control->ShowWindow(workflow ? SW_HIDE : SW_SHOWNOACTIVATE);
+    apply_->ShowWindow(fit_ && !workflow ? SW_SHOW : SW_HIDE);
+}
+
+// The table's actions. Rows are wells (row 0 the titles), columns the known volume and the readings.
+HRESULT STDMETHODCALLTYPE CuvetteView::OnSelectionChanged(ULONG, const TableView::SelectedColumn* columns, ULONG count)
+{
+    return Orv::CatchReturn([&] {
+        if (count == 1 && columns[0].firstRow == columns[0].endRow)
+        {
+            oneCell_ = false;
+            selectedRow_ = selectedColumn_ = 0;
+        }
+        severalCells_ = count > 1;
+        ranges_.clear();
+        for (ULONG i = 0; i < count; ++i)
+        {
+            const TableView::SelectedColumn& range = columns[i];
+            ranges_.push_back(range);
+            const bool oneRow = range.endRow - range.firstRow == 1;
+            severalCells_ = severalCells_ || range.endRow - range.firstRow > 1;
+            if (count == 1 && oneRow)
+            {
+                oneCell_ = true;
+                selectedRow_ = range.firstRow;
+                selectedColumn_ = static_cast<int>(range.column);
+            }
+            selectedRow_ = oneRow ? range.firstRow : 0;
+        }
+        UpdateSelectionButtons();
+    });
+}
+
+HRESULT STDMETHODCALLTYPE CuvetteView::OnCellClicked(ULONG, int row, ULONG column)
+{
+    return Orv::CatchReturn([&] {
+        severalCells_ = false;
+        oneCell_ = true;
+        selectedRow_ = row;
+        selectedColumn_ = static_cast<int>(column);
+        UpdateSelectionButtons();
+    });
+}
+
+HRESULT STDMETHODCALLTYPE CuvetteView::OnCellEdited(ULONG, int row, ULONG column, const Orv::String& text)
+{
+    return Orv::CatchReturn([&] {
+        if (row <= 0 || column == 0)
+            return S_OK;
+        const double value = ParseNumber(text);
+        const ModelPtr& model = ViewModel();
+        const size_t well = static_cast<size_t>(row - 1);
+        if (column == KnownVolumeColumn)
+        {
+            std::vector<double> volumes = model->GetKnownVolumes();
+            if (volumes.size() <= well)
+                volumes.resize(well + 1, BlankMarker());
+            volumes[well] = ToBase(value, VolumeFactor());
+            model->SetKnownVolumes(volumes);
+        }
+        else
+        {
+            DoubleMatrix table = model->GetCuvetteTable();
+            table.Set(static_cast<int32_t>(column - FirstReadingColumn), static_cast<int32_t>(well),
+                      ToBase(value, ConductanceFactor()));
+            model->SetCuvetteTable(table);
+        }
+        model->CommitChanges();
+        CellsChanged();
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE CuvetteView::OnListItemChosen(ULONG grid, ULONG listKind, int row, ULONG column, ULONG item)
+{
+    return Orv::CatchReturn([&] {
+        if (listKind == TVF_Grid::GridActions::ClearQuery)
+        {
+            if (IsDeleteRowEnabled() && row > 0 && column >= 1)
+            {
+                OnCellEdited(grid, row, column, Orv::String());
+                UpdateSelectionButtons();
+            }
+            return S_OK;
+        }
+        if (listKind != TVF_Grid::GridActions::CellMenuList || column != 0 || item > CuvetteCalibData::DeleteRowItem)
+            return E_INVALIDARG;
+        if (item == CuvetteCalibData::InsertRowItem && row >= 1)
+        {
+            CalibData().InsertRow(row - 1);
+            RefreshTable();
+        }
+        else if (item == CuvetteCalibData::DeleteRowItem)
+            DeleteRowWithConfirm(row);
+        return S_OK;
+    });
+}
+
+// After a cell changed: the table shows it, the document keeps it, the fit follows.
+void CuvetteView::CellsChanged()
+{
+    RefreshTable();
+    Document()->SetModified();
+    DataChanged(FitChanged);
+    FollowFitInWorkflow();
+}
+
+void CuvetteView::DeleteRowWithConfirm(int well)
+{
+    const Orv::String text = Formatted(IDS_CUVETTE_CONFIRM_DELETE, well);
+    if (ShowHostMessageBox(text.c_str(), Text(IDS_CUVETTE_MESSAGE_TITLE).c_str(), MB_YESNO | MB_ICONQUESTION,
+                           GetHandle()) == IDYES)
+        DeleteRow(well);
+}
+
+void CuvetteView::DeleteRow(int well)
+{
+    if (well < 1 || well >= CalibData().WellCount() + 2)
+        return;
+    CalibData().DeleteRow(well - 1);
+    RefreshTable();
+    Invalidate(true);
+    FollowFitInWorkflow();
+}
+
+bool CuvetteView::PreProcessMsg(MSG& message)
+{
+    if (message.message == WM_KEYDOWN && (message.wParam == VK_BACK || message.wParam == VK_DELETE) &&
+        !(::GetKeyState(VK_CONTROL) & 0x8000) && IsDeleteRowEnabled())
+        ClearSelectedCells();
+    return SistraGraphViewBase::PreProcessMsg(message);
+}
+
+void CuvetteView::ClearSelectedCells()
+{
+    if (!IsDeleteRowEnabled())
+    {
+        Box(GetHandle(), IDS_CUVETTE_NO_CELL_SELECTION, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    if (severalCells_)
+    {
+        // A copy: clearing a cell reports a new selection.
+        const std::vector<TableView::SelectedColumn> ranges = ranges_;
+        for (const TableView::SelectedColumn& range : ranges)
+            for (int row = range.firstRow; row < range.endRow; ++row)
+                if (row >= 1 && range.column >= 1)
+                {
+                    OnCellEdited(0, row, range.column, Orv::String());
+                    UpdateSelectionButtons();
+                }
+    }
+    else if (selectedRow_ >= 1 && selectedColumn_ >= 1)
+    {
+        OnCellEdited(0, selectedRow_, static_cast<ULONG>(selectedColumn_), Orv::String());
+        UpdateSelectionButtons();
+    }
+    Invalidate(true);
+}
+
+bool CuvetteView::IsSetFromSelectionEnabled() const
+{
+    return setFromSelection_->GetHandle() && ::IsWindowEnabled(setFromSelection_->GetHandle());
+}
+
+bool CuvetteView::IsDeleteRowEnabled() const
+{
+    return deleteRow_->GetHandle() && ::IsWindowEnabled(deleteRow_->GetHandle());
+}
+
+void CuvetteView::UpdateSelectionButtons()
+{
+    if (!GetHandle() || !Document())
+        return;
+    SistraDocument& document = *Document();
+    const int32_t channel = VolumeChannel().channel;
+    bool canSet = DataCellSelected() && channel >= 0 && SelectionUsableForChannel(document, channel);
+    if (canSet)
+    {
+        IHostDocument* host = document.GetHostDocument();
+        int32_t records = 0, current = -1;
+        RecordingPosition start{}, end{};
+        document.ReadHostSelection(start, end);
+        if (host)
+            host->GetRecordCount(&records, &current);
+        const bool sampling = HostSampling();
+        const int32_t record = sampling ? current : start.block;
+        TickPosition position{record, start.tick};
+        canSet = host && (records > 0 || sampling) && start.block != UnsetPosition &&
+                 SUCCEEDED(host->AdjustStartPosition(HostChannelScaled, record, channel, &position));
+    }
+    setFromSelection_->EnableWindow(canSet);
+    const int wells = CalibData().WellCount();
+    deleteRow_->EnableWindow(selectedRow_ > 0 && selectedRow_ < wells + 1 && (oneCell_ || severalCells_));
+}
+
+void CuvetteView::OnSetFromSelectionClicked()
+{
+    USHORT code = 0;
+    GetDocumentMessagePrefix(&code);
+    SendMsg(DocumentObject(),
+            MsgData<>{static_cast<ULONG>(code) << 16 | AutomationMessage::AddSelToSistraCuvetteCalibration, 0, {}},
+            0);
+}
+
+void CuvetteView::SetFromSelection()
+{
+    const int32_t channel = VolumeChannel().channel;
+    if (!IsSetFromSelectionEnabled())
+    {
+        const Orv::String text = Formatted(IDS_CUVETTE_NO_SELECTION, channel + 1);
+        ShowHostMessageBox(text.c_str(), Text(IDS_CUVETTE_MESSAGE_TITLE).c_str(), MB_OK | MB_ICONSTOP, GetHandle());
+        return;
+    }
+    RecordingPosition start{}, end{};
+    Document()->ReadHostSelection(start, end);
+    if (start.block != end.block)
+    {
+        Box(GetHandle(), IDS_CUVETTE_ONE_BLOCK, MB_OK | MB_ICONERROR);
+        return;
+    }
+    FillCellFromSelection(selectedRow_, selectedColumn_);
+    DataChanged(FitChanged);
+    FollowFitInWorkflow();
+}
+
+bool CuvetteView::FillCellFromSelection(int well, int column)
+{
+    if (well < 1)
+        return false;
+    const ModelPtr& model = ViewModel();
+    DoubleMatrix table = model->GetCuvetteTable();
+    int32_t reading = column - static_cast<int>(FirstReadingColumn);
+    // From the well's number or known volume, the well's first empty reading, else a new one.
+    if (column < static_cast<int>(FirstReadingColumn))
+        for (reading = 0; reading < table.Rows() && !std::isnan(table.At(reading, well - 1)); ++reading)
+        {
+        }
+    RecordingPosition start{}, end{};
+    Document()->ReadHostSelection(start, end);
+    const double mean = MeanOfChannelRange(Document()->GetHostDocument(), VolumeChannel().channel,
+                                           TickPosition{start.block, start.tick}, TickPosition{end.block, end.tick},
+                                           false);
+    const bool filled = !IsBlankMarker(mean);
+    if (filled)
+    {
+        table.Set(reading, well - 1, mean);
+        model->SetCuvetteTable(table);
+        model->CommitChanges();
+    }
+    RefreshTable();
+    Document()->SetModified();
+    AdvanceSelection();
+    return filled;
+}
+
+// Repeated fills go well after well along one reading, then on to the next reading.
+void CuvetteView::AdvanceSelection()
+{
+    const int wells = CalibData().WellCount();
+    const int columns = CalibData().ReadingCount() + 3;
+    if (selectedRow_ < wells)
+        ++selectedRow_;
+    else if (selectedColumn_ < columns - 1)
+    {
+        ++selectedColumn_;
+        selectedRow_ = 1;
+    }
+    if (manager_)
+        manager_->SelectCells(0, static_cast<ULONG>(selectedColumn_), selectedRow_, selectedRow_ + 1);
+    oneCell_ = true;
+    UpdateSelectionButtons();
+}
+
+void CuvetteView::OnApply()
+{
+    const std::optional<CuvetteFit> fit =
+        ComputeCuvetteFit(ViewModel()->GetKnownVolumes(), ViewModel()->GetCuvetteTable());
+    if (!fit || !CanApplyCalibration())
+        return;
+    const ModelPtr& model = ViewModel();
+    model->SetCuvetteIntercept(fit->intercept);
+    model->SetCuvetteSlope(fit->slope);
+    model->SetCuvetteCalibrationApplied(true);
+    model->CommitChanges();
+}
+
+// Switching the calibration on gives a model that never had one a usable equation to start from.
+void CuvetteView::OnEnableToggled()
+{
+    const bool ticked = enable_->GetCheck() == BST_CHECKED;
+    if (ticked && !CanApplyCalibration())
+    {
+        enable_->SetCheck(BST_UNCHECKED);
+        return;
+    }
+    const ModelPtr& model = ViewModel();
+    if (ticked)
+    {
+        if (std::isnan(model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope)))
+            model->SetCuvetteSlope(1e-6);
+        if (std::isnan(model->GetValue<PropertyType::Double>(PropertyId::CuvetteIntercept)))
+            model->SetCuvetteIntercept(0.0);
+    }
+    model->SetCuvetteCalibrationApplied(ticked);
+    model->CommitChanges();
+}
+
+// Typing changes the model; the edit keeps what was typed rather than the model's rewrite of it.
+void CuvetteView::OnSlopeEdited()
+{
+    if (editing_)
+        return;
+    editing_ = true;
+    const double value = ParseNumber(GetWindowTextString(slope_->GetHandle()));
+    ViewModel()->SetCuvetteSlope(std::isnan(value) ? value : value * VolumeFactor() / ConductanceFactor());
+    ViewModel()->CommitChanges();
+    editing_ = false;
+}
+
+void CuvetteView::OnInterceptEdited()
+{
+    if (editing_)
+        return;
+    editing_ = true;
+    const double value = ParseNumber(GetWindowTextString(intercept_->GetHandle()));
+    ViewModel()->SetCuvetteIntercept(ToBase(value, VolumeFactor()));
+    ViewModel()->CommitChanges();
+    editing_ = false;
+}
+
+bool CuvetteView::CanApplyCalibration()
+{
+    if (WorkflowModeOn())
+        return true;
+    return !CheckVolumeChannelCalculation(*Document()) && !RejectMixedUnitCalibration(*Document());
+}
+
+// In workflow mode the step page applies the calibration: the view hands it the fit, not yet applied.
+void CuvetteView::FollowFitInWorkflow()
+{
+    const std::optional<CuvetteFit> fit =
+        ComputeCuvetteFit(ViewModel()->GetKnownVolumes(), ViewModel()->GetCuvetteTable());
+    if (!fit || !WorkflowModeOn())
+        return;
+    const ModelPtr& model = ViewModel();
+    if (ApproxEqual(model->GetValue<PropertyType::Double>(PropertyId::CuvetteIntercept), fit->intercept) &&
+        ApproxEqual(model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope), fit->slope))
+        return;
+    model->SetCuvetteIntercept(fit->intercept);
+    model->SetCuvetteSlope(fit->slope);
+    model->SetCuvetteCalibrationApplied(false);
+    model->CommitChanges();
+}
+
+bool CuvetteView::CopyToClipboard()
+{
+    ResultsViewCopyDlg dialog(this, ResultCopyDialog, copyChoice_);
+    if (dialog.Execute() != IDOK)
+        return false;
+    copyChoice_ = dialog.Choice();
+    if (copyChoice_ == ResultsViewCopyDlg::CopyTable)
+        return CopyTableToClipboard(static_cast<ULONG>(CalibData().ReadingCount() + 3));
+    return SistraGraphViewBase::CopyToClipboard();
+}
+
+std::wstring CuvetteView::TableText(ULONG columns)
+{
+    CuvetteCalibData& data = CalibData();
+    std::wstring text;
+    for (int row = 0; row < data.WellCount() + 2; ++row)
+        for (ULONG column = 0; column < columns; ++column)
+        {
+            Orv::String cell;
+            data.GetCellText(0, row, column, &cell);
+            text += cell.c_str();
+            text += column + 1 < columns ? L"\t" : L"\r\n";
+        }
+    return text;
+}
+
+bool CuvetteView::CopyTableToClipboard(ULONG columns)
+{
+    return TableView::CopyTextToClipboard(GetHandle(), TableText(columns));
+}
+
+// Select all: every cell but the row titles.
+void CuvetteView::OnSelectAll()
+{
+    if (manager_)
+        manager_->SelectRows(0, 1, CalibData().WellCount() + 2);
+}
+
+void CuvetteView::OnSelectAllEnable(IVyrCommandState& state)
+{
+    AnswerCommandState(state, nullptr, true);
+}
+
+} // namespace Sistra
