@@ -277,12 +277,23 @@ void SistraDocument::OnWorkflowMode()
 {
     const ModelPtr setup = GetSetupModel();
     const bool wasOn = setup->GetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn);
-    // The host's own answer leaves the choice as it was.
-    bool on = wasOn;
+    // The workflow-mode dialog's state: the mode chosen, then the mode it opened on.
+    struct WorkflowModeChoice
+    {
+        uint8_t chosen;
+        uint8_t original;
+    } choice{wasOn, wasOn};
     const HWND parent = GetActiveWindow();
     const auto& dialog = InstalledDocumentDialogs().workflowMode;
-    if (RunModuleDialog(L"WorkflowMode", parent, [&] { return dialog ? dialog(parent, on) : IDCANCEL; }) != IDOK)
+    const int closed = RunModuleDialogOnState(L"WorkflowMode", parent, choice, [&] {
+        bool chosen = wasOn;
+        const int button = dialog ? dialog(parent, chosen) : IDCANCEL;
+        choice.chosen = chosen;
+        return button;
+    });
+    if (closed != IDOK)
         return;
+    const bool on = choice.chosen != 0;
     setup->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, on);
     if (!on)
     {

@@ -159,4 +159,8 @@ struct IVyrStandIn : IUnknown
     virtual HRESULT STDMETHODCALLTYPE PreTranslateLoopMessage(MSG* message) = 0;
     // 29: the host's message loop ran out of messages: the modules' loop hooks do their idle work.
     virtual HRESULT STDMETHODCALLTYPE RunLoopIdle() = 0;
+    // 30: the choices a batch run makes in the next run of the named dialog that edits a state (the state's
+    // new bytes), when its answer is IDOK; choices are used in the order given. A dialog run without one,
+    // or with one of another size, keeps its state.
+    virtual HRESULT STDMETHODCALLTYPE ScriptDialogChoice(const WCHAR* name, ULONG size, const BYTE* state) = 0;
 };

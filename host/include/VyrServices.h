@@ -73,9 +73,12 @@ struct IHostApplication : IUnknown
     // 36: every modal dialog of a module, named by the module: the host runs it, or answers it as it
     // answers message boxes in a batch run, and gives back the button that closed it (IDOK, IDCANCEL).
     virtual HRESULT STDMETHODCALLTYPE RunModalDialog(HWND owner, const WCHAR* name, LONG* pressedButton) = 0;
-    // 37: a modal dialog the module can show itself: answered as 36 answers it in a run without a
-    // person; S_FALSE, with no answer, hands it back for the module to show to the person at the host.
-    virtual HRESULT STDMETHODCALLTYPE OfferModalDialog(HWND owner, const WCHAR* name, LONG* pressedButton) = 0;
+    // 37: a modal dialog the module can show itself, editing a state the module owns (size bytes laid
+    // out by the dialog, 0 for none): answered as 36 answers it in a run without a person, where an IDOK
+    // may write the run's choices over the state; S_FALSE, with no answer and the state untouched, hands
+    // it back for the module to show to the person at the host.
+    virtual HRESULT STDMETHODCALLTYPE OfferModalDialog(HWND owner, const WCHAR* name, ULONG size, BYTE* state,
+        LONG* pressedButton) = 0;
     // 38, 39: a modeless window's hooks into the host's message loop, kept from Add to Remove: the loop
     // shows them each message before dispatching it, and calls them when its queue runs empty.
     virtual HRESULT STDMETHODCALLTYPE AddLoopHooks(IHostLoopHooks* hooks) = 0;

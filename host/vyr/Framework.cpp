@@ -273,6 +273,16 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::SetHostCommandTarget(ULONG id, I
     return Framework().commands.SetHostCommandTarget(id, target);
 }
 
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::ScriptDialogChoice(const WCHAR* name, ULONG size, const BYTE* state)
+{
+    if (!name || (size > 0 && !state))
+        return E_POINTER;
+    return Guarded([&]() -> HRESULT {
+        Framework().application.ScriptDialogChoice(name, std::vector<BYTE>(state, state + size));
+        return S_OK;
+    });
+}
+
 HRESULT STDMETHODCALLTYPE FrameworkClassObject::ScriptSaveFileAnswer(const WCHAR* path)
 {
     return Guarded([&]() -> HRESULT {

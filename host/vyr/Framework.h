@@ -57,6 +57,7 @@ public:
     HRESULT STDMETHODCALLTYPE ShowModuleDialogs(VARIANT_BOOL show) override;
     HRESULT STDMETHODCALLTYPE PreTranslateLoopMessage(MSG* message) override;
     HRESULT STDMETHODCALLTYPE RunLoopIdle() override;
+    HRESULT STDMETHODCALLTYPE ScriptDialogChoice(const WCHAR* name, ULONG size, const BYTE* state) override;
 
 private:
     LONG references_ = 0;

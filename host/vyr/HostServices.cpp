@@ -234,11 +234,33 @@ HRESULT STDMETHODCALLTYPE HostApplicationService::RunModalDialog(HWND owner, con
     return ShowMessageBox(owner, L"", name, MB_OKCANCEL, pressedButton);
 }
 
-HRESULT STDMETHODCALLTYPE HostApplicationService::OfferModalDialog(HWND owner, const WCHAR* name, LONG* pressedButton)
+HRESULT STDMETHODCALLTYPE HostApplicationService::OfferModalDialog(HWND owner, const WCHAR* name, ULONG size,
+    BYTE* state, LONG* pressedButton)
 {
+    if (!name || !pressedButton || (size > 0 && !state))
+        return E_POINTER;
     if (showDialogs_)
-        return pressedButton ? S_FALSE : E_POINTER;
-    return RunModalDialog(owner, name, pressedButton);
+        return S_FALSE;
+    const HRESULT shown = RunModalDialog(owner, name, pressedButton);
+    if (FAILED(shown))
+        return shown;
+    return Guarded([&]() -> HRESULT {
+        std::lock_guard guard(lock_);
+        const auto scripted = scriptedChoices_.find(name);
+        if (scripted == scriptedChoices_.end() || scripted->second.empty())
+            return shown;
+        const std::vector<BYTE> choice = std::move(scripted->second.front());
+        scripted->second.pop_front();
+        if (*pressedButton == IDOK && choice.size() == size)
+            std::copy(choice.begin(), choice.end(), state);
+        return shown;
+    });
+}
+
+void HostApplicationService::ScriptDialogChoice(const std::wstring& name, std::vector<BYTE> state)
+{
+    std::lock_guard guard(lock_);
+    scriptedChoices_[name].push_back(std::move(state));
 }
 
 HRESULT STDMETHODCALLTYPE HostApplicationService::AddLoopHooks(IHostLoopHooks* hooks)

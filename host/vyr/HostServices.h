@@ -128,7 +128,9 @@ public:
     // A dialog is answered like a box with OK and Cancel, and recorded under its name.
     HRESULT STDMETHODCALLTYPE RunModalDialog(HWND owner, const WCHAR* name, LONG* pressedButton) override;
     // The same, but while module dialogs are shown it is handed back to the module (S_FALSE), unrecorded.
-    HRESULT STDMETHODCALLTYPE OfferModalDialog(HWND owner, const WCHAR* name, LONG* pressedButton) override;
+    // A batch choice scripted for the dialog's name is what an OK writes over its state.
+    HRESULT STDMETHODCALLTYPE OfferModalDialog(HWND owner, const WCHAR* name, ULONG size, BYTE* state,
+        LONG* pressedButton) override;
     HRESULT STDMETHODCALLTYPE AddLoopHooks(IHostLoopHooks* hooks) override;
     HRESULT STDMETHODCALLTYPE RemoveLoopHooks(IHostLoopHooks* hooks) override;
     // What the host's message loop asks of the hooks: whether one took the message; idle work.
@@ -146,6 +148,7 @@ public:
     bool VersionNotice(ULONG index, std::wstring* text);
     void ScriptMessageBoxAnswer(LONG button);
     void ShowModuleDialogs(bool show) { showDialogs_ = show; }
+    void ScriptDialogChoice(const std::wstring& name, std::vector<BYTE> state);
     bool RecordedMessageBox(ULONG index, MessageBoxRecord* record);
 
 private:
@@ -161,6 +164,7 @@ private:
     std::mutex lock_;
     std::vector<std::wstring> notices_;
     std::deque<LONG> scriptedAnswers_;
+    std::map<std::wstring, std::deque<std::vector<BYTE>>> scriptedChoices_; // by dialog name
     std::vector<MessageBoxRecord> messageBoxes_;
 };
 

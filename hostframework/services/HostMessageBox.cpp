@@ -59,10 +59,15 @@ int RunHostDialog(const wchar_t* name, HWND owner) noexcept
         ? static_cast<int>(pressed) : IDCANCEL;
 }
 
-int RunModuleDialog(const wchar_t* name, HWND owner, const std::function<int()>& show) noexcept
+int RunModuleDialogOnBytes(const wchar_t* name, HWND owner, void* state, ULONG size,
+                           const std::function<int()>& show) noexcept
 {
     LONG pressed = IDCANCEL;
-    const HRESULT asked = AskHostForDialog(&IHostApplication::OfferModalDialog, name, owner, pressed);
+    const HRESULT asked = Orv::CatchReturn([&]() -> HRESULT {
+        IHostApplication* application = HostAppAccessor::Get();
+        return application ? application->OfferModalDialog(owner, name, size, static_cast<BYTE*>(state), &pressed)
+                           : E_FAIL;
+    });
     if (asked == S_FALSE)
     {
         const HRESULT shown = Orv::CatchReturn([&]() -> HRESULT {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <type_traits>
 
 // The button pressed; IDOK without showing anything when there is no host application to ask.
 int ShowHostMessageBox(const wchar_t* text, const wchar_t* caption, UINT style, HWND owner = nullptr) noexcept;
@@ -17,4 +18,19 @@ int RunHostDialog(const wchar_t* name, HWND owner = nullptr) noexcept;
 
 // The same for a dialog the module can show itself: when the host hands the dialog back (a person sits
 // at it), show runs it modally and the button that closed it is the answer; IDCANCEL when show fails.
-int RunModuleDialog(const wchar_t* name, HWND owner, const std::function<int()>& show) noexcept;
+// A dialog that edits a state the caller owns (size bytes; none when 0) takes the same way: show edits
+// the state itself; a host answering for nobody writes its run's choices over it only on IDOK.
+int RunModuleDialogOnBytes(const wchar_t* name, HWND owner, void* state, ULONG size,
+                           const std::function<int()>& show) noexcept;
+
+inline int RunModuleDialog(const wchar_t* name, HWND owner, const std::function<int()>& show) noexcept
+{
+    return RunModuleDialogOnBytes(name, owner, nullptr, 0, show);
+}
+
+template <class State>
+int RunModuleDialogOnState(const wchar_t* name, HWND owner, State& state, const std::function<int()>& show) noexcept
+{
+    static_assert(std::is_trivially_copyable_v<State>);
+    return RunModuleDialogOnBytes(name, owner, &state, sizeof state, show);
+}

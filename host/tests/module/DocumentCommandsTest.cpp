@@ -23,6 +23,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -438,6 +439,35 @@ TEST_F(DocumentCommands, CopyingTheTableFillsTheHostsSheet)
     EXPECT_EQ(L"HR", sheet.At(1, 1));
     EXPECT_EQ(L"Loop 2", sheet.At(3, 0));
     EXPECT_EQ(L"2.2", sheet.At(3, 2));
+}
+
+// "Workflow Mode..." puts in force the mode its dialog chose, and only when the dialog closed with OK.
+TEST_F(DocumentCommands, WorkflowModeTakesTheModeItsDialogChoseOnOk)
+{
+    const struct
+    {
+        bool before;
+        std::optional<BYTE> chosen; // none: the box left as the dialog opened
+        LONG answer;
+        bool after;
+    } rows[] = {
+        {true, 0, IDOK, false}, {true, 0, IDCANCEL, true}, {true, std::nullopt, IDOK, true}, {false, 1, IDOK, true},
+    };
+    const Sistra::ModelPtr setup = Doc().GetSetupModel();
+    for (const auto& row : rows)
+    {
+        setup->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, row.before);
+        setup->CommitChanges();
+        if (row.chosen)
+        {
+            const BYTE state[] = {*row.chosen, row.before};
+            ASSERT_EQ(S_OK, HostTests::StandIn().ScriptDialogChoice(L"WorkflowMode", sizeof state, state));
+        }
+        HostTests::StandIn().ScriptMessageBoxAnswer(row.answer);
+        EXPECT_EQ(S_OK, Doc().ExecuteCommand(DocumentCommandId(Sistra::Command::WorkflowMode)));
+        EXPECT_EQ(row.after, Bool(ModelKind::WorkflowSetup, PropertyId::WorkflowModeOn))
+            << row.before << " " << row.answer;
+    }
 }
 
 // Leaving workflow mode closes the workflow views in every node of the host's view tree and no other
