@@ -51,6 +51,7 @@ struct AnalyzeOptions
     std::optional<std::string> outFolder;
     // Channel text and numbers of each calibration.
     std::optional<std::pair<std::string, std::array<double, 4>>> pressureCalibration;
+    std::optional<std::pair<std::string, std::array<double, 2>>> volumeCalibration;
     std::optional<std::string> settingsFile;
     std::optional<std::string> saveSettingsFile;
     std::optional<std::string> resultsSheetFile;
@@ -127,6 +128,8 @@ AnalyzeOptions ParseOptions(const std::vector<std::string>& args)
             options.outFolder = value();
         else if (arg == "--calibrate-pressure")
             options.pressureCalibration = ParseCalibration(arg, value(), {'=', ',', '=', '\0'}, "CH:RAW1=P1,RAW2=P2");
+        else if (arg == "--calibrate-volume")
+            options.volumeCalibration = ParseCalibration(arg, value(), {',', '\0'}, "CH:SCALE,OFFSET");
         else if (arg == "--settings")
             options.settingsFile = value();
         else if (arg == "--save-settings")
@@ -236,7 +239,8 @@ public:
             BSTR text = nullptr, caption = nullptr;
             UINT style = 0;
             LONG answer = 0;
-            if (SUCCEEDED(standIn_.GetMessageBox(index, &text, &caption, &style, &answer)) && text)
+            // Dialogs the host answered are recorded beside the boxes, without a text.
+            if (SUCCEEDED(standIn_.GetMessageBox(index, &text, &caption, &style, &answer)) && text && *text)
                 err << "sistra analyze: the module says: " << ToUtf8(text) << "\n";
             SysFreeString(text);
             SysFreeString(caption);
@@ -363,9 +367,9 @@ AnalysisChoices ChoicesFor(const Recording& recording, const AnalyzeOptions& opt
     choices.online = options.online;
     if (options.settingsFile)
     {
-        if (options.pressureCalibration)
-            throw std::runtime_error("--calibrate-pressure cannot go with --settings: the settings file holds the "
-                                     "calibrations");
+        if (options.pressureCalibration || options.volumeCalibration)
+            throw std::runtime_error(std::string(options.pressureCalibration ? "--calibrate-pressure" : "--calibrate-volume") +
+                                     " cannot go with --settings: the settings file holds the calibrations");
         choices.settingsFile = FromUtf8(*options.settingsFile);
         return choices;
     }
@@ -385,16 +389,21 @@ AnalysisChoices ChoicesFor(const Recording& recording, const AnalyzeOptions& opt
         checkChannel("--calibrate-pressure", pressure->first, choices.pressureChannel, "pressure");
         choices.pressurePoints = pressure->second;
     }
+    if (const auto& volume = options.volumeCalibration)
+    {
+        checkChannel("--calibrate-volume", volume->first, choices.volumeChannel, "volume");
+        choices.volumeLine = volume->second;
+    }
     return choices;
 }
 
 // The hemodynamics table added to the results sheet as a user adds it, with the table's view open on
 // the document and the document's own command; then the sheet saved through the host's save dialog,
 // answered with the path.
-void SaveTableToResultsSheet(HostSession& session, DocumentAnalysis& analysis, const std::string& path)
+void SaveTableToResultsSheet(HostSession& session, const ModuleClasses& classes, DocumentAnalysis& analysis,
+                             const std::string& path)
 {
     {
-        const ModuleClasses classes(session.Framework());
         IDocViewClass* table = classes.FindView(HemodynamicsTableViewName);
         if (!table)
             throw std::runtime_error("the module has no hemodynamics table view");
@@ -537,6 +546,8 @@ int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (FAILED(loaded))
             return Fail(err, "the module did not register (" + HResultText(loaded) + ")");
         IVyrStandIn& standIn = session.Framework().StandIn();
+        // The host attaches the module's classes once it registered: the document's menus are there.
+        const ModuleClasses classes(session.Framework());
         const Orv::ComPtr<HostDocument> host =
             options.online ? HostDocument::Sampling(recording) : HostDocument::Offline(recording);
         if (options.region)
@@ -559,7 +570,7 @@ int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ost
             if (options.saveSettingsFile)
                 analysis.SaveSettings(FromUtf8(*options.saveSettingsFile));
             if (options.resultsSheetFile)
-                SaveTableToResultsSheet(session, analysis, *options.resultsSheetFile);
+                SaveTableToResultsSheet(session, classes, analysis, *options.resultsSheetFile);
             const std::vector<SummaryRow> summaries = analysis.Summaries();
             tables.summary = SummaryTable(summaries);
             tables.regressions = RegressionTable(analysis.Relations());

@@ -16,7 +16,8 @@ namespace Host
 constexpr const char* AnalyzeUsage =
     "  analyze FILE [--pressure CH] [--volume CH] [--ecg CH] [--region START:END]\n"
     "               [--online [--chunk N]] [--out DIR] [--settings FILE] [--save-settings FILE]\n"
-    "               [--calibrate-pressure CH:RAW1=P1,RAW2=P2] [--results-sheet FILE.tsv]\n"
+    "               [--calibrate-pressure CH:RAW1=P1,RAW2=P2] [--calibrate-volume CH:SCALE,OFFSET]\n"
+    "               [--results-sheet FILE.tsv]\n"
     "            the module's document analyses the recording (the region in seconds from its start;\n"
     "            the whole recording by default) and prints each parameter's summary and the fitted\n"
     "            relations; CH is a channel number or a name from the header (by default the one\n"
@@ -26,7 +27,10 @@ constexpr const char* AnalyzeUsage =
     "            the module's settings (channels, detector, calibrations) from FILE before the analysis,\n"
     "            in place of --pressure, --volume and --ecg; --save-settings writes them to FILE after it;\n"
     "            --calibrate-pressure maps two raw values of the pressure channel (its recorded unit)\n"
-    "            onto pressures in mmHg, as the pressure calibration step would; --results-sheet adds\n"
+    "            onto pressures in mmHg, as the pressure calibration step would; --calibrate-volume\n"
+    "            leaves the workflow (as Workflow Mode... with its box cleared would) and gives the volume\n"
+    "            channel the cuvette calibration's line: microlitres = SCALE * raw + OFFSET, the raw value\n"
+    "            in the channel's recorded unit (conductance), OFFSET in microlitres; --results-sheet adds\n"
     "            the hemodynamics table to the host's results sheet as its Add to Tallion does (the\n"
     "            table's view is opened for it: needs a display) and saves the sheet as FILE.tsv\n";
 

@@ -1,7 +1,10 @@
 #include "host/app/DocumentAnalysis.h"
 
 #include "host/app/DocumentFile.h"
+#include "host/app/LoopRecordReport.h"
 #include "host/app/TextConversion.h"
+#include "host/app/gui/HostMenus.h"
+#include "host/include/VyrCommands.h"
 #include "host/include/VyrMessaging.h"
 #include "host/vyr/UnitConversions.h"
 
@@ -15,6 +18,8 @@ namespace
 constexpr const wchar_t* DocumentClassName = L"Sistra Document";
 constexpr const wchar_t* AnalyzeCommandName = L"AnalyzeSistraNow";
 constexpr const wchar_t* CopyTableCommandName = L"CopyPVTableToTallion";
+constexpr const wchar_t* WorkflowModeMenuPath = L"Sistra|Workflow Mode...";
+constexpr const wchar_t* WorkflowModeDialogName = L"WorkflowMode";
 
 void Check(HRESULT result, const std::string& what)
 {
@@ -111,7 +116,8 @@ DocumentAnalysis::DocumentAnalysis(IVyrStandIn& standIn, HostDocument& host, con
     ApplyCalibrations(choices);
 }
 
-// As the user would: the pressure pane's points applied.
+// As the user would: the pressure pane's points applied; the volume's line applied by the cuvette
+// calibration's command outside the workflow.
 void DocumentAnalysis::ApplyCalibrations(const AnalysisChoices& choices)
 {
     if (const auto& points = choices.pressurePoints)
@@ -120,6 +126,46 @@ void DocumentAnalysis::ApplyCalibrations(const AnalysisChoices& choices)
         Check(pane_->ApplyPressureCalibration((*points)[0] * factor, (*points)[1], (*points)[2] * factor, (*points)[3]),
               "the document refused the pressure calibration");
     }
+    if (const auto& line = choices.volumeLine)
+    {
+        LeaveWorkflowMode();
+        ApplyVolumeLine(choices.volumeChannel, *line);
+    }
+}
+
+// In the workflow the cuvette calibration waits for the conductance calibration and is withdrawn at
+// once. A user leaves the workflow through "Workflow Mode...", clearing its dialog's box.
+void DocumentAnalysis::LeaveWorkflowMode()
+{
+    ULONG command = 0;
+    for (const MenuCommandEntry& entry : CollectMenuCommands(standIn_))
+        if (entry.path == WorkflowModeMenuPath)
+            command = entry.id;
+    if (command == 0)
+        throw std::runtime_error("the module's menus have no Workflow Mode command");
+    // The dialog's state: the mode chosen (off), then the mode it opened on.
+    const BYTE workflowOff[] = {0, 1};
+    Check(standIn_.ScriptDialogChoice(WorkflowModeDialogName, sizeof workflowOff, workflowOff),
+          "the host cannot answer the workflow mode dialog");
+    Check(Face<IVyrCommandHandler>(document_.Get(), IID_IVyrCommandHandler, "command handler")->Execute(command),
+          "the document did not run Workflow Mode");
+}
+
+// The command takes microlitres per conductance unit without its prefix, and microlitres.
+void DocumentAnalysis::ApplyVolumeLine(int32_t channel, const std::array<double, 2>& line)
+{
+    const double slope = line[0] / RawPrefixFactor(host_, channel);
+    Macro::Statement statement(L"Doc.ApplySistraCuvetteCalibration slope:=" +
+                               FromUtf8(LoopRecordReport::NumberText(slope)) +
+                               L", intercept:=" + FromUtf8(LoopRecordReport::NumberText(line[1])));
+    RunStatement(statement);
+    // The command counts as handled whatever became of the line; a line the calibration refuses leaves
+    // the channel as it was recorded.
+    Orv::ComPtr<IUnitConversion> conversion;
+    Vyr::ConversionFacts facts;
+    if (FAILED(host_.GetChannelConversion(0, 0, channel, conversion.Put())) || !conversion ||
+        !Vyr::ReadConversionFacts(*conversion.Get(), facts) || !facts.inUse)
+        throw std::runtime_error("the document did not take the volume calibration");
 }
 
 DocumentAnalysis::~DocumentAnalysis()
@@ -156,6 +202,19 @@ void DocumentAnalysis::Send(const wchar_t* commandName, const void* payload, con
           "no message " + ToUtf8(commandName));
     const auto handler = Face<IMessageHandler>(document_.Get(), IID_IMessageHandler, "message handler");
     Check(handler->HandleMessage(message.Get()), failure);
+}
+
+LONG DocumentAnalysis::RunStatement(Macro::Statement& statement)
+{
+    Orv::ComPtr<IMsgIdMessageClassObject> command;
+    if (FAILED(standIn_.FindMessageClass(statement.Command().c_str(), command.Put())))
+        throw std::invalid_argument("the module has no command " + ToUtf8(statement.Command()));
+    Orv::ComPtr<IMessage> message;
+    const HRESULT made = command->CreateMessage(0, statement.Parameters(), message.Put());
+    if (FAILED(made))
+        throw std::invalid_argument(ToUtf8(statement.Command()) + " does not take these arguments (" +
+                                    HResultText(made) + ")");
+    return Deliver(message.Get());
 }
 
 LONG DocumentAnalysis::Deliver(IMessage* message)

@@ -5,6 +5,7 @@
 
 #include "host/app/HostDocument.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
+#include "host/app/macro/MacroText.h"
 #include "host/include/LoopParameterNames.h"
 #include "host/include/SistraSetupPane.h"
 #include "host/include/VyrClassRegistry.h"
@@ -33,6 +34,8 @@ struct AnalysisChoices
     bool online = false;
     // The pressure calibration pane's points: raw (recorded unit) and pressure (mmHg), twice.
     std::optional<std::array<double, 4>> pressurePoints;
+    // The volume channel's line outside the workflow: microlitres per recorded unit, and microlitres.
+    std::optional<std::array<double, 2>> volumeLine;
     // The module's saved settings, which give the channels and the detector in place of the above.
     std::optional<std::wstring> settingsFile;
 };
@@ -75,6 +78,9 @@ public:
     void CopyTableToResultsSheet();
     // Hands the document a message, as the host's router would: 1 when the document handled it.
     LONG Deliver(IMessage* message);
+    // Runs a macro statement's command on the document: its answer. Throws std::invalid_argument when the
+    // module has no such command or it does not take the statement's arguments.
+    LONG RunStatement(Macro::Statement& statement);
     ISistraSetupPane& Pane() { return *pane_.Get(); }
 
     // Writes the document's settings to a settings file; throws std::runtime_error when it cannot.
@@ -88,6 +94,8 @@ public:
 
 private:
     void ApplyCalibrations(const AnalysisChoices& choices);
+    void LeaveWorkflowMode();
+    void ApplyVolumeLine(int32_t channel, const std::array<double, 2>& line);
     void Send(const wchar_t* commandName, const void* payload, const std::string& failure);
 
     IVyrStandIn& standIn_;

@@ -84,8 +84,8 @@ std::wstring ArgumentText(Macro::Statement& statement, const wchar_t* name)
 class MacroRun
 {
 public:
-    MacroRun(IVyrStandIn& standIn, const Recording& recording, DocumentAnalysis& analysis, std::ostream& out)
-        : standIn_(standIn), recording_(recording), analysis_(analysis), out_(out)
+    MacroRun(const Recording& recording, DocumentAnalysis& analysis, std::ostream& out)
+        : recording_(recording), analysis_(analysis), out_(out)
     {
     }
 
@@ -103,14 +103,16 @@ private:
     void RunCommand(const std::wstring& text)
     {
         Macro::Statement statement(text);
-        Orv::ComPtr<IMsgIdMessageClassObject> command;
-        if (FAILED(standIn_.FindMessageClass(statement.Command().c_str(), command.Put())))
-            throw MacroLineError("the module has no command " + ToUtf8(statement.Command()));
-        Orv::ComPtr<IMessage> message;
-        const HRESULT made = command->CreateMessage(0, statement.Parameters(), message.Put());
-        if (FAILED(made))
-            throw MacroLineError(ToUtf8(statement.Command()) + " does not take these arguments (" + HResultText(made) + ")");
-        out_ << ToUtf8(statement.Command()) << ": " << analysis_.Deliver(message.Get()) << "\n";
+        LONG answer = 0;
+        try
+        {
+            answer = analysis_.RunStatement(statement);
+        }
+        catch (const std::invalid_argument& e)
+        {
+            throw MacroLineError(e.what());
+        }
+        out_ << ToUtf8(statement.Command()) << ": " << answer << "\n";
     }
 
     void RunHostStatement(const std::wstring& text)
@@ -146,7 +148,6 @@ private:
         }
     }
 
-    IVyrStandIn& standIn_;
     const Recording& recording_;
     DocumentAnalysis& analysis_;
     std::ostream& out_;
@@ -178,7 +179,7 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
         BlockOutputStream blocks(out);
         {
             DocumentAnalysis analysis(standIn, *host.Get(), AnalysisChoices{});
-            MacroRun run(standIn, recording, analysis, blocks);
+            MacroRun run(recording, analysis, blocks);
             for (size_t index = 0; index < lines.size(); ++index)
             {
                 if (IsBlankOrComment(lines[index]))
