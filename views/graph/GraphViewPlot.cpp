@@ -2,7 +2,7 @@
 // batch, the regression line with its text, and the units of its axes.
 #include "views/graph/SistraGraphViewBase.h"
 
-#include "views/graph/ViewNumbers.h"
+#include "dialogs/helpers/NumberFields.h"
 #include "views/graph/ViewPlotData.h"
 
 #include "document/core/SistraDocument.h"
@@ -190,15 +190,15 @@ Orv::String SistraGraphViewBase::RegressionText(const Orv::String& rangeSymbol, 
     const double intercept = regression.intercept * rangeScale;
     Orv::String text(rangeSymbol);
     text += Orv::String(L" = ");
-    text += FormatViewNumber(slope);
+    text += FormatNumber(slope);
     text += Orv::String(L" * ");
     text += domainSymbol;
     text += Orv::String(intercept >= 0.0 ? L" + " : L" - ");
-    text += FormatViewNumber(std::fabs(intercept));
+    text += FormatNumber(std::fabs(intercept));
     text += Orv::String(L", r");
     text += squared;
     text += Orv::String(L" = ");
-    text += FormatViewNumber(regression.rSquared);
+    text += FormatNumber(regression.rSquared);
     return text;
 }
 

@@ -1,7 +1,7 @@
 #include "views/graph/ViewPlotData.h"
 
 #include "views/graph/SistraGraphViewBase.h"
-#include "views/graph/ViewNumbers.h"
+#include "dialogs/helpers/NumberFields.h"
 
 #include "controls/theme/DpiAndFonts.h"
 #include "document/core/SistraDocument.h"
@@ -81,8 +81,8 @@ bool ViewPlotData::Track(int32_t series, MGraph1::TrackInfo& info)
     info.show = true;
     MGraph1::Graph2DDrawer& graph = view_.GraphWindow();
     Orv::OFormatStringStream hint(view_.GetTooltipFormat());
-    hint << FormatViewNumber(point.y * graph.rangeUnitFactor) << Orv::String(graph.GetRangeUnits().c_str())
-         << LocaleInfo::GetListSeparator() << FormatViewNumber(point.x * graph.domainUnitFactor)
+    hint << FormatNumber(point.y * graph.rangeUnitFactor) << Orv::String(graph.GetRangeUnits().c_str())
+         << LocaleInfo::GetListSeparator() << FormatNumber(point.x * graph.domainUnitFactor)
          << Orv::String(graph.GetDomainUnits().c_str());
     view_.SetHintText(hint.Str().c_str());
     return true;

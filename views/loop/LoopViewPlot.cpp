@@ -2,7 +2,7 @@
 // EDPVR with their equations, and the notice in the corner.
 #include "views/loop/LoopView.h"
 
-#include "views/graph/ViewNumbers.h"
+#include "dialogs/helpers/NumberFields.h"
 #include "views/loop/TextClickAnnotation.h"
 
 #include "document/core/SistraDocument.h"
@@ -43,14 +43,14 @@ const Orv::String& Squared()
 Orv::String LinearEquation(const wchar_t* start, const wchar_t* times, const FittedLine& line, double slopeScale)
 {
     Orv::String text(start);
-    text += FormatViewNumber(line.slope * slopeScale);
+    text += FormatNumber(line.slope * slopeScale);
     text += Orv::String(times);
     text += Orv::String(line.intercept < 0.0 ? L"- " : L"+ ");
-    text += FormatViewNumber(std::fabs(line.intercept));
+    text += FormatNumber(std::fabs(line.intercept));
     text += Orv::String(L", r");
     text += Squared();
     text += Orv::String(L" = ");
-    text += FormatViewNumber(line.fit);
+    text += FormatNumber(line.fit);
     return text;
 }
 
@@ -275,8 +275,8 @@ std::optional<Orv::String> SistraAnalysisGraphView::EspvrText(int32_t type)
         if (!data->FitEspvrQuadratic(c, &rSquared, false))
             return std::nullopt;
         Orv::OFormatStringStream text(IDS_LOOP_EQUATION_QUADRATIC);
-        text << FormatViewNumber(c[2]) << Orv::String(SignOf(c[1])) << FormatViewNumber(std::fabs(c[1]))
-             << Orv::String(SignOf(c[0])) << FormatViewNumber(std::fabs(c[0])) << FormatViewNumber(rSquared);
+        text << FormatNumber(c[2]) << Orv::String(SignOf(c[1])) << FormatNumber(std::fabs(c[1]))
+             << Orv::String(SignOf(c[0])) << FormatNumber(std::fabs(c[0])) << FormatNumber(rSquared);
         return text.Str();
     }
     default:
@@ -302,7 +302,7 @@ std::optional<Orv::String> SistraAnalysisGraphView::EdpvrText(int32_t type)
     if (!data->FitEdpvrExponential(amplitude, rate, &rSquared, false))
         return std::nullopt;
     Orv::OFormatStringStream text(IDS_LOOP_EQUATION_EXPONENTIAL);
-    text << FormatViewNumber(amplitude) << FormatViewNumber(rate) << FormatViewNumber(rSquared);
+    text << FormatNumber(amplitude) << FormatNumber(rate) << FormatNumber(rSquared);
     return text.Str();
 }
 
