@@ -18,7 +18,7 @@ public:
     virtual HRESULT STDMETHODCALLTYPE OnEndDrag(LONG source, LONG extra);
     virtual HRESULT STDMETHODCALLTYPE OnScalingChanged(LONG source, LONG extra, const AxisTransform* transform) = 0;
     virtual HRESULT STDMETHODCALLTYPE OnAutoScale(LONG) { return S_OK; }
-    virtual HRESULT STDMETHODCALLTYPE OnScaleNotify(LONG, LONG, LONG, LONG) { return S_OK; }
+    virtual HRESULT STDMETHODCALLTYPE GetDataExtent(LONG, double*, double*, VARIANT_BOOL*) { return S_FALSE; }
     // The strip's limits, (low, high).
     virtual std::pair<double, double> GetScaling() { return {0.0, 1.0}; }
     virtual bool HasScaleControl() { return false; }

@@ -48,7 +48,7 @@ public:
     HRESULT STDMETHODCALLTYPE OnEndDrag(LONG source, LONG extra) override;
     HRESULT STDMETHODCALLTYPE OnScalingChanged(LONG source, LONG extra, const AxisTransform* transform) override;
     HRESULT STDMETHODCALLTYPE OnAutoScale(LONG source) override;
-    HRESULT STDMETHODCALLTYPE OnScaleNotify(LONG, LONG, LONG, LONG) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetDataExtent(LONG, double*, double*, VARIANT_BOOL*) override { return S_FALSE; }
 
     std::pair<double, double> GetScaling() override;
     bool HasScaleControl() override { return true; }

@@ -53,7 +53,9 @@ struct IDragScaleObserver : IUnknown
     virtual HRESULT STDMETHODCALLTYPE OnEndDrag(LONG source, LONG extra) = 0;                             // 4
     virtual HRESULT STDMETHODCALLTYPE OnScalingChanged(LONG source, LONG extra, const AxisTransform* transform) = 0; // 5
     virtual HRESULT STDMETHODCALLTYPE OnAutoScale(LONG source) = 0;                                       // 6
-    virtual HRESULT STDMETHODCALLTYPE OnScaleNotify(LONG source, LONG extra, LONG code, LONG value) = 0;  // 7
+    // 7: the range of the observer's data for the axis (low, high), asked when the control autoscales;
+    // raw (may be null) tells whether the data are shown without a unit transform. S_FALSE: no data.
+    virtual HRESULT STDMETHODCALLTYPE GetDataExtent(LONG source, double* low, double* high, VARIANT_BOOL* raw) = 0;
 };
 
 struct IScaleControl : IUnknown
@@ -82,6 +84,12 @@ struct IScaleControl : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetScaling(AxisTransform* scaling, LONG reserved) = 0;
     // 21: the far grid line's distance from the left or top edge and the (negative) step between lines.
     virtual HRESULT STDMETHODCALLTYPE GetGridSpacing(double* first, double* step) = 0;
+    // 22: the limits become the observers' combined data extent (GetDataExtent); S_FALSE when the control
+    // may not autoscale, has no data or no observer reports an extent.
+    virtual HRESULT STDMETHODCALLTYPE AutoScale(LONG reserved) = 0;
+    // 23, 24: whether the axis shows data, and whether it may autoscale (a double click, AutoScale).
+    virtual HRESULT STDMETHODCALLTYPE SetHasData(VARIANT_BOOL hasData) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetCanAutoScale(VARIANT_BOOL can) = 0;
 };
 
 struct IScaleControlView : IUnknown
@@ -90,6 +98,10 @@ struct IScaleControlView : IUnknown
     virtual HRESULT STDMETHODCALLTYPE Paint(HDC dc, LONG reserved, LONG parts) = 0;                      // 4
     virtual HRESULT STDMETHODCALLTYPE GetTickCount(LONG* count) = 0;                                      // 5
     virtual HRESULT STDMETHODCALLTYPE FillTicks(ScaleTick* ticks, LONG capacity, LONG* written) = 0;      // 6
+    // 7: the range of values the axis's data can take (the extent the control reports), high first.
+    virtual HRESULT STDMETHODCALLTYPE SetRange(double high, double low) = 0;
+    // 8: the object on whose behalf the axis shows its units; the control keeps it unowned.
+    virtual HRESULT STDMETHODCALLTYPE SetOwner(void* owner) = 0;
 };
 
 struct IScaleTextSize : IUnknown
@@ -104,4 +116,9 @@ struct IScaleControlFactory : IUnknown
     // 4: a strip window, child of parent; the control's IOleWindow gives its handle.
     virtual HRESULT STDMETHODCALLTYPE CreateScaleWindow(HWND parent, LONG word1, LONG word2, LONG kind, LONG childId,
                                                         IScaleControl** control) = 0;
+    // 5: the vertical scale of a trace lane: with a parent a strip window (child id: the axis number) that
+    // drags, autoscales and tells its observers; without one a control painted by its owner. style: the
+    // lane's scale style flags, kept beside the vertical style.
+    virtual HRESULT STDMETHODCALLTYPE CreateTraceScale(HWND parent, LONG reserved1, LONG reserved2, ULONG style,
+                                                       LONG axis, IScaleControl** control) = 0;
 };

@@ -430,9 +430,52 @@ void ScaleControl::EndStripDrag()
     ForEachObserver([&](IDragScaleObserver* observer) { observer->OnEndDrag(m_childId, 0); });
 }
 
-void ScaleControl::AutoScale()
+// A double click asks the observers; they decide whether and how the axis autoscales.
+void ScaleControl::RequestAutoScale()
 {
     ForEachObserver([&](IDragScaleObserver* observer) { observer->OnAutoScale(m_childId); });
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::AutoScale(LONG)
+{
+    if (!m_canAutoScale || !m_hasData)
+        return S_FALSE;
+    bool found = false;
+    double low = 0.0, high = 0.0;
+    ForEachObserver([&](IDragScaleObserver* observer) {
+        double observedLow = 0.0, observedHigh = 0.0;
+        if (observer->GetDataExtent(m_childId, &observedLow, &observedHigh, nullptr) != S_OK)
+            return;
+        low = found ? std::min(low, observedLow) : observedLow;
+        high = found ? std::max(high, observedHigh) : observedHigh;
+        found = true;
+    });
+    if (!found || !(high > low) || !std::isfinite(high - low))
+        return S_FALSE;
+    return SetLimits(high, low);
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::SetHasData(VARIANT_BOOL hasData)
+{
+    m_hasData = hasData != VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::SetCanAutoScale(VARIANT_BOOL can)
+{
+    m_canAutoScale = can != VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::SetRange(double high, double low)
+{
+    return SetExtent(high, low);
+}
+
+HRESULT STDMETHODCALLTYPE ScaleControl::SetOwner(void* owner)
+{
+    m_owner = owner;
+    return S_OK;
 }
 
 HRESULT ScaleControl::CreateStripWindow(HWND parent, LONG childId)
@@ -485,7 +528,7 @@ LRESULT CALLBACK ScaleStripProc(HWND window, UINT message, WPARAM wParam, LPARAM
         control->EndStripDrag();
         return 0;
     case WM_LBUTTONDBLCLK:
-        control->AutoScale();
+        control->RequestAutoScale();
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
@@ -526,6 +569,38 @@ HRESULT STDMETHODCALLTYPE ScaleControlFactory::CreateScale(HWND, LONG, ULONG sty
     });
 }
 
+namespace
+{
+// A control of the style, with a strip window under parent when asked for.
+HRESULT MakeControl(ULONG style, bool stripWindow, HWND parent, LONG childId, IScaleControl** control)
+{
+    if (!control)
+        return E_POINTER;
+    *control = nullptr;
+    return Guarded([&]() -> HRESULT {
+        auto* created = new ScaleControl(style);
+        if (stripWindow)
+        {
+            const HRESULT result = created->CreateStripWindow(parent, childId);
+            if (FAILED(result))
+            {
+                created->Release();
+                return result;
+            }
+        }
+        *control = created;
+        return S_OK;
+    });
+}
+} // namespace
+
+HRESULT STDMETHODCALLTYPE ScaleControlFactory::CreateTraceScale(HWND parent, LONG, LONG, ULONG style, LONG axis,
+                                                                IScaleControl** control)
+{
+    return MakeControl(ScaleStyle::Vertical | (style & ~(ScaleStyle::Horizontal | ScaleStyle::Ready)), parent != nullptr,
+                       parent, axis, control);
+}
+
 HRESULT STDMETHODCALLTYPE ScaleControlFactory::CreateScaleWindow(HWND parent, LONG, LONG, LONG kind, LONG childId,
                                                                  IScaleControl** control)
 {
@@ -534,17 +609,8 @@ HRESULT STDMETHODCALLTYPE ScaleControlFactory::CreateScaleWindow(HWND parent, LO
     *control = nullptr;
     if (kind != HorizontalStripKind && kind != VerticalStripKind)
         return E_INVALIDARG;
-    return Guarded([&]() -> HRESULT {
-        auto* created = new ScaleControl(kind == HorizontalStripKind ? ScaleStyle::Horizontal | 0x42 : ScaleStyle::Vertical);
-        const HRESULT result = created->CreateStripWindow(parent, childId);
-        if (FAILED(result))
-        {
-            created->Release();
-            return result;
-        }
-        *control = created;
-        return S_OK;
-    });
+    return MakeControl(kind == HorizontalStripKind ? ScaleStyle::Horizontal | 0x42 : ScaleStyle::Vertical, true, parent,
+                       childId, control);
 }
 
 } // namespace Vyr

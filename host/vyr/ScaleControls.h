@@ -44,11 +44,16 @@ public:
     HRESULT STDMETHODCALLTYPE RemoveObserver(IDragScaleObserver* observer) override;
     HRESULT STDMETHODCALLTYPE GetScaling(AxisTransform* scaling, LONG reserved) override;
     HRESULT STDMETHODCALLTYPE GetGridSpacing(double* first, double* step) override;
+    HRESULT STDMETHODCALLTYPE AutoScale(LONG reserved) override;
+    HRESULT STDMETHODCALLTYPE SetHasData(VARIANT_BOOL hasData) override;
+    HRESULT STDMETHODCALLTYPE SetCanAutoScale(VARIANT_BOOL can) override;
 
     HRESULT STDMETHODCALLTYPE GetRect(RECT* rect) override;
     HRESULT STDMETHODCALLTYPE Paint(HDC dc, LONG reserved, LONG parts) override;
     HRESULT STDMETHODCALLTYPE GetTickCount(LONG* count) override;
     HRESULT STDMETHODCALLTYPE FillTicks(ScaleTick* ticks, LONG capacity, LONG* written) override;
+    HRESULT STDMETHODCALLTYPE SetRange(double high, double low) override;
+    HRESULT STDMETHODCALLTYPE SetOwner(void* owner) override;
 
     HRESULT STDMETHODCALLTYPE GetTextSize(LONG* points) override;
 
@@ -72,7 +77,7 @@ private:
     void BeginStripDrag(POINT point);
     void DragTo(POINT point);
     void EndStripDrag();
-    void AutoScale();
+    void RequestAutoScale();
     template <class Notify>
     void ForEachObserver(Notify notify);
 
@@ -86,6 +91,9 @@ private:
     double m_boundLow = -1.0, m_boundHigh = 1.0;
     double m_minSpan = 0.0;
     bool m_option = false;
+    bool m_hasData = true;
+    bool m_canAutoScale = true;
+    void* m_owner = nullptr;
     LONG m_textPoints = 10;
     std::vector<IDragScaleObserver*> m_observers;
     HWND m_window = nullptr;
@@ -102,6 +110,8 @@ public:
     HRESULT STDMETHODCALLTYPE CreateScale(HWND parent, LONG reserved, ULONG style, IScaleControl** control) override;
     HRESULT STDMETHODCALLTYPE CreateScaleWindow(HWND parent, LONG word1, LONG word2, LONG kind, LONG childId,
                                                 IScaleControl** control) override;
+    HRESULT STDMETHODCALLTYPE CreateTraceScale(HWND parent, LONG reserved1, LONG reserved2, ULONG style, LONG axis,
+                                               IScaleControl** control) override;
 };
 
 // Kinds of strip window: horizontal and vertical axis.

@@ -93,7 +93,7 @@ HRESULT STDMETHODCALLTYPE ChildPaneBase::OnAutoScale(LONG)
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE ChildPaneBase::OnScaleNotify(LONG, LONG, LONG, LONG)
+HRESULT STDMETHODCALLTYPE ChildPaneBase::GetDataExtent(LONG, double*, double*, VARIANT_BOOL*)
 {
     return E_NOTIMPL;
 }

@@ -80,7 +80,7 @@ public:
     HRESULT STDMETHODCALLTYPE OnEndDrag(LONG source, LONG extra) override;
     HRESULT STDMETHODCALLTYPE OnScalingChanged(LONG source, LONG extra, const AxisTransform* transform) override;
     HRESULT STDMETHODCALLTYPE OnAutoScale(LONG source) override;
-    HRESULT STDMETHODCALLTYPE OnScaleNotify(LONG source, LONG extra, LONG code, LONG value) override;
+    HRESULT STDMETHODCALLTYPE GetDataExtent(LONG source, double* low, double* high, VARIANT_BOOL* raw) override;
 
     virtual void DrawBorder(HDC dc, ULONG reserved);
     virtual void SetLayout(LONG paneId, const LONG placement[2], const OWL::TRect& rect);

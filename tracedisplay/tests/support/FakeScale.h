@@ -1,8 +1,11 @@
-// A vertical scale the graticule reads its grid lines and displayed range from.
+// A vertical scale: the graticule reads its grid lines and displayed range from it, a channel pane
+// writes its units, ranges and data state into it.
 #pragma once
 
 #include "host/include/ScaleControl.h"
 
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace TraceTest
@@ -43,17 +46,91 @@ public:
         return S_OK;
     }
 
+    HRESULT STDMETHODCALLTYPE SetUnits(const AxisTransform* transform, const WCHAR* text) override
+    {
+        unitsSet = true;
+        unitsTransformGiven = transform != nullptr;
+        units = text ? text : L"";
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTransform(AxisTransform* out) override
+    {
+        *out = transform;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetLimits(double high, double low) override
+    {
+        limitCalls.push_back({low, high});
+        if (refuseLimits)
+            return E_FAIL;
+        limits[0] = low;
+        limits[1] = high;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetRect(const RECT* rect) override
+    {
+        placed = *rect;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetRange(double high, double low) override
+    {
+        range[0] = low;
+        range[1] = high;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetOwner(void* owner) override
+    {
+        unitsOwner = owner;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE AutoScale(LONG) override
+    {
+        ++autoScales;
+        return autoScaleResult;
+    }
+    HRESULT STDMETHODCALLTYPE SetHasData(VARIANT_BOOL value) override
+    {
+        hasData = value;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetCanAutoScale(VARIANT_BOOL value) override
+    {
+        canAutoScale = value;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE AddObserver(IDragScaleObserver* observer) override
+    {
+        observers.push_back(observer);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE RemoveObserver(IDragScaleObserver* observer) override
+    {
+        std::erase(observers, observer);
+        return S_OK;
+    }
+
     std::vector<ScaleTick> ticks;
     double limits[2] = {0.0, 100.0};
     bool failTicks = false;
+    // What a channel pane wrote: (low, high) pairs in call order.
+    std::vector<std::pair<double, double>> limitCalls;
+    bool refuseLimits = false;
+    AxisTransform transform;
+    bool unitsSet = false;
+    bool unitsTransformGiven = false;
+    std::wstring units;
+    double range[2] = {0.0, 0.0};
+    RECT placed{};
+    void* unitsOwner = nullptr;
+    int autoScales = 0;
+    HRESULT autoScaleResult = S_OK;
+    VARIANT_BOOL hasData = 1;
+    VARIANT_BOOL canAutoScale = 1;
+    std::vector<IDragScaleObserver*> observers;
 
-    // What the graticule does not read.
-    HRESULT STDMETHODCALLTYPE SetUnits(const AxisTransform*, const WCHAR*) override { return E_NOTIMPL; }
+    // What neither reads.
     HRESULT STDMETHODCALLTYPE GetUnits(AxisTransform*, BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetTitle(const WCHAR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetRect(const RECT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTransform(AxisTransform*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetLimits(double, double) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetExtent(double, double) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetBounds(double, double) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetMinSpan(double, double) override { return E_NOTIMPL; }
@@ -62,8 +139,6 @@ public:
     HRESULT STDMETHODCALLTYPE GetDragCompanion(LONG, IScaleControl**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Measure(LONG, LONG, LONG, LONG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetOption(VARIANT_BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE AddObserver(IDragScaleObserver*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE RemoveObserver(IDragScaleObserver*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetScaling(AxisTransform*, LONG) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetGridSpacing(double*, double*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetRect(RECT*) override { return E_NOTIMPL; }
