@@ -1,5 +1,5 @@
 // Resource ids of the trace display: the glyphs (PNG) of its bars, their tooltips and the zoom bar's
-// ratio menu (by name, XCOMPRESSEXPAND).
+// ratio menu (by name, XCOMPRESSEXPAND), the preview's messages.
 #pragma once
 
 #define IDP_TRACE_ZOOM_EXPAND 103
@@ -25,3 +25,12 @@
 #define IDS_TRACE_NO_HARDWARE 26010
 #define IDS_TRACE_AUTOSCALE_HORIZONTAL 26011
 #define IDS_TRACE_SHOW_LATEST 26014
+
+#define IDS_TRACE_APP_TITLE 26012
+#define IDS_TRACE_CANNOT_START 26013
+
+// Commands of the trace windows' accelerators (by name, STRIXDRAWACCELS).
+#define IDM_TRACE_SCROLL_LEFT 16802
+#define IDM_TRACE_SCROLL_RIGHT 16803
+#define IDM_TRACE_PAGE_LEFT 16804
+#define IDM_TRACE_PAGE_RIGHT 16805

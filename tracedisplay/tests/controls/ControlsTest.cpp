@@ -1,6 +1,7 @@
 #include "tracedisplay/controls/MenuResource.h"
 #include "tracedisplay/controls/NoEraseGadgetWindow.h"
 #include "tracedisplay/controls/ScrollBarWin.h"
+#include "tracedisplay/tests/support/TestFrame.h"
 
 #include "platform/owl/window/Window.h"
 
@@ -20,16 +21,7 @@ public:
     std::vector<UINT> codes;
 };
 
-class Frame : public OWL::TWindow
-{
-public:
-    Frame() : OWL::TWindow(nullptr, L"Trace")
-    {
-        Attr.Style = WS_POPUP;
-        Attr.W = 300;
-        Attr.H = 100;
-    }
-};
+using Frame = TraceTest::TestFrame;
 
 TEST(ScrollBarWinTest, KeepsItsStepsBeforeItHasAWindowAndSendsScrollCodesToTheListener)
 {
