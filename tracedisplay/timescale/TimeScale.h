@@ -34,6 +34,8 @@ public:
     void DisplaySettingsChanged() { SetUpFont(); }
 
     int StripHeight() const { return stripHeight_; }
+    // A pane without controls keeps the strip, with no height.
+    void Collapse() { stripHeight_ = 0; }
     // The width of the widest label; measured on first need.
     int LabelWidth();
     HFONT LabelFont() const { return font_ ? font_->GetHandle() : nullptr; }
