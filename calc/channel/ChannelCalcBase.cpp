@@ -1,6 +1,7 @@
 #include "calc/channel/ChannelCalcBase.h"
 
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/services/HostServices.h"
 
@@ -16,7 +17,7 @@ constexpr int32_t WholeRecordingEnd = 0x7FFFFFFF;
 } // namespace
 
 ChannelCalcBase::ChannelCalcBase(uint32_t value, IUnknown* host, uint32_t first, uint32_t second)
-    : host_(host), value_(value), first_(first), second_(second)
+    : Orv::CComObjectRoot(1), host_(host), value_(value), first_(first), second_(second)
 {
     Orv::ComPtr<IChannelCalcHost> channelHost;
     if (host && SUCCEEDED(host->QueryInterface(IID_IChannelCalcHost, channelHost.PutVoid())) && channelHost)
@@ -26,9 +27,9 @@ ChannelCalcBase::ChannelCalcBase(uint32_t value, IUnknown* host, uint32_t first,
                                                  IID_IUnknown, companion_.PutVoid())) ||
         !companion_)
         return;
-    const LONG before = references_;
+    const LONG before = InternalReferences();
     if (SUCCEEDED(companion_->QueryInterface(IID_IComputedChannel, reinterpret_cast<void**>(&channel_))) && channel_ &&
-        references_ > before)
+        InternalReferences() > before)
         Release(); // the face counted on this object, which holds it for its own life
 }
 
@@ -38,34 +39,12 @@ ChannelCalcBase::~ChannelCalcBase()
     companion_.Reset();
 }
 
+// What the calculation does not answer itself, the host's companion object answers.
 HRESULT STDMETHODCALLTYPE ChannelCalcBase::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IChannelCalc || iid == IID_ChannelCalcObject)
-    {
-        *object = static_cast<IChannelCalc*>(this);
-        AddRef();
-        return S_OK;
-    }
-    return companion_ ? companion_->QueryInterface(iid, object) : E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE ChannelCalcBase::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&references_));
-}
-
-ULONG STDMETHODCALLTYPE ChannelCalcBase::Release()
-{
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0)
-    {
-        references_ = 1; // the companion's release may count on this object once more
-        DeleteThis();
-    }
-    return static_cast<ULONG>(left);
+    const HRESULT own = Orv::QueryOneFace(static_cast<IChannelCalc*>(this), iid, object, IID_IChannelCalc,
+                                          IID_ChannelCalcObject);
+    return own == E_NOINTERFACE && companion_ ? companion_->QueryInterface(iid, object) : own;
 }
 
 HRESULT STDMETHODCALLTYPE ChannelCalcBase::GetOutputRange(double* gain, double* shift)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "calc/channel/ChannelOutputRange.h"
+#include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
 
@@ -31,7 +32,7 @@ struct SettingsRun
     uint32_t second = 0;
 };
 
-class ChannelCalcBase : public IChannelCalc
+class ChannelCalcBase : public IChannelCalc, private Orv::CComObjectRoot
 {
 public:
     // value, first and second: the host's construction values, passed on to the channel. host: the
@@ -41,8 +42,10 @@ public:
     ChannelCalcBase& operator=(const ChannelCalcBase&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    // The companion's release during the destruction may count on this object once more: the count
+    // is parked where it cannot reach zero again.
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { DeleteThis(); }); }
     // The gain and shift of the last range set: raw = gain * (value + shift).
     HRESULT STDMETHODCALLTYPE GetOutputRange(double* gain, double* shift) override;
     HRESULT STDMETHODCALLTYPE GetClassName(IOrvString** name) override;
@@ -77,7 +80,6 @@ private:
                                      Orv::ComPtr<ICalcEnum>& calculation);
     HRESULT HandToChannel(ICalcEnum* calculation);
 
-    volatile LONG references_ = 1;
     Orv::ComPtr<IUnknown> companion_;
     // The companion's face counts on this object: held without a reference, as aggregation asks.
     IComputedChannel* channel_ = nullptr;

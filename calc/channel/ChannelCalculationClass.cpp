@@ -3,6 +3,7 @@
 #include "calc/channel/ChannelCalculationDialog.h"
 #include "calc/channel/SistraChannelCalculation.h"
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "foundation/text/StringResources.h"
 #include "resources/ResourceIds.h"
@@ -31,15 +32,8 @@ HRESULT AnswerText(UINT id, const wchar_t* fallback, IOrvString** out)
 
 HRESULT STDMETHODCALLTYPE ChannelSettingsClass::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IVyrClassObject && iid != IID_IGenericClassObject &&
-        iid != IID_IPersistClassObject)
-        return E_NOINTERFACE;
-    *object = static_cast<IPersistClassObject*>(this);
-    AddRef();
-    return S_OK;
+    return Orv::QueryOneFace(static_cast<IPersistClassObject*>(this), iid, object, IID_IVyrClassObject,
+                             IID_IGenericClassObject, IID_IPersistClassObject);
 }
 
 HRESULT STDMETHODCALLTYPE ChannelSettingsClass::CreateObject(const IID* iid, void** object)
@@ -80,13 +74,8 @@ ChannelCalculationClass::~ChannelCalculationClass()
 
 HRESULT STDMETHODCALLTYPE ChannelCalculationClass::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IVyrClassObject && iid != IID_ICalculationClass)
-        return E_NOINTERFACE;
-    *object = static_cast<ICalculationClass*>(this);
-    return S_OK;
+    return Orv::QueryOneFace(static_cast<ICalculationClass*>(this), iid, object, IID_IVyrClassObject,
+                             IID_ICalculationClass);
 }
 
 HRESULT STDMETHODCALLTYPE ChannelCalculationClass::GetName(IOrvString** name)

@@ -2,6 +2,7 @@
 
 #include "calc/engine/CalcFunctionTable.h"
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 #include "foundation/com/ResultCodes.h"
 
 #include <cstring>
@@ -42,10 +43,10 @@ HRESULT ReadWhole(IStream* stream, void* data, ULONG size)
 
 } // namespace
 
-ChannelCalculationSettings::ChannelCalculationSettings(intptr_t owner) : owner(owner) {}
+ChannelCalculationSettings::ChannelCalculationSettings(intptr_t owner) : Orv::CComObjectRoot(1), owner(owner) {}
 
 ChannelCalculationSettings::ChannelCalculationSettings(const ChannelCalculationSettings& other)
-    : IPersistObject(), owner(other.owner)
+    : IPersistObject(), Orv::CComObjectRoot(1), owner(other.owner)
 {
     CopyFrom(other);
 }
@@ -76,29 +77,10 @@ CalcEnums::FunctionDescriptor& ChannelSettingsDescriptor()
     return SettingsDescriptor;
 }
 
+// The settings interface has no id of its own: the host asks for their identity.
 HRESULT STDMETHODCALLTYPE ChannelCalculationSettings::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown)
-        return E_NOINTERFACE;
-    *object = static_cast<IPersistObject*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE ChannelCalculationSettings::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&references_));
-}
-
-ULONG STDMETHODCALLTYPE ChannelCalculationSettings::Release()
-{
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0)
-        delete this;
-    return static_cast<ULONG>(left);
+    return Orv::QueryOneFace(static_cast<IPersistObject*>(this), iid, object);
 }
 
 HRESULT STDMETHODCALLTYPE ChannelCalculationSettings::GetClassId(ULONG* typeId)

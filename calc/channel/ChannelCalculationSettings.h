@@ -3,6 +3,7 @@
 #pragma once
 
 #include "calc/engine/CalcFunctionTable.h"
+#include "foundation/com/ComObjectRoot.h"
 #include "foundation/text/String.h"
 #include "CalcInterfaces.h"
 #include "VyrMessaging.h"
@@ -25,7 +26,7 @@ struct SourceReference
     uint32_t second = 0xC0000000u;
 };
 
-class ChannelCalculationSettings final : public IPersistObject
+class ChannelCalculationSettings final : public IPersistObject, private Orv::CComObjectRoot
 {
 public:
     explicit ChannelCalculationSettings(intptr_t owner = -1);
@@ -33,8 +34,8 @@ public:
     ChannelCalculationSettings& operator=(const ChannelCalculationSettings&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
     HRESULT STDMETHODCALLTYPE GetClassId(ULONG* typeId) override;
     // Writes the 16-byte record; a write the stream does not take whole is its fault code.
     HRESULT STDMETHODCALLTYPE Save(IStream* stream) override;
@@ -63,7 +64,6 @@ public:
 
 private:
     ~ChannelCalculationSettings() = default;
-    volatile LONG references_ = 1;
 };
 
 // The computed channel's type: its calculation class is type number 0, its settings class number 1.

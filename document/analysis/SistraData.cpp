@@ -1,6 +1,7 @@
 #include "document/analysis/SistraData.h"
 
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 #include "hostframework/messaging/SistraIds.h"
 
 #include <cmath>
@@ -44,28 +45,16 @@ SistraData::SistraData(AnalysisDataOwner& owner)
 
 HRESULT STDMETHODCALLTYPE SistraData::QueryInterface(REFIID iid, void** out)
 {
-    if (!out)
-        return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IStrixDataChildData)
-        *out = static_cast<IStrixDataChildData*>(this);
-    else if (iid == IID_ITangentEsPoints)
-        *out = static_cast<ITangentEsPoints*>(this);
-    else if (iid == IID_SistraAnalysisData)
+    // Asked for the analysis data itself, the object hands out its own address.
+    if (out && iid == IID_SistraAnalysisData)
+    {
         *out = this;
-    else
-        *out = nullptr;
-    if (!*out)
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE SistraData::Release()
-{
-    const ULONG left = InternalRelease();
-    if (left == 0)
-        delete this;
-    return left;
+        AddRef();
+        return S_OK;
+    }
+    return Orv::QueryFaces(iid, out,
+                           {{static_cast<IStrixDataChildData*>(this), {IID_IStrixDataChildData}},
+                            {static_cast<ITangentEsPoints*>(this), {IID_ITangentEsPoints}}});
 }
 
 HRESULT STDMETHODCALLTYPE SistraData::GetTypeId(ULONG* typeId)

@@ -78,7 +78,7 @@ public:
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
     // IStrixDataChildData
     HRESULT STDMETHODCALLTYPE GetTypeId(ULONG* typeId) override;
     HRESULT STDMETHODCALLTYPE Clone(ULONG, ULONG, ULONG, ULONG, ULONG, IUnknown* source,

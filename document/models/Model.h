@@ -50,9 +50,9 @@ class Model : public VyrSubject, public VyrEventHandlerT<1>, public Orv::CComObj
 {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
     // At zero the count is parked at a value that never reaches zero again, then the model deletes itself.
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
 
     // The change transaction.
     virtual bool CommitChanges() = 0;
@@ -183,8 +183,6 @@ public:
     bool SetEsPointType(int32_t v) { return SetValue<PropertyType::Int>(PropertyId::EsPointType, v); }
 
 protected:
-    static constexpr LONG DestroyingReferences = static_cast<LONG>(0xC0000001u);
-
     Model() = default;
     ~Model() override = default;
 };

@@ -1,6 +1,7 @@
 #include "document/models/ModelBase.h"
 
 #include "document/models/ModelFactory.h"
+#include "foundation/com/ComFace.h"
 #include "foundation/streams/BinaryStream.h"
 #include "hostframework/services/HostServices.h"
 #include "hostframework/messaging/SistraIds.h"
@@ -44,34 +45,9 @@ private:
 
 HRESULT STDMETHODCALLTYPE Model::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ISubject))
-        *object = static_cast<ISubject*>(this);
-    else if (IsEqualIID(iid, IID_IObserver))
-        *object = static_cast<IObserver*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE Model::AddRef()
-{
-    return InternalAddRef();
-}
-
-ULONG STDMETHODCALLTYPE Model::Release()
-{
-    const ULONG left = InternalRelease();
-    if (left == 0)
-    {
-        // Calls made while the model is destroyed must not bring the count to zero a second time.
-        InternalSetReferences(DestroyingReferences);
-        delete this;
-    }
-    return left;
+    return Orv::QueryFaces(iid, object,
+                           {{static_cast<ISubject*>(this), {IID_ISubject}},
+                            {static_cast<IObserver*>(this), {IID_IObserver}}});
 }
 
 ModelBaseNoTpl::ModelBaseNoTpl(ModelOwner* owner, ModelRole role) : owner_(owner), role_(role)

@@ -3,6 +3,7 @@
 #include "document/models/ModelFactory.h"
 #include "document/persistence/LegacySettings.h"
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 
 namespace Sistra
 {
@@ -31,27 +32,8 @@ SettingsPersister::SettingsPersister(SettingsPersisterOwner& owner, SettingsFlav
 
 HRESULT STDMETHODCALLTYPE SettingsPersister::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IPersist && iid != IID_IPersistStreamInit)
-        return E_NOINTERFACE;
-    *object = static_cast<IPersistStreamInit*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE SettingsPersister::AddRef()
-{
-    return InternalAddRef();
-}
-
-ULONG STDMETHODCALLTYPE SettingsPersister::Release()
-{
-    const ULONG left = InternalRelease();
-    if (left == 0)
-        delete this;
-    return left;
+    return Orv::QueryOneFace(static_cast<IPersistStreamInit*>(this), iid, object, IID_IPersist,
+                             IID_IPersistStreamInit);
 }
 
 HRESULT STDMETHODCALLTYPE SettingsPersister::GetClassID(CLSID* classId)

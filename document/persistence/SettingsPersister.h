@@ -34,8 +34,8 @@ public:
     SettingsPersister(SettingsPersisterOwner& owner, SettingsFlavour flavour);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* classId) override;
     HRESULT STDMETHODCALLTYPE IsDirty() override;
     HRESULT STDMETHODCALLTYPE Load(IStream* stream) override;

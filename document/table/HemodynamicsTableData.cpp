@@ -2,6 +2,7 @@
 
 #include "document/analysis/SistraData.h"
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 #include "foundation/text/LocaleInfo.h"
 
 #include <climits>
@@ -57,17 +58,9 @@ SistraHemodynamicsTableViewData::SistraHemodynamicsTableViewData(SistraData& dat
 
 HRESULT STDMETHODCALLTYPE SistraHemodynamicsTableViewData::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ITableDataManager))
-        *object = static_cast<ITableDataManager*>(this);
-    else if (IsEqualIID(iid, IID_ITableStoredRowInfo))
-        *object = static_cast<ITableStoredRowInfo*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+    return Orv::QueryFaces(iid, object,
+                           {{static_cast<ITableDataManager*>(this), {IID_ITableDataManager}},
+                            {static_cast<ITableStoredRowInfo*>(this), {IID_ITableStoredRowInfo}}});
 }
 
 RowNumberFormat& SistraHemodynamicsTableViewData::GetRowFormat(int32_t parameter)

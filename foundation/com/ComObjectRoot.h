@@ -21,6 +21,8 @@ public:
     ULONG InternalRelease() { return static_cast<ULONG>(InterlockedDecrement(&references_)); }
     // Parks the count, for an object about to destroy itself, where no further release reaches zero.
     void InternalSetReferences(LONG references) { InterlockedExchange(&references_, references); }
+    // The count as it stands, for an object that must see whether a call it made referenced it.
+    LONG InternalReferences() const { return references_; }
 
     // Release of an object that destroys itself: at zero the count is parked where calls made during the
     // destruction can never reach zero again, then destroy runs.

@@ -222,23 +222,14 @@ HRESULT OrvStream::GetLockBytes(ILockBytes** out)
     return parent_->GetLockBytes(out);
 }
 
-ElementEnumerator::ElementEnumerator(std::vector<Element> elements) : elements_(std::move(elements))
+ElementEnumerator::ElementEnumerator(std::vector<Element> elements)
+    : Orv::CComObjectRoot(1), elements_(std::move(elements))
 {
 }
 
-HRESULT ElementEnumerator::QueryInterface(REFIID, void** out)
+HRESULT ElementEnumerator::QueryInterface(REFIID iid, void** out)
 {
-    if (out)
-        *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG ElementEnumerator::Release()
-{
-    const ULONG left = --references_;
-    if (left == 0)
-        delete this;
-    return left;
+    return Orv::QueryOneFace(static_cast<IEnumSTATSTG*>(this), iid, out, IID_IEnumSTATSTG);
 }
 
 HRESULT ElementEnumerator::Next(ULONG count, STATSTG* stats, ULONG* fetched)

@@ -1,6 +1,7 @@
 // Streams of a compound file, seen through IStream, and the enumerator of a storage's elements.
 #pragma once
 
+#include "foundation/com/ComObjectRoot.h"
 #include "foundation/storage/ElementCursor.h"
 
 #include <vector>
@@ -55,15 +56,15 @@ private:
     LONG references_ = 1;
 };
 
-class ElementEnumerator final : public IEnumSTATSTG
+class ElementEnumerator final : public IEnumSTATSTG, private Orv::CComObjectRoot
 {
 public:
     // A snapshot: later changes of the table do not reach an enumerator already made.
     explicit ElementEnumerator(std::vector<Orv::Compound::Element> elements);
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
     HRESULT STDMETHODCALLTYPE Next(ULONG count, STATSTG* stats, ULONG* fetched) override;
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
     HRESULT STDMETHODCALLTYPE Reset() override { return E_NOTIMPL; }
@@ -74,5 +75,4 @@ private:
 
     std::vector<Orv::Compound::Element> elements_;
     size_t current_ = 0;
-    ULONG references_ = 1;
 };

@@ -1,5 +1,6 @@
 #include "hostframework/comments/CommentPopup.h"
 
+#include "foundation/com/ComFace.h"
 #include "hostframework/entry/ApplicationVisibility.h"
 #include "platform/owl/gdi/DC.h"
 
@@ -53,21 +54,7 @@ CommentPopup::~CommentPopup() = default;
 
 HRESULT STDMETHODCALLTYPE CommentPopup::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_ICommentPopupWindow))
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    *object = static_cast<ICommentPopupWindow*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE CommentPopup::Release()
-{
-    return ReleaseWith([this] { delete this; });
+    return Orv::QueryOneFace(static_cast<ICommentPopupWindow*>(this), iid, object, IID_ICommentPopupWindow);
 }
 
 HRESULT STDMETHODCALLTYPE CommentPopup::GetComment(IStrixComment** comment)

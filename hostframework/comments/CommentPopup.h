@@ -26,7 +26,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
     HRESULT STDMETHODCALLTYPE GetComment(IStrixComment** comment) override;
     HRESULT STDMETHODCALLTYPE Repaint() override;
 

@@ -1,6 +1,7 @@
 #include "hostframework/comments/StrixComment.h"
 
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 #include "hostframework/comments/CommentPopup.h"
 #include "hostframework/messaging/MessageIds.h"
 
@@ -146,24 +147,9 @@ StrixCommentBase::~StrixCommentBase() = default;
 
 HRESULT STDMETHODCALLTYPE StrixCommentBase::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IStrixComment) || IsEqualIID(iid, IID_IStrixCommentEx))
-        *object = static_cast<IStrixCommentEx*>(this);
-    else if (IsEqualIID(iid, IID_IOrvComment))
-        *object = static_cast<IOrvComment*>(this);
-    else
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE StrixCommentBase::Release()
-{
-    return ReleaseWith([this] { delete this; });
+    return Orv::QueryFaces(iid, object,
+                           {{static_cast<IStrixCommentEx*>(this), {IID_IStrixComment, IID_IStrixCommentEx}},
+                            {static_cast<IOrvComment*>(this), {IID_IOrvComment}}});
 }
 
 LONG StrixCommentBase::BlockIndex() const
@@ -540,38 +526,15 @@ HRESULT STDMETHODCALLTYPE EventDataCommentTP::GetEventPosition(LONG* sample, ULO
 } // namespace StrixClient
 
 ShowComment2Msg::ShowComment2Msg(IStrixComment* comment, ULONG_PTR first, const void* sender)
-    : comment_(comment), first_(first), sender_(sender)
+    : Orv::CComObjectRoot(1), comment_(comment), first_(first), sender_(sender)
 {
 }
 
 HRESULT STDMETHODCALLTYPE ShowComment2Msg::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMessage))
-        *object = static_cast<IMessage*>(this);
-    else if (IsEqualIID(iid, IID_IShowComment2Message))
-        *object = static_cast<IShowComment2Message*>(this);
-    else
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE ShowComment2Msg::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&references_));
-}
-
-ULONG STDMETHODCALLTYPE ShowComment2Msg::Release()
-{
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0)
-        delete this;
-    return static_cast<ULONG>(left);
+    return Orv::QueryFaces(iid, object,
+                           {{static_cast<IMessage*>(this), {IID_IMessage}},
+                            {static_cast<IShowComment2Message*>(this), {IID_IShowComment2Message}}});
 }
 
 HRESULT STDMETHODCALLTYPE ShowComment2Msg::GetClassId(ULONG* typeId)

@@ -18,7 +18,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
 
     // IStrixComment
     HRESULT STDMETHODCALLTYPE GetInfo(LONG position[2], ULONG* kind, ULONG* number, BSTR* text) override;
@@ -127,14 +127,14 @@ private:
 } // namespace StrixClient
 
 // The message that asks the host to show a comment; its last word marks whom it came from.
-class ShowComment2Msg final : public IMessage, public IShowComment2Message
+class ShowComment2Msg final : public IMessage, public IShowComment2Message, private Orv::CComObjectRoot
 {
 public:
     explicit ShowComment2Msg(IStrixComment* comment, ULONG_PTR first = 0, const void* sender = nullptr);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
 
     HRESULT STDMETHODCALLTYPE GetClassId(ULONG* typeId) override;
     HRESULT STDMETHODCALLTYPE Save(IStream*) override { return E_NOTIMPL; }
@@ -154,7 +154,6 @@ public:
 private:
     ~ShowComment2Msg() = default;
 
-    LONG references_ = 1;
     Orv::ComPtr<IStrixComment> comment_;
     ULONG_PTR first_;
     const void* sender_;

@@ -6,6 +6,7 @@
 #include "VyrClassRegistry.h"
 #include "VyrEventDraw.h"
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/text/String.h"
 
@@ -20,17 +21,9 @@ class TEventDrawClass final : public IPODEventDrawClass, public IVyrClassObject,
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPODEventDrawClass))
-            *object = static_cast<IPODEventDrawClass*>(this);
-        else if (IsEqualIID(iid, IID_IVyrClassObject))
-            *object = static_cast<IVyrClassObject*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+        return Orv::QueryFaces(iid, object,
+                               {{static_cast<IPODEventDrawClass*>(this), {IID_IPODEventDrawClass}},
+                                {static_cast<IVyrClassObject*>(this), {IID_IVyrClassObject}}});
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
     ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }

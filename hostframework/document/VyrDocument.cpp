@@ -2,6 +2,7 @@
 
 #include "VyrServices.h"
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 #include "hostframework/services/HostServices.h"
 
 namespace
@@ -45,31 +46,20 @@ HRESULT STDMETHODCALLTYPE VyrDocument::QueryInterface(REFIID iid, void** object)
     if (!object)
         return E_POINTER;
     *object = nullptr;
-    void* face = FindOwnInterface(iid);
-    if (!face)
+    if (void* face = FindOwnInterface(iid))
     {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ICustomDocument) ||
-            IsEqualIID(iid, IID_ICustomDocument2))
-            face = static_cast<ICustomDocument2*>(this);
-        else if (IsEqualIID(iid, IID_IVyrCommandHandler))
-            face = static_cast<IVyrCommandHandler*>(this);
-        else if (IsEqualIID(iid, IID_IObserver))
-            face = static_cast<IObserver*>(this);
-        else if (IsEqualIID(iid, IID_IMessageHandler))
-            face = static_cast<IMessageHandler*>(this);
-        else if (IsEqualIID(iid, IID_VyrHiddenDocumentFace))
-            return E_NOINTERFACE;
-        else
-            return inner_ ? inner_->QueryInterface(iid, object) : E_NOINTERFACE;
+        *object = face;
+        AddRef();
+        return S_OK;
     }
-    *object = face;
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE VyrDocument::Release()
-{
-    return ReleaseWith([this] { delete this; });
+    // The implementation's hidden face is never handed out through the document.
+    if (IsEqualIID(iid, IID_VyrHiddenDocumentFace))
+        return E_NOINTERFACE;
+    HRESULT own = Orv::QueryOneFace(static_cast<ICustomDocument2*>(this), iid, object, IID_ICustomDocument,
+                                    IID_ICustomDocument2);
+    if (own == E_NOINTERFACE)
+        own = QueryHandlerFaces(iid, object);
+    return own == E_NOINTERFACE && inner_ ? inner_->QueryInterface(iid, object) : own;
 }
 
 void* VyrDocument::FindOwnInterface(REFIID)

@@ -23,7 +23,7 @@ public:
     // implementation's.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
 
     // ICustomDocument2
     HRESULT STDMETHODCALLTYPE GetTitle(BSTR* title) override;

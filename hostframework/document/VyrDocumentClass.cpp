@@ -1,6 +1,7 @@
 #include "hostframework/document/VyrDocumentClass.h"
 
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 #include "hostframework/services/HostServices.h"
 
 namespace
@@ -27,26 +28,11 @@ VyrDocumentClassBase::~VyrDocumentClassBase() = default;
 
 HRESULT STDMETHODCALLTYPE VyrDocumentClassBase::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ICustomDocClass) || IsEqualIID(iid, IID_IVyrClassObject))
-        *object = static_cast<ICustomDocClass*>(this);
-    else if (IsEqualIID(iid, IID_IVyrCommandHandler))
-        *object = static_cast<IVyrCommandHandler*>(this);
-    else if (IsEqualIID(iid, IID_IObserver))
-        *object = static_cast<IObserver*>(this);
-    else if (IsEqualIID(iid, IID_IMessageHandler))
-        *object = static_cast<IMessageHandler*>(this);
-    else
-        return inner_ ? inner_->QueryInterface(iid, object) : E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE VyrDocumentClassBase::Release()
-{
-    return ReleaseWith([this] { delete this; });
+    HRESULT own = Orv::QueryOneFace(static_cast<ICustomDocClass*>(this), iid, object, IID_ICustomDocClass,
+                                    IID_IVyrClassObject);
+    if (own == E_NOINTERFACE)
+        own = QueryHandlerFaces(iid, object);
+    return own == E_NOINTERFACE && inner_ ? inner_->QueryInterface(iid, object) : own;
 }
 
 HRESULT STDMETHODCALLTYPE VyrDocumentClassBase::GetTypeId(ULONG* typeId)

@@ -26,7 +26,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) final;
     ULONG STDMETHODCALLTYPE AddRef() final { return InternalAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() final;
+    ULONG STDMETHODCALLTYPE Release() final { return ReleaseWith([this] { delete this; }); }
 
     // ICustomDocClass
     HRESULT STDMETHODCALLTYPE GetTypeId(ULONG* typeId) override;

@@ -1,6 +1,7 @@
 #include "hostframework/messaging/EventHandlers.h"
 
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 #include "hostframework/services/HostServices.h"
 
 #include <new>
@@ -99,39 +100,20 @@ HRESULT STDMETHODCALLTYPE VyrEventHandlerT<1>::HandleMessage(IMessage* message)
     });
 }
 
+HRESULT VyrEventHandlerT<1>::QueryHandlerFaces(REFIID iid, void** object)
+{
+    return Orv::QueryFaces(iid, object,
+                           {{static_cast<IVyrCommandHandler*>(this), {IID_IVyrCommandHandler}},
+                            {static_cast<IObserver*>(this), {IID_IObserver}},
+                            {static_cast<IMessageHandler*>(this), {IID_IMessageHandler}}});
+}
+
 HRESULT STDMETHODCALLTYPE VyrProxyEventHandler::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IVyrCommandHandler))
-        *object = static_cast<IVyrCommandHandler*>(this);
-    else if (IsEqualIID(iid, IID_IObserver))
-        *object = static_cast<IObserver*>(this);
-    else if (IsEqualIID(iid, IID_IMessageHandler))
-        *object = static_cast<IMessageHandler*>(this);
-    else
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE VyrProxyEventHandler::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&references_));
-}
-
-ULONG STDMETHODCALLTYPE VyrProxyEventHandler::Release()
-{
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0)
-    {
-        references_ = DestroyingCount;
-        delete this;
-    }
-    return static_cast<ULONG>(left);
+    return Orv::QueryFaces(iid, object,
+                           {{static_cast<IVyrCommandHandler*>(this), {IID_IVyrCommandHandler}},
+                            {static_cast<IObserver*>(this), {IID_IObserver}},
+                            {static_cast<IMessageHandler*>(this), {IID_IMessageHandler}}});
 }
 
 VyrProxyEventHandler::~VyrProxyEventHandler()

@@ -2,6 +2,7 @@
 // (windows, views) that the host reaches through a small counted proxy.
 #pragma once
 
+#include "foundation/com/ComObjectRoot.h"
 #include "hostframework/messaging/EventMaps.h"
 #include "hostframework/messaging/MessageSenders.h"
 
@@ -30,21 +31,30 @@ public:
 
     // The handler's own map first, then its child handlers.
     HRESULT STDMETHODCALLTYPE HandleMessage(IMessage* message) override;
+
+protected:
+    // The handler faces, for the object's QueryInterface once its own faces (its identity among them)
+    // did not answer.
+    HRESULT QueryHandlerFaces(REFIID iid, void** object);
 };
 
 class VyrCppEventHandler;
 
 // What the host holds for a plain object: forwards into the object's maps while it lives, and answers
 // harmlessly once it is gone.
-class VyrProxyEventHandler final : public IVyrCommandHandler, public IObserver, public VyrMessageHandler
+class VyrProxyEventHandler final : public IVyrCommandHandler,
+                                   public IObserver,
+                                   public VyrMessageHandler,
+                                   private Orv::CComObjectRoot
 {
 public:
     // Made with no reference; the creator takes the first.
     explicit VyrProxyEventHandler(VyrCppEventHandler* handler) : handler_(handler) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    // Calls made while the proxy is destroyed never bring the count to zero again.
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
 
     HRESULT STDMETHODCALLTYPE Execute(ULONG commandId) override;
     HRESULT STDMETHODCALLTYPE QueryState(ULONG commandId, IVyrCommandState* state) override;
@@ -60,10 +70,6 @@ public:
 private:
     ~VyrProxyEventHandler() override;
 
-    // Stored in the count while the proxy is destroyed, so that calls made meanwhile never reach 0 again.
-    static constexpr LONG DestroyingCount = static_cast<LONG>(0xC0000001);
-
-    LONG references_ = 0;
     VyrCppEventHandler* handler_;
 };
 

@@ -1,6 +1,7 @@
 #include "hostframework/printing/Printout.h"
 
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 
 VyrPrintout::VyrPrintout(IUnknown* owner, const Orv::String& title, ULONG kind, IOrvBitset* pages)
     : pages_(pages), title_(title), kind_(kind), owner_(owner)
@@ -12,30 +13,9 @@ VyrPrintout::~VyrPrintout() = default;
 
 HRESULT STDMETHODCALLTYPE VyrPrintout::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IVyrPrintout) || IsEqualIID(iid, IID_IVyrPrintoutEx))
-        *object = static_cast<IVyrPrintoutEx*>(this);
-    else if (IsEqualIID(iid, IID_IVyrPrintoutType))
-        *object = static_cast<IVyrPrintoutType*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE VyrPrintout::AddRef()
-{
-    return InternalAddRef();
-}
-
-ULONG STDMETHODCALLTYPE VyrPrintout::Release()
-{
-    const ULONG left = InternalRelease();
-    if (left == 0)
-        delete this;
-    return left;
+    return Orv::QueryFaces(iid, object,
+                           {{static_cast<IVyrPrintoutEx*>(this), {IID_IVyrPrintout, IID_IVyrPrintoutEx}},
+                            {static_cast<IVyrPrintoutType*>(this), {IID_IVyrPrintoutType}}});
 }
 
 HRESULT STDMETHODCALLTYPE VyrPrintout::GetKind(ULONG* kind)

@@ -23,8 +23,8 @@ public:
     virtual ~VyrPrintout();
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
 
     HRESULT STDMETHODCALLTYPE GetKind(ULONG* kind) override;
     HRESULT STDMETHODCALLTYPE GetTitle(BSTR* title) override;

@@ -3,6 +3,7 @@
 #include "VyrDocuments.h"
 #include "VyrIds.h"
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 #include "hostframework/services/HostServices.h"
 #include "hostframework/views/InterfaceEnum.h"
 
@@ -62,30 +63,12 @@ OwlDocViewClassBase::OwlDocViewClassBase(const Orv::String& title, const Orv::St
 
 OwlDocViewClassBase::~OwlDocViewClassBase() = default;
 
+// What the class does not answer itself, the host's implementation it aggregates answers.
 HRESULT STDMETHODCALLTYPE OwlDocViewClassBase::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IVyrClassObject) || IsEqualIID(iid, IID_IDocViewClass) ||
-        IsEqualIID(iid, IID_IViewClass))
-    {
-        *object = static_cast<IDocViewClass*>(this);
-        AddRef();
-        return S_OK;
-    }
-    return inner_ ? inner_->QueryInterface(iid, object) : E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE OwlDocViewClassBase::Release()
-{
-    const ULONG left = InternalRelease();
-    if (left == 0)
-    {
-        InternalSetReferences(1);  // the inner's releases of this object during destruction stay above 0
-        delete this;
-    }
-    return left;
+    const HRESULT own = Orv::QueryOneFace(static_cast<IDocViewClass*>(this), iid, object, IID_IVyrClassObject,
+                                          IID_IDocViewClass, IID_IViewClass);
+    return own == E_NOINTERFACE && inner_ ? inner_->QueryInterface(iid, object) : own;
 }
 
 ULONG OwlDocViewClassBase::TypeId() const
@@ -228,35 +211,18 @@ DocViewBase::~DocViewBase()
     viewClass_->RemoveOpenView(static_cast<IDocView2*>(this));
 }
 
+// IID_ModuleDocView answers the view's first face, from which WindowOf finds the module's view; the
+// handler faces are its proxy's.
 HRESULT STDMETHODCALLTYPE DocViewBase::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClientWindow))
-        *object = static_cast<IClientWindow*>(this);
-    else if (IsEqualIID(iid, IID_IView) || IsEqualIID(iid, IID_IDocView) || IsEqualIID(iid, IID_IDocView2))
-        *object = static_cast<IDocView2*>(this);
-    else if (IsEqualIID(iid, IID_ModuleDocView))
-        *object = this;
-    else if (IsEqualIID(iid, IID_IVyrCommandHandler) || IsEqualIID(iid, IID_IObserver) ||
-             IsEqualIID(iid, IID_IMessageHandler))
+    const HRESULT own = Orv::QueryFaces(
+        iid, object,
+        {{static_cast<IClientWindow*>(this), {IID_IClientWindow, IID_ModuleDocView}},
+         {static_cast<IDocView2*>(this), {IID_IView, IID_IDocView, IID_IDocView2}}});
+    if (own == E_NOINTERFACE && (IsEqualIID(iid, IID_IVyrCommandHandler) || IsEqualIID(iid, IID_IObserver) ||
+                                 IsEqualIID(iid, IID_IMessageHandler)))
         return proxyObject_->QueryInterface(iid, object);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE DocViewBase::Release()
-{
-    const ULONG left = InternalRelease();
-    if (left == 0)
-    {
-        InternalSetReferences(1);
-        delete this;
-    }
-    return left;
+    return own;
 }
 
 OWL::TWindow* DocViewBase::WindowOf(IUnknown* view)
@@ -264,7 +230,7 @@ OWL::TWindow* DocViewBase::WindowOf(IUnknown* view)
     void* own = nullptr;
     if (!view || FAILED(view->QueryInterface(IID_ModuleDocView, &own)) || !own)
         return nullptr;
-    DocViewBase* module = static_cast<DocViewBase*>(own);
+    auto* module = static_cast<DocViewBase*>(static_cast<IClientWindow*>(own));
     OWL::TWindow* window = module->ViewWindow();
     module->Release();
     return window;

@@ -41,7 +41,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override;
+    // Releases of this object during the destruction never bring the count to zero again.
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
 
     HRESULT STDMETHODCALLTYPE GetTypeId(ULONG* typeId) override;
     HRESULT STDMETHODCALLTYPE GetCategoryGuid(const GUID** category) override;
@@ -98,7 +99,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override;
+    // Releases of this object during the destruction never bring the count to zero again.
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
 
     HRESULT STDMETHODCALLTYPE CreateClientWindow(IClientSite* site, HWND* window) override;
     HRESULT STDMETHODCALLTYPE DestroyClientWindow() override;

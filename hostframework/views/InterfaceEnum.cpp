@@ -1,5 +1,7 @@
 #include "hostframework/views/InterfaceEnum.h"
 
+#include "foundation/com/ComFace.h"
+
 #include <algorithm>
 #include <new>
 
@@ -26,22 +28,7 @@ InterfaceIdEnum::~InterfaceIdEnum()
 
 HRESULT STDMETHODCALLTYPE InterfaceIdEnum::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IEnumInterface))
-        return E_NOINTERFACE;
-    *object = static_cast<IEnumInterface*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE InterfaceIdEnum::Release()
-{
-    const ULONG left = InternalRelease();
-    if (left == 0)
-        delete this;
-    return left;
+    return Orv::QueryOneFace(static_cast<IEnumInterface*>(this), iid, object, IID_IEnumInterface);
 }
 
 HRESULT STDMETHODCALLTYPE InterfaceIdEnum::Next(ULONG count, const GUID** ids, ULONG* fetched)

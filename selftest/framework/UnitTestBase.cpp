@@ -54,19 +54,6 @@ HRESULT STDMETHODCALLTYPE UnitTestBase::QueryInterface(REFIID iid, void** object
     return Orv::QueryOneFace(static_cast<IUnitTest*>(this), iid, object, IID_IUnitTest);
 }
 
-ULONG STDMETHODCALLTYPE UnitTestBase::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&references_));
-}
-
-ULONG STDMETHODCALLTYPE UnitTestBase::Release()
-{
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0)
-        delete this;
-    return static_cast<ULONG>(left);
-}
-
 void UnitTestBase::AddTest(std::function<void()> test, const char* name, double value)
 {
     tests_.push_back(std::move(test));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "VyrClassRegistry.h"
+#include "foundation/com/ComObjectRoot.h"
 #include "foundation/text/String.h"
 
 #include <exception>
@@ -30,7 +31,7 @@ void Check(bool holds, const char* condition, const char* sourceFile, int line, 
 [[noreturn]] void Fail(const char* condition, const char* sourceFile, int line, const Orv::String& message = {});
 
 // Counted, made with no reference and freed with its last one.
-class UnitTestBase : public IUnitTest
+class UnitTestBase : public IUnitTest, private Orv::CComObjectRoot
 {
 public:
     UnitTestBase() = default;
@@ -38,8 +39,8 @@ public:
     UnitTestBase& operator=(const UnitTestBase&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
 
     HRESULT STDMETHODCALLTYPE GetTestCount(LONG* count) override;
     // A failed check is the test's result. Anything else thrown is no result: the answer is its failure
@@ -66,7 +67,6 @@ protected:
 private:
     bool HasTest(LONG index) const { return index >= 0 && static_cast<size_t>(index) < tests_.size(); }
 
-    LONG references_ = 0;
     std::vector<std::function<void()>> tests_;
     std::vector<Orv::String> names_;
     std::vector<double> values_;

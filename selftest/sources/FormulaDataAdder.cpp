@@ -1,5 +1,6 @@
 #include "selftest/sources/FormulaDataAdder.h"
 
+#include "foundation/com/ComFace.h"
 #include "foundation/numbers/Rational.h"
 #include "hostframework/messaging/MessageIds.h"
 #include "hostframework/messaging/SistraIds.h"
@@ -118,27 +119,7 @@ DataAdderBase::DataAdderBase(IUnknown* document) : document_(document)
 
 HRESULT STDMETHODCALLTYPE DataAdderBase::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IStrixDataSource)
-        return E_NOINTERFACE;
-    *object = static_cast<IStrixDataSource*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE DataAdderBase::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&references_));
-}
-
-ULONG STDMETHODCALLTYPE DataAdderBase::Release()
-{
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0)
-        delete this;
-    return static_cast<ULONG>(left);
+    return Orv::QueryOneFace(static_cast<IStrixDataSource*>(this), iid, object, IID_IStrixDataSource);
 }
 
 HRESULT STDMETHODCALLTYPE DataAdderBase::GetChannelData(uint32_t, int32_t, IUnknown** data)

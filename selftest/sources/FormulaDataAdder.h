@@ -5,6 +5,7 @@
 
 #include "host/include/HostAcquisition.h"
 
+#include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/containers/Bitset.h"
 #include "selftest/framework/UnitTestBase.h"
@@ -26,7 +27,7 @@ void AddTestCalculationChannels(const std::vector<std::wstring>& texts, IUnknown
 bool SetUpTestCalcChannel(IUnknown* document, const std::wstring& text, const std::wstring& secondText,
                           const HostItemId& channel);
 
-class DataAdderBase : public IStrixDataSource
+class DataAdderBase : public IStrixDataSource, private Orv::CComObjectRoot
 {
 public:
     // No document: the adder makes one of its own and keeps it.
@@ -35,8 +36,8 @@ public:
     DataAdderBase& operator=(const DataAdderBase&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
 
     HRESULT STDMETHODCALLTYPE SourceOperation3(uint32_t, uint32_t, uint32_t) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetChannelData(uint32_t, int32_t, IUnknown** data) override;
@@ -76,9 +77,6 @@ protected:
     std::vector<uint32_t> channelFlags_;
     int32_t startOption_ = 0;
     int32_t mTicksAdded = 0;
-
-private:
-    LONG references_ = 0;
 };
 
 class FormulaDataAdder final : public DataAdderBase

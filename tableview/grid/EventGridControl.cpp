@@ -1,5 +1,6 @@
 #include "tableview/grid/EventGridControl.h"
 
+#include "foundation/com/ComFace.h"
 #include "host/include/VyrIds.h"
 #include "tableview/grid/GridActions.h"
 #include "tableview/grid/GridPane.h"
@@ -11,16 +12,7 @@ namespace TVF_Grid
 
 HRESULT STDMETHODCALLTYPE EventGridControl::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_ISubject)
-    {
-        *object = static_cast<ISubject*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return Orv::QueryOneFace(static_cast<ISubject*>(this), iid, object, IID_ISubject);
 }
 
 void EventGridControl::OnLeftColumnChanged(int column, int origin)

@@ -1,6 +1,7 @@
 #include "tableview/manager/ManagerClientFaces.h"
 
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 
 #include <vector>
 
@@ -36,29 +37,11 @@ bool ManagerClientFaces::HasDataColumns() const
 
 HRESULT STDMETHODCALLTYPE ManagerClientFaces::QueryInterface(REFIID iid, void** out)
 {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ITableDataManager))
-        *out = static_cast<ITableDataManager*>(this);
-    else if (IsEqualIID(iid, IID_ITableUserActionHandler))
-        *out = static_cast<ITableUserActionHandler*>(this);
-    else if (IsEqualIID(iid, IID_ITableViewMgrInternal))
-        *out = static_cast<ITableViewMgrInternal*>(this);
-    else if (IsEqualIID(iid, IID_ITableViewManagerMac))
-        *out = static_cast<ITableViewManagerMac*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE ManagerClientFaces::Release()
-{
-    const ULONG left = InternalRelease();
-    if (left == 0)
-        delete this;
-    return left;
+    return Orv::QueryFaces(iid, out,
+                           {{static_cast<ITableDataManager*>(this), {IID_ITableDataManager}},
+                            {static_cast<ITableUserActionHandler*>(this), {IID_ITableUserActionHandler}},
+                            {static_cast<ITableViewMgrInternal*>(this), {IID_ITableViewMgrInternal}},
+                            {static_cast<ITableViewManagerMac*>(this), {IID_ITableViewManagerMac}}});
 }
 
 HRESULT STDMETHODCALLTYPE ManagerClientFaces::GetCellText(ULONG grid, int row, ULONG column, Orv::String* text)

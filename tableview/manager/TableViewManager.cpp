@@ -1,6 +1,7 @@
 #include "tableview/manager/TableViewManager.h"
 
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 
 namespace TableView
 {
@@ -12,15 +13,11 @@ TVF_TableViewMgr::~TVF_TableViewMgr()
     CloseWindow();
 }
 
+// The manager's own face stands for its identity; the client faces answer the rest.
 HRESULT STDMETHODCALLTYPE TVF_TableViewMgr::QueryInterface(REFIID iid, void** out)
 {
-    if (out && (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ITableViewManager)))
-    {
-        *out = static_cast<ITableViewManager*>(this);
-        AddRef();
-        return S_OK;
-    }
-    return ManagerClientFaces::QueryInterface(iid, out);
+    const HRESULT own = Orv::QueryOneFace(static_cast<ITableViewManager*>(this), iid, out, IID_ITableViewManager);
+    return own == E_NOINTERFACE ? ManagerClientFaces::QueryInterface(iid, out) : own;
 }
 
 template <class Operation>

@@ -1,5 +1,7 @@
 #include "tableview/pixmap/TablePixMap.h"
 
+#include "foundation/com/ComFace.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -33,19 +35,7 @@ TVF_PixMap::TVF_PixMap(IUnknown* rowSource, int rowOrigin, int columnOrigin, ULO
 
 HRESULT STDMETHODCALLTYPE TVF_PixMap::QueryInterface(REFIID iid, void** out)
 {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IRecordDataPixMap))
-        return E_NOINTERFACE;
-    *out = static_cast<IRecordDataPixMap*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE TVF_PixMap::Release()
-{
-    return ReleaseWith([this] { delete this; });
+    return Orv::QueryOneFace(static_cast<IRecordDataPixMap*>(this), iid, out, IID_IRecordDataPixMap);
 }
 
 HRESULT TVF_PixMap::MarkDirtyUnsupported()

@@ -4,6 +4,7 @@
 #include "document/calibration/CalibratorBase.h"
 #include "document/core/SistraDocument.h"
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ComFace.h"
 #include "foundation/text/FormatStream.h"
 #include "foundation/text/StringResources.h"
 #include "resources/ResourceIds.h"
@@ -76,19 +77,10 @@ CuvetteCalibData::CuvetteCalibData(SistraDocument& document, const UnitInfo& con
 
 HRESULT STDMETHODCALLTYPE CuvetteCalibData::QueryInterface(REFIID iid, void** object)
 {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ITableDataManager))
-        *object = static_cast<ITableDataManager*>(this);
-    else if (IsEqualIID(iid, IID_ITableStoredRowInfo))
-        *object = static_cast<ITableStoredRowInfo*>(this);
-    else if (IsEqualIID(iid, IID_IListGenerator))
-        *object = static_cast<IListGenerator*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+    return Orv::QueryFaces(iid, object,
+                           {{static_cast<ITableDataManager*>(this), {IID_ITableDataManager}},
+                            {static_cast<ITableStoredRowInfo*>(this), {IID_ITableStoredRowInfo}},
+                            {static_cast<IListGenerator*>(this), {IID_IListGenerator}}});
 }
 
 int32_t CuvetteCalibData::WellCount() const

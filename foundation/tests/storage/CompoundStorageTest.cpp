@@ -178,6 +178,26 @@ TEST_F(CompoundStorage, EnumeratorsListTheTableAsItWasWhenTheyWereMade)
         CoTaskMemFree(stats[i].pwcsName);
 }
 
+// An enumerator is a COM object like any other: it answers its identity and its own interface.
+TEST_F(CompoundStorage, EnumeratorAnswersItsIdentityAndItsInterfaceOnly)
+{
+    ComPtr<IEnumSTATSTG> elements;
+    ASSERT_EQ(S_OK, root->EnumElements(0, nullptr, 0, elements.Put()));
+    const struct
+    {
+        const IID* iid;
+        HRESULT answer;
+    } cases[] = {{&IID_IUnknown, S_OK}, {&IID_IEnumSTATSTG, S_OK}, {&IID_IStream, E_NOINTERFACE}};
+    for (const auto& c : cases)
+    {
+        void* face = &elements;
+        EXPECT_EQ(c.answer, elements->QueryInterface(*c.iid, &face));
+        EXPECT_EQ(c.answer == S_OK ? static_cast<void*>(elements.Get()) : nullptr, face);
+        if (face)
+            static_cast<IUnknown*>(face)->Release();
+    }
+}
+
 TEST_F(CompoundStorage, DestroyingAStorageRemovesItsChildrenAndGivesTheirClustersBack)
 {
     {
