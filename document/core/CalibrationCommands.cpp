@@ -110,6 +110,22 @@ bool SistraDocument::ApplyVolumeCalibration()
     return ApplyChannelSetup(GetSetupModel()->GetVolumeChannel(), volumeCalibrator_.get());
 }
 
+template <class Edit>
+void SistraDocument::ChangeVolumeCalibration(int kind, Edit&& edit)
+{
+    RunGuardedChange([&] {
+        const ModelPtr model = GetModel(kind);
+        edit(*model);
+        model->CommitChanges();
+        return ApplyVolumeCalibration();
+    });
+}
+
+void SistraDocument::DisableVolumeCalibration(int kind, int appliedId)
+{
+    ChangeVolumeCalibration(kind, [&](Model& model) { model.SetValue<PropertyType::Bool>(appliedId, false); });
+}
+
 // The mean largest and smallest volume of the valid loops that the analysis finds in the selection;
 // none without such a loop.
 std::optional<LoopVolumeMeans> SistraDocument::MeanLoopVolumes(const TickPosition& start, const TickPosition& end)
@@ -184,45 +200,29 @@ void SistraDocument::OnSetKnownVolumeValueFromSel(LONG point)
 
 void SistraDocument::OnApplySalineCalibration(double parallelConductance)
 {
-    RunGuardedChange([&] {
-        const ModelPtr saline = GetModel(ModelKind::SalineCalib);
-        saline->SetValue<PropertyType::Double>(PropertyId::ParallelConductance, parallelConductance);
-        saline->SetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied, true);
-        saline->CommitChanges();
-        return ApplyVolumeCalibration();
+    ChangeVolumeCalibration(ModelKind::SalineCalib, [&](Model& saline) {
+        saline.SetValue<PropertyType::Double>(PropertyId::ParallelConductance, parallelConductance);
+        saline.SetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied, true);
     });
 }
 
 void SistraDocument::OnDisableSalineCalibration()
 {
-    RunGuardedChange([&] {
-        const ModelPtr saline = GetModel(ModelKind::SalineCalib);
-        saline->SetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied, false);
-        saline->CommitChanges();
-        return ApplyVolumeCalibration();
-    });
+    DisableVolumeCalibration(ModelKind::SalineCalib, PropertyId::SalineCalibrationApplied);
 }
 
 void SistraDocument::OnApplyCuvetteCalibration(double slope, double intercept)
 {
-    RunGuardedChange([&] {
-        const ModelPtr cuvette = GetModel(ModelKind::CuvetteCalib);
-        cuvette->SetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied, true);
-        cuvette->SetValue<PropertyType::Double>(PropertyId::CuvetteSlope, slope * MicroFactor);
-        cuvette->SetValue<PropertyType::Double>(PropertyId::CuvetteIntercept, intercept * MicroFactor);
-        cuvette->CommitChanges();
-        return ApplyVolumeCalibration();
+    ChangeVolumeCalibration(ModelKind::CuvetteCalib, [&](Model& cuvette) {
+        cuvette.SetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied, true);
+        cuvette.SetValue<PropertyType::Double>(PropertyId::CuvetteSlope, slope * MicroFactor);
+        cuvette.SetValue<PropertyType::Double>(PropertyId::CuvetteIntercept, intercept * MicroFactor);
     });
 }
 
 void SistraDocument::OnDisableCuvetteCalibration()
 {
-    RunGuardedChange([&] {
-        const ModelPtr cuvette = GetModel(ModelKind::CuvetteCalib);
-        cuvette->SetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied, false);
-        cuvette->CommitChanges();
-        return ApplyVolumeCalibration();
-    });
+    DisableVolumeCalibration(ModelKind::CuvetteCalib, PropertyId::CuvetteCalibrationApplied);
 }
 
 // The parallel conductance of the analysed loops, Vp = intercept / (1 - slope) of end-systolic against
@@ -258,7 +258,9 @@ void SistraDocument::OnAddAnalyzedParallelConductance()
         bolusUpdate_ = false;
 }
 
-void SistraDocument::OnRemoveParallelConductance(LONG position)
+// Nothing changes while sampling or for a position outside the list.
+template <class Edit>
+void SistraDocument::EditBolusAt(LONG position, Edit&& edit)
 {
     if (IsSampling())
         return;
@@ -267,33 +269,34 @@ void SistraDocument::OnRemoveParallelConductance(LONG position)
     const std::optional<size_t> index = ListIndex(position, list.size());
     if (!index)
         return;
-    list.erase(list.begin() + static_cast<ptrdiff_t>(*index));
-    saline->SetValue<PropertyType::BolusList>(PropertyId::BolusList, list);
-    saline->SetValue<PropertyType::IntSet>(PropertyId::SelectedBoluses, IntSet{});
-    saline->SetValue<PropertyType::Double>(PropertyId::ParallelConductance, BlankMarker());
-    saline->SetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied, false);
+    edit(*saline, list, *index);
     saline->CommitChanges();
+}
+
+void SistraDocument::OnRemoveParallelConductance(LONG position)
+{
+    EditBolusAt(position, [](Model& saline, std::vector<BolusEntry>& list, size_t index) {
+        list.erase(list.begin() + static_cast<ptrdiff_t>(index));
+        saline.SetValue<PropertyType::BolusList>(PropertyId::BolusList, list);
+        saline.SetValue<PropertyType::IntSet>(PropertyId::SelectedBoluses, IntSet{});
+        saline.SetValue<PropertyType::Double>(PropertyId::ParallelConductance, BlankMarker());
+        saline.SetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied, false);
+    });
 }
 
 // The value comes in the volume channel's prefixed unit; an edited entry no longer stands for a region.
 void SistraDocument::OnEditParallelConductance(LONG position, double value)
 {
-    if (IsSampling())
-        return;
-    const ModelPtr saline = GetModel(ModelKind::SalineCalib);
-    std::vector<BolusEntry> list = saline->GetValue<PropertyType::BolusList>(PropertyId::BolusList);
-    const std::optional<size_t> index = ListIndex(position, list.size());
-    if (!index)
-        return;
-    BolusEntry& entry = list[*index];
-    entry.value = value * PrefixFactor(volumeCalibrator_->GetUnit(GetSetupModel()->GetVolumeChannel()));
-    entry.start = entry.end = UnsetPosition();
-    entry.loopItems.clear();
-    const double stored = entry.value;
-    saline->SetValue<PropertyType::BolusList>(PropertyId::BolusList, list);
-    saline->SetValue<PropertyType::IntSet>(PropertyId::SelectedBoluses, IntSet{static_cast<int32_t>(*index)});
-    saline->SetValue<PropertyType::Double>(PropertyId::ParallelConductance, stored);
-    saline->CommitChanges();
+    EditBolusAt(position, [&](Model& saline, std::vector<BolusEntry>& list, size_t index) {
+        BolusEntry& entry = list[index];
+        entry.value = value * PrefixFactor(volumeCalibrator_->GetUnit(GetSetupModel()->GetVolumeChannel()));
+        entry.start = entry.end = UnsetPosition();
+        entry.loopItems.clear();
+        const double stored = entry.value;
+        saline.SetValue<PropertyType::BolusList>(PropertyId::BolusList, list);
+        saline.SetValue<PropertyType::IntSet>(PropertyId::SelectedBoluses, IntSet{static_cast<int32_t>(index)});
+        saline.SetValue<PropertyType::Double>(PropertyId::ParallelConductance, stored);
+    });
 }
 
 std::optional<uint32_t> LoopOfTableRow(uint32_t row, uint32_t loopCount,

@@ -338,6 +338,15 @@ private:
     template <class Change>
     void RunGuardedChange(Change&& change);
     bool ApplyVolumeCalibration();
+    // Edits a volume calibration's model (saline or cuvette), commits it and sets the volume channel
+    // up again, as a guarded change.
+    template <class Edit>
+    void ChangeVolumeCalibration(int kind, Edit&& edit);
+    // Withdraws the calibration: its applied switch cleared.
+    void DisableVolumeCalibration(int kind, int appliedId);
+    // Edits the saline bolus list at a position counted from 1 and commits the saline model.
+    template <class Edit>
+    void EditBolusAt(LONG position, Edit&& edit);
 
     ModelMap models_;
     WorkflowModelReader reader_{*this};
