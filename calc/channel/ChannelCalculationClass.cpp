@@ -109,8 +109,7 @@ HRESULT STDMETHODCALLTYPE ChannelCalculationClass::CreateCalculationInteractive(
     return Orv::CatchReturn([&] {
         auto chosen = Orv::ComPtr<ChannelCalculationSettings>::Adopt(given ? new ChannelCalculationSettings(*given)
                                                                            : new ChannelCalculationSettings());
-        SistraChannelCalculationDlg dialog(parent, *chosen.Get());
-        if (dialog.Execute() == IDCANCEL)
+        if (RunChannelCalculationDialog(parent, host, document, *chosen.Get()) == IDCANCEL)
             return S_FALSE;
         // The settings run once before a channel takes them: a text the host cannot run is refused
         // here, and no channel is made.

@@ -1,5 +1,6 @@
 #include "calc/channel/ChannelCalculationDialog.h"
 
+#include "foundation/com/ComPtr.h"
 #include "hostframework/services/HostMessageBox.h"
 
 #include <algorithm>
@@ -8,22 +9,29 @@
 namespace Sistra
 {
 
-SistraChannelCalculationDlg::SistraChannelCalculationDlg(HWND parent, ChannelCalculationSettings& settings)
-    : parent_(parent), settings_(settings)
+ChannelCalculationDialogShow& InstalledChannelCalculationDialog()
 {
+    static ChannelCalculationDialogShow show;
+    return show;
 }
 
-int SistraChannelCalculationDlg::Execute()
+int RunChannelCalculationDialog(HWND parent, IUnknown* host, IUnknown* document, ChannelCalculationSettings& settings)
 {
-    const int choice = RunHostDialog(Name, parent_);
+    // The dialog edits a copy, so that a cancel leaves the record as it was.
+    auto edited = Orv::ComPtr<ChannelCalculationSettings>::Adopt(new ChannelCalculationSettings(settings));
+    const int choice = RunModuleDialog(ChannelCalculationDialogName, parent, [&] {
+        const ChannelCalculationDialogShow& show = InstalledChannelCalculationDialog();
+        return show ? show(parent, host, document, *edited.Get()) : IDCANCEL;
+    });
     if (choice == IDCANCEL)
         return choice;
+    settings.CopyFrom(*edited.Get());
     // The list offers the loop parameters only, with the first chosen when the record names none of
     // them; the decimal places field takes whole numbers in its range (anything else reads as 0).
-    if (settings_.parameterIndex < FirstChannelParameter || settings_.parameterIndex > LastChannelParameter)
-        settings_.parameterIndex = FirstChannelParameter;
-    const float places = std::trunc(settings_.decimalPlaces);
-    settings_.decimalPlaces = std::isnan(places) ? 0.0f : std::clamp(places, 0.0f, MostDecimalPlaces);
+    if (settings.parameterIndex < FirstChannelParameter || settings.parameterIndex > LastChannelParameter)
+        settings.parameterIndex = FirstChannelParameter;
+    const float places = std::trunc(settings.decimalPlaces);
+    settings.decimalPlaces = std::isnan(places) ? 0.0f : std::clamp(places, 0.0f, MostChannelDecimalPlaces);
     return choice;
 }
 

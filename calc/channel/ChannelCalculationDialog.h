@@ -1,36 +1,31 @@
-// The computed channel's settings dialog: whether the channel is on, the loop parameter it plots, and
-// its display range and decimal places. The host runs it modally, or answers it where nobody can.
+// The computed channel's settings dialog: the loop parameter the channel plots, its display range and
+// decimal places. The dialog's window is built above the calculations and installed when the module
+// loads; the host runs it modally, or answers it where nobody can.
 #pragma once
 
 #include "calc/channel/ChannelCalculationSettings.h"
 
 #include <windows.h>
 
+#include <functional>
+
 namespace Sistra
 {
 
-class SistraChannelCalculationDlg
-{
-public:
-    // The name under which the host runs the dialog.
-    static constexpr const wchar_t* Name = L"SistraChannelCalculation";
-    // The most decimal places the channel shows.
-    static constexpr float MostDecimalPlaces = 6.0f;
+// The name under which the host runs the dialog.
+inline constexpr const wchar_t* ChannelCalculationDialogName = L"SistraChannelCalculation";
+// The most decimal places the channel shows.
+inline constexpr float MostChannelDecimalPlaces = 6.0f;
 
-    // The dialog edits the record, which outlives it.
-    SistraChannelCalculationDlg(HWND parent, ChannelCalculationSettings& settings);
-    ~SistraChannelCalculationDlg() = default;
-    SistraChannelCalculationDlg(const SistraChannelCalculationDlg&) = delete;
-    SistraChannelCalculationDlg& operator=(const SistraChannelCalculationDlg&) = delete;
+// Shows the dialog over parent on the record (host: the channel's host; document: the host document);
+// the button that closed it.
+using ChannelCalculationDialogShow =
+    std::function<int(HWND parent, IUnknown* host, IUnknown* document, ChannelCalculationSettings& settings)>;
+ChannelCalculationDialogShow& InstalledChannelCalculationDialog();
 
-    // The user's choice. Anything but IDCANCEL confirms: the record then holds what the dialog shows,
-    // a parameter outside the list being the list's first and the decimal places a whole number from 0
-    // to 6. IDCANCEL leaves the record as it was.
-    int Execute();
-
-private:
-    HWND parent_;
-    ChannelCalculationSettings& settings_;
-};
+// The user's choice. Anything but IDCANCEL confirms: the record then holds what the dialog shows, a
+// parameter outside the list being the list's first and the decimal places a whole number from 0 to 6.
+// IDCANCEL leaves the record as it was.
+int RunChannelCalculationDialog(HWND parent, IUnknown* host, IUnknown* document, ChannelCalculationSettings& settings);
 
 } // namespace Sistra

@@ -54,6 +54,7 @@ ChannelCalculationSettings::ChannelCalculationSettings(const ChannelCalculationS
 void ChannelCalculationSettings::CopyFrom(const ChannelCalculationSettings& other)
 {
     enabled = other.enabled;
+    autoScale = other.autoScale;
     unitText = other.unitText;
     word = other.word;
     owner = other.owner;

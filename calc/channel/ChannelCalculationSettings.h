@@ -50,6 +50,9 @@ public:
     void CopyFrom(const ChannelCalculationSettings& other);
 
     bool enabled = true;
+    // The settings dialog's choice to scale the display to the data; kept, like the switch, only while
+    // the channel lives.
+    bool autoScale = false;
     Orv::String unitText;
     uint32_t word = 0;
     intptr_t owner;

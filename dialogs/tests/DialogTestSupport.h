@@ -35,8 +35,9 @@ inline Host::Recording TwoChannelRecording(const std::string& pressureUnit)
 class DocumentFixture
 {
 public:
-    explicit DocumentFixture(const std::string& pressureUnit = "mmHg")
-        : recording_(TwoChannelRecording(pressureUnit)), document_(recording_, false, false)
+    // calculated: the texts of the document's calculated channels (vch1 first).
+    explicit DocumentFixture(const std::string& pressureUnit = "mmHg", std::vector<std::string> calculated = {})
+        : recording_(TwoChannelRecording(pressureUnit)), document_(recording_, false, false, std::move(calculated))
     {
     }
 
@@ -138,6 +139,13 @@ private:
 
     HWND window_;
 };
+
+inline std::wstring TextOf(HWND dialog, int id)
+{
+    wchar_t text[256] = {};
+    GetDlgItemTextW(dialog, id, text, 256);
+    return text;
+}
 
 inline void Click(HWND dialog, int id)
 {

@@ -9,6 +9,22 @@
 
 namespace Sistra
 {
+
+Orv::ComPtr<SistraData> AnalysisDataOf(IUnknown* hostDocument)
+{
+    Orv::ComPtr<IHostChildData> children;
+    Orv::ComPtr<IStrixDataChildData> child;
+    if (!hostDocument || FAILED(hostDocument->QueryInterface(IID_IHostChildData, children.PutVoid())) || !children ||
+        children->FindChildData(DocumentDataTypeId::Id(), child.Put()) != S_OK || !child)
+        return nullptr;
+    ULONG typeId = 0;
+    if (FAILED(child->GetTypeId(&typeId)) || typeId != DocumentDataTypeId::Id())
+        return nullptr;
+    SistraData* data = nullptr;
+    if (FAILED(child->QueryInterface(IID_SistraAnalysisData, reinterpret_cast<void**>(&data))) || !data)
+        return nullptr;
+    return Orv::ComPtr<SistraData>::Adopt(data);
+}
 namespace
 {
 

@@ -70,10 +70,17 @@ std::optional<uint32_t> CurveLoopIndex(int32_t id, int32_t selectedLoop, uint32_
 // What the module's own analysis data answers with itself (not an interface: the object, counted).
 inline constexpr IID IID_SistraAnalysisData = {0x3C5E9A17, 0x6D42, 0x4B8F, {0x9E, 0x21, 0x7A, 0x0C, 0x5B, 0x3D, 0x8F, 0x64}};
 
+class SistraData;
+// The module's analysis data that the host document (any face of it, or a record of it) keeps as its
+// child data; null for anything else.
+Orv::ComPtr<SistraData> AnalysisDataOf(IUnknown* hostDocument);
+
 class SistraData final : public IStrixDataChildData, public ITangentEsPoints, private Orv::CComObjectRoot
 {
 public:
     explicit SistraData(AnalysisDataOwner& owner);
+    // The document the data belongs to.
+    AnalysisDataOwner& Owner() const { return owner_; }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;

@@ -11,6 +11,7 @@
 #include "foundation/text/StringResources.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/services/HostMessageBox.h"
+#include "hostframework/services/HostServices.h"
 #include "hostframework/views/DocViewClass.h"
 #include "resources/ResourceIds.h"
 #include "VyrCommands.h"
@@ -246,7 +247,16 @@ void SistraDocument::OnSettings()
         return;
     setupCopy->CopyFrom(setup.get());
     tauCopy->CopyFrom(tau.get());
-    if (RunHostDialog(L"Settings") != IDOK)
+    setupCopy->SetSuppressCommit(true);
+    tauCopy->SetSuppressCommit(true);
+    HWND parent = nullptr;
+    if (IHostApplication* application = HostAppAccessor::Get(); !application || FAILED(application->GetMainWindow(&parent)))
+        parent = nullptr;
+    const int closed = RunModuleDialog(L"Settings", parent, [&] {
+        const auto& dialog = InstalledDocumentDialogs().settings;
+        return dialog ? dialog(parent, *this, setupCopy, tauCopy) : IDCANCEL;
+    });
+    if (closed != IDOK)
         return;
     setup->CopyFrom(setupCopy.get());
     tau->CopyFrom(tauCopy.get());

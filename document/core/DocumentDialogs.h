@@ -5,16 +5,23 @@
 
 #include <windows.h>
 
+#include "document/models/Model.h"
+
 #include <functional>
 
 namespace Sistra
 {
+
+class SistraDocument;
 
 struct DocumentDialogs
 {
     // Runs the workflow-mode dialog over parent on the flag (written only on OK); the button that
     // closed it.
     std::function<int(HWND parent, bool& workflowOn)> workflowMode;
+    // Runs the settings dialog over parent on copies of the document's setup and Tau models, which it
+    // edits; the button that closed it.
+    std::function<int(HWND parent, SistraDocument& document, ModelPtr setup, ModelPtr tau)> settings;
 };
 
 DocumentDialogs& InstalledDocumentDialogs();

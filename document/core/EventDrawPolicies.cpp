@@ -35,28 +35,11 @@ public:
 DrawClassMaker<EdpDrawClass> edpDrawMaker;
 DrawClassMaker<LoopDrawClass> loopDrawMaker;
 
-// The analysis data of this module attached to the drawing's record; null for anything else.
-Orv::ComPtr<SistraData> DrawnAnalysisData(IUnknown* drawing)
-{
-    Orv::ComPtr<IHostChildData> children;
-    Orv::ComPtr<IStrixDataChildData> child;
-    if (!drawing || FAILED(drawing->QueryInterface(IID_IHostChildData, children.PutVoid())) || !children ||
-        children->FindChildData(DocumentDataTypeId::Id(), child.Put()) != S_OK || !child)
-        return nullptr;
-    ULONG typeId = 0;
-    if (FAILED(child->GetTypeId(&typeId)) || typeId != DocumentDataTypeId::Id())
-        return nullptr;
-    SistraData* data = nullptr;
-    if (FAILED(child->QueryInterface(IID_SistraAnalysisData, reinterpret_cast<void**>(&data))) || !data)
-        return nullptr;
-    return Orv::ComPtr<SistraData>::Adopt(data);
-}
-
 } // namespace
 
 std::optional<uint32_t> FindDrawnLoopIndex(IUnknown* drawing, int32_t block, int32_t tick)
 {
-    const Orv::ComPtr<SistraData> data = DrawnAnalysisData(drawing);
+    const Orv::ComPtr<SistraData> data = AnalysisDataOf(drawing);
     if (!data || !data->PressureStore().Stats())
         return std::nullopt;
     VChanData& store = data->PressureStore();

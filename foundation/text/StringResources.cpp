@@ -4,6 +4,7 @@
 #include "foundation/text/String.h"
 #include "foundation/text/StringRep.h"
 
+#include <map>
 #include <span>
 
 namespace Orv
@@ -87,6 +88,15 @@ void String::InitFromResource(HINSTANCE module, UINT id, bool substituteTokens)
     Attach(OrvString::StringRep::Create(text->data(), static_cast<std::uint32_t>(text->size()), 0));
     if (substituteTokens)
         SubstituteProductTokens(*this);
+}
+
+const String& LoadedText(UINT id)
+{
+    static std::map<UINT, String> loaded;
+    auto found = loaded.find(id);
+    if (found == loaded.end())
+        found = loaded.emplace(id, String(ThisModule(), id, true)).first;
+    return found->second;
 }
 
 } // namespace Orv

@@ -17,4 +17,9 @@ std::optional<LANGID> ApplicationLanguage();
 // The module whose code this is: Sistra.dll, or a test executable that links the code in.
 HINSTANCE ThisModule();
 
+class String;
+// This module's text of that id, its product tokens replaced, loaded on first use and kept while the
+// module is loaded (texts do not change meanwhile). For the user-interface thread.
+const String& LoadedText(UINT id);
+
 } // namespace Orv

@@ -677,6 +677,71 @@ HRESULT STDMETHODCALLTYPE HostDocument::ResolveSourceName(const WCHAR* name, Hos
     });
 }
 
+std::vector<std::wstring> HostDocument::EventSourceNames() const
+{
+    std::vector<std::wstring> names;
+    for (size_t index = 0; index < calculatedChannels_.size(); ++index)
+        names.push_back(L"vch" + std::to_wstring(index + 1));
+    for (const NamedItem& item : items_)
+        if (!item.text.empty())
+            names.push_back(FromUtf8(item.name));
+    return names;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetSourceName(uint32_t kind, int32_t index, BSTR* name)
+{
+    if (!name)
+        return E_POINTER;
+    *name = nullptr;
+    if (kind != HostSourceListEvents)
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        const std::vector<std::wstring> names = EventSourceNames();
+        if (index < 0 || static_cast<size_t>(index) >= names.size())
+            return S_FALSE;
+        return Vyr::CopyToBstr(names[static_cast<size_t>(index)], name);
+    });
+}
+
+// A name yields events when it compiles, as a text of its own, to events.
+HRESULT STDMETHODCALLTYPE HostDocument::SourceHasEvents(const WCHAR* name, VARIANT_BOOL* hasEvents)
+{
+    if (!name || !hasEvents)
+        return E_POINTER;
+    *hasEvents = VARIANT_FALSE;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        try
+        {
+            if (Calc::CompileExpression(ToUtf8(name), CompileContextOf()).kind == Calc::ValueKind::Events)
+                *hasEvents = VARIANT_TRUE;
+        }
+        catch (const Calc::CalcTextError&)
+        {
+        }
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetSourceDisplayText(const WCHAR* name, BSTR* text)
+{
+    if (!name || !text)
+        return E_POINTER;
+    *text = nullptr;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        const std::string lower = LowerCase(ToUtf8(name));
+        HostSourcePair source{};
+        if (lower.rfind("vch", 0) == 0 && ResolveSourceName(name, &source) == S_OK)
+        {
+            const std::string& title = calculatedChannels_[static_cast<size_t>(source.value)];
+            return Vyr::CopyToBstr(title.empty() ? std::wstring(name) : FromUtf8(title), text);
+        }
+        for (const NamedItem& item : items_)
+            if (item.name == lower && !item.text.empty())
+                return Vyr::CopyToBstr(FromUtf8(item.name), text);
+        return S_FALSE;
+    });
+}
+
 HRESULT STDMETHODCALLTYPE HostDocument::GetRecordCount(int32_t* count, int32_t* current)
 {
     if (!count || !current)

@@ -176,6 +176,11 @@ public:
     HRESULT STDMETHODCALLTYPE GetChannelEntry(int32_t channel, int32_t position, int32_t index, ChannelEntry* entry,
                                               int32_t* count) override;
     HRESULT STDMETHODCALLTYPE ResolveSourceName(const WCHAR* name, HostSourcePair* source) override;
+    // The event sources: the calculated channels (vchN, titled by their texts), then the named items
+    // that hold a calculation (titled by their names).
+    HRESULT STDMETHODCALLTYPE GetSourceName(uint32_t kind, int32_t index, BSTR* name) override;
+    HRESULT STDMETHODCALLTYPE SourceHasEvents(const WCHAR* name, VARIANT_BOOL* hasEvents) override;
+    HRESULT STDMETHODCALLTYPE GetSourceDisplayText(const WCHAR* name, BSTR* text) override;
 
     // IHostCalcItems
     HRESULT STDMETHODCALLTYPE FindItem(const WCHAR* name, HostItemId* id) override;
@@ -247,6 +252,7 @@ private:
     // The compiled item of that name goes, and every compiled item whose text may name one that went (a
     // text that holds the name at all); no name: every compiled item.
     void ForgetCompiledItems(const std::string& changed = {});
+    std::vector<std::wstring> EventSourceNames() const;
 
     HostDocument(const Recording* recording, const Recording* source, std::vector<std::string> calculatedChannels);
     ~HostDocument() = default;

@@ -316,7 +316,16 @@ struct IHostDataItems : IUnknown
     // 6: the source a name stands for: a channel ("chN") or a calculated channel, an event source
     // ("vchN", kind HostEventSourceKind); E_INVALIDARG for a name that stands for none.
     virtual HRESULT STDMETHODCALLTYPE ResolveSourceName(const WCHAR* name, struct HostSourcePair* source) = 0;
+    // 7: the name of the index-th source of the kind (HostSourceListEvents: those that may yield events:
+    // the calculated channels, then the named items that hold a calculation); S_FALSE past the last.
+    virtual HRESULT STDMETHODCALLTYPE GetSourceName(uint32_t kind, int32_t index, BSTR* name) = 0;
+    // 8: whether the source of that name yields events; false for a name that stands for none.
+    virtual HRESULT STDMETHODCALLTYPE SourceHasEvents(const WCHAR* name, VARIANT_BOOL* hasEvents) = 0;
+    // 9: the text a person reads for the source of that name; S_FALSE and null for a name that stands
+    // for none.
+    virtual HRESULT STDMETHODCALLTYPE GetSourceDisplayText(const WCHAR* name, BSTR* text) = 0;
 };
+inline constexpr uint32_t HostSourceListEvents = 0x80000000u;
 __CRT_UUID_DECL(IHostDataItems, 0x920CDDCC, 0x3748, 0x4EC1, 0x83, 0xF8, 0x59, 0xEF, 0xEE, 0x7E, 0xD0, 0x07)
 
 // A named data item of the document: two words, unset (HostItemUnsetFirst, HostItemUnsetSecond).

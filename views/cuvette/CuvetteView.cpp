@@ -39,14 +39,9 @@ constexpr COLORREF DividerColour = 0xDFDFDF;
 constexpr ULONG KnownVolumeColumn = 1;
 constexpr ULONG FirstReadingColumn = 2;
 
-// Loaded once: the texts never change while the module is loaded.
 const Orv::String& Text(UINT id)
 {
-    static std::map<UINT, Orv::String> texts;
-    auto found = texts.find(id);
-    if (found == texts.end())
-        found = texts.emplace(id, Orv::String(Orv::ThisModule(), id, true)).first;
-    return found->second;
+    return Orv::LoadedText(id);
 }
 
 int Box(HWND owner, UINT textId, UINT style)

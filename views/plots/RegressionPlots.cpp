@@ -60,11 +60,7 @@ RegressionPlotBase::RegressionPlotBase(const ViewCreation& creation, const Regre
 
 Orv::String RegressionPlotBase::Text(UINT id)
 {
-    static std::map<UINT, Orv::String> loaded;
-    const auto found = loaded.find(id);
-    if (found != loaded.end())
-        return found->second;
-    return loaded.emplace(id, Orv::String(Orv::ThisModule(), id, true)).first->second;
+    return Orv::LoadedText(id);
 }
 
 ViewChannel RegressionPlotBase::SetupChannel(int propertyId) const

@@ -1,0 +1,208 @@
+#include "dialogs/channel/SistraChannelCalculationDlg.h"
+
+#include "calc/channel/ChannelCalculationDialog.h"
+#include "controls/buttons/BmpTxtButton.h"
+#include "dialogs/framework/ExecuteOver.h"
+#include "dialogs/helpers/NumberFields.h"
+#include "dialogs/helpers/UnitChoices.h"
+#include "document/analysis/ParameterNames.h"
+#include "document/core/SistraDocument.h"
+#include "foundation/text/StringResources.h"
+#include "foundation/text/TextUtilities.h"
+#include "platform/owl/controls/ComboBox.h"
+#include "platform/owl/controls/Edit.h"
+#include "platform/owl/controls/ScrollBar.h"
+#include "resources/ResourceIds.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cwchar>
+
+namespace Sistra
+{
+namespace
+{
+
+constexpr int LeastDecimalPlaces = 0;
+constexpr int MostDecimalPlaces = static_cast<int>(MostChannelDecimalPlaces);
+constexpr int DecimalsTextLimit = 99;
+
+// Text that is no number reads as 0.
+double NumberOrZero(const Orv::String& text)
+{
+    const double value = ParseNumber(text);
+    return std::isnan(value) ? 0.0 : value;
+}
+
+SistraDocument* ModuleDocumentOf(IUnknown* hostDocument)
+{
+    const Orv::ComPtr<SistraData> data = AnalysisDataOf(hostDocument);
+    return data ? dynamic_cast<SistraDocument*>(&data->Owner()) : nullptr;
+}
+
+// The computed channel's settings command opens this dialog once the module is loaded.
+const bool installed = (InstalledChannelCalculationDialog() = [](HWND parent, IUnknown* host, IUnknown* document,
+                                                                  ChannelCalculationSettings& settings) {
+    return ExecuteOver<SistraChannelCalculationDlg>(parent, host, document, settings);
+}, true);
+
+} // namespace
+
+DEFINE_RESPONSE_TABLE1(SistraChannelCalculationDlg, Orv::DialogBase)
+    EV_BN_CLICKED(IDC_CHANNEL_HELP, OnHelp),
+    EV_NOTIFY(IDC_CHANNEL_DECIMALS_SPIN, UDN_DELTAPOS, OnDecimalStep),
+    EV_EN_CHANGE(IDC_CHANNEL_DECIMALS, OnDecimalsChanged),
+    EV_BN_CLICKED(IDC_CHANNEL_AUTO_SCALE, OnAutoScale),
+    EV_CBN_SELCHANGE(IDC_CHANNEL_PARAMETER, OnParameterChanged),
+END_RESPONSE_TABLE;
+
+SistraChannelCalculationDlg::SistraChannelCalculationDlg(OWL::TWindow* parent, IUnknown* host, IUnknown* hostDocument,
+                                                         ChannelCalculationSettings& settings)
+    : Orv::DialogBase(parent, IDD_CHANNEL_CALCULATION), host_(host), hostDocument_(hostDocument),
+      document_(ModuleDocumentOf(hostDocument)), settings_(settings)
+{
+    parameter_ = new OWL::TComboBox(this, IDC_CHANNEL_PARAMETER);
+    autoScale_ = new OWL::TCheckBox(this, IDC_CHANNEL_AUTO_SCALE);
+    top_ = new OWL::TEdit(this, IDC_CHANNEL_TOP);
+    bottom_ = new OWL::TEdit(this, IDC_CHANNEL_BOTTOM);
+    topUnit_ = new OWL::TStatic(this, IDC_CHANNEL_TOP_UNIT);
+    bottomUnit_ = new OWL::TStatic(this, IDC_CHANNEL_BOTTOM_UNIT);
+    topLabel_ = new OWL::TStatic(this, IDC_CHANNEL_TOP_LABEL);
+    bottomLabel_ = new OWL::TStatic(this, IDC_CHANNEL_BOTTOM_LABEL);
+    decimals_ = new OWL::TEdit(this, IDC_CHANNEL_DECIMALS);
+    decimalSpin_ = new OWL::TUpDown(this, IDC_CHANNEL_DECIMALS_SPIN);
+    help_ = new OrvControls::TBmpTxtButton(this, IDC_CHANNEL_HELP, Orv::String());
+}
+
+void SistraChannelCalculationDlg::SetupWindow()
+{
+    Orv::DialogBase::SetupWindow();
+    decimalSpin_->SetRange(LeastDecimalPlaces, MostDecimalPlaces);
+    if (document_)
+        unit_ = GetParameterUnit(*document_, static_cast<int32_t>(settings_.parameterIndex));
+    WriteControls();
+    EnableScale();
+    ShowUnit();
+    for (int32_t index = FirstChannelParameter; index <= static_cast<int32_t>(LastChannelParameter); ++index)
+        parameter_->SetItemData(parameter_->AddString(GetParameterName(index, false).c_str()), index);
+    parameter_->SetSelIndex(0);
+    for (int item = 0; item < parameter_->GetCount(); ++item)
+        if (parameter_->GetItemData(item) == static_cast<LPARAM>(settings_.parameterIndex))
+            parameter_->SetSelIndex(item);
+    help_->SetBitmap(IDB_VIEW_HELP);
+    help_->SetHelpText(Orv::LoadedText(IDS_SETTINGS_HELP));
+    setUp_ = true;
+}
+
+void SistraChannelCalculationDlg::WriteControls()
+{
+    const bool was = std::exchange(updating_, true);
+    decimals_->SetText(IntToWString(static_cast<int>(settings_.decimalPlaces)).c_str());
+    autoScale_->SetCheck(settings_.autoScale ? BST_CHECKED : BST_UNCHECKED);
+    top_->SetText(FormatNumber(settings_.high / ScaleFactor()).c_str());
+    bottom_->SetText(FormatNumber(settings_.low / ScaleFactor()).c_str());
+    updating_ = was;
+}
+
+void SistraChannelCalculationDlg::ReadControls()
+{
+    wchar_t places[DecimalsTextLimit + 1] = {};
+    ::GetWindowTextW(decimals_->GetHandle(), places, DecimalsTextLimit);
+    settings_.decimalPlaces = static_cast<float>(std::wcstol(places, nullptr, 10));
+    settings_.autoScale = autoScale_->GetCheck() == BST_CHECKED;
+    settings_.low = static_cast<float>(NumberOrZero(Orv::String(bottom_->GetText().c_str())) * ScaleFactor());
+    settings_.high = static_cast<float>(NumberOrZero(Orv::String(top_->GetText().c_str())) * ScaleFactor());
+}
+
+// The scale is typed only while the channel is not scaled to its data.
+void SistraChannelCalculationDlg::EnableScale()
+{
+    const bool typed = !settings_.autoScale;
+    for (OWL::TWindow* control : std::initializer_list<OWL::TWindow*>{top_, bottom_, topLabel_, bottomLabel_,
+                                                                      topUnit_, bottomUnit_})
+        control->EnableWindow(typed);
+}
+
+void SistraChannelCalculationDlg::ShowUnit()
+{
+    if (setUp_)
+        ReadControls();
+    if (document_)
+        unit_ = GetParameterUnit(*document_, static_cast<int32_t>(settings_.parameterIndex));
+    settings_.unitText = Orv::String(unit_.GetText().c_str());
+    topUnit_->SetText(settings_.unitText.c_str());
+    bottomUnit_->SetText(settings_.unitText.c_str());
+}
+
+void SistraChannelCalculationDlg::StoreParameter()
+{
+    if (const int item = parameter_->GetSelIndex(); item >= 0)
+        settings_.parameterIndex = static_cast<uint32_t>(parameter_->GetItemData(item));
+}
+
+double SistraChannelCalculationDlg::ScaleFactor() const
+{
+    return UnitPrefixFactor(unit_.Prefix());
+}
+
+void SistraChannelCalculationDlg::OnHelp()
+{
+    // The host this module runs in offers no help service: the button shows its hover text only.
+}
+
+// A step of the arrows moves the places by one and stops at the ends of 0 to 6; the control then shows
+// the same number in its box.
+LRESULT SistraChannelCalculationDlg::OnDecimalStep(NMHDR& header)
+{
+    if (updating_)
+        return 0;
+    const bool was = std::exchange(updating_, true);
+    ReadControls();
+    const int step = reinterpret_cast<NMUPDOWN&>(header).iDelta;
+    const int places = static_cast<int>(settings_.decimalPlaces) + step;
+    settings_.decimalPlaces = static_cast<float>(std::clamp(places, LeastDecimalPlaces, MostDecimalPlaces));
+    WriteControls();
+    updating_ = was;
+    return 0;
+}
+
+void SistraChannelCalculationDlg::OnDecimalsChanged()
+{
+    if (updating_)
+        return;
+    const bool was = std::exchange(updating_, true);
+    ReadControls();
+    const float kept = std::clamp(settings_.decimalPlaces, static_cast<float>(LeastDecimalPlaces),
+                                  static_cast<float>(MostDecimalPlaces));
+    if (kept != settings_.decimalPlaces)
+    {
+        settings_.decimalPlaces = kept;
+        WriteControls();
+    }
+    updating_ = was;
+}
+
+void SistraChannelCalculationDlg::OnAutoScale()
+{
+    ReadControls();
+    EnableScale();
+}
+
+void SistraChannelCalculationDlg::OnParameterChanged()
+{
+    StoreParameter();
+    ShowUnit();
+}
+
+bool SistraChannelCalculationDlg::CanClose()
+{
+    if (!Orv::DialogBase::CanClose())
+        return false;
+    ReadControls();
+    StoreParameter();
+    return true;
+}
+
+} // namespace Sistra
