@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace minpack
 {
@@ -61,6 +62,49 @@ private:
     std::unique_ptr<T[]> heap_;
     T* data_ = inline_.data();
 };
+
+// The norms of two vectors of n elements when every element of both lies in enorm's middle range, where
+// enorm adds the plain squares in order: the two sums are added side by side, each in enorm's order, so
+// that neither waits on the other's additions. None when an element lies outside that range.
+std::optional<std::array<double, 2>> MiddleRangeNorms(int n, const double* x, const double* y)
+{
+    if (n <= 0)
+        return std::nullopt;
+    const double agiant = kNormGiant / n;
+    double sx = 0.0, sy = 0.0;
+    for (int i = 0; i < n; ++i)
+    {
+        const double xabs = std::fabs(x[i]), yabs = std::fabs(y[i]);
+        if (!(xabs > kNormDwarf && xabs < agiant && yabs > kNormDwarf && yabs < agiant))
+            return std::nullopt;
+        sx += xabs * xabs;
+        sy += yabs * yabs;
+    }
+    // enorm ends sums of the middle range alone with the square root of s2 times exactly 1.
+    return std::array<double, 2>{std::sqrt(sx), std::sqrt(sy)};
+}
+
+// The norms of a's columns, two at a time where MiddleRangeNorms can take them.
+void ColumnNorms(const ColumnMatrix& a, std::span<double> norms)
+{
+    const int m = a.Rows();
+    int j = 0;
+    for (; j + 1 < a.Cols(); j += 2)
+    {
+        if (const auto both = MiddleRangeNorms(m, a.Column(j), a.Column(j + 1)))
+        {
+            norms[j] = (*both)[0];
+            norms[j + 1] = (*both)[1];
+        }
+        else
+        {
+            norms[j] = enorm(m, a.Column(j));
+            norms[j + 1] = enorm(m, a.Column(j + 1));
+        }
+    }
+    for (; j < a.Cols(); ++j)
+        norms[j] = enorm(m, a.Column(j));
+}
 
 double ScaledNorm(int n, std::span<const double> diag, const double* x, std::span<double> work)
 {
@@ -127,9 +171,9 @@ void qrfac(ColumnMatrix& a, std::span<int> ipvt, std::span<double> rdiag, std::s
     const int m = a.Rows();
     const int n = a.Cols();
     Scratch<> lastNorm(static_cast<std::size_t>(n));
+    ColumnNorms(a, acnorm);
     for (int j = 0; j < n; ++j)
     {
-        acnorm[j] = enorm(m, a.Column(j));
         rdiag[j] = acnorm[j];
         lastNorm[j] = rdiag[j];
         ipvt[j] = j;
@@ -151,8 +195,9 @@ void qrfac(ColumnMatrix& a, std::span<int> ipvt, std::span<double> rdiag, std::s
             std::swap(ipvt[j], ipvt[kmax]);
         }
 
-        // Householder reflection that zeroes column j below the diagonal.
-        double ajnorm = enorm(m - j, a.Column(j) + j);
+        // Householder reflection that zeroes column j below the diagonal. The first pivot column is still
+        // a whole column as it came: its norm is the one taken above.
+        double ajnorm = j == 0 ? acnorm[ipvt[0]] : enorm(m - j, a.Column(j) + j);
         if (ajnorm != 0.0)
         {
             if (a(j, j) < 0.0)

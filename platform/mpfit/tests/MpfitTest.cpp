@@ -1,8 +1,11 @@
+#include "platform/mpfit/Minpack.h"
 #include "platform/mpfit/mpfit.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -459,3 +462,39 @@ TEST(MpfitStatus, AUserErrorEndsTheFitWithTheUsersCode)
     EXPECT_EQ(result.status, -7);
     EXPECT_EQ(result.nfev, 1);
 }
+
+namespace
+{
+
+// The factorisation takes its column norms two at a time and reuses the first pivot column's: each must be
+// enorm's own, bit for bit, whatever ranges the elements fall in.
+TEST(MinpackQrfac, ColumnNormsAndTheFirstPivotNormAreEnormsOwn)
+{
+    const double tiny = 1e-170, huge = 1e160, nan = std::nan("");
+    const std::vector<std::vector<double>> columnSets[] = {
+        {{3.0, -4.0, 0.5}, {1.0, 2.0, -7.25}, {0.1, 0.2, 0.3}},
+        {{3.0, tiny, 0.5}, {1.0, 2.0, -7.25}},
+        {{huge, 2.0, 1.0}, {1.0, 2.0, 3.0}, {4.0, 0.0, 1.0}},
+        {{0.0, 0.0, 0.0}, {1.0, nan, 3.0}},
+    };
+    for (const auto& columns : columnSets)
+    {
+        const int m = static_cast<int>(columns.front().size()), n = static_cast<int>(columns.size());
+        minpack::ColumnMatrix a(m, n);
+        for (int j = 0; j < n; ++j)
+            for (int i = 0; i < m; ++i)
+                a(i, j) = columns[j][i];
+        std::vector<int> ipvt(n);
+        std::vector<double> rdiag(n), acnorm(n);
+        minpack::qrfac(a, ipvt, rdiag, acnorm, 2.2e-16);
+        for (int j = 0; j < n; ++j)
+        {
+            const double expected = minpack::enorm(m, columns[j].data());
+            EXPECT_TRUE(std::bit_cast<uint64_t>(acnorm[j]) == std::bit_cast<uint64_t>(expected)) << "column " << j;
+        }
+        const double pivot = minpack::enorm(m, columns[ipvt[0]].data());
+        EXPECT_TRUE(std::isnan(pivot) || std::fabs(rdiag[0]) == pivot);
+    }
+}
+
+} // namespace
