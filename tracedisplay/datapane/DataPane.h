@@ -14,7 +14,7 @@
 #include "tracedisplay/datapane/InteractiveObjectContainer.h"
 #include "tracedisplay/drawers/DrawerInterfaces.h"
 #include "tracedisplay/panes/ChannelPane.h"
-#include "tracedisplay/panes/ChildPaneOwner.h"
+#include "tracedisplay/panes/ChannelPaneOwner.h"
 #include "tracedisplay/support/DrawingUtilities.h"
 #include "tracedisplay/timescale/TimeScale.h"
 
@@ -73,7 +73,7 @@ class DataPane : public IOnlineDataSink,
                  public DataPaneInitOnCopy,
                  public VyrEventHandlerT<1>,
                  public IOrvStrixLanes,
-                 public ChildPaneOwner,
+                 public ChannelPaneOwner,
                  public ScrollListener,
                  public ZoomListener
 {
@@ -305,7 +305,7 @@ public:
     void SetCursorSource(const CursorSource* source) { cursorSource_ = source; }
     void SetScaleProvider(IOrvStrixLanes* provider) { scaleProvider_ = provider; }
     Orv::CriticalSection& Lock() { return lock_; }
-    ULONG StateFlags() const { return state_; }
+    ULONG StateFlags() const override { return state_; }
     ULONG Options() const { return options_; }
     ULONG PendingChanges() const { return pendingChanges_; }
     bool IsDrawingOnly() const override { return (state_ & PaneState::DrawingOnly) != 0; }
@@ -337,6 +337,15 @@ public:
     HPEN CursorPen() const override { return cursorPen_.GetHandle(); }
     TimeAxis GetTimeAxis() const override { return timeAxis_; }
     HDC DrawingDC() const override { return nullptr; }
+
+    // ChannelPaneOwner
+    void LockPane() override { lock_.Enter(); }
+    void UnlockPane() override { lock_.Leave(); }
+    HRESULT VisibleRecordSpan(LONGLONG& first, LONGLONG& last) override;
+    void SetScaleDragging(bool dragging) override { SetStateWord(dragging); }
+    void ScaleDragFinished(LONG lane, LONG, double low, double high) override { OnScaleDragFinished(lane, low, high); }
+    Orv::ComPtr<IUnknown> ChannelRecordObject(LONG channel, LONG axis) override;
+    void NotifyPaneObservers(ULONG eventId, void* data) override { VyrSubject::Notify(eventId, data); }
 
 protected:
     // What a concrete pane supplies.

@@ -70,6 +70,8 @@ constexpr ULONG NoControls = 1u << 19;     // no scroll bar, no zoom bar, a coll
 constexpr ULONG DrawingOnly = 1u << 23;    // no controls, plain scales, no cached layers
 constexpr ULONG NoTimeUpdate = 1u << 29;   // no periodic time display update while sampling
 constexpr ULONG AllLanesFollow = 1u << 30; // lanes take their records only while the view is not live
+constexpr ULONG ShortScaleQuery = 1u << 31; // drawers are asked for their values only, without units
+constexpr ULONG NoAutoScaleWithoutRecord = 1u << 27; // a lane with no record in view may not autoscale
 } // namespace PaneState
 
 // Bits of the options word.

@@ -197,7 +197,9 @@ TEST(DataPaneLanesTest, PaneRectLeavesRoomForTheZoomBar)
     pane.SetWindow(nullptr, nullptr);
     pane.SetPaneRect(OWL::TRect(10, 5, 310, 205));
     ASSERT_EQ(1u, pane.laidOut.size());
-    EXPECT_EQ(OWL::TRect(10, 5, 310, 185), pane.laidOut.front());
+    // The lane's first scale sits left of the traces.
+    EXPECT_GT(pane.LeftScaleWidth(), 0);
+    EXPECT_EQ(OWL::TRect(10 + pane.LeftScaleWidth(), 5, 310, 185), pane.laidOut.front());
 }
 
 TEST(DataPaneLanesTest, DrawersGoOnlyToExistingStrips)

@@ -1,5 +1,6 @@
 #include "FakeTraceHost.h"
 
+#include "tracedisplay/panes/ChannelPane.h"
 #include "tracedisplay/support/DrawingUtilities.h"
 
 #include <algorithm>
@@ -315,6 +316,18 @@ HRESULT STDMETHODCALLTYPE FakePane::IsPrinting(VARIANT_BOOL* flag)
     if (flag)
         *flag = printing ? VARIANT_TRUE : VARIANT_FALSE;
     return printing ? S_OK : S_FALSE;
+}
+
+void FakePane::NotifyPaneObservers(ULONG eventId, void* data)
+{
+    Notice notice{eventId, {0, 0}};
+    if (eventId == StrixDraw::ChannelUnitsUpdatedMsg::Id() || eventId == StrixDraw::ChannelUnitsUpdatedAgainMsg::Id())
+    {
+        const auto* update = static_cast<const StrixDraw::ChannelUnitsUpdate*>(data);
+        notice.hasData[0] = update->hasData[0];
+        notice.hasData[1] = update->hasData[1];
+    }
+    notices.push_back(notice);
 }
 
 HRESULT STDMETHODCALLTYPE FakePane::GetTimeGrid(TimeGrid* out)

@@ -7,7 +7,7 @@
 #include "host/include/TraceDataSource.h"
 #include "host/include/VyrEventDraw.h"
 #include "tracedisplay/drawers/DrawerInterfaces.h"
-#include "tracedisplay/panes/ChildPaneOwner.h"
+#include "tracedisplay/panes/ChannelPaneOwner.h"
 
 #include <functional>
 #include <vector>
@@ -160,7 +160,7 @@ protected:
 };
 
 // The data pane's services to drawers and strips, with the screen's answers.
-class FakePane : public Uncounted<IDrawerDataPane>, public StrixDraw::ChildPaneOwner
+class FakePane : public Uncounted<IDrawerDataPane>, public StrixDraw::ChannelPaneOwner
 {
 public:
     HRESULT STDMETHODCALLTYPE GetOwnerValue(ULONG, ULONG_PTR* value) override;
@@ -198,13 +198,29 @@ public:
     LONGLONG LivePosition() const override { return 0; }
     LONG PositionToX(LONGLONG position) const override { return static_cast<LONG>(position); }
     void ScrollContents(int dx) override { scrolled += dx; }
-    bool IsDrawingOnly() const override { return false; }
+    bool IsDrawingOnly() const override { return (stateFlags & StrixDraw::PaneState::DrawingOnly) != 0; }
     double PixelScale() const override { return 1.0; }
     int Margin() const override { return 0; }
     int Gap() const override { return 0; }
     HPEN CursorPen() const override { return static_cast<HPEN>(GetStockObject(BLACK_PEN)); }
     StrixDraw::TimeAxis GetTimeAxis() const override { return timeAxis; }
     HDC DrawingDC() const override { return nullptr; }
+
+    // ChannelPaneOwner
+    ULONG StateFlags() const override { return stateFlags; }
+    void LockPane() override { ++lockDepth; }
+    void UnlockPane() override { --lockDepth; }
+    HRESULT VisibleRecordSpan(LONGLONG& first, LONGLONG& last) override
+    {
+        first = visible[0];
+        last = visible[1];
+        return visibleResult;
+    }
+    void SetScaleDragging(bool dragging) override { this->dragging = dragging; }
+    void ScaleDragFinished(LONG, LONG axis, double low, double high) override { dragsFinished.push_back({axis, low, high}); }
+    Orv::ComPtr<IUnknown> ChannelRecordObject(LONG, LONG) override { return {}; }
+    void NotifyPaneObservers(ULONG eventId, void* data) override;
+    IScaleControlFactory* ScaleFactory() override { return scaleFactory; }
 
     FakeDrawerHost host;
     COLORREF background = RGB(255, 255, 255);
@@ -217,6 +233,25 @@ public:
     std::vector<OWL::TRect> invalidated;
     StrixDraw::TimeAxis timeAxis;
     int scrolled = 0;
+    ULONG stateFlags = 0;
+    int lockDepth = 0;
+    LONGLONG visible[2] = {0, 100};
+    HRESULT visibleResult = S_OK;
+    bool dragging = false;
+    struct DragEnd
+    {
+        LONG axis;
+        double low, high;
+    };
+    std::vector<DragEnd> dragsFinished;
+    // What the observers were told: the event and, for a units update, its data state.
+    struct Notice
+    {
+        ULONG id;
+        BYTE hasData[2];
+    };
+    std::vector<Notice> notices;
+    IScaleControlFactory* scaleFactory = nullptr;
 
 protected:
     bool Answers(REFIID iid) const override { return iid == IID_IUnknown; }
