@@ -206,10 +206,10 @@ LRESULT TraceControlWin::EvCommand(UINT id, HWND control, UINT notifyCode)
     case TraceCommand::Overlay:
         Arrange(id);
         return 0;
+    // Down shows the source trace only, up every trace again: telling both when it goes down would
+    // show every trace at once again.
     case TraceCommand::SourceOnly:
-        if (SourceOnlyDown())
-            listener_->OnTraceCommand(TraceCommand::SourceOnly, ShowSourceOnly);
-        listener_->OnTraceCommand(TraceCommand::SourceOnly, ReArrange);
+        listener_->OnTraceCommand(TraceCommand::SourceOnly, SourceOnlyDown() ? ShowSourceOnly : ReArrange);
         Arrange(stacked_ ? TraceCommand::Stack : TraceCommand::Overlay);
         return 0;
     default:

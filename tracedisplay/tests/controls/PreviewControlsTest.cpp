@@ -117,7 +117,7 @@ TEST(TraceControlWinTest, TheSourceOnlyToggleComesBackToTheArrangementBeforeIt)
     bar->SourceOnlyButton()->SetButtonState(OWL::TButtonGadget::Up);
     EXPECT_TRUE(EnabledBy(*bar, TraceCommand::Stack));
     bar->EvCommand(TraceCommand::SourceOnly, nullptr, 0);
-    EXPECT_EQ((std::vector<std::wstring>{L"4,0", L"8,1", L"8,2", L"4,0", L"8,2", L"4,0"}), preview.calls);
+    EXPECT_EQ((std::vector<std::wstring>{L"4,0", L"8,1", L"4,0", L"8,2", L"4,0"}), preview.calls);
     EXPECT_FALSE(bar->IsStacked());
     bar->SetButtonsEnabled(TraceCommand::SourceOnly);
     EXPECT_FALSE(EnabledBy(*bar, TraceCommand::Stack));
