@@ -346,8 +346,15 @@ public:
     void ScaleDragFinished(LONG lane, LONG, double low, double high) override { OnScaleDragFinished(lane, low, high); }
     Orv::ComPtr<IUnknown> ChannelRecordObject(LONG channel, LONG axis) override;
     void NotifyPaneObservers(ULONG eventId, void* data) override { VyrSubject::Notify(eventId, data); }
+    OWL::TPoint ClientOrigin() const override { return OWL::TPoint(client_.x, client_.y); }
 
 protected:
+    // Where the pane's coordinates start in its window (the concrete pane's lane layout sets it).
+    void SetClientOrigin(LONG x, LONG y)
+    {
+        client_.x = x;
+        client_.y = y;
+    }
     // What a concrete pane supplies.
     virtual std::unique_ptr<ScrollBar> CreateScrollBarControl() = 0;
     virtual std::unique_ptr<ZoomControl> CreateZoomControl(ULONG creationWord) = 0;

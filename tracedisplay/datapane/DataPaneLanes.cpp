@@ -139,6 +139,8 @@ void DataPane::SetClientSize(const OWL::TSize& size)
     client_.width = size.cx;
     client_.height = size.cy;
     sweepCursor_ = client_.width - 2 * GetMargin();
+    // The controls below are placed over the new width, not the one before it.
+    visibleWidth_ = client_.width - 2 * GetMargin();
     InvalidatePanes();
     LayoutLanesEvenly();
     LayoutControls();
@@ -407,11 +409,16 @@ bool DataPane::ApplyRecordRange(IUnknown* record, LONG value, LONG index)
         high *= unit.factor;
         low *= unit.factor;
     }
+    // The record's range is the control's new range; only a pending one is shown at once, so that a
+    // range the user or the owner chose stays while the view moves.
     if (IScaleControl* control = lane->FirstScaleControl())
     {
-        control->SetLimits(high, low);
+        control->SetExtent(high, low);
         if (lane->RangePending(1))
+        {
+            control->SetLimits(high, low);
             lane->ClearRangePending(1);
+        }
     }
     return true;
 }

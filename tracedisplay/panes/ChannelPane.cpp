@@ -181,7 +181,7 @@ bool ChannelPane::SetAxisRange(LONG axis, double low, double high, bool push, bo
     IScaleControl* draggable = draggable_[AxisSlot(axis)].Get();
     bool pushed = false;
     if (push && draggable)
-        pushed = SUCCEEDED(draggable->SetLimits(high, low));
+        pushed = SUCCEEDED(draggable->SetExtent(high, low));
     const ULONG pending = PendingBit(axis);
     if (!force && !(flagWord & pending))
         return pushed;
@@ -393,18 +393,21 @@ HRESULT STDMETHODCALLTYPE ChannelPane::GetDataExtent(LONG axis, double* low, dou
 void ChannelPane::SetLayout(LONG id, const LONG place[2], const OWL::TRect& newRect)
 {
     ChildPaneBase::SetLayout(id, place, newRect);
+    const OWL::TPoint origin = PaneOwner() ? PaneOwner()->ClientOrigin() : OWL::TPoint(0, 0);
     if (scale_[0] && !(axisFlags & AxisFlag::FirstScaleUnplaced))
     {
         RECT left{rect.left - place[0], rect.top, rect.left, rect.bottom};
         if (styleFlags & ChannelStyle::Compact)
             InflateRect(&left, 0, CompactInflate);
+        OffsetRect(&left, origin.x, origin.y);
         scale_[0]->SetRect(&left);
     }
     ForEachDrawer([&](IStrixRecordDrawer& d) { d.SetBounds(static_cast<ULONG>(paneId), &rect); });
     if (scale_[1])
     {
         const LONG start = rect.right + 2 * (Owner() ? Owner()->Gap() : 0);
-        const RECT right{start, rect.top, start + place[1], rect.bottom};
+        RECT right{start, rect.top, start + place[1], rect.bottom};
+        OffsetRect(&right, origin.x, origin.y);
         scale_[1]->SetRect(&right);
     }
 }

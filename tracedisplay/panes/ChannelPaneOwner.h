@@ -40,6 +40,9 @@ public:
     // Tells the data pane's observers (its subject).
     virtual void NotifyPaneObservers(ULONG eventId, void* data) = 0;
     virtual IScaleControlFactory* ScaleFactory() { return MGraph1::GetScaleControlFactory(); }
+    // Where the pane's coordinates start in its window: the scales, windows of their own, are placed
+    // in the window's.
+    virtual OWL::TPoint ClientOrigin() const { return OWL::TPoint(0, 0); }
 
 protected:
     ~ChannelPaneOwner() = default;

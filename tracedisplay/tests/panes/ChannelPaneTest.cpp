@@ -3,6 +3,7 @@
 #include "tracedisplay/drawers/DrawerBase.h"
 #include "tracedisplay/panes/ChannelPane.h"
 #include "tracedisplay/tests/support/FakeScale.h"
+#include "tracedisplay/tests/support/ScaleDrawer.h"
 #include "tracedisplay/tests/support/FakeTraceHost.h"
 #include "tracedisplay/tests/support/TestFrame.h"
 
@@ -25,62 +26,7 @@ using TraceTest::FakeScale;
 constexpr LONG Placement[2] = {30, 20};
 constexpr ULONG BothAxes = AxisFlag::FirstAxis | AxisFlag::SecondAxis;
 
-// A drawer that reports fixed units, data and range for one scale id, and takes scalings.
-class ScaleDrawer final : public DrawerBase
-{
-public:
-    ScaleDrawer(ULONG scaleId, const wchar_t* units, bool valid, double low, double high)
-        : DrawerBase(DrawerKind::Trace, {1, 0}), scaleId_(scaleId), units_(units), valid_(valid), low_(low), high_(high)
-    {
-    }
-    HRESULT STDMETHODCALLTYPE GetValueAt(ULONG scaleId, LONGLONG, double*, SHORT* valid) override
-    {
-        *valid = valid_;
-        return scaleId == scaleId_ ? S_OK : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE GetValueAtEx(ULONG scaleId, LONGLONG, double*, SHORT* valid, BSTR* units,
-                                           double* range, LONGLONG*) override
-    {
-        if (scaleId != scaleId_)
-            return S_FALSE;
-        *valid = valid_;
-        *units = SysAllocString(units_);
-        range[0] = low_;
-        range[1] = high_;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataRange(ULONG, ULONG scaleId, LONGLONG, LONGLONG, double* low, double* high,
-                                           ULONG) override
-    {
-        if (scaleId != scaleId_)
-            return S_FALSE;
-        *low = low_;
-        *high = high_;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE SetScaling(ULONG scaleId, ULONG, const ScalePair* pair, IUnknown*) override
-    {
-        if (scaleId != scaleId_)
-            return S_FALSE;
-        scaling = *pair;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetUpdateExtent(ULONG, ULONG*, LONG*, LONG*, void*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Draw(HDC, LONGLONG, LONGLONG, LONGLONG, LONG, LONG, const RECT*, ULONG, ULONG,
-                                   ULONG) override
-    {
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Clone(ULONG, IStrixRecordDrawer**) override { return E_NOTIMPL; }
-
-    ScalePair scaling;
-
-private:
-    ULONG scaleId_;
-    const wchar_t* units_;
-    bool valid_;
-    double low_, high_;
-};
+using TraceTest::ScaleDrawer;
 
 // Hands out the lane's scales, the first and then the second.
 class FakeScaleFactory : public TraceTest::Uncounted<IScaleControlFactory>
@@ -130,20 +76,21 @@ struct Lane
     Orv::ComPtr<ChannelPane> pane;
 };
 
-TEST(ChannelPaneTest, AxisRangesReachTheScaleInDisplayUnitsOnlyWhenPushedForcedOrPending)
+TEST(ChannelPaneTest, AxisRangesReachTheScaleInDisplayUnitsAndAreShownOnlyWhenForcedOrPending)
 {
+    using Pairs = std::vector<std::pair<double, double>>;
     struct Case
     {
         ULONG kind;
         bool push, force, pending;
         bool expected;
-        std::vector<std::pair<double, double>> limits;
+        Pairs pushed, shown;
     } cases[] = {
-        {6, true, false, false, true, {{1000.0, 2000.0}}},
-        {8, true, false, false, true, {{1.0, 2.0}}},
-        {0, false, false, false, false, {}},
-        {1, false, true, false, true, {{1.0, 2.0}}},
-        {6, true, false, true, true, {{1000.0, 2000.0}, {1000.0, 2000.0}}},
+        {6, true, false, false, true, {{1000.0, 2000.0}}, {}},
+        {8, true, false, false, true, {{1.0, 2.0}}, {}},
+        {0, false, false, false, false, {}, {}},
+        {1, false, true, false, true, {}, {{1.0, 2.0}}},
+        {6, true, false, true, true, {{1000.0, 2000.0}}, {{1000.0, 2000.0}}},
     };
     for (const Case& c : cases)
     {
@@ -152,8 +99,9 @@ TEST(ChannelPaneTest, AxisRangesReachTheScaleInDisplayUnitsOnlyWhenPushedForcedO
         if (c.pending)
             lane.pane->SetRangePending(1);
         EXPECT_EQ(c.expected, lane.pane->SetAxisRange(1, 1.0, 2.0, c.push, c.force)) << c.kind;
-        EXPECT_EQ(c.limits, lane.First().limitCalls) << c.kind;
-        EXPECT_EQ(c.pending && (c.push || c.force) ? false : c.pending, lane.pane->RangePending(1));
+        EXPECT_EQ(c.pushed, lane.First().extentCalls) << c.kind;
+        EXPECT_EQ(c.shown, lane.First().limitCalls) << c.kind;
+        EXPECT_FALSE(lane.pane->RangePending(1) && (c.push || c.force));
     }
 }
 

@@ -72,6 +72,11 @@ public:
         placed = *rect;
         return S_OK;
     }
+    HRESULT STDMETHODCALLTYPE SetExtent(double high, double low) override
+    {
+        extentCalls.push_back({low, high});
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE SetRange(double high, double low) override
     {
         range[0] = low;
@@ -114,6 +119,7 @@ public:
     bool failTicks = false;
     // What a channel pane wrote: (low, high) pairs in call order.
     std::vector<std::pair<double, double>> limitCalls;
+    std::vector<std::pair<double, double>> extentCalls;
     bool refuseLimits = false;
     AxisTransform transform;
     bool unitsSet = false;
@@ -131,7 +137,6 @@ public:
     // What neither reads.
     HRESULT STDMETHODCALLTYPE GetUnits(AxisTransform*, BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetTitle(const WCHAR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetExtent(double, double) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetBounds(double, double) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetMinSpan(double, double) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetStyle(ULONG*) override { return E_NOTIMPL; }
