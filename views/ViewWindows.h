@@ -1,5 +1,6 @@
 // The module's nine view windows: the loop view and the regression plots draw their graphs, the cuvette
-// view its table and plot; the views not built yet are plain windows titled with their view's name.
+// view its table and plot, the workflow panel its steps; the views not built yet are plain windows titled
+// with their view's name.
 #pragma once
 
 #include "VyrViews.h"
@@ -12,6 +13,7 @@
 #include "views/loop/LoopView.h"
 #include "views/cuvette/CuvetteView.h"
 #include "views/plots/RegressionPlots.h"
+#include "views/workflow/WorkflowView.h"
 
 namespace Sistra
 {
@@ -28,10 +30,6 @@ public:
 };
 
 class SistraSalineCalGraphView final : public PlainViewWindow
-{
-    using PlainViewWindow::PlainViewWindow;
-};
-class WorkflowView final : public PlainViewWindow
 {
     using PlainViewWindow::PlainViewWindow;
 };

@@ -294,21 +294,10 @@ LRESULT Accordion::OnPaint(UINT, WPARAM, LPARAM, BOOL&)
     {
         DrawBackground(dc, hot_);
         const RECT header = HeaderRect();
-        BP_ANIMATIONPARAMS animation{sizeof animation, 0, BPAS_LINEAR, previousHot_ != hot_ ? 80u : 0u};
-        HDC from = nullptr, to = nullptr;
-        HANIMATIONBUFFER buffer = theme.Call<HANIMATIONBUFFER>("BeginBufferedAnimation", m_hWnd, dc, &header,
-                                                               BPBF_COMPATIBLEBITMAP,
-                                                               static_cast<BP_PAINTPARAMS*>(nullptr), &animation,
-                                                               &from, &to);
-        if (buffer)
-        {
-            if (from)
-                PaintHeaderAndText(from, previousHot_);
-            if (to)
-                PaintHeaderAndText(to, hot_);
-            theme.EndBufferedAnimation(buffer);
-        }
-        else
+        if (!OrvLinkingUtils::PaintBufferedTransition(
+                m_hWnd, dc, header, previousHot_ != hot_ ? 80u : 0u,
+                [&](HDC from) { PaintHeaderAndText(from, previousHot_); },
+                [&](HDC to) { PaintHeaderAndText(to, hot_); }))
             PaintHeaderAndText(dc, previousHot_);
     }
     previousHot_ = hot_;
@@ -368,6 +357,7 @@ void Accordion::Expand(bool expand)
 void Accordion::StartAnimation()
 {
     animationStart_ = GetTickCount();
+    animating_ = true;
     SetTimer(AnimationTimer, 0);
     swallowButtonUp_ = false;
 }
@@ -389,6 +379,7 @@ LRESULT Accordion::OnTimer(UINT, WPARAM, LPARAM, BOOL&)
     {
         startHeight_ = height;
         KillTimer(AnimationTimer);
+        animating_ = false;
         if (!expanded_ && !keepContent && content_)
         {
             ::DestroyWindow(content_);
@@ -473,7 +464,8 @@ LRESULT Accordion::OnWindowPosChanging(UINT, WPARAM, LPARAM lParam, BOOL& handle
     handled = FALSE;
     if (position.flags & SWP_NOSIZE)
         return 0;
-    if (state_ == Collapsed)
+    // A pane opened by Expand stays "collapsed" until its animation ends: its growing height is no header.
+    if (state_ == Collapsed && !animating_)
         headerHeight_ = collapsedHeight_ = position.cy;
     RECT client{};
     GetClientRect(&client);
@@ -481,6 +473,7 @@ LRESULT Accordion::OnWindowPosChanging(UINT, WPARAM, LPARAM lParam, BOOL& handle
     {
         startHeight_ = targetHeight_ = position.cy;
         KillTimer(AnimationTimer);
+        animating_ = false;
         state_ = expanded_ ? Expanded : Collapsed;
     }
     return 0;

@@ -136,6 +136,7 @@ private:
     int headerHeight_ = 0;
     int width_ = 0;
     DWORD animationStart_ = 0;
+    bool animating_ = false;
     bool ready_ = false;
     bool problem_ = false;
     bool noAnimation_ = false;

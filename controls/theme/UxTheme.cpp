@@ -106,6 +106,25 @@ HRESULT UxThemeDLL::EndBufferedAnimation(HANIMATIONBUFFER animation)
     return Call<HRESULT>("EndBufferedAnimation", animation, TRUE);
 }
 
+bool PaintBufferedTransition(HWND window, HDC dc, const RECT& rect, DWORD durationMs,
+                             const std::function<void(HDC)>& paintFrom, const std::function<void(HDC)>& paintTo)
+{
+    UxThemeDLL& theme = UxThemeDLL::Instance();
+    BP_ANIMATIONPARAMS animation{sizeof animation, 0, BPAS_LINEAR, durationMs};
+    HDC from = nullptr, to = nullptr;
+    const HANIMATIONBUFFER buffer =
+        theme.Call<HANIMATIONBUFFER>("BeginBufferedAnimation", window, dc, &rect, BPBF_COMPATIBLEBITMAP,
+                                     static_cast<BP_PAINTPARAMS*>(nullptr), &animation, &from, &to);
+    if (!buffer)
+        return false;
+    if (from)
+        paintFrom(from);
+    if (to)
+        paintTo(to);
+    theme.EndBufferedAnimation(buffer);
+    return true;
+}
+
 ShcoreDLL::ShcoreDLL() : OWL::TModule(L"shcore.dll", true, true, false) {}
 
 ShcoreDLL& ShcoreDLL::Instance()

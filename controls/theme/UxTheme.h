@@ -9,6 +9,8 @@
 #include <uxtheme.h>
 #include <windows.h>
 
+#include <functional>
+
 namespace OrvLinkingUtils
 {
 
@@ -63,6 +65,12 @@ public:
 private:
     ShcoreDLL();
 };
+
+// Paints rect as a linear fade from one look to the other over durationMs through the visual styles'
+// buffered animation (0 paints the second look at once). False when no animation could begin: nothing
+// was painted, and the caller paints the look it wants directly.
+bool PaintBufferedTransition(HWND window, HDC dc, const RECT& rect, DWORD durationMs,
+                             const std::function<void(HDC)>& paintFrom, const std::function<void(HDC)>& paintTo);
 
 } // namespace OrvLinkingUtils
 

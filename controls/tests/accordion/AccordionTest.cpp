@@ -108,6 +108,25 @@ TEST(Accordion, APaneOpensOverAbout120MillisecondsWithThePagesHeight)
     EXPECT_FALSE(IsWindow(f.workflow.page));
 }
 
+// A pane opened by its owner, and placed by the owner at the height it has reached after every step, keeps
+// its header: the heights it passes through while opening are no header height.
+TEST(Accordion, APaneOpenedByItsOwnerKeepsItsHeaderWhileTheOwnerPlacesIt)
+{
+    Fixture f;
+    f.pane.Expand(true);
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 300)
+    {
+        OwlTest::PumpMessages();
+        RECT now{};
+        f.pane.GetClientRect(&now);
+        f.pane.SetWindowPos(nullptr, 0, 0, now.right, now.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Sleep(5);
+    }
+    EXPECT_EQ(HeaderHeight, f.pane.HeaderHeight());
+    EXPECT_EQ(HeaderHeight + ContentHeight, f.Height());
+}
+
 TEST(Accordion, ADoubleClickTogglesOnce)
 {
     Fixture f;
