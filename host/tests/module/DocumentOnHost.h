@@ -58,7 +58,7 @@ public:
                          : Host::HostDocument::Offline(recording, calculated))
     {
         VyrRegisterStaticClassObjects();
-        table_ = std::make_unique<Host::Calc::ModuleFunctionTable>(host_->Data(), HostTests::StandIn(), host_->Unknown());
+        table_ = std::make_unique<Host::Calc::ModuleFunctionTable>(host_->Data(), framework_, host_->Unknown());
         host_->SetFunctionLookup(table_->Lookup());
         document_ = new SistraDocument(host_->Unknown(), nullptr, 0);
         holder_ = Orv::ComPtr<IUnknown>(document_->Outer());
@@ -101,6 +101,9 @@ public:
     Host::HostDocument& Host() { return *host_.Get(); }
 
 private:
+    // The module caches the framework it finds first: the shared one must be there before anything of the
+    // module runs, or a document made first in the process would load a framework of its own.
+    IVyrStandIn& framework_ = HostTests::StandIn();
     Orv::ComPtr<Host::HostDocument> host_;
     std::unique_ptr<Host::Calc::ModuleFunctionTable> table_;
     SistraDocument* document_;
