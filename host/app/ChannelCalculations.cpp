@@ -75,9 +75,14 @@ HRESULT STDMETHODCALLTYPE ChannelCalcSlot::GetState(uint32_t* state)
 
 HRESULT STDMETHODCALLTYPE ChannelCalcSlot::Install(IUnknown* calculation, uint16_t)
 {
+    if (!calculation)
+    {
+        Hold(0, nullptr);
+        return S_OK;
+    }
     Orv::ComPtr<IHostCalculation> host;
     uint32_t typeId = 0;
-    if (!calculation || FAILED(calculation->QueryInterface(IID_IHostCalculation, host.PutVoid())) ||
+    if ( FAILED(calculation->QueryInterface(IID_IHostCalculation, host.PutVoid())) ||
         FAILED(host->GetCalculationType(&typeId)))
         return E_INVALIDARG;
     return Orv::CatchReturn([&]() -> HRESULT {

@@ -287,6 +287,22 @@ HRESULT STDMETHODCALLTYPE HostDocument::CreateVirtualChannel(uint32_t, uint16_t,
     });
 }
 
+HRESULT STDMETHODCALLTYPE HostDocument::RemoveVirtualChannel(uint32_t, const WCHAR* name)
+{
+    if (!name)
+        return E_POINTER;
+    HostSourcePair source{};
+    if (LowerCase(ToUtf8(name)).rfind("vch", 0) != 0 || ResolveSourceName(name, &source) != S_OK ||
+        static_cast<size_t>(source.value) < firstVirtualChannel_)
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&] {
+        calculations_.Slot(source.value, HostVirtualChannelSelector).Hold(0, nullptr);
+        if (static_cast<size_t>(source.value) + 1 == calculatedChannels_.size())
+            calculatedChannels_.pop_back();
+        ForgetCompiledItems();
+    });
+}
+
 template <class Call>
 void HostDocument::NotifySinks(Call&& call)
 {

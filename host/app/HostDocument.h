@@ -165,6 +165,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetEndPosition(uint32_t reserved, HostEndPosition* position) override;
     // IHostVirtualChannels: the new channel's text is the text calculation installed at its reference.
     HRESULT STDMETHODCALLTYPE CreateVirtualChannel(uint32_t, uint16_t, uint32_t, BSTR* name, HostItemId* channel) override;
+    HRESULT STDMETHODCALLTYPE RemoveVirtualChannel(uint32_t, const WCHAR* name) override;
 
     // IOnlineDataSource
     HRESULT STDMETHODCALLTYPE AddSink(IOnlineDataSink* sink) override;

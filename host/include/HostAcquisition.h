@@ -114,6 +114,9 @@ struct IHostVirtualChannels : IUnknown
     // calculation at (channel: the 0-based N - 1, selector HostVirtualChannelSelector).
     virtual HRESULT STDMETHODCALLTYPE CreateVirtualChannel(uint32_t reserved1, uint16_t reserved2, uint32_t reserved3,
                                                            BSTR* name, HostItemId* channel) = 0;
+    // 4: takes the calculated channel of that name ("vchN") out of the document: its calculation goes,
+    // and the last channel's number is free again; E_INVALIDARG for a name that is no channel made so.
+    virtual HRESULT STDMETHODCALLTYPE RemoveVirtualChannel(uint32_t reserved, const WCHAR* name) = 0;
 };
 __CRT_UUID_DECL(IHostVirtualChannels, 0x2C9E4B17, 0x6A30, 0x4F8D, 0x8E, 0x51, 0xB3, 0x7D, 0x0C, 0x94, 0xA2, 0xE6)
 inline constexpr int32_t HostVirtualChannelSelector = 4;

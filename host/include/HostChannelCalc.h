@@ -69,7 +69,7 @@ inline constexpr uint32_t HostCalcInstalled = 0x40000000u;
 struct IHostCalcTarget : IUnknown
 {
     // 3: installs the calculation (an IHostCalculation); flags 0xFFFF. E_INVALIDARG, the slot unchanged,
-    // for a calculation whose text the document cannot compile.
+    // for a calculation whose text the document cannot compile. Null empties the slot.
     virtual HRESULT STDMETHODCALLTYPE Install(IUnknown* calculation, uint16_t flags) = 0;
 };
 

@@ -306,21 +306,41 @@ bool CreateHostCalcFromTextRange(IHostDocument* document, const Orv::String& exp
     return calculation && InstallHostCalc(document, calculation.Get(), channel, selector);
 }
 
-bool InstallHostCalc(IHostDocument* document, IUnknown* calculation, int32_t channel, int32_t selector)
+namespace
+{
+
+// The target of the channel's slot, its calculation told that it is being replaced; null when the host
+// gives none.
+Orv::ComPtr<IHostCalcTarget> ReplacedSlot(IHostDocument* document, int32_t channel, int32_t selector)
 {
     const Orv::ComPtr<IHostDocumentData> data = QueryDocumentData(document);
-    if (!data || !calculation)
-        return false;
+    if (!data)
+        return nullptr;
     PrepareSlotForReplacement(data.Get(), channel, selector);
     IVyrObjectFactory* factory = ObjectFactoryAccessor::Get();
     Orv::ComPtr<IHostCalcReceiver> receiver;
     Orv::ComPtr<IHostCalcTarget> target;
-    Orv::ComPtr<IUnknown> face;
     if (!factory || FAILED(factory->GetObject(Sistra::HostCalculationReceiverType::Id(), IID_IHostCalcReceiver, receiver.PutVoid())) ||
-        !receiver || FAILED(receiver->GetTarget(channel, selector, data.Get(), target.Put())) || !target ||
-        FAILED(calculation->QueryInterface(IID_IHostCalculation, face.PutVoid())))
+        !receiver || FAILED(receiver->GetTarget(channel, selector, data.Get(), target.Put())))
+        return nullptr;
+    return target;
+}
+
+} // namespace
+
+bool InstallHostCalc(IHostDocument* document, IUnknown* calculation, int32_t channel, int32_t selector)
+{
+    Orv::ComPtr<IUnknown> face;
+    if (!calculation || FAILED(calculation->QueryInterface(IID_IHostCalculation, face.PutVoid())))
         return false;
-    return target->Install(face.Get(), HostCalcInstallFlags) == S_OK;
+    const Orv::ComPtr<IHostCalcTarget> target = ReplacedSlot(document, channel, selector);
+    return target && target->Install(face.Get(), HostCalcInstallFlags) == S_OK;
+}
+
+bool ClearHostCalc(IHostDocument* document, int32_t channel, int32_t selector)
+{
+    const Orv::ComPtr<IHostCalcTarget> target = ReplacedSlot(document, channel, selector);
+    return target && target->Install(nullptr, HostCalcInstallFlags) == S_OK;
 }
 
 void ResetChannelCalculation(IHostDocument* document, int32_t channel, int32_t selector)

@@ -89,5 +89,9 @@ bool CreateHostCalcFromTextRange(IHostDocument* document, const Orv::String& exp
 // that it is being replaced. True exactly when the host took it.
 bool InstallHostCalc(IHostDocument* document, IUnknown* calculation, int32_t channel, int32_t selector);
 
+// Empties the channel's slot of that selector, after telling the calculation there that it goes. True
+// exactly when the host emptied it.
+bool ClearHostCalc(IHostDocument* document, int32_t channel, int32_t selector);
+
 // Tells the calculation in the channel's slot that it is being replaced.
 void ResetChannelCalculation(IHostDocument* document, int32_t channel, int32_t selector);

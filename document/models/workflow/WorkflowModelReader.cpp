@@ -24,7 +24,8 @@ const PropertyValueType<T>* WorkflowModelReader::Lookup(int32_t id) const
     const PropertyInfo info = GetPropertyInfo(id);
     if (info.ownerKind == 0 || info.type != T)
         return nullptr;
-    const ModelPtr model = document_.GetModel(info.ownerKind);
+    const ModelPtr model = only_ ? (only_->GetModelId() == info.ownerKind ? only_ : nullptr)
+                                 : document_->GetModel(info.ownerKind);
     return model ? model->GetValuePtr<T>(id) : nullptr;
 }
 

@@ -13,7 +13,9 @@ class WorkflowModelReader final : public ModelPropertyReader
 {
 public:
     // The document keeps its models alive; the reader hands out pointers into them.
-    explicit WorkflowModelReader(ModelOwner& document) : document_(document) {}
+    explicit WorkflowModelReader(ModelOwner& document) : document_(&document) {}
+    // Reads the one model's own properties (a copy the document does not own); no others.
+    explicit WorkflowModelReader(ModelPtr model) : only_(std::move(model)) {}
 
     const int32_t* GetInt(int32_t id) const override;
     const double* GetDouble(int32_t id) const override;
@@ -26,7 +28,8 @@ private:
     template <PropertyType T>
     const PropertyValueType<T>* Lookup(int32_t id) const;
 
-    ModelOwner& document_;
+    ModelOwner* document_ = nullptr;
+    ModelPtr only_;
 };
 
 } // namespace Sistra
