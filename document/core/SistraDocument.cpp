@@ -2,6 +2,7 @@
 
 #include "document/analysis/AnalysisSettingsReader.h"
 #include "document/analysis/ParameterNames.h"
+#include "calc/engine/ExpressionText.h"
 #include "VyrServices.h"
 #include "foundation/com/ComBoundary.h"
 #include "foundation/text/StringResources.h"
@@ -124,15 +125,19 @@ int32_t SistraDocument::GetChannelCount()
     return count;
 }
 
-// The host offers no question about what a channel depends on: a channel counts as depending on the
-// analysis whenever the analysis has its calculations, as the host's failing answer would.
+// A channel depends on the analysis when its calculation reads the analysis's loop events, directly or
+// through other sources; a host that cannot answer counts as a dependency.
 bool SistraDocument::ChannelDependsOnAnalysis(int32_t channel)
 {
     if (channel == NoChannel)
         return false;
     if (!HostChildData())
         return true;
-    return data_ && data_->PressureStore().HasCalculations();
+    if (!data_ || !data_->PressureStore().HasCalculations())
+        return false;
+    VARIANT_BOOL reads = VARIANT_TRUE;
+    IHostDataItems* items = HostDataItems();
+    return !items || FAILED(items->ChannelReads(channel, LoopEventStreamName, &reads)) || reads != VARIANT_FALSE;
 }
 
 AnalysisSettings SistraDocument::Settings()

@@ -758,6 +758,74 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetSourceDisplayText(const WCHAR* name, 
     });
 }
 
+namespace
+{
+
+bool IsWordCharacter(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+// Whether the lower-case text holds the word (not as part of a longer name).
+bool HoldsWord(const std::string& text, const std::string& word)
+{
+    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
+        if ((at == 0 || !IsWordCharacter(text[at - 1])) &&
+            (at + word.size() == text.size() || !IsWordCharacter(text[at + word.size()])))
+            return true;
+    return false;
+}
+
+} // namespace
+
+std::string HostDocument::ChannelText(int32_t channel) const
+{
+    const int32_t recorded = static_cast<int32_t>(Data().Channels().size());
+    const bool calculated = channel >= recorded;
+    const int32_t index = calculated ? channel - recorded : channel;
+    const std::wstring* installed =
+        calculations_.FindText(index, calculated ? HostVirtualChannelSelector : HostChannelCalcSelector);
+    if (installed)
+        return LowerCase(ToUtf8(*installed));
+    return calculated && static_cast<size_t>(index) < calculatedChannels_.size()
+        ? LowerCase(calculatedChannels_[static_cast<size_t>(index)]) : std::string();
+}
+
+// Follows the calculated channels and named items the text reads; followed keeps those seen.
+bool HostDocument::TextReads(const std::string& text, const std::string& name, std::vector<std::string>& followed) const
+{
+    if (HoldsWord(text, name))
+        return true;
+    const auto follow = [&](const std::string& word, const std::string& itsText) {
+        if (!HoldsWord(text, word) || std::find(followed.begin(), followed.end(), word) != followed.end())
+            return false;
+        followed.push_back(word);
+        return TextReads(itsText, name, followed);
+    };
+    const int32_t recorded = static_cast<int32_t>(Data().Channels().size());
+    for (size_t index = 0; index < calculatedChannels_.size(); ++index)
+        if (follow("vch" + std::to_string(index + 1), ChannelText(recorded + static_cast<int32_t>(index))))
+            return true;
+    for (const NamedItem& item : items_)
+        if (follow(item.name, LowerCase(item.text)))
+            return true;
+    return false;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::ChannelReads(int32_t channel, const WCHAR* name, VARIANT_BOOL* reads)
+{
+    if (!name || !reads)
+        return E_POINTER;
+    *reads = VARIANT_FALSE;
+    if (!HasChannel(channel))
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&] {
+        std::vector<std::string> followed;
+        if (TextReads(ChannelText(channel), LowerCase(ToUtf8(name)), followed))
+            *reads = VARIANT_TRUE;
+    });
+}
+
 HRESULT STDMETHODCALLTYPE HostDocument::GetRecordCount(int32_t* count, int32_t* current)
 {
     if (!count || !current)

@@ -182,6 +182,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetSourceName(uint32_t kind, int32_t index, BSTR* name) override;
     HRESULT STDMETHODCALLTYPE SourceHasEvents(const WCHAR* name, VARIANT_BOOL* hasEvents) override;
     HRESULT STDMETHODCALLTYPE GetSourceDisplayText(const WCHAR* name, BSTR* text) override;
+    // Read from the texts: a text reads the names it holds as words.
+    HRESULT STDMETHODCALLTYPE ChannelReads(int32_t channel, const WCHAR* name, VARIANT_BOOL* reads) override;
 
     // IHostCalcItems
     HRESULT STDMETHODCALLTYPE FindItem(const WCHAR* name, HostItemId* id) override;
@@ -254,6 +256,9 @@ private:
     // text that holds the name at all); no name: every compiled item.
     void ForgetCompiledItems(const std::string& changed = {});
     std::vector<std::wstring> EventSourceNames() const;
+    // The text that makes the channel's samples (recorded channels, then calculated ones); empty for none.
+    std::string ChannelText(int32_t channel) const;
+    bool TextReads(const std::string& text, const std::string& name, std::vector<std::string>& followed) const;
 
     HostDocument(const Recording* recording, const Recording* source, std::vector<std::string> calculatedChannels);
     ~HostDocument() = default;

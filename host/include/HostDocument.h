@@ -324,6 +324,9 @@ struct IHostDataItems : IUnknown
     // 9: the text a person reads for the source of that name; S_FALSE and null for a name that stands
     // for none.
     virtual HRESULT STDMETHODCALLTYPE GetSourceDisplayText(const WCHAR* name, BSTR* text) = 0;
+    // 10: whether the channel (from 0: the recorded channels, then the calculated ones) reads the source
+    // of that name through its calculation, directly or through the sources it reads.
+    virtual HRESULT STDMETHODCALLTYPE ChannelReads(int32_t channel, const WCHAR* name, VARIANT_BOOL* reads) = 0;
 };
 inline constexpr uint32_t HostSourceListEvents = 0x80000000u;
 __CRT_UUID_DECL(IHostDataItems, 0x920CDDCC, 0x3748, 0x4EC1, 0x83, 0xF8, 0x59, 0xEF, 0xEE, 0x7E, 0xD0, 0x07)

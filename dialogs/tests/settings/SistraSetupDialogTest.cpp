@@ -271,6 +271,23 @@ TEST(SistraSetupDialog, TheRegionChoiceStoresTheHostsSelectionOrTheWholeRecordin
     dialog.Destroy();
 }
 
+// Once the document has analysed, only a channel whose calculation reads the loop events, directly or
+// through another channel, counts as depending on the analysis; OK takes two recorded channels.
+TEST(SistraSetupDialog, AfterAnAnalysisOnlyChannelsReadingTheLoopEventsAreRefused)
+{
+    DialogTests::DocumentFixture fixture("mmHg", {"pvmaxdet(sistra)", "pvmaxdet(vch1)", "cmpeakdet(ch1, 1, 0.2)"});
+    Sistra::SistraDocument& document = fixture.Document();
+    document.OnAnalyzeNowMsg();
+    const bool depends[] = {false, false, true, true, false};
+    for (int32_t channel = 0; channel < 5; ++channel)
+        EXPECT_EQ(depends[channel], document.ChannelDependsOnAnalysis(channel)) << channel;
+    Copies copies(document);
+    Sistra::SistraSetupDialog dialog(nullptr, document, copies.setup, copies.tau);
+    ASSERT_TRUE(dialog.Create());
+    EXPECT_TRUE(dialog.CanClose());
+    dialog.Destroy();
+}
+
 // The document's command shows the dialog to a person; only OK puts the edits in force.
 TEST(SistraSetupDialog, TheDocumentAdoptsTheEditsOnlyOnOk)
 {
