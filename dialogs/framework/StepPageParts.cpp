@@ -3,6 +3,7 @@
 #include "controls/buttons/WtlBitmapButton.h"
 #include "controls/sampling/SamplingControlPane.h"
 #include "controls/windows/GdiPlusBitmaps.h"
+#include "dialogs/framework/DocumentCommand.h"
 #include "dialogs/helpers/UnitChoices.h"
 #include "document/core/SistraDocument.h"
 #include "foundation/text/StringResources.h"
@@ -135,10 +136,7 @@ void StepPageParts::ShowUnitLabels(HWND page, const StepPageLayout& layout, Sist
 void StepPageParts::OpenSettings(SistraDocument* document)
 {
     if (document)
-        document->SendMsg(document->Outer(),
-                          MsgData<MsgPayload0>{MsgIdClass<&SistraDocumentGUID, AutomationMessage::OpenSistraSettings>::Id(),
-                                               SettingsMessageFlags, {}},
-                          0);
+        SendDocumentCommand(*document, AutomationMessage::OpenSistraSettings, MsgPayload0{}, SettingsMessageFlags);
 }
 
 void StepPageParts::SendToPane(HWND page, UINT message, WPARAM wParam, LPARAM lParam)

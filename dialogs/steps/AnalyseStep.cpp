@@ -1,5 +1,6 @@
 #include "dialogs/steps/AnalyseStep.h"
 
+#include "dialogs/framework/DocumentCommand.h"
 #include "dialogs/helpers/UnitChoices.h"
 #include "hostframework/messaging/SistraIds.h"
 
@@ -50,10 +51,6 @@ void AnalyseStep::OnModelChanged(const Sistra::PropertyIdSet& changed)
 LRESULT AnalyseStep::OnAnalyzeNow(WORD, WORD, HWND, BOOL&)
 {
     if (Sistra::SistraDocument* document = GetDocument())
-        document->SendMsg(document->Outer(),
-                          MsgData<MsgPayload0>{MsgIdClass<&SistraDocumentGUID,
-                                                          Sistra::AutomationMessage::AnalyzeSistraNow>::Id(),
-                                               0, {}},
-                          0);
+        Sistra::SendDocumentCommand(*document, Sistra::AutomationMessage::AnalyzeSistraNow);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "dialogs/steps/CalibrationStep.h"
 
 #include "controls/edits/ValidatingEdit.h"
+#include "dialogs/framework/DocumentCommand.h"
 #include "dialogs/helpers/CalibrationGuards.h"
 #include "dialogs/helpers/ControlBalloons.h"
 #include "dialogs/helpers/NumberFields.h"
@@ -9,6 +10,7 @@
 #include "foundation/system/RaisedFlag.h"
 #include "hostframework/messaging/SistraIds.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Sistra
@@ -16,14 +18,6 @@ namespace Sistra
 
 namespace
 {
-
-// An automation message's one whole-number value: its type code, then the value.
-struct PointPayload
-{
-    ULONG typeWord;
-    LONG point;
-};
-constexpr ULONG LongValueType = 2;
 
 double FactorOf(const Orv::PrefixedUnit& unit)
 {
@@ -39,10 +33,18 @@ double FactorOf(const UnitInfo& unit)
 
 void CalibrationBoxes::Initialise(HWND page)
 {
-    for (const CalibrationBox& box : spec_.boxes)
+    if (spec_->unitChoice)
+    {
+        std::vector<Orv::PrefixedUnit> units;
+        spec_->unitChoice->units(units);
+        for (const Orv::PrefixedUnit& unit : units)
+            SendDlgItemMessageW(page, CalibrationControl::KnownUnit, CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(unit.GetText().c_str()));
+    }
+    for (const CalibrationBox& box : spec_->boxes)
         if (box.editId)
             InstallSilentSetText(GetDlgItem(page, box.editId));
-    if (!spec_.twoPoint)
+    if (!spec_->twoPoint)
         return;
     for (const int line : {CalibrationControl::TopSeparator, CalibrationControl::MiddleSeparator,
                            CalibrationControl::BottomSeparator})
@@ -58,11 +60,11 @@ double CalibrationBoxes::BoxFactor(const CalibrationBox& box, SistraDocument& do
     {
     case BoxScale::PressureChannel: return FactorOf(GetPressureUnit(document, false));
     case BoxScale::VolumeChannel: return FactorOf(GetVolumeUnit(document, false));
-    case BoxScale::ModelUnit: return FactorOf(model.GetValue<PropertyType::Unit>(spec_.unitProperty));
+    case BoxScale::ModelUnit: return FactorOf(model.GetValue<PropertyType::Unit>(spec_->unitProperty));
     case BoxScale::ModelUnitPerConductance:
     {
         const ModelPtr conductance = document.GetModel(ModelKind::ConductanceCalib);
-        return FactorOf(model.GetValue<PropertyType::Unit>(spec_.unitProperty)) /
+        return FactorOf(model.GetValue<PropertyType::Unit>(spec_->unitProperty)) /
                (conductance ? FactorOf(conductance->GetConductanceUnit()) : 1.0);
     }
     case BoxScale::AsTyped: break;
@@ -74,13 +76,13 @@ void CalibrationBoxes::EditChanged(HWND page, int id, SistraDocument& document, 
 {
     // Set while the page writes the user's number into the model; a nested change keeps it.
     const Orv::RaisedFlag editing(editing_);
-    for (const CalibrationBox& box : spec_.boxes)
+    for (const CalibrationBox& box : spec_->boxes)
     {
         if (!box.editId || box.editId != id)
             continue;
         const double value = ParseNumber(GetWindowTextString(GetDlgItem(page, id)));
         if (IsBlankMarker(value))
-            model.SetValue<PropertyType::Bool>(spec_.appliedProperty, false);
+            model.SetValue<PropertyType::Bool>(spec_->appliedProperty, false);
         // The blank and invalid markers are stored as they are.
         const double stored = std::isnan(value) ? value : value * BoxFactor(box, document, model);
         model.SetValue<PropertyType::Double>(box.propertyId, stored);
@@ -90,12 +92,14 @@ void CalibrationBoxes::EditChanged(HWND page, int id, SistraDocument& document, 
 
 void CalibrationBoxes::ShowModel(HWND page, const PropertyIdSet& changed, SistraDocument& document, Model& model)
 {
-    if (changed.Test(spec_.appliedProperty))
+    if (changed.Test(spec_->appliedProperty))
         CheckDlgButton(page, StepControl::Apply,
-                       model.GetValue<PropertyType::Bool>(spec_.appliedProperty) ? BST_CHECKED : BST_UNCHECKED);
+                       model.GetValue<PropertyType::Bool>(spec_->appliedProperty) ? BST_CHECKED : BST_UNCHECKED);
+    if (spec_->unitChoice && changed.Test(spec_->unitProperty))
+        ShowUnit(page, model);
     if (editing_)
         return;
-    for (const CalibrationBox& box : spec_.boxes)
+    for (const CalibrationBox& box : spec_->boxes)
         if (box.editId && changed.Test(box.propertyId))
         {
             const double stored = model.GetValue<PropertyType::Double>(box.propertyId);
@@ -104,28 +108,65 @@ void CalibrationBoxes::ShowModel(HWND page, const PropertyIdSet& changed, Sistra
         }
 }
 
-void CalibrationBoxes::FromSelection(HWND page, int button, SistraDocument& document)
+// The unit shown by the label and chosen in the list; nothing chosen for a unit the list does not have
+// (an older document's).
+void CalibrationBoxes::ShowUnit(HWND page, Model& model) const
+{
+    const Orv::PrefixedUnit unit = PrefixedUnitOf(model.GetValue<PropertyType::Unit>(spec_->unitProperty));
+    SetDlgItemTextW(page, CalibrationControl::KnownUnitLabel, unit.GetText().c_str());
+    std::vector<Orv::PrefixedUnit> units;
+    spec_->unitChoice->units(units);
+    const auto found = std::find_if(units.begin(), units.end(), [&](const auto& entry) { return UnitsEqual(entry, unit); });
+    const auto item = found == units.end() ? -1 : found - units.begin();
+    SendDlgItemMessageW(page, CalibrationControl::KnownUnit, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+}
+
+void CalibrationBoxes::UnitChanged(HWND page, Model& model)
+{
+    if (!spec_->unitChoice)
+        return;
+    std::vector<Orv::PrefixedUnit> units;
+    spec_->unitChoice->units(units);
+    const auto index = static_cast<int>(SendDlgItemMessageW(page, CalibrationControl::KnownUnit, CB_GETCURSEL, 0, 0));
+    if (index < 0 || index >= static_cast<int>(units.size()))
+        return;
+    const Orv::PrefixedUnit& chosen = units[static_cast<size_t>(index)];
+    const double oldFactor = FactorOf(model.GetValue<PropertyType::Unit>(spec_->unitProperty));
+    const double newFactor = FactorOf(chosen);
+    model.SetValue<PropertyType::Unit>(spec_->unitProperty, UnitInfo{chosen.Name(), chosen.Prefix()});
+    for (const int id : spec_->unitChoice->values)
+    {
+        if (id < 0)
+            continue;
+        // The blank and invalid markers stay as they are.
+        const double stored = model.GetValue<PropertyType::Double>(id);
+        if (!std::isnan(stored))
+            model.SetValue<PropertyType::Double>(id, stored / oldFactor * newFactor);
+    }
+    model.CommitChanges();
+}
+
+bool CalibrationBoxes::SelectionUsable(HWND page, int button, SistraDocument& document) const
 {
     const ModelPtr setup = document.GetSetupModel();
-    const int32_t channel = !setup ? NoChannel : spec_.pressureSource ? setup->GetPressureChannel() : setup->GetVolumeChannel();
-    if (!SelectionUsableForChannel(document, channel))
-    {
-        ShowControlBalloonFromStrings(GetDlgItem(page, button), spec_.noSelectionTitle, spec_.noSelectionText);
+    const int32_t channel = !setup ? NoChannel : spec_->pressureSource ? setup->GetPressureChannel() : setup->GetVolumeChannel();
+    if (SelectionUsableForChannel(document, channel))
+        return true;
+    ShowControlBalloonFromStrings(GetDlgItem(page, button), spec_->noSelectionTitle, spec_->noSelectionText);
+    return false;
+}
+
+void CalibrationBoxes::FromSelection(HWND page, int button, SistraDocument& document)
+{
+    if (!SelectionUsable(page, button, document))
         return;
-    }
     const LONG point = button == StepControl::FirstFromSelection ? 0 : 1;
-    document.SendMsg(document.Outer(),
-                     MsgData<PointPayload>{MsgIdClass<&SistraDocumentGUID, 0>::Id() | spec_.fromSelectionMessage, 0,
-                                           {LongValueType, point}},
-                     0);
+    SendDocumentCommand(document, spec_->fromSelectionMessage, OneLongPayload{.value = point});
 }
 
 void CalibrationBoxes::LaunchMpvs(SistraDocument& document)
 {
-    document.SendMsg(document.Outer(),
-                     MsgData<MsgPayload0>{MsgIdClass<&SistraDocumentGUID, AutomationMessage::OpenMPVSControlSoftware>::Id(),
-                                          0, {}},
-                     0);
+    SendDocumentCommand(document, AutomationMessage::OpenMPVSControlSoftware);
 }
 
 } // namespace Sistra

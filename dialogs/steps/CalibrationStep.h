@@ -7,6 +7,7 @@
 #include "dialogs/framework/StepDlgBase.h"
 
 #include <array>
+#include <vector>
 
 namespace Sistra
 {
@@ -29,6 +30,15 @@ struct CalibrationBox
     BoxScale scale;
 };
 
+// A drop-down list of the units in which a page's known values are typed, and a label that repeats the
+// unit beside the second row. Another unit keeps the numbers shown and reads them in it.
+struct ModelUnitChoice
+{
+    void (*units)(std::vector<Orv::PrefixedUnit>& list);
+    // The properties kept in the model's unit; -1 for none.
+    std::array<int, 3> values;
+};
+
 struct CalibrationPageSpec
 {
     // Boxes with id 0 are not on the page.
@@ -41,9 +51,11 @@ struct CalibrationPageSpec
     USHORT fromSelectionMessage;
     UINT noSelectionTitle;
     UINT noSelectionText;
-    // A two-point page: it has separators to align and the button that starts the MPVS control
-    // software, and its sampled values (boxes 0 and 2) are shown again after a problem.
+    // A two-point page: it has separators to align and, where the page has it, the button that starts
+    // the MPVS control software, and its sampled values (boxes 0 and 2) are shown again after a problem.
     bool twoPoint = true;
+    // The list of units for the model's unit property; none when the page offers no choice.
+    const ModelUnitChoice* unitChoice = nullptr;
 };
 
 namespace CalibrationControl
@@ -53,6 +65,8 @@ constexpr int LaunchMpvsLabel = 1112;
 constexpr int TopSeparator = 1072;
 constexpr int MiddleSeparator = 1073;
 constexpr int BottomSeparator = 1099;
+constexpr int KnownUnit = 1106;
+constexpr int KnownUnitLabel = 1084;
 } // namespace CalibrationControl
 
 inline constexpr StepImageButton CalibrationImageButtons[] = {
@@ -64,7 +78,9 @@ inline constexpr StepImageButton CalibrationImageButtons[] = {
 class CalibrationBoxes
 {
 public:
-    explicit CalibrationBoxes(const CalibrationPageSpec& spec) : spec_(spec) {}
+    explicit CalibrationBoxes(const CalibrationPageSpec& spec) : spec_(&spec) {}
+    // The page's boxes now stand for other properties.
+    void Respec(const CalibrationPageSpec& spec) { spec_ = &spec; }
 
     // Separators as wide as the instructions, the MPVS button only where the software is, boxes that
     // hear no change when the page writes them.
@@ -76,14 +92,20 @@ public:
     void ShowModel(HWND page, const PropertyIdSet& changed, SistraDocument& document, Model& model);
     // Asks the document for the selection's mean, or says why the selection will not do.
     void FromSelection(HWND page, int button, SistraDocument& document);
+    // The selection is one the buttons can measure; else a balloon on the button says so.
+    bool SelectionUsable(HWND page, int button, SistraDocument& document) const;
+    // The unit chosen in the list goes into the model, the values kept in it rescaled; committed.
+    void UnitChanged(HWND page, Model& model);
     void LaunchMpvs(SistraDocument& document);
 
     // The factor a box's number is multiplied by to store it.
     double BoxFactor(const CalibrationBox& box, SistraDocument& document, Model& model) const;
-    const CalibrationPageSpec& Spec() const { return spec_; }
+    const CalibrationPageSpec& Spec() const { return *spec_; }
 
 private:
-    const CalibrationPageSpec& spec_;
+    void ShowUnit(HWND page, Model& model) const;
+
+    const CalibrationPageSpec* spec_;
     bool editing_ = false;
 };
 
@@ -126,6 +148,7 @@ public:
         COMMAND_HANDLER(CalibrationControl::LaunchMpvs, BN_CLICKED, OnLaunchMpvs)
         COMMAND_HANDLER(StepControl::FirstFromSelection, BN_CLICKED, OnFromSelection)
         COMMAND_HANDLER(StepControl::SecondFromSelection, BN_CLICKED, OnFromSelection)
+        COMMAND_HANDLER(CalibrationControl::KnownUnit, CBN_SELCHANGE, OnUnitChange)
         CHAIN_MSG_MAP(Base)
     END_MSG_MAP()
 
@@ -158,6 +181,12 @@ protected:
     {
         if (this->GetDocument())
             boxes_.FromSelection(this->m_hWnd, id, *this->GetDocument());
+        return 0;
+    }
+    LRESULT OnUnitChange(WORD, WORD, HWND, BOOL&)
+    {
+        if (this->GetModel())
+            boxes_.UnitChanged(this->m_hWnd, *this->GetModel());
         return 0;
     }
 

@@ -60,12 +60,13 @@ public:                                                                         
 #define COMMAND_CODE_HANDLER(code, func)                                                                        \
     ATL_MSG_ENTRY(uMsg == WM_COMMAND && HIWORD(wParam) == (code),                                               \
                   func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), bHandled))
-#define NOTIFY_HANDLER(id, code, func)                                                                          \
+// (The notification parameter is not called code: that would replace NMHDR's member of that name.)
+#define NOTIFY_HANDLER(id, notification, func)                                                                  \
     ATL_MSG_ENTRY(uMsg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->idFrom == static_cast<UINT_PTR>(id) && \
-                      reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(code),                        \
+                      reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(notification),                \
                   func(static_cast<int>(wParam), reinterpret_cast<NMHDR*>(lParam), bHandled))
-#define NOTIFY_CODE_HANDLER(code, func)                                                                         \
-    ATL_MSG_ENTRY(uMsg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(code),       \
+#define NOTIFY_CODE_HANDLER(notification, func)                                                                 \
+    ATL_MSG_ENTRY(uMsg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(notification), \
                   func(static_cast<int>(wParam), reinterpret_cast<NMHDR*>(lParam), bHandled))
 #define CHAIN_MSG_MAP(theChainClass)                                                                            \
     if (theChainClass::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))                              \
