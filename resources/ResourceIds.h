@@ -292,6 +292,26 @@
 #define IDS_ALPHA_SV_REF 450
 #define IDS_ALPHA_CO_MILLAR 451
 #define IDS_ALPHA_CO_REF 452
+// The saline calibration step's page, its bolus list's menu and the parallel conductance dialog.
+#define IDD_STEP_SALINE 140
+#define IDC_SALINE_ANALYZE_NOW 1098
+#define IDC_SALINE_HEADING 1136
+#define IDC_SALINE_LINE 1072
+#define IDC_SALINE_ANALYZED 1135
+#define IDC_SALINE_ADD 1134
+#define IDC_SALINE_LIST 1100
+#define IDC_SALINE_APPLIED 1102
+#define IDC_SALINE_BOTTOM_LINE 1073
+#define IDM_BOLUS_LIST 127
+#define ID_BOLUS_DELETE 40007
+#define ID_BOLUS_EDIT 40008
+#define IDS_SALINE_APPLIED 456
+#define IDS_SALINE_ANALYZED 457
+#define IDS_SALINE_NOTHING_TO_ADD 458
+#define IDS_SALINE_ROW 22946
+#define IDD_EDIT_BOLUS 143
+#define IDC_EDIT_BOLUS_VALUE 1131
+#define IDC_EDIT_BOLUS_UNIT 1133
 
 // The settings dialog: its controls, help, Tau models and the number fields' range texts.
 #define IDD_SETTINGS 134

@@ -63,14 +63,33 @@ RECT GetControlRect(HWND page, int id)
     return rect;
 }
 
-HFONT MakeInstructionFont(HWND control)
+namespace
+{
+
+// The icon-title font's face and attributes in the control's font height.
+LOGFONTW IconTitleFontFor(HWND control)
 {
     LOGFONTW controlFont{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof controlFont, &controlFont);
     LOGFONTW font{};
     SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0);
     font.lfHeight = controlFont.lfHeight;
+    return font;
+}
+
+} // namespace
+
+HFONT MakeInstructionFont(HWND control)
+{
+    LOGFONTW font = IconTitleFontFor(control);
     font.lfItalic = TRUE;
+    return CreateFontIndirectW(&font);
+}
+
+HFONT MakeHeadingFont(HWND control)
+{
+    LOGFONTW font = IconTitleFontFor(control);
+    font.lfWeight = FW_BOLD;
     return CreateFontIndirectW(&font);
 }
 

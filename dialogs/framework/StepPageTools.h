@@ -38,6 +38,8 @@ constexpr UINT PaneReadyMessage = WM_USER + 3;     // wParam 1 ready, 0 not
 RECT GetControlRect(HWND page, int id);
 // The icon-title font's face in the control's font height, italic; the caller owns it.
 HFONT MakeInstructionFont(HWND control);
+// The same face in the control's font height, bold: a section heading's.
+HFONT MakeHeadingFont(HWND control);
 // Grows the control to the height its text needs (no smaller), moves every control below its top edge
 // down as much and makes the page as much taller; the pixels it grew.
 int FitTextHeight(HWND page, int id);

@@ -1,5 +1,6 @@
 #include "DocumentImplementations.h"
 #include "DocumentViews.h"
+#include "Framework.h"
 
 #include <algorithm>
 #include <cstring>
@@ -20,15 +21,32 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(ULONG, ULONG, ULONG_PTR, ULONG_PTR) override { return S_FALSE; }
 };
 
-// The document has no views in a batch run; what it broadcasts to them is counted, nothing else.
+// What the document broadcasts to its views reaches whoever observes them (the pages of its workflow
+// do); the framework's subject manager keeps the observers, as it keeps every subject's.
 class ViewBroadcaster final : public DelegatingFace<ISubject>
 {
 public:
     using DelegatingFace::DelegatingFace;
-    HRESULT STDMETHODCALLTYPE Notify(ULONG, void*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE AddObserver(IObserver*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE RemoveObserver(IObserver*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE AddObserverForEvent(IObserver*, ULONG, ULONG) override { return S_OK; }
+    ~ViewBroadcaster() { Framework().subjects.ForgetSubject(this); }
+    ViewBroadcaster(const ViewBroadcaster&) = delete;
+    ViewBroadcaster& operator=(const ViewBroadcaster&) = delete;
+
+    HRESULT STDMETHODCALLTYPE Notify(ULONG eventId, void* data) override
+    {
+        return Framework().subjects.Notify(this, eventId, data);
+    }
+    HRESULT STDMETHODCALLTYPE AddObserver(IObserver* observer) override
+    {
+        return Framework().subjects.AddObserver(this, observer);
+    }
+    HRESULT STDMETHODCALLTYPE RemoveObserver(IObserver* observer) override
+    {
+        return Framework().subjects.RemoveObserver(this, observer);
+    }
+    HRESULT STDMETHODCALLTYPE AddObserverForEvent(IObserver* observer, ULONG eventId, ULONG flags) override
+    {
+        return Framework().subjects.AddObserverForEvent(this, observer, eventId, flags);
+    }
     void STDMETHODCALLTYPE Destroy() override {}
 };
 

@@ -61,7 +61,8 @@ TEST(StepModelHandler, ModelEventsReachThePageInThePanesOrder)
     page.calls.clear();
     model->SetPressureCalibrationApplied(true);
     page.CommitModel();
-    EXPECT_EQ((std::vector<std::wstring>{L"changed 1", L"pane ready", L"pane clear", L"ready"}), page.calls);
+    EXPECT_EQ((std::vector<std::wstring>{L"changed 1", L"refresh", L"pane ready", L"pane clear", L"ready"}), page.calls)
+        << "the calibration applied runs the analysis again, whose results the page hears";
 
     page.calls.clear();
     model->SetPressureBase2(1.0);

@@ -4,7 +4,7 @@
 #include "dialogs/steps/PressureStep.h"
 #include "dialogs/steps/SamplingStep.h"
 
-#include "dialogs/tests/DialogTestSupport.h"
+#include "dialogs/tests/steps/StepPageTestSupport.h"
 #include "document/models/ModelValues.h"
 #include "foundation/text/StringResources.h"
 
@@ -14,56 +14,11 @@
 
 using namespace Sistra;
 
-namespace
-{
-
-// Types into the box as a person does: the box tells its page.
-void Type(HWND page, int id, const wchar_t* text)
-{
-    HWND edit = GetDlgItem(page, id);
-    SendMessageW(edit, EM_SETSEL, 0, -1);
-    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
-}
-
-std::wstring Text(HWND page, int id)
-{
-    wchar_t text[64] = {};
-    GetDlgItemTextW(page, id, text, 64);
-    return text;
-}
-
-// The title of the balloon shown last, and the balloon closed.
-std::wstring TakeBalloonTitle()
-{
-    HWND balloon = FindWindowW(L"XPBalloonHelp", nullptr);
-    if (!balloon)
-        return L"";
-    wchar_t title[64] = {};
-    GetWindowTextW(balloon, title, 64);
-    DestroyWindow(balloon);
-    OwlTest::PumpMessages();
-    return title;
-}
-
-double Stored(const ModelPtr& model, int id)
-{
-    return model->GetValue<PropertyType::Double>(id);
-}
-
-struct CalibrationPage
-{
-    explicit CalibrationPage(int step, DialogTests::DocumentFixture& fixture)
-        : page(CreateStepPage(step, pane.Window(), &fixture.Document()))
-    {
-        ShowWindow(page, SW_SHOW);
-    }
-    ~CalibrationPage() { DestroyWindow(page); }
-
-    DialogTests::TestPane pane;
-    HWND page;
-};
-
-} // namespace
+using DialogTests::StepPage;
+using DialogTests::Stored;
+using DialogTests::TakeBalloonTitle;
+using DialogTests::Text;
+using DialogTests::Type;
 
 // A sampled value is typed in the channel's unit (mV) and stored in its base unit (V); the box keeps what
 // was typed. Emptying a box takes the applied calibration back.
@@ -71,7 +26,7 @@ TEST(PressureStep, TypedValuesAreStoredInBaseUnitsAndAnEmptiedBoxWithdrawsTheCal
 {
     DialogTests::DocumentFixture fixture("mV");
     const ModelPtr model = fixture.Document().GetModel(ModelKind::PressureCalib);
-    CalibrationPage pressure(Sistra::StepId::PressureStep, fixture);
+    StepPage pressure(Sistra::StepId::PressureStep, fixture);
     ASSERT_TRUE(pressure.page);
     EXPECT_EQ(L"mV", Text(pressure.page, StepControl::FirstUnit));
 
@@ -109,7 +64,7 @@ TEST(PressureStep, ASelectionAcrossTwoRecordsIsRefusedWithABalloonAndNothingSent
 {
     DialogTests::DocumentFixture fixture;
     const ModelPtr model = fixture.Document().GetModel(ModelKind::PressureCalib);
-    CalibrationPage pressure(Sistra::StepId::PressureStep, fixture);
+    StepPage pressure(Sistra::StepId::PressureStep, fixture);
     const TickPosition start{0, 10}, end{1, 50};
     ASSERT_EQ(S_OK, fixture.Host().SelectRange(0, &start, &end));
     TakeBalloonTitle();
@@ -128,7 +83,7 @@ TEST(ConductanceStep, AnotherUnitReadsTheKnownValuesAsShownInIt)
 {
     DialogTests::DocumentFixture fixture;
     const ModelPtr model = fixture.Document().GetModel(ModelKind::ConductanceCalib);
-    CalibrationPage conductance(Sistra::StepId::ConductanceStep, fixture);
+    StepPage conductance(Sistra::StepId::ConductanceStep, fixture);
     ASSERT_TRUE(conductance.page);
     EXPECT_EQ(L"mS", Text(conductance.page, IDC_CONDUCTANCE_UNIT_LABEL));
     Type(conductance.page, IDC_CONDUCTANCE_KNOWN_1, L"5");
@@ -170,7 +125,7 @@ TEST(SamplingStep, TheInstructionFollowsTheWorkflowAndTheCheckBoxTheModel)
 
     DialogTests::DocumentFixture fixture;
     const ModelPtr model = fixture.Document().GetModel(ModelKind::SamplingStep);
-    CalibrationPage sampling(Sistra::StepId::SamplingStep, fixture);
+    StepPage sampling(Sistra::StepId::SamplingStep, fixture);
     ASSERT_TRUE(sampling.page);
     EXPECT_EQ(L"Start sampling:", Text(sampling.page, 1093));
     model->SetValue<PropertyType::Bool>(PropertyId::SamplingComplete, true);
@@ -193,7 +148,7 @@ TEST(CuvetteStep, TheSlopeAndInterceptAreStoredInBaseUnits)
             conductance->CommitChanges();
         }
         const ModelPtr model = fixture.Document().GetModel(ModelKind::CuvetteCalib);
-        CalibrationPage cuvette(Sistra::StepId::CuvetteStep, fixture);
+        StepPage cuvette(Sistra::StepId::CuvetteStep, fixture);
         ASSERT_TRUE(cuvette.page);
         EXPECT_EQ(relative ? L"\u00D7 1 RVU +" : L"\u00D7 1 mS +", Text(cuvette.page, IDC_CUVETTE_EQUATION));
         Type(cuvette.page, IDC_CUVETTE_SLOPE, L"2");
@@ -216,7 +171,7 @@ TEST(AnalyseStep, TheTypeListShowsTheModelsTypeAndStoresTheChoice)
     const ModelPtr model = fixture.Document().GetModel(ModelKind::AnalysisStep);
     model->SetValue<PropertyType::Int>(PropertyId::AnalysisType, 5);
     model->CommitChanges();
-    CalibrationPage analyse(Sistra::StepId::AnalyseStep, fixture);
+    StepPage analyse(Sistra::StepId::AnalyseStep, fixture);
     ASSERT_TRUE(analyse.page);
     EXPECT_EQ(-1, SendDlgItemMessageW(analyse.page, IDC_ANALYSE_TYPE, CB_GETCURSEL, 0, 0)) << "no such type";
     SendDlgItemMessageW(analyse.page, IDC_ANALYSE_TYPE, CB_SETCURSEL, 1, 0);
