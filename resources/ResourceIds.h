@@ -312,6 +312,25 @@
 #define IDD_EDIT_BOLUS 143
 #define IDC_EDIT_BOLUS_VALUE 1131
 #define IDC_EDIT_BOLUS_UNIT 1133
+// The MPVS volume calibration step's page.
+#define IDD_STEP_VOLUME_MPVS 142
+#define IDC_VOLUME_KNOWN_1 1127
+#define IDC_VOLUME_KNOWN_2 1128
+#define IDS_STEP_NO_VOLUME_SELECTION_TITLE 440
+#define IDS_STEP_NO_VOLUME_SELECTION 441
+// The known-volume calibration step's page.
+#define IDD_STEP_VOLUME_KNOWN 195
+#define IDC_KNOWN_VOLUME_MODE 1108
+#define IDC_KNOWN_VOLUME_ROW_1 1111
+#define IDC_KNOWN_VOLUME_ROW_2 1112
+#define IDC_KNOWN_VOLUME_1 1127
+#define IDC_KNOWN_VOLUME_2 1128
+#define IDS_KNOWN_VOLUME_ESV_EDV 504
+#define IDS_KNOWN_VOLUME_ESV_SV 505
+#define IDS_KNOWN_VOLUME_EDV_SV 506
+#define IDS_KNOWN_VOLUME_ESV 507
+#define IDS_KNOWN_VOLUME_EDV 508
+#define IDS_KNOWN_VOLUME_SV 509
 
 // The settings dialog: its controls, help, Tau models and the number fields' range texts.
 #define IDD_SETTINGS 134

@@ -124,11 +124,17 @@ public:
         if (this->m_hWnd && this->GetModel() && this->GetDocument())
             boxes_.ShowModel(this->m_hWnd, changed, *this->GetDocument(), *this->GetModel());
     }
-    // After the pane shows the problem, the sampled-value boxes show the model's values again.
+    // After the pane shows the problem, the sampled-value boxes show the model's values again, and the
+    // unit label the unit chosen (pending while the problem lasts) as the list does.
     void OnValidationProblem() override
     {
+        PropertyIdSet shown;
         if (T::Spec.twoPoint)
-            OnModelChanged(PropertyIdSet{T::Spec.boxes[0].propertyId, T::Spec.boxes[2].propertyId});
+            shown.Set(T::Spec.boxes[0].propertyId).Set(T::Spec.boxes[2].propertyId);
+        if (T::Spec.unitChoice)
+            shown.Set(T::Spec.unitProperty);
+        if (shown.Any())
+            OnModelChanged(shown);
     }
 
     BEGIN_DLGRESIZE_MAP(CalibrationStep)
