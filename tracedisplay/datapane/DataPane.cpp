@@ -231,6 +231,55 @@ bool DataPane::ObjectsMouseQuery(UINT keys, const OWL::TPoint& point)
     return handled != 0;
 }
 
+void DataPane::ObjectsLButtonDown(UINT keys, const OWL::TPoint& point)
+{
+    ClaimedBroadcast(LeftButtonDown, [&](IInteractiveObject& object) { object.OnLButtonDown(keys, point); });
+}
+
+void DataPane::ObjectsLButtonUp(UINT keys, const OWL::TPoint& point)
+{
+    if (window_)
+        SetFocus(window_);
+    ForEachObject([&](IInteractiveObject& object) { object.OnLButtonUp(keys, point); });
+}
+
+void DataPane::ObjectsMouseMove(UINT keys, const OWL::TPoint& point)
+{
+    // The objects hear of the mouse leaving only when the system was asked once to tell.
+    if (!trackingLeave_ && window_)
+    {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window_, 0};
+        trackingLeave_ = TrackMouseEvent(&track) != FALSE;
+    }
+    ClaimedBroadcast(MouseMove, [&](IInteractiveObject& object) { object.OnMouseMove(keys, point); });
+}
+
+void DataPane::ObjectsRButtonDown(UINT keys, const OWL::TPoint& point)
+{
+    ForEachObject([&](IInteractiveObject& object) { object.OnRButtonDown(keys, point); });
+}
+
+void DataPane::ObjectsRButtonUp(UINT keys, const OWL::TPoint& point)
+{
+    ForEachObject([&](IInteractiveObject& object) { object.OnRButtonUp(keys, point); });
+}
+
+void DataPane::ObjectsTimer(UINT_PTR id)
+{
+    ForEachObject([&](IInteractiveObject& object) { object.OnTimer(id); });
+}
+
+bool DataPane::ObjectsSetCursor(HWND window, UINT hitTest, UINT message)
+{
+    return AnyHandles(window, hitTest, message) || window != window_;
+}
+
+LRESULT DataPane::ObjectsNotify(UINT id, NMHDR* header)
+{
+    AnyNotify(id, header);
+    return 0;
+}
+
 HRESULT DataPane::Save(IBinOutStream* stream)
 {
     if (!stream)

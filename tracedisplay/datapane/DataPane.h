@@ -293,6 +293,16 @@ public:
     bool ObjectsMouseQuery(UINT keys, const OWL::TPoint& point);
     virtual HRESULT Load(IBinInStream* stream);
     virtual HRESULT Save(IBinOutStream* stream);
+    // The window's mouse, timer, cursor and notification messages, after the window's own handling.
+    void ObjectsLButtonDown(UINT keys, const OWL::TPoint& point);
+    void ObjectsLButtonUp(UINT keys, const OWL::TPoint& point);
+    void ObjectsMouseMove(UINT keys, const OWL::TPoint& point);
+    void ObjectsRButtonDown(UINT keys, const OWL::TPoint& point);
+    void ObjectsRButtonUp(UINT keys, const OWL::TPoint& point);
+    void ObjectsTimer(UINT_PTR id);
+    // True when an object set the cursor or the message is another window's; false: the window's default.
+    bool ObjectsSetCursor(HWND window, UINT hitTest, UINT message);
+    LRESULT ObjectsNotify(UINT id, NMHDR* header);
 
     // Placeholders a window class overrides.
     virtual void InvalidateRect(const OWL::TRect&, bool) override {}
@@ -391,6 +401,7 @@ private:
     void UpdateTimeDisplay();
     void ScrollTo(LONGLONG position);
 
+    bool trackingLeave_ = false;
     int wheelAccumulator_ = 0;
     DWORD lastWheelTick_ = 0;
     const CursorSource* cursorSource_ = nullptr;

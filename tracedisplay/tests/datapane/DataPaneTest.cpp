@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <sstream>
 
 namespace StrixDraw
 {
@@ -85,6 +86,65 @@ TEST(DataPaneTest, AttachingASourceMakesAStoreThatKeepsTheScale)
     ASSERT_EQ(S_OK, pane.AttachSource(DataPane::KeepStore, &source, nullptr));
     EXPECT_EQ(1, source.storesMade);
     EXPECT_EQ(std::vector<std::wstring>{L"source"}, source.store.calls);
+}
+
+TEST(DataPaneRecordTest, AnEmptyPaneWritesTwoVersionWords)
+{
+    TestDataPane pane(nullptr, 0);
+    std::stringbuf buffer;
+    Orv::BinOStream out(&buffer);
+    ASSERT_EQ(S_OK, pane.Save(&out));
+    EXPECT_EQ(std::string("\x02\0\0\0\x02\0\0\0", 8), buffer.str());
+}
+
+TEST(DataPaneRecordTest, ReadsItsLanesRecordsAndStopsAtOldOrRefusesLaterVersions)
+{
+    TestDataPane pane(nullptr, 0);
+    pane.SetWindow(nullptr, nullptr);
+    pane.SetChannelCount(2);
+    struct Case
+    {
+        std::vector<ULONG> words;
+        HRESULT result;
+        std::streamsize left; // bytes the pane leaves unread
+    };
+    const Case cases[] = {{{2, 2, 3, 3, 7}, S_OK, 4},
+                          {{1, 2, 3, 3}, S_OK, 12},
+                          {{0, 5}, S_OK, 4},
+                          {{3}, Orv::E_ORV_NEWER_VERSION, 0},
+                          {{2, 3}, Orv::E_ORV_NEWER_VERSION, 0},
+                          {{2, 2, 3, 4}, Orv::E_ORV_NEWER_VERSION, 0}};
+    for (const Case& c : cases)
+    {
+        std::stringbuf buffer;
+        Orv::BinOStream out(&buffer);
+        for (ULONG word : c.words)
+            out.WriteULong(word);
+        Orv::BinIStream in(&buffer);
+        HRESULT result = S_OK;
+        try
+        {
+            result = pane.Load(&in);
+        }
+        catch (const XOrv& error)
+        {
+            result = error.Code();
+        }
+        EXPECT_EQ(c.result, result) << c.words.size();
+        if (c.result == S_OK)
+        {
+            EXPECT_EQ(c.left, buffer.in_avail()) << c.words.size();
+        }
+    }
+}
+
+TEST(DataPaneRecordTest, RoutesTheWindowsCursorQuestionToItsObjects)
+{
+    TestDataPane pane(nullptr, 0);
+    // No object sets the cursor: the pane's own window gets its default cursor, another window is left alone.
+    EXPECT_FALSE(pane.ObjectsSetCursor(pane.Window(), HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_TRUE(pane.ObjectsSetCursor(reinterpret_cast<HWND>(1), HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(0, pane.ObjectsNotify(1, nullptr));
 }
 
 // A pane of three lanes in a 400 x 300 client area.
