@@ -246,7 +246,9 @@ public:
     void InvalidateAll();
     void InvalidateLaneArea(LONG which, LONG xFrom, LONG xTo);
     bool AnySegmentPending() const;
-    virtual HRESULT Draw(IUnknown* target, const RECT* area, ULONG flags);
+    // Draws the strips into dc for a target (a printout, a copy); a target with grid options gives the
+    // background colour.
+    virtual HRESULT Draw(IUnknown* target, HDC dc, const RECT* area, ULONG flags);
     LONGLONG ClampScrollPosition();
     void UpdateScrollBar();
     bool AutoFollowActive() const { return autoFollow_ && IsFollowingLatest(); }
@@ -373,6 +375,14 @@ protected:
     // The lanes' height above the time scale strip.
     LONG TimeScaleBand() const;
     LONG LanesHeight() const { return client_.height - TimeScaleBand(); }
+    // The record drawn and where its position 0 lies in the window.
+    StripPaintContext PaintContext() const
+    {
+        StripPaintContext context;
+        context.record = currentRecord_;
+        context.recordStartX = XOfStrip(0);
+        return context;
+    }
     void FireScaleChanged();
     void FireScrollChanged();
     void CenterOnAnchor(const LONGLONG* position, LONGLONG numerator, LONGLONG denominator);

@@ -309,9 +309,7 @@ void DataPane::PaintLanes(HDC dc, ULONG flags, const OWL::TRect& rect, LONG left
         FillArea(dc, empty, background_);
         return;
     }
-    StripPaintContext context;
-    context.record = currentRecord_;
-    context.recordStartX = XOfStrip(0);
+    const StripPaintContext context = PaintContext();
     const OWL::TRect area(rect.left - leftExtent, rect.top, rect.right + rightExtent, rect.bottom);
     ForEachStrip([&](ChildPaneBase& strip) {
         if (strip.Rect().IsEmpty() || !RectVisible(dc, &strip.Rect()))
@@ -359,9 +357,7 @@ void DataPane::DrawLayers(int layer, bool onScreen, ULONG paintFlags, HDC dc, LO
     }
     if (store_)
         store_->PrepareDrawing(std::max<LONGLONG>(ViewLeft(), 0), scrollPosition_);
-    StripPaintContext context;
-    context.record = currentRecord_;
-    context.recordStartX = XOfStrip(0);
+    const StripPaintContext context = PaintContext();
     ForEachLane([&](ChannelPane& pane, LONG index) {
         if (lane != -1 && lane != index)
             return;

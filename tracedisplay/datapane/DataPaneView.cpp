@@ -443,7 +443,7 @@ bool DataPane::AnySegmentPending() const
     return pending;
 }
 
-HRESULT DataPane::Draw(IUnknown* target, const RECT* area, ULONG flags)
+HRESULT DataPane::Draw(IUnknown* target, HDC dc, const RECT* area, ULONG flags)
 {
     Orv::ComPtr<IGridOptions> options;
     if (target && SUCCEEDED(target->QueryInterface(IID_IGridOptions, options.PutVoid())) && options)
@@ -455,8 +455,18 @@ HRESULT DataPane::Draw(IUnknown* target, const RECT* area, ULONG flags)
             background_ = colour;
     }
     Orv::CriticalSectionLock guard(lock_);
+    // The lanes are drawn where they lie in the pane: none is offset within the target.
     paneOffsets_.assign(lanes_.size(), 0);
-    ForEachObject([&](IInteractiveObject& object) { object.Draw(nullptr, area, flags); });
+    if (dc)
+    {
+        const OWL::TRect whole = area ? OWL::TRect(*area) : OWL::TRect(0, 0, client_.width, client_.height);
+        const StripPaintContext context = PaintContext();
+        ForEachStrip([&](ChildPaneBase& strip) {
+            if (store_)
+                strip.Paint(dc, context, whole, flags, 0xFF);
+        });
+    }
+    ForEachObject([&](IInteractiveObject& object) { object.Draw(dc, area, flags); });
     const LONGLONG middle = client_.width / 2 - (client_.width - GetMargin()) + scrollPosition_;
     LONGLONG position = 0;
     if (middle >= 0 && store_ && SUCCEEDED(store_->StripToPosition(middle, &position)))
