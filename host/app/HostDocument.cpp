@@ -1,5 +1,7 @@
 #include "host/app/HostDocument.h"
 
+#include "host/app/PaneDataSource.h"
+
 #include "host/app/calc/CalcCompiler.h"
 #include "host/app/TextConversion.h"
 #include "host/include/ChannelCalcHost.h"
@@ -354,6 +356,8 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IHostVirtualChannels*>(this);
     else if (iid == IID_IHostChannelDescriptions)
         *out = static_cast<IHostChannelDescriptions*>(this);
+    else if (iid == IID_IPaneDataSource)
+        return Orv::CatchReturn([&] { *out = static_cast<IPaneDataSource*>(new PaneDataSource(this)); });
     else
         *out = nullptr;
     if (!*out)

@@ -1,6 +1,7 @@
 // The host document as modules reach it: channel enumerators, start positions, and what its online
 // data sinks hear while it is sampled.
 #include "host/app/HostDocument.h"
+#include "host/app/PaneDataSource.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/include/CalcEventRecords.h"
 
@@ -18,10 +19,13 @@ namespace
 class NotificationLog final : public IOnlineDataSink
 {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
     {
-        *out = nullptr;
-        return E_NOINTERFACE;
+        *out = iid == IID_IUnknown || iid == IID_IOnlineDataSink ? static_cast<IOnlineDataSink*>(this) : nullptr;
+        if (!*out)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
     ULONG STDMETHODCALLTYPE Release() override { return --references; }
@@ -137,6 +141,26 @@ TEST(HostDocument, StartPositionsAreMovedIntoTheirRecord)
     EXPECT_EQ(S_OK, document->AdjustStartPosition(HostChannelScaled, 1, 0, &position));
     EXPECT_EQ(3, position.tick);
     EXPECT_EQ(E_INVALIDARG, document->AdjustStartPosition(HostChannelCalculated, 1, 0, &position));
+}
+
+TEST(HostDocument, TracePanesFollowItsSamplingWhileAttached)
+{
+    const Recording recording = Ramps();
+    const auto document = HostDocument::Sampling(recording);
+    Orv::ComPtr<IPaneDataSource> source;
+    ASSERT_EQ(S_OK, document->QueryInterface(IID_IPaneDataSource, source.PutVoid()));
+    NotificationLog pane;
+    ASSERT_EQ(S_OK, source->AttachPane(0x80000000u, &pane));
+    Orv::ComPtr<IPaneDataStore> store;
+    ASSERT_EQ(S_OK, source->CreateStore(0, store.Put()));
+    document->FeedSamples(4);
+    EXPECT_EQ((std::vector<std::string>{"started 0 of 1 channels", "data"}), pane.notes);
+    LONGLONG extent = -1;
+    store->GetExtent(&extent);
+    EXPECT_EQ(0, extent); // 4 samples at 10 a pixel: the newest at pixel 0
+    ASSERT_EQ(S_OK, source->DetachPane(0, &pane));
+    document->FeedSamples(4);
+    EXPECT_EQ(2u, pane.notes.size());
 }
 
 TEST(HostDocument, SinksHearEachStepOfTheSamplingInOrder)

@@ -1,0 +1,92 @@
+#include "host/app/HostDocument.h"
+#include "host/app/PaneDataSource.h"
+#include "host/tests/RecordingFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace Host
+{
+namespace
+{
+
+// Two records of one channel, 6 and 4 samples, each sample's value its index in the records laid end to end.
+Recording Counting()
+{
+    return HostTests::MakeRecording(0.001, {{{0, 1, 2, 3, 4, 5}}, {{6, 7, 8, 9}}});
+}
+
+Orv::ComPtr<IPaneDataStore> StoreOf(HostDocument* document, LONGLONG numerator, LONGLONG denominator)
+{
+    Orv::ComPtr<IPaneDataSource> source;
+    EXPECT_EQ(S_OK, document->QueryInterface(IID_IPaneDataSource, source.PutVoid()));
+    Orv::ComPtr<IPaneDataStore> store;
+    EXPECT_EQ(S_OK, source->CreateStore(0, store.Put()));
+    store->SetScale(numerator, denominator);
+    return store;
+}
+
+TEST(PaneDataSource, LaysTheRecordsEndToEndAtThePanesScale)
+{
+    const Recording recording = Counting();
+    const auto document = HostDocument::Offline(recording);
+    struct Case
+    {
+        LONGLONG numerator;
+        LONGLONG denominator;
+        LONGLONG extent;
+        LONGLONG strip;
+        LONG record;
+        LONGLONG tick;
+    };
+    // At 2 samples a pixel the last sample (9) lies at pixel 4; at half a sample a pixel at 18.
+    for (const Case c : {Case{1, 1, 9, 7, 1, 1}, Case{2, 1, 4, 3, 1, 0}, Case{1, 2, 18, 5, 0, 2}})
+    {
+        const auto store = StoreOf(document.Get(), c.numerator, c.denominator);
+        LONGLONG extent = 0;
+        ASSERT_EQ(S_OK, store->GetExtent(&extent));
+        EXPECT_EQ(c.extent, extent);
+        RecordingPosition position;
+        ASSERT_EQ(S_OK, store->StripToRecording(c.strip, &position));
+        EXPECT_EQ(c.record, position.record);
+        EXPECT_EQ(c.tick, position.tick);
+        EXPECT_EQ(S_FALSE, store->StripToRecording(1000, &position));
+    }
+}
+
+TEST(PaneDataSource, HandsTheDrawersValuesRangesAndPointRuns)
+{
+    const Recording recording = Counting();
+    const auto document = HostDocument::Offline(recording);
+    const auto store = StoreOf(document.Get(), 2, 1);
+    Orv::ComPtr<IRecordDataSource> data;
+    ASSERT_EQ(S_OK, store->QueryInterface(IID_IRecordDataSource, data.PutVoid()));
+    double value = 0.0;
+    ASSERT_EQ(S_OK, data->GetValue(0, 3, 0, &value));
+    EXPECT_EQ(6.0, value);
+    EXPECT_EQ(S_FALSE, data->GetValue(0, 3, 1, &value));
+    double low = 0.0;
+    double high = 0.0;
+    ASSERT_EQ(S_OK, data->GetRange(0, 0, 1, 2, &low, &high, 0, 0, 0, 0));
+    EXPECT_EQ(2.0, low);
+    EXPECT_EQ(4.0, high);
+
+    // Rows = (value + 0) * -1: each column's segment spans its two samples and the next column's first.
+    const double transform[2] = {-1.0, 0.0};
+    Orv::ComPtr<IPointRun> run;
+    ASSERT_EQ(S_OK, data->OpenPointRun(0, 0, nullptr, 0, 0, 0, 0, transform, 0, run.Put()));
+    std::vector<POINT> points(16);
+    LONG count = 0;
+    LONGLONG consumed = 0;
+    ASSERT_EQ(S_OK, run->Fetch(0, 100, 16, points.data(), &count, &consumed));
+    EXPECT_EQ(5, consumed);
+    ASSERT_EQ(10, count);
+    EXPECT_EQ(0, points[0].y);
+    EXPECT_EQ(-2, points[1].y);
+    EXPECT_EQ(points[6].x, points[7].x);
+    EXPECT_EQ(-9, points[9].y);
+}
+
+} // namespace
+} // namespace Host
