@@ -15,16 +15,6 @@ namespace Sistra
 namespace
 {
 
-Orv::String ClassTitle(IDocViewClass* viewClass)
-{
-    BSTR name = nullptr;
-    if (!viewClass || FAILED(viewClass->GetClassName(&name)))
-        return Orv::String();
-    Orv::String title(name ? name : L"");
-    SysFreeString(name);
-    return title;
-}
-
 template <class V, UINT TitleId, USHORT TypeNumber>
 class ViewClassRow final : public ViewClassMaker
 {
@@ -73,13 +63,6 @@ HRESULT AddCopyRegressionCommand(ViewCommandRegistration& record)
     const HRESULT added = record.registration->AddMenuCommand(command.Get(), &created);
     record.accepted = SUCCEEDED(added) && created != VARIANT_FALSE;
     return added;
-}
-
-PlainViewWindow::PlainViewWindow(OWL::TWindow* parent, IDocViewClass* viewClass, IDocView2*, IUnknown*,
-                                 OWL::TModule* module, IDocView2*)
-    : OWL::TWindow(parent, ClassTitle(viewClass).c_str(), module)
-{
-    SetBkgndColor(OWL::TColor(GetSysColor(COLOR_WINDOW)));
 }
 
 } // namespace Sistra

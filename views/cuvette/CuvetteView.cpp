@@ -63,13 +63,6 @@ double ToBase(double value, double factor)
     return std::isnan(value) ? value : value * factor;
 }
 
-// One graph font for every cuvette view's controls, made on first use.
-HFONT ControlFont(SistraGraphViewBase& view)
-{
-    static const std::unique_ptr<OWL::TFont> font = view.MakeGraphFont();
-    return font->GetHandle();
-}
-
 } // namespace
 
 DEFINE_RESPONSE_TABLE1(CuvetteView, SistraGraphViewBase)
@@ -176,7 +169,7 @@ void CuvetteView::SetupWindow()
     for (OWL::TWindow* control : std::initializer_list<OWL::TWindow*>{setFromSelection_, deleteRow_, result_, apply_,
                                                                       group_, enable_, equationStart_, slope_,
                                                                       equationMiddle_, intercept_})
-        control->SetWindowFont(ControlFont(*this), false);
+        control->SetWindowFont(ControlFont(), false);
     for (OWL::TEdit* edit : {slope_, intercept_})
         ::InstallSilentSetText(edit->GetHandle());
     // The first size came before the children and the table were there.

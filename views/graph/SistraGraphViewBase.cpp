@@ -343,6 +343,11 @@ SIZE SistraGraphViewBase::MeasureControlText(int controlId)
     return extent;
 }
 
+HFONT SistraGraphViewBase::ControlFont()
+{
+    return SharedGraphFont(*this).GetHandle();
+}
+
 void SistraGraphViewBase::ShowHelp()
 {
     // The host this module runs in offers no help service: the button shows its hover text only.

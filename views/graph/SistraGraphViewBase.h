@@ -157,6 +157,8 @@ public:
 
     // The extent of a child control's text in the graph font.
     SIZE MeasureControlText(int controlId);
+    // The graph font the views' controls are written in: one font for the module, made by the first view.
+    HFONT ControlFont();
 
     // The parts the concrete views and the series objects reach.
     MGraph1::Graph2DWindow& GraphWindow() { return *graphWindow_; }

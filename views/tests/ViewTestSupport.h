@@ -25,10 +25,11 @@ inline void PumpMessages()
     }
 }
 
-// Loop i: Ved = 100 + i, Ves = Ved - 40, Pes = 2 Ves + 5, Ped as given, SW = 3 Ved - 50, dP/dt max =
+// Loop i: Ved = 100 + i, Ves = vesSlope Ved + vesOffset (Ved - 40 by default), Pes = 2 Ves + 5, Ped as given, SW = 3 Ved - 50, dP/dt max =
 // 10 Ved + 100, PVA = 2 Ved + 1000, volumes from Ves to Ved and pressures from Ped to Pes; then the
 // block's closing record.
-inline std::vector<Sistra::SistraEvent> LinearLoops(int count, double ped = 10.0)
+inline std::vector<Sistra::SistraEvent> LinearLoops(int count, double ped = 10.0, double vesSlope = 1.0,
+                                                    double vesOffset = -40.0)
 {
     std::vector<Sistra::SistraEvent> loops;
     for (int i = 0; i <= count; ++i)
@@ -37,7 +38,7 @@ inline std::vector<Sistra::SistraEvent> LinearLoops(int count, double ped = 10.0
         loop.base.tick = loop.firstTick = 100 * (i + 1);
         loop.endTick = loop.firstTick + 100;
         loop.ved = 100.0 + i;
-        loop.ves = loop.ved - 40.0;
+        loop.ves = vesSlope * loop.ved + vesOffset;
         loop.pes = 2.0 * loop.ves + 5.0;
         loop.sw = 3.0 * loop.ved - 50.0;
         loop.dpdtMax = 10.0 * loop.ved + 100.0;
@@ -77,9 +78,9 @@ public:
     }
 
     // Analyses count loops as LinearLoops describes them, with their areas.
-    void Analyse(int count, double ped = 10.0)
+    void Analyse(int count, double ped = 10.0, double vesSlope = 1.0, double vesOffset = -40.0)
     {
-        const auto loops = LinearLoops(count, ped);
+        const auto loops = LinearLoops(count, ped, vesSlope, vesOffset);
         host_.SetRecords(L"sistra", 0, loops);
         host_.SetRecords(L"pva", 0, AreasOf(loops));
         Sistra::SistraData& data = document_->Data();

@@ -1,0 +1,362 @@
+#include "views/saline/SalineCalGraphView.h"
+
+#include "ModelMessages.h"
+#include "controls/edits/ValidatingEdit.h"
+#include "dialogs/helpers/CalibrationGuards.h"
+#include "dialogs/helpers/NumberFields.h"
+#include "dialogs/helpers/UnitChoices.h"
+#include "document/core/SistraDocument.h"
+#include "document/models/workflow/Workflow.h"
+#include "foundation/numbers/NumberUtilities.h"
+#include "foundation/numbers/Units.h"
+#include "foundation/text/FormatStream.h"
+#include "foundation/text/StringResources.h"
+#include "graph/plotters/GlyphPlotter.h"
+#include "hostframework/messaging/SistraIds.h"
+#include "resources/ResourceIds.h"
+#include "views/base/ViewHelpers.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Sistra
+{
+
+namespace
+{
+
+constexpr int BandStatusLeft = 65;
+constexpr int ApplyGap = 80;
+constexpr int ApplyTop = 6;
+constexpr int ButtonWidth = 64;
+constexpr int ButtonHeight = 23;
+constexpr int CheckBoxLeft = 67;
+constexpr int CheckBoxTextGap = 17;
+constexpr int LabelGap = 82;
+constexpr int EditWidth = 55;
+constexpr int EditHeight = 21;
+constexpr int UnitGap = 5;
+constexpr COLORREF SeparatorColour = 0x00DFDFDF;
+
+} // namespace
+
+DEFINE_RESPONSE_TABLE1(SistraSalineCalGraphView, SistraGraphViewBase)
+EV_WM_SIZE, EV_EN_CHANGE(SistraSalineCalGraphView::VpEditId, OnVpEdited),
+    EV_BN_CLICKED(SistraSalineCalGraphView::ApplyId, OnApply),
+    EV_BN_CLICKED(SistraSalineCalGraphView::EnableId, OnEnableToggled), EV_WM_CTLCOLORBTN,
+    EV_WM_CTLCOLORSTATIC, END_RESPONSE_TABLE;
+
+VYR_DEFINE_EVENT_MAP(SistraSalineCalGraphView, SistraGraphViewBase){
+    VyrEventMap::Header(),
+    VyrEventMap::Observer(
+        &MsgIdClass<&HostSamplingEventGUID, 15>::GetId,
+        &CallMemberNoArgs<SistraSalineCalGraphView, &SistraSalineCalGraphView::UpdateControls>),
+    VyrEventMap::Observer(
+        &MsgIdClass<&HostSamplingEventGUID, 16>::GetId,
+        &CallMemberNoArgs<SistraSalineCalGraphView, &SistraSalineCalGraphView::UpdateControls>),
+    VyrEventMap::Observer(
+        &MsgIdClass<&SistraDocumentGUID, DocumentNotification::ModelPropertiesChanged>::GetId,
+        &DispatchObserverEvent<SistraSalineCalGraphView, const ModelChangedRecord,
+                               &SistraSalineCalGraphView::OnModelChanged>),
+    VyrEventMap::End(),
+};
+
+SistraSalineCalGraphView::SistraSalineCalGraphView(OWL::TWindow* parent, IDocViewClass* viewClass,
+                                                   IDocView2* view, IUnknown* document, OWL::TModule* module,
+                                                   IDocView2* hostView)
+    : SistraGraphViewBase(ViewCreation{parent, viewClass, view, document, module, hostView},
+                          Orv::LoadedText(IDS_VIEW_SALINE_CALIBRATION), SalineViewNumber,
+                          ModelKind::SalineCalib),
+      apply_(new OWL::TButton(this, ApplyId, Orv::LoadedText(IDS_CUVETTE_APPLY).c_str(), 0, 0, 0, 0, false,
+                              module)),
+      status_(new OWL::TStatic(this, StatusId, L"", 0, 0, 0, 0, 0, module)),
+      enable_(
+          new OWL::TCheckBox(this, EnableId, Orv::LoadedText(IDS_SALINE_ENABLE).c_str(), 0, 0, 0, 0, module)),
+      appliedLabel_(new OWL::TStatic(this, AppliedLabelId, Orv::LoadedText(IDS_SALINE_APPLIED_VP).c_str(), 0,
+                                     0, 0, 0, 0, module)),
+      vpEdit_(new OWL::TEdit(this, VpEditId, L"", 0, 0, 0, 0, 0, false, module)),
+      unitLabel_(new OrvControls::StaticTextErrorProvider(this, L"")),
+      topBand_(new OWL::TStatic(this, TopBandId, L"", 0, 0, 0, 0, 0, module)),
+      bottomBand_(new OWL::TStatic(this, BottomBandId, L"", 0, 0, 0, 0, 0, module)),
+      separator_(new OWL::TStatic(this, SeparatorId, L"", 0, 0, 0, 0, 0, module))
+{
+    // The bands never paint over the controls that lie on them.
+    for (OWL::TWindow* band : std::initializer_list<OWL::TWindow*>{topBand_, bottomBand_, separator_})
+        band->Attr.Style |= WS_CLIPSIBLINGS;
+    vpEdit_->Attr.Style &= ~WS_BORDER;
+    vpEdit_->Attr.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void SistraSalineCalGraphView::SetupWindow()
+{
+    SistraGraphViewBase::SetupWindow();
+    for (OWL::TWindow* control :
+         std::initializer_list<OWL::TWindow*>{apply_, status_, enable_, appliedLabel_, vpEdit_, unitLabel_})
+        control->SetWindowFont(ControlFont(), false);
+    ::InstallSilentSetText(vpEdit_->GetHandle());
+    // The bands lie under the controls drawn on them, the separator line on the bottom band.
+    for (OWL::TWindow* band : std::initializer_list<OWL::TWindow*>{separator_, bottomBand_, topBand_})
+        ::SetWindowPos(band->GetHandle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    created_ = true;
+    // The first size came before the children were there.
+    const OWL::TRect client = GetClientRect();
+    LayoutTopBand();
+    LayoutBottomBand(client.Size());
+    if (const ModelPtr& model = ViewModel())
+    {
+        const ModelChangedRecord record{static_cast<ISubject*>(model.get()), model->GetPropertyIds().Words()};
+        OnModelChanged(&record);
+    }
+}
+
+ViewChannel SistraSalineCalGraphView::VolumeChannel()
+{
+    const ModelPtr setup = GetSetupModel();
+    return ViewChannel{setup ? setup->GetVolumeChannel() : NoChannel, 0};
+}
+
+bool SistraSalineCalGraphView::WorkflowModeOn()
+{
+    const ModelPtr setup = GetSetupModel();
+    return setup && setup->GetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn);
+}
+
+double SistraSalineCalGraphView::VolumePrefixFactor()
+{
+    const Orv::PrefixedUnit unit = Document() ? GetVolumeUnit(*Document(), false) : Orv::PrefixedUnit();
+    return unit.Prefix() ? UnitPrefixFactor(unit.Prefix()) : 1.0;
+}
+
+Orv::String SistraSalineCalGraphView::GetHelpTopic()
+{
+    if (!WorkflowModeOn())
+        return Orv::LoadedText(IDS_SALINE_TOPIC);
+    return Workflow(Document()).GetStepHelpTopic(StepId::SalineStep);
+}
+
+bool SistraSalineCalGraphView::GetRegression(ViewRegression& regression)
+{
+    FittedLine line;
+    if (!AnalysisData() || !AnalysisData()->FitSalineLine(line))
+        return false;
+    regression = ViewRegression{line.intercept, line.slope, line.fit};
+    return true;
+}
+
+// The extents include the point (Vp, Vp), so that the fitted line is seen to meet the line of identity.
+bool SistraSalineCalGraphView::GetDataExtents(ViewExtents& extents)
+{
+    PlotRange range;
+    if (!AnalysisData() || !AnalysisData()->GetSalinePlotRange(range))
+        return false;
+    extents = ViewExtents{range.firstMinimum, range.firstMaximum, range.secondMinimum, range.secondMaximum};
+    if (vpAvailable_)
+    {
+        const auto vp = static_cast<float>(AnalysedVp());
+        if (std::min(extents.xLow, extents.yLow) > vp)
+            extents.xLow = extents.yLow = vp;
+        if (vp > std::max(extents.xHigh, extents.yHigh))
+            extents.xHigh = extents.yHigh = vp;
+    }
+    return true;
+}
+
+void SistraSalineCalGraphView::BuildPlot(MGraph1::Graph2DDrawer& graph)
+{
+    SistraGraphViewBase::BuildPlot(graph);
+    if (!vpAvailable_ && !linesParallel_)
+        return;
+    auto* mark = new MGraph1::GlyphPlotter;
+    mark->SetGlyphPlotData(&FunctionSource(), VpFunction, false);
+    graph.AddPlotter(mark, true);
+}
+
+// The Vp mark: a line across the plot at Ved = Vp, where the fit meets the line of identity.
+bool SistraSalineCalGraphView::GetGlyphs(double domainLow, double domainHigh, int seriesId, int* count,
+                                         const MGraph1::GlyphRecord** records)
+{
+    if (seriesId != VpFunction)
+        return SistraGraphViewBase::GetGlyphs(domainLow, domainHigh, seriesId, count, records);
+    if (!vpAvailable_)
+        return false;
+    const double vp = AnalysedVp();
+    vpMark_ = MGraph1::GlyphRecord{vp, vp, vp, vp, MGraph1::GlyphKind::VerticalLine, VpColour, {}, false};
+    *count = 1;
+    *records = &vpMark_;
+    return true;
+}
+
+void SistraSalineCalGraphView::UpdateVp()
+{
+    const RaisedFlag updating(updating_);
+    unitLabel_->SetText(GetDomainUnits().c_str());
+    vpAvailable_ = linesParallel_ = false;
+    ViewRegression fit;
+    if (!IsOnlineAnalysisRunning() && GetRegression(fit))
+    {
+        if (ApproxEqual(fit.slope, 1.0))
+            linesParallel_ = true;
+        else
+        {
+            // Ves = b + m Ved meets Ves = Ved where Ved = b / (1 - m).
+            vp_ = fit.intercept / (1.0 - fit.slope);
+            factor_ = divisor_ = 1.0;
+            vpAvailable_ = true;
+        }
+    }
+    UpdateControls();
+    Orv::String status;
+    if (vpAvailable_)
+    {
+        Orv::OFormatStringStream text(IDS_SALINE_ANALYZED_VP);
+        text << FormatNumber(AnalysedVp() / VolumePrefixFactor()) << GetDomainUnits();
+        status = text.Str();
+    }
+    else if (IsOnlineAnalysisRunning())
+        status = Orv::LoadedText(IDS_SALINE_NOT_ONLINE);
+    else
+        status = Orv::LoadedText(linesParallel_ ? IDS_SALINE_PARALLEL : IDS_SALINE_TOO_FEW_POINTS);
+    status_->SetText(status.c_str());
+    LayoutTopBand();
+}
+
+void SistraSalineCalGraphView::UpdateControls()
+{
+    if (!created_)
+        return;
+    const bool sampling = Document() && Document()->IsSampling();
+    const bool applied = ViewModel()->GetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied);
+    apply_->EnableWindow(vpAvailable_ && !sampling);
+    enable_->EnableWindow(!sampling);
+    for (OWL::TWindow* control : std::initializer_list<OWL::TWindow*>{vpEdit_, appliedLabel_, unitLabel_})
+        control->EnableWindow(!sampling && applied);
+    const int shown = WorkflowModeOn() ? SW_HIDE : SW_SHOWNOACTIVATE;
+    for (OWL::TWindow* control :
+         std::initializer_list<OWL::TWindow*>{enable_, vpEdit_, appliedLabel_, unitLabel_})
+        control->ShowWindow(shown);
+    apply_->ShowWindow(vpAvailable_ && !WorkflowModeOn() ? SW_SHOWNOACTIVATE : SW_HIDE);
+}
+
+void SistraSalineCalGraphView::EvSize(UINT sizeType, const OWL::TSize& size)
+{
+    if (size.cx != 0 || size.cy != 0)
+    {
+        LayoutTopBand();
+        LayoutBottomBand(size);
+    }
+    SistraGraphViewBase::EvSize(sizeType, size);
+}
+
+void SistraSalineCalGraphView::LayoutTopBand()
+{
+    if (!created_ || GetControlText(StatusId).Length() == 0)
+        return;
+    const SIZE text = MeasureControlText(StatusId);
+    status_->MoveWindow(OWL::TRect(BandStatusLeft, (TopBandHeight - text.cy) / 2, BandStatusLeft + text.cx,
+                                   (TopBandHeight - text.cy) / 2 + text.cy),
+                        true);
+    const int applyLeft = text.cx + ApplyGap;
+    apply_->MoveWindow(OWL::TRect(applyLeft, ApplyTop, applyLeft + ButtonWidth, ApplyTop + ButtonHeight),
+                       true);
+    topBand_->MoveWindow(OWL::TRect(0, 0, GetClientRect().Width(), TopBandHeight), true);
+}
+
+void SistraSalineCalGraphView::LayoutBottomBand(const OWL::TSize& client)
+{
+    if (!created_)
+        return;
+    const int w = client.cx, h = client.cy;
+    bottomBand_->MoveWindow(OWL::TRect(0, h - 10, w, h + 3), true);
+    separator_->MoveWindow(OWL::TRect(0, h - 7, w, h - 6), true);
+    const int boxWidth = MeasureControlText(EnableId).cx + CheckBoxTextGap;
+    enable_->MoveWindow(OWL::TRect(CheckBoxLeft, h - 23, CheckBoxLeft + boxWidth, h - 3), true);
+    int x = boxWidth + LabelGap;
+    const int labelWidth = MeasureControlText(AppliedLabelId).cx;
+    appliedLabel_->MoveWindow(OWL::TRect(x, h - 20, x + labelWidth, h - 7), true);
+    x += labelWidth;
+    vpEdit_->MoveWindow(OWL::TRect(x, h - 23, x + EditWidth, h - 23 + EditHeight), true);
+    x += EditWidth + UnitGap;
+    unitLabel_->MoveWindow(OWL::TRect(x, h - 20, x + MeasureControlText(UnitLabelId).cx, h - 7), true);
+}
+
+HBRUSH SistraSalineCalGraphView::EvCtlColor(HDC dc, HWND child, UINT controlType)
+{
+    if (child == separator_->GetHandle())
+    {
+        ::SetDCBrushColor(dc, SeparatorColour);
+        return static_cast<HBRUSH>(::GetStockObject(DC_BRUSH));
+    }
+    for (OWL::TWindow* onBand : std::initializer_list<OWL::TWindow*>{status_, apply_, topBand_, bottomBand_})
+        if (child == onBand->GetHandle())
+        {
+            ::SetBkMode(dc, TRANSPARENT);
+            return static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+        }
+    return SistraGraphViewBase::EvCtlColor(dc, child, controlType);
+}
+
+bool SistraSalineCalGraphView::CalibrationChecksPass()
+{
+    if (WorkflowModeOn())
+        return true;
+    return Document() && !CheckVolumeChannelCalculation(*Document()) &&
+           !RejectMixedUnitCalibration(*Document());
+}
+
+void SistraSalineCalGraphView::OnApply()
+{
+    if (!vpAvailable_ || !CalibrationChecksPass())
+        return;
+    unitLabel_->SetText(GetDomainUnits().c_str());
+    const ModelPtr& model = ViewModel();
+    model->SetParallelConductance(AnalysedVp());
+    model->SetSalineCalibrationApplied(true);
+    model->CommitChanges();
+}
+
+// Switching the calibration on gives a model that never had a Vp one to start from.
+void SistraSalineCalGraphView::OnEnableToggled()
+{
+    if (updating_)
+        return;
+    const bool ticked = enable_->GetCheck() == BST_CHECKED;
+    if (ticked && !CalibrationChecksPass())
+    {
+        enable_->SetCheck(BST_UNCHECKED);
+        return;
+    }
+    const ModelPtr& model = ViewModel();
+    if (ticked && std::isnan(model->GetValue<PropertyType::Double>(PropertyId::ParallelConductance)))
+        model->SetParallelConductance(0.0);
+    model->SetSalineCalibrationApplied(ticked);
+    model->CommitChanges();
+}
+
+// Typing changes the model; the edit keeps what was typed rather than the model's rewrite of it.
+void SistraSalineCalGraphView::OnVpEdited()
+{
+    const RaisedFlag editing(editing_);
+    const double typed = ParseNumber(GetWindowTextString(vpEdit_->GetHandle()));
+    ViewModel()->SetParallelConductance(std::isnan(typed) ? typed : typed * VolumePrefixFactor());
+    ViewModel()->CommitChanges();
+}
+
+void SistraSalineCalGraphView::OnModelChanged(const ModelChangedRecord* record)
+{
+    if (!created_ || !record)
+        return;
+    const PropertyIdSet changed(record->changed);
+    const ModelPtr& model = ViewModel();
+    if (changed.Test(PropertyId::SalineCalibrationApplied))
+        enable_->SetCheck(model->GetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied)
+                              ? BST_CHECKED
+                              : BST_UNCHECKED);
+    if (!editing_ && changed.Test(PropertyId::ParallelConductance))
+    {
+        const double vp = model->GetValue<PropertyType::Double>(PropertyId::ParallelConductance);
+        SetWindowNumber(vpEdit_->GetHandle(), std::isnan(vp) ? vp : vp / VolumePrefixFactor());
+    }
+    UpdateControls();
+}
+
+} // namespace Sistra

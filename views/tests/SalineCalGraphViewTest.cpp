@@ -1,0 +1,151 @@
+#include "views/saline/SalineCalGraphView.h"
+
+#include "views/tests/ViewTestSupport.h"
+
+#include "graph/tests/support/Canvas.h"
+#include "platform/owl/tests/Screenshot.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace Sistra;
+
+namespace
+{
+
+// A saline view over loops whose Ves = slope x Ved + offset (Ved from 100 to 100 + loops - 1).
+struct ShownSalineView
+{
+    ShownSalineView(int loops, double slope, double offset, bool workflowMode = false)
+    {
+        document.Analyse(loops, 10.0, slope, offset);
+        const ModelPtr setup = document.Document().GetSetupModel();
+        setup->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, workflowMode);
+        setup->CommitChanges();
+        view = std::make_unique<SistraSalineCalGraphView>(&frame.window, nullptr, nullptr,
+                                                          document.Document().Outer(), nullptr, nullptr);
+        frame.Show(*view);
+    }
+    ModelPtr Model() { return document.Document().GetModel(ModelKind::SalineCalib); }
+    double StoredVp() { return Model()->GetValue<PropertyType::Double>(PropertyId::ParallelConductance); }
+    HWND Control(int id) { return ::GetDlgItem(view->GetHandle(), id); }
+    std::wstring TextOf(int id) { return view->GetControlText(id).c_str(); }
+
+    ViewTesting::AnalysedDocument document;
+    ViewTesting::Frame frame{640, 480};
+    std::unique_ptr<SistraSalineCalGraphView> view;
+};
+
+} // namespace
+
+// Vp is where the fitted line meets the line of identity; the graph's extents reach out to include it.
+// Lines of slope 1 never meet it, and too few loops give no line.
+TEST(SalineCalGraphView, VpIsWhereTheFitMeetsTheLineOfIdentity)
+{
+    const struct
+    {
+        int loops;
+        double slope;
+        double offset;
+        bool available;
+        bool parallel;
+        double vp;
+        const wchar_t* status;
+    } cases[] = {
+        {20, 0.5, 20.0, true, false, 40.0, L"Analyzed Vp = 40 "},
+        {20, 0.5, 80.0, true, false, 160.0, L"Analyzed Vp = 160 "},
+        {20, 1.0, -40.0, false, true, 0.0, L"Vp could not be calculated because lines are parallel"},
+        {1, 0.5, 20.0, false, false, 0.0, L"Vp could not be calculated because there are not enough points"},
+    };
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(testing::Message() << test.slope << " " << test.offset);
+        ShownSalineView shown(test.loops, test.slope, test.offset);
+        SistraSalineCalGraphView& view = *shown.view;
+        EXPECT_EQ(test.available, view.IsVpAvailable());
+        EXPECT_EQ(test.parallel, view.AreLinesParallel());
+        EXPECT_EQ(test.status, shown.TextOf(SistraSalineCalGraphView::StatusId));
+        EXPECT_EQ(test.available, ::IsWindowVisible(shown.Control(SistraSalineCalGraphView::ApplyId)) != FALSE);
+        if (!test.available)
+            continue;
+        EXPECT_NEAR(test.vp, view.AnalysedVp(), 1e-9);
+        ViewExtents extents;
+        ASSERT_TRUE(view.GetDataExtents(extents));
+        EXPECT_LE(std::min(extents.xLow, extents.yLow), test.vp);
+        EXPECT_GE(std::max(extents.xHigh, extents.yHigh), test.vp);
+        EXPECT_EQ(extents.xLow == extents.yLow, test.vp < 100.0);
+    }
+}
+
+// Apply stores the analysed Vp as the applied one; switching the calibration on without a Vp starts at 0.
+TEST(SalineCalGraphView, ApplyStoresVpAndEnablingWithoutOneStartsAtZero)
+{
+    ShownSalineView shown(20, 0.5, 20.0);
+    shown.view->OnApply();
+    EXPECT_NEAR(40.0, shown.StoredVp(), 1e-9);
+    EXPECT_TRUE(shown.Model()->GetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied));
+
+    shown.Model()->SetParallelConductance(std::numeric_limits<double>::quiet_NaN());
+    shown.Model()->SetSalineCalibrationApplied(false);
+    shown.Model()->CommitChanges();
+    ::SendMessageW(shown.Control(SistraSalineCalGraphView::EnableId), BM_SETCHECK, BST_CHECKED, 0);
+    shown.view->OnEnableToggled();
+    EXPECT_EQ(0.0, shown.StoredVp());
+    EXPECT_TRUE(shown.Model()->GetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied));
+}
+
+// What the user types is stored, and stays in the edit as typed.
+TEST(SalineCalGraphView, TypingVpStoresItWithoutRewritingTheEdit)
+{
+    ShownSalineView shown(20, 0.5, 20.0);
+    const HWND edit = shown.Control(SistraSalineCalGraphView::VpEditId);
+    ::SetWindowTextW(edit, L"2.50");
+    ::SendMessageW(shown.view->GetHandle(), WM_COMMAND, MAKEWPARAM(SistraSalineCalGraphView::VpEditId, EN_CHANGE),
+                   reinterpret_cast<LPARAM>(edit));
+    EXPECT_EQ(2.5, shown.StoredVp());
+    EXPECT_EQ(L"2.50", shown.TextOf(SistraSalineCalGraphView::VpEditId));
+}
+
+// In workflow mode the saline step applies the calibration: the view's own controls are hidden.
+TEST(SalineCalGraphView, WorkflowModeHidesTheCalibrationControls)
+{
+    ShownSalineView shown(20, 0.5, 20.0, true);
+    for (int id : {SistraSalineCalGraphView::ApplyId, SistraSalineCalGraphView::EnableId,
+                   SistraSalineCalGraphView::VpEditId, SistraSalineCalGraphView::AppliedLabelId})
+        EXPECT_FALSE(::IsWindowVisible(shown.Control(id))) << id;
+    EXPECT_TRUE(shown.view->IsVpAvailable());
+}
+
+// Ved runs across and Ves up: the Vp mark is a vertical line at Ved = Vp, left of the loops' points.
+TEST(SalineCalGraphView, PictureShowsTheVpMarkAcrossThePlot)
+{
+    ShownSalineView shown(20, 0.5, 20.0);
+    shown.view->OnApply();
+    GraphTest::DibCanvas canvas(640, 480);
+    shown.view->Render(canvas.Dc(), nullptr, RECT{0, 0, 640, 480});
+    canvas.SavePng("saline-plot");
+    int markColumn = -1, markHeight = 0;
+    for (int x = 0; x < 640; ++x)
+    {
+        int height = 0;
+        for (int y = 0; y < 480; ++y)
+            height += canvas.Pixel(x, y) == SistraSalineCalGraphView::VpColour;
+        if (height > markHeight)
+            markColumn = x, markHeight = height;
+    }
+    EXPECT_GT(markHeight, 200);
+    int firstPoint = 640;
+    for (int x = 0; x < 640 && firstPoint == 640; ++x)
+        for (int y = 0; y < 480; ++y)
+            if (canvas.Pixel(x, y) == 0xE1)
+            {
+                firstPoint = x;
+                break;
+            }
+    EXPECT_LT(markColumn, firstPoint);
+    ::RedrawWindow(shown.frame.window.GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ViewTesting::PumpMessages();
+    EXPECT_FALSE(OwlTest::SaveWindowPng(shown.view->GetHandle(), L"saline_view").empty());
+}
