@@ -153,6 +153,12 @@ public:
     // The model of that kind when the document has one; never creates.
     ModelPtr FindModel(int kind) const { return models_.Find(kind); }
     const std::vector<int>& ModelCreationOrder() const { return models_.CreationOrder(); }
+    // The unit of the channel's own conversion as the volume calibrator keeps it: what the channel showed
+    // before the calibration; empty when the calibrator keeps none that tells a unit.
+    UnitInfo VolumeChannelOwnUnit(int32_t channel) const
+    {
+        return CalibratorBase::GetConversionUnitText(volumeCalibrator_->GetUnitsConversion(channel).Get());
+    }
     // Gives the channel the calibrator's conversion (without one: a fresh default conversion); false
     // when the channel is unset, already shows the calibration, or no conversion could be made.
     bool ApplyChannelSetup(int32_t channel, CalibratorBase* calibrator);

@@ -198,10 +198,16 @@ UnitInfo CuvetteView::GetConductanceUnit()
         return Document()->GetModel(ModelKind::ConductanceCalib)->GetConductanceUnit();
     if (!conductanceUnit_)
     {
+        // The channel's own unit as the calibrator keeps it comes first: once the calibration is applied
+        // the channel shows microlitres, but the readings were taken in its own unit.
         const int32_t channel = VolumeChannel().channel;
+        const UnitInfo own = Document() && channel >= 0 ? Document()->VolumeChannelOwnUnit(channel) : UnitInfo{};
         const Orv::PrefixedUnit unit =
             Document() && channel >= 0 ? GetChannelUnit(*Document(), channel, true) : Orv::PrefixedUnit();
-        conductanceUnit_ = unit.Name().empty() ? UnitInfo{L"V", 0} : UnitInfo{unit.Name(), unit.Prefix()};
+        if (!own.text.empty())
+            conductanceUnit_ = own;
+        else
+            conductanceUnit_ = unit.Name().empty() ? UnitInfo{L"V", 0} : UnitInfo{unit.Name(), unit.Prefix()};
     }
     return *conductanceUnit_;
 }

@@ -274,6 +274,20 @@ TEST_F(CuvetteViewOnHost, TheTableCopyIsOneLinePerWell)
     EXPECT_EQ(view->TableText(4), copied);
 }
 
+// Applying the calibration shows the volume channel in microlitres; the readings were taken in its own
+// unit and keep it, so the applied slope and the fit read alike (microlitres per volt here).
+TEST_F(CuvetteViewOnHost, AppliedCalibrationKeepsTheReadingsUnit)
+{
+    Fill({10e-6, 20e-6, 40e-6}, {{0.0011, 0.0021, 0.0041}});
+    view->OnApply();
+    view->DataChanged(0);
+    EXPECT_EQ(L"V", Sistra::UnitText(view->GetConductanceUnit()));
+    const Orv::String slope = view->GetControlText(CuvetteView::SlopeId);
+    ASSERT_FALSE(slope.IsEmpty());
+    EXPECT_NE(std::wstring::npos, std::wstring(view->GetControlText(CuvetteView::ResultId).c_str()).find(slope.c_str()))
+        << view->GetControlText(CuvetteView::ResultId).c_str();
+}
+
 // A picture of the view with a filled table, its fit and the applied calibration.
 TEST_F(CuvetteViewOnHost, Picture)
 {
