@@ -135,6 +135,18 @@ TEST(RecordingText, AcceptsRoundedAndOffsetTimeStamps)
 
 // A text of a few megabytes in each encoding, read through the file's blocks: lines and UTF-16 code units
 // cut by a block's end join the next block.
+TEST(RecordingText, FindsTheEndOfLinesOfEveryLength)
+{
+    // Lines are searched for their ends many bytes at a time: rows of 4 to 44 bytes, ends on every offset.
+    std::string text = "Time (s),A (V)\n";
+    for (int row = 0; row < 40; ++row)
+        text += std::to_string(row) + "," + std::to_string(row) + "." + std::string(static_cast<size_t>(row), '0') + "\n";
+    const Host::Recording recording = ParseRecordingText(text, "lengths.csv");
+    ASSERT_EQ(40, recording.RecordAt(0).Length());
+    for (int row = 0; row < 40; ++row)
+        EXPECT_EQ(static_cast<float>(row), recording.RecordAt(0).Samples(0)[static_cast<size_t>(row)]) << row;
+}
+
 TEST(RecordingText, ReadsLargeFilesInUtf8AndUtf16Alike)
 {
     std::string text = "Time (s),LV Volume (\xC2\xB5L)\n";

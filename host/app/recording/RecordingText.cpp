@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <emmintrin.h>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -532,6 +533,25 @@ private:
     std::vector<size_t> commentsBeforeRow_;
 };
 
+// The first newline of text, or null. The platform's own search looks at one byte at a time; lines of an
+// export are a few dozen bytes, which this takes sixteen at a time.
+const char* FindNewline(std::string_view text)
+{
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    const __m128i newlines = _mm_set1_epi8('\n');
+    for (; end - at >= 16; at += 16)
+    {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        if (const int found = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, newlines)))
+            return at + std::countr_zero(static_cast<unsigned>(found));
+    }
+    for (; at < end; ++at)
+        if (*at == '\n')
+            return at;
+    return nullptr;
+}
+
 // Cuts text handed over in pieces of any size into lines; a line cut by the end of a piece waits for the
 // rest. The encoding is told from the text's first bytes.
 class LineSplitter
@@ -583,7 +603,7 @@ private:
         }
         while (true)
         {
-            const char* end = static_cast<const char*>(std::memchr(text.data(), '\n', text.size()));
+            const char* end = FindNewline(text);
             if (!end)
                 break;
             const auto length = static_cast<size_t>(end - text.data());
