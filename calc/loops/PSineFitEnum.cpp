@@ -32,7 +32,7 @@ void PSineFitEnum::CopyFrom(const InterEventDataEnumBase& other)
 {
     InterEventDataEnumBase::CopyFrom(other);
     const auto& sine = static_cast<const PSineFitEnum&>(other);
-    filter.calculation = sine.filter.calculation;
+    filter = sine.filter;
     outputType = sine.outputType;
 }
 

@@ -15,7 +15,7 @@ namespace
 constexpr int32_t SampleFilterOrder = 2;
 constexpr uint32_t SampleFilterTypeNumber = 0;
 
-bool CreateSampleFilter(HostCalcCache& cache)
+bool CreateSampleFilter(HostCalcCache::Filter& cache)
 {
     if (cache.calculation)
         return true;
@@ -32,16 +32,22 @@ bool CreateSampleFilter(HostCalcCache& cache)
 }
 
 template <class C>
-bool RunFilter(int32_t window, int32_t derivative, const C& input, std::vector<float>& output, HostCalcCache& cache)
+bool RunFilter(int32_t window, int32_t derivative, const C& input, std::vector<float>& output, HostCalcCache& shared)
 {
+    HostCalcCache::Filter& cache = *shared.filter;
     if (!CreateSampleFilter(cache))
         return false;
-    // Whole numbers only: their text is the same in every locale.
-    Orv::String arguments(std::to_wstring(window) + L'\t' + std::to_wstring(derivative) + L'\t' +
-                          std::to_wstring(SampleFilterOrder));
-    uint32_t flags = 0;
-    if (FAILED(cache.calculation->ReadArguments(arguments.Interface(), &flags)))
-        return false;
+    if (cache.arguments != std::pair(window, derivative))
+    {
+        cache.arguments.reset();
+        // Whole numbers only: their text is the same in every locale.
+        Orv::String arguments(std::to_wstring(window) + L'\t' + std::to_wstring(derivative) + L'\t' +
+                              std::to_wstring(SampleFilterOrder));
+        uint32_t flags = 0;
+        if (FAILED(cache.calculation->ReadArguments(arguments.Interface(), &flags)))
+            return false;
+        cache.arguments = std::pair(window, derivative);
+    }
 
     const int32_t padding = window / 2;
     Orv::EnumExOnIterable<C> view(input, padding, padding);

@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <deque>
+#include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace Orv
@@ -106,10 +109,17 @@ private:
 namespace Sistra
 {
 
-// The host sample filter, created once and kept for the next call.
+// The host sample filter, created once and kept for the next call; copies of a cache share it.
 struct HostCalcCache
 {
-    Orv::ComPtr<ICalcEnum> calculation;
+    struct Filter
+    {
+        Orv::ComPtr<ICalcEnum> calculation;
+        // The window and derivative the calculation last took: a filter keeps its arguments between runs,
+        // so runs with the same ones (neighbouring loops of a recording mostly) need not hand them over.
+        std::optional<std::pair<int32_t, int32_t>> arguments;
+    };
+    std::shared_ptr<Filter> filter = std::make_shared<Filter>();
 };
 
 // Runs the host's sample filter over input with the argument text "window<TAB>derivative<TAB>2", the

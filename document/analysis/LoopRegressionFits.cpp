@@ -2,6 +2,8 @@
 // the loop regressions' numerics.
 #include "document/analysis/SistraData.h"
 
+#include "document/analysis/ChannelSegmentReader.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -15,7 +17,6 @@ namespace
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 // The tangent segment of a loop without its own end runs a quarter of the loop from its start.
 constexpr int32_t SegmentShareOfLoop = 4;
-constexpr uint32_t SampleRequest = HostChannelScaled | HostChannelStream;
 
 } // namespace
 
@@ -132,24 +133,7 @@ bool SistraData::UpdateTangentEsPoints()
 
 bool SistraData::ReadSegment(int32_t channel, int32_t block, int32_t startTick, std::vector<float>& samples)
 {
-    Orv::ComPtr<IHostDocument> document;
-    IUnknown* host = owner_.HostDocument();
-    if (!host || FAILED(host->QueryInterface(IID_IHostDocument, document.PutVoid())) || !document)
-        return false;
-    Orv::ComPtr<IUnknown> data;
-    Orv::ComPtr<IUnknown> opened;
-    if (FAILED(document->GetChannelData(SampleRequest, block, channel, data.Put())) || !data)
-        return false;
-    const auto channelData = data.As<IHostChannelData>(IID_IHostChannelData);
-    if (!channelData || FAILED(channelData->OpenEnum(SampleRequest, block, HostRecordEnd, 0, opened.Put())))
-        return false;
-    const auto reader = opened.As<IEnumFloatEx>(IID_IEnumFloatEx);
-    int32_t skipped = 0, fetched = 0;
-    if (!reader || reader->Skip(startTick, &skipped) != S_OK)
-        return false;
-    reader->Next(static_cast<int32_t>(samples.size()), samples.data(), &fetched);
-    samples.resize(static_cast<std::size_t>(std::max(fetched, 0)));
-    return true;
+    return ChannelSegmentReader(owner_.HostDocument()).Read(channel, block, startTick, samples);
 }
 
 bool SistraData::CollectTangentSegments(std::vector<TangentSegment>& segments, std::vector<int32_t>& loopTicks,
@@ -157,6 +141,9 @@ bool SistraData::CollectTangentSegments(std::vector<TangentSegment>& segments, s
 {
     const AnalysisSettings settings = owner_.Settings();
     bool readable = true;
+    ChannelSegmentReader reader(owner_.HostDocument());
+    // A loop's samples, kept between loops so that each loop reuses the room the last one made.
+    std::vector<float> volumes, pressures, smoothVolumes, smoothPressures;
     ForEachIncludedLoop([&](uint32_t loop, const SistraEvent& record) {
         const auto position = pressureLoops_.GetLoopPosition(loop);
         if (!readable || !position)
@@ -166,9 +153,10 @@ bool SistraData::CollectTangentSegments(std::vector<TangentSegment>& segments, s
         int32_t end = record.firstTick + record.pminIndex;
         if (end < start)
             end = start + (record.endTick - record.firstTick) / SegmentShareOfLoop;
-        std::vector<float> volumes(static_cast<std::size_t>(end - start)), pressures(volumes.size());
-        if (!ReadSegment(settings.volumeChannel, position->record, start, volumes) ||
-            !ReadSegment(settings.pressureChannel, position->record, start, pressures))
+        volumes.resize(static_cast<std::size_t>(end - start));
+        pressures.resize(volumes.size());
+        if (!reader.Read(settings.volumeChannel, position->record, start, volumes) ||
+            !reader.Read(settings.pressureChannel, position->record, start, pressures))
         {
             readable = false;
             return;
@@ -180,7 +168,6 @@ bool SistraData::CollectTangentSegments(std::vector<TangentSegment>& segments, s
         // A segment too short for its smoothing window cannot give a corner with its direction.
         if (window > static_cast<int32_t>(count))
             return;
-        std::vector<float> smoothVolumes, smoothPressures;
         if (!RunHostCalcOnSamples(window, 0, volumes, smoothVolumes, filter_) ||
             !RunHostCalcOnSamples(window, 0, pressures, smoothPressures, filter_))
             return;
