@@ -24,6 +24,8 @@ namespace
 
 constexpr int kSlope = 0;
 constexpr int kIntercept = 1;
+// How many loops ahead Deviates asks for the samples it will read.
+constexpr size_t PrefetchDistance = 8;
 
 struct TouchingPoint
 {
@@ -197,6 +199,14 @@ void Deviates(const std::vector<TangentFitLoop>& loops, const SecantOrder& order
 {
     for (size_t j = 0; j < loops.size(); ++j)
     {
+        // The loops' samples lie apart in memory: those the split of a loop a few ahead points at are asked
+        // for now, so that they have arrived when that loop's turn comes.
+        if (const size_t ahead = j + PrefetchDistance; ahead < loops.size() && splits[ahead].bracketed)
+        {
+            const uint32_t sample = splits[ahead].samples[0];
+            __builtin_prefetch(loops[ahead].pressures.data() + sample);
+            __builtin_prefetch(loops[ahead].volumes.data() + sample);
+        }
         const TouchingPoint point = TouchingPointOf(loops[j], order.Closest(j, k, splits[j]), k, d);
         deviates[j] = point.pressure - (k * point.volume + d);
         if (touching != nullptr)
