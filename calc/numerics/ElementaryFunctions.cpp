@@ -10,6 +10,7 @@
 // the fits never produce them, and the C library's answer there is the reference.
 #include "calc/numerics/ElementaryFunctions.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -464,17 +465,18 @@ DoubleLanes ExpLanes(DoubleLanes x, IntegerLanes& flagged)
 
 void ExpOfScaled(double factor, std::span<const double> x, std::span<double> out)
 {
-    size_t index = 0;
-    for (; index + LaneCount <= x.size(); index += LaneCount)
+    // A lane is flagged exactly where Exp, taking the same steps, would answer with the toolchain's
+    // exponential: flagged lanes go there straight away. A last argument without a partner takes both lanes.
+    constexpr size_t Lanes = LaneCount;
+    for (size_t index = 0; index < x.size(); index += Lanes)
     {
-        const DoubleLanes arguments{factor * x[index], factor * x[index + 1]};
+        const size_t partner = std::min(index + 1, x.size() - 1);
+        const DoubleLanes arguments{factor * x[index], factor * x[partner]};
         IntegerLanes flagged;
         const DoubleLanes values = ExpLanes(arguments, flagged);
-        for (int lane = 0; lane < LaneCount; ++lane)
-            out[index + lane] = flagged[lane] ? Exp(arguments[lane]) : values[lane];
+        for (size_t lane = 0; lane < Lanes && index + lane < x.size(); ++lane)
+            out[index + lane] = flagged[lane] ? std::exp(arguments[lane]) : values[lane];
     }
-    for (; index < x.size(); ++index)
-        out[index] = Exp(factor * x[index]);
 }
 
 double Exp(double x)
