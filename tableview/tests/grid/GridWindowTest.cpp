@@ -187,6 +187,10 @@ TEST(GridWindow, AHemodynamicsClientRenders)
     TableViewTests::DispatchWaitingMessages();
     EXPECT_FALSE(OwlTest::SaveWindowPng(window.frame.GetHandle(), L"grid-window-hemodynamics").empty());
 
+    // The pixels are read off the screen: every child strip (title bar, row numbers) must have painted
+    // its selection first, not only the grid pane.
+    RedrawWindow(window.frame.GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    TableViewTests::DispatchWaitingMessages();
     HDC screen = GetDC(nullptr);
     POINT cell = window.CellCentre(3, 2);
     MapWindowPoints(window.grid->Pane().GetHandle(), nullptr, &cell, 1);
