@@ -299,6 +299,9 @@ public:
     void ObjectsLButtonDown(UINT keys, const OWL::TPoint& point);
     void ObjectsLButtonUp(UINT keys, const OWL::TPoint& point);
     void ObjectsMouseMove(UINT keys, const OWL::TPoint& point);
+    // The mouse left the window: the next move asks again to hear of its leaving.
+    void ObjectsMouseLeave() { trackingLeave_ = false; }
+    bool TracksMouseLeave() const { return trackingLeave_; }
     void ObjectsRButtonDown(UINT keys, const OWL::TPoint& point);
     void ObjectsRButtonUp(UINT keys, const OWL::TPoint& point);
     void ObjectsTimer(UINT_PTR id);

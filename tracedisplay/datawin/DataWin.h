@@ -5,7 +5,6 @@
 #pragma once
 
 #include "tracedisplay/controls/ScrollBarWin.h"
-#include "tracedisplay/datapane/InteractiveObjectContainer.h"
 #include "tracedisplay/datawin/DataWinBase.h"
 
 #include "foundation/com/CriticalSection.h"
@@ -78,11 +77,7 @@ public:
         SendMessage(WM_HSCROLL, code, reinterpret_cast<LPARAM>(bar->GetHandle()));
         return 0;
     }
-    LRESULT EvNotify(UINT id, NMHDR& info) override
-    {
-        this->AnyNotify(id, &info);
-        return 0;
-    }
+    LRESULT EvNotify(UINT id, NMHDR& info) override { return this->ObjectsNotify(id, &info); }
 
 protected:
     void SetupWindow() override
@@ -140,60 +135,46 @@ protected:
     void EvLButtonDown(UINT keys, const OWL::TPoint& point) override
     {
         DataWinBase::EvLButtonDown(keys, point);
-        const POINT at = InPane(point);
-        this->ClaimedBroadcast(InteractiveObjectContainer::LeftButtonDown,
-                               [&](IInteractiveObject& object) { object.OnLButtonDown(keys, at); });
+        this->ObjectsLButtonDown(keys, InPane(point));
     }
     void EvLButtonDblClk(UINT keys, const OWL::TPoint& point) override
     {
         DataWinBase::EvLButtonDblClk(keys, point);
-        const POINT at = InPane(point);
-        BYTE handled = 0;
-        this->ForEachObject([&](IInteractiveObject& object) { object.OnLButtonDblClk(keys, at, &handled); });
+        this->ObjectsMouseQuery(keys, InPane(point));
     }
     void EvLButtonUp(UINT keys, const OWL::TPoint& point) override
     {
         DataWinBase::EvLButtonUp(keys, point);
-        const POINT at = InPane(point);
-        this->ForEachObject([&](IInteractiveObject& object) { object.OnLButtonUp(keys, at); });
+        this->ObjectsLButtonUp(keys, InPane(point));
     }
     void EvRButtonDown(UINT keys, const OWL::TPoint& point) override
     {
         DataWinBase::EvRButtonDown(keys, point);
-        const POINT at = InPane(point);
-        this->ForEachObject([&](IInteractiveObject& object) { object.OnRButtonDown(keys, at); });
+        this->ObjectsRButtonDown(keys, InPane(point));
     }
     void EvRButtonUp(UINT keys, const OWL::TPoint& point) override
     {
         DataWinBase::EvRButtonUp(keys, point);
-        const POINT at = InPane(point);
-        this->ForEachObject([&](IInteractiveObject& object) { object.OnRButtonUp(keys, at); });
+        this->ObjectsRButtonUp(keys, InPane(point));
     }
     void EvMouseMove(UINT keys, const OWL::TPoint& point) override
     {
-        if (!tracking_)
-        {
-            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, GetHandle(), 0};
-            tracking_ = TrackMouseEvent(&track) != FALSE;
-        }
         DataWinBase::EvMouseMove(keys, point);
-        const POINT at = InPane(point);
-        this->ClaimedBroadcast(InteractiveObjectContainer::MouseMove,
-                               [&](IInteractiveObject& object) { object.OnMouseMove(keys, at); });
+        this->ObjectsMouseMove(keys, InPane(point));
     }
     void EvMouseLeave() override
     {
-        tracking_ = false;
+        this->ObjectsMouseLeave();
         DataWinBase::EvMouseLeave();
     }
     void EvTimer(UINT timerId) override
     {
         DataWinBase::EvTimer(timerId);
-        this->ForEachObject([&](IInteractiveObject& object) { object.OnTimer(timerId); });
+        this->ObjectsTimer(timerId);
     }
     bool EvSetCursor(HWND window, UINT hitTest, UINT mouseMsg) override
     {
-        if (this->AnyHandles(window, hitTest, mouseMsg))
+        if (this->ObjectsSetCursor(window, hitTest, mouseMsg))
             return true;
         return DataWinBase::EvSetCursor(window, hitTest, mouseMsg);
     }
@@ -224,7 +205,10 @@ protected:
     }
 
     OWL::TPoint Origin() const { return this->ClientOrigin(); }
-    POINT InPane(const OWL::TPoint& point) const { return {point.x - Origin().x, point.y - Origin().y}; }
+    OWL::TPoint InPane(const OWL::TPoint& point) const
+    {
+        return OWL::TPoint(point.x - Origin().x, point.y - Origin().y);
+    }
 
 private:
     // Left of and below the pane's client area the window shows the dialog's face.
@@ -239,7 +223,6 @@ private:
     }
 
     bool paintingSuspended_ = false;
-    bool tracking_ = false;
     OWL::TPoint position_;
 };
 

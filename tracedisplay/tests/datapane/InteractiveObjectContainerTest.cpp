@@ -1,4 +1,7 @@
 #include "tracedisplay/datapane/InteractiveObjectContainer.h"
+#include "tracedisplay/preview/PreviewDataWin.h"
+#include "tracedisplay/tests/support/FakePaneStore.h"
+#include "tracedisplay/tests/support/TestFrame.h"
 
 #include "foundation/com/ResultCodes.h"
 #include "foundation/com/XOrv.h"
@@ -39,9 +42,12 @@ public:
     HRESULT STDMETHODCALLTYPE OnAttached(LONG) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnAreaChanged(const RECT*, BYTE*) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnLaneRect(LONG, const RECT*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnLButtonDown(UINT, POINT) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnLButtonUp(UINT, POINT) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnLButtonDblClk(UINT, POINT, BYTE*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnLButtonDown(UINT, POINT at) override { return NoteAt(L"down", at); }
+    HRESULT STDMETHODCALLTYPE OnLButtonUp(UINT, POINT at) override { return NoteAt(L"up", at); }
+    HRESULT STDMETHODCALLTYPE OnLButtonDblClk(UINT, POINT at, BYTE*) override
+    {
+        return NoteAt(L"double", at);
+    }
     HRESULT STDMETHODCALLTYPE OnMouseMove(UINT, POINT) override { return Note(L"move"); }
     HRESULT STDMETHODCALLTYPE OnRefresh() override { return Note(L"refresh"); }
     BOOL STDMETHODCALLTYPE OnSetCursor(HWND, UINT, UINT, BYTE* carryOn) override
@@ -58,9 +64,9 @@ public:
     HRESULT STDMETHODCALLTYPE OnScrollBarUpdate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnBeginScroll() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnViewChanged(LONG, ULONG) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnRButtonDown(UINT, POINT) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnRButtonUp(UINT, POINT) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnTimer(UINT_PTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnRButtonDown(UINT, POINT at) override { return NoteAt(L"right down", at); }
+    HRESULT STDMETHODCALLTYPE OnRButtonUp(UINT, POINT at) override { return NoteAt(L"right up", at); }
+    HRESULT STDMETHODCALLTYPE OnTimer(UINT_PTR id) override { return Note(L"timer " + std::to_wstring(id)); }
     BOOL STDMETHODCALLTYPE OnNotify(UINT, NMHDR*) override { return Note(L"notify"), notifies; }
     HRESULT STDMETHODCALLTYPE OnUpdate(ULONG) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE SetStore(IUnknown*) override { return S_OK; }
@@ -79,6 +85,10 @@ public:
     ULONG_PTR STDMETHODCALLTYPE GetGroup() override { return group; }
     HRESULT STDMETHODCALLTYPE SetMode(ULONG, ULONG mode) override { return Note(L"mode " + std::to_wstring(mode)); }
 
+    HRESULT NoteAt(const std::wstring& what, POINT at)
+    {
+        return Note(what + L" " + std::to_wstring(at.x) + L"," + std::to_wstring(at.y));
+    }
     HRESULT Note(const std::wstring& what)
     {
         log.push_back(name + L" " + what);
@@ -190,6 +200,41 @@ TEST(InteractiveObjectContainerTest, ReadsBackTheRecordsItWroteAndRefusesALaterV
     {
         EXPECT_EQ(Orv::E_ORV_NEWER_VERSION, error.Code());
     }
+}
+
+// The window hands its messages to the pane's routes, in the pane's coordinates; each time the mouse
+// leaves, the next move asks again to hear of its leaving.
+TEST(InteractiveObjectContainerTest, ATraceWindowRoutesItsMouseAndTimersThroughItsPane)
+{
+    std::vector<std::wstring> log;
+    Recorder object(L"o", log);
+    TraceTest::FakePaneSource source;
+    TraceTest::TestFrame frame(420, 260);
+    auto* window = new PreviewDataWinWButtons(&frame, &source, PreviewBarsBesideScales, AxisFlag::FirstAxis,
+                                              0x80000000u);
+    window->Attr.W = 420;
+    window->Attr.H = 260;
+    ASSERT_TRUE(frame.Create());
+    window->AddObject(&object, 0);
+    const HWND handle = window->GetHandle();
+    const OWL::TPoint origin = window->ClientOrigin();
+    const LPARAM at = MAKELPARAM(origin.x + 10, origin.y + 20);
+    for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP})
+        SendMessageW(handle, message, 0, at);
+    SendMessageW(handle, WM_TIMER, 7, 0);
+    EXPECT_EQ((std::vector<std::wstring>{L"o down 10,20", L"o up 10,20", L"o double 10,20",
+                                         L"o right down 10,20", L"o right up 10,20", L"o timer 7"}),
+              log);
+
+    for (int pass = 0; pass < 2; ++pass)
+    {
+        SendMessageW(handle, WM_MOUSEMOVE, 0, at);
+        EXPECT_TRUE(window->TracksMouseLeave()) << pass;
+        SendMessageW(handle, WM_MOUSELEAVE, 0, 0);
+        EXPECT_FALSE(window->TracksMouseLeave()) << pass;
+    }
+    EXPECT_EQ(L"o move", log.back());
+    frame.Destroy();
 }
 
 } // namespace
