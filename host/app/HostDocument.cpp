@@ -258,6 +258,18 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetSamplingSink(IHostSamplingSink** sink
     return S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE HostDocument::GetChannelText(int32_t channel, uint32_t, BSTR* text)
+{
+    if (!text)
+        return E_POINTER;
+    *text = nullptr;
+    const auto& channels = Data().Channels();
+    if (channel < 0 || static_cast<size_t>(channel) >= channels.size())
+        return E_INVALIDARG;
+    const std::wstring name = FromUtf8(channels[static_cast<size_t>(channel)].name);
+    return Orv::CatchReturn([&] { return Vyr::CopyToBstr(name, text); });
+}
+
 HRESULT STDMETHODCALLTYPE HostDocument::GetEndPosition(uint32_t, HostEndPosition* position)
 {
     if (!position)

@@ -161,7 +161,9 @@ public:
 
     // IHostSamplingTarget: only an acquiring document has a sampling sink.
     HRESULT STDMETHODCALLTYPE GetSamplingSink(IHostSamplingSink** sink) override;
-    // IHostRecordingState: S_FALSE, nothing written, without records.
+    // IHostRecordingState: a channel's text is its name in the recording; the end position is S_FALSE,
+    // nothing written, without records.
+    HRESULT STDMETHODCALLTYPE GetChannelText(int32_t channel, uint32_t position, BSTR* text) override;
     HRESULT STDMETHODCALLTYPE GetEndPosition(uint32_t reserved, HostEndPosition* position) override;
     // IHostVirtualChannels: the new channel's text is the text calculation installed at its reference.
     HRESULT STDMETHODCALLTYPE CreateVirtualChannel(uint32_t, uint16_t, uint32_t, BSTR* name, HostItemId* channel) override;

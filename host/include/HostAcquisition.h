@@ -88,11 +88,14 @@ struct HostEndPosition
 };
 static_assert(sizeof(HostEndPosition) == 8);
 
-// The document face under which the creation service hands out a new document.
+// The document face under which the creation service hands out a new document, and through which a
+// trace display names the channels of its lanes.
 // {AD6CD303-7868-4A12-B4AE-97C02EE8F5E3}
 struct IHostRecordingState : IUnknown
 {
-    VYR_RESERVED_SLOT(3)
+    // 3: the text that names a channel (from 0) at a recording position (0xC0000000: at none);
+    // E_INVALIDARG and no text for a channel the document does not have.
+    virtual HRESULT STDMETHODCALLTYPE GetChannelText(int32_t channel, uint32_t position, BSTR* text) = 0;
     VYR_RESERVED_SLOT(4)
     VYR_RESERVED_SLOT(5)
     VYR_RESERVED_SLOT(6)

@@ -55,3 +55,16 @@ struct IInteractiveObjectExt : IUnknown
 {
 };
 inline constexpr IID IID_IInteractiveObjectExt = {0x81598368, 0xE0C7, 0x4B4F, {0xBF, 0x3F, 0x9E, 0x84, 0x58, 0x0D, 0x34, 0xC0}};
+
+// What a comment or marker drawn over the lanes tells the pane that redraws its area.
+// {710456DC-001C-4750-9311-DAFBDCBE4A80}
+struct IMarkerArea : IUnknown
+{
+    // 3: the channel the marker stands on; S_FALSE when it stands on none and spans every lane.
+    virtual HRESULT STDMETHODCALLTYPE GetChannel(LONG* channel) = 0;
+    // 4: half its width in pixels as last measured; negative until it was.
+    virtual HRESULT STDMETHODCALLTYPE GetHalfWidth(LONG* halfWidth) = 0;
+    // 5: measures it in dc for the drawing flags and keeps the half width.
+    virtual HRESULT STDMETHODCALLTYPE MeasureHalfWidth(HDC dc, ULONG flags, LONG* halfWidth) = 0;
+};
+inline constexpr IID IID_IMarkerArea = {0x710456DC, 0x001C, 0x4750, {0x93, 0x11, 0xDA, 0xFB, 0xDC, 0xBE, 0x4A, 0x80}};

@@ -75,8 +75,9 @@ struct IScaleControl : IUnknown
     virtual HRESULT STDMETHODCALLTYPE SetStyle(ULONG style) = 0;                                          // 14
     // 15: a copy of the control that paints the limits in force when the drag began.
     virtual HRESULT STDMETHODCALLTYPE GetDragCompanion(LONG reserved, IScaleControl** companion) = 0;
-    // 16: setting 5 with a font point size: the strip thickness in pixels.
-    virtual HRESULT STDMETHODCALLTYPE Measure(LONG setting, LONG value, LONG reserved, LONG* result) = 0;
+    // 16: setting 5 with a font point size (0: the control's own text size) and the record the control
+    // shows: the strip thickness in pixels.
+    virtual HRESULT STDMETHODCALLTYPE Measure(LONG setting, LONG value, LONG record, LONG* result) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetOption(VARIANT_BOOL value) = 0;                                  // 17
     virtual HRESULT STDMETHODCALLTYPE AddObserver(IDragScaleObserver* observer) = 0;                      // 18
     virtual HRESULT STDMETHODCALLTYPE RemoveObserver(IDragScaleObserver* observer) = 0;                   // 19

@@ -117,6 +117,28 @@ TEST(HostDocument, RecordedChannelsThroughTheirDataObjectsCalculatedOnesOnlyDire
     EXPECT_TRUE(FAILED(document->GetTickInterval(0, -1, &interval)));
 }
 
+TEST(HostDocument, NamesTheChannelsOfTraceLanesAndRefusesOthers)
+{
+    const Recording recording = HostTests::MakeRecording(0.002, {{{1, 2}, {3, 4}}}, 2);
+    const auto document = HostDocument::Offline(recording);
+    const struct
+    {
+        int32_t channel;
+        HRESULT result;
+        const wchar_t* text;
+    } cases[] = {{0, S_OK, L"Channel 1"},
+                 {1, S_OK, L"Channel 2"},
+                 {2, E_INVALIDARG, nullptr},
+                 {-1, E_INVALIDARG, nullptr}};
+    for (const auto& c : cases)
+    {
+        BSTR text = nullptr;
+        EXPECT_EQ(c.result, document->GetChannelText(c.channel, 0xC0000000u, &text)) << c.channel;
+        EXPECT_EQ(std::wstring(c.text ? c.text : L""), std::wstring(text ? text : L"")) << c.channel;
+        SysFreeString(text);
+    }
+}
+
 TEST(HostDocument, ChannelEnumeratorsKeepTheDocumentWhoseRecordingTheyRead)
 {
     const Recording recording = Ramps();

@@ -45,6 +45,7 @@ TEST(InterfaceSlots, DocumentsADataSourceFills)
 {
     EXPECT_EQ(7, SlotOf(&IHostDocumentCreator::CreateDocument));
     EXPECT_EQ(3, SlotOf(&IHostSamplingTarget::GetSamplingSink));
+    EXPECT_EQ(3, SlotOf(&IHostRecordingState::GetChannelText));
     EXPECT_EQ(10, SlotOf(&IHostRecordingState::GetEndPosition));
     EXPECT_EQ(10, SlotOf(&IHostDataItems::ChannelReads));
     EXPECT_EQ(4, SlotOf(&IHostVirtualChannels::RemoveVirtualChannel));

@@ -226,10 +226,10 @@ HRESULT STDMETHODCALLTYPE ScaleControl::Measure(LONG setting, LONG value, LONG, 
 {
     if (!result)
         return E_POINTER;
-    if (setting != ScaleSettingThickness || value <= 0)
+    if (setting != ScaleSettingThickness || value < 0)
         return E_INVALIDARG;
     // Ticks, a row of labels and a row for the title at the given point size on a 96-dpi screen.
-    const LONG line = MulDiv(value, 96, 72) + 2 * LabelGap;
+    const LONG line = MulDiv(value > 0 ? value : m_textPoints, 96, 72) + 2 * LabelGap;
     *result = TickLength + LabelGap + 2 * line;
     return S_OK;
 }

@@ -142,4 +142,36 @@ private:
     bool handles_;
 };
 
+// A target that takes every message and keeps the last one for the test to read.
+class MessageKeeper final : public TestSupport::StackComObject<IMessageHandler>
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object = IsEqualIID(iid, IID_IMessageHandler) ? static_cast<IMessageHandler*>(this) : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE HandleMessage(IMessage* message) override
+    {
+        kept = Orv::ComPtr<IMessage>(message);
+        return 1;
+    }
+    HRESULT STDMETHODCALLTYPE AddHandler(IMessageHandler*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RemoveHandler(IMessageHandler*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetParent(IMessageHandler*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTarget(IUnknown**) override { return E_NOTIMPL; }
+    BOOL STDMETHODCALLTYPE AcceptsMessage(IMessage*) override { return TRUE; }
+
+    // The creator's origin pair and context word of the kept message.
+    std::vector<ULONG> CreatorWords() const
+    {
+        const auto words = kept.As<IVyrMessageWords>(IID_IVyrMessageWords);
+        std::vector<ULONG> result(3);
+        EXPECT_EQ(S_OK, words->GetCreatorWords(&result[0], &result[1], &result[2]));
+        return result;
+    }
+
+    Orv::ComPtr<IMessage> kept;
+};
+
 } // namespace TestSupport

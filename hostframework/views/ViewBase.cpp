@@ -112,15 +112,15 @@ Orv::ComPtr<IVyrViewPrintService> ViewBase::QueryViewSiteObject() const
     return service;
 }
 
-std::pair<ULONG, ULONG> ViewBase::GetVyrId() const
+std::pair<ULONG, ULONG> VyrIdOf(IUnknown* hostDocument, IUnknown* hostView)
 {
     std::pair<ULONG, ULONG> id{0, 0};
     Orv::ComPtr<IVyrViewDocument> document;
-    if (hostDocument_ && SUCCEEDED(hostDocument_->QueryInterface(IID_IVyrViewDocument, document.PutVoid())) &&
+    if (hostDocument && SUCCEEDED(hostDocument->QueryInterface(IID_IVyrViewDocument, document.PutVoid())) &&
         document)
         document->GetVyrIdWord(&id.first);
     Orv::ComPtr<IDocView2> view;
-    if (hostView_ && SUCCEEDED(hostView_->QueryInterface(IID_IDocView2, view.PutVoid())) && view)
+    if (hostView && SUCCEEDED(hostView->QueryInterface(IID_IDocView2, view.PutVoid())) && view)
     {
         ULONG number = 0;
         ULONG kind = 0;
@@ -129,6 +129,11 @@ std::pair<ULONG, ULONG> ViewBase::GetVyrId() const
         id.second = (kind << 16) | LOWORD(number);
     }
     return id;
+}
+
+std::pair<ULONG, ULONG> ViewBase::GetVyrId() const
+{
+    return VyrIdOf(hostDocument_, hostView_);
 }
 
 OWL::TRect ViewBase::SizeGripRect() const

@@ -19,6 +19,10 @@ constexpr ULONG Copy = 0x80170004;
 constexpr ULONG PrintMessage = 0x8001000D;
 } // namespace ViewCommandId
 
+// A view's two-word identity, the origin of the messages it sends: the document's word, then
+// (view kind << 16) | view number; a part whose object does not tell it is 0.
+std::pair<ULONG, ULONG> VyrIdOf(IUnknown* hostDocument, IUnknown* hostView);
+
 class ViewBase : public OWL::TWindow, public VyrCppEventHandler, public Orv::CComObjectRoot
 {
 public:

@@ -89,7 +89,9 @@ public:
     // Owner handlers; an empty one is skipped.
     struct Handlers
     {
-        std::function<void()> reserved;
+        // A lane's scale asks to autoscale an axis (the lane's channel entry, the axis); without it the
+        // pane's observers hear of it.
+        std::function<void(const ChannelDescription&, LONG)> autoScale;
         std::function<void(const ChannelDescription&, double, double)> scaleDragFinished;
         ViewChangedHandler scaleChanged;
         ViewChangedHandler scrollChanged;
@@ -245,6 +247,10 @@ public:
     void InvalidatePanes();
     void InvalidateAll();
     void InvalidateLaneArea(LONG which, LONG xFrom, LONG xTo);
+    // Redraws the band of a comment or marker (IMarkerArea) at a position of the store: on its
+    // channel's lane, or on every lane when it stands on no channel. S_FALSE when the band lies
+    // outside the view or on no lane.
+    HRESULT InvalidateObjectArea(LONGLONG position, IUnknown* object);
     bool AnySegmentPending() const;
     // Draws the strips into dc for a target (a printout, a copy); a target with grid options gives the
     // background colour.
@@ -275,6 +281,8 @@ public:
     virtual void OnChannelsStopped(LONG) {}
     virtual void OnChannelsRefreshed() {}
     virtual void OnChannelCountChanged(LONG) {}
+    // A lane's scale changed its transform (under the pane's lock).
+    virtual void OnChannelsRescaled() {}
 
     // Drawing and pending updates.
     virtual bool ProcessPendingFlags();
@@ -319,6 +327,15 @@ public:
     Handlers& OwnerHandlers() { return handlers_; }
     void SetCursorSource(const CursorSource* source) { cursorSource_ = source; }
     void SetScaleProvider(IOrvStrixLanes* provider) { scaleProvider_ = provider; }
+    // The host document and the site of the view the pane is shown in, through which the lanes send
+    // their channel commands.
+    void SetHostView(IUnknown* document, IVyrViewSite* site)
+    {
+        hostDocument_ = Orv::ComPtr<IUnknown>(document);
+        viewSite_ = Orv::ComPtr<IVyrViewSite>(site);
+    }
+    // The host object that names the lanes' channels.
+    void SetChannelInformation(IUnknown* host) { channelInformation_ = Orv::ComPtr<IUnknown>(host); }
     Orv::CriticalSection& Lock() { return lock_; }
     ULONG StateFlags() const override { return state_; }
     ULONG Options() const { return options_; }
@@ -361,6 +378,13 @@ public:
     void ScaleDragFinished(LONG lane, LONG, double low, double high) override { OnScaleDragFinished(lane, low, high); }
     Orv::ComPtr<IUnknown> ChannelRecordObject(LONG channel, LONG axis) override;
     void NotifyPaneObservers(ULONG eventId, void* data) override { VyrSubject::Notify(eventId, data); }
+    ChannelDescription ChannelEntry(LONG lane) const override { return DescribeLane(lane); }
+    bool HandleAutoScaleRequest(const ChannelDescription& entry, LONG axis) override;
+    void ChannelsRescaled() override { OnChannelsRescaled(); }
+    Orv::ComPtr<IUnknown> HostDocument() const override { return hostDocument_; }
+    Orv::ComPtr<IVyrViewSite> HostViewSite() const override { return viewSite_; }
+    Orv::ComPtr<IUnknown> ChannelInformationHost() const override { return channelInformation_; }
+    LONG CurrentRecord() const override { return currentRecord_; }
     OWL::TPoint ClientOrigin() const override { return OWL::TPoint(client_.x, client_.y); }
 
 protected:
@@ -426,6 +450,9 @@ private:
     std::vector<Orv::ComPtr<ChannelPane>> lanes_;
     std::vector<LONG> paneOffsets_;
     IOrvStrixLanes* scaleProvider_ = nullptr;
+    Orv::ComPtr<IUnknown> hostDocument_;
+    Orv::ComPtr<IVyrViewSite> viewSite_;
+    Orv::ComPtr<IUnknown> channelInformation_;
     Orv::CriticalSection lock_{Orv::CriticalSection::DefaultSpinCount};
     std::vector<ULONG> autoScale_[2];
     bool pendingUpdate_ = false;

@@ -4,6 +4,9 @@
 
 #include "foundation/com/ComBoundary.h"
 #include "foundation/text/String.h"
+#include "hostframework/messaging/MessageSenders.h"
+#include "hostframework/views/ViewBase.h"
+#include "host/include/HostAcquisition.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -22,10 +25,16 @@ constexpr LONG CompactOffset = -2;
 constexpr LONG CompactInflate = 2;
 constexpr ULONG DataRangeRequest = 0x10000u;
 constexpr VARIANT_BOOL True = static_cast<VARIANT_BOOL>(0xFFFF);
+// What a channel command carries: its kind, the lane's channel and the command.
+struct ChannelCommandPayload
+{
+    ULONG typeWord = 0x222; // three signed 32-bit values
+    LONG kind = ChannelCommandKind;
+    LONG channel = 0;
+    LONG value = 0;
+};
 // The version whose record still carried a stored range per axis.
 constexpr ULONG RangeRecordVersion = 2;
-// The point size the scale strips' labels are measured at.
-constexpr LONG ScaleTextPoints = 8;
 
 VARIANT_BOOL AsVariantBool(bool value)
 {
@@ -132,11 +141,14 @@ HRESULT ChannelPane::CreateScales(HWND parent, LONG parameter)
     return result;
 }
 
+// The data pane registers the lane with each scale it has, draggable or plain (drawing-only panes):
+// each would otherwise keep the lane, and the lane its scale.
 HRESULT ChannelPane::DetachScales()
 {
-    for (const auto& draggable : draggable_)
-        if (draggable)
-            draggable->RemoveObserver(this);
+    for (const auto* scales : {&draggable_, &scale_})
+        for (const auto& scale : *scales)
+            if (scale)
+                scale->RemoveObserver(this);
     return S_OK;
 }
 
@@ -160,14 +172,63 @@ void ChannelPane::TakeFirstScale(IUnknown* scale)
         scale->QueryInterface(IID_IScaleControl, firstControl_.PutVoid());
 }
 
+// The scales measure their labels at their own text size (the value 0).
+LONG ChannelPane::MeasureScale(IScaleControl* scale, LONG setting) const
+{
+    const LONG record = PaneOwner() ? PaneOwner()->CurrentRecord() : 0;
+    LONG value = 0;
+    if (!scale || FAILED(scale->Measure(setting, 0, record, &value)))
+        return 0;
+    return value;
+}
+
+LONG ChannelPane::QueryFirstScale(LONG setting) const
+{
+    return (axisFlags & AxisFlag::FirstScaleUnplaced) ? 0 : MeasureScale(scale_[0].Get(), setting);
+}
+
 LONG ChannelPane::ScaleWidth(LONG axis) const
 {
-    const auto& scale = scale_[AxisSlot(axis)];
-    LONG width = 0;
-    if (!scale || (axis == 1 && (axisFlags & AxisFlag::FirstScaleUnplaced)) ||
-        FAILED(scale->Measure(ScaleSettingThickness, ScaleTextPoints, 0, &width)))
-        return 0;
-    return width;
+    if (axis == 1)
+        return QueryFirstScale(ScaleSettingThickness);
+    return MeasureScale(scale_[1].Get(), ScaleSettingThickness);
+}
+
+HRESULT ChannelPane::SendChannelCommand(LONG, LONG value)
+{
+    ChannelPaneOwner* owner = PaneOwner();
+    const Orv::ComPtr<IUnknown> document = owner ? owner->HostDocument() : nullptr;
+    const Orv::ComPtr<IVyrViewSite> site = owner ? owner->HostViewSite() : nullptr;
+    if (!document || !site)
+        return E_FAIL;
+    return Orv::CatchReturn([&] {
+        Orv::ComPtr<IUnknown> view;
+        site->GetViewInterface(view.Put());
+        const auto [origin1, origin2] = VyrIdOf(document.Get(), view.Get());
+        MsgData<ChannelCommandPayload> message{ChannelCommandMsgId, 0, {}};
+        message.payload.channel = paneIndex;
+        message.payload.value = value;
+        VyrMessageSender sender;
+        sender.SendMsgFromOrigin(document.Get(), message, 0, origin1, origin2);
+        return S_OK;
+    });
+}
+
+HRESULT ChannelPane::GetChannelText(std::wstring& text) const
+{
+    text.clear();
+    ChannelPaneOwner* owner = PaneOwner();
+    const Orv::ComPtr<IUnknown> host = owner ? owner->ChannelInformationHost() : nullptr;
+    Orv::ComPtr<IHostRecordingState> channels;
+    if (!host || FAILED(host->QueryInterface(IID_IHostRecordingState, channels.PutVoid())) || !channels)
+        return E_FAIL;
+    const ChannelDescription entry = owner->ChannelEntry(paneIndex);
+    BSTR named = nullptr;
+    const HRESULT result = channels->GetChannelText(entry.channel, entry.position, &named);
+    if (named)
+        text = named;
+    SysFreeString(named);
+    return result;
 }
 
 bool ChannelPane::SetAxisRange(LONG axis, double low, double high, bool push, bool force)
@@ -347,6 +408,8 @@ HRESULT STDMETHODCALLTYPE ChannelPane::OnScalingChanged(LONG axis, LONG value, c
             if (owner)
                 owner->InvalidateRect(rect, false);
         }
+        if (owner)
+            owner->ChannelsRescaled();
         return S_OK;
     });
 }
@@ -355,8 +418,9 @@ HRESULT STDMETHODCALLTYPE ChannelPane::OnAutoScale(LONG axis)
 {
     if (ChannelPaneOwner* owner = PaneOwner())
     {
-        LONG request[2] = {paneIndex, axis};
-        owner->NotifyPaneObservers(ScaleAutoScaleMsg::Id(), request);
+        ChannelAutoScaleRequest request{owner->ChannelEntry(paneIndex), axis};
+        if (!owner->HandleAutoScaleRequest(request.entry, axis))
+            owner->NotifyPaneObservers(ScaleAutoScaleMsg::Id(), &request);
     }
     return AutoScaleAxis(axis);
 }

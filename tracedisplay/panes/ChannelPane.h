@@ -111,6 +111,14 @@ public:
     void TakeFirstScale(IUnknown* scale);
     // The width of an axis's scale strip (0 without a scale, or for an unplaced first scale).
     LONG ScaleWidth(LONG axis) const;
+    // The first scale's answer to a measurement setting for the record the pane shows; 0 without a
+    // first scale or for an unplaced one.
+    LONG QueryFirstScale(LONG setting) const;
+    // Asks the host, as the view the pane is shown in, to run command value on the lane's channel;
+    // E_FAIL without the host document or the view's site.
+    HRESULT SendChannelCommand(LONG ignored, LONG value);
+    // The host's text for the lane's channel; E_FAIL and an empty text when the host names no channels.
+    HRESULT GetChannelText(std::wstring& text) const;
     IScaleControl* FirstScaleControl() const { return firstControl_.Get(); }
 
     // The range (low, high) in display units. push: the draggable scale takes it; it is applied to the
@@ -148,6 +156,7 @@ private:
     IScaleControl* ScaleOf(LONG axis) const { return scale_[AxisSlot(axis)].Get(); }
     IScaleControl* DraggableOf(LONG axis) const;
     HRESULT MakeScale(IScaleControlFactory& factory, LONG axis, HWND parent, ULONG flags, LONG offset);
+    LONG MeasureScale(IScaleControl* scale, LONG setting) const;
     // Collects the axis over the records (in the given direction) and writes it into its scales.
     bool UpdateAxis(LONG axis, LONG from, LONG to, LONG first, std::wstring& units);
 

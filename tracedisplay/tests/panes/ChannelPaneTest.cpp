@@ -8,6 +8,8 @@
 #include "tracedisplay/tests/support/TestFrame.h"
 
 #include "graph/scales/ScaleControlFactory.h"
+#include "hostframework/tests/FrameworkTestSupport.h"
+#include "host/include/HostAcquisition.h"
 
 #include <gtest/gtest.h>
 
@@ -157,6 +159,13 @@ TEST(ChannelPaneTest, DrawingOnlyPanesMakePlainScalesThatNeitherDragNorAutoscale
     EXPECT_EQ(E_FAIL, lane.pane->OnAutoScale(2));
     EXPECT_FALSE(lane.pane->SetAxisRange(1, 0.0, 1.0, true, false));
     EXPECT_TRUE(lane.pane->SetAxisRange(1, 0.0, 1.0, true, true));
+
+    // The plain scales let the lane go too, or each would keep the lane and the lane its scale.
+    lane.First().AddObserver(lane.pane.Get());
+    lane.Second().AddObserver(lane.pane.Get());
+    lane.pane->DetachScales();
+    EXPECT_TRUE(lane.First().observers.empty());
+    EXPECT_TRUE(lane.Second().observers.empty());
 }
 
 TEST(ChannelPaneTest, RecordRangesWriteUnitsWithTheDisplayPrefix)
@@ -253,6 +262,7 @@ TEST(ChannelPaneTest, ScaleChangesReachTheAxisDrawersUnderThePaneLock)
     EXPECT_EQ(1.0, second->scaling.scale);
     EXPECT_EQ(0, lane.owner.lockDepth);
     ASSERT_EQ(1u, lane.owner.invalidated.size());
+    EXPECT_EQ(1, lane.owner.rescaled);
 
     // An invalidation re-announces each scale's transform.
     lane.Second().transform = {2.0, 1.0};
@@ -303,12 +313,107 @@ TEST(ChannelPaneTest, TheHostsScalesAutoscaleToTheLanesDataAndTellItTheirTransfo
     EXPECT_DOUBLE_EQ(-99.0 / 10.0, drawer->scaling.scale);
     EXPECT_EQ(-6.0, drawer->scaling.offset);
 
+    // The strip is as wide as the scale's labels at the size it paints them.
+    LONG points = 0, painted = 0;
+    ASSERT_EQ(S_OK, control.As<IScaleTextSize>(IID_IScaleTextSize)->GetTextSize(&points));
+    ASSERT_EQ(S_OK, control->Measure(ScaleSettingThickness, points, 0, &painted));
+    EXPECT_EQ(painted, pane->ScaleWidth(1));
+
     pane->SetRecordRange(0, 0);
     EXPECT_EQ(S_OK, pane->AutoScaleAxis(1));
     control->SetCanAutoScale(VARIANT_FALSE);
     EXPECT_EQ(S_FALSE, pane->AutoScaleAxis(1));
     pane->DetachScales();
     frame.Destroy();
+}
+
+TEST(ChannelPaneTest, TheFirstScaleIsMeasuredAtItsOwnTextSizeForTheRecordShownUnlessUnplaced)
+{
+    for (const ULONG axes : {BothAxes, BothAxes | AxisFlag::FirstScaleUnplaced})
+    {
+        Lane lane(0, axes);
+        lane.owner.record = 4;
+        lane.First().thickness = 31;
+        const bool placed = !(axes & AxisFlag::FirstScaleUnplaced);
+        EXPECT_EQ(placed ? 31 : 0, lane.pane->QueryFirstScale(ScaleSettingThickness)) << axes;
+        EXPECT_EQ(placed ? 31 : 0, lane.pane->ScaleWidth(1)) << axes;
+        if (placed)
+        {
+            EXPECT_EQ((std::vector<LONG>{ScaleSettingThickness, 0, 4}), lane.First().measured);
+        }
+    }
+}
+
+class ViewSite : public TraceTest::Uncounted<IVyrViewSite>
+{
+public:
+    HRESULT STDMETHODCALLTYPE GetSiteObject(IVyrViewSiteObject** object) override
+    {
+        *object = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetViewInterface(IUnknown** view) override
+    {
+        *view = nullptr;
+        return S_OK;
+    }
+
+protected:
+    bool Answers(REFIID) const override { return false; }
+};
+
+class ChannelNames : public TraceTest::Uncounted<IHostRecordingState>
+{
+public:
+    HRESULT STDMETHODCALLTYPE GetChannelText(int32_t channel, uint32_t, BSTR* text) override
+    {
+        *text = SysAllocString((L"Channel " + std::to_wstring(channel)).c_str());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetEndPosition(uint32_t, HostEndPosition*) override { return E_NOTIMPL; }
+
+protected:
+    bool Answers(REFIID iid) const override { return iid == IID_IHostRecordingState; }
+};
+
+TEST(ChannelPaneTest, ChannelCommandsGoToTheHostDocumentAndTextsComeFromItsChannelNames)
+{
+    Lane lane;
+    TestSupport::MessageKeeper document;
+    ViewSite site;
+    const struct
+    {
+        IUnknown* document;
+        IVyrViewSite* site;
+        HRESULT result;
+    } cases[] = {{nullptr, nullptr, E_FAIL},
+                 {&document, nullptr, E_FAIL},
+                 {nullptr, &site, E_FAIL},
+                 {&document, &site, S_OK}};
+    for (const auto& c : cases)
+    {
+        lane.owner.document = c.document;
+        lane.owner.site = c.site;
+        EXPECT_EQ(c.result, lane.pane->SendChannelCommand(0, 9));
+    }
+    ASSERT_TRUE(document.kept);
+    ULONG id = 0, size = 0;
+    const void* payload = nullptr;
+    document.kept->GetId(&id);
+    document.kept->GetPayloadSize(&size);
+    document.kept->GetPayload(&payload);
+    EXPECT_EQ(ChannelCommandMsgId, id);
+    ASSERT_EQ(16u, size);
+    const auto* words = static_cast<const LONG*>(payload);
+    EXPECT_EQ((std::vector<LONG>{0x222, ChannelCommandKind, 3, 9}), std::vector<LONG>(words, words + 4));
+
+    std::wstring text = L"stale";
+    EXPECT_EQ(E_FAIL, lane.pane->GetChannelText(text));
+    EXPECT_TRUE(text.empty());
+    ChannelNames names;
+    lane.owner.channelNames = &names;
+    EXPECT_EQ(S_OK, lane.pane->GetChannelText(text));
+    EXPECT_EQ(L"Channel 3", text);
 }
 
 TEST(ChannelPaneTest, LoadsOlderRecordsAndRefusesNewerOnes)

@@ -133,6 +133,8 @@ public:
     VARIANT_BOOL hasData = 1;
     VARIANT_BOOL canAutoScale = 1;
     std::vector<IDragScaleObserver*> observers;
+    LONG thickness = 0;
+    std::vector<LONG> measured; // setting, value, record of the last measurement
 
     // What neither reads.
     HRESULT STDMETHODCALLTYPE GetUnits(AxisTransform*, BSTR*) override { return E_NOTIMPL; }
@@ -142,7 +144,12 @@ public:
     HRESULT STDMETHODCALLTYPE GetStyle(ULONG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetStyle(ULONG) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetDragCompanion(LONG, IScaleControl**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Measure(LONG, LONG, LONG, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Measure(LONG setting, LONG value, LONG record, LONG* result) override
+    {
+        measured = {setting, value, record};
+        *result = thickness;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE SetOption(VARIANT_BOOL) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetScaling(AxisTransform*, LONG) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetGridSpacing(double*, double*) override { return E_NOTIMPL; }

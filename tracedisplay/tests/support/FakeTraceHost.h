@@ -221,6 +221,14 @@ public:
     Orv::ComPtr<IUnknown> ChannelRecordObject(LONG, LONG) override { return {}; }
     void NotifyPaneObservers(ULONG eventId, void* data) override;
     IScaleControlFactory* ScaleFactory() override { return scaleFactory; }
+    void ChannelsRescaled() override { ++rescaled; }
+    Orv::ComPtr<IUnknown> HostDocument() const override { return Orv::ComPtr<IUnknown>(document); }
+    Orv::ComPtr<IVyrViewSite> HostViewSite() const override { return Orv::ComPtr<IVyrViewSite>(site); }
+    Orv::ComPtr<IUnknown> ChannelInformationHost() const override
+    {
+        return Orv::ComPtr<IUnknown>(channelNames);
+    }
+    LONG CurrentRecord() const override { return record; }
 
     FakeDrawerHost host;
     COLORREF background = RGB(255, 255, 255);
@@ -252,6 +260,11 @@ public:
     };
     std::vector<Notice> notices;
     IScaleControlFactory* scaleFactory = nullptr;
+    int rescaled = 0;
+    IUnknown* document = nullptr;
+    IVyrViewSite* site = nullptr;
+    IUnknown* channelNames = nullptr;
+    LONG record = 0;
 
 protected:
     bool Answers(REFIID iid) const override { return iid == IID_IUnknown; }
