@@ -100,13 +100,18 @@ Orv::String PreviewChannels::TextName(int channel) const
     return Orv::String((L"vch" + std::to_wstring(ids_.at(static_cast<size_t>(channel)).first + 1)).c_str());
 }
 
+bool PreviewChannels::IsApplied(const std::vector<Orv::String>& texts, const std::vector<TraceUnit>& units) const
+{
+    return SameLists(texts, lastTexts_, [](const Orv::String& a, const Orv::String& b) { return a == b; }) &&
+           SameLists(units, lastUnits_, SameTraceUnit);
+}
+
 PreviewChannels::Applied PreviewChannels::Apply(const std::vector<Orv::String>& texts,
                                                 const std::vector<TraceUnit>& units)
 {
     if (!Made() || texts.size() > ids_.size() || units.size() < texts.size())
         return Applied::Failed;
-    if (SameLists(texts, lastTexts_, [](const Orv::String& a, const Orv::String& b) { return a == b; }) &&
-        SameLists(units, lastUnits_, SameTraceUnit))
+    if (IsApplied(texts, units))
         return Applied::Unchanged;
     lastTexts_.clear();
     lastUnits_.clear();

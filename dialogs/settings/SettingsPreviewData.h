@@ -62,6 +62,8 @@ public:
     Orv::String TextName(int channel) const;
     const std::vector<HostItemId>& Ids() const { return ids_; }
 
+    // Whether both lists equal the last applied ones.
+    bool IsApplied(const std::vector<Orv::String>& texts, const std::vector<TraceUnit>& units) const;
     // Gives channel i the calculation of texts[i] with units[i] (an empty text clears it); nothing when
     // both lists equal the last applied. Failed when the host refuses a text: the lists are then not
     // kept, so that the next application tries again.

@@ -317,6 +317,33 @@ HRESULT STDMETHODCALLTYPE HostDocument::RemoveVirtualChannel(uint32_t, const WCH
     });
 }
 
+HRESULT HostDocument::OpenCalculatedChannelEvents(int32_t index, int32_t record, int32_t startTick,
+                                                  IEnumEventEx** events)
+{
+    if (!events)
+        return E_POINTER;
+    *events = nullptr;
+    if (!ChannelExists(HostChannelCalculated, index) || !RecordArrived(record))
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        const auto compiled = Calc::CompileExpression("vch" + std::to_string(index + 1), CompileContextOf());
+        if (compiled.kind != Calc::ValueKind::Events)
+            return E_INVALIDARG;
+        Orv::ComPtr<IEnumEventEx> opened(new DocumentEventEnum(*this, compiled.events, static_cast<size_t>(record)));
+        opened->Seek(CalcSeekForward, std::max(startTick, 0), std::max(startTick, 0), CalcNoMoreEventsTick);
+        *events = opened.Detach();
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::CreateHolder(ULONG, IUnknown** holder)
+{
+    if (!holder)
+        return E_POINTER;
+    *holder = nullptr;
+    return Orv::CatchReturn([&] { *holder = static_cast<IPaneDataSource*>(new PaneDataSource(this)); });
+}
+
 template <class Call>
 void HostDocument::NotifySinks(Call&& call)
 {
@@ -368,6 +395,8 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IHostVirtualChannels*>(this);
     else if (iid == IID_IHostChannelDescriptions)
         *out = static_cast<IHostChannelDescriptions*>(this);
+    else if (iid == IID_ISampleHolderSource)
+        *out = static_cast<ISampleHolderSource*>(this);
     else if (iid == IID_IPaneDataSource)
         return Orv::CatchReturn([&] { *out = static_cast<IPaneDataSource*>(new PaneDataSource(this)); });
     else

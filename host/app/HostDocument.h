@@ -10,6 +10,7 @@
 #include "host/app/DocumentSubject.h"
 #include "host/app/recording/Recording.h"
 #include "host/include/HostDocument.h"
+#include "host/include/PreviewSampling.h"
 #include "host/include/VyrAnalysis.h"
 #include "host/include/VyrDocuments.h"
 #include "host/include/VyrServices.h"
@@ -51,7 +52,8 @@ class HostDocument final : public IHostDocument,
                            public IHostSamplingTarget,
                            public IHostRecordingState,
                            public IHostVirtualChannels,
-                           public IHostChannelDescriptions
+                           public IHostChannelDescriptions,
+                           public ISampleHolderSource
 {
 public:
     // The recording must outlive the document. calculatedChannels: the texts of vch1, vch2, ...
@@ -168,6 +170,14 @@ public:
     // IHostVirtualChannels: the new channel's text is the text calculation installed at its reference.
     HRESULT STDMETHODCALLTYPE CreateVirtualChannel(uint32_t, uint16_t, uint32_t, BSTR* name, HostItemId* channel) override;
     HRESULT STDMETHODCALLTYPE RemoveVirtualChannel(uint32_t, const WCHAR* name) override;
+    // The events of calculated channel index (vch index + 1) in the record from the tick on; E_INVALIDARG
+    // when its text yields no events.
+    HRESULT OpenCalculatedChannelEvents(int32_t index, int32_t record, int32_t startTick, IEnumEventEx** events);
+
+    // ISampleHolderSource: nothing samples into the stand-in's holders, so a holder shows the
+    // document's own records, as a data source for a trace display's pane.
+    HRESULT STDMETHODCALLTYPE CreateHolder(ULONG, IUnknown** holder) override;
+    HRESULT STDMETHODCALLTYPE SetStorage(ULONG, IStorage*) override { return S_OK; }
 
     // IOnlineDataSource
     HRESULT STDMETHODCALLTYPE AddSink(IOnlineDataSink* sink) override;

@@ -12,6 +12,9 @@ namespace Host
 namespace
 {
 
+// How a drawer asks for the start of the stretch it draws.
+constexpr ULONG StretchStartMode = 2;
+
 template <class Face>
 HRESULT Hand(Face* face, void** out)
 {
@@ -388,12 +391,14 @@ HRESULT STDMETHODCALLTYPE PaneDataStore::GetDataSource(IUnknown** source)
     return Hand(static_cast<IPaneDataStore*>(this), reinterpret_cast<void**>(source));
 }
 
-HRESULT STDMETHODCALLTYPE PaneDataStore::ToEventPosition(ULONG, LONGLONG position, LONGLONG* eventPosition,
+HRESULT STDMETHODCALLTYPE PaneDataStore::ToEventPosition(ULONG mode, LONGLONG position, LONGLONG* eventPosition,
                                                         LONG* record)
 {
     RecordTick where{};
     if (!Locate(SampleAt(position), where))
         return S_FALSE;
+    if (mode == StretchStartMode)
+        eventRecord_ = where.record;
     if (eventPosition)
         *eventPosition = where.tick;
     if (record)
@@ -473,12 +478,19 @@ HRESULT STDMETHODCALLTYPE PaneDataStore::GetSampleInfo(ULONG, LONGLONG, LONG, IS
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE PaneDataStore::OpenEvents(ULONG, LONG, ULONG, LONGLONG, LONG, IEnumEventEx** events)
+// A recording of the stand-in carries no event channels of its own: events come from the document's
+// calculated channels (sub-index HostVirtualChannelSelector). The request names no record: a drawer asks
+// for its stretch's start just before it opens the stretch's events, so the record of that answer is it.
+HRESULT STDMETHODCALLTYPE PaneDataStore::OpenEvents(ULONG request, LONG channel, ULONG, LONGLONG start, LONG,
+                                                   IEnumEventEx** events)
 {
-    // A recording of the stand-in carries no event channels.
-    if (events)
-        *events = nullptr;
-    return S_FALSE;
+    if (!events)
+        return E_POINTER;
+    *events = nullptr;
+    if ((request & 0xFFu) != HostVirtualChannelSelector || eventRecord_ < 0)
+        return S_FALSE;
+    const auto tick = static_cast<int32_t>(std::clamp<LONGLONG>(start, 0, CalcNoMoreEventsTick));
+    return document_->OpenCalculatedChannelEvents(channel, eventRecord_, tick, events);
 }
 
 HRESULT STDMETHODCALLTYPE PaneDataStore::OpenPointRun(ULONG, LONG channel, const double*, LONGLONG start, LONG,

@@ -127,6 +127,8 @@ private:
     LONGLONG denominator_ = 1;
     ULONG pending_ = 0;
     LONG liveRecord_ = -1;
+    // The record of the last stretch start a drawer asked for: the one whose events it opens next.
+    LONG eventRecord_ = -1;
 };
 
 } // namespace Host

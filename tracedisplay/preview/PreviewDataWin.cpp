@@ -67,6 +67,15 @@ HRESULT PreviewDataWinWButtons::AddTraceDrawer(IStrixRecordDrawer* drawer)
     return added;
 }
 
+void PreviewDataWinWButtons::RemoveTraceDrawers()
+{
+    items_.SetCount(0);
+    ForEachLane([](ChannelPane& lane, LONG) {
+        lane.RemoveDrawers(0, {ChildPaneBase::UnsetPositionChannel, ChildPaneBase::UnsetPositionSub});
+        lane.MarkAllStale();
+    });
+}
+
 void PreviewDataWinWButtons::SetShowAllTraces(bool show)
 {
     showAll_ = show;

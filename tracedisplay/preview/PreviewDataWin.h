@@ -52,6 +52,8 @@ public:
     // The drawer goes to the first lane, unless it draws on the second axis while only the source
     // trace shows.
     HRESULT AddTraceDrawer(IStrixRecordDrawer* drawer);
+    // Takes every drawer out of the window and its lanes, so that a new set can be added.
+    void RemoveTraceDrawers();
     // Shows (true) or hides the second axis's traces.
     void SetShowAllTraces(bool show);
     bool ShowsAllTraces() const { return showAll_; }

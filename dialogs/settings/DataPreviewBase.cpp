@@ -1,0 +1,234 @@
+#include "dialogs/settings/DataPreviewBase.h"
+
+#include "controls/windows/SmallWindowUtilities.h"
+#include "foundation/numbers/NumberUtilities.h"
+#include "tracedisplay/preview/PreviewDataWin.h"
+
+#include "host/include/PaneDataStore.h"
+#include "host/include/PreviewSampling.h"
+#include "host/include/TraceDataSource.h"
+#include "host/include/VyrAnalysis.h"
+
+#include <algorithm>
+#include <cfloat>
+
+namespace Sistra
+{
+namespace
+{
+
+constexpr int PreviewWindowId = 12080;
+constexpr ULONG WholeRecording = static_cast<ULONG>(HostItemUnsetSecond);
+constexpr int32_t NoSelection = 0x7FFFFFFF;
+constexpr double PreviewSteps[] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000};
+constexpr double LargestPreviewStep = 2000;
+constexpr COLORREF PreviewGridColour = RGB(210, 210, 210);
+constexpr COLORREF PreviewTraceColour = RGB(0, 0, 160);
+
+// The samples of the records before this one, as the preview's data lays them end to end.
+LONGLONG SamplesBefore(IUnknown* hostDocument, int32_t record)
+{
+    Orv::ComPtr<IHostDocument> document;
+    if (FAILED(hostDocument->QueryInterface(IID_IHostDocument, document.PutVoid())))
+        return 0;
+    LONGLONG samples = 0;
+    for (int32_t before = 0; before < record; ++before)
+    {
+        int32_t ticks = 0;
+        if (SUCCEEDED(document->GetRecordLength(0, before, &ticks)))
+            samples += ticks;
+    }
+    return samples;
+}
+
+void EnableControls(StrixDraw::PreviewDataWinWButtons& window, bool enable)
+{
+    for (StrixDraw::PreviewControl* bar : {window.SamplingBar(), window.TraceBar()})
+        if (bar)
+            bar->Enable(enable);
+}
+
+} // namespace
+
+// The controls and the live data come back however the rebuild ends: a text that does not compile
+// leaves the preview without marks, not frozen.
+class DataPreviewBase::Rebuilding
+{
+public:
+    explicit Rebuilding(StrixDraw::PreviewDataWinWButtons& window)
+        : window_(window), sampled_(window.SamplingState() == StrixDraw::SamplingState::Sampling)
+    {
+        if (sampled_)
+            window_.StopSampling();
+        window_.SuspendPainting(true);
+        EnableControls(window_, false);
+        window_.RemoveTraceDrawers();
+        window_.UpdatePaneRanges();
+    }
+    ~Rebuilding()
+    {
+        EnableControls(window_, true);
+        window_.SuspendPainting(false);
+        window_.UpdatePaneRanges();
+        window_.InvalidatePanes();
+        if (sampled_)
+            window_.StartSampling();
+    }
+    Rebuilding(const Rebuilding&) = delete;
+    Rebuilding& operator=(const Rebuilding&) = delete;
+
+private:
+    StrixDraw::PreviewDataWinWButtons& window_;
+    const bool sampled_;
+};
+
+// The channels leave the host before the window that shows them.
+DataPreviewBase::~DataPreviewBase()
+{
+    channels_.reset();
+    delete window_;
+}
+
+void DataPreviewBase::Attach(IUnknown* hostDocument, IUnknown* hostData, OWL::TWindow* owner)
+{
+    hostDocument_ = Orv::ComPtr<IUnknown>(hostDocument);
+    hostData_ = Orv::ComPtr<IUnknown>(hostData);
+    owner_ = owner;
+    Orv::ComPtr<ISampleHolderSource> holders;
+    if (hostData && SUCCEEDED(hostData->QueryInterface(IID_ISampleHolderSource, holders.PutVoid())) && holders)
+        holders->CreateHolder(WholeRecording, previewData_.Put());
+    if (!channels_)
+        channels_ = std::make_unique<PreviewChannels>(hostDocument);
+    CreatePreviewWindow(PreviewWindowId);
+}
+
+void DataPreviewBase::CreatePreviewWindow(int value)
+{
+    delete window_;
+    window_ = nullptr;
+    Orv::ComPtr<IPaneDataSource> source;
+    if (!owner_ || !previewData_ ||
+        FAILED(previewData_->QueryInterface(IID_IPaneDataSource, source.PutVoid())) || !source)
+        return;
+    window_ = new StrixDraw::PreviewDataWinWButtons(owner_, source.Get(), StrixDraw::PreviewBarsBesideScales,
+                                                    StrixDraw::AxisFlag::FirstAxis);
+    window_->Attr.Id = value;
+    window_->SetControlFlags(StrixDraw::PreviewFlag::TraceBar);
+    if (owner_->GetHandle())
+        window_->Create();
+}
+
+void DataPreviewBase::ShowAt(int, int placeholderId)
+{
+    if (!window_ || !owner_->GetHandle())
+        return;
+    const OrvControls::DialogItemPlacement placement(owner_->GetHandle(), placeholderId);
+    window_->MoveWindow(OWL::TRect(placement.rect), true);
+    LONGLONG start = 0;
+    const double step = PreviewStep(start);
+    int numerator = 1, denominator = 1;
+    Orv::BestRationalApproximation(step, numerator, denominator);
+    window_->SetHorizontalScale(numerator, denominator, nullptr, true);
+    window_->ScrollToPosition(0.0, start + static_cast<LONGLONG>(window_->VisibleWidth() * step));
+    Update();
+}
+
+// The host's selection, within one record, fills about SelectionPixels; start: the selection's first
+// sample counted over the records laid end to end.
+double DataPreviewBase::PreviewStep(LONGLONG& start) const
+{
+    start = 0;
+    Orv::ComPtr<IHostSelection> selection;
+    TickPosition first{NoSelection, NoSelection}, last{NoSelection, NoSelection};
+    if (!hostDocument_ || FAILED(hostDocument_->QueryInterface(IID_IHostSelection, selection.PutVoid())) ||
+        FAILED(selection->GetSelection(&first, &last)) || first.record == NoSelection ||
+        first.record != last.record || first.tick == last.tick)
+        return 1.0;
+    start = SamplesBefore(hostDocument_.Get(), first.record) + std::min(first.tick, last.tick);
+    const double ratio = std::abs(last.tick - first.tick) / SelectionPixels;
+    const auto step = std::find_if(std::begin(PreviewSteps), std::end(PreviewSteps),
+                                   [&](double candidate) { return candidate >= ratio; });
+    return step == std::end(PreviewSteps) ? LargestPreviewStep : *step;
+}
+
+void DataPreviewBase::Update()
+{
+    if (!window_)
+        return;
+    std::vector<Orv::String> expressions;
+    std::vector<TraceUnit> units;
+    GetExpressions(expressions);
+    GetTraceUnits(units);
+    ApplyExpressions(expressions, units);
+}
+
+PreviewChannels* DataPreviewBase::Channels()
+{
+    if (channels_)
+        channels_->Make();
+    return channels_.get();
+}
+
+void DataPreviewBase::ApplyExpressions(const std::vector<Orv::String>& expressions,
+                                       const std::vector<TraceUnit>& units)
+{
+    PreviewChannels* channels = Channels();
+    if (!window_ || !channels || !channels->Made() || channels->IsApplied(expressions, units))
+        return;
+    const Rebuilding rebuilding(*window_);
+    OnBeforeCompile();
+    if (channels->Apply(expressions, units) == PreviewChannels::Applied::Failed)
+    {
+        ReportExpressionError(Orv::String(L"Invalid Equation"), Orv::String(L"The equation you entered is not valid"),
+                              Orv::String());
+        return;
+    }
+    OnExpressionCompiled();
+    ++rebuilds_;
+    BuildDrawers();
+}
+
+void DataPreviewBase::ReadDisplaySettings()
+{
+    gridColour_ = PreviewGridColour;
+    traceColour_ = PreviewTraceColour;
+}
+
+void DataPreviewBase::SetAxisRange(bool secondAxis, const std::pair<double, double>* range)
+{
+    const LONG axis = secondAxis ? 2 : 1;
+    window_->UpdateView(0x80000000u);
+    StrixDraw::ChannelPane* lane = window_->Lane(0);
+    SHORT scales = 0;
+    if (SUCCEEDED(window_->QueryPaneFlag(static_cast<ULONG>(axis), &scales)) && scales && lane)
+        lane->AutoScaleAxis(axis);
+    else if (range)
+        ApplyAxisRange(secondAxis, range->first, range->second);
+    if (range && lane)
+        lane->SetAxisRange(axis, range->first, range->second, true, false);
+}
+
+void DataPreviewBase::ApplyAxisRange(bool secondAxis, double low, double high)
+{
+    const LONG axis = secondAxis ? 2 : 1;
+    if (StrixDraw::ChannelPane* lane = window_->Lane(0))
+    {
+        lane->ApplyAxisRange(axis, low, high);
+        lane->SetAxisRange(axis, low, high, true, false);
+    }
+}
+
+std::unique_ptr<std::pair<double, double>> DataPreviewBase::ShownRange(LONG channel) const
+{
+    Orv::ComPtr<IRecordDataSource> data;
+    if (!window_ || !window_->Store() ||
+        FAILED(window_->Store()->QueryInterface(IID_IRecordDataSource, data.PutVoid())) || !data)
+        return nullptr;
+    double low = DBL_MAX, high = -DBL_MAX;
+    if (data->GetRange(0, channel, window_->ViewLeft(), window_->ScrollPosition(), &low, &high, 0, 0, 0, 0) != S_OK ||
+        !(low <= high))
+        return nullptr;
+    return std::make_unique<std::pair<double, double>>(low, high);
+}
+
+} // namespace Sistra

@@ -1,0 +1,153 @@
+#include "dialogs/settings/SettingsPreview.h"
+#include "dialogs/settings/SistraSetupDialog.h"
+
+#include "dialogs/tests/DialogTestSupport.h"
+#include "document/models/ModelFactory.h"
+#include "resources/ResourceIds.h"
+#include "tracedisplay/preview/PreviewDataWin.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+#include <numbers>
+
+namespace
+{
+
+using Sistra::ModelPtr;
+
+// Five seconds of a left ventricle at 75 beats a minute, sampled at 1 kHz: a pressure pulse through
+// each systole over a slowly filling diastole, and the volume falling while the pressure is up.
+Host::Recording BeatingRecording()
+{
+    constexpr double Interval = 0.001, Beat = 0.8, Systole = 0.35;
+    std::vector<float> pressure, volume;
+    for (int tick = 0; tick < 5000; ++tick)
+    {
+        const double phase = std::fmod(tick * Interval, Beat);
+        const double pulse = phase < Systole ? std::sin(std::numbers::pi * phase / Systole) : 0.0;
+        const double filling = phase < Systole ? 0.0 : (phase - Systole) / (Beat - Systole);
+        pressure.push_back(static_cast<float>(6.0 + 110.0 * pulse + 6.0 * filling));
+        volume.push_back(static_cast<float>(70.0 + 50.0 * filling - 50.0 * std::min(1.0, phase / Systole)));
+    }
+    Host::Recording recording({{"LV Pressure", "mmHg"}, {"LV Volume", "mL"}});
+    const std::vector<std::span<const float>> rows{pressure, volume};
+    Host::Record& record = recording.AddRecord(Interval);
+    record.Append(rows);
+    record.MarkComplete();
+    recording.MarkFinished();
+    return recording;
+}
+
+// The settings dialog over the beating recording, on copies of the document's models, the host's
+// selection (three seconds) setting the preview's time scale.
+struct OpenDialog
+{
+    OpenDialog()
+        : recording(BeatingRecording()), document(recording, false, false),
+          setup(Sistra::ModelClassObjBase::CreateModel(Sistra::ModelKind::WorkflowSetup, &Document(),
+                                                       Sistra::ModelRole::Snapshot)),
+          tau(Sistra::ModelClassObjBase::CreateModel(Sistra::ModelKind::TauModel, &Document(),
+                                                     Sistra::ModelRole::Snapshot))
+    {
+        setup->CopyFrom(Document().GetSetupModel().get());
+        tau->CopyFrom(Document().GetModel(Sistra::ModelKind::TauModel).get());
+        setup->SetSuppressCommit(true);
+        tau->SetSuppressCommit(true);
+        document.Host().SetSelection(TickPosition{0, 0}, TickPosition{0, 3000});
+        dialog = std::make_unique<Sistra::SistraSetupDialog>(nullptr, Document(), setup, tau);
+        EXPECT_TRUE(dialog->Create());
+    }
+    ~OpenDialog() { dialog->Destroy(); }
+
+    Sistra::SistraDocument& Document() { return document.Document(); }
+    Sistra::SettingsPreview& Preview() { return dynamic_cast<Sistra::SettingsPreview&>(*dialog->Preview()); }
+
+    Host::Recording recording;
+    HostTests::DocumentOnHost document;
+    ModelPtr setup;
+    ModelPtr tau;
+    std::unique_ptr<Sistra::SistraSetupDialog> dialog;
+};
+
+// The events a calculated channel of the host holds in the first record.
+int EventCount(Host::HostDocument& host, int32_t channel)
+{
+    Orv::ComPtr<IEnumEventEx> events;
+    if (FAILED(host.OpenCalculatedChannelEvents(channel, 0, 0, events.Put())))
+        return -1;
+    int32_t size = 0;
+    events->GetRecordSize(&size);
+    std::vector<unsigned char> buffer(static_cast<size_t>(std::max(size, 1)) * 64);
+    int count = 0;
+    for (int32_t fetched = 1, next = 0; fetched > 0;)
+    {
+        fetched = 0;
+        if (FAILED(events->Next(static_cast<int32_t>(buffer.size()), 0x7FFFFFFF, buffer.data(), &fetched, &next)))
+            return -1;
+        count += fetched;
+    }
+    return count;
+}
+
+// The dialog's preview shows the pressure between its grid, with the end-diastolic and the
+// end-systolic points of every beat marked, over the dialog's placeholder.
+TEST(SettingsPreview, TheDialogShowsThePressureWithItsDetectedPoints)
+{
+    OpenDialog open;
+    StrixDraw::PreviewDataWinWButtons* window = open.Preview().Window();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(window->GetHandle());
+    const Sistra::PreviewChannels& channels = *open.Preview().Channels();
+    ASSERT_TRUE(channels.Made());
+    // A point a beat: the recording holds six beats, the last one cut short.
+    const int endDiastolic = EventCount(open.document.Host(), channels.Ids()[0].first);
+    const int endSystolic = EventCount(open.document.Host(), channels.Ids()[1].first);
+    EXPECT_GE(endDiastolic, 5);
+    EXPECT_LE(endDiastolic, 7);
+    EXPECT_LE(std::abs(endSystolic - endDiastolic), 1);
+    EXPECT_EQ(4u, window->ItemCount());
+    EXPECT_EQ(4u, window->Lane(0)->DrawerCount());
+
+    RECT placeholder{}, shown{};
+    GetWindowRect(GetDlgItem(open.dialog->GetHandle(), IDC_SETTINGS_PREVIEW), &placeholder);
+    GetWindowRect(window->GetHandle(), &shown);
+    EXPECT_TRUE(EqualRect(&placeholder, &shown));
+    double low = 0.0, high = 0.0;
+    window->GetAxisUnitRange(1, &low, &high);
+    EXPECT_LE(low, 10.0);
+    EXPECT_GE(high, 110.0);
+    EXPECT_LT(high - low, 300.0);
+    DialogTests::SaveShown(open.dialog->GetHandle(), L"dialogs-settings-preview");
+}
+
+// Settings that leave the detector texts as they were compile nothing; a changed detector setting
+// compiles again, whether the dialog refreshes or the model announces the change.
+TEST(SettingsPreview, OnlyChangedDetectorTextsAreCompiledAgain)
+{
+    OpenDialog open;
+    Sistra::SettingsPreview& preview = open.Preview();
+    const HWND dialog = open.dialog->GetHandle();
+    ASSERT_EQ(1, preview.Rebuilds());
+    preview.Refresh();
+    DialogTests::Click(dialog, IDC_SETTINGS_RANGE_SV);
+    EXPECT_EQ(1, preview.Rebuilds());
+    SetDlgItemTextW(dialog, IDC_SETTINGS_PEAK_HEIGHT, L"20");
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_PEAK_HEIGHT, EN_KILLFOCUS),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SETTINGS_PEAK_HEIGHT)));
+    EXPECT_EQ(2, preview.Rebuilds());
+    // The dialog's copies keep quiet until OK; a model that commits announces its change.
+    const ModelPtr live = open.Document().GetSetupModel();
+    preview.SetModel(live, &open.Document());
+    live->SetPressureChannel(0);
+    live->SetDetectionSource(0);
+    live->SetMinimumPeakHeight(20.0);
+    live->SetMinimumPeriod(0.3);
+    live->CommitChanges();
+    EXPECT_EQ(3, preview.Rebuilds());
+    EXPECT_EQ(4u, preview.Window()->Lane(0)->DrawerCount());
+}
+
+} // namespace
