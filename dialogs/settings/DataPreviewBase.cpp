@@ -24,6 +24,8 @@ constexpr double PreviewSteps[] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000};
 constexpr double LargestPreviewStep = 2000;
 constexpr COLORREF PreviewGridColour = RGB(210, 210, 210);
 constexpr COLORREF PreviewTraceColour = RGB(0, 0, 160);
+// The share of a shown range left free above and below the trace.
+constexpr double RangeMargin = 0.05;
 
 // The samples of the records before this one, as the preview's data lays them end to end.
 LONGLONG SamplesBefore(IUnknown* hostDocument, int32_t record)
@@ -194,18 +196,17 @@ void DataPreviewBase::ReadDisplaySettings()
     traceColour_ = PreviewTraceColour;
 }
 
+// The range found wins over the window's own scaling, which knows the data only once it has drawn them.
 void DataPreviewBase::SetAxisRange(bool secondAxis, const std::pair<double, double>* range)
 {
     const LONG axis = secondAxis ? 2 : 1;
     window_->UpdateView(0x80000000u);
     StrixDraw::ChannelPane* lane = window_->Lane(0);
     SHORT scales = 0;
-    if (SUCCEEDED(window_->QueryPaneFlag(static_cast<ULONG>(axis), &scales)) && scales && lane)
-        lane->AutoScaleAxis(axis);
-    else if (range)
+    if (range)
         ApplyAxisRange(secondAxis, range->first, range->second);
-    if (range && lane)
-        lane->SetAxisRange(axis, range->first, range->second, true, false);
+    else if (lane && SUCCEEDED(window_->QueryPaneFlag(static_cast<ULONG>(axis), &scales)) && scales)
+        lane->AutoScaleAxis(axis);
 }
 
 void DataPreviewBase::ApplyAxisRange(bool secondAxis, double low, double high)
@@ -228,7 +229,8 @@ std::unique_ptr<std::pair<double, double>> DataPreviewBase::ShownRange(LONG chan
     if (data->GetRange(0, channel, window_->ViewLeft(), window_->ScrollPosition(), &low, &high, 0, 0, 0, 0) != S_OK ||
         !(low <= high))
         return nullptr;
-    return std::make_unique<std::pair<double, double>>(low, high);
+    const double margin = std::max(high - low, 1.0) * RangeMargin;
+    return std::make_unique<std::pair<double, double>>(low - margin, high + margin);
 }
 
 } // namespace Sistra

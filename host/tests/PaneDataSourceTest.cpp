@@ -1,5 +1,6 @@
 #include "host/app/HostDocument.h"
 #include "host/app/PaneDataSource.h"
+#include "host/include/CalcEventRecords.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include <gtest/gtest.h>
@@ -86,6 +87,54 @@ TEST(PaneDataSource, HandsTheDrawersValuesRangesAndPointRuns)
     EXPECT_EQ(-2, points[1].y);
     EXPECT_EQ(points[6].x, points[7].x);
     EXPECT_EQ(-9, points[9].y);
+}
+
+// A holder made for a preview shows the document's records; a drawer that asked for the start of its
+// stretch in a record opens the events of a calculated channel in that record, and only there.
+TEST(PaneDataSource, HandsEventDrawersTheCalculatedChannelsEventsOfTheirRecord)
+{
+    const Recording recording = HostTests::MakeRecording(0.001, {{{0, 5, 0, 5, 0, 0}}, {{0, 5, 0, 0}}});
+    const auto document = HostDocument::Offline(recording, {"cmpeakdet(ch1, 1, 0)"});
+    Orv::ComPtr<ISampleHolderSource> holders;
+    ASSERT_EQ(S_OK, document->QueryInterface(IID_ISampleHolderSource, holders.PutVoid()));
+    Orv::ComPtr<IUnknown> holder;
+    ASSERT_EQ(S_OK, holders->CreateHolder(0xC0000000u, holder.Put()));
+    Orv::ComPtr<IPaneDataSource> source;
+    ASSERT_EQ(S_OK, holder->QueryInterface(IID_IPaneDataSource, source.PutVoid()));
+    Orv::ComPtr<IPaneDataStore> store;
+    ASSERT_EQ(S_OK, source->CreateStore(0, store.Put()));
+    store->SetScale(1, 1);
+    Orv::ComPtr<IDrawerHost> drawerHost;
+    Orv::ComPtr<IRecordDataSource> data;
+    ASSERT_EQ(S_OK, store->QueryInterface(IID_IDrawerHost, drawerHost.PutVoid()));
+    ASSERT_EQ(S_OK, store->QueryInterface(IID_IRecordDataSource, data.PutVoid()));
+    const struct
+    {
+        LONGLONG strip;
+        std::vector<int32_t> ticks;
+    } stretches[] = {{0, {1, 3}}, {6, {1}}};
+    for (const auto& stretch : stretches)
+    {
+        SCOPED_TRACE(stretch.strip);
+        LONGLONG tick = 0;
+        LONG record = 0;
+        ASSERT_EQ(S_OK, drawerHost->ToEventPosition(2, stretch.strip, &tick, &record));
+        Orv::ComPtr<IEnumEventEx> events;
+        ASSERT_EQ(S_OK, data->OpenEvents(0x80000000u | HostVirtualChannelSelector, 0, CalcKindEvents, tick,
+                                         0x7FFFFFFF, events.Put()));
+        int32_t size = 0;
+        events->GetRecordSize(&size);
+        std::vector<unsigned char> buffer(static_cast<size_t>(size) * 8);
+        int32_t count = 0, next = 0;
+        events->Next(static_cast<int32_t>(buffer.size()), 0x7FFFFFFF, buffer.data(), &count, &next);
+        std::vector<int32_t> ticks;
+        for (int32_t i = 0; i < count; ++i)
+            ticks.push_back(reinterpret_cast<const OrvEventBase*>(buffer.data() + i * size)->tick);
+        EXPECT_EQ(stretch.ticks, ticks);
+    }
+    Orv::ComPtr<IEnumEventEx> none;
+    EXPECT_EQ(S_FALSE, data->OpenEvents(0, 0, CalcKindEvents, 0, 0x7FFFFFFF, none.Put()));
+    EXPECT_FALSE(none);
 }
 
 } // namespace

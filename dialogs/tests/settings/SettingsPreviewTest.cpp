@@ -134,7 +134,7 @@ TEST(SettingsPreview, OnlyChangedDetectorTextsAreCompiledAgain)
     preview.Refresh();
     DialogTests::Click(dialog, IDC_SETTINGS_RANGE_SV);
     EXPECT_EQ(1, preview.Rebuilds());
-    SetDlgItemTextW(dialog, IDC_SETTINGS_PEAK_HEIGHT, L"20");
+    SetDlgItemTextW(dialog, IDC_SETTINGS_PEAK_HEIGHT, L"35");
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_PEAK_HEIGHT, EN_KILLFOCUS),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SETTINGS_PEAK_HEIGHT)));
     EXPECT_EQ(2, preview.Rebuilds());
@@ -147,6 +147,8 @@ TEST(SettingsPreview, OnlyChangedDetectorTextsAreCompiledAgain)
     live->SetMinimumPeriod(0.3);
     live->CommitChanges();
     EXPECT_EQ(3, preview.Rebuilds());
+    // Each rebuild replaces the drawers rather than adding to them.
+    EXPECT_EQ(4u, preview.Window()->ItemCount());
     EXPECT_EQ(4u, preview.Window()->Lane(0)->DrawerCount());
 }
 
