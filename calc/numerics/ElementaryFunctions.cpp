@@ -14,6 +14,11 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+
+// The steps of Exp are always inlined, into the AVX2 lanes too: no call passes a vector of four doubles,
+// whose passing the compiler would otherwise warn differs with and without AVX.
+#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace Sistra::Elementary
 {
@@ -111,7 +116,7 @@ constexpr double SplitFactor = 134217729.0;  // 2^27 + 1
 
 // a * b = product + error exactly (Dekker).
 template <class T>
-Twofold<T> ExactProduct(T a, T b)
+[[gnu::always_inline]] inline Twofold<T> ExactProduct(T a, T b)
 {
     const T product = a * b;
     const T aScaled = SplitFactor * a;
@@ -139,7 +144,7 @@ constexpr double OwnExpUlps = 0.001;
 
 // Of |x|.
 template <class T>
-T ToolchainExpUlps(T absoluteX)
+[[gnu::always_inline]] inline T ToolchainExpUlps(T absoluteX)
 {
     return ToolchainExpBaseUlps + ToolchainExpUlpsPerUnit * absoluteX + OwnExpUlps;
 }
@@ -155,7 +160,7 @@ struct ExpReduction
 };
 
 template <class T>
-ExpReduction<T> ReduceForExp(T x)
+[[gnu::always_inline]] inline ExpReduction<T> ReduceForExp(T x)
 {
     const T shifted = x * InverseStep + RoundingShift;
     const T kd = shifted - RoundingShift;
@@ -168,7 +173,7 @@ ExpReduction<T> ReduceForExp(T x)
 
 // T[k mod 64] exp(r) as the rounded value and what the rounding left out.
 template <class T>
-Twofold<T> ScaledExpOfRemainder(const Twofold<T>& power, const ExpReduction<T>& reduced)
+[[gnu::always_inline]] inline Twofold<T> ScaledExpOfRemainder(const Twofold<T>& power, const ExpReduction<T>& reduced)
 {
     const T r = reduced.r, q = reduced.q;
     const Twofold<T> product = ExactProduct(power.hi, r);
@@ -429,54 +434,110 @@ double ToolchainCos(double x)
     return std::cos(x);
 }
 
-typedef double DoubleLanes __attribute__((vector_size(16)));
-typedef int64_t IntegerLanes __attribute__((vector_size(16)));
-constexpr int LaneCount = sizeof(DoubleLanes) / sizeof(double);
-
-DoubleLanes AbsoluteLanes(DoubleLanes x)
+// Lanes of doubles and of integers as wide as the processor's vector registers: two in SSE2's, four in
+// AVX2's. Each lane takes the same operations, rounded the same way, as one double alone would.
+template <int Count>
+struct Lanes
 {
-    return reinterpret_cast<DoubleLanes>(reinterpret_cast<IntegerLanes>(x) & 0x7fffffffffffffffll);
+    typedef double Doubles __attribute__((vector_size(Count * sizeof(double))));
+    typedef int64_t Integers __attribute__((vector_size(Count * sizeof(int64_t))));
+};
+
+template <int Count>
+[[gnu::always_inline]] inline typename Lanes<Count>::Doubles AbsoluteLanes(typename Lanes<Count>::Doubles x)
+{
+    using Doubles = typename Lanes<Count>::Doubles;
+    using Integers = typename Lanes<Count>::Integers;
+    return reinterpret_cast<Doubles>(reinterpret_cast<Integers>(x) & 0x7fffffffffffffffll);
 }
 
 // Exp of each lane; lanes next to a tie or out of range are flagged (all bits set) and hold no result.
-DoubleLanes ExpLanes(DoubleLanes x, IntegerLanes& flagged)
+template <int Count>
+[[gnu::always_inline]] inline typename Lanes<Count>::Doubles ExpLanes(typename Lanes<Count>::Doubles x,
+                                                                     typename Lanes<Count>::Integers& flagged)
 {
-    const ExpReduction<DoubleLanes> reduced = ReduceForExp(x);
-    const IntegerLanes k = (reinterpret_cast<IntegerLanes>(reduced.shifted) << 13) >> 13;
+    using Doubles = typename Lanes<Count>::Doubles;
+    using Integers = typename Lanes<Count>::Integers;
+    const ExpReduction<Doubles> reduced = ReduceForExp(x);
+    const Integers k = (reinterpret_cast<Integers>(reduced.shifted) << 13) >> 13;
     // Filled lane by lane: a vector built from its elements at once goes through memory, a third slower.
-    DoubleLanes high = {}, low = {};
-    for (int lane = 0; lane < LaneCount; ++lane)
+    Doubles high = {}, low = {};
+    for (int lane = 0; lane < Count; ++lane)
     {
         const DoubleDouble& entry = PowersOfTwo[k[lane] & (TableSize - 1)];
         high[lane] = entry.hi;
         low[lane] = entry.lo;
     }
-    const Twofold<DoubleLanes> power{high, low};
-    const Twofold<DoubleLanes> value = ScaledExpOfRemainder(power, reduced);
-    const DoubleLanes ulp =
-        reinterpret_cast<DoubleLanes>(reinterpret_cast<IntegerLanes>(value.hi) & 0x7ff0000000000000ll) * 0x1p-52;
-    const DoubleLanes absoluteX = AbsoluteLanes(x);
-    flagged = (AbsoluteLanes(0.5 * ulp - AbsoluteLanes(value.lo)) < ToolchainExpUlps(absoluteX) * ulp) |
+    const Twofold<Doubles> power{high, low};
+    const Twofold<Doubles> value = ScaledExpOfRemainder(power, reduced);
+    const Doubles ulp = reinterpret_cast<Doubles>(reinterpret_cast<Integers>(value.hi) & 0x7ff0000000000000ll) * 0x1p-52;
+    const Doubles absoluteX = AbsoluteLanes<Count>(x);
+    flagged = (AbsoluteLanes<Count>(0.5 * ulp - AbsoluteLanes<Count>(value.lo)) < ToolchainExpUlps(absoluteX) * ulp) |
               !(absoluteX <= ExpLimit);
-    return value.hi * reinterpret_cast<DoubleLanes>(((k >> TableBits) + 1023) << 52);
+    return value.hi * reinterpret_cast<Doubles>(((k >> TableBits) + 1023) << 52);
+}
+
+// Exp of the lanes into out[index ..], as many as it holds: a lane is flagged exactly where Exp, taking the
+// same steps, would answer with the toolchain's exponential, and flagged lanes go there straight away.
+template <int Count>
+[[gnu::always_inline]] inline void StoreExpLanes(typename Lanes<Count>::Doubles arguments, std::span<double> out,
+                                                 size_t index)
+{
+    typename Lanes<Count>::Integers flagged;
+    const typename Lanes<Count>::Doubles values = ExpLanes<Count>(arguments, flagged);
+    bool anyFlagged = false;
+    for (int lane = 0; lane < Count; ++lane)
+        anyFlagged |= flagged[lane] != 0;
+    if (!anyFlagged && index + Count <= out.size())
+    {
+        std::memcpy(out.data() + index, &values, sizeof values);
+        return;
+    }
+    for (size_t lane = 0; lane < Count && index + lane < out.size(); ++lane)
+        out[index + lane] = flagged[lane] ? std::exp(arguments[lane]) : values[lane];
+}
+
+// Past the last argument, lanes repeat it.
+template <int Count>
+[[gnu::always_inline]] inline void ExpOfScaledIn(double factor, std::span<const double> x, std::span<double> out)
+{
+    using Doubles = typename Lanes<Count>::Doubles;
+    size_t index = 0;
+    for (; index + Count <= x.size(); index += Count)
+    {
+        Doubles arguments;
+        std::memcpy(&arguments, x.data() + index, sizeof arguments);
+        StoreExpLanes<Count>(factor * arguments, out, index);
+    }
+    if (index < x.size())
+    {
+        Doubles arguments;
+        for (size_t lane = 0; lane < Count; ++lane)
+            arguments[lane] = factor * x[std::min(index + lane, x.size() - 1)];
+        StoreExpLanes<Count>(arguments, out, index);
+    }
+}
+
+__attribute__((target("avx2"))) void ExpOfScaledInFour(double factor, std::span<const double> x, std::span<double> out)
+{
+    ExpOfScaledIn<4>(factor, x, out);
+}
+
+bool HasFourLanes()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
 }
 
 } // namespace
 
-void ExpOfScaled(double factor, std::span<const double> x, std::span<double> out)
+void ExpOfScaled(double factor, std::span<const double> x, std::span<double> out, ExpLaneWidth width)
 {
-    // A lane is flagged exactly where Exp, taking the same steps, would answer with the toolchain's
-    // exponential: flagged lanes go there straight away. A last argument without a partner takes both lanes.
-    constexpr size_t Lanes = LaneCount;
-    for (size_t index = 0; index < x.size(); index += Lanes)
-    {
-        const size_t partner = std::min(index + 1, x.size() - 1);
-        const DoubleLanes arguments{factor * x[index], factor * x[partner]};
-        IntegerLanes flagged;
-        const DoubleLanes values = ExpLanes(arguments, flagged);
-        for (size_t lane = 0; lane < Lanes && index + lane < x.size(); ++lane)
-            out[index + lane] = flagged[lane] ? std::exp(arguments[lane]) : values[lane];
-    }
+    static const bool four = HasFourLanes();
+    if (four && width == ExpLaneWidth::Widest)
+        ExpOfScaledInFour(factor, x, out);
+    else
+        ExpOfScaledIn<2>(factor, x, out);
 }
 
 double Exp(double x)

@@ -10,9 +10,18 @@ namespace Sistra::Elementary
 {
 
 double Exp(double x);
+// How many arguments ExpOfScaled takes at a time: four where the processor has AVX2, else two; two on
+// every processor when asked (so that both ways can be checked anywhere).
+enum class ExpLaneWidth
+{
+    Widest,
+    Two,
+};
+
 // e^(factor x[i]) into out[i] for every x (out holds as many), each exactly Exp(factor * x[i]), several
 // arguments at a time in the processor's vector registers.
-void ExpOfScaled(double factor, std::span<const double> x, std::span<double> out);
+void ExpOfScaled(double factor, std::span<const double> x, std::span<double> out,
+                 ExpLaneWidth width = ExpLaneWidth::Widest);
 double Sin(double x);
 double Cos(double x);
 
