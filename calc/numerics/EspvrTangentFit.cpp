@@ -24,8 +24,28 @@ namespace
 
 constexpr int kSlope = 0;
 constexpr int kIntercept = 1;
-// How many loops ahead Deviates asks for the samples it will read.
-constexpr size_t PrefetchDistance = 8;
+
+// A sample with the one before it (none before sample 0): all a touching point is made of.
+struct Corner
+{
+    int index = 0;
+    float volumes[2] = {};   // samples index - 1 and index
+    float pressures[2] = {};
+};
+
+Corner CornerOf(const TangentFitLoop& loop, int i)
+{
+    Corner corner;
+    corner.index = i;
+    corner.volumes[1] = loop.volumes[i];
+    corner.pressures[1] = loop.pressures[i];
+    if (i >= 1)
+    {
+        corner.volumes[0] = loop.volumes[i - 1];
+        corner.pressures[0] = loop.pressures[i - 1];
+    }
+    return corner;
+}
 
 struct TouchingPoint
 {
@@ -71,27 +91,36 @@ public:
 
     // Where a loop's secants stop lying below k, from the last call for this loop, and the secants around
     // that split then: k moves little between the fit's evaluations, and while it stays between the same
-    // two secants the answer follows from these alone, without reading the loop's samples again.
+    // two secants the answer follows from these alone, without reading the loop's samples again. The
+    // loops' samples lie apart in memory: the split keeps the two samples it may answer with beside it.
     struct Split
     {
         uint32_t at = 0;          // index among the loop's ordered secants
         bool bracketed = false;   // the secants below hold the ones at at - 2 .. at + 1
         double secants[4] = {};   // at - 2, at - 1, at, at + 1; NaN where there is none
-        uint32_t samples[2] = {}; // of the secants at at - 1 and at
+        Corner corners[2];        // of the secants at at - 1 and at; sample 0 where there is none
     };
 
     // The first sample (lowest index) whose secant lies closest to k; 0 when none has a finite distance.
-    int Closest(size_t loop, double k, Split& split) const
+    Corner Closest(size_t loop, double k, Split& split) const
     {
         if (!std::isfinite(k))
-            return 0;
+            return CornerOf(loops_[loop], 0);
         if (split.bracketed)
             if (const std::optional<int> found = ClosestInBracket(k, split))
-                return *found;
-        return ClosestByWalking(loop, k, split);
+                return Kept(loop, *found, split);
+        return Kept(loop, ClosestByWalking(loop, k, split), split);
     }
 
 private:
+    Corner Kept(size_t loop, int sample, const Split& split) const
+    {
+        for (const Corner& corner : split.corners)
+            if (corner.index == sample)
+                return corner;
+        return CornerOf(loops_[loop], sample);
+    }
+
     double SecantAt(size_t loop, size_t at) const { return *Secant(loops_[loop], samples_[at]); }
 
     // The answer from the split's own secants, as ClosestByWalking would find it; none when k has left
@@ -112,9 +141,9 @@ private:
             return std::nullopt;
         uint32_t best = std::numeric_limits<uint32_t>::max();
         if (below == closest)
-            best = split.samples[0];
+            best = static_cast<uint32_t>(split.corners[0].index);
         if (above == closest)
-            best = std::min(best, split.samples[1]);
+            best = std::min(best, static_cast<uint32_t>(split.corners[1].index));
         return static_cast<int>(best);
     }
 
@@ -166,8 +195,8 @@ private:
             split.secants[slot] = place >= first + 2 && place < end + 2 ? SecantAt(loop, place - 2)
                                                                           : std::numeric_limits<double>::quiet_NaN();
         }
-        split.samples[0] = at > first ? samples_[at - 1] : 0;
-        split.samples[1] = at < end ? samples_[at] : 0;
+        split.corners[0] = CornerOf(loops_[loop], at > first ? static_cast<int>(samples_[at - 1]) : 0);
+        split.corners[1] = CornerOf(loops_[loop], at < end ? static_cast<int>(samples_[at]) : 0);
     }
 
     const std::vector<TangentFitLoop>& loops_;
@@ -175,20 +204,22 @@ private:
     std::vector<size_t> starts_;
 };
 
-TouchingPoint TouchingPointOf(const TangentFitLoop& loop, int i, double k, double d)
+TouchingPoint TouchingPointOf(const Corner& corner, double k, double d)
 {
+    const float* v = corner.volumes;
+    const float* p = corner.pressures;
     TouchingPoint point;
-    point.index = i;
-    point.pressure = loop.pressures[i];
-    point.volume = loop.volumes[i];
-    if (i >= 2)
+    point.index = corner.index;
+    point.pressure = p[1];
+    point.volume = v[1];
+    if (corner.index >= 2)
     {
-        const double e1 = std::fabs(k * loop.volumes[i - 1] + d - loop.pressures[i - 1]);
-        const double e2 = std::fabs(k * loop.volumes[i] + d - loop.pressures[i]);
+        const double e1 = std::fabs(k * v[0] + d - p[0]);
+        const double e2 = std::fabs(k * v[1] + d - p[1]);
         // Both points on the line: any blend is on it, keep the sample itself.
         const double w = (e1 + e2 > 0.0) ? e1 / (e1 + e2) : 1.0;
-        point.pressure = w * loop.pressures[i] + (1.0 - w) * loop.pressures[i - 1];
-        point.volume = w * loop.volumes[i] + (1.0 - w) * loop.volumes[i - 1];
+        point.pressure = w * p[1] + (1.0 - w) * p[0];
+        point.volume = w * v[1] + (1.0 - w) * v[0];
     }
     return point;
 }
@@ -199,15 +230,7 @@ void Deviates(const std::vector<TangentFitLoop>& loops, const SecantOrder& order
 {
     for (size_t j = 0; j < loops.size(); ++j)
     {
-        // The loops' samples lie apart in memory: those the split of a loop a few ahead points at are asked
-        // for now, so that they have arrived when that loop's turn comes.
-        if (const size_t ahead = j + PrefetchDistance; ahead < loops.size() && splits[ahead].bracketed)
-        {
-            const uint32_t sample = splits[ahead].samples[0];
-            __builtin_prefetch(loops[ahead].pressures.data() + sample);
-            __builtin_prefetch(loops[ahead].volumes.data() + sample);
-        }
-        const TouchingPoint point = TouchingPointOf(loops[j], order.Closest(j, k, splits[j]), k, d);
+        const TouchingPoint point = TouchingPointOf(order.Closest(j, k, splits[j]), k, d);
         deviates[j] = point.pressure - (k * point.volume + d);
         if (touching != nullptr)
         {

@@ -196,6 +196,7 @@ TEST(EspvrTangentFit, TheFitsTouchingPointsAreThoseOfAFreshSearchAtItsLine)
         TangentDeviates(loops, fitted[0], fitted[1], deviates.data(), &fresh);
         EXPECT_EQ(fresh.indices, touching.indices) << "trial " << trial;
         EXPECT_EQ(fresh.pressures, touching.pressures) << "trial " << trial;
+        EXPECT_EQ(fresh.volumes, touching.volumes) << "trial " << trial;
     }
     EXPECT_GT(fits, 30);
 }
