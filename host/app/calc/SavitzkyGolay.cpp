@@ -153,16 +153,18 @@ void ApplySavitzkyGolay(std::span<const double> coefficients, std::span<const fl
 {
     if (input.size() + 1 < out.size() + coefficients.size())
         throw std::invalid_argument("sample filter: the input is shorter than the output and its window");
-    // Four outputs at a time, each summed in its own order as one alone would be, so that the four sums
+    // Eight outputs at a time, each summed in its own order as one alone would be, so that the eight sums
     // run side by side instead of each addition waiting for the one before.
+    constexpr size_t Side = 8;
     size_t index = 0;
-    for (; index + 4 <= out.size(); index += 4)
+    for (; index + Side <= out.size(); index += Side)
     {
-        double sums[4] = {};
+        double sums[Side] = {};
         for (size_t k = 0; k < coefficients.size(); ++k)
-            for (size_t lane = 0; lane < 4; ++lane)
+#pragma GCC unroll 8
+            for (size_t lane = 0; lane < Side; ++lane)
                 sums[lane] += coefficients[k] * input[index + lane + k];
-        for (size_t lane = 0; lane < 4; ++lane)
+        for (size_t lane = 0; lane < Side; ++lane)
             out[index + lane] = static_cast<float>(sums[lane]);
     }
     for (; index < out.size(); ++index)
