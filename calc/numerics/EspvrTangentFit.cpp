@@ -109,7 +109,7 @@ public:
         if (split.bracketed)
             if (const std::optional<int> found = ClosestInBracket(k, split))
                 return Kept(loop, *found, split);
-        return Kept(loop, ClosestByWalking(loop, k, split), split);
+        return Kept(loop, ClosestBySearching(loop, k, split), split);
     }
 
 private:
@@ -123,7 +123,7 @@ private:
 
     double SecantAt(size_t loop, size_t at) const { return *Secant(loops_[loop], samples_[at]); }
 
-    // The answer from the split's own secants, as ClosestByWalking would find it; none when k has left
+    // The answer from the split's own secants, as ClosestBySearching would find it; none when k has left
     // them or more secants than these lie equally close.
     static std::optional<int> ClosestInBracket(double k, const Split& split)
     {
@@ -147,17 +147,61 @@ private:
         return static_cast<int>(best);
     }
 
+    // The first place in [first, end) whose secant is not below k (end when none), searched for from at,
+    // where it was for the last k: outward in doubling steps, then by halving. A step of the fit may
+    // carry k past many of a loop's secants, and each one read is a division over samples apart in memory.
+    template <class SecantOf>
+    static size_t SplitPlace(size_t first, size_t end, size_t at, double k, const SecantOf& secant)
+    {
+        size_t low = first, high = end; // the place lies in [low, high]
+        if (at > first && secant(at - 1) >= k)
+        {
+            high = at - 1;
+            for (size_t step = 1; high > low; step *= 2)
+            {
+                const size_t probe = high - std::min(step, high - low);
+                if (secant(probe) < k)
+                {
+                    low = probe + 1;
+                    break;
+                }
+                high = probe;
+            }
+        }
+        else if (at < end && secant(at) < k)
+        {
+            low = at + 1;
+            for (size_t step = 1; low < high; step *= 2)
+            {
+                const size_t probe = low + std::min(step, high - low) - 1;
+                if (secant(probe) >= k)
+                {
+                    high = probe;
+                    break;
+                }
+                low = probe + 1;
+            }
+        }
+        else
+            return at;
+        while (low < high)
+        {
+            const size_t middle = low + (high - low) / 2;
+            if (secant(middle) < k)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        return low;
+    }
+
     // The distance |s - k| falls while the secants s rise towards k and grows beyond it, so the closest lie
     // on either side of the split and the equally close ones next to them.
-    int ClosestByWalking(size_t loop, double k, Split& split) const
+    int ClosestBySearching(size_t loop, double k, Split& split) const
     {
         const size_t first = starts_[loop], end = starts_[loop + 1];
         const auto secant = [&](size_t at) { return SecantAt(loop, at); };
-        size_t at = first + std::min<size_t>(split.at, end - first);
-        while (at > first && secant(at - 1) >= k)
-            --at;
-        while (at < end && secant(at) < k)
-            ++at;
+        const size_t at = SplitPlace(first, end, first + std::min<size_t>(split.at, end - first), k, secant);
         Remember(loop, at, split);
         const auto distance = [&](size_t at) { return std::fabs(secant(at) - k); };
         const double infinite = std::numeric_limits<double>::infinity();
