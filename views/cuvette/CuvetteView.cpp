@@ -573,9 +573,9 @@ void CuvetteView::DeleteRow(int well)
     if (well < 1 || well >= CalibData().WellCount() + 2)
         return;
     CalibData().DeleteRow(well - 1);
-    RefreshTable();
+    // The well's points go with it: the fit, its text and the plot follow at once.
+    CellsChanged();
     Invalidate(true);
-    FollowFitInWorkflow();
 }
 
 bool CuvetteView::PreProcessMsg(MSG& message)

@@ -194,9 +194,11 @@ void SistraGraphViewBase::SetUpAxes()
     }
     graph.SetDomainBounds(-DBL_MAX, DBL_MAX);
     graph.SetRangeBounds(-DBL_MAX, DBL_MAX);
-    graph.SetDomain(0.0, 1.0);
-    graph.SetRange(0.0, 1.0);
-    lastDomain_ = lastRange_ = {0.0, 1.0};
+    // Until there are data each axis shows 0 to 1 in the units it prints, not a million microlitres.
+    lastDomain_ = {0.0, 1.0 / graph.domainUnitFactor};
+    lastRange_ = {0.0, 1.0 / graph.rangeUnitFactor};
+    graph.SetDomain(lastDomain_.first, lastDomain_.second);
+    graph.SetRange(lastRange_.first, lastRange_.second);
     graph.EnableDomainScaleOption();
     graph.EnableRangeScaleOption();
     graph.AddRedrawReceiver(this);

@@ -80,6 +80,8 @@ public:
     // The equation of a relation of the given type as the copy text shows it; none when it cannot be fitted.
     std::optional<Orv::String> EspvrText(int32_t type);
     std::optional<Orv::String> EdpvrText(int32_t type);
+    // A straight relation's equation in the units the axes show.
+    Orv::String LinearRelationText(const wchar_t* rangeSymbol, const wchar_t* domainSymbol, const FittedLine& line);
 
     OWL::TCheckList& LoopList() { return *loopList_; }
     OWL::TCheckBox& EspvrCheck() { return *espvrCheck_; }

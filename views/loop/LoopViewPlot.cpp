@@ -33,27 +33,6 @@ constexpr uint32_t MenuShowEspvr = 1;
 constexpr uint32_t MenuShowEdpvr = 2;
 constexpr double LabelOffsetFactor = 1.2;
 
-const Orv::String& Squared()
-{
-    static const Orv::String text(Orv::ThisModule(), IDS_SUPERSCRIPT_TWO, false);
-    return text;
-}
-
-// "<name> = <slope> * <x> ± <|intercept|>, r² = <r²>", numbers as a person reads them.
-Orv::String LinearEquation(const wchar_t* start, const wchar_t* times, const FittedLine& line, double slopeScale)
-{
-    Orv::String text(start);
-    text += FormatNumber(line.slope * slopeScale);
-    text += Orv::String(times);
-    text += Orv::String(line.intercept < 0.0 ? L"- " : L"+ ");
-    text += FormatNumber(std::fabs(line.intercept));
-    text += Orv::String(L", r");
-    text += Squared();
-    text += Orv::String(L" = ");
-    text += FormatNumber(line.fit);
-    return text;
-}
-
 const wchar_t* SignOf(double value)
 {
     return value < 0.0 ? L"-" : L"+";
@@ -248,26 +227,33 @@ bool SistraAnalysisGraphView::GetFunctions(double, double, int seriesId, int* co
     return true;
 }
 
+// A straight relation as the axes show it: "ESPVR: Pes = <slope> * Ves + <intercept>, r² = <r²>".
+Orv::String SistraAnalysisGraphView::LinearRelationText(const wchar_t* rangeSymbol, const wchar_t* domainSymbol,
+                                                        const FittedLine& line)
+{
+    return RegressionText(Orv::String(rangeSymbol), Orv::String(domainSymbol),
+                          ViewRegression{line.intercept, line.slope, line.fit}, GetDomainUnitScale(),
+                          GetRangeUnitScale());
+}
+
 // The equations read in the units the axes show: the fits over the shown values.
 std::optional<Orv::String> SistraAnalysisGraphView::EspvrText(int32_t type)
 {
     SistraData* data = AnalysisData();
     if (!data)
         return std::nullopt;
-    const double slopeScale = GetRangeUnitScale() / GetDomainUnitScale();
     FittedLine line;
     switch (type)
     {
     case EspvrLinear:
-        return data->FitEspvrLinear(line) ? std::optional(LinearEquation(L"ESPVR: Pes = ", L" * Ves ", line, slopeScale))
-                                          : std::nullopt;
     case EspvrPerpendicular:
-        return data->FitEspvrPerpendicular(line)
-                   ? std::optional(LinearEquation(L"ESPVR: Pes = ", L" * Ves ", line, slopeScale))
-                   : std::nullopt;
     case EspvrTangent:
-        return data->FitEspvrTangent(line) ? std::optional(LinearEquation(L"ESPVR: Pes = ", L" * Ves ", line, slopeScale))
-                                           : std::nullopt;
+    {
+        const bool fitted = type == EspvrPerpendicular ? data->FitEspvrPerpendicular(line)
+                            : type == EspvrTangent     ? data->FitEspvrTangent(line)
+                                                       : data->FitEspvrLinear(line);
+        return fitted ? std::optional(LinearRelationText(L"ESPVR: Pes", L"Ves", line)) : std::nullopt;
+    }
     case EspvrQuadratic:
     {
         std::array<double, 3> c{};
@@ -294,7 +280,7 @@ std::optional<Orv::String> SistraAnalysisGraphView::EdpvrText(int32_t type)
         FittedLine line;
         if (!data->FitEdpvrLinear(line))
             return std::nullopt;
-        return LinearEquation(L"EDPVR: Ped = ", L" * Ved ", line, GetRangeUnitScale() / GetDomainUnitScale());
+        return LinearRelationText(L"EDPVR: Ped", L"Ved", line);
     }
     if (type != EdpvrExponential)
         return std::nullopt;

@@ -10,6 +10,7 @@
 
 #include "document/calibration/CalibratorBase.h"
 #include "hostframework/views/DocViewClass.h"
+#include "tableview/grid/GridActions.h"
 
 #include <gtest/gtest.h>
 
@@ -188,6 +189,32 @@ TEST_F(CuvetteViewOnHost, DeleteClearsTheSelectedCells)
     const size_t before = Boxes();
     view->ClearSelectedCells();
     EXPECT_EQ(before + 1, Boxes());
+}
+
+// Before there are points each axis spans 0 to 1 in the unit it prints (microlitres up, volts across).
+TEST_F(CuvetteViewOnHost, AnEmptyPlotSpansOneUnitOfEachAxis)
+{
+    double low = -1.0, high = 0.0;
+    view->GetRangeLimits(low, high);
+    EXPECT_EQ(0.0, low);
+    EXPECT_DOUBLE_EQ(1.0, high * view->GetRangeUnitScale());
+    view->GetDomainLimits(low, high);
+    EXPECT_DOUBLE_EQ(1.0, high * view->GetDomainUnitScale());
+}
+
+// Deleting a well (confirmed) takes its points out of the fit, its text and the plot at once.
+TEST_F(CuvetteViewOnHost, DeletingAWellRefitsAtOnce)
+{
+    Fill({10e-6, 20e-6, 40e-6}, {{0.001, 0.002, 0.005}});
+    view->DataChanged(0);
+    ASSERT_TRUE(view->Fit());
+    view->OnListItemChosen(TableView::MainGridWord, TVF_Grid::GridActions::CellMenuList, 3, 0,
+                           Sistra::CuvetteCalibData::DeleteRowItem);
+    ASSERT_EQ(2u, model->GetKnownVolumes().size());
+    ASSERT_TRUE(view->Fit());
+    EXPECT_NEAR(0.01, view->Fit()->slope, 1e-12);
+    EXPECT_NE(std::wstring::npos, std::wstring(view->GetControlText(CuvetteView::ResultId).c_str()).find(L"= 10000 "))
+        << view->GetControlText(CuvetteView::ResultId).c_str();
 }
 
 // Typed values are stored in base units; unreadable text is kept as the invalid marker.
