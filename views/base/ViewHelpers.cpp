@@ -1,5 +1,7 @@
 #include "views/base/ViewHelpers.h"
 
+#include "dialogs/helpers/CalibrationGuards.h"
+#include "document/core/SistraDocument.h"
 #include "foundation/text/FormatStream.h"
 
 namespace Sistra
@@ -10,6 +12,14 @@ Orv::String TitledCommandText(UINT formatId, const Orv::String& title)
     Orv::OFormatStringStream text(formatId);
     text << title;
     return text.Str();
+}
+
+bool VolumeCalibrationMayApply(SistraDocument& document)
+{
+    const ModelPtr setup = document.GetSetupModel();
+    if (setup && setup->GetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn))
+        return true;
+    return !CheckVolumeChannelCalculation(document) && !RejectMixedUnitCalibration(document);
 }
 
 } // namespace Sistra

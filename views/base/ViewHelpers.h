@@ -13,6 +13,13 @@ namespace Sistra
 // A flag raised for a scope.
 using Orv::RaisedFlag;
 
+class SistraDocument;
+
+// Whether a calibration of the volume channel may be applied: in the workflow always (its steps check
+// for themselves); otherwise when the channel's calculation allows it and the user accepts one unit for
+// the channel's blocks (both tell the user why not).
+bool VolumeCalibrationMayApply(SistraDocument& document);
+
 // The string-table text formatId with the view's title for %1 ("Copy Sistra %1").
 Orv::String TitledCommandText(UINT formatId, const Orv::String& title);
 

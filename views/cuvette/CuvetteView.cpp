@@ -8,6 +8,7 @@
 #include "dialogs/results/ResultsViewCopyDlg.h"
 #include "document/core/SistraDocument.h"
 #include "document/models/workflow/Workflow.h"
+#include "views/base/ViewHelpers.h"
 #include "calc/sources/ChannelMean.h"
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComFace.h"
@@ -786,9 +787,7 @@ void CuvetteView::OnInterceptEdited()
 
 bool CuvetteView::CanApplyCalibration()
 {
-    if (WorkflowModeOn())
-        return true;
-    return !CheckVolumeChannelCalculation(*Document()) && !RejectMixedUnitCalibration(*Document());
+    return Document() && VolumeCalibrationMayApply(*Document());
 }
 
 // In workflow mode the step page applies the calibration: the view hands it the fit, not yet applied.

@@ -2,11 +2,11 @@
 
 #include "ModelMessages.h"
 #include "controls/edits/ValidatingEdit.h"
-#include "dialogs/helpers/CalibrationGuards.h"
 #include "dialogs/helpers/NumberFields.h"
 #include "dialogs/helpers/UnitChoices.h"
 #include "document/core/SistraDocument.h"
 #include "document/models/workflow/Workflow.h"
+#include "views/base/ViewHelpers.h"
 #include "foundation/numbers/NumberUtilities.h"
 #include "foundation/numbers/Units.h"
 #include "foundation/text/FormatStream.h"
@@ -14,7 +14,6 @@
 #include "graph/plotters/GlyphPlotter.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "resources/ResourceIds.h"
-#include "views/base/ViewHelpers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -297,10 +296,7 @@ HBRUSH SistraSalineCalGraphView::EvCtlColor(HDC dc, HWND child, UINT controlType
 
 bool SistraSalineCalGraphView::CalibrationChecksPass()
 {
-    if (WorkflowModeOn())
-        return true;
-    return Document() && !CheckVolumeChannelCalculation(*Document()) &&
-           !RejectMixedUnitCalibration(*Document());
+    return Document() && VolumeCalibrationMayApply(*Document());
 }
 
 void SistraSalineCalGraphView::OnApply()
