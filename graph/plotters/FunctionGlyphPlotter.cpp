@@ -9,18 +9,6 @@ namespace MGraph1
 
 namespace
 {
-// The transform of a curve's values in display units: the graph's transform over the unit factor.
-AxisTransform InDisplayUnits(const AxisTransform* transform, const AxisTransform* unit)
-{
-    AxisTransform result = transform ? *transform : AxisTransform{};
-    if (unit)
-    {
-        result.scale = result.scale / unit->scale;
-        result.offset = result.offset * unit->scale;
-    }
-    return result;
-}
-
 LONG ToDevice(double value, const AxisTransform& t, double origin)
 {
     return static_cast<LONG>(std::floor((value + t.offset) * t.scale + 0.5) + origin);
@@ -112,8 +100,10 @@ void FunctionGlyphPlotterBase::OnDraw(HDC dc, HDC attributeDc, RECT plotRect, RE
         const FunctionRecord& record = records[i];
         state.Pen().Use(record.colour);
         IntersectClipRect(dc, plotRect.left, plotRect.top, plotRect.right, plotRect.bottom);
-        const AxisTransform xT = InDisplayUnits(xTransform, xUnitTransform);
-        const AxisTransform yT = InDisplayUnits(yTransform, yUnitTransform);
+        // A curve is in the data's units like every series and glyph, over the graph's limits, which are
+        // the data's too: the unit factors change only what the scales print.
+        const AxisTransform xT = xTransform ? *xTransform : AxisTransform{};
+        const AxisTransform yT = yTransform ? *yTransform : AxisTransform{};
         PlotFunction(dc, plotRect.left, plotRect, domainLow, domainHigh, record, xT, yT);
         if (!record.label.empty())
             WriteCornerLabel(dc, attributeDc, plotRect, record.label, record.legendSample);

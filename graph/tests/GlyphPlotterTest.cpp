@@ -159,6 +159,24 @@ TEST(FunctionPlotterTest, LinearFitEndsAtTheLargestXOfTheData)
     EXPECT_FALSE(canvas.HasPixelNear(Plot.left + 125, yAt(125), Red, 2));
 }
 
+// The scales' display units do not move a curve off its data.
+TEST(FunctionPlotterTest, ACurveStandsOnItsDataWhateverUnitsTheScalesPrint)
+{
+    for (const double factor : {1.0, 1000.0, 1e-6})
+    {
+        GlyphSetup<PolynomialFunctionPlotter> setup;
+        AxisTransform xUnit{factor, 0.0}, yUnit{1.0 / factor, 0.0};
+        setup.plotter.UseXUnitTransform(&xUnit);
+        setup.plotter.UseYUnitTransform(&yUnit);
+        setup.plotter.SetDomainLimits(0, 199);
+        setup.data.functions = {Linear(10.0, 0.5, 500.0)};
+        DibCanvas canvas(220, 170);
+        setup.Draw(canvas.Dc());
+        EXPECT_TRUE(canvas.HasPixelNear(Plot.left + 60, static_cast<int>(159 - (10.0 + 0.5 * 60) + 0.5), Red, 1))
+            << factor;
+    }
+}
+
 TEST(FunctionPlotterTest, FitBeyondTheVisibleLimitRunsToTheRightEdge)
 {
     GlyphSetup<PolynomialFunctionPlotter> setup;

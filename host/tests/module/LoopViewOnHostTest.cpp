@@ -2,10 +2,12 @@
 // in the units the axes show.
 #include "host/tests/module/DocumentOnHost.h"
 
+#include "platform/owl/tests/Screenshot.h"
 #include "views/loop/LoopView.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cwchar>
 #include <optional>
@@ -50,22 +52,44 @@ double StatedLineAt(const std::wstring& text, double x)
     return slope * x + (rest[sign] == L'-' ? -intercept : intercept);
 }
 
+class LoopViewOnHost : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        document.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+        ASSERT_GT(Doc().Data().GetLoopCount(), 20u);
+        parent.Attr.Style = WS_POPUP | WS_CLIPCHILDREN;
+        parent.Attr.W = 800;
+        parent.Attr.H = 560;
+        ASSERT_TRUE(parent.Create());
+        view = new Sistra::SistraAnalysisGraphView(&parent, nullptr, nullptr, Doc().Outer(), nullptr, nullptr);
+        view->Attr.Style |= WS_VISIBLE;
+        view->Attr.W = 800;
+        view->Attr.H = 560;
+        ASSERT_TRUE(view->Create());
+    }
+    void TearDown() override
+    {
+        view->Destroy();
+        delete view;
+        parent.Destroy();
+    }
+    Sistra::SistraDocument& Doc() { return document.Document(); }
+
+    const Host::Recording recording = GrowingVentricleInPrefixedUnits();
+    DocumentOnHost document{recording, false, false};
+    OWL::TWindow parent{nullptr, L"loop view test"};
+    Sistra::SistraAnalysisGraphView* view = nullptr;
+};
+
 } // namespace
 
 // Each straight relation passes through the mean of its loops' points as the axes show them, whatever the
 // prefixes of the channels' units.
-TEST(LoopViewOnHost, StraightRelationsReadInTheAxesUnits)
+TEST_F(LoopViewOnHost, StraightRelationsReadInTheAxesUnits)
 {
-    const Host::Recording recording = GrowingVentricleInPrefixedUnits();
-    DocumentOnHost document(recording, false, false);
-    document.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
-    Sistra::SistraDocument& doc = document.Document();
-    ASSERT_GT(doc.Data().GetLoopCount(), 20u);
-    OWL::TWindow parent(nullptr, L"loop view test");
-    parent.Attr.Style = WS_POPUP | WS_CLIPCHILDREN;
-    ASSERT_TRUE(parent.Create());
-    auto* view = new Sistra::SistraAnalysisGraphView(&parent, nullptr, nullptr, doc.Outer(), nullptr, nullptr);
-    ASSERT_TRUE(view->Create());
+    Sistra::SistraDocument& doc = Doc();
     const double xScale = view->GetDomainUnitScale(), yScale = view->GetRangeUnitScale();
     EXPECT_DOUBLE_EQ(1e3, xScale);
     EXPECT_DOUBLE_EQ(1e-3, yScale);
@@ -92,7 +116,36 @@ TEST(LoopViewOnHost, StraightRelationsReadInTheAxesUnits)
         EXPECT_NEAR(meanPressure, StatedLineAt(relation.text->c_str(), volume / loops), 0.02 * meanPressure)
             << relation.text->c_str();
     }
-    view->Destroy();
-    delete view;
-    parent.Destroy();
+}
+
+// The quadratic ESPVR, fitted to the points as shown, is drawn over the data in their units and runs
+// along the end-systolic points; with a picture of both curved relations over loops in kPa and mL.
+TEST_F(LoopViewOnHost, TheCurvedRelationsRunAlongTheirPoints)
+{
+    std::array<double, 3> shown{};
+    ASSERT_TRUE(Doc().Data().FitEspvrQuadratic(shown, nullptr, false));
+    const std::array<double, 3> c = view->InDataUnits(shown);
+    for (uint32_t loop = 0; loop < Doc().Data().GetLoopCount(); ++loop)
+    {
+        Sistra::SistraEvent record;
+        if (!Doc().Data().ReadLoop(loop, record) || record.state != Sistra::LoopStateValid)
+            continue;
+        EXPECT_NEAR(record.pes, c[0] + c[1] * record.ves + c[2] * record.ves * record.ves, 0.02 * record.pes) << loop;
+    }
+
+    Doc().GetSetupModel()->SetWorkflowModeOn(false);
+    Doc().GetSetupModel()->CommitChanges();
+    const Sistra::ModelPtr relations = Doc().GetModel(Sistra::ModelKind::LoopView);
+    relations->SetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::ShowEspvrRegression, true);
+    relations->SetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::ShowEdpvrRegression, true);
+    relations->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::EspvrRegressionType, Sistra::EspvrQuadratic);
+    relations->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::EdpvrRegressionType, Sistra::EdpvrExponential);
+    relations->CommitChanges();
+    parent.ShowWindow(SW_SHOWNOACTIVATE);
+    view->DataChanged(0);
+    OwlTest::PumpMessages();
+    ::RedrawWindow(parent.GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    OwlTest::PumpMessages();
+    EXPECT_TRUE(::IsWindowVisible(view->EspvrCheck().GetHandle()));
+    EXPECT_FALSE(OwlTest::SaveWindowPng(parent.GetHandle(), L"loop_view_curved_relations").empty());
 }
