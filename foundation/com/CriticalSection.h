@@ -22,6 +22,8 @@ public:
 
     void Enter() { EnterCriticalSection(&section_); }
     void Leave() { LeaveCriticalSection(&section_); }
+    // True when the section was free (or is this thread's already) and is now held.
+    bool TryEnter() { return TryEnterCriticalSection(&section_) != FALSE; }
 
 private:
     CRITICAL_SECTION section_;

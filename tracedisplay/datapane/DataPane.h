@@ -434,6 +434,10 @@ protected:
 private:
     void FireViewNotification(const ViewChangedHandler& first, const ViewChangedHandler& second);
     void MoveToExtent();
+    // Runs forward on the store, then, unless the pane is not live, react; both under the lock. False
+    // when the pane is not live.
+    template <class Forward, class React>
+    bool TakeIn(Forward&& forward, React&& react);
     void FollowNewData(LONGLONG extent);
     void UpdateTimeDisplay();
     void ScrollTo(LONGLONG position);

@@ -17,18 +17,36 @@ constexpr int PagesPerWidthDenominator = 8;
 constexpr int LinesPerPage = 16;
 } // namespace
 
+// The store and the strips take in the host's data under the pane's lock: the host calls on its sampling
+// thread while the window paints them. The controls and the owner's handlers are told after, outside it.
+template <class Forward, class React>
+bool DataPane::TakeIn(Forward&& forward, React&& react)
+{
+    Orv::CriticalSectionLock guard(lock_);
+    if (store_)
+        forward(*store_.Get());
+    if (state_ & PaneState::NotLive)
+        return false;
+    react();
+    return true;
+}
+
 HRESULT STDMETHODCALLTYPE DataPane::OnSamplingStarted(int32_t record, int32_t channel, uint32_t p1, uint32_t p2,
                                                       uint32_t p3, uint32_t p4, uint32_t p5, uint32_t p6,
                                                       uint32_t w1, uint32_t w2, uint32_t w3, int16_t flag)
 {
-    if (store_)
-        store_->OnSamplingStarted(record, channel, p1, p2, p3, p4, p5, p6, w1, w2, w3, flag ? VARIANT_TRUE : 0);
-    if (state_ & PaneState::NotLive)
+    const bool live = TakeIn(
+        [&](IPaneDataStore& store) {
+            store.OnSamplingStarted(record, channel, p1, p2, p3, p4, p5, p6, w1, w2, w3, flag ? VARIANT_TRUE : 0);
+        },
+        [&] {
+            samplingActive_ = true;
+            started_ = flag ? VARIANT_TRUE : VARIANT_FALSE;
+            currentRecord_ = record;
+            ForEachStrip([&](ChildPaneBase& strip) { strip.OnSamplingStart(record, started_ != 0); });
+        });
+    if (!live)
         return S_OK;
-    samplingActive_ = true;
-    started_ = flag ? VARIANT_TRUE : VARIANT_FALSE;
-    currentRecord_ = record;
-    ForEachStrip([&](ChildPaneBase& strip) { strip.OnSamplingStart(record, started_ != 0); });
     if (handlers_.samplingStarted)
         handlers_.samplingStarted(SamplingStart{record, channel, {p1, p2, p3, p4, p5, p6, w1, w2, w3}, started_});
     lastTimeUpdate_ = GetTickCount();
@@ -38,20 +56,30 @@ HRESULT STDMETHODCALLTYPE DataPane::OnSamplingStarted(int32_t record, int32_t ch
 HRESULT STDMETHODCALLTYPE DataPane::OnNewData(uint32_t argument)
 {
     LONGLONG extent = 0;
-    if (store_)
-    {
-        store_->OnNewData(argument);
-        store_->GetExtent(&extent);
-    }
-    if (state_ & PaneState::NotLive)
+    bool following = false;
+    const bool live = TakeIn(
+        [&](IPaneDataStore& store) {
+            store.OnNewData(argument);
+            store.GetExtent(&extent);
+        },
+        [&] {
+            if (newBlockPending_)
+            {
+                newBlockPending_ = false;
+                OnNewBlock();
+            }
+            following = followLatest_ != 0;
+            if (following)
+                FollowNewData(extent);
+        });
+    if (!live)
         return S_OK;
-    if (newBlockPending_)
+    if (following)
     {
-        newBlockPending_ = false;
-        OnNewBlock();
+        UpdateScrollBar();
+        if (!IsFollowingLatest() && scrollPosition_ < visibleWidth_)
+            UpdateView(ViewChange::Everything);
     }
-    if (followLatest_)
-        FollowNewData(extent);
     ForEachObject([](IInteractiveObject& object) { object.OnNewData(); });
     if (handlers_.newData)
         handlers_.newData(argument);
@@ -86,9 +114,6 @@ void DataPane::FollowNewData(LONGLONG extent)
         UpdateTimeDisplay();
         lastTimeUpdate_ = now;
     }
-    UpdateScrollBar();
-    if (!IsFollowingLatest() && scrollPosition_ < visibleWidth_)
-        UpdateView(ViewChange::Everything);
 }
 
 void DataPane::UpdateTimeDisplay()
@@ -99,13 +124,12 @@ void DataPane::UpdateTimeDisplay()
 
 HRESULT STDMETHODCALLTYPE DataPane::OnRecordEnd(int32_t record, int32_t value)
 {
-    if (store_)
-        store_->OnRecordEnd(record, value);
-    if (state_ & PaneState::NotLive)
-        return S_OK;
-    ForEachStrip([&](ChildPaneBase& strip) { strip.OnSamplingStop(record, value); });
-    samplingActive_ = false;
-    if (!started_)
+    const bool live = TakeIn([&](IPaneDataStore& store) { store.OnRecordEnd(record, value); },
+                             [&] {
+                                 ForEachStrip([&](ChildPaneBase& strip) { strip.OnSamplingStop(record, value); });
+                                 samplingActive_ = false;
+                             });
+    if (live && !started_)
     {
         LONGLONG extent = 0;
         if (store_ && SUCCEEDED(store_->GetExtent(&extent)) && extent < scrollPosition_)
@@ -116,29 +140,36 @@ HRESULT STDMETHODCALLTYPE DataPane::OnRecordEnd(int32_t record, int32_t value)
 
 void DataPane::ScrollTo(LONGLONG position)
 {
-    const LONGLONG old = scrollPosition_;
-    scrollPosition_ = position;
-    ScrollPanes(old - scrollPosition_);
+    {
+        Orv::CriticalSectionLock guard(lock_);
+        const LONGLONG old = scrollPosition_;
+        scrollPosition_ = position;
+        ScrollPanes(old - scrollPosition_);
+    }
     UpdateScrollBar();
 }
 
 HRESULT STDMETHODCALLTYPE DataPane::OnSamplingStopped(uint32_t record)
 {
-    if (store_)
-        store_->OnSamplingStopped(record);
-    if (state_ & PaneState::NotLive)
+    LONGLONG extent = 0;
+    const bool live = TakeIn([&](IPaneDataStore& store) { store.OnSamplingStopped(record); },
+                             [&] {
+                                 followLatest_ = VARIANT_TRUE;
+                                 newBlockPending_ = true;
+                                 InvalidateAll();
+                                 extent = LivePosition();
+                                 ForEachStrip([&](ChildPaneBase& strip) {
+                                     strip.OnSamplingStop(static_cast<LONG>(record), extent);
+                                 });
+                                 OnChannelsStopped(static_cast<LONG>(record));
+                                 if (!(options_ & PaneOption::StayOnStop))
+                                     liveDisplay_ = true;
+                                 UpdatePaneRanges();
+                             });
+    if (!live)
         return S_OK;
-    followLatest_ = VARIANT_TRUE;
-    newBlockPending_ = true;
-    InvalidateAll();
-    const LONGLONG extent = LivePosition();
-    ForEachStrip([&](ChildPaneBase& strip) { strip.OnSamplingStop(static_cast<LONG>(record), extent); });
-    OnChannelsStopped(static_cast<LONG>(record));
-    if (!(options_ & PaneOption::StayOnStop))
-        liveDisplay_ = true;
     if (zoom_)
         zoom_->SetToggleState(liveDisplay_);
-    UpdatePaneRanges();
     if (handlers_.status)
         handlers_.status(1);
     ForEachObject([&](IInteractiveObject& object) { object.OnSamplingStopped(static_cast<LONG>(record)); });
@@ -149,17 +180,18 @@ HRESULT STDMETHODCALLTYPE DataPane::OnSamplingStopped(uint32_t record)
 
 HRESULT STDMETHODCALLTYPE DataPane::OnSamplingModeChanged(uint32_t flag)
 {
-    if (store_)
-        store_->OnSamplingModeChanged(flag ? VARIANT_TRUE : 0);
-    if (state_ & PaneState::NotLive)
+    const bool live = TakeIn([&](IPaneDataStore& store) { store.OnSamplingModeChanged(flag ? VARIANT_TRUE : 0); },
+                             [&] {
+                                 const bool relayout = autoFollow_ && IsFollowingLatest();
+                                 visibleWidth_ = client_.width - 2 * GetMargin();
+                                 if (relayout)
+                                     InvalidateAll();
+                                 followLatest_ = VARIANT_FALSE;
+                                 ForEachStrip([&](ChildPaneBase& strip) { strip.SetSelected(flag != 0); });
+                                 OnChannelsRefreshed();
+                             });
+    if (!live)
         return S_OK;
-    const bool relayout = autoFollow_ && IsFollowingLatest();
-    visibleWidth_ = client_.width - 2 * GetMargin();
-    if (relayout)
-        InvalidateAll();
-    followLatest_ = VARIANT_FALSE;
-    ForEachStrip([&](ChildPaneBase& strip) { strip.SetSelected(flag != 0); });
-    OnChannelsRefreshed();
     UpdateScrollBar();
     if (handlers_.modeChanged)
         handlers_.modeChanged();
@@ -170,11 +202,8 @@ HRESULT STDMETHODCALLTYPE DataPane::OnSamplingModeChanged(uint32_t flag)
 
 HRESULT STDMETHODCALLTYPE DataPane::OnRecordValuesChanged(int32_t a, uint32_t b)
 {
-    if (store_)
-        store_->OnRecordValuesChanged(a, b);
-    if (state_ & PaneState::NotLive)
-        return S_OK;
-    ForEachStrip([&](ChildPaneBase& strip) { strip.Notify(static_cast<ULONG>(a), b); });
+    TakeIn([&](IPaneDataStore& store) { store.OnRecordValuesChanged(a, b); },
+           [&] { ForEachStrip([&](ChildPaneBase& strip) { strip.Notify(static_cast<ULONG>(a), b); }); });
     return S_OK;
 }
 

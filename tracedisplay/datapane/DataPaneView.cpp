@@ -101,6 +101,10 @@ bool DataPane::CanZoomIn(int)
 
 void DataPane::SetHorizontalScale(LONGLONG numerator, LONGLONG denominator, const OWL::TPoint* anchor, bool notify)
 {
+    // A ratio that is not positive (a command outside the ratio menu gives 0 : 1) has no samples per
+    // pixel: rescaling by it divides by zero and no zoom step leads away from it.
+    if (numerator <= 0 || denominator <= 0)
+        return;
     if (numerator == scaleNumerator_ && denominator == scaleDenominator_)
         return;
     Orv::CriticalSectionLock guard(lock_);
@@ -298,7 +302,12 @@ bool DataPane::OnMouseWheel(UINT keys, short delta, const OWL::TPoint& point)
         {
             OWL::TPoint anchor = point;
             if (window_)
+            {
+                // From the screen to the window, and on to the pane, whose coordinates start at its origin.
                 ScreenToClient(window_, &anchor);
+                anchor.x -= client_.x;
+                anchor.y -= client_.y;
+            }
             const bool zoomIn = !negative;
             if (zoomIn ? r > MinSamplesPerPixel : r < MaxSamplesPerPixel)
             {

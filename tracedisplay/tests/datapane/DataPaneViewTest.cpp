@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 namespace StrixDraw
 {
 namespace
@@ -46,6 +49,22 @@ TEST_F(ViewPane, ZoomsInOneTwoFiveSteps)
     }
     EXPECT_EQ(1, pane.Zoom()->shown.numerator);
     EXPECT_EQ(2, pane.Zoom()->shown.denominator);
+}
+
+TEST_F(ViewPane, ARatioThatIsNotPositiveLeavesTheScale)
+{
+    pane.ApplyZoomChoice(1, 42); // not an item of the ratio menu
+    struct Case
+    {
+        LONGLONG numerator;
+        LONGLONG denominator;
+    };
+    for (const Case c : {Case{0, 1}, Case{1, 0}, Case{-5, 1}})
+        pane.SetHorizontalScale(c.numerator, c.denominator, nullptr, true);
+    EXPECT_EQ(10, source.store.numerator);
+    EXPECT_EQ(1, source.store.denominator);
+    pane.ZoomStep(false);
+    EXPECT_DOUBLE_EQ(20.0, SamplesPerPixel());
 }
 
 TEST_F(ViewPane, CtrlWheelStopsAtTheZoomLimits)
@@ -159,6 +178,30 @@ TEST_F(ViewPane, LiveDataOnlyReachTheStoreWhenThePaneIsNotLive)
     int32_t period = 0;
     quiet.GetSinkPriority(&period);
     EXPECT_EQ(100, period);
+}
+
+TEST_F(ViewPane, TheStoreHearsTheHostUnderThePanesLock)
+{
+    // The window's thread, painting, must find the lock taken while the sampling thread's data go in.
+    std::vector<bool> held;
+    source.store.heard = [&] {
+        bool taken = false;
+        std::thread painter([&] {
+            taken = pane.Lock().TryEnter();
+            if (taken)
+                pane.Lock().Leave();
+        });
+        painter.join();
+        held.push_back(!taken);
+    };
+    pane.OnSamplingStarted(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1);
+    pane.OnNewData(0);
+    pane.OnRecordEnd(0, 0);
+    pane.OnSamplingModeChanged(1);
+    pane.OnRecordValuesChanged(0, 0);
+    pane.OnSamplingStopped(0);
+    source.store.heard = nullptr;
+    EXPECT_EQ(std::vector<bool>(6, true), held);
 }
 
 TEST_F(ViewPane, TheSweepCursorFollowsNewDataAndWraps)

@@ -7,6 +7,7 @@
 
 #include "host/include/PaneDataStore.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,11 +68,15 @@ public:
     LONGLONG denominator = 1;
     ScalePair transform;
     std::vector<std::wstring> calls;
+    // Called with every call written down, as it is made.
+    std::function<void()> heard;
 
 private:
     HRESULT Note(const wchar_t* call)
     {
         calls.emplace_back(call);
+        if (heard)
+            heard();
         return S_OK;
     }
 };
