@@ -2,6 +2,7 @@
 
 #include <new>
 #include <set>
+#include <vector>
 
 namespace StrixDraw
 {
@@ -76,6 +77,16 @@ void PreviewDataWinWButtons::RemoveTraceDrawers()
     });
 }
 
+bool PreviewDataWinWButtons::IsItem(IStrixRecordDrawer* drawer) const
+{
+    for (unsigned i = 0; i < items_.Count(); ++i)
+        if (items_[i]->drawer.Get() == drawer)
+            return true;
+    return false;
+}
+
+// The lane's drawers are taken off and the traces put back as shown; the drawers the owner gave the
+// lane itself (its graticule, its events) go back as they were.
 void PreviewDataWinWButtons::SetShowAllTraces(bool show)
 {
     showAll_ = show;
@@ -85,8 +96,14 @@ void PreviewDataWinWButtons::SetShowAllTraces(bool show)
     for (const LONG channel : channels)
         if (ChannelPane* lane = Lane(channel))
         {
+            std::vector<Orv::ComPtr<IStrixRecordDrawer>> others;
+            for (size_t i = 0; i < lane->DrawerCount(); ++i)
+                if (!IsItem(lane->Drawer(i)))
+                    others.emplace_back(lane->Drawer(i));
             lane->RemoveDrawers(0, {ChildPaneBase::UnsetPositionChannel, ChildPaneBase::UnsetPositionSub});
             lane->MarkAllStale();
+            for (const auto& drawer : others)
+                AddLaneDrawer(channel, nullptr, drawer.Get());
         }
     for (unsigned i = 0; i < items_.Count(); ++i)
     {

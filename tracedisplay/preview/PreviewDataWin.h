@@ -63,6 +63,7 @@ public:
 
 private:
     bool AnySecondAxisTrace() const;
+    bool IsItem(IStrixRecordDrawer* drawer) const;
 
     CIArray<TraceDrawerItem> items_{8, 0, true};
     bool showAll_ = true;

@@ -20,7 +20,11 @@ PreviewSampling::PreviewSampling(PreviewSamplingPane& pane) : pane_(pane)
 {
 }
 
-PreviewSampling::~PreviewSampling() = default;
+// A holder left with the source would go on being fed, and kept, after the preview went.
+PreviewSampling::~PreviewSampling()
+{
+    DropHolder();
+}
 
 Orv::ComPtr<IHostSamplingSink> PreviewSampling::HolderSink() const
 {

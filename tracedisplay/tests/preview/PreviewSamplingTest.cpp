@@ -246,6 +246,24 @@ TEST(PreviewSamplingTest, AFailedStartIsReportedWithItsReasonUnlessTheSourceAlre
     }
 }
 
+TEST(PreviewSamplingTest, APreviewThatGoesTakesItsHolderOffTheSource)
+{
+    for (const ULONG last : {SamplingState::Sampling, SamplingState::Paused})
+    {
+        Preview preview;
+        {
+            PreviewSampling gone(preview.pane);
+            gone.SetDataSource(&preview.data);
+            gone.AttachSamplingSource(&preview.source, &preview.bar);
+            gone.SetState(SamplingState::Sampling);
+            gone.SetState(last);
+            ASSERT_EQ(1u, preview.source.sinks.size());
+        }
+        EXPECT_TRUE(preview.source.sinks.empty()) << last;
+        EXPECT_EQ(0u, preview.data.holder.references) << last;
+    }
+}
+
 TEST(PreviewSamplingTest, TheHolderMovesWithTheSamplingSource)
 {
     Preview preview;

@@ -1,3 +1,4 @@
+#include "tracedisplay/drawers/GraticuleDrawer.h"
 #include "tracedisplay/drawers/PolyLineTraceDrawer.h"
 #include "tracedisplay/preview/PreviewDataWin.h"
 #include "tracedisplay/tests/support/FakePaneStore.h"
@@ -84,6 +85,28 @@ TEST(PreviewDataWinTest, SecondAxisTracesLeaveTheLaneWhileOnlyTheSourceShows)
     EXPECT_FALSE(window.ShowsAllTraces());
 }
 
+TEST(PreviewDataWinTest, TheLanesOwnDrawersStayWhileTheTracesAreHiddenAndShown)
+{
+    Preview preview;
+    PreviewDataWinWButtons& window = *preview.window;
+    ChannelPane& lane = *window.Lane(0);
+    const Orv::ComPtr<IStrixRecordDrawer> grid(new GraticuleDrawer(1, RGB(0, 128, 0), {0, 0}));
+    window.AddLaneDrawer(0, nullptr, grid.Get());
+    window.AddTraceDrawer(Orv::ComPtr<IStrixRecordDrawer>(new ScaleDrawer(2, L"uL", true, 0, 1)).Get());
+    const auto holdsGrid = [&] {
+        for (size_t i = 0; i < lane.DrawerCount(); ++i)
+            if (lane.Drawer(i) == grid.Get())
+                return true;
+        return false;
+    };
+    for (const bool show : {false, true})
+    {
+        window.SetShowAllTraces(show);
+        EXPECT_TRUE(holdsGrid()) << show;
+        EXPECT_EQ(show ? 2u : 1u, lane.DrawerCount()) << show;
+    }
+}
+
 TEST(PreviewDataWinTest, StackingPutsTheFirstAxisAboveTheSecond)
 {
     Preview preview;
@@ -103,6 +126,22 @@ TEST(PreviewDataWinTest, StackingPutsTheFirstAxisAboveTheSecond)
     window.OnTraceCommand(TraceCommand::Overlay, 0);
     window.GetAxisUnitRange(2, &low, &high);
     EXPECT_EQ(60.0, high);
+}
+
+TEST(PreviewDataWinTest, CtrlWheelKeepsTheSampleUnderThePointer)
+{
+    Preview preview;
+    PreviewDataWinWButtons& window = *preview.window;
+    preview.source.store.extent = 2000;
+    window.JumpToLatest();
+    const LONG x = 100;
+    const LONGLONG before = window.StripAtX(x);
+    // The wheel reports the pointer on the screen; the pane lies right of the scales and the bars.
+    POINT screen{window.ClientOrigin().x + x, window.ClientOrigin().y + 20};
+    ClientToScreen(window.GetHandle(), &screen);
+    window.OnMouseWheel(MK_CONTROL, -120, OWL::TPoint(screen.x, screen.y));
+    EXPECT_EQ(20, preview.source.store.numerator);
+    EXPECT_NEAR(static_cast<double>(before) / 2, static_cast<double>(window.StripAtX(x)), 2.0);
 }
 
 TEST(PreviewDataWinTest, ScrollKeysGoToTheScrollBarOnlyWhenThereIsOne)
