@@ -59,6 +59,8 @@ HRESULT DataPane::SetLaneCount(LONG count)
     count = std::max<LONG>(count, 0);
     if (count == LaneCount())
         return S_OK;
+    // The host's data reach the lanes on its own thread, under the same lock.
+    Orv::CriticalSectionLock guard(lock_);
     while (LaneCount() > count)
     {
         const LONG last = LaneCount() - 1;
@@ -236,6 +238,7 @@ HRESULT DataPane::AddLaneDrawer(LONG lane, IUnknown* context, IStrixRecordDrawer
         return E_INVALIDARG;
     if (!drawer)
         return E_INVALIDARG;
+    Orv::CriticalSectionLock guard(lock_);
     const Orv::ComPtr<IStrixRecordDrawer> held(drawer);
     // The drawers reach their data through the store; a pane without one hands them the caller's context.
     drawer->Attach(0, store_ ? static_cast<IUnknown*>(store_.Get()) : context);

@@ -89,6 +89,7 @@ bool PreviewDataWinWButtons::IsItem(IStrixRecordDrawer* drawer) const
 // lane itself (its graticule, its events) go back as they were.
 void PreviewDataWinWButtons::SetShowAllTraces(bool show)
 {
+    Orv::CriticalSectionLock guard(Lock());
     showAll_ = show;
     std::set<LONG> channels;
     for (unsigned i = 0; i < items_.Count(); ++i)

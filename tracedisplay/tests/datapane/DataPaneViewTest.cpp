@@ -1,3 +1,4 @@
+#include "tracedisplay/tests/support/ScaleDrawer.h"
 #include "tracedisplay/tests/support/TestDataPane.h"
 
 #include <gtest/gtest.h>
@@ -180,20 +181,23 @@ TEST_F(ViewPane, LiveDataOnlyReachTheStoreWhenThePaneIsNotLive)
     EXPECT_EQ(100, period);
 }
 
+// Whether another thread (the window's, painting) finds the pane's lock taken.
+bool LockedElsewhere(DataPane& pane)
+{
+    bool taken = false;
+    std::thread painter([&] {
+        taken = pane.Lock().TryEnter();
+        if (taken)
+            pane.Lock().Leave();
+    });
+    painter.join();
+    return !taken;
+}
+
 TEST_F(ViewPane, TheStoreHearsTheHostUnderThePanesLock)
 {
-    // The window's thread, painting, must find the lock taken while the sampling thread's data go in.
     std::vector<bool> held;
-    source.store.heard = [&] {
-        bool taken = false;
-        std::thread painter([&] {
-            taken = pane.Lock().TryEnter();
-            if (taken)
-                pane.Lock().Leave();
-        });
-        painter.join();
-        held.push_back(!taken);
-    };
+    source.store.heard = [&] { held.push_back(LockedElsewhere(pane)); };
     pane.OnSamplingStarted(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1);
     pane.OnNewData(0);
     pane.OnRecordEnd(0, 0);
@@ -202,6 +206,17 @@ TEST_F(ViewPane, TheStoreHearsTheHostUnderThePanesLock)
     pane.OnSamplingStopped(0);
     source.store.heard = nullptr;
     EXPECT_EQ(std::vector<bool>(6, true), held);
+}
+
+TEST_F(ViewPane, LanesAndDrawersChangeUnderThePanesLock)
+{
+    std::vector<bool> held;
+    pane.countChanged = [&] { held.push_back(LockedElsewhere(pane)); };
+    pane.SetChannelCount(2);
+    const Orv::ComPtr<TraceTest::ScaleDrawer> drawer(new TraceTest::ScaleDrawer(1, L"mV", true, 0, 1));
+    drawer->attached = [&] { held.push_back(LockedElsewhere(pane)); };
+    pane.AddLaneDrawer(1, nullptr, drawer.Get());
+    EXPECT_EQ(std::vector<bool>(2, true), held);
 }
 
 TEST_F(ViewPane, TheSweepCursorFollowsNewDataAndWraps)

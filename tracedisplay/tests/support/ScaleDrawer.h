@@ -3,6 +3,8 @@
 
 #include "tracedisplay/drawers/DrawerBase.h"
 
+#include <functional>
+
 namespace TraceTest
 {
 
@@ -57,8 +59,16 @@ public:
         *scaleId = scaleId_;
         return S_OK;
     }
+    HRESULT STDMETHODCALLTYPE Attach(ULONG reserved, IUnknown* host) override
+    {
+        if (attached)
+            attached();
+        return DrawerBase::Attach(reserved, host);
+    }
 
     ScalePair scaling;
+    // Called as the drawer is attached to its data.
+    std::function<void()> attached;
 
 private:
     ULONG scaleId_;

@@ -5,6 +5,7 @@
 #include "tracedisplay/datapane/DataPane.h"
 #include "tracedisplay/tests/support/FakePaneStore.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -79,8 +80,15 @@ public:
     FakeScrollBar* Bar() const { return static_cast<FakeScrollBar*>(ScrollBarControl()); }
     FakeZoomControl* Zoom() const { return static_cast<FakeZoomControl*>(ZoomControlOf()); }
 
+    void OnChannelCountChanged(LONG) override
+    {
+        if (countChanged)
+            countChanged();
+    }
+
     std::vector<OWL::TRect> invalidated;
     std::vector<OWL::TRect> laidOut;
+    std::function<void()> countChanged;
 
 protected:
     std::unique_ptr<StrixDraw::ScrollBar> CreateScrollBarControl() override { return std::make_unique<FakeScrollBar>(); }
