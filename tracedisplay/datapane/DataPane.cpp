@@ -41,7 +41,7 @@ DataPane::DataPane(IPaneDataSource* source, ULONG channelStyle, ULONG options, U
 DataPane::~DataPane()
 {
     for (const auto& lane : lanes_)
-        lane->DetachScales();
+        DetachLaneScales(*lane.Get());
     if (source_)
         source_->DetachPane(0, static_cast<IOnlineDataSink*>(this));
     // The strips may outlive the pane through references of their own; they must not call back.
@@ -126,7 +126,21 @@ void DataPane::SetWindow(OWL::TWindow* parent, HWND window)
 void DataPane::ReleaseWindow()
 {
     for (const auto& lane : lanes_)
-        lane->DetachScales();
+        DetachLaneScales(*lane.Get());
+}
+
+// A scale holds the lane it tells. The lane lets go of its draggable scales itself; a plain one (the
+// pane only draws) told it as well and must let go of it here, or neither would ever go.
+void DataPane::DetachLaneScales(ChannelPane& lane)
+{
+    lane.DetachScales();
+    for (LONG axis = 1; axis <= 2; ++axis)
+    {
+        Orv::ComPtr<IUnknown> scale;
+        lane.GetScale(axis, scale.Put());
+        if (const auto control = scale.As<IScaleControl>(IID_IScaleControl))
+            control->RemoveObserver(static_cast<IDragScaleObserver*>(&lane));
+    }
 }
 
 ChannelPane* DataPane::Lane(LONG index) const

@@ -432,6 +432,7 @@ protected:
     Handlers handlers_;
 
 private:
+    void DetachLaneScales(ChannelPane& lane);
     void FireViewNotification(const ViewChangedHandler& first, const ViewChangedHandler& second);
     void MoveToExtent();
     // Runs forward on the store, then, unless the pane is not live, react; both under the lock. False

@@ -64,7 +64,7 @@ HRESULT DataPane::SetLaneCount(LONG count)
     while (LaneCount() > count)
     {
         const LONG last = LaneCount() - 1;
-        lanes_.back()->DetachScales();
+        DetachLaneScales(*lanes_.back().Get());
         DisconnectPane(last);
         lanes_.pop_back();
     }

@@ -88,6 +88,21 @@ TEST(DataPaneTest, AttachingASourceMakesAStoreThatKeepsTheScale)
     EXPECT_EQ(std::vector<std::wstring>{L"source"}, source.store.calls);
 }
 
+TEST(DataPaneTest, ALanesScalesLetGoOfItWithTheWindow)
+{
+    // Drawing only, the lanes have plain scales instead of draggable ones.
+    for (const ULONG state : {ULONG{0x80000000u}, ULONG{0x80000000u | PaneState::DrawingOnly}})
+    {
+        TestDataPane pane(nullptr, 0, 0x80000000u, state);
+        pane.SetWindow(nullptr, nullptr);
+        const Orv::ComPtr<ChannelPane> lane(pane.Lane(0));
+        pane.ReleaseWindow();
+        // Held by the pane and by this test only.
+        lane->AddRef();
+        EXPECT_EQ(2u, lane->Release()) << state;
+    }
+}
+
 TEST(DataPaneRecordTest, AnEmptyPaneWritesTwoVersionWords)
 {
     TestDataPane pane(nullptr, 0);
