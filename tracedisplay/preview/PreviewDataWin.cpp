@@ -70,6 +70,7 @@ HRESULT PreviewDataWinWButtons::AddTraceDrawer(IStrixRecordDrawer* drawer)
 
 void PreviewDataWinWButtons::RemoveTraceDrawers()
 {
+    Orv::CriticalSectionLock guard(Lock());
     items_.SetCount(0);
     ForEachLane([](ChannelPane& lane, LONG) {
         lane.RemoveDrawers(0, {ChildPaneBase::UnsetPositionChannel, ChildPaneBase::UnsetPositionSub});
