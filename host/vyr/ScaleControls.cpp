@@ -13,6 +13,8 @@ namespace
 {
 constexpr LONG TickLength = 5;
 constexpr LONG LabelGap = 2;
+// A lane's axes are numbered from 1: the second stands right of the traces.
+constexpr LONG SecondTraceAxis = 2;
 constexpr LONG MinTickSpacingX = 60;
 constexpr LONG MinTickSpacingY = 30;
 constexpr int LabelDigits = 6;
@@ -360,10 +362,16 @@ HRESULT STDMETHODCALLTYPE ScaleControl::Paint(HDC dc, LONG, LONG)
                 else
                 {
                     const LONG y = r.top + tick.pixel;
-                    MoveToEx(dc, r.right - TickLength, y, nullptr);
-                    LineTo(dc, r.right, y);
+                    const LONG dataEdge = m_rightOfData ? r.left : r.right;
+                    const LONG inwards = m_rightOfData ? 1 : -1;
+                    // Drawn rightwards on either side: a line leaves out its last pixel, and the one on the data edge
+                    // must stay.
+                    const LONG tickEnd = dataEdge + inwards * TickLength;
+                    MoveToEx(dc, std::min(dataEdge, tickEnd), y, nullptr);
+                    LineTo(dc, std::max(dataEdge, tickEnd), y);
                     const LONG top = std::clamp(y - metrics.tmHeight / 2, r.top, std::max(r.top, r.bottom - metrics.tmHeight));
-                    Text(dc, r.right - TickLength - LabelGap, top, TA_RIGHT | TA_TOP, Label(tick.displayed));
+                    Text(dc, dataEdge + inwards * (TickLength + LabelGap), top, (m_rightOfData ? TA_LEFT : TA_RIGHT) | TA_TOP,
+                         Label(tick.displayed));
                 }
             }
             if (m_layout.horizontal)
@@ -373,7 +381,11 @@ HRESULT STDMETHODCALLTYPE ScaleControl::Paint(HDC dc, LONG, LONG)
         if (!m_layout.horizontal)
         {
             const ScopedFont turned(dc, m_textPoints, 900);
-            Text(dc, r.left + LabelGap, (r.top + r.bottom) / 2, TA_CENTER | TA_TOP, Caption());
+            TEXTMETRICW metrics{};
+            GetTextMetricsW(dc, &metrics);
+            // The turned caption keeps to the edge away from the data.
+            const LONG x = m_rightOfData ? r.right - LabelGap - metrics.tmHeight : r.left + LabelGap;
+            Text(dc, x, (r.top + r.bottom) / 2, TA_CENTER | TA_TOP, Caption());
         }
         RestoreDC(dc, savedState);
         return S_OK;
@@ -597,8 +609,11 @@ HRESULT MakeControl(ULONG style, bool stripWindow, HWND parent, LONG childId, IS
 HRESULT STDMETHODCALLTYPE ScaleControlFactory::CreateTraceScale(HWND parent, LONG, LONG, ULONG style, LONG axis,
                                                                 IScaleControl** control)
 {
-    return MakeControl(ScaleStyle::Vertical | (style & ~(ScaleStyle::Horizontal | ScaleStyle::Ready)), parent != nullptr,
-                       parent, axis, control);
+    const HRESULT made = MakeControl(ScaleStyle::Vertical | (style & ~(ScaleStyle::Horizontal | ScaleStyle::Ready)),
+                                     parent != nullptr, parent, axis, control);
+    if (SUCCEEDED(made) && axis == SecondTraceAxis)
+        static_cast<ScaleControl*>(*control)->StandRightOfData();
+    return made;
 }
 
 HRESULT STDMETHODCALLTYPE ScaleControlFactory::CreateScaleWindow(HWND parent, LONG, LONG, LONG kind, LONG childId,

@@ -64,6 +64,9 @@ public:
     HRESULT CreateStripWindow(HWND parent, LONG childId);
 
     const ScaleLayout& Layout() const { return m_layout; }
+    // A lane's second axis stands right of its traces: its ticks point left, towards them, and its
+    // labels read from there.
+    void StandRightOfData() { m_rightOfData = true; }
 
 protected:
     virtual ~ScaleControl();
@@ -98,6 +101,7 @@ private:
     std::vector<IDragScaleObserver*> m_observers;
     HWND m_window = nullptr;
     LONG m_childId = 0;
+    bool m_rightOfData = false;
     // The drag under way: the limits and the pixel it started from.
     bool m_dragging = false;
     double m_dragLow = 0.0, m_dragHigh = 1.0;

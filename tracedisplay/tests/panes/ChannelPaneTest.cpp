@@ -327,6 +327,42 @@ TEST(ChannelPaneTest, TheHostsScalesAutoscaleToTheLanesDataAndTellItTheirTransfo
     frame.Destroy();
 }
 
+// A lane's first scale stands left of the traces and its second right of them: each draws its ticks on
+// the edge that faces the traces.
+TEST(ChannelPaneTest, TheHostsScalesTickOnTheEdgeFacingTheTraces)
+{
+    IScaleControlFactory* factory = MGraph1::GetScaleControlFactory();
+    ASSERT_NE(nullptr, factory);
+    constexpr RECT Strip{0, 0, 40, 100};
+    for (const LONG axis : {1, 2})
+    {
+        Orv::ComPtr<IScaleControl> control;
+        ASSERT_EQ(S_OK, factory->CreateTraceScale(nullptr, 0, 0, 0, axis, control.Put()));
+        control->SetRect(&Strip);
+        control->SetLimits(100.0, 0.0);
+        const auto view = control.As<IScaleControlView>(IID_IScaleControlView);
+        ScaleTick tick{};
+        LONG written = 0;
+        ASSERT_EQ(S_OK, view->FillTicks(&tick, 1, &written));
+        ASSERT_EQ(1, written);
+
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, Strip.right, Strip.bottom);
+        ReleaseDC(nullptr, screen);
+        const HGDIOBJ old = SelectObject(dc, bitmap);
+        FillRect(dc, &Strip, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        ASSERT_EQ(S_OK, view->Paint(dc, 0, 0xFFFF));
+        const LONG facing = axis == 1 ? Strip.right - 1 : Strip.left;
+        const LONG away = axis == 1 ? Strip.left : Strip.right - 1;
+        EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, facing, tick.pixel)) << axis;
+        EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, away, tick.pixel)) << axis;
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+}
+
 TEST(ChannelPaneTest, TheFirstScaleIsMeasuredAtItsOwnTextSizeForTheRecordShownUnlessUnplaced)
 {
     for (const ULONG axes : {BothAxes, BothAxes | AxisFlag::FirstScaleUnplaced})
