@@ -1,5 +1,7 @@
 #include "calc/channel/ChannelCalculationDialog.h"
 
+#include "calc/channel/SistraChannelCalculation.h"
+
 #include "foundation/com/ComPtr.h"
 #include "hostframework/services/HostMessageBox.h"
 
@@ -32,6 +34,7 @@ int RunChannelCalculationDialog(HWND parent, IUnknown* host, IUnknown* document,
         settings.parameterIndex = FirstChannelParameter;
     const float places = std::trunc(settings.decimalPlaces);
     settings.decimalPlaces = std::isnan(places) ? 0.0f : std::clamp(places, 0.0f, MostChannelDecimalPlaces);
+    ScaleSettingsToData(settings, document);
     return choice;
 }
 

@@ -1,12 +1,17 @@
 #include "calc/channel/SistraChannelCalculation.h"
 
 #include "calc/engine/ExpressionText.h"
+#include "calc/sources/DataGetters.h"
+#include "host/include/CalcEventRecords.h"
 #include "foundation/com/ComBoundary.h"
 #include "hostframework/messaging/SistraIds.h"
 
 #include "SistraDocInterface.h"
 
+#include <algorithm>
+#include <cmath>
 #include <new>
+#include <vector>
 
 namespace Sistra
 {
@@ -41,6 +46,69 @@ Orv::String PrepareSelectorText(ChannelCalculationSettings& settings, IUnknown* 
     settings.loopSource = SourceReference{};
     settings.pvaSource = SourceReference{};
     return BuildChannelSelectorExpression(settings, factors.pressure, factors.volume);
+}
+
+namespace
+{
+
+// Widens range by the finite values of the events of one record of the getter's calculation.
+void WidenByRecord(ExtLib::EnumGetterBase& getter, int32_t record, std::optional<std::pair<float, float>>& range)
+{
+    if (!getter.SetSources(TickPosition{record, 0}))
+        return;
+    const Orv::ComPtr<IEnumEventEx> events = getter.GetEnumEventEx();
+    constexpr int32_t BufferEvents = 256;
+    std::vector<OrvEventBase> buffer(BufferEvents);
+    for (HRESULT hr = S_OK; events && hr == S_OK;)
+    {
+        int32_t count = 0, next = 0;
+        hr = events->Next(static_cast<int32_t>(sizeof(OrvEventBase)) * BufferEvents, CalcNoMoreEventsTick,
+                          buffer.data(), &count, &next);
+        if (FAILED(hr) || count <= 0)
+            break;
+        for (int32_t i = 0; i < std::min(count, BufferEvents); ++i)
+        {
+            const auto value = static_cast<float>(buffer[static_cast<size_t>(i)].value);
+            if (!std::isfinite(value))
+                continue;
+            range = range ? std::pair{std::min(range->first, value), std::max(range->second, value)}
+                          : std::pair{value, value};
+        }
+    }
+    getter.Stop();
+}
+
+} // namespace
+
+std::optional<std::pair<float, float>> ExpressionDataRange(IUnknown* document, uint32_t calculationType,
+                                                           const std::wstring& text)
+{
+    Orv::ComPtr<IHostDocument> host;
+    int32_t records = 0, current = 0;
+    if (!document || FAILED(document->QueryInterface(IID_IHostDocument, host.PutVoid())) || !host ||
+        FAILED(host->GetRecordCount(&records, &current)))
+        return std::nullopt;
+    std::optional<std::pair<float, float>> range;
+    for (int32_t record = 0; record < records; ++record)
+    {
+        // A getter per record: one whose calculation ran is not opened again.
+        ExtLib::EventEnumDataGetter getter(document, ExtLib::GetterOfflineOpenEnd);
+        if (getter.CreateEnum(calculationType, text))
+            WidenByRecord(getter, record, range);
+    }
+    return range;
+}
+
+void ScaleSettingsToData(ChannelCalculationSettings& settings, IUnknown* document)
+{
+    if (!settings.autoScale)
+        return;
+    const Orv::String text = PrepareSelectorText(settings, document);
+    if (const auto range = ExpressionDataRange(document, HostCommonType::Id(), text.c_str()))
+    {
+        settings.low = range->first;
+        settings.high = range->second;
+    }
 }
 
 SistraChannelCalculation::SistraChannelCalculation(uint32_t value, IUnknown* host, uint32_t first, uint32_t second)

@@ -5,6 +5,10 @@
 #include "calc/channel/ChannelCalcBase.h"
 #include "calc/channel/ChannelCalculationSettings.h"
 
+#include <optional>
+#include <string>
+#include <utility>
+
 namespace Sistra
 {
 
@@ -21,6 +25,15 @@ ChannelUnitFactors ReadChannelUnitFactors(IUnknown* documentData);
 // The selector text of the settings over the analysis's event streams (which the settings then name,
 // their references unset) with the factors of the document's data.
 Orv::String PrepareSelectorText(ChannelCalculationSettings& settings, IUnknown* documentData);
+
+// The lowest and highest finite value that the calculation of the type yields from the text over every
+// record of the document (a host document); nothing when it yields none.
+std::optional<std::pair<float, float>> ExpressionDataRange(IUnknown* document, uint32_t calculationType,
+                                                           const std::wstring& text);
+
+// With auto scale chosen, the settings' bottom and top become the data range of their selector text over
+// the whole recording; a recording without any value leaves them as they were.
+void ScaleSettingsToData(ChannelCalculationSettings& settings, IUnknown* document);
 
 class SistraChannelCalculation final : public ChannelCalcBase
 {

@@ -82,7 +82,7 @@ HRESULT STDMETHODCALLTYPE ChannelCalcSlot::Install(IUnknown* calculation, uint16
     }
     Orv::ComPtr<IHostCalculation> host;
     uint32_t typeId = 0;
-    if ( FAILED(calculation->QueryInterface(IID_IHostCalculation, host.PutVoid())) ||
+    if (FAILED(calculation->QueryInterface(IID_IHostCalculation, host.PutVoid())) ||
         FAILED(host->GetCalculationType(&typeId)))
         return E_INVALIDARG;
     return Orv::CatchReturn([&]() -> HRESULT {

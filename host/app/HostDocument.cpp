@@ -969,13 +969,9 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetChannelConversion(int32_t position, i
         return E_INVALIDARG;
     return Orv::CatchReturn([&]() -> HRESULT {
         Orv::ComPtr<IUnitConversion> found;
-        if (record == HostNewRecordings)
-        {
-            // Only a sampling document has channels set up for recording.
-            if (feed_)
-                found = ChannelConversion(channel);
-        }
-        else if (record == HostDefaultRecord && Data().RecordCount() == 0)
+        // A document opened from a file keeps the channel set-up it was recorded with, so that more
+        // can be recorded into it: new recordings are shown as the channel is set up, sampling or not.
+        if (record == HostNewRecordings || (record == HostDefaultRecord && Data().RecordCount() == 0))
         {
             found = ChannelConversion(channel);
         }

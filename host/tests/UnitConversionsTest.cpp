@@ -160,7 +160,8 @@ TEST(UnitConversions, ADocumentShowsEachRecordWithItsConversionUntilAChannelSetu
     ASSERT_EQ(S_OK, ConversionOf(*document.Get(), 0, first));
     ASSERT_EQ(S_OK, ConversionOf(*document.Get(), HostDefaultRecord, other));
     EXPECT_EQ(first.Get(), other.Get());
-    EXPECT_EQ(S_FALSE, ConversionOf(*document.Get(), HostNewRecordings, other)) << "not set up for recording";
+    ASSERT_EQ(S_OK, ConversionOf(*document.Get(), HostNewRecordings, other)) << "set up as it was recorded";
+    EXPECT_EQ(first.Get(), other.Get());
     EXPECT_EQ(E_INVALIDARG, ConversionOf(*document.Get(), 3, other));
 
     document->SetRecordConversion(0, 1, nullptr);

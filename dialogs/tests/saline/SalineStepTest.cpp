@@ -181,6 +181,27 @@ TEST(SalineStep, EditAndDeleteSendTheFocusedRowsCommands)
     EXPECT_EQ(1, ListView_GetItemCount(GetDlgItem(page.page, IDC_SALINE_LIST)));
 }
 
+// On a file whose volume channel is in mL the rows show millilitres, and an edited value is stored in
+// litres, as the page shows it.
+TEST(SalineStep, AnEditedValueOfAMillilitreChannelIsStoredUnprefixed)
+{
+    DialogTests::DocumentFixture fixture;
+    const ModelPtr saline = fixture.Document().GetModel(ModelKind::SalineCalib);
+    SetBoluses(saline, {1e-3});
+    StepPage page(StepId::SalineStep, fixture.Document());
+    EXPECT_EQ(L"1 mL", RowText(page.page, 0));
+    SelectRows(page.page, {0});
+
+    const double edited = 2.5e-3;
+    std::vector<BYTE> choice(sizeof edited);
+    std::memcpy(choice.data(), &edited, sizeof edited);
+    HostTests::StandIn().ScriptDialogChoice(L"EditParallelConductance", static_cast<ULONG>(choice.size()), choice.data());
+    SendMessageW(page.page, WM_COMMAND, ID_BOLUS_EDIT, 0);
+    ASSERT_EQ(1u, BolusValues(saline).size());
+    EXPECT_DOUBLE_EQ(edited, BolusValues(saline)[0]);
+    EXPECT_EQ(L"2.5 mL", RowText(page.page, 0));
+}
+
 // Analyse now, then Add: the analysed boluses' parallel conductance joins the list and is in use.
 TEST(SalineStep, AnAnalysedBolusCanBeAddedToTheList)
 {

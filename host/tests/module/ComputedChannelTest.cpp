@@ -4,6 +4,7 @@
 #include "host/tests/RecordingFixtures.h"
 
 #include "calc/channel/ChannelCalculationClass.h"
+#include "calc/channel/ChannelCalculationDialog.h"
 #include "calc/channel/SistraChannelCalculation.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "calc/tests/SyntheticLoops.h"
@@ -432,6 +433,45 @@ TEST_F(ComputedChannelOnDocument, TheSettingsDialogsAnswerDecidesWhichChannelIsM
         Orv::ComPtr<IUnknown> calculation;
         ASSERT_EQ(S_OK, made->QueryInterface(IID_IComputedChannelStandIn, shown.PutVoid()));
         EXPECT_EQ(c.enabled ? S_OK : S_FALSE, shown->GetCalculation(calculation.Put())) << c.name;
+    }
+}
+
+// Confirmed with auto scale, the channel's range is the span of the values the parameter takes over the
+// recording; without it, or cancelled, the range stays as typed.
+TEST_F(ComputedChannelOnDocument, AutoScaleSpansTheValuesOfTheParameter)
+{
+    const std::vector<double> held = HeldParameter(3);
+    double lowest = INFINITY, highest = -INFINITY;
+    for (const double value : held)
+        if (!std::isnan(value))
+            lowest = std::min(lowest, value), highest = std::max(highest, value);
+    ASSERT_TRUE(std::isfinite(lowest) && std::isfinite(highest));
+    struct Case
+    {
+        const char* name;
+        bool autoScale;
+        LONG answer;
+        float low, high;
+    };
+    const Case cases[] = {
+        {"auto scale", true, IDOK, static_cast<float>(lowest), static_cast<float>(highest)},
+        {"typed", false, IDOK, -1.0f, 1.0f},
+        {"cancelled", true, IDCANCEL, -1.0f, 1.0f},
+    };
+    for (const Case& c : cases)
+    {
+        Orv::ComPtr<IPersistObject> given;
+        ChannelCalculationClassObject().SettingsClass().CreateObject(&IID_IUnknown, given.PutVoid());
+        auto& record = dynamic_cast<ChannelCalculationSettings&>(*given.Get());
+        record.enabled = false;
+        record.parameterIndex = 3;
+        record.autoScale = c.autoScale;
+        ASSERT_EQ(S_OK, HostTests::StandIn().ScriptMessageBoxAnswer(c.answer));
+        ASSERT_EQ(c.answer == IDOK ? IDOK : IDCANCEL,
+                  Sistra::RunChannelCalculationDialog(nullptr, host.get(), document->Unknown(), record))
+            << c.name;
+        EXPECT_NEAR(c.low, record.low, 1e-3 * std::fabs(c.low) + 1e-6) << c.name;
+        EXPECT_NEAR(c.high, record.high, 1e-3 * std::fabs(c.high) + 1e-6) << c.name;
     }
 }
 
