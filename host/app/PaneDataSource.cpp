@@ -54,6 +54,10 @@ public:
             const LONG x = static_cast<LONG>(done);
             points[2 * done] = {x, Row(first)};
             points[2 * done + 1] = {joins ? x + 1 : x, Row(second)};
+            // A line leaves out its last pixel: a column whose values all fall on one row (a flat
+            // stretch) would draw nothing, so its segment reaches one row further.
+            if (points[2 * done + 1].x == x && points[2 * done + 1].y == points[2 * done].y)
+                ++points[2 * done + 1].y;
         }
         *count = static_cast<LONG>(2 * done);
         *consumed = done;

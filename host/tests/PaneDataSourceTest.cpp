@@ -28,6 +28,21 @@ Orv::ComPtr<IPaneDataStore> StoreOf(HostDocument* document, LONGLONG numerator, 
     return store;
 }
 
+// The points of a pane's first channel from its start, at most capacity of them.
+std::vector<POINT> FetchPoints(IPaneDataStore* store, const double transform[2], LONG capacity, LONGLONG& consumed)
+{
+    Orv::ComPtr<IRecordDataSource> data;
+    Orv::ComPtr<IPointRun> run;
+    std::vector<POINT> points(static_cast<size_t>(capacity));
+    LONG count = 0;
+    if (FAILED(store->QueryInterface(IID_IRecordDataSource, data.PutVoid())) ||
+        FAILED(data->OpenPointRun(0, 0, nullptr, 0, 0, 0, 0, transform, 0, run.Put())) ||
+        FAILED(run->Fetch(0, 100, capacity, points.data(), &count, &consumed)))
+        count = 0;
+    points.resize(static_cast<size_t>(count));
+    return points;
+}
+
 TEST(PaneDataSource, LaysTheRecordsEndToEndAtThePanesScale)
 {
     const Recording recording = Counting();
@@ -75,18 +90,35 @@ TEST(PaneDataSource, HandsTheDrawersValuesRangesAndPointRuns)
 
     // Rows = (value + 0) * -1: each column's segment spans its two samples and the next column's first.
     const double transform[2] = {-1.0, 0.0};
-    Orv::ComPtr<IPointRun> run;
-    ASSERT_EQ(S_OK, data->OpenPointRun(0, 0, nullptr, 0, 0, 0, 0, transform, 0, run.Put()));
-    std::vector<POINT> points(16);
-    LONG count = 0;
     LONGLONG consumed = 0;
-    ASSERT_EQ(S_OK, run->Fetch(0, 100, 16, points.data(), &count, &consumed));
+    const std::vector<POINT> points = FetchPoints(store.Get(), transform, 16, consumed);
     EXPECT_EQ(5, consumed);
-    ASSERT_EQ(10, count);
+    ASSERT_EQ(10u, points.size());
     EXPECT_EQ(0, points[0].y);
     EXPECT_EQ(-2, points[1].y);
     EXPECT_EQ(points[6].x, points[7].x);
     EXPECT_EQ(-9, points[9].y);
+}
+
+// A flat stretch still draws: every column's segment covers at least one pixel, at any scale.
+TEST(PaneDataSource, PointRunsOfAFlatStretchDrawEveryColumn)
+{
+    const Recording recording = HostTests::MakeRecording(0.001, {{{5, 5, 5, 5, 5, 5, 5, 5}}});
+    const auto document = HostDocument::Offline(recording);
+    const double transform[2] = {-1.0, 0.0};
+    for (const LONGLONG samplesPerPixel : {1, 2, 4})
+    {
+        LONGLONG consumed = 0;
+        const std::vector<POINT> points =
+            FetchPoints(StoreOf(document.Get(), samplesPerPixel, 1).Get(), transform, 32, consumed);
+        ASSERT_FALSE(points.empty()) << samplesPerPixel;
+        for (size_t i = 0; i < points.size(); i += 2)
+        {
+            EXPECT_EQ(-5, points[i].y) << samplesPerPixel;
+            const bool drawn = points[i].x != points[i + 1].x || points[i].y != points[i + 1].y;
+            EXPECT_TRUE(drawn) << samplesPerPixel << " samples a pixel, segment " << i / 2;
+        }
+    }
 }
 
 // A holder made for a preview shows the document's records; a drawer that asked for the start of its

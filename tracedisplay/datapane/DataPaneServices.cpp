@@ -315,7 +315,12 @@ void DataPane::PaintLanes(HDC dc, ULONG flags, const OWL::TRect& rect, LONG left
         if (strip.Rect().IsEmpty() || !RectVisible(dc, &strip.Rect()))
             return;
         const LayerSegment& base = strip.Layer(0);
-        FillArea(base.bitmap && CachesLayers() ? base.bitmap->GetHDC() : dc, strip.Rect() & area, background_);
+        const OWL::TRect filled = strip.Rect() & area;
+        const bool intoLayer = base.bitmap && CachesLayers();
+        FillArea(intoLayer ? base.bitmap->GetHDC() : dc, filled, background_);
+        // The cleared part of a cached base layer is drawn again, not composed as it now is.
+        if (intoLayer && !filled.IsEmpty())
+            strip.InvalidateSpan(filled.left, filled.right, 0, 1, true);
         if (store_)
             strip.Paint(dc, context, area, flags, 0xFF);
     });

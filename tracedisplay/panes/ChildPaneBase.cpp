@@ -162,18 +162,18 @@ void ChildPaneBase::ResizeCache()
             layer.bitmap.reset();
             continue;
         }
+        BITMAP info{};
         if (layer.bitmap)
-        {
-            BITMAP info{};
             GetObjectW(layer.bitmap->Bitmap(), sizeof info, &info);
-            if (info.bmWidth == rect.Width() && info.bmHeight == rect.Height())
+        if (!layer.bitmap || info.bmWidth != rect.Width() || info.bmHeight != rect.Height())
+        {
+            layer.bitmap.reset();
+            if (rect.IsEmpty())
                 continue;
+            layer.bitmap = std::make_shared<OrvControls::ScreenBitMapDC>(rect.Width(), rect.Height());
         }
-        layer.bitmap.reset();
-        if (rect.IsEmpty())
-            continue;
-        layer.bitmap = std::make_shared<OrvControls::ScreenBitMapDC>(rect.Width(), rect.Height());
-        // Drawing in data-pane coordinates lands inside the bitmap.
+        // Drawing in data-pane coordinates lands inside the bitmap, also after a strip of the same size
+        // moved (the time scale strip follows the pane's height).
         SetWindowOrgEx(*layer.bitmap, rect.left, rect.top, nullptr);
     }
 }

@@ -103,6 +103,19 @@ TEST_P(PaintedPane, ScrollingBackShowsTheSameWaveAtItsNewPlace)
     EXPECT_LT(differing, 20);
 }
 
+// A repaint with nothing changed still shows what each strip drew: the time scale keeps its ticks and
+// labels (black) below the lanes.
+TEST_P(PaintedPane, PaintingAgainKeepsTheTimeScalesTicksAndLabels)
+{
+    const OWL::TRect below(0, pane.Lane(1)->Rect().bottom + 1, 300, 200);
+    for (int paint = 0; paint < 2; ++paint)
+    {
+        DibCanvas canvas(300, 200);
+        Paint(canvas);
+        EXPECT_GT(CountIn(canvas, below, RGB(0, 0, 0)), 10) << "paint " << paint;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(CachedAndDirect, PaintedPane, ::testing::Values(true, false));
 
 } // namespace

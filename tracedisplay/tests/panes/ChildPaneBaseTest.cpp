@@ -1,3 +1,4 @@
+#include "controls/windows/SmallWindowUtilities.h"
 #include "graph/tests/support/Canvas.h"
 #include "tracedisplay/drawers/EventDrawer.h"
 #include "tracedisplay/drawers/GraticuleDrawer.h"
@@ -152,6 +153,24 @@ TEST(ChildPaneBaseTest, LayingOutAgainAtTheSameSizeKeepsTheLayerBitmaps)
     EXPECT_EQ(traces, strip.pane->Layer(2).bitmap);
     strip.pane->SetLayout(1, Placement, OWL::TRect(10, 10, 250, 110));
     EXPECT_NE(traces, strip.pane->Layer(2).bitmap);
+}
+
+// A strip moved at its size (the time scale strip when the pane grows taller) keeps its bitmaps, which
+// take the strip's drawing at its new place.
+TEST(ChildPaneBaseTest, AStripMovedAtTheSameSizeDrawsIntoItsBitmapsAtTheNewPlace)
+{
+    Strip strip;
+    strip.Add(new PolyLineTraceDrawer(1, &Blue, {1, 0}), AddDrawerFlag::OwnBitmap);
+    const auto base = strip.pane->Layer(0).bitmap;
+    for (const OWL::TRect& place : {OWL::TRect(10, 200, 210, 300), OWL::TRect(40, 15, 240, 115)})
+    {
+        strip.pane->SetLayout(1, Placement, place);
+        ASSERT_EQ(base, strip.pane->Layer(0).bitmap);
+        POINT origin{};
+        GetWindowOrgEx(base->GetHDC(), &origin);
+        EXPECT_EQ(place.left, origin.x);
+        EXPECT_EQ(place.top, origin.y);
+    }
 }
 
 TEST(ChildPaneBaseTest, AStripWithoutHeightShowsOnlyASeparator)
