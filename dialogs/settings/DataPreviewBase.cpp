@@ -219,18 +219,18 @@ void DataPreviewBase::ApplyAxisRange(bool secondAxis, double low, double high)
     }
 }
 
-std::unique_ptr<std::pair<double, double>> DataPreviewBase::ShownRange(LONG channel) const
+std::optional<std::pair<double, double>> DataPreviewBase::ShownRange(LONG channel) const
 {
     Orv::ComPtr<IRecordDataSource> data;
     if (!window_ || !window_->Store() ||
         FAILED(window_->Store()->QueryInterface(IID_IRecordDataSource, data.PutVoid())) || !data)
-        return nullptr;
+        return std::nullopt;
     double low = DBL_MAX, high = -DBL_MAX;
     if (data->GetRange(0, channel, window_->ViewLeft(), window_->ScrollPosition(), &low, &high, 0, 0, 0, 0) != S_OK ||
         !(low <= high))
-        return nullptr;
+        return std::nullopt;
     const double margin = std::max(high - low, 1.0) * RangeMargin;
-    return std::make_unique<std::pair<double, double>>(low - margin, high + margin);
+    return std::pair(low - margin, high + margin);
 }
 
 } // namespace Sistra

@@ -11,6 +11,7 @@
 #include "foundation/text/String.h"
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -66,7 +67,7 @@ protected:
     COLORREF GridColour() const { return gridColour_; }
     COLORREF TraceColour() const { return traceColour_; }
     // The range of the channel's values over the data the window shows; null without data.
-    std::unique_ptr<std::pair<double, double>> ShownRange(LONG channel) const;
+    std::optional<std::pair<double, double>> ShownRange(LONG channel) const;
 
 private:
     // Pauses the window's live data and greys its controls while the texts are replaced; the

@@ -82,7 +82,7 @@ void SettingsPreview::BuildDrawers()
     for (const HostItemId& id : channels->Ids())
         AddDrawer(*window, new StrixDraw::EventDrawer({id.first, static_cast<ULONG>(id.second)}));
     const auto range = ShownRange(pressure);
-    SetAxisRange(false, range.get());
+    SetAxisRange(false, range ? &*range : nullptr);
 }
 
 } // namespace Sistra
