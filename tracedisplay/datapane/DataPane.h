@@ -367,7 +367,8 @@ public:
     int Margin() const override { return GetMargin(); }
     int Gap() const override { return GetGap(); }
     HPEN CursorPen() const override { return cursorPen_.GetHandle(); }
-    TimeAxis GetTimeAxis() const override { return timeAxis_; }
+    // Seconds per strip position: the shown record's sample interval times the samples per pixel.
+    TimeAxis GetTimeAxis() const override;
     HDC DrawingDC() const override { return nullptr; }
 
     // ChannelPaneOwner
@@ -441,6 +442,7 @@ private:
     bool TakeIn(Forward&& forward, React&& react);
     void FollowNewData(LONGLONG extent);
     void UpdateTimeDisplay();
+    double ShownSampleInterval() const;
     void ScrollTo(LONGLONG position);
 
     bool trackingLeave_ = false;

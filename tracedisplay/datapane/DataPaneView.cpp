@@ -75,6 +75,35 @@ void DataPane::GetHorizontalScale(LONGLONG& numerator, LONGLONG& denominator) co
         store_->GetScale(&numerator, &denominator);
 }
 
+TimeAxis DataPane::GetTimeAxis() const
+{
+    TimeAxis axis = timeAxis_;
+    axis.secondsPerPosition = ShownSampleInterval() * SamplesPerPixel(scaleNumerator_, scaleDenominator_);
+    return axis;
+}
+
+// The sample interval of the record at the view's left edge, else of the one at its right edge, else of
+// the record being sampled; 0 (no time to label) while the store knows none of them.
+double DataPane::ShownSampleInterval() const
+{
+    if (!store_)
+        return 0.0;
+    const auto intervalAt = [&](const RecordingPosition& position) {
+        double interval = 0.0;
+        const bool known = SUCCEEDED(store_->GetTimeFactor(&position, &interval)) && std::isfinite(interval);
+        return known && interval > 0.0 ? interval : 0.0;
+    };
+    for (const LONGLONG strip : {ViewLeft(), scrollPosition_})
+    {
+        RecordingPosition position;
+        if (store_->StripToRecording(strip, &position) != S_OK)
+            continue;
+        if (const double interval = intervalAt(position); interval > 0.0)
+            return interval;
+    }
+    return intervalAt({currentRecord_, 0});
+}
+
 void DataPane::SetScaleRatio(LONGLONG numerator, LONGLONG denominator)
 {
     scaleNumerator_ = numerator;

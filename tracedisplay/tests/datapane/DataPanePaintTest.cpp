@@ -1,10 +1,13 @@
 #include "graph/tests/support/Canvas.h"
 #include "tracedisplay/drawers/PolyLineTraceDrawer.h"
+#include "tracedisplay/timescale/TimeLabelDrawer.h"
 #include "tracedisplay/tests/support/TestDataPane.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace StrixDraw
 {
@@ -117,6 +120,48 @@ TEST_P(PaintedPane, PaintingAgainKeepsTheTimeScalesTicksAndLabels)
 }
 
 INSTANTIATE_TEST_SUITE_P(CachedAndDirect, PaintedPane, ::testing::Values(true, false));
+
+// The time labels follow the record's sample interval and the pane's samples per pixel: the time a
+// label step stands for, over the pixels between two major ticks, is the time of one pixel.
+TEST(DataPaneTimeScaleTest, LabelsReadTheRecordsTimeAtThePanesScale)
+{
+    struct Row
+    {
+        double interval;
+        LONGLONG numerator;
+        LONGLONG denominator;
+        double secondsPerPixel;
+    };
+    const Row rows[] = {{0.001, 10, 1, 0.01}, {0.0005, 1, 1, 0.0005}, {0.0005, 1, 2, 0.00025}, {0.02, 3, 1, 0.06}};
+    for (const Row& row : rows)
+    {
+        FakePaneSource source;
+        source.store.extent = 100000;
+        source.store.interval = row.interval;
+        TestDataPane pane{nullptr, 0, 0x80000000u, 0x80000000u};
+        pane.AttachSource(0, &source, nullptr);
+        pane.SetWindow(nullptr, nullptr);
+        pane.SetChannelCount(1);
+        pane.SetClientSize(OWL::TSize(1000, 120));
+        pane.SetScaleRatio(row.numerator, row.denominator);
+        pane.JumpToLatest();
+        DibCanvas canvas(1000, 120);
+        pane.PaintRect(canvas.Dc(), OWL::TRect(0, 0, 1000, 120), nullptr);
+        canvas.SavePng("tracedisplay-datapane-time-scale-" + std::to_string(static_cast<int>(1.0 / row.interval)) + "hz-" +
+                       std::to_string(row.numerator) + "to" + std::to_string(row.denominator));
+        const OWL::TRect strip = pane.TimeScaleStrip()->Rect();
+        std::vector<int> majorTicks;
+        for (int x = strip.left; x < strip.right; ++x)
+            if (canvas.Pixel(x, strip.top + 1) == RGB(0, 0, 0))
+                majorTicks.push_back(x);
+        ASSERT_GE(majorTicks.size(), 3u) << row.interval;
+        const double pixelsPerStep = (majorTicks.back() - majorTicks.front()) / (majorTicks.size() - 1.0);
+        const auto* drawer = dynamic_cast<TimeLabelDrawer*>(pane.TimeScaleStrip()->Drawer(0));
+        ASSERT_NE(nullptr, drawer);
+        EXPECT_NEAR(row.secondsPerPixel, drawer->Step().seconds / pixelsPerStep, row.secondsPerPixel * 0.01)
+            << row.interval << " s at " << row.numerator << ":" << row.denominator;
+    }
+}
 
 } // namespace
 } // namespace StrixDraw

@@ -66,7 +66,7 @@ HRESULT STDMETHODCALLTYPE FakePaneStore::StripToRecording(LONGLONG strip, Record
 
 HRESULT STDMETHODCALLTYPE FakePaneStore::GetTimeFactor(const RecordingPosition*, double* factor)
 {
-    *factor = 0.001;
+    *factor = interval;
     return S_OK;
 }
 

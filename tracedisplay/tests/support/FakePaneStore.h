@@ -66,6 +66,8 @@ public:
     ULONG pending = 0;
     LONGLONG numerator = 10;
     LONGLONG denominator = 1;
+    // Seconds per sample of every record.
+    double interval = 0.001;
     ScalePair transform;
     std::vector<std::wstring> calls;
     // Called with every call written down, as it is made.
