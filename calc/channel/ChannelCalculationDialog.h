@@ -26,7 +26,8 @@ ChannelCalculationDialogShow& InstalledChannelCalculationDialog();
 // The user's choice. Anything but IDCANCEL confirms: the record then holds what the dialog shows, a
 // parameter outside the list being the list's first and the decimal places a whole number from 0 to 6.
 // With auto scale chosen, the record's bottom and top then span the values its parameter takes over the
-// whole recording. IDCANCEL leaves the record as it was.
+// whole recording; a scan the user cancels keeps them as typed, and the choice stays the user's. IDCANCEL
+// leaves the record as it was.
 int RunChannelCalculationDialog(HWND parent, IUnknown* host, IUnknown* document, ChannelCalculationSettings& settings);
 
 } // namespace Sistra

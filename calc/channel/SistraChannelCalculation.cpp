@@ -4,6 +4,8 @@
 #include "calc/sources/DataGetters.h"
 #include "host/include/CalcEventRecords.h"
 #include "foundation/com/ComBoundary.h"
+#include "hostframework/services/HostProgress.h"
+#include "hostframework/services/HostServices.h"
 #include "hostframework/messaging/SistraIds.h"
 
 #include "SistraDocInterface.h"
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace Sistra
@@ -51,60 +54,148 @@ Orv::String PrepareSelectorText(ChannelCalculationSettings& settings, IUnknown* 
 namespace
 {
 
-// Widens range by the finite values of the events of one record of the getter's calculation.
-void WidenByRecord(ExtLib::EnumGetterBase& getter, int32_t record, std::optional<std::pair<float, float>>& range)
+constexpr int32_t BufferEvents = 256;
+constexpr double WholePercent = 100.0;
+constexpr const wchar_t* ScanTitle = L"Scaling the channel to its data";
+
+using ValueSpan = std::optional<std::pair<float, float>>;
+
+void Widen(ValueSpan& span, float value)
 {
-    if (!getter.SetSources(TickPosition{record, 0}))
-        return;
-    const Orv::ComPtr<IEnumEventEx> events = getter.GetEnumEventEx();
-    constexpr int32_t BufferEvents = 256;
-    std::vector<OrvEventBase> buffer(BufferEvents);
-    for (HRESULT hr = S_OK; events && hr == S_OK;)
-    {
-        int32_t count = 0, next = 0;
-        hr = events->Next(static_cast<int32_t>(sizeof(OrvEventBase)) * BufferEvents, CalcNoMoreEventsTick,
-                          buffer.data(), &count, &next);
-        if (FAILED(hr) || count <= 0)
-            break;
-        for (int32_t i = 0; i < std::min(count, BufferEvents); ++i)
-        {
-            const auto value = static_cast<float>(buffer[static_cast<size_t>(i)].value);
-            if (!std::isfinite(value))
-                continue;
-            range = range ? std::pair{std::min(range->first, value), std::max(range->second, value)}
-                          : std::pair{value, value};
-        }
-    }
-    getter.Stop();
+    if (std::isfinite(value))
+        span = span ? std::pair{std::min(span->first, value), std::max(span->second, value)} : std::pair{value, value};
 }
+
+// Follows a scan through the records of a host document and tells its watcher how far it is.
+class RecordScanWatch
+{
+public:
+    RecordScanWatch(IHostDocument& host, int32_t records, const ScanProgress& progress)
+        : host_(host), progress_(progress)
+    {
+        step_.records = records;
+    }
+
+    void Enter(int32_t record)
+    {
+        step_.record = record;
+        if (FAILED(host_.GetRecordLength(0, record, &ticks_)))
+            ticks_ = 0;
+    }
+
+    // The record is read up to tick (CalcNoMoreEventsTick: to its end); false when the watcher stops the scan.
+    bool Reached(int32_t tick)
+    {
+        if (!progress_)
+            return true;
+        step_.done = (step_.record + Within(tick)) / step_.records;
+        return progress_(step_);
+    }
+
+private:
+    double Within(int32_t tick) const
+    {
+        if (tick == CalcNoMoreEventsTick)
+            return 1.0;
+        return ticks_ > 0 ? std::clamp(static_cast<double>(tick) / ticks_, 0.0, 1.0) : 0.0;
+    }
+
+    IHostDocument& host_;
+    const ScanProgress& progress_;
+    ScanStep step_;
+    int32_t ticks_ = 0;
+};
+
+// Widens span by the finite values of the events of one record of the getter's calculation, telling the
+// watch after every read; false when the watch stopped the scan.
+bool WidenByRecord(ExtLib::EnumGetterBase& getter, int32_t record, RecordScanWatch& watch, ValueSpan& span)
+{
+    watch.Enter(record);
+    bool going = true;
+    if (getter.SetSources(TickPosition{record, 0}))
+    {
+        const Orv::ComPtr<IEnumEventEx> events = getter.GetEnumEventEx();
+        std::vector<OrvEventBase> buffer(BufferEvents);
+        for (HRESULT hr = S_OK; events && hr == S_OK && going;)
+        {
+            int32_t count = 0, next = CalcNoMoreEventsTick;
+            hr = events->Next(static_cast<int32_t>(sizeof(OrvEventBase)) * BufferEvents, CalcNoMoreEventsTick,
+                              buffer.data(), &count, &next);
+            if (FAILED(hr) || count <= 0)
+                break;
+            for (int32_t i = 0; i < std::min(count, BufferEvents); ++i)
+                Widen(span, static_cast<float>(buffer[static_cast<size_t>(i)].value));
+            going = watch.Reached(next);
+        }
+        getter.Stop();
+    }
+    return going && watch.Reached(CalcNoMoreEventsTick);
+}
+
+// The host's progress indicator over a scan, made at the scan's first step: a scan with nothing to read
+// shows none. Without an indicator the scan runs to its end.
+class ScanIndicator
+{
+public:
+    bool Show(const ScanStep& step)
+    {
+        if (!made_)
+        {
+            made_ = true;
+            indicator_ = CreateProgressIndicator(HostAppAccessor::Get(), ScanTitle);
+        }
+        if (!indicator_)
+            return true;
+        if (step.record != shownRecord_)
+        {
+            shownRecord_ = step.record;
+            const std::wstring text =
+                L"Record " + std::to_wstring(step.record + 1) + L" of " + std::to_wstring(step.records);
+            indicator_->SetText(text.c_str());
+        }
+        return indicator_->SetPercent(static_cast<LONG>(step.done * WholePercent)) == S_OK;
+    }
+
+private:
+    Orv::ComPtr<IHostProgress> indicator_;
+    bool made_ = false;
+    int32_t shownRecord_ = -1;
+};
 
 } // namespace
 
-std::optional<std::pair<float, float>> ExpressionDataRange(IUnknown* document, uint32_t calculationType,
-                                                           const std::wstring& text)
+ValueSpan ExpressionDataRange(IUnknown* document, uint32_t calculationType, const std::wstring& text,
+                              const ScanProgress& progress)
 {
+    ValueSpan found;
     Orv::ComPtr<IHostDocument> host;
     int32_t records = 0, current = 0;
     if (!document || FAILED(document->QueryInterface(IID_IHostDocument, host.PutVoid())) || !host ||
-        FAILED(host->GetRecordCount(&records, &current)))
-        return std::nullopt;
-    std::optional<std::pair<float, float>> range;
+        FAILED(host->GetRecordCount(&records, &current)) || records <= 0)
+        return found;
+    // One compiled calculation serves every record, started anew on each: the text is not compiled again
+    // per record.
+    ExtLib::EventEnumDataGetter getter(document, ExtLib::GetterOfflineOpenEnd);
+    if (!getter.CreateEnum(calculationType, text))
+        return found;
+    RecordScanWatch watch(*host.Get(), records, progress);
     for (int32_t record = 0; record < records; ++record)
-    {
-        // A getter per record: one whose calculation ran is not opened again.
-        ExtLib::EventEnumDataGetter getter(document, ExtLib::GetterOfflineOpenEnd);
-        if (getter.CreateEnum(calculationType, text))
-            WidenByRecord(getter, record, range);
-    }
-    return range;
+        if (!WidenByRecord(getter, record, watch, found))
+            return std::nullopt;
+    return found;
 }
 
 void ScaleSettingsToData(ChannelCalculationSettings& settings, IUnknown* document)
 {
     if (!settings.autoScale)
         return;
-    const Orv::String text = PrepareSelectorText(settings, document);
-    if (const auto range = ExpressionDataRange(document, HostCommonType::Id(), text.c_str()))
+    // The text is built on a copy: a scan that finds nothing or is cancelled changes no setting.
+    auto probe = Orv::ComPtr<ChannelCalculationSettings>::Adopt(new ChannelCalculationSettings(settings));
+    const Orv::String text = PrepareSelectorText(*probe.Get(), document);
+    ScanIndicator indicator;
+    const ValueSpan range = ExpressionDataRange(document, HostCommonType::Id(), text.c_str(),
+                                                [&](const ScanStep& step) { return indicator.Show(step); });
+    if (range)
     {
         settings.low = range->first;
         settings.high = range->second;

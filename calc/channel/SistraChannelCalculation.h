@@ -5,6 +5,8 @@
 #include "calc/channel/ChannelCalcBase.h"
 #include "calc/channel/ChannelCalculationSettings.h"
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -26,13 +28,26 @@ ChannelUnitFactors ReadChannelUnitFactors(IUnknown* documentData);
 // their references unset) with the factors of the document's data.
 Orv::String PrepareSelectorText(ChannelCalculationSettings& settings, IUnknown* documentData);
 
+// How far a scan over the records of a recording is: the record it reads, of how many, and the share of
+// the whole scan done (0 to 1).
+struct ScanStep
+{
+    int32_t record = 0;
+    int32_t records = 0;
+    double done = 0.0;
+};
+// Told every step of a scan; false stops the scan.
+using ScanProgress = std::function<bool(const ScanStep&)>;
+
 // The lowest and highest finite value that the calculation of the type yields from the text over every
-// record of the document (a host document); nothing when it yields none.
+// record of the document (a host document); nothing when it yields none or progress stopped the scan.
+// The text is compiled once for all records; progress, when given, hears of every read.
 std::optional<std::pair<float, float>> ExpressionDataRange(IUnknown* document, uint32_t calculationType,
-                                                           const std::wstring& text);
+                                                           const std::wstring& text, const ScanProgress& progress = {});
 
 // With auto scale chosen, the settings' bottom and top become the data range of their selector text over
-// the whole recording; a recording without any value leaves them as they were.
+// the whole recording, while the host's progress indicator shows the scan and can cancel it. A recording
+// without any value, or a cancelled scan, leaves every setting as it was.
 void ScaleSettingsToData(ChannelCalculationSettings& settings, IUnknown* document);
 
 class SistraChannelCalculation final : public ChannelCalcBase

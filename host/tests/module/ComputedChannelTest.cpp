@@ -134,16 +134,24 @@ class ComputedChannelOnDocument : public ::testing::Test
 protected:
     static constexpr size_t Ticks = 30000;
 
-    static Host::Recording BeatRecording()
+    // records: the same beats again and again, each record's volumes a multiple of the first's.
+    explicit ComputedChannelOnDocument(size_t records = 1) : recording_(BeatRecording(records)) {}
+
+    static Host::Recording BeatRecording(size_t records)
     {
         const CalcTesting::RealisticBeat beat{0.8};
-        std::vector<float> pressure(Ticks), volume(Ticks);
-        for (size_t tick = 0; tick < Ticks; ++tick)
+        std::vector<std::vector<std::vector<float>>> made;
+        for (size_t record = 0; record < records; ++record)
         {
-            pressure[tick] = static_cast<float>(beat.Pressure(tick * Interval));
-            volume[tick] = static_cast<float>(beat.Volume(tick * Interval));
+            std::vector<float> pressure(Ticks), volume(Ticks);
+            for (size_t tick = 0; tick < Ticks; ++tick)
+            {
+                pressure[tick] = static_cast<float>(beat.Pressure(tick * Interval));
+                volume[tick] = static_cast<float>(beat.Volume(tick * Interval) * static_cast<double>(record + 1));
+            }
+            made.push_back({pressure, volume});
         }
-        return HostTests::MakeRecording(Interval, {{pressure, volume}}, 2);
+        return HostTests::MakeRecording(Interval, made, 2);
     }
 
     void SetUp() override
@@ -199,12 +207,22 @@ protected:
     }
 
     // The recording outlives the document.
-    const Host::Recording recording_ = BeatRecording();
+    const Host::Recording recording_;
     Orv::ComPtr<Host::HostDocument> document;
     HostItemId loops{};
     std::unique_ptr<ChannelHost> host;
     std::unique_ptr<Host::Calc::ModuleFunctionTable> table_;
 };
+
+// The lowest and highest of the values that are numbers.
+std::pair<double, double> NumberSpan(const std::vector<double>& values)
+{
+    double lowest = INFINITY, highest = -INFINITY;
+    for (const double value : values)
+        if (!std::isnan(value))
+            lowest = std::min(lowest, value), highest = std::max(highest, value);
+    return {lowest, highest};
+}
 
 bool SameValue(double expected, double value, double tolerance)
 {
@@ -440,11 +458,7 @@ TEST_F(ComputedChannelOnDocument, TheSettingsDialogsAnswerDecidesWhichChannelIsM
 // recording; without it, or cancelled, the range stays as typed.
 TEST_F(ComputedChannelOnDocument, AutoScaleSpansTheValuesOfTheParameter)
 {
-    const std::vector<double> held = HeldParameter(3);
-    double lowest = INFINITY, highest = -INFINITY;
-    for (const double value : held)
-        if (!std::isnan(value))
-            lowest = std::min(lowest, value), highest = std::max(highest, value);
+    const auto [lowest, highest] = NumberSpan(HeldParameter(3));
     ASSERT_TRUE(std::isfinite(lowest) && std::isfinite(highest));
     struct Case
     {
@@ -472,6 +486,58 @@ TEST_F(ComputedChannelOnDocument, AutoScaleSpansTheValuesOfTheParameter)
             << c.name;
         EXPECT_NEAR(c.low, record.low, 1e-3 * std::fabs(c.low) + 1e-6) << c.name;
         EXPECT_NEAR(c.high, record.high, 1e-3 * std::fabs(c.high) + 1e-6) << c.name;
+    }
+}
+
+class ComputedChannelOnRecords : public ComputedChannelOnDocument
+{
+protected:
+    static constexpr size_t Records = 3;
+    ComputedChannelOnRecords() : ComputedChannelOnDocument(Records) {}
+    void TearDown() override
+    {
+        HostTests::StandIn().ScriptProgressCancel(-1);
+        ComputedChannelOnDocument::TearDown();
+    }
+};
+
+// Scaling to the data shows its progress over every record and can be cancelled there: a cancelled scan
+// keeps the range as typed and the user's choice.
+TEST_F(ComputedChannelOnRecords, AutoScaleShowsItsProgressAndACancelKeepsTheTypedRange)
+{
+    // Stroke volume grows with the volumes: the first record's loops hold the lowest, the last's the highest.
+    const auto [lowest, highest] = NumberSpan(HeldParameter(3));
+    struct Case
+    {
+        const char* name;
+        LONG cancelAt;
+        float low, high;
+    };
+    const Case cases[] = {
+        {"scanned", -1, static_cast<float>(lowest), static_cast<float>(highest * Records)},
+        {"cancelled", 50, -1.0f, 1.0f},
+    };
+    for (const Case& c : cases)
+    {
+        Orv::ComPtr<IPersistObject> given;
+        ChannelCalculationClassObject().SettingsClass().CreateObject(&IID_IUnknown, given.PutVoid());
+        auto& record = dynamic_cast<ChannelCalculationSettings&>(*given.Get());
+        record.parameterIndex = 3;
+        record.autoScale = true;
+        ASSERT_EQ(S_OK, HostTests::StandIn().ScriptProgressCancel(c.cancelAt));
+        ASSERT_EQ(S_OK, HostTests::StandIn().ScriptMessageBoxAnswer(IDOK));
+        EXPECT_EQ(IDOK, Sistra::RunChannelCalculationDialog(nullptr, host.get(), document->Unknown(), record)) << c.name;
+        EXPECT_NEAR(c.low, record.low, 1e-3 * std::fabs(c.low) + 1e-6) << c.name;
+        EXPECT_NEAR(c.high, record.high, 1e-3 * std::fabs(c.high) + 1e-6) << c.name;
+        EXPECT_TRUE(record.autoScale && record.parameterIndex == 3) << c.name;
+
+        ULONG indicators = 0, updates = 0;
+        LONG lastPercent = 0;
+        HostTests::StandIn().GetProgressLog(&indicators, &updates, &lastPercent);
+        EXPECT_EQ(1u, indicators) << c.name;
+        EXPECT_GE(updates, Records) << c.name;
+        EXPECT_EQ(c.cancelAt < 0, lastPercent == 100) << c.name;
+        EXPECT_GE(lastPercent, c.cancelAt) << c.name;
     }
 }
 
