@@ -43,6 +43,11 @@ void DrawRaisedBox(HDC dc, const RECT& box)
 
 } // namespace
 
+OWL::TFont MakeCellFont()
+{
+    return CreateShellDlgFontForPoints(nullptr, GridFontSize, false, false);
+}
+
 unsigned LeftKeyModifiers()
 {
     return (KeyHeld(VK_LCONTROL) ? SelectModifier::Ctrl : 0u) | (KeyHeld(VK_LSHIFT) ? SelectModifier::Shift : 0u);
@@ -78,8 +83,7 @@ DEFINE_RESPONSE_TABLE1(GridControl, OWL::TWindow)
 END_RESPONSE_TABLE;
 
 GridControl::GridControl(OWL::TWindow* parent)
-    : OWL::TWindow(parent), m_font(CreateShellDlgFontForPoints(nullptr, GridFontSize, false, false)),
-      m_titleFont(CreateShellDlgFontForPoints(nullptr, GridFontSize, false, false)),
+    : OWL::TWindow(parent), m_font(MakeCellFont()), m_titleFont(MakeCellFont()),
       m_scrollBarWidth(::GetSystemMetrics(SM_CXVSCROLL)), m_scrollBarHeight(::GetSystemMetrics(SM_CYHSCROLL)),
       m_selection(std::make_unique<GridSelection>(*this, false))
 {

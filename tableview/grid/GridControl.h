@@ -50,6 +50,9 @@ struct GridOptions
 // Modifier bits from the left Ctrl and left Shift keys (the right-hand keys are not read).
 unsigned LeftKeyModifiers();
 
+// A new font of the kind every grid draws its cells in.
+OWL::TFont MakeCellFont();
+
 // Offers the client's list for a cell as a popup menu at screen point (x, y) (-1, -1: the cursor);
 // the chosen item's index plus 1, or 0 when nothing was chosen.
 ULONG ChooseFromList(IListGenerator& lists, int row, int column, int x, int y, HWND owner);

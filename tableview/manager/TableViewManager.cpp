@@ -2,6 +2,10 @@
 
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComFace.h"
+#include "foundation/com/ComPtr.h"
+#include "tableview/render/TableRenderer.h"
+
+#include <algorithm>
 
 namespace TableView
 {
@@ -147,6 +151,55 @@ HRESULT STDMETHODCALLTYPE TVF_TableViewMgr::SetFollowLatest(VARIANT_BOOL follow)
 HRESULT STDMETHODCALLTYPE TVF_TableViewMgr::ExportCsv(ULONG, const wchar_t* fileName)
 {
     return WithWindow([&](TableWindow& window) { return window.ExportCsv(fileName); });
+}
+
+namespace
+{
+
+// The room the column's texts need: its title and every cell. The title bar draws the titles (row 0) in
+// the grid's font, whatever their format.
+int TextRoom(ITableDataManager& data, ULONG grid, ULONG column, ULONG rows)
+{
+    int room = 0;
+    for (ULONG row = 0; row < rows; ++row)
+    {
+        Orv::String text;
+        ULONG format = 0;
+        if (SUCCEEDED(data.GetCellText(grid, static_cast<int>(row), column, &text)) && !text.IsEmpty() &&
+            SUCCEEDED(data.GetCellFormat(grid, static_cast<int>(row), column, &format)))
+            room = std::max(room, CellTextRoom(text, row == 0 ? 0 : format));
+    }
+    return room;
+}
+
+} // namespace
+
+HRESULT RefreshWithTextRoom(ITableViewManager& manager, ITableDataManager& data, ITableStoredRowInfo& rows, ULONG grid)
+{
+    // The count first: the manager keeps widths only for the columns it knows.
+    HRESULT result = manager.UpdateColumnCount(0);
+    Orv::ComPtr<ITableViewMgrInternal> widths;
+    Orv::ComPtr<ITableViewManagerMac> places;
+    if (FAILED(result) || FAILED(manager.QueryInterface(IID_ITableViewMgrInternal, widths.PutVoid())) ||
+        FAILED(manager.QueryInterface(IID_ITableViewManagerMac, places.PutVoid())))
+        return result;
+    ULONG columns = 0, rowCount = 0;
+    data.GetColumnCount(grid, &columns);
+    rows.GetRowCount(grid, &rowCount);
+    bool widened = false;
+    for (ULONG column = 1; column < columns; ++column)
+    {
+        TableCell shown{};
+        int width = 0;
+        // A column the manager does not show comes back as the row-title column.
+        if (FAILED(places->ToDisplayCell(0, 0, column, &shown)) || shown.column == 0 ||
+            FAILED(widths->GetColumnWidth(0, shown.column, &width)))
+            continue;
+        const int room = TextRoom(data, grid, column, rowCount);
+        if (room > width && SUCCEEDED(widths->SetColumnWidth(0, shown.column, room)))
+            widened = true;
+    }
+    return widened ? manager.UpdateColumnCount(0) : result;
 }
 
 } // namespace TableView

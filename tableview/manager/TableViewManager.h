@@ -92,6 +92,12 @@ private:
     bool m_followLatest = false;
 };
 
+// Refreshes the manager's table with its client's columns, each data column widened where it would
+// clip its title or a cell's text (CellTextRoom); a column already wide enough, as the user may have
+// made it, keeps its width.
+HRESULT RefreshWithTextRoom(ITableViewManager& manager, ITableDataManager& data, ITableStoredRowInfo& rows,
+                            ULONG grid);
+
 } // namespace TableView
 
 // A new table-view manager with one reference, for the holder.

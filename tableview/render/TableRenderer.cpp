@@ -1,6 +1,8 @@
 #include "tableview/render/TableRenderer.h"
 
 #include "foundation/com/ComPtr.h"
+#include "tableview/grid/GridColumns.h"
+#include "tableview/grid/GridControl.h"
 
 #include <string>
 
@@ -18,6 +20,8 @@ constexpr ULONG Indented = 0x1000;
 constexpr ULONG Highlighted = 0x4000;
 constexpr COLORREF GreyedText = RGB(64, 64, 64);
 constexpr int BoldPointSize = 10;
+// Room beside a cell's text so that it does not touch the grid line.
+constexpr int TextRoomMargin = 6;
 
 HFONT MakeBoldGuiFont()
 {
@@ -29,7 +33,20 @@ HFONT MakeBoldGuiFont()
     return CreateFontIndirectW(&face);
 }
 
+bool DrawnBold(ULONG format)
+{
+    return (format & CellFormat::TitleText) && !(format & (CellFormat::Placeholder | Blank));
+}
+
 } // namespace
+
+int CellTextRoom(const Orv::String& text, ULONG format)
+{
+    // Made once: every table draws with the same two faces.
+    static const Orv::UniqueGdiObject<HFONT> bold(MakeBoldGuiFont());
+    static const OWL::TFont cell(TVF_Grid::MakeCellFont());
+    return TVF_Grid::TextExtent(text, DrawnBold(format) ? bold.Get() : static_cast<HFONT>(cell)) + TextRoomMargin;
+}
 
 void SelectGridCellColours(HDC dc, bool selected, int state, const COLORREF* colour, bool noHighlight)
 {
@@ -106,7 +123,7 @@ int TableRenderer::DrawCellText(HDC dc, const RECT& rect, const Orv::String& tex
 {
     if (format & CellFormat::Placeholder)
         SetTextColor(dc, PlaceholderColour);
-    const bool bold = (format & CellFormat::TitleText) && !(format & (CellFormat::Placeholder | Blank));
+    const bool bold = DrawnBold(format);
     const HGDIOBJ printerFont = GetCurrentObject(dc, OBJ_FONT);
     OWL::SelectedObject font(dc, m_printing ? printerFont : bold ? m_boldFont.Get() : m_grid.CellFont());
     Orv::TextAlignment align(dc, TA_LEFT | TA_TOP);

@@ -313,16 +313,20 @@ void CuvetteView::ShowFitText()
     result_->SetText(FormatFitText(*fit_, parts).c_str());
 }
 
+// Titles carry the units and readings can run long: a column widens rather than clip them.
 void CuvetteView::RefreshTable()
 {
     if (manager_)
-        manager_->UpdateColumnCount(0);
+        TableView::RefreshWithTextRoom(*manager_.Get(), CalibData(), CalibData(), TableView::MainGridWord);
 }
 
+// The first placement sets the default width, which resets the columns: they are fitted again.
 void CuvetteView::PlaceTable(int width, int height)
 {
-    if (manager_)
-        manager_->SetViewOptions(0, 8, 8, width, height, RowHeaderWidth, ColumnWidth, 0);
+    if (!manager_)
+        return;
+    manager_->SetViewOptions(0, 8, 8, width, height, RowHeaderWidth, ColumnWidth, 0);
+    RefreshTable();
 }
 
 void CuvetteView::EvSize(UINT sizeType, const OWL::TSize& size)

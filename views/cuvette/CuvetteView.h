@@ -44,7 +44,8 @@ public:
     static constexpr int PlotWidth = 316;
     static constexpr int PlotBottomMargin = 40;
     static constexpr int BandHeight = 27;
-    // The table's layout values: row-title width, column width, no summary pane.
+    // The table's layout values: row-title width, column width (columns widen where their texts need
+    // more), no summary pane.
     static constexpr int RowHeaderWidth = 60;
     static constexpr int ColumnWidth = 120;
     static constexpr ULONG TableStyle = 0x121;
@@ -112,6 +113,7 @@ public:
     bool CopyTableToClipboard(ULONG columns);
     UnitInfo GetConductanceUnit();
     CuvetteCalibData& CalibData();
+    ITableViewManager* TableManager();
     bool IsSetFromSelectionEnabled() const;
     bool IsDeleteRowEnabled() const;
     const std::optional<CuvetteFit>& Fit() const { return fit_; }
@@ -129,7 +131,6 @@ private:
     ViewChannel VolumeChannel();
     bool WorkflowModeOn();
     bool HostSampling();
-    ITableViewManager* TableManager();
     void RefreshTable();
     void PlaceTable(int width, int height);
     void LayoutCalibrationGroup();
