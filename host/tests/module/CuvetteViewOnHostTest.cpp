@@ -2,15 +2,16 @@
 // automation command too), clearing cells, applying and enabling the calibration, following the fit in
 // workflow mode, and the table copy; with a picture of the view.
 #include "host/tests/module/DocumentOnHost.h"
+#include "host/tests/module/HostedView.h"
 #include "host/tests/VyrTestSupport.h"
 
-#include "platform/owl/tests/Screenshot.h"
 #include "views/cuvette/CuvetteView.h"
 #include "views/tests/cuvette/CuvetteTestSupport.h"
 
 #include "document/calibration/CalibratorBase.h"
 #include "hostframework/views/DocViewClass.h"
 #include "tableview/grid/GridActions.h"
+#include "tableview/render/TableRenderer.h"
 
 #include <gtest/gtest.h>
 
@@ -43,22 +44,11 @@ protected:
         // Outside the workflow a calibration applies by itself.
         Doc().GetSetupModel()->SetWorkflowModeOn(false);
         Doc().GetSetupModel()->CommitChanges();
-        // Hidden: only the picture needs the screen (a shown top window takes long to go again).
-        parent.Attr.Style = WS_POPUP | WS_CLIPCHILDREN;
-        parent.Attr.W = 900;
-        parent.Attr.H = 480;
-        parent.Create();
-        view = new CuvetteView(&parent, nullptr, nullptr, Doc().Outer(), nullptr, nullptr);
-        view->Attr.Style |= WS_VISIBLE;
-        view->Attr.W = 900;
-        view->Attr.H = 480;
-        ASSERT_TRUE(view->Create());
+        ASSERT_TRUE(view.Open(Doc(), 900, 480));
     }
     void TearDown() override
     {
-        view->Destroy();
-        delete view;
-        parent.Destroy();
+        view.Close();
         model.reset();
         document.reset();
     }
@@ -82,8 +72,7 @@ protected:
     static inline std::unique_ptr<Host::Recording> recording;
     std::unique_ptr<DocumentOnHost> document;
     ModelPtr model;
-    OWL::TWindow parent{nullptr, L"cuvette test"};
-    CuvetteView* view = nullptr;
+    HostTests::HostedView<CuvetteView> view;
 };
 
 // Repeated fills go well after well along a reading, then to the first well of a new reading; each is
@@ -156,7 +145,7 @@ TEST_F(CuvetteViewOnHost, TheAutomationCommandFillsTheShownViewsCell)
         HRESULT STDMETHODCALLTYPE RequestClose() override { return S_OK; }
         HWND parent;
     } site;
-    site.parent = parent.GetHandle();
+    site.parent = view.Frame().GetHandle();
     Orv::ComPtr<IClientWindow> client;
     shown->QueryInterface(IID_IClientWindow, client.PutVoid());
     HWND window = nullptr;
@@ -315,18 +304,54 @@ TEST_F(CuvetteViewOnHost, AppliedCalibrationKeepsTheReadingsUnit)
         << view->GetControlText(CuvetteView::ResultId).c_str();
 }
 
+// No column clips its title or a value: titles with their units and long readings widen the columns that
+// need it, new readings included.
+TEST_F(CuvetteViewOnHost, ColumnsShowTheirTitlesAndValuesWhole)
+{
+    struct Case
+    {
+        Sistra::UnitInfo conductance;
+        std::vector<double> volumes;
+        std::vector<std::vector<double>> readings;
+    };
+    const Case cases[] = {{{L"V", 0}, {1e-6}, {}},
+                          {{L"S", L'm'}, {10e-6, 12345.6789e-6}, {{0.0011, 98765.4321}}},
+                          {{L"S", L'\u00b5'}, {1e-6}, {{-1.23456789e-25}, {2.0}, {-123456789.125}}}};
+    Orv::ComPtr<ITableViewMgrInternal> widths;
+    ASSERT_EQ(S_OK, view->TableManager()->QueryInterface(IID_ITableViewMgrInternal, widths.PutVoid()));
+    Sistra::CuvetteCalibData& data = view->CalibData();
+    for (size_t i = 0; i < std::size(cases); ++i)
+    {
+        data.SetConductanceUnit(cases[i].conductance);
+        Fill(cases[i].volumes, cases[i].readings);
+        ULONG columns = 0, rows = 0;
+        data.GetColumnCount(0, &columns);
+        data.GetRowCount(0, &rows);
+        for (ULONG column = 1; column < columns; ++column)
+        {
+            int width = 0;
+            ASSERT_EQ(S_OK, widths->GetColumnWidth(0, column, &width));
+            EXPECT_GE(width, CuvetteView::ColumnWidth - 10) << i << " " << column;
+            // Titles and values alike are drawn in the grid's own font.
+            for (int row = 0; row < static_cast<int>(rows); ++row)
+            {
+                Orv::String text;
+                data.GetCellText(0, row, column, &text);
+                EXPECT_LE(TableView::CellTextRoom(text, 0), width) << i << " " << text.c_str();
+            }
+        }
+    }
+}
+
 // A picture of the view with a filled table, its fit and the applied calibration.
 TEST_F(CuvetteViewOnHost, Picture)
 {
     Fill({10e-6, 20e-6, 40e-6}, {{0.0011, 0.0021, 0.0041}, {0.0012, 0.0019, 0.0040}});
     view->OnApply();
-    parent.ShowWindow(SW_SHOWNOACTIVATE);
+    view.Show();
     view->DataChanged(0);
-    OwlTest::PumpMessages();
-    ::RedrawWindow(parent.GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    OwlTest::PumpMessages();
     EXPECT_TRUE(view->Fit().has_value());
-    EXPECT_FALSE(OwlTest::SaveWindowPng(parent.GetHandle(), L"cuvette_view").empty());
+    EXPECT_FALSE(view.SavePicture(L"cuvette_view").empty());
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // The loop view over a host recording whose channels carry prefixed units: the relations' equations read
 // in the units the axes show.
 #include "host/tests/module/DocumentOnHost.h"
+#include "host/tests/module/HostedView.h"
 
-#include "platform/owl/tests/Screenshot.h"
 #include "views/loop/LoopView.h"
 
 #include <gtest/gtest.h>
@@ -59,28 +59,13 @@ protected:
     {
         document.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
         ASSERT_GT(Doc().Data().GetLoopCount(), 20u);
-        parent.Attr.Style = WS_POPUP | WS_CLIPCHILDREN;
-        parent.Attr.W = 800;
-        parent.Attr.H = 560;
-        ASSERT_TRUE(parent.Create());
-        view = new Sistra::SistraAnalysisGraphView(&parent, nullptr, nullptr, Doc().Outer(), nullptr, nullptr);
-        view->Attr.Style |= WS_VISIBLE;
-        view->Attr.W = 800;
-        view->Attr.H = 560;
-        ASSERT_TRUE(view->Create());
-    }
-    void TearDown() override
-    {
-        view->Destroy();
-        delete view;
-        parent.Destroy();
+        ASSERT_TRUE(view.Open(Doc(), 800, 560));
     }
     Sistra::SistraDocument& Doc() { return document.Document(); }
 
     const Host::Recording recording = GrowingVentricleInPrefixedUnits();
     DocumentOnHost document{recording, false, false};
-    OWL::TWindow parent{nullptr, L"loop view test"};
-    Sistra::SistraAnalysisGraphView* view = nullptr;
+    HostTests::HostedView<Sistra::SistraAnalysisGraphView> view;
 };
 
 } // namespace
@@ -141,11 +126,8 @@ TEST_F(LoopViewOnHost, TheCurvedRelationsRunAlongTheirPoints)
     relations->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::EspvrRegressionType, Sistra::EspvrQuadratic);
     relations->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::EdpvrRegressionType, Sistra::EdpvrExponential);
     relations->CommitChanges();
-    parent.ShowWindow(SW_SHOWNOACTIVATE);
+    view.Show();
     view->DataChanged(0);
-    OwlTest::PumpMessages();
-    ::RedrawWindow(parent.GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    OwlTest::PumpMessages();
+    EXPECT_FALSE(view.SavePicture(L"loop_view_curved_relations").empty());
     EXPECT_TRUE(::IsWindowVisible(view->EspvrCheck().GetHandle()));
-    EXPECT_FALSE(OwlTest::SaveWindowPng(parent.GetHandle(), L"loop_view_curved_relations").empty());
 }

@@ -2,9 +2,9 @@
 // step's page and making its step current, rebuilt when the workflow changes, scrolled as a column, closed
 // from its header's image; with a picture of the panel.
 #include "host/tests/module/DocumentOnHost.h"
+#include "host/tests/module/HostedView.h"
 #include "host/tests/VyrTestSupport.h"
 
-#include "platform/owl/tests/Screenshot.h"
 #include "views/workflow/WorkflowView.h"
 
 #include "dialogs/framework/StepFactory.h"
@@ -54,13 +54,7 @@ protected:
     void SetUp() override { document = std::make_unique<DocumentOnHost>(*recording, false, false); }
     void TearDown() override
     {
-        if (view)
-        {
-            view->Destroy();
-            delete view;
-            view = nullptr;
-        }
-        frame.Destroy();
+        view.Close();
         document.reset();
     }
     Sistra::SistraDocument& Doc() { return document->Document(); }
@@ -78,18 +72,7 @@ protected:
         ViewModel()->SetValue<PropertyType::Int>(PropertyId::CurrentStep, step);
         ViewModel()->CommitChanges();
     }
-    void Open(int height = 700)
-    {
-        frame.Attr.Style = WS_POPUP | WS_CLIPCHILDREN;
-        frame.Attr.W = 320;
-        frame.Attr.H = height;
-        frame.Create();
-        view = new WorkflowView(&frame, nullptr, nullptr, Doc().Outer(), nullptr, nullptr);
-        view->Attr.Style |= WS_VISIBLE;
-        view->Attr.W = 320;
-        view->Attr.H = height;
-        ASSERT_TRUE(view->Create());
-    }
+    void Open(int height = 700) { ASSERT_TRUE(view.Open(Doc(), 320, height)); }
     std::vector<size_t> ExpandedPanes()
     {
         std::vector<size_t> expanded;
@@ -105,8 +88,7 @@ protected:
 
     static inline std::unique_ptr<Host::Recording> recording;
     std::unique_ptr<DocumentOnHost> document;
-    PanelFrame frame;
-    WorkflowView* view = nullptr;
+    HostTests::HostedView<WorkflowView, PanelFrame> view;
 };
 
 // Every workflow shows one pane per step, titled with the step, and opens the current step's pane; each
@@ -213,13 +195,13 @@ TEST_F(WorkflowViewOnHost, TheCloseImageClosesThePanelOnlyWhenReleasedOnIt)
     EXPECT_TRUE(view->IsCloseImageHot());
     Send(view->GetHandle(), WM_LBUTTONDOWN, on);
     Send(view->GetHandle(), WM_LBUTTONUP, off);
-    EXPECT_EQ(0, frame.closeRequests);
+    EXPECT_EQ(0, view.Frame().closeRequests);
     Send(view->GetHandle(), WM_LBUTTONDOWN, off);
     Send(view->GetHandle(), WM_LBUTTONUP, on);
-    EXPECT_EQ(0, frame.closeRequests);
+    EXPECT_EQ(0, view.Frame().closeRequests);
     Send(view->GetHandle(), WM_LBUTTONDOWN, on);
     Send(view->GetHandle(), WM_LBUTTONUP, on);
-    EXPECT_EQ(1, frame.closeRequests);
+    EXPECT_EQ(1, view.Frame().closeRequests);
     Send(view->GetHandle(), WM_MOUSELEAVE, off);
     EXPECT_FALSE(view->IsCloseImageHot());
 }
@@ -245,15 +227,14 @@ TEST_F(WorkflowViewOnHost, Picture)
     SetWorkflow(Sistra::WorkflowKind::SmallMammal);
     SetCurrentStep(StepId::PressureStep);
     Open();
-    frame.ShowWindow(SW_SHOWNOACTIVATE);
+    view.Show();
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < 400)
     {
         OwlTest::PumpMessages();
         ::Sleep(10);
     }
-    ::RedrawWindow(frame.GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    OwlTest::PumpMessages();
+    EXPECT_FALSE(view.SavePicture(L"workflow_view").empty());
     const HDC dc = ::GetDC(view->GetHandle());
     const OWL::TRect client = view->GetClientRect();
     EXPECT_EQ(WorkflowView::BandColour, ::GetPixel(dc, 3, 3));
@@ -265,7 +246,6 @@ TEST_F(WorkflowViewOnHost, Picture)
     RECT setup{};
     ::GetWindowRect(view->Pane(0).m_hWnd, &setup);
     EXPECT_LT(setup.bottom, pressure.top);
-    EXPECT_FALSE(OwlTest::SaveWindowPng(frame.GetHandle(), L"workflow_view").empty());
 }
 
 } // namespace
