@@ -1,5 +1,6 @@
 #include "dialogs/settings/DataPreviewBase.h"
 
+#include "controls/errors/ErrorProvider.h"
 #include "controls/windows/SmallWindowUtilities.h"
 #include "foundation/numbers/NumberUtilities.h"
 #include "tracedisplay/preview/PreviewDataWin.h"
@@ -18,6 +19,10 @@ namespace
 {
 
 constexpr int PreviewWindowId = 12080;
+constexpr int ErrorIconId = 12081;
+// The error icon's size, and its gap above the preview's top right corner.
+constexpr int ErrorIconSize = 12;
+constexpr int ErrorIconGap = 2;
 constexpr ULONG WholeRecording = static_cast<ULONG>(HostItemUnsetSecond);
 constexpr int32_t NoSelection = 0x7FFFFFFF;
 constexpr double PreviewSteps[] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000};
@@ -89,6 +94,7 @@ DataPreviewBase::~DataPreviewBase()
 {
     channels_.reset();
     delete window_;
+    delete errorIcon_;
 }
 
 void DataPreviewBase::Attach(IUnknown* hostDocument, IUnknown* hostData, OWL::TWindow* owner)
@@ -118,6 +124,29 @@ void DataPreviewBase::CreatePreviewWindow(int value)
     window_->SetControlFlags(StrixDraw::PreviewFlag::TraceBar);
     if (owner_->GetHandle())
         window_->Create();
+    CreateErrorIcon();
+}
+
+void DataPreviewBase::CreateErrorIcon()
+{
+    delete errorIcon_;
+    errorIcon_ = new OrvControls::ErrorProvider(owner_, ErrorIconId, L"", 0, 0, ErrorIconSize, ErrorIconSize, 0,
+                                                nullptr,
+                                                OrvControls::ErrorProvider::ErrBalloon |
+                                                    OrvControls::ErrorProvider::ErrIconError);
+    if (owner_->GetHandle())
+        errorIcon_->Create();
+}
+
+void DataPreviewBase::ReportExpressionError(const Orv::String& title, const Orv::String& text,
+                                            const Orv::String& detail)
+{
+    if (!errorIcon_)
+        return;
+    std::wstring explained(text.c_str());
+    if (!detail.IsEmpty())
+        explained += std::wstring(L":\r\n") + detail.c_str();
+    errorIcon_->SetError(true, title, Orv::String(explained.c_str()));
 }
 
 void DataPreviewBase::ShowAt(int, int placeholderId)
@@ -126,6 +155,9 @@ void DataPreviewBase::ShowAt(int, int placeholderId)
         return;
     const OrvControls::DialogItemPlacement placement(owner_->GetHandle(), placeholderId);
     window_->MoveWindow(OWL::TRect(placement.rect), true);
+    const RECT& shown = placement.rect;
+    const int iconTop = shown.top - ErrorIconSize - ErrorIconGap;
+    errorIcon_->MoveWindow(OWL::TRect(shown.right - ErrorIconSize, iconTop, shown.right, iconTop + ErrorIconSize), true);
     LONGLONG start = 0;
     const double step = PreviewStep(start);
     int numerator = 1, denominator = 1;
@@ -182,9 +214,10 @@ void DataPreviewBase::ApplyExpressions(const std::vector<Orv::String>& expressio
     if (channels->Apply(expressions, units) == PreviewChannels::Applied::Failed)
     {
         ReportExpressionError(Orv::String(L"Invalid Equation"), Orv::String(L"The equation you entered is not valid"),
-                              Orv::String());
+                              channels->Refusal());
         return;
     }
+    errorIcon_->SetError(false, Orv::String(), Orv::String());
     OnExpressionCompiled();
     ++rebuilds_;
     BuildDrawers();

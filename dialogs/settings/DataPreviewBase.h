@@ -19,6 +19,10 @@ namespace StrixDraw
 {
 class PreviewDataWinWButtons;
 }
+namespace OrvControls
+{
+class ErrorProvider;
+}
 
 namespace Sistra
 {
@@ -45,6 +49,8 @@ public:
     PreviewChannels* Channels();
     // How often the texts went to the host's calculation engine and all compiled.
     int Rebuilds() const { return rebuilds_; }
+    // The icon beside the preview that tells, while the texts do not compile, why; null before the window.
+    const OrvControls::ErrorProvider* ErrorIcon() const { return errorIcon_; }
 
 protected:
     virtual void CreatePreviewWindow(int value);
@@ -54,9 +60,10 @@ protected:
     virtual void ApplyExpressions(const std::vector<Orv::String>& expressions, const std::vector<TraceUnit>& units);
     virtual void ReadDisplaySettings();
     virtual void OnBeforeCompile() {}
-    // Nothing is shown: a text that does not compile leaves the preview empty, and the next change of
-    // the settings tries again.
-    virtual void ReportExpressionError(const Orv::String&, const Orv::String&, const Orv::String&) {}
+    // A text that does not compile leaves the preview empty, and the next change of the settings tries
+    // again; meanwhile the error icon beside the preview explains: the title, then the text and the
+    // host's own reason (detail) below it. The next compile that succeeds hides the icon.
+    virtual void ReportExpressionError(const Orv::String& title, const Orv::String& text, const Orv::String& detail);
     virtual void OnExpressionCompiled() {}
     virtual void BuildDrawers() = 0;
     virtual HostItemId GetReferenceChannel() = 0;
@@ -75,10 +82,12 @@ private:
     class Rebuilding;
 
     double PreviewStep(LONGLONG& start) const;
+    void CreateErrorIcon();
 
     Orv::ComPtr<IUnknown> hostDocument_;
     Orv::ComPtr<IUnknown> hostData_;
     StrixDraw::PreviewDataWinWButtons* window_ = nullptr;
+    OrvControls::ErrorProvider* errorIcon_ = nullptr;
     OWL::TWindow* owner_ = nullptr;
     Orv::ComPtr<IUnknown> previewData_;
     std::unique_ptr<PreviewChannels> channels_;

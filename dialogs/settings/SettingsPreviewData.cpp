@@ -115,13 +115,14 @@ PreviewChannels::Applied PreviewChannels::Apply(const std::vector<Orv::String>& 
         return Applied::Unchanged;
     lastTexts_.clear();
     lastUnits_.clear();
+    refusal_ = Orv::String();
     for (size_t index = 0; index < texts.size(); ++index)
     {
         const HostItemId id = ids_[index];
         if (texts[index].IsEmpty())
             ClearHostCalc(document_.Get(), id.first, id.second);
         else if (!CreateHostCalcFromTextRange(document_.Get(), texts[index], TraceUnitText(units[index]), id.first,
-                                              id.second, DisplayTop, DisplayBottom))
+                                              id.second, DisplayTop, DisplayBottom, &refusal_))
             return Applied::Failed;
     }
     lastTexts_ = texts;

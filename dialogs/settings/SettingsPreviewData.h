@@ -68,6 +68,9 @@ public:
     // both lists equal the last applied. Failed when the host refuses a text: the lists are then not
     // kept, so that the next application tries again.
     Applied Apply(const std::vector<Orv::String>& texts, const std::vector<TraceUnit>& units);
+    // Why the host refused a text at the last failed application, as the host states it; empty when it
+    // states nothing.
+    const Orv::String& Refusal() const { return refusal_; }
 
 private:
     Orv::ComPtr<IHostDocument> document_;
@@ -75,6 +78,7 @@ private:
     std::vector<Orv::String> names_;
     std::vector<Orv::String> lastTexts_;
     std::vector<TraceUnit> lastUnits_;
+    Orv::String refusal_;
 };
 
 } // namespace Sistra

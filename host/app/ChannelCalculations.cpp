@@ -1,11 +1,29 @@
 #include "host/app/ChannelCalculations.h"
 
+#include "host/app/TextConversion.h"
 #include "host/app/calc/CalcCompiler.h"
 
 #include "foundation/com/ComBoundary.h"
 
 namespace Host
 {
+
+namespace
+{
+
+// The failure, its reason left as the thread's error information for the caller to show.
+HRESULT Refuse(HRESULT failure, const std::wstring& reason)
+{
+    Orv::ComPtr<ICreateErrorInfo> made;
+    Orv::ComPtr<IErrorInfo> info;
+    if (SUCCEEDED(CreateErrorInfo(made.Put())) && SUCCEEDED(made->SetGUID(IID_IHostCalcTarget)) &&
+        SUCCEEDED(made->SetDescription(const_cast<LPOLESTR>(reason.c_str()))) &&
+        SUCCEEDED(made->QueryInterface(IID_IErrorInfo, info.PutVoid())))
+        SetErrorInfo(0, info.Get());
+    return failure;
+}
+
+} // namespace
 
 HRESULT STDMETHODCALLTYPE ChannelCalcSlot::QueryInterface(REFIID iid, void** object)
 {
@@ -17,6 +35,8 @@ HRESULT STDMETHODCALLTYPE ChannelCalcSlot::QueryInterface(REFIID iid, void** obj
         *object = static_cast<IHostChannelCalcState*>(this);
     else if (iid == IID_IHostCalcTarget)
         *object = static_cast<IHostCalcTarget*>(this);
+    else if (iid == IID_ISupportErrorInfo)
+        *object = static_cast<ISupportErrorInfo*>(this);
     else
         *object = nullptr;
     if (!*object)
@@ -101,15 +121,20 @@ HRESULT STDMETHODCALLTYPE ChannelCalcSlot::Install(IUnknown* calculation, uint16
             {
                 compiler_(text);
             }
-            catch (const Calc::CalcTextError&)
+            catch (const Calc::CalcTextError& e)
             {
-                return E_INVALIDARG;
+                return Refuse(E_INVALIDARG, FromUtf8(e.what()));
             }
         }
         Hold(typeId, calculation);
         text_ = std::move(text);
         return S_OK;
     });
+}
+
+HRESULT STDMETHODCALLTYPE ChannelCalcSlot::InterfaceSupportsErrorInfo(REFIID iid)
+{
+    return iid == IID_IHostCalcTarget ? S_OK : S_FALSE;
 }
 
 void ChannelCalcSlot::Hold(uint32_t typeId, IUnknown* calculation)

@@ -9,6 +9,8 @@
 
 #include "foundation/com/ComPtr.h"
 
+#include <oaidl.h>
+
 #include <functional>
 #include <map>
 #include <string>
@@ -17,7 +19,10 @@
 namespace Host
 {
 
-class ChannelCalcSlot final : public IHostChannelCalculation, public IHostChannelCalcState, public IHostCalcTarget
+class ChannelCalcSlot final : public IHostChannelCalculation,
+                              public IHostChannelCalcState,
+                              public IHostCalcTarget,
+                              public ISupportErrorInfo
 {
 public:
     // Throws Calc::CalcTextError for a text it cannot compile.
@@ -35,8 +40,11 @@ public:
     HRESULT STDMETHODCALLTYPE DiscardResults() override;
     HRESULT STDMETHODCALLTYPE Recalculate() override;
     HRESULT STDMETHODCALLTYPE GetState(uint32_t* state) override;
-    // IHostCalcTarget: a calculation that answers IHostCalculationStandIn is a text calculation.
+    // IHostCalcTarget: a calculation that answers IHostCalculationStandIn is a text calculation. A text
+    // the document cannot compile leaves the compiler's message as the thread's error information.
     HRESULT STDMETHODCALLTYPE Install(IUnknown* calculation, uint16_t flags) override;
+    // ISupportErrorInfo: the target face leaves error information.
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
 
     // Puts a calculation of that class in the slot as the host does for a computed channel.
     void Hold(uint32_t typeId, IUnknown* calculation);

@@ -69,7 +69,9 @@ inline constexpr uint32_t HostCalcInstalled = 0x40000000u;
 struct IHostCalcTarget : IUnknown
 {
     // 3: installs the calculation (an IHostCalculation); flags 0xFFFF. E_INVALIDARG, the slot unchanged,
-    // for a calculation whose text the document cannot compile. Null empties the slot.
+    // for a calculation whose text the document cannot compile: the target then answers ISupportErrorInfo
+    // for this face and leaves the compiler's message as the thread's error information. Null empties
+    // the slot.
     virtual HRESULT STDMETHODCALLTYPE Install(IUnknown* calculation, uint16_t flags) = 0;
 };
 

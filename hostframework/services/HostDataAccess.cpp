@@ -13,6 +13,8 @@
 #include "VyrAnalysis.h"
 #include "VyrDocuments.h"
 
+#include <oleauto.h>
+
 #include <algorithm>
 #include <optional>
 
@@ -297,13 +299,13 @@ bool CreateHostCalcFromText(IHostDocument* document, const Orv::String& expressi
 }
 
 bool CreateHostCalcFromTextRange(IHostDocument* document, const Orv::String& expression, const Orv::String& unit,
-                                 int32_t channel, int32_t selector, double top, double bottom)
+                                 int32_t channel, int32_t selector, double top, double bottom, Orv::String* refusal)
 {
     const Orv::ComPtr<IUnknown> calculation = MakeTextCalculation([&](IHostCalculationText& text) {
         return text.SetTextsWithRange(expression.Interface(), unit.Interface(), top, bottom, DisplayRangeKind,
                                       EventResultKind);
     });
-    return calculation && InstallHostCalc(document, calculation.Get(), channel, selector);
+    return calculation && InstallHostCalc(document, calculation.Get(), channel, selector, refusal);
 }
 
 namespace
@@ -326,15 +328,37 @@ Orv::ComPtr<IHostCalcTarget> ReplacedSlot(IHostDocument* document, int32_t chann
     return target;
 }
 
+// The reason the object left as the thread's error information for a failed call on its face iid;
+// empty when the object leaves none for that face.
+Orv::String StatedReason(IUnknown* object, REFIID iid)
+{
+    Orv::ComPtr<ISupportErrorInfo> support;
+    Orv::ComPtr<IErrorInfo> info;
+    BSTR description = nullptr;
+    if (FAILED(object->QueryInterface(IID_ISupportErrorInfo, support.PutVoid())) ||
+        support->InterfaceSupportsErrorInfo(iid) != S_OK || GetErrorInfo(0, info.Put()) != S_OK || !info ||
+        FAILED(info->GetDescription(&description)))
+        return {};
+    const Orv::String reason(description ? description : L"");
+    SysFreeString(description);
+    return reason;
+}
+
 } // namespace
 
-bool InstallHostCalc(IHostDocument* document, IUnknown* calculation, int32_t channel, int32_t selector)
+bool InstallHostCalc(IHostDocument* document, IUnknown* calculation, int32_t channel, int32_t selector,
+                     Orv::String* refusal)
 {
     Orv::ComPtr<IUnknown> face;
     if (!calculation || FAILED(calculation->QueryInterface(IID_IHostCalculation, face.PutVoid())))
         return false;
     const Orv::ComPtr<IHostCalcTarget> target = ReplacedSlot(document, channel, selector);
-    return target && target->Install(face.Get(), HostCalcInstallFlags) == S_OK;
+    if (!target)
+        return false;
+    const HRESULT installed = target->Install(face.Get(), HostCalcInstallFlags);
+    if (FAILED(installed) && refusal)
+        *refusal = StatedReason(target.Get(), IID_IHostCalcTarget);
+    return installed == S_OK;
 }
 
 bool ClearHostCalc(IHostDocument* document, int32_t channel, int32_t selector)

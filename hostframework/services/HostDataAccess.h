@@ -79,15 +79,19 @@ bool TestChannelCalcState(IHostDocument* document, int32_t channel, bool strict)
 
 // Makes the host's text calculation of the expression (with its unit text) and installs it in the
 // channel's slot of that selector; the Range form gives the channel its display range too. False when
-// the host refuses any step, among them an expression the document cannot compile.
+// the host refuses any step, among them an expression the document cannot compile; refusal, when
+// given, then takes the reason the host states (empty when it states none).
 bool CreateHostCalcFromText(IHostDocument* document, const Orv::String& expression, const Orv::String& unit,
                             int32_t channel, int32_t selector);
 bool CreateHostCalcFromTextRange(IHostDocument* document, const Orv::String& expression, const Orv::String& unit,
-                                 int32_t channel, int32_t selector, double top, double bottom);
+                                 int32_t channel, int32_t selector, double top, double bottom,
+                                 Orv::String* refusal = nullptr);
 
 // Installs the calculation in the channel's slot of that selector, after telling the calculation there
-// that it is being replaced. True exactly when the host took it.
-bool InstallHostCalc(IHostDocument* document, IUnknown* calculation, int32_t channel, int32_t selector);
+// that it is being replaced. True exactly when the host took it; else refusal, when given, takes the
+// reason the host states.
+bool InstallHostCalc(IHostDocument* document, IUnknown* calculation, int32_t channel, int32_t selector,
+                     Orv::String* refusal = nullptr);
 
 // Empties the channel's slot of that selector, after telling the calculation there that it goes. True
 // exactly when the host emptied it.

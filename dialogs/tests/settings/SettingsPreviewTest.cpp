@@ -1,6 +1,7 @@
 #include "dialogs/settings/SettingsPreview.h"
 #include "dialogs/settings/SistraSetupDialog.h"
 
+#include "controls/errors/ErrorProvider.h"
 #include "dialogs/tests/DialogTestSupport.h"
 #include "document/models/ModelFactory.h"
 #include "resources/ResourceIds.h"
@@ -150,6 +151,27 @@ TEST(SettingsPreview, OnlyChangedDetectorTextsAreCompiledAgain)
     // Each rebuild replaces the drawers rather than adding to them.
     EXPECT_EQ(4u, preview.Window()->ItemCount());
     EXPECT_EQ(4u, preview.Window()->Lane(0)->DrawerCount());
+}
+
+// A detector text the host cannot compile leaves the preview without marks, and the icon beside the
+// preview says why in the host's words; settings that compile again take the icon away.
+TEST(SettingsPreview, ATextThatDoesNotCompileShowsTheHostsReason)
+{
+    OpenDialog open;
+    Sistra::SettingsPreview& preview = open.Preview();
+    const OrvControls::ErrorProvider* icon = preview.ErrorIcon();
+    ASSERT_TRUE(icon && icon->GetHandle());
+    const auto shown = [&] { return (GetWindowLongW(icon->GetHandle(), GWL_STYLE) & WS_VISIBLE) != 0; };
+    EXPECT_FALSE(shown());
+    for (const int32_t channel : {7, 0, 7})
+    {
+        open.setup->SetPressureChannel(channel);
+        preview.Refresh();
+        EXPECT_EQ(channel == 7, shown()) << channel;
+    }
+    EXPECT_EQ(0u, preview.Window()->Lane(0)->DrawerCount());
+    EXPECT_NE(std::wstring::npos, std::wstring(icon->Text().c_str()).find(L"there is no channel 8")) << icon->Text().c_str();
+    DialogTests::SaveShown(open.dialog->GetHandle(), L"dialogs-settings-preview-refused");
 }
 
 } // namespace
