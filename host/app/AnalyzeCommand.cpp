@@ -12,6 +12,7 @@
 #include "host/app/calc/SampleFilterClass.h"
 #include "host/app/gui/ModuleClasses.h"
 #include "host/app/gui/ViewFrame.h"
+#include "host/app/recording/RecordingReader.h"
 #include "host/app/recording/RecordingText.h"
 
 #include <windows.h>
@@ -523,6 +524,67 @@ TickRange RegionTicks(const Recording& recording, double startSeconds, double en
     return {first->first, first->second, end->first, end->second};
 }
 
+namespace
+{
+
+// The module's document analyses the recording; the feed (none: the recording is whole) brings its samples.
+int Analyze(const AnalyzeOptions& options, const Recording& recording, SampleFeed* feed, std::ostream& out,
+            std::ostream& err)
+{
+    AnalysisChoices choices = ChoicesFor(recording, options);
+    // Rows handed over as they are read arrive as sampled data do.
+    choices.online = choices.online || feed;
+    HostSession session;
+    HostApplication application;
+    Calc::RegisterSampleFilterClass(session.Framework().StandIn());
+    const HRESULT loaded = session.LoadModule(ExecutableFolder() + L"Sistra.dll", &application);
+    if (FAILED(loaded))
+        return Fail(err, "the module did not register (" + HResultText(loaded) + ")");
+    IVyrStandIn& standIn = session.Framework().StandIn();
+    // The host attaches the module's classes once it registered: the document's menus are there.
+    const ModuleClasses classes(session.Framework());
+    const Orv::ComPtr<HostDocument> host = feed             ? HostDocument::Sampling(*feed)
+                                           : options.online ? HostDocument::Sampling(recording)
+                                                            : HostDocument::Offline(recording);
+    if (options.region)
+        SelectRegion(*host.Get(), recording, *options.region);
+    standIn.ScriptProgressCancel(-1);
+    standIn.ShowProgressOnConsole(_isatty(_fileno(stderr)) ? VARIANT_TRUE : VARIANT_FALSE);
+    MessageBoxLog messages(standIn);
+    ConsoleCancel cancel(standIn);
+    AnalysisTables tables;
+    {
+        DocumentAnalysis analysis(standIn, *host.Get(), choices);
+        analysis.AnalyzeNow();
+        while (!host->IsSamplingDone() && !ConsoleCancel::Cancelled())
+            host->FeedSamples(options.chunk.value_or(DefaultOnlineChunk));
+        messages.Report(err);
+        if (ConsoleCancel::Cancelled())
+            return Fail(err, "cancelled; nothing written");
+        if (analysis.LoopCount() == 0)
+            return Fail(err, "no loops found in " + options.file + "; nothing written");
+        if (options.saveSettingsFile)
+            analysis.SaveSettings(FromUtf8(*options.saveSettingsFile));
+        if (options.resultsSheetFile)
+            SaveTableToResultsSheet(session, classes, analysis, *options.resultsSheetFile);
+        const std::vector<SummaryRow> summaries = analysis.Summaries();
+        tables.summary = SummaryTable(summaries);
+        tables.regressions = RegressionTable(analysis.Relations());
+        if (options.outFolder)
+            tables.loops = LoopTable(host->Data(), analysis.Loops(), summaries);
+    }
+    if (options.outFolder)
+        WriteTables(*options.outFolder, tables);
+    BlockOutputStream blocks(out);
+    PutText(blocks, tables.summary);
+    blocks.put('\n');
+    PutText(blocks, tables.regressions);
+    blocks.Finish();
+    return ExitOk;
+}
+
+} // namespace
+
 int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     AnalyzeOptions options;
@@ -537,54 +599,20 @@ int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     try
     {
-        const Recording recording = LoadRecordingFile(options.file);
-        const AnalysisChoices choices = ChoicesFor(recording, options);
-        HostSession session;
-        HostApplication application;
-        Calc::RegisterSampleFilterClass(session.Framework().StandIn());
-        const HRESULT loaded = session.LoadModule(ExecutableFolder() + L"Sistra.dll", &application);
-        if (FAILED(loaded))
-            return Fail(err, "the module did not register (" + HResultText(loaded) + ")");
-        IVyrStandIn& standIn = session.Framework().StandIn();
-        // The host attaches the module's classes once it registered: the document's menus are there.
-        const ModuleClasses classes(session.Framework());
-        const Orv::ComPtr<HostDocument> host =
-            options.online ? HostDocument::Sampling(recording) : HostDocument::Offline(recording);
-        if (options.region)
-            SelectRegion(*host.Get(), recording, *options.region);
-        standIn.ScriptProgressCancel(-1);
-        standIn.ShowProgressOnConsole(_isatty(_fileno(stderr)) ? VARIANT_TRUE : VARIANT_FALSE);
-        MessageBoxLog messages(standIn);
-        ConsoleCancel cancel(standIn);
-        AnalysisTables tables;
+        // An online run samples the recording read whole; a region is placed, the R waves' height measured, and
+        // a calibration converted from the first record's units before the analysis starts.
+        if (options.online || options.region || options.ecg || options.pressureCalibration || options.volumeCalibration)
         {
-            DocumentAnalysis analysis(standIn, *host.Get(), choices);
-            analysis.AnalyzeNow();
-            while (!host->IsSamplingDone() && !ConsoleCancel::Cancelled())
-                host->FeedSamples(options.chunk.value_or(DefaultOnlineChunk));
-            messages.Report(err);
-            if (ConsoleCancel::Cancelled())
-                return Fail(err, "cancelled; nothing written");
-            if (analysis.LoopCount() == 0)
-                return Fail(err, "no loops found in " + options.file + "; nothing written");
-            if (options.saveSettingsFile)
-                analysis.SaveSettings(FromUtf8(*options.saveSettingsFile));
-            if (options.resultsSheetFile)
-                SaveTableToResultsSheet(session, classes, analysis, *options.resultsSheetFile);
-            const std::vector<SummaryRow> summaries = analysis.Summaries();
-            tables.summary = SummaryTable(summaries);
-            tables.regressions = RegressionTable(analysis.Relations());
-            if (options.outFolder)
-                tables.loops = LoopTable(recording, analysis.Loops(), summaries);
+            const Recording recording = LoadRecordingFile(options.file);
+            return Analyze(options, recording, nullptr, out, err);
         }
-        if (options.outFolder)
-            WriteTables(*options.outFolder, tables);
-        BlockOutputStream blocks(out);
-        PutText(blocks, tables.summary);
-        blocks.put('\n');
-        PutText(blocks, tables.regressions);
-        blocks.Finish();
-        return ExitOk;
+        // Otherwise the text is parsed on a thread of its own while the document analyses the rows parsed so far.
+        return RunWhileReading(
+            options.file, err,
+            [&](const Recording& recording, SampleFeed* feed, std::ostream& runErr) {
+                return Analyze(options, recording, feed, out, runErr);
+            },
+            [&](const std::string& fault) { return Fail(err, fault); });
     }
     catch (const std::exception& e)
     {

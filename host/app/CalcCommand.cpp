@@ -10,6 +10,7 @@
 #include "host/app/calc/SampleFilterClass.h"
 #include "host/app/TextConversion.h"
 #include "host/app/TextOutput.h"
+#include "host/app/recording/RecordingReader.h"
 #include "host/app/recording/RecordingText.h"
 
 #include <algorithm>
@@ -330,32 +331,14 @@ size_t EvaluateCalculation(const Recording& recording, const Calc::CompiledExpre
     }
 }
 
-int RunCalc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+namespace
 {
-    std::string problem;
-    const auto options = ParseOptions(args, problem);
-    if (!options)
-    {
-        err << "sistra calc: " << problem << "\nusage:\n" << CalcUsage;
-        return ExitUsage;
-    }
-    std::string expression = options->expression;
-    std::optional<Recording> recording;
-    try
-    {
-        if (!options->expressionFile.empty())
-            expression = ReadExpressionFile(options->expressionFile);
-        recording.emplace(LoadRecordingFile(options->file));
-    }
-    catch (const std::exception& e)
-    {
-        return Fail(err, e.what());
-    }
 
-    std::optional<RecordingFeed> feed;
-    if (options->chunk)
-        feed.emplace(*recording);
-    const Recording& source = feed ? feed->Live() : *recording;
+// Compiles the text and evaluates it over the recording; the feed (none: the recording is whole) brings the
+// data the calculation waits for. Held output reaches out only once the feed has brought every sample.
+int Calculate(const CalcOptions& options, const std::string& expression, const Recording& source, SampleFeed* feed,
+              bool holdOutput, std::ostream& out, std::ostream& err)
+{
     // The module's functions join the language once it has registered them with the framework.
     HostSession session;
     HostApplication host;
@@ -378,20 +361,63 @@ int RunCalc(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                              (lines ? LineAndColumn(expression, e.Position()) : "") + ": " + e.Message() + "\n" +
                              TextWithCaret(expression, e.Position()));
     }
+    BlockOutputStream blocks(out);
+    if (holdOutput)
+        blocks.Hold();
     const auto moreData = [&] {
         if (!feed || feed->IsDone())
             throw std::logic_error("the calculation waits for data that will not come");
-        feed->Feed(*options->chunk);
+        feed->Feed(options.chunk.value_or(0));
+        if (feed->IsDone())
+            blocks.Release();
     };
-    BlockOutputStream blocks(out);
-    CalcReport report(blocks, options->samples, options->summary);
+    CalcReport report(blocks, options.samples, options.summary);
     const size_t findings = EvaluateCalculation(source, compiled, moreData, report);
+    blocks.Release();
     blocks.Finish();
     // An empty list is easily taken for a failure to run; say that the run was whole and found nothing.
     if (compiled.kind == Calc::ValueKind::Events && findings == 0)
         err << "sistra calc: " << (compiled.events->RecordSize() == LoopRecordSize ? "no loops" : "no events")
             << " found in " << source.RecordCount() << (source.RecordCount() == 1 ? " record" : " records") << "\n";
     return ExitOk;
+}
+
+} // namespace
+
+int RunCalc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    std::string problem;
+    const auto options = ParseOptions(args, problem);
+    if (!options)
+    {
+        err << "sistra calc: " << problem << "\nusage:\n" << CalcUsage;
+        return ExitUsage;
+    }
+    std::string expression = options->expression;
+    std::optional<Recording> recording;
+    try
+    {
+        if (!options->expressionFile.empty())
+            expression = ReadExpressionFile(options->expressionFile);
+        if (options->chunk)
+            recording.emplace(LoadRecordingFile(options->file));
+    }
+    catch (const std::exception& e)
+    {
+        return Fail(err, e.what());
+    }
+    if (recording)
+    {
+        RecordingFeed feed(*recording);
+        return Calculate(*options, expression, feed.Live(), &feed, false, out, err);
+    }
+    // The text is parsed on a thread of its own while the calculation runs over the rows parsed so far.
+    return RunWhileReading(
+        options->file, err,
+        [&](const Recording& source, SampleFeed* feed, std::ostream& runErr) {
+            return Calculate(*options, expression, source, feed, feed != nullptr, out, runErr);
+        },
+        [&](const std::string& fault) { return Fail(err, fault); });
 }
 
 } // namespace Host

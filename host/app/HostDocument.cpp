@@ -155,7 +155,15 @@ Orv::ComPtr<HostDocument> HostDocument::Offline(const Recording& recording, std:
 
 Orv::ComPtr<HostDocument> HostDocument::Sampling(const Recording& source, std::vector<std::string> calculatedChannels)
 {
-    return Orv::ComPtr<HostDocument>(new HostDocument(nullptr, &source, std::move(calculatedChannels)));
+    auto feed = std::make_unique<RecordingFeed>(source);
+    Orv::ComPtr<HostDocument> document = Sampling(*feed, std::move(calculatedChannels));
+    document->ownFeed_ = std::move(feed);
+    return document;
+}
+
+Orv::ComPtr<HostDocument> HostDocument::Sampling(SampleFeed& feed, std::vector<std::string> calculatedChannels)
+{
+    return Orv::ComPtr<HostDocument>(new HostDocument(nullptr, &feed, std::move(calculatedChannels)));
 }
 
 Orv::ComPtr<HostDocument> HostDocument::Acquiring()
@@ -167,13 +175,10 @@ Orv::ComPtr<HostDocument> HostDocument::Acquiring()
     return document;
 }
 
-HostDocument::HostDocument(const Recording* recording, const Recording* source, std::vector<std::string> calculatedChannels)
-    : recording_(recording), calculatedChannels_(std::move(calculatedChannels)),
+HostDocument::HostDocument(const Recording* recording, SampleFeed* feed, std::vector<std::string> calculatedChannels)
+    : recording_(recording), feed_(feed), calculatedChannels_(std::move(calculatedChannels)),
       firstVirtualChannel_(calculatedChannels_.size()), calculations_([this](const std::wstring& text) { CheckText(text); })
-{
-    if (source)
-        feed_.emplace(*source);
-}
+{}
 
 void HostDocument::CheckText(const std::wstring& text) const
 {

@@ -61,6 +61,8 @@ public:
                                              std::vector<std::string> calculatedChannels = {});
     // Starts empty; FeedSamples brings the source's samples in.
     static Orv::ComPtr<HostDocument> Sampling(const Recording& source, std::vector<std::string> calculatedChannels = {});
+    // Starts empty; FeedSamples brings in the feed's chunks. The feed must outlive the document.
+    static Orv::ComPtr<HostDocument> Sampling(SampleFeed& feed, std::vector<std::string> calculatedChannels = {});
     // Starts empty and owns its recording, which a data source fills through the document's sampling
     // sink (IHostSamplingTarget).
     static Orv::ComPtr<HostDocument> Acquiring();
@@ -272,7 +274,7 @@ private:
     std::string ChannelText(int32_t channel) const;
     bool TextReads(const std::string& text, const std::string& name, std::vector<std::string>& followed) const;
 
-    HostDocument(const Recording* recording, const Recording* source, std::vector<std::string> calculatedChannels);
+    HostDocument(const Recording* recording, SampleFeed* feed, std::vector<std::string> calculatedChannels);
     ~HostDocument() = default;
     friend class Calc::HeapReferenceCount;
 
@@ -296,7 +298,8 @@ private:
     const Recording* recording_;
     std::unique_ptr<Recording> ownRecording_;
     std::unique_ptr<DocumentAcquisition> acquisition_;
-    std::optional<RecordingFeed> feed_;
+    std::unique_ptr<RecordingFeed> ownFeed_;
+    SampleFeed* feed_ = nullptr;
     std::vector<std::string> calculatedChannels_;
     // The calculated channels made at run time follow those the document was made with.
     size_t firstVirtualChannel_ = 0;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace Host
 {
@@ -25,6 +26,13 @@ BlockOutputBuffer::BlockOutputBuffer(std::ostream& target) : target_(target), bl
 void BlockOutputBuffer::WriteBlock()
 {
     const std::streamsize count = pptr() - pbase();
+    if (held_)
+    {
+        block_.resize(static_cast<size_t>(count));
+        heldBlocks_.push_back(std::exchange(block_, std::vector<char>(BlockBytes)));
+        setp(block_.data(), block_.data() + block_.size());
+        return;
+    }
     setp(block_.data(), block_.data() + block_.size());
     if (count == 0)
         return;
@@ -59,8 +67,25 @@ std::streamsize BlockOutputBuffer::xsputn(const char* text, std::streamsize coun
     return written;
 }
 
+void BlockOutputBuffer::Release()
+{
+    if (!held_)
+        return;
+    held_ = false;
+    for (std::vector<char>& block : heldBlocks_)
+    {
+        errno = 0;
+        if (!target_.write(block.data(), static_cast<std::streamsize>(block.size())))
+            ThrowWriteError();
+        std::vector<char>().swap(block);
+    }
+    heldBlocks_.clear();
+}
+
 int BlockOutputBuffer::sync()
 {
+    if (held_)
+        return 0;
     WriteBlock();
     errno = 0;
     if (!target_.flush())

@@ -33,6 +33,11 @@ public:
     BlockOutputBuffer(const BlockOutputBuffer&) = delete;
     BlockOutputBuffer& operator=(const BlockOutputBuffer&) = delete;
 
+    // While held, what is written is kept in blocks, however much it is, and nothing reaches the target;
+    // released, it is written.
+    void Hold() { held_ = true; }
+    void Release();
+
 protected:
     int_type overflow(int_type character) override;
     std::streamsize xsputn(const char* text, std::streamsize count) override;
@@ -43,6 +48,8 @@ private:
 
     std::ostream& target_;
     std::vector<char> block_;
+    bool held_ = false;
+    std::vector<std::vector<char>> heldBlocks_; // full blocks, in order, while held
 };
 
 // An ostream over a BlockOutputBuffer that throws on a failed write; Finish writes the rest and flushes the
@@ -51,6 +58,8 @@ class BlockOutputStream : public std::ostream
 {
 public:
     explicit BlockOutputStream(std::ostream& target);
+    void Hold() { buffer_.Hold(); }
+    void Release() { buffer_.Release(); }
     void Finish();
 
 private:

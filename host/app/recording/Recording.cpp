@@ -26,6 +26,12 @@ int64_t Record::Length() const
     return channels_.empty() ? 0 : static_cast<int64_t>(channels_.front().size());
 }
 
+void Record::Reserve(size_t samples)
+{
+    for (std::vector<float>& channel : channels_)
+        channel.reserve(samples);
+}
+
 void Record::Append(const std::vector<std::span<const float>>& rows)
 {
     if (complete_)

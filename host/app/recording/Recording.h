@@ -30,6 +30,8 @@ public:
     bool IsComplete() const { return complete_; }
     std::span<const float> Samples(size_t channel) const { return channels_.at(channel); }
 
+    // Room for this many samples per channel, so that appending up to them moves nothing.
+    void Reserve(size_t samples);
     // Appends samples to every channel at once; rows holds one vector per channel, all of one length.
     void Append(const std::vector<std::span<const float>>& rows);
     void MarkComplete() { complete_ = true; }
@@ -66,17 +68,28 @@ private:
     bool finished_ = false;
 };
 
+// Samples that arrive in chunks: a growing online recording. A chunk never spans two records, and the
+// recording is finished with the chunk that completes its last record.
+class SampleFeed
+{
+public:
+    virtual ~SampleFeed() = default;
+    virtual const Recording& Live() const = 0;
+    bool IsDone() const { return Live().IsFinished(); }
+    // Delivers the next chunk; count is the most samples a chunk may hold, where the feed lets it choose.
+    virtual void Feed(int64_t count) = 0;
+};
+
 // Simulated sampling: hands the records of a finished recording to a growing online copy, a chunk of
 // samples at a time, in the order the host's data notifications would deliver them.
-class RecordingFeed
+class RecordingFeed final : public SampleFeed
 {
 public:
     explicit RecordingFeed(const Recording& source);
 
-    const Recording& Live() const { return live_; }
-    bool IsDone() const { return live_.IsFinished(); }
+    const Recording& Live() const override { return live_; }
     // Delivers up to count samples of the current record; the record is completed with its last sample.
-    void Feed(int64_t count);
+    void Feed(int64_t count) override;
 
 private:
     const Recording& source_;

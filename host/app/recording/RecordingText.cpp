@@ -15,7 +15,9 @@
 #include <emmintrin.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
+#include <utility>
 
 namespace Host
 {
@@ -62,6 +64,39 @@ std::string_view Trim(std::string_view text)
     if (first == std::string_view::npos)
         return {};
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// A header names its separator: a tab, else a semicolon, else a comma.
+char SeparatorOf(std::string_view header)
+{
+    return header.find('\t') != std::string_view::npos ? '\t' : header.find(';') != std::string_view::npos ? ';' : ',';
+}
+
+// A line that holds samples: after the header, every line but a comment or a blank one.
+bool StartsLikeARow(std::string_view line)
+{
+    return !line.empty() && (static_cast<unsigned>(line[0] - '0') < 10 || line[0] == '-');
+}
+
+enum class NumberRead
+{
+    Valid,
+    OutOfRange,
+    NotANumber,
+    NotFinite
+};
+
+// A cell's trimmed text as a number: a leading '+' is taken, and the whole text must be the number.
+NumberRead ReadNumber(std::string_view text, double& value)
+{
+    if (text.starts_with('+'))
+        text.remove_prefix(1);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (!text.empty() && end == text.data() + text.size() && error == std::errc::result_out_of_range)
+        return NumberRead::OutOfRange;
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return NumberRead::NotANumber;
+    return std::isfinite(value) ? NumberRead::Valid : NumberRead::NotFinite;
 }
 
 // The cell as an error quotes it: at most QuotedCellCharacters characters, cut between characters.
@@ -167,6 +202,30 @@ double MeanStampLength(double from, double to, int decimals)
     return places + weighted / (to - from);
 }
 
+// The time of a row, read as the parser reads it, or nothing where the parser would find a fault.
+std::optional<double> TimeOfRow(std::string_view line, char separator)
+{
+    const char* const begin = line.data();
+    const char* const end = begin + line.size() - (line.ends_with('\r') ? 1 : 0);
+    double value = 0.0;
+    int decimals = 0;
+    if (const char* stop = ParseSimpleDecimal(begin, end, separator, value, decimals); stop && stop != end)
+        return value;
+    const void* stop = std::memchr(begin, separator, static_cast<size_t>(end - begin));
+    if (!stop)
+        return std::nullopt;
+    const std::string_view cell = Trim(std::string_view(begin, static_cast<size_t>(static_cast<const char*>(stop) - begin)));
+    if (ReadNumber(cell, value) != NumberRead::Valid)
+        return std::nullopt;
+    return value;
+}
+
+// The interval of a record's uniform grid: its span over its steps.
+double GridInterval(double first, double last, size_t rows)
+{
+    return (last - first) / static_cast<double>(rows - 1);
+}
+
 // The uniform time grid of one record. Its interval comes from the record's span, known only at its end;
 // meanwhile each stamp is kept as a float residual from a provisional grid whose interval is re-estimated
 // at every power-of-two row, so that the residuals stay within a few units of the stamps' last digit and a
@@ -201,7 +260,7 @@ public:
     double Last() const { return last_; }
     int Decimals() const { return decimals_; }
     size_t Rows() const { return rows_; }
-    double Interval() const { return (last_ - first_) / static_cast<double>(rows_ - 1); }
+    double Interval() const { return GridInterval(first_, last_, rows_); }
 
     // A stamp may be off by its own rounding (half a unit of the last printed digit) and the grid by the
     // rounding of its two ends (another half unit); stamps printed finer than that are held to a millionth
@@ -256,7 +315,11 @@ private:
 class RecordingTextParser
 {
 public:
-    RecordingTextParser(const std::string& file, uint64_t expectedBytes) : file_(file), expectedBytes_(expectedBytes) {}
+    // With a sink, the rows go to it a chunk of chunkRows at a time, and the recording keeps only the channels.
+    RecordingTextParser(const std::string& file, uint64_t expectedBytes, RowSink* sink = nullptr, size_t chunkRows = 0)
+        : file_(file), expectedBytes_(expectedBytes), sink_(sink), chunkRows_(chunkRows)
+    {
+    }
 
     void Line(std::string_view text)
     {
@@ -265,10 +328,14 @@ public:
         if (!recording_)
         {
             if (!IsBlank(text) && !IsComment(text))
+            {
                 recording_.emplace(ReadHeader(text));
+                if (sink_)
+                    sink_->Channels(recording_->Channels());
+            }
             return;
         }
-        if (!text.empty() && (static_cast<unsigned>(text[0] - '0') < 10 || text[0] == '-'))
+        if (StartsLikeARow(text))
         {
             Row(text);
             return;
@@ -285,16 +352,21 @@ public:
             Row(text);
     }
 
+    void LinesExpire() {}
+
     Recording Finish()
     {
         if (!recording_)
             Fail(lineNumber_ + 1, 1, "the file holds no header line (empty file)");
         FlushRecord();
-        if (recording_->RecordCount() == 0)
+        if (records_ == 0)
             Fail(lineNumber_ + 1, 1, "the file holds no samples");
         time_.Release();
-        recording_->RecordAt(recording_->RecordCount() - 1).MarkComplete();
-        recording_->MarkFinished();
+        if (!sink_)
+        {
+            recording_->RecordAt(recording_->RecordCount() - 1).MarkComplete();
+            recording_->MarkFinished();
+        }
         return std::move(*recording_);
     }
 
@@ -306,9 +378,7 @@ private:
 
     std::vector<ChannelInfo> ReadHeader(std::string_view header)
     {
-        separator_ = header.find('\t') != std::string_view::npos   ? '\t'
-                     : header.find(';') != std::string_view::npos ? ';'
-                                                                   : ',';
+        separator_ = SeparatorOf(header);
         std::vector<ChannelInfo> channels;
         size_t start = 0;
         for (size_t column = 0;; ++column)
@@ -363,17 +433,18 @@ private:
     // Parses one cell; column is the 1-based column of its first character.
     double Number(std::string_view cell, size_t column) const
     {
-        std::string_view text = cell;
-        if (text.starts_with('+'))
-            text.remove_prefix(1);
         double value = 0.0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (!text.empty() && end == text.data() + text.size() && error == std::errc::result_out_of_range)
+        switch (ReadNumber(cell, value))
+        {
+        case NumberRead::OutOfRange:
             Fail(lineNumber_, column, Quoted(cell) + " is beyond the range of a number");
-        if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        case NumberRead::NotANumber:
             Fail(lineNumber_, column, Quoted(cell) + " is not a number");
-        if (!std::isfinite(value))
+        case NumberRead::NotFinite:
             Fail(lineNumber_, column, Quoted(cell) + " is not a finite number");
+        case NumberRead::Valid:
+            break;
+        }
         return value;
     }
 
@@ -390,8 +461,10 @@ private:
     void Row(std::string_view line)
     {
         if (rowsInRecord_ == 0)
-            firstLineOfRecord_ = lineNumber_;
-        else if (rowsInRecord_ == RowsBeforeEstimate || columns_.front().size() == columns_.front().capacity())
+            StartRecord();
+        else if (sink_ && columns_.front().size() == chunkRows_)
+            PassChunk();
+        else if (!sink_ && (rowsInRecord_ == RowsBeforeEstimate || columns_.front().size() == columns_.front().capacity()))
             ReserveRows();
         const char* const begin = line.data();
         // The line end of a text written with carriage returns would send every last cell the long way.
@@ -441,6 +514,32 @@ private:
             time_.Start(time, decimals);
         else if (!time_.Add(time, decimals))
             Fail(lineNumber_, 1, "time does not increase");
+    }
+
+    void StartRecord()
+    {
+        firstLineOfRecord_ = lineNumber_;
+        if (!sink_)
+            return;
+        time_.Reserve(sink_->RecordStart());
+        ReserveChunk();
+    }
+
+    void ReserveChunk()
+    {
+        for (std::vector<float>& column : columns_)
+            column.reserve(chunkRows_);
+    }
+
+    void PassChunk()
+    {
+        sink_->Rows(TakeColumns());
+        ReserveChunk();
+    }
+
+    std::vector<std::vector<float>> TakeColumns()
+    {
+        return std::exchange(columns_, std::vector<std::vector<float>>(columns_.size()));
     }
 
     // Reserves the rows the rest of the text is likely to hold in this record, from the length of the rows so
@@ -502,6 +601,19 @@ private:
         if (rowsInRecord_ < 2)
             Fail(firstLineOfRecord_, 1, "a record needs at least two samples to give its sample interval");
         CheckUniformTime();
+        ++records_;
+        if (sink_)
+            sink_->RecordEnd(TakeColumns(), time_.Interval(), rowsInRecord_);
+        else
+            AddRecord();
+        rowsInRecord_ = 0;
+        commentsBeforeRow_.clear();
+        recordStartBytes_ = consumedBytes_;
+        timeTextBytes_ = 0;
+    }
+
+    void AddRecord()
+    {
         std::vector<std::vector<float>> channels(columns_.size());
         for (size_t index = 0; index < columns_.size(); ++index)
         {
@@ -512,14 +624,13 @@ private:
             column = {};
         }
         recording_->AddRecord(time_.Interval(), std::move(channels));
-        rowsInRecord_ = 0;
-        commentsBeforeRow_.clear();
-        recordStartBytes_ = consumedBytes_;
-        timeTextBytes_ = 0;
     }
 
     const std::string& file_;
     const uint64_t expectedBytes_;
+    RowSink* const sink_;
+    const size_t chunkRows_;
+    size_t records_ = 0;
     uint64_t consumedBytes_ = 0;
     uint64_t recordStartBytes_ = 0;
     uint64_t timeTextBytes_ = 0;
@@ -554,10 +665,11 @@ const char* FindNewline(std::string_view text)
 
 // Cuts text handed over in pieces of any size into lines; a line cut by the end of a piece waits for the
 // rest. The encoding is told from the text's first bytes.
+template <class Lines>
 class LineSplitter
 {
 public:
-    explicit LineSplitter(RecordingTextParser& parser) : parser_(parser) {}
+    explicit LineSplitter(Lines& lines) : lines_(lines) {}
 
     void Bytes(std::string_view piece)
     {
@@ -585,10 +697,11 @@ public:
             Utf8(decoded_);
         }
         if (!carry_.empty())
-            parser_.Line(carry_);
+            lines_.Line(carry_);
     }
 
 private:
+    // The lines handed over are views of the piece or of the carried line: each is told before its text goes.
     void Utf8(std::string_view text)
     {
         if (!carry_.empty())
@@ -597,7 +710,8 @@ private:
             carry_.append(text.substr(0, end));
             if (end == std::string_view::npos)
                 return;
-            parser_.Line(carry_);
+            lines_.Line(carry_);
+            lines_.LinesExpire();
             carry_.clear();
             text.remove_prefix(end + 1);
         }
@@ -607,16 +721,129 @@ private:
             if (!end)
                 break;
             const auto length = static_cast<size_t>(end - text.data());
-            parser_.Line(text.substr(0, length));
+            lines_.Line(text.substr(0, length));
             text.remove_prefix(length + 1);
         }
+        lines_.LinesExpire();
         carry_.assign(text);
     }
 
-    RecordingTextParser& parser_;
+    Lines& lines_;
     std::optional<TextDecoder> decoder_;
     std::string decoded_;
     std::string carry_;
+};
+
+// Finds the shape of every record ahead of the parse: its rows, and its interval from its first and last time,
+// read as the parser reads them. Lines are told apart as the parser tells them, and only the first and the last
+// row of a record are read, so that it costs little more than finding the lines.
+class RecordShapeScan
+{
+public:
+    void Line(std::string_view text)
+    {
+        if (!header_)
+        {
+            header_ = !IsBlank(text) && !IsComment(text);
+            if (header_)
+                separator_ = SeparatorOf(text);
+        }
+        else if (StartsLikeARow(text))
+            Row(text);
+        else if (IsBlank(text))
+            EndRecord();
+        else if (!IsComment(text))
+            Row(text);
+    }
+
+    // The last row seen may lie in text about to be overwritten: it keeps a copy.
+    void LinesExpire()
+    {
+        if (rows_ > 0 && lastRow_.data() != kept_.data())
+        {
+            kept_.assign(lastRow_);
+            lastRow_ = kept_;
+        }
+    }
+
+    std::optional<std::vector<RecordShape>> Finish()
+    {
+        EndRecord();
+        if (!header_ || unknown_ || shapes_.empty())
+            return std::nullopt;
+        return std::move(shapes_);
+    }
+
+private:
+    void Row(std::string_view text)
+    {
+        if (rows_++ == 0)
+            first_ = TimeOfRow(text, separator_);
+        lastRow_ = text;
+    }
+
+    void EndRecord()
+    {
+        if (rows_ == 0)
+            return;
+        const std::optional<double> last = TimeOfRow(lastRow_, separator_);
+        if (rows_ < 2 || !first_ || !last)
+            unknown_ = true;
+        else
+            shapes_.push_back({GridInterval(*first_, *last, rows_), rows_});
+        rows_ = 0;
+    }
+
+    bool header_ = false;
+    bool unknown_ = false;
+    char separator_ = ',';
+    size_t rows_ = 0;
+    std::optional<double> first_;
+    std::string_view lastRow_;
+    std::string kept_;
+    std::vector<RecordShape> shapes_;
+};
+
+// A recording text file read in large blocks.
+class TextFile
+{
+public:
+    explicit TextFile(const std::string& path) : path_(path), name_(FromUtf8(path)), stream_(name_, std::ios::binary)
+    {
+        if (!stream_)
+            throw std::runtime_error(path + ": cannot open the file");
+    }
+
+    // Its size in bytes, or 0 when the system cannot tell.
+    uint64_t Size() const
+    {
+        std::error_code error;
+        const uintmax_t size = std::filesystem::file_size(name_, error);
+        return error ? 0 : size;
+    }
+
+    // Hands every block to lines and ends them; eachBlock runs before each block is read.
+    template <class Lines>
+    void ReadInto(Lines& consumer, const std::function<void()>& eachBlock)
+    {
+        LineSplitter<Lines> lines(consumer);
+        std::vector<char> block(ReadBlockBytes);
+        while (stream_)
+        {
+            if (eachBlock)
+                eachBlock();
+            stream_.read(block.data(), static_cast<std::streamsize>(block.size()));
+            lines.Bytes(std::string_view(block.data(), static_cast<size_t>(stream_.gcount())));
+        }
+        if (stream_.bad())
+            throw std::runtime_error(path_ + ": cannot read the file");
+        lines.End();
+    }
+
+private:
+    const std::string& path_;
+    std::filesystem::path name_;
+    std::ifstream stream_;
 };
 
 std::string FormatLocation(const std::string& file, size_t line, size_t column, const std::string& message)
@@ -635,7 +862,7 @@ RecordingFormatError::RecordingFormatError(const std::string& file, size_t line,
 Recording ParseRecordingText(std::string_view text, const std::string& file)
 {
     RecordingTextParser parser(file, text.size());
-    LineSplitter lines(parser);
+    LineSplitter<RecordingTextParser> lines(parser);
     lines.Bytes(text);
     lines.End();
     return parser.Finish();
@@ -643,24 +870,34 @@ Recording ParseRecordingText(std::string_view text, const std::string& file)
 
 Recording LoadRecordingFile(const std::string& path)
 {
-    const std::filesystem::path name(FromUtf8(path));
-    std::ifstream stream(name, std::ios::binary);
-    if (!stream)
-        throw std::runtime_error(path + ": cannot open the file");
-    std::error_code sizeError;
-    const uintmax_t size = std::filesystem::file_size(name, sizeError);
-    RecordingTextParser parser(path, sizeError ? 0 : size);
-    LineSplitter lines(parser);
-    std::vector<char> block(ReadBlockBytes);
-    while (stream)
-    {
-        stream.read(block.data(), static_cast<std::streamsize>(block.size()));
-        lines.Bytes(std::string_view(block.data(), static_cast<size_t>(stream.gcount())));
-    }
-    if (stream.bad())
-        throw std::runtime_error(path + ": cannot read the file");
-    lines.End();
+    TextFile file(path);
+    RecordingTextParser parser(path, file.Size());
+    file.ReadInto(parser, {});
     return parser.Finish();
+}
+
+std::optional<std::vector<RecordShape>> ScanRecordShapes(const std::string& path, const std::function<void()>& eachBlock)
+{
+    std::optional<TextFile> file;
+    try
+    {
+        file.emplace(path);
+    }
+    catch (const std::runtime_error&)
+    {
+        return std::nullopt;
+    }
+    RecordShapeScan scan;
+    file->ReadInto(scan, eachBlock);
+    return scan.Finish();
+}
+
+void ReadRecordingRows(const std::string& path, RowSink& sink, size_t chunkRows, const std::function<void()>& eachBlock)
+{
+    TextFile file(path);
+    RecordingTextParser parser(path, file.Size(), &sink, chunkRows);
+    file.ReadInto(parser, eachBlock);
+    parser.Finish();
 }
 
 } // namespace Host

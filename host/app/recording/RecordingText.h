@@ -4,6 +4,8 @@
 
 #include "host/app/recording/Recording.h"
 
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -30,5 +32,38 @@ Recording ParseRecordingText(std::string_view text, const std::string& file);
 
 // Reads a recording text file (path in UTF-8).
 Recording LoadRecordingFile(const std::string& path);
+
+// The shape of one record of a text: its rows, and the sample interval its first and last time give.
+struct RecordShape
+{
+    double interval;
+    size_t rows;
+};
+
+// The records' shapes found in a quick pass over a recording text file that reads only the first and the last
+// time of each record; nothing when the pass cannot tell them (the file does not open, a record has one row,
+// such a time is no number). The parse may still find faults the pass does not look for. eachBlock runs
+// before each block of the file is read, and may throw to stop the pass.
+std::optional<std::vector<RecordShape>> ScanRecordShapes(const std::string& path,
+                                                         const std::function<void()>& eachBlock = {});
+
+// Takes the rows of a recording text as they are parsed, a chunk at a time, in place of a recording.
+class RowSink
+{
+public:
+    virtual ~RowSink() = default;
+    virtual void Channels(const std::vector<ChannelInfo>& channels) = 0;
+    // A record starts; returns how many rows it is expected to hold (room is made for them), or 0.
+    virtual size_t RecordStart() = 0;
+    // Rows of the current record, a vector per channel.
+    virtual void Rows(std::vector<std::vector<float>> columns) = 0;
+    // The last rows of the current record, with the interval and the number of rows its times give.
+    virtual void RecordEnd(std::vector<std::vector<float>> columns, double interval, size_t rows) = 0;
+};
+
+// Parses a recording text file as LoadRecordingFile does, with its faults, but hands the rows to sink in
+// chunks of chunkRows as they are parsed; eachBlock runs before each block of the file is read.
+void ReadRecordingRows(const std::string& path, RowSink& sink, size_t chunkRows,
+                       const std::function<void()>& eachBlock = {});
 
 } // namespace Host

@@ -1,6 +1,7 @@
 // The loop analysis run from the command line on recordings of a steady ventricle: pressure in channel 1,
 // volume in channel 2, ECG in channel 3.
 #include "host/tests/module/CalcCommandRun.h"
+#include "host/app/recording/RecordingText.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include "calc/tests/SyntheticLoops.h"
@@ -18,6 +19,16 @@ constexpr const char* PressureRoute =
 constexpr const char* EcgRoute = "SistraAnalyzer(ch1, ch2, PVEcgEdpDet(cmpeakdet(shift(ch3, -0.01), 0.0005, 0.05), -1, "
                                  "-1, -1, -1), 0, 1, -1, -1, -1, -1, 0)";
 
+// Rows of the beat's pressure, volume and ECG at 1 kHz.
+void PutBeats(std::ostream& text, const CalcTesting::RealisticBeat& beat, int ticks)
+{
+    for (int tick = 0; tick < ticks; ++tick)
+    {
+        const double t = tick * 0.001;
+        text << t << ',' << beat.Pressure(t) << ',' << beat.Volume(t) << ',' << beat.Ecg(t) << '\n';
+    }
+}
+
 // Two records of whole beats sampled at 1 kHz: 10 beats of 0.8 s, then 8 beats of 0.6 s. Calculations read
 // the channels without their units' prefixes: the ECG's R waves of 1 mV are 0.001 V high.
 std::string SteadyVentricleText()
@@ -31,12 +42,7 @@ std::string SteadyVentricleText()
         if (!first)
             text << "\n";
         first = false;
-        const auto ticks = static_cast<int>(beat.beatSeconds * beats / interval + 0.5);
-        for (int tick = 0; tick < ticks; ++tick)
-        {
-            const double t = tick * interval;
-            text << t << ',' << beat.Pressure(t) << ',' << beat.Volume(t) << ',' << beat.Ecg(t) << '\n';
-        }
+        PutBeats(text, beat, static_cast<int>(beat.beatSeconds * beats / interval + 0.5));
     }
     return text.str();
 }
@@ -201,3 +207,37 @@ TEST_F(LoopAnalysisCommand, EventArgumentsOfAnotherRecordKindAreRefusedBeforeThe
         EXPECT_TRUE(output.out.empty()) << c.text;
     }
 }
+
+namespace
+{
+
+// A fault at the end of a text long enough that the analysis has run through much of it when the fault is
+// found: the fault, where it lies, is all that either command says, and nothing is printed.
+TEST(LoopAnalysisText, AFaultLateInTheTextIsAllThatIsSaid)
+{
+    std::ostringstream text;
+    text << "Time (s),LV Pressure (mmHg),LV Volume (uL),ECG (mV)\n";
+    PutBeats(text, CalcTesting::RealisticBeat{0.8}, 120000);
+    text << "120,8,x,0\n";
+    const HostTests::TemporaryFile file("late-fault.csv", text.str());
+    std::string fault;
+    try
+    {
+        Host::LoadRecordingFile(file.Path());
+    }
+    catch (const Host::RecordingFormatError& e)
+    {
+        fault = e.what();
+    }
+    ASSERT_NE(std::string::npos, fault.find(":120002:7: 'x' is not a number"));
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"calc", "--expr", PressureRoute, file.Path()}, std::vector<std::string>{"analyze", file.Path()}})
+    {
+        std::ostringstream out, err;
+        EXPECT_EQ(Host::ExitFailure, Host::RunCommandLine(args, out, err)) << args[0];
+        EXPECT_EQ("", out.str()) << args[0];
+        EXPECT_EQ("sistra " + args[0] + ": " + fault + "\n", err.str()) << args[0];
+    }
+}
+
+} // namespace

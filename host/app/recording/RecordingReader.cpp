@@ -1,0 +1,258 @@
+#include "host/app/recording/RecordingReader.h"
+
+#include <bit>
+#include <sstream>
+#include <stdexcept>
+#include <utility>
+
+namespace Host
+{
+
+namespace
+{
+
+// The reader was asked to stop.
+struct Stopped
+{
+};
+
+// The parse found a record other than the quick pass did.
+struct ShapeMismatch
+{
+};
+
+bool SameShape(const RecordShape& shape, double interval, size_t rows)
+{
+    return shape.rows == rows && std::bit_cast<uint64_t>(shape.interval) == std::bit_cast<uint64_t>(interval);
+}
+
+} // namespace
+
+RecordingReader::RecordingReader(std::string path, size_t chunkRows, ShapeScan scan)
+    : path_(std::move(path)), chunkRows_(chunkRows), scan_(std::move(scan)), live_({}),
+      thread_([this](std::stop_token stop) { Run(stop); })
+{
+}
+
+RecordingReader::~RecordingReader() = default;
+
+void RecordingReader::Run(std::stop_token stop)
+{
+    const auto check = [&] {
+        if (stop.stop_requested())
+            throw Stopped();
+    };
+    try
+    {
+        shapes_ = scan_(path_, check);
+        if (shapes_)
+        {
+            ReadRecordingRows(path_, *this, chunkRows_, check);
+            if (record_ != shapes_->size())
+                throw ShapeMismatch();
+            PostPending(true);
+            return;
+        }
+    }
+    catch (const Stopped&)
+    {
+        return;
+    }
+    catch (const ShapeMismatch&)
+    {
+    }
+    catch (...)
+    {
+        SetPhase(Phase::Failed, std::current_exception());
+        return;
+    }
+    ReadWhole();
+}
+
+void RecordingReader::ReadWhole()
+{
+    SetPhase(Phase::Falling);
+    try
+    {
+        Recording recording = LoadRecordingFile(path_);
+        std::lock_guard lock(mutex_);
+        whole_.emplace(std::move(recording));
+        phase_ = Phase::Whole;
+    }
+    catch (...)
+    {
+        SetPhase(Phase::Failed, std::current_exception());
+        return;
+    }
+    changed_.notify_all();
+}
+
+void RecordingReader::SetPhase(Phase phase, std::exception_ptr fault)
+{
+    {
+        std::lock_guard lock(mutex_);
+        phase_ = phase;
+        fault_ = fault;
+        if (phase != Phase::Streaming)
+            queue_.clear();
+    }
+    changed_.notify_all();
+}
+
+void RecordingReader::Post(Chunk chunk)
+{
+    {
+        std::lock_guard lock(mutex_);
+        queue_.push_back(std::move(chunk));
+        if (queue_.back().last)
+            phase_ = Phase::Ended;
+    }
+    changed_.notify_all();
+}
+
+void RecordingReader::PostPending(bool last)
+{
+    if (!pending_)
+        return;
+    pending_->last = last;
+    Post(std::move(*pending_));
+    pending_.reset();
+}
+
+void RecordingReader::Channels(const std::vector<ChannelInfo>& channels)
+{
+    {
+        std::lock_guard lock(mutex_);
+        channels_ = channels;
+    }
+    SetPhase(Phase::Streaming);
+}
+
+size_t RecordingReader::RecordStart()
+{
+    if (record_ == shapes_->size())
+        throw ShapeMismatch();
+    starting_ = (*shapes_)[record_++];
+    return starting_->rows;
+}
+
+void RecordingReader::Rows(std::vector<std::vector<float>> columns)
+{
+    PostPending(false);
+    Post({std::move(columns), std::exchange(starting_, std::nullopt)});
+}
+
+void RecordingReader::RecordEnd(std::vector<std::vector<float>> columns, double interval, size_t rows)
+{
+    if (!SameShape((*shapes_)[record_ - 1], interval, rows))
+        throw ShapeMismatch();
+    PostPending(false);
+    pending_ = Chunk{std::move(columns), std::exchange(starting_, std::nullopt), true};
+}
+
+bool RecordingReader::Streams()
+{
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return phase_ != Phase::Scanning; });
+    if (phase_ != Phase::Streaming && phase_ != Phase::Ended)
+        return false;
+    if (!declared_)
+        live_.DeclareChannels(channels_);
+    declared_ = true;
+    return true;
+}
+
+void RecordingReader::Feed(int64_t)
+{
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return !queue_.empty() || phase_ != Phase::Streaming; });
+    if (phase_ == Phase::Failed)
+        std::rethrow_exception(fault_);
+    if (phase_ != Phase::Streaming && phase_ != Phase::Ended)
+        throw ReadWholeFirst();
+    if (queue_.empty())
+        throw std::logic_error("rows asked for after the end of the recording");
+    Chunk chunk = std::move(queue_.front());
+    queue_.pop_front();
+    lock.unlock();
+    changed_.notify_all();
+    Append(chunk);
+}
+
+void RecordingReader::Append(Chunk& chunk)
+{
+    if (chunk.start)
+        live_.AddRecord(chunk.start->interval).Reserve(chunk.start->rows);
+    Record& record = live_.RecordAt(live_.RecordCount() - 1);
+    record.Append(std::vector<std::span<const float>>(chunk.columns.begin(), chunk.columns.end()));
+    if (chunk.recordEnd)
+        record.MarkComplete();
+    if (chunk.last)
+        live_.MarkFinished();
+}
+
+RecordingReader::Outcome RecordingReader::Settle()
+{
+    std::unique_lock lock(mutex_);
+    while (true)
+    {
+        queue_.clear();
+        changed_.notify_all();
+        if (phase_ == Phase::Ended)
+            return Outcome::Streamed;
+        if (phase_ == Phase::Failed)
+            return Outcome::Failed;
+        if (phase_ == Phase::Whole)
+            return Outcome::Whole;
+        changed_.wait(lock);
+    }
+}
+
+const Recording& RecordingReader::Whole()
+{
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return phase_ == Phase::Whole || phase_ == Phase::Failed; });
+    if (phase_ == Phase::Failed)
+        std::rethrow_exception(fault_);
+    return *whole_;
+}
+
+int RunWhileReading(const std::string& path, std::ostream& err,
+                    const std::function<int(const Recording&, SampleFeed*, std::ostream&)>& work,
+                    const std::function<int(const std::string&)>& readFailed)
+{
+    RecordingReader reader(path);
+    if (reader.Streams())
+    {
+        std::ostringstream held;
+        std::exception_ptr fault;
+        int status = 0;
+        try
+        {
+            status = work(reader.Live(), &reader, held);
+        }
+        catch (...)
+        {
+            fault = std::current_exception();
+        }
+        if (reader.Settle() == RecordingReader::Outcome::Streamed)
+        {
+            err << held.str();
+            if (fault)
+                std::rethrow_exception(fault);
+            return status;
+        }
+    }
+    const Recording* whole = nullptr;
+    try
+    {
+        whole = &reader.Whole();
+    }
+    catch (const std::exception& e)
+    {
+        return readFailed(e.what());
+    }
+    return work(*whole, nullptr, err);
+}
+
+} // namespace Host

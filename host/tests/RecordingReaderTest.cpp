@@ -1,0 +1,155 @@
+#include "host/app/recording/RecordingReader.h"
+#include "host/tests/RecordingFixtures.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <functional>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using Host::RecordingReader;
+
+// Rows of ten-millisecond steps from the given time, two channels.
+std::string Rows(int count, double from = 0.0)
+{
+    std::ostringstream text;
+    for (int row = 0; row < count; ++row)
+        text << from + row * 0.01 << ',' << row << ',' << -row * 0.5 << '\n';
+    return text.str();
+}
+
+const std::string Header = "Time (s),A (V),B (mV)\n";
+
+// Feeds the whole recording, a chunk at a time.
+const Host::Recording& FeedAll(Host::SampleFeed& feed)
+{
+    while (!feed.IsDone())
+        feed.Feed(1);
+    return feed.Live();
+}
+
+void ExpectSameRecording(const Host::Recording& expected, const Host::Recording& actual, const std::string& what)
+{
+    ASSERT_EQ(expected.Channels().size(), actual.Channels().size()) << what;
+    EXPECT_EQ(expected.Channels().back().unit, actual.Channels().back().unit) << what;
+    ASSERT_EQ(expected.RecordCount(), actual.RecordCount()) << what;
+    EXPECT_TRUE(actual.IsFinished()) << what;
+    for (size_t index = 0; index < expected.RecordCount(); ++index)
+    {
+        const Host::Record& want = expected.RecordAt(index);
+        const Host::Record& got = actual.RecordAt(index);
+        EXPECT_EQ(std::bit_cast<uint64_t>(want.SampleInterval()), std::bit_cast<uint64_t>(got.SampleInterval())) << what;
+        EXPECT_TRUE(got.IsComplete()) << what;
+        for (size_t channel = 0; channel < expected.Channels().size(); ++channel)
+            EXPECT_TRUE(std::ranges::equal(want.Samples(channel), got.Samples(channel))) << what << " record " << index;
+    }
+}
+
+// Whatever the layout, the rows handed over in chunks make the recording the whole file makes; chunks of three
+// rows cut records anywhere.
+TEST(RecordingReader, HandsOverTheRecordingTheFileHoldsChunkByChunk)
+{
+    const struct
+    {
+        const char* what;
+        std::string text;
+    } cases[] = {
+        {"one record", Header + Rows(10)},
+        {"records, comments, blank lines", "# exported\n\n" + Header + Rows(4) + "# note\n" + Rows(3, 0.04) + "\n\n# next\n" +
+                                               Rows(7, 30.0) + "\n" + Rows(2, 90.0) + "\n"},
+        {"tab separated, carriage returns, no last newline", "Time (s)\tA (V)\r\n0.000\t1\r\n0.001\t2\r\n0.002\t3"},
+        {"times the quick reading does not take", "Time (s),A (V)\n +0.5e0 ,1\n0.75,2\n1,3\n"},
+    };
+    for (const auto& [what, text] : cases)
+    {
+        const HostTests::TemporaryFile file("reader-chunks.csv", text);
+        RecordingReader reader(file.Path(), 3);
+        ASSERT_TRUE(reader.Streams()) << what;
+        ExpectSameRecording(Host::LoadRecordingFile(file.Path()), FeedAll(reader), what);
+        EXPECT_EQ(RecordingReader::Outcome::Streamed, reader.Settle()) << what;
+    }
+}
+
+// A quick pass that finds other records than the parse (a file changed while it is read) sends the reading to
+// the whole file: what was handed over does not count.
+TEST(RecordingReader, ReadsTheWholeFileWhereTheQuickPassDisagrees)
+{
+    const std::string text = Header + Rows(8) + "\n" + Rows(5, 20.0);
+    const HostTests::TemporaryFile file("reader-disagrees.csv", text);
+    const auto found = Host::ScanRecordShapes(file.Path());
+    ASSERT_TRUE(found && found->size() == 2);
+    const auto changed = [&](auto change) {
+        return [shapes = *found, change](const std::string&, const std::function<void()>&) mutable {
+            change(shapes);
+            return std::optional(shapes);
+        };
+    };
+    const struct
+    {
+        const char* what;
+        Host::ShapeScan scan;
+    } cases[] = {
+        {"an interval an ulp off", changed([](auto& s) { s[1].interval = std::nextafter(s[1].interval, 1.0); })},
+        {"a row more", changed([](auto& s) { ++s[0].rows; })},
+        {"a record fewer", changed([](auto& s) { s.pop_back(); })},
+        {"a record more", changed([](auto& s) { s.push_back(s.back()); })},
+        {"no shapes", [](const std::string&, const std::function<void()>&) { return std::optional<std::vector<Host::RecordShape>>(); }},
+    };
+    for (const auto& [what, scan] : cases)
+    {
+        RecordingReader reader(file.Path(), 2, scan);
+        if (reader.Streams())
+        {
+            EXPECT_THROW(FeedAll(reader), Host::ReadWholeFirst) << what;
+        }
+        ASSERT_EQ(RecordingReader::Outcome::Whole, reader.Settle()) << what;
+        ExpectSameRecording(Host::LoadRecordingFile(file.Path()), reader.Whole(), what);
+    }
+}
+
+// A fault anywhere in the text is all that is said, with its place, whatever the work wrote meanwhile; where the
+// quick pass cannot tell, the work runs once, over the whole recording.
+TEST(RecordingReader, RunWhileReadingReportsTheTextsFaultAlone)
+{
+    const struct
+    {
+        const char* what;
+        std::string text;
+        std::string fault; // none: the work's own output
+        int runs;
+    } cases[] = {
+        {"a fault late in the text", Header + Rows(300) + "3.0,x,1\n", ":302:5: 'x' is not a number", 1},
+        {"a record of one row", Header + Rows(300) + "\n7,1,1\n", ":303:1: a record needs at least two samples to give its sample interval", 0},
+        {"no fault", Header + Rows(300), "", 1},
+    };
+    for (const auto& [what, text, fault, runs] : cases)
+    {
+        const HostTests::TemporaryFile file("reader-fault.csv", text);
+        std::ostringstream err;
+        int calls = 0;
+        const int status = Host::RunWhileReading(
+            file.Path(), err,
+            [&](const Host::Recording& recording, Host::SampleFeed* feed, std::ostream& runErr) {
+                ++calls;
+                runErr << "work saw " << (feed ? FeedAll(*feed) : recording).RecordCount();
+                return 0;
+            },
+            [&](const std::string& message) {
+                err << message;
+                return 1;
+            });
+        EXPECT_EQ(runs, calls) << what;
+        EXPECT_EQ(fault.empty() ? 0 : 1, status) << what;
+        if (fault.empty())
+            EXPECT_EQ("work saw 1", err.str()) << what;
+        else
+            EXPECT_EQ(file.Path() + fault, err.str()) << what;
+    }
+}
+
+} // namespace
