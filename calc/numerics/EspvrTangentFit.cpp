@@ -195,50 +195,99 @@ private:
         return low;
     }
 
+    // The secants a search reads, each worked out once: those the split kept from the last search, and the
+    // four around the new split, which the distances and the next split take again.
+    class SecantMemo
+    {
+    public:
+        SecantMemo(const SecantOrder& order, size_t loop, const Split& kept, size_t keptAt)
+            : order_(order), loop_(loop), kept_(kept.bracketed ? kept.secants : nullptr), keptAt_(keptAt)
+        {
+        }
+
+        double operator()(size_t at) const
+        {
+            if (const double* known = Known(kept_, keptAt_, at))
+                return *known;
+            if (const double* known = Known(around_, aroundAt_, at))
+                return *known;
+            return order_.SecantAt(loop_, at);
+        }
+
+        // Keeps the secants at at - 2 .. at + 1 that lie in [first, end); NaN for the others.
+        void Around(size_t at, size_t first, size_t end)
+        {
+            double secants[4];
+            for (size_t slot = 0; slot < 4; ++slot)
+            {
+                const size_t place = at + slot; // two more than the secant's index
+                secants[slot] = place >= first + 2 && place < end + 2 ? (*this)(place - 2)
+                                                                      : std::numeric_limits<double>::quiet_NaN();
+            }
+            std::copy(std::begin(secants), std::end(secants), around_);
+            aroundAt_ = at;
+            haveAround_ = true;
+        }
+        const double* AroundSecants() const { return around_; }
+
+    private:
+        // The kept secant of place among the four around at; none outside them or where none is kept.
+        const double* Known(const double* secants, size_t at, size_t place) const
+        {
+            if (secants == nullptr || (secants == around_ && !haveAround_) || place + 2 < at || place + 2 >= at + 4)
+                return nullptr;
+            const double* known = secants + (place + 2 - at);
+            return std::isnan(*known) ? nullptr : known;
+        }
+
+        const SecantOrder& order_;
+        size_t loop_;
+        const double* kept_;
+        size_t keptAt_;
+        double around_[4] = {};
+        size_t aroundAt_ = 0;
+        bool haveAround_ = false;
+    };
+
     // The distance |s - k| falls while the secants s rise towards k and grows beyond it, so the closest lie
     // on either side of the split and the equally close ones next to them.
     int ClosestBySearching(size_t loop, double k, Split& split) const
     {
         const size_t first = starts_[loop], end = starts_[loop + 1];
-        const auto secant = [&](size_t at) { return SecantAt(loop, at); };
-        const size_t at = SplitPlace(first, end, first + std::min<size_t>(split.at, end - first), k, secant);
-        Remember(loop, at, split);
+        const size_t keptAt = first + std::min<size_t>(split.at, end - first);
+        SecantMemo secant(*this, loop, split, keptAt);
+        const size_t at = SplitPlace(first, end, keptAt, k, secant);
+        secant.Around(at, first, end);
         const auto distance = [&](size_t at) { return std::fabs(secant(at) - k); };
         const double infinite = std::numeric_limits<double>::infinity();
         const double below = at != first ? distance(at - 1) : infinite;
         const double above = at != end ? distance(at) : infinite;
         const double closest = std::min(below, above);
-        if (!(closest < infinite))
-            return 0;
         auto best = std::numeric_limits<uint32_t>::max();
-        if (below == closest)
+        if (below == closest && closest < infinite)
             for (size_t next = at - 1;; --next)
             {
                 best = std::min(best, samples_[next]);
                 if (next == first || distance(next - 1) != closest)
                     break;
             }
-        if (above == closest)
+        if (above == closest && closest < infinite)
             for (size_t next = at;; ++next)
             {
                 best = std::min(best, samples_[next]);
                 if (next + 1 == end || distance(next + 1) != closest)
                     break;
             }
-        return static_cast<int>(best);
+        Remember(loop, at, secant.AroundSecants(), split);
+        return closest < infinite ? static_cast<int>(best) : 0;
     }
 
-    void Remember(size_t loop, size_t at, Split& split) const
+    void Remember(size_t loop, size_t at, const double* secants, Split& split) const
     {
         const size_t first = starts_[loop], end = starts_[loop + 1];
         split.at = static_cast<uint32_t>(at - first);
         split.bracketed = true;
-        for (size_t slot = 0; slot < 4; ++slot)
-        {
-            const size_t place = at + slot; // two more than the secant's index
-            split.secants[slot] = place >= first + 2 && place < end + 2 ? SecantAt(loop, place - 2)
-                                                                          : std::numeric_limits<double>::quiet_NaN();
-        }
+        std::copy(secants, secants + 4, split.secants);
         split.corners[0] = CornerOf(loops_[loop], at > first ? static_cast<int>(samples_[at - 1]) : 0);
         split.corners[1] = CornerOf(loops_[loop], at < end ? static_cast<int>(samples_[at]) : 0);
     }
