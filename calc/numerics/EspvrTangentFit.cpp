@@ -33,16 +33,18 @@ struct Corner
     float pressures[2] = {};
 };
 
-Corner CornerOf(const TangentFitLoop& loop, int i)
+using Samples = std::span<const TangentFitSamples::Sample>;
+
+Corner CornerOf(Samples loop, int i)
 {
     Corner corner;
     corner.index = i;
-    corner.volumes[1] = loop.volumes[i];
-    corner.pressures[1] = loop.pressures[i];
+    corner.volumes[1] = loop[i].volume;
+    corner.pressures[1] = loop[i].pressure;
     if (i >= 1)
     {
-        corner.volumes[0] = loop.volumes[i - 1];
-        corner.pressures[0] = loop.pressures[i - 1];
+        corner.volumes[0] = loop[i - 1].volume;
+        corner.pressures[0] = loop[i - 1].pressure;
     }
     return corner;
 }
@@ -56,12 +58,12 @@ struct TouchingPoint
 
 // The secant from sample i - 1 to sample i; none where the volume does not move or a value is missing
 // (such a secant is never the closest).
-std::optional<double> Secant(const TangentFitLoop& loop, size_t i)
+std::optional<double> Secant(Samples loop, size_t i)
 {
-    const double dV = static_cast<double>(loop.volumes[i]) - loop.volumes[i - 1];
+    const double dV = static_cast<double>(loop[i].volume) - loop[i - 1].volume;
     if (dV == 0.0 || std::isnan(dV))
         return std::nullopt;
-    const double secant = (static_cast<double>(loop.pressures[i]) - loop.pressures[i - 1]) / dV;
+    const double secant = (static_cast<double>(loop[i].pressure) - loop[i - 1].pressure) / dV;
     return std::isfinite(secant) ? std::optional(secant) : std::nullopt;
 }
 
@@ -71,15 +73,20 @@ std::optional<double> Secant(const TangentFitLoop& loop, size_t i)
 class SecantOrder
 {
 public:
-    explicit SecantOrder(const std::vector<TangentFitLoop>& loops) : loops_(loops)
+    explicit SecantOrder(const TangentFitSamples& loops) : loops_(loops)
     {
-        starts_.reserve(loops.size() + 1);
+        starts_.reserve(loops.LoopCount() + 1);
         starts_.push_back(0);
+        size_t total = 0;
+        for (size_t j = 0; j < loops.LoopCount(); ++j)
+            total += loops.Loop(j).size();
+        samples_.reserve(total);
         std::vector<std::pair<double, uint32_t>> secants;
-        for (const TangentFitLoop& loop : loops)
+        for (size_t j = 0; j < loops.LoopCount(); ++j)
         {
+            const Samples loop = loops.Loop(j);
             secants.clear();
-            for (size_t i = 1; i < loop.volumes.size(); ++i)
+            for (size_t i = 1; i < loop.size(); ++i)
                 if (const auto secant = Secant(loop, i))
                     secants.emplace_back(*secant, static_cast<uint32_t>(i));
             std::sort(secants.begin(), secants.end());
@@ -105,7 +112,7 @@ public:
     Corner Closest(size_t loop, double k, Split& split) const
     {
         if (!std::isfinite(k))
-            return CornerOf(loops_[loop], 0);
+            return CornerOf(loops_.Loop(loop), 0);
         if (split.bracketed)
             if (const std::optional<int> found = ClosestInBracket(k, split))
                 return Kept(loop, *found, split);
@@ -118,10 +125,10 @@ private:
         for (const Corner& corner : split.corners)
             if (corner.index == sample)
                 return corner;
-        return CornerOf(loops_[loop], sample);
+        return CornerOf(loops_.Loop(loop), sample);
     }
 
-    double SecantAt(size_t loop, size_t at) const { return *Secant(loops_[loop], samples_[at]); }
+    double SecantAt(size_t loop, size_t at) const { return *Secant(loops_.Loop(loop), samples_[at]); }
 
     // The answer from the split's own secants, as ClosestBySearching would find it; none when k has left
     // them or more secants than these lie equally close.
@@ -288,11 +295,11 @@ private:
         split.at = static_cast<uint32_t>(at - first);
         split.bracketed = true;
         std::copy(secants, secants + 4, split.secants);
-        split.corners[0] = CornerOf(loops_[loop], at > first ? static_cast<int>(samples_[at - 1]) : 0);
-        split.corners[1] = CornerOf(loops_[loop], at < end ? static_cast<int>(samples_[at]) : 0);
+        split.corners[0] = CornerOf(loops_.Loop(loop), at > first ? static_cast<int>(samples_[at - 1]) : 0);
+        split.corners[1] = CornerOf(loops_.Loop(loop), at < end ? static_cast<int>(samples_[at]) : 0);
     }
 
-    const std::vector<TangentFitLoop>& loops_;
+    const TangentFitSamples& loops_;
     std::vector<uint32_t> samples_;  // loop j's samples i >= 1 with a secant: [starts_[j], starts_[j + 1])
     std::vector<size_t> starts_;
 };
@@ -318,10 +325,10 @@ TouchingPoint TouchingPointOf(const Corner& corner, double k, double d)
 }
 
 // splits: each loop's split of its secants at the last k asked for (see SecantOrder::Split).
-void Deviates(const std::vector<TangentFitLoop>& loops, const SecantOrder& order, std::vector<SecantOrder::Split>& splits,
+void Deviates(const TangentFitSamples& loops, const SecantOrder& order, std::vector<SecantOrder::Split>& splits,
     double k, double d, double* deviates, TangentPoints* touching)
 {
-    for (size_t j = 0; j < loops.size(); ++j)
+    for (size_t j = 0; j < loops.LoopCount(); ++j)
     {
         const TouchingPoint point = TouchingPointOf(order.Closest(j, k, splits[j]), k, d);
         deviates[j] = point.pressure - (k * point.volume + d);
@@ -336,7 +343,7 @@ void Deviates(const std::vector<TangentFitLoop>& loops, const SecantOrder& order
 
 struct FitData
 {
-    const std::vector<TangentFitLoop>& loops;
+    const TangentFitSamples& loops;
     const SecantOrder order;
     std::vector<SecantOrder::Split> splits;
 };
@@ -356,16 +363,54 @@ bool UsableLoops(const std::vector<TangentFitLoop>& loops)
     return true;
 }
 
+bool UsableLoops(const TangentFitSamples& loops)
+{
+    for (size_t j = 0; j < loops.LoopCount(); ++j)
+        if (loops.Loop(j).empty())
+            return false;
+    return true;
+}
+
+TangentFitSamples InOneBlock(const std::vector<TangentFitLoop>& loops)
+{
+    TangentFitSamples block;
+    size_t total = 0;
+    for (const TangentFitLoop& loop : loops)
+        total += loop.volumes.size();
+    block.Reserve(total);
+    for (const TangentFitLoop& loop : loops)
+        block.AddLoop(loop);
+    return block;
+}
+
 } // namespace
+
+void TangentFitSamples::AddLoop(const float* pressures, const float* volumes, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        samples_.push_back({volumes[i], pressures[i]});
+    ends_.push_back(samples_.size());
+}
 
 void TangentDeviates(const std::vector<TangentFitLoop>& loops, double k, double d, double* deviates,
     TangentPoints* touching)
 {
-    std::vector<SecantOrder::Split> splits(loops.size());
+    TangentDeviates(InOneBlock(loops), k, d, deviates, touching);
+}
+
+void TangentDeviates(const TangentFitSamples& loops, double k, double d, double* deviates, TangentPoints* touching)
+{
+    std::vector<SecantOrder::Split> splits(loops.LoopCount());
     Deviates(loops, SecantOrder(loops), splits, k, d, deviates, touching);
 }
 
 bool FitEspvrTangentLine(const std::vector<TangentFitLoop>& loops, const std::array<double, 2>& start,
+    std::array<double, 2>& fitted, TangentPoints* touching)
+{
+    return UsableLoops(loops) && FitEspvrTangentLine(InOneBlock(loops), start, fitted, touching);
+}
+
+bool FitEspvrTangentLine(const TangentFitSamples& loops, const std::array<double, 2>& start,
     std::array<double, 2>& fitted, TangentPoints* touching)
 {
     if (!std::isfinite(start[kSlope]) || !std::isfinite(start[kIntercept]) || !UsableLoops(loops))
@@ -375,8 +420,8 @@ bool FitEspvrTangentLine(const std::vector<TangentFitLoop>& loops, const std::ar
     mp_par pars[2];
     pars[kSlope].side = 0;
     pars[kIntercept].side = 0;
-    const int m = static_cast<int>(loops.size());
-    FitData data{loops, SecantOrder(loops), std::vector<SecantOrder::Split>(loops.size())};
+    const int m = static_cast<int>(loops.LoopCount());
+    FitData data{loops, SecantOrder(loops), std::vector<SecantOrder::Split>(loops.LoopCount())};
     const int status = mpfit(TangentResidual, m, 2, params.data(), pars, nullptr, &data, nullptr);
     fitted = params;
     if (status <= 0)

@@ -2,8 +2,11 @@
 // the loop's own slope equals k.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace Sistra
@@ -15,6 +18,38 @@ struct TangentFitLoop
     std::vector<float> pressures;
     std::vector<float> volumes;
     std::int32_t reserved = 0;
+};
+
+// Many loops' end-systolic parts in one block, loop after loop, each sample's volume beside its pressure:
+// a recording's loops are too many for a pair of vectors each, and the fit reads both values of a sample.
+class TangentFitSamples
+{
+public:
+    struct Sample
+    {
+        float volume = 0.0f;
+        float pressure = 0.0f;
+    };
+
+    // Room for this many samples in all, so that a recording's loops are gathered without moving them.
+    void Reserve(std::size_t samples) { samples_.reserve(samples); }
+    // Appends a loop of the first count samples of both.
+    void AddLoop(const float* pressures, const float* volumes, std::size_t count);
+    // Appends the samples both of the loop's vectors hold.
+    void AddLoop(const TangentFitLoop& loop)
+    {
+        AddLoop(loop.pressures.data(), loop.volumes.data(), std::min(loop.pressures.size(), loop.volumes.size()));
+    }
+    std::size_t LoopCount() const { return ends_.size(); }
+    std::span<const Sample> Loop(std::size_t j) const
+    {
+        const std::size_t begin = j == 0 ? 0 : ends_[j - 1];
+        return {samples_.data() + begin, ends_[j] - begin};
+    }
+
+private:
+    std::vector<Sample> samples_;
+    std::vector<std::size_t> ends_; // loop j's samples end here
 };
 
 // Where the fitted line touches each loop: the (blended) point and the index of the sample before it.
@@ -35,6 +70,10 @@ void TangentDeviates(const std::vector<TangentFitLoop>& loops, double k, double 
 // False, leaving everything untouched, for a non-finite start or a loop without samples or with
 // pressures and volumes of different lengths.
 bool FitEspvrTangentLine(const std::vector<TangentFitLoop>& loops, const std::array<double, 2>& start,
+    std::array<double, 2>& fitted, TangentPoints* touching = nullptr);
+// The same over loops in one block; the fit is false as well for a loop without samples.
+void TangentDeviates(const TangentFitSamples& loops, double k, double d, double* deviates, TangentPoints* touching);
+bool FitEspvrTangentLine(const TangentFitSamples& loops, const std::array<double, 2>& start,
     std::array<double, 2>& fitted, TangentPoints* touching = nullptr);
 
 } // namespace Sistra

@@ -279,12 +279,16 @@ int32_t TangentSmoothingWindow(int32_t segmentLength)
     return window % 2 == 0 ? window + 1 : window;
 }
 
-bool CutTangentSegment(const std::vector<float>& pressures, const std::vector<float>& volumes, double ved,
-    double ped, double volumeScale, TangentSegment& segment)
+namespace
+{
+
+// The corner of a segment and where the segment ends; none for fewer than two samples.
+std::optional<std::size_t> CutAt(const std::vector<float>& pressures, const std::vector<float>& volumes, double ved,
+    double ped, double volumeScale, TangentCorner& cut)
 {
     const std::size_t count = std::min(pressures.size(), volumes.size());
     if (count < 2)
-        return false;
+        return std::nullopt;
     std::size_t corner = 0;
     double farthest = 0.0;
     for (std::size_t i = 0; i < count; ++i)
@@ -301,35 +305,76 @@ bool CutTangentSegment(const std::vector<float>& pressures, const std::vector<fl
     // The corner needs a sample before it to give the loop's direction there.
     if (corner == 0)
         corner = 1;
-    segment.cornerVolume = volumes[corner];
-    segment.cornerPressure = pressures[corner];
-    segment.towardsPreviousVolume = static_cast<double>(volumes[corner - 1]) - volumes[corner];
-    segment.towardsPreviousPressure = static_cast<double>(pressures[corner - 1]) - pressures[corner];
+    cut.cornerVolume = volumes[corner];
+    cut.cornerPressure = pressures[corner];
+    cut.towardsPreviousVolume = static_cast<double>(volumes[corner - 1]) - volumes[corner];
+    cut.towardsPreviousPressure = static_cast<double>(pressures[corner - 1]) - pressures[corner];
     std::size_t end = corner;
-    while (end < count && pressures[end] >= SegmentEndShare * segment.cornerPressure)
+    while (end < count && pressures[end] >= SegmentEndShare * cut.cornerPressure)
         ++end;
-    segment.loop.pressures.assign(pressures.begin(), pressures.begin() + static_cast<std::ptrdiff_t>(end));
-    segment.loop.volumes.assign(volumes.begin(), volumes.begin() + static_cast<std::ptrdiff_t>(end));
+    return end;
+}
+
+} // namespace
+
+bool CutTangentSegment(const std::vector<float>& pressures, const std::vector<float>& volumes, double ved,
+    double ped, double volumeScale, TangentSegment& segment)
+{
+    const std::optional<std::size_t> end = CutAt(pressures, volumes, ved, ped, volumeScale, segment);
+    if (!end)
+        return false;
+    segment.loop.pressures.assign(pressures.begin(), pressures.begin() + static_cast<std::ptrdiff_t>(*end));
+    segment.loop.volumes.assign(volumes.begin(), volumes.begin() + static_cast<std::ptrdiff_t>(*end));
     return true;
 }
 
-bool FitTangentRelation(std::vector<TangentSegment> segments, FittedLine& line, TangentPoints& touching)
+bool AddTangentSegment(const std::vector<float>& pressures, const std::vector<float>& volumes, double ved,
+    double ped, double volumeScale, TangentSegments& segments)
+{
+    TangentCorner corner;
+    const std::optional<std::size_t> end = CutAt(pressures, volumes, ved, ped, volumeScale, corner);
+    if (!end)
+        return false;
+    if (segments.samples.LoopCount() == 0)
+        segments.first = corner;
+    segments.samples.AddLoop(pressures.data(), volumes.data(), *end);
+    return true;
+}
+
+bool FitTangentRelation(const std::vector<TangentSegment>& segments, FittedLine& line, TangentPoints& touching)
+{
+    TangentSegments block;
+    if (!segments.empty())
+        block.first = segments.front();
+    std::size_t total = 0;
+    for (const TangentSegment& segment : segments)
+    {
+        // A loop whose pressures and volumes differ in length gives no fit.
+        if (segment.loop.pressures.size() != segment.loop.volumes.size())
+        {
+            touching = {};
+            return false;
+        }
+        total += segment.loop.volumes.size();
+    }
+    block.samples.Reserve(total);
+    for (const TangentSegment& segment : segments)
+        block.samples.AddLoop(segment.loop);
+    return FitTangentRelation(block, line, touching);
+}
+
+bool FitTangentRelation(const TangentSegments& segments, FittedLine& line, TangentPoints& touching)
 {
     touching = {};
-    if (segments.size() < 2)
+    if (segments.samples.LoopCount() < 2)
         return false;
-    const TangentSegment& first = segments.front();
+    const TangentCorner& first = segments.first;
     const double slope =
         TangentStartSteepening * first.towardsPreviousPressure / first.towardsPreviousVolume;
     const std::array<double, 2> start = {slope, first.cornerPressure - slope * first.cornerVolume};
-    std::vector<TangentFitLoop> loops;
-    loops.reserve(segments.size());
-    // The samples move to the fit: a recording's segments are the largest thing the relations hold.
-    for (TangentSegment& segment : segments)
-        loops.push_back(std::move(segment.loop));
     std::array<double, 2> fitted{};
     TangentPoints points;
-    if (!FitEspvrTangentLine(loops, start, fitted, &points))
+    if (!FitEspvrTangentLine(segments.samples, start, fitted, &points))
         return false;
     line.slope = fitted[0];
     line.intercept = fitted[1];

@@ -95,14 +95,26 @@ bool SolveBySecant(const std::function<double(double)>& g, double x0, double x1,
 // The smoothing window of a tangent segment: a quarter of its length, made odd.
 int32_t TangentSmoothingWindow(int32_t segmentLength);
 
-// One loop's segment for the tangent fit, cut from its (smoothed) samples after end diastole.
-struct TangentSegment
+// Where a loop's segment for the tangent fit turns: the sample farthest from end diastole.
+struct TangentCorner
 {
-    TangentFitLoop loop;
     double cornerVolume = 0.0;
     double cornerPressure = 0.0;
     double towardsPreviousVolume = 0.0;   // from the corner to the sample before it
     double towardsPreviousPressure = 0.0;
+};
+
+// One loop's segment for the tangent fit, cut from its (smoothed) samples after end diastole.
+struct TangentSegment : TangentCorner
+{
+    TangentFitLoop loop;
+};
+
+// Many loops' segments: their samples in one block, and the corner of the first, where the fit starts.
+struct TangentSegments
+{
+    TangentFitSamples samples;
+    TangentCorner first;
 };
 
 // The corner is the sample farthest from the end-diastolic point (ved, ped) with volumes scaled by
@@ -110,10 +122,14 @@ struct TangentSegment
 // pressure falls below 0.6 of the corner's. False when fewer than two samples are given.
 bool CutTangentSegment(const std::vector<float>& pressures, const std::vector<float>& volumes, double ved,
     double ped, double volumeScale, TangentSegment& segment);
+// The same segment added to segments; false, adding nothing, when fewer than two samples are given.
+bool AddTangentSegment(const std::vector<float>& pressures, const std::vector<float>& volumes, double ved,
+    double ped, double volumeScale, TangentSegments& segments);
 
 // The line touching every segment: started from the first segment's corner, fitted by the tangent-line
 // fit; r squared of the touching points by least squares. False for fewer than two segments or a
 // failed fit (line untouched); touching then holds nothing.
-bool FitTangentRelation(std::vector<TangentSegment> segments, FittedLine& line, TangentPoints& touching);
+bool FitTangentRelation(const std::vector<TangentSegment>& segments, FittedLine& line, TangentPoints& touching);
+bool FitTangentRelation(const TangentSegments& segments, FittedLine& line, TangentPoints& touching);
 
 } // namespace Sistra

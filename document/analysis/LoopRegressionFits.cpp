@@ -136,50 +136,73 @@ bool SistraData::ReadSegment(int32_t channel, int32_t block, int32_t startTick, 
     return ChannelSegmentReader(owner_.HostDocument()).Read(channel, block, startTick, samples);
 }
 
-bool SistraData::CollectTangentSegments(std::vector<TangentSegment>& segments, std::vector<int32_t>& loopTicks,
-                                        std::vector<int32_t>& segmentStarts)
+// An included loop's stretch for the tangent segment and what the segment is cut by.
+struct SistraData::TangentLoop
 {
-    const AnalysisSettings settings = owner_.Settings();
-    bool readable = true;
-    ChannelSegmentReader reader(owner_.HostDocument());
-    // A loop's samples, kept between loops so that each loop reuses the room the last one made.
-    std::vector<float> volumes, pressures, smoothVolumes, smoothPressures;
-    ForEachIncludedLoop([&](uint32_t loop, const SistraEvent& record) {
-        const auto position = pressureLoops_.GetLoopPosition(loop);
-        if (!readable || !position)
-            return;
+    int32_t block = 0;
+    int32_t firstTick = 0;
+    int32_t start = 0;
+    int32_t end = 0;
+    double ved = 0.0;
+    double ped = 0.0;
+    double volumeScale = 0.0;
+};
+
+std::vector<SistraData::TangentLoop> SistraData::TangentLoops()
+{
+    std::vector<TangentLoop> loops;
+    for (uint32_t loop = 0; loop < GetLoopCount(); ++loop)
+    {
+        SistraEvent record;
+        int32_t block = 0;
+        if (!pressureLoops_.GetLoopRecordIncluded(loop, record, block) || record.state != LoopStateValid)
+            continue;
         // The segment runs from the loop's dP/dt maximum to its pressure minimum, or a quarter of the loop.
         const int32_t start = record.firstTick + std::max(record.dpdtMaxIndex, 0);
         int32_t end = record.firstTick + record.pminIndex;
         if (end < start)
             end = start + (record.endTick - record.firstTick) / SegmentShareOfLoop;
-        volumes.resize(static_cast<std::size_t>(end - start));
+        const double scale = std::fabs((record.pmax - record.pmin) / (record.vmax - record.vmin));
+        loops.push_back({block, record.firstTick, start, end, record.ved, record.ped, scale});
+    }
+    return loops;
+}
+
+bool SistraData::CollectTangentSegments(TangentSegments& segments, std::vector<int32_t>& loopTicks,
+                                        std::vector<int32_t>& segmentStarts)
+{
+    const AnalysisSettings settings = owner_.Settings();
+    ChannelSegmentReader reader(owner_.HostDocument());
+    const std::vector<TangentLoop> loops = TangentLoops();
+    // Room for the longest segments the stretches can give: the samples are gathered without moving.
+    std::size_t room = 0;
+    for (const TangentLoop& loop : loops)
+        room += static_cast<std::size_t>(loop.end - loop.start);
+    segments.samples.Reserve(room);
+    // A loop's samples, kept between loops so that each loop reuses the room the last one made.
+    std::vector<float> volumes, pressures, smoothVolumes, smoothPressures;
+    for (const TangentLoop& loop : loops)
+    {
+        volumes.resize(static_cast<std::size_t>(loop.end - loop.start));
         pressures.resize(volumes.size());
-        if (!reader.Read(settings.volumeChannel, position->record, start, volumes) ||
-            !reader.Read(settings.pressureChannel, position->record, start, pressures))
-        {
-            readable = false;
-            return;
-        }
+        if (!reader.Read(settings.volumeChannel, loop.block, loop.start, volumes) ||
+            !reader.Read(settings.pressureChannel, loop.block, loop.start, pressures))
+            return false;
         const std::size_t count = std::min(volumes.size(), pressures.size());
         volumes.resize(count);
         pressures.resize(count);
-        const int32_t window = TangentSmoothingWindow(end - start);
+        const int32_t window = TangentSmoothingWindow(loop.end - loop.start);
         // A segment too short for its smoothing window cannot give a corner with its direction.
         if (window > static_cast<int32_t>(count))
-            return;
+            continue;
         if (!RunHostCalcOnSamples(window, 0, volumes, smoothVolumes, filter_) ||
-            !RunHostCalcOnSamples(window, 0, pressures, smoothPressures, filter_))
-            return;
-        const double scale = std::fabs((record.pmax - record.pmin) / (record.vmax - record.vmin));
-        TangentSegment segment;
-        if (!CutTangentSegment(smoothPressures, smoothVolumes, record.ved, record.ped, scale, segment))
-            return;
-        segments.push_back(std::move(segment));
-        loopTicks.push_back(record.firstTick);
-        segmentStarts.push_back(start);
-    });
-    return readable;
+            !RunHostCalcOnSamples(window, 0, pressures, smoothPressures, filter_) ||
+            !AddTangentSegment(smoothPressures, smoothVolumes, loop.ved, loop.ped, loop.volumeScale, segments))
+            continue;
+        loopTicks.push_back(loop.firstTick);
+        segmentStarts.push_back(loop.start);
+    }
+    return true;
 }
 
 bool SistraData::FitEspvrTangent(FittedLine& line)
@@ -195,14 +218,14 @@ bool SistraData::FitEspvrTangent(FittedLine& line)
     ClearTangentCache();
     if (!owner_.HostDocument() || GetLoopCount() == 0)
         return false;
-    std::vector<TangentSegment> segments;
+    TangentSegments segments;
     std::vector<int32_t> loopTicks, segmentStarts;
     const bool readable = CollectTangentSegments(segments, loopTicks, segmentStarts);
     tangentDone_ = true;
     TangentPoints touching;
     FittedLine fitted;
-    const std::size_t count = segments.size();
-    if (!readable || !FitTangentRelation(std::move(segments), fitted, touching) || touching.indices.size() != count)
+    const std::size_t count = segments.samples.LoopCount();
+    if (!readable || !FitTangentRelation(segments, fitted, touching) || touching.indices.size() != count)
         return false;
     line = fitted;
     for (std::size_t i = 0; i < count; ++i)

@@ -219,7 +219,9 @@ private:
     LoopPoints DisplayPoints(bool raw, bool endSystolic);
     bool FitRecordedLine(FittedLine& line, double SistraEvent::*x, double SistraEvent::*y);
     std::optional<double> TangentValue(int32_t parameter, const SistraEvent& loop, const DisplayFactors& factors);
-    bool CollectTangentSegments(std::vector<TangentSegment>& segments, std::vector<int32_t>& loopTicks,
+    struct TangentLoop;
+    std::vector<TangentLoop> TangentLoops();
+    bool CollectTangentSegments(TangentSegments& segments, std::vector<int32_t>& loopTicks,
                                 std::vector<int32_t>& segmentStarts);
     std::optional<ParameterSummary> Summarise(StatisticsMap& map, int32_t parameter, bool pva);
     bool ReadSegment(int32_t channel, int32_t block, int32_t startTick, std::vector<float>& samples);

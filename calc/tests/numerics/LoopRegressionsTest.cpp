@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 using namespace Sistra;
 
@@ -280,6 +281,33 @@ TEST(LoopRegressions, TangentRelationOfLoopsTouchingALine)
     segments.resize(1);
     EXPECT_FALSE(FitTangentRelation(segments, line, touching));
     EXPECT_TRUE(touching.indices.empty());
+}
+
+TEST(LoopRegressions, SegmentsAddedInOneBlockFitAsCutSegmentsDo)
+{
+    // Loops past their corner and back, a little apart: both ways of gathering them give the same doubles.
+    std::vector<TangentSegment> cut;
+    TangentSegments block;
+    for (int j = 0; j < 5; ++j)
+    {
+        std::vector<float> v, p;
+        for (int i = 0; i < 30; ++i)
+        {
+            v.push_back(static_cast<float>(100 - 2 * i + j));
+            p.push_back(static_cast<float>(10 + 110 * std::sin(i / 12.0) + 3 * j + (i * 7 + j) % 3));
+        }
+        ASSERT_TRUE(CutTangentSegment(p, v, 100.0 + j, 10.0, 1.0, cut.emplace_back()));
+        ASSERT_TRUE(AddTangentSegment(p, v, 100.0 + j, 10.0, 1.0, block));
+    }
+    EXPECT_FALSE(AddTangentSegment({1.0f}, {2.0f}, 100.0, 10.0, 1.0, block));
+    FittedLine fromCut, fromBlock;
+    TangentPoints touchedCut, touchedBlock;
+    ASSERT_TRUE(FitTangentRelation(cut, fromCut, touchedCut));
+    ASSERT_TRUE(FitTangentRelation(block, fromBlock, touchedBlock));
+    EXPECT_EQ(std::tie(fromCut.slope, fromCut.intercept, fromCut.fit),
+        std::tie(fromBlock.slope, fromBlock.intercept, fromBlock.fit));
+    EXPECT_EQ(touchedCut.indices, touchedBlock.indices);
+    EXPECT_EQ(touchedCut.pressures, touchedBlock.pressures);
 }
 
 TEST(LoopRegressions, TangentRelationWithoutSpreadInTheTouchingPointsHasNoRSquared)
