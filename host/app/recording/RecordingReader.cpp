@@ -21,9 +21,10 @@ struct ShapeMismatch
 {
 };
 
-bool SameShape(const RecordShape& shape, double interval, size_t rows)
+bool SameShape(const RecordShape& a, const RecordShape& b)
 {
-    return shape.rows == rows && std::bit_cast<uint64_t>(shape.interval) == std::bit_cast<uint64_t>(interval);
+    return a.rows == b.rows && std::bit_cast<uint64_t>(a.interval) == std::bit_cast<uint64_t>(b.interval) &&
+           std::bit_cast<uint64_t>(a.last) == std::bit_cast<uint64_t>(b.last);
 }
 
 } // namespace
@@ -128,12 +129,12 @@ void RecordingReader::Channels(const std::vector<ChannelInfo>& channels)
     SetPhase(Phase::Streaming);
 }
 
-size_t RecordingReader::RecordStart()
+RecordShape RecordingReader::RecordStart()
 {
     if (record_ == shapes_->size())
         throw ShapeMismatch();
     starting_ = (*shapes_)[record_++];
-    return starting_->rows;
+    return *starting_;
 }
 
 void RecordingReader::Rows(std::vector<std::vector<float>> columns)
@@ -142,9 +143,9 @@ void RecordingReader::Rows(std::vector<std::vector<float>> columns)
     Post({std::move(columns), std::exchange(starting_, std::nullopt)});
 }
 
-void RecordingReader::RecordEnd(std::vector<std::vector<float>> columns, double interval, size_t rows)
+void RecordingReader::RecordEnd(std::vector<std::vector<float>> columns, const RecordShape& shape)
 {
-    if (!SameShape((*shapes_)[record_ - 1], interval, rows))
+    if (!SameShape((*shapes_)[record_ - 1], shape))
         throw ShapeMismatch();
     PostPending(false);
     pending_ = Chunk{std::move(columns), std::exchange(starting_, std::nullopt), true};

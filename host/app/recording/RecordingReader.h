@@ -92,9 +92,9 @@ private:
     void PostPending(bool last);
     void SetPhase(Phase phase, std::exception_ptr fault = nullptr);
     void Channels(const std::vector<ChannelInfo>& channels) override;
-    size_t RecordStart() override;
+    RecordShape RecordStart() override;
     void Rows(std::vector<std::vector<float>> columns) override;
-    void RecordEnd(std::vector<std::vector<float>> columns, double interval, size_t rows) override;
+    void RecordEnd(std::vector<std::vector<float>> columns, const RecordShape& shape) override;
 
     const std::string path_;
     const size_t chunkRows_;

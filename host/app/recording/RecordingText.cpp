@@ -226,6 +226,15 @@ double GridInterval(double first, double last, size_t rows)
     return (last - first) / static_cast<double>(rows - 1);
 }
 
+// A stamp may be off by its own rounding (half a unit of the last printed digit) and the grid by the rounding
+// of its two ends (another half unit); stamps printed finer than that are held to a millionth of the interval.
+double GridTolerance(int decimals, double first, double last, double interval)
+{
+    const double unit = std::pow(10.0, -std::min(decimals, DBL_DIG + 3));
+    const double rounding = TimeRoundingUlps * DBL_EPSILON * std::max(std::abs(first), std::abs(last));
+    return std::max(unit, RelativeTimeTolerance * interval) + rounding;
+}
+
 // The uniform time grid of one record. Its interval comes from the record's span, known only at its end;
 // meanwhile each stamp is kept as a float residual from a provisional grid whose interval is re-estimated
 // at every power-of-two row, so that the residuals stay within a few units of the stamps' last digit and a
@@ -233,13 +242,19 @@ double GridInterval(double first, double last, size_t rows)
 class TimeGrid
 {
 public:
+    // The next record's shape is known ahead: its stamps are checked as they come, and none is kept.
+    void Expect(const RecordShape& shape) { expected_ = shape; }
+
     void Start(double time, int decimals)
     {
         first_ = last_ = time;
         rows_ = 1;
         decimals_ = decimals;
-        residuals_.assign(1, 0.0f);
         provisional_.clear();
+        if (expected_)
+            StartWatch();
+        else
+            residuals_.assign(1, 0.0f);
     }
 
     // False when the stamp does not come after the first.
@@ -249,7 +264,11 @@ public:
             return false;
         if ((rows_ & (rows_ - 1)) == 0) // a power of two
             provisional_.push_back((time - first_) / static_cast<double>(rows_));
-        residuals_.push_back(static_cast<float>((time - first_) - static_cast<double>(rows_) * provisional_.back()));
+        const auto residual = static_cast<float>((time - first_) - static_cast<double>(rows_) * provisional_.back());
+        if (expected_)
+            Watch(residual);
+        else
+            residuals_.push_back(residual);
         decimals_ = std::max(decimals_, decimals);
         last_ = time;
         ++rows_;
@@ -262,24 +281,26 @@ public:
     size_t Rows() const { return rows_; }
     double Interval() const { return GridInterval(first_, last_, rows_); }
 
-    // A stamp may be off by its own rounding (half a unit of the last printed digit) and the grid by the
-    // rounding of its two ends (another half unit); stamps printed finer than that are held to a millionth
-    // of the interval.
-    double Tolerance() const
+    double Tolerance() const { return GridTolerance(decimals_, first_, last_, Interval()); }
+
+    // Whether the record came out as expected; a record that did not is not judged here.
+    bool MetExpectation() const
     {
-        const double unit = std::pow(10.0, -std::min(decimals_, DBL_DIG + 3));
-        const double rounding = TimeRoundingUlps * DBL_EPSILON * std::max(std::abs(first_), std::abs(last_));
-        return std::max(unit, RelativeTimeTolerance * Interval()) + rounding;
+        return !expected_ || (expected_->rows == rows_ && SameBits(expected_->interval, Interval()) &&
+                              SameBits(expected_->last, last_));
     }
 
-    // The row farthest off the grid and how far, when it is off by more than the tolerance.
+    // The first row off the grid by more than the tolerance, how far, and its stamp as the grids give it back.
     struct Stray
     {
         size_t row;
         double deviation;
+        double time;
     };
     std::optional<Stray> FindStray() const
     {
+        if (expected_)
+            return MetExpectation() ? strays_[static_cast<size_t>(Capped(decimals_) - lowest_)] : std::nullopt;
         const double interval = Interval();
         const double tolerance = Tolerance();
         for (size_t row = 1; row < rows_; ++row)
@@ -287,29 +308,57 @@ public:
             const double provisional = provisional_[static_cast<size_t>(std::bit_width(row)) - 1];
             const double deviation = residuals_[row] + static_cast<double>(row) * (provisional - interval);
             if (!(std::abs(deviation) <= tolerance))
-                return Stray{row, deviation};
+                return Stray{row, deviation, first_ + static_cast<double>(row) * provisional + residuals_[row]};
         }
         return std::nullopt;
-    }
-
-    // The stamp of a row as the grids give it back (for messages).
-    double TimeOf(size_t row) const
-    {
-        if (row == 0)
-            return first_;
-        const double provisional = provisional_[static_cast<size_t>(std::bit_width(row)) - 1];
-        return first_ + static_cast<double>(row) * provisional + residuals_[row];
     }
 
     void Release() { std::vector<float>().swap(residuals_); }
 
 private:
+    static bool SameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
+    static int Capped(int decimals) { return std::min(decimals, DBL_DIG + 3); }
+
+    // The record's decimals only grow from its first stamp's, and the tolerance shrinks as they do: one
+    // watched tolerance for every number of decimals the record may end with.
+    void StartWatch()
+    {
+        lowest_ = Capped(decimals_);
+        tolerances_.clear();
+        for (int decimals = lowest_; decimals <= DBL_DIG + 3; ++decimals)
+            tolerances_.push_back(GridTolerance(decimals, first_, expected_->last, expected_->interval));
+        strays_.assign(tolerances_.size(), std::nullopt);
+        firstFound_ = strays_.size();
+    }
+
+    // The first stray of a tolerance is the first stray of every finer one too: those found are always the
+    // finest, from firstFound_ on, and a row need only be held against the next coarser one.
+    void Watch(float residual)
+    {
+        const double provisional = provisional_.back();
+        const double deviation = residual + static_cast<double>(rows_) * (provisional - expected_->interval);
+        size_t found = firstFound_;
+        while (found > 0 && !(std::abs(deviation) <= tolerances_[found - 1]))
+            --found;
+        if (found == firstFound_)
+            return;
+        const Stray stray{rows_, deviation, first_ + static_cast<double>(rows_) * provisional + residual};
+        std::fill(strays_.begin() + static_cast<std::ptrdiff_t>(found),
+                  strays_.begin() + static_cast<std::ptrdiff_t>(firstFound_), stray);
+        firstFound_ = found;
+    }
+
     double first_ = 0.0;
     double last_ = 0.0;
     size_t rows_ = 0;
     int decimals_ = 0;
     std::vector<float> residuals_;
     std::vector<double> provisional_;
+    std::optional<RecordShape> expected_;
+    int lowest_ = 0;
+    std::vector<double> tolerances_;          // by decimals from lowest_
+    std::vector<std::optional<Stray>> strays_; // by decimals from lowest_
+    size_t firstFound_ = 0;
 };
 
 class RecordingTextParser
@@ -521,7 +570,7 @@ private:
         firstLineOfRecord_ = lineNumber_;
         if (!sink_)
             return;
-        time_.Reserve(sink_->RecordStart());
+        time_.Expect(sink_->RecordStart());
         ReserveChunk();
     }
 
@@ -589,7 +638,7 @@ private:
         if (!stray)
             return;
         Fail(LineOfRow(stray->row), 1,
-             "time is not uniform: " + ShortestText(time_.TimeOf(stray->row)) + " s lies " +
+             "time is not uniform: " + ShortestText(stray->time) + " s lies " +
                  ThreeDigits(std::abs(stray->deviation)) + " s off the record's grid of " + ShortestText(interval) +
                  " s steps from its first to its last time (tolerance " + ThreeDigits(time_.Tolerance()) + " s)");
     }
@@ -603,7 +652,7 @@ private:
         CheckUniformTime();
         ++records_;
         if (sink_)
-            sink_->RecordEnd(TakeColumns(), time_.Interval(), rowsInRecord_);
+            sink_->RecordEnd(TakeColumns(), {time_.Interval(), rowsInRecord_, time_.Last()});
         else
             AddRecord();
         rowsInRecord_ = 0;
@@ -790,7 +839,7 @@ private:
         if (rows_ < 2 || !first_ || !last)
             unknown_ = true;
         else
-            shapes_.push_back({GridInterval(*first_, *last, rows_), rows_});
+            shapes_.push_back({GridInterval(*first_, *last, rows_), rows_, *last});
         rows_ = 0;
     }
 

@@ -33,11 +33,13 @@ Recording ParseRecordingText(std::string_view text, const std::string& file);
 // Reads a recording text file (path in UTF-8).
 Recording LoadRecordingFile(const std::string& path);
 
-// The shape of one record of a text: its rows, and the sample interval its first and last time give.
+// The shape of one record of a text: its rows, its last time, and the sample interval its first and last time
+// give.
 struct RecordShape
 {
     double interval;
     size_t rows;
+    double last;
 };
 
 // The records' shapes found in a quick pass over a recording text file that reads only the first and the last
@@ -53,12 +55,13 @@ class RowSink
 public:
     virtual ~RowSink() = default;
     virtual void Channels(const std::vector<ChannelInfo>& channels) = 0;
-    // A record starts; returns how many rows it is expected to hold (room is made for them), or 0.
-    virtual size_t RecordStart() = 0;
+    // A record starts; returns the shape it is expected to have. Its times are checked against that shape as
+    // they come, and a record that does not have it is not judged: RecordEnd tells the shape it has.
+    virtual RecordShape RecordStart() = 0;
     // Rows of the current record, a vector per channel.
     virtual void Rows(std::vector<std::vector<float>> columns) = 0;
-    // The last rows of the current record, with the interval and the number of rows its times give.
-    virtual void RecordEnd(std::vector<std::vector<float>> columns, double interval, size_t rows) = 0;
+    // The last rows of the current record, with the shape it has.
+    virtual void RecordEnd(std::vector<std::vector<float>> columns, const RecordShape& shape) = 0;
 };
 
 // Parses a recording text file as LoadRecordingFile does, with its faults, but hands the rows to sink in
