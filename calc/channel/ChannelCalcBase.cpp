@@ -7,6 +7,8 @@
 
 #include "VyrAnalysis.h"
 
+#include <algorithm>
+
 namespace Sistra
 {
 namespace
@@ -124,24 +126,11 @@ HRESULT ChannelCalcBase::RunSettingsCalculation(const SettingsRun& run)
             return E_INVALIDARG;
         TickPosition start{0, 0};
         TickPosition end{WholeRecordingEnd, 0};
-        Orv::ComPtr<IHostSelection> selection;
-        TickPosition selectedStart, selectedEnd;
-        if (run.selection && SUCCEEDED(run.selection->QueryInterface(IID_IHostSelection, selection.PutVoid())) &&
-            SUCCEEDED(selection->GetSelection(&selectedStart, &selectedEnd)) &&
-            selectedStart.record != WholeRecordingEnd)
-        {
-            start = selectedStart;
-            end = selectedEnd;
-        }
+        SelectedRange(run.selection, start, end);
 
         // Without the temporary channel the run has nothing to run on: that is a failure, not a preview.
-        Orv::ComPtr<IComputedChannelFactory> factory;
-        Orv::ComPtr<IUnknown> made;
-        Orv::ComPtr<IComputedChannel> channel;
-        if (!run.channelFactory ||
-            FAILED(run.channelFactory->QueryInterface(IID_IComputedChannelFactory, factory.PutVoid())) ||
-            FAILED(factory->CreateChannel(run.first, run.second, document.Get(), made.Put())) || !made ||
-            FAILED(made->QueryInterface(IID_IComputedChannel, channel.PutVoid())))
+        Orv::ComPtr<IComputedChannel> channel = MakePreviewChannel(run, *document.Get());
+        if (!channel)
             return E_FAIL;
 
         Orv::ComPtr<ICalcEnum> calculation;
@@ -153,10 +142,71 @@ HRESULT ChannelCalcBase::RunSettingsCalculation(const SettingsRun& run)
         if (SUCCEEDED(hr))
             hr = channel->BeginRun(1, run.id, 0);
         if (SUCCEEDED(hr))
-            hr = channel->Run(run.document, start, end, run.passedA, run.passedB, 0);
+            hr = RunByRecord(*channel.Get(), *document.Get(), run, start, end);
         channel->EndRun();
         return hr;
     });
+}
+
+void ChannelCalcBase::SelectedRange(IUnknown* selection, TickPosition& start, TickPosition& end)
+{
+    Orv::ComPtr<IHostSelection> selected;
+    TickPosition selectedStart, selectedEnd;
+    if (selection && SUCCEEDED(selection->QueryInterface(IID_IHostSelection, selected.PutVoid())) &&
+        SUCCEEDED(selected->GetSelection(&selectedStart, &selectedEnd)) && selectedStart.record != WholeRecordingEnd)
+    {
+        start = selectedStart;
+        end = selectedEnd;
+    }
+}
+
+Orv::ComPtr<IComputedChannel> ChannelCalcBase::MakePreviewChannel(const SettingsRun& run, IHostDocument& document)
+{
+    Orv::ComPtr<IComputedChannelFactory> factory;
+    Orv::ComPtr<IUnknown> made;
+    Orv::ComPtr<IComputedChannel> channel;
+    if (!run.channelFactory ||
+        FAILED(run.channelFactory->QueryInterface(IID_IComputedChannelFactory, factory.PutVoid())) ||
+        FAILED(factory->CreateChannel(run.first, run.second, &document, made.Put())) || !made ||
+        FAILED(made->QueryInterface(IID_IComputedChannel, channel.PutVoid())))
+        return nullptr;
+    return channel;
+}
+
+// The run goes a record at a time, so that it can show how far it is and be stopped between records:
+// the host's run of a range tells nothing until it ends.
+HRESULT ChannelCalcBase::RunByRecord(IComputedChannel& channel, IHostDocument& document, const SettingsRun& run,
+                                     TickPosition start, TickPosition end)
+{
+    int32_t records = 0, current = 0;
+    if (FAILED(document.GetRecordCount(&records, &current)))
+        records = 0;
+    const int32_t first = std::max(start.record, 0);
+    const int32_t last = std::min(end.record, records - 1);
+    // A range that holds no record of the recording is the host's to answer, in one run.
+    if (last < first)
+        return channel.Run(run.document, start, end, run.passedA, run.passedB, 0);
+    const auto tell = [&](int32_t record, double done) {
+        return !run.progress || run.progress(ScanStep{record, records, done});
+    };
+    const double pieces = static_cast<double>(last - first + 1);
+    HRESULT hr = S_OK;
+    for (int32_t record = first; record <= last; ++record)
+    {
+        if (!tell(record, (record - first) / pieces))
+            return S_FALSE;
+        int32_t ticks = 0;
+        if (record != end.record && FAILED(document.GetRecordLength(0, record, &ticks)))
+            return E_INVALIDARG;
+        const TickPosition from = record == start.record ? start : TickPosition{record, 0};
+        const TickPosition to = record == end.record ? end : TickPosition{record, ticks};
+        hr = channel.Run(run.document, from, to, run.passedA, run.passedB, 0);
+        if (FAILED(hr))
+            return hr;
+    }
+    // The run is done whatever the user asks now.
+    tell(last, 1.0);
+    return hr;
 }
 
 } // namespace Sistra

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "calc/channel/ChannelOutputRange.h"
+#include "calc/channel/RecordScanProgress.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
@@ -17,7 +18,7 @@ namespace Sistra
 {
 
 // What a settings preview runs: the text's calculation of a type, on a temporary channel of the
-// factory, over the selection of the document (the whole recording without one).
+// factory, over the selection of the document (the whole recording without one), a record at a time.
 struct SettingsRun
 {
     uint32_t id = 0;
@@ -30,6 +31,7 @@ struct SettingsRun
     uint32_t passedB = 0;
     uint32_t first = 0; // the temporary channel's construction values
     uint32_t second = 0;
+    ScanProgress progress; // optional; hears before and after every record, and can stop the run
 };
 
 class ChannelCalcBase : public IChannelCalc, private Orv::CComObjectRoot
@@ -63,6 +65,8 @@ public:
 
     // Runs a settings preview: what the settings would show, before they are the channel's. Touches no
     // channel calculation; the run's answer (E_FAIL without the factory's channel or the type's class).
+    // A run its progress stops ends after the record it is at, the records before kept by the temporary
+    // channel, and answers S_FALSE.
     static HRESULT RunSettingsCalculation(const SettingsRun& run);
 
     IUnknown* Host() const { return host_; }
@@ -79,6 +83,14 @@ private:
     static HRESULT MakeCalculationOn(IUnknown* context, uint32_t calculationType, uint32_t kind,
                                      Orv::ComPtr<ICalcEnum>& calculation);
     HRESULT HandToChannel(ICalcEnum* calculation);
+    // The selection's range, when the selection answers one that is not the whole recording.
+    static void SelectedRange(IUnknown* selection, TickPosition& start, TickPosition& end);
+    // The factory's temporary channel for the run; null when the factory makes none.
+    static Orv::ComPtr<IComputedChannel> MakePreviewChannel(const SettingsRun& run, IHostDocument& document);
+    // Runs the channel over [start, end) record by record, telling the run's progress before and after
+    // each; S_FALSE when the progress stopped it.
+    static HRESULT RunByRecord(IComputedChannel& channel, IHostDocument& document, const SettingsRun& run,
+                               TickPosition start, TickPosition end);
 
     Orv::ComPtr<IUnknown> companion_;
     // The companion's face counts on this object: held without a reference, as aggregation asks.

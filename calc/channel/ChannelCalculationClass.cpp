@@ -13,6 +13,8 @@ namespace Sistra
 namespace
 {
 
+constexpr const wchar_t* SettingsRunTitle = L"Running the channel's settings";
+
 // The text of the string table, or the fallback when the table lacks it.
 HRESULT AnswerText(UINT id, const wchar_t* fallback, IOrvString** out)
 {
@@ -112,11 +114,14 @@ HRESULT STDMETHODCALLTYPE ChannelCalculationClass::CreateCalculationInteractive(
         if (RunChannelCalculationDialog(parent, host, document, *chosen.Get()) == IDCANCEL)
             return S_FALSE;
         // The settings run once before a channel takes them: a text the host cannot run is refused
-        // here, and no channel is made.
+        // here, and no channel is made. The run shows its progress; a user who stops it still gets the
+        // channel as chosen, since the host has compiled its text before the first record ran.
         if (chosen->enabled)
         {
             const Orv::String text = PrepareSelectorText(*chosen.Get(), document);
+            RecordScanIndicator indicator(SettingsRunTitle);
             SettingsRun run;
+            run.progress = indicator.Watcher();
             run.id = channel;
             run.channelFactory = host;
             run.calculationType = HostCommonType::Id();

@@ -4,8 +4,6 @@
 #include "calc/sources/DataGetters.h"
 #include "host/include/CalcEventRecords.h"
 #include "foundation/com/ComBoundary.h"
-#include "hostframework/services/HostProgress.h"
-#include "hostframework/services/HostServices.h"
 #include "hostframework/messaging/SistraIds.h"
 
 #include "SistraDocInterface.h"
@@ -13,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
-#include <string>
 #include <vector>
 
 namespace Sistra
@@ -55,7 +52,6 @@ namespace
 {
 
 constexpr int32_t BufferEvents = 256;
-constexpr double WholePercent = 100.0;
 constexpr const wchar_t* ScanTitle = L"Scaling the channel to its data";
 
 using ValueSpan = std::optional<std::pair<float, float>>;
@@ -132,36 +128,6 @@ bool WidenByRecord(ExtLib::EnumGetterBase& getter, int32_t record, RecordScanWat
     return going && watch.Reached(CalcNoMoreEventsTick);
 }
 
-// The host's progress indicator over a scan, made at the scan's first step: a scan with nothing to read
-// shows none. Without an indicator the scan runs to its end.
-class ScanIndicator
-{
-public:
-    bool Show(const ScanStep& step)
-    {
-        if (!made_)
-        {
-            made_ = true;
-            indicator_ = CreateProgressIndicator(HostAppAccessor::Get(), ScanTitle);
-        }
-        if (!indicator_)
-            return true;
-        if (step.record != shownRecord_)
-        {
-            shownRecord_ = step.record;
-            const std::wstring text =
-                L"Record " + std::to_wstring(step.record + 1) + L" of " + std::to_wstring(step.records);
-            indicator_->SetText(text.c_str());
-        }
-        return indicator_->SetPercent(static_cast<LONG>(step.done * WholePercent)) == S_OK;
-    }
-
-private:
-    Orv::ComPtr<IHostProgress> indicator_;
-    bool made_ = false;
-    int32_t shownRecord_ = -1;
-};
-
 } // namespace
 
 ValueSpan ExpressionDataRange(IUnknown* document, uint32_t calculationType, const std::wstring& text,
@@ -192,9 +158,9 @@ void ScaleSettingsToData(ChannelCalculationSettings& settings, IUnknown* documen
     // The text is built on a copy: a scan that finds nothing or is cancelled changes no setting.
     auto probe = Orv::ComPtr<ChannelCalculationSettings>::Adopt(new ChannelCalculationSettings(settings));
     const Orv::String text = PrepareSelectorText(*probe.Get(), document);
-    ScanIndicator indicator;
+    RecordScanIndicator indicator(ScanTitle);
     const ValueSpan range = ExpressionDataRange(document, HostCommonType::Id(), text.c_str(),
-                                                [&](const ScanStep& step) { return indicator.Show(step); });
+                                                indicator.Watcher());
     if (range)
     {
         settings.low = range->first;

@@ -4,9 +4,8 @@
 
 #include "calc/channel/ChannelCalcBase.h"
 #include "calc/channel/ChannelCalculationSettings.h"
+#include "calc/channel/RecordScanProgress.h"
 
-#include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -27,17 +26,6 @@ ChannelUnitFactors ReadChannelUnitFactors(IUnknown* documentData);
 // The selector text of the settings over the analysis's event streams (which the settings then name,
 // their references unset) with the factors of the document's data.
 Orv::String PrepareSelectorText(ChannelCalculationSettings& settings, IUnknown* documentData);
-
-// How far a scan over the records of a recording is: the record it reads, of how many, and the share of
-// the whole scan done (0 to 1).
-struct ScanStep
-{
-    int32_t record = 0;
-    int32_t records = 0;
-    double done = 0.0;
-};
-// Told every step of a scan; false stops the scan.
-using ScanProgress = std::function<bool(const ScanStep&)>;
 
 // The lowest and highest finite value that the calculation of the type yields from the text over every
 // record of the document (a host document); nothing when it yields none or progress stopped the scan.

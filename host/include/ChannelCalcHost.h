@@ -35,7 +35,8 @@ struct IChannelCalcHost : IUnknown
 // {4021A447-7899-11D4-8110-00A0C9E26433}
 struct IComputedChannel : IUnknown
 {
-    // 3: a run of the channel begins: (mode, id, reserved); a settings preview passes (1, its id, 0).
+    // 3: a run of the channel begins: (mode, id, reserved); a settings preview passes (1, its id, 0). What
+    // an earlier run kept is forgotten.
     virtual HRESULT STDMETHODCALLTYPE BeginRun(uint32_t mode, uint32_t id, uint32_t reserved) = 0;
     VYR_RESERVED_SLOT(4)
     // 5: the text the attached calculation reads as its argument (the host compiles it); its answer.
@@ -47,7 +48,8 @@ struct IComputedChannel : IUnknown
     VYR_RESERVED_SLOT(8)
     VYR_RESERVED_SLOT(9)
     // 10: runs the calculation over [start, end) of the document (an IHostDocument) and keeps what the
-    // channel shows; (a, b) are passed through from the caller. The run's failure is the answer.
+    // channel shows there, with what the run's earlier calls kept (a run may go a piece at a time);
+    // (a, b) are passed through from the caller. The run's failure is the answer.
     virtual HRESULT STDMETHODCALLTYPE Run(IUnknown* document, TickPosition start, TickPosition end, uint32_t a,
                                           uint32_t b, uint32_t reserved) = 0;
     VYR_RESERVED_SLOT(11)

@@ -148,7 +148,8 @@ private:
         return hr;
     }
 
-    // Every record the range touches, each from its first tick in the range to its last.
+    // Every record the range touches, each from its first tick in the range to its last, kept with what
+    // the run's earlier calls kept.
     HRESULT Run(IUnknown* document, TickPosition start, TickPosition end)
     {
         Orv::ComPtr<IHostDocument> host;
@@ -156,7 +157,6 @@ private:
         if (!document || FAILED(document->QueryInterface(IID_IHostDocument, host.PutVoid())) ||
             FAILED(host->GetRecordCount(&records, &current)))
             return E_INVALIDARG;
-        runValues_.clear();
         for (int32_t record = std::max(start.record, 0); record < records && record <= end.record; ++record)
         {
             int32_t length = 0;
@@ -177,7 +177,12 @@ private:
     {
     public:
         Channel(ComputedChannel& owner, IUnknown* outer) : DelegatingFace(outer), owner_(owner) {}
-        HRESULT STDMETHODCALLTYPE BeginRun(uint32_t, uint32_t, uint32_t) override { return S_OK; }
+        // A new run forgets what the last one kept.
+        HRESULT STDMETHODCALLTYPE BeginRun(uint32_t, uint32_t, uint32_t) override
+        {
+            owner_.runValues_.clear();
+            return S_OK;
+        }
         HRESULT STDMETHODCALLTYPE SetCalculationText(const WCHAR* text) override
         {
             if (!text)

@@ -98,6 +98,38 @@ std::map<int32_t, Record> ReadEvents(IEnumEventEx& events)
     return read;
 }
 
+// A new record of the channel's settings class, the caller's alone.
+Orv::ComPtr<IPersistObject> NewSettingsRecord()
+{
+    Orv::ComPtr<IPersistObject> made;
+    ChannelCalculationClassObject().SettingsClass().CreateObject(&IID_IUnknown, made.PutVoid());
+    return made;
+}
+
+// The host's factory of the temporary channels a settings preview runs on.
+Orv::ComPtr<IUnknown> PreviewChannelFactory()
+{
+    Orv::ComPtr<IVyrObjectFactory> objects;
+    HostTests::StandIn().QueryInterface(IID_IVyrObjectFactory, objects.PutVoid());
+    Orv::ComPtr<IUnknown> factory;
+    if (objects)
+        objects->GetObject(TypeIdClass<&HostTypeGUID, ComputedChannelTypeNumber>::Id(), IID_IComputedChannelFactory,
+                           factory.PutVoid());
+    return factory;
+}
+
+// The temporary channel the factory made last.
+Orv::ComPtr<IComputedChannelStandIn> LastPreviewChannel(IUnknown& factory)
+{
+    Orv::ComPtr<IComputedChannelFactory> channels;
+    Orv::ComPtr<IUnknown> last;
+    Orv::ComPtr<IComputedChannelStandIn> preview;
+    if (SUCCEEDED(factory.QueryInterface(IID_IComputedChannelFactory, channels.PutVoid())) &&
+        channels->GetLastChannel(last.Put()) == S_OK)
+        last->QueryInterface(IID_IComputedChannelStandIn, preview.PutVoid());
+    return preview;
+}
+
 struct SelectedValue
 {
     OrvEventBase base;
@@ -312,11 +344,8 @@ TEST_F(ComputedChannelOnDocument, TheDocumentShowsTheLastLoopsValueAtEveryTickTh
 // over the whole recording without one; a text or a host it cannot run is its failure.
 TEST_F(ComputedChannelOnDocument, ASettingsPreviewRunsTheTextOnATemporaryChannelOverTheSelection)
 {
-    Orv::ComPtr<IVyrObjectFactory> objects;
-    HostTests::StandIn().QueryInterface(IID_IVyrObjectFactory, objects.PutVoid());
-    Orv::ComPtr<IUnknown> factory;
-    ASSERT_EQ(S_OK, objects->GetObject(TypeIdClass<&HostTypeGUID, ComputedChannelTypeNumber>::Id(),
-                                       IID_IComputedChannelFactory, factory.PutVoid()));
+    const Orv::ComPtr<IUnknown> factory = PreviewChannelFactory();
+    ASSERT_TRUE(factory);
     const std::vector<double> held = HeldParameter(3);
     struct Case
     {
@@ -356,12 +385,8 @@ TEST_F(ComputedChannelOnDocument, ASettingsPreviewRunsTheTextOnATemporaryChannel
             EXPECT_EQ(c.expected, hr) << c.name;
         if (FAILED(hr))
             continue;
-        Orv::ComPtr<IUnknown> last;
-        Orv::ComPtr<IComputedChannelFactory> made;
-        factory->QueryInterface(IID_IComputedChannelFactory, made.PutVoid());
-        ASSERT_EQ(S_OK, made->GetLastChannel(last.Put())) << c.name;
-        Orv::ComPtr<IComputedChannelStandIn> preview;
-        ASSERT_EQ(S_OK, last->QueryInterface(IID_IComputedChannelStandIn, preview.PutVoid())) << c.name;
+        const Orv::ComPtr<IComputedChannelStandIn> preview = LastPreviewChannel(*factory.Get());
+        ASSERT_TRUE(preview) << c.name;
         const auto [first, end] = c.selected.value_or(std::pair{0, static_cast<int32_t>(Ticks)});
         std::vector<float> values(Ticks);
         int32_t count = 0;
@@ -396,11 +421,8 @@ std::wstring LastAskedDialog()
 // its text attached when the channel is switched on. The record given stays as it was.
 TEST_F(ComputedChannelOnDocument, TheSettingsDialogsAnswerDecidesWhichChannelIsMade)
 {
-    Orv::ComPtr<IUnknown> factory;
-    Orv::ComPtr<IVyrObjectFactory> objects;
-    HostTests::StandIn().QueryInterface(IID_IVyrObjectFactory, objects.PutVoid());
-    ASSERT_EQ(S_OK, objects->GetObject(TypeIdClass<&HostTypeGUID, ComputedChannelTypeNumber>::Id(),
-                                       IID_IComputedChannelFactory, factory.PutVoid()));
+    const Orv::ComPtr<IUnknown> factory = PreviewChannelFactory();
+    ASSERT_TRUE(factory);
     ChannelHost previewing(document->Unknown(), factory.Get());
     struct Case
     {
@@ -422,8 +444,7 @@ TEST_F(ComputedChannelOnDocument, TheSettingsDialogsAnswerDecidesWhichChannelIsM
     };
     for (const Case& c : cases)
     {
-        Orv::ComPtr<IPersistObject> given;
-        ChannelCalculationClassObject().SettingsClass().CreateObject(&IID_IUnknown, given.PutVoid());
+        const Orv::ComPtr<IPersistObject> given = NewSettingsRecord();
         auto& record = dynamic_cast<ChannelCalculationSettings&>(*given.Get());
         record.enabled = c.enabled;
         record.parameterIndex = c.parameter;
@@ -474,8 +495,7 @@ TEST_F(ComputedChannelOnDocument, AutoScaleSpansTheValuesOfTheParameter)
     };
     for (const Case& c : cases)
     {
-        Orv::ComPtr<IPersistObject> given;
-        ChannelCalculationClassObject().SettingsClass().CreateObject(&IID_IUnknown, given.PutVoid());
+        const Orv::ComPtr<IPersistObject> given = NewSettingsRecord();
         auto& record = dynamic_cast<ChannelCalculationSettings&>(*given.Get());
         record.enabled = false;
         record.parameterIndex = 3;
@@ -519,8 +539,7 @@ TEST_F(ComputedChannelOnRecords, AutoScaleShowsItsProgressAndACancelKeepsTheType
     };
     for (const Case& c : cases)
     {
-        Orv::ComPtr<IPersistObject> given;
-        ChannelCalculationClassObject().SettingsClass().CreateObject(&IID_IUnknown, given.PutVoid());
+        const Orv::ComPtr<IPersistObject> given = NewSettingsRecord();
         auto& record = dynamic_cast<ChannelCalculationSettings&>(*given.Get());
         record.parameterIndex = 3;
         record.autoScale = true;
@@ -538,6 +557,59 @@ TEST_F(ComputedChannelOnRecords, AutoScaleShowsItsProgressAndACancelKeepsTheType
         EXPECT_GE(updates, Records) << c.name;
         EXPECT_EQ(c.cancelAt < 0, lastPercent == 100) << c.name;
         EXPECT_GE(lastPercent, c.cancelAt) << c.name;
+    }
+}
+
+// Confirmed switched on, the settings run over the records shows its progress and can be cancelled
+// there: the run stops between records, and the channel is made with the settings as chosen.
+TEST_F(ComputedChannelOnRecords, TheSettingsRunShowsItsProgressAndACancelStillMakesTheChosenChannel)
+{
+    const Orv::ComPtr<IUnknown> factory = PreviewChannelFactory();
+    ASSERT_TRUE(factory);
+    ChannelHost previewing(document->Unknown(), factory.Get());
+    document->SetSelection({HostRecordEnd, HostRecordEnd}, {HostRecordEnd, HostRecordEnd});
+    struct Case
+    {
+        const char* name;
+        LONG cancelAt;
+        int32_t recordsRun;
+    };
+    // Told at 0, 33 and 66 percent before each record: from 50 on, the third record is not run.
+    const Case cases[] = {{"run through", -1, 3}, {"cancelled", 50, 2}};
+    for (const Case& c : cases)
+    {
+        const Orv::ComPtr<IPersistObject> given = NewSettingsRecord();
+        auto& record = dynamic_cast<ChannelCalculationSettings&>(*given.Get());
+        record.enabled = true;
+        record.parameterIndex = 3;
+        ASSERT_EQ(S_OK, HostTests::StandIn().ScriptProgressCancel(c.cancelAt));
+        ASSERT_EQ(S_OK, HostTests::StandIn().ScriptMessageBoxAnswer(IDOK));
+        Orv::ComPtr<IChannelCalc> made;
+        ASSERT_EQ(S_OK, ChannelCalculationClassObject().CreateCalculationInteractive(
+                            &previewing, nullptr, document->Unknown(), given.Get(), 0, 0, 0, document->Unknown(),
+                            made.Put()))
+            << c.name;
+        Orv::ComPtr<IPersistObject> kept;
+        ASSERT_EQ(S_OK, made->CloneSettings(kept.Put())) << c.name;
+        const auto& settings = dynamic_cast<ChannelCalculationSettings&>(*kept.Get());
+        EXPECT_TRUE(settings.enabled && settings.parameterIndex == 3) << c.name;
+
+        const Orv::ComPtr<IComputedChannelStandIn> preview = LastPreviewChannel(*factory.Get());
+        ASSERT_TRUE(preview) << c.name;
+        for (int32_t shown = 0; shown < static_cast<int32_t>(Records); ++shown)
+        {
+            int32_t count = 0;
+            const HRESULT hr = preview->GetRunValues(shown, 0, nullptr, &count);
+            EXPECT_EQ(shown < c.recordsRun ? S_OK : E_INVALIDARG, hr) << c.name << shown;
+            EXPECT_EQ(shown < c.recordsRun ? static_cast<int32_t>(Ticks) : 0, SUCCEEDED(hr) ? count : 0) << c.name;
+        }
+
+        ULONG indicators = 0, updates = 0;
+        LONG lastPercent = 0;
+        HostTests::StandIn().GetProgressLog(&indicators, &updates, &lastPercent);
+        EXPECT_EQ(1u, indicators) << c.name;
+        EXPECT_EQ(static_cast<ULONG>(c.recordsRun + 1), updates) << c.name;
+        EXPECT_EQ(c.cancelAt < 0 ? 100 : 66, lastPercent) << c.name;
     }
 }
 
