@@ -59,13 +59,14 @@ Extreme Minimum()
     return Extreme{DBL_MAX};
 }
 
-// Backward differences, the first sample taking the forward one.
-std::vector<double> BackwardDerivative(std::span<const float> x, double dt)
+// Backward differences, the first sample taking the forward one. Each is kept as a float like the samples
+// it comes from, so the extremes and their positions are those of the float sequence.
+std::vector<float> BackwardDerivative(std::span<const float> x, double dt)
 {
-    std::vector<double> d(x.size());
-    d[0] = (static_cast<double>(x[1]) - x[0]) / dt;
+    std::vector<float> d(x.size());
+    d[0] = static_cast<float>((static_cast<double>(x[1]) - x[0]) / dt);
     for (std::size_t i = 1; i < x.size(); ++i)
-        d[i] = (static_cast<double>(x[i]) - x[i - 1]) / dt;
+        d[i] = static_cast<float>((static_cast<double>(x[i]) - x[i - 1]) / dt);
     return d;
 }
 
@@ -123,8 +124,8 @@ void FindEndSystolicPoint(std::span<const float> p, std::span<const float> v, co
 // Both channels' backward differences, when the beat has enough samples for them (else none).
 struct Derivatives
 {
-    std::vector<double> dp;
-    std::vector<double> dv;
+    std::vector<float> dp;
+    std::vector<float> dv;
 };
 
 Derivatives DerivativesOf(std::span<const float> p, std::span<const float> v, double dt)
@@ -140,8 +141,8 @@ void ScanDerivatives(std::span<const float> p, std::span<const float> v, const D
     Extreme dpMax = Maximum(), dpMin = Minimum(), dvMax = Maximum(), dvMin = Minimum(), power = Maximum();
     if (!derivatives.dp.empty())
     {
-        const std::vector<double>& dp = derivatives.dp;
-        const std::vector<double>& dv = derivatives.dv;
+        const std::vector<float>& dp = derivatives.dp;
+        const std::vector<float>& dv = derivatives.dv;
         for (std::size_t i = 0; i < std::min(dp.size(), dv.size()); ++i)
         {
             const auto at = static_cast<int32_t>(i);
@@ -155,7 +156,7 @@ void ScanDerivatives(std::span<const float> p, std::span<const float> v, const D
             if (dvMax.TakeIfAbove(dv[i], at))
                 loop.pAtDvdtMax = p[i];
             dvMin.TakeIfBelow(dv[i], at);
-            power.TakeIfAbove(p[i] * dv[i], at);
+            power.TakeIfAbove(static_cast<double>(p[i]) * dv[i], at);
         }
     }
     loop.dpdtMax = dpMax.Result();
@@ -181,7 +182,7 @@ double StrokeWork(std::span<const float> p, std::span<const float> v)
 }
 
 // Mean volume around dP/dt max over the samples still rising faster than half of it.
-double StableEndDiastolicVolume(std::span<const float> p, std::span<const float> v, const std::vector<double>& dp,
+double StableEndDiastolicVolume(std::span<const float> p, std::span<const float> v, const std::vector<float>& dp,
                                 const SistraEvent& loop)
 {
     if (loop.dpdtMaxIndex < 0)
@@ -229,7 +230,7 @@ double StableEndSystolicVolume(std::span<const float> p, std::span<const float> 
     return sum / (j1 - j2 + 1);
 }
 
-void ComputeStrokeVolume(std::span<const float> p, std::span<const float> v, const std::vector<double>& dp,
+void ComputeStrokeVolume(std::span<const float> p, std::span<const float> v, const std::vector<float>& dp,
                          const SampleExtremes& e, int32_t mode, SistraEvent& loop)
 {
     if (mode == StrokeVolumeRange)

@@ -138,3 +138,26 @@ TEST(LoopParameters, UnknownModesLeaveTheirValuesMissing)
     EXPECT_EQ(0, loop.endSystolicTick);
     EXPECT_TRUE(IsMissingValue(loop.tau));
 }
+
+TEST(LoopParameters, DerivativeValuesAreThoseOfTheFloatSequences)
+{
+    const std::vector<float> p{10.0f, 10.1f, 30.7f, 20.3f, 12.9f}, v{100.0f, 99.3f, 80.1f, 85.7f, 99.9f};
+    const SistraEvent loop = Analyse(p, v);
+    auto slope = [](float to, float from) { return (static_cast<double>(to) - from) / Dt; };
+    const struct
+    {
+        const char* name;
+        double SistraEvent::*field;
+        double unrounded; // the difference quotient before it is stored as a float
+        double factor;
+    } cases[] = {{"dP/dt max", &SistraEvent::dpdtMax, slope(p[2], p[1]), 1.0},
+                 {"dP/dt min", &SistraEvent::dpdtMin, slope(p[3], p[2]), 1.0},
+                 {"dV/dt max", &SistraEvent::dvdtMax, slope(v[4], v[3]), 1.0},
+                 {"dV/dt min", &SistraEvent::dvdtMin, slope(v[2], v[1]), 1.0},
+                 {"PowMax", &SistraEvent::powMax, slope(v[4], v[3]), p[4]}};
+    for (const auto& c : cases)
+    {
+        ASSERT_NE(static_cast<double>(static_cast<float>(c.unrounded)), c.unrounded) << c.name;
+        EXPECT_EQ(static_cast<double>(static_cast<float>(c.unrounded)) * c.factor, loop.*c.field) << c.name;
+    }
+}
