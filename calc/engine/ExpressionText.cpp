@@ -3,7 +3,9 @@
 #include "foundation/text/StringStream.h"
 #include "foundation/com/XOrv.h"
 
+#include <charconv>
 #include <locale>
+#include <string>
 
 namespace Sistra
 {
@@ -53,6 +55,15 @@ Orv::String TextOf(Write write)
     Orv::OStringStream out;
     write(out);
     return out.Str();
+}
+
+// The shortest text that reads back as the same double: the areas the calculation computes from these
+// numbers follow the fitted relations to their last digit, where the stream's six digits moved them.
+void WriteExactNumber(std::wostream& out, double value)
+{
+    char text[32];
+    const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+    out << std::wstring(static_cast<const char*>(text), end);
 }
 
 } // namespace
@@ -136,7 +147,10 @@ void WritePvaCalculation(std::wostream& out, const ModelPropertyReader& model,
         << ChannelNumberOf(model, AnalysisProperty::VolumeChannel) << L", " << r.espvrType << L", " << r.edpvrType;
     for (double value : {r.pressureAtIntersect, r.volumeAtIntersect, r.espvrTerms[0], r.espvrTerms[1],
                          r.espvrTerms[2], r.edpvrTerms[0], r.edpvrTerms[1]})
-        out << L", " << value;
+    {
+        out << L", ";
+        WriteExactNumber(out, value);
+    }
     out << L")";
 }
 
