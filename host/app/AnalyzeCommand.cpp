@@ -599,9 +599,9 @@ int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     try
     {
-        // An online run samples the recording read whole; a region is placed, the R waves' height measured, and
-        // a calibration converted from the first record's units before the analysis starts.
-        if (options.online || options.region || options.ecg || options.pressureCalibration || options.volumeCalibration)
+        // An online run samples the recording read whole; a region is placed and the R waves' height measured
+        // before the analysis starts.
+        if (options.online || options.region || options.ecg)
         {
             const Recording recording = LoadRecordingFile(options.file);
             return Analyze(options, recording, nullptr, out, err);

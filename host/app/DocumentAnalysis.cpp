@@ -8,6 +8,7 @@
 #include "host/include/VyrMessaging.h"
 #include "host/vyr/UnitConversions.h"
 
+#include <optional>
 #include <stdexcept>
 
 namespace Host
@@ -66,15 +67,25 @@ struct EmptyPayload
 };
 
 
-// What one raw unit of the channel is in the unit without its prefix (1e-3 for mV).
-double RawPrefixFactor(HostDocument& host, int32_t channel)
+// How the channel is set up to record, calibration included. A document being sampled may have no record
+// yet, so the channel's set-up answers rather than its first record; it is what every record shows.
+std::optional<Vyr::ConversionFacts> ChannelSetupFacts(HostDocument& host, int32_t channel)
 {
     Orv::ComPtr<IUnitConversion> conversion;
     Vyr::ConversionFacts facts;
-    Check(host.GetChannelConversion(0, 0, channel, conversion.Put()), "the channel has no units");
-    if (!Vyr::ReadConversionFacts(*conversion.Get(), facts))
+    if (FAILED(host.GetChannelConversion(HostUnsetPosition, HostNewRecordings, channel, conversion.Put())) ||
+        !conversion || !Vyr::ReadConversionFacts(*conversion.Get(), facts))
+        return std::nullopt;
+    return facts;
+}
+
+// What one raw unit of the channel is in the unit without its prefix (1e-3 for mV).
+double RawPrefixFactor(HostDocument& host, int32_t channel)
+{
+    const auto facts = ChannelSetupFacts(host, channel);
+    if (!facts)
         throw std::runtime_error("the channel has no units");
-    return facts.rawPrefixFactor;
+    return facts->rawPrefixFactor;
 }
 
 } // namespace
@@ -161,10 +172,8 @@ void DocumentAnalysis::ApplyVolumeLine(int32_t channel, const std::array<double,
     RunStatement(statement);
     // The command counts as handled whatever became of the line; a line the calibration refuses leaves
     // the channel as it was recorded.
-    Orv::ComPtr<IUnitConversion> conversion;
-    Vyr::ConversionFacts facts;
-    if (FAILED(host_.GetChannelConversion(0, 0, channel, conversion.Put())) || !conversion ||
-        !Vyr::ReadConversionFacts(*conversion.Get(), facts) || !facts.inUse)
+    const auto facts = ChannelSetupFacts(host_, channel);
+    if (!facts || !facts->inUse)
         throw std::runtime_error("the document did not take the volume calibration");
 }
 

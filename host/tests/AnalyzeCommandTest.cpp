@@ -380,6 +380,30 @@ TEST_F(AnalyzeCommand, CalibratedRawChannelsGiveTheLoopsOfTheConvertedRecording)
     }
 }
 
+// Calibrations given before the first record is sampled hold for every record: the runs that analyse the rows
+// as they arrive (read as they are parsed, or sampled in chunks) print what the run over the recording read
+// whole (its region the whole recording) prints.
+TEST_F(AnalyzeCommand, CalibrationsGivenBeforeSamplingPrintWhatTheOfflineRunPrints)
+{
+    const HostTests::TemporaryFile rawFile(
+        "analyze-raw-online.csv",
+        OcclusionText(40, "LV Pressure (mV),LV Volume (mS),ECG (mV)", {2.0, -5.0, 0.5, -10.0}));
+    const std::vector<std::string> calibrated{"analyze", rawFile.Path(), "--calibrate-volume", "2:0.5,-10",
+                                              "--calibrate-pressure", "1:2.5=0,52.5=100"};
+    const auto with = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), calibrated.begin(), calibrated.end());
+        return RunSistra(more);
+    };
+    const Output offline = with({"--region", "0:32"});
+    ASSERT_EQ(Host::ExitOk, offline.status) << offline.err;
+    for (const auto& args : std::vector<std::vector<std::string>>{{}, {"--online", "--chunk", "997"}})
+    {
+        const Output online = with(args);
+        ASSERT_EQ(Host::ExitOk, online.status) << online.err;
+        EXPECT_EQ(offline.out, online.out) << args.size();
+    }
+}
+
 // The second recording's channel names say nothing of what they carry: only the first run's saved
 // settings (its channels and its ECG detection) can analyse it as the first run analysed its own.
 TEST_F(AnalyzeCommand, SavedSettingsAnalyseAnotherRecordingWithTheFirstRunsChoices)
