@@ -1,11 +1,10 @@
 #include "calc/engine/ExpressionText.h"
 
 #include "foundation/text/StringStream.h"
+#include "foundation/text/TextUtilities.h"
 #include "foundation/com/XOrv.h"
 
-#include <charconv>
 #include <locale>
-#include <string>
 
 namespace Sistra
 {
@@ -57,15 +56,6 @@ Orv::String TextOf(Write write)
     return out.Str();
 }
 
-// The shortest text that reads back as the same double: the areas the calculation computes from these
-// numbers follow the fitted relations to their last digit, where the stream's six digits moved them.
-void WriteExactNumber(std::wostream& out, double value)
-{
-    char text[32];
-    const char* end = std::to_chars(text, text + sizeof text, value).ptr;
-    out << std::wstring(static_cast<const char*>(text), end);
-}
-
 } // namespace
 
 void WriteRangeArguments(std::wostream& out, const ModelPropertyReader& model, const RangeWords& range)
@@ -104,8 +94,11 @@ void WriteEndDiastolicDetector(std::wostream& out, const ModelPropertyReader& mo
         const int32_t p = ChannelNumberOf(model, AnalysisProperty::PressureChannel);
         const double height = Required(model.GetDouble(AnalysisProperty::PeakHeight), AnalysisProperty::PeakHeight);
         const double period = Required(model.GetDouble(AnalysisProperty::PeakPeriod), AnalysisProperty::PeakPeriod);
-        out << L"PVEdpDet(ch" << p << L", CMPeakDet(ch" << p << L", " << height << L", " << period << L")" << L", "
-            << height;
+        // Every digit is kept: the detector must find the peaks the settings describe, not their neighbours.
+        out << L"PVEdpDet(ch" << p << L", CMPeakDet(ch" << p << L", ";
+        WriteExactNumber(out, height) << L", ";
+        WriteExactNumber(out, period) << L"), ";
+        WriteExactNumber(out, height);
     }
     WriteRangeArguments(out, model, range);
     out << L")";
@@ -147,10 +140,7 @@ void WritePvaCalculation(std::wostream& out, const ModelPropertyReader& model,
         << ChannelNumberOf(model, AnalysisProperty::VolumeChannel) << L", " << r.espvrType << L", " << r.edpvrType;
     for (double value : {r.pressureAtIntersect, r.volumeAtIntersect, r.espvrTerms[0], r.espvrTerms[1],
                          r.espvrTerms[2], r.edpvrTerms[0], r.edpvrTerms[1]})
-    {
-        out << L", ";
-        WriteExactNumber(out, value);
-    }
+        WriteExactNumber(out << L", ", value);
     out << L")";
 }
 

@@ -1,6 +1,7 @@
 #include "document/calibration/VolumeCalibrator.h"
 
 #include "foundation/text/StringStream.h"
+#include "foundation/text/TextUtilities.h"
 #include "hostframework/services/HostServices.h"
 
 #include <cmath>
@@ -27,7 +28,8 @@ Orv::String LineText(const LineCoefficients& line, const Orv::String& inner)
 {
     Orv::OStringStream out;
     out.imbue(std::locale::classic());
-    out << L"(" << line.slope << L" * " << inner.c_str() << L" + " << line.intercept << L")";
+    WriteExactNumber(out << L"(", line.slope) << L" * " << inner.c_str() << L" + ";
+    WriteExactNumber(out, line.intercept) << L")";
     return out.Str();
 }
 

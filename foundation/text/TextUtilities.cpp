@@ -1,5 +1,6 @@
 #include "foundation/text/TextUtilities.h"
 
+#include <charconv>
 #include <cstring>
 #include <memory>
 #include <sstream>
@@ -44,4 +45,15 @@ Orv::String FormatUnitsChange(const Orv::String& a, const Orv::String& b, const 
     text += L' ';
     text += e;
     return text;
+}
+
+std::wostream& WriteExactNumber(std::wostream& out, double value)
+{
+    char text[32];
+    char* end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6).ptr;
+    double readBack = 0.0;
+    std::from_chars(text, end, readBack);
+    if (!(readBack == value))
+        end = std::to_chars(text, text + sizeof text, value).ptr;
+    return out << std::wstring(text, end);
 }

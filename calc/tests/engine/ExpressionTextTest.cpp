@@ -147,3 +147,25 @@ TEST(ExpressionText, MissingPropertyIsRefusedWithAMessage)
     setup.doubles.erase(AnalysisProperty::PeakPeriod);
     EXPECT_THROW(BuildEndDiastolicDetectorExpression(setup, RangeWords{}), XOrv);
 }
+
+TEST(ExpressionText, DetectorKeepsEveryDigitOfItsPeakSettingsAndShortOnesAsTheyWere)
+{
+    struct Case
+    {
+        double height, period;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {20.0, 0.05, L"PVEdpDet(ch1, CMPeakDet(ch1, 20, 0.05), 20, 1, 250, 3, 4000)"},
+        {100000.0, 1e-05, L"PVEdpDet(ch1, CMPeakDet(ch1, 100000, 1e-05), 100000, 1, 250, 3, 4000)"},
+        {12.3456789, 0.1 / 3,
+         L"PVEdpDet(ch1, CMPeakDet(ch1, 12.3456789, 0.03333333333333333), 12.3456789, 1, 250, 3, 4000)"},
+    };
+    for (const Case& c : cases)
+    {
+        FakeSetup setup;
+        setup.doubles[AnalysisProperty::PeakHeight] = c.height;
+        setup.doubles[AnalysisProperty::PeakPeriod] = c.period;
+        EXPECT_EQ(c.expected, Text(BuildEndDiastolicDetectorExpression(setup, RangeWords{}))) << c.height;
+    }
+}
