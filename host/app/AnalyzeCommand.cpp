@@ -22,12 +22,9 @@
 #include <charconv>
 #include <cmath>
 #include <array>
-#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <io.h>
-#include <memory>
-#include <utility>
 #include <sstream>
 #include <stdexcept>
 
@@ -530,62 +527,19 @@ TickRange RegionTicks(const Recording& recording, double startSeconds, double en
 namespace
 {
 
-// The host's session with the module loaded and registered. It needs nothing of the recording, so it is made
-// while the reader's first pass over the text runs; whether the module registered is told only once the
-// text is known to be sound, as a fault of the text is reported alone.
-struct ModuleSession
-{
-    HostSession session;
-    HostApplication application;
-    HRESULT loaded = E_FAIL;
-
-    ModuleSession()
-    {
-        Calc::RegisterSampleFilterClass(session.Framework().StandIn());
-        loaded = session.LoadModule(ExecutableFolder() + L"Sistra.dll", &application);
-    }
-};
-
-// A session made ahead of the work, handed to it; what its making threw is thrown where the work would have
-// made it. Each run of the work takes a session of its own, which goes when the run ends (before the reader that
-// fed its document goes).
-class SessionAhead
-{
-public:
-    void Make()
-    {
-        try
-        {
-            made_ = std::make_unique<ModuleSession>();
-        }
-        catch (...)
-        {
-            fault_ = std::current_exception();
-        }
-    }
-    std::unique_ptr<ModuleSession> Take()
-    {
-        if (fault_)
-            std::rethrow_exception(std::exchange(fault_, nullptr));
-        return made_ ? std::move(made_) : std::make_unique<ModuleSession>();
-    }
-
-private:
-    std::unique_ptr<ModuleSession> made_;
-    std::exception_ptr fault_;
-};
-
 // The module's document analyses the recording; the feed (none: the recording is whole) brings its samples.
-int Analyze(const AnalyzeOptions& options, SessionAhead& sessions, const Recording& recording, SampleFeed* feed,
-            std::ostream& out, std::ostream& err)
+int Analyze(const AnalyzeOptions& options, const Recording& recording, SampleFeed* feed, std::ostream& out,
+            std::ostream& err)
 {
     AnalysisChoices choices = ChoicesFor(recording, options);
     // Rows handed over as they are read arrive as sampled data do.
     choices.online = choices.online || feed;
-    const std::unique_ptr<ModuleSession> module = sessions.Take();
-    HostSession& session = module->session;
-    if (FAILED(module->loaded))
-        return Fail(err, "the module did not register (" + HResultText(module->loaded) + ")");
+    HostSession session;
+    HostApplication application;
+    Calc::RegisterSampleFilterClass(session.Framework().StandIn());
+    const HRESULT loaded = session.LoadModule(ExecutableFolder() + L"Sistra.dll", &application);
+    if (FAILED(loaded))
+        return Fail(err, "the module did not register (" + HResultText(loaded) + ")");
     IVyrStandIn& standIn = session.Framework().StandIn();
     // The host attaches the module's classes once it registered: the document's menus are there.
     const ModuleClasses classes(session.Framework());
@@ -650,18 +604,15 @@ int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (options.online || options.region || options.ecg)
         {
             const Recording recording = LoadRecordingFile(options.file);
-            SessionAhead module;
-            return Analyze(options, module, recording, nullptr, out, err);
+            return Analyze(options, recording, nullptr, out, err);
         }
-        // Otherwise the text is parsed on a thread of its own while the document analyses the rows parsed so far;
-        // the module is loaded while the reader finds the records' shapes.
-        SessionAhead module;
+        // Otherwise the text is parsed on a thread of its own while the document analyses the rows parsed so far.
         return RunWhileReading(
             options.file, err,
             [&](const Recording& recording, SampleFeed* feed, std::ostream& runErr) {
-                return Analyze(options, module, recording, feed, out, runErr);
+                return Analyze(options, recording, feed, out, runErr);
             },
-            [&](const std::string& fault) { return Fail(err, fault); }, [&] { module.Make(); });
+            [&](const std::string& fault) { return Fail(err, fault); });
     }
     catch (const std::exception& e)
     {

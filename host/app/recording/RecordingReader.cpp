@@ -220,11 +220,9 @@ const Recording& RecordingReader::Whole()
 
 int RunWhileReading(const std::string& path, std::ostream& err,
                     const std::function<int(const Recording&, SampleFeed*, std::ostream&)>& work,
-                    const std::function<int(const std::string&)>& readFailed, const std::function<void()>& meanwhile)
+                    const std::function<int(const std::string&)>& readFailed)
 {
     RecordingReader reader(path);
-    if (meanwhile)
-        meanwhile();
     if (reader.Streams())
     {
         std::ostringstream held;

@@ -123,11 +123,8 @@ private:
 // through the feed, or read whole (no feed); what it writes to its err stream is held until the text has been
 // read. A fault of the text is reported alone, through readFailed, as when the file is read before the work
 // starts; where the rows cannot be handed over as they are parsed, the work runs again over the whole recording.
-// Meanwhile, if given, runs once on the calling thread while the reader finds the records' shapes, before the
-// work and whatever the text holds: the work's preparations that need nothing of the recording.
 int RunWhileReading(const std::string& path, std::ostream& err,
                     const std::function<int(const Recording&, SampleFeed*, std::ostream&)>& work,
-                    const std::function<int(const std::string&)>& readFailed,
-                    const std::function<void()>& meanwhile = {});
+                    const std::function<int(const std::string&)>& readFailed);
 
 } // namespace Host
