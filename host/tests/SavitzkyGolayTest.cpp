@@ -88,23 +88,26 @@ TEST(SavitzkyGolay, EveryOutputIsItsOwnWeightedSumWhateverTheOutputLength)
 {
     // Outputs are worked out several at a time: each must still be the sum in weight order, exactly.
     std::vector<float> input;
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < 90; ++i)
         input.push_back(static_cast<float>(std::sin(0.7 * i) * 100.0 + i));
-    for (const SavitzkyGolaySettings settings : {SavitzkyGolaySettings{1, 0, 0}, {5, 0, 2}, {9, 1, 3}})
+    for (const SavitzkyGolaySettings settings :
+         {SavitzkyGolaySettings{1, 0, 0}, {5, 0, 2}, {9, 1, 3}, {31, 0, 2}, {61, 1, 2}})
     {
         const std::vector<double> weights = SavitzkyGolayCoefficients(settings);
-        for (size_t length = 0; length + weights.size() <= input.size() + 1; length += 3)
-        {
-            std::vector<float> out(length);
-            ApplySavitzkyGolay(weights, input, out);
-            for (size_t index = 0; index < length; ++index)
+        for (size_t length = 0; length + weights.size() <= input.size() + 1; ++length)
+            for (const FilterLanes lanes : {FilterLanes::Widest, FilterLanes::Two})
             {
-                double sum = 0.0;
-                for (size_t k = 0; k < weights.size(); ++k)
-                    sum += weights[k] * input[index + k];
-                ASSERT_EQ(static_cast<float>(sum), out[index]) << "window " << settings.window << ", output " << index;
+                std::vector<float> out(length);
+                ApplySavitzkyGolay(weights, input, out, lanes);
+                for (size_t index = 0; index < length; ++index)
+                {
+                    double sum = 0.0;
+                    for (size_t k = 0; k < weights.size(); ++k)
+                        sum += weights[k] * input[index + k];
+                    ASSERT_EQ(static_cast<float>(sum), out[index])
+                        << "window " << settings.window << ", output " << index << ", lanes " << static_cast<int>(lanes);
+                }
             }
-        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -57,6 +58,83 @@ std::vector<double> Solve(std::vector<std::vector<double>> a, std::vector<double
         y[row] = sum / a[row][row];
     }
     return y;
+}
+
+// Outputs are summed side by side in vector lanes, each lane one output summed in weight order with a
+// multiply and an add of its own, exactly as one output alone would be: the filter runs over every
+// sample of a recording's loops, and one sum at a time leaves each addition waiting for the one before.
+template <int Count>
+struct Lanes
+{
+    typedef double Doubles __attribute__((vector_size(Count * sizeof(double))));
+    typedef float Floats __attribute__((vector_size(Count * sizeof(float))));
+};
+
+// Vectors of outputs worked out together, so that their additions overlap.
+constexpr int VectorsTogether = 4;
+
+// Outputs first .. first + Vectors * Width - 1.
+template <int Width, int Vectors>
+[[gnu::always_inline]] inline void SumLanes(std::span<const double> coefficients, const float* input, float* out,
+                                            size_t first)
+{
+    using Doubles = typename Lanes<Width>::Doubles;
+    using Floats = typename Lanes<Width>::Floats;
+    Doubles sums[Vectors] = {};
+    for (size_t k = 0; k < coefficients.size(); ++k)
+    {
+        const double weight = coefficients[k];
+#pragma GCC unroll 4
+        for (int vector = 0; vector < Vectors; ++vector)
+        {
+            Floats samples;
+            std::memcpy(&samples, input + first + vector * Width + k, sizeof samples);
+            const Doubles product = weight * __builtin_convertvector(samples, Doubles);
+            sums[vector] += product;
+        }
+    }
+#pragma GCC unroll 4
+    for (int vector = 0; vector < Vectors; ++vector)
+    {
+        const Floats rounded = __builtin_convertvector(sums[vector], Floats);
+        std::memcpy(out + first + vector * Width, &rounded, sizeof rounded);
+    }
+}
+
+// The last outputs that fill no whole vector are worked out again with the vector that ends at the last
+// output: each output is its own sum, so one worked out twice is written twice the same.
+template <int Width>
+[[gnu::always_inline]] inline void ApplyInLanes(std::span<const double> coefficients, const float* input, float* out,
+                                                size_t count)
+{
+    size_t first = 0;
+    for (; first + VectorsTogether * Width <= count; first += VectorsTogether * Width)
+        SumLanes<Width, VectorsTogether>(coefficients, input, out, first);
+    for (; first + Width <= count; first += Width)
+        SumLanes<Width, 1>(coefficients, input, out, first);
+    if (first < count && count >= static_cast<size_t>(Width))
+        SumLanes<Width, 1>(coefficients, input, out, count - Width);
+    else
+        for (; first < count; ++first)
+        {
+            double sum = 0.0;
+            for (size_t k = 0; k < coefficients.size(); ++k)
+                sum += coefficients[k] * input[first + k];
+            out[first] = static_cast<float>(sum);
+        }
+}
+
+// Without fused multiply-adds: those would round the products differently from the narrower lanes.
+__attribute__((target("avx2,no-fma"))) void ApplyInFourLanes(std::span<const double> coefficients, const float* input,
+                                                             float* out, size_t count)
+{
+    ApplyInLanes<4>(coefficients, input, out, count);
+}
+
+bool HasFourDoubleLanes()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
 }
 
 class SavitzkyGolayFilter final : public SampleNode
@@ -149,31 +227,16 @@ std::vector<double> SavitzkyGolayCoefficients(const SavitzkyGolaySettings& setti
     return coefficients;
 }
 
-void ApplySavitzkyGolay(std::span<const double> coefficients, std::span<const float> input, std::span<float> out)
+void ApplySavitzkyGolay(std::span<const double> coefficients, std::span<const float> input, std::span<float> out,
+                        FilterLanes lanes)
 {
     if (input.size() + 1 < out.size() + coefficients.size())
         throw std::invalid_argument("sample filter: the input is shorter than the output and its window");
-    // Eight outputs at a time, each summed in its own order as one alone would be, so that the eight sums
-    // run side by side instead of each addition waiting for the one before.
-    constexpr size_t Side = 8;
-    size_t index = 0;
-    for (; index + Side <= out.size(); index += Side)
-    {
-        double sums[Side] = {};
-        for (size_t k = 0; k < coefficients.size(); ++k)
-#pragma GCC unroll 8
-            for (size_t lane = 0; lane < Side; ++lane)
-                sums[lane] += coefficients[k] * input[index + lane + k];
-        for (size_t lane = 0; lane < Side; ++lane)
-            out[index + lane] = static_cast<float>(sums[lane]);
-    }
-    for (; index < out.size(); ++index)
-    {
-        double sum = 0.0;
-        for (size_t k = 0; k < coefficients.size(); ++k)
-            sum += coefficients[k] * input[index + k];
-        out[index] = static_cast<float>(sum);
-    }
+    static const bool fourLanes = HasFourDoubleLanes();
+    if (fourLanes && lanes == FilterLanes::Widest)
+        ApplyInFourLanes(coefficients, input.data(), out.data(), out.size());
+    else
+        ApplyInLanes<2>(coefficients, input.data(), out.data(), out.size());
 }
 
 SampleNodePtr MakeSavitzkyGolayFilter(SampleNodePtr input, const SavitzkyGolaySettings& settings)

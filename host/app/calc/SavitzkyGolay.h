@@ -24,8 +24,17 @@ SavitzkyGolaySettings ParseSavitzkyGolayArguments(std::string_view text);
 // centre of the least-squares polynomial through x[i] .. x[i + window - 1].
 std::vector<double> SavitzkyGolayCoefficients(const SavitzkyGolaySettings& settings);
 
+// Vector lanes of the filter's sums: the widest the processor has, or the two every processor has. Both
+// give the same bits.
+enum class FilterLanes
+{
+    Widest,
+    Two
+};
+
 // Filters input into out: out[i] = sum(c[k] * input[i + k]); input holds out.size() + window - 1 samples.
-void ApplySavitzkyGolay(std::span<const double> coefficients, std::span<const float> input, std::span<float> out);
+void ApplySavitzkyGolay(std::span<const double> coefficients, std::span<const float> input, std::span<float> out,
+                        FilterLanes lanes = FilterLanes::Widest);
 
 // The filtered input: output tick i covers input ticks i .. i + window - 1, so the caller pads the input
 // with window / 2 samples at each end to get an output as long as its unpadded data.
