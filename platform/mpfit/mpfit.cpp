@@ -144,6 +144,10 @@ public:
     {
         for (size_t j = 0; j < free_.size(); ++j)
         {
+            // A parameter off its limits keeps its column whatever the gradient: a pass over every
+            // residual less per iteration for the usual unlimited parameters.
+            if (!free_[j].AtLower(x[j]) && !free_[j].AtUpper(x[j]))
+                continue;
             const int col = static_cast<int>(j);
             double gradient = 0.0;
             for (int i = 0; i < m_; ++i)
