@@ -7,6 +7,8 @@
 // a parameter declared analytical without one would never move.
 #include "calc/numerics/EspvrTangentFit.h"
 
+#include "calc/numerics/ValueOrder.h"
+
 #include "platform/mpfit/mpfit.h"
 
 #include <algorithm>
@@ -81,17 +83,24 @@ public:
         for (size_t j = 0; j < loops.LoopCount(); ++j)
             total += loops.Loop(j).size();
         samples_.reserve(total);
-        std::vector<std::pair<double, uint32_t>> secants;
+        std::vector<double> secants;
+        std::vector<uint32_t> samples, order;
         for (size_t j = 0; j < loops.LoopCount(); ++j)
         {
             const Samples loop = loops.Loop(j);
             secants.clear();
+            samples.clear();
             for (size_t i = 1; i < loop.size(); ++i)
                 if (const auto secant = Secant(loop, i))
-                    secants.emplace_back(*secant, static_cast<uint32_t>(i));
-            std::sort(secants.begin(), secants.end());
-            for (const auto& [secant, i] : secants)
-                samples_.push_back(i);
+                {
+                    secants.push_back(*secant);
+                    samples.push_back(static_cast<uint32_t>(i));
+                }
+            // The samples rise along the secants: ties in secant go by sample.
+            order.resize(secants.size());
+            OrderByValue(secants, order);
+            for (const uint32_t at : order)
+                samples_.push_back(samples[at]);
             starts_.push_back(samples_.size());
         }
     }
