@@ -63,6 +63,7 @@ std::vector<double> Solve(std::vector<std::vector<double>> a, std::vector<double
 // Outputs are summed side by side in vector lanes, each lane one output summed in weight order with a
 // multiply and an add of its own, exactly as one output alone would be: the filter runs over every
 // sample of a recording's loops, and one sum at a time leaves each addition waiting for the one before.
+// The samples are widened to doubles once beforehand instead of once for every weight they meet.
 template <int Count>
 struct Lanes
 {
@@ -75,7 +76,7 @@ constexpr int VectorsTogether = 4;
 
 // Outputs first .. first + Vectors * Width - 1.
 template <int Width, int Vectors>
-[[gnu::always_inline]] inline void SumLanes(std::span<const double> coefficients, const float* input, float* out,
+[[gnu::always_inline]] inline void SumLanes(std::span<const double> coefficients, const double* input, float* out,
                                             size_t first)
 {
     using Doubles = typename Lanes<Width>::Doubles;
@@ -87,9 +88,9 @@ template <int Width, int Vectors>
 #pragma GCC unroll 4
         for (int vector = 0; vector < Vectors; ++vector)
         {
-            Floats samples;
+            Doubles samples;
             std::memcpy(&samples, input + first + vector * Width + k, sizeof samples);
-            const Doubles product = weight * __builtin_convertvector(samples, Doubles);
+            const Doubles product = weight * samples;
             sums[vector] += product;
         }
     }
@@ -104,7 +105,7 @@ template <int Width, int Vectors>
 // The last outputs that fill no whole vector are worked out again with the vector that ends at the last
 // output: each output is its own sum, so one worked out twice is written twice the same.
 template <int Width>
-[[gnu::always_inline]] inline void ApplyInLanes(std::span<const double> coefficients, const float* input, float* out,
+[[gnu::always_inline]] inline void ApplyInLanes(std::span<const double> coefficients, const double* input, float* out,
                                                 size_t count)
 {
     size_t first = 0;
@@ -125,7 +126,7 @@ template <int Width>
 }
 
 // Without fused multiply-adds: those would round the products differently from the narrower lanes.
-__attribute__((target("avx2,no-fma"))) void ApplyInFourLanes(std::span<const double> coefficients, const float* input,
+__attribute__((target("avx2,no-fma"))) void ApplyInFourLanes(std::span<const double> coefficients, const double* input,
                                                              float* out, size_t count)
 {
     ApplyInLanes<4>(coefficients, input, out, count);
@@ -232,11 +233,16 @@ void ApplySavitzkyGolay(std::span<const double> coefficients, std::span<const fl
 {
     if (input.size() + 1 < out.size() + coefficients.size())
         throw std::invalid_argument("sample filter: the input is shorter than the output and its window");
+    if (out.empty())
+        return;
+    // Kept between calls: the filter runs piece after piece of about the same length.
+    thread_local std::vector<double> widened;
+    widened.assign(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(out.size() + coefficients.size() - 1));
     static const bool fourLanes = HasFourDoubleLanes();
     if (fourLanes && lanes == FilterLanes::Widest)
-        ApplyInFourLanes(coefficients, input.data(), out.data(), out.size());
+        ApplyInFourLanes(coefficients, widened.data(), out.data(), out.size());
     else
-        ApplyInLanes<2>(coefficients, input.data(), out.data(), out.size());
+        ApplyInLanes<2>(coefficients, widened.data(), out.data(), out.size());
 }
 
 SampleNodePtr MakeSavitzkyGolayFilter(SampleNodePtr input, const SavitzkyGolaySettings& settings)
