@@ -4,6 +4,7 @@
 #include "hostframework/services/HostServices.h"
 #include "hostframework/messaging/MessageIds.h"
 
+#include <algorithm>
 #include <string>
 
 namespace Sistra
@@ -13,6 +14,8 @@ namespace
 
 // The filter's order of the fitted polynomial.
 constexpr int32_t SampleFilterOrder = 2;
+// Filters kept with their arguments; beyond these the one used longest ago takes new arguments.
+constexpr size_t FiltersKept = 8;
 constexpr uint32_t SampleFilterTypeNumber = 0;
 
 bool CreateSampleFilter(HostCalcCache::Filter& cache)
@@ -31,12 +34,33 @@ bool CreateSampleFilter(HostCalcCache::Filter& cache)
     return SUCCEEDED(filterClass->CreateEnum(nullptr, 0, cache.calculation.Put())) && cache.calculation;
 }
 
+// The filter that took these arguments last, made the latest; else a new one, or the one used longest ago.
+HostCalcCache::Filter* FilterFor(const std::pair<int32_t, int32_t>& arguments, std::vector<HostCalcCache::Filter>& filters)
+{
+    auto found = std::find_if(filters.begin(), filters.end(),
+                              [&](const HostCalcCache::Filter& filter) { return filter.arguments == arguments; });
+    if (found == filters.end())
+    {
+        if (filters.size() < FiltersKept)
+            filters.emplace_back();
+        found = filters.end() - 1;
+    }
+    std::rotate(filters.begin(), found, found + 1);
+    if (!CreateSampleFilter(filters.front()))
+    {
+        filters.erase(filters.begin());
+        return nullptr;
+    }
+    return &filters.front();
+}
+
 template <class C>
 bool RunFilter(int32_t window, int32_t derivative, const C& input, std::vector<float>& output, HostCalcCache& shared)
 {
-    HostCalcCache::Filter& cache = *shared.filter;
-    if (!CreateSampleFilter(cache))
+    HostCalcCache::Filter* found = FilterFor(std::pair(window, derivative), *shared.filters);
+    if (!found)
         return false;
+    HostCalcCache::Filter& cache = *found;
     if (cache.arguments != std::pair(window, derivative))
     {
         cache.arguments.reset();

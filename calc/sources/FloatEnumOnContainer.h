@@ -109,17 +109,19 @@ private:
 namespace Sistra
 {
 
-// The host sample filter, created once and kept for the next call; copies of a cache share it.
+// Host sample filters, created once and kept for the next calls; copies of a cache share them.
 struct HostCalcCache
 {
     struct Filter
     {
         Orv::ComPtr<ICalcEnum> calculation;
         // The window and derivative the calculation last took: a filter keeps its arguments between runs,
-        // so runs with the same ones (neighbouring loops of a recording mostly) need not hand them over.
+        // so runs with the same ones need not hand them over.
         std::optional<std::pair<int32_t, int32_t>> arguments;
     };
-    std::shared_ptr<Filter> filter = std::make_shared<Filter>();
+    // A filter for each window and derivative asked for lately, the latest first: neighbouring loops of a
+    // recording take a few windows by turns, and handing a filter other arguments costs more than its run.
+    std::shared_ptr<std::vector<Filter>> filters = std::make_shared<std::vector<Filter>>();
 };
 
 // Runs the host's sample filter over input with the argument text "window<TAB>derivative<TAB>2", the

@@ -83,5 +83,5 @@ TEST(HostSampleFilter, WithoutTheHostsFilterClassNothingRuns)
     Sistra::HostCalcCache cache;
     std::vector<float> output{9};
     EXPECT_FALSE(Sistra::RunHostCalcOnSamples(5, 1, std::vector<float>{1, 2, 3}, output, cache));
-    EXPECT_FALSE(cache.filter->calculation);
+    EXPECT_TRUE(cache.filters->empty());
 }

@@ -41,7 +41,8 @@ TEST_F(SampleFilterClass, ModuleGetsTheExactDerivativeOfAQuadratic)
     ASSERT_EQ(input.size(), output.size());
     for (int t = 3; t < 37; ++t) // the edges see the repeated padding, not the quadratic
         EXPECT_NEAR(t + 3.0, output[static_cast<size_t>(t)], 1e-3) << t;
-    EXPECT_TRUE(cache.filter->calculation);
+    ASSERT_EQ(1u, cache.filters->size());
+    EXPECT_TRUE(cache.filters->front().calculation);
 }
 
 TEST_F(SampleFilterClass, SmoothingKeepsAQuadraticAndTheCacheServesTheNextCall)
@@ -50,19 +51,21 @@ TEST_F(SampleFilterClass, SmoothingKeepsAQuadraticAndTheCacheServesTheNextCall)
     std::vector<float> output;
     Sistra::HostCalcCache cache;
     ASSERT_TRUE(Sistra::RunHostCalcOnSamples(5, 0, input, output, cache));
-    ICalcEnum* first = cache.filter->calculation.Get();
+    ICalcEnum* first = cache.filters->front().calculation.Get();
     ASSERT_TRUE(Sistra::RunHostCalcOnSamples(5, 0, input, output, cache));
-    EXPECT_EQ(first, cache.filter->calculation.Get());
+    EXPECT_EQ(first, cache.filters->front().calculation.Get());
     for (size_t t = 2; t + 2 < input.size(); ++t)
         EXPECT_NEAR(input[t], output[t], 1e-3) << t;
 }
 
 TEST_F(SampleFilterClass, OneFilterTakesEachCallsOwnSettings)
 {
-    // Settings that repeat or alternate on one filter, also through a copy of its cache (which shares the
-    // filter), give what a fresh filter gives for each.
+    // Settings that repeat, alternate or come back after more others than the cache keeps filters, also
+    // through a copy of the cache (which shares its filters), give what a fresh filter gives for each.
     const std::vector<float> input = Quadratic(30);
-    const std::pair<int32_t, int32_t> settings[] = {{5, 0}, {9, 1}, {5, 0}, {5, 0}, {7, 0}, {7, 0}, {9, 1}};
+    const std::pair<int32_t, int32_t> settings[] = {{5, 0},  {9, 1},  {5, 0},  {5, 0},  {7, 0},  {7, 0},
+                                                    {9, 1},  {11, 0}, {13, 0}, {15, 0}, {17, 0}, {19, 0},
+                                                    {21, 0}, {23, 0}, {5, 0},  {9, 1},  {23, 0}};
     Sistra::HostCalcCache shared;
     const Sistra::HostCalcCache copy = shared;
     bool throughCopy = false;
@@ -76,4 +79,5 @@ TEST_F(SampleFilterClass, OneFilterTakesEachCallsOwnSettings)
         ASSERT_TRUE(Sistra::RunHostCalcOnSamples(window, derivative, input, fresh, own));
         EXPECT_EQ(fresh, reused) << "window " << window << ", derivative " << derivative;
     }
+    EXPECT_LE(shared.filters->size(), 8u);
 }
