@@ -3,7 +3,8 @@
 // fit, as the analyzer runs it), and the isovolumic sine fit of the beat's pressure both with the bounded
 // solver (analytical derivatives, frequency bounded above) and with the plain minimiser from the same
 // windows and start. Before that, the cost of one exponential, sine and cosine as the fits evaluate them,
-// the toolchain's C library against our own, and of our exponentials over a whole vector. Prints the time of the bounded solver over the plain one last.
+// the toolchain's C library against our own, and of our exponentials over a whole vector, as many lanes at a
+// time as the processor has and at most four and two. Prints the time of the bounded solver over the plain one last.
 #include "calc/loops/IsovolumicFits.h"
 #include "calc/loops/IsovolumicSineFit.h"
 #include "calc/loops/LoopParameters.h"
@@ -125,13 +126,13 @@ double NanosecondsPerCall(double (*f)(double), double from, double to)
 }
 
 // The exponentials of a whole vector at once, as the Tau fit takes them.
-double NanosecondsPerVectorExp(double from, double to)
+double NanosecondsPerVectorExp(double from, double to, Sistra::Elementary::ExpLaneWidth width)
 {
     std::vector<double> values;
     return NanosecondsPerValue(
-        [&values](const std::vector<double>& arguments) {
+        [&values, width](const std::vector<double>& arguments) {
             values.resize(arguments.size());
-            Sistra::Elementary::ExpOfScaled(1.0, arguments, values);
+            Sistra::Elementary::ExpOfScaled(1.0, arguments, values, width);
             double sum = 0.0;
             for (double value : values)
                 sum += value;
@@ -166,9 +167,18 @@ void PrintElementaryCosts()
         std::printf("%8s %12.1f %12.1f %8.3f\n", row.name, library, ours, ours / library);
     }
     const double library = NanosecondsPerCall(LibraryExp, ExpFrom, ExpTo);
-    const double vector = NanosecondsPerVectorExp(ExpFrom, ExpTo);
-    std::printf("%8s %12.1f %12.1f %8.3f  (ours over a vector, as the Tau fit takes them)\n", "exp", library, vector,
-        vector / library);
+    using Sistra::Elementary::ExpLaneWidth;
+    const struct
+    {
+        ExpLaneWidth width;
+        const char* lanes;
+    } widths[] = {{ExpLaneWidth::Widest, "widest"}, {ExpLaneWidth::Four, "at most 4"}, {ExpLaneWidth::Two, "2"}};
+    for (const auto& [width, lanes] : widths)
+    {
+        const double vector = NanosecondsPerVectorExp(ExpFrom, ExpTo, width);
+        std::printf("%8s %12.1f %12.1f %8.3f  (ours over a vector, as the Tau fit takes them, lanes: %s)\n", "exp",
+            library, vector, vector / library, lanes);
+    }
 }
 
 void PrintCost(double microseconds)

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <cstring>
 
-// The steps of Exp are always inlined, into the AVX2 lanes too: no call passes a vector of four doubles,
+// The steps of Exp are always inlined, into the wide lanes too: no call passes a vector of four doubles,
 // whose passing the compiler would otherwise warn differs with and without AVX.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
@@ -435,7 +435,8 @@ double ToolchainCos(double x)
 }
 
 // Lanes of doubles and of integers as wide as the processor's vector registers: two in SSE2's, four in
-// AVX2's. Each lane takes the same operations, rounded the same way, as one double alone would.
+// AVX2's, eight in AVX-512's. Each lane takes the same operations, rounded the same way, as one double
+// alone would.
 template <int Count>
 struct Lanes
 {
@@ -451,29 +452,96 @@ template <int Count>
     return reinterpret_cast<Doubles>(reinterpret_cast<Integers>(x) & 0x7fffffffffffffffll);
 }
 
-// Exp of each lane; lanes next to a tie or out of range are flagged (all bits set) and hold no result.
+// The table's rounded values and their remainders apart, for lanes that pick their entries by shuffling
+// whole vectors of them.
+struct SeparatePowers
+{
+    double hi[TableSize];
+    double lo[TableSize];
+};
+constexpr SeparatePowers PowerColumns = [] {
+    SeparatePowers columns{};
+    for (int j = 0; j < TableSize; ++j)
+    {
+        columns.hi[j] = PowersOfTwo[j].hi;
+        columns.lo[j] = PowersOfTwo[j].lo;
+    }
+    return columns;
+}();
+
+// Eight lanes take column[j] for their j from 0 to 63: a two-vector shuffle picks from sixteen entries,
+// and bits 4 and 5 of j choose among four such picks.
+[[gnu::always_inline]] inline Lanes<8>::Doubles PickEight(const double* column, Lanes<8>::Integers j)
+{
+    using Doubles = Lanes<8>::Doubles;
+    Doubles part[TableSize / 8];
+    std::memcpy(part, column, sizeof part);
+    Doubles pick[4];
+    for (int group = 0; group < 4; ++group)
+        pick[group] = __builtin_shuffle(part[2 * group], part[2 * group + 1], j);
+    const Lanes<8>::Integers first = j & 16, second = j & 32;
+    return second ? (first ? pick[3] : pick[2]) : (first ? pick[1] : pick[0]);
+}
+
+// The table's entries 2^(j/64) for the lanes' j.
+template <int Count>
+[[gnu::always_inline]] inline Twofold<typename Lanes<Count>::Doubles> PowersAt(typename Lanes<Count>::Integers j)
+{
+    if constexpr (Count == 8)
+        return {PickEight(PowerColumns.hi, j), PickEight(PowerColumns.lo, j)};
+    // Filled lane by lane: a vector built from its elements at once goes through memory, a third slower.
+    typename Lanes<Count>::Doubles high = {}, low = {};
+    for (int lane = 0; lane < Count; ++lane)
+    {
+        const DoubleDouble& entry = PowersOfTwo[j[lane]];
+        high[lane] = entry.hi;
+        low[lane] = entry.lo;
+    }
+    return {high, low};
+}
+
+// True when some lane is not zero. Eight lanes are added pairwise, half as many each time down to one (the
+// order does not matter: every lane is zero or one); fewer are looked at one by one, which is quicker there.
+template <int Count>
+[[gnu::always_inline]] inline bool AnyLane(typename Lanes<Count>::Doubles flags)
+{
+    if constexpr (Count < 8)
+    {
+        bool any = false;
+        for (int lane = 0; lane < Count; ++lane)
+            any |= flags[lane] != 0.0;
+        return any;
+    }
+    for (int64_t distance = Count / 2; distance > 0; distance /= 2)
+    {
+        typename Lanes<Count>::Integers partner;
+        for (int64_t lane = 0; lane < Count; ++lane)
+            partner[lane] = lane ^ distance;
+        flags += __builtin_shuffle(flags, partner);
+    }
+    return flags[0] != 0.0;
+}
+
+// Exp of each lane; lanes next to a tie or out of range are flagged (one, else zero) and hold no result.
 template <int Count>
 [[gnu::always_inline]] inline typename Lanes<Count>::Doubles ExpLanes(typename Lanes<Count>::Doubles x,
-                                                                     typename Lanes<Count>::Integers& flagged)
+                                                                     typename Lanes<Count>::Doubles& flagged)
 {
     using Doubles = typename Lanes<Count>::Doubles;
     using Integers = typename Lanes<Count>::Integers;
     const ExpReduction<Doubles> reduced = ReduceForExp(x);
     const Integers k = (reinterpret_cast<Integers>(reduced.shifted) << 13) >> 13;
-    // Filled lane by lane: a vector built from its elements at once goes through memory, a third slower.
-    Doubles high = {}, low = {};
-    for (int lane = 0; lane < Count; ++lane)
-    {
-        const DoubleDouble& entry = PowersOfTwo[k[lane] & (TableSize - 1)];
-        high[lane] = entry.hi;
-        low[lane] = entry.lo;
-    }
-    const Twofold<Doubles> power{high, low};
-    const Twofold<Doubles> value = ScaledExpOfRemainder(power, reduced);
+    const Twofold<Doubles> value = ScaledExpOfRemainder(PowersAt<Count>(k & (TableSize - 1)), reduced);
     const Doubles ulp = reinterpret_cast<Doubles>(reinterpret_cast<Integers>(value.hi) & 0x7ff0000000000000ll) * 0x1p-52;
     const Doubles absoluteX = AbsoluteLanes<Count>(x);
-    flagged = (AbsoluteLanes<Count>(0.5 * ulp - AbsoluteLanes<Count>(value.lo)) < ToolchainExpUlps(absoluteX) * ulp) |
-              !(absoluteX <= ExpLimit);
+    // Each comparison chooses between two numbers on its own: the compiler keeps such choices whole until
+    // it knows how wide the lanes are, but spells out comparisons that are combined, or kept as all-ones
+    // and zeros, one lane at a time eight lanes wide.
+    const Doubles no = {}, yes = no + 1.0;
+    const Doubles nearTie =
+        AbsoluteLanes<Count>(0.5 * ulp - AbsoluteLanes<Count>(value.lo)) < ToolchainExpUlps(absoluteX) * ulp ? yes : no;
+    const Doubles outOfRange = absoluteX <= ExpLimit ? no : yes;
+    flagged = nearTie + outOfRange;
     return value.hi * reinterpret_cast<Doubles>(((k >> TableBits) + 1023) << 52);
 }
 
@@ -483,18 +551,15 @@ template <int Count>
 [[gnu::always_inline]] inline void StoreExpLanes(typename Lanes<Count>::Doubles arguments, std::span<double> out,
                                                  size_t index)
 {
-    typename Lanes<Count>::Integers flagged;
+    typename Lanes<Count>::Doubles flagged;
     const typename Lanes<Count>::Doubles values = ExpLanes<Count>(arguments, flagged);
-    bool anyFlagged = false;
-    for (int lane = 0; lane < Count; ++lane)
-        anyFlagged |= flagged[lane] != 0;
-    if (!anyFlagged && index + Count <= out.size())
+    if (!AnyLane<Count>(flagged) && index + Count <= out.size())
     {
         std::memcpy(out.data() + index, &values, sizeof values);
         return;
     }
     for (size_t lane = 0; lane < Count && index + lane < out.size(); ++lane)
-        out[index + lane] = flagged[lane] ? std::exp(arguments[lane]) : values[lane];
+        out[index + lane] = flagged[lane] != 0.0 ? std::exp(arguments[lane]) : values[lane];
 }
 
 // Past the last argument, lanes repeat it.
@@ -523,18 +588,31 @@ __attribute__((target("avx2"))) void ExpOfScaledInFour(double factor, std::span<
     ExpOfScaledIn<4>(factor, x, out);
 }
 
-bool HasFourLanes()
+__attribute__((target("avx512f,avx512dq"))) void ExpOfScaledInEight(double factor, std::span<const double> x,
+                                                            std::span<double> out)
+{
+    ExpOfScaledIn<8>(factor, x, out);
+}
+
+// The widest lanes the processor (and the system, which must keep their registers) offers.
+int WidestLanes()
 {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
+    // AVX-512DQ turns the lanes' comparisons into masks and back in one instruction each.
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq"))
+        return 8;
+    return __builtin_cpu_supports("avx2") ? 4 : 2;
 }
 
 } // namespace
 
 void ExpOfScaled(double factor, std::span<const double> x, std::span<double> out, ExpLaneWidth width)
 {
-    static const bool four = HasFourLanes();
-    if (four && width == ExpLaneWidth::Widest)
+    static const int widest = WidestLanes();
+    const int lanes = std::min(widest, width == ExpLaneWidth::Widest ? 8 : width == ExpLaneWidth::Four ? 4 : 2);
+    if (lanes == 8)
+        ExpOfScaledInEight(factor, x, out);
+    else if (lanes == 4)
         ExpOfScaledInFour(factor, x, out);
     else
         ExpOfScaledIn<2>(factor, x, out);

@@ -10,11 +10,12 @@ namespace Sistra::Elementary
 {
 
 double Exp(double x);
-// How many arguments ExpOfScaled takes at a time: four where the processor has AVX2, else two; two on
-// every processor when asked (so that both ways can be checked anywhere).
+// How many arguments ExpOfScaled takes at a time: eight where the processor has AVX-512, four where it has
+// AVX2, else two; at most four or two when asked (so that every way can be checked on one processor).
 enum class ExpLaneWidth
 {
     Widest,
+    Four,
     Two,
 };
 
