@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <limits>
 
 namespace Sistra
 {
@@ -65,10 +66,35 @@ struct QuadraticWindow
     double m0 = 0.0, m1 = 0.0, m2 = 0.0;
 };
 
-int32_t IndexOfMinimum(const std::vector<double>& x)
+// dP/dt at each sample of at least two: central differences, one-sided at the two ends.
+class PressureSlope
 {
-    return static_cast<int32_t>(std::min_element(x.begin(), x.end()) - x.begin());
-}
+public:
+    PressureSlope(std::span<const float> p, double dt)
+        : p_(p), last_(static_cast<int32_t>(p.size()) - 1), dt_(dt), twoDt_(2.0 * dt)
+    {
+    }
+
+    int32_t Last() const { return last_; }
+    bool Interior(int32_t i) const { return i > 0 && i < last_; }
+    // The difference that the interval divides.
+    double Rise(int32_t i) const
+    {
+        if (i == 0)
+            return At(1) - At(0);
+        return i == last_ ? At(last_) - At(last_ - 1) : At(i + 1) - At(i - 1);
+    }
+    double InteriorInterval() const { return twoDt_; }
+    double operator()(int32_t i) const { return Rise(i) / (Interior(i) ? twoDt_ : dt_); }
+
+private:
+    double At(int32_t i) const { return static_cast<double>(p_[static_cast<std::size_t>(i)]); }
+
+    std::span<const float> p_;
+    int32_t last_;
+    double dt_;
+    double twoDt_;
+};
 
 // The sample before the relaxation's pressure minimum whose secant to (vref, piso) is flattest.
 bool FindTangentPoint(std::span<const float> p, std::span<const float> v, int32_t iMin, double piso,
@@ -95,6 +121,33 @@ bool FindTangentPoint(std::span<const float> p, std::span<const float> v, int32_
 }
 
 } // namespace
+
+int32_t SteepestFallIndex(std::span<const float> p, double dt)
+{
+    const PressureSlope slope(p, dt);
+    int32_t steepest = 0;
+    double least = slope(0);
+    // Dividing by the same positive interval never reverses an order, so an interior rise no smaller than
+    // one already divided (to a number) cannot give a smaller slope: only the others are divided.
+    double smallestDividedRise = std::numeric_limits<double>::infinity();
+    for (int32_t i = 1; i < slope.Last(); ++i)
+    {
+        const double rise = slope.Rise(i);
+        if (rise >= smallestDividedRise)
+            continue;
+        const double value = rise / slope.InteriorInterval();
+        if (!std::isnan(value))
+            smallestDividedRise = rise;
+        if (value < least)
+        {
+            least = value;
+            steepest = i;
+        }
+    }
+    if (slope.Last() > 0 && slope(slope.Last()) < least)
+        steepest = slope.Last();
+    return steepest;
+}
 
 std::vector<double> WindowedDerivative(std::span<const float> samples, int32_t window, int32_t order,
                                        double sampleInterval)
@@ -139,16 +192,10 @@ double FitRelaxationTau(std::span<const float> p, int32_t tauType, double dt)
     const auto n = static_cast<int32_t>(p.size());
     if (n < 2 || !(dt > 0.0))
         return MissingValue();
-    auto at = [&](int32_t i) { return static_cast<double>(p[static_cast<std::size_t>(i)]); };
-    std::vector<double> d(p.size());
-    d[0] = (at(1) - at(0)) / dt;
-    for (int32_t i = 1; i + 1 < n; ++i)
-        d[static_cast<std::size_t>(i)] = (at(i + 1) - at(i - 1)) / (2.0 * dt);
-    d[static_cast<std::size_t>(n - 1)] = (at(n - 1) - at(n - 2)) / dt;
-
-    const int32_t m = IndexOfMinimum(d);
+    const PressureSlope slope(p, dt);
+    const int32_t m = SteepestFallIndex(p, dt);
     int32_t e = m;
-    while (e < n && at(e) > 0.0 && d[static_cast<std::size_t>(e)] < 0.0)
+    while (e < n && p[static_cast<std::size_t>(e)] > 0.0f && slope(e) < 0.0)
         ++e;
     if (e - m < MinimumDecaySamples)
         return MissingValue();

@@ -31,6 +31,10 @@ struct IsovolumicFit
 // not show both phases, the fit fails, or there is no volume or no touching point.
 std::optional<IsovolumicFit> FitIsovolumicPressure(std::span<const float> pressure, std::span<const float> volume);
 
+// Index of dP/dt min: the first smallest of the pressure's central differences over the sample interval
+// (one-sided at the two ends), at least two samples given.
+int32_t SteepestFallIndex(std::span<const float> pressure, double sampleInterval);
+
 // Tau in milliseconds of the pressure decay from dP/dt min, by the model of tauType; NaN when the decay
 // is too short, the fit fails or tauType names no model.
 double FitRelaxationTau(std::span<const float> pressure, int32_t tauType, double sampleInterval);

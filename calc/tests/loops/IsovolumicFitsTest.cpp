@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
+#include <random>
 
 using namespace Sistra;
 
@@ -111,6 +114,53 @@ TEST(RelaxationTau, RunEndsWhereThePressureReachesZero)
     const auto p = RiseAndDecay([](double t) { return t < 0.0595 ? 100.0 * std::exp(-t / TauSeconds) - 13.5 : -1.0; });
     const double withOffset = FitRelaxationTau(p, TauWithOffset, Dt);
     EXPECT_NEAR(1000.0 * TauSeconds, withOffset, 0.05);
+}
+
+// The first smallest of every sample's slope, each divided out.
+int32_t FirstSteepestByDividingAll(const std::vector<float>& p, double dt)
+{
+    const auto n = p.size();
+    std::vector<double> d(n);
+    d[0] = (double{p[1]} - p[0]) / dt;
+    for (std::size_t i = 1; i + 1 < n; ++i)
+        d[i] = (double{p[i + 1]} - p[i - 1]) / (2.0 * dt);
+    d[n - 1] = (double{p[n - 1]} - p[n - 2]) / dt;
+    return static_cast<int32_t>(std::min_element(d.begin(), d.end()) - d.begin());
+}
+
+// dP/dt min is found without dividing every sample's difference; it must be the very sample that dividing
+// all would find: ties, rises that round to the same slope (tiny or overflowing quotients), ends, NaN.
+TEST(RelaxationTau, SteepestFallIsTheFirstSmallestSlopeAsDividingEverySampleFindsIt)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const struct
+    {
+        std::vector<float> p;
+        double dt;
+    } cases[] = {
+        {{3, 1}, Dt},
+        {{1, 3}, Dt},
+        {{9, 5, 2, 0}, Dt},                         // steepest at the last sample
+        {{9, 0, 1, 2, 3}, Dt},                      // at the first
+        {{9, 8, 6, 5, 3, 2, 0}, Dt},                // equal interior falls: the first
+        {{1e-30f, 0, -1e-30f, -3e-30f, -6e-30f}, 1e300},  // distinct rises, quotients below the smallest double
+        {{50, 40, 10, -30, -31}, 1e-310},           // quotients past the largest double
+        {{50, 40, 10, -30, -31}, 1e308},            // an interval that doubles to infinity
+        {{nan, 5, 4, 1, 0}, Dt},
+        {{9, 8, nan, 2, 1, 0}, Dt},
+        {{9, -inf, 3, inf, 1}, Dt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FirstSteepestByDividingAll(c.p, c.dt), SteepestFallIndex(c.p, c.dt)) << c.p.size() << " " << c.dt;
+    std::mt19937 random(3);
+    std::uniform_int_distribution<int> level(0, 6);
+    for (int round = 0; round < 2000; ++round)
+    {
+        std::vector<float> p(static_cast<std::size_t>(2 + round % 40));
+        for (float& x : p)
+            x = static_cast<float>(level(random)) * 0.25f;
+        EXPECT_EQ(FirstSteepestByDividingAll(p, 0.3), SteepestFallIndex(p, 0.3)) << round;
+    }
 }
 
 TEST(IsovolumicPressure, SineBeatPeaksAtItsOwnMaximum)
