@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace ExtLib
 {
@@ -57,10 +58,10 @@ std::vector<double> SampleTimes(size_t count, const SampleTime& timeOf)
 void TPlugin::EvaluateResiduals(const double* par, std::int32_t m, double* fvec, std::int32_t& /*info*/)
 {
     params_.assign(par, par + f_.GetParameterCount());
-    values_.resize(x_.size());
-    f_.EvaluateAll(x_, params_, values_.data());
+    // The model's values go where their residuals go, each replaced by its residual in turn.
+    f_.EvaluateAll(x_, params_, fvec);
     for (std::int32_t i = 0; i < m; ++i)
-        fvec[i] = y_[i] - values_[i];
+        fvec[i] = y_[i] - fvec[i];
 }
 
 bool FitFunction(const std::vector<double>& x, const std::vector<double>& y, std::vector<double>& params,
@@ -173,7 +174,7 @@ bool FitCurve(const FunctionBase& f, int p, const std::vector<double>& y, const 
         if (ok)
             *rSquared = r2;
     }
-    params = fitted;
+    params = std::move(fitted);
     return ok;
 }
 

@@ -31,7 +31,6 @@ private:
     const std::vector<double>& y_;
     const FunctionBase& f_;
     std::vector<double> params_;
-    std::vector<double> values_;
 };
 
 // Fits f to the data, starting from initial when given, else from f's own guess. params receives the

@@ -91,9 +91,27 @@ void ExponFunc::EvaluateAll(const std::vector<double>& x, const std::vector<doub
         values[i] = a * exponentials[i];
 }
 
+namespace
+{
+
+// True when a and b hold the very same doubles, bit for bit: the exponentials of the same bits are the same,
+// whatever == says of NaN or of zeros' signs. Looks at every element, with no early exit, which is quicker
+// for the few dozen of a relaxation.
+bool SameBits(const std::vector<double>& a, const std::vector<double>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    uint64_t difference = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        difference |= std::bit_cast<uint64_t>(a[i]) ^ std::bit_cast<uint64_t>(b[i]);
+    return difference == 0;
+}
+
+} // namespace
+
 const std::vector<double>& ExponFunc::ExponentialsAt(const std::vector<double>& x, double rate) const
 {
-    if (x != cachedX_)
+    if (!SameBits(x, cachedX_))
     {
         cachedX_ = x;
         recent_[0].filled = recent_[1].filled = false;

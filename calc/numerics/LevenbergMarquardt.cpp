@@ -21,7 +21,7 @@ class PluginProblem : public minpack::LmProblem
 {
 public:
     PluginProblem(lmmin_plugin& plugin, int m, int n, const LmControl& control, long long maxfev)
-        : plugin_(plugin), m_(m), shifted_(n), column_(m), maxfev_(maxfev),
+        : plugin_(plugin), m_(m), shifted_(n), maxfev_(maxfev),
           stepScale_(std::sqrt(std::max(control.epsilon, kMachinePrecision)))
     {
     }
@@ -44,12 +44,13 @@ public:
             if (h == 0.0)
                 h = stepScale_;
             shifted_[j] = x[j] + h;
-            if (!Residuals(shifted_.data(), column_.data()))
+            // The shifted residuals land in their column, each then replaced by its difference quotient.
+            double* out = fjac.Column(j);
+            if (!Residuals(shifted_.data(), out))
                 return false;
             shifted_[j] = x[j];
-            double* out = fjac.Column(j);
             for (int i = 0; i < m_; ++i)
-                out[i] = (column_[i] - fvec[i]) / h;
+                out[i] = (out[i] - fvec[i]) / h;
         }
         return true;
     }
@@ -62,7 +63,6 @@ private:
     lmmin_plugin& plugin_;
     int m_;
     std::vector<double> shifted_;
-    std::vector<double> column_;
     long long maxfev_;
     double stepScale_;
     int nfev_ = 0;
@@ -93,7 +93,8 @@ void LmMinimize(std::int32_t m, std::int32_t n, double* par, lmmin_plugin& plugi
         const minpack::LmOutcome outcome = minpack::LmIterate(problem, m, n, par, fvec, settings);
         control.nfev = problem.Evaluations();
         control.info = outcome.info == minpack::kLmStopped ? LM_STOPPED : outcome.info;
-        control.fnorm = minpack::enorm(m, fvec.data());
+        // The iteration's norm is that of the residuals it returns, except when it stopped at the start.
+        control.fnorm = outcome.info == minpack::kLmStopped ? minpack::enorm(m, fvec.data()) : outcome.fnorm;
     }
     catch (const std::bad_alloc&)
     {
