@@ -3,6 +3,7 @@
 #include "calc/numerics/ElementaryFunctions.h"
 #include "foundation/numbers/NumberUtilities.h"
 
+#include <algorithm>
 #include <bit>
 #include <cfloat>
 #include <cmath>
@@ -85,7 +86,7 @@ double ExponFunc::Evaluate(double x, const std::vector<double>& params) const
 
 void ExponFunc::EvaluateAll(const std::vector<double>& x, const std::vector<double>& params, double* values) const
 {
-    const std::vector<double>& exponentials = ExponentialsAt(x, params[0]);
+    const std::span<const double> exponentials = ExponentialsAt(x, params[0]);
     const double a = Amplitude(params);
     for (size_t i = 0; i < x.size(); ++i)
         values[i] = a * exponentials[i];
@@ -94,28 +95,31 @@ void ExponFunc::EvaluateAll(const std::vector<double>& x, const std::vector<doub
 namespace
 {
 
-// True when a and b hold the very same doubles, bit for bit: the exponentials of the same bits are the same,
-// whatever == says of NaN or of zeros' signs. Looks at every element, with no early exit, which is quicker
-// for the few dozen of a relaxation.
-bool SameBits(const std::vector<double>& a, const std::vector<double>& b)
+// True when x holds the very same doubles as cached, bit for bit: the exponentials of the same bits are the
+// same, whatever == says of NaN or of zeros' signs. Looks at every element, with no early exit, which is
+// quicker for the few dozen of a relaxation.
+bool SameBits(const std::vector<double>& x, std::span<const double> cached)
 {
-    if (a.size() != b.size())
+    if (x.size() != cached.size())
         return false;
     uint64_t difference = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-        difference |= std::bit_cast<uint64_t>(a[i]) ^ std::bit_cast<uint64_t>(b[i]);
+    for (size_t i = 0; i < x.size(); ++i)
+        difference |= std::bit_cast<uint64_t>(x[i]) ^ std::bit_cast<uint64_t>(cached[i]);
     return difference == 0;
 }
 
 } // namespace
 
-const std::vector<double>& ExponFunc::ExponentialsAt(const std::vector<double>& x, double rate) const
+std::span<const double> ExponFunc::ExponentialsAt(const std::vector<double>& x, double rate) const
 {
-    if (!SameBits(x, cachedX_))
+    const size_t m = x.size();
+    if (cache_.size() != 3 * m || !SameBits(x, std::span<const double>(cache_).first(m)))
     {
-        cachedX_ = x;
+        cache_.resize(3 * m);
+        std::copy(x.begin(), x.end(), cache_.begin());
         recent_[0].filled = recent_[1].filled = false;
     }
+    const auto valuesOf = [this, m](size_t index) { return std::span<double>(cache_).subspan((index + 1) * m, m); };
     // Only the very same double reuses its exponentials.
     const auto same = [rate](const RateExponentials& entry) {
         return entry.filled && std::bit_cast<uint64_t>(entry.rate) == std::bit_cast<uint64_t>(rate);
@@ -124,15 +128,13 @@ const std::vector<double>& ExponFunc::ExponentialsAt(const std::vector<double>& 
         if (same(recent_[index]))
         {
             older_ = 1 - index;
-            return recent_[index].values;
+            return valuesOf(index);
         }
-    RateExponentials& entry = recent_[older_];
+    const size_t index = older_;
     older_ = 1 - older_;
-    entry.rate = rate;
-    entry.filled = true;
-    entry.values.resize(x.size());
-    Sistra::Elementary::ExpOfScaled(rate, x, entry.values);
-    return entry.values;
+    recent_[index] = {rate, true};
+    Sistra::Elementary::ExpOfScaled(rate, x, valuesOf(index));
+    return valuesOf(index);
 }
 
 void ExponFunc::Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const

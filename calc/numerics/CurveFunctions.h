@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace ExtLib
@@ -43,18 +44,18 @@ public:
 
 private:
     double Amplitude(const std::vector<double>& params) const { return fixedAmplitude ? amplitude : params[1]; }
-    const std::vector<double>& ExponentialsAt(const std::vector<double>& x, double rate) const;
+    std::span<const double> ExponentialsAt(const std::vector<double>& x, double rate) const;
 
     // e^(p0 x) over the x last evaluated, for the last two rates: a forward-difference Jacobian steps the
     // amplitude at the rate evaluated just before it, so that column costs no exponential. The values are
-    // the ones Evaluate computes, so a fit runs exactly as it would without them.
+    // the ones Evaluate computes, so a fit runs exactly as it would without them. The x and both rates'
+    // values share one block (x first), which a fit allocates once.
     struct RateExponentials
     {
         double rate = 0.0;
         bool filled = false;
-        std::vector<double> values;
     };
-    mutable std::vector<double> cachedX_;
+    mutable std::vector<double> cache_;
     mutable std::array<RateExponentials, 2> recent_;
     mutable std::size_t older_ = 0;
 };

@@ -49,8 +49,7 @@ public:
             if (!Residuals(shifted_.data(), out))
                 return false;
             shifted_[j] = x[j];
-            for (int i = 0; i < m_; ++i)
-                out[i] = (out[i] - fvec[i]) / h;
+            minpack::DifferenceQuotients(m_, out, fvec, h);
         }
         return true;
     }

@@ -29,6 +29,10 @@ private:
     std::vector<double> data_;
 };
 
+// column[i] = (column[i] - base[i]) / h for i < m: a forward-difference column of the Jacobian from the
+// residuals at the shifted parameters, in place.
+void DifferenceQuotients(int m, double* column, const double* base, double h);
+
 // Euclidean norm of x[0..n), summed in three ranges so that no square overflows or underflows.
 double enorm(int n, const double* x);
 
