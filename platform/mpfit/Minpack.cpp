@@ -103,13 +103,19 @@ void DivideBy(int n, double* a, double d)
 
 // enorm's middle range (kNormDwarf, kNormGiant / n) of magnitudes as a range of their bit patterns, which
 // order non-negative doubles as their values do (NaN above infinity): one unsigned comparison of integers
-// tells whether a value lies inside, off the floating-point unit that adds the squares.
+// tells whether a value lies inside, off the floating-point unit that adds the squares. Zeros count as
+// inside: enorm leaves them out of every sum, and adding their zero squares to the middle sum changes
+// nothing (a difference Jacobian's column has one wherever a sample sits at time zero).
 class MiddleRange
 {
 public:
     explicit MiddleRange(int n) : low_(Bits(kNormDwarf)), width_(Bits(kNormGiant / n) - low_ - 1) {}
 
-    std::uint64_t Outside(double x) const { return Bits(x) - low_ - 1 >= width_; }
+    std::uint64_t Outside(double x) const
+    {
+        const std::uint64_t bits = Bits(x);
+        return (bits - low_ - 1 >= width_) & (bits != 0);
+    }
 
 private:
     static std::uint64_t Bits(double x) { return std::bit_cast<std::uint64_t>(x) & ~(std::uint64_t{1} << 63); }
@@ -118,8 +124,9 @@ private:
     std::uint64_t width_;
 };
 
-// The norm of x when every element lies in enorm's middle range, where enorm adds the plain squares in
-// order, and ends with the square root of that sum times exactly 1. None when an element lies outside.
+// The norm of x when every element lies in enorm's middle range or is zero, where enorm adds the plain
+// squares in order, and ends with the square root of that sum times exactly 1. None when an element lies
+// outside.
 std::optional<double> MiddleRangeNorm(int n, const double* x)
 {
     if (n <= 0)
@@ -152,53 +159,6 @@ std::optional<std::array<double, 2>> MiddleRangeNorms(int n, const double* x, co
     if (outside != 0)
         return std::nullopt;
     return std::array<double, 2>{std::sqrt(sx), std::sqrt(sy)};
-}
-
-// enorm outside the middle range: three sums, the outer two rescaled as they grow. Kept out of line, so
-// that the common case does not save the registers this one needs.
-[[gnu::noinline]] double EnormOfAnyRange(int n, const double* x)
-{
-    double s1 = 0.0, s2 = 0.0, s3 = 0.0;
-    double x1max = 0.0, x3max = 0.0;
-    const double agiant = kNormGiant / n;
-    for (int i = 0; i < n; ++i)
-    {
-        const double xabs = std::fabs(x[i]);
-        if (xabs > kNormDwarf && xabs < agiant)
-        {
-            s2 += xabs * xabs;
-        }
-        else if (xabs <= kNormDwarf)
-        {
-            if (xabs > x3max)
-            {
-                s3 = 1.0 + s3 * (x3max / xabs) * (x3max / xabs);
-                x3max = xabs;
-            }
-            else if (xabs != 0.0)
-            {
-                s3 += (xabs / x3max) * (xabs / x3max);
-            }
-        }
-        else if (xabs > x1max)
-        {
-            s1 = 1.0 + s1 * (x1max / xabs) * (x1max / xabs);
-            x1max = xabs;
-        }
-        else
-        {
-            s1 += (xabs / x1max) * (xabs / x1max);
-        }
-    }
-    if (s1 != 0.0)
-        return x1max * std::sqrt(s1 + (s2 / x1max) / x1max);
-    if (s2 != 0.0)
-    {
-        if (s2 >= x3max)
-            return std::sqrt(s2 * (1.0 + (x3max / s2) * (x3max * s3)));
-        return std::sqrt(x3max * ((s2 / x3max) + (x3max * s3)));
-    }
-    return x3max * std::sqrt(s3);
 }
 
 // The norms of a's columns, two at a time where MiddleRangeNorms can take them.
@@ -245,13 +205,59 @@ void DifferenceQuotients(int m, double* column, const double* base, double h)
         DivideEach(m, column, [column, base, h](int i) { return (column[i] - base[i]) / h; });
 }
 
+// Kept out of line, so that enorm's common case does not save the registers this one needs.
+[[gnu::noinline]] double ThreeRangeNorm(int n, const double* x)
+{
+    double s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    double x1max = 0.0, x3max = 0.0;
+    const double agiant = kNormGiant / n;
+    for (int i = 0; i < n; ++i)
+    {
+        const double xabs = std::fabs(x[i]);
+        if (xabs > kNormDwarf && xabs < agiant)
+        {
+            s2 += xabs * xabs;
+        }
+        else if (xabs <= kNormDwarf)
+        {
+            if (xabs > x3max)
+            {
+                s3 = 1.0 + s3 * (x3max / xabs) * (x3max / xabs);
+                x3max = xabs;
+            }
+            else if (xabs != 0.0)
+            {
+                s3 += (xabs / x3max) * (xabs / x3max);
+            }
+        }
+        else if (xabs > x1max)
+        {
+            s1 = 1.0 + s1 * (x1max / xabs) * (x1max / xabs);
+            x1max = xabs;
+        }
+        else
+        {
+            s1 += (xabs / x1max) * (xabs / x1max);
+        }
+    }
+    if (s1 != 0.0)
+        return x1max * std::sqrt(s1 + (s2 / x1max) / x1max);
+    if (s2 != 0.0)
+    {
+        if (s2 >= x3max)
+            return std::sqrt(s2 * (1.0 + (x3max / s2) * (x3max * s3)));
+        return std::sqrt(x3max * ((s2 / x3max) + (x3max * s3)));
+    }
+    return x3max * std::sqrt(s3);
+}
+
 double enorm(int n, const double* x)
 {
     // Most vectors lie wholly in the middle range, where a loop that checks the range and adds the squares
     // runs at the pace of the additions alone.
     if (const auto norm = MiddleRangeNorm(n, x))
         return *norm;
-    return EnormOfAnyRange(n, x);
+    return ThreeRangeNorm(n, x);
 }
 
 void qrfac(ColumnMatrix& a, std::span<int> ipvt, std::span<double> rdiag, std::span<double> acnorm,

@@ -35,6 +35,9 @@ void DifferenceQuotients(int m, double* column, const double* base, double h);
 
 // Euclidean norm of x[0..n), summed in three ranges so that no square overflows or underflows.
 double enorm(int n, const double* x);
+// enorm by its three sums, always: enorm itself takes the plain sum of squares, to the same double, when
+// every element is zero or lies in the middle range.
+double ThreeRangeNorm(int n, const double* x);
 
 // Householder QR factorisation of a (m x n, m >= n) with column pivoting. On return the strict upper
 // triangle of a holds R above the diagonal, rdiag its diagonal, the lower part the Householder vectors;

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
+#include <random>
 #include <vector>
 
 namespace
@@ -476,6 +478,7 @@ TEST(MinpackQrfac, ColumnNormsAndTheFirstPivotNormAreEnormsOwn)
         {{3.0, tiny, 0.5}, {1.0, 2.0, -7.25}},
         {{huge, 2.0, 1.0}, {1.0, 2.0, 3.0}, {4.0, 0.0, 1.0}},
         {{0.0, 0.0, 0.0}, {1.0, nan, 3.0}},
+        {{0.0, 2.0, -3.0}, {1.0, -0.0, 4.0}},
     };
     for (const auto& columns : columnSets)
     {
@@ -494,6 +497,27 @@ TEST(MinpackQrfac, ColumnNormsAndTheFirstPivotNormAreEnormsOwn)
         }
         const double pivot = minpack::enorm(m, columns[ipvt[0]].data());
         EXPECT_TRUE(std::isnan(pivot) || std::fabs(rdiag[0]) == pivot);
+    }
+}
+
+// enorm adds plain squares when every element is zero or in its middle range: the very double its three
+// sums give, whatever the mix of zeros, tiny, huge and non-finite elements.
+TEST(MinpackEnorm, PlainSumsGiveTheThreeRangeNormBitForBit)
+{
+    const double tiny = 1e-170, huge = 1e160, inf = std::numeric_limits<double>::infinity();
+    const double pool[] = {0.0, -0.0, 1.0, -2.5, 3e-7, 7e5, tiny, -tiny, huge, inf, std::nan("")};
+    std::mt19937 random(5);
+    for (int round = 0; round < 3000; ++round)
+    {
+        std::vector<double> x(static_cast<std::size_t>(1 + round % 70));
+        // Mostly middle values and zeros, as the fits' vectors are; now and then any of the pool.
+        const std::size_t choices = round % 3 == 0 ? std::size(pool) : 6;
+        for (double& value : x)
+            value = pool[random() % choices] * (1.0 + 1e-3 * static_cast<double>(random() % 1000));
+        const double plain = minpack::enorm(static_cast<int>(x.size()), x.data());
+        const double three = minpack::ThreeRangeNorm(static_cast<int>(x.size()), x.data());
+        ASSERT_TRUE(std::bit_cast<uint64_t>(plain) == std::bit_cast<uint64_t>(three) || (std::isnan(plain) && std::isnan(three)))
+            << round << ": " << plain << " against " << three;
     }
 }
 
