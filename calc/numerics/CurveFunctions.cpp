@@ -56,7 +56,7 @@ void ExponentialTwoPointStart(const std::vector<double>& x, const std::vector<do
         return;
 
     const double r = (std::log(yFirst) - std::log(yLast)) / (xFirst - xLast);
-    const double a = yFirst * std::exp(-r * xFirst);
+    const double a = yFirst * Sistra::Elementary::Exp(-r * xFirst);
     // A zero sample has no logarithm: such data gets the neutral start rather than a non-finite one.
     if (std::isfinite(r) && std::isfinite(a))
     {
