@@ -1046,12 +1046,30 @@ Calc::ShownScale HostDocument::ShownScaleOf(size_t channel, size_t record) const
         conversion = shown->second.Get();
     else if (const auto set = channelConversions_.find(key.first); set != channelConversions_.end())
         conversion = set->second.Get();
+    return conversion ? ScaleOfConversion(*conversion, channel) : ScaleOfRecordedUnit(channel);
+}
+
+Calc::ShownScale HostDocument::ScaleOfConversion(IUnitConversion& conversion, size_t channel) const
+{
+    if (const auto known = conversionScales_.find(&conversion); known != conversionScales_.end())
+        return known->second.second;
     Vyr::ConversionFacts facts;
-    if (!conversion || !Vyr::ReadConversionFacts(*conversion, facts))
-        return RecordedUnitScale(Data().Channels().at(channel).unit);
+    if (!Vyr::ReadConversionFacts(conversion, facts))
+        return ScaleOfRecordedUnit(channel);
     // The conversion maps values without prefixes onto values without prefixes.
     const double scale = facts.inUse ? facts.scale : 1.0, offset = facts.inUse ? facts.offset : 0.0;
-    return {scale * facts.rawPrefixFactor, offset, facts.rawPrefixFactor};
+    const Calc::ShownScale shown{scale * facts.rawPrefixFactor, offset, facts.rawPrefixFactor};
+    conversionScales_.emplace(&conversion, std::make_pair(Orv::ComPtr<IUnitConversion>(&conversion), shown));
+    return shown;
+}
+
+Calc::ShownScale HostDocument::ScaleOfRecordedUnit(size_t channel) const
+{
+    const std::string& unit = Data().Channels().at(channel).unit;
+    auto known = recordedUnitScales_.find(unit);
+    if (known == recordedUnitScales_.end())
+        known = recordedUnitScales_.emplace(unit, RecordedUnitScale(unit)).first;
+    return known->second;
 }
 
 Calc::ShownScale RecordedUnitScale(const std::string& unit)

@@ -318,6 +318,13 @@ private:
     Calc::ShownScaleLookup ShownScaleLookup() const;
     std::map<int32_t, Orv::ComPtr<IUnitConversion>> channelConversions_;
     std::map<std::pair<int32_t, int32_t>, Orv::ComPtr<IUnitConversion>> recordConversions_; // by (channel, record)
+    // Samples are scaled at every read, a few thousand samples at a time: the scale of each conversion (which
+    // never changes: a calibration brings a new one, held here so that its address is not reused) and of
+    // each recorded unit is worked out once.
+    Calc::ShownScale ScaleOfConversion(IUnitConversion& conversion, size_t channel) const;
+    Calc::ShownScale ScaleOfRecordedUnit(size_t channel) const;
+    mutable std::map<IUnitConversion*, std::pair<Orv::ComPtr<IUnitConversion>, Calc::ShownScale>> conversionScales_;
+    mutable std::map<std::string, Calc::ShownScale, std::less<>> recordedUnitScales_;
     std::optional<std::pair<TickPosition, TickPosition>> selection_;
     int32_t selectedChannel_ = -1;
     std::vector<int32_t> selectedChannels_; // none: every channel

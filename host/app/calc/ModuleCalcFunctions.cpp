@@ -12,6 +12,7 @@
 #include <iomanip>
 #include <limits>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -131,7 +132,7 @@ public:
         auto found = states_.find(record);
         if (found == states_.end())
             found = states_.emplace(record, State{call_.Start(record).As<IEnumEventEx>(IID_IEnumEventEx),
-                                                  EventTrack(recordSize_)})
+                                                  EventTrack(recordSize_), std::nullopt})
                         .first;
         CatchUp(record, found->second);
         return found->second.track;
@@ -142,23 +143,31 @@ private:
     {
         Orv::ComPtr<IEnumEventEx> events;
         EventTrack track;
+        // The record's extent when the enumerator last had nothing more to give: until the record grows,
+        // asking it again gives nothing either.
+        std::optional<Extent> exhaustedAt;
     };
 
-    void CatchUp(size_t record, State& state) const
+    void CatchUp(size_t record, State& state)
     {
-        // Readers ask for the track at every read; a complete one needs no buffer.
+        // Readers ask for the track at every read; a complete one, or one the data has not grown under
+        // since the enumerator last ran dry, is as far as it goes.
         if (state.track.IsComplete())
             return;
-        std::vector<std::byte> buffer(recordSize_ * EventsPerRead);
+        const Extent extent = RecordExtent(call_.Data(), record);
+        if (state.exhaustedAt && SameExtent(*state.exhaustedAt, extent))
+            return;
+        state.exhaustedAt.reset();
+        buffer_.resize(recordSize_ * EventsPerRead);
         while (!state.track.IsComplete())
         {
             int32_t count = 0;
             int32_t next = 0;
-            const HRESULT hr = state.events->Next(static_cast<int32_t>(buffer.size()), CalcNoMoreEventsTick,
-                                                  buffer.data(), &count, &next);
+            const HRESULT hr = state.events->Next(static_cast<int32_t>(buffer_.size()), CalcNoMoreEventsTick,
+                                                  buffer_.data(), &count, &next);
             Check(hr, "the function failed on record " + std::to_string(record));
             for (int32_t i = 0; i < std::clamp(count, 0, EventsPerRead); ++i)
-                state.track.Append(buffer.data() + static_cast<size_t>(i) * recordSize_);
+                state.track.Append(buffer_.data() + static_cast<size_t>(i) * recordSize_);
             if (hr == S_FALSE)
             {
                 state.track.Complete(call_.Data().RecordAt(record).Length());
@@ -170,14 +179,19 @@ private:
             if (count == 0)
             {
                 state.track.Settle(std::max<int64_t>(state.track.SettledTicks(), next));
+                state.exhaustedAt = extent;
                 return;
             }
         }
     }
 
+    static bool SameExtent(const Extent& a, const Extent& b) { return a.ticks == b.ticks && a.complete == b.complete; }
+
     ModuleCall call_;
     size_t recordSize_ = 0;
     std::map<size_t, State> states_;
+    // The records of one read on their way into a track; kept, so that a read allocates nothing.
+    std::vector<std::byte> buffer_;
 };
 
 // The samples of one module enumerator per record, kept as they are computed so that the engine can

@@ -131,6 +131,17 @@ TEST_F(ModuleFunctions, OnlineChunksGiveWhatTheOfflineRunGives)
 namespace
 {
 
+// The recorded channel, counting how often a reader asks how far it goes.
+struct CountedChannel final : SampleNode
+{
+    explicit CountedChannel(const Recording& recording) : channel(MakeRecordedChannel(recording, 0)) {}
+    Extent Available(size_t record) const override { return ++asked, channel->Available(record); }
+    void Compute(size_t record, int64_t first, std::span<float> out) const override { channel->Compute(record, first, out); }
+
+    SampleNodePtr channel;
+    mutable int asked = 0;
+};
+
 // A module function that yields samples: twice its channel, read through the sample-yielding base.
 class DoublingEnumerator : public CalcTesting::SampleEnumeratorStub
 {
@@ -200,4 +211,30 @@ TEST_F(SampleModuleFunctions, OnlineChunksGiveWhatTheOfflineRunGives)
     const std::string offline = run(std::nullopt);
     EXPECT_EQ(8001u, std::count(offline.begin(), offline.end(), '\n'));
     EXPECT_EQ(offline, run(997));
+}
+
+// Readers ask for a record's events at every read: while no data arrives, the module is not asked again.
+TEST_F(ModuleFunctions, ReadsWhileNoDataArrivesLeaveTheModuleAlone)
+{
+    RecordingFeed feed(recording);
+    const ModuleFunctionTable table(feed.Live(), StandIn());
+    const auto channel = std::make_shared<CountedChannel>(feed.Live());
+    const Value events = table.Find("crossdet")->Create({{{ValueKind::Channel, 0.0, channel, nullptr}, "", 1},
+                                                        {{ValueKind::Number, 0.5, nullptr, nullptr}, "", 2}});
+    EventCursor cursor(feed.Live(), events.events);
+    std::vector<std::byte> records;
+    const auto readAll = [&] {
+        while (cursor.Next(1, RecordEndTick, records).count > 0)
+        {
+        }
+        return channel->asked;
+    };
+    feed.Feed(1700);
+    cursor.Bind(0);
+    const int asked = readAll();
+    EXPECT_EQ(asked, (readAll(), readAll()));
+    feed.Feed(1000);
+    EXPECT_GT(readAll(), asked);
+    ASSERT_EQ(3u, HostTests::Headers(records, cursor.RecordSize()).size());
+    EXPECT_EQ(2500, HostTests::Headers(records, cursor.RecordSize()).back().tick);
 }
