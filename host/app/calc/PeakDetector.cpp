@@ -32,7 +32,17 @@ PeakDetector::PeakDetector(const PeakRules& rules, double sampleInterval) : minH
     minPeriodTicks_ = period / sampleInterval * (1.0 - PeriodTolerance);
 }
 
-void PeakDetector::Add(int64_t tick, float sample, EventTrack& track)
+void PeakDetector::Add(int64_t firstTick, std::span<const float> samples, EventTrack& track)
+{
+    int64_t tick = firstTick;
+    for (float sample : samples)
+        Step(tick++, sample, track);
+    // Nothing reads the track while a block is added: it is settled once, after the block's last sample.
+    if (!samples.empty())
+        track.Settle(SettledTicks(tick));
+}
+
+void PeakDetector::Step(int64_t tick, float sample, EventTrack& track)
 {
     if (tick == 0)
         trough_ = sample;
@@ -60,7 +70,6 @@ void PeakDetector::Add(int64_t tick, float sample, EventTrack& track)
         Emit(*held_, track);
         held_.reset();
     }
-    track.Settle(SettledTicks(tick + 1));
 }
 
 void PeakDetector::Confirm(const Peak& peak, EventTrack& track)
@@ -141,8 +150,8 @@ private:
         {
             block.resize(static_cast<size_t>(std::min(DetectorBlock, available.ticks - state.nextTick)));
             signal_->Compute(record, state.nextTick, block);
-            for (float sample : block)
-                state.detector.Add(state.nextTick++, sample, state.track);
+            state.detector.Add(state.nextTick, block, state.track);
+            state.nextTick += static_cast<int64_t>(block.size());
         }
         if (available.complete)
             state.detector.Finish(available.ticks, state.track);

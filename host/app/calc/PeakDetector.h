@@ -4,6 +4,7 @@
 #include "host/app/calc/CalcNodes.h"
 
 #include <optional>
+#include <span>
 
 namespace Host::Calc
 {
@@ -22,7 +23,8 @@ class PeakDetector
 public:
     PeakDetector(const PeakRules& rules, double sampleInterval);
 
-    void Add(int64_t tick, float sample, EventTrack& track);
+    // The samples of ticks firstTick on; the track is settled as far as they take it.
+    void Add(int64_t firstTick, std::span<const float> samples, EventTrack& track);
     // The record ended: the peak held back for the period rule is final.
     void Finish(int64_t recordLength, EventTrack& track);
 
@@ -33,6 +35,7 @@ private:
         float value;
     };
 
+    void Step(int64_t tick, float sample, EventTrack& track);
     void Confirm(const Peak& peak, EventTrack& track);
     static void Emit(const Peak& peak, EventTrack& track);
     int64_t SettledTicks(int64_t nextTick) const;
