@@ -63,6 +63,7 @@ int32_t FloatExWrapper::Position()
         return bufferStart;
     if (InBuffer())
         return bufferStart + readIndex;
+    MoveSourceToSeek();
     int32_t position = 0;
     source->GetPosition(&position);
     return std::min(position, endLimit);
@@ -144,18 +145,59 @@ void FloatExWrapper::Seek(int32_t tick)
         readIndex = tick - bufferStart;
         return;
     }
+    if (seekPending && keptStart <= tick && tick - keptStart < keptCount)
+    {
+        // Back into the samples the seek before would have dropped: the source never moved from their end.
+        seekPending = false;
+        ended = false;
+        bufferStart = keptStart;
+        bufferedCount = keptCount;
+        buffer[0] = keptFirst;
+        readIndex = tick - keptStart;
+        return;
+    }
+    // Behind the samples held, the source's data have all arrived, so that moving it later lands where
+    // moving it now would.
+    const bool back = bufferedCount > 0 && InBuffer() && tick < bufferStart;
     if (Position() == tick)
         return;
-    SkipTo(source.Get(), tick);
-    int32_t position = 0;
-    source->GetPosition(&position);
+    const int32_t start = bufferStart, count = bufferedCount;
+    const float first = buffer[0];
+    if (back)
+    {
+        seekTick = tick;
+        seekPending = true;
+    }
+    else
+    {
+        SkipTo(source.Get(), tick);
+        int32_t position = 0;
+        source->GetPosition(&position);
+    }
     ResetBuffer();
     ended = false;
+    if (back)
+    {
+        keptStart = start;
+        keptCount = count;
+        keptFirst = first;
+    }
+}
+
+void FloatExWrapper::MoveSourceToSeek()
+{
+    if (!seekPending)
+        return;
+    seekPending = false;
+    SkipTo(source.Get(), seekTick);
+    int32_t position = 0;
+    source->GetPosition(&position);
 }
 
 void FloatExWrapper::SetPosition(int32_t tick)
 {
     positionSet = true;
+    seekPending = false;
     if (!source)
         return;
     if (!SeekAsCalculation(source.Get(), tick))

@@ -80,9 +80,20 @@ public:
     int32_t Take(int32_t count, std::vector<float>& samples);
 
 private:
+    // The host source is moved to a seek's tick only when it is read from or asked where it stands: a
+    // cursor seeks back and then forward again into the samples it holds (a detector's engine places it
+    // at a step's first tick before the step seeks where it reads), and those are not read twice.
+    void MoveSourceToSeek();
+
     std::vector<float> buffer;
     int32_t bufferStart = 0;
     Orv::ComPtr<IEnumFloatEx> source;
+    // A seek back from the samples held, not yet made at the host, and the samples it would have dropped.
+    int32_t seekTick = NoTickLimit;
+    bool seekPending = false;
+    int32_t keptStart = 0;
+    int32_t keptCount = 0;
+    float keptFirst = 0.0f;
 };
 
 // A stream of event records; every record begins with its int32 tick.

@@ -89,6 +89,30 @@ TEST(ChannelWrapper, SeekOutsideTheBufferMovesTheSource)
     EXPECT_EQ(2500.0f, wrapper.Current());
 }
 
+// A seek back that is followed by one into the samples held reads nothing again; one that is read from is
+// made then, at the host.
+TEST(ChannelWrapper, SeekBackThenIntoTheBufferReadsNothingTwice)
+{
+    FakeChannel channel(Ramp(3000));
+    FloatExWrapper wrapper(&channel);
+    wrapper.Seek(1500);
+    ASSERT_TRUE(wrapper.HasCurrent());
+    const int reads = channel.nextCalls, skips = channel.skipCalls;
+    wrapper.Seek(400);
+    wrapper.Seek(1600);
+    EXPECT_EQ(1600.0f, wrapper.Current());
+    EXPECT_EQ(reads, channel.nextCalls);
+    EXPECT_EQ(skips, channel.skipCalls);
+    wrapper.Seek(400);
+    EXPECT_EQ(400, wrapper.Position());
+    ASSERT_TRUE(wrapper.HasCurrent());
+    EXPECT_EQ(400.0f, wrapper.Current());
+    std::vector<float> taken;
+    EXPECT_EQ(2000, wrapper.Take(2000, taken));
+    const std::vector<float> ramp = Ramp(2400);
+    EXPECT_EQ(std::vector<float>(ramp.begin() + 400, ramp.end()), taken);
+}
+
 TEST(ChannelWrapper, SeekAtOrBeyondTheEndLimitEndsWithoutTouchingTheSource)
 {
     FakeChannel channel(Ramp(100));
