@@ -32,12 +32,17 @@ VChanData::VChanData(const VChanData& other)
 {
 }
 
-Orv::ComPtr<IHostCalcItems> VChanData::Items() const
+// Every record read goes through the host's items: the face is asked for once. The host outlives this, and
+// its faces with it, so no reference is kept (the host holds the document that holds this).
+IHostCalcItems* VChanData::Items() const
 {
-    Orv::ComPtr<IHostCalcItems> items;
-    if (host_)
-        host_->QueryInterface(IID_IHostCalcItems, items.PutVoid());
-    return items;
+    if (!items_ && host_)
+    {
+        Orv::ComPtr<IHostCalcItems> items;
+        if (SUCCEEDED(host_->QueryInterface(IID_IHostCalcItems, items.PutVoid())))
+            items_ = items.Get();
+    }
+    return items_;
 }
 
 void VChanData::Reset()
@@ -73,10 +78,10 @@ bool VChanData::FindCalculations()
     const auto items = Items();
     if (!items)
         return false;
-    loops_ = Find(*items.Get(), LoopEventStreamName, echo_);
-    pva_ = Find(*items.Get(), PvaEventStreamName, echo_);
-    volume_ = Find(*items.Get(), CorrectedVolumeName, echo_);
-    events_ = Find(*items.Get(), L"pveventwithoutvp", echo_);
+    loops_ = Find(*items, LoopEventStreamName, echo_);
+    pva_ = Find(*items, PvaEventStreamName, echo_);
+    volume_ = Find(*items, CorrectedVolumeName, echo_);
+    events_ = Find(*items, L"pveventwithoutvp", echo_);
     return IsSet(loops_);
 }
 
@@ -142,7 +147,7 @@ bool VChanData::GetLoopRecord(uint32_t eventIndex, SistraEvent& loop, int32_t& b
     const auto items = Items();
     const auto place = stats_ ? stats_->FindBlockOfEvent(eventIndex) : std::nullopt;
     if (!items || !place ||
-        !loopReader_.Read(*items.Get(), loops_, place->block, place->offset, &loop, sizeof loop))
+        !loopReader_.Read(*items, loops_, place->block, place->offset, &loop, sizeof loop))
         return false;
     if (stats_->StateOf(eventIndex) == LoopStateExcluded)
         loop.state = LoopStateExcluded;
@@ -163,7 +168,7 @@ bool VChanData::ReadAtLoopTick(EventBuffer& reader, HostItemId item, uint32_t lo
     int32_t block = 0;
     const auto items = Items();
     if (!items || !IsSet(item) || !GetLoopRecordIncluded(loopIndex, loop, block) ||
-        !reader.ReadFrom(*items.Get(), item, block, loop.base.tick, &record, sizeof record))
+        !reader.ReadFrom(*items, item, block, loop.base.tick, &record, sizeof record))
         return false;
     // The item has no record of this loop when its first record from the loop's tick on is a later one's.
     return record.base.tick == loop.base.tick;
@@ -198,14 +203,14 @@ int32_t VChanData::FindEventAt(int32_t tick, int32_t block)
     EventBuffer reader;
     SistraEvent loop;
     int32_t offset = 0;
-    if (!reader.Read(*items.Get(), loops_, block, offset, &loop, sizeof loop))
+    if (!reader.Read(*items, loops_, block, offset, &loop, sizeof loop))
         return -1;
     do
     {
         if (loop.base.tick == tick)
             return index;
         ++index;
-    } while (reader.Read(*items.Get(), loops_, block, ++offset, &loop, sizeof loop));
+    } while (reader.Read(*items, loops_, block, ++offset, &loop, sizeof loop));
     return index;
 }
 

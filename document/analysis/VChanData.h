@@ -75,11 +75,12 @@ public:
 private:
     template <class Record>
     bool ReadAtLoopTick(EventBuffer& reader, HostItemId item, uint32_t loopIndex, Record& record);
-    Orv::ComPtr<IHostCalcItems> Items() const;
+    IHostCalcItems* Items() const;
     bool Build(HostItemId item, const std::wstring& text);
     void ResetReaders();
 
     IUnknown* host_;
+    mutable IHostCalcItems* items_ = nullptr;
     bool echo_;
     HostItemId loops_, pva_, volume_, events_;
     std::unique_ptr<EventStats> stats_;
