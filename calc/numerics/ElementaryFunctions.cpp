@@ -10,6 +10,8 @@
 // the fits never produce them, and the C library's answer there is the reference.
 #include "calc/numerics/ElementaryFunctions.h"
 
+#include "platform/Processor.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -601,7 +603,7 @@ int WidestLanes()
     // AVX-512DQ turns the lanes' comparisons into masks and back in one instruction each.
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq"))
         return 8;
-    return __builtin_cpu_supports("avx2") ? 4 : 2;
+    return Platform::HasAvx2() ? 4 : 2;
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 // the square of their length.
 #include "calc/numerics/ValueOrder.h"
 
+#include "platform/Processor.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -68,12 +70,6 @@ __attribute__((target("avx2"))) void OrderByCountingInFourLanes(std::span<const 
     OrderByCounting<4>(values, order);
 }
 
-bool HasFourLanes()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-}
-
 void OrderBySorting(std::span<const double> values, std::span<uint32_t> order)
 {
     std::vector<std::pair<double, uint32_t>> pairs;
@@ -89,10 +85,9 @@ void OrderBySorting(std::span<const double> values, std::span<uint32_t> order)
 
 void OrderByValue(std::span<const double> values, std::span<uint32_t> order, OrderLanes lanes)
 {
-    static const bool fourLanes = HasFourLanes();
     if (values.size() > LongestCounted)
         OrderBySorting(values, order);
-    else if (fourLanes && lanes == OrderLanes::Widest)
+    else if (Platform::HasAvx2() && lanes == OrderLanes::Widest)
         OrderByCountingInFourLanes(values, order);
     else
         OrderByCounting<2>(values, order);

@@ -1,5 +1,7 @@
 #include "platform/mpfit/Minpack.h"
 
+#include "platform/Processor.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -84,18 +86,10 @@ __attribute__((target("avx2"))) void DifferenceQuotientsInFour(int n, double* co
     DivideEach(n, column, [column, base, h](int i) { return (column[i] - base[i]) / h; });
 }
 
-bool HasFourLanes()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-}
-
-const bool kFourLanes = HasFourLanes();
-
 // a[i] /= d for i < n.
 void DivideBy(int n, double* a, double d)
 {
-    if (kFourLanes)
+    if (Platform::HasAvx2())
         DivideInFour(n, a, d);
     else
         DivideEach(n, a, [a, d](int i) { return a[i] / d; });
@@ -199,7 +193,7 @@ ColumnMatrix::ColumnMatrix(int rows, int cols)
 
 void DifferenceQuotients(int m, double* column, const double* base, double h)
 {
-    if (kFourLanes)
+    if (Platform::HasAvx2())
         DifferenceQuotientsInFour(m, column, base, h);
     else
         DivideEach(m, column, [column, base, h](int i) { return (column[i] - base[i]) / h; });

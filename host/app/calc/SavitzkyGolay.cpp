@@ -1,5 +1,7 @@
 #include "host/app/calc/SavitzkyGolay.h"
 
+#include "platform/Processor.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -132,12 +134,6 @@ __attribute__((target("avx2,no-fma"))) void ApplyInFourLanes(std::span<const dou
     ApplyInLanes<4>(coefficients, input, out, count);
 }
 
-bool HasFourDoubleLanes()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-}
-
 class SavitzkyGolayFilter final : public SampleNode
 {
 public:
@@ -238,8 +234,7 @@ void ApplySavitzkyGolay(std::span<const double> coefficients, std::span<const fl
     // Kept between calls: the filter runs piece after piece of about the same length.
     thread_local std::vector<double> widened;
     widened.assign(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(out.size() + coefficients.size() - 1));
-    static const bool fourLanes = HasFourDoubleLanes();
-    if (fourLanes && lanes == FilterLanes::Widest)
+    if (Platform::HasAvx2() && lanes == FilterLanes::Widest)
         ApplyInFourLanes(coefficients, widened.data(), out.data(), out.size());
     else
         ApplyInLanes<2>(coefficients, widened.data(), out.data(), out.size());
