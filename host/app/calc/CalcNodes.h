@@ -19,6 +19,8 @@ struct Extent
 {
     int64_t ticks = 0;
     bool complete = false;
+
+    bool operator==(const Extent&) const = default;
 };
 
 // The extent of a record of the recording itself.

@@ -155,7 +155,7 @@ private:
         if (state.track.IsComplete())
             return;
         const Extent extent = RecordExtent(call_.Data(), record);
-        if (state.exhaustedAt && SameExtent(*state.exhaustedAt, extent))
+        if (state.exhaustedAt == extent)
             return;
         state.exhaustedAt.reset();
         buffer_.resize(recordSize_ * EventsPerRead);
@@ -184,8 +184,6 @@ private:
             }
         }
     }
-
-    static bool SameExtent(const Extent& a, const Extent& b) { return a.ticks == b.ticks && a.complete == b.complete; }
 
     ModuleCall call_;
     size_t recordSize_ = 0;
