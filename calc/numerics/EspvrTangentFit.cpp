@@ -5,17 +5,23 @@
 //     (V, P) = w (V[i], P[i]) + (1 - w) (V[i-1], P[i-1]),  deviate = P - (k V + d).
 // Both parameters take finite-difference derivatives: the deviates have no closed-form derivative, and
 // a parameter declared analytical without one would never move.
+// The secant closest to k lies next to where the loop's secants, in order of value, stop lying below k:
+// it is one of the highest below k and the lowest at or above it, unless more lie equally close. So each
+// loop keeps the two highest secants below the last k and the two lowest above it, with the samples of
+// the inner two; while k stays between those two the answer follows from these four alone. When k leaves
+// them, one pass over the loop's samples, in vector lanes where the processor has them, finds the new
+// four: a fit's early steps carry k across many secants of every loop, and a search among secants kept in
+// order of value read each of its probes from samples apart in memory, one after the other.
 #include "calc/numerics/EspvrTangentFit.h"
 
-#include "calc/numerics/ValueOrder.h"
-
+#include "platform/Processor.h"
 #include "platform/mpfit/mpfit.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
-#include <optional>
 #include <utility>
 
 namespace Sistra
@@ -26,6 +32,10 @@ namespace
 
 constexpr int kSlope = 0;
 constexpr int kIntercept = 1;
+constexpr double kInfinite = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+using LoopSamples = TangentFitSamples::LoopSamples;
 
 // A sample with the one before it (none before sample 0): all a touching point is made of.
 struct Corner
@@ -35,18 +45,16 @@ struct Corner
     float pressures[2] = {};
 };
 
-using Samples = std::span<const TangentFitSamples::Sample>;
-
-Corner CornerOf(Samples loop, int i)
+Corner CornerOf(const LoopSamples& loop, int i)
 {
     Corner corner;
     corner.index = i;
-    corner.volumes[1] = loop[i].volume;
-    corner.pressures[1] = loop[i].pressure;
+    corner.volumes[1] = loop.volumes[i];
+    corner.pressures[1] = loop.pressures[i];
     if (i >= 1)
     {
-        corner.volumes[0] = loop[i - 1].volume;
-        corner.pressures[0] = loop[i - 1].pressure;
+        corner.volumes[0] = loop.volumes[i - 1];
+        corner.pressures[0] = loop.pressures[i - 1];
     }
     return corner;
 }
@@ -58,259 +66,235 @@ struct TouchingPoint
     int index = 0;  // sample whose secant to its predecessor is closest to k
 };
 
-// The secant from sample i - 1 to sample i; none where the volume does not move or a value is missing
-// (such a secant is never the closest).
-std::optional<double> Secant(Samples loop, size_t i)
+// The secant from sample i - 1 to sample i; not finite where the volume does not move or a value is
+// missing (such a secant is never the closest).
+double SecantOf(const LoopSamples& loop, size_t i)
 {
-    const double dV = static_cast<double>(loop[i].volume) - loop[i - 1].volume;
-    if (dV == 0.0 || std::isnan(dV))
-        return std::nullopt;
-    const double secant = (static_cast<double>(loop[i].pressure) - loop[i - 1].pressure) / dV;
-    return std::isfinite(secant) ? std::optional(secant) : std::nullopt;
+    const double dV = static_cast<double>(loop.volumes[i]) - loop.volumes[i - 1];
+    return (static_cast<double>(loop.pressures[i]) - loop.pressures[i - 1]) / dV;
 }
 
-// Every loop's samples ordered by their secants (ties by sample), so that the secant closest to a slope
-// is found by bisection: the fit asks for it at every evaluation, and a pass over every sample of every
-// loop each time cost more than all the rest of the analysis.
-class SecantOrder
+// A loop's secants next to k in their order of value (ties by sample): the two highest below k and the
+// two lowest at or above it, with the samples of the inner two. -inf and +inf, with sample 0, where there
+// are none: no finite secant takes their place.
+struct SecantsAround
 {
-public:
-    explicit SecantOrder(const TangentFitSamples& loops) : loops_(loops)
+    double secants[4] = {-kInfinite, -kInfinite, kInfinite, kInfinite};
+    int64_t belowSample = 0;  // of secants[1]
+    int64_t aboveSample = 0;  // of secants[2]
+
+    // Takes the secant of sample i, the samples coming in rising order.
+    void Take(double s, int64_t i, double k)
     {
-        starts_.reserve(loops.LoopCount() + 1);
-        starts_.push_back(0);
-        size_t total = 0;
-        for (size_t j = 0; j < loops.LoopCount(); ++j)
-            total += loops.Loop(j).size();
-        samples_.reserve(total);
-        std::vector<double> secants;
-        std::vector<uint32_t> samples, order;
-        for (size_t j = 0; j < loops.LoopCount(); ++j)
+        if (s < k && s > -kInfinite)
         {
-            const Samples loop = loops.Loop(j);
-            secants.clear();
-            samples.clear();
-            for (size_t i = 1; i < loop.size(); ++i)
-                if (const auto secant = Secant(loop, i))
-                {
-                    secants.push_back(*secant);
-                    samples.push_back(static_cast<uint32_t>(i));
-                }
-            // The samples rise along the secants: ties in secant go by sample.
-            order.resize(secants.size());
-            OrderByValue(secants, order);
-            for (const uint32_t at : order)
-                samples_.push_back(samples[at]);
-            starts_.push_back(samples_.size());
-        }
-    }
-
-    // Where a loop's secants stop lying below k, from the last call for this loop, and the secants around
-    // that split then: k moves little between the fit's evaluations, and while it stays between the same
-    // two secants the answer follows from these alone, without reading the loop's samples again. The
-    // loops' samples lie apart in memory: the split keeps the two samples it may answer with beside it.
-    struct Split
-    {
-        uint32_t at = 0;          // index among the loop's ordered secants
-        bool bracketed = false;   // the secants below hold the ones at at - 2 .. at + 1
-        double secants[4] = {};   // at - 2, at - 1, at, at + 1; NaN where there is none
-        Corner corners[2];        // of the secants at at - 1 and at; sample 0 where there is none
-    };
-
-    // The first sample (lowest index) whose secant lies closest to k; 0 when none has a finite distance.
-    Corner Closest(size_t loop, double k, Split& split) const
-    {
-        if (!std::isfinite(k))
-            return CornerOf(loops_.Loop(loop), 0);
-        if (split.bracketed)
-            if (const Corner* found = ClosestInBracket(k, split))
-                return *found;
-        return Kept(loop, ClosestBySearching(loop, k, split), split);
-    }
-
-private:
-    Corner Kept(size_t loop, int sample, const Split& split) const
-    {
-        for (const Corner& corner : split.corners)
-            if (corner.index == sample)
-                return corner;
-        return CornerOf(loops_.Loop(loop), sample);
-    }
-
-    double SecantAt(size_t loop, size_t at) const { return *Secant(loops_.Loop(loop), samples_[at]); }
-
-    // The answer from the split's own secants, as ClosestBySearching would find it; none when k has left
-    // them, more secants than these lie equally close, or none lies at a finite distance. Nearly every
-    // evaluation of a settling fit ends here, and which side is closer follows k from loop to loop at
-    // random: the side is chosen without a branch to mispredict.
-    static const Corner* ClosestInBracket(double k, const Split& split)
-    {
-        const double* s = split.secants;
-        const bool hasBelow = !std::isnan(s[1]), hasAbove = !std::isnan(s[2]);
-        if ((hasBelow && !(s[1] < k)) || (hasAbove && !(s[2] >= k)))
-            return nullptr;
-        const double infinite = std::numeric_limits<double>::infinity();
-        const double below = hasBelow ? std::fabs(s[1] - k) : infinite;
-        const double above = hasAbove ? std::fabs(s[2] - k) : infinite;
-        const double closest = std::min(below, above);
-        if (!(closest < infinite))
-            return nullptr;
-        if ((below == closest && std::fabs(s[0] - k) == closest) || (above == closest && std::fabs(s[3] - k) == closest))
-            return nullptr;
-        // Equally close on both sides: the lower sample.
-        const bool aboveTaken = (above < below) | ((above == below) & (split.corners[1].index < split.corners[0].index));
-        return &split.corners[aboveTaken ? 1 : 0];
-    }
-
-    // The first place in [first, end) whose secant is not below k (end when none), searched for from at,
-    // where it was for the last k: outward in doubling steps, then by halving. A step of the fit may
-    // carry k past many of a loop's secants, and each one read is a division over samples apart in memory.
-    template <class SecantOf>
-    static size_t SplitPlace(size_t first, size_t end, size_t at, double k, const SecantOf& secant)
-    {
-        size_t low = first, high = end; // the place lies in [low, high]
-        if (at > first && secant(at - 1) >= k)
-        {
-            high = at - 1;
-            for (size_t step = 1; high > low; step *= 2)
+            if (s >= secants[1])
             {
-                const size_t probe = high - std::min(step, high - low);
-                if (secant(probe) < k)
-                {
-                    low = probe + 1;
-                    break;
-                }
-                high = probe;
+                secants[0] = secants[1];
+                secants[1] = s;
+                belowSample = i;
             }
+            else if (s >= secants[0])
+                secants[0] = s;
         }
-        else if (at < end && secant(at) < k)
+        else if (s >= k && s < kInfinite)
         {
-            low = at + 1;
-            for (size_t step = 1; low < high; step *= 2)
+            if (s < secants[2])
             {
-                const size_t probe = low + std::min(step, high - low) - 1;
-                if (secant(probe) >= k)
-                {
-                    high = probe;
-                    break;
-                }
-                low = probe + 1;
+                secants[3] = secants[2];
+                secants[2] = s;
+                aboveSample = i;
             }
+            else if (s < secants[3])
+                secants[3] = s;
         }
-        else
-            return at;
-        while (low < high)
-        {
-            const size_t middle = low + (high - low) / 2;
-            if (secant(middle) < k)
-                low = middle + 1;
-            else
-                high = middle;
-        }
-        return low;
     }
 
-    // The secants a search reads, each worked out once: those the split kept from the last search, and the
-    // four around the new split, which the distances and the next split take again.
-    class SecantMemo
+    // Takes what another pass found over other samples of the same loop.
+    void Merge(const SecantsAround& other)
     {
-    public:
-        SecantMemo(const SecantOrder& order, size_t loop, const Split& kept, size_t keptAt)
-            : order_(order), loop_(loop), kept_(kept.bracketed ? kept.secants : nullptr), keptAt_(keptAt)
-        {
-        }
-
-        double operator()(size_t at) const
-        {
-            if (const double* known = Known(kept_, keptAt_, at))
-                return *known;
-            if (const double* known = Known(around_, aroundAt_, at))
-                return *known;
-            return order_.SecantAt(loop_, at);
-        }
-
-        // Keeps the secants at at - 2 .. at + 1 that lie in [first, end); NaN for the others.
-        void Around(size_t at, size_t first, size_t end)
-        {
-            double secants[4];
-            for (size_t slot = 0; slot < 4; ++slot)
-            {
-                const size_t place = at + slot; // two more than the secant's index
-                secants[slot] = place >= first + 2 && place < end + 2 ? (*this)(place - 2)
-                                                                      : std::numeric_limits<double>::quiet_NaN();
-            }
-            std::copy(std::begin(secants), std::end(secants), around_);
-            aroundAt_ = at;
-            haveAround_ = true;
-        }
-        const double* AroundSecants() const { return around_; }
-
-    private:
-        // The kept secant of place among the four around at; none outside them or where none is kept.
-        const double* Known(const double* secants, size_t at, size_t place) const
-        {
-            if (secants == nullptr || (secants == around_ && !haveAround_) || place + 2 < at || place + 2 >= at + 4)
-                return nullptr;
-            const double* known = secants + (place + 2 - at);
-            return std::isnan(*known) ? nullptr : known;
-        }
-
-        const SecantOrder& order_;
-        size_t loop_;
-        const double* kept_;
-        size_t keptAt_;
-        double around_[4] = {};
-        size_t aroundAt_ = 0;
-        bool haveAround_ = false;
-    };
-
-    // The distance |s - k| falls while the secants s rise towards k and grows beyond it, so the closest lie
-    // on either side of the split and the equally close ones next to them.
-    int ClosestBySearching(size_t loop, double k, Split& split) const
-    {
-        const size_t first = starts_[loop], end = starts_[loop + 1];
-        const size_t keptAt = first + std::min<size_t>(split.at, end - first);
-        SecantMemo secant(*this, loop, split, keptAt);
-        const size_t at = SplitPlace(first, end, keptAt, k, secant);
-        secant.Around(at, first, end);
-        const auto distance = [&](size_t at) { return std::fabs(secant(at) - k); };
-        const double infinite = std::numeric_limits<double>::infinity();
-        const double below = at != first ? distance(at - 1) : infinite;
-        const double above = at != end ? distance(at) : infinite;
-        const double closest = std::min(below, above);
-        auto best = std::numeric_limits<uint32_t>::max();
-        if (below == closest && closest < infinite)
-            for (size_t next = at - 1;; --next)
-            {
-                best = std::min(best, samples_[next]);
-                if (next == first || distance(next - 1) != closest)
-                    break;
-            }
-        if (above == closest && closest < infinite)
-            for (size_t next = at;; ++next)
-            {
-                best = std::min(best, samples_[next]);
-                if (next + 1 == end || distance(next + 1) != closest)
-                    break;
-            }
-        Remember(loop, at, secant.AroundSecants(), split);
-        return closest < infinite ? static_cast<int>(best) : 0;
+        const double* o = other.secants;
+        const double below = std::max(std::min(secants[1], o[1]), std::max(secants[0], o[0]));
+        const bool otherBelow = o[1] > secants[1] || (o[1] == secants[1] && other.belowSample > belowSample);
+        secants[1] = otherBelow ? o[1] : secants[1];
+        belowSample = otherBelow ? other.belowSample : belowSample;
+        secants[0] = below;
+        const double above = std::min(std::max(secants[2], o[2]), std::min(secants[3], o[3]));
+        const bool otherAbove = o[2] < secants[2] || (o[2] == secants[2] && other.aboveSample < aboveSample);
+        secants[2] = otherAbove ? o[2] : secants[2];
+        aboveSample = otherAbove ? other.aboveSample : aboveSample;
+        secants[3] = above;
     }
-
-    void Remember(size_t loop, size_t at, const double* secants, Split& split) const
-    {
-        const size_t first = starts_[loop], end = starts_[loop + 1];
-        split.at = static_cast<uint32_t>(at - first);
-        split.bracketed = true;
-        std::copy(secants, secants + 4, split.secants);
-        split.corners[0] = CornerOf(loops_.Loop(loop), at > first ? static_cast<int>(samples_[at - 1]) : 0);
-        split.corners[1] = CornerOf(loops_.Loop(loop), at < end ? static_cast<int>(samples_[at]) : 0);
-    }
-
-    const TangentFitSamples& loops_;
-    std::vector<uint32_t> samples_;  // loop j's samples i >= 1 with a secant: [starts_[j], starts_[j + 1])
-    std::vector<size_t> starts_;
 };
+
+SecantsAround AroundPlain(const LoopSamples& loop, double k)
+{
+    SecantsAround around;
+    for (size_t i = 1; i < loop.size; ++i)
+        around.Take(SecantOf(loop, i), static_cast<int64_t>(i), k);
+    return around;
+}
+
+template <int Width>
+struct Lanes
+{
+    typedef double Doubles __attribute__((vector_size(Width * sizeof(double))));
+    typedef float Floats __attribute__((vector_size(Width * sizeof(float))));
+    typedef int64_t Masks __attribute__((vector_size(Width * sizeof(int64_t))));
+};
+
+// The same pass with Width samples side by side, each lane taking its samples in rising order as Take
+// does; the lanes are merged at the end.
+template <int Width>
+[[gnu::always_inline]] inline SecantsAround AroundInLanes(const LoopSamples& loop, double k)
+{
+    using Doubles = typename Lanes<Width>::Doubles;
+    using Floats = typename Lanes<Width>::Floats;
+    using Masks = typename Lanes<Width>::Masks;
+    if (loop.size < Width + 1)
+        return AroundPlain(loop, k);
+    // Compares against vectors, not scalars: a scalar operand makes the compiler compare lane by lane.
+    Doubles slope = {}, lowest = {}, highest = {};
+    Masks belowAt = {}, aboveAt = {}, lane = {}, start = {};
+    for (int l = 0; l < Width; ++l)
+    {
+        slope[l] = k;
+        lowest[l] = -kInfinite;
+        highest[l] = kInfinite;
+        lane[l] = l;
+        start[l] = 1;
+    }
+    Doubles below0 = lowest, below1 = lowest, above0 = highest, above1 = highest;
+    // The last run of samples ends with the loop: the lanes it shares with the run before take nothing.
+    for (size_t i = 1; i < loop.size; i += Width, start += Width)
+    {
+        const size_t from = std::min(i, loop.size - Width);
+        const Masks at = lane + static_cast<int64_t>(from);
+        const Masks fresh = at >= start; // start: i in every lane
+        Floats volumes, volumesBefore, pressures, pressuresBefore;
+        std::memcpy(&volumes, loop.volumes + from, sizeof volumes);
+        std::memcpy(&volumesBefore, loop.volumes + from - 1, sizeof volumes);
+        std::memcpy(&pressures, loop.pressures + from, sizeof volumes);
+        std::memcpy(&pressuresBefore, loop.pressures + from - 1, sizeof volumes);
+        const Doubles dV = __builtin_convertvector(volumes, Doubles) - __builtin_convertvector(volumesBefore, Doubles);
+        const Doubles s = (__builtin_convertvector(pressures, Doubles) - __builtin_convertvector(pressuresBefore, Doubles)) / dV;
+        const Masks below = fresh & (s < slope) & (s > lowest);
+        const Masks above = fresh & (s >= slope) & (s < highest);
+        const Masks top = below & (s >= below1);
+        const Masks second = below & ~top & (s >= below0);
+        below0 = top ? below1 : (second ? s : below0);
+        below1 = top ? s : below1;
+        belowAt = top ? at : belowAt;
+        const Masks bottom = above & (s < above0);
+        const Masks next = above & ~bottom & (s < above1);
+        above1 = bottom ? above0 : (next ? s : above1);
+        above0 = bottom ? s : above0;
+        aboveAt = bottom ? at : aboveAt;
+    }
+    SecantsAround around;
+    for (int l = 0; l < Width; ++l)
+    {
+        SecantsAround one;
+        one.secants[0] = below0[l];
+        one.secants[1] = below1[l];
+        one.secants[2] = above0[l];
+        one.secants[3] = above1[l];
+        one.belowSample = belowAt[l];
+        one.aboveSample = aboveAt[l];
+        around.Merge(one);
+    }
+    return around;
+}
+
+__attribute__((target("avx2"))) SecantsAround AroundInFourLanes(const LoopSamples& loop, double k)
+{
+    return AroundInLanes<4>(loop, k);
+}
+
+SecantsAround Around(const LoopSamples& loop, double k, TangentLanes lanes)
+{
+    if (lanes == TangentLanes::Plain)
+        return AroundPlain(loop, k);
+    if (Platform::HasAvx2())
+        return AroundInFourLanes(loop, k);
+    return AroundPlain(loop, k);
+}
+
+// The first sample (lowest index) whose secant lies closest to k; 0 when none has a finite distance.
+int FirstClosest(const LoopSamples& loop, double k)
+{
+    int best = 0;
+    double closest = kInfinite;
+    for (size_t i = 1; i < loop.size; ++i)
+    {
+        const double s = SecantOf(loop, i);
+        if (!std::isfinite(s))
+            continue;
+        const double distance = std::fabs(s - k);
+        if (distance < closest)
+        {
+            closest = distance;
+            best = static_cast<int>(i);
+        }
+    }
+    return best;
+}
+
+// What a loop keeps of its secants around the last k asked for (see SecantsAround). The loops' samples
+// lie apart in memory: the split keeps the two samples it may answer with beside it. A split never filled
+// holds +inf as its highest secant below k, which no finite k lies above: it answers nothing.
+struct Split
+{
+    double secants[4] = {kNaN, kInfinite, kNaN, kNaN}; // the second highest and highest below k, the lowest
+                                                       // and second lowest above it; NaN where there is none
+    Corner corners[2];  // of the highest below and the lowest above; sample 0 where there is none
+};
+
+// The answer from the split's own secants, as a pass over all of them would find it; none when k has left
+// them, more secants than these lie equally close, or none lies at a finite distance.
+const Corner* ClosestInBracket(double k, const Split& split)
+{
+    const double* s = split.secants;
+    const bool hasBelow = !std::isnan(s[1]), hasAbove = !std::isnan(s[2]);
+    if ((hasBelow && !(s[1] < k)) || (hasAbove && !(s[2] >= k)))
+        return nullptr;
+    const double below = hasBelow ? std::fabs(s[1] - k) : kInfinite;
+    const double above = hasAbove ? std::fabs(s[2] - k) : kInfinite;
+    const double closest = std::min(below, above);
+    if (!(closest < kInfinite))
+        return nullptr;
+    if ((below == closest && std::fabs(s[0] - k) == closest) || (above == closest && std::fabs(s[3] - k) == closest))
+        return nullptr;
+    // Equally close on both sides: the lower sample.
+    const bool aboveTaken = (above < below) || (above == below && split.corners[1].index < split.corners[0].index);
+    return &split.corners[aboveTaken ? 1 : 0];
+}
+
+void Remember(const LoopSamples& loop, const SecantsAround& around, Split& split)
+{
+    for (int slot = 0; slot < 4; ++slot)
+        split.secants[slot] = std::isinf(around.secants[slot]) ? kNaN : around.secants[slot];
+    split.corners[0] = CornerOf(loop, static_cast<int>(around.belowSample));
+    split.corners[1] = CornerOf(loop, static_cast<int>(around.aboveSample));
+}
+
+// The first sample (lowest index) whose secant lies closest to k; sample 0 when none has a finite distance.
+Corner Closest(const LoopSamples& loop, double k, Split& split, TangentLanes lanes)
+{
+    if (!std::isfinite(k))
+        return CornerOf(loop, 0);
+    if (const Corner* found = ClosestInBracket(k, split))
+        return *found;
+    Remember(loop, Around(loop, k, lanes), split);
+    if (const Corner* found = ClosestInBracket(k, split))
+        return *found;
+    // Ties beyond the four, or no secant at a finite distance: rare enough for a plain pass.
+    const int sample = FirstClosest(loop, k);
+    for (const Corner& corner : split.corners)
+        if (corner.index == sample)
+            return corner;
+    return CornerOf(loop, sample);
+}
 
 TouchingPoint TouchingPointOf(const Corner& corner, double k, double d)
 {
@@ -332,14 +316,149 @@ TouchingPoint TouchingPointOf(const Corner& corner, double k, double d)
     return point;
 }
 
-// splits: each loop's split of its secants at the last k asked for (see SecantOrder::Split).
-void Deviates(const TangentFitSamples& loops, const SecantOrder& order, std::vector<SecantOrder::Split>& splits,
-    double k, double d, double* deviates, TangentPoints* touching)
+// Four loops' splits, field by field, so that the fit answers four loops at once from them: each
+// evaluation reads every loop's split, and nearly every one of a settling fit is answered there.
+constexpr size_t kBlock = 4;
+struct SplitBlock
 {
-    for (size_t j = 0; j < loops.LoopCount(); ++j)
+    double secants[4][kBlock];
+    int32_t indices[2][kBlock];       // [corner][loop]
+    float volumes[2][2][kBlock];      // [corner][sample index - 1, index][loop]
+    float pressures[2][2][kBlock];
+
+    SplitBlock()
     {
-        const TouchingPoint point = TouchingPointOf(order.Closest(j, k, splits[j]), k, d);
-        deviates[j] = point.pressure - (k * point.volume + d);
+        for (size_t lane = 0; lane < kBlock; ++lane)
+            Put(lane, Split{});
+    }
+
+    Split Get(size_t lane) const
+    {
+        Split split;
+        for (int slot = 0; slot < 4; ++slot)
+            split.secants[slot] = secants[slot][lane];
+        for (int c = 0; c < 2; ++c)
+        {
+            split.corners[c].index = indices[c][lane];
+            for (int at = 0; at < 2; ++at)
+            {
+                split.corners[c].volumes[at] = volumes[c][at][lane];
+                split.corners[c].pressures[at] = pressures[c][at][lane];
+            }
+        }
+        return split;
+    }
+
+    void Put(size_t lane, const Split& split)
+    {
+        for (int slot = 0; slot < 4; ++slot)
+            secants[slot][lane] = split.secants[slot];
+        for (int c = 0; c < 2; ++c)
+        {
+            indices[c][lane] = split.corners[c].index;
+            for (int at = 0; at < 2; ++at)
+            {
+                volumes[c][at][lane] = split.corners[c].volumes[at];
+                pressures[c][at][lane] = split.corners[c].pressures[at];
+            }
+        }
+    }
+};
+
+using Splits = std::vector<SplitBlock>;
+
+// Loop j's touching point at {k, d}, its split brought up to k.
+TouchingPoint PointOf(const TangentFitSamples& loops, Splits& splits, size_t j, double k, double d, TangentLanes lanes)
+{
+    SplitBlock& block = splits[j / kBlock];
+    Split split = block.Get(j % kBlock);
+    const Corner corner = Closest(loops.Loop(j), k, split, lanes);
+    block.Put(j % kBlock, split);
+    return TouchingPointOf(corner, k, d);
+}
+
+double DeviateOf(const TouchingPoint& point, double k, double d) { return point.pressure - (k * point.volume + d); }
+
+// The deviates of the whole blocks at a finite k, four loops at a time: ClosestInBracket and
+// TouchingPointOf worked out in lanes, by the same operations in the same order, both sides computed and
+// one taken. Loops the splits do not answer are then found one by one. Returns the loops done.
+__attribute__((target("avx2"))) size_t DeviatesInFourLanes(const TangentFitSamples& loops, Splits& splits, double k,
+    double d, double* deviates)
+{
+    using Doubles = Lanes<4>::Doubles;
+    using Masks = Lanes<4>::Masks;
+    using Floats = Lanes<4>::Floats;
+    typedef int32_t Indices __attribute__((vector_size(4 * sizeof(int32_t))));
+    Doubles slope, intercept, infinite, one, zero = {};
+    Masks magnitude, two;
+    for (size_t lane = 0; lane < 4; ++lane)
+    {
+        slope[lane] = k;
+        intercept[lane] = d;
+        infinite[lane] = kInfinite;
+        one[lane] = 1.0;
+        magnitude[lane] = INT64_MAX; // all bits but the sign
+        two[lane] = 2;
+    }
+    const size_t blocks = loops.LoopCount() / kBlock;
+    for (size_t b = 0; b < blocks; ++b)
+    {
+        const SplitBlock& block = splits[b];
+        Doubles s[4];
+        std::memcpy(s, block.secants, sizeof s);
+        const Masks hasBelow = s[1] == s[1], hasAbove = s[2] == s[2];
+        Masks miss = (hasBelow & ~(s[1] < slope)) | (hasAbove & ~(s[2] >= slope));
+        const Doubles below = hasBelow ? (Doubles)((Masks)(s[1] - slope) & magnitude) : infinite;
+        const Doubles above = hasAbove ? (Doubles)((Masks)(s[2] - slope) & magnitude) : infinite;
+        const Doubles closest = above < below ? above : below;
+        miss |= ~(closest < infinite);
+        miss |= ((below == closest) & ((Doubles)((Masks)(s[0] - slope) & magnitude) == closest)) |
+                ((above == closest) & ((Doubles)((Masks)(s[3] - slope) & magnitude) == closest));
+        Indices indices[2];
+        std::memcpy(indices, block.indices, sizeof indices);
+        const Masks index0 = __builtin_convertvector(indices[0], Masks);
+        const Masks index1 = __builtin_convertvector(indices[1], Masks);
+        const Masks aboveTaken = (above < below) | ((above == below) & (index1 < index0));
+        Floats values[2][2][2];  // [volume, pressure][corner][sample]
+        std::memcpy(values[0], block.volumes, sizeof values[0]);
+        std::memcpy(values[1], block.pressures, sizeof values[1]);
+        Doubles taken[2][2];     // [volume, pressure][sample]
+        for (int value = 0; value < 2; ++value)
+            for (int at = 0; at < 2; ++at)
+                taken[value][at] = aboveTaken ? __builtin_convertvector(values[value][1][at], Doubles)
+                                              : __builtin_convertvector(values[value][0][at], Doubles);
+        const Doubles* v = taken[0];
+        const Doubles* p = taken[1];
+        const Masks index = aboveTaken ? index1 : index0;
+        const Doubles e1 = (Doubles)((Masks)(slope * v[0] + intercept - p[0]) & magnitude);
+        const Doubles e2 = (Doubles)((Masks)(slope * v[1] + intercept - p[1]) & magnitude);
+        const Doubles w = (e1 + e2 > zero) ? e1 / (e1 + e2) : one;
+        const Masks blended = index >= two;
+        const Doubles pressure = blended ? w * p[1] + (one - w) * p[0] : p[1];
+        const Doubles volume = blended ? w * v[1] + (one - w) * v[0] : v[1];
+        const Doubles deviate = pressure - (slope * volume + intercept);
+        std::memcpy(deviates + b * kBlock, &deviate, sizeof deviate);
+        for (size_t lane = 0; lane < kBlock; ++lane)
+            if (miss[lane])
+            {
+                const size_t j = b * kBlock + lane;
+                deviates[j] = DeviateOf(PointOf(loops, splits, j, k, d, TangentLanes::Widest), k, d);
+            }
+    }
+    return blocks * kBlock;
+}
+
+// splits: each loop's split of its secants at the last k asked for.
+void Deviates(const TangentFitSamples& loops, Splits& splits, double k, double d, double* deviates,
+    TangentPoints* touching, TangentLanes lanes)
+{
+    size_t j = 0;
+    if (touching == nullptr && lanes == TangentLanes::Widest && std::isfinite(k) && Platform::HasAvx2())
+        j = DeviatesInFourLanes(loops, splits, k, d, deviates);
+    for (; j < loops.LoopCount(); ++j)
+    {
+        const TouchingPoint point = PointOf(loops, splits, j, k, d, lanes);
+        deviates[j] = DeviateOf(point, k, d);
         if (touching != nullptr)
         {
             touching->pressures[j] = point.pressure;
@@ -349,17 +468,19 @@ void Deviates(const TangentFitSamples& loops, const SecantOrder& order, std::vec
     }
 }
 
+size_t BlocksFor(const TangentFitSamples& loops) { return (loops.LoopCount() + kBlock - 1) / kBlock; }
+
 struct FitData
 {
     const TangentFitSamples& loops;
-    const SecantOrder order;
-    std::vector<SecantOrder::Split> splits;
+    Splits splits;
+    TangentLanes lanes;
 };
 
 int TangentResidual(int /*m*/, int /*npar*/, double* p, double* deviates, double** /*dvec*/, void* privateData)
 {
     auto& data = *static_cast<FitData*>(privateData);
-    Deviates(data.loops, data.order, data.splits, p[kSlope], p[kIntercept], deviates, nullptr);
+    Deviates(data.loops, data.splits, p[kSlope], p[kIntercept], deviates, nullptr, data.lanes);
     return 0;
 }
 
@@ -374,7 +495,7 @@ bool UsableLoops(const std::vector<TangentFitLoop>& loops)
 bool UsableLoops(const TangentFitSamples& loops)
 {
     for (size_t j = 0; j < loops.LoopCount(); ++j)
-        if (loops.Loop(j).empty())
+        if (loops.Loop(j).size == 0)
             return false;
     return true;
 }
@@ -395,9 +516,9 @@ TangentFitSamples InOneBlock(const std::vector<TangentFitLoop>& loops)
 
 void TangentFitSamples::AddLoop(const float* pressures, const float* volumes, std::size_t count)
 {
-    for (std::size_t i = 0; i < count; ++i)
-        samples_.push_back({volumes[i], pressures[i]});
-    ends_.push_back(samples_.size());
+    volumes_.insert(volumes_.end(), volumes, volumes + count);
+    pressures_.insert(pressures_.end(), pressures, pressures + count);
+    ends_.push_back(volumes_.size());
 }
 
 void TangentDeviates(const std::vector<TangentFitLoop>& loops, double k, double d, double* deviates,
@@ -406,10 +527,11 @@ void TangentDeviates(const std::vector<TangentFitLoop>& loops, double k, double 
     TangentDeviates(InOneBlock(loops), k, d, deviates, touching);
 }
 
-void TangentDeviates(const TangentFitSamples& loops, double k, double d, double* deviates, TangentPoints* touching)
+void TangentDeviates(const TangentFitSamples& loops, double k, double d, double* deviates, TangentPoints* touching,
+    TangentLanes lanes)
 {
-    std::vector<SecantOrder::Split> splits(loops.LoopCount());
-    Deviates(loops, SecantOrder(loops), splits, k, d, deviates, touching);
+    Splits splits(BlocksFor(loops));
+    Deviates(loops, splits, k, d, deviates, touching, lanes);
 }
 
 bool FitEspvrTangentLine(const std::vector<TangentFitLoop>& loops, const std::array<double, 2>& start,
@@ -419,7 +541,7 @@ bool FitEspvrTangentLine(const std::vector<TangentFitLoop>& loops, const std::ar
 }
 
 bool FitEspvrTangentLine(const TangentFitSamples& loops, const std::array<double, 2>& start,
-    std::array<double, 2>& fitted, TangentPoints* touching)
+    std::array<double, 2>& fitted, TangentPoints* touching, TangentLanes lanes)
 {
     if (!std::isfinite(start[kSlope]) || !std::isfinite(start[kIntercept]) || !UsableLoops(loops))
         return false;
@@ -429,7 +551,7 @@ bool FitEspvrTangentLine(const TangentFitSamples& loops, const std::array<double
     pars[kSlope].side = 0;
     pars[kIntercept].side = 0;
     const int m = static_cast<int>(loops.LoopCount());
-    FitData data{loops, SecantOrder(loops), std::vector<SecantOrder::Split>(loops.LoopCount())};
+    FitData data{loops, Splits(BlocksFor(loops)), lanes};
     const int status = mpfit(TangentResidual, m, 2, params.data(), pars, nullptr, &data, nullptr);
     fitted = params;
     if (status <= 0)
@@ -441,7 +563,7 @@ bool FitEspvrTangentLine(const TangentFitSamples& loops, const std::array<double
         touching->volumes.assign(m, 0.0);
         touching->indices.assign(m, 0);
         std::vector<double> deviates(m);
-        Deviates(loops, data.order, data.splits, params[kSlope], params[kIntercept], deviates.data(), touching);
+        Deviates(loops, data.splits, params[kSlope], params[kIntercept], deviates.data(), touching, lanes);
     }
     return true;
 }

@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <vector>
 
 namespace Sistra
@@ -20,19 +19,26 @@ struct TangentFitLoop
     std::int32_t reserved = 0;
 };
 
-// Many loops' end-systolic parts in one block, loop after loop, each sample's volume beside its pressure:
-// a recording's loops are too many for a pair of vectors each, and the fit reads both values of a sample.
+// Many loops' end-systolic parts in one block, loop after loop: a recording's loops are too many for a
+// pair of vectors each. Volumes and pressures lie in blocks of their own, so that the fit reads a run of
+// either with one load.
 class TangentFitSamples
 {
 public:
-    struct Sample
+    // One loop's samples.
+    struct LoopSamples
     {
-        float volume = 0.0f;
-        float pressure = 0.0f;
+        const float* volumes = nullptr;
+        const float* pressures = nullptr;
+        std::size_t size = 0;
     };
 
     // Room for this many samples in all, so that a recording's loops are gathered without moving them.
-    void Reserve(std::size_t samples) { samples_.reserve(samples); }
+    void Reserve(std::size_t samples)
+    {
+        volumes_.reserve(samples);
+        pressures_.reserve(samples);
+    }
     // Appends a loop of the first count samples of both.
     void AddLoop(const float* pressures, const float* volumes, std::size_t count);
     // Appends the samples both of the loop's vectors hold.
@@ -41,15 +47,24 @@ public:
         AddLoop(loop.pressures.data(), loop.volumes.data(), std::min(loop.pressures.size(), loop.volumes.size()));
     }
     std::size_t LoopCount() const { return ends_.size(); }
-    std::span<const Sample> Loop(std::size_t j) const
+    LoopSamples Loop(std::size_t j) const
     {
         const std::size_t begin = j == 0 ? 0 : ends_[j - 1];
-        return {samples_.data() + begin, ends_[j] - begin};
+        return {volumes_.data() + begin, pressures_.data() + begin, ends_[j] - begin};
     }
 
 private:
-    std::vector<Sample> samples_;
+    std::vector<float> volumes_;
+    std::vector<float> pressures_;
     std::vector<std::size_t> ends_; // loop j's samples end here
+};
+
+// Vector lanes of the search for the secants closest to a slope: the widest the processor has, or none.
+// Both give the same touching points.
+enum class TangentLanes
+{
+    Widest,
+    Plain
 };
 
 // Where the fitted line touches each loop: the (blended) point and the index of the sample before it.
@@ -72,8 +87,9 @@ void TangentDeviates(const std::vector<TangentFitLoop>& loops, double k, double 
 bool FitEspvrTangentLine(const std::vector<TangentFitLoop>& loops, const std::array<double, 2>& start,
     std::array<double, 2>& fitted, TangentPoints* touching = nullptr);
 // The same over loops in one block; the fit is false as well for a loop without samples.
-void TangentDeviates(const TangentFitSamples& loops, double k, double d, double* deviates, TangentPoints* touching);
+void TangentDeviates(const TangentFitSamples& loops, double k, double d, double* deviates, TangentPoints* touching,
+    TangentLanes lanes = TangentLanes::Widest);
 bool FitEspvrTangentLine(const TangentFitSamples& loops, const std::array<double, 2>& start,
-    std::array<double, 2>& fitted, TangentPoints* touching = nullptr);
+    std::array<double, 2>& fitted, TangentPoints* touching = nullptr, TangentLanes lanes = TangentLanes::Widest);
 
 } // namespace Sistra

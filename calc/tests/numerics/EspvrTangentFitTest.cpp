@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -199,4 +200,65 @@ TEST(EspvrTangentFit, TheFitsTouchingPointsAreThoseOfAFreshSearchAtItsLine)
         EXPECT_EQ(fresh.volumes, touching.volumes) << "trial " << trial;
     }
     EXPECT_GT(fits, 30);
+}
+
+// The secant passes and the answers from the kept secants run in vector lanes where the processor has
+// them: every deviate, touching point and fitted line must be the plain path's, bit for bit, over coarse
+// values (tied secants), missing samples, volumes that do not move, short loops and loop counts that do
+// not fill the lanes, at slopes on, between and far beyond the secants.
+TEST(EspvrTangentFit, WideLanesGiveThePlainPathsBits)
+{
+    std::mt19937 random(21);
+    const auto sameBits = [](const std::vector<double>& a, const std::vector<double>& b) {
+        return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+    };
+    for (int trial = 0; trial < 60; ++trial)
+    {
+        const bool coarse = trial % 2 == 0;
+        const size_t loopCount = 1 + trial % 11;
+        TangentFitSamples loops;
+        std::vector<double> slopes = {NAN, 1e300, -1e300, 0.0};
+        for (size_t j = 0; j < loopCount; ++j)
+        {
+            TangentFitLoop loop = ConcaveLoop(40.0 + 3.0 * j, 0.5 + 0.1 * j, kVolumeStep, 1 + (trial * 7 + j) % 35);
+            for (size_t i = 0; i < loop.volumes.size(); ++i)
+            {
+                if (coarse)
+                    loop.pressures[i] = std::round(loop.pressures[i]);
+                if (random() % 9 == 0 && i > 0)
+                    loop.volumes[i] = loop.volumes[i - 1]; // no secant
+                if (random() % 23 == 0)
+                    (random() % 2 ? loop.pressures[i] : loop.volumes[i]) = NAN;
+                if (i > 0)
+                {
+                    const double secant = (static_cast<double>(loop.pressures[i]) - loop.pressures[i - 1]) /
+                                          (static_cast<double>(loop.volumes[i]) - loop.volumes[i - 1]);
+                    if (std::isfinite(secant) && random() % 3 == 0)
+                        slopes.insert(slopes.end(), {secant, std::nextafter(secant, 0.0), secant + 0.05});
+                }
+            }
+            loops.AddLoop(loop);
+        }
+        for (const double k : slopes)
+            for (const bool withPoints : {false, true})
+            {
+                std::vector<double> wide(loopCount), plain(loopCount);
+                TangentPoints wideAt{wide, wide, std::vector<int>(loopCount)}, plainAt = wideAt;
+                TangentDeviates(loops, k, 3.0, wide.data(), withPoints ? &wideAt : nullptr, TangentLanes::Widest);
+                TangentDeviates(loops, k, 3.0, plain.data(), withPoints ? &plainAt : nullptr, TangentLanes::Plain);
+                ASSERT_TRUE(sameBits(wide, plain)) << "trial " << trial << ", slope " << k;
+                ASSERT_TRUE(sameBits(wideAt.pressures, plainAt.pressures) && sameBits(wideAt.volumes, plainAt.volumes));
+                ASSERT_EQ(wideAt.indices, plainAt.indices);
+            }
+        for (const std::array<double, 2> start : {std::array<double, 2>{2.0, -10.0}, {40.0, 300.0}, {-3.0, 0.0}})
+        {
+            std::array<double, 2> wideLine{}, plainLine{};
+            TangentPoints wideAt, plainAt;
+            const bool fitted = FitEspvrTangentLine(loops, start, wideLine, &wideAt, TangentLanes::Widest);
+            ASSERT_EQ(fitted, FitEspvrTangentLine(loops, start, plainLine, &plainAt, TangentLanes::Plain));
+            ASSERT_EQ(std::memcmp(wideLine.data(), plainLine.data(), sizeof wideLine), 0) << "trial " << trial;
+            ASSERT_TRUE(sameBits(wideAt.pressures, plainAt.pressures) && sameBits(wideAt.volumes, plainAt.volumes));
+            ASSERT_EQ(wideAt.indices, plainAt.indices);
+        }
+    }
 }
