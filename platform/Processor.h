@@ -14,4 +14,14 @@ inline bool HasAvx2()
     return has;
 }
 
+// AVX-512 with its double-word and quad-word instructions.
+inline bool HasAvx512()
+{
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512dq") != 0;
+    }();
+    return has;
+}
+
 } // namespace Platform

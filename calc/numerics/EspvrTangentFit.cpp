@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <immintrin.h>
 #include <limits>
 #include <utility>
 
@@ -135,6 +136,30 @@ SecantsAround AroundPlain(const LoopSamples& loop, double k)
     return around;
 }
 
+// What each of Width lanes found over its share of a loop's samples, merged into the loop's.
+template <int Width>
+struct LaneFinds
+{
+    double secants[4][Width];
+    int64_t belowSamples[Width];
+    int64_t aboveSamples[Width];
+
+    SecantsAround Merged() const
+    {
+        SecantsAround around;
+        for (int l = 0; l < Width; ++l)
+        {
+            SecantsAround one;
+            for (int slot = 0; slot < 4; ++slot)
+                one.secants[slot] = secants[slot][l];
+            one.belowSample = belowSamples[l];
+            one.aboveSample = aboveSamples[l];
+            around.Merge(one);
+        }
+        return around;
+    }
+};
+
 template <int Width>
 struct Lanes
 {
@@ -191,19 +216,14 @@ template <int Width>
         above0 = bottom ? s : above0;
         aboveAt = bottom ? at : aboveAt;
     }
-    SecantsAround around;
-    for (int l = 0; l < Width; ++l)
-    {
-        SecantsAround one;
-        one.secants[0] = below0[l];
-        one.secants[1] = below1[l];
-        one.secants[2] = above0[l];
-        one.secants[3] = above1[l];
-        one.belowSample = belowAt[l];
-        one.aboveSample = aboveAt[l];
-        around.Merge(one);
-    }
-    return around;
+    LaneFinds<Width> finds;
+    std::memcpy(finds.secants[0], &below0, sizeof below0);
+    std::memcpy(finds.secants[1], &below1, sizeof below1);
+    std::memcpy(finds.secants[2], &above0, sizeof above0);
+    std::memcpy(finds.secants[3], &above1, sizeof above1);
+    std::memcpy(finds.belowSamples, &belowAt, sizeof belowAt);
+    std::memcpy(finds.aboveSamples, &aboveAt, sizeof aboveAt);
+    return finds.Merged();
 }
 
 __attribute__((target("avx2"))) SecantsAround AroundInFourLanes(const LoopSamples& loop, double k)
@@ -211,11 +231,54 @@ __attribute__((target("avx2"))) SecantsAround AroundInFourLanes(const LoopSample
     return AroundInLanes<4>(loop, k);
 }
 
+// The same pass in eight lanes, written with the mask registers these lanes compare into: the vector
+// extensions above, compiled outside such a function, compare these lanes one by one.
+__attribute__((target("avx512f,avx512dq"))) SecantsAround AroundInEightLanes(const LoopSamples& loop, double k)
+{
+    if (loop.size < 9)
+        return AroundPlain(loop, k);
+    const __m512d slope = _mm512_set1_pd(k), lowest = _mm512_set1_pd(-kInfinite), highest = _mm512_set1_pd(kInfinite);
+    const __m512i lane = _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0);
+    __m512d below0 = lowest, below1 = lowest, above0 = highest, above1 = highest;
+    __m512i belowAt = _mm512_setzero_si512(), aboveAt = _mm512_setzero_si512();
+    for (size_t i = 1; i < loop.size; i += 8)
+    {
+        const size_t from = std::min(i, loop.size - 8);
+        const __m512i at = _mm512_add_epi64(lane, _mm512_set1_epi64(static_cast<int64_t>(from)));
+        const __mmask8 fresh = _mm512_cmpge_epi64_mask(at, _mm512_set1_epi64(static_cast<int64_t>(i)));
+        const __m512d volume = _mm512_cvtps_pd(_mm256_loadu_ps(loop.volumes + from));
+        const __m512d volumeBefore = _mm512_cvtps_pd(_mm256_loadu_ps(loop.volumes + from - 1));
+        const __m512d pressure = _mm512_cvtps_pd(_mm256_loadu_ps(loop.pressures + from));
+        const __m512d pressureBefore = _mm512_cvtps_pd(_mm256_loadu_ps(loop.pressures + from - 1));
+        const __m512d s = _mm512_div_pd(_mm512_sub_pd(pressure, pressureBefore), _mm512_sub_pd(volume, volumeBefore));
+        const __mmask8 below = _mm512_mask_cmp_pd_mask(fresh, s, slope, _CMP_LT_OQ) & _mm512_cmp_pd_mask(s, lowest, _CMP_GT_OQ);
+        const __mmask8 above = _mm512_mask_cmp_pd_mask(fresh, s, slope, _CMP_GE_OQ) & _mm512_cmp_pd_mask(s, highest, _CMP_LT_OQ);
+        const __mmask8 top = _mm512_mask_cmp_pd_mask(below, s, below1, _CMP_GE_OQ);
+        const __mmask8 second = _mm512_mask_cmp_pd_mask(below & ~top, s, below0, _CMP_GE_OQ);
+        below0 = _mm512_mask_mov_pd(_mm512_mask_mov_pd(below0, second, s), top, below1);
+        below1 = _mm512_mask_mov_pd(below1, top, s);
+        belowAt = _mm512_mask_mov_epi64(belowAt, top, at);
+        const __mmask8 bottom = _mm512_mask_cmp_pd_mask(above, s, above0, _CMP_LT_OQ);
+        const __mmask8 next = _mm512_mask_cmp_pd_mask(above & ~bottom, s, above1, _CMP_LT_OQ);
+        above1 = _mm512_mask_mov_pd(_mm512_mask_mov_pd(above1, next, s), bottom, above0);
+        above0 = _mm512_mask_mov_pd(above0, bottom, s);
+        aboveAt = _mm512_mask_mov_epi64(aboveAt, bottom, at);
+    }
+    LaneFinds<8> finds;
+    _mm512_storeu_pd(finds.secants[0], below0);
+    _mm512_storeu_pd(finds.secants[1], below1);
+    _mm512_storeu_pd(finds.secants[2], above0);
+    _mm512_storeu_pd(finds.secants[3], above1);
+    _mm512_storeu_si512(finds.belowSamples, belowAt);
+    _mm512_storeu_si512(finds.aboveSamples, aboveAt);
+    return finds.Merged();
+}
+
 SecantsAround Around(const LoopSamples& loop, double k, TangentLanes lanes)
 {
-    if (lanes == TangentLanes::Plain)
-        return AroundPlain(loop, k);
-    if (Platform::HasAvx2())
+    if (lanes == TangentLanes::Widest && Platform::HasAvx512())
+        return AroundInEightLanes(loop, k);
+    if (lanes != TangentLanes::Plain && Platform::HasAvx2())
         return AroundInFourLanes(loop, k);
     return AroundPlain(loop, k);
 }
@@ -383,7 +446,7 @@ double DeviateOf(const TouchingPoint& point, double k, double d) { return point.
 // TouchingPointOf worked out in lanes, by the same operations in the same order, both sides computed and
 // one taken. Loops the splits do not answer are then found one by one. Returns the loops done.
 __attribute__((target("avx2"))) size_t DeviatesInFourLanes(const TangentFitSamples& loops, Splits& splits, double k,
-    double d, double* deviates)
+    double d, double* deviates, TangentLanes lanes)
 {
     using Doubles = Lanes<4>::Doubles;
     using Masks = Lanes<4>::Masks;
@@ -442,7 +505,7 @@ __attribute__((target("avx2"))) size_t DeviatesInFourLanes(const TangentFitSampl
             if (miss[lane])
             {
                 const size_t j = b * kBlock + lane;
-                deviates[j] = DeviateOf(PointOf(loops, splits, j, k, d, TangentLanes::Widest), k, d);
+                deviates[j] = DeviateOf(PointOf(loops, splits, j, k, d, lanes), k, d);
             }
     }
     return blocks * kBlock;
@@ -453,8 +516,8 @@ void Deviates(const TangentFitSamples& loops, Splits& splits, double k, double d
     TangentPoints* touching, TangentLanes lanes)
 {
     size_t j = 0;
-    if (touching == nullptr && lanes == TangentLanes::Widest && std::isfinite(k) && Platform::HasAvx2())
-        j = DeviatesInFourLanes(loops, splits, k, d, deviates);
+    if (touching == nullptr && lanes != TangentLanes::Plain && std::isfinite(k) && Platform::HasAvx2())
+        j = DeviatesInFourLanes(loops, splits, k, d, deviates, lanes);
     for (; j < loops.LoopCount(); ++j)
     {
         const TouchingPoint point = PointOf(loops, splits, j, k, d, lanes);

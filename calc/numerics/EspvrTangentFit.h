@@ -59,11 +59,12 @@ private:
     std::vector<std::size_t> ends_; // loop j's samples end here
 };
 
-// Vector lanes of the search for the secants closest to a slope: the widest the processor has, or none.
-// Both give the same touching points.
+// Vector lanes of the search for the secants closest to a slope: the widest the processor has, four
+// where it has them, or none. All give the same touching points.
 enum class TangentLanes
 {
     Widest,
+    Four,
     Plain
 };
 

@@ -239,26 +239,29 @@ TEST(EspvrTangentFit, WideLanesGiveThePlainPathsBits)
             }
             loops.AddLoop(loop);
         }
-        for (const double k : slopes)
-            for (const bool withPoints : {false, true})
+        for (const TangentLanes lanes : {TangentLanes::Widest, TangentLanes::Four})
+        {
+            for (const double k : slopes)
+                for (const bool withPoints : {false, true})
+                {
+                    std::vector<double> wide(loopCount), plain(loopCount);
+                    TangentPoints wideAt{wide, wide, std::vector<int>(loopCount)}, plainAt = wideAt;
+                    TangentDeviates(loops, k, 3.0, wide.data(), withPoints ? &wideAt : nullptr, lanes);
+                    TangentDeviates(loops, k, 3.0, plain.data(), withPoints ? &plainAt : nullptr, TangentLanes::Plain);
+                    ASSERT_TRUE(sameBits(wide, plain)) << "trial " << trial << ", slope " << k;
+                    ASSERT_TRUE(sameBits(wideAt.pressures, plainAt.pressures) && sameBits(wideAt.volumes, plainAt.volumes));
+                    ASSERT_EQ(wideAt.indices, plainAt.indices);
+                }
+            for (const std::array<double, 2> start : {std::array<double, 2>{2.0, -10.0}, {40.0, 300.0}, {-3.0, 0.0}})
             {
-                std::vector<double> wide(loopCount), plain(loopCount);
-                TangentPoints wideAt{wide, wide, std::vector<int>(loopCount)}, plainAt = wideAt;
-                TangentDeviates(loops, k, 3.0, wide.data(), withPoints ? &wideAt : nullptr, TangentLanes::Widest);
-                TangentDeviates(loops, k, 3.0, plain.data(), withPoints ? &plainAt : nullptr, TangentLanes::Plain);
-                ASSERT_TRUE(sameBits(wide, plain)) << "trial " << trial << ", slope " << k;
+                std::array<double, 2> wideLine{}, plainLine{};
+                TangentPoints wideAt, plainAt;
+                const bool fitted = FitEspvrTangentLine(loops, start, wideLine, &wideAt, lanes);
+                ASSERT_EQ(fitted, FitEspvrTangentLine(loops, start, plainLine, &plainAt, TangentLanes::Plain));
+                ASSERT_EQ(std::memcmp(wideLine.data(), plainLine.data(), sizeof wideLine), 0) << "trial " << trial;
                 ASSERT_TRUE(sameBits(wideAt.pressures, plainAt.pressures) && sameBits(wideAt.volumes, plainAt.volumes));
                 ASSERT_EQ(wideAt.indices, plainAt.indices);
             }
-        for (const std::array<double, 2> start : {std::array<double, 2>{2.0, -10.0}, {40.0, 300.0}, {-3.0, 0.0}})
-        {
-            std::array<double, 2> wideLine{}, plainLine{};
-            TangentPoints wideAt, plainAt;
-            const bool fitted = FitEspvrTangentLine(loops, start, wideLine, &wideAt, TangentLanes::Widest);
-            ASSERT_EQ(fitted, FitEspvrTangentLine(loops, start, plainLine, &plainAt, TangentLanes::Plain));
-            ASSERT_EQ(std::memcmp(wideLine.data(), plainLine.data(), sizeof wideLine), 0) << "trial " << trial;
-            ASSERT_TRUE(sameBits(wideAt.pressures, plainAt.pressures) && sameBits(wideAt.volumes, plainAt.volumes));
-            ASSERT_EQ(wideAt.indices, plainAt.indices);
         }
     }
 }
