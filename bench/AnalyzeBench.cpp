@@ -10,15 +10,14 @@
 #include "host/app/AnalyzeCommand.h"
 #include "host/app/CalcCommand.h"
 #include "host/app/FrameworkHost.h"
-#include "host/app/HostApplication.h"
 #include "host/app/ModuleLoader.h"
+#include "host/app/ModuleSession.h"
 #include "host/app/TextConversion.h"
 #include "host/app/TextOutput.h"
 #include "host/app/HostDocument.h"
 #include "host/app/gui/ModuleClasses.h"
 #include "host/app/calc/CalcCursors.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
-#include "host/app/calc/SampleFilterClass.h"
 #include "host/app/recording/RecordingText.h"
 
 #include <windows.h>
@@ -220,14 +219,10 @@ Host::Recording LoadTimed(const std::filesystem::path& file, double& seconds)
 // The module loaded into a host session of this process, as the commands load it.
 struct ModuleHost
 {
-    ModuleHost()
-    {
-        Host::Calc::RegisterSampleFilterClass(session.Framework().StandIn());
-        session.LoadModule(Host::ExecutableFolder() + L"Sistra.dll", &host);
-    }
+    ModuleHost() { module.Load(); }
 
-    Host::HostSession session;
-    Host::HostApplication host;
+    Host::ModuleSession module;
+    Host::HostSession& session = module.Session();
 };
 
 // The command's own steps in this process: load the text, run the analysis to its event records, then

@@ -3,13 +3,11 @@
 #include "host/app/CommandLine.h"
 #include "host/app/DocumentAnalysis.h"
 #include "host/app/FrameworkHost.h"
-#include "host/app/HostApplication.h"
 #include "host/app/HostDocument.h"
 #include "host/app/LoopRecordReport.h"
-#include "host/app/ModuleLoader.h"
+#include "host/app/ModuleSession.h"
 #include "host/app/TextConversion.h"
 #include "host/app/TextOutput.h"
-#include "host/app/calc/SampleFilterClass.h"
 #include "host/app/gui/ModuleClasses.h"
 #include "host/app/gui/ViewFrame.h"
 #include "host/app/recording/RecordingReader.h"
@@ -25,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <io.h>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -527,22 +526,40 @@ TickRange RegionTicks(const Recording& recording, double startSeconds, double en
 namespace
 {
 
+// The module as the command uses it: loaded, and its classes attached once it registered, as the host
+// attaches them (the document's menus are there). A run over the whole text after a streamed one that could
+// not go on finds it ready.
+class AnalyzingModule
+{
+public:
+    HRESULT Load()
+    {
+        const HRESULT loaded = module_.Load();
+        if (SUCCEEDED(loaded) && !classes_)
+            classes_.emplace(module_.Session().Framework());
+        return loaded;
+    }
+    HostSession& Session() { return module_.Session(); }
+    const ModuleClasses& Classes() const { return *classes_; }
+
+private:
+    ModuleSession module_;
+    std::optional<ModuleClasses> classes_;
+};
+
 // The module's document analyses the recording; the feed (none: the recording is whole) brings its samples.
-int Analyze(const AnalyzeOptions& options, const Recording& recording, SampleFeed* feed, std::ostream& out,
-            std::ostream& err)
+int Analyze(const AnalyzeOptions& options, AnalyzingModule& module, const Recording& recording, SampleFeed* feed,
+            std::ostream& out, std::ostream& err)
 {
     AnalysisChoices choices = ChoicesFor(recording, options);
     // Rows handed over as they are read arrive as sampled data do.
     choices.online = choices.online || feed;
-    HostSession session;
-    HostApplication application;
-    Calc::RegisterSampleFilterClass(session.Framework().StandIn());
-    const HRESULT loaded = session.LoadModule(ExecutableFolder() + L"Sistra.dll", &application);
+    const HRESULT loaded = module.Load();
     if (FAILED(loaded))
         return Fail(err, "the module did not register (" + HResultText(loaded) + ")");
+    HostSession& session = module.Session();
     IVyrStandIn& standIn = session.Framework().StandIn();
-    // The host attaches the module's classes once it registered: the document's menus are there.
-    const ModuleClasses classes(session.Framework());
+    const ModuleClasses& classes = module.Classes();
     const Orv::ComPtr<HostDocument> host = feed             ? HostDocument::Sampling(*feed)
                                            : options.online ? HostDocument::Sampling(recording)
                                                             : HostDocument::Offline(recording);
@@ -601,18 +618,20 @@ int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ost
     {
         // An online run samples the recording read whole; a region is placed and the R waves' height measured
         // before the analysis starts.
+        AnalyzingModule module;
         if (options.online || options.region || options.ecg)
         {
             const Recording recording = LoadRecordingFile(options.file);
-            return Analyze(options, recording, nullptr, out, err);
+            return Analyze(options, module, recording, nullptr, out, err);
         }
-        // Otherwise the text is parsed on a thread of its own while the document analyses the rows parsed so far.
+        // Otherwise the text is parsed on a thread of its own while the document analyses the rows parsed so far;
+        // the module loads while the reader finds the records.
         return RunWhileReading(
             options.file, err,
             [&](const Recording& recording, SampleFeed* feed, std::ostream& runErr) {
-                return Analyze(options, recording, feed, out, runErr);
+                return Analyze(options, module, recording, feed, out, runErr);
             },
-            [&](const std::string& fault) { return Fail(err, fault); });
+            [&](const std::string& fault) { return Fail(err, fault); }, [&] { module.Load(); });
     }
     catch (const std::exception& e)
     {

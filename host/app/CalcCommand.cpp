@@ -3,11 +3,9 @@
 #include "host/app/calc/CalcCursors.h"
 #include "host/app/CommandLine.h"
 #include "host/app/FrameworkHost.h"
-#include "host/app/HostApplication.h"
 #include "host/app/HostDocument.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
-#include "host/app/ModuleLoader.h"
-#include "host/app/calc/SampleFilterClass.h"
+#include "host/app/ModuleSession.h"
 #include "host/app/TextConversion.h"
 #include "host/app/TextOutput.h"
 #include "host/app/recording/RecordingReader.h"
@@ -336,14 +334,12 @@ namespace
 
 // Compiles the text and evaluates it over the recording; the feed (none: the recording is whole) brings the
 // data the calculation waits for. Held output reaches out only once the feed has brought every sample.
-int Calculate(const CalcOptions& options, const std::string& expression, const Recording& source, SampleFeed* feed,
-              bool holdOutput, std::ostream& out, std::ostream& err)
+int Calculate(const CalcOptions& options, const std::string& expression, ModuleSession& module,
+              const Recording& source, SampleFeed* feed, bool holdOutput, std::ostream& out, std::ostream& err)
 {
     // The module's functions join the language once it has registered them with the framework.
-    HostSession session;
-    HostApplication host;
-    Calc::RegisterSampleFilterClass(session.Framework().StandIn());
-    const HRESULT loaded = session.LoadModule(ExecutableFolder() + L"Sistra.dll", &host);
+    const HRESULT loaded = module.Load();
+    HostSession& session = module.Session();
     if (FAILED(loaded))
         err << "sistra calc: the module did not register (" << HResultText(loaded)
             << "); only the host's functions are known\n";
@@ -406,18 +402,20 @@ int RunCalc(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     {
         return Fail(err, e.what());
     }
+    ModuleSession module;
     if (recording)
     {
         RecordingFeed feed(*recording);
-        return Calculate(*options, expression, feed.Live(), &feed, false, out, err);
+        return Calculate(*options, expression, module, feed.Live(), &feed, false, out, err);
     }
-    // The text is parsed on a thread of its own while the calculation runs over the rows parsed so far.
+    // The text is parsed on a thread of its own while the calculation runs over the rows parsed so far; the
+    // module loads while the reader finds the records.
     return RunWhileReading(
         options->file, err,
         [&](const Recording& source, SampleFeed* feed, std::ostream& runErr) {
-            return Calculate(*options, expression, source, feed, feed != nullptr, out, runErr);
+            return Calculate(*options, expression, module, source, feed, feed != nullptr, out, runErr);
         },
-        [&](const std::string& fault) { return Fail(err, fault); });
+        [&](const std::string& fault) { return Fail(err, fault); }, [&] { module.Load(); });
 }
 
 } // namespace Host

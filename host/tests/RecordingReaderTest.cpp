@@ -113,7 +113,8 @@ TEST(RecordingReader, ReadsTheWholeFileWhereTheQuickPassDisagrees)
 }
 
 // A fault anywhere in the text is all that is said, as the whole file's parse says it, whatever the work wrote
-// meanwhile; where the quick pass cannot tell, the work runs once, over the whole recording. Streamed records
+// meanwhile; where the quick pass cannot tell, the work runs once, over the whole recording. What runs while the
+// reader looks for the records runs once, before any work, whatever the text holds. Streamed records
 // are held to their grid as they come, with the tolerance of the decimals they end with.
 TEST(RecordingReader, RunWhileReadingReportsTheTextsFaultAlone)
 {
@@ -143,10 +144,11 @@ TEST(RecordingReader, RunWhileReadingReportsTheTextsFaultAlone)
             expected = e.what();
         }
         std::ostringstream err;
-        int calls = 0;
+        int calls = 0, meanwhiles = 0;
         const int status = Host::RunWhileReading(
             file.Path(), err,
             [&](const Host::Recording& recording, Host::SampleFeed* feed, std::ostream& runErr) {
+                EXPECT_EQ(1, meanwhiles) << what << ": the work starts after what runs meanwhile";
                 ++calls;
                 runErr << "work saw " << (feed ? FeedAll(*feed) : recording).RecordCount();
                 return 0;
@@ -154,8 +156,10 @@ TEST(RecordingReader, RunWhileReadingReportsTheTextsFaultAlone)
             [&](const std::string& message) {
                 err << message;
                 return 1;
-            });
+            },
+            [&] { ++meanwhiles; });
         EXPECT_EQ(runs, calls) << what;
+        EXPECT_EQ(1, meanwhiles) << what;
         EXPECT_EQ(expected.starts_with("work") ? 0 : 1, status) << what;
         EXPECT_EQ(expected, err.str()) << what;
     }

@@ -220,9 +220,12 @@ const Recording& RecordingReader::Whole()
 
 int RunWhileReading(const std::string& path, std::ostream& err,
                     const std::function<int(const Recording&, SampleFeed*, std::ostream&)>& work,
-                    const std::function<int(const std::string&)>& readFailed)
+                    const std::function<int(const std::string&)>& readFailed,
+                    const std::function<void()>& meanwhile)
 {
     RecordingReader reader(path);
+    if (meanwhile)
+        meanwhile();
     if (reader.Streams())
     {
         std::ostringstream held;

@@ -123,8 +123,10 @@ private:
 // through the feed, or read whole (no feed); what it writes to its err stream is held until the text has been
 // read. A fault of the text is reported alone, through readFailed, as when the file is read before the work
 // starts; where the rows cannot be handed over as they are parsed, the work runs again over the whole recording.
+// Meanwhile runs once, on this thread, while the reader looks for the records before the first row can come.
 int RunWhileReading(const std::string& path, std::ostream& err,
                     const std::function<int(const Recording&, SampleFeed*, std::ostream&)>& work,
-                    const std::function<int(const std::string&)>& readFailed);
+                    const std::function<int(const std::string&)>& readFailed,
+                    const std::function<void()>& meanwhile = {});
 
 } // namespace Host
