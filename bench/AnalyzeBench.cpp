@@ -216,23 +216,15 @@ Host::Recording LoadTimed(const std::filesystem::path& file, double& seconds)
     return recording;
 }
 
-// The module loaded into a host session of this process, as the commands load it.
-struct ModuleHost
-{
-    ModuleHost() { module.Load(); }
-
-    Host::ModuleSession module;
-    Host::HostSession& session = module.Session();
-};
-
 // The command's own steps in this process: load the text, run the analysis to its event records, then
 // format and write them to the null device.
 Stages MeasureStages(const Job& job, const std::filesystem::path& file)
 {
     Stages stages;
     const Host::Recording recording = LoadTimed(file, stages.load);
-    ModuleHost module;
-    Host::HostSession& session = module.session;
+    Host::ModuleSession module;
+    module.Load();
+    Host::HostSession& session = module.Session();
     const Host::Calc::ModuleFunctionTable functions(recording, session.Framework().StandIn());
     const auto compiled = Host::Calc::CompileExpression(job.expression, {recording, functions.Lookup(), {}});
 
@@ -276,8 +268,9 @@ DocumentStages MeasureDocumentStages(const std::filesystem::path& file)
 {
     DocumentStages stages;
     const Host::Recording recording = LoadTimed(file, stages.load);
-    ModuleHost module;
-    Host::HostSession& session = module.session;
+    Host::ModuleSession module;
+    module.Load();
+    Host::HostSession& session = module.Session();
     const Host::ModuleClasses classes(session.Framework());
     const Orv::ComPtr<Host::HostDocument> document = Host::HostDocument::Offline(recording);
     Host::AnalysisChoices choices;

@@ -3,6 +3,8 @@
 #include "host/app/ModuleLoader.h"
 #include "host/app/calc/SampleFilterClass.h"
 
+#include <stdexcept>
+
 namespace Host
 {
 
@@ -10,10 +12,19 @@ HRESULT ModuleSession::Load()
 {
     if (!loaded_)
     {
-        Calc::RegisterSampleFilterClass(session_.Framework().StandIn());
-        loaded_ = session_.LoadModule(ExecutableFolder() + L"Sistra.dll", &application_);
+        if (!session_)
+            session_ = std::make_unique<HostSession>();
+        Calc::RegisterSampleFilterClass(session_->Framework().StandIn());
+        loaded_ = session_->LoadModule(ExecutableFolder() + L"Sistra.dll", &application_);
     }
     return *loaded_;
+}
+
+HostSession& ModuleSession::Session()
+{
+    if (!session_)
+        throw std::logic_error("the module session is asked for before it was made");
+    return *session_;
 }
 
 } // namespace Host

@@ -4,13 +4,14 @@
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
 
+#include <memory>
 #include <optional>
 
 namespace Host
 {
 
-// Loading is a step of its own so that a command can load the module while its recording is still being
-// read: under Wine, loading and registering take about as long as finding the records of an hour's text.
+// Making the session and loading the module are a step of their own so that a command can take it while its
+// recording is still being read: under Wine the two take about as long as finding the records of an hour's text.
 class ModuleSession
 {
 public:
@@ -18,14 +19,15 @@ public:
     ModuleSession(const ModuleSession&) = delete;
     ModuleSession& operator=(const ModuleSession&) = delete;
 
-    // Registers the host's sample filter, which the module finds once registered, then loads the module
-    // from the executable's folder. Loads once; every call answers with the first load's result.
+    // Makes the session, registers the host's sample filter, which the module finds once registered, then
+    // loads the module from the executable's folder. Loads once; every call answers with the first result.
     HRESULT Load();
 
-    HostSession& Session() { return session_; }
+    // The session Load made.
+    HostSession& Session();
 
 private:
-    HostSession session_;
+    std::unique_ptr<HostSession> session_;
     HostApplication application_;
     std::optional<HRESULT> loaded_;
 };
