@@ -115,14 +115,15 @@ TEST(RecordingReader, ReadsTheWholeFileWhereTheQuickPassDisagrees)
 // A fault anywhere in the text is all that is said, as the whole file's parse says it, whatever the work wrote
 // meanwhile; where the quick pass cannot tell, the work runs once, over the whole recording. What runs while the
 // reader looks for the records runs once, before any work, whatever the text holds. Streamed records
-// are held to their grid as they come, with the tolerance of the decimals they end with.
+// are held to their grid as they come, with the tolerance of the decimals they end with. A faulty text may
+// be read to its fault before the work could start: then the work does not run at all.
 TEST(RecordingReader, RunWhileReadingReportsTheTextsFaultAlone)
 {
     const struct
     {
         const char* what;
         std::string text;
-        int runs;
+        int runs; // at most, for a faulty text
     } cases[] = {
         {"a fault late in the text", Header + Rows(300) + "3.0,x,1\n", 1},
         {"a record of one row", Header + Rows(300) + "\n7,1,1\n", 0},
@@ -158,9 +159,10 @@ TEST(RecordingReader, RunWhileReadingReportsTheTextsFaultAlone)
                 return 1;
             },
             [&] { ++meanwhiles; });
-        EXPECT_EQ(runs, calls) << what;
+        const bool faulty = !expected.starts_with("work");
+        EXPECT_TRUE(faulty ? calls <= runs : calls == runs) << what << ": " << calls << " runs";
         EXPECT_EQ(1, meanwhiles) << what;
-        EXPECT_EQ(expected.starts_with("work") ? 0 : 1, status) << what;
+        EXPECT_EQ(faulty ? 1 : 0, status) << what;
         EXPECT_EQ(expected, err.str()) << what;
     }
 }
