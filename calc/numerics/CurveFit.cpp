@@ -55,13 +55,10 @@ std::vector<double> SampleTimes(size_t count, const SampleTime& timeOf)
 
 } // namespace
 
-void TPlugin::EvaluateResiduals(const double* par, std::int32_t m, double* fvec, std::int32_t& /*info*/)
+void TPlugin::EvaluateResiduals(const double* par, std::int32_t /*m*/, double* fvec, std::int32_t& /*info*/)
 {
     params_.assign(par, par + f_.GetParameterCount());
-    // The model's values go where their residuals go, each replaced by its residual in turn.
-    f_.EvaluateAll(x_, params_, fvec);
-    for (std::int32_t i = 0; i < m; ++i)
-        fvec[i] = y_[i] - fvec[i];
+    f_.Residuals(x_, y_, params_, fvec);
 }
 
 bool FitFunction(const std::vector<double>& x, const std::vector<double>& y, std::vector<double>& params,

@@ -71,6 +71,15 @@ void FunctionBase::EvaluateAll(const std::vector<double>& x, const std::vector<d
         values[i] = Evaluate(x[i], params);
 }
 
+void FunctionBase::Residuals(const std::vector<double>& x, const std::vector<double>& y,
+    const std::vector<double>& params, double* residuals) const
+{
+    // The model's values go where their residuals go, each replaced by its residual in turn.
+    EvaluateAll(x, params, residuals);
+    for (size_t i = 0; i < x.size(); ++i)
+        residuals[i] = y[i] - residuals[i];
+}
+
 void ExponFunc::InitialGuess(const std::vector<double>& x, const std::vector<double>& y,
     std::vector<double>& params) const
 {
@@ -90,6 +99,18 @@ void ExponFunc::EvaluateAll(const std::vector<double>& x, const std::vector<doub
     const double a = Amplitude(params);
     for (size_t i = 0; i < x.size(); ++i)
         values[i] = a * exponentials[i];
+}
+
+void ExponFunc::Residuals(const std::vector<double>& x, const std::vector<double>& y,
+    const std::vector<double>& params, double* residuals) const
+{
+    const std::span<const double> exponentials = ExponentialsAt(x, params[0]);
+    const double a = Amplitude(params);
+    for (size_t i = 0; i < x.size(); ++i)
+    {
+        const double value = a * exponentials[i];
+        residuals[i] = y[i] - value;
+    }
 }
 
 namespace

@@ -20,6 +20,9 @@ public:
     virtual double Evaluate(double x, const std::vector<double>& params) const = 0;
     // Evaluate at every x, into values (as many as x).
     virtual void EvaluateAll(const std::vector<double>& x, const std::vector<double>& params, double* values) const;
+    // y[i] - Evaluate(x[i]) at every x, into residuals (as many as x), each the difference of the two doubles.
+    virtual void Residuals(const std::vector<double>& x, const std::vector<double>& y,
+        const std::vector<double>& params, double* residuals) const;
     // Partial derivatives of Evaluate by each parameter, into gradient (sized p).
     virtual void Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const = 0;
     virtual ~FunctionBase() = default;
@@ -37,6 +40,8 @@ public:
         std::vector<double>& params) const override;
     double Evaluate(double x, const std::vector<double>& params) const override;
     void EvaluateAll(const std::vector<double>& x, const std::vector<double>& params, double* values) const override;
+    void Residuals(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& params,
+        double* residuals) const override;
     void Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const override;
 
     bool fixedAmplitude = false;

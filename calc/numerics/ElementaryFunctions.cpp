@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include <immintrin.h>
+
 // The steps of Exp are always inlined, into the wide lanes too: no call passes a vector of four doubles,
 // whose passing the compiler would otherwise warn differs with and without AVX.
 #pragma GCC diagnostic ignored "-Wpsabi"
@@ -502,26 +504,14 @@ template <int Count>
     return {high, low};
 }
 
-// True when some lane is not zero. Eight lanes are added pairwise, half as many each time down to one (the
-// order does not matter: every lane is zero or one); fewer are looked at one by one, which is quicker there.
+// True when some lane is not zero (eight lanes ask a mask instead).
 template <int Count>
 [[gnu::always_inline]] inline bool AnyLane(typename Lanes<Count>::Doubles flags)
 {
-    if constexpr (Count < 8)
-    {
-        bool any = false;
-        for (int lane = 0; lane < Count; ++lane)
-            any |= flags[lane] != 0.0;
-        return any;
-    }
-    for (int64_t distance = Count / 2; distance > 0; distance /= 2)
-    {
-        typename Lanes<Count>::Integers partner;
-        for (int64_t lane = 0; lane < Count; ++lane)
-            partner[lane] = lane ^ distance;
-        flags += __builtin_shuffle(flags, partner);
-    }
-    return flags[0] != 0.0;
+    bool any = false;
+    for (int lane = 0; lane < Count; ++lane)
+        any |= flags[lane] != 0.0;
+    return any;
 }
 
 // Exp of each lane; lanes next to a tie or out of range are flagged (one, else zero) and hold no result.
@@ -590,10 +580,29 @@ __attribute__((target("avx2"))) void ExpOfScaledInFour(double factor, std::span<
     ExpOfScaledIn<4>(factor, x, out);
 }
 
+// Eight lanes tell flagged lanes by a mask and take the last, partial vector through masked loads and
+// stores: the lanes past the end hold zero, whose exponential is never flagged, and are never stored.
 __attribute__((target("avx512f,avx512dq"))) void ExpOfScaledInEight(double factor, std::span<const double> x,
                                                             std::span<double> out)
 {
-    ExpOfScaledIn<8>(factor, x, out);
+    using Doubles = Lanes<8>::Doubles;
+    const Doubles scale = factor - Doubles{};
+    for (size_t index = 0; index < x.size(); index += 8)
+    {
+        const size_t count = std::min<size_t>(8, x.size() - index);
+        const __mmask8 inside = static_cast<__mmask8>((1u << count) - 1);
+        const Doubles arguments =
+            scale * reinterpret_cast<Doubles>(_mm512_maskz_loadu_pd(inside, x.data() + index));
+        Doubles flagged;
+        const Doubles values = ExpLanes<8>(arguments, flagged);
+        if ((_mm512_cmp_pd_mask(reinterpret_cast<__m512d>(flagged), __m512d{}, _CMP_NEQ_UQ) & inside) == 0)
+        {
+            _mm512_mask_storeu_pd(out.data() + index, inside, reinterpret_cast<__m512d>(values));
+            continue;
+        }
+        for (size_t lane = 0; lane < count; ++lane)
+            out[index + lane] = flagged[lane] != 0.0 ? std::exp(arguments[lane]) : values[lane];
+    }
 }
 
 // The widest lanes the processor (and the system, which must keep their registers) offers.

@@ -16,12 +16,15 @@ constexpr double kMachinePrecision = 5.55e-17;
 // Smallest positive value the Levenberg-Marquardt parameter may take: the denormal 2 * 2^-1074.
 const double kDwarf = std::bit_cast<double>(std::uint64_t{2});
 
+// Up to this many parameters the shifted copy stays off the heap.
+constexpr std::size_t kInlineParameters = 8;
+
 // The plug-in's residuals over forward differences, counting evaluations against the budget.
 class PluginProblem : public minpack::LmProblem
 {
 public:
     PluginProblem(lmmin_plugin& plugin, int m, int n, const LmControl& control, long long maxfev)
-        : plugin_(plugin), m_(m), shifted_(n), maxfev_(maxfev),
+        : plugin_(plugin), m_(m), shifted_(static_cast<std::size_t>(n)), maxfev_(maxfev),
           stepScale_(std::sqrt(std::max(control.epsilon, kMachinePrecision)))
     {
     }
@@ -61,7 +64,7 @@ public:
 private:
     lmmin_plugin& plugin_;
     int m_;
-    std::vector<double> shifted_;
+    minpack::SmallBuffer<double, kInlineParameters> shifted_;
     long long maxfev_;
     double stepScale_;
     int nfev_ = 0;
@@ -88,8 +91,9 @@ void LmMinimize(std::int32_t m, std::int32_t n, double* par, lmmin_plugin& plugi
     try
     {
         PluginProblem problem(plugin, m, n, control, maxfev);
-        std::vector<double> fvec;
-        const minpack::LmOutcome outcome = minpack::LmIterate(problem, m, n, par, fvec, settings);
+        minpack::SmallBuffer<double, minpack::kInlineResiduals> fvec(static_cast<std::size_t>(m));
+        const minpack::LmOutcome outcome =
+            minpack::LmIterate(problem, m, n, par, std::span<double>(fvec.data(), fvec.size()), settings);
         control.nfev = problem.Evaluations();
         control.info = outcome.info == minpack::kLmStopped ? LM_STOPPED : outcome.info;
         // The iteration's norm is that of the residuals it returns, except when it stopped at the start.

@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 
+#include <emmintrin.h>
+
 namespace minpack
 {
 
@@ -35,37 +37,10 @@ constexpr double kMinShrink = 0.1;
 // qrfac recomputes a downdated column norm when it has lost this much of its value.
 constexpr double kNormRecomputeFactor = 0.05;
 
-// A zeroed working vector. The fits have a handful of parameters and some dozens of residuals and run
-// their iterations by the hundred thousand, so a vector that small lives on the stack instead of the heap.
+// Working arrays as long as the parameters, and as long as the residuals.
 template <class T = double>
-class Scratch
-{
-public:
-    explicit Scratch(std::size_t size) : size_(size)
-    {
-        if (size > InlineSize)
-        {
-            heap_ = std::make_unique<T[]>(size);
-            data_ = heap_.get();
-        }
-        else
-            std::fill_n(data_, size, T{});
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-
-    T& operator[](std::size_t i) { return data_[i]; }
-    T* data() { return data_; }
-    T* begin() { return data_; }
-    T* end() { return data_ + size_; }
-
-private:
-    static constexpr std::size_t InlineSize = 64;
-    std::size_t size_;
-    std::array<T, InlineSize> inline_;
-    std::unique_ptr<T[]> heap_;
-    T* data_ = inline_.data();
-};
+using Scratch = SmallBuffer<T, 64>;
+using ResidualScratch = SmallBuffer<double, kInlineResiduals>;
 
 // Element-wise divisions, the costliest steps of a small fit's iteration, four at a time where the
 // processor has AVX2 (two otherwise): each quotient is the same double either way.
@@ -95,27 +70,43 @@ void DivideBy(int n, double* a, double d)
         DivideEach(n, a, [a, d](int i) { return a[i] / d; });
 }
 
-// enorm's middle range (kNormDwarf, kNormGiant / n) of magnitudes as a range of their bit patterns, which
-// order non-negative doubles as their values do (NaN above infinity): one unsigned comparison of integers
-// tells whether a value lies inside, off the floating-point unit that adds the squares. Zeros count as
+// enorm's middle range (kNormDwarf, kNormGiant / n) of magnitudes, told two elements at a time by
+// comparisons in both lanes of an SSE2 register, apart from the additions of the squares. Zeros count as
 // inside: enorm leaves them out of every sum, and adding their zero squares to the middle sum changes
-// nothing (a difference Jacobian's column has one wherever a sample sits at time zero).
+// nothing (a difference Jacobian's column has one wherever a sample sits at time zero). NaN compares false
+// and so lies outside, as it does for enorm.
 class MiddleRange
 {
 public:
-    explicit MiddleRange(int n) : low_(Bits(kNormDwarf)), width_(Bits(kNormGiant / n) - low_ - 1) {}
-
-    std::uint64_t Outside(double x) const
+    explicit MiddleRange(int n)
+        : magnitudeBits_(_mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff))), dwarf_(_mm_set1_pd(kNormDwarf)),
+          giant_(_mm_set1_pd(kNormGiant / n))
     {
-        const std::uint64_t bits = Bits(x);
-        return (bits - low_ - 1 >= width_) & (bits != 0);
+    }
+
+    // True when every one of x[0..n) lies inside or is zero.
+    bool Holds(int n, const double* x) const
+    {
+        __m128d inside = _mm_castsi128_pd(_mm_set1_epi64x(-1));
+        int i = 0;
+        for (; i + 1 < n; i += 2)
+            inside = _mm_and_pd(inside, Inside(_mm_loadu_pd(x + i)));
+        if (i < n)
+            inside = _mm_and_pd(inside, Inside(_mm_set1_pd(x[i])));
+        return _mm_movemask_pd(inside) == 3;
     }
 
 private:
-    static std::uint64_t Bits(double x) { return std::bit_cast<std::uint64_t>(x) & ~(std::uint64_t{1} << 63); }
+    __m128d Inside(__m128d pair) const
+    {
+        const __m128d magnitude = _mm_and_pd(pair, magnitudeBits_);
+        return _mm_or_pd(_mm_and_pd(_mm_cmpgt_pd(magnitude, dwarf_), _mm_cmplt_pd(magnitude, giant_)),
+                         _mm_cmpeq_pd(magnitude, _mm_setzero_pd()));
+    }
 
-    std::uint64_t low_;
-    std::uint64_t width_;
+    __m128d magnitudeBits_;
+    __m128d dwarf_;
+    __m128d giant_;
 };
 
 // The norm of x when every element lies in enorm's middle range or is zero, where enorm adds the plain
@@ -123,17 +114,12 @@ private:
 // outside.
 std::optional<double> MiddleRangeNorm(int n, const double* x)
 {
-    if (n <= 0)
+    if (n <= 0 || !MiddleRange(n).Holds(n, x))
         return std::nullopt;
-    const MiddleRange range(n);
-    std::uint64_t outside = 0;
     double sum = 0.0;
     for (int i = 0; i < n; ++i)
-    {
-        outside |= range.Outside(x[i]);
         sum += x[i] * x[i];
-    }
-    return outside == 0 ? std::optional<double>(std::sqrt(sum)) : std::nullopt;
+    return std::sqrt(sum);
 }
 
 // The same for two vectors, their sums added side by side so that neither waits on the other's additions.
@@ -142,16 +128,14 @@ std::optional<std::array<double, 2>> MiddleRangeNorms(int n, const double* x, co
     if (n <= 0)
         return std::nullopt;
     const MiddleRange range(n);
-    std::uint64_t outside = 0;
+    if (!range.Holds(n, x) || !range.Holds(n, y))
+        return std::nullopt;
     double sx = 0.0, sy = 0.0;
     for (int i = 0; i < n; ++i)
     {
-        outside |= range.Outside(x[i]) | range.Outside(y[i]);
         sx += x[i] * x[i];
         sy += y[i] * y[i];
     }
-    if (outside != 0)
-        return std::nullopt;
     return std::array<double, 2>{std::sqrt(sx), std::sqrt(sy)};
 }
 
@@ -187,7 +171,7 @@ double ScaledNorm(int n, std::span<const double> diag, const double* x, std::spa
 } // namespace
 
 ColumnMatrix::ColumnMatrix(int rows, int cols)
-    : rows_(rows), cols_(cols), data_(static_cast<size_t>(rows) * static_cast<size_t>(cols), 0.0)
+    : rows_(rows), cols_(cols), data_(static_cast<size_t>(rows) * static_cast<size_t>(cols))
 {
 }
 
@@ -254,8 +238,41 @@ double enorm(int n, const double* x)
     return ThreeRangeNorm(n, x);
 }
 
+namespace
+{
+
+// sums[t] = sum over i of v[i] targets[t][i], for count targets of length vectors each. The sums are
+// independent: two at a time, each added in order, so that one's additions overlap the other's.
+void ReflectionProducts(int length, const double* v, std::span<const double* const> targets, std::span<double> sums)
+{
+    const std::size_t count = targets.size();
+    std::size_t t = 0;
+    for (; t + 1 < count; t += 2)
+    {
+        const double* x = targets[t];
+        const double* y = targets[t + 1];
+        double sx = 0.0, sy = 0.0;
+        for (int i = 0; i < length; ++i)
+        {
+            sx += v[i] * x[i];
+            sy += v[i] * y[i];
+        }
+        sums[t] = sx;
+        sums[t + 1] = sy;
+    }
+    if (t < count)
+    {
+        double sum = 0.0;
+        for (int i = 0; i < length; ++i)
+            sum += v[i] * targets[t][i];
+        sums[t] = sum;
+    }
+}
+
+} // namespace
+
 void qrfac(ColumnMatrix& a, std::span<int> ipvt, std::span<double> rdiag, std::span<double> acnorm,
-    double machinePrecision)
+    double machinePrecision, std::span<double> residuals)
 {
     const int m = a.Rows();
     const int n = a.Cols();
@@ -268,6 +285,9 @@ void qrfac(ColumnMatrix& a, std::span<int> ipvt, std::span<double> rdiag, std::s
         ipvt[j] = j;
     }
 
+    const bool carried = !residuals.empty();
+    Scratch<const double*> targets(static_cast<std::size_t>(n));
+    Scratch<> products(static_cast<std::size_t>(n));
     const int minmn = std::min(m, n);
     for (int j = 0; j < minmn; ++j)
     {
@@ -294,12 +314,19 @@ void qrfac(ColumnMatrix& a, std::span<int> ipvt, std::span<double> rdiag, std::s
             DivideBy(m - j, a.Column(j) + j, ajnorm);
             a(j, j) += 1.0;
 
+            // The reflection's products with the later columns and the residuals, all from this column.
+            const auto later = static_cast<std::size_t>(n - j - 1);
+            for (std::size_t t = 0; t < later; ++t)
+                targets[t] = a.Column(j + 1 + static_cast<int>(t)) + j;
+            if (carried)
+                targets[later] = residuals.data() + j;
+            const std::size_t count = later + (carried ? 1 : 0);
+            ReflectionProducts(m - j, a.Column(j) + j, std::span<const double* const>(targets.data(), count),
+                std::span<double>(products.data(), count));
+
             for (int k = j + 1; k < n; ++k)
             {
-                double sum = 0.0;
-                for (int i = j; i < m; ++i)
-                    sum += a(i, j) * a(i, k);
-                const double temp = sum / a(j, j);
+                const double temp = products[static_cast<std::size_t>(k - j - 1)] / a(j, j);
                 for (int i = j; i < m; ++i)
                     a(i, k) -= temp * a(i, j);
 
@@ -315,6 +342,12 @@ void qrfac(ColumnMatrix& a, std::span<int> ipvt, std::span<double> rdiag, std::s
                         lastNorm[k] = rdiag[k];
                     }
                 }
+            }
+            if (carried)
+            {
+                const double temp = -products[later] / a(j, j);
+                for (int i = j; i < m; ++i)
+                    residuals[i] += a(i, j) * temp;
             }
         }
         rdiag[j] = -ajnorm;
@@ -510,30 +543,6 @@ double LmProblem::LimitStep(const double* x, double* step, double* trial, int n)
 namespace
 {
 
-// Q^T fvec into qtf, and R's diagonal back onto the diagonal of fjac.
-void TransformResiduals(ColumnMatrix& fjac, std::span<const double> rdiag, std::span<const double> fvec,
-    std::span<double> qtf)
-{
-    const int m = fjac.Rows();
-    const int n = fjac.Cols();
-    Scratch<> work(fvec.size());
-    std::copy(fvec.begin(), fvec.end(), work.begin());
-    for (int j = 0; j < n; ++j)
-    {
-        if (fjac(j, j) != 0.0)
-        {
-            double sum = 0.0;
-            for (int i = j; i < m; ++i)
-                sum += fjac(i, j) * work[i];
-            const double temp = -sum / fjac(j, j);
-            for (int i = j; i < m; ++i)
-                work[i] += fjac(i, j) * temp;
-        }
-        fjac(j, j) = rdiag[j];
-        qtf[j] = work[j];
-    }
-}
-
 // Largest cosine of the angle between the residuals and a Jacobian column.
 double ScaledGradientNorm(const ColumnMatrix& fjac, std::span<const int> ipvt, std::span<const double> acnorm,
     std::span<const double> qtf, double fnorm)
@@ -636,12 +645,18 @@ int PrecisionLimitTest(const StepReduction& red, double delta, double xnorm, dou
 LmOutcome LmIterate(LmProblem& problem, int m, int n, double* x, std::vector<double>& fvec,
     const LmSettings& settings)
 {
+    fvec.assign(m, 0.0);
+    return LmIterate(problem, m, n, x, std::span<double>(fvec), settings);
+}
+
+LmOutcome LmIterate(LmProblem& problem, int m, int n, double* x, std::span<double> fvec, const LmSettings& settings)
+{
     ColumnMatrix fjac(m, n);
     const auto count = static_cast<std::size_t>(n);
     Scratch<> diag(count), qtf(count), rdiag(count), acnorm(count), step(count), trial(count), work(count);
-    Scratch<> trialFvec(static_cast<std::size_t>(m));
+    ResidualScratch trialFvec(static_cast<std::size_t>(m)), transformed(static_cast<std::size_t>(m));
     Scratch<int> ipvt(count);
-    fvec.assign(m, 0.0);
+    std::fill(fvec.begin(), fvec.end(), 0.0);
 
     LmOutcome out;
     const auto stopped = [&out]() {
@@ -659,7 +674,15 @@ LmOutcome LmIterate(LmProblem& problem, int m, int n, double* x, std::vector<dou
         if (!problem.Jacobian(x, fvec.data(), fjac))
             return stopped();
         problem.RestrictJacobian(x, fvec.data(), fjac);
-        qrfac(fjac, ipvt, rdiag, acnorm, settings.machinePrecision);
+        // Q^T fvec comes out of the factorisation, which applies each reflection to the residuals too.
+        std::copy(fvec.begin(), fvec.end(), transformed.begin());
+        qrfac(fjac, ipvt, rdiag, acnorm, settings.machinePrecision, std::span<double>(transformed.data(), m));
+        // R's diagonal goes back onto fjac's, where the step's solution reads R.
+        for (int j = 0; j < n; ++j)
+        {
+            fjac(j, j) = rdiag[j];
+            qtf[j] = transformed[j];
+        }
 
         // Scale by the column norms of the first Jacobian, growing with later ones.
         if (first)
@@ -669,7 +692,6 @@ LmOutcome LmIterate(LmProblem& problem, int m, int n, double* x, std::vector<dou
             xnorm = ScaledNorm(n, diag, x, work);
             delta = (xnorm == 0.0) ? settings.stepFactor : settings.stepFactor * xnorm;
         }
-        TransformResiduals(fjac, rdiag, fvec, qtf);
 
         const double gnorm = ScaledGradientNorm(fjac, ipvt, acnorm, qtf, fnorm);
         if (gnorm <= settings.gtol)

@@ -3,12 +3,53 @@
 // of how residuals and Jacobians are obtained: an LmProblem supplies them and may restrict the step.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <vector>
 
 namespace minpack
 {
+
+// A zeroed working array of a size fixed at construction. The fits have a handful of parameters and some
+// dozens of residuals and run their iterations by the hundred thousand, so an array of up to InlineSize
+// elements lives inside its owner (on the stack) instead of on the heap.
+template <class T, std::size_t InlineSize>
+class SmallBuffer
+{
+public:
+    explicit SmallBuffer(std::size_t size) : size_(size)
+    {
+        if (size > InlineSize)
+        {
+            heap_ = std::make_unique<T[]>(size);
+            data_ = heap_.get();
+        }
+        else
+            std::fill_n(data_, size, T{});
+    }
+    SmallBuffer(const SmallBuffer& other) : SmallBuffer(other.size_) { std::copy_n(other.data_, size_, data_); }
+    SmallBuffer& operator=(const SmallBuffer&) = delete;
+
+    T& operator[](std::size_t i) { return data_[i]; }
+    const T& operator[](std::size_t i) const { return data_[i]; }
+    T* data() { return data_; }
+    const T* data() const { return data_; }
+    T* begin() { return data_; }
+    T* end() { return data_ + size_; }
+    std::size_t size() const { return size_; }
+
+private:
+    std::size_t size_;
+    std::array<T, InlineSize> inline_;
+    std::unique_ptr<T[]> heap_;
+    T* data_ = inline_.data();
+};
+
+// Up to this many residuals a fit's vectors of residuals stay off the heap.
+constexpr std::size_t kInlineResiduals = 128;
 
 // Dense m x n matrix stored by columns: column j holds the derivatives by parameter j.
 class ColumnMatrix
@@ -26,7 +67,8 @@ public:
 private:
     int rows_;
     int cols_;
-    std::vector<double> data_;
+    // A small fit's Jacobian (two or three columns of its residuals) is held in place.
+    SmallBuffer<double, 3 * kInlineResiduals> data_;
 };
 
 // column[i] = (column[i] - base[i]) / h for i < m: a forward-difference column of the Jacobian from the
@@ -41,9 +83,11 @@ double ThreeRangeNorm(int n, const double* x);
 
 // Householder QR factorisation of a (m x n, m >= n) with column pivoting. On return the strict upper
 // triangle of a holds R above the diagonal, rdiag its diagonal, the lower part the Householder vectors;
-// acnorm the norms of the original columns; column j of R belongs to parameter ipvt[j].
+// acnorm the norms of the original columns; column j of R belongs to parameter ipvt[j]. Given residuals
+// (m values), each reflection is applied to them as well, in place, so that their first n become Q^T times
+// the residuals.
 void qrfac(ColumnMatrix& a, std::span<int> ipvt, std::span<double> rdiag, std::span<double> acnorm,
-    double machinePrecision);
+    double machinePrecision, std::span<double> residuals = {});
 
 // Solves min |A x - b|^2 + |D x|^2 given the QR factors of A (full R in the upper triangle of r, qtb =
 // first n elements of Q^T b). Leaves the diagonal of the combined triangle in sdiag and its strict lower
@@ -109,6 +153,8 @@ struct LmOutcome
 
 // Runs the iteration from x (n values, in and out); fvec (m values) receives the residuals at the final x.
 // x always holds the last accepted parameters.
+LmOutcome LmIterate(LmProblem& problem, int m, int n, double* x, std::span<double> fvec, const LmSettings& settings);
+// The same, with fvec sized m first.
 LmOutcome LmIterate(LmProblem& problem, int m, int n, double* x, std::vector<double>& fvec,
     const LmSettings& settings);
 

@@ -56,8 +56,9 @@ TEST(CurveFunctions, GradientsAreThePartialDerivativesOfTheCurves)
     }
 }
 
-// A fit asks for all values at once, in the order a forward-difference Jacobian steps the parameters, and
-// sometimes over other samples; every value must be the one Evaluate gives, bit for bit.
+// A fit asks for all values (or residuals) at once, in the order a forward-difference Jacobian steps the
+// parameters, and sometimes over other samples; every value must be the one Evaluate gives, bit for bit, and
+// every residual y - that value.
 TEST(CurveFunctions, AllValuesAtOnceAreTheValuesOneByOne)
 {
     const ExtLib::ExponFunc exponential;
@@ -72,10 +73,15 @@ TEST(CurveFunctions, AllValuesAtOnceAreTheValuesOneByOne)
         {
             const std::vector<double>& x = step % 3 == 2 ? other : first;
             const std::vector<double>& p = steps[step % steps.size()];
-            std::vector<double> values(x.size());
+            const std::vector<double> y{93.1, 70.4, 55.0, 41.9, 33.3};
+            std::vector<double> values(x.size()), residuals(x.size());
             f->EvaluateAll(x, p, values.data());
+            f->Residuals(x, y, p, residuals.data());
             for (size_t i = 0; i < x.size(); ++i)
+            {
                 EXPECT_EQ(f->Evaluate(x[i], p), values[i]) << typeid(*f).name() << " step " << step << " at " << x[i];
+                EXPECT_EQ(y[i] - f->Evaluate(x[i], p), residuals[i]) << typeid(*f).name() << " step " << step;
+            }
         }
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <limits>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -497,6 +498,48 @@ TEST(MinpackQrfac, ColumnNormsAndTheFirstPivotNormAreEnormsOwn)
         }
         const double pivot = minpack::enorm(m, columns[ipvt[0]].data());
         EXPECT_TRUE(std::isnan(pivot) || std::fabs(rdiag[0]) == pivot);
+    }
+}
+
+// Residuals carried through the factorisation meet each reflection as it is made; they must come out as
+// the reflections stored in the factors, applied afterwards in order, make them, bit for bit, and the
+// factors must be those of a factorisation that carries nothing (a zero column makes no reflection).
+TEST(MinpackQrfac, CarriedResidualsAreTheStoredReflectionsApplied)
+{
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> value(-3.0, 3.0);
+    for (const auto& [m, n, zeroColumn] : {std::tuple{9, 2, -1}, std::tuple{12, 3, -1}, std::tuple{7, 4, 1},
+                                           std::tuple{5, 5, -1}, std::tuple{40, 2, 0}})
+    {
+        minpack::ColumnMatrix plain(m, n);
+        std::vector<double> residuals(m);
+        for (int j = 0; j < n; ++j)
+            for (int i = 0; i < m; ++i)
+                plain(i, j) = j == zeroColumn ? 0.0 : value(random);
+        for (double& r : residuals)
+            r = value(random);
+        minpack::ColumnMatrix carrying = plain;
+        std::vector<int> ipvt(n), carriedIpvt(n);
+        std::vector<double> rdiag(n), acnorm(n), carriedRdiag(n), carriedAcnorm(n), carried = residuals;
+        minpack::qrfac(plain, ipvt, rdiag, acnorm, 2.2e-16);
+        minpack::qrfac(carrying, carriedIpvt, carriedRdiag, carriedAcnorm, 2.2e-16, carried);
+        EXPECT_EQ(ipvt, carriedIpvt);
+        EXPECT_EQ(rdiag, carriedRdiag);
+        for (int j = 0; j < n; ++j)
+            for (int i = 0; i < m; ++i)
+                ASSERT_EQ(plain(i, j), carrying(i, j)) << m << "x" << n << " at " << i << ", " << j;
+        for (int j = 0; j < n; ++j)
+        {
+            if (plain(j, j) == 0.0)
+                continue;
+            double sum = 0.0;
+            for (int i = j; i < m; ++i)
+                sum += plain(i, j) * residuals[i];
+            const double temp = -sum / plain(j, j);
+            for (int i = j; i < m; ++i)
+                residuals[i] += plain(i, j) * temp;
+        }
+        EXPECT_EQ(residuals, carried) << m << "x" << n;
     }
 }
 
