@@ -580,28 +580,42 @@ __attribute__((target("avx2"))) void ExpOfScaledInFour(double factor, std::span<
     ExpOfScaledIn<4>(factor, x, out);
 }
 
-// Eight lanes tell flagged lanes by a mask and take the last, partial vector through masked loads and
-// stores: the lanes past the end hold zero, whose exponential is never flagged, and are never stored.
+// Eight lanes take the last, partial vector through masked loads and stores: the lanes past the end hold
+// zero, whose exponential is never flagged, and are never stored. Every vector is stored as it comes and its
+// flagged lanes only noted; a block's flagged lanes go to the toolchain afterwards, so that no branch that a
+// flagged lane turns the other way stands between one vector's work and the next's.
 __attribute__((target("avx512f,avx512dq"))) void ExpOfScaledInEight(double factor, std::span<const double> x,
                                                             std::span<double> out)
 {
     using Doubles = Lanes<8>::Doubles;
+    constexpr size_t BlockVectors = 64;
     const Doubles scale = factor - Doubles{};
-    for (size_t index = 0; index < x.size(); index += 8)
+    for (size_t block = 0; block < x.size(); block += 8 * BlockVectors)
     {
-        const size_t count = std::min<size_t>(8, x.size() - index);
-        const __mmask8 inside = static_cast<__mmask8>((1u << count) - 1);
-        const Doubles arguments =
-            scale * reinterpret_cast<Doubles>(_mm512_maskz_loadu_pd(inside, x.data() + index));
-        Doubles flagged;
-        const Doubles values = ExpLanes<8>(arguments, flagged);
-        if ((_mm512_cmp_pd_mask(reinterpret_cast<__m512d>(flagged), __m512d{}, _CMP_NEQ_UQ) & inside) == 0)
+        const size_t end = std::min(x.size(), block + 8 * BlockVectors);
+        uint8_t flags[BlockVectors];
+        unsigned anyFlagged = 0;
+        for (size_t index = block; index < end; index += 8)
         {
+            const __mmask8 inside = static_cast<__mmask8>((1u << std::min<size_t>(8, end - index)) - 1);
+            const Doubles arguments =
+                scale * reinterpret_cast<Doubles>(_mm512_maskz_loadu_pd(inside, x.data() + index));
+            Doubles flagged;
+            const Doubles values = ExpLanes<8>(arguments, flagged);
             _mm512_mask_storeu_pd(out.data() + index, inside, reinterpret_cast<__m512d>(values));
-            continue;
+            const __mmask8 lanes =
+                _mm512_mask_cmp_pd_mask(inside, reinterpret_cast<__m512d>(flagged), __m512d{}, _CMP_NEQ_UQ);
+            flags[(index - block) / 8] = lanes;
+            anyFlagged |= lanes;
         }
-        for (size_t lane = 0; lane < count; ++lane)
-            out[index + lane] = flagged[lane] != 0.0 ? std::exp(arguments[lane]) : values[lane];
+        if (anyFlagged == 0)
+            continue;
+        for (size_t vector = 0; block + 8 * vector < end; ++vector)
+            for (unsigned lanes = flags[vector]; lanes != 0; lanes &= lanes - 1)
+            {
+                const size_t index = block + 8 * vector + static_cast<size_t>(std::countr_zero(lanes));
+                out[index] = std::exp(factor * x[index]);
+            }
     }
 }
 
