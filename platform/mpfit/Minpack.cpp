@@ -71,7 +71,7 @@ void DivideBy(int n, double* a, double d)
 }
 
 // enorm's middle range (kNormDwarf, kNormGiant / n) of magnitudes, told two elements at a time by
-// comparisons in both lanes of an SSE2 register, apart from the additions of the squares. Zeros count as
+// comparisons in both lanes of an SSE2 register, alongside the additions of the squares. Zeros count as
 // inside: enorm leaves them out of every sum, and adding their zero squares to the middle sum changes
 // nothing (a difference Jacobian's column has one wherever a sample sits at time zero). NaN compares false
 // and so lies outside, as it does for enorm.
@@ -84,17 +84,14 @@ public:
     {
     }
 
-    // True when every one of x[0..n) lies inside or is zero.
-    bool Holds(int n, const double* x) const
+    // All ones in both lanes while every element met lies inside or is zero.
+    static __m128d Start() { return _mm_castsi128_pd(_mm_set1_epi64x(-1)); }
+    // Meets x[i] and x[i + 1], or x[i] alone when it is the last of n.
+    __m128d Meet(__m128d inside, const double* x, int i, int n) const
     {
-        __m128d inside = _mm_castsi128_pd(_mm_set1_epi64x(-1));
-        int i = 0;
-        for (; i + 1 < n; i += 2)
-            inside = _mm_and_pd(inside, Inside(_mm_loadu_pd(x + i)));
-        if (i < n)
-            inside = _mm_and_pd(inside, Inside(_mm_set1_pd(x[i])));
-        return _mm_movemask_pd(inside) == 3;
+        return _mm_and_pd(inside, Inside(i + 1 < n ? _mm_loadu_pd(x + i) : _mm_set1_pd(x[i])));
     }
+    static bool Held(__m128d inside) { return _mm_movemask_pd(inside) == 3; }
 
 private:
     __m128d Inside(__m128d pair) const
@@ -114,12 +111,19 @@ private:
 // outside.
 std::optional<double> MiddleRangeNorm(int n, const double* x)
 {
-    if (n <= 0 || !MiddleRange(n).Holds(n, x))
+    if (n <= 0)
         return std::nullopt;
+    const MiddleRange range(n);
+    __m128d inside = MiddleRange::Start();
     double sum = 0.0;
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < n; i += 2)
+    {
+        inside = range.Meet(inside, x, i, n);
         sum += x[i] * x[i];
-    return std::sqrt(sum);
+        if (i + 1 < n)
+            sum += x[i + 1] * x[i + 1];
+    }
+    return MiddleRange::Held(inside) ? std::optional<double>(std::sqrt(sum)) : std::nullopt;
 }
 
 // The same for two vectors, their sums added side by side so that neither waits on the other's additions.
@@ -128,14 +132,21 @@ std::optional<std::array<double, 2>> MiddleRangeNorms(int n, const double* x, co
     if (n <= 0)
         return std::nullopt;
     const MiddleRange range(n);
-    if (!range.Holds(n, x) || !range.Holds(n, y))
-        return std::nullopt;
+    __m128d inside = MiddleRange::Start();
     double sx = 0.0, sy = 0.0;
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < n; i += 2)
     {
+        inside = range.Meet(range.Meet(inside, x, i, n), y, i, n);
         sx += x[i] * x[i];
         sy += y[i] * y[i];
+        if (i + 1 < n)
+        {
+            sx += x[i + 1] * x[i + 1];
+            sy += y[i + 1] * y[i + 1];
+        }
     }
+    if (!MiddleRange::Held(inside))
+        return std::nullopt;
     return std::array<double, 2>{std::sqrt(sx), std::sqrt(sy)};
 }
 
