@@ -96,6 +96,7 @@ TEST(RecordingReader, ReadsTheWholeFileWhereTheQuickPassDisagrees)
     } cases[] = {
         {"an interval an ulp off", changed([](auto& s) { s[1].interval = std::nextafter(s[1].interval, 1.0); })},
         {"a row more", changed([](auto& s) { ++s[0].rows; })},
+        {"far fewer rows: the record outgrows the room made for it", changed([](auto& s) { s[0].rows = 3; })},
         {"a record fewer", changed([](auto& s) { s.pop_back(); })},
         {"a record more", changed([](auto& s) { s.push_back(s.back()); })},
         {"no shapes", [](const std::string&, const std::function<void()>&) { return std::optional<std::vector<Host::RecordShape>>(); }},

@@ -32,6 +32,15 @@ void Record::Reserve(size_t samples)
         channel.reserve(samples);
 }
 
+void Record::TakeRoom(std::vector<std::vector<float>>&& room)
+{
+    if (room.size() != channels_.size())
+        throw std::invalid_argument("room made for a different number of channels");
+    if (Length() != 0 || std::any_of(room.begin(), room.end(), [](const auto& channel) { return !channel.empty(); }))
+        throw std::logic_error("room taken where samples already are");
+    channels_ = std::move(room);
+}
+
 void Record::Append(const std::vector<std::span<const float>>& rows)
 {
     if (complete_)

@@ -32,6 +32,9 @@ public:
 
     // Room for this many samples per channel, so that appending up to them moves nothing.
     void Reserve(size_t samples);
+    // Room made elsewhere: an empty vector per channel, whose capacity the record keeps for its samples.
+    // Leaves room as it was when it throws.
+    void TakeRoom(std::vector<std::vector<float>>&& room);
     // Appends samples to every channel at once; rows holds one vector per channel, all of one length.
     void Append(const std::vector<std::span<const float>>& rows);
     void MarkComplete() { complete_ = true; }

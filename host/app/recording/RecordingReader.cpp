@@ -1,5 +1,6 @@
 #include "host/app/recording/RecordingReader.h"
 
+#include <algorithm>
 #include <bit>
 #include <sstream>
 #include <stdexcept>
@@ -52,6 +53,7 @@ void RecordingReader::Run(std::stop_token stop)
             if (record_ != shapes_->size())
                 throw ShapeMismatch();
             PostPending(true);
+            TouchRoomWhileFed(stop);
             return;
         }
     }
@@ -103,10 +105,11 @@ void RecordingReader::SetPhase(Phase phase, std::exception_ptr fault)
 void RecordingReader::Post(Chunk chunk)
 {
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         queue_.push_back(std::move(chunk));
         if (queue_.back().last)
             phase_ = Phase::Ended;
+        TouchRoomAhead(lock);
     }
     changed_.notify_all();
 }
@@ -122,6 +125,7 @@ void RecordingReader::PostPending(bool last)
 
 void RecordingReader::Channels(const std::vector<ChannelInfo>& channels)
 {
+    channelCount_ = channels.size();
     {
         std::lock_guard lock(mutex_);
         channels_ = channels;
@@ -134,13 +138,17 @@ RecordShape RecordingReader::RecordStart()
     if (record_ == shapes_->size())
         throw ShapeMismatch();
     starting_ = (*shapes_)[record_++];
+    roomRecord_ = record_ - 1;
+    roomRows_ = starting_->rows;
+    rowsTouched_ = 0;
+    roomStarts_.clear();
     return *starting_;
 }
 
 void RecordingReader::Rows(std::vector<std::vector<float>> columns)
 {
     PostPending(false);
-    Post({std::move(columns), std::exchange(starting_, std::nullopt)});
+    Post(Passed(std::move(columns), false));
 }
 
 void RecordingReader::RecordEnd(std::vector<std::vector<float>> columns, const RecordShape& shape)
@@ -148,7 +156,56 @@ void RecordingReader::RecordEnd(std::vector<std::vector<float>> columns, const R
     if (!SameShape((*shapes_)[record_ - 1], shape))
         throw ShapeMismatch();
     PostPending(false);
-    pending_ = Chunk{std::move(columns), std::exchange(starting_, std::nullopt), true};
+    pending_ = Passed(std::move(columns), true);
+}
+
+// The chunk of the rows parsed; the room they go to is touched first, and the record's first chunk brings it.
+RecordingReader::Chunk RecordingReader::Passed(std::vector<std::vector<float>> columns, bool recordEnd)
+{
+    Chunk chunk{std::move(columns), std::exchange(starting_, std::nullopt), recordEnd};
+    if (chunk.start)
+    {
+        chunk.room.resize(channelCount_);
+        for (std::vector<float>& channel : chunk.room)
+        {
+            channel.reserve(roomRows_);
+            roomStarts_.push_back(channel.data());
+        }
+    }
+    return chunk;
+}
+
+// Up to two chunks beyond the rows fed; the caller holds the mutex.
+void RecordingReader::TouchRoomAhead(const std::unique_lock<std::mutex>&)
+{
+    constexpr size_t samplesPerPage = 4096 / sizeof(float);
+    const size_t fed = recordsFed_ == roomRecord_ + 1 ? rowsFed_ : recordsFed_ > roomRecord_ + 1 ? roomRows_ : 0;
+    const size_t from = std::max(rowsTouched_, fed);
+    const size_t end = std::min(fed + 2 * chunkRows_, roomRows_);
+    if (end <= from)
+        return;
+    for (float* start : roomStarts_)
+    {
+        volatile float* const room = start;
+        for (size_t row = from; row < end; row += samplesPerPage)
+            room[row] = 0.0f;
+        room[end - 1] = 0.0f;
+    }
+    rowsTouched_ = end;
+}
+
+// Once every row is handed over, the last record's room is touched on ahead of the feeding until it is all
+// touched or the reader is stopped.
+void RecordingReader::TouchRoomWhileFed(std::stop_token stop)
+{
+    std::unique_lock lock(mutex_);
+    while (rowsTouched_ < roomRows_ && !roomStarts_.empty())
+    {
+        const size_t touched = rowsTouched_;
+        TouchRoomAhead(lock);
+        if (rowsTouched_ == touched && !changed_.wait(lock, stop, [&] { return recordsFed_ > roomRecord_ && rowsFed_ + 2 * chunkRows_ > rowsTouched_; }))
+            return;
+    }
 }
 
 bool RecordingReader::Streams()
@@ -175,6 +232,9 @@ void RecordingReader::Feed(int64_t)
         throw std::logic_error("rows asked for after the end of the recording");
     Chunk chunk = std::move(queue_.front());
     queue_.pop_front();
+    const size_t rows = chunk.columns.empty() ? 0 : chunk.columns.front().size();
+    recordsFed_ += chunk.start ? 1 : 0;
+    rowsFed_ = chunk.start ? rows : rowsFed_ + rows;
     lock.unlock();
     changed_.notify_all();
     Append(chunk);
@@ -183,7 +243,15 @@ void RecordingReader::Feed(int64_t)
 void RecordingReader::Append(Chunk& chunk)
 {
     if (chunk.start)
-        live_.AddRecord(chunk.start->interval).Reserve(chunk.start->rows);
+        try
+        {
+            live_.AddRecord(chunk.start->interval).TakeRoom(std::move(chunk.room));
+        }
+        catch (...)
+        {
+            roomsDropped_.push_back(std::move(chunk.room));
+            throw;
+        }
     Record& record = live_.RecordAt(live_.RecordCount() - 1);
     record.Append(std::vector<std::span<const float>>(chunk.columns.begin(), chunk.columns.end()));
     if (chunk.recordEnd)
@@ -197,6 +265,9 @@ RecordingReader::Outcome RecordingReader::Settle()
     std::unique_lock lock(mutex_);
     while (true)
     {
+        for (Chunk& chunk : queue_)
+            if (!chunk.room.empty())
+                roomsDropped_.push_back(std::move(chunk.room));
         queue_.clear();
         changed_.notify_all();
         if (phase_ == Phase::Ended)

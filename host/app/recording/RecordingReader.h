@@ -74,6 +74,7 @@ private:
         std::optional<RecordShape> start; // the shape of the record the chunk starts
         bool recordEnd = false;
         bool last = false;
+        std::vector<std::vector<float>> room; // with start: the record's room, made by the reader
     };
     enum class Phase
     {
@@ -89,6 +90,9 @@ private:
     void ReadWhole();
     void Append(Chunk& chunk);
     void Post(Chunk chunk);
+    Chunk Passed(std::vector<std::vector<float>> columns, bool recordEnd);
+    void TouchRoomAhead(const std::unique_lock<std::mutex>& lock);
+    void TouchRoomWhileFed(std::stop_token stop);
     void PostPending(bool last);
     void SetPhase(Phase phase, std::exception_ptr fault = nullptr);
     void Channels(const std::vector<ChannelInfo>& channels) override;
@@ -102,17 +106,32 @@ private:
     // The main thread's.
     Recording live_;
     bool declared_ = false;
+    std::vector<std::vector<std::vector<float>>> roomsDropped_; // rooms of records that were not fed: the
+                                                                 // reader may still touch them
     // The reader's.
     std::optional<std::vector<RecordShape>> shapes_;
     size_t record_ = 0;
     std::optional<RecordShape> starting_;
     std::optional<Chunk> pending_; // a record's last chunk, held until it is known whether another record follows
+    size_t channelCount_ = 0;
+    // The current record's room: made here and handed over with its first chunk, its pages touched a little
+    // ahead of the rows fed, so that the feeding thread copies into memory the system has already given (an
+    // hour's first touches cost it more than the copy), and no further, so that the rows are not doubled while
+    // the parse runs ahead. Touched only under the mutex, above the rows fed (the feeding thread appends only
+    // rows it took under the mutex) and below the shape's rows (as long as the rows fit that shape the record
+    // keeps its room).
+    std::vector<float*> roomStarts_;
+    size_t roomRecord_ = 0;
+    size_t roomRows_ = 0;
+    size_t rowsTouched_ = 0;
     // Shared under the mutex.
     std::mutex mutex_;
     std::condition_variable_any changed_;
     Phase phase_ = Phase::Scanning;
     std::vector<ChannelInfo> channels_;
     std::deque<Chunk> queue_;
+    size_t recordsFed_ = 0; // records the feeding thread started
+    size_t rowsFed_ = 0;    // rows it took of the last of them
     std::optional<Recording> whole_;
     std::exception_ptr fault_;
     // Last, so that it stops and joins before anything it uses goes.
