@@ -95,7 +95,7 @@ TEST(SavitzkyGolay, EveryOutputIsItsOwnWeightedSumWhateverTheOutputLength)
     {
         const std::vector<double> weights = SavitzkyGolayCoefficients(settings);
         for (size_t length = 0; length + weights.size() <= input.size() + 1; ++length)
-            for (const FilterLanes lanes : {FilterLanes::Widest, FilterLanes::Two})
+            for (const FilterLanes lanes : {FilterLanes::Widest, FilterLanes::Four, FilterLanes::Two})
             {
                 std::vector<float> out(length);
                 ApplySavitzkyGolay(weights, input, out, lanes);

@@ -134,6 +134,12 @@ __attribute__((target("avx2,no-fma"))) void ApplyInFourLanes(std::span<const dou
     ApplyInLanes<4>(coefficients, input, out, count);
 }
 
+__attribute__((target("avx512f,avx512dq,no-fma"))) void ApplyInEightLanes(std::span<const double> coefficients,
+                                                                          const double* input, float* out, size_t count)
+{
+    ApplyInLanes<8>(coefficients, input, out, count);
+}
+
 class SavitzkyGolayFilter final : public SampleNode
 {
 public:
@@ -234,7 +240,9 @@ void ApplySavitzkyGolay(std::span<const double> coefficients, std::span<const fl
     // Kept between calls: the filter runs piece after piece of about the same length.
     thread_local std::vector<double> widened;
     widened.assign(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(out.size() + coefficients.size() - 1));
-    if (Platform::HasAvx2() && lanes == FilterLanes::Widest)
+    if (Platform::HasAvx512() && lanes == FilterLanes::Widest)
+        ApplyInEightLanes(coefficients, widened.data(), out.data(), out.size());
+    else if (Platform::HasAvx2() && lanes != FilterLanes::Two)
         ApplyInFourLanes(coefficients, widened.data(), out.data(), out.size());
     else
         ApplyInLanes<2>(coefficients, widened.data(), out.data(), out.size());

@@ -24,11 +24,12 @@ SavitzkyGolaySettings ParseSavitzkyGolayArguments(std::string_view text);
 // centre of the least-squares polynomial through x[i] .. x[i + window - 1].
 std::vector<double> SavitzkyGolayCoefficients(const SavitzkyGolaySettings& settings);
 
-// Vector lanes of the filter's sums: the widest the processor has, or the two every processor has. Both
-// give the same bits.
+// Vector lanes of the filter's sums: the widest the processor has, four where it has them, or the two
+// every processor has. All give the same bits.
 enum class FilterLanes
 {
     Widest,
+    Four,
     Two
 };
 
