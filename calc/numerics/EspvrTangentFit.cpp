@@ -23,6 +23,7 @@
 #include <cstring>
 #include <immintrin.h>
 #include <limits>
+#include <memory>
 #include <utility>
 
 namespace Sistra
@@ -379,9 +380,9 @@ TouchingPoint TouchingPointOf(const Corner& corner, double k, double d)
     return point;
 }
 
-// Four loops' splits, field by field, so that the fit answers four loops at once from them: each
-// evaluation reads every loop's split, and nearly every one of a settling fit is answered there.
-constexpr size_t kBlock = 4;
+// Eight loops' splits, field by field, so that the fit answers four or eight loops at once from them:
+// each evaluation reads every loop's split, and nearly every one of a settling fit is answered there.
+constexpr size_t kBlock = 8;
 struct SplitBlock
 {
     double secants[4][kBlock];
@@ -464,11 +465,13 @@ __attribute__((target("avx2"))) size_t DeviatesInFourLanes(const TangentFitSampl
         two[lane] = 2;
     }
     const size_t blocks = loops.LoopCount() / kBlock;
-    for (size_t b = 0; b < blocks; ++b)
+    for (size_t quarter = 0; quarter < blocks * 2; ++quarter)
     {
-        const SplitBlock& block = splits[b];
+        const SplitBlock& block = splits[quarter / 2];
+        const size_t half = quarter % 2 * 4;
         Doubles s[4];
-        std::memcpy(s, block.secants, sizeof s);
+        for (int slot = 0; slot < 4; ++slot)
+            std::memcpy(&s[slot], &block.secants[slot][half], sizeof s[slot]);
         const Masks hasBelow = s[1] == s[1], hasAbove = s[2] == s[2];
         Masks miss = (hasBelow & ~(s[1] < slope)) | (hasAbove & ~(s[2] >= slope));
         const Doubles below = hasBelow ? (Doubles)((Masks)(s[1] - slope) & magnitude) : infinite;
@@ -478,13 +481,18 @@ __attribute__((target("avx2"))) size_t DeviatesInFourLanes(const TangentFitSampl
         miss |= ((below == closest) & ((Doubles)((Masks)(s[0] - slope) & magnitude) == closest)) |
                 ((above == closest) & ((Doubles)((Masks)(s[3] - slope) & magnitude) == closest));
         Indices indices[2];
-        std::memcpy(indices, block.indices, sizeof indices);
+        for (int c = 0; c < 2; ++c)
+            std::memcpy(&indices[c], &block.indices[c][half], sizeof indices[c]);
         const Masks index0 = __builtin_convertvector(indices[0], Masks);
         const Masks index1 = __builtin_convertvector(indices[1], Masks);
         const Masks aboveTaken = (above < below) | ((above == below) & (index1 < index0));
         Floats values[2][2][2];  // [volume, pressure][corner][sample]
-        std::memcpy(values[0], block.volumes, sizeof values[0]);
-        std::memcpy(values[1], block.pressures, sizeof values[1]);
+        for (int c = 0; c < 2; ++c)
+            for (int at = 0; at < 2; ++at)
+            {
+                std::memcpy(&values[0][c][at], &block.volumes[c][at][half], sizeof values[0][c][at]);
+                std::memcpy(&values[1][c][at], &block.pressures[c][at][half], sizeof values[1][c][at]);
+            }
         Doubles taken[2][2];     // [volume, pressure][sample]
         for (int value = 0; value < 2; ++value)
             for (int at = 0; at < 2; ++at)
@@ -500,12 +508,71 @@ __attribute__((target("avx2"))) size_t DeviatesInFourLanes(const TangentFitSampl
         const Doubles pressure = blended ? w * p[1] + (one - w) * p[0] : p[1];
         const Doubles volume = blended ? w * v[1] + (one - w) * v[0] : v[1];
         const Doubles deviate = pressure - (slope * volume + intercept);
-        std::memcpy(deviates + b * kBlock, &deviate, sizeof deviate);
-        for (size_t lane = 0; lane < kBlock; ++lane)
+        std::memcpy(deviates + quarter * 4, &deviate, sizeof deviate);
+        for (size_t lane = 0; lane < 4; ++lane)
             if (miss[lane])
             {
-                const size_t j = b * kBlock + lane;
+                const size_t j = quarter * 4 + lane;
                 deviates[j] = DeviateOf(PointOf(loops, splits, j, k, d, lanes), k, d);
+            }
+    }
+    return blocks * kBlock;
+}
+
+// The same in eight lanes, written with the mask registers these lanes compare into.
+__attribute__((target("avx512f,avx512dq"))) size_t DeviatesInEightLanes(const TangentFitSamples& loops, Splits& splits,
+    double k, double d, double* deviates)
+{
+    const __m512d slope = _mm512_set1_pd(k), intercept = _mm512_set1_pd(d), infinite = _mm512_set1_pd(kInfinite);
+    const __m512d one = _mm512_set1_pd(1.0), zero = _mm512_setzero_pd();
+    const __m512i two = _mm512_set1_epi64(2);
+    const size_t blocks = loops.LoopCount() / kBlock;
+    for (size_t b = 0; b < blocks; ++b)
+    {
+        const SplitBlock& block = splits[b];
+        const __m512d s0 = _mm512_loadu_pd(block.secants[0]), s1 = _mm512_loadu_pd(block.secants[1]);
+        const __m512d s2 = _mm512_loadu_pd(block.secants[2]), s3 = _mm512_loadu_pd(block.secants[3]);
+        const __mmask8 hasBelow = _mm512_cmp_pd_mask(s1, s1, _CMP_ORD_Q), hasAbove = _mm512_cmp_pd_mask(s2, s2, _CMP_ORD_Q);
+        unsigned miss = (hasBelow & ~_mm512_cmp_pd_mask(s1, slope, _CMP_LT_OQ)) |
+                        (hasAbove & ~_mm512_cmp_pd_mask(s2, slope, _CMP_GE_OQ));
+        const __m512d below = _mm512_mask_mov_pd(infinite, hasBelow, _mm512_abs_pd(_mm512_sub_pd(s1, slope)));
+        const __m512d above = _mm512_mask_mov_pd(infinite, hasAbove, _mm512_abs_pd(_mm512_sub_pd(s2, slope)));
+        const __mmask8 aboveCloser = _mm512_cmp_pd_mask(above, below, _CMP_LT_OQ);
+        const __m512d closest = _mm512_mask_mov_pd(below, aboveCloser, above);
+        miss |= ~_mm512_cmp_pd_mask(closest, infinite, _CMP_LT_OQ);
+        miss |= (_mm512_cmp_pd_mask(below, closest, _CMP_EQ_OQ) &
+                 _mm512_cmp_pd_mask(_mm512_abs_pd(_mm512_sub_pd(s0, slope)), closest, _CMP_EQ_OQ)) |
+                (_mm512_cmp_pd_mask(above, closest, _CMP_EQ_OQ) &
+                 _mm512_cmp_pd_mask(_mm512_abs_pd(_mm512_sub_pd(s3, slope)), closest, _CMP_EQ_OQ));
+        const __m512i index0 = _mm512_cvtepi32_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(block.indices[0])));
+        const __m512i index1 = _mm512_cvtepi32_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(block.indices[1])));
+        const __mmask8 aboveTaken =
+            aboveCloser | (_mm512_cmp_pd_mask(above, below, _CMP_EQ_OQ) & _mm512_cmplt_epi64_mask(index1, index0));
+        __m512d v[2], p[2];
+        for (int at = 0; at < 2; ++at)
+        {
+            v[at] = _mm512_mask_mov_pd(_mm512_cvtps_pd(_mm256_loadu_ps(block.volumes[0][at])), aboveTaken,
+                                       _mm512_cvtps_pd(_mm256_loadu_ps(block.volumes[1][at])));
+            p[at] = _mm512_mask_mov_pd(_mm512_cvtps_pd(_mm256_loadu_ps(block.pressures[0][at])), aboveTaken,
+                                       _mm512_cvtps_pd(_mm256_loadu_ps(block.pressures[1][at])));
+        }
+        const __m512i index = _mm512_mask_mov_epi64(index0, aboveTaken, index1);
+        const __m512d e1 = _mm512_abs_pd(_mm512_sub_pd(_mm512_add_pd(_mm512_mul_pd(slope, v[0]), intercept), p[0]));
+        const __m512d e2 = _mm512_abs_pd(_mm512_sub_pd(_mm512_add_pd(_mm512_mul_pd(slope, v[1]), intercept), p[1]));
+        const __m512d sum = _mm512_add_pd(e1, e2);
+        const __m512d w = _mm512_mask_mov_pd(one, _mm512_cmp_pd_mask(sum, zero, _CMP_GT_OQ), _mm512_div_pd(e1, sum));
+        const __m512d rest = _mm512_sub_pd(one, w);
+        const __mmask8 blended = _mm512_cmpge_epi64_mask(index, two);
+        const __m512d pressure =
+            _mm512_mask_mov_pd(p[1], blended, _mm512_add_pd(_mm512_mul_pd(w, p[1]), _mm512_mul_pd(rest, p[0])));
+        const __m512d volume =
+            _mm512_mask_mov_pd(v[1], blended, _mm512_add_pd(_mm512_mul_pd(w, v[1]), _mm512_mul_pd(rest, v[0])));
+        _mm512_storeu_pd(deviates + b * kBlock, _mm512_sub_pd(pressure, _mm512_add_pd(_mm512_mul_pd(slope, volume), intercept)));
+        for (size_t lane = 0; lane < kBlock; ++lane)
+            if (miss >> lane & 1)
+            {
+                const size_t j = b * kBlock + lane;
+                deviates[j] = DeviateOf(PointOf(loops, splits, j, k, d, TangentLanes::Widest), k, d);
             }
     }
     return blocks * kBlock;
@@ -516,7 +583,9 @@ void Deviates(const TangentFitSamples& loops, Splits& splits, double k, double d
     TangentPoints* touching, TangentLanes lanes)
 {
     size_t j = 0;
-    if (touching == nullptr && lanes != TangentLanes::Plain && std::isfinite(k) && Platform::HasAvx2())
+    if (touching == nullptr && lanes == TangentLanes::Widest && std::isfinite(k) && Platform::HasAvx512())
+        j = DeviatesInEightLanes(loops, splits, k, d, deviates);
+    else if (touching == nullptr && lanes != TangentLanes::Plain && std::isfinite(k) && Platform::HasAvx2())
         j = DeviatesInFourLanes(loops, splits, k, d, deviates, lanes);
     for (; j < loops.LoopCount(); ++j)
     {
@@ -533,17 +602,9 @@ void Deviates(const TangentFitSamples& loops, Splits& splits, double k, double d
 
 size_t BlocksFor(const TangentFitSamples& loops) { return (loops.LoopCount() + kBlock - 1) / kBlock; }
 
-struct FitData
-{
-    const TangentFitSamples& loops;
-    Splits splits;
-    TangentLanes lanes;
-};
-
 int TangentResidual(int /*m*/, int /*npar*/, double* p, double* deviates, double** /*dvec*/, void* privateData)
 {
-    auto& data = *static_cast<FitData*>(privateData);
-    Deviates(data.loops, data.splits, p[kSlope], p[kIntercept], deviates, nullptr, data.lanes);
+    static_cast<TangentDeviateSeries*>(privateData)->Deviates(p[kSlope], p[kIntercept], deviates);
     return 0;
 }
 
@@ -590,11 +651,27 @@ void TangentDeviates(const std::vector<TangentFitLoop>& loops, double k, double 
     TangentDeviates(InOneBlock(loops), k, d, deviates, touching);
 }
 
+struct TangentDeviateSeries::Kept
+{
+    Splits splits;
+};
+
+TangentDeviateSeries::TangentDeviateSeries(const TangentFitSamples& loops, TangentLanes lanes)
+    : loops_(loops), lanes_(lanes), kept_(std::make_unique<Kept>(Kept{Splits(BlocksFor(loops))}))
+{
+}
+
+TangentDeviateSeries::~TangentDeviateSeries() = default;
+
+void TangentDeviateSeries::Deviates(double k, double d, double* deviates, TangentPoints* touching)
+{
+    Sistra::Deviates(loops_, kept_->splits, k, d, deviates, touching, lanes_);
+}
+
 void TangentDeviates(const TangentFitSamples& loops, double k, double d, double* deviates, TangentPoints* touching,
     TangentLanes lanes)
 {
-    Splits splits(BlocksFor(loops));
-    Deviates(loops, splits, k, d, deviates, touching, lanes);
+    TangentDeviateSeries(loops, lanes).Deviates(k, d, deviates, touching);
 }
 
 bool FitEspvrTangentLine(const std::vector<TangentFitLoop>& loops, const std::array<double, 2>& start,
@@ -614,8 +691,8 @@ bool FitEspvrTangentLine(const TangentFitSamples& loops, const std::array<double
     pars[kSlope].side = 0;
     pars[kIntercept].side = 0;
     const int m = static_cast<int>(loops.LoopCount());
-    FitData data{loops, Splits(BlocksFor(loops)), lanes};
-    const int status = mpfit(TangentResidual, m, 2, params.data(), pars, nullptr, &data, nullptr);
+    TangentDeviateSeries series(loops, lanes);
+    const int status = mpfit(TangentResidual, m, 2, params.data(), pars, nullptr, &series, nullptr);
     fitted = params;
     if (status <= 0)
         return false;
@@ -626,7 +703,7 @@ bool FitEspvrTangentLine(const TangentFitSamples& loops, const std::array<double
         touching->volumes.assign(m, 0.0);
         touching->indices.assign(m, 0);
         std::vector<double> deviates(m);
-        Deviates(loops, data.splits, params[kSlope], params[kIntercept], deviates.data(), touching, lanes);
+        series.Deviates(params[kSlope], params[kIntercept], deviates.data(), touching);
     }
     return true;
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace Sistra
@@ -92,5 +93,21 @@ void TangentDeviates(const TangentFitSamples& loops, double k, double d, double*
     TangentLanes lanes = TangentLanes::Widest);
 bool FitEspvrTangentLine(const TangentFitSamples& loops, const std::array<double, 2>& start,
     std::array<double, 2>& fitted, TangentPoints* touching = nullptr, TangentLanes lanes = TangentLanes::Widest);
+
+// The deviates at one line after another, as the fit asks for them: each loop keeps its secants around
+// the last slope, and answers from them while the slope stays between them.
+class TangentDeviateSeries
+{
+public:
+    explicit TangentDeviateSeries(const TangentFitSamples& loops, TangentLanes lanes = TangentLanes::Widest);
+    ~TangentDeviateSeries();
+    void Deviates(double k, double d, double* deviates, TangentPoints* touching = nullptr);
+
+private:
+    struct Kept;
+    const TangentFitSamples& loops_;
+    TangentLanes lanes_;
+    std::unique_ptr<Kept> kept_;
+};
 
 } // namespace Sistra

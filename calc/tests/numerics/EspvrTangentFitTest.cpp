@@ -215,16 +215,20 @@ TEST(EspvrTangentFit, WideLanesGiveThePlainPathsBits)
     for (int trial = 0; trial < 60; ++trial)
     {
         const bool coarse = trial % 2 == 0;
-        const size_t loopCount = 1 + trial % 11;
+        const size_t loopCount = 1 + trial % 19;
         TangentFitSamples loops;
         std::vector<double> slopes = {NAN, 1e300, -1e300, 0.0};
         for (size_t j = 0; j < loopCount; ++j)
         {
             TangentFitLoop loop = ConcaveLoop(40.0 + 3.0 * j, 0.5 + 0.1 * j, kVolumeStep, 1 + (trial * 7 + j) % 35);
+            double previous = NAN;
             for (size_t i = 0; i < loop.volumes.size(); ++i)
             {
                 if (coarse)
+                {
                     loop.pressures[i] = std::round(loop.pressures[i]);
+                    loop.volumes[i] = std::round(loop.volumes[i] * 2.0f) / 2.0f;
+                }
                 if (random() % 9 == 0 && i > 0)
                     loop.volumes[i] = loop.volumes[i - 1]; // no secant
                 if (random() % 23 == 0)
@@ -235,19 +239,24 @@ TEST(EspvrTangentFit, WideLanesGiveThePlainPathsBits)
                                           (static_cast<double>(loop.volumes[i]) - loop.volumes[i - 1]);
                     if (std::isfinite(secant) && random() % 3 == 0)
                         slopes.insert(slopes.end(), {secant, std::nextafter(secant, 0.0), secant + 0.05});
+                    if (std::isfinite(secant) && std::isfinite(previous) && random() % 2 == 0)
+                        slopes.push_back((secant + previous) / 2.0); // often as close to both
+                    previous = secant;
                 }
             }
             loops.AddLoop(loop);
         }
         for (const TangentLanes lanes : {TangentLanes::Widest, TangentLanes::Four})
         {
+            // One slope after another, as the fit asks: the kept secants answer, or are found anew.
+            TangentDeviateSeries wideSeries(loops, lanes), plainSeries(loops, TangentLanes::Plain);
             for (const double k : slopes)
                 for (const bool withPoints : {false, true})
                 {
                     std::vector<double> wide(loopCount), plain(loopCount);
                     TangentPoints wideAt{wide, wide, std::vector<int>(loopCount)}, plainAt = wideAt;
-                    TangentDeviates(loops, k, 3.0, wide.data(), withPoints ? &wideAt : nullptr, lanes);
-                    TangentDeviates(loops, k, 3.0, plain.data(), withPoints ? &plainAt : nullptr, TangentLanes::Plain);
+                    wideSeries.Deviates(k, 3.0, wide.data(), withPoints ? &wideAt : nullptr);
+                    plainSeries.Deviates(k, 3.0, plain.data(), withPoints ? &plainAt : nullptr);
                     ASSERT_TRUE(sameBits(wide, plain)) << "trial " << trial << ", slope " << k;
                     ASSERT_TRUE(sameBits(wideAt.pressures, plainAt.pressures) && sameBits(wideAt.volumes, plainAt.volumes));
                     ASSERT_EQ(wideAt.indices, plainAt.indices);
