@@ -15,10 +15,15 @@ namespace ExtLib
 class TPlugin : public lmmin_plugin
 {
 public:
+    // x stays unchanged while the plug-in lives: the function hears of it.
     TPlugin(const std::vector<double>& x, const std::vector<double>& y, const FunctionBase& f)
         : x_(x), y_(y), f_(f)
     {
+        f_.FitBegins(x_);
     }
+    ~TPlugin() { f_.FitEnds(); }
+    TPlugin(const TPlugin&) = delete;
+    TPlugin& operator=(const TPlugin&) = delete;
 
     void EvaluateResiduals(const double* par, std::int32_t m, double* fvec, std::int32_t& info) override;
     void PrintOut(std::int32_t, const double*, std::int32_t, const double*, std::int32_t, std::int32_t,

@@ -134,12 +134,16 @@ bool SameBits(const std::vector<double>& x, std::span<const double> cached)
 std::span<const double> ExponFunc::ExponentialsAt(const std::vector<double>& x, double rate) const
 {
     const size_t m = x.size();
-    if (cache_.size() != 3 * m || !SameBits(x, std::span<const double>(cache_).first(m)))
+    // A fit's own samples, once compared (or copied), need no comparing again until the fit ends.
+    const bool heldByFit = &x == held_.x;
+    if (!(heldByFit && held_.cached) &&
+        (cache_.size() != 3 * m || !SameBits(x, std::span<const double>(cache_).first(m))))
     {
         cache_.resize(3 * m);
         std::copy(x.begin(), x.end(), cache_.begin());
         recent_[0].filled = recent_[1].filled = false;
     }
+    held_.cached = heldByFit;
     const auto valuesOf = [this, m](size_t index) { return std::span<double>(cache_).subspan((index + 1) * m, m); };
     // Only the very same double reuses its exponentials.
     const auto same = [rate](const RateExponentials& entry) {

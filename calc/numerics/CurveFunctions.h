@@ -25,6 +25,10 @@ public:
         const std::vector<double>& params, double* residuals) const;
     // Partial derivatives of Evaluate by each parameter, into gradient (sized p).
     virtual void Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const = 0;
+    // A fit keeps its samples x, the same object, unchanged from FitBegins to FitEnds: a function that keeps
+    // values per sample may rely on that instead of comparing x at every call.
+    virtual void FitBegins(const std::vector<double>& /*x*/) const {}
+    virtual void FitEnds() const {}
     virtual ~FunctionBase() = default;
 };
 
@@ -43,6 +47,8 @@ public:
     void Residuals(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& params,
         double* residuals) const override;
     void Gradient(double x, const std::vector<double>& params, std::vector<double>& gradient) const override;
+    void FitBegins(const std::vector<double>& x) const override { held_.Hold(&x); }
+    void FitEnds() const override { held_.Hold(nullptr); }
 
     bool fixedAmplitude = false;
     double amplitude = 0.0;
@@ -63,6 +69,27 @@ private:
     mutable std::vector<double> cache_;
     mutable std::array<RateExponentials, 2> recent_;
     mutable std::size_t older_ = 0;
+
+    // The samples of the fit under way, and whether the block holds them; a copy holds none.
+    struct HeldSamples
+    {
+        const std::vector<double>* x = nullptr;
+        bool cached = false;
+
+        HeldSamples() = default;
+        HeldSamples(const HeldSamples&) {}
+        HeldSamples& operator=(const HeldSamples&)
+        {
+            Hold(nullptr);
+            return *this;
+        }
+        void Hold(const std::vector<double>* samples)
+        {
+            x = samples;
+            cached = false;
+        }
+    };
+    mutable HeldSamples held_;
 };
 
 // p1 * e^(p0 x) + p2: relaxation to a non-zero asymptote.

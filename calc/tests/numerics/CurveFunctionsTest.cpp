@@ -85,6 +85,26 @@ TEST(CurveFunctions, AllValuesAtOnceAreTheValuesOneByOne)
         }
 }
 
+// A fit's samples are compared with the exponentials' own copy once per fit; the same vector changed after
+// the fit, or seen by a copy of the function made during it, gets exponentials of its new values.
+TEST(CurveFunctions, ExponentialsFollowSamplesChangedOutsideAFit)
+{
+    const ExtLib::ExponFunc f;
+    const std::vector<double> p{-100.0, 2.0};
+    std::vector<double> x{0.0, 0.001, 0.002}, values(x.size());
+    f.FitBegins(x);
+    f.EvaluateAll(x, p, values.data());
+    const ExtLib::ExponFunc copy = f;
+    f.EvaluateAll(x, p, values.data());
+    f.FitEnds();
+    for (const ExtLib::ExponFunc* function : {&f, &copy})
+    {
+        x[1] += 0.004;
+        function->EvaluateAll(x, p, values.data());
+        EXPECT_EQ(function->Evaluate(x[1], p), values[1]);
+    }
+}
+
 TEST(CurveFunctions, TheSineStartIsFixedWhateverTheData)
 {
     const ExtLib::SineFunc f;
