@@ -53,7 +53,7 @@ void RecordingReader::Run(std::stop_token stop)
             if (record_ != shapes_->size())
                 throw ShapeMismatch();
             PostPending(true);
-            TouchRoomWhileFed(stop);
+            AfterTheParse(stop);
             return;
         }
     }
@@ -104,12 +104,14 @@ void RecordingReader::SetPhase(Phase phase, std::exception_ptr fault)
 
 void RecordingReader::Post(Chunk chunk)
 {
+    std::vector<std::vector<float>> retired;
     {
         std::unique_lock lock(mutex_);
         queue_.push_back(std::move(chunk));
         if (queue_.back().last)
             phase_ = Phase::Ended;
         TouchRoomAhead(lock);
+        retired.swap(retired_);
     }
     changed_.notify_all();
 }
@@ -194,16 +196,27 @@ void RecordingReader::TouchRoomAhead(const std::unique_lock<std::mutex>&)
     rowsTouched_ = end;
 }
 
-// Once every row is handed over, the last record's room is touched on ahead of the feeding until it is all
-// touched or the reader is stopped.
-void RecordingReader::TouchRoomWhileFed(std::stop_token stop)
+// Once every row is handed over, the reader goes on touching the last record's room ahead of the feeding and
+// letting go of the columns fed, until the last chunk is fed or the reader is stopped.
+void RecordingReader::AfterTheParse(std::stop_token stop)
 {
     std::unique_lock lock(mutex_);
-    while (rowsTouched_ < roomRows_ && !roomStarts_.empty())
+    const auto moreToDo = [&] {
+        return !retired_.empty() || lastFed_ ||
+               (recordsFed_ > roomRecord_ && rowsTouched_ < std::min(rowsFed_ + 2 * chunkRows_, roomRows_));
+    };
+    while (true)
     {
-        const size_t touched = rowsTouched_;
         TouchRoomAhead(lock);
-        if (rowsTouched_ == touched && !changed_.wait(lock, stop, [&] { return recordsFed_ > roomRecord_ && rowsFed_ + 2 * chunkRows_ > rowsTouched_; }))
+        if (!retired_.empty())
+        {
+            std::vector<std::vector<float>> retired = std::exchange(retired_, {});
+            lock.unlock();
+            retired.clear();
+            lock.lock();
+            continue;
+        }
+        if (lastFed_ || !changed_.wait(lock, stop, moreToDo))
             return;
     }
 }
@@ -238,6 +251,12 @@ void RecordingReader::Feed(int64_t)
     lock.unlock();
     changed_.notify_all();
     Append(chunk);
+    lock.lock();
+    for (std::vector<float>& column : chunk.columns)
+        retired_.push_back(std::move(column));
+    lastFed_ = chunk.last;
+    lock.unlock();
+    changed_.notify_all();
 }
 
 void RecordingReader::Append(Chunk& chunk)

@@ -92,7 +92,7 @@ private:
     void Post(Chunk chunk);
     Chunk Passed(std::vector<std::vector<float>> columns, bool recordEnd);
     void TouchRoomAhead(const std::unique_lock<std::mutex>& lock);
-    void TouchRoomWhileFed(std::stop_token stop);
+    void AfterTheParse(std::stop_token stop);
     void PostPending(bool last);
     void SetPhase(Phase phase, std::exception_ptr fault = nullptr);
     void Channels(const std::vector<ChannelInfo>& channels) override;
@@ -132,6 +132,10 @@ private:
     std::deque<Chunk> queue_;
     size_t recordsFed_ = 0; // records the feeding thread started
     size_t rowsFed_ = 0;    // rows it took of the last of them
+    // Columns the feeding thread has copied: the reader lets them go, since under Wine giving a chunk's memory
+    // back costs the thread that does it more than copying the chunk did.
+    std::vector<std::vector<float>> retired_;
+    bool lastFed_ = false;
     std::optional<Recording> whole_;
     std::exception_ptr fault_;
     // Last, so that it stops and joins before anything it uses goes.
