@@ -127,7 +127,6 @@ void RecordingReader::PostPending(bool last)
 
 void RecordingReader::Channels(const std::vector<ChannelInfo>& channels)
 {
-    channelCount_ = channels.size();
     {
         std::lock_guard lock(mutex_);
         channels_ = channels;
@@ -161,13 +160,13 @@ void RecordingReader::RecordEnd(std::vector<std::vector<float>> columns, const R
     pending_ = Passed(std::move(columns), true);
 }
 
-// The chunk of the rows parsed; the room they go to is touched first, and the record's first chunk brings it.
+// The chunk of the rows parsed; a record's first chunk brings the room made for the record.
 RecordingReader::Chunk RecordingReader::Passed(std::vector<std::vector<float>> columns, bool recordEnd)
 {
     Chunk chunk{std::move(columns), std::exchange(starting_, std::nullopt), recordEnd};
     if (chunk.start)
     {
-        chunk.room.resize(channelCount_);
+        chunk.room.resize(chunk.columns.size());
         for (std::vector<float>& channel : chunk.room)
         {
             channel.reserve(roomRows_);
@@ -177,23 +176,33 @@ RecordingReader::Chunk RecordingReader::Passed(std::vector<std::vector<float>> c
     return chunk;
 }
 
-// Up to two chunks beyond the rows fed; the caller holds the mutex.
+// The rows of the current room the feeding thread has taken; the caller holds the mutex.
+size_t RecordingReader::RoomRowsFed() const
+{
+    return recordsFed_ == roomRecord_ + 1 ? rowsFed_ : recordsFed_ > roomRecord_ + 1 ? roomRows_ : 0;
+}
+
+// The room is touched up to two chunks beyond the rows fed; the caller holds the mutex.
+size_t RecordingReader::RoomRowsToTouch() const
+{
+    return std::min(RoomRowsFed() + 2 * chunkRows_, roomRows_);
+}
+
 void RecordingReader::TouchRoomAhead(const std::unique_lock<std::mutex>&)
 {
     constexpr size_t samplesPerPage = 4096 / sizeof(float);
-    const size_t fed = recordsFed_ == roomRecord_ + 1 ? rowsFed_ : recordsFed_ > roomRecord_ + 1 ? roomRows_ : 0;
-    const size_t from = std::max(rowsTouched_, fed);
-    const size_t end = std::min(fed + 2 * chunkRows_, roomRows_);
-    if (end <= from)
-        return;
-    for (float* start : roomStarts_)
-    {
-        volatile float* const room = start;
-        for (size_t row = from; row < end; row += samplesPerPage)
-            room[row] = 0.0f;
-        room[end - 1] = 0.0f;
-    }
-    rowsTouched_ = end;
+    const size_t from = std::max(rowsTouched_, RoomRowsFed());
+    const size_t end = RoomRowsToTouch();
+    // Rows the feeding thread has taken were touched by its copy: below end nothing is left to touch.
+    if (from < end)
+        for (float* start : roomStarts_)
+        {
+            volatile float* const room = start;
+            for (size_t row = from; row < end; row += samplesPerPage)
+                room[row] = 0.0f;
+            room[end - 1] = 0.0f;
+        }
+    rowsTouched_ = std::max(rowsTouched_, end);
 }
 
 // Once every row is handed over, the reader goes on touching the last record's room ahead of the feeding and
@@ -201,10 +210,7 @@ void RecordingReader::TouchRoomAhead(const std::unique_lock<std::mutex>&)
 void RecordingReader::AfterTheParse(std::stop_token stop)
 {
     std::unique_lock lock(mutex_);
-    const auto moreToDo = [&] {
-        return !retired_.empty() || lastFed_ ||
-               (recordsFed_ > roomRecord_ && rowsTouched_ < std::min(rowsFed_ + 2 * chunkRows_, roomRows_));
-    };
+    const auto moreToDo = [&] { return !retired_.empty() || lastFed_ || rowsTouched_ < RoomRowsToTouch(); };
     while (true)
     {
         TouchRoomAhead(lock);

@@ -91,6 +91,8 @@ private:
     void Append(Chunk& chunk);
     void Post(Chunk chunk);
     Chunk Passed(std::vector<std::vector<float>> columns, bool recordEnd);
+    size_t RoomRowsFed() const;
+    size_t RoomRowsToTouch() const;
     void TouchRoomAhead(const std::unique_lock<std::mutex>& lock);
     void AfterTheParse(std::stop_token stop);
     void PostPending(bool last);
@@ -113,7 +115,6 @@ private:
     size_t record_ = 0;
     std::optional<RecordShape> starting_;
     std::optional<Chunk> pending_; // a record's last chunk, held until it is known whether another record follows
-    size_t channelCount_ = 0;
     // The current record's room: made here and handed over with its first chunk, its pages touched a little
     // ahead of the rows fed, so that the feeding thread copies into memory the system has already given (an
     // hour's first touches cost it more than the copy), and no further, so that the rows are not doubled while
