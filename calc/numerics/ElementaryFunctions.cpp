@@ -619,14 +619,11 @@ __attribute__((target("avx512f,avx512dq"))) void ExpOfScaledInEight(double facto
     }
 }
 
-// The widest lanes the processor (and the system, which must keep their registers) offers.
+// The widest lanes the processor offers (AVX-512DQ turns the lanes' comparisons into masks and back in one
+// instruction each).
 int WidestLanes()
 {
-    __builtin_cpu_init();
-    // AVX-512DQ turns the lanes' comparisons into masks and back in one instruction each.
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq"))
-        return 8;
-    return Platform::HasAvx2() ? 4 : 2;
+    return Platform::HasAvx512() ? 8 : Platform::HasAvx2() ? 4 : 2;
 }
 
 } // namespace
