@@ -199,23 +199,17 @@ double FitRelaxationTau(std::span<const float> p, int32_t tauType, double dt)
         ++e;
     if (e - m < MinimumDecaySamples)
         return MissingValue();
-    // The samples from the steepest fall on, against their times from it.
     const std::vector<double> y(p.begin() + m, p.begin() + e);
-    std::vector<double> t(y.size());
-    for (std::size_t i = 0; i < t.size(); ++i)
-        t[i] = static_cast<int>(i) * dt;
+    const auto timeOf = [dt](int i) { return i * dt; };
     std::vector<double> c;
-    const auto fitted = [&](const ExtLib::FunctionBase& f) {
-        return ExtLib::FitCurve(f, f.GetParameterCount(), y, t, c);
-    };
     switch (tauType)
     {
     case TauMonoExponential:
-        return fitted(ExtLib::ExponFunc()) ? -MillisecondsPerSecond / c[0] : MissingValue();
+        return ExtLib::FitExponentialCurve(y, timeOf, c) ? -MillisecondsPerSecond / c[0] : MissingValue();
     case TauWithOffset:
-        return fitted(ExtLib::GlantzFunc()) ? -MillisecondsPerSecond / c[0] : MissingValue();
+        return ExtLib::FitGlantzCurve(y, timeOf, c) ? -MillisecondsPerSecond / c[0] : MissingValue();
     case TauLogistic:
-        return fitted(ExtLib::LogisticFunc()) ? MillisecondsPerSecond / c[0] : MissingValue();
+        return ExtLib::FitLogisticCurve(y, timeOf, c) ? MillisecondsPerSecond / c[0] : MissingValue();
     default:
         return MissingValue();
     }

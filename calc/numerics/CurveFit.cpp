@@ -45,14 +45,6 @@ Matrix InformationMatrix(const std::vector<double>& x, const std::vector<double>
     return information;
 }
 
-std::vector<double> SampleTimes(size_t count, const SampleTime& timeOf)
-{
-    std::vector<double> x(count);
-    for (size_t i = 0; i < count; ++i)
-        x[i] = timeOf(static_cast<int>(i));
-    return x;
-}
-
 } // namespace
 
 void TPlugin::EvaluateResiduals(const double* par, std::int32_t /*m*/, double* fvec, std::int32_t& /*info*/)
@@ -173,27 +165,6 @@ bool FitCurve(const FunctionBase& f, int p, const std::vector<double>& y, const 
     }
     params = std::move(fitted);
     return ok;
-}
-
-bool FitExponentialCurve(const std::vector<double>& y, const SampleTime& timeOf, std::vector<double>& params,
-    double* rSquared)
-{
-    const ExponFunc f;
-    return FitCurve(f, f.GetParameterCount(), y, SampleTimes(y.size(), timeOf), params, rSquared);
-}
-
-bool FitLogisticCurve(const std::vector<double>& y, const SampleTime& timeOf, std::vector<double>& params,
-    double* rSquared)
-{
-    const LogisticFunc f;
-    return FitCurve(f, f.GetParameterCount(), y, SampleTimes(y.size(), timeOf), params, rSquared);
-}
-
-bool FitGlantzCurve(const std::vector<double>& y, const SampleTime& timeOf, std::vector<double>& params,
-    double* rSquared)
-{
-    const GlantzFunc f;
-    return FitCurve(f, f.GetParameterCount(), y, SampleTimes(y.size(), timeOf), params, rSquared);
 }
 
 } // namespace ExtLib

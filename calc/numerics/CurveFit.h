@@ -4,6 +4,7 @@
 #include "calc/numerics/CurveFunctions.h"
 #include "calc/numerics/LevenbergMarquardt.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -61,11 +62,39 @@ bool FitCurve(const FunctionBase& f, int p, const std::vector<double>& y, const 
 // Time of sample index i, for the relaxation fits.
 using SampleTime = std::function<double(int)>;
 
-bool FitExponentialCurve(const std::vector<double>& y, const SampleTime& timeOf, std::vector<double>& params,
-    double* rSquared = nullptr);
-bool FitLogisticCurve(const std::vector<double>& y, const SampleTime& timeOf, std::vector<double>& params,
-    double* rSquared = nullptr);
-bool FitGlantzCurve(const std::vector<double>& y, const SampleTime& timeOf, std::vector<double>& params,
-    double* rSquared = nullptr);
+// The relaxation fits take the time of each sample index from any callable (a SampleTime among them): the
+// loop analyser's Tau fit runs once a beat, and a function object called once per sample cost it more than
+// building the times.
+template <class Func, class TimeOf>
+bool FitRelaxationCurve(const std::vector<double>& y, const TimeOf& timeOf, std::vector<double>& params,
+    double* rSquared)
+{
+    std::vector<double> x(y.size());
+    for (std::size_t i = 0; i < x.size(); ++i)
+        x[i] = timeOf(static_cast<int>(i));
+    const Func f;
+    return FitCurve(f, f.GetParameterCount(), y, x, params, rSquared);
+}
+
+template <class TimeOf>
+bool FitExponentialCurve(const std::vector<double>& y, const TimeOf& timeOf, std::vector<double>& params,
+    double* rSquared = nullptr)
+{
+    return FitRelaxationCurve<ExponFunc>(y, timeOf, params, rSquared);
+}
+
+template <class TimeOf>
+bool FitLogisticCurve(const std::vector<double>& y, const TimeOf& timeOf, std::vector<double>& params,
+    double* rSquared = nullptr)
+{
+    return FitRelaxationCurve<LogisticFunc>(y, timeOf, params, rSquared);
+}
+
+template <class TimeOf>
+bool FitGlantzCurve(const std::vector<double>& y, const TimeOf& timeOf, std::vector<double>& params,
+    double* rSquared = nullptr)
+{
+    return FitRelaxationCurve<GlantzFunc>(y, timeOf, params, rSquared);
+}
 
 } // namespace ExtLib
