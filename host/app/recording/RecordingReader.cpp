@@ -36,7 +36,19 @@ RecordingReader::RecordingReader(std::string path, size_t chunkRows, ShapeScan s
 {
 }
 
-RecordingReader::~RecordingReader() = default;
+// The reader is told to stop under its mutex rather than through a wait on the thread's stop token: such a wait
+// ends by unregistering its stop callback, and where the callback is running on the stopping thread that means
+// waiting on a semaphore whose wake-up this toolchain can lose (its atomic wait, lacking a platform wait, checks
+// the value outside its lock), which left the joining thread waiting for ever.
+RecordingReader::~RecordingReader()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        changed_.notify_all();
+    }
+    thread_.request_stop();
+}
 
 void RecordingReader::Run(std::stop_token stop)
 {
@@ -53,7 +65,7 @@ void RecordingReader::Run(std::stop_token stop)
             if (record_ != shapes_->size())
                 throw ShapeMismatch();
             PostPending(true);
-            AfterTheParse(stop);
+            AfterTheParse();
             return;
         }
     }
@@ -207,10 +219,12 @@ void RecordingReader::TouchRoomAhead(const std::unique_lock<std::mutex>&)
 
 // Once every row is handed over, the reader goes on touching the last record's room ahead of the feeding and
 // letting go of the columns fed, until the last chunk is fed or the reader is stopped.
-void RecordingReader::AfterTheParse(std::stop_token stop)
+void RecordingReader::AfterTheParse()
 {
     std::unique_lock lock(mutex_);
-    const auto moreToDo = [&] { return !retired_.empty() || lastFed_ || rowsTouched_ < RoomRowsToTouch(); };
+    const auto moreToDo = [&] {
+        return stopping_ || !retired_.empty() || lastFed_ || rowsTouched_ < RoomRowsToTouch();
+    };
     while (true)
     {
         TouchRoomAhead(lock);
@@ -222,8 +236,9 @@ void RecordingReader::AfterTheParse(std::stop_token stop)
             lock.lock();
             continue;
         }
-        if (lastFed_ || !changed_.wait(lock, stop, moreToDo))
+        if (lastFed_ || stopping_)
             return;
+        changed_.wait(lock, moreToDo);
     }
 }
 

@@ -94,7 +94,7 @@ private:
     size_t RoomRowsFed() const;
     size_t RoomRowsToTouch() const;
     void TouchRoomAhead(const std::unique_lock<std::mutex>& lock);
-    void AfterTheParse(std::stop_token stop);
+    void AfterTheParse();
     void PostPending(bool last);
     void SetPhase(Phase phase, std::exception_ptr fault = nullptr);
     void Channels(const std::vector<ChannelInfo>& channels) override;
@@ -137,6 +137,7 @@ private:
     // back costs the thread that does it more than copying the chunk did.
     std::vector<std::vector<float>> retired_;
     bool lastFed_ = false;
+    bool stopping_ = false; // the reader is going: the thread ends at its next wait
     std::optional<Recording> whole_;
     std::exception_ptr fault_;
     // Last, so that it stops and joins before anything it uses goes.
