@@ -126,7 +126,7 @@ double NanosecondsPerCall(double (*f)(double), double from, double to)
 }
 
 // The exponentials of a whole vector at once, as the Tau fit takes them.
-double NanosecondsPerVectorExp(double from, double to, Sistra::Elementary::ExpLaneWidth width)
+double NanosecondsPerVectorExp(double from, double to, Sistra::Elementary::LaneWidth width)
 {
     std::vector<double> values;
     return NanosecondsPerValue(
@@ -167,12 +167,12 @@ void PrintElementaryCosts()
         std::printf("%8s %12.1f %12.1f %8.3f\n", row.name, library, ours, ours / library);
     }
     const double library = NanosecondsPerCall(LibraryExp, ExpFrom, ExpTo);
-    using Sistra::Elementary::ExpLaneWidth;
+    using Sistra::Elementary::LaneWidth;
     const struct
     {
-        ExpLaneWidth width;
+        LaneWidth width;
         const char* lanes;
-    } widths[] = {{ExpLaneWidth::Widest, "widest"}, {ExpLaneWidth::Four, "at most 4"}, {ExpLaneWidth::Two, "2"}};
+    } widths[] = {{LaneWidth::Widest, "widest"}, {LaneWidth::Four, "at most 4"}, {LaneWidth::Two, "2"}};
     for (const auto& [width, lanes] : widths)
     {
         const double vector = NanosecondsPerVectorExp(ExpFrom, ExpTo, width);

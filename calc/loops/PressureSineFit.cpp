@@ -21,21 +21,27 @@ double EvaluateSine(const SineParameters& p, double t)
 
 int SineResidual(int m, int /*npar*/, double* p, double* deviates, double** derivatives, void* data)
 {
-    const auto& fit = *static_cast<const SineFitData*>(data);
+    auto& fit = *static_cast<SineFitData*>(data);
     const double a = p[SineOffset];
     const double b = p[SineAmplitude];
     const double w = p[SineFrequency];
     const double phi = p[SinePhase];
+    const auto count = static_cast<size_t>(m);
+    fit.phases.resize(count);
+    fit.sines.resize(count);
+    fit.cosines.resize(count);
+    for (size_t i = 0; i < count; ++i)
+        fit.phases[i] = w * fit.t[i] + phi;
+    Elementary::SinCosOf(fit.phases, fit.sines, fit.cosines);
     for (int i = 0; i < m; ++i)
     {
         const double t = fit.t[i];
-        const Elementary::SineCosine u = Elementary::SinCos(w * t + phi);
-        const double sine = u.sine;
+        const double sine = fit.sines[i];
         const double inverseSigma = 1.0 / fit.sigma[i];
         deviates[i] = (fit.y[i] - (a + b * sine)) * inverseSigma;
         if (!derivatives)
             continue;
-        const double cosine = u.cosine;
+        const double cosine = fit.cosines[i];
         const double partial[SineParameterCount] = {-1.0, -sine, -b * t * cosine, -b * cosine};
         for (int j = 0; j < SineParameterCount; ++j)
             if (derivatives[j])
@@ -51,7 +57,7 @@ bool FitSine(const std::vector<double>& t, const std::vector<double>& y, const S
     if (t.size() != y.size() || (sigma && sigma->size() != t.size()) || t.size() < SineParameterCount)
         return false;
     const std::vector<double> unitSigma(sigma ? 0 : t.size(), 1.0);
-    const SineFitData data{t, y, sigma ? *sigma : unitSigma};
+    SineFitData data{t, y, sigma ? *sigma : unitSigma};
 
     mp_par settings[SineParameterCount];
     for (mp_par& setting : settings)
@@ -61,7 +67,7 @@ bool FitSine(const std::vector<double>& t, const std::vector<double>& y, const S
 
     mp_result result;
     const int status = mpfit(SineResidual, static_cast<int>(t.size()), SineParameterCount, fitted.data(), settings,
-        nullptr, const_cast<SineFitData*>(&data), &result);
+        nullptr, &data, &result);
     return status > 0;
 }
 

@@ -23,15 +23,19 @@ using SineParameters = std::array<double, SineParameterCount>;
 // a + b sin(w t + phi).
 double EvaluateSine(const SineParameters& p, double t);
 
-// The data the residual reads: three vectors of equal length m.
+// The data the residual reads: three vectors of equal length m, and room it reuses from one evaluation to
+// the next.
 struct SineFitData
 {
     const std::vector<double>& t;
     const std::vector<double>& y;
     const std::vector<double>& sigma;
+    std::vector<double> phases = {};
+    std::vector<double> sines = {};
+    std::vector<double> cosines = {};
 };
 
-// Solver callback over a SineFitData: deviate[i] = (y[i] - p(t[i])) / sigma[i], and, for every non-null
+// Solver callback over a SineFitData (which it does not change but for that room): deviate[i] = (y[i] - p(t[i])) / sigma[i], and, for every non-null
 // derivatives[j], the analytic d deviate[i] / d parameter j. Returns 0.
 int SineResidual(int m, int npar, double* parameters, double* deviates, double** derivatives, void* data);
 

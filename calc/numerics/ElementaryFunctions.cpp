@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include <immintrin.h>
 
@@ -220,13 +221,33 @@ int Exponent(double x)
     return static_cast<int>((std::bit_cast<uint64_t>(x) >> 52) & 0x7ff);
 }
 
+// The first step of the reduction, for one double or for lanes of them: n = x 2/pi rounded to an integer
+// (whose low bits shifted holds too), and x - n pi/2 against the first part of pi/2 as r - w.
+template <class T>
+struct FirstReduction
+{
+    T shifted;
+    T n;
+    T r;
+    T w;
+};
+
+template <class T>
+[[gnu::always_inline]] inline FirstReduction<T> ReduceOnce(T x)
+{
+    const T shifted = x * TwoOverPi + RoundingShift;
+    const T n = shifted - RoundingShift;
+    return {shifted, n, x - n * HalfPi1, n * HalfPi1Tail};
+}
+
 // x - n pi/2 as y0 + y1; a second and third part of pi/2 join in when the first subtraction cancels
 // most of x's bits.
 Reduced ReduceHalfPi(double x)
 {
-    const double n = (x * TwoOverPi + RoundingShift) - RoundingShift;
-    double r = x - n * HalfPi1;
-    double w = n * HalfPi1Tail;
+    const FirstReduction<double> first = ReduceOnce(x);
+    const double n = first.n;
+    double r = first.r;
+    double w = first.w;
     double y0 = r - w;
     const int exponentOfX = Exponent(x);
     if (exponentOfX - Exponent(y0) > 16)
@@ -321,16 +342,18 @@ constexpr double OwnSineUlps = 0.005;
 constexpr double ToolchainSineUlps = 0.002;
 constexpr double ToolchainReductionPerUnit = 0x1p-62;
 
-double ToolchainSineUlpsAt(double x, double rounded)
+// Of |x|, for a result whose last place is ulp.
+template <class T>
+[[gnu::always_inline]] inline T ToolchainSineUlpsAt(T absoluteX, T ulp)
 {
-    const double ulp = std::bit_cast<double>(std::bit_cast<uint64_t>(rounded) & 0x7ff0000000000000ull) * 0x1p-52;
-    return OwnSineUlps + ToolchainSineUlps + (std::abs(x) > QuarterPi ? std::abs(x) * ToolchainReductionPerUnit / ulp : 0.0);
+    return OwnSineUlps + ToolchainSineUlps + (absoluteX > QuarterPi ? absoluteX * ToolchainReductionPerUnit / ulp : T{});
 }
 
 // a + b exactly as sum + error, for |a| >= |b| (Fast2Sum).
-DoubleDouble OrderedSum(double a, double b)
+template <class T>
+[[gnu::always_inline]] inline Twofold<T> OrderedSum(T a, T b)
 {
-    const double sum = a + b;
+    const T sum = a + b;
     return {sum, b - (sum - a)};
 }
 
@@ -338,44 +361,53 @@ DoubleDouble OrderedSum(double a, double b)
 // series: sin and cos of y then follow from S, C = sin, cos of j/64 in the table as
 //     sin y = S + C r + (S (cos r - 1) + C (sin r - r)),   cos y = C - S r + (C (cos r - 1) - S (sin r - r)),
 // the leading products carried exactly, to a few thousandths of an ulp before the final rounding.
+template <class T>
 struct SplitAngle
 {
-    const AngleValues* angle;
-    double rHigh;  // r = rHigh + rLow, rHigh exact
-    double rLow;
-    double r;
-    double sinePart;    // sin r - r
-    double cosinePart;  // cos r - 1
+    Twofold<T> sine;    // of j/64
+    Twofold<T> cosine;
+    T rHigh;  // r = rHigh + rLow, rHigh exact
+    T rLow;
+    T r;
+    T sinePart;    // sin r - r
+    T cosinePart;  // cos r - 1
 };
 
-// Of |y0 + y1|.
-SplitAngle Split(double y0, double y1)
+// Of |y0 + y1|, with steps = j and sine, cosine the table's entries for j.
+template <class T>
+[[gnu::always_inline]] inline SplitAngle<T> SplitAt(const Twofold<T>& sine, const Twofold<T>& cosine, T steps, T y0,
+                                                    T y1)
 {
-    const int j = static_cast<int>(y0 * AngleSteps + 0.5);
-    const double rHigh = y0 - j / AngleSteps;  // exact: both lie on the grid of y0's last bit
-    const double r = rHigh + y1;
-    const double z = r * r;
-    return {&Angles[j], rHigh, y1, r, r * z * (-1.0 / 6 + z * (1.0 / 120 - z * (1.0 / 5040))),
+    const T rHigh = y0 - steps / AngleSteps;  // exact: both lie on the grid of y0's last bit
+    const T r = rHigh + y1;
+    const T z = r * r;
+    return {sine, cosine, rHigh, y1, r, r * z * (-1.0 / 6 + z * (1.0 / 120 - z * (1.0 / 5040))),
             z * (-0.5 + z * (1.0 / 24 + z * (-1.0 / 720 + z * (1.0 / 40320))))};
 }
 
-// hi: the rounded value, lo: what the rounding left out.
-DoubleDouble PreciseSine(const SplitAngle& y)
+SplitAngle<double> Split(double y0, double y1)
 {
-    const AngleValues& angle = *y.angle;
-    const DoubleDouble cr = ExactProduct(angle.cosine.hi, y.rHigh);
-    const DoubleDouble lead = OrderedSum(angle.sine.hi, cr.hi);
-    return OrderedSum(lead.hi, lead.lo + cr.lo + angle.sine.lo + angle.cosine.hi * y.rLow + angle.cosine.lo * y.r +
-                                   angle.sine.hi * y.cosinePart + angle.cosine.hi * y.sinePart);
+    const int j = static_cast<int>(y0 * AngleSteps + 0.5);
+    return SplitAt(Angles[j].sine, Angles[j].cosine, static_cast<double>(j), y0, y1);
 }
 
-DoubleDouble PreciseCosine(const SplitAngle& y)
+// hi: the rounded value, lo: what the rounding left out.
+template <class T>
+[[gnu::always_inline]] inline Twofold<T> PreciseSine(const SplitAngle<T>& y)
 {
-    const AngleValues& angle = *y.angle;
-    const DoubleDouble sr = ExactProduct(angle.sine.hi, y.rHigh);
-    const DoubleDouble lead = OrderedSum(angle.cosine.hi, -sr.hi);
-    return OrderedSum(lead.hi, lead.lo - sr.lo + angle.cosine.lo - angle.sine.hi * y.rLow - angle.sine.lo * y.r +
-                                   angle.cosine.hi * y.cosinePart - angle.sine.hi * y.sinePart);
+    const Twofold<T> cr = ExactProduct(y.cosine.hi, y.rHigh);
+    const Twofold<T> lead = OrderedSum(y.sine.hi, cr.hi);
+    return OrderedSum(lead.hi, lead.lo + cr.lo + y.sine.lo + y.cosine.hi * y.rLow + y.cosine.lo * y.r +
+                                   y.sine.hi * y.cosinePart + y.cosine.hi * y.sinePart);
+}
+
+template <class T>
+[[gnu::always_inline]] inline Twofold<T> PreciseCosine(const SplitAngle<T>& y)
+{
+    const Twofold<T> sr = ExactProduct(y.sine.hi, y.rHigh);
+    const Twofold<T> lead = OrderedSum(y.cosine.hi, -sr.hi);
+    return OrderedSum(lead.hi, lead.lo - sr.lo + y.cosine.lo - y.sine.hi * y.rLow - y.sine.lo * y.r +
+                                   y.cosine.hi * y.cosinePart - y.sine.hi * y.sinePart);
 }
 
 DoubleDouble Negated(const DoubleDouble& value)
@@ -394,7 +426,7 @@ struct PreciseSineCosine
 PreciseSineCosine PreciseOf(const Reduced& reduced, bool wantSine, bool wantCosine)
 {
     const bool negativeY = reduced.y0 < 0.0;
-    const SplitAngle y = negativeY ? Split(-reduced.y0, -reduced.y1) : Split(reduced.y0, reduced.y1);
+    const SplitAngle<double> y = negativeY ? Split(-reduced.y0, -reduced.y1) : Split(reduced.y0, reduced.y1);
     const bool odd = (reduced.quadrant & 1) != 0;
     DoubleDouble ofY[2] = {};  // sin y, cos y
     if (odd ? wantCosine : wantSine)
@@ -425,7 +457,8 @@ bool Reducible(double x)
 // The rounded value, or the toolchain's where the value lies next to a tie between two doubles.
 double Settled(const DoubleDouble& value, double x, double (*toolchain)(double))
 {
-    return NearTie(value.hi, value.lo, ToolchainSineUlpsAt(x, value.hi)) ? toolchain(x) : value.hi;
+    const double ulp = std::bit_cast<double>(std::bit_cast<uint64_t>(value.hi) & 0x7ff0000000000000ull) * 0x1p-52;
+    return NearTie(value.hi, value.lo, ToolchainSineUlpsAt(std::abs(x), ulp)) ? toolchain(x) : value.hi;
 }
 
 double ToolchainSin(double x)
@@ -487,21 +520,62 @@ constexpr SeparatePowers PowerColumns = [] {
     return second ? (first ? pick[3] : pick[2]) : (first ? pick[1] : pick[0]);
 }
 
+// column[j] for the lanes' j, from 0 to 63.
+template <int Count>
+[[gnu::always_inline]] inline typename Lanes<Count>::Doubles ColumnAt(const double* column,
+                                                                      typename Lanes<Count>::Integers j)
+{
+    if constexpr (Count == 8)
+        return PickEight(column, j);
+    // Filled lane by lane: a vector built from its elements at once goes through memory, a third slower.
+    typename Lanes<Count>::Doubles picked = {};
+    for (int lane = 0; lane < Count; ++lane)
+        picked[lane] = column[j[lane]];
+    return picked;
+}
+
 // The table's entries 2^(j/64) for the lanes' j.
 template <int Count>
 [[gnu::always_inline]] inline Twofold<typename Lanes<Count>::Doubles> PowersAt(typename Lanes<Count>::Integers j)
 {
-    if constexpr (Count == 8)
-        return {PickEight(PowerColumns.hi, j), PickEight(PowerColumns.lo, j)};
-    // Filled lane by lane: a vector built from its elements at once goes through memory, a third slower.
-    typename Lanes<Count>::Doubles high = {}, low = {};
-    for (int lane = 0; lane < Count; ++lane)
+    return {ColumnAt<Count>(PowerColumns.hi, j), ColumnAt<Count>(PowerColumns.lo, j)};
+}
+
+// The unit in the last place of each lane's value.
+template <int Count>
+[[gnu::always_inline]] inline typename Lanes<Count>::Doubles UlpLanes(typename Lanes<Count>::Doubles value)
+{
+    using Doubles = typename Lanes<Count>::Doubles;
+    using Integers = typename Lanes<Count>::Integers;
+    return reinterpret_cast<Doubles>(reinterpret_cast<Integers>(value) & 0x7ff0000000000000ll) * 0x1p-52;
+}
+
+// x[index ..] in lanes; past the last argument, lanes repeat it.
+template <int Count>
+[[gnu::always_inline]] inline typename Lanes<Count>::Doubles LoadLanes(std::span<const double> x, size_t index)
+{
+    typename Lanes<Count>::Doubles lanes;
+    if (index + Count <= x.size())
     {
-        const DoubleDouble& entry = PowersOfTwo[j[lane]];
-        high[lane] = entry.hi;
-        low[lane] = entry.lo;
+        std::memcpy(&lanes, x.data() + index, sizeof lanes);
+        return lanes;
     }
-    return {high, low};
+    for (size_t lane = 0; lane < Count; ++lane)
+        lanes[lane] = x[std::min(index + lane, x.size() - 1)];
+    return lanes;
+}
+
+// The lanes into out[index ..], as many as it holds.
+template <int Count>
+[[gnu::always_inline]] inline void StoreLanes(typename Lanes<Count>::Doubles lanes, std::span<double> out, size_t index)
+{
+    if (index + Count <= out.size())
+    {
+        std::memcpy(out.data() + index, &lanes, sizeof lanes);
+        return;
+    }
+    for (size_t lane = 0; index + lane < out.size(); ++lane)
+        out[index + lane] = lanes[lane];
 }
 
 // True when some lane is not zero (eight lanes ask a mask instead).
@@ -524,7 +598,7 @@ template <int Count>
     const ExpReduction<Doubles> reduced = ReduceForExp(x);
     const Integers k = (reinterpret_cast<Integers>(reduced.shifted) << 13) >> 13;
     const Twofold<Doubles> value = ScaledExpOfRemainder(PowersAt<Count>(k & (TableSize - 1)), reduced);
-    const Doubles ulp = reinterpret_cast<Doubles>(reinterpret_cast<Integers>(value.hi) & 0x7ff0000000000000ll) * 0x1p-52;
+    const Doubles ulp = UlpLanes<Count>(value.hi);
     const Doubles absoluteX = AbsoluteLanes<Count>(x);
     // Each comparison chooses between two numbers on its own: the compiler keeps such choices whole until
     // it knows how wide the lanes are, but spells out comparisons that are combined, or kept as all-ones
@@ -545,34 +619,20 @@ template <int Count>
 {
     typename Lanes<Count>::Doubles flagged;
     const typename Lanes<Count>::Doubles values = ExpLanes<Count>(arguments, flagged);
-    if (!AnyLane<Count>(flagged) && index + Count <= out.size())
+    if (!AnyLane<Count>(flagged))
     {
-        std::memcpy(out.data() + index, &values, sizeof values);
+        StoreLanes<Count>(values, out, index);
         return;
     }
     for (size_t lane = 0; lane < Count && index + lane < out.size(); ++lane)
         out[index + lane] = flagged[lane] != 0.0 ? std::exp(arguments[lane]) : values[lane];
 }
 
-// Past the last argument, lanes repeat it.
 template <int Count>
 [[gnu::always_inline]] inline void ExpOfScaledIn(double factor, std::span<const double> x, std::span<double> out)
 {
-    using Doubles = typename Lanes<Count>::Doubles;
-    size_t index = 0;
-    for (; index + Count <= x.size(); index += Count)
-    {
-        Doubles arguments;
-        std::memcpy(&arguments, x.data() + index, sizeof arguments);
-        StoreExpLanes<Count>(factor * arguments, out, index);
-    }
-    if (index < x.size())
-    {
-        Doubles arguments;
-        for (size_t lane = 0; lane < Count; ++lane)
-            arguments[lane] = factor * x[std::min(index + lane, x.size() - 1)];
-        StoreExpLanes<Count>(arguments, out, index);
-    }
+    for (size_t index = 0; index < x.size(); index += Count)
+        StoreExpLanes<Count>(factor * LoadLanes<Count>(x, index), out, index);
 }
 
 __attribute__((target("avx2"))) void ExpOfScaledInFour(double factor, std::span<const double> x, std::span<double> out)
@@ -619,6 +679,155 @@ __attribute__((target("avx512f,avx512dq"))) void ExpOfScaledInEight(double facto
     }
 }
 
+// The angle table's four columns apart, padded to the exponential table's 64 entries so that lanes pick from
+// them as they pick powers of two.
+struct SeparateAngles
+{
+    double sineHi[TableSize];
+    double sineLo[TableSize];
+    double cosineHi[TableSize];
+    double cosineLo[TableSize];
+};
+static_assert(std::size(Angles) <= TableSize);
+constexpr SeparateAngles AngleColumns = [] {
+    SeparateAngles columns{};
+    for (size_t j = 0; j < std::size(Angles); ++j)
+    {
+        columns.sineHi[j] = Angles[j].sine.hi;
+        columns.sineLo[j] = Angles[j].sine.lo;
+        columns.cosineHi[j] = Angles[j].cosine.hi;
+        columns.cosineLo[j] = Angles[j].cosine.lo;
+    }
+    return columns;
+}();
+
+template <int Count>
+struct SineCosineLanes
+{
+    typename Lanes<Count>::Doubles sine;
+    typename Lanes<Count>::Doubles cosine;
+};
+
+// Where the lanes' select is all ones take whenSet, else otherwise.
+template <int Count>
+[[gnu::always_inline]] inline typename Lanes<Count>::Integers Chosen(typename Lanes<Count>::Integers select,
+                                                                     typename Lanes<Count>::Doubles whenSet,
+                                                                     typename Lanes<Count>::Doubles otherwise)
+{
+    using Integers = typename Lanes<Count>::Integers;
+    return (reinterpret_cast<Integers>(whenSet) & select) | (reinterpret_cast<Integers>(otherwise) & ~select);
+}
+
+// Flagged (one, else zero) where the value rounded + remainder lies next to a tie by the toolchain's margin.
+template <int Count>
+[[gnu::always_inline]] inline typename Lanes<Count>::Doubles NearSineTie(typename Lanes<Count>::Doubles rounded,
+                                                                         typename Lanes<Count>::Doubles remainder,
+                                                                         typename Lanes<Count>::Doubles absoluteX)
+{
+    using Doubles = typename Lanes<Count>::Doubles;
+    const Doubles ulp = UlpLanes<Count>(rounded);
+    const Doubles no = {}, yes = no + 1.0;
+    return AbsoluteLanes<Count>(0.5 * ulp - AbsoluteLanes<Count>(remainder)) <
+                   ToolchainSineUlpsAt(absoluteX, ulp) * ulp
+               ? yes
+               : no;
+}
+
+// SinCos of each lane by SinCos's own steps; lanes where SinCos would take another way (tiny, huge or not
+// finite, a first reduction that cancels too many bits, a result next to a tie) are flagged (one, else zero)
+// and hold no result. Where |x| <= pi/4 the reduction finds n = 0 (x 2/pi rounds to at most one half, a tie
+// that rounds to the even zero) and so leaves y = x exactly, as SinCos does without reducing.
+template <int Count>
+[[gnu::always_inline]] inline SineCosineLanes<Count> SinCosLanes(typename Lanes<Count>::Doubles x,
+                                                                 typename Lanes<Count>::Doubles& flagged)
+{
+    using Doubles = typename Lanes<Count>::Doubles;
+    using Integers = typename Lanes<Count>::Integers;
+    const FirstReduction<Doubles> first = ReduceOnce(x);
+    const Doubles y0 = first.r - first.w;
+    const Doubles y1 = (first.r - y0) - first.w;
+    // y is taken as |y|, its sign noted; y0 is never a negative zero where x is not flagged.
+    const Integers negativeY = (reinterpret_cast<Integers>(y0) >> 63) & 1;
+    const Doubles absoluteY0 = AbsoluteLanes<Count>(y0);
+    const Doubles absoluteY1 = reinterpret_cast<Doubles>(reinterpret_cast<Integers>(y1) ^ (negativeY << 63));
+    // j = y0 64 + 1/2 truncated, which for this positive sum is its floor.
+    const Doubles stepsAndHalf = absoluteY0 * AngleSteps + 0.5;
+    const Doubles nearest = (stepsAndHalf + RoundingShift) - RoundingShift;
+    const Doubles steps = nearest > stepsAndHalf ? nearest - 1.0 : nearest;
+    const Integers j = reinterpret_cast<Integers>(steps + RoundingShift) & (TableSize - 1);
+    const SplitAngle<Doubles> y =
+        SplitAt(Twofold<Doubles>{ColumnAt<Count>(AngleColumns.sineHi, j), ColumnAt<Count>(AngleColumns.sineLo, j)},
+                Twofold<Doubles>{ColumnAt<Count>(AngleColumns.cosineHi, j), ColumnAt<Count>(AngleColumns.cosineLo, j)},
+                steps, absoluteY0, absoluteY1);
+    const Twofold<Doubles> sineOfY = PreciseSine(y), cosineOfY = PreciseCosine(y);
+    // Quadrants 0 to 3 give sin x = sin y, cos y, -sin y, -cos y and cos x = cos y, -sin y, -cos y, sin y.
+    const Integers quadrant = reinterpret_cast<Integers>(first.shifted) & 3;
+    const Integers odd = quadrant & 1;
+    const Integers swapped = -odd;
+    const Integers half = quadrant >> 1;
+    const Integers sine = Chosen<Count>(swapped, cosineOfY.hi, sineOfY.hi) ^ ((half ^ (negativeY & ~odd)) << 63);
+    const Integers cosine = Chosen<Count>(swapped, sineOfY.hi, cosineOfY.hi) ^ ((half ^ odd ^ (negativeY & odd)) << 63);
+    const Doubles sineRest = reinterpret_cast<Doubles>(Chosen<Count>(swapped, cosineOfY.lo, sineOfY.lo));
+    const Doubles cosineRest = reinterpret_cast<Doubles>(Chosen<Count>(swapped, sineOfY.lo, cosineOfY.lo));
+
+    const Doubles absoluteX = AbsoluteLanes<Count>(x);
+    const Doubles no = {}, yes = no + 1.0;
+    const Doubles outOfRange = (absoluteX < ReductionLimit ? no : yes) + (absoluteX < TinyAngle ? yes : no);
+    // ReduceHalfPi's test of a first subtraction that cancelled more than 16 bits, on the values themselves.
+    const Doubles cancelled = absoluteY0 < UlpLanes<Count>(x) * 0x1p+36 ? yes : no;
+    const SineCosineLanes<Count> values{reinterpret_cast<Doubles>(sine), reinterpret_cast<Doubles>(cosine)};
+    flagged = outOfRange + cancelled + NearSineTie<Count>(values.sine, sineRest, absoluteX) +
+              NearSineTie<Count>(values.cosine, cosineRest, absoluteX);
+    return values;
+}
+
+// Every vector is stored as it comes and its flagged lanes only noted; a block's flagged lanes go to SinCos
+// afterwards, so that no branch that a flagged lane turns the other way stands between one vector's work
+// and the next's.
+template <int Count>
+[[gnu::always_inline]] inline void SinCosIn(std::span<const double> x, std::span<double> sines,
+                                            std::span<double> cosines)
+{
+    using Doubles = typename Lanes<Count>::Doubles;
+    constexpr size_t BlockLength = 512;
+    double flags[BlockLength];
+    for (size_t block = 0; block < x.size(); block += BlockLength)
+    {
+        const size_t end = std::min(x.size(), block + BlockLength);
+        Doubles anyFlagged = {};
+        for (size_t index = block; index < end; index += Count)
+        {
+            Doubles flagged;
+            const SineCosineLanes<Count> values = SinCosLanes<Count>(LoadLanes<Count>(x, index), flagged);
+            StoreLanes<Count>(values.sine, sines.first(end), index);
+            StoreLanes<Count>(values.cosine, cosines.first(end), index);
+            StoreLanes<Count>(flagged, std::span(flags, end - block), index - block);
+            anyFlagged += flagged;
+        }
+        if (!AnyLane<Count>(anyFlagged))
+            continue;
+        for (size_t index = block; index < end; ++index)
+            if (flags[index - block] != 0.0)
+            {
+                const SineCosine both = SinCos(x[index]);
+                sines[index] = both.sine;
+                cosines[index] = both.cosine;
+            }
+    }
+}
+
+__attribute__((target("avx2"))) void SinCosInFour(std::span<const double> x, std::span<double> sines,
+                                                  std::span<double> cosines)
+{
+    SinCosIn<4>(x, sines, cosines);
+}
+
+__attribute__((target("avx512f,avx512dq"))) void SinCosInEight(std::span<const double> x, std::span<double> sines,
+                                                               std::span<double> cosines)
+{
+    SinCosIn<8>(x, sines, cosines);
+}
+
 // The widest lanes the processor offers (AVX-512DQ turns the lanes' comparisons into masks and back in one
 // instruction each).
 int WidestLanes()
@@ -626,18 +835,26 @@ int WidestLanes()
     return Platform::HasAvx512() ? 8 : Platform::HasAvx2() ? 4 : 2;
 }
 
-} // namespace
-
-void ExpOfScaled(double factor, std::span<const double> x, std::span<double> out, ExpLaneWidth width)
+int LanesFor(LaneWidth width)
 {
     static const int widest = WidestLanes();
-    const int lanes = std::min(widest, width == ExpLaneWidth::Widest ? 8 : width == ExpLaneWidth::Four ? 4 : 2);
-    if (lanes == 8)
-        ExpOfScaledInEight(factor, x, out);
-    else if (lanes == 4)
-        ExpOfScaledInFour(factor, x, out);
-    else
-        ExpOfScaledIn<2>(factor, x, out);
+    return std::min(widest, width == LaneWidth::Widest ? 8 : width == LaneWidth::Four ? 4 : 2);
+}
+
+// Takes the way for as many lanes as asked for and offered: eight, four or two.
+template <class... Arguments>
+void InLanes(LaneWidth width, void (*eight)(Arguments...), void (*four)(Arguments...), void (*two)(Arguments...),
+             std::type_identity_t<Arguments>... arguments)
+{
+    const int lanes = LanesFor(width);
+    (lanes == 8 ? eight : lanes == 4 ? four : two)(arguments...);
+}
+
+} // namespace
+
+void ExpOfScaled(double factor, std::span<const double> x, std::span<double> out, LaneWidth width)
+{
+    InLanes(width, ExpOfScaledInEight, ExpOfScaledInFour, ExpOfScaledIn<2>, factor, x, out);
 }
 
 double Exp(double x)
@@ -673,6 +890,11 @@ SineCosine SinCos(double x)
         return {std::sin(x), std::cos(x)};
     const PreciseSineCosine both = PreciseOf(Reduce(x), true, true);
     return {Settled(both.sine, x, ToolchainSin), Settled(both.cosine, x, ToolchainCos)};
+}
+
+void SinCosOf(std::span<const double> x, std::span<double> sines, std::span<double> cosines, LaneWidth width)
+{
+    InLanes(width, SinCosInEight, SinCosInFour, SinCosIn<2>, x, sines, cosines);
 }
 
 } // namespace Sistra::Elementary

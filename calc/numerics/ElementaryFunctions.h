@@ -10,9 +10,10 @@ namespace Sistra::Elementary
 {
 
 double Exp(double x);
-// How many arguments ExpOfScaled takes at a time: eight where the processor has AVX-512, four where it has
-// AVX2, else two; at most four or two when asked (so that every way can be checked on one processor).
-enum class ExpLaneWidth
+// How many arguments ExpOfScaled and SinCosOf take at a time: eight where the processor has AVX-512, four
+// where it has AVX2, else two; at most four or two when asked (so that every way can be checked on one
+// processor).
+enum class LaneWidth
 {
     Widest,
     Four,
@@ -22,7 +23,7 @@ enum class ExpLaneWidth
 // e^(factor x[i]) into out[i] for every x (out holds as many), each exactly Exp(factor * x[i]), several
 // arguments at a time in the processor's vector registers.
 void ExpOfScaled(double factor, std::span<const double> x, std::span<double> out,
-                 ExpLaneWidth width = ExpLaneWidth::Widest);
+                 LaneWidth width = LaneWidth::Widest);
 double Sin(double x);
 double Cos(double x);
 
@@ -34,5 +35,10 @@ struct SineCosine
 
 // Both at the cost of one argument reduction.
 SineCosine SinCos(double x);
+
+// sines[i] and cosines[i] (each holds as many as x) for every x, each pair exactly SinCos(x[i]), several
+// arguments at a time in the processor's vector registers.
+void SinCosOf(std::span<const double> x, std::span<double> sines, std::span<double> cosines,
+              LaneWidth width = LaneWidth::Widest);
 
 } // namespace Sistra::Elementary

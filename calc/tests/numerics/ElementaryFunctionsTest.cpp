@@ -9,6 +9,7 @@
 #include <limits>
 #include <numbers>
 #include <random>
+#include <span>
 #include <vector>
 
 namespace
@@ -156,7 +157,7 @@ TEST(ElementaryFunctions, ArgumentsNearMultiplesOfHalfPiGiveTheToolchainsValues)
     }
 }
 
-void ExpectExpsBitForBit(ExpLaneWidth width)
+void ExpectExpsBitForBit(LaneWidth width)
 {
     std::mt19937_64 random(7);
     std::uniform_real_distribution<double> time(0.0, 0.05), rate(-400.0, 10.0), wide(-800.0, 800.0);
@@ -186,8 +187,55 @@ void ExpectExpsBitForBit(ExpLaneWidth width)
 // lanes at a time (where the processor has them) and two; eight lanes too where it has them.
 TEST(ElementaryFunctions, ExponentialsOfAVectorAreExpsBitForBit)
 {
-    for (const ExpLaneWidth width : {ExpLaneWidth::Widest, ExpLaneWidth::Four, ExpLaneWidth::Two})
+    for (const LaneWidth width : {LaneWidth::Widest, LaneWidth::Four, LaneWidth::Two})
         ExpectExpsBitForBit(width);
+}
+
+bool SameDouble(double a, double b)
+{
+    return std::isnan(a) ? std::isnan(b) : std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+}
+
+// Phases of the sine fit (w t + phi over a beat) and the awkward arguments: next to multiples of pi/2 on
+// either side, where SinCos reduces further or hands over to the toolchain, tiny, large, beyond the
+// reduction's reach, not finite.
+std::vector<double> SineArguments()
+{
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> x = {0.0, -0.0, 1e-300, 0x1p-27, -0x1.fffffffffffffp-28, 1e-9, 0.7853981633974483,
+                             0.7853981633974484, -0.7853981633974483, 1e5 + 0.3, -1.5e6, 1.6e6, 1.7e6, 1e9,
+                             inf, -inf, std::nan("")};
+    for (const double multiple : {1.0, 2.0, 3.0, 4.0, 7.0, 64.0, -1.0, -5.0, 12345.0})
+    {
+        const double at = multiple * std::numbers::pi / 2;
+        x.insert(x.end(), {at, std::nextafter(at, -inf), std::nextafter(at, inf), at + 1e-9, at - 3e-6});
+    }
+    std::mt19937_64 random(5);
+    std::uniform_real_distribution<double> phase(-3.0, 12.0);
+    for (int i = 0; i < 4000; ++i)
+        x.push_back(phase(random));
+    return x;
+}
+
+// Every pair the lanes give must be the one SinCos gives, whatever the length and the lane an argument
+// falls in; four lanes at a time (where the processor has them) and two; eight too where it has them.
+TEST(ElementaryFunctions, SinesAndCosinesOfAVectorAreSinCosBitForBit)
+{
+    const std::vector<double> all = SineArguments();
+    for (const LaneWidth width : {LaneWidth::Widest, LaneWidth::Four, LaneWidth::Two})
+        for (const size_t skip : {0, 1, 3, 5})
+            for (const size_t length : {1, 2, 7, 9, 60, 1100, 4000})
+            {
+                const std::span<const double> x = std::span(all).subspan(skip, length);
+                std::vector<double> sines(length, -7.0), cosines(length, -7.0);
+                SinCosOf(x, sines, cosines, width);
+                for (size_t i = 0; i < length; ++i)
+                {
+                    const SineCosine expected = SinCos(x[i]);
+                    ASSERT_TRUE(SameDouble(expected.sine, sines[i]) && SameDouble(expected.cosine, cosines[i]))
+                        << static_cast<int>(width) << ": " << x[i] << ": " << sines[i] << ", " << cosines[i];
+                }
+            }
 }
 
 TEST(ElementaryFunctions, EdgesOfTheRangeBehaveAsTheCLibrary)
