@@ -338,9 +338,12 @@ constexpr double TinyAngle = 0x1p-27;
 constexpr double OwnSineUlps = 0.005;
 // The toolchain's x87 sine and cosine: within a few thousandths of an ulp where the unit reduces nothing,
 // and off by the error of its 66-bit pi times the quadrant count beyond that, which weighs the more the
-// smaller the result (near a zero of the function).
+// smaller the result (near a zero of the function). That pi stands 1.29e-21 (about 2^-69.4) of pi below it,
+// so the reduced argument of x is off by about |x| 2^-69.4: bounded here with a factor of five to spare.
+// Every argument inside the bound goes to the toolchain, and the sine fit's phases cross pi: a looser
+// bound costs it a toolchain call for one sine in twenty.
 constexpr double ToolchainSineUlps = 0.002;
-constexpr double ToolchainReductionPerUnit = 0x1p-62;
+constexpr double ToolchainReductionPerUnit = 0x1p-67;
 
 // Of |x|, for a result whose last place is ulp.
 template <class T>

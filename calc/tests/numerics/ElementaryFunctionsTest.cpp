@@ -157,6 +157,25 @@ TEST(ElementaryFunctions, ArgumentsNearMultiplesOfHalfPiGiveTheToolchainsValues)
     }
 }
 
+// Close to a zero of the function the x87 unit's value stands off by the error of its pi, which grows with
+// the argument; SinCos must hand those arguments to it whenever they may round the other way.
+TEST(ElementaryFunctions, ArgumentsCloseToZerosGiveTheToolchainsValues)
+{
+    std::mt19937_64 random(99);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0), decades(-14.0, -0.5);
+    for (const double multiple : {1.0, 2.0, 3.0, 8.0, 101.0, 12345.0})
+    {
+        const double at = multiple * std::numbers::pi / 2;
+        int differing = 0;
+        for (int i = 0; i < 200000; ++i)
+        {
+            volatile double x = at + unit(random) * std::pow(10.0, decades(random));
+            differing += (Sin(x) != std::sin(x)) + (Cos(x) != std::cos(x));
+        }
+        EXPECT_EQ(0, differing) << multiple;
+    }
+}
+
 void ExpectExpsBitForBit(LaneWidth width)
 {
     std::mt19937_64 random(7);
