@@ -133,6 +133,9 @@ bool Segments(std::span<const float> pressure, IsovolumicBeat& beat)
     beat.relaxation = RelaxationWindow(pressure, beat);
     beat.t.clear();
     beat.y.clear();
+    const size_t count = static_cast<size_t>(std::max(0, beat.contraction.Count()) + std::max(0, beat.relaxation.Count()));
+    beat.t.reserve(count);
+    beat.y.reserve(count);
     for (const SampleWindow& window : {beat.contraction, beat.relaxation})
         for (int32_t i = window.first; i <= window.last; ++i)
         {

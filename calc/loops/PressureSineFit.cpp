@@ -10,6 +10,7 @@
 #include "platform/mpfit/mpfit.h"
 
 #include <cmath>
+#include <span>
 
 namespace Sistra
 {
@@ -27,26 +28,36 @@ int SineResidual(int m, int /*npar*/, double* p, double* deviates, double** deri
     const double w = p[SineFrequency];
     const double phi = p[SinePhase];
     const auto count = static_cast<size_t>(m);
-    fit.phases.resize(count);
-    fit.sines.resize(count);
-    fit.cosines.resize(count);
+    fit.room.resize(3 * count);
+    const std::span<double> phases(fit.room.data(), count), sines(phases.end(), count), cosines(sines.end(), count);
     for (size_t i = 0; i < count; ++i)
-        fit.phases[i] = w * fit.t[i] + phi;
-    Elementary::SinCosOf(fit.phases, fit.sines, fit.cosines);
-    for (int i = 0; i < m; ++i)
+        phases[i] = w * fit.t[i] + phi;
+    Elementary::SinCosOf(phases, sines, cosines);
+
+    // Each value / sigma as value * (1 / sigma); a weight of one would leave it as it is.
+    const auto weigh = [&](double* values)
     {
-        const double t = fit.t[i];
-        const double sine = fit.sines[i];
-        const double inverseSigma = 1.0 / fit.sigma[i];
-        deviates[i] = (fit.y[i] - (a + b * sine)) * inverseSigma;
-        if (!derivatives)
-            continue;
-        const double cosine = fit.cosines[i];
-        const double partial[SineParameterCount] = {-1.0, -sine, -b * t * cosine, -b * cosine};
-        for (int j = 0; j < SineParameterCount; ++j)
-            if (derivatives[j])
-                derivatives[j][i] = partial[j] * inverseSigma;
-    }
+        if (!fit.sigma.empty())
+            for (size_t i = 0; i < count; ++i)
+                values[i] *= 1.0 / fit.sigma[i];
+    };
+    for (size_t i = 0; i < count; ++i)
+        deviates[i] = fit.y[i] - (a + b * sines[i]);
+    weigh(deviates);
+    if (!derivatives)
+        return 0;
+    const auto column = [&](int j, const auto& partial)
+    {
+        if (!derivatives[j])
+            return;
+        for (size_t i = 0; i < count; ++i)
+            derivatives[j][i] = partial(i);
+        weigh(derivatives[j]);
+    };
+    column(SineOffset, [](size_t) { return -1.0; });
+    column(SineAmplitude, [&](size_t i) { return -sines[i]; });
+    column(SineFrequency, [&](size_t i) { return -b * fit.t[i] * cosines[i]; });
+    column(SinePhase, [&](size_t i) { return -b * cosines[i]; });
     return 0;
 }
 
@@ -56,8 +67,8 @@ bool FitSine(const std::vector<double>& t, const std::vector<double>& y, const S
     fitted = start;
     if (t.size() != y.size() || (sigma && sigma->size() != t.size()) || t.size() < SineParameterCount)
         return false;
-    const std::vector<double> unitSigma(sigma ? 0 : t.size(), 1.0);
-    SineFitData data{t, y, sigma ? *sigma : unitSigma};
+    const std::vector<double> unitWeights;
+    SineFitData data{t, y, sigma ? *sigma : unitWeights};
 
     mp_par settings[SineParameterCount];
     for (mp_par& setting : settings)

@@ -23,16 +23,14 @@ using SineParameters = std::array<double, SineParameterCount>;
 // a + b sin(w t + phi).
 double EvaluateSine(const SineParameters& p, double t);
 
-// The data the residual reads: three vectors of equal length m, and room it reuses from one evaluation to
-// the next.
+// The data the residual reads: vectors of equal length m (sigma may be empty: every point weighs one), and
+// room it reuses from one evaluation to the next.
 struct SineFitData
 {
     const std::vector<double>& t;
     const std::vector<double>& y;
     const std::vector<double>& sigma;
-    std::vector<double> phases = {};
-    std::vector<double> sines = {};
-    std::vector<double> cosines = {};
+    std::vector<double> room = {};
 };
 
 // Solver callback over a SineFitData (which it does not change but for that room): deviate[i] = (y[i] - p(t[i])) / sigma[i], and, for every non-null
