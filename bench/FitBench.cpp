@@ -3,8 +3,9 @@
 // fit, as the analyzer runs it), and the isovolumic sine fit of the beat's pressure both with the bounded
 // solver (analytical derivatives, frequency bounded above) and with the plain minimiser from the same
 // windows and start. Before that, the cost of one exponential, sine and cosine as the fits evaluate them,
-// the toolchain's C library against our own, and of our exponentials over a whole vector, as many lanes at a
-// time as the processor has and at most four and two. Prints the time of the bounded solver over the plain one last.
+// the toolchain's C library against our own, and of our exponentials, and sines and cosines, over a whole
+// vector, as many lanes at a time as the processor has and at most four and two. Prints the time of the
+// bounded solver over the plain one last.
 #include "calc/loops/IsovolumicFits.h"
 #include "calc/loops/IsovolumicSineFit.h"
 #include "calc/loops/LoopParameters.h"
@@ -141,6 +142,23 @@ double NanosecondsPerVectorExp(double from, double to, Sistra::Elementary::LaneW
         from, to);
 }
 
+// Sines and cosines of a whole vector at once, as the sine fit takes them.
+double NanosecondsPerVectorSinCos(double from, double to, Sistra::Elementary::LaneWidth width)
+{
+    std::vector<double> sines, cosines;
+    return NanosecondsPerValue(
+        [&sines, &cosines, width](const std::vector<double>& arguments) {
+            sines.resize(arguments.size());
+            cosines.resize(arguments.size());
+            Sistra::Elementary::SinCosOf(arguments, sines, cosines, width);
+            double sum = 0.0;
+            for (size_t i = 0; i < sines.size(); ++i)
+                sum += sines[i] + cosines[i];
+            return sum;
+        },
+        from, to);
+}
+
 double LibraryExp(double x) { return std::exp(x); }
 double LibrarySin(double x) { return std::sin(x); }
 double LibraryCos(double x) { return std::cos(x); }
@@ -155,10 +173,10 @@ void PrintElementaryCosts()
         double from, to;
     };
     // Exponents of a relaxation over a beat; phases of the sine fit.
-    constexpr double ExpFrom = -12.0, ExpTo = 1.0;
+    constexpr double ExpFrom = -12.0, ExpTo = 1.0, PhaseFrom = -2.0, PhaseTo = 12.0;
     const Row rows[] = {{"exp", LibraryExp, Sistra::Elementary::Exp, ExpFrom, ExpTo},
-                        {"sin", LibrarySin, Sistra::Elementary::Sin, -2.0, 12.0},
-                        {"cos", LibraryCos, Sistra::Elementary::Cos, -2.0, 12.0}};
+                        {"sin", LibrarySin, Sistra::Elementary::Sin, PhaseFrom, PhaseTo},
+                        {"cos", LibraryCos, Sistra::Elementary::Cos, PhaseFrom, PhaseTo}};
     std::printf("nanoseconds per call\n%8s %12s %12s %8s\n", "function", "C library", "ours", "ratio");
     for (const Row& row : rows)
     {
@@ -167,6 +185,8 @@ void PrintElementaryCosts()
         std::printf("%8s %12.1f %12.1f %8.3f\n", row.name, library, ours, ours / library);
     }
     const double library = NanosecondsPerCall(LibraryExp, ExpFrom, ExpTo);
+    const double librarySinCos =
+        NanosecondsPerCall(LibrarySin, PhaseFrom, PhaseTo) + NanosecondsPerCall(LibraryCos, PhaseFrom, PhaseTo);
     using Sistra::Elementary::LaneWidth;
     const struct
     {
@@ -178,6 +198,9 @@ void PrintElementaryCosts()
         const double vector = NanosecondsPerVectorExp(ExpFrom, ExpTo, width);
         std::printf("%8s %12.1f %12.1f %8.3f  (ours over a vector, as the Tau fit takes them, lanes: %s)\n", "exp",
             library, vector, vector / library, lanes);
+        const double sinCos = NanosecondsPerVectorSinCos(PhaseFrom, PhaseTo, width);
+        std::printf("%8s %12.1f %12.1f %8.3f  (sin and cos of a vector, as the sine fit takes them, lanes: %s)\n",
+            "sin+cos", librarySinCos, sinCos, sinCos / librarySinCos, lanes);
     }
 }
 

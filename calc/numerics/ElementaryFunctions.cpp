@@ -17,7 +17,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <type_traits>
 
 #include <immintrin.h>
 
@@ -622,9 +621,9 @@ template <int Count>
 {
     typename Lanes<Count>::Doubles flagged;
     const typename Lanes<Count>::Doubles values = ExpLanes<Count>(arguments, flagged);
-    if (!AnyLane<Count>(flagged))
+    if (!AnyLane<Count>(flagged) && index + Count <= out.size())
     {
-        StoreLanes<Count>(values, out, index);
+        std::memcpy(out.data() + index, &values, sizeof values);
         return;
     }
     for (size_t lane = 0; lane < Count && index + lane < out.size(); ++lane)
@@ -634,8 +633,21 @@ template <int Count>
 template <int Count>
 [[gnu::always_inline]] inline void ExpOfScaledIn(double factor, std::span<const double> x, std::span<double> out)
 {
-    for (size_t index = 0; index < x.size(); index += Count)
-        StoreExpLanes<Count>(factor * LoadLanes<Count>(x, index), out, index);
+    using Doubles = typename Lanes<Count>::Doubles;
+    size_t index = 0;
+    for (; index + Count <= x.size(); index += Count)
+    {
+        Doubles arguments;
+        std::memcpy(&arguments, x.data() + index, sizeof arguments);
+        StoreExpLanes<Count>(factor * arguments, out, index);
+    }
+    if (index < x.size())
+    {
+        Doubles arguments;
+        for (size_t lane = 0; lane < Count; ++lane)
+            arguments[lane] = factor * x[std::min(index + lane, x.size() - 1)];
+        StoreExpLanes<Count>(arguments, out, index);
+    }
 }
 
 __attribute__((target("avx2"))) void ExpOfScaledInFour(double factor, std::span<const double> x, std::span<double> out)
@@ -844,20 +856,25 @@ int LanesFor(LaneWidth width)
     return std::min(widest, width == LaneWidth::Widest ? 8 : width == LaneWidth::Four ? 4 : 2);
 }
 
-// Takes the way for as many lanes as asked for and offered: eight, four or two.
-template <class... Arguments>
-void InLanes(LaneWidth width, void (*eight)(Arguments...), void (*four)(Arguments...), void (*two)(Arguments...),
-             std::type_identity_t<Arguments>... arguments)
+// Takes the way for as many lanes as asked for and offered: eight, four or two (called straight, so that the
+// two lanes' way is compiled into the caller).
+template <auto Eight, auto Four, auto Two, class... Arguments>
+[[gnu::always_inline]] inline void InLanes(LaneWidth width, Arguments... arguments)
 {
     const int lanes = LanesFor(width);
-    (lanes == 8 ? eight : lanes == 4 ? four : two)(arguments...);
+    if (lanes == 8)
+        Eight(arguments...);
+    else if (lanes == 4)
+        Four(arguments...);
+    else
+        Two(arguments...);
 }
 
 } // namespace
 
 void ExpOfScaled(double factor, std::span<const double> x, std::span<double> out, LaneWidth width)
 {
-    InLanes(width, ExpOfScaledInEight, ExpOfScaledInFour, ExpOfScaledIn<2>, factor, x, out);
+    InLanes<ExpOfScaledInEight, ExpOfScaledInFour, ExpOfScaledIn<2>>(width, factor, x, out);
 }
 
 double Exp(double x)
@@ -897,7 +914,7 @@ SineCosine SinCos(double x)
 
 void SinCosOf(std::span<const double> x, std::span<double> sines, std::span<double> cosines, LaneWidth width)
 {
-    InLanes(width, SinCosInEight, SinCosInFour, SinCosIn<2>, x, sines, cosines);
+    InLanes<SinCosInEight, SinCosInFour, SinCosIn<2>>(width, x, sines, cosines);
 }
 
 } // namespace Sistra::Elementary
