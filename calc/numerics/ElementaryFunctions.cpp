@@ -748,9 +748,16 @@ template <int Count>
                : no;
 }
 
-// SinCos of each lane by SinCos's own steps; lanes where SinCos would take another way (tiny, huge or not
-// finite, a first reduction that cancels too many bits, a result next to a tie) are flagged (one, else zero)
-// and hold no result. Where |x| <= pi/4 the reduction finds n = 0 (x 2/pi rounds to at most one half, a tie
+// What a flagged lane asks for: the sum of the toolchain's sine (one) or cosine (two), or SinCos whole (four
+// or more).
+constexpr double ToolchainSineFlag = 1.0;
+constexpr double ToolchainCosineFlag = 2.0;
+constexpr double WholeSinCosFlag = 4.0;
+
+// SinCos of each lane by SinCos's own steps; lanes where SinCos would take another way are flagged (zero
+// where not): those that SinCos hands whole to the toolchain or reduces further (tiny, huge or not finite, a
+// first reduction that cancels too many bits), and each result next to a tie, which SinCos takes from the
+// toolchain in place of the lane's. Where |x| <= pi/4 the reduction finds n = 0 (x 2/pi rounds to at most one half, a tie
 // that rounds to the even zero) and so leaves y = x exactly, as SinCos does without reducing.
 template <int Count>
 [[gnu::always_inline]] inline SineCosineLanes<Count> SinCosLanes(typename Lanes<Count>::Doubles x,
@@ -786,18 +793,33 @@ template <int Count>
     const Doubles cosineRest = reinterpret_cast<Doubles>(Chosen<Count>(swapped, sineOfY.lo, cosineOfY.lo));
 
     const Doubles absoluteX = AbsoluteLanes<Count>(x);
-    const Doubles no = {}, yes = no + 1.0;
-    const Doubles outOfRange = (absoluteX < ReductionLimit ? no : yes) + (absoluteX < TinyAngle ? yes : no);
+    const Doubles no = {}, whole = no + WholeSinCosFlag;
+    const Doubles outOfRange = (absoluteX < ReductionLimit ? no : whole) + (absoluteX < TinyAngle ? whole : no);
     // ReduceHalfPi's test of a first subtraction that cancelled more than 16 bits, on the values themselves.
-    const Doubles cancelled = absoluteY0 < UlpLanes<Count>(x) * 0x1p+36 ? yes : no;
+    const Doubles cancelled = absoluteY0 < UlpLanes<Count>(x) * 0x1p+36 ? whole : no;
     const SineCosineLanes<Count> values{reinterpret_cast<Doubles>(sine), reinterpret_cast<Doubles>(cosine)};
-    flagged = outOfRange + cancelled + NearSineTie<Count>(values.sine, sineRest, absoluteX) +
-              NearSineTie<Count>(values.cosine, cosineRest, absoluteX);
+    flagged = outOfRange + cancelled + ToolchainSineFlag * NearSineTie<Count>(values.sine, sineRest, absoluteX) +
+              ToolchainCosineFlag * NearSineTie<Count>(values.cosine, cosineRest, absoluteX);
     return values;
 }
 
+void SettleFlagged(double flag, double x, double& sine, double& cosine)
+{
+    if (flag >= WholeSinCosFlag)
+    {
+        const SineCosine both = SinCos(x);
+        sine = both.sine;
+        cosine = both.cosine;
+        return;
+    }
+    if (flag != ToolchainCosineFlag)
+        sine = std::sin(x);
+    if (flag != ToolchainSineFlag)
+        cosine = std::cos(x);
+}
+
 // Every vector is stored as it comes and its flagged lanes only noted; a block's flagged lanes go to SinCos
-// afterwards, so that no branch that a flagged lane turns the other way stands between one vector's work
+// or the toolchain afterwards, so that no branch that a flagged lane turns the other way stands between one vector's work
 // and the next's.
 template <int Count>
 [[gnu::always_inline]] inline void SinCosIn(std::span<const double> x, std::span<double> sines,
@@ -823,11 +845,7 @@ template <int Count>
             continue;
         for (size_t index = block; index < end; ++index)
             if (flags[index - block] != 0.0)
-            {
-                const SineCosine both = SinCos(x[index]);
-                sines[index] = both.sine;
-                cosines[index] = both.cosine;
-            }
+                SettleFlagged(flags[index - block], x[index], sines[index], cosines[index]);
     }
 }
 
