@@ -51,12 +51,33 @@ bool FirstSeries(std::span<const float> pressure, const BeatSeriesFilter& filter
         static_cast<int32_t>(beat.firstSeries.size()) == n;
 }
 
+// The index where a scan of the values from one end, by steps of +1 or -1, last found a value better than
+// every one before it (the first extreme met, as std::min_element and std::max_element choose). The extreme
+// is kept at hand: reading it back through its index at every step put a load on the loop's chain.
+template <class Better>
+int32_t ExtremeIndex(std::span<const float> values, int32_t step, Better better)
+{
+    const auto n = static_cast<int32_t>(values.size());
+    int32_t found = step > 0 ? 0 : n - 1;
+    float extreme = values[found];
+    for (int32_t i = found + step; i >= 0 && i < n; i += step)
+        if (better(values[i], extreme))
+        {
+            extreme = values[i];
+            found = i;
+        }
+    return found;
+}
+
+constexpr auto Smaller = [](float value, float extreme) { return value < extreme; };
+constexpr auto Larger = [](float value, float extreme) { return extreme < value; };
+
 bool Extremes(IsovolumicBeat& beat)
 {
     const std::vector<float>& d1 = beat.firstSeries;
     const int32_t last = static_cast<int32_t>(d1.size()) - 1;
-    beat.dpdtMin = static_cast<int32_t>(std::min_element(d1.begin(), d1.end()) - d1.begin());
-    beat.dpdtMax = last - static_cast<int32_t>(std::max_element(d1.rbegin(), d1.rend()) - d1.rbegin());
+    beat.dpdtMin = ExtremeIndex(d1, 1, Smaller);
+    beat.dpdtMax = ExtremeIndex(d1, -1, Larger);
     return beat.dpdtMin != last && beat.dpdtMax != last && beat.dpdtMin > beat.dpdtMax;
 }
 
@@ -93,9 +114,13 @@ int32_t ValveClosing(const IsovolumicBeat& beat)
     const std::vector<float>& d1 = beat.firstSeries;
     const std::vector<float>& d2 = beat.secondSeries;
     int32_t closing = beat.dpdtMin;
+    float sharpest = d2[closing];
     for (int32_t i = beat.dpdtMin - 1; i >= 0 && d1[i] < 0.0f; --i)
-        if (d2[i] < d2[closing])
+        if (d2[i] < sharpest)
+        {
+            sharpest = d2[i];
             closing = i;
+        }
     return closing;
 }
 
@@ -144,7 +169,7 @@ bool Segments(std::span<const float> pressure, IsovolumicBeat& beat)
         }
     if (beat.t.empty())
         return false;
-    const double level = kStartLevel * *std::max_element(pressure.begin(), pressure.end());
+    const double level = kStartLevel * pressure[ExtremeIndex(pressure, 1, Larger)];
     beat.start = {level, level, kStartCycles / beat.FittedWindow().Count(), kStartPhase};
     return true;
 }

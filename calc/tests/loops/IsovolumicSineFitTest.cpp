@@ -117,3 +117,32 @@ TEST(IsovolumicSineFit, NoFilterNoAnalysis)
         SineSolver::Bounded, beat);
     EXPECT_EQ(IsovolumicStage::None, beat.reached);
 }
+
+// dP/dt max is the last of equal maxima and dP/dt min the first of equal minima.
+TEST(IsovolumicSineFit, ExtremesTakeTheLastMaximumAndTheFirstMinimum)
+{
+    const struct
+    {
+        std::vector<float> firstSeries;
+        int32_t dpdtMax;
+        int32_t dpdtMin;
+    } cases[] = {
+        {{0, 5, 5, 1, -3, -3, 0, 0}, 2, 4},
+        {{5, 0, 5, -1, 0, -1, 2, 2}, 2, 3},
+        {{1, 1, 1, 0, 0, 0, 0.5, 0.5}, 2, 3},
+    };
+    for (const auto& c : cases)
+    {
+        const Sistra::BeatSeriesFilter filter = [&](int32_t, int32_t, std::span<const float>, std::vector<float>& series)
+        {
+            series = c.firstSeries;
+            return true;
+        };
+        IsovolumicBeat beat;
+        Sistra::AnalyseIsovolumicBeat(std::vector<float>(c.firstSeries.size(), 1.0f), filter,
+            IsovolumicStage::Extremes, SineSolver::Bounded, beat);
+        EXPECT_EQ(IsovolumicStage::Extremes, beat.reached) << c.dpdtMax;
+        EXPECT_EQ(c.dpdtMax, beat.dpdtMax);
+        EXPECT_EQ(c.dpdtMin, beat.dpdtMin);
+    }
+}
