@@ -9,6 +9,7 @@
 #include "calc/numerics/ElementaryFunctions.h"
 #include "platform/mpfit/mpfit.h"
 
+#include <bit>
 #include <cmath>
 #include <span>
 
@@ -28,11 +29,17 @@ int SineResidual(int m, int /*npar*/, double* p, double* deviates, double** deri
     const double w = p[SineFrequency];
     const double phi = p[SinePhase];
     const auto count = static_cast<size_t>(m);
+    const std::array<uint64_t, 2> key{std::bit_cast<uint64_t>(w), std::bit_cast<uint64_t>(phi)};
+    const bool held = fit.roomHolds == key && fit.room.size() == 3 * count;
     fit.room.resize(3 * count);
     const std::span<double> phases(fit.room.data(), count), sines(phases.end(), count), cosines(sines.end(), count);
-    for (size_t i = 0; i < count; ++i)
-        phases[i] = w * fit.t[i] + phi;
-    Elementary::SinCosOf(phases, sines, cosines);
+    if (!held)
+    {
+        for (size_t i = 0; i < count; ++i)
+            phases[i] = w * fit.t[i] + phi;
+        Elementary::SinCosOf(phases, sines, cosines);
+        fit.roomHolds = key;
+    }
 
     // Each value / sigma as value * (1 / sigma); a weight of one would leave it as it is.
     const auto weigh = [&](double* values)

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace Sistra
@@ -23,14 +25,17 @@ using SineParameters = std::array<double, SineParameterCount>;
 // a + b sin(w t + phi).
 double EvaluateSine(const SineParameters& p, double t);
 
-// The data the residual reads: vectors of equal length m (sigma may be empty: every point weighs one), and
-// room it reuses from one evaluation to the next.
+// The data the residual reads: vectors of equal length m (sigma may be empty: every point weighs one), left
+// unchanged while the data is in use, and room it reuses from one evaluation to the next.
 struct SineFitData
 {
     const std::vector<double>& t;
     const std::vector<double>& y;
     const std::vector<double>& sigma;
     std::vector<double> room = {};
+    // The bits of the frequency and phase whose sines and cosines the room holds, once it holds any: the
+    // solver asks for the derivatives where it last evaluated the deviates.
+    std::optional<std::array<uint64_t, 2>> roomHolds = {};
 };
 
 // Solver callback over a SineFitData (which it does not change but for that room): deviate[i] = (y[i] - p(t[i])) / sigma[i], and, for every non-null
