@@ -31,7 +31,10 @@ constexpr double MillisecondsPerSecond = 1000.0;
 
 // Savitzky-Golay derivatives of a quadratic over offsets j = -h..h: the first derivative is
 // Σ j y / Σ j², the second 2 Σ (j² - mean j²) y / Σ (j² - mean j²)². Both come from the window's moments
-// Σ y, Σ j y and Σ j² y, which slide along the samples in constant time per sample.
+// Σ y, Σ j y and Σ j² y, which slide along the samples in constant time per sample. The first derivative
+// needs no Σ j² y: a window made for it (Curvature false) leaves that sum, the longest chain of additions
+// from sample to sample, untouched.
+template <bool Curvature>
 struct QuadraticWindow
 {
     explicit QuadraticWindow(int32_t half) : half(half)
@@ -44,9 +47,9 @@ struct QuadraticWindow
             curvatureNorm += (j * j - meanSquare) * (j * j - meanSquare);
     }
 
-    double Derivative(int32_t order) const
+    double Derivative() const
     {
-        return order == 1 ? m1 / sumSquares : 2.0 * (m2 - meanSquare * m0) / curvatureNorm;
+        return Curvature ? 2.0 * (m2 - meanSquare * m0) / curvatureNorm : m1 / sumSquares;
     }
 
     // Moves the centre one sample on: `leaving` drops out at offset -h, `entering` comes in at +h.
@@ -55,8 +58,11 @@ struct QuadraticWindow
         const double h = half;
         const double m0Kept = m0 - leaving;
         const double m1Kept = m1 + h * leaving;
-        const double m2Kept = m2 - h * h * leaving;
-        m2 = m2Kept - 2.0 * m1Kept + m0Kept + h * h * entering;
+        if constexpr (Curvature)
+        {
+            const double m2Kept = m2 - h * h * leaving;
+            m2 = m2Kept - 2.0 * m1Kept + m0Kept + h * h * entering;
+        }
         m1 = m1Kept - m0Kept + h * entering;
         m0 = m0Kept + entering;
     }
@@ -100,9 +106,8 @@ private:
 bool FindTangentPoint(std::span<const float> p, std::span<const float> v, int32_t iMin, double piso,
                       IsovolumicFit& fit)
 {
-    const double vref = *std::max_element(v.begin(), v.begin() + iMin);
-    const auto lowest = std::min_element(p.begin() + iMin, p.end());
-    const auto m = static_cast<std::size_t>(lowest - p.begin());
+    const double vref = v[static_cast<std::size_t>(ExtremeIndex(v.first(static_cast<std::size_t>(iMin)), 1, Larger))];
+    const auto m = static_cast<std::size_t>(iMin + ExtremeIndex(p.subspan(static_cast<std::size_t>(iMin)), 1, Smaller));
     double best = DBL_MAX;
     int32_t found = -1;
     for (std::size_t i = 0; i < m; ++i)
@@ -149,28 +154,70 @@ int32_t SteepestFallIndex(std::span<const float> p, double dt)
     return steepest;
 }
 
-std::vector<double> WindowedDerivative(std::span<const float> samples, int32_t window, int32_t order,
-                                       double sampleInterval)
+namespace
+{
+
+// The derivative at every sample, stored as Out. Only the first and last half windows reach past the
+// ends, where the edge samples repeat: the samples between are read as they are.
+template <bool Curvature, class Out>
+void WindowedDerivativeInto(std::span<const float> samples, int32_t window, int32_t order, double sampleInterval,
+                            std::span<Out> out)
 {
     const auto n = static_cast<int32_t>(samples.size());
-    std::vector<double> out(samples.size());
     if (n == 0)
-        return out;
+        return;
     auto at = [&](int32_t i) { return static_cast<double>(samples[static_cast<std::size_t>(std::clamp(i, 0, n - 1))]); };
-    QuadraticWindow moments(std::max(window, MinimumDerivativeWindow) / 2);
-    for (int32_t j = -moments.half; j <= moments.half; ++j)
+    QuadraticWindow<Curvature> moments(std::max(window, MinimumDerivativeWindow) / 2);
+    const int32_t h = moments.half;
+    for (int32_t j = -h; j <= h; ++j)
     {
         moments.m0 += at(j);
         moments.m1 += j * at(j);
         moments.m2 += static_cast<double>(j) * j * at(j);
     }
     const double scale = std::pow(sampleInterval, order);
-    for (int32_t i = 0; i < n; ++i)
+    const auto step = [&](int32_t i, double leaving, double entering)
     {
-        out[static_cast<std::size_t>(i)] = moments.Derivative(order) / scale;
-        moments.Slide(at(i - moments.half), at(i + 1 + moments.half));
-    }
+        out[static_cast<std::size_t>(i)] = static_cast<Out>(moments.Derivative() / scale);
+        moments.Slide(leaving, entering);
+    };
+    // Interior: i - h >= 0 and i + 1 + h <= n - 1.
+    const int32_t interiorFirst = std::min(h, n);
+    const int32_t interiorEnd = std::max(interiorFirst, n - 1 - h);
+    int32_t i = 0;
+    for (; i < interiorFirst; ++i)
+        step(i, at(i - h), at(i + 1 + h));
+    for (; i < interiorEnd; ++i)
+        step(i, samples[static_cast<std::size_t>(i - h)], samples[static_cast<std::size_t>(i + 1 + h)]);
+    for (; i < n; ++i)
+        step(i, at(i - h), at(i + 1 + h));
+}
+
+// Any order but the first is the second.
+template <class Out>
+void WindowedDerivativeInto(std::span<const float> samples, int32_t window, int32_t order, double sampleInterval,
+                            std::span<Out> out)
+{
+    if (order == 1)
+        WindowedDerivativeInto<false>(samples, window, order, sampleInterval, out);
+    else
+        WindowedDerivativeInto<true>(samples, window, order, sampleInterval, out);
+}
+
+} // namespace
+
+std::vector<double> WindowedDerivative(std::span<const float> samples, int32_t window, int32_t order,
+                                       double sampleInterval)
+{
+    std::vector<double> out(samples.size());
+    WindowedDerivativeInto(samples, window, order, sampleInterval, std::span<double>(out));
     return out;
+}
+
+void WindowedDerivative(std::span<const float> samples, int32_t window, int32_t order, std::vector<float>& series)
+{
+    series.resize(samples.size());
+    WindowedDerivativeInto(samples, window, order, 1.0, std::span<float>(series));
 }
 
 std::optional<IsovolumicFit> FitIsovolumicPressure(std::span<const float> p, std::span<const float> v)

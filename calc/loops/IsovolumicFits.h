@@ -16,6 +16,8 @@ namespace Sistra
 // edge samples. Per tick, divided by sampleInterval to that order.
 std::vector<double> WindowedDerivative(std::span<const float> samples, int32_t window, int32_t order,
                                        double sampleInterval = 1.0);
+// The same per tick, each value rounded to float, into series (resized to the samples).
+void WindowedDerivative(std::span<const float> samples, int32_t window, int32_t order, std::vector<float>& series);
 
 struct IsovolumicFit
 {

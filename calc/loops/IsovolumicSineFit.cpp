@@ -51,27 +51,6 @@ bool FirstSeries(std::span<const float> pressure, const BeatSeriesFilter& filter
         static_cast<int32_t>(beat.firstSeries.size()) == n;
 }
 
-// The index where a scan of the values from one end, by steps of +1 or -1, last found a value better than
-// every one before it (the first extreme met, as std::min_element and std::max_element choose). The extreme
-// is kept at hand: reading it back through its index at every step put a load on the loop's chain.
-template <class Better>
-int32_t ExtremeIndex(std::span<const float> values, int32_t step, Better better)
-{
-    const auto n = static_cast<int32_t>(values.size());
-    int32_t found = step > 0 ? 0 : n - 1;
-    float extreme = values[found];
-    for (int32_t i = found + step; i >= 0 && i < n; i += step)
-        if (better(values[i], extreme))
-        {
-            extreme = values[i];
-            found = i;
-        }
-    return found;
-}
-
-constexpr auto Smaller = [](float value, float extreme) { return value < extreme; };
-constexpr auto Larger = [](float value, float extreme) { return extreme < value; };
-
 bool Extremes(IsovolumicBeat& beat)
 {
     const std::vector<float>& d1 = beat.firstSeries;
@@ -192,8 +171,7 @@ BeatSeriesFilter WindowedDerivativeFilter()
 {
     return [](int32_t window, int32_t derivative, std::span<const float> samples, std::vector<float>& series)
     {
-        const std::vector<double> values = WindowedDerivative(samples, window, derivative);
-        series.assign(values.begin(), values.end());
+        WindowedDerivative(samples, window, derivative, series);
         return true;
     };
 }

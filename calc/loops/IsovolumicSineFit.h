@@ -24,6 +24,27 @@ BeatSeriesFilter WindowedDerivativeFilter();
 // The host's sample filter as a BeatSeriesFilter; the host calculation stays in cache between beats.
 BeatSeriesFilter HostSeriesFilter(HostCalcCache& cache);
 
+// The index where a scan of the values from one end, by steps of +1 or -1, last found a value better than
+// every one before it (the first extreme met, as std::min_element and std::max_element choose). The extreme
+// is kept at hand: reading it back through its index at every step put a load on the loop's chain.
+template <class Better>
+int32_t ExtremeIndex(std::span<const float> values, int32_t step, Better better)
+{
+    const auto n = static_cast<int32_t>(values.size());
+    int32_t found = step > 0 ? 0 : n - 1;
+    float extreme = values[found];
+    for (int32_t i = found + step; i >= 0 && i < n; i += step)
+        if (better(values[i], extreme))
+        {
+            extreme = values[i];
+            found = i;
+        }
+    return found;
+}
+
+inline constexpr auto Smaller = [](float value, float extreme) { return value < extreme; };
+inline constexpr auto Larger = [](float value, float extreme) { return extreme < value; };
+
 // Which solver fits the sinusoid.
 enum class SineSolver
 {

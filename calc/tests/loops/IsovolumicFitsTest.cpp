@@ -71,6 +71,35 @@ TEST(WindowedDerivative, WindowOfOneStillDifferentiates)
     EXPECT_DOUBLE_EQ(0.5, d[0]); // the first sample repeats at the edge
 }
 
+// Windows wider than the signal, and signals shorter than two half windows, repeat the edge samples at
+// both ends; the float series is the double one rounded.
+TEST(WindowedDerivative, EdgesRepeatTheEdgeSamplesAtEveryWidth)
+{
+    const std::vector<float> x{3, -1, 4, 1, -5, 9, 2, 6};
+    for (const int32_t window : {1, 3, 5, 9, 21})
+        for (std::size_t n = 1; n <= x.size(); ++n)
+        {
+            const std::span<const float> samples(x.data(), n);
+            const int32_t h = std::max(window, 3) / 2;
+            const auto at = [&](int32_t i) { return samples[static_cast<std::size_t>(std::clamp(i, 0, static_cast<int32_t>(n) - 1))]; };
+            const std::vector<double> d1 = WindowedDerivative(samples, window, 1);
+            std::vector<float> series;
+            WindowedDerivative(samples, window, 1, series);
+            ASSERT_EQ(n, series.size());
+            for (int32_t i = 0; i < static_cast<int32_t>(n); ++i)
+            {
+                double moment = 0.0, squares = 0.0;
+                for (int32_t j = -h; j <= h; ++j)
+                {
+                    moment += j * at(i + j);
+                    squares += j * j;
+                }
+                EXPECT_NEAR(moment / squares, d1[static_cast<std::size_t>(i)], 1e-9) << window << " " << n << " " << i;
+                EXPECT_EQ(static_cast<float>(d1[static_cast<std::size_t>(i)]), series[static_cast<std::size_t>(i)]);
+            }
+        }
+}
+
 TEST(RelaxationTau, ExponentialModelsRecoverTheTimeConstant)
 {
     const auto p = RiseAndDecay([](double t) { return 100.0 * std::exp(-t / TauSeconds); });
