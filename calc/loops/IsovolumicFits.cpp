@@ -157,8 +157,8 @@ int32_t SteepestFallIndex(std::span<const float> p, double dt)
 namespace
 {
 
-// The derivative at every sample, stored as Out. Only the first and last half windows reach past the
-// ends, where the edge samples repeat: the samples between are read as they are.
+// The derivative at each of the first out.size() samples, stored as Out. Only the first and last half
+// windows reach past the ends, where the edge samples repeat: the samples between are read as they are.
 template <bool Curvature, class Out>
 void WindowedDerivativeInto(std::span<const float> samples, int32_t window, int32_t order, double sampleInterval,
                             std::span<Out> out)
@@ -182,14 +182,15 @@ void WindowedDerivativeInto(std::span<const float> samples, int32_t window, int3
         moments.Slide(leaving, entering);
     };
     // Interior: i - h >= 0 and i + 1 + h <= n - 1.
-    const int32_t interiorFirst = std::min(h, n);
-    const int32_t interiorEnd = std::max(interiorFirst, n - 1 - h);
+    const auto count = static_cast<int32_t>(out.size());
+    const int32_t interiorFirst = std::min(h, count);
+    const int32_t interiorEnd = std::max(interiorFirst, std::min(count, n - 1 - h));
     int32_t i = 0;
     for (; i < interiorFirst; ++i)
         step(i, at(i - h), at(i + 1 + h));
     for (; i < interiorEnd; ++i)
         step(i, samples[static_cast<std::size_t>(i - h)], samples[static_cast<std::size_t>(i + 1 + h)]);
-    for (; i < n; ++i)
+    for (; i < count; ++i)
         step(i, at(i - h), at(i + 1 + h));
 }
 
@@ -214,10 +215,11 @@ std::vector<double> WindowedDerivative(std::span<const float> samples, int32_t w
     return out;
 }
 
-void WindowedDerivative(std::span<const float> samples, int32_t window, int32_t order, std::vector<float>& series)
+void WindowedDerivative(std::span<const float> samples, int32_t window, int32_t order, std::vector<float>& series,
+                        std::size_t leading)
 {
-    series.resize(samples.size());
-    WindowedDerivativeInto(samples, window, order, 1.0, std::span<float>(series));
+    series.assign(samples.size(), std::numeric_limits<float>::quiet_NaN());
+    WindowedDerivativeInto(samples, window, order, 1.0, std::span<float>(series).first(std::min(leading, series.size())));
 }
 
 std::optional<IsovolumicFit> FitIsovolumicPressure(std::span<const float> p, std::span<const float> v)
@@ -225,7 +227,16 @@ std::optional<IsovolumicFit> FitIsovolumicPressure(std::span<const float> p, std
     if (p.size() <= 2 || v.size() < p.size())
         return std::nullopt;
     IsovolumicBeat beat;
-    AnalyseIsovolumicBeat(p, WindowedDerivativeFilter(), IsovolumicStage::Fitted, SineSolver::Bounded, beat);
+    // The fit reads d2P/dt2 only up to dP/dt min (the contraction's end and the valve's closing lie before
+    // it): the rest of the beat is left out.
+    const BeatSeriesFilter filter = [&beat](int32_t window, int32_t derivative, std::span<const float> samples,
+                                            std::vector<float>& series)
+    {
+        const std::size_t needed = derivative == 1 ? samples.size() : static_cast<std::size_t>(beat.dpdtMin) + 1;
+        WindowedDerivative(samples, window, derivative, series, needed);
+        return true;
+    };
+    AnalyseIsovolumicBeat(p, filter, IsovolumicStage::Fitted, SineSolver::Bounded, beat);
     if (beat.reached != IsovolumicStage::Fitted)
         return std::nullopt;
     IsovolumicFit fit;

@@ -3,6 +3,7 @@
 // constant Tau.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -16,8 +17,10 @@ namespace Sistra
 // edge samples. Per tick, divided by sampleInterval to that order.
 std::vector<double> WindowedDerivative(std::span<const float> samples, int32_t window, int32_t order,
                                        double sampleInterval = 1.0);
-// The same per tick, each value rounded to float, into series (resized to the samples).
-void WindowedDerivative(std::span<const float> samples, int32_t window, int32_t order, std::vector<float>& series);
+// The same per tick, each value rounded to float, into series (as long as the samples); only the first
+// `leading` values are taken, the others are NaN.
+void WindowedDerivative(std::span<const float> samples, int32_t window, int32_t order, std::vector<float>& series,
+                        std::size_t leading = SIZE_MAX);
 
 struct IsovolumicFit
 {

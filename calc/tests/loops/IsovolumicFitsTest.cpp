@@ -72,7 +72,7 @@ TEST(WindowedDerivative, WindowOfOneStillDifferentiates)
 }
 
 // Windows wider than the signal, and signals shorter than two half windows, repeat the edge samples at
-// both ends; the float series is the double one rounded.
+// both ends; the float series is the double one rounded, and its leading values alone are the same.
 TEST(WindowedDerivative, EdgesRepeatTheEdgeSamplesAtEveryWidth)
 {
     const std::vector<float> x{3, -1, 4, 1, -5, 9, 2, 6};
@@ -83,9 +83,11 @@ TEST(WindowedDerivative, EdgesRepeatTheEdgeSamplesAtEveryWidth)
             const int32_t h = std::max(window, 3) / 2;
             const auto at = [&](int32_t i) { return samples[static_cast<std::size_t>(std::clamp(i, 0, static_cast<int32_t>(n) - 1))]; };
             const std::vector<double> d1 = WindowedDerivative(samples, window, 1);
-            std::vector<float> series;
+            std::vector<float> series, leading;
             WindowedDerivative(samples, window, 1, series);
+            WindowedDerivative(samples, window, 1, leading, n / 2);
             ASSERT_EQ(n, series.size());
+            ASSERT_EQ(n, leading.size());
             for (int32_t i = 0; i < static_cast<int32_t>(n); ++i)
             {
                 double moment = 0.0, squares = 0.0;
@@ -95,7 +97,12 @@ TEST(WindowedDerivative, EdgesRepeatTheEdgeSamplesAtEveryWidth)
                     squares += j * j;
                 }
                 EXPECT_NEAR(moment / squares, d1[static_cast<std::size_t>(i)], 1e-9) << window << " " << n << " " << i;
-                EXPECT_EQ(static_cast<float>(d1[static_cast<std::size_t>(i)]), series[static_cast<std::size_t>(i)]);
+                const auto k = static_cast<std::size_t>(i);
+                EXPECT_EQ(static_cast<float>(d1[k]), series[k]);
+                if (k < n / 2)
+                    EXPECT_EQ(series[k], leading[k]);
+                else
+                    EXPECT_TRUE(std::isnan(leading[k]));
             }
         }
 }
