@@ -38,8 +38,8 @@ struct SineFitData
     std::optional<std::array<uint64_t, 2>> roomHolds = {};
 };
 
-// Solver callback over a SineFitData (which it does not change but for that room): deviate[i] = (y[i] - p(t[i])) / sigma[i], and, for every non-null
-// derivatives[j], the analytic d deviate[i] / d parameter j. Returns 0.
+// Solver callback over a SineFitData (which it changes only in its room): deviate[i] = (y[i] - p(t[i])) / sigma[i],
+// and, for every non-null derivatives[j], the analytic d deviate[i] / d parameter j. Returns 0.
 int SineResidual(int m, int npar, double* parameters, double* deviates, double** derivatives, void* data);
 
 // How far the frequency may rise above its start value: an isovolumic beat is never much shorter than
