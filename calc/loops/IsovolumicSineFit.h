@@ -24,9 +24,9 @@ BeatSeriesFilter WindowedDerivativeFilter();
 // The host's sample filter as a BeatSeriesFilter; the host calculation stays in cache between beats.
 BeatSeriesFilter HostSeriesFilter(HostCalcCache& cache);
 
-// The index where a scan of the values from one end, by steps of +1 or -1, last found a value better than
-// every one before it (the first extreme met, as std::min_element and std::max_element choose). The extreme
-// is kept at hand: reading it back through its index at every step put a load on the loop's chain.
+// The index where a scan of the values (at least one) from one end, by steps of +1 or -1, last found a value
+// better than every one before it (the first extreme met, as std::min_element and std::max_element choose).
+// The extreme is kept at hand: reading it back through its index at every step put a load on the loop's chain.
 template <class Better>
 int32_t ExtremeIndex(std::span<const float> values, int32_t step, Better better)
 {

@@ -188,11 +188,17 @@ template <class T>
     return {rounded, tail - (rounded - sum)};
 }
 
+// The unit in the last place of a normal double.
+double UlpOf(double value)
+{
+    return std::bit_cast<double>(std::bit_cast<uint64_t>(value) & 0x7ff0000000000000ull) * 0x1p-52;
+}
+
 // True when rounded + remainder (the value before rounding, remainder below half an ulp of rounded) lies
 // within margin ulps of the midpoint between rounded and its neighbour.
 bool NearTie(double rounded, double remainder, double margin)
 {
-    const double ulp = std::bit_cast<double>(std::bit_cast<uint64_t>(rounded) & 0x7ff0000000000000ull) * 0x1p-52;
+    const double ulp = UlpOf(rounded);
     return std::abs(0.5 * ulp - std::abs(remainder)) < margin * ulp;
 }
 
@@ -459,8 +465,7 @@ bool Reducible(double x)
 // The rounded value, or the toolchain's where the value lies next to a tie between two doubles.
 double Settled(const DoubleDouble& value, double x, double (*toolchain)(double))
 {
-    const double ulp = std::bit_cast<double>(std::bit_cast<uint64_t>(value.hi) & 0x7ff0000000000000ull) * 0x1p-52;
-    return NearTie(value.hi, value.lo, ToolchainSineUlpsAt(std::abs(x), ulp)) ? toolchain(x) : value.hi;
+    return NearTie(value.hi, value.lo, ToolchainSineUlpsAt(std::abs(x), UlpOf(value.hi))) ? toolchain(x) : value.hi;
 }
 
 double ToolchainSin(double x)
@@ -757,8 +762,8 @@ constexpr double WholeSinCosFlag = 4.0;
 // SinCos of each lane by SinCos's own steps; lanes where SinCos would take another way are flagged (zero
 // where not): those that SinCos hands whole to the toolchain or reduces further (tiny, huge or not finite, a
 // first reduction that cancels too many bits), and each result next to a tie, which SinCos takes from the
-// toolchain in place of the lane's. Where |x| <= pi/4 the reduction finds n = 0 (x 2/pi rounds to at most one half, a tie
-// that rounds to the even zero) and so leaves y = x exactly, as SinCos does without reducing.
+// toolchain in place of the lane's. Where |x| <= pi/4 the reduction finds n = 0 (x 2/pi rounds to at most
+// one half, a tie that rounds to the even zero) and so leaves y = x exactly, as SinCos does without reducing.
 template <int Count>
 [[gnu::always_inline]] inline SineCosineLanes<Count> SinCosLanes(typename Lanes<Count>::Doubles x,
                                                                  typename Lanes<Count>::Doubles& flagged)
@@ -813,14 +818,14 @@ void SettleFlagged(double flag, double x, double& sine, double& cosine)
         return;
     }
     if (flag != ToolchainCosineFlag)
-        sine = std::sin(x);
+        sine = ToolchainSin(x);
     if (flag != ToolchainSineFlag)
-        cosine = std::cos(x);
+        cosine = ToolchainCos(x);
 }
 
 // Every vector is stored as it comes and its flagged lanes only noted; a block's flagged lanes go to SinCos
-// or the toolchain afterwards, so that no branch that a flagged lane turns the other way stands between one vector's work
-// and the next's.
+// or the toolchain afterwards, so that no branch that a flagged lane turns the other way stands between one
+// vector's work and the next's.
 template <int Count>
 [[gnu::always_inline]] inline void SinCosIn(std::span<const double> x, std::span<double> sines,
                                             std::span<double> cosines)
