@@ -7,9 +7,9 @@
 // methods is the binary contract: never reorder, never add a virtual destructor.
 #pragma once
 
-#include "OrvStringInterfaces.h"
-#include "VyrClassRegistry.h"
-#include "VyrMessaging.h"
+#include "hostapi/OrvStringInterfaces.h"
+#include "hostapi/VyrClassRegistry.h"
+#include "hostapi/VyrMessaging.h"
 
 #include <objidl.h>
 

@@ -7,8 +7,8 @@
 // methods is the binary contract: never reorder, never add a virtual destructor.
 #pragma once
 
-#include "HostDocument.h"
-#include "VyrIds.h"
+#include "hostapi/HostDocument.h"
+#include "hostapi/VyrIds.h"
 
 #include <oaidl.h>
 #include <unknwn.h>

@@ -7,9 +7,9 @@
 // methods is the binary contract: never reorder, never add a virtual destructor.
 #pragma once
 
-#include "ChannelCalcHost.h"
-#include "OrvStringInterfaces.h"
-#include "VyrIds.h"
+#include "hostapi/ChannelCalcHost.h"
+#include "hostapi/OrvStringInterfaces.h"
+#include "hostapi/VyrIds.h"
 
 #include <unknwn.h>
 

@@ -6,7 +6,7 @@
 // methods is the binary contract: never reorder, never add a virtual destructor.
 #pragma once
 
-#include "VyrIds.h"
+#include "hostapi/VyrIds.h"
 
 #include <unknwn.h>
 

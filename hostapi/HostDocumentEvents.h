@@ -2,7 +2,7 @@
 // handed over by address while the notification is delivered.
 #pragma once
 
-#include "HostDocument.h"
+#include "hostapi/HostDocument.h"
 
 #include <cstddef>
 #include <cstdint>

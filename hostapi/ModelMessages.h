@@ -3,8 +3,8 @@
 // subject manager; every pointer field is pointer-sized, so the layouts below hold for 64-bit builds.
 #pragma once
 
-#include "OrvStringInterfaces.h"
-#include "VyrMessaging.h"
+#include "hostapi/OrvStringInterfaces.h"
+#include "hostapi/VyrMessaging.h"
 
 #include <cstddef>
 #include <cstdint>

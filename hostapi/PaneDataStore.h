@@ -5,7 +5,7 @@
 // Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
 #pragma once
 
-#include "HostDocument.h"
+#include "hostapi/HostDocument.h"
 
 #include <climits>
 #include <unknwn.h>

@@ -5,7 +5,7 @@
 // Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
 #pragma once
 
-#include "HostAcquisition.h"
+#include "hostapi/HostAcquisition.h"
 
 #include <objidl.h>
 #include <unknwn.h>

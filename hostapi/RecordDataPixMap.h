@@ -4,7 +4,7 @@
 // caller here gives a meaning stay reserved and answer E_NOTIMPL.
 #pragma once
 
-#include "VyrIds.h"
+#include "hostapi/VyrIds.h"
 
 #include <unknwn.h>
 

@@ -6,7 +6,7 @@
 // Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
 #pragma once
 
-#include "CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 
 #include <oaidl.h>
 #include <unknwn.h>

@@ -4,7 +4,7 @@
 // Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
 #pragma once
 
-#include "CalcInterfaces.h"
+#include "hostapi/CalcInterfaces.h"
 
 #include <oaidl.h>
 #include <unknwn.h>

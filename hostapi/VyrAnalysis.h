@@ -3,8 +3,8 @@
 // Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
 #pragma once
 
-#include "HostDocument.h"
-#include "VyrIds.h"
+#include "hostapi/HostDocument.h"
+#include "hostapi/VyrIds.h"
 
 #include <unknwn.h>
 

@@ -3,7 +3,7 @@
 // Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
 #pragma once
 
-#include "VyrIds.h"
+#include "hostapi/VyrIds.h"
 
 #include <unknwn.h>
 

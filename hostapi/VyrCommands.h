@@ -3,9 +3,9 @@
 // command handler. Methods are in vtable order.
 #pragma once
 
-#include "OrvStringInterfaces.h"
-#include "VyrIds.h"
-#include "VyrMessaging.h"
+#include "hostapi/OrvStringInterfaces.h"
+#include "hostapi/VyrIds.h"
+#include "hostapi/VyrMessaging.h"
 
 #include <oaidl.h>
 #include <unknwn.h>

@@ -3,8 +3,8 @@
 // Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
 #pragma once
 
-#include "VyrIds.h"
-#include "VyrMessaging.h"
+#include "hostapi/VyrIds.h"
+#include "hostapi/VyrMessaging.h"
 
 #include <oaidl.h>
 #include <unknwn.h>

@@ -4,8 +4,8 @@
 // Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
 #pragma once
 
-#include "VyrClassRegistry.h"
-#include "VyrMessaging.h"
+#include "hostapi/VyrClassRegistry.h"
+#include "hostapi/VyrMessaging.h"
 
 #include <unknwn.h>
 

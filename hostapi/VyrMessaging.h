@@ -3,8 +3,8 @@
 // Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
 #pragma once
 
-#include "OrvStringInterfaces.h"
-#include "VyrIds.h"
+#include "hostapi/OrvStringInterfaces.h"
+#include "hostapi/VyrIds.h"
 
 #include <unknwn.h>
 

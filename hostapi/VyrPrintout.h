@@ -3,7 +3,7 @@
 // Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
 #pragma once
 
-#include "OrvBitset.h"
+#include "hostapi/OrvBitset.h"
 
 #include <oaidl.h>
 #include <unknwn.h>

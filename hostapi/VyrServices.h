@@ -3,8 +3,8 @@
 // Slot numbers in the comments count QueryInterface, AddRef and Release as 0, 1 and 2.
 #pragma once
 
-#include "VyrCommands.h"
-#include "VyrIds.h"
+#include "hostapi/VyrCommands.h"
+#include "hostapi/VyrIds.h"
 
 #include <unknwn.h>
 

@@ -4,7 +4,7 @@
 // character, no quoting and no byte-order mark.
 #pragma once
 
-#include "VyrAnalysis.h"
+#include "hostapi/VyrAnalysis.h"
 #include "tableview/data/TableInterfaces.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "views/HemodynamicsTableView.h"
 
-#include "VyrMessaging.h"
+#include "hostapi/VyrMessaging.h"
 #include "controls/buttons/BmpTxtButton.h"
 #include "dialogs/table/TableViewOptionsDialog.h"
 #include "document/core/SistraDocument.h"

@@ -3,7 +3,7 @@
 // steps.
 #pragma once
 
-#include "VyrViews.h"
+#include "hostapi/VyrViews.h"
 #include "hostframework/messaging/EventHandlers.h"
 #include "hostframework/views/DocViewClass.h"
 #include "foundation/com/ComPtr.h"

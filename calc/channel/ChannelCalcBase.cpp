@@ -5,7 +5,7 @@
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/services/HostServices.h"
 
-#include "VyrAnalysis.h"
+#include "hostapi/VyrAnalysis.h"
 
 #include <algorithm>
 

@@ -9,8 +9,8 @@
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
 
-#include "CalcInterfaces.h"
-#include "ChannelCalcHost.h"
+#include "hostapi/CalcInterfaces.h"
+#include "hostapi/ChannelCalcHost.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 // settings records. Both are on the module's class-object list.
 #pragma once
 
-#include "CalcInterfaces.h"
+#include "hostapi/CalcInterfaces.h"
 #include "hostframework/entry/ClassRegistration.h"
 
 #include "calc/engine/CalcFunctionTable.h"

@@ -5,8 +5,8 @@
 #include "calc/engine/CalcFunctionTable.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/text/String.h"
-#include "CalcInterfaces.h"
-#include "VyrMessaging.h"
+#include "hostapi/CalcInterfaces.h"
+#include "hostapi/VyrMessaging.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // through which the user can stop the run.
 #pragma once
 
-#include "VyrAnalysis.h"
+#include "hostapi/VyrAnalysis.h"
 #include "foundation/com/ComPtr.h"
 
 #include <cstdint>

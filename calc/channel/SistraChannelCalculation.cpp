@@ -2,11 +2,11 @@
 
 #include "calc/engine/ExpressionText.h"
 #include "calc/sources/DataGetters.h"
-#include "host/include/CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 #include "foundation/com/ComBoundary.h"
 #include "hostframework/messaging/SistraIds.h"
 
-#include "SistraDocInterface.h"
+#include "hostapi/SistraDocInterface.h"
 
 #include <algorithm>
 #include <cmath>

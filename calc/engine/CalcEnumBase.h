@@ -6,7 +6,7 @@
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
-#include "host/include/CalcInterfaces.h"
+#include "hostapi/CalcInterfaces.h"
 
 #include <atomic>
 #include <type_traits>

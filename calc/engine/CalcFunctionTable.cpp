@@ -1,7 +1,7 @@
 #include "calc/engine/CalcFunctionTable.h"
 
 #include "hostframework/messaging/MessageIds.h"
-#include "host/include/CalcInterfaces.h"
+#include "hostapi/CalcInterfaces.h"
 
 #include <cfloat>
 

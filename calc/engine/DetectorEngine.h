@@ -15,7 +15,7 @@
 
 #include "calc/engine/DetectorParams.h"
 #include "calc/engine/MissingValue.h"
-#include "host/include/CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The hemodynamic parameters of a loop record by index, and the scaling each one needs for display.
-#include "host/include/CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 
 #include "calc/engine/MissingValue.h"
 

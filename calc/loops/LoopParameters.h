@@ -1,7 +1,7 @@
 // The hemodynamic values of one heart beat, computed from its pressure and volume samples.
 #pragma once
 
-#include "host/include/CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 
 #include <cstdint>
 #include <span>

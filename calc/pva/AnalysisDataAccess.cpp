@@ -1,7 +1,7 @@
 #include "calc/pva/AnalysisDataAccess.h"
 
 #include "hostframework/messaging/SistraIds.h"
-#include "host/include/HostDocument.h"
+#include "hostapi/HostDocument.h"
 
 namespace Sistra
 {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "calc/engine/CalcEnumBase.h"
-#include "host/include/CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 
 #include <cstddef>
 

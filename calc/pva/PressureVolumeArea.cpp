@@ -1,7 +1,7 @@
 // Pressure-volume area of one loop: the area the loop encloses up to end systole, closed through the
 // end-systolic point and the point where the end-systolic and end-diastolic relations meet, with the
 // straight closing edges replaced by the curved relations where these are not straight lines.
-#include "host/include/CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 
 #include "calc/engine/MissingValue.h"
 

@@ -1,7 +1,7 @@
 // The marks the module puts on host channels: entries of the module's kind, told apart by their value.
 #pragma once
 
-#include "host/include/HostDocument.h"
+#include "hostapi/HostDocument.h"
 
 #include <cstdint>
 

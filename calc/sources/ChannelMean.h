@@ -2,7 +2,7 @@
 // need a channel's level over a range of ticks.
 #pragma once
 
-#include "host/include/HostDocument.h"
+#include "hostapi/HostDocument.h"
 
 #include <cstdint>
 

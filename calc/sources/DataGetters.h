@@ -7,8 +7,8 @@
 
 #include "foundation/com/ComPtr.h"
 #include "foundation/containers/Containers.h"
-#include "host/include/CalcInterfaces.h"
-#include "host/include/HostDocument.h"
+#include "hostapi/CalcInterfaces.h"
+#include "hostapi/HostDocument.h"
 
 #include <boost/function.hpp>
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "foundation/com/ComPtr.h"
-#include "host/include/CalcEventRecords.h"
-#include "host/include/CalcInterfaces.h"
+#include "hostapi/CalcEventRecords.h"
+#include "hostapi/CalcInterfaces.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // counters of the host calls they receive. Online data is imitated by making only a prefix available.
 #pragma once
 
-#include "host/include/CalcEventRecords.h"
-#include "host/include/CalcInterfaces.h"
+#include "hostapi/CalcEventRecords.h"
+#include "hostapi/CalcInterfaces.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,8 +2,8 @@
 // puts a host command handler's answer onto an OWL command enabler.
 #pragma once
 
-#include "OrvStringInterfaces.h"
-#include "VyrMessaging.h"
+#include "hostapi/OrvStringInterfaces.h"
+#include "hostapi/VyrMessaging.h"
 #include "foundation/text/String.h"
 #include "platform/owl/window/CommandEnabler.h"
 

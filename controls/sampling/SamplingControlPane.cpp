@@ -7,7 +7,7 @@
 #include "hostframework/services/HostServices.h"
 #include "resources/ResourceIds.h"
 
-#include "VyrDocuments.h"
+#include "hostapi/VyrDocuments.h"
 
 #include <objbase.h>
 

@@ -8,8 +8,8 @@
 #include "foundation/com/ComPtr.h"
 #include "hostframework/messaging/EventHandlers.h"
 
-#include "VyrAnalysis.h"
-#include "VyrCommands.h"
+#include "hostapi/VyrAnalysis.h"
+#include "hostapi/VyrCommands.h"
 
 #include <functional>
 #include <memory>

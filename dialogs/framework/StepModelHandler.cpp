@@ -4,7 +4,7 @@
 #include "foundation/com/ComPtr.h"
 #include "hostframework/messaging/SistraIds.h"
 
-#include "VyrIds.h"
+#include "hostapi/VyrIds.h"
 
 namespace Sistra
 {

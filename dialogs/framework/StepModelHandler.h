@@ -7,7 +7,7 @@
 #include "foundation/com/ComObjectRoot.h"
 #include "hostframework/messaging/EventHandlers.h"
 
-#include "ModelMessages.h"
+#include "hostapi/ModelMessages.h"
 
 namespace Sistra
 {

@@ -6,7 +6,7 @@
 
 #include "resources/ResourceIds.h"
 
-#include "VyrServices.h"
+#include "hostapi/VyrServices.h"
 
 #include <windows.h>
 

@@ -9,7 +9,7 @@
 #include "dialogs/helpers/UnitChoices.h"
 #include "resources/ResourceIds.h"
 
-#include "HostDocument.h"
+#include "hostapi/HostDocument.h"
 
 #include <optional>
 

@@ -5,7 +5,7 @@
 #include "foundation/com/ComPtr.h"
 #include "hostframework/services/HostDataAccess.h"
 
-#include "HostDocument.h"
+#include "hostapi/HostDocument.h"
 
 namespace Sistra
 {

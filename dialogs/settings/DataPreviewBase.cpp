@@ -5,10 +5,10 @@
 #include "foundation/numbers/NumberUtilities.h"
 #include "tracedisplay/preview/PreviewDataWin.h"
 
-#include "host/include/PaneDataStore.h"
-#include "host/include/PreviewSampling.h"
-#include "host/include/TraceDataSource.h"
-#include "host/include/VyrAnalysis.h"
+#include "hostapi/PaneDataStore.h"
+#include "hostapi/PreviewSampling.h"
+#include "hostapi/TraceDataSource.h"
+#include "hostapi/VyrAnalysis.h"
 
 #include <algorithm>
 #include <cfloat>

@@ -1,6 +1,6 @@
 #include "dialogs/settings/EcgSources.h"
 
-#include "HostDocument.h"
+#include "hostapi/HostDocument.h"
 
 #include <oleauto.h>
 

@@ -2,7 +2,7 @@
 
 #include "foundation/numbers/Units.h"
 #include "hostframework/services/HostDataAccess.h"
-#include "HostAcquisition.h"
+#include "hostapi/HostAcquisition.h"
 
 #include <oleauto.h>
 

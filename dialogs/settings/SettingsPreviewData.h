@@ -7,7 +7,7 @@
 #include "calc/engine/ExpressionText.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
-#include "HostDocument.h"
+#include "hostapi/HostDocument.h"
 
 #include <cstdint>
 #include <vector>

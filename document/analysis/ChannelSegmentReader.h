@@ -4,8 +4,8 @@
 #pragma once
 
 #include "foundation/com/ComPtr.h"
-#include "host/include/CalcInterfaces.h"
-#include "host/include/HostDocument.h"
+#include "hostapi/CalcInterfaces.h"
+#include "hostapi/HostDocument.h"
 
 #include <cstdint>
 #include <vector>

@@ -2,8 +2,8 @@
 // stopped when asked for the same record or the next one.
 #pragma once
 
-#include "host/include/CalcInterfaces.h"
-#include "host/include/HostDocument.h"
+#include "hostapi/CalcInterfaces.h"
+#include "hostapi/HostDocument.h"
 
 #include "foundation/com/ComPtr.h"
 

@@ -7,8 +7,8 @@
 #include "document/analysis/EventBuffer.h"
 #include "document/analysis/EventStats.h"
 
-#include "host/include/CalcEventRecords.h"
-#include "host/include/HostDocument.h"
+#include "hostapi/CalcEventRecords.h"
+#include "hostapi/HostDocument.h"
 
 #include <memory>
 #include <optional>

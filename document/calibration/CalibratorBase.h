@@ -10,7 +10,7 @@
 #include "foundation/com/ComPtr.h"
 #include "foundation/streams/BinaryStream.h"
 #include "hostframework/services/UnitConversion.h"
-#include "host/include/HostDocument.h"
+#include "hostapi/HostDocument.h"
 
 #include <cstdint>
 #include <optional>

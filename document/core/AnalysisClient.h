@@ -3,7 +3,7 @@
 // manager when its settings change.
 #pragma once
 
-#include "VyrAnalysis.h"
+#include "hostapi/VyrAnalysis.h"
 #include "foundation/com/ComPtr.h"
 
 #include <ocidl.h>

@@ -3,8 +3,8 @@
 #include "document/core/SistraDocument.h"
 
 #include "../../resources/ResourceIds.h"
-#include "HostChannelCalc.h"
-#include "VyrServices.h"
+#include "hostapi/HostChannelCalc.h"
+#include "hostapi/VyrServices.h"
 #include "foundation/com/ComBoundary.h"
 #include "foundation/text/StringResources.h"
 #include "foundation/text/StringStream.h"

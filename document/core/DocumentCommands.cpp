@@ -14,9 +14,9 @@
 #include "hostframework/services/HostServices.h"
 #include "hostframework/views/DocViewClass.h"
 #include "resources/ResourceIds.h"
-#include "VyrCommands.h"
-#include "VyrServices.h"
-#include "VyrViews.h"
+#include "hostapi/VyrCommands.h"
+#include "hostapi/VyrServices.h"
+#include "hostapi/VyrViews.h"
 
 #include <algorithm>
 #include <cwchar>

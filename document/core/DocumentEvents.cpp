@@ -3,7 +3,7 @@
 #include "document/core/SistraDocument.h"
 #include "hostframework/services/HostDataAccess.h"
 
-#include "HostDocumentEvents.h"
+#include "hostapi/HostDocumentEvents.h"
 #include "hostframework/messaging/MessageArguments.h"
 #include "hostframework/messaging/SistraIds.h"
 

@@ -3,8 +3,8 @@
 // analysis repeated where its inputs changed.
 #include "document/core/SistraDocument.h"
 
-#include "HostDocumentEvents.h"
-#include "VyrServices.h"
+#include "hostapi/HostDocumentEvents.h"
+#include "hostapi/VyrServices.h"
 #include "document/calibration/CalibratorBase.h"
 #include "hostframework/messaging/SistraIds.h"
 

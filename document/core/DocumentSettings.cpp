@@ -1,7 +1,7 @@
 #include "document/core/DocumentSettings.h"
 
 #include "document/core/SistraDocument.h"
-#include "VyrDocuments.h"
+#include "hostapi/VyrDocuments.h"
 
 #include <oleauto.h>
 

@@ -6,7 +6,7 @@
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/document/EventDrawClass.h"
 
-#include "HostDocument.h"
+#include "hostapi/HostDocument.h"
 
 namespace Sistra
 {

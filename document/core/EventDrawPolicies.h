@@ -2,7 +2,7 @@
 // tooltip that names the loop, end-diastolic points in green.
 #pragma once
 
-#include "CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 #include "foundation/text/String.h"
 
 #include <windows.h>

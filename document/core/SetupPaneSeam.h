@@ -3,7 +3,7 @@
 // and counts its references on it.
 #pragma once
 
-#include "SistraSetupPane.h"
+#include "hostapi/SistraSetupPane.h"
 
 namespace Sistra
 {

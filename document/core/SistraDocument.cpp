@@ -3,7 +3,7 @@
 #include "document/analysis/AnalysisSettingsReader.h"
 #include "document/analysis/ParameterNames.h"
 #include "calc/engine/ExpressionText.h"
-#include "VyrServices.h"
+#include "hostapi/VyrServices.h"
 #include "foundation/com/ComBoundary.h"
 #include "foundation/text/StringResources.h"
 #include "hostframework/services/HostDataAccess.h"

@@ -15,13 +15,13 @@
 #include "document/models/ModelOwner.h"
 #include "document/models/workflow/WorkflowModelReader.h"
 
-#include "HostDocument.h"
-#include "HostDocumentEvents.h"
-#include "SistraDocInterface.h"
-#include "ModelMessages.h"
-#include "OrvStringInterfaces.h"
-#include "VyrAnalysis.h"
-#include "VyrViews.h"
+#include "hostapi/HostDocument.h"
+#include "hostapi/HostDocumentEvents.h"
+#include "hostapi/SistraDocInterface.h"
+#include "hostapi/ModelMessages.h"
+#include "hostapi/OrvStringInterfaces.h"
+#include "hostapi/VyrAnalysis.h"
+#include "hostapi/VyrViews.h"
 #include "hostframework/document/StrixChildDocument.h"
 
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include "calc/engine/MissingValue.h"
 #include "calc/numerics/NumericHelpers.h"
 #include "foundation/text/String.h"
-#include "host/include/ModelMessages.h"
+#include "hostapi/ModelMessages.h"
 
 #include <cstdint>
 #include <initializer_list>

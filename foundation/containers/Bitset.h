@@ -5,7 +5,7 @@
 // representation. A holder that may share its set calls MakeUnique before changing it.
 #pragma once
 
-#include "host/include/OrvBitset.h"
+#include "hostapi/OrvBitset.h"
 
 #include <cstdint>
 

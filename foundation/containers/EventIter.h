@@ -3,7 +3,7 @@
 #pragma once
 
 #include "foundation/com/ComPtr.h"
-#include "host/include/CalcInterfaces.h"
+#include "hostapi/CalcInterfaces.h"
 
 #include <windows.h>
 

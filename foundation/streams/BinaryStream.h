@@ -8,7 +8,7 @@
 
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
-#include "host/include/BinaryStreams.h"
+#include "hostapi/BinaryStreams.h"
 
 
 #include <cstdint>

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "foundation/text/String.h"
-#include "host/include/HostFileDialogs.h"
+#include "hostapi/HostFileDialogs.h"
 
 #include <windows.h>
 

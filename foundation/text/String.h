@@ -2,7 +2,7 @@
 // that the host and the module can share a text without copying it.
 #pragma once
 
-#include "host/include/OrvStringInterfaces.h"
+#include "hostapi/OrvStringInterfaces.h"
 
 #include <windows.h>
 

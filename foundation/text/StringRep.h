@@ -3,7 +3,7 @@
 // as an IAutoOrvString.
 #pragma once
 
-#include "host/include/OrvStringInterfaces.h"
+#include "hostapi/OrvStringInterfaces.h"
 
 #include <cstdint>
 

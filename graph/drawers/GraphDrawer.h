@@ -2,7 +2,7 @@
 // owning graph hands every drawer its visible limits and its value-to-pixel transforms before painting.
 #pragma once
 
-#include "ScaleControl.h"
+#include "hostapi/ScaleControl.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // and the mouse. It has no window of its own: the graph window hands it its rectangle, paint and mouse.
 #pragma once
 
-#include "ScaleControl.h"
+#include "hostapi/ScaleControl.h"
 #include "foundation/com/ComPtr.h"
 #include "graph/annotations/Annotation.h"
 #include "graph/cursors/QueenController.h"

@@ -2,7 +2,7 @@
 // them, handed to a 2-D graph drawer.
 #pragma once
 
-#include "VyrServices.h"
+#include "hostapi/VyrServices.h"
 #include "foundation/com/ComPtr.h"
 
 #include <windows.h>

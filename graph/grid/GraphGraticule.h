@@ -2,7 +2,7 @@
 // scale controls report, or at their regular grid spacing when they report none.
 #pragma once
 
-#include "ScaleControl.h"
+#include "hostapi/ScaleControl.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/system/GdiObjects.h"
 #include "platform/owl/gdi/DC.h"

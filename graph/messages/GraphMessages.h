@@ -1,7 +1,7 @@
 // The messages that graph objects send one another and the views.
 #pragma once
 
-#include "ScaleControl.h"
+#include "hostapi/ScaleControl.h"
 #include "graph/messages/MessageSystem.h"
 
 #include <windows.h>

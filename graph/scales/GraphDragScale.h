@@ -1,7 +1,7 @@
 // Turns an axis scale strip's drag notifications into graph messages for the graph window.
 #pragma once
 
-#include "ScaleControl.h"
+#include "hostapi/ScaleControl.h"
 #include "graph/messages/MessageSystem.h"
 
 #include <utility>

@@ -1,7 +1,7 @@
 // The host's scale-control factory, fetched once and kept for the life of the process.
 #pragma once
 
-#include "ScaleControl.h"
+#include "hostapi/ScaleControl.h"
 
 namespace MGraph1
 {

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "host/app/calc/CalcEnumAdaptors.h"
-#include "host/include/HostChannelCalc.h"
+#include "hostapi/HostChannelCalc.h"
 
 #include "foundation/com/ComPtr.h"
 

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "host/app/recording/Recording.h"
-#include "host/include/CalcInterfaces.h"
-#include "host/include/HostAcquisition.h"
+#include "hostapi/CalcInterfaces.h"
+#include "hostapi/HostAcquisition.h"
 
 #include "foundation/com/ComPtr.h"
 

@@ -4,8 +4,8 @@
 #include "host/app/LoopRecordReport.h"
 #include "host/app/TextConversion.h"
 #include "host/app/gui/HostMenus.h"
-#include "host/include/VyrCommands.h"
-#include "host/include/VyrMessaging.h"
+#include "hostapi/VyrCommands.h"
+#include "hostapi/VyrMessaging.h"
 #include "host/vyr/UnitConversions.h"
 
 #include <optional>

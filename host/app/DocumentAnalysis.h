@@ -6,10 +6,10 @@
 #include "host/app/HostDocument.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
 #include "host/app/macro/MacroText.h"
-#include "host/include/LoopParameterNames.h"
-#include "host/include/SistraSetupPane.h"
-#include "host/include/VyrClassRegistry.h"
-#include "host/include/VyrDocuments.h"
+#include "hostapi/LoopParameterNames.h"
+#include "hostapi/SistraSetupPane.h"
+#include "hostapi/VyrClassRegistry.h"
+#include "hostapi/VyrDocuments.h"
 
 #include "foundation/com/ComPtr.h"
 

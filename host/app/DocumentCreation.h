@@ -2,8 +2,8 @@
 // sampling sink, their texts compiled with the calculation functions the modules registered.
 #pragma once
 
-#include "host/include/HostAcquisition.h"
-#include "host/include/VyrClassRegistry.h"
+#include "hostapi/HostAcquisition.h"
+#include "hostapi/VyrClassRegistry.h"
 
 namespace Host
 {

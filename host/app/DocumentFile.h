@@ -7,7 +7,7 @@
 // settings record, "Full" and "SettingsOnly".
 #pragma once
 
-#include "host/include/VyrDocuments.h"
+#include "hostapi/VyrDocuments.h"
 
 #include <objidl.h>
 

@@ -2,7 +2,7 @@
 // every subject's, so that an observer that goes away is forgotten there and never called again.
 #pragma once
 
-#include "host/include/VyrMessaging.h"
+#include "hostapi/VyrMessaging.h"
 #include "host/vyr/ComObjects.h"
 
 namespace Host

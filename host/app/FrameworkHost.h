@@ -2,7 +2,7 @@
 // framework class object registered, and modules loaded on top of it.
 #pragma once
 
-#include "VyrClassRegistry.h"
+#include "hostapi/VyrClassRegistry.h"
 #include "foundation/com/ComPtr.h"
 #include "host/app/DocumentCreation.h"
 #include "host/app/ModuleLoader.h"

@@ -4,7 +4,7 @@
 
 #include "host/app/calc/CalcCompiler.h"
 #include "host/app/TextConversion.h"
-#include "host/include/ChannelCalcHost.h"
+#include "hostapi/ChannelCalcHost.h"
 
 #include "host/vyr/ComObjects.h"
 #include "host/vyr/UnitConversions.h"

@@ -9,11 +9,11 @@
 #include "host/app/calc/CalcEnumAdaptors.h"
 #include "host/app/DocumentSubject.h"
 #include "host/app/recording/Recording.h"
-#include "host/include/HostDocument.h"
-#include "host/include/PreviewSampling.h"
-#include "host/include/VyrAnalysis.h"
-#include "host/include/VyrDocuments.h"
-#include "host/include/VyrServices.h"
+#include "hostapi/HostDocument.h"
+#include "hostapi/PreviewSampling.h"
+#include "hostapi/VyrAnalysis.h"
+#include "hostapi/VyrDocuments.h"
+#include "hostapi/VyrServices.h"
 
 #include "foundation/com/ComPtr.h"
 

@@ -2,8 +2,8 @@
 // value and the 31 parameters by index, or with a summary a line per parameter over the valid loops.
 #pragma once
 
-#include "host/include/CalcEventRecords.h"
-#include "host/include/LoopParameterNames.h"
+#include "hostapi/CalcEventRecords.h"
+#include "hostapi/LoopParameterNames.h"
 
 #include <array>
 #include <cstddef>

@@ -11,7 +11,7 @@
 #include "host/app/calc/SampleFilterClass.h"
 #include "host/app/macro/MacroText.h"
 #include "host/app/recording/RecordingText.h"
-#include "host/include/VyrMessaging.h"
+#include "hostapi/VyrMessaging.h"
 
 #include <cwchar>
 #include <fstream>

@@ -1,6 +1,6 @@
 #include "host/app/ModuleLoader.h"
 
-#include "ModuleEntry.h"
+#include "hostapi/ModuleEntry.h"
 #include "host/app/TextConversion.h"
 
 #include <stdexcept>

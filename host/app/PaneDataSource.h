@@ -5,8 +5,8 @@
 // document's online sinks while it is attached.
 #pragma once
 
-#include "host/include/PaneDataStore.h"
-#include "host/include/TraceDataSource.h"
+#include "hostapi/PaneDataStore.h"
+#include "hostapi/TraceDataSource.h"
 #include "host/vyr/ComObjects.h"
 
 #include "foundation/com/ComBoundary.h"

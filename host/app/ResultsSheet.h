@@ -2,8 +2,8 @@
 // wants to keep, saved as tab-separated text.
 #pragma once
 
-#include "host/include/HostFileDialogs.h"
-#include "host/include/TallionSheet.h"
+#include "hostapi/HostFileDialogs.h"
+#include "hostapi/TallionSheet.h"
 
 #include <atomic>
 #include <map>

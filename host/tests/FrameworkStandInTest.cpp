@@ -1,7 +1,7 @@
 // The framework stand-in as the host registers it: Vyr.dll loaded, its class object registered with COM.
-#include "VyrClassRegistry.h"
-#include "VyrMessaging.h"
-#include "VyrServices.h"
+#include "hostapi/VyrClassRegistry.h"
+#include "hostapi/VyrMessaging.h"
+#include "hostapi/VyrServices.h"
 #include "host/app/FrameworkHost.h"
 #include "host/tests/VyrTestSupport.h"
 

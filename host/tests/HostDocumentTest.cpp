@@ -3,7 +3,7 @@
 #include "host/app/HostDocument.h"
 #include "host/app/PaneDataSource.h"
 #include "host/tests/RecordingFixtures.h"
-#include "host/include/CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 
 #include <gtest/gtest.h>
 

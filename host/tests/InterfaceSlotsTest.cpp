@@ -1,13 +1,13 @@
 // The slots of the host interfaces are the numbers module and host call each other by, counting
 // QueryInterface, AddRef and Release as 0, 1 and 2. A virtual destructor or a misplaced method in a
 // header would shift every later slot, unseen by tests that use the same header on both sides.
-#include "HostAcquisition.h"
-#include "HostChannelCalc.h"
-#include "HostDocument.h"
-#include "VyrClassRegistry.h"
-#include "VyrMessaging.h"
-#include "RecordDataPixMap.h"
-#include "VyrServices.h"
+#include "hostapi/HostAcquisition.h"
+#include "hostapi/HostChannelCalc.h"
+#include "hostapi/HostDocument.h"
+#include "hostapi/VyrClassRegistry.h"
+#include "hostapi/VyrMessaging.h"
+#include "hostapi/RecordDataPixMap.h"
+#include "hostapi/VyrServices.h"
 
 #include <gtest/gtest.h>
 

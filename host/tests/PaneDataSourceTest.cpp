@@ -1,6 +1,6 @@
 #include "host/app/HostDocument.h"
 #include "host/app/PaneDataSource.h"
-#include "host/include/CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include <gtest/gtest.h>

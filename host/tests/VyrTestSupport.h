@@ -2,8 +2,8 @@
 // and reading back what the stand-in recorded or handed out.
 #pragma once
 
-#include "VyrClassRegistry.h"
-#include "VyrServices.h"
+#include "hostapi/VyrClassRegistry.h"
+#include "hostapi/VyrServices.h"
 
 #include <oleauto.h>
 

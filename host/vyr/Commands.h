@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ComObjects.h"
-#include "VyrCommands.h"
+#include "hostapi/VyrCommands.h"
 
 #include "foundation/com/ComPtr.h"
 

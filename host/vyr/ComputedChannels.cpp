@@ -3,7 +3,7 @@
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
 
-#include "CalcInterfaces.h"
+#include "hostapi/CalcInterfaces.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // factory, it is a settings preview's temporary channel that runs its calculation once over a range.
 #pragma once
 
-#include "ChannelCalcHost.h"
+#include "hostapi/ChannelCalcHost.h"
 #include "ComObjects.h"
 #include "foundation/com/ComPtr.h"
 

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "ComObjects.h"
-#include "VyrDocuments.h"
-#include "VyrViews.h"
+#include "hostapi/VyrDocuments.h"
+#include "hostapi/VyrViews.h"
 
 #include <vector>
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "ComObjects.h"
-#include "VyrViews.h"
+#include "hostapi/VyrViews.h"
 
 #include "foundation/com/ComPtr.h"
 

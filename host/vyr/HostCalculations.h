@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ComObjects.h"
-#include "HostChannelCalc.h"
+#include "hostapi/HostChannelCalc.h"
 
 namespace Vyr
 {

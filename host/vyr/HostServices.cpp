@@ -1,6 +1,6 @@
 #include "HostServices.h"
 
-#include "VyrAnalysis.h"
+#include "hostapi/VyrAnalysis.h"
 
 #include "UnitConversions.h"
 

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "ComObjects.h"
-#include "HostFileDialogs.h"
+#include "hostapi/HostFileDialogs.h"
 #include "PrintService.h"
-#include "TallionSheet.h"
-#include "VyrServices.h"
+#include "hostapi/TallionSheet.h"
+#include "hostapi/VyrServices.h"
 
 #include <atomic>
 #include <deque>

@@ -1,6 +1,6 @@
 #include "Messaging.h"
 
-#include "VyrAutomation.h"
+#include "hostapi/VyrAutomation.h"
 
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ComObjects.h"
-#include "VyrPrintout.h"
+#include "hostapi/VyrPrintout.h"
 
 #include <mutex>
 #include <string>

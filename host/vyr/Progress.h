@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ComObjects.h"
-#include "VyrAnalysis.h"
+#include "hostapi/VyrAnalysis.h"
 
 #include <atomic>
 #include <mutex>

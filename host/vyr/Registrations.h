@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ComObjects.h"
-#include "VyrClassRegistry.h"
+#include "hostapi/VyrClassRegistry.h"
 #include "foundation/com/ComPtr.h"
 
 #include <mutex>

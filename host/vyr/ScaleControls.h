@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ComObjects.h"
-#include "ScaleControl.h"
+#include "hostapi/ScaleControl.h"
 #include "ScaleLayout.h"
 
 #include <oleidl.h>

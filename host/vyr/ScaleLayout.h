@@ -2,7 +2,7 @@
 // pixels, and tick positions at round numbers of the displayed unit.
 #pragma once
 
-#include "ScaleControl.h"
+#include "hostapi/ScaleControl.h"
 
 #include <vector>
 

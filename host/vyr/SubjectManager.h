@@ -2,7 +2,7 @@
 #pragma once
 
 #include "ComObjects.h"
-#include "VyrMessaging.h"
+#include "hostapi/VyrMessaging.h"
 
 #include <mutex>
 #include <vector>

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "ComObjects.h"
-#include "BinaryStreams.h"
-#include "VyrServices.h"
+#include "hostapi/BinaryStreams.h"
+#include "hostapi/VyrServices.h"
 
 #include "foundation/com/ComPtr.h"
 #include "foundation/numbers/ChannelUnitsRecord.h"

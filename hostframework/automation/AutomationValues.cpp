@@ -1,6 +1,6 @@
 #include "hostframework/automation/AutomationValues.h"
 
-#include "OrvStringInterfaces.h"
+#include "hostapi/OrvStringInterfaces.h"
 #include "foundation/com/XOrv.h"
 #include "foundation/text/StringStream.h"
 

@@ -1,6 +1,6 @@
 #include "hostframework/automation/MessageClassObject.h"
 
-#include "OrvStringInterfaces.h"
+#include "hostapi/OrvStringInterfaces.h"
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComFace.h"
 #include "foundation/com/ComPtr.h"

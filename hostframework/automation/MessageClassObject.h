@@ -3,8 +3,8 @@
 // signatures. One static object per command, linked into the start-up list that registration walks.
 #pragma once
 
-#include "VyrAutomation.h"
-#include "VyrClassRegistry.h"
+#include "hostapi/VyrAutomation.h"
+#include "hostapi/VyrClassRegistry.h"
 #include "hostframework/entry/ClassRegistration.h"
 #include "hostframework/messaging/MessageIds.h"
 #include "hostframework/automation/AutomationValues.h"

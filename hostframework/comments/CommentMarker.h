@@ -2,7 +2,7 @@
 // top of the comment's line, a dotted line down the traces, and the text written upwards beside it.
 #pragma once
 
-#include "VyrComments.h"
+#include "hostapi/VyrComments.h"
 #include "foundation/system/ShellDlgFont.h"
 
 #include <windows.h>

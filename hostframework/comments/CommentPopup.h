@@ -1,7 +1,7 @@
 // The small window that shows a comment's time and text above its marker while the pointer rests on it.
 #pragma once
 
-#include "VyrComments.h"
+#include "hostapi/VyrComments.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 #include "hostframework/comments/CommentMarker.h"

@@ -3,7 +3,7 @@
 // leads the eye to it; the event comment with its colour and the comment of one analysed event.
 #pragma once
 
-#include "VyrComments.h"
+#include "hostapi/VyrComments.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"

@@ -3,8 +3,8 @@
 // report, which is how the host pairs the drawn events with it.
 #pragma once
 
-#include "VyrClassRegistry.h"
-#include "VyrEventDraw.h"
+#include "hostapi/VyrClassRegistry.h"
+#include "hostapi/VyrEventDraw.h"
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComFace.h"
 #include "foundation/com/ComObjectRoot.h"

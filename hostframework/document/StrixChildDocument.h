@@ -3,7 +3,7 @@
 // counted.
 #pragma once
 
-#include "HostDocument.h"
+#include "hostapi/HostDocument.h"
 #include "hostframework/document/VyrDocument.h"
 
 class StrixChildDocument : public VyrDocument

@@ -1,6 +1,6 @@
 #include "hostframework/document/VyrDocument.h"
 
-#include "VyrServices.h"
+#include "hostapi/VyrServices.h"
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComFace.h"
 #include "hostframework/services/HostServices.h"

@@ -3,7 +3,7 @@
 // every other interface to the implementation.
 #pragma once
 
-#include "VyrDocuments.h"
+#include "hostapi/VyrDocuments.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"

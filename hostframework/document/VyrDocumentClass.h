@@ -3,8 +3,8 @@
 // the host's implementation of a document class and passes every interface it does not answer to it.
 #pragma once
 
-#include "VyrCommands.h"
-#include "VyrDocuments.h"
+#include "hostapi/VyrCommands.h"
+#include "hostapi/VyrDocuments.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"

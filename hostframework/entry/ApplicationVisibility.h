@@ -2,7 +2,7 @@
 // to pop up windows of its own.
 #pragma once
 
-#include "VyrServices.h"
+#include "hostapi/VyrServices.h"
 
 namespace Orv
 {

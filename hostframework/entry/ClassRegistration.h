@@ -1,7 +1,7 @@
 // The module's start-up lists and their registration with the host framework.
 #pragma once
 
-#include "VyrClassRegistry.h"
+#include "hostapi/VyrClassRegistry.h"
 
 // A node of a start-up list, embedded in a statically constructed class object. Constructing it only
 // links it at the head of its list (so lists run in reverse order of construction); nothing reaches

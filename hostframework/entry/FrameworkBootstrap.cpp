@@ -1,6 +1,6 @@
 #include "hostframework/entry/FrameworkBootstrap.h"
 
-#include "VyrIds.h"
+#include "hostapi/VyrIds.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/com/CriticalSection.h"
 

@@ -1,7 +1,7 @@
 // The module's version notice: pre-release builds tell the host which build it loaded.
 #pragma once
 
-#include "VyrServices.h"
+#include "hostapi/VyrServices.h"
 
 #include <windows.h>
 

@@ -6,7 +6,7 @@
 // pointer to the class whose map matched, and the thunk converts it back to that same class.
 #pragma once
 
-#include "VyrMessaging.h"
+#include "hostapi/VyrMessaging.h"
 #include "hostframework/messaging/MessageIds.h"
 
 #include <cstdint>

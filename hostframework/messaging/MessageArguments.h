@@ -3,7 +3,7 @@
 // string object.
 #pragma once
 
-#include "OrvStringInterfaces.h"
+#include "hostapi/OrvStringInterfaces.h"
 #include "foundation/text/String.h"
 #include "hostframework/messaging/EventMaps.h"
 

@@ -4,7 +4,7 @@
 // asks again next time, so an unreachable registry never pins a wrong id for the process.
 #pragma once
 
-#include "VyrMessaging.h"
+#include "hostapi/VyrMessaging.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
 // Sending message objects through the host's router, and the tree of message handlers they reach.
 #pragma once
 
-#include "VyrMessaging.h"
+#include "hostapi/VyrMessaging.h"
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComPtr.h"
 

@@ -1,7 +1,7 @@
 // The module's table of ids: numbers under its own GUIDs and the host events and types it uses.
 #pragma once
 
-#include "VyrIds.h"
+#include "hostapi/VyrIds.h"
 #include "hostframework/messaging/MessageIds.h"
 
 namespace Sistra

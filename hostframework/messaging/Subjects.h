@@ -1,7 +1,7 @@
 // An observable object whose observer lists the host's subject manager keeps.
 #pragma once
 
-#include "VyrMessaging.h"
+#include "hostapi/VyrMessaging.h"
 
 // The embedding object supplies IUnknown; every list operation goes to the subject manager, keyed by
 // this subject's address.

@@ -4,7 +4,7 @@
 // contexts were handed over.
 #pragma once
 
-#include "host/include/VyrPrintout.h"
+#include "hostapi/VyrPrintout.h"
 
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"

@@ -6,12 +6,12 @@
 #include "hostframework/services/UnitConversion.h"
 #include "hostframework/messaging/SistraIds.h"
 
-#include "HostChannelCalc.h"
-#include "VyrClassRegistry.h"
+#include "hostapi/HostChannelCalc.h"
+#include "hostapi/VyrClassRegistry.h"
 
-#include "HostSelectionSource.h"
-#include "VyrAnalysis.h"
-#include "VyrDocuments.h"
+#include "hostapi/HostSelectionSource.h"
+#include "hostapi/VyrAnalysis.h"
+#include "hostapi/VyrDocuments.h"
 
 #include <oleauto.h>
 

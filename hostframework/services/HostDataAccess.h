@@ -2,7 +2,7 @@
 // units a channel is shown in, and whether a channel has data in a record.
 #pragma once
 
-#include "HostDocument.h"
+#include "hostapi/HostDocument.h"
 #include "foundation/numbers/Units.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The host's progress indicators, through which long runs show how far they are and learn of a cancel.
 #pragma once
 
-#include "VyrAnalysis.h"
+#include "hostapi/VyrAnalysis.h"
 #include "foundation/com/ComPtr.h"
 
 // A new indicator of the host's UI services with that title; null when the host makes none.

@@ -4,9 +4,9 @@
 // while the service cannot be reached, and the next call tries again.
 #pragma once
 
-#include "VyrClassRegistry.h"
-#include "VyrMessaging.h"
-#include "VyrServices.h"
+#include "hostapi/VyrClassRegistry.h"
+#include "hostapi/VyrMessaging.h"
+#include "hostapi/VyrServices.h"
 #include "foundation/com/CriticalSection.h"
 
 #include <atomic>

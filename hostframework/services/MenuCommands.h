@@ -3,7 +3,7 @@
 // with one reference for the caller, or null when the host has no command service or refused.
 #pragma once
 
-#include "VyrCommands.h"
+#include "hostapi/VyrCommands.h"
 #include "foundation/com/ComPtr.h"
 
 #include <windows.h>

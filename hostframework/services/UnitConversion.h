@@ -1,7 +1,7 @@
 // The host's side of units: unit-name objects and the binding of a host units conversion.
 #pragma once
 
-#include "VyrServices.h"
+#include "hostapi/VyrServices.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/numbers/ChannelUnitsRecord.h"
 #include "foundation/numbers/Units.h"

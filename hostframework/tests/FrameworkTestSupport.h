@@ -2,8 +2,8 @@
 // module's own fallback, since nothing registered it), and small counted COM objects.
 #pragma once
 
-#include "VyrClassRegistry.h"
-#include "VyrMessaging.h"
+#include "hostapi/VyrClassRegistry.h"
+#include "hostapi/VyrMessaging.h"
 #include "foundation/com/ComPtr.h"
 #include "hostframework/services/HostServices.h"
 #include "hostframework/messaging/MessageSenders.h"

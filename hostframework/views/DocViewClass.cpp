@@ -1,7 +1,7 @@
 #include "hostframework/views/DocViewClass.h"
 
-#include "VyrDocuments.h"
-#include "VyrIds.h"
+#include "hostapi/VyrDocuments.h"
+#include "hostapi/VyrIds.h"
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComFace.h"
 #include "hostframework/services/HostServices.h"

@@ -3,8 +3,8 @@
 // that kind inside the host's site and tells the host and the document of its life.
 #pragma once
 
-#include "VyrCommands.h"
-#include "VyrViews.h"
+#include "hostapi/VyrCommands.h"
+#include "hostapi/VyrViews.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"

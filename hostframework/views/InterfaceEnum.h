@@ -1,7 +1,7 @@
 // An enumerator over a constant array of interface ids, as view classes hand them to the host.
 #pragma once
 
-#include "VyrViews.h"
+#include "hostapi/VyrViews.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 

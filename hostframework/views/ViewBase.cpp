@@ -1,6 +1,6 @@
 #include "hostframework/views/ViewBase.h"
 
-#include "VyrServices.h"
+#include "hostapi/VyrServices.h"
 #include "hostframework/services/HostServices.h"
 #include "platform/owl/gdi/DC.h"
 

@@ -3,7 +3,7 @@
 // flags a derived view supplies, and passes the host's print request on to the view's site.
 #pragma once
 
-#include "VyrViews.h"
+#include "hostapi/VyrViews.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"

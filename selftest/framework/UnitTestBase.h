@@ -2,7 +2,7 @@
 // runner lists and runs one at a time, and the failure a check inside a test raises.
 #pragma once
 
-#include "VyrClassRegistry.h"
+#include "hostapi/VyrClassRegistry.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/text/String.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "calc/sources/DataGetters.h"
-#include "host/include/CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 #include "selftest/framework/ETB.h"
 #include "selftest/sources/FormulaDataAdder.h"
 

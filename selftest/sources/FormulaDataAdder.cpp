@@ -6,7 +6,7 @@
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/services/HostDataAccess.h"
 #include "hostframework/services/HostServices.h"
-#include "host/include/CalcInterfaces.h"
+#include "hostapi/CalcInterfaces.h"
 
 #include <oleauto.h>
 

@@ -3,7 +3,7 @@
 // the host reads each channel from a host calculation of the channel's formula at the channel's rate.
 #pragma once
 
-#include "host/include/HostAcquisition.h"
+#include "hostapi/HostAcquisition.h"
 
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"

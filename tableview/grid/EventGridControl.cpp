@@ -1,7 +1,7 @@
 #include "tableview/grid/EventGridControl.h"
 
 #include "foundation/com/ComFace.h"
-#include "host/include/VyrIds.h"
+#include "hostapi/VyrIds.h"
 #include "tableview/grid/GridActions.h"
 #include "tableview/grid/GridPane.h"
 

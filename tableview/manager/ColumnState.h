@@ -3,7 +3,7 @@
 // manager. Widths are kept per stored column in the persisted form (width + 10).
 #pragma once
 
-#include "host/include/BinaryStreams.h"
+#include "hostapi/BinaryStreams.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // translating display columns into the client's stored columns.
 #pragma once
 
-#include "host/include/BinaryStreams.h"
+#include "hostapi/BinaryStreams.h"
 #include "tableview/manager/ManagerClientFaces.h"
 #include "tableview/manager/TableWindow.h"
 

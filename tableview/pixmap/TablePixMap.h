@@ -5,7 +5,7 @@
 
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
-#include "host/include/RecordDataPixMap.h"
+#include "hostapi/RecordDataPixMap.h"
 #include "tableview/data/TableInterfaces.h"
 
 #include <vector>

@@ -2,7 +2,7 @@
 // cell formats the hemodynamics table answers, and recorders for what the framework reports.
 #pragma once
 
-#include "host/include/TallionSheet.h"
+#include "hostapi/TallionSheet.h"
 #include "tableview/data/TableInterfaces.h"
 #include "tableview/transfer/TableCopy.h"
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "foundation/com/ComPtr.h"
-#include "host/include/VyrAnalysis.h"
+#include "hostapi/VyrAnalysis.h"
 #include "tableview/transfer/TableCopy.h"
 
 #include <memory>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "foundation/com/ComPtr.h"
-#include "host/include/TallionSheet.h"
+#include "hostapi/TallionSheet.h"
 
 namespace TableView
 {

@@ -2,7 +2,7 @@
 // files, or cell by cell into the host's results sheet below what it already holds.
 #pragma once
 
-#include "host/include/TallionSheet.h"
+#include "hostapi/TallionSheet.h"
 #include "tableview/data/CellText.h"
 #include "tableview/data/TableInterfaces.h"
 #include "tableview/grid/GridSelection.h"

@@ -13,9 +13,9 @@
 #include "tableview/transfer/ResultsSheetAccess.h"
 #include "tableview/transfer/TableClipboard.h"
 
-#include "VyrDocuments.h"
-#include "VyrPrintout.h"
-#include "VyrServices.h"
+#include "hostapi/VyrDocuments.h"
+#include "hostapi/VyrPrintout.h"
+#include "hostapi/VyrServices.h"
 #include "hostframework/services/HostServices.h"
 
 #include <algorithm>

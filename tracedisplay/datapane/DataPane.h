@@ -22,8 +22,8 @@
 #include "foundation/com/CriticalSection.h"
 #include "hostframework/messaging/EventHandlers.h"
 #include "hostframework/messaging/Subjects.h"
-#include "host/include/HostDocument.h"
-#include "host/include/PaneDataStore.h"
+#include "hostapi/HostDocument.h"
+#include "hostapi/PaneDataStore.h"
 
 #include "platform/owl/gdi/GdiObjects.h"
 

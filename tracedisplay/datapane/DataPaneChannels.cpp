@@ -1,7 +1,7 @@
 // What the data pane gives its channel panes beyond what every strip gets.
 #include "tracedisplay/datapane/DataPane.h"
 
-#include "host/include/InteractiveObjects.h"
+#include "hostapi/InteractiveObjects.h"
 
 #include "platform/owl/gdi/DC.h"
 

@@ -4,8 +4,8 @@
 
 #include "hostframework/messaging/MessageIds.h"
 #include "hostframework/messaging/SistraIds.h"
-#include "host/include/TraceDataSource.h"
-#include "host/include/VyrIds.h"
+#include "hostapi/TraceDataSource.h"
+#include "hostapi/VyrIds.h"
 
 #include <algorithm>
 #include <cfloat>

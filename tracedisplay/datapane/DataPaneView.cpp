@@ -5,7 +5,7 @@
 
 #include "foundation/numbers/Rational.h"
 
-#include "host/include/TraceDataSource.h"
+#include "hostapi/TraceDataSource.h"
 
 #include "platform/owl/window/Window.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "foundation/com/ComPtr.h"
-#include "host/include/InteractiveObjects.h"
+#include "hostapi/InteractiveObjects.h"
 
 #include <map>
 

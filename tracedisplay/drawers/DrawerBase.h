@@ -4,7 +4,7 @@
 
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
-#include "host/include/TraceDataSource.h"
+#include "hostapi/TraceDataSource.h"
 #include "tracedisplay/drawers/DrawerInterfaces.h"
 
 #include "platform/owl/Geometry.h"

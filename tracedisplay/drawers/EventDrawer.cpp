@@ -3,7 +3,7 @@
 #include "platform/owl/gdi/DC.h"
 #include "platform/owl/gdi/GdiObjects.h"
 
-#include "host/include/TraceDataSource.h"
+#include "hostapi/TraceDataSource.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,7 @@
 #include "tracedisplay/drawers/DrawerBase.h"
 #include "tracedisplay/drawers/EventReader.h"
 
-#include "host/include/VyrEventDraw.h"
+#include "hostapi/VyrEventDraw.h"
 
 namespace StrixDraw
 {

@@ -4,7 +4,7 @@
 
 #include "controls/windows/SmallWindowUtilities.h"
 #include "foundation/numbers/NumberUtilities.h"
-#include "host/include/ScaleControl.h"
+#include "hostapi/ScaleControl.h"
 
 #include "platform/owl/gdi/DC.h"
 

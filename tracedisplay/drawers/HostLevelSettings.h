@@ -4,7 +4,7 @@
 
 #include "tracedisplay/drawers/GraticuleDrawer.h"
 
-#include "host/include/TraceDataSource.h"
+#include "hostapi/TraceDataSource.h"
 
 namespace StrixDraw
 {

@@ -6,7 +6,7 @@
 #include "foundation/text/String.h"
 #include "hostframework/messaging/MessageSenders.h"
 #include "hostframework/views/ViewBase.h"
-#include "host/include/HostAcquisition.h"
+#include "hostapi/HostAcquisition.h"
 
 #include <algorithm>
 #include <cfloat>

@@ -7,7 +7,7 @@
 #include "foundation/com/ComPtr.h"
 #include "graph/scales/ScaleControlFactory.h"
 #include "hostframework/messaging/MessageIds.h"
-#include "host/include/VyrViews.h"
+#include "hostapi/VyrViews.h"
 
 namespace StrixDraw
 {

@@ -9,8 +9,8 @@
 
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
-#include "host/include/BinaryStreams.h"
-#include "host/include/ScaleControl.h"
+#include "hostapi/BinaryStreams.h"
+#include "hostapi/ScaleControl.h"
 
 #include <vector>
 

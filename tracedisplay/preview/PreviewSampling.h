@@ -4,7 +4,7 @@
 // data source again.
 #pragma once
 
-#include "host/include/PreviewSampling.h"
+#include "hostapi/PreviewSampling.h"
 
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"

@@ -1,7 +1,7 @@
 // The version word every persisted record of the trace display starts with.
 #pragma once
 
-#include "host/include/BinaryStreams.h"
+#include "hostapi/BinaryStreams.h"
 
 namespace StrixDraw
 {

@@ -1,7 +1,7 @@
 #include "views/base/SistraViewBase.h"
 
-#include "ModelMessages.h"
-#include "SistraDocInterface.h"
+#include "hostapi/ModelMessages.h"
+#include "hostapi/SistraDocInterface.h"
 #include "document/core/SistraDocument.h"
 #include "foundation/com/ComPtr.h"
 #include "hostframework/messaging/SistraIds.h"

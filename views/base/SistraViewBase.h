@@ -3,7 +3,7 @@
 // broadcast reaches. A view stops hearing host events as soon as its window is destroyed.
 #pragma once
 
-#include "VyrViews.h"
+#include "hostapi/VyrViews.h"
 #include "document/models/Model.h"
 #include "foundation/text/String.h"
 #include "hostframework/views/ViewBase.h"

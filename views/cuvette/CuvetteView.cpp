@@ -1,6 +1,6 @@
 #include "views/cuvette/CuvetteView.h"
 
-#include "VyrDocuments.h"
+#include "hostapi/VyrDocuments.h"
 #include "controls/edits/ValidatingEdit.h"
 #include "dialogs/helpers/CalibrationGuards.h"
 #include "dialogs/helpers/NumberFields.h"

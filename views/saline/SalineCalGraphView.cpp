@@ -1,6 +1,6 @@
 #include "views/saline/SalineCalGraphView.h"
 
-#include "ModelMessages.h"
+#include "hostapi/ModelMessages.h"
 #include "controls/edits/ValidatingEdit.h"
 #include "dialogs/helpers/NumberFields.h"
 #include "dialogs/helpers/UnitChoices.h"

@@ -1,6 +1,6 @@
 #include "views/workflow/WorkflowView.h"
 
-#include "ModelMessages.h"
+#include "hostapi/ModelMessages.h"
 #include "controls/theme/UxTheme.h"
 #include "controls/windows/GdiPlusBitmaps.h"
 #include "dialogs/framework/StepFactory.h"

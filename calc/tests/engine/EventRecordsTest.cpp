@@ -1,4 +1,4 @@
-#include "host/include/CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 
 #include "calc/engine/MissingValue.h"
 

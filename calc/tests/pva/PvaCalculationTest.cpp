@@ -5,7 +5,7 @@
 #include "calc/tests/DetectorReading.h"
 #include "calc/tests/SyntheticLoops.h"
 #include "foundation/com/XOrv.h"
-#include "host/include/HostDocument.h"
+#include "hostapi/HostDocument.h"
 #include "hostframework/messaging/SistraIds.h"
 
 #include <gtest/gtest.h>

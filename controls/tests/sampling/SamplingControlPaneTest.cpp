@@ -5,7 +5,7 @@
 #include "platform/owl/tests/Screenshot.h"
 #include "platform/owl/tests/TestPopup.h"
 
-#include "VyrDocuments.h"
+#include "hostapi/VyrDocuments.h"
 
 #include <gtest/gtest.h>
 

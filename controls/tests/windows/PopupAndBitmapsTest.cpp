@@ -3,8 +3,8 @@
 #include "controls/windows/GdiPlusBitmaps.h"
 #include "controls/windows/Popup.h"
 
-#include "VyrIds.h"
-#include "VyrServices.h"
+#include "hostapi/VyrIds.h"
+#include "hostapi/VyrServices.h"
 #include "foundation/com/ComPtr.h"
 #include "hostframework/services/HostServices.h"
 #include "platform/owl/Module.h"

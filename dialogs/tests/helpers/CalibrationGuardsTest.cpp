@@ -4,7 +4,7 @@
 #include "host/vyr/UnitConversions.h"
 #include "hostframework/services/HostDataAccess.h"
 
-#include "VyrAnalysis.h"
+#include "hostapi/VyrAnalysis.h"
 
 #include <gtest/gtest.h>
 

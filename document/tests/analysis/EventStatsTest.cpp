@@ -1,6 +1,6 @@
 #include "document/analysis/EventStats.h"
 
-#include "host/include/CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 
 #include <gtest/gtest.h>
 

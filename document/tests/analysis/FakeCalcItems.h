@@ -4,7 +4,7 @@
 
 #include "calc/tests/SyntheticLoops.h"
 
-#include "host/include/HostDocument.h"
+#include "hostapi/HostDocument.h"
 
 #include <functional>
 #include <map>

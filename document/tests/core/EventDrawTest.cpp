@@ -4,7 +4,7 @@
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/document/EventDrawClass.h"
 
-#include "HostDocument.h"
+#include "hostapi/HostDocument.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "document/tests/analysis/FakeCalcItems.h"
 
-#include "VyrClassRegistry.h"
+#include "hostapi/VyrClassRegistry.h"
 #include "hostframework/services/HostServices.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "document/core/SistraDocument.h"
 
-#include "VyrClassRegistry.h"
+#include "hostapi/VyrClassRegistry.h"
 #include "hostframework/services/HostServices.h"
 
 #include <gtest/gtest.h>

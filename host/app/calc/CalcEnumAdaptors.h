@@ -3,7 +3,7 @@
 #pragma once
 
 #include "host/app/calc/CalcCursors.h"
-#include "host/include/CalcInterfaces.h"
+#include "hostapi/CalcInterfaces.h"
 
 #include <atomic>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "host/app/calc/CalcFunctions.h"
 
 #include "host/app/calc/PeakDetector.h"
-#include "host/include/CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 
 #include <charconv>
 #include <cmath>

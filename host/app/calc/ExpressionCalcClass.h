@@ -2,7 +2,7 @@
 // the channels of the document it is created for, its events read through IEnumEventEx.
 #pragma once
 
-#include "host/include/CalcInterfaces.h"
+#include "hostapi/CalcInterfaces.h"
 
 namespace Host::Calc
 {

@@ -4,7 +4,7 @@
 
 #include "host/app/calc/CalcEnumAdaptors.h"
 #include "host/app/ComAnswers.h"
-#include "host/include/CalcInterfaces.h"
+#include "hostapi/CalcInterfaces.h"
 
 #include <string>
 #include <type_traits>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "host/app/calc/CalcFunctions.h"
-#include "host/include/CalcInterfaces.h"
+#include "hostapi/CalcInterfaces.h"
 
 #include "foundation/com/ComPtr.h"
 

@@ -2,7 +2,7 @@
 // filtering of one sample stream the module supplies, read back as samples.
 #pragma once
 
-#include "host/include/CalcInterfaces.h"
+#include "hostapi/CalcInterfaces.h"
 
 namespace Host::Calc
 {

@@ -1,6 +1,6 @@
 #include "host/app/gui/FrameWindow.h"
 
-#include "VyrClassRegistry.h"
+#include "hostapi/VyrClassRegistry.h"
 
 #include "host/app/TextConversion.h"
 

@@ -4,8 +4,8 @@
 // part "-" is a separator.
 #pragma once
 
-#include "VyrClassRegistry.h"
-#include "VyrCommands.h"
+#include "hostapi/VyrClassRegistry.h"
+#include "hostapi/VyrCommands.h"
 #include "foundation/com/ComPtr.h"
 
 #include <windows.h>

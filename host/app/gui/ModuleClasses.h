@@ -2,8 +2,8 @@
 // and a module document opened on a host document through them.
 #pragma once
 
-#include "VyrDocuments.h"
-#include "VyrViews.h"
+#include "hostapi/VyrDocuments.h"
+#include "hostapi/VyrViews.h"
 #include "foundation/com/ComPtr.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostDocument.h"

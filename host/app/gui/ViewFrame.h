@@ -2,7 +2,7 @@
 // title), the site through which the view makes its window there, and the view closed when this ends.
 #pragma once
 
-#include "VyrViews.h"
+#include "hostapi/VyrViews.h"
 #include "foundation/com/ComPtr.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "host/app/macro/MacroText.h"
 
-#include "OrvStringInterfaces.h"
+#include "hostapi/OrvStringInterfaces.h"
 #include "foundation/text/String.h"
 #include "foundation/com/ComBoundary.h"
 #include "host/vyr/ComObjects.h"

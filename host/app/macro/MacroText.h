@@ -5,7 +5,7 @@
 // message class wrote them (classic locale).
 #pragma once
 
-#include "VyrAutomation.h"
+#include "hostapi/VyrAutomation.h"
 
 #include <oaidl.h>
 

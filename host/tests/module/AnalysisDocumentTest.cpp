@@ -13,7 +13,7 @@
 #include "hostframework/messaging/SistraIds.h"
 #include "host/app/HostDocument.h"
 #include "host/vyr/UnitConversions.h"
-#include "HostDocumentEvents.h"
+#include "hostapi/HostDocumentEvents.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
 
 #include <gtest/gtest.h>

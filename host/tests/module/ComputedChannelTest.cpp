@@ -11,7 +11,7 @@
 #include "host/app/HostDocument.h"
 #include "host/app/calc/ExpressionCalcClass.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
-#include "host/include/CalcEventRecords.h"
+#include "hostapi/CalcEventRecords.h"
 
 #include <gtest/gtest.h>
 

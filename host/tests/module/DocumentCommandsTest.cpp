@@ -4,9 +4,9 @@
 #include "host/tests/module/DocumentOnHost.h"
 #include "host/tests/VyrTestSupport.h"
 
-#include "OrvStringInterfaces.h"
-#include "VyrCommands.h"
-#include "VyrViews.h"
+#include "hostapi/OrvStringInterfaces.h"
+#include "hostapi/VyrCommands.h"
+#include "hostapi/VyrViews.h"
 #include "document/core/CuvetteSelectionTarget.h"
 #include "document/models/workflow/Workflow.h"
 #include "hostframework/views/DocViewClass.h"

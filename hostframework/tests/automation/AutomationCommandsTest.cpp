@@ -1,7 +1,7 @@
 #include "hostframework/tests/FrameworkTestSupport.h"
 
-#include "OrvStringInterfaces.h"
-#include "VyrAutomation.h"
+#include "hostapi/OrvStringInterfaces.h"
+#include "hostapi/VyrAutomation.h"
 #include "foundation/text/String.h"
 #include "hostframework/automation/MessageClassObject.h"
 

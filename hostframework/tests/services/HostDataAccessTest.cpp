@@ -1,9 +1,9 @@
 #include "hostframework/tests/FrameworkTestSupport.h"
 #include "hostframework/services/HostDataAccess.h"
 
-#include "HostChannelCalc.h"
-#include "HostSelectionSource.h"
-#include "VyrDocuments.h"
+#include "hostapi/HostChannelCalc.h"
+#include "hostapi/HostSelectionSource.h"
+#include "hostapi/VyrDocuments.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "tracedisplay/tests/support/FakeTraceHost.h"
 #include "tracedisplay/tests/support/TestDataPane.h"
 
-#include "host/include/InteractiveObjects.h"
+#include "hostapi/InteractiveObjects.h"
 
 #include <gtest/gtest.h>
 

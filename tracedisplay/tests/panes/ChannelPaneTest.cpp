@@ -9,7 +9,7 @@
 
 #include "graph/scales/ScaleControlFactory.h"
 #include "hostframework/tests/FrameworkTestSupport.h"
-#include "host/include/HostAcquisition.h"
+#include "hostapi/HostAcquisition.h"
 
 #include <gtest/gtest.h>
 

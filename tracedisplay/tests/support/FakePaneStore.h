@@ -5,7 +5,7 @@
 
 #include "tracedisplay/tests/support/FakeTraceHost.h"
 
-#include "host/include/PaneDataStore.h"
+#include "hostapi/PaneDataStore.h"
 
 #include <functional>
 #include <string>

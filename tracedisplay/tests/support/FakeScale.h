@@ -2,7 +2,7 @@
 // writes its units, ranges and data state into it.
 #pragma once
 
-#include "host/include/ScaleControl.h"
+#include "hostapi/ScaleControl.h"
 
 #include <string>
 #include <utility>

@@ -3,9 +3,9 @@
 // services.
 #pragma once
 
-#include "host/include/CalcEventRecords.h"
-#include "host/include/TraceDataSource.h"
-#include "host/include/VyrEventDraw.h"
+#include "hostapi/CalcEventRecords.h"
+#include "hostapi/TraceDataSource.h"
+#include "hostapi/VyrEventDraw.h"
 #include "tracedisplay/drawers/DrawerInterfaces.h"
 #include "tracedisplay/panes/ChannelPaneOwner.h"
 
