@@ -148,26 +148,48 @@ private:
 };
 
 // What the module's views tell the document of their life: a view shown (activated) goes into the
-// document's view tree, a closed one leaves it.
+// document's view tree and hears what the document broadcasts to its views; a closed one leaves both.
 class ViewLifeFace final : public DelegatingFace<IVyrViewHostDocument>
 {
 public:
-    ViewLifeFace(IUnknown* outer, DocumentViews& views) : DelegatingFace(outer), views_(views) {}
+    ViewLifeFace(IUnknown* outer, DocumentViews& views, ISubject& broadcaster)
+        : DelegatingFace(outer), views_(views), broadcaster_(broadcaster)
+    {
+    }
     HRESULT STDMETHODCALLTYPE CanCloseView(IUnknown*, VARIANT_BOOL* canClose) override
     {
         return canClose ? (*canClose = VARIANT_TRUE, S_OK) : E_POINTER;
     }
     HRESULT STDMETHODCALLTYPE ViewClosed(IUnknown* view) override
     {
-        return Guarded([&] { views_.Drop(view); return S_OK; });
+        return Guarded([&] {
+            if (const Orv::ComPtr<IObserver> observer = ObserverOf(view))
+                broadcaster_.RemoveObserver(observer.Get());
+            views_.Drop(view);
+            return S_OK;
+        });
     }
     HRESULT STDMETHODCALLTYPE ViewActivated(IUnknown* view) override
     {
-        return Guarded([&] { views_.Show(view); return S_OK; });
+        return Guarded([&] {
+            if (const Orv::ComPtr<IObserver> observer = ObserverOf(view))
+                broadcaster_.AddObserver(observer.Get());
+            views_.Show(view);
+            return S_OK;
+        });
     }
 
 private:
+    static Orv::ComPtr<IObserver> ObserverOf(IUnknown* view)
+    {
+        Orv::ComPtr<IObserver> observer;
+        if (view)
+            view->QueryInterface(IID_IObserver, observer.PutVoid());
+        return observer;
+    }
+
     DocumentViews& views_;
+    ISubject& broadcaster_;
 };
 
 // The non-delegating IUnknown of an implementation object, made with the one reference its outer holds.
@@ -232,7 +254,7 @@ class DocImplementation final : public ImplementationBase
 public:
     DocImplementation(IUnknown* outer, IUnknown* services)
         : views_(outer), frame_(outer, services), openViews_(outer), messages_(outer, openViews_),
-          viewLife_(outer, openViews_)
+          viewLife_(outer, openViews_, views_)
     {
     }
 
