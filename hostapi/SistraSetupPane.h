@@ -77,6 +77,8 @@ struct ISistraSetupPane : IUnknown
     // 11: the loops (counted from 0) excluded from the summaries and fits, as the loop view's check
     // marks exclude them; every other loop is included.
     virtual HRESULT STDMETHODCALLTYPE ExcludeLoops(ULONG count, const ULONG* loops) = 0;
+    // 12: the loop the views show selected (counted from 0); -1 when none is.
+    virtual HRESULT STDMETHODCALLTYPE GetSelectedLoop(LONG* loop) = 0;
 };
 
 inline constexpr IID IID_ISistraSetupPane = {0x52AC344E, 0x7976, 0x4A85, {0x95, 0x0C, 0xD5, 0xF3, 0xD5, 0xEE, 0x38, 0x4E}};

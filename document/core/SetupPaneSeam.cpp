@@ -201,4 +201,12 @@ HRESULT STDMETHODCALLTYPE SetupPaneSeam::ExcludeLoops(ULONG count, const ULONG* 
     });
 }
 
+HRESULT STDMETHODCALLTYPE SetupPaneSeam::GetSelectedLoop(LONG* loop)
+{
+    return Orv::CatchReturn([&] {
+        return Orv::AnswerValue(loop, static_cast<LONG>(document_.GetSetupModel()->GetValue<PropertyType::Int>(
+                                          PropertyId::SelectedLoop)));
+    });
+}
+
 } // namespace Sistra

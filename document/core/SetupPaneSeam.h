@@ -29,6 +29,7 @@ public:
     HRESULT STDMETHODCALLTYPE ApplyPressureCalibration(double raw1, double pressure1, double raw2,
                                                        double pressure2) override;
     HRESULT STDMETHODCALLTYPE ExcludeLoops(ULONG count, const ULONG* loops) override;
+    HRESULT STDMETHODCALLTYPE GetSelectedLoop(LONG* loop) override;
 
 private:
     SistraDocument& document_;

@@ -373,12 +373,7 @@ AnalysisChoices ChoicesFor(const Recording& recording, const AnalyzeOptions& opt
         choices.settingsFile = FromUtf8(*options.settingsFile);
         return choices;
     }
-    choices.pressureChannel = options.pressure ? ResolveChannel(recording, *options.pressure) : ChannelByWord(recording, "pressure");
-    choices.volumeChannel = options.volume ? ResolveChannel(recording, *options.volume) : ChannelByWord(recording, "volume");
-    if (choices.pressureChannel == choices.volumeChannel)
-        throw std::runtime_error("pressure and volume are both channel " + std::to_string(choices.pressureChannel + 1));
-    if (options.ecg)
-        choices.ecgSource = EcgSourceText(recording, ResolveChannel(recording, *options.ecg), choices.minimumPeriod);
+    ChooseChannels(recording, {options.pressure, options.volume, options.ecg}, choices);
     const auto checkChannel = [&](const std::string& option, const std::string& text, int32_t analysed, const char* what) {
         if (ResolveChannel(recording, text) != analysed)
             throw std::runtime_error(option + " names channel " + text + ", but the " + what + " channel is " +
@@ -428,6 +423,17 @@ int Fail(std::ostream& err, const std::string& message)
 }
 
 } // namespace
+
+void ChooseChannels(const Recording& recording, const ChannelArguments& channels, AnalysisChoices& choices)
+{
+    choices.pressureChannel =
+        channels.pressure ? ResolveChannel(recording, *channels.pressure) : ChannelByWord(recording, "pressure");
+    choices.volumeChannel = channels.volume ? ResolveChannel(recording, *channels.volume) : ChannelByWord(recording, "volume");
+    if (choices.pressureChannel == choices.volumeChannel)
+        throw std::runtime_error("pressure and volume are both channel " + std::to_string(choices.pressureChannel + 1));
+    if (channels.ecg)
+        choices.ecgSource = EcgSourceText(recording, ResolveChannel(recording, *channels.ecg), choices.minimumPeriod);
+}
 
 int32_t ChannelByWord(const Recording& recording, const std::string& word)
 {

@@ -42,6 +42,15 @@ int32_t ResolveChannel(const Recording& recording, const std::string& text);
 // Throws std::runtime_error when no channel or several do.
 int32_t ChannelByWord(const Recording& recording, const std::string& word);
 
+// The channels --pressure, --volume and --ecg name (each a CH argument; unset: found by its name).
+struct ChannelArguments
+{
+    std::optional<std::string> pressure, volume, ecg;
+};
+// Sets the choices' pressure and volume channels and ECG source as the arguments name them. Throws
+// std::runtime_error for a channel the recording lacks, one it names twice, or a flat ECG.
+void ChooseChannels(const Recording& recording, const ChannelArguments& channels, AnalysisChoices& choices);
+
 // A region in seconds from the start of the recording, as a first and an end position (exclusive);
 // throws std::runtime_error when it holds no sample.
 struct TickRange

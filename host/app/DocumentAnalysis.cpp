@@ -90,6 +90,22 @@ double RawPrefixFactor(HostDocument& host, int32_t channel)
 
 } // namespace
 
+void LeaveWorkflowMode(IVyrStandIn& standIn, IUnknown* document)
+{
+    ULONG command = 0;
+    for (const MenuCommandEntry& entry : CollectMenuCommands(standIn))
+        if (entry.path == WorkflowModeMenuPath)
+            command = entry.id;
+    if (command == 0)
+        throw std::runtime_error("the module's menus have no Workflow Mode command");
+    // The dialog's state: the mode chosen (off), then the mode it opened on.
+    const BYTE workflowOff[] = {0, 1};
+    Check(standIn.ScriptDialogChoice(WorkflowModeDialogName, sizeof workflowOff, workflowOff),
+          "the host cannot answer the workflow mode dialog");
+    Check(Face<IVyrCommandHandler>(document, IID_IVyrCommandHandler, "command handler")->Execute(command),
+          "the document did not run Workflow Mode");
+}
+
 const std::array<const char*, SistraRelationCount> RelationNames = {
     "ESPVR linear", "ESPVR quadratic", "ESPVR perpendicular", "ESPVR tangent",
     "EDPVR linear", "EDPVR exponential", "PRSW", "dP/dt max-EDV"};
@@ -148,18 +164,7 @@ void DocumentAnalysis::ApplyCalibrations(const AnalysisChoices& choices)
 // once. A user leaves the workflow through "Workflow Mode...", clearing its dialog's box.
 void DocumentAnalysis::LeaveWorkflowMode()
 {
-    ULONG command = 0;
-    for (const MenuCommandEntry& entry : CollectMenuCommands(standIn_))
-        if (entry.path == WorkflowModeMenuPath)
-            command = entry.id;
-    if (command == 0)
-        throw std::runtime_error("the module's menus have no Workflow Mode command");
-    // The dialog's state: the mode chosen (off), then the mode it opened on.
-    const BYTE workflowOff[] = {0, 1};
-    Check(standIn_.ScriptDialogChoice(WorkflowModeDialogName, sizeof workflowOff, workflowOff),
-          "the host cannot answer the workflow mode dialog");
-    Check(Face<IVyrCommandHandler>(document_.Get(), IID_IVyrCommandHandler, "command handler")->Execute(command),
-          "the document did not run Workflow Mode");
+    Host::LeaveWorkflowMode(standIn_, document_.Get());
 }
 
 // The command takes microlitres per conductance unit without its prefix, and microlitres.

@@ -83,6 +83,8 @@ public:
     LONG RunStatement(Macro::Statement& statement);
     ISistraSetupPane& Pane() { return *pane_.Get(); }
 
+    // Leaves the workflow as "Workflow Mode..." with its box cleared does.
+    void LeaveWorkflowMode();
     // Writes the document's settings to a settings file; throws std::runtime_error when it cannot.
     void SaveSettings(const std::wstring& path);
 
@@ -94,7 +96,6 @@ public:
 
 private:
     void ApplyCalibrations(const AnalysisChoices& choices);
-    void LeaveWorkflowMode();
     void ApplyVolumeLine(int32_t channel, const std::array<double, 2>& line);
     void Send(const wchar_t* commandName, const void* payload, const std::string& failure);
 
@@ -104,6 +105,10 @@ private:
     Orv::ComPtr<ICustomDocument> document_;
     Orv::ComPtr<ISistraSetupPane> pane_;
 };
+
+// Runs the document's "Workflow Mode..." with its dialog answered "off", as a user leaves the workflow.
+// Throws std::runtime_error when the module has no such command or the document does not run it.
+void LeaveWorkflowMode(IVyrStandIn& standIn, IUnknown* document);
 
 // The names of the relations, by SistraRelation.
 extern const std::array<const char*, SistraRelationCount> RelationNames;

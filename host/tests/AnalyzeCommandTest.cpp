@@ -4,8 +4,6 @@
 #include "host/app/CommandLine.h"
 #include "host/tests/RecordingFixtures.h"
 
-#include "calc/tests/SyntheticLoops.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,8 +17,8 @@
 namespace
 {
 
-constexpr double Interval = 0.001;
-constexpr double BeatSeconds = 0.8;
+using HostTests::OcclusionText;
+using HostTests::Recorded;
 
 struct Output
 {
@@ -34,35 +32,6 @@ Output RunSistra(std::vector<std::string> args)
     std::ostringstream out, err;
     const int status = Host::RunCommandLine(args, out, err);
     return {status, out.str(), err.str()};
-}
-
-// How pressure and volume are written: (value - offset) / gain, as an uncalibrated amplifier records them.
-struct Recorded
-{
-    double pressureGain = 1.0, pressureOffset = 0.0;
-    double volumeGain = 1.0, volumeOffset = 0.0;
-};
-
-// Beat k's pressure is scaled by 1 - k/100 and its volume lowered by k/2; ECG R waves mark each beat's
-// start. header: the column names after time.
-std::string OcclusionText(int beats, const std::string& header = "LV Pressure (mmHg),LV Volume (uL),ECG (mV)",
-                          const Recorded& recorded = {})
-{
-    const CalcTesting::RealisticBeat beat{BeatSeconds};
-    std::ostringstream text;
-    text << "Time (s)," << header << "\n";
-    const auto samples = static_cast<int>(beats * BeatSeconds / Interval);
-    for (int tick = 0; tick < samples; ++tick)
-    {
-        const double t = tick * Interval;
-        const double k = std::floor(t / BeatSeconds);
-        const double sinceStart = t - k * BeatSeconds;
-        const double pressure = beat.Pressure(t) * (1.0 - k / 100.0), volume = beat.Volume(t) - k / 2.0;
-        text << t << ',' << static_cast<float>((pressure - recorded.pressureOffset) / recorded.pressureGain) << ','
-             << static_cast<float>((volume - recorded.volumeOffset) / recorded.volumeGain) << ','
-             << (sinceStart < 0.01 ? 1.0 : 0.0) << '\n';
-    }
-    return text.str();
 }
 
 using Table = std::map<std::string, std::vector<std::string>>;

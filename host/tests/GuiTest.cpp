@@ -89,11 +89,8 @@ TEST_F(HostWindows, TheFrameCarriesTheDocumentsMenusAndEveryViewAsAChildWindow)
     EXPECT_EQ(L"Sistra", layout[0][0]);
     for (const wchar_t* item : {L"&Workflow", L"&Analyze", L"&Loop View", L"Clear A&nalysis"})
         EXPECT_NE(layout[0].end(), std::find(layout[0].begin(), layout[0].end(), item)) << item;
-    // Seven graph views add one command each under Edit.
-    EXPECT_EQ((std::vector<std::wstring>{L"Edit", L"Copy PV Regression", L"Copy PV Regression", L"Copy PV Regression",
-                                         L"Copy PV Regression", L"Copy PV Regression", L"Copy PV Regression",
-                                         L"Copy PV Regression"}),
-              layout[1]);
+    // Seven graph view classes add the same command: the host shows it once.
+    EXPECT_EQ((std::vector<std::wstring>{L"Edit", L"Copy PV Regression"}), layout[1]);
 
     ASSERT_EQ(9u, frame.Views().size());
     for (const auto& view : frame.Views())

@@ -3,6 +3,8 @@
 
 #include "host/app/recording/Recording.h"
 
+#include "calc/tests/SyntheticLoops.h"
+
 #include <windows.h>
 
 #include <cmath>
@@ -101,5 +103,37 @@ public:
 private:
     std::string path_;
 };
+
+// How pressure and volume are written: (value - offset) / gain, as an uncalibrated amplifier records them.
+struct Recorded
+{
+    double pressureGain = 1.0, pressureOffset = 0.0;
+    double volumeGain = 1.0, volumeOffset = 0.0;
+};
+
+// A synthetic ventricle whose beats weaken one by one, as under an occlusion, so that every relation has
+// spread to fit: beat k's pressure is scaled by 1 - k/100 and its volume lowered by k/2; ECG R waves mark
+// each beat's start. header: the column names after time.
+inline std::string OcclusionText(int beats, const std::string& header = "LV Pressure (mmHg),LV Volume (uL),ECG (mV)",
+                                 const Recorded& recorded = {})
+{
+    constexpr double Interval = 0.001;
+    constexpr double BeatSeconds = 0.8;
+    const CalcTesting::RealisticBeat beat{BeatSeconds};
+    std::ostringstream text;
+    text << "Time (s)," << header << "\n";
+    const auto samples = static_cast<int>(beats * BeatSeconds / Interval);
+    for (int tick = 0; tick < samples; ++tick)
+    {
+        const double t = tick * Interval;
+        const double k = std::floor(t / BeatSeconds);
+        const double sinceStart = t - k * BeatSeconds;
+        const double pressure = beat.Pressure(t) * (1.0 - k / 100.0), volume = beat.Volume(t) - k / 2.0;
+        text << t << ',' << static_cast<float>((pressure - recorded.pressureOffset) / recorded.pressureGain) << ','
+             << static_cast<float>((volume - recorded.volumeOffset) / recorded.volumeGain) << ','
+             << (sinceStart < 0.01 ? 1.0 : 0.0) << '\n';
+    }
+    return text.str();
+}
 
 } // namespace HostTests

@@ -1,9 +1,11 @@
 #include "host/app/gui/FrameWindow.h"
 
 #include "hostapi/VyrClassRegistry.h"
+#include "hostapi/VyrDocuments.h"
 
 #include "host/app/TextConversion.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace Host
@@ -15,6 +17,17 @@ namespace
 constexpr const wchar_t* FrameClass = L"SistraHostFrame";
 // The frame keeps its object in its own window's extra bytes.
 constexpr int FrameObjectSlot = 0;
+
+// What a document asks of its host about its views, and the payload words the frame reads.
+constexpr ULONG OpenViewMessage = 0x80010000;       // (4, view type)
+constexpr ULONG PlaceViewMessage = 0x80010005;      // (2068, view type, 1, left, top, right, bottom)
+constexpr ULONG ShowPaneViewMessage = 0x80010020;   // (20, view type, 1 shown / 0 closed)
+constexpr ULONG ActivateViewMessage = 0x80010021;   // (20, view type, 64)
+constexpr size_t PlaceWords = 7;
+
+// The pane's width: a share of the frame, within what its pages need and what leaves room for views.
+constexpr double PaneShare = 0.3;
+constexpr int PaneNarrowest = 240, PaneWidest = 360;
 
 } // namespace
 
@@ -51,52 +64,130 @@ FrameWindow::~FrameWindow()
     }
 }
 
-void FrameWindow::OpenView(IDocViewClass& viewClass, IUnknown* document)
+void FrameWindow::ShowDocument(IUnknown* document, std::vector<ViewClassEntry> viewClasses)
+{
+    document_ = Orv::ComPtr<IUnknown>(document);
+    viewClasses_ = std::move(viewClasses);
+    hostMessagesSeen_ = 0;
+    Orv::ComPtr<IHostMessageLog> log;
+    if (document && SUCCEEDED(document->QueryInterface(IID_IHostMessageLog, log.PutVoid())))
+        log->GetCount(&hostMessagesSeen_);
+}
+
+ViewFrame& FrameWindow::OpenView(IDocViewClass& viewClass, IUnknown* document)
+{
+    ViewFrame& opened = OpenFrame(viewClass, document);
+    Layout();
+    return opened;
+}
+
+ViewFrame& FrameWindow::OpenFrame(IDocViewClass& viewClass, IUnknown* document)
 {
     views_.push_back(std::make_unique<ViewFrame>(viewClass, document, window_, RECT{0, 0, 320, 240}));
-    Tile();
+    // The view the host opens is its active one.
+    active_ = views_.back().get();
+    return *active_;
+}
+
+ViewFrame* FrameWindow::FindView(const std::wstring& className) const
+{
+    for (const auto& view : views_)
+        if (CompareStringOrdinal(view->ClassName().c_str(), -1, className.c_str(), -1, TRUE) == CSTR_EQUAL)
+            return view.get();
+    return nullptr;
 }
 
 void FrameWindow::CloseViews()
 {
     active_ = nullptr;
+    pane_ = nullptr;
+    placed_.clear();
     views_.clear();
 }
 
-// Views side by side in rows, as many columns as a square grid needs.
-void FrameWindow::Tile()
+RECT FrameWindow::ViewsArea() const
 {
-    if (views_.empty())
-        return;
     RECT area{};
     GetClientRect(window_, &area);
+    if (pane_)
+        area.left = std::min(std::clamp(static_cast<int>(area.right * PaneShare), PaneNarrowest, PaneWidest),
+                             static_cast<int>(area.right / 2));
+    return area;
+}
+
+// The pane's view at the left; the others where the document placed them, else side by side in rows,
+// as many columns as a square grid needs.
+void FrameWindow::Layout()
+{
+    const RECT area = ViewsArea();
+    if (pane_)
+        MoveWindow(pane_->Frame(), 0, 0, area.left, area.bottom, TRUE);
+    std::vector<ViewFrame*> loose;
+    for (const auto& view : views_)
+        if (view.get() != pane_ && !placed_.contains(view.get()))
+            loose.push_back(view.get());
+    // A view the document did not place breaks its arrangement: the host tiles them all again.
+    if (!loose.empty())
+    {
+        placed_.clear();
+        loose.clear();
+        for (const auto& view : views_)
+            if (view.get() != pane_)
+                loose.push_back(view.get());
+    }
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    for (const auto& [view, share] : placed_)
+        MoveWindow(view->Frame(), area.left + static_cast<int>(share.left * width),
+                   area.top + static_cast<int>(share.top * height),
+                   static_cast<int>((share.right - share.left) * width),
+                   static_cast<int>((share.bottom - share.top) * height), TRUE);
+    if (loose.empty())
+        return;
     int columns = 1;
-    while (columns * columns < static_cast<int>(views_.size()))
+    while (columns * columns < static_cast<int>(loose.size()))
         ++columns;
-    const int rows = (static_cast<int>(views_.size()) + columns - 1) / columns;
-    const int width = area.right / columns, height = area.bottom / rows;
-    for (size_t index = 0; index < views_.size(); ++index)
+    const int rows = (static_cast<int>(loose.size()) + columns - 1) / columns;
+    const int tileWidth = width / columns, tileHeight = height / rows;
+    for (size_t index = 0; index < loose.size(); ++index)
     {
         const int column = static_cast<int>(index) % columns, row = static_cast<int>(index) / columns;
-        MoveWindow(views_[index]->Frame(), column * width, row * height, width, height, TRUE);
+        MoveWindow(loose[index]->Frame(), area.left + column * tileWidth, row * tileHeight, tileWidth, tileHeight,
+                   TRUE);
     }
+}
+
+CommandRoute FrameWindow::RouteOf(const MenuCommandEntry& entry) const
+{
+    return CommandRoute(active_ ? static_cast<IUnknown*>(&active_->View()) : nullptr, document_.Get(),
+                        entry.owner.Get());
 }
 
 void FrameWindow::Execute(UINT itemId)
 {
-    const MenuCommandEntry* entry = menus_.Find(itemId);
-    if (!entry)
+    if (const MenuCommandEntry* entry = menus_.Find(itemId))
+        RouteOf(*entry).Execute(entry->id);
+    else if (const MenuCommandEntry* popup = menus_.PopupCommandHolding(itemId))
+        RouteOf(*popup).Invoke(popup->id, VyrCommandInvokeKind::PopupSelect, itemId);
+}
+
+bool FrameWindow::ChooseCommand(const std::wstring& path)
+{
+    for (UINT itemId = HostMenus::FirstItemId; const MenuCommandEntry* entry = menus_.Find(itemId); ++itemId)
+        if (entry->path == path)
+        {
+            const CommandRoute route = RouteOf(*entry);
+            const CommandAnswer answer = route.Query(entry->id);
+            return answer.answered && answer.enabled && route.Execute(entry->id);
+        }
+    return false;
+}
+
+void FrameWindow::Activate(ViewFrame& view)
+{
+    if (active_ == &view)
         return;
-    // The active view handles a command first, as the host routes commands; then the command's owner.
-    if (active_)
-    {
-        Orv::ComPtr<IVyrCommandHandler> handler;
-        if (SUCCEEDED(active_->View().QueryInterface(IID_IVyrCommandHandler, handler.PutVoid())) &&
-            handler->Execute(entry->id) == S_OK)
-            return;
-    }
-    if (entry->owner)
-        entry->owner->ExecuteCommand(entry->id);
+    active_ = &view;
+    active_->View().Activate();
 }
 
 void FrameWindow::ActivateViewAt(POINT screenPoint)
@@ -105,12 +196,115 @@ void FrameWindow::ActivateViewAt(POINT screenPoint)
     {
         RECT place{};
         GetWindowRect(view->Frame(), &place);
-        if (PtInRect(&place, screenPoint) && active_ != view.get())
+        if (PtInRect(&place, screenPoint))
+            Activate(*view);
+    }
+}
+
+ViewFrame* FrameWindow::ViewOfType(ULONG typeId) const
+{
+    for (const auto& view : views_)
+        if (view->TypeId() == typeId && IsWindow(view->ViewWindow()))
+            return view.get();
+    return nullptr;
+}
+
+// The view of that type, opened when none is.
+ViewFrame* FrameWindow::ShowViewOfType(ULONG typeId)
+{
+    if (ViewFrame* shown = ViewOfType(typeId))
+    {
+        Activate(*shown);
+        return shown;
+    }
+    for (const ViewClassEntry& entry : viewClasses_)
+    {
+        ULONG classType = 0;
+        if (SUCCEEDED(entry.viewClass->GetTypeId(&classType)) && classType == typeId)
+            return &OpenFrame(*entry.viewClass.Get(), document_.Get());
+    }
+    return nullptr;
+}
+
+template <class Predicate>
+void FrameWindow::CloseViewsWhere(Predicate predicate)
+{
+    std::erase_if(views_, [&](const std::unique_ptr<ViewFrame>& view) {
+        if (!predicate(*view))
+            return false;
+        if (active_ == view.get())
+            active_ = nullptr;
+        if (pane_ == view.get())
+            pane_ = nullptr;
+        placed_.erase(view.get());
+        return true;
+    });
+}
+
+void FrameWindow::CloseViewsOfType(ULONG typeId)
+{
+    CloseViewsWhere([typeId](const ViewFrame& view) { return view.TypeId() == typeId; });
+}
+
+void FrameWindow::TakeHostMessage(ULONG id, const std::vector<ULONG>& words)
+{
+    if ((id == OpenViewMessage || id == ActivateViewMessage) && words.size() >= 2)
+        ShowViewOfType(words[1]);
+    else if (id == ShowPaneViewMessage && words.size() >= 3)
+    {
+        if (words[2] == 0)
+            CloseViewsOfType(words[1]);
+        else if (ViewFrame* shown = ShowViewOfType(words[1]))
         {
-            active_ = view.get();
-            active_->View().Activate();
+            pane_ = shown;
+            placed_.erase(shown);
         }
     }
+    else if (id == PlaceViewMessage && words.size() >= PlaceWords)
+    {
+        // The document places its views in the frame's client area; the frame keeps them in the part
+        // beside its pane, in the same shares.
+        ViewFrame* view = ShowViewOfType(words[1]);
+        RECT client{};
+        GetClientRect(window_, &client);
+        if (!view || view == pane_ || client.right <= 0 || client.bottom <= 0)
+            return;
+        const auto share = [](ULONG word, LONG whole) { return static_cast<LONG>(word) / static_cast<double>(whole); };
+        placed_[view] = Share{share(words[3], client.right), share(words[4], client.bottom),
+                              share(words[5], client.right), share(words[6], client.bottom)};
+    }
+}
+
+void FrameWindow::DropClosedViews()
+{
+    // A view the host's document closed has let go of its window: its frame goes too.
+    CloseViewsWhere([](const ViewFrame& view) { return !IsWindow(view.ViewWindow()); });
+}
+
+void FrameWindow::FollowDocument()
+{
+    Orv::ComPtr<IHostMessageLog> log;
+    ULONG count = 0;
+    const size_t viewsBefore = views_.size();
+    if (document_ && SUCCEEDED(document_->QueryInterface(IID_IHostMessageLog, log.PutVoid())) &&
+        SUCCEEDED(log->GetCount(&count)) && count > hostMessagesSeen_)
+    {
+        for (; hostMessagesSeen_ < count; ++hostMessagesSeen_)
+        {
+            ULONG id = 0, wordCount = 0;
+            std::vector<ULONG> words(16);
+            if (FAILED(log->GetEntry(hostMessagesSeen_, &id, words.data(), static_cast<ULONG>(words.size()), &wordCount)))
+                continue;
+            words.resize(std::min<size_t>(wordCount, words.size()));
+            TakeHostMessage(id, words);
+        }
+        DropClosedViews();
+        Layout();
+        return;
+    }
+    DropClosedViews();
+    if (views_.size() != viewsBefore)
+        Layout();
 }
 
 int FrameWindow::Run(IVyrStandIn* hooks)
@@ -128,6 +322,9 @@ int FrameWindow::Run(IVyrStandIn* hooks)
             continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
+        // Between messages no view's code is on the stack: views the document closed can go.
+        if (IsWindow(window_))
+            FollowDocument();
     }
 }
 
@@ -142,7 +339,6 @@ LRESULT CALLBACK FrameWindow::Procedure(HWND window, UINT message, WPARAM wParam
     auto* frame = reinterpret_cast<FrameWindow*>(GetWindowLongPtrW(window, FrameObjectSlot));
     if (!frame)
         return DefWindowProcW(window, message, wParam, lParam);
-    // Nothing thrown may leave a window procedure: it would end the host.
     try
     {
         return frame->OnMessage(message, wParam, lParam);
@@ -158,10 +354,10 @@ LRESULT FrameWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message)
     {
     case WM_SIZE:
-        Tile();
+        Layout();
         return 0;
     case WM_INITMENUPOPUP:
-        menus_.UpdateStates(reinterpret_cast<HMENU>(wParam));
+        menus_.Refresh(reinterpret_cast<HMENU>(wParam), [this](const MenuCommandEntry& entry) { return RouteOf(entry); });
         return 0;
     case WM_COMMAND:
         if (HIWORD(wParam) == 0 && lParam == 0)

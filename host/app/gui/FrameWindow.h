@@ -1,12 +1,16 @@
 // The host's main window: its title names the document, its menu bar carries the menus the module's
-// classes added, and the module's views sit in it as child windows, tiled.
+// classes added, and the module's views sit in it as child windows. The views are tiled until the
+// document arranges them; the view the document shows in the host's pane (its workflow) is docked at the
+// left. The frame follows what the document asks of its host: views opened, shown, placed and closed.
 #pragma once
 
 #include "host/app/gui/HostMenus.h"
+#include "host/app/gui/ModuleClasses.h"
 #include "host/app/gui/ViewFrame.h"
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,26 +30,58 @@ public:
     FrameWindow& operator=(const FrameWindow&) = delete;
 
     HWND Handle() const { return window_; }
+    // The document whose commands the menus route to and whose requests for views the frame follows,
+    // with the view classes it opens them from.
+    void ShowDocument(IUnknown* document, std::vector<ViewClassEntry> viewClasses);
     // Opens a view of the class on document in a frame of its own inside this window.
-    void OpenView(IDocViewClass& viewClass, IUnknown* document);
+    ViewFrame& OpenView(IDocViewClass& viewClass, IUnknown* document);
     const std::vector<std::unique_ptr<ViewFrame>>& Views() const { return views_; }
+    // The view of that class name; null when none is open.
+    ViewFrame* FindView(const std::wstring& className) const;
+    ViewFrame* ActiveView() const { return active_; }
     // Closes every view (before the document they show closes).
     void CloseViews();
+    // Runs the menu command at that path as a person would choose it; false when it is not enabled.
+    bool ChooseCommand(const std::wstring& path);
+    // Does what the document asked of its host since the last time, and lets closed views go.
+    void FollowDocument();
     // Runs the window's messages until it is closed; the exit code of the loop.
     // hooks: the framework whose modules' loop hooks see each message first and do their idle work.
     int Run(IVyrStandIn* hooks = nullptr);
 
 private:
+    // A view's place as shares of the views' area, so that it keeps its place as the frame is sized.
+    struct Share
+    {
+        double left, top, right, bottom;
+    };
+
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void Tile();
+    ViewFrame& OpenFrame(IDocViewClass& viewClass, IUnknown* document);
+    void Layout();
+    RECT ViewsArea() const;
     void Execute(UINT itemId);
+    CommandRoute RouteOf(const MenuCommandEntry& entry) const;
     void ActivateViewAt(POINT screenPoint);
+    void Activate(ViewFrame& view);
+    ViewFrame* ViewOfType(ULONG typeId) const;
+    ViewFrame* ShowViewOfType(ULONG typeId);
+    template <class Predicate>
+    void CloseViewsWhere(Predicate predicate);
+    void CloseViewsOfType(ULONG typeId);
+    void TakeHostMessage(ULONG id, const std::vector<ULONG>& words);
+    void DropClosedViews();
 
     HWND window_ = nullptr;
     HostMenus menus_;
     std::vector<std::unique_ptr<ViewFrame>> views_;
+    std::map<const ViewFrame*, Share> placed_;
     ViewFrame* active_ = nullptr;
+    ViewFrame* pane_ = nullptr;  // the view docked in the host's pane
+    Orv::ComPtr<IUnknown> document_;
+    std::vector<ViewClassEntry> viewClasses_;
+    ULONG hostMessagesSeen_ = 0;
     bool running_ = false;  // closing the window ends Run's loop
 };
 

@@ -36,13 +36,18 @@ constexpr ViewAlias ViewAliases[] = {
     {"workflow", L"Sistra Workflow"},
 };
 
+constexpr const wchar_t* WorkflowViewName = L"Sistra Workflow";
+constexpr const wchar_t* WorkflowMenuPath = L"Sistra|Workflow";
+
 constexpr int DefaultWidth = 640, DefaultHeight = 480;
 constexpr int SmallestSide = 64, LargestSide = 4096;
 constexpr RECT FramePlace{40, 40, 1240, 940};
 
-struct SnapshotOptions
+// What gui and snapshot are told: the recording, how to open it, and for a snapshot the view and picture.
+struct WindowOptions
 {
     std::string file;
+    OpenOptions open;
     std::string view;
     std::string out;
     int width = DefaultWidth;
@@ -55,25 +60,35 @@ bool ParseSide(std::string_view text, int& side)
     return error == std::errc() && end == text.data() + text.size() && side >= SmallestSide && side <= LargestSide;
 }
 
-bool ParseSize(const std::string& text, SnapshotOptions& options)
+bool ParseSize(const std::string& text, WindowOptions& options)
 {
     const size_t x = text.find('x');
     return x != std::string::npos && ParseSide(std::string_view(text).substr(0, x), options.width) &&
            ParseSide(std::string_view(text).substr(x + 1), options.height);
 }
 
-std::optional<SnapshotOptions> ParseSnapshot(const std::vector<std::string>& args, std::string& problem)
+// snapshot: whether the snapshot's options (--view, --out, --size) are taken.
+std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& args, bool snapshot,
+                                                std::string& problem)
 {
-    SnapshotOptions options;
+    WindowOptions options;
     for (size_t index = 1; index < args.size(); ++index)
     {
         const std::string& arg = args[index];
         const bool hasValue = index + 1 < args.size();
-        if (arg == "--view" && hasValue)
+        if (arg == "--pressure" && hasValue)
+            options.open.channels.pressure = args[++index];
+        else if (arg == "--volume" && hasValue)
+            options.open.channels.volume = args[++index];
+        else if (arg == "--ecg" && hasValue)
+            options.open.channels.ecg = args[++index];
+        else if (arg == "--no-workflow")
+            options.open.leaveWorkflow = true;
+        else if (snapshot && arg == "--view" && hasValue)
             options.view = args[++index];
-        else if (arg == "--out" && hasValue)
+        else if (snapshot && arg == "--out" && hasValue)
             options.out = args[++index];
-        else if (arg == "--size" && hasValue)
+        else if (snapshot && arg == "--size" && hasValue)
         {
             if (!ParseSize(args[++index], options))
             {
@@ -90,9 +105,14 @@ std::optional<SnapshotOptions> ParseSnapshot(const std::vector<std::string>& arg
         else
             options.file = arg;
     }
-    if (options.file.empty() || options.view.empty() || options.out.empty())
+    if (snapshot && (options.file.empty() || options.view.empty() || options.out.empty()))
     {
         problem = "snapshot needs a recording, --view NAME and --out FILE.png";
+        return std::nullopt;
+    }
+    if (options.file.empty())
+    {
+        problem = "gui takes one recording file";
         return std::nullopt;
     }
     return options;
@@ -102,17 +122,6 @@ std::wstring FileTitle(const std::string& file)
 {
     const size_t slash = file.find_last_of("/\\");
     return FromUtf8(slash == std::string::npos ? file : file.substr(slash + 1));
-}
-
-// Sends and dispatches what the windows have waiting.
-void PumpMessages()
-{
-    MSG message{};
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-    {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
 }
 
 int Fail(std::ostream& err, const std::string& command, const std::string& what)
@@ -125,12 +134,16 @@ int Fail(std::ostream& err, const std::string& command, const std::string& what)
 
 std::string GuiUsage()
 {
-    std::string usage = "  gui FILE  the frame window with the recording's document (analysed as for snapshot), its\n"
+    std::string usage = "  gui FILE [--pressure CH] [--volume CH] [--ecg CH] [--no-workflow]\n"
+                        "            the frame window with the recording's document (analysed as for snapshot), its\n"
                         "            menus and its views\n"
-                        "  snapshot FILE --view NAME --out FILE.png [--size WxH]\n"
-                        "            one view of the recording's document, analysed (when the recording names\n"
-                        "            its pressure and volume channels), saved as a PNG picture of WxH pixels\n"
-                        "            (default 640x480), frame included; NAME is a view's name or one of:\n";
+                        "  snapshot FILE --view NAME --out FILE.png [--size WxH] [--pressure CH] [--volume CH]\n"
+                        "           [--ecg CH] [--no-workflow]\n"
+                        "            one view of the recording's document, analysed (over the channels named as for\n"
+                        "            analyze, by default those whose names hold \"pressure\" and \"volume\"), saved\n"
+                        "            as a PNG picture of WxH pixels (default 640x480), frame included, once it has\n"
+                        "            settled; --no-workflow leaves the workflow first, as Workflow Mode... with its\n"
+                        "            box cleared does; NAME is a view's name or one of:\n";
     for (const ViewAlias& alias : ViewAliases)
         usage += "              " + std::string(alias.alias) + std::string(10 - std::string(alias.alias).size(), ' ') +
                  ToUtf8(alias.name) + "\n";
@@ -147,29 +160,37 @@ std::wstring ViewClassNameOf(const std::string& viewArgument)
 
 int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& err)
 {
-    if (args.size() != 2 || args[1].starts_with("--"))
+    std::string problem;
+    const auto options = ParseWindowOptions(args, false, problem);
+    if (!options)
     {
-        err << "sistra gui: gui takes one recording file\nusage:\n" << GuiUsage();
+        err << "sistra gui: " << problem << "\nusage:\n" << GuiUsage();
         return ExitUsage;
     }
     try
     {
-        const OpenedRecording opened(args[1]);
+        const OpenedRecording opened(options->file, options->open);
         if (!opened.NotAnalysed().empty())
             err << "sistra gui: not analysed: " << opened.NotAnalysed() << "\n";
         FrameWindow frame(L"Sistra - " + FileTitle(opened.File()), CollectMenuCommands(opened.StandIn()), FramePlace);
+        opened.StandIn().SetMainWindow(frame.Handle());
+        frame.ShowDocument(opened.Document(), opened.Classes().Views());
         // A person sits at the frame: the module shows its dialogs.
         opened.StandIn().ShowModuleDialogs(VARIANT_TRUE);
         // A view that cannot be opened is named, and the frame goes on with the others, as the host does.
+        // The workflow's view opens as its menu command opens it, while the workflow is on.
         for (const ViewClassEntry& view : opened.Classes().Views())
-            try
-            {
-                frame.OpenView(*view.viewClass.Get(), opened.Document());
-            }
-            catch (const std::runtime_error& e)
-            {
-                err << "sistra gui: not opened: " << e.what() << "\n";
-            }
+            if (view.name != WorkflowViewName)
+                try
+                {
+                    frame.OpenView(*view.viewClass.Get(), opened.Document());
+                }
+                catch (const std::runtime_error& e)
+                {
+                    err << "sistra gui: not opened: " << e.what() << "\n";
+                }
+        frame.ChooseCommand(WorkflowMenuPath);
+        frame.FollowDocument();
         return frame.Run(&opened.StandIn()) == 0 ? ExitOk : ExitFailure;
     }
     catch (const std::exception& e)
@@ -181,7 +202,7 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
 int RunSnapshot(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     std::string problem;
-    const auto options = ParseSnapshot(args, problem);
+    const auto options = ParseWindowOptions(args, true, problem);
     if (!options)
     {
         err << "sistra snapshot: " << problem << "\nusage:\n" << GuiUsage();
@@ -189,7 +210,7 @@ int RunSnapshot(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     try
     {
-        const OpenedRecording opened(options->file);
+        const OpenedRecording opened(options->file, options->open);
         if (!opened.NotAnalysed().empty())
             err << "sistra snapshot: not analysed: " << opened.NotAnalysed() << "\n";
         IDocViewClass* viewClass = opened.Classes().FindView(ViewClassNameOf(options->view));
@@ -199,8 +220,7 @@ int RunSnapshot(const std::vector<std::string>& args, std::ostream& out, std::os
             return ExitUsage;
         }
         const ViewFrame view(*viewClass, opened.Document(), nullptr, RECT{0, 0, options->width, options->height});
-        PumpMessages();
-        SaveWindowPicture(view.Outer(), FromUtf8(options->out));
+        SaveSettledWindowPicture(view.Outer(), FromUtf8(options->out));
         out << "wrote " << options->out << " (" << options->width << "x" << options->height << ")\n";
         return ExitOk;
     }

@@ -1,5 +1,6 @@
 #include "host/app/gui/HostMenus.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace Host
@@ -57,6 +58,7 @@ void CollectFrom(IVyrCommandRegistration& registration, std::vector<MenuCommandE
         entry.path = separator.empty() ? Text(*command.Get(), VyrCommandText::Path) : separator;
         entry.caption = Text(*command.Get(), VyrCommandText::Caption);
         entry.owner = Orv::ComPtr<IVyrCommandRegistration>(&registration);
+        entry.command = command;
         entries.push_back(std::move(entry));
     }
 }
@@ -91,44 +93,133 @@ HostMenus::Popup& HostMenus::PopupNamed(const std::wstring& name, const std::wst
         }
     HMENU menu = CreatePopupMenu();
     AppendMenuW(bar_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(menu), (caption.empty() ? name : caption).c_str());
-    return popups_.emplace_back(Popup{name, menu, true});
+    return popups_.emplace_back(Popup{name, menu, {}});
 }
+
+namespace
+{
+
+bool IsSeparator(const MenuCommandEntry& entry)
+{
+    return PathParts(entry.path).back() == L"-";
+}
+
+bool SameCommand(const MenuCommandEntry& one, const MenuCommandEntry& other)
+{
+    return one.id != 0 && one.id == other.id && one.path == other.path;
+}
+
+// The command's state bits as the module last set them; an entry without a command keeps its own.
+bool IsShown(const MenuCommandEntry& entry)
+{
+    ULONG state = 0;
+    if (!entry.command || FAILED(entry.command->GetState(&state)))
+        return entry.shown;
+    return (state & VyrCommandBits::Shown) != 0;
+}
+
+bool IsAllowed(const MenuCommandEntry& entry)
+{
+    ULONG state = 0;
+    return !entry.command || FAILED(entry.command->GetState(&state)) || (state & VyrCommandBits::Enabled) != 0;
+}
+
+} // namespace
 
 HMENU HostMenus::Build(std::vector<MenuCommandEntry> entries)
 {
     if (bar_)
         DestroyMenu(bar_);
     popups_.clear();
+    commandPopups_.clear();
     entries_ = std::move(entries);
     bar_ = CreateMenu();
     for (size_t index = 0; index < entries_.size(); ++index)
     {
         const MenuCommandEntry& entry = entries_[index];
         const std::vector<std::wstring> parts = PathParts(entry.path);
-        if (!entry.shown || parts.size() < 2)
+        if (parts.size() < 2)
             continue;
-        const std::wstring& last = parts.back();
-        if (last.empty())
+        if (parts.back().empty())
         {
             PopupNamed(parts.front(), entry.caption);
             continue;
         }
-        Popup& popup = PopupNamed(parts.front(), {});
-        if (last == L"-")
-        {
-            // A separator never opens a popup nor follows another.
-            if (!popup.endsWithSeparator)
-                AppendMenuW(popup.menu, MF_SEPARATOR, 0, nullptr);
-            popup.endsWithSeparator = true;
+        // Every view class of a document adds the commands its views share: the host shows one.
+        if (std::any_of(entries_.begin(), entries_.begin() + static_cast<ptrdiff_t>(index),
+                        [&](const MenuCommandEntry& earlier) { return SameCommand(earlier, entry); }))
             continue;
-        }
-        AppendMenuW(popup.menu, MF_STRING, FirstItemId + index, (entry.caption.empty() ? last : entry.caption).c_str());
-        popup.endsWithSeparator = false;
+        PopupNamed(parts.front(), {}).entries.push_back(index);
     }
     for (const Popup& popup : popups_)
-        if (popup.endsWithSeparator && GetMenuItemCount(popup.menu) > 0)
-            DeleteMenu(popup.menu, GetMenuItemCount(popup.menu) - 1, MF_BYPOSITION);
+        Fill(popup, nullptr);
     return bar_;
+}
+
+void HostMenus::Fill(const Popup& popup, const RouteOf* routeOf)
+{
+    bool separatorDue = false;
+    for (size_t index : popup.entries)
+    {
+        const MenuCommandEntry& entry = entries_[index];
+        if (!IsShown(entry))
+            continue;
+        if (IsSeparator(entry))
+        {
+            separatorDue = GetMenuItemCount(popup.menu) > 0;
+            continue;
+        }
+        if (separatorDue)
+            AppendMenuW(popup.menu, MF_SEPARATOR, 0, nullptr);
+        separatorDue = false;
+        AppendCommand(popup.menu, index, routeOf);
+    }
+}
+
+void HostMenus::AppendCommand(HMENU menu, size_t index, const RouteOf* routeOf)
+{
+    const MenuCommandEntry& entry = entries_[index];
+    const std::wstring caption = entry.caption.empty() ? PathParts(entry.path).back() : entry.caption;
+    const UINT itemId = static_cast<UINT>(FirstItemId + index);
+    if (!routeOf)
+    {
+        AppendMenuW(menu, MF_STRING, itemId, caption.c_str());
+        return;
+    }
+    const CommandRoute route = (*routeOf)(entry);
+    // A command whose handler fills a popup of its own shows as that popup.
+    HMENU own = CreatePopupMenu();
+    if (route.Invoke(entry.id, VyrCommandInvokeKind::PopupInit, reinterpret_cast<ULONG_PTR>(own)))
+    {
+        AppendMenuW(menu, MF_POPUP | MF_STRING | (IsAllowed(entry) ? 0 : MF_GRAYED), reinterpret_cast<UINT_PTR>(own),
+                    caption.c_str());
+        commandPopups_.push_back({own, menu, index});
+        return;
+    }
+    DestroyMenu(own);
+    const CommandAnswer answer = route.Query(entry.id);
+    const bool enabled = answer.answered && answer.enabled && IsAllowed(entry);
+    AppendMenuW(menu, MF_STRING | (enabled ? 0 : MF_GRAYED) | (answer.checked ? MF_CHECKED : 0), itemId,
+                (answer.text.empty() ? caption : answer.text).c_str());
+}
+
+void HostMenus::Refresh(HMENU popup, const RouteOf& routeOf)
+{
+    for (const CommandPopup& own : commandPopups_)
+        if (own.menu == popup)
+        {
+            routeOf(entries_[own.entry]).Invoke(entries_[own.entry].id, VyrCommandInvokeKind::PopupInit,
+                                                reinterpret_cast<ULONG_PTR>(popup));
+            return;
+        }
+    const auto found = std::find_if(popups_.begin(), popups_.end(), [popup](const Popup& p) { return p.menu == popup; });
+    if (found == popups_.end())
+        return;
+    // Deleting an item by position destroys the popup it opens.
+    std::erase_if(commandPopups_, [popup](const CommandPopup& own) { return own.parent == popup; });
+    while (GetMenuItemCount(popup) > 0)
+        DeleteMenu(popup, 0, MF_BYPOSITION);
+    Fill(*found, &routeOf);
 }
 
 const MenuCommandEntry* HostMenus::Find(UINT itemId) const
@@ -138,20 +229,12 @@ const MenuCommandEntry* HostMenus::Find(UINT itemId) const
     return &entries_[itemId - FirstItemId];
 }
 
-void HostMenus::UpdateStates(HMENU popup) const
+const MenuCommandEntry* HostMenus::PopupCommandHolding(UINT itemId) const
 {
-    const int count = GetMenuItemCount(popup);
-    for (int position = 0; position < count; ++position)
-    {
-        const UINT itemId = GetMenuItemID(popup, position);
-        const MenuCommandEntry* entry = Find(itemId);
-        if (!entry || !entry->owner)
-            continue;
-        ULONG state = 0;
-        const bool enabled = entry->owner->QueryCommandState(entry->id, &state) == S_OK &&
-                             state == VyrCommandStateValue::Enabled;
-        EnableMenuItem(popup, itemId, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-    }
+    for (const CommandPopup& own : commandPopups_)
+        if (IsMenu(own.menu) && GetMenuState(own.menu, itemId, MF_BYCOMMAND) != static_cast<UINT>(-1))
+            return &entries_[own.entry];
+    return nullptr;
 }
 
 } // namespace Host

@@ -1,8 +1,12 @@
 // The frame's menu bar, made from the menu commands modules added through their command registrations:
 // a path "Popup^GROUP|Item^GROUP" places an item (its caption, else its last part, is its text) in the
 // popup named by the first part; a path whose last part is empty names its popup with the caption; a last
-// part "-" is a separator.
+// part "-" is a separator. A command that several registrations added under one id and path is one item.
+// Each popup is filled afresh as it opens, as the host does: only the commands shown, each enabled,
+// checked and named as the module's handlers answer, and a module's own popup command filled by it.
 #pragma once
+
+#include "host/app/gui/CommandRoute.h"
 
 #include "hostapi/VyrClassRegistry.h"
 #include "hostapi/VyrCommands.h"
@@ -10,6 +14,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +28,7 @@ struct MenuCommandEntry
     std::wstring caption;
     bool shown = true;
     Orv::ComPtr<IVyrCommandRegistration> owner;  // whose handler executes and enables the command
+    Orv::ComPtr<IVyrCommand> command;            // its state bits (shown, enabled) as the module sets them
 };
 
 // Every menu command of every registration the framework keeps, in the order they were added.
@@ -43,8 +49,11 @@ public:
     HMENU Build(std::vector<MenuCommandEntry> entries);
     // The entry a menu item id stands for; null for any other id.
     const MenuCommandEntry* Find(UINT itemId) const;
-    // Greys the items of popup whose commands their handlers do not enable.
-    void UpdateStates(HMENU popup) const;
+    using RouteOf = std::function<CommandRoute(const MenuCommandEntry&)>;
+    // Fills popup as it opens, asking each command's handlers along its route.
+    void Refresh(HMENU popup, const RouteOf& routeOf);
+    // The popup command whose own popup (filled by its handler) holds the item id; null when none does.
+    const MenuCommandEntry* PopupCommandHolding(UINT itemId) const;
     // The window took the menu bar: it is destroyed with the window.
     void Release() { bar_ = nullptr; }
 
@@ -53,14 +62,24 @@ private:
     {
         std::wstring name;
         HMENU menu;
-        bool endsWithSeparator;
+        std::vector<size_t> entries;  // its items and separators, in the order added
+    };
+    struct CommandPopup
+    {
+        HMENU menu;
+        HMENU parent;
+        size_t entry;
     };
     // The popup of that name, made at the end of the bar on first use; a caption renames it.
     Popup& PopupNamed(const std::wstring& name, const std::wstring& caption);
+    // Appends the entries that show, without a separator at either end or after another.
+    void Fill(const Popup& popup, const RouteOf* routeOf);
+    void AppendCommand(HMENU menu, size_t index, const RouteOf* routeOf);
 
     HMENU bar_ = nullptr;
     std::vector<MenuCommandEntry> entries_;
     std::vector<Popup> popups_;
+    std::vector<CommandPopup> commandPopups_;
 };
 
 } // namespace Host

@@ -1,6 +1,5 @@
 #include "host/app/gui/OpenedRecording.h"
 
-#include "host/app/AnalyzeCommand.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
 #include "host/app/calc/SampleFilterClass.h"
@@ -14,26 +13,30 @@ namespace Host
 namespace
 {
 
-// The channels the analysis reads, found by their names; none when the recording does not name them.
-std::optional<AnalysisChoices> ChoicesByName(const Recording& recording, std::string& problem)
+// The channels the analysis reads: those the user named, else those the recording's names give; none
+// when the user named none and the names do not tell.
+std::optional<AnalysisChoices> ChoicesFor(const Recording& recording, const ChannelArguments& channels,
+                                          std::string& problem)
 {
+    AnalysisChoices choices;
     try
     {
-        AnalysisChoices choices;
-        choices.pressureChannel = ChannelByWord(recording, "pressure");
-        choices.volumeChannel = ChannelByWord(recording, "volume");
+        ChooseChannels(recording, channels, choices);
         return choices;
     }
-    catch (const std::runtime_error&)
+    catch (const std::runtime_error& e)
     {
-        problem = "the recording does not name one pressure and one volume channel";
+        if (channels.pressure || channels.volume || channels.ecg)
+            throw;
+        problem = std::string("the recording does not name one pressure and one volume channel (") + e.what() +
+                  "): name them with --pressure and --volume";
         return std::nullopt;
     }
 }
 
 } // namespace
 
-OpenedRecording::OpenedRecording(const std::string& file) : file_(file), recording_(LoadRecordingFile(file))
+OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& options) : file_(file), recording_(LoadRecordingFile(file))
 {
     Calc::RegisterSampleFilterClass(session_.Framework().StandIn());
     const HRESULT loaded = session_.LoadModule(ExecutableFolder() + L"Sistra.dll", &application_);
@@ -41,13 +44,19 @@ OpenedRecording::OpenedRecording(const std::string& file) : file_(file), recordi
         throw std::runtime_error("the module did not register (" + HResultText(loaded) + ")");
     hostDocument_ = HostDocument::Offline(recording_);
     classes_.emplace(session_.Framework());
-    if (const std::optional<AnalysisChoices> choices = ChoicesByName(recording_, notAnalysed_))
+    if (const std::optional<AnalysisChoices> choices = ChoicesFor(recording_, options.channels, notAnalysed_))
     {
         analysis_.emplace(session_.Framework().StandIn(), *hostDocument_.Get(), *choices);
+        if (options.leaveWorkflow)
+            analysis_->LeaveWorkflowMode();
         analysis_->AnalyzeNow();
     }
     else
+    {
         document_.emplace(classes_->DocumentClass(), *hostDocument_.Get());
+        if (options.leaveWorkflow)
+            LeaveWorkflowMode(StandIn(), document_->Document());
+    }
 }
 
 } // namespace Host

@@ -3,6 +3,7 @@
 // analysed over the whole recording when the recording names its pressure and volume channels.
 #pragma once
 
+#include "host/app/AnalyzeCommand.h"
 #include "host/app/DocumentAnalysis.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
@@ -16,17 +17,27 @@
 namespace Host
 {
 
+// How the recording is opened: the channels the user named, and whether the workflow is left at once.
+struct OpenOptions
+{
+    ChannelArguments channels;
+    bool leaveWorkflow = false;
+};
+
 class OpenedRecording
 {
 public:
-    // Throws std::runtime_error when the file cannot be read, the module does not register or its
-    // document refuses the analysis.
-    explicit OpenedRecording(const std::string& file);
+    // Throws std::runtime_error when the file cannot be read, the module does not register, a channel
+    // the options name is not in it, or its document refuses the analysis.
+    explicit OpenedRecording(const std::string& file, const OpenOptions& options = {});
 
     const std::string& File() const { return file_; }
     const ModuleClasses& Classes() const { return *classes_; }
     IUnknown* Document() const { return analysis_ ? analysis_->Document() : document_->Document(); }
     IVyrStandIn& StandIn() const { return session_.Framework().StandIn(); }
+    // The analysis of the document; null when it was not analysed.
+    DocumentAnalysis* Analysis() { return analysis_ ? &*analysis_ : nullptr; }
+    HostSession& Session() { return session_; }
     // Why the document was not analysed; empty when it was.
     const std::string& NotAnalysed() const { return notAnalysed_; }
 

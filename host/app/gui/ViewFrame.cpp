@@ -70,6 +70,11 @@ HRESULT STDMETHODCALLTYPE ViewFrame::Site::GetParentWindow(HWND* parent)
 ViewFrame::ViewFrame(IDocViewClass& viewClass, IUnknown* document, HWND parent, const RECT& place)
 {
     RegisterViewFrameClass();
+    viewClass.GetTypeId(&typeId_);
+    BSTR className = nullptr;
+    if (SUCCEEDED(viewClass.GetTitle(&className)) && className)
+        className_ = className;
+    SysFreeString(className);
     HRESULT result = viewClass.CreateView(0, document, view_.Put());
     if (FAILED(result) || !view_)
         throw std::runtime_error("the view class made no view: " + HResultText(result));

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace Host
 {
 
@@ -25,6 +27,9 @@ public:
     HWND Outer() const { return container_ ? container_ : frame_; }
     HWND ViewWindow() const { return viewWindow_; }
     IDocView2& View() const { return *view_.Get(); }
+    // The view type id and the name of the class the view was made by.
+    ULONG TypeId() const { return typeId_; }
+    const std::wstring& ClassName() const { return className_; }
 
 private:
     // Where the view's window goes: the frame's client area; the view may close whenever the host asks.
@@ -48,6 +53,8 @@ private:
     Site site_{nullptr};
     Orv::ComPtr<IDocView2> view_;
     HWND viewWindow_ = nullptr;
+    ULONG typeId_ = 0;
+    std::wstring className_;
 };
 
 } // namespace Host

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace Host
 {
@@ -63,11 +64,28 @@ struct Bitmap
     ~Bitmap() { DeleteObject(bitmap); }
 };
 
-} // namespace
-
-void SaveWindowPicture(HWND window, const std::wstring& path)
+// Sends and dispatches what the windows have waiting.
+void PumpMessages()
 {
-    const std::string name = ToUtf8(path);
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// What the window shows now, frame included, as a bitmap and its 32-bit pixels.
+struct WindowPixels
+{
+    std::unique_ptr<Bitmap> bitmap;
+    std::vector<DWORD> pixels;
+};
+
+WindowPixels CopyWindowPixels(HWND window, const std::string& name)
+{
+    // The caret blinks on a timer of its own: a picture taken at either phase would differ.
+    HideCaret(nullptr);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     GdiFlush();
     RECT place{};
@@ -75,20 +93,71 @@ void SaveWindowPicture(HWND window, const std::wstring& path)
     const int width = place.right - place.left, height = place.bottom - place.top;
     const WindowDC source{window, GetWindowDC(window)};
     const MemoryDC memory{CreateCompatibleDC(source.dc)};
-    const Bitmap picture{CreateCompatibleBitmap(source.dc, width, height)};
-    if (!source.dc || !memory.dc || !picture.bitmap)
+    WindowPixels copy{std::unique_ptr<Bitmap>(new Bitmap{CreateCompatibleBitmap(source.dc, width, height)}), {}};
+    if (!source.dc || !memory.dc || !copy.bitmap->bitmap)
         throw std::runtime_error(name + ": cannot take the window's picture");
-    const HGDIOBJ previous = SelectObject(memory.dc, picture.bitmap);
+    const HGDIOBJ previous = SelectObject(memory.dc, copy.bitmap->bitmap);
     const bool copied = BitBlt(memory.dc, 0, 0, width, height, source.dc, 0, 0, SRCCOPY);
     SelectObject(memory.dc, previous);
     if (!copied)
         throw std::runtime_error(name + ": cannot copy the window's picture: " + SystemErrorText(GetLastError()));
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    copy.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    GetDIBits(memory.dc, copy.bitmap->bitmap, 0, static_cast<UINT>(height), copy.pixels.data(), &info, DIB_RGB_COLORS);
+    return copy;
+}
 
+void WritePng(HBITMAP bitmap, const std::wstring& path, const std::string& name)
+{
     const GdiplusSession gdiplus;
     const CLSID encoder = PngEncoder();
-    Gdiplus::Bitmap image(picture.bitmap, nullptr);
+    Gdiplus::Bitmap image(bitmap, nullptr);
     if (image.Save(path.c_str(), &encoder, nullptr) != Gdiplus::Ok)
         throw std::runtime_error(name + ": cannot write the picture");
+}
+
+} // namespace
+
+WindowImage ReadWindowImage(HWND window)
+{
+    WindowPixels copy = CopyWindowPixels(window, "window picture");
+    BITMAP size{};
+    GetObjectW(copy.bitmap->bitmap, sizeof size, &size);
+    return WindowImage{size.bmWidth, size.bmHeight, std::move(copy.pixels)};
+}
+
+void SaveWindowPicture(HWND window, const std::wstring& path)
+{
+    const std::string name = ToUtf8(path);
+    WritePng(CopyWindowPixels(window, name).bitmap->bitmap, path, name);
+}
+
+void SaveSettledWindowPicture(HWND window, const std::wstring& path)
+{
+    const std::string name = ToUtf8(path);
+    // Settled: nothing waiting in the queue, and the same pixels over several looks spaced wider than any
+    // animation's timer step (an accordion unfolding, a layout finished on a posted message).
+    constexpr DWORD LookInterval = 60;
+    constexpr int SameLooksNeeded = 4;
+    constexpr DWORD LongestWait = 15000;
+    const DWORD start = GetTickCount();
+    WindowPixels last;
+    int sameLooks = 0;
+    while (sameLooks < SameLooksNeeded && GetTickCount() - start < LongestWait)
+    {
+        PumpMessages();
+        WindowPixels look = CopyWindowPixels(window, name);
+        const bool queueEmpty = GetQueueStatus(QS_ALLINPUT) == 0;
+        sameLooks = queueEmpty && !last.pixels.empty() && look.pixels == last.pixels ? sameLooks + 1 : 0;
+        last = std::move(look);
+        if (sameLooks < SameLooksNeeded)
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, LookInterval, QS_ALLINPUT);
+    }
+    if (sameLooks < SameLooksNeeded)
+        throw std::runtime_error(name + ": the window did not settle within " + std::to_string(LongestWait / 1000) +
+                                 " s");
+    WritePng(last.bitmap->bitmap, path, name);
 }
 
 } // namespace Host

@@ -1,0 +1,282 @@
+// The frame driven as a person drives it, with the display's own mouse input: the menu bar opened and an
+// item chosen, a loop chosen and unticked in the loop view's list, a row clicked in the table. What each
+// does is read back from the document and from the windows' pixels.
+#include "host/app/gui/FrameWindow.h"
+#include "host/app/gui/OpenedRecording.h"
+#include "host/app/gui/WindowPicture.h"
+#include "host/tests/RecordingFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <thread>
+
+namespace
+{
+
+constexpr int LoopListId = 3001;
+
+void Settle(Host::FrameWindow& frame, DWORD milliseconds = 300)
+{
+    const DWORD start = GetTickCount();
+    do
+    {
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        frame.FollowDocument();
+        Sleep(10);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+// A left click where the pointer is put, through the input queue as the display delivers it.
+void ClickAt(POINT screen)
+{
+    SetCursorPos(screen.x, screen.y);
+    INPUT clicks[2]{};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, clicks, sizeof(INPUT));
+}
+
+POINT CentreOf(const RECT& place)
+{
+    return {(place.left + place.right) / 2, (place.top + place.bottom) / 2};
+}
+
+// A point of row in a list box, x pixels from its left, on the screen.
+POINT ListRowPoint(HWND list, int row, int x)
+{
+    RECT item{};
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    POINT point{item.left + x, (item.top + item.bottom) / 2};
+    ClientToScreen(list, &point);
+    return point;
+}
+
+std::wstring ItemText(HMENU menu, int position)
+{
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, position, text, static_cast<int>(std::size(text)), MF_BYPOSITION);
+    return text;
+}
+
+// Pixels of the window right of column fromX (window coordinates) that are neither the background's
+// colour nor white: what the plot drew.
+size_t DrawnPixels(HWND window, LONG fromX)
+{
+    const Host::WindowImage image = Host::ReadWindowImage(window);
+    std::map<DWORD, size_t> counts;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = fromX; x < image.width; ++x)
+            ++counts[image.pixels[static_cast<size_t>(y) * image.width + x] & 0xFFFFFF];
+    // The background is the commonest colour; white is the list's and the title's, when it is not.
+    counts[0xFFFFFF] += 0;
+    size_t background = 0, all = 0;
+    for (const auto& [colour, count] : counts)
+    {
+        background = std::max(background, count);
+        all += count;
+    }
+    return all - background - (counts[0xFFFFFF] == background ? 0 : counts[0xFFFFFF]);
+}
+
+// The right edge of child in its parent window's picture.
+LONG RightEdgeIn(HWND parent, HWND child)
+{
+    RECT outer{}, inner{};
+    GetWindowRect(parent, &outer);
+    GetWindowRect(child, &inner);
+    return inner.right - outer.left;
+}
+
+void SavePicture(HWND window, const char* name)
+{
+    CreateDirectoryW(L"screenshots", nullptr);
+    Host::SaveWindowPicture(window, L"screenshots\\" + std::wstring(name, name + strlen(name)) + L".png");
+}
+
+HWND TopmostChildOfClass(HWND parent, const wchar_t* className)
+{
+    struct Search
+    {
+        const wchar_t* className;
+        HWND found = nullptr;
+        LONG top = LONG_MAX;
+    } search{className};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto& search = *reinterpret_cast<Search*>(data);
+            wchar_t name[64] = {};
+            GetClassNameW(child, name, static_cast<int>(std::size(name)));
+            RECT place{};
+            GetWindowRect(child, &place);
+            if (std::wstring(name) == search.className && IsWindowVisible(child) && place.top < search.top)
+                search = Search{search.className, child, place.top};
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+LONG SelectedLoop(Host::DocumentAnalysis& analysis)
+{
+    LONG loop = -2;
+    analysis.Pane().GetSelectedLoop(&loop);
+    return loop;
+}
+
+// The count the hemodynamics table shows in its summary, as it copies it to the results sheet: the whole
+// table, with no loop selected.
+std::string TableCount(Host::OpenedRecording& opened)
+{
+    Host::Macro::Statement deselect(L"Doc.SelectASistra LoopIdx:=-1");
+    opened.Analysis()->RunStatement(deselect);
+    opened.Analysis()->CopyTableToResultsSheet();
+    std::ostringstream sheet;
+    opened.Session().Sheet().SaveTsv(sheet);
+    std::istringstream lines(sheet.str());
+    std::string line, count;
+    while (std::getline(lines, line))
+        if (line.starts_with("Count\t"))
+            count = line;
+    return count;
+}
+
+class FrameDriven : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        opened.emplace(file.Path(), Host::OpenOptions{{}, true});
+        frame.emplace(L"Sistra - driven", Host::CollectMenuCommands(opened->StandIn()), RECT{0, 0, 1200, 900});
+        opened->StandIn().SetMainWindow(frame->Handle());
+        frame->ShowDocument(opened->Document(), opened->Classes().Views());
+        for (const wchar_t* name : {L"Loop View", L"Sistra Hemodynamics TableView"})
+            frame->OpenView(*opened->Classes().FindView(name), opened->Document());
+        SetForegroundWindow(frame->Handle());
+        Settle(*frame);
+    }
+    void TearDown() override
+    {
+        frame.reset();
+        opened.reset();
+    }
+
+    HostTests::TemporaryFile file{"frame-driven.csv", HostTests::OcclusionText(24)};
+    std::optional<Host::OpenedRecording> opened;
+    std::optional<Host::FrameWindow> frame;
+};
+
+TEST_F(FrameDriven, TheSistraMenuOpensByMouseWithItsItemsEnabledByTheirRulesAndItsChoiceOpensTheView)
+{
+    // The menu is tracked modally: a second hand waits for its popup and chooses the PRSW plot in it.
+    std::map<std::wstring, bool> enabled;
+    std::atomic<bool> chose = false;
+    HMENU bar = GetMenu(frame->Handle()), sistra = GetSubMenu(bar, 0);
+    std::thread hand([&] {
+        for (int wait = 0; wait < 200 && !FindWindowW(L"#32768", nullptr); ++wait)
+            Sleep(20);
+        Sleep(100);
+        for (int position = 0; position < GetMenuItemCount(sistra); ++position)
+            if (!(GetMenuState(sistra, position, MF_BYPOSITION) & MF_SEPARATOR))
+                enabled[ItemText(sistra, position)] = !(GetMenuState(sistra, position, MF_BYPOSITION) & MF_GRAYED);
+        for (int position = 0; position < GetMenuItemCount(sistra); ++position)
+            if (ItemText(sistra, position) == L"&PRSW Plot")
+            {
+                RECT item{};
+                GetMenuItemRect(frame->Handle(), sistra, static_cast<UINT>(position), &item);
+                ClickAt(CentreOf(item));
+                chose = true;
+            }
+    });
+    RECT title{};
+    GetMenuItemRect(frame->Handle(), bar, 0, &title);
+    ClickAt(CentreOf(title));
+    Settle(*frame, 1500);
+    hand.join();
+
+    ASSERT_TRUE(chose);
+    // Outside the workflow, not sampling, with an analysed region: all but the workflow's own item.
+    for (const wchar_t* item : {L"&Settings...", L"&Loop View", L"&Plots", L"&Hemodynamics Table",
+                                L"Saline &Calibration", L"C&uvette Calibration", L"&PRSW Plot",
+                                L"&dP/dt Max vs EDV Plot", L"P&VA vs EDV Plot", L"PVA vs &ESP Plot",
+                                L"Show Cycle &Markers", L"Analyze wh&ile sampling", L"&Reselect Analyzed Data",
+                                L"Clear A&nalysis", L"&Analyze Channel", L"W&orkflow mode..."})
+    {
+        ASSERT_TRUE(enabled.contains(item)) << item;
+        EXPECT_TRUE(enabled[item]) << item;
+    }
+    EXPECT_FALSE(enabled[L"&Workflow"]);
+    EXPECT_NE(nullptr, frame->FindView(L"Sistra PRSW GraphView"));
+}
+
+TEST_F(FrameDriven, ChoosingAndUntickingLoopsInTheListReachesThePlotTheFitsTheTableAndBack)
+{
+    Host::DocumentAnalysis& analysis = *opened->Analysis();
+    Host::ViewFrame& loopView = *frame->FindView(L"Loop View");
+    HWND list = GetDlgItem(loopView.ViewWindow(), LoopListId);
+    ASSERT_NE(nullptr, list);
+    ASSERT_GT(SendMessageW(list, LB_GETCOUNT, 0, 0), 6);
+
+    // Choosing a row selects its loop: drawn over the others with a wider pen.
+    const LONG graphLeft = RightEdgeIn(loopView.ViewWindow(), list);
+    const size_t drawnBefore = DrawnPixels(loopView.ViewWindow(), graphLeft);
+    ClickAt(ListRowPoint(list, 4, 40));
+    Settle(*frame);
+    SavePicture(loopView.Outer(), "frame-driven-loop-selected");
+    EXPECT_EQ(4, SelectedLoop(analysis));
+    EXPECT_EQ(4, SendMessageW(list, LB_GETCURSEL, 0, 0));
+    EXPECT_GT(DrawnPixels(loopView.ViewWindow(), graphLeft), drawnBefore);
+
+    // Unticking the first row leaves its loop out of the summaries, the fits and the table's count.
+    constexpr LONG StrokeVolume = 1;
+    SistraParameterSummary before{}, after{};
+    BSTR unit = nullptr;
+    analysis.Pane().GetSummary(StrokeVolume, &before, &unit);
+    SysFreeString(unit);
+    SistraRegression espvrBefore{}, espvrAfter{};
+    analysis.Pane().GetRegression(SistraRelation::EspvrLinear, &espvrBefore);
+    const std::string countBefore = TableCount(*opened);
+    ClickAt(ListRowPoint(list, 0, 7));
+    Settle(*frame);
+    EXPECT_EQ(1, analysis.Loops().front().record.state);
+    analysis.Pane().GetSummary(StrokeVolume, &after, &unit);
+    SysFreeString(unit);
+    EXPECT_EQ(before.count - 1, after.count);
+    analysis.Pane().GetRegression(SistraRelation::EspvrLinear, &espvrAfter);
+    EXPECT_NE(espvrBefore.slope, espvrAfter.slope);
+    EXPECT_NE(countBefore, TableCount(*opened));
+
+    // A row clicked in the table selects its loop, and the list follows: the rows are found by clicking
+    // down the loops' grid until the first and the second loop are selected.
+    const HWND grid = TopmostChildOfClass(frame->FindView(L"Sistra Hemodynamics TableView")->ViewWindow(), L"GridPane");
+    ASSERT_NE(nullptr, grid);
+    RECT place{};
+    GetWindowRect(grid, &place);
+    const LONG x = (place.left + place.right) / 2;
+    std::map<LONG, LONG> firstY;
+    for (LONG y = place.top + 2; y < place.bottom && !firstY.contains(1); y += 3)
+    {
+        ClickAt({x, y});
+        Settle(*frame, 60);
+        firstY.emplace(SelectedLoop(analysis), y);
+    }
+    ASSERT_TRUE(firstY.contains(0) && firstY.contains(1));
+    const LONG rowHeight = firstY[1] - firstY[0];
+    ClickAt({x, firstY[0] + 2 * rowHeight + rowHeight / 2});
+    Settle(*frame);
+    SavePicture(frame->Handle(), "frame-driven-table-row");
+    EXPECT_EQ(2, SelectedLoop(analysis));
+    EXPECT_EQ(2, SendMessageW(list, LB_GETCURSEL, 0, 0));
+}
+
+} // namespace
