@@ -315,12 +315,22 @@ void SistraAnalysisGraphView::LayOutStrip()
         metrics.Height.Absolute(OWL::lmHeight, StripHeight);
         layoutWindow_->SetChildLayoutMetrics(child, metrics);
     };
-    // Widths in pixels that keep the proportions of the strip: combos 88, 80 and 44 against boxes 30.
+    // Widths in pixels that keep the proportions of the strip: combos 88, 80 and 44 against boxes 30. A
+    // strip narrower than that narrows its combos (down to a least width), so that every control stays
+    // inside the view rather than running off its left edge.
     constexpr int Unit = 2;
-    place(*edpvrTypeCombo_, nullptr, 0, false, 44 * Unit);
+    constexpr int FixedWidth = 30 * Unit * 2 + 22 + 11 + 16;
+    constexpr int CombosWidth = (44 + 80 + 88) * Unit;
+    constexpr int NarrowestCombo = 36;
+    const int stripWidth = GetHandle() ? GetClientRect().Width() - 2 * ViewInset : FixedWidth + CombosWidth;
+    const double narrowing = std::clamp(static_cast<double>(stripWidth - FixedWidth) / CombosWidth, 0.0, 1.0);
+    const auto comboWidth = [&](int natural) {
+        return std::max(NarrowestCombo, static_cast<int>(natural * Unit * narrowing));
+    };
+    place(*edpvrTypeCombo_, nullptr, 0, false, comboWidth(44));
     place(*edpvrCheck_, edpvrTypeCombo_.get(), 0, true, 30 * Unit);
-    place(*esPointsCombo_, edpvrCheck_.get(), 22, false, 80 * Unit);
-    place(*espvrTypeCombo_, esPointsCombo_.get(), 11, false, 88 * Unit);
+    place(*esPointsCombo_, edpvrCheck_.get(), 22, false, comboWidth(80));
+    place(*espvrTypeCombo_, esPointsCombo_.get(), 11, false, comboWidth(88));
     place(*espvrCheck_, espvrTypeCombo_.get(), 0, true, 30 * Unit);
     const OWL::TRect icon = errorIcon_->GetClientRect();
     const int side = std::max(16, static_cast<int>(icon.Height()));
@@ -443,6 +453,7 @@ void SistraAnalysisGraphView::EvSize(UINT sizeType, const OWL::TSize& size)
 {
     if (size.cx == 0 && size.cy == 0)
         return;
+    LayOutStrip();
     PlaceListAndStrip();
     SistraGraphViewBase::EvSize(sizeType, size);
     Invalidate(true);
