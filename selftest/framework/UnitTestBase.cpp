@@ -2,9 +2,6 @@
 
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComFace.h"
-#include "foundation/text/StringStream.h"
-
-#include <cstring>
 
 namespace
 {
@@ -21,44 +18,9 @@ HRESULT HandOut(const Orv::String& text, IAutoOrvString** out)
 
 } // namespace
 
-void MakeFailureText(Orv::String& text, const char* condition, const char* sourceFile, int line,
-                     const Orv::String& message)
-{
-    const char* file = sourceFile ? sourceFile : "";
-    if (const char* separator = std::strrchr(file, '\\'))
-        file = separator + 1;
-    Orv::OStringStream stream;
-    stream << Orv::String(file).c_str() << L", Line " << line;
-    if (condition && *condition)
-        stream << L" [" << Orv::String(condition).c_str() << L"]";
-    if (!message.IsEmpty())
-        stream << L", [" << message.c_str() << L"]";
-    text = stream.Str();
-}
-
-void Fail(const char* condition, const char* sourceFile, int line, const Orv::String& message)
-{
-    Orv::String text;
-    MakeFailureText(text, condition, sourceFile, line, message);
-    throw UnitTestException(text);
-}
-
-void Check(bool holds, const char* condition, const char* sourceFile, int line, const Orv::String& message)
-{
-    if (!holds)
-        Fail(condition, sourceFile, line, message);
-}
-
 HRESULT STDMETHODCALLTYPE UnitTestBase::QueryInterface(REFIID iid, void** object)
 {
     return Orv::QueryOneFace(static_cast<IUnitTest*>(this), iid, object, IID_IUnitTest);
-}
-
-void UnitTestBase::AddTest(std::function<void()> test, const char* name, double value)
-{
-    tests_.push_back(std::move(test));
-    names_.emplace_back(name);
-    values_.push_back(value);
 }
 
 HRESULT STDMETHODCALLTYPE UnitTestBase::GetTestCount(LONG* count)

@@ -1,34 +1,17 @@
 // The IUnitTest objects the module hands to the host's test registry: a table of tests the host's
-// runner lists and runs one at a time, and the failure a check inside a test raises.
+// runner lists and runs one at a time. The base runs its derived class's hooks through their virtual
+// declarations only and knows no test object; what the tests call of it lies in this header and in
+// the failure checks beside it.
 #pragma once
 
 #include "hostapi/VyrClassRegistry.h"
+#include "selftest/framework/TestFailure.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/text/String.h"
 
-#include <exception>
 #include <functional>
+#include <utility>
 #include <vector>
-
-// A failed check: ends the running test, whose result then carries the message.
-class UnitTestException : public std::exception
-{
-public:
-    explicit UnitTestException(const Orv::String& message) : message_(message) {}
-    const Orv::String& Message() const { return message_; }
-
-private:
-    Orv::String message_;
-};
-
-// "<file name>, Line <line>", then " [<condition>]" and ", [<message>]" when those are not empty. The
-// file name is what follows the last backslash of the source path.
-void MakeFailureText(Orv::String& text, const char* condition, const char* sourceFile, int line,
-                     const Orv::String& message);
-
-// Throws UnitTestException with the failure text when the condition does not hold.
-void Check(bool holds, const char* condition, const char* sourceFile, int line, const Orv::String& message = {});
-[[noreturn]] void Fail(const char* condition, const char* sourceFile, int line, const Orv::String& message = {});
 
 // Counted, made with no reference and freed with its last one.
 class UnitTestBase : public IUnitTest, private Orv::CComObjectRoot
@@ -61,7 +44,13 @@ protected:
     virtual void SetUp() {}
     virtual void TearDown() {}
 
-    void AddTest(std::function<void()> test, const char* name, double value);
+    // The entry's index is its position in the table.
+    void AddTest(std::function<void()> test, const char* name, double value)
+    {
+        tests_.push_back(std::move(test));
+        names_.emplace_back(name);
+        values_.push_back(value);
+    }
     void SetAuthorText(const Orv::String& author) { author_ = author; }
 
 private:
