@@ -64,10 +64,11 @@ function(sistra_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     sistra_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
-    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
-    # The test programs share one display, and some check which window is in front: one at a time.
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${SISTRA_TEST_ENVIRONMENT}" TIMEOUT 600
-                         RESOURCE_LOCK display)
+    # Each program gets a display and a Wine session of its own: some check which window is in front,
+    # and so they can still run side by side.
+    add_test(NAME ${name} COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/own-session ${name}
+             wine $<TARGET_FILE:${name}> --gtest_brief=1)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${SISTRA_TEST_ENVIRONMENT}" TIMEOUT 600)
 endfunction()
 
 # sistra_dll(NAME SOURCES...): a statically linked Windows DLL without a "lib" prefix.
