@@ -4,7 +4,7 @@
 #pragma once
 
 #include "host/tests/module/DocumentOnHost.h"
-#include "host/tests/VyrTestSupport.h"
+#include "testsupport/VyrTestSupport.h"
 #include "platform/owl/tests/Screenshot.h"
 
 #include <functional>

@@ -3,7 +3,7 @@
 #include "hostapi/VyrMessaging.h"
 #include "hostapi/VyrServices.h"
 #include "host/app/FrameworkHost.h"
-#include "host/tests/VyrTestSupport.h"
+#include "testsupport/VyrTestSupport.h"
 
 #include <gtest/gtest.h>
 

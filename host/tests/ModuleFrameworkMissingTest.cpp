@@ -3,7 +3,7 @@
 // tell the user and end the process.
 #include "host/app/HostApplication.h"
 #include "host/app/ModuleLoader.h"
-#include "host/tests/ChildProcess.h"
+#include "testsupport/ChildProcess.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // workflow mode, and the table copy; with a picture of the view.
 #include "host/tests/module/DocumentOnHost.h"
 #include "host/tests/module/HostedView.h"
-#include "host/tests/VyrTestSupport.h"
+#include "testsupport/VyrTestSupport.h"
 
 #include "views/cuvette/CuvetteView.h"
 #include "views/tests/cuvette/CuvetteTestSupport.h"

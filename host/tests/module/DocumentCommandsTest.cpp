@@ -2,7 +2,7 @@
 // the effect it has, the keyword messages, the commands' enable answers and the calibration and data
 // commands.
 #include "host/tests/module/DocumentOnHost.h"
-#include "host/tests/VyrTestSupport.h"
+#include "testsupport/VyrTestSupport.h"
 
 #include "hostapi/OrvStringInterfaces.h"
 #include "hostapi/VyrCommands.h"

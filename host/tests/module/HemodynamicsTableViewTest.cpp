@@ -1,7 +1,7 @@
 // The hemodynamics table view over an analysed document: its buttons under the table, the loop it
 // selects in step with the other views, its export and its options in the table's model.
 #include "host/tests/module/DocumentOnHost.h"
-#include "host/tests/VyrTestSupport.h"
+#include "testsupport/VyrTestSupport.h"
 #include "dialogs/tests/DialogTestSupport.h"
 #include "document/models/workflow/Workflow.h"
 #include "resources/ResourceIds.h"

@@ -3,7 +3,7 @@
 // from its header's image; with a picture of the panel.
 #include "host/tests/module/DocumentOnHost.h"
 #include "host/tests/module/HostedView.h"
-#include "host/tests/VyrTestSupport.h"
+#include "testsupport/VyrTestSupport.h"
 
 #include "views/workflow/WorkflowView.h"
 

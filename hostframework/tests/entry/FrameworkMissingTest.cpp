@@ -1,6 +1,6 @@
 // A host without Vyr.dll beside it: the module tells the user and ends the process. The test runs a
 // copy of this program from a folder without the library and answers the message box itself.
-#include "host/tests/ChildProcess.h"
+#include "testsupport/ChildProcess.h"
 #include "hostframework/services/HostServices.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "hostframework/tests/FrameworkTestSupport.h"
-#include "host/tests/VyrTestSupport.h"
+#include "testsupport/VyrTestSupport.h"
 #include "hostframework/entry/ClassRegistration.h"
 #include "hostframework/entry/ModuleVersion.h"
 

@@ -1,6 +1,6 @@
 #include "hostframework/tests/FrameworkTestSupport.h"
 #include "foundation/system/ModalMessage.h"
-#include "host/tests/VyrTestSupport.h"
+#include "testsupport/VyrTestSupport.h"
 #include "hostframework/services/HostMessageBox.h"
 
 #include <gtest/gtest.h>

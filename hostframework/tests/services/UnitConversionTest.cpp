@@ -1,7 +1,7 @@
 #include "hostframework/tests/FrameworkTestSupport.h"
 #include "foundation/com/ResultCodes.h"
 #include "foundation/com/XOrv.h"
-#include "host/tests/VyrTestSupport.h"
+#include "testsupport/VyrTestSupport.h"
 #include "hostframework/services/UnitConversion.h"
 
 #include <gtest/gtest.h>
