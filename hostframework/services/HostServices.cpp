@@ -3,7 +3,6 @@
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComPtr.h"
 #include "hostframework/entry/FrameworkBootstrap.h"
-#include "hostframework/messaging/MessageIds.h"
 
 #include <objbase.h>
 
@@ -22,14 +21,6 @@ template <ULONG TypeId, const IID* Iid>
 HRESULT FetchFactoryObjectOf(void** object)
 {
     return FetchFactoryObject(TypeId, *Iid, object);
-}
-
-HRESULT FetchUnitsService(void** object)
-{
-    ULONG typeId = 0;
-    if (!MsgIdClass<&UnitsServiceGUID, 0>::TryGetId(&typeId))
-        return E_FAIL;
-    return FetchFactoryObject(typeId, IID_IUnitsService, object);
 }
 
 } // namespace
@@ -105,4 +96,3 @@ SISTRA_HOST_SERVICE(MessageCreatorAccessor::Get, IMessageCreator,
                     (FetchFactoryObjectOf<VyrTypeId::MessageCreator, &IID_IMessageCreator>))
 SISTRA_HOST_SERVICE(GetHostClipboardService, IHostClipboardService,
                     (FetchFactoryObjectOf<VyrTypeId::ClipboardService, &IID_IHostClipboardService>))
-SISTRA_HOST_SERVICE(UnitsServiceAccessor::Get, IUnitsService, FetchUnitsService)

@@ -7,7 +7,6 @@
 #include "tableview/grid/GridTitleBar.h"
 #include "tableview/grid/RowNumbersPane.h"
 #include "tableview/grid/SnapGadgetWindow.h"
-#include "tableview/render/TableRenderer.h"
 
 #include <algorithm>
 #include <sstream>
@@ -528,7 +527,7 @@ bool GridControl::PreProcessKey(const MSG& msg)
 
 void GridControl::SelectCellColours(HDC dc, int row, int, int column, int, int state, const COLORREF* colour)
 {
-    TableView::SelectGridCellColours(dc, IsSelected(row, column), state, colour, m_options.noHighlight);
+    SelectGridCellColours(dc, IsSelected(row, column), state, colour, m_options.noHighlight);
 }
 
 void GridControl::WriteRowLabel(int row, int rowOrigin, std::wostream& out)

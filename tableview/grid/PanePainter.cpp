@@ -10,6 +10,7 @@ namespace
 {
 
 constexpr int FitMargin = 4;
+constexpr COLORREF GreyedCellText = RGB(64, 64, 64);
 
 void FitColumnToContent(HDC dc, GridColumn& column, int widest, const PaneView& view, PaintHooks& hooks)
 {
@@ -23,6 +24,20 @@ void FitColumnToContent(HDC dc, GridColumn& column, int widest, const PaneView& 
 }
 
 } // namespace
+
+void SelectGridCellColours(HDC dc, bool selected, int state, const COLORREF* colour, bool noHighlight)
+{
+    if (!noHighlight)
+        SetBkColor(dc, !selected ? RGB(255, 255, 255) : colour ? *colour : GetSysColor(COLOR_HIGHLIGHT));
+    if (state == static_cast<int>(GridColumn::State::Greyed))
+        SetTextColor(dc, GreyedCellText);
+    else if (colour && (!selected || noHighlight))
+        SetTextColor(dc, *colour);
+    else if (selected && !noHighlight)
+        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    else
+        SetTextColor(dc, RGB(0, 0, 0));
+}
 
 void PaintCells(HDC dc, const RECT& paint, const PaneView& view, ColumnLayout& columns, GridRenderer& renderer,
                 PaintHooks& hooks)

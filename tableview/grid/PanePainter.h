@@ -25,6 +25,10 @@ struct PaneView
     int columnOrigin = 1;
 };
 
+// The colours of a cell before its text is drawn: white, or the selection's colour, and the text colour
+// for the cell's state (greyed cells dark grey). With noHighlight (while printing) the background stays.
+void SelectGridCellColours(HDC dc, bool selected, int state, const COLORREF* colour, bool noHighlight);
+
 // What the paint pass asks of the grid that owns the pane (rows and columns with their origins).
 class PaintHooks
 {

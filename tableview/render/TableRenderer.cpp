@@ -18,7 +18,6 @@ constexpr ULONG OutsideFormat = 0x0001;
 constexpr ULONG Blank = 0x0100;
 constexpr ULONG Indented = 0x1000;
 constexpr ULONG Highlighted = 0x4000;
-constexpr COLORREF GreyedText = RGB(64, 64, 64);
 constexpr int BoldPointSize = 10;
 // Room beside a cell's text so that it does not touch the grid line.
 constexpr int TextRoomMargin = 6;
@@ -46,20 +45,6 @@ int CellTextRoom(const Orv::String& text, ULONG format)
     static const Orv::UniqueGdiObject<HFONT> bold(MakeBoldGuiFont());
     static const OWL::TFont cell(TVF_Grid::MakeCellFont());
     return TVF_Grid::TextExtent(text, DrawnBold(format) ? bold.Get() : static_cast<HFONT>(cell)) + TextRoomMargin;
-}
-
-void SelectGridCellColours(HDC dc, bool selected, int state, const COLORREF* colour, bool noHighlight)
-{
-    if (!noHighlight)
-        SetBkColor(dc, !selected ? RGB(255, 255, 255) : colour ? *colour : GetSysColor(COLOR_HIGHLIGHT));
-    if (state == static_cast<int>(TVF_Grid::GridColumn::State::Greyed))
-        SetTextColor(dc, GreyedText);
-    else if (colour && (!selected || noHighlight))
-        SetTextColor(dc, *colour);
-    else if (selected && !noHighlight)
-        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    else
-        SetTextColor(dc, RGB(0, 0, 0));
 }
 
 TableRenderer::TableRenderer(TVF_Grid::PaintHooks& grid) : m_grid(grid), m_boldFont(MakeBoldGuiFont()) {}
@@ -183,7 +168,7 @@ ULONG TableRenderer::FormatOf(int row, ULONG column) const
 
 void TableRenderer::SelectCellColours(HDC dc, int row, int, int column, int, int state, const COLORREF* colour)
 {
-    SelectGridCellColours(dc, m_grid.IsSelected(row, column), state, colour, m_printing);
+    TVF_Grid::SelectGridCellColours(dc, m_grid.IsSelected(row, column), state, colour, m_printing);
 }
 
 void TableRenderer::WriteRowLabel(int row, int, std::wostream& out)

@@ -9,10 +9,6 @@
 namespace TableView
 {
 
-// The colours of a cell before its text is drawn: white, or the selection's colour, and the text colour
-// for the cell's state (greyed cells dark grey). With noHighlight (while printing) the background stays.
-void SelectGridCellColours(HDC dc, bool selected, int state, const COLORREF* colour, bool noHighlight);
-
 // How wide a column must be to show a cell's text whole on screen, for the cell's format word: a
 // title in the renderer's bold face, any other cell in the grid's cell font, with a small margin.
 int CellTextRoom(const Orv::String& text, ULONG format);
