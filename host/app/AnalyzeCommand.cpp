@@ -1,7 +1,7 @@
 #include "host/app/AnalyzeCommand.h"
 
-#include "host/app/CommandLine.h"
 #include "host/app/DocumentAnalysis.h"
+#include "host/app/ExitCodes.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostDocument.h"
 #include "host/app/LoopRecordReport.h"

@@ -1,7 +1,7 @@
 #include "host/app/CalcCommand.h"
 
 #include "host/app/calc/CalcCursors.h"
-#include "host/app/CommandLine.h"
+#include "host/app/ExitCodes.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostDocument.h"
 #include "host/app/calc/ModuleCalcFunctions.h"

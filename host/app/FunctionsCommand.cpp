@@ -1,6 +1,6 @@
 #include "host/app/FunctionsCommand.h"
 
-#include "host/app/CommandLine.h"
+#include "host/app/ExitCodes.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
 #include "host/app/ModuleLoader.h"

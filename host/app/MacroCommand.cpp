@@ -1,8 +1,8 @@
 #include "host/app/MacroCommand.h"
 
 #include "host/app/AnalyzeCommand.h"
-#include "host/app/CommandLine.h"
 #include "host/app/DocumentAnalysis.h"
+#include "host/app/ExitCodes.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
 #include "host/app/ModuleLoader.h"

@@ -1,6 +1,6 @@
 #include "host/app/SelfTestCommand.h"
 
-#include "host/app/CommandLine.h"
+#include "host/app/ExitCodes.h"
 #include "host/app/calc/ExpressionCalcClass.h"
 #include "host/app/calc/SampleFilterClass.h"
 #include "host/app/FrameworkHost.h"

@@ -1,6 +1,6 @@
 #include "host/app/gui/GuiCommands.h"
 
-#include "host/app/CommandLine.h"
+#include "host/app/ExitCodes.h"
 #include "host/app/TextConversion.h"
 #include "host/app/gui/FrameWindow.h"
 #include "host/app/gui/OpenedRecording.h"
