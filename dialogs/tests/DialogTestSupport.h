@@ -3,9 +3,10 @@
 // and pictures of the windows they open.
 #pragma once
 
-#include "host/tests/module/DocumentOnHost.h"
-#include "testsupport/VyrTestSupport.h"
+#include "document/core/SistraDocument.h"
 #include "platform/owl/tests/Screenshot.h"
+#include "testsupport/StandInHost.h"
+#include "testsupport/VyrTestSupport.h"
 
 #include <functional>
 #include <string>
@@ -15,14 +16,14 @@
 namespace DialogTests
 {
 
-inline Host::Recording TwoChannelRecording(const std::string& pressureUnit)
+inline StandInHost::Recording TwoChannelRecording(const std::string& pressureUnit)
 {
-    Host::Recording recording({{"LV Pressure", pressureUnit}, {"LV Volume", "mL"}});
+    StandInHost::Recording recording({{"LV Pressure", pressureUnit}, {"LV Volume", "mL"}});
     const std::vector<float> pressure(200, 10.0f), volume(200, 30.0f);
     for (int record = 0; record < 2; ++record)
     {
         const std::vector<std::span<const float>> rows{pressure, volume};
-        Host::Record& added = recording.AddRecord(0.001);
+        StandInHost::Record added = recording.AddRecord(0.001);
         added.Append(rows);
         added.MarkComplete();
     }
@@ -42,16 +43,16 @@ public:
     }
 
     Sistra::SistraDocument& Document() { return document_.Document(); }
-    Host::HostDocument& Host() { return document_.Host(); }
+    StandInHost::HostDocument& Host() { return document_.Host(); }
 
 private:
-    Host::Recording recording_;
-    HostTests::DocumentOnHost document_;
+    StandInHost::Recording recording_;
+    StandInHost::DocumentOnHost document_;
 };
 
 inline std::vector<RecordedMessageBox> MessageBoxes()
 {
-    return RecordedMessageBoxes(HostTests::StandIn());
+    return RecordedMessageBoxes(StandInHost::StandIn());
 }
 
 // Shows the window, lets the display catch up and saves it as build/screenshots/<name>.png.

@@ -1,9 +1,8 @@
 // The self-tests' data source on a document of the host: channels, rates, record length and ticks.
 #include "selftest/routines/EventHelpers.h"
-#include "selftest/tests/SelfTestHost.h"
+#include "testsupport/StandInHost.h"
 
 #include "foundation/numbers/Rational.h"
-#include "host/app/HostDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +27,7 @@ std::wstring FailureOf(const std::function<void()>& step)
 
 stdtests::TestRecording NewRecording()
 {
-    SelfTestTesting::SelfTestHost();
+    StandInHost::SelfTestHost();
     return stdtests::NewTestRecording();
 }
 
@@ -101,14 +100,14 @@ TEST(FormulaDataAdder, AFlaggedChannelIsDeclaredWithTheLimitedRangeTheOthersWith
     const auto recording = NewRecording();
     recording.adder->SetChannelFlags({0u, 0x80000000u});
     recording.adder->OpenRecordAtRate({L"1", L"2", L"3"}, 100, 1000.0, 0.0);
-    const auto host = Host::HostDocument::FromContext(recording.document.Get());
-    ASSERT_TRUE(host && host->Acquisition());
+    const auto host = StandInHost::HostDocument::FromContext(recording.document.Get());
+    ASSERT_TRUE(host && host->Acquiring());
     const float open = std::numeric_limits<float>::infinity();
     const float expectedTops[] = {open, 10.0f, open};
     for (int32_t channel = 0; channel < 3; ++channel)
     {
         Orv::ComPtr<IHostChannelUnits> units;
-        IUnknown* declared = host->Acquisition()->DeclaredUnits(channel);
+        IUnknown* declared = host->DeclaredUnits(channel);
         ASSERT_TRUE(declared && SUCCEEDED(declared->QueryInterface(IID_IHostChannelUnits, units.PutVoid()))) << channel;
         HostUnitsRecord record;
         units->GetUnitsRecord(&record);

@@ -1,10 +1,11 @@
 // The module's self-test objects as the host's runner meets them: registered in order, their tests
 // listed, and every test passing on the module's own calculation functions.
 #include "selftest/objects/SelfTestObjects.h"
-#include "selftest/tests/SelfTestHost.h"
+#include "testsupport/StandInHost.h"
 
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
+#include "hostframework/entry/ClassRegistration.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@
 namespace
 {
 
-using SelfTestTesting::SelfTestHost;
+using StandInHost::SelfTestHost;
 
 const char* const ClassNames[] = {"Sistra_TestEdpDetector", "Sistra_TestEdpDetector_ECG", "Sistra_TestEventDetector",
                                   "Sistra_TestSelector", "Sistra_TestPVAEvents"};

@@ -86,7 +86,7 @@ TEST(SistraChannelCalculationDlg, TheChannelsCommandStoresTheChosenParameterOnly
         DialogTests::DocumentFixture fixture;
         const auto record = Record(40, -1.0f, 1.0f);
         int openedOn = -1;
-        HostTests::StandIn().ShowModuleDialogs(VARIANT_TRUE);
+        StandInHost::StandIn().ShowModuleDialogs(VARIANT_TRUE);
         const int closed = DialogTests::WithModalScript(Caption, [&](HWND shown) {
             openedOn = static_cast<int>(SendDlgItemMessageW(shown, IDC_CHANNEL_PARAMETER, CB_GETCURSEL, 0, 0));
             SendDlgItemMessageW(shown, IDC_CHANNEL_PARAMETER, CB_SETCURSEL, MaximumVolume - 1, 0);
@@ -94,7 +94,7 @@ TEST(SistraChannelCalculationDlg, TheChannelsCommandStoresTheChosenParameterOnly
                          reinterpret_cast<LPARAM>(GetDlgItem(shown, IDC_CHANNEL_PARAMETER)));
             DialogTests::Click(shown, button);
         }, [&] { return Sistra::RunChannelCalculationDialog(nullptr, nullptr, fixture.Host().Unknown(), *record.Get()); });
-        HostTests::StandIn().ShowModuleDialogs(VARIANT_FALSE);
+        StandInHost::StandIn().ShowModuleDialogs(VARIANT_FALSE);
         EXPECT_EQ(button, closed);
         EXPECT_EQ(0, openedOn);
         EXPECT_EQ(button == IDOK ? MaximumVolume : 40u, record->parameterIndex);

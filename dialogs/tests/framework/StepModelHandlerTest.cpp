@@ -2,6 +2,7 @@
 
 #include "dialogs/tests/DialogTestSupport.h"
 #include "document/models/ModelValues.h"
+#include "hostframework/messaging/SistraIds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "dialogs/helpers/CalibrationGuards.h"
 
 #include "dialogs/tests/DialogTestSupport.h"
-#include "host/vyr/UnitConversions.h"
 #include "hostframework/services/HostDataAccess.h"
 
+#include "hostapi/HostChannelCalc.h"
 #include "hostapi/VyrAnalysis.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@ using namespace Sistra;
 namespace
 {
 
-void Select(Host::HostDocument& host, int32_t channel, TickPosition start, TickPosition end)
+void Select(StandInHost::HostDocument& host, int32_t channel, TickPosition start, TickPosition end)
 {
     ASSERT_EQ(S_OK, host.SelectRange(channel, &start, &end));
 }
@@ -88,10 +88,10 @@ TEST(CalibrationGuards, MixedVolumeUnitsAskFirstAndGoOnOnlyOnYes)
         DialogTests::DocumentFixture mixed;
         Orv::ComPtr<IUnitConversion> recorded, litres;
         ASSERT_EQ(S_OK, mixed.Host().GetChannelConversion(HostUnsetPosition, 1, 1, recorded.Put()));
-        ASSERT_EQ(S_OK, Vyr::CreateTwoPointConversion(recorded.Get(), L"0", L"1", L"0", L"1", L"L", 1, litres.Put()));
+        ASSERT_EQ(S_OK, StandInHost::CreateTwoPointConversion(recorded.Get(), L"0", L"1", L"0", L"1", L"L", 1, litres.Put()));
         mixed.Host().SetRecordConversion(1, 1, litres.Get());
         EXPECT_FALSE(HasConsistentVolumeUnits(mixed.Document()));
-        HostTests::StandIn().ScriptMessageBoxAnswer(answer);
+        StandInHost::StandIn().ScriptMessageBoxAnswer(answer);
         EXPECT_EQ(answer != IDYES, RejectMixedUnitCalibration(mixed.Document()));
         const auto boxes = DialogTests::MessageBoxes();
         EXPECT_NE(std::wstring::npos, boxes.back().text.find(L"In order to calibrate channel 2,"));

@@ -156,21 +156,21 @@ TEST(SalineStep, TheListShowsTheBolusesAndItsSelectionChoosesTheParallelConducta
 // nothing, its OK the new value.
 TEST(SalineStep, EditAndDeleteSendTheFocusedRowsCommands)
 {
-    const Host::Recording recording = HostTests::SteadyVentricle(2000);
-    HostTests::DocumentOnHost document(recording, false, false);
+    const StandInHost::Recording recording = StandInHost::SteadyVentricle(2000);
+    StandInHost::DocumentOnHost document(recording, false, false);
     const ModelPtr saline = document.Document().GetModel(ModelKind::SalineCalib);
     SetBoluses(saline, {1.0, 2.0});
     StepPage page(StepId::SalineStep, document.Document());
     SelectRows(page.page, {1});
 
-    HostTests::StandIn().ScriptMessageBoxAnswer(IDCANCEL);
+    StandInHost::StandIn().ScriptMessageBoxAnswer(IDCANCEL);
     SendMessageW(page.page, WM_COMMAND, ID_BOLUS_EDIT, 0);
     EXPECT_EQ((std::vector<double>{1.0, 2.0}), BolusValues(saline));
 
     const double edited = 7.5;
     std::vector<BYTE> choice(sizeof edited);
     std::memcpy(choice.data(), &edited, sizeof edited);
-    HostTests::StandIn().ScriptDialogChoice(L"EditParallelConductance", static_cast<ULONG>(choice.size()), choice.data());
+    StandInHost::StandIn().ScriptDialogChoice(L"EditParallelConductance", static_cast<ULONG>(choice.size()), choice.data());
     SendMessageW(page.page, WM_COMMAND, ID_BOLUS_EDIT, 0);
     EXPECT_EQ((std::vector<double>{1.0, edited}), BolusValues(saline));
     EXPECT_EQ(L"7.5 V", RowText(page.page, 1));
@@ -195,7 +195,7 @@ TEST(SalineStep, AnEditedValueOfAMillilitreChannelIsStoredUnprefixed)
     const double edited = 2.5e-3;
     std::vector<BYTE> choice(sizeof edited);
     std::memcpy(choice.data(), &edited, sizeof edited);
-    HostTests::StandIn().ScriptDialogChoice(L"EditParallelConductance", static_cast<ULONG>(choice.size()), choice.data());
+    StandInHost::StandIn().ScriptDialogChoice(L"EditParallelConductance", static_cast<ULONG>(choice.size()), choice.data());
     SendMessageW(page.page, WM_COMMAND, ID_BOLUS_EDIT, 0);
     ASSERT_EQ(1u, BolusValues(saline).size());
     EXPECT_DOUBLE_EQ(edited, BolusValues(saline)[0]);
@@ -205,8 +205,8 @@ TEST(SalineStep, AnEditedValueOfAMillilitreChannelIsStoredUnprefixed)
 // Analyse now, then Add: the analysed boluses' parallel conductance joins the list and is in use.
 TEST(SalineStep, AnAnalysedBolusCanBeAddedToTheList)
 {
-    const Host::Recording growing = HostTests::SteadyVentricle(8000, 0.05);
-    HostTests::DocumentOnHost document(growing, false, false);
+    const StandInHost::Recording growing = StandInHost::SteadyVentricle(8000, 0.05);
+    StandInHost::DocumentOnHost document(growing, false, false);
     const ModelPtr saline = document.Document().GetModel(ModelKind::SalineCalib);
     StepPage page(StepId::SalineStep, document.Document());
     DialogTests::Click(page.page, IDC_SALINE_ANALYZE_NOW);

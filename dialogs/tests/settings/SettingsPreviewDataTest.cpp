@@ -43,14 +43,14 @@ TEST(SettingsPreviewData, TheTextsFollowTheDetectionSource)
 TEST(SettingsPreviewData, TheChannelsCompileChangedTextsOnlyAndLeaveWithThePreview)
 {
     DialogTests::DocumentFixture fixture;
-    Host::HostDocument& host = fixture.Host();
-    const size_t before = host.CalculatedChannels().size();
+    StandInHost::HostDocument& host = fixture.Host();
+    const size_t before = host.CalculatedChannelCount();
     const Sistra::ModelPtr setup = fixture.Document().GetSetupModel();
     const Sistra::WorkflowModelReader reader(setup);
     {
         PreviewChannels channels(host.Unknown());
         ASSERT_TRUE(channels.Make());
-        ASSERT_EQ(before + 2, host.CalculatedChannels().size());
+        ASSERT_EQ(before + 2, host.CalculatedChannelCount());
         const auto units = Sistra::SettingsPreviewUnits();
         const auto texts = Sistra::SettingsPreviewExpressions(reader, channels.TextName(0));
         const auto installed = [&](int channel) {
@@ -79,7 +79,7 @@ TEST(SettingsPreviewData, TheChannelsCompileChangedTextsOnlyAndLeaveWithThePrevi
             EXPECT_EQ(step.second, installed(1)) << step.name;
         }
     }
-    EXPECT_EQ(before, host.CalculatedChannels().size());
+    EXPECT_EQ(before, host.CalculatedChannelCount());
 }
 
 } // namespace

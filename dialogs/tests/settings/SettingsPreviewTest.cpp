@@ -21,7 +21,7 @@ using Sistra::ModelPtr;
 
 // Five seconds of a left ventricle at 75 beats a minute, sampled at 1 kHz: a pressure pulse through
 // each systole over a slowly filling diastole, and the volume falling while the pressure is up.
-Host::Recording BeatingRecording()
+StandInHost::Recording BeatingRecording()
 {
     constexpr double Interval = 0.001, Beat = 0.8, Systole = 0.35;
     std::vector<float> pressure, volume;
@@ -33,9 +33,9 @@ Host::Recording BeatingRecording()
         pressure.push_back(static_cast<float>(6.0 + 110.0 * pulse + 6.0 * filling));
         volume.push_back(static_cast<float>(70.0 + 50.0 * filling - 50.0 * std::min(1.0, phase / Systole)));
     }
-    Host::Recording recording({{"LV Pressure", "mmHg"}, {"LV Volume", "mL"}});
+    StandInHost::Recording recording({{"LV Pressure", "mmHg"}, {"LV Volume", "mL"}});
     const std::vector<std::span<const float>> rows{pressure, volume};
-    Host::Record& record = recording.AddRecord(Interval);
+    StandInHost::Record record = recording.AddRecord(Interval);
     record.Append(rows);
     record.MarkComplete();
     recording.MarkFinished();
@@ -66,15 +66,15 @@ struct OpenDialog
     Sistra::SistraDocument& Document() { return document.Document(); }
     Sistra::SettingsPreview& Preview() { return dynamic_cast<Sistra::SettingsPreview&>(*dialog->Preview()); }
 
-    Host::Recording recording;
-    HostTests::DocumentOnHost document;
+    StandInHost::Recording recording;
+    StandInHost::DocumentOnHost document;
     ModelPtr setup;
     ModelPtr tau;
     std::unique_ptr<Sistra::SistraSetupDialog> dialog;
 };
 
 // The events a calculated channel of the host holds in the first record.
-int EventCount(Host::HostDocument& host, int32_t channel)
+int EventCount(StandInHost::HostDocument& host, int32_t channel)
 {
     Orv::ComPtr<IEnumEventEx> events;
     if (FAILED(host.OpenCalculatedChannelEvents(channel, 0, 0, events.Put())))

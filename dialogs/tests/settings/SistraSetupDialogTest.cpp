@@ -298,7 +298,7 @@ TEST(SistraSetupDialog, TheDocumentAdoptsTheEditsOnlyOnOk)
         const ModelPtr setup = fixture.Document().GetSetupModel();
         const ModelPtr tau = fixture.Document().GetModel(ModelKind::TauModel);
         const int32_t strokeVolume = setup->GetValue<PropertyType::Int>(PropertyId::StrokeVolumeMode);
-        HostTests::StandIn().ShowModuleDialogs(VARIANT_TRUE);
+        StandInHost::StandIn().ShowModuleDialogs(VARIANT_TRUE);
         bool opened = false;
         DialogTests::WithModalScript(Caption, [&](HWND shown) {
             opened = true;
@@ -306,7 +306,7 @@ TEST(SistraSetupDialog, TheDocumentAdoptsTheEditsOnlyOnOk)
             Choose(shown, IDC_SETTINGS_TAU_MODEL, 2);
             DialogTests::Click(shown, button);
         }, [&] { fixture.Document().OnSettings(); return 0; });
-        HostTests::StandIn().ShowModuleDialogs(VARIANT_FALSE);
+        StandInHost::StandIn().ShowModuleDialogs(VARIANT_FALSE);
         EXPECT_TRUE(opened);
         const bool adopted = button == IDOK;
         EXPECT_EQ(adopted ? 1 - strokeVolume : strokeVolume,

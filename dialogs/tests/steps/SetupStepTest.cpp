@@ -74,7 +74,7 @@ TEST(SetupStep, ThePageShowsTheModelsChoicesAndStoresTheUsers)
 
     // While the page is open the host's loop hands it its dialog keys; once it is gone, no more.
     MSG tab{GetDlgItem(page, IDC_SETUP_WORKFLOW), WM_KEYDOWN, VK_TAB, 0, 0, {}};
-    EXPECT_EQ(S_OK, HostTests::StandIn().PreTranslateLoopMessage(&tab));
+    EXPECT_EQ(S_OK, StandInHost::StandIn().PreTranslateLoopMessage(&tab));
     DestroyWindow(page);
-    EXPECT_EQ(S_FALSE, HostTests::StandIn().PreTranslateLoopMessage(&tab));
+    EXPECT_EQ(S_FALSE, StandInHost::StandIn().PreTranslateLoopMessage(&tab));
 }

@@ -97,14 +97,14 @@ TEST(WorkflowModeDlg, TheDocumentsCommandOpensItWhenThereIsSomeoneToAnswer)
     const Sistra::ModelPtr setup = fixture.Document().GetSetupModel();
     setup->SetWorkflowModeOn(true);
     setup->CommitChanges();
-    HostTests::StandIn().ShowModuleDialogs(VARIANT_TRUE);
+    StandInHost::StandIn().ShowModuleDialogs(VARIANT_TRUE);
     bool opened = false;
     DialogTests::WithModalScript(Caption, [&](HWND shown) {
         opened = true;
         DialogTests::Click(shown, IDC_ENABLE_WORKFLOW);
         DialogTests::Click(shown, IDOK);
     }, [&] { fixture.Document().OnWorkflowMode(); return 0; });
-    HostTests::StandIn().ShowModuleDialogs(VARIANT_FALSE);
+    StandInHost::StandIn().ShowModuleDialogs(VARIANT_FALSE);
     EXPECT_TRUE(opened);
     EXPECT_FALSE(setup->GetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::WorkflowModeOn));
 }

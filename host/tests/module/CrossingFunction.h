@@ -39,11 +39,6 @@ inline CrossingClass& CrossingClassObject()
     return classObject;
 }
 
-inline IVyrStandIn& StandIn()
-{
-    return SharedFramework().Framework().StandIn();
-}
-
 // Registers the function with the shared framework unless its registry holds it already: the host
 // sessions that other tests start and end may leave the registry without it.
 inline ULONG RegisterCrossingFunction()

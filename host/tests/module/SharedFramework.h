@@ -15,4 +15,9 @@ inline Host::HostSession& SharedFramework()
     return *session;
 }
 
+inline IVyrStandIn& StandIn()
+{
+    return SharedFramework().Framework().StandIn();
+}
+
 } // namespace HostTests

@@ -2,10 +2,10 @@
 // fault: the matching check fails with its text, and the faultless enumerator passes every routine.
 #include "selftest/routines/NextChecks.h"
 #include "selftest/routines/StandardRoutines.h"
-#include "selftest/tests/SelfTestHost.h"
 
 #include "host/app/calc/HostCalcClass.h"
 #include "host/app/HostDocument.h"
+#include "host/tests/selftest/SelfTestHost.h"
 #include "hostframework/messaging/MessageIds.h"
 
 #include <gtest/gtest.h>
