@@ -236,6 +236,81 @@ __CRT_UUID_DECL(IHostChannelDescriptions, 0x509511CD, 0x3390, 0x49D6, 0x82, 0x40
 // {2BC6F321-B62F-11D2-8227-00C0DFE13362}
 struct IHostRecordData : IUnknown
 {
+    VYR_RESERVED_SLOT(3)
+    VYR_RESERVED_SLOT(4)
+    VYR_RESERVED_SLOT(5)
+    VYR_RESERVED_SLOT(6)
+    VYR_RESERVED_SLOT(7)
+    VYR_RESERVED_SLOT(8)
+    VYR_RESERVED_SLOT(9)
+    VYR_RESERVED_SLOT(10)
+    VYR_RESERVED_SLOT(11)
+    VYR_RESERVED_SLOT(12)
+    VYR_RESERVED_SLOT(13)
+    VYR_RESERVED_SLOT(14)
+    VYR_RESERVED_SLOT(15)
+    VYR_RESERVED_SLOT(16)
+    VYR_RESERVED_SLOT(17)
+    VYR_RESERVED_SLOT(18)
+    VYR_RESERVED_SLOT(19)
+    VYR_RESERVED_SLOT(20)
+    VYR_RESERVED_SLOT(21)
+    VYR_RESERVED_SLOT(22)
+    VYR_RESERVED_SLOT(23)
+    VYR_RESERVED_SLOT(24)
+    VYR_RESERVED_SLOT(25)
+    VYR_RESERVED_SLOT(26)
+    VYR_RESERVED_SLOT(27)
+    VYR_RESERVED_SLOT(28)
+    VYR_RESERVED_SLOT(29)
+    VYR_RESERVED_SLOT(30)
+    VYR_RESERVED_SLOT(31)
+    VYR_RESERVED_SLOT(32)
+    VYR_RESERVED_SLOT(33)
+    VYR_RESERVED_SLOT(34)
+    VYR_RESERVED_SLOT(35)
+    VYR_RESERVED_SLOT(36)
+    VYR_RESERVED_SLOT(37)
+    VYR_RESERVED_SLOT(38)
+    VYR_RESERVED_SLOT(39)
+    VYR_RESERVED_SLOT(40)
+    VYR_RESERVED_SLOT(41)
+    VYR_RESERVED_SLOT(42)
+    VYR_RESERVED_SLOT(43)
+    VYR_RESERVED_SLOT(44)
+    VYR_RESERVED_SLOT(45)
+    VYR_RESERVED_SLOT(46)
+    VYR_RESERVED_SLOT(47)
+    VYR_RESERVED_SLOT(48)
+    VYR_RESERVED_SLOT(49)
+    VYR_RESERVED_SLOT(50)
+    VYR_RESERVED_SLOT(51)
+    VYR_RESERVED_SLOT(52)
+    VYR_RESERVED_SLOT(53)
+    VYR_RESERVED_SLOT(54)
+    VYR_RESERVED_SLOT(55)
+    VYR_RESERVED_SLOT(56)
+    VYR_RESERVED_SLOT(57)
+    VYR_RESERVED_SLOT(58)
+    VYR_RESERVED_SLOT(59)
+    VYR_RESERVED_SLOT(60)
+    VYR_RESERVED_SLOT(61)
+    VYR_RESERVED_SLOT(62)
+    VYR_RESERVED_SLOT(63)
+    VYR_RESERVED_SLOT(64)
+    VYR_RESERVED_SLOT(65)
+    VYR_RESERVED_SLOT(66)
+    VYR_RESERVED_SLOT(67)
+    VYR_RESERVED_SLOT(68)
+    VYR_RESERVED_SLOT(69)
+    VYR_RESERVED_SLOT(70)
+    VYR_RESERVED_SLOT(71)
+    // 72: the record's container of child data (IHostChildDataContainer), with one reference.
+    virtual HRESULT STDMETHODCALLTYPE GetChildDataContainer(IUnknown** container)
+    {
+        (void)container;
+        return E_NOTIMPL;
+    }
 };
 __CRT_UUID_DECL(IHostRecordData, 0x2BC6F321, 0xB62F, 0x11D2, 0x82, 0x27, 0x00, 0xC0, 0xDF, 0xE1, 0x33, 0x62)
 
@@ -363,7 +438,18 @@ struct IHostCalcItems : IUnknown
                                                      int32_t startTick, int32_t endTick, IUnknown** events) = 0;
     // 7: the item's identifier as the document writes it in text.
     virtual HRESULT STDMETHODCALLTYPE FormatItemId(HostItemId id, BSTR* text) = 0;
+    // 8: a module's closing document hands back the texts of its items, which the document keeps with
+    // its file so that the items are found again when it opens.
+    virtual HRESULT STDMETHODCALLTYPE KeepItemText(const WCHAR* text) = 0;
+    // 9: an event enumerator (IEnumEventEx) over what calculation text yields in the record from
+    // startTick on (request HostTextEventsRequest, flags CalcKindEvents), compiled for this call alone;
+    // E_INVALIDARG for a text that cannot be compiled or yields samples. endTick is where the caller stops
+    // reading (HostRecordEnd: the record's end).
+    virtual HRESULT STDMETHODCALLTYPE OpenTextEvents(uint32_t request, const WCHAR* text, uint32_t flags, int32_t record,
+                                                     int32_t startTick, int32_t endTick, IUnknown** events) = 0;
 };
+// What an event request of calculation text asks for.
+inline constexpr uint32_t HostTextEventsRequest = 0x80004004u;
 __CRT_UUID_DECL(IHostCalcItems, 0x5C2E7A91, 0x0B4D, 0x4F36, 0x9E, 0x1A, 0x7D, 0x3B, 0x8C, 0x60, 0xF2, 0x14)
 
 // Data a module attaches to a host document, found again by its type id.
@@ -392,6 +478,27 @@ struct IHostChildData : IUnknown
     virtual HRESULT STDMETHODCALLTYPE FindChildData(ULONG typeId, IStrixDataChildData** data) = 0;
 };
 __CRT_UUID_DECL(IHostChildData, 0xE3F4A2B7, 0x9C18, 0x4D6E, 0xB0, 0x5A, 0x61, 0xC8, 0xD2, 0xF3, 0xE7, 0xA9)
+
+// The child data a record holds, found by type id (a stand-in id: the module only calls its slots).
+// {8E21C4A6-35D7-4F0B-9C62-7A1E0B94D35F}
+struct IHostChildDataContainer : IUnknown
+{
+    VYR_RESERVED_SLOT(3)
+    VYR_RESERVED_SLOT(4)
+    VYR_RESERVED_SLOT(5)
+    VYR_RESERVED_SLOT(6)
+    VYR_RESERVED_SLOT(7)
+    VYR_RESERVED_SLOT(8)
+    VYR_RESERVED_SLOT(9)
+    VYR_RESERVED_SLOT(10)
+    VYR_RESERVED_SLOT(11)
+    VYR_RESERVED_SLOT(12)
+    VYR_RESERVED_SLOT(13)
+    VYR_RESERVED_SLOT(14)
+    // 15: the child data of that type id (its IUnknown), with one reference; S_FALSE and null without.
+    virtual HRESULT STDMETHODCALLTYPE FindChild(ULONG reserved, ULONG typeId, IUnknown** child) = 0;
+};
+inline constexpr IID IID_IHostChildDataContainer = {0x8E21C4A6, 0x35D7, 0x4F0B, {0x9C, 0x62, 0x7A, 0x1E, 0x0B, 0x94, 0xD3, 0x5F}};
 
 // The host's expression calculation class, the host's common calculation (type number 0 under this
 // GUID). Created for a document's record data, its enumerator takes calculation text as its argument

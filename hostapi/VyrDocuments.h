@@ -28,6 +28,10 @@ struct ICustomDocClass : IVyrClassObject
     virtual HRESULT STDMETHODCALLTYPE AttachCommands(IVyrCommandHandler* handler, ULONG_PTR argument) = 0;
 };
 
+// The face of a host document that a module's document hands out as the host document's interface
+// (ICustomDocument slot 8).
+inline constexpr IID IID_IVyrHostDocumentFace = {0x376B4751, 0xF226, 0x11D2, {0xB8, 0x4E, 0x00, 0x80, 0x48, 0xC3, 0x6F, 0xE8}};
+
 // A module's document, as the host holds it.
 // {6786FCE0-0F95-11D1-8CC5-00C0D1570D74}
 struct ICustomDocument : IUnknown
@@ -93,6 +97,9 @@ struct IHostMessageLog : IUnknown
     // 4: the message's id and the words of its payload, type word first (up to capacity of them).
     virtual HRESULT STDMETHODCALLTYPE GetEntry(ULONG index, ULONG* id, ULONG* words, ULONG capacity,
                                                ULONG* wordCount) = 0;
+    // 5: the host object the message was sent in the context of, as IHostContextObject describes it;
+    // S_FALSE and zeros for a message sent without one.
+    virtual HRESULT STDMETHODCALLTYPE GetEntryContext(ULONG index, ULONG* type, ULONG* first, ULONG* second) = 0;
 };
 inline constexpr IID IID_IHostMessageLog = {0x9E4C2A10, 0x5B3D, 0x4E61, {0x8F, 0x27, 0x1A, 0x6C, 0x0D, 0x3B, 0x5E, 0x90}};
 

@@ -158,6 +158,14 @@ struct IVyrCommandUpdater : IUnknown
 // The host's container of stored objects (such as a message a document is to dispatch later).
 struct IVyrObjectContainer : IUnknown
 {
-    VYR_RESERVED_SLOT(3)
-    virtual HRESULT STDMETHODCALLTYPE GetStoredObject(ULONG_PTR key, IUnknown** object) = 0;            // 4
+    // 3: keeps the object under the key (null forgets it); the host's own operation.
+    virtual HRESULT STDMETHODCALLTYPE StoreObject(ULONG_PTR key, IUnknown* object)
+    {
+        (void)key, (void)object;
+        return E_NOTIMPL;
+    }
+    // 4: the object kept under the key, with one reference; the host hands a stored message out once.
+    virtual HRESULT STDMETHODCALLTYPE GetStoredObject(ULONG_PTR key, IUnknown** object) = 0;
 };
+// (a stand-in id: the module only calls the container's slots)
+inline constexpr IID IID_IVyrObjectContainer = {0x6F0D3B52, 0x1A7E, 0x4C29, {0x9B, 0x44, 0x2E, 0x81, 0x5D, 0x07, 0xC3, 0x6A}};

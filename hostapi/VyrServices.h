@@ -113,10 +113,39 @@ struct IHostSettingKey : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetSettingId(ULONG* id) = 0;                                        // 3
 };
 
+// A host object made for a purpose the host names by a type and two values (a view to show, a
+// comment to place, a channel whose setup changes); a message sent in its context carries its word.
+// {43059510-E8DD-11D3-80EB-005004AD3C53}
+struct IHostContextObject : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetDescription(ULONG* type, ULONG* first, ULONG* second) = 0;      // 3
+    virtual HRESULT STDMETHODCALLTYPE GetContextWord(ULONG* word) = 0;                                    // 4
+};
+inline constexpr IID IID_IHostContextObject = {0x43059510, 0xE8DD, 0x11D3, {0x80, 0xEB, 0x00, 0x50, 0x04, 0xAD, 0x3C, 0x53}};
+
+// The host object type of the container of messages the host keeps for documents until they are ready.
+inline constexpr ULONG HostStoredMessagesType = 0x80010020;
+
 struct IHostObjectService : IUnknown
 {
     // 3: the key of a host setting id, with one reference for the caller.
     virtual HRESULT STDMETHODCALLTYPE MakeSettingKey(ULONG settingId, IHostSettingKey** key) = 0;
+    VYR_RESERVED_SLOT(4)
+    VYR_RESERVED_SLOT(5)
+    VYR_RESERVED_SLOT(6)
+    VYR_RESERVED_SLOT(7)
+    VYR_RESERVED_SLOT(8)
+    VYR_RESERVED_SLOT(9)
+    VYR_RESERVED_SLOT(10)
+    VYR_RESERVED_SLOT(11)
+    // 12: a new host object of the type for the two values, answering iid (IHostContextObject).
+    virtual HRESULT STDMETHODCALLTYPE CreateHostObject(ULONG type, ULONG first, ULONG second, REFIID iid,
+                                                       void** object) = 0;
+    VYR_RESERVED_SLOT(13)
+    // 14: the host object of the type for the two values: the host's one container of stored messages
+    // for HostStoredMessagesType (IVyrObjectContainer), a new IHostContextObject for any other type.
+    virtual HRESULT STDMETHODCALLTYPE CreateHostObjectByType(ULONG type, ULONG first, ULONG second, ULONG reserved,
+                                                             IUnknown** object) = 0;
 };
 
 // The host's settings as a view reads them: S_OK and the value when the setting is written, S_FALSE

@@ -25,8 +25,6 @@ constexpr int ErrorIconSize = 12;
 constexpr int ErrorIconGap = 2;
 constexpr ULONG WholeRecording = static_cast<ULONG>(HostItemUnsetSecond);
 constexpr int32_t NoSelection = 0x7FFFFFFF;
-constexpr double PreviewSteps[] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000};
-constexpr double LargestPreviewStep = 2000;
 constexpr COLORREF PreviewGridColour = RGB(210, 210, 210);
 constexpr COLORREF PreviewTraceColour = RGB(0, 0, 160);
 // The share of a shown range left free above and below the trace.
@@ -179,10 +177,7 @@ double DataPreviewBase::PreviewStep(LONGLONG& start) const
         first.record != last.record || first.tick == last.tick)
         return 1.0;
     start = SamplesBefore(hostDocument_.Get(), first.record) + std::min(first.tick, last.tick);
-    const double ratio = std::abs(last.tick - first.tick) / SelectionPixels;
-    const auto step = std::find_if(std::begin(PreviewSteps), std::end(PreviewSteps),
-                                   [&](double candidate) { return candidate >= ratio; });
-    return step == std::end(PreviewSteps) ? LargestPreviewStep : *step;
+    return Orv::PreviewStepForRatio(std::abs(last.tick - first.tick) / SelectionPixels);
 }
 
 void DataPreviewBase::Update()

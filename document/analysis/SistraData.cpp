@@ -137,6 +137,13 @@ void SistraData::ClearTangentCache()
     tangentRSquared_ = NaN;
 }
 
+bool SistraData::ConfigureEchoAnalysis(const std::wstring& text, TickPosition start, TickPosition end)
+{
+    echoRange_ = {start, end};
+    loopExpression_ = text;
+    return volumeLoops_.CreateCalculations(text, L"", L"");
+}
+
 void SistraData::Reset()
 {
     pressureLoops_.Reset();

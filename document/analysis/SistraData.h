@@ -19,6 +19,7 @@
 #include <optional>
 #include <utility>
 #include <set>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -110,6 +111,14 @@ public:
 
     VChanData& PressureStore() { return pressureLoops_; }
     VChanData& VolumeStore() { return volumeLoops_; }
+    // The loop analysis that known volumes are read with over a selection: in the echo workflow the one
+    // configured over the selection, otherwise the analysis of the volume channel itself.
+    void SetLoopExpression(std::wstring text) { loopExpression_ = std::move(text); }
+    const std::wstring& LoopExpression() const { return loopExpression_; }
+    // The echo workflow's analysis of a selection: its range kept, its loop calculation built in the echo
+    // items; false when the calculation could not be built.
+    bool ConfigureEchoAnalysis(const std::wstring& text, TickPosition start, TickPosition end);
+    std::pair<TickPosition, TickPosition> EchoRange() const { return echoRange_; }
 
     // Loops, counted without closing records.
     uint32_t GetLoopCount() const { return pressureLoops_.LoopCount(); }
@@ -256,6 +265,8 @@ private:
     std::optional<EdpvrExponentialFit> edpvrExponential_;
     TickPosition seriesLimit_{0x7FFFFFFF, 0x7FFFFFFF};
     std::pair<uint32_t, uint32_t> hostRange_{0x7FFFFFFF, 0x7FFFFFFF};
+    std::wstring loopExpression_;
+    std::pair<TickPosition, TickPosition> echoRange_{{0x7FFFFFFF, 0x7FFFFFFF}, {0x7FFFFFFF, 0x7FFFFFFF}};
 
     VChanData pressureLoops_;
     VChanData volumeLoops_;

@@ -142,6 +142,35 @@ void VChanData::ClearStreams(int32_t channel)
     Reset();
 }
 
+std::wstring VChanData::ItemText(HostItemId item) const
+{
+    const auto items = Items();
+    BSTR text = nullptr;
+    if (!items || items->FormatItemId(item, &text) != S_OK || !text)
+        return {};
+    std::wstring result(text, SysStringLen(text));
+    SysFreeString(text);
+    return result;
+}
+
+void VChanData::WriteRegionTexts()
+{
+    const auto items = Items();
+    if (!items)
+        return;
+    for (HostItemId item : {loops_, pva_, volume_, events_})
+        items->KeepItemText(ItemText(item).c_str());
+}
+
+bool VChanData::GetRegion(HostItemId& loops, std::wstring& loopsText, HostItemId& pva, std::wstring& pvaText)
+{
+    loops = loops_;
+    pva = pva_;
+    loopsText = ItemText(loops_);
+    pvaText = ItemText(pva_);
+    return IsSet(loops_);
+}
+
 bool VChanData::GetLoopRecord(uint32_t eventIndex, SistraEvent& loop, int32_t& block)
 {
     const auto items = Items();

@@ -51,6 +51,10 @@ public:
     void AttachToChannel(int32_t channel, int32_t previousChannel, bool attach);
     // Drops the four calculations and the channel's mark, then resets.
     void ClearStreams(int32_t channel);
+    // Hands the host the texts of the four items, which it keeps with the document's file.
+    void WriteRegionTexts();
+    // The loop and area items with their texts; false while the loop item is unset.
+    bool GetRegion(HostItemId& loops, std::wstring& loopsText, HostItemId& pva, std::wstring& pvaText);
 
     // The loop record of an event index, with the user's state written into it.
     bool GetLoopRecord(uint32_t eventIndex, SistraEvent& loop, int32_t& block);
@@ -76,6 +80,7 @@ private:
     template <class Record>
     bool ReadAtLoopTick(EventBuffer& reader, HostItemId item, uint32_t loopIndex, Record& record);
     IHostCalcItems* Items() const;
+    std::wstring ItemText(HostItemId item) const;
     bool Build(HostItemId item, const std::wstring& text);
     void ResetReaders();
 

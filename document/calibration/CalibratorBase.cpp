@@ -109,6 +109,14 @@ void CalibratorBase::FetchChannelConversion(int32_t channel)
             units->CreateDefaultConversion(entry.Put());
 }
 
+void CalibratorBase::ResetToDefaultConversion(int32_t channel)
+{
+    Orv::ComPtr<IUnitConversion>& entry = cache_[channel];
+    entry.Reset();
+    if (IUnitsService* units = UnitsServiceAccessor::Get())
+        units->CreateDefaultConversion(entry.Put());
+}
+
 Orv::ComPtr<IUnitConversion> CalibratorBase::GetUnitsConversion(int32_t channel) const
 {
     Orv::ComPtr<IUnitConversion> conversion = FindConversion(channel);

@@ -60,6 +60,13 @@ public:
     Orv::ComPtr<IUnitConversion> FindConversion(int32_t channel) const;
     // Forgets the channel's cached conversion (the host changed the channel's units itself).
     void DropConversion(int32_t channel) { cache_.erase(channel); }
+    // The channel's cached conversion replaced by the host's default conversion.
+    void ResetToDefaultConversion(int32_t channel);
+    // The host's conversion of the channel in the record; null when it shows the channel without one.
+    Orv::ComPtr<IUnitConversion> ConversionInRecord(int32_t record, int32_t channel) const
+    {
+        return HostConversion(record, channel);
+    }
     // Reads the channel's conversion from the host into the cache: the one of the analysed region's
     // first record, else at the selection, else for new recordings, else the default conversion.
     void FetchChannelConversion(int32_t channel);

@@ -6,9 +6,11 @@
 #include "hostapi/HostChannelCalc.h"
 #include "hostapi/VyrServices.h"
 #include "foundation/com/ComBoundary.h"
+#include "foundation/system/WaitCursor.h"
 #include "foundation/text/StringResources.h"
 #include "foundation/text/StringStream.h"
 #include "hostframework/services/HostDataAccess.h"
+#include "document/models/workflow/Workflow.h"
 #include "hostframework/services/HostMessageBox.h"
 #include "hostframework/services/HostProgress.h"
 #include "hostframework/messaging/SistraIds.h"
@@ -102,19 +104,31 @@ void SistraDocument::WarnEcgSourceGone()
     ecgSourceGone_ = 0;
 }
 
-void SistraDocument::ConfigureAnalysisSources(bool)
+// The echo workflow analyses a selection (its known volumes) with the volume channel as it was recorded,
+// in calculations of its own; otherwise the calculations cover the setup's region.
+void SistraDocument::ConfigureAnalysisSources(bool useSelection)
 {
     const ModelPtr setup = GetSetupModel();
     if (setup->GetPressureChannel() == NoChannel || setup->GetVolumeChannel() == NoChannel)
         return;
+    if (useSelection && setup->GetValue<PropertyType::Int>(PropertyId::WorkflowKind) == WorkflowKind::Echo)
+    {
+        const HostSelectionRange selection = ::ReadHostSelection(HostDocumentObject(), setup->GetVolumeChannel());
+        const RangeWords range{selection.start.record, selection.start.tick, selection.end.record, selection.end.tick};
+        const Orv::String loops = BuildLoopAnalyzerExpressionWithVolumeChannel(reader_, range);
+        data_->ConfigureEchoAnalysis(loops.c_str(), selection.start, selection.end);
+        return;
+    }
     const Orv::String loops = BuildLoopAnalyzerExpressionWithCorrectedVolume(reader_, RangeWords{});
     const Orv::String volume = BuildVolumeExpression(reader_, *volumeCalibrator_);
     const Orv::String events = BuildLoopAnalyzerExpressionWithVolumeChannel(reader_, RangeWords{});
     data_->PressureStore().CreateCalculations(loops.c_str(), volume.c_str(), events.c_str());
+    data_->SetLoopExpression(events.c_str());
 }
 
 void SistraDocument::RunAnalysis(int32_t pressureChannel)
 {
+    const Orv::WaitCursor wait;
     AddChange(ChangeState::DataReset);
     data_->Reset();
     const bool hasSource = data_->PressureStore().HasCalculations();

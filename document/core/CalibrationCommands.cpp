@@ -7,6 +7,7 @@
 #include "calc/sources/ChannelMean.h"
 #include "document/calibration/CalibratorBase.h"
 #include "document/models/workflow/Workflow.h"
+#include "foundation/system/WaitCursor.h"
 #include "foundation/text/StringResources.h"
 #include "hostframework/services/HostDataAccess.h"
 #include "hostframework/services/HostMessageBox.h"
@@ -130,12 +131,13 @@ void SistraDocument::DisableVolumeCalibration(int kind, int appliedId)
 // none without such a loop.
 std::optional<LoopVolumeMeans> SistraDocument::MeanLoopVolumes(const TickPosition& start, const TickPosition& end)
 {
+    // The loop analysis runs over the selection itself, wherever the analysed region lies.
     Orv::ComPtr<IHostCalcItems> items;
     IUnknown* host = HostDocumentObject();
     Orv::ComPtr<IUnknown> opened;
-    if (!host || FAILED(host->QueryInterface(IID_IHostCalcItems, items.PutVoid())) ||
-        items->OpenItemEvents(data_->PressureStore().LoopItem(), HostItemEventsRequest, CalcKindEvents, start.record,
-                              start.tick, HostRecordEnd, opened.Put()) != S_OK)
+    if (!host || data_->LoopExpression().empty() || FAILED(host->QueryInterface(IID_IHostCalcItems, items.PutVoid())) ||
+        items->OpenTextEvents(HostTextEventsRequest, data_->LoopExpression().c_str(), CalcKindEvents, start.record,
+                              start.tick, end.tick, opened.Put()) != S_OK)
         return std::nullopt;
     const Orv::ComPtr<IEnumEventEx> events = opened.As<IEnumEventEx>(IID_IEnumEventEx);
     double largest = 0.0, smallest = 0.0;
@@ -329,17 +331,11 @@ void SistraDocument::OnTableRowSelected(ULONG row)
     SendMsg(Outer(), message, 0);
 }
 
-// The table goes to the host's sheet under the wait cursor; putting the cursor back where it is makes
-// its shape follow at once.
 void SistraDocument::OnCopyTableToTallion()
 {
-    const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    const Orv::WaitCursor wait;
     if (ITableViewManager* manager = GetTableViewManager())
         manager->AddToTallion(0);
-    SetCursor(previous);
-    POINT where{};
-    if (GetCursorPos(&where))
-        SetCursorPos(where.x, where.y);
 }
 
 } // namespace Sistra

@@ -37,6 +37,8 @@ namespace HostMessage
 {
 constexpr ULONG OpenView = 0x80010000;
 constexpr ULONG ShowWorkflowView = 0x80010020;
+// The host object in whose context the workflow view is shown in the host's pane.
+constexpr ULONG PaneViewObject = 0x80010016;
 constexpr ULONG ActivateView = 0x80010021;
 constexpr ULONG ShowViewWindow = 0x80010015;
 constexpr ULONG PlaceView = 0x80010005;
@@ -224,9 +226,16 @@ void SistraDocument::SetModifiedAndCommit(const ModelPtr& model)
     model->CommitChanges();
 }
 
+// The host shows the workflow view in its pane when asked in the context of the pane view's host object.
 void SistraDocument::OnWorkflow()
 {
-    SendHostMessage(HostMessage::ShowWorkflowView, ViewFlagPayload{.viewType = DocumentId(ViewType::Workflow), .flag = 1});
+    const ULONG viewType = DocumentId(ViewType::Workflow);
+    const Orv::ComPtr<IUnknown> pane = CreateHostObject(HostMessage::PaneViewObject, viewType, 0);
+    const ULONG word = HostContextWord(pane.Get());
+    SendMsgWithContext(Outer(),
+                       MsgData<ViewFlagPayload>{HostMessage::ShowWorkflowView, 0,
+                                                ViewFlagPayload{.viewType = viewType, .flag = 1}},
+                       0, word ? &word : nullptr);
     if (GetModel(ModelKind::WorkflowView)->GetValue<PropertyType::Bool>(PropertyId::AutoTileViews))
         SendHostMessage(HostMessage::TileWorkflow, MsgPayload0{});
 }

@@ -199,6 +199,12 @@ void SistraDocument::OnHostDocumentReady(void* document)
         return;
     analysisEnabled_ = true;
     Register();
+    // A message the host kept for this document until it was ready (a macro's command, say) runs now.
+    const Orv::ComPtr<IUnknown> stored = CreateHostObjectByType(HostStoredMessagesType, 0, 0);
+    const Orv::ComPtr<IVyrObjectContainer> container =
+        stored ? stored.As<IVyrObjectContainer>(IID_IVyrObjectContainer) : Orv::ComPtr<IVyrObjectContainer>();
+    DispatchStoredMessage(container.Get(), reinterpret_cast<ULONG_PTR>(HostDocumentObject()));
+    UpdateMenuStates();
     UpdateOnlineSink();
     RequestAnalysis(false);
 }
@@ -287,10 +293,13 @@ HRESULT SistraDocument::OnClearAnalysisMsg()
     setup->SetValue<PropertyType::Position>(PropertyId::RegionStart, RecordingPosition{});
     setup->SetValue<PropertyType::Position>(PropertyId::RegionEnd, RecordingPosition{});
     setup->SetValue<PropertyType::Bool>(PropertyId::RegionSet, false);
+    // Switched on again the proper way, a cleared document analyses online from the next record on.
     if (online)
-        setup->SetValue<PropertyType::Bool>(PropertyId::OnlineMode, true);
+        ToggleOnlineMode(false);
     AddChange(ChangeState::ResetAndResults);
     RefreshViews();
+    if (IHostDocument* host = HostDoc())
+        host->UpdateDisplay(0);
     SetModified();
     setup->CommitChanges();
     return S_OK;

@@ -145,19 +145,22 @@ void ChangeCommandState(IHostCommandService* service, USHORT number, ULONG set, 
 
 } // namespace
 
-bool SistraDocument::InstallMenus(IVyrCommandRegistration* registration)
+HRESULT SistraDocument::InstallMenus(IVyrCommandRegistration* registration, bool& installed)
 {
     if (!registration)
-        return false;
-    bool installed = false;
+        return E_POINTER;
+    HRESULT result = S_OK;
     for (const MenuEntry& entry : MenuEntries)
     {
         const Orv::ComPtr<IVyrCommand> command = CreateEntry(entry);
         VARIANT_BOOL created = VARIANT_FALSE;
-        if (command && registration->AddMenuCommand(command.Get(), &created) == S_OK && created == VARIANT_TRUE)
+        const HRESULT added = command ? registration->AddMenuCommand(command.Get(), &created) : E_FAIL;
+        if (added == S_OK && created == VARIANT_TRUE)
             installed = true;
+        if (FAILED(added) && result == S_OK)
+            result = added;
     }
-    return installed;
+    return result;
 }
 
 void SistraDocument::InitPlotsPopup(HMENU popup)

@@ -66,6 +66,12 @@ double DocumentSettings::RemoveChannelScaling(int32_t channel, double value)
     return value;
 }
 
+void DocumentSettings::FindAnalysisCalculations()
+{
+    document_.data_->PressureStore().FindCalculations();
+    document_.data_->VolumeStore().FindCalculations();
+}
+
 void DocumentSettings::SetLoadingSettings(bool loading)
 {
     document_.loading_ = loading;

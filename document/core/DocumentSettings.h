@@ -29,6 +29,7 @@ public:
     int32_t LastAnalysedPressureChannel() const override;
     void SetLastAnalysedPressureChannel(int32_t channel) override;
     double RemoveChannelScaling(int32_t channel, double value) override;
+    void FindAnalysisCalculations() override;
 
     // SettingsPersisterOwner
     bool ArePersistersRegistered() const override { return registered_; }

@@ -37,9 +37,29 @@ DrawClassMaker<LoopDrawClass> loopDrawMaker;
 
 } // namespace
 
+// The analysis data the host keeps with the drawing's record: through the record's child-data container.
+Orv::ComPtr<SistraData> RecordAnalysisData(IUnknown* drawing)
+{
+    Orv::ComPtr<IHostRecordData> record;
+    Orv::ComPtr<IUnknown> held, child;
+    if (!drawing || FAILED(drawing->QueryInterface(IID_IHostRecordData, record.PutVoid())) || !record ||
+        FAILED(record->GetChildDataContainer(held.Put())) || !held)
+        return nullptr;
+    const auto container = held.As<IHostChildDataContainer>(IID_IHostChildDataContainer);
+    if (!container || container->FindChild(0, DocumentDataTypeId::Id(), child.Put()) != S_OK || !child)
+        return nullptr;
+    Orv::ComPtr<IStrixDataChildData> data = child.As<IStrixDataChildData>(IID_IStrixDataChildData);
+    ULONG typeId = 0;
+    SistraData* own = nullptr;
+    if (!data || FAILED(data->GetTypeId(&typeId)) || typeId != DocumentDataTypeId::Id() ||
+        FAILED(data->QueryInterface(IID_SistraAnalysisData, reinterpret_cast<void**>(&own))) || !own)
+        return nullptr;
+    return Orv::ComPtr<SistraData>::Adopt(own);
+}
+
 std::optional<uint32_t> FindDrawnLoopIndex(IUnknown* drawing, int32_t block, int32_t tick)
 {
-    const Orv::ComPtr<SistraData> data = AnalysisDataOf(drawing);
+    const Orv::ComPtr<SistraData> data = RecordAnalysisData(drawing);
     if (!data || !data->PressureStore().Stats())
         return std::nullopt;
     VChanData& store = data->PressureStore();

@@ -67,6 +67,10 @@ void* SistraDocument::FindOwnInterface(REFIID iid)
 
 HRESULT STDMETHODCALLTYPE SistraDocument::Close()
 {
+    Orv::CatchReturn([&] {
+        data_->PressureStore().WriteRegionTexts();
+        data_->VolumeStore().WriteRegionTexts();
+    });
     if (IOnlineDataSource* sources = HostOnlineSources())
         sources->RemoveSink(this);
     return StrixChildDocument::Close();
@@ -308,7 +312,12 @@ bool SistraDocument::SendChannelSetupChange(int32_t channel, IUnitConversion* co
                                            record.inUse != 0,       change.Interface(),
                                            rawPrefix.Interface(),   shownPrefix.Interface(),
                                            record.kind};
-    SendMsgWithContext(Target(), MsgData<ChannelSetupChangeRecord>{ChannelSetupChangeMessage, 0, payload}, 0, nullptr);
+    // The host takes the change in the context of the channel's setup object it made for it.
+    const Orv::ComPtr<IUnknown> context = CreateHostObjectByType(ChannelSetupChangeMessage, static_cast<ULONG>(channel),
+                                                                 ChannelSetupContextKind);
+    const ULONG word = HostContextWord(context.Get());
+    SendMsgWithContext(Target(), MsgData<ChannelSetupChangeRecord>{ChannelSetupChangeMessage, 0, payload}, 0,
+                       word ? &word : nullptr);
     return true;
 }
 

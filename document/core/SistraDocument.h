@@ -196,7 +196,9 @@ public:
 
     // The menus the document class adds to the host's (true when one became a menu item), the Plots
     // popup and the commands' states by what the workflow in force offers.
-    static bool InstallMenus(IVyrCommandRegistration* registration);
+    // Adds the module's menu commands; installed is set when the host created at least one. S_OK when
+    // the host took every command, else the first refusal (E_FAIL for a command that could not be made).
+    static HRESULT InstallMenus(IVyrCommandRegistration* registration, bool& installed);
     void InitPlotsPopup(HMENU popup);
     void UpdateMenuStates();
 
@@ -379,6 +381,7 @@ private:
 // payload's first word is also its type word (channel, flag, three texts, value).
 constexpr ULONG ChannelSetupChangeMessage = 0x800C0083;
 constexpr ULONG ChannelSetupChangeTag = 0x00277712;
+constexpr ULONG ChannelSetupContextKind = 2;
 #pragma pack(push, 4)
 struct ChannelSetupChangeRecord
 {

@@ -1,11 +1,13 @@
 #include "document/persistence/LegacySettings.h"
 
+#include "document/calibration/CalibratorBase.h"
 #include "document/models/ModelFactory.h"
 #include "document/models/ModelRecords.h"
 #include "document/models/PropertyIds.h"
 #include "foundation/com/ResultCodes.h"
 #include "foundation/com/XOrv.h"
 #include "foundation/streams/StorageStreamBuf.h"
+#include "hostframework/services/UnitConversion.h"
 
 #include <array>
 #include <cmath>
@@ -399,6 +401,54 @@ HRESULT ReadLegacySettingsOnly(LegacyReader& read, LegacySettingsOnly& record, c
     return read.Whole() ? S_OK : Orv::E_ORV_READ_FAILED;
 }
 
+// Cuvette values of records before version 9 were kept against the volume channel's raw values; they
+// are carried over to the channel's converted values with the conversion (scale a, offset b, prefix
+// factor f) so that slope x conductance + intercept still gives the same volume: the slope and intercept
+// with the calibrator's conversion, the table's conductances with the conversion in force on the channel.
+void ConvertLegacyCuvette(const ModelPtr& setup, const ModelPtr& cuvette, const CalibratorBase& volume)
+{
+    const int32_t channel = setup->GetValue<PropertyType::Channel>(PropertyId::VolumeChannel);
+    Orv::ComPtr<IUnitConversion> inForce;
+    if (const Orv::ComPtr<IUnitConversion> conversion = volume.GetUnitsConversion(channel))
+    {
+        ConversionUnits units;
+        ReadConversionUnits(*conversion.Get(), units);
+        const double slope = cuvette->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope);
+        const double intercept = cuvette->GetValue<PropertyType::Double>(PropertyId::CuvetteIntercept);
+        if (std::abs(slope) < SlopeFloor)
+        {
+            Store<PropertyType::Double>(cuvette, PropertyId::CuvetteSlope, Micro);
+            Store<PropertyType::Double>(cuvette, PropertyId::CuvetteIntercept, 0.0);
+        }
+        else
+        {
+            const double factor = PrefixFactor(CalibratorBase::GetConversionUnitText(conversion.Get()));
+            Store<PropertyType::Double>(cuvette, PropertyId::CuvetteSlope, slope / (units.scale * factor));
+            Store<PropertyType::Double>(cuvette, PropertyId::CuvetteIntercept, intercept - slope * units.offset / units.scale);
+        }
+        if (units.inUse)
+            inForce = conversion;
+    }
+    if (!inForce)
+    {
+        if (!setup->GetValue<PropertyType::Bool>(PropertyId::RegionSet))
+            return;
+        const RecordingPosition start = setup->GetValue<PropertyType::Position>(PropertyId::RegionStart);
+        inForce = volume.ConversionInRecord(start.block, channel);
+        ConversionUnits units;
+        if (!inForce || FAILED(ReadConversionUnits(*inForce.Get(), units)) || !units.inUse)
+            return;
+    }
+    ConversionUnits units;
+    ReadConversionUnits(*inForce.Get(), units);
+    const double factor = PrefixFactor(CalibratorBase::GetConversionUnitText(inForce.Get()));
+    DoubleMatrix table = cuvette->GetValue<PropertyType::Matrix>(PropertyId::CuvetteTable);
+    for (double& cell : table.Data())
+        if (!std::isnan(cell))
+            cell = (cell * units.scale + units.offset) * factor;
+    Store<PropertyType::Matrix>(cuvette, PropertyId::CuvetteTable, table);
+}
+
 // A record's version word, with the rules both loaders share.
 HRESULT CheckLegacyVersion(uint32_t version, uint32_t limit)
 {
@@ -450,6 +500,7 @@ HRESULT LoadLegacyFullSettings(IStream* stream, SettingsRecordSubject& subject)
         ApplyTable(table, record);
         ApplyCuvette(cuvette, record);
         ApplySaline(saline, record);
+        subject.FindAnalysisCalculations();
         for (const ModelPtr& model : {setup, loopView, table, cuvette, saline})
             model->CommitChanges();
         return S_OK;
@@ -515,10 +566,15 @@ HRESULT LoadLegacySettingsOnly(IStream* stream, SettingsRecordSubject& subject)
             Store<PropertyType::Position>(setup, PropertyId::RegionEnd, record.region->second);
         }
         const int32_t volumeChannel = setup->GetValue<PropertyType::Channel>(PropertyId::VolumeChannel);
+        CalibratorBase& volumeCalibrator = subject.Calibrator(CalibratorRole::Volume);
         if (volume)
-            subject.Calibrator(CalibratorRole::Volume).TakeCacheFrom(*volume);
+            volumeCalibrator.TakeCacheFrom(*volume);
+        else if (volumeCalibrator.IsAppliedToChannel(volumeChannel))
+            volumeCalibrator.ResetToDefaultConversion(volumeChannel);
         else
-            subject.Calibrator(CalibratorRole::Volume).FetchChannelConversion(volumeChannel);
+            volumeCalibrator.FetchChannelConversion(volumeChannel);
+        if (record.version < 9)
+            ConvertLegacyCuvette(setup, cuvette, volumeCalibrator);
         subject.Calibrator(CalibratorRole::Pressure)
             .FetchChannelConversion(setup->GetValue<PropertyType::Channel>(PropertyId::PressureChannel));
         return S_OK;

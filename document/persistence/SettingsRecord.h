@@ -63,6 +63,9 @@ public:
     virtual void SetLastAnalysedPressureChannel(int32_t channel) = 0;
     // A value stored in the channel's display units brought back to its raw units.
     virtual double RemoveChannelScaling(int32_t channel, double value) = 0;
+    // The analysis' calculations of the document looked up again by their names (an old record's
+    // calculations are found under them).
+    virtual void FindAnalysisCalculations() {}
 
 protected:
     ~SettingsRecordSubject() = default;

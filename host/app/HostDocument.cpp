@@ -211,7 +211,7 @@ void HostDocument::FeedSamples(int64_t count)
     AcquisitionData();
     if (current.IsComplete())
         NotifySinks([&](IOnlineDataSink& sink) { sink.OnRecordEnd(record, ticks); });
-    if (feed_->IsDone())
+    if (feed_->IsDone() || (current.IsComplete() && feed_->StopsAfterEachRecord()))
         TellSamplingStopped();
 }
 
@@ -362,7 +362,7 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
 {
     if (!out)
         return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IHostDocument || iid == IID_HostDocumentObject)
+    if (iid == IID_IUnknown || iid == IID_IHostDocument || iid == IID_HostDocumentObject || iid == IID_IVyrHostDocumentFace)
         *out = static_cast<IHostDocument*>(this);
     else if (iid == IID_IHostRecordData)
         *out = static_cast<IHostRecordData*>(this);
@@ -374,6 +374,8 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IHostCalcItems*>(this);
     else if (iid == IID_IHostChildData)
         *out = static_cast<IHostChildData*>(this);
+    else if (iid == IID_IHostChildDataContainer)
+        *out = static_cast<IHostChildDataContainer*>(this);
     else if (iid == IID_IHostSampling)
         *out = static_cast<IHostSampling*>(this);
     else if (iid == IID_IHostSelection)
@@ -1222,6 +1224,47 @@ HRESULT STDMETHODCALLTYPE HostDocument::FormatItemId(HostItemId id, BSTR* text)
     return *text ? S_OK : E_OUTOFMEMORY;
 }
 
+HRESULT STDMETHODCALLTYPE HostDocument::OpenTextEvents(uint32_t request, const WCHAR* text, uint32_t flags,
+                                                       int32_t record, int32_t startTick, int32_t, IUnknown** events)
+{
+    if (!events || !text)
+        return E_POINTER;
+    *events = nullptr;
+    if (request != HostTextEventsRequest || flags != CalcKindEvents || !RecordArrived(record))
+        return E_INVALIDARG;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        Calc::CompiledExpression compiled;
+        try
+        {
+            compiled = Calc::CompileExpression(ToUtf8(text), CompileContextOf());
+        }
+        catch (const Calc::CalcTextError&)
+        {
+            return E_INVALIDARG;
+        }
+        if (compiled.kind != Calc::ValueKind::Events)
+            return E_INVALIDARG;
+        Orv::ComPtr<IEnumEventEx> opened(new DocumentEventEnum(*this, compiled.events, static_cast<size_t>(record)));
+        opened->Seek(CalcSeekForward, std::max(startTick, 0), std::max(startTick, 0), CalcNoMoreEventsTick);
+        return Hand(opened.Get(), events);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::KeepItemText(const WCHAR* text)
+{
+    if (!text)
+        return E_POINTER;
+    try
+    {
+        keptItemTexts_.emplace_back(text);
+        return S_OK;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return E_OUTOFMEMORY;
+    }
+}
+
 HRESULT STDMETHODCALLTYPE HostDocument::AttachChildData(IStrixDataChildData* data)
 {
     if (!data)
@@ -1237,6 +1280,25 @@ HRESULT STDMETHODCALLTYPE HostDocument::DetachChildData(IStrixDataChildData* dat
         return S_FALSE;
     childData_.erase(found);
     return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetChildDataContainer(IUnknown** container)
+{
+    if (!container)
+        return E_POINTER;
+    *container = static_cast<IHostChildDataContainer*>(this);
+    AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::FindChild(ULONG, ULONG typeId, IUnknown** child)
+{
+    if (!child)
+        return E_POINTER;
+    IStrixDataChildData* data = nullptr;
+    const HRESULT found = FindChildData(typeId, &data);
+    *child = data;
+    return found;
 }
 
 HRESULT STDMETHODCALLTYPE HostDocument::FindChildData(ULONG typeId, IStrixDataChildData** data)

@@ -41,6 +41,7 @@ class HostDocument final : public IHostDocument,
                            public IHostDataItems,
                            public IHostCalcItems,
                            public IHostChildData,
+                           public IHostChildDataContainer,
                            public IHostSampling,
                            public IHostSelection,
                            public IAnalysisManager,
@@ -90,6 +91,8 @@ public:
     // The host document behind a calculation's context (any of its faces); null for anything else.
     static Orv::ComPtr<HostDocument> FromContext(IUnknown* context);
     const std::vector<std::string>& CalculatedChannels() const { return calculatedChannels_; }
+    // The texts of its items that a module's document handed back on closing, in order.
+    const std::vector<std::wstring>& KeptItemTexts() const { return keptItemTexts_; }
     // Makes a module's channel calculation (its object aggregates the host's computed channel) one of the
     // document's computed channels, read as HostChannelComputed channel index; the index it got.
     // Throws std::invalid_argument for an object without the host's computed channel.
@@ -206,11 +209,18 @@ public:
     HRESULT STDMETHODCALLTYPE OpenItemEvents(HostItemId id, uint32_t request, uint32_t kind, int32_t record,
                                              int32_t startTick, int32_t endTick, IUnknown** events) override;
     HRESULT STDMETHODCALLTYPE FormatItemId(HostItemId id, BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE KeepItemText(const WCHAR* text) override;
+    HRESULT STDMETHODCALLTYPE OpenTextEvents(uint32_t request, const WCHAR* text, uint32_t flags, int32_t record,
+                                             int32_t startTick, int32_t endTick, IUnknown** events) override;
 
     // IHostChildData
     HRESULT STDMETHODCALLTYPE AttachChildData(IStrixDataChildData* data) override;
     HRESULT STDMETHODCALLTYPE DetachChildData(IStrixDataChildData* data) override;
     HRESULT STDMETHODCALLTYPE FindChildData(ULONG typeId, IStrixDataChildData** data) override;
+    // IHostRecordData: the document's records share its child data.
+    HRESULT STDMETHODCALLTYPE GetChildDataContainer(IUnknown** container) override;
+    // IHostChildDataContainer
+    HRESULT STDMETHODCALLTYPE FindChild(ULONG reserved, ULONG typeId, IUnknown** child) override;
 
     // IHostSampling: a sampling document samples from its first feed until it tells its sinks that
     // sampling stopped. Its subject (ISubject) tells its observers too: sampling event 0 (VARIANT_TRUE)
@@ -307,6 +317,7 @@ private:
     std::vector<Orv::ComPtr<IOnlineDataSink>> sinks_;
     std::map<std::pair<int32_t, int32_t>, std::vector<ChannelEntry>> entries_; // by (channel, position code)
     std::vector<NamedItem> items_; // an item's id is its index
+    std::vector<std::wstring> keptItemTexts_;
     std::vector<Orv::ComPtr<IStrixDataChildData>> childData_;
     std::map<ULONG, Orv::ComPtr<IPersistStreamInit>> persisters_; // by kind
     Calc::FunctionLookup lookup_;

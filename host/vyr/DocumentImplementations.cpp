@@ -3,6 +3,7 @@
 #include "Framework.h"
 
 #include <algorithm>
+#include <optional>
 #include <cstring>
 #include <vector>
 
@@ -65,16 +66,20 @@ public:
         return S_OK;
     }
 
-    // The stand-in's documents keep no range beside their selection.
+    // The frame's own host object, which windows of the frame answer the host's context question with.
+    // The stand-in's documents keep no range beside their selection: the object answers nothing more.
     HRESULT STDMETHODCALLTYPE GetHostObject(IUnknown** object) override
     {
-        if (object)
-            *object = nullptr;
-        return E_NOINTERFACE;
+        if (!object)
+            return E_POINTER;
+        *object = &frameObject_;
+        frameObject_.AddRef();
+        return S_OK;
     }
 
 private:
     IUnknown* services_;
+    StaticComObject<IUnknown, &IID_IUnknown> frameObject_;
 };
 
 // Messages to the host (ids with the top bit set) are taken and kept; every other message is left to
@@ -101,8 +106,9 @@ public:
         std::vector<ULONG> words(payload ? size / sizeof(ULONG) : 0);
         if (!words.empty())
             std::memcpy(words.data(), payload, words.size() * sizeof(ULONG));
-        views_.Take(id, words);
-        log_.push_back({id, std::move(words)});
+        const std::optional<HostContextDescription> context = ContextOf(message);
+        views_.Take(id, words, context);
+        log_.push_back({id, std::move(words), context});
         return 1;
     }
     HRESULT STDMETHODCALLTYPE AddHandler(IMessageHandler*) override { return E_NOTIMPL; }
@@ -134,6 +140,18 @@ public:
         std::copy_n(entry.words.begin(), std::min<size_t>(capacity, entry.words.size()), words);
         return S_OK;
     }
+    HRESULT STDMETHODCALLTYPE GetEntryContext(ULONG index, ULONG* type, ULONG* first, ULONG* second) override
+    {
+        if (!type || !first || !second)
+            return E_POINTER;
+        if (index >= log_.size())
+            return E_INVALIDARG;
+        const HostContextDescription context = log_[index].context.value_or(HostContextDescription{});
+        *type = context.type;
+        *first = context.first;
+        *second = context.second;
+        return log_[index].context ? S_OK : S_FALSE;
+    }
 
 private:
     static constexpr ULONG HostMessageBit = 0x80000000;
@@ -141,7 +159,17 @@ private:
     {
         ULONG id;
         std::vector<ULONG> words;
+        std::optional<HostContextDescription> context;
     };
+    static std::optional<HostContextDescription> ContextOf(IMessage* message)
+    {
+        Orv::ComPtr<IVyrMessageWords> creatorWords;
+        ULONG origin = 0, present = 0, word = 0;
+        if (FAILED(message->QueryInterface(IID_IVyrMessageWords, creatorWords.PutVoid())) || !creatorWords ||
+            FAILED(creatorWords->GetCreatorWords(&origin, &present, &word)))
+            return std::nullopt;
+        return Framework().hostObjects.DescribeContext(word);
+    }
     IUnknown* outer_;
     DocumentViews& views_;
     std::vector<Entry> log_;

@@ -134,14 +134,17 @@ namespace
 {
 constexpr ULONG OpenViewMessage = 0x80010000;
 constexpr ULONG ShowPaneViewMessage = 0x80010020;
+constexpr ULONG PaneViewObjectType = 0x80010016;
 } // namespace
 
-void DocumentViews::Take(ULONG id, const std::vector<ULONG>& words)
+void DocumentViews::Take(ULONG id, const std::vector<ULONG>& words, const std::optional<HostContextDescription>& context)
 {
-    // Open: (4, view type). Show in the pane: (20, view type, 1); a pane shows a view once.
+    // Open: (4, view type). Show in the pane: (20, view type, 1), sent in the context of the pane view's
+    // host object (type PaneViewObjectType for that view type); a pane shows a view once.
     if (id == OpenViewMessage && words.size() >= 2)
         node.Open(words[1]);
-    else if (id == ShowPaneViewMessage && words.size() >= 3 && words[2] == 1 && !Pane().node.Holds(words[1]))
+    else if (id == ShowPaneViewMessage && words.size() >= 3 && words[2] == 1 && context &&
+             context->type == PaneViewObjectType && context->first == words[1] && !Pane().node.Holds(words[1]))
         Pane().node.Open(words[1]);
 }
 

@@ -5,10 +5,12 @@
 #pragma once
 
 #include "ComObjects.h"
+#include "HostServices.h"
 #include "hostapi/VyrViews.h"
 
 #include "foundation/com/ComPtr.h"
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -90,7 +92,7 @@ public:
     using ViewCollectionFace::ViewCollectionFace;
 
     // What a message the document sent its host does to its views.
-    void Take(ULONG id, const std::vector<ULONG>& words);
+    void Take(ULONG id, const std::vector<ULONG>& words, const std::optional<HostContextDescription>& context);
     // The host shows view (a view object of the module) or has closed it.
     void Show(IUnknown* view);
     void Drop(IUnknown* view);

@@ -166,6 +166,104 @@ HRESULT STDMETHODCALLTYPE HostObjectService::MakeSettingKey(ULONG settingId, IHo
     });
 }
 
+namespace
+{
+class ContextObject final : public HeapComObject<IHostContextObject, &IID_IHostContextObject>
+{
+public:
+    ContextObject(HostContextDescription description, ULONG word) : description_(description), word_(word) {}
+    HRESULT STDMETHODCALLTYPE GetDescription(ULONG* type, ULONG* first, ULONG* second) override
+    {
+        if (!type || !first || !second)
+            return E_POINTER;
+        *type = description_.type;
+        *first = description_.first;
+        *second = description_.second;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetContextWord(ULONG* word) override
+    {
+        if (!word)
+            return E_POINTER;
+        *word = word_;
+        return S_OK;
+    }
+
+private:
+    HostContextDescription description_;
+    ULONG word_;
+};
+} // namespace
+
+HRESULT STDMETHODCALLTYPE HostObjectService::CreateHostObject(ULONG type, ULONG first, ULONG second, REFIID iid,
+                                                              void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    return Guarded([&] {
+        const HostContextDescription description{type, first, second};
+        ULONG word = 0;
+        {
+            std::lock_guard guard(lock_);
+            made_.push_back(description);
+            word = static_cast<ULONG>(made_.size());
+        }
+        auto* made = new ContextObject(description, word);
+        const HRESULT result = made->QueryInterface(iid, object);
+        made->Release();
+        return result;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE HostObjectService::CreateHostObjectByType(ULONG type, ULONG first, ULONG second, ULONG,
+                                                                    IUnknown** object)
+{
+    if (!object)
+        return E_POINTER;
+    if (type == HostStoredMessagesType)
+        return stored_.QueryInterface(IID_IUnknown, reinterpret_cast<void**>(object));
+    return CreateHostObject(type, first, second, IID_IUnknown, reinterpret_cast<void**>(object));
+}
+
+std::optional<HostContextDescription> HostObjectService::DescribeContext(ULONG word)
+{
+    std::lock_guard guard(lock_);
+    if (word == 0 || word > made_.size())
+        return std::nullopt;
+    return made_[word - 1];
+}
+
+HRESULT STDMETHODCALLTYPE StoredMessages::StoreObject(ULONG_PTR key, IUnknown* object)
+{
+    return Guarded([&] {
+        if (object)
+            object->AddRef();
+        std::lock_guard guard(lock_);
+        IUnknown*& held = stored_[key];
+        if (held)
+            held->Release();
+        held = object;
+        if (!object)
+            stored_.erase(key);
+        return S_OK;
+    });
+}
+
+// A stored message is handed out once: the document that dispatches it must not dispatch it again.
+HRESULT STDMETHODCALLTYPE StoredMessages::GetStoredObject(ULONG_PTR key, IUnknown** object)
+{
+    if (!object)
+        return E_POINTER;
+    std::lock_guard guard(lock_);
+    const auto found = stored_.find(key);
+    *object = found == stored_.end() ? nullptr : found->second;
+    if (!*object)
+        return S_FALSE;
+    stored_.erase(found);
+    return S_OK;
+}
+
 HRESULT STDMETHODCALLTYPE HostSettings::GetBoolean(const WCHAR* key, VARIANT_BOOL* value)
 {
     if (!key || !value)

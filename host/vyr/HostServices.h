@@ -43,10 +43,41 @@ private:
     volatile LONG preparations_ = 0;
 };
 
+// What a host object was made for, found again by the word that messages sent in its context carry.
+struct HostContextDescription
+{
+    ULONG type = 0;
+    ULONG first = 0;
+    ULONG second = 0;
+};
+
+// The messages the host keeps for documents (keyed by their host document) until each is ready.
+class StoredMessages final : public StaticComObject<IVyrObjectContainer, &IID_IVyrObjectContainer>
+{
+public:
+    HRESULT STDMETHODCALLTYPE StoreObject(ULONG_PTR key, IUnknown* object) override;
+    HRESULT STDMETHODCALLTYPE GetStoredObject(ULONG_PTR key, IUnknown** object) override;
+
+private:
+    std::mutex lock_;
+    std::map<ULONG_PTR, IUnknown*> stored_;
+};
+
 class HostObjectService final : public StaticComObject<IHostObjectService, &IID_IHostObjectService>
 {
 public:
     HRESULT STDMETHODCALLTYPE MakeSettingKey(ULONG settingId, IHostSettingKey** key) override;
+    HRESULT STDMETHODCALLTYPE CreateHostObject(ULONG type, ULONG first, ULONG second, REFIID iid,
+                                               void** object) override;
+    HRESULT STDMETHODCALLTYPE CreateHostObjectByType(ULONG type, ULONG first, ULONG second, ULONG reserved,
+                                                     IUnknown** object) override;
+    // The object whose context word this is; none for 0 or a word the service never gave.
+    std::optional<HostContextDescription> DescribeContext(ULONG word);
+
+private:
+    std::mutex lock_;
+    std::vector<HostContextDescription> made_;
+    StoredMessages stored_;
 };
 
 class HostSettings final : public StaticComObject<IHostSettings, &IID_IHostSettings>

@@ -114,9 +114,18 @@ HRESULT STDMETHODCALLTYPE VyrDocument::GetHostInterface(IUnknown** host)
     if (!host)
         return E_POINTER;
     *host = nullptr;
-    if (!hostObject_)
+    // Asked once; the host document outlives this document, so its face is kept without a reference.
+    if (!hostFace_ && hostObject_)
+    {
+        Orv::ComPtr<IUnknown> face;
+        if (SUCCEEDED(hostObject_->QueryInterface(IID_IVyrHostDocumentFace, face.PutVoid())))
+            hostFace_ = face.Get();
+    }
+    if (!hostFace_)
         return E_NOINTERFACE;
-    return hostObject_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(host));
+    hostFace_->AddRef();
+    *host = hostFace_;
+    return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE VyrDocument::GetPersister(ULONG, ULONG, void** reserved, IUnknown** persister)
@@ -215,4 +224,29 @@ IHostApplication* VyrDocument::GetFrameServices()
     if (SUCCEEDED(frameServices_->QueryInterface(IID_IHostApplication, reinterpret_cast<void**>(&services))))
         services->Release(); // the frame keeps it alive while the document holds the frame's services
     return services;
+}
+
+Orv::ComPtr<IUnknown> CreateHostObjectByType(ULONG type, ULONG first, ULONG second)
+{
+    Orv::ComPtr<IUnknown> object;
+    if (IHostObjectService* service = HostObjectServiceAccessor::Get())
+        service->CreateHostObjectByType(type, first, second, 0, object.Put());
+    return object;
+}
+
+Orv::ComPtr<IUnknown> CreateHostObject(ULONG type, ULONG first, ULONG second)
+{
+    Orv::ComPtr<IUnknown> object;
+    if (IHostObjectService* service = HostObjectServiceAccessor::Get())
+        service->CreateHostObject(type, first, second, IID_IHostContextObject, object.PutVoid());
+    return object;
+}
+
+ULONG HostContextWord(IUnknown* object)
+{
+    Orv::ComPtr<IHostContextObject> context;
+    ULONG word = 0;
+    if (object && SUCCEEDED(object->QueryInterface(IID_IHostContextObject, context.PutVoid())) && context)
+        context->GetContextWord(&word);
+    return word;
 }

@@ -71,6 +71,7 @@ private:
     Orv::String name_;
     Orv::String title_;
     IUnknown* hostObject_;
+    IUnknown* hostFace_ = nullptr;
     Orv::ComPtr<IUnknown> inner_;
     Orv::ComPtr<IUnknown> documentClass_;
     Orv::ComPtr<ICustomDocClass> documentClassInner_;
@@ -81,3 +82,11 @@ private:
     IVyrDocumentFrame* innerFrame_ = nullptr;
     Orv::ComPtr<IUnknown> frameServices_;
 };
+
+// A host object of the type for the two values (host object service slot 14); null without the service.
+Orv::ComPtr<IUnknown> CreateHostObjectByType(ULONG type, ULONG first, ULONG second);
+// A new host object of the type for the two values, as the host's context object (slot 12): what a
+// message is sent in the context of; null without the service.
+Orv::ComPtr<IUnknown> CreateHostObject(ULONG type, ULONG first, ULONG second);
+// The word a message carries to be sent in the object's context; 0 for none.
+ULONG HostContextWord(IUnknown* object);

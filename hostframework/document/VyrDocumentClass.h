@@ -92,8 +92,7 @@ public:
             IVyrCommandRegistration* registration = RegisterCommandHandler(handler, argument);
             if (!registration)
                 return E_FAIL;
-            menusInstalled_ = Document::InstallMenus(registration) || menusInstalled_;
-            return menusInstalled_ ? S_OK : S_FALSE;
+            return Document::InstallMenus(registration, menusInstalled_);
         });
     }
 };

@@ -152,6 +152,8 @@ bool ViewBase::IsFrameMaximised() const
 
 void ViewBase::Paint(OWL::TDC& dc, bool erase, OWL::TRect& rect)
 {
+    // Children made after the last size (in SetupWindow, say) leave the grip too.
+    UncoverSizeGrip();
     if (drawSizeGrip_)
     {
         const OWL::TRect grip = SizeGripRect();
@@ -161,6 +163,54 @@ void ViewBase::Paint(OWL::TDC& dc, bool erase, OWL::TRect& rect)
             dc.DrawFrameControl(grip, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
     }
     OWL::TWindow::Paint(dc, erase, rect);
+}
+
+LRESULT ViewBase::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = OWL::TWindow::WindowProc(msg, wParam, lParam);
+    if (msg == WM_SIZE && GetHandle())
+        UncoverSizeGrip();
+    return result;
+}
+
+void ViewBase::UncoverSizeGrip()
+{
+    const OWL::TRect grip = SizeGripRect();
+    std::vector<std::pair<HWND, RECT>> clipped;
+    bool changed = false;
+    for (HWND child = ::GetWindow(GetHandle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    {
+        RECT placed{};
+        ::GetWindowRect(child, &placed);
+        ::MapWindowPoints(nullptr, GetHandle(), reinterpret_cast<POINT*>(&placed), 2);
+        const auto held = std::find_if(clippedChildren_.begin(), clippedChildren_.end(),
+                                       [&](const auto& entry) { return entry.first == child; });
+        RECT overlap{};
+        if (!drawSizeGrip_ || !::IntersectRect(&overlap, &placed, &grip))
+        {
+            if (held != clippedChildren_.end())
+            {
+                ::SetWindowRgn(child, nullptr, TRUE);
+                changed = true;
+            }
+            continue;
+        }
+        clipped.emplace_back(child, placed);
+        if (held != clippedChildren_.end() && ::EqualRect(&held->second, &placed))
+            continue;
+        // The child's own rectangle less the grip, both in the child's window coordinates; the window
+        // takes the region over.
+        const HRGN region = ::CreateRectRgn(0, 0, placed.right - placed.left, placed.bottom - placed.top);
+        const HRGN corner = ::CreateRectRgn(grip.left - placed.left, grip.top - placed.top, grip.right - placed.left,
+                                            grip.bottom - placed.top);
+        ::CombineRgn(region, region, corner, RGN_DIFF);
+        ::DeleteObject(corner);
+        ::SetWindowRgn(child, region, TRUE);
+        changed = true;
+    }
+    clippedChildren_ = std::move(clipped);
+    if (changed)
+        ::InvalidateRect(GetHandle(), &grip, TRUE);
 }
 
 UINT ViewBase::EvNCHitTest(const OWL::TPoint& screenPoint)

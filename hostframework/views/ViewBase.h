@@ -10,6 +10,9 @@
 #include "hostframework/messaging/EventHandlers.h"
 #include "platform/owl/window/Window.h"
 
+#include <utility>
+#include <vector>
+
 // Host commands and the message a view answers (their names are the host's).
 namespace ViewCommandId
 {
@@ -54,6 +57,10 @@ public:
 protected:
     void Paint(OWL::TDC& dc, bool erase, OWL::TRect& rect) override;
     UINT EvNCHitTest(const OWL::TPoint& screenPoint);
+    // After every size (the derived view has placed its children then) the children leave the grip's
+    // square to the view, which paints the grip there and answers the mouse over it.
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void UncoverSizeGrip();
 
     DECLARE_RESPONSE_TABLE(ViewBase);
 
@@ -74,6 +81,8 @@ private:
     bool drawSizeGrip_ = true;
     bool sizeGripHitTest_ = true;
     Orv::String documentTitle_;
+    // The children whose region leaves out the grip, with the place they had then.
+    std::vector<std::pair<HWND, RECT>> clippedChildren_;
 
     VYR_DECLARE_EVENT_MAP()
 };

@@ -113,6 +113,21 @@ VYR_DEFINE_EVENT_MAP(WorkflowView, SistraViewBase){
     VyrEventMap::End(),
 };
 
+namespace
+{
+// The host object of the document's frame, which the panel's window answers the host with; not
+// counted, the frame keeps it.
+IUnknown* FrameHostObject(IUnknown* document)
+{
+    Orv::ComPtr<IVyrDocumentFrame> frame;
+    Orv::ComPtr<IUnknown> object;
+    if (!document || FAILED(document->QueryInterface(IID_IVyrDocumentFrame, frame.PutVoid())) || !frame ||
+        FAILED(frame->GetHostObject(object.Put())))
+        return nullptr;
+    return object.Get();
+}
+} // namespace
+
 WorkflowView::WorkflowView(OWL::TWindow* parent, IDocViewClass* viewClass, IDocView2* view,
                            IUnknown* document, OWL::TModule* module, IDocView2* hostView)
     : SistraViewBase(ViewCreation{parent, viewClass, view, document, module, hostView},
@@ -122,6 +137,7 @@ WorkflowView::WorkflowView(OWL::TWindow* parent, IDocViewClass* viewClass, IDocV
       help_(new OrvControls::TBmpTxtButton(this, HelpId, L"", 0, 0, 0, 0, Orv::String(), false, module)),
       layout_(new AccordionLayout(*this))
 {
+    SetDecorationContext(FrameHostObject(document));
     Attr.ExStyle |= WS_EX_CONTROLPARENT;
     // The panel fills its whole client area itself: no size grip over the help button.
     SetDrawSizeGrip(false);
@@ -167,6 +183,7 @@ void WorkflowView::SetupWindow()
         const ModelChangedRecord record{static_cast<ISubject*>(model.get()), model->GetPropertyIds().Words()};
         OnModelChanged(&record);
     }
+    Decorate(GetHandle());
 }
 
 void WorkflowView::MakeFonts()

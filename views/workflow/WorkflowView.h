@@ -11,6 +11,7 @@
 #include "controls/buttons/BmpTxtButton.h"
 #include "document/models/workflow/Workflow.h"
 #include "foundation/system/ShellDlgFont.h"
+#include "hostframework/views/ContextualWindow.h"
 #include "platform/owl/controls/Control.h"
 #include "platform/owl/window/LayoutWindow.h"
 
@@ -21,7 +22,7 @@
 namespace Sistra
 {
 
-class WorkflowView final : public SistraViewBase
+class WorkflowView final : public SistraViewBase, public ContextualWindowDecorated
 {
 public:
     enum ControlId : int

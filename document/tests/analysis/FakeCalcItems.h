@@ -77,7 +77,23 @@ public:
         *events = block->second(startTick);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE FormatItemId(HostItemId, BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FormatItemId(HostItemId id, BSTR* text) override
+    {
+        const auto index = static_cast<size_t>(id.first);
+        *text = id.first >= 0 && index < items.size() ? SysAllocString(items[index].name.c_str()) : nullptr;
+        return *text ? S_OK : E_INVALIDARG;
+    }
+    HRESULT STDMETHODCALLTYPE KeepItemText(const WCHAR* text) override
+    {
+        keptTexts.emplace_back(text);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OpenTextEvents(uint32_t, const WCHAR*, uint32_t, int32_t, int32_t, int32_t,
+                                             IUnknown**) override
+    {
+        return E_NOTIMPL;
+    }
+    std::vector<std::wstring> keptTexts;
 
     std::vector<Item> items;
     int opened = 0;

@@ -159,3 +159,21 @@ TEST(VChanData, EchoInstanceUsesTheEchoItems)
     VChanData none(nullptr, false);
     EXPECT_FALSE(none.FindCalculations());
 }
+
+TEST(VChanData, TheItemsTextsGoToTheHostAndNameTheRegion)
+{
+    FakeCalcItems host;
+    VChanData echo(&host, true);
+    HostItemId loops, pva;
+    std::wstring loopsText, pvaText;
+    EXPECT_FALSE(echo.GetRegion(loops, loopsText, pva, pvaText));
+    ASSERT_TRUE(echo.FindCalculations());
+    echo.WriteRegionTexts();
+    EXPECT_EQ((std::vector<std::wstring>{L"sistra_echo", L"pva_echo", L"pvvolumewithoutvp_echo",
+                                         L"pveventwithoutvp_echo"}),
+              host.keptTexts);
+    ASSERT_TRUE(echo.GetRegion(loops, loopsText, pva, pvaText));
+    EXPECT_EQ(L"sistra_echo", loopsText);
+    EXPECT_EQ(L"pva_echo", pvaText);
+    EXPECT_NE(loops.first, pva.first);
+}

@@ -49,6 +49,13 @@ private:
 class RawUnitConversion final : public CountedObject<IUnitConversion>
 {
 public:
+    // A conversion in use: shown value = scale * raw value + offset.
+    RawUnitConversion(const wchar_t* unit, double scale, double offset) : RawUnitConversion(unit, 0)
+    {
+        scale_ = scale;
+        offset_ = offset;
+        inUse_ = true;
+    }
     RawUnitConversion(const wchar_t* unit, wchar_t prefix)
     {
         record_.rawUnitText = unit;
@@ -62,7 +69,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetUnitsInformation(UnitsInformation* information) override
     {
         *information = {};
-        information->scale = 1.0;
+        information->scale = scale_;
+        information->offset = offset_;
+        information->inUse = inUse_ ? VARIANT_TRUE : VARIANT_FALSE;
         information->rawUnitText = SysAllocString(record_.rawUnitText.c_str());
         information->unitText = SysAllocString(record_.unitText.c_str());
         information->rawPrefixCode = information->unitPrefixCode = record_.unitPrefixCode;
@@ -83,11 +92,19 @@ public:
 
 private:
     Orv::ChannelUnitsRecord record_;
+    double scale_ = 1.0;
+    double offset_ = 0.0;
+    bool inUse_ = false;
 };
 
 inline ComPtr<IUnitConversion> RawUnit(const wchar_t* unit, wchar_t prefix = 0)
 {
     return ComPtr<IUnitConversion>::Adopt(new RawUnitConversion(unit, prefix));
+}
+
+inline ComPtr<IUnitConversion> ShownUnit(const wchar_t* unit, double scale, double offset)
+{
+    return ComPtr<IUnitConversion>::Adopt(new RawUnitConversion(unit, scale, offset));
 }
 
 // The records of a host document and the conversion each shows the calibrated channels with.

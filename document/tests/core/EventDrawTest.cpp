@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace Sistra;
 
 namespace
@@ -133,31 +135,43 @@ public:
     }
 };
 
-class RecordWithForeignData final : public IHostChildData
+// A drawn record whose child-data container holds another module's data under that type id.
+class RecordWithForeignData final : public IHostRecordData, public IHostChildDataContainer
 {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
-        *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IHostChildData) ? this : nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IHostRecordData))
+            *object = static_cast<IHostRecordData*>(this);
+        else
+            *object = IsEqualIID(iid, IID_IHostChildDataContainer) ? static_cast<IHostChildDataContainer*>(this) : nullptr;
         return *object ? S_OK : E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE AttachChildData(IStrixDataChildData*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DetachChildData(IStrixDataChildData*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE FindChildData(ULONG, IStrixDataChildData** data) override
+    HRESULT STDMETHODCALLTYPE GetChildDataContainer(IUnknown** container) override
     {
-        *data = &foreign;
+        *container = static_cast<IHostChildDataContainer*>(this);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE FindChild(ULONG, ULONG typeId, IUnknown** child) override
+    {
+        askedTypes.push_back(typeId);
+        *child = &foreign;
         return S_OK;
     }
 
     ForeignData foreign;
+    std::vector<ULONG> askedTypes;
 };
 
 } // namespace
 
+// The analysis data is looked for in the drawn record's child data, by its type id; another module's
+// data there is not read as it.
 TEST(EventDraw, ChildDataOfAnotherKindIsNotReadAsTheAnalysisData)
 {
     RecordWithForeignData record;
-    EXPECT_EQ(std::nullopt, FindDrawnLoopIndex(&record, 0, 100));
+    EXPECT_EQ(std::nullopt, FindDrawnLoopIndex(static_cast<IHostRecordData*>(&record), 0, 100));
+    EXPECT_EQ(std::vector<ULONG>{DocumentDataTypeId::Id()}, record.askedTypes);
 }

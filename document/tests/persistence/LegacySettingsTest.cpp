@@ -160,7 +160,7 @@ TEST(LegacySettings, FullRecordsOfLaterVersionsLoadTheirFields)
 }
 
 // A settings-only record of the version with a two-row cuvette table.
-Bytes SettingsOnlyRecord(int32_t version, bool withMarker = true)
+Bytes SettingsOnlyRecord(int32_t version, bool withMarker = true, double slope = 0.0, double intercept = 2.0)
 {
     OldRecord r;
     r.Int(version).Int(0).Int(3).Int(-3).Int(1).Int(0).Int(1);
@@ -171,7 +171,7 @@ Bytes SettingsOnlyRecord(int32_t version, bool withMarker = true)
             r.Int(3).Text(L"Row 1").Text(L"").Text(L"7").Text(L"Row 2").Text(L"abc").Text(L"8");
         else
             r.Text(L"a").Text(L"b").Text(L"5").Text(L"x").Text(L"y").Text(L"");
-        r.Double(0.0).Double(2.0);
+        r.Double(slope).Double(intercept);
         if (version >= 4)
             r.Double(0.0).Double(0.0);
         if (version >= 5)
@@ -223,6 +223,64 @@ TEST(LegacySettings, SettingsOnlyRecordsLoadTheirFields)
     EXPECT_TRUE(IsBlankMarker(ValueOf<PropertyType::Double>(v8, ModelKind::CuvetteCalib, PropertyId::CuvetteSlope)));
     EXPECT_EQ((RecordingPosition{20, 2}),
               ValueOf<PropertyType::Position>(v8, ModelKind::WorkflowSetup, PropertyId::RegionEnd));
+}
+
+// Before version 9 the cuvette values were kept against the volume channel's raw values: they follow the
+// channel's conversion (shown = 2 raw + 1), so that each conductance still gives the volume it gave.
+TEST(LegacySettings, OldCuvetteValuesFollowTheVolumeChannelsConversion)
+{
+    const struct
+    {
+        int32_t version;
+        double slope, intercept, cell, secondCell;
+    } cases[] = {{2, 2.0, 1.0, 11.0, NAN}, {9, 0.0, 2.0, 7.0, 8.0}};
+    for (const auto& c : cases)
+    {
+        RecordDocument document;
+        document.document.Set<PropertyType::Channel>(ModelKind::WorkflowSetup, PropertyId::VolumeChannel, 1);
+        document.document.host.shown[0] = CalibratorTests::ShownUnit(L"S", 2.0, 1.0);
+        const double slopeBefore = ValueOf<PropertyType::Double>(document, ModelKind::CuvetteCalib, PropertyId::CuvetteSlope);
+        ASSERT_EQ(S_OK, LoadSettingsOnly(document, SettingsOnlyRecord(c.version, true, 4.0, 3.0))) << c.version;
+        const DoubleMatrix table = ValueOf<PropertyType::Matrix>(document, ModelKind::CuvetteCalib, PropertyId::CuvetteTable);
+        EXPECT_EQ(c.cell, table.At(0, 0)) << c.version;
+        EXPECT_TRUE(std::isnan(c.secondCell) ? std::isnan(table.At(0, 1)) : table.At(0, 1) == c.secondCell) << c.version;
+        const double slope = ValueOf<PropertyType::Double>(document, ModelKind::CuvetteCalib, PropertyId::CuvetteSlope);
+        if (c.version < 9)
+        {
+            EXPECT_EQ(c.slope, slope);
+            EXPECT_EQ(c.intercept, ValueOf<PropertyType::Double>(document, ModelKind::CuvetteCalib, PropertyId::CuvetteIntercept));
+            EXPECT_DOUBLE_EQ(4.0 * 5.0 + 3.0, slope * table.At(0, 0) + 1.0);
+        }
+        else
+            EXPECT_TRUE(std::isnan(slope) == std::isnan(slopeBefore));
+    }
+}
+
+// Before version 8 a record holds no volume calibrator: a calibration in force on the volume channel
+// starts again from the default conversion, otherwise the channel's own is read.
+TEST(LegacySettings, OldRecordsRenewTheVolumeCalibratorsConversion)
+{
+    for (const bool inForce : {true, false})
+    {
+        RecordDocument document;
+        document.document.Set<PropertyType::Channel>(ModelKind::WorkflowSetup, PropertyId::VolumeChannel, 1);
+        // The record's region starts in record 1.
+        document.document.host.shown[0] = document.document.host.shown[1] = CalibratorTests::RawUnit(L"S");
+        if (inForce)
+            document.volume.FetchChannelConversion(1);
+        ASSERT_EQ(S_OK, LoadSettingsOnly(document, SettingsOnlyRecord(7)));
+        const auto kept = document.volume.FindConversion(1);
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(!inForce, kept.Get() == document.document.host.shown[0].Get()) << inForce;
+    }
+}
+
+// An old full record finds the analysis' calculations again by their names.
+TEST(LegacySettings, OldFullRecordsLookTheCalculationsUpAgain)
+{
+    RecordDocument document;
+    ASSERT_EQ(S_OK, LoadFull(document, FullRecord(16)));
+    EXPECT_EQ(1, document.calculationLookups);
 }
 
 // Whatever the damage, a refused record leaves the document's settings as they were.

@@ -41,6 +41,8 @@ public:
     bool ArePersistersRegistered() const override { return registered; }
     void SetLoadingSettings(bool loading) override { loadingChanges.push_back(loading); }
     double RemoveChannelScaling(int32_t, double value) override { return value / displayScale - displayOffset; }
+    void FindAnalysisCalculations() override { ++calculationLookups; }
+    int calculationLookups = 0;
 
     double Setting(int id) { return document.GetModel(ModelKind::WorkflowSetup)->GetValue<PropertyType::Double>(id); }
     void SetSetting(int id, double value) { document.SetDouble(ModelKind::WorkflowSetup, id, value); }

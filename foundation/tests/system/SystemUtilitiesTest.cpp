@@ -1,6 +1,7 @@
 #include "foundation/system/LowPriorityTimer.h"
 #include "foundation/system/SystemInfo.h"
 #include "foundation/system/TraceColors.h"
+#include "foundation/system/WaitCursor.h"
 #include "foundation/com/XOrv.h"
 #include "foundation/tests/AllocationWatch.h"
 
@@ -178,3 +179,15 @@ TEST(TraceColors, ProviderAnswersInsteadOfThePalette)
 }
 
 } // namespace
+
+// Long work shows the wait cursor; afterwards the cursor shown before is back.
+TEST(WaitCursor, ShowsTheWaitCursorForItsScopeThenTheOneBefore)
+{
+    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    SetCursor(arrow);
+    {
+        const Orv::WaitCursor wait;
+        EXPECT_EQ(LoadCursorW(nullptr, IDC_WAIT), GetCursor());
+    }
+    EXPECT_EQ(arrow, GetCursor());
+}

@@ -79,7 +79,8 @@ Record& Recording::AddRecord(double sampleInterval, std::vector<std::vector<floa
     return records_.emplace_back(sampleInterval, std::move(channels));
 }
 
-RecordingFeed::RecordingFeed(const Recording& source) : source_(source), live_(source.Channels())
+RecordingFeed::RecordingFeed(const Recording& source, bool stopsAfterEachRecord)
+    : source_(source), stopsAfterEachRecord_(stopsAfterEachRecord), live_(source.Channels())
 {
     if (source.RecordCount() == 0)
         live_.MarkFinished();

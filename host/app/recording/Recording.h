@@ -81,6 +81,9 @@ public:
     bool IsDone() const { return Live().IsFinished(); }
     // Delivers the next chunk; count is the most samples a chunk may hold, where the feed lets it choose.
     virtual void Feed(int64_t count) = 0;
+    // Sampling stops after each record and starts again with the next chunk, as when a person records
+    // one record at a time.
+    virtual bool StopsAfterEachRecord() const { return false; }
 };
 
 // Simulated sampling: hands the records of a finished recording to a growing online copy, a chunk of
@@ -88,14 +91,16 @@ public:
 class RecordingFeed final : public SampleFeed
 {
 public:
-    explicit RecordingFeed(const Recording& source);
+    explicit RecordingFeed(const Recording& source, bool stopsAfterEachRecord = false);
 
     const Recording& Live() const override { return live_; }
     // Delivers up to count samples of the current record; the record is completed with its last sample.
     void Feed(int64_t count) override;
+    bool StopsAfterEachRecord() const override { return stopsAfterEachRecord_; }
 
 private:
     const Recording& source_;
+    bool stopsAfterEachRecord_;
     Recording live_;
     size_t record_ = 0;
 };

@@ -120,6 +120,65 @@ TEST_F(AnalysisDocument, AnOnlineRunFindsTheLoopsOfTheOfflineRun)
         EXPECT_EQ(expected[i], found[i]) << i << ": " << expected[i].tick << " " << found[i].tick;
 }
 
+// Two records recorded one at a time: clearing the analysis between them keeps online mode working, so
+// the second record is analysed as it arrives.
+TEST_F(AnalysisDocument, ClearingWhileOnlineAnalysesTheNextRecordOnline)
+{
+    const Host::Recording one = SteadyVentricle(30000);
+    const std::vector<float> pressure(one.RecordAt(0).Samples(0).begin(), one.RecordAt(0).Samples(0).end());
+    const std::vector<float> volume(one.RecordAt(0).Samples(1).begin(), one.RecordAt(0).Samples(1).end());
+    const Host::Recording two = HostTests::MakeRecording(HostTests::Interval, {{pressure, volume}, {pressure, volume}}, 2);
+    Host::RecordingFeed feed(two, true);
+    DocumentOnHost online(feed, true);
+    online.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    while (online.Host().Data().RecordCount() == 0 || !online.Host().Data().RecordAt(0).IsComplete())
+        online.Host().FeedSamples(1237);
+    const size_t firstRecordLoops = online.Loops().size();
+    ASSERT_GE(firstRecordLoops, 30u);
+
+    online.Send(Sistra::AutomationMessage::ClearSistraAnalysis);
+    EXPECT_TRUE(online.RegionSet());
+    EXPECT_EQ(0u, online.Loops().size());
+    while (!online.Host().IsSamplingDone())
+        online.Host().FeedSamples(1237);
+    const auto found = online.Loops();
+    EXPECT_EQ(firstRecordLoops, found.size());
+    EXPECT_EQ(1, online.Document().GetSetupModel()->GetValue<Sistra::PropertyType::Position>(Sistra::PropertyId::RegionStart).block);
+}
+
+// A message the host kept for the document (here the analysis command) runs once the document is ready.
+TEST_F(AnalysisDocument, TheMessageTheHostKeptRunsWhenTheDocumentIsReady)
+{
+    const Host::Recording shorter = SteadyVentricle(20000);
+    DocumentOnHost offline(shorter, false, false);
+    ASSERT_EQ(0u, offline.Loops().size());
+    USHORT code = 0;
+    Sistra::GetDocumentMessagePrefix(&code);
+    const MsgPayload0 empty;
+    Orv::ComPtr<IMessage> message;
+    MessageCreatorAccessor::Get()->MakeMessage(static_cast<ULONG>(code) << 16 | Sistra::AutomationMessage::AnalyzeSistraNow,
+                                               0, 0, 0, 0, &empty, message.Put());
+    Orv::ComPtr<IUnknown> stored;
+    HostObjectServiceAccessor::Get()->CreateHostObjectByType(HostStoredMessagesType, 0, 0, 0, stored.Put());
+    const auto container = stored.As<IVyrObjectContainer>(IID_IVyrObjectContainer);
+    ASSERT_TRUE(container);
+    container->StoreObject(reinterpret_cast<ULONG_PTR>(offline.Host().Unknown()), message.Get());
+    offline.Notify(VyrTypeId::StoredMessageNotification, offline.Host().Unknown());
+    EXPECT_TRUE(offline.RegionSet());
+    EXPECT_GT(offline.Loops().size(), 20u);
+}
+
+// On closing, the document hands the host the texts of its calculation items, both workflows' items.
+TEST_F(AnalysisDocument, ClosingHandsTheHostTheTextsOfItsItems)
+{
+    const Host::Recording shorter = SteadyVentricle(20000);
+    DocumentOnHost offline(shorter, false, false);
+    offline.Document().Close();
+    const std::vector<std::wstring> expected{L"sistra",      L"pva",      L"pvvolumewithoutvp",      L"pveventwithoutvp",
+                                             L"sistra_echo", L"pva_echo", L"pvvolumewithoutvp_echo", L"pveventwithoutvp_echo"};
+    EXPECT_EQ(expected, offline.Host().KeptItemTexts());
+}
+
 TEST_F(AnalysisDocument, TheAnalysisManagersRequestsReportClearAndAnalyseAgain)
 {
     const Host::Recording shorter = SteadyVentricle(20000);
@@ -308,7 +367,8 @@ public:
         int32_t words[2] = {};
         std::memcpy(words, payload, sizeof words);
         heard.push_back({id, static_cast<ULONG>(words[0]), words[1]});
-        return 1;
+        // Heard, and left to the host.
+        return 0;
     }
 
     struct Heard
@@ -332,6 +392,19 @@ TEST_F(AnalysisDocument, AChannelNotSetUpForRecordingIsChangedByMessage)
     offline.Document().RemoveHandler(&watch);
     EXPECT_EQ((std::vector<MessageWatch::Heard>{{Sistra::ChannelSetupChangeMessage, Sistra::ChannelSetupChangeTag, 2}}),
               watch.heard);
+    // The host takes the change in the context of the channel's setup object.
+    Orv::ComPtr<IHostMessageLog> log;
+    ASSERT_EQ(S_OK, offline.Document().Outer()->QueryInterface(IID_IHostMessageLog, log.PutVoid()));
+    ULONG count = 0, id = 0, words = 0, type = 0, channel = 0, kind = 0;
+    log->GetCount(&count);
+    for (ULONG entry = 0; entry < count && id != Sistra::ChannelSetupChangeMessage; ++entry)
+    {
+        if (SUCCEEDED(log->GetEntry(entry, &id, nullptr, 0, &words)) && id == Sistra::ChannelSetupChangeMessage)
+        {
+            EXPECT_EQ(S_OK, log->GetEntryContext(entry, &type, &channel, &kind));
+        }
+    }
+    EXPECT_EQ((std::vector<ULONG>{Sistra::ChannelSetupChangeMessage, 2, 2}), (std::vector<ULONG>{type, channel, kind}));
 }
 
 // A change of an analysed channel's data analyses again; other channels and cuts of the recording do not.

@@ -40,6 +40,8 @@ struct HostMessage
 {
     ULONG id;
     std::vector<ULONG> words;
+    // The host object it was sent in the context of: type, first value, second value (zeros: none).
+    std::vector<ULONG> context;
 };
 
 std::vector<HostMessage> HostMessages(SistraDocument& document)
@@ -56,6 +58,8 @@ std::vector<HostMessage> HostMessages(SistraDocument& document)
         ULONG words = 0;
         log->GetEntry(i, &message.id, message.words.data(), 16, &words);
         message.words.resize(words);
+        message.context.resize(3);
+        log->GetEntryContext(i, &message.context[0], &message.context[1], &message.context[2]);
         messages.push_back(message);
     }
     return messages;
@@ -159,6 +163,15 @@ TEST_F(DocumentCommands, EveryRowOfTheEventMapHasItsEffect)
             return false;
         };
     };
+    const auto hostGotInContext = [this, &before](ULONG id, std::vector<ULONG> words, std::vector<ULONG> context) {
+        return [this, &before, id, words, context] {
+            const auto messages = HostMessages(Doc());
+            for (size_t i = before; i < messages.size(); ++i)
+                if (messages[i].id == id && messages[i].words == words && messages[i].context == context)
+                    return true;
+            return false;
+        };
+    };
     const auto opened = [&](USHORT type) { return hostGot(0x80010000, {4, ViewId(type)}); };
     const auto boxed = [this](const wchar_t* caption) {
         return [this, caption] {
@@ -176,7 +189,8 @@ TEST_F(DocumentCommands, EveryRowOfTheEventMapHasItsEffect)
         Check effect;
     };
     const Row rows[] = {
-        {Cmd::OpenWorkflow, nullptr, hostGot(0x80010020, {20, ViewId(View::Workflow), 1})},
+        {Cmd::OpenWorkflow, nullptr,
+         hostGotInContext(0x80010020, {20, ViewId(View::Workflow), 1}, {0x80010016, ViewId(View::Workflow), 0})},
         {Cmd::Settings, nullptr, boxed(L"Settings")},
         {Cmd::WorkflowMode, nullptr, boxed(L"WorkflowMode")},
         {Cmd::OpenLoopView, nullptr, opened(View::AnalysisGraph)},
@@ -567,6 +581,33 @@ TEST_F(DocumentCommands, KnownVolumesComeFromTheSelectedLoops)
     const std::vector<double> after = values();
     EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin(),
                            [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }));
+}
+
+// In the echo workflow known volumes come from the loops of the selection itself, read from the volume
+// channel as recorded, also where the selection lies outside the analysed region.
+TEST_F(DocumentCommands, EchoKnownVolumesComeFromASelectionOutsideTheRegion)
+{
+    const Sistra::ModelPtr setup = Doc().GetSetupModel();
+    setup->SetValue<PropertyType::Int>(PropertyId::WorkflowKind, Sistra::WorkflowKind::Echo);
+    setup->SetValue<PropertyType::Int>(PropertyId::RegionMode, 0);
+    setup->CommitChanges();
+    document->Host().SetSelection({0, 0}, {0, 3000});
+    document->Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    ASSERT_GT(Doc().Data().GetLoopCount(), 0u);
+
+    constexpr int32_t From = 4000, To = 7900;
+    const auto volume = recording->RecordAt(0).Samples(1).subspan(From, To - From);
+    const auto [lowest, highest] = std::minmax_element(volume.begin(), volume.end());
+    const Sistra::ModelPtr known = Model(ModelKind::KnownVolumeCalib);
+    known->SetValue<PropertyType::Int>(PropertyId::KnownVolumePair, 0);
+    known->CommitChanges();
+    const ULONG boxes = LastBox();
+    document->Host().SetSelection({0, From}, {0, To});
+    EXPECT_EQ(1, RunStatement(Doc(), L"SetKnownSistraVolumeValueFromSel pointIdx:=0"));
+    EXPECT_EQ(1, RunStatement(Doc(), L"SetKnownSistraVolumeValueFromSel pointIdx:=1"));
+    EXPECT_EQ(boxes, LastBox());
+    EXPECT_NEAR(*lowest, Double(ModelKind::KnownVolumeCalib, PropertyId::KnownVolumeBaseEsv), 1e-3 * std::abs(*lowest));
+    EXPECT_NEAR(*highest, Double(ModelKind::KnownVolumeCalib, PropertyId::KnownVolumeBaseEdv), 1e-3 * std::abs(*highest));
 }
 
 // Boluses: the analysed parallel conductance joins the list once; positions count from 1; an edited

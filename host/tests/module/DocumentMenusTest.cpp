@@ -93,7 +93,9 @@ TEST(DocumentMenus, TheEntriesReachTheHostsMenuListInOrder)
     NoCommands handler;
     const Orv::ComPtr<IVyrCommandRegistration> registration = Register(&handler);
     ASSERT_TRUE(registration);
-    EXPECT_TRUE(SistraDocument::InstallMenus(registration.Get()));
+    bool installed = false;
+    EXPECT_EQ(S_OK, SistraDocument::InstallMenus(registration.Get(), installed));
+    EXPECT_TRUE(installed);
 
     ULONG count = 0;
     registration->GetMenuCommandCount(&count);
@@ -252,7 +254,8 @@ TEST(DocumentMenus, ThePlotsPopupOffersWhatTheWorkflowStepOffers)
 TEST(DocumentMenus, CommandStatesFollowTheWorkflowStepAndTheMenusAreRefreshed)
 {
     NoCommands handler;
-    SistraDocument::InstallMenus(Register(&handler).Get());
+    bool installed = false;
+    SistraDocument::InstallMenus(Register(&handler).Get(), installed);
     IHostCommandService* service = CommandServiceAccessor::Get();
     auto state = [&](USHORT number) {
         Orv::ComPtr<IVyrCommand> command;

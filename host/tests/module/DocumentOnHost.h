@@ -57,19 +57,12 @@ public:
         : host_(sampling ? Host::HostDocument::Sampling(recording, calculated)
                          : Host::HostDocument::Offline(recording, calculated))
     {
-        VyrRegisterStaticClassObjects();
-        table_ = std::make_unique<Host::Calc::ModuleFunctionTable>(host_->Data(), framework_, host_->Unknown());
-        host_->SetFunctionLookup(table_->Lookup());
-        document_ = new SistraDocument(host_->Unknown(), nullptr, 0);
-        holder_ = Orv::ComPtr<IUnknown>(document_->Outer());
-        const Sistra::ModelPtr setup = document_->GetSetupModel();
-        setup->SetPressureChannel(0);
-        setup->SetVolumeChannel(1);
-        setup->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::RegionMode, 1);
-        setup->SetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::OnlineMode, online);
-        setup->CommitChanges();
-        document_->OnAttached(0);
-        Notify(VyrTypeId::StoredMessageNotification, host_->Unknown());
+        Start(online);
+    }
+    // A document sampled from the feed, which must outlive it.
+    DocumentOnHost(Host::SampleFeed& feed, bool online) : host_(Host::HostDocument::Sampling(feed))
+    {
+        Start(online);
     }
     ~DocumentOnHost() { document_->Close(); }
 
@@ -101,6 +94,23 @@ public:
     Host::HostDocument& Host() { return *host_.Get(); }
 
 private:
+    void Start(bool online)
+    {
+        VyrRegisterStaticClassObjects();
+        table_ = std::make_unique<Host::Calc::ModuleFunctionTable>(host_->Data(), framework_, host_->Unknown());
+        host_->SetFunctionLookup(table_->Lookup());
+        document_ = new SistraDocument(host_->Unknown(), nullptr, 0);
+        holder_ = Orv::ComPtr<IUnknown>(document_->Outer());
+        const Sistra::ModelPtr setup = document_->GetSetupModel();
+        setup->SetPressureChannel(0);
+        setup->SetVolumeChannel(1);
+        setup->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::RegionMode, 1);
+        setup->SetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::OnlineMode, online);
+        setup->CommitChanges();
+        document_->OnAttached(0);
+        Notify(VyrTypeId::StoredMessageNotification, host_->Unknown());
+    }
+
     // The module caches the framework it finds first: the shared one must be there before anything of the
     // module runs, or a document made first in the process would load a framework of its own.
     IVyrStandIn& framework_ = HostTests::StandIn();

@@ -7,6 +7,7 @@
 #include "platform/owl/tests/Screenshot.h"
 #include "platform/owl/window/Window.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,31 @@ class ViewParent : public OWL::TWindow
 public:
     ViewParent() : OWL::TWindow(nullptr, L"view test") {}
 };
+
+// Whether a child window of the view takes the middle of the view's size grip (the bottom-right square
+// of the larger scroll-bar width) from it, by its place and its window region.
+inline bool SizeGripCovered(HWND view)
+{
+    RECT client{};
+    ::GetClientRect(view, &client);
+    const int side = std::max(::GetSystemMetrics(SM_CXHSCROLL), ::GetSystemMetrics(SM_CYVSCROLL));
+    const POINT middle{client.right - side / 2, client.bottom - side / 2};
+    for (HWND child = ::GetWindow(view, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    {
+        RECT placed{};
+        ::GetWindowRect(child, &placed);
+        ::MapWindowPoints(nullptr, view, reinterpret_cast<POINT*>(&placed), 2);
+        if (!::IsWindowVisible(child) || !::PtInRect(&placed, middle))
+            continue;
+        const HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+        const bool shaped = ::GetWindowRgn(child, region) != ERROR;
+        const bool inside = !shaped || ::PtInRegion(region, middle.x - placed.left, middle.y - placed.top);
+        ::DeleteObject(region);
+        if (inside)
+            return true;
+    }
+    return false;
+}
 
 template <class View, class Parent = ViewParent>
 class HostedView

@@ -70,6 +70,15 @@ protected:
 
 } // namespace
 
+// The graph leaves the view's size grip to the view, also after the view changed its size.
+TEST_F(LoopViewOnHost, TheGraphLeavesTheSizeGripUncovered)
+{
+    view.Show();
+    EXPECT_FALSE(HostTests::SizeGripCovered(view->GetHandle()));
+    ::MoveWindow(view->GetHandle(), 0, 0, 640, 480, TRUE);
+    EXPECT_FALSE(HostTests::SizeGripCovered(view->GetHandle()));
+}
+
 // Each straight relation passes through the mean of its loops' points as the axes show them, whatever the
 // prefixes of the channels' units.
 TEST_F(LoopViewOnHost, StraightRelationsReadInTheAxesUnits)

@@ -207,6 +207,19 @@ TEST_F(WorkflowViewOnHost, TheCloseImageClosesThePanelOnlyWhenReleasedOnIt)
 }
 
 // "Automatically tile views" writes the model's property and follows it.
+// The host asks the panel's window for its context and gets the host object of the document's frame.
+TEST_F(WorkflowViewOnHost, ThePanelsWindowAnswersTheHostWithItsFramesObject)
+{
+    Open();
+    Orv::ComPtr<IVyrDocumentFrame> frame;
+    ASSERT_EQ(S_OK, Doc().Outer()->QueryInterface(IID_IVyrDocumentFrame, frame.PutVoid()));
+    Orv::ComPtr<IUnknown> object;
+    ASSERT_EQ(S_OK, frame->GetHostObject(object.Put()));
+    ASSERT_NE(nullptr, object.Get());
+    const UINT askContext = ::RegisterWindowMessageW(L"VyrGetWindowContext");
+    EXPECT_EQ(reinterpret_cast<LRESULT>(object.Get()), ::SendMessageW(view->GetHandle(), askContext, 0, 0));
+}
+
 TEST_F(WorkflowViewOnHost, TheTileBoxAndTheModelFollowEachOther)
 {
     Open();

@@ -16,7 +16,13 @@ class TestDocument final : public StrixChildDocument
 {
 public:
     using StrixChildDocument::StrixChildDocument;
-    static bool InstallMenus(IVyrCommandRegistration*) { return false; }
+    // The menu builder's answer, which the class hands the host unchanged.
+    static HRESULT InstallMenus(IVyrCommandRegistration*, bool& installed)
+    {
+        installed = true;
+        return menuResult;
+    }
+    static inline HRESULT menuResult = S_OK;
 };
 
 using TestDocumentClass = VyrDocumentClass<TestDocument>;
@@ -100,6 +106,54 @@ TEST_F(DocumentClassTest, TheFrameServicesAreTheHostApplication)
     ASSERT_NE(nullptr, own->GetFrameServices());
     HWND window = reinterpret_cast<HWND>(1);
     EXPECT_EQ(S_OK, own->GetFrameServices()->GetMainWindow(&window));
+}
+
+TEST_F(DocumentClassTest, AttachingCommandsAnswersWhatTheMenuBuilderAnswered)
+{
+    const auto handler = documentClass.As<IVyrCommandHandler>(IID_IVyrCommandHandler);
+    for (const HRESULT built : {S_OK, E_FAIL, E_OUTOFMEMORY})
+    {
+        TestDocument::menuResult = built;
+        EXPECT_EQ(built, documentClass->AttachCommands(handler.Get(), 0));
+        EXPECT_TRUE(static_cast<TestDocumentClass*>(documentClass.Get())->MenusInstalled());
+    }
+    TestDocument::menuResult = S_OK;
+}
+
+// A host document whose face for modules is not its identity.
+struct TwoFacedHost
+{
+    struct Face : TestSupport::StackComObject<IUnknown>
+    {
+        TwoFacedHost* owner = nullptr;
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+        {
+            *object = nullptr;
+            if (IsEqualIID(iid, IID_IUnknown))
+                *object = &owner->identity;
+            else if (owner->offersFace && IsEqualIID(iid, IID_IVyrHostDocumentFace))
+                *object = &owner->face;
+            if (*object)
+                static_cast<IUnknown*>(*object)->AddRef();
+            return *object ? S_OK : E_NOINTERFACE;
+        }
+    };
+    TwoFacedHost() { identity.owner = face.owner = this; }
+    Face identity, face;
+    bool offersFace = true;
+};
+
+TEST_F(DocumentClassTest, TheHostInterfaceIsTheHostDocumentsFaceForModules)
+{
+    for (const bool offered : {true, false})
+    {
+        TwoFacedHost host;
+        host.offersFace = offered;
+        const auto document = Create(&host.identity);
+        Orv::ComPtr<IUnknown> handed;
+        EXPECT_EQ(offered ? S_OK : E_NOINTERFACE, document->GetHostInterface(handed.Put()));
+        EXPECT_EQ(offered ? static_cast<IUnknown*>(&host.face) : nullptr, handed.Get());
+    }
 }
 
 TEST_F(DocumentClassTest, ANameGivenAsTheModulesStringIsShared)
