@@ -13,6 +13,7 @@ namespace
 constexpr COLORREF StartPenColour = 0xFFFF00;
 constexpr int LineLabelPoints = 9;
 constexpr int CornerLabelPoints = 10;
+constexpr int LeastCornerLabelPoints = 6;
 constexpr int VerticalEscapement = 900;
 constexpr int LineLabelInset = 2;
 constexpr int VerticalLabelLift = 5;
@@ -127,9 +128,6 @@ void GlyphPlotter::DrawGlyph(HDC dc, HDC attributeDc, const RECT& plot, const Gl
 void GlyphPlotter::WriteCornerLabel(HDC dc, HDC attributeDc, const RECT& plot, const std::wstring& label,
                                     bool sample) const
 {
-    const Orv::UniqueFont font = ConstructShellDlgFont(dc, CornerLabelPoints, 0);
-    const OWL::SelectedObject selected(dc, font.Get());
-    SetTextAlign(dc, useTextAlign ? textAlign : 0);
     HDC measure = attributeDc ? attributeDc : dc;
     const double pixelsPerPointY = GetDeviceCaps(measure, LOGPIXELSY) / PointsPerInch;
     const double fx = GetDeviceCaps(measure, LOGPIXELSX) / PointsPerInch;
@@ -142,6 +140,21 @@ void GlyphPlotter::WriteCornerLabel(HDC dc, HDC attributeDc, const RECT& plot, c
         Line(dc, plot.left + CornerInset + labelOffsetX, y, plot.left + CornerInset + sampleEnd, y);
         textOffset = static_cast<int>(fx * SampleGapPoints + sampleEnd);
     }
+    // A plot narrower than its equation writes it in a smaller font rather than cutting it off.
+    const int room = plot.right - (plot.left + CornerInset + textOffset);
+    int points = CornerLabelPoints;
+    for (; points > LeastCornerLabelPoints; --points)
+    {
+        const Orv::UniqueFont trial = ConstructShellDlgFont(measure, points, 0);
+        const OWL::SelectedObject measured(measure, trial.Get());
+        SIZE extent{};
+        GetTextExtentPoint32W(measure, label.c_str(), static_cast<int>(label.size()), &extent);
+        if (extent.cx <= room)
+            break;
+    }
+    const Orv::UniqueFont font = ConstructShellDlgFont(dc, points, 0);
+    const OWL::SelectedObject selected(dc, font.Get());
+    SetTextAlign(dc, useTextAlign ? textAlign : 0);
     TextOutW(dc, plot.left + CornerInset + textOffset, plot.top + 1 + dy, label.c_str(), static_cast<int>(label.size()));
 }
 
