@@ -50,6 +50,22 @@ private:
     HGDIOBJ m_previous = nullptr;
 };
 
+// The largest point size, from points down to the least readable one, at which caption fits in room pixels
+// along its line: a short axis keeps its whole caption in a smaller font rather than cutting it.
+LONG CaptionPoints(HDC dc, const std::wstring& caption, LONG points, LONG room)
+{
+    constexpr LONG LeastPoints = 6;
+    for (; points > LeastPoints; --points)
+    {
+        const ScopedFont font(dc, points, 0);
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+        if (extent.cx <= room)
+            break;
+    }
+    return points;
+}
+
 std::wstring Label(double value)
 {
     wchar_t text[32];
@@ -375,12 +391,15 @@ HRESULT STDMETHODCALLTYPE ScaleControl::Paint(HDC dc, LONG, LONG)
                 }
             }
             if (m_layout.horizontal)
+            {
+                const ScopedFont fitted(dc, CaptionPoints(dc, Caption(), m_textPoints, r.right - r.left), 0);
                 Text(dc, (r.left + r.right) / 2, r.top + TickLength + 2 * LabelGap + metrics.tmHeight,
                      TA_CENTER | TA_TOP, Caption());
+            }
         }
         if (!m_layout.horizontal)
         {
-            const ScopedFont turned(dc, m_textPoints, 900);
+            const ScopedFont turned(dc, CaptionPoints(dc, Caption(), m_textPoints, r.bottom - r.top), 900);
             TEXTMETRICW metrics{};
             GetTextMetricsW(dc, &metrics);
             // The turned caption keeps to the edge away from the data.
