@@ -35,6 +35,8 @@ constexpr int LabelGap = 82;
 constexpr int EditWidth = 55;
 constexpr int EditHeight = 21;
 constexpr int UnitGap = 5;
+constexpr int NarrowestGap = 8;
+constexpr int RowEndMargin = 4;
 constexpr COLORREF SeparatorColour = 0x00DFDFDF;
 
 } // namespace
@@ -268,14 +270,21 @@ void SistraSalineCalGraphView::LayoutBottomBand(const OWL::TSize& client)
     bottomBand_->MoveWindow(OWL::TRect(0, h - 10, w, h + 3), true);
     separator_->MoveWindow(OWL::TRect(0, h - 7, w, h - 6), true);
     const int boxWidth = MeasureControlText(EnableId).cx + CheckBoxTextGap;
-    enable_->MoveWindow(OWL::TRect(CheckBoxLeft, h - 23, CheckBoxLeft + boxWidth, h - 3), true);
-    int x = boxWidth + LabelGap;
     const int labelWidth = MeasureControlText(AppliedLabelId).cx;
+    const int unitWidth = MeasureControlText(UnitLabelId).cx;
+    // A view too narrow for the row's gaps closes them, the gap before the label first, so that the unit
+    // stays inside the view.
+    int overflow = boxWidth + LabelGap + labelWidth + EditWidth + UnitGap + unitWidth + RowEndMargin - w;
+    const int labelGap = LabelGap - std::clamp(overflow, 0, LabelGap - NarrowestGap);
+    overflow -= LabelGap - labelGap;
+    const int checkBoxLeft = CheckBoxLeft - std::clamp(overflow, 0, CheckBoxLeft - NarrowestGap);
+    enable_->MoveWindow(OWL::TRect(checkBoxLeft, h - 23, checkBoxLeft + boxWidth, h - 3), true);
+    int x = std::max(boxWidth + labelGap, checkBoxLeft + boxWidth + NarrowestGap);
     appliedLabel_->MoveWindow(OWL::TRect(x, h - 20, x + labelWidth, h - 7), true);
     x += labelWidth;
     vpEdit_->MoveWindow(OWL::TRect(x, h - 23, x + EditWidth, h - 23 + EditHeight), true);
     x += EditWidth + UnitGap;
-    unitLabel_->MoveWindow(OWL::TRect(x, h - 20, x + MeasureControlText(UnitLabelId).cx, h - 7), true);
+    unitLabel_->MoveWindow(OWL::TRect(x, h - 20, x + unitWidth, h - 7), true);
 }
 
 HBRUSH SistraSalineCalGraphView::EvCtlColor(HDC dc, HWND child, UINT controlType)
