@@ -1,4 +1,5 @@
 #include "dialogs/channel/SistraChannelCalculationDlg.h"
+#include "dialogs/framework/DialogCentring.h"
 
 #include "calc/channel/ChannelCalculationDialog.h"
 #include "controls/buttons/BmpTxtButton.h"
@@ -79,6 +80,8 @@ SistraChannelCalculationDlg::SistraChannelCalculationDlg(OWL::TWindow* parent, I
 void SistraChannelCalculationDlg::SetupWindow()
 {
     Orv::DialogBase::SetupWindow();
+    // The host opens it at its owner's corner; a person expects it over the window it belongs to.
+    Orv::CentreDialog(GetHandle());
     decimalSpin_->SetRange(LeastDecimalPlaces, MostDecimalPlaces);
     if (document_)
         unit_ = GetParameterUnit(*document_, static_cast<int32_t>(settings_.parameterIndex));

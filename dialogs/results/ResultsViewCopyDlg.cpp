@@ -1,4 +1,5 @@
 #include "dialogs/results/ResultsViewCopyDlg.h"
+#include "dialogs/framework/DialogCentring.h"
 
 #include "platform/owl/controls/Control.h"
 #include "resources/ResourceIds.h"
@@ -22,6 +23,8 @@ ResultsViewCopyDlg::ResultsViewCopyDlg(OWL::TWindow* parent, OWL::TResId resourc
 void ResultsViewCopyDlg::SetupWindow()
 {
     Orv::DialogBase::SetupWindow();
+    // The host opens it at its owner's corner; a person expects it over the window it belongs to.
+    Orv::CentreDialog(GetHandle());
     Show(choice_ == CopyGraph || choice_ == 2 ? CopyGraph : CopyTable);
 }
 

@@ -1,4 +1,5 @@
 #include "dialogs/settings/SistraSetupDialog.h"
+#include "dialogs/framework/DialogCentring.h"
 
 #include "controls/buttons/BmpTxtButton.h"
 #include "controls/dialogs/SettingsWarningDialog.h"
@@ -169,6 +170,8 @@ SistraSetupDialog::~SistraSetupDialog()
 void SistraSetupDialog::SetupWindow()
 {
     Orv::DialogBase::SetupWindow();
+    // The host opens it at its owner's corner; a person expects it over the window it belongs to.
+    Orv::CentreDialog(GetHandle());
     help_->SetBitmap(IDB_VIEW_HELP);
     help_->SetHelpText(Text(IDS_SETTINGS_HELP));
     std::vector<Orv::String> titles;

@@ -1,4 +1,5 @@
 #include "dialogs/table/TableViewOptionsDialog.h"
+#include "dialogs/framework/DialogCentring.h"
 
 #include "controls/balloon/BalloonCheckBox.h"
 #include "controls/buttons/BmpTxtButton.h"
@@ -75,6 +76,8 @@ TableViewOptionsDialog::TableViewOptionsDialog(OWL::TWindow* parent, SistraDocum
 void TableViewOptionsDialog::SetupWindow()
 {
     Orv::DialogBase::SetupWindow();
+    // The host opens it at its owner's corner; a person expects it over the window it belongs to.
+    Orv::CentreDialog(GetHandle());
     help_->SetBitmap(IDB_VIEW_HELP);
     Workflow(&document_).GetExcludedParameters(excluded_);
     summary_->SetCheck(model_->GetValue<PropertyType::Bool>(PropertyId::ShowSummaryPane) ? BST_CHECKED : BST_UNCHECKED);
