@@ -210,6 +210,11 @@ void SistraGraphViewBase::EvSize(UINT sizeType, const OWL::TSize& size)
     SistraViewBase::EvSize(sizeType, size);
     if (size.cx == 0 && size.cy == 0)
         return;
+    // The host sizes the view's window itself: its width attribute, which bounds the title line, follows,
+    // else the line keeps the width the window was made with (none) and never shows a hint.
+    const OWL::TRect outer = GetWindowRect();
+    Attr.W = outer.Width();
+    Attr.H = outer.Height();
     PlaceChildren(GetClientRect());
     Invalidate(true);
 }
@@ -415,8 +420,28 @@ void SistraGraphViewBase::ApplyDisplaySettings(MGraph1::Graph2DDrawer& graph)
     MGraph1::GraphDisplaySettings(settings.Get()).ApplyTo(graph);
 }
 
+void SistraGraphViewBase::ShowHint()
+{
+    if (titleText_ && titleText_->GetHandle())
+    {
+        titleText_->Text().Clear();
+        titleText_->Text() << hintText_;
+        titleText_->Invalidate(true);
+    }
+    InvalidateGraph();
+    if (GetHandle())
+        Invalidate(false);
+}
+
 bool SistraGraphViewBase::OnMessage(const MessSys::Message& message)
 {
+    // The view hears the graph's mouse as a receiver of its own: the hint of a plot whose series are
+    // no receivers (the regression plots') shows too.
+    if (dynamic_cast<const MGraph1::MouseTrackHintMsg*>(&message))
+    {
+        ShowHint();
+        return true;
+    }
     if (dynamic_cast<const MGraph1::MsgGraph2DDrawerNotifyBeginRedraw*>(&message))
     {
         drawStart_ = ::GetTickCount();

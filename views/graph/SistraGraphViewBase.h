@@ -166,6 +166,8 @@ public:
     OrvControls::TBmpTxtButton& HelpButton() { return *helpButton_; }
     const std::wstring& HintText() const { return hintText_; }
     void SetHintText(const std::wstring& text) { hintText_ = text; }
+    // The graph reported a mouse-track hint: the title line shows the text of the point under the mouse.
+    void ShowHint();
     bool HasRegression() const { return hasRegression_; }
     bool IsRenderingForOutput() const { return renderingForOutput_; }
     bool TimedOut() const { return timedOut_ != 0; }

@@ -92,15 +92,7 @@ bool ViewPlotData::OnMessage(const MessSys::Message& message)
 {
     if (!dynamic_cast<const MGraph1::MouseTrackHintMsg*>(&message))
         return false;
-    if (OrvControls::StaticText* title = view_.TitleLine(); title && title->GetHandle())
-    {
-        title->Text().Clear();
-        title->Text() << view_.HintText();
-        title->Invalidate(true);
-    }
-    view_.InvalidateGraph();
-    if (view_.GetHandle())
-        view_.Invalidate(false);
+    view_.ShowHint();
     return true;
 }
 
