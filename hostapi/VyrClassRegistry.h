@@ -163,4 +163,7 @@ struct IVyrStandIn : IUnknown
     // new bytes), when its answer is IDOK; choices are used in the order given. A dialog run without one,
     // or with one of another size, keeps its state.
     virtual HRESULT STDMETHODCALLTYPE ScriptDialogChoice(const WCHAR* name, ULONG size, const BYTE* state) = 0;
+    // 31: a help topic a module asked the host to show, oldest first, with its help file; E_INVALIDARG
+    // past the last.
+    virtual HRESULT STDMETHODCALLTYPE GetHelpRequest(ULONG index, BSTR* topic, BSTR* helpFile) = 0;
 };

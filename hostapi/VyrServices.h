@@ -52,7 +52,8 @@ struct IHostApplication : IUnknown
     VYR_RESERVED_SLOT(18)
     VYR_RESERVED_SLOT(19)
     VYR_RESERVED_SLOT(20)
-    VYR_RESERVED_SLOT(21)
+    // 21: shows a topic of a help file (the file's name without its extension).
+    virtual HRESULT STDMETHODCALLTYPE ShowHelp(const WCHAR* topic, const WCHAR* helpFile) = 0;
     VYR_RESERVED_SLOT(22)
     VYR_RESERVED_SLOT(23)
     VYR_RESERVED_SLOT(24)

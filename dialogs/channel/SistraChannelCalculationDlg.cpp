@@ -10,6 +10,8 @@
 #include "document/core/SistraDocument.h"
 #include "foundation/text/StringResources.h"
 #include "foundation/text/TextUtilities.h"
+#include "hostframework/services/HostHelp.h"
+#include "hostframework/services/HostServices.h"
 #include "platform/owl/controls/ComboBox.h"
 #include "platform/owl/controls/Edit.h"
 #include "platform/owl/controls/ScrollBar.h"
@@ -152,7 +154,7 @@ double SistraChannelCalculationDlg::ScaleFactor() const
 
 void SistraChannelCalculationDlg::OnHelp()
 {
-    // The host this module runs in offers no help service: the button shows its hover text only.
+    ShowSistraHelp(HostAppAccessor::Get(), L"pv_channel_calculations");
 }
 
 // A step of the arrows moves the places by one and stops at the ends of 0 to 6; the control then shows

@@ -12,6 +12,7 @@
 #include "document/models/ModelValues.h"
 #include "foundation/text/FormatStream.h"
 #include "foundation/text/StringResources.h"
+#include "hostframework/services/HostHelp.h"
 #include "hostframework/services/HostMessageBox.h"
 #include "platform/owl/controls/ComboBox.h"
 #include "platform/owl/controls/Edit.h"
@@ -329,7 +330,7 @@ void SistraSetupDialog::OnPeriodUnitChanged()
 
 void SistraSetupDialog::OnHelp()
 {
-    // The host this module runs in offers no help service: the button shows its hover text only.
+    ShowSistraHelp(document_.GetFrameServices(), L"PV_settings");
 }
 
 void SistraSetupDialog::OnFromPressure()

@@ -8,6 +8,8 @@
 #include "document/core/SistraDocument.h"
 #include "document/models/workflow/Workflow.h"
 #include "foundation/text/StringResources.h"
+#include "hostframework/services/HostHelp.h"
+#include "hostframework/services/HostServices.h"
 #include "resources/ResourceIds.h"
 
 #include <algorithm>
@@ -52,6 +54,7 @@ const TableParameterBox TableParameterBoxes[31] = {
 DEFINE_RESPONSE_TABLE1(TableViewOptionsDialog, Orv::DialogBase)
     EV_COMMAND(IDC_TABLE_OPTIONS_CHECK_ALL, CmCheckAll),
     EV_COMMAND(IDC_TABLE_OPTIONS_UNCHECK_ALL, CmUncheckAll),
+    EV_COMMAND(IDC_TABLE_OPTIONS_HELP, CmHelp),
 END_RESPONSE_TABLE;
 
 TableViewOptionsDialog::TableViewOptionsDialog(OWL::TWindow* parent, SistraDocument& document, ModelPtr model)
@@ -94,6 +97,11 @@ void TableViewOptionsDialog::SetupWindow()
 bool TableViewOptionsDialog::IsExcluded(int32_t parameter) const
 {
     return std::find(excluded_.begin(), excluded_.end(), parameter) != excluded_.end();
+}
+
+void TableViewOptionsDialog::CmHelp()
+{
+    ShowSistraHelp(HostAppAccessor::Get(), L"pv_hemodynamics_options");
 }
 
 void TableViewOptionsDialog::TickAll(bool ticked)

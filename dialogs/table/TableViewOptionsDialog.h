@@ -54,6 +54,7 @@ protected:
 private:
     void CmCheckAll() { TickAll(true); }
     void CmUncheckAll() { TickAll(false); }
+    void CmHelp();
     bool IsExcluded(int32_t parameter) const;
 
     OrvControls::TBmpTxtButton* help_;

@@ -283,6 +283,24 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::ScriptDialogChoice(const WCHAR* 
     });
 }
 
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetHelpRequest(ULONG index, BSTR* topic, BSTR* helpFile)
+{
+    return Guarded([&]() -> HRESULT {
+        if (!topic || !helpFile)
+            return E_POINTER;
+        *topic = *helpFile = nullptr;
+        HelpRequestRecord record;
+        if (!Framework().application.RecordedHelpRequest(index, &record))
+            return E_INVALIDARG;
+        if (FAILED(CopyToBstr(record.helpFile, helpFile)))
+            return E_OUTOFMEMORY;
+        const HRESULT copied = CopyToBstr(record.topic, topic);
+        if (FAILED(copied))
+            SysFreeString(std::exchange(*helpFile, nullptr));
+        return copied;
+    });
+}
+
 HRESULT STDMETHODCALLTYPE FrameworkClassObject::ScriptSaveFileAnswer(const WCHAR* path)
 {
     return Guarded([&]() -> HRESULT {

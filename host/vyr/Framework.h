@@ -58,6 +58,7 @@ public:
     HRESULT STDMETHODCALLTYPE PreTranslateLoopMessage(MSG* message) override;
     HRESULT STDMETHODCALLTYPE RunLoopIdle() override;
     HRESULT STDMETHODCALLTYPE ScriptDialogChoice(const WCHAR* name, ULONG size, const BYTE* state) override;
+    HRESULT STDMETHODCALLTYPE GetHelpRequest(ULONG index, BSTR* topic, BSTR* helpFile) override;
 
 private:
     LONG references_ = 0;

@@ -413,6 +413,41 @@ bool HostApplicationService::RecordedMessageBox(ULONG index, MessageBoxRecord* r
     return true;
 }
 
+bool HostApplicationService::RecordedHelpRequest(ULONG index, HelpRequestRecord* record)
+{
+    std::lock_guard guard(lock_);
+    if (index >= helpRequests_.size())
+        return false;
+    *record = helpRequests_[index];
+    return true;
+}
+
+HRESULT STDMETHODCALLTYPE HostApplicationService::ShowHelp(const WCHAR* topic, const WCHAR* helpFile)
+{
+    return Guarded([&]() -> HRESULT {
+        if (!topic || !helpFile)
+            return E_POINTER;
+        {
+            std::lock_guard guard(lock_);
+            helpRequests_.push_back({topic, helpFile});
+        }
+        if (!showDialogs_)
+            return S_OK;
+        // One window names the topic the help file would open at; a later request reuses it.
+        const std::wstring title = std::wstring(helpFile) + L": " + topic;
+        if (!helpWindow_ || !IsWindow(helpWindow_))
+            helpWindow_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", title.c_str(),
+                                          WS_OVERLAPPEDWINDOW | WS_VISIBLE | SS_CENTER, CW_USEDEFAULT, CW_USEDEFAULT,
+                                          420, 120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        else
+            SetWindowTextW(helpWindow_, title.c_str());
+        if (!helpWindow_)
+            return HRESULT_FROM_WIN32(GetLastError());
+        SetForegroundWindow(helpWindow_);
+        return S_OK;
+    });
+}
+
 HRESULT STDMETHODCALLTYPE HostApplicationService::GetVersionNoticeMode(ULONG, ULONG* mode, ULONG* detail)
 {
     if (!mode || !detail)

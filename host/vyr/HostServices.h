@@ -103,6 +103,13 @@ struct MessageBoxRecord
 // The button a person gets by pressing Enter on a box of this style: its default button.
 LONG DefaultMessageBoxAnswer(UINT style);
 
+// A help topic a module asked for.
+struct HelpRequestRecord
+{
+    std::wstring topic;
+    std::wstring helpFile;
+};
+
 // A save-file dialog as the stand-in recorded it.
 struct SaveFileRecord
 {
@@ -151,6 +158,9 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetMainWindow(HWND* window) override;
     HRESULT STDMETHODCALLTYPE GetPrintService(IHostPrintService** service) override;
+    // The stand-in has no help files: each topic asked for is recorded and, while a person sits at the
+    // host, named in a help window.
+    HRESULT STDMETHODCALLTYPE ShowHelp(const WCHAR* topic, const WCHAR* helpFile) override;
     HRESULT STDMETHODCALLTYPE GetUiLanguage(LANGID* language) override;
     HRESULT STDMETHODCALLTYPE GetSettings(IHostSettings** settings) override;
     // Nobody sits at the stand-in: each box is recorded and answered by script, else by its default.
@@ -181,6 +191,7 @@ public:
     void ShowModuleDialogs(bool show) { showDialogs_ = show; }
     void ScriptDialogChoice(const std::wstring& name, std::vector<BYTE> state);
     bool RecordedMessageBox(ULONG index, MessageBoxRecord* record);
+    bool RecordedHelpRequest(ULONG index, HelpRequestRecord* record);
 
 private:
     IUnknown* progress_;
@@ -197,6 +208,8 @@ private:
     std::deque<LONG> scriptedAnswers_;
     std::map<std::wstring, std::deque<std::vector<BYTE>>> scriptedChoices_; // by dialog name
     std::vector<MessageBoxRecord> messageBoxes_;
+    std::vector<HelpRequestRecord> helpRequests_;
+    HWND helpWindow_ = nullptr;
 };
 
 } // namespace Vyr

@@ -42,6 +42,23 @@ inline ULONG PrintJobCount()
     return count;
 }
 
+// The last help topic a module asked the host to show, as "file: topic"; empty when none was asked.
+inline std::wstring LastHelpRequest()
+{
+    const Orv::ComPtr<IVyrStandIn> standIn = StandIn();
+    std::wstring last;
+    for (ULONG index = 0; standIn; ++index)
+    {
+        BSTR topic = nullptr, file = nullptr;
+        if (standIn->GetHelpRequest(index, &topic, &file) != S_OK)
+            break;
+        last = std::wstring(file, SysStringLen(file)) + L": " + std::wstring(topic, SysStringLen(topic));
+        SysFreeString(topic);
+        SysFreeString(file);
+    }
+    return last;
+}
+
 inline std::vector<VyrRegistrationRecord> RegistrationsFrom(ULONG first)
 {
     const Orv::ComPtr<IVyrStandIn> standIn = StandIn();

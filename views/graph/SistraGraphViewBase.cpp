@@ -8,6 +8,7 @@
 #include "foundation/numbers/Units.h"
 #include "graph/grid/GraphDisplaySettings.h"
 #include "hostframework/messaging/SistraIds.h"
+#include "hostframework/services/HostHelp.h"
 #include "resources/ResourceIds.h"
 
 #include <algorithm>
@@ -357,7 +358,7 @@ HFONT SistraGraphViewBase::ControlFont()
 
 void SistraGraphViewBase::ShowHelp()
 {
-    // The host this module runs in offers no help service: the button shows its hover text only.
+    ShowSistraHelp(Document() ? Document()->GetFrameServices() : nullptr, GetHelpTopic().c_str());
 }
 
 void SistraGraphViewBase::InvalidateGraph()

@@ -8,6 +8,7 @@
 #include "foundation/text/FormatStream.h"
 #include "foundation/text/StringResources.h"
 #include "hostframework/messaging/SistraIds.h"
+#include "hostframework/services/HostHelp.h"
 #include "resources/ResourceIds.h"
 
 #include <algorithm>
@@ -506,12 +507,24 @@ void SistraAnalysisGraphView::ShowPlausibilityWarning()
     const auto pressure = data ? data->ComputeLoopParameterStatistics(EndDiastolicPressure) : std::nullopt;
     const auto volume = data ? data->ComputeLoopParameterStatistics(MinimumVolume) : std::nullopt;
     errorIcon_->linkText = learnMore;
+    const auto learnMoreAbout = [this](const wchar_t* topic) {
+        return [this, topic] { ShowSistraHelp(Document() ? Document()->GetFrameServices() : nullptr, topic); };
+    };
     if (pressure && pressure->count > 0 && pressure->minimum < LowestPressure)
+    {
+        errorIcon_->linkCallback = learnMoreAbout(L"pv_pressure_error");
         errorIcon_->SetError(true, Text(IDS_LOOP_NEGATIVE_PRESSURE_TITLE), Text(IDS_LOOP_NEGATIVE_PRESSURE));
+    }
     else if (volume && volume->count > 0 && volume->minimum < LowestVolume)
+    {
+        errorIcon_->linkCallback = learnMoreAbout(L"pv_volume_error");
         errorIcon_->SetError(true, Text(IDS_LOOP_NEGATIVE_VOLUME_TITLE), Text(IDS_LOOP_NEGATIVE_VOLUME));
+    }
     else
+    {
+        errorIcon_->linkCallback = nullptr;
         errorIcon_->SetError(false, Orv::String(), Orv::String());
+    }
 }
 
 int32_t SistraAnalysisGraphView::LoopState(uint32_t loop)

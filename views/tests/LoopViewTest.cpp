@@ -5,6 +5,7 @@
 
 #include "graph/tests/support/Canvas.h"
 #include "hostframework/messaging/SistraIds.h"
+#include "hostframework/tests/FrameworkTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -161,7 +162,23 @@ TEST(LoopView, NegativeEndDiastolicPressuresRaiseTheCalibrationWarning)
         ShownLoopView shown(ped);
         EXPECT_EQ(warned, Shown(shown.view->WarningIcon())) << ped;
         EXPECT_EQ(warned ? Orv::String(L"Negative Pressure Values") : Orv::String(), shown.view->WarningIcon().Title());
+        EXPECT_EQ(warned, static_cast<bool>(shown.view->WarningIcon().linkCallback)) << "\"Learn more\" with the warning";
+        if (warned)
+        {
+            shown.view->WarningIcon().linkCallback();
+            EXPECT_EQ(L"SistraHelp: pv_pressure_error", TestSupport::LastHelpRequest());
+        }
     }
+}
+
+// The help button asks the host for the loop view's topic of the module's help file.
+TEST(LoopView, TheHelpButtonAsksTheHostForTheViewsTopic)
+{
+    ShownLoopView shown;
+    ASSERT_TRUE(Shown(shown.view->HelpButton()));
+    shown.view->SendMessage(WM_COMMAND, MAKEWPARAM(SistraGraphViewBase::HelpButtonId, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(shown.view->HelpButton().GetHandle()));
+    EXPECT_EQ(L"SistraHelp: sistra_view", TestSupport::LastHelpRequest());
 }
 
 TEST(LoopView, VolumeRunsAcrossAndPressureUpWithTheRelationsDrawnOver)

@@ -9,6 +9,8 @@
 #include "foundation/system/SystemInfo.h"
 #include "foundation/text/StringResources.h"
 #include "hostframework/messaging/SistraIds.h"
+#include "hostframework/services/HostHelp.h"
+#include "hostframework/services/HostServices.h"
 #include "platform/owl/gdi/DC.h"
 #include "resources/ResourceIds.h"
 
@@ -367,7 +369,8 @@ void WorkflowView::OnAutoTileClicked()
 
 void WorkflowView::OnHelp()
 {
-    // The host this module runs in offers no help service: the button shows its hover text only.
+    if (Document())
+        ShowSistraHelp(HostAppAccessor::Get(), Workflow(Document()).GetStepHelpTopic(CurrentStep()).c_str());
 }
 
 int32_t WorkflowView::CurrentStep() const

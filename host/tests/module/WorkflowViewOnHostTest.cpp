@@ -4,6 +4,7 @@
 #include "host/tests/module/DocumentOnHost.h"
 #include "host/tests/module/HostedView.h"
 #include "testsupport/VyrTestSupport.h"
+#include "hostframework/tests/FrameworkTestSupport.h"
 
 #include "views/workflow/WorkflowView.h"
 
@@ -232,6 +233,23 @@ TEST_F(WorkflowViewOnHost, TheTileBoxAndTheModelFollowEachOther)
     ViewModel()->SetValue<PropertyType::Bool>(PropertyId::AutoTileViews, true);
     ViewModel()->CommitChanges();
     EXPECT_EQ(BST_CHECKED, ::SendMessageW(box, BM_GETCHECK, 0, 0));
+}
+
+// Help shows the topic of the step the panel has open.
+TEST_F(WorkflowViewOnHost, HelpAsksTheHostForTheCurrentStepsTopic)
+{
+    SetWorkflow(Sistra::WorkflowKind::Echo);
+    Open();
+    for (const int32_t step : {StepId::SetupStep, StepId::AnalyseStep})
+    {
+        SetCurrentStep(step);
+        const HWND help = ::GetDlgItem(view->GetHandle(), WorkflowView::HelpId);
+        ::SendMessageW(view->GetHandle(), WM_COMMAND, MAKEWPARAM(WorkflowView::HelpId, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(help));
+        EXPECT_EQ(L"SistraHelp: " + std::wstring(Sistra::Workflow(&Doc()).GetStepHelpTopic(step).c_str()),
+                  TestSupport::LastHelpRequest())
+            << step;
+    }
 }
 
 // A picture: the title band on top, the step panes with the current one open, the bottom band.
