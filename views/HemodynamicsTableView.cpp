@@ -10,6 +10,7 @@
 #include "foundation/text/FormatStream.h"
 #include "foundation/text/StringResources.h"
 #include "hostframework/messaging/SistraIds.h"
+#include "hostframework/services/HostHelp.h"
 #include "hostframework/services/HostMessageBox.h"
 #include "hostframework/services/HostProgress.h"
 #include "platform/owl/controls/Control.h"
@@ -124,6 +125,7 @@ DEFINE_RESPONSE_TABLE1(SistraHemodynamicsTableView, SistraViewBase)
     EV_COMMAND(ExportButtonId, ExportTable),
     EV_COMMAND(OptionsButtonId, ShowOptions),
     EV_COMMAND(TallionButtonId, AddToTallion),
+    EV_COMMAND(HelpButtonId, ShowHelp),
 END_RESPONSE_TABLE;
 
 VYR_DEFINE_EVENT_MAP(SistraHemodynamicsTableView, SistraViewBase){
@@ -197,8 +199,15 @@ void SistraHemodynamicsTableView::SetupWindow()
         m_data = Document()->GetTableViewData();
     }
     if (m_manager && m_data)
-        m_manager->CreateTableView(TableStyle, GetHandle(), Document()->GetFrameServices(), m_hostView.Get(),
-                                   m_data.Get(), m_data.Get(), this, nullptr);
+    {
+        // The table reaches the document's events and the host's services through the document's frame,
+        // which lives as long as the document.
+        Orv::ComPtr<IVyrDocumentFrame> frame;
+        Document()->QueryInterface(IID_IVyrDocumentFrame, frame.PutVoid());
+        IUnknown* frameServices = frame ? static_cast<IUnknown*>(frame.Get()) : Document()->GetFrameServices();
+        m_manager->CreateTableView(TableStyle, GetHandle(), frameServices, m_hostView.Get(), m_data.Get(),
+                                   m_data.Get(), this, nullptr);
+    }
     SistraViewBase::SetupWindow();
     for (OWL::TWindow* button : {m_exportButton, m_optionsButton, m_tallionButton})
         button->SetWindowFont(ButtonFont(), false);
@@ -272,9 +281,10 @@ void SistraHemodynamicsTableView::DataChanged(uint32_t changeFlags)
     }
     const bool stayPut = ViewModel() && ViewModel()->GetValue<PropertyType::Bool>(PropertyId::AlwaysShowLatestRow);
     m_manager->SetFollowLatest(stayPut ? VARIANT_TRUE : VARIANT_FALSE);
+    m_manager->UpdateColumnCount(0);
+    // Scrolled once the table holds the new rows: before, the newest loop would stay just out of view.
     if (!stayPut && IsFollowingLiveData())
         m_manager->EnsureRowVisible(MainGridWord, LastRow);
-    m_manager->UpdateColumnCount(0);
 }
 
 int SistraHemodynamicsTableView::SelectedLoopRow()
@@ -402,6 +412,11 @@ void SistraHemodynamicsTableView::GetCopyCommandText(Orv::String& text)
 void SistraHemodynamicsTableView::GetPrintCommandText(Orv::String& text)
 {
     text = TitledCommandText(IDS_VIEW_PRINT_COMMAND, Name());
+}
+
+void SistraHemodynamicsTableView::ShowHelp()
+{
+    ShowSistraHelp(Document() ? Document()->GetFrameServices() : nullptr, L"pv_hemodynamics_table");
 }
 
 void SistraHemodynamicsTableView::ShowOptions()

@@ -85,6 +85,7 @@ public:
     // The commands of the buttons.
     void ExportTable();
     void ShowOptions();
+    void ShowHelp();
     void AddToTallion();
 
 protected:

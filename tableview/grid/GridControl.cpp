@@ -1,6 +1,7 @@
 #include "tableview/grid/GridControl.h"
 
 #include "controls/theme/DpiAndFonts.h"
+#include "platform/owl/gadgets/ButtonGadget.h"
 #include "platform/owl/gdi/DC.h"
 #include "tableview/grid/GridPane.h"
 #include "tableview/grid/GridScrollBars.h"
@@ -175,13 +176,48 @@ void GridControl::SetupWindow()
 {
     OWL::TWindow::SetupWindow();
     if (m_options.snapGadget)
-    {
-        delete m_snapGadgets;
-        m_snapGadgets = new SnapGadgetWindowBase(this, new OWL::TGadgetWindowFont());
-        m_snapGadgets->Create();
-        m_snapGadgets->ShowWindow(m_vBarShown ? SW_SHOW : SW_HIDE);
-    }
+        CreateSnapGadgets();
     UpdateVScrollBar();
+}
+
+void GridControl::CreateSnapGadgets()
+{
+    delete m_snapGadgets;
+    m_snapGadgets = new SnapGadgetWindowBase(this, new OWL::TGadgetWindowFont());
+    m_snapGadgets->Create();
+    PressFollowLatestToggle();
+    m_snapGadgets->ShowWindow(m_vBarShown ? SW_SHOW : SW_HIDE);
+}
+
+// The table window asks for the strip after its grids exist: a strip asked for before is made with the
+// window.
+void GridControl::ShowSnapGadgets()
+{
+    if (m_options.snapGadget && m_snapGadgets)
+        return;
+    m_options.snapGadget = true;
+    if (!IsWindow())
+        return;
+    CreateSnapGadgets();
+    LayoutChildren();
+}
+
+OWL::TButtonGadget* GridControl::FollowLatestToggle() const
+{
+    return m_snapGadgets ? dynamic_cast<OWL::TButtonGadget*>(m_snapGadgets->GadgetWithId(CmToggleFollowLatest))
+                         : nullptr;
+}
+
+void GridControl::PressFollowLatestToggle()
+{
+    if (OWL::TButtonGadget* toggle = FollowLatestToggle())
+        toggle->SetButtonState(m_followLatest ? OWL::TButtonGadget::Down : OWL::TButtonGadget::Up);
+}
+
+void GridControl::SetFollowLatest(bool follow)
+{
+    m_followLatest = follow;
+    PressFollowLatestToggle();
 }
 
 int GridControl::SnapGadgetHeight() const
@@ -223,10 +259,12 @@ void GridControl::LayoutChildren()
     const int Q = std::max(W - R - 1 - v, 0);
     if (m_vBarShown)
     {
+        // The strip reaches one pixel left of the bar, over the pane's frame, and its top two pixels
+        // lie under the bar's bottom arrow, so that the bar, the strip and the frame line up.
         const int g = SnapGadgetHeight();
         if (g > 0)
-            ::MoveWindow(m_snapGadgets->GetHandle(), W - v, T + 1 + P - g, v, g, TRUE);
-        ::MoveWindow(m_verticalBar->GetHandle(), W - v, T + 1, v, std::max(P - g, 0), TRUE);
+            ::MoveWindow(m_snapGadgets->GetHandle(), W - v - 1, T - g + 2 + P, v, g, TRUE);
+        ::MoveWindow(m_verticalBar->GetHandle(), W - v, T + 1, v, std::max(P - (g > 0 ? g - 2 : 0), 0), TRUE);
     }
     if (m_hBarShown)
         ::MoveWindow(m_horizontalBar->GetHandle(), R + 1, H - h, Q, h, TRUE);
@@ -551,7 +589,9 @@ void GridControl::EvLButtonDown(UINT, const OWL::TPoint&)
 
 void GridControl::CmFollowLatest()
 {
-    m_followLatest = !m_followLatest;
+    // The toggle has already changed its own state: the grid takes it, so that the two cannot part.
+    const OWL::TButtonGadget* toggle = FollowLatestToggle();
+    m_followLatest = toggle ? toggle->GetButtonState() == OWL::TButtonGadget::Down : !m_followLatest;
     if (m_actions && HasDataRows())
         m_actions->OnFollowLatestChanged(m_notifyWord, m_followLatest ? VARIANT_TRUE : VARIANT_FALSE);
 }

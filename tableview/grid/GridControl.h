@@ -17,6 +17,11 @@
 #include <memory>
 #include <vector>
 
+namespace OWL
+{
+class TButtonGadget;
+}
+
 namespace TVF_Grid
 {
 
@@ -94,7 +99,10 @@ public:
     // The choices of drop-down cells.
     std::vector<Orv::String>& ChoiceList() { return m_choices; }
     bool FollowLatest() const { return m_followLatest; }
-    void SetFollowLatest(bool follow) { m_followLatest = follow; }
+    // Stores the state and presses or releases the strip's toggle to match.
+    void SetFollowLatest(bool follow);
+    // The follow-latest strip under the vertical scroll bar, made at once when the window exists.
+    void ShowSnapGadgets();
 
     GridPane& Pane() const { return *m_pane; }
     GridTitleBar& TitleBar() const { return *m_titleBar; }
@@ -204,6 +212,9 @@ protected:
     void CloseWindows();
     // The height of the follow-latest strip when it shows, else 0.
     int SnapGadgetHeight() const;
+    void CreateSnapGadgets();
+    OWL::TButtonGadget* FollowLatestToggle() const;
+    void PressFollowLatestToggle();
     bool HasDataRows() const { return RowCount() > 0; }
 
 private:

@@ -3,6 +3,7 @@
 #include "foundation/com/ComPtr.h"
 #include "tableview/grid/GridColumns.h"
 #include "tableview/grid/GridControl.h"
+#include "tableview/pixmap/TablePixMap.h"
 
 #include <string>
 
@@ -54,6 +55,15 @@ void TableRenderer::Attach(ITableDataManager* data, ITableStoredRowInfo* rows, U
     m_data = data;
     m_rows = rows;
     m_gridWord = grid;
+    m_pixMap = TVF_PixMap::Create(rows, TVF_Grid::GridControl::RowOrigin, m_columnOrigin, grid);
+}
+
+int TableRenderer::DataRowCount() const
+{
+    LONGLONG end = 0;
+    if (!m_pixMap || FAILED(m_pixMap->Rebuild(0)) || FAILED(m_pixMap->GetEndPosition(&end)))
+        return 0;
+    return static_cast<int>(end);
 }
 
 Orv::String TableRenderer::ColumnTitle(int gridColumn) const

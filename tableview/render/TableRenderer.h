@@ -2,6 +2,8 @@
 // channel cells by channel name, the channel placeholder, indented, bold title and highlighted cells.
 #pragma once
 
+#include "foundation/com/ComPtr.h"
+#include "hostapi/RecordDataPixMap.h"
 #include "tableview/data/CellText.h"
 #include "tableview/data/TableInterfaces.h"
 #include "tableview/grid/PanePainter.h"
@@ -22,7 +24,11 @@ public:
     // The grid answers for cell states, the selection and the cell font.
     explicit TableRenderer(TVF_Grid::PaintHooks& grid);
 
+    // Binds the client and makes a new record-data map over its stored rows.
     void Attach(ITableDataManager* data, ITableStoredRowInfo* rows, ULONG grid);
+    // The data rows the map finds in the client's stored rows, the map rebuilt first.
+    int DataRowCount() const;
+    IRecordDataPixMap* PixMap() const { return m_pixMap.Get(); }
     void SetChannelNames(const ChannelNames* names) { m_channelNames = names; }
 
     bool RenderColumn(HDC dc, const TVF_Grid::ColumnPaintInfo& info, TVF_Grid::UniformRowPosCursor& rows, int endRow,
@@ -55,6 +61,7 @@ private:
     TVF_Grid::PaintHooks& m_grid;
     ITableDataManager* m_data = nullptr;
     ITableStoredRowInfo* m_rows = nullptr;
+    Orv::ComPtr<IRecordDataPixMap> m_pixMap;
     ULONG m_gridWord = MainGridWord;
     const ChannelNames* m_channelNames = nullptr;
     Orv::UniqueGdiObject<HFONT> m_boldFont;

@@ -45,6 +45,13 @@ public:
     // rows data rows, the titles naming columns 1.., "Loop n" row titles and "r.c" cell texts.
     FakeTable(int rows, std::vector<std::wstring> titles) : m_rows(rows), m_titles(std::move(titles)) {}
 
+    // As a client does, it answers for its stored rows, which the table's record-data map asks for.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        *out = IsEqualIID(iid, IID_ITableStoredRowInfo) ? static_cast<ITableStoredRowInfo*>(this) : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+
     ULONG ColumnCount() const { return static_cast<ULONG>(m_titles.size()) + 1; }
 
     void SetCell(int row, ULONG column, std::wstring text, ULONG format)

@@ -13,9 +13,12 @@
 #include "tableview/transfer/ResultsSheetAccess.h"
 #include "tableview/transfer/TableClipboard.h"
 
+#include "hostapi/HostChannelCalc.h"
+#include "hostapi/HostDocument.h"
 #include "hostapi/VyrDocuments.h"
 #include "hostapi/VyrPrintout.h"
 #include "hostapi/VyrServices.h"
+#include "hostframework/messaging/MessageIds.h"
 #include "hostframework/services/HostServices.h"
 
 #include <algorithm>
@@ -33,6 +36,8 @@ constexpr ULONG PrintFirstFormFlags = 1;
 constexpr int EmptyTableColumnWidth = 100;
 constexpr int RowOrigin = TVF_Grid::GridControl::RowOrigin;
 constexpr int ColumnOrigin = TVF_Grid::GridControl::ColumnOrigin;
+// The host document's event that asks its views to show themselves again.
+constexpr USHORT DocumentRefreshesViews = 4;
 
 } // namespace
 
@@ -68,6 +73,43 @@ TVF_TableView::TVF_TableView(HWND parent, ITableViewMgrInternal* manager, IUnkno
         throw XOrv(E_FAIL);
     if (m_clientHandler)
         m_clientHandler->AddHandler(&m_messages);
+    Orv::ComPtr<ISubject> subject;
+    if (m_frameServices && SUCCEEDED(m_frameServices->QueryInterface(IID_ISubject, subject.PutVoid())) && subject &&
+        SUCCEEDED(subject->AddObserver(&m_observer)))
+        m_documentSubject = subject.Get();
+    if (IHostApplication* host = HostAppAccessor::Get())
+        m_hooked = SUCCEEDED(host->AddLoopHooks(&m_loopHooks));
+}
+
+HRESULT STDMETHODCALLTYPE TVF_TableView::QueryInterface(REFIID iid, void** object)
+{
+    return Orv::QueryOneFace(static_cast<ISubject*>(this), iid, object, IID_ISubject);
+}
+
+bool TVF_TableView::PreProcessMsg(MSG& msg)
+{
+    if (OWL::TWindow::PreProcessMsg(msg))
+        return true;
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST)
+    {
+        if (::GetKeyState(VK_CONTROL) & 0x8000)
+            return false;
+        return m_mainGrid->PreProcessKey(msg);
+    }
+    return ::IsDialogMessageW(GetHandle(), &msg) != FALSE;
+}
+
+// Only the keys of the table's own windows; an editor open in a cell keeps its characters.
+BOOL STDMETHODCALLTYPE TVF_TableView::LoopHooks::PreTranslate(MSG* message)
+{
+    if (!message || !m_view.GetHandle() || !message->hwnd ||
+        (message->hwnd != m_view.GetHandle() && !::IsChild(m_view.GetHandle(), message->hwnd)))
+        return FALSE;
+    if (message->message != WM_KEYDOWN && message->message != WM_KEYUP)
+        return FALSE;
+    bool taken = false;
+    Orv::CatchReturn([&] { taken = m_view.PreProcessMsg(*message); });
+    return taken;
 }
 
 TVF_TableView::~TVF_TableView()
@@ -123,12 +165,15 @@ HRESULT TVF_TableView::Setup(ULONG style, IUnknown* frameServices, ITableDataMan
     m_frameServices = frameServices;
     m_data = data;
     m_rowInfo = rowInfo;
+    ReadIndexedNames();
     m_mainGrid->SetClient(data, rowInfo, actions, lists, MainGridWord);
     m_secondGrid->SetClient(data, rowInfo, actions, lists, SecondGridWord);
     m_mainRenderer = std::make_unique<TableRenderer>(*m_mainGrid);
     m_secondRenderer = std::make_unique<TableRenderer>(*m_secondGrid);
     m_mainRenderer->Attach(data, rowInfo, MainGridWord);
     m_secondRenderer->Attach(data, rowInfo, SecondGridWord);
+    m_mainRenderer->SetChannelNames(&m_mainGrid->IndexedNames());
+    m_secondRenderer->SetChannelNames(&m_secondGrid->IndexedNames());
     m_mainGrid->Pane().SetRenderer(m_mainRenderer.get());
     m_secondGrid->Pane().SetRenderer(m_secondRenderer.get());
     for (TVF_Grid::EventGridControl* grid : {m_mainGrid, m_secondGrid})
@@ -143,6 +188,13 @@ HRESULT TVF_TableView::Setup(ULONG style, IUnknown* frameServices, ITableDataMan
 
 void TVF_TableView::Cleanup()
 {
+    if (m_documentSubject)
+        m_documentSubject->RemoveObserver(&m_observer);
+    m_documentSubject = nullptr;
+    if (m_hooked)
+        if (IHostApplication* host = HostAppAccessor::Get())
+            host->RemoveLoopHooks(&m_loopHooks);
+    m_hooked = false;
     if (m_observing)
         for (TVF_Grid::EventGridControl* grid : {m_mainGrid, m_secondGrid})
             grid->RemoveObserver(&m_observer);
@@ -215,8 +267,11 @@ void TVF_TableView::RebuildColumns(TVF_Grid::EventGridControl& grid, ULONG colum
     if (pane.ColumnCount() == 0)
         pane.AddColumn(
             std::make_unique<TVF_Grid::UniformGridColumn>(0, Orv::String(), EmptyTableColumnWidth, grid.CellFont()));
+    // The rows are the positions the renderer's record-data map finds; before Setup, the client's count.
     ULONG rows = 0;
-    if (m_rowInfo)
+    if (renderer)
+        rows = static_cast<ULONG>(renderer->DataRowCount() + RowOrigin);
+    else if (m_rowInfo)
         m_rowInfo->GetRowCount(gridWord, &rows);
     grid.SetRowCount(static_cast<int>(rows), RowOrigin);
     if (grid.GetHandle())
@@ -243,7 +298,7 @@ void TVF_TableView::SetStyle(ULONG style)
     ApplyStyleTo(*m_secondGrid);
     // The snap gadget, once asked for, stays.
     if (style & TableStyle::SnapGadget)
-        m_mainGrid->Options().snapGadget = true;
+        m_mainGrid->ShowSnapGadgets();
     if (!m_hasSecondGrid)
         m_secondGrid->Selection().Clear();
     LayoutGrids();
@@ -318,7 +373,7 @@ std::wstring TVF_TableView::TableText(const Orv::String& separator)
 {
     TableCopier mainCopier(CopySourceOf(*m_mainGrid, MainGridWord));
     TableCopier secondCopier(CopySourceOf(*m_secondGrid, SecondGridWord));
-    const auto progress = HostCopyProgress::Create(m_frameServices);
+    const auto progress = HostCopyProgress::Create(UiServices().Get());
     return BuildTableText({&mainCopier, &m_mainGrid->Selection()},
                           {m_hasSecondGrid ? &secondCopier : nullptr, &m_secondGrid->Selection()}, Options(),
                           separator, progress.get());
@@ -331,12 +386,12 @@ void TVF_TableView::CopyToClipboard()
 
 HRESULT TVF_TableView::AddToTallion()
 {
-    const Orv::ComPtr<ITallionSheet> sheet = FindResultsSheet(m_frameServices);
+    const Orv::ComPtr<ITallionSheet> sheet = FindResultsSheet(UiServices().Get());
     if (!sheet)
         return E_NO_RESULTS_SHEET;
     TableCopier mainCopier(CopySourceOf(*m_mainGrid, MainGridWord));
     TableCopier secondCopier(CopySourceOf(*m_secondGrid, SecondGridWord));
-    const auto progress = HostCopyProgress::Create(m_frameServices);
+    const auto progress = HostCopyProgress::Create(UiServices().Get());
     return AddTableToSheet(*sheet.Get(), {&mainCopier, &m_mainGrid->Selection()},
                            {m_hasSecondGrid ? &secondCopier : nullptr, &m_secondGrid->Selection()}, Options(),
                            progress.get());
@@ -403,6 +458,11 @@ HRESULT TVF_TableView::ExportCsv(const wchar_t* fileName)
 
 void TVF_TableView::OnGridEvent(ISubject* subject, ULONG eventId, void* data)
 {
+    if (subject != static_cast<ISubject*>(m_mainGrid) && subject != static_cast<ISubject*>(m_secondGrid))
+    {
+        OnDocumentEvent(eventId);
+        return;
+    }
     switch (eventId)
     {
     case TVF_Grid::GridEvent::LeftColumnChanged:
@@ -416,12 +476,14 @@ void TVF_TableView::OnGridEvent(ISubject* subject, ULONG eventId, void* data)
     }
     case TVF_Grid::GridEvent::ColumnWidthChanged:
     {
+        Notify(eventId, data);
         const auto& change = *static_cast<const TVF_Grid::ColumnWidthChange*>(data);
         m_manager->SetColumnWidth(0, static_cast<ULONG>(change.column), change.width);
         Refresh(static_cast<ULONG>(m_mainGrid->ColumnCount() + ColumnOrigin));
         break;
     }
     case TVF_Grid::GridEvent::ColumnNotify:
+        Notify(eventId, data);
         if (m_style & TableStyle::ColumnMoves)
         {
             const auto& move = *static_cast<const TVF_Grid::ColumnPair*>(data);
@@ -436,6 +498,64 @@ void TVF_TableView::OnGridEvent(ISubject* subject, ULONG eventId, void* data)
     default:
         break;
     }
+}
+
+void TVF_TableView::OnDocumentEvent(ULONG eventId)
+{
+    ULONG refresh = 0;
+    if (MsgIdClass<&HostDocEventGUID, DocumentRefreshesViews>::TryGetId(&refresh) && eventId == refresh)
+    {
+        ReadIndexedNames();
+        RepaintGrids();
+    }
+}
+
+// A document frame hands out its UI services; a client may also hand the table those services directly.
+Orv::ComPtr<IUnknown> TVF_TableView::UiServices() const
+{
+    Orv::ComPtr<IVyrDocumentFrame> frame;
+    Orv::ComPtr<IUnknown> services;
+    if (m_frameServices && SUCCEEDED(m_frameServices->QueryInterface(IID_IVyrDocumentFrame, frame.PutVoid())) &&
+        frame && SUCCEEDED(frame->GetFrameServices(services.Put())) && services)
+        return services;
+    return Orv::ComPtr<IUnknown>(m_frameServices);
+}
+
+void TVF_TableView::ReadIndexedNames()
+{
+    Orv::ComPtr<IUnknown> document;
+    if (m_frameServices)
+        m_frameServices->QueryInterface(IID_IUnknown, document.PutVoid());
+    m_indexedNames = BuildIndexedNameMap(document.Get());
+    m_mainGrid->SetIndexedNames(m_indexedNames);
+    m_secondGrid->SetIndexedNames(m_indexedNames);
+}
+
+void TVF_TableView::RepaintGrids()
+{
+    for (TVF_Grid::EventGridControl* grid : {m_mainGrid, m_secondGrid})
+        if (grid->GetHandle())
+            ::RedrawWindow(grid->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+ChannelNames BuildIndexedNameMap(IUnknown* hostDocument)
+{
+    ChannelNames names;
+    Orv::ComPtr<IHostChannelCounts> counts;
+    Orv::ComPtr<IHostChannelDescriptions> descriptions;
+    int32_t count = 0;
+    if (!hostDocument || FAILED(hostDocument->QueryInterface(IID_IHostChannelCounts, counts.PutVoid())) ||
+        FAILED(hostDocument->QueryInterface(IID_IHostChannelDescriptions, descriptions.PutVoid())) ||
+        FAILED(counts->GetAllChannelCount(&count)))
+        return names;
+    for (int32_t channel = 0; channel < count; ++channel)
+    {
+        BSTR title = nullptr;
+        if (descriptions->GetChannelTitle(channel, &title) == S_OK && title)
+            names[static_cast<unsigned>(channel) + 1] = Orv::String(title);
+        SysFreeString(title);
+    }
+    return names;
 }
 
 void TVF_TableView::EvSize(UINT sizeType, const OWL::TSize& size)

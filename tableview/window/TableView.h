@@ -4,7 +4,11 @@
 // transfers the table, and answers the host's copy message sent to the client's view.
 #pragma once
 
+#include "foundation/com/ComObjectRoot.h"
+#include "foundation/com/ComPtr.h"
+#include "hostapi/VyrServices.h"
 #include "hostframework/messaging/MessageSenders.h"
+#include "hostframework/messaging/Subjects.h"
 #include "tableview/grid/EventGridControl.h"
 #include "tableview/manager/TableWindow.h"
 #include "tableview/render/TableRenderer.h"
@@ -43,7 +47,14 @@ struct TableViewParent
     std::unique_ptr<OWL::TWindow> alias;
 };
 
-class TVF_TableView final : private TableViewParent, public OWL::TWindow, public TableWindow
+// The channels' names by number (from 1), as the host document's channel descriptions give them.
+ChannelNames BuildIndexedNameMap(IUnknown* hostDocument);
+
+class TVF_TableView final : private TableViewParent,
+                            public OWL::TWindow,
+                            public TableWindow,
+                            public VyrSubject,
+                            public Orv::CComObjectRoot
 {
 public:
     static constexpr int DefaultSecondGridHeight = 100;
@@ -51,6 +62,16 @@ public:
     TVF_TableView(HWND parent, ITableViewMgrInternal* manager, IUnknown* frameServices,
                   IMessageHandler* clientHandler);
     ~TVF_TableView() override;
+
+    // The window owns itself: references never delete it. Observers of the window hear the grids' width
+    // changes and column moves again.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return InternalRelease(); }
+
+    // Keys reach the main grid whichever of the table's windows has the focus; Ctrl combinations are
+    // left to the host's accelerators; other messages get the dialog keys of the window.
+    bool PreProcessMsg(MSG& msg) override;
 
     DECLARE_RESPONSE_TABLE(TVF_TableView);
 
@@ -114,7 +135,24 @@ private:
         TVF_TableView& m_view;
     };
 
+    // The host's message loop shows the table its messages before they are dispatched.
+    class LoopHooks final : public IHostLoopHooks
+    {
+    public:
+        explicit LoopHooks(TVF_TableView& view) : m_view(view) {}
+        BOOL STDMETHODCALLTYPE PreTranslate(MSG* message) override;
+        BOOL STDMETHODCALLTYPE OnLoopIdle() override { return FALSE; }
+
+    private:
+        TVF_TableView& m_view;
+    };
+
     void OnGridEvent(ISubject* subject, ULONG eventId, void* data);
+    void OnDocumentEvent(ULONG eventId);
+    // The channel names of the host document, given to both grids and their renderers.
+    void ReadIndexedNames();
+    Orv::ComPtr<IUnknown> UiServices() const;
+    void RepaintGrids();
     void LayoutGrids();
     // The grid's columns from the client's column count, widths from the manager and titles from the
     // title row, and its rows from the client's row count.
@@ -145,7 +183,13 @@ private:
     ITableStoredRowInfo* m_rowInfo = nullptr;
     GridObserver m_observer{*this};
     ViewMessages m_messages{*this};
+    LoopHooks m_loopHooks{*this};
     bool m_observing = false;
+    bool m_hooked = false;
+    // The host document's events reach the window through the frame's subject. Not counted: the frame
+    // outlives the views of its document, and a reference would keep a document with an open table alive.
+    ISubject* m_documentSubject = nullptr;
+    ChannelNames m_indexedNames;
 };
 
 } // namespace TableView

@@ -136,16 +136,7 @@ TEST_F(CuvetteViewOnHost, TheAutomationCommandFillsTheShownViewsCell)
     const Orv::ComPtr<IDocViewClass> holder(viewClass);
     Orv::ComPtr<IDocView2> shown;
     ASSERT_EQ(S_OK, viewClass->CreateView(0, Doc().Outer(), shown.Put()));
-    struct Site : IClientSite
-    {
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override { return *object = nullptr, E_NOINTERFACE; }
-        ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-        ULONG STDMETHODCALLTYPE Release() override { return 1; }
-        HRESULT STDMETHODCALLTYPE GetParentWindow(HWND* window) override { return *window = parent, S_OK; }
-        HRESULT STDMETHODCALLTYPE RequestClose() override { return S_OK; }
-        HWND parent;
-    } site;
-    site.parent = view.Frame().GetHandle();
+    HostTests::ParentSite site(view.Frame().GetHandle());
     Orv::ComPtr<IClientWindow> client;
     shown->QueryInterface(IID_IClientWindow, client.PutVoid());
     HWND window = nullptr;

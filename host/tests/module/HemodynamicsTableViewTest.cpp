@@ -1,15 +1,23 @@
 // The hemodynamics table view over an analysed document: its buttons under the table, the loop it
 // selects in step with the other views, its export and its options in the table's model.
 #include "host/tests/module/DocumentOnHost.h"
+#include "host/tests/module/HostedView.h"
 #include "testsupport/VyrTestSupport.h"
+#include "hostframework/tests/FrameworkTestSupport.h"
 #include "dialogs/tests/DialogTestSupport.h"
 #include "document/models/workflow/Workflow.h"
 #include "resources/ResourceIds.h"
 
 #include "platform/owl/controls/Control.h"
 #include "platform/owl/tests/Screenshot.h"
+#include "platform/owl/gadgets/ButtonGadget.h"
+#include "tableview/grid/GridPane.h"
+#include "tableview/grid/SnapGadgetWindow.h"
 #include "tableview/manager/TableViewManager.h"
+#include "tableview/window/TableView.h"
 #include "views/HemodynamicsTableView.h"
+#include "hostframework/views/DocViewClass.h"
+#include "hostframework/messaging/SistraIds.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +25,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <stdexcept>
 
 namespace
 {
@@ -274,6 +283,99 @@ TEST_F(HemodynamicsTableViewOnHost, OptionsAndColumnFiguresAreAskedOfAPersonAndO
     EXPECT_EQ(left, model->GetTableParameterSet());
     EXPECT_NE(summaryBefore, model->GetValue<PropertyType::Bool>(PropertyId::ShowSummaryPane));
     HostTests::StandIn().ShowModuleDialogs(VARIANT_FALSE);
+}
+
+} // namespace
+
+namespace
+{
+
+TableView::TVF_TableView& TableWindowOf(HWND table)
+{
+    auto* window = dynamic_cast<TableView::TVF_TableView*>(OWL::TWindow::FromHandle(table));
+    if (!window)
+        throw std::runtime_error("the view holds no table window");
+    return *window;
+}
+
+// The table carries the follow-latest strip under its main grid's bar, pressed as the table's model says,
+// and its help button asks the host for the table's topic.
+TEST_F(HemodynamicsTableViewOnHost, TheFollowLatestStripShowsTheModelsStateAndHelpAsksForTheTablesTopic)
+{
+    TVF_Grid::EventGridControl& grid = TableWindowOf(Table()).MainGrid();
+    TVF_Grid::SnapGadgetWindowBase* strip = grid.SnapGadgets();
+    ASSERT_NE(nullptr, strip);
+    auto* toggle = dynamic_cast<OWL::TButtonGadget*>(strip->GadgetWithId(TVF_Grid::SnapGadgetWindowBase::ToggleCommand));
+    ASSERT_NE(nullptr, toggle);
+    const Sistra::ModelPtr model = Doc().GetModel(Sistra::ModelKind::HemoTable);
+    for (const bool follow : {true, false})
+    {
+        model->SetValue<PropertyType::Bool>(PropertyId::AlwaysShowLatestRow, follow);
+        model->CommitChanges();
+        view->DataChanged(0);  // as the next results do
+        EXPECT_EQ(follow ? OWL::TButtonGadget::Down : OWL::TButtonGadget::Up, toggle->GetButtonState());
+    }
+    view->SendMessage(WM_COMMAND, MAKEWPARAM(SistraHemodynamicsTableView::HelpButtonId, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(view->ChildWithId(SistraHemodynamicsTableView::HelpButtonId)->GetHandle()));
+    EXPECT_EQ(L"SistraHelp: pv_hemodynamics_table", TestSupport::LastHelpRequest());
+}
+
+// While the host samples and the analysis runs online, the table the host opened keeps its newest loop
+// in view.
+TEST(HemodynamicsTableWhileSampling, TheNewestLoopStaysInView)
+{
+    const Host::Recording recording = HostTests::SteadyVentricle(40000);
+    DocumentOnHost online(recording, true, true);
+    online.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    OWL::TWindow frame{nullptr, L"hemodynamics table while sampling"};
+    frame.Attr.Style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
+    frame.Attr.W = 600;
+    frame.Attr.H = 300;
+    frame.Create();
+    auto* viewClass = new VyrOwlDocViewClass<SistraHemodynamicsTableView>(
+        Orv::String(L"Hemodynamics Table"), Orv::String(),
+        &TypeIdClass<&SistraDocumentGUID, Sistra::ViewType::HemodynamicsTable>::GetId);
+    const Orv::ComPtr<IDocViewClass> holder(viewClass);
+    Orv::ComPtr<IDocView2> shown;
+    ASSERT_EQ(S_OK, viewClass->CreateView(0, online.Document().Outer(), shown.Put()));
+    HostTests::ParentSite site(frame.GetHandle());
+    Orv::ComPtr<IClientWindow> client;
+    shown->QueryInterface(IID_IClientWindow, client.PutVoid());
+    HWND window = nullptr;
+    ASSERT_EQ(S_OK, client->CreateClientWindow(&site, &window));
+    ASSERT_EQ(S_OK, shown->Activate());
+    // What the host does for a view it shows: the view hears what its document tells its views.
+    Orv::ComPtr<ISubject> views;
+    Orv::ComPtr<IObserver> observer;
+    ASSERT_EQ(S_OK, online.Document().Outer()->QueryInterface(IID_ISubject, views.PutVoid()));
+    ASSERT_EQ(S_OK, shown->QueryInterface(IID_IObserver, observer.PutVoid()));
+    ASSERT_EQ(S_OK, observer->RegisterEvents(views.Get()));
+    MoveWindow(window, 0, 0, 600, 300, TRUE);
+    HWND table = nullptr;
+    for (HWND child = GetWindow(window, GW_CHILD); child && !table; child = GetWindow(child, GW_HWNDNEXT))
+        if (dynamic_cast<TableView::TVF_TableView*>(OWL::TWindow::FromHandle(child)))
+            table = child;
+    ASSERT_NE(nullptr, table);
+    TVF_Grid::EventGridControl& grid = TableWindowOf(table).MainGrid();
+    ASSERT_NE(nullptr, grid.SnapGadgets()) << "the follow-latest strip";
+    int highestTop = 0;
+    while (!online.Host().IsSamplingDone())
+    {
+        online.Host().FeedSamples(4000);
+        OwlTest::PumpMessages();
+        highestTop = std::max(highestTop, grid.Pane().TopRow());
+        if (grid.RowCount() > 0)
+        {
+            EXPECT_TRUE(grid.IsRowVisible({grid.RowCount(), 1})) << grid.RowCount() << " rows, top " << grid.Pane().TopRow();
+        }
+    }
+    EXPECT_GT(online.Document().Data().GetLoopCount(), 20u);
+    EXPECT_GT(highestTop, 0) << "the table scrolled down as loops came: " << grid.RowCount() << " rows, "
+                             << grid.Pane().PageRows() << " a page, top " << grid.Pane().TopRow();
+    OwlTest::SaveWindowPng(frame.GetHandle(), L"hemodynamics-table-while-sampling");
+    views->RemoveObserver(observer.Get());
+    shown->Close();
+    frame.Destroy();
 }
 
 } // namespace

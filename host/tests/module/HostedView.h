@@ -4,6 +4,7 @@
 #pragma once
 
 #include "document/core/SistraDocument.h"
+#include "hostapi/VyrViews.h"
 #include "platform/owl/tests/Screenshot.h"
 #include "platform/owl/window/Window.h"
 
@@ -13,6 +14,18 @@
 
 namespace HostTests
 {
+
+// The place the host gives a view it shows: a parent window; closing is left to the test.
+struct ParentSite : IClientSite
+{
+    explicit ParentSite(HWND window) : parent(window) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override { return *object = nullptr, E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetParentWindow(HWND* window) override { return *window = parent, S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestClose() override { return S_OK; }
+    HWND parent;
+};
 
 class ViewParent : public OWL::TWindow
 {

@@ -1,3 +1,4 @@
+#include "platform/owl/gadgets/ButtonGadget.h"
 #include "platform/owl/tests/Screenshot.h"
 #include "tableview/grid/EventGridControl.h"
 #include "tableview/grid/GridEditors.h"
@@ -392,8 +393,10 @@ TEST(GridWindow, TheFollowLatestStripSitsUnderTheVerticalBarAndTogglesTheGrid)
     EXPECT_TRUE(strip->IsWindowVisible());
     const OWL::TRect bar = window.grid->VerticalBar().GetWindowRect();
     const OWL::TRect under = strip->GetWindowRect();
-    EXPECT_EQ(bar.bottom, under.top);
-    EXPECT_EQ(bar.left, under.left);
+    const OWL::TRect pane = window.grid->Pane().GetWindowRect();
+    EXPECT_EQ(bar.bottom - 1, under.top) << "the strip's top pixel lies under the bar's bottom arrow";
+    EXPECT_EQ(bar.left - 1, under.left) << "the strip covers the pane's right frame pixel";
+    EXPECT_EQ(pane.bottom + 1, under.bottom);
 
     OWL::TGadget* toggle = strip->GadgetWithId(SnapGadgetWindowBase::ToggleCommand);
     ASSERT_NE(nullptr, toggle);
@@ -405,6 +408,26 @@ TEST(GridWindow, TheFollowLatestStripSitsUnderTheVerticalBarAndTogglesTheGrid)
     EXPECT_TRUE(window.grid->FollowLatest());
     EXPECT_EQ((std::vector<VARIANT_BOOL>{VARIANT_TRUE}), table.followLatest);
     OwlTest::SaveWindowPng(window.frame.GetHandle(), L"grid-window-follow-latest");
+}
+
+// The state set by code shows on the toggle, and a press after it turns both the other way together.
+TEST(GridWindow, TheFollowLatestToggleAndTheGridsStateAgree)
+{
+    FakeTable table(100, Titles(3));
+    GridWindow window(table, 400, 300, 80, true);
+    auto* toggle = dynamic_cast<OWL::TButtonGadget*>(
+        window.grid->SnapGadgets()->GadgetWithId(SnapGadgetWindowBase::ToggleCommand));
+    ASSERT_NE(nullptr, toggle);
+    for (const bool follow : {true, false, true})
+    {
+        window.grid->SetFollowLatest(follow);
+        EXPECT_EQ(follow ? OWL::TButtonGadget::Down : OWL::TButtonGadget::Up, toggle->GetButtonState());
+        // What a click does: the toggle flips itself, then tells the grid.
+        toggle->SetButtonState(follow ? OWL::TButtonGadget::Up : OWL::TButtonGadget::Down);
+        window.grid->SendMessage(WM_COMMAND, GridControl::CmToggleFollowLatest);
+        EXPECT_EQ(!follow, window.grid->FollowLatest());
+        EXPECT_EQ(follow ? VARIANT_FALSE : VARIANT_TRUE, table.followLatest.back());
+    }
 }
 
 TEST(GridWindow, DeletingAGridWithAnOpenEditorCommitsTheEditOnce)

@@ -156,6 +156,24 @@ TEST(TableRenderer, CellFormatsDecideTheShownText)
     EXPECT_EQ(std::wstring(L"   Avg") + L'\0', label.str());
 }
 
+// Attaching a client makes a record-data map over its stored rows; its rows are the client's data rows.
+TEST(TableRenderer, TheRowsComeThroughARecordDataMapOverTheClientsRows)
+{
+    TestGridHooks hooks;
+    TableRenderer renderer(hooks);
+    EXPECT_EQ(nullptr, renderer.PixMap());
+    for (const int rows : {0, 7, 3})
+    {
+        FakeTable table(rows, Titles(2));
+        renderer.Attach(&table, &table, MainGridWord);
+        ASSERT_NE(nullptr, renderer.PixMap());
+        EXPECT_EQ(rows, renderer.DataRowCount());
+        ULONG blocks = 0;
+        renderer.PixMap()->GetBlockCount(&blocks);
+        EXPECT_EQ(1u, blocks);
+    }
+}
+
 TEST(TableRenderer, AHemodynamicsTableRenders)
 {
     std::vector<std::wstring> titles{L"Channel"};

@@ -3,7 +3,10 @@
 #include "foundation/streams/BinaryStream.h"
 #include "hostframework/tests/FrameworkTestSupport.h"
 #include "platform/owl/tests/Screenshot.h"
+#include "platform/owl/gadgets/ButtonGadget.h"
 #include "tableview/grid/GridPane.h"
+#include "tableview/grid/RowNumbersPane.h"
+#include "tableview/grid/SnapGadgetWindow.h"
 #include "tableview/manager/TableViewManager.h"
 #include "tableview/tests/FakeTable.h"
 #include "tableview/tests/GridWindowFixture.h"
@@ -218,6 +221,89 @@ TEST(TableView, PrintingPrintsTheSelectedRowsOrTheWholeTableAcrossAndDownPages)
 
     client.manager->SetStyle(0x278 | TableStyle::PrintWholeTables);
     EXPECT_EQ(Range(1, 121), PrintTable(client, jobs).rows) << "the style asks for the whole table";
+}
+
+} // namespace
+
+namespace
+{
+
+// The follow-latest strip is asked for by the style after the grids' windows exist, as a client makes
+// its table; the manager's state shows on the toggle, and a row to keep in view is ignored while it is on.
+TEST(TableView, TheFollowLatestStyleShowsThePressedStripUnderTheMainGridsBar)
+{
+    ClientView client(0x278, 40);
+    TVF_Grid::EventGridControl& grid = client.view->MainGrid();
+    TVF_Grid::SnapGadgetWindowBase* strip = grid.SnapGadgets();
+    ASSERT_NE(nullptr, strip);
+    EXPECT_TRUE(IsWindowVisible(strip->GetHandle()));
+    EXPECT_EQ(nullptr, client.view->SecondGrid().SnapGadgets());
+    auto* toggle = dynamic_cast<OWL::TButtonGadget*>(strip->GadgetWithId(TVF_Grid::SnapGadgetWindowBase::ToggleCommand));
+    ASSERT_NE(nullptr, toggle);
+    for (const VARIANT_BOOL follow : {VARIANT_TRUE, VARIANT_FALSE})
+    {
+        ASSERT_EQ(S_OK, client.manager->SetFollowLatest(follow));
+        EXPECT_EQ(follow ? OWL::TButtonGadget::Down : OWL::TButtonGadget::Up, toggle->GetButtonState());
+        grid.ScrollToRow({1, 1});
+        client.manager->EnsureRowVisible(MainGridWord, -1);
+        EXPECT_EQ(follow ? 0 : grid.RowCount() - grid.Pane().PageRows(), grid.Pane().TopRow());
+    }
+    client.manager->SetFollowLatest(VARIANT_TRUE);
+    OwlTest::PumpMessages();
+    OwlTest::SaveWindowPng(client.frame.GetHandle(), L"tableview-window-follow-latest");
+}
+
+// Observers of the table window hear the grids' width changes and column moves again.
+TEST(TableView, TheWindowReannouncesWidthChangesAndColumnMoves)
+{
+    struct Listener : IObserver
+    {
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
+        {
+            *object = this;
+            return S_OK;
+        }
+        ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+        ULONG STDMETHODCALLTYPE Release() override { return 1; }
+        HRESULT STDMETHODCALLTYPE RegisterEvents(ISubject*) override { return S_OK; }
+        HRESULT STDMETHODCALLTYPE Notify(ISubject*, ULONG eventId, ULONG_PTR, void*) override
+        {
+            heard.push_back(eventId);
+            return S_OK;
+        }
+        std::vector<ULONG> heard;
+    } listener;
+    ClientView client(0x268);  // columns do not move
+    ASSERT_EQ(S_OK, static_cast<ISubject*>(client.view)->AddObserver(&listener));
+    client.view->MainGrid().OnColumnWidthChanged(1, 1, 140);
+    client.view->MainGrid().OnColumnNotify(4, 1, 1, 1);
+    EXPECT_EQ((std::vector<ULONG>{TVF_Grid::GridEvent::ColumnWidthChanged, TVF_Grid::GridEvent::ColumnNotify}),
+              listener.heard);
+    Orv::String title;
+    client.manager->GetCellText(MainGridWord, 0, 1, &title);
+    EXPECT_STREQ(L"HR", title.c_str()) << "the move is announced, not made";
+    static_cast<ISubject*>(client.view)->RemoveObserver(&listener);
+}
+
+// A key pressed while any of the table's windows has the focus reaches the main grid; with Ctrl held it
+// is left to the host's accelerators.
+TEST(TableView, KeysReachTheMainGridFromEveryWindowOfTheTableButCtrlCombinations)
+{
+    ClientView client(0x278, 5);
+    TVF_Grid::EventGridControl& grid = client.view->MainGrid();
+    client.manager->SelectRows(MainGridWord, 2, 3);
+    const int selected = grid.Selection().Range().firstRow.index;
+    MSG down{grid.RowNumbers().GetHandle(), WM_KEYDOWN, VK_DOWN, 1};
+    EXPECT_TRUE(client.view->PreProcessMsg(down));
+    EXPECT_EQ(selected + 1, grid.Selection().Range().firstRow.index) << "one row down";
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    EXPECT_FALSE(client.view->PreProcessMsg(down));
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(selected + 1, grid.Selection().Range().firstRow.index);
 }
 
 } // namespace
