@@ -275,6 +275,8 @@
 #define IDC_ANALYSE_TYPE 1095
 #define IDC_ANALYSE_LINE 1072
 #define IDC_ANALYSE_NOW 1098
+#define IDC_ANALYSE_MANAGER 1094
+#define IDP_STEP_ANALYSIS_MANAGER 136
 #define IDP_STEP_ANALYSE_NOW 135
 // The alpha calibration step's page.
 #define IDD_STEP_ALPHA 141

@@ -15,6 +15,15 @@ const Sistra::StepDlgClassObj<AnalyseStep> factory;
 // The list's items are the analysis types in the order of their values.
 constexpr int32_t TypeCount = 2;
 
+// The host message that opens one of the host's own windows, and the words that name its Analysis
+// Manager.
+constexpr ULONG OpenHostWindowMessage = 0x80010016;
+constexpr ULONG AnalysisManagerWindowFlags = 0x100024;
+struct AnalysisManagerPayload
+{
+    ULONG words[4] = {276, 0x800D000E, 1, 1};
+};
+
 } // namespace
 
 LRESULT AnalyseStep::OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled)
@@ -46,6 +55,14 @@ void AnalyseStep::OnModelChanged(const Sistra::PropertyIdSet& changed)
     const int32_t type = GetModel()->GetAnalysisType();
     SendDlgItemMessageW(m_hWnd, IDC_ANALYSE_TYPE, CB_SETCURSEL, static_cast<WPARAM>(type >= 0 && type < TypeCount ? type : -1),
                         0);
+}
+
+LRESULT AnalyseStep::OnAnalysisManager(WORD, WORD, HWND, BOOL&)
+{
+    if (Sistra::SistraDocument* document = GetDocument())
+        document->SendMsgWithContext(document->Outer(), MsgData<AnalysisManagerPayload>{OpenHostWindowMessage, 0, {}},
+                                     AnalysisManagerWindowFlags, nullptr);
+    return 0;
 }
 
 LRESULT AnalyseStep::OnAnalyzeNow(WORD, WORD, HWND, BOOL&)

@@ -7,10 +7,12 @@
 #include "dialogs/tests/steps/StepPageTestSupport.h"
 #include "document/models/ModelValues.h"
 #include "foundation/text/StringResources.h"
+#include "hostapi/VyrDocuments.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using namespace Sistra;
 
@@ -182,4 +184,27 @@ TEST(AnalyseStep, TheTypeListShowsTheModelsTypeAndStoresTheChoice)
     model->CommitChanges();
     EXPECT_EQ(0, SendDlgItemMessageW(analyse.page, IDC_ANALYSE_TYPE, CB_GETCURSEL, 0, 0));
     DialogTests::SaveShown(analyse.pane.Window(), L"dialogs_analyse_step");
+}
+
+// The Analysis Manager button asks the host, by its own message, to open the window.
+TEST(AnalyseStep, TheAnalysisManagerButtonAsksTheHostToOpenIt)
+{
+    DialogTests::DocumentFixture fixture;
+    StepPage analyse(Sistra::StepId::AnalyseStep, fixture);
+    ASSERT_TRUE(analyse.page);
+    HWND button = GetDlgItem(analyse.page, IDC_ANALYSE_MANAGER);
+    ASSERT_NE(nullptr, button);
+    EXPECT_TRUE(IsWindowVisible(button));
+    Orv::ComPtr<IHostMessageLog> log;
+    ASSERT_EQ(S_OK, fixture.Document().Outer()->QueryInterface(IID_IHostMessageLog, log.PutVoid()));
+    ULONG before = 0;
+    log->GetCount(&before);
+    SendMessageW(analyse.page, WM_COMMAND, MAKEWPARAM(IDC_ANALYSE_MANAGER, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    ULONG after = 0;
+    log->GetCount(&after);
+    ASSERT_EQ(before + 1, after);
+    ULONG id = 0, words[8]{}, count = 0;
+    log->GetEntry(before, &id, words, 8, &count);
+    EXPECT_EQ(0x80010016u, id);
+    EXPECT_EQ((std::vector<ULONG>{276, 0x800D000E, 1, 1}), std::vector<ULONG>(words, words + count));
 }
