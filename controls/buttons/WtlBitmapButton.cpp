@@ -67,6 +67,25 @@ void CWtlBitmapButton::SetBitmap(Gdiplus::Bitmap& image)
     mode_ = BitmapMode;
 }
 
+void CWtlBitmapButton::SetIcon(HICON icon, SIZE size)
+{
+    if (icon_ && icon_ != icon)
+        DestroyIcon(icon_);
+    icon_ = icon;
+    iconSize_ = size;
+    mode_ = IconMode;
+    if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CWtlBitmapButton::SetImage(Gdiplus::Bitmap* image)
+{
+    image_ = image;
+    mode_ = ImageMode;
+    if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
 SIZE CWtlBitmapButton::ImageSize() const
 {
     switch (mode_)
@@ -112,7 +131,12 @@ void CWtlBitmapButton::PaintImage(HDC dc)
         DeleteDC(memory);
     }
     else if (mode_ == IconMode && icon_)
-        DrawIconEx(dc, at.left, at.top, icon_, width, height, 0, nullptr, DI_NORMAL);
+    {
+        if (enabled)
+            DrawIconEx(dc, at.left, at.top, icon_, width, height, 0, nullptr, DI_NORMAL);
+        else
+            PaintDisabledIcon(dc, at);
+    }
     else if (mode_ == ImageMode && image_)
     {
         Gdiplus::Graphics graphics(dc);
@@ -121,6 +145,27 @@ void CWtlBitmapButton::PaintImage(HDC dc)
         else
             DrawGrey(graphics, *image_, Gdiplus::Rect(at.left, at.top, width, height));
     }
+}
+
+// The icon with its own alpha, laid over the face at half strength.
+void CWtlBitmapButton::PaintDisabledIcon(HDC dc, const RECT& at)
+{
+    const int width = at.right - at.left, height = at.bottom - at.top;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (section)
+    {
+        HGDIOBJ old = SelectObject(memory, section);
+        DrawIconEx(memory, 0, 0, icon_, width, height, 0, nullptr, DI_NORMAL);
+        const BLENDFUNCTION blend{AC_SRC_OVER, 0, 127, AC_SRC_ALPHA};
+        AlphaBlend(dc, at.left, at.top, width, height, memory, 0, 0, width, height, blend);
+        SelectObject(memory, old);
+        DeleteObject(section);
+    }
+    DeleteDC(memory);
 }
 
 LRESULT CWtlBitmapButton::OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)

@@ -29,6 +29,10 @@ public:
 
     // The image becomes a bitmap for the enabled look and a grey one for the disabled look.
     void SetBitmap(Gdiplus::Bitmap& image);
+    // The icon, owned from now on, drawn at size; disabled, it shows at half strength.
+    void SetIcon(HICON icon, SIZE size);
+    // The image, borrowed: it must outlive the button's painting; disabled, it shows in grey.
+    void SetImage(Gdiplus::Bitmap* image);
     int GetMode() const { return mode_; }
     // Where the image stands: its size centred in the client area.
     RECT ImageRect() const;
@@ -41,6 +45,7 @@ private:
     LRESULT OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     SIZE ImageSize() const;
     void PaintImage(HDC dc);
+    void PaintDisabledIcon(HDC dc, const RECT& at);
 
     HBITMAP normal_ = nullptr;
     HBITMAP disabled_ = nullptr;
