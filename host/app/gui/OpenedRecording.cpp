@@ -5,6 +5,7 @@
 #include "host/app/calc/SampleFilterClass.h"
 #include "host/app/recording/RecordingText.h"
 
+#include <cctype>
 #include <stdexcept>
 
 namespace Host
@@ -34,6 +35,27 @@ std::optional<AnalysisChoices> ChoicesFor(const Recording& recording, const Chan
     }
 }
 
+// The ECG's R waves as an event source of the document named after the channel, as a person sets one
+// up in the host: the settings dialog then lists it among the QRS sources and shows it chosen.
+std::wstring NameEcgSource(HostDocument& host, const Recording& recording, const std::string& channelArgument,
+                           const std::wstring& detection)
+{
+    std::wstring name;
+    for (const char c : recording.Channels().at(static_cast<size_t>(ResolveChannel(recording, channelArgument))).name)
+        name += std::isalnum(static_cast<unsigned char>(c)) ? static_cast<wchar_t>(std::tolower(static_cast<unsigned char>(c)))
+                                                             : L'_';
+    if (name.empty() || !std::isalpha(static_cast<unsigned char>(name.front())))
+        name.insert(0, L"ecg_");
+    HostItemId item{};
+    BSTR problem = nullptr;
+    const HRESULT made = SUCCEEDED(host.FindItem(name.c_str(), &item))
+                             ? host.SetItemCalculation(item, detection.c_str(), &problem)
+                             : E_FAIL;
+    SysFreeString(problem);
+    // A channel name the calculations cannot take as a name keeps the detection's own text.
+    return SUCCEEDED(made) ? name : detection;
+}
+
 } // namespace
 
 OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& options) : file_(file), recording_(LoadRecordingFile(file))
@@ -44,8 +66,10 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
         throw std::runtime_error("the module did not register (" + HResultText(loaded) + ")");
     hostDocument_ = HostDocument::Offline(recording_);
     classes_.emplace(session_.Framework());
-    if (const std::optional<AnalysisChoices> choices = ChoicesFor(recording_, options.channels, notAnalysed_))
+    if (std::optional<AnalysisChoices> choices = ChoicesFor(recording_, options.channels, notAnalysed_))
     {
+        if (choices->ecgSource)
+            choices->ecgSource = NameEcgSource(*hostDocument_.Get(), recording_, *options.channels.ecg, *choices->ecgSource);
         analysis_.emplace(session_.Framework().StandIn(), *hostDocument_.Get(), *choices);
         if (options.leaveWorkflow)
             analysis_->LeaveWorkflowMode();
