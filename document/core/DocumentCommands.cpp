@@ -14,6 +14,7 @@
 #include "hostframework/services/HostServices.h"
 #include "hostframework/views/DocViewClass.h"
 #include "resources/ResourceIds.h"
+#include "hostapi/HostTraceView.h"
 #include "hostapi/VyrCommands.h"
 #include "hostapi/VyrServices.h"
 #include "hostapi/VyrViews.h"
@@ -176,6 +177,22 @@ void SistraDocument::CloseOpenViews(const std::function<bool(ULONG)>& toClose)
     for (const Orv::ComPtr<IHostViewItem>& item : OpenViews())
         if (toClose(TypeOf(*item.Get())))
             item->Close();
+}
+
+void SistraDocument::ShowRangeInMainDataView(const TickPosition& first, const TickPosition& last)
+{
+    const ULONG mainDataView = TypeIdClass<&HostTypeGUID, HostMainDataViewNumber>::Id();
+    for (const Orv::ComPtr<IHostViewItem>& item : OpenViews())
+    {
+        Orv::ComPtr<IUnknown> view;
+        Orv::ComPtr<IHostTraceView> trace;
+        if (TypeOf(*item.Get()) == mainDataView && item->GetView(view.Put()) == S_OK && view &&
+            SUCCEEDED(view->QueryInterface(IID_IHostTraceView, trace.PutVoid())) && trace)
+        {
+            trace->ShowRange(&first, &last);
+            return;
+        }
+    }
 }
 
 // The open cuvette calibration view carries the command out; without one it is answered all the same.

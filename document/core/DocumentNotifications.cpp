@@ -327,6 +327,7 @@ void SistraDocument::ShowSalineBolus(int32_t bolus)
     const TickPosition first{entry.start.block, entry.start.tick}, last{entry.end.block, entry.end.tick};
     if (FAILED(selection->SelectRange(GetSetupModel()->GetVolumeChannel(), &first, &last)))
         return;
+    ShowRangeInMainDataView(first, last);
     OnAnalyzeNowMsg();
     const ModelPtr loopView = GetModel(ModelKind::LoopView);
     loopView->SetValue<PropertyType::IntSet>(PropertyId::CheckedItems, entry.loopItems);

@@ -6,6 +6,8 @@
 #include "hostapi/VyrServices.h"
 #include "foundation/com/ComBoundary.h"
 #include "foundation/text/StringResources.h"
+#include "foundation/text/StringStream.h"
+#include "hostframework/comments/StrixComment.h"
 #include "hostframework/services/HostDataAccess.h"
 #include "hostframework/services/HostServices.h"
 #include "hostframework/messaging/SistraIds.h"
@@ -18,6 +20,10 @@ namespace Sistra
 namespace
 {
 
+// The first word of the message that brings the host's trace display to a loop's comment.
+constexpr ULONG_PTR ShowInTraceMessage = 0x60000000;
+// A loop's comment is drawn in the colour of the valid loops' marks.
+constexpr COLORREF LoopMarkerColour = RGB(0, 255, 0);
 
 } // namespace
 
@@ -244,9 +250,34 @@ bool SistraDocument::IsOnlineMode()
 
 void SistraDocument::RefreshViews()
 {
+    const ModelPtr setup = GetSetupModel();
+    const int32_t selectedLoop = setup->GetValue<PropertyType::Int>(PropertyId::SelectedLoop);
+    if ((changeState_ & (ChangeState::SelectedLoopChanged | ChangeState::MoveSelection)) != 0 && selectedLoop >= 0)
+        if (const std::optional<TickPosition> position = data_->GetLoopPosition(static_cast<uint32_t>(selectedLoop)))
+            ShowLoopInTrace(*position, static_cast<uint32_t>(selectedLoop));
+    if (!IsSampling() && (changeState_ & ChangeState::ResultsChanged) != 0)
+        data_->Finish();
     const uint32_t state = changeState_;
     BroadcastToViews(MsgIdClass<&SistraDocumentGUID, DocumentNotification::AnalysisResultsChanged>::Id(), &state);
     changeState_ = 0;
+}
+
+// The host brings its trace display to the comment of the loop's event: a marker of that loop on the
+// pressure channel, the one the markers are shown on.
+void SistraDocument::ShowLoopInTrace(const TickPosition& position, uint32_t loop)
+{
+    const ModelPtr setup = GetSetupModel();
+    const int32_t pressure = setup->GetPressureChannel();
+    if (!setup->GetShowLoopMarkers() || pressure == NoChannel || position.record < 0 || position.tick < 0)
+        return;
+    const ULONG identity[2] = {static_cast<ULONG>(position.tick), static_cast<ULONG>(position.record)};
+    Orv::OStringStream text;
+    text << L"Sistra: " << loop + 1;
+    const Orv::ComPtr<StrixClient::EventDataCommentTP> comment(new StrixClient::EventDataCommentTP(
+        identity, pressure, position.record, static_cast<ULONG>(position.tick), LoopMarkerColour, text.Str()));
+    const Orv::ComPtr<ShowComment2Msg> message =
+        Orv::ComPtr<ShowComment2Msg>::Adopt(new ShowComment2Msg(comment.Get(), ShowInTraceMessage, SenderIdentity()));
+    Send(Outer(), message.Get());
 }
 
 void SistraDocument::SendOwnMessage(USHORT number)

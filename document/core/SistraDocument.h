@@ -191,6 +191,8 @@ public:
 
     // The refresh of the views: hands them the change state and clears it.
     void RefreshViews();
+    // Asks the host's trace display to bring the loop (its index and where it starts) into view.
+    void ShowLoopInTrace(const TickPosition& position, uint32_t loop);
     uint32_t ChangeBits() const { return changeState_; }
     void AddChange(uint32_t bits) { changeState_ |= bits; }
 
@@ -336,6 +338,8 @@ private:
     void CloseOpenViews(const std::function<bool(ULONG)>& toClose);
     // The host's open views of this document, every node's views depth first.
     std::vector<Orv::ComPtr<IHostViewItem>> OpenViews();
+    // Asks the host's main data view, when one is open, to show the range.
+    void ShowRangeInMainDataView(const TickPosition& first, const TickPosition& last);
     template <class Payload>
     void SendHostMessage(ULONG id, const Payload& payload);
     void SetModifiedAndCommit(const ModelPtr& model);

@@ -215,6 +215,25 @@ void HostDocument::FeedSamples(int64_t count)
         TellSamplingStopped();
 }
 
+void HostDocument::StopSampling()
+{
+    if (!ownFeed_)
+        throw std::logic_error("only a document that plays a recording can stop its sampling");
+    if (ownFeed_->IsDone())
+        return;
+    const Recording& live = ownFeed_->Live();
+    const bool recordOpen = live.RecordCount() > 0 && !live.RecordAt(live.RecordCount() - 1).IsComplete();
+    ownFeed_->Stop();
+    if (recordOpen)
+    {
+        const auto record = static_cast<int32_t>(live.RecordCount() - 1);
+        const auto ticks = static_cast<int32_t>(live.RecordAt(live.RecordCount() - 1).Length());
+        NotifySinks([&](IOnlineDataSink& sink) { sink.OnRecordEnd(record, ticks); });
+    }
+    if (sampling_)
+        TellSamplingStopped();
+}
+
 void HostDocument::TellRecordStarted(int32_t record)
 {
     NotifySinks([&](IOnlineDataSink& sink) {

@@ -78,6 +78,9 @@ public:
     // start, the new data, the record's end when it completes, and the end of sampling after the last.
     // Throws std::logic_error on an offline document.
     void FeedSamples(int64_t count);
+    // Stops the sampling of a recording before its end: the record being sampled ends where it is (its
+    // sinks are told so) and sampling stops. Throws std::logic_error unless the document plays a recording.
+    void StopSampling();
     size_t SinkCount() const { return sinks_.size(); }
     // The sampling sink of an acquiring document; null for the others.
     const DocumentAcquisition* Acquisition() const { return acquisition_.get(); }

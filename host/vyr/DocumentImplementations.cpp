@@ -1,6 +1,8 @@
 #include "DocumentImplementations.h"
 #include "DocumentViews.h"
 #include "Framework.h"
+#include "hostapi/HostTraceView.h"
+#include "hostapi/VyrComments.h"
 
 #include <algorithm>
 #include <optional>
@@ -101,6 +103,8 @@ public:
         const void* payload = nullptr;
         if (!message || FAILED(message->GetId(&id)) || (id & HostMessageBit) == 0)
             return 0;
+        if (id == ShowComment2MessageId)
+            views_.ShowComment(message, VyrTypeId::Make(Framework().msgIds.CodeOf(HostTypeGUID), HostMainDataViewNumber));
         message->GetPayloadSize(&size);
         message->GetPayload(&payload);
         std::vector<ULONG> words(payload ? size / sizeof(ULONG) : 0);

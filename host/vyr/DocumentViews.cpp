@@ -1,5 +1,8 @@
 #include "DocumentViews.h"
 
+#include "hostapi/HostTraceView.h"
+#include "hostapi/VyrComments.h"
+
 #include <algorithm>
 
 namespace Vyr
@@ -197,6 +200,27 @@ PaneViews& DocumentViews::Pane()
         node.children.push_back(Orv::ComPtr<IHostViewCollection>::Adopt(pane_));
     }
     return *pane_;
+}
+
+bool DocumentViews::ShowComment(IMessage* message, ULONG mainDataViewType)
+{
+    Orv::ComPtr<IShowComment2Message> show;
+    Orv::ComPtr<IStrixComment> comment;
+    ULONG offset = 0;
+    LONG block = 0;
+    if (!message || FAILED(message->QueryInterface(IID_IShowComment2Message, show.PutVoid())) || !show ||
+        FAILED(show->GetComment(comment.Put())) || !comment || FAILED(comment->GetPosition(&offset, &block)))
+        return false;
+    const TickPosition position{block, static_cast<int32_t>(offset)};
+    for (const auto& item : node.items)
+    {
+        Orv::ComPtr<IHostTraceView> trace;
+        if (item->TypeId() == mainDataViewType && item->View() &&
+            SUCCEEDED(item->View()->QueryInterface(IID_IHostTraceView, trace.PutVoid())) && trace &&
+            SUCCEEDED(trace->ShowPosition(&position)))
+            return true;
+    }
+    return false;
 }
 
 } // namespace Vyr

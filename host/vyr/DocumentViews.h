@@ -6,6 +6,7 @@
 
 #include "ComObjects.h"
 #include "HostServices.h"
+#include "hostapi/VyrMessaging.h"
 #include "hostapi/VyrViews.h"
 
 #include "foundation/com/ComPtr.h"
@@ -96,6 +97,9 @@ public:
     // The host shows view (a view object of the module) or has closed it.
     void Show(IUnknown* view);
     void Drop(IUnknown* view);
+    // Brings the open main data view of the document (of type mainDataViewType) to the comment that
+    // message carries; false when the message has no comment or no such view is open.
+    bool ShowComment(IMessage* message, ULONG mainDataViewType);
 
 private:
     PaneViews& Pane();

@@ -117,11 +117,23 @@ RECT FrameWindow::ViewsArea() const
 
 // The pane's view at the left; the others where the document placed them, else side by side in rows,
 // as many columns as a square grid needs.
+void FrameWindow::SetTopWindow(HWND window)
+{
+    top_ = window;
+    Layout();
+}
+
 void FrameWindow::Layout()
 {
-    const RECT area = ViewsArea();
+    RECT area = ViewsArea();
     if (pane_)
         MoveWindow(pane_->Frame(), 0, 0, area.left, area.bottom, TRUE);
+    if (top_ && IsWindow(top_))
+    {
+        const int topHeight = (area.bottom - area.top) / 3;
+        MoveWindow(top_, area.left, area.top, area.right - area.left, topHeight, TRUE);
+        area.top += topHeight;
+    }
     std::vector<ViewFrame*> loose;
     for (const auto& view : views_)
         if (view.get() != pane_ && !placed_.contains(view.get()))
@@ -151,8 +163,8 @@ void FrameWindow::Layout()
     for (size_t index = 0; index < loose.size(); ++index)
     {
         const int column = static_cast<int>(index) % columns, row = static_cast<int>(index) / columns;
-        MoveWindow(loose[index]->Frame(), area.left + column * tileWidth, row * tileHeight, tileWidth, tileHeight,
-                   TRUE);
+        MoveWindow(loose[index]->Frame(), area.left + column * tileWidth, area.top + row * tileHeight, tileWidth,
+                   tileHeight, TRUE);
     }
 }
 

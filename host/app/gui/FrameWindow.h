@@ -36,6 +36,9 @@ public:
     // Opens a view of the class on document in a frame of its own inside this window.
     ViewFrame& OpenView(IDocViewClass& viewClass, IUnknown* document);
     const std::vector<std::unique_ptr<ViewFrame>>& Views() const { return views_; }
+    // A window of the host's own (a child of Handle(), its main data view) across the top third of the
+    // views' area, the module's views below it.
+    void SetTopWindow(HWND window);
     // The view of that class name; null when none is open.
     ViewFrame* FindView(const std::wstring& className) const;
     ViewFrame* ActiveView() const { return active_; }
@@ -79,6 +82,7 @@ private:
     std::map<const ViewFrame*, Share> placed_;
     ViewFrame* active_ = nullptr;
     ViewFrame* pane_ = nullptr;  // the view docked in the host's pane
+    HWND top_ = nullptr;         // the host's own window across the top
     Orv::ComPtr<IUnknown> document_;
     std::vector<ViewClassEntry> viewClasses_;
     ULONG hostMessagesSeen_ = 0;

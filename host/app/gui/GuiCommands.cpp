@@ -4,6 +4,8 @@
 #include "host/app/TextConversion.h"
 #include "host/app/gui/FrameWindow.h"
 #include "host/app/gui/OpenedRecording.h"
+#include "host/app/gui/SamplingPlayer.h"
+#include "host/app/gui/TraceView.h"
 #include "host/app/gui/ViewFrame.h"
 #include "host/app/gui/WindowPicture.h"
 
@@ -16,6 +18,9 @@ namespace Host
 
 namespace
 {
+
+// The host's own main data view, which snapshot shows by this name.
+constexpr const wchar_t* TraceViewName = L"Data";
 
 struct ViewAlias
 {
@@ -34,6 +39,7 @@ constexpr ViewAlias ViewAliases[] = {
     {"pva-esp", L"Sistra PVA ESP View"},
     {"cuvette", L"Sistra Cuvette Calibration View"},
     {"workflow", L"Sistra Workflow"},
+    {"trace", TraceViewName},
 };
 
 constexpr const wchar_t* WorkflowViewName = L"Sistra Workflow";
@@ -42,6 +48,8 @@ constexpr const wchar_t* WorkflowMenuPath = L"Sistra|Workflow";
 constexpr int DefaultWidth = 640, DefaultHeight = 480;
 constexpr int SmallestSide = 64, LargestSide = 4096;
 constexpr RECT FramePlace{40, 40, 1240, 940};
+// Faster than this, a timer's beat would hand over minutes of recording at once.
+constexpr double MaxSpeed = 1000.0;
 
 // What gui and snapshot are told: the recording, how to open it, and for a snapshot the view and picture.
 struct WindowOptions
@@ -52,6 +60,8 @@ struct WindowOptions
     std::string out;
     int width = DefaultWidth;
     int height = DefaultHeight;
+    double speed = 1.0; // gui --sample: seconds of recording played per second
+    bool speedGiven = false;
 };
 
 bool ParseSide(std::string_view text, int& side)
@@ -84,6 +94,21 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
             options.open.channels.ecg = args[++index];
         else if (arg == "--no-workflow")
             options.open.leaveWorkflow = true;
+        else if (!snapshot && arg == "--sample")
+            options.open.sampled = true;
+        else if (!snapshot && arg == "--speed" && hasValue)
+        {
+            const std::string& text = args[++index];
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), options.speed);
+            if (error != std::errc() || end != text.data() + text.size() || !(options.speed > 0.0) ||
+                options.speed > MaxSpeed)
+            {
+                problem = "--speed needs a number above 0 and up to " + std::to_string(static_cast<int>(MaxSpeed)) +
+                          ", not '" + text + "'";
+                return std::nullopt;
+            }
+            options.speedGiven = true;
+        }
         else if (snapshot && arg == "--view" && hasValue)
             options.view = args[++index];
         else if (snapshot && arg == "--out" && hasValue)
@@ -115,6 +140,11 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
         problem = "gui takes one recording file";
         return std::nullopt;
     }
+    if (options.speedGiven && !options.open.sampled)
+    {
+        problem = "--speed goes with --sample";
+        return std::nullopt;
+    }
     return options;
 }
 
@@ -122,6 +152,28 @@ std::wstring FileTitle(const std::string& file)
 {
     const size_t slash = file.find_last_of("/\\");
     return FromUtf8(slash == std::string::npos ? file : file.substr(slash + 1));
+}
+
+// The host's main data view alone in a bare window of the snapshot's size, saved as a picture.
+void SaveTraceView(const OpenedRecording& opened, const WindowOptions& options)
+{
+    const RECT outer{0, 0, options.width, options.height};
+    HWND container = CreateWindowExW(0, L"STATIC", TraceViewName, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, outer.left,
+                                     outer.top, outer.right, outer.bottom, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                     nullptr);
+    if (!container)
+        throw std::runtime_error("cannot make the snapshot's window: " + SystemErrorText(GetLastError()));
+    try
+    {
+        TraceView trace(opened.Host(), opened.Document(), opened.StandIn(), container, outer);
+        SaveSettledWindowPicture(container, FromUtf8(options.out));
+    }
+    catch (...)
+    {
+        DestroyWindow(container);
+        throw;
+    }
+    DestroyWindow(container);
 }
 
 int Fail(std::ostream& err, const std::string& command, const std::string& what)
@@ -134,9 +186,11 @@ int Fail(std::ostream& err, const std::string& command, const std::string& what)
 
 std::string GuiUsage()
 {
-    std::string usage = "  gui FILE [--pressure CH] [--volume CH] [--ecg CH] [--no-workflow]\n"
+    std::string usage = "  gui FILE [--pressure CH] [--volume CH] [--ecg CH] [--no-workflow] [--sample [--speed X]]\n"
                         "            the frame window with the recording's document (analysed as for snapshot), its\n"
-                        "            menus and its views\n"
+                        "            menus, its views and the host's trace view; --sample plays the recording into a\n"
+                        "            new document as a live acquisition, X times real time (default 1), analysed\n"
+                        "            online while it samples; the host's Stop ends it where it is\n"
                         "  snapshot FILE --view NAME --out FILE.png [--size WxH] [--pressure CH] [--volume CH]\n"
                         "           [--ecg CH] [--no-workflow]\n"
                         "            one view of the recording's document, analysed (over the channels named as for\n"
@@ -169,7 +223,7 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
     }
     try
     {
-        const OpenedRecording opened(options->file, options->open);
+        OpenedRecording opened(options->file, options->open);
         if (!opened.NotAnalysed().empty())
             err << "sistra gui: not analysed: " << opened.NotAnalysed() << "\n";
         FrameWindow frame(L"Sistra - " + FileTitle(opened.File()), CollectMenuCommands(opened.StandIn()), FramePlace);
@@ -191,6 +245,14 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
                 }
         frame.ChooseCommand(WorkflowMenuPath);
         frame.FollowDocument();
+        TraceView trace(opened.Host(), opened.Document(), opened.StandIn(), frame.Handle(), RECT{0, 0, 1200, 300});
+        frame.SetTopWindow(trace.Handle());
+        std::optional<SamplingPlayer> player;
+        if (options->open.sampled)
+        {
+            player.emplace(opened.Host(), opened.StandIn(), options->speed);
+            player->Start();
+        }
         return frame.Run(&opened.StandIn()) == 0 ? ExitOk : ExitFailure;
     }
     catch (const std::exception& e)
@@ -213,6 +275,12 @@ int RunSnapshot(const std::vector<std::string>& args, std::ostream& out, std::os
         const OpenedRecording opened(options->file, options->open);
         if (!opened.NotAnalysed().empty())
             err << "sistra snapshot: not analysed: " << opened.NotAnalysed() << "\n";
+        if (ViewClassNameOf(options->view) == TraceViewName)
+        {
+            SaveTraceView(opened, *options);
+            out << "wrote " << options->out << " (" << options->width << "x" << options->height << ")\n";
+            return ExitOk;
+        }
         IDocViewClass* viewClass = opened.Classes().FindView(ViewClassNameOf(options->view));
         if (!viewClass)
         {

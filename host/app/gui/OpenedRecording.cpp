@@ -64,12 +64,14 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
     const HRESULT loaded = session_.LoadModule(ExecutableFolder() + L"Sistra.dll", &application_);
     if (FAILED(loaded))
         throw std::runtime_error("the module did not register (" + HResultText(loaded) + ")");
-    hostDocument_ = HostDocument::Offline(recording_);
+    hostDocument_ = options.sampled ? HostDocument::Sampling(recording_) : HostDocument::Offline(recording_);
     classes_.emplace(session_.Framework());
     if (std::optional<AnalysisChoices> choices = ChoicesFor(recording_, options.channels, notAnalysed_))
     {
         if (choices->ecgSource)
             choices->ecgSource = NameEcgSource(*hostDocument_.Get(), recording_, *options.channels.ecg, *choices->ecgSource);
+        // Analysing while sampling is the document's online mode, set before the first sample arrives.
+        choices->online = options.sampled;
         analysis_.emplace(session_.Framework().StandIn(), *hostDocument_.Get(), *choices);
         if (options.leaveWorkflow)
             analysis_->LeaveWorkflowMode();

@@ -1,6 +1,8 @@
 // A recording opened in the host as a person opens it: the module loaded and registered, a host
 // document over the recording, and the module's document on it, made through the module's classes and
-// analysed over the whole recording when the recording names its pressure and volume channels.
+// analysed over the whole recording when the recording names its pressure and volume channels. Opened
+// to be sampled, the host document starts empty and receives the recording as it is played, and the
+// module's document analyses it online.
 #pragma once
 
 #include "host/app/AnalyzeCommand.h"
@@ -22,6 +24,8 @@ struct OpenOptions
 {
     ChannelArguments channels;
     bool leaveWorkflow = false;
+    // The host document starts empty and samples the recording as it is played (SamplingPlayer).
+    bool sampled = false;
 };
 
 class OpenedRecording
@@ -40,6 +44,7 @@ public:
     HostSession& Session() { return session_; }
     // Why the document was not analysed; empty when it was.
     const std::string& NotAnalysed() const { return notAnalysed_; }
+    HostDocument& Host() const { return *hostDocument_.Get(); }
 
 private:
     // In the order they are made; they end in reverse, the module's objects before the module.

@@ -109,4 +109,13 @@ void RecordingFeed::Feed(int64_t count)
         live_.MarkFinished();
 }
 
+void RecordingFeed::Stop()
+{
+    if (IsDone())
+        return;
+    if (live_.RecordCount() > record_)
+        live_.RecordAt(record_).MarkComplete();
+    live_.MarkFinished();
+}
+
 } // namespace Host

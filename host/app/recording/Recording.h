@@ -97,6 +97,8 @@ public:
     // Delivers up to count samples of the current record; the record is completed with its last sample.
     void Feed(int64_t count) override;
     bool StopsAfterEachRecord() const override { return stopsAfterEachRecord_; }
+    // Sampling stopped early: the record being fed ends where it is and no further record follows.
+    void Stop();
 
 private:
     const Recording& source_;

@@ -1,0 +1,209 @@
+#include "host/app/gui/SamplingPlayer.h"
+
+#include "host/app/TextConversion.h"
+
+#include "foundation/com/ComBoundary.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace Host
+{
+
+namespace
+{
+
+constexpr const wchar_t* TimerWindowClass = L"SistraHostSamplingClock";
+constexpr UINT_PTR ClockTimer = 1;
+// A display refreshes about this often; a shorter beat would only cut the same samples finer.
+constexpr UINT ClockMilliseconds = 20;
+constexpr int ImageSide = 16;
+
+int64_t PerformanceCount()
+{
+    LARGE_INTEGER count{};
+    QueryPerformanceCounter(&count);
+    return count.QuadPart;
+}
+
+// Seconds of recording sampled so far, and the sample interval of the record being sampled (0 when
+// no record is open, so that the next one starts with a sample that tells its interval).
+struct PlayedSoFar
+{
+    double seconds = 0.0;
+    double openInterval = 0.0;
+};
+
+PlayedSoFar Played(const Recording& live)
+{
+    PlayedSoFar played;
+    for (size_t index = 0; index < live.RecordCount(); ++index)
+    {
+        const Record& record = live.RecordAt(index);
+        played.seconds += static_cast<double>(record.Length()) * record.SampleInterval();
+        if (index + 1 == live.RecordCount() && !record.IsComplete())
+            played.openInterval = record.SampleInterval();
+    }
+    return played;
+}
+
+// The command's images: a green triangle pointing right to start, a red square to stop, on a clear
+// background, premultiplied as the command's contract says.
+HBITMAP CommandImage(bool stop)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = ImageSide;
+    info.bmiHeader.biHeight = -ImageSide;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP image = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!image)
+        return nullptr;
+    auto* pixels = static_cast<uint32_t*>(bits);
+    constexpr uint32_t Green = 0xFF1E9E3Cu, Red = 0xFFC8281Eu;
+    for (int y = 0; y < ImageSide; ++y)
+        for (int x = 0; x < ImageSide; ++x)
+        {
+            const double fromMiddle = std::abs(y + 0.5 - ImageSide / 2.0);
+            const bool inside = stop ? (x >= 3 && x < 13 && y >= 3 && y < 13)
+                                     : (x >= 4 && x <= 12 && fromMiddle <= (12.5 - x) * 0.6);
+            pixels[y * ImageSide + x] = inside ? (stop ? Red : Green) : 0u;
+        }
+    return image;
+}
+
+} // namespace
+
+SamplingPlayer::SamplingPlayer(HostDocument& document, IVyrStandIn& standIn, double speed)
+    : document_(document), standIn_(standIn), speed_(speed)
+{
+    if (!(speed > 0.0) || !std::isfinite(speed))
+        throw std::invalid_argument("the sampling speed must be a positive number");
+    WNDCLASSEXW windowClass{sizeof windowClass};
+    if (!GetClassInfoExW(GetModuleHandleW(nullptr), TimerWindowClass, &windowClass))
+    {
+        windowClass.lpfnWndProc = TimerProcedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = TimerWindowClass;
+        if (!RegisterClassExW(&windowClass))
+            throw std::runtime_error("cannot register the sampling clock's window class: " +
+                                     SystemErrorText(GetLastError()));
+    }
+    timerWindow_ = CreateWindowExW(0, TimerWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    if (!timerWindow_)
+        throw std::runtime_error("cannot make the sampling clock's window: " + SystemErrorText(GetLastError()));
+    SetWindowLongPtrW(timerWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    LARGE_INTEGER frequency{};
+    QueryPerformanceFrequency(&frequency);
+    countsPerSecond_ = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
+    standIn_.SetHostCommandTarget(VyrHostCommandId::StartStopSampling, static_cast<IVyrHostCommand*>(this));
+}
+
+SamplingPlayer::~SamplingPlayer()
+{
+    standIn_.SetHostCommandTarget(VyrHostCommandId::StartStopSampling, nullptr);
+    KillTimer(timerWindow_, ClockTimer);
+    SetWindowLongPtrW(timerWindow_, GWLP_USERDATA, 0);
+    DestroyWindow(timerWindow_);
+}
+
+void SamplingPlayer::Start()
+{
+    if (started_ || document_.IsSamplingDone())
+        return;
+    started_ = true;
+    startCount_ = PerformanceCount();
+    if (!SetTimer(timerWindow_, ClockTimer, ClockMilliseconds, nullptr))
+        throw std::runtime_error("cannot start the sampling clock: " + SystemErrorText(GetLastError()));
+    // The first samples open the record at once, so the document samples from the moment it starts.
+    document_.FeedSamples(1);
+}
+
+void SamplingPlayer::Stop()
+{
+    KillTimer(timerWindow_, ClockTimer);
+    document_.StopSampling();
+}
+
+double SamplingPlayer::ClockSeconds() const
+{
+    return static_cast<double>(PerformanceCount() - startCount_) / static_cast<double>(countsPerSecond_);
+}
+
+void SamplingPlayer::CatchUp()
+{
+    if (!IsPlaying())
+        return;
+    const double due = ClockSeconds() * speed_;
+    while (!document_.IsSamplingDone())
+    {
+        const PlayedSoFar played = Played(document_.Data());
+        if (played.seconds >= due)
+            break;
+        const double missing = played.openInterval > 0.0 ? std::ceil((due - played.seconds) / played.openInterval) : 1.0;
+        document_.FeedSamples(static_cast<int64_t>(std::max(1.0, missing)));
+    }
+    if (document_.IsSamplingDone())
+        KillTimer(timerWindow_, ClockTimer);
+}
+
+LRESULT CALLBACK SamplingPlayer::TimerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* player = reinterpret_cast<SamplingPlayer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message != WM_TIMER || !player)
+        return DefWindowProcW(window, message, wParam, lParam);
+    // Nothing thrown may leave a window procedure; a feed that fails ends the sampling as Stop would.
+    try
+    {
+        player->CatchUp();
+    }
+    catch (...)
+    {
+        KillTimer(window, ClockTimer);
+        try
+        {
+            player->document_.StopSampling();
+        }
+        catch (...)
+        {
+        }
+    }
+    return 0;
+}
+
+HRESULT STDMETHODCALLTYPE SamplingPlayer::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IVyrHostCommand)
+    {
+        *object = static_cast<IVyrHostCommand*>(this);
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT STDMETHODCALLTYPE SamplingPlayer::Execute(ULONG)
+{
+    return Orv::CatchReturn([&] {
+        if (IsPlaying())
+            Stop();
+        else
+            Start();
+    });
+}
+
+HRESULT STDMETHODCALLTYPE SamplingPlayer::GetImage(ULONG state, HBITMAP* image)
+{
+    if (!image)
+        return E_POINTER;
+    *image = CommandImage(state == VyrHostCommandImage::Pressed);
+    return *image ? S_OK : E_OUTOFMEMORY;
+}
+
+} // namespace Host

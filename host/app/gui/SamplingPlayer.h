@@ -1,0 +1,59 @@
+// Sampling in the host's window without hardware: a recording played into a sampling document in real
+// time (or faster), paced by a window timer on the window's thread, and the host's start/stop command
+// that stops it. Stopping leaves the recording as far as it was sampled.
+#pragma once
+
+#include "host/app/HostDocument.h"
+#include "hostapi/VyrClassRegistry.h"
+#include "hostapi/VyrCommands.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace Host
+{
+
+class SamplingPlayer final : public IVyrHostCommand
+{
+public:
+    // speed: seconds of recording played per second of the clock. Becomes the target of the host's
+    // start/stop command until it ends. Throws std::invalid_argument for a speed that is not positive,
+    // std::runtime_error when its timer window cannot be made.
+    SamplingPlayer(HostDocument& document, IVyrStandIn& standIn, double speed);
+    ~SamplingPlayer();
+    SamplingPlayer(const SamplingPlayer&) = delete;
+    SamplingPlayer& operator=(const SamplingPlayer&) = delete;
+
+    // Starts the clock; the samples follow as the window's messages run.
+    void Start();
+    // The recording ends where it is.
+    void Stop();
+    bool IsPlaying() const { return started_ && !document_.IsSamplingDone(); }
+    // Feeds what the clock says is due now; the timer calls it, and so may a test that pumps messages.
+    void CatchUp();
+
+    // IUnknown: the player lives as long as the window it plays into; references are counted for COM's
+    // sake only.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    // IVyrHostCommand: starts sampling when it has not started, stops it while it runs.
+    HRESULT STDMETHODCALLTYPE Execute(ULONG argument) override;
+    HRESULT STDMETHODCALLTYPE GetImage(ULONG state, HBITMAP* image) override;
+
+private:
+    static LRESULT CALLBACK TimerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    double ClockSeconds() const;
+
+    HostDocument& document_;
+    IVyrStandIn& standIn_;
+    double speed_;
+    HWND timerWindow_ = nullptr;
+    bool started_ = false;
+    int64_t startCount_ = 0;
+    int64_t countsPerSecond_ = 1;
+    double playedSeconds_ = 0.0; // of recording, fed so far
+};
+
+} // namespace Host

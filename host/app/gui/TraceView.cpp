@@ -1,0 +1,622 @@
+#include "host/app/gui/TraceView.h"
+
+#include "host/app/TextConversion.h"
+
+#include "foundation/com/ComBoundary.h"
+#include "foundation/system/GdiObjects.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <stdexcept>
+
+namespace Host
+{
+
+namespace
+{
+
+constexpr const wchar_t* TraceClass = L"SistraHostTraceView";
+constexpr UINT_PTR RefreshTimer = 1;
+constexpr UINT RefreshMilliseconds = 40;
+constexpr int LeftMargin = 64, RightMargin = 8, TopMargin = 4, AxisHeight = 20;
+constexpr int MarkHead = 6;      // the triangle over a mark, pixels
+constexpr int HoverDistance = 4; // how near the pointer must be to a mark, pixels
+constexpr double DefaultSpanSeconds = 4.0;
+constexpr double LaneHeadroom = 0.08; // of a lane's value range, above and below
+constexpr COLORREF Background = RGB(255, 255, 255);
+constexpr COLORREF LaneRule = RGB(0xC0, 0xC0, 0xC0);
+constexpr COLORREF SelectionFill = RGB(0xD8, 0xE8, 0xFF);
+constexpr COLORREF HoverFill = RGB(0xFF, 0xFF, 0xE1);
+constexpr std::array<COLORREF, 4> TraceColours = {RGB(0xC0, 0, 0), RGB(0, 0, 0xC0), RGB(0xB0, 0x60, 0), RGB(0x80, 0, 0x80)};
+constexpr int TimeStepsPerLabel = 1;
+// Nice steps of the time axis, seconds.
+constexpr std::array<double, 12> TimeSteps = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0, 2.0, 5.0};
+constexpr int MinimumLabelSpacing = 70; // pixels
+
+struct SelectedGdi
+{
+    SelectedGdi(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~SelectedGdi() { SelectObject(dc_, previous_); }
+    SelectedGdi(const SelectedGdi&) = delete;
+    SelectedGdi& operator=(const SelectedGdi&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+double TimeStep(double secondsPerPixel)
+{
+    for (double step : TimeSteps)
+        if (step / secondsPerPixel >= MinimumLabelSpacing)
+            return step;
+    double step = TimeSteps.back();
+    while (step / secondsPerPixel < MinimumLabelSpacing)
+        step *= 2.0;
+    return step;
+}
+
+} // namespace
+
+TraceView::TraceView(HostDocument& document, IUnknown* moduleDocument, IVyrStandIn& standIn, HWND parent,
+                     const RECT& place)
+    : document_(document), moduleDocument_(moduleDocument), events_(document, standIn),
+      secondsPerPixel_(DefaultSpanSeconds / std::max<LONG>(1, place.right - place.left - LeftMargin - RightMargin))
+{
+    Orv::ComPtr<IMsgIdRegistry> registry;
+    USHORT code = 0;
+    if (SUCCEEDED(standIn.QueryInterface(IID_IMsgIdRegistry, registry.PutVoid())) && registry &&
+        SUCCEEDED(registry->GetCode(&HostTypeGUID, &code)))
+        typeId_ = VyrTypeId::Make(code, HostMainDataViewNumber);
+    WNDCLASSEXW windowClass{sizeof windowClass};
+    if (!GetClassInfoExW(GetModuleHandleW(nullptr), TraceClass, &windowClass))
+    {
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
+        windowClass.lpszClassName = TraceClass;
+        if (!RegisterClassExW(&windowClass))
+            throw std::runtime_error("cannot register the trace view's window class: " + SystemErrorText(GetLastError()));
+    }
+    window_ = CreateWindowExW(0, TraceClass, L"Data", WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_CLIPSIBLINGS,
+                              place.left, place.top, place.right - place.left, place.bottom - place.top, parent,
+                              nullptr, GetModuleHandleW(nullptr), this);
+    if (!window_)
+        throw std::runtime_error("cannot make the trace view: " + SystemErrorText(GetLastError()));
+    font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    rightSeconds_ = DefaultSpanSeconds;
+    Refresh();
+    SetTimer(window_, RefreshTimer, RefreshMilliseconds, nullptr);
+    Orv::ComPtr<IVyrViewHostDocument> life;
+    if (moduleDocument_ && SUCCEEDED(moduleDocument_->QueryInterface(IID_IVyrViewHostDocument, life.PutVoid())) && life)
+        life->ViewActivated(static_cast<IDocView2*>(this));
+}
+
+TraceView::~TraceView()
+{
+    DropFromDocument();
+    if (IsWindow(window_))
+    {
+        KillTimer(window_, RefreshTimer);
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+void TraceView::DropFromDocument()
+{
+    Orv::ComPtr<IVyrViewHostDocument> life;
+    if (moduleDocument_ && SUCCEEDED(moduleDocument_->QueryInterface(IID_IVyrViewHostDocument, life.PutVoid())) && life)
+        life->ViewClosed(static_cast<IDocView2*>(this));
+    moduleDocument_ = nullptr;
+}
+
+double TraceView::TotalSeconds() const
+{
+    const Recording& data = document_.Data();
+    double total = 0.0;
+    for (size_t record = 0; record < data.RecordCount(); ++record)
+        total += static_cast<double>(data.RecordAt(record).Length()) * data.RecordAt(record).SampleInterval();
+    return total;
+}
+
+double TraceView::SecondsOf(const TickPosition& position) const
+{
+    const Recording& data = document_.Data();
+    double start = 0.0;
+    for (int32_t record = 0; record < position.record && static_cast<size_t>(record) < data.RecordCount(); ++record)
+        start += static_cast<double>(data.RecordAt(static_cast<size_t>(record)).Length()) *
+                 data.RecordAt(static_cast<size_t>(record)).SampleInterval();
+    const double interval = static_cast<size_t>(position.record) < data.RecordCount()
+                                ? data.RecordAt(static_cast<size_t>(position.record)).SampleInterval()
+                                : 0.0;
+    return start + position.tick * interval;
+}
+
+TickPosition TraceView::PositionOf(double seconds) const
+{
+    const Recording& data = document_.Data();
+    double start = 0.0;
+    for (size_t record = 0; record < data.RecordCount(); ++record)
+    {
+        const Record& at = data.RecordAt(record);
+        const double length = static_cast<double>(at.Length()) * at.SampleInterval();
+        if (seconds < start + length || record + 1 == data.RecordCount())
+        {
+            const double tick = std::clamp(std::floor((seconds - start) / at.SampleInterval() + 0.5), 0.0,
+                                           static_cast<double>(std::max<int64_t>(0, at.Length() - 1)));
+            return {static_cast<int32_t>(record), static_cast<int32_t>(tick)};
+        }
+        start += length;
+    }
+    return {};
+}
+
+RECT TraceView::TraceArea() const
+{
+    RECT client{};
+    GetClientRect(window_, &client);
+    return {LeftMargin, TopMargin, std::max<LONG>(LeftMargin + 1, client.right - RightMargin),
+            std::max<LONG>(TopMargin + 1, client.bottom - AxisHeight)};
+}
+
+double TraceView::LeftSeconds() const
+{
+    const RECT area = TraceArea();
+    return rightSeconds_ - (area.right - area.left) * secondsPerPixel_;
+}
+
+double TraceView::XOf(const TickPosition& position) const
+{
+    return TraceArea().left + (SecondsOf(position) - LeftSeconds()) / secondsPerPixel_;
+}
+
+void TraceView::Refresh()
+{
+    events_.Update();
+    int64_t samples = 0;
+    const Recording& data = document_.Data();
+    for (size_t record = 0; record < data.RecordCount(); ++record)
+        samples += data.RecordAt(record).Length();
+    const bool sampling = !document_.IsSamplingDone();
+    if (sampling && following_)
+    {
+        const RECT area = TraceArea();
+        rightSeconds_ = std::max(TotalSeconds(), (area.right - area.left) * secondsPerPixel_);
+    }
+    if (samples != samplesSeen_ || sampling)
+    {
+        samplesSeen_ = samples;
+        UpdateScrollBar();
+    }
+    InvalidateRect(window_, nullptr, FALSE);
+}
+
+void TraceView::UpdateScrollBar()
+{
+    const RECT area = TraceArea();
+    const double total = std::max(TotalSeconds(), rightSeconds_);
+    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS};
+    info.nMin = 0;
+    info.nMax = static_cast<int>(total / secondsPerPixel_);
+    info.nPage = static_cast<UINT>(area.right - area.left);
+    info.nPos = static_cast<int>(LeftSeconds() / secondsPerPixel_);
+    SetScrollInfo(window_, SB_HORZ, &info, TRUE);
+}
+
+void TraceView::OnScroll(WORD request)
+{
+    const RECT area = TraceArea();
+    const double page = (area.right - area.left) * secondsPerPixel_;
+    SCROLLINFO info{sizeof info, SIF_ALL};
+    GetScrollInfo(window_, SB_HORZ, &info);
+    double left = LeftSeconds();
+    switch (request)
+    {
+    case SB_LINELEFT: left -= page / 10.0; break;
+    case SB_LINERIGHT: left += page / 10.0; break;
+    case SB_PAGELEFT: left -= page; break;
+    case SB_PAGERIGHT: left += page; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: left = info.nTrackPos * secondsPerPixel_; break;
+    default: return;
+    }
+    left = std::clamp(left, 0.0, std::max(0.0, TotalSeconds() - page));
+    rightSeconds_ = left + page;
+    // A person scrolling back stops the view from following; scrolling to the end follows again.
+    following_ = rightSeconds_ >= TotalSeconds() - secondsPerPixel_;
+    UpdateScrollBar();
+    InvalidateRect(window_, nullptr, FALSE);
+}
+
+void TraceView::Paint(HDC target, const RECT& client)
+{
+    // Drawn off screen first, so that scrolling while sampling does not flicker.
+    const Orv::MemoryDc memory(target);
+    HDC dc = memory.Get();
+    const Orv::UniqueBitmap bitmap(
+        CreateCompatibleBitmap(target, std::max<LONG>(1, client.right), std::max<LONG>(1, client.bottom)));
+    {
+        SelectedGdi selectBitmap(dc, bitmap.Get());
+        SelectedGdi selectFont(dc, font_);
+        const Orv::UniqueBrush background(CreateSolidBrush(Background));
+        FillRect(dc, &client, background.Get());
+        SetBkMode(dc, TRANSPARENT);
+        const RECT area = TraceArea();
+        PaintSelection(dc, area);
+        marks_.clear();
+        const auto channels = static_cast<int32_t>(document_.Data().Channels().size());
+        const int laneHeight = channels > 0 ? (area.bottom - area.top) / channels : 0;
+        for (int32_t channel = 0; channel < channels; ++channel)
+        {
+            const RECT lane{area.left, area.top + channel * laneHeight, area.right, area.top + (channel + 1) * laneHeight};
+            PaintLane(dc, channel, lane);
+            PaintMarks(dc, channel, lane);
+        }
+        PaintTimeAxis(dc, RECT{area.left, area.bottom, area.right, client.bottom});
+        PaintHover(dc, client);
+        BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    }
+}
+
+void TraceView::PaintSelection(HDC dc, const RECT& lanes)
+{
+    TickPosition first{}, last{};
+    if (document_.GetSelection(&first, &last) != S_OK)
+        return;
+    const double left = std::max<double>(lanes.left, XOf(first)), right = std::min<double>(lanes.right, XOf(last));
+    if (right <= left)
+        return;
+    const Orv::UniqueBrush fill(CreateSolidBrush(SelectionFill));
+    const RECT band{static_cast<LONG>(left), lanes.top, static_cast<LONG>(std::ceil(right)), lanes.bottom};
+    FillRect(dc, &band, fill.Get());
+}
+
+void TraceView::PaintLane(HDC dc, int32_t channel, const RECT& lane)
+{
+    const Recording& data = document_.Data();
+    const ChannelInfo& info = data.Channels()[static_cast<size_t>(channel)];
+    const Orv::UniquePen rule(CreatePen(PS_SOLID, 1, LaneRule));
+    {
+        SelectedGdi selectRule(dc, rule.Get());
+        MoveToEx(dc, lane.left, lane.bottom - 1, nullptr);
+        LineTo(dc, lane.right, lane.bottom - 1);
+    }
+    const std::wstring name = FromUtf8(info.name + (info.unit.empty() ? "" : " (" + info.unit + ")"));
+    RECT label{2, lane.top + 2, lane.left - 2, lane.bottom};
+    SetTextColor(dc, TraceColours[static_cast<size_t>(channel) % TraceColours.size()]);
+    DrawTextW(dc, name.c_str(), -1, &label, DT_WORDBREAK | DT_LEFT | DT_TOP | DT_NOPREFIX);
+
+    // Each pixel column shows the lowest and highest sample that falls in it.
+    const double left = LeftSeconds();
+    const int columns = lane.right - lane.left;
+    std::vector<float> low(static_cast<size_t>(columns), std::numeric_limits<float>::infinity());
+    std::vector<float> high(static_cast<size_t>(columns), -std::numeric_limits<float>::infinity());
+    double start = 0.0;
+    for (size_t record = 0; record < data.RecordCount(); ++record)
+    {
+        const Record& at = data.RecordAt(record);
+        const double interval = at.SampleInterval();
+        const std::span<const float> samples = at.Samples(static_cast<size_t>(channel));
+        const auto length = static_cast<int64_t>(samples.size());
+        const int64_t first = std::clamp<int64_t>(static_cast<int64_t>(std::floor((left - start) / interval)), 0, length);
+        const int64_t end = std::clamp<int64_t>(
+            static_cast<int64_t>(std::ceil((left + columns * secondsPerPixel_ - start) / interval)) + 1, 0, length);
+        for (int64_t tick = first; tick < end; ++tick)
+        {
+            const auto column = static_cast<int64_t>((start + tick * interval - left) / secondsPerPixel_);
+            if (column < 0 || column >= columns)
+                continue;
+            const float value = samples[static_cast<size_t>(tick)];
+            low[static_cast<size_t>(column)] = std::min(low[static_cast<size_t>(column)], value);
+            high[static_cast<size_t>(column)] = std::max(high[static_cast<size_t>(column)], value);
+        }
+        samplesDrawn_ += std::max<int64_t>(0, end - first);
+        start += static_cast<double>(length) * interval;
+    }
+    float bottom = std::numeric_limits<float>::infinity(), top = -bottom;
+    for (int column = 0; column < columns; ++column)
+        if (low[static_cast<size_t>(column)] <= high[static_cast<size_t>(column)])
+        {
+            bottom = std::min(bottom, low[static_cast<size_t>(column)]);
+            top = std::max(top, high[static_cast<size_t>(column)]);
+        }
+    if (!(bottom <= top))
+        return;
+    const double span = std::max(1e-9, static_cast<double>(top) - bottom);
+    const double highest = top + span * LaneHeadroom, lowest = bottom - span * LaneHeadroom;
+    const double pixelsPerUnit = (lane.bottom - lane.top - 2) / (highest - lowest);
+    const auto rowOf = [&](float value) { return static_cast<LONG>(lane.top + (highest - value) * pixelsPerUnit); };
+    std::vector<POINT> points;
+    points.reserve(static_cast<size_t>(columns) * 2);
+    for (int column = 0; column < columns; ++column)
+    {
+        if (low[static_cast<size_t>(column)] > high[static_cast<size_t>(column)])
+            continue;
+        points.push_back({lane.left + column, rowOf(low[static_cast<size_t>(column)])});
+        points.push_back({lane.left + column, rowOf(high[static_cast<size_t>(column)]) - 1});
+    }
+    const Orv::UniquePen pen(CreatePen(PS_SOLID, 1, TraceColours[static_cast<size_t>(channel) % TraceColours.size()]));
+    SelectedGdi selectPen(dc, pen.Get());
+    if (points.size() >= 2)
+        Polyline(dc, points.data(), static_cast<int>(points.size()));
+    wchar_t scale[64];
+    std::swprintf(scale, std::size(scale), L"%.4g", highest);
+    TextOutW(dc, 2, lane.bottom - 30, scale, static_cast<int>(wcslen(scale)));
+    std::swprintf(scale, std::size(scale), L"%.4g", lowest);
+    TextOutW(dc, 2, lane.bottom - 16, scale, static_cast<int>(wcslen(scale)));
+}
+
+void TraceView::PaintMarks(HDC dc, int32_t channel, const RECT& lane)
+{
+    const TickPosition first = PositionOf(LeftSeconds()), last = PositionOf(rightSeconds_);
+    for (int32_t record = first.record; record <= last.record; ++record)
+    {
+        const int32_t from = record == first.record ? first.tick : 0;
+        const int32_t to = record == last.record ? last.tick : std::numeric_limits<int32_t>::max();
+        for (const TraceEvent* event : events_.EventsOf(channel, record, from, to))
+        {
+            const auto x = static_cast<int>(std::lround(XOf({event->record, event->tick})));
+            if (x < lane.left || x >= lane.right)
+                continue;
+            const COLORREF colour = events_.Colour(*event);
+            const Orv::UniquePen dotted(CreatePen(PS_DOT, 1, colour));
+            const Orv::UniquePen outline(CreatePen(PS_SOLID, 1, colour));
+            const Orv::UniqueBrush brush(CreateSolidBrush(colour));
+            {
+                SelectedGdi selectPen(dc, dotted.Get());
+                Orv::StrokeLines(dc, {{x, lane.top + MarkHead}, {x, lane.bottom - 1}});
+            }
+            const POINT head[3] = {{x - MarkHead / 2, lane.top}, {x + MarkHead / 2, lane.top}, {x, lane.top + MarkHead}};
+            SelectedGdi selectOutline(dc, outline.Get());
+            SelectedGdi selectBrush(dc, brush.Get());
+            Polygon(dc, head, 3);
+            marks_.push_back({x, lane.top, lane.bottom, channel, event->record, event->tick, colour});
+        }
+    }
+}
+
+void TraceView::PaintTimeAxis(HDC dc, const RECT& axis)
+{
+    const double step = TimeStep(secondsPerPixel_) * TimeStepsPerLabel;
+    const double left = LeftSeconds();
+    SetTextColor(dc, RGB(0, 0, 0));
+    for (double at = std::ceil(std::max(0.0, left) / step) * step; at <= rightSeconds_; at += step)
+    {
+        const auto x = static_cast<int>(axis.left + (at - left) / secondsPerPixel_);
+        MoveToEx(dc, x, axis.top, nullptr);
+        LineTo(dc, x, axis.top + 4);
+        wchar_t text[32];
+        std::swprintf(text, std::size(text), step < 1.0 ? L"%.3g s" : L"%.0f s", at);
+        TextOutW(dc, x + 2, axis.top + 3, text, static_cast<int>(wcslen(text)));
+    }
+}
+
+void TraceView::PaintHover(HDC dc, const RECT& client)
+{
+    if (hoverText_.empty())
+        return;
+    RECT box{0, 0, 0, 0};
+    DrawTextW(dc, hoverText_.c_str(), -1, &box, DT_CALCRECT | DT_NOPREFIX);
+    const LONG width = box.right + 8, height = box.bottom + 4;
+    const LONG left = std::clamp<LONG>(hoverPoint_.x + 12, 0, std::max<LONG>(0, client.right - width));
+    const LONG top = std::clamp<LONG>(hoverPoint_.y + 16, 0, std::max<LONG>(0, client.bottom - height));
+    box = {left, top, left + width, top + height};
+    const Orv::UniqueBrush fill(CreateSolidBrush(HoverFill));
+    FillRect(dc, &box, fill.Get());
+    FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SetTextColor(dc, RGB(0, 0, 0));
+    RECT text{left + 4, top + 2, left + width, top + height};
+    DrawTextW(dc, hoverText_.c_str(), -1, &text, DT_NOPREFIX);
+}
+
+void TraceView::OnMouseMove(POINT point)
+{
+    std::wstring text;
+    for (const DrawnMark& mark : marks_)
+        if (std::abs(mark.x - point.x) <= HoverDistance && point.y >= mark.top && point.y < mark.bottom)
+            for (const TraceEvent* event : events_.EventsOf(mark.channel, mark.record, mark.tick, mark.tick))
+            {
+                text = events_.Tooltip(*event);
+                break;
+            }
+    if (text != hoverText_ || (!text.empty() && (point.x != hoverPoint_.x || point.y != hoverPoint_.y)))
+    {
+        hoverText_ = std::move(text);
+        hoverPoint_ = point;
+        InvalidateRect(window_, nullptr, FALSE);
+    }
+}
+
+LRESULT CALLBACK TraceView::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE)
+    {
+        auto* view = static_cast<TraceView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+        view->window_ = window;
+    }
+    auto* view = reinterpret_cast<TraceView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!view)
+        return DefWindowProcW(window, message, wParam, lParam);
+    // Nothing thrown may leave a window procedure.
+    try
+    {
+        return view->OnMessage(message, wParam, lParam);
+    }
+    catch (...)
+    {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT TraceView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_PAINT:
+    {
+        PAINTSTRUCT paint{};
+        HDC dc = BeginPaint(window_, &paint);
+        RECT client{};
+        GetClientRect(window_, &client);
+        Paint(dc, client);
+        EndPaint(window_, &paint);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_TIMER:
+        if (wParam == RefreshTimer)
+            Refresh();
+        return 0;
+    case WM_SIZE:
+        UpdateScrollBar();
+        InvalidateRect(window_, nullptr, FALSE);
+        return 0;
+    case WM_HSCROLL:
+        OnScroll(LOWORD(wParam));
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return 0;
+    default:
+        return DefWindowProcW(window_, message, wParam, lParam);
+    }
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IDocView2)
+        *object = static_cast<IDocView2*>(this);
+    else if (iid == IID_IHostTraceView)
+        *object = static_cast<IHostTraceView*>(this);
+    else
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::GetTitle(BSTR* title)
+{
+    if (!title)
+        return E_POINTER;
+    *title = SysAllocString(L"Data");
+    return *title ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::CanClose(USHORT* canClose)
+{
+    return Orv::AnswerValue(canClose, USHORT{0xFFFF});
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::Close()
+{
+    DropFromDocument();
+    ShowWindow(window_, SW_HIDE);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::SetViewNumber(ULONG number)
+{
+    viewNumber_ = number;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::GetViewNumber(ULONG* number)
+{
+    return Orv::AnswerValue(number, viewNumber_);
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::GetViewId(ULONG id[2])
+{
+    if (!id)
+        return E_POINTER;
+    id[0] = typeId_;
+    id[1] = viewKind_ << 16 | viewNumber_;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::Activate()
+{
+    SetFocus(window_);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::GetViewClass(IUnknown** viewClass)
+{
+    return Orv::AnswerValue(viewClass, static_cast<IUnknown*>(nullptr));
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::GetDocument(IUnknown** document)
+{
+    if (!document)
+        return E_POINTER;
+    *document = moduleDocument_;
+    if (*document)
+        (*document)->AddRef();
+    return *document ? S_OK : S_FALSE;
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::GetReserved12(void** object)
+{
+    return Orv::AnswerValue(object, static_cast<void*>(nullptr));
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::GetViewKind(ULONG* kind)
+{
+    return Orv::AnswerValue(kind, viewKind_);
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::SetViewKind(ULONG kind)
+{
+    viewKind_ = kind;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::ShowRange(const TickPosition* first, const TickPosition* last)
+{
+    if (!first || !last)
+        return E_POINTER;
+    const double from = SecondsOf(*first), to = SecondsOf(*last);
+    if (!(to > from))
+        return E_INVALIDARG;
+    const RECT area = TraceArea();
+    const double width = area.right - area.left;
+    // The range fills nine tenths of the view, so that its edges show.
+    secondsPerPixel_ = (to - from) / (width * 0.9);
+    rightSeconds_ = (from + to) / 2.0 + width * secondsPerPixel_ / 2.0;
+    following_ = false;
+    UpdateScrollBar();
+    InvalidateRect(window_, nullptr, FALSE);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::ShowPosition(const TickPosition* position)
+{
+    if (!position)
+        return E_POINTER;
+    const RECT area = TraceArea();
+    rightSeconds_ = SecondsOf(*position) + (area.right - area.left) * secondsPerPixel_ / 2.0;
+    following_ = false;
+    UpdateScrollBar();
+    InvalidateRect(window_, nullptr, FALSE);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TraceView::GetCentre(TickPosition* position)
+{
+    if (!position)
+        return E_POINTER;
+    *position = PositionOf((LeftSeconds() + rightSeconds_) / 2.0);
+    return S_OK;
+}
+
+} // namespace Host

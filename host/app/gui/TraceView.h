@@ -1,0 +1,113 @@
+// The host's main data view of a document: every channel in a lane of its own over time, the marks of
+// the events the document's calculations attach to a channel (coloured and explained by the module's
+// event-drawing classes), the host's selection, and the time along the bottom. While the document samples
+// the view keeps the newest data at its right edge; the module brings it to a range or an event.
+#pragma once
+
+#include "host/app/HostDocument.h"
+#include "host/app/gui/TraceEvents.h"
+#include "hostapi/HostTraceView.h"
+#include "hostapi/VyrViews.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace Host
+{
+
+class TraceView final : public IDocView2, public IHostTraceView
+{
+public:
+    // A child window of parent at place. moduleDocument (may be null) is told that the view is shown and
+    // when it closes, which puts it in the document's tree of views. Throws std::runtime_error when the
+    // window cannot be made.
+    TraceView(HostDocument& document, IUnknown* moduleDocument, IVyrStandIn& standIn, HWND parent, const RECT& place);
+    ~TraceView();
+    TraceView(const TraceView&) = delete;
+    TraceView& operator=(const TraceView&) = delete;
+
+    HWND Handle() const { return window_; }
+    // A mark drawn at the last paint, in client coordinates.
+    struct DrawnMark
+    {
+        int x;
+        int top;
+        int bottom;
+        int32_t channel;
+        int32_t record;
+        int32_t tick;
+        COLORREF colour;
+    };
+    const std::vector<DrawnMark>& Marks() const { return marks_; }
+    // The client x at which a position lies now (outside the trace area when it is out of view).
+    double XOf(const TickPosition& position) const;
+    // Samples drawn since the view was made, counting each sample of each channel once per paint.
+    int64_t SamplesDrawn() const { return samplesDrawn_; }
+    // Reads the events that arrived and scrolls to the newest data while the document samples; the
+    // view's timer calls it.
+    void Refresh();
+
+    // IUnknown: the view lives as long as its owner keeps it; references are counted for COM's sake only.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    // IDocView2
+    HRESULT STDMETHODCALLTYPE GetTitle(BSTR* title) override;
+    HRESULT STDMETHODCALLTYPE CanClose(USHORT* canClose) override;
+    HRESULT STDMETHODCALLTYPE Close() override;
+    HRESULT STDMETHODCALLTYPE SetViewNumber(ULONG number) override;
+    HRESULT STDMETHODCALLTYPE GetViewNumber(ULONG* number) override;
+    HRESULT STDMETHODCALLTYPE GetViewId(ULONG id[2]) override;
+    HRESULT STDMETHODCALLTYPE Activate() override;
+    HRESULT STDMETHODCALLTYPE GetViewClass(IUnknown** viewClass) override;
+    HRESULT STDMETHODCALLTYPE GetDocument(IUnknown** document) override;
+    HRESULT STDMETHODCALLTYPE GetReserved12(void** object) override;
+    HRESULT STDMETHODCALLTYPE GetViewKind(ULONG* kind) override;
+    HRESULT STDMETHODCALLTYPE SetViewKind(ULONG kind) override;
+
+    // IHostTraceView
+    HRESULT STDMETHODCALLTYPE ShowRange(const TickPosition* first, const TickPosition* last) override;
+    HRESULT STDMETHODCALLTYPE ShowPosition(const TickPosition* position) override;
+    HRESULT STDMETHODCALLTYPE GetCentre(TickPosition* position) override;
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void Paint(HDC dc, const RECT& client);
+    void PaintLane(HDC dc, int32_t channel, const RECT& lane);
+    void PaintMarks(HDC dc, int32_t channel, const RECT& lane);
+    void PaintTimeAxis(HDC dc, const RECT& axis);
+    void PaintSelection(HDC dc, const RECT& lanes);
+    void PaintHover(HDC dc, const RECT& client);
+    void OnMouseMove(POINT point);
+    void OnScroll(WORD request);
+    void UpdateScrollBar();
+    RECT TraceArea() const;
+    double SecondsOf(const TickPosition& position) const;
+    TickPosition PositionOf(double seconds) const;
+    double TotalSeconds() const;
+    double LeftSeconds() const;
+    void DropFromDocument();
+
+    HostDocument& document_;
+    IUnknown* moduleDocument_;
+    TraceEvents events_;
+    ULONG typeId_ = 0;
+    ULONG viewNumber_ = 0;
+    ULONG viewKind_ = 0;
+    HWND window_ = nullptr;
+    HFONT font_ = nullptr;
+    double secondsPerPixel_;
+    double rightSeconds_ = 0.0; // the time at the trace area's right edge
+    bool following_ = true;     // the newest data stays at the right edge while sampling
+    int64_t samplesSeen_ = -1;
+    std::vector<DrawnMark> marks_;
+    int64_t samplesDrawn_ = 0;
+    std::wstring hoverText_;
+    POINT hoverPoint_{};
+};
+
+} // namespace Host

@@ -1,0 +1,149 @@
+// The host's main data view of an analysed recording: the loop marks stand where the beats were found,
+// in the colour the module gives valid loops, and selecting a loop brings the view to it.
+#include "host/app/gui/OpenedRecording.h"
+#include "host/app/gui/TraceView.h"
+#include "host/app/gui/WindowPicture.h"
+#include "host/app/macro/MacroText.h"
+#include "host/tests/RecordingFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace
+{
+
+constexpr int Width = 900, Height = 320;
+constexpr COLORREF ValidLoopGreen = RGB(0, 255, 0);
+// The occlusion recording's sample interval and beat.
+constexpr double OcclusionInterval = 0.001, OcclusionBeatSeconds = 0.8;
+// Where the view's trace area starts and ends, and how much time it shows when it opens.
+constexpr int TraceLeft = 64, TraceRightMargin = 8;
+constexpr double OpeningSpanSeconds = 4.0;
+
+void Pump()
+{
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&message);
+}
+
+std::wstring ScreenshotPath(const wchar_t* name)
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const auto folder = std::filesystem::path(path).parent_path().parent_path() / "screenshots";
+    std::filesystem::create_directories(folder);
+    return (folder / (std::wstring(name) + L".png")).wstring();
+}
+
+// Rows of the column (client coordinates) between top and bottom that show the colour.
+int RowsOfColour(HWND window, int x, int top, int bottom, COLORREF colour)
+{
+    HDC dc = GetDC(window);
+    int rows = 0;
+    for (int y = top; y < bottom; ++y)
+        rows += GetPixel(dc, x, y) == colour ? 1 : 0;
+    ReleaseDC(window, dc);
+    return rows;
+}
+
+class TraceViewOfAnalysedRecording : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        file = std::make_unique<HostTests::TemporaryFile>("trace-occlusion.csv", HostTests::OcclusionText(24));
+    }
+    static void TearDownTestSuite() { file.reset(); }
+
+    void SetUp() override
+    {
+        parent = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"trace", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                 Width, Height, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(parent);
+        ASSERT_NE(nullptr, recorded.Analysis()) << recorded.NotAnalysed();
+        trace.emplace(recorded.Host(), recorded.Document(), recorded.StandIn(), parent, RECT{0, 0, Width, Height});
+        Show();
+    }
+    void TearDown() override
+    {
+        trace.reset();
+        DestroyWindow(parent);
+    }
+    void Show()
+    {
+        Pump();
+        RedrawWindow(trace->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        Pump();
+    }
+    // The pressure lane, the first of the three.
+    std::pair<int, int> PressureLane() const
+    {
+        RECT client{};
+        GetClientRect(trace->Handle(), &client);
+        return {4, 4 + (client.bottom - 4 - 20) / 3};
+    }
+
+    static inline std::unique_ptr<HostTests::TemporaryFile> file;
+    Host::OpenedRecording recorded{file->Path()};
+    HWND parent = nullptr;
+    std::optional<Host::TraceView> trace;
+};
+
+TEST_F(TraceViewOfAnalysedRecording, LoopMarksStandAtTheDetectedBeatsInTheValidLoopsGreen)
+{
+    Host::SaveWindowPicture(parent, ScreenshotPath(L"trace_view_marks"));
+    const std::vector<Host::LoopRow> loops = recorded.Analysis()->Loops();
+    RECT client{};
+    GetClientRect(trace->Handle(), &client);
+    const double pixelsPerSecond = (client.right - TraceRightMargin - TraceLeft) / OpeningSpanSeconds;
+    const auto [top, bottom] = PressureLane();
+    int shown = 0;
+    for (const Host::LoopRow& loop : loops)
+    {
+        const double seconds = loop.record.base.tick * OcclusionInterval;
+        // Each loop starts within the first tenth of its beat.
+        const double intoBeat = std::fmod(seconds, OcclusionBeatSeconds);
+        EXPECT_LT(intoBeat, OcclusionBeatSeconds / 10) << loop.record.base.tick;
+        const auto x = static_cast<int>(std::lround(TraceLeft + seconds * pixelsPerSecond));
+        if (x >= client.right - TraceRightMargin)
+            continue;
+        ++shown;
+        EXPECT_GT(RowsOfColour(trace->Handle(), x, top, bottom, ValidLoopGreen), (bottom - top) / 4)
+            << "no mark at x " << x << " for the loop at tick " << loop.record.base.tick;
+        // Between two marks the lane holds no mark.
+        const int between = static_cast<int>(x + OcclusionBeatSeconds / 2 * pixelsPerSecond);
+        if (between < client.right - TraceRightMargin)
+        {
+            EXPECT_EQ(0, RowsOfColour(trace->Handle(), between, top, bottom, ValidLoopGreen)) << between;
+        }
+    }
+    EXPECT_GE(shown, 4);
+    EXPECT_EQ(static_cast<size_t>(shown), trace->Marks().size());
+}
+
+TEST_F(TraceViewOfAnalysedRecording, SelectingLoopTwelveBringsTheViewToItsMark)
+{
+    const std::vector<Host::LoopRow> loops = recorded.Analysis()->Loops();
+    ASSERT_GE(loops.size(), 12u);
+    Host::Macro::Statement select(L"Doc.SelectASistra LoopIdx:=11");
+    recorded.Analysis()->RunStatement(select);
+    Show();
+    Host::SaveWindowPicture(parent, ScreenshotPath(L"trace_view_loop_12"));
+
+    TickPosition centre{};
+    ASSERT_EQ(S_OK, trace->GetCentre(&centre));
+    EXPECT_EQ(loops[11].block, centre.record);
+    EXPECT_NEAR(loops[11].record.base.tick, centre.tick, 2);
+    RECT client{};
+    GetClientRect(trace->Handle(), &client);
+    const int middle = (TraceLeft + client.right - TraceRightMargin) / 2;
+    const auto [top, bottom] = PressureLane();
+    int green = 0;
+    for (int x = middle - 1; x <= middle + 1; ++x)
+        green += RowsOfColour(trace->Handle(), x, top, bottom, ValidLoopGreen);
+    EXPECT_GT(green, (bottom - top) / 4) << "loop 12's mark is not in the middle of the view";
+}
+
+} // namespace
