@@ -140,6 +140,53 @@ struct IShowComment2Message : IUnknown
 };
 
 constexpr ULONG ShowComment2MessageId = 0x800C005A;
+// The host's data of a document as comments on its events read it.
+struct IHostCommentData : IUnknown
+{
+    // 3: where an event lies: its identity (the sample index over the records laid end to end, and the
+    // record's word) as a record index and an offset in that record.
+    virtual HRESULT STDMETHODCALLTYPE LocateEvent(ULONG sample, ULONG word, LONG* blockIndex, ULONG* offset) = 0;
+    VYR_RESERVED_SLOT(4)
+    VYR_RESERVED_SLOT(5)
+    VYR_RESERVED_SLOT(6)
+    VYR_RESERVED_SLOT(7)
+    VYR_RESERVED_SLOT(8)
+    VYR_RESERVED_SLOT(9)
+    VYR_RESERVED_SLOT(10)
+    VYR_RESERVED_SLOT(11)
+    VYR_RESERVED_SLOT(12)
+    VYR_RESERVED_SLOT(13)
+    VYR_RESERVED_SLOT(14)
+    VYR_RESERVED_SLOT(15)
+    VYR_RESERVED_SLOT(16)
+    VYR_RESERVED_SLOT(17)
+    VYR_RESERVED_SLOT(18)
+    // 19: the word of what the channel shows at the position (HostUnsetPosition: wherever it is).
+    virtual HRESULT STDMETHODCALLTYPE GetSourceValue(ULONG position, LONG channel, ULONG* value) = 0;
+};
+
+// The host's drawing of a channel's trace, from the object factory by type HostChannelDrawingType.
+struct IHostChannelDrawing : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetChannelColour(LONG channel, COLORREF* colour) = 0;           // 3
+};
+inline constexpr uint32_t HostChannelDrawingType = 0x8000001D;
+
+// What a comment on an event asks its text of, given the host data, the source value of the event's
+// channel and the event's position (record index, offset).
+struct ICommentTextProvider : IUnknown
+{
+    VYR_RESERVED_SLOT(3)
+    virtual HRESULT STDMETHODCALLTYPE GetCommentText(IUnknown* hostData, ULONG value, const LONG position[2],
+                                                     BSTR* text) = 0;                                   // 4
+};
+
+// The comments a document asked its host to show (ShowComment2MessageId), in order.
+struct IHostShownComments : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE GetCommentCount(ULONG* count) = 0;                                // 3
+    virtual HRESULT STDMETHODCALLTYPE GetComment(ULONG index, IStrixComment** comment) = 0;             // 4
+};
 
 // Stand-in ids: the host's own are not known here; module and stand-in agree on these.
 inline constexpr IID IID_IStrixComment = {0x6A1C3F01, 0x52B7, 0x4E0D, {0x8C, 0x4A, 0x19, 0x7E, 0x33, 0xD0, 0x6B, 0x21}};
@@ -148,3 +195,7 @@ inline constexpr IID IID_IOrvComment = {0x6A1C3F03, 0x52B7, 0x4E0D, {0x8C, 0x4A,
 inline constexpr IID IID_ICommentPopupWindow = {0x6A1C3F04, 0x52B7, 0x4E0D, {0x8C, 0x4A, 0x19, 0x7E, 0x33, 0xD0, 0x6B, 0x21}};
 inline constexpr IID IID_IShowComment2Message = {0x6A1C3F05, 0x52B7, 0x4E0D, {0x8C, 0x4A, 0x19, 0x7E, 0x33, 0xD0, 0x6B, 0x21}};
 inline constexpr IID IID_IStrixCommentBlock = {0x6A1C3F06, 0x52B7, 0x4E0D, {0x8C, 0x4A, 0x19, 0x7E, 0x33, 0xD0, 0x6B, 0x21}};
+inline constexpr IID IID_IHostCommentData = {0x6A1C3F07, 0x52B7, 0x4E0D, {0x8C, 0x4A, 0x19, 0x7E, 0x33, 0xD0, 0x6B, 0x21}};
+inline constexpr IID IID_IHostChannelDrawing = {0x6A1C3F08, 0x52B7, 0x4E0D, {0x8C, 0x4A, 0x19, 0x7E, 0x33, 0xD0, 0x6B, 0x21}};
+inline constexpr IID IID_ICommentTextProvider = {0x6A1C3F09, 0x52B7, 0x4E0D, {0x8C, 0x4A, 0x19, 0x7E, 0x33, 0xD0, 0x6B, 0x21}};
+inline constexpr IID IID_IHostShownComments = {0x6A1C3F0A, 0x52B7, 0x4E0D, {0x8C, 0x4A, 0x19, 0x7E, 0x33, 0xD0, 0x6B, 0x21}};

@@ -131,6 +131,7 @@ void SistraDocument::RunAnalysis(int32_t pressureChannel)
     const Orv::WaitCursor wait;
     AddChange(ChangeState::DataReset);
     data_->Reset();
+    loopComments_.clear();
     const bool hasSource = data_->PressureStore().HasCalculations();
     const RecordingPosition recordingEnd = RecordingEnd();
     RecordingPosition start, end;

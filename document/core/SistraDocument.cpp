@@ -23,7 +23,6 @@ namespace
 // The first word of the message that brings the host's trace display to a loop's comment.
 constexpr ULONG_PTR ShowInTraceMessage = 0x60000000;
 // A loop's comment is drawn in the colour of the valid loops' marks.
-constexpr COLORREF LoopMarkerColour = RGB(0, 255, 0);
 
 } // namespace
 
@@ -270,11 +269,9 @@ void SistraDocument::ShowLoopInTrace(const TickPosition& position, uint32_t loop
     const int32_t pressure = setup->GetPressureChannel();
     if (!setup->GetShowLoopMarkers() || pressure == NoChannel || position.record < 0 || position.tick < 0)
         return;
-    const ULONG identity[2] = {static_cast<ULONG>(position.tick), static_cast<ULONG>(position.record)};
-    Orv::OStringStream text;
-    text << L"Sistra: " << loop + 1;
-    const Orv::ComPtr<StrixClient::EventDataCommentTP> comment(new StrixClient::EventDataCommentTP(
-        identity, pressure, position.record, static_cast<ULONG>(position.tick), LoopMarkerColour, text.Str()));
+    const Orv::ComPtr<IStrixComment> comment = GetLoopComment(loop);
+    if (!comment)
+        return;
     const Orv::ComPtr<ShowComment2Msg> message =
         Orv::ComPtr<ShowComment2Msg>::Adopt(new ShowComment2Msg(comment.Get(), ShowInTraceMessage, SenderIdentity()));
     Send(Outer(), message.Get());

@@ -22,10 +22,12 @@
 #include "hostapi/OrvStringInterfaces.h"
 #include "hostapi/VyrAnalysis.h"
 #include "hostapi/VyrViews.h"
+#include "hostapi/VyrComments.h"
 #include "hostframework/document/StrixChildDocument.h"
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <memory>
 
@@ -193,6 +195,9 @@ public:
     void RefreshViews();
     // Asks the host's trace display to bring the loop (its index and where it starts) into view.
     void ShowLoopInTrace(const TickPosition& position, uint32_t loop);
+    // The loop's comment on the pressure channel, placed and written through the host, made once per
+    // analysis; null for a loop the analysis does not have.
+    Orv::ComPtr<IStrixComment> GetLoopComment(uint32_t loop);
     uint32_t ChangeBits() const { return changeState_; }
     void AddChange(uint32_t bits) { changeState_ |= bits; }
 
@@ -377,6 +382,7 @@ private:
     bool loading_ = false;
     SetupPaneSeam setupPane_{*this};
     std::unique_ptr<DocumentSettings> settings_ = std::make_unique<DocumentSettings>(*this);
+    std::map<uint32_t, Orv::ComPtr<IStrixComment>> loopComments_;
     bool bolusUpdate_ = false;
     Orv::ComPtr<ITableViewManager> tableViewManager_;
 };

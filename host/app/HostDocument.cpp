@@ -395,6 +395,8 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IHostChildData*>(this);
     else if (iid == IID_IHostChildDataContainer)
         *out = static_cast<IHostChildDataContainer*>(this);
+    else if (iid == IID_IHostCommentData)
+        *out = static_cast<IHostCommentData*>(this);
     else if (iid == IID_IHostSampling)
         *out = static_cast<IHostSampling*>(this);
     else if (iid == IID_IHostSelection)
@@ -1307,6 +1309,36 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetChildDataContainer(IUnknown** contain
         return E_POINTER;
     *container = static_cast<IHostChildDataContainer*>(this);
     AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::LocateEvent(ULONG sample, ULONG, LONG* blockIndex, ULONG* offset)
+{
+    if (!blockIndex || !offset)
+        return E_POINTER;
+    const Recording& data = Data();
+    int64_t before = 0;
+    for (size_t record = 0; record < data.RecordCount(); ++record)
+    {
+        const int64_t length = data.RecordAt(record).Length();
+        if (static_cast<int64_t>(sample) < before + length)
+        {
+            *blockIndex = static_cast<LONG>(record);
+            *offset = static_cast<ULONG>(static_cast<int64_t>(sample) - before);
+            return S_OK;
+        }
+        before += length;
+    }
+    return E_INVALIDARG;
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetSourceValue(ULONG, LONG channel, ULONG* value)
+{
+    if (!value)
+        return E_POINTER;
+    if (channel < 0 || static_cast<size_t>(channel) >= Data().Channels().size())
+        return E_INVALIDARG;
+    *value = static_cast<ULONG>(channel);
     return S_OK;
 }
 

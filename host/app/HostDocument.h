@@ -12,6 +12,7 @@
 #include "hostapi/HostDocument.h"
 #include "hostapi/PreviewSampling.h"
 #include "hostapi/VyrAnalysis.h"
+#include "hostapi/VyrComments.h"
 #include "hostapi/VyrDocuments.h"
 #include "hostapi/VyrServices.h"
 
@@ -42,6 +43,7 @@ class HostDocument final : public IHostDocument,
                            public IHostCalcItems,
                            public IHostChildData,
                            public IHostChildDataContainer,
+                           public IHostCommentData,
                            public IHostSampling,
                            public IHostSelection,
                            public IAnalysisManager,
@@ -224,6 +226,10 @@ public:
     HRESULT STDMETHODCALLTYPE GetChildDataContainer(IUnknown** container) override;
     // IHostChildDataContainer
     HRESULT STDMETHODCALLTYPE FindChild(ULONG reserved, ULONG typeId, IUnknown** child) override;
+    // IHostCommentData: an event's sample counts over the records laid end to end; a channel shows its own
+    // recorded source, named by its index.
+    HRESULT STDMETHODCALLTYPE LocateEvent(ULONG sample, ULONG word, LONG* blockIndex, ULONG* offset) override;
+    HRESULT STDMETHODCALLTYPE GetSourceValue(ULONG position, LONG channel, ULONG* value) override;
 
     // IHostSampling: a sampling document samples from its first feed until it tells its sinks that
     // sampling stopped. Its subject (ISubject) tells its observers too: sampling event 0 (VARIANT_TRUE)

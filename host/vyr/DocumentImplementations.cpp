@@ -86,7 +86,7 @@ private:
 
 // Messages to the host (ids with the top bit set) are taken and kept; every other message is left to
 // the module's own handlers.
-class HostMessages final : public IMessageHandler, public IHostMessageLog
+class HostMessages final : public IMessageHandler, public IHostMessageLog, public IHostShownComments
 {
 public:
     HostMessages(IUnknown* outer, DocumentViews& views) : outer_(outer), views_(views) {}
@@ -104,7 +104,10 @@ public:
         if (!message || FAILED(message->GetId(&id)) || (id & HostMessageBit) == 0)
             return 0;
         if (id == ShowComment2MessageId)
+        {
+            KeepComment(*message);
             views_.ShowComment(message, VyrTypeId::Make(Framework().msgIds.CodeOf(HostTypeGUID), HostMainDataViewNumber));
+        }
         message->GetPayloadSize(&size);
         message->GetPayload(&payload);
         std::vector<ULONG> words(payload ? size / sizeof(ULONG) : 0);
@@ -144,6 +147,21 @@ public:
         std::copy_n(entry.words.begin(), std::min<size_t>(capacity, entry.words.size()), words);
         return S_OK;
     }
+    // IHostShownComments: the stand-in keeps the comments its trace display was asked to show.
+    HRESULT STDMETHODCALLTYPE GetCommentCount(ULONG* count) override
+    {
+        return count ? (*count = static_cast<ULONG>(comments_.size()), S_OK) : E_POINTER;
+    }
+    HRESULT STDMETHODCALLTYPE GetComment(ULONG index, IStrixComment** comment) override
+    {
+        if (!comment)
+            return E_POINTER;
+        *comment = index < comments_.size() ? comments_[index].Get() : nullptr;
+        if (!*comment)
+            return E_INVALIDARG;
+        (*comment)->AddRef();
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE GetEntryContext(ULONG index, ULONG* type, ULONG* first, ULONG* second) override
     {
         if (!type || !first || !second)
@@ -165,6 +183,15 @@ private:
         std::vector<ULONG> words;
         std::optional<HostContextDescription> context;
     };
+    void KeepComment(IMessage& message)
+    {
+        Orv::ComPtr<IShowComment2Message> show;
+        Orv::ComPtr<IStrixComment> comment;
+        if (FAILED(message.QueryInterface(IID_IShowComment2Message, show.PutVoid())) || !show ||
+            FAILED(show->GetComment(comment.Put())) || !comment)
+            return;
+        comments_.push_back(comment);
+    }
     static std::optional<HostContextDescription> ContextOf(IMessage* message)
     {
         Orv::ComPtr<IVyrMessageWords> creatorWords;
@@ -177,6 +204,7 @@ private:
     IUnknown* outer_;
     DocumentViews& views_;
     std::vector<Entry> log_;
+    std::vector<Orv::ComPtr<IStrixComment>> comments_;
 };
 
 // What the module's views tell the document of their life: a view shown (activated) goes into the
@@ -301,6 +329,8 @@ private:
             return static_cast<IMessageHandler*>(&messages_);
         if (IsEqualIID(iid, IID_IHostMessageLog))
             return static_cast<IHostMessageLog*>(&messages_);
+        if (IsEqualIID(iid, IID_IHostShownComments))
+            return static_cast<IHostShownComments*>(&messages_);
         if (IsEqualIID(iid, IID_IVyrViewHostDocument))
             return &viewLife_;
         return IsEqualIID(iid, IID_IHostViewCollection) ? &openViews_ : nullptr;

@@ -89,6 +89,8 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetObject(ULONG typeId, REFIID i
             return Hand(framework.creator, iid, object);
         case VyrTypeId::HostObjectService:
             return Hand(framework.hostObjects, iid, object);
+        case HostChannelDrawingType:
+            return Hand(framework.channelDrawing, iid, object);
         case VyrTypeId::CommandService:
             return Hand(framework.commands, iid, object);
         case VyrTypeId::CommandRegistration:

@@ -82,6 +82,7 @@ struct FrameworkState
     CommandService commands;
     CommandRegistrationService commandRegistration;
     HostObjectService hostObjects;
+    ChannelDrawing channelDrawing;
     ScaleControlFactory scaleControls;
     ComputedChannelFactory computedChannels;
     CalcReceiver calcReceiver;

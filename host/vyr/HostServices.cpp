@@ -234,6 +234,18 @@ std::optional<HostContextDescription> HostObjectService::DescribeContext(ULONG w
     return made_[word - 1];
 }
 
+HRESULT STDMETHODCALLTYPE ChannelDrawing::GetChannelColour(LONG channel, COLORREF* colour)
+{
+    static constexpr COLORREF Palette[] = {RGB(0, 0, 160), RGB(160, 0, 0), RGB(0, 128, 0), RGB(128, 0, 128),
+                                           RGB(0, 128, 128), RGB(128, 128, 0)};
+    if (!colour)
+        return E_POINTER;
+    if (channel < 0)
+        return E_INVALIDARG;
+    *colour = Palette[static_cast<size_t>(channel) % std::size(Palette)];
+    return S_OK;
+}
+
 HRESULT STDMETHODCALLTYPE StoredMessages::StoreObject(ULONG_PTR key, IUnknown* object)
 {
     return Guarded([&] {

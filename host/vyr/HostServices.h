@@ -5,6 +5,7 @@
 #include "hostapi/HostFileDialogs.h"
 #include "PrintService.h"
 #include "hostapi/TallionSheet.h"
+#include "hostapi/VyrComments.h"
 #include "hostapi/VyrServices.h"
 
 #include <atomic>
@@ -78,6 +79,13 @@ private:
     std::mutex lock_;
     std::vector<HostContextDescription> made_;
     StoredMessages stored_;
+};
+
+// The traces of the channels: each channel's colour from a fixed palette.
+class ChannelDrawing final : public StaticComObject<IHostChannelDrawing, &IID_IHostChannelDrawing>
+{
+public:
+    HRESULT STDMETHODCALLTYPE GetChannelColour(LONG channel, COLORREF* colour) override;
 };
 
 class HostSettings final : public StaticComObject<IHostSettings, &IID_IHostSettings>

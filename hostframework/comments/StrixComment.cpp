@@ -4,6 +4,7 @@
 #include "foundation/com/ComFace.h"
 #include "hostframework/comments/CommentPopup.h"
 #include "hostframework/messaging/MessageIds.h"
+#include "hostframework/services/HostServices.h"
 
 #include <algorithm>
 #include <tuple>
@@ -485,6 +486,45 @@ EventDataCommentTP::EventDataCommentTP(const ULONG identity[2], LONG channel, LO
                                        COLORREF colour, const Orv::String& text)
     : EventCommentBase(text, 0, blockIndex, offset, channel, colour), identity_{identity[0], identity[1]}
 {
+}
+
+EventDataCommentTP::EventDataCommentTP(IUnknown* hostData, const ULONG identity[2], LONG channel,
+                                       ICommentTextProvider* provider)
+    : EventDataCommentTP(identity, channel, PlaceOf(hostData, identity, channel, provider))
+{
+}
+
+namespace
+{
+// The position code of a source value asked wherever the channel is.
+constexpr ULONG WherePositionIsUnset = 0xC0000000;
+} // namespace
+
+EventDataCommentTP::Place EventDataCommentTP::PlaceOf(IUnknown* hostData, const ULONG identity[2], LONG channel,
+                                                      ICommentTextProvider* provider)
+{
+    Place place;
+    Orv::ComPtr<IHostCommentData> data;
+    if (hostData && SUCCEEDED(hostData->QueryInterface(IID_IHostCommentData, data.PutVoid())) && data)
+        data->LocateEvent(identity[0], identity[1], &place.blockIndex, &place.offset);
+    if (channel < 0)
+        return place;
+    Orv::ComPtr<IHostChannelDrawing> drawing;
+    if (IVyrObjectFactory* factory = ObjectFactoryAccessor::Get())
+        factory->GetObject(HostChannelDrawingType, IID_IHostChannelDrawing, drawing.PutVoid());
+    if (drawing)
+        drawing->GetChannelColour(channel, &place.colour);
+    ULONG value = 0;
+    if (data)
+        data->GetSourceValue(WherePositionIsUnset, channel, &value);
+    const LONG position[2] = {place.blockIndex, static_cast<LONG>(place.offset)};
+    BSTR text = nullptr;
+    if (provider && SUCCEEDED(provider->GetCommentText(hostData, value, position, &text)) && text)
+    {
+        place.text = Orv::String(text);
+        SysFreeString(text);
+    }
+    return place;
 }
 
 HRESULT STDMETHODCALLTYPE EventDataCommentTP::GetAbsoluteSample(LONG* sample)

@@ -113,6 +113,10 @@ public:
     // blockIndex and offset: where the event lies, as the host converted its identity.
     EventDataCommentTP(const ULONG identity[2], LONG channel, LONG blockIndex, ULONG offset, COLORREF colour,
                        const Orv::String& text);
+    // A comment the host's data places: the identity converted into its record and offset, the channel's
+    // trace colour (white without the host's drawing of it) and the text the provider writes for the
+    // event (empty without a provider).
+    EventDataCommentTP(IUnknown* hostData, const ULONG identity[2], LONG channel, ICommentTextProvider* provider);
 
     HRESULT STDMETHODCALLTYPE GetAbsoluteSample(LONG* sample) override;
     HRESULT STDMETHODCALLTYPE SetOffset(ULONG offset) override;
@@ -121,6 +125,19 @@ public:
     HRESULT STDMETHODCALLTYPE GetEventPosition(LONG* sample, ULONG* word) override;
 
 private:
+    struct Place
+    {
+        LONG blockIndex = 0;
+        ULONG offset = 0;
+        COLORREF colour = RGB(255, 255, 255);
+        Orv::String text;
+    };
+    static Place PlaceOf(IUnknown* hostData, const ULONG identity[2], LONG channel, ICommentTextProvider* provider);
+    EventDataCommentTP(const ULONG identity[2], LONG channel, const Place& place)
+        : EventDataCommentTP(identity, channel, place.blockIndex, place.offset, place.colour, place.text)
+    {
+    }
+
     ULONG identity_[2];
 };
 

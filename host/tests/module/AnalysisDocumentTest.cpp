@@ -14,6 +14,7 @@
 #include "host/app/HostDocument.h"
 #include "host/vyr/UnitConversions.h"
 #include "hostapi/HostDocumentEvents.h"
+#include "hostapi/VyrComments.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
 
 #include <gtest/gtest.h>
@@ -166,6 +167,47 @@ TEST_F(AnalysisDocument, TheMessageTheHostKeptRunsWhenTheDocumentIsReady)
     offline.Notify(VyrTypeId::StoredMessageNotification, offline.Host().Unknown());
     EXPECT_TRUE(offline.RegionSet());
     EXPECT_GT(offline.Loops().size(), 20u);
+}
+
+// Choosing a loop while its markers are shown hands the host the loop's comment on the pressure channel:
+// at the loop, in the channel's trace colour, with the loop's number, value and period.
+TEST_F(AnalysisDocument, ChoosingALoopHandsTheHostItsComment)
+{
+    const Host::Recording shorter = SteadyVentricle(8000);
+    DocumentOnHost offline(shorter, false, false);
+    const Sistra::ModelPtr setup = offline.Document().GetSetupModel();
+    setup->SetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::ShowLoopMarkers, true);
+    setup->CommitChanges();
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    const auto position = offline.Document().Data().GetLoopPosition(3);
+    ASSERT_TRUE(position);
+    const Sistra::SelectLoopPayload payload{0x2, 3};
+    offline.Send(Sistra::AutomationMessage::SelectASistra, &payload);
+
+    Orv::ComPtr<IHostShownComments> shown;
+    ASSERT_EQ(S_OK, offline.Document().Outer()->QueryInterface(IID_IHostShownComments, shown.PutVoid()));
+    ULONG count = 0;
+    shown->GetCommentCount(&count);
+    ASSERT_EQ(1u, count);
+    Orv::ComPtr<IStrixComment> comment;
+    ASSERT_EQ(S_OK, shown->GetComment(0, comment.Put()));
+    LONG place[2] = {-1, -1};
+    BSTR text = nullptr;
+    comment->GetInfo(place, nullptr, nullptr, &text);
+    const std::wstring written = text ? text : L"";
+    SysFreeString(text);
+    EXPECT_EQ(position->record, place[0]);
+    EXPECT_EQ(position->tick, place[1]);
+    EXPECT_EQ(L"Sistra: 4;", written.substr(0, 10));
+    LONG channel = -1;
+    comment->GetChannel(&channel);
+    EXPECT_EQ(0, channel);
+    const auto extended = comment.As<IStrixCommentEx>(IID_IStrixCommentEx);
+    ASSERT_TRUE(extended);
+    ULONG typeId = 0, reserved = 0;
+    COLORREF colour = 0;
+    extended->GetTypeInfo(&typeId, &colour, &reserved);
+    EXPECT_EQ(RGB(0, 0, 160), colour);
 }
 
 // On closing, the document hands the host the texts of its calculation items, both workflows' items.

@@ -1,0 +1,79 @@
+// The comment of a loop on the pressure channel, placed and written through the host's data, which the
+// document hands the host so that its trace display shows the loop the user chose.
+#include "document/core/SistraDocument.h"
+
+#include "document/core/EventDrawPolicies.h"
+#include "foundation/com/ComObjectRoot.h"
+#include "hostframework/comments/StrixComment.h"
+
+namespace Sistra
+{
+namespace
+{
+
+// Writes a loop's comment as its marks' tooltips read: its number, its value and its period.
+class LoopCommentText final : public ICommentTextProvider, private Orv::CComObjectRoot
+{
+public:
+    LoopCommentText(SistraData& data, uint32_t loop) : data_(data), loop_(loop) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ICommentTextProvider)
+                      ? static_cast<ICommentTextProvider*>(this)
+                      : nullptr;
+        if (!*object)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWith([this] { delete this; }); }
+
+    HRESULT STDMETHODCALLTYPE GetCommentText(IUnknown*, ULONG, const LONG*, BSTR* text) override
+    {
+        if (!text)
+            return E_POINTER;
+        *text = nullptr;
+        SistraEvent loop;
+        if (!data_.ReadLoop(loop_, loop))
+            return E_FAIL;
+        const Orv::String written = LoopTooltip(loop, loop_);
+        *text = SysAllocString(written.c_str());
+        return *text ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    ~LoopCommentText() = default;
+
+    SistraData& data_;
+    uint32_t loop_;
+};
+
+} // namespace
+
+Orv::ComPtr<IStrixComment> SistraDocument::GetLoopComment(uint32_t loop)
+{
+    if (const auto held = loopComments_.find(loop); held != loopComments_.end())
+        return held->second;
+    const std::optional<TickPosition> position = data_->GetLoopPosition(loop);
+    if (!position)
+        return nullptr;
+    // The comment's identity counts the loop's sample over the records laid end to end.
+    int64_t before = 0;
+    for (int32_t record = 0; record < position->record; ++record)
+    {
+        int32_t length = 0;
+        HostDoc()->GetRecordLength(0, record, &length);
+        before += length;
+    }
+    const ULONG identity[2] = {static_cast<ULONG>(before + position->tick), static_cast<ULONG>(position->record)};
+    const Orv::ComPtr<ICommentTextProvider> text(new LoopCommentText(*data_.Get(), loop));
+    Orv::ComPtr<IStrixComment> comment(static_cast<IStrixCommentEx*>(
+        new StrixClient::EventDataCommentTP(HostDocumentObject(), identity, GetSetupModel()->GetPressureChannel(), text.Get())));
+    loopComments_[loop] = comment;
+    return comment;
+}
+} // namespace Sistra
