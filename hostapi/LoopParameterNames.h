@@ -2,6 +2,8 @@
 // index 1), as tables and lists show them.
 #pragma once
 
+#include <string>
+
 inline constexpr int LoopParameterCount = 31;
 
 inline constexpr const char* LoopParameterShortNames[LoopParameterCount] = {
@@ -10,3 +12,27 @@ inline constexpr const char* LoopParameterShortNames[LoopParameterCount] = {
     "PowMax",      "dP/dt max",   "dP/dt min",   "dV/dt max",   "dV/dt min",   "P@dV/dt max",
     "P@dP/dt max", "V@dP/dt max", "V@dP/dt min", "PVA",         "PE",          "CE",   "Tau",   "ESPVR",
     "Piso"};
+
+// How each parameter's unit is written with the pressure unit P and the volume unit V, by parameter index
+// 1-31 (entry 0 is index 1); empty for a parameter without a unit.
+inline constexpr const char* LoopParameterUnitForms[LoopParameterCount] = {
+    "P*V", "V/min", "V",   "V",   "V",   "V", "V", "P", "P", "P",   "P",   "P", "P",  "bpm", "%", "P/V",
+    "P*V/s", "P/s", "P/s", "V/s", "V/s", "P", "P", "V", "V", "P*V", "P*V", "",  "ms", "P/V", "P"};
+
+// The unit of parameter index 1-31 written out from its form; empty for any other index.
+template <class Char>
+std::basic_string<Char> LoopParameterUnit(int index, const std::basic_string<Char>& pressure,
+                                          const std::basic_string<Char>& volume)
+{
+    std::basic_string<Char> unit;
+    if (index < 1 || index > LoopParameterCount)
+        return unit;
+    for (const char* form = LoopParameterUnitForms[index - 1]; *form; ++form)
+        if (*form == 'P')
+            unit += pressure;
+        else if (*form == 'V')
+            unit += volume;
+        else
+            unit += static_cast<Char>(*form);
+    return unit;
+}

@@ -61,10 +61,11 @@ struct ISistraSetupPane : IUnknown
     virtual HRESULT STDMETHODCALLTYPE SetRegion(LONG regionMode, VARIANT_BOOL online) = 0;
     // 6: the loops of the analysis, counted without the closing records of blocks.
     virtual HRESULT STDMETHODCALLTYPE GetLoopCount(ULONG* count) = 0;
-    // 7: one loop: its block, its record and its parameters 1-31 as the document shows them (values
-    // holds 31; NaN for an excluded loop's). E_INVALIDARG past the last loop.
-    virtual HRESULT STDMETHODCALLTYPE GetLoop(ULONG loop, int32_t* block, Sistra::SistraEvent* record,
-                                              double* values) = 0;
+    // 7: the loops from first on, at most count of them: each one's block, record and parameters 1-31 as
+    // the document shows them (31 values a loop, back to back; NaN for an excluded loop's); read says how
+    // many were given. E_INVALIDARG when first is past the last loop.
+    virtual HRESULT STDMETHODCALLTYPE GetLoops(ULONG first, ULONG count, int32_t* blocks, Sistra::SistraEvent* records,
+                                               double* values, ULONG* read) = 0;
     // 8: the summary of parameter 1-31 and its unit; S_FALSE when the document has none.
     virtual HRESULT STDMETHODCALLTYPE GetSummary(LONG parameter, SistraParameterSummary* summary, BSTR* unit) = 0;
     // 9: one relation; S_FALSE when the loops do not give it.

@@ -132,6 +132,29 @@ bool IntersectBySearch(const Relation& difference, double start, double& volume)
 
 } // namespace
 
+std::size_t LoopPoints::FiniteCount() const
+{
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < Size(); ++i)
+        count += std::isfinite(x[i]) && std::isfinite(y[i]) ? 1 : 0;
+    return count;
+}
+
+FittedLine LineInRecordedUnits(const FittedLine& shown, const RelationFactors& factors)
+{
+    return {shown.intercept / factors.y, shown.slope * factors.x / factors.y, shown.fit};
+}
+
+std::array<double, 3> QuadraticInRecordedUnits(const std::array<double, 3>& shown, const RelationFactors& factors)
+{
+    return {shown[0] / factors.y, shown[1] * factors.x / factors.y, shown[2] * factors.x * factors.x / factors.y};
+}
+
+std::pair<double, double> ExponentialInRecordedUnits(double amplitude, double rate, const RelationFactors& factors)
+{
+    return {amplitude / factors.y, rate * factors.x};
+}
+
 bool FitLeastSquaresLine(const LoopPoints& points, FittedLine& line)
 {
     const Spread s = SpreadOfFinitePairs(points);
@@ -376,13 +399,16 @@ bool FitTangentRelation(const TangentSegments& segments, FittedLine& line, Tange
     TangentPoints points;
     if (!FitEspvrTangentLine(segments.samples, start, fitted, &points))
         return false;
-    line.slope = fitted[0];
-    line.intercept = fitted[1];
+    // Touching points that do not spread (loops all alike) leave the line's slope to the solver's whim.
     FittedLine touchingLine;
     LoopPoints touched;
     touched.x = points.volumes;
     touched.y = points.pressures;
-    line.fit = FitLeastSquaresLine(touched, touchingLine) ? touchingLine.fit : std::nan("");
+    if (!FitLeastSquaresLine(touched, touchingLine))
+        return false;
+    line.slope = fitted[0];
+    line.intercept = fitted[1];
+    line.fit = touchingLine.fit;
     touching = std::move(points);
     return true;
 }

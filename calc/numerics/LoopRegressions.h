@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace Sistra
@@ -27,6 +28,8 @@ struct LoopPoints
         y.push_back(yValue);
     }
     std::size_t Size() const { return x.size(); }
+    // The pairs whose two values are finite: those the curved fits take.
+    std::size_t FiniteCount() const;
 };
 
 // y = intercept + slope x, with r squared (the major-axis line hands out r, not squared).
@@ -36,6 +39,20 @@ struct FittedLine
     double slope = 0.0;
     double fit = 0.0;
 };
+
+// How a relation's two quantities are shown: shown value = factor × recorded value (x across, y up).
+struct RelationFactors
+{
+    double x = 1.0;
+    double y = 1.0;
+};
+
+// A relation fitted over shown values, as it reads over recorded ones; the measure of fit is the same.
+FittedLine LineInRecordedUnits(const FittedLine& shown, const RelationFactors& factors);
+// c0 + c1 V + c2 V².
+std::array<double, 3> QuadraticInRecordedUnits(const std::array<double, 3>& shown, const RelationFactors& factors);
+// A e^(B V): amplitude and rate.
+std::pair<double, double> ExponentialInRecordedUnits(double amplitude, double rate, const RelationFactors& factors);
 
 // Ordinary least squares over the pairs whose two values are finite, each value taken as a float.
 // False for fewer than two pairs or no spread in x or in y (the slope or r squared would not be finite).
@@ -127,8 +144,9 @@ bool AddTangentSegment(const std::vector<float>& pressures, const std::vector<fl
     double ped, double volumeScale, TangentSegments& segments);
 
 // The line touching every segment: started from the first segment's corner, fitted by the tangent-line
-// fit; r squared of the touching points by least squares. False for fewer than two segments or a
-// failed fit (line untouched); touching then holds nothing.
+// fit; r squared of the touching points by least squares. False for fewer than two segments, a failed
+// fit or touching points without spread, where no line is defined (line untouched); touching then holds
+// nothing.
 bool FitTangentRelation(const std::vector<TangentSegment>& segments, FittedLine& line, TangentPoints& touching);
 bool FitTangentRelation(const TangentSegments& segments, FittedLine& line, TangentPoints& touching);
 

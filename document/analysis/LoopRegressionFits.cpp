@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <tuple>
 
 namespace Sistra
 {
@@ -28,52 +29,105 @@ LoopPoints SistraData::CollectPoints(Take&& take)
     return points;
 }
 
-bool SistraData::FitRecordedLine(FittedLine& line, double SistraEvent::*x, double SistraEvent::*y)
+RelationFactors SistraData::ShownFactors(Quantity x, Quantity y)
+{
+    const DisplayFactors factors = Factors(owner_.Settings());
+    const auto factorOf = [&](Quantity quantity) {
+        switch (quantity)
+        {
+        case Quantity::Pressure: return factors.pressure;
+        case Quantity::Volume: return factors.volume;
+        case Quantity::Work: return factors.pressure * factors.volume;
+        }
+        return 1.0;
+    };
+    return {factorOf(x), factorOf(y)};
+}
+
+LoopPoints SistraData::ShownPoints(double SistraEvent::*x, double SistraEvent::*y, const RelationFactors& factors)
+{
+    return CollectPoints([&](uint32_t, const SistraEvent& record, LoopPoints& p) {
+        p.Add(record.*x * factors.x, record.*y * factors.y);
+    });
+}
+
+// The line is fitted over the values as they are shown, whose sizes suit the fit whatever the channels'
+// units; raw hands it out over the recorded values.
+template <class Fit>
+bool SistraData::FitShownLine(FittedLine& line, bool raw, const LoopPoints& points, const RelationFactors& factors,
+                              Fit&& fit)
+{
+    constexpr double Unset = NaN;
+    FittedLine shown{Unset, Unset, Unset};
+    const bool fitted = fit(points, shown);
+    const FittedLine handed = raw ? LineInRecordedUnits(shown, factors) : shown;
+    // A fit that fails may still have written its slope and intercept (the major axis does).
+    if (!std::isnan(shown.slope))
+    {
+        line.slope = handed.slope;
+        line.intercept = handed.intercept;
+    }
+    if (fitted)
+        line.fit = handed.fit;
+    return fitted;
+}
+
+bool SistraData::FitRecordedLine(FittedLine& line, bool raw, double SistraEvent::*x, Quantity xKind,
+                                 double SistraEvent::*y, Quantity yKind)
+{
+    const RelationFactors factors = ShownFactors(xKind, yKind);
+    return FitShownLine(line, raw, ShownPoints(x, y, factors), factors,
+                        [](const LoopPoints& points, FittedLine& shown) { return FitLeastSquaresLine(points, shown); });
+}
+
+bool SistraData::FitEspvrLinear(FittedLine& line, bool raw)
+{
+    return FitRecordedLine(line, raw, &SistraEvent::ves, Quantity::Volume, &SistraEvent::pes, Quantity::Pressure);
+}
+bool SistraData::FitEdpvrLinear(FittedLine& line, bool raw)
+{
+    return FitRecordedLine(line, raw, &SistraEvent::ved, Quantity::Volume, &SistraEvent::ped, Quantity::Pressure);
+}
+bool SistraData::FitPrsw(FittedLine& line, bool raw)
+{
+    return FitRecordedLine(line, raw, &SistraEvent::ved, Quantity::Volume, &SistraEvent::sw, Quantity::Work);
+}
+bool SistraData::FitDpdtMaxEdv(FittedLine& line, bool raw)
+{
+    return FitRecordedLine(line, raw, &SistraEvent::ved, Quantity::Volume, &SistraEvent::dpdtMax, Quantity::Pressure);
+}
+
+// The saline line relates two readings of the uncalibrated conductance channel: it stays in their units.
+bool SistraData::FitSalineLine(FittedLine& line)
 {
     const LoopPoints points =
-        CollectPoints([&](uint32_t, const SistraEvent& record, LoopPoints& p) { p.Add(record.*x, record.*y); });
+        CollectPoints([](uint32_t, const SistraEvent& record, LoopPoints& p) { p.Add(record.ved, record.ves); });
     return FitLeastSquaresLine(points, line);
 }
 
-bool SistraData::FitEspvrLinear(FittedLine& line) { return FitRecordedLine(line, &SistraEvent::ves, &SistraEvent::pes); }
-bool SistraData::FitEdpvrLinear(FittedLine& line) { return FitRecordedLine(line, &SistraEvent::ved, &SistraEvent::ped); }
-bool SistraData::FitPrsw(FittedLine& line) { return FitRecordedLine(line, &SistraEvent::ved, &SistraEvent::sw); }
-bool SistraData::FitDpdtMaxEdv(FittedLine& line)
+bool SistraData::FitEspvrPerpendicular(FittedLine& line, bool raw)
 {
-    return FitRecordedLine(line, &SistraEvent::ved, &SistraEvent::dpdtMax);
-}
-bool SistraData::FitSalineLine(FittedLine& line) { return FitRecordedLine(line, &SistraEvent::ved, &SistraEvent::ves); }
-
-bool SistraData::FitEspvrPerpendicular(FittedLine& line)
-{
-    const LoopPoints points =
-        CollectPoints([](uint32_t, const SistraEvent& record, LoopPoints& p) { p.Add(record.ves, record.pes); });
-    return FitMajorAxisLine(points, line);
-}
-
-LoopPoints SistraData::DisplayPoints(bool raw, bool endSystolic)
-{
-    const AnalysisSettings settings = owner_.Settings();
-    return CollectPoints([&](uint32_t, const SistraEvent& record, LoopPoints& p) {
-        double v = endSystolic ? record.ves : record.ved;
-        double pressure = endSystolic ? record.pes : record.ped;
-        if (!raw)
-        {
-            v = owner_.ToDisplayUnits(settings.volumeChannel, v);
-            pressure = owner_.ToDisplayUnits(settings.pressureChannel, pressure);
-        }
-        p.Add(v, pressure);
-    });
+    const RelationFactors factors = ShownFactors(Quantity::Volume, Quantity::Pressure);
+    return FitShownLine(line, raw, ShownPoints(&SistraEvent::ves, &SistraEvent::pes, factors), factors,
+                        [](const LoopPoints& points, FittedLine& shown) { return FitMajorAxisLine(points, shown); });
 }
 
 bool SistraData::FitEspvrQuadratic(std::array<double, 3>& coefficients, double* rSquared, bool raw)
 {
-    return FitQuadraticRelation(DisplayPoints(raw, true), coefficients, rSquared);
+    const RelationFactors factors = ShownFactors(Quantity::Volume, Quantity::Pressure);
+    std::array<double, 3> shown{};
+    const LoopPoints points = ShownPoints(&SistraEvent::ves, &SistraEvent::pes, factors);
+    const bool fitted = FitQuadraticRelation(points, shown, rSquared);
+    // The coefficients are handed out whenever there were points enough, whatever the fit's outcome.
+    if (points.FiniteCount() >= 3)
+        coefficients = raw ? QuadraticInRecordedUnits(shown, factors) : shown;
+    return fitted;
 }
 
 bool SistraData::FitEdpvrExponential(double& amplitude, double& rate, double* rSquared, bool raw)
 {
-    LoopPoints points = DisplayPoints(raw, false);
+    const RelationFactors factors = ShownFactors(Quantity::Volume, Quantity::Pressure);
+    LoopPoints points = ShownPoints(&SistraEvent::ved, &SistraEvent::ped, factors);
     const auto sameBits = [](const std::vector<double>& a, const std::vector<double>& b) {
         return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
     };
@@ -83,28 +137,38 @@ bool SistraData::FitEdpvrExponential(double& amplitude, double& rate, double* rS
         ExponentialRelationFit fit = FitExponentialRelation(points);
         edpvrExponential_ = EdpvrExponentialFit{std::move(points), fit};
     }
-    return edpvrExponential_->fit.HandOut(amplitude, rate, rSquared);
+    double shownAmplitude = amplitude, shownRate = rate;
+    const bool fitted = edpvrExponential_->fit.HandOut(shownAmplitude, shownRate, rSquared);
+    if (!edpvrExponential_->fit.hasTerms)
+        return false;
+    std::tie(amplitude, rate) =
+        raw ? ExponentialInRecordedUnits(shownAmplitude, shownRate, factors) : std::pair{shownAmplitude, shownRate};
+    return fitted;
 }
 
-bool SistraData::FitPvaLine(FittedLine& line, bool endSystolic)
+bool SistraData::FitPvaLine(FittedLine& line, bool endSystolic, bool raw)
 {
+    const RelationFactors factors = ShownFactors(endSystolic ? Quantity::Pressure : Quantity::Volume, Quantity::Work);
     const LoopPoints points = CollectPoints([&](uint32_t loop, const SistraEvent& record, LoopPoints& p) {
         PVAEvent area;
         if (pressureLoops_.GetPvaRecord(loop, area))
-            p.Add(endSystolic ? record.pes : record.ved, area.pva);
+            p.Add((endSystolic ? record.pes : record.ved) * factors.x, area.pva * factors.y);
     });
-    return FitLeastSquaresLine(points, line);
+    return FitShownLine(line, raw, points, factors,
+                        [](const LoopPoints& shown, FittedLine& fitted) { return FitLeastSquaresLine(shown, fitted); });
 }
 
-bool SistraData::FitPvaEsp(FittedLine& line)
+bool SistraData::FitPvaEsp(FittedLine& line, bool raw)
 {
+    const RelationFactors factors = ShownFactors(Quantity::Pressure, Quantity::Work);
     const LoopPoints points = CollectPoints([&](uint32_t loop, const SistraEvent& record, LoopPoints& p) {
         PVAEvent area;
         float volume = 0.0f, pressure = 0.0f;
         if (GetTangentEsPoint(record.firstTick, &volume, &pressure) != -1 && pressureLoops_.GetPvaRecord(loop, area))
-            p.Add(pressure, area.pva);
+            p.Add(pressure * factors.x, area.pva * factors.y);
     });
-    return FitLeastSquaresLine(points, line);
+    return FitShownLine(line, raw, points, factors,
+                        [](const LoopPoints& shown, FittedLine& fitted) { return FitLeastSquaresLine(shown, fitted); });
 }
 
 bool SistraData::HasEnoughLoopsForFit()
@@ -126,7 +190,7 @@ bool SistraData::UpdateTangentEsPoints()
     if (tangentModeActive_)
     {
         FittedLine line;
-        FitEspvrTangent(line);
+        FitEspvrTangent(line, false);
     }
     return tangentModeActive_;
 }
@@ -157,8 +221,10 @@ std::vector<SistraData::TangentLoop> SistraData::TangentLoops()
         int32_t block = 0;
         if (!pressureLoops_.GetLoopRecordIncluded(loop, record, block) || record.state != LoopStateValid)
             continue;
-        // The segment runs from the loop's dP/dt maximum to its pressure minimum, or a quarter of the loop.
-        const int32_t start = record.firstTick + std::max(record.dpdtMaxIndex, 0);
+        // The segment runs from the loop's pressure maximum to its pressure minimum, or a quarter of the
+        // loop: from dP/dt max on it would hold the isovolumic upstroke, whose noisy steep samples the
+        // tangent's touching points fall on instead of the end-systolic corner.
+        const int32_t start = record.firstTick + std::max(record.pmaxIndex, 0);
         int32_t end = record.firstTick + record.pminIndex;
         if (end < start)
             end = start + (record.endTick - record.firstTick) / SegmentShareOfLoop;
@@ -169,9 +235,13 @@ std::vector<SistraData::TangentLoop> SistraData::TangentLoops()
 }
 
 bool SistraData::CollectTangentSegments(TangentSegments& segments, std::vector<int32_t>& loopTicks,
-                                        std::vector<int32_t>& segmentStarts)
+                                        std::vector<int32_t>& segmentStarts, const RelationFactors& shown)
 {
     const AnalysisSettings settings = owner_.Settings();
+    const auto toShown = [](std::vector<float>& samples, double factor) {
+        for (float& sample : samples)
+            sample = static_cast<float>(sample * factor);
+    };
     ChannelSegmentReader reader(owner_.HostDocument());
     const std::vector<TangentLoop> loops = TangentLoops();
     // Room for the longest segments the stretches can give: the samples are gathered without moving.
@@ -191,13 +261,16 @@ bool SistraData::CollectTangentSegments(TangentSegments& segments, std::vector<i
         const std::size_t count = std::min(volumes.size(), pressures.size());
         volumes.resize(count);
         pressures.resize(count);
+        toShown(volumes, shown.x);
+        toShown(pressures, shown.y);
         const int32_t window = TangentSmoothingWindow(loop.end - loop.start);
         // A segment too short for its smoothing window cannot give a corner with its direction.
         if (window > static_cast<int32_t>(count))
             continue;
         if (!RunHostCalcOnSamples(window, 0, volumes, smoothVolumes, filter_) ||
             !RunHostCalcOnSamples(window, 0, pressures, smoothPressures, filter_) ||
-            !AddTangentSegment(smoothPressures, smoothVolumes, loop.ved, loop.ped, loop.volumeScale, segments))
+            !AddTangentSegment(smoothPressures, smoothVolumes, loop.ved * shown.x, loop.ped * shown.y,
+                               loop.volumeScale * shown.y / shown.x, segments))
             continue;
         loopTicks.push_back(loop.firstTick);
         segmentStarts.push_back(loop.start);
@@ -205,38 +278,46 @@ bool SistraData::CollectTangentSegments(TangentSegments& segments, std::vector<i
     return true;
 }
 
-bool SistraData::FitEspvrTangent(FittedLine& line)
+bool SistraData::FitEspvrTangent(FittedLine& line, bool raw)
 {
+    const RelationFactors factors = ShownFactors(Quantity::Volume, Quantity::Pressure);
+    // The line is kept over the recorded values, as its touching points are, so that it follows the units
+    // the channels are shown in.
+    const RelationFactors toShown{1.0 / factors.x, 1.0 / factors.y};
+    const auto handOut = [&](const FittedLine& recorded) {
+        line = raw ? recorded : LineInRecordedUnits(recorded, toShown);
+    };
     if (tangentDone_)
     {
-        line.fit = tangentRSquared_;
         const bool fitted = tangentLine_.size() == 2;
-        line.slope = fitted ? tangentLine_[0] : NaN;
-        line.intercept = fitted ? tangentLine_[1] : NaN;
+        handOut({fitted ? tangentLine_[1] : NaN, fitted ? tangentLine_[0] : NaN, tangentRSquared_});
         return fitted;
     }
     ClearTangentCache();
     if (!owner_.HostDocument() || GetLoopCount() == 0)
         return false;
+    // The segments are fitted as they are shown; their touching points are kept as recorded, as the area
+    // calculation and the summaries read them.
     TangentSegments segments;
     std::vector<int32_t> loopTicks, segmentStarts;
-    const bool readable = CollectTangentSegments(segments, loopTicks, segmentStarts);
+    const bool readable = CollectTangentSegments(segments, loopTicks, segmentStarts, factors);
     tangentDone_ = true;
     TangentPoints touching;
     FittedLine fitted;
     const std::size_t count = segments.samples.LoopCount();
     if (!readable || !FitTangentRelation(segments, fitted, touching) || touching.indices.size() != count)
         return false;
-    line = fitted;
+    const FittedLine recorded = LineInRecordedUnits(fitted, factors);
+    handOut(recorded);
     for (std::size_t i = 0; i < count; ++i)
     {
         tangentLoops_.push_back(loopTicks[i]);
         tangentSamples_.push_back(segmentStarts[i] + touching.indices[i]);
-        tangentPressures_.push_back(static_cast<float>(touching.pressures[i]));
-        tangentVolumes_.push_back(static_cast<float>(touching.volumes[i]));
+        tangentPressures_.push_back(static_cast<float>(touching.pressures[i] / factors.y));
+        tangentVolumes_.push_back(static_cast<float>(touching.volumes[i] / factors.x));
     }
     tangentRSquared_ = fitted.fit;
-    tangentLine_ = {fitted.slope, fitted.intercept};
+    tangentLine_ = {recorded.slope, recorded.intercept};
     return true;
 }
 
@@ -249,7 +330,7 @@ int32_t STDMETHODCALLTYPE SistraData::GetTangentEsPoint(int32_t loopStartTick, f
     if (!tangentDone_)
     {
         FittedLine line;
-        FitEspvrTangent(line);
+        FitEspvrTangent(line, false);
     }
     const auto found = std::lower_bound(tangentLoops_.begin(), tangentLoops_.end(), loopStartTick);
     const auto index = static_cast<std::size_t>(found - tangentLoops_.begin());
@@ -269,12 +350,13 @@ bool SistraData::GetEspvrEdpvrIntersection(double& pressure, double& volume)
         volume = intersectionVolume_;
         return true;
     }
+    // Found where both relations are fitted, over the values as shown, and kept as recorded.
     const AnalysisSettings settings = owner_.Settings();
     EndSystolicRelation es;
     EndDiastolicRelation ed;
     ed.exponential = settings.edpvrKind == EdpvrExponential;
     FittedLine line;
-    if (ed.exponential ? !FitEdpvrExponential(ed.terms[0], ed.terms[1], nullptr, true) : !FitEdpvrLinear(line))
+    if (ed.exponential ? !FitEdpvrExponential(ed.terms[0], ed.terms[1], nullptr, false) : !FitEdpvrLinear(line, false))
         return false;
     if (!ed.exponential)
         ed.terms = {line.intercept, line.slope};
@@ -284,9 +366,9 @@ bool SistraData::GetEspvrEdpvrIntersection(double& pressure, double& volume)
     case EspvrPerpendicular:
     case EspvrTangent:
     {
-        const bool fitted = settings.espvrKind == EspvrLinear          ? FitEspvrLinear(line)
-                            : settings.espvrKind == EspvrPerpendicular ? FitEspvrPerpendicular(line)
-                                                                       : FitEspvrTangent(line);
+        const bool fitted = settings.espvrKind == EspvrLinear          ? FitEspvrLinear(line, false)
+                            : settings.espvrKind == EspvrPerpendicular ? FitEspvrPerpendicular(line, false)
+                                                                       : FitEspvrTangent(line, false);
         if (!fitted)
             return false;
         es.terms = {line.intercept, line.slope, 0.0};
@@ -294,14 +376,18 @@ bool SistraData::GetEspvrEdpvrIntersection(double& pressure, double& volume)
     }
     case EspvrQuadratic:
         es.quadratic = true;
-        if (!FitEspvrQuadratic(es.terms, nullptr, true))
+        if (!FitEspvrQuadratic(es.terms, nullptr, false))
             return false;
         break;
     default:
         return false;
     }
-    if (!IntersectRelations(es, ed, edvRange_.maximum, intersectionVolume_, intersectionPressure_))
+    const RelationFactors factors = ShownFactors(Quantity::Volume, Quantity::Pressure);
+    double shownVolume = 0.0, shownPressure = 0.0;
+    if (!IntersectRelations(es, ed, edvRange_.maximum * factors.x, shownVolume, shownPressure))
         return false;
+    intersectionVolume_ = shownVolume / factors.x;
+    intersectionPressure_ = shownPressure / factors.y;
     intersectionCached_ = true;
     pressure = intersectionPressure_;
     volume = intersectionVolume_;

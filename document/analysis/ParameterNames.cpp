@@ -3,6 +3,8 @@
 #include "foundation/text/StringResources.h"
 #include "resources/ResourceIds.h"
 
+#include "hostapi/LoopParameterNames.h"
+
 #include <array>
 #include <utility>
 
@@ -49,58 +51,6 @@ constexpr std::array<std::pair<UINT, UINT>, LastParameter + 1> NameIds{{
     {IDS_PARAM_PISO, IDS_PARAM_PISO},
 }};
 
-enum class UnitForm
-{
-    None,
-    Work,
-    VolumePerMinute,
-    Volume,
-    Pressure,
-    BeatsPerMinute,
-    Percent,
-    PressurePerVolume,
-    Power,
-    PressurePerSecond,
-    VolumePerSecond,
-    Milliseconds,
-};
-
-// The unit of each parameter, by parameter index; cardiac efficiency (28) has none.
-constexpr std::array<UnitForm, LastParameter + 1> UnitForms{{
-    UnitForm::None,              // loop number
-    UnitForm::Work,              // SW
-    UnitForm::VolumePerMinute,   // CO
-    UnitForm::Volume,            // SV
-    UnitForm::Volume,            // Vmax
-    UnitForm::Volume,            // Vmin
-    UnitForm::Volume,            // Ves
-    UnitForm::Volume,            // Ved
-    UnitForm::Pressure,          // Pmax
-    UnitForm::Pressure,          // Pmin
-    UnitForm::Pressure,          // Pmean
-    UnitForm::Pressure,          // Pdev
-    UnitForm::Pressure,          // Pes
-    UnitForm::Pressure,          // Ped
-    UnitForm::BeatsPerMinute,    // HR
-    UnitForm::Percent,           // EF
-    UnitForm::PressurePerVolume, // Ea
-    UnitForm::Power,             // PowMax
-    UnitForm::PressurePerSecond, // dP/dt max
-    UnitForm::PressurePerSecond, // dP/dt min
-    UnitForm::VolumePerSecond,   // dV/dt max
-    UnitForm::VolumePerSecond,   // dV/dt min
-    UnitForm::Pressure,          // P@dV/dt max
-    UnitForm::Pressure,          // P@dP/dt max
-    UnitForm::Volume,            // V@dP/dt max
-    UnitForm::Volume,            // V@dP/dt min
-    UnitForm::Work,              // PVA
-    UnitForm::Work,              // PE
-    UnitForm::None,              // CE
-    UnitForm::Milliseconds,      // Tau
-    UnitForm::PressurePerVolume, // ESPVR slope
-    UnitForm::Pressure,          // Piso
-}};
-
 Orv::String Load(UINT id) { return id == 0 ? Orv::String() : Orv::String(Orv::ThisModule(), id, true); }
 
 } // namespace
@@ -122,24 +72,7 @@ Orv::String GetParameterName(int32_t parameter, bool shortName)
 
 std::wstring ParameterUnitText(int32_t parameter, const std::wstring& pressure, const std::wstring& volume)
 {
-    if (parameter < 0 || parameter > LastParameter)
-        return {};
-    switch (UnitForms[static_cast<std::size_t>(parameter)])
-    {
-    case UnitForm::Work: return pressure + L"*" + volume;
-    case UnitForm::VolumePerMinute: return volume + L"/min";
-    case UnitForm::Volume: return volume;
-    case UnitForm::Pressure: return pressure;
-    case UnitForm::BeatsPerMinute: return L"bpm";
-    case UnitForm::Percent: return L"%";
-    case UnitForm::PressurePerVolume: return pressure + L"/" + volume;
-    case UnitForm::Power: return pressure + L"*" + volume + L"/s";
-    case UnitForm::PressurePerSecond: return pressure + L"/s";
-    case UnitForm::VolumePerSecond: return volume + L"/s";
-    case UnitForm::Milliseconds: return L"ms";
-    case UnitForm::None: break;
-    }
-    return {};
+    return LoopParameterUnit(parameter, pressure, volume);
 }
 
 } // namespace Sistra

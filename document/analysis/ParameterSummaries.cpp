@@ -167,21 +167,64 @@ double SistraData::GetLoopParameterValue(int32_t row, uint32_t loop)
     return LoopParameterValue(parameter, loop, record);
 }
 
+// What a loop's values are read with: the same for every parameter and every loop of one request.
+struct SistraData::LoopValueBasis
+{
+    DisplayFactors factors;
+    bool tangentPoints = false;
+    bool online = false;
+};
+
+SistraData::LoopValueBasis SistraData::LoopValueBasisNow()
+{
+    return {Factors(owner_.Settings()), TangentEsPointsInForce(), IsOnlineAnalysisRunning()};
+}
+
+double SistraData::LoopParameterValue(int32_t parameter, const SistraEvent& record, const LoopValueBasis& basis,
+                                      const std::optional<PVAEvent>& area)
+{
+    if (record.state == LoopStateExcluded)
+        return NaN;
+    const DisplayFactors& factors = basis.factors;
+    if (IsEndSystolic(parameter) && basis.tangentPoints)
+        return TangentValue(parameter, record, factors).value_or(NaN);
+    if (IsPva(parameter))
+        return area ? ScaledPva(*area, parameter, factors.pressure, factors.volume) : NaN;
+    return record.GetScaledParameter(parameter, factors.pressure, factors.volume);
+}
+
+std::optional<PVAEvent> SistraData::LoopArea(uint32_t loop, const LoopValueBasis& basis)
+{
+    PVAEvent area;
+    if (basis.online || !pressureLoops_.GetPvaRecord(loop, area))
+        return std::nullopt;
+    return area;
+}
+
 double SistraData::LoopParameterValue(int32_t parameter, uint32_t loop, const SistraEvent& record)
 {
     if (record.state == LoopStateExcluded)
         return NaN;
-    const DisplayFactors factors = Factors(owner_.Settings());
-    if (IsEndSystolic(parameter) && TangentEsPointsInForce())
-        return TangentValue(parameter, record, factors).value_or(NaN);
-    if (IsPva(parameter))
+    const LoopValueBasis basis = LoopValueBasisNow();
+    return LoopParameterValue(parameter, record, basis, IsPva(parameter) ? LoopArea(loop, basis) : std::nullopt);
+}
+
+uint32_t SistraData::LoopRows(uint32_t first, uint32_t count, int32_t* blocks, SistraEvent* records, double* values)
+{
+    const LoopValueBasis basis = LoopValueBasisNow();
+    uint32_t read = 0;
+    for (; read < count; ++read)
     {
-        PVAEvent area;
-        if (IsOnlineAnalysisRunning() || !pressureLoops_.GetPvaRecord(loop, area))
-            return NaN;
-        return ScaledPva(area, parameter, factors.pressure, factors.volume);
+        const uint32_t loop = first + read;
+        SistraEvent& record = records[read];
+        if (!pressureLoops_.GetLoopRecordIncluded(loop, record, blocks[read]))
+            break;
+        const std::optional<PVAEvent> area = LoopArea(loop, basis);
+        double* row = values + static_cast<std::size_t>(read) * LastParameter;
+        for (int32_t parameter = 1; parameter <= LastParameter; ++parameter)
+            row[parameter - 1] = LoopParameterValue(parameter, record, basis, area);
     }
-    return record.GetScaledParameter(parameter, factors.pressure, factors.volume);
+    return read;
 }
 
 int32_t SistraData::GetTableParameters()

@@ -147,26 +147,33 @@ public:
     double GetLoopParameterValue(int32_t row, uint32_t loop);
     // Parameter 1-31 of a loop read with ReadLoop, as the table shows it; NaN for an excluded loop.
     double LoopParameterValue(int32_t parameter, uint32_t loop, const SistraEvent& record);
+    // From loop first on, up to count loops: each one's block, record and its 31 parameters as
+    // LoopParameterValue gives them (31 values a loop, back to back). The number of loops read.
+    uint32_t LoopRows(uint32_t first, uint32_t count, int32_t* blocks, SistraEvent* records, double* values);
     int32_t GetTableParameters();
     const std::vector<int32_t>& TableParameters() const { return tableParameters_; }
     std::wstring GetParameterTitle(int32_t row);
     bool IsOnlineAnalysisRunning();
     bool TangentEsPointsInForce();
 
-    // Regressions over the included loops (values as recorded unless said otherwise).
-    bool FitEspvrLinear(FittedLine& line);
+    // Regressions over the included loops, fitted over the values as shown (display units, as the
+    // summaries and the table give them) and handed out so; raw hands the same relation out over the
+    // recorded values, as the plots draw them and the area calculation reads them.
+    bool FitEspvrLinear(FittedLine& line, bool raw);
     bool FitEspvrQuadratic(std::array<double, 3>& coefficients, double* rSquared, bool raw);
-    bool FitEspvrPerpendicular(FittedLine& line);
-    bool FitEspvrTangent(FittedLine& line);
-    bool FitEdpvrLinear(FittedLine& line);
+    bool FitEspvrPerpendicular(FittedLine& line, bool raw);
+    bool FitEspvrTangent(FittedLine& line, bool raw);
+    bool FitEdpvrLinear(FittedLine& line, bool raw);
     bool FitEdpvrExponential(double& amplitude, double& rate, double* rSquared, bool raw);
-    bool FitPrsw(FittedLine& line);
-    bool FitDpdtMaxEdv(FittedLine& line);
+    bool FitPrsw(FittedLine& line, bool raw);
+    bool FitDpdtMaxEdv(FittedLine& line, bool raw);
+    // Ves against Ved in the conductance channel's own units.
     bool FitSalineLine(FittedLine& line);
     // PVA against end-diastolic volume (endSystolic false) or end-systolic pressure.
-    bool FitPvaLine(FittedLine& line, bool endSystolic);
+    bool FitPvaLine(FittedLine& line, bool endSystolic, bool raw);
     // PVA against the tangent end-systolic pressure; loops without a tangent point are left out.
-    bool FitPvaEsp(FittedLine& line);
+    bool FitPvaEsp(FittedLine& line, bool raw);
+    // Where the relations in force meet, in recorded units.
     bool GetEspvrEdpvrIntersection(double& pressure, double& volume);
     bool HasEnoughLoopsForFit();
     // The largest end-systolic volume of the included loops, where the quadratic ESPVR ends.
@@ -225,13 +232,29 @@ private:
     void ForEachIncludedLoop(Visit&& visit);
     template <class Take>
     LoopPoints CollectPoints(Take&& take);
-    LoopPoints DisplayPoints(bool raw, bool endSystolic);
-    bool FitRecordedLine(FittedLine& line, double SistraEvent::*x, double SistraEvent::*y);
+    // What a relation's quantity is, for the factor that shows it.
+    enum class Quantity
+    {
+        Pressure,
+        Volume,
+        Work, // pressure times volume
+    };
+    RelationFactors ShownFactors(Quantity x, Quantity y);
+    LoopPoints ShownPoints(double SistraEvent::*x, double SistraEvent::*y, const RelationFactors& factors);
+    template <class Fit>
+    bool FitShownLine(FittedLine& line, bool raw, const LoopPoints& points, const RelationFactors& factors, Fit&& fit);
+    bool FitRecordedLine(FittedLine& line, bool raw, double SistraEvent::*x, Quantity xKind, double SistraEvent::*y,
+                         Quantity yKind);
     std::optional<double> TangentValue(int32_t parameter, const SistraEvent& loop, const DisplayFactors& factors);
+    struct LoopValueBasis;
+    LoopValueBasis LoopValueBasisNow();
+    std::optional<PVAEvent> LoopArea(uint32_t loop, const LoopValueBasis& basis);
+    double LoopParameterValue(int32_t parameter, const SistraEvent& record, const LoopValueBasis& basis,
+                              const std::optional<PVAEvent>& area);
     struct TangentLoop;
     std::vector<TangentLoop> TangentLoops();
     bool CollectTangentSegments(TangentSegments& segments, std::vector<int32_t>& loopTicks,
-                                std::vector<int32_t>& segmentStarts);
+                                std::vector<int32_t>& segmentStarts, const RelationFactors& shown);
     std::optional<ParameterSummary> Summarise(StatisticsMap& map, int32_t parameter, bool pva);
     bool ReadSegment(int32_t channel, int32_t block, int32_t startTick, std::vector<float>& samples);
 

@@ -25,7 +25,7 @@ HRESULT CommitSetup(Model& setup)
     return S_OK;
 }
 
-using LineFit = bool (SistraData::*)(FittedLine&);
+using LineFit = bool (SistraData::*)(FittedLine&, bool);
 
 // The relations that are straight lines, by relation.
 LineFit LineFitOf(SistraRelation relation)
@@ -42,7 +42,7 @@ LineFit LineFitOf(SistraRelation relation)
     }
 }
 
-// The relation as the document fits it (in recorded units); false when the loops do not give it.
+// The relation as the document fits and shows it (display units); false when the loops do not give it.
 bool Fit(SistraData& data, SistraRelation relation, SistraRegression& result)
 {
     double rSquared = NaN;
@@ -50,19 +50,19 @@ bool Fit(SistraData& data, SistraRelation relation, SistraRegression& result)
     if (const LineFit fit = LineFitOf(relation))
     {
         FittedLine line;
-        fitted = (data.*fit)(line);
+        fitted = (data.*fit)(line, false);
         result = {line.slope, line.intercept, 0.0, line.fit};
     }
     else if (relation == SistraRelation::EspvrQuadratic)
     {
         std::array<double, 3> terms{};
-        fitted = data.FitEspvrQuadratic(terms, &rSquared, true);
+        fitted = data.FitEspvrQuadratic(terms, &rSquared, false);
         result = {terms[1], terms[0], terms[2], rSquared};
     }
     else
     {
         double amplitude = NaN, rate = NaN;
-        fitted = data.FitEdpvrExponential(amplitude, rate, &rSquared, true);
+        fitted = data.FitEdpvrExponential(amplitude, rate, &rSquared, false);
         result = {rate, amplitude, 0.0, rSquared};
     }
     if (!fitted)
@@ -125,16 +125,17 @@ HRESULT STDMETHODCALLTYPE SetupPaneSeam::GetLoopCount(ULONG* count)
     return Orv::AnswerValue(count, document_.Data().GetLoopCount());
 }
 
-HRESULT STDMETHODCALLTYPE SetupPaneSeam::GetLoop(ULONG loop, int32_t* block, SistraEvent* record, double* values)
+HRESULT STDMETHODCALLTYPE SetupPaneSeam::GetLoops(ULONG first, ULONG count, int32_t* blocks, SistraEvent* records,
+                                                  double* values, ULONG* read)
 {
-    if (!block || !record || !values)
+    if (!read || (count && (!blocks || !records || !values)))
         return E_POINTER;
+    *read = 0;
     return Orv::CatchReturn([&] {
         SistraData& data = document_.Data();
-        if (!data.PressureStore().GetLoopRecordIncluded(loop, *record, *block))
+        if (first >= data.GetLoopCount())
             return E_INVALIDARG;
-        for (LONG parameter = FirstParameter; parameter <= LastParameter; ++parameter)
-            values[parameter - FirstParameter] = data.LoopParameterValue(parameter, loop, *record);
+        *read = data.LoopRows(first, count, blocks, records, values);
         return S_OK;
     });
 }

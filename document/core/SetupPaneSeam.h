@@ -23,7 +23,8 @@ public:
     HRESULT STDMETHODCALLTYPE SetDetector(double peakHeight, double minimumPeriod) override;
     HRESULT STDMETHODCALLTYPE SetRegion(LONG regionMode, VARIANT_BOOL online) override;
     HRESULT STDMETHODCALLTYPE GetLoopCount(ULONG* count) override;
-    HRESULT STDMETHODCALLTYPE GetLoop(ULONG loop, int32_t* block, SistraEvent* record, double* values) override;
+    HRESULT STDMETHODCALLTYPE GetLoops(ULONG first, ULONG count, int32_t* blocks, SistraEvent* records, double* values,
+                                       ULONG* read) override;
     HRESULT STDMETHODCALLTYPE GetSummary(LONG parameter, SistraParameterSummary* summary, BSTR* unit) override;
     HRESULT STDMETHODCALLTYPE GetRegression(SistraRelation relation, SistraRegression* regression) override;
     HRESULT STDMETHODCALLTYPE ApplyPressureCalibration(double raw1, double pressure1, double raw2,

@@ -468,15 +468,14 @@ std::string SummaryTable(const std::vector<SummaryRow>& rows)
 std::string RegressionTable(const std::vector<RelationRow>& rows)
 {
     std::ostringstream text;
-    text << "relation\tslope\tintercept\tcurvature\tr2\n";
+    text << "relation\tslope\tslope unit\tintercept\tintercept unit\tcurvature\tcurvature unit\tfit\tfit measure\n";
     for (const RelationRow& row : rows)
     {
-        text << row.name;
-        if (row.fit)
-            text << '\t' << Number(row.fit->slope) << '\t' << Number(row.fit->intercept) << '\t'
-                 << Number(row.fit->curvature) << '\t' << Number(row.fit->rSquared) << '\n';
-        else
-            text << "\tNaN\tNaN\tNaN\tNaN\n";
+        const auto& [slopeUnit, interceptUnit, curvatureUnit] = row.units;
+        const SistraRegression fit = row.fit.value_or(SistraRegression{NAN, NAN, NAN, NAN});
+        text << row.name << '\t' << Number(fit.slope) << '\t' << slopeUnit << '\t' << Number(fit.intercept) << '\t'
+             << interceptUnit << '\t' << Number(fit.curvature) << '\t' << curvatureUnit << '\t'
+             << Number(fit.rSquared) << '\t' << row.measure << '\n';
     }
     return text.str();
 }

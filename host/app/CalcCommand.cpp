@@ -10,6 +10,8 @@
 #include "host/app/TextOutput.h"
 #include "host/app/recording/RecordingReader.h"
 #include "host/app/recording/RecordingText.h"
+#include "host/app/calc/CalcSyntax.h"
+#include "host/vyr/UnitConversions.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +19,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -308,6 +311,77 @@ void CalcReport::Finish()
         loops_.Finish();
 }
 
+namespace
+{
+
+// The recorded channel a plain argument (chN, or ch(N, ...)) reads; none for anything else.
+std::optional<size_t> RecordedChannelOf(const Calc::SyntaxNode& node, const Recording& recording)
+{
+    double number = 0.0;
+    if (node.kind == Calc::SyntaxNode::Kind::Name && node.name.starts_with("ch"))
+    {
+        const std::string digits = node.name.substr(2);
+        if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return std::nullopt;
+        number = std::stod(digits);
+    }
+    else if (node.kind == Calc::SyntaxNode::Kind::Call && node.name == "ch" && !node.children.empty() &&
+             node.children.front()->kind == Calc::SyntaxNode::Kind::Number)
+        number = node.children.front()->number;
+    else
+        return std::nullopt;
+    if (number < 1.0 || number > static_cast<double>(recording.Channels().size()))
+        return std::nullopt;
+    return static_cast<size_t>(number) - 1;
+}
+
+// The first call of the named function in the tree, depth first.
+const Calc::SyntaxNode* FindCall(const Calc::SyntaxNode& node, std::string_view name)
+{
+    if (node.kind == Calc::SyntaxNode::Kind::Call && node.name == name)
+        return &node;
+    for (const auto& child : node.children)
+        if (const Calc::SyntaxNode* found = FindCall(*child, name))
+            return found;
+    return nullptr;
+}
+
+} // namespace
+
+ShownLoopUnits LoopUnitsOf(std::string_view expression, const Recording& recording)
+{
+    ShownLoopUnits units;
+    std::unique_ptr<Calc::SyntaxNode> tree;
+    try
+    {
+        tree = Calc::ParseExpression(expression);
+    }
+    catch (const Calc::CalcTextError&)
+    {
+        return units;
+    }
+    // Where the loops' pressure and volume come from: the analyzer's first two arguments, or the area
+    // calculation's two after its loop source.
+    const Calc::SyntaxNode* call = FindCall(*tree, "sistraanalyzer");
+    size_t first = 0;
+    if (!call && (call = FindCall(*tree, "pvacalc")))
+        first = 1;
+    if (!call || call->children.size() < first + 2)
+        return units;
+    const auto pressure = RecordedChannelOf(*call->children[first], recording);
+    const auto volume = RecordedChannelOf(*call->children[first + 1], recording);
+    const auto shown = [&](size_t channel, std::string& text, double& factor) {
+        const std::string& unit = recording.Channels().at(channel).unit;
+        text = ToUtf8(Vyr::ShownUnitText(FromUtf8(unit)));
+        factor = 1.0 / RecordedUnitScale(unit).baseScale;
+    };
+    if (pressure)
+        shown(*pressure, units.pressure, units.pressureFactor);
+    if (volume)
+        shown(*volume, units.volume, units.volumeFactor);
+    return units;
+}
+
 size_t EvaluateCalculation(const Recording& recording, const Calc::CompiledExpression& compiled,
                            const std::function<void()>& moreData, CalcReport& report)
 {
@@ -368,6 +442,7 @@ int Calculate(const CalcOptions& options, const std::string& expression, ModuleS
             blocks.Release();
     };
     CalcReport report(blocks, options.samples, options.summary);
+    report.SetUnits(LoopUnitsOf(expression, source));
     const size_t findings = EvaluateCalculation(source, compiled, moreData, report);
     blocks.Release();
     blocks.Finish();

@@ -7,6 +7,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Host
@@ -18,9 +19,10 @@ constexpr const char* CalcUsage = "  calc --expr TEXT FILE [--chunk N] [--sample
                                   "            of a channel (--samples: every sample) or the events of an event\n"
                                   "            source; --chunk N feeds the recording as online data, N samples at\n"
                                   "            a time; loop records print their 31 parameters, or with\n"
-                                  "            --summary each parameter's count, mean, min and max over the\n"
-                                  "            valid loops; pressure-volume-area records print PVA, PE, SW\n"
-                                  "            and CE\n";
+                                  "            --summary each parameter's unit, count, mean, min and max over\n"
+                                  "            the valid loops; pressure-volume-area records print PVA, PE, SW\n"
+                                  "            and CE; both in the units of the channels they read, when those\n"
+                                  "            are recorded channels (chN)\n";
 
 // What the text yields, record by record, written as tab-separated lines.
 class CalcReport
@@ -31,6 +33,12 @@ public:
     {
     }
 
+    // The units loop and area records are shown in.
+    void SetUnits(const ShownLoopUnits& units)
+    {
+        loops_.SetUnits(units);
+        pvas_.SetUnits(units);
+    }
     // recordSize: of the events, when the text yields events.
     void Header(Calc::ValueKind kind, size_t recordSize = 0);
     void Samples(size_t record, int64_t firstTick, std::span<const float> values);
@@ -53,6 +61,11 @@ private:
 
 // Evaluates the compiled text record by record over the recording; whenever the data asked for has not
 // arrived yet, moreData is called to bring more. Returns how many events (of loop records: loops) it found.
+// The units of the pressure and volume that the text's loop analysis ("SistraAnalyzer") or area calculation
+// ("PvaCalc") reads, when it reads them straight from recorded channels; otherwise the units calculations
+// read (no prefixes, factors 1).
+ShownLoopUnits LoopUnitsOf(std::string_view expression, const Recording& recording);
+
 size_t EvaluateCalculation(const Recording& recording, const Calc::CompiledExpression& compiled,
                          const std::function<void()>& moreData, CalcReport& report);
 

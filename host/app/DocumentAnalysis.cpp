@@ -8,6 +8,7 @@
 #include "hostapi/VyrMessaging.h"
 #include "host/vyr/UnitConversions.h"
 
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
 
@@ -21,6 +22,11 @@ constexpr const wchar_t* AnalyzeCommandName = L"AnalyzeSistraNow";
 constexpr const wchar_t* CopyTableCommandName = L"CopyPVTableToTallion";
 constexpr const wchar_t* WorkflowModeMenuPath = L"Sistra|Workflow Mode...";
 constexpr const wchar_t* WorkflowModeDialogName = L"WorkflowMode";
+// Parameters whose units the relations' coefficients are made of.
+constexpr int SwParameter = 1;
+constexpr int VesParameter = 6;
+constexpr int PesParameter = 12;
+constexpr int DpdtMaxParameter = 18;
 
 void Check(HRESULT result, const std::string& what)
 {
@@ -245,10 +251,29 @@ uint32_t DocumentAnalysis::LoopCount()
 
 std::vector<LoopRow> DocumentAnalysis::Loops()
 {
+    // Read in blocks: the document works out what every loop's values are read with once a block.
+    constexpr ULONG LoopsPerRead = 4096;
     std::vector<LoopRow> rows(LoopCount());
-    for (size_t loop = 0; loop < rows.size(); ++loop)
-        Check(pane_->GetLoop(static_cast<ULONG>(loop), &rows[loop].block, &rows[loop].record, rows[loop].values.data()),
-              "no loop " + std::to_string(loop));
+    std::vector<int32_t> blocks(LoopsPerRead);
+    std::vector<Sistra::SistraEvent> records(LoopsPerRead);
+    std::vector<double> values(static_cast<size_t>(LoopsPerRead) * LoopParameterCount);
+    for (size_t first = 0; first < rows.size();)
+    {
+        ULONG read = 0;
+        Check(pane_->GetLoops(static_cast<ULONG>(first), LoopsPerRead, blocks.data(), records.data(), values.data(), &read),
+              "no loop " + std::to_string(first));
+        if (read == 0)
+            throw std::runtime_error("the document gave no loop " + std::to_string(first));
+        for (size_t index = 0; index < read && first + index < rows.size(); ++index)
+        {
+            LoopRow& row = rows[first + index];
+            row.block = blocks[index];
+            row.record = records[index];
+            std::copy_n(values.begin() + static_cast<std::ptrdiff_t>(index * LoopParameterCount), LoopParameterCount,
+                        row.values.begin());
+        }
+        first += read;
+    }
     return rows;
 }
 
@@ -268,15 +293,34 @@ std::vector<SummaryRow> DocumentAnalysis::Summaries()
     return rows;
 }
 
+std::array<std::string, 3> RelationUnits(SistraRelation relation, const LoopUnits& units)
+{
+    const auto per = [](const std::string& unit, const std::string& by) { return unit + "/" + by; };
+    const std::string& v = units.volume;
+    const std::string squared = v + "\u00B2";
+    switch (relation)
+    {
+    case SistraRelation::EdpvrExponential: return {per("1", v), units.pressure, ""};
+    case SistraRelation::Prsw: return {units.pressure, units.work, per(units.pressure, v)};
+    case SistraRelation::DpdtMaxEdv: return {per(units.pressureRate, v), units.pressureRate, per(units.pressureRate, squared)};
+    default: return {per(units.pressure, v), units.pressure, per(units.pressure, squared)};
+    }
+}
+
 std::vector<RelationRow> DocumentAnalysis::Relations()
 {
+    const std::vector<SummaryRow> summaries = Summaries();
+    const auto unitOf = [&](int parameter) { return summaries.at(static_cast<size_t>(parameter - 1)).unit; };
+    const LoopUnits units{unitOf(PesParameter), unitOf(VesParameter), unitOf(SwParameter), unitOf(DpdtMaxParameter)};
     std::vector<RelationRow> rows;
     for (LONG relation = 0; relation < SistraRelationCount; ++relation)
     {
         SistraRegression fit{};
-        const HRESULT result = pane_->GetRegression(static_cast<SistraRelation>(relation), &fit);
+        const auto kind = static_cast<SistraRelation>(relation);
+        const HRESULT result = pane_->GetRegression(kind, &fit);
         Check(result, std::string("no ") + RelationNames[static_cast<size_t>(relation)]);
-        rows.push_back({RelationNames[static_cast<size_t>(relation)], result == S_OK ? std::optional(fit) : std::nullopt});
+        rows.push_back({RelationNames[static_cast<size_t>(relation)], result == S_OK ? std::optional(fit) : std::nullopt,
+                        RelationUnits(kind, units), kind == SistraRelation::EspvrPerpendicular ? "r" : "r2"});
     }
     return rows;
 }

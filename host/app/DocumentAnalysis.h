@@ -57,7 +57,20 @@ struct RelationRow
 {
     const char* name;
     std::optional<SistraRegression> fit;
+    // The units of the slope, the intercept and the curvature, those of the loops' parameters; empty for
+    // a coefficient the relation does not have.
+    std::array<std::string, 3> units;
+    // What the fit holds: r squared, or the correlation r itself ("r") for the major-axis line.
+    const char* measure = "r2";
 };
+
+// The units of a relation's coefficients from the units of the loops' pressures, volumes, stroke work
+// and dP/dt.
+struct LoopUnits
+{
+    std::string pressure, volume, work, pressureRate;
+};
+std::array<std::string, 3> RelationUnits(SistraRelation relation, const LoopUnits& units);
 
 class DocumentAnalysis
 {

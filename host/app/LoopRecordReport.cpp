@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace Host
 {
@@ -18,15 +19,6 @@ constexpr int PeIndex = 27;
 constexpr int CeIndex = 28;
 constexpr int SwIndex = 1;
 
-const char* ShortName(int index)
-{
-    return LoopParameterShortNames[index - 1];
-}
-
-double ParameterOf(const Sistra::SistraEvent& loop, int index)
-{
-    return loop.GetParameter(index, nullptr, nullptr, nullptr);
-}
 
 // NumberText written straight into the stream.
 void PutNumber(std::ostream& out, double value)
@@ -50,6 +42,27 @@ std::string LoopRecordReport::NumberText(double value)
     return std::string(text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, SignificantDigits).ptr);
 }
 
+std::string ShownLoopUnits::Unit(int index) const
+{
+    // A unit made with one that is not known is not known either.
+    const std::string_view form = LoopParameterUnitForms[index - 1];
+    if ((pressure.empty() && form.find('P') != form.npos) || (volume.empty() && form.find('V') != form.npos))
+        return {};
+    return LoopParameterUnit(index, pressure, volume);
+}
+
+std::string ShownLoopUnits::Title(int index) const
+{
+    const std::string unit = Unit(index);
+    const std::string name = LoopParameterShortNames[index - 1];
+    return unit.empty() ? name : name + " (" + unit + ")";
+}
+
+double LoopRecordReport::Shown(const Sistra::SistraEvent& loop, int index) const
+{
+    return loop.GetScaledParameter(index, units_.pressureFactor, units_.volumeFactor);
+}
+
 void LoopRecordReport::Statistics::Add(double value)
 {
     minimum = count == 0 ? value : std::min(minimum, value);
@@ -62,12 +75,12 @@ void LoopRecordReport::Header()
 {
     if (summary_)
     {
-        out_ << "parameter\tcount\tmean\tmin\tmax\n";
+        out_ << "parameter\tunit\tcount\tmean\tmin\tmax\n";
         return;
     }
     out_ << "record\ttick\tfraction\tstate\tvalue";
-    for (const char* name : LoopParameterShortNames)
-        out_ << '\t' << name;
+    for (int index = 1; index <= LoopParameterCount; ++index)
+        out_ << '\t' << units_.Title(index);
     out_ << '\n';
 }
 
@@ -81,7 +94,7 @@ void LoopRecordReport::Records(size_t record, std::span<const std::byte> records
             Line(record, loop);
         else if (loop.state == Sistra::LoopStateValid)
             for (int index = 1; index <= LoopParameterCount; ++index)
-                if (const double value = ParameterOf(loop, index); !std::isnan(value))
+                if (const double value = Shown(loop, index); !std::isnan(value))
                     statistics_[static_cast<size_t>(index - 1)].Add(value);
     }
 }
@@ -100,7 +113,7 @@ void LoopRecordReport::Line(size_t record, const Sistra::SistraEvent& loop)
     for (int index = 1; index <= LoopParameterCount; ++index)
     {
         out_.put('\t');
-        PutNumber(out_, ParameterOf(loop, index));
+        PutNumber(out_, Shown(loop, index));
     }
     out_.put('\n');
 }
@@ -112,7 +125,8 @@ void LoopRecordReport::Finish()
     for (int index = 0; index < LoopParameterCount; ++index)
     {
         const Statistics& s = statistics_[static_cast<size_t>(index)];
-        out_ << LoopParameterShortNames[index] << '\t' << s.count;
+        out_ << LoopParameterShortNames[index] << '\t'
+             << units_.Unit(index + 1) << '\t' << s.count;
         if (s.count == 0)
             out_ << "\tNaN\tNaN\tNaN\n";
         else
@@ -123,8 +137,8 @@ void LoopRecordReport::Finish()
 
 void PvaRecordReport::Header()
 {
-    out_ << "record\ttick\tfraction\tvalue\t" << ShortName(PvaIndex) << '\t' << ShortName(PeIndex) << '\t'
-         << ShortName(SwIndex) << '\t' << ShortName(CeIndex) << '\n';
+    out_ << "record\ttick\tfraction\tvalue\t" << units_.Title(PvaIndex) << '\t' << units_.Title(PeIndex) << '\t'
+         << units_.Title(SwIndex) << '\t' << units_.Title(CeIndex) << '\n';
 }
 
 void PvaRecordReport::Records(size_t record, std::span<const std::byte> records)
@@ -136,9 +150,10 @@ void PvaRecordReport::Records(size_t record, std::span<const std::byte> records)
         out_ << record << '\t' << pva.base.tick << '\t' << LoopRecordReport::NumberText(pva.base.fraction) << '\t'
              << LoopRecordReport::NumberText(pva.base.value);
         // The accessor's NaN for a record without a result, rather than the raw fields.
+        const double work = units_.pressureFactor * units_.volumeFactor;
         for (int index : {PvaIndex, PeIndex})
-            out_ << '\t' << LoopRecordReport::NumberText(pva.GetParameter(index, nullptr, nullptr));
-        out_ << '\t' << LoopRecordReport::NumberText(pva.strokeWork) << '\t'
+            out_ << '\t' << LoopRecordReport::NumberText(pva.GetParameter(index, nullptr, nullptr) * work);
+        out_ << '\t' << LoopRecordReport::NumberText(pva.strokeWork * work) << '\t'
              << LoopRecordReport::NumberText(pva.GetParameter(CeIndex, nullptr, nullptr)) << '\n';
     }
 }

@@ -18,10 +18,26 @@ namespace Host
 inline constexpr size_t LoopRecordSize = sizeof(Sistra::SistraEvent);
 inline constexpr size_t PvaRecordSize = sizeof(Sistra::PVAEvent);
 
+// The units loop parameters are shown in: those the pressure and volume were recorded in. Calculations
+// read them without their prefixes; a shown value is the value read times the factor.
+struct ShownLoopUnits
+{
+    std::string pressure;
+    std::string volume;
+    double pressureFactor = 1.0;
+    double volumeFactor = 1.0;
+
+    // The unit of parameter index 1-31; empty without one, or when it is made of a unit not known here.
+    std::string Unit(int index) const;
+    // The column title of parameter index 1-31: its name, and its unit in parentheses when it has one.
+    std::string Title(int index) const;
+};
+
 class LoopRecordReport
 {
 public:
     LoopRecordReport(std::ostream& out, bool summary) : out_(out), summary_(summary) {}
+    void SetUnits(const ShownLoopUnits& units) { units_ = units; }
 
     void Header();
     // Records of one record (block) of the recording, back to back.
@@ -44,8 +60,11 @@ private:
 
     void Line(size_t record, const Sistra::SistraEvent& loop);
 
+    double Shown(const Sistra::SistraEvent& loop, int index) const;
+
     std::ostream& out_;
     bool summary_;
+    ShownLoopUnits units_;
     std::array<Statistics, LoopParameterCount> statistics_{};
 };
 
@@ -55,12 +74,14 @@ class PvaRecordReport
 {
 public:
     explicit PvaRecordReport(std::ostream& out) : out_(out) {}
+    void SetUnits(const ShownLoopUnits& units) { units_ = units; }
 
     void Header();
     void Records(size_t record, std::span<const std::byte> records);
 
 private:
     std::ostream& out_;
+    ShownLoopUnits units_;
 };
 
 } // namespace Host

@@ -85,10 +85,10 @@ TEST_F(AnalyzeCommand, SummariesEqualTheCalcSummaryOfTheSameAnalysis)
     const Table summary = ReadTable(text);
     const Table relations = ReadTable(text);
 
-    // Calculations read the volume in litres; the document shows it in the channel's microlitres.
+    // Calculations read the volume in litres; calc, as the document, shows it in the channel's microlitres.
     const std::string edp = "PVEdpDet(ch1, CMPeakDet(ch1, 20, 0.05), 20, 0, 0, 2147483647, 2147483647)";
     const Output calc = RunSistra({"calc", "--summary", "--expr",
-                                   "SistraAnalyzer(ch1, ch2 * 1000000, " + edp + ", 0, 0, 0, 0, 2147483647, 2147483647, 0)",
+                                   "SistraAnalyzer(ch1, ch2, " + edp + ", 0, 0, 0, 0, 2147483647, 2147483647, 0)",
                                    file->Path()});
     ASSERT_EQ(Host::ExitOk, calc.status) << calc.err;
     std::istringstream calcText(calc.out);
@@ -101,23 +101,29 @@ TEST_F(AnalyzeCommand, SummariesEqualTheCalcSummaryOfTheSameAnalysis)
         if (parameter == "PVA" || parameter == "PE" || parameter == "CE")
             continue;
         ASSERT_EQ(5u, summary.at(parameter).size()) << parameter;
-        // unit, count, average, min, max against count, mean, min, max. The volumes were scaled in floats,
-        // so a value read at a detected sample (the '@' parameters) may come from the neighbouring one.
-        EXPECT_EQ(cells[0], summary.at(parameter)[1]) << parameter;
-        const double tolerance = parameter.find('@') != std::string::npos ? 0.05 : 1e-5;
-        for (size_t column = 1; column < cells.size(); ++column)
+        // unit, count, average, min, max against unit, count, mean, min, max.
+        EXPECT_EQ(cells[0], summary.at(parameter)[0]) << parameter;
+        EXPECT_EQ(cells[1], summary.at(parameter)[1]) << parameter;
+        for (size_t column = 2; column < cells.size(); ++column)
         {
-            const double want = std::stod(cells[column]), have = std::stod(summary.at(parameter)[column + 1]);
+            const double want = std::stod(cells[column]), have = std::stod(summary.at(parameter)[column]);
             if (std::isnan(want))
                 EXPECT_TRUE(std::isnan(have)) << parameter << " column " << column;
             else
-                EXPECT_NEAR(want, have, tolerance * std::abs(want)) << parameter << " column " << column;
+                EXPECT_NEAR(want, have, 1e-7 * std::abs(want)) << parameter << " column " << column;
         }
     }
     EXPECT_EQ("mmHg", summary.at("Pmax").front());
+    EXPECT_EQ("\u00B5L", summary.at("SV").front());
     ASSERT_EQ(8u, relations.size());
+    // slope, its unit, intercept, its unit, curvature, its unit, fit, what the fit is.
     for (const char* fitted : {"ESPVR linear", "EDPVR linear", "PRSW", "dP/dt max-EDV"})
-        EXPECT_NE("NaN", relations.at(fitted).back()) << fitted;
+        EXPECT_NE("NaN", relations.at(fitted).at(6)) << fitted;
+    EXPECT_EQ((std::vector<std::string>{"mmHg/\u00B5L", "mmHg", "mmHg/\u00B5L\u00B2"}),
+              (std::vector<std::string>{relations.at("ESPVR linear")[1], relations.at("ESPVR linear")[3],
+                                        relations.at("ESPVR linear")[5]}));
+    EXPECT_EQ("r", relations.at("ESPVR perpendicular").back());
+    EXPECT_EQ("mmHg", relations.at("PRSW")[1]) << "stroke work per volume";
 }
 
 TEST_F(AnalyzeCommand, OnlineFeedingPrintsWhatTheOfflineRunPrints)

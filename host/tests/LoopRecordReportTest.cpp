@@ -57,21 +57,29 @@ TEST(LoopRecordReport, NumbersHaveNineSignificantDigitsAndNaNIsSpelledOut)
     EXPECT_EQ("NaN", LoopRecordReport::NumberText(std::nan("")));
 }
 
-TEST(LoopRecordReport, EveryRecordGetsALineWithAllParametersClosingRecordIncluded)
+// Calculations read a volume recorded in mL in litres; the report shows it in mL, with its unit.
+TEST(LoopRecordReport, EveryRecordGetsALineWithAllParametersInTheRecordedUnitsClosingRecordIncluded)
 {
     std::ostringstream out;
     LoopRecordReport report(out, false);
+    report.SetUnits({"mmHg", "mL", 1.0, 1000.0});
     report.Header();
-    report.Records(0, Bytes({Loop(100, 2.5), Loop(200, 7.0, Sistra::LoopStateClosing)}));
+    Sistra::SistraEvent first = Loop(100, 0.0025);
+    first.sv = 0.04;
+    first.hr = 70.0;
+    report.Records(0, Bytes({first, Loop(200, 7.0, Sistra::LoopStateClosing)}));
     report.Finish();
     const auto lines = Lines(out.str());
     ASSERT_EQ(3u, lines.size());
     const auto header = Cells(lines[0]);
     ASSERT_EQ(5u + 31u, header.size());
-    EXPECT_EQ("SW", header[5]);
-    EXPECT_EQ("Piso", header.back());
+    EXPECT_EQ((std::vector<std::string>{"SW (mmHg*mL)", "CO (mL/min)", "SV (mL)"}),
+              std::vector<std::string>(header.begin() + 5, header.begin() + 8));
+    EXPECT_EQ("HR (bpm)", header[5 + 13]);
+    EXPECT_EQ("Piso (mmHg)", header.back());
     const auto loop = Cells(lines[1]);
-    EXPECT_EQ((std::vector<std::string>{"0", "100", "0", "0", "0", "2.5"}), std::vector<std::string>(loop.begin(), loop.begin() + 6));
+    EXPECT_EQ((std::vector<std::string>{"0", "100", "0", "0", "0", "2.5", "2800", "40"}),
+              std::vector<std::string>(loop.begin(), loop.begin() + 8));
     EXPECT_EQ("NaN", loop[5 + 28]); // Tau
     const auto closing = Cells(lines[2]);
     EXPECT_EQ("2", closing[3]);
@@ -88,8 +96,8 @@ TEST(LoopRecordReport, SummaryCountsOnlyValidLoopsAndSkipsMissingValues)
     report.Finish();
     const auto lines = Lines(out.str());
     ASSERT_EQ(1u + 31u, lines.size());
-    EXPECT_EQ((std::vector<std::string>{"SW", "3", "5", "2", "9"}), Cells(lines[1]));
-    EXPECT_EQ((std::vector<std::string>{"Tau", "0", "NaN", "NaN", "NaN"}), Cells(lines[29]));
+    EXPECT_EQ((std::vector<std::string>{"SW", "", "3", "5", "2", "9"}), Cells(lines[1])) << "no unit read";
+    EXPECT_EQ((std::vector<std::string>{"Tau", "ms", "0", "NaN", "NaN", "NaN"}), Cells(lines[29]));
 }
 
 TEST(PvaRecordReport, LinePerRecordWithNaNForARecordWithoutResult)

@@ -240,6 +240,15 @@ double RecordedPrefixFactor(const std::wstring& unitText)
     return UnitPrefixFactor(SplitPrefix(unitText).Prefix());
 }
 
+std::wstring ShownUnitText(const std::wstring& unitText)
+{
+    // The prefix goes through its code, as a channel's conversion keeps it: "u" comes back as the micro sign.
+    Orv::PrefixedUnit unit = SplitPrefix(unitText);
+    if (unit.Prefix())
+        unit.SetPrefix(LetterOfCode(PrefixCodeOf(unit.Prefix())));
+    return unit.GetText();
+}
+
 HRESULT CreateTwoPointConversion(IUnitConversion* current, const WCHAR* raw1, const WCHAR* raw2,
                                  const WCHAR* shown1, const WCHAR* shown2, const WCHAR* unit, LONG prefixCode,
                                  IUnitConversion** conversion)

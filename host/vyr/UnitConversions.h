@@ -39,6 +39,8 @@ Orv::ComPtr<IUnitConversion> MakeIdentityConversion(const std::wstring& unitText
 Orv::ComPtr<IUnitConversion> MakeDisplayConversion(const std::wstring& unitText);
 // What one unit of a channel recorded in unitText is without its prefix (0.001 for "mV", 1 for "mmHg").
 double RecordedPrefixFactor(const std::wstring& unitText);
+// The unit text as documents show it, its prefix letter written out ("µL" for "uL").
+std::wstring ShownUnitText(const std::wstring& unitText);
 
 // What a conversion reports, its texts copied out: shown = scale * raw + offset, both unprefixed.
 struct ConversionFacts

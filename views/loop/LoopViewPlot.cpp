@@ -168,7 +168,7 @@ bool SistraAnalysisGraphView::GetGlyphs(double, double, int seriesId, int* count
             return true;
         text = EdpvrText(EdpvrLinear);
         colour = EdpvrColour;
-        data->FitEdpvrLinear(line);
+        data->FitEdpvrLinear(line, true);
     }
     else
     {
@@ -176,9 +176,9 @@ bool SistraAnalysisGraphView::GetGlyphs(double, double, int seriesId, int* count
         if (type == EspvrQuadratic)
             return true;
         text = EspvrText(type);
-        type == EspvrPerpendicular ? data->FitEspvrPerpendicular(line)
-        : type == EspvrTangent     ? data->FitEspvrTangent(line)
-                                   : data->FitEspvrLinear(line);
+        type == EspvrPerpendicular ? data->FitEspvrPerpendicular(line, true)
+        : type == EspvrTangent     ? data->FitEspvrTangent(line, true)
+                                   : data->FitEspvrLinear(line, true);
     }
     if (!text)
         return true;
@@ -271,9 +271,9 @@ std::optional<Orv::String> SistraAnalysisGraphView::EspvrText(int32_t type)
     case EspvrPerpendicular:
     case EspvrTangent:
     {
-        const bool fitted = type == EspvrPerpendicular ? data->FitEspvrPerpendicular(line)
-                            : type == EspvrTangent     ? data->FitEspvrTangent(line)
-                                                       : data->FitEspvrLinear(line);
+        const bool fitted = type == EspvrPerpendicular ? data->FitEspvrPerpendicular(line, true)
+                            : type == EspvrTangent     ? data->FitEspvrTangent(line, true)
+                                                       : data->FitEspvrLinear(line, true);
         return fitted ? std::optional(LinearRelationText(L"ESPVR: Pes", L"Ves", line)) : std::nullopt;
     }
     case EspvrQuadratic:
@@ -300,7 +300,7 @@ std::optional<Orv::String> SistraAnalysisGraphView::EdpvrText(int32_t type)
     if (type == EdpvrLinear)
     {
         FittedLine line;
-        if (!data->FitEdpvrLinear(line))
+        if (!data->FitEdpvrLinear(line, true))
             return std::nullopt;
         return LinearRelationText(L"EDPVR: Ped", L"Ved", line);
     }

@@ -16,13 +16,13 @@ constexpr int32_t NoFunction = -1;
 
 bool FitPvaAgainstEdv(SistraData& data, FittedLine& line)
 {
-    return data.FitPvaLine(line, false);
+    return data.FitPvaLine(line, false, true);
 }
 
 // With the tangent-fit end-systolic points in force, PVA is fitted against their pressures.
 bool FitPvaAgainstEsp(SistraData& data, FittedLine& line)
 {
-    return data.TangentEsPointsInForce() ? data.FitPvaEsp(line) : data.FitPvaLine(line, true);
+    return data.TangentEsPointsInForce() ? data.FitPvaEsp(line, true) : data.FitPvaLine(line, true, true);
 }
 
 } // namespace
@@ -31,14 +31,14 @@ const RegressionPlotKind DpdtMaxEdvPlot{
     L"SistradPdTMaxEDVGraphViewClass", 4, IDS_VIEW_DPDTMAX_EDV, IDS_PARAM_ED_VOLUME, IDS_PLOT_SYMBOL_VED,
     IDS_PLOT_RANGE_DPDT_MAX, IDS_PARAM_DPDT_MAX, IDS_PLOT_TOOLTIP_DPDT_MAX, IDS_PLOT_HELP_DPDT_MAX,
     IDS_PLOT_TOPIC_DPDT_MAX, PropertyId::VolumeChannel, RangeUnitKind::PressurePerSecond, 3, 2, true, false,
-    [](SistraData& data, FittedLine& line) { return data.FitDpdtMaxEdv(line); },
+    [](SistraData& data, FittedLine& line) { return data.FitDpdtMaxEdv(line, true); },
     [](SistraData& data, PlotRange& range) { return data.GetDpdtMaxEdvPlotRange(range); }};
 
 const RegressionPlotKind PrswPlot{
     L"SistraPRSWGraphViewClass", 3, IDS_VIEW_PRSW, IDS_PARAM_ED_VOLUME, IDS_PLOT_SYMBOL_VED, IDS_PARAM_STROKE_WORK,
     IDS_PLOT_SYMBOL_PRSW, IDS_PLOT_TOOLTIP_PRSW, IDS_PLOT_HELP_PRSW, IDS_PLOT_TOPIC_PRSW, PropertyId::VolumeChannel,
     RangeUnitKind::PressureTimesVolume, 1, 0, true, false,
-    [](SistraData& data, FittedLine& line) { return data.FitPrsw(line); },
+    [](SistraData& data, FittedLine& line) { return data.FitPrsw(line, true); },
     [](SistraData& data, PlotRange& range) { return data.GetPrswPlotRange(range); }};
 
 const RegressionPlotKind PvaEdvPlot{

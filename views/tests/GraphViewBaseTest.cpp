@@ -28,7 +28,7 @@ public:
     bool GetRegression(ViewRegression& regression) override
     {
         FittedLine line;
-        if (!AnalysisData() || !AnalysisData()->FitPrsw(line))
+        if (!AnalysisData() || !AnalysisData()->FitPrsw(line, true))
             return false;
         regression = {line.intercept, line.slope, line.fit};
         return true;

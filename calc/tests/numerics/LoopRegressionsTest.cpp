@@ -310,11 +310,12 @@ TEST(LoopRegressions, SegmentsAddedInOneBlockFitAsCutSegmentsDo)
     EXPECT_EQ(touchedCut.pressures, touchedBlock.pressures);
 }
 
-TEST(LoopRegressions, TangentRelationWithoutSpreadInTheTouchingPointsHasNoRSquared)
+TEST(LoopRegressions, TangentRelationWithoutSpreadInTheTouchingPointsFails)
 {
-    // Loops touching the line at one volume give the line but no r squared of their touching points.
-    FittedLine line{0.0, 0.0, 0.5};
+    // Loops touching the line at one point leave its slope undefined: no line, as for the other fits.
+    FittedLine line{1.0, 2.0, 0.5};
     TangentPoints touching;
-    ASSERT_TRUE(FitTangentRelation(ArcsTouchingTheLine({60.0, 60.0}), line, touching));
-    EXPECT_TRUE(std::isnan(line.fit));
+    EXPECT_FALSE(FitTangentRelation(ArcsTouchingTheLine({60.0, 60.0}), line, touching));
+    EXPECT_EQ(std::tie(line.intercept, line.slope, line.fit), std::make_tuple(1.0, 2.0, 0.5));
+    EXPECT_TRUE(touching.indices.empty());
 }

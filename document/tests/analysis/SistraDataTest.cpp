@@ -19,9 +19,10 @@ namespace
 
 constexpr int LoopCount = 6;
 
-// Loop i: Ves 40 + 10 i on Pes = 2 Ves + 5; Ved 100 + 10 i on Ped = 2 e^(0.04 Ved); SW = 3 Ved - 50;
-// dP/dt max = 10 Ved + 100. Then the block's closing record.
-std::vector<SistraEvent> RelationLoops()
+// Loop i, in shown units: Ves 40 + 10 i on Pes = 2 Ves + 5 (+ wobble, alternating); Ved 100 + 10 i on
+// Ped = 2 e^(0.04 Ved); SW = 3 Ved - 50; dP/dt max = 10 Ved + 100. Then the block's closing record.
+// Volumes are recorded as volumeUnit times the shown values.
+std::vector<SistraEvent> RelationLoops(double volumeUnit = 1.0, double wobble = 0.0)
 {
     std::vector<SistraEvent> loops;
     for (int i = 0; i <= LoopCount; ++i)
@@ -29,12 +30,13 @@ std::vector<SistraEvent> RelationLoops()
         SistraEvent loop;
         loop.base.tick = loop.firstTick = 100 * (i + 1);
         loop.endTick = loop.firstTick + 100;
-        loop.ves = 40.0 + 10.0 * i;
-        loop.pes = 2.0 * loop.ves + 5.0;
-        loop.ved = 100.0 + 10.0 * i;
-        loop.ped = 2.0 * std::exp(0.04 * loop.ved);
-        loop.sw = 3.0 * loop.ved - 50.0;
-        loop.dpdtMax = 10.0 * loop.ved + 100.0;
+        const double ves = 40.0 + 10.0 * i, ved = 100.0 + 10.0 * i;
+        loop.ves = ves * volumeUnit;
+        loop.pes = 2.0 * ves + 5.0 + (i % 2 ? wobble : -wobble);
+        loop.ved = ved * volumeUnit;
+        loop.ped = 2.0 * std::exp(0.04 * ved);
+        loop.sw = (3.0 * ved - 50.0) * volumeUnit;
+        loop.dpdtMax = 10.0 * ved + 100.0;
         loop.sv = loop.ved - loop.ves;
         loop.state = i == LoopCount ? LoopStateClosing : LoopStateValid;
         loops.push_back(loop);
@@ -89,8 +91,8 @@ TEST_F(SistraDataTest, EveryEndSystolicFitRecoversAnExactLine)
     Analyse(RelationLoops());
     EXPECT_EQ(static_cast<uint32_t>(LoopCount), data->GetLoopCount());
     FittedLine linear, perpendicular;
-    ASSERT_TRUE(data->FitEspvrLinear(linear));
-    ASSERT_TRUE(data->FitEspvrPerpendicular(perpendicular));
+    ASSERT_TRUE(data->FitEspvrLinear(linear, false));
+    ASSERT_TRUE(data->FitEspvrPerpendicular(perpendicular, false));
     for (const FittedLine& line : {linear, perpendicular})
     {
         EXPECT_NEAR(2.0, line.slope, 1e-6);
@@ -106,6 +108,57 @@ TEST_F(SistraDataTest, EveryEndSystolicFitRecoversAnExactLine)
     EXPECT_NEAR(1.0, r2, 1e-9);
 }
 
+// Volumes recorded in litres and shown in microlitres: every relation is fitted and handed out in the
+// shown units, where its fit is well posed, and raw hands out the same relation over the recorded values.
+TEST_F(SistraDataTest, RelationsAreFittedOverTheShownValues)
+{
+    constexpr double Microlitre = 1e-6;
+    owner.volumeScale = 1.0 / Microlitre;
+    Analyse(RelationLoops(Microlitre, 0.5));
+    SistraEvent first;
+    ASSERT_TRUE(data->ReadLoop(0, first));
+    using LineFit = bool (SistraData::*)(FittedLine&, bool);
+    const struct
+    {
+        const char* name;
+        LineFit fit;
+        double slope, intercept, x, y; // shown; first loop's recorded point
+        double tolerance;
+    } lines[] = {
+        {"ESPVR", &SistraData::FitEspvrLinear, 2.0, 5.0, first.ves, first.pes, 0.2},
+        {"ESPVR perpendicular", &SistraData::FitEspvrPerpendicular, 2.0, 5.0, first.ves, first.pes, 0.2},
+        {"PRSW", &SistraData::FitPrsw, 3.0, -50.0, first.ved, first.sw, 1e-3},
+        {"dP/dt max", &SistraData::FitDpdtMaxEdv, 10.0, 100.0, first.ved, first.dpdtMax, 1e-2},
+    };
+    for (const auto& relation : lines)
+    {
+        FittedLine shown, raw;
+        ASSERT_TRUE((data.Get()->*relation.fit)(shown, false)) << relation.name;
+        ASSERT_TRUE((data.Get()->*relation.fit)(raw, true)) << relation.name;
+        EXPECT_NEAR(relation.slope, shown.slope, relation.tolerance * 0.05) << relation.name;
+        EXPECT_NEAR(relation.intercept, shown.intercept, relation.tolerance * 5) << relation.name;
+        EXPECT_EQ(shown.fit, raw.fit) << relation.name;
+        EXPECT_NEAR(relation.y, raw.slope * relation.x + raw.intercept, relation.tolerance * std::fabs(relation.y))
+            << relation.name << " over the recorded values";
+    }
+    FittedLine linear;
+    ASSERT_TRUE(data->FitEspvrLinear(linear, false));
+    std::array<double, 3> shown{}, raw{};
+    double quadraticFit = -1.0;
+    ASSERT_TRUE(data->FitEspvrQuadratic(shown, &quadraticFit, false));
+    ASSERT_TRUE(data->FitEspvrQuadratic(raw, nullptr, true));
+    EXPECT_GE(quadraticFit, linear.fit - 1e-12) << "a line is a quadratic too";
+    EXPECT_LT(quadraticFit, 1.0);
+    EXPECT_NEAR(first.pes, raw[0] + raw[1] * first.ves + raw[2] * first.ves * first.ves, 1.0);
+    double a = 0.0, b = 0.0;
+    ASSERT_TRUE(data->FitEdpvrExponential(a, b, nullptr, true));
+    EXPECT_NEAR(first.ped, a * std::exp(b * first.ved), 1e-3 * first.ped);
+    owner.settings.edpvrKind = EdpvrExponential;
+    double p = 0.0, v = 0.0;
+    ASSERT_TRUE(data->GetEspvrEdpvrIntersection(p, v));
+    EXPECT_NEAR(linear.slope * v / Microlitre + linear.intercept, p, 1e-6 * p) << "recorded volume";
+}
+
 TEST_F(SistraDataTest, EndDiastolicStrokeWorkAndDpdtRelations)
 {
     Analyse(RelationLoops());
@@ -114,10 +167,10 @@ TEST_F(SistraDataTest, EndDiastolicStrokeWorkAndDpdtRelations)
     EXPECT_NEAR(2.0, a, 1e-4);
     EXPECT_NEAR(0.04, b, 1e-7);
     FittedLine prsw, dpdt;
-    ASSERT_TRUE(data->FitPrsw(prsw));
+    ASSERT_TRUE(data->FitPrsw(prsw, false));
     EXPECT_NEAR(3.0, prsw.slope, 1e-6);
     EXPECT_NEAR(-50.0, prsw.intercept, 1e-3);
-    ASSERT_TRUE(data->FitDpdtMaxEdv(dpdt));
+    ASSERT_TRUE(data->FitDpdtMaxEdv(dpdt, false));
     EXPECT_NEAR(10.0, dpdt.slope, 1e-5);
     EXPECT_NEAR(100.0, dpdt.intercept, 1e-2);
 }
@@ -402,7 +455,7 @@ TEST(PreloadReductionAnalysis, EndSystolicRelationFindsTheVentricleElastance)
     ASSERT_TRUE(data->GetLoopPlotRange(loopRange));
     const double volumeRange = loopRange.secondMaximum - loopRange.secondMinimum;
     FittedLine line;
-    ASSERT_TRUE(data->FitEspvrLinear(line));
+    ASSERT_TRUE(data->FitEspvrLinear(line, false));
     EXPECT_NEAR(heart.ees, line.slope, 0.1 * heart.ees);
     EXPECT_NEAR(heart.v0, -line.intercept / line.slope, 0.1 * volumeRange);
 }

@@ -84,7 +84,7 @@ TEST_F(AnalysisDataOnHost, PreloadReductionGivesTheVentricleElastanceAndDeadVolu
     PlotRange range;
     ASSERT_TRUE(data->GetLoopPlotRange(range));
     FittedLine line;
-    ASSERT_TRUE(data->FitEspvrLinear(line));
+    ASSERT_TRUE(data->FitEspvrLinear(line, false));
     EXPECT_NEAR(heart.ees, line.slope, 0.1 * heart.ees);
     EXPECT_NEAR(heart.v0, -line.intercept / line.slope, 0.1 * (range.secondMaximum - range.secondMinimum));
 }
@@ -94,7 +94,7 @@ TEST_F(AnalysisDataOnHost, TangentPointsReachTheAreaCalculationThroughTheDocumen
     owner.settings.espvrKind = EspvrTangent;
     Analyse();
     FittedLine tangent;
-    ASSERT_TRUE(data->FitEspvrTangent(tangent));
+    ASSERT_TRUE(data->FitEspvrTangent(tangent, true));
     EXPECT_GT(tangent.slope, 0.0);
     SistraEvent first;
     ASSERT_TRUE(data->ReadLoop(0, first));
@@ -138,5 +138,5 @@ TEST_F(AnalysisDataOnHost, SummariesFollowAChangeOfTheEndSystolicPointType)
     EXPECT_NE(perBeat->average, tangent->average);
     FittedLine areas;
     data->Finish();
-    EXPECT_TRUE(data->FitPvaEsp(areas));
+    EXPECT_TRUE(data->FitPvaEsp(areas, false));
 }
