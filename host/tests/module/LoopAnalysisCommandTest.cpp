@@ -116,7 +116,7 @@ TEST_F(LoopAnalysisCommand, OneLoopPerBeatAndOneClosingRecordPerRecord)
 {
     const Output result = Calc(file->Path(), PressureRoute);
     ASSERT_EQ(Host::ExitOk, result.status) << result.err;
-    EXPECT_EQ(0u, result.out.find("record\ttick\tfraction\tstate\tvalue\tSW\tCO\tSV\t"));
+    EXPECT_EQ(0u, result.out.find("record\ttick\tfraction\tstate\tvalue\tSW (mmHg*\u00B5L)\tCO (\u00B5L/min)\tSV (\u00B5L)\t"));
     const auto rows = Rows(result.out);
     // 10 beats give 10 end-diastolic points and 9 whole loops; likewise 8 give 7.
     ASSERT_EQ(9u + 1u + 7u + 1u, rows.size());
@@ -126,9 +126,9 @@ TEST_F(LoopAnalysisCommand, OneLoopPerBeatAndOneClosingRecordPerRecord)
     {
         ASSERT_EQ(5u + 31u, rows[i].size());
         EXPECT_EQ("0", rows[i][3]);
-        // Vmax - Vmin: the file's 70 uL, which calculations read in litres.
+        // Vmax - Vmin: the file's 70 uL, which calculations read in litres and the report shows in uL.
         const double sv = std::stod(rows[i][5 + 2]);
-        EXPECT_NEAR(70e-6, sv, 0.5e-6);
+        EXPECT_NEAR(70.0, sv, 0.5);
         const double hr = std::stod(rows[i][5 + 13]);
         EXPECT_NEAR(i < 10 ? 75.0 : 100.0, hr, 0.5);
     }
@@ -163,7 +163,8 @@ TEST_F(LoopAnalysisCommand, SummaryCountsTheValidLoops)
     ASSERT_EQ(Host::ExitOk, result.status) << result.err;
     const auto rows = Rows(result.out);
     ASSERT_EQ(31u, rows.size());
-    EXPECT_EQ((std::vector<std::string>{"SW", "16"}), std::vector<std::string>(rows[0].begin(), rows[0].begin() + 2));
+    EXPECT_EQ((std::vector<std::string>{"SW", "mmHg*\u00B5L", "16"}),
+              std::vector<std::string>(rows[0].begin(), rows[0].begin() + 3));
 }
 
 // An event argument of the wrong record kind is refused when the text is compiled, naming the argument
