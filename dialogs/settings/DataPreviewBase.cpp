@@ -1,8 +1,8 @@
 #include "dialogs/settings/DataPreviewBase.h"
 
-#include "controls/errors/ErrorProvider.h"
 #include "controls/windows/SmallWindowUtilities.h"
 #include "foundation/numbers/NumberUtilities.h"
+#include "graph/grid/GraphDisplaySettings.h"
 #include "tracedisplay/preview/PreviewDataWin.h"
 
 #include "hostapi/PaneDataStore.h"
@@ -19,14 +19,8 @@ namespace
 {
 
 constexpr int PreviewWindowId = 12080;
-constexpr int ErrorIconId = 12081;
-// The error icon's size, and its gap above the preview's top right corner.
-constexpr int ErrorIconSize = 12;
-constexpr int ErrorIconGap = 2;
 constexpr ULONG WholeRecording = static_cast<ULONG>(HostItemUnsetSecond);
 constexpr int32_t NoSelection = 0x7FFFFFFF;
-constexpr COLORREF PreviewGridColour = RGB(210, 210, 210);
-constexpr COLORREF PreviewTraceColour = RGB(0, 0, 160);
 // The share of a shown range left free above and below the trace.
 constexpr double RangeMargin = 0.05;
 
@@ -92,7 +86,6 @@ DataPreviewBase::~DataPreviewBase()
 {
     channels_.reset();
     delete window_;
-    delete errorIcon_;
 }
 
 void DataPreviewBase::Attach(IUnknown* hostDocument, IUnknown* hostData, OWL::TWindow* owner)
@@ -122,30 +115,10 @@ void DataPreviewBase::CreatePreviewWindow(int value)
     window_->SetControlFlags(StrixDraw::PreviewFlag::TraceBar);
     if (owner_->GetHandle())
         window_->Create();
-    CreateErrorIcon();
 }
 
-void DataPreviewBase::CreateErrorIcon()
-{
-    delete errorIcon_;
-    errorIcon_ = new OrvControls::ErrorProvider(owner_, ErrorIconId, L"", 0, 0, ErrorIconSize, ErrorIconSize, 0,
-                                                nullptr,
-                                                OrvControls::ErrorProvider::ErrBalloon |
-                                                    OrvControls::ErrorProvider::ErrIconError);
-    if (owner_->GetHandle())
-        errorIcon_->Create();
-}
-
-void DataPreviewBase::ReportExpressionError(const Orv::String& title, const Orv::String& text,
-                                            const Orv::String& detail)
-{
-    if (!errorIcon_)
-        return;
-    std::wstring explained(text.c_str());
-    if (!detail.IsEmpty())
-        explained += std::wstring(L":\r\n") + detail.c_str();
-    errorIcon_->SetError(true, title, Orv::String(explained.c_str()));
-}
+// The preview shows a refused text by showing no marks; a concrete preview may say more.
+void DataPreviewBase::ReportExpressionError(const Orv::String&, const Orv::String&, const Orv::String&) {}
 
 void DataPreviewBase::ShowAt(int, int placeholderId)
 {
@@ -153,9 +126,6 @@ void DataPreviewBase::ShowAt(int, int placeholderId)
         return;
     const OrvControls::DialogItemPlacement placement(owner_->GetHandle(), placeholderId);
     window_->MoveWindow(OWL::TRect(placement.rect), true);
-    const RECT& shown = placement.rect;
-    const int iconTop = shown.top - ErrorIconSize - ErrorIconGap;
-    errorIcon_->MoveWindow(OWL::TRect(shown.right - ErrorIconSize, iconTop, shown.right, iconTop + ErrorIconSize), true);
     LONGLONG start = 0;
     const double step = PreviewStep(start);
     int numerator = 1, denominator = 1;
@@ -212,16 +182,20 @@ void DataPreviewBase::ApplyExpressions(const std::vector<Orv::String>& expressio
                               channels->Refusal());
         return;
     }
-    errorIcon_->SetError(false, Orv::String(), Orv::String());
     OnExpressionCompiled();
     ++rebuilds_;
     BuildDrawers();
 }
 
+// The grid and the trace in the colours the host's own trace display uses.
 void DataPreviewBase::ReadDisplaySettings()
 {
-    gridColour_ = PreviewGridColour;
-    traceColour_ = PreviewTraceColour;
+    Orv::ComPtr<IHostViewSettings> settings;
+    if (hostDocument_)
+        hostDocument_->QueryInterface(IID_IHostViewSettings, settings.PutVoid());
+    const MGraph1::GraphDisplaySettings display(settings.Get());
+    gridColour_ = display.gridColour;
+    traceColour_ = display.traceColour;
 }
 
 // The range found wins over the window's own scaling, which knows the data only once it has drawn them.

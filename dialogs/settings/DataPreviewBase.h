@@ -19,10 +19,6 @@ namespace StrixDraw
 {
 class PreviewDataWinWButtons;
 }
-namespace OrvControls
-{
-class ErrorProvider;
-}
 
 namespace Sistra
 {
@@ -49,8 +45,9 @@ public:
     PreviewChannels* Channels();
     // How often the texts went to the host's calculation engine and all compiled.
     int Rebuilds() const { return rebuilds_; }
-    // The icon beside the preview that tells, while the texts do not compile, why; null before the window.
-    const OrvControls::ErrorProvider* ErrorIcon() const { return errorIcon_; }
+    // The colours the drawers were last given.
+    COLORREF GridColour() const { return gridColour_; }
+    COLORREF TraceColour() const { return traceColour_; }
 
 protected:
     virtual void CreatePreviewWindow(int value);
@@ -61,8 +58,7 @@ protected:
     virtual void ReadDisplaySettings();
     virtual void OnBeforeCompile() {}
     // A text that does not compile leaves the preview empty, and the next change of the settings tries
-    // again; meanwhile the error icon beside the preview explains: the title, then the text and the
-    // host's own reason (detail) below it. The next compile that succeeds hides the icon.
+    // again: the title, the text and the host's own reason (detail) of the refusal.
     virtual void ReportExpressionError(const Orv::String& title, const Orv::String& text, const Orv::String& detail);
     virtual void OnExpressionCompiled() {}
     virtual void BuildDrawers() = 0;
@@ -71,8 +67,6 @@ protected:
     virtual void GetTraceUnits(std::vector<TraceUnit>& units) = 0;
 
     IUnknown* HostDocument() const { return hostDocument_.Get(); }
-    COLORREF GridColour() const { return gridColour_; }
-    COLORREF TraceColour() const { return traceColour_; }
     // The range of the channel's values over the data the window shows; null without data.
     std::optional<std::pair<double, double>> ShownRange(LONG channel) const;
 
@@ -82,12 +76,10 @@ private:
     class Rebuilding;
 
     double PreviewStep(LONGLONG& start) const;
-    void CreateErrorIcon();
 
     Orv::ComPtr<IUnknown> hostDocument_;
     Orv::ComPtr<IUnknown> hostData_;
     StrixDraw::PreviewDataWinWButtons* window_ = nullptr;
-    OrvControls::ErrorProvider* errorIcon_ = nullptr;
     OWL::TWindow* owner_ = nullptr;
     Orv::ComPtr<IUnknown> previewData_;
     std::unique_ptr<PreviewChannels> channels_;

@@ -1,8 +1,8 @@
 #include "dialogs/settings/SettingsPreview.h"
 #include "dialogs/settings/SistraSetupDialog.h"
 
-#include "controls/errors/ErrorProvider.h"
 #include "dialogs/tests/DialogTestSupport.h"
+#include "graph/grid/GraphDisplaySettings.h"
 #include "document/models/ModelFactory.h"
 #include "resources/ResourceIds.h"
 #include "tracedisplay/preview/PreviewDataWin.h"
@@ -153,25 +153,41 @@ TEST(SettingsPreview, OnlyChangedDetectorTextsAreCompiledAgain)
     EXPECT_EQ(4u, preview.Window()->Lane(0)->DrawerCount());
 }
 
-// A detector text the host cannot compile leaves the preview without marks, and the icon beside the
-// preview says why in the host's words; settings that compile again take the icon away.
-TEST(SettingsPreview, ATextThatDoesNotCompileShowsTheHostsReason)
+// A detector text the host cannot compile leaves the preview without marks and without a word; settings
+// that compile again bring the marks back.
+TEST(SettingsPreview, ATextThatDoesNotCompileLeavesThePreviewSilentlyEmpty)
 {
     OpenDialog open;
     Sistra::SettingsPreview& preview = open.Preview();
-    const OrvControls::ErrorProvider* icon = preview.ErrorIcon();
-    ASSERT_TRUE(icon && icon->GetHandle());
-    const auto shown = [&] { return (GetWindowLongW(icon->GetHandle(), GWL_STYLE) & WS_VISIBLE) != 0; };
-    EXPECT_FALSE(shown());
+    const auto children = [&] {
+        int count = 0;
+        for (HWND child = GetWindow(open.dialog->GetHandle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            ++count;
+        return count;
+    };
+    const int before = children();
     for (const int32_t channel : {7, 0, 7})
     {
         open.setup->SetPressureChannel(channel);
         preview.Refresh();
-        EXPECT_EQ(channel == 7, shown()) << channel;
+        EXPECT_EQ(channel == 7, preview.Window()->Lane(0)->DrawerCount() == 0) << channel;
     }
-    EXPECT_EQ(0u, preview.Window()->Lane(0)->DrawerCount());
-    EXPECT_NE(std::wstring::npos, std::wstring(icon->Text().c_str()).find(L"there is no channel 8")) << icon->Text().c_str();
+    EXPECT_EQ(before, children()) << "no icon or balloon beside the preview";
+    EXPECT_TRUE(DialogTests::MessageBoxes().empty() || DialogTests::MessageBoxes().back().caption != L"Invalid Equation");
     DialogTests::SaveShown(open.dialog->GetHandle(), L"dialogs-settings-preview-refused");
+}
+
+// The preview's grid and trace take the colours the host's display settings give the module's graphs.
+TEST(SettingsPreview, TheGridAndTraceTakeTheHostsDisplayColours)
+{
+    OpenDialog open;
+    Sistra::SettingsPreview& preview = open.Preview();
+    Orv::ComPtr<IHostViewSettings> settings;
+    open.Document().HostDocumentObject()->QueryInterface(IID_IHostViewSettings, settings.PutVoid());
+    const MGraph1::GraphDisplaySettings host(settings.Get());
+    EXPECT_EQ(host.gridColour, preview.GridColour());
+    EXPECT_EQ(host.traceColour, preview.TraceColour());
+    EXPECT_NE(RGB(210, 210, 210), preview.GridColour()) << "not a colour of the preview's own";
 }
 
 } // namespace
