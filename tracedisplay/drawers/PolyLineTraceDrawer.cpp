@@ -2,6 +2,7 @@
 
 #include "tracedisplay/TracePalette.h"
 
+#include "graph/drawers/DCClipper.h"
 #include "platform/owl/gdi/DC.h"
 #include "platform/owl/gdi/GdiObjects.h"
 
@@ -229,7 +230,8 @@ HRESULT STDMETHODCALLTYPE PolyLineTraceDrawer::Draw(HDC dc, LONGLONG from, LONGL
     drawnCount_ = 0;
     if (drawFlags & DrawFlag::DropCacheFirst)
         run_.Reset();
-    int savedClip = 0;
+    OWL::TDC target(dc);
+    MGraph1::DCClipper clipper(&target);
     if (ContinuesCachedRun(from, xOffset))
     {
         drawnCount_ = static_cast<LONG>(DrawPoints(dc, from, to - from, xOffset) + xOffset);
@@ -244,10 +246,7 @@ HRESULT STDMETHODCALLTYPE PolyLineTraceDrawer::Draw(HDC dc, LONGLONG from, LONGL
             xOffset -= static_cast<LONG>(preTrigger);
             drawable = to > from;
             if (drawable && clip)
-            {
-                savedClip = SaveDC(dc);
-                IntersectClipRect(dc, xOffset, clip->top, clip->right, clip->bottom);
-            }
+                clipper.Intersect(OWL::TRect(xOffset, clip->top, clip->right, clip->bottom));
         }
         if (drawable && OpenRun(from, record) && to > from)
             drawnCount_ = static_cast<LONG>(DrawPoints(dc, from, to - from, xOffset) + xOffset);
@@ -255,8 +254,7 @@ HRESULT STDMETHODCALLTYPE PolyLineTraceDrawer::Draw(HDC dc, LONGLONG from, LONGL
     if (!(drawFlags & DrawFlag::KeepCache))
         run_.Reset();
     // The caller's own clip comes back, not none at all.
-    if (savedClip)
-        RestoreDC(dc, savedClip);
+    clipper.Restore();
     return S_OK;
 }
 
