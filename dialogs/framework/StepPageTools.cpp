@@ -148,8 +148,8 @@ void FillCombo(HWND page, int id, const std::vector<Orv::String>& texts)
                               &extent);
         if (extent.cx > width)
         {
-            SendMessageW(combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(extent.cx + ComboTextMargin), 0);
-            width = extent.cx;
+            width = extent.cx + ComboTextMargin;
+            SendMessageW(combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width), 0);
         }
         SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
