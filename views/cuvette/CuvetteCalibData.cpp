@@ -22,10 +22,14 @@ using namespace TableView::CellFormat;
 
 // The framework's format words: the title row's cells name the columns, the well numbers are left
 // aligned titles, a known volume is edited on a click and a reading on a double click or by typing.
-constexpr ULONG TitleRowCell = TitleText;
+// The title row carries the table's own title bit 0x20 beside the bit the renderer names columns by; the
+// value cells carry the table's value bit 0x400.
+constexpr ULONG TitleColumnBit = 0x20;
+constexpr ULONG ValueCellBit = 0x400;
+constexpr ULONG TitleRowCell = TitleColumnBit | TitleText;
 constexpr ULONG WellNumberCell = LeftAligned | TitleText;
-constexpr ULONG KnownVolumeCell = LeftAligned | Editable;
-constexpr ULONG ReadingCell = LeftAligned | EditOnDoubleClick;
+constexpr ULONG KnownVolumeCell = ValueCellBit | LeftAligned | Editable;
+constexpr ULONG ReadingCell = ValueCellBit | LeftAligned | EditOnDoubleClick;
 constexpr ULONG OutsideCell = LeftAligned;
 
 constexpr ULONG KnownVolumeColumn = 1;

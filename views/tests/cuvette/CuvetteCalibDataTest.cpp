@@ -136,6 +136,14 @@ TEST_F(CuvetteTable, FormatsSayWhatEachCellIs)
     EXPECT_TRUE(format(1, 1) & Editable);
     EXPECT_FALSE(format(1, 2) & Editable);
     EXPECT_TRUE(format(2, 3) & EditOnDoubleClick);
+    const struct
+    {
+        int row;
+        ULONG column;
+        ULONG code;
+    } codes[] = {{0, 0, 0x30}, {0, 3, 0x30}, {1, 0, 0x11}, {1, 1, 0x403}, {2, 1, 0x403}, {1, 2, 0x405}, {2, 3, 0x405}};
+    for (const auto& c : codes)
+        EXPECT_EQ(c.code, format(c.row, c.column)) << c.row << ", " << c.column;
 }
 
 // Every well's number offers inserting and deleting it; the empty well's only inserting.
