@@ -77,27 +77,6 @@ TEST(StepPageTools, AComboListWidensToItsWidestItem)
     DestroyWindow(page);
 }
 
-// While the host samples, a page offers to stop sampling and its detector settings cannot be opened (the
-// pages follow the host when its message loop runs idle).
-TEST(StepPages, WhileTheHostSamplesTheLabelSaysStopAndTheSettingsButtonIsOff)
-{
-    const Host::Recording recording = DialogTests::TwoChannelRecording("mmHg");
-    for (const bool sampling : {false, true})
-    {
-        HostTests::DocumentOnHost document(recording, sampling, false);
-        if (sampling)
-            document.Host().FeedSamples(100);
-        ASSERT_EQ(sampling, document.Document().IsSampling());
-        StepPage pressure(StepId::PressureStep, document.Document());
-        StepPage analyse(StepId::AnalyseStep, document.Document());
-        ASSERT_TRUE(pressure.page && analyse.page);
-        HostTests::StandIn().RunLoopIdle();
-        EXPECT_EQ(sampling ? L"Stop sampling:" : L"Start sampling:",
-                  DialogTests::Text(pressure.page, StepControl::SamplingLabel));
-        EXPECT_EQ(!sampling, IsWindowEnabled(GetDlgItem(analyse.page, StepControl::DetectorSettings)) != FALSE);
-    }
-}
-
 // A page closed while its model holds a value that is not a number takes the change back: the model holds
 // what was there before it was typed.
 TEST(StepPages, AnInvalidChangeIsDiscardedWhenThePageCloses)
