@@ -18,10 +18,11 @@ constexpr int32_t TypeCount = 2;
 // The host message that opens one of the host's own windows, and the words that name its Analysis
 // Manager.
 constexpr ULONG OpenHostWindowMessage = 0x80010016;
+constexpr ULONG AnalysisManagerWindow = 0x800D000E;
 constexpr ULONG AnalysisManagerWindowFlags = 0x100024;
 struct AnalysisManagerPayload
 {
-    ULONG words[4] = {276, 0x800D000E, 1, 1};
+    ULONG words[4] = {276, AnalysisManagerWindow, 1, 1};
 };
 
 } // namespace
@@ -57,11 +58,16 @@ void AnalyseStep::OnModelChanged(const Sistra::PropertyIdSet& changed)
                         0);
 }
 
+// The host takes the request in the context of the host object it made for the Analysis Manager.
 LRESULT AnalyseStep::OnAnalysisManager(WORD, WORD, HWND, BOOL&)
 {
-    if (Sistra::SistraDocument* document = GetDocument())
-        document->SendMsgWithContext(document->Outer(), MsgData<AnalysisManagerPayload>{OpenHostWindowMessage, 0, {}},
-                                     AnalysisManagerWindowFlags, nullptr);
+    Sistra::SistraDocument* document = GetDocument();
+    if (!document)
+        return 0;
+    const Orv::ComPtr<IUnknown> context = CreateHostObject(OpenHostWindowMessage, AnalysisManagerWindow, 1);
+    const ULONG word = HostContextWord(context.Get());
+    document->SendMsgWithContext(document->Outer(), MsgData<AnalysisManagerPayload>{OpenHostWindowMessage, 0, {}},
+                                 AnalysisManagerWindowFlags, word ? &word : nullptr);
     return 0;
 }
 

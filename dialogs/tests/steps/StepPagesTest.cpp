@@ -186,7 +186,8 @@ TEST(AnalyseStep, TheTypeListShowsTheModelsTypeAndStoresTheChoice)
     DialogTests::SaveShown(analyse.pane.Window(), L"dialogs_analyse_step");
 }
 
-// The Analysis Manager button asks the host, by its own message, to open the window.
+// The Analysis Manager button asks the host, by its own message in the context of the host object made
+// for it, to open the window.
 TEST(AnalyseStep, TheAnalysisManagerButtonAsksTheHostToOpenIt)
 {
     DialogTests::DocumentFixture fixture;
@@ -207,4 +208,7 @@ TEST(AnalyseStep, TheAnalysisManagerButtonAsksTheHostToOpenIt)
     log->GetEntry(before, &id, words, 8, &count);
     EXPECT_EQ(0x80010016u, id);
     EXPECT_EQ((std::vector<ULONG>{276, 0x800D000E, 1, 1}), std::vector<ULONG>(words, words + count));
+    std::vector<ULONG> context(3);
+    log->GetEntryContext(before, &context[0], &context[1], &context[2]);
+    EXPECT_EQ((std::vector<ULONG>{0x80010016, 0x800D000E, 1}), context) << "in the context of the host's object";
 }
