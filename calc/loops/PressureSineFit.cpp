@@ -69,7 +69,7 @@ int SineResidual(int m, int /*npar*/, double* p, double* deviates, double** deri
 }
 
 bool FitSine(const std::vector<double>& t, const std::vector<double>& y, const SineParameters& start,
-    SineParameters& fitted, const std::vector<double>* sigma)
+    SineParameters& fitted, const std::vector<double>* sigma, mp_config* limits)
 {
     fitted = start;
     if (t.size() != y.size() || (sigma && sigma->size() != t.size()) || t.size() < SineParameterCount)
@@ -85,8 +85,8 @@ bool FitSine(const std::vector<double>& t, const std::vector<double>& y, const S
 
     mp_result result;
     const int status = mpfit(SineResidual, static_cast<int>(t.size()), SineParameterCount, fitted.data(), settings,
-        nullptr, &data, &result);
-    return status > 0;
+        limits, &data, &result);
+    return MpFitSolved(status);
 }
 
 } // namespace Sistra

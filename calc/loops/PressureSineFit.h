@@ -2,6 +2,8 @@
 // The pressure sine fit and the loop analyzer's isovolumic-pressure fit both run it once per beat.
 #pragma once
 
+#include "platform/mpfit/mpfit.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -48,9 +50,10 @@ constexpr double SineFrequencyBoundFactor = 1.5;
 
 // Fits all four parameters from start, w bounded above by SineFrequencyBoundFactor times its start value,
 // each point weighted by 1 / sigma (all 1 when sigma is null). fitted receives the solver's last values
-// in every case; true only when the solver reports success (a positive status). Data of unequal lengths,
-// or fewer points than parameters, is refused with false.
+// in every case; true only when the solver found a solution (a fit stopped by its iteration limit found
+// none). Data of unequal lengths, or fewer points than parameters, is refused with false. limits: the
+// solver's control, its defaults when null.
 bool FitSine(const std::vector<double>& t, const std::vector<double>& y, const SineParameters& start,
-    SineParameters& fitted, const std::vector<double>* sigma = nullptr);
+    SineParameters& fitted, const std::vector<double>* sigma = nullptr, mp_config* limits = nullptr);
 
 } // namespace Sistra

@@ -681,7 +681,7 @@ bool FitEspvrTangentLine(const std::vector<TangentFitLoop>& loops, const std::ar
 }
 
 bool FitEspvrTangentLine(const TangentFitSamples& loops, const std::array<double, 2>& start,
-    std::array<double, 2>& fitted, TangentPoints* touching, TangentLanes lanes)
+    std::array<double, 2>& fitted, TangentPoints* touching, TangentLanes lanes, mp_config* limits)
 {
     if (!std::isfinite(start[kSlope]) || !std::isfinite(start[kIntercept]) || !UsableLoops(loops))
         return false;
@@ -692,9 +692,9 @@ bool FitEspvrTangentLine(const TangentFitSamples& loops, const std::array<double
     pars[kIntercept].side = 0;
     const int m = static_cast<int>(loops.LoopCount());
     TangentDeviateSeries series(loops, lanes);
-    const int status = mpfit(TangentResidual, m, 2, params.data(), pars, nullptr, &series, nullptr);
+    const int status = mpfit(TangentResidual, m, 2, params.data(), pars, limits, &series, nullptr);
     fitted = params;
-    if (status <= 0)
+    if (!MpFitSolved(status))
         return false;
 
     if (touching != nullptr)

@@ -2,6 +2,8 @@
 // the loop's own slope equals k.
 #pragma once
 
+#include "platform/mpfit/mpfit.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -82,7 +84,8 @@ struct TangentPoints
 void TangentDeviates(const std::vector<TangentFitLoop>& loops, double k, double d, double* deviates,
     TangentPoints* touching);
 
-// Least-squares fit of {k, d} from start. True only when the fit ended normally (positive status);
+// Least-squares fit of {k, d} from start. True only when the fit found a solution (not one stopped by its
+// iteration limit);
 // fitted then holds the line and touching, when given, the touching points of the fitted line.
 // False, leaving everything untouched, for a non-finite start or a loop without samples or with
 // pressures and volumes of different lengths.
@@ -91,8 +94,10 @@ bool FitEspvrTangentLine(const std::vector<TangentFitLoop>& loops, const std::ar
 // The same over loops in one block; the fit is false as well for a loop without samples.
 void TangentDeviates(const TangentFitSamples& loops, double k, double d, double* deviates, TangentPoints* touching,
     TangentLanes lanes = TangentLanes::Widest);
+// limits: the solver's control, its defaults when null.
 bool FitEspvrTangentLine(const TangentFitSamples& loops, const std::array<double, 2>& start,
-    std::array<double, 2>& fitted, TangentPoints* touching = nullptr, TangentLanes lanes = TangentLanes::Widest);
+    std::array<double, 2>& fitted, TangentPoints* touching = nullptr, TangentLanes lanes = TangentLanes::Widest,
+    mp_config* limits = nullptr);
 
 // The deviates at one line after another, as the fit asks for them: each loop keeps its secants around
 // the last slope, and answers from them while the slope stays between them.

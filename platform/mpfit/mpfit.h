@@ -72,6 +72,13 @@ constexpr int MP_FTOL = 6;              // ftol too small: no further reduction 
 constexpr int MP_XTOL = 7;              // xtol too small: no further improvement possible
 constexpr int MP_GTOL = 8;              // gtol too small: orthogonal to machine precision
 
+// Whether a fit that ended with this status found a solution: one stopped by its iteration or evaluation
+// limit did not, whatever parameters it stopped at.
+constexpr bool MpFitSolved(int status)
+{
+    return status > 0 && status != MP_MAXITER;
+}
+
 constexpr int MP_NO_ITER = -1;
 constexpr double MP_MACHEP0 = 2.2204460e-16;
 

@@ -130,3 +130,13 @@ TEST(SineResidual, DerivativesAgreeWithDifferencesOfTheDeviates)
             EXPECT_NEAR((fUp[i] - fDown[i]) / (2 * h), columns[j][i], 1e-6) << "parameter " << j << " point " << i;
     }
 }
+
+// A fit stopped by its iteration limit found no sinusoid, whatever it stopped at.
+TEST(FitSine, AFitStoppedByItsIterationLimitFindsNoSinusoid)
+{
+    const Samples s = IsovolumicParts(kTrue);
+    SineParameters fitted{};
+    mp_config oneIteration;
+    oneIteration.maxiter = 1;
+    EXPECT_FALSE(Sistra::FitSine(s.t, s.y, StartFor(s, 70.0), fitted, nullptr, &oneIteration));
+}

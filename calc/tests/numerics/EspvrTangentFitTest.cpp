@@ -274,3 +274,17 @@ TEST(EspvrTangentFit, WideLanesGiveThePlainPathsBits)
         }
     }
 }
+
+// A fit stopped by its iteration limit found no line, whatever line it stopped at; the same start with room
+// to converge finds it.
+TEST(EspvrTangentFit, AFitStoppedByItsIterationLimitFindsNoLine)
+{
+    TangentFitSamples loops;
+    for (const TangentFitLoop& loop : SixLoops())
+        loops.AddLoop(loop);
+    std::array<double, 2> fitted{};
+    mp_config oneIteration;
+    oneIteration.maxiter = 1;
+    EXPECT_FALSE(FitEspvrTangentLine(loops, {2.0, -10.0}, fitted, nullptr, TangentLanes::Widest, &oneIteration));
+    EXPECT_TRUE(FitEspvrTangentLine(loops, {2.0, -10.0}, fitted));
+}
