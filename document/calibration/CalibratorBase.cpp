@@ -117,6 +117,16 @@ void CalibratorBase::ResetToDefaultConversion(int32_t channel)
         units->CreateDefaultConversion(entry.Put());
 }
 
+void CalibratorBase::AdoptShownConversion(int32_t channel)
+{
+    const Orv::ComPtr<IUnitConversion> kept = FindConversion(channel);
+    FetchChannelConversion(channel);
+    const Orv::ComPtr<IUnitConversion> shown = FindConversion(channel);
+    ConversionUnits units;
+    if (kept && (!shown || FAILED(ReadConversionUnits(*shown.Get(), units)) || units.inUse))
+        cache_[channel] = kept;
+}
+
 Orv::ComPtr<IUnitConversion> CalibratorBase::GetUnitsConversion(int32_t channel) const
 {
     Orv::ComPtr<IUnitConversion> conversion = FindConversion(channel);

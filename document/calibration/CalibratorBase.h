@@ -70,6 +70,10 @@ public:
     // Reads the channel's conversion from the host into the cache: the one of the analysed region's
     // first record, else at the selection, else for new recordings, else the default conversion.
     void FetchChannelConversion(int32_t channel);
+    // Caches the conversion the host shows the channel with, when that is its recorded units (no
+    // calibration in force on it): a conversion that came with settings made on another recording
+    // describes that recording's channel, whose unit may differ.
+    void AdoptShownConversion(int32_t channel);
     // The cached conversion when it tells a unit; null otherwise.
     Orv::ComPtr<IUnitConversion> GetUnitsConversion(int32_t channel) const;
     // Whether the host shows the channel with the conversion Apply builds, in every record (a record

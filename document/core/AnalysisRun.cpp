@@ -1,6 +1,7 @@
 // The analysis run: the analysed region walked record by record and fed to the analysis data in chunks,
 // with a host progress indicator whose percent update is where the user's cancel is seen.
 #include "document/core/SistraDocument.h"
+#include "hostframework/messaging/MessageArguments.h"
 
 #include "../../resources/ResourceIds.h"
 #include "hostapi/HostChannelCalc.h"
@@ -252,9 +253,15 @@ bool SistraDocument::SelectLoopByIndex(int32_t loop)
     return true;
 }
 
-void SistraDocument::OnSelectASistraMsg(const SelectLoopPayload& payload)
+// -1 deselects; any other loop the analysis does not have is refused.
+MessageAnswer SistraDocument::OnSelectASistraMsg(const SelectLoopPayload& payload)
 {
+    const auto count = static_cast<int64_t>(data_->GetLoopCount());
+    if (payload.loop < -1 || payload.loop >= count)
+        return RefuseArgument(L"LoopIdx", L"there is no loop " + std::to_wstring(payload.loop) + L": the analysis has " +
+                                              std::to_wstring(count) + L" loops, counted from 0");
     SelectLoopByIndex(payload.loop);
+    return MessageAnswer::Done;
 }
 
 void SistraDocument::FinishOnlineAnalysis()

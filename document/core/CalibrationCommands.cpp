@@ -7,8 +7,11 @@
 #include "calc/sources/ChannelMean.h"
 #include "document/calibration/CalibratorBase.h"
 #include "document/models/workflow/Workflow.h"
+#include "document/models/ModelFactory.h"
+#include "foundation/com/ErrorReason.h"
 #include "foundation/system/WaitCursor.h"
 #include "foundation/text/StringResources.h"
+#include "hostframework/messaging/MessageArguments.h"
 #include "hostframework/services/HostDataAccess.h"
 #include "hostframework/services/HostMessageBox.h"
 #include "resources/ResourceIds.h"
@@ -16,7 +19,9 @@
 #include "hostframework/messaging/SistraIds.h"
 
 #include <cmath>
+#include <cwctype>
 #include <optional>
+#include <string>
 
 namespace Sistra
 {
@@ -41,6 +46,13 @@ std::optional<size_t> ListIndex(LONG position, size_t count)
     return static_cast<size_t>(position - 1);
 }
 
+std::wstring ToLower(std::wstring text)
+{
+    for (wchar_t& c : text)
+        c = static_cast<wchar_t>(std::towlower(c));
+    return text;
+}
+
 bool SameBolus(const BolusEntry& a, const BolusEntry& b)
 {
     return a.start == b.start && a.end == b.end && ValuesEqual(a.value, b.value) && ValuesEqual(a.loopItems, b.loopItems);
@@ -58,35 +70,36 @@ bool SistraDocument::ChannelSelection(int32_t channel, TickPosition& start, Tick
 }
 
 // Points other than 0 and 1 store nothing.
-bool SistraDocument::SetValueFromSelection(int32_t channel, int kind, int firstPointId, int secondPointId, LONG point)
+MessageAnswer SistraDocument::SetValueFromSelection(int32_t channel, int kind, int firstPointId, int secondPointId,
+                                                    LONG point)
 {
+    if (point != 0 && point != 1)
+        return RefuseArgument(L"pointIdx", L"the point is 0 or 1, not " + std::to_wstring(point));
     TickPosition start, end;
     if (!ChannelSelection(channel, start, end))
-        return false;
+        return RefuseMessage(L"the channel " + std::to_wstring(channel + 1) + L" has no selection within one record");
     const double mean = MeanOfChannelRange(HostDoc(), channel, start, end, false);
-    if (point != 0 && point != 1)
-        return false;
     const ModelPtr model = GetModel(kind);
     model->SetValue<PropertyType::Double>(point == 0 ? firstPointId : secondPointId, mean);
     model->CommitChanges();
-    return true;
+    return MessageAnswer::Done;
 }
 
-void SistraDocument::OnSetPressureValueFromSel(LONG point)
+MessageAnswer SistraDocument::OnSetPressureValueFromSel(LONG point)
 {
-    SetValueFromSelection(GetSetupModel()->GetPressureChannel(), ModelKind::PressureCalib, PropertyId::PressureBase1,
+    return SetValueFromSelection(GetSetupModel()->GetPressureChannel(), ModelKind::PressureCalib, PropertyId::PressureBase1,
                           PropertyId::PressureBase2, point);
 }
 
-void SistraDocument::OnSetConductanceValueFromSel(LONG point)
+MessageAnswer SistraDocument::OnSetConductanceValueFromSel(LONG point)
 {
-    SetValueFromSelection(GetSetupModel()->GetVolumeChannel(), ModelKind::ConductanceCalib,
+    return SetValueFromSelection(GetSetupModel()->GetVolumeChannel(), ModelKind::ConductanceCalib,
                           PropertyId::ConductanceBase1, PropertyId::ConductanceBase2, point);
 }
 
-void SistraDocument::OnSetVolumeValueFromSel(LONG point)
+MessageAnswer SistraDocument::OnSetVolumeValueFromSel(LONG point)
 {
-    SetValueFromSelection(GetSetupModel()->GetVolumeChannel(), ModelKind::VolumeCalib, PropertyId::VolumeBase1,
+    return SetValueFromSelection(GetSetupModel()->GetVolumeChannel(), ModelKind::VolumeCalib, PropertyId::VolumeBase1,
                           PropertyId::VolumeBase2, point);
 }
 
@@ -120,6 +133,60 @@ void SistraDocument::ChangeVolumeCalibration(int kind, Edit&& edit)
         model->CommitChanges();
         return ApplyVolumeCalibration();
     });
+}
+
+namespace
+{
+
+// The argument whose name the model's message mentions; the first when it mentions none.
+const wchar_t* ArgumentNamedIn(const Orv::String& message, std::initializer_list<const wchar_t*> arguments)
+{
+    const std::wstring text = ToLower(message.c_str());
+    for (const wchar_t* argument : arguments)
+        if (text.find(ToLower(argument)) != std::wstring::npos)
+            return argument;
+    return *arguments.begin();
+}
+
+} // namespace
+
+template <class Edit>
+MessageAnswer SistraDocument::ApplyVolumeCalibrationMessage(int kind, int appliedId,
+                                                            std::initializer_list<const wchar_t*> arguments, Edit&& edit)
+{
+    if (IsSampling())
+        return RefuseMessage(L"the host is sampling");
+    const int32_t channel = GetSetupModel()->GetVolumeChannel();
+    if (channel == NoChannel)
+        return RefuseMessage(L"no volume channel is set up");
+    const ModelPtr model = GetModel(kind);
+    const ModelPtr before = ModelClassObjBase::CreateModel(kind, this, ModelRole::Snapshot);
+    if (!before || !before->CopyFrom(model.get()))
+        return RefuseMessage(L"the calibration cannot be kept to undo");
+    edit(*model);
+    if (const ValidationResult problem = model->Validate(); problem.HasProblem())
+    {
+        model->DiscardChanges();
+        return RefuseArgument(ArgumentNamedIn(problem.message, arguments), problem.message.c_str());
+    }
+    std::wstring refusal;
+    RunGuardedChange([&] {
+        model->CommitChanges();
+        const bool changed = ApplyVolumeCalibration();
+        if (model->GetValue<PropertyType::Bool>(appliedId) && volumeCalibrator_->IsAppliedToChannel(channel))
+            return changed;
+        // The host's reason when it refused the channel's conversion, else why the step is not ready (the
+        // workflow waits for an earlier calibration).
+        refusal = Orv::TakeErrorReason();
+        if (refusal.empty())
+            refusal = model->CheckReady().message.c_str();
+        if (refusal.empty())
+            refusal = L"the volume channel does not show the calibration";
+        model->CopyFrom(before.get());
+        ApplyVolumeCalibration();
+        return true;
+    });
+    return refusal.empty() ? MessageAnswer::Done : RefuseMessage(refusal);
 }
 
 void SistraDocument::DisableVolumeCalibration(int kind, int appliedId)
@@ -200,9 +267,12 @@ void SistraDocument::OnSetKnownVolumeValueFromSel(LONG point)
     RequestAnalysis(true);
 }
 
-void SistraDocument::OnApplySalineCalibration(double parallelConductance)
+MessageAnswer SistraDocument::OnApplySalineCalibration(double parallelConductance)
 {
-    ChangeVolumeCalibration(ModelKind::SalineCalib, [&](Model& saline) {
+    if (!std::isfinite(parallelConductance))
+        return RefuseArgument(L"Vp", L"the parallel conductance is not a number");
+    return ApplyVolumeCalibrationMessage(ModelKind::SalineCalib, PropertyId::SalineCalibrationApplied, {L"Vp"},
+                                         [&](Model& saline) {
         saline.SetValue<PropertyType::Double>(PropertyId::ParallelConductance, parallelConductance);
         saline.SetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied, true);
     });
@@ -213,9 +283,14 @@ void SistraDocument::OnDisableSalineCalibration()
     DisableVolumeCalibration(ModelKind::SalineCalib, PropertyId::SalineCalibrationApplied);
 }
 
-void SistraDocument::OnApplyCuvetteCalibration(double slope, double intercept)
+MessageAnswer SistraDocument::OnApplyCuvetteCalibration(double slope, double intercept)
 {
-    ChangeVolumeCalibration(ModelKind::CuvetteCalib, [&](Model& cuvette) {
+    if (!std::isfinite(slope))
+        return RefuseArgument(L"slope", L"the slope is not a number");
+    if (!std::isfinite(intercept))
+        return RefuseArgument(L"intercept", L"the intercept is not a number");
+    return ApplyVolumeCalibrationMessage(ModelKind::CuvetteCalib, PropertyId::CuvetteCalibrationApplied,
+                                         {L"slope", L"intercept"}, [&](Model& cuvette) {
         cuvette.SetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied, true);
         cuvette.SetValue<PropertyType::Double>(PropertyId::CuvetteSlope, slope * MicroFactor);
         cuvette.SetValue<PropertyType::Double>(PropertyId::CuvetteIntercept, intercept * MicroFactor);
@@ -262,22 +337,24 @@ void SistraDocument::OnAddAnalyzedParallelConductance()
 
 // Nothing changes while sampling or for a position outside the list.
 template <class Edit>
-void SistraDocument::EditBolusAt(LONG position, Edit&& edit)
+MessageAnswer SistraDocument::EditBolusAt(LONG position, Edit&& edit)
 {
     if (IsSampling())
-        return;
+        return RefuseMessage(L"the host is sampling");
     const ModelPtr saline = GetModel(ModelKind::SalineCalib);
     std::vector<BolusEntry> list = saline->GetValue<PropertyType::BolusList>(PropertyId::BolusList);
     const std::optional<size_t> index = ListIndex(position, list.size());
     if (!index)
-        return;
+        return RefuseArgument(L"position", L"the list has no entry " + std::to_wstring(position) + L": it holds " +
+                                               std::to_wstring(list.size()));
     edit(*saline, list, *index);
     saline->CommitChanges();
+    return MessageAnswer::Done;
 }
 
-void SistraDocument::OnRemoveParallelConductance(LONG position)
+MessageAnswer SistraDocument::OnRemoveParallelConductance(LONG position)
 {
-    EditBolusAt(position, [](Model& saline, std::vector<BolusEntry>& list, size_t index) {
+    return EditBolusAt(position, [](Model& saline, std::vector<BolusEntry>& list, size_t index) {
         list.erase(list.begin() + static_cast<ptrdiff_t>(index));
         saline.SetValue<PropertyType::BolusList>(PropertyId::BolusList, list);
         saline.SetValue<PropertyType::IntSet>(PropertyId::SelectedBoluses, IntSet{});
@@ -287,9 +364,11 @@ void SistraDocument::OnRemoveParallelConductance(LONG position)
 }
 
 // The value comes in the volume channel's prefixed unit; an edited entry no longer stands for a region.
-void SistraDocument::OnEditParallelConductance(LONG position, double value)
+MessageAnswer SistraDocument::OnEditParallelConductance(LONG position, double value)
 {
-    EditBolusAt(position, [&](Model& saline, std::vector<BolusEntry>& list, size_t index) {
+    if (!std::isfinite(value))
+        return RefuseArgument(L"value", L"the parallel conductance is not a number");
+    return EditBolusAt(position, [&](Model& saline, std::vector<BolusEntry>& list, size_t index) {
         BolusEntry& entry = list[index];
         entry.value = value * PrefixFactor(volumeCalibrator_->GetUnit(GetSetupModel()->GetVolumeChannel()));
         entry.start = entry.end = UnsetPosition();
@@ -315,20 +394,21 @@ std::optional<uint32_t> LoopOfTableRow(uint32_t row, uint32_t loopCount,
 }
 
 // The chosen loop is selected and the views follow it.
-void SistraDocument::OnTableRowSelected(ULONG row)
+MessageAnswer SistraDocument::OnTableRowSelected(ULONG row)
 {
     const std::optional<uint32_t> loop = LoopOfTableRow(row, data_->GetLoopCount(), [this](uint32_t index) {
         SistraEvent record;
         return data_->ReadLoop(index, record) ? std::optional<int32_t>(record.state) : std::nullopt;
     });
     if (!loop)
-        return;
+        return RefuseArgument(L"RowIdx", L"the table has no row " + std::to_wstring(row));
     AddChange(ChangeState::MoveSelection);
     USHORT code = 0;
     GetDocumentMessagePrefix(&code);
     const MsgData<SelectLoopPayload> message{static_cast<ULONG>(code) << 16 | AutomationMessage::SelectASistra, 0,
                                              {0x2, static_cast<LONG>(*loop)}};
     SendMsg(Outer(), message, 0);
+    return MessageAnswer::Done;
 }
 
 void SistraDocument::OnCopyTableToTallion()

@@ -2,6 +2,7 @@
 // actions. A menu command that has an automation message sends it to the document itself, so that a
 // menu choice and a macro take one path.
 #include "document/core/SistraDocument.h"
+#include "hostframework/messaging/MessageArguments.h"
 #include "document/core/DocumentDialogs.h"
 
 #include "document/core/CuvetteSelectionTarget.h"
@@ -535,32 +536,45 @@ void SistraDocument::OnShowEDPVRegression(bool show)
     loopView->CommitChanges();
 }
 
-// A tangent fit takes the end-systolic points from the tangent; every other text leaves per-beat points.
-void SistraDocument::OnSetESPVRegressionType(const Orv::String& type)
+// A tangent fit takes the end-systolic points from the tangent; every other fit leaves per-beat points.
+MessageAnswer SistraDocument::OnSetESPVRegressionType(const Orv::String& type)
 {
     static const wchar_t* const Fits[] = {L"Linear", L"Quadratic", L"Perpendicular", L"Tangent"};
-    const ModelPtr loopView = GetModel(ModelKind::LoopView);
     const int32_t fit = KeywordIndex(type, Fits);
-    if (fit >= 0)
-        loopView->SetValue<PropertyType::Int>(PropertyId::EspvrRegressionType, fit);
+    if (fit < 0)
+        return RefuseArgument(L"RegressionType", L"takes Linear, Quadratic, Perpendicular or Tangent, not \"" +
+                                                     std::wstring(type.c_str()) + L"\"");
+    const ModelPtr loopView = GetModel(ModelKind::LoopView);
+    loopView->SetValue<PropertyType::Int>(PropertyId::EspvrRegressionType, fit);
     loopView->SetValue<PropertyType::Int>(PropertyId::EsPointType, IsKeyword(type, L"Tangent") ? 1 : 0);
     loopView->CommitChanges();
+    return MessageAnswer::Done;
 }
 
-void SistraDocument::OnSetEDPVRegressionType(const Orv::String& type)
+MessageAnswer SistraDocument::OnSetEDPVRegressionType(const Orv::String& type)
 {
     static const wchar_t* const Fits[] = {L"Linear", L"Exponential"};
+    const int32_t fit = KeywordIndex(type, Fits);
+    if (fit < 0)
+        return RefuseArgument(L"RegressionType",
+                              L"takes Linear or Exponential, not \"" + std::wstring(type.c_str()) + L"\"");
     const ModelPtr loopView = GetModel(ModelKind::LoopView);
-    if (const int32_t fit = KeywordIndex(type, Fits); fit >= 0)
-        loopView->SetValue<PropertyType::Int>(PropertyId::EdpvrRegressionType, fit);
+    loopView->SetValue<PropertyType::Int>(PropertyId::EdpvrRegressionType, fit);
     loopView->CommitChanges();
+    return MessageAnswer::Done;
 }
 
-void SistraDocument::OnSetShowESPointsType(const Orv::String& type)
+MessageAnswer SistraDocument::OnSetShowESPointsType(const Orv::String& type)
 {
+    static const wchar_t* const Kinds[] = {L"PerBeatESPoints", L"TangentFitESPoints"};
+    const int32_t kind = KeywordIndex(type, Kinds);
+    if (kind < 0)
+        return RefuseArgument(L"ESPointsType", L"takes PerBeatESPoints or TangentFitESPoints, not \"" +
+                                                   std::wstring(type.c_str()) + L"\"");
     const ModelPtr loopView = GetModel(ModelKind::LoopView);
-    loopView->SetValue<PropertyType::Int>(PropertyId::EsPointType, IsKeyword(type, L"TangentFitESPoints") ? 1 : 0);
+    loopView->SetValue<PropertyType::Int>(PropertyId::EsPointType, kind);
     loopView->CommitChanges();
+    return MessageAnswer::Done;
 }
 
 // The host places each view of the current step in percent of its main window's client area.

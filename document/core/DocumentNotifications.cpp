@@ -398,3 +398,88 @@ void SistraDocument::ReactToWorkflowModeChange(const ModelChangedRecord& record)
 }
 
 } // namespace Sistra
+
+namespace Sistra
+{
+
+// Settings taken to another recording, or a document whose channels came back in their recorded units:
+// the host shows the calibrations on no channel. They are put there as the calibration commands put them,
+// each built on its channel's own units.
+bool SistraDocument::PutCalibrationsOnChannels(std::wstring& refusal)
+{
+    IHostDocument* host = HostDoc();
+    if (!host)
+        return true;
+    const ModelPtr setup = GetSetupModel();
+    if (!SettingsChannelsFit(refusal))
+        return false;
+    const struct
+    {
+        CalibratorBase* calibrator;
+        int32_t channel;
+        const wchar_t* name;
+    } targets[] = {{volumeCalibrator_.get(), setup->GetVolumeChannel(), L"volume"},
+                   {pressureCalibrator_.get(), setup->GetPressureChannel(), L"pressure"}};
+    std::vector<std::pair<int32_t, Orv::ComPtr<IUnitConversion>>> shownBefore;
+    for (const auto& target : targets)
+    {
+        if (target.channel == NoChannel || !target.calibrator->IsActive() ||
+            target.calibrator->IsAppliedToChannel(target.channel))
+            continue;
+        Orv::ComPtr<IUnitConversion> shown;
+        host->GetChannelConversion(HostUnsetPosition, HostNewRecordings, target.channel, shown.Put());
+        shownBefore.emplace_back(target.channel, shown);
+        target.calibrator->AdoptShownConversion(target.channel);
+        if (ApplyChannelSetup(target.channel, target.calibrator) && target.calibrator->IsAppliedToChannel(target.channel))
+            continue;
+        refusal = std::wstring(L"the ") + target.name + L" calibration cannot be applied to channel " +
+                  std::to_wstring(target.channel + 1);
+        for (const auto& [channel, conversion] : shownBefore)
+            if (conversion)
+                host->ApplyChannelSetup(0, 0, channel, 1, conversion.Get());
+        return false;
+    }
+    return true;
+}
+
+// The channels the settings name must be the recording's: settings made on a recording with more channels,
+// or with its channels in another order, would analyse whatever lies there and find no loops.
+bool SistraDocument::SettingsChannelsFit(std::wstring& refusal)
+{
+    const ModelPtr setup = GetSetupModel();
+    const int32_t pressure = setup->GetPressureChannel(), volume = setup->GetVolumeChannel();
+    const int32_t channels = GetChannelCount();
+    for (const auto& [channel, role] : {std::pair{pressure, L"pressure"}, std::pair{volume, L"volume"}})
+        if (channel != NoChannel && (channel < 0 || channel >= channels))
+        {
+            refusal = std::wstring(L"the settings take channel ") + std::to_wstring(channel + 1) + L" as the " + role +
+                      L", but the recording has " + std::to_wstring(channels) + L" channels";
+            return false;
+        }
+    if (pressure == NoChannel || volume == NoChannel)
+        return true;
+    // A channel recorded in a volume unit taken as the pressure, and one in mmHg as the volume.
+    const auto recordedUnit = [&](int32_t channel) {
+        Orv::ComPtr<IUnitConversion> conversion;
+        ConversionUnits units;
+        if (FAILED(HostDoc()->GetChannelConversion(HostUnsetPosition, HostNewRecordings, channel, conversion.Put())) ||
+            !conversion || FAILED(ReadConversionUnits(*conversion.Get(), units)))
+            return std::wstring();
+        return std::wstring(units.rawUnitText.c_str());
+    };
+    const std::wstring pressureUnit = recordedUnit(pressure), volumeUnit = recordedUnit(volume);
+    if (pressureUnit == L"L" && volumeUnit == L"mmHg")
+    {
+        refusal = L"the settings take channel " + std::to_wstring(pressure + 1) + L" (a volume) as the pressure and channel " +
+                  std::to_wstring(volume + 1) + L" (in mmHg) as the volume: they are swapped for this recording";
+        return false;
+    }
+    return true;
+}
+
+bool SistraDocument::IsPressureCalibrationShown()
+{
+    return pressureCalibrator_->IsAppliedToChannel(GetSetupModel()->GetPressureChannel());
+}
+
+} // namespace Sistra

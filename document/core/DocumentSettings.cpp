@@ -72,6 +72,11 @@ void DocumentSettings::FindAnalysisCalculations()
     document_.data_->VolumeStore().FindCalculations();
 }
 
+bool DocumentSettings::PutCalibrationsOnChannels(std::wstring& refusal)
+{
+    return document_.PutCalibrationsOnChannels(refusal);
+}
+
 void DocumentSettings::SetLoadingSettings(bool loading)
 {
     document_.loading_ = loading;

@@ -30,6 +30,7 @@ public:
     void SetLastAnalysedPressureChannel(int32_t channel) override;
     double RemoveChannelScaling(int32_t channel, double value) override;
     void FindAnalysisCalculations() override;
+    bool PutCalibrationsOnChannels(std::wstring& refusal) override;
 
     // SettingsPersisterOwner
     bool ArePersistersRegistered() const override { return registered_; }

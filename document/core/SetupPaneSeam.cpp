@@ -1,10 +1,13 @@
 #include "document/core/SetupPaneSeam.h"
 
 #include "document/core/SistraDocument.h"
+#include "document/models/ModelFactory.h"
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ErrorReason.h"
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace Sistra
 {
@@ -17,10 +20,14 @@ constexpr LONG FirstParameter = 1;
 constexpr LONG LastParameter = 31;
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
+// Choices the setup refuses are taken back, so that no later commit carries them in.
 HRESULT CommitSetup(Model& setup)
 {
-    if (setup.Validate().HasProblem())
-        return E_INVALIDARG;
+    if (const ValidationResult problem = setup.Validate(); problem.HasProblem())
+    {
+        setup.DiscardChanges();
+        return Orv::FailWithReason(E_INVALIDARG, IID_ISistraSetupPane, problem.message.c_str());
+    }
     setup.CommitChanges();
     return S_OK;
 }
@@ -174,15 +181,31 @@ HRESULT STDMETHODCALLTYPE SetupPaneSeam::ApplyPressureCalibration(double raw1, d
 {
     return Orv::CatchReturn([&] {
         const ModelPtr pressure = document_.GetModel(ModelKind::PressureCalib);
+        const ModelPtr before = ModelClassObjBase::CreateModel(ModelKind::PressureCalib, &document_, ModelRole::Snapshot);
+        if (!before || !before->CopyFrom(pressure.get()))
+            return E_FAIL;
         pressure->SetValue<PropertyType::Double>(PropertyId::PressureBase1, raw1);
         pressure->SetValue<PropertyType::Double>(PropertyId::PressureConverted1, pressure1);
         pressure->SetValue<PropertyType::Double>(PropertyId::PressureBase2, raw2);
         pressure->SetValue<PropertyType::Double>(PropertyId::PressureConverted2, pressure2);
         pressure->SetValue<PropertyType::Bool>(PropertyId::PressureCalibrationApplied, true);
-        if (pressure->Validate().HasProblem())
-            return E_INVALIDARG;
+        if (const ValidationResult problem = pressure->Validate(); problem.HasProblem())
+        {
+            pressure->DiscardChanges();
+            return Orv::FailWithReason(E_INVALIDARG, IID_ISistraSetupPane, problem.message.c_str());
+        }
         pressure->CommitChanges();
         document_.ReapplyPressureCalibration();
+        if (!document_.IsPressureCalibrationShown())
+        {
+            // What the host said when it refused the channel's new conversion.
+            std::wstring reason = Orv::TakeErrorReason();
+            pressure->CopyFrom(before.get());
+            document_.ReapplyPressureCalibration();
+            if (reason.empty())
+                reason = L"the host does not show the pressure channel calibrated";
+            return Orv::FailWithReason(E_INVALIDARG, IID_ISistraSetupPane, reason.c_str());
+        }
         return S_OK;
     });
 }
@@ -192,9 +215,17 @@ HRESULT STDMETHODCALLTYPE SetupPaneSeam::ExcludeLoops(ULONG count, const ULONG* 
     return Orv::CatchReturn([&]() -> HRESULT {
         if (count && !loops)
             return E_POINTER;
+        const uint32_t analysed = document_.Data().GetLoopCount();
         IntSet checked;
         for (ULONG i = 0; i < count; ++i)
+        {
+            if (loops[i] >= analysed)
+                return Orv::FailWithReason(E_INVALIDARG, IID_ISistraSetupPane,
+                                           (L"loops: there is no loop " + std::to_wstring(loops[i] + 1) +
+                                            L": the analysis has " + std::to_wstring(analysed))
+                                               .c_str());
             checked.insert(static_cast<int32_t>(loops[i]));
+        }
         const ModelPtr loopView = document_.GetModel(ModelKind::LoopView);
         loopView->SetValue<PropertyType::IntSet>(PropertyId::CheckedItems, checked);
         loopView->CommitChanges();

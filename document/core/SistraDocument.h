@@ -24,9 +24,11 @@
 #include "hostapi/VyrViews.h"
 #include "hostapi/VyrComments.h"
 #include "hostframework/document/StrixChildDocument.h"
+#include "hostframework/messaging/EventMaps.h"
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <memory>
@@ -248,27 +250,28 @@ public:
     void OnReselectMsg();
     void OnShowESPVRegression(bool show);
     void OnShowEDPVRegression(bool show);
-    void OnSetESPVRegressionType(const Orv::String& type);
-    void OnSetEDPVRegressionType(const Orv::String& type);
-    void OnSetShowESPointsType(const Orv::String& type);
+    // Automation messages that refuse an argument answer so (MessageAnswer::Refused) and change nothing.
+    MessageAnswer OnSetESPVRegressionType(const Orv::String& type);
+    MessageAnswer OnSetEDPVRegressionType(const Orv::String& type);
+    MessageAnswer OnSetShowESPointsType(const Orv::String& type);
     void OnOpenSettingsMsg();
     void OnArrangeViews();
     void OnAddSelToCuvetteCalibration();
     void OnOpenMPVSControlSoftware();
 
     // Calibration and data commands.
-    void OnSetPressureValueFromSel(LONG point);
-    void OnSetConductanceValueFromSel(LONG point);
-    void OnSetVolumeValueFromSel(LONG point);
+    MessageAnswer OnSetPressureValueFromSel(LONG point);
+    MessageAnswer OnSetConductanceValueFromSel(LONG point);
+    MessageAnswer OnSetVolumeValueFromSel(LONG point);
     void OnSetKnownVolumeValueFromSel(LONG point);
-    void OnApplySalineCalibration(double parallelConductance);
+    MessageAnswer OnApplySalineCalibration(double parallelConductance);
     void OnDisableSalineCalibration();
-    void OnApplyCuvetteCalibration(double slope, double intercept);
+    MessageAnswer OnApplyCuvetteCalibration(double slope, double intercept);
     void OnDisableCuvetteCalibration();
     void OnAddAnalyzedParallelConductance();
-    void OnRemoveParallelConductance(LONG position);
-    void OnEditParallelConductance(LONG position, double value);
-    void OnTableRowSelected(ULONG row);
+    MessageAnswer OnRemoveParallelConductance(LONG position);
+    MessageAnswer OnEditParallelConductance(LONG position, double value);
+    MessageAnswer OnTableRowSelected(ULONG row);
     void OnCopyTableToTallion();
 
     // The table-view manager that the document's tables share: made on first request once the document
@@ -289,7 +292,7 @@ public:
     void OnClientReportRegion(void* argument);
     void OnClientClearRequest(void* argument);
     void OnClientCalibrationRequest(void* argument);
-    void OnSelectASistraMsg(const struct SelectLoopPayload& payload);
+    MessageAnswer OnSelectASistraMsg(const struct SelectLoopPayload& payload);
     void OnModelPropertiesChanged(ModelChangedRecord* record);
     // The host document's changes: a cut of the recording clears an analysed region; a change of the
     // analysed channels' data analyses again.
@@ -312,6 +315,15 @@ public:
     void ShowSalineBolus(int32_t bolus);
     bool ReapplyPressureCalibration();
     bool ReapplyVolumeCalibration();
+    // Puts the calibrations the models hold on the channels the host does not show them on yet (settings
+    // loaded into the document); false with the calibration named when the host refuses one, the
+    // channels then showing what they showed before.
+    bool PutCalibrationsOnChannels(std::wstring& refusal);
+    // Whether the recording has the channels the settings name, pressure and volume the right way round;
+    // false with the reason otherwise.
+    bool SettingsChannelsFit(std::wstring& refusal);
+    // Whether the host shows the pressure calibration on the pressure channel.
+    bool IsPressureCalibrationShown();
     // Runs change (not while the host samples) with the excluded loops kept across it, and tells the
     // views when it changed something.
     void ChangeWithBroadcast(bool (SistraDocument::*change)());
@@ -349,7 +361,7 @@ private:
     void SendHostMessage(ULONG id, const Payload& payload);
     void SetModifiedAndCommit(const ModelPtr& model);
     bool ChannelSelection(int32_t channel, TickPosition& start, TickPosition& end);
-    bool SetValueFromSelection(int32_t channel, int kind, int firstPointId, int secondPointId, LONG point);
+    MessageAnswer SetValueFromSelection(int32_t channel, int kind, int firstPointId, int secondPointId, LONG point);
     std::optional<LoopVolumeMeans> MeanLoopVolumes(const TickPosition& start, const TickPosition& end);
     // Runs a calibration change with the excluded loops kept; the views hear of a change that took.
     template <class Change>
@@ -359,11 +371,18 @@ private:
     // up again, as a guarded change.
     template <class Edit>
     void ChangeVolumeCalibration(int kind, Edit&& edit);
+    // Applies a volume calibration as its automation message asks: edit sets the model's new values and
+    // applied flag. Values the model refuses (arguments: the message's argument names, in the order the
+    // model checks them), or a calibration the volume channel does not then show, are refused with the
+    // model and the channel left as they were.
+    template <class Edit>
+    MessageAnswer ApplyVolumeCalibrationMessage(int kind, int appliedId, std::initializer_list<const wchar_t*> arguments,
+                                                Edit&& edit);
     // Withdraws the calibration: its applied switch cleared.
     void DisableVolumeCalibration(int kind, int appliedId);
     // Edits the saline bolus list at a position counted from 1 and commits the saline model.
     template <class Edit>
-    void EditBolusAt(LONG position, Edit&& edit);
+    MessageAnswer EditBolusAt(LONG position, Edit&& edit);
 
     ModelMap models_;
     WorkflowModelReader reader_{*this};

@@ -2,10 +2,15 @@
 
 #include "document/models/ModelFactory.h"
 #include "document/models/ModelRecords.h"
+#include "document/models/PropertyIds.h"
+#include "foundation/com/ErrorReason.h"
 #include "foundation/com/ResultCodes.h"
 #include "foundation/com/XOrv.h"
 #include "foundation/streams/StorageStreamBuf.h"
 
+#include <cmath>
+#include <initializer_list>
+#include <string>
 #include <utility>
 
 namespace Sistra
@@ -43,6 +48,100 @@ ModelPtr StageModel(Orv::BinIStream& in, SettingsFlavour flavour, uint32_t versi
     const bool loaded = flavour == SettingsFlavour::Full ? staged->Load(in, asRead) : staged->LoadSettings(in, asRead);
     return loaded && in.IsGood() ? staged : nullptr;
 }
+
+// A calibration kind as a record holds it: its name in messages, its applied flag and the values an applied
+// calibration is built from.
+struct CalibrationKind
+{
+    int kind;
+    const wchar_t* name;
+    int appliedId;
+    std::initializer_list<int> valueIds;
+};
+
+const CalibrationKind CalibrationKinds[] = {
+    {ModelKind::PressureCalib, L"pressure", PropertyId::PressureCalibrationApplied,
+     {PropertyId::PressureBase1, PropertyId::PressureConverted1, PropertyId::PressureBase2, PropertyId::PressureConverted2}},
+    {ModelKind::ConductanceCalib, L"conductance", PropertyId::ConductanceCalibrationApplied,
+     {PropertyId::ConductanceBase1, PropertyId::ConductanceConverted1, PropertyId::ConductanceBase2,
+      PropertyId::ConductanceConverted2}},
+    {ModelKind::CuvetteCalib, L"cuvette", PropertyId::CuvetteCalibrationApplied,
+     {PropertyId::CuvetteSlope, PropertyId::CuvetteIntercept}},
+    {ModelKind::SalineCalib, L"saline", PropertyId::SalineCalibrationApplied, {PropertyId::ParallelConductance}},
+    {ModelKind::AlphaCalib, L"alpha", PropertyId::AlphaCalibrationApplied, {PropertyId::Alpha}},
+    {ModelKind::VolumeCalib, L"volume", PropertyId::VolumeCalibrationApplied,
+     {PropertyId::VolumeBase1, PropertyId::VolumeBase2, PropertyId::VolumeConverted1, PropertyId::VolumeConverted2}},
+    // Its values depend on the pair it calibrates by, which its own check covers.
+    {ModelKind::KnownVolumeCalib, L"known-volume", PropertyId::KnownVolumeCalibrationApplied, {}},
+};
+
+// Why a calibration the record holds applied cannot be applied, as the command that applies it would refuse
+// it; empty when it can. A record cannot hold what no command would have made: a damaged one may.
+std::wstring CalibrationRefusal(int kind, Model& model)
+{
+    for (const CalibrationKind& calibration : CalibrationKinds)
+    {
+        if (calibration.kind != kind)
+            continue;
+        // Values of a calibration that is not applied calibrate nothing.
+        if (!model.GetValue<PropertyType::Bool>(calibration.appliedId))
+            return {};
+        const std::wstring named = std::wstring(L"the ") + calibration.name + L" calibration";
+        const ValidationResult problem = model.Validate();
+        if (problem.HasProblem())
+            return named + L" is refused: " + problem.message.c_str();
+        for (const int id : calibration.valueIds)
+            if (!std::isfinite(model.GetValue<PropertyType::Double>(id)))
+                return named + L" is applied without its values";
+    }
+    return {};
+}
+
+// What a record replaces, kept until the record is in place: a record that cannot be applied whole puts
+// it back, so the document stays as it was.
+class SettingsRecordState
+{
+public:
+    SettingsRecordState(SettingsRecordSubject& subject, size_t models) : subject_(subject) { models_.reserve(models); }
+
+    bool Keep(int kind, Model& live)
+    {
+        ModelPtr kept = ModelClassObjBase::CreateModel(kind, &subject_.RecordOwner(), ModelRole::Snapshot);
+        if (!kept || !kept->CopyFrom(&live))
+            return false;
+        models_.push_back({kind, std::move(kept)});
+        return true;
+    }
+
+    void KeepCalibrators()
+    {
+        for (const CalibratorRole role : {CalibratorRole::Volume, CalibratorRole::Pressure})
+        {
+            std::unique_ptr<CalibratorBase>& kept = role == CalibratorRole::Volume ? volume_ : pressure_;
+            kept = subject_.NewCalibrator(role);
+            kept->TakeCacheFrom(subject_.Calibrator(role));
+        }
+    }
+
+    // Puts back what was kept and fails with the reason, when there is one.
+    HRESULT Restore(HRESULT failure, const wchar_t* reason)
+    {
+        for (const StagedModel& entry : models_)
+            if (const ModelPtr live = subject_.FindModel(entry.kind))
+                live->CopyFrom(entry.model.get());
+        if (volume_)
+            subject_.Calibrator(CalibratorRole::Volume).TakeCacheFrom(*volume_);
+        if (pressure_)
+            subject_.Calibrator(CalibratorRole::Pressure).TakeCacheFrom(*pressure_);
+        return reason ? Orv::FailWithReason(failure, IID_IPersistStreamInit, reason) : failure;
+    }
+
+private:
+    SettingsRecordSubject& subject_;
+    std::vector<StagedModel> models_;
+    std::unique_ptr<CalibratorBase> volume_;
+    std::unique_ptr<CalibratorBase> pressure_;
+};
 
 } // namespace
 
@@ -116,17 +215,25 @@ HRESULT ReadCurrentSettingsRecord(Orv::BinIStream& in, SettingsFlavour flavour, 
         const uint32_t trailer = in.ReadU32();
         if (!in.IsGood() || trailer != version)
             return Orv::E_ORV_READ_FAILED;
+        for (const StagedModel& entry : staged)
+            if (const std::wstring refusal = CalibrationRefusal(entry.kind, *entry.model); !refusal.empty())
+                return Orv::FailWithReason(Orv::E_ORV_READ_FAILED, IID_IPersistStreamInit, refusal.c_str());
 
+        SettingsRecordState before(subject, staged.size());
         for (const StagedModel& entry : staged)
         {
             const ModelPtr live = subject.ObtainModel(entry.kind);
-            if (!live || !live->CopyFrom(entry.model.get()))
-                return Orv::E_ORV_READ_FAILED;
+            if (!live || !before.Keep(entry.kind, *live) || !live->CopyFrom(entry.model.get()))
+                return before.Restore(Orv::E_ORV_READ_FAILED, nullptr);
         }
         if (flavour == SettingsFlavour::Full)
         {
+            before.KeepCalibrators();
             subject.Calibrator(CalibratorRole::Volume).TakeCacheFrom(*volume);
             subject.Calibrator(CalibratorRole::Pressure).TakeCacheFrom(*pressure);
+            std::wstring refusal;
+            if (!subject.PutCalibrationsOnChannels(refusal))
+                return before.Restore(Orv::E_ORV_READ_FAILED, refusal.c_str());
             subject.SetLastAnalysedPressureChannel(lastChannel);
         }
         return S_OK;

@@ -9,9 +9,11 @@
 #include "document/models/ModelOwner.h"
 
 #include <objidl.h>
+#include <ocidl.h>
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace Orv
@@ -66,6 +68,10 @@ public:
     // The analysis' calculations of the document looked up again by their names (an old record's
     // calculations are found under them).
     virtual void FindAnalysisCalculations() {}
+    // Puts the calibrations the models hold on their channels, as the calibration commands put them;
+    // false, with the calibration named in refusal, when one cannot be put there (the channels then show
+    // what they showed before).
+    virtual bool PutCalibrationsOnChannels(std::wstring& refusal) = 0;
 
 protected:
     ~SettingsRecordSubject() = default;

@@ -17,7 +17,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <array>
 #include <filesystem>
@@ -322,9 +324,15 @@ void WriteTables(const std::string& folderText, const AnalysisTables& tables)
     namespace fs = std::filesystem;
     const fs::path folder(FromUtf8(folderText));
     std::error_code problem;
+    if (fs::exists(folder, problem) && !fs::is_directory(folder, problem))
+        throw std::runtime_error("cannot make the folder " + folderText + ": a file of that name is there");
     fs::create_directories(folder, problem);
     if (problem)
         throw std::runtime_error("cannot make the folder " + folderText + ": " + problem.message());
+    // Paths in messages as the user wrote the folder.
+    const auto shown = [&](const char* name) {
+        return folderText + (folderText.ends_with('/') || folderText.ends_with('\\') ? "" : "/") + name;
+    };
     const std::pair<const char*, const std::string*> files[] = {
         {"loops.tsv", &tables.loops}, {"summary.tsv", &tables.summary}, {"regressions.tsv", &tables.regressions}};
     std::vector<fs::path> written;
@@ -337,20 +345,23 @@ void WriteTables(const std::string& folderText, const AnalysisTables& tables)
     {
         fs::path temporary = folder / (FromUtf8(name) + suffix);
         written.push_back(temporary);
+        errno = 0;
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
         file.write(content->data(), static_cast<std::streamsize>(content->size()));
         file.close();
         if (!file)
         {
+            const int cause = errno;
             removeWritten();
-            throw std::runtime_error("cannot write " + ToUtf8((folder / name).wstring()));
+            throw std::runtime_error("cannot write " + shown(name) + (cause ? std::string(": ") + std::strerror(cause) : ""));
         }
     }
     for (size_t index = 0; index < written.size(); ++index)
         if (!MoveFileExW(written[index].c_str(), (folder / files[index].first).c_str(), MOVEFILE_REPLACE_EXISTING))
         {
             removeWritten();
-            throw std::runtime_error("cannot write " + ToUtf8((folder / files[index].first).wstring()));
+            throw std::runtime_error("cannot write " + shown(files[index].first) + ": " +
+                                     SystemErrorText(GetLastError()));
         }
 }
 

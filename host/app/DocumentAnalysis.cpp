@@ -28,10 +28,18 @@ constexpr int VesParameter = 6;
 constexpr int PesParameter = 12;
 constexpr int DpdtMaxParameter = 18;
 
+// Calls that may leave their reason start with none left over from earlier calls.
+template <class Call>
+HRESULT Fresh(Call&& call)
+{
+    SetErrorInfo(0, nullptr);
+    return call();
+}
+
 void Check(HRESULT result, const std::string& what)
 {
     if (FAILED(result))
-        throw std::runtime_error(what + " (" + HResultText(result) + ")");
+        throw std::runtime_error(what + ": " + FailureText(result));
 }
 
 // The registration of that kind and name the module made; throws when it made none.
@@ -130,7 +138,7 @@ DocumentAnalysis::DocumentAnalysis(IVyrStandIn& standIn, HostDocument& host, con
     document_ = Face<ICustomDocument>(made.Get(), IID_ICustomDocument, "document face");
     pane_ = Face<ISistraSetupPane>(made.Get(), IID_ISistraSetupPane, "setup pane");
     if (choices.settingsFile)
-        Check(LoadSettingsFile(document_.Get(), *choices.settingsFile),
+        Check(Fresh([&] { return LoadSettingsFile(document_.Get(), *choices.settingsFile); }),
               "the settings in " + ToUtf8(*choices.settingsFile) + " could not be loaded");
     else
     {
@@ -156,7 +164,10 @@ void DocumentAnalysis::ApplyCalibrations(const AnalysisChoices& choices)
     if (const auto& points = choices.pressurePoints)
     {
         const double factor = RawPrefixFactor(host_, choices.pressureChannel);
-        Check(pane_->ApplyPressureCalibration((*points)[0] * factor, (*points)[1], (*points)[2] * factor, (*points)[3]),
+        Check(Fresh([&] {
+                  return pane_->ApplyPressureCalibration((*points)[0] * factor, (*points)[1], (*points)[2] * factor,
+                                                         (*points)[3]);
+              }),
               "the document refused the pressure calibration");
     }
     if (const auto& line = choices.volumeLine)
@@ -180,9 +191,9 @@ void DocumentAnalysis::ApplyVolumeLine(int32_t channel, const std::array<double,
     Macro::Statement statement(L"Doc.ApplySistraCuvetteCalibration slope:=" +
                                FromUtf8(LoopRecordReport::NumberText(slope)) +
                                L", intercept:=" + FromUtf8(LoopRecordReport::NumberText(line[1])));
-    RunStatement(statement);
-    // The command counts as handled whatever became of the line; a line the calibration refuses leaves
-    // the channel as it was recorded.
+    SetErrorInfo(0, nullptr);
+    if (RunStatement(statement) == 0)
+        throw std::runtime_error("the document refused the volume calibration: " + FailureText(E_INVALIDARG));
     const auto facts = ChannelSetupFacts(host_, channel);
     if (!facts || !facts->inUse)
         throw std::runtime_error("the document did not take the volume calibration");

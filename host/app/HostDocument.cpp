@@ -10,9 +10,13 @@
 #include "host/vyr/UnitConversions.h"
 
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ErrorReason.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <limits>
+#include <sstream>
 #include <cwctype>
 #include <stdexcept>
 
@@ -1046,10 +1050,33 @@ HRESULT STDMETHODCALLTYPE HostDocument::ApplyChannelSetup(uint32_t, uint32_t, in
         const HRESULT hr = object->QueryInterface(IID_IUnitConversion, conversion.PutVoid());
         if (FAILED(hr))
             return hr;
+        if (const std::wstring refusal = FloatRangeRefusal(static_cast<size_t>(channel), *conversion.Get());
+            !refusal.empty())
+            return Orv::FailWithReason(E_INVALIDARG, IID_IHostDocument, refusal.c_str());
         std::erase_if(recordConversions_, [channel](const auto& entry) { return entry.first.first == channel; });
         channelConversions_[channel] = conversion;
         return S_OK;
     });
+}
+
+// Calculations read the channel's samples as floats through its conversion: one that takes a recorded
+// sample beyond the float range would turn it into an infinity.
+std::wstring HostDocument::FloatRangeRefusal(size_t channel, IUnitConversion& conversion) const
+{
+    Vyr::ConversionFacts facts;
+    if (!Vyr::ReadConversionFacts(conversion, facts) || !facts.inUse)
+        return {};
+    const double scale = facts.scale * facts.rawPrefixFactor;
+    double largest = 0.0;
+    for (size_t record = 0; record < Data().RecordCount(); ++record)
+        for (float sample : Data().RecordAt(record).Samples(channel))
+            largest = std::max(largest, std::abs(static_cast<double>(sample) * scale + facts.offset));
+    if (std::isfinite(scale) && std::isfinite(facts.offset) && largest <= std::numeric_limits<float>::max())
+        return {};
+    std::wostringstream text;
+    text << L"the calibration of channel " << channel + 1 << L" takes its samples out of the float range (to "
+         << largest << L")";
+    return text.str();
 }
 
 void HostDocument::SetRecordConversion(int32_t channel, int32_t record, IUnitConversion* conversion)

@@ -299,6 +299,8 @@ private:
 
     bool RecordArrived(int32_t record) const;
     bool IsRecordedChannel(int32_t channel) const;
+    // Why the conversion cannot show the channel: empty when every recorded sample stays a float.
+    std::wstring FloatRangeRefusal(size_t channel, IUnitConversion& conversion) const;
     // A recorded or a calculated channel.
     bool HasChannel(int32_t channel) const;
     bool ChannelExists(uint32_t kind, int32_t channel) const;

@@ -13,6 +13,10 @@
 #include "host/app/recording/RecordingText.h"
 #include "hostapi/VyrMessaging.h"
 
+#include "foundation/com/ErrorReason.h"
+
+#include <cerrno>
+#include <cstring>
 #include <cwchar>
 #include <fstream>
 #include <sstream>
@@ -33,26 +37,61 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-std::vector<std::wstring> ReadMacroLines(const std::string& path)
+// A command the document did not carry out: it answered 0, and the macro goes on as the host's macro
+// does, to end as a failure.
+class RefusedCommand : public std::runtime_error
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw std::runtime_error("cannot open " + path);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    std::string text = bytes.str();
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        text.erase(0, 3);
-    std::vector<std::wstring> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A statement is a line of a few hundred characters at most: a longer line is no macro text.
+constexpr size_t LongestMacroLine = 64 * 1024;
+
+// The macro's lines, one at a time, so that a statement is judged (and a bad one stops the run) before
+// anything after it is read: a macro that never ends takes no more memory than its longest line.
+class MacroLines
+{
+public:
+    explicit MacroLines(const std::string& path) : path_(path), file_(path, std::ios::binary)
     {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(FromUtf8(line));
+        if (!file_)
+            throw std::runtime_error("cannot open the macro " + path + ": " + std::strerror(errno));
     }
-    return lines;
-}
+
+    // The next line without its line end; false at the end of the text.
+    bool Next(std::wstring& line)
+    {
+        std::string bytes;
+        int c = 0;
+        while ((c = file_.get()) != std::char_traits<char>::eof() && c != '\n')
+        {
+            if (bytes.size() == LongestMacroLine)
+                throw std::runtime_error(path_ + ":" + std::to_string(number_ + 1) + ": the line is longer than " +
+                                         std::to_string(LongestMacroLine) + " bytes: no macro statement");
+            bytes.push_back(static_cast<char>(c));
+        }
+        if (file_.bad())
+            throw std::runtime_error("cannot read the macro " + path_);
+        if (c == std::char_traits<char>::eof() && bytes.empty())
+            return false;
+        ++number_;
+        if (number_ == 1 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            bytes.erase(0, 3);
+        if (!bytes.empty() && bytes.back() == '\r')
+            bytes.pop_back();
+        line = FromUtf8(bytes);
+        return true;
+    }
+
+    // Where the last line read stands: the file and its line number.
+    std::string Place() const { return path_ + ":" + std::to_string(number_); }
+
+private:
+    std::string path_;
+    std::ifstream file_;
+    size_t number_ = 0;
+};
 
 bool IsBlankOrComment(const std::wstring& line)
 {
@@ -106,6 +145,7 @@ private:
         LONG answer = 0;
         try
         {
+            SetErrorInfo(0, nullptr);
             answer = analysis_.RunStatement(statement);
         }
         catch (const std::invalid_argument& e)
@@ -113,6 +153,13 @@ private:
             throw MacroLineError(e.what());
         }
         out_ << ToUtf8(statement.Command()) << ": " << answer << "\n";
+        if (answer == 0)
+            Refused(statement.Command(), Orv::TakeErrorReason());
+    }
+
+    [[noreturn]] static void Refused(const std::wstring& command, const std::wstring& reason)
+    {
+        throw RefusedCommand(ToUtf8(command) + " was refused" + (reason.empty() ? std::string() : ": " + ToUtf8(reason)));
     }
 
     void RunHostStatement(const std::wstring& text)
@@ -123,8 +170,11 @@ private:
         {
             const int32_t pressure = ResolveChannel(recording_, ToUtf8(ArgumentText(statement, L"pressure")));
             const int32_t volume = ResolveChannel(recording_, ToUtf8(ArgumentText(statement, L"volume")));
-            out_ << "Host.Channels: " << (SUCCEEDED(analysis_.Pane().SetSources(pressure, volume, nullptr)) ? 1 : 0)
-                 << "\n";
+            SetErrorInfo(0, nullptr);
+            const bool done = SUCCEEDED(analysis_.Pane().SetSources(pressure, volume, nullptr));
+            out_ << "Host.Channels: " << (done ? 1 : 0) << "\n";
+            if (!done)
+                Refused(L"Host.Channels", Orv::TakeErrorReason());
         }
         else if (_wcsicmp(name.c_str(), L"ExcludeLoops") == 0)
         {
@@ -138,9 +188,12 @@ private:
             }
             if (!numbers.eof())
                 throw MacroLineError("loops:= takes loop numbers separated by blanks");
-            out_ << "Host.ExcludeLoops: "
-                 << (SUCCEEDED(analysis_.Pane().ExcludeLoops(static_cast<ULONG>(loops.size()), loops.data())) ? 1 : 0)
-                 << "\n";
+            SetErrorInfo(0, nullptr);
+            const bool done =
+                SUCCEEDED(analysis_.Pane().ExcludeLoops(static_cast<ULONG>(loops.size()), loops.data()));
+            out_ << "Host.ExcludeLoops: " << (done ? 1 : 0) << "\n";
+            if (!done)
+                Refused(L"Host.ExcludeLoops", Orv::TakeErrorReason());
         }
         else
         {
@@ -165,14 +218,14 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
     const std::string& macroFile = args[1];
     try
     {
-        const std::vector<std::wstring> lines = ReadMacroLines(macroFile);
+        MacroLines lines(macroFile);
         const Recording recording = LoadRecordingFile(args[2]);
         HostSession session;
         HostApplication application;
         Calc::RegisterSampleFilterClass(session.Framework().StandIn());
         const HRESULT loaded = session.LoadModule(ExecutableFolder() + L"Sistra.dll", &application);
         if (FAILED(loaded))
-            throw std::runtime_error("the module did not register (" + HResultText(loaded) + ")");
+            throw std::runtime_error("the module did not register: " + FailureText(loaded));
         IVyrStandIn& standIn = session.Framework().StandIn();
         standIn.ScriptProgressCancel(-1);
         const Orv::ComPtr<HostDocument> host = HostDocument::Offline(recording);
@@ -180,28 +233,46 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
         {
             DocumentAnalysis analysis(standIn, *host.Get(), AnalysisChoices{});
             MacroRun run(recording, analysis, blocks);
-            for (size_t index = 0; index < lines.size(); ++index)
+            size_t refused = 0;
+            for (std::wstring line; lines.Next(line);)
             {
-                if (IsBlankOrComment(lines[index]))
+                if (IsBlankOrComment(line))
                     continue;
-                const std::string place = macroFile + ":" + std::to_string(index + 1);
                 try
                 {
-                    run.RunLine(lines[index]);
+                    run.RunLine(line);
                 }
                 catch (const Macro::MacroSyntaxError& e)
                 {
-                    throw std::runtime_error(place + ":" + std::to_string(e.column) + ": " + e.what());
+                    throw std::runtime_error(lines.Place() + ":" + std::to_string(e.column) + ": " + e.what());
                 }
                 catch (const MacroLineError& e)
                 {
-                    throw std::runtime_error(place + ": " + e.what());
+                    throw std::runtime_error(lines.Place() + ": " + e.what());
                 }
+                catch (const RefusedCommand& e)
+                {
+                    err << "sistra macro: " << lines.Place() << ": " << e.what() << "\n";
+                    ++refused;
+                }
+            }
+            if (analysis.LoopCount() == 0)
+            {
+                blocks.Finish();
+                throw std::runtime_error("no loops analysed: the macro ran no Doc.AnalyzeSistraNow, or it found none; "
+                                         "no summaries printed");
             }
             blocks << "\n";
             PutText(blocks, SummaryTable(analysis.Summaries()));
             blocks << "\n";
             PutText(blocks, RegressionTable(analysis.Relations()));
+            if (refused > 0)
+            {
+                blocks.Finish();
+                err << "sistra macro: " << refused << (refused == 1 ? " command was" : " commands were")
+                    << " refused\n";
+                return ExitFailure;
+            }
         }
         blocks.Finish();
         return ExitOk;

@@ -1,5 +1,7 @@
 #include "host/app/TextConversion.h"
 
+#include "foundation/com/ErrorReason.h"
+
 #include <cstdio>
 
 namespace Host
@@ -45,6 +47,23 @@ std::string HResultText(HRESULT code)
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "0x%08lX", static_cast<unsigned long>(code));
     return buffer;
+}
+
+std::string FailureText(HRESULT code, const std::wstring& reason)
+{
+    std::wstring words = reason.empty() ? Orv::TakeErrorReason() : reason;
+    if (words.empty())
+    {
+        wchar_t buffer[512] = {};
+        const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                            static_cast<DWORD>(code), 0, buffer, 511, nullptr);
+        words.assign(buffer, length);
+        while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L'.'))
+            words.pop_back();
+    }
+    if (words.empty())
+        return HResultText(code);
+    return ToUtf8(words) + " (" + HResultText(code) + ")";
 }
 
 } // namespace Host

@@ -17,4 +17,8 @@ std::string SystemErrorText(DWORD error);
 // "0x80004005" style.
 std::string HResultText(HRESULT code);
 
+// A failure in words with its code beside them: the reason the callee gave (reason, or what the thread's
+// error information holds), else the system's text for the code, else the code alone.
+std::string FailureText(HRESULT code, const std::wstring& reason = {});
+
 } // namespace Host

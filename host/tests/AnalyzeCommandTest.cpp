@@ -260,7 +260,7 @@ TEST_F(AnalyzeCommand, BadChannelsRegionsAndRecordingsFailAndWriteNothing)
         {{file->Path(), "--region", "5:5"}, "holds no samples"},
         {{file->Path(), "--calibrate-pressure", "2:0=0,1=100"}, "but the pressure channel is 1"},
         {{file->Path(), "--calibrate-volume", "1:1,0"}, "but the volume channel is 2"},
-        {{file->Path(), "--calibrate-volume", "2:0,5"}, "did not take the volume calibration"},
+        {{file->Path(), "--calibrate-volume", "2:0,5"}, "refused the volume calibration: slope: The slope can not be zero"},
         {{flat.Path()}, "no loops"},
     };
     for (const auto& test : cases)
@@ -447,4 +447,151 @@ TEST_F(AnalyzeCommand, AMacroOfTheSameStepsPrintsWhatAnalyzePrints)
     const Output refused = RunSistra({"macro", wrong.Path(), file->Path()});
     EXPECT_EQ(Host::ExitFailure, refused.status);
     EXPECT_NE(std::string::npos, refused.err.find("macro-wrong.txt:2: the module has no command NoSuchCommand"));
+}
+
+namespace
+{
+
+// loops.tsv, summary.tsv and regressions.tsv of an analyze run with --out, the arguments after the file.
+std::string OutTables(const std::string& recording, std::vector<std::string> more, const char* folderName)
+{
+    const auto folder = ScratchFolder(folderName);
+    std::vector<std::string> args{"analyze", recording, "--out", folder.string()};
+    args.insert(args.end(), more.begin(), more.end());
+    const Output run = RunSistra(args);
+    EXPECT_EQ(Host::ExitOk, run.status) << run.err;
+    std::string tables = FileText(folder / "loops.tsv") + FileText(folder / "summary.tsv") +
+                         FileText(folder / "regressions.tsv");
+    std::filesystem::remove_all(folder);
+    return tables;
+}
+
+} // namespace
+
+// A settings file that holds a calibration analyses as the calibration command did, to the last digit: loops,
+// summaries and every relation (the tangent ESPVR and the areas read the calibrated volume too).
+TEST_F(AnalyzeCommand, SavedCalibrationsAnalyseAsTheCalibrationCommands)
+{
+    const HostTests::TemporaryFile raw(
+        "analyze-raw-settings.csv",
+        OcclusionText(40, "LV Pressure (mV),LV Volume (mS),ECG (mV)", {2.0, -5.0, 0.5, -10.0}));
+    const auto folder = ScratchFolder("analyze-calibration-settings");
+    std::filesystem::create_directories(folder);
+    const std::string settings = (folder / "calibrated.set").string();
+    // The volume's line alone is the next test's (this recording's pressure needs its calibration to beat).
+    const std::vector<std::string> kinds[] = {
+        {"--calibrate-pressure", "1:2.5=0,52.5=100"},
+        {"--calibrate-volume", "2:0.5,-10", "--calibrate-pressure", "1:2.5=0,52.5=100"},
+    };
+    for (const auto& calibration : kinds)
+    {
+        std::vector<std::string> saving = calibration;
+        saving.insert(saving.end(), {"--save-settings", settings});
+        const std::string calibrated = OutTables(raw.Path(), saving, "calibrated-out");
+        EXPECT_EQ(calibrated, OutTables(raw.Path(), {"--settings", settings}, "loaded-out")) << calibration.front();
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// A line made on a channel recorded in uL, loaded for a channel recorded in mL, calibrates the same
+// physical volume: the mL recording analyses as its own command with the line for mL.
+TEST_F(AnalyzeCommand, ASavedVolumeLineIsConvertedForAChannelInAnotherUnit)
+{
+    const HostTests::TemporaryFile micro(
+        "analyze-volume-ul.csv", OcclusionText(40, "LV Pressure (mmHg),LV Volume (uL),ECG (mV)", {1.0, 0.0, 0.5, -10.0}));
+    const HostTests::TemporaryFile milli(
+        "analyze-volume-ml.csv", OcclusionText(40, "LV Pressure (mmHg),LV Volume (mL),ECG (mV)", {1.0, 0.0, 500.0, -10.0}));
+    const auto folder = ScratchFolder("analyze-volume-units");
+    std::filesystem::create_directories(folder);
+    const std::string settings = (folder / "line.set").string();
+    OutTables(micro.Path(), {"--calibrate-volume", "2:0.5,-10", "--save-settings", settings}, "micro-out");
+    EXPECT_EQ(OutTables(milli.Path(), {"--calibrate-volume", "2:500,-10"}, "milli-out"),
+              OutTables(milli.Path(), {"--settings", settings}, "milli-loaded-out"));
+    std::filesystem::remove_all(folder);
+}
+
+// A settings file whose calibration no command would make (damaged, or written by hand) is refused with
+// the calibration named, and nothing is printed.
+TEST_F(AnalyzeCommand, ASettingsFileWithACalibrationTheCommandsRefuseIsRefused)
+{
+    const HostTests::TemporaryFile raw(
+        "analyze-raw-damaged.csv",
+        OcclusionText(40, "LV Pressure (mV),LV Volume (mS),ECG (mV)", {2.0, -5.0, 0.5, -10.0}));
+    const auto folder = ScratchFolder("analyze-damaged-settings");
+    std::filesystem::create_directories(folder);
+    const std::string settings = (folder / "good.set").string();
+    const Output saved = RunSistra({"analyze", raw.Path(), "--calibrate-volume", "2:0.5,-10", "--calibrate-pressure",
+                                    "1:2.5=0,52.5=100", "--save-settings", settings});
+    ASSERT_EQ(Host::ExitOk, saved.status) << saved.err;
+    const std::string bytes = FileText(settings);
+    // The stored values: the cuvette slope in litres per unprefixed unit, the pressure points in volts.
+    const auto replaced = [&](double stored, double damaged) {
+        std::string text = bytes;
+        const std::string from(reinterpret_cast<const char*>(&stored), sizeof stored);
+        const size_t at = text.find(from);
+        EXPECT_NE(std::string::npos, at) << stored;
+        if (at != std::string::npos)
+            text.replace(at, sizeof damaged, std::string(reinterpret_cast<const char*>(&damaged), sizeof damaged));
+        return text;
+    };
+    const double slope = 0.5 / 1e-3 * 1e-6;
+    const struct
+    {
+        std::string text;
+        const char* says;
+    } damaged[] = {
+        {replaced(slope, -8.4e14), "the cuvette calibration is refused: The slope must be between"},
+        {replaced(52.5 * 1e-3, 2.5 * 1e-3), "the pressure calibration is refused: The base pressure values cannot be equal"},
+    };
+    for (const auto& test : damaged)
+    {
+        const std::string path = (folder / "damaged.set").string();
+        std::ofstream(path, std::ios::binary) << test.text;
+        const Output run = RunSistra({"analyze", raw.Path(), "--settings", path});
+        EXPECT_EQ(Host::ExitFailure, run.status) << test.says;
+        EXPECT_NE(std::string::npos, run.err.find(test.says)) << run.err;
+        EXPECT_TRUE(run.out.empty()) << test.says;
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// A command the document does not carry out answers 0, says why naming the argument, changes nothing (the
+// analysis after it prints what analyze prints), and the macro ends as a failure.
+TEST_F(AnalyzeCommand, RefusedMacroCommandsAnswerZeroAndChangeNothing)
+{
+    const Output analyzed = RunSistra({"analyze", file->Path(), "--pressure", "1", "--volume", "2"});
+    ASSERT_EQ(Host::ExitOk, analyzed.status) << analyzed.err;
+    const struct
+    {
+        const char* statement;
+        const char* says;
+    } refused[] = {
+        // In the workflow the cuvette calibration waits for the conductance calibration.
+        {"Doc.ApplySistraCuvetteCalibration slope:=0.5, intercept:=3", "conductance calibration"},
+        {"Doc.ApplySistraCuvetteCalibration slope:=1e12, intercept:=3", "slope: The slope must be between"},
+        {"Host.Channels pressure:=1, volume:=1", "Host.Channels was refused"},
+        {"Doc.SelectASistra LoopIdx:=99999", "LoopIdx: there is no loop 99999"},
+        {"Doc.SetESPVRegressionType RegressionType:=\"99\"", "RegressionType: takes Linear"},
+        {"Doc.RemoveParallelConductanceFromList position:=-5", "position: the list has no entry -5"},
+        {"Host.ExcludeLoops loops:=\"99999\"", "loops: there is no loop 99999"},
+    };
+    for (const auto& test : refused)
+    {
+        const HostTests::TemporaryFile macro("macro-refused.txt", std::string("Doc.AnalyzeSistraNow\n") +
+                                                                      test.statement + "\nDoc.AnalyzeSistraNow\n");
+        const Output run = RunSistra({"macro", macro.Path(), file->Path()});
+        EXPECT_EQ(Host::ExitFailure, run.status) << test.statement;
+        EXPECT_NE(std::string::npos, run.err.find("macro-refused.txt:2: ")) << run.err;
+        EXPECT_NE(std::string::npos, run.err.find(test.says)) << run.err;
+        const size_t summaries = run.out.find("\n\n");
+        ASSERT_NE(std::string::npos, summaries) << test.statement;
+        EXPECT_NE(std::string::npos, run.out.substr(0, summaries).find(": 0\n")) << run.out;
+        EXPECT_EQ(analyzed.out, run.out.substr(summaries + 2)) << test.statement;
+    }
+
+    const HostTests::TemporaryFile unanalysed("macro-unanalysed.txt", "Doc.SetEDPVRegressionType RegressionType:=\"Linear\"\n");
+    const Output run = RunSistra({"macro", unanalysed.Path(), file->Path()});
+    EXPECT_EQ(Host::ExitFailure, run.status);
+    EXPECT_EQ("SetEDPVRegressionType: 1\n", run.out);
+    EXPECT_NE(std::string::npos, run.err.find("no loops analysed")) << run.err;
 }

@@ -124,7 +124,8 @@ HRESULT STDMETHODCALLTYPE UnitsService::CreateDefaultConversion(IUnitConversion*
         return E_POINTER;
     *conversion = nullptr;
     return Guarded([&]() -> HRESULT {
-        *conversion = MakeIdentityConversion(std::wstring()).Detach();
+        // A conversion made for no channel in particular shows volts, the unit of an amplifier's input.
+        *conversion = MakeIdentityConversion(L"V").Detach();
         return S_OK;
     });
 }

@@ -14,7 +14,6 @@ namespace
 {
 
 constexpr std::uint32_t ConversionRecordVersion = 1;
-const wchar_t* const DefaultUnit = L"V";
 // Units whose prefixed forms the host recognises in a channel's unit text.
 constexpr std::array<const wchar_t*, 10> KnownUnits = {L"V", L"A", L"L", L"S", L"Pa", L"Hz", L"g", L"W", L"s", L"Ohm"};
 
@@ -207,11 +206,11 @@ bool ReadConversionFacts(IUnitConversion& conversion, ConversionFacts& facts)
 namespace
 {
 
-// The record of a conversion that shows values in unitText; addPrefix scales values without the prefix
-// into it.
+// The record of a conversion that shows values in unitText (a channel recorded without a unit has none);
+// addPrefix scales values without the prefix into it.
 Orv::ChannelUnitsRecord IdentityRecord(const std::wstring& unitText, const std::wstring& name, bool addPrefix)
 {
-    const Orv::PrefixedUnit unit = SplitPrefix(unitText.empty() ? DefaultUnit : unitText);
+    const Orv::PrefixedUnit unit = SplitPrefix(unitText);
     Orv::ChannelUnitsRecord record;
     record.name = name;
     record.rawUnitText = unit.Name();

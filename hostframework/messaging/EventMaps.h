@@ -10,6 +10,7 @@
 #include "hostframework/messaging/MessageIds.h"
 
 #include <cstdint>
+#include <type_traits>
 
 enum class VyrEventKind : uint8_t
 {
@@ -183,10 +184,31 @@ HRESULT DispatchObserverEvent(void* handler, const VyrEventArgs& args)
     return S_OK;
 }
 
-template <class Handler, auto Member>
-HRESULT DispatchMessageNoArgs(void* handler, const VyrEventArgs& args)
+// What the handler of an automation message answers when it can refuse: a refused message counts as not
+// handled (answer 0), the reason left as the thread's error information.
+enum class MessageAnswer
 {
-    return CallMemberNoArgs<Handler, Member>(handler, args);
+    Done,
+    Refused,
+};
+
+// S_OK for a message done (or a handler that always does it), S_FALSE for one refused.
+template <class Call>
+HRESULT AnswerOfHandler(Call&& call)
+{
+    if constexpr (std::is_same_v<std::invoke_result_t<Call>, MessageAnswer>)
+        return call() == MessageAnswer::Done ? S_OK : S_FALSE;
+    else
+    {
+        (void)call();
+        return S_OK;
+    }
+}
+
+template <class Handler, auto Member>
+HRESULT DispatchMessageNoArgs(void* handler, const VyrEventArgs&)
+{
+    return AnswerOfHandler([handler] { return (static_cast<Handler*>(handler)->*Member)(); });
 }
 
 template <class Handler, class Payload, auto Member>
@@ -198,8 +220,8 @@ HRESULT DispatchMessageWithPayload(void* handler, const VyrEventArgs& args)
         return read;
     if (!payload)
         return E_POINTER;
-    (void)(static_cast<Handler*>(handler)->*Member)(*static_cast<const Payload*>(payload));
-    return S_OK;
+    return AnswerOfHandler(
+        [&] { return (static_cast<Handler*>(handler)->*Member)(*static_cast<const Payload*>(payload)); });
 }
 
 template <class Handler, auto Member>

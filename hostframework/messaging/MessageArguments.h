@@ -4,10 +4,12 @@
 #pragma once
 
 #include "hostapi/OrvStringInterfaces.h"
+#include "foundation/com/ErrorReason.h"
 #include "foundation/text/String.h"
 #include "hostframework/messaging/EventMaps.h"
 
 #include <cstring>
+#include <string>
 #include <tuple>
 #include <type_traits>
 
@@ -65,6 +67,21 @@ HRESULT DispatchMessageValues(void* handler, const VyrEventArgs& args)
     const BYTE* cursor = static_cast<const BYTE*>(payload) + sizeof(ULONG);
     // Braced initialisation reads the values in order.
     std::tuple<Values...> values{VyrMessageArguments::Read<Values>(cursor)...};
-    std::apply([handler](auto&... value) { (void)(static_cast<Handler*>(handler)->*Member)(value...); }, values);
-    return S_OK;
+    return AnswerOfHandler(
+        [&] { return std::apply([handler](auto&... value) { return (static_cast<Handler*>(handler)->*Member)(value...); }, values); });
+}
+
+// Refuses an automation message, the reason in words.
+inline MessageAnswer RefuseMessage(const std::wstring& reason)
+{
+    Orv::FailWithReason(E_INVALIDARG, IID_IMessageHandler, reason.c_str());
+    return MessageAnswer::Refused;
+}
+
+// Refuses an automation message for its argument of that name, the reason in words.
+inline MessageAnswer RefuseArgument(const wchar_t* argument, const std::wstring& reason)
+{
+    const std::wstring text = std::wstring(argument) + L": " + reason;
+    Orv::FailWithReason(E_INVALIDARG, IID_IMessageHandler, text.c_str());
+    return MessageAnswer::Refused;
 }

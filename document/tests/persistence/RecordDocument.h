@@ -43,6 +43,11 @@ public:
     double RemoveChannelScaling(int32_t, double value) override { return value / displayScale - displayOffset; }
     void FindAnalysisCalculations() override { ++calculationLookups; }
     int calculationLookups = 0;
+    bool PutCalibrationsOnChannels(std::wstring& refusal) override
+    {
+        refusal = channelRefusal;
+        return refusal.empty();
+    }
 
     double Setting(int id) { return document.GetModel(ModelKind::WorkflowSetup)->GetValue<PropertyType::Double>(id); }
     void SetSetting(int id, double value) { document.SetDouble(ModelKind::WorkflowSetup, id, value); }
@@ -62,6 +67,8 @@ public:
     std::vector<bool> loadingChanges;
     double displayScale = 1.0;
     double displayOffset = 0.0;
+    // What the host says when the calibrations are put on the channels; empty: they are put there.
+    std::wstring channelRefusal;
 };
 
 template <PropertyType T>

@@ -273,10 +273,11 @@ int RunSnapshot(const std::vector<std::string>& args, std::ostream& out, std::os
     try
     {
         const OpenedRecording opened(options->file, options->open);
-        if (!opened.NotAnalysed().empty())
-            err << "sistra snapshot: not analysed: " << opened.NotAnalysed() << "\n";
         if (ViewClassNameOf(options->view) == TraceViewName)
         {
+            // The traces are the recording's own: they need no analysis.
+            if (!opened.NotAnalysed().empty())
+                err << "sistra snapshot: not analysed: " << opened.NotAnalysed() << "\n";
             SaveTraceView(opened, *options);
             out << "wrote " << options->out << " (" << options->width << "x" << options->height << ")\n";
             return ExitOk;
@@ -287,6 +288,9 @@ int RunSnapshot(const std::vector<std::string>& args, std::ostream& out, std::os
             err << "sistra snapshot: no view is named '" << options->view << "'\nusage:\n" << GuiUsage();
             return ExitUsage;
         }
+        // A picture of empty axes would pass for the picture of the analysis.
+        if (!opened.NotAnalysed().empty())
+            return Fail(err, "snapshot", "not analysed: " + opened.NotAnalysed() + "; nothing written");
         const ViewFrame view(*viewClass, opened.Document(), nullptr, RECT{0, 0, options->width, options->height});
         SaveSettledWindowPicture(view.Outer(), FromUtf8(options->out));
         out << "wrote " << options->out << " (" << options->width << "x" << options->height << ")\n";

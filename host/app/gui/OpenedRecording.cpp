@@ -63,7 +63,7 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
     Calc::RegisterSampleFilterClass(session_.Framework().StandIn());
     const HRESULT loaded = session_.LoadModule(ExecutableFolder() + L"Sistra.dll", &application_);
     if (FAILED(loaded))
-        throw std::runtime_error("the module did not register (" + HResultText(loaded) + ")");
+        throw std::runtime_error("the module did not register: " + FailureText(loaded));
     hostDocument_ = options.sampled ? HostDocument::Sampling(recording_) : HostDocument::Offline(recording_);
     classes_.emplace(session_.Framework());
     if (std::optional<AnalysisChoices> choices = ChoicesFor(recording_, options.channels, notAnalysed_))
@@ -76,6 +76,9 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
         if (options.leaveWorkflow)
             analysis_->LeaveWorkflowMode();
         analysis_->AnalyzeNow();
+        // Loops of a recording being sampled arrive as it is.
+        if (!options.sampled && analysis_->LoopCount() == 0)
+            notAnalysed_ = "no loops found in " + file;
     }
     else
     {
