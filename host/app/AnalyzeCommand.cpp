@@ -324,9 +324,9 @@ void WriteTables(const std::string& folderText, const AnalysisTables& tables)
     namespace fs = std::filesystem;
     const fs::path folder(FromUtf8(folderText));
     std::error_code problem;
-    if (fs::exists(folder, problem) && !fs::is_directory(folder, problem))
-        throw std::runtime_error("cannot make the folder " + folderText + ": a file of that name is there");
     fs::create_directories(folder, problem);
+    if (problem == std::errc::file_exists || (problem == std::errc::not_a_directory))
+        throw std::runtime_error("cannot make the folder " + folderText + ": a file of that name is in the way");
     if (problem)
         throw std::runtime_error("cannot make the folder " + folderText + ": " + problem.message());
     // Paths in messages as the user wrote the folder.

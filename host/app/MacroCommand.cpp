@@ -234,8 +234,22 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
             DocumentAnalysis analysis(standIn, *host.Get(), AnalysisChoices{});
             MacroRun run(recording, analysis, blocks);
             size_t refused = 0;
-            for (std::wstring line; lines.Next(line);)
+            // The answers of the statements that ran are printed before the run stops at a bad line.
+            const auto stop = [&](const std::string& why) {
+                blocks.Finish();
+                return std::runtime_error(why);
+            };
+            for (std::wstring line;;)
             {
+                try
+                {
+                    if (!lines.Next(line))
+                        break;
+                }
+                catch (const std::runtime_error& e)
+                {
+                    throw stop(e.what());
+                }
                 if (IsBlankOrComment(line))
                     continue;
                 try
@@ -244,11 +258,11 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
                 }
                 catch (const Macro::MacroSyntaxError& e)
                 {
-                    throw std::runtime_error(lines.Place() + ":" + std::to_string(e.column) + ": " + e.what());
+                    throw stop(lines.Place() + ":" + std::to_string(e.column) + ": " + e.what());
                 }
                 catch (const MacroLineError& e)
                 {
-                    throw std::runtime_error(lines.Place() + ": " + e.what());
+                    throw stop(lines.Place() + ": " + e.what());
                 }
                 catch (const RefusedCommand& e)
                 {

@@ -7,6 +7,8 @@
 // quick pass the commands make over the text before they read it while analysing. Last come the ratios of the whole run to merely parsing the file (the hour's
 // median of three runs against the median of the three parses the stages make), and of the document's run to
 // the bare calculation, and of the document's run with its tables written to the run without.
+#include "host/bench/BeatRecording.h"
+#include "host/bench/HostProcess.h"
 #include "host/app/AnalyzeCommand.h"
 #include "host/app/CalcCommand.h"
 #include "host/app/FrameworkHost.h"
@@ -45,7 +47,6 @@ constexpr double Megabyte = 1024.0 * 1024.0;
 // Targets: peak memory at most this many times the float samples plus a constant.
 constexpr double MemoryPerSampleByte = 1.5;
 constexpr double MemoryConstantMegabytes = 50.0;
-constexpr double PollSeconds = 0.005;
 
 const std::string EdpEvents = "PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20)";
 
@@ -67,63 +68,27 @@ const Job Jobs[] = {
 constexpr size_t AnalyzeJob = 2;
 constexpr size_t AnalyzeOutJob = 3;
 
-// Beats that vary by a few percent in length and height, with noise of a few tenths on every channel, so
-// that every fit has real work; a fixed seed keeps the file the same on every run.
-class MouseRecordingWriter
+// Beats with noise of a few tenths on every channel, so that every fit has real work.
+class MouseRecordingWriter final : public BeatRecordingWriter
 {
 public:
+    MouseRecordingWriter() : BeatRecordingWriter(SampleRate, BeatSeconds, 100.0, 7) {}
     void Write(const std::filesystem::path& path, double seconds)
     {
-        std::ofstream file(path, std::ios::binary);
-        file << "Time (s),LV Pressure (mmHg),LV Volume (uL),ECG (mV)\n";
-        std::vector<char> block;
-        block.reserve(1 << 21);
-        const auto rows = static_cast<int64_t>(seconds * SampleRate);
-        for (int64_t row = 0; row < rows; ++row)
-        {
-            Sample(row / SampleRate, block);
-            if (block.size() > (1 << 20))
-            {
-                file.write(block.data(), static_cast<std::streamsize>(block.size()));
-                block.clear();
-            }
-            phase_ += 1.0 / SampleRate / beatSeconds_;
-            if (phase_ >= 1.0)
-            {
-                phase_ -= 1.0;
-                beatSeconds_ = BeatSeconds * (1.0 + 0.05 * Uniform());
-                amplitude_ = 100.0 * (1.0 + 0.05 * Uniform());
-            }
-        }
-        file.write(block.data(), static_cast<std::streamsize>(block.size()));
+        BeatRecordingWriter::Write(path, "Time (s),LV Pressure (mmHg),LV Volume (uL),ECG (mV)", seconds);
     }
 
 private:
-    // In [-1, 1).
-    double Uniform()
-    {
-        state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<double>(state_ >> 11) / 4503599627370496.0 - 1.0;
-    }
-
     double Noise(double size) { return size * (Uniform() + Uniform() + Uniform()) / 1.7; }
 
-    static void Put(std::vector<char>& block, double value, int decimals, char after)
+    void Sample(double time, std::vector<char>& block) override
     {
-        char text[32];
-        const char* end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr;
-        block.insert(block.end(), static_cast<const char*>(text), end);
-        block.push_back(after);
-    }
-
-    void Sample(double time, std::vector<char>& block)
-    {
-        const double p = phase_;
+        const double p = Phase();
         double pressure = 8.0;
         if (p >= 0.30)
-            pressure = std::max(3.0 + (amplitude_ + 5.0) * std::exp(-(p - 0.30) * beatSeconds_ / 0.008), 3.0 + 5.0 * (p - 0.30) / 0.70);
+            pressure = std::max(3.0 + (CurrentAmplitude() + 5.0) * std::exp(-(p - 0.30) * CurrentBeatSeconds() / 0.008), 3.0 + 5.0 * (p - 0.30) / 0.70);
         else if (p >= 0.05)
-            pressure = 8.0 + amplitude_ * std::sin(std::numbers::pi / 2.0 * (p - 0.05) / 0.25);
+            pressure = 8.0 + CurrentAmplitude() * std::sin(std::numbers::pi / 2.0 * (p - 0.05) / 0.25);
         double volume = 45.0;
         if (p >= 0.40)
             volume = 32.5 - 12.5 * std::cos(std::numbers::pi * (p - 0.40) / 0.60);
@@ -131,18 +96,13 @@ private:
             volume = 20.0;
         else if (p >= 0.16)
             volume = 32.5 + 12.5 * std::cos(std::numbers::pi * (p - 0.16) / 0.16);
-        const double fromR = (p - 0.04) * beatSeconds_;
+        const double fromR = (p - 0.04) * CurrentBeatSeconds();
         const double ecg = std::exp(-fromR * fromR / (2.0 * 0.002 * 0.002));
         Put(block, time, 4, ',');
         Put(block, pressure + Noise(0.3), 2, ',');
         Put(block, volume + Noise(0.2), 2, ',');
         Put(block, ecg + Noise(0.01), 3, '\n');
     }
-
-    uint64_t state_ = 7;
-    double phase_ = 0.0;
-    double beatSeconds_ = BeatSeconds;
-    double amplitude_ = 100.0;
 };
 
 double SecondsSince(std::chrono::steady_clock::time_point begin)
@@ -155,47 +115,6 @@ double MedianOf(std::array<double, 3> seconds)
 {
     std::sort(seconds.begin(), seconds.end());
     return seconds[1];
-}
-
-struct ProcessRun
-{
-    double seconds = 0.0;
-    double peakMegabytes = 0.0;
-    DWORD exitCode = 1;
-};
-
-// Runs sistra-host with its output to the null device; the peak working set is read while it runs, since a
-// finished process has no counters left to ask.
-ProcessRun RunHost(const std::wstring& arguments)
-{
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE null = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = null;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    std::wstring commandLine = L"\"" + Host::ExecutableFolder() + L"sistra-host.exe\" " + arguments;
-    PROCESS_INFORMATION process{};
-    ProcessRun run;
-    const auto begin = std::chrono::steady_clock::now();
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
-    {
-        CloseHandle(null);
-        return run;
-    }
-    while (WaitForSingleObject(process.hProcess, static_cast<DWORD>(PollSeconds * 1000)) == WAIT_TIMEOUT)
-    {
-        PROCESS_MEMORY_COUNTERS counters{};
-        if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters))
-            run.peakMegabytes = std::max(run.peakMegabytes, counters.PeakWorkingSetSize / Megabyte);
-    }
-    run.seconds = SecondsSince(begin);
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(null);
-    return run;
 }
 
 std::wstring HostArguments(const Job& job, const std::filesystem::path& file)

@@ -595,3 +595,19 @@ TEST_F(AnalyzeCommand, RefusedMacroCommandsAnswerZeroAndChangeNothing)
     EXPECT_EQ("SetEDPVRegressionType: 1\n", run.out);
     EXPECT_NE(std::string::npos, run.err.find("no loops analysed")) << run.err;
 }
+
+// A macro is judged a line at a time: a line no statement could fill, or the endless noise of a random
+// device, stops the run at its line with memory to spare, after the statements before it ran.
+TEST_F(AnalyzeCommand, AMacroStopsAtItsFirstBadLineWithoutReadingFurther)
+{
+    const HostTests::TemporaryFile longLine("macro-long.txt",
+                                            "Doc.AnalyzeSistraNow\n" + std::string(100000, 'x') + "\nDoc.AnalyzeSistraNow\n");
+    const Output run = RunSistra({"macro", longLine.Path(), file->Path()});
+    EXPECT_EQ(Host::ExitFailure, run.status);
+    EXPECT_NE(std::string::npos, run.err.find("macro-long.txt:2: the line is longer than")) << run.err;
+    EXPECT_EQ("AnalyzeSistraNow: 1\n", run.out);
+
+    const Output noise = RunSistra({"macro", "Z:\\dev\\urandom", file->Path()});
+    EXPECT_EQ(Host::ExitFailure, noise.status);
+    EXPECT_NE(std::string::npos, noise.err.find("urandom:")) << noise.err;
+}
