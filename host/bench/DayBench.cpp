@@ -74,6 +74,8 @@ void Print(const char* what, const ProcessRun& run, double limitMegabytes)
 
 int main()
 {
+    // Each line as soon as it is known: the whole run takes a while.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     const std::filesystem::path file = std::filesystem::path(temp) / L"sistra-day.csv";
