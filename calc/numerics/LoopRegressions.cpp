@@ -216,8 +216,10 @@ ExponentialRelationFit FitExponentialRelation(const LoopPoints& points)
     fit.hasTerms = true;
     fit.rate = params[0];
     fit.amplitude = params[1];
-    // A pressure curve needs a finite, non-negative amplitude and a finite rate.
-    fit.fitted = converged && std::isfinite(fit.amplitude) && std::isfinite(fit.rate) && fit.amplitude >= 0.0;
+    // A pressure curve needs a finite, non-negative amplitude and a finite rate, and points at more than one
+    // volume: through a single point any rate passes, and the solver's answer there means nothing.
+    fit.fitted = converged && std::isfinite(fit.amplitude) && std::isfinite(fit.rate) && fit.amplitude >= 0.0 &&
+                 HasSpread(SpreadOfFinitePairs(finite).sxx);
     double r2 = 0.0;
     if (fit.fitted && StatisticsRSquared(finite, params, f, r2))
         fit.rSquared = r2;

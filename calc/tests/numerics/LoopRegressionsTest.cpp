@@ -158,13 +158,15 @@ TEST(LoopRegressions, ExponentialRelationOfEqualPressuresStartsFlat)
     EXPECT_NEAR(0.0, b, 1e-12);
 }
 
-TEST(LoopRegressions, ExponentialRelationNeedsTwoPairs)
+TEST(LoopRegressions, ExponentialRelationNeedsTwoPairsAtDifferentVolumes)
 {
     const LoopPoints points = PointsOf(EndDiastolicExponential, {30.0});
     double a = 7.0, b = 8.0;
     EXPECT_FALSE(FitExponentialRelation(points, a, b, nullptr));
     EXPECT_EQ(7.0, a);
     EXPECT_EQ(8.0, b);
+    // Loops all alike: any rate passes through their one point.
+    EXPECT_FALSE(FitExponentialRelation(PointsOf(EndDiastolicExponential, {30.0, 30.0, 30.0}), a, b, nullptr));
 }
 
 TEST(LoopRegressions, RelationsMeetWhereBothGiveThePressure)
