@@ -280,8 +280,8 @@ TEST_F(AnalysisDocument, TheWarningThatTheEcgSourceIsGoneShowsOnce)
     EXPECT_FALSE(offline.Document().IsEcgSourceGone());
 }
 
-// A loop index below 0 or at or past the loop count deselects.
-TEST_F(AnalysisDocument, SelectingALoopOutsideTheLoopsDeselects)
+// A loop index below 0 deselects; one at or past the loop count is refused and keeps the selection.
+TEST_F(AnalysisDocument, SelectingBelowTheLoopsDeselectsAndPastThemIsRefused)
 {
     const Host::Recording shorter = SteadyVentricle(8000);
     DocumentOnHost offline(shorter, false, false);
@@ -292,7 +292,7 @@ TEST_F(AnalysisDocument, SelectingALoopOutsideTheLoopsDeselects)
     {
         LONG asked;
         int32_t selected;
-    } cases[] = {{0, 0}, {count - 1, count - 1}, {count, -1}, {1, 1}, {-1, -1}, {-7, -1}, {count + 3, -1}};
+    } cases[] = {{0, 0}, {count - 1, count - 1}, {count, count - 1}, {1, 1}, {-1, -1}, {-7, -1}, {count + 3, -1}};
     for (const auto& test : cases)
     {
         const Sistra::SelectLoopPayload payload{0x2, test.asked};

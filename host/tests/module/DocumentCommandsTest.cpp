@@ -262,27 +262,30 @@ TEST_F(DocumentCommands, EveryRowOfTheEventMapHasItsEffect)
 // Keywords match ignoring case; "Tangent" alone asks for tangent end-systolic points.
 TEST_F(DocumentCommands, RegressionKeywordsSetTheFitAndThePointType)
 {
+    // A keyword the command does not know is refused (answer 0) and leaves fit and point type as they were.
     struct Case
     {
         const wchar_t* statement;
         int id;
         int32_t fit;
         int32_t pointType;
+        int answer;
     };
     const Case cases[] = {
-        {L"SetESPVRegressionType RegressionType:=\"tangent\"", PropertyId::EspvrRegressionType, 3, 1},
-        {L"SetESPVRegressionType RegressionType:=\"Quadratic\"", PropertyId::EspvrRegressionType, 1, 0},
-        {L"SetESPVRegressionType RegressionType:=\"Tangent\"", PropertyId::EspvrRegressionType, 3, 1},
-        {L"SetESPVRegressionType RegressionType:=\"Cubic\"", PropertyId::EspvrRegressionType, 3, 0},
-        {L"SetEDPVRegressionType RegressionType:=\"EXPONENTIAL\"", PropertyId::EdpvrRegressionType, 1, 0},
-        {L"SetEDPVRegressionType RegressionType:=\"Quadratic\"", PropertyId::EdpvrRegressionType, 1, 0},
-        {L"SetEDPVRegressionType RegressionType:=\"linear\"", PropertyId::EdpvrRegressionType, 0, 0},
-        {L"SetShowESPointsType esPointsType:=\"tangentfitespoints\"", PropertyId::EdpvrRegressionType, 0, 1},
-        {L"SetShowESPointsType esPointsType:=\"Other\"", PropertyId::EdpvrRegressionType, 0, 0},
+        {L"SetESPVRegressionType RegressionType:=\"tangent\"", PropertyId::EspvrRegressionType, 3, 1, 1},
+        {L"SetESPVRegressionType RegressionType:=\"Quadratic\"", PropertyId::EspvrRegressionType, 1, 0, 1},
+        {L"SetESPVRegressionType RegressionType:=\"Tangent\"", PropertyId::EspvrRegressionType, 3, 1, 1},
+        {L"SetESPVRegressionType RegressionType:=\"Cubic\"", PropertyId::EspvrRegressionType, 3, 1, 0},
+        {L"SetESPVRegressionType RegressionType:=\"Quadratic\"", PropertyId::EspvrRegressionType, 1, 0, 1},
+        {L"SetEDPVRegressionType RegressionType:=\"EXPONENTIAL\"", PropertyId::EdpvrRegressionType, 1, 0, 1},
+        {L"SetEDPVRegressionType RegressionType:=\"Quadratic\"", PropertyId::EdpvrRegressionType, 1, 0, 0},
+        {L"SetEDPVRegressionType RegressionType:=\"linear\"", PropertyId::EdpvrRegressionType, 0, 0, 1},
+        {L"SetShowESPointsType esPointsType:=\"tangentfitespoints\"", PropertyId::EdpvrRegressionType, 0, 1, 1},
+        {L"SetShowESPointsType esPointsType:=\"Other\"", PropertyId::EdpvrRegressionType, 0, 1, 0},
     };
     for (const Case& c : cases)
     {
-        EXPECT_EQ(1, RunStatement(Doc(), c.statement));
+        EXPECT_EQ(c.answer, RunStatement(Doc(), c.statement)) << Orv::String(c.statement).Narrow();
         EXPECT_EQ(c.fit, Int(ModelKind::LoopView, c.id)) << Orv::String(c.statement).Narrow();
         EXPECT_EQ(c.pointType, Int(ModelKind::LoopView, PropertyId::EsPointType)) << Orv::String(c.statement).Narrow();
     }
@@ -353,10 +356,11 @@ TEST_F(DocumentCommands, CalibrationValuesFromTheSelectionAreItsMeans)
     }
     const double kept = Double(ModelKind::PressureCalib, PropertyId::PressureBase1);
     document->Host().SetSelection({0, 10}, {0, 20});
-    EXPECT_EQ(1, RunStatement(Doc(), L"SetSistraPressureValueFromSel pointIdx:=2"));
+    // A point the calibration lacks, or a selection on another channel, is refused and keeps the value.
+    EXPECT_EQ(0, RunStatement(Doc(), L"SetSistraPressureValueFromSel pointIdx:=2"));
     document->Host().ClearSelection();
     document->Host().AddChannelSelection(1, -1, 1, {0, 10}, {0, 20});
-    EXPECT_EQ(1, RunStatement(Doc(), L"SetSistraPressureValueFromSel pointIdx:=0"));
+    EXPECT_EQ(0, RunStatement(Doc(), L"SetSistraPressureValueFromSel pointIdx:=0"));
     EXPECT_EQ(kept, Double(ModelKind::PressureCalib, PropertyId::PressureBase1));
 }
 
@@ -638,7 +642,8 @@ TEST_F(DocumentCommands, BolusesAreAddedOnceRemovedAndEdited)
         const std::wstring command = std::wstring(outside).find(L"parallel") != std::wstring::npos
                                          ? L"EditParallelConductanceInList "
                                          : L"RemoveParallelConductanceFromList ";
-        EXPECT_EQ(1, RunStatement(Doc(), command + outside));
+        // A position outside the list is refused and leaves the list as it was.
+        EXPECT_EQ(0, RunStatement(Doc(), command + outside));
         EXPECT_EQ(2u, list().size());
     }
     EXPECT_EQ(1, RunStatement(Doc(), L"EditParallelConductanceInList position:=2, parallelConductance:=7.5"));
