@@ -3,13 +3,12 @@
 // does is read back from the document and from the windows' pixels.
 #include "host/app/gui/FrameWindow.h"
 #include "host/app/gui/OpenedRecording.h"
-#include "host/app/gui/WindowPicture.h"
 #include "host/tests/RecordingFixtures.h"
+#include "host/tests/TestPictures.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -95,12 +94,6 @@ LONG RightEdgeIn(HWND parent, HWND child)
     GetWindowRect(parent, &outer);
     GetWindowRect(child, &inner);
     return inner.right - outer.left;
-}
-
-void SavePicture(HWND window, const char* name)
-{
-    CreateDirectoryW(L"screenshots", nullptr);
-    Host::SaveWindowPicture(window, L"screenshots\\" + std::wstring(name, name + strlen(name)) + L".png");
 }
 
 HWND TopmostChildOfClass(HWND parent, const wchar_t* className)
@@ -232,7 +225,7 @@ TEST_F(FrameDriven, ChoosingAndUntickingLoopsInTheListReachesThePlotTheFitsTheTa
     const size_t drawnBefore = DrawnPixels(loopView.ViewWindow(), graphLeft);
     ClickAt(ListRowPoint(list, 4, 40));
     Settle(*frame);
-    SavePicture(loopView.Outer(), "frame-driven-loop-selected");
+    HostTests::SaveTestPicture(loopView.Outer(), L"frame-driven-loop-selected");
     EXPECT_EQ(4, SelectedLoop(analysis));
     EXPECT_EQ(4, SendMessageW(list, LB_GETCURSEL, 0, 0));
     EXPECT_GT(DrawnPixels(loopView.ViewWindow(), graphLeft), drawnBefore);
@@ -274,7 +267,7 @@ TEST_F(FrameDriven, ChoosingAndUntickingLoopsInTheListReachesThePlotTheFitsTheTa
     const LONG rowHeight = firstY[1] - firstY[0];
     ClickAt({x, firstY[0] + 2 * rowHeight + rowHeight / 2});
     Settle(*frame);
-    SavePicture(frame->Handle(), "frame-driven-table-row");
+    HostTests::SaveTestPicture(frame->Handle(), L"frame-driven-table-row");
     EXPECT_EQ(2, SelectedLoop(analysis));
     EXPECT_EQ(2, SendMessageW(list, LB_GETCURSEL, 0, 0));
 }

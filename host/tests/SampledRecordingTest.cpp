@@ -6,13 +6,12 @@
 #include "host/app/gui/FrameWindow.h"
 #include "host/app/gui/SamplingPlayer.h"
 #include "host/app/gui/TraceView.h"
-#include "host/app/gui/WindowPicture.h"
 #include "host/tests/RecordingFixtures.h"
+#include "host/tests/TestPictures.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <sstream>
 
@@ -130,15 +129,6 @@ TEST_F(SampledRecording, StopEndsTheRecordWhereItIsAndTheCommandCannotStartItAga
     EXPECT_FALSE(player.IsPlaying()) << "a stopped recording stays as it was sampled";
 }
 
-std::wstring ScreenshotPath(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const auto folder = std::filesystem::path(path).parent_path().parent_path() / "screenshots";
-    std::filesystem::create_directories(folder);
-    return (folder / (std::wstring(name) + L".png")).wstring();
-}
-
 // The frame as a person sees it while sampling: the trace view across the top keeps the newest data at
 // its right edge with the loop marks found so far, and the loops in the module's views grow.
 TEST_F(SampledRecording, TheFrameFollowsTheNewestDataAndGrowsTheLoopsWhileSampling)
@@ -159,7 +149,7 @@ TEST_F(SampledRecording, TheFrameFollowsTheNewestDataAndGrowsTheLoopsWhileSampli
         ASSERT_TRUE(player.IsPlaying());
         trace.Refresh();
         UpdateWindow(trace.Handle());
-        Host::SaveWindowPicture(frame.Handle(), ScreenshotPath(picture));
+        HostTests::SaveTestPicture(frame.Handle(), picture);
         loops.push_back(sampled.Analysis()->LoopCount());
         RECT client{};
         GetClientRect(trace.Handle(), &client);

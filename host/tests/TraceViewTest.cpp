@@ -2,13 +2,11 @@
 // in the colour the module gives valid loops, and selecting a loop brings the view to it.
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/gui/TraceView.h"
-#include "host/app/gui/WindowPicture.h"
 #include "host/app/macro/MacroText.h"
 #include "host/tests/RecordingFixtures.h"
+#include "host/tests/TestPictures.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace
 {
@@ -26,15 +24,6 @@ void Pump()
     MSG message{};
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageW(&message);
-}
-
-std::wstring ScreenshotPath(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const auto folder = std::filesystem::path(path).parent_path().parent_path() / "screenshots";
-    std::filesystem::create_directories(folder);
-    return (folder / (std::wstring(name) + L".png")).wstring();
 }
 
 // Rows of the column (client coordinates) between top and bottom that show the colour.
@@ -93,7 +82,7 @@ protected:
 
 TEST_F(TraceViewOfAnalysedRecording, LoopMarksStandAtTheDetectedBeatsInTheValidLoopsGreen)
 {
-    Host::SaveWindowPicture(parent, ScreenshotPath(L"trace_view_marks"));
+    HostTests::SaveTestPicture(parent, L"trace_view_marks");
     const std::vector<Host::LoopRow> loops = recorded.Analysis()->Loops();
     RECT client{};
     GetClientRect(trace->Handle(), &client);
@@ -130,7 +119,7 @@ TEST_F(TraceViewOfAnalysedRecording, SelectingLoopTwelveBringsTheViewToItsMark)
     Host::Macro::Statement select(L"Doc.SelectASistra LoopIdx:=11");
     recorded.Analysis()->RunStatement(select);
     Show();
-    Host::SaveWindowPicture(parent, ScreenshotPath(L"trace_view_loop_12"));
+    HostTests::SaveTestPicture(parent, L"trace_view_loop_12");
 
     TickPosition centre{};
     ASSERT_EQ(S_OK, trace->GetCentre(&centre));
