@@ -90,6 +90,44 @@ struct IEnumEventEx : IEnumExBase {
 };
 __CRT_UUID_DECL(IEnumEventEx, 0xFCC78051, 0x74C0, 0x4E33, 0xBD, 0xCA, 0x8B, 0xDC, 0x0A, 0x6F, 0xCA, 0x9A)
 
+// One element of an event list that hands out an object per event: the event's tick and fraction of a
+// tick, as its record begins, and the object, which comes with a reference that the reader releases when
+// it is done with the element.
+struct CalcObjectEvent {
+    int32_t tick;
+    float fraction;
+    IUnknown* object;
+};
+static_assert(sizeof(CalcObjectEvent) == 16);
+static_assert(offsetof(CalcObjectEvent, fraction) == 4);
+static_assert(offsetof(CalcObjectEvent, object) == 8);
+
+// The events of a record as a list of objects, one per event, in tick order.
+// {7C74CAA2-55F5-4E73-A8C5-5CA8E9CA9FA8}
+struct IEnumObjectEvents : IEnumExBase {
+    // 3: up to count elements from the position on, and advances past them. S_FALSE when the record
+    // holds no further event at all; S_OK with fetched 0 when the data for more is not there yet.
+    virtual HRESULT STDMETHODCALLTYPE Next(int32_t count, CalcObjectEvent* elements, int32_t* fetched) = 0;
+    // 4: as IEnumEventEx::Seek.
+    virtual HRESULT STDMETHODCALLTYPE Seek(int32_t direction, int32_t tick, int32_t rangeStart,
+                                           int32_t rangeEnd) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) = 0;                     // 5
+    virtual HRESULT STDMETHODCALLTYPE Clone(IEnumObjectEvents** clone) = 0;               // 6
+    virtual HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) = 0;                // 7
+    virtual HRESULT STDMETHODCALLTYPE GetElementSize(int32_t* bytes) = 0;                 // 8
+    virtual HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* timeBase) = 0;                // 9
+};
+__CRT_UUID_DECL(IEnumObjectEvents, 0x7C74CAA2, 0x55F5, 0x4E73, 0xA8, 0xC5, 0x5C, 0xA8, 0xE9, 0xCA, 0x9F, 0xA8)
+
+// The object the host's event lists hand out for an event: the event's record.
+// {3E0B6F52-9C41-4D7A-B1E8-6A2F0C95D417}
+struct IHostEventObject : IUnknown {
+    // 3: copies the record when byteCount holds it; recordSize tells its size either way (S_FALSE
+    // when it did not fit).
+    virtual HRESULT STDMETHODCALLTYPE GetRecord(int32_t byteCount, void* record, int32_t* recordSize) = 0;
+};
+__CRT_UUID_DECL(IHostEventObject, 0x3E0B6F52, 0x9C41, 0x4D7A, 0xB1, 0xE8, 0x6A, 0x2F, 0x0C, 0x95, 0xD4, 0x17)
+
 // The engine's side of one calculation in the tree: what an enumerator may tell its creator.
 // {D9044DD5-098C-4036-8C43-FB107FC66B68}
 struct ICalcHostContext : IUnknown {
@@ -110,8 +148,9 @@ struct ICalcEnum : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetArgumentText(IOrvString** text) = 0;             // 6
     virtual HRESULT STDMETHODCALLTYPE Clone(IUnknown* outer, ICalcEnum** clone) = 0;      // 7
     // 8: binds the enumerator to one record: its sources (one per source parameter, in parameter order,
-    // each an IEnumFloatEx or IEnumEventEx), their units, the record's sample interval in seconds, and
-    // the ticks [startTick, endTick) to cover (endTick CalcOpenEndTick: runs on as data arrives).
+    // each an IEnumFloatEx, IEnumEventEx or IEnumObjectEvents), their units, the record's sample
+    // interval in seconds, and the ticks [startTick, endTick) to cover (endTick CalcOpenEndTick: runs on
+    // as data arrives).
     virtual HRESULT STDMETHODCALLTYPE Start(int32_t record, uint32_t sourceCount, IUnknown* const* sources,
                                             IUnknown* const* units, double sampleInterval, int32_t startTick,
                                             int32_t endTick) = 0;
@@ -241,6 +280,8 @@ __CRT_UUID_DECL(IChannelCalc, 0xCA4F03AE, 0x2BD4, 0x47F1, 0x9F, 0x8A, 0xFE, 0x48
 inline constexpr GUID IID_IEnumExBase = __uuidof(IEnumExBase);
 inline constexpr GUID IID_IEnumFloatEx = __uuidof(IEnumFloatEx);
 inline constexpr GUID IID_IEnumEventEx = __uuidof(IEnumEventEx);
+inline constexpr GUID IID_IEnumObjectEvents = __uuidof(IEnumObjectEvents);
+inline constexpr GUID IID_IHostEventObject = __uuidof(IHostEventObject);
 inline constexpr GUID IID_ICalcHostContext = __uuidof(ICalcHostContext);
 inline constexpr GUID IID_ICalcEnum = __uuidof(ICalcEnum);
 inline constexpr GUID IID_ICalcEnumClass2 = __uuidof(ICalcEnumClass2);

@@ -26,77 +26,134 @@ bool SameTimeBase(const TimeBase& a, const TimeBase& b)
 
 } // namespace
 
-void BufferedEventReader::Attach(IEnumEventEx* events)
+void BufferedEventReader::Attach(IUnknown* source)
 {
-    source = Orv::ComPtr<IEnumEventEx>(events);
+    records.Reset();
+    objects.Reset();
     recordSize = 0;
-    if (source)
-        source->GetRecordSize(&recordSize);
+    if (source && FAILED(source->QueryInterface(IID_IEnumEventEx, records.PutVoid())))
+        source->QueryInterface(IID_IEnumObjectEvents, objects.PutVoid());
+    if (records)
+        records->GetRecordSize(&recordSize);
     recordSize = std::max<int32_t>(recordSize, sizeof(int32_t));
-    records.assign(static_cast<std::size_t>(recordSize) * RecordsPerRead, std::byte{});
+    recordBuffer.assign(records ? static_cast<std::size_t>(recordSize) * RecordsPerRead : 0, std::byte{});
     Reset();
 }
 
 void BufferedEventReader::Reset()
 {
-    count = 0;
-    index = 0;
+    Empty();
     ended = false;
     lastPosition = NoTickLimit;
+}
+
+void BufferedEventReader::Empty()
+{
+    ticks.clear();
+    heldObjects.clear();
+    index = 0;
+}
+
+IUnknown* BufferedEventReader::Source() const
+{
+    return records ? static_cast<IUnknown*>(records.Get()) : objects.Get();
+}
+
+HRESULT BufferedEventReader::GetTimeBase(TimeBase* timeBase) const
+{
+    if (!timeBase)
+        return E_POINTER;
+    *timeBase = TimeBase{};
+    if (records)
+        return records->GetTimeBase(timeBase);
+    return objects ? objects->GetTimeBase(timeBase) : S_OK;
+}
+
+HRESULT BufferedEventReader::SeekSource(int32_t direction, int32_t tick, int32_t rangeStart, int32_t rangeEnd)
+{
+    if (records)
+        return records->Seek(direction, tick, rangeStart, rangeEnd);
+    return objects ? objects->Seek(direction, tick, rangeStart, rangeEnd) : E_FAIL;
+}
+
+HRESULT BufferedEventReader::SourcePosition(int32_t* tick)
+{
+    if (records)
+        return records->GetPosition(tick);
+    return objects ? objects->GetPosition(tick) : E_FAIL;
 }
 
 void BufferedEventReader::StartAt(int32_t tick)
 {
     Reset();
-    if (!source)
+    if (!IsAttached())
         return;
     // The interval that holds the tick starts at the last event at or before it; before the first
     // event, reading starts from the first one.
-    if (source->Seek(CalcSeekBackward, tick, 0, NoTickLimit) != S_OK)
-        source->Seek(CalcSeekForward, tick, tick, NoTickLimit);
+    if (SeekSource(CalcSeekBackward, tick, 0, NoTickLimit) != S_OK)
+        SeekSource(CalcSeekForward, tick, tick, NoTickLimit);
+    if (objects)
+        objects->GetPosition(&lastPosition);
     Refill();
 }
 
 HRESULT BufferedEventReader::MoveTo(int32_t tick)
 {
     Reset();
+    IUnknown* source = Source();
     if (!source)
         return S_OK;
     Orv::ComPtr<ICalcEnum> calc;
     if (SUCCEEDED(source->QueryInterface(IID_ICalcEnum, calc.PutVoid())))
         return calc->Seek(tick);
     int32_t position = 0;
-    HRESULT hr = source->GetPosition(&position);
+    HRESULT hr = SourcePosition(&position);
     if (SUCCEEDED(hr) && position != tick)
     {
-        hr = source->Seek(CalcSeekForward, tick, tick, tick + 1);
+        hr = SeekSource(CalcSeekForward, tick, tick, tick + 1);
         if (SUCCEEDED(hr))
-            hr = source->GetPosition(&position);
+            hr = SourcePosition(&position);
     }
     return FAILED(hr) ? hr : S_OK;
 }
 
 void BufferedEventReader::Refill()
 {
-    if (!source || HasCurrent() || ended)
+    if (!IsAttached() || HasCurrent())
         return;
-    int32_t got = 0;
-    int32_t next = NoTickLimit;
-    const HRESULT hr = source->Next(recordSize * RecordsPerRead, NoTickLimit, records.data(), &got, &next);
-    count = std::clamp(got, 0, RecordsPerRead);
-    index = 0;
-    lastPosition = next;
-    ended = hr == S_FALSE;
+    Empty();
+    if (!ended)
+        ended = (records ? ReadRecords() : ReadObjects()) == S_FALSE;
 }
 
-int32_t BufferedEventReader::CurrentTick() const
+HRESULT BufferedEventReader::ReadRecords()
 {
-    if (!HasCurrent())
-        return lastPosition;
-    int32_t tick = 0;
-    std::memcpy(&tick, records.data() + static_cast<std::size_t>(index) * static_cast<std::size_t>(recordSize),
-                sizeof tick);
-    return tick;
+    int32_t got = 0;
+    int32_t next = NoTickLimit;
+    const HRESULT hr = records->Next(recordSize * RecordsPerRead, NoTickLimit, recordBuffer.data(), &got, &next);
+    for (int32_t i = 0; i < std::clamp(got, 0, RecordsPerRead); ++i)
+    {
+        int32_t tick = 0;
+        std::memcpy(&tick, recordBuffer.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(recordSize),
+                    sizeof tick);
+        ticks.push_back(tick);
+    }
+    lastPosition = next;
+    return hr;
+}
+
+HRESULT BufferedEventReader::ReadObjects()
+{
+    CalcObjectEvent elements[RecordsPerRead] = {};
+    int32_t got = 0;
+    const HRESULT hr = objects->Next(RecordsPerRead, elements, &got);
+    for (int32_t i = 0; i < std::clamp(got, 0, RecordsPerRead); ++i)
+    {
+        ticks.push_back(elements[i].tick);
+        heldObjects.push_back(Orv::ComPtr<IUnknown>::Adopt(elements[i].object));
+    }
+    objects->GetPosition(&lastPosition);
+    return hr;
 }
 
 void BufferedEventReader::Step()
@@ -104,11 +161,7 @@ void BufferedEventReader::Step()
     if (HasCurrent())
         ++index;
     if (!HasCurrent())
-    {
-        count = 0;
-        index = 0;
         Refill();
-    }
 }
 
 InterEventDataEnumBase::InterEventDataEnumBase(IUnknown* context, uint32_t creationArgument)
@@ -198,10 +251,8 @@ HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::Start(int32_t boundRecord, uin
     if (sourceCount != ExpectedSources || !sources)
         return E_FAIL;
     return Orv::CatchReturn([&]() -> HRESULT {
-        Orv::ComPtr<IEnumEventEx> eventSource;
-        if (sources[1])
-            sources[1]->QueryInterface(IID_IEnumEventEx, eventSource.PutVoid());
-        events.Attach(eventSource.Get());
+        // The event source's records, or else its list of event objects.
+        events.Attach(sources[1]);
         channel.Reset();
         if (sources[0])
             sources[0]->QueryInterface(IID_IEnumFloatEx, channel.PutVoid());
@@ -210,10 +261,10 @@ HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::Start(int32_t boundRecord, uin
         record = boundRecord;
         unit = Orv::ComPtr<IUnknown>(units ? units[0] : nullptr);
         sampleInfo = sampleInterval;
-        if (!eventSource || !channel)
+        if (!events.IsAttached() || !channel)
             return E_FAIL;
         TimeBase eventBase{}, channelBase{};
-        eventSource->GetTimeBase(&eventBase);
+        events.GetTimeBase(&eventBase);
         channel->GetScale(&channelBase);
         return SameTimeBase(eventBase, channelBase) ? S_OK : E_INVALIDARG;
     });
@@ -287,7 +338,7 @@ HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetCapabilities(uint32_t* capa
 
 HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::GetTimeBase(TimeBase* timeBase)
 {
-    return CalcEnums::AnswerTimeBaseOf(events.Source(), timeBase);
+    return events.GetTimeBase(timeBase);
 }
 
 HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::Skip(int32_t count, int32_t* skipped)
@@ -424,7 +475,7 @@ HRESULT STDMETHODCALLTYPE InterEventDataEnumBase::Next(int32_t count, float* sam
         return E_POINTER;
     *fetched = 0;
     return Orv::CatchReturn([&]() -> HRESULT {
-        if (!channel || !events.Source())
+        if (!channel || !events.IsAttached())
             return S_OK;
         if (!running)
             Restart();

@@ -11,34 +11,50 @@
 namespace InterEventEnums
 {
 
-// The events of an IEnumEventEx read ahead a few at a time; only their ticks matter here.
+// The events of the event source read ahead a few at a time: the records of an IEnumEventEx, or the
+// elements of the host's list of event objects, whose objects are held until the read-ahead is used up.
+// Only the events' ticks matter here.
 class BufferedEventReader
 {
 public:
     static constexpr int32_t RecordsPerRead = 8;
 
-    void Attach(IEnumEventEx* events);
+    // Reads the source's records, or else its list of event objects; detaches for a source that offers
+    // neither (or none).
+    void Attach(IUnknown* source);
     void Reset();
-    IEnumEventEx* Source() const { return source.Get(); }
+    bool IsAttached() const { return records || objects; }
+    // The attached source's time base; 1, 1, 0.0 without one.
+    HRESULT GetTimeBase(TimeBase* timeBase) const;
 
     // Positions the source at the last event at or before the tick and reads ahead.
     void StartAt(int32_t tick);
     // Moves the source to the tick, dropping what was read ahead.
     HRESULT MoveTo(int32_t tick);
     void Refill();
-    bool HasCurrent() const { return index < count; }
+    bool HasCurrent() const { return index < ticks.size(); }
     // The current event's tick, or where reading goes on when nothing is read ahead.
-    int32_t CurrentTick() const;
+    int32_t CurrentTick() const { return HasCurrent() ? ticks[index] : lastPosition; }
     void Step();
     // The source has no event left, and everything read from it is consumed.
     bool Exhausted() const { return ended && !HasCurrent(); }
 
 private:
-    Orv::ComPtr<IEnumEventEx> source;
-    std::vector<std::byte> records;
+    IUnknown* Source() const;
+    HRESULT SeekSource(int32_t direction, int32_t tick, int32_t rangeStart, int32_t rangeEnd);
+    HRESULT SourcePosition(int32_t* tick);
+    // One read of the source into the read-ahead; the source's answer.
+    HRESULT ReadRecords();
+    HRESULT ReadObjects();
+    void Empty();
+
+    Orv::ComPtr<IEnumEventEx> records;
+    Orv::ComPtr<IEnumObjectEvents> objects;
+    std::vector<std::byte> recordBuffer;
     int32_t recordSize = 0;
-    int32_t count = 0;
-    int32_t index = 0;
+    std::vector<int32_t> ticks;
+    std::vector<Orv::ComPtr<IUnknown>> heldObjects;
+    std::size_t index = 0;
     int32_t lastPosition = 0x7FFFFFFF;
     bool ended = false;
 };

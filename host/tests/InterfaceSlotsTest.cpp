@@ -1,6 +1,7 @@
 // The slots of the host interfaces are the numbers module and host call each other by, counting
 // QueryInterface, AddRef and Release as 0, 1 and 2. A virtual destructor or a misplaced method in a
 // header would shift every later slot, unseen by tests that use the same header on both sides.
+#include "hostapi/CalcInterfaces.h"
 #include "hostapi/HostAcquisition.h"
 #include "hostapi/HostChannelCalc.h"
 #include "hostapi/HostDocument.h"
@@ -148,4 +149,6 @@ TEST(InterfaceSlots, ChannelCalculations)
     EXPECT_EQ(9, SlotOf(&IHostChannelCounts::GetAllChannelCount));
     EXPECT_EQ(10, SlotOf(&IHostChannelCounts::GetRecordedChannelCount));
     EXPECT_EQ(12, SlotOf(&IHostChannelCounts::GetCalculationChannelCount));
+    EXPECT_EQ(4, SlotOf(&IEnumObjectEvents::Seek));
+    EXPECT_EQ(9, SlotOf(&IEnumObjectEvents::GetTimeBase));
 }

@@ -33,6 +33,45 @@ HRESULT HandOutCopy(const Cursor& cursor, Interface** clone)
     return S_OK;
 }
 
+HRESULT SeekEvent(EventCursor& cursor, int32_t direction, int32_t tick, int32_t rangeStart, int32_t rangeEnd)
+{
+    const bool backwards = direction == CalcSeekBackward;
+    const auto found = cursor.Find(backwards, tick, rangeStart, rangeEnd);
+    // Whatever is not settled yet is read from the tick asked for on, never from an earlier position.
+    if (found == EventCursor::FindResult::Waiting)
+        cursor.MoveTo(backwards ? tick : std::max(tick, rangeStart));
+    return found == EventCursor::FindResult::Found ? S_OK : S_FALSE;
+}
+
+HRESULT ReadAnswer(const EventCursor::NextResult& result)
+{
+    // The cursor's end below a limit is not the end of the record's events.
+    return result.status == ReadStatus::End && result.nextTick == RecordEndTick ? S_FALSE : S_OK;
+}
+
+// An event's record, handed out with the event.
+class HostEventObject final : public CountedObject<IHostEventObject>
+{
+public:
+    HostEventObject(const std::byte* record, size_t size) : record_(record, record + size) {}
+
+    HRESULT STDMETHODCALLTYPE GetRecord(int32_t byteCount, void* record, int32_t* recordSize) override
+    {
+        if (!recordSize)
+            return E_POINTER;
+        *recordSize = static_cast<int32_t>(record_.size());
+        if (byteCount < *recordSize)
+            return S_FALSE;
+        if (!record)
+            return E_POINTER;
+        std::memcpy(record, record_.data(), record_.size());
+        return S_OK;
+    }
+
+private:
+    std::vector<std::byte> record_;
+};
+
 } // namespace
 
 ChannelEnumAdaptor::ChannelEnumAdaptor(const Recording& recording, SampleNodePtr channel, size_t record)
@@ -99,18 +138,12 @@ HRESULT STDMETHODCALLTYPE EventEnumAdaptor::Next(int32_t byteCount, int32_t limi
         std::memcpy(records, buffer_.data(), buffer_.size());
     *count = static_cast<int32_t>(result.count);
     *nextPosition = ToTick(result.nextTick);
-    // The cursor's end below a limit is not the end of the record's events.
-    return result.status == ReadStatus::End && result.nextTick == RecordEndTick ? S_FALSE : S_OK;
+    return ReadAnswer(result);
 }
 
 HRESULT STDMETHODCALLTYPE EventEnumAdaptor::Seek(int32_t direction, int32_t tick, int32_t rangeStart, int32_t rangeEnd)
 {
-    const bool backwards = direction == CalcSeekBackward;
-    const auto found = cursor_.Find(backwards, tick, rangeStart, rangeEnd);
-    // Whatever is not settled yet is read from the tick asked for on, never from an earlier position.
-    if (found == EventCursor::FindResult::Waiting)
-        cursor_.MoveTo(backwards ? tick : std::max(tick, rangeStart));
-    return found == EventCursor::FindResult::Found ? S_OK : S_FALSE;
+    return SeekEvent(cursor_, direction, tick, rangeStart, rangeEnd);
 }
 
 HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetPosition(int32_t* tick)
@@ -146,6 +179,64 @@ HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetEventCount(int32_t*)
 }
 
 HRESULT STDMETHODCALLTYPE EventEnumAdaptor::GetTimeBase(TimeBase* timeBase)
+{
+    return DefaultTimeBase(timeBase);
+}
+
+ObjectEventListAdaptor::ObjectEventListAdaptor(const Recording& recording, EventNodePtr events, size_t record)
+    : cursor_(recording, std::move(events))
+{
+    cursor_.Bind(record);
+}
+
+HRESULT STDMETHODCALLTYPE ObjectEventListAdaptor::Next(int32_t count, CalcObjectEvent* elements, int32_t* fetched)
+{
+    if (!fetched || (count > 0 && !elements))
+        return E_POINTER;
+    *fetched = 0;
+    buffer_.clear();
+    const auto result = cursor_.Next(static_cast<size_t>(std::max(count, 0)), RecordEndTick, buffer_);
+    const size_t recordSize = cursor_.RecordSize();
+    for (size_t i = 0; i < result.count; ++i)
+    {
+        const std::byte* record = buffer_.data() + i * recordSize;
+        EventHeader header{};
+        std::memcpy(&header, record, sizeof header);
+        auto* object = new HostEventObject(record, recordSize);
+        object->AddRef();
+        elements[i] = {header.tick, header.fraction, object};
+    }
+    *fetched = static_cast<int32_t>(result.count);
+    return ReadAnswer(result);
+}
+
+HRESULT STDMETHODCALLTYPE ObjectEventListAdaptor::Seek(int32_t direction, int32_t tick, int32_t rangeStart,
+                                                       int32_t rangeEnd)
+{
+    return SeekEvent(cursor_, direction, tick, rangeStart, rangeEnd);
+}
+
+HRESULT STDMETHODCALLTYPE ObjectEventListAdaptor::GetPosition(int32_t* tick)
+{
+    return AnswerValue(tick, ToTick(cursor_.Position()));
+}
+
+HRESULT STDMETHODCALLTYPE ObjectEventListAdaptor::Clone(IEnumObjectEvents** clone)
+{
+    return HandOutCopy<ObjectEventListAdaptor>(cursor_, clone);
+}
+
+HRESULT STDMETHODCALLTYPE ObjectEventListAdaptor::GetDataFormat(uint16_t* format)
+{
+    return AnswerValue(format, 0);
+}
+
+HRESULT STDMETHODCALLTYPE ObjectEventListAdaptor::GetElementSize(int32_t* bytes)
+{
+    return AnswerValue(bytes, static_cast<int32_t>(sizeof(CalcObjectEvent)));
+}
+
+HRESULT STDMETHODCALLTYPE ObjectEventListAdaptor::GetTimeBase(TimeBase* timeBase)
 {
     return DefaultTimeBase(timeBase);
 }

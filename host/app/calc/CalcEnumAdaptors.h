@@ -97,4 +97,25 @@ private:
     std::vector<std::byte> buffer_;
 };
 
+// The events of a source as the list of event objects: each element carries an object holding the
+// event's record.
+class ObjectEventListAdaptor final : public CountedObject<IEnumObjectEvents>
+{
+public:
+    ObjectEventListAdaptor(const Recording& recording, EventNodePtr events, size_t record);
+    explicit ObjectEventListAdaptor(const EventCursor& cursor) : cursor_(cursor) {}
+
+    HRESULT STDMETHODCALLTYPE Next(int32_t count, CalcObjectEvent* elements, int32_t* fetched) override;
+    HRESULT STDMETHODCALLTYPE Seek(int32_t direction, int32_t tick, int32_t rangeStart, int32_t rangeEnd) override;
+    HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override;
+    HRESULT STDMETHODCALLTYPE Clone(IEnumObjectEvents** clone) override;
+    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t* format) override;
+    HRESULT STDMETHODCALLTYPE GetElementSize(int32_t* bytes) override;
+    HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* timeBase) override;
+
+private:
+    EventCursor cursor_;
+    std::vector<std::byte> buffer_;
+};
+
 } // namespace Host::Calc

@@ -86,6 +86,9 @@ public:
                     rules.maxRate = a[3].value.number;
                 return Value{ValueKind::Events, 0.0, nullptr, MakePeakDetector(a[0].value.channel, recording, rules)};
             });
+        Add("eventobjects", {{"events", ValueKind::Events}}, 1, [](const std::vector<Argument>& a) {
+            return Value{ValueKind::Events, 0.0, nullptr, MakeObjectEvents(a[0].value.events)};
+        });
     }
 
     std::map<std::string, CalcFunctionPtr> Take() { return std::move(functions_); }

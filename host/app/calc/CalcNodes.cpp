@@ -333,4 +333,28 @@ SampleNodePtr MakeShift(const Recording& recording, SampleNodePtr operand, doubl
     return std::make_shared<ShiftNode>(recording, std::move(operand), seconds);
 }
 
+namespace
+{
+
+// The same events; only the way they are handed to the functions that read them differs.
+class ObjectEventsNode final : public EventNode
+{
+public:
+    explicit ObjectEventsNode(EventNodePtr events) : events_(std::move(events)) {}
+
+    size_t RecordSize() const override { return events_->RecordSize(); }
+    const EventTrack& Events(size_t record) override { return events_->Events(record); }
+    bool HandsObjects() const override { return true; }
+
+private:
+    EventNodePtr events_;
+};
+
+} // namespace
+
+EventNodePtr MakeObjectEvents(EventNodePtr events)
+{
+    return std::make_shared<ObjectEventsNode>(std::move(events));
+}
+
 } // namespace Host::Calc

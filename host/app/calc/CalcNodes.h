@@ -84,6 +84,9 @@ public:
 
     virtual size_t RecordSize() const = 0;
     virtual const EventTrack& Events(size_t record) = 0;
+    // Whether a function reading the source gets it as a list of event objects (IEnumObjectEvents)
+    // rather than as event records (IEnumEventEx).
+    virtual bool HandsObjects() const { return false; }
 };
 
 using SampleNodePtr = std::shared_ptr<const SampleNode>;
@@ -118,6 +121,9 @@ SampleNodePtr MakeUnary(UnaryFunction function, SampleNodePtr operand);
 SampleNodePtr MakeBinary(BinaryFunction function, SampleNodePtr left, SampleNodePtr right);
 // operands[0], then functions[i] with operands[i + 1], from left to right (one more operand than functions).
 SampleNodePtr MakeChain(std::vector<BinaryFunction> functions, std::vector<SampleNodePtr> operands);
+
+// The events of the source, handed to the functions that read them as a list of event objects.
+EventNodePtr MakeObjectEvents(EventNodePtr events);
 
 // x delayed by seconds (advanced when negative), rounded to whole ticks of each record; ticks outside the
 // record repeat the nearest edge sample.

@@ -90,9 +90,7 @@ public:
         std::vector<IUnknown*> pointers;
         for (const Value& source : sources_)
         {
-            held.emplace_back(source.kind == ValueKind::Events
-                                  ? static_cast<IUnknown*>(new EventEnumAdaptor(recording_, source.events, record))
-                                  : static_cast<IUnknown*>(new ChannelEnumAdaptor(recording_, source.channel, record)));
+            held.emplace_back(SourceAdaptor(source, record));
             pointers.push_back(held.back().Get());
         }
         const double interval = recording_.RecordAt(record).SampleInterval();
@@ -103,6 +101,15 @@ public:
     }
 
 private:
+    IUnknown* SourceAdaptor(const Value& source, size_t record) const
+    {
+        if (source.kind != ValueKind::Events)
+            return new ChannelEnumAdaptor(recording_, source.channel, record);
+        if (source.events->HandsObjects())
+            return new ObjectEventListAdaptor(recording_, source.events, record);
+        return new EventEnumAdaptor(recording_, source.events, record);
+    }
+
     const Recording& recording_;
     IUnknown* context_; // the document the text belongs to, or none
     Orv::ComPtr<ICalcEnumClass2> class_;

@@ -119,6 +119,22 @@ TEST_F(PSineFitCommand, OnlineChunksGiveTheOfflineSamples)
     EXPECT_EQ(offline.out, online.out);
 }
 
+// The beats' markers handed over as the host's list of event objects, whole or as the data arrives, bound
+// the same intervals as their records do.
+TEST_F(PSineFitCommand, MarkersAsEventObjectsGiveTheSamplesOfTheirRecords)
+{
+    const Output records = Calc(std::string("PSineFit(ch1, ") + kEvents + ", 4)");
+    ASSERT_EQ(Host::ExitOk, records.status) << records.err;
+    const std::string objects = std::string("PSineFit(ch1, eventobjects(") + kEvents + "), 4)";
+    for (const std::vector<std::string>& options :
+         {std::vector<std::string>{"--samples"}, std::vector<std::string>{"--samples", "--chunk", "97"}})
+    {
+        const Output listed = Calc(objects, options);
+        ASSERT_EQ(Host::ExitOk, listed.status) << listed.err;
+        EXPECT_EQ(records.out, listed.out) << options.size();
+    }
+}
+
 TEST_F(PSineFitCommand, StatisticsLeaveOutTheSamplesWithoutValue)
 {
     const Output result = Calc(std::string("PSineFit(ch1, ") + kEvents + ", 4)", {});
