@@ -11,6 +11,8 @@ namespace Sistra
 namespace
 {
 
+constexpr ULONG OneComment = 1;
+
 // Writes a loop's comment as its marks' tooltips read: its number, its value and its period.
 class LoopCommentText final : public ICommentTextProvider, private Orv::CComObjectRoot
 {
@@ -54,10 +56,10 @@ private:
 
 } // namespace
 
-Orv::ComPtr<IStrixComment> SistraDocument::GetLoopComment(uint32_t loop)
+const SistraDocument::PlacedComment* SistraDocument::GetLoopComment(uint32_t loop)
 {
     if (const auto held = loopComments_.find(loop); held != loopComments_.end())
-        return held->second;
+        return &held->second;
     const std::optional<TickPosition> position = data_->GetLoopPosition(loop);
     if (!position)
         return nullptr;
@@ -70,10 +72,15 @@ Orv::ComPtr<IStrixComment> SistraDocument::GetLoopComment(uint32_t loop)
         before += length;
     }
     const ULONG identity[2] = {static_cast<ULONG>(before + position->tick), static_cast<ULONG>(position->record)};
+    const int32_t channel = GetSetupModel()->GetPressureChannel();
     const Orv::ComPtr<ICommentTextProvider> text(new LoopCommentText(*data_.Get(), loop));
-    Orv::ComPtr<IStrixComment> comment(static_cast<IStrixCommentEx*>(
-        new StrixClient::EventDataCommentTP(HostDocumentObject(), identity, GetSetupModel()->GetPressureChannel(), text.Get())));
-    loopComments_[loop] = comment;
-    return comment;
+    auto* created = new StrixClient::EventDataCommentTP(HostDocumentObject(), identity, channel, text.Get());
+    PlacedComment placed{Orv::ComPtr<IStrixComment>(static_cast<IStrixCommentEx*>(created)), nullptr};
+    // The host makes its object for one comment of the comment's type on the channel.
+    ULONG type = 0;
+    created->GetTypeId(&type);
+    placed.place = CreateHostObject(type, static_cast<ULONG>(channel), OneComment);
+    return &(loopComments_[loop] = std::move(placed));
 }
+
 } // namespace Sistra

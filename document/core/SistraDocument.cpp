@@ -269,11 +269,11 @@ void SistraDocument::ShowLoopInTrace(const TickPosition& position, uint32_t loop
     const int32_t pressure = setup->GetPressureChannel();
     if (!setup->GetShowLoopMarkers() || pressure == NoChannel || position.record < 0 || position.tick < 0)
         return;
-    const Orv::ComPtr<IStrixComment> comment = GetLoopComment(loop);
-    if (!comment)
+    const PlacedComment* placed = GetLoopComment(loop);
+    if (!placed)
         return;
-    const Orv::ComPtr<ShowComment2Msg> message =
-        Orv::ComPtr<ShowComment2Msg>::Adopt(new ShowComment2Msg(comment.Get(), ShowInTraceMessage, SenderIdentity()));
+    const Orv::ComPtr<ShowComment2Msg> message = Orv::ComPtr<ShowComment2Msg>::Adopt(new ShowComment2Msg(
+        placed->comment.Get(), ShowInTraceMessage, SenderIdentity(), HostContextWord(placed->place.Get())));
     Send(Outer(), message.Get());
 }
 

@@ -199,7 +199,13 @@ public:
     void ShowLoopInTrace(const TickPosition& position, uint32_t loop);
     // The loop's comment on the pressure channel, placed and written through the host, made once per
     // analysis; null for a loop the analysis does not have.
-    Orv::ComPtr<IStrixComment> GetLoopComment(uint32_t loop);
+    struct PlacedComment
+    {
+        Orv::ComPtr<IStrixComment> comment;
+        // The host object made for placing the comment, in whose context the host is asked to show it.
+        Orv::ComPtr<IUnknown> place;
+    };
+    const PlacedComment* GetLoopComment(uint32_t loop);
     uint32_t ChangeBits() const { return changeState_; }
     void AddChange(uint32_t bits) { changeState_ |= bits; }
 
@@ -401,7 +407,7 @@ private:
     bool loading_ = false;
     SetupPaneSeam setupPane_{*this};
     std::unique_ptr<DocumentSettings> settings_ = std::make_unique<DocumentSettings>(*this);
-    std::map<uint32_t, Orv::ComPtr<IStrixComment>> loopComments_;
+    std::map<uint32_t, PlacedComment> loopComments_;
     bool bolusUpdate_ = false;
     Orv::ComPtr<ITableViewManager> tableViewManager_;
 };

@@ -565,8 +565,8 @@ HRESULT STDMETHODCALLTYPE EventDataCommentTP::GetEventPosition(LONG* sample, ULO
 
 } // namespace StrixClient
 
-ShowComment2Msg::ShowComment2Msg(IStrixComment* comment, ULONG_PTR first, const void* sender)
-    : Orv::CComObjectRoot(1), comment_(comment), first_(first), sender_(sender)
+ShowComment2Msg::ShowComment2Msg(IStrixComment* comment, ULONG_PTR first, const void* sender, ULONG context)
+    : Orv::CComObjectRoot(1), comment_(comment), first_(first), sender_(sender), context_(context)
 {
 }
 
@@ -574,7 +574,8 @@ HRESULT STDMETHODCALLTYPE ShowComment2Msg::QueryInterface(REFIID iid, void** obj
 {
     return Orv::QueryFaces(iid, object,
                            {{static_cast<IMessage*>(this), {IID_IMessage}},
-                            {static_cast<IShowComment2Message*>(this), {IID_IShowComment2Message}}});
+                            {static_cast<IShowComment2Message*>(this), {IID_IShowComment2Message}},
+                            {static_cast<IVyrMessageWords*>(this), {IID_IVyrMessageWords}}});
 }
 
 HRESULT STDMETHODCALLTYPE ShowComment2Msg::GetClassId(ULONG* typeId)
@@ -623,7 +624,17 @@ HRESULT STDMETHODCALLTYPE ShowComment2Msg::GetComment(IStrixComment** comment)
     return S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE ShowComment2Msg::GetCreatorWords(ULONG* originId, ULONG* originPresent, ULONG* context)
+{
+    if (!originId || !originPresent || !context)
+        return E_POINTER;
+    *originId = 0;
+    *originPresent = 0;
+    *context = context_;
+    return S_OK;
+}
+
 ShowComment2Msg* ShowComment2Msg::Clone() const
 {
-    return new ShowComment2Msg(comment_.Get(), first_, sender_);
+    return new ShowComment2Msg(comment_.Get(), first_, sender_, context_);
 }

@@ -143,11 +143,16 @@ private:
 
 } // namespace StrixClient
 
-// The message that asks the host to show a comment; its last word marks whom it came from.
-class ShowComment2Msg final : public IMessage, public IShowComment2Message, private Orv::CComObjectRoot
+// The message that asks the host to show a comment; its last word marks whom it came from. It goes in
+// the context of the host object made for the comment when the comment was created, when it has one.
+class ShowComment2Msg final : public IMessage,
+                              public IShowComment2Message,
+                              public IVyrMessageWords,
+                              private Orv::CComObjectRoot
 {
 public:
-    explicit ShowComment2Msg(IStrixComment* comment, ULONG_PTR first = 0, const void* sender = nullptr);
+    explicit ShowComment2Msg(IStrixComment* comment, ULONG_PTR first = 0, const void* sender = nullptr,
+                             ULONG context = 0);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return InternalAddRef(); }
@@ -165,7 +170,10 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetComment(IStrixComment** comment) override;
 
-    // A new message with the same three words, with one reference.
+    // IVyrMessageWords: no origin, and the context word.
+    HRESULT STDMETHODCALLTYPE GetCreatorWords(ULONG* originId, ULONG* originPresent, ULONG* context) override;
+
+    // A new message with the same words, with one reference.
     ShowComment2Msg* Clone() const;
 
 private:
@@ -174,4 +182,5 @@ private:
     Orv::ComPtr<IStrixComment> comment_;
     ULONG_PTR first_;
     const void* sender_;
+    ULONG context_;
 };

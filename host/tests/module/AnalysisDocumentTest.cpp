@@ -208,6 +208,17 @@ TEST_F(AnalysisDocument, ChoosingALoopHandsTheHostItsComment)
     COLORREF colour = 0;
     extended->GetTypeInfo(&typeId, &colour, &reserved);
     EXPECT_EQ(RGB(0, 0, 160), colour);
+    // The host is asked to show it in the context of the host object made for one comment of its type on
+    // the channel when the comment was created.
+    Orv::ComPtr<IHostMessageLog> log;
+    ASSERT_EQ(S_OK, offline.Document().Outer()->QueryInterface(IID_IHostMessageLog, log.PutVoid()));
+    ULONG entries = 0, id = 0, words = 0;
+    std::vector<ULONG> context(3);
+    log->GetCount(&entries);
+    for (ULONG entry = 0; entry < entries; ++entry)
+        if (SUCCEEDED(log->GetEntry(entry, &id, nullptr, 0, &words)) && id == ShowComment2MessageId)
+            log->GetEntryContext(entry, &context[0], &context[1], &context[2]);
+    EXPECT_EQ((std::vector<ULONG>{typeId, 0, 1}), context);
 }
 
 // On closing, the document hands the host the texts of its calculation items, both workflows' items.
