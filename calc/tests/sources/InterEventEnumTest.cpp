@@ -54,6 +54,67 @@ bool IsNoValue(float sample)
     return std::bit_cast<uint32_t>(sample) == InterEventDataEnumBase::NoValueBits;
 }
 
+// The fake's events as a list of event objects: each element hands out a counted object, so that a test
+// sees how many the reader still holds.
+class FakeObjectEvents : public CalcTesting::StackObject<IEnumObjectEvents>
+{
+public:
+    explicit FakeObjectEvents(std::vector<int32_t> ticks) : records(std::move(ticks)) {}
+
+    HRESULT STDMETHODCALLTYPE Next(int32_t count, CalcObjectEvent* elements, int32_t* fetched) override
+    {
+        std::vector<OrvEventBase> read(static_cast<std::size_t>(count));
+        int32_t next = 0;
+        const HRESULT hr = records.Next(count * static_cast<int32_t>(sizeof(OrvEventBase)), CalcNoMoreEventsTick,
+                                        read.data(), fetched, &next);
+        for (int32_t i = 0; i < *fetched; ++i)
+            elements[i] = {read[static_cast<std::size_t>(i)].tick, 0.0f, new Counted(live)};
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE Seek(int32_t direction, int32_t tick, int32_t rangeStart, int32_t rangeEnd) override
+    {
+        return records.Seek(direction, tick, rangeStart, rangeEnd);
+    }
+    HRESULT STDMETHODCALLTYPE GetPosition(int32_t* tick) override { return records.GetPosition(tick); }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumObjectEvents**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDataFormat(uint16_t*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetElementSize(int32_t* bytes) override
+    {
+        *bytes = sizeof(CalcObjectEvent);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTimeBase(TimeBase* out) override { return records.GetTimeBase(out); }
+
+    FakeEvents records;
+    int live = 0; // objects handed out and not yet released
+
+private:
+    // Handed out with the caller's one reference.
+    class Counted final : public IUnknown
+    {
+    public:
+        explicit Counted(int& live) : live_(live) { ++live_; }
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override
+        {
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        ULONG STDMETHODCALLTYPE AddRef() override { return ++count_; }
+        ULONG STDMETHODCALLTYPE Release() override
+        {
+            if (--count_ > 0)
+                return count_;
+            --live_;
+            delete this;
+            return 0;
+        }
+
+    private:
+        int& live_;
+        ULONG count_ = 1;
+    };
+};
+
 class InterEventEnum : public ::testing::Test
 {
 protected:
@@ -132,6 +193,29 @@ TEST_F(InterEventEnum, ReadingFromInsideAnIntervalStartsAtThatSample)
     ASSERT_EQ(10u, out.size());
     EXPECT_EQ(120.0f, out[0]);
     EXPECT_EQ(129.0f, out[9]);
+}
+
+// Events read from a list of event objects, more of them than one read-ahead holds, bound the intervals
+// their records bound; the objects are let go as the read-ahead is used up, and all of them at Stop.
+TEST_F(InterEventEnum, AListOfEventObjectsBoundsTheIntervalsItsRecordsBound)
+{
+    const std::vector<int32_t> ticks{5, 12, 20, 33, 41, 50, 64, 70, 88, 101, 120, 131, 150, 177};
+    events = FakeEvents(ticks);
+    Held<Doubling> fromRecords;
+    ASSERT_EQ(S_OK, Start(fromRecords));
+    FakeObjectEvents list(ticks);
+    Held<Doubling> fromObjects;
+    IUnknown* sources[] = {static_cast<IEnumFloatEx*>(&channel), static_cast<IEnumObjectEvents*>(&list)};
+    ASSERT_EQ(S_OK, fromObjects->Start(0, 2, sources, nullptr, 0.001, 0, 200));
+    const std::vector<float> expected = Read(fromRecords.get(), 200);
+    channel.position = 0;
+    const std::vector<float> read = Read(fromObjects.get(), 200);
+    ASSERT_EQ(200u, read.size());
+    for (std::size_t i = 0; i < read.size(); ++i)
+        EXPECT_EQ(std::bit_cast<uint32_t>(expected[i]), std::bit_cast<uint32_t>(read[i])) << i;
+    EXPECT_LT(list.live, static_cast<int>(ticks.size()) - InterEventEnums::BufferedEventReader::RecordsPerRead);
+    fromObjects->Stop();
+    EXPECT_EQ(0, list.live);
 }
 
 TEST_F(InterEventEnum, StartRefusesWrongSourcesAndDifferentTimeBases)
