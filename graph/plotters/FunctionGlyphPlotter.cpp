@@ -13,6 +13,27 @@ LONG ToDevice(double value, const AxisTransform& t, double origin)
 {
     return static_cast<LONG>(std::floor((value + t.offset) * t.scale + 0.5) + origin);
 }
+
+struct DisplayAxis
+{
+    AxisTransform transform;
+    double factor = 1.0;
+};
+
+// A curve is described in the units the scales print, while the graph's transforms and limits are in the
+// data's: the unit transform (display value = factor x data value) turns the value-to-pixel transform
+// into one that takes display values, and the factor takes the limits along.
+DisplayAxis InDisplayUnits(const AxisTransform* toPixels, const AxisTransform* unit)
+{
+    DisplayAxis axis{toPixels ? *toPixels : AxisTransform{}, 1.0};
+    if (unit && unit->scale != 0.0)
+    {
+        axis.transform.scale /= unit->scale;
+        axis.transform.offset *= unit->scale;
+        axis.factor = unit->scale;
+    }
+    return axis;
+}
 } // namespace
 
 double PolynomialFunctionPolicy::Evaluate(const FunctionRecord& record, double x)
@@ -100,11 +121,10 @@ void FunctionGlyphPlotterBase::OnDraw(HDC dc, HDC attributeDc, RECT plotRect, RE
         const FunctionRecord& record = records[i];
         state.Pen().Use(record.colour);
         IntersectClipRect(dc, plotRect.left, plotRect.top, plotRect.right, plotRect.bottom);
-        // A curve is in the data's units like every series and glyph, over the graph's limits, which are
-        // the data's too: the unit factors change only what the scales print.
-        const AxisTransform xT = xTransform ? *xTransform : AxisTransform{};
-        const AxisTransform yT = yTransform ? *yTransform : AxisTransform{};
-        PlotFunction(dc, plotRect.left, plotRect, domainLow, domainHigh, record, xT, yT);
+        const DisplayAxis x = InDisplayUnits(xTransform, xUnitTransform);
+        const DisplayAxis y = InDisplayUnits(yTransform, yUnitTransform);
+        PlotFunction(dc, plotRect.left, plotRect, domainLow * x.factor, domainHigh * x.factor, record, x.transform,
+                     y.transform);
         if (!record.label.empty())
             WriteCornerLabel(dc, attributeDc, plotRect, record.label, record.legendSample);
         SelectClipRgn(dc, nullptr);

@@ -15,8 +15,9 @@ constexpr uint32_t StartAtXMin = 0x80000000u;
 constexpr uint32_t EndAtXMax = 0x40000000u;
 } // namespace FunctionRange
 
-// One curve. The plotter's policy reads its parameters: the polynomial
-// c0 + sum over i >= 1 of c_i * x * (k * x)^(i - 1) (with k = 1 the ordinary polynomial), or a * exp(b * x).
+// One curve, in the units the graph's scales print (x, its range and the value alike). The plotter's
+// policy reads its parameters: the polynomial c0 + sum over i >= 1 of c_i * x * (k * x)^(i - 1) (with
+// k = 1 the ordinary polynomial), or a * exp(b * x).
 struct FunctionRecord
 {
     COLORREF colour = 0;

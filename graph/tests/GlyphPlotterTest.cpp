@@ -145,35 +145,28 @@ FunctionRecord Linear(double intercept, double slope, double xMax)
     return record;
 }
 
-TEST(FunctionPlotterTest, LinearFitEndsAtTheLargestXOfTheData)
+// A curve comes in the units the scales print (display value = unit factor x data value), its end too: it
+// lands on the pixels of the same curve in the data's units, ending at the largest x of the data.
+TEST(FunctionPlotterTest, ACurveInTheScalesUnitsStandsOnItsDataAndEndsAtItsLargestX)
 {
-    GlyphSetup<PolynomialFunctionPlotter> setup;
-    setup.plotter.SetDomainLimits(0, 199);
-    setup.data.functions = {Linear(10.0, 0.5, 120.0)};
-    DibCanvas canvas(220, 170);
-    setup.Draw(canvas.Dc());
-    canvas.SavePng("graph_function_espvr");
-    const auto yAt = [](double x) { return static_cast<int>(159 - (10.0 + 0.5 * x) + 0.5); };
-    EXPECT_TRUE(canvas.HasPixelNear(Plot.left + 60, yAt(60), Red, 1));
-    EXPECT_TRUE(canvas.HasPixelNear(Plot.left + 119, yAt(119), Red, 1));
-    EXPECT_FALSE(canvas.HasPixelNear(Plot.left + 125, yAt(125), Red, 2));
-}
-
-// The scales' display units do not move a curve off its data.
-TEST(FunctionPlotterTest, ACurveStandsOnItsDataWhateverUnitsTheScalesPrint)
-{
-    for (const double factor : {1.0, 1000.0, 1e-6})
+    for (const auto& [xFactor, yFactor] : {std::pair{1.0, 1.0}, std::pair{1e6, 1.0}, std::pair{1e3, 1e-3}, std::pair{1e-3, 7.5}})
     {
+        SCOPED_TRACE(testing::Message() << xFactor << " " << yFactor);
         GlyphSetup<PolynomialFunctionPlotter> setup;
-        AxisTransform xUnit{factor, 0.0}, yUnit{1.0 / factor, 0.0};
+        AxisTransform xUnit{xFactor, 0.0}, yUnit{yFactor, 0.0};
         setup.plotter.UseXUnitTransform(&xUnit);
         setup.plotter.UseYUnitTransform(&yUnit);
         setup.plotter.SetDomainLimits(0, 199);
-        setup.data.functions = {Linear(10.0, 0.5, 500.0)};
+        // y = 10 + 0.5 x over the data, up to x = 120.
+        setup.data.functions = {Linear(10.0 * yFactor, 0.5 * yFactor / xFactor, 120.0 * xFactor)};
         DibCanvas canvas(220, 170);
         setup.Draw(canvas.Dc());
-        EXPECT_TRUE(canvas.HasPixelNear(Plot.left + 60, static_cast<int>(159 - (10.0 + 0.5 * 60) + 0.5), Red, 1))
-            << factor;
+        if (xFactor == 1.0)
+            canvas.SavePng("graph_function_espvr");
+        const auto yAt = [](double x) { return static_cast<int>(159 - (10.0 + 0.5 * x) + 0.5); };
+        EXPECT_TRUE(canvas.HasPixelNear(Plot.left + 60, yAt(60), Red, 1));
+        EXPECT_TRUE(canvas.HasPixelNear(Plot.left + 119, yAt(119), Red, 1));
+        EXPECT_FALSE(canvas.HasPixelNear(Plot.left + 125, yAt(125), Red, 2));
     }
 }
 

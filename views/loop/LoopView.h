@@ -81,8 +81,6 @@ public:
     // The equation of a relation of the given type as the copy text shows it; none when it cannot be fitted.
     std::optional<Orv::String> EspvrText(int32_t type);
     std::optional<Orv::String> EdpvrText(int32_t type);
-    // The coefficients of a quadratic in the shown units, in the data's.
-    std::array<double, 3> InDataUnits(const std::array<double, 3>& shown);
     // A straight relation's equation in the units the axes show.
     Orv::String LinearRelationText(const wchar_t* rangeSymbol, const wchar_t* domainSymbol, const FittedLine& line);
 

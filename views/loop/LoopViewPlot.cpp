@@ -191,8 +191,8 @@ bool SistraAnalysisGraphView::GetGlyphs(double, double, int seriesId, int* count
     return true;
 }
 
-// The curved relations: the quadratic ESPVR, ending at the largest end-systolic volume, and the
-// exponential EDPVR.
+// The curved relations, in the units the axes print (the graph's function plotter takes them so): the
+// quadratic ESPVR, ending at the largest end-systolic volume, and the exponential EDPVR.
 bool SistraAnalysisGraphView::GetFunctions(double, double, int seriesId, int* count,
                                            const MGraph1::FunctionRecord** records)
 {
@@ -206,22 +206,23 @@ bool SistraAnalysisGraphView::GetFunctions(double, double, int seriesId, int* co
     if (seriesId == RelationSeries::Edpvr)
     {
         const std::optional<Orv::String> text = EdpvrText(EdpvrExponential);
-        if (!text || !data->FitEdpvrExponential(exponentialFunction_.a, exponentialFunction_.b, nullptr, true))
+        if (!text || !data->FitEdpvrExponential(exponentialFunction_.a, exponentialFunction_.b, nullptr, false))
             return false;
         exponentialFunction_.label = text->c_str();
         *records = &exponentialFunction_;
     }
     else
     {
-        std::array<double, 3> shown{};
+        std::array<double, 3> coefficients{};
         const std::optional<Orv::String> text = EspvrText(EspvrQuadratic);
-        if (!text || !data->FitEspvrQuadratic(shown, nullptr, false))
+        const auto setup = Setup();
+        if (!text || !setup || !data->FitEspvrQuadratic(coefficients, nullptr, false))
             return false;
         polynomialFunction_.label = text->c_str();
-        const std::array<double, 3> coefficients = InDataUnits(shown);
         polynomialFunction_.coefficients.assign(coefficients.begin(), coefficients.end());
         polynomialFunction_.rangeFlags = MGraph1::FunctionRange::EndAtXMax;
-        polynomialFunction_.xMax = data->QuadraticEspvrVolumeLimit();
+        polynomialFunction_.xMax =
+            Document()->ToDisplayUnits(setup->GetVolumeChannel(), data->QuadraticEspvrVolumeLimit());
         *records = &polynomialFunction_;
     }
     *count = 1;
@@ -235,27 +236,6 @@ Orv::String SistraAnalysisGraphView::LinearRelationText(const wchar_t* rangeSymb
     return RegressionText(Orv::String(rangeSymbol), Orv::String(domainSymbol),
                           ViewRegression{line.intercept, line.slope, line.fit}, GetDomainUnitScale(),
                           GetRangeUnitScale());
-}
-
-// The quadratic is fitted to the points as they are shown (a fit to the unprefixed values, litres of a
-// few millionths, would not converge); the curve is drawn over the data, in their units. With the shown
-// values Vd = a V + b and Pd = c P + d, the shown curve Pd = c0 + c1 Vd + c2 Vd² is
-// P = (c0 + c1 b + c2 b² - d) / c + (c1 a + 2 c2 a b) / c V + c2 a² / c V².
-std::array<double, 3> SistraAnalysisGraphView::InDataUnits(const std::array<double, 3>& shown)
-{
-    const auto setup = Setup();
-    if (!setup || !Document())
-        return shown;
-    const auto line = [&](int32_t channel) {
-        const double offset = Document()->ToDisplayUnits(channel, 0.0);
-        return std::pair{Document()->ToDisplayUnits(channel, 1.0) - offset, offset};
-    };
-    const auto [a, b] = line(setup->GetVolumeChannel());
-    const auto [c, d] = line(setup->GetPressureChannel());
-    if (c == 0.0)
-        return shown;
-    const auto& [c0, c1, c2] = shown;
-    return {(c0 + c1 * b + c2 * b * b - d) / c, (c1 * a + 2.0 * c2 * a * b) / c, c2 * a * a / c};
 }
 
 // The equations read in the units the axes show: the fits over the shown values.

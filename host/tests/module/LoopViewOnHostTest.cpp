@@ -1,7 +1,9 @@
-// The loop view over a host recording whose channels carry prefixed units: the relations' equations read
-// in the units the axes show.
+// The loop view over host recordings whose channels carry prefixed units: the relations' equations read
+// in the units the axes show, and the relations drawn run along their points.
 #include "host/tests/module/DocumentOnHost.h"
 #include "host/tests/module/HostedView.h"
+#include "host/tests/module/SharedFramework.h"
+#include "host/app/calc/SampleFilterClass.h"
 
 #include "views/loop/LoopView.h"
 
@@ -10,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <cwchar>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,21 +21,39 @@ namespace
 {
 
 using HostTests::DocumentOnHost;
+using Sistra::FittedLine;
+using Sistra::SistraAnalysisGraphView;
 
-// Beats that grow from one to the next, pressure in kPa and volume in mL.
-Host::Recording GrowingVentricleInPrefixedUnits()
+// The units a recording's channels carry: each value recorded is the value in mmHg or uL times the factor,
+// and the axes print the prefixed units (the scale: shown value per value without the prefix).
+struct ChannelUnits
+{
+    const char* pressure;
+    double perMmHg;
+    double pressureScale;
+    const char* volume;
+    double perMicrolitre;
+    double volumeScale;
+};
+
+constexpr ChannelUnits UnitCombinations[] = {{"mmHg", 1.0, 1.0, "uL", 1.0, 1e6},
+                                             {"mmHg", 1.0, 1.0, "mL", 1e-3, 1e3},
+                                             {"kPa", 0.133322, 1e-3, "uL", 1.0, 1e6},
+                                             {"kPa", 0.133322, 1e-3, "mL", 1e-3, 1e3}};
+
+// Beats that grow from one to the next.
+Host::Recording GrowingVentricle(const ChannelUnits& units)
 {
     constexpr int32_t Samples = 24000;
-    constexpr double KilopascalsPerMmHg = 0.133322;
     const CalcTesting::RealisticBeat beat{0.8};
     std::vector<float> pressure, volume;
     for (int32_t tick = 0; tick < Samples; ++tick)
     {
         const double t = tick * HostTests::Interval;
-        pressure.push_back(static_cast<float>(beat.Pressure(t) * KilopascalsPerMmHg * (1.0 + 0.01 * std::floor(t / 0.8))));
-        volume.push_back(static_cast<float>(beat.Volume(t) * 1e-3 * (1.0 + 0.02 * std::floor(t / 0.8))));
+        pressure.push_back(static_cast<float>(beat.Pressure(t) * units.perMmHg * (1.0 + 0.01 * std::floor(t / 0.8))));
+        volume.push_back(static_cast<float>(beat.Volume(t) * units.perMicrolitre * (1.0 + 0.02 * std::floor(t / 0.8))));
     }
-    Host::Recording recording({{"Pressure", "kPa"}, {"Volume", "mL"}});
+    Host::Recording recording({{"Pressure", units.pressure}, {"Volume", units.volume}});
     const std::vector<std::span<const float>> rows{pressure, volume};
     recording.AddRecord(HostTests::Interval).Append(rows);
     recording.RecordAt(0).MarkComplete();
@@ -55,6 +76,7 @@ double StatedLineAt(const std::wstring& text, double x)
 class LoopViewOnHost : public ::testing::Test
 {
 protected:
+    explicit LoopViewOnHost(const ChannelUnits& units = UnitCombinations[3]) : recording(GrowingVentricle(units)) {}
     void SetUp() override
     {
         document.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
@@ -63,9 +85,107 @@ protected:
     }
     Sistra::SistraDocument& Doc() { return document.Document(); }
 
-    const Host::Recording recording = GrowingVentricleInPrefixedUnits();
+    const Host::Recording recording;
     DocumentOnHost document{recording, false, false};
-    HostTests::HostedView<Sistra::SistraAnalysisGraphView> view;
+    HostTests::HostedView<SistraAnalysisGraphView> view;
+};
+
+class LoopViewInUnits : public ::testing::WithParamInterface<ChannelUnits>, public LoopViewOnHost
+{
+protected:
+    // The tangent ESPVR smooths its segments with the host's sample filter.
+    static void SetUpTestSuite() { Host::Calc::RegisterSampleFilterClass(HostTests::SharedFramework().Framework().StandIn()); }
+    LoopViewInUnits() : LoopViewOnHost(GetParam()) {}
+};
+
+// A relation as a function of volume, both in the units the axes print.
+using ShownRelation = std::function<double(double)>;
+
+ShownRelation LineOf(const FittedLine& line)
+{
+    return [line](double volume) { return line.intercept + line.slope * volume; };
+}
+
+std::optional<ShownRelation> EspvrFit(Sistra::SistraData& data, int32_t type)
+{
+    FittedLine line;
+    std::array<double, 3> c{};
+    switch (type)
+    {
+    case Sistra::EspvrLinear: return data.FitEspvrLinear(line, false) ? std::optional(LineOf(line)) : std::nullopt;
+    case Sistra::EspvrPerpendicular:
+        return data.FitEspvrPerpendicular(line, false) ? std::optional(LineOf(line)) : std::nullopt;
+    case Sistra::EspvrTangent: return data.FitEspvrTangent(line, false) ? std::optional(LineOf(line)) : std::nullopt;
+    case Sistra::EspvrQuadratic:
+        if (!data.FitEspvrQuadratic(c, nullptr, false))
+            return std::nullopt;
+        return [c](double v) { return c[0] + c[1] * v + c[2] * v * v; };
+    default: return std::nullopt;
+    }
+}
+
+std::optional<ShownRelation> EdpvrFit(Sistra::SistraData& data, int32_t type)
+{
+    FittedLine line;
+    double a = 0.0, b = 0.0;
+    if (type == Sistra::EdpvrLinear)
+        return data.FitEdpvrLinear(line, false) ? std::optional(LineOf(line)) : std::nullopt;
+    if (!data.FitEdpvrExponential(a, b, nullptr, false))
+        return std::nullopt;
+    return [a, b](double v) { return a * std::exp(b * v); };
+}
+
+// The relation plotters of a graph (its glyph and function plotters), drawn alone over its plot area.
+class RelationPicture
+{
+public:
+    explicit RelationPicture(MGraph1::Graph2DDrawer& graph)
+        : width_(graph.rect.right - graph.rect.left), height_(graph.rect.bottom - graph.rect.top)
+    {
+        graph.GetPlotRect(plot_, graph.rect);
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HDC dc = ::CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        const HGDIOBJ previous = ::SelectObject(dc, bitmap);
+        const RECT all{0, 0, width_, height_};
+        ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        for (const auto& [drawer, owned] : graph.plotters)
+            if (dynamic_cast<MGraph1::GlyphPlotter*>(drawer))
+                drawer->OnDraw(dc, nullptr, plot_, plot_);
+        ::GdiFlush();
+        const auto* pixels = static_cast<const uint32_t*>(bits);
+        pixels_.assign(pixels, pixels + static_cast<size_t>(width_) * height_);
+        ::SelectObject(dc, previous);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+    }
+    // Where the graph puts a point of the data.
+    POINT ToPixel(const AxisTransform& x, const AxisTransform& y, double volume, double pressure) const
+    {
+        return {static_cast<LONG>(std::lround((volume + x.offset) * x.scale + plot_.left)),
+                static_cast<LONG>(std::lround((pressure + y.offset) * y.scale + plot_.top))};
+    }
+    bool InPlot(POINT point) const
+    {
+        return point.x > plot_.left + 2 && point.x < plot_.right - 2 && point.y > plot_.top + 2 && point.y < plot_.bottom - 2;
+    }
+    bool HasNear(POINT point, COLORREF colour, int radius) const
+    {
+        // The DIB holds 0x00RRGGBB, a COLORREF 0x00BBGGRR.
+        const uint32_t wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+        for (int y = std::max(0, int(point.y) - radius); y <= std::min(height_ - 1, int(point.y) + radius); ++y)
+            for (int x = std::max(0, int(point.x) - radius); x <= std::min(width_ - 1, int(point.x) + radius); ++x)
+                if ((pixels_[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF) == wanted)
+                    return true;
+        return false;
+    }
+
+private:
+    int width_, height_;
+    RECT plot_{};
+    std::vector<uint32_t> pixels_;
 };
 
 } // namespace
@@ -81,12 +201,12 @@ TEST_F(LoopViewOnHost, TheGraphLeavesTheSizeGripUncovered)
 
 // Each straight relation passes through the mean of its loops' points as the axes show them, whatever the
 // prefixes of the channels' units.
-TEST_F(LoopViewOnHost, StraightRelationsReadInTheAxesUnits)
+TEST_P(LoopViewInUnits, StraightRelationsReadInTheAxesUnits)
 {
     Sistra::SistraDocument& doc = Doc();
     const double xScale = view->GetDomainUnitScale(), yScale = view->GetRangeUnitScale();
-    EXPECT_DOUBLE_EQ(1e3, xScale);
-    EXPECT_DOUBLE_EQ(1e-3, yScale);
+    EXPECT_DOUBLE_EQ(GetParam().volumeScale, xScale);
+    EXPECT_DOUBLE_EQ(GetParam().pressureScale, yScale);
     struct Relation
     {
         std::optional<Orv::String> text;
@@ -112,31 +232,70 @@ TEST_F(LoopViewOnHost, StraightRelationsReadInTheAxesUnits)
     }
 }
 
-// The quadratic ESPVR, fitted to the points as shown, is drawn over the data in their units and runs
-// along the end-systolic points; with a picture of both curved relations over loops in kPa and mL.
-TEST_F(LoopViewOnHost, TheCurvedRelationsRunAlongTheirPoints)
+// Every relation the view draws (the straight lines, the quadratic ESPVR, the exponential EDPVR) runs
+// through the fit's pressure at each of its plotted points' volumes, the fit taken in the units the axes
+// print and the points where the loops put them; with a picture of the curved relations.
+TEST_P(LoopViewInUnits, TheDrawnRelationsRunThroughTheFitAtTheirPoints)
 {
-    std::array<double, 3> shown{};
-    ASSERT_TRUE(Doc().Data().FitEspvrQuadratic(shown, nullptr, false));
-    const std::array<double, 3> c = view->InDataUnits(shown);
-    for (uint32_t loop = 0; loop < Doc().Data().GetLoopCount(); ++loop)
-    {
-        Sistra::SistraEvent record;
-        if (!Doc().Data().ReadLoop(loop, record) || record.state != Sistra::LoopStateValid)
-            continue;
-        EXPECT_NEAR(record.pes, c[0] + c[1] * record.ves + c[2] * record.ves * record.ves, 0.02 * record.pes) << loop;
-    }
-
+    using namespace Sistra;
+    const ChannelUnits& units = GetParam();
     Doc().GetSetupModel()->SetWorkflowModeOn(false);
     Doc().GetSetupModel()->CommitChanges();
-    const Sistra::ModelPtr relations = Doc().GetModel(Sistra::ModelKind::LoopView);
-    relations->SetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::ShowEspvrRegression, true);
-    relations->SetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::ShowEdpvrRegression, true);
-    relations->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::EspvrRegressionType, Sistra::EspvrQuadratic);
-    relations->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::EdpvrRegressionType, Sistra::EdpvrExponential);
-    relations->CommitChanges();
     view.Show();
-    view->DataChanged(0);
-    EXPECT_FALSE(view.SavePicture(L"loop_view_curved_relations").empty());
-    EXPECT_TRUE(::IsWindowVisible(view->EspvrCheck().GetHandle()));
+    const ModelPtr shown = Doc().GetModel(ModelKind::LoopView);
+    shown->SetValue<PropertyType::Bool>(PropertyId::ShowEspvrRegression, true);
+    shown->SetValue<PropertyType::Bool>(PropertyId::ShowEdpvrRegression, true);
+    const std::pair<int32_t, int32_t> types[] = {
+        {EspvrLinear, EdpvrLinear}, {EspvrPerpendicular, EdpvrLinear}, {EspvrTangent, EdpvrExponential},
+        {EspvrQuadratic, EdpvrExponential}};
+    for (const auto& [espvr, edpvr] : types)
+    {
+        SCOPED_TRACE(testing::Message() << units.pressure << "/" << units.volume << " ESPVR " << espvr << " EDPVR " << edpvr);
+        shown->SetValue<PropertyType::Int>(PropertyId::EspvrRegressionType, espvr);
+        shown->SetValue<PropertyType::Int>(PropertyId::EdpvrRegressionType, edpvr);
+        // The tangent touches the loops at its own points, which the view then plots.
+        shown->SetValue<PropertyType::Int>(PropertyId::EsPointType, espvr == EspvrTangent ? 1 : 0);
+        shown->CommitChanges();
+        MGraph1::Graph2DDrawer& graph = view->GraphWindow();
+        const RelationPicture picture(graph);
+        struct Relation
+        {
+            std::optional<ShownRelation> fit;
+            int32_t series;
+            COLORREF colour;
+        };
+        SistraData& data = Doc().Data();
+        const Relation relations[] = {{EspvrFit(data, espvr), 17, SistraAnalysisGraphView::EspvrColour},
+                                      {EdpvrFit(data, edpvr), 15, SistraAnalysisGraphView::EdpvrColour}};
+        for (const Relation& relation : relations)
+        {
+            ASSERT_TRUE(relation.fit);
+            const SistraData::Series points = data.GetLoopViewSeries(relation.series, 0, data.GetLoopCount());
+            ASSERT_GT(points.second.size(), 10u);
+            int checked = 0;
+            for (size_t i = 0; i < points.second.size(); ++i)
+            {
+                const double volume = points.second[i];
+                const double pressure = (*relation.fit)(volume * units.volumeScale) / units.pressureScale;
+                const POINT fitted = picture.ToPixel(*graph.xTransform, *graph.yTransform, volume, pressure);
+                if (!picture.InPlot(fitted))
+                    continue;
+                ++checked;
+                EXPECT_TRUE(picture.HasNear(fitted, relation.colour, 2)) << "point " << i << " at " << fitted.x << ", " << fitted.y;
+                // The fit lies near its points, which it would not if its units were taken wrongly.
+                const POINT point = picture.ToPixel(*graph.xTransform, *graph.yTransform, volume, points.first[i]);
+                EXPECT_NEAR(point.y, fitted.y, 6) << "point " << i;
+            }
+            EXPECT_GT(checked, 10);
+        }
+    }
+    if (units.perMmHg != 1.0 && units.perMicrolitre != 1.0)
+    {
+        EXPECT_FALSE(view.SavePicture(L"loop_view_curved_relations").empty());
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(PressureAndVolumeUnits, LoopViewInUnits, testing::ValuesIn(UnitCombinations),
+                         [](const testing::TestParamInfo<ChannelUnits>& info) {
+                             return std::string(info.param.pressure) + "_" + info.param.volume;
+                         });
