@@ -445,7 +445,10 @@ bool SistraGraphViewBase::OnMessage(const MessSys::Message& message)
     }
     if (dynamic_cast<const MGraph1::MsgGraph2DDrawerNotifyBeginRedraw*>(&message))
     {
-        drawStart_ = ::GetTickCount();
+        drawStart_ = drawingClock_();
+        plottersDrawing_ = false;
+        if (pictureCutShort_)
+            timedOut_ = -1;
         return true;
     }
     if (dynamic_cast<const MGraph1::MsgGraph2DDrawerNotifyEndRedraw*>(&message))
@@ -460,9 +463,19 @@ bool SistraGraphViewBase::ContinueDrawing(int)
 {
     if (!IsScreenDrawing())
         return true;
-    if (::GetTickCount() - drawStart_ < DrawingTimeLimitMs)
+    if (!plottersDrawing_)
+    {
+        plottersDrawing_ = true;
+        pictureCutShort_ = false;
+        timedOut_ = 0;
+    }
+    // Once cut short, the rest of the redraw is skipped without asking the clock again.
+    if (timedOut_)
+        return false;
+    if (drawingClock_() - drawStart_ < DrawingTimeLimitMs)
         return true;
     timedOut_ = -1;
+    pictureCutShort_ = true;
     return false;
 }
 

@@ -20,6 +20,7 @@
 #include "hostframework/printing/Printout.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -91,6 +92,8 @@ public:
     static constexpr int32_t BatchSize = 100;
     // Drawing on screen stops once a redraw has taken this long.
     static constexpr DWORD DrawingTimeLimitMs = 701;
+    // The milliseconds the drawing bound is measured in.
+    using DrawingClock = std::function<DWORD()>;
     // While sampling online only the batches holding at least this many newest loops are built.
     static constexpr int32_t OnlineLoopWindow = 30;
     static constexpr COLORREF RegressionColour = 0x808080;
@@ -172,6 +175,8 @@ public:
     bool IsRenderingForOutput() const { return renderingForOutput_; }
     bool TimedOut() const { return timedOut_ != 0; }
     void ClearTimedOut() { timedOut_ = 0; }
+    // GetTickCount unless a test gives the bound a clock of its own.
+    void SetDrawingClock(DrawingClock clock) { drawingClock_ = std::move(clock); }
     const Orv::Bitset& PendingSteps() const { return dirty_; }
     // Marks a step pending; the next paint (or DataChanged) runs it.
     void RequestStep(uint32_t step) { dirty_.Set(step); }
@@ -254,6 +259,12 @@ private:
     bool renderingForOutput_ = false;
     int16_t timedOut_ = 0;
     DWORD drawStart_ = 0;
+    DrawingClock drawingClock_ = [] { return ::GetTickCount(); };
+    // The graph keeps its last picture and paints it again until a plotter needs drawing: a picture cut
+    // short stays cut short, and each paint of it tells so. The first bound check of a redraw means its
+    // plotters draw anew.
+    bool pictureCutShort_ = false;
+    bool plottersDrawing_ = false;
     CIArray<ViewPlotData> series_;
     // What the plotters draw from, kept while they paint.
     std::map<int, SistraData::Series> seriesData_;

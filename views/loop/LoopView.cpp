@@ -52,6 +52,23 @@ bool ChangesPlot(const PropertyIdSet& changed)
     return false;
 }
 
+// The list is painted once, when its rows are all there.
+class ListRedrawSuspended
+{
+public:
+    explicit ListRedrawSuspended(OWL::TCheckList& list) : list_(list) { list_.SetRedraw(false); }
+    ~ListRedrawSuspended()
+    {
+        list_.SetRedraw(true);
+        list_.Invalidate(true);
+    }
+    ListRedrawSuspended(const ListRedrawSuspended&) = delete;
+    ListRedrawSuspended& operator=(const ListRedrawSuspended&) = delete;
+
+private:
+    OWL::TCheckList& list_;
+};
+
 struct FlagPayload
 {
     ULONG typeWord = BoolArgument;
@@ -533,19 +550,26 @@ int32_t SistraAnalysisGraphView::LoopState(uint32_t loop)
     return AnalysisData() && AnalysisData()->ReadLoop(loop, record) ? record.state : UnreadableLoopState;
 }
 
+// A day of recording has a hundred thousand loops: the rows are added with the list's painting off,
+// and the rows already there are reached through loopItems_, which holds them in the list's order,
+// rather than a message to the list per row.
 void SistraAnalysisGraphView::RebuildLoopList()
 {
     SistraData* data = AnalysisData();
     const uint32_t loops = data ? data->GetLoopCount() : 0;
     const auto setup = Setup();
     const int32_t selected = setup ? setup->GetValue<PropertyType::Int>(PropertyId::SelectedLoop) : -1;
+    const ListRedrawSuspended suspended(*loopList_);
+    const int listed = ListedRows();
+    if (loops > static_cast<uint32_t>(listed))
+        loopList_->ReserveRows(static_cast<int>(loops) - listed);
     int rows = 0;
     for (uint32_t loop = 0; loop < loops; ++loop)
     {
         const int32_t state = LoopState(loop);
         if (state == LoopStateClosing)
             continue;
-        OWL::TCheckListItem* item = rows < loopList_->GetCount() ? loopList_->GetItem(rows) : nullptr;
+        OWL::TCheckListItem* item = rows < listed ? loopItems_[static_cast<unsigned>(rows)] : nullptr;
         if (!item)
         {
             item = new OWL::TCheckListItem(std::to_wstring(rows + 1).c_str());
@@ -561,7 +585,6 @@ void SistraAnalysisGraphView::RebuildLoopList()
         loopList_->DetachItem(row);
     if (loopItems_.Count() > static_cast<unsigned>(rows))
         loopItems_.SetCount(static_cast<unsigned>(rows));
-    loopList_->Invalidate(true);
 }
 
 void SistraAnalysisGraphView::UpdateLoopList()
@@ -570,6 +593,7 @@ void SistraAnalysisGraphView::UpdateLoopList()
     const uint32_t loops = data ? data->GetLoopCount() : 0;
     const auto setup = Setup();
     const int32_t selected = setup ? setup->GetValue<PropertyType::Int>(PropertyId::SelectedLoop) : -1;
+    const ListRedrawSuspended suspended(*loopList_);
     loopList_->SetSelIndex(-1);
     if (HostSampling())
     {
@@ -583,13 +607,20 @@ void SistraAnalysisGraphView::UpdateLoopList()
     }
     else
     {
-        const int rows = loopList_->GetCount();
+        const int rows = ListedRows();
         for (int row = 0; row < rows && row < static_cast<int>(loops); ++row)
-            if (OWL::TCheckListItem* item = loopList_->GetItem(row))
-                LoopState(static_cast<uint32_t>(row)) == LoopStateExcluded ? item->Uncheck() : item->Check();
+        {
+            OWL::TCheckListItem& item = *loopItems_[static_cast<unsigned>(row)];
+            LoopState(static_cast<uint32_t>(row)) == LoopStateExcluded ? item.Uncheck() : item.Check();
+        }
     }
     loopList_->SetSelIndex(selected);
-    loopList_->Invalidate(true);
+}
+
+// The rows of the list that loopItems_ holds in the same order.
+int SistraAnalysisGraphView::ListedRows() const
+{
+    return std::min(loopList_->GetCount(), static_cast<int>(loopItems_.Count()));
 }
 
 void SistraAnalysisGraphView::LoopRowChosen()

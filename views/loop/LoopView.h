@@ -148,6 +148,7 @@ private:
     void AddRelationPlotters(MGraph1::Graph2DDrawer& graph, bool showEspvr, bool showEdpvr);
     void RebuildLoopList();
     void UpdateLoopList();
+    int ListedRows() const;
     int32_t LoopState(uint32_t loop);
 
     std::unique_ptr<ViewPlotData> espvrPoints_;

@@ -52,7 +52,9 @@ bool SistraAnalysisGraphView::GetSeries(int seriesId, int* count, int* firstInde
     SistraData* data = AnalysisData();
     if (!data)
         return true;
-    SistraData::Series& series = KeptSeries(seriesId);
+    // A loop's curve is drawn as soon as its plotter has it: the loops share one place, so that a day's
+    // hundred thousand curves are not all kept.
+    SistraData::Series& series = KeptSeries(std::min(seriesId, FirstLoopSeries));
     series = data->GetLoopViewSeries(seriesId, 0, data->GetLoopCount());
     // The analysis data hands out the vertical values (pressure) first.
     *count = static_cast<int>(std::min(series.first.size(), series.second.size()));

@@ -231,10 +231,14 @@ TEST(GraphViewBase, DrawingOnScreenStopsAfter700MsButOutputDrawsEverything)
     frame.Show(view);
     ViewPlotData* series = view.SeriesObject(1);
     ASSERT_NE(nullptr, series);
+    DWORD now = 0;
+    view.SetDrawingClock([&] { return now; });
     const MGraph1::RedrawInfo info{};
     view.GraphWindow().redrawSender.Send(MGraph1::MsgGraph2DDrawerNotifyBeginRedraw(0, &info));
     EXPECT_TRUE(series->ContinueDrawing(1));
-    Sleep(720);
+    now = 700;
+    EXPECT_TRUE(series->ContinueDrawing(1));
+    now = 701;
     EXPECT_FALSE(series->ContinueDrawing(1));
     EXPECT_TRUE(view.TimedOut());
     GraphTest::DibCanvas canvas(400, 300);

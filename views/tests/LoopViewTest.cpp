@@ -16,9 +16,9 @@ namespace
 
 struct ShownLoopView
 {
-    explicit ShownLoopView(double ped = 10.0, bool workflowMode = false)
+    explicit ShownLoopView(double ped = 10.0, bool workflowMode = false, int loops = 20)
     {
-        document.Analyse(20, ped);
+        document.Analyse(loops, ped);
         document.Document().GetSetupModel()->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, workflowMode);
         view = std::make_unique<SistraAnalysisGraphView>(&frame.window, nullptr, nullptr, document.Document().Outer(),
                                                          nullptr, nullptr);
@@ -196,6 +196,43 @@ TEST(LoopView, VolumeRunsAcrossAndPressureUpWithTheRelationsDrawnOver)
     view.Render(canvas.Dc(), nullptr, RECT{0, 0, 640, 480});
     canvas.SavePng("loop-view-relations");
     EXPECT_GT(canvas.CountPixels(SistraAnalysisGraphView::EspvrColour), 50);
+}
+
+// A drawing of many loops that runs past the time limit asks for no further loop once it is cut short,
+// and says so in the corner; the graph shows that picture again, notice and all, until a drawing within
+// the limit replaces it.
+TEST(LoopView, ADrawingPastTheTimeLimitStopsAndSaysSoUntilADrawingWithinItReplacesIt)
+{
+    ShownLoopView shown(10.0, false, 300);
+    SistraAnalysisGraphView& view = *shown.view;
+    // The loops of the test's analysis have no curves to draw: with the relations hidden, the notice is
+    // all that tells the two drawings apart.
+    shown.Set<PropertyType::Bool>(ModelKind::LoopView, PropertyId::ShowEspvrRegression, false);
+    shown.Set<PropertyType::Bool>(ModelKind::LoopView, PropertyId::ShowEdpvrRegression, false);
+    constexpr DWORD Step = 100;
+    DWORD readings = 0, step = Step;
+    view.SetDrawingClock([&] { return step * readings++; });
+    MGraph1::Graph2DWindow& graph = view.GraphWindow();
+    const auto drawnWhite = [&] {
+        GraphTest::DibCanvas canvas(500, 400);
+        graph.Draw(canvas.Dc(), true, RECT{0, 0, 500, 400});
+        return canvas.CountPixels(RGB(255, 255, 255));
+    };
+    const auto rebuild = [&] {
+        view.RequestStep(UpdateStep::Plot);
+        view.RunUpdateCycle();
+    };
+    rebuild();
+    const int cutShort = drawnWhite();
+    // One reading as the redraw begins, then one per loop until the first at or past the limit.
+    EXPECT_EQ(1 + (SistraGraphViewBase::DrawingTimeLimitMs + Step - 1) / Step, readings);
+    EXPECT_FALSE(view.TimedOut()) << "cleared as the redraw ends";
+    EXPECT_EQ(cutShort, drawnWhite()) << "the same picture, with its notice";
+    step = 0;
+    rebuild();
+    const int whole = drawnWhite();
+    EXPECT_GT(whole - cutShort, 100) << "the notice's text";
+    EXPECT_EQ(whole, drawnWhite());
 }
 
 TEST(TextClickAnnotation, AClickShowsAllLoopsOnlyWhileSomeAreHidden)

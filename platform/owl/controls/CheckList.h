@@ -53,6 +53,8 @@ public:
     // Takes the row off the list (the item stays its owner's); false for a bad index.
     bool DetachItem(int index);
     void ClearList() { SendMessage(LB_RESETCONTENT); }
+    // Room for this many more rows at once, rather than a few at a time as rows come.
+    void ReserveRows(int count) { SendMessage(LB_INITSTORAGE, static_cast<WPARAM>(count)); }
     TCheckListItem* GetItem(int index) const;
     int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
     int GetSelIndex() const { return static_cast<int>(SendMessage(LB_GETCURSEL)); }

@@ -155,6 +155,8 @@ public:
     void Invalidate(bool erase = true) const { ::InvalidateRect(Handle, nullptr, erase); }
     void InvalidateRect(const TRect& rect, bool erase = true) const { ::InvalidateRect(Handle, &rect, erase); }
     void Validate() const { ::ValidateRect(Handle, nullptr); }
+    // While off, changes to the window (rows added to a list) are not painted.
+    void SetRedraw(bool redraw) const { ::SendMessageW(Handle, WM_SETREDRAW, redraw, 0); }
     void UpdateWindow() const { ::UpdateWindow(Handle); }
     bool MoveWindow(const TRect& rect, bool repaint = false);
     bool SetWindowPos(HWND insertAfter, const TRect& rect, UINT flags);
