@@ -68,6 +68,7 @@ double ToBase(double value, double factor)
 
 DEFINE_RESPONSE_TABLE1(CuvetteView, SistraGraphViewBase)
     EV_WM_SIZE,
+    EV_WM_GETMINMAXINFO,
     EV_WM_ERASEBKGND,
     EV_WM_CTLCOLORBTN,
     EV_WM_CTLCOLORSTATIC,
@@ -278,7 +279,9 @@ bool CuvetteView::GetDataExtents(ViewExtents& extents)
 
 ViewMargins CuvetteView::GetGraphMargins()
 {
-    return ViewMargins{GetClientRect().Width() - PlotWidth, 0, 0, PlotBottomMargin};
+    const CuvetteLayout layout = LayOutCuvette(LayoutInput());
+    const int right = static_cast<int>(GetClientRect().Width()) - layout.leftWidth - layout.plotWidth;
+    return ViewMargins{layout.leftWidth, std::max(0, right), 0, PlotBottomMargin};
 }
 
 void CuvetteView::BeginUpdate(const Orv::Bitset& pending)
@@ -329,6 +332,18 @@ void CuvetteView::PlaceTable(int width, int height)
     RefreshTable();
 }
 
+CuvetteLayoutInput CuvetteView::LayoutInput()
+{
+    const OWL::TRect client = GetHandle() ? GetClientRect() : OWL::TRect();
+    return CuvetteLayoutInput{SIZE{client.Width(), client.Height()},
+                              MeasureControlText(EnableId),
+                              MeasureControlText(EquationStartId),
+                              MeasureControlText(EquationMiddleId),
+                              MeasureControlText(ResultId),
+                              fit_ && !WorkflowModeOn(),
+                              !WorkflowModeOn()};
+}
+
 void CuvetteView::EvSize(UINT sizeType, const OWL::TSize& size)
 {
     if (size.cx == 0 && size.cy == 0)
@@ -338,49 +353,57 @@ void CuvetteView::EvSize(UINT sizeType, const OWL::TSize& size)
         SistraGraphViewBase::EvSize(sizeType, size);
         return;
     }
-    const int bottom = size.cy;
-    PlaceTable(size.cx - (PlotWidth + 15), bottom - 163);
-    setFromSelection_->MoveWindow(OWL::TRect(8, bottom - 147, 8 + 115, bottom - 147 + 23), true);
-    deleteRow_->MoveWindow(OWL::TRect(size.cx - 417, bottom - 147, size.cx - 417 + 96, bottom - 147 + 23), true);
+    const CuvetteLayout layout = LayOutCuvette(LayoutInput());
+    placedLeftWidth_ = layout.leftWidth;
+    const RECT& table = layout.table;
+    PlaceTable(table.right - table.left, table.bottom - table.top);
+    const auto place = [](OWL::TWindow* control, const RECT& where) { control->MoveWindow(OWL::TRect(where), true); };
+    place(setFromSelection_, layout.setFromSelection);
+    place(deleteRow_, layout.deleteRow);
     LayoutCalibrationGroup();
-    LayoutEquationRow(size);
+    for (const auto& [control, where] : {std::pair<OWL::TWindow*, const RECT&>{enable_, layout.enable},
+                                        {equationStart_, layout.equationStart},
+                                        {slope_, layout.slope},
+                                        {equationMiddle_, layout.equationMiddle},
+                                        {intercept_, layout.intercept},
+                                        {error_, layout.error}})
+        place(control, where);
     SistraGraphViewBase::EvSize(sizeType, size);
 }
 
+// The fit's text decides how wide the left part must be: when it changes, the view's least size may
+// change with it, and the host is asked to place the view again.
 void CuvetteView::LayoutCalibrationGroup()
 {
     if (!GetHandle())
         return;
-    const OWL::TRect client = GetClientRect();
-    const int bottom = client.bottom;
-    group_->MoveWindow(OWL::TRect(8, bottom - 108, 8 + client.Width() - (PlotWidth + 15), bottom - 48), true);
-    const SIZE text = MeasureControlText(ResultId);
-    result_->MoveWindow(OWL::TRect(24, bottom - 78, 24 + text.cx, bottom - 78 + text.cy), true);
-    apply_->MoveWindow(OWL::TRect(text.cx + 32, bottom - 83, text.cx + 32 + 64, bottom - 83 + 23), true);
-    apply_->ShowWindow(fit_ && !WorkflowModeOn() ? SW_SHOW : SW_HIDE);
+    const CuvetteLayoutInput input = LayoutInput();
+    const CuvetteLayout layout = LayOutCuvette(input);
+    group_->MoveWindow(OWL::TRect(layout.group), true);
+    result_->MoveWindow(OWL::TRect(layout.result), true);
+    apply_->MoveWindow(OWL::TRect(layout.apply), true);
+    apply_->ShowWindow(input.applyShown ? SW_SHOW : SW_HIDE);
+    const auto placeAgain = [](HWND window) {
+        RECT area{};
+        ::GetClientRect(window, &area);
+        ::PostMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(area.right, area.bottom));
+    };
+    const SIZE least = LeastCuvetteSize(input);
+    if (least.cx != leastSize_.cx || least.cy != leastSize_.cy)
+    {
+        leastSize_ = least;
+        if (const HWND parent = ::GetParent(GetHandle()))
+            placeAgain(parent);
+    }
+    // The plot narrows or widens with the text: table, buttons and graph follow.
+    if (layout.leftWidth != placedLeftWidth_)
+        placeAgain(GetHandle());
 }
 
-void CuvetteView::LayoutEquationRow(const OWL::TSize& size)
+void CuvetteView::EvGetMinMaxInfo(MINMAXINFO& limits)
 {
-    const int h = size.cy;
-    const SIZE box = MeasureControlText(EnableId);
-    enable_->MoveWindow(OWL::TRect(67, h - 22, 67 + box.cx + 18, h - 22 + 18), true);
-    int x = box.cx + 100;
-    const auto label = [&](OWL::TStatic* control, int id) {
-        const int width = MeasureControlText(id).cx;
-        control->MoveWindow(OWL::TRect(x, h - 20, x + width, h - 20 + 13), true);
-        x += width + 4;
-    };
-    const auto edit = [&](OWL::TEdit* control) {
-        control->MoveWindow(OWL::TRect(x, h - 23, x + 55, h - 23 + 21), true);
-        x += 55 + 4;
-    };
-    label(equationStart_, EquationStartId);
-    edit(slope_);
-    label(equationMiddle_, EquationMiddleId);
-    edit(intercept_);
-    x += 4;
-    error_->MoveWindow(OWL::TRect(x, h - 20, x + 12, h - 20 + 12), true);
+    const SIZE least = LeastCuvetteSize(LayoutInput());
+    limits.ptMinTrackSize = POINT{least.cx, least.cy};
 }
 
 bool CuvetteView::EvEraseBkgnd(HDC dc)
@@ -391,8 +414,9 @@ bool CuvetteView::EvEraseBkgnd(HDC dc)
     ::SetDCPenColor(dc, DividerColour);
     ::MoveToEx(dc, client.left, client.bottom - 28, nullptr);
     ::LineTo(dc, client.right, client.bottom - 28);
-    ::MoveToEx(dc, client.right - 317, client.top, nullptr);
-    ::LineTo(dc, client.right - 317, client.bottom - 27);
+    const int divider = LayOutCuvette(LayoutInput()).leftWidth - 1;
+    ::MoveToEx(dc, divider, client.top, nullptr);
+    ::LineTo(dc, divider, client.bottom - 27);
     ::SelectObject(dc, oldPen);
     const RECT band{client.left, client.bottom - BandHeight, client.right, client.bottom};
     ::FillRect(dc, &band, ::GetSysColorBrush(COLOR_BTNFACE));
@@ -460,6 +484,8 @@ void CuvetteView::UpdateControlStates()
          std::initializer_list<OWL::TWindow*>{enable_, equationStart_, slope_, equationMiddle_, intercept_})
         control->ShowWindow(workflow ? SW_HIDE : SW_SHOWNOACTIVATE);
     apply_->ShowWindow(fit_ && !workflow ? SW_SHOW : SW_HIDE);
+    // Without "Apply" or the band's equation the view fits a smaller size.
+    LayoutCalibrationGroup();
 }
 
 // The table's actions. Rows are wells (row 0 the titles), columns the known volume and the readings.

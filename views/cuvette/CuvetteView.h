@@ -10,6 +10,7 @@
 #include "tableview/manager/TableViewManager.h"
 #include "views/cuvette/CuvetteCalibData.h"
 #include "views/cuvette/CuvetteFit.h"
+#include "views/cuvette/CuvetteLayout.h"
 #include "views/graph/SistraGraphViewBase.h"
 
 #include "controls/errors/ErrorProvider.h"
@@ -40,8 +41,7 @@ public:
         GroupId = 3012,
     };
     static constexpr int32_t CuvetteViewNumber = 8;
-    // The plot's share of the window and the bands below table and plot.
-    static constexpr int PlotWidth = 316;
+    // The bands below the plot and below everything.
     static constexpr int PlotBottomMargin = 40;
     static constexpr int BandHeight = 27;
     // The table's layout values: row-title width, column width (columns widen where their texts need
@@ -124,6 +124,8 @@ protected:
     void SetupWindow() override;
     void CleanupWindow() override;
     void EvSize(UINT sizeType, const OWL::TSize& size);
+    // The least size at which no control covers another; the host scrolls the view below it.
+    void EvGetMinMaxInfo(MINMAXINFO& limits);
     bool EvEraseBkgnd(HDC dc);
     HBRUSH EvCtlColor(HDC dc, HWND child, UINT controlType);
 
@@ -134,7 +136,7 @@ private:
     void RefreshTable();
     void PlaceTable(int width, int height);
     void LayoutCalibrationGroup();
-    void LayoutEquationRow(const OWL::TSize& size);
+    CuvetteLayoutInput LayoutInput();
     void UpdateControlStates();
     void UpdateSelectionButtons();
     void ShowFitText();
@@ -182,6 +184,8 @@ private:
     bool updating_ = false;
     bool editing_ = false;
     bool setUp_ = false;
+    SIZE leastSize_{};
+    int placedLeftWidth_ = 0;
     int copyChoice_ = 0;
 
     VYR_DECLARE_EVENT_MAP()

@@ -2,6 +2,7 @@
 
 #include "host/app/TextConversion.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -17,12 +18,83 @@ constexpr DWORD ChildFrameStyle = WS_CHILD | WS_VISIBLE | WS_CAPTION | WS_THICKF
 // caption is drawn as in the host's frame window.
 constexpr DWORD ContainerStyle = WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE;
 
-// The view's window fills the frame's client area.
+constexpr int ScrollLine = 16;
+
+// The least size a view can lay its controls out in, as it answers WM_GETMINMAXINFO (zero when it
+// names none).
+SIZE LeastViewSize(HWND view)
+{
+    MINMAXINFO limits{};
+    SendMessageW(view, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    return SIZE{std::max(0L, limits.ptMinTrackSize.x), std::max(0L, limits.ptMinTrackSize.y)};
+}
+
+void SetScrollRange(HWND frame, int bar, int content, int page)
+{
+    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE};
+    const bool needed = content > page;
+    info.nMax = needed ? content - 1 : 0;
+    info.nPage = needed ? static_cast<UINT>(page) : 0;
+    SetScrollInfo(frame, bar, &info, FALSE);
+    ShowScrollBar(frame, bar, needed);
+    if (!needed)
+        SetScrollPos(frame, bar, 0, FALSE);
+}
+
+// The view's window fills the frame's client area, but never gets smaller than the least size it
+// names: below that the frame scrolls it rather than let its controls run into each other.
+void PlaceView(HWND frame)
+{
+    static thread_local bool placing = false;
+    HWND view = GetWindow(frame, GW_CHILD);
+    if (!view || placing)
+        return;
+    placing = true;
+    const SIZE least = LeastViewSize(view);
+    // Twice: a bar that appears narrows the other direction, which may then need its bar too.
+    RECT client{};
+    for (int round = 0; round < 2; ++round)
+    {
+        GetClientRect(frame, &client);
+        SetScrollRange(frame, SB_HORZ, least.cx, client.right);
+        SetScrollRange(frame, SB_VERT, least.cy, client.bottom);
+    }
+    GetClientRect(frame, &client);
+    MoveWindow(view, -GetScrollPos(frame, SB_HORZ), -GetScrollPos(frame, SB_VERT),
+               std::max<int>(client.right, least.cx), std::max<int>(client.bottom, least.cy), TRUE);
+    placing = false;
+}
+
+void Scroll(HWND frame, int bar, WORD request)
+{
+    SCROLLINFO info{sizeof info, SIF_ALL};
+    GetScrollInfo(frame, bar, &info);
+    int position = info.nPos;
+    switch (request)
+    {
+    case SB_LINEUP: position -= ScrollLine; break;
+    case SB_LINEDOWN: position += ScrollLine; break;
+    case SB_PAGEUP: position -= static_cast<int>(info.nPage); break;
+    case SB_PAGEDOWN: position += static_cast<int>(info.nPage); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: position = info.nTrackPos; break;
+    case SB_TOP: position = info.nMin; break;
+    case SB_BOTTOM: position = info.nMax; break;
+    default: return;
+    }
+    SetScrollPos(frame, bar, position, TRUE);
+    PlaceView(frame);
+}
+
 LRESULT CALLBACK ViewFrameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_SIZE)
-        if (HWND view = GetWindow(window, GW_CHILD))
-            MoveWindow(view, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+    switch (message)
+    {
+    case WM_SIZE: PlaceView(window); break;
+    case WM_HSCROLL: Scroll(window, SB_HORZ, LOWORD(wParam)); return 0;
+    case WM_VSCROLL: Scroll(window, SB_VERT, LOWORD(wParam)); return 0;
+    default: break;
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -113,9 +185,7 @@ ViewFrame::ViewFrame(IDocViewClass& viewClass, IUnknown* document, HWND parent, 
         throw std::runtime_error("the view '" + title + "' made no window: " +
                                  (FAILED(result) ? HResultText(result) : "it answered success without one"));
     }
-    RECT client_area{};
-    GetClientRect(frame_, &client_area);
-    MoveWindow(viewWindow_, 0, 0, client_area.right, client_area.bottom, TRUE);
+    PlaceView(frame_);
     ShowWindow(viewWindow_, SW_SHOW);
     // A view the host opens is its active one: the document learns that it shows it.
     view_->Activate();
