@@ -25,6 +25,7 @@ constexpr int ViewInset = 2;
 constexpr int StripInsetTop = 26;
 constexpr int TitleWidthWhenRoom = 240;
 constexpr int TitleRoomLeft = 242;
+constexpr int NarrowestCombo = 36;
 constexpr uint32_t ListRebuildStep = 4;
 constexpr uint32_t ListUpdateStep = 5;
 constexpr uint32_t ClearListHint = 0x2;
@@ -39,6 +40,13 @@ const wchar_t* const EsPointNames[] = {L"PerBeatESPoints", L"TangentFitESPoints"
 Orv::String Text(UINT id)
 {
     return Orv::String(Orv::ThisModule(), id, true);
+}
+
+// The strip's and the list's font, made once for the process.
+const OWL::TFont& GuiFont()
+{
+    static const OWL::TDefaultGUIFont font;
+    return font;
 }
 
 // The changes that call for the plot to be assembled again.
@@ -256,7 +264,7 @@ void SistraAnalysisGraphView::SetupWindow()
     SistraGraphViewBase::SetupWindow();
     FillCombos();
     UpdateRegressionControls(!HostSampling());
-    static const OWL::TDefaultGUIFont guiFont;
+    const OWL::TFont& guiFont = GuiFont();
     for (OWL::TWindow* window : std::initializer_list<OWL::TWindow*>{
              layoutWindow_.get(), espvrCheck_.get(), edpvrCheck_.get(), espvrTypeCombo_.get(), edpvrTypeCombo_.get(),
              esPointsCombo_.get(), loopList_.get()})
@@ -314,42 +322,87 @@ void SistraAnalysisGraphView::RenewDetectionTexts()
     selected = esPointsCombo_->GetSelIndex();
     renew(*esPointsCombo_, 0, withDetection(IDS_LOOP_DETECTED_POINTS));
     esPointsCombo_->SetSelIndex(selected);
+    // The texts' widths decide the strip's.
+    if (controlsReady_ && GetHandle())
+    {
+        const OWL::TRect client = GetClientRect();
+        EvSize(SIZE_RESTORED, OWL::TSize(client.Width(), client.Height()));
+    }
 }
 
+// The strip's controls from its right edge leftwards. The standard widths keep the proportions of the
+// strip: combos 88, 80 and 44 against boxes 30, in units of 2 pixels. Where those would cut a text, or
+// do not fit, each control gets the width its longest text needs; a strip too narrow for that in one
+// row puts the EDPVR controls on a second row below the ESPVR ones (and, narrower still, narrows the
+// ESPVR combos). The drop-down lists always show their items whole.
 void SistraAnalysisGraphView::LayOutStrip()
 {
-    const auto place = [&](OWL::TWindow& child, OWL::TWindow* rightOf, int gap, bool centred, int width) {
+    constexpr int Unit = 2;
+    constexpr int StandardBox = 30 * Unit;
+    constexpr int PointsGap = 22;
+    constexpr int TypeGap = 11;
+    constexpr int IconRoom = 16;
+    const std::array<int, 3> standardCombos{88 * Unit, 80 * Unit, 44 * Unit};
+    const int standardWidth = 2 * StandardBox + PointsGap + TypeGap + IconRoom + 88 * Unit + 80 * Unit + 44 * Unit;
+    const bool measured = espvrTypeCombo_->GetHandle() && espvrCheck_->GetHandle();
+    const int stripWidth = GetHandle() ? GetClientRect().Width() - 2 * ViewInset : standardWidth;
+    std::array<OWL::TComboBox*, 3> combos{espvrTypeCombo_.get(), esPointsCombo_.get(), edpvrTypeCombo_.get()};
+    std::array<int, 3> comboWidths = standardCombos;
+    std::array<int, 2> boxWidths{StandardBox, StandardBox};
+    if (measured)
+        for (size_t i = 0; i < combos.size(); ++i)
+        {
+            const int needed = ComboTextRoom(*combos[i]);
+            combos[i]->SendMessage(CB_SETDROPPEDWIDTH, static_cast<WPARAM>(needed));
+            comboWidths[i] = std::max(comboWidths[i], needed);
+        }
+    const auto rowWidth = [&](size_t firstCombo, size_t endCombo, size_t firstBox, size_t endBox) {
+        int width = 0;
+        for (size_t i = firstCombo; i < endCombo; ++i)
+            width += comboWidths[i];
+        for (size_t i = firstBox; i < endBox; ++i)
+            width += boxWidths[i];
+        return width;
+    };
+    const int gaps = PointsGap + TypeGap + IconRoom;
+    stripRows_ = 1;
+    if (measured && rowWidth(0, 3, 0, 2) + gaps > stripWidth)
+    {
+        for (size_t i = 0; i < combos.size(); ++i)
+            comboWidths[i] = ComboTextRoom(*combos[i]);
+        boxWidths = {CheckTextRoom(*espvrCheck_), CheckTextRoom(*edpvrCheck_)};
+        if (rowWidth(0, 3, 0, 2) + gaps > stripWidth)
+        {
+            stripRows_ = 2;
+            const int room = stripWidth - boxWidths[0] - TypeGap - IconRoom;
+            const int wanted = comboWidths[0] + comboWidths[1];
+            if (wanted > room)
+                for (size_t i = 0; i < 2; ++i)
+                    comboWidths[i] = std::max(NarrowestCombo, comboWidths[i] * room / wanted);
+        }
+    }
+    const auto place = [&](OWL::TWindow& child, OWL::TWindow* rightOf, int gap, int row, bool box, int width) {
         OWL::TLayoutMetrics metrics;
         metrics.SetMeasurementUnits(OWL::lmPixels);
         if (rightOf)
             metrics.X.Set(OWL::lmRight, OWL::lmLeftOf, rightOf, OWL::lmLeft, gap);
         else
             metrics.X.Set(OWL::lmRight, OWL::lmSameAs, OWL::lmParent, OWL::lmRight, 0);
-        if (centred)
-            metrics.Y.Set(OWL::lmCenter, OWL::lmSameAs, OWL::lmParent, OWL::lmCenter, 0);
-        else
-            metrics.Y.Set(OWL::lmTop, OWL::lmSameAs, OWL::lmParent, OWL::lmTop, 1);
+        // A box as high as the row sits centred on it; a combo one pixel below its top.
+        metrics.Y.Set(OWL::lmTop, OWL::lmSameAs, OWL::lmParent, OWL::lmTop, row * StripHeight + (box ? 0 : 1));
         metrics.Width.Absolute(OWL::lmWidth, width);
         metrics.Height.Absolute(OWL::lmHeight, StripHeight);
         layoutWindow_->SetChildLayoutMetrics(child, metrics);
     };
-    // Widths in pixels that keep the proportions of the strip: combos 88, 80 and 44 against boxes 30. A
-    // strip narrower than that narrows its combos (down to a least width), so that every control stays
-    // inside the view rather than running off its left edge.
-    constexpr int Unit = 2;
-    constexpr int FixedWidth = 30 * Unit * 2 + 22 + 11 + 16;
-    constexpr int CombosWidth = (44 + 80 + 88) * Unit;
-    constexpr int NarrowestCombo = 36;
-    const int stripWidth = GetHandle() ? GetClientRect().Width() - 2 * ViewInset : FixedWidth + CombosWidth;
-    const double narrowing = std::clamp(static_cast<double>(stripWidth - FixedWidth) / CombosWidth, 0.0, 1.0);
-    const auto comboWidth = [&](int natural) {
-        return std::max(NarrowestCombo, static_cast<int>(natural * Unit * narrowing));
-    };
-    place(*edpvrTypeCombo_, nullptr, 0, false, comboWidth(44));
-    place(*edpvrCheck_, edpvrTypeCombo_.get(), 0, true, 30 * Unit);
-    place(*esPointsCombo_, edpvrCheck_.get(), 22, false, comboWidth(80));
-    place(*espvrTypeCombo_, esPointsCombo_.get(), 11, false, comboWidth(88));
-    place(*espvrCheck_, espvrTypeCombo_.get(), 0, true, 30 * Unit);
+    const int edpvrRow = stripRows_ - 1;
+    place(*edpvrTypeCombo_, nullptr, 0, edpvrRow, false, comboWidths[2]);
+    place(*edpvrCheck_, edpvrTypeCombo_.get(), 0, edpvrRow, true, boxWidths[1]);
+    if (stripRows_ == 1)
+        place(*esPointsCombo_, edpvrCheck_.get(), PointsGap, 0, false, comboWidths[1]);
+    else
+        place(*esPointsCombo_, nullptr, 0, 0, false, comboWidths[1]);
+    place(*espvrTypeCombo_, esPointsCombo_.get(), TypeGap, 0, false, comboWidths[0]);
+    place(*espvrCheck_, espvrTypeCombo_.get(), 0, 0, true, boxWidths[0]);
     const OWL::TRect icon = errorIcon_->GetClientRect();
     const int side = std::max(16, static_cast<int>(icon.Height()));
     OWL::TLayoutMetrics metrics;
@@ -359,6 +412,31 @@ void SistraAnalysisGraphView::LayOutStrip()
     metrics.Width.Absolute(OWL::lmWidth, side);
     metrics.Height.Absolute(OWL::lmHeight, side);
     layoutWindow_->SetChildLayoutMetrics(*errorIcon_, metrics);
+}
+
+// A combo's width that shows its longest item whole: the text, the drop button and the field's edges.
+int SistraAnalysisGraphView::ComboTextRoom(const OWL::TComboBox& combo)
+{
+    int widest = 0;
+    for (int item = 0; item < combo.GetCount(); ++item)
+        widest = std::max(widest, GuiTextWidth(combo.GetString(item)));
+    return widest + ::GetSystemMetrics(SM_CXVSCROLL) + 4 * ::GetSystemMetrics(SM_CXEDGE) + 4;
+}
+
+int SistraAnalysisGraphView::CheckTextRoom(const OWL::TCheckBox& box)
+{
+    wchar_t text[64]{};
+    ::GetWindowTextW(box.GetHandle(), text, static_cast<int>(std::size(text)));
+    return GuiTextWidth(text) + ::GetSystemMetrics(SM_CXMENUCHECK) + 8;
+}
+
+int SistraAnalysisGraphView::GuiTextWidth(const std::wstring& text)
+{
+    const OWL::TScreenDC screen;
+    const OWL::SelectedObject font(screen, GuiFont());
+    SIZE extent{};
+    ::GetTextExtentPoint32W(screen.GetHDC(), text.c_str(), static_cast<int>(text.size()), &extent);
+    return extent.cx;
 }
 
 void SistraAnalysisGraphView::UpdateRegressionControls(bool enable)
@@ -473,19 +551,28 @@ void SistraAnalysisGraphView::EvSize(UINT sizeType, const OWL::TSize& size)
         return;
     LayOutStrip();
     PlaceListAndStrip();
+    if (layoutWindow_->GetHandle())
+        layoutWindow_->Layout();
     SistraGraphViewBase::EvSize(sizeType, size);
     Invalidate(true);
+}
+
+// A strip on two rows takes its second from the top of the graph and the list.
+ViewMargins SistraAnalysisGraphView::GetGraphMargins()
+{
+    return ViewMargins{62, 0, 6 + (stripRows_ - 1) * StripHeight, 0};
 }
 
 void SistraAnalysisGraphView::PlaceListAndStrip()
 {
     const OWL::TRect client = GetClientRect();
-    const RECT inset{client.left + ViewInset, client.top + StripInsetTop, client.right - ViewInset,
+    const int below = (stripRows_ - 1) * StripHeight;
+    const RECT inset{client.left + ViewInset, client.top + StripInsetTop + below, client.right - ViewInset,
                      client.bottom - ViewInset};
     if (loopList_->GetHandle())
         loopList_->MoveWindow(OWL::TRect(inset.left, inset.top, inset.left + ListWidth, inset.bottom - 1), true);
     if (layoutWindow_->GetHandle())
-        layoutWindow_->MoveWindow(OWL::TRect(inset.left, inset.top - StripHeight, inset.right, inset.top), false);
+        layoutWindow_->MoveWindow(OWL::TRect(inset.left, inset.top - StripHeight - below, inset.right, inset.top), false);
 }
 
 void SistraAnalysisGraphView::DataChanged(uint32_t hint)

@@ -69,7 +69,7 @@ public:
     Orv::String GetHelpText() override;
     Orv::String GetHelpTopic() override;
     int GetTitleWidth() override;
-    ViewMargins GetGraphMargins() override { return {62, 0, 6, 0}; }
+    ViewMargins GetGraphMargins() override;
     bool HasWhiteBackground() override { return false; }
     void UpdatePart(uint32_t step) override;
     std::optional<ViewBatches> GetBatches() override { return std::nullopt; }
@@ -134,6 +134,9 @@ private:
     void FillCombos();
     void RenewDetectionTexts();
     void LayOutStrip();
+    static int ComboTextRoom(const OWL::TComboBox& combo);
+    static int CheckTextRoom(const OWL::TCheckBox& box);
+    static int GuiTextWidth(const std::wstring& text);
     // The list down the left and the strip above the graph, for the current client area.
     void PlaceListAndStrip();
     void UpdateRegressionControls(bool enable);
@@ -167,6 +170,7 @@ private:
     CIArray<OWL::TCheckListItem> loopItems_;
     bool regressionsAvailable_ = false;
     bool controlsReady_ = false;
+    int stripRows_ = 1;
 
     VYR_DECLARE_EVENT_MAP()
 };

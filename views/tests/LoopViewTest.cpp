@@ -104,6 +104,27 @@ TEST(LoopView, TheStripFollowsTheModelAndLaysItsControlsOutSideBySide)
     POINT corner{view.EdpvrTypeCombo().GetWindowRect().right, 0};
     ScreenToClient(view.GetHandle(), &corner);
     EXPECT_EQ(view.GetClientRect().right - 2, corner.x);
+    // A narrow view keeps every control of the strip inside it, apart from the others, and every combo
+    // wide enough for its longest item beside its drop button.
+    view.MoveWindow(OWL::TRect(0, 0, 400, 300), true);
+    ViewTesting::PumpMessages();
+    const OWL::TRect inside = view.GetWindowRect();
+    for (size_t i = 0; i < leftToRight.size(); ++i)
+    {
+        const OWL::TRect place = leftToRight[i]->GetWindowRect();
+        EXPECT_TRUE(ViewTesting::Contains(inside, place)) << i;
+        RECT common{};
+        for (size_t j = i + 1; j < leftToRight.size(); ++j)
+        {
+            const OWL::TRect other = leftToRight[j]->GetWindowRect();
+            EXPECT_FALSE(IntersectRect(&common, &place, &other)) << i << " " << j;
+        }
+    }
+    for (OWL::TComboBox* combo : {&view.EspvrTypeCombo(), &view.EsPointsCombo(), &view.EdpvrTypeCombo()})
+        for (int item = 0; item < combo->GetCount(); ++item)
+            EXPECT_LE(ViewTesting::TextExtent(*combo, combo->GetString(item)) + GetSystemMetrics(SM_CXVSCROLL),
+                      combo->GetWindowRect().Width())
+                << combo->GetString(item).c_str();
 
     // The point kinds apply to the tangent fit alone.
     for (const auto& [type, pointsEnabled] : {std::pair{EspvrTangent, true}, std::pair{EspvrLinear, false}})

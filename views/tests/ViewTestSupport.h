@@ -25,6 +25,25 @@ inline void PumpMessages()
     }
 }
 
+// Whether inner lies wholly within outer.
+inline bool Contains(const RECT& outer, const RECT& inner)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// The width of a text in the font a control draws with.
+inline int TextExtent(const OWL::TWindow& control, const std::wstring& text)
+{
+    const HDC dc = GetDC(control.GetHandle());
+    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(control.SendMessage(WM_GETFONT)));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, previous);
+    ReleaseDC(control.GetHandle(), dc);
+    return extent.cx;
+}
+
 // Loop i: Ved = 100 + i, Ves = vesSlope Ved + vesOffset (Ved - 40 by default), Pes = 2 Ves + 5, Ped as given, SW = 3 Ved - 50, dP/dt max =
 // 10 Ved + 100, PVA = 2 Ved + 1000, volumes from Ves to Ved and pressures from Ped to Pes; then the
 // block's closing record.
