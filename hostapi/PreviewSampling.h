@@ -40,5 +40,22 @@ struct ISamplingSource : IUnknown
 __CRT_UUID_DECL(ISamplingSource, 0x7D2B6E41, 0x3A95, 0x4C1F, 0xB8, 0xE2, 0x5F, 0x04, 0xC9, 0xA1, 0x7D, 0x63)
 inline constexpr GUID IID_ISamplingSource = __uuidof(ISamplingSource);
 
+// A document's sampling-state object for previews: the sources that can sample live data for a preview
+// of the document, and whether they can now. A stand-in id.
+// {051BDB4F-D4F5-499F-94EF-1F29E1C77EB0}
+struct IHostSamplingSources : IUnknown
+{
+    // 3: 0 while a source can sample for a preview (the document's acquisition has not ended), else
+    // non-zero.
+    virtual HRESULT STDMETHODCALLTYPE GetState(ULONG reserved, LONG* state) = 0;
+    // 4: how many sources there are.
+    virtual HRESULT STDMETHODCALLTYPE GetSourceCount(LONG* count) = 0;
+    // 5: source index (from 0), prepared to sample from the position (record, tick; 0x80000000: from the
+    // newest data on), with one reference.
+    virtual HRESULT STDMETHODCALLTYPE PrepareSource(LONG index, LONG record, ULONG tick, ISamplingSource** source) = 0;
+};
+__CRT_UUID_DECL(IHostSamplingSources, 0x051BDB4F, 0xD4F5, 0x499F, 0x94, 0xEF, 0x1F, 0x29, 0xE1, 0xC7, 0x7E, 0xB0)
+inline constexpr GUID IID_IHostSamplingSources = __uuidof(IHostSamplingSources);
+
 // The start of a source that samples already: nothing to report.
 inline constexpr HRESULT SAMPLING_E_STARTED = static_cast<HRESULT>(0xA004820Fu);

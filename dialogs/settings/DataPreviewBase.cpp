@@ -21,6 +21,8 @@ namespace
 constexpr int PreviewWindowId = 12080;
 constexpr ULONG WholeRecording = static_cast<ULONG>(HostItemUnsetSecond);
 constexpr int32_t NoSelection = 0x7FFFFFFF;
+// The position a sampling source is prepared for: the newest data on.
+constexpr ULONG FromNewestData = 0x80000000u;
 // The share of a shown range left free above and below the trace.
 constexpr double RangeMargin = 0.05;
 
@@ -40,11 +42,13 @@ LONGLONG SamplesBefore(IUnknown* hostDocument, int32_t record)
     return samples;
 }
 
+// The sampling bar comes back only with a source to sample from.
 void EnableControls(StrixDraw::PreviewDataWinWButtons& window, bool enable)
 {
-    for (StrixDraw::PreviewControl* bar : {window.SamplingBar(), window.TraceBar()})
-        if (bar)
-            bar->Enable(enable);
+    if (StrixDraw::PreviewControl* bar = window.SamplingBar())
+        bar->Enable(enable && window.HasSource());
+    if (StrixDraw::PreviewControl* bar = window.TraceBar())
+        bar->Enable(enable);
 }
 
 } // namespace
@@ -99,6 +103,21 @@ void DataPreviewBase::Attach(IUnknown* hostDocument, IUnknown* hostData, OWL::TW
     if (!channels_)
         channels_ = std::make_unique<PreviewChannels>(hostDocument);
     CreatePreviewWindow(PreviewWindowId);
+    AttachSamplingSource();
+}
+
+// The host's first source, while it can sample, lets the preview's bar start and pause live data.
+void DataPreviewBase::AttachSamplingSource()
+{
+    Orv::ComPtr<IHostSamplingSources> sources;
+    LONG state = -1, count = 0;
+    if (!window_ || !hostDocument_ ||
+        FAILED(hostDocument_->QueryInterface(IID_IHostSamplingSources, sources.PutVoid())) || !sources ||
+        FAILED(sources->GetState(0, &state)) || state != 0 || FAILED(sources->GetSourceCount(&count)) || count <= 0)
+        return;
+    Orv::ComPtr<ISamplingSource> source;
+    if (SUCCEEDED(sources->PrepareSource(0, 0, FromNewestData, source.Put())) && source)
+        window_->AttachSamplingSource(source.Get());
 }
 
 void DataPreviewBase::CreatePreviewWindow(int value)

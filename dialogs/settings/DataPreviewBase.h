@@ -76,6 +76,7 @@ private:
     class Rebuilding;
 
     double PreviewStep(LONGLONG& start) const;
+    void AttachSamplingSource();
 
     Orv::ComPtr<IUnknown> hostDocument_;
     Orv::ComPtr<IUnknown> hostData_;

@@ -122,7 +122,8 @@ HRESULT STDMETHODCALLTYPE DocumentAcquisition::StartRecord(uint32_t, IStrixDataS
         return E_FAIL;
     return Orv::CatchReturn([&]() -> HRESULT {
         auto channels = OpenChannels(source);
-        if (recording_.RecordCount() == 0)
+        // A holder's channels come named by the document it holds samples of.
+        if (recording_.RecordCount() == 0 && recording_.Channels().size() != declared_.size())
         {
             std::vector<ChannelInfo> named;
             for (size_t index = 0; index < declared_.size(); ++index)

@@ -167,7 +167,9 @@ Orv::ComPtr<HostDocument> HostDocument::Sampling(const Recording& source, std::v
 
 Orv::ComPtr<HostDocument> HostDocument::Sampling(SampleFeed& feed, std::vector<std::string> calculatedChannels)
 {
-    return Orv::ComPtr<HostDocument>(new HostDocument(nullptr, &feed, std::move(calculatedChannels)));
+    Orv::ComPtr<HostDocument> document(new HostDocument(nullptr, &feed, std::move(calculatedChannels)));
+    document->liveSource_ = std::make_unique<LiveSamplingSource>(*document.Get());
+    return document;
 }
 
 Orv::ComPtr<HostDocument> HostDocument::Acquiring()
@@ -177,6 +179,19 @@ Orv::ComPtr<HostDocument> HostDocument::Acquiring()
     document->recording_ = document->ownRecording_.get();
     document->acquisition_ = std::make_unique<DocumentAcquisition>(*document.Get(), *document->ownRecording_);
     return document;
+}
+
+Orv::ComPtr<HostDocument> HostDocument::HolderFor(const HostDocument& shown)
+{
+    Orv::ComPtr<HostDocument> holder = Acquiring();
+    holder->ownRecording_->DeclareChannels(shown.Data().Channels());
+    holder->calculatedChannels_ = shown.CompileContextOf().calculatedChannels;
+    holder->firstVirtualChannel_ = holder->calculatedChannels_.size();
+    holder->lookup_ = shown.lookup_;
+    for (const NamedItem& item : shown.items_)
+        holder->items_.push_back(NamedItem{item.name, item.text, nullptr});
+    holder->channelConversions_ = shown.channelConversions_;
+    return holder;
 }
 
 HostDocument::HostDocument(const Recording* recording, SampleFeed* feed, std::vector<std::string> calculatedChannels)
@@ -214,7 +229,11 @@ void HostDocument::FeedSamples(int64_t count)
         TellRecordStarted(record);
     AcquisitionData();
     if (current.IsComplete())
+    {
         NotifySinks([&](IOnlineDataSink& sink) { sink.OnRecordEnd(record, ticks); });
+        if (liveSource_)
+            liveSource_->RecordEnded();
+    }
     if (feed_->IsDone() || (current.IsComplete() && feed_->StopsAfterEachRecord()))
         TellSamplingStopped();
 }
@@ -233,6 +252,8 @@ void HostDocument::StopSampling()
         const auto record = static_cast<int32_t>(live.RecordCount() - 1);
         const auto ticks = static_cast<int32_t>(live.RecordAt(live.RecordCount() - 1).Length());
         NotifySinks([&](IOnlineDataSink& sink) { sink.OnRecordEnd(record, ticks); });
+        if (liveSource_)
+            liveSource_->RecordEnded();
     }
     if (sampling_)
         TellSamplingStopped();
@@ -267,6 +288,8 @@ void HostDocument::AcquisitionStarted(int32_t record)
 void HostDocument::AcquisitionData()
 {
     NotifySinks([](IOnlineDataSink& sink) { sink.OnNewData(0); });
+    if (liveSource_)
+        liveSource_->DataArrived();
 }
 
 void HostDocument::AcquisitionStopped(int32_t record, int32_t ticks)
@@ -364,6 +387,28 @@ HRESULT HostDocument::OpenCalculatedChannelEvents(int32_t index, int32_t record,
     });
 }
 
+HRESULT STDMETHODCALLTYPE HostDocument::GetState(ULONG, LONG* state)
+{
+    return Orv::AnswerValue(state, LONG{liveSource_ && !IsSamplingDone() ? 0 : 1});
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetSourceCount(LONG* count)
+{
+    return Orv::AnswerValue(count, LONG{liveSource_ ? 1 : 0});
+}
+
+HRESULT STDMETHODCALLTYPE HostDocument::PrepareSource(LONG index, LONG, ULONG, ISamplingSource** source)
+{
+    if (!source)
+        return E_POINTER;
+    *source = nullptr;
+    if (!liveSource_ || index != 0)
+        return E_INVALIDARG;
+    *source = liveSource_.get();
+    liveSource_->AddRef();
+    return S_OK;
+}
+
 HRESULT STDMETHODCALLTYPE HostDocument::CreateHolder(ULONG, IUnknown** holder)
 {
     if (!holder)
@@ -421,6 +466,10 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IHostChannelSettings*>(this);
     else if (iid == IID_IHostSamplingTarget && acquisition_)
         *out = static_cast<IHostSamplingTarget*>(this);
+    else if (iid == IID_IHostSamplingSink && acquisition_)
+        *out = static_cast<IHostSamplingSink*>(acquisition_.get());
+    else if (iid == IID_IHostSamplingSources && liveSource_)
+        *out = static_cast<IHostSamplingSources*>(this);
     else if (iid == IID_IHostRecordingState)
         *out = static_cast<IHostRecordingState*>(this);
     else if (iid == IID_IHostVirtualChannels)
@@ -456,7 +505,7 @@ HRESULT STDMETHODCALLTYPE HostDocument::CanToggleSampling()
 
 HRESULT STDMETHODCALLTYPE HostDocument::IsBusy(int16_t* busy)
 {
-    return IsSampling(0, busy);
+    return Orv::AnswerValue(busy, int16_t{0});
 }
 
 void HostDocument::SetSelection(TickPosition start, TickPosition end)

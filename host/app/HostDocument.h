@@ -8,6 +8,7 @@
 #include "host/app/calc/CalcCompiler.h"
 #include "host/app/calc/CalcEnumAdaptors.h"
 #include "host/app/DocumentSubject.h"
+#include "host/app/LiveSamplingSource.h"
 #include "host/app/recording/Recording.h"
 #include "hostapi/HostDocument.h"
 #include "hostapi/PreviewSampling.h"
@@ -56,7 +57,8 @@ class HostDocument final : public IHostDocument,
                            public IHostRecordingState,
                            public IHostVirtualChannels,
                            public IHostChannelDescriptions,
-                           public ISampleHolderSource
+                           public ISampleHolderSource,
+                           public IHostSamplingSources
 {
 public:
     // The recording must outlive the document. calculatedChannels: the texts of vch1, vch2, ...
@@ -69,6 +71,9 @@ public:
     // Starts empty and owns its recording, which a data source fills through the document's sampling
     // sink (IHostSamplingTarget).
     static Orv::ComPtr<HostDocument> Acquiring();
+    // An acquiring document that holds what a live preview of shown samples: the channels of shown, and
+    // its calculated channels and functions, so that the preview's calculations run on the held data.
+    static Orv::ComPtr<HostDocument> HolderFor(const HostDocument& shown);
     // The document keeps only the recording's address: a temporary would be gone by its first read.
     static Orv::ComPtr<HostDocument> Offline(Recording&&, std::vector<std::string> = {}) = delete;
     static Orv::ComPtr<HostDocument> Sampling(Recording&&, std::vector<std::string> = {}) = delete;
@@ -86,6 +91,8 @@ public:
     size_t SinkCount() const { return sinks_.size(); }
     // The sampling sink of an acquiring document; null for the others.
     const DocumentAcquisition* Acquisition() const { return acquisition_.get(); }
+    // The source a live preview of a sampling document samples from; null for the others.
+    LiveSamplingSource* LiveSource() const { return liveSource_.get(); }
     // What the document's acquisition tells it; the document tells its sinks and observers as sampling
     // hardware would: a record started, new data arrived, the record ended and sampling stopped.
     void AcquisitionStarted(int32_t record);
@@ -189,6 +196,12 @@ public:
     HRESULT STDMETHODCALLTYPE CreateHolder(ULONG, IUnknown** holder) override;
     HRESULT STDMETHODCALLTYPE SetStorage(ULONG, IStorage*) override { return S_OK; }
 
+    // IHostSamplingSources (a sampling document only): its one live source, ready until its acquisition
+    // has ended.
+    HRESULT STDMETHODCALLTYPE GetState(ULONG, LONG* state) override;
+    HRESULT STDMETHODCALLTYPE GetSourceCount(LONG* count) override;
+    HRESULT STDMETHODCALLTYPE PrepareSource(LONG index, LONG, ULONG, ISamplingSource** source) override;
+
     // IOnlineDataSource
     HRESULT STDMETHODCALLTYPE AddSink(IOnlineDataSink* sink) override;
     HRESULT STDMETHODCALLTYPE RemoveSink(IOnlineDataSink* sink) override;
@@ -238,7 +251,8 @@ public:
     HRESULT STDMETHODCALLTYPE IsRecording(ULONG reserved, LONG which, int16_t* recording) override;
     // Only a sampling document that has not run out of data can be started or stopped.
     HRESULT STDMETHODCALLTYPE CanToggleSampling() override;
-    // Busy exactly while sampling: the stand-in saves synchronously.
+    // Never busy: the stand-in saves synchronously, and a document's settings may be edited while it
+    // samples (the settings' live preview is for that).
     HRESULT STDMETHODCALLTYPE IsBusy(int16_t* busy) override;
 
     // IHostSelection; nothing is selected until the host selects.
@@ -319,6 +333,7 @@ private:
     const Recording* recording_;
     std::unique_ptr<Recording> ownRecording_;
     std::unique_ptr<DocumentAcquisition> acquisition_;
+    std::unique_ptr<LiveSamplingSource> liveSource_;
     std::unique_ptr<RecordingFeed> ownFeed_;
     SampleFeed* feed_ = nullptr;
     std::vector<std::string> calculatedChannels_;

@@ -44,6 +44,7 @@ public:
             return E_POINTER;
         const LONGLONG columns = std::min<LONGLONG>(remaining, capacity / 2);
         LONGLONG done = 0;
+        LONGLONG whole = 0;
         for (; done < columns; ++done)
         {
             double first = 0.0;
@@ -51,6 +52,8 @@ public:
             bool joins = false;
             if (!ColumnRange(start + done, first, second, joins))
                 break;
+            if (whole == done && store_->HasAllOfColumn(start + done))
+                ++whole;
             const LONG x = static_cast<LONG>(done);
             points[2 * done] = {x, Row(first)};
             points[2 * done + 1] = {joins ? x + 1 : x, Row(second)};
@@ -61,7 +64,9 @@ public:
         }
         *count = static_cast<LONG>(2 * done);
         *consumed = done;
-        fetched_ = std::max(fetched_, start + done - start_);
+        // While a record is sampled its last column may still lack samples: it counts as drawn only once
+        // it has them all, so that the pane draws it again with the samples that came since.
+        fetched_ = std::max(fetched_, start + whole - start_);
         return S_OK;
     }
 
@@ -113,13 +118,52 @@ private:
 
 PaneDataSource::PaneDataSource(HostDocument* document) : document_(document) {}
 
+HRESULT STDMETHODCALLTYPE PaneDataSource::QueryInterface(REFIID iid, void** out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IPaneDataSource)
+        return Hand(static_cast<IPaneDataSource*>(this), out);
+    if (iid == IID_ISampleHolderSource)
+        return Hand(static_cast<ISampleHolderSource*>(this), out);
+    return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE PaneDataSource::AddRef()
+{
+    return static_cast<ULONG>(InterlockedIncrement(&references_));
+}
+
+ULONG STDMETHODCALLTYPE PaneDataSource::Release()
+{
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0)
+        delete this;
+    return static_cast<ULONG>(left);
+}
+
+HRESULT STDMETHODCALLTYPE PaneDataSource::CreateHolder(ULONG, IUnknown** holder)
+{
+    if (!holder)
+        return E_POINTER;
+    *holder = nullptr;
+    return Orv::CatchReturn([&] { *holder = HostDocument::HolderFor(*document_.Get()).Detach()->Unknown(); });
+}
+
 // The pane follows the document's sampling as one of its online sinks.
 HRESULT STDMETHODCALLTYPE PaneDataSource::AttachPane(ULONG, IUnknown* pane)
 {
     Orv::ComPtr<IOnlineDataSink> sink;
     if (!pane || FAILED(pane->QueryInterface(IID_IOnlineDataSink, sink.PutVoid())) || !sink)
         return E_INVALIDARG;
-    return document_->AddSink(sink.Get());
+    const HRESULT added = document_->AddSink(sink.Get());
+    // A holder's pane starts at rest before the holder's first record: told so, it follows the newest
+    // data once they come, as a pane does after any sampling.
+    int16_t sampling = 0;
+    if (SUCCEEDED(added) && document_->Acquisition() && SUCCEEDED(document_->IsSampling(0, &sampling)) && !sampling)
+        sink->OnSamplingStopped(0);
+    return added;
 }
 
 HRESULT STDMETHODCALLTYPE PaneDataSource::DetachPane(ULONG, IUnknown* pane)
@@ -189,6 +233,13 @@ int64_t PaneDataStore::SampleAt(LONGLONG strip) const
     if (product % denominator_ != 0 && product < 0)
         --quotient;
     return quotient;
+}
+
+bool PaneDataStore::HasAllOfColumn(LONGLONG strip) const
+{
+    const int64_t next = SampleAt(strip + 1);
+    const int64_t total = TotalSamples();
+    return next < total || (Data().RecordCount() > 0 && Data().RecordAt(Data().RecordCount() - 1).IsComplete());
 }
 
 int64_t PaneDataStore::TotalSamples() const

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "hostapi/PaneDataStore.h"
+#include "hostapi/PreviewSampling.h"
 #include "hostapi/TraceDataSource.h"
 #include "host/vyr/ComObjects.h"
 
@@ -20,19 +21,31 @@ namespace Host
 class HostDocument;
 class Recording;
 
-// Made with one reference for its creator.
-class PaneDataSource final : public Vyr::HeapComObject<IPaneDataSource, &IID_IPaneDataSource>
+// Made with one reference for its creator. It makes the holders of a live preview of the document:
+// acquiring documents with the document's channels and calculations.
+class PaneDataSource final : public IPaneDataSource, public ISampleHolderSource
 {
 public:
     explicit PaneDataSource(HostDocument* document);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
 
     HRESULT STDMETHODCALLTYPE AttachPane(ULONG kind, IUnknown* pane) override;
     HRESULT STDMETHODCALLTYPE DetachPane(ULONG reserved, IUnknown* pane) override;
     HRESULT STDMETHODCALLTYPE CreateStore(ULONG flags, IPaneDataStore** store) override;
 
+    // ISampleHolderSource: a new holder; a holder is kept in memory, whatever storage it is given.
+    HRESULT STDMETHODCALLTYPE CreateHolder(ULONG, IUnknown** holder) override;
+    HRESULT STDMETHODCALLTYPE SetStorage(ULONG, IStorage*) override { return S_OK; }
+
     HostDocument* Document() const { return document_.Get(); }
 
 private:
+    ~PaneDataSource() = default;
+
+    LONG references_ = 1;
     Orv::ComPtr<HostDocument> document_;
 };
 
@@ -112,6 +125,8 @@ public:
     // Samples of all records before the strip position's pixel, and back.
     int64_t SampleAt(LONGLONG strip) const;
     int64_t TotalSamples() const;
+    // Whether every sample of the strip position's pixel column has arrived.
+    bool HasAllOfColumn(LONGLONG strip) const;
     // Where a sample of the records laid end to end lies; false beyond the last.
     bool Locate(int64_t sample, RecordTick& where) const;
     // The channel's value at a sample of the records laid end to end; false outside them.

@@ -4,6 +4,7 @@
 #include "host/app/CommandLine.h"
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/gui/FrameWindow.h"
+#include "host/app/gui/SamplingBar.h"
 #include "host/app/gui/SamplingPlayer.h"
 #include "host/app/gui/TraceView.h"
 #include "host/tests/RecordingFixtures.h"
@@ -140,7 +141,11 @@ TEST_F(SampledRecording, TheFrameFollowsTheNewestDataAndGrowsTheLoopsWhileSampli
     Host::TraceView trace(sampled.Host(), sampled.Document(), sampled.StandIn(), frame.Handle(), RECT{0, 0, 1200, 300});
     frame.SetTopWindow(trace.Handle());
     Host::SamplingPlayer player(sampled.Host(), sampled.StandIn(), 5.0);
-    player.Start();
+    Host::SamplingBar bar(frame.Handle(), sampled.Host().Unknown(), player);
+    frame.SetToolStrip(bar.Handle(), Host::SamplingBar::Height);
+    EXPECT_EQ(L"Start", bar.Text());
+    bar.Press();
+    EXPECT_TRUE(player.IsPlaying());
     const Host::Recording& live = sampled.Host().Data();
     std::vector<uint32_t> loops;
     for (const auto& [ticks, picture] : {std::pair{6000, L"sampling_frame_early"}, std::pair{14000, L"sampling_frame_late"}})
@@ -156,10 +161,15 @@ TEST_F(SampledRecording, TheFrameFollowsTheNewestDataAndGrowsTheLoopsWhileSampli
         const TickPosition newest{0, static_cast<int32_t>(live.RecordAt(0).Length() - 1)};
         EXPECT_NEAR(client.right - 8, trace.XOf(newest), 2.0) << "the newest sample is not at the right edge";
         EXPECT_FALSE(trace.Marks().empty());
+        EXPECT_EQ(L"Stop", bar.Text());
+        EXPECT_TRUE(bar.IsPressed() && bar.IsEnabled());
     }
     EXPECT_GT(loops[1], loops[0]);
     EXPECT_GT(loops[0], 0u);
-    player.Stop();
+    bar.Press();
+    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_EQ(L"Start", bar.Text());
+    EXPECT_FALSE(bar.IsPressed() || bar.IsEnabled()) << "a recording stopped cannot be sampled again";
     frame.CloseViews();
 }
 

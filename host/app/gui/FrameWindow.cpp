@@ -123,11 +123,23 @@ void FrameWindow::SetTopWindow(HWND window)
     Layout();
 }
 
+void FrameWindow::SetToolStrip(HWND window, int height)
+{
+    strip_ = window;
+    stripHeight_ = window ? height : 0;
+    Layout();
+}
+
 void FrameWindow::Layout()
 {
     RECT area = ViewsArea();
     if (pane_)
         MoveWindow(pane_->Frame(), 0, 0, area.left, area.bottom, TRUE);
+    if (strip_ && IsWindow(strip_))
+    {
+        MoveWindow(strip_, area.left, area.top, area.right - area.left, stripHeight_, TRUE);
+        area.top += stripHeight_;
+    }
     if (top_ && IsWindow(top_))
     {
         const int topHeight = (area.bottom - area.top) / 3;

@@ -39,6 +39,9 @@ public:
     // A window of the host's own (a child of Handle(), its main data view) across the top third of the
     // views' area, the module's views below it.
     void SetTopWindow(HWND window);
+    // A strip of the host's own (a child of Handle(), its sampling bar) of that height across the top of
+    // the views' area, above the main data view; null: none.
+    void SetToolStrip(HWND window, int height);
     // The view of that class name; null when none is open.
     ViewFrame* FindView(const std::wstring& className) const;
     ViewFrame* ActiveView() const { return active_; }
@@ -83,6 +86,8 @@ private:
     ViewFrame* active_ = nullptr;
     ViewFrame* pane_ = nullptr;  // the view docked in the host's pane
     HWND top_ = nullptr;         // the host's own window across the top
+    HWND strip_ = nullptr;       // the host's strip above it
+    int stripHeight_ = 0;
     Orv::ComPtr<IUnknown> document_;
     std::vector<ViewClassEntry> viewClasses_;
     ULONG hostMessagesSeen_ = 0;

@@ -4,6 +4,7 @@
 #include "host/app/TextConversion.h"
 #include "host/app/gui/FrameWindow.h"
 #include "host/app/gui/OpenedRecording.h"
+#include "host/app/gui/SamplingBar.h"
 #include "host/app/gui/SamplingPlayer.h"
 #include "host/app/gui/TraceView.h"
 #include "host/app/gui/ViewFrame.h"
@@ -248,9 +249,12 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
         TraceView trace(opened.Host(), opened.Document(), opened.StandIn(), frame.Handle(), RECT{0, 0, 1200, 300});
         frame.SetTopWindow(trace.Handle());
         std::optional<SamplingPlayer> player;
+        std::optional<SamplingBar> samplingBar;
         if (options->open.sampled)
         {
             player.emplace(opened.Host(), opened.StandIn(), options->speed);
+            samplingBar.emplace(frame.Handle(), opened.Host().Unknown(), *player);
+            frame.SetToolStrip(samplingBar->Handle(), SamplingBar::Height);
             player->Start();
         }
         return frame.Run(&opened.StandIn()) == 0 ? ExitOk : ExitFailure;

@@ -101,11 +101,16 @@ SamplingPlayer::SamplingPlayer(HostDocument& document, IVyrStandIn& standIn, dou
     QueryPerformanceFrequency(&frequency);
     countsPerSecond_ = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
     standIn_.SetHostCommandTarget(VyrHostCommandId::StartStopSampling, static_cast<IVyrHostCommand*>(this));
+    // A live preview that is started before the host samples starts the sampling.
+    if (LiveSamplingSource* live = document_.LiveSource())
+        live->SetStarter([this] { Start(); });
 }
 
 SamplingPlayer::~SamplingPlayer()
 {
     standIn_.SetHostCommandTarget(VyrHostCommandId::StartStopSampling, nullptr);
+    if (LiveSamplingSource* live = document_.LiveSource())
+        live->SetStarter(nullptr);
     KillTimer(timerWindow_, ClockTimer);
     SetWindowLongPtrW(timerWindow_, GWLP_USERDATA, 0);
     DestroyWindow(timerWindow_);

@@ -1,0 +1,121 @@
+// The settings dialog's live preview on a host document that samples: it samples from the host's live
+// source and shows the newest data at its right edge.
+#include "host/tests/module/DocumentOnHost.h"
+
+#include "dialogs/settings/SettingsPreview.h"
+#include "dialogs/settings/SistraSetupDialog.h"
+#include "document/models/ModelFactory.h"
+#include "tracedisplay/preview/PreviewDataWin.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using HostTests::DocumentOnHost;
+
+void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+struct SettingsDialog
+{
+    explicit SettingsDialog(DocumentOnHost& document)
+        : setup(Sistra::ModelClassObjBase::CreateModel(Sistra::ModelKind::WorkflowSetup, &document.Document(),
+                                                       Sistra::ModelRole::Snapshot)),
+          tau(Sistra::ModelClassObjBase::CreateModel(Sistra::ModelKind::TauModel, &document.Document(),
+                                                     Sistra::ModelRole::Snapshot))
+    {
+        setup->CopyFrom(document.Document().GetSetupModel().get());
+        tau->CopyFrom(document.Document().GetModel(Sistra::ModelKind::TauModel).get());
+        setup->SetSuppressCommit(true);
+        tau->SetSuppressCommit(true);
+        dialog = std::make_unique<Sistra::SistraSetupDialog>(nullptr, document.Document(), setup, tau);
+        EXPECT_TRUE(dialog->Create());
+    }
+    ~SettingsDialog() { dialog->Destroy(); }
+
+    StrixDraw::PreviewDataWinWButtons& Window()
+    {
+        return *dynamic_cast<Sistra::SettingsPreview&>(*dialog->Preview()).Window();
+    }
+
+    Sistra::ModelPtr setup;
+    Sistra::ModelPtr tau;
+    std::unique_ptr<Sistra::SistraSetupDialog> dialog;
+};
+
+// The preview takes the host's source while the host's acquisition can still sample, and only then.
+TEST(SettingsPreviewOnHost, TakesTheLiveSourceOnlyWhileTheHostCanSample)
+{
+    const Host::Recording recording = HostTests::SteadyVentricle(3000);
+    struct Case
+    {
+        const char* name;
+        bool sampling;
+        int64_t fed;
+        bool attached;
+    };
+    for (const Case& test : {Case{"offline", false, 0, false}, Case{"not started", true, 0, true},
+                             Case{"sampling", true, 1000, true}, Case{"sampled to its end", true, 3000, false}})
+    {
+        DocumentOnHost document(recording, test.sampling, false);
+        if (test.fed > 0)
+            document.Host().FeedSamples(test.fed);
+        SettingsDialog open(document);
+        StrixDraw::PreviewDataWinWButtons& window = open.Window();
+        EXPECT_EQ(test.attached, window.Sampling().Source() != nullptr) << test.name;
+        EXPECT_EQ(test.attached, window.SamplingBar() && window.SamplingBar()->IsEnabled()) << test.name;
+    }
+}
+
+// Started while the host samples, the preview holds what the host samples from then on, keeps the
+// newest sample at its right edge and finds the beats in it; pausing and going back to the document's
+// data leave the source.
+TEST(SettingsPreviewOnHost, ShowsTheNewestLiveSampleAtTheRightEdgeUntilStopped)
+{
+    const Host::Recording recording = HostTests::SteadyVentricle(8000);
+    DocumentOnHost document(recording, true, false);
+    document.Host().FeedSamples(1000);
+    SettingsDialog open(document);
+    StrixDraw::PreviewDataWinWButtons& window = open.Window();
+    const Host::LiveSamplingSource& live = *document.Host().LiveSource();
+
+    window.StartSampling();
+    ASSERT_EQ(StrixDraw::SamplingState::Sampling, window.SamplingState());
+    EXPECT_EQ(1u, live.SinkCount());
+    const Orv::ComPtr<Host::HostDocument> holder = Host::HostDocument::FromContext(window.Sampling().Holder());
+    ASSERT_TRUE(holder);
+    for (int step = 1; step <= 6; ++step)
+    {
+        document.Host().FeedSamples(900);
+        PumpMessages();
+        LONGLONG extent = -1;
+        ASSERT_EQ(S_OK, window.Store()->GetExtent(&extent));
+        EXPECT_EQ(extent, window.ScrollPosition()) << "after step " << step;
+        ASSERT_EQ(1u, holder->Data().RecordCount());
+        EXPECT_EQ(900 * step, holder->Data().RecordAt(0).Length()) << "only what was sampled after the start";
+    }
+    Orv::ComPtr<IEnumEventEx> beats;
+    ASSERT_EQ(S_OK, holder->OpenCalculatedChannelEvents(
+                        static_cast<int32_t>(holder->CalculatedChannels().size()) - 2, 0, 0, beats.Put()));
+    std::vector<unsigned char> records(64 * 64);
+    int32_t found = 0, next = 0;
+    beats->Next(static_cast<int32_t>(records.size()), 0x7FFFFFFF, records.data(), &found, &next);
+    EXPECT_GE(found, 5) << "5.4 s of beats at 0.8 s";
+
+    window.PauseSampling();
+    EXPECT_FALSE(live.IsRunning());
+    EXPECT_TRUE(holder->IsSamplingDone() || holder->Data().RecordAt(0).IsComplete());
+    window.StopSampling();
+    EXPECT_EQ(0u, live.SinkCount());
+    EXPECT_EQ(nullptr, window.Sampling().Holder());
+}
+
+} // namespace
