@@ -1,6 +1,8 @@
 #include "DocumentImplementations.h"
 #include "DocumentViews.h"
 #include "Framework.h"
+#include "hostapi/HostChannelCalc.h"
+#include "hostapi/HostDocument.h"
 #include "hostapi/HostTraceView.h"
 #include "hostapi/VyrComments.h"
 
@@ -82,6 +84,74 @@ public:
 private:
     IUnknown* services_;
     StaticComObject<IUnknown, &IID_IUnknown> frameObject_;
+};
+
+// A document frame answers the host's questions about its document's channels (the table window names its
+// channel cells by them) for the host document it shows: each call goes to that document's own face.
+template <class Face, const IID* Iid>
+class HostDocumentChannelFace : public DelegatingFace<Face>
+{
+public:
+    HostDocumentChannelFace(IUnknown* outer, IUnknown* hostDocument)
+        : DelegatingFace<Face>(outer), hostDocument_(hostDocument)
+    {
+    }
+    bool Answered() const { return static_cast<bool>(HostFace()); }
+
+protected:
+    template <class Call>
+    HRESULT Ask(Call&& call) const
+    {
+        const Orv::ComPtr<Face> face = HostFace();
+        return face ? call(*face.Get()) : E_NOINTERFACE;
+    }
+
+private:
+    Orv::ComPtr<Face> HostFace() const
+    {
+        Orv::ComPtr<Face> face;
+        if (hostDocument_)
+            hostDocument_->QueryInterface(*Iid, face.PutVoid());
+        return face;
+    }
+
+    // The host document outlives the module's document made on it, as the document's own pointer to it does.
+    IUnknown* hostDocument_;
+};
+
+class FrameChannelCounts final : public HostDocumentChannelFace<IHostChannelCounts, &IID_IHostChannelCounts>
+{
+public:
+    using HostDocumentChannelFace::HostDocumentChannelFace;
+    HRESULT STDMETHODCALLTYPE GetAllChannelCount(int32_t* count) override
+    {
+        return Ask([&](IHostChannelCounts& counts) { return counts.GetAllChannelCount(count); });
+    }
+    HRESULT STDMETHODCALLTYPE GetRecordedChannelCount(int32_t* count) override
+    {
+        return Ask([&](IHostChannelCounts& counts) { return counts.GetRecordedChannelCount(count); });
+    }
+    HRESULT STDMETHODCALLTYPE GetCalculationChannelCount(uint32_t reserved, int32_t* count) override
+    {
+        return Ask([&](IHostChannelCounts& counts) { return counts.GetCalculationChannelCount(reserved, count); });
+    }
+};
+
+class FrameChannelDescriptions final
+    : public HostDocumentChannelFace<IHostChannelDescriptions, &IID_IHostChannelDescriptions>
+{
+public:
+    using HostDocumentChannelFace::HostDocumentChannelFace;
+    HRESULT STDMETHODCALLTYPE GetChannelTitle(int32_t channel, BSTR* title) override
+    {
+        return Ask([&](IHostChannelDescriptions& descriptions) { return descriptions.GetChannelTitle(channel, title); });
+    }
+    HRESULT STDMETHODCALLTYPE IsCalculationOnSource(int32_t channel, VARIANT_BOOL* onSource) override
+    {
+        return Ask([&](IHostChannelDescriptions& descriptions) {
+            return descriptions.IsCalculationOnSource(channel, onSource);
+        });
+    }
 };
 
 // Messages to the host (ids with the top bit set) are taken and kept; every other message is left to
@@ -312,9 +382,10 @@ private:
 class DocImplementation final : public ImplementationBase
 {
 public:
-    DocImplementation(IUnknown* outer, IUnknown* services)
+    DocImplementation(IUnknown* outer, IUnknown* services, IUnknown* hostDocument)
         : views_(outer), frame_(outer, services), openViews_(outer), messages_(outer, openViews_),
-          viewLife_(outer, openViews_, views_)
+          viewLife_(outer, openViews_, views_), channelCounts_(outer, hostDocument),
+          channelDescriptions_(outer, hostDocument)
     {
     }
 
@@ -333,6 +404,10 @@ private:
             return static_cast<IHostShownComments*>(&messages_);
         if (IsEqualIID(iid, IID_IVyrViewHostDocument))
             return &viewLife_;
+        if (IsEqualIID(iid, IID_IHostChannelCounts))
+            return channelCounts_.Answered() ? &channelCounts_ : nullptr;
+        if (IsEqualIID(iid, IID_IHostChannelDescriptions))
+            return channelDescriptions_.Answered() ? &channelDescriptions_ : nullptr;
         return IsEqualIID(iid, IID_IHostViewCollection) ? &openViews_ : nullptr;
     }
     ViewBroadcaster views_;
@@ -340,6 +415,8 @@ private:
     DocumentViews openViews_;
     HostMessages messages_;
     ViewLifeFace viewLife_;
+    FrameChannelCounts channelCounts_;
+    FrameChannelDescriptions channelDescriptions_;
 };
 
 } // namespace
@@ -368,13 +445,13 @@ HRESULT STDMETHODCALLTYPE DocClassImplFactory::CreateImplementation(IUnknown** i
     });
 }
 
-HRESULT STDMETHODCALLTYPE DocImplFactory::CreateImplementation(IUnknown*, IUnknown*, IUnknown* outer, ULONG,
-                                                               IUnknown** inner)
+HRESULT STDMETHODCALLTYPE DocImplFactory::CreateImplementation(IUnknown*, IUnknown* hostDocument, IUnknown* outer,
+                                                               ULONG, IUnknown** inner)
 {
     return Guarded([&]() -> HRESULT {
         if (!inner || !outer)
             return E_POINTER;
-        *inner = new DocImplementation(outer, services_);
+        *inner = new DocImplementation(outer, services_, hostDocument);
         return S_OK;
     });
 }

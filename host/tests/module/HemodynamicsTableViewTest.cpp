@@ -320,6 +320,19 @@ TEST_F(HemodynamicsTableViewOnHost, TheFollowLatestStripShowsTheModelsStateAndHe
     EXPECT_EQ(L"SistraHelp: pv_hemodynamics_table", TestSupport::LastHelpRequest());
 }
 
+// The table window names the channels of the document's host recording by their numbers from 1, in both
+// grids, so that a channel cell shows its channel's name.
+TEST_F(HemodynamicsTableViewOnHost, TheTableKnowsTheRecordingsChannelsByName)
+{
+    TableView::ChannelNames expected;
+    for (const Host::ChannelInfo& channel : recording->Channels())
+        expected[static_cast<unsigned>(expected.size()) + 1] = Orv::String(std::wstring(channel.name.begin(), channel.name.end()).c_str());
+    ASSERT_FALSE(expected.empty());
+    TableView::TVF_TableView& table = TableWindowOf(Table());
+    EXPECT_EQ(expected, table.MainGrid().IndexedNames());
+    EXPECT_EQ(expected, table.SecondGrid().IndexedNames());
+}
+
 // While the host samples and the analysis runs online, the table the host opened keeps its newest loop
 // in view.
 TEST(HemodynamicsTableWhileSampling, TheNewestLoopStaysInView)
