@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# A window command right after a windowless one, in a Wine session of their own and without a display:
+# the snapshot joins the desktop that info started, which lives on for a second after info ends, and a
+# desktop started without a display made no window ("Class does not exist").
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+shared=${WINEPREFIX:-$root/build/wineprefix}
+work=$(mktemp -d)
+export WINEPREFIX=$work/prefix
+trap 'wineserver --kill 2>/dev/null || true; rm -rf "$work"' EXIT
+# A fresh session: a prefix of its own (the shared one linked, its registry copied, since the session
+# writes it) that no server serves yet.
+cp -al "$shared" "$WINEPREFIX"
+for registry in "$WINEPREFIX"/*.reg; do
+    cp --remove-destination "$shared/$(basename "$registry")" "$registry"
+done
+unset DISPLAY
+
+# Twenty beats of 0.85 s that differ a little in height, at 200 Hz.
+awk 'BEGIN {
+    print "Time (s),LV Pressure (mmHg),LV Volume (uL)"
+    pi = atan2(0, -1)
+    for (i = 0; i < 20 * 170; i++) {
+        beat = int(i / 170); p = (i % 170) / 170
+        pressure = p < 0.35 ? 6 + (100 + 3 * (beat % 5)) * sin(pi * p / 0.35) ^ 2 : 4 + 6 * (p - 0.35) / 0.65
+        volume = p < 0.05 ? 120 : p < 0.30 ? 85 + 35 * cos(pi * (p - 0.05) / 0.25) : p < 0.40 ? 50 : 85 - 35 * cos(pi * (p - 0.40) / 0.60)
+        printf "%.3f,%.3f,%.3f\n", i / 200, pressure, volume
+    }
+}' >"$work/recording.csv"
+
+"$root/scripts/sistra" info >/dev/null
+status=0
+"$root/scripts/sistra" snapshot "$work/recording.csv" --view prsw --out "$work/prsw.png" >/dev/null 2>"$work/err" ||
+    status=$?
+if [ "$status" -ne 0 ] || [ ! -s "$work/prsw.png" ]; then
+    echo "expected the snapshot after info to write its picture; got status $status and:" >&2
+    cat "$work/err" >&2
+    exit 1
+fi
