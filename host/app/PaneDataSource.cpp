@@ -1,5 +1,6 @@
 #include "host/app/PaneDataSource.h"
 
+#include "host/app/ChannelDisplay.h"
 #include "host/app/HostDocument.h"
 
 #include <algorithm>
@@ -199,6 +200,12 @@ HRESULT STDMETHODCALLTYPE PaneDataStore::QueryInterface(REFIID iid, void** out)
         return Hand(static_cast<IRecordDataSource*>(this), out);
     if (iid == IID_IRecordValueTransform)
         return Hand(static_cast<IRecordValueTransform*>(this), out);
+    // How the host shows its channels comes with the store's data.
+    if (iid == IID_IGridOptions || iid == IID_IChannelDrawSettings || iid == IID_IPreferenceSource)
+    {
+        const auto settings = Orv::ComPtr<ChannelDisplaySettings>::Adopt(new ChannelDisplaySettings);
+        return settings->QueryInterface(iid, out);
+    }
     return E_NOINTERFACE;
 }
 

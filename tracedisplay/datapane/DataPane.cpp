@@ -90,10 +90,19 @@ HRESULT DataPane::AttachSource(ULONG flags, IPaneDataSource* source, const LONGL
     }
     if (source_)
         ForEachStrip([&](ChildPaneBase& strip) { strip.AttachStore(flags, store_.Get()); });
+    if (source_ && (flags & ChildPaneBase::KeepDrawers))
+        ForEachLane([&](ChannelPane& lane, LONG) { ApplyHostChannelSettings(lane); });
     ForEachObject([&](IInteractiveObject& object) { object.SetStore(store_.Get()); });
     if (!(flags & KeepStore))
         UpdateView(ViewChange::Everything | ViewChange::NewSource);
     return S_OK;
+}
+
+// The host's store carries how it shows each channel: grid, trace colour and width, level lines.
+void DataPane::ApplyHostChannelSettings(ChildPaneBase& strip)
+{
+    if (store_)
+        strip.ApplyChannelSettings(store_.Get(), store_.Get(), AllChannels);
 }
 
 void DataPane::SetWindow(OWL::TWindow* parent, HWND window)

@@ -84,6 +84,7 @@ public:
     static constexpr LONG NoLane = static_cast<LONG>(0x80000000u);
     static constexpr LONG NoRecord = 0x7FFFFFFE;
     static constexpr ULONG KeepStore = 0x40000000u;   // AttachSource: re-attach the store to the new source
+    static constexpr LONG AllChannels = -1;           // ApplyChannelSettings: every channel a drawer shows
     static constexpr ULONG AttachDrawers = 0x80000000u; // AttachSource: the strips keep their drawers
 
     // Owner handlers; an empty one is skipped.
@@ -433,6 +434,7 @@ protected:
     Handlers handlers_;
 
 private:
+    void ApplyHostChannelSettings(ChildPaneBase& strip);
     void DetachLaneScales(ChannelPane& lane);
     void FireViewNotification(const ViewChangedHandler& first, const ViewChangedHandler& second);
     void MoveToExtent();

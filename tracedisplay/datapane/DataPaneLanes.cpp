@@ -244,6 +244,8 @@ HRESULT DataPane::AddLaneDrawer(LONG lane, IUnknown* context, IStrixRecordDrawer
     drawer->Attach(0, store_ ? static_cast<IUnknown*>(store_.Get()) : context);
     ChildPaneBase& strip = lane == TimeScaleLane ? static_cast<ChildPaneBase&>(*timeScale_.Get())
                                                  : static_cast<ChildPaneBase&>(*Lane(lane));
+    if (store_)
+        drawer->ApplyChannelSettings(store_.Get(), store_.Get(), AllChannels);
     const HRESULT added = strip.AddDrawer(0, drawer, OpaqueAlpha);
     if (lane != TimeScaleLane)
         pendingChanges_ |= ViewChange::Everything;

@@ -210,9 +210,12 @@ HRESULT STDMETHODCALLTYPE DataPane::IsPrinting(VARIANT_BOOL* printing)
     return DrawPrintableBase::IsPrinting(printing);
 }
 
+// The channel strips' vertical grid runs through the time scale's ticks.
 HRESULT STDMETHODCALLTYPE DataPane::GetTimeGrid(TimeGrid* grid)
 {
-    return grid ? E_NOTIMPL : E_INVALIDARG;
+    if (!grid)
+        return E_INVALIDARG;
+    return timeScale_ && timeScale_->Grid(*grid) ? S_OK : S_FALSE;
 }
 
 HRESULT STDMETHODCALLTYPE DataPane::MarksRecordStarts(LONG)

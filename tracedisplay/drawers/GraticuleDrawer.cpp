@@ -393,7 +393,7 @@ void GraticuleDrawer::DrawGrid(HDC dc, const Columns& columns, LONGLONG from, LO
     if (columns.start >= columns.end || !showGrid_ || option != 0)
         return;
     TimeGrid grid;
-    const bool hasTimeGrid = Environment() && SUCCEEDED(Environment()->GetTimeGrid(&grid)) && grid.spacing > 0.0;
+    const bool hasTimeGrid = Environment() && Environment()->GetTimeGrid(&grid) == S_OK && grid.spacing > 0.0;
     const double t = static_cast<double>(columns.gridPosition);
     const auto alignedFirst = [t](double first, double spacing) {
         if (std::floor(first + 0.5) < t)

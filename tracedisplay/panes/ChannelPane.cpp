@@ -391,17 +391,28 @@ HRESULT STDMETHODCALLTYPE ChannelPane::OnEndDrag(LONG axis, LONG)
     return S_OK;
 }
 
+// The drawers lay their value grid out on the scale of the axis. A host whose record object of the
+// channel carries that scale hands it over; otherwise the axis's own scale is the one the user sees.
+Orv::ComPtr<IUnknown> ChannelPane::AxisScaleObject(LONG axis, ChannelPaneOwner* owner)
+{
+    Orv::ComPtr<IUnknown> record = owner ? owner->ChannelRecordObject(paneIndex, axis) : nullptr;
+    Orv::ComPtr<IUnknown> view;
+    if (record && SUCCEEDED(record->QueryInterface(IID_IScaleControlView, view.PutVoid())) && view)
+        return record;
+    return Orv::ComPtr<IUnknown>(ScaleOf(axis));
+}
+
 HRESULT STDMETHODCALLTYPE ChannelPane::OnScalingChanged(LONG axis, LONG value, const AxisTransform* transform)
 {
     return Orv::CatchReturn([&] {
         ChannelPaneOwner* owner = PaneOwner();
         // Online data may reach the drawers meanwhile.
         const PaneLockHold hold(owner);
-        const Orv::ComPtr<IUnknown> record = owner ? owner->ChannelRecordObject(paneIndex, axis) : nullptr;
+        const Orv::ComPtr<IUnknown> scale = AxisScaleObject(axis, owner);
         const ScalePair pair = transform ? ScalePair{transform->scale, transform->offset} : ScalePair{};
         bool taken = false;
         for (size_t i = 0; i < DrawerCount(); ++i)
-            taken |= Drawer(i)->SetScaling(static_cast<ULONG>(axis), static_cast<ULONG>(value), &pair, record.Get()) == S_OK;
+            taken |= Drawer(i)->SetScaling(static_cast<ULONG>(axis), static_cast<ULONG>(value), &pair, scale.Get()) == S_OK;
         if (taken)
         {
             MarkAllStale();

@@ -154,6 +154,7 @@ private:
     // The pair as the scale shows it: times the display factor unless the unit kind takes no prefix.
     void ToDisplay(LONG axis, double& low, double& high) const;
     IScaleControl* ScaleOf(LONG axis) const { return scale_[AxisSlot(axis)].Get(); }
+    Orv::ComPtr<IUnknown> AxisScaleObject(LONG axis, ChannelPaneOwner* owner);
     IScaleControl* DraggableOf(LONG axis) const;
     HRESULT MakeScale(IScaleControlFactory& factory, LONG axis, HWND parent, ULONG flags, LONG offset);
     LONG MeasureScale(IScaleControl* scale, LONG setting) const;

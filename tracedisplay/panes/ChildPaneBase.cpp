@@ -461,7 +461,7 @@ void ChildPaneBase::GetUpdateSpan(const OWL::TRect* region, ULONG flags, int& x0
 
 HRESULT ChildPaneBase::AttachStore(ULONG flags, IUnknown* store)
 {
-    if (!(flags & 0x80000000u))
+    if (!(flags & KeepDrawers))
     {
         drawers_.clear();
         RecomputeLayerRanges();

@@ -63,6 +63,8 @@ class ChildPaneBase : public IDragScaleObserver, protected ChildPaneBaseInit, pr
 public:
     static constexpr COLORREF FrameColour = RGB(195, 195, 195);
     static constexpr LONG UnsetPositionChannel = static_cast<LONG>(0x80000000u);
+    // AttachStore: the drawers stay and are attached to the store (else they are all removed).
+    static constexpr ULONG KeepDrawers = 0x80000000u;
     static constexpr ULONG UnsetPositionSub = 0xC0000000u;
 
     ChildPaneBase(LONG paneIndex, ChildPaneOwner* owner);

@@ -84,9 +84,9 @@ HRESULT STDMETHODCALLTYPE TimeLabelDrawer::Draw(HDC dc, LONGLONG from, LONGLONG,
                         scale_ ? scale_->PixelScale() : 1.0};
     const TimePunctuation punctuation = TimePunctuation::User();
 
-    step_ = ChooseTimeStep(layout.charWidth, layout.secondsPerPixel);
-    const double pixelsPerStep = step_.seconds / layout.secondsPerPixel;
-    minorPerStep_ = MinorTicksPerStep(layout.charWidth, pixelsPerStep, step_.subdivisions);
+    const TimeTicks ticks = ChooseTimeTicks(layout.charWidth, layout.secondsPerPixel);
+    step_ = ticks.step;
+    minorPerStep_ = ticks.minorPerStep;
     const double timeAtLeft = (from + (area.left - xOffset)) * layout.secondsPerPixel;
     auto firstStep = static_cast<LONGLONG>(std::floor(timeAtLeft / step_.seconds));
     TimeValue label;

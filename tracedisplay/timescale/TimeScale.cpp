@@ -1,12 +1,14 @@
 #include "tracedisplay/timescale/TimeScale.h"
 
 #include "tracedisplay/timescale/TimeLabelDrawer.h"
+#include "tracedisplay/timescale/TimeSteps.h"
 
 #include "tracedisplay/support/LabelFont.h"
 #include "tracedisplay/support/RecordVersion.h"
 
 #include "platform/owl/gdi/DC.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace StrixDraw
@@ -66,6 +68,7 @@ void TimeScale::SetUpFont()
     const SIZE text = TextSize(dc.Get(), font_->GetHandle(), WidestLabel);
     stripHeight_ = static_cast<int>(PixelScale() * 5.0 + text.cy);
     labelWidth_ = 0;
+    charWidth_ = 0;
 }
 
 int TimeScale::LabelWidth()
@@ -76,6 +79,25 @@ int TimeScale::LabelWidth()
         labelWidth_ = TextSize(dc.Get(), font_->GetHandle(), WidestLabel).cx;
     }
     return labelWidth_;
+}
+
+bool TimeScale::Grid(TimeGrid& grid)
+{
+    const TimeAxis axis = Axis();
+    if (!(axis.secondsPerPosition > 0.0))
+        return false;
+    if (charWidth_ < 1)
+    {
+        MeasuringDC dc(Owner() ? Owner()->DrawingDC() : nullptr);
+        OWL::SelectedObject selected(dc.Get(), font_->GetHandle());
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc.Get(), &metrics);
+        charWidth_ = std::max<int>(1, metrics.tmAveCharWidth);
+    }
+    const TimeTicks ticks = ChooseTimeTicks(charWidth_, axis.secondsPerPosition);
+    // The ticks count from strip position 0, as the label drawer places them.
+    grid = {0.0, 0.0, ticks.MinorSpacing(), ticks.minorPerStep};
+    return true;
 }
 
 double TimeScale::PixelScale() const

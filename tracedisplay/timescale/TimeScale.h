@@ -2,6 +2,7 @@
 // zoom and, while milliseconds are shown, a units note. It always holds exactly one time label drawer.
 #pragma once
 
+#include "tracedisplay/drawers/DrawerInterfaces.h"
 #include "tracedisplay/panes/ChildPaneBase.h"
 
 #include "platform/owl/gdi/GdiObjects.h"
@@ -41,6 +42,9 @@ public:
     HFONT LabelFont() const { return font_ ? font_->GetHandle() : nullptr; }
     double PixelScale() const;
     TimeAxis Axis() const;
+    // Where the ticks of the strip fall, in strip positions: the channel strips' time grid. False while
+    // the pane has no time per position.
+    bool Grid(TimeGrid& grid);
 
 private:
     void SetUpFont();
@@ -48,6 +52,7 @@ private:
 
     int stripHeight_ = 0;
     int labelWidth_ = 0;
+    int charWidth_ = 0; // the labels' average character width, measured on first need
     std::unique_ptr<OWL::TFont> font_;
     ULONG labelMode_ = TimeMode::Elapsed;
     bool flag_ = false;

@@ -62,4 +62,11 @@ int MinorTicksPerStep(double charWidth, double pixelsPerStep, int subdivisions)
     return static_cast<int>(charWidth * MinorTickCharacters) > pixelsPerStep / subdivisions ? 2 : subdivisions;
 }
 
+TimeTicks ChooseTimeTicks(double charWidth, double secondsPerPixel)
+{
+    const TimeStep step = ChooseTimeStep(charWidth, secondsPerPixel);
+    const double pixelsPerStep = step.seconds / secondsPerPixel;
+    return {step, pixelsPerStep, MinorTicksPerStep(charWidth, pixelsPerStep, step.subdivisions)};
+}
+
 } // namespace StrixDraw

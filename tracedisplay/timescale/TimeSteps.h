@@ -18,4 +18,15 @@ TimeStep ChooseTimeStep(double charWidth, double secondsPerPixel);
 // Minor ticks per step: two when the step's subdivisions would come closer than three characters.
 int MinorTicksPerStep(double charWidth, double pixelsPerStep, int subdivisions);
 
+// The step and its minor ticks together, as the time scale draws them.
+struct TimeTicks
+{
+    TimeStep step;
+    double pixelsPerStep;
+    int minorPerStep;
+
+    double MinorSpacing() const { return pixelsPerStep / minorPerStep; }
+};
+TimeTicks ChooseTimeTicks(double charWidth, double secondsPerPixel);
+
 } // namespace StrixDraw

@@ -1,4 +1,5 @@
 #include "graph/tests/support/Canvas.h"
+#include "tracedisplay/drawers/GraticuleDrawer.h"
 #include "tracedisplay/drawers/PolyLineTraceDrawer.h"
 #include "tracedisplay/timescale/TimeLabelDrawer.h"
 #include "tracedisplay/tests/support/TestDataPane.h"
@@ -119,7 +120,85 @@ TEST_P(PaintedPane, PaintingAgainKeepsTheTimeScalesTicksAndLabels)
     }
 }
 
+// The grid behind a lane: its vertical lines stand where the time scale has its ticks, major and minor.
+TEST_P(PaintedPane, TheGridsVerticalLinesStandAtTheTimeScalesTicks)
+{
+    Orv::ComPtr<GraticuleDrawer> grid(new GraticuleDrawer(1, RGB(0, 160, 160), {1, 0}));
+    ASSERT_EQ(S_OK, pane.AddLaneDrawer(0, nullptr, grid.Get()));
+    DibCanvas canvas(300, 200);
+    Paint(canvas);
+    canvas.SavePng(GetParam() ? "tracedisplay-datapane-grid-cached" : "tracedisplay-datapane-grid-direct");
+    const OWL::TRect lane = pane.Lane(0)->Rect();
+    const OWL::TRect strip = pane.TimeScaleStrip()->Rect();
+    const auto isGrid = [&](int x, int y) {
+        const COLORREF c = canvas.Pixel(x, y);
+        return c != RGB(255, 255, 255) && c != Blue && c != Frame && c != RGB(0, 0, 0);
+    };
+    std::vector<int> lines, ticks;
+    for (int x = lane.left + 1; x < lane.right - 1; ++x)
+    {
+        int rows = 0;
+        for (int y = lane.top + 1; y < lane.bottom - 1; ++y)
+            rows += isGrid(x, y) ? 1 : 0;
+        if (rows > (lane.Height() - 2) * 3 / 4)
+            lines.push_back(x);
+        if (canvas.Pixel(x, strip.top) == RGB(0, 0, 0))
+            ticks.push_back(x);
+    }
+    EXPECT_GE(ticks.size(), 4u);
+    EXPECT_EQ(ticks, lines);
+}
+
 INSTANTIATE_TEST_SUITE_P(CachedAndDirect, PaintedPane, ::testing::Values(true, false));
+
+// What the host keeps of how it shows a channel: its grid and its trace colour.
+class HostChannelSettings : public IGridOptions, public IChannelDrawSettings
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        *out = nullptr;
+        if (iid == IID_IGridOptions)
+            *out = static_cast<IGridOptions*>(this);
+        else if (iid == IID_IChannelDrawSettings)
+            *out = static_cast<IChannelDrawSettings*>(this);
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetOptions(COLORREF* colour, SHORT* show, ULONG* style) override
+    {
+        return *colour = grid, *show = 1, *style = 0, S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetShowTrigger(SHORT* show) override { return *show = 0, S_OK; }
+    HRESULT STDMETHODCALLTYPE GetStyle(ULONG, LONG, ULONG* style) override { return *style = 0, S_OK; }
+    HRESULT STDMETHODCALLTYPE GetColour(ULONG, LONG channel, ULONG, COLORREF* colour) override
+    {
+        return *colour = channel == 1 ? trace : Blue, S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetLineWidth(LONG, LONG* width) override { return *width = 1, S_OK; }
+
+    COLORREF grid = RGB(10, 20, 30);
+    COLORREF trace = RGB(40, 50, 60);
+};
+
+// A drawer that joins a pane draws as the host shows the channel, whatever its maker gave it.
+TEST(DataPaneChannelSettingsTest, DrawersJoiningThePaneTakeTheHostsChannelSettings)
+{
+    HostChannelSettings settings;
+    FakePaneSource source;
+    source.store.channelSettings = static_cast<IGridOptions*>(&settings);
+    TestDataPane pane{nullptr, 0, 0x80000000u, 0x80000000u};
+    pane.AttachSource(0, &source, nullptr);
+    pane.SetWindow(nullptr, nullptr);
+    pane.SetChannelCount(1);
+    Orv::ComPtr<GraticuleDrawer> grid(new GraticuleDrawer(1, Red, {1, 0}));
+    Orv::ComPtr<PolyLineTraceDrawer> trace(new PolyLineTraceDrawer(1, &Red, {1, 0}));
+    ASSERT_EQ(S_OK, pane.AddLaneDrawer(0, nullptr, grid.Get()));
+    ASSERT_EQ(S_OK, pane.AddLaneDrawer(0, nullptr, trace.Get()));
+    EXPECT_EQ(settings.grid, grid->GridColour());
+    EXPECT_EQ(settings.trace, trace->Colour());
+}
 
 // The time labels follow the record's sample interval and the pane's samples per pixel: the time a
 // label step stands for, over the pixels between two major ticks, is the time of one pixel.

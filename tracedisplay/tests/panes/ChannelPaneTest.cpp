@@ -259,6 +259,8 @@ TEST(ChannelPaneTest, ScaleChangesReachTheAxisDrawersUnderThePaneLock)
     EXPECT_EQ(S_OK, lane.pane->OnScalingChanged(1, 0, &transform));
     EXPECT_EQ(-0.5, first->scaling.scale);
     EXPECT_EQ(4.0, first->scaling.offset);
+    // The store's record carries no scale here: the drawers lay their grid out on the axis's own.
+    EXPECT_EQ(static_cast<IUnknown*>(static_cast<IScaleControl*>(&lane.First())), first->scaleObject);
     EXPECT_EQ(1.0, second->scaling.scale);
     EXPECT_EQ(0, lane.owner.lockDepth);
     ASSERT_EQ(1u, lane.owner.invalidated.size());

@@ -16,6 +16,8 @@ HRESULT STDMETHODCALLTYPE FakePaneStore::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IDrawerHost*>(&host);
     else if (iid == IID_IRecordDataSource)
         *out = static_cast<IRecordDataSource*>(&host.source);
+    else if (channelSettings && (iid == IID_IGridOptions || iid == IID_IChannelDrawSettings))
+        return channelSettings->QueryInterface(iid, out);
     return *out ? S_OK : E_NOINTERFACE;
 }
 

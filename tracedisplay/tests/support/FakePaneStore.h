@@ -69,6 +69,8 @@ public:
     // Seconds per sample of every record.
     double interval = 0.001;
     ScalePair transform;
+    // What the store answers for the host's channel settings (grid options, draw settings); none: null.
+    IUnknown* channelSettings = nullptr;
     std::vector<std::wstring> calls;
     // Called with every call written down, as it is made.
     std::function<void()> heard;

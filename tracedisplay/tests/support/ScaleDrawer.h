@@ -40,11 +40,12 @@ public:
         *high = high_;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetScaling(ULONG scaleId, ULONG, const ScalePair* pair, IUnknown*) override
+    HRESULT STDMETHODCALLTYPE SetScaling(ULONG scaleId, ULONG, const ScalePair* pair, IUnknown* scale) override
     {
         if (scaleId != scaleId_)
             return S_FALSE;
         scaling = *pair;
+        scaleObject = scale;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetUpdateExtent(ULONG, ULONG*, LONG*, LONG*, void*) override { return S_OK; }
@@ -67,6 +68,7 @@ public:
     }
 
     ScalePair scaling;
+    IUnknown* scaleObject = nullptr; // what the last scaling handed over, as the grid would lay out on it
     // Called as the drawer is attached to its data.
     std::function<void()> attached;
 
