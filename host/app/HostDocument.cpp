@@ -3,6 +3,7 @@
 #include "host/app/PaneDataSource.h"
 
 #include "host/app/calc/CalcCompiler.h"
+#include "host/app/calc/CalcSyntax.h"
 #include "host/app/TextConversion.h"
 #include "hostapi/ChannelCalcHost.h"
 
@@ -1204,6 +1205,34 @@ Calc::CompileContext HostDocument::CompileContextOf() const
                 context.compiledItems.emplace(item.name, item.events);
         }
     return context;
+}
+
+std::vector<std::wstring> HostDocument::ItemEventSources(HostItemId id) const
+{
+    if (id.second != 0 || id.first < 0 || static_cast<size_t>(id.first) >= items_.size())
+        return {};
+    const NamedItem& item = items_[static_cast<size_t>(id.first)];
+    if (item.sourcesOf == item.text && !item.text.empty())
+        return item.eventSources;
+    const std::string& text = item.text;
+    std::vector<std::wstring> sources;
+    try
+    {
+        const auto root = Calc::ParseExpression(text);
+        if (root->kind != Calc::SyntaxNode::Kind::Call)
+            return sources;
+        for (const auto& argument : root->children)
+            if (argument->kind == Calc::SyntaxNode::Kind::Call &&
+                Calc::CompileExpression(argument->text, CompileContextOf()).kind == Calc::ValueKind::Events)
+                sources.push_back(FromUtf8(std::string(argument->text)));
+    }
+    catch (const std::exception&)
+    {
+        // A text the engine refuses reads nothing the view could mark.
+    }
+    item.sourcesOf = text;
+    item.eventSources = sources;
+    return sources;
 }
 
 HostDocument::NamedItem* HostDocument::ItemOf(HostItemId id)

@@ -120,6 +120,10 @@ public:
     }
     // What a text of the document is compiled against.
     Calc::CompileContext CompileContextOf() const;
+    // The texts of the event sources an item's calculation reads directly (the calls among the arguments
+    // of its outermost call that give events): what its events were found at. Empty for an item without
+    // a calculation or one that reads none.
+    std::vector<std::wstring> ItemEventSources(HostItemId id) const;
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
@@ -298,6 +302,9 @@ private:
         // The text compiled once: every reader of the item shares its events, worked out once per
         // record, rather than running the calculation again from the record's start.
         Calc::EventNodePtr events;
+        // The event sources the text reads (ItemEventSources), found for the text in sourcesOf.
+        mutable std::string sourcesOf;
+        mutable std::vector<std::wstring> eventSources;
     };
     // The compiled item of that name goes, and every compiled item whose text may name one that went (a
     // text that holds the name at all); no name: every compiled item.

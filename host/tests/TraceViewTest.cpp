@@ -8,11 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace
 {
 
 constexpr int Width = 900, Height = 320;
 constexpr COLORREF ValidLoopGreen = RGB(0, 255, 0);
+constexpr COLORREF EndDiastoleGreen = RGB(0, 255, 0);
 // The occlusion recording's sample interval and beat.
 constexpr double OcclusionInterval = 0.001, OcclusionBeatSeconds = 0.8;
 // Where the view's trace area starts and ends, and how much time it shows when it opens.
@@ -109,7 +112,35 @@ TEST_F(TraceViewOfAnalysedRecording, LoopMarksStandAtTheDetectedBeatsInTheValidL
         }
     }
     EXPECT_GE(shown, 4);
-    EXPECT_EQ(static_cast<size_t>(shown), trace->Marks().size());
+    const auto& marks = trace->Marks();
+    EXPECT_EQ(shown, std::count_if(marks.begin(), marks.end(), [](const auto& mark) { return !mark.underlying; }));
+}
+
+// The end-diastolic points the loops were cut at are marked too, by the module's end-diastolic class:
+// each loop starts at one, and its mark points up from the lane's foot where the loop's points down.
+TEST_F(TraceViewOfAnalysedRecording, EndDiastolicMarksPointUpAtTheStartOfEachLoop)
+{
+    RECT client{};
+    GetClientRect(trace->Handle(), &client);
+    const double pixelsPerSecond = (client.right - TraceRightMargin - TraceLeft) / OpeningSpanSeconds;
+    const auto [top, bottom] = PressureLane();
+    constexpr int Foot = 8; // rows above the lane's bottom that hold an end-diastolic mark's head
+    int shown = 0;
+    for (const Host::LoopRow& loop : recorded.Analysis()->Loops())
+    {
+        const auto x = static_cast<int>(std::lround(TraceLeft + loop.record.base.tick * OcclusionInterval * pixelsPerSecond));
+        if (x >= client.right - TraceRightMargin)
+            continue;
+        ++shown;
+        EXPECT_GE(RowsOfColour(trace->Handle(), x, bottom - Foot, bottom, EndDiastoleGreen), Foot / 2)
+            << "no end-diastolic mark at x " << x << " for the loop at tick " << loop.record.base.tick;
+        const int between = static_cast<int>(x + OcclusionBeatSeconds / 2 * pixelsPerSecond);
+        if (between < client.right - TraceRightMargin)
+        {
+            EXPECT_EQ(0, RowsOfColour(trace->Handle(), between, bottom - Foot, bottom, EndDiastoleGreen)) << between;
+        }
+    }
+    EXPECT_GE(shown, 4);
 }
 
 TEST_F(TraceViewOfAnalysedRecording, SelectingLoopTwelveBringsTheViewToItsMark)

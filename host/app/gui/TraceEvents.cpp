@@ -21,6 +21,7 @@ constexpr uint16_t EndDiastoleTypeNumber = 1;
 constexpr COLORREF UnknownEventColour = RGB(0x80, 0x80, 0x80);
 // Read at most this many events in one go; the rest follow with the next read.
 constexpr int32_t EventsPerRead = 256;
+constexpr int32_t ItemItself = -1;
 
 Orv::ComPtr<IPODEventDrawClass> DrawClassOfType(IVyrStandIn& standIn, ULONG typeId)
 {
@@ -51,7 +52,7 @@ TraceEvents::TraceEvents(HostDocument& document, IVyrStandIn& standIn) : documen
     }
 }
 
-std::vector<TraceEvents::ItemKey> TraceEvents::AttachedItems() const
+std::vector<TraceEvents::ItemKey> TraceEvents::AttachedItems()
 {
     std::vector<ItemKey> attached;
     const auto channels = static_cast<int32_t>(document_.Data().Channels().size());
@@ -61,13 +62,35 @@ std::vector<TraceEvents::ItemKey> TraceEvents::AttachedItems() const
         int32_t count = 0;
         for (int32_t index = 0;
              document_.GetChannelEntry(channel, HostUnsetPosition, index, &entry, &count) == S_OK; ++index)
-            attached.emplace_back(channel, entry.value, entry.size);
+        {
+            attached.emplace_back(channel, entry.value, entry.size, ItemItself);
+            const std::vector<std::wstring> sources = document_.ItemEventSources({entry.value, entry.size});
+            for (size_t source = 0; source < sources.size(); ++source)
+            {
+                const ItemKey key{channel, entry.value, entry.size, static_cast<int32_t>(source)};
+                attached.push_back(key);
+                sourceTexts_[key] = sources[source];
+            }
+        }
     }
     return attached;
 }
 
+HRESULT TraceEvents::Open(const ItemKey& item, size_t record, IUnknown** opened) const
+{
+    if (std::get<3>(item) == ItemItself)
+        return document_.OpenItemEvents({std::get<1>(item), std::get<2>(item)}, HostItemEventsRequest,
+                                        CalcKindEvents, static_cast<int32_t>(record), 0, HostRecordEnd, opened);
+    const auto text = sourceTexts_.find(item);
+    if (text == sourceTexts_.end())
+        return E_INVALIDARG;
+    return document_.OpenTextEvents(HostTextEventsRequest, text->second.c_str(), CalcKindEvents,
+                                    static_cast<int32_t>(record), 0, HostRecordEnd, opened);
+}
+
 void TraceEvents::Update()
 {
+    sourceTexts_.clear();
     const std::vector<ItemKey> attached = AttachedItems();
     std::erase_if(items_, [&](const auto& held) {
         return std::find(attached.begin(), attached.end(), held.first) == attached.end();
@@ -88,9 +111,7 @@ void TraceEvents::ReadMore(const ItemKey& item, size_t record, ItemRecord& read)
     if (!read.reader)
     {
         Orv::ComPtr<IUnknown> opened;
-        const HostItemId id{std::get<1>(item), std::get<2>(item)};
-        if (document_.OpenItemEvents(id, HostItemEventsRequest, CalcKindEvents, static_cast<int32_t>(record), 0,
-                                     HostRecordEnd, opened.Put()) != S_OK ||
+        if (Open(item, record, opened.Put()) != S_OK ||
             !(read.reader = opened.As<IEnumEventEx>(IID_IEnumEventEx)) || FAILED(read.reader->GetRecordSize(&read.recordSize)) ||
             read.recordSize < static_cast<int32_t>(sizeof(OrvEventBase)))
         {
@@ -109,7 +130,8 @@ void TraceEvents::ReadMore(const ItemKey& item, size_t record, ItemRecord& read)
             OrvEventBase base;
             std::memcpy(&base, bytes, sizeof base);
             read.events.push_back({static_cast<int32_t>(record), base.tick,
-                                   std::vector<std::byte>(bytes, bytes + read.recordSize)});
+                                   std::vector<std::byte>(bytes, bytes + read.recordSize),
+                                   std::get<3>(item) != ItemItself});
         }
         if (got != S_OK)
         {

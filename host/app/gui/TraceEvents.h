@@ -1,6 +1,7 @@
 // The events a document's calculations attach to its channels, as the host's trace view draws them:
 // read from each attached item record by record, a little more each time new data arrived, and paired
-// with the module's event-drawing class of their kind for colour and tooltip.
+// with the module's event-drawing class of their kind for colour and tooltip. Beside an item's own
+// events come those of the event sources its calculation reads (the points its events were found at).
 #pragma once
 
 #include "host/app/HostDocument.h"
@@ -23,6 +24,7 @@ struct TraceEvent
     int32_t record;
     int32_t tick;
     std::vector<std::byte> bytes; // the event's record as the calculation wrote it
+    bool underlying = false;      // from an event source of the attached item, not the item itself
 };
 
 class TraceEvents
@@ -48,15 +50,18 @@ private:
         bool finished = false;
         std::vector<TraceEvent> events;
     };
-    // (channel, item first word, item second word)
-    using ItemKey = std::tuple<int32_t, int32_t, int32_t>;
+    // (channel, item first word, item second word, source: -1 the item itself, else its n-th event source)
+    using ItemKey = std::tuple<int32_t, int32_t, int32_t, int32_t>;
 
-    std::vector<ItemKey> AttachedItems() const;
+    std::vector<ItemKey> AttachedItems();
     void ReadMore(const ItemKey& item, size_t record, ItemRecord& read);
     IPODEventDrawClass* DrawClassOf(size_t recordSize) const;
 
     HostDocument& document_;
+    HRESULT Open(const ItemKey& item, size_t record, IUnknown** opened) const;
+
     std::map<ItemKey, std::vector<ItemRecord>> items_;
+    std::map<ItemKey, std::wstring> sourceTexts_;
     Orv::ComPtr<IPODEventDrawClass> loopClass_;
     Orv::ComPtr<IPODEventDrawClass> endDiastoleClass_;
 };

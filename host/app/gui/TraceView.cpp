@@ -1,5 +1,6 @@
 #include "host/app/gui/TraceView.h"
 
+#include "host/app/ChannelDisplay.h"
 #include "host/app/TextConversion.h"
 
 #include "foundation/com/ComBoundary.h"
@@ -30,7 +31,6 @@ constexpr COLORREF Background = RGB(255, 255, 255);
 constexpr COLORREF LaneRule = RGB(0xC0, 0xC0, 0xC0);
 constexpr COLORREF SelectionFill = RGB(0xD8, 0xE8, 0xFF);
 constexpr COLORREF HoverFill = RGB(0xFF, 0xFF, 0xE1);
-constexpr std::array<COLORREF, 4> TraceColours = {RGB(0xC0, 0, 0), RGB(0, 0, 0xC0), RGB(0xB0, 0x60, 0), RGB(0x80, 0, 0x80)};
 constexpr int TimeStepsPerLabel = 1;
 // Nice steps of the time axis, seconds.
 constexpr std::array<double, 12> TimeSteps = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0, 2.0, 5.0};
@@ -287,7 +287,7 @@ void TraceView::PaintLane(HDC dc, int32_t channel, const RECT& lane)
     }
     const std::wstring name = FromUtf8(info.name + (info.unit.empty() ? "" : " (" + info.unit + ")"));
     RECT label{2, lane.top + 2, lane.left - 2, lane.bottom};
-    SetTextColor(dc, TraceColours[static_cast<size_t>(channel) % TraceColours.size()]);
+    SetTextColor(dc, ChannelTraceColour(channel));
     DrawTextW(dc, name.c_str(), -1, &label, DT_WORDBREAK | DT_LEFT | DT_TOP | DT_NOPREFIX);
 
     // Each pixel column shows the lowest and highest sample that falls in it.
@@ -339,7 +339,7 @@ void TraceView::PaintLane(HDC dc, int32_t channel, const RECT& lane)
         points.push_back({lane.left + column, rowOf(low[static_cast<size_t>(column)])});
         points.push_back({lane.left + column, rowOf(high[static_cast<size_t>(column)]) - 1});
     }
-    const Orv::UniquePen pen(CreatePen(PS_SOLID, 1, TraceColours[static_cast<size_t>(channel) % TraceColours.size()]));
+    const Orv::UniquePen pen(CreatePen(PS_SOLID, 1, ChannelTraceColour(channel)));
     SelectedGdi selectPen(dc, pen.Get());
     if (points.size() >= 2)
         Polyline(dc, points.data(), static_cast<int>(points.size()));
@@ -368,13 +368,17 @@ void TraceView::PaintMarks(HDC dc, int32_t channel, const RECT& lane)
             const Orv::UniqueBrush brush(CreateSolidBrush(colour));
             {
                 SelectedGdi selectPen(dc, dotted.Get());
-                Orv::StrokeLines(dc, {{x, lane.top + MarkHead}, {x, lane.bottom - 1}});
+                Orv::StrokeLines(dc, {{x, lane.top + MarkHead}, {x, lane.bottom - 1 - MarkHead}});
             }
-            const POINT head[3] = {{x - MarkHead / 2, lane.top}, {x + MarkHead / 2, lane.top}, {x, lane.top + MarkHead}};
+            // An item's own event points down from the lane's top; the events it was found at point up
+            // from the lane's foot, so both show where they coincide.
+            const int base = event->underlying ? lane.bottom - 1 : lane.top;
+            const int tip = event->underlying ? base - MarkHead : base + MarkHead;
+            const POINT head[3] = {{x - MarkHead / 2, base}, {x + MarkHead / 2, base}, {x, tip}};
             SelectedGdi selectOutline(dc, outline.Get());
             SelectedGdi selectBrush(dc, brush.Get());
             Polygon(dc, head, 3);
-            marks_.push_back({x, lane.top, lane.bottom, channel, event->record, event->tick, colour});
+            marks_.push_back({x, lane.top, lane.bottom, channel, event->record, event->tick, colour, event->underlying});
         }
     }
 }
@@ -416,9 +420,16 @@ void TraceView::PaintHover(HDC dc, const RECT& client)
 void TraceView::OnMouseMove(POINT point)
 {
     std::wstring text;
+    // Over the lower half of a lane the mark of an underlying event answers first, over the upper half
+    // the item's own.
+    const DrawnMark* hovered = nullptr;
     for (const DrawnMark& mark : marks_)
-        if (std::abs(mark.x - point.x) <= HoverDistance && point.y >= mark.top && point.y < mark.bottom)
-            for (const TraceEvent* event : events_.EventsOf(mark.channel, mark.record, mark.tick, mark.tick))
+        if (std::abs(mark.x - point.x) <= HoverDistance && point.y >= mark.top && point.y < mark.bottom &&
+            (!hovered || mark.underlying == (point.y >= (mark.top + mark.bottom) / 2)))
+            hovered = &mark;
+    if (hovered)
+        for (const TraceEvent* event : events_.EventsOf(hovered->channel, hovered->record, hovered->tick, hovered->tick))
+            if (event->underlying == hovered->underlying)
             {
                 text = events_.Tooltip(*event);
                 break;

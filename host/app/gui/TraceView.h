@@ -39,6 +39,7 @@ public:
         int32_t record;
         int32_t tick;
         COLORREF colour;
+        bool underlying; // an event the attached item's events were found at: its head at the lane's foot
     };
     const std::vector<DrawnMark>& Marks() const { return marks_; }
     // The client x at which a position lies now (outside the trace area when it is out of view).
