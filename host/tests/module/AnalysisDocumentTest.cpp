@@ -12,6 +12,7 @@
 #include "hostframework/services/HostServices.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "host/app/HostDocument.h"
+#include "host/app/gui/TraceView.h"
 #include "host/vyr/UnitConversions.h"
 #include "hostapi/HostDocumentEvents.h"
 #include "hostapi/VyrComments.h"
@@ -21,6 +22,7 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace
 {
@@ -660,12 +662,16 @@ TEST_F(AnalysisDocument, TheHostsRangeIsKeptUntilCleared)
     EXPECT_EQ((std::pair<uint32_t, uint32_t>{0x7FFFFFFF, 0x7FFFFFFF}), offline.Document().Data().HostRange());
 }
 
-// Choosing one saline bolus selects its range on the volume channel, analyses it and checks its loops;
-// going back to the baseline analysis puts the end-systolic points and the ESPVR back to their defaults.
+// Choosing one saline bolus selects its range on the volume channel, brings the host's main data view
+// to it, analyses it and checks its loops; going back to the baseline analysis puts the end-systolic
+// points and the ESPVR back to their defaults.
 TEST_F(AnalysisDocument, ModelChangesSelectTheBolusAndResetTheBaselineAnalysis)
 {
     const Host::Recording shorter = SteadyVentricle(8000);
     DocumentOnHost offline(shorter, false, false);
+    const HWND parent = CreateWindowExW(0, L"STATIC", L"data", WS_POPUP, 0, 0, 900, 300, nullptr, nullptr, nullptr, nullptr);
+    std::optional<Host::TraceView> trace(std::in_place, offline.Host(), offline.Document().Outer(), HostTests::StandIn(),
+                                         parent, RECT{0, 0, 900, 300});
     offline.Document().GetSetupModel()->SetValue<Sistra::PropertyType::Int>(Sistra::PropertyId::RegionMode, 0);
     const Sistra::ModelPtr saline = offline.Document().GetModel(Sistra::ModelKind::SalineCalib);
     Sistra::BolusEntry bolus;
@@ -680,6 +686,15 @@ TEST_F(AnalysisDocument, ModelChangesSelectTheBolusAndResetTheBaselineAnalysis)
     EXPECT_EQ(1000, start.tick);
     EXPECT_EQ(6000, end.tick);
     EXPECT_EQ(1, offline.Host().SelectedChannel());
+    TickPosition centre{};
+    trace->GetCentre(&centre);
+    EXPECT_NEAR(3500, centre.tick, 2) << "the main data view is not at the bolus";
+    RECT client{};
+    GetClientRect(trace->Handle(), &client);
+    EXPECT_GT(trace->XOf({0, 1000}), 0.0);
+    EXPECT_LT(trace->XOf({0, 6000}), client.right) << "the bolus does not fit the view";
+    trace.reset();
+    DestroyWindow(parent);
     EXPECT_TRUE(offline.RegionSet());
     const uint32_t loops = offline.Document().Data().GetLoopCount();
     EXPECT_GE(loops, 4u);
