@@ -83,11 +83,16 @@ struct FlagPayload
     ULONG flag;
 };
 
+// The values follow the type word without a gap, as the host and the document read them: the text's
+// reference right after the word, not at the next 8-byte boundary.
+#pragma pack(push, 4)
 struct TextPayload
 {
     ULONG typeWord = TextArgument;
     IOrvString* text;
 };
+#pragma pack(pop)
+static_assert(sizeof(TextPayload) == sizeof(ULONG) + sizeof(IOrvString*));
 
 } // namespace
 

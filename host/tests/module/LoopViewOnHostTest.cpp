@@ -199,6 +199,25 @@ TEST_F(LoopViewOnHost, TheGraphLeavesTheSizeGripUncovered)
     EXPECT_FALSE(HostTests::SizeGripCovered(view->GetHandle()));
 }
 
+// A choice in one of the strip's lists reaches the document as its command, which changes the model.
+TEST_F(LoopViewOnHost, AChoiceInTheStripsListsChangesTheRelationsOfTheModel)
+{
+    const Sistra::ModelPtr relations = Doc().GetModel(Sistra::ModelKind::LoopView);
+    const std::pair<OWL::TComboBox*, int> lists[] = {{&view->EspvrTypeCombo(), Sistra::PropertyId::EspvrRegressionType},
+                                                     {&view->EsPointsCombo(), Sistra::PropertyId::EsPointType},
+                                                     {&view->EdpvrTypeCombo(), Sistra::PropertyId::EdpvrRegressionType}};
+    for (const auto& [list, property] : lists)
+    {
+        // The entry after the one the model holds.
+        const int item = (relations->GetValue<Sistra::PropertyType::Int>(property) + 1) % list->GetCount();
+        list->SetSelIndex(item);
+        const HWND handle = list->GetHandle();
+        ::SendMessageW(::GetParent(handle), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(handle), CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(handle));
+        EXPECT_EQ(item, relations->GetValue<Sistra::PropertyType::Int>(property)) << property;
+    }
+}
+
 // Each straight relation passes through the mean of its loops' points as the axes show them, whatever the
 // prefixes of the channels' units.
 TEST_P(LoopViewInUnits, StraightRelationsReadInTheAxesUnits)
