@@ -523,16 +523,16 @@ HRESULT STDMETHODCALLTYPE TraceView::GetTitle(BSTR* title)
     return *title ? S_OK : E_OUTOFMEMORY;
 }
 
+// The main data view is the document's own: a module that arranges its views (a workflow step that
+// shows none) cannot close it, or the frame would show no data until the document closes.
 HRESULT STDMETHODCALLTYPE TraceView::CanClose(USHORT* canClose)
 {
-    return Orv::AnswerValue(canClose, USHORT{0xFFFF});
+    return Orv::AnswerValue(canClose, USHORT{0});
 }
 
 HRESULT STDMETHODCALLTYPE TraceView::Close()
 {
-    DropFromDocument();
-    ShowWindow(window_, SW_HIDE);
-    return S_OK;
+    return S_FALSE;
 }
 
 HRESULT STDMETHODCALLTYPE TraceView::SetViewNumber(ULONG number)
