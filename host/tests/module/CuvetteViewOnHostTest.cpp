@@ -334,6 +334,63 @@ TEST_F(CuvetteViewOnHost, ColumnsShowTheirTitlesAndValuesWhole)
     }
 }
 
+// With a fit on show, at the least size the view names and in workflow mode in a 400x300 tile: no
+// control covers another or runs out of the view, and the fit's text and "Apply" lie inside their group.
+TEST_F(CuvetteViewOnHost, ControlsStayApartAndInsideTheViewWhenSmall)
+{
+    Fill({10e-6, 20e-6, 40e-6}, {{0.0011, 0.0021, 0.0041}, {0.0012, 0.0019, 0.0040}});
+    view.Show();
+    for (const bool workflow : {false, true})
+    {
+        SCOPED_TRACE(workflow);
+        Doc().GetSetupModel()->SetWorkflowModeOn(workflow);
+        Doc().GetSetupModel()->CommitChanges();
+        view->DataChanged(0);
+        ::UpdateWindow(view->GetHandle());
+        OwlTest::PumpMessages();
+        MINMAXINFO limits{};
+        ::SendMessageW(view->GetHandle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        const POINT size = workflow ? POINT{400, 300} : limits.ptMinTrackSize;
+        EXPECT_LE(limits.ptMinTrackSize.x, size.x);
+        EXPECT_LE(limits.ptMinTrackSize.y, size.y);
+        view->MoveWindow(OWL::TRect(0, 0, size.x, size.y), true);
+        ::UpdateWindow(view->GetHandle());
+        OwlTest::PumpMessages();
+        const RECT client{0, 0, size.x, size.y};
+        const auto placed = [&](HWND child) {
+            RECT place{};
+            ::GetWindowRect(child, &place);
+            ::MapWindowPoints(nullptr, view->GetHandle(), reinterpret_cast<POINT*>(&place), 2);
+            return place;
+        };
+        const auto within = [](const RECT& outer, const RECT& inner) {
+            RECT common{};
+            return ::IntersectRect(&common, &inner, &outer) && ::EqualRect(&common, &inner);
+        };
+        const RECT group = placed(::GetDlgItem(view->GetHandle(), CuvetteView::GroupId));
+        std::vector<std::pair<int, RECT>> apart;
+        for (HWND child = ::GetWindow(view->GetHandle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        {
+            const int id = ::GetDlgCtrlID(child);
+            if (!::IsWindowVisible(child))
+                continue;
+            if (id == CuvetteView::ResultId || id == CuvetteView::ApplyId)
+                EXPECT_TRUE(within(group, placed(child))) << id;
+            else
+                apart.emplace_back(id, placed(child));
+        }
+        EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(view->GetHandle(), CuvetteView::ApplyId)) != workflow);
+        for (size_t i = 0; i < apart.size(); ++i)
+        {
+            EXPECT_TRUE(within(client, apart[i].second)) << apart[i].first;
+            RECT common{};
+            for (size_t j = i + 1; j < apart.size(); ++j)
+                EXPECT_FALSE(::IntersectRect(&common, &apart[i].second, &apart[j].second))
+                    << apart[i].first << " " << apart[j].first;
+        }
+    }
+}
+
 // A picture of the view with a filled table, its fit and the applied calibration.
 TEST_F(CuvetteViewOnHost, Picture)
 {
