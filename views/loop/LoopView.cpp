@@ -12,6 +12,7 @@
 #include "resources/ResourceIds.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace Sistra
 {
@@ -371,7 +372,7 @@ void SistraAnalysisGraphView::LayOutStrip()
     };
     const int gaps = PointsGap + TypeGap + IconRoom;
     stripRows_ = 1;
-    if (measured && rowWidth(0, 3, 0, 2) + gaps > stripWidth)
+    if (measured && stripShown_ && rowWidth(0, 3, 0, 2) + gaps > stripWidth)
     {
         for (size_t i = 0; i < combos.size(); ++i)
             comboWidths[i] = ComboTextRoom(*combos[i]);
@@ -458,6 +459,12 @@ void SistraAnalysisGraphView::UpdateRegressionControls(bool enable)
     for (OWL::TWindow* control : std::initializer_list<OWL::TWindow*>{
              espvrCheck_.get(), espvrTypeCombo_.get(), esPointsCombo_.get(), edpvrCheck_.get(), edpvrTypeCombo_.get()})
         control->ShowWindow(regressionsAvailable_ ? SW_SHOWNOACTIVATE : SW_HIDE);
+    // Hidden controls need no second row.
+    if (std::exchange(stripShown_, regressionsAvailable_) != regressionsAvailable_ && controlsReady_ && GetHandle())
+    {
+        const OWL::TRect client = GetClientRect();
+        EvSize(SIZE_RESTORED, OWL::TSize(client.Width(), client.Height()));
+    }
 }
 
 void SistraAnalysisGraphView::OnSamplingStarts()

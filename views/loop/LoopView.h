@@ -171,6 +171,7 @@ private:
     bool regressionsAvailable_ = false;
     bool controlsReady_ = false;
     int stripRows_ = 1;
+    bool stripShown_ = false;
 
     VYR_DECLARE_EVENT_MAP()
 };
