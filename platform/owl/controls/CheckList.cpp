@@ -30,7 +30,10 @@ TCheckList::TCheckList(TWindow* parent, int resourceId, TModule* module) : TCont
 
 int TCheckList::AddItem(TCheckListItem* item)
 {
-    const int index = static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item)));
+    // Straight to the list box, which the list adds nothing to here: a list may take a hundred thousand
+    // rows, and a message through the window's procedure looks its object up first, a call to the
+    // window manager each time.
+    const int index = static_cast<int>(DefWindowProc(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item)));
     return index < 0 ? -1 : index;
 }
 
