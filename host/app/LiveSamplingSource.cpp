@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 namespace Host
 {
@@ -158,6 +159,11 @@ HRESULT STDMETHODCALLTYPE LiveSamplingSource::Start(ULONG, ULONG, LONG)
         catch (const std::exception& e)
         {
             startError_ = L"Sampling could not start: " + FromUtf8(e.what());
+            return E_FAIL;
+        }
+        catch (...)
+        {
+            startError_ = L"Sampling could not start.";
             return E_FAIL;
         }
     }
