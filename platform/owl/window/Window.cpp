@@ -9,6 +9,7 @@
 #include "foundation/com/XOrv.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cwchar>
 #include <utility>
 
@@ -39,6 +40,18 @@ const wchar_t* ObjectProperty()
 
 // The object whose window CreateWindowEx is making on this thread, until the first message binds it.
 thread_local TWindow* windowBeingCreated = nullptr;
+
+// The last window looked up on this thread and its object. Messages come in runs to one window (a list
+// box telling its owner of each of a hundred thousand rows it deletes), and each look-up in the window
+// manager is a call to it; any binding or unbinding anywhere makes every thread's entry stale.
+std::atomic<unsigned> bindings{0};
+struct LookedUp
+{
+    HWND handle = nullptr;
+    TWindow* window = nullptr;
+    unsigned binding = 0;
+};
+thread_local LookedUp lastLookedUp;
 
 } // namespace
 
@@ -97,7 +110,14 @@ TWindow::~TWindow()
 
 TWindow* TWindow::FromHandle(HWND handle)
 {
-    return handle ? static_cast<TWindow*>(::GetPropW(handle, ObjectProperty())) : nullptr;
+    if (!handle)
+        return nullptr;
+    const unsigned binding = bindings.load(std::memory_order_acquire);
+    if (handle == lastLookedUp.handle && binding == lastLookedUp.binding)
+        return lastLookedUp.window;
+    auto* window = static_cast<TWindow*>(::GetPropW(handle, ObjectProperty()));
+    lastLookedUp = {handle, window, binding};
+    return window;
 }
 
 HINSTANCE TWindow::GetInstance() const
@@ -122,6 +142,7 @@ void TWindow::Bind(HWND handle, WNDPROC defaultProc)
 {
     if (TWindow* other = FromHandle(handle); other && other != this)
         throw XOrv(Orv::String(L"The window already has an object"), E_UNEXPECTED);
+    bindings.fetch_add(1, std::memory_order_acq_rel);
     if (!::SetPropW(handle, ObjectProperty(), this))
         ThrowLastError(L"The window object could not be bound");
     Handle = handle;
@@ -144,6 +165,7 @@ void TWindow::Unbind()
         return;
     if (FromHandle(Handle) == this)
         ::RemovePropW(Handle, ObjectProperty());
+    bindings.fetch_add(1, std::memory_order_acq_rel);
     if (Subclassed &&
         ::GetWindowLongPtrW(Handle, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&WindowProcedure))
         ::SetWindowLongPtrW(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefaultProc));
