@@ -279,9 +279,14 @@ bool CuvetteView::GetDataExtents(ViewExtents& extents)
 
 ViewMargins CuvetteView::GetGraphMargins()
 {
-    const CuvetteLayout layout = LayOutCuvette(LayoutInput());
-    const int right = static_cast<int>(GetClientRect().Width()) - layout.leftWidth - layout.plotWidth;
-    return ViewMargins{layout.leftWidth, std::max(0, right), 0, PlotBottomMargin};
+    // A host that gives the view less than its least size cuts the plot off with the rest (the margins
+    // then reach past the client area) rather than squeeze it.
+    const CuvetteLayoutInput input = LayoutInput();
+    const CuvetteLayout layout = LayOutCuvette(input);
+    const SIZE least = LeastCuvetteSize(input);
+    const int right = static_cast<int>(input.client.cx) - layout.leftWidth - layout.plotWidth;
+    const int below = std::max<int>(0, least.cy - input.client.cy);
+    return ViewMargins{layout.leftWidth, right, 0, PlotBottomMargin - below};
 }
 
 void CuvetteView::BeginUpdate(const Orv::Bitset& pending)
@@ -410,15 +415,18 @@ bool CuvetteView::EvEraseBkgnd(HDC dc)
 {
     const OWL::TRect client = GetClientRect();
     ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
+    // The bands lie under the controls, where the layout put them.
+    const CuvetteLayoutInput input = LayoutInput();
+    const int bottom = std::max<int>(client.bottom, LeastCuvetteSize(input).cy);
+    const int divider = LayOutCuvette(input).leftWidth - 1;
     const HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(DC_PEN));
     ::SetDCPenColor(dc, DividerColour);
-    ::MoveToEx(dc, client.left, client.bottom - 28, nullptr);
-    ::LineTo(dc, client.right, client.bottom - 28);
-    const int divider = LayOutCuvette(LayoutInput()).leftWidth - 1;
+    ::MoveToEx(dc, client.left, bottom - 28, nullptr);
+    ::LineTo(dc, client.right, bottom - 28);
     ::MoveToEx(dc, divider, client.top, nullptr);
-    ::LineTo(dc, divider, client.bottom - 27);
+    ::LineTo(dc, divider, bottom - 27);
     ::SelectObject(dc, oldPen);
-    const RECT band{client.left, client.bottom - BandHeight, client.right, client.bottom};
+    const RECT band{client.left, bottom - BandHeight, client.right, bottom};
     ::FillRect(dc, &band, ::GetSysColorBrush(COLOR_BTNFACE));
     return true;
 }
