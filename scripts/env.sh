@@ -10,3 +10,39 @@ export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$SISTRA_ROOT")}
 
 say() { printf '%s: %s\n' "$(basename "$0")" "$*" >&2; }
 die() { say "error: $*"; exit 1; }
+
+# use_own_wine_prefix NAME: a Wine session of its own. A session belongs to its prefix and its desktop to
+# the display it started on, so a program that must not meet another's windows gets its own prefix, made
+# from the shared one by linking its files and copying the registry, which the session writes.
+use_own_wine_prefix() {
+    local shared=$WINEPREFIX own
+    [ -f "$shared/system.reg" ] || die "no Wine prefix in $shared (run scripts/bootstrap)"
+    own=$(dirname "$shared")/wineprefixes/$1
+    if [ ! -f "$own/system.reg" ] || [ "$shared/system.reg" -nt "$own/.made" ]; then
+        rm -rf "$own"
+        mkdir -p "$(dirname "$own")"
+        cp -al "$shared" "$own"
+        for registry in "$own"/*.reg; do
+            cp --remove-destination "$shared/$(basename "$registry")" "$registry"
+        done
+        touch "$own/.made"
+    fi
+    export WINEPREFIX=$own
+}
+
+# start_virtual_display WIDTH HEIGHT LOGFILE: an X server on a free display it picks itself (so that
+# programs started side by side never share one); exports DISPLAY and sets VIRTUAL_DISPLAY_PID.
+start_virtual_display() {
+    local numberfile
+    numberfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 "$1x$2x24" -nolisten tcp 3>"$numberfile" 2>"$3" &
+    VIRTUAL_DISPLAY_PID=$!
+    for _ in $(seq 200); do
+        [ -s "$numberfile" ] && break
+        kill -0 "$VIRTUAL_DISPLAY_PID" 2>/dev/null || { cat "$3" >&2; rm -f "$numberfile"; die "Xvfb did not start"; }
+        sleep 0.05
+    done
+    [ -s "$numberfile" ] || { rm -f "$numberfile"; die "Xvfb did not report its display"; }
+    export DISPLAY=:$(head -n 1 "$numberfile")
+    rm -f "$numberfile"
+}

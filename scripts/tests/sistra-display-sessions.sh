@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# A window command right after a windowless one, in a Wine session of their own and without a display:
-# the snapshot joins the desktop that info started, which lives on for a second after info ends, and a
-# desktop started without a display made no window ("Class does not exist").
+# Commands without a display, in a Wine session of their own. A window command right after a windowless
+# one: the snapshot joined the desktop that info started, which lives on for a second after info ends, and
+# a desktop started without a display made no window ("Class does not exist"). Two snapshots side by side:
+# the second joined the first's desktop, on the first's screen, and a picture wider than that screen came
+# out with black columns.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 shared=${WINEPREFIX:-$root/build/wineprefix}
@@ -35,5 +37,15 @@ status=0
 if [ "$status" -ne 0 ] || [ ! -s "$work/prsw.png" ]; then
     echo "expected the snapshot after info to write its picture; got status $status and:" >&2
     cat "$work/err" >&2
+    exit 1
+fi
+
+# The same large picture alone and beside a smaller one.
+"$root/scripts/sistra" snapshot "$work/recording.csv" --view prsw --size 1600x1000 --out "$work/alone.png" >/dev/null
+"$root/scripts/sistra" snapshot "$work/recording.csv" --view prsw --size 800x600 --out "$work/small.png" >/dev/null &
+"$root/scripts/sistra" snapshot "$work/recording.csv" --view prsw --size 1600x1000 --out "$work/beside.png" >/dev/null
+wait
+if ! cmp -s "$work/alone.png" "$work/beside.png"; then
+    echo "a snapshot taken beside another differs from the same snapshot taken alone" >&2
     exit 1
 fi
