@@ -73,7 +73,14 @@ struct IHostDocument : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetRecordingEnd(uint32_t channel, uint64_t* position) = 0;
     // 11: the number of recorded channels.
     virtual HRESULT STDMETHODCALLTYPE GetChannelCount(int32_t* count) = 0;
-    VYR_RESERVED_SLOT(12)
+    // 12: how the document's windows show times (the mode word of a trace display's time scale: 1
+    // relative, 2 elapsed, 3 time of day, with its flag bits). A host without a choice of its own leaves
+    // the mode untouched.
+    virtual HRESULT STDMETHODCALLTYPE GetTimeDisplayMode(uint32_t* mode)
+    {
+        (void)mode;
+        return E_NOTIMPL;
+    }
     VYR_RESERVED_SLOT(13)
     VYR_RESERVED_SLOT(14)
     VYR_RESERVED_SLOT(15)

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -107,6 +108,9 @@ public:
     // The events of calculated channel index (vch index + 1) in the record from the tick on.
     HRESULT OpenCalculatedChannelEvents(int32_t index, int32_t record, int32_t startTick,
                                         IEnumEventEx** events);
+
+    // How the document tells its windows to show times; none leaves the asker's mode as it is.
+    void SetTimeDisplayMode(std::optional<uint32_t> mode);
 
     // True while the document records what a sampling source hands it.
     bool Acquiring() const;

@@ -51,6 +51,21 @@ void EnableControls(StrixDraw::PreviewDataWinWButtons& window, bool enable)
         bar->Enable(enable);
 }
 
+// The preview shows times as the host's own windows do.
+void TakeHostTimeDisplay(StrixDraw::PreviewDataWinWButtons& window, IUnknown* hostDocument)
+{
+    uint32_t mode = StrixDraw::TimeMode::Elapsed;
+    Orv::ComPtr<IHostDocument> document;
+    if (hostDocument && SUCCEEDED(hostDocument->QueryInterface(IID_IHostDocument, document.PutVoid())) && document)
+        document->GetTimeDisplayMode(&mode);
+    window.SetTimeDisplayMode(mode);
+    window.NotifyAllChannels(mode);
+    for (StrixDraw::PreviewControl* bar : {window.SamplingBar(), window.TraceBar()})
+        if (bar)
+            bar->UpdateNow();
+    window.InvalidatePanes();
+}
+
 } // namespace
 
 // The controls and the live data come back however the rebuild ends: a text that does not compile
@@ -103,6 +118,8 @@ void DataPreviewBase::Attach(IUnknown* hostDocument, IUnknown* hostData, OWL::TW
     if (!channels_)
         channels_ = std::make_unique<PreviewChannels>(hostDocument);
     CreatePreviewWindow(PreviewWindowId);
+    if (window_)
+        TakeHostTimeDisplay(*window_, hostDocument);
     AttachSamplingSource();
 }
 

@@ -166,6 +166,17 @@ public:
         return S_OK;
     }
     int DisplayUpdates() const { return displayUpdates_; }
+    // The stand-in's windows know no choice of time display: only a test gives the document one.
+    HRESULT STDMETHODCALLTYPE GetTimeDisplayMode(uint32_t* mode) override
+    {
+        if (!mode)
+            return E_POINTER;
+        if (!timeDisplayMode_)
+            return S_FALSE;
+        *mode = *timeDisplayMode_;
+        return S_OK;
+    }
+    void SetTimeDisplayMode(std::optional<uint32_t> mode) { timeDisplayMode_ = mode; }
 
     // IHostDocumentData, IHostCalcSlots and IHostChannelCounts: the calculations of the channels, recorded
     // and calculated ones alike.
@@ -379,6 +390,7 @@ private:
     std::optional<std::pair<uint64_t, uint64_t>> reportedRegion_;
     ChannelCalculations calculations_;
     int displayUpdates_ = 0;
+    std::optional<uint32_t> timeDisplayMode_;
     Calc::HeapReferenceCount references_;
 };
 

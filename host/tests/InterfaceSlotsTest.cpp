@@ -136,6 +136,7 @@ TEST(InterfaceSlots, RecordDataPixMap)
 
 TEST(InterfaceSlots, ChannelCalculations)
 {
+    EXPECT_EQ(12, SlotOf(&IHostDocument::GetTimeDisplayMode));
     EXPECT_EQ(16, SlotOf(&IHostDocument::GetDocumentData));
     EXPECT_EQ(39, SlotOf(&IHostDocument::UpdateDisplay));
     EXPECT_EQ(10, SlotOf(&IHostDocumentData::GetChannelCalculation));

@@ -61,6 +61,12 @@ void PreviewBarBase::Enable(bool enable)
     EnableWindowHandle(GetHandle(), enable);
 }
 
+void PreviewBarBase::UpdateNow()
+{
+    if (GetHandle())
+        UpdateWindow();
+}
+
 // A press closes a showing tip.
 void PreviewBarBase::EvLButtonDown(UINT modKeys, const OWL::TPoint& point)
 {

@@ -34,6 +34,8 @@ public:
     virtual void GetDesiredSize(OWL::TSize& size) = 0;
     virtual void SetButtonsEnabled(ULONG mask) = 0;
     virtual void SetStopped() = 0;
+    // Paints what is pending now, so that a bar shows the pane's new state before anything else runs.
+    virtual void UpdateNow() {}
 };
 
 namespace PreviewCommand
@@ -60,6 +62,7 @@ public:
     bool IsEnabled() const override;
     void Enable(bool enable) override;
     void GetDesiredSize(OWL::TSize& size) override { FixedGadgetWindow::GetDesiredSize(size); }
+    void UpdateNow() override;
 
     std::wstring TooltipOf(UINT id) const { return tooltips_.Text(GetHandle(), id); }
 

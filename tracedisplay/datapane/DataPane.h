@@ -370,6 +370,9 @@ public:
     HPEN CursorPen() const override { return cursorPen_.GetHandle(); }
     // Seconds per strip position: the shown record's sample interval times the samples per pixel.
     TimeAxis GetTimeAxis() const override;
+    // The TimeMode word the time scale labels with; the interactive objects hear of it separately.
+    ULONG TimeDisplayMode() const { return timeMode_; }
+    void SetTimeDisplayMode(ULONG mode) { timeMode_ = mode; }
     HDC DrawingDC() const override { return nullptr; }
 
     // ChannelPaneOwner

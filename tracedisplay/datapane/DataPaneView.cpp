@@ -78,6 +78,7 @@ void DataPane::GetHorizontalScale(LONGLONG& numerator, LONGLONG& denominator) co
 TimeAxis DataPane::GetTimeAxis() const
 {
     TimeAxis axis = timeAxis_;
+    axis.mode = timeMode_;
     axis.secondsPerPosition = ShownSampleInterval() * SamplesPerPixel(scaleNumerator_, scaleDenominator_);
     return axis;
 }

@@ -6,6 +6,7 @@
 #include "document/models/ModelFactory.h"
 #include "resources/ResourceIds.h"
 #include "tracedisplay/preview/PreviewDataWin.h"
+#include "tracedisplay/tests/support/SilentObject.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <vector>
 #include <numbers>
+#include <optional>
 
 namespace
 {
@@ -43,10 +45,11 @@ StandInHost::Recording BeatingRecording()
 }
 
 // The settings dialog over the beating recording, on copies of the document's models, the host's
-// selection (three seconds) setting the preview's time scale.
+// selection (three seconds) setting the preview's time scale; the host shows times in its own mode
+// when it has one.
 struct OpenDialog
 {
-    OpenDialog()
+    explicit OpenDialog(std::optional<uint32_t> hostTimeMode = std::nullopt)
         : recording(BeatingRecording()), document(recording, false, false),
           setup(Sistra::ModelClassObjBase::CreateModel(Sistra::ModelKind::WorkflowSetup, &Document(),
                                                        Sistra::ModelRole::Snapshot)),
@@ -58,6 +61,7 @@ struct OpenDialog
         setup->SetSuppressCommit(true);
         tau->SetSuppressCommit(true);
         document.Host().SetSelection(TickPosition{0, 0}, TickPosition{0, 3000});
+        document.Host().SetTimeDisplayMode(hostTimeMode);
         dialog = std::make_unique<Sistra::SistraSetupDialog>(nullptr, Document(), setup, tau);
         EXPECT_TRUE(dialog->Create());
     }
@@ -188,6 +192,62 @@ TEST(SettingsPreview, TheGridAndTraceTakeTheHostsDisplayColours)
     EXPECT_EQ(host.gridColour, preview.GridColour());
     EXPECT_EQ(host.traceColour, preview.TraceColour());
     EXPECT_NE(RGB(210, 210, 210), preview.GridColour()) << "not a colour of the preview's own";
+}
+
+// An object on the preview's pane from the window's start: it keeps the mode the pane last told it.
+class ModeWatcher final : public TraceTest::SilentObject
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        *out = iid == IID_IUnknown || iid == IID_IInteractiveObject ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE SetMode(ULONG, ULONG value) override
+    {
+        mode = value;
+        return S_OK;
+    }
+
+    std::optional<ULONG> mode;
+};
+
+class WatchedPreview final : public Sistra::SettingsPreview
+{
+public:
+    explicit WatchedPreview(ModeWatcher& watcher) : watcher_(watcher) {}
+
+protected:
+    void CreatePreviewWindow(int value) override
+    {
+        SettingsPreview::CreatePreviewWindow(value);
+        if (Window())
+            Window()->AddObject(&watcher_, 0);
+    }
+
+private:
+    ModeWatcher& watcher_;
+};
+
+// The preview labels times as the host's windows do, and its pane's objects hear the mode; a host
+// without a mode of its own leaves the elapsed time.
+TEST(SettingsPreview, ShowsTimesInTheHostsMode)
+{
+    const Sistra::SettingsPreviewFactory installed = Sistra::InstalledSettingsPreview();
+    for (const auto& [host, shown] : std::vector<std::pair<std::optional<uint32_t>, ULONG>>{
+             {std::nullopt, StrixDraw::TimeMode::Elapsed},
+             {StrixDraw::TimeMode::Relative, StrixDraw::TimeMode::Relative},
+             {StrixDraw::TimeMode::TimeOfDay, StrixDraw::TimeMode::TimeOfDay}})
+    {
+        ModeWatcher watcher;
+        Sistra::InstalledSettingsPreview() = [&watcher] { return std::make_unique<WatchedPreview>(watcher); };
+        OpenDialog open(host);
+        EXPECT_EQ(shown, open.Preview().Window()->GetTimeAxis().mode);
+        EXPECT_EQ(shown, watcher.mode);
+    }
+    Sistra::InstalledSettingsPreview() = installed;
 }
 
 } // namespace

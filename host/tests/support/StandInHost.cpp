@@ -104,6 +104,11 @@ HRESULT HostDocument::OpenCalculatedChannelEvents(int32_t index, int32_t record,
     return concrete_->document->OpenCalculatedChannelEvents(index, record, startTick, events);
 }
 
+void HostDocument::SetTimeDisplayMode(std::optional<uint32_t> mode)
+{
+    concrete_->document->SetTimeDisplayMode(mode);
+}
+
 bool HostDocument::Acquiring() const
 {
     return concrete_->document->Acquisition() != nullptr;

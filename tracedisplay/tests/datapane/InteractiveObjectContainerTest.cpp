@@ -1,6 +1,7 @@
 #include "tracedisplay/datapane/InteractiveObjectContainer.h"
 #include "tracedisplay/preview/PreviewDataWin.h"
 #include "tracedisplay/tests/support/FakePaneStore.h"
+#include "tracedisplay/tests/support/SilentObject.h"
 #include "tracedisplay/tests/support/TestFrame.h"
 
 #include "foundation/com/ResultCodes.h"
@@ -19,7 +20,7 @@ namespace
 {
 
 // An object that writes down what reaches it.
-class Recorder : public IInteractiveObject, public IInteractiveObjectExt
+class Recorder : public TraceTest::SilentObject, public IInteractiveObjectExt
 {
 public:
     Recorder(std::wstring name, std::vector<std::wstring>& log) : name(std::move(name)), log(log) {}
@@ -39,9 +40,6 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
     ULONG STDMETHODCALLTYPE Release() override { return --references; }
 
-    HRESULT STDMETHODCALLTYPE OnAttached(LONG) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnAreaChanged(const RECT*, BYTE*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnLaneRect(LONG, const RECT*) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnLButtonDown(UINT, POINT at) override { return NoteAt(L"down", at); }
     HRESULT STDMETHODCALLTYPE OnLButtonUp(UINT, POINT at) override { return NoteAt(L"up", at); }
     HRESULT STDMETHODCALLTYPE OnLButtonDblClk(UINT, POINT at, BYTE*) override
@@ -56,24 +54,10 @@ public:
         *carryOn = lets;
         return setsCursor;
     }
-    HRESULT STDMETHODCALLTYPE OnLaneAdded(LONG) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnLaneRemoved(LONG) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnLaneCountChanged(LONG) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnBeginPaint() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnPaint(HDC, const RECT*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnScrollBarUpdate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnBeginScroll() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnViewChanged(LONG, ULONG) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnRButtonDown(UINT, POINT at) override { return NoteAt(L"right down", at); }
     HRESULT STDMETHODCALLTYPE OnRButtonUp(UINT, POINT at) override { return NoteAt(L"right up", at); }
     HRESULT STDMETHODCALLTYPE OnTimer(UINT_PTR id) override { return Note(L"timer " + std::to_wstring(id)); }
     BOOL STDMETHODCALLTYPE OnNotify(UINT, NMHDR*) override { return Note(L"notify"), notifies; }
-    HRESULT STDMETHODCALLTYPE OnUpdate(ULONG) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE SetStore(IUnknown*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnForward(ULONG, ULONG, ULONG) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Draw(HDC, const RECT*, ULONG) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnSamplingStopped(LONG) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnNewData() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Load(IBinInStream* stream) override
     {
         ULONG value = 0;
