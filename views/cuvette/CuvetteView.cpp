@@ -68,7 +68,6 @@ double ToBase(double value, double factor)
 
 DEFINE_RESPONSE_TABLE1(CuvetteView, SistraGraphViewBase)
     EV_WM_SIZE,
-    EV_WM_GETMINMAXINFO,
     EV_WM_ERASEBKGND,
     EV_WM_CTLCOLORBTN,
     EV_WM_CTLCOLORSTATIC,
@@ -388,27 +387,15 @@ void CuvetteView::LayoutCalibrationGroup()
     result_->MoveWindow(OWL::TRect(layout.result), true);
     apply_->MoveWindow(OWL::TRect(layout.apply), true);
     apply_->ShowWindow(input.applyShown ? SW_SHOW : SW_HIDE);
-    const auto placeAgain = [](HWND window) {
-        RECT area{};
-        ::GetClientRect(window, &area);
-        ::PostMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(area.right, area.bottom));
-    };
-    const SIZE least = LeastCuvetteSize(input);
-    if (least.cx != leastSize_.cx || least.cy != leastSize_.cy)
-    {
-        leastSize_ = least;
-        if (const HWND parent = ::GetParent(GetHandle()))
-            placeAgain(parent);
-    }
+    NoteLeastSize();
     // The plot narrows or widens with the text: table, buttons and graph follow.
     if (layout.leftWidth != placedLeftWidth_)
-        placeAgain(GetHandle());
+        PlaceAgain(GetHandle());
 }
 
-void CuvetteView::EvGetMinMaxInfo(MINMAXINFO& limits)
+SIZE CuvetteView::GetLeastSize()
 {
-    const SIZE least = LeastCuvetteSize(LayoutInput());
-    limits.ptMinTrackSize = POINT{least.cx, least.cy};
+    return LeastCuvetteSize(LayoutInput());
 }
 
 bool CuvetteView::EvEraseBkgnd(HDC dc)

@@ -98,6 +98,8 @@ public:
     bool HasTitle() override { return false; }
     void BeginUpdate(const Orv::Bitset& pending) override;
     ViewMargins GetGraphMargins() override;
+    // The least size at which no control covers another.
+    SIZE GetLeastSize() override;
     bool IsHelpButtonInGraph() override { return false; }
     bool ShowsAnalysisData() override { return false; }
     bool ShowRegressionLabel() override { return false; }
@@ -124,8 +126,6 @@ protected:
     void SetupWindow() override;
     void CleanupWindow() override;
     void EvSize(UINT sizeType, const OWL::TSize& size);
-    // The least size at which no control covers another; the host scrolls the view below it.
-    void EvGetMinMaxInfo(MINMAXINFO& limits);
     bool EvEraseBkgnd(HDC dc);
     HBRUSH EvCtlColor(HDC dc, HWND child, UINT controlType);
 
@@ -184,7 +184,6 @@ private:
     bool updating_ = false;
     bool editing_ = false;
     bool setUp_ = false;
-    SIZE leastSize_{};
     int placedLeftWidth_ = 0;
     int copyChoice_ = 0;
 

@@ -83,6 +83,7 @@ OWL::TFont& SharedGraphFont(SistraGraphViewBase& view)
 
 DEFINE_RESPONSE_TABLE1(SistraGraphViewBase, SistraViewBase)
     EV_WM_SIZE,
+    EV_WM_GETMINMAXINFO,
     EV_BN_CLICKED(SistraGraphViewBase::HelpButtonId, ShowHelp),
     EV_WM_CTLCOLORBTN,
     EV_WM_CTLCOLORSTATIC,
@@ -220,9 +221,20 @@ void SistraGraphViewBase::EvSize(UINT sizeType, const OWL::TSize& size)
     Invalidate(true);
 }
 
-void SistraGraphViewBase::PlaceChildren(const RECT& client)
+RECT SistraGraphViewBase::GraphRectIn(const RECT& client, const ViewMargins& margins)
 {
     RECT graph = client;
+    if (titleText_ && titleText_->GetHandle())
+        graph.top = client.top + TitleInset + std::min(TitleMaxHeight, static_cast<int>(titleText_->GetWindowRect().Height()));
+    graph.left += margins.left;
+    graph.right -= margins.right;
+    graph.top += margins.top;
+    graph.bottom -= margins.bottom;
+    return graph;
+}
+
+void SistraGraphViewBase::PlaceChildren(const RECT& client)
+{
     if (titleText_ && titleText_->GetHandle())
     {
         const int width = std::min(GetTitleWidth(), static_cast<int>(client.right - client.left));
@@ -230,13 +242,8 @@ void SistraGraphViewBase::PlaceChildren(const RECT& client)
         titleText_->MoveWindow(OWL::TRect(client.left + TitleInset, client.top + TitleInset,
                                           client.left + TitleInset + width, client.top + TitleInset + height),
                                false);
-        graph.top = client.top + TitleInset + height;
     }
-    const ViewMargins margins = GetGraphMargins();
-    graph.left += margins.left;
-    graph.right -= margins.right;
-    graph.top += margins.top;
-    graph.bottom -= margins.bottom;
+    const RECT graph = GraphRectIn(client, GetGraphMargins());
     if (graphWindow_->GetHandle())
         graphWindow_->MoveWindow(OWL::TRect(graph.left, graph.top, graph.right, graph.bottom), true);
     const RECT& around = IsHelpButtonInGraph() ? graph : client;
@@ -244,6 +251,49 @@ void SistraGraphViewBase::PlaceChildren(const RECT& client)
         helpButton_->MoveWindow(OWL::TRect(around.left + HelpButtonInset, around.bottom - HelpButtonInset - HelpButtonHeight,
                                            around.left + HelpButtonInset + HelpButtonWidth, around.bottom - HelpButtonInset),
                                 false);
+}
+
+RECT SistraGraphViewBase::PlotRectIn(SIZE client, const ViewMargins& margins)
+{
+    RECT graph = GraphRectIn(RECT{0, 0, client.cx, client.cy}, margins);
+    // The graph window's own edges, then the drawer's inset and its axis strips.
+    if (graphWindow_->GetHandle())
+    {
+        const OWL::TRect outer = graphWindow_->GetWindowRect();
+        const OWL::TRect inner = graphWindow_->GetClientRect();
+        graph.right -= outer.Width() - inner.Width();
+        graph.bottom -= outer.Height() - inner.Height();
+    }
+    const RECT inset{graph.left + graphWindow_->marginLeft, graph.top + graphWindow_->marginTop,
+                     graph.right - graphWindow_->marginRight, graph.bottom - graphWindow_->marginBottom};
+    RECT plot{};
+    graphWindow_->GetPlotRect(plot, inset);
+    return plot;
+}
+
+void SistraGraphViewBase::EvGetMinMaxInfo(MINMAXINFO& limits)
+{
+    const SIZE least = GetLeastSize();
+    if (least.cx > 0 || least.cy > 0)
+        limits.ptMinTrackSize = POINT{least.cx, least.cy};
+}
+
+void SistraGraphViewBase::PlaceAgain(HWND window)
+{
+    RECT area{};
+    ::GetClientRect(window, &area);
+    ::PostMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(area.right, area.bottom));
+}
+
+void SistraGraphViewBase::NoteLeastSize()
+{
+    const SIZE least = GetLeastSize();
+    if (least.cx == notedLeastSize_.cx && least.cy == notedLeastSize_.cy)
+        return;
+    notedLeastSize_ = least;
+    if (GetHandle())
+        if (const HWND parent = ::GetParent(GetHandle()))
+            PlaceAgain(parent);
 }
 
 void SistraGraphViewBase::Paint(OWL::TDC& dc, bool erase, OWL::TRect& rect)

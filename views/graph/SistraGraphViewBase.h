@@ -149,6 +149,9 @@ public:
     virtual std::optional<Orv::String> GetRegressionText();
     virtual bool CanCopyRegression();
     virtual bool ShowRegressionLabel() { return true; }
+    // The least client size the view lays its controls and a readable plot out in; zero where any size
+    // will do. The host's frame keeps the view at least that large and scrolls it.
+    virtual SIZE GetLeastSize() { return {}; }
 
     // Copy and print.
     void GetCopyCommandText(Orv::String& text) override;
@@ -157,6 +160,9 @@ public:
     void Render(HDC dc, HDC attributeDc, const RECT& rect);
     void CopyRegression();
     void PrintView(bool secondForm);
+
+    // The plot area the graph would get in a client area of the given size with the given margins.
+    RECT PlotRectIn(SIZE client, const ViewMargins& margins);
 
     // The extent of a child control's text in the graph font.
     SIZE MeasureControlText(int controlId);
@@ -204,6 +210,11 @@ protected:
     void Paint(OWL::TDC& dc, bool erase, OWL::TRect& rect) override;
     void GetWindowClass(WNDCLASSEXW& windowClass) override;
     void EvSize(UINT sizeType, const OWL::TSize& size);
+    void EvGetMinMaxInfo(MINMAXINFO& limits);
+    // Asks the window to lay itself out again, once the messages before have been handled.
+    static void PlaceAgain(HWND window);
+    // Has the host's frame place the view again where its least size changed since it last asked.
+    void NoteLeastSize();
     HBRUSH EvCtlColor(HDC dc, HWND child, UINT controlType);
 
     // The units of an axis channel in the block of the first loop; empty without loops.
@@ -238,6 +249,8 @@ private:
     void AutoRange();
     void SetUpAxes();
     void PlaceChildren(const RECT& client);
+    // Where the graph window lies in the client area: below the title line, inside the margins.
+    RECT GraphRectIn(const RECT& client, const ViewMargins& margins);
     // Builds the plot of this view on the given graph (the screen's or an output copy).
     void BuildSeries(MGraph1::Graph2DDrawer& graph, int32_t first, int32_t end, int32_t batchSize);
 
@@ -269,6 +282,7 @@ private:
     // What the plotters draw from, kept while they paint.
     std::map<int, SistraData::Series> seriesData_;
     MGraph1::GlyphRecord regressionLine_{};
+    SIZE notedLeastSize_{};
     // The limits this view last set on each axis, to tell whether the user moved the display since.
     std::pair<double, double> lastDomain_{0.0, 1.0};
     std::pair<double, double> lastRange_{0.0, 1.0};

@@ -27,6 +27,11 @@ constexpr int StripInsetTop = 26;
 constexpr int TitleWidthWhenRoom = 240;
 constexpr int TitleRoomLeft = 242;
 constexpr int NarrowestCombo = 36;
+constexpr int PointsGap = 22;
+constexpr int TypeGap = 11;
+constexpr int IconRoom = 16;
+// The least plot, inside the axes, that loops and the two equations above them can be read in.
+constexpr SIZE LeastPlot{120, 120};
 constexpr uint32_t ListRebuildStep = 4;
 constexpr uint32_t ListUpdateStep = 5;
 constexpr uint32_t ClearListHint = 0x2;
@@ -336,6 +341,35 @@ void SistraAnalysisGraphView::RenewDetectionTexts()
     }
 }
 
+SistraAnalysisGraphView::StripWidths SistraAnalysisGraphView::StripTextRoom(int (*comboRoom)(const OWL::TComboBox&)) const
+{
+    return StripWidths{{comboRoom(*espvrTypeCombo_), comboRoom(*esPointsCombo_), comboRoom(*edpvrTypeCombo_)},
+                       {CheckTextRoom(*espvrCheck_), CheckTextRoom(*edpvrCheck_)}};
+}
+
+int SistraAnalysisGraphView::OneRowWidth(const StripWidths& widths)
+{
+    return widths.boxes[0] + widths.boxes[1] + widths.combos[0] + widths.combos[1] + widths.combos[2] + PointsGap +
+           TypeGap + IconRoom;
+}
+
+// Two rows: the ESPVR controls with the points list and the notice on the first, EDPVR's on the second.
+int SistraAnalysisGraphView::TwoRowWidth(const StripWidths& widths)
+{
+    return std::max(IconRoom + widths.boxes[0] + widths.combos[0] + TypeGap + widths.combos[1],
+                    widths.boxes[1] + widths.combos[2]);
+}
+
+bool SistraAnalysisGraphView::StripMeasurable() const
+{
+    return espvrTypeCombo_->GetHandle() && espvrCheck_->GetHandle();
+}
+
+int SistraAnalysisGraphView::StripRowsAt(int stripWidth) const
+{
+    return StripMeasurable() && stripShown_ && OneRowWidth(StripTextRoom()) > stripWidth ? 2 : 1;
+}
+
 // The strip's controls from its right edge leftwards. The standard widths keep the proportions of the
 // strip: combos 88, 80 and 44 against boxes 30, in units of 2 pixels. Where those would cut a text, or
 // do not fit, each control gets the width its longest text needs; a strip too narrow for that in one
@@ -345,16 +379,14 @@ void SistraAnalysisGraphView::LayOutStrip()
 {
     constexpr int Unit = 2;
     constexpr int StandardBox = 30 * Unit;
-    constexpr int PointsGap = 22;
-    constexpr int TypeGap = 11;
-    constexpr int IconRoom = 16;
     const std::array<int, 3> standardCombos{88 * Unit, 80 * Unit, 44 * Unit};
     const int standardWidth = 2 * StandardBox + PointsGap + TypeGap + IconRoom + 88 * Unit + 80 * Unit + 44 * Unit;
-    const bool measured = espvrTypeCombo_->GetHandle() && espvrCheck_->GetHandle();
+    const bool measured = StripMeasurable();
     const int stripWidth = GetHandle() ? GetClientRect().Width() - 2 * ViewInset : standardWidth;
     std::array<OWL::TComboBox*, 3> combos{espvrTypeCombo_.get(), esPointsCombo_.get(), edpvrTypeCombo_.get()};
-    std::array<int, 3> comboWidths = standardCombos;
-    std::array<int, 2> boxWidths{StandardBox, StandardBox};
+    StripWidths widths{standardCombos, {StandardBox, StandardBox}};
+    std::array<int, 3>& comboWidths = widths.combos;
+    std::array<int, 2>& boxWidths = widths.boxes;
     if (measured)
         for (size_t i = 0; i < combos.size(); ++i)
         {
@@ -362,24 +394,13 @@ void SistraAnalysisGraphView::LayOutStrip()
             combos[i]->SendMessage(CB_SETDROPPEDWIDTH, static_cast<WPARAM>(needed));
             comboWidths[i] = std::max(comboWidths[i], needed);
         }
-    const auto rowWidth = [&](size_t firstCombo, size_t endCombo, size_t firstBox, size_t endBox) {
-        int width = 0;
-        for (size_t i = firstCombo; i < endCombo; ++i)
-            width += comboWidths[i];
-        for (size_t i = firstBox; i < endBox; ++i)
-            width += boxWidths[i];
-        return width;
-    };
-    const int gaps = PointsGap + TypeGap + IconRoom;
     stripRows_ = 1;
-    if (measured && stripShown_ && rowWidth(0, 3, 0, 2) + gaps > stripWidth)
+    if (measured && stripShown_ && OneRowWidth(widths) > stripWidth)
     {
-        for (size_t i = 0; i < combos.size(); ++i)
-            comboWidths[i] = ComboTextRoom(*combos[i]);
-        boxWidths = {CheckTextRoom(*espvrCheck_), CheckTextRoom(*edpvrCheck_)};
-        if (rowWidth(0, 3, 0, 2) + gaps > stripWidth)
+        widths = StripTextRoom();
+        stripRows_ = StripRowsAt(stripWidth);
+        if (stripRows_ == 2)
         {
-            stripRows_ = 2;
             const int room = stripWidth - boxWidths[0] - TypeGap - IconRoom;
             const int wanted = comboWidths[0] + comboWidths[1];
             if (wanted > room)
@@ -423,10 +444,17 @@ void SistraAnalysisGraphView::LayOutStrip()
 // A combo's width that shows its longest item whole: the text, the drop button and the field's edges.
 int SistraAnalysisGraphView::ComboTextRoom(const OWL::TComboBox& combo)
 {
+    return ComboLeastRoom(combo) + 3 * ::GetSystemMetrics(SM_CXEDGE) + 3;
+}
+
+// The narrowest a combo gets before its longest item is cut: the text, the drop button, the field's
+// left edge and a pixel.
+int SistraAnalysisGraphView::ComboLeastRoom(const OWL::TComboBox& combo)
+{
     int widest = 0;
     for (int item = 0; item < combo.GetCount(); ++item)
         widest = std::max(widest, GuiTextWidth(combo.GetString(item)));
-    return widest + ::GetSystemMetrics(SM_CXVSCROLL) + 4 * ::GetSystemMetrics(SM_CXEDGE) + 4;
+    return widest + ::GetSystemMetrics(SM_CXVSCROLL) + ::GetSystemMetrics(SM_CXEDGE) + 1;
 }
 
 int SistraAnalysisGraphView::CheckTextRoom(const OWL::TCheckBox& box)
@@ -567,12 +595,34 @@ void SistraAnalysisGraphView::EvSize(UINT sizeType, const OWL::TSize& size)
         layoutWindow_->Layout();
     SistraGraphViewBase::EvSize(sizeType, size);
     Invalidate(true);
+    NoteLeastSize();
 }
 
 // A strip on two rows takes its second from the top of the graph and the list.
 ViewMargins SistraAnalysisGraphView::GetGraphMargins()
 {
-    return ViewMargins{62, 0, 6 + (stripRows_ - 1) * StripHeight, 0};
+    return MarginsFor(stripRows_);
+}
+
+ViewMargins SistraAnalysisGraphView::MarginsFor(int stripRows)
+{
+    return ViewMargins{62, 0, 6 + (stripRows - 1) * StripHeight, 0};
+}
+
+// Wide enough for the strip's texts whole on two rows and for the least plot beside the list, and high
+// enough for that plot below the strip as it lies at that width.
+SIZE SistraAnalysisGraphView::GetLeastSize()
+{
+    if (!GetHandle() || !GraphWindow().GetHandle())
+        return {};
+    constexpr LONG Probe = 2000;
+    const RECT probe = PlotRectIn(SIZE{Probe, Probe}, MarginsFor(1));
+    const int plotWidthOverhead = Probe - (probe.right - probe.left);
+    int width = LeastPlot.cx + plotWidthOverhead;
+    if (StripMeasurable() && stripShown_)
+        width = std::max(width, TwoRowWidth(StripTextRoom(ComboLeastRoom)) + 2 * ViewInset);
+    const RECT plot = PlotRectIn(SIZE{width, Probe}, MarginsFor(StripRowsAt(width - 2 * ViewInset)));
+    return SIZE{width, LeastPlot.cy + Probe - (plot.bottom - plot.top)};
 }
 
 void SistraAnalysisGraphView::PlaceListAndStrip()

@@ -70,6 +70,7 @@ public:
     Orv::String GetHelpTopic() override;
     int GetTitleWidth() override;
     ViewMargins GetGraphMargins() override;
+    SIZE GetLeastSize() override;
     bool HasWhiteBackground() override { return false; }
     void UpdatePart(uint32_t step) override;
     std::optional<ViewBatches> GetBatches() override { return std::nullopt; }
@@ -133,8 +134,22 @@ private:
     bool HostSampling();
     void FillCombos();
     void RenewDetectionTexts();
+    // The widths of the strip's combos (ESPVR type, ES points, EDPVR type) and boxes (ESPVR, EDPVR).
+    struct StripWidths
+    {
+        std::array<int, 3> combos;
+        std::array<int, 2> boxes;
+    };
+    // Each control as wide as its longest text needs, the combos as the given measure says.
+    StripWidths StripTextRoom(int (*comboRoom)(const OWL::TComboBox&) = ComboTextRoom) const;
+    static int OneRowWidth(const StripWidths& widths);
+    static int TwoRowWidth(const StripWidths& widths);
+    bool StripMeasurable() const;
+    int StripRowsAt(int stripWidth) const;
+    static ViewMargins MarginsFor(int stripRows);
     void LayOutStrip();
     static int ComboTextRoom(const OWL::TComboBox& combo);
+    static int ComboLeastRoom(const OWL::TComboBox& combo);
     static int CheckTextRoom(const OWL::TCheckBox& box);
     static int GuiTextWidth(const std::wstring& text);
     // The list down the left and the strip above the graph, for the current client area.

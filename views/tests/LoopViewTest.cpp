@@ -142,6 +142,45 @@ TEST(LoopView, TheStripFollowsTheModelAndLaysItsControlsOutSideBySide)
     }
 }
 
+// Sized to the least size it names, the view keeps a plot the loops and their equations can be read
+// in, with the list and the strip beside and above it, not over it.
+TEST(LoopView, ItsLeastSizeLeavesAReadablePlotBesideTheListAndBelowTheStrip)
+{
+    ShownLoopView shown;
+    shown.ShowRelations(EspvrTangent);
+    SistraAnalysisGraphView& view = *shown.view;
+    MINMAXINFO limits{};
+    view.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    const POINT least = limits.ptMinTrackSize;
+    const OWL::TRect outer = view.GetWindowRect();
+    const OWL::TRect inner = view.GetClientRect();
+    view.MoveWindow(OWL::TRect(0, 0, least.x + outer.Width() - inner.Width(), least.y + outer.Height() - inner.Height()),
+                    true);
+    ViewTesting::PumpMessages();
+    ASSERT_EQ(least.x, view.GetClientRect().Width());
+
+    MGraph1::Graph2DWindow& graph = view.GraphWindow();
+    const OWL::TRect area = graph.GetClientRect();
+    RECT plot{};
+    graph.GetPlotRect(plot, RECT{area.left + graph.marginLeft, area.top + graph.marginTop, area.right - graph.marginRight,
+                                 area.bottom - graph.marginBottom});
+    EXPECT_GE(plot.bottom - plot.top, 120);
+    EXPECT_GE(plot.right - plot.left, 120);
+    const OWL::TRect graphPlace = graph.GetWindowRect();
+    EXPECT_LE(view.LoopList().GetWindowRect().right, graphPlace.left);
+    for (OWL::TWindow* control : std::initializer_list<OWL::TWindow*>{&view.EspvrTypeCombo(), &view.EsPointsCombo(),
+                                                                       &view.EdpvrCheck(), &view.EdpvrTypeCombo()})
+    {
+        EXPECT_LE(control->GetWindowRect().top + 22, graphPlace.top);
+        EXPECT_TRUE(ViewTesting::Contains(view.GetWindowRect(), control->GetWindowRect()));
+    }
+    for (OWL::TComboBox* combo : {&view.EspvrTypeCombo(), &view.EsPointsCombo(), &view.EdpvrTypeCombo()})
+        for (int item = 0; item < combo->GetCount(); ++item)
+            EXPECT_LE(ViewTesting::TextExtent(*combo, combo->GetString(item)) + GetSystemMetrics(SM_CXVSCROLL),
+                      combo->GetWindowRect().Width())
+                << combo->GetString(item).c_str();
+}
+
 TEST(LoopView, EquationsSignTheInterceptAndTheCopyLeavesOutWhatCannotBeFitted)
 {
     ShownLoopView shown;
