@@ -21,6 +21,7 @@
 
 #include <ocidl.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -93,6 +94,10 @@ public:
     const DocumentAcquisition* Acquisition() const { return acquisition_.get(); }
     // The source a live preview of a sampling document samples from; null for the others.
     LiveSamplingSource* LiveSource() const { return liveSource_.get(); }
+    // How many samples of a channel, from the first of its records laid end to end, a data pane has
+    // drawn up to the newest one it drew: how far a pane following a sampled record has got.
+    int64_t SamplesDrawnTo() const { return samplesDrawnTo_; }
+    void NoteSamplesDrawnTo(int64_t samples) { samplesDrawnTo_ = std::max(samplesDrawnTo_, samples); }
     // What the document's acquisition tells it; the document tells its sinks and observers as sampling
     // hardware would: a record started, new data arrived, the record ended and sampling stopped.
     void AcquisitionStarted(int32_t record);
@@ -352,6 +357,7 @@ private:
     std::unique_ptr<Recording> ownRecording_;
     std::unique_ptr<DocumentAcquisition> acquisition_;
     std::unique_ptr<LiveSamplingSource> liveSource_;
+    int64_t samplesDrawnTo_ = 0;
     std::unique_ptr<RecordingFeed> ownFeed_;
     SampleFeed* feed_ = nullptr;
     std::vector<std::string> calculatedChannels_;

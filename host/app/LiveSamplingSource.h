@@ -33,6 +33,7 @@ public:
     void SetStarter(std::function<void()> starter) { starter_ = std::move(starter); }
     bool IsRunning() const { return running_; }
     size_t SinkCount() const { return sinks_.size(); }
+    IHostSamplingSink* Sink(size_t index) const { return sinks_.at(index).sink.Get(); }
 
     // What the document tells it: new ticks, the end of the record being sampled, the end of sampling.
     void DataArrived();

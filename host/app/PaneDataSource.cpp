@@ -46,12 +46,13 @@ public:
         const LONGLONG columns = std::min<LONGLONG>(remaining, capacity / 2);
         LONGLONG done = 0;
         LONGLONG whole = 0;
+        int64_t newest = -1;
         for (; done < columns; ++done)
         {
             double first = 0.0;
             double second = 0.0;
             bool joins = false;
-            if (!ColumnRange(start + done, first, second, joins))
+            if (!ColumnRange(start + done, first, second, joins, newest))
                 break;
             if (whole == done && store_->HasAllOfColumn(start + done))
                 ++whole;
@@ -65,6 +66,8 @@ public:
         }
         *count = static_cast<LONG>(2 * done);
         *consumed = done;
+        if (newest >= 0)
+            store_->NoteDrawnTo(newest + 1);
         // While a record is sampled its last column may still lack samples: it counts as drawn only once
         // it has them all, so that the pane draws it again with the samples that came since.
         fetched_ = std::max(fetched_, start + whole - start_);
@@ -77,15 +80,18 @@ private:
     LONG Row(double value) const { return static_cast<LONG>(std::lround((value + offset_) * scale_)); }
 
     // The values from the column's first sample to the next column's first: (first, next) joining the
-    // columns while a column holds at most one sample, else (lowest, highest) in the column.
-    bool ColumnRange(LONGLONG column, double& first, double& second, bool& joins) const
+    // columns while a column holds at most one sample, else (lowest, highest) in the column. newest: the
+    // last sample the range took a value of.
+    bool ColumnRange(LONGLONG column, double& first, double& second, bool& joins, int64_t& newest) const
     {
         const int64_t from = store_->SampleAt(column);
         const int64_t to = store_->SampleAt(column + 1);
         if (!store_->ValueAt(channel_, from, first))
             return false;
+        newest = std::max(newest, from);
         double next = first;
-        store_->ValueAt(channel_, to, next);
+        if (store_->ValueAt(channel_, to, next))
+            newest = std::max(newest, to);
         joins = to <= from + 1;
         if (joins)
         {
@@ -99,6 +105,7 @@ private:
             double value = 0.0;
             if (!store_->ValueAt(channel_, sample, value))
                 break;
+            newest = std::max(newest, sample);
             low = std::min(low, value);
             high = std::max(high, value);
         }
@@ -272,6 +279,11 @@ bool PaneDataStore::Locate(int64_t sample, RecordTick& where) const
         sample -= length;
     }
     return false;
+}
+
+void PaneDataStore::NoteDrawnTo(int64_t sample) const
+{
+    document_->NoteSamplesDrawnTo(sample);
 }
 
 bool PaneDataStore::ValueAt(LONG channel, int64_t sample, double& value) const

@@ -131,6 +131,8 @@ public:
     bool Locate(int64_t sample, RecordTick& where) const;
     // The channel's value at a sample of the records laid end to end; false outside them.
     bool ValueAt(LONG channel, int64_t sample, double& value) const;
+    // The points handed out reached up to this sample (excluded), for the document to keep.
+    void NoteDrawnTo(int64_t sample) const;
 
 private:
     const Recording& Data() const;
