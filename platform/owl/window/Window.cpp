@@ -142,9 +142,10 @@ void TWindow::Bind(HWND handle, WNDPROC defaultProc)
 {
     if (TWindow* other = FromHandle(handle); other && other != this)
         throw XOrv(Orv::String(L"The window already has an object"), E_UNEXPECTED);
-    bindings.fetch_add(1, std::memory_order_acq_rel);
     if (!::SetPropW(handle, ObjectProperty(), this))
         ThrowLastError(L"The window object could not be bound");
+    // Only once the binding is visible, so that no thread keeps a look-up made before it as current.
+    bindings.fetch_add(1, std::memory_order_acq_rel);
     Handle = handle;
     DefaultProc = defaultProc;
     CleanedUp = false;
