@@ -13,21 +13,27 @@ die() { say "error: $*"; exit 1; }
 
 # use_own_wine_prefix NAME: a Wine session of its own. A session belongs to its prefix and its desktop to
 # the display it started on, so a program that must not meet another's windows gets its own prefix, made
-# from the shared one by linking its files and copying the registry, which the session writes.
+# from the shared one (and made again when the shared one changes).
 use_own_wine_prefix() {
     local shared=$WINEPREFIX own
     [ -f "$shared/system.reg" ] || die "no Wine prefix in $shared (run scripts/bootstrap)"
     own=$(dirname "$shared")/wineprefixes/$1
     if [ ! -f "$own/system.reg" ] || [ "$shared/system.reg" -nt "$own/.made" ]; then
         rm -rf "$own"
-        mkdir -p "$(dirname "$own")"
-        cp -al "$shared" "$own"
-        for registry in "$own"/*.reg; do
-            cp --remove-destination "$shared/$(basename "$registry")" "$registry"
-        done
+        link_wine_prefix "$shared" "$own"
         touch "$own/.made"
     fi
     export WINEPREFIX=$own
+}
+
+# link_wine_prefix SHARED OWN: OWN becomes a prefix of its own over SHARED's files, linked, with the
+# registry copied, which a session writes.
+link_wine_prefix() {
+    mkdir -p "$(dirname "$2")"
+    cp -al "$1" "$2"
+    for registry in "$2"/*.reg; do
+        cp --remove-destination "$1/$(basename "$registry")" "$registry"
+    done
 }
 
 # start_virtual_display WIDTH HEIGHT LOGFILE: an X server on a free display it picks itself (so that
@@ -45,4 +51,10 @@ start_virtual_display() {
     [ -s "$numberfile" ] || { rm -f "$numberfile"; die "Xvfb did not report its display"; }
     export DISPLAY=:$(head -n 1 "$numberfile")
     rm -f "$numberfile"
+}
+
+# end_virtual_session: ends this prefix's Wine session and the display start_virtual_display started.
+end_virtual_session() {
+    wineserver --kill 2>/dev/null || true
+    [ -z "${VIRTUAL_DISPLAY_PID:-}" ] || kill "$VIRTUAL_DISPLAY_PID" 2>/dev/null || true
 }

@@ -5,17 +5,14 @@
 # the second joined the first's desktop, on the first's screen, and a picture wider than that screen came
 # out with black columns.
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-shared=${WINEPREFIX:-$root/build/wineprefix}
+source "$(dirname "${BASH_SOURCE[0]}")/../env.sh"
+root=$SISTRA_ROOT
+shared=$WINEPREFIX
 work=$(mktemp -d)
 export WINEPREFIX=$work/prefix
 trap 'wineserver --kill 2>/dev/null || true; rm -rf "$work"' EXIT
-# A fresh session: a prefix of its own (the shared one linked, its registry copied, since the session
-# writes it) that no server serves yet.
-cp -al "$shared" "$WINEPREFIX"
-for registry in "$WINEPREFIX"/*.reg; do
-    cp --remove-destination "$shared/$(basename "$registry")" "$registry"
-done
+# A fresh session: a prefix of its own that no server serves yet.
+link_wine_prefix "$shared" "$WINEPREFIX"
 unset DISPLAY
 
 # Twenty beats of 0.85 s that differ a little in height, at 200 Hz.
