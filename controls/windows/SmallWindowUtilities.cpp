@@ -2,8 +2,8 @@
 
 #include "controls/theme/DpiAndFonts.h"
 #include "foundation/com/XOrv.h"
+#include "foundation/system/SharedColours.h"
 #include "hostframework/services/HostServices.h"
-#include "tracedisplay/SharedColours.h"
 
 #include <algorithm>
 #include <cmath>

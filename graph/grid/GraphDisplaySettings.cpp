@@ -1,8 +1,8 @@
 #include "graph/grid/GraphDisplaySettings.h"
 
+#include "foundation/system/TracePalette.h"
 #include "graph/graph2d/Graph2DDrawer.h"
 #include "hostframework/services/HostServices.h"
-#include "tracedisplay/TracePalette.h"
 
 namespace MGraph1
 {

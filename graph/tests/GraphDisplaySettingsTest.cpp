@@ -1,6 +1,6 @@
+#include "foundation/system/TracePalette.h"
 #include "graph/graph2d/Graph2DDrawer.h"
 #include "graph/grid/GraphDisplaySettings.h"
-#include "tracedisplay/TracePalette.h"
 
 #include <gtest/gtest.h>
 

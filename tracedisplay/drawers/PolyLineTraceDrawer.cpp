@@ -1,6 +1,6 @@
 #include "tracedisplay/drawers/PolyLineTraceDrawer.h"
 
-#include "tracedisplay/TracePalette.h"
+#include "foundation/system/TracePalette.h"
 
 #include "graph/drawers/DCClipper.h"
 #include "platform/owl/gdi/DC.h"

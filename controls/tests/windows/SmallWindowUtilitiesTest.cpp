@@ -1,7 +1,7 @@
 #include "controls/windows/SmallWindowUtilities.h"
 
+#include "foundation/system/SharedColours.h"
 #include "platform/owl/tests/Screenshot.cpp"
-#include "tracedisplay/SharedColours.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// Colours the trace display sets for the process and the window controls draw with.
+// Process-wide colours that one display sets and the window controls draw with.
 #pragma once
 
 #include <windows.h>
