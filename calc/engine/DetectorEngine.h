@@ -32,6 +32,10 @@ constexpr int32_t CheckpointSpan = 100000;
 constexpr int32_t LastTick = 0x7FFFFFFF;
 // An event whose value carries this pattern is a detector's "nothing here" and is never handed out.
 constexpr uint64_t RejectedEventValueBits = 0x7FF8500000000000ull;
+// A record's very first sample has nothing before it to be detected against: a recording or block that
+// starts on an upstroke would put an end-diastolic point there that is only the edge of the data. Such an
+// event is dropped where it is produced, so a sequential read and a search after a seek agree on it.
+constexpr int32_t FirstEventTick = 1;
 
 class StateBase
 {
@@ -217,7 +221,10 @@ private:
         std::optional<Event> held;         // produced beyond the last range; handed out by a later search
     };
 
-    static bool Rejected(const Event& event) { return ValueBitsOf(event) == RejectedEventValueBits; }
+    static bool Rejected(const Event& event)
+    {
+        return TickOf(event) < FirstEventTick || ValueBitsOf(event) == RejectedEventValueBits;
+    }
 
     void PrepareCurrent(const Params& params, int32_t record, const RecordLimits& limits, int32_t from)
     {

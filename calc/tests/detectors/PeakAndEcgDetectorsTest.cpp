@@ -47,11 +47,11 @@ TEST(MaxDetector, EachEndDiastolicEventGivesItsPeakAsStored)
     EXPECT_DOUBLE_EQ(77.0, peaks[1].value); // the stored value, not a channel sample
 }
 
-TEST(MaxDetector, PeakAtTickZeroIsHandedOut)
+TEST(MaxDetector, PeakAtTickZeroIsNotHandedOut)
 {
     FakeEdpEvents edps({10, 110});
     edps.events[0].secondTick = 0;
-    EXPECT_EQ((std::vector<int32_t>{0, 115}), TicksOf(ReadAll<MaxAlgorithm>(edps, L"0")));
+    EXPECT_EQ((std::vector<int32_t>{115}), TicksOf(ReadAll<MaxAlgorithm>(edps, L"0")));
 }
 
 TEST(EcgEdpDetector, EventsInsideTheLimitsBecomeEndDiastolicEventsWithAZeroSecondPosition)
@@ -67,9 +67,9 @@ TEST(EcgEdpDetector, EventsInsideTheLimitsBecomeEndDiastolicEventsWithAZeroSecon
     }
     // From LimitStart Tick 100 (an event exactly there is kept) to LimitEnd Tick 400 (one there is not).
     EXPECT_EQ((std::vector<int32_t>{100, 250}), TicksOf(ReadAll<EcgAlgorithm>(ecg, L"0 0 100 0 400")));
-    // The limit's start at the record's first tick: an event there is kept too.
+    // The limit's start at the record's first tick: an event on that very sample is still not handed out.
     FakeEvents fromTheFirstSample({0, 50});
-    EXPECT_EQ((std::vector<int32_t>{0, 50}),
+    EXPECT_EQ((std::vector<int32_t>{50}),
               TicksOf(ReadAll<EcgAlgorithm>(fromTheFirstSample, L"0 0 0 0 400")));
 }
 
