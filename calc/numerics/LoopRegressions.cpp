@@ -5,6 +5,13 @@
 //     d = Sxx − Syy,  q = sqrt(d² + (2 Sxy)²),  slope = (q − d) / (2 Sxy)  (the root whose sign is Sxy's),
 //     intercept = my − slope·mx,  r = Sxy / sqrt(Sxx·Syy).
 // The quadratic and exponential relations are fitted by Levenberg-Marquardt through the curve-fit driver.
+// The quadratic is fitted over standardised values u = (x − mx) / sx, q = (y − my) / sy (sx, sy the
+// standard deviations), so that its three parameters are of one size whatever unit the values are shown
+// in (in litres x² is some 1e-9 of x, and the solver stopped far from the optimum). With q = a0 + a1 u +
+// a2 u², back in shown values:
+//     c2 = sy a2 / sx²,  c1 = sy (a1 / sx − 2 a2 mx / sx²),  c0 = my + sy (a0 − a1 mx / sx + a2 mx² / sx²).
+// A quadratic fits at least as well as the straight line through the same points, which is one of its
+// candidates: a result worse than that line has not reached the optimum and is no fit.
 #include "calc/numerics/LoopRegressions.h"
 
 #include "calc/numerics/CurveFit.h"
@@ -105,6 +112,56 @@ LoopPoints FinitePairs(const LoopPoints& points)
 
 bool HasSpread(double sumOfSquares) { return std::fabs(sumOfSquares) > NoSpread; }
 
+// A quadratic's measure of fit may fall below the straight line's by this much (rounding) and still count.
+constexpr double QuadraticBelowLineTolerance = 1e-9;
+
+// Where a set of values lies and how far it spreads: value = mean + spread × standardised value.
+struct Standardisation
+{
+    double mean = 0.0;
+    double spread = 1.0;
+
+    static Standardisation Of(const std::vector<double>& values)
+    {
+        Standardisation s;
+        for (double v : values)
+            s.mean += v / static_cast<double>(values.size());
+        double squares = 0.0;
+        for (double v : values)
+            squares += (v - s.mean) * (v - s.mean);
+        const double spread = std::sqrt(squares / static_cast<double>(values.size()));
+        // Values without spread are only centred: whatever is fitted through them stays undetermined.
+        if (spread > 0.0 && std::isfinite(spread))
+            s.spread = spread;
+        return s;
+    }
+    std::vector<double> Apply(const std::vector<double>& values) const
+    {
+        std::vector<double> standardised;
+        standardised.reserve(values.size());
+        for (double v : values)
+            standardised.push_back((v - mean) / spread);
+        return standardised;
+    }
+};
+
+// 1 − SSE / SST of the quadratic with the given parameters over the points.
+double QuadraticRSquared(const LoopPoints& points, const std::vector<double>& params)
+{
+    double mean = 0.0;
+    for (double y : points.y)
+        mean += y / static_cast<double>(points.Size());
+    double sse = 0.0, sst = 0.0;
+    for (std::size_t i = 0; i < points.Size(); ++i)
+    {
+        const double x = points.x[i];
+        const double residual = points.y[i] - (params[0] + params[1] * x + params[2] * x * x);
+        sse += residual * residual;
+        sst += (points.y[i] - mean) * (points.y[i] - mean);
+    }
+    return 1.0 - sse / sst;
+}
+
 // r squared of fitted parameters from the driver's statistics; false when they cannot be had.
 bool StatisticsRSquared(const LoopPoints& points, const std::vector<double>& params, const ExtLib::FunctionBase& f,
     double& rSquared)
@@ -189,18 +246,28 @@ bool FitQuadraticRelation(const LoopPoints& points, std::array<double, 3>& coeff
     const LoopPoints finite = FinitePairs(points);
     if (finite.Size() < 3)
         return false;
+    const Standardisation sx = Standardisation::Of(finite.x), sy = Standardisation::Of(finite.y);
+    const LoopPoints standard{sx.Apply(finite.x), sy.Apply(finite.y)};
     const QuadraticFunc f;
-    std::vector<double> params;
-    const bool fitted = ExtLib::FitFunction(finite.x, finite.y, params, f);
-    std::copy_n(params.begin(), coefficients.size(), coefficients.begin());
+    std::vector<double> a;
+    const bool converged = ExtLib::FitFunction(standard.x, standard.y, a, f);
+    const double mx = sx.mean / sx.spread;
+    coefficients[2] = sy.spread * a[2] / (sx.spread * sx.spread);
+    coefficients[1] = sy.spread * (a[1] - 2.0 * a[2] * mx) / sx.spread;
+    coefficients[0] = sy.mean + sy.spread * (a[0] - a[1] * mx + a[2] * mx * mx);
+    FittedLine line;
+    const double r2 = QuadraticRSquared(standard, a);
+    const bool fitted = converged && std::isfinite(r2) && std::all_of(coefficients.begin(), coefficients.end(),
+                                                                      [](double c) { return std::isfinite(c); }) &&
+                        (!FitLeastSquaresLine(standard, line) || r2 >= line.fit - QuadraticBelowLineTolerance);
     if (!fitted)
         return false;
     if (!rSquared)
         return true;
-    double r2 = 0.0;
-    if (!StatisticsRSquared(finite, params, f, r2))
+    double statisticsR2 = 0.0;
+    if (!StatisticsRSquared(standard, a, f, statisticsR2))
         return false;
-    *rSquared = r2;
+    *rSquared = statisticsR2;
     return true;
 }
 
@@ -307,12 +374,25 @@ int32_t TangentSmoothingWindow(int32_t segmentLength)
 namespace
 {
 
-// The corner of a segment and where the segment ends; none for fewer than two samples.
+// Whether the volume changes anywhere between consecutive samples of the first count: a loop whose
+// volume stands still (it does not eject) has no slope at which a line could touch it.
+bool VolumeChanges(const std::vector<float>& volumes, std::size_t count)
+{
+    for (std::size_t i = 1; i < count; ++i)
+    {
+        const double step = static_cast<double>(volumes[i]) - volumes[i - 1];
+        if (step != 0.0 && std::isfinite(step))
+            return true;
+    }
+    return false;
+}
+
+// The corner of a segment and where the segment ends; none for a loop without a corner.
 std::optional<std::size_t> CutAt(const std::vector<float>& pressures, const std::vector<float>& volumes, double ved,
     double ped, double volumeScale, TangentCorner& cut)
 {
     const std::size_t count = std::min(pressures.size(), volumes.size());
-    if (count < 2)
+    if (count < 2 || !std::isfinite(volumeScale))
         return std::nullopt;
     std::size_t corner = 0;
     double farthest = 0.0;
@@ -330,14 +410,59 @@ std::optional<std::size_t> CutAt(const std::vector<float>& pressures, const std:
     // The corner needs a sample before it to give the loop's direction there.
     if (corner == 0)
         corner = 1;
+    std::size_t end = corner;
+    while (end < count && pressures[end] >= SegmentEndShare * pressures[corner])
+        ++end;
+    if (!VolumeChanges(volumes, end))
+        return std::nullopt;
     cut.cornerVolume = volumes[corner];
     cut.cornerPressure = pressures[corner];
     cut.towardsPreviousVolume = static_cast<double>(volumes[corner - 1]) - volumes[corner];
     cut.towardsPreviousPressure = static_cast<double>(pressures[corner - 1]) - pressures[corner];
-    std::size_t end = corner;
-    while (end < count && pressures[end] >= SegmentEndShare * cut.cornerPressure)
-        ++end;
     return end;
+}
+
+// Sum of squared deviates of the loops from the line.
+double SquaredDeviates(const TangentFitSamples& samples, const std::array<double, 2>& line)
+{
+    std::vector<double> deviates(samples.LoopCount());
+    TangentDeviates(samples, line[0], line[1], deviates.data(), nullptr);
+    double sum = 0.0;
+    for (double deviate : deviates)
+        sum += deviate * deviate;
+    return sum;
+}
+
+// Where the tangent fit starts from: lines that no single loop decides.
+std::vector<std::array<double, 2>> TangentStarts(const std::vector<TangentCorner>& corners)
+{
+    std::vector<std::array<double, 2>> starts;
+    // The corners lie near the end-systolic points, so the line through them lies near the relation.
+    LoopPoints cornerPoints;
+    for (const TangentCorner& corner : corners)
+        cornerPoints.Add(corner.cornerVolume, corner.cornerPressure);
+    FittedLine throughCorners;
+    if (FitLeastSquaresLine(cornerPoints, throughCorners))
+        starts.push_back({throughCorners.slope, throughCorners.intercept});
+    // A line much steeper than the loops' direction at their corners starts outside every loop: taken at
+    // the corner whose direction is the median one, of those that have a direction.
+    std::vector<std::pair<double, const TangentCorner*>> directions;
+    for (const TangentCorner& corner : corners)
+    {
+        const double slope = corner.towardsPreviousPressure / corner.towardsPreviousVolume;
+        if (std::isfinite(slope))
+            directions.emplace_back(slope, &corner);
+    }
+    if (!directions.empty())
+    {
+        const auto median = directions.begin() + static_cast<std::ptrdiff_t>((directions.size() - 1) / 2);
+        std::nth_element(directions.begin(), median, directions.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        const double slope = TangentStartSteepening * median->first;
+        const TangentCorner& corner = *median->second;
+        starts.push_back({slope, corner.cornerPressure - slope * corner.cornerVolume});
+    }
+    return starts;
 }
 
 } // namespace
@@ -360,8 +485,7 @@ bool AddTangentSegment(const std::vector<float>& pressures, const std::vector<fl
     const std::optional<std::size_t> end = CutAt(pressures, volumes, ved, ped, volumeScale, corner);
     if (!end)
         return false;
-    if (segments.samples.LoopCount() == 0)
-        segments.first = corner;
+    segments.corners.push_back(corner);
     segments.samples.AddLoop(pressures.data(), volumes.data(), *end);
     return true;
 }
@@ -369,8 +493,6 @@ bool AddTangentSegment(const std::vector<float>& pressures, const std::vector<fl
 bool FitTangentRelation(const std::vector<TangentSegment>& segments, FittedLine& line, TangentPoints& touching)
 {
     TangentSegments block;
-    if (!segments.empty())
-        block.first = segments.front();
     std::size_t total = 0;
     for (const TangentSegment& segment : segments)
     {
@@ -384,7 +506,10 @@ bool FitTangentRelation(const std::vector<TangentSegment>& segments, FittedLine&
     }
     block.samples.Reserve(total);
     for (const TangentSegment& segment : segments)
+    {
         block.samples.AddLoop(segment.loop);
+        block.corners.push_back(segment);
+    }
     return FitTangentRelation(block, line, touching);
 }
 
@@ -393,14 +518,28 @@ bool FitTangentRelation(const TangentSegments& segments, FittedLine& line, Tange
     touching = {};
     if (segments.samples.LoopCount() < 2)
         return false;
-    const TangentCorner& first = segments.first;
-    const double slope =
-        TangentStartSteepening * first.towardsPreviousPressure / first.towardsPreviousVolume;
-    const std::array<double, 2> start = {slope, first.cornerPressure - slope * first.cornerVolume};
-    std::array<double, 2> fitted{};
-    TangentPoints points;
-    if (!FitEspvrTangentLine(segments.samples, start, fitted, &points))
+    std::optional<std::array<double, 2>> best;
+    double bestSquares = 0.0;
+    for (const std::array<double, 2>& start : TangentStarts(segments.corners))
+    {
+        std::array<double, 2> fitted{};
+        if (!FitEspvrTangentLine(segments.samples, start, fitted))
+            continue;
+        const double squares = SquaredDeviates(segments.samples, fitted);
+        if (std::isfinite(squares) && (!best || squares < bestSquares))
+        {
+            best = fitted;
+            bestSquares = squares;
+        }
+    }
+    if (!best)
         return false;
+    TangentPoints points;
+    points.pressures.assign(segments.samples.LoopCount(), 0.0);
+    points.volumes.assign(segments.samples.LoopCount(), 0.0);
+    points.indices.assign(segments.samples.LoopCount(), 0);
+    std::vector<double> deviates(segments.samples.LoopCount());
+    TangentDeviates(segments.samples, (*best)[0], (*best)[1], deviates.data(), &points);
     // Touching points that do not spread (loops all alike) leave the line's slope to the solver's whim.
     FittedLine touchingLine;
     LoopPoints touched;
@@ -408,8 +547,8 @@ bool FitTangentRelation(const TangentSegments& segments, FittedLine& line, Tange
     touched.y = points.pressures;
     if (!FitLeastSquaresLine(touched, touchingLine))
         return false;
-    line.slope = fitted[0];
-    line.intercept = fitted[1];
+    line.slope = (*best)[0];
+    line.intercept = (*best)[1];
     line.fit = touchingLine.fit;
     touching = std::move(points);
     return true;

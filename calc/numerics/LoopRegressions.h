@@ -127,26 +127,30 @@ struct TangentSegment : TangentCorner
     TangentFitLoop loop;
 };
 
-// Many loops' segments: their samples in one block, and the corner of the first, where the fit starts.
+// Many loops' segments: their samples in one block, and each one's corner, where the fit starts from.
 struct TangentSegments
 {
     TangentFitSamples samples;
-    TangentCorner first;
+    std::vector<TangentCorner> corners;
 };
 
 // The corner is the sample farthest from the end-diastolic point (ved, ped) with volumes scaled by
 // volumeScale; the segment runs from the first sample up to the first sample after the corner whose
-// pressure falls below 0.6 of the corner's. False when fewer than two samples are given.
+// pressure falls below 0.6 of the corner's. False, for a loop without a corner, when fewer than two
+// samples are given, when volumeScale is not finite (a loop whose volume does not change) or when the
+// segment's volume never changes from one sample to the next: no line can touch such a loop.
 bool CutTangentSegment(const std::vector<float>& pressures, const std::vector<float>& volumes, double ved,
     double ped, double volumeScale, TangentSegment& segment);
 // The same segment added to segments; false, adding nothing, when fewer than two samples are given.
 bool AddTangentSegment(const std::vector<float>& pressures, const std::vector<float>& volumes, double ved,
     double ped, double volumeScale, TangentSegments& segments);
 
-// The line touching every segment: started from the first segment's corner, fitted by the tangent-line
-// fit; r squared of the touching points by least squares. False for fewer than two segments, a failed
-// fit or touching points without spread, where no line is defined (line untouched); touching then holds
-// nothing.
+// The line touching every segment, fitted by the tangent-line fit from starts that no single loop
+// decides: the least-squares line through the segments' corners, and the steep line through the corner
+// whose direction is the median of the corners' directions; of the fits that succeed, the one with the
+// smaller sum of squared deviates wins. r squared of the touching points by least squares. False for
+// fewer than two segments, failed fits or touching points without spread, where no line is defined (line
+// untouched); touching then holds nothing.
 bool FitTangentRelation(const std::vector<TangentSegment>& segments, FittedLine& line, TangentPoints& touching);
 bool FitTangentRelation(const TangentSegments& segments, FittedLine& line, TangentPoints& touching);
 

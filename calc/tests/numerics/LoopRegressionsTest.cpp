@@ -117,6 +117,49 @@ TEST(LoopRegressions, QuadraticRelationOfALineHasNoCurvature)
     EXPECT_NEAR(1.0, r2, 1e-9);
 }
 
+TEST(LoopRegressions, QuadraticRelationIsTheSameInEveryVolumeUnit)
+{
+    // Scattered end-systolic points of a curved relation (uL, mmHg), shown in uL, mL and L.
+    const double ves[] = {21, 24, 28, 31, 35, 38, 42, 47, 51, 55};
+    const double noise[] = {1.5, -2, 0.5, 2.5, -1.5, -0.5, 2, -2.5, 1, -1};
+    // The least-squares parabola of these points in uL, solved from the normal equations in the test.
+    double s[5] = {}, t[3] = {};
+    LoopPoints microlitres;
+    for (int i = 0; i < 10; ++i)
+    {
+        const double p = -40.0 + 6.0 * ves[i] - 0.05 * ves[i] * ves[i] + noise[i];
+        microlitres.Add(ves[i], p);
+        for (int k = 0; k < 5; ++k)
+            s[k] += std::pow(ves[i], k);
+        for (int k = 0; k < 3; ++k)
+            t[k] += p * std::pow(ves[i], k);
+    }
+    const auto det3 = [](double a, double b, double c, double d, double e, double f, double g, double h, double i) {
+        return a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
+    };
+    const double d = det3(s[0], s[1], s[2], s[1], s[2], s[3], s[2], s[3], s[4]);
+    const double exact[3] = {det3(t[0], s[1], s[2], t[1], s[2], s[3], t[2], s[3], s[4]) / d,
+                             det3(s[0], t[0], s[2], s[1], t[1], s[3], s[2], t[2], s[4]) / d,
+                             det3(s[0], s[1], t[0], s[1], s[2], t[1], s[2], s[3], t[2]) / d};
+    FittedLine line;
+    ASSERT_TRUE(FitLeastSquaresLine(microlitres, line));
+    for (double factor : {1.0, 1e-3, 1e-6})
+    {
+        SCOPED_TRACE(factor);
+        LoopPoints shown;
+        for (std::size_t i = 0; i < microlitres.Size(); ++i)
+            shown.Add(microlitres.x[i] * factor, microlitres.y[i]);
+        std::array<double, 3> c{};
+        double r2 = 0.0;
+        ASSERT_TRUE(FitQuadraticRelation(shown, c, &r2));
+        EXPECT_NEAR(exact[0], c[0], 1e-6 * std::fabs(exact[0]));
+        EXPECT_NEAR(exact[1], c[1] * factor, 1e-6 * std::fabs(exact[1]));
+        EXPECT_NEAR(exact[2], c[2] * factor * factor, 1e-6 * std::fabs(exact[2]));
+        EXPECT_GE(r2, line.fit);
+        EXPECT_LT(r2, 1.0);
+    }
+}
+
 TEST(LoopRegressions, QuadraticRelationNeedsThreePairs)
 {
     const LoopPoints points = PointsOf(EndSystolicLine, {40.0, 55.0});
@@ -231,15 +274,30 @@ TEST(LoopRegressions, TangentSegmentRunsFromTheStartToWherePressureFallsBelowSix
     EXPECT_EQ(segment.loop.pressures.size(), segment.loop.volumes.size());
 }
 
-TEST(LoopRegressions, TangentSegmentCornerNeedsASampleBeforeIt)
+TEST(LoopRegressions, LoopsWithoutACornerGiveNoSegment)
 {
-    TangentSegment segment;
-    EXPECT_FALSE(CutTangentSegment({120.0f}, {60.0f}, 100.0, 10.0, 1.0, segment));
-    EXPECT_FALSE(CutTangentSegment({}, {}, 100.0, 10.0, 1.0, segment));
-    // Every sample at the end-diastolic point: the second sample is the corner.
-    ASSERT_TRUE(CutTangentSegment({10, 10, 10}, {100, 100, 100}, 100.0, 10.0, 1.0, segment));
-    EXPECT_EQ(3u, segment.loop.pressures.size());
-    EXPECT_EQ(0.0, segment.towardsPreviousVolume);
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct
+    {
+        const char* name;
+        std::vector<float> p, v;
+        double volumeScale;
+    } cases[] = {
+        {"one sample", {120}, {60}, 1.0},
+        {"no samples", {}, {}, 1.0},
+        {"every sample at end diastole", {10, 10, 10}, {100, 100, 100}, 1.0},
+        {"a loop that does not eject", {10, 80, 120, 90}, {100, 100, 100, 100}, 1.0},
+        {"volume steps only after the cut", {10, 120, 20, 20}, {100, 100, 100, 90}, 1.0},
+        {"a volume scale of a loop whose volume never changes", {10, 80, 120, 90}, {100, 90, 70, 60}, inf},
+    };
+    for (const auto& c : cases)
+    {
+        TangentSegment segment;
+        TangentSegments block;
+        EXPECT_FALSE(CutTangentSegment(c.p, c.v, 100.0, 10.0, c.volumeScale, segment)) << c.name;
+        EXPECT_FALSE(AddTangentSegment(c.p, c.v, 100.0, 10.0, c.volumeScale, block)) << c.name;
+        EXPECT_EQ(0u, block.samples.LoopCount()) << c.name;
+    }
 }
 
 namespace
@@ -283,6 +341,23 @@ TEST(LoopRegressions, TangentRelationOfLoopsTouchingALine)
     segments.resize(1);
     EXPECT_FALSE(FitTangentRelation(segments, line, touching));
     EXPECT_TRUE(touching.indices.empty());
+}
+
+TEST(LoopRegressions, NoSingleLoopDecidesWhereTheTangentFitStarts)
+{
+    // Whatever direction the first loop's corner gives (none, flat, backwards), the same line is found.
+    for (const auto& [volumeStep, pressureStep] :
+         {std::pair{0.0, 1.0}, std::pair{1.0, 0.0}, std::pair{-1.0, 5.0}, std::pair{0.0, 0.0}})
+    {
+        std::vector<TangentSegment> segments = ArcsTouchingTheLine({45.0, 55.0, 65.0, 75.0});
+        segments.front().towardsPreviousVolume = volumeStep;
+        segments.front().towardsPreviousPressure = pressureStep;
+        FittedLine line;
+        TangentPoints touching;
+        ASSERT_TRUE(FitTangentRelation(segments, line, touching)) << volumeStep << ", " << pressureStep;
+        EXPECT_NEAR(2.0, line.slope, 0.01);
+        EXPECT_NEAR(5.0, line.intercept, 0.5);
+    }
 }
 
 TEST(LoopRegressions, SegmentsAddedInOneBlockFitAsCutSegmentsDo)
