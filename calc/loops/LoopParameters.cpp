@@ -240,6 +240,11 @@ void ComputeStrokeVolume(std::span<const float> p, std::span<const float> v, con
         loop.stableEdVolume = StableEndDiastolicVolume(p, v, dp, loop);
         loop.stableEsVolume = StableEndSystolicVolume(p, v, e);
         loop.sv = loop.stableEdVolume - loop.stableEsVolume;
+        // One noisy dP/dt sample can move the window the stable EDV is averaged over onto the ejection:
+        // a difference the loop itself contradicts (nothing ejected, or more than its volume range) is no
+        // stroke volume, and neither are the cardiac output, ejection fraction and elastance from it.
+        if (!(loop.sv > 0.0 && loop.sv <= loop.vmax - loop.vmin))
+            loop.sv = MissingValue();
     }
 }
 

@@ -122,6 +122,31 @@ TEST(LoopParameters, StableStrokeVolumeWithoutRisingSamplesIsMissingAndSoIsEf)
     EXPECT_TRUE(std::isnan(loop.ef));
 }
 
+TEST_F(TrapezoidLoop, StableStrokeVolumeTheLoopContradictsIsNotDetermined)
+{
+    // Volumes shifted from the relaxation on (sample 20) make the stable ESV the larger or equal one.
+    const struct
+    {
+        const char* name;
+        float shift;    // added to the volumes from sample 20 on
+        bool determined;
+    } cases[] = {{"as drawn", 0.0f, true}, {"relaxing at a larger volume", 60.0f, false},
+                 {"relaxing at the stable EDV", 119.75f - 62.25f, false}};
+    for (const auto& c : cases)
+    {
+        std::vector<float> v = beat.volume;
+        for (std::size_t i = 20; i < v.size(); ++i)
+            v[i] += c.shift;
+        const SistraEvent loop = Analyse(beat.pressure, v, BeatSettings{0, StrokeVolumeStable, 0});
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(c.determined, loop.stableEdVolume > loop.stableEsVolume);
+        EXPECT_FALSE(IsMissingValue(loop.stableEdVolume));
+        EXPECT_FALSE(IsMissingValue(loop.stableEsVolume));
+        for (int32_t index : {2, 3, 15, 16}) // CO, SV, EF, Ea
+            EXPECT_EQ(!c.determined, std::isnan(loop.GetParameter(index, nullptr, nullptr, nullptr))) << index;
+    }
+}
+
 TEST(LoopParameters, HeartRateOfAHalfSecondBeatIs120)
 {
     const std::vector<float> p(100, 10.0f), v(100, 50.0f);
