@@ -11,6 +11,7 @@
 #include "host/app/recording/RecordingReader.h"
 #include "host/app/recording/RecordingText.h"
 #include "host/app/calc/CalcSyntax.h"
+#include "host/app/calc/CalcValueUnit.h"
 #include "host/vyr/UnitConversions.h"
 
 #include <algorithm>
@@ -220,6 +221,13 @@ std::string LineAndColumn(const std::string& text, size_t position)
 
 } // namespace
 
+void CalcReport::SetValueUnit(const std::optional<std::string>& unit)
+{
+    valueUnit_ = unit;
+    loops_.SetValueTitle(Calc::ValueTitle("value", unit));
+    pvas_.SetValueTitle(Calc::ValueTitle("value", unit));
+}
+
 void CalcReport::Header(Calc::ValueKind kind, size_t recordSize)
 {
     loopRecords_ = kind == Calc::ValueKind::Events && recordSize == LoopRecordSize;
@@ -229,12 +237,15 @@ void CalcReport::Header(Calc::ValueKind kind, size_t recordSize)
     else if (pvaRecords_)
         pvas_.Header();
     else if (kind == Calc::ValueKind::Events)
-        out_ << "record\ttick\tfraction\tvalue"
-             << (recordSize == sizeof(Sistra::SistraEdpEvent) ? "\tsecond tick\tsecond fraction\tsecond value\n" : "\n");
+        out_ << "record\ttick\tfraction\t" << Calc::ValueTitle("value", valueUnit_)
+             << (recordSize == sizeof(Sistra::SistraEdpEvent)
+                     ? "\tsecond tick\tsecond fraction\t" + Calc::ValueTitle("second value", valueUnit_) + "\n"
+                     : "\n");
     else if (samples_)
-        out_ << "record\ttick\tvalue\n";
+        out_ << "record\ttick\t" << Calc::ValueTitle("value", valueUnit_) << "\n";
     else
-        out_ << "record\tcount\tmin\tmax\tmean\n";
+        out_ << "record\tcount\t" << Calc::ValueTitle("min", valueUnit_) << '\t'
+             << Calc::ValueTitle("max", valueUnit_) << '\t' << Calc::ValueTitle("mean", valueUnit_) << "\n";
 }
 
 void CalcReport::Samples(size_t record, int64_t firstTick, std::span<const float> values)
@@ -335,6 +346,19 @@ std::optional<size_t> RecordedChannelOf(const Calc::SyntaxNode& node, const Reco
     return static_cast<size_t>(number) - 1;
 }
 
+// The text's tree; none for a text that does not parse (its compilation says why).
+std::unique_ptr<Calc::SyntaxNode> TreeOrNone(std::string_view expression)
+{
+    try
+    {
+        return Calc::ParseExpression(expression);
+    }
+    catch (const Calc::CalcTextError&)
+    {
+        return nullptr;
+    }
+}
+
 // The first call of the named function in the tree, depth first.
 const Calc::SyntaxNode* FindCall(const Calc::SyntaxNode& node, std::string_view name)
 {
@@ -351,15 +375,9 @@ const Calc::SyntaxNode* FindCall(const Calc::SyntaxNode& node, std::string_view 
 ShownLoopUnits LoopUnitsOf(std::string_view expression, const Recording& recording)
 {
     ShownLoopUnits units;
-    std::unique_ptr<Calc::SyntaxNode> tree;
-    try
-    {
-        tree = Calc::ParseExpression(expression);
-    }
-    catch (const Calc::CalcTextError&)
-    {
+    const std::unique_ptr<Calc::SyntaxNode> tree = TreeOrNone(expression);
+    if (!tree)
         return units;
-    }
     // Where the loops' pressure and volume come from: the analyzer's first two arguments, or the area
     // calculation's two after its loop source.
     const Calc::SyntaxNode* call = FindCall(*tree, "sistraanalyzer");
@@ -380,6 +398,18 @@ ShownLoopUnits LoopUnitsOf(std::string_view expression, const Recording& recordi
     if (volume)
         shown(*volume, units.volume, units.volumeFactor);
     return units;
+}
+
+std::optional<std::string> ValueUnitOf(std::string_view expression, const Recording& recording)
+{
+    const std::unique_ptr<Calc::SyntaxNode> tree = TreeOrNone(expression);
+    if (!tree)
+        return std::nullopt;
+    return Calc::ValueUnitOf(*tree, [&](size_t channel) -> std::optional<std::string> {
+        if (channel >= recording.Channels().size())
+            return std::nullopt;
+        return ToUtf8(Vyr::BaseUnitText(FromUtf8(recording.Channels()[channel].unit)));
+    });
 }
 
 size_t EvaluateCalculation(const Recording& recording, const Calc::CompiledExpression& compiled,
@@ -443,6 +473,7 @@ int Calculate(const CalcOptions& options, const std::string& expression, ModuleS
     };
     CalcReport report(blocks, options.samples, options.summary);
     report.SetUnits(LoopUnitsOf(expression, source));
+    report.SetValueUnit(ValueUnitOf(expression, source));
     const size_t findings = EvaluateCalculation(source, compiled, moreData, report);
     blocks.Release();
     blocks.Finish();

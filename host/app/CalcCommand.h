@@ -5,6 +5,7 @@
 #include "host/app/LoopRecordReport.h"
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -18,8 +19,10 @@ constexpr const char* CalcUsage = "  calc --expr TEXT FILE [--chunk N] [--sample
                                   "            evaluate calculation text over a recording: per-record statistics\n"
                                   "            of a channel (--samples: every sample) or the events of an event\n"
                                   "            source; --chunk N feeds the recording as online data, N samples at\n"
-                                  "            a time; loop records print their 31 parameters, or with\n"
-                                  "            --summary each parameter's unit, count, mean, min and max over\n"
+                                  "            a time; the header names the unit of the values: calculations read\n"
+                                  "            a channel in its unit without the prefix (mV as V); loop records\n"
+                                  "            print their 31 parameters, or with --summary each parameter's\n"
+                                  "            unit, count, mean, min and max over\n"
                                   "            the valid loops; pressure-volume-area records print PVA, PE, SW\n"
                                   "            and CE; both in the units of the channels they read, when those\n"
                                   "            are recorded channels (chN)\n";
@@ -39,6 +42,8 @@ public:
         loops_.SetUnits(units);
         pvas_.SetUnits(units);
     }
+    // The unit of the samples or event values the text yields (Calc::ValueUnitOf).
+    void SetValueUnit(const std::optional<std::string>& unit);
     // recordSize: of the events, when the text yields events.
     void Header(Calc::ValueKind kind, size_t recordSize = 0);
     void Samples(size_t record, int64_t firstTick, std::span<const float> values);
@@ -51,6 +56,7 @@ private:
     bool samples_;
     bool loopRecords_ = false;
     bool pvaRecords_ = false;
+    std::optional<std::string> valueUnit_ = std::string();
     LoopRecordReport loops_;
     PvaRecordReport pvas_;
     size_t count_ = 0;
@@ -65,6 +71,8 @@ private:
 // ("PvaCalc") reads, when it reads them straight from recorded channels; otherwise the units calculations
 // read (no prefixes, factors 1).
 ShownLoopUnits LoopUnitsOf(std::string_view expression, const Recording& recording);
+// The unit of what the text yields, in the units calculations read the recording's channels in.
+std::optional<std::string> ValueUnitOf(std::string_view expression, const Recording& recording);
 
 size_t EvaluateCalculation(const Recording& recording, const Calc::CompiledExpression& compiled,
                          const std::function<void()>& moreData, CalcReport& report);

@@ -6,11 +6,24 @@
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
 
+#include <string_view>
+#include <utility>
+
 namespace Host
 {
 
 namespace
 {
+
+// What a function's numbers mean beyond their names and ranges, by function name.
+constexpr std::pair<std::string_view, std::string_view> FunctionNotes[] = {
+    {"PvaCalc",
+     "  the intersection and the terms are in the units the calculation reads its channels in: without\n"
+     "  their prefixes (a volume recorded in uL or mL in L): the volume at the intersection in L, ESPVR term 2\n"
+     "  per L and term 3 per L squared, the EDPVR's rate (term 2) per L; analyze shows the relations in the\n"
+     "  recorded units (uL: multiply a volume by 1e-6, divide a term per uL by 1e-6, one per uL squared by\n"
+     "  1e-12)\n"},
+};
 
 void PrintFunction(const Calc::ModuleCalcFunction& function, std::ostream& out)
 {
@@ -30,13 +43,17 @@ void PrintFunction(const Calc::ModuleCalcFunction& function, std::ostream& out)
             out << " (may be left out)";
         out << "\n";
     }
+    for (const auto& [name, note] : FunctionNotes)
+        if (function.Name() == name)
+            out << note;
 }
 
 } // namespace
 
 void PrintFunctions(const Calc::ModuleFunctionTable& functions, std::ostream& out)
 {
-    out << "functions: " << functions.FunctionCount() << "\n";
+    out << "functions: " << functions.FunctionCount() << "\n"
+        << "numbers and channels are read without unit prefixes: a channel recorded in mV in V, in uL in L\n";
     for (const auto& function : functions.Functions())
     {
         out << "\n";

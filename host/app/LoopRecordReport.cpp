@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string_view>
 
 namespace Host
@@ -60,6 +61,10 @@ std::string ShownLoopUnits::Title(int index) const
 
 double LoopRecordReport::Shown(const Sistra::SistraEvent& loop, int index) const
 {
+    // A loop record holds no area: PVA, PE and CE come from the area calculation ("PvaCalc"), given the
+    // relations between loops. Without them they are not known, rather than the accessor's 0.
+    if (index >= PvaIndex && index <= CeIndex)
+        return std::numeric_limits<double>::quiet_NaN();
     return loop.GetScaledParameter(index, units_.pressureFactor, units_.volumeFactor);
 }
 
@@ -78,7 +83,7 @@ void LoopRecordReport::Header()
         out_ << "parameter\tunit\tcount\tmean\tmin\tmax\n";
         return;
     }
-    out_ << "record\ttick\tfraction\tstate\tvalue";
+    out_ << "record\ttick\tfraction\tstate\t" << valueTitle_;
     for (int index = 1; index <= LoopParameterCount; ++index)
         out_ << '\t' << units_.Title(index);
     out_ << '\n';
@@ -137,7 +142,7 @@ void LoopRecordReport::Finish()
 
 void PvaRecordReport::Header()
 {
-    out_ << "record\ttick\tfraction\tvalue\t" << units_.Title(PvaIndex) << '\t' << units_.Title(PeIndex) << '\t'
+    out_ << "record\ttick\tfraction\t" << valueTitle_ << '\t' << units_.Title(PvaIndex) << '\t' << units_.Title(PeIndex) << '\t'
          << units_.Title(SwIndex) << '\t' << units_.Title(CeIndex) << '\n';
 }
 

@@ -38,6 +38,8 @@ class LoopRecordReport
 public:
     LoopRecordReport(std::ostream& out, bool summary) : out_(out), summary_(summary) {}
     void SetUnits(const ShownLoopUnits& units) { units_ = units; }
+    // The title of the records' value column (their end-diastolic pressure as read), with its unit.
+    void SetValueTitle(const std::string& title) { valueTitle_ = title; }
 
     void Header();
     // Records of one record (block) of the recording, back to back.
@@ -65,6 +67,7 @@ private:
     std::ostream& out_;
     bool summary_;
     ShownLoopUnits units_;
+    std::string valueTitle_ = "value";
     std::array<Statistics, LoopParameterCount> statistics_{};
 };
 
@@ -75,6 +78,8 @@ class PvaRecordReport
 public:
     explicit PvaRecordReport(std::ostream& out) : out_(out) {}
     void SetUnits(const ShownLoopUnits& units) { units_ = units; }
+    // The title of the records' value column (their loop's value), with its unit.
+    void SetValueTitle(const std::string& title) { valueTitle_ = title; }
 
     void Header();
     void Records(size_t record, std::span<const std::byte> records);
@@ -82,6 +87,7 @@ public:
 private:
     std::ostream& out_;
     ShownLoopUnits units_;
+    std::string valueTitle_ = "value";
 };
 
 } // namespace Host

@@ -154,6 +154,8 @@ TEST(CommandLine, FunctionsListsEachModuleFunctionWithItsArguments)
         "\n  2. Calc Index: a number, at least 0 and at most 2147483647 (may be left out)\n"
         "  3. Pressure Prefix Factor: a number, any value (may be left out)\n",
         "SistraAnalyzer: Analyze Sistras returning an event containing all required hemodynamic parameters.\n",
+        "  12. EDPVR function term 2: a number, any value (may be left out)\n"
+        "  the intersection and the terms are in the units the calculation reads its channels in",
     };
     for (const char* block : blocks)
         EXPECT_NE(std::string::npos, result.out.find(block)) << block << "\n---\n" << result.out;
@@ -188,7 +190,7 @@ TEST(CalcCommand, PrintsOneEventPerBeatAndTheSameListInChunks)
         HostTests::PressureRecordingText({{HostTests::PressureWave{0.8}, 7200}, {HostTests::PressureWave{0.5}, 6000}}));
     const CommandResult offline = RunCommand({"calc", "--expr", "cmpeakdet(ch1, 20, 0.05)", file.Path()});
     ASSERT_EQ(Host::ExitOk, offline.status) << offline.err;
-    EXPECT_EQ(0u, offline.out.find("record\ttick\tfraction\tvalue\n0\t160\t0\t118\n0\t960\t0\t118\n"));
+    EXPECT_EQ(0u, offline.out.find("record\ttick\tfraction\tvalue (mmHg)\n0\t160\t0\t118\n0\t960\t0\t118\n"));
     EXPECT_EQ(1u + 9u + 12u, LineCount(offline.out));
     EXPECT_NE(std::string::npos, offline.out.find("\n1\t100\t0\t118\n"));
 
@@ -202,11 +204,11 @@ TEST(CalcCommand, PrintsPerRecordStatisticsOrEverySample)
     const HostTests::TemporaryFile file("calc-command-small.csv", "Time (s),A (V)\n0,1\n1,3\n\n0,5\n1,6\n2,7.5\n");
     const CommandResult statistics = RunCommand({"calc", "--expr", "ch1 * 2", file.Path()});
     ASSERT_EQ(Host::ExitOk, statistics.status) << statistics.err;
-    EXPECT_EQ("record\tcount\tmin\tmax\tmean\n0\t2\t2\t6\t4\n1\t3\t10\t15\t12.333333333333334\n", statistics.out);
+    EXPECT_EQ("record\tcount\tmin (V)\tmax (V)\tmean (V)\n0\t2\t2\t6\t4\n1\t3\t10\t15\t12.333333333333334\n", statistics.out);
 
     const CommandResult samples = RunCommand({"calc", "--samples", "--expr", "shift(ch1, -1)", file.Path(), "--chunk", "1"});
     ASSERT_EQ(Host::ExitOk, samples.status) << samples.err;
-    EXPECT_EQ("record\ttick\tvalue\n0\t0\t3\n0\t1\t3\n1\t0\t6\n1\t1\t7.5\n1\t2\t7.5\n", samples.out);
+    EXPECT_EQ("record\ttick\tvalue (V)\n0\t0\t3\n0\t1\t3\n1\t0\t6\n1\t1\t7.5\n1\t2\t7.5\n", samples.out);
 }
 
 TEST(CalcCommand, BadArgumentsPrintUsage)
@@ -294,7 +296,7 @@ TEST(CalcCommand, AnAnalysisThatFindsNothingSaysSoOnStderr)
     const HostTests::TemporaryFile file("calc-command-flat.csv", "Time (s),A (V)\n0,1\n1,1\n2,1\n\n0,1\n1,1\n");
     const CommandResult result = RunCommand({"calc", "--expr", "cmpeakdet(ch1, 5, 0.5)", file.Path()});
     EXPECT_EQ(Host::ExitOk, result.status);
-    EXPECT_EQ("record\ttick\tfraction\tvalue\n", result.out);
+    EXPECT_EQ("record\ttick\tfraction\tvalue (V)\n", result.out);
     EXPECT_EQ("sistra calc: no events found in 2 records\n", result.err);
 }
 

@@ -81,6 +81,8 @@ TEST(LoopRecordReport, EveryRecordGetsALineWithAllParametersInTheRecordedUnitsCl
     EXPECT_EQ((std::vector<std::string>{"0", "100", "0", "0", "0", "2.5", "2800", "40"}),
               std::vector<std::string>(loop.begin(), loop.begin() + 8));
     EXPECT_EQ("NaN", loop[5 + 28]); // Tau
+    EXPECT_EQ((std::vector<std::string>{"NaN", "NaN", "NaN"}), // PVA, PE, CE: not in a loop record
+              std::vector<std::string>(loop.begin() + 5 + 25, loop.begin() + 5 + 28));
     const auto closing = Cells(lines[2]);
     EXPECT_EQ("2", closing[3]);
     EXPECT_EQ("NaN", closing[5]); // a closing record has no parameters
@@ -98,6 +100,14 @@ TEST(LoopRecordReport, SummaryCountsOnlyValidLoopsAndSkipsMissingValues)
     ASSERT_EQ(1u + 31u, lines.size());
     EXPECT_EQ((std::vector<std::string>{"SW", "", "3", "5", "2", "9"}), Cells(lines[1])) << "no unit read";
     EXPECT_EQ((std::vector<std::string>{"Tau", "ms", "0", "NaN", "NaN", "NaN"}), Cells(lines[29]));
+    // A loop record holds no area: without the area calculation's relations there is none to count.
+    for (std::size_t index : {26u, 27u, 28u})
+    {
+        const auto cells = Cells(lines[index]);
+        EXPECT_EQ((std::vector<std::string>{"0", "NaN", "NaN", "NaN"}),
+                  std::vector<std::string>(cells.begin() + 2, cells.end()))
+            << index;
+    }
 }
 
 TEST(PvaRecordReport, LinePerRecordWithNaNForARecordWithoutResult)

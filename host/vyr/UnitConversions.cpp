@@ -248,6 +248,8 @@ std::wstring ShownUnitText(const std::wstring& unitText)
     return unit.GetText();
 }
 
+std::wstring BaseUnitText(const std::wstring& unitText) { return SplitPrefix(unitText).Name(); }
+
 HRESULT CreateTwoPointConversion(IUnitConversion* current, const WCHAR* raw1, const WCHAR* raw2,
                                  const WCHAR* shown1, const WCHAR* shown2, const WCHAR* unit, LONG prefixCode,
                                  IUnitConversion** conversion)

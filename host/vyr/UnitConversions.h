@@ -41,6 +41,8 @@ Orv::ComPtr<IUnitConversion> MakeDisplayConversion(const std::wstring& unitText)
 double RecordedPrefixFactor(const std::wstring& unitText);
 // The unit text as documents show it, its prefix letter written out ("µL" for "uL").
 std::wstring ShownUnitText(const std::wstring& unitText);
+// The unit calculations read a channel recorded in unitText in: without its prefix ("V" for "mV").
+std::wstring BaseUnitText(const std::wstring& unitText);
 
 // What a conversion reports, its texts copied out: shown = scale * raw + offset, both unprefixed.
 struct ConversionFacts

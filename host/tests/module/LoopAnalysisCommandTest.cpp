@@ -19,13 +19,14 @@ constexpr const char* PressureRoute =
 constexpr const char* EcgRoute = "SistraAnalyzer(ch1, ch2, PVEcgEdpDet(cmpeakdet(shift(ch3, -0.01), 0.0005, 0.05), -1, "
                                  "-1, -1, -1), 0, 1, -1, -1, -1, -1, 0)";
 
-// Rows of the beat's pressure, volume and ECG at 1 kHz.
-void PutBeats(std::ostream& text, const CalcTesting::RealisticBeat& beat, int ticks)
+// Rows of the beat's pressure, volume and ECG at 1 kHz, from startSeconds into the first beat on.
+void PutBeats(std::ostream& text, const CalcTesting::RealisticBeat& beat, int ticks, double startSeconds = 0.0)
 {
     for (int tick = 0; tick < ticks; ++tick)
     {
         const double t = tick * 0.001;
-        text << t << ',' << beat.Pressure(t) << ',' << beat.Volume(t) << ',' << beat.Ecg(t) << '\n';
+        const double at = t + startSeconds;
+        text << t << ',' << beat.Pressure(at) << ',' << beat.Volume(at) << ',' << beat.Ecg(at) << '\n';
     }
 }
 
@@ -95,7 +96,7 @@ TEST_F(LoopAnalysisCommand, EndDiastolicPointsPrintTheirSecondPosition)
 {
     const Output pressure = Calc(file->Path(), "PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20)");
     ASSERT_EQ(Host::ExitOk, pressure.status) << pressure.err;
-    EXPECT_EQ(0u, pressure.out.find("record\ttick\tfraction\tvalue\tsecond tick\tsecond fraction\tsecond value\n"));
+    EXPECT_EQ(0u, pressure.out.find("record\ttick\tfraction\tvalue (mmHg)\tsecond tick\tsecond fraction\tsecond value (mmHg)\n"));
     const auto knees = Rows(pressure.out);
     ASSERT_EQ(10u + 8u, knees.size());
     for (const auto& row : knees)
@@ -116,7 +117,7 @@ TEST_F(LoopAnalysisCommand, OneLoopPerBeatAndOneClosingRecordPerRecord)
 {
     const Output result = Calc(file->Path(), PressureRoute);
     ASSERT_EQ(Host::ExitOk, result.status) << result.err;
-    EXPECT_EQ(0u, result.out.find("record\ttick\tfraction\tstate\tvalue\tSW (mmHg*\u00B5L)\tCO (\u00B5L/min)\tSV (\u00B5L)\t"));
+    EXPECT_EQ(0u, result.out.find("record\ttick\tfraction\tstate\tvalue (mmHg)\tSW (mmHg*\u00B5L)\tCO (\u00B5L/min)\tSV (\u00B5L)\t"));
     const auto rows = Rows(result.out);
     // 10 beats give 10 end-diastolic points and 9 whole loops; likewise 8 give 7.
     ASSERT_EQ(9u + 1u + 7u + 1u, rows.size());
@@ -214,6 +215,31 @@ namespace
 
 // A fault at the end of a text long enough that the analysis has run through much of it when the fault is
 // found: the fault, where it lies, is all that either command says, and nothing is printed.
+// Two records that each start halfway up an upstroke (0.12 of a beat in): the foot of that upstroke is
+// only the edge of the data, and no end-diastolic point or loop is taken there, offline or online.
+TEST(LoopAnalysisUpstroke, NoLoopStartsOnARecordsFirstSample)
+{
+    const CalcTesting::RealisticBeat beat{0.8};
+    std::ostringstream text;
+    text << "Time (s),LV Pressure (mmHg),LV Volume (uL),ECG (mV)\n";
+    PutBeats(text, beat, 6000, 0.12 * 0.8);
+    text << "\n";
+    PutBeats(text, beat, 6000, 0.12 * 0.8);
+    const HostTests::TemporaryFile file("upstroke-records.csv", text.str());
+    for (const char* expression : {PressureRoute, "PVEdpDet(ch1, cmpeakdet(ch1, 20, 0.05), 20)"})
+    {
+        SCOPED_TRACE(expression);
+        const Output offline = Calc(file.Path(), expression);
+        ASSERT_EQ(Host::ExitOk, offline.status) << offline.err;
+        const auto rows = Rows(offline.out);
+        // Whole beats' knees at 0.05 of a beat, 0.744 s in and every 0.8 s after: 7 a record.
+        ASSERT_EQ(2u * 7u, rows.size());
+        for (const auto& row : rows)
+            EXPECT_NEAR(744, std::stoi(row[1]) % 800, 5) << row[0] << " " << row[1];
+        EXPECT_EQ(offline.out, Calc(file.Path(), expression, {"--chunk", "997"}).out);
+    }
+}
+
 TEST(LoopAnalysisText, AFaultLateInTheTextIsAllThatIsSaid)
 {
     std::ostringstream text;

@@ -67,7 +67,7 @@ TEST_F(PvaCommand, OneLineOfAreaEnergyWorkAndEfficiencyPerLoop)
     ASSERT_EQ(Host::ExitOk, result.status) << result.err;
     std::string header;
     const auto rows = Rows(result.out, &header);
-    EXPECT_EQ("record\ttick\tfraction\tvalue\tPVA (mmHg*L)\tPE (mmHg*L)\tSW (mmHg*L)\tCE", header);
+    EXPECT_EQ("record\ttick\tfraction\tvalue (mmHg)\tPVA (mmHg*L)\tPE (mmHg*L)\tSW (mmHg*L)\tCE", header);
     // Every whole beat is a loop; the closing records give no area.
     ASSERT_EQ(static_cast<std::size_t>(BeatsPerRecord[0] + BeatsPerRecord[1]), rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i)
