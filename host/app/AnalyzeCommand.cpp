@@ -37,8 +37,10 @@ namespace
 constexpr int64_t DefaultOnlineChunk = 2500;
 // Ticks within this share of a sample from a region's edge count as on it (seconds are printed rounded).
 constexpr double EdgeTolerance = 1e-6;
-// The R waves stand out of the ECG by more than this share of its whole range.
+// The R waves stand out of the ECG by more than this share of its typical range over a few seconds.
 constexpr double RWaveShareOfRange = 0.5;
+// Long enough to hold a whole beat at the slowest heart rates (20 a minute).
+constexpr double EcgWindowSeconds = 3.0;
 constexpr const wchar_t* HemodynamicsTableViewName = L"Sistra Hemodynamics TableView";
 // Where the table's view is opened while its table goes to the results sheet.
 constexpr RECT TableViewPlace{0, 0, 1000, 700};
@@ -175,21 +177,45 @@ std::string Number(double value)
     return LoopRecordReport::NumberText(value);
 }
 
+} // namespace
+
+double TypicalEcgRange(const Recording& recording, size_t channel)
+{
+    std::vector<float> ranges;
+    for (size_t record = 0; record < recording.RecordCount(); ++record)
+    {
+        const Record& data = recording.RecordAt(record);
+        const std::span<const float> samples = data.Samples(channel);
+        const auto window = std::max<size_t>(1, static_cast<size_t>(EcgWindowSeconds / data.SampleInterval()));
+        for (size_t start = 0; start < samples.size(); start += window)
+        {
+            const auto [low, high] =
+                std::minmax_element(samples.begin() + static_cast<std::ptrdiff_t>(start),
+                                    samples.begin() + static_cast<std::ptrdiff_t>(std::min(start + window, samples.size())));
+            ranges.push_back(*high - *low);
+        }
+    }
+    if (ranges.empty())
+        return 0.0;
+    const auto median = ranges.begin() + static_cast<std::ptrdiff_t>(ranges.size() / 2);
+    std::nth_element(ranges.begin(), median, ranges.end());
+    return *median;
+}
+
+namespace
+{
+
 // The ECG's R waves as the host's cyclic peak detector finds them: peaks that rise by half the channel's
-// range over the recording, in the unit without its prefix that calculations read it in.
+// typical range, in the unit without its prefix that calculations read it in. The typical range is the
+// median of its ranges over windows of a few seconds, each holding a beat or more, so that an artefact
+// (a spike many times the R waves) sets neither the height nor, by one window, the median.
 std::wstring EcgSourceText(const Recording& recording, int32_t channel, double minimumPeriod)
 {
     const double factor = RecordedUnitScale(recording.Channels().at(static_cast<size_t>(channel)).unit).baseScale;
-    float low = INFINITY, high = -INFINITY;
-    for (size_t record = 0; record < recording.RecordCount(); ++record)
-        for (float sample : recording.RecordAt(record).Samples(static_cast<size_t>(channel)))
-        {
-            low = std::min(low, sample);
-            high = std::max(high, sample);
-        }
-    if (!(high > low))
+    const double range = TypicalEcgRange(recording, static_cast<size_t>(channel));
+    if (!(range > 0.0))
         throw std::runtime_error("the ECG channel " + std::to_string(channel + 1) + " has no R waves: it is flat");
-    return FromUtf8("cmpeakdet(ch" + std::to_string(channel + 1) + ", " + Number((high - low) * factor * RWaveShareOfRange) +
+    return FromUtf8("cmpeakdet(ch" + std::to_string(channel + 1) + ", " + Number(range * factor * RWaveShareOfRange) +
                     ", " + Number(minimumPeriod) + ")");
 }
 

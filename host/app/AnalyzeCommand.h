@@ -22,7 +22,8 @@ constexpr const char* AnalyzeUsage =
     "            the whole recording by default) and prints each parameter's summary and the fitted\n"
     "            relations; CH is a channel number or a name from the header (by default the one\n"
     "            channel whose name holds \"pressure\" or \"volume\"); --ecg takes end-diastole from\n"
-    "            the ECG's R waves; --online feeds the recording as if sampled, N samples at a time;\n"
+    "            the ECG's R waves (peaks rising half its typical range over a few seconds, which one\n"
+    "            artefact does not set); --online feeds the recording as if sampled, N samples at a time;\n"
     "            --out writes loops.tsv, summary.tsv and regressions.tsv into DIR; --settings loads\n"
     "            the module's settings (channels, detector, calibrations) from FILE before the analysis,\n"
     "            in place of --pressure, --volume and --ecg; --save-settings writes them to FILE after it;\n"
@@ -50,6 +51,8 @@ struct ChannelArguments
 // Sets the choices' pressure and volume channels and ECG source as the arguments name them. Throws
 // std::runtime_error for a channel the recording lacks, one it names twice, or a flat ECG.
 void ChooseChannels(const Recording& recording, const ChannelArguments& channels, AnalysisChoices& choices);
+// The ECG channel's typical range as recorded: the median of its ranges over windows of a few seconds.
+double TypicalEcgRange(const Recording& recording, size_t channel);
 
 // A region in seconds from the start of the recording, as a first and an end position (exclusive);
 // throws std::runtime_error when it holds no sample.

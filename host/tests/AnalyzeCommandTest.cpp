@@ -150,6 +150,25 @@ TEST_F(AnalyzeCommand, EcgRWavesMarkTheSameBeats)
     EXPECT_NEAR(std::stod(byPressure.at("Pmax").at(2)), std::stod(byEcg.at("Pmax").at(2)), 1.0);
 }
 
+// One artefact ten times the R waves' height, between two beats, sets no threshold above the R waves.
+TEST_F(AnalyzeCommand, EcgRWavesAreFoundPastASpikeTenTimesTheirHeight)
+{
+    std::string text = OcclusionText(40);
+    // Sample 20400 (t = 20.4 s) lies between two R waves; its row is line 20401 after the header.
+    std::size_t row = 0;
+    for (int line = 0; line < 20401; ++line)
+        row = text.find('\n', row) + 1;
+    const std::size_t ecgCell = text.rfind(',', text.find('\n', row)) + 1;
+    text.replace(ecgCell, text.find('\n', row) - ecgCell, "10");
+    const HostTests::TemporaryFile spiked("analyze-ecg-spike.csv", text);
+    const Output pressure = RunSistra({"analyze", spiked.Path()});
+    const Output ecg = RunSistra({"analyze", spiked.Path(), "--ecg", "ecg"});
+    ASSERT_EQ(Host::ExitOk, ecg.status) << ecg.err;
+    std::istringstream pressureText(pressure.out), ecgText(ecg.out);
+    // The spike may cut one beat in two.
+    EXPECT_NEAR(std::stoi(ReadTable(pressureText).at("SW").at(1)), std::stoi(ReadTable(ecgText).at("SW").at(1)), 2);
+}
+
 TEST_F(AnalyzeCommand, OutWritesTheLoopsSummaryAndRelationsOfTheRegion)
 {
     const auto folder = ScratchFolder("analyze-out");
@@ -198,6 +217,56 @@ std::vector<std::vector<std::string>> TsvRows(const std::string& text)
         rows.push_back(cells);
     }
     return rows;
+}
+
+// PvaCalc takes its relations in the units calculations read the channels in. analyze's relations by
+// default: the linear ESPVR and the exponential EDPVR, in regressions.tsv over volumes in uL; where they
+// meet, with its volume times 1e-6 (litres) and the EDPVR's rate per uL divided by 1e-6 (per litre), gives
+// loop by loop the areas analyze shows.
+TEST_F(AnalyzeCommand, RelationsTakenToBaseUnitsGiveTheAreasAnalyzeShows)
+{
+    const auto folder = ScratchFolder("analyze-pva");
+    const Output analyzed = RunSistra({"analyze", file->Path(), "--out", folder.string()});
+    ASSERT_EQ(Host::ExitOk, analyzed.status) << analyzed.err;
+    std::istringstream regressions(FileText(folder / "regressions.tsv"));
+    const Table relations = ReadTable(regressions);
+    const auto coefficient = [&](const char* relation, std::size_t column) {
+        return std::stod(relations.at(relation).at(column));
+    };
+    const double esSlope = coefficient("ESPVR linear", 0), esIntercept = coefficient("ESPVR linear", 2);
+    const double rate = coefficient("EDPVR exponential", 0), amplitude = coefficient("EDPVR exponential", 2);
+    const auto loops = TsvRows(FileText(folder / "loops.tsv"));
+    const std::size_t pvaColumn = 4 + 25, vedColumn = 4 + 7;
+    double largestVed = 0.0;
+    for (std::size_t row = 1; row < loops.size(); ++row)
+        largestVed = std::max(largestVed, std::stod(loops[row].at(vedColumn)));
+    // Where the line meets the exponential below the largest end-diastolic volume: Newton from there.
+    double microlitres = largestVed;
+    for (int step = 0; step < 100; ++step)
+        microlitres -= (esSlope * microlitres + esIntercept - amplitude * std::exp(rate * microlitres)) /
+                       (esSlope - amplitude * rate * std::exp(rate * microlitres));
+    std::ostringstream expression;
+    expression.precision(17);
+    expression << "PvaCalc(SistraAnalyzer(ch1, ch2, PVEdpDet(ch1, CMPeakDet(ch1, 20, 0.05), 20), 0, 0, -1, -1, -1, "
+                  "-1, 0), ch1, ch2, 0, 1, "
+               << esSlope * microlitres + esIntercept << ", " << microlitres * 1e-6 << ", 0, 0, 0, " << amplitude
+               << ", " << rate / 1e-6 << ")";
+    const Output calc = RunSistra({"calc", "--expr", expression.str(), file->Path()});
+    ASSERT_EQ(Host::ExitOk, calc.status) << calc.err;
+
+    const auto areas = TsvRows(calc.out);
+    ASSERT_GT(areas.size(), 30u);
+    ASSERT_EQ("PVA (mmHg*\u00B5L)", loops.front().at(pvaColumn));
+    ASSERT_EQ("PVA (mmHg*\u00B5L)", areas.front().at(4));
+    ASSERT_EQ(loops.size(), areas.size());
+    for (std::size_t row = 1; row < areas.size(); ++row)
+    {
+        // The loop's time (s) against the area record's tick at 1 kHz.
+        EXPECT_NEAR(std::stod(loops[row].at(2)), std::stoi(areas[row].at(1)) * 0.001, 1e-6) << row;
+        const double shown = std::stod(loops[row].at(pvaColumn));
+        EXPECT_NEAR(shown, std::stod(areas[row].at(4)), 1e-6 * std::fabs(shown)) << row;
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(AnalyzeCommand, TheResultsSheetHoldsTheHemodynamicsTableOfTheAnalysedLoops)
