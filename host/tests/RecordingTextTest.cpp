@@ -81,6 +81,8 @@ TEST(RecordingText, RefusesBadTextNamingFileLineAndColumn)
         {"number beyond a double", "Time (s),A\n0,1\n0.1,1e999\n", 3, 5, "'1e999' is beyond the range of a number"},
         {"long cell quoted in part", "Time (s),A\n0,1\n0.1,1234567890123456789012345678901234567890x\n", 3, 5,
          "'1234567890123456789012345678901234567890...' is not a number"},
+        {"control character in the header", "# exported\nTime (s),A\x01" "B\n0,1\n1,2\n", 2, 11, "not a recording text"},
+        {"binary before any line end", "\x7F" "ELF\x02\x01\x01", 1, 1, "control character 0x7F"},
         {"stamp off the grid, told with its digits", "Time (s),A\n0.000000,1\n0.001000,1\n0.002002,1\n0.003000,1\n", 4, 1,
          "0.002002 s lies 2e-06 s off the record's grid of 0.001 s steps"},
     };
@@ -168,6 +170,29 @@ TEST(RecordingText, ReadsLargeFilesInUtf8AndUtf16Alike)
         EXPECT_EQ(999.25f, recording.RecordAt(0).Samples(0)[149999]) << name;
         EXPECT_EQ(1.0, recording.RecordAt(0).SampleInterval()) << name;
     }
+}
+
+// A file that is no text is refused at its first line by the parse and by the quick pass ahead of it, even
+// one without end.
+TEST(RecordingText, RefusesAFileThatIsNoTextAtItsFirstLine)
+{
+    std::string noise(size_t{1} << 21, '\0');
+    uint32_t state = 12345;
+    for (char& byte : noise)
+        byte = static_cast<char>((state = state * 1664525u + 1013904223u) >> 24);
+    const HostTests::TemporaryFile file("recording-noise.bin", noise);
+    for (const std::string& path : {file.Path(), std::string("Z:\\dev\\zero")})
+        for (const bool scan : {false, true})
+            try
+            {
+                scan ? static_cast<void>(Host::ScanRecordShapes(path)) : static_cast<void>(Host::LoadRecordingFile(path));
+                ADD_FAILURE() << path << (scan ? " scanned" : " loaded");
+            }
+            catch (const RecordingFormatError& e)
+            {
+                EXPECT_EQ(1u, e.Line()) << e.what();
+                EXPECT_NE(std::string::npos, std::string(e.what()).find("not a recording text")) << e.what();
+            }
 }
 
 TEST(RecordingText, LoadsFilesAndNamesMissingOnes)

@@ -721,13 +721,76 @@ std::string_view EachLine(std::string_view text, const Line& line)
     return std::string_view(start, static_cast<size_t>(end - start));
 }
 
+// Holds the lines up to the header (comments, blank lines and the header itself) to being text: no control
+// character but the tab and the carriage return. A file that is no text (a binary file, a device) has few
+// line ends or none, and its lines would be read without end or cut into rows that fail far from the
+// cause; it is refused at its first byte that no text holds. Bytes past ASCII are let through, so that a
+// header saved in a legacy code page still reads. The header line is held to a length too, so that a file
+// without line ends is not gathered whole into one line.
+class HeaderTextCheck
+{
+public:
+    explicit HeaderTextCheck(const std::string& file) : file_(file) {}
+
+    bool Done() const { return done_; }
+
+    void Scan(std::string_view text)
+    {
+        for (size_t index = 0; index < text.size() && !done_; ++index)
+            Byte(static_cast<unsigned char>(text[index]));
+    }
+
+private:
+    static constexpr size_t LongestHeaderBytes = size_t{1} << 24;
+
+    enum class Line
+    {
+        Blank,
+        Comment,
+        Header
+    };
+
+    [[noreturn]] void Fail(const std::string& why) const
+    {
+        throw RecordingFormatError(file_, line_, column_, "the file is not a recording text: " + why);
+    }
+
+    void Byte(unsigned char byte)
+    {
+        if (byte == '\n')
+        {
+            done_ = kind_ == Line::Header;
+            ++line_;
+            column_ = 0;
+            kind_ = Line::Blank;
+            return;
+        }
+        if (++column_ > LongestHeaderBytes)
+            Fail("its first line runs past " + std::to_string(LongestHeaderBytes) + " bytes without a line end");
+        if ((byte < 0x20 && byte != '\t' && byte != '\r') || byte == 0x7F)
+        {
+            constexpr char Digits[] = "0123456789ABCDEF";
+            Fail(std::string("it holds the control character 0x") + Digits[byte >> 4] + Digits[byte & 0xF] +
+                 " (a recording is a text of columns: a header line, then a line per sample)");
+        }
+        if (kind_ == Line::Blank && !IsSpace(static_cast<char>(byte)))
+            kind_ = byte == '#' ? Line::Comment : Line::Header;
+    }
+
+    const std::string& file_;
+    bool done_ = false;
+    size_t line_ = 1;
+    size_t column_ = 0;
+    Line kind_ = Line::Blank;
+};
+
 // Cuts text handed over in pieces of any size into lines; a line cut by the end of a piece waits for the
 // rest. The encoding is told from the text's first bytes.
 template <class Lines>
 class LineSplitter
 {
 public:
-    explicit LineSplitter(Lines& lines) : lines_(lines) {}
+    LineSplitter(Lines& lines, const std::string& file) : lines_(lines), check_(file) {}
 
     void Bytes(std::string_view piece)
     {
@@ -762,6 +825,8 @@ private:
     // The lines handed over are views of the piece or of the carried line: each is told before its text goes.
     void Utf8(std::string_view text)
     {
+        if (!check_.Done())
+            check_.Scan(text);
         if (!carry_.empty())
         {
             const size_t end = text.find('\n');
@@ -779,6 +844,7 @@ private:
     }
 
     Lines& lines_;
+    HeaderTextCheck check_;
     std::optional<TextDecoder> decoder_;
     std::string decoded_;
     std::string carry_;
@@ -876,7 +942,7 @@ public:
     template <class Lines>
     void ReadInto(Lines& consumer, const std::function<void()>& eachBlock)
     {
-        LineSplitter<Lines> lines(consumer);
+        LineSplitter<Lines> lines(consumer, path_);
         std::vector<char> block(ReadBlockBytes);
         while (stream_)
         {
@@ -912,7 +978,7 @@ RecordingFormatError::RecordingFormatError(const std::string& file, size_t line,
 Recording ParseRecordingText(std::string_view text, const std::string& file)
 {
     RecordingTextParser parser(file, text.size());
-    LineSplitter<RecordingTextParser> lines(parser);
+    LineSplitter<RecordingTextParser> lines(parser, file);
     lines.Bytes(text);
     lines.End();
     return parser.Finish();
