@@ -20,11 +20,16 @@ void MessageSender::RemoveReceiver(MessageReceiver* receiver)
         m_receivers.erase(found);
 }
 
+// A receiver may add or remove receivers while it handles a message (a view that closes on a message takes
+// itself off): the walk goes over the list as it stood when the message went out, and skips an entry
+// whose receiver has left meanwhile, since it may already be gone. One that joins gets the next message.
 void MessageSender::Send(const Message& message)
 {
     Orv::CriticalSectionLock lock(m_lock);
-    for (MessageReceiver* receiver : m_receivers)
-        receiver->OnMessage(message);
+    const std::vector<MessageReceiver*> addressed = m_receivers;
+    for (MessageReceiver* receiver : addressed)
+        if (std::find(m_receivers.begin(), m_receivers.end(), receiver) != m_receivers.end())
+            receiver->OnMessage(message);
 }
 
 bool MessageSender::HasReceivers()

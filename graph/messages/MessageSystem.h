@@ -36,6 +36,7 @@ public:
     void AddReceiver(MessageReceiver* receiver);
     // Removes the first entry equal to receiver.
     void RemoveReceiver(MessageReceiver* receiver);
+    // Receivers may register or leave while they handle the message; one that left is not called again.
     void Send(const Message& message);
     bool HasReceivers();
 

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace
 {
@@ -107,6 +109,56 @@ TEST(MessageSenderTest, DeliversInRegistrationOrderWithDuplicatesAndRemovesTheFi
     log.clear();
     sender.Send(MouseLeaveMsg(1));
     EXPECT_EQ("BA", log);
+}
+
+// A receiver that changes the list while it is delivered to (once): the walk neither skips a receiver
+// still registered nor calls one that left (it may be gone), and one that joins waits for the next message.
+TEST(MessageSenderTest, ReceiversThatJoinOrLeaveDuringDeliveryAreHonoured)
+{
+    using Receiver = MessSys::MessageReceiver;
+    using Change = std::function<void(MessSys::MessageSender&, Receiver* self, Receiver* a, Receiver* b)>;
+    class Changer : public MessSys::MessageReceiver
+    {
+    public:
+        Changer(std::string& log, std::function<void()> change) : m_log(log), m_change(std::move(change)) {}
+        bool OnMessage(const MessSys::Message&) override
+        {
+            m_log += 'C';
+            if (m_change)
+                std::exchange(m_change, nullptr)();
+            return false;
+        }
+
+    private:
+        std::string& m_log;
+        std::function<void()> m_change;
+    };
+    struct Case
+    {
+        Change change;
+        const char* first;
+        const char* second;
+    };
+    const Case cases[] = {
+        {[](auto& sender, auto self, auto, auto) { sender.RemoveReceiver(self); }, "CBA", "BA"},
+        {[](auto& sender, auto, auto, auto b) { sender.RemoveReceiver(b); }, "CA", "CA"},
+        {[](auto& sender, auto, auto, auto b) { sender.AddReceiver(b); }, "CBA", "CBAB"},
+        {[](auto& sender, auto, auto a, auto b) { sender.RemoveReceiver(b), sender.RemoveReceiver(a); }, "C", "C"},
+    };
+    for (const Case& c : cases)
+    {
+        std::string log;
+        MessSys::MessageSender sender;
+        Recorder a(log, 'A'), b(log, 'B');
+        Changer changer(log, [&] { c.change(sender, &changer, &a, &b); });
+        for (Receiver* receiver : {static_cast<Receiver*>(&changer), static_cast<Receiver*>(&b), static_cast<Receiver*>(&a)})
+            sender.AddReceiver(receiver);
+        sender.Send(MouseLeaveMsg(1));
+        EXPECT_EQ(c.first, log);
+        log.clear();
+        sender.Send(MouseLeaveMsg(1));
+        EXPECT_EQ(c.second, log);
+    }
 }
 
 TEST(MessageReceiverTest, BaseReceiverHandlesNothing)
