@@ -2,8 +2,6 @@
 
 #include "tableview/grid/GridPane.h"
 
-#include <array>
-
 namespace TVF_Grid
 {
 
@@ -28,12 +26,9 @@ void GridEditCtrl::TransferCell(bool toCell)
     auto* text = dynamic_cast<CellStringData*>(&m_cell);
     if (!text)
         return;
+    // The whole text goes into the cell: a fixed buffer would cut a long comment without a word.
     if (toCell)
-    {
-        std::array<wchar_t, MaxText + 1> buffer{};
-        ::GetWindowTextW(GetHandle(), buffer.data(), static_cast<int>(buffer.size()));
-        text->SetString(Orv::String(buffer.data()));
-    }
+        text->SetString(Orv::String(GetWindowText().c_str()));
     else
         SetWindowText(text->GetString().c_str());
 }

@@ -32,9 +32,6 @@ protected:
 class GridEditCtrl : public OWL::TEdit, public GridItemControl
 {
 public:
-    // The longest text taken from the editor.
-    static constexpr int MaxText = 511;
-
     GridEditCtrl(GridPane& pane, CellData& cell);
     DECLARE_RESPONSE_TABLE(GridEditCtrl);
     void TransferCell(bool toCell) override;

@@ -143,6 +143,27 @@ TEST(GridWindow, ATypedKeyOpensTheEditorAndEnterOrFocusLossCommits)
     TableViewTests::DispatchWaitingMessages();
 }
 
+TEST(GridWindow, EnterStoresTheEditorsWholeTextHoweverLong)
+{
+    for (const size_t length : {size_t{511}, size_t{512}, size_t{4000}})
+    {
+        FakeTable table(10, Titles(3));
+        table.SetCell(3, 2, L"17", 0x1002);
+        GridWindow window(table, 400, 300);
+        window.grid->Options().editing = true;
+        ASSERT_TRUE(window.grid->Pane().BeginEdit(2, 1, 0));
+        auto* edit = dynamic_cast<GridEditCtrl*>(window.grid->Pane().Editor());
+        ASSERT_NE(nullptr, edit);
+        std::wstring text(length, L'x');
+        text.back() = L'!';
+        edit->SetWindowText(text.c_str());
+        edit->SendMessage(WM_KEYDOWN, VK_RETURN);
+        ASSERT_EQ(1u, table.edits.size());
+        EXPECT_EQ(text, table.edits[0].text) << length;
+        TableViewTests::DispatchWaitingMessages();
+    }
+}
+
 TEST(GridWindow, ABorderDragResizesAndNeverGoesBelowTheMinimum)
 {
     FakeTable table(10, Titles(3));
