@@ -1,5 +1,7 @@
 #include "tableview/print/PrintLayout.h"
 
+#include "foundation/com/XOrv.h"
+
 #include <algorithm>
 
 namespace TVF_Grid
@@ -60,6 +62,10 @@ bool PrintLayout::IsColumnOn(int pageColumn, std::size_t column) const
 
 PrintLayout CountPrintPages(const PrintMetrics& metrics)
 {
+    // A page without room would take every column across an endless strip of pages.
+    if (metrics.pageWidth <= 0 || metrics.pageHeight <= 0)
+        throw XOrv(Orv::String(L"The printer's page has no room to print on (its printable area is empty)."),
+                   E_INVALIDARG);
     PrintLayout layout;
     layout.rowHeight = std::max(static_cast<int>(metrics.bodyFontHeight * PrintLayout::RowHeightFactor), 1);
     for (int screenWidth : metrics.screenColumnWidths)

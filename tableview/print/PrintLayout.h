@@ -45,6 +45,7 @@ struct PrintLayout
     bool IsColumnOn(int pageColumn, std::size_t column) const;
 };
 
+// Throws XOrv for a page with no printable width or height.
 PrintLayout CountPrintPages(const PrintMetrics& metrics);
 
 } // namespace TVF_Grid

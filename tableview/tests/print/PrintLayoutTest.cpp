@@ -1,6 +1,10 @@
 #include "tableview/print/PrintLayout.h"
 
+#include "foundation/com/XOrv.h"
+
 #include <gtest/gtest.h>
+
+#include <utility>
 
 namespace
 {
@@ -62,6 +66,17 @@ TEST(PrintLayout, AColumnWiderThanThePageStartsOnANewPageAndRunsOn)
     PrintMetrics metrics = Letter(0, 1, 300);
     metrics.screenColumnWidths = {100, 1600};  // 625, then 10000 printer pixels
     EXPECT_EQ(4, CountPrintPages(metrics).pagesAcross);
+}
+
+TEST(PrintLayout, APageWithoutRoomIsRefused)
+{
+    for (const auto& [width, height] : {std::pair{0, 6600}, std::pair{-10, 6600}, std::pair{4800, 0}})
+    {
+        PrintMetrics metrics = Letter(3, 10);
+        metrics.pageWidth = width;
+        metrics.pageHeight = height;
+        EXPECT_THROW(CountPrintPages(metrics), XOrv) << width << " x " << height;
+    }
 }
 
 TEST(PrintLayout, EveryRowOfALongTableHasAPage)
