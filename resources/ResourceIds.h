@@ -140,6 +140,7 @@
 #define IDS_MODEL_SCALED_CO_NAN 23184
 #define IDS_MODEL_BASE_SV_NAN 23185
 #define IDS_MODEL_SCALED_SV_NAN 23186
+#define IDS_MODEL_CALIBRATION_GAIN_RANGE 23187
 
 // Window controls: validator messages, the sampling button's texts, the error icons, the accordion's
 // images and the invalid-settings notice.

@@ -5,6 +5,7 @@
 #include "resources/ResourceIds.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace Sistra
 {
@@ -35,6 +36,12 @@ ValidationResult ValidateTwoPoint(const TwoPointTexts& texts, double base1, doub
         return ValidationResult(IDS_MODEL_INVALID_CALIBRATION_VALUE, texts.baseEqual);
     if (ApproxEqual(converted1, converted2))
         return ValidationResult(IDS_MODEL_INVALID_CALIBRATION_VALUE, texts.convertedEqual);
+    // A gain far beyond any transducer's is a typing error, and calibrated samples would overflow the host's
+    // floats and leave the detector finding beats in the noise.
+    if (const double gain = (converted2 - converted1) / (base2 - base1);
+        std::isfinite(base1) && std::isfinite(base2) && std::isfinite(converted1) && std::isfinite(converted2) &&
+        !(std::abs(gain) >= SmallestCalibrationGain && std::abs(gain) <= LargestCalibrationGain))
+        return ValidationResult::Formatted(IDS_MODEL_INVALID_CALIBRATION_VALUE, IDS_MODEL_CALIBRATION_GAIN_RANGE, gain);
     return ValidationResult::Ok();
 }
 

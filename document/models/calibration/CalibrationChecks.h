@@ -19,8 +19,13 @@ struct TwoPointTexts
     UINT convertedEqual;
 };
 
+// The gains (calibrated units per raw unit) a two-point calibration may have: wide enough for any
+// transducer and any pair of units.
+inline constexpr double SmallestCalibrationGain = 1e-12;
+inline constexpr double LargestCalibrationGain = 1e12;
+
 // Invalid markers first (base 1, base 2, converted 1, converted 2), then equal bases, then equal
-// converted values. Blank values pass.
+// converted values, then a gain outside the range above. Blank values pass.
 ValidationResult ValidateTwoPoint(const TwoPointTexts& texts, double base1, double base2, double converted1,
                                   double converted2);
 

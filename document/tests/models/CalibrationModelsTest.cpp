@@ -44,6 +44,13 @@ TEST(CalibrationModels, EachValidationTextNamesTheFirstFailingCheck)
         {"pressure converted equal", 2, {{3, 1.0}, {5, 2.0}, {4, 0.0}, {6, 0.0}}, {}, Invalidated,
          L"The converted pressure values cannot be equal."},
         {"pressure blank values pass", 2, {{3, 1.0}}, {}, nullptr, nullptr},
+        {"pressure gain of 1e37", 2, {{3, 0.0}, {5, 1.0}, {4, 0.0}, {6, 1e37}}, {}, Invalidated,
+         L"The two points give a gain of 1e+37 calibrated units per raw unit, which no transducer has (a gain lies "
+         L"between 1e-12 and 1e12). Check the values for a typing error."},
+        {"pressure gain at the limit", 2, {{3, 0.0}, {5, 1.0}, {4, 0.0}, {6, -1e12}}, {}, nullptr, nullptr},
+        {"volume gain far below any", 11, {{50, 0.0}, {51, 1e30}, {52, 0.0}, {53, 1.0}}, {}, Invalidated,
+         L"The two points give a gain of 1e-30 calibrated units per raw unit, which no transducer has (a gain lies "
+         L"between 1e-12 and 1e12). Check the values for a typing error."},
         {"conductance second base invalid", 3, {{10, Invalid}}, {}, NaN, L"The second base conductance value is not a number."},
         {"conductance bases equal", 3, {{8, 5.0}, {10, 5.0}}, {}, Invalidated, L"The base conductance values cannot be equal."},
         {"volume invalid carries the text title", 11, {{52, Invalid}}, {}, TextNaN,
