@@ -79,12 +79,17 @@ void SistraDocument::RequestAnalysis(bool reselect)
     AddChange(ChangeState::AnalysisRequested);
     if (channelsAttached_)
         ConfigureAnalysisSources(false);
-    data_->PressureStore().AttachToChannel(NoChannel, lastPressureChannel_ == NoChannel ? -1 : lastPressureChannel_, false);
+    // The marks of both analyses (the echo workflow's too) leave the channel they were shown on and
+    // come back on the analysed one, so that no mark is left where an earlier analysis put it.
+    const int32_t lastShown = lastPressureChannel_ == NoChannel ? -1 : lastPressureChannel_;
+    for (VChanData* store : {&data_->PressureStore(), &data_->VolumeStore()})
+        store->AttachToChannel(NoChannel, lastShown, false);
     if (reselect)
         SetModified();
     RunAnalysis(pressure);
     if (setup->GetShowLoopMarkers())
-        data_->PressureStore().AttachToChannel(pressure, -1, true);
+        for (VChanData* store : {&data_->PressureStore(), &data_->VolumeStore()})
+            store->AttachToChannel(pressure, -1, true);
     lastPressureChannel_ = pressure;
     const HostItemId source = data_->PressureStore().LoopItem();
     BroadcastToViews(MsgIdClass<&HostDocEventGUID, 52>::Id(), &source);
@@ -141,8 +146,7 @@ void SistraDocument::RunAnalysis(int32_t pressureChannel)
         end = recordingEnd;
     if (!hasSource || !valid)
     {
-        AddChange(ChangeState::ResetAndResults);
-        RefreshViews();
+        RefreshViewsAndHost(ChangeState::ResetAndResults);
         return;
     }
     const RecordingPosition last = IsBefore(end, recordingEnd) ? end : recordingEnd;
@@ -267,8 +271,7 @@ MessageAnswer SistraDocument::OnSelectASistraMsg(const SelectLoopPayload& payloa
 void SistraDocument::FinishOnlineAnalysis()
 {
     data_->Finish();
-    AddChange(ChangeState::ResetAndResults);
-    RefreshViews();
+    RefreshViewsAndHost(ChangeState::ResetAndResults);
 }
 
 } // namespace Sistra

@@ -296,10 +296,7 @@ HRESULT SistraDocument::OnClearAnalysisMsg()
     // Switched on again the proper way, a cleared document analyses online from the next record on.
     if (online)
         ToggleOnlineMode(false);
-    AddChange(ChangeState::ResetAndResults);
-    RefreshViews();
-    if (IHostDocument* host = HostDoc())
-        host->UpdateDisplay(0);
+    RefreshViewsAndHost(ChangeState::ResetAndResults);
     SetModified();
     setup->CommitChanges();
     return S_OK;
@@ -335,15 +332,11 @@ void SistraDocument::OnModelPropertiesChanged(ModelChangedRecord* record)
     {
         const IntSet checked = GetModel(ModelKind::LoopView)->GetCheckedItems();
         data_->SetExcludedLoops(std::set<uint32_t>(checked.begin(), checked.end()));
-        AddChange(ChangeState::ResultsChanged);
-        RefreshViews();
+        RefreshViewsAndHost(ChangeState::ResultsChanged);
     }
     if (changed(PropertyId::EspvrRegressionType) || changed(PropertyId::EdpvrRegressionType) ||
         changed(PropertyId::EsPointType))
-    {
-        AddChange(ChangeState::ResultsChanged);
-        RefreshViews();
-    }
+        RefreshViewsAndHost(ChangeState::ResultsChanged);
     if (changed(PropertyId::SelectedLoop))
     {
         AddChange(ChangeState::SelectedLoopChanged);

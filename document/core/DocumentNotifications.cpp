@@ -209,15 +209,13 @@ void SistraDocument::SetHostRange(const HostRangeRecord* range)
     if (!range)
         return;
     data_->SetHostRange(range->first, range->second);
-    AddChange(ChangeState::ResetAndResults);
-    RefreshViews();
+    RefreshViewsAndHost(ChangeState::ResetAndResults);
 }
 
 void SistraDocument::ClearHostRange()
 {
     data_->SetHostRange(UnsetWord, UnsetWord);
-    AddChange(ChangeState::ResetAndResults);
-    RefreshViews();
+    RefreshViewsAndHost(ChangeState::ResetAndResults);
 }
 
 bool SistraDocument::ReapplyPressureCalibration()
@@ -327,7 +325,9 @@ void SistraDocument::ShowSalineBolus(int32_t bolus)
     const TickPosition first{entry.start.block, entry.start.tick}, last{entry.end.block, entry.end.tick};
     if (FAILED(selection->SelectRange(GetSetupModel()->GetVolumeChannel(), &first, &last)))
         return;
-    ShowRangeInMainDataView(first, last);
+    // While "Add analysed Vp" stores its new bolus, the host's view stays where the user analysed it.
+    if (!bolusUpdate_)
+        ShowRangeInMainDataView(first, last);
     OnAnalyzeNowMsg();
     const ModelPtr loopView = GetModel(ModelKind::LoopView);
     loopView->SetValue<PropertyType::IntSet>(PropertyId::CheckedItems, entry.loopItems);
@@ -374,8 +374,7 @@ void SistraDocument::ReactToWorkflowChanges(const ModelChangedRecord& record)
             loopView->SetValue<PropertyType::Int>(PropertyId::EsPointType, PerBeatEsPoints);
             loopView->SetValue<PropertyType::Int>(PropertyId::EspvrRegressionType, EspvrLinear);
             loopView->CommitChanges();
-            AddChange(ChangeState::ResetAndResults);
-            RefreshViews();
+            RefreshViewsAndHost(ChangeState::ResetAndResults);
         }
     }
     if (stepChanged)

@@ -56,10 +56,7 @@ HRESULT STDMETHODCALLTYPE SistraDocument::OnNewData(uint32_t)
     try
     {
         if (IsOnlineMode() && IsRecordingInProgress() && data_->FeedLoops(AllAvailable) > 0)
-        {
-            AddChange(ChangeState::ResetAndResults);
-            RefreshViews();
-        }
+            RefreshViewsAndHost(ChangeState::ResetAndResults);
         return S_OK;
     }
     catch (const std::bad_alloc&)

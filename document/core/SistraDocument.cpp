@@ -261,6 +261,14 @@ void SistraDocument::RefreshViews()
     changeState_ = 0;
 }
 
+void SistraDocument::RefreshViewsAndHost(uint32_t bits)
+{
+    AddChange(bits);
+    RefreshViews();
+    if (IHostDocument* host = HostDoc())
+        host->UpdateDisplay(0);
+}
+
 // The host brings its trace display to the comment of the loop's event: a marker of that loop on the
 // pressure channel, the one the markers are shown on.
 void SistraDocument::ShowLoopInTrace(const TickPosition& position, uint32_t loop)

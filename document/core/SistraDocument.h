@@ -195,6 +195,9 @@ public:
 
     // The refresh of the views: hands them the change state and clears it.
     void RefreshViews();
+    // Adds the change bits, refreshes the views and asks the host document to redraw: what changed shows
+    // in the host's own displays (its channels and the loop marks) as well as in the module's views.
+    void RefreshViewsAndHost(uint32_t bits);
     // Asks the host's trace display to bring the loop (its index and where it starts) into view.
     void ShowLoopInTrace(const TickPosition& position, uint32_t loop);
     // The loop's comment on the pressure channel, placed and written through the host, made once per
