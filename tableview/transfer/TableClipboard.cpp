@@ -41,22 +41,35 @@ HGLOBAL CopyToGlobal(const std::wstring& text)
 
 } // namespace
 
-bool CopyTextToClipboard(HWND owner, const std::wstring& text)
+// The clipboard is emptied only once the text is ready to replace what it holds, so a copy that
+// fails leaves the user's clipboard as it was.
+bool CopyTextToClipboard(HWND owner, const std::wstring& text, const ClipboardFailureBox& failure)
 {
     WaitCursor wait;
+    const auto fail = [&] {
+        Orv::ShowMessageBox(owner, Orv::String(L"Unable to copy to clipboard at present"),
+                            Orv::String(failure.caption.c_str()), MB_OK | failure.icon);
+        return false;
+    };
+    // Without an owner the emptied clipboard would refuse the new text.
+    if (!owner || !IsWindow(owner))
+        return fail();
+    const HGLOBAL block = CopyToGlobal(text);
+    if (!block)
+        return fail();
     if (IHostClipboardService* host = GetHostClipboardService())
         host->PrepareForModuleWrite(0);
     if (!OpenClipboard(owner))
     {
-        Orv::ShowMessageBox(owner, Orv::String(L"Unable to copy to clipboard at present"), Orv::String(L"Error"), MB_OK);
-        return false;
+        GlobalFree(block);
+        return fail();
     }
     EmptyClipboard();
-    if (const HGLOBAL block = CopyToGlobal(text))
-        if (!SetClipboardData(CF_UNICODETEXT, block))
-            GlobalFree(block);
+    const bool placed = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    if (!placed)
+        GlobalFree(block);
     CloseClipboard();
-    return true;
+    return placed || fail();
 }
 
 } // namespace TableView

@@ -860,7 +860,8 @@ std::wstring CuvetteView::TableText(ULONG columns)
 
 bool CuvetteView::CopyTableToClipboard(ULONG columns)
 {
-    return TableView::CopyTextToClipboard(GetHandle(), TableText(columns));
+    return TableView::CopyTextToClipboard(GetHandle(), TableText(columns),
+                                          {Text(IDS_CUVETTE_MESSAGE_TITLE).c_str(), MB_ICONSTOP});
 }
 
 // Select all: every cell but the row titles.

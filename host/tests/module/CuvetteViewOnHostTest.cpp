@@ -279,6 +279,23 @@ TEST_F(CuvetteViewOnHost, TheTableCopyIsOneLinePerWell)
         ::GlobalUnlock(block);
     ::CloseClipboard();
     EXPECT_EQ(view->TableText(4), copied);
+
+    // While another window holds the clipboard the copy fails in the view's own box and keeps the text.
+    const HWND other = ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(::OpenClipboard(other));
+    EXPECT_FALSE(view->CopyTableToClipboard(3));
+    ::CloseClipboard();
+    ::DestroyWindow(other);
+    const auto boxes = RecordedMessageBoxes(HostTests::StandIn());
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(L"Sistra Cuvette Calibration", boxes.back().caption);
+    EXPECT_EQ(static_cast<UINT>(MB_ICONSTOP), boxes.back().style & MB_ICONMASK);
+    ASSERT_TRUE(::OpenClipboard(view->GetHandle()));
+    const HANDLE kept = ::GetClipboardData(CF_UNICODETEXT);
+    EXPECT_EQ(view->TableText(4), kept ? static_cast<const wchar_t*>(::GlobalLock(kept)) : L"");
+    if (kept)
+        ::GlobalUnlock(kept);
+    ::CloseClipboard();
 }
 
 // Applying the calibration shows the volume channel in microlitres; the readings were taken in its own
