@@ -327,10 +327,17 @@ void TVF_TableView::SelectRows(ULONG gridWord, int firstRow, int endRow)
         grid.Selection().Clear();
         return;
     }
-    grid.Selection().SetRange(
-        TVF_Grid::CellRange::Cells(firstRow, endRow, ColumnOrigin, grid.ColumnCount() + ColumnOrigin));
-    grid.ScrollRowIntoView({firstRow, RowOrigin});
-    grid.Selection().NotifyAndRepaint();
+    SelectAndReport(grid, TVF_Grid::CellRange::Cells(firstRow, endRow, ColumnOrigin, grid.ColumnCount() + ColumnOrigin));
+}
+
+// A changed range reports itself as it is stored; an unchanged one is reported here, so the client
+// hears of every request exactly once.
+void TVF_TableView::SelectAndReport(TVF_Grid::EventGridControl& grid, const TVF_Grid::CellRange& range)
+{
+    const bool reported = grid.Selection().SetRange(range);
+    grid.ScrollRowIntoView({range.firstRow.index, RowOrigin});
+    if (!reported)
+        grid.Selection().NotifyAndRepaint();
 }
 
 void TVF_TableView::SelectCells(ULONG gridWord, ULONG displayColumn, int firstRow, int endRow)
@@ -339,9 +346,7 @@ void TVF_TableView::SelectCells(ULONG gridWord, ULONG displayColumn, int firstRo
     const int column = static_cast<int>(displayColumn);
     if (endRow - firstRow >= 1)
     {
-        grid.Selection().SetRange(TVF_Grid::CellRange::Cells(firstRow, endRow, column, column + 1));
-        grid.ScrollRowIntoView({firstRow, RowOrigin});
-        grid.Selection().NotifyAndRepaint();
+        SelectAndReport(grid, TVF_Grid::CellRange::Cells(firstRow, endRow, column, column + 1));
     }
     else
     {

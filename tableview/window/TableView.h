@@ -157,6 +157,7 @@ private:
     // The grid's columns from the client's column count, widths from the manager and titles from the
     // title row, and its rows from the client's row count.
     void RebuildColumns(TVF_Grid::EventGridControl& grid, ULONG columnCount);
+    void SelectAndReport(TVF_Grid::EventGridControl& grid, const TVF_Grid::CellRange& range);
     void ApplyStyleTo(TVF_Grid::EventGridControl& grid);
     TVF_Grid::EventGridControl& GridOf(ULONG gridWord) const;
     GridText TextSourceOf(TVF_Grid::EventGridControl& grid, TableCopier& copier) const;

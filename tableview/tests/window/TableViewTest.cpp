@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <set>
 #include <sstream>
 
@@ -283,6 +285,24 @@ TEST(TableView, TheWindowReannouncesWidthChangesAndColumnMoves)
     client.manager->GetCellText(MainGridWord, 0, 1, &title);
     EXPECT_STREQ(L"HR", title.c_str()) << "the move is announced, not made";
     static_cast<ISubject*>(client.view)->RemoveObserver(&listener);
+}
+
+// Every programmatic selection, new or the same again, reaches the client exactly once.
+TEST(TableView, SelectRowsAndSelectCellsReportEachRequestOnce)
+{
+    ClientView client(0x278, 5);
+    const std::function<void()> requests[] = {
+        [&] { client.manager->SelectRows(MainGridWord, 2, 4); },
+        [&] { client.manager->SelectRows(MainGridWord, 2, 4); },
+        [&] { client.manager->SelectCells(MainGridWord, 2, 1, 3); },
+        [&] { client.manager->SelectCells(MainGridWord, 2, 1, 3); },
+    };
+    for (size_t i = 0; i < std::size(requests); ++i)
+    {
+        const size_t before = client.table.selections.size();
+        requests[i]();
+        EXPECT_EQ(before + 1, client.table.selections.size()) << i;
+    }
 }
 
 // A key pressed while any of the table's windows has the focus reaches the main grid; with Ctrl held it
