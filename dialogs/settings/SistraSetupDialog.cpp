@@ -42,9 +42,21 @@ const Orv::String& Text(UINT id)
     return Orv::LoadedText(id);
 }
 
+// The string ids of one field's error icon: the titles and the not-a-number text.
+struct FieldErrorTexts
+{
+    UINT notANumberTitle;
+    UINT notANumber;
+    UINT outOfRangeTitle;
+};
+constexpr FieldErrorTexts PeakHeightErrors{IDS_SETTINGS_PEAK_HEIGHT_NAN_TITLE, IDS_SETTINGS_PEAK_HEIGHT_NAN,
+                                           IDS_SETTINGS_PEAK_HEIGHT_RANGE_TITLE};
+constexpr FieldErrorTexts PeriodErrors{IDS_SETTINGS_PERIOD_NAN_TITLE, IDS_SETTINGS_PERIOD_NAN,
+                                       IDS_SETTINGS_PERIOD_RANGE_TITLE};
+
 // Marks the field's check on its error icon; rangeText says the limits when it is out of range.
 template <class Provider, class RangeText>
-void MarkField(Provider& icon, FieldCheck check, RangeText rangeText)
+void MarkField(Provider& icon, FieldCheck check, const FieldErrorTexts& texts, RangeText rangeText)
 {
     switch (check)
     {
@@ -52,10 +64,10 @@ void MarkField(Provider& icon, FieldCheck check, RangeText rangeText)
         icon.SetError(false, Orv::String(), Orv::String());
         break;
     case FieldCheck::NotANumber:
-        icon.SetError(true, Text(IDS_MODEL_NOT_A_NUMBER), Text(IDS_MODEL_TEXT_NOT_A_NUMBER));
+        icon.SetError(true, Text(texts.notANumberTitle), Text(texts.notANumber));
         break;
     case FieldCheck::OutOfRange:
-        icon.SetError(true, Text(IDS_MODEL_OUT_OF_RANGE), rangeText());
+        icon.SetError(true, Text(texts.outOfRangeTitle), rangeText());
         break;
     }
 }
@@ -360,7 +372,7 @@ void SistraSetupDialog::OnMinPeakHeightChanged()
 {
     double value = 0.0;
     if (!updating_)
-        MarkField(*pressureUnit_, ParseMinPeakHeight(value), [this] {
+        MarkField(*pressureUnit_, ParseMinPeakHeight(value), PeakHeightErrors, [this] {
             const Orv::PrefixedUnit unit = PressureUnit();
             const double factor = UnitPrefixFactor(unit.Prefix());
             Orv::OFormatStringStream text(Text(IDS_SETTINGS_PEAK_HEIGHT_RANGE));
@@ -374,7 +386,7 @@ void SistraSetupDialog::OnMinPeriodChanged()
 {
     double value = 0.0;
     if (!updating_)
-        MarkField(*periodError_, ParseMinPeriod(value), [] {
+        MarkField(*periodError_, ParseMinPeriod(value), PeriodErrors, [] {
             Orv::OFormatStringStream text(Text(IDS_SETTINGS_PERIOD_RANGE));
             text << LeastPeriod << LargestPeriod;
             return text.Str();
@@ -417,12 +429,12 @@ bool SistraSetupDialog::CanClose()
     const Orv::String& caption = Text(IDS_SISTRA_CAPTION);
     if (pressure == volume)
     {
-        ShowHostMessageBox(Text(IDS_MODEL_SAME_CHANNELS).c_str(), caption.c_str(), MB_ICONHAND, GetHandle());
+        ShowHostMessageBox(Text(IDS_SETTINGS_SAME_CHANNELS).c_str(), caption.c_str(), MB_ICONHAND, GetHandle());
         return false;
     }
     if (document_.ChannelDependsOnAnalysis(pressure) || document_.ChannelDependsOnAnalysis(volume))
     {
-        ShowHostMessageBox(Text(IDS_MODEL_CIRCULAR_DEPENDENCY).c_str(), caption.c_str(), MB_ICONHAND, GetHandle());
+        ShowHostMessageBox(Text(IDS_SETTINGS_CIRCULAR_DEPENDENCY).c_str(), caption.c_str(), MB_ICONHAND, GetHandle());
         return false;
     }
     ApplyControls();

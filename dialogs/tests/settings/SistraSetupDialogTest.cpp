@@ -4,6 +4,7 @@
 #include "dialogs/helpers/NumberFields.h"
 #include "dialogs/tests/DialogTestSupport.h"
 #include "document/models/ModelFactory.h"
+#include "foundation/text/StringResources.h"
 #include "resources/ResourceIds.h"
 
 #include <gtest/gtest.h>
@@ -179,6 +180,30 @@ TEST(SistraSetupDialog, OkIsRefusedForInvalidNumbersAndOneChannelTwice)
         EXPECT_EQ(c.height, DialogTests::TextOf(shown, IDC_SETTINGS_PEAK_HEIGHT));
         dialog.Destroy();
     }
+}
+
+// The dialog's error titles and messages stand under the dialog's own string ids, where a translation
+// of the dialog finds them.
+TEST(SistraSetupDialog, ItsMessagesHaveTheDialogsOwnStringIds)
+{
+    const struct
+    {
+        UINT id;
+        const wchar_t* text;
+    } texts[] = {
+        {22909, L"Not A Number"},
+        {22910, L"The text entered is not a number."},
+        {22911, L"Out of Range"},
+        {22913, L"Not A Number"},
+        {22914, L"The text entered is not a number."},
+        {22915, L"Out of Range"},
+        {175, L"The pressure and volume source channels are the same. You must select different source channels "
+              L"before continuing."},
+        {177, L"These settings will create a circular dependancy. Choose Pressure and Volume channels that don't "
+              L"depend on the PV analysis."},
+    };
+    for (const auto& t : texts)
+        EXPECT_STREQ(t.text, Orv::LoadedText(t.id).c_str()) << t.id;
 }
 
 // A threshold keeps its physical size when its unit changes: 500 typed on a channel in milli-units is
