@@ -171,19 +171,22 @@ void DataPreviewBase::ShowAt(int, int placeholderId)
     Update();
 }
 
-// The host's selection, within one record, fills about SelectionPixels; start: the selection's first
-// sample counted over the records laid end to end.
+// The host's selection, over one record or several, fills about SelectionPixels; start: the
+// selection's first sample counted over the records laid end to end.
 double DataPreviewBase::PreviewStep(LONGLONG& start) const
 {
     start = 0;
     Orv::ComPtr<IHostSelection> selection;
     TickPosition first{NoSelection, NoSelection}, last{NoSelection, NoSelection};
     if (!hostDocument_ || FAILED(hostDocument_->QueryInterface(IID_IHostSelection, selection.PutVoid())) ||
-        FAILED(selection->GetSelection(&first, &last)) || first.record == NoSelection ||
-        first.record != last.record || first.tick == last.tick)
+        FAILED(selection->GetSelection(&first, &last)) || first.record == NoSelection || last.record == NoSelection)
         return 1.0;
-    start = SamplesBefore(hostDocument_.Get(), first.record) + std::min(first.tick, last.tick);
-    return Orv::PreviewStepForRatio(std::abs(last.tick - first.tick) / SelectionPixels);
+    const LONGLONG from = SamplesBefore(hostDocument_.Get(), first.record) + first.tick;
+    const LONGLONG to = SamplesBefore(hostDocument_.Get(), last.record) + last.tick;
+    if (from == to)
+        return 1.0;
+    start = std::min(from, to);
+    return Orv::PreviewStepForRatio(static_cast<double>(std::abs(to - from)) / SelectionPixels);
 }
 
 void DataPreviewBase::Update()

@@ -23,7 +23,7 @@ using Sistra::ModelPtr;
 
 // Five seconds of a left ventricle at 75 beats a minute, sampled at 1 kHz: a pressure pulse through
 // each systole over a slowly filling diastole, and the volume falling while the pressure is up.
-StandInHost::Recording BeatingRecording()
+StandInHost::Recording BeatingRecording(int records = 1)
 {
     constexpr double Interval = 0.001, Beat = 0.8, Systole = 0.35;
     std::vector<float> pressure, volume;
@@ -37,9 +37,12 @@ StandInHost::Recording BeatingRecording()
     }
     StandInHost::Recording recording({{"LV Pressure", "mmHg"}, {"LV Volume", "mL"}});
     const std::vector<std::span<const float>> rows{pressure, volume};
-    StandInHost::Record record = recording.AddRecord(Interval);
-    record.Append(rows);
-    record.MarkComplete();
+    for (int i = 0; i < records; ++i)
+    {
+        StandInHost::Record record = recording.AddRecord(Interval);
+        record.Append(rows);
+        record.MarkComplete();
+    }
     recording.MarkFinished();
     return recording;
 }
@@ -49,8 +52,9 @@ StandInHost::Recording BeatingRecording()
 // when it has one.
 struct OpenDialog
 {
-    explicit OpenDialog(std::optional<uint32_t> hostTimeMode = std::nullopt)
-        : recording(BeatingRecording()), document(recording, false, false),
+    explicit OpenDialog(std::optional<uint32_t> hostTimeMode = std::nullopt, int records = 1,
+                        TickPosition selectionEnd = {0, 3000})
+        : recording(BeatingRecording(records)), document(recording, false, false),
           setup(Sistra::ModelClassObjBase::CreateModel(Sistra::ModelKind::WorkflowSetup, &Document(),
                                                        Sistra::ModelRole::Snapshot)),
           tau(Sistra::ModelClassObjBase::CreateModel(Sistra::ModelKind::TauModel, &Document(),
@@ -60,7 +64,7 @@ struct OpenDialog
         tau->CopyFrom(Document().GetModel(Sistra::ModelKind::TauModel).get());
         setup->SetSuppressCommit(true);
         tau->SetSuppressCommit(true);
-        document.Host().SetSelection(TickPosition{0, 0}, TickPosition{0, 3000});
+        document.Host().SetSelection(TickPosition{0, 0}, selectionEnd);
         document.Host().SetTimeDisplayMode(hostTimeMode);
         dialog = std::make_unique<Sistra::SistraSetupDialog>(nullptr, Document(), setup, tau);
         EXPECT_TRUE(dialog->Create());
@@ -126,6 +130,25 @@ TEST(SettingsPreview, TheDialogShowsThePressureWithItsDetectedPoints)
     EXPECT_GE(high, 110.0);
     EXPECT_LT(high - low, 300.0);
     DialogTests::SaveShown(open.dialog->GetHandle(), L"dialogs-settings-preview");
+}
+
+// The host's selection fills about 400 pixels of the preview at a step of the 1-2-5 series, whether
+// it lies in one record or runs from one into the next.
+TEST(SettingsPreview, TheSelectionSetsTheTimeScaleOverOneRecordOrTwo)
+{
+    const struct
+    {
+        int records;
+        TickPosition end;
+        LONGLONG samplesPerPixel;
+    } cases[] = {{1, {0, 3000}, 10}, {2, {1, 3000}, 20}, {2, {1, 0}, 20}, {1, {0, 0}, 1}};
+    for (const auto& c : cases)
+    {
+        OpenDialog open(std::nullopt, c.records, c.end);
+        LONGLONG numerator = 0, denominator = 0;
+        open.Preview().Window()->GetHorizontalScale(numerator, denominator);
+        EXPECT_EQ(c.samplesPerPixel, numerator / std::max<LONGLONG>(denominator, 1)) << c.records << " " << c.end.tick;
+    }
 }
 
 // Settings that leave the detector texts as they were compile nothing; a changed detector setting
