@@ -2,6 +2,7 @@
 
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComPtr.h"
+#include "foundation/system/TraceColors.h"
 #include "hostframework/services/HostServices.h"
 #include "hostframework/entry/ModuleVersion.h"
 
@@ -50,6 +51,8 @@ HRESULT RegisterModuleClasses(IUnknown* host)
     // Reaching the host from DllMain would run COM (and perhaps load the framework) under the loader
     // lock, so the version notice waits for the host's first call.
     Orv::CatchReturn([] { ReportModuleVersionOnce(); });
+    // The screen's depth is asked here rather than at load, for the same reason.
+    InitTraceColorPalette(false);
     Orv::CatchReturn(VyrRegisterStaticClassObjects);
     IVyrObjectFactory* factory = ObjectFactoryAccessor::Get();
     Orv::CatchReturn([&] { RegisterMadeClassObjects<DocumentClassMaker>(factory); });

@@ -2,6 +2,7 @@
 #include "testsupport/VyrTestSupport.h"
 #include "hostframework/entry/ClassRegistration.h"
 #include "hostframework/entry/ModuleVersion.h"
+#include "foundation/system/TraceColors.h"
 
 #include <gtest/gtest.h>
 
@@ -200,6 +201,17 @@ TEST(Registration, EverythingIsRegisteredInOrder)
         EXPECT_EQ(expected[i].typeId, records[i].typeId) << i;
         EXPECT_EQ(S_OK, records[i].result) << i;
     }
+}
+
+// Start-up chooses the traces' own palette for the screen's depth, whatever another display chose before.
+TEST(Registration, StartUpChoosesTheNarrowTracePaletteForTheScreen)
+{
+    InitTraceColorPalette(true);
+    const HDC screen = GetDC(nullptr);
+    const int bits = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    DllRegisterClassObjects(&host);
+    EXPECT_EQ(Orv::ChooseTracePalette(bits, false), Orv::CurrentTracePalette());
 }
 
 TEST(Registration, RegisteredClassObjectsAreFoundByTypeId)
