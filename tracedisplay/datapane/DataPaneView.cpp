@@ -3,6 +3,7 @@
 // notifications and the invalidation of cached drawing.
 #include "tracedisplay/datapane/DataPane.h"
 
+#include "foundation/numbers/NumberUtilities.h"
 #include "foundation/numbers/Rational.h"
 
 #include "hostapi/TraceDataSource.h"
@@ -46,25 +47,12 @@ LONGLONG Rescale(LONGLONG position, const Rational64& oldRatio, const Rational64
 // The next value of the 1-2-5 series above (zooming out) or below (zooming in) r.
 double NextZoomStep(double r, bool zoomIn)
 {
-    const double decade = std::pow(10.0, std::floor(std::log10(r)));
-    const double m = std::round(r / decade);
-    if (!zoomIn)
-    {
-        if (m < 2)
-            return 2 * decade;
-        if (m < 5)
-            return 5 * decade;
-        if (m < 10)
-            return 10 * decade;
-        return 20 * decade;
-    }
-    if (m > 2 && m < 6)
-        return 2 * decade;
-    if (m == 2)
-        return decade;
-    if (m == 1)
-        return 5 * decade / 10;
-    return 5 * decade;
+    double next = r;
+    if (zoomIn)
+        Orv::NiceFloor(next);
+    else
+        Orv::NiceCeil(next);
+    return next;
 }
 
 void DataPane::GetHorizontalScale(LONGLONG& numerator, LONGLONG& denominator) const
