@@ -3,6 +3,7 @@
 #include "controls/errors/ErrorProvider.h"
 #include "controls/theme/UxTheme.h"
 #include "controls/windows/GdiPlusBitmaps.h"
+#include "foundation/system/PacingClock.h"
 #include "foundation/system/SystemInfo.h"
 #include "resources/ResourceIds.h"
 
@@ -356,7 +357,7 @@ void Accordion::Expand(bool expand)
 
 void Accordion::StartAnimation()
 {
-    animationStart_ = GetTickCount();
+    animationStart_ = Orv::PacingMilliseconds();
     animating_ = true;
     SetTimer(AnimationTimer, 0);
     swallowButtonUp_ = false;
@@ -364,10 +365,10 @@ void Accordion::StartAnimation()
 
 LRESULT Accordion::OnTimer(UINT, WPARAM, LPARAM, BOOL&)
 {
-    const DWORD elapsed = GetTickCount() - animationStart_;
+    const uint64_t elapsed = Orv::PacingMilliseconds() - animationStart_;
     int height = targetHeight_;
     if (elapsed < AnimationTime)
-        height = startHeight_ + static_cast<int>(static_cast<long long>(targetHeight_ - startHeight_) * elapsed /
+        height = startHeight_ + static_cast<int>(static_cast<long long>(targetHeight_ - startHeight_) * static_cast<long long>(elapsed) /
                                                  static_cast<long long>(AnimationTime));
     height = std::max(height, collapsedHeight_);
     RECT client{};

@@ -135,7 +135,7 @@ private:
     int targetHeight_ = 0;
     int headerHeight_ = 0;
     int width_ = 0;
-    DWORD animationStart_ = 0;
+    uint64_t animationStart_ = 0;
     bool animating_ = false;
     bool ready_ = false;
     bool problem_ = false;

@@ -1,5 +1,6 @@
 #include "controls/accordion/Accordion.h"
 
+#include "foundation/system/PacingClock.h"
 #include "platform/owl/tests/Screenshot.h"
 
 #include <gtest/gtest.h>
@@ -60,19 +61,25 @@ struct Fixture
         pane.GetClientRect(&rect);
         return rect.bottom;
     }
-    // Runs the pane's animation to its end; the time it took.
-    DWORD Animate()
+    bool Animating() const
     {
-        const DWORD start = GetTickCount();
-        while (pane.GetState() == OrvControls::Accordion::Expanding ||
-               pane.GetState() == OrvControls::Accordion::Collapsing)
-        {
-            OwlTest::PumpMessages();
-            if (GetTickCount() - start > 2000)
-                break;
-            Sleep(5);
-        }
-        return GetTickCount() - start;
+        return pane.GetState() == OrvControls::Accordion::Expanding ||
+               pane.GetState() == OrvControls::Accordion::Collapsing;
+    }
+    // One beat of the animation's timer, the clock 10 ms on.
+    void Beat()
+    {
+        clock.Advance(10);
+        pane.SendMessage(WM_TIMER, OrvControls::Accordion::AnimationTimer);
+        OwlTest::PumpMessages();
+    }
+    // Runs the pane's animation to its end; the time it took on the clock.
+    uint64_t Animate()
+    {
+        const uint64_t start = clock.Now();
+        for (int beat = 0; beat < 1000 && Animating(); ++beat)
+            Beat();
+        return clock.Now() - start;
     }
     void Click()
     {
@@ -80,19 +87,19 @@ struct Fixture
         pane.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
     }
 
+    Orv::ManualClock clock;
     Workflow workflow;
     OrvControls::Accordion pane;
 };
 
-TEST(Accordion, APaneOpensOverAbout120MillisecondsWithThePagesHeight)
+TEST(Accordion, APaneOpensOver120MillisecondsWithThePagesHeight)
 {
     Fixture f;
     f.Click();
     EXPECT_EQ(OrvControls::Accordion::Expanding, f.pane.GetState());
-    const DWORD took = f.Animate();
+    const uint64_t took = f.Animate();
     EXPECT_EQ(OrvControls::Accordion::Expanded, f.pane.GetState());
-    EXPECT_GE(took, 100u);
-    EXPECT_LT(took, 600u);
+    EXPECT_EQ(OrvControls::Accordion::AnimationTime, took);
     EXPECT_EQ(HeaderHeight + ContentHeight, f.Height());
     EXPECT_EQ(f.workflow.page, f.pane.Content());
     EXPECT_GT(f.workflow.Count(OrvControls::Accordion::NotifyStep), 1);
@@ -114,15 +121,14 @@ TEST(Accordion, APaneOpenedByItsOwnerKeepsItsHeaderWhileTheOwnerPlacesIt)
 {
     Fixture f;
     f.pane.Expand(true);
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 300)
+    for (int beat = 0; beat < 30; ++beat)
     {
-        OwlTest::PumpMessages();
+        f.Beat();
         RECT now{};
         f.pane.GetClientRect(&now);
         f.pane.SetWindowPos(nullptr, 0, 0, now.right, now.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        Sleep(5);
     }
+    EXPECT_FALSE(f.Animating());
     EXPECT_EQ(HeaderHeight, f.pane.HeaderHeight());
     EXPECT_EQ(HeaderHeight + ContentHeight, f.Height());
 }

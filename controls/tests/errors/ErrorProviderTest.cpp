@@ -37,9 +37,10 @@ std::vector<HWND> Balloons()
     return found;
 }
 
-// Pumps the thread's messages until the condition holds or the time is up.
+// Pumps the thread's messages until the condition holds. The time is only a guard against a wait for
+// what never comes, generous enough for the busiest machine.
 template <class Condition>
-bool PumpUntil(Condition done, DWORD milliseconds = 2000)
+bool PumpUntil(Condition done, DWORD milliseconds = 60000)
 {
     const DWORD start = GetTickCount();
     for (OwlTest::PumpMessages(); !done(); OwlTest::PumpMessages())

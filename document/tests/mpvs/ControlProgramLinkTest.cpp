@@ -47,9 +47,13 @@ bool SameFile(const std::wstring& found, const fs::path& expected)
     return !found.empty() && fs::equivalent(found, expected, error);
 }
 
+// Waits for what a started program does, looking every 50 ms; the count only guards against a wait for what
+// never comes, generous enough for the busiest machine (a minute).
+constexpr int GuardLooks = 1200;
+
 HWND WaitForControlProgramWindow()
 {
-    for (int attempt = 0; attempt < 200; ++attempt)
+    for (int attempt = 0; attempt < GuardLooks; ++attempt)
     {
         if (HWND window = Sistra::Mpvs::FindControlProgramWindow())
             return window;
@@ -189,7 +193,7 @@ TEST_F(ControlProgramLinkTest, StartsTheProgramAndLaterBringsItsWindowForward)
     ASSERT_TRUE(IsIconic(window));
 
     EXPECT_TRUE(link.OpenControlProgram());
-    for (int attempt = 0; attempt < 100 && IsIconic(window); ++attempt)
+    for (int attempt = 0; attempt < GuardLooks && IsIconic(window); ++attempt)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(IsIconic(window));
     EXPECT_EQ(GetForegroundWindow(), window);

@@ -259,12 +259,16 @@ TEST_F(WorkflowViewOnHost, Picture)
     SetCurrentStep(StepId::PressureStep);
     Open();
     view.Show();
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < 400)
+    // The current step's pane unfolds on its timer: the picture waits until it has, however long that takes.
+    OrvControls::Accordion& current = view->Pane(1);
+    for (int look = 0; look < 3000 && (current.GetState() == OrvControls::Accordion::Expanding ||
+                                       current.GetState() == OrvControls::Accordion::Collapsing);
+         ++look)
     {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         OwlTest::PumpMessages();
-        ::Sleep(10);
     }
+    OwlTest::PumpMessages();
     EXPECT_FALSE(view.SavePicture(L"workflow_view").empty());
     const HDC dc = ::GetDC(view->GetHandle());
     const OWL::TRect client = view->GetClientRect();
