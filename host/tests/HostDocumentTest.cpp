@@ -2,6 +2,7 @@
 // data sinks hear while it is sampled.
 #include "host/app/HostDocument.h"
 #include "host/app/PaneDataSource.h"
+#include "host/tests/NotificationLog.h"
 #include "host/tests/RecordingFixtures.h"
 #include "hostapi/CalcEventRecords.h"
 
@@ -11,55 +12,10 @@
 #include <vector>
 
 using namespace Host;
+using HostTests::NotificationLog;
 
 namespace
 {
-
-// Writes down every notification, by name and record.
-class NotificationLog final : public IOnlineDataSink
-{
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
-    {
-        *out = iid == IID_IUnknown || iid == IID_IOnlineDataSink ? static_cast<IOnlineDataSink*>(this) : nullptr;
-        if (!*out)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
-    HRESULT STDMETHODCALLTYPE GetSinkInfo(uint32_t*, int16_t*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnSamplingStopped(uint32_t) override { return Note("stopped"); }
-    HRESULT STDMETHODCALLTYPE OnSamplingStarted(int32_t record, int32_t, uint32_t channels, uint32_t, uint32_t,
-                                                uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
-                                                int16_t) override
-    {
-        return Note("started " + std::to_string(record) + " of " + std::to_string(channels) + " channels");
-    }
-    HRESULT STDMETHODCALLTYPE OnNewData(uint32_t) override { return Note("data"); }
-    HRESULT STDMETHODCALLTYPE OnRecordEnd(int32_t record, int32_t ticks) override
-    {
-        return Note("end " + std::to_string(record) + " at " + std::to_string(ticks));
-    }
-    HRESULT STDMETHODCALLTYPE OnSamplingModeChanged(uint32_t) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnRecordValuesChanged(int32_t, uint32_t) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE QuerySinkExtension() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QuerySinkExtensionEx() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnSamplingPaused(uint32_t) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetSinkPriority(int32_t*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetSinkPosition(int32_t, uint32_t, uint32_t, int32_t*) override { return E_NOTIMPL; }
-
-    std::vector<std::string> notes;
-    ULONG references = 0;
-
-private:
-    HRESULT Note(std::string note)
-    {
-        notes.push_back(std::move(note));
-        return S_OK;
-    }
-};
 
 Recording Ramps()
 {

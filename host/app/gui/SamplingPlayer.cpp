@@ -3,6 +3,7 @@
 #include "host/app/TextConversion.h"
 
 #include "foundation/com/ComBoundary.h"
+#include "foundation/system/PacingClock.h"
 
 #include <cmath>
 #include <stdexcept>
@@ -19,33 +20,10 @@ constexpr UINT_PTR ClockTimer = 1;
 constexpr UINT ClockMilliseconds = 20;
 constexpr int ImageSide = 16;
 
-int64_t PerformanceCount()
-{
-    LARGE_INTEGER count{};
-    QueryPerformanceCounter(&count);
-    return count.QuadPart;
-}
-
-// Seconds of recording sampled so far, and the sample interval of the record being sampled (0 when
-// no record is open, so that the next one starts with a sample that tells its interval).
-struct PlayedSoFar
-{
-    double seconds = 0.0;
-    double openInterval = 0.0;
-};
-
-PlayedSoFar Played(const Recording& live)
-{
-    PlayedSoFar played;
-    for (size_t index = 0; index < live.RecordCount(); ++index)
-    {
-        const Record& record = live.RecordAt(index);
-        played.seconds += static_cast<double>(record.Length()) * record.SampleInterval();
-        if (index + 1 == live.RecordCount() && !record.IsComplete())
-            played.openInterval = record.SampleInterval();
-    }
-    return played;
-}
+// The longest a timer beat feeds samples before the window's messages run again: a recording whose
+// analysis falls behind the clock plays slower, while a click on Stop or on the frame's close is
+// answered at once.
+constexpr uint64_t BeatBudgetMilliseconds = 50;
 
 // The command's images: a green triangle pointing right to start, a red square to stop, on a clear
 // background, premultiplied as the command's contract says.
@@ -97,9 +75,6 @@ SamplingPlayer::SamplingPlayer(HostDocument& document, IVyrStandIn& standIn, dou
     if (!timerWindow_)
         throw std::runtime_error("cannot make the sampling clock's window: " + SystemErrorText(GetLastError()));
     SetWindowLongPtrW(timerWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    LARGE_INTEGER frequency{};
-    QueryPerformanceFrequency(&frequency);
-    countsPerSecond_ = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
     standIn_.SetHostCommandTarget(VyrHostCommandId::StartStopSampling, static_cast<IVyrHostCommand*>(this));
     // A live preview that is started before the host samples starts the sampling.
     if (LiveSamplingSource* live = document_.LiveSource())
@@ -121,7 +96,7 @@ void SamplingPlayer::Start()
     if (started_ || document_.IsSamplingDone())
         return;
     started_ = true;
-    startCount_ = PerformanceCount();
+    startMilliseconds_ = Orv::PacingMilliseconds();
     if (!SetTimer(timerWindow_, ClockTimer, ClockMilliseconds, nullptr))
         throw std::runtime_error("cannot start the sampling clock: " + SystemErrorText(GetLastError()));
     // The first samples open the record at once, so the document samples from the moment it starts.
@@ -134,19 +109,35 @@ void SamplingPlayer::Stop()
     document_.StopSampling();
 }
 
-double SamplingPlayer::ClockSeconds() const
+SamplingPlayer::PlayedSoFar SamplingPlayer::Played()
 {
-    return static_cast<double>(PerformanceCount() - startCount_) / static_cast<double>(countsPerSecond_);
+    // The records completed so far are summed once each: a recording of many short records would
+    // otherwise be summed again for every chunk.
+    const Recording& live = document_.Data();
+    while (completedRecords_ < live.RecordCount() && live.RecordAt(completedRecords_).IsComplete())
+    {
+        const Record& record = live.RecordAt(completedRecords_++);
+        completedSeconds_ += static_cast<double>(record.Length()) * record.SampleInterval();
+    }
+    PlayedSoFar played{completedSeconds_, 0.0};
+    if (completedRecords_ < live.RecordCount())
+    {
+        const Record& open = live.RecordAt(completedRecords_);
+        played.seconds += static_cast<double>(open.Length()) * open.SampleInterval();
+        played.openInterval = open.SampleInterval();
+    }
+    return played;
 }
 
 void SamplingPlayer::CatchUp()
 {
     if (!IsPlaying())
         return;
-    const double due = ClockSeconds() * speed_;
-    while (!document_.IsSamplingDone())
+    const uint64_t beatStart = Orv::PacingMilliseconds();
+    const double due = static_cast<double>(beatStart - startMilliseconds_) / 1000.0 * speed_;
+    while (!document_.IsSamplingDone() && Orv::PacingMilliseconds() - beatStart < BeatBudgetMilliseconds)
     {
-        const PlayedSoFar played = Played(document_.Data());
+        const PlayedSoFar played = Played();
         if (played.seconds >= due)
             break;
         const double missing = played.openInterval > 0.0 ? std::ceil((due - played.seconds) / played.openInterval) : 1.0;

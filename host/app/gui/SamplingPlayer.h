@@ -1,6 +1,6 @@
 // Sampling in the host's window without hardware: a recording played into a sampling document in real
-// time (or faster), paced by a window timer on the window's thread, and the host's start/stop command
-// that stops it. Stopping leaves the recording as far as it was sampled.
+// time (or faster), by the pacing clock, on a window timer's beat on the window's thread, and the host's
+// start/stop command that stops it. Stopping leaves the recording as far as it was sampled.
 #pragma once
 
 #include "host/app/HostDocument.h"
@@ -30,7 +30,8 @@ public:
     // The recording ends where it is.
     void Stop();
     bool IsPlaying() const { return started_ && !document_.IsSamplingDone(); }
-    // Feeds what the clock says is due now; the timer calls it, and so may a test that pumps messages.
+    // Feeds what the clock says is due now, or as much of it as a beat's time allows; the timer calls it,
+    // and so may a test that drives the clock.
     void CatchUp();
 
     // IUnknown: the player lives as long as the window it plays into; references are counted for COM's
@@ -43,17 +44,25 @@ public:
     HRESULT STDMETHODCALLTYPE GetImage(ULONG state, HBITMAP* image) override;
 
 private:
+    // Seconds of recording sampled so far, and the sample interval of the record being sampled (0 when
+    // no record is open, so that the next one starts with a sample that tells its interval).
+    struct PlayedSoFar
+    {
+        double seconds = 0.0;
+        double openInterval = 0.0;
+    };
+
     static LRESULT CALLBACK TimerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    double ClockSeconds() const;
+    PlayedSoFar Played();
 
     HostDocument& document_;
     IVyrStandIn& standIn_;
     double speed_;
     HWND timerWindow_ = nullptr;
     bool started_ = false;
-    int64_t startCount_ = 0;
-    int64_t countsPerSecond_ = 1;
-    double playedSeconds_ = 0.0; // of recording, fed so far
+    uint64_t startMilliseconds_ = 0; // on the pacing clock
+    size_t completedRecords_ = 0;
+    double completedSeconds_ = 0.0; // of the completed records
 };
 
 } // namespace Host
