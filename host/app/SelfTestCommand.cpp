@@ -7,6 +7,7 @@
 #include "host/app/HostApplication.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
+#include "host/app/TextOutput.h"
 
 #include "foundation/com/ComPtr.h"
 
@@ -38,6 +39,14 @@ struct Tally
     int failed = 0;
 };
 
+// A line of the report, written at once; once the output refuses it (a reader that left the pipe, a full
+// disk) there is no one to run the remaining tests for.
+void ReportLine(std::ostream& out, const std::string& line)
+{
+    if (!(out << line << "\n" << std::flush))
+        throw OutputWriteError("cannot write the output");
+}
+
 void RunObject(IUnitTest& test, bool listOnly, const std::string& filter, Tally& tally, std::ostream& out)
 {
     LONG count = 0;
@@ -53,7 +62,7 @@ void RunObject(IUnitTest& test, bool listOnly, const std::string& filter, Tally&
             continue;
         if (listOnly)
         {
-            out << name << "\n" << std::flush;
+            ReportLine(out, name);
             continue;
         }
         VARIANT_BOOL passed = VARIANT_FALSE;
@@ -64,12 +73,12 @@ void RunObject(IUnitTest& test, bool listOnly, const std::string& filter, Tally&
         if (passed)
         {
             ++tally.passed;
-            out << "ok     " << name << "\n" << std::flush;
+            ReportLine(out, "ok     " + name);
         }
         else
         {
             ++tally.failed;
-            out << "FAILED " << name << ": " << failure << "\n" << std::flush;
+            ReportLine(out, "FAILED " + name + ": " + failure);
         }
     }
 }

@@ -1,5 +1,7 @@
 #include "host/app/TextOutput.h"
 
+#include <windows.h>
+
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -102,6 +104,59 @@ BlockOutputStream::BlockOutputStream(std::ostream& target) : std::ostream(nullpt
 void BlockOutputStream::Finish()
 {
     flush();
+}
+
+void StandardOutputBuffer::NoteRefusal()
+{
+    // Wine answers a pipe whose reader left with "no process is on the other end" (and EINVAL).
+    const DWORD system = GetLastError();
+    if (errno == EPIPE || system == ERROR_BROKEN_PIPE || system == ERROR_NO_DATA || system == ERROR_PIPE_NOT_CONNECTED)
+        readerGone_ = true;
+}
+
+StandardOutputBuffer::int_type StandardOutputBuffer::overflow(int_type character)
+{
+    if (traits_type::eq_int_type(character, traits_type::eof()))
+        return traits_type::not_eof(character);
+    const char text = traits_type::to_char_type(character);
+    return xsputn(&text, 1) == 1 ? character : traits_type::eof();
+}
+
+std::streamsize StandardOutputBuffer::xsputn(const char* text, std::streamsize count)
+{
+    errno = 0;
+    SetLastError(ERROR_SUCCESS);
+    const size_t written = std::fwrite(text, 1, static_cast<size_t>(count), file_);
+    if (written < static_cast<size_t>(count))
+        NoteRefusal();
+    return static_cast<std::streamsize>(written);
+}
+
+int StandardOutputBuffer::sync()
+{
+    errno = 0;
+    SetLastError(ERROR_SUCCESS);
+    if (std::fflush(file_) == 0)
+        return 0;
+    NoteRefusal();
+    return -1;
+}
+
+QuietOnceReaderGoneBuffer::int_type QuietOnceReaderGoneBuffer::overflow(int_type character)
+{
+    if (output_.ReaderGone() || traits_type::eq_int_type(character, traits_type::eof()))
+        return traits_type::not_eof(character);
+    return target_.sputc(traits_type::to_char_type(character));
+}
+
+std::streamsize QuietOnceReaderGoneBuffer::xsputn(const char* text, std::streamsize count)
+{
+    return output_.ReaderGone() ? count : target_.sputn(text, count);
+}
+
+int QuietOnceReaderGoneBuffer::sync()
+{
+    return target_.pubsync();
 }
 
 } // namespace Host

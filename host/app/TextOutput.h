@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
 #include <ostream>
 #include <stdexcept>
 #include <streambuf>
@@ -65,6 +66,48 @@ public:
 private:
     BlockOutputBuffer buffer_;
     std::ostream& target_;
+};
+
+// The process's standard output (or any C stream) as a stream buffer. A write refused because the reader
+// closed the pipe marks the reader as gone: the command's output has nowhere to go, and, as a command-line
+// tool that SIGPIPE ends, the command stops without a word. Any other refusal (a full disk, a closed
+// descriptor) is an error like any other.
+class StandardOutputBuffer : public std::streambuf
+{
+public:
+    explicit StandardOutputBuffer(std::FILE* file) : file_(file) {}
+    bool ReaderGone() const { return readerGone_; }
+
+protected:
+    int_type overflow(int_type character) override;
+    std::streamsize xsputn(const char* text, std::streamsize count) override;
+    int sync() override;
+
+private:
+    void NoteRefusal();
+
+    std::FILE* file_;
+    bool readerGone_ = false;
+};
+
+// Passes text on to the target until the output's reader is gone, then keeps quiet: what a command says
+// after that is only that it could not write.
+class QuietOnceReaderGoneBuffer : public std::streambuf
+{
+public:
+    QuietOnceReaderGoneBuffer(std::streambuf& target, const StandardOutputBuffer& output)
+        : target_(target), output_(output)
+    {
+    }
+
+protected:
+    int_type overflow(int_type character) override;
+    std::streamsize xsputn(const char* text, std::streamsize count) override;
+    int sync() override;
+
+private:
+    std::streambuf& target_;
+    const StandardOutputBuffer& output_;
 };
 
 inline void PutText(std::ostream& out, std::string_view text)

@@ -1,6 +1,7 @@
 // sistra-host.exe: the host application stand-in.
 #include "host/app/CommandLine.h"
 #include "host/app/TextConversion.h"
+#include "host/app/TextOutput.h"
 
 #include <windows.h>
 
@@ -18,6 +19,24 @@ struct LocalMemoryRelease
     void operator()(wchar_t** block) const { LocalFree(block); }
 };
 
+// What a shell reports for a command that SIGPIPE ended: a reader that closed the pipe early (`| head`)
+// ends the command quietly, with this status.
+constexpr int ExitReaderGone = 141;
+
+// Puts a stream's buffer back when the one that replaced it goes.
+class StreamBufferSwap
+{
+public:
+    StreamBufferSwap(std::ostream& stream, std::streambuf& buffer) : stream_(stream), previous_(stream.rdbuf(&buffer)) {}
+    ~StreamBufferSwap() { stream_.rdbuf(previous_); }
+    StreamBufferSwap(const StreamBufferSwap&) = delete;
+    StreamBufferSwap& operator=(const StreamBufferSwap&) = delete;
+
+private:
+    std::ostream& stream_;
+    std::streambuf* previous_;
+};
+
 } // namespace
 
 int main()
@@ -32,11 +51,18 @@ int main()
     for (int i = 1; i < count; ++i)
         args.push_back(Host::ToUtf8(arguments.get()[i]));
 
-    const int status = Host::RunCommandLine(args, std::cout, std::cerr);
+    Host::StandardOutputBuffer output(stdout);
+    const StreamBufferSwap standardOutput(std::cout, output);
+    Host::QuietOnceReaderGoneBuffer errors(*std::cerr.rdbuf(), output);
+    std::ostream err(&errors);
+    const int status = Host::RunCommandLine(args, std::cout, err);
     // A command that wrote through std::cout directly learns of a failed write only here.
-    if (!std::cout.flush() && status == Host::ExitOk)
+    const bool flushed = static_cast<bool>(std::cout.flush());
+    if (output.ReaderGone())
+        return ExitReaderGone;
+    if (!flushed && status == Host::ExitOk)
     {
-        std::cerr << "sistra: cannot write the output\n";
+        err << "sistra: cannot write the output\n";
         return Host::ExitFailure;
     }
     return status;

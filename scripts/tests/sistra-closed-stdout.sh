@@ -14,3 +14,24 @@ if [ "$status" -eq 0 ] || ! grep -q 'cannot write the output' "$work/err"; then
     cat "$work/err" >&2
     exit 1
 fi
+
+# A reader that closes the pipe early ends the command quietly, as command-line tools end; a full device
+# is still an error that names the output.
+awk 'BEGIN { print "Time (s),A (V)"; for (i = 0; i < 200000; i++) printf "%.3f,%d\n", i / 1000, i % 7 }' \
+    >"$work/long.csv"
+for command in "calc --expr ch1 --samples $work/long.csv" selftest; do
+    # shellcheck disable=SC2086 # the command's words
+    { "$root/scripts/sistra" $command 2>"$work/err" || true; } | head -n 1 >/dev/null
+    if [ -s "$work/err" ]; then
+        echo "expected nothing on stderr when the reader of $command closes the pipe early; got:" >&2
+        cat "$work/err" >&2
+        exit 1
+    fi
+done
+status=0
+"$root/scripts/sistra" calc --expr ch1 --samples "$work/long.csv" >/dev/full 2>"$work/err" || status=$?
+if [ "$status" -eq 0 ] || ! grep -q 'cannot write the output' "$work/err"; then
+    echo "expected a failure that names the unwritable output on a full device; got status $status and:" >&2
+    cat "$work/err" >&2
+    exit 1
+fi
