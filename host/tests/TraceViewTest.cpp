@@ -166,4 +166,21 @@ TEST_F(TraceViewOfAnalysedRecording, SelectingLoopTwelveBringsTheViewToItsMark)
     EXPECT_GT(green, (bottom - top) / 4) << "loop 12's mark is not in the middle of the view";
 }
 
+// The view is drawn again only when what it shows changed: redrawn on every beat of its timer, a large
+// view kept its thread painting the same picture, and a snapshot of 2048 x 2048 never settled.
+TEST_F(TraceViewOfAnalysedRecording, ARefreshDrawsAgainOnlyWhenWhatItShowsChanged)
+{
+    const auto drawsAgain = [&] {
+        Show();
+        trace->Refresh();
+        RECT invalid{};
+        return GetUpdateRect(trace->Handle(), &invalid, FALSE) != FALSE;
+    };
+    trace->Refresh();
+    EXPECT_FALSE(drawsAgain()) << "nothing changed";
+    recorded.Host().SetSelection({0, 100}, {0, 2000});
+    EXPECT_TRUE(drawsAgain()) << "a selection was made";
+    EXPECT_FALSE(drawsAgain()) << "nothing changed since";
+}
+
 } // namespace

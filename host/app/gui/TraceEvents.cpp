@@ -88,22 +88,30 @@ HRESULT TraceEvents::Open(const ItemKey& item, size_t record, IUnknown** opened)
                                     static_cast<int32_t>(record), 0, HostRecordEnd, opened);
 }
 
-void TraceEvents::Update()
+bool TraceEvents::Update()
 {
     sourceTexts_.clear();
     const std::vector<ItemKey> attached = AttachedItems();
-    std::erase_if(items_, [&](const auto& held) {
+    const size_t forgotten = std::erase_if(items_, [&](const auto& held) {
         return std::find(attached.begin(), attached.end(), held.first) == attached.end();
     });
+    bool changed = forgotten > 0;
     const Recording& data = document_.Data();
     for (const ItemKey& item : attached)
     {
-        std::vector<ItemRecord>& records = items_[item];
+        const auto [held, added] = items_.try_emplace(item);
+        changed = changed || added;
+        std::vector<ItemRecord>& records = held->second;
         records.resize(data.RecordCount());
         for (size_t record = 0; record < records.size(); ++record)
             if (!records[record].finished)
+            {
+                const size_t before = records[record].events.size();
                 ReadMore(item, record, records[record]);
+                changed = changed || records[record].events.size() != before;
+            }
     }
+    return changed;
 }
 
 void TraceEvents::ReadMore(const ItemKey& item, size_t record, ItemRecord& read)

@@ -33,8 +33,9 @@ public:
     // Finds the module's event-drawing classes among the registrations of standIn.
     TraceEvents(HostDocument& document, IVyrStandIn& standIn);
 
-    // Reads what arrived since the last call; items no longer attached are forgotten.
-    void Update();
+    // Reads what arrived since the last call; items no longer attached are forgotten. True when the events
+    // to draw changed.
+    bool Update();
     // The events on channel (from 0) in the record from firstTick to lastTick (inclusive), in order.
     std::vector<const TraceEvent*> EventsOf(int32_t channel, int32_t record, int32_t firstTick, int32_t lastTick) const;
     // The colour of an event's mark: its drawing class's answer, else grey.

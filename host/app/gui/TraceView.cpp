@@ -176,7 +176,9 @@ double TraceView::XOf(const TickPosition& position) const
 
 void TraceView::Refresh()
 {
-    events_.Update();
+    // Drawn again only when what it shows changed: a large view redrawn on every beat of the timer kept the
+    // window's thread busy painting the same picture.
+    bool changed = events_.Update();
     int64_t samples = 0;
     const Recording& data = document_.Data();
     for (size_t record = 0; record < data.RecordCount(); ++record)
@@ -189,10 +191,17 @@ void TraceView::Refresh()
     }
     if (samples != samplesSeen_ || sampling)
     {
+        changed = true;
         samplesSeen_ = samples;
         UpdateScrollBar();
     }
-    InvalidateRect(window_, nullptr, FALSE);
+    TickPosition first{}, last{};
+    const bool selected = document_.GetSelection(&first, &last) == S_OK;
+    const std::array<int32_t, 5> selection{selected, first.record, first.tick, last.record, last.tick};
+    changed = changed || selection != selectionSeen_;
+    selectionSeen_ = selection;
+    if (changed)
+        InvalidateRect(window_, nullptr, FALSE);
 }
 
 void TraceView::UpdateScrollBar()

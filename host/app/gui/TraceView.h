@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,7 @@ private:
     double rightSeconds_ = 0.0; // the time at the trace area's right edge
     bool following_ = true;     // the newest data stays at the right edge while sampling
     int64_t samplesSeen_ = -1;
+    std::array<int32_t, 5> selectionSeen_{}; // whether there is one, then its ends, as last drawn
     std::vector<DrawnMark> marks_;
     int64_t samplesDrawn_ = 0;
     std::wstring hoverText_;
