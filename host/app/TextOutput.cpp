@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <io.h>
+
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -108,10 +110,20 @@ void BlockOutputStream::Finish()
 
 void StandardOutputBuffer::NoteRefusal()
 {
-    // Wine answers a pipe whose reader left with "no process is on the other end" (and EINVAL).
-    const DWORD system = GetLastError();
-    if (errno == EPIPE || system == ERROR_BROKEN_PIPE || system == ERROR_NO_DATA || system == ERROR_PIPE_NOT_CONNECTED)
+    // The C runtime's binary writes keep no system error, and Wine's tells a pipe whose reader left by EINVAL
+    // alone; a pipe is asked directly, with a byte that can no longer reach anyone when the pipe is broken.
+    const auto readerLeft = [](DWORD system) {
+        return system == ERROR_BROKEN_PIPE || system == ERROR_NO_DATA || system == ERROR_PIPE_NOT_CONNECTED;
+    };
+    if (errno == EPIPE || readerLeft(GetLastError()))
+    {
         readerGone_ = true;
+        return;
+    }
+    const auto pipe = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file_)));
+    DWORD written = 0;
+    if (pipe != INVALID_HANDLE_VALUE && GetFileType(pipe) == FILE_TYPE_PIPE && !WriteFile(pipe, "\n", 1, &written, nullptr))
+        readerGone_ = readerLeft(GetLastError());
 }
 
 StandardOutputBuffer::int_type StandardOutputBuffer::overflow(int_type character)
