@@ -11,18 +11,27 @@ export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$SISTRA_ROOT")}
 say() { printf '%s: %s\n' "$(basename "$0")" "$*" >&2; }
 die() { say "error: $*"; exit 1; }
 
-# use_own_wine_prefix NAME: a Wine session of its own. A session belongs to its prefix and its desktop to
-# the display it started on, so a program that must not meet another's windows gets its own prefix, made
-# from the shared one (and made again when the shared one changes).
+# use_own_wine_prefix NAME [lasting]: a Wine session of its own. A session belongs to its prefix and its
+# desktop to the display it started on, so a program that must not meet another's windows gets its own
+# prefix, made from the shared one, and made again whenever the shared one's registry changed, so that it
+# starts as the shared one stands. A lasting prefix keeps what its programs wrote, as an installation
+# does, and is made again only when the shared one is made or updated again.
 use_own_wine_prefix() {
-    local shared=$WINEPREFIX own
+    local shared=$WINEPREFIX own made_from
     [ -f "$shared/system.reg" ] || die "no Wine prefix in $shared (run scripts/bootstrap)"
     own=$(dirname "$shared")/wineprefixes/$1
-    if [ ! -f "$own/system.reg" ] || [ "$shared/system.reg" -nt "$own/.made" ]; then
-        rm -rf "$own"
-        link_wine_prefix "$shared" "$own"
-        touch "$own/.made"
-    fi
+    made_from=$shared/system.reg
+    [ "${2:-}" != lasting ] || [ ! -f "$shared/.update-timestamp" ] || made_from=$shared/.update-timestamp
+    mkdir -p "$(dirname "$own")"
+    # Commands started side by side may share a prefix (the windowless one): one makes it, the others wait.
+    (
+        flock 9
+        if [ ! -f "$own/.made" ] || [ "$made_from" -nt "$own/.made" ]; then
+            rm -rf "$own"
+            link_wine_prefix "$shared" "$own"
+            touch "$own/.made"
+        fi
+    ) 9>"$own.lock"
     export WINEPREFIX=$own
 }
 

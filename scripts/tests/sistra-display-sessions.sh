@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Commands without a display, in a Wine session of their own. A window command right after a windowless
-# one: the snapshot joined the desktop that info started, which lives on for a second after info ends, and
-# a desktop started without a display made no window ("Class does not exist"). Two snapshots side by side:
-# the second joined the first's desktop, on the first's screen, and a picture wider than that screen came
-# out with black columns.
+# Commands without a display, in a Wine session of their own; windowless ones start no display. A window
+# command right after a windowless one: the snapshot joined the desktop that info started, which lives on
+# for a second after info ends, and a desktop started without a display made no window ("Class does not
+# exist"). Two snapshots side by side: the second joined the first's desktop, on the first's screen, and a
+# picture wider than that screen came out with black columns.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../env.sh"
 root=$SISTRA_ROOT
@@ -27,7 +27,16 @@ awk 'BEGIN {
     }
 }' >"$work/recording.csv"
 
-"$root/scripts/sistra" info >/dev/null
+# A windowless command starts no display: with an X server that cannot start, info still runs, and a
+# snapshot right after it still makes its window.
+mkdir "$work/bin"
+printf '#!/bin/sh\ntouch "%s/display-started"\nexit 1\n' "$work" >"$work/bin/Xvfb"
+chmod +x "$work/bin/Xvfb"
+PATH="$work/bin:$PATH" "$root/scripts/sistra" info >/dev/null
+if [ -e "$work/display-started" ]; then
+    echo "info, a windowless command, started a display" >&2
+    exit 1
+fi
 status=0
 "$root/scripts/sistra" snapshot "$work/recording.csv" --view prsw --out "$work/prsw.png" >/dev/null 2>"$work/err" ||
     status=$?
