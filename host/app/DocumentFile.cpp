@@ -1,13 +1,18 @@
 #include "host/app/DocumentFile.h"
 
+#include "host/app/SettingsFileFormat.h"
+#include "host/app/TextConversion.h"
+
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComPtr.h"
+#include "foundation/com/ErrorReason.h"
 #include "foundation/com/ResultCodes.h"
 #include "foundation/storage/FileLockBytes.h"
 #include "foundation/storage/OrvStorage.h"
 
 #include <ocidl.h>
 
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -131,18 +136,47 @@ std::vector<char> StreamContent(IStream* stream)
     return bytes;
 }
 
+HRESULT WriteBytes(HANDLE file, const std::vector<char>& bytes)
+{
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        return Orv::LastErrorResult();
+    return written == bytes.size() ? S_OK : STG_E_WRITEFAULT;
+}
+
+// A target that is no file on a disk (a device, a pipe): written in place, as a name beside it cannot be
+// renamed onto it; nothing when the target is an ordinary file or none.
+std::optional<HRESULT> WriteIntoDevice(const std::wstring& path, const std::vector<char>& bytes)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    if (GetFileType(file) == FILE_TYPE_DISK)
+    {
+        CloseHandle(file);
+        return std::nullopt;
+    }
+    const HRESULT hr = WriteBytes(file, bytes);
+    CloseHandle(file);
+    return hr;
+}
+
 HRESULT WriteFileWhole(const std::wstring& path, const std::vector<char>& bytes)
 {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Orv::FailWithReason(HRESULT_FROM_WIN32(ERROR_DIRECTORY), IID_IPersistStreamInit,
+                                   (path + L" is a folder: name a file to write the settings to").c_str());
+    if (const std::optional<HRESULT> written = WriteIntoDevice(path, bytes))
+        return *written;
     const std::wstring part = path + L".part" + std::to_wstring(GetCurrentProcessId());
     const HANDLE file = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return Orv::LastErrorResult();
-    DWORD written = 0;
-    HRESULT hr = S_OK;
-    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || !FlushFileBuffers(file))
+    HRESULT hr = WriteBytes(file, bytes);
+    if (SUCCEEDED(hr) && !FlushFileBuffers(file))
         hr = Orv::LastErrorResult();
-    else if (written != bytes.size())
-        hr = STG_E_WRITEFAULT;
     CloseHandle(file);
     if (SUCCEEDED(hr) && !MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         hr = Orv::LastErrorResult();
@@ -296,7 +330,7 @@ HRESULT SaveSettingsFile(ICustomDocument* module, const std::wstring& path)
         HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, memory.Put());
         if (SUCCEEDED(hr))
             hr = persister->Save(memory.Get(), FALSE);
-        return FAILED(hr) ? hr : WriteFileWhole(path, StreamContent(memory.Get()));
+        return FAILED(hr) ? hr : WriteFileWhole(path, WrapSettingsRecord(StreamContent(memory.Get())));
     });
 }
 
@@ -308,6 +342,15 @@ HRESULT LoadSettingsFile(ICustomDocument* module, const std::wstring& path)
             return E_NOINTERFACE;
         std::vector<char> bytes;
         HRESULT hr = ReadFileWhole(path, bytes);
+        if (SUCCEEDED(hr))
+            try
+            {
+                bytes = UnwrapSettingsRecord(bytes);
+            }
+            catch (const SettingsFileDamaged& damage)
+            {
+                return Orv::FailWithReason(STG_E_DOCFILECORRUPT, IID_IPersistStreamInit, FromUtf8(damage.what()).c_str());
+            }
         Orv::ComPtr<IStream> memory;
         if (SUCCEEDED(hr))
             hr = CreateStreamOnHGlobal(nullptr, TRUE, memory.Put());

@@ -32,7 +32,8 @@ HRESULT LoadModuleSettings(IStorage* root, const ModuleDocuments& modules);
 HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recordingPath, const ModuleDocuments& modules);
 HRESULT OpenDocumentFile(const std::wstring& path, IStorage** root);
 
-// A module document's settings as a file of its own (its full record), as the host keeps settings files. A
+// A module document's settings as a file of its own (its full record in the settings file format, with
+// its checksum), as the host keeps settings files. A
 // save writes the file beside its name and renames it into place only once whole, so a failed save
 // leaves an earlier file as it was; a load reads the whole file before the document sees any of it.
 HRESULT SaveSettingsFile(ICustomDocument* module, const std::wstring& path);
