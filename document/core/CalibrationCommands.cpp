@@ -240,20 +240,26 @@ std::optional<std::pair<int, double>> KnownVolumeBase(int32_t pair, LONG point, 
     return std::nullopt;
 }
 
-void SistraDocument::OnSetKnownVolumeValueFromSel(LONG point)
+// A point the pair does not take, or a selection without loops, stores nothing and is refused: the box
+// tells a person, the answer a macro.
+MessageAnswer SistraDocument::OnSetKnownVolumeValueFromSel(LONG point)
 {
+    if (point != 0 && point != 1)
+        return RefuseArgument(L"pointIdx", L"the point is 0 or 1, not " + std::to_wstring(point));
     const ModelPtr setup = GetSetupModel();
     TickPosition start, end;
     if (!ChannelSelection(setup->GetVolumeChannel(), start, end))
-        return;
+        return RefuseMessage(L"the volume channel has no selection within one record");
     if (setup->GetValue<PropertyType::Int>(PropertyId::WorkflowKind) == WorkflowKind::Echo)
         ConfigureAnalysisSources(true);
     const std::optional<LoopVolumeMeans> means = MeanLoopVolumes(start, end);
+    MessageAnswer answer = MessageAnswer::Done;
     if (!means)
     {
         const Orv::String text(Orv::ThisModule(), IDS_NO_LOOPS_IN_SELECTION, true);
         const Orv::String caption(Orv::ThisModule(), IDS_NO_LOOPS_TITLE, true);
         ShowHostMessageBox(text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+        answer = RefuseMessage(L"the selection holds no valid loop");
     }
     else
     {
@@ -265,6 +271,7 @@ void SistraDocument::OnSetKnownVolumeValueFromSel(LONG point)
         }
     }
     RequestAnalysis(true);
+    return answer;
 }
 
 MessageAnswer SistraDocument::OnApplySalineCalibration(double parallelConductance)

@@ -272,7 +272,7 @@ public:
     MessageAnswer OnSetPressureValueFromSel(LONG point);
     MessageAnswer OnSetConductanceValueFromSel(LONG point);
     MessageAnswer OnSetVolumeValueFromSel(LONG point);
-    void OnSetKnownVolumeValueFromSel(LONG point);
+    MessageAnswer OnSetKnownVolumeValueFromSel(LONG point);
     MessageAnswer OnApplySalineCalibration(double parallelConductance);
     void OnDisableSalineCalibration();
     MessageAnswer OnApplyCuvetteCalibration(double slope, double intercept);
@@ -331,6 +331,8 @@ public:
     // Whether the recording has the channels the settings name, pressure and volume the right way round;
     // false with the reason otherwise.
     bool SettingsChannelsFit(std::wstring& refusal);
+    static std::wstring RecordedUnitText(IUnitConversion* conversion);
+    bool BringCalibrationToUnit(bool pressure, const std::wstring& madeIn, const std::wstring& recordedIn);
     // Whether the host shows the pressure calibration on the pressure channel.
     bool IsPressureCalibrationShown();
     // Runs change (not while the host samples) with the excluded loops kept across it, and tells the

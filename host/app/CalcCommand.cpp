@@ -18,6 +18,7 @@
 #include <cmath>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -177,7 +178,7 @@ int Fail(std::ostream& err, const std::string& message)
 // The whole file as the expression text, without a byte-order mark.
 std::string ReadExpressionFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::path(FromUtf8(path)), std::ios::binary);
     std::string expression(std::istreambuf_iterator<char>(in), {});
     if (!in.is_open() || in.bad())
         throw std::runtime_error("cannot read the expression file " + path);

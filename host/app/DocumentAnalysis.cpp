@@ -4,6 +4,7 @@
 #include "host/app/LoopRecordReport.h"
 #include "host/app/TextConversion.h"
 #include "host/app/gui/HostMenus.h"
+#include "host/app/macro/CommandHelp.h"
 #include "hostapi/VyrCommands.h"
 #include "hostapi/VyrMessaging.h"
 #include "host/vyr/UnitConversions.h"
@@ -104,7 +105,7 @@ double RawPrefixFactor(HostDocument& host, int32_t channel)
 
 } // namespace
 
-void LeaveWorkflowMode(IVyrStandIn& standIn, IUnknown* document)
+void SetWorkflowMode(IVyrStandIn& standIn, IUnknown* document, bool on)
 {
     ULONG command = 0;
     for (const MenuCommandEntry& entry : CollectMenuCommands(standIn))
@@ -112,12 +113,17 @@ void LeaveWorkflowMode(IVyrStandIn& standIn, IUnknown* document)
             command = entry.id;
     if (command == 0)
         throw std::runtime_error("the module's menus have no Workflow Mode command");
-    // The dialog's state: the mode chosen (off), then the mode it opened on.
-    const BYTE workflowOff[] = {0, 1};
-    Check(standIn.ScriptDialogChoice(WorkflowModeDialogName, sizeof workflowOff, workflowOff),
+    // The dialog's state: the mode chosen, then the mode it opened on.
+    const BYTE choice[] = {static_cast<BYTE>(on), static_cast<BYTE>(!on)};
+    Check(standIn.ScriptDialogChoice(WorkflowModeDialogName, sizeof choice, choice),
           "the host cannot answer the workflow mode dialog");
     Check(Face<IVyrCommandHandler>(document, IID_IVyrCommandHandler, "command handler")->Execute(command),
           "the document did not run Workflow Mode");
+}
+
+void LeaveWorkflowMode(IVyrStandIn& standIn, IUnknown* document)
+{
+    SetWorkflowMode(standIn, document, false);
 }
 
 const std::array<const char*, SistraRelationCount> RelationNames = {
@@ -181,7 +187,12 @@ void DocumentAnalysis::ApplyCalibrations(const AnalysisChoices& choices)
 // once. A user leaves the workflow through "Workflow Mode...", clearing its dialog's box.
 void DocumentAnalysis::LeaveWorkflowMode()
 {
-    Host::LeaveWorkflowMode(standIn_, document_.Get());
+    SetWorkflowMode(false);
+}
+
+void DocumentAnalysis::SetWorkflowMode(bool on)
+{
+    Host::SetWorkflowMode(standIn_, document_.Get(), on);
 }
 
 // The command takes microlitres per conductance unit without its prefix, and microlitres.
@@ -240,11 +251,12 @@ LONG DocumentAnalysis::RunStatement(Macro::Statement& statement)
     Orv::ComPtr<IMsgIdMessageClassObject> command;
     if (FAILED(standIn_.FindMessageClass(statement.Command().c_str(), command.Put())))
         throw std::invalid_argument("the module has no command " + ToUtf8(statement.Command()));
+    if (const std::string misnamed = Macro::MisnamedArgument(*command.Get(), statement.ArgumentNames()); !misnamed.empty())
+        throw std::invalid_argument(misnamed);
     Orv::ComPtr<IMessage> message;
     const HRESULT made = command->CreateMessage(0, statement.Parameters(), message.Put());
     if (FAILED(made))
-        throw std::invalid_argument(ToUtf8(statement.Command()) + " does not take these arguments (" +
-                                    HResultText(made) + ")");
+        throw std::invalid_argument(Macro::ArgumentFault(*command.Get(), made));
     return Deliver(message.Get());
 }
 

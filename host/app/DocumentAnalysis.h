@@ -98,6 +98,8 @@ public:
 
     // Leaves the workflow as "Workflow Mode..." with its box cleared does.
     void LeaveWorkflowMode();
+    // As "Workflow Mode..." does, its box set or cleared.
+    void SetWorkflowMode(bool on);
     // Writes the document's settings to a settings file; throws std::runtime_error when it cannot.
     void SaveSettings(const std::wstring& path);
 
@@ -119,8 +121,10 @@ private:
     Orv::ComPtr<ISistraSetupPane> pane_;
 };
 
-// Runs the document's "Workflow Mode..." with its dialog answered "off", as a user leaves the workflow.
-// Throws std::runtime_error when the module has no such command or the document does not run it.
+// Runs the document's "Workflow Mode..." with its dialog's box set or cleared, as a user enters or leaves
+// the workflow. Throws std::runtime_error when the module has no such command or the document does not
+// run it.
+void SetWorkflowMode(IVyrStandIn& standIn, IUnknown* document, bool on);
 void LeaveWorkflowMode(IVyrStandIn& standIn, IUnknown* document);
 
 // The names of the relations, by SistraRelation.

@@ -9,6 +9,8 @@
 #include "host/app/TextConversion.h"
 #include "host/app/TextOutput.h"
 #include "host/app/calc/SampleFilterClass.h"
+#include "host/app/gui/ModuleClasses.h"
+#include "host/app/macro/CommandHelp.h"
 #include "host/app/macro/MacroText.h"
 #include "host/app/recording/RecordingText.h"
 #include "hostapi/VyrMessaging.h"
@@ -16,11 +18,16 @@
 #include "foundation/com/ErrorReason.h"
 
 #include <cerrno>
+#include <charconv>
+#include <limits>
 #include <cstring>
 #include <cwchar>
+#include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 namespace Host
 {
@@ -53,8 +60,16 @@ constexpr size_t LongestMacroLine = 64 * 1024;
 class MacroLines
 {
 public:
-    explicit MacroLines(const std::string& path) : path_(path), file_(path, std::ios::binary)
+    // The path is UTF-8: opened by its wide form, so that a name beyond ASCII is found. The names of the
+    // standard input read the process's own: opened by name, the system would hand another process's.
+    explicit MacroLines(const std::string& path) : path_(path)
     {
+        if (IsStandardInputName(path))
+        {
+            in_ = &std::cin;
+            return;
+        }
+        file_.open(std::filesystem::path(FromUtf8(path)), std::ios::binary);
         if (!file_)
             throw std::runtime_error("cannot open the macro " + path + ": " + std::strerror(errno));
     }
@@ -64,14 +79,14 @@ public:
     {
         std::string bytes;
         int c = 0;
-        while ((c = file_.get()) != std::char_traits<char>::eof() && c != '\n')
+        while ((c = in_->get()) != std::char_traits<char>::eof() && c != '\n')
         {
             if (bytes.size() == LongestMacroLine)
                 throw std::runtime_error(path_ + ":" + std::to_string(number_ + 1) + ": the line is longer than " +
                                          std::to_string(LongestMacroLine) + " bytes: no macro statement");
             bytes.push_back(static_cast<char>(c));
         }
-        if (file_.bad())
+        if (in_->bad())
             throw std::runtime_error("cannot read the macro " + path_);
         if (c == std::char_traits<char>::eof() && bytes.empty())
             return false;
@@ -88,8 +103,14 @@ public:
     std::string Place() const { return path_ + ":" + std::to_string(number_); }
 
 private:
+    static bool IsStandardInputName(const std::string& path)
+    {
+        return path == "-" || path == "/dev/stdin" || path == "/dev/fd/0" || path == "/proc/self/fd/0";
+    }
+
     std::string path_;
     std::ifstream file_;
+    std::istream* in_ = &file_;
     size_t number_ = 0;
 };
 
@@ -118,6 +139,37 @@ std::wstring ArgumentText(Macro::Statement& statement, const wchar_t* name)
         return value;
     }
     throw MacroLineError("the statement has no argument " + ToUtf8(name));
+}
+
+bool TruthOf(const std::wstring& text)
+{
+    if (_wcsicmp(text.c_str(), L"True") == 0 || text == L"-1" || text == L"1")
+        return true;
+    if (_wcsicmp(text.c_str(), L"False") == 0 || text == L"0")
+        return false;
+    throw MacroLineError("on:= takes True or False, not " + ToUtf8(text));
+}
+
+// The loops:= text, "N N ...", as loop indexes from 0. A number too large for any loop is named as it
+// stands, never wrapped round onto a loop that exists.
+std::vector<ULONG> LoopIndexes(const std::wstring& text)
+{
+    std::vector<ULONG> loops;
+    std::wistringstream words(text);
+    for (std::wstring word; words >> word;)
+    {
+        const std::string number = ToUtf8(word);
+        uint64_t value = 0;
+        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (end != number.data() + number.size() || (error != std::errc() && error != std::errc::result_out_of_range))
+            throw MacroLineError("loops:= takes loop numbers separated by blanks, not '" + number + "'");
+        if (value == 0)
+            throw MacroLineError("loops:= counts loops from 1");
+        if (error == std::errc::result_out_of_range || value > std::numeric_limits<ULONG>::max())
+            throw MacroLineError("loops:= names loop " + number + ", beyond any analysis");
+        loops.push_back(static_cast<ULONG>(value - 1));
+    }
+    return loops;
 }
 
 class MacroRun
@@ -175,19 +227,20 @@ private:
             out_ << "Host.Channels: " << (done ? 1 : 0) << "\n";
             if (!done)
                 Refused(L"Host.Channels", Orv::TakeErrorReason());
+            // The loops found before were found on the channels before: their summaries would be printed
+            // under the units of the new ones.
+            const std::pair<int32_t, int32_t> chosen{pressure, volume};
+            if (std::exchange(channels_, chosen) != chosen && analysis_.LoopCount() > 0)
+            {
+                Macro::Statement clear(std::wstring(Macro::StatementPrefix) + L"ClearSistraAnalysis");
+                if (analysis_.RunStatement(clear) == 0)
+                    Refused(L"Host.Channels", L"the earlier analysis could not be cleared");
+                out_ << "Host.Channels: the earlier analysis was cleared (analyse again for the new channels)\n";
+            }
         }
         else if (_wcsicmp(name.c_str(), L"ExcludeLoops") == 0)
         {
-            std::vector<ULONG> loops;
-            std::wistringstream numbers(ArgumentText(statement, L"loops"));
-            for (long number = 0; numbers >> number;)
-            {
-                if (number < 1)
-                    throw MacroLineError("loops are counted from 1");
-                loops.push_back(static_cast<ULONG>(number - 1));
-            }
-            if (!numbers.eof())
-                throw MacroLineError("loops:= takes loop numbers separated by blanks");
+            const std::vector<ULONG> loops = LoopIndexes(ArgumentText(statement, L"loops"));
             SetErrorInfo(0, nullptr);
             const bool done =
                 SUCCEEDED(analysis_.Pane().ExcludeLoops(static_cast<ULONG>(loops.size()), loops.data()));
@@ -195,21 +248,78 @@ private:
             if (!done)
                 Refused(L"Host.ExcludeLoops", Orv::TakeErrorReason());
         }
+        else if (_wcsicmp(name.c_str(), L"WorkflowMode") == 0)
+        {
+            const bool on = TruthOf(ArgumentText(statement, L"on"));
+            try
+            {
+                analysis_.SetWorkflowMode(on);
+            }
+            catch (const std::runtime_error& e)
+            {
+                out_ << "Host.WorkflowMode: 0\n";
+                Refused(L"Host.WorkflowMode", FromUtf8(e.what()));
+            }
+            out_ << "Host.WorkflowMode: 1\n";
+        }
         else
         {
-            throw MacroLineError("the host has no statement " + ToUtf8(name));
+            throw MacroLineError("the host has no statement " + ToUtf8(name) +
+                                 ": it has Host.Channels, Host.ExcludeLoops and Host.WorkflowMode");
         }
     }
 
     const Recording& recording_;
     DocumentAnalysis& analysis_;
     std::ostream& out_;
+    // The document starts on the channels a run without choices analyses.
+    std::pair<int32_t, int32_t> channels_{AnalysisChoices{}.pressureChannel, AnalysisChoices{}.volumeChannel};
 };
+
+void LoadModule(HostSession& session, HostApplication& application)
+{
+    Calc::RegisterSampleFilterClass(session.Framework().StandIn());
+    const HRESULT loaded = session.LoadModule(ExecutableFolder() + L"Sistra.dll", &application);
+    if (FAILED(loaded))
+        throw std::runtime_error("the module did not register: " + FailureText(loaded));
+}
+
+// The usage, every command the module registered with its arguments, the host's statements and an example.
+int PrintMacroHelp(std::ostream& out, std::ostream& err)
+{
+    try
+    {
+        HostSession session;
+        HostApplication application;
+        LoadModule(session, application);
+        std::vector<Orv::ComPtr<IMsgIdMessageClassObject>> held;
+        std::vector<IMsgIdMessageClassObject*> commands;
+        for (const VyrRegistrationRecord& record : session.Framework().Registrations())
+            if (record.kind == VyrRegistrationKind::MessageClass &&
+                SUCCEEDED(session.Framework().StandIn().FindMessageClass(record.name, held.emplace_back().Put())) &&
+                held.back())
+                commands.push_back(held.back().Get());
+        BlockOutputStream text(out);
+        text << "usage:\n" << MacroUsage << "\nThe module's commands, each with an example of its statement:\n";
+        Macro::WriteCommandHelp(commands, text);
+        text << "\n" << MacroHostStatements << "\nExample (runs on a recording whose channels 1 and 2 are pressure and volume):\n"
+             << MacroExample;
+        text.Finish();
+        return ExitOk;
+    }
+    catch (const std::exception& e)
+    {
+        err << "sistra macro: " << e.what() << "\n";
+        return ExitFailure;
+    }
+}
 
 } // namespace
 
 int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
+    if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h"))
+        return PrintMacroHelp(out, err);
     if (args.size() != 3)
     {
         err << "sistra macro: give a macro file and a recording\nusage:\n" << MacroUsage;
@@ -222,10 +332,10 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
         const Recording recording = LoadRecordingFile(args[2]);
         HostSession session;
         HostApplication application;
-        Calc::RegisterSampleFilterClass(session.Framework().StandIn());
-        const HRESULT loaded = session.LoadModule(ExecutableFolder() + L"Sistra.dll", &application);
-        if (FAILED(loaded))
-            throw std::runtime_error("the module did not register: " + FailureText(loaded));
+        LoadModule(session, application);
+        // As the host does once a module registered: the document class installs its menus ("Workflow
+        // Mode..." among them, which Host.WorkflowMode runs).
+        const ModuleClasses classes(session.Framework());
         IVyrStandIn& standIn = session.Framework().StandIn();
         standIn.ScriptProgressCancel(-1);
         const Orv::ComPtr<HostDocument> host = HostDocument::Offline(recording);

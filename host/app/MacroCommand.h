@@ -12,12 +12,37 @@ namespace Host
 constexpr const char* MacroUsage =
     "  macro MACROFILE FILE\n"
     "            runs the macro's statements on the module's document over the recording, one a line,\n"
-    "            as the host's macro text writes them (Doc.ApplySistraCuvetteCalibration slope:=0.5,\n"
-    "            intercept:=3), and prints each command's answer (1 handled, 0 not), then each\n"
-    "            parameter's summary and the fitted relations as analyze prints them. Lines starting\n"
-    "            with ' are comments; the host's own statements stand for the setup pane and the loop\n"
-    "            view: Host.Channels pressure:=CH, volume:=CH and Host.ExcludeLoops loops:=\"N N ...\"\n"
-    "            (loops counted from 1). Dialogs the commands open are answered as a batch host does.\n";
+    "            as the host's macro text writes them (Doc.SelectASistra LoopIdx:=0), and prints each\n"
+    "            command's answer (1 handled, 0 not), then each parameter's summary and the fitted\n"
+    "            relations as analyze prints them; `macro --help` lists every command with its arguments\n";
+
+// What `macro --help` prints after the command list: the host's own statements and a macro that runs.
+constexpr const char* MacroHostStatements =
+    "The host's own statements stand for its setup pane, its loop view and the workflow mode dialog:\n"
+    "  Host.Channels pressure:=1, volume:=2\n"
+    "            the channels the document analyses (numbers or names from the recording's header); an\n"
+    "            analysis made before is cleared, as its loops belong to the channels before\n"
+    "  Host.ExcludeLoops loops:=\"2 3\"\n"
+    "            the loops left out of the summaries and fits, counted from 1 (\"\" leaves none out)\n"
+    "  Host.WorkflowMode on:=False\n"
+    "            leaves (False) or enters (True) the workflow, as \"Workflow Mode...\" does; outside it each\n"
+    "            calibration command applies by itself\n"
+    "Lines starting with ' are comments. Dialogs the commands open are answered as a batch host does.\n"
+    "A statement is refused (0, the reason on stderr, exit status 1) when the document cannot carry it out.\n";
+
+// A macro that runs on any recording whose channels 1 and 2 are a pressure and a volume with beats.
+constexpr const char* MacroExample =
+    "' the loops of channel 1 (pressure) against channel 2 (volume)\n"
+    "Host.Channels pressure:=1, volume:=2\n"
+    "Doc.AnalyzeSistraNow\n"
+    "Host.ExcludeLoops loops:=\"2 3\"\n"
+    "Doc.SetESPVRegressionType RegressionType:=\"Quadratic\"\n"
+    "Doc.ShowESPVRegression ShowESPVR:=True\n"
+    "Doc.SelectASistra LoopIdx:=0\n"
+    "' microlitres = 0.5 per raw volume unit + 3, outside the workflow, then analysed again\n"
+    "Host.WorkflowMode on:=False\n"
+    "Doc.ApplySistraCuvetteCalibration slope:=0.5, intercept:=3\n"
+    "Doc.AnalyzeSistraNow\n";
 
 int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -1,9 +1,12 @@
 #include "host/app/CommandLine.h"
+#include "host/app/TextConversion.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -273,6 +276,14 @@ TEST(CalcCommand, ExpressionsTooLongForACommandLineComeFromAFile)
     const CommandResult missing = RunCommand({"calc", "--expr-file", expression.Path() + ".gone", recording.Path()});
     EXPECT_EQ(Host::ExitFailure, missing.status);
     EXPECT_NE(std::string::npos, missing.err.find("cannot read the expression file")) << missing.err;
+
+    // A name beyond ASCII: UTF-8 on the command line, found by its wide form.
+    const std::filesystem::path named = std::filesystem::temp_directory_path() / std::filesystem::path(L"ausdr\u00FCck \u5F0F.txt");
+    std::ofstream(named, std::ios::binary) << "ch1 + 2300";
+    const CommandResult beyondAscii = RunCommand({"calc", "--expr-file", Host::ToUtf8(named.wstring()), recording.Path()});
+    std::filesystem::remove(named);
+    EXPECT_EQ(Host::ExitOk, beyondAscii.status) << beyondAscii.err;
+    EXPECT_EQ(fromFile.out, beyondAscii.out);
 }
 
 TEST(CalcCommand, ErrorsInALongLineShowTheStretchAroundThePosition)

@@ -574,11 +574,13 @@ TEST_F(DocumentCommands, KnownVolumesComeFromTheSelectedLoops)
         EXPECT_NEAR(c.expected, Double(ModelKind::KnownVolumeCalib, c.id), 1e-9 * std::abs(c.expected))
             << c.pair << " " << c.point;
     }
+    // A point other than 0 and 1, and a selection without loops, store nothing and are refused.
     const std::vector<double> before = values();
-    EXPECT_EQ(1, RunStatement(Doc(), L"SetKnownSistraVolumeValueFromSel pointIdx:=2"));
+    for (const LONG point : {2, 99, -1})
+        EXPECT_EQ(0, RunStatement(Doc(), L"SetKnownSistraVolumeValueFromSel pointIdx:=" + std::to_wstring(point)));
     const ULONG boxes = LastBox();
     document->Host().SetSelection({0, From}, {0, From + 100});
-    EXPECT_EQ(1, RunStatement(Doc(), L"SetKnownSistraVolumeValueFromSel pointIdx:=0"));
+    EXPECT_EQ(0, RunStatement(Doc(), L"SetKnownSistraVolumeValueFromSel pointIdx:=0"));
     std::wstring caption;
     EXPECT_EQ(boxes + 1, LastBox(&caption));
     EXPECT_EQ(L"No Loops Detected", caption);
