@@ -6,6 +6,7 @@
 #include "hostapi/HostDocumentEvents.h"
 #include "hostapi/VyrServices.h"
 #include "document/calibration/CalibratorBase.h"
+#include "document/calibration/RecordedUnits.h"
 #include "hostframework/messaging/SistraIds.h"
 
 #include <algorithm>
@@ -428,16 +429,53 @@ bool SistraDocument::PutCalibrationsOnChannels(std::wstring& refusal)
         Orv::ComPtr<IUnitConversion> shown;
         host->GetChannelConversion(HostUnsetPosition, HostNewRecordings, target.channel, shown.Put());
         shownBefore.emplace_back(target.channel, shown);
+        const std::wstring madeIn = RecordedUnitText(target.calibrator->FindConversion(target.channel).Get());
         target.calibrator->AdoptShownConversion(target.channel);
-        if (ApplyChannelSetup(target.channel, target.calibrator) && target.calibrator->IsAppliedToChannel(target.channel))
+        const std::wstring recordedIn = RecordedUnitText(target.calibrator->FindConversion(target.channel).Get());
+        const bool inUnit = BringCalibrationToUnit(target.calibrator == pressureCalibrator_.get(), madeIn, recordedIn);
+        // Points brought into the channel's unit are committed, which may put the calibration on the channel.
+        if (inUnit &&
+            (target.calibrator->IsAppliedToChannel(target.channel) || ApplyChannelSetup(target.channel, target.calibrator)) &&
+            target.calibrator->IsAppliedToChannel(target.channel))
             continue;
         refusal = std::wstring(L"the ") + target.name + L" calibration cannot be applied to channel " +
                   std::to_wstring(target.channel + 1);
+        if (!inUnit)
+            refusal += L": it was made on a channel recorded in " + madeIn + L", and this recording's channel is in " +
+                       recordedIn + L" (calibrate the channel anew, or load the settings on a recording in " + madeIn + L")";
         for (const auto& [channel, conversion] : shownBefore)
             if (conversion)
                 host->ApplyChannelSetup(0, 0, channel, 1, conversion.Get());
         return false;
     }
+    return true;
+}
+
+// The unit a channel was recorded in, without its prefix, as the conversion tells it; empty when unknown.
+std::wstring SistraDocument::RecordedUnitText(IUnitConversion* conversion)
+{
+    ConversionUnits units;
+    if (!conversion || FAILED(ReadConversionUnits(*conversion, units)))
+        return {};
+    return units.rawUnitText.c_str();
+}
+
+// A calibration's raw points stand in the unit of the channel it was made on: brought into the unit of the
+// channel it goes on (the pressure calibration's points converted between pressure units), or refused. A
+// unit that is not known on either side is taken as the same: a conversion from an older file tells none.
+bool SistraDocument::BringCalibrationToUnit(bool pressure, const std::wstring& madeIn, const std::wstring& recordedIn)
+{
+    if (madeIn.empty() || recordedIn.empty())
+        return true;
+    const std::optional<double> factor = RecordedUnitFactor(madeIn, recordedIn);
+    if (!factor || (*factor != 1.0 && !pressure))
+        return false;
+    if (*factor == 1.0)
+        return true;
+    const ModelPtr model = GetModel(ModelKind::PressureCalib);
+    for (const int id : {PropertyId::PressureBase1, PropertyId::PressureBase2})
+        model->SetValue<PropertyType::Double>(id, model->GetValue<PropertyType::Double>(id) * *factor);
+    model->CommitChanges();
     return true;
 }
 

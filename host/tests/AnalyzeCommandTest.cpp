@@ -2,6 +2,8 @@
 // that every relation has spread to fit.
 #include "host/app/AnalyzeCommand.h"
 #include "host/app/CommandLine.h"
+#include "host/app/SettingsFileFormat.h"
+#include "host/app/TextConversion.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -592,16 +595,19 @@ TEST_F(AnalyzeCommand, ASettingsFileWithACalibrationTheCommandsRefuseIsRefused)
     const Output saved = RunSistra({"analyze", raw.Path(), "--calibrate-volume", "2:0.5,-10", "--calibrate-pressure",
                                     "1:2.5=0,52.5=100", "--save-settings", settings});
     ASSERT_EQ(Host::ExitOk, saved.status) << saved.err;
-    const std::string bytes = FileText(settings);
-    // The stored values: the cuvette slope in litres per unprefixed unit, the pressure points in volts.
+    const std::string file = FileText(settings);
+    const std::vector<char> record = Host::UnwrapSettingsRecord({file.begin(), file.end()});
+    // The stored values: the cuvette slope in litres per unprefixed unit, the pressure points in volts; the
+    // file written anew around the changed record, as by hand, so that its checksum holds.
     const auto replaced = [&](double stored, double damaged) {
-        std::string text = bytes;
+        std::string text(record.begin(), record.end());
         const std::string from(reinterpret_cast<const char*>(&stored), sizeof stored);
         const size_t at = text.find(from);
         EXPECT_NE(std::string::npos, at) << stored;
         if (at != std::string::npos)
             text.replace(at, sizeof damaged, std::string(reinterpret_cast<const char*>(&damaged), sizeof damaged));
-        return text;
+        const std::vector<char> rewritten = Host::WrapSettingsRecord({text.begin(), text.end()});
+        return std::string(rewritten.begin(), rewritten.end());
     };
     const double slope = 0.5 / 1e-3 * 1e-6;
     const struct
@@ -624,17 +630,87 @@ TEST_F(AnalyzeCommand, ASettingsFileWithACalibrationTheCommandsRefuseIsRefused)
     std::filesystem::remove_all(folder);
 }
 
+// The mean of a parameter in analyze's printed summaries.
+double SummaryMean(const std::string& out, const std::string& parameter)
+{
+    std::istringstream text(out);
+    const Table summary = ReadTable(text);
+    return std::stod(summary.at(parameter).at(2));
+}
+
+// A pressure calibration made on a recording in mmHg calibrates the same physical pressure on one in kPa;
+// a volume calibration made on a channel in mS is refused for one in V, both units named.
+TEST_F(AnalyzeCommand, SavedCalibrationsHoldInTheUnitsTheyWereMadeIn)
+{
+    const HostTests::TemporaryFile kilopascals(
+        "analyze-kpa.csv", OcclusionText(40, "LV Pressure (kPa),LV Volume (uL),ECG (mV)", {7.500616827, 0.0, 1.0, 0.0}));
+    const HostTests::TemporaryFile siemens(
+        "analyze-ms.csv", OcclusionText(40, "LV Pressure (mmHg),LV Volume (mS),ECG (mV)", {1.0, 0.0, 0.5, -10.0}));
+    const HostTests::TemporaryFile volts(
+        "analyze-v.csv", OcclusionText(40, "LV Pressure (mmHg),LV Volume (V),ECG (mV)", {1.0, 0.0, 0.5, -10.0}));
+    const auto folder = ScratchFolder("analyze-settings-units");
+    std::filesystem::create_directories(folder);
+    const std::string pressure = (folder / "pressure.set").string(), volume = (folder / "volume.set").string();
+    const Output made = RunSistra({"analyze", file->Path(), "--calibrate-pressure", "1:0=0,100=100", "--save-settings", pressure});
+    ASSERT_EQ(Host::ExitOk, made.status) << made.err;
+    const Output loaded = RunSistra({"analyze", kilopascals.Path(), "--settings", pressure});
+    ASSERT_EQ(Host::ExitOk, loaded.status) << loaded.err;
+    for (const char* parameter : {"Pmax", "Pes", "Ped"})
+        EXPECT_NEAR(SummaryMean(made.out, parameter), SummaryMean(loaded.out, parameter),
+                    1e-4 * std::abs(SummaryMean(made.out, parameter)))
+            << parameter;
+
+    ASSERT_EQ(Host::ExitOk, RunSistra({"analyze", siemens.Path(), "--calibrate-volume", "2:0.5,-10", "--save-settings", volume}).status);
+    const Output refused = RunSistra({"analyze", volts.Path(), "--settings", volume});
+    EXPECT_EQ(Host::ExitFailure, refused.status);
+    EXPECT_NE(std::string::npos, refused.err.find("made on a channel recorded in S, and this recording's channel is in V"))
+        << refused.err;
+    EXPECT_TRUE(refused.out.empty());
+    std::filesystem::remove_all(folder);
+}
+
+// A settings file damaged anywhere (one byte of it changed) is refused, its cause named, and nothing printed;
+// a calibration gain no transducer has is refused.
+TEST_F(AnalyzeCommand, DamagedSettingsAndImpossibleGainsAreRefused)
+{
+    const auto folder = ScratchFolder("analyze-flipped-settings");
+    std::filesystem::create_directories(folder);
+    const std::string settings = (folder / "good.set").string(), damaged = (folder / "damaged.set").string();
+    ASSERT_EQ(Host::ExitOk, RunSistra({"analyze", file->Path(), "--calibrate-pressure", "1:0=0,100=100",
+                                       "--save-settings", settings})
+                                .status);
+    const std::string bytes = FileText(settings);
+    for (size_t at = 0; at < bytes.size(); at += 97)
+    {
+        std::string changed = bytes;
+        changed[at] = static_cast<char>(changed[at] ^ 0x5A);
+        std::ofstream(damaged, std::ios::binary) << changed;
+        const Output run = RunSistra({"analyze", file->Path(), "--settings", damaged});
+        EXPECT_EQ(Host::ExitFailure, run.status) << "byte " << at;
+        EXPECT_NE(std::string::npos, run.err.find("is damaged")) << "byte " << at << ": " << run.err;
+        EXPECT_TRUE(run.out.empty()) << "byte " << at;
+    }
+    const Output gain = RunSistra({"analyze", file->Path(), "--calibrate-pressure", "1:0=0,1=1e37"});
+    EXPECT_EQ(Host::ExitFailure, gain.status);
+    EXPECT_NE(std::string::npos, gain.err.find("gain of 1e+37")) << gain.err;
+    EXPECT_TRUE(gain.out.empty());
+    std::filesystem::remove_all(folder);
+}
+
+// A macro statement and what the run says of it.
+struct MacroCase
+{
+    const char* statement;
+    const char* says;
+};
+
 // A command the document does not carry out answers 0, says why naming the argument, changes nothing (the
 // analysis after it prints what analyze prints), and the macro ends as a failure.
 TEST_F(AnalyzeCommand, RefusedMacroCommandsAnswerZeroAndChangeNothing)
 {
     const Output analyzed = RunSistra({"analyze", file->Path(), "--pressure", "1", "--volume", "2"});
     ASSERT_EQ(Host::ExitOk, analyzed.status) << analyzed.err;
-    const struct
-    {
-        const char* statement;
-        const char* says;
-    } refused[] = {
+    const MacroCase refused[] = {
         // In the workflow the cuvette calibration waits for the conductance calibration.
         {"Doc.ApplySistraCuvetteCalibration slope:=0.5, intercept:=3", "conductance calibration"},
         {"Doc.ApplySistraCuvetteCalibration slope:=1e12, intercept:=3", "slope: The slope must be between"},
@@ -643,6 +719,8 @@ TEST_F(AnalyzeCommand, RefusedMacroCommandsAnswerZeroAndChangeNothing)
         {"Doc.SetESPVRegressionType RegressionType:=\"99\"", "RegressionType: takes Linear"},
         {"Doc.RemoveParallelConductanceFromList position:=-5", "position: the list has no entry -5"},
         {"Host.ExcludeLoops loops:=\"99999\"", "loops: there is no loop 99999"},
+        {"Doc.SetKnownSistraVolumeValueFromSel pointIdx:=99", "pointIdx: the point is 0 or 1, not 99"},
+        {"Doc.SetKnownSistraVolumeValueFromSel pointIdx:=0", "the volume channel has no selection"},
     };
     for (const auto& test : refused)
     {
@@ -663,6 +741,99 @@ TEST_F(AnalyzeCommand, RefusedMacroCommandsAnswerZeroAndChangeNothing)
     EXPECT_EQ(Host::ExitFailure, run.status);
     EXPECT_EQ("SetEDPVRegressionType: 1\n", run.out);
     EXPECT_NE(std::string::npos, run.err.find("no loops analysed")) << run.err;
+}
+
+// Arguments a command cannot take stop the macro at their line, said in words: no COM code, nothing
+// handed to another parameter than the one named, no loop number wrapped round onto a loop that exists.
+TEST_F(AnalyzeCommand, MacroArgumentsACommandCannotTakeStopTheRunInWords)
+{
+    const MacroCase cases[] = {
+        {"Doc.ApplySistraCuvetteCalibration intercept:=3, slope:=0.5", "takes slope:= where the statement gives intercept:="},
+        {"Doc.SelectASistra LoopIdx:=\"two\"", "an argument is not of its kind"},
+        {"Doc.SelectASistra LoopIdx:=4294967297", "a number lies beyond the range its argument takes"},
+        {"Doc.SelectASistra", "another number of arguments: SelectASistra takes 1 argument, LoopIdx"},
+        {"Doc.AnalyzeSistraNow now:=1", "AnalyzeSistraNow takes no argument now:="},
+        {"Host.ExcludeLoops loops:=\"4294967297\"", "loops:= names loop 4294967297, beyond any analysis"},
+        {"Host.ExcludeLoops loops:=\"2 x\"", "not 'x'"},
+        {"Host.WorkflowMode on:=\"maybe\"", "on:= takes True or False"},
+    };
+    for (const auto& test : cases)
+    {
+        const HostTests::TemporaryFile macro("macro-stop.txt", std::string("Doc.AnalyzeSistraNow\n") + test.statement + "\n");
+        const Output run = RunSistra({"macro", macro.Path(), file->Path()});
+        EXPECT_EQ(Host::ExitFailure, run.status) << test.statement;
+        EXPECT_NE(std::string::npos, run.err.find("macro-stop.txt:2: ")) << run.err;
+        EXPECT_NE(std::string::npos, run.err.find(test.says)) << run.err;
+        EXPECT_EQ(std::string::npos, run.err.find("0x8")) << run.err;
+        EXPECT_EQ("AnalyzeSistraNow: 1\n", run.out) << test.statement;
+    }
+}
+
+// Channels chosen anew after an analysis clear it: its summaries would be printed under the new channels'
+// units.
+TEST_F(AnalyzeCommand, ChannelsChosenAfterAnAnalysisClearIt)
+{
+    const HostTests::TemporaryFile macro("macro-channels.txt", "Doc.AnalyzeSistraNow\nHost.Channels pressure:=2, volume:=1\n");
+    const Output run = RunSistra({"macro", macro.Path(), file->Path()});
+    EXPECT_EQ(Host::ExitFailure, run.status);
+    EXPECT_NE(std::string::npos, run.out.find("the earlier analysis was cleared")) << run.out;
+    EXPECT_NE(std::string::npos, run.err.find("no loops analysed")) << run.err;
+}
+
+// `macro --help` names every command with an example, and its example macro runs; every example statement
+// is taken by its command (a refusal for the document's state aside).
+TEST_F(AnalyzeCommand, MacroHelpDocumentsEveryCommandAndItsExamplesRun)
+{
+    const Output help = RunSistra({"macro", "--help"});
+    ASSERT_EQ(Host::ExitOk, help.status) << help.err;
+    std::istringstream lines(help.out);
+    std::string examples = "Doc.AnalyzeSistraNow\n", example;
+    size_t commands = 0;
+    bool inExample = false;
+    for (std::string line; std::getline(lines, line);)
+    {
+        if (line.starts_with("  Doc."))
+        {
+            examples += line.substr(2) + "\n";
+            ++commands;
+        }
+        if (inExample)
+            example += line + "\n";
+        inExample = inExample || line.starts_with("Example");
+    }
+    EXPECT_EQ(28u, commands) << help.out;
+    const HostTests::TemporaryFile exampleFile("macro-example.txt", example);
+    const Output ran = RunSistra({"macro", exampleFile.Path(), file->Path()});
+    EXPECT_EQ(Host::ExitOk, ran.status) << ran.err << example;
+
+    const HostTests::TemporaryFile everyCommand("macro-every.txt", examples + "Doc.AnalyzeSistraNow\n");
+    const Output every = RunSistra({"macro", everyCommand.Path(), file->Path()});
+    std::istringstream answers(every.out);
+    size_t answered = 0;
+    for (std::string line; std::getline(answers, line) && !line.empty();)
+        answered += line.ends_with(": 0") || line.ends_with(": 1");
+    EXPECT_EQ(commands + 2, answered) << "the run stopped before its end: " << every.err;
+    EXPECT_EQ(std::string::npos, every.err.find(" takes ")) << every.err;
+}
+
+// A macro is read by a name beyond ASCII, and from the standard input by its name.
+TEST_F(AnalyzeCommand, AMacroIsReadWhateverItsNameAndFromStandardInput)
+{
+    const auto folder = ScratchFolder("macro-names");
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path named = folder / std::filesystem::path(L"\u00E9tude \u5FC3.txt");
+    std::ofstream(named, std::ios::binary) << "Doc.AnalyzeSistraNow\n";
+    const Output run = RunSistra({"macro", Host::ToUtf8(named.wstring()), file->Path()});
+    EXPECT_EQ(Host::ExitOk, run.status) << run.err;
+    EXPECT_TRUE(run.out.starts_with("AnalyzeSistraNow: 1\n")) << run.out;
+    std::filesystem::remove_all(folder);
+
+    std::istringstream piped("Doc.AnalyzeSistraNow\nDoc.ShowESPVRegression ShowESPVR:=True\n");
+    std::streambuf* const standardInput = std::cin.rdbuf(piped.rdbuf());
+    const Output fromPipe = RunSistra({"macro", "/dev/stdin", file->Path()});
+    std::cin.rdbuf(standardInput);
+    EXPECT_EQ(Host::ExitOk, fromPipe.status) << fromPipe.err;
+    EXPECT_TRUE(fromPipe.out.starts_with("AnalyzeSistraNow: 1\nShowESPVRegression: 1\n")) << fromPipe.out;
 }
 
 // A macro is judged a line at a time: a line no statement could fill, or the endless noise of a random
