@@ -239,6 +239,18 @@ struct IHostChannelDescriptions : IUnknown
 };
 __CRT_UUID_DECL(IHostChannelDescriptions, 0x509511CD, 0x3390, 0x49D6, 0x82, 0x40, 0x28, 0x06, 0x2E, 0x97, 0x72, 0x8A)
 
+// How the host shows a channel: the range of values its display of the channel spans.
+// {7C3E9A52-1D84-4F6B-B0A7-5E21C98D4F16}
+struct IHostChannelDisplay : IUnknown
+{
+    // 3: the channel's display range of the kind (HostDisplayRangeShown: the range the host shows the
+    // channel over, which its data, recorded and still to be sampled, lie in), in the channel's recorded
+    // units; S_FALSE when the host has none, E_INVALIDARG for a channel the document does not have.
+    virtual HRESULT STDMETHODCALLTYPE GetDisplayRange(int32_t channel, uint32_t kind, double* low, double* high) = 0;
+};
+__CRT_UUID_DECL(IHostChannelDisplay, 0x7C3E9A52, 0x1D84, 0x4F6B, 0xB0, 0xA7, 0x5E, 0x21, 0xC9, 0x8D, 0x4F, 0x16)
+inline constexpr uint32_t HostDisplayRangeShown = 2;
+
 // The record data of the document; a calculation created for the document receives it as its context.
 // {2BC6F321-B62F-11D2-8227-00C0DFE13362}
 struct IHostRecordData : IUnknown
@@ -518,6 +530,7 @@ inline constexpr GUID IID_IHostChannelData = __uuidof(IHostChannelData);
 inline constexpr GUID IID_IHostRecordData = __uuidof(IHostRecordData);
 inline constexpr GUID IID_IHostChannelSettings = __uuidof(IHostChannelSettings);
 inline constexpr GUID IID_IHostChannelDescriptions = __uuidof(IHostChannelDescriptions);
+inline constexpr GUID IID_IHostChannelDisplay = __uuidof(IHostChannelDisplay);
 inline constexpr GUID IID_IOnlineDataSink = __uuidof(IOnlineDataSink);
 inline constexpr GUID IID_IOnlineDataSource = __uuidof(IOnlineDataSource);
 inline constexpr GUID IID_IHostDataItems = __uuidof(IHostDataItems);

@@ -5,6 +5,7 @@
 #include "graph/grid/GraphDisplaySettings.h"
 #include "tracedisplay/preview/PreviewDataWin.h"
 
+#include "hostapi/HostDocument.h"
 #include "hostapi/PaneDataStore.h"
 #include "hostapi/PreviewSampling.h"
 #include "hostapi/TraceDataSource.h"
@@ -260,15 +261,23 @@ void DataPreviewBase::ApplyAxisRange(bool secondAxis, double low, double high)
     }
 }
 
+// The range the host shows the channel over, which holds what is still to be sampled too, when the host
+// keeps one; else the range of the data in view, which a preview opened before sampling has none of.
 std::optional<std::pair<double, double>> DataPreviewBase::ShownRange(LONG channel) const
 {
-    Orv::ComPtr<IRecordDataSource> data;
-    if (!window_ || !window_->Store() ||
-        FAILED(window_->Store()->QueryInterface(IID_IRecordDataSource, data.PutVoid())) || !data)
+    if (!window_)
         return std::nullopt;
     double low = DBL_MAX, high = -DBL_MAX;
-    if (data->GetRange(0, channel, window_->ViewLeft(), window_->ScrollPosition(), &low, &high, 0, 0, 0, 0) != S_OK ||
-        !(low <= high))
+    Orv::ComPtr<IHostChannelDisplay> display;
+    Orv::ComPtr<IRecordDataSource> data;
+    const bool hostRange = hostDocument_ &&
+                           SUCCEEDED(hostDocument_->QueryInterface(IID_IHostChannelDisplay, display.PutVoid())) &&
+                           display && display->GetDisplayRange(channel, HostDisplayRangeShown, &low, &high) == S_OK;
+    if (!hostRange &&
+        (!window_->Store() || FAILED(window_->Store()->QueryInterface(IID_IRecordDataSource, data.PutVoid())) ||
+         !data || data->GetRange(0, channel, window_->ViewLeft(), window_->ScrollPosition(), &low, &high, 0, 0, 0, 0) != S_OK))
+        return std::nullopt;
+    if (!(low <= high))
         return std::nullopt;
     const double margin = std::max(high - low, 1.0) * RangeMargin;
     return std::pair(low - margin, high + margin);

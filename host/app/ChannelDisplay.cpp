@@ -1,8 +1,11 @@
 #include "host/app/ChannelDisplay.h"
 
+#include "host/app/HostDocument.h"
 #include "foundation/com/ComBoundary.h"
 
+#include <algorithm>
 #include <array>
+#include <limits>
 
 namespace Host
 {
@@ -81,6 +84,35 @@ HRESULT STDMETHODCALLTYPE ChannelDisplaySettings::GetLineWidth(LONG, LONG* width
 HRESULT STDMETHODCALLTYPE ChannelDisplaySettings::GetPreferenceRecord(ULONG, LONG, LONG, void*, ULONG)
 {
     return S_FALSE;
+}
+
+} // namespace Host
+
+namespace Host
+{
+
+HRESULT STDMETHODCALLTYPE HostDocument::GetDisplayRange(int32_t channel, uint32_t kind, double* low, double* high)
+{
+    if (!low || !high)
+        return E_POINTER;
+    if (!HasChannel(channel))
+        return E_INVALIDARG;
+    const Recording* whole = feed_ && feed_->Source() ? feed_->Source() : &Data();
+    if (kind != HostDisplayRangeShown || !IsRecordedChannel(channel) ||
+        static_cast<size_t>(channel) >= whole->Channels().size())
+        return S_FALSE;
+    float lowest = std::numeric_limits<float>::infinity(), highest = -std::numeric_limits<float>::infinity();
+    for (size_t record = 0; record < whole->RecordCount(); ++record)
+        for (const float sample : whole->RecordAt(record).Samples(static_cast<size_t>(channel)))
+        {
+            lowest = std::min(lowest, sample);
+            highest = std::max(highest, sample);
+        }
+    if (!(lowest <= highest))
+        return S_FALSE;
+    *low = lowest;
+    *high = highest;
+    return S_OK;
 }
 
 } // namespace Host

@@ -477,6 +477,8 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IHostVirtualChannels*>(this);
     else if (iid == IID_IHostChannelDescriptions)
         *out = static_cast<IHostChannelDescriptions*>(this);
+    else if (iid == IID_IHostChannelDisplay)
+        *out = static_cast<IHostChannelDisplay*>(this);
     else if (iid == IID_ISampleHolderSource)
         *out = static_cast<ISampleHolderSource*>(this);
     else if (iid == IID_IPaneDataSource)

@@ -58,6 +58,7 @@ class HostDocument final : public IHostDocument,
                            public IHostRecordingState,
                            public IHostVirtualChannels,
                            public IHostChannelDescriptions,
+                           public IHostChannelDisplay,
                            public ISampleHolderSource,
                            public IHostSamplingSources
 {
@@ -165,6 +166,10 @@ public:
     // whose text reads the channel itself.
     HRESULT STDMETHODCALLTYPE GetChannelTitle(int32_t channel, BSTR* title) override;
     HRESULT STDMETHODCALLTYPE IsCalculationOnSource(int32_t channel, VARIANT_BOOL* onSource) override;
+    // IHostChannelDisplay: a channel is shown over the range of all its samples, those still to be sampled
+    // too when the document samples a recording known ahead, so that a display set up before sampling holds
+    // what comes.
+    HRESULT STDMETHODCALLTYPE GetDisplayRange(int32_t channel, uint32_t kind, double* low, double* high) override;
     HRESULT STDMETHODCALLTYPE UpdateDisplay(uint32_t) override
     {
         ++displayUpdates_;

@@ -84,6 +84,8 @@ public:
     // Sampling stops after each record and starts again with the next chunk, as when a person records
     // one record at a time.
     virtual bool StopsAfterEachRecord() const { return false; }
+    // The whole recording the feed plays, where it is known ahead; null otherwise.
+    virtual const Recording* Source() const { return nullptr; }
 };
 
 // Simulated sampling: hands the records of a finished recording to a growing online copy, a chunk of
@@ -97,6 +99,7 @@ public:
     // Delivers up to count samples of the current record; the record is completed with its last sample.
     void Feed(int64_t count) override;
     bool StopsAfterEachRecord() const override { return stopsAfterEachRecord_; }
+    const Recording* Source() const override { return &source_; }
     // Sampling stopped early: the record being fed ends where it is and no further record follows.
     void Stop();
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -116,6 +118,35 @@ TEST(SettingsPreviewOnHost, ShowsTheNewestLiveSampleAtTheRightEdgeUntilStopped)
     window.StopSampling();
     EXPECT_EQ(0u, live.SinkCount());
     EXPECT_EQ(nullptr, window.Sampling().Holder());
+}
+
+} // namespace
+
+namespace
+{
+
+// Opened before the host has sampled anything, the preview's pressure axis spans what the host will show
+// of the channel, so the live trace stays inside it; the host's answer holds the samples still to come.
+TEST(SettingsPreviewOnHost, OpenedBeforeSamplingItsAxisHoldsTheLiveTrace)
+{
+    const Host::Recording recording = HostTests::SteadyVentricle(4000);
+    const auto pressure = recording.RecordAt(0).Samples(0);
+    const auto [lowest, highest] = std::minmax_element(pressure.begin(), pressure.end());
+    DocumentOnHost document(recording, true, false);
+    double low = 0.0, high = 0.0;
+    ASSERT_EQ(S_OK, document.Host().GetDisplayRange(0, HostDisplayRangeShown, &low, &high));
+    EXPECT_EQ(*lowest, low);
+    EXPECT_EQ(*highest, high);
+    EXPECT_EQ(S_FALSE, document.Host().GetDisplayRange(0, 1, &low, &high)) << "only the shown range is kept";
+    EXPECT_EQ(E_INVALIDARG, document.Host().GetDisplayRange(9, HostDisplayRangeShown, &low, &high));
+
+    SettingsDialog open(document);
+    IScaleControl* scale = open.Window().Lane(0)->FirstScaleControl();
+    ASSERT_NE(nullptr, scale);
+    ASSERT_EQ(S_OK, scale->GetLimits(&high, &low));
+    EXPECT_LE(low, *lowest);
+    EXPECT_GE(high, *highest);
+    EXPECT_LT(high - low, 2 * (*highest - *lowest)) << "the axis is the data's, not a default span";
 }
 
 } // namespace
