@@ -834,10 +834,17 @@ void CuvetteView::FollowFitInWorkflow()
 
 bool CuvetteView::CopyToClipboard()
 {
-    ResultsViewCopyDlg dialog(this, ResultCopyDialog, copyChoice_);
-    if (dialog.Execute() != IDOK)
+    // Asked through the host, so that a run without a person answers it with the remembered choice.
+    int32_t choice = copyChoice_;
+    const int pressed = RunModuleDialogOnState(L"CopyCuvetteCalibrationView", GetHandle(), choice, [&] {
+        ResultsViewCopyDlg dialog(this, ResultCopyDialog, copyChoice_);
+        const int closed = dialog.Execute();
+        choice = dialog.Choice();
+        return closed;
+    });
+    if (pressed != IDOK)
         return false;
-    copyChoice_ = dialog.Choice();
+    copyChoice_ = choice == ResultsViewCopyDlg::CopyTable ? ResultsViewCopyDlg::CopyTable : ResultsViewCopyDlg::CopyGraph;
     if (copyChoice_ == ResultsViewCopyDlg::CopyTable)
         return CopyTableToClipboard(static_cast<ULONG>(CalibData().ReadingCount() + 3));
     return SistraGraphViewBase::CopyToClipboard();
