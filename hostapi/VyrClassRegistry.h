@@ -166,4 +166,7 @@ struct IVyrStandIn : IUnknown
     // 31: a help topic a module asked the host to show, oldest first, with its help file; E_INVALIDARG
     // past the last.
     virtual HRESULT STDMETHODCALLTYPE GetHelpRequest(ULONG index, BSTR* topic, BSTR* helpFile) = 0;
+    // 32: a copy of a page of the print job of that index (as GetPrintJob counts them); the pages of the
+    // last few jobs are kept. The caller deletes it; E_INVALIDARG for a page not kept.
+    virtual HRESULT STDMETHODCALLTYPE CopyJobPage(ULONG job, ULONG page, HBITMAP* bitmap) = 0;
 };

@@ -565,11 +565,12 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetSelection(TickPosition* start, TickPo
 }
 
 // Every client that registered is linked to the document's analysis.
-HRESULT STDMETHODCALLTYPE HostDocument::RegisterClient(const WCHAR* name, const WCHAR*, LONG* clientId)
+HRESULT STDMETHODCALLTYPE HostDocument::RegisterClient(const WCHAR* name, const WCHAR* title, LONG* clientId)
 {
     if (!name || !clientId)
         return E_POINTER;
     return Orv::CatchReturn([&] {
+        analysisTitles_.emplace_back(title ? title : L"");
         analysisClients_.emplace_back(name);
         *clientId = static_cast<LONG>(analysisClients_.size() - 1);
     });

@@ -303,6 +303,8 @@ public:
     HRESULT STDMETHODCALLTYPE IsLinked(LONG clientId, VARIANT_BOOL* linked) override;
     HRESULT STDMETHODCALLTYPE TakeRegion(LONG clientId, ULONG_PTR argument, uint64_t start, uint64_t end) override;
     const std::vector<std::wstring>& AnalysisClients() const { return analysisClients_; }
+    // Their titles, in the same order.
+    const std::vector<std::wstring>& AnalysisTitles() const { return analysisTitles_; }
     int SettingsChangeCount() const { return settingsChanges_; }
     std::optional<std::pair<uint64_t, uint64_t>> ReportedRegion() const { return reportedRegion_; }
 
@@ -395,6 +397,7 @@ private:
     int32_t selectedChannel_ = -1;
     std::vector<int32_t> selectedChannels_; // none: every channel
     std::vector<std::wstring> analysisClients_;
+    std::vector<std::wstring> analysisTitles_;
     int settingsChanges_ = 0;
     bool sampling_ = false;
     DocumentSubject subject_{static_cast<IHostDocument*>(this)};

@@ -1,11 +1,13 @@
 #include "host/app/ResultsSheet.h"
 
+#include "host/app/SaveDialog.h"
 #include "host/app/TextConversion.h"
 
 #include <oleauto.h>
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -49,12 +51,27 @@ HRESULT STDMETHODCALLTYPE ResultsSheet::WriteCell(ULONG, ULONG, LONG row, LONG c
             m_cells.erase({row, column});
         else
             m_cells[{row, column}] = text;
+        if (m_changed)
+            m_changed();
         return S_OK;
     }
     catch (const std::bad_alloc&)
     {
         return E_OUTOFMEMORY;
     }
+}
+
+LONG ResultsSheet::RowCount() const
+{
+    return m_cells.empty() ? 0 : m_cells.rbegin()->first.first + 1;
+}
+
+LONG ResultsSheet::ColumnCount() const
+{
+    LONG columns = 0;
+    for (const auto& [place, text] : m_cells)
+        columns = std::max(columns, place.second + 1);
+    return columns;
 }
 
 std::wstring ResultsSheet::Cell(LONG row, LONG column) const
@@ -89,12 +106,7 @@ bool SaveResultsSheetAs(const ResultsSheet& sheet, IHostFileDialogs& dialogs, HW
 {
     const HostSaveFileRequest request{L"Save Tallion", L"Tab-separated text (*.tsv)\0*.tsv\0", 1, L".", L"tsv",
                                       OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT};
-    BSTR chosen = nullptr;
-    const HRESULT asked = dialogs.AskSaveFileName(owner, &request, &chosen);
-    const std::wstring path = chosen ? chosen : L"";
-    SysFreeString(chosen);
-    if (FAILED(asked))
-        throw std::runtime_error("the save dialog failed: " + HResultText(asked));
+    const std::wstring path = AskSavePath(dialogs, request, owner);
     if (path.empty())
         return false;
     std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);

@@ -6,6 +6,7 @@
 #include "hostapi/TallionSheet.h"
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <ostream>
 #include <string>
@@ -26,6 +27,11 @@ public:
 
     std::wstring Cell(LONG row, LONG column) const;
     bool IsEmpty() const { return m_cells.empty(); }
+    // One past the last row and the last column that hold text.
+    LONG RowCount() const;
+    LONG ColumnCount() const;
+    // Runs after each write, on the writing thread (a window that shows the sheet posts itself a refresh).
+    void SetChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
     // Rows 0 to the last that holds text, each with its cells up to the sheet's last used column joined
     // by tabs, in UTF-8 with "\n" after each row. Throws std::runtime_error when the stream fails.
     void SaveTsv(std::ostream& out) const;
@@ -33,6 +39,7 @@ public:
 private:
     std::map<std::pair<LONG, LONG>, std::wstring> m_cells;
     std::atomic<ULONG> m_references{1};
+    std::function<void()> m_changed;
 };
 
 // Asks where the sheet goes through the host's file dialogs (which a batch run answers by script) and

@@ -208,7 +208,9 @@ TEST_F(FrameDriven, TheSistraMenuOpensByMouseWithItsItemsEnabledByTheirRulesAndI
     // The menu is tracked modally: a second hand waits for its popup and chooses the PRSW plot in it.
     std::map<std::wstring, bool> enabled;
     std::atomic<bool> chose = false, handDone = false;
-    HMENU bar = GetMenu(frame->Handle()), sistra = GetSubMenu(bar, 0);
+    // The module's popup follows the host's File and Edit.
+    constexpr int SistraPopup = 2;
+    HMENU bar = GetMenu(frame->Handle()), sistra = GetSubMenu(bar, SistraPopup);
     std::thread hand([&] {
         // The items' states are set before the popup shows.
         HWND popup = nullptr;
@@ -231,7 +233,7 @@ TEST_F(FrameDriven, TheSistraMenuOpensByMouseWithItsItemsEnabledByTheirRulesAndI
         handDone = true;
     });
     RECT title{};
-    GetMenuItemRect(frame->Handle(), bar, 0, &title);
+    GetMenuItemRect(frame->Handle(), bar, SistraPopup, &title);
     ClickAt(CentreOf(title));
     SettleUntil(*frame, [&] { return handDone && (!chose || frame->FindView(L"Sistra PRSW GraphView")); });
     hand.join();

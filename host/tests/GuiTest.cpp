@@ -84,13 +84,15 @@ TEST_F(HostWindows, TheFrameCarriesTheDocumentsMenusAndEveryViewAsAChildWindow)
     for (const Host::ViewClassEntry& view : opened.Classes().Views())
         frame.OpenView(*view.viewClass.Get(), opened.Document());
 
+    // The host's own File and Edit come first; Edit holds the modules' edit commands after the host's.
     const auto layout = MenuLayout(GetMenu(frame.Handle()));
-    ASSERT_EQ(2u, layout.size());
-    EXPECT_EQ(L"Sistra", layout[0][0]);
+    ASSERT_EQ(3u, layout.size());
+    EXPECT_EQ((std::vector<std::wstring>{L"File", L"&Print...", L"Print Pre&view...", L"-", L"&Export..."}), layout[0]);
+    EXPECT_EQ(L"Sistra", layout[2][0]);
     for (const wchar_t* item : {L"&Workflow", L"&Analyze", L"&Loop View", L"Clear A&nalysis"})
-        EXPECT_NE(layout[0].end(), std::find(layout[0].begin(), layout[0].end(), item)) << item;
+        EXPECT_NE(layout[2].end(), std::find(layout[2].begin(), layout[2].end(), item)) << item;
     // Seven graph view classes add the same command: the host shows it once.
-    EXPECT_EQ((std::vector<std::wstring>{L"Edit", L"Copy PV Regression"}), layout[1]);
+    EXPECT_EQ((std::vector<std::wstring>{L"Edit", L"&Copy", L"Copy PV Regression"}), layout[1]);
 
     ASSERT_EQ(9u, frame.Views().size());
     for (const auto& view : frame.Views())

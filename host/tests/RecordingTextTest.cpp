@@ -2,7 +2,11 @@
 #include "host/app/TextConversion.h"
 #include "host/tests/RecordingFixtures.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <random>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -240,3 +244,38 @@ TEST(RecordingFeed, DeliversRecordsInChunksAndCompletesEachWithItsLastSample)
 }
 
 } // namespace
+
+TEST(RecordingText, WrittenTextReadsBackToTheSameSamplesIntervalsAndChannels)
+{
+    // Random samples of every magnitude, in records of odd intervals and lengths.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> mantissa(-1.0f, 1.0f);
+    std::uniform_int_distribution<int> exponent(-30, 30);
+    Host::Recording written({{"LV Pressure", "mmHg"}, {"Marker", ""}});
+    for (const auto& [interval, length] : std::vector<std::pair<double, size_t>>{{0.001, 257}, {1.0 / 3.0, 5}, {2e-5, 1000}})
+    {
+        std::vector<std::vector<float>> channels(2);
+        for (auto& channel : channels)
+            for (size_t tick = 0; tick < length; ++tick)
+                channel.push_back(std::ldexp(mantissa(random), exponent(random)));
+        written.AddRecord(interval, std::move(channels)).MarkComplete();
+    }
+    std::ostringstream text;
+    Host::WriteRecordingText(written, text);
+
+    const Host::Recording read = ParseRecordingText(text.str(), "written.csv");
+    ASSERT_EQ(written.RecordCount(), read.RecordCount());
+    EXPECT_EQ("LV Pressure", read.Channels()[0].name);
+    EXPECT_EQ("mmHg", read.Channels()[0].unit);
+    EXPECT_EQ("Marker", read.Channels()[1].name);
+    for (size_t record = 0; record < written.RecordCount(); ++record)
+    {
+        EXPECT_NEAR(written.RecordAt(record).SampleInterval(), read.RecordAt(record).SampleInterval(),
+                    1e-12 * written.RecordAt(record).SampleInterval());
+        for (size_t channel = 0; channel < 2; ++channel)
+        {
+            const auto expected = written.RecordAt(record).Samples(channel), got = read.RecordAt(record).Samples(channel);
+            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), got.begin(), got.end())) << record << " " << channel;
+        }
+    }
+}

@@ -403,6 +403,14 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::CopyPrintedPage(ULONG page, HBIT
     return *bitmap ? S_OK : E_INVALIDARG;
 }
 
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::CopyJobPage(ULONG job, ULONG page, HBITMAP* bitmap)
+{
+    if (!bitmap)
+        return E_POINTER;
+    *bitmap = Framework().application.Printing().CopyJobPage(job, page);
+    return *bitmap ? S_OK : E_INVALIDARG;
+}
+
 HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetSelfTest(ULONG index, IUnitTest** test)
 {
     if (!test)

@@ -59,6 +59,7 @@ public:
     HRESULT STDMETHODCALLTYPE RunLoopIdle() override;
     HRESULT STDMETHODCALLTYPE ScriptDialogChoice(const WCHAR* name, ULONG size, const BYTE* state) override;
     HRESULT STDMETHODCALLTYPE GetHelpRequest(ULONG index, BSTR* topic, BSTR* helpFile) override;
+    HRESULT STDMETHODCALLTYPE CopyJobPage(ULONG job, ULONG page, HBITMAP* bitmap) override;
 
 private:
     LONG references_ = 0;

@@ -4,6 +4,8 @@
 
 #include "UnitConversions.h"
 
+#include <commdlg.h>
+
 #include <algorithm>
 #include <iterator>
 #include <new>
@@ -446,18 +448,9 @@ HRESULT STDMETHODCALLTYPE HostApplicationService::ShowHelp(const WCHAR* topic, c
         }
         if (!showDialogs_)
             return S_OK;
-        // One window names the topic the help file would open at; a later request reuses it.
-        const std::wstring title = std::wstring(helpFile) + L": " + topic;
-        if (!helpWindow_ || !IsWindow(helpWindow_))
-            helpWindow_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", title.c_str(),
-                                          WS_OVERLAPPEDWINDOW | WS_VISIBLE | SS_CENTER, CW_USEDEFAULT, CW_USEDEFAULT,
-                                          420, 120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        else
-            SetWindowTextW(helpWindow_, title.c_str());
-        if (!helpWindow_)
-            return HRESULT_FROM_WIN32(GetLastError());
-        SetForegroundWindow(helpWindow_);
-        return S_OK;
+        // The help file would open at the topic: the window names both.
+        return helpWindow_.Show(std::wstring(helpFile) + L" - Help", std::wstring(L"Help topic: ") + topic,
+                                mainWindow_);
     });
 }
 
@@ -516,21 +509,57 @@ std::wstring JoinedFilter(const WCHAR* filter)
 
 } // namespace
 
-HRESULT STDMETHODCALLTYPE FileDialogService::AskSaveFileName(HWND, const HostSaveFileRequest* request, BSTR* path)
+std::optional<std::optional<std::wstring>> FileDialogService::TakeScripted()
+{
+    std::lock_guard guard(lock_);
+    if (scripted_.empty())
+        return std::nullopt;
+    std::optional<std::wstring> answer = std::move(scripted_.front());
+    scripted_.pop_front();
+    return answer;
+}
+
+namespace
+{
+
+// The system's save dialog; nullopt when the person cancelled it.
+std::optional<std::wstring> AskPerson(HWND owner, const HostSaveFileRequest& request)
+{
+    std::vector<WCHAR> chosen(MAX_PATH * 4, L'\0');
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = request.filter;
+    dialog.nFilterIndex = request.filterIndex;
+    dialog.lpstrFile = chosen.data();
+    dialog.nMaxFile = static_cast<DWORD>(chosen.size());
+    dialog.lpstrInitialDir = request.initialDirectory;
+    dialog.lpstrTitle = request.title;
+    dialog.lpstrDefExt = request.defaultExtension;
+    dialog.Flags = request.flags | OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+    if (!GetSaveFileNameW(&dialog))
+        return std::nullopt;
+    return std::wstring(chosen.data());
+}
+
+} // namespace
+
+HRESULT STDMETHODCALLTYPE FileDialogService::AskSaveFileName(HWND owner, const HostSaveFileRequest* request, BSTR* path)
 {
     return Guarded([&]() -> HRESULT {
         if (!request || !path)
             return E_POINTER;
         *path = nullptr;
-        std::lock_guard guard(lock_);
-        std::optional<std::wstring> answer;
-        if (!scripted_.empty())
+        // The person's dialog runs outside the lock: the module's windows keep being served meanwhile.
+        std::optional<std::optional<std::wstring>> scripted = TakeScripted();
+        std::optional<std::wstring> answer = scripted ? std::move(*scripted)
+                                             : showDialogs_ ? AskPerson(owner, *request)
+                                                            : std::nullopt;
         {
-            answer = scripted_.front();
-            scripted_.pop_front();
+            std::lock_guard guard(lock_);
+            asked_.push_back({request->title ? request->title : L"", JoinedFilter(request->filter),
+                              answer.has_value(), answer.value_or(L"")});
         }
-        asked_.push_back({request->title ? request->title : L"", JoinedFilter(request->filter), answer.has_value(),
-                          answer.value_or(L"")});
         if (!answer)
             return S_FALSE;
         return CopyToBstr(*answer, path);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ComObjects.h"
+#include "HelpWindow.h"
 #include "hostapi/HostFileDialogs.h"
 #include "PrintService.h"
 #include "hostapi/TallionSheet.h"
@@ -127,7 +128,8 @@ struct SaveFileRecord
     std::wstring path;
 };
 
-// Nobody sits at the stand-in: each dialog is recorded and answered by script, else cancelled.
+// Each dialog is recorded and answered by script; without one, a person who sits at the host answers
+// the system's save dialog, and a batch run cancels it.
 class FileDialogService final : public StaticComObject<IHostFileDialogs, &IID_IHostFileDialogs>
 {
 public:
@@ -135,8 +137,13 @@ public:
     // nullopt: the dialog is cancelled.
     void ScriptAnswer(std::optional<std::wstring> path);
     bool Recorded(ULONG index, SaveFileRecord* record);
+    void ShowDialogs(bool show) { showDialogs_ = show; }
 
 private:
+    // The scripted answer, taken; none when nothing is scripted.
+    std::optional<std::optional<std::wstring>> TakeScripted();
+
+    std::atomic<bool> showDialogs_{false};
     std::mutex lock_;
     std::deque<std::optional<std::wstring>> scripted_;
     std::vector<SaveFileRecord> asked_;
@@ -196,7 +203,11 @@ public:
     PrintService& Printing() { return printing_; }
     bool VersionNotice(ULONG index, std::wstring* text);
     void ScriptMessageBoxAnswer(LONG button);
-    void ShowModuleDialogs(bool show) { showDialogs_ = show; }
+    void ShowModuleDialogs(bool show)
+    {
+        showDialogs_ = show;
+        fileDialogs_.ShowDialogs(show);
+    }
     void ScriptDialogChoice(const std::wstring& name, std::vector<BYTE> state);
     bool RecordedMessageBox(ULONG index, MessageBoxRecord* record);
     bool RecordedHelpRequest(ULONG index, HelpRequestRecord* record);
@@ -217,7 +228,7 @@ private:
     std::map<std::wstring, std::deque<std::vector<BYTE>>> scriptedChoices_; // by dialog name
     std::vector<MessageBoxRecord> messageBoxes_;
     std::vector<HelpRequestRecord> helpRequests_;
-    HWND helpWindow_ = nullptr;
+    HelpWindow helpWindow_;
 };
 
 } // namespace Vyr

@@ -63,7 +63,9 @@ private:
 
 PrintService::~PrintService()
 {
-    ForgetPages();
+    for (JobRecord& job : jobs_)
+        for (HBITMAP page : job.printed)
+            DeleteObject(page);
 }
 
 HRESULT STDMETHODCALLTYPE PrintService::Print(IVyrPrintout* printout, ULONG)
@@ -76,11 +78,14 @@ HRESULT STDMETHODCALLTYPE PrintService::PrintSecondForm(IVyrPrintout* printout)
     return PrintEveryPage(printout);
 }
 
-void PrintService::ForgetPages()
+void PrintService::ForgetOldPages()
 {
-    for (HBITMAP page : lastPages_)
-        DeleteObject(page);
-    lastPages_.clear();
+    for (size_t job = 0; job + KeptJobs < jobs_.size(); ++job)
+    {
+        for (HBITMAP page : jobs_[job].printed)
+            DeleteObject(page);
+        jobs_[job].printed.clear();
+    }
 }
 
 HRESULT PrintService::PrintEveryPage(IVyrPrintout* printout)
@@ -89,7 +94,6 @@ HRESULT PrintService::PrintEveryPage(IVyrPrintout* printout)
         return E_POINTER;
     return Guarded([&]() -> HRESULT {
         std::lock_guard guard(lock_);
-        ForgetPages();
         const RECT printable{Margin, Margin, PageWidth - Margin, PageHeight - Margin};
         ULONG count = 0;
         {
@@ -105,7 +109,7 @@ HRESULT PrintService::PrintEveryPage(IVyrPrintout* printout)
         IVyrPrintoutType* selection = nullptr;
         printout->QueryInterface(IID_IVyrPrintoutType, reinterpret_cast<void**>(&selection));
         HRESULT result = S_OK;
-        ULONG printed = 0;
+        std::vector<HBITMAP> printed;
         for (ULONG page = 0; page < count && SUCCEEDED(result); ++page)
         {
             if (selection && selection->IsPageSelected(page) != S_OK)
@@ -117,16 +121,17 @@ HRESULT PrintService::PrintEveryPage(IVyrPrintout* printout)
                      SUCCEEDED(result = printout->PrintPage(page, 0)))
             {
                 GdiFlush();
-                lastPages_.push_back(paper.Take());
-                ++printed;
+                printed.push_back(paper.Take());
             }
         }
         if (selection)
             selection->Release();
         BSTR title = nullptr;
         printout->GetTitle(&title);
-        jobs_.push_back({title ? title : L"", printed});
+        const auto printedCount = static_cast<ULONG>(printed.size());
+        jobs_.push_back({title ? title : L"", printedCount, std::move(printed)});
         SysFreeString(title);
+        ForgetOldPages();
         return result;
     });
 }
@@ -144,9 +149,20 @@ bool PrintService::Job(ULONG index, std::wstring* title, ULONG* pages)
 HBITMAP PrintService::CopyPage(ULONG page)
 {
     std::lock_guard guard(lock_);
-    if (page >= lastPages_.size())
+    return jobs_.empty() ? nullptr : CopyKeptPage(static_cast<ULONG>(jobs_.size() - 1), page);
+}
+
+HBITMAP PrintService::CopyJobPage(ULONG job, ULONG page)
+{
+    std::lock_guard guard(lock_);
+    return CopyKeptPage(job, page);
+}
+
+HBITMAP PrintService::CopyKeptPage(ULONG job, ULONG page) const
+{
+    if (job >= jobs_.size() || page >= jobs_[job].printed.size())
         return nullptr;
-    return static_cast<HBITMAP>(CopyImage(lastPages_[page], IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    return static_cast<HBITMAP>(CopyImage(jobs_[job].printed[page], IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
 } // namespace Vyr

@@ -1,6 +1,7 @@
 // The host's printing as the stand-in does it: its printer is a white A4 page in memory at the screen's
 // resolution, with a 10 mm margin. Every page a printout has is drawn there; each job is recorded and
-// the pages of the last one are kept, so that a test or a person can see what was printed.
+// the pages of the last few are kept, so that a test or a person can see what was printed (one print
+// command may run a job per part of a view).
 #pragma once
 
 #include "ComObjects.h"
@@ -30,22 +31,30 @@ public:
     HRESULT STDMETHODCALLTYPE PrintSecondForm(IVyrPrintout* printout) override;
 
     bool Job(ULONG index, std::wstring* title, ULONG* pages);
+    // Jobs whose pages are kept, the newest last.
+    static constexpr size_t KeptJobs = 8;
+
     // A copy of a page of the last job; null past its last page.
     HBITMAP CopyPage(ULONG page);
+    // A copy of a page of the job of that index (as Job counts them); null when it is not kept.
+    HBITMAP CopyJobPage(ULONG job, ULONG page);
 
 private:
     struct JobRecord
     {
         std::wstring title;
         ULONG pages;
+        std::vector<HBITMAP> printed;  // empty once the job is no longer kept
     };
 
     HRESULT PrintEveryPage(IVyrPrintout* printout);
-    void ForgetPages();
+    // Under the lock.
+    HBITMAP CopyKeptPage(ULONG job, ULONG page) const;
+    // Lets the pages of the jobs before the last KeptJobs go.
+    void ForgetOldPages();
 
     std::mutex lock_;
     std::vector<JobRecord> jobs_;
-    std::vector<HBITMAP> lastPages_;
 };
 
 } // namespace Vyr

@@ -6,6 +6,7 @@
 #include "host/app/TextConversion.h"
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 namespace Host
@@ -23,6 +24,7 @@ constexpr ULONG OpenViewMessage = 0x80010000;       // (4, view type)
 constexpr ULONG PlaceViewMessage = 0x80010005;      // (2068, view type, 1, left, top, right, bottom)
 constexpr ULONG ShowPaneViewMessage = 0x80010020;   // (20, view type, 1 shown / 0 closed)
 constexpr ULONG ActivateViewMessage = 0x80010021;   // (20, view type, 64)
+constexpr ULONG OpenHostWindowMessage = 0x80010016; // (276, the host's window, 1, 1)
 constexpr size_t PlaceWords = 7;
 
 // The pane's width: a share of the frame, within what its pages need and what leaves room for views.
@@ -45,7 +47,7 @@ FrameWindow::FrameWindow(const std::wstring& title, std::vector<MenuCommandEntry
         if (!RegisterClassExW(&windowClass))
             throw std::runtime_error("cannot register the frame's window class: " + SystemErrorText(GetLastError()));
     }
-    HMENU bar = menus_.Build(std::move(menus));
+    HMENU bar = menus_.Build(WithHostCommands(std::move(menus)));
     window_ = CreateWindowExW(0, FrameClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE,
                               place.left, place.top, place.right - place.left, place.bottom - place.top, nullptr,
                               bar, GetModuleHandleW(nullptr), this);
@@ -186,10 +188,59 @@ CommandRoute FrameWindow::RouteOf(const MenuCommandEntry& entry) const
                         entry.owner.Get());
 }
 
+std::vector<MenuCommandEntry> FrameWindow::WithHostCommands(std::vector<MenuCommandEntry> moduleMenus)
+{
+    using namespace HostViewCommand;
+    const auto sender = [this](ULONG message) { return [this, message] { SendToActiveView(message); }; };
+    std::vector<MenuCommandEntry> entries{
+        {PrintState, L"File|Print...", L"&Print...", true, {}, {}, sender(Print)},
+        // The preview is the printout on the screen: it is enabled as printing is.
+        {PrintState, L"File|Print Preview...", L"Print Pre&view...", true, {}, {}, sender(PrintPreview), true},
+        {0, L"File|-", L"", true, {}, {}, {}},
+        {0, L"File|Export...", L"&Export...", true, {}, {},
+         [this] {
+             if (exporter_)
+                 exporter_();
+         }},
+        {CopyState, L"Edit|Copy", L"&Copy", true, {}, {}, sender(Copy)},
+    };
+    std::move(moduleMenus.begin(), moduleMenus.end(), std::back_inserter(entries));
+    return entries;
+}
+
+void FrameWindow::RunHostCommand(const std::function<void()>& command)
+{
+    try
+    {
+        command();
+    }
+    catch (const std::exception& e)
+    {
+        MessageBoxW(window_, FromUtf8(e.what()).c_str(), L"Sistra", MB_OK | MB_ICONERROR);
+    }
+}
+
+void FrameWindow::SendToActiveView(ULONG message)
+{
+    if (!active_ || !standIn_)
+        return;
+    const ULONG jobsBefore = PrintJobCount(*standIn_);
+    DeliverHostMessage(*standIn_, active_->View(), message);
+    if (message == HostViewCommand::Copy)
+        return;
+    PrintedPages printed = PrintedSince(*standIn_, jobsBefore);
+    if (printed.pages.empty())
+        return;
+    if (message == HostViewCommand::PrintPreview)
+        preview_ = std::make_unique<PrintPreviewWindow>(window_, std::move(printed));
+    else
+        SavePrintedPages(printed, window_);
+}
+
 void FrameWindow::Execute(UINT itemId)
 {
     if (const MenuCommandEntry* entry = menus_.Find(itemId))
-        RouteOf(*entry).Execute(entry->id);
+        RunHostCommand([&] { HostMenus::Run(*entry, RouteOf(*entry)); });
     else if (const MenuCommandEntry* popup = menus_.PopupCommandHolding(itemId))
         RouteOf(*popup).Invoke(popup->id, VyrCommandInvokeKind::PopupSelect, itemId);
 }
@@ -200,8 +251,8 @@ bool FrameWindow::ChooseCommand(const std::wstring& path)
         if (entry->path == path)
         {
             const CommandRoute route = RouteOf(*entry);
-            const CommandAnswer answer = route.Query(entry->id);
-            return answer.answered && answer.enabled && route.Execute(entry->id);
+            const CommandAnswer answer = HostMenus::Query(*entry, route);
+            return answer.answered && answer.enabled && HostMenus::Run(*entry, route);
         }
     return false;
 }
@@ -284,6 +335,8 @@ void FrameWindow::TakeHostMessage(ULONG id, const std::vector<ULONG>& words)
             placed_.erase(shown);
         }
     }
+    else if (id == OpenHostWindowMessage && words.size() >= 2 && openHostWindow_)
+        openHostWindow_(words[1]);
     else if (id == PlaceViewMessage && words.size() >= PlaceWords)
     {
         // The document places its views in the frame's client area; the frame keeps them in the part
@@ -390,6 +443,14 @@ LRESULT FrameWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
+    case WM_MOUSEACTIVATE:
+    {
+        // A click anywhere in a view activates it, also where a window of the view keeps its clicks from
+        // its parents' notifications.
+        const DWORD position = GetMessagePos();
+        ActivateViewAt(POINT{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))});
+        break;
+    }
     case WM_PARENTNOTIFY:
         if (LOWORD(wParam) == WM_LBUTTONDOWN || LOWORD(wParam) == WM_RBUTTONDOWN)
         {

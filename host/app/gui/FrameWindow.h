@@ -6,10 +6,12 @@
 
 #include "host/app/gui/HostMenus.h"
 #include "host/app/gui/ModuleClasses.h"
+#include "host/app/gui/PrintPreviewWindow.h"
 #include "host/app/gui/ViewFrame.h"
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -23,6 +25,8 @@ namespace Host
 class FrameWindow
 {
 public:
+    // The host's own menus come first: File (Print..., Print Preview..., Export...) and Edit (Copy), the
+    // view commands sent to the active view as the host's messages.
     // Throws std::runtime_error when the window cannot be made.
     FrameWindow(const std::wstring& title, std::vector<MenuCommandEntry> menus, const RECT& place);
     ~FrameWindow();
@@ -51,6 +55,14 @@ public:
     bool ChooseCommand(const std::wstring& path);
     // Does what the document asked of its host since the last time, and lets closed views go.
     void FollowDocument();
+    // The framework through which the host's own commands reach the views and its printer.
+    void SetHost(IVyrStandIn* standIn) { standIn_ = standIn; }
+    // What File > Export... does; without it the command is disabled.
+    void SetExporter(std::function<void()> exporter) { exporter_ = std::move(exporter); }
+    // Opens one of the host's own windows that a document asks for (its id as the document names it).
+    void SetHostWindowOpener(std::function<void(ULONG window)> opener) { openHostWindow_ = std::move(opener); }
+    // The print preview the last Print Preview... opened; null when none is open.
+    PrintPreviewWindow* Preview() const { return preview_ && preview_->Handle() ? preview_.get() : nullptr; }
     // Runs the window's messages until it is closed; the exit code of the loop.
     // hooks: the framework whose modules' loop hooks see each message first and do their idle work.
     int Run(IVyrStandIn* hooks = nullptr);
@@ -78,6 +90,11 @@ private:
     void CloseViewsOfType(ULONG typeId);
     void TakeHostMessage(ULONG id, const std::vector<ULONG>& words);
     void DropClosedViews();
+    std::vector<MenuCommandEntry> WithHostCommands(std::vector<MenuCommandEntry> moduleMenus);
+    // Sends the host's message to the active view; what a print message printed goes to the user.
+    void SendToActiveView(ULONG message);
+    // Runs a host command; a failure is told to the user.
+    void RunHostCommand(const std::function<void()>& command);
 
     HWND window_ = nullptr;
     HostMenus menus_;
@@ -92,6 +109,10 @@ private:
     std::vector<ViewClassEntry> viewClasses_;
     ULONG hostMessagesSeen_ = 0;
     bool running_ = false;  // closing the window ends Run's loop
+    IVyrStandIn* standIn_ = nullptr;
+    std::function<void()> exporter_;
+    std::function<void(ULONG)> openHostWindow_;
+    std::unique_ptr<PrintPreviewWindow> preview_;
 };
 
 } // namespace Host

@@ -3,6 +3,7 @@
 #include "host/app/ExitCodes.h"
 #include "host/app/TextConversion.h"
 #include "host/app/gui/FrameWindow.h"
+#include "host/app/gui/HostWindows.h"
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/gui/SamplingBar.h"
 #include "host/app/gui/SamplingPlayer.h"
@@ -231,6 +232,8 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
         FrameWindow frame(L"Sistra - " + FileTitle(opened.File()), CollectMenuCommands(opened.StandIn()), FramePlace);
         opened.StandIn().SetMainWindow(frame.Handle());
         frame.ShowDocument(opened.Document(), opened.Classes().Views());
+        frame.SetHost(&opened.StandIn());
+        HostWindows hostWindows(frame, opened);
         // A person sits at the frame: the module shows its dialogs.
         opened.StandIn().ShowModuleDialogs(VARIANT_TRUE);
         // A view that cannot be opened is named, and the frame goes on with the others, as the host does.

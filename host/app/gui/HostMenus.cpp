@@ -188,19 +188,35 @@ void HostMenus::AppendCommand(HMENU menu, size_t index, const RouteOf* routeOf)
     }
     const CommandRoute route = (*routeOf)(entry);
     // A command whose handler fills a popup of its own shows as that popup.
-    HMENU own = CreatePopupMenu();
-    if (route.Invoke(entry.id, VyrCommandInvokeKind::PopupInit, reinterpret_cast<ULONG_PTR>(own)))
+    HMENU own = entry.hostAction ? nullptr : CreatePopupMenu();
+    if (own && route.Invoke(entry.id, VyrCommandInvokeKind::PopupInit, reinterpret_cast<ULONG_PTR>(own)))
     {
         AppendMenuW(menu, MF_POPUP | MF_STRING | (IsAllowed(entry) ? 0 : MF_GRAYED), reinterpret_cast<UINT_PTR>(own),
                     caption.c_str());
         commandPopups_.push_back({own, menu, index});
         return;
     }
-    DestroyMenu(own);
-    const CommandAnswer answer = route.Query(entry.id);
+    if (own)
+        DestroyMenu(own);
+    const CommandAnswer answer = Query(entry, route);
     const bool enabled = answer.answered && answer.enabled && IsAllowed(entry);
     AppendMenuW(menu, MF_STRING | (enabled ? 0 : MF_GRAYED) | (answer.checked ? MF_CHECKED : 0), itemId,
-                (answer.text.empty() ? caption : answer.text).c_str());
+                (answer.text.empty() || entry.ownCaption ? caption : answer.text).c_str());
+}
+
+CommandAnswer HostMenus::Query(const MenuCommandEntry& entry, const CommandRoute& route)
+{
+    if (entry.hostAction && entry.id == 0)
+        return CommandAnswer{true, true, false, {}};
+    return route.Query(entry.id);
+}
+
+bool HostMenus::Run(const MenuCommandEntry& entry, const CommandRoute& route)
+{
+    if (!entry.hostAction)
+        return route.Execute(entry.id);
+    entry.hostAction();
+    return true;
 }
 
 void HostMenus::Refresh(HMENU popup, const RouteOf& routeOf)

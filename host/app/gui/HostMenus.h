@@ -29,6 +29,11 @@ struct MenuCommandEntry
     bool shown = true;
     Orv::ComPtr<IVyrCommandRegistration> owner;  // whose handler executes and enables the command
     Orv::ComPtr<IVyrCommand> command;            // its state bits (shown, enabled) as the module sets them
+    // A command of the host's own, which this runs instead of a module's handler; its state is asked of
+    // the handlers under id all the same (id 0: always enabled).
+    std::function<void()> hostAction;
+    // The item keeps its caption whatever text its handlers answer.
+    bool ownCaption = false;
 };
 
 // Every menu command of every registration the framework keeps, in the order they were added.
@@ -54,6 +59,10 @@ public:
     void Refresh(HMENU popup, const RouteOf& routeOf);
     // The popup command whose own popup (filled by its handler) holds the item id; null when none does.
     const MenuCommandEntry* PopupCommandHolding(UINT itemId) const;
+    // Whether the entry is enabled, as its handlers along route answer.
+    static CommandAnswer Query(const MenuCommandEntry& entry, const CommandRoute& route);
+    // Runs the entry's command: the host's own action, else through its handlers; false when none took it.
+    static bool Run(const MenuCommandEntry& entry, const CommandRoute& route);
     // The window took the menu bar: it is destroyed with the window.
     void Release() { bar_ = nullptr; }
 

@@ -127,6 +127,11 @@ WindowImage ReadWindowImage(HWND window)
     return WindowImage{size.bmWidth, size.bmHeight, std::move(copy.pixels)};
 }
 
+void SaveBitmapPicture(HBITMAP bitmap, const std::wstring& path)
+{
+    WritePng(bitmap, path, ToUtf8(path));
+}
+
 void SaveWindowPicture(HWND window, const std::wstring& path)
 {
     const std::string name = ToUtf8(path);

@@ -18,6 +18,9 @@ struct WindowImage
 };
 WindowImage ReadWindowImage(HWND window);
 
+// Writes the bitmap to path as a PNG file. Throws std::runtime_error naming the path when it cannot.
+void SaveBitmapPicture(HBITMAP bitmap, const std::wstring& path);
+
 // Paints the window and its children now and writes what it shows, frame included, to path.
 // Throws std::runtime_error naming the path when the picture cannot be taken or written.
 void SaveWindowPicture(HWND window, const std::wstring& path);

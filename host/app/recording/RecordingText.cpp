@@ -1016,4 +1016,49 @@ void ReadRecordingRows(const std::string& path, RowSink& sink, size_t chunkRows,
     parser.Finish();
 }
 
+namespace
+{
+
+template <class Number>
+void WriteNumber(std::ostream& out, Number value)
+{
+    char digits[40];
+    const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, value);
+    out.write(digits, written.ptr - digits);
+}
+
+std::string ColumnTitle(const ChannelInfo& channel)
+{
+    return channel.unit.empty() ? channel.name : channel.name + " (" + channel.unit + ")";
+}
+
+} // namespace
+
+void WriteRecordingText(const Recording& recording, std::ostream& out)
+{
+    out << "Time (s)";
+    for (const ChannelInfo& channel : recording.Channels())
+        out << ',' << ColumnTitle(channel);
+    out << '\n';
+    for (size_t index = 0; index < recording.RecordCount(); ++index)
+    {
+        const Record& record = recording.RecordAt(index);
+        if (index > 0)
+            out << '\n';
+        for (int64_t tick = 0; tick < record.Length(); ++tick)
+        {
+            WriteNumber(out, static_cast<double>(tick) * record.SampleInterval());
+            for (size_t channel = 0; channel < recording.Channels().size(); ++channel)
+            {
+                out << ',';
+                WriteNumber(out, record.Samples(channel)[static_cast<size_t>(tick)]);
+            }
+            out << '\n';
+        }
+    }
+    out.flush();
+    if (!out)
+        throw std::runtime_error("the recording could not be written");
+}
+
 } // namespace Host

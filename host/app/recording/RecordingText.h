@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -32,6 +33,11 @@ Recording ParseRecordingText(std::string_view text, const std::string& file);
 
 // Reads a recording text file (path in UTF-8).
 Recording LoadRecordingFile(const std::string& path);
+
+// Writes the recording as a recording text that reads back to the same samples: comma separated, each
+// record's time from 0, a blank line between records, every number in the shortest form that reads back
+// to it. Throws std::runtime_error when the stream fails.
+void WriteRecordingText(const Recording& recording, std::ostream& out);
 
 // The shape of one record of a text: its rows, its last time, and the sample interval its first and last time
 // give.

@@ -1,0 +1,35 @@
+#include "host/app/SaveDialog.h"
+
+#include "foundation/com/ComPtr.h"
+#include "host/app/TextConversion.h"
+#include "hostapi/VyrIds.h"
+
+#include <oleauto.h>
+
+#include <stdexcept>
+
+namespace Host
+{
+
+std::wstring AskSavePath(IHostFileDialogs& dialogs, const HostSaveFileRequest& request, HWND owner)
+{
+    BSTR chosen = nullptr;
+    const HRESULT asked = dialogs.AskSaveFileName(owner, &request, &chosen);
+    const std::wstring path = chosen ? chosen : L"";
+    SysFreeString(chosen);
+    if (FAILED(asked))
+        throw std::runtime_error("the save dialog failed: " + HResultText(asked));
+    return path;
+}
+
+std::wstring AskSavePath(const HostSaveFileRequest& request, HWND owner)
+{
+    Orv::ComPtr<IHostFileDialogs> dialogs;
+    if (FAILED(CoGetClassObject(CLSID_VyrHostApplication, CLSCTX_INPROC_SERVER, nullptr, IID_IHostFileDialogs,
+                                dialogs.PutVoid())) ||
+        !dialogs)
+        throw std::runtime_error("the host offers no save dialog");
+    return AskSavePath(*dialogs.Get(), request, owner);
+}
+
+} // namespace Host

@@ -1,0 +1,164 @@
+#include "host/app/gui/HostListWindow.h"
+
+#include "host/app/TextConversion.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+namespace Host
+{
+
+namespace
+{
+
+constexpr const wchar_t* ListWindowClass = L"SistraHostList";
+constexpr UINT RefreshMessage = WM_APP + 1;
+constexpr int ColumnWidth = 110;
+
+void RegisterListWindowClass(WNDPROC procedure)
+{
+    WNDCLASSEXW windowClass{sizeof windowClass};
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), ListWindowClass, &windowClass))
+        return;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = ListWindowClass;
+    if (!RegisterClassExW(&windowClass))
+        throw std::runtime_error("cannot register the host's list window class: " +
+                                 SystemErrorText(GetLastError()));
+}
+
+} // namespace
+
+HostListWindow::HostListWindow(HWND owner, std::wstring title, const RECT& place)
+    : owner_(owner), title_(std::move(title)), place_(place)
+{
+    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    RegisterListWindowClass(Procedure);
+    // Refreshes are posted to a message-only window of the same class, which lives as long as this.
+    messenger_ = CreateWindowExW(0, ListWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 GetModuleHandleW(nullptr), this);
+    if (!messenger_)
+        throw std::runtime_error("cannot make the host's list window: " + SystemErrorText(GetLastError()));
+}
+
+HostListWindow::~HostListWindow()
+{
+    for (HWND window : {window_, messenger_})
+        if (IsWindow(window))
+        {
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            DestroyWindow(window);
+        }
+}
+
+void HostListWindow::Create()
+{
+    // A tool window: its caption and close box are drawn also where no window manager decorates windows.
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, ListWindowClass, title_.c_str(),
+                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, place_.left, place_.top,
+                              place_.right - place_.left, place_.bottom - place_.top, owner_, nullptr,
+                              GetModuleHandleW(nullptr), this);
+    if (!window_)
+        throw std::runtime_error("cannot make the host's list window: " + SystemErrorText(GetLastError()));
+    RECT client{};
+    GetClientRect(window_, &client);
+    list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                            WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOSORTHEADER, 0, 0, client.right,
+                            client.bottom, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!list_)
+        throw std::runtime_error("cannot make the host's list: " + SystemErrorText(GetLastError()));
+    SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
+                 LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+}
+
+void HostListWindow::Show(const std::vector<std::wstring>& columns,
+                          const std::vector<std::vector<std::wstring>>& rows)
+{
+    if (!Handle())
+        Create();
+    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(list_);
+    while (ListView_DeleteColumn(list_, 0))
+        ;
+    for (size_t column = 0; column < columns.size(); ++column)
+    {
+        LVCOLUMNW header{LVCF_TEXT | LVCF_WIDTH};
+        header.cx = ColumnWidth;
+        header.pszText = const_cast<wchar_t*>(columns[column].c_str());
+        ListView_InsertColumn(list_, static_cast<int>(column), &header);
+    }
+    for (size_t row = 0; row < rows.size(); ++row)
+        for (size_t column = 0; column < rows[row].size() && column < columns.size(); ++column)
+        {
+            LVITEMW item{LVIF_TEXT};
+            item.iItem = static_cast<int>(row);
+            item.iSubItem = static_cast<int>(column);
+            item.pszText = const_cast<wchar_t*>(rows[row][column].c_str());
+            if (column == 0)
+                ListView_InsertItem(list_, &item);
+            else
+                ListView_SetItem(list_, &item);
+        }
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    SetFocus(list_);
+}
+
+void HostListWindow::RequestRefresh(std::function<void()> refresh)
+{
+    refresh_ = std::move(refresh);
+    if (!refreshDue_.exchange(true))
+        PostMessageW(messenger_, RefreshMessage, 0, 0);
+}
+
+LRESULT CALLBACK HostListWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(
+            window, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* owner = reinterpret_cast<HostListWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!owner)
+        return DefWindowProcW(window, message, wParam, lParam);
+    switch (message)
+    {
+    case RefreshMessage:
+        owner->refreshDue_ = false;
+        try
+        {
+            if (owner->refresh_)
+                owner->refresh_();
+        }
+        catch (const std::exception& e)
+        {
+            MessageBoxW(owner->owner_, FromUtf8(e.what()).c_str(), owner->title_.c_str(),
+                        MB_OK | MB_ICONERROR);
+        }
+        return 0;
+    case WM_SIZE:
+        if (window == owner->window_ && owner->list_)
+            MoveWindow(owner->list_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_NOTIFY:
+        // The list has the keyboard: Escape reaches the window as the list's notification.
+        if (reinterpret_cast<NMHDR*>(lParam)->code == LVN_KEYDOWN &&
+            reinterpret_cast<NMLVKEYDOWN*>(lParam)->wVKey == VK_ESCAPE)
+        {
+            DestroyWindow(window);
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace Host

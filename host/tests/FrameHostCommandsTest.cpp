@@ -1,0 +1,444 @@
+// The host's own commands and windows, reached through the frame as a person reaches them: Edit > Copy and
+// File > Print... / Print Preview... on the active view, the table's buttons (Export..., Add to Tallion),
+// the copy dialog of the cuvette view, and the help window a help button opens.
+#include "host/app/TextConversion.h"
+#include "host/app/gui/FrameWindow.h"
+#include "host/app/gui/HostWindows.h"
+#include "host/app/gui/OpenedRecording.h"
+#include "host/app/recording/RecordingText.h"
+#include "host/tests/RecordingFixtures.h"
+#include "host/tests/TestPictures.h"
+#include "host/vyr/HelpWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <tuple>
+
+namespace
+{
+
+constexpr const wchar_t* LoopViewName = L"Loop View";
+constexpr const wchar_t* TableViewName = L"Sistra Hemodynamics TableView";
+constexpr const wchar_t* CuvetteViewName = L"Sistra Cuvette Calibration View";
+constexpr int HelpButtonId = 9, ExportButtonId = 1000, TallionButtonId = 1002;
+// How long a window may take to show what input asked of it before the test gives up: the test waits
+// for the effect, never for a time.
+constexpr DWORD GiveUpAfter = 20000;
+
+// Handles the messages that wait, and what the document asked of its host, until done holds.
+bool PumpUntil(Host::FrameWindow& frame, const std::function<bool()>& done)
+{
+    const DWORD start = GetTickCount();
+    for (;;)
+    {
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        frame.FollowDocument();
+        if (done())
+            return true;
+        if (GetTickCount() - start > GiveUpAfter)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+}
+
+void Pump(Host::FrameWindow& frame)
+{
+    PumpUntil(frame, [] { return true; });
+}
+
+std::wstring TempPath(const std::wstring& name)
+{
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
+
+struct ClipboardContent
+{
+    bool picture = false;
+    std::wstring text;
+};
+
+ClipboardContent ReadClipboard()
+{
+    ClipboardContent content;
+    if (!OpenClipboard(nullptr))
+        return content;
+    content.picture = IsClipboardFormatAvailable(CF_ENHMETAFILE) != FALSE;
+    if (HANDLE text = GetClipboardData(CF_UNICODETEXT))
+    {
+        content.text = static_cast<const wchar_t*>(GlobalLock(text));
+        GlobalUnlock(text);
+    }
+    CloseClipboard();
+    return content;
+}
+
+void EmptyTheClipboard()
+{
+    if (OpenClipboard(nullptr))
+    {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}
+
+// The text the menu item of the command has once its popup opened, as the view names it.
+std::wstring MenuItemText(HWND frame, const std::wstring& popupName, int position)
+{
+    HMENU bar = GetMenu(frame);
+    for (int popup = 0; popup < GetMenuItemCount(bar); ++popup)
+    {
+        wchar_t name[64] = {};
+        GetMenuStringW(bar, popup, name, 64, MF_BYPOSITION);
+        if (popupName != name)
+            continue;
+        SendMessageW(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(bar, popup)), popup);
+        wchar_t text[128] = {};
+        GetMenuStringW(GetSubMenu(bar, popup), position, text, 128, MF_BYPOSITION);
+        return text;
+    }
+    return {};
+}
+
+std::string FileStart(const std::wstring& path, size_t count)
+{
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    std::string start(count, '\0');
+    file.read(start.data(), static_cast<std::streamsize>(count));
+    return file ? start : std::string();
+}
+
+size_t LineCount(const std::wstring& text)
+{
+    return static_cast<size_t>(std::count(text.begin(), text.end(), L'\n'));
+}
+
+class FrameHostCommands : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        opened.emplace(file.Path(), Host::OpenOptions{{}, leaveWorkflow});
+        frame.emplace(L"Sistra - host commands", Host::CollectMenuCommands(opened->StandIn()),
+                      RECT{0, 0, 1200, 900});
+        opened->StandIn().SetMainWindow(frame->Handle());
+        frame->ShowDocument(opened->Document(), opened->Classes().Views());
+        frame->SetHost(&opened->StandIn());
+        windows.emplace(*frame, *opened);
+        SetForegroundWindow(frame->Handle());
+    }
+    void TearDown() override
+    {
+        opened->StandIn().ShowModuleDialogs(VARIANT_FALSE);
+        windows.reset();
+        frame.reset();
+        opened.reset();
+    }
+
+    // Opens the views; the last is the active one, as the host makes the view it opens active.
+    Host::ViewFrame& Open(std::initializer_list<const wchar_t*> names)
+    {
+        for (const wchar_t* name : names)
+            frame->OpenView(*opened->Classes().FindView(name), opened->Document());
+        Pump(*frame);
+        return *frame->ActiveView();
+    }
+    // A click on the view makes it the active one: the frame hears of it as the display tells a parent.
+    void ClickInto(Host::ViewFrame& view)
+    {
+        RECT place{};
+        GetWindowRect(view.ViewWindow(), &place);
+        POINT point{place.left + 4, place.top + 4};
+        ScreenToClient(frame->Handle(), &point);
+        SendMessageW(frame->Handle(), WM_PARENTNOTIFY, WM_LBUTTONDOWN, MAKELPARAM(point.x, point.y));
+    }
+    ULONG PrintJobs() { return Host::PrintJobCount(opened->StandIn()); }
+
+    bool leaveWorkflow = true;
+    HostTests::TemporaryFile file{"frame-host-commands.csv", HostTests::OcclusionText(16)};
+    std::optional<Host::OpenedRecording> opened;
+    std::optional<Host::FrameWindow> frame;
+    std::optional<Host::HostWindows> windows;
+};
+
+TEST_F(FrameHostCommands, EditCopyPutsTheActiveViewsCopyOnTheClipboardUnderTheViewsOwnName)
+{
+    Host::ViewFrame& table = Open({LoopViewName, TableViewName});
+    Host::ViewFrame& loops = *frame->FindView(LoopViewName);
+
+    EmptyTheClipboard();
+    EXPECT_EQ(L"Copy Sistra Hemodynamics Table", MenuItemText(frame->Handle(), L"Edit", 0));
+    ASSERT_TRUE(frame->ChooseCommand(L"Edit|Copy"));
+    const ClipboardContent tableCopy = ReadClipboard();
+    // A title line, then a line per loop and the summary statistics, each cell after a tab.
+    EXPECT_GT(LineCount(tableCopy.text), opened->Analysis()->Loops().size());
+    EXPECT_NE(std::wstring::npos, tableCopy.text.find(L'\t'));
+
+    ClickInto(loops);
+    ASSERT_EQ(&loops, frame->ActiveView());
+    EmptyTheClipboard();
+    EXPECT_EQ(L"Copy Sistra Loop View", MenuItemText(frame->Handle(), L"Edit", 0));
+    ASSERT_TRUE(frame->ChooseCommand(L"Edit|Copy"));
+    EXPECT_TRUE(ReadClipboard().picture);
+    EXPECT_NE(&table, frame->ActiveView());
+}
+
+TEST_F(FrameHostCommands, PrintWritesEveryPageAsAPictureWhereTheUserSaysAndPreviewShowsThePages)
+{
+    Open({TableViewName, LoopViewName});
+    const std::wstring target = TempPath(L"frame-print-loops.png");
+    std::filesystem::remove(target);
+
+    // Cancelled: the pages go nowhere.
+    opened->StandIn().ScriptSaveFileAnswer(nullptr);
+    ASSERT_TRUE(frame->ChooseCommand(L"File|Print..."));
+    EXPECT_FALSE(std::filesystem::exists(target));
+
+    // One page: the picture has the name given.
+    const ULONG jobs = PrintJobs();
+    opened->StandIn().ScriptSaveFileAnswer(target.c_str());
+    ASSERT_TRUE(frame->ChooseCommand(L"File|Print..."));
+    EXPECT_EQ(jobs + 1, PrintJobs());
+    EXPECT_EQ("\x89PNG", FileStart(target, 4));
+    std::filesystem::remove(target);
+
+    ASSERT_TRUE(frame->ChooseCommand(L"File|Print Preview..."));
+    ASSERT_NE(nullptr, frame->Preview());
+    EXPECT_EQ(1u, frame->Preview()->PageCount());
+    EXPECT_TRUE(IsWindowVisible(frame->Preview()->Handle()));
+    Pump(*frame);
+    HostTests::SaveTestPicture(frame->Preview()->Handle(), L"frame-print-preview-loop");
+
+    // The table prints its grids: each page gets a numbered picture when there are several.
+    ClickInto(*frame->FindView(TableViewName));
+    const ULONG tableJobs = PrintJobs();
+    opened->StandIn().ScriptSaveFileAnswer(target.c_str());
+    ASSERT_TRUE(frame->ChooseCommand(L"File|Print..."));
+    const Host::PrintedPages printed = Host::PrintedSince(opened->StandIn(), tableJobs);
+    ASSERT_FALSE(printed.pages.empty());
+    for (const std::wstring& page : Host::PagePicturePaths(target, printed.pages.size()))
+    {
+        EXPECT_EQ("\x89PNG", FileStart(page, 4)) << Host::ToUtf8(page);
+        std::filesystem::remove(page);
+    }
+}
+
+TEST(PagePictures, OnePageKeepsTheNameAndSeveralAreNumberedBeforeTheExtension)
+{
+    struct Case
+    {
+        std::wstring path;
+        size_t pages;
+        std::vector<std::wstring> expected;
+    };
+    for (const Case& c : std::vector<Case>{
+             {L"C:\\out\\table.png", 1, {L"C:\\out\\table.png"}},
+             {L"C:\\out\\table.png", 2, {L"C:\\out\\table-1.png", L"C:\\out\\table-2.png"}},
+             {L"C:\\out.d\\table", 2, {L"C:\\out.d\\table-1", L"C:\\out.d\\table-2"}},
+         })
+        EXPECT_EQ(c.expected, Host::PagePicturePaths(c.path, c.pages)) << Host::ToUtf8(c.path);
+}
+
+TEST_F(FrameHostCommands, TheTablesExportWritesTheNamedFileAndAddToTallionShowsTheSheetWithItsRows)
+{
+    Host::ViewFrame& table = Open({TableViewName});
+    const std::wstring target = TempPath(L"frame-table-export.csv");
+    std::filesystem::remove(target);
+    opened->StandIn().ScriptSaveFileAnswer(target.c_str());
+    SendDlgItemMessageW(table.ViewWindow(), ExportButtonId, BM_CLICK, 0, 0);
+    Pump(*frame);
+    std::ifstream exported{std::filesystem::path(target)};
+    std::stringstream read;
+    read << exported.rdbuf();
+    const std::string text = read.str();
+    EXPECT_GT(std::count(text.begin(), text.end(), '\n'),
+              static_cast<std::ptrdiff_t>(opened->Analysis()->Loops().size()));
+    exported.close();
+    std::filesystem::remove(target);
+
+    SendDlgItemMessageW(table.ViewWindow(), TallionButtonId, BM_CLICK, 0, 0);
+    Host::HostListWindow& sheet = windows->ResultsSheet();
+    ASSERT_TRUE(PumpUntil(*frame, [&] { return sheet.Handle() && IsWindowVisible(sheet.Handle()); }));
+    const Host::ResultsSheet& cells = opened->Session().Sheet();
+    ASSERT_GT(cells.RowCount(), 1);
+    EXPECT_EQ(cells.RowCount(), ListView_GetItemCount(sheet.List()));
+    // Row numbers first, then the cells as the sheet holds them.
+    wchar_t shown[128] = {};
+    ListView_GetItemText(sheet.List(), 1, 1, shown, 128);
+    EXPECT_EQ(cells.Cell(1, 0), shown);
+    HostTests::SaveTestPicture(sheet.Handle(), L"frame-results-sheet");
+}
+
+TEST_F(FrameHostCommands, FileExportSavesTheRecordingAsATextThatReadsBackWhereTheUserSays)
+{
+    const std::wstring target = TempPath(L"frame-export-recording.csv");
+    opened->StandIn().ScriptSaveFileAnswer(target.c_str());
+    ASSERT_TRUE(frame->ChooseCommand(L"File|Export..."));
+    const Host::Recording read = Host::LoadRecordingFile(Host::ToUtf8(target));
+    std::filesystem::remove(target);
+    const Host::Recording& recorded = opened->Host().Data();
+    ASSERT_EQ(recorded.Channels().size(), read.Channels().size());
+    ASSERT_EQ(recorded.RecordCount(), read.RecordCount());
+    EXPECT_EQ(recorded.RecordAt(0).Length(), read.RecordAt(0).Length());
+}
+
+TEST_F(FrameHostCommands, TheCuvetteViewsCopyAsksWhatToCopyAndCopiesTheCalibrationTableWhenChosen)
+{
+    Open({CuvetteViewName});
+    constexpr int32_t CopyTable = 1;
+    opened->StandIn().ScriptDialogChoice(L"CopyCuvetteCalibrationView", sizeof CopyTable,
+                                         reinterpret_cast<const BYTE*>(&CopyTable));
+    EmptyTheClipboard();
+    ASSERT_TRUE(frame->ChooseCommand(L"Edit|Copy"));
+    const ClipboardContent copied = ReadClipboard();
+    EXPECT_FALSE(copied.picture);
+    EXPECT_NE(std::wstring::npos, copied.text.find(L'\t'));
+    // Asked of the host by the dialog's name, over the view.
+    bool asked = false;
+    for (ULONG index = 0;; ++index)
+    {
+        BSTR text = nullptr, caption = nullptr;
+        UINT style = 0;
+        LONG answer = 0;
+        if (opened->StandIn().GetMessageBox(index, &text, &caption, &style, &answer) != S_OK)
+            break;
+        asked = asked || std::wstring(caption ? caption : L"") == L"CopyCuvetteCalibrationView";
+        SysFreeString(text);
+        SysFreeString(caption);
+    }
+    EXPECT_TRUE(asked);
+}
+
+TEST_F(FrameHostCommands, AHelpButtonOpensAMovableClosableHelpWindowBesideItsOwnerClearOfTheMenuBar)
+{
+    Host::ViewFrame& table = Open({TableViewName});
+    opened->StandIn().ShowModuleDialogs(VARIANT_TRUE);
+    SendDlgItemMessageW(table.ViewWindow(), HelpButtonId, BM_CLICK, 0, 0);
+    Pump(*frame);
+    HWND help = FindWindowW(L"SistraHostHelp", nullptr);
+    ASSERT_NE(nullptr, help);
+    EXPECT_TRUE(IsWindowVisible(help));
+    EXPECT_EQ(frame->Handle(), GetWindow(help, GW_OWNER));
+    const LONG_PTR style = GetWindowLongPtrW(help, GWL_STYLE);
+    EXPECT_EQ(WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME));
+    MENUBARINFO bar{sizeof bar};
+    ASSERT_TRUE(GetMenuBarInfo(frame->Handle(), OBJID_MENU, 0, &bar));
+    RECT place{}, overlap{};
+    GetWindowRect(help, &place);
+    EXPECT_FALSE(IntersectRect(&overlap, &place, &bar.rcBar))
+        << place.left << "," << place.top << " " << bar.rcBar.left << "," << bar.rcBar.top << ","
+        << bar.rcBar.right << "," << bar.rcBar.bottom;
+    HostTests::SaveTestPicture(help, L"frame-help-window");
+
+    // The menus still answer, and the help window closes by its close box.
+    EXPECT_TRUE(frame->ChooseCommand(L"Edit|Copy"));
+    SendMessageW(help, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Pump(*frame);
+    EXPECT_FALSE(IsWindow(help));
+}
+
+// The document in the workflow, as it opens.
+class FrameInWorkflow : public FrameHostCommands
+{
+protected:
+    FrameInWorkflow() { leaveWorkflow = false; }
+};
+
+// The window of that control id among window's descendants; null when there is none.
+HWND DescendantWithId(HWND window, int id)
+{
+    std::pair<int, HWND> search{id, nullptr};
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM data) -> BOOL
+        {
+            auto& [wanted, found] = *reinterpret_cast<std::pair<int, HWND>*>(data);
+            if (GetDlgCtrlID(child) == wanted && IsWindowVisible(child))
+                found = child;
+            return found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+TEST_F(FrameInWorkflow, TheAnalysisStepsButtonOpensTheHostsAnalysisManagerListingTheDocumentsAnalyses)
+{
+    constexpr int FirstStepPane = 113, WorkflowChoice = 1070, AnalysisManagerButton = 1094;
+    ASSERT_TRUE(frame->ChooseCommand(L"Sistra|Workflow"));
+    Pump(*frame);
+    Host::ViewFrame* workflow = frame->FindView(L"Sistra Workflow");
+    ASSERT_NE(nullptr, workflow);
+    // The setup step's workflow is chosen: its steps follow.
+    HWND choice = DescendantWithId(workflow->ViewWindow(), WorkflowChoice);
+    ASSERT_NE(nullptr, choice);
+    const LRESULT smallMammal = SendMessageW(choice, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                             reinterpret_cast<LPARAM>(L"Small mammal"));
+    ASSERT_NE(CB_ERR, smallMammal);
+    SendMessageW(choice, CB_SETCURSEL, static_cast<WPARAM>(smallMammal), 0);
+    SendMessageW(GetParent(choice), WM_COMMAND, MAKEWPARAM(WorkflowChoice, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(choice));
+    Pump(*frame);
+    // The analysis step is the workflow's last: its pane's title is clicked.
+    HWND lastPane = nullptr;
+    for (int id = FirstStepPane; HWND pane = DescendantWithId(workflow->ViewWindow(), id); ++id)
+        lastPane = pane;
+    ASSERT_NE(nullptr, lastPane);
+    PostMessageW(lastPane, WM_LBUTTONUP, 0, MAKELPARAM(10, 8));
+    HWND button = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        *frame, [&] { return (button = DescendantWithId(workflow->ViewWindow(), AnalysisManagerButton)); }));
+
+    SendMessageW(button, BM_CLICK, 0, 0);
+    Host::HostListWindow& manager = windows->AnalysisManager();
+    ASSERT_TRUE(PumpUntil(*frame, [&] { return manager.Handle() && IsWindowVisible(manager.Handle()); }));
+    ASSERT_EQ(static_cast<int>(opened->Host().AnalysisClients().size()),
+              ListView_GetItemCount(manager.List()));
+    wchar_t name[64] = {};
+    ListView_GetItemText(manager.List(), 0, 0, name, 64);
+    EXPECT_EQ(opened->Host().AnalysisClients().front(), name);
+    HostTests::SaveTestPicture(manager.Handle(), L"frame-analysis-manager");
+}
+
+TEST(HelpWindowPlace, ItGoesBesideItsOwnerWhereThereIsRoomElseInsideTheWorkAreaBelowTheMenuBar)
+{
+    constexpr RECT Work{0, 0, 1280, 1024};
+    constexpr SIZE Size{400, 140};
+    struct Case
+    {
+        const char* name;
+        RECT owner;
+        LONG lowestTop;
+        RECT expected;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"right of a dialog", {100, 200, 500, 500}, 0, {508, 200, 908, 340}},
+             {"left of a dialog at the right edge", {900, 200, 1200, 500}, 0, {492, 200, 892, 340}},
+             {"a full-screen frame: inside, under its menu bar",
+              {0, 0, 1280, 1024},
+              48,
+              {880, 48, 1280, 188}},
+             {"an owner low on the screen: lifted onto it", {100, 950, 500, 1020}, 0, {508, 884, 908, 1024}},
+         })
+    {
+        const RECT place = Vyr::PlaceBeside(c.owner, Size, Work, c.lowestTop);
+        EXPECT_EQ(std::make_tuple(c.expected.left, c.expected.top, c.expected.right, c.expected.bottom),
+                  std::make_tuple(place.left, place.top, place.right, place.bottom))
+            << c.name;
+    }
+}
+
+} // namespace
