@@ -70,14 +70,42 @@ struct ClipboardContent
 {
     bool picture = false;
     std::wstring text;
+    size_t drawnPixels = 0;  // of the picture played into a white bitmap, which is saved to look at
 };
 
-ClipboardContent ReadClipboard()
+constexpr int PlayedWidth = 800, PlayedHeight = 600;
+
+// Plays the metafile into a white bitmap, saves it under name and counts the pixels it drew.
+size_t PlayPicture(HENHMETAFILE picture, const std::wstring& name)
+{
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), PlayedWidth, -PlayedHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ previous = SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, PlayedWidth, PlayedHeight, WHITENESS);
+    const RECT place{0, 0, PlayedWidth, PlayedHeight};
+    PlayEnhMetaFile(dc, picture, &place);
+    GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    const size_t drawn = static_cast<size_t>(std::count_if(
+        pixels, pixels + PlayedWidth * PlayedHeight, [](DWORD pixel) { return (pixel & 0xFFFFFF) != 0xFFFFFF; }));
+    SelectObject(dc, previous);
+    Host::SaveBitmapPicture(bitmap, HostTests::TestPicturePath(name));
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return drawn;
+}
+
+ClipboardContent ReadClipboard(const std::wstring& pictureName = L"frame-copy")
 {
     ClipboardContent content;
     if (!OpenClipboard(nullptr))
         return content;
     content.picture = IsClipboardFormatAvailable(CF_ENHMETAFILE) != FALSE;
+    if (auto picture = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)))
+        content.drawnPixels = PlayPicture(picture, pictureName);
     if (HANDLE text = GetClipboardData(CF_UNICODETEXT))
     {
         content.text = static_cast<const wchar_t*>(GlobalLock(text));
@@ -193,14 +221,18 @@ TEST_F(FrameHostCommands, EditCopyPutsTheActiveViewsCopyOnTheClipboardUnderTheVi
     EmptyTheClipboard();
     EXPECT_EQ(L"Copy Sistra Loop View", MenuItemText(frame->Handle(), L"Edit", 0));
     ASSERT_TRUE(frame->ChooseCommand(L"Edit|Copy"));
-    EXPECT_TRUE(ReadClipboard().picture);
+    const ClipboardContent loopCopy = ReadClipboard(L"frame-copy-loop-view");
+    EXPECT_TRUE(loopCopy.picture);
+    // The loops, their axes and texts: far more than a frame's worth of pixels.
+    EXPECT_GT(loopCopy.drawnPixels, static_cast<size_t>(4 * (PlayedWidth + PlayedHeight)));
     EXPECT_NE(&table, frame->ActiveView());
 }
 
 TEST_F(FrameHostCommands, PrintWritesEveryPageAsAPictureWhereTheUserSaysAndPreviewShowsThePages)
 {
     Open({TableViewName, LoopViewName});
-    const std::wstring target = TempPath(L"frame-print-loops.png");
+    // The printed pages are kept beside the tests' pictures for a person to look at.
+    const std::wstring target = HostTests::TestPicturePath(L"frame-print-loop-view");
     std::filesystem::remove(target);
 
     // Cancelled: the pages go nowhere.
@@ -214,7 +246,6 @@ TEST_F(FrameHostCommands, PrintWritesEveryPageAsAPictureWhereTheUserSaysAndPrevi
     ASSERT_TRUE(frame->ChooseCommand(L"File|Print..."));
     EXPECT_EQ(jobs + 1, PrintJobs());
     EXPECT_EQ("\x89PNG", FileStart(target, 4));
-    std::filesystem::remove(target);
 
     ASSERT_TRUE(frame->ChooseCommand(L"File|Print Preview..."));
     ASSERT_NE(nullptr, frame->Preview());
@@ -226,15 +257,13 @@ TEST_F(FrameHostCommands, PrintWritesEveryPageAsAPictureWhereTheUserSaysAndPrevi
     // The table prints its grids: each page gets a numbered picture when there are several.
     ClickInto(*frame->FindView(TableViewName));
     const ULONG tableJobs = PrintJobs();
-    opened->StandIn().ScriptSaveFileAnswer(target.c_str());
+    const std::wstring tableTarget = HostTests::TestPicturePath(L"frame-print-table");
+    opened->StandIn().ScriptSaveFileAnswer(tableTarget.c_str());
     ASSERT_TRUE(frame->ChooseCommand(L"File|Print..."));
     const Host::PrintedPages printed = Host::PrintedSince(opened->StandIn(), tableJobs);
     ASSERT_FALSE(printed.pages.empty());
-    for (const std::wstring& page : Host::PagePicturePaths(target, printed.pages.size()))
-    {
+    for (const std::wstring& page : Host::PagePicturePaths(tableTarget, printed.pages.size()))
         EXPECT_EQ("\x89PNG", FileStart(page, 4)) << Host::ToUtf8(page);
-        std::filesystem::remove(page);
-    }
 }
 
 TEST(PagePictures, OnePageKeepsTheNameAndSeveralAreNumberedBeforeTheExtension)

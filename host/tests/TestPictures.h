@@ -12,13 +12,19 @@
 namespace HostTests
 {
 
-inline void SaveTestPicture(HWND window, const std::wstring& name)
+// Where a picture of that name goes; the folder is made.
+inline std::wstring TestPicturePath(const std::wstring& name)
 {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     const auto folder = std::filesystem::path(path).parent_path().parent_path() / "screenshots";
     std::filesystem::create_directories(folder);
-    Host::SaveWindowPicture(window, (folder / (name + L".png")).wstring());
+    return (folder / (name + L".png")).wstring();
+}
+
+inline void SaveTestPicture(HWND window, const std::wstring& name)
+{
+    Host::SaveWindowPicture(window, TestPicturePath(name));
 }
 
 } // namespace HostTests
