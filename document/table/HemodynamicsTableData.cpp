@@ -5,8 +5,10 @@
 #include "foundation/com/ComFace.h"
 #include "foundation/text/LocaleInfo.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cwchar>
 #include <locale>
 #include <sstream>
 
@@ -24,6 +26,27 @@ constexpr ULONG OrdinaryCell = 0x1000;
 constexpr ULONG TitleRowCell = 0x0010;       // the parameter titles
 constexpr ULONG LoopNumberCell = 0x0020;     // the loop numbers and statistic names
 const wchar_t* const TableTitle = L"Hemodynamics Table";
+
+std::wstring SignificantText(double value, int precision, std::ios::fmtflags notation)
+{
+    std::wostringstream text;
+    text.imbue(std::locale::classic());
+    text.setf(std::ios::showpoint);
+    text.setf(notation, std::ios::floatfield);
+    text.precision(precision);
+    text << value;
+    return text.str();
+}
+
+// The value rounded to its significant figures in plain notation; the exponent is taken after rounding,
+// so 999.96 with four figures has no decimals (1000).
+std::wstring FixedText(double value, int digits)
+{
+    const int figures = std::max(digits, 1);
+    const std::wstring scientific = SignificantText(value, figures - 1, std::ios::scientific);
+    const int exponent = std::stoi(scientific.substr(scientific.find(L'e') + 1));
+    return SignificantText(std::wcstod(scientific.c_str(), nullptr), std::max(0, figures - 1 - exponent), std::ios::fixed);
+}
 
 bool IsSummary(ULONG grid)
 {
@@ -43,12 +66,11 @@ std::wstring FormatTableValue(double value, const RowNumberFormat& format, wchar
                                                                                    : static_cast<long long>(rounded);
         return std::to_wstring(whole);
     }
-    std::wostringstream text;
-    text.imbue(std::locale::classic());
-    text.setf(std::ios::showpoint);
-    text.precision(format.digits);
-    text << value;
-    std::wstring shown = text.str();
+    // Of the two notations the shorter is shown, the plain one when they are as long: with two figures
+    // 1500 reads "1500", not "1.5e+03"; 1.5e10 keeps its exponent.
+    const std::wstring general = SignificantText(value, format.digits, std::ios::fmtflags{});
+    const std::wstring fixed = FixedText(value, format.digits);
+    std::wstring shown = fixed.size() <= general.size() ? fixed : general;
     if (!shown.empty() && shown.back() == decimalSeparator)
         shown.pop_back();
     return shown;

@@ -251,7 +251,7 @@ TEST_F(SistraDataTest, FinishComposesTheAreaCalculationAndItsSummaries)
     Analyse(RelationLoops());
     data->Finish();
     const std::wstring& text = owner.host.Named(L"pva")->text;
-    EXPECT_EQ(0u, text.find(L"PVACalc(sistra, ch1, ch2, 0, 0, ")) << text;
+    EXPECT_EQ(0u, text.find(L"PVACalc(sistra, ch1, pvvolumewithoutvp, 0, 0, ")) << text;
     const ParameterSummary pva = Summary(26);
     EXPECT_DOUBLE_EQ(1250.0, pva.average);
     EXPECT_DOUBLE_EQ(1000.0, pva.minimum);
@@ -333,6 +333,12 @@ TEST(HemodynamicsTable, ValuesShowTheirSignificantFiguresOrAWholeNumber)
         {1235.0, {4, 7}, L"1235"},
         {0.000123456, {4, 7}, L"0.0001235"},
         {100.0, {4, 7}, L"100.0"},
+        {1500.0, {2, 7}, L"1500"},
+        {1234.0, {2, 7}, L"1200"},
+        {999.96, {4, 7}, L"1000"},
+        {-0.5, {2, 7}, L"-0.50"},
+        {1.5e10, {2, 7}, L"1.5e+10"},
+        {1.2e-7, {2, 7}, L"1.2e-07"},
         {std::nan(""), {4, 7}, L" "},
         {-INFINITY, {4, 7}, L" "},
         {2.5, {4, 0}, L"3"},
@@ -373,7 +379,7 @@ TEST_F(SistraDataTest, TheHemodynamicsTableShowsALoopPerRowAndTheSummariesInItsS
     EXPECT_EQ(L"135.0", cell(TableView::SecondGridWord, 1, 2));
     EXPECT_EQ(L"6", cell(TableView::SecondGridWord, 4, 2));
     table->GetRowFormat(12).digits = 2;
-    EXPECT_EQ(L"1.0e+02", cell(TableView::MainGridWord, 2, 2)) << "two figures for Pes only";
+    EXPECT_EQ(L"100", cell(TableView::MainGridWord, 2, 2)) << "two figures for Pes only";
     EXPECT_EQ(L"110.0", cell(TableView::MainGridWord, 2, 1));
     const struct
     {
