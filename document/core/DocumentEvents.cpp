@@ -290,6 +290,8 @@ HRESULT SistraDocument::OnClearAnalysisMsg()
     const int32_t pressure = setup->GetPressureChannel();
     data_->PressureStore().ClearStreams(pressure);
     data_->VolumeStore().ClearStreams(pressure);
+    // The summaries, ranges and tangent points were taken from the loops just removed.
+    data_->Reset();
     setup->SetValue<PropertyType::Position>(PropertyId::RegionStart, RecordingPosition{});
     setup->SetValue<PropertyType::Position>(PropertyId::RegionEnd, RecordingPosition{});
     setup->SetValue<PropertyType::Bool>(PropertyId::RegionSet, false);

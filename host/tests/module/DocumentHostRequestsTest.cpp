@@ -137,4 +137,20 @@ TEST(DocumentHostRequests, AddingTheAnalysedVpLeavesTheHostsViewWhereItIs)
     EXPECT_EQ(before.tick, after.tick);
 }
 
+// Clear Analysis leaves no summary of the loops it removed behind (the table's "Count" row read 47).
+TEST(DocumentHostRequests, ClearingTheAnalysisLeavesNoSummary)
+{
+    const Host::Recording recording = SteadyVentricle(8000);
+    DocumentOnHost document(recording, false, false);
+    document.Send(AutomationMessage::AnalyzeSistraNow);
+    constexpr int32_t EndDiastolicVolume = 7;
+    const auto count = [&] {
+        const auto summary = document.Document().Data().GetParameterStatistics(EndDiastolicVolume);
+        return summary ? summary->count : 0;
+    };
+    ASSERT_GT(count(), 3);
+    document.Send(AutomationMessage::ClearSistraAnalysis);
+    EXPECT_EQ(0, count());
+}
+
 } // namespace
