@@ -136,8 +136,9 @@ void WritePvaCalculation(std::wostream& out, const ModelPropertyReader& model,
         return;
     }
     const PvaRegressions& r = *regressions;
-    out << L"ch" << ChannelNumberOf(model, AnalysisProperty::PressureChannel) << L", ch"
-        << ChannelNumberOf(model, AnalysisProperty::VolumeChannel) << L", " << r.espvrType << L", " << r.edpvrType;
+    // The areas are taken from the volume the loops were analysed on, the parallel conductance taken off.
+    out << L"ch" << ChannelNumberOf(model, AnalysisProperty::PressureChannel) << L", " << CorrectedVolumeName << L", "
+        << r.espvrType << L", " << r.edpvrType;
     for (double value : {r.pressureAtIntersect, r.volumeAtIntersect, r.espvrTerms[0], r.espvrTerms[1],
                          r.espvrTerms[2], r.edpvrTerms[0], r.edpvrTerms[1]})
         WriteExactNumber(out << L", ", value);

@@ -49,7 +49,12 @@ double ScaledPva(const PVAEvent& pva, int32_t parameter, double pressureFactor, 
 
 SistraData::DisplayFactors SistraData::Factors(const AnalysisSettings& settings)
 {
-    return {owner_.ToDisplayUnits(settings.pressureChannel, 1.0), owner_.ToDisplayUnits(settings.volumeChannel, 1.0)};
+    // A channel's conversion may carry an offset (a calibration line, the parallel conductance taken off):
+    // a value's factor is its slope alone, the offset belongs to the values the analysis already read.
+    const auto slope = [&](int32_t channel) {
+        return owner_.ToDisplayUnits(channel, 1.0) - owner_.ToDisplayUnits(channel, 0.0);
+    };
+    return {slope(settings.pressureChannel), slope(settings.volumeChannel)};
 }
 
 bool SistraData::IsOnlineAnalysisRunning()

@@ -33,6 +33,15 @@ Orv::String LineText(const LineCoefficients& line, const Orv::String& inner)
     return out.Str();
 }
 
+// "(inner - amount)"
+Orv::String LessText(const Orv::String& inner, double amount)
+{
+    Orv::OStringStream out;
+    out.imbue(std::locale::classic());
+    WriteExactNumber(out << L"(" << inner.c_str() << L" - ", amount) << L")";
+    return out.Str();
+}
+
 } // namespace
 
 VolumeCalibrator::VolumeCalibrator(CalibratorOwner& owner)
@@ -144,11 +153,17 @@ double VolumeCalibrator::ConvertToVolume(double raw, double divisor, int32_t cha
         volume = Value(cuvette_, PropertyId::CuvetteSlope) / cuvetteFactor * factor * volume +
                  Value(cuvette_, PropertyId::CuvetteIntercept) / cuvetteFactor;
     }
-    if ((mammal || off) && Applied(saline_, PropertyId::SalineCalibrationApplied))
+    if (SalineInForce(workflow))
         volume -= Value(saline_, PropertyId::ParallelConductance) / divisor;
     if (mammal && Applied(alpha_, PropertyId::AlphaCalibrationApplied))
         volume /= Value(alpha_, PropertyId::Alpha);
     return volume;
+}
+
+bool VolumeCalibrator::SalineInForce(Workflow workflow) const
+{
+    return (workflow == Workflow::Off || workflow == Workflow::SmallMammal || workflow == Workflow::LargeMammal) &&
+           Applied(saline_, PropertyId::SalineCalibrationApplied);
 }
 
 UnitInfo VolumeCalibrator::ChannelUnit(int32_t channel) const
@@ -219,6 +234,10 @@ Orv::String VolumeCalibrator::BuildVolumeExpression(int32_t channel) const
         text = LineText(LineCoefficients{Value(cuvette_, PropertyId::CuvetteSlope),
                                          Value(cuvette_, PropertyId::CuvetteIntercept)},
                         text);
+    // The loops are read from this volume: without the parallel conductance taken off, the table, the
+    // fits and the areas kept the uncorrected volumes while the host's channel showed the corrected ones.
+    if (SalineInForce(CurrentWorkflow()))
+        text = LessText(text, Value(saline_, PropertyId::ParallelConductance));
     return text;
 }
 

@@ -107,12 +107,12 @@ TEST(ExpressionText, PvaWithoutRegressionsKeepsItsBlankAndNineArguments)
     const FakeSetup setup;
     EXPECT_EQ(L"PVACalc(sistra, -1 , 0, 0, 0, 0, 0, 0, 0)", Text(BuildPvaCalcExpression(setup, std::nullopt)));
     const PvaRegressions fits{1, 1, 120.5, 35.25, {1.5, 2.0, 0.001}, {0.25, 0.0325}};
-    EXPECT_EQ(L"PVACalc(sistra, ch1, ch2, 1, 1, 120.5, 35.25, 1.5, 2, 0.001, 0.25, 0.0325)",
+    EXPECT_EQ(L"PVACalc(sistra, ch1, pvvolumewithoutvp, 1, 1, 120.5, 35.25, 1.5, 2, 0.001, 0.25, 0.0325)",
               Text(BuildPvaCalcExpression(setup, fits)));
     // Fitted values keep every digit that tells them apart from their neighbours.
     const PvaRegressions exact{0, 1, 0.17419803962639691, -35.600888071954365, {0, 0, 0},
                                {0.41875830345258708, 0.024637056792941332}};
-    EXPECT_EQ(L"PVACalc(sistra, ch1, ch2, 0, 1, 0.1741980396263969, -35.600888071954365, 0, 0, 0, "
+    EXPECT_EQ(L"PVACalc(sistra, ch1, pvvolumewithoutvp, 0, 1, 0.1741980396263969, -35.600888071954365, 0, 0, 0, "
               L"0.4187583034525871, 0.02463705679294133)",
               Text(BuildPvaCalcExpression(setup, exact)));
 }

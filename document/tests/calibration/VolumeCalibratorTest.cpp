@@ -136,7 +136,7 @@ TEST_F(VolumeCalibration, WithoutAWorkflowCalibrationTheChannelsOwnConversionIsT
     CacheChannelConversionInUse();
     Apply(0, {Saline});
     EXPECT_DOUBLE_EQ(2 * Raw + 1 - 4, calibrator.ConvertToVolume(Raw, Divisor, Channel));
-    EXPECT_STREQ(L"(2 * ch(2, \"base\") + 1)", calibrator.BuildVolumeExpression(Channel).c_str());
+    EXPECT_STREQ(L"((2 * ch(2, \"base\") + 1) - 4)", calibrator.BuildVolumeExpression(Channel).c_str());
 }
 
 TEST_F(VolumeCalibration, ExpressionsReadTheBaseChannelThroughTheAppliedLines)
@@ -146,10 +146,10 @@ TEST_F(VolumeCalibration, ExpressionsReadTheBaseChannelThroughTheAppliedLines)
     Apply(2, {Conductance});
     EXPECT_STREQ(L"(10 * ch(2, \"base\") + 0)", calibrator.BuildVolumeExpression(Channel).c_str());
     Apply(2, {Cuvette, Saline, Alpha});
-    EXPECT_STREQ(L"(2 * (10 * ch(2, \"base\") + 0) + 1)", calibrator.BuildVolumeExpression(Channel).c_str());
+    EXPECT_STREQ(L"((2 * (10 * ch(2, \"base\") + 0) + 1) - 4)", calibrator.BuildVolumeExpression(Channel).c_str());
     // The analysis asks for the setup's volume channel.
     document.Set<PropertyType::Channel>(ModelKind::WorkflowSetup, PropertyId::VolumeChannel, Channel);
-    EXPECT_STREQ(L"(2 * (10 * ch(2, \"base\") + 0) + 1)",
+    EXPECT_STREQ(L"((2 * (10 * ch(2, \"base\") + 0) + 1) - 4)",
                  BuildVolumeExpression(WorkflowModelReader(document), calibrator).c_str());
 }
 

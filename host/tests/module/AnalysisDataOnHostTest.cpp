@@ -61,7 +61,8 @@ protected:
     {
         data->Reset();
         ASSERT_TRUE(data->PressureStore().FindCalculations());
-        ASSERT_TRUE(data->PressureStore().CreateCalculations(LoopText, L"", L""));
+        // The area calculation reads the volume the loops were found on by its item name.
+        ASSERT_TRUE(data->PressureStore().CreateCalculations(LoopText, L"ch2", L""));
         ASSERT_TRUE(data->PrepareBlock(0, 0));
         data->FeedLoops(HostRecordEnd);
     }

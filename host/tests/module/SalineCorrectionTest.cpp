@@ -1,0 +1,111 @@
+// The saline calibration's parallel conductance Vp taken off every volume the analysis reads: each loop's
+// volumes are the uncorrected ones less Vp, the relations move with them, and the pressure-volume areas,
+// which a shift of every volume leaves as they are, stay the uncorrected analysis's.
+#include "host/tests/module/DocumentOnHost.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace
+{
+
+using HostTests::DocumentOnHost;
+using namespace Sistra;
+
+#pragma pack(push, 4)
+struct VpPayload
+{
+    ULONG typeWord = 0x3;
+    double vp;
+};
+#pragma pack(pop)
+
+// A preload reduction of a ventricle of constant end-systolic elastance: each beat fills less than the
+// one before, its pressure the elastance times (volume - V0) as it contracts, so that the relations and the
+// areas exist.
+Host::Recording PreloadReduction()
+{
+    constexpr double Interval = 0.001, Beat = 0.125, V0 = 3.0, Emax = 8.0, Emin = 0.15;
+    constexpr int Beats = 40;
+    std::vector<float> pressure, volume;
+    for (int tick = 0; tick < static_cast<int>(Beats * Beat / Interval); ++tick)
+    {
+        const double t = tick * Interval;
+        const int beat = static_cast<int>(t / Beat);
+        const double x = t / Beat - beat;
+        const double ved = 35.0 - 12.0 * beat / Beats, ves = 12.0 - 3.0 * beat / Beats;
+        const double next = 35.0 - 12.0 * std::min(beat + 1, Beats - 1) / Beats;
+        const double v = x < 0.1    ? ved
+                         : x < 0.45 ? ves + (ved - ves) * (0.5 + 0.5 * std::cos(std::numbers::pi * (x - 0.1) / 0.35))
+                         : x < 0.55 ? ves
+                                    : ves + (next - ves) * (0.5 - 0.5 * std::cos(std::numbers::pi * (x - 0.55) / 0.45));
+        const double activation = x < 0.5 ? std::pow(std::sin(std::numbers::pi * x), 2) : 0.0;
+        pressure.push_back(static_cast<float>((Emin + (Emax - Emin) * activation) * (v - V0) + 2.0));
+        volume.push_back(static_cast<float>(v));
+    }
+    return HostTests::MakeRecording(Interval, {{pressure, volume}}, 2);
+}
+
+struct LoopVolumes
+{
+    double ved, ves, vmax, vmin, pva;
+};
+
+std::vector<LoopVolumes> Analyse(DocumentOnHost& document)
+{
+    document.Send(AutomationMessage::AnalyzeSistraNow);
+    std::vector<LoopVolumes> loops;
+    SistraData& data = document.Document().Data();
+    for (uint32_t loop = 0; loop < data.GetLoopCount(); ++loop)
+    {
+        SistraEvent record;
+        PVAEvent area;
+        if (!data.ReadLoop(loop, record) || record.state != LoopStateValid)
+            continue;
+        const double pva = data.PressureStore().GetPvaRecord(loop, area) ? area.pva : std::nan("");
+        loops.push_back({record.ved, record.ves, record.vmax, record.vmin, pva});
+    }
+    return loops;
+}
+
+TEST(SalineCorrection, VpIsTakenOffEveryLoopVolumeAndLeavesTheAreas)
+{
+    const Host::Recording recording = PreloadReduction();
+    DocumentOnHost document(recording, false, false);
+    document.Document().GetSetupModel()->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, false);
+    document.Document().GetSetupModel()->CommitChanges();
+    const std::vector<LoopVolumes> plain = Analyse(document);
+    ASSERT_GE(plain.size(), 5u);
+    ASSERT_TRUE(std::isfinite(plain[2].pva));
+    // Vp in the channel's unprefixed unit: a tenth of the first loop's end-diastolic volume.
+    const double vp = plain[0].ved / 10;
+
+    const VpPayload apply{0x3, vp};
+    document.Send(AutomationMessage::ApplySistraSalineCalibration, &apply);
+    const std::vector<LoopVolumes> corrected = Analyse(document);
+    ASSERT_EQ(plain.size(), corrected.size());
+    const double tolerance = 1e-5 * plain[0].ved;
+    for (size_t loop = 0; loop < plain.size(); ++loop)
+    {
+        EXPECT_NEAR(plain[loop].ved - vp, corrected[loop].ved, tolerance) << loop;
+        EXPECT_NEAR(plain[loop].ves - vp, corrected[loop].ves, tolerance) << loop;
+        EXPECT_NEAR(plain[loop].vmax - vp, corrected[loop].vmax, tolerance) << loop;
+        EXPECT_NEAR(plain[loop].vmin - vp, corrected[loop].vmin, tolerance) << loop;
+        EXPECT_NEAR(plain[loop].pva, corrected[loop].pva, 1e-4 * std::abs(plain[loop].pva)) << loop;
+        EXPECT_GT(corrected[loop].pva, 0.0) << loop;
+    }
+
+    document.Send(AutomationMessage::DisableSistraSalineCalibration);
+    const std::vector<LoopVolumes> restored = Analyse(document);
+    ASSERT_EQ(plain.size(), restored.size());
+    for (size_t loop = 0; loop < plain.size(); ++loop)
+    {
+        EXPECT_NEAR(plain[loop].ved, restored[loop].ved, tolerance) << loop;
+        EXPECT_NEAR(plain[loop].pva, restored[loop].pva, 1e-4 * std::abs(plain[loop].pva)) << loop;
+    }
+}
+
+} // namespace
