@@ -399,10 +399,12 @@ void SistraDocument::OnToggleEventMarkersMsg()
     const bool show = !setup->GetShowLoopMarkers();
     setup->SetShowLoopMarkers(show);
     const int32_t pressure = setup->GetPressureChannel();
+    // The markers leave the pressure channel before they are linked to it again: hiding them takes
+    // them off, and showing them twice links them once.
     if (pressure != NoChannel)
     {
-        data_->PressureStore().AttachToChannel(pressure, -1, show);
-        data_->VolumeStore().AttachToChannel(pressure, -1, show);
+        data_->PressureStore().AttachToChannel(pressure, pressure, show);
+        data_->VolumeStore().AttachToChannel(pressure, pressure, show);
     }
     SetModifiedAndCommit(setup);
 }

@@ -3,6 +3,7 @@
 // does is read back from the document and from the windows' pixels.
 #include "host/app/gui/FrameWindow.h"
 #include "host/app/gui/OpenedRecording.h"
+#include "host/tests/RealInput.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/TestPictures.h"
 
@@ -58,16 +59,8 @@ void Settle(Host::FrameWindow& frame)
     SettleUntil(frame, [] { return true; });
 }
 
-// A left click where the pointer is put, through the input queue as the display delivers it.
-void ClickAt(POINT screen)
-{
-    SetCursorPos(screen.x, screen.y);
-    INPUT clicks[2]{};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, clicks, sizeof(INPUT));
-}
+using HostTests::CentreOf;
+using HostTests::ClickAt;
 
 // A click on this thread's windows, settled once the display has delivered it and its consequences ran.
 void ClickAndSettle(Host::FrameWindow& frame, POINT screen)
@@ -77,11 +70,6 @@ void ClickAndSettle(Host::FrameWindow& frame, POINT screen)
     ClickAt(screen);
     SettleUntil(frame, [&] { return releasesTaken > before; });
     UnhookWindowsHookEx(hook);
-}
-
-POINT CentreOf(const RECT& place)
-{
-    return {(place.left + place.right) / 2, (place.top + place.bottom) / 2};
 }
 
 // A point of row in a list box, x pixels from its left, on the screen.

@@ -3,12 +3,15 @@
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/gui/TraceView.h"
 #include "host/app/macro/MacroText.h"
+#include "host/tests/RealInput.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/TestPictures.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <set>
 
 namespace
 {
@@ -16,6 +19,8 @@ namespace
 constexpr int Width = 900, Height = 320;
 constexpr COLORREF ValidLoopGreen = RGB(0, 255, 0);
 constexpr COLORREF EndDiastoleGreen = RGB(0, 255, 0);
+constexpr COLORREF ShownLoopFill = RGB(0xFF, 0xEC, 0xB8);
+constexpr COLORREF HoverFill = RGB(0xFF, 0xFF, 0xE1);
 // The occlusion recording's sample interval and beat.
 constexpr double OcclusionInterval = 0.001, OcclusionBeatSeconds = 0.8;
 // Where the view's trace area starts and ends, and how much time it shows when it opens.
@@ -183,6 +188,110 @@ TEST_F(TraceViewOfAnalysedRecording, ARefreshDrawsAgainOnlyWhenWhatItShowsChange
     recorded.Host().SetSelection({0, 100}, {0, 2000});
     EXPECT_TRUE(drawsAgain()) << "a selection was made";
     EXPECT_FALSE(drawsAgain()) << "nothing changed since";
+}
+
+// Widening the view or bringing it to an early loop shows no time before the recording's start: the
+// data begin at the trace area's left edge.
+TEST_F(TraceViewOfAnalysedRecording, NoTimeBeforeTheStartShowsAfterWideningOrSelectingAnEarlyLoop)
+{
+    const std::pair<const wchar_t*, std::function<void()>> moves[] = {
+        {L"widened", [&] { MoveWindow(trace->Handle(), 0, 0, Width + 700, Height, TRUE); }},
+        {L"loop 2", [&] { Host::Macro::Statement select(L"Doc.SelectASistra LoopIdx:=1"); recorded.Analysis()->RunStatement(select); }},
+        {L"loop 4", [&] { Host::Macro::Statement select(L"Doc.SelectASistra LoopIdx:=3"); recorded.Analysis()->RunStatement(select); }},
+    };
+    for (const auto& [name, move] : moves)
+    {
+        move();
+        Show();
+        EXPECT_LE(trace->XOf({0, 0}), TraceLeft + 0.5) << name;
+    }
+}
+
+// The loop the module brings the view to is highlighted on its lane, from its mark to the next loop's.
+TEST_F(TraceViewOfAnalysedRecording, TheSelectedLoopIsHighlightedFromItsMarkToTheNext)
+{
+    const std::vector<Host::LoopRow> loops = recorded.Analysis()->Loops();
+    ASSERT_GE(loops.size(), 6u);
+    const auto [top, bottom] = PressureLane();
+    const auto highlightedAt = [&](double x) { return RowsOfColour(trace->Handle(), static_cast<int>(x), top, bottom, ShownLoopFill); };
+    Host::Macro::Statement select(L"Doc.SelectASistra LoopIdx:=4");
+    recorded.Analysis()->RunStatement(select);
+    Show();
+    HostTests::SaveTestPicture(parent, L"trace_view_loop_5_highlighted");
+    const double start = trace->XOf({loops[4].block, loops[4].record.base.tick});
+    const double end = trace->XOf({loops[5].block, loops[5].record.base.tick});
+    EXPECT_GT(highlightedAt((start + end) / 2), (bottom - top) / 3);
+    EXPECT_EQ(0, highlightedAt(start - 10));
+    EXPECT_EQ(0, highlightedAt(end + 10));
+}
+
+// However short the lanes, the texts left of them (names and scale values) never overlap one another and
+// stay in their lanes, and every lane keeps its name.
+TEST_F(TraceViewOfAnalysedRecording, LaneTextsNeverOverlapAndEachLaneKeepsItsName)
+{
+    for (const int height : {90, 140, Height})
+    {
+        MoveWindow(trace->Handle(), 0, 0, Width, height, TRUE);
+        Show();
+        const auto& labels = trace->Labels();
+        std::set<int32_t> named;
+        for (size_t i = 0; i < labels.size(); ++i)
+        {
+            named.insert(labels[i].channel);
+            for (size_t j = i + 1; j < labels.size(); ++j)
+            {
+                RECT common{};
+                EXPECT_FALSE(IntersectRect(&common, &labels[i].place, &labels[j].place)) << height << ": " << i << " " << j;
+            }
+        }
+        EXPECT_EQ(3u, named.size()) << height;
+    }
+}
+
+// Hiding the loop markers takes the marks off at once; showing them brings them back.
+TEST_F(TraceViewOfAnalysedRecording, HidingTheLoopMarkersTakesTheMarksOffAtOnce)
+{
+    const auto ownMarks = [&] {
+        trace->Refresh();
+        Show();
+        const auto& marks = trace->Marks();
+        return std::count_if(marks.begin(), marks.end(), [](const auto& mark) { return !mark.underlying; });
+    };
+    ASSERT_GT(ownMarks(), 0);
+    Host::Macro::Statement toggle(L"Doc.ToggleSistraEventMarkers");
+    recorded.Analysis()->RunStatement(toggle);
+    EXPECT_EQ(0, ownMarks());
+    recorded.Analysis()->RunStatement(toggle);
+    EXPECT_GT(ownMarks(), 0);
+}
+
+// A mark's tooltip shows while the pointer rests on the mark and goes when the pointer leaves the view,
+// moved with the display's own pointer.
+TEST_F(TraceViewOfAnalysedRecording, AMarksTooltipGoesWhenThePointerLeavesTheView)
+{
+    const auto hoverPixels = [&] {
+        Pump();
+        Show();
+        RECT client{};
+        GetClientRect(trace->Handle(), &client);
+        int count = 0;
+        for (int x = 0; x < client.right; x += 2)
+            count += RowsOfColour(trace->Handle(), x, 0, client.bottom, HoverFill);
+        return count;
+    };
+    const auto& marks = trace->Marks();
+    const auto mark = std::find_if(marks.begin(), marks.end(), [](const auto& drawn) { return !drawn.underlying; });
+    ASSERT_NE(marks.end(), mark);
+    POINT over{mark->x, mark->top + (mark->bottom - mark->top) / 4};
+    ClientToScreen(trace->Handle(), &over);
+    HostTests::MovePointer(over);
+    EXPECT_GT(hoverPixels(), 0) << "no tooltip over the mark";
+    HostTests::MovePointer({Width + 200, Height + 200});
+    // The display tells a window that the pointer left at its next look, not at once.
+    int left = hoverPixels();
+    for (const DWORD start = GetTickCount(); left > 0 && GetTickCount() - start < 5000; left = hoverPixels())
+        Sleep(20);
+    EXPECT_EQ(0, left) << "the tooltip stayed after the pointer left";
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 
 namespace Host
@@ -23,6 +24,7 @@ constexpr const wchar_t* TraceClass = L"SistraHostTraceView";
 constexpr UINT_PTR RefreshTimer = 1;
 constexpr UINT RefreshMilliseconds = 40;
 constexpr int LeftMargin = 64, RightMargin = 8, TopMargin = 4, AxisHeight = 20;
+constexpr int LabelLinesPerLane = 3; // the channel's name and the values at the lane's top and foot
 constexpr int MarkHead = 6;      // the triangle over a mark, pixels
 constexpr int HoverDistance = 4; // how near the pointer must be to a mark, pixels
 constexpr double DefaultSpanSeconds = 4.0;
@@ -31,6 +33,8 @@ constexpr COLORREF Background = RGB(255, 255, 255);
 constexpr COLORREF LaneRule = RGB(0xC0, 0xC0, 0xC0);
 constexpr COLORREF SelectionFill = RGB(0xD8, 0xE8, 0xFF);
 constexpr COLORREF HoverFill = RGB(0xFF, 0xFF, 0xE1);
+constexpr COLORREF ShownLoopFill = RGB(0xFF, 0xEC, 0xB8);
+constexpr double ShownSpanWithoutNextSeconds = 1.0; // a shown loop with no loop after it
 constexpr int TimeStepsPerLabel = 1;
 // Nice steps of the time axis, seconds.
 constexpr std::array<double, 12> TimeSteps = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0, 2.0, 5.0};
@@ -169,6 +173,18 @@ double TraceView::LeftSeconds() const
     return rightSeconds_ - (area.right - area.left) * secondsPerPixel_;
 }
 
+// Whatever moved or widened the view, it shows no time before the recording's start while the recording
+// fills it, and none after its end unless the document samples (then the newest data stays at the right).
+void TraceView::KeepOnData()
+{
+    const RECT area = TraceArea();
+    const double page = (area.right - area.left) * secondsPerPixel_;
+    const double total = TotalSeconds();
+    if (document_.IsSamplingDone() && rightSeconds_ > total)
+        rightSeconds_ = total;
+    rightSeconds_ = std::max(rightSeconds_, page);
+}
+
 double TraceView::XOf(const TickPosition& position) const
 {
     return TraceArea().left + (SecondsOf(position) - LeftSeconds()) / secondsPerPixel_;
@@ -235,6 +251,7 @@ void TraceView::OnScroll(WORD request)
     }
     left = std::clamp(left, 0.0, std::max(0.0, TotalSeconds() - page));
     rightSeconds_ = left + page;
+    KeepOnData();
     // A person scrolling back stops the view from following; scrolling to the end follows again.
     following_ = rightSeconds_ >= TotalSeconds() - secondsPerPixel_;
     UpdateScrollBar();
@@ -257,11 +274,13 @@ void TraceView::Paint(HDC target, const RECT& client)
         const RECT area = TraceArea();
         PaintSelection(dc, area);
         marks_.clear();
+        labels_.clear();
         const auto channels = static_cast<int32_t>(document_.Data().Channels().size());
         const int laneHeight = channels > 0 ? (area.bottom - area.top) / channels : 0;
         for (int32_t channel = 0; channel < channels; ++channel)
         {
             const RECT lane{area.left, area.top + channel * laneHeight, area.right, area.top + (channel + 1) * laneHeight};
+            PaintShownLoop(dc, channel, lane);
             PaintLane(dc, channel, lane);
             PaintMarks(dc, channel, lane);
         }
@@ -284,20 +303,53 @@ void TraceView::PaintSelection(HDC dc, const RECT& lanes)
     FillRect(dc, &band, fill.Get());
 }
 
+// The loop the module brought the view to: from its mark to the next loop's on the lane it is marked on.
+void TraceView::PaintShownLoop(HDC dc, int32_t channel, const RECT& lane)
+{
+    if (!shown_)
+        return;
+    const auto own = [](const TraceEvent* event) { return !event->underlying; };
+    const std::vector<const TraceEvent*> at = events_.EventsOf(channel, shown_->record, shown_->tick, shown_->tick);
+    if (std::none_of(at.begin(), at.end(), own))
+        return;
+    const std::vector<const TraceEvent*> later =
+        events_.EventsOf(channel, shown_->record, shown_->tick + 1, std::numeric_limits<int32_t>::max());
+    const auto next = std::find_if(later.begin(), later.end(), own);
+    const double from = XOf(*shown_);
+    const double to = next != later.end() ? XOf({(*next)->record, (*next)->tick})
+                                          : from + ShownSpanWithoutNextSeconds / secondsPerPixel_;
+    const RECT band{std::max<LONG>(lane.left, static_cast<LONG>(from)), lane.top,
+                    std::min<LONG>(lane.right, static_cast<LONG>(std::ceil(to))), lane.bottom};
+    if (band.right <= band.left)
+        return;
+    const Orv::UniqueBrush fill(CreateSolidBrush(ShownLoopFill));
+    FillRect(dc, &band, fill.Get());
+}
+
+// Room for each lane's three texts on lines of their own, the time axis and the scroll bar.
+int TraceView::LeastHeight() const
+{
+    HDC dc = GetDC(window_);
+    TEXTMETRICW metrics{};
+    {
+        SelectedGdi selectFont(dc, font_);
+        GetTextMetricsW(dc, &metrics);
+    }
+    ReleaseDC(window_, dc);
+    const auto channels = static_cast<int>(document_.Data().Channels().size());
+    return TopMargin + channels * (LabelLinesPerLane * metrics.tmHeight + 2) + AxisHeight +
+           GetSystemMetrics(SM_CYHSCROLL);
+}
+
 void TraceView::PaintLane(HDC dc, int32_t channel, const RECT& lane)
 {
     const Recording& data = document_.Data();
-    const ChannelInfo& info = data.Channels()[static_cast<size_t>(channel)];
     const Orv::UniquePen rule(CreatePen(PS_SOLID, 1, LaneRule));
     {
         SelectedGdi selectRule(dc, rule.Get());
         MoveToEx(dc, lane.left, lane.bottom - 1, nullptr);
         LineTo(dc, lane.right, lane.bottom - 1);
     }
-    const std::wstring name = FromUtf8(info.name + (info.unit.empty() ? "" : " (" + info.unit + ")"));
-    RECT label{2, lane.top + 2, lane.left - 2, lane.bottom};
-    SetTextColor(dc, ChannelTraceColour(channel));
-    DrawTextW(dc, name.c_str(), -1, &label, DT_WORDBREAK | DT_LEFT | DT_TOP | DT_NOPREFIX);
 
     // Each pixel column shows the lowest and highest sample that falls in it.
     const double left = LeftSeconds();
@@ -334,7 +386,10 @@ void TraceView::PaintLane(HDC dc, int32_t channel, const RECT& lane)
             top = std::max(top, high[static_cast<size_t>(column)]);
         }
     if (!(bottom <= top))
+    {
+        PaintLaneLabels(dc, channel, lane, std::nullopt);
         return;
+    }
     const double span = std::max(1e-9, static_cast<double>(top) - bottom);
     const double highest = top + span * LaneHeadroom, lowest = bottom - span * LaneHeadroom;
     const double pixelsPerUnit = (lane.bottom - lane.top - 2) / (highest - lowest);
@@ -352,11 +407,41 @@ void TraceView::PaintLane(HDC dc, int32_t channel, const RECT& lane)
     SelectedGdi selectPen(dc, pen.Get());
     if (points.size() >= 2)
         Polyline(dc, points.data(), static_cast<int>(points.size()));
-    wchar_t scale[64];
-    std::swprintf(scale, std::size(scale), L"%.4g", highest);
-    TextOutW(dc, 2, lane.bottom - 30, scale, static_cast<int>(wcslen(scale)));
-    std::swprintf(scale, std::size(scale), L"%.4g", lowest);
-    TextOutW(dc, 2, lane.bottom - 16, scale, static_cast<int>(wcslen(scale)));
+    PaintLaneLabels(dc, channel, lane, std::pair{highest, lowest});
+}
+
+// Left of the lane, one line each: the channel's name at the top, the value at the lane's top edge below
+// it and the value at its foot at the bottom. A lane too short for all three keeps the name and the
+// values that fit on lines of their own, so no text is drawn over another.
+void TraceView::PaintLaneLabels(HDC dc, int32_t channel, const RECT& lane, std::optional<std::pair<double, double>> range)
+{
+    const ChannelInfo& info = document_.Data().Channels()[static_cast<size_t>(channel)];
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    const int line = metrics.tmHeight;
+    const int lines = (lane.bottom - lane.top - 2) / std::max(1, line);
+    const auto write = [&](const std::wstring& text, int top, COLORREF colour) {
+        RECT place{2, top, lane.left - 4, top + line};
+        labels_.push_back({place, channel});
+        SetTextColor(dc, colour);
+        DrawTextW(dc, text.c_str(), -1, &place, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    };
+    if (lines >= 1)
+        write(FromUtf8(info.name + (info.unit.empty() ? "" : " (" + info.unit + ")")), lane.top + 1,
+              ChannelTraceColour(channel));
+    if (!range)
+        return;
+    wchar_t value[64];
+    if (lines >= 2)
+    {
+        std::swprintf(value, std::size(value), L"%.4g", range->second);
+        write(value, lane.bottom - 1 - line, RGB(0, 0, 0));
+    }
+    if (lines >= 3)
+    {
+        std::swprintf(value, std::size(value), L"%.4g", range->first);
+        write(value, lane.top + 1 + line, RGB(0, 0, 0));
+    }
 }
 
 void TraceView::PaintMarks(HDC dc, int32_t channel, const RECT& lane)
@@ -428,6 +513,11 @@ void TraceView::PaintHover(HDC dc, const RECT& client)
 
 void TraceView::OnMouseMove(POINT point)
 {
+    if (!trackingLeave_)
+    {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window_, 0};
+        trackingLeave_ = TrackMouseEvent(&track) != FALSE;
+    }
     std::wstring text;
     // Over the lower half of a lane the mark of an underlying event answers first, over the upper half
     // the item's own.
@@ -494,14 +584,27 @@ LRESULT TraceView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             Refresh();
         return 0;
     case WM_SIZE:
+        KeepOnData();
         UpdateScrollBar();
         InvalidateRect(window_, nullptr, FALSE);
         return 0;
     case WM_HSCROLL:
         OnScroll(LOWORD(wParam));
         return 0;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.y = LeastHeight();
+        return 0;
     case WM_MOUSEMOVE:
         OnMouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return 0;
+    case WM_MOUSELEAVE:
+        // A mark's tooltip goes with the pointer.
+        trackingLeave_ = false;
+        if (!hoverText_.empty())
+        {
+            hoverText_.clear();
+            InvalidateRect(window_, nullptr, FALSE);
+        }
         return 0;
     default:
         return DefWindowProcW(window_, message, wParam, lParam);
@@ -614,6 +717,7 @@ HRESULT STDMETHODCALLTYPE TraceView::ShowRange(const TickPosition* first, const 
     secondsPerPixel_ = (to - from) / (width * 0.9);
     rightSeconds_ = (from + to) / 2.0 + width * secondsPerPixel_ / 2.0;
     following_ = false;
+    KeepOnData();
     UpdateScrollBar();
     InvalidateRect(window_, nullptr, FALSE);
     return S_OK;
@@ -626,6 +730,8 @@ HRESULT STDMETHODCALLTYPE TraceView::ShowPosition(const TickPosition* position)
     const RECT area = TraceArea();
     rightSeconds_ = SecondsOf(*position) + (area.right - area.left) * secondsPerPixel_ / 2.0;
     following_ = false;
+    shown_ = *position;
+    KeepOnData();
     UpdateScrollBar();
     InvalidateRect(window_, nullptr, FALSE);
     return S_OK;

@@ -12,7 +12,9 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Host
@@ -43,6 +45,13 @@ public:
         bool underlying; // an event the attached item's events were found at: its head at the lane's foot
     };
     const std::vector<DrawnMark>& Marks() const { return marks_; }
+    // A text left of a lane (its channel's name or a value of its scale) drawn at the last paint.
+    struct DrawnLabel
+    {
+        RECT place;
+        int32_t channel;
+    };
+    const std::vector<DrawnLabel>& Labels() const { return labels_; }
     // The client x at which a position lies now (outside the trace area when it is out of view).
     double XOf(const TickPosition& position) const;
     // Samples drawn since the view was made, counting each sample of each channel once per paint.
@@ -79,7 +88,10 @@ private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc, const RECT& client);
+    void PaintShownLoop(HDC dc, int32_t channel, const RECT& lane);
     void PaintLane(HDC dc, int32_t channel, const RECT& lane);
+    // range: the values at the lane's top and foot; none while the lane shows no data.
+    void PaintLaneLabels(HDC dc, int32_t channel, const RECT& lane, std::optional<std::pair<double, double>> range);
     void PaintMarks(HDC dc, int32_t channel, const RECT& lane);
     void PaintTimeAxis(HDC dc, const RECT& axis);
     void PaintSelection(HDC dc, const RECT& lanes);
@@ -93,6 +105,8 @@ private:
     double TotalSeconds() const;
     double LeftSeconds() const;
     void DropFromDocument();
+    void KeepOnData();
+    int LeastHeight() const;
 
     HostDocument& document_;
     IUnknown* moduleDocument_;
@@ -108,9 +122,12 @@ private:
     int64_t samplesSeen_ = -1;
     std::array<int32_t, 5> selectionSeen_{}; // whether there is one, then its ends, as last drawn
     std::vector<DrawnMark> marks_;
+    std::vector<DrawnLabel> labels_;
     int64_t samplesDrawn_ = 0;
     std::wstring hoverText_;
     POINT hoverPoint_{};
+    bool trackingLeave_ = false;
+    std::optional<TickPosition> shown_; // the position the module last brought the view to
 };
 
 } // namespace Host

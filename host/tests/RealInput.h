@@ -1,0 +1,65 @@
+// Input as the display delivers it: the pointer moved and clicked, keys pressed, through the input queue
+// rather than as messages sent to a window, so that capture, focus and z-order decide who gets it.
+#pragma once
+
+#include <windows.h>
+
+namespace HostTests
+{
+
+inline void MovePointer(POINT screen)
+{
+    SetCursorPos(screen.x, screen.y);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &move, sizeof(INPUT));
+}
+
+inline void ClickAt(POINT screen)
+{
+    SetCursorPos(screen.x, screen.y);
+    INPUT clicks[2]{};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, clicks, sizeof(INPUT));
+}
+
+inline void PressKey(WORD key)
+{
+    INPUT strokes[2]{};
+    strokes[0].type = strokes[1].type = INPUT_KEYBOARD;
+    strokes[0].ki.wVk = strokes[1].ki.wVk = key;
+    strokes[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, strokes, sizeof(INPUT));
+}
+
+// Handles the thread's messages until done() holds, for at most timeout milliseconds: the display
+// delivers input when it gets to it. The last answer of done().
+template <class Done>
+bool PumpUntil(Done done, DWORD timeout = 3000)
+{
+    const DWORD start = GetTickCount();
+    for (;;)
+    {
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (done())
+            return true;
+        if (GetTickCount() - start > timeout)
+            return false;
+        Sleep(10);
+    }
+}
+
+inline POINT CentreOf(const RECT& place)
+{
+    return {(place.left + place.right) / 2, (place.top + place.bottom) / 2};
+}
+
+} // namespace HostTests
