@@ -4,6 +4,7 @@
 #include "hostapi/VyrDocuments.h"
 
 #include "host/app/TextConversion.h"
+#include "host/app/gui/FrameArrangement.h"
 
 #include <algorithm>
 #include <iterator>
@@ -26,6 +27,11 @@ constexpr ULONG ShowPaneViewMessage = 0x80010020;   // (20, view type, 1 shown /
 constexpr ULONG ActivateViewMessage = 0x80010021;   // (20, view type, 64)
 constexpr ULONG OpenHostWindowMessage = 0x80010016; // (276, the host's window, 1, 1)
 constexpr size_t PlaceWords = 7;
+
+// The views an arrangement is about, in the order the frame prefers them: the calibration a step
+// fits, the loops, the table.
+constexpr const wchar_t* FocusViewClasses[] = {L"Sistra Saline Calibration GraphView", L"Sistra Cuvette Calibration View",
+                                               L"Loop View", L"Sistra Hemodynamics TableView"};
 
 // The pane's width: a share of the frame, within what its pages need and what leaves room for views.
 constexpr double PaneShare = 0.3;
@@ -117,8 +123,6 @@ RECT FrameWindow::ViewsArea() const
     return area;
 }
 
-// The pane's view at the left; the others where the document placed them, else side by side in rows,
-// as many columns as a square grid needs.
 void FrameWindow::SetTopWindow(HWND window)
 {
     top_ = window;
@@ -142,43 +146,76 @@ void FrameWindow::Layout()
         MoveWindow(strip_, area.left, area.top, area.right - area.left, stripHeight_, TRUE);
         area.top += stripHeight_;
     }
+    std::vector<ViewFrame*> others;
+    for (const auto& view : views_)
+        if (view.get() != pane_)
+            others.push_back(view.get());
     if (top_ && IsWindow(top_))
     {
-        const int topHeight = (area.bottom - area.top) / 3;
+        // Alone, the host's data view takes the whole area; above views, the height its lanes need.
+        const int areaHeight = area.bottom - area.top;
+        const int topHeight = others.empty() ? areaHeight : TopWindowHeight(areaHeight, LeastHeightOf(top_));
         MoveWindow(top_, area.left, area.top, area.right - area.left, topHeight, TRUE);
         area.top += topHeight;
     }
-    std::vector<ViewFrame*> loose;
-    for (const auto& view : views_)
-        if (view.get() != pane_ && !placed_.contains(view.get()))
-            loose.push_back(view.get());
     // A view the document did not place breaks its arrangement: the host tiles them all again.
-    if (!loose.empty())
-    {
+    if (std::any_of(others.begin(), others.end(), [this](ViewFrame* view) { return !placed_.contains(view); }))
         placed_.clear();
-        loose.clear();
-        for (const auto& view : views_)
-            if (view.get() != pane_)
-                loose.push_back(view.get());
+    if (placed_.empty())
+        TileViews(others, area);
+    else
+        ArrangePlacedViews(others, area);
+}
+
+int FrameWindow::LeastHeightOf(HWND window)
+{
+    MINMAXINFO least{};
+    SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&least));
+    return least.ptMinTrackSize.y;
+}
+
+// The views a researcher works in, in the order the frame prefers them as the one an arrangement is about.
+bool FrameWindow::IsFocusOf(const ViewFrame& view, const std::vector<ViewFrame*>& views)
+{
+    for (const wchar_t* name : FocusViewClasses)
+        for (const ViewFrame* other : views)
+            if (CompareStringOrdinal(other->ClassName().c_str(), -1, name, -1, TRUE) == CSTR_EQUAL)
+                return other == &view;
+    return false;
+}
+
+void FrameWindow::ArrangePlacedViews(const std::vector<ViewFrame*>& views, const RECT& area)
+{
+    std::vector<PlacedShare> shares;
+    for (ViewFrame* view : views)
+    {
+        const Share& share = placed_.at(view);
+        shares.push_back({share.left, share.top, share.right, share.bottom, IsFocusOf(*view, views)});
     }
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    for (const auto& [view, share] : placed_)
-        MoveWindow(view->Frame(), area.left + static_cast<int>(share.left * width),
-                   area.top + static_cast<int>(share.top * height),
-                   static_cast<int>((share.right - share.left) * width),
-                   static_cast<int>((share.bottom - share.top) * height), TRUE);
-    if (loose.empty())
+    const std::vector<RECT> places = ArrangeInRows(shares, area);
+    for (size_t index = 0; index < views.size(); ++index)
+        MoveWindow(views[index]->Frame(), places[index].left, places[index].top, places[index].right - places[index].left,
+                   places[index].bottom - places[index].top, TRUE);
+}
+
+// Side by side in rows, as many columns as a square grid needs; the last row and column take what the
+// division left, so the views fill the area.
+void FrameWindow::TileViews(const std::vector<ViewFrame*>& views, const RECT& area)
+{
+    if (views.empty())
         return;
     int columns = 1;
-    while (columns * columns < static_cast<int>(loose.size()))
+    while (columns * columns < static_cast<int>(views.size()))
         ++columns;
-    const int rows = (static_cast<int>(loose.size()) + columns - 1) / columns;
-    const int tileWidth = width / columns, tileHeight = height / rows;
-    for (size_t index = 0; index < loose.size(); ++index)
+    const int rows = (static_cast<int>(views.size()) + columns - 1) / columns;
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    for (size_t index = 0; index < views.size(); ++index)
     {
         const int column = static_cast<int>(index) % columns, row = static_cast<int>(index) / columns;
-        MoveWindow(loose[index]->Frame(), area.left + column * tileWidth, area.top + row * tileHeight, tileWidth,
-                   tileHeight, TRUE);
+        const int inRow = std::min(columns, static_cast<int>(views.size()) - row * columns);
+        const int left = area.left + column * width / inRow, right = area.left + (column + 1) * width / inRow;
+        const int top = area.top + row * height / rows, bottom = area.top + (row + 1) * height / rows;
+        MoveWindow(views[index]->Frame(), left, top, right - left, bottom - top, TRUE);
     }
 }
 

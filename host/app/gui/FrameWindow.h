@@ -40,8 +40,9 @@ public:
     // Opens a view of the class on document in a frame of its own inside this window.
     ViewFrame& OpenView(IDocViewClass& viewClass, IUnknown* document);
     const std::vector<std::unique_ptr<ViewFrame>>& Views() const { return views_; }
-    // A window of the host's own (a child of Handle(), its main data view) across the top third of the
-    // views' area, the module's views below it.
+    // A window of the host's own (a child of Handle(), its main data view) across the top of the views'
+    // area, as high as its least height asks within a fifth and a third of the area, the module's views
+    // below it; the whole area when no view of the module is open.
     void SetTopWindow(HWND window);
     // A strip of the host's own (a child of Handle(), its sampling bar) of that height across the top of
     // the views' area, above the main data view; null: none.
@@ -77,8 +78,14 @@ private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     ViewFrame& OpenFrame(IDocViewClass& viewClass, IUnknown* document);
+    // The pane's view at the left; the host's data view across the top; the others where the document
+    // placed them, filling the area, else tiled.
     void Layout();
     RECT ViewsArea() const;
+    static int LeastHeightOf(HWND window);
+    static bool IsFocusOf(const ViewFrame& view, const std::vector<ViewFrame*>& views);
+    void ArrangePlacedViews(const std::vector<ViewFrame*>& views, const RECT& area);
+    static void TileViews(const std::vector<ViewFrame*>& views, const RECT& area);
     void Execute(UINT itemId);
     CommandRoute RouteOf(const MenuCommandEntry& entry) const;
     void ActivateViewAt(POINT screenPoint);

@@ -1,0 +1,85 @@
+// The frame fills its views' area with the views a workflow step placed, keeping the step's rows and
+// order, and gives the view the step is about the larger part of its row and column.
+#include "host/app/gui/FrameArrangement.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using Host::PlacedShare;
+
+constexpr RECT Area{240, 210, 1184, 842};
+
+long AreaOf(const RECT& place)
+{
+    return (place.right - place.left) * (place.bottom - place.top);
+}
+
+struct Arrangement
+{
+    const char* step;
+    std::vector<PlacedShare> placed; // in percent, as the workflow places them
+    size_t focus;                    // the index of the view the step is about
+};
+
+// The module's arrangements (its main data view left out: the frame keeps that above them).
+const Arrangement Steps[] = {
+    {"cuvette", {{0, 0, 100, 50, true}}, 0},
+    {"saline", {{0, 0, 50, 60, true}, {50, 0, 100, 60}}, 0},
+    {"analysis", {{0, 0, 100, 50}, {0, 50, 40, 100, true}}, 1},
+    {"occlusion", {{0, 0, 33, 50}, {33, 0, 66, 50}, {66, 0, 100, 50}, {0, 50, 40, 100, true}}, 3},
+    {"no focus", {{0, 0, 30, 100}, {30, 0, 100, 100}}, 1},
+};
+
+TEST(FrameArrangement, TheViewsFillTheAreaWithoutOverlapAndTheStepsViewIsTheLargest)
+{
+    for (const Arrangement& step : Steps)
+    {
+        std::vector<PlacedShare> shares = step.placed;
+        for (PlacedShare& share : shares)
+            share = {share.left / 100, share.top / 100, share.right / 100, share.bottom / 100, share.focus};
+        const std::vector<RECT> places = Host::ArrangeInRows(shares, Area);
+        ASSERT_EQ(shares.size(), places.size()) << step.step;
+        long covered = 0;
+        for (size_t i = 0; i < places.size(); ++i)
+        {
+            RECT inside{};
+            EXPECT_TRUE(IntersectRect(&inside, &places[i], &Area) && EqualRect(&inside, &places[i])) << step.step << i;
+            covered += AreaOf(places[i]);
+            for (size_t j = i + 1; j < places.size(); ++j)
+                EXPECT_FALSE(IntersectRect(&inside, &places[i], &places[j])) << step.step << i << j;
+            if (i != step.focus)
+            {
+                EXPECT_GT(AreaOf(places[step.focus]), AreaOf(places[i])) << step.step << i;
+            }
+        }
+        EXPECT_EQ(AreaOf(Area), covered) << step.step;
+    }
+}
+
+// The document's rows and order stay: a view placed above another stays above it, one placed left of
+// another in its row stays left of it.
+TEST(FrameArrangement, TheDocumentsRowsAndOrderStay)
+{
+    const std::vector<PlacedShare> occlusion = {
+        {0.66, 0, 1, 0.5}, {0, 0.5, 0.4, 1, true}, {0, 0, 0.33, 0.5}, {0.33, 0, 0.66, 0.5}};
+    const std::vector<RECT> places = Host::ArrangeInRows(occlusion, Area);
+    EXPECT_EQ(places[2].top, places[0].top);
+    EXPECT_LT(places[2].left, places[3].left);
+    EXPECT_LT(places[3].left, places[0].left);
+    EXPECT_EQ(places[0].bottom, places[1].top);
+    EXPECT_EQ(Area.right, places[0].right);
+}
+
+TEST(FrameArrangement, TheDataViewAboveTakesWhatItsLanesNeedWithinAFifthAndAThird)
+{
+    const std::pair<int, int> cases[] = {{100, 180}, {200, 200}, {400, 300}};
+    for (const auto& [needed, height] : cases)
+        EXPECT_EQ(height, Host::TopWindowHeight(900, needed)) << needed;
+}
+
+} // namespace
