@@ -30,6 +30,10 @@ constexpr int NarrowestCombo = 36;
 constexpr int PointsGap = 22;
 constexpr int TypeGap = 11;
 constexpr int IconRoom = 16;
+// An open type list has room for this many rows (each list holds at most four items); rows are
+// measured after the strip's font is set, which a first layout may precede.
+constexpr int DropListRows = 5;
+constexpr int UnmeasuredItemHeight = 16;
 // The least plot, inside the axes, that loops and the two equations above them can be read in.
 constexpr SIZE LeastPlot{120, 120};
 constexpr uint32_t ListRebuildStep = 4;
@@ -108,6 +112,12 @@ DEFINE_RESPONSE_TABLE1(SistraAnalysisGraphView::LayoutWindow, OWL::TLayoutWindow
     EV_CHILD_NOTIFY(LoopViewControl::EspvrType, CBN_SELCHANGE, view.EspvrTypeChosen),
     EV_CHILD_NOTIFY(LoopViewControl::EdpvrType, CBN_SELCHANGE, view.EdpvrTypeChosen),
     EV_CHILD_NOTIFY(LoopViewControl::EsPoints, CBN_SELCHANGE, view.EsPointsChosen),
+    EV_CHILD_NOTIFY(LoopViewControl::EspvrType, CBN_SELENDOK, view.EspvrTypeChosen),
+    EV_CHILD_NOTIFY(LoopViewControl::EdpvrType, CBN_SELENDOK, view.EdpvrTypeChosen),
+    EV_CHILD_NOTIFY(LoopViewControl::EsPoints, CBN_SELENDOK, view.EsPointsChosen),
+    EV_CHILD_NOTIFY(LoopViewControl::EspvrType, CBN_SELENDCANCEL, view.ShowModelChoices),
+    EV_CHILD_NOTIFY(LoopViewControl::EdpvrType, CBN_SELENDCANCEL, view.ShowModelChoices),
+    EV_CHILD_NOTIFY(LoopViewControl::EsPoints, CBN_SELENDCANCEL, view.ShowModelChoices),
 END_RESPONSE_TABLE;
 
 SistraAnalysisGraphView::LayoutWindow::LayoutWindow(SistraAnalysisGraphView& owner)
@@ -408,6 +418,8 @@ void SistraAnalysisGraphView::LayOutStrip()
                     comboWidths[i] = std::max(NarrowestCombo, comboWidths[i] * room / wanted);
         }
     }
+    const int itemHeight = measured ? static_cast<int>(espvrTypeCombo_->SendMessage(CB_GETITEMHEIGHT, 0)) : 0;
+    const int dropListHeight = DropListRows * std::max(itemHeight, UnmeasuredItemHeight) + 2 * ::GetSystemMetrics(SM_CYBORDER);
     const auto place = [&](OWL::TWindow& child, OWL::TWindow* rightOf, int gap, int row, bool box, int width) {
         OWL::TLayoutMetrics metrics;
         metrics.SetMeasurementUnits(OWL::lmPixels);
@@ -418,7 +430,8 @@ void SistraAnalysisGraphView::LayOutStrip()
         // A box as high as the row sits centred on it; a combo one pixel below its top.
         metrics.Y.Set(OWL::lmTop, OWL::lmSameAs, OWL::lmParent, OWL::lmTop, row * StripHeight + (box ? 0 : 1));
         metrics.Width.Absolute(OWL::lmWidth, width);
-        metrics.Height.Absolute(OWL::lmHeight, StripHeight);
+        // A drop-down list's window height is its field's and its open list's together.
+        metrics.Height.Absolute(OWL::lmHeight, box ? StripHeight : StripHeight + dropListHeight);
         layoutWindow_->SetChildLayoutMetrics(child, metrics);
     };
     const int edpvrRow = stripRows_ - 1;
@@ -518,15 +531,7 @@ void SistraAnalysisGraphView::OnModelChanged(ModelChangedRecord* record)
 {
     if (!controlsReady_ || !record)
         return;
-    const int32_t espvrType = LoopViewInt(PropertyId::EspvrRegressionType);
-    const int32_t edpvrType = LoopViewInt(PropertyId::EdpvrRegressionType);
-    const int32_t esPoints = LoopViewInt(PropertyId::EsPointType);
-    if (espvrType >= 0 && espvrType < static_cast<int32_t>(std::size(EspvrTypeNames)))
-        espvrTypeCombo_->SetSelIndex(espvrType);
-    if (edpvrType >= 0 && edpvrType < static_cast<int32_t>(std::size(EdpvrTypeNames)))
-        edpvrTypeCombo_->SetSelIndex(edpvrType);
-    if (esPoints >= 0 && esPoints < static_cast<int32_t>(std::size(EsPointNames)))
-        esPointsCombo_->SetSelIndex(esPoints);
+    ShowModelChoices();
     RenewDetectionTexts();
     espvrCheck_->SetCheck(LoopViewFlag(PropertyId::ShowEspvrRegression) ? BST_CHECKED : BST_UNCHECKED);
     edpvrCheck_->SetCheck(LoopViewFlag(PropertyId::ShowEdpvrRegression) ? BST_CHECKED : BST_UNCHECKED);
@@ -535,6 +540,19 @@ void SistraAnalysisGraphView::OnModelChanged(ModelChangedRecord* record)
         return;
     BuildPlot(GraphWindow());
     InvalidateGraph();
+}
+
+// A list closed without a choice (the pointer clicked elsewhere after the keyboard moved through it) may
+// show an item the document never got: the lists show again what the plot draws.
+void SistraAnalysisGraphView::ShowModelChoices()
+{
+    const auto show = [](OWL::TComboBox& combo, int32_t value, size_t count) {
+        if (value >= 0 && static_cast<size_t>(value) < count && combo.GetSelIndex() != value)
+            combo.SetSelIndex(value);
+    };
+    show(*espvrTypeCombo_, LoopViewInt(PropertyId::EspvrRegressionType), std::size(EspvrTypeNames));
+    show(*edpvrTypeCombo_, LoopViewInt(PropertyId::EdpvrRegressionType), std::size(EdpvrTypeNames));
+    show(*esPointsCombo_, LoopViewInt(PropertyId::EsPointType), std::size(EsPointNames));
 }
 
 void SistraAnalysisGraphView::SendFlag(USHORT command, bool value)

@@ -99,6 +99,8 @@ public:
     void EspvrTypeChosen();
     void EdpvrTypeChosen();
     void EsPointsChosen();
+    // A list closed without a choice: the three lists show the model's types again.
+    void ShowModelChoices();
     // The list's selection changed: the row's loop is selected and its tick stored.
     void LoopRowChosen();
 

@@ -218,6 +218,41 @@ TEST_F(LoopViewOnHost, AChoiceInTheStripsListsChangesTheRelationsOfTheModel)
     }
 }
 
+// The relation type lists open with room for five rows, and one closed without a choice after the
+// keyboard moved in it shows the type the plot draws.
+TEST_F(LoopViewOnHost, ATypeListOpensRowsHighAndClosedWithoutAChoiceShowsTheModelsType)
+{
+    const Sistra::ModelPtr relations = Doc().GetModel(Sistra::ModelKind::LoopView);
+    relations->SetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::ShowEspvrRegression, true);
+    relations->SetValue<Sistra::PropertyType::Bool>(Sistra::PropertyId::ShowEdpvrRegression, true);
+    relations->CommitChanges();
+    view.Show();
+    const std::pair<OWL::TComboBox*, int> lists[] = {{&view->EspvrTypeCombo(), Sistra::PropertyId::EspvrRegressionType},
+                                                     {&view->EdpvrTypeCombo(), Sistra::PropertyId::EdpvrRegressionType}};
+    for (const auto& [list, property] : lists)
+    {
+        COMBOBOXINFO parts{sizeof parts};
+        ASSERT_TRUE(::GetComboBoxInfo(list->GetHandle(), &parts));
+        list->SendMessage(CB_SHOWDROPDOWN, TRUE);
+        OwlTest::PumpMessages();
+        RECT open{};
+        ::GetWindowRect(parts.hwndList, &open);
+        EXPECT_TRUE(::IsWindowVisible(parts.hwndList)) << property;
+        // The list has room for five rows and shows every item (a list shorter than its room shrinks to it).
+        const auto rowHeight = static_cast<LONG>(list->SendMessage(CB_GETITEMHEIGHT, 0));
+        RECT room{};
+        list->SendMessage(CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&room));
+        EXPECT_GE(room.bottom - room.top - (parts.rcItem.bottom - parts.rcItem.top), 5 * rowHeight) << property;
+        EXPECT_GE(open.bottom - open.top, list->GetCount() * rowHeight) << property;
+
+        const int before = relations->GetValue<Sistra::PropertyType::Int>(property);
+        list->SendMessage(WM_KEYDOWN, before == 0 ? VK_DOWN : VK_UP);
+        list->SendMessage(CB_SHOWDROPDOWN, FALSE);
+        OwlTest::PumpMessages();
+        EXPECT_EQ(relations->GetValue<Sistra::PropertyType::Int>(property), list->GetSelIndex()) << property;
+    }
+}
+
 // Each straight relation passes through the mean of its loops' points as the axes show them, whatever the
 // prefixes of the channels' units.
 TEST_P(LoopViewInUnits, StraightRelationsReadInTheAxesUnits)
