@@ -168,13 +168,64 @@ void CWtlBitmapButton::PaintDisabledIcon(HDC dc, const RECT& at)
     DeleteDC(memory);
 }
 
-LRESULT CWtlBitmapButton::OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
+LRESULT CWtlBitmapButton::OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled)
 {
     DefWindowProc(msg, wParam, lParam);
-    HDC dc = ::GetDC(m_hWnd);
-    PaintImage(dc);
-    ::ReleaseDC(m_hWnd, dc);
+    return OnRepaintImage(msg, wParam, lParam, handled);
+}
+
+bool CWtlBitmapButton::RepaintsFaceDirectly(UINT message)
+{
+    switch (message)
+    {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+    case WM_SETTEXT:
+    case WM_UPDATEUISTATE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE:
+    case WM_CAPTURECHANGED:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case BM_SETSTATE:
+    case BM_SETCHECK:
+    case BM_SETSTYLE:
+    case BM_CLICK:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The face the button just painted covers the image: it is drawn again, from the queue, since a click may
+// have closed the button (and this object) meanwhile; a closed window's message is dropped.
+LRESULT CWtlBitmapButton::OnFaceRepainted(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    const HWND window = m_hWnd;
+    const LRESULT result = DefWindowProc(msg, wParam, lParam);
+    ::PostMessageW(window, RepaintImageMessage(), 0, 0);
+    return result;
+}
+
+LRESULT CWtlBitmapButton::OnRepaintImage(UINT, WPARAM, LPARAM, BOOL&)
+{
+    if (::IsWindowVisible(m_hWnd))
+    {
+        HDC dc = ::GetDC(m_hWnd);
+        PaintImage(dc);
+        ::ReleaseDC(m_hWnd, dc);
+    }
     return 0;
+}
+
+UINT CWtlBitmapButton::RepaintImageMessage()
+{
+    static const UINT message = ::RegisterWindowMessageW(L"SistraBitmapButtonRepaintImage");
+    return message;
 }
 
 } // namespace WTLControls

@@ -39,10 +39,18 @@ public:
 
     BEGIN_MSG_MAP(CWtlBitmapButton)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
+        ATL_MSG_ENTRY(RepaintsFaceDirectly(uMsg), OnFaceRepainted(uMsg, wParam, lParam, bHandled))
+        MESSAGE_HANDLER(RepaintImageMessage(), OnRepaintImage)
     END_MSG_MAP()
+
+    // A button paints its face at once, outside WM_PAINT, when its state, focus or text changes.
+    static bool RepaintsFaceDirectly(UINT message);
 
 private:
     LRESULT OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnFaceRepainted(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnRepaintImage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    static UINT RepaintImageMessage();
     SIZE ImageSize() const;
     void PaintImage(HDC dc);
     void PaintDisabledIcon(HDC dc, const RECT& at);

@@ -247,10 +247,12 @@ void SistraGraphViewBase::PlaceChildren(const RECT& client)
     if (graphWindow_->GetHandle())
         graphWindow_->MoveWindow(OWL::TRect(graph.left, graph.top, graph.right, graph.bottom), true);
     const RECT& around = IsHelpButtonInGraph() ? graph : client;
+    // The button lies over the graph's corner: above it in the z-order, or the graph (made first, so
+    // on top) would take its clicks and paint over it.
     if (helpButton_->GetHandle())
-        helpButton_->MoveWindow(OWL::TRect(around.left + HelpButtonInset, around.bottom - HelpButtonInset - HelpButtonHeight,
-                                           around.left + HelpButtonInset + HelpButtonWidth, around.bottom - HelpButtonInset),
-                                false);
+        ::SetWindowPos(helpButton_->GetHandle(), HWND_TOP, around.left + HelpButtonInset,
+                       around.bottom - HelpButtonInset - HelpButtonHeight, HelpButtonWidth, HelpButtonHeight,
+                       SWP_NOACTIVATE);
 }
 
 RECT SistraGraphViewBase::PlotRectIn(SIZE client, const ViewMargins& margins)

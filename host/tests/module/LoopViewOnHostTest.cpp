@@ -3,6 +3,8 @@
 #include "host/tests/module/DocumentOnHost.h"
 #include "host/tests/module/HostedView.h"
 #include "host/tests/module/SharedFramework.h"
+#include "host/tests/RealInput.h"
+#include "hostframework/tests/FrameworkTestSupport.h"
 #include "host/app/calc/SampleFilterClass.h"
 
 #include "views/loop/LoopView.h"
@@ -251,6 +253,34 @@ TEST_F(LoopViewOnHost, ATypeListOpensRowsHighAndClosedWithoutAChoiceShowsTheMode
         OwlTest::PumpMessages();
         EXPECT_EQ(relations->GetValue<Sistra::PropertyType::Int>(property), list->GetSelIndex()) << property;
     }
+}
+
+// The help button over the graph's corner keeps its pixels while the pointer rests on it, and a click on
+// it, with the display's own pointer, asks the host for the view's help topic.
+TEST_F(LoopViewOnHost, TheHelpButtonKeepsItsPixelsUnderThePointerAndItsClickOpensTheHelp)
+{
+    view.Show();
+    ::SetForegroundWindow(view.Frame().GetHandle());
+    const HWND button = view->HelpButton().GetHandle();
+    RECT place{};
+    ::GetWindowRect(button, &place);
+    const auto pixels = [&] {
+        OwlTest::PumpMessages();
+        std::vector<COLORREF> seen;
+        HDC screen = ::GetDC(nullptr);
+        for (LONG y = place.top + 2; y < place.bottom - 2; y += 2)
+            for (LONG x = place.left + 2; x < place.right - 2; x += 2)
+                seen.push_back(::GetPixel(screen, x, y));
+        ::ReleaseDC(nullptr, screen);
+        return seen;
+    };
+    const std::vector<COLORREF> before = pixels();
+    HostTests::MovePointer(HostTests::CentreOf(place));
+    EXPECT_TRUE(HostTests::PumpUntil([&] { return ::WindowFromPoint(HostTests::CentreOf(place)) == button; }));
+    HostTests::PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(before, pixels()) << "the button changed under the pointer";
+    HostTests::ClickAt(HostTests::CentreOf(place));
+    EXPECT_TRUE(HostTests::PumpUntil([] { return TestSupport::LastHelpRequest() == L"SistraHelp: sistra_view"; }));
 }
 
 // Each straight relation passes through the mean of its loops' points as the axes show them, whatever the
