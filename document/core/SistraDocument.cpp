@@ -1,4 +1,5 @@
 #include "document/core/SistraDocument.h"
+#include "document/core/LoopMarks.h"
 
 #include "document/analysis/AnalysisSettingsReader.h"
 #include "document/analysis/ParameterNames.h"
@@ -270,12 +271,15 @@ void SistraDocument::RefreshViewsAndHost(uint32_t bits)
 }
 
 // The host brings its trace display to the comment of the loop's event: a marker of that loop on the
-// pressure channel, the one the markers are shown on.
+// pressure channel, the one the markers are shown on. The loop is shown only where the channel's marks,
+// walked as the display shows them, hold its mark.
 void SistraDocument::ShowLoopInTrace(const TickPosition& position, uint32_t loop)
 {
     const ModelPtr setup = GetSetupModel();
     const int32_t pressure = setup->GetPressureChannel();
     if (!setup->GetShowLoopMarkers() || pressure == NoChannel || position.record < 0 || position.tick < 0)
+        return;
+    if (!FindLoopMark(HostDocumentObject(), pressure, position, data_->PressureStore().LoopItem()))
         return;
     const PlacedComment* placed = GetLoopComment(loop);
     if (!placed)
