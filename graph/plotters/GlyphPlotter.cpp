@@ -31,6 +31,15 @@ void WriteText(HDC dc, int x, int y, const std::wstring& text, int points, int e
     TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
 }
 
+int TextWidth(HDC measure, const std::wstring& text, int points)
+{
+    const Orv::UniqueFont font = ConstructShellDlgFont(measure, points, 0);
+    const OWL::SelectedObject measured(measure, font.Get());
+    SIZE extent{};
+    GetTextExtentPoint32W(measure, text.c_str(), static_cast<int>(text.size()), &extent);
+    return extent.cx;
+}
+
 void Line(HDC dc, int x0, int y0, int x1, int y1)
 {
     MoveToEx(dc, x0, y0, nullptr);
@@ -52,14 +61,21 @@ void GlyphPlotter::OnDraw(HDC dc, HDC attributeDc, RECT plotRect, RECT)
     const GlyphRecord* glyphs = nullptr;
     if (!data || !data->GetGlyphs(domainLow, domainHigh, seriesId, &count, &glyphs) || count <= 0 || !glyphs)
         return;
+    // A corner label keeps clear of the vertical lines drawn with it, which would otherwise run through it.
+    std::vector<int> columns;
+    for (int i = 0; i < count; ++i)
+        if (glyphs[i].kind == GlyphKind::VerticalLine)
+            columns.push_back(static_cast<int>(ValueToPixel(*xTransform, glyphs[i].x0, plotRect.left)));
+    std::sort(columns.begin(), columns.end());
     for (int i = 0; i < count; ++i)
     {
         state.Pen().Use(glyphs[i].colour);
-        DrawGlyph(dc, attributeDc, plotRect, glyphs[i]);
+        DrawGlyph(dc, attributeDc, plotRect, glyphs[i], columns);
     }
 }
 
-void GlyphPlotter::DrawGlyph(HDC dc, HDC attributeDc, const RECT& plot, const GlyphRecord& glyph) const
+void GlyphPlotter::DrawGlyph(HDC dc, HDC attributeDc, const RECT& plot, const GlyphRecord& glyph,
+                             const std::vector<int>& verticalLines) const
 {
     const double px = ValueToPixel(*xTransform, glyph.x0, plot.left);
     const double py = ValueToPixel(*yTransform, glyph.y0, plot.top);
@@ -117,7 +133,7 @@ void GlyphPlotter::DrawGlyph(HDC dc, HDC attributeDc, const RECT& plot, const Gl
             break;
         Line(dc, static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1), static_cast<int>(y1));
         if (hasLabel)
-            WriteCornerLabel(dc, attributeDc, plot, glyph.label, glyph.legendSample);
+            WriteCornerLabel(dc, attributeDc, plot, glyph.label, glyph.legendSample, verticalLines);
         break;
     }
     default:
@@ -126,7 +142,7 @@ void GlyphPlotter::DrawGlyph(HDC dc, HDC attributeDc, const RECT& plot, const Gl
 }
 
 void GlyphPlotter::WriteCornerLabel(HDC dc, HDC attributeDc, const RECT& plot, const std::wstring& label,
-                                    bool sample) const
+                                    bool sample, const std::vector<int>& verticalLines) const
 {
     HDC measure = attributeDc ? attributeDc : dc;
     const double pixelsPerPointY = GetDeviceCaps(measure, LOGPIXELSY) / PointsPerInch;
@@ -140,22 +156,20 @@ void GlyphPlotter::WriteCornerLabel(HDC dc, HDC attributeDc, const RECT& plot, c
         Line(dc, plot.left + CornerInset + labelOffsetX, y, plot.left + CornerInset + sampleEnd, y);
         textOffset = static_cast<int>(fx * SampleGapPoints + sampleEnd);
     }
+    int left = plot.left + CornerInset + textOffset;
+    const int width = TextWidth(measure, label, CornerLabelPoints);
+    for (int column : verticalLines)
+        if (left - LineLabelInset <= column && column <= left + width + LineLabelInset)
+            left = column + CornerInset;
     // A plot narrower than its equation writes it in a smaller font rather than cutting it off.
-    const int room = plot.right - (plot.left + CornerInset + textOffset);
+    const int room = plot.right - left;
     int points = CornerLabelPoints;
-    for (; points > LeastCornerLabelPoints; --points)
-    {
-        const Orv::UniqueFont trial = ConstructShellDlgFont(measure, points, 0);
-        const OWL::SelectedObject measured(measure, trial.Get());
-        SIZE extent{};
-        GetTextExtentPoint32W(measure, label.c_str(), static_cast<int>(label.size()), &extent);
-        if (extent.cx <= room)
-            break;
-    }
+    while (points > LeastCornerLabelPoints && TextWidth(measure, label, points) > room)
+        --points;
     const Orv::UniqueFont font = ConstructShellDlgFont(dc, points, 0);
     const OWL::SelectedObject selected(dc, font.Get());
     SetTextAlign(dc, useTextAlign ? textAlign : 0);
-    TextOutW(dc, plot.left + CornerInset + textOffset, plot.top + 1 + dy, label.c_str(), static_cast<int>(label.size()));
+    TextOutW(dc, left, plot.top + 1 + dy, label.c_str(), static_cast<int>(label.size()));
 }
 
 } // namespace MGraph1

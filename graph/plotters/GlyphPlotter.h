@@ -5,6 +5,7 @@
 #include "graph/plotters/Plotter.h"
 
 #include <string>
+#include <vector>
 
 namespace MGraph1
 {
@@ -43,11 +44,14 @@ public:
     int32_t labelOffsetX = 0;
 
 protected:
-    // A legend-style label in the plot's top-left corner: 10-point text, optionally after a sample line.
-    void WriteCornerLabel(HDC dc, HDC attributeDc, const RECT& plot, const std::wstring& label, bool sample) const;
+    // A legend-style label in the plot's top-left corner: 10-point text, optionally after a sample line,
+    // moved right of any of the vertical lines (pixel columns, ascending) that would cross it.
+    void WriteCornerLabel(HDC dc, HDC attributeDc, const RECT& plot, const std::wstring& label, bool sample,
+                          const std::vector<int>& verticalLines = {}) const;
 
 private:
-    void DrawGlyph(HDC dc, HDC attributeDc, const RECT& plot, const GlyphRecord& glyph) const;
+    void DrawGlyph(HDC dc, HDC attributeDc, const RECT& plot, const GlyphRecord& glyph,
+                   const std::vector<int>& verticalLines) const;
 };
 
 // The paint state every glyph plotter sets up: black stock pen and brush, the mix mode, winding fill,

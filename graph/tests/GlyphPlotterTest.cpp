@@ -133,6 +133,35 @@ TEST(GlyphPlotterTest, LineOfIdentityIsClippedToThePlot)
     canvas.SavePng("graph_glyph_identity");
 }
 
+// An equation in the corner keeps clear of the vertical lines drawn with it: it moves right of one that
+// would cross it and stays put beside one that would not.
+TEST(GlyphPlotterTest, CornerLabelKeepsClearOfVerticalLines)
+{
+    const struct
+    {
+        double column;
+        bool moves;
+    } cases[] = {{5, true}, {40, true}, {180, false}};
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(test.column);
+        GlyphSetup<GlyphPlotter> setup;
+        setup.Add(GlyphKind::Segment, 0, 0, 199, 20, RGB(0, 0, 255)).label = L"Ves = 0.5 * Ved";
+        setup.Add(GlyphKind::VerticalLine, test.column, 0);
+        DibCanvas canvas(220, 170);
+        setup.Draw(canvas.Dc());
+        int textLeft = Plot.right, textRight = Plot.left;
+        for (int y = Plot.top; y < Plot.top + 20; ++y)
+            for (int x = Plot.left; x < Plot.right; ++x)
+                if (const COLORREF pixel = canvas.Pixel(x, y); pixel != White && pixel != Red)
+                    textLeft = std::min(textLeft, x), textRight = std::max(textRight, x);
+        const int column = Plot.left + static_cast<int>(test.column);
+        ASSERT_LT(textLeft, textRight);
+        EXPECT_TRUE(column < textLeft || column > textRight) << textLeft << ".." << textRight;
+        EXPECT_EQ(test.moves, textLeft > column);
+    }
+}
+
 FunctionRecord Linear(double intercept, double slope, double xMax)
 {
     FunctionRecord record;

@@ -162,28 +162,20 @@ bool SistraSalineCalGraphView::GetDataExtents(ViewExtents& extents)
     return true;
 }
 
-void SistraSalineCalGraphView::BuildPlot(MGraph1::Graph2DDrawer& graph)
-{
-    SistraGraphViewBase::BuildPlot(graph);
-    if (!vpAvailable_ && !linesParallel_)
-        return;
-    auto* mark = new MGraph1::GlyphPlotter;
-    mark->SetGlyphPlotData(&FunctionSource(), VpFunction, false);
-    graph.AddPlotter(mark, true);
-}
-
-// The Vp mark: a line across the plot at Ved = Vp, where the fit meets the line of identity.
+// The Vp mark: a line across the plot at Ved = Vp, where the fit meets the line of identity. It is drawn
+// with the fitted line, whose equation then keeps clear of it.
 bool SistraSalineCalGraphView::GetGlyphs(double domainLow, double domainHigh, int seriesId, int* count,
                                          const MGraph1::GlyphRecord** records)
 {
-    if (seriesId != VpFunction)
-        return SistraGraphViewBase::GetGlyphs(domainLow, domainHigh, seriesId, count, records);
-    if (!vpAvailable_)
+    if (!SistraGraphViewBase::GetGlyphs(domainLow, domainHigh, seriesId, count, records))
         return false;
+    if (!vpAvailable_)
+        return true;
     const double vp = AnalysedVp();
-    vpMark_ = MGraph1::GlyphRecord{vp, vp, vp, vp, MGraph1::GlyphKind::VerticalLine, VpColour, {}, false};
-    *count = 1;
-    *records = &vpMark_;
+    fitAndVp_ = {**records,
+                 MGraph1::GlyphRecord{vp, vp, vp, vp, MGraph1::GlyphKind::VerticalLine, VpColour, {}, false}};
+    *count = static_cast<int>(fitAndVp_.size());
+    *records = fitAndVp_.data();
     return true;
 }
 
@@ -248,18 +240,32 @@ void SistraSalineCalGraphView::EvSize(UINT sizeType, const OWL::TSize& size)
     SistraGraphViewBase::EvSize(sizeType, size);
 }
 
+// A notice wider than the band's room breaks onto a second line rather than running off the view.
 void SistraSalineCalGraphView::LayoutTopBand()
 {
     if (!created_ || GetControlText(StatusId).Length() == 0)
         return;
+    const int clientWidth = GetClientRect().Width();
     const SIZE text = MeasureControlText(StatusId);
-    status_->MoveWindow(OWL::TRect(BandStatusLeft, (TopBandHeight - text.cy) / 2, BandStatusLeft + text.cx,
-                                   (TopBandHeight - text.cy) / 2 + text.cy),
-                        true);
-    const int applyLeft = text.cx + ApplyGap;
+    const int width = std::min<int>(text.cx, std::max(1, clientWidth - BandStatusLeft - RowEndMargin));
+    const int height = StatusHeight(width);
+    const int top = std::max(0, (TopBandHeight - height) / 2);
+    status_->MoveWindow(OWL::TRect(BandStatusLeft, top, BandStatusLeft + width, top + height), true);
+    const int applyLeft = width + ApplyGap;
     apply_->MoveWindow(OWL::TRect(applyLeft, ApplyTop, applyLeft + ButtonWidth, ApplyTop + ButtonHeight),
                        true);
-    topBand_->MoveWindow(OWL::TRect(0, 0, GetClientRect().Width(), TopBandHeight), true);
+    topBand_->MoveWindow(OWL::TRect(0, 0, clientWidth, TopBandHeight), true);
+}
+
+int SistraSalineCalGraphView::StatusHeight(int width)
+{
+    const Orv::String text = GetControlText(StatusId);
+    const OWL::TScreenDC screen;
+    const OWL::SelectedObject font(screen.GetHDC(), ControlFont());
+    RECT bounds{0, 0, width, 0};
+    ::DrawTextW(screen.GetHDC(), text.c_str(), static_cast<int>(text.Length()), &bounds,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    return bounds.bottom;
 }
 
 void SistraSalineCalGraphView::LayoutBottomBand(const OWL::TSize& client)

@@ -15,6 +15,8 @@
 #include "platform/owl/controls/Control.h"
 #include "platform/owl/controls/Edit.h"
 
+#include <array>
+
 namespace Sistra
 {
 
@@ -36,8 +38,7 @@ public:
     static constexpr int32_t SalineViewNumber = 5;
     static constexpr int TopBandHeight = 35;
     static constexpr int BottomMargin = 40;
-    // The function number of the Vp mark and its colour.
-    static constexpr int VpFunction = 5;
+    // The colour of the Vp mark.
     static constexpr COLORREF VpColour = 0x00B6AFAF;
 
     SistraSalineCalGraphView(OWL::TWindow* parent, IDocViewClass* viewClass, IDocView2* view,
@@ -47,7 +48,6 @@ public:
 
     const wchar_t* GetClassName() override { return L"SistraSalineCalViewClass"; }
 
-    void BuildPlot(MGraph1::Graph2DDrawer& graph) override;
     Orv::String GetTitle() override { return Orv::LoadedText(IDS_VIEW_SALINE_CALIBRATION); }
     bool GetRegression(ViewRegression& regression) override;
     ViewChannel GetDomainChannel() override { return VolumeChannel(); }
@@ -91,6 +91,8 @@ private:
     void UpdateVp();
     void UpdateControls();
     void LayoutTopBand();
+    // The height of the status notice broken into lines no wider than width.
+    int StatusHeight(int width);
     void LayoutBottomBand(const OWL::TSize& client);
     void OnVpEdited();
     void OnModelChanged(const ModelChangedRecord* record);
@@ -112,7 +114,7 @@ private:
     double factor_ = 1.0;
     double divisor_ = 1.0;
     bool created_ = false;
-    MGraph1::GlyphRecord vpMark_{};
+    std::array<MGraph1::GlyphRecord, 2> fitAndVp_{};
 
     VYR_DECLARE_EVENT_MAP()
 };

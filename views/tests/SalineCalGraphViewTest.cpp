@@ -118,6 +118,48 @@ TEST(SalineCalGraphView, WorkflowModeHidesTheCalibrationControls)
     EXPECT_TRUE(shown.view->IsVpAvailable());
 }
 
+// After the analysis is cleared the notice is whole: its window holds all of its text, within the view,
+// and no control lies over it, in a wide view and in one too narrow for a single line.
+TEST(SalineCalGraphView, NoticeAfterClearingTheAnalysisIsWhole)
+{
+    for (const int width : {640, 300})
+    {
+        SCOPED_TRACE(width);
+        ShownSalineView shown(20, 0.5, 20.0);
+        ::MoveWindow(shown.view->GetHandle(), 0, 0, width, 300, TRUE);
+        shown.document.Data().Reset();
+        shown.view->BeginUpdate({});
+        ViewTesting::PumpMessages();
+        const std::wstring notice = shown.TextOf(SistraSalineCalGraphView::StatusId);
+        ASSERT_EQ(L"Vp could not be calculated because there are not enough points", notice);
+        RECT status{}, client{};
+        ::GetWindowRect(shown.Control(SistraSalineCalGraphView::StatusId), &status);
+        ::MapWindowPoints(nullptr, shown.view->GetHandle(), reinterpret_cast<POINT*>(&status), 2);
+        ::GetClientRect(shown.view->GetHandle(), &client);
+        EXPECT_LE(status.right, client.right);
+        const HDC dc = ::GetDC(nullptr);
+        const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(
+                                                   shown.Control(SistraSalineCalGraphView::StatusId), WM_GETFONT, 0, 0)));
+        RECT needed{0, 0, status.right - status.left, 0};
+        ::DrawTextW(dc, notice.c_str(), static_cast<int>(notice.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(nullptr, dc);
+        EXPECT_LE(needed.right, status.right - status.left);
+        EXPECT_LE(needed.bottom, status.bottom - status.top);
+        for (int id : {SistraSalineCalGraphView::ApplyId, SistraSalineCalGraphView::EnableId})
+        {
+            RECT control{}, overlap{};
+            ::GetWindowRect(shown.Control(id), &control);
+            ::MapWindowPoints(nullptr, shown.view->GetHandle(), reinterpret_cast<POINT*>(&control), 2);
+            EXPECT_FALSE(::IsWindowVisible(shown.Control(id)) && ::IntersectRect(&overlap, &control, &status)) << id;
+        }
+        if (width == 300)
+        {
+            EXPECT_FALSE(OwlTest::SaveWindowPng(shown.view->GetHandle(), L"saline_view_cleared").empty());
+        }
+    }
+}
+
 // Ved runs across and Ves up: the Vp mark is a vertical line at Ved = Vp, left of the loops' points.
 TEST(SalineCalGraphView, PictureShowsTheVpMarkAcrossThePlot)
 {
@@ -145,6 +187,15 @@ TEST(SalineCalGraphView, PictureShowsTheVpMarkAcrossThePlot)
                 break;
             }
     EXPECT_LT(markColumn, firstPoint);
+    // The equation's black text keeps clear of the mark: nothing dark lies beside it.
+    const auto dark = [](COLORREF pixel) { return GetRValue(pixel) < 0x40 && GetGValue(pixel) < 0x40 && GetBValue(pixel) < 0x40; };
+    int markTop = 480, markBottom = 0, textBeside = 0;
+    for (int y = 0; y < 480; ++y)
+        if (canvas.Pixel(markColumn, y) == SistraSalineCalGraphView::VpColour)
+            markTop = std::min(markTop, y), markBottom = y;
+    for (int y = markTop; y < markBottom - 2; ++y)
+        textBeside += dark(canvas.Pixel(markColumn - 1, y)) + dark(canvas.Pixel(markColumn + 1, y));
+    EXPECT_EQ(0, textBeside);
     ::RedrawWindow(shown.frame.window.GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     ViewTesting::PumpMessages();
     EXPECT_FALSE(OwlTest::SaveWindowPng(shown.view->GetHandle(), L"saline_view").empty());
