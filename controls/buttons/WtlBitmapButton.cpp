@@ -168,10 +168,16 @@ void CWtlBitmapButton::PaintDisabledIcon(HDC dc, const RECT& at)
     DeleteDC(memory);
 }
 
-LRESULT CWtlBitmapButton::OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled)
+// The face and the image go into the one paint: an image drawn through a second device context after
+// the paint had ended could reach the screen after a capture of it, or not until the next flush.
+LRESULT CWtlBitmapButton::OnPaint(UINT, WPARAM, LPARAM, BOOL&)
 {
-    DefWindowProc(msg, wParam, lParam);
-    return OnRepaintImage(msg, wParam, lParam, handled);
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(m_hWnd, &paint);
+    DefWindowProc(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    PaintImage(dc);
+    ::EndPaint(m_hWnd, &paint);
+    return 0;
 }
 
 bool CWtlBitmapButton::RepaintsFaceDirectly(UINT message)

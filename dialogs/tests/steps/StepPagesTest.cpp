@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,39 @@ TEST(AnalyseStep, TheTypeListShowsTheModelsTypeAndStoresTheChoice)
     model->CommitChanges();
     EXPECT_EQ(0, SendDlgItemMessageW(analyse.page, IDC_ANALYSE_TYPE, CB_GETCURSEL, 0, 0));
     DialogTests::SaveShown(analyse.pane.Window(), L"dialogs_analyse_step");
+}
+
+// The colours shown on the screen inside a window, its edges left out.
+static std::set<COLORREF> ColoursInside(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    InflateRect(&rect, -3, -3);
+    std::set<COLORREF> colours;
+    const HDC screen = GetDC(nullptr);
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+            colours.insert(GetPixel(screen, x, y));
+    ReleaseDC(nullptr, screen);
+    return colours;
+}
+
+// A blank face shows one flat colour inside its edges; an image brings colours of its own. Each button is
+// read off the screen as soon as it has painted itself, so an image that reaches the screen only later
+// counts as missing.
+TEST(AnalyseStep, EveryImageButtonDrawsItsImage)
+{
+    DialogTests::DocumentFixture fixture;
+    StepPage analyse(Sistra::StepId::AnalyseStep, fixture);
+    ASSERT_TRUE(analyse.page);
+    DialogTests::SaveShown(analyse.pane.Window(), L"dialogs_analyse_step_buttons");
+    for (const Sistra::StepImageButton& button : AnalyseImageButtons)
+    {
+        const HWND control = GetDlgItem(analyse.page, button.id);
+        ASSERT_NE(nullptr, control) << button.id;
+        RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        EXPECT_GE(ColoursInside(control).size(), 3u) << "button " << button.id;
+    }
 }
 
 // The Analysis Manager button asks the host, by its own message in the context of the host object made
