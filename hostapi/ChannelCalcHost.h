@@ -38,7 +38,9 @@ struct IComputedChannel : IUnknown
     // 3: a run of the channel begins: (mode, id, reserved); a settings preview passes (1, its id, 0). What
     // an earlier run kept is forgotten.
     virtual HRESULT STDMETHODCALLTYPE BeginRun(uint32_t mode, uint32_t id, uint32_t reserved) = 0;
-    VYR_RESERVED_SLOT(4)
+    // 4: the unit of the channel's values, a host unit (IHostUnit: name and prefix code) that the
+    // channel keeps with one reference; null: none.
+    virtual HRESULT STDMETHODCALLTYPE SetUnit(IUnknown* unit) = 0;
     // 5: the text the attached calculation reads as its argument (the host compiles it); its answer.
     virtual HRESULT STDMETHODCALLTYPE SetCalculationText(const WCHAR* text) = 0;
     VYR_RESERVED_SLOT(6)
@@ -95,6 +97,9 @@ struct IComputedChannelStandIn : IUnknown
     // 5: the ticks of one record the last run covered, and up to capacity of the values it read.
     virtual HRESULT STDMETHODCALLTYPE GetRunValues(int32_t record, int32_t capacity, float* values,
                                                    int32_t* count) = 0;
+    // 6: the unit the channel was given, as the host shows it (prefix letter, then the name); S_FALSE and
+    // an empty text while it has none.
+    virtual HRESULT STDMETHODCALLTYPE GetUnitText(BSTR* text) = 0;
 };
 
 // The number of the computed-channel object type under HostTypeGUID.

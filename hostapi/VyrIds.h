@@ -71,6 +71,13 @@ constexpr USHORT Started = 0; // a VARIANT_BOOL, true: sampling started
 constexpr USHORT Stopped = 16;
 } // namespace HostSamplingEventNumber
 
+namespace HostDocEventNumber
+{
+// Both follow a change of the selection the user makes, in this order; neither has a payload.
+constexpr USHORT Selection = 44;         // the document's range to work on
+constexpr USHORT SelectionShown = 0;     // what the views show of the selection
+} // namespace HostDocEventNumber
+
 // Type ids whose high half is 0x8000: fixed by the host, no registry involved.
 namespace VyrTypeId
 {

@@ -4,6 +4,7 @@
 #include "foundation/com/ComFace.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/services/HostServices.h"
+#include "hostframework/services/UnitConversion.h"
 
 #include "hostapi/VyrAnalysis.h"
 
@@ -95,6 +96,14 @@ HRESULT ChannelCalcBase::HandToChannel(ICalcEnum* calculation)
     if (!channel_)
         return E_FAIL;
     return channel_->AttachCalculation(value_, first_, second_, host_, calculation);
+}
+
+bool ChannelCalcBase::TellChannelUnit(const Orv::PrefixedUnit& unit)
+{
+    Orv::ComPtr<IHostUnit> hostUnit;
+    if (!channel_ || FAILED(CreateHostUnit(unit, hostUnit.Put())) || !hostUnit)
+        return false;
+    return SUCCEEDED(channel_->SetUnit(hostUnit.Get()));
 }
 
 HRESULT ChannelCalcBase::AttachCalculation(uint32_t calculationType)

@@ -7,6 +7,7 @@
 #include "calc/channel/RecordScanProgress.h"
 #include "foundation/com/ComObjectRoot.h"
 #include "foundation/com/ComPtr.h"
+#include "foundation/numbers/Units.h"
 #include "foundation/text/String.h"
 
 #include "hostapi/CalcInterfaces.h"
@@ -62,6 +63,9 @@ public:
     // The channel's calculation from expression text: the calculation of the type reads the text as
     // its argument (the host compiles it, its result read as kind) and is handed to the channel.
     HRESULT AttachExpression(const Orv::String& text, uint32_t calculationType, uint32_t kind);
+
+    // Gives the host's channel the unit of its values; false when the host made no unit of it.
+    bool TellChannelUnit(const Orv::PrefixedUnit& unit);
 
     // Runs a settings preview: what the settings would show, before they are the channel's. Touches no
     // channel calculation; the run's answer (E_FAIL without the factory's channel or the type's class).

@@ -124,6 +124,15 @@ HRESULT STDMETHODCALLTYPE ChannelCalculationSettings::Load(IStream* stream)
     return S_OK;
 }
 
+void ChannelCalculationSettings::SetSelection(uint32_t parameter, const AnalysisRegion& region)
+{
+    parameterIndex = parameter;
+    loopSource = region.loops;
+    loopSourceText = region.loopsText;
+    pvaSource = region.pva;
+    pvaSourceText = region.pvaText;
+}
+
 bool ChannelCalculationSettings::SameChoice(const ChannelCalculationSettings& other) const
 {
     return parameterIndex == other.parameterIndex && low == other.low && high == other.high &&

@@ -26,6 +26,16 @@ struct SourceReference
     uint32_t second = 0xC0000000u;
 };
 
+// The analysis region a channel reads: the analysis's loop and area items with the names they are
+// known by in the document's calculation texts.
+struct AnalysisRegion
+{
+    SourceReference loops;
+    Orv::String loopsText;
+    SourceReference pva;
+    Orv::String pvaText;
+};
+
 class ChannelCalculationSettings final : public IPersistObject, private Orv::CComObjectRoot
 {
 public:
@@ -48,6 +58,8 @@ public:
     bool SameChoice(const ChannelCalculationSettings& other) const;
     // Every field but the reference count.
     void CopyFrom(const ChannelCalculationSettings& other);
+    // The parameter and the region it is read from: the source references and texts.
+    void SetSelection(uint32_t parameter, const AnalysisRegion& region);
 
     bool enabled = true;
     // The settings dialog's choice to scale the display to the data; kept, like the switch, only while

@@ -38,14 +38,35 @@ ChannelUnitFactors ReadChannelUnitFactors(IUnknown* documentData)
     return factors;
 }
 
+AnalysisRegionLookup& InstalledAnalysisRegion()
+{
+    static AnalysisRegionLookup lookup;
+    return lookup;
+}
+
+AnalysisRegion AnalysisRegionOf(IUnknown* document)
+{
+    const AnalysisRegionLookup& lookup = InstalledAnalysisRegion();
+    std::optional<AnalysisRegion> found = lookup && document ? lookup(document) : std::nullopt;
+    AnalysisRegion region = found.value_or(AnalysisRegion{});
+    // Before its first run the analysis has no items yet: they will be made under these names.
+    if (region.loopsText.IsEmpty())
+        region.loopsText = Orv::String(LoopEventStreamName);
+    if (region.pvaText.IsEmpty())
+        region.pvaText = Orv::String(PvaEventStreamName);
+    return region;
+}
+
 Orv::String PrepareSelectorText(ChannelCalculationSettings& settings, IUnknown* documentData)
 {
     const ChannelUnitFactors factors = ReadChannelUnitFactors(documentData);
-    settings.loopSourceText = LoopEventStreamName;
-    settings.pvaSourceText = PvaEventStreamName;
-    settings.loopSource = SourceReference{};
-    settings.pvaSource = SourceReference{};
+    settings.SetSelection(settings.parameterIndex, AnalysisRegionOf(documentData));
     return BuildChannelSelectorExpression(settings, factors.pressure, factors.volume);
+}
+
+Orv::PrefixedUnit ChannelUnitOf(const ChannelCalculationSettings& settings)
+{
+    return Orv::PrefixedUnit(std::wstring(settings.unitText.c_str()));
 }
 
 namespace
@@ -205,6 +226,10 @@ HRESULT STDMETHODCALLTYPE SistraChannelCalculation::ApplySettings(IPersistObject
         float high = incoming->high;
         WidenNarrowRange(low, high);
         SetOutputRange(static_cast<int32_t>(incoming->decimalPlaces), high, low);
+
+        unit_ = ChannelUnitOf(*incoming);
+        unitPrefixCode_ = unit_.GetPrefixCode();
+        TellChannelUnit(unit_);
 
         source_.Reset();
         Orv::ComPtr<IChannelCalcHost> channelHost;

@@ -6,6 +6,9 @@
 #include "calc/channel/ChannelCalculationSettings.h"
 #include "calc/channel/RecordScanProgress.h"
 
+#include "foundation/numbers/Units.h"
+
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,9 +26,21 @@ struct ChannelUnitFactors
 // The factors the document's data reports; 1 and 1 without the document's interface.
 ChannelUnitFactors ReadChannelUnitFactors(IUnknown* documentData);
 
-// The selector text of the settings over the analysis's event streams (which the settings then name,
-// their references unset) with the factors of the document's data.
+// Where the analysis of a document (any face of the host document) keeps its loops; nothing before it
+// has made its calculations. The document's layer installs it when the module loads.
+using AnalysisRegionLookup = std::function<std::optional<AnalysisRegion>(IUnknown* document)>;
+AnalysisRegionLookup& InstalledAnalysisRegion();
+// The region of the document's analysis; without one, the names the analysis registers its event
+// streams under, the references unset.
+AnalysisRegion AnalysisRegionOf(IUnknown* document);
+
+// The selector text of the settings over the region of the document's analysis (which the settings then
+// name) with the factors of the document's data.
 Orv::String PrepareSelectorText(ChannelCalculationSettings& settings, IUnknown* documentData);
+
+// The channel's unit from the settings' unit text: the whole text is the unit's name, without a
+// prefix letter of its own.
+Orv::PrefixedUnit ChannelUnitOf(const ChannelCalculationSettings& settings);
 
 // The lowest and highest finite value that the calculation of the type yields from the text over every
 // record of the document (a host document); nothing when it yields none or progress stopped the scan.
@@ -56,9 +71,13 @@ public:
     HRESULT STDMETHODCALLTYPE GetClassName(IOrvString** name) override;
 
     const ChannelCalculationSettings& Settings() const { return *settings_.Get(); }
+    const Orv::PrefixedUnit& Unit() const { return unit_; }
+    int UnitPrefixCode() const { return unitPrefixCode_; }
 
 private:
     Orv::ComPtr<ChannelCalculationSettings> settings_;
+    Orv::PrefixedUnit unit_;
+    int unitPrefixCode_ = Orv::PrefixedUnit::NoPrefixCode;
     Orv::ComPtr<IUnknown> source_;
 };
 

@@ -2,6 +2,7 @@
 #include "dialogs/framework/DialogCentring.h"
 
 #include "calc/channel/ChannelCalculationDialog.h"
+#include "calc/channel/SistraChannelCalculation.h"
 #include "controls/buttons/BmpTxtButton.h"
 #include "dialogs/framework/ExecuteOver.h"
 #include "dialogs/helpers/NumberFields.h"
@@ -50,6 +51,22 @@ const bool installed = (InstalledChannelCalculationDialog() = [](HWND parent, IU
                                                                   ChannelCalculationSettings& settings) {
     return ExecuteOver<SistraChannelCalculationDlg>(parent, host, document, settings);
 }, true);
+
+// The analysis keeps its loops in the pressure channel's data.
+std::optional<AnalysisRegion> AnalysisRegionIn(IUnknown* hostDocument)
+{
+    const Orv::ComPtr<SistraData> data = AnalysisDataOf(hostDocument);
+    HostItemId loops, pva;
+    std::wstring loopsText, pvaText;
+    if (!data || !data->PressureStore().GetRegion(loops, loopsText, pva, pvaText))
+        return std::nullopt;
+    const auto reference = [](HostItemId item) {
+        return SourceReference{static_cast<uint32_t>(item.first), static_cast<uint32_t>(item.second)};
+    };
+    return AnalysisRegion{reference(loops), Orv::String(loopsText.c_str()), reference(pva), Orv::String(pvaText.c_str())};
+}
+
+const bool regionInstalled = (InstalledAnalysisRegion() = AnalysisRegionIn, true);
 
 } // namespace
 
@@ -141,10 +158,11 @@ void SistraChannelCalculationDlg::ShowUnit()
     bottomUnit_->SetText(settings_.unitText.c_str());
 }
 
+// The chosen parameter with the region of the analysis it is read from.
 void SistraChannelCalculationDlg::StoreParameter()
 {
     if (const int item = parameter_->GetSelIndex(); item >= 0)
-        settings_.parameterIndex = static_cast<uint32_t>(parameter_->GetItemData(item));
+        settings_.SetSelection(static_cast<uint32_t>(parameter_->GetItemData(item)), AnalysisRegionOf(hostDocument_));
 }
 
 double SistraChannelCalculationDlg::ScaleFactor() const

@@ -5,12 +5,14 @@
 #include "host/app/calc/CalcCompiler.h"
 #include "host/app/calc/CalcSyntax.h"
 #include "host/app/TextConversion.h"
+#include "hostapi/CalcInterfaces.h"
 #include "hostapi/ChannelCalcHost.h"
 
 #include "host/vyr/ComObjects.h"
 #include "host/vyr/UnitConversions.h"
 
 #include "foundation/com/ComBoundary.h"
+#include "foundation/text/String.h"
 #include "foundation/com/ErrorReason.h"
 
 #include <algorithm>
@@ -517,6 +519,16 @@ void HostDocument::SetSelection(TickPosition start, TickPosition end)
     selectedChannels_.clear();
 }
 
+void HostDocument::SelectByUser(TickPosition start, TickPosition end)
+{
+    if (start.record == end.record && start.tick == end.tick)
+        ClearSelection();
+    else
+        SetSelection(start, end);
+    subject_.Send(HostDocEventGUID, HostDocEventNumber::Selection, nullptr);
+    subject_.Send(HostDocEventGUID, HostDocEventNumber::SelectionShown, nullptr);
+}
+
 HRESULT STDMETHODCALLTYPE HostDocument::ClearSelection()
 {
     selection_.reset();
@@ -648,7 +660,44 @@ int32_t HostDocument::AddComputedChannel(IUnknown* calculation)
     if (!calculation || FAILED(calculation->QueryInterface(IID_IComputedChannelStandIn, channel.PutVoid())))
         throw std::invalid_argument("the object is no computed channel of the host");
     computedChannels_.emplace_back(calculation);
+    // A view that draws again only when something changed is told of the new channel's lane.
+    ++calculationRevision_;
     return static_cast<int32_t>(computedChannels_.size() - 1);
+}
+
+std::wstring HostDocument::ComputedChannelTitle(size_t index) const
+{
+    if (index >= computedChannels_.size())
+        return {};
+    std::wstring title = L"Computed " + std::to_wstring(index + 1);
+    Orv::ComPtr<IChannelCalc> calculation;
+    IOrvString* name = nullptr;
+    if (SUCCEEDED(computedChannels_[index]->QueryInterface(IID_IChannelCalc, calculation.PutVoid())) &&
+        SUCCEEDED(calculation->GetClassName(&name)) && name)
+    {
+        Orv::String text;
+        text.AssignAndRelease(name);
+        if (!text.IsEmpty())
+            title = text.c_str();
+    }
+    Orv::ComPtr<IComputedChannelStandIn> shown;
+    BSTR unit = nullptr;
+    if (SUCCEEDED(computedChannels_[index]->QueryInterface(IID_IComputedChannelStandIn, shown.PutVoid())) &&
+        shown->GetUnitText(&unit) == S_OK && unit)
+        title += L" (" + std::wstring(unit) + L")";
+    SysFreeString(unit);
+    return title;
+}
+
+HRESULT HostDocument::ReadComputedChannel(size_t index, int32_t record, int32_t startTick, int32_t endTick,
+                                          float* values)
+{
+    if (index >= computedChannels_.size())
+        return E_INVALIDARG;
+    Orv::ComPtr<IComputedChannelStandIn> shown;
+    if (FAILED(computedChannels_[index]->QueryInterface(IID_IComputedChannelStandIn, shown.PutVoid())))
+        return E_FAIL;
+    return shown->ReadValues(Unknown(), record, startTick, endTick, values);
 }
 
 bool HostDocument::ChannelExists(uint32_t kind, int32_t channel) const
@@ -1307,6 +1356,7 @@ HRESULT STDMETHODCALLTYPE HostDocument::DropItemCalculation(HostItemId id)
 
 void HostDocument::ForgetCompiledItems(const std::string& changed)
 {
+    ++calculationRevision_;
     std::vector<std::string> gone{changed};
     for (size_t index = 0; index < gone.size(); ++index)
         for (NamedItem& item : items_)

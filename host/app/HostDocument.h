@@ -117,6 +117,14 @@ public:
     int32_t AddComputedChannel(IUnknown* calculation);
     // The document lets go of its computed channels, which hold the document in turn (as on closing).
     void DropComputedChannels() { computedChannels_.clear(); }
+    size_t ComputedChannelCount() const { return computedChannels_.size(); }
+    // What the host shows of computed channel index: its calculation's class name and its unit.
+    std::wstring ComputedChannelTitle(size_t index) const;
+    // What computed channel index shows at ticks [startTick, endTick) of the record, a value a tick.
+    HRESULT ReadComputedChannel(size_t index, int32_t record, int32_t startTick, int32_t endTick, float* values);
+    // Counts the changes of the calculations of the document's items: what a computed channel shows may
+    // have changed since a reader last saw another count.
+    uint64_t CalculationRevision() const { return calculationRevision_; }
     // The functions a module registered, for the texts of the document (its items, its calculated
     // channels and the calculations made for it).
     void SetFunctionLookup(Calc::FunctionLookup lookup)
@@ -285,6 +293,9 @@ public:
     HRESULT STDMETHODCALLTYPE SelectRange(int32_t channel, const TickPosition* start, const TickPosition* end) override;
     // A selection of the time range over every channel.
     void SetSelection(TickPosition start, TickPosition end);
+    // What a person selects in the host's views: the time range over every channel (none when start and
+    // end are the same), told to the document's observers as the host tells a selection.
+    void SelectByUser(TickPosition start, TickPosition end);
     // The channel the last SelectRange made the selected one; -1 before.
     int32_t SelectedChannel() const { return selectedChannel_; }
     HRESULT STDMETHODCALLTYPE ClearSelection() override;
@@ -371,6 +382,7 @@ private:
     // The calculated channels made at run time follow those the document was made with.
     size_t firstVirtualChannel_ = 0;
     std::vector<Orv::ComPtr<IUnknown>> computedChannels_;
+    uint64_t calculationRevision_ = 0;
     std::vector<Orv::ComPtr<IOnlineDataSink>> sinks_;
     std::map<std::pair<int32_t, int32_t>, std::vector<ChannelEntry>> entries_; // by (channel, position code)
     std::vector<NamedItem> items_; // an item's id is its index

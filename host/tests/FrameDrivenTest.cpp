@@ -3,7 +3,8 @@
 // does is read back from the document and from the windows' pixels.
 #include "host/app/gui/FrameWindow.h"
 #include "host/app/gui/OpenedRecording.h"
-#include "host/tests/RealInput.h"
+#include "host/app/gui/TraceView.h"
+#include "host/tests/FrameInput.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/TestPictures.h"
 
@@ -120,26 +121,16 @@ LONG RightEdgeIn(HWND parent, HWND child)
 
 HWND TopmostChildOfClass(HWND parent, const wchar_t* className)
 {
-    struct Search
-    {
-        const wchar_t* className;
-        HWND found = nullptr;
-        LONG top = LONG_MAX;
-    } search{className};
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto& search = *reinterpret_cast<Search*>(data);
-            wchar_t name[64] = {};
-            GetClassNameW(child, name, static_cast<int>(std::size(name)));
-            RECT place{};
-            GetWindowRect(child, &place);
-            if (std::wstring(name) == search.className && IsWindowVisible(child) && place.top < search.top)
-                search = Search{search.className, child, place.top};
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    LONG top = LONG_MAX;
+    HostTests::VisitChildren(parent, [&](HWND child) {
+        RECT place{};
+        GetWindowRect(child, &place);
+        if (HostTests::ClassOf(child) == className && IsWindowVisible(child) && place.top < top)
+            found = child, top = place.top;
+        return true;
+    });
+    return found;
 }
 
 LONG SelectedLoop(Host::DocumentAnalysis& analysis)
@@ -295,6 +286,44 @@ TEST_F(FrameDriven, ChoosingAndUntickingLoopsInTheListReachesThePlotTheFitsTheTa
     HostTests::SaveTestPicture(frame->Handle(), L"frame-driven-table-row");
     EXPECT_EQ(2, SelectedLoop(analysis));
     EXPECT_EQ(2, SendMessageW(list, LB_GETCURSEL, 0, 0));
+}
+
+// A loop chosen in the list brings the host's trace view to that loop's mark among the marks it shows;
+// with the markers hidden there is no mark to go to, and the view stays where it is.
+TEST_F(FrameDriven, ChoosingALoopBringsTheTraceViewToItsMarkWhileMarkersShow)
+{
+    Host::TraceView trace(opened->Host(), opened->Document(), opened->StandIn(), frame->Handle(), RECT{0, 0, 1200, 300});
+    frame->SetTopWindow(trace.Handle());
+    Settle(*frame);
+    HWND list = GetDlgItem(frame->FindView(L"Loop View")->ViewWindow(), LoopListId);
+    const auto loops = opened->Analysis()->Loops();
+    ASSERT_GT(loops.size(), 12u);
+    const auto centre = [&] {
+        TickPosition at{};
+        trace.GetCentre(&at);
+        return at.tick;
+    };
+    struct Case
+    {
+        int row;
+        bool markers;
+    };
+    for (const Case c : {Case{4, true}, Case{9, true}, Case{12, false}})
+    {
+        if (!c.markers)
+        {
+            ASSERT_TRUE(frame->ChooseCommand(L"Sistra|Show Loop Markers^ONLINE"));
+        }
+        const int32_t before = centre();
+        ClickAt(ListRowPoint(list, c.row, 40));
+        HostTests::PumpUntil(*frame, [&] { return SelectedLoop(*opened->Analysis()) == c.row; }, 5000);
+        Settle(*frame);
+        const int32_t mark = loops[static_cast<size_t>(c.row)].record.base.tick;
+        if (c.markers)
+            EXPECT_NEAR(mark, centre(), 2) << c.row;
+        else
+            EXPECT_EQ(before, centre()) << c.row;
+    }
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
 
+#include "foundation/numbers/Units.h"
 #include "hostapi/CalcInterfaces.h"
+#include "hostapi/VyrServices.h"
 
 #include <algorithm>
 #include <cmath>
@@ -183,6 +185,14 @@ private:
             owner_.runValues_.clear();
             return S_OK;
         }
+        HRESULT STDMETHODCALLTYPE SetUnit(IUnknown* unit) override
+        {
+            Orv::ComPtr<IHostUnit> given;
+            if (unit && FAILED(unit->QueryInterface(IID_IHostUnit, given.PutVoid())))
+                return E_INVALIDARG;
+            owner_.unit_ = given;
+            return S_OK;
+        }
         HRESULT STDMETHODCALLTYPE SetCalculationText(const WCHAR* text) override
         {
             if (!text)
@@ -246,6 +256,23 @@ private:
             std::copy_n(found->second.begin(), std::clamp(*count, 0, capacity), values);
             return S_OK;
         }
+        HRESULT STDMETHODCALLTYPE GetUnitText(BSTR* text) override
+        {
+            if (!text)
+                return E_POINTER;
+            *text = nullptr;
+            BSTR name = nullptr;
+            LONG code = Orv::PrefixedUnit::NoPrefixCode;
+            std::wstring shown;
+            if (owner_.unit_ && SUCCEEDED(owner_.unit_->GetUnitText(&name)) && name &&
+                SUCCEEDED(owner_.unit_->GetPrefixCode(&code)))
+                shown = Orv::PrefixedUnit(name, code).GetText();
+            SysFreeString(name);
+            *text = SysAllocString(shown.c_str());
+            if (!*text)
+                return E_OUTOFMEMORY;
+            return shown.empty() ? S_FALSE : S_OK;
+        }
 
     private:
         ComputedChannel& owner_;
@@ -255,6 +282,7 @@ private:
     Channel channel_;
     StandIn standIn_;
     Orv::ComPtr<ICalcEnum> calculation_;
+    Orv::ComPtr<IHostUnit> unit_;
     std::map<int32_t, std::vector<float>> runValues_; // by record
 };
 

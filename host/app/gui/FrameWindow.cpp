@@ -27,6 +27,8 @@ constexpr ULONG ShowPaneViewMessage = 0x80010020;   // (20, view type, 1 shown /
 constexpr ULONG ActivateViewMessage = 0x80010021;   // (20, view type, 64)
 constexpr ULONG OpenHostWindowMessage = 0x80010016; // (276, the host's window, 1, 1)
 constexpr size_t PlaceWords = 7;
+// The host's own menu items, numbered above every item of the module's menus.
+constexpr UINT FirstHostItemId = 0xE000;
 
 // The views an arrangement is about, in the order the frame prefers them: the calibration a step
 // fits, the loops, the table.
@@ -274,9 +276,23 @@ void FrameWindow::SendToActiveView(ULONG message)
         SavePrintedPages(printed, window_);
 }
 
+void FrameWindow::AddHostMenu(const std::wstring& caption, std::vector<HostMenuItem> items)
+{
+    HMENU popup = CreatePopupMenu();
+    for (HostMenuItem& item : items)
+    {
+        AppendMenuW(popup, MF_STRING, FirstHostItemId + hostItems_.size(), item.caption.c_str());
+        hostItems_.push_back(std::move(item));
+    }
+    AppendMenuW(GetMenu(window_), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), caption.c_str());
+    DrawMenuBar(window_);
+}
+
 void FrameWindow::Execute(UINT itemId)
 {
-    if (const MenuCommandEntry* entry = menus_.Find(itemId))
+    if (itemId >= FirstHostItemId && itemId - FirstHostItemId < hostItems_.size())
+        RunHostCommand(hostItems_[itemId - FirstHostItemId].run);
+    else if (const MenuCommandEntry* entry = menus_.Find(itemId))
         RunHostCommand([&] { HostMenus::Run(*entry, RouteOf(*entry)); });
     else if (const MenuCommandEntry* popup = menus_.PopupCommandHolding(itemId))
         RouteOf(*popup).Invoke(popup->id, VyrCommandInvokeKind::PopupSelect, itemId);

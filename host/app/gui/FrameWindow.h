@@ -54,6 +54,14 @@ public:
     void CloseViews();
     // Runs the menu command at that path as a person would choose it; false when it is not enabled.
     bool ChooseCommand(const std::wstring& path);
+    // An item of a menu of the host's own: what choosing it does.
+    struct HostMenuItem
+    {
+        std::wstring caption;
+        std::function<void()> run;
+    };
+    // A menu of the host's own on the bar, after the module's menus.
+    void AddHostMenu(const std::wstring& caption, std::vector<HostMenuItem> items);
     // Does what the document asked of its host since the last time, and lets closed views go.
     void FollowDocument();
     // The framework through which the host's own commands reach the views and its printer.
@@ -114,6 +122,7 @@ private:
     int stripHeight_ = 0;
     Orv::ComPtr<IUnknown> document_;
     std::vector<ViewClassEntry> viewClasses_;
+    std::vector<HostMenuItem> hostItems_;
     ULONG hostMessagesSeen_ = 0;
     bool running_ = false;  // closing the window ends Run's loop
     IVyrStandIn* standIn_ = nullptr;

@@ -2,8 +2,7 @@
 
 #include "host/app/ExitCodes.h"
 #include "host/app/TextConversion.h"
-#include "host/app/gui/FrameWindow.h"
-#include "host/app/gui/HostWindows.h"
+#include "host/app/gui/FrameSession.h"
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/gui/SamplingBar.h"
 #include "host/app/gui/SamplingPlayer.h"
@@ -44,8 +43,6 @@ constexpr ViewAlias ViewAliases[] = {
     {"trace", TraceViewName},
 };
 
-constexpr const wchar_t* WorkflowViewName = L"Sistra Workflow";
-constexpr const wchar_t* WorkflowMenuPath = L"Sistra|Workflow";
 
 constexpr int DefaultWidth = 640, DefaultHeight = 480;
 constexpr int SmallestSide = 64, LargestSide = 4096;
@@ -229,29 +226,8 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
         OpenedRecording opened(options->file, options->open);
         if (!opened.NotAnalysed().empty())
             err << "sistra gui: not analysed: " << opened.NotAnalysed() << "\n";
-        FrameWindow frame(L"Sistra - " + FileTitle(opened.File()), CollectMenuCommands(opened.StandIn()), FramePlace);
-        opened.StandIn().SetMainWindow(frame.Handle());
-        frame.ShowDocument(opened.Document(), opened.Classes().Views());
-        frame.SetHost(&opened.StandIn());
-        HostWindows hostWindows(frame, opened);
-        // A person sits at the frame: the module shows its dialogs.
-        opened.StandIn().ShowModuleDialogs(VARIANT_TRUE);
-        // A view that cannot be opened is named, and the frame goes on with the others, as the host does.
-        // The workflow's view opens as its menu command opens it, while the workflow is on.
-        for (const ViewClassEntry& view : opened.Classes().Views())
-            if (view.name != WorkflowViewName)
-                try
-                {
-                    frame.OpenView(*view.viewClass.Get(), opened.Document());
-                }
-                catch (const std::runtime_error& e)
-                {
-                    err << "sistra gui: not opened: " << e.what() << "\n";
-                }
-        frame.ChooseCommand(WorkflowMenuPath);
-        frame.FollowDocument();
-        TraceView trace(opened.Host(), opened.Document(), opened.StandIn(), frame.Handle(), RECT{0, 0, 1200, 300});
-        frame.SetTopWindow(trace.Handle());
+        FrameSession session(opened, L"Sistra - " + FileTitle(opened.File()), FramePlace, err);
+        FrameWindow& frame = session.Frame();
         std::optional<SamplingPlayer> player;
         std::optional<SamplingBar> samplingBar;
         if (options->open.sampled)

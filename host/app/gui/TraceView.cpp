@@ -187,7 +187,17 @@ void TraceView::KeepOnData()
 
 double TraceView::XOf(const TickPosition& position) const
 {
-    return TraceArea().left + (SecondsOf(position) - LeftSeconds()) / secondsPerPixel_;
+    return XOfSeconds(SecondsOf(position));
+}
+
+double TraceView::XOfSeconds(double seconds) const
+{
+    return TraceArea().left + (seconds - LeftSeconds()) / secondsPerPixel_;
+}
+
+double TraceView::SecondsAt(int x) const
+{
+    return LeftSeconds() + (x - TraceArea().left) * secondsPerPixel_;
 }
 
 void TraceView::Refresh()
@@ -195,6 +205,12 @@ void TraceView::Refresh()
     // Drawn again only when what it shows changed: a large view redrawn on every beat of the timer kept the
     // window's thread busy painting the same picture.
     bool changed = events_.Update();
+    if (document_.CalculationRevision() != calculationRevision_)
+    {
+        calculationRevision_ = document_.CalculationRevision();
+        computedSamples_.clear();
+        changed = true;
+    }
     int64_t samples = 0;
     const Recording& data = document_.Data();
     for (size_t record = 0; record < data.RecordCount(); ++record)
@@ -275,14 +291,16 @@ void TraceView::Paint(HDC target, const RECT& client)
         PaintSelection(dc, area);
         marks_.clear();
         labels_.clear();
-        const auto channels = static_cast<int32_t>(document_.Data().Channels().size());
+        const auto recorded = static_cast<int32_t>(document_.Data().Channels().size());
+        const auto channels = recorded + static_cast<int32_t>(document_.ComputedChannelCount());
         const int laneHeight = channels > 0 ? (area.bottom - area.top) / channels : 0;
         for (int32_t channel = 0; channel < channels; ++channel)
         {
             const RECT lane{area.left, area.top + channel * laneHeight, area.right, area.top + (channel + 1) * laneHeight};
             PaintShownLoop(dc, channel, lane);
             PaintLane(dc, channel, lane);
-            PaintMarks(dc, channel, lane);
+            if (channel < recorded)
+                PaintMarks(dc, channel, lane);
         }
         PaintTimeAxis(dc, RECT{area.left, area.bottom, area.right, client.bottom});
         PaintHover(dc, client);
@@ -336,7 +354,7 @@ int TraceView::LeastHeight() const
         GetTextMetricsW(dc, &metrics);
     }
     ReleaseDC(window_, dc);
-    const auto channels = static_cast<int>(document_.Data().Channels().size());
+    const auto channels = static_cast<int>(document_.Data().Channels().size() + document_.ComputedChannelCount());
     return TopMargin + channels * (LabelLinesPerLane * metrics.tmHeight + 2) + AxisHeight +
            GetSystemMetrics(SM_CYHSCROLL);
 }
@@ -361,17 +379,17 @@ void TraceView::PaintLane(HDC dc, int32_t channel, const RECT& lane)
     {
         const Record& at = data.RecordAt(record);
         const double interval = at.SampleInterval();
-        const std::span<const float> samples = at.Samples(static_cast<size_t>(channel));
-        const auto length = static_cast<int64_t>(samples.size());
+        const auto length = static_cast<int64_t>(at.Length());
         const int64_t first = std::clamp<int64_t>(static_cast<int64_t>(std::floor((left - start) / interval)), 0, length);
         const int64_t end = std::clamp<int64_t>(
             static_cast<int64_t>(std::ceil((left + columns * secondsPerPixel_ - start) / interval)) + 1, 0, length);
-        for (int64_t tick = first; tick < end; ++tick)
+        const std::span<const float> samples = LaneSamples(channel, record, first, end);
+        for (int64_t tick = first; tick < first + static_cast<int64_t>(samples.size()); ++tick)
         {
             const auto column = static_cast<int64_t>((start + tick * interval - left) / secondsPerPixel_);
             if (column < 0 || column >= columns)
                 continue;
-            const float value = samples[static_cast<size_t>(tick)];
+            const float value = samples[static_cast<size_t>(tick - first)];
             low[static_cast<size_t>(column)] = std::min(low[static_cast<size_t>(column)], value);
             high[static_cast<size_t>(column)] = std::max(high[static_cast<size_t>(column)], value);
         }
@@ -415,7 +433,6 @@ void TraceView::PaintLane(HDC dc, int32_t channel, const RECT& lane)
 // values that fit on lines of their own, so no text is drawn over another.
 void TraceView::PaintLaneLabels(HDC dc, int32_t channel, const RECT& lane, std::optional<std::pair<double, double>> range)
 {
-    const ChannelInfo& info = document_.Data().Channels()[static_cast<size_t>(channel)];
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     const int line = metrics.tmHeight;
@@ -427,8 +444,7 @@ void TraceView::PaintLaneLabels(HDC dc, int32_t channel, const RECT& lane, std::
         DrawTextW(dc, text.c_str(), -1, &place, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     };
     if (lines >= 1)
-        write(FromUtf8(info.name + (info.unit.empty() ? "" : " (" + info.unit + ")")), lane.top + 1,
-              ChannelTraceColour(channel));
+        write(LaneTitle(channel), lane.top + 1, ChannelTraceColour(channel));
     if (!range)
         return;
     wchar_t value[64];
@@ -442,6 +458,38 @@ void TraceView::PaintLaneLabels(HDC dc, int32_t channel, const RECT& lane, std::
         std::swprintf(value, std::size(value), L"%.4g", range->first);
         write(value, lane.top + 1 + line, RGB(0, 0, 0));
     }
+}
+
+std::wstring TraceView::LaneTitle(int32_t channel) const
+{
+    const std::vector<ChannelInfo>& recorded = document_.Data().Channels();
+    if (static_cast<size_t>(channel) >= recorded.size())
+        return document_.ComputedChannelTitle(static_cast<size_t>(channel) - recorded.size());
+    const ChannelInfo& info = recorded[static_cast<size_t>(channel)];
+    return FromUtf8(info.name + (info.unit.empty() ? "" : " (" + info.unit + ")"));
+}
+
+// A computed channel is read a record at a time and kept until the document's calculations change or
+// the record grows: its calculation runs over the loops of the whole record.
+std::span<const float> TraceView::LaneSamples(int32_t channel, size_t record, int64_t first, int64_t end)
+{
+    const Record& at = document_.Data().RecordAt(record);
+    const size_t recorded = document_.Data().Channels().size();
+    if (static_cast<size_t>(channel) < recorded)
+    {
+        const std::span<const float> all = at.Samples(static_cast<size_t>(channel));
+        const size_t from = std::min(static_cast<size_t>(first), all.size());
+        return all.subspan(from, std::min(static_cast<size_t>(end), all.size()) - from);
+    }
+    std::vector<float>& values = computedSamples_[{static_cast<size_t>(channel) - recorded, record}];
+    if (values.size() != static_cast<size_t>(at.Length()))
+    {
+        values.assign(static_cast<size_t>(at.Length()), std::numeric_limits<float>::quiet_NaN());
+        if (FAILED(document_.ReadComputedChannel(static_cast<size_t>(channel) - recorded, static_cast<int32_t>(record), 0,
+                                                 static_cast<int32_t>(values.size()), values.data())))
+            std::fill(values.begin(), values.end(), std::numeric_limits<float>::quiet_NaN());
+    }
+    return std::span<const float>(values).subspan(static_cast<size_t>(first), static_cast<size_t>(end - first));
 }
 
 void TraceView::PaintMarks(HDC dc, int32_t channel, const RECT& lane)
@@ -541,6 +589,51 @@ void TraceView::OnMouseMove(POINT point)
     }
 }
 
+// A press in the traces starts a selection there (a click alone clears it); dragging spans it to the
+// pointer, over every channel, as the host selects.
+void TraceView::OnButtonDown(POINT point)
+{
+    const RECT area = TraceArea();
+    const double total = TotalSeconds();
+    if (!PtInRect(&area, point) || !(total > 0.0))
+        return;
+    SetCapture(window_);
+    dragAnchor_ = std::clamp(SecondsAt(point.x), 0.0, total);
+    document_.SelectByUser({}, {});
+    InvalidateRect(window_, nullptr, FALSE);
+}
+
+void TraceView::OnDrag(POINT point)
+{
+    if (!dragAnchor_)
+        return;
+    const double to = std::clamp(SecondsAt(point.x), 0.0, TotalSeconds());
+    const TickPosition anchor = PositionOf(*dragAnchor_);
+    TickPosition first = PositionOf(std::min(*dragAnchor_, to)), last = PositionOf(std::max(*dragAnchor_, to));
+    // A selection lies in one record, the one the drag began in: the module reads it record by record.
+    const auto anchorLength = static_cast<int32_t>(document_.Data().RecordAt(static_cast<size_t>(anchor.record)).Length());
+    if (first.record != anchor.record)
+        first = {anchor.record, 0};
+    if (last.record != anchor.record)
+        last = {anchor.record, std::max(0, anchorLength - 1)};
+    TickPosition shown{}, shownEnd{};
+    const bool had = document_.GetSelection(&shown, &shownEnd) == S_OK && shown.record != HostRecordEnd;
+    if (had && shown.record == first.record && shown.tick == first.tick && shownEnd.record == last.record &&
+        shownEnd.tick == last.tick)
+        return;
+    document_.SelectByUser(first, last);
+    InvalidateRect(window_, nullptr, FALSE);
+}
+
+void TraceView::OnButtonUp(POINT point)
+{
+    if (!dragAnchor_)
+        return;
+    OnDrag(point);
+    dragAnchor_.reset();
+    ReleaseCapture();
+}
+
 LRESULT CALLBACK TraceView::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE)
@@ -595,6 +688,7 @@ LRESULT TraceView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.y = LeastHeight();
         return 0;
     case WM_MOUSEMOVE:
+        OnDrag({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
         OnMouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
         return 0;
     case WM_MOUSELEAVE:
@@ -605,6 +699,15 @@ LRESULT TraceView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             hoverText_.clear();
             InvalidateRect(window_, nullptr, FALSE);
         }
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnButtonDown({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return 0;
+    case WM_LBUTTONUP:
+        OnButtonUp({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return 0;
+    case WM_CAPTURECHANGED:
+        dragAnchor_.reset();
         return 0;
     default:
         return DefWindowProcW(window_, message, wParam, lParam);

@@ -12,7 +12,9 @@
 #include <windows.h>
 
 #include <array>
+#include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,6 +61,8 @@ public:
     // Reads the events that arrived and scrolls to the newest data while the document samples; the
     // view's timer calls it.
     void Refresh();
+    // The client x at which a time in seconds from the recording's start lies now.
+    double XOfSeconds(double seconds) const;
 
     // IUnknown: the view lives as long as its owner keeps it; references are counted for COM's sake only.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -97,6 +101,13 @@ private:
     void PaintSelection(HDC dc, const RECT& lanes);
     void PaintHover(HDC dc, const RECT& client);
     void OnMouseMove(POINT point);
+    void OnButtonDown(POINT point);
+    void OnDrag(POINT point);
+    void OnButtonUp(POINT point);
+    double SecondsAt(int x) const;
+    // Lanes run over the recorded channels, then the document's computed channels.
+    std::wstring LaneTitle(int32_t channel) const;
+    std::span<const float> LaneSamples(int32_t channel, size_t record, int64_t first, int64_t end);
     void OnScroll(WORD request);
     void UpdateScrollBar();
     RECT TraceArea() const;
@@ -124,6 +135,9 @@ private:
     std::vector<DrawnMark> marks_;
     std::vector<DrawnLabel> labels_;
     int64_t samplesDrawn_ = 0;
+    std::map<std::pair<size_t, size_t>, std::vector<float>> computedSamples_; // by (computed channel, record)
+    uint64_t calculationRevision_ = 0;
+    std::optional<double> dragAnchor_; // seconds where the button went down in the traces
     std::wstring hoverText_;
     POINT hoverPoint_{};
     bool trackingLeave_ = false;

@@ -1,0 +1,48 @@
+#include "host/app/gui/FrameSession.h"
+
+#include <stdexcept>
+
+namespace Host
+{
+
+namespace
+{
+
+constexpr const wchar_t* WorkflowViewName = L"Sistra Workflow";
+constexpr const wchar_t* WorkflowMenuPath = L"Sistra|Workflow";
+constexpr LONG TraceHeight = 300;
+
+} // namespace
+
+FrameSession::FrameSession(OpenedRecording& opened, const std::wstring& title, const RECT& place, std::ostream& err)
+    : frame_(title, CollectMenuCommands(opened.StandIn()), place)
+{
+    opened.StandIn().SetMainWindow(frame_.Handle());
+    frame_.ShowDocument(opened.Document(), opened.Classes().Views());
+    frame_.SetHost(&opened.StandIn());
+    hostWindows_.emplace(frame_, opened);
+    // A person sits at the frame: the module shows its dialogs.
+    opened.StandIn().ShowModuleDialogs(VARIANT_TRUE);
+    // The workflow's view opens as its menu command opens it, while the workflow is on.
+    for (const ViewClassEntry& view : opened.Classes().Views())
+        if (view.name != WorkflowViewName)
+            try
+            {
+                frame_.OpenView(*view.viewClass.Get(), opened.Document());
+            }
+            catch (const std::runtime_error& e)
+            {
+                err << "sistra gui: not opened: " << e.what() << "\n";
+            }
+    frame_.ChooseCommand(WorkflowMenuPath);
+    frame_.FollowDocument();
+    trace_.emplace(opened.Host(), opened.Document(), opened.StandIn(), frame_.Handle(),
+                   RECT{0, 0, place.right - place.left, TraceHeight});
+    frame_.SetTopWindow(trace_->Handle());
+    channels_.emplace(frame_, opened.Host(), opened.StandIn(), [this] {
+        trace_->Refresh();
+        InvalidateRect(trace_->Handle(), nullptr, FALSE);
+    });
+}
+
+} // namespace Host
