@@ -11,6 +11,7 @@
 #include <fstream>
 #include <numbers>
 #include <sstream>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -19,12 +20,9 @@ namespace HostTests
 
 // A finished recording of the given records; each record is one sample vector per channel.
 inline Host::Recording MakeRecording(double interval, const std::vector<std::vector<std::vector<float>>>& records,
-                                     size_t channelCount = 1)
+                                     std::vector<Host::ChannelInfo> channels)
 {
-    std::vector<Host::ChannelInfo> channels;
-    for (size_t channel = 0; channel < channelCount; ++channel)
-        channels.push_back({"Channel " + std::to_string(channel + 1), "V"});
-    Host::Recording recording(channels);
+    Host::Recording recording(std::move(channels));
     for (const auto& record : records)
     {
         std::vector<std::span<const float>> rows(record.begin(), record.end());
@@ -34,6 +32,16 @@ inline Host::Recording MakeRecording(double interval, const std::vector<std::vec
         recording.RecordAt(recording.RecordCount() - 1).MarkComplete();
     recording.MarkFinished();
     return recording;
+}
+
+// The same with channels "Channel 1", "Channel 2", ... in volts.
+inline Host::Recording MakeRecording(double interval, const std::vector<std::vector<std::vector<float>>>& records,
+                                     size_t channelCount = 1)
+{
+    std::vector<Host::ChannelInfo> channels;
+    for (size_t channel = 0; channel < channelCount; ++channel)
+        channels.push_back({"Channel " + std::to_string(channel + 1), "V"});
+    return MakeRecording(interval, records, std::move(channels));
 }
 
 // Left-ventricular pressure of a steady heart: systole is a sin^2 hump from 8 to 118 mmHg over the first

@@ -72,6 +72,12 @@ void RangeAxis(std::pair<double, double>& last, std::pair<double, double> displa
         set(proposed.first, proposed.second);
 }
 
+// An empty axis: 0 to 1 in the units its scale prints (not a million microlitres).
+std::pair<double, double> StartingSpan(double unitFactor)
+{
+    return {0.0, 1.0 / unitFactor};
+}
+
 OWL::TFont& SharedGraphFont(SistraGraphViewBase& view)
 {
     // Made once, by the first graph view, for the module's lifetime.
@@ -196,9 +202,9 @@ void SistraGraphViewBase::SetUpAxes()
     }
     graph.SetDomainBounds(-DBL_MAX, DBL_MAX);
     graph.SetRangeBounds(-DBL_MAX, DBL_MAX);
-    // Until there are data each axis shows 0 to 1 in the units it prints, not a million microlitres.
-    lastDomain_ = {0.0, 1.0 / graph.domainUnitFactor};
-    lastRange_ = {0.0, 1.0 / graph.rangeUnitFactor};
+    lastDomain_ = StartingSpan(graph.domainUnitFactor);
+    lastRange_ = StartingSpan(graph.rangeUnitFactor);
+    rangedFromData_ = false;
     graph.SetDomain(lastDomain_.first, lastDomain_.second);
     graph.SetRange(lastRange_.first, lastRange_.second);
     graph.EnableDomainScaleOption();
@@ -341,6 +347,7 @@ void SistraGraphViewBase::RunUpdateCycle()
         }
     }
     AutoRange();
+    KeepStartingSpans();
     InvalidateGraph();
 }
 
@@ -349,15 +356,27 @@ void SistraGraphViewBase::AutoRange()
     ViewExtents extents;
     if (!IsPlotEnabled() || !GetDataExtents(extents))
         return;
+    rangedFromData_ = true;
+    ProposeLimits(MiddleHalf(extents.xLow, extents.xHigh), MiddleHalf(extents.yLow, extents.yHigh));
+}
+
+void SistraGraphViewBase::KeepStartingSpans()
+{
+    if (rangedFromData_)
+        return;
+    const MGraph1::Graph2DDrawer& graph = *graphWindow_;
+    ProposeLimits(StartingSpan(graph.domainUnitFactor), StartingSpan(graph.rangeUnitFactor));
+}
+
+void SistraGraphViewBase::ProposeLimits(std::pair<double, double> domain, std::pair<double, double> range)
+{
     MGraph1::Graph2DDrawer& graph = *graphWindow_;
     // The axes' limits are in the data's units; the unit scales change only what the scales print.
     std::pair<double, double> displayed;
     graph.GetDomain(displayed.first, displayed.second);
-    RangeAxis(lastDomain_, displayed, MiddleHalf(extents.xLow, extents.xHigh),
-              [&](double low, double high) { graph.SetDomain(low, high); });
+    RangeAxis(lastDomain_, displayed, domain, [&](double low, double high) { graph.SetDomain(low, high); });
     graph.GetRange(displayed.first, displayed.second);
-    RangeAxis(lastRange_, displayed, MiddleHalf(extents.yLow, extents.yHigh),
-              [&](double low, double high) { graph.SetRange(low, high); });
+    RangeAxis(lastRange_, displayed, range, [&](double low, double high) { graph.SetRange(low, high); });
 }
 
 void SistraGraphViewBase::UpdateAxes(MGraph1::Graph2DDrawer& graph)

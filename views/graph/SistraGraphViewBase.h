@@ -247,6 +247,11 @@ private:
     friend class SistraGraphViewBasePrintout;
 
     void AutoRange();
+    // Until data have ranged the axes, each spans 0 to 1 in the units it prints, also after those units
+    // changed (the first loops bring them; the PVA plots take no range from data while online analysis runs).
+    void KeepStartingSpans();
+    // Moves each axis to its proposed limits as the ranging does: a display the user moved stays.
+    void ProposeLimits(std::pair<double, double> domain, std::pair<double, double> range);
     void SetUpAxes();
     void PlaceChildren(const RECT& client);
     // Where the graph window lies in the client area: below the title line, inside the margins.
@@ -286,6 +291,7 @@ private:
     // The limits this view last set on each axis, to tell whether the user moved the display since.
     std::pair<double, double> lastDomain_{0.0, 1.0};
     std::pair<double, double> lastRange_{0.0, 1.0};
+    bool rangedFromData_ = false;
 
     VYR_DECLARE_EVENT_MAP()
 };

@@ -25,8 +25,9 @@ namespace HostTests
 using Sistra::SistraDocument;
 
 constexpr double Interval = 0.001;
-// growth: how much each beat's volume grows over the one before, as a fraction of the first's.
-inline Host::Recording SteadyVentricle(int32_t samples, double growth = 0.0)
+// growth: how much each beat's volume grows over the one before, as a fraction of the first's; the
+// channels in volts unless named (pressure first).
+inline Host::Recording SteadyVentricle(int32_t samples, double growth = 0.0, std::vector<Host::ChannelInfo> channels = {})
 {
     const CalcTesting::RealisticBeat beat{0.8};
     std::vector<float> pressure(static_cast<size_t>(samples)), volume(static_cast<size_t>(samples));
@@ -36,7 +37,9 @@ inline Host::Recording SteadyVentricle(int32_t samples, double growth = 0.0)
         const double scale = 1.0 + growth * std::floor(tick * Interval / beat.beatSeconds);
         volume[static_cast<size_t>(tick)] = static_cast<float>(beat.Volume(tick * Interval) * scale);
     }
-    return HostTests::MakeRecording(Interval, {{pressure, volume}}, 2);
+    if (channels.empty())
+        return HostTests::MakeRecording(Interval, {{pressure, volume}}, 2);
+    return HostTests::MakeRecording(Interval, {{pressure, volume}}, std::move(channels));
 }
 
 struct LoopSummary
