@@ -58,6 +58,15 @@ bool TooltipsFade()
     return animation && fade;
 }
 
+// A line's last glyph may ink past its advance, and drawing clips at the measured width: without this
+// room the balloon's last word lost its final stroke.
+int InkAllowance(HDC dc)
+{
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    return std::max<int>(metrics.tmOverhang, (metrics.tmAveCharWidth + 1) / 2);
+}
+
 bool Inside(const RECT& rect, POINT point)
 {
     return PtInRect(&rect, point) != FALSE;
@@ -395,8 +404,9 @@ SIZE CBalloonHelp::TextSize(HDC dc, ThemeDataHandle* theme, const std::wstring& 
     }
     else
         ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds, format | DT_CALCRECT);
+    const int ink = InkAllowance(dc);
     SelectObject(dc, old);
-    return {bounds.right - bounds.left, bounds.bottom - bounds.top};
+    return {bounds.right - bounds.left + ink, bounds.bottom - bounds.top};
 }
 
 SIZE CBalloonHelp::Header(HDC dc, bool draw)

@@ -18,7 +18,10 @@ constexpr LONG CheckBoxStyleBit = 0x2;
 constexpr UINT BalloonOptions = WTL::CBalloonHelp::ShowCloseButton | WTL::CBalloonHelp::ShowInnerShadow |
                                 WTL::CBalloonHelp::CloseOnLButtonDown | WTL::CBalloonHelp::CloseOnRButtonDown |
                                 WTL::CBalloonHelp::CloseOnDeactivate | WTL::CBalloonHelp::DeleteThisOnClose |
-                                WTL::CBalloonHelp::DisableFadeIn | WTL::CBalloonHelp::DisableFadeOut;
+                                WTL::CBalloonHelp::DisableFadeIn | WTL::CBalloonHelp::DisableFadeOut |
+                                // A control near the screen's edge pushes the balloon along it; the tail then
+                                // still stands on its tip instead of slanting off it.
+                                WTL::CBalloonHelp::TailBaseFollowsTip;
 constexpr UINT BalloonLayout = WTL::CBalloonHelp::IconLeft | WTL::CBalloonHelp::ContentLeft |
                                WTL::CBalloonHelp::TitleLeft | WTL::CBalloonHelp::CloseRight;
 
