@@ -1,4 +1,5 @@
 #include "host/app/gui/FrameWindow.h"
+#include "host/app/gui/WindowClass.h"
 
 #include "hostapi/VyrClassRegistry.h"
 #include "hostapi/VyrDocuments.h"
@@ -43,18 +44,7 @@ constexpr int PaneNarrowest = 240, PaneWidest = 360;
 
 FrameWindow::FrameWindow(const std::wstring& title, std::vector<MenuCommandEntry> menus, const RECT& place)
 {
-    WNDCLASSEXW windowClass{sizeof windowClass};
-    if (!GetClassInfoExW(GetModuleHandleW(nullptr), FrameClass, &windowClass))
-    {
-        windowClass.lpfnWndProc = Procedure;
-        windowClass.cbWndExtra = sizeof(FrameWindow*);
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-        windowClass.lpszClassName = FrameClass;
-        if (!RegisterClassExW(&windowClass))
-            throw std::runtime_error("cannot register the frame's window class: " + SystemErrorText(GetLastError()));
-    }
+    EnsureWindowClass(FrameClass, Procedure, {true, COLOR_APPWORKSPACE, sizeof(FrameWindow*)}, "the frame's");
     HMENU bar = menus_.Build(WithHostCommands(std::move(menus)));
     window_ = CreateWindowExW(0, FrameClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE,
                               place.left, place.top, place.right - place.left, place.bottom - place.top, nullptr,

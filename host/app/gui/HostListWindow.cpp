@@ -1,4 +1,5 @@
 #include "host/app/gui/HostListWindow.h"
+#include "host/app/gui/WindowClass.h"
 
 #include "host/app/TextConversion.h"
 
@@ -18,17 +19,7 @@ constexpr int ColumnWidth = 110;
 
 void RegisterListWindowClass(WNDPROC procedure)
 {
-    WNDCLASSEXW windowClass{sizeof windowClass};
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), ListWindowClass, &windowClass))
-        return;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = ListWindowClass;
-    if (!RegisterClassExW(&windowClass))
-        throw std::runtime_error("cannot register the host's list window class: " +
-                                 SystemErrorText(GetLastError()));
+    EnsureWindowClass(ListWindowClass, procedure, {true, COLOR_BTNFACE}, "the host's list");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "host/app/gui/PrintPreviewWindow.h"
+#include "host/app/gui/WindowClass.h"
 
 #include "host/app/TextConversion.h"
 
@@ -42,17 +43,7 @@ PrintPreviewWindow::PrintPreviewWindow(HWND owner, PrintedPages printed) : print
 {
     if (!printed_.pages.empty())
         pageSize_ = BitmapSize(printed_.pages.front().get());
-    WNDCLASSEXW windowClass{sizeof windowClass};
-    if (!GetClassInfoExW(GetModuleHandleW(nullptr), PreviewClass, &windowClass))
-    {
-        windowClass.lpfnWndProc = Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
-        windowClass.lpszClassName = PreviewClass;
-        if (!RegisterClassExW(&windowClass))
-            throw std::runtime_error("cannot register the preview's window class: " +
-                                     SystemErrorText(GetLastError()));
-    }
+    EnsureWindowClass(PreviewClass, Procedure, {}, "the preview's");
     const RECT place = PreviewPlace(owner);
     const std::wstring title = L"Print Preview - " + printed_.title + L" (" +
                                std::to_wstring(printed_.pages.size()) +

@@ -1,4 +1,5 @@
 #include "host/app/gui/SamplingBar.h"
+#include "host/app/gui/WindowClass.h"
 
 #include "host/app/TextConversion.h"
 
@@ -29,18 +30,7 @@ SamplingBar::SamplingBar(HWND parent, IUnknown* document, IVyrHostCommand& comma
 {
     if (document)
         document->QueryInterface(IID_IHostSampling, document_.PutVoid());
-    WNDCLASSEXW windowClass{sizeof windowClass};
-    if (!GetClassInfoExW(GetModuleHandleW(nullptr), BarClass, &windowClass))
-    {
-        windowClass.lpfnWndProc = Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = BarClass;
-        if (!RegisterClassExW(&windowClass))
-            throw std::runtime_error("cannot register the sampling bar's window class: " +
-                                     SystemErrorText(GetLastError()));
-    }
+    EnsureWindowClass(BarClass, Procedure, {true, COLOR_BTNFACE}, "the sampling bar's");
     window_ = CreateWindowExW(0, BarClass, L"Sampling", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, ButtonWidth,
                               Height, parent, nullptr, GetModuleHandleW(nullptr), this);
     if (!window_)

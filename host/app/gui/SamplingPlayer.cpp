@@ -1,4 +1,5 @@
 #include "host/app/gui/SamplingPlayer.h"
+#include "host/app/gui/WindowClass.h"
 
 #include "host/app/TextConversion.h"
 
@@ -60,16 +61,7 @@ SamplingPlayer::SamplingPlayer(HostDocument& document, IVyrStandIn& standIn, dou
 {
     if (!(speed > 0.0) || !std::isfinite(speed))
         throw std::invalid_argument("the sampling speed must be a positive number");
-    WNDCLASSEXW windowClass{sizeof windowClass};
-    if (!GetClassInfoExW(GetModuleHandleW(nullptr), TimerWindowClass, &windowClass))
-    {
-        windowClass.lpfnWndProc = TimerProcedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = TimerWindowClass;
-        if (!RegisterClassExW(&windowClass))
-            throw std::runtime_error("cannot register the sampling clock's window class: " +
-                                     SystemErrorText(GetLastError()));
-    }
+    EnsureWindowClass(TimerWindowClass, TimerProcedure, {false}, "the sampling clock's");
     timerWindow_ = CreateWindowExW(0, TimerWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                    GetModuleHandleW(nullptr), nullptr);
     if (!timerWindow_)

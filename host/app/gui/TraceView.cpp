@@ -1,4 +1,5 @@
 #include "host/app/gui/TraceView.h"
+#include "host/app/gui/WindowClass.h"
 
 #include "host/app/ChannelDisplay.h"
 #include "host/app/TextConversion.h"
@@ -75,16 +76,7 @@ TraceView::TraceView(HostDocument& document, IUnknown* moduleDocument, IVyrStand
     if (SUCCEEDED(standIn.QueryInterface(IID_IMsgIdRegistry, registry.PutVoid())) && registry &&
         SUCCEEDED(registry->GetCode(&HostTypeGUID, &code)))
         typeId_ = VyrTypeId::Make(code, HostMainDataViewNumber);
-    WNDCLASSEXW windowClass{sizeof windowClass};
-    if (!GetClassInfoExW(GetModuleHandleW(nullptr), TraceClass, &windowClass))
-    {
-        windowClass.lpfnWndProc = Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
-        windowClass.lpszClassName = TraceClass;
-        if (!RegisterClassExW(&windowClass))
-            throw std::runtime_error("cannot register the trace view's window class: " + SystemErrorText(GetLastError()));
-    }
+    EnsureWindowClass(TraceClass, Procedure, {}, "the trace view's");
     window_ = CreateWindowExW(0, TraceClass, L"Data", WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_CLIPSIBLINGS,
                               place.left, place.top, place.right - place.left, place.bottom - place.top, parent,
                               nullptr, GetModuleHandleW(nullptr), this);

@@ -1,4 +1,5 @@
 #include "host/app/gui/ViewFrame.h"
+#include "host/app/gui/WindowClass.h"
 
 #include "host/app/TextConversion.h"
 
@@ -100,16 +101,7 @@ LRESULT CALLBACK ViewFrameProcedure(HWND window, UINT message, WPARAM wParam, LP
 
 void RegisterViewFrameClass()
 {
-    WNDCLASSEXW windowClass{sizeof windowClass};
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), ViewFrameClass, &windowClass))
-        return;
-    windowClass.lpfnWndProc = ViewFrameProcedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    windowClass.lpszClassName = ViewFrameClass;
-    if (!RegisterClassExW(&windowClass))
-        throw std::runtime_error("cannot register the view frame's window class: " + SystemErrorText(GetLastError()));
+    EnsureWindowClass(ViewFrameClass, ViewFrameProcedure, {true, COLOR_APPWORKSPACE}, "the view frame's");
 }
 
 std::wstring ViewTitle(IDocView2& view)
