@@ -493,6 +493,35 @@ TEST_F(AnalyzeCommand, SavedSettingsAnalyseAnotherRecordingWithTheFirstRunsChoic
     std::filesystem::remove_all(folder);
 }
 
+// Settings that cannot be written stop the run in words before anything is printed as a success.
+TEST_F(AnalyzeCommand, SettingsThatCannotBeWrittenFailNamingWhy)
+{
+    const auto folder = ScratchFolder("analyze-unwritable");
+    std::filesystem::create_directories(folder);
+    const struct
+    {
+        std::string target;
+        const char* says;
+    } cases[] = {
+        {folder.string(), "is a folder"},
+        {"/dev/full", "Disk full"},
+        {(folder / "missing" / "s.bin").string(), "Path not found"},
+    };
+    for (const auto& test : cases)
+    {
+        const Output run = RunSistra({"analyze", file->Path(), "--save-settings", test.target});
+        EXPECT_EQ(Host::ExitFailure, run.status) << test.target;
+        EXPECT_NE(std::string::npos, run.err.find("the settings could not be written to " + test.target + ": ")) << run.err;
+        EXPECT_NE(std::string::npos, run.err.find(test.says)) << run.err;
+        EXPECT_TRUE(run.out.empty()) << test.target;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    for (const auto& entry : std::filesystem::directory_iterator(folder.parent_path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(folder.filename().string() + ".part"))
+            << "a partial file was left beside the folder: " << entry.path();
+    std::filesystem::remove_all(folder);
+}
+
 // A macro that chooses the channels, analyses, excludes a loop and analyses again prints what analyze
 // prints, since a new analysis starts with no loop excluded; before that second analysis the summaries
 // count one loop fewer.
