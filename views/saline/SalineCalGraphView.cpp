@@ -251,6 +251,9 @@ void SistraSalineCalGraphView::LayoutTopBand()
     const int height = StatusHeight(width);
     const int top = std::max(0, (TopBandHeight - height) / 2);
     status_->MoveWindow(OWL::TRect(BandStatusLeft, top, BandStatusLeft + width, top + height), true);
+    // A resized static keeps the pixels of its old size, and a new text was already painted into them,
+    // wrapped at the old width: all of it paints again at the new one.
+    status_->Invalidate(true);
     const int applyLeft = width + ApplyGap;
     apply_->MoveWindow(OWL::TRect(applyLeft, ApplyTop, applyLeft + ButtonWidth, ApplyTop + ButtonHeight),
                        true);

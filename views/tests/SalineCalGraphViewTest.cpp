@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 using namespace Sistra;
 
@@ -37,6 +38,28 @@ struct ShownSalineView
     ViewTesting::Frame frame{640, 480};
     std::unique_ptr<SistraSalineCalGraphView> view;
 };
+
+RECT WindowPlace(HWND window)
+{
+    RECT place{};
+    ::GetWindowRect(window, &place);
+    return place;
+}
+
+// The pixels the screen shows of a window.
+std::vector<COLORREF> ScreenPixels(HWND window)
+{
+    const RECT place = WindowPlace(window);
+    GraphTest::DibCanvas canvas(place.right - place.left, place.bottom - place.top);
+    const HDC screen = ::GetDC(nullptr);
+    ::BitBlt(canvas.Dc(), 0, 0, canvas.Width(), canvas.Height(), screen, place.left, place.top, SRCCOPY);
+    ::ReleaseDC(nullptr, screen);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < canvas.Height(); ++y)
+        for (int x = 0; x < canvas.Width(); ++x)
+            pixels.push_back(canvas.Pixel(x, y));
+    return pixels;
+}
 
 } // namespace
 
@@ -127,6 +150,9 @@ TEST(SalineCalGraphView, NoticeAfterClearingTheAnalysisIsWhole)
         SCOPED_TRACE(width);
         ShownSalineView shown(20, 0.5, 20.0);
         ::MoveWindow(shown.view->GetHandle(), 0, 0, width, 300, TRUE);
+        ViewTesting::PumpMessages();
+        const HWND statusWindow = shown.Control(SistraSalineCalGraphView::StatusId);
+        const RECT shortNotice = WindowPlace(statusWindow);
         shown.document.Data().Reset();
         shown.view->BeginUpdate({});
         ViewTesting::PumpMessages();
@@ -146,6 +172,13 @@ TEST(SalineCalGraphView, NoticeAfterClearingTheAnalysisIsWhole)
         ::ReleaseDC(nullptr, dc);
         EXPECT_LE(needed.right, status.right - status.left);
         EXPECT_LE(needed.bottom, status.bottom - status.top);
+        // What the screen shows is what the notice paints when it paints whole: the window grew from the
+        // analysed Vp's one short line, and none of that line's pixels may stay.
+        ASSERT_GT(status.right - status.left, shortNotice.right - shortNotice.left);
+        const std::vector<COLORREF> shownPixels = ScreenPixels(statusWindow);
+        ::RedrawWindow(statusWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        ViewTesting::PumpMessages();
+        EXPECT_TRUE(shownPixels == ScreenPixels(statusWindow)) << "the notice kept pixels of its earlier text";
         for (int id : {SistraSalineCalGraphView::ApplyId, SistraSalineCalGraphView::EnableId})
         {
             RECT control{}, overlap{};
