@@ -3,7 +3,7 @@
 #pragma once
 
 #include "host/app/gui/FrameWindow.h"
-#include "host/tests/RealInput.h"
+#include "testsupport/RealInput.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/gui/TraceView.h"
 #include "host/app/macro/MacroText.h"
-#include "host/tests/RealInput.h"
+#include "testsupport/RealInput.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/TestPictures.h"
 

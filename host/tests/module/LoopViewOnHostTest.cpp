@@ -3,7 +3,7 @@
 #include "host/tests/module/DocumentOnHost.h"
 #include "host/tests/module/HostedView.h"
 #include "host/tests/module/SharedFramework.h"
-#include "host/tests/RealInput.h"
+#include "testsupport/RealInput.h"
 #include "hostframework/tests/FrameworkTestSupport.h"
 #include "host/app/calc/SampleFilterClass.h"
 
