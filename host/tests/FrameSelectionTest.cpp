@@ -1,6 +1,7 @@
 // The host's selection made as a person makes it, by dragging in the trace view, and the actions that
 // work from it driven through the frame with the display's own input: the settings dialog's Selection
-// region and Analyze Selection.
+// region, Analyze Selection, the calibration steps' capture buttons and the cuvette view's Set From
+// Selection.
 #include "host/app/gui/FrameSession.h"
 #include "host/app/gui/WindowPicture.h"
 #include "host/tests/FrameInput.h"
@@ -54,9 +55,13 @@ int SelectionPixelsInColumn(const Host::WindowImage& image, int x)
 class FrameSelection : public testing::Test
 {
 protected:
+    explicit FrameSelection(const std::string& recording = HostTests::OcclusionText(Beats), bool leaveWorkflow = true)
+        : file("frame-selection.csv", recording), leaveWorkflow_(leaveWorkflow)
+    {
+    }
     void SetUp() override
     {
-        opened.emplace(file.Path(), Host::OpenOptions{{}, true});
+        opened.emplace(file.Path(), Host::OpenOptions{{}, leaveWorkflow_});
         std::ostringstream problems;
         session.emplace(*opened, L"Sistra - selection", RECT{0, 0, 1200, 900}, problems);
         SetForegroundWindow(Frame().Handle());
@@ -99,7 +104,8 @@ protected:
         }
     }
 
-    HostTests::TemporaryFile file{"frame-selection.csv", HostTests::OcclusionText(Beats)};
+    HostTests::TemporaryFile file;
+    bool leaveWorkflow_;
     std::optional<Host::OpenedRecording> opened;
     std::optional<Host::FrameSession> session;
 };
@@ -159,6 +165,282 @@ TEST_F(FrameSelection, TheSettingsSelectionRegionAndAnalyzeSelectionAnalyseTheSe
                   return text.starts_with(L"&Analyze");
               }));
     ExpectLoopsInside(*second);
+}
+
+// Levels a calibration samples, one sample a millisecond: the pressure 0 mmHg, then 100 mmHg; the
+// conductance 2 mS, then 5 mS, half a second later.
+constexpr double LevelInterval = 0.001;
+constexpr int LevelTicks = 6000;
+
+struct Level
+{
+    int stepTick;
+    double before, after;
+
+    double At(int64_t tick) const { return tick < stepTick ? before : after; }
+    double StepSeconds() const { return stepTick * LevelInterval; }
+    // The mean of the samples from the selection's start up to, not including, its end.
+    double MeanOver(const Range& range) const
+    {
+        double sum = 0.0;
+        for (int64_t tick = range.first.tick; tick < range.last.tick; ++tick)
+            sum += At(tick);
+        return sum / static_cast<double>(range.last.tick - range.first.tick);
+    }
+};
+constexpr Level PressureLevels{2500, 0.0, 100.0};
+constexpr Level ConductanceLevels{3000, 2.0, 5.0};
+
+std::string LevelsText()
+{
+    std::ostringstream text;
+    text << "Time (s),LV Pressure (mmHg),LV Volume (mS)\n";
+    for (int tick = 0; tick < LevelTicks; ++tick)
+        text << tick * LevelInterval << ',' << PressureLevels.At(tick) << ',' << ConductanceLevels.At(tick) << '\n';
+    return text.str();
+}
+
+constexpr int WorkflowList = 1070;
+constexpr int FirstCapture = 1075, SecondCapture = 1076, FirstSampled = 1079, SecondSampled = 1081;
+constexpr int KnownPressureBox = 1078, ConductanceUnitList = 1106;
+constexpr int SetFromSelectionButton = 3001, CopyTableChoice = 1039;
+constexpr const wchar_t* CuvetteViewName = L"Sistra Cuvette Calibration View";
+// The cuvette table's columns and its grid's rows, in pixels.
+constexpr int CuvetteColumnWidth = 120, GridRowHeight = 16;
+
+// A calibration step whose capture buttons measure a channel, and the controls only its page has.
+struct CaptureStep
+{
+    const wchar_t* title;
+    int ownControl;
+    Level level;
+    const wchar_t* noSelectionTitle;
+};
+constexpr CaptureStep CaptureSteps[] = {
+    {L"Pressure calibration", KnownPressureBox, PressureLevels, L"No Pressure Selection"},
+    {L"Conductance calibration", ConductanceUnitList, ConductanceLevels, L"No Conductance Selection"},
+};
+
+// Whether the window's shape covers some pixel of the screen rectangle.
+bool ShapeReaches(HWND window, const RECT& target)
+{
+    RECT place{}, common{};
+    GetWindowRect(window, &place);
+    if (!IntersectRect(&common, &place, &target))
+        return false;
+    OffsetRect(&common, -place.left, -place.top);
+    HRGN shape = CreateRectRgn(0, 0, 0, 0);
+    const bool reaches = GetWindowRgn(window, shape) == ERROR || RectInRegion(shape, &common);
+    DeleteObject(shape);
+    return reaches;
+}
+
+void EmptyClipboard(HWND owner)
+{
+    if (OpenClipboard(owner))
+    {
+        ::EmptyClipboard();
+        CloseClipboard();
+    }
+}
+
+std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
+    {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+double NumberIn(HWND box)
+{
+    const std::wstring text = WindowText(box);
+    return text.empty() ? std::nan("") : std::stod(text);
+}
+
+// The frame with the workflow on over the levels, as a person calibrates with it.
+class FrameCalibrationCapture : public FrameSelection
+{
+protected:
+    FrameCalibrationCapture() : FrameSelection(LevelsText(), false) {}
+
+    static HWND Child(HWND parent, const std::function<bool(HWND)>& match)
+    {
+        return HostTests::FindVisibleChild(parent, match);
+    }
+    HWND StepPane(const std::wstring& title)
+    {
+        return Child(Frame().Handle(), [&](HWND window) { return WindowText(window) == title; });
+    }
+    // Chooses the first workflow (the small mammal's) in the setup step's list, as the keyboard does in
+    // the list the click opened; true once its steps follow the setup step.
+    bool ChooseWorkflow()
+    {
+        HWND list = Child(Frame().Handle(), [](HWND window) { return GetDlgCtrlID(window) == WorkflowList; });
+        if (!list)
+            return false;
+        ClickAt(HostTests::ScreenCentreOf(list));
+        HostTests::Settle(Frame(), 200);
+        HostTests::PressKey(VK_DOWN);
+        HostTests::PressKey(VK_RETURN);
+        return PumpUntil(Frame(), [&] { return StepPane(CaptureSteps[0].title) != nullptr; });
+    }
+    // A click on the step's title opens it; false when the workflow has no such step.
+    bool ClickStepTitle(const std::wstring& title)
+    {
+        HWND pane = StepPane(title);
+        if (pane)
+            ClickAt(HostTests::ScreenCentreOf(pane));
+        return pane != nullptr;
+    }
+    // Opens the step; its page, which holds the control, once shown.
+    HWND OpenStep(const std::wstring& title, int control)
+    {
+        HWND item = nullptr;
+        if (ClickStepTitle(title))
+            PumpUntil(Frame(), [&] {
+                return (item = Child(StepPane(title), [&](HWND window) { return GetDlgCtrlID(window) == control; })) !=
+                       nullptr;
+            });
+        HostTests::Settle(Frame());
+        return item ? GetParent(item) : nullptr;
+    }
+    // Drags across the trace from seconds before the step to seconds after it.
+    std::optional<Range> DragAcross(const Level& level, double fromSeconds, double toSeconds)
+    {
+        RECT client{};
+        GetClientRect(Trace(), &client);
+        const int from = static_cast<int>(session->Trace().XOfSeconds(level.StepSeconds() + fromSeconds));
+        const int to = static_cast<int>(session->Trace().XOfSeconds(level.StepSeconds() + toSeconds));
+        EXPECT_LT(client.left + 60, from);
+        EXPECT_GT(client.right - 10, to);
+        return DragInTrace(from, to);
+    }
+};
+
+// Each step's capture buttons take the mean of their channel over the selection into their boxes, in the
+// channel's unit: the first over a selection across the step between the levels, the second over the
+// upper level alone.
+TEST_F(FrameCalibrationCapture, TheCalibrationStepsCaptureButtonsTakeTheirChannelsMeanOverTheSelection)
+{
+    ASSERT_TRUE(ChooseWorkflow());
+    for (const CaptureStep& step : CaptureSteps)
+    {
+        HWND page = OpenStep(step.title, step.ownControl);
+        ASSERT_NE(nullptr, page) << step.title;
+        struct Capture
+        {
+            int button, box;
+            double fromSeconds, toSeconds;
+        };
+        for (const Capture capture : {Capture{FirstCapture, FirstSampled, -0.4, 0.15}, Capture{SecondCapture, SecondSampled, 0.1, 0.4}})
+        {
+            const auto range = DragAcross(step.level, capture.fromSeconds, capture.toSeconds);
+            ASSERT_TRUE(range) << step.title;
+            HWND box = GetDlgItem(page, capture.box);
+            ClickAt(HostTests::ScreenCentreOf(GetDlgItem(page, capture.button)));
+            ASSERT_TRUE(PumpUntil(Frame(), [&] { return !WindowText(box).empty(); })) << step.title;
+            const double expected = step.level.MeanOver(*range);
+            // The box shows four or five digits.
+            EXPECT_NEAR(expected, NumberIn(box), 5e-4 * std::fabs(expected)) << step.title << " " << capture.button;
+        }
+        HostTests::SaveTestPicture(Frame().Handle(), std::wstring(L"frame-selection-captured-") + step.title);
+    }
+}
+
+// Without a selection a capture button says in a balloon that one is needed: on the screen, its tail on
+// the button although the button stands near the screen's edge; a click puts it away, nothing captured.
+TEST_F(FrameCalibrationCapture, ACaptureWithoutASelectionSaysSoInABalloonOnTheScreenBesideTheButton)
+{
+    ASSERT_TRUE(ChooseWorkflow());
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    for (const CaptureStep& step : CaptureSteps)
+    {
+        HWND page = OpenStep(step.title, step.ownControl);
+        ASSERT_NE(nullptr, page) << step.title;
+        HWND button = GetDlgItem(page, FirstCapture);
+        ClickAt(HostTests::ScreenCentreOf(button));
+        HWND balloon = nullptr;
+        ASSERT_TRUE(PumpUntil(Frame(), [&] { return (balloon = HostTests::ThreadWindowOfClass(L"XPBalloonHelp")) != nullptr; }))
+            << step.title;
+        HostTests::Settle(Frame());
+        EXPECT_TRUE(IsWindowVisible(balloon)) << step.title;
+        HostTests::SaveTestPicture(balloon, std::wstring(L"frame-selection-balloon-") + step.title);
+        EXPECT_EQ(step.noSelectionTitle, WindowText(balloon));
+        RECT place{}, onScreen{}, buttonPlace{};
+        GetWindowRect(balloon, &place);
+        IntersectRect(&onScreen, &place, &screen);
+        EXPECT_TRUE(EqualRect(&onScreen, &place)) << step.title << ": " << place.left << "," << place.top << " "
+                                                   << place.right << "," << place.bottom;
+        GetWindowRect(button, &buttonPlace);
+        EXPECT_TRUE(ShapeReaches(balloon, buttonPlace)) << step.title;
+
+        ClickAt(TracePoint(300, 100));
+        EXPECT_TRUE(PumpUntil(Frame(), [&] { return !HostTests::ThreadWindowOfClass(L"XPBalloonHelp"); })) << step.title;
+        EXPECT_TRUE(WindowText(GetDlgItem(page, FirstSampled)).empty()) << step.title;
+    }
+}
+
+
+// The cuvette view's Set From Selection puts the mean of the volume channel over the selection into the
+// well's cell the user chose, in the conductance's unit; the view's table, copied as the user copies it,
+// shows it.
+TEST_F(FrameCalibrationCapture, TheCuvetteViewsSetFromSelectionFillsTheChosenCellWithTheVolumeChannelsMean)
+{
+    ASSERT_TRUE(ChooseWorkflow());
+    ASSERT_TRUE(ClickStepTitle(L"Cuvette calibration"));
+    Host::ViewFrame* cuvette = nullptr;
+    HWND cells = nullptr;
+    ASSERT_TRUE(PumpUntil(Frame(), [&] {
+        cuvette = Frame().FindView(CuvetteViewName);
+        return cuvette && (cells = Child(cuvette->ViewWindow(), [](HWND window) { return HostTests::ClassOf(window) == L"GridPane"; }));
+    }));
+    HWND setFromSelection = GetDlgItem(cuvette->ViewWindow(), SetFromSelectionButton);
+    ASSERT_NE(nullptr, setFromSelection);
+    HostTests::Settle(Frame());
+
+    const auto range = DragAcross(ConductanceLevels, -0.3, 0.2);
+    ASSERT_TRUE(range);
+    // Well 1's first reading: the first row, the column after the known volumes.
+    RECT cellsPlace{};
+    GetWindowRect(cells, &cellsPlace);
+    ClickAt({cellsPlace.left + 3 * CuvetteColumnWidth / 2, cellsPlace.top + GridRowHeight / 2});
+    ASSERT_TRUE(PumpUntil(Frame(), [&] { return IsWindowEnabled(setFromSelection) != FALSE; }));
+    ClickAt(HostTests::ScreenCentreOf(setFromSelection));
+    HostTests::Settle(Frame());
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-selection-cuvette-filled");
+
+    ASSERT_EQ(cuvette, Frame().ActiveView());
+    EmptyClipboard(nullptr);
+    {
+        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(CopyTableChoice); }, [](HWND dialog) {
+            ClickAt(HostTests::ScreenCentreOf(GetDlgItem(dialog, CopyTableChoice)));
+            Sleep(200);
+            ClickAt(HostTests::ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+        });
+        HostTests::ChooseMenuItem(Frame(), L"Edit", [](const std::wstring& text) { return text.find(L"Copy") != std::wstring::npos; });
+        ASSERT_TRUE(PumpUntil(Frame(), [&] { return hand.done.load(); }));
+    }
+    HostTests::Settle(Frame());
+    // A line per well after the titles' line: its number, its known volume, then its readings.
+    std::wistringstream table(ClipboardText());
+    std::wstring line, number, known, reading;
+    std::getline(table, line);
+    std::getline(table, line);
+    std::wistringstream well(line);
+    std::getline(well, number, L'\t');
+    std::getline(well, known, L'\t');
+    std::getline(well, reading, L'\t');
+    ASSERT_EQ(L"1", number) << line;
+    const double expected = ConductanceLevels.MeanOver(*range);
+    ASSERT_FALSE(reading.empty()) << line;
+    EXPECT_NEAR(expected, std::stod(reading), 5e-4 * expected) << line;
 }
 
 } // namespace
