@@ -150,6 +150,16 @@ int GridControl::TitleHeight() const
     return m_titleFont.GetTextMetrics().tmHeight + TitleMargin;
 }
 
+int GridControl::HeightEndingOnWholeRow(int height) const
+{
+    const int bar = m_options.horizontalBarAllowed && m_hBarShown ? m_scrollBarHeight : 0;
+    const int pane = height - TitleHeight() - 1 - bar;
+    const int rowHeight = m_pane->RowHeight();
+    if (pane <= 0 || rowHeight <= 0)
+        return height;
+    return height - pane % rowHeight;
+}
+
 void GridControl::SetRowNumbersWidth(int width)
 {
     if (width == m_rowNumberWidth)

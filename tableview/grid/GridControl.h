@@ -114,6 +114,8 @@ public:
     HFONT CellFont() const override { return m_font; }
     HFONT TitleFont() const { return m_titleFont; }
     int TitleHeight() const;
+    // The largest height, at most height, at which the cell pane ends on a whole row.
+    int HeightEndingOnWholeRow(int height) const;
 
     // The row-number pane's width: set once by the table window, widened while painting when a label
     // does not fit.

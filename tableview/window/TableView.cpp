@@ -226,10 +226,14 @@ void TVF_TableView::LayoutGrids()
     const OWL::TRect client = GetClientRect();
     const int second = m_hasSecondGrid ? m_secondGridHeight : 0;
     m_mainGrid->Options().horizontalBarAllowed = !m_hasSecondGrid && !(m_style & TableStyle::NoHorizontalBar);
-    m_mainGrid->MoveWindow(OWL::TRect(0, 0, client.Width(), client.Height() - second), true);
+    // Above the second grid the main grid ends on a whole row: a row cut in half there reads as a row the
+    // second grid hides. The second grid takes the pixels left over, under its last row.
+    const int mainHeight = m_hasSecondGrid ? m_mainGrid->HeightEndingOnWholeRow(client.Height() - second)
+                                           : client.Height();
+    m_mainGrid->MoveWindow(OWL::TRect(0, 0, client.Width(), mainHeight), true);
     m_secondGrid->ShowWindow(m_hasSecondGrid ? SW_SHOW : SW_HIDE);
     if (m_hasSecondGrid)
-        m_secondGrid->MoveWindow(OWL::TRect(0, client.Height() - second, client.Width(), client.Height()), true);
+        m_secondGrid->MoveWindow(OWL::TRect(0, mainHeight, client.Width(), client.Height()), true);
 }
 
 HRESULT TVF_TableView::Refresh(ULONG columnCount)

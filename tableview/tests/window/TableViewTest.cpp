@@ -78,14 +78,14 @@ TEST(TableView, TheSecondGridTakesTheBottomOnlyWhenTheStyleAsksForIt)
     {
         ULONG style;
         bool second;
-        LONG mainBottom;
-    } cases[] = {{0x278, false, Height}, {0x27A, true, Height - 100}};
+    } cases[] = {{0x278, false}, {0x27A, true}};
     for (const auto& c : cases)
     {
         ClientView client(c.style);
         ASSERT_NE(nullptr, client.view);
         EXPECT_EQ(c.second, IsWindowVisible(client.view->SecondGrid().GetHandle()) != FALSE) << c.style;
-        EXPECT_EQ(c.mainBottom, client.GridRect(client.view->MainGrid()).bottom) << c.style;
+        const LONG mainBottom = client.GridRect(client.view->MainGrid()).bottom;
+        EXPECT_EQ(c.second ? client.GridRect(client.view->SecondGrid()).top : Height, mainBottom) << c.style;
         EXPECT_EQ(4, client.view->MainGrid().ColumnCount()) << "one grid column per data column";
         EXPECT_EQ(5, client.view->MainGrid().RowCount());
         if (c.second)
@@ -95,6 +95,29 @@ TEST(TableView, TheSecondGridTakesTheBottomOnlyWhenTheStyleAsksForIt)
             OwlTest::PumpMessages();
             OwlTest::SaveWindowPng(client.frame.GetHandle(), L"tableview-window-two-grids");
         }
+    }
+}
+
+// Above the second grid the main grid's rows end whole at every height, and the second grid below it
+// takes the rest of the window: its 100 pixels and what is less than a row.
+TEST(TableView, TheMainGridEndsOnAWholeRowAboveTheSecondGrid)
+{
+    ClientView client(0x27A, 40);
+    const TVF_Grid::EventGridControl& main = client.view->MainGrid();
+    const int rowHeight = main.Pane().RowHeight();
+    for (const int height : {Height, 357, 250, 181, 143})
+    {
+        SCOPED_TRACE(height);
+        EXPECT_EQ(S_OK, client.manager->SetViewOptions(0, 0, 0, Width, height, 60, 100, 100));
+        OwlTest::PumpMessages();
+        const RECT pane = client.GridRect(main.Pane());
+        EXPECT_EQ(0, (pane.bottom - pane.top) % rowHeight);
+        EXPECT_EQ((pane.bottom - pane.top) / rowHeight, main.Pane().PageRows());
+        const RECT second = client.GridRect(client.view->SecondGrid());
+        EXPECT_EQ(client.GridRect(main).bottom, second.top);
+        EXPECT_EQ(height, second.bottom);
+        EXPECT_GE(second.bottom - second.top, 100);
+        EXPECT_LT(second.bottom - second.top, 100 + rowHeight);
     }
 }
 
