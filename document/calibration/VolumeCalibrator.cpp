@@ -34,12 +34,22 @@ Orv::String LineText(const LineCoefficients& line, const Orv::String& inner)
 }
 
 // "(inner - amount)"
-Orv::String LessText(const Orv::String& inner, double amount)
+Orv::String OperationText(const Orv::String& inner, const wchar_t* operation, double operand)
 {
     Orv::OStringStream out;
     out.imbue(std::locale::classic());
-    WriteExactNumber(out << L"(" << inner.c_str() << L" - ", amount) << L")";
+    WriteExactNumber(out << L"(" << inner.c_str() << operation, operand) << L")";
     return out.Str();
+}
+
+Orv::String LessText(const Orv::String& inner, double amount)
+{
+    return OperationText(inner, L" - ", amount);
+}
+
+Orv::String QuotientText(const Orv::String& inner, double divisor)
+{
+    return OperationText(inner, L" / ", divisor);
 }
 
 } // namespace
@@ -144,7 +154,6 @@ double VolumeCalibrator::ConvertToVolume(double raw, double divisor, int32_t cha
     const Workflow workflow = CurrentWorkflow();
     const bool off = workflow == Workflow::Off;
     const bool small = workflow == Workflow::SmallMammal;
-    const bool mammal = small || workflow == Workflow::LargeMammal;
     double factor = 1.0;
     double volume = FirstStage(raw, channel, workflow, factor);
     if ((small || off) && Applied(cuvette_, PropertyId::CuvetteCalibrationApplied))
@@ -155,7 +164,7 @@ double VolumeCalibrator::ConvertToVolume(double raw, double divisor, int32_t cha
     }
     if (SalineInForce(workflow))
         volume -= Value(saline_, PropertyId::ParallelConductance) / divisor;
-    if (mammal && Applied(alpha_, PropertyId::AlphaCalibrationApplied))
+    if (AlphaInForce(workflow))
         volume /= Value(alpha_, PropertyId::Alpha);
     return volume;
 }
@@ -164,6 +173,12 @@ bool VolumeCalibrator::SalineInForce(Workflow workflow) const
 {
     return (workflow == Workflow::Off || workflow == Workflow::SmallMammal || workflow == Workflow::LargeMammal) &&
            Applied(saline_, PropertyId::SalineCalibrationApplied);
+}
+
+bool VolumeCalibrator::AlphaInForce(Workflow workflow) const
+{
+    return (workflow == Workflow::SmallMammal || workflow == Workflow::LargeMammal) &&
+           Applied(alpha_, PropertyId::AlphaCalibrationApplied);
 }
 
 UnitInfo VolumeCalibrator::ChannelUnit(int32_t channel) const
@@ -236,8 +251,12 @@ Orv::String VolumeCalibrator::BuildVolumeExpression(int32_t channel) const
                         text);
     // The loops are read from this volume: without the parallel conductance taken off, the table, the
     // fits and the areas kept the uncorrected volumes while the host's channel showed the corrected ones.
-    if (SalineInForce(CurrentWorkflow()))
+    const Workflow workflow = CurrentWorkflow();
+    if (SalineInForce(workflow))
         text = LessText(text, Value(saline_, PropertyId::ParallelConductance));
+    // Nor could an applied alpha factor change a loop: the host's channel showed it, the analysis did not.
+    if (AlphaInForce(workflow))
+        text = QuotientText(text, Value(alpha_, PropertyId::Alpha));
     return text;
 }
 

@@ -50,6 +50,7 @@ private:
     Workflow CurrentWorkflow() const;
     // The parallel conductance is taken off in the mammal workflows and without a workflow.
     bool SalineInForce(Workflow workflow) const;
+    bool AlphaInForce(Workflow workflow) const;
     // The first stage: the two-point calibration of the workflow, else the channel's own conversion.
     double FirstStage(double raw, int32_t channel, Workflow workflow, double& factor) const;
     bool Applied(const ModelPtr& model, int id) const { return model->GetValue<PropertyType::Bool>(id); }

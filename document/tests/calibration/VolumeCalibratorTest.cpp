@@ -142,14 +142,15 @@ TEST_F(VolumeCalibration, WithoutAWorkflowCalibrationTheChannelsOwnConversionIsT
 TEST_F(VolumeCalibration, ExpressionsReadTheBaseChannelThroughTheAppliedLines)
 {
     EXPECT_STREQ(L"ch2", calibrator.BuildVolumeExpression(Channel).c_str());
-    // The text looks at the applied flags only, not at the workflow.
+    // The calibration lines look at the applied flags only, not at the workflow.
     Apply(2, {Conductance});
     EXPECT_STREQ(L"(10 * ch(2, \"base\") + 0)", calibrator.BuildVolumeExpression(Channel).c_str());
     Apply(2, {Cuvette, Saline, Alpha});
-    EXPECT_STREQ(L"((2 * (10 * ch(2, \"base\") + 0) + 1) - 4)", calibrator.BuildVolumeExpression(Channel).c_str());
+    // The corrections the host's channel shows, the parallel conductance and alpha, are the analysis's too.
+    EXPECT_STREQ(L"(((2 * (10 * ch(2, \"base\") + 0) + 1) - 4) / 0.5)", calibrator.BuildVolumeExpression(Channel).c_str());
     // The analysis asks for the setup's volume channel.
     document.Set<PropertyType::Channel>(ModelKind::WorkflowSetup, PropertyId::VolumeChannel, Channel);
-    EXPECT_STREQ(L"((2 * (10 * ch(2, \"base\") + 0) + 1) - 4)",
+    EXPECT_STREQ(L"(((2 * (10 * ch(2, \"base\") + 0) + 1) - 4) / 0.5)",
                  BuildVolumeExpression(WorkflowModelReader(document), calibrator).c_str());
 }
 

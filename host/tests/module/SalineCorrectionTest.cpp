@@ -1,6 +1,7 @@
-// The saline calibration's parallel conductance Vp taken off every volume the analysis reads: each loop's
-// volumes are the uncorrected ones less Vp, the relations move with them, and the pressure-volume areas,
-// which a shift of every volume leaves as they are, stay the uncorrected analysis's.
+// The volume corrections every volume the analysis reads goes through. The saline calibration's parallel
+// conductance Vp is taken off: each loop's volumes are the uncorrected ones less Vp, the relations move with
+// them, and the pressure-volume areas, which a shift of every volume leaves as they are, stay the
+// uncorrected analysis's. The alpha factor divides them: volumes and areas alike.
 #include "host/tests/module/DocumentOnHost.h"
 
 #include <gtest/gtest.h>
@@ -105,6 +106,32 @@ TEST(SalineCorrection, VpIsTakenOffEveryLoopVolumeAndLeavesTheAreas)
     {
         EXPECT_NEAR(plain[loop].ved, restored[loop].ved, tolerance) << loop;
         EXPECT_NEAR(plain[loop].pva, restored[loop].pva, 1e-4 * std::abs(plain[loop].pva)) << loop;
+    }
+}
+
+TEST(AlphaCorrection, AlphaDividesEveryLoopVolumeAndArea)
+{
+    const Host::Recording recording = PreloadReduction();
+    DocumentOnHost document(recording, false, false);
+    const ModelPtr setup = document.Document().GetSetupModel();
+    setup->SetValue<PropertyType::Int>(PropertyId::WorkflowKind, 1);
+    setup->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, true);
+    setup->CommitChanges();
+    const std::vector<LoopVolumes> plain = Analyse(document);
+    ASSERT_GE(plain.size(), 5u);
+
+    constexpr double Alpha = 1.6;
+    const ModelPtr alpha = document.Document().GetModel(ModelKind::AlphaCalib);
+    alpha->SetValue<PropertyType::Double>(PropertyId::Alpha, Alpha);
+    alpha->SetValue<PropertyType::Bool>(PropertyId::AlphaCalibrationApplied, true);
+    alpha->CommitChanges();
+    const std::vector<LoopVolumes> corrected = Analyse(document);
+    ASSERT_EQ(plain.size(), corrected.size());
+    for (size_t loop = 0; loop < plain.size(); ++loop)
+    {
+        EXPECT_NEAR(plain[loop].ved / Alpha, corrected[loop].ved, 1e-5 * plain[loop].ved) << loop;
+        EXPECT_NEAR(plain[loop].ves / Alpha, corrected[loop].ves, 1e-5 * plain[loop].ves) << loop;
+        EXPECT_NEAR(plain[loop].pva / Alpha, corrected[loop].pva, 1e-4 * std::abs(plain[loop].pva)) << loop;
     }
 }
 
