@@ -1,4 +1,5 @@
 // The framework stand-in as the host registers it: Vyr.dll loaded, its class object registered with COM.
+#include "hostapi/ScaleControl.h"
 #include "hostapi/VyrClassRegistry.h"
 #include "hostapi/VyrMessaging.h"
 #include "hostapi/VyrServices.h"
@@ -8,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <objbase.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace
 {
@@ -254,6 +258,108 @@ TEST_F(FrameworkStandIn, MessagesCarryACopyOfTheirPayloadAndTheirSenderWhileSent
     Orv::ComPtr<IMessage> refused;
     EXPECT_EQ(E_INVALIDARG, creator->MakeMessage(1, 0, 0, 0, 0, &unknownTypeCode, refused.Put()));
     EXPECT_FALSE(refused);
+}
+
+// An axis scale painted on white, with room beyond both of its ends: which pixels its ink took. across
+// runs along the axis's thickness, from the edge its title keeps to (a vertical axis's left, a
+// horizontal one's foot); along runs from the canvas's start, Margin before the axis.
+struct PaintedScale
+{
+    PaintedScale(IScaleControl& scale, bool vertical, LONG length) : vertical(vertical), canvasLength(length + 2 * Margin)
+    {
+        const LONG width = vertical ? Thickness : canvasLength, height = vertical ? canvasLength : Thickness;
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+        void* bits = nullptr;
+        const HDC dc = CreateCompatibleDC(nullptr);
+        const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        const HGDIOBJ previous = SelectObject(dc, bitmap);
+        PatBlt(dc, 0, 0, width, height, WHITENESS);
+        const RECT place = vertical ? RECT{0, Margin, width, Margin + length} : RECT{Margin, 0, Margin + length, height};
+        scale.SetRect(&place);
+        Orv::ComPtr<IScaleControlView> view;
+        scale.QueryInterface(IID_IScaleControlView, view.PutVoid());
+        EXPECT_EQ(S_OK, view->Paint(dc, 0, 0xFFFF));
+        GdiFlush();
+        const auto* pixel = static_cast<const DWORD*>(bits);
+        for (LONG i = 0; i < width * height; ++i)
+            ink.push_back((pixel[i] & 0xFFFFFF) != 0xFFFFFF);
+        SelectObject(dc, previous);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    bool Ink(LONG across, LONG along) const
+    {
+        const LONG x = vertical ? across : along, y = vertical ? along : Thickness - 1 - across;
+        return ink[static_cast<size_t>(y * (vertical ? Thickness : canvasLength) + x)];
+    }
+    bool InkAcross(LONG across) const
+    {
+        for (LONG along = 0; along < canvasLength; ++along)
+            if (Ink(across, along))
+                return true;
+        return false;
+    }
+    // The title's first and end line across the axis: the first run of inked lines from the title's edge.
+    std::pair<LONG, LONG> TitleLines() const
+    {
+        LONG first = 0;
+        while (first < Thickness && !InkAcross(first))
+            ++first;
+        LONG end = first;
+        while (end < Thickness && InkAcross(end))
+            ++end;
+        return {first, end};
+    }
+    // Whether the title inked beyond the axis's ends.
+    bool TitleBeyondTheEnds() const
+    {
+        const auto [first, end] = TitleLines();
+        for (LONG across = first; across < end; ++across)
+            for (LONG along = 0; along < Margin; ++along)
+                if (Ink(across, along) || Ink(across, canvasLength - 1 - along))
+                    return true;
+        return false;
+    }
+
+    static constexpr LONG Thickness = 60;
+    static constexpr LONG Margin = 20;
+    bool vertical;
+    LONG canvasLength;
+    std::vector<bool> ink;
+};
+
+// An axis title keeps a readable size however short its axis: it shrinks at most to the size of dialog
+// text, about four fifths of the scale's own, and what does not fit then is cut, never drawn past the
+// axis's ends.
+TEST_F(FrameworkStandIn, AnAxisTitleStaysReadableAndWithinItsAxisInAShortAxis)
+{
+    USHORT hostTypes = 0;
+    ASSERT_EQ(S_OK, msgIds->GetCode(&HostTypeGUID, &hostTypes));
+    const auto scales =
+        Service<IScaleControlFactory>(VyrTypeId::Make(hostTypes, ScaleControlFactoryTypeNumber), IID_IScaleControlFactory);
+    ASSERT_TRUE(scales);
+    for (const bool vertical : {true, false})
+    {
+        Orv::ComPtr<IScaleControl> scale;
+        ASSERT_EQ(S_OK, scales->CreateScale(nullptr, 0, vertical ? 0x40 : 0x43, scale.Put()));
+        scale->SetTitle(L"Stroke Work");
+        scale->SetUnits(nullptr, L"mmHg*\u00b5L");
+        scale->SetLimits(80.0, 60.0);
+        const auto [largeFirst, largeEnd] = PaintedScale(*scale.Get(), vertical, 600).TitleLines();
+        // Down to 80 pixels the unit in its brackets stays, and with it the brackets' full height.
+        for (const LONG length : {160L, 110L, 80L, 40L})
+        {
+            SCOPED_TRACE(testing::Message() << (vertical ? "vertical " : "horizontal ") << length);
+            const PaintedScale painted(*scale.Get(), vertical, length);
+            const auto [first, end] = painted.TitleLines();
+            if (length >= 80)
+            {
+                EXPECT_GE(5 * (end - first), 4 * (largeEnd - largeFirst)) << "the title shrank below readable";
+            }
+            EXPECT_FALSE(painted.TitleBeyondTheEnds());
+        }
+    }
 }
 
 class AnsweringHandler final : public IMessageHandler

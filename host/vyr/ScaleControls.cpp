@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <string>
+#include <vector>
 
 namespace Vyr
 {
@@ -50,20 +52,61 @@ private:
     HGDIOBJ m_previous = nullptr;
 };
 
-// The largest point size, from points down to the least readable one, at which caption fits in room pixels
-// along its line: a short axis keeps its whole caption in a smaller font rather than cutting it.
-LONG CaptionPoints(HDC dc, const std::wstring& caption, LONG points, LONG room)
+// A title shrinks no smaller than dialog text: below that it is no longer read at a glance.
+constexpr LONG LeastCaptionPoints = 8;
+constexpr wchar_t Ellipsis = L'\u2026';
+
+// The axis's caption: the title with the unit in brackets after it.
+std::wstring Caption(const std::wstring& title, const std::wstring& unit)
 {
-    constexpr LONG LeastPoints = 6;
-    for (; points > LeastPoints; --points)
+    if (title.empty())
+        return unit;
+    return unit.empty() ? title : title + L" (" + unit + L")";
+}
+
+// The text's first count characters, without the spaces they end with, and an ellipsis.
+std::wstring Shortened(const std::wstring& text, size_t count)
+{
+    std::wstring kept = text.substr(0, count);
+    kept.erase(kept.find_last_not_of(L' ') + 1);
+    return kept + Ellipsis;
+}
+
+LONG TextLength(HDC dc, const std::wstring& text)
+{
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    return extent.cx;
+}
+
+struct FittedCaption
+{
+    LONG points;
+    std::wstring text;
+};
+
+// The caption as it fits in room pixels along its line: at the largest point size from points down to
+// the least, and when it does not fit even then, at the least size with its title cut short (the unit
+// says what the numbers are, so it stays), or cut itself when the unit alone is too long.
+FittedCaption FitCaption(HDC dc, const std::wstring& title, const std::wstring& unit, LONG points, LONG room)
+{
+    const std::wstring whole = Caption(title, unit);
+    for (; points > LeastCaptionPoints; --points)
     {
         const ScopedFont font(dc, points, 0);
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
-        if (extent.cx <= room)
-            break;
+        if (TextLength(dc, whole) <= room)
+            return {points, whole};
     }
-    return points;
+    const ScopedFont font(dc, points, 0);
+    std::vector<std::wstring> candidates{whole};
+    for (size_t kept = title.size(); kept-- > 0;)
+        candidates.push_back(Caption(Shortened(title, kept), unit));
+    for (size_t kept = whole.size(); kept-- > 0;)
+        candidates.push_back(Shortened(whole, kept));
+    for (const std::wstring& candidate : candidates)
+        if (TextLength(dc, candidate) <= room)
+            return {points, candidate};
+    return {points, std::wstring()};
 }
 
 std::wstring Label(double value)
@@ -340,13 +383,6 @@ HRESULT STDMETHODCALLTYPE ScaleControl::GetWindow(HWND* window)
     return m_window ? S_OK : E_FAIL;
 }
 
-std::wstring ScaleControl::Caption() const
-{
-    if (m_title.empty())
-        return m_unitText;
-    return m_unitText.empty() ? m_title : m_title + L" (" + m_unitText + L")";
-}
-
 HRESULT STDMETHODCALLTYPE ScaleControl::Paint(HDC dc, LONG, LONG)
 {
     if (!dc)
@@ -392,19 +428,21 @@ HRESULT STDMETHODCALLTYPE ScaleControl::Paint(HDC dc, LONG, LONG)
             }
             if (m_layout.horizontal)
             {
-                const ScopedFont fitted(dc, CaptionPoints(dc, Caption(), m_textPoints, r.right - r.left), 0);
+                const FittedCaption caption = FitCaption(dc, m_title, m_unitText, m_textPoints, r.right - r.left);
+                const ScopedFont fitted(dc, caption.points, 0);
                 Text(dc, (r.left + r.right) / 2, r.top + TickLength + 2 * LabelGap + metrics.tmHeight,
-                     TA_CENTER | TA_TOP, Caption());
+                     TA_CENTER | TA_TOP, caption.text);
             }
         }
         if (!m_layout.horizontal)
         {
-            const ScopedFont turned(dc, CaptionPoints(dc, Caption(), m_textPoints, r.bottom - r.top), 900);
+            const FittedCaption caption = FitCaption(dc, m_title, m_unitText, m_textPoints, r.bottom - r.top);
+            const ScopedFont turned(dc, caption.points, 900);
             TEXTMETRICW metrics{};
             GetTextMetricsW(dc, &metrics);
             // The turned caption keeps to the edge away from the data.
             const LONG x = m_rightOfData ? r.right - LabelGap - metrics.tmHeight : r.left + LabelGap;
-            Text(dc, x, (r.top + r.bottom) / 2, TA_CENTER | TA_TOP, Caption());
+            Text(dc, x, (r.top + r.bottom) / 2, TA_CENTER | TA_TOP, caption.text);
         }
         RestoreDC(dc, savedState);
         return S_OK;

@@ -75,7 +75,6 @@ private:
     friend LRESULT CALLBACK ScaleStripProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     std::vector<ScaleLayout::Tick> CurrentTicks() const;
-    std::wstring Caption() const;
     void NotifyScalingChanged();
     void BeginStripDrag(POINT point);
     void DragTo(POINT point);
