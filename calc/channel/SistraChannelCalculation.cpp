@@ -25,11 +25,23 @@ ChannelCalculationSettings* AsSettings(IPersistObject* settings)
 
 } // namespace
 
+ModuleDocumentLookup& InstalledModuleDocument()
+{
+    static ModuleDocumentLookup lookup;
+    return lookup;
+}
+
+// The host hands its own document to the channel: without the module's document behind it, the selector
+// would read each loop's values unprefixed while the channel names the prefixed unit.
 ChannelUnitFactors ReadChannelUnitFactors(IUnknown* documentData)
 {
     ChannelUnitFactors factors;
     Orv::ComPtr<ISistraDocInterface> document;
-    if (!documentData || FAILED(documentData->QueryInterface(IID_ISistraDocInterface, document.PutVoid())) || !document)
+    const auto askFor = [&](IUnknown* object) {
+        return object && SUCCEEDED(object->QueryInterface(IID_ISistraDocInterface, document.PutVoid())) && document;
+    };
+    const ModuleDocumentLookup& lookup = InstalledModuleDocument();
+    if (!askFor(documentData) && !(lookup && documentData && askFor(lookup(documentData))))
         return factors;
     if (FAILED(document->GetPressureScale(0, &factors.pressure)))
         factors.pressure = 1.0;

@@ -23,8 +23,14 @@ struct ChannelUnitFactors
     double volume = 1.0;
 };
 
-// The factors the document's data reports; 1 and 1 without the document's interface.
+// The factors the document reports, through its own interface or, given the host's document, through
+// the module's document on it; 1 and 1 without either.
 ChannelUnitFactors ReadChannelUnitFactors(IUnknown* documentData);
+
+// The module's document on a host document (any face of it), null when it has none. The document's
+// layer installs it when the module loads.
+using ModuleDocumentLookup = std::function<IUnknown*(IUnknown* hostDocument)>;
+ModuleDocumentLookup& InstalledModuleDocument();
 
 // Where the analysis of a document (any face of the host document) keeps its loops; nothing before it
 // has made its calculations. The document's layer installs it when the module loads.

@@ -67,6 +67,10 @@ std::optional<AnalysisRegion> AnalysisRegionIn(IUnknown* hostDocument)
 }
 
 const bool regionInstalled = (InstalledAnalysisRegion() = AnalysisRegionIn, true);
+const bool documentInstalled = (InstalledModuleDocument() = [](IUnknown* hostDocument) -> IUnknown* {
+    SistraDocument* document = ModuleDocumentOf(hostDocument);
+    return document ? static_cast<ISistraDocInterface*>(document) : nullptr;
+}, true);
 
 } // namespace
 

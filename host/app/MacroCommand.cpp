@@ -8,7 +8,7 @@
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
 #include "host/app/TextOutput.h"
-#include "host/app/calc/SampleFilterClass.h"
+#include "host/app/calc/HostCalcClasses.h"
 #include "host/app/gui/ModuleClasses.h"
 #include "host/app/macro/CommandHelp.h"
 #include "host/app/macro/MacroText.h"
@@ -278,7 +278,7 @@ private:
 
 void LoadModule(HostSession& session, HostApplication& application)
 {
-    Calc::RegisterSampleFilterClass(session.Framework().StandIn());
+    Calc::RegisterHostCalculationClasses(session.Framework().StandIn());
     const HRESULT loaded = session.LoadModule(ExecutableFolder() + L"Sistra.dll", &application);
     if (FAILED(loaded))
         throw std::runtime_error("the module did not register: " + FailureText(loaded));

@@ -1,7 +1,7 @@
 #include "host/app/ModuleSession.h"
 
 #include "host/app/ModuleLoader.h"
-#include "host/app/calc/SampleFilterClass.h"
+#include "host/app/calc/HostCalcClasses.h"
 
 #include <stdexcept>
 
@@ -14,7 +14,7 @@ HRESULT ModuleSession::Load()
     {
         if (!session_)
             session_ = std::make_unique<HostSession>();
-        Calc::RegisterSampleFilterClass(session_->Framework().StandIn());
+        Calc::RegisterHostCalculationClasses(session_->Framework().StandIn());
         loaded_ = session_->LoadModule(ExecutableFolder() + L"Sistra.dll", &application_);
     }
     return *loaded_;

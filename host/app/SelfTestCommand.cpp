@@ -1,8 +1,7 @@
 #include "host/app/SelfTestCommand.h"
 
 #include "host/app/ExitCodes.h"
-#include "host/app/calc/ExpressionCalcClass.h"
-#include "host/app/calc/SampleFilterClass.h"
+#include "host/app/calc/HostCalcClasses.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
 #include "host/app/ModuleLoader.h"
@@ -107,8 +106,7 @@ int RunSelfTest(const std::vector<std::string>& args, std::ostream& out, std::os
     if (FAILED(loaded))
         throw std::runtime_error("the module did not register: " + HResultText(loaded));
     // The self-tests' calculations are the host's expression calculation over the module's functions.
-    Calc::RegisterExpressionCalcClass(session.Framework().StandIn());
-    Calc::RegisterSampleFilterClass(session.Framework().StandIn());
+    Calc::RegisterHostCalculationClasses(session.Framework().StandIn());
     Tally tally;
     Orv::ComPtr<IUnitTest> test;
     for (ULONG index = 0; SUCCEEDED(session.Framework().StandIn().GetSelfTest(index, test.Put())); ++index)

@@ -2,7 +2,7 @@
 
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
-#include "host/app/calc/SampleFilterClass.h"
+#include "host/app/calc/HostCalcClasses.h"
 #include "host/app/recording/RecordingText.h"
 
 #include <cctype>
@@ -60,7 +60,7 @@ std::wstring NameEcgSource(HostDocument& host, const Recording& recording, const
 
 OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& options) : file_(file), recording_(LoadRecordingFile(file))
 {
-    Calc::RegisterSampleFilterClass(session_.Framework().StandIn());
+    Calc::RegisterHostCalculationClasses(session_.Framework().StandIn());
     const HRESULT loaded = session_.LoadModule(ExecutableFolder() + L"Sistra.dll", &application_);
     if (FAILED(loaded))
         throw std::runtime_error("the module did not register: " + FailureText(loaded));

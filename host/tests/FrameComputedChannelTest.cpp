@@ -1,0 +1,101 @@
+// A computed channel made as a person makes it: the host's Channel menu, the module's settings dialog
+// answered with the mouse and keys, and the new channel's lane in the trace view, titled with its unit,
+// showing each loop's value of the chosen parameter from the loop on.
+#include "host/app/gui/FrameSession.h"
+#include "host/tests/FrameInput.h"
+#include "host/tests/RecordingFixtures.h"
+#include "host/tests/TestPictures.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <ranges>
+#include <sstream>
+
+namespace
+{
+
+using HostTests::ClickAt;
+using HostTests::ScreenCentreOf;
+
+constexpr int ParameterList = 1058;
+constexpr int AutoScaleBox = 1046;
+constexpr int TopUnitLabel = 1049;
+constexpr int StrokeVolumeItem = 2; // two steps down from the list's first parameter
+constexpr uint32_t StrokeVolume = 3;
+// Bounds the wait for what a click asks of the dialog; only a failing test waits this long.
+constexpr DWORD GiveUpAfter = 5000;
+
+// Chooses the list's item with the keyboard, as a person does after opening the list with a click.
+void ChooseListItem(HWND list, int item)
+{
+    ClickAt(ScreenCentreOf(list));
+    HostTests::PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0; }, GiveUpAfter);
+    for (LRESULT at = SendMessageW(list, CB_GETCURSEL, 0, 0); at < item; ++at)
+        HostTests::PressKey(VK_DOWN);
+    HostTests::PressKey(VK_RETURN);
+    HostTests::PumpUntil(
+        [&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) == 0 && SendMessageW(list, CB_GETCURSEL, 0, 0) == item; },
+        GiveUpAfter);
+}
+
+TEST(FrameComputedChannel, TheChannelMenuMakesAChannelOfTheChosenParameterThatTheTraceViewShows)
+{
+    HostTests::TemporaryFile file{"frame-computed.csv", HostTests::OcclusionText(16)};
+    Host::OpenedRecording opened(file.Path(), Host::OpenOptions{{}, true});
+    std::ostringstream problems;
+    Host::FrameSession session(opened, L"Sistra - computed", RECT{0, 0, 1200, 900}, problems);
+    SetForegroundWindow(session.Frame().Handle());
+    HostTests::Settle(session.Frame());
+
+    std::wstring unitShown;
+    {
+        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(ParameterList); }, [&](HWND dialog) {
+            ChooseListItem(GetDlgItem(dialog, ParameterList), StrokeVolumeItem);
+            const HWND autoScale = GetDlgItem(dialog, AutoScaleBox);
+            const LRESULT before = SendMessageW(autoScale, BM_GETCHECK, 0, 0);
+            ClickAt(ScreenCentreOf(autoScale));
+            HostTests::PumpUntil([&] { return SendMessageW(autoScale, BM_GETCHECK, 0, 0) != before; }, GiveUpAfter);
+            unitShown = HostTests::WindowText(GetDlgItem(dialog, TopUnitLabel));
+            HostTests::SaveTestPicture(dialog, L"frame-computed-channel-dialog");
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+        });
+        EXPECT_EQ(L"New Sistra Channel...",
+                  HostTests::ChooseMenuItem(session.Frame(), L"Channel",
+                                            [](const std::wstring& text) { return text.starts_with(L"New "); }));
+        HostTests::PumpUntil(session.Frame(), [&] { return hand.done.load(); });
+    }
+    ASSERT_TRUE(HostTests::PumpUntil(session.Frame(), [&] { return opened.Host().ComputedChannelCount() == 1; }));
+    EXPECT_TRUE(problems.str().empty()) << problems.str();
+
+    // The lane follows the recorded ones, titled with the unit the dialog showed.
+    const auto lane = static_cast<int32_t>(opened.Host().Data().Channels().size());
+    ASSERT_TRUE(HostTests::PumpUntil(session.Frame(), [&] {
+        return std::ranges::any_of(session.Trace().Labels(),
+                                   [&](const Host::TraceView::DrawnLabel& label) { return label.channel == lane; });
+    }));
+    HostTests::SaveTestPicture(session.Trace().Handle(), L"frame-computed-channel-trace");
+    EXPECT_EQ(L"\u00b5L", unitShown);
+    EXPECT_EQ(L"Sistra (" + unitShown + L")", opened.Host().ComputedChannelTitle(0));
+
+    // Between one loop's start and the next the channel holds the loop's value in the unit it names, to
+    // half a raw step of the range the auto scale took from the values.
+    const auto loops = opened.Analysis()->Loops();
+    ASSERT_GT(loops.size(), 8u);
+    const auto [lowest, highest] = std::ranges::minmax(
+        loops | std::views::transform([](const Host::LoopRow& loop) { return loop.values[StrokeVolume - 1]; }));
+    const double halfStep = (highest - lowest) / 64000.0;
+    const auto ticks = static_cast<int32_t>(opened.Host().Data().RecordAt(0).Length());
+    std::vector<float> shown(static_cast<size_t>(ticks));
+    ASSERT_EQ(S_OK, opened.Host().ReadComputedChannel(0, 0, 0, ticks, shown.data()));
+    EXPECT_TRUE(std::isnan(shown[static_cast<size_t>(loops.front().record.base.tick) - 1]));
+    for (const Host::LoopRow& loop : loops)
+        EXPECT_NEAR(loop.values[StrokeVolume - 1], shown[static_cast<size_t>(loop.record.base.tick) + 5],
+                    halfStep + 1e-6 * std::fabs(loop.values[StrokeVolume - 1]))
+            << loop.record.base.tick;
+}
+
+} // namespace
