@@ -159,7 +159,9 @@ void DataPane::SetHorizontalScale(LONGLONG numerator, LONGLONG denominator, cons
         }
         const LONGLONG s = StripAtX(static_cast<LONG>(std::floor(x + 0.5)));
         LONGLONG position = 0;
-        if (s >= 0 && store_ && store_->StripToPosition(s, &position) == S_OK && position > 0)
+        // The first sample is a position like any other: taking it for none sent a zoom at the start of
+        // the data to the newest data instead.
+        if (s >= 0 && store_ && store_->StripToPosition(s, &position) == S_OK && position >= 0)
         {
             const LONGLONG rescaled = Rescale(position, oldRatio, newRatio);
             CenterOnAnchor(&rescaled, numerator, denominator);

@@ -5,6 +5,8 @@
 #include "graph/grid/GraphDisplaySettings.h"
 #include "document/models/ModelFactory.h"
 #include "resources/ResourceIds.h"
+#include "testsupport/RealInput.h"
+#include "tracedisplay/controls/ZoomControl.h"
 #include "tracedisplay/preview/PreviewDataWin.h"
 #include "tracedisplay/tests/support/SilentObject.h"
 
@@ -21,19 +23,31 @@ namespace
 
 using Sistra::ModelPtr;
 
-// Five seconds of a left ventricle at 75 beats a minute, sampled at 1 kHz: a pressure pulse through
-// each systole over a slowly filling diastole, and the volume falling while the pressure is up.
+constexpr double Interval = 0.001, Beat = 0.8, Systole = 0.35;
+
+double DiastolicFilling(double phase)
+{
+    return phase < Systole ? 0.0 : (phase - Systole) / (Beat - Systole);
+}
+
+// A left ventricle at 75 beats a minute: a pressure pulse through each systole over a slowly filling
+// diastole (mmHg at a sample of the 1 kHz recording).
+double BeatPressure(int tick)
+{
+    const double phase = std::fmod(tick * Interval, Beat);
+    const double pulse = phase < Systole ? std::sin(std::numbers::pi * phase / Systole) : 0.0;
+    return 6.0 + 110.0 * pulse + 6.0 * DiastolicFilling(phase);
+}
+
+// Five seconds of the beating ventricle, the volume falling while the pressure is up.
 StandInHost::Recording BeatingRecording(int records = 1)
 {
-    constexpr double Interval = 0.001, Beat = 0.8, Systole = 0.35;
     std::vector<float> pressure, volume;
     for (int tick = 0; tick < 5000; ++tick)
     {
         const double phase = std::fmod(tick * Interval, Beat);
-        const double pulse = phase < Systole ? std::sin(std::numbers::pi * phase / Systole) : 0.0;
-        const double filling = phase < Systole ? 0.0 : (phase - Systole) / (Beat - Systole);
-        pressure.push_back(static_cast<float>(6.0 + 110.0 * pulse + 6.0 * filling));
-        volume.push_back(static_cast<float>(70.0 + 50.0 * filling - 50.0 * std::min(1.0, phase / Systole)));
+        pressure.push_back(static_cast<float>(BeatPressure(tick)));
+        volume.push_back(static_cast<float>(70.0 + 50.0 * DiastolicFilling(phase) - 50.0 * std::min(1.0, phase / Systole)));
     }
     StandInHost::Recording recording({{"LV Pressure", "mmHg"}, {"LV Volume", "mL"}});
     const std::vector<std::span<const float>> rows{pressure, volume};
@@ -81,24 +95,33 @@ struct OpenDialog
     std::unique_ptr<Sistra::SistraSetupDialog> dialog;
 };
 
-// The events a calculated channel of the host holds in the first record.
-int EventCount(StandInHost::HostDocument& host, int32_t channel)
+// Where the events of a calculated channel of the host lie in the first record (samples); nothing when
+// the channel cannot be read.
+std::optional<std::vector<double>> EventPositions(StandInHost::HostDocument& host, int32_t channel)
 {
     Orv::ComPtr<IEnumEventEx> events;
     if (FAILED(host.OpenCalculatedChannelEvents(channel, 0, 0, events.Put())))
-        return -1;
+        return std::nullopt;
     int32_t size = 0;
     events->GetRecordSize(&size);
-    std::vector<unsigned char> buffer(static_cast<size_t>(std::max(size, 1)) * 64);
-    int count = 0;
+    size = std::max<int32_t>(size, sizeof(OrvEventBase));
+    std::vector<unsigned char> buffer(static_cast<size_t>(size) * 64);
+    std::vector<double> positions;
     for (int32_t fetched = 1, next = 0; fetched > 0;)
     {
         fetched = 0;
         if (FAILED(events->Next(static_cast<int32_t>(buffer.size()), 0x7FFFFFFF, buffer.data(), &fetched, &next)))
-            return -1;
-        count += fetched;
+            return std::nullopt;
+        for (int32_t i = 0; i < fetched; ++i)
+            positions.push_back(reinterpret_cast<const OrvEventBase*>(buffer.data() + i * size)->Position());
     }
-    return count;
+    return positions;
+}
+
+int EventCount(StandInHost::HostDocument& host, int32_t channel)
+{
+    const auto positions = EventPositions(host, channel);
+    return positions ? static_cast<int>(positions->size()) : -1;
 }
 
 // The dialog's preview shows the pressure between its grid, with the end-diastolic and the
@@ -271,6 +294,150 @@ TEST(SettingsPreview, ShowsTimesInTheHostsMode)
         EXPECT_EQ(shown, watcher.mode);
     }
     Sistra::InstalledSettingsPreview() = installed;
+}
+
+// What the screen shows of a window's client area, read back pixel by pixel (client coordinates).
+class ShownPixels
+{
+public:
+    explicit ShownPixels(HWND window)
+    {
+        RECT client{};
+        GetClientRect(window, &client);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        width_ = client.right - client.left;
+        height_ = client.bottom - client.top;
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB};
+        pixels_.resize(static_cast<size_t>(width_) * height_);
+        HBITMAP bitmap = OwlTest::CopyScreenRect(client);
+        HDC screen = GetDC(nullptr);
+        GetDIBits(screen, bitmap, 0, static_cast<UINT>(height_), pixels_.data(), &info, DIB_RGB_COLORS);
+        ReleaseDC(nullptr, screen);
+        DeleteObject(bitmap);
+    }
+
+    COLORREF At(LONG x, LONG y) const
+    {
+        if (x < 0 || y < 0 || x >= width_ || y >= height_)
+            return CLR_INVALID;
+        const DWORD bgr = pixels_[static_cast<size_t>(y) * width_ + x];
+        return RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
+    }
+    // Whether a pixel that satisfies is lies in the rectangle (right and bottom excluded).
+    template <class Is>
+    bool Any(Is is, const RECT& area) const
+    {
+        for (LONG y = area.top; y < area.bottom; ++y)
+            for (LONG x = area.left; x < area.right; ++x)
+                if (is(At(x, y)))
+                    return true;
+        return false;
+    }
+
+private:
+    LONG width_ = 0;
+    LONG height_ = 0;
+    std::vector<DWORD> pixels_;
+};
+
+// The preview as it stands on the screen: its samples per pixel, the first sample in view, and how
+// many of the lane's columns show the recorded pressure where the first axis puts it, and how many of
+// the detected points in view are marked.
+struct PreviewShown
+{
+    double samplesPerPixel;
+    LONGLONG firstSample;
+    double traceOnAxis;
+    size_t marksExpected;
+    size_t marksShown;
+};
+
+// The pressure trace's red, as the display shows the host's trace colour; the grid is pale.
+bool IsTraceRed(COLORREF colour)
+{
+    return GetRValue(colour) > 150 && GetGValue(colour) < 60 && GetBValue(colour) < 60;
+}
+
+PreviewShown LookAt(OpenDialog& open)
+{
+    StrixDraw::PreviewDataWinWButtons& window = *open.Preview().Window();
+    DialogTests::SaveShown(open.dialog->GetHandle(), L"dialogs-settings-preview-zoom");
+    const ShownPixels shown(window.GetHandle());
+    LONGLONG numerator = 0, denominator = 1;
+    window.GetHorizontalScale(numerator, denominator);
+    double low = 0.0, high = 0.0;
+    window.GetAxisUnitRange(1, &low, &high);
+    const OWL::TRect lane = window.Lane(0)->Rect();
+    const LONG x0 = window.Client().x, y0 = window.Client().y;
+    const auto sampleAt = [&](LONG x) { return window.StripAtX(x) * numerator / denominator; };
+    const auto rowOf = [&](double value) {
+        return y0 + lane.top + static_cast<LONG>(std::lround((high - value) * (lane.Height() - 1) / (high - low)));
+    };
+    // Each column's trace reaches the row of its sample's pressure (a pixel's leeway either way).
+    int onAxis = 0;
+    for (LONG x = lane.left + 1; x < lane.right - 1; ++x)
+    {
+        const LONG row = rowOf(BeatPressure(static_cast<int>(sampleAt(x))));
+        onAxis += shown.Any(IsTraceRed, RECT{x0 + x - 1, row - 2, x0 + x + 2, row + 3});
+    }
+    PreviewShown result{static_cast<double>(numerator) / denominator, sampleAt(lane.left), onAxis / (lane.Width() - 2.0),
+                        0, 0};
+    // A mark is a black ring hanging from the lane's top at its point.
+    for (const HostItemId& id : open.Preview().Channels()->Ids())
+        for (const double position : EventPositions(open.document.Host(), id.first).value_or(std::vector<double>{}))
+        {
+            const LONG x = static_cast<LONG>(std::lround(position * denominator / numerator)) -
+                           window.StripAtX(0);
+            if (x < lane.left + 4 || x >= lane.right - 4)
+                continue;
+            ++result.marksExpected;
+            result.marksShown += shown.Any([](COLORREF c) { return c == RGB(0, 0, 0); }, RECT{x0 + x - 4, y0 + lane.top, x0 + x + 5, y0 + lane.top + 8});
+        }
+    return result;
+}
+
+void ClickZoomButton(OpenDialog& open, UINT command)
+{
+    StrixDraw::PreviewDataWinWButtons& window = *open.Preview().Window();
+    auto& bar = dynamic_cast<StrixDraw::ZoomControlWin&>(*window.ZoomControlOf());
+    const OWL::TRect button = bar.GadgetWithId(static_cast<int>(command))->GetBounds();
+    POINT centre{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+    ClientToScreen(bar.GetHandle(), &centre);
+    LONGLONG before = 0, denominator = 1;
+    window.GetHorizontalScale(before, denominator);
+    const double old = static_cast<double>(before) / denominator;
+    HostTests::ClickAt(centre);
+    HostTests::PumpUntil([&] {
+        LONGLONG numerator = 0, now = 1;
+        window.GetHorizontalScale(numerator, now);
+        return static_cast<double>(numerator) / now != old;
+    });
+}
+
+// The zoom buttons under the preview: compress shows the beats smaller, expand larger, each time from
+// the start of the data where the preview opened, with the trace where the pressure axis puts its
+// values and every detected point in view marked.
+TEST(SettingsPreview, TheZoomButtonsScaleTheBeatsWhereTheyAreOnTheirAxis)
+{
+    OpenDialog open(std::nullopt, 1, {0, 0});
+    ASSERT_EQ(1.0, LookAt(open).samplesPerPixel);
+    const struct
+    {
+        UINT button;
+        double samplesPerPixel;
+    } clicks[] = {{StrixDraw::ZoomCommand::Compress, 2.0}, {StrixDraw::ZoomCommand::Compress, 5.0},
+                  {StrixDraw::ZoomCommand::Expand, 2.0},   {StrixDraw::ZoomCommand::Expand, 1.0},
+                  {StrixDraw::ZoomCommand::Expand, 0.5}};
+    for (const auto& click : clicks)
+    {
+        ClickZoomButton(open, click.button);
+        const PreviewShown shown = LookAt(open);
+        EXPECT_EQ(click.samplesPerPixel, shown.samplesPerPixel);
+        EXPECT_EQ(0, shown.firstSample) << click.samplesPerPixel;
+        EXPECT_GT(shown.traceOnAxis, 0.95) << click.samplesPerPixel;
+        EXPECT_EQ(shown.marksExpected, shown.marksShown) << click.samplesPerPixel;
+    }
 }
 
 } // namespace

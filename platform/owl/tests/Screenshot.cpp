@@ -61,11 +61,8 @@ std::wstring SaveBitmapPng(HBITMAP bitmap, const std::wstring& name)
     return path;
 }
 
-std::wstring SaveWindowPng(HWND window, const std::wstring& name)
+HBITMAP CopyScreenRect(const RECT& rect)
 {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    RECT rect{};
-    GetWindowRect(window, &rect);
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -75,6 +72,15 @@ std::wstring SaveWindowPng(HWND window, const std::wstring& name)
     SelectObject(memory, previous);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+std::wstring SaveWindowPng(HWND window, const std::wstring& name)
+{
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    HBITMAP bitmap = CopyScreenRect(rect);
     std::wstring path = SaveBitmapPng(bitmap, name);
     DeleteObject(bitmap);
     return path;
