@@ -141,8 +141,17 @@ void EventGridControl::ExtendRows(int row)
     Selection().SetRange(range);
 }
 
-bool EventGridControl::KeyDown(UINT key, UINT, UINT)
+bool EventGridControl::KeyDown(UINT key, UINT repeat, UINT flags)
 {
+    if (Pane().IsEditing())
+    {
+        const bool taken = EditorKey(key);
+        // Enter then goes on to the next row as on a selected cell, so that a column is typed value after
+        // value: staying on the cell, the next value typed replaced the one just entered.
+        if (key != VK_RETURN || Pane().IsEditing())
+            return taken;
+        return KeyDown(key, repeat, flags);
+    }
     if (ColumnCount() == 0 && (key == VK_LEFT || key == VK_RIGHT))
         return true;
     if (RowCount() == 0 && IsRowKey(key))
@@ -156,8 +165,6 @@ bool EventGridControl::KeyDown(UINT key, UINT, UINT)
     const int lastRow = RowCount() + RowOrigin - 1;
     const int lastColumn = ColumnCount() + ColumnOrigin - 1;
 
-    if (Pane().IsEditing())
-        return EditorKey(key);
     GridSelection& selection = Selection();
     const bool selected = selection.IsValid();
     CellRange range = selection.Range();

@@ -112,12 +112,15 @@ bool ControlAlias::KeyDown(UINT key)
 {
     if (key != VK_RETURN && key != VK_TAB && key != VK_ESCAPE)
         return false;
-    if (IsLive())
-    {
-        if (key != VK_ESCAPE)
-            m_pane.EndEditorInput();
-        m_pane.CommitEdit();
-    }
+    if (!IsLive())
+        return true;
+    // The grid ends the edit as its keys do when the table window hands them over (Enter then moves on
+    // to the next row); a grid without keys of its own leaves the ending to the alias.
+    if (m_pane.GridKeyDown(key))
+        return true;
+    if (key != VK_ESCAPE)
+        m_pane.EndEditorInput();
+    m_pane.CommitEdit();
     return true;
 }
 

@@ -324,6 +324,11 @@ void GridPane::EvMouseMove(UINT modKeys, const OWL::TPoint& point)
         m_grid.ScrollRows(1);
 }
 
+bool GridPane::GridKeyDown(UINT key)
+{
+    return m_grid.KeyDown(key, 1, 0);
+}
+
 void GridPane::EvKeyDown(UINT key, UINT repeatCount, UINT flags)
 {
     if (!m_grid.KeyDown(key, repeatCount, flags))

@@ -93,6 +93,8 @@ public:
     void CommitEdit();
     // Moves the editor's input into the cell data.
     void EndEditorInput();
+    // An open editor's Enter, Tab or Esc, given to the grid's keys; false when the grid has none.
+    bool GridKeyDown(UINT key);
     void DestroyEditors();
     GridItemControl* Editor() const { return m_editor.get(); }
     bool IsEditing() const { return m_editor != nullptr; }

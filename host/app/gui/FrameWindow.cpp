@@ -438,14 +438,19 @@ int FrameWindow::Run(IVyrStandIn* hooks)
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got <= 0)
             return got < 0 ? -1 : static_cast<int>(message.wParam);
-        if (hooks && hooks->PreTranslateLoopMessage(&message) == S_OK)
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-        // Between messages no view's code is on the stack: views the document closed can go.
-        if (IsWindow(window_))
-            FollowDocument();
+        HandleLoopMessage(message, hooks);
     }
+}
+
+void FrameWindow::HandleLoopMessage(MSG& message, IVyrStandIn* hooks)
+{
+    if (hooks && hooks->PreTranslateLoopMessage(&message) == S_OK)
+        return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+    // Between messages no view's code is on the stack: views the document closed can go.
+    if (IsWindow(window_))
+        FollowDocument();
 }
 
 LRESULT CALLBACK FrameWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -75,6 +75,9 @@ public:
     // Runs the window's messages until it is closed; the exit code of the loop.
     // hooks: the framework whose modules' loop hooks see each message first and do their idle work.
     int Run(IVyrStandIn* hooks = nullptr);
+    // One message as the loop handles it: the hooks' modules see it first (a table's keys), then it is
+    // translated and dispatched, and what the document asked meanwhile is done.
+    void HandleLoopMessage(MSG& message, IVyrStandIn* hooks);
 
 private:
     // A view's place as shares of the views' area, so that it keeps its place as the frame is sized.

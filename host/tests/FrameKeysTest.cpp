@@ -1,0 +1,174 @@
+// Keys typed into the frame as a person types them, through the display's input queue and the frame's own
+// loop (whose hooks give a table its keys before the focused window gets them): Return in the table's
+// "Format Column" dialog, Enter in the cuvette calibration's well table.
+#include "host/app/gui/FrameWindow.h"
+#include "host/app/gui/OpenedRecording.h"
+#include "host/tests/FrameInput.h"
+#include "host/tests/RecordingFixtures.h"
+#include "host/tests/TestPictures.h"
+
+#include "hostapi/VyrClassRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace
+{
+
+using HostTests::ClickAt;
+using HostTests::PressKey;
+
+constexpr int CuvetteFitTextId = 3010;
+constexpr int DigitsEditId = 1001;
+
+// Each character of text as its key: digits and Enter.
+void TypeKeys(const std::wstring& text)
+{
+    for (const wchar_t character : text)
+        PressKey(character == L'\n' ? VK_RETURN : static_cast<WORD>(character));
+}
+
+// The first loop's value of the column whose title starts with title in the results sheet: the row after
+// the last titles' row.
+std::string FirstValueInSheet(Host::OpenedRecording& opened, const std::string& title)
+{
+    std::ostringstream sheet;
+    opened.Session().Sheet().SaveTsv(sheet);
+    std::istringstream lines(sheet.str());
+    std::string line, titles, values;
+    while (std::getline(lines, line))
+        if (line.find("\t" + title) != std::string::npos && std::getline(lines, values))
+            titles = line;
+    std::istringstream titleCells(titles), valueCells(values);
+    std::string name, value;
+    while (std::getline(titleCells, name, '\t') && std::getline(valueCells, value, '\t'))
+        if (name.starts_with(title))
+            return value;
+    return {};
+}
+
+class FrameKeys : public testing::Test
+{
+protected:
+    void Open(std::initializer_list<const wchar_t*> views)
+    {
+        opened.emplace(file.Path(), Host::OpenOptions{{}, true});
+        frame.emplace(L"Sistra - keys", Host::CollectMenuCommands(opened->StandIn()), RECT{0, 0, 1200, 900});
+        opened->StandIn().SetMainWindow(frame->Handle());
+        opened->StandIn().ShowModuleDialogs(VARIANT_TRUE);
+        frame->ShowDocument(opened->Document(), opened->Classes().Views());
+        for (const wchar_t* name : views)
+            frame->OpenView(*opened->Classes().FindView(name), opened->Document());
+        SetForegroundWindow(frame->Handle());
+        Pump([] { return false; }, 300);
+    }
+    void TearDown() override
+    {
+        frame.reset();
+        opened.reset();
+    }
+    // Handles the thread's messages as the frame's loop does until done() holds or the limit (which only
+    // ends a failing test) has passed.
+    template <class Done>
+    bool Pump(Done done, DWORD limitMilliseconds = 5000)
+    {
+        return HostTests::PumpUntil(
+            [&] {
+                MSG message{};
+                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                    frame->HandleLoopMessage(message, &opened->StandIn());
+                return done();
+            },
+            limitMilliseconds);
+    }
+    HWND GridPaneOf(const wchar_t* view)
+    {
+        HWND found = nullptr;
+        LONG top = LONG_MAX;
+        HostTests::VisitChildren(frame->FindView(view)->ViewWindow(), [&](HWND child) {
+            RECT place{};
+            GetWindowRect(child, &place);
+            if (HostTests::ClassOf(child) == L"GridPane" && IsWindowVisible(child) && place.top < top)
+                found = child, top = place.top;
+            return true;
+        });
+        return found;
+    }
+
+    // The hemodynamics table's first value of the column, as its Add to Tallion puts it on the sheet.
+    std::string FirstValueShown(const std::string& title)
+    {
+        const HWND button = HostTests::FindVisibleChild(frame->FindView(L"Sistra Hemodynamics TableView")->ViewWindow(),
+                                                        [](HWND child) { return HostTests::WindowText(child) == L"Add to Tallion"; });
+        if (!button)
+            return {};
+        ClickAt(HostTests::ScreenCentreOf(button));
+        Pump([] { return false; }, 500);
+        return FirstValueInSheet(*opened, title);
+    }
+    HostTests::TemporaryFile file{"frame-keys.csv", HostTests::OcclusionText(24)};
+    std::optional<Host::OpenedRecording> opened;
+    std::optional<Host::FrameWindow> frame;
+};
+
+// Return presses the dialog's default button: the figures typed reach the column.
+TEST_F(FrameKeys, ReturnInFormatColumnPressesOk)
+{
+    Open({L"Sistra Hemodynamics TableView"});
+    const std::string before = FirstValueShown("SW");
+    ASSERT_EQ(4u, before.size() - (before.find('.') != std::string::npos)) << before;
+    const HWND pane = GridPaneOf(L"Sistra Hemodynamics TableView");
+    ASSERT_NE(nullptr, pane);
+    RECT place{};
+    GetWindowRect(pane, &place);
+    // The dialog runs modally: a second hand types into it once it shows.
+    std::atomic<bool> closed = false;
+    HostTests::SecondHand hand([] { return HostTests::DialogWithControl(DigitsEditId); },
+                               [&](HWND dialog) {
+                                   Sleep(200);
+                                   TypeKeys(L"2\n");
+                                   for (int wait = 0; wait < 250 && IsWindow(dialog) && IsWindowVisible(dialog); ++wait)
+                                       Sleep(20);
+                                   closed = !IsWindowVisible(dialog);
+                               });
+    // The first parameter's title, in the title bar just above the loops' rows.
+    const POINT title{place.left + 30, place.top - 6};
+    SetCursorPos(title.x, title.y);
+    HostTests::SendMouse(MOUSEEVENTF_LEFTDOWN);
+    HostTests::SendMouse(MOUSEEVENTF_LEFTUP);
+    HostTests::SendMouse(MOUSEEVENTF_LEFTDOWN);
+    HostTests::SendMouse(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(Pump([&] { return hand.done.load(); }, 20000));
+    EXPECT_TRUE(closed);
+    Pump([] { return false; }, 300);
+    const std::string after = FirstValueShown("SW");
+    EXPECT_EQ(std::to_string(std::stoi(before.substr(0, 2)) + (before[2] >= '5')) + std::string(before.size() - 2, '0'),
+              after)
+        << before;
+}
+
+// Enter commits the value typed and moves down to the next well, so that a column is typed value after
+// value: the known volumes 10 and 20 go to wells 1 and 2, their readings 20 and 40 beside them, and the
+// line through (20, 10) and (40, 20) is volume = 0.5 * conductance + 0.
+TEST_F(FrameKeys, EnterInTheCuvetteTableMovesToTheNextWell)
+{
+    Open({L"Sistra Cuvette Calibration View"});
+    const HWND view = frame->FindView(L"Sistra Cuvette Calibration View")->ViewWindow();
+    const HWND pane = GridPaneOf(L"Sistra Cuvette Calibration View");
+    ASSERT_NE(nullptr, pane);
+    RECT place{};
+    GetWindowRect(pane, &place);
+    ClickAt({place.left + 20, place.top + 6});
+    Pump([] { return false; }, 300);
+    for (const std::wstring& keys : {std::wstring(L"10\n20\n"), std::wstring{VK_UP, VK_UP, VK_RIGHT}, std::wstring(L"20\n40\n")})
+    {
+        TypeKeys(keys);
+        Pump([] { return false; }, 300);
+    }
+    HostTests::SaveTestPicture(view, L"frame-cuvette-typed");
+    const std::wstring fit = HostTests::WindowText(GetDlgItem(view, CuvetteFitTextId));
+    EXPECT_EQ(L"Known volume = 0.5 \u00D7 Conductance + 0, r\u00B2 = 1", fit);
+}
+
+} // namespace
