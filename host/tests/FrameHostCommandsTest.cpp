@@ -7,6 +7,7 @@
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/recording/RecordingText.h"
 #include "host/tests/RecordingFixtures.h"
+#include "host/tests/TestCanvas.h"
 #include "host/tests/TestPictures.h"
 #include "host/vyr/HelpWindow.h"
 
@@ -78,23 +79,14 @@ constexpr int PlayedWidth = 800, PlayedHeight = 600;
 // Plays the metafile into a white bitmap, saves it under name and counts the pixels it drew.
 size_t PlayPicture(HENHMETAFILE picture, const std::wstring& name)
 {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), PlayedWidth, -PlayedHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ previous = SelectObject(dc, bitmap);
-    PatBlt(dc, 0, 0, PlayedWidth, PlayedHeight, WHITENESS);
+    const HostTests::Canvas canvas(PlayedWidth, PlayedHeight);
     const RECT place{0, 0, PlayedWidth, PlayedHeight};
-    PlayEnhMetaFile(dc, picture, &place);
-    GdiFlush();
-    const auto* pixels = static_cast<const DWORD*>(bits);
-    const size_t drawn = static_cast<size_t>(std::count_if(
-        pixels, pixels + PlayedWidth * PlayedHeight, [](DWORD pixel) { return (pixel & 0xFFFFFF) != 0xFFFFFF; }));
-    SelectObject(dc, previous);
-    Host::SaveBitmapPicture(bitmap, HostTests::TestPicturePath(name));
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    PlayEnhMetaFile(canvas.Dc(), picture, &place);
+    size_t drawn = 0;
+    for (int y = 0; y < PlayedHeight; ++y)
+        for (int x = 0; x < PlayedWidth; ++x)
+            drawn += canvas.At(x, y) != 0xFFFFFF;
+    Host::SaveBitmapPicture(canvas.Bitmap(), HostTests::TestPicturePath(name));
     return drawn;
 }
 

@@ -2,10 +2,8 @@
 // work from it driven through the frame with the display's own input: the settings dialog's Selection
 // region, Analyze Selection, the calibration steps' capture buttons and the cuvette view's Set From
 // Selection.
-#include "host/app/gui/FrameSession.h"
 #include "host/app/gui/WindowPicture.h"
-#include "host/tests/FrameInput.h"
-#include "host/tests/RecordingFixtures.h"
+#include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -52,27 +50,13 @@ int SelectionPixelsInColumn(const Host::WindowImage& image, int x)
     return count;
 }
 
-class FrameSelection : public testing::Test
+class FrameSelection : public HostTests::FrameSessionFixture
 {
 protected:
     explicit FrameSelection(const std::string& recording = HostTests::OcclusionText(Beats), bool leaveWorkflow = true)
-        : file("frame-selection.csv", recording), leaveWorkflow_(leaveWorkflow)
+        : FrameSessionFixture("frame-selection.csv", recording, Host::OpenOptions{{}, leaveWorkflow})
     {
     }
-    void SetUp() override
-    {
-        opened.emplace(file.Path(), Host::OpenOptions{{}, leaveWorkflow_});
-        std::ostringstream problems;
-        session.emplace(*opened, L"Sistra - selection", RECT{0, 0, 1200, 900}, problems);
-        SetForegroundWindow(Frame().Handle());
-        HostTests::Settle(Frame());
-    }
-    void TearDown() override
-    {
-        session.reset();
-        opened.reset();
-    }
-    Host::FrameWindow& Frame() { return session->Frame(); }
     HWND Trace() { return session->Trace().Handle(); }
     // A point of the trace view's client area, on the screen.
     POINT TracePoint(int x, int y)
@@ -104,10 +88,6 @@ protected:
         }
     }
 
-    HostTests::TemporaryFile file;
-    bool leaveWorkflow_;
-    std::optional<Host::OpenedRecording> opened;
-    std::optional<Host::FrameSession> session;
 };
 
 // Either way across the lanes the drag selects the time between its ends over every channel, drawn as
