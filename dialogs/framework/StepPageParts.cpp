@@ -2,6 +2,7 @@
 
 #include "controls/buttons/WtlBitmapButton.h"
 #include "controls/sampling/SamplingControlPane.h"
+#include "controls/windows/InkRoomText.h"
 #include "controls/windows/GdiPlusBitmaps.h"
 #include "dialogs/framework/DocumentCommand.h"
 #include "dialogs/helpers/UnitChoices.h"
@@ -69,6 +70,7 @@ void StepPageParts::SetUp(HWND page, const StepPageLayout& layout, SistraDocumen
             if (!instructionFont_)
                 instructionFont_ = MakeInstructionFont(child);
             SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(instructionFont_), TRUE);
+            OrvControls::InstallInkRoomText(child);
             FitTextHeight(page, id);
         }
         else if (id == StepControl::FirstFromSelection || id == StepControl::SecondFromSelection)

@@ -1,6 +1,7 @@
 #include "dialogs/framework/StepPageTools.h"
 
 #include "controls/theme/UxTheme.h"
+#include "controls/windows/InkRoomText.h"
 #include "foundation/com/XOrv.h"
 #include "dialogs/helpers/ControlBalloons.h"
 #include "dialogs/helpers/NumberFields.h"
@@ -100,7 +101,7 @@ int FitTextHeight(HWND page, int id)
     if (text.empty())
         return 0;
     const RECT rect = GetControlRect(page, id);
-    const int growth = TextHeight(control, text, rect.right - rect.left) - (rect.bottom - rect.top);
+    const int growth = TextHeight(control, text, OrvControls::TextLayoutWidth(control)) - (rect.bottom - rect.top);
     if (growth <= 0)
         return 0;
     // Children are taken by handle: several statics share the id -1.
