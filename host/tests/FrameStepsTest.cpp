@@ -1,0 +1,336 @@
+// Every step of every workflow, opened as a person opens it (a click on its title in the workflow's
+// panel, the workflow and the analysis type chosen in their lists), at the frame sizes researchers use:
+// the frame leaves no grey area wider than a view's border, the view the step is about has most of the
+// room the module's views share, and no text of the step's page is cut. A picture of each is kept.
+#include "host/app/TextConversion.h"
+#include "host/tests/FrameSessionFixture.h"
+#include "host/tests/TestCanvas.h"
+#include "host/tests/TestPictures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using HostTests::ClassOf;
+using HostTests::ClickAt;
+using HostTests::PumpUntil;
+using HostTests::WindowText;
+
+constexpr const wchar_t* WorkflowView = L"Sistra Workflow";
+constexpr const wchar_t* LoopView = L"Loop View";
+constexpr int WorkflowList = 1070, AnalysisTypeList = 1095;
+// A text control that draws its text narrower than itself names the room it keeps at its right.
+constexpr const wchar_t* TextRightMarginProperty = L"Sistra.TextRightMargin";
+
+struct Step
+{
+    const wchar_t* title;
+    const wchar_t* name;      // of its picture
+    const wchar_t* focus;     // the view the step is about; null: the step shows the host's data view alone
+    const wchar_t* analysis;  // the analysis type chosen in the step's list, if any
+};
+
+struct Workflow
+{
+    const wchar_t* name;
+    std::vector<Step> steps;
+};
+
+const Workflow Workflows[] = {
+    {L"Small mammal",
+     {{L"Pressure calibration", L"pressure", nullptr, nullptr},
+      {L"Conductance calibration", L"conductance", nullptr, nullptr},
+      {L"Sampling", L"sampling", nullptr, nullptr},
+      {L"Cuvette calibration", L"cuvette", L"Sistra Cuvette Calibration View", nullptr},
+      {L"Saline calibration", L"saline", L"Sistra Saline Calibration GraphView", nullptr},
+      {L"Alpha calibration", L"alpha", LoopView, nullptr},
+      {L"Analyze", L"analysis", LoopView, L"Baseline"},
+      {L"Analyze", L"occlusion", LoopView, L"Occlusion"},
+      {L"Setup Sistra", L"setup", nullptr, nullptr}}},
+    {L"Large mammal", {{L"Volume calibration", L"volume-mpvs", nullptr, nullptr}, {L"Setup Sistra", L"setup-large", nullptr, nullptr}}},
+    {L"Echo volume fit", {{L"Volume calibration", L"volume-known", nullptr, nullptr}, {L"Setup Sistra", L"setup-echo", nullptr, nullptr}}},
+};
+
+RECT PlaceIn(HWND parent, HWND child)
+{
+    RECT place{};
+    GetWindowRect(child, &place);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+long AreaOf(const RECT& place)
+{
+    return (place.right - place.left) * (place.bottom - place.top);
+}
+
+// The thickness (the shorter side) of the thickest piece of the frame's client area that no window of
+// it covers: the grey of the frame's background.
+long ThickestGrey(HWND frame)
+{
+    RECT client{};
+    GetClientRect(frame, &client);
+    HRGN grey = CreateRectRgnIndirect(&client);
+    for (HWND child = GetWindow(frame, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child))
+        {
+            const RECT place = PlaceIn(frame, child);
+            HRGN covered = CreateRectRgnIndirect(&place);
+            CombineRgn(grey, grey, covered, RGN_DIFF);
+            DeleteObject(covered);
+        }
+    std::vector<char> data(GetRegionData(grey, 0, nullptr));
+    auto* region = reinterpret_cast<RGNDATA*>(data.data());
+    GetRegionData(grey, static_cast<DWORD>(data.size()), region);
+    DeleteObject(grey);
+    long thickest = 0;
+    const auto* pieces = reinterpret_cast<const RECT*>(region->Buffer);
+    for (DWORD i = 0; i < region->rdh.nCount; ++i)
+        thickest = std::max(thickest, std::min(pieces[i].right - pieces[i].left, pieces[i].bottom - pieces[i].top));
+    return thickest;
+}
+
+// How far a text's ink reaches when drawn unclipped in a box layoutWidth wide: its right and bottom edge.
+SIZE InkReach(HFONT font, const std::wstring& text, int layoutWidth, UINT format)
+{
+    constexpr int Pad = 24, Height = 400;
+    const HostTests::Canvas canvas(layoutWidth + 2 * Pad + 200, Height);
+    const HGDIOBJ old = SelectObject(canvas.Dc(), font);
+    SetBkMode(canvas.Dc(), TRANSPARENT);
+    SetTextColor(canvas.Dc(), RGB(0, 0, 0));
+    RECT box{Pad, Pad, Pad + layoutWidth, Height - Pad};
+    DrawTextW(canvas.Dc(), text.c_str(), -1, &box, format | DT_NOCLIP);
+    SelectObject(canvas.Dc(), old);
+    SIZE reach{0, 0};
+    for (int y = 0; y < canvas.Height(); ++y)
+        for (int x = 0; x < canvas.Width(); ++x)
+        {
+            const DWORD pixel = canvas.At(x, y);
+            // Ink: darker than the faint edge of smoothing.
+            if ((pixel & 0xFF) + (pixel >> 8 & 0xFF) + (pixel >> 16 & 0xFF) < 3 * 160)
+                reach = {std::max<LONG>(reach.cx, x + 1 - Pad), std::max<LONG>(reach.cy, y + 1 - Pad)};
+        }
+    return reach;
+}
+
+// Where a control draws its text: the left edge and width of its text box and the drawing format; no
+// format for a control whose text is not drawn as a label (images, lines, lists).
+struct TextBox
+{
+    int left = 0, width = 0;
+    UINT format = 0;
+};
+
+std::optional<TextBox> TextBoxOf(HWND control, const RECT& client)
+{
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    const std::wstring name = ClassOf(control);
+    const int margin = static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(control, TextRightMarginProperty)));
+    if (CompareStringOrdinal(name.c_str(), -1, L"Static", -1, TRUE) == CSTR_EQUAL)
+    {
+        const UINT prefix = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+        const UINT lines = (style & SS_CENTERIMAGE) ? DT_SINGLELINE | DT_VCENTER : DT_WORDBREAK;
+        switch (style & SS_TYPEMASK)
+        {
+        case SS_LEFT: return TextBox{0, client.right - margin, DT_LEFT | DT_EXPANDTABS | lines | prefix};
+        case SS_CENTER: return TextBox{0, client.right - margin, DT_CENTER | DT_EXPANDTABS | lines | prefix};
+        case SS_RIGHT: return TextBox{0, client.right - margin, DT_RIGHT | DT_EXPANDTABS | lines | prefix};
+        case SS_LEFTNOWORDWRAP:
+        case SS_SIMPLE: return TextBox{0, client.right - margin, DT_LEFT | DT_SINGLELINE | prefix};
+        default: return std::nullopt;
+        }
+    }
+    if (CompareStringOrdinal(name.c_str(), -1, L"Button", -1, TRUE) != CSTR_EQUAL)
+        return std::nullopt;
+    switch (style & BS_TYPEMASK)
+    {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+    {
+        // The box and the gap after it come first.
+        const int box = GetSystemMetrics(SM_CXMENUCHECK) + 3;
+        return TextBox{box, client.right - box, DT_LEFT | DT_SINGLELINE | DT_VCENTER};
+    }
+    case BS_PUSHBUTTON:
+    case BS_DEFPUSHBUTTON:
+    {
+        // The button's raised edge on either side.
+        const int edge = 2 * GetSystemMetrics(SM_CXEDGE);
+        return TextBox{edge, client.right - 2 * edge, DT_CENTER | DT_SINGLELINE | DT_VCENTER};
+    }
+    default: return std::nullopt;
+    }
+}
+
+// The texts of the page's labels, check boxes and buttons that do not fit their controls, each with what
+// its ink needs and what the control gives.
+std::vector<std::wstring> CutTexts(HWND page)
+{
+    std::vector<std::wstring> cut;
+    for (HWND control = GetWindow(page, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT))
+    {
+        const std::wstring text = WindowText(control);
+        RECT client{};
+        GetClientRect(control, &client);
+        const std::optional<TextBox> box = TextBoxOf(control, client);
+        if (!IsWindowVisible(control) || text.empty() || !box)
+            continue;
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+        const UINT measured = box->format & ~static_cast<UINT>(DT_VCENTER);
+        const SIZE reach = InkReach(font, text, box->width, measured);
+        if (box->left + reach.cx > client.right || reach.cy > client.bottom)
+        {
+            std::wostringstream description;
+            description << GetDlgCtrlID(control) << " \"" << text << "\" inks " << box->left + reach.cx << "x" << reach.cy
+                        << " in " << client.right << "x" << client.bottom;
+            cut.push_back(description.str());
+        }
+    }
+    return cut;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return Host::ToUtf8(text);
+}
+
+class FrameSteps : public HostTests::FrameSessionFixture
+{
+protected:
+    FrameSteps() : FrameSessionFixture("frame-steps.csv", HostTests::OcclusionText(24)) {}
+    HWND Panel() { return Frame().FindView(WorkflowView)->ViewWindow(); }
+    // The panel's pane of the step: the window titled with it.
+    HWND Pane(const std::wstring& title)
+    {
+        return HostTests::FindVisibleChild(Panel(), [&](HWND child) {
+            const std::wstring kind = ClassOf(child);
+            return WindowText(child) == title && kind != L"#32770" && kind != L"Static" && kind != L"Button";
+        });
+    }
+    static HWND PageOf(HWND pane)
+    {
+        return HostTests::FindVisibleChild(pane, [](HWND child) { return ClassOf(child) == L"#32770"; });
+    }
+    // The module's views the frame shows, the workflow's panel aside.
+    std::vector<Host::ViewFrame*> ShownViews()
+    {
+        std::vector<Host::ViewFrame*> shown;
+        for (const auto& view : Frame().Views())
+            if (view->ClassName() != WorkflowView && IsWindowVisible(view->Frame()))
+                shown.push_back(view.get());
+        return shown;
+    }
+    // A click on the step's title, as the pane's page shows and the frame follows the document's views.
+    HWND OpenStep(const Step& step)
+    {
+        HWND pane = Pane(step.title);
+        if (!pane)
+            return nullptr;
+        HWND page = PageOf(pane);
+        if (!page)
+        {
+            RECT title{};
+            GetWindowRect(pane, &title);
+            ClickAt({title.left + 40, title.top + 10});
+            PumpUntil(Frame(), [&] { return (page = PageOf(pane)) != nullptr && ShowsItsViews(step); });
+        }
+        if (step.analysis)
+            Choose(page, AnalysisTypeList, step.analysis);
+        PumpUntil(Frame(), [&] { return ShowsItsViews(step); });
+        HostTests::Settle(Frame());
+        return page;
+    }
+    bool ShowsItsViews(const Step& step)
+    {
+        const auto shown = ShownViews();
+        return step.focus ? std::any_of(shown.begin(), shown.end(), [&](auto* view) { return view->ClassName() == step.focus; })
+                          : shown.empty();
+    }
+    // Chooses the text in the page's drop-down list with the mouse and the keys a person uses.
+    void Choose(HWND page, int list, const std::wstring& text)
+    {
+        HWND combo = GetDlgItem(page, list);
+        const auto wanted = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+        ASSERT_GE(wanted, 0) << Narrow(text);
+        if (SendMessageW(combo, CB_GETCURSEL, 0, 0) == wanted)
+            return;
+        ClickAt(HostTests::ScreenCentreOf(combo));
+        PumpUntil(Frame(), [&] { return SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; });
+        for (auto at = SendMessageW(combo, CB_GETCURSEL, 0, 0); at != wanted; at += at < wanted ? 1 : -1)
+            HostTests::PressKey(static_cast<WORD>(at < wanted ? VK_DOWN : VK_UP));
+        HostTests::PressKey(VK_RETURN);
+        PumpUntil(Frame(), [&] { return SendMessageW(combo, CB_GETCURSEL, 0, 0) == wanted && !SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0); });
+        HostTests::Settle(Frame());
+    }
+    void ChooseWorkflow(const std::wstring& name)
+    {
+        HWND page = OpenStep({L"Setup Sistra", L"", nullptr, nullptr});
+        ASSERT_NE(nullptr, page);
+        Choose(page, WorkflowList, name);
+    }
+    // What the step shows: no grey wider than a view's border; the view the step is about with more than
+    // half the module's room and no scroll bars; the host's data view alone in the whole area otherwise.
+    void ExpectArranged(const Step& step, const std::string& size)
+    {
+        SCOPED_TRACE(Narrow(step.name) + " at " + size);
+        const std::vector<Host::ViewFrame*> shown = ShownViews();
+        RECT outer{}, inner{};
+        GetWindowRect(shown.empty() ? Frame().Views().front()->Frame() : shown.front()->Frame(), &outer);
+        GetClientRect(shown.empty() ? Frame().Views().front()->Frame() : shown.front()->Frame(), &inner);
+        const long border = (outer.right - outer.left - inner.right) / 2;
+        EXPECT_LE(ThickestGrey(Frame().Handle()), border);
+        if (!step.focus)
+        {
+            EXPECT_TRUE(shown.empty());
+            return;
+        }
+        long all = 0, focus = 0;
+        for (Host::ViewFrame* view : shown)
+        {
+            const long area = AreaOf(PlaceIn(Frame().Handle(), view->Frame()));
+            all += area;
+            if (view->ClassName() == step.focus)
+            {
+                focus = area;
+                EXPECT_EQ(0, GetWindowLongW(view->Frame(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) << "scrolled";
+            }
+        }
+        EXPECT_GT(2 * focus, all);
+    }
+
+};
+
+TEST_F(FrameSteps, EveryStepGivesItsViewMostOfTheRoomLeavesNoGreyAndCutsNoTextAtBothSizes)
+{
+    for (const SIZE size : {SIZE{1200, 900}, SIZE{1600, 1000}})
+    {
+        const std::wstring sizeName = std::to_wstring(size.cx) + L"x" + std::to_wstring(size.cy);
+        MoveWindow(Frame().Handle(), 0, 0, size.cx, size.cy, TRUE);
+        HostTests::Settle(Frame());
+        for (const Workflow& workflow : Workflows)
+        {
+            ChooseWorkflow(workflow.name);
+            for (const Step& step : workflow.steps)
+            {
+                HWND page = OpenStep(step);
+                ASSERT_NE(nullptr, page) << Narrow(step.title);
+                HostTests::SaveTestPicture(Frame().Handle(), L"frame-step-" + sizeName + L"-" + step.name);
+                ExpectArranged(step, Narrow(sizeName));
+                const std::vector<std::wstring> cut = CutTexts(page);
+                for (const std::wstring& text : cut)
+                    ADD_FAILURE() << Narrow(step.name) << " at " << Narrow(sizeName) << ": " << Narrow(text);
+            }
+        }
+    }
+}
+
+} // namespace
