@@ -1,9 +1,7 @@
 // A computed channel made as a person makes it: the host's Channel menu, the module's settings dialog
 // answered with the mouse and keys, and the new channel's lane in the trace view, titled with its unit,
 // showing each loop's value of the chosen parameter from the loop on.
-#include "host/app/gui/FrameSession.h"
-#include "host/tests/FrameInput.h"
-#include "host/tests/RecordingFixtures.h"
+#include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <ranges>
-#include <sstream>
 
 namespace
 {
@@ -42,15 +39,14 @@ void ChooseListItem(HWND list, int item)
         GiveUpAfter);
 }
 
-TEST(FrameComputedChannel, TheChannelMenuMakesAChannelOfTheChosenParameterThatTheTraceViewShows)
+class FrameComputedChannel : public HostTests::FrameSessionFixture
 {
-    HostTests::TemporaryFile file{"frame-computed.csv", HostTests::OcclusionText(16)};
-    Host::OpenedRecording opened(file.Path(), Host::OpenOptions{{}, true});
-    std::ostringstream problems;
-    Host::FrameSession session(opened, L"Sistra - computed", RECT{0, 0, 1200, 900}, problems);
-    SetForegroundWindow(session.Frame().Handle());
-    HostTests::Settle(session.Frame());
+protected:
+    FrameComputedChannel() : FrameSessionFixture("frame-computed.csv", HostTests::OcclusionText(16), Host::OpenOptions{{}, true}) {}
+};
 
+TEST_F(FrameComputedChannel, TheChannelMenuMakesAChannelOfTheChosenParameterThatTheTraceViewShows)
+{
     std::wstring unitShown;
     {
         HostTests::SecondHand hand([] { return HostTests::DialogWithControl(ParameterList); }, [&](HWND dialog) {
@@ -64,33 +60,32 @@ TEST(FrameComputedChannel, TheChannelMenuMakesAChannelOfTheChosenParameterThatTh
             ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
         });
         EXPECT_EQ(L"New Sistra Channel...",
-                  HostTests::ChooseMenuItem(session.Frame(), L"Channel",
+                  HostTests::ChooseMenuItem(Frame(), L"Channel",
                                             [](const std::wstring& text) { return text.starts_with(L"New "); }));
-        HostTests::PumpUntil(session.Frame(), [&] { return hand.done.load(); });
+        HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });
     }
-    ASSERT_TRUE(HostTests::PumpUntil(session.Frame(), [&] { return opened.Host().ComputedChannelCount() == 1; }));
-    EXPECT_TRUE(problems.str().empty()) << problems.str();
+    ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return opened->Host().ComputedChannelCount() == 1; }));
 
     // The lane follows the recorded ones, titled with the unit the dialog showed.
-    const auto lane = static_cast<int32_t>(opened.Host().Data().Channels().size());
-    ASSERT_TRUE(HostTests::PumpUntil(session.Frame(), [&] {
-        return std::ranges::any_of(session.Trace().Labels(),
+    const auto lane = static_cast<int32_t>(opened->Host().Data().Channels().size());
+    ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] {
+        return std::ranges::any_of(session->Trace().Labels(),
                                    [&](const Host::TraceView::DrawnLabel& label) { return label.channel == lane; });
     }));
-    HostTests::SaveTestPicture(session.Trace().Handle(), L"frame-computed-channel-trace");
+    HostTests::SaveTestPicture(session->Trace().Handle(), L"frame-computed-channel-trace");
     EXPECT_EQ(L"\u00b5L", unitShown);
-    EXPECT_EQ(L"Sistra (" + unitShown + L")", opened.Host().ComputedChannelTitle(0));
+    EXPECT_EQ(L"Sistra (" + unitShown + L")", opened->Host().ComputedChannelTitle(0));
 
     // Between one loop's start and the next the channel holds the loop's value in the unit it names, to
     // half a raw step of the range the auto scale took from the values.
-    const auto loops = opened.Analysis()->Loops();
+    const auto loops = opened->Analysis()->Loops();
     ASSERT_GT(loops.size(), 8u);
     const auto [lowest, highest] = std::ranges::minmax(
         loops | std::views::transform([](const Host::LoopRow& loop) { return loop.values[StrokeVolume - 1]; }));
     const double halfStep = (highest - lowest) / 64000.0;
-    const auto ticks = static_cast<int32_t>(opened.Host().Data().RecordAt(0).Length());
+    const auto ticks = static_cast<int32_t>(opened->Host().Data().RecordAt(0).Length());
     std::vector<float> shown(static_cast<size_t>(ticks));
-    ASSERT_EQ(S_OK, opened.Host().ReadComputedChannel(0, 0, 0, ticks, shown.data()));
+    ASSERT_EQ(S_OK, opened->Host().ReadComputedChannel(0, 0, 0, ticks, shown.data()));
     EXPECT_TRUE(std::isnan(shown[static_cast<size_t>(loops.front().record.base.tick) - 1]));
     for (const Host::LoopRow& loop : loops)
         EXPECT_NEAR(loop.values[StrokeVolume - 1], shown[static_cast<size_t>(loop.record.base.tick) + 5],

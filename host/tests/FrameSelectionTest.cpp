@@ -4,6 +4,7 @@
 // Selection.
 #include "host/app/gui/WindowPicture.h"
 #include "host/tests/FrameSessionFixture.h"
+#include "host/tests/FrameWorkflow.h"
 #include "host/tests/TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -180,7 +181,6 @@ std::string LevelsText()
     return text.str();
 }
 
-constexpr int WorkflowList = 1070;
 constexpr int FirstCapture = 1075, SecondCapture = 1076, FirstSampled = 1079, SecondSampled = 1081;
 constexpr int KnownPressureBox = 1078, ConductanceUnitList = 1106;
 constexpr int SetFromSelectionButton = 3001, CopyTableChoice = 1039;
@@ -254,43 +254,10 @@ protected:
     {
         return HostTests::FindVisibleChild(parent, match);
     }
-    HWND StepPane(const std::wstring& title)
-    {
-        return Child(Frame().Handle(), [&](HWND window) { return WindowText(window) == title; });
-    }
-    // Chooses the first workflow (the small mammal's) in the setup step's list, as the keyboard does in
-    // the list the click opened; true once its steps follow the setup step.
-    bool ChooseWorkflow()
-    {
-        HWND list = Child(Frame().Handle(), [](HWND window) { return GetDlgCtrlID(window) == WorkflowList; });
-        if (!list)
-            return false;
-        ClickAt(HostTests::ScreenCentreOf(list));
-        HostTests::Settle(Frame(), 200);
-        HostTests::PressKey(VK_DOWN);
-        HostTests::PressKey(VK_RETURN);
-        return PumpUntil(Frame(), [&] { return StepPane(CaptureSteps[0].title) != nullptr; });
-    }
-    // A click on the step's title opens it; false when the workflow has no such step.
-    bool ClickStepTitle(const std::wstring& title)
-    {
-        HWND pane = StepPane(title);
-        if (pane)
-            ClickAt(HostTests::ScreenCentreOf(pane));
-        return pane != nullptr;
-    }
-    // Opens the step; its page, which holds the control, once shown.
-    HWND OpenStep(const std::wstring& title, int control)
-    {
-        HWND item = nullptr;
-        if (ClickStepTitle(title))
-            PumpUntil(Frame(), [&] {
-                return (item = Child(StepPane(title), [&](HWND window) { return GetDlgCtrlID(window) == control; })) !=
-                       nullptr;
-            });
-        HostTests::Settle(Frame());
-        return item ? GetParent(item) : nullptr;
-    }
+    HWND StepPane(const std::wstring& title) { return HostTests::StepPane(Frame(), title); }
+    bool ChooseWorkflow() { return HostTests::ChooseFirstWorkflow(Frame(), CaptureSteps[0].title); }
+    bool ClickStepTitle(const std::wstring& title) { return HostTests::ClickStepTitle(Frame(), title); }
+    HWND OpenStep(const std::wstring& title, int control) { return HostTests::OpenStep(Frame(), title, control); }
     // Drags across the trace from seconds before the step to seconds after it.
     std::optional<Range> DragAcross(const Level& level, double fromSeconds, double toSeconds)
     {
