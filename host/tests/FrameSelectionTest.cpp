@@ -335,9 +335,9 @@ TEST_F(FrameCalibrationCapture, ACaptureWithoutASelectionSaysSoInABalloonOnTheSc
 }
 
 
-// The cuvette view's Set From Selection puts the mean of the volume channel over the selection into the
-// well's cell the user chose, in the conductance's unit; the view's table, copied as the user copies it,
-// shows it.
+// The cuvette view's Set From Selection, offered once a cell is chosen and there is a selection, puts the
+// mean of the volume channel over the selection into the chosen cell, in the conductance's unit; the
+// view's table, copied as the user copies it, shows it.
 TEST_F(FrameCalibrationCapture, TheCuvetteViewsSetFromSelectionFillsTheChosenCellWithTheVolumeChannelsMean)
 {
     ASSERT_TRUE(ChooseWorkflow());
@@ -352,12 +352,15 @@ TEST_F(FrameCalibrationCapture, TheCuvetteViewsSetFromSelectionFillsTheChosenCel
     ASSERT_NE(nullptr, setFromSelection);
     HostTests::Settle(Frame());
 
-    const auto range = DragAcross(ConductanceLevels, -0.3, 0.2);
-    ASSERT_TRUE(range);
-    // Well 1's first reading: the first row, the column after the known volumes.
+    // Well 1's first reading, the first row's column after the known volumes, chosen before there is a
+    // selection to fill it from.
     RECT cellsPlace{};
     GetWindowRect(cells, &cellsPlace);
     ClickAt({cellsPlace.left + 3 * CuvetteColumnWidth / 2, cellsPlace.top + GridRowHeight / 2});
+    HostTests::Settle(Frame());
+    EXPECT_FALSE(IsWindowEnabled(setFromSelection));
+    const auto range = DragAcross(ConductanceLevels, -0.3, 0.2);
+    ASSERT_TRUE(range);
     ASSERT_TRUE(PumpUntil(Frame(), [&] { return IsWindowEnabled(setFromSelection) != FALSE; }));
     ClickAt(HostTests::ScreenCentreOf(setFromSelection));
     HostTests::Settle(Frame());

@@ -278,12 +278,14 @@ private:
 };
 
 // What the module's views tell the document of their life: a view shown (activated) goes into the
-// document's view tree and hears what the document broadcasts to its views; a closed one leaves both.
+// document's view tree, hears what the document broadcasts to its views and, as every view of a host
+// document does, the events of that host document it handles (its selection shown, sampling started and
+// stopped); a closed one leaves all three.
 class ViewLifeFace final : public DelegatingFace<IVyrViewHostDocument>
 {
 public:
-    ViewLifeFace(IUnknown* outer, DocumentViews& views, ISubject& broadcaster)
-        : DelegatingFace(outer), views_(views), broadcaster_(broadcaster)
+    ViewLifeFace(IUnknown* outer, DocumentViews& views, ISubject& broadcaster, IUnknown* hostDocument)
+        : DelegatingFace(outer), views_(views), broadcaster_(broadcaster), hostDocument_(hostDocument)
     {
     }
     HRESULT STDMETHODCALLTYPE CanCloseView(IUnknown*, VARIANT_BOOL* canClose) override
@@ -294,7 +296,11 @@ public:
     {
         return Guarded([&] {
             if (const Orv::ComPtr<IObserver> observer = ObserverOf(view))
+            {
                 broadcaster_.RemoveObserver(observer.Get());
+                if (const Orv::ComPtr<ISubject> host = HostSubject())
+                    host->RemoveObserver(observer.Get());
+            }
             views_.Drop(view);
             return S_OK;
         });
@@ -303,7 +309,11 @@ public:
     {
         return Guarded([&] {
             if (const Orv::ComPtr<IObserver> observer = ObserverOf(view))
+            {
                 broadcaster_.AddObserver(observer.Get());
+                if (const Orv::ComPtr<ISubject> host = HostSubject())
+                    observer->RegisterEvents(host.Get());
+            }
             views_.Show(view);
             return S_OK;
         });
@@ -317,9 +327,18 @@ private:
             view->QueryInterface(IID_IObserver, observer.PutVoid());
         return observer;
     }
+    Orv::ComPtr<ISubject> HostSubject() const
+    {
+        Orv::ComPtr<ISubject> subject;
+        if (hostDocument_)
+            hostDocument_->QueryInterface(IID_ISubject, subject.PutVoid());
+        return subject;
+    }
 
     DocumentViews& views_;
     ISubject& broadcaster_;
+    // The host document outlives the module's document made on it, and so the views shown on it.
+    IUnknown* hostDocument_;
 };
 
 // The non-delegating IUnknown of an implementation object, made with the one reference its outer holds.
@@ -384,7 +403,7 @@ class DocImplementation final : public ImplementationBase
 public:
     DocImplementation(IUnknown* outer, IUnknown* services, IUnknown* hostDocument)
         : views_(outer), frame_(outer, services), openViews_(outer), messages_(outer, openViews_),
-          viewLife_(outer, openViews_, views_), channelCounts_(outer, hostDocument),
+          viewLife_(outer, openViews_, views_, hostDocument), channelCounts_(outer, hostDocument),
           channelDescriptions_(outer, hostDocument)
     {
     }
