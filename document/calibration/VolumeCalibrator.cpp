@@ -146,7 +146,11 @@ double VolumeCalibrator::FirstStage(double raw, int32_t channel, Workflow workfl
         factor = UnitPrefixFactor(units.Unit().Prefix());
         return (units.scale * raw + units.offset) / factor;
     }
-    return raw;
+    // The channel as recorded: the raw value, in base units, in the channel's prefixed unit, which the
+    // corrections and the conversion's calibrated points are in. Taken as it stands, a channel recorded
+    // in microlitres became a million times smaller once the parallel conductance or alpha was applied.
+    factor = PrefixFactor(ChannelUnit(channel));
+    return raw / factor;
 }
 
 double VolumeCalibrator::ConvertToVolume(double raw, double divisor, int32_t channel)

@@ -28,8 +28,8 @@ public:
 
     // The raw value through every calibration in force, the parallel conductance taken by divisor.
     double ConvertToVolume(double raw, double divisor, int32_t channel);
-    // Calibrated volume of the channel without the parallel-conductance and alpha corrections, in the
-    // calculation language.
+    // Calibrated volume of the channel with the corrections the channel shows (the parallel conductance,
+    // alpha), in base units, in the calculation language.
     Orv::String BuildVolumeExpression(int32_t channel) const override;
 
     LineCoefficients GetConductanceCoefficients() const;

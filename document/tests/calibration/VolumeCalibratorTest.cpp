@@ -166,6 +166,32 @@ TEST_F(VolumeCalibration, TheConversionMapsOneAndTenRawOntoTheirVolumes)
     EXPECT_TRUE(calibrator.IsActive());
 }
 
+// A channel recorded in microlitres with no calibration line of its own: the corrections act on its
+// microlitres, so the conversion keeps every volume where it was, less Vp or over alpha.
+TEST_F(VolumeCalibration, CorrectionsAloneKeepAPrefixedChannelsValuesInItsUnit)
+{
+    document.host.shown[0] = RawUnit(L"L", Orv::MicroSign);
+    document.SetDouble(ModelKind::SalineCalib, PropertyId::ParallelConductance, 4e-6);
+    const struct
+    {
+        int workflow;
+        Applied correction;
+        const wchar_t* values;
+    } cases[] = {{1, Alpha, L"2000000 20000000"}, {1, Saline, L"999996 9999996"}, {0, Saline, L"999996 9999996"}};
+    for (const auto& c : cases)
+    {
+        for (const Applied& a : {Alpha, Saline})
+            document.Set<PropertyType::Bool>(a.kind, a.id, false);
+        Apply(c.workflow, {c.correction});
+        ComPtr<IUnitConversion> conversion;
+        ASSERT_TRUE(calibrator.Apply(Channel, conversion.Put())) << c.values;
+        const Orv::ChannelUnitsRecord& record = RecordOf(conversion.Get());
+        EXPECT_STREQ(L"1000000\u00B5L 10000000\u00B5L", record.rawValuesText.c_str());
+        EXPECT_STREQ(c.values, record.valuesText.c_str());
+        EXPECT_EQ(Orv::MicroSign, record.unitPrefix);
+    }
+}
+
 TEST_F(VolumeCalibration, WorkflowModeOffWithTheCuvetteGivesMicrolitres)
 {
     Apply(0, {Cuvette});
