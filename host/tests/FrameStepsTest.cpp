@@ -311,6 +311,9 @@ protected:
 
 TEST_F(FrameSteps, EveryStepGivesItsViewMostOfTheRoomLeavesNoGreyAndCutsNoTextAtBothSizes)
 {
+    // The frame opens on the setup step as the step arranges it.
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-step-start");
+    ExpectArranged({L"Setup Sistra", L"start", nullptr, nullptr}, "the start");
     for (const SIZE size : {SIZE{1200, 900}, SIZE{1600, 1000}})
     {
         const std::wstring sizeName = std::to_wstring(size.cx) + L"x" + std::to_wstring(size.cy);

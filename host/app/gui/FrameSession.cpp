@@ -11,6 +11,7 @@ namespace
 constexpr const wchar_t* WorkflowViewName = L"Sistra Workflow";
 constexpr const wchar_t* WorkflowMenuPath = L"Sistra|Workflow";
 constexpr LONG TraceHeight = 300;
+constexpr const wchar_t* ArrangeViewsStatement = L"Doc.ArrangeSistraViews";
 
 } // namespace
 
@@ -34,7 +35,13 @@ FrameSession::FrameSession(OpenedRecording& opened, const std::wstring& title, c
             {
                 err << "sistra gui: not opened: " << e.what() << "\n";
             }
-    frame_.ChooseCommand(WorkflowMenuPath);
+    // With the workflow on, the frame opens as the workflow's current step arranges the views (the setup
+    // step shows none: the host's data view has the area), as it does whenever the step changes.
+    if (frame_.ChooseCommand(WorkflowMenuPath) && opened.Analysis())
+    {
+        Macro::Statement arrange(ArrangeViewsStatement);
+        opened.Analysis()->RunStatement(arrange);
+    }
     frame_.FollowDocument();
     trace_.emplace(opened.Host(), opened.Document(), opened.StandIn(), frame_.Handle(),
                    RECT{0, 0, place.right - place.left, TraceHeight});
