@@ -5,13 +5,13 @@
 #include "host/app/gui/OpenedRecording.h"
 #include "host/tests/FrameInput.h"
 #include "host/tests/RecordingFixtures.h"
+#include "host/tests/ResultsSheetText.h"
 #include "host/tests/TestPictures.h"
 
 #include "hostapi/VyrClassRegistry.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 namespace
 {
@@ -27,25 +27,6 @@ void TypeKeys(const std::wstring& text)
 {
     for (const wchar_t character : text)
         PressKey(character == L'\n' ? VK_RETURN : static_cast<WORD>(character));
-}
-
-// The first loop's value of the column whose title starts with title in the results sheet: the row after
-// the last titles' row.
-std::string FirstValueInSheet(Host::OpenedRecording& opened, const std::string& title)
-{
-    std::ostringstream sheet;
-    opened.Session().Sheet().SaveTsv(sheet);
-    std::istringstream lines(sheet.str());
-    std::string line, titles, values;
-    while (std::getline(lines, line))
-        if (line.find("\t" + title) != std::string::npos && std::getline(lines, values))
-            titles = line;
-    std::istringstream titleCells(titles), valueCells(values);
-    std::string name, value;
-    while (std::getline(titleCells, name, '\t') && std::getline(valueCells, value, '\t'))
-        if (name.starts_with(title))
-            return value;
-    return {};
 }
 
 class FrameKeys : public testing::Test
@@ -105,7 +86,7 @@ protected:
             return {};
         ClickAt(HostTests::ScreenCentreOf(button));
         Pump([] { return false; }, 500);
-        return FirstValueInSheet(*opened, title);
+        return HostTests::FirstLoopValue(opened->Session().Sheet(), title);
     }
     HostTests::TemporaryFile file{"frame-keys.csv", HostTests::OcclusionText(24)};
     std::optional<Host::OpenedRecording> opened;

@@ -1,0 +1,34 @@
+// Reading back what the hemodynamics table's Add to Tallion put on the host's results sheet.
+#pragma once
+
+#include "host/app/ResultsSheet.h"
+
+#include <sstream>
+#include <string>
+
+namespace HostTests
+{
+
+// The first loop's value in the column whose title starts with title, in the last table the sheet was
+// given: the row numbered 1 under a row of titles. Empty when there is none.
+inline std::string FirstLoopValue(const Host::ResultsSheet& sheet, const std::string& title)
+{
+    std::ostringstream text;
+    sheet.SaveTsv(text);
+    std::istringstream lines(text.str());
+    std::string line, previous, titles, values;
+    while (std::getline(lines, line))
+    {
+        if (line.starts_with("1\t") && previous.find("\t" + title) != std::string::npos)
+            titles = previous, values = line;
+        previous = line;
+    }
+    std::istringstream titleCells(titles), valueCells(values);
+    std::string name, value;
+    while (std::getline(titleCells, name, '\t') && std::getline(valueCells, value, '\t'))
+        if (name.starts_with(title))
+            return value;
+    return {};
+}
+
+} // namespace HostTests
