@@ -111,6 +111,11 @@ void SistraDocument::RunGuardedChange(Change&& change)
         return;
     const std::set<uint32_t> excluded = data_->GetExcludedLoops();
     const bool changed = change();
+    // The loops were read from the volume the calibration changed: analysed again, so that their points,
+    // the table and the fits move with the curves the channel now gives (they kept the old volumes until
+    // the next analysis), the loops the user left out still left out.
+    if (changed)
+        RequestAnalysis(false);
     data_->SetExcludedLoops(excluded);
     if (changed)
     {

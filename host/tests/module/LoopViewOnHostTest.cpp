@@ -191,49 +191,7 @@ private:
     std::vector<uint32_t> pixels_;
 };
 
-// The black pixels inside the plot area of the graph as the screen shows it: the loops' lines.
-int BlackPixelsOnScreen(MGraph1::Graph2DWindow& graph)
-{
-    RECT plot{};
-    graph.GetPlotRect(plot, graph.rect);
-    const HWND window = graph.GetHandle();
-    const HDC dc = ::GetDC(window);
-    int count = 0;
-    for (int y = plot.top + 2; y < plot.bottom - 2; ++y)
-        for (int x = plot.left + 2; x < plot.right - 2; ++x)
-            count += ::GetPixel(dc, x, y) == RGB(0, 0, 0);
-    ::ReleaseDC(window, dc);
-    return count;
-}
-
 } // namespace
-
-// The saline calibration's Vp, applied outside the workflow, moves the loops left and leaves them drawn:
-// they vanished from the view after Apply.
-TEST_P(LoopViewInUnits, LoopsStayDrawnAfterTheSalineCalibrationIsApplied)
-{
-    using namespace Sistra;
-    Doc().GetSetupModel()->SetWorkflowModeOn(false);
-    Doc().GetSetupModel()->CommitChanges();
-    view.Show();
-    EXPECT_FALSE(view.SavePicture(L"loop_view_before_saline_apply").empty());
-    const int before = BlackPixelsOnScreen(view->GraphWindow());
-    ASSERT_GT(before, 1000);
-    const ModelPtr saline = Doc().GetModel(ModelKind::SalineCalib);
-    SistraEvent first;
-    ASSERT_TRUE(Doc().Data().ReadLoop(0, first));
-    saline->SetParallelConductance(first.ved / 10);
-    saline->SetSalineCalibrationApplied(true);
-    saline->CommitChanges();
-    for (const bool analysed : {false, true})
-    {
-        SCOPED_TRACE(analysed ? "analysed again" : "applied");
-        if (analysed)
-            document.Send(AutomationMessage::AnalyzeSistraNow);
-        EXPECT_FALSE(view.SavePicture(L"loop_view_after_saline_apply").empty());
-        EXPECT_GT(BlackPixelsOnScreen(view->GraphWindow()), before / 2);
-    }
-}
 
 // The graph leaves the view's size grip to the view, also after the view changed its size.
 TEST_F(LoopViewOnHost, TheGraphLeavesTheSizeGripUncovered)
