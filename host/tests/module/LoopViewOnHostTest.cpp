@@ -191,7 +191,131 @@ private:
     std::vector<uint32_t> pixels_;
 };
 
+// The columns of the graph's plot area that hold black pixels on the screen, the loops' lines: the
+// first and the last, none when there is no such pixel.
+std::optional<std::pair<LONG, LONG>> BlackColumnsOnScreen(MGraph1::Graph2DWindow& graph)
+{
+    RECT plot{};
+    graph.GetPlotRect(plot, graph.rect);
+    const HDC dc = ::GetDC(graph.GetHandle());
+    std::optional<std::pair<LONG, LONG>> columns;
+    for (LONG x = plot.left + 2; x < plot.right - 2; ++x)
+        for (LONG y = plot.top + 2; y < plot.bottom - 2; ++y)
+            if (::GetPixel(dc, x, y) == RGB(0, 0, 0))
+            {
+                columns = std::pair{columns ? columns->first : x, x};
+                break;
+            }
+    ::ReleaseDC(graph.GetHandle(), dc);
+    return columns;
+}
+
+// The column where the graph draws a volume of the data.
+double ColumnOf(MGraph1::Graph2DDrawer& graph, double volume)
+{
+    RECT plot{};
+    graph.GetPlotRect(plot, graph.rect);
+    return (volume + graph.xTransform->offset) * graph.xTransform->scale + plot.left;
+}
+
 } // namespace
+
+// A correction of the volume channel alone, alpha in the small-mammal workflow or Vp without a workflow,
+// moves each drawn loop to where it takes the recorded volumes, once, whatever the channel's prefix: Apply
+// collapsed every loop onto a vertical line at volume 0 on a channel in microlitres. The next analysis
+// brings the table's summaries there too, and taking the correction back brings both back.
+TEST_P(LoopViewInUnits, AVolumeCorrectionMovesTheDrawnLoopsAndTheSummariesOnce)
+{
+    using namespace Sistra;
+    constexpr int32_t EndDiastolicVolume = 7, StrokeVolume = 3;
+    const ChannelUnits& units = GetParam();
+    SistraData& data = Doc().Data();
+    SistraEvent newest;
+    ASSERT_TRUE(data.ReadLoop(data.GetLoopCount() - 1, newest));
+    const double vp = newest.ved / 10; // in litres, the unprefixed unit
+    const struct
+    {
+        const char* name;
+        int workflow; // 0: workflow mode off
+        int kind;
+        std::function<void(Model&, bool)> apply;
+        std::function<double(double)> corrected; // a volume in litres
+    } corrections[] = {
+        {"alpha 2", 1, ModelKind::AlphaCalib,
+         [](Model& alpha, bool on) {
+             // As the alpha step's boxes give it: the catheter's stroke volume over the reference's.
+             alpha.SetValue<PropertyType::Double>(PropertyId::BaseStrokeVolume, 2.0);
+             alpha.SetValue<PropertyType::Double>(PropertyId::ScaledStrokeVolume, 1.0);
+             alpha.SetValue<PropertyType::Double>(PropertyId::Alpha, 2.0);
+             alpha.SetValue<PropertyType::Bool>(PropertyId::AlphaCalibrationApplied, on);
+         },
+         [](double volume) { return volume / 2.0; }},
+        {"Vp", 0, ModelKind::SalineCalib,
+         [vp](Model& saline, bool on) {
+             saline.SetValue<PropertyType::Double>(PropertyId::ParallelConductance, vp);
+             saline.SetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied, on);
+         },
+         [vp](double volume) { return volume - vp; }},
+    };
+    const std::span<const float> volume = recording.RecordAt(0).Samples(1);
+    // The relations' equations are written in black too.
+    const ModelPtr relations = Doc().GetModel(ModelKind::LoopView);
+    relations->SetValue<PropertyType::Bool>(PropertyId::ShowEspvrRegression, false);
+    relations->SetValue<PropertyType::Bool>(PropertyId::ShowEdpvrRegression, false);
+    relations->CommitChanges();
+    view.Show();
+    for (const auto& c : corrections)
+    {
+        SCOPED_TRACE(c.name);
+        const ModelPtr setup = Doc().GetSetupModel();
+        setup->SetWorkflowModeOn(c.workflow != 0);
+        setup->SetValue<PropertyType::Int>(PropertyId::WorkflowKind, std::max(c.workflow, 1));
+        setup->CommitChanges();
+        document.Send(AutomationMessage::AnalyzeSistraNow);
+        const auto plain = [&](int32_t parameter) { return data.GetParameterStatistics(parameter).value(); };
+        const ParameterSummary plainVed = plain(EndDiastolicVolume), plainSv = plain(StrokeVolume);
+        // The loops run from the smallest volume recorded over them to the largest, both where the correction
+        // puts them.
+        SistraEvent first, last;
+        ASSERT_TRUE(data.ReadLoop(0, first));
+        ASSERT_TRUE(data.ReadLoop(data.GetLoopCount() - 1, last));
+        const auto [smallest, largest] = std::minmax_element(volume.begin() + first.firstTick, volume.begin() + last.endTick);
+        const auto expectLoopsAt = [&](const std::function<double(double)>& shown, const std::wstring& picture) {
+            view->DataChanged(0); // as the document's broadcast of the change tells its views
+            EXPECT_FALSE(view.SavePicture(picture.c_str()).empty());
+            const auto columns = BlackColumnsOnScreen(view->GraphWindow());
+            ASSERT_TRUE(columns);
+            EXPECT_NEAR(ColumnOf(view->GraphWindow(), shown(*smallest / units.volumeScale)), columns->first, 2.0);
+            EXPECT_NEAR(ColumnOf(view->GraphWindow(), shown(*largest / units.volumeScale)), columns->second, 2.0);
+        };
+        const auto expectSummaries = [&](const std::function<double(double)>& shown) {
+            const double toShown = units.volumeScale;
+            const auto same = [&](double expected, double actual) {
+                EXPECT_NEAR(expected, actual, 1e-5 * std::abs(expected));
+            };
+            const ParameterSummary ved = plain(EndDiastolicVolume), sv = plain(StrokeVolume);
+            same(shown(plainVed.average / toShown) * toShown, ved.average);
+            same(shown(plainVed.maximum / toShown) * toShown, ved.maximum);
+            // A difference of two volumes: divided by alpha, untouched by Vp.
+            same((shown(plainSv.average / toShown) - shown(0.0)) * toShown, sv.average);
+        };
+        const ModelPtr model = Doc().GetModel(c.kind);
+        c.apply(*model, true);
+        model->CommitChanges();
+        const std::wstring picture = std::wstring(L"loop_view_") + (c.workflow ? L"alpha" : L"vp");
+        expectLoopsAt(c.corrected, picture + L"_applied");
+        document.Send(AutomationMessage::AnalyzeSistraNow);
+        expectLoopsAt(c.corrected, picture + L"_analysed");
+        expectSummaries(c.corrected);
+
+        c.apply(*model, false);
+        model->CommitChanges();
+        document.Send(AutomationMessage::AnalyzeSistraNow);
+        const auto unchanged = [](double v) { return v; };
+        expectLoopsAt(unchanged, picture + L"_taken_back");
+        expectSummaries(unchanged);
+    }
+}
 
 // The graph leaves the view's size grip to the view, also after the view changed its size.
 TEST_F(LoopViewOnHost, TheGraphLeavesTheSizeGripUncovered)
