@@ -20,5 +20,8 @@ struct IHostTraceView : IUnknown
     virtual HRESULT STDMETHODCALLTYPE ShowPosition(const TickPosition* position) = 0;
     // 5: the position in the middle of the view.
     virtual HRESULT STDMETHODCALLTYPE GetCentre(TickPosition* position) = 0;
+    // 6: how many samples of the record in the middle of the view one pixel shows; S_FALSE while the view
+    // shows no record.
+    virtual HRESULT STDMETHODCALLTYPE GetSamplesPerPixel(double* samples) = 0;
 };
 inline constexpr IID IID_IHostTraceView = {0x7C3B5E12, 0x4A86, 0x4D0B, {0x9B, 0x1F, 0x2E, 0x64, 0xA8, 0xD3, 0x1C, 0x57}};

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 
 namespace Sistra
 {
@@ -168,26 +169,34 @@ void DataPreviewBase::ShowAt(int, int placeholderId)
     int numerator = 1, denominator = 1;
     Orv::BestRationalApproximation(step, numerator, denominator);
     window_->SetHorizontalScale(numerator, denominator, nullptr, true);
-    window_->ScrollToPosition(0.0, start + static_cast<LONGLONG>(window_->VisibleWidth() * step));
+    // The pane counts positions in pixels of the scale just set, and scrolls to its right edge: at more than
+    // one sample a pixel, a start counted in samples put the view past the end of the data.
+    window_->ScrollToPosition(0.0, static_cast<LONGLONG>(std::floor(start / step)) + window_->VisibleWidth());
     Update();
 }
 
 // The host's selection, over one record or several, fills about SelectionPixels; start: the
-// selection's first sample counted over the records laid end to end.
+// selection's first sample counted over the records laid end to end. Without a selection the preview
+// opens from the first sample as many samples a pixel as the host's view of the data shows.
 double DataPreviewBase::PreviewStep(LONGLONG& start) const
 {
     start = 0;
     Orv::ComPtr<IHostSelection> selection;
     TickPosition first{NoSelection, NoSelection}, last{NoSelection, NoSelection};
-    if (!hostDocument_ || FAILED(hostDocument_->QueryInterface(IID_IHostSelection, selection.PutVoid())) ||
-        FAILED(selection->GetSelection(&first, &last)) || first.record == NoSelection || last.record == NoSelection)
-        return 1.0;
-    const LONGLONG from = SamplesBefore(hostDocument_.Get(), first.record) + first.tick;
-    const LONGLONG to = SamplesBefore(hostDocument_.Get(), last.record) + last.tick;
-    if (from == to)
-        return 1.0;
-    start = std::min(from, to);
-    return Orv::PreviewStepForRatio(static_cast<double>(std::abs(to - from)) / SelectionPixels);
+    LONGLONG from = 0, to = 0;
+    if (hostDocument_ && SUCCEEDED(hostDocument_->QueryInterface(IID_IHostSelection, selection.PutVoid())) &&
+        SUCCEEDED(selection->GetSelection(&first, &last)) && first.record != NoSelection && last.record != NoSelection)
+    {
+        from = SamplesBefore(hostDocument_.Get(), first.record) + first.tick;
+        to = SamplesBefore(hostDocument_.Get(), last.record) + last.tick;
+    }
+    if (from != to)
+    {
+        start = std::min(from, to);
+        return Orv::PreviewStepForRatio(static_cast<double>(std::abs(to - from)) / SelectionPixels);
+    }
+    const std::optional<double> shown = HostSamplesPerPixel();
+    return shown ? Orv::PreviewStepForRatio(*shown) : 1.0;
 }
 
 void DataPreviewBase::Update()

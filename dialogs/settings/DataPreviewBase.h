@@ -27,7 +27,8 @@ class DataPreviewBase : public IDataPreview
 {
 public:
     // The window's samples per pixel: the first of this series that shows the host's selection across
-    // about this many pixels; 1 without a selection.
+    // about this many pixels; without a selection the first at or above what the host's own view of the
+    // data shows, else 1.
     static constexpr double SelectionPixels = 400.0;
 
     DataPreviewBase() = default;
@@ -67,6 +68,8 @@ protected:
     virtual void GetTraceUnits(std::vector<TraceUnit>& units) = 0;
 
     IUnknown* HostDocument() const { return hostDocument_.Get(); }
+    // The samples per pixel of the host's own view of the data; none without one.
+    virtual std::optional<double> HostSamplesPerPixel() const { return std::nullopt; }
     // The range of the channel's values over the data the window shows; null without data.
     std::optional<std::pair<double, double>> ShownRange(LONG channel) const;
 

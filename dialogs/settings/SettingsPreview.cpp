@@ -1,5 +1,6 @@
 #include "dialogs/settings/SettingsPreview.h"
 
+#include "document/core/SistraDocument.h"
 #include "document/models/workflow/WorkflowModelReader.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "tracedisplay/drawers/EventDrawer.h"
@@ -65,6 +66,15 @@ void SettingsPreview::GetExpressions(std::vector<Orv::String>& expressions)
 void SettingsPreview::GetTraceUnits(std::vector<TraceUnit>& units)
 {
     units = SettingsPreviewUnits();
+}
+
+std::optional<double> SettingsPreview::HostSamplesPerPixel() const
+{
+    double samples = 0.0;
+    const Orv::ComPtr<IHostTraceView> view = document_ ? document_->MainDataView() : Orv::ComPtr<IHostTraceView>();
+    if (!view || view->GetSamplesPerPixel(&samples) != S_OK || !(samples > 0.0))
+        return std::nullopt;
+    return samples;
 }
 
 void SettingsPreview::BuildDrawers()

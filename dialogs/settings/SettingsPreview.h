@@ -24,6 +24,7 @@ protected:
     HostItemId GetReferenceChannel() override;
     void GetExpressions(std::vector<Orv::String>& expressions) override;
     void GetTraceUnits(std::vector<TraceUnit>& units) override;
+    std::optional<double> HostSamplesPerPixel() const override;
 
 private:
     void OnModelChanged() { Update(); }

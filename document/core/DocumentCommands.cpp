@@ -180,7 +180,7 @@ void SistraDocument::CloseOpenViews(const std::function<bool(ULONG)>& toClose)
             item->Close();
 }
 
-void SistraDocument::ShowRangeInMainDataView(const TickPosition& first, const TickPosition& last)
+Orv::ComPtr<IHostTraceView> SistraDocument::MainDataView()
 {
     const ULONG mainDataView = TypeIdClass<&HostTypeGUID, HostMainDataViewNumber>::Id();
     for (const Orv::ComPtr<IHostViewItem>& item : OpenViews())
@@ -189,11 +189,15 @@ void SistraDocument::ShowRangeInMainDataView(const TickPosition& first, const Ti
         Orv::ComPtr<IHostTraceView> trace;
         if (TypeOf(*item.Get()) == mainDataView && item->GetView(view.Put()) == S_OK && view &&
             SUCCEEDED(view->QueryInterface(IID_IHostTraceView, trace.PutVoid())) && trace)
-        {
-            trace->ShowRange(&first, &last);
-            return;
-        }
+            return trace;
     }
+    return {};
+}
+
+void SistraDocument::ShowRangeInMainDataView(const TickPosition& first, const TickPosition& last)
+{
+    if (const Orv::ComPtr<IHostTraceView> trace = MainDataView())
+        trace->ShowRange(&first, &last);
 }
 
 // The open cuvette calibration view carries the command out; without one it is answered all the same.

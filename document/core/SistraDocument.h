@@ -17,6 +17,7 @@
 
 #include "hostapi/HostDocument.h"
 #include "hostapi/HostDocumentEvents.h"
+#include "hostapi/HostTraceView.h"
 #include "hostapi/SistraDocInterface.h"
 #include "hostapi/ModelMessages.h"
 #include "hostapi/OrvStringInterfaces.h"
@@ -189,6 +190,8 @@ public:
     void UpdateOnlineSink();
     // The host's selection; both positions (0x7FFFFFFF, 0x7FFFFFFF) when there is none.
     void ReadHostSelection(RecordingPosition& start, RecordingPosition& end);
+    // The host's main data view of the document; null when none is open.
+    Orv::ComPtr<IHostTraceView> MainDataView();
     // Selects the loop of that index; -1 deselects.
     void SelectLoop(int32_t loop);
     bool SelectLoopByIndex(int32_t loop);

@@ -67,7 +67,7 @@ StandInHost::Recording BeatingRecording(int records = 1)
 struct OpenDialog
 {
     explicit OpenDialog(std::optional<uint32_t> hostTimeMode = std::nullopt, int records = 1,
-                        TickPosition selectionEnd = {0, 3000})
+                        TickPosition selectionEnd = {0, 3000}, TickPosition selectionStart = {0, 0})
         : recording(BeatingRecording(records)), document(recording, false, false),
           setup(Sistra::ModelClassObjBase::CreateModel(Sistra::ModelKind::WorkflowSetup, &Document(),
                                                        Sistra::ModelRole::Snapshot)),
@@ -78,7 +78,7 @@ struct OpenDialog
         tau->CopyFrom(Document().GetModel(Sistra::ModelKind::TauModel).get());
         setup->SetSuppressCommit(true);
         tau->SetSuppressCommit(true);
-        document.Host().SetSelection(TickPosition{0, 0}, selectionEnd);
+        document.Host().SetSelection(selectionStart, selectionEnd);
         document.Host().SetTimeDisplayMode(hostTimeMode);
         dialog = std::make_unique<Sistra::SistraSetupDialog>(nullptr, Document(), setup, tau);
         EXPECT_TRUE(dialog->Create());
@@ -155,22 +155,36 @@ TEST(SettingsPreview, TheDialogShowsThePressureWithItsDetectedPoints)
     DialogTests::SaveShown(open.dialog->GetHandle(), L"dialogs-settings-preview");
 }
 
+// The sample at the left edge of the preview's lane, counted over the records laid end to end.
+LONGLONG FirstSampleShown(const StrixDraw::PreviewDataWinWButtons& window)
+{
+    LONGLONG numerator = 0, denominator = 1;
+    window.GetHorizontalScale(numerator, denominator);
+    return window.StripAtX(window.Lane(0)->Rect().left) * numerator / denominator;
+}
+
 // The host's selection fills about 400 pixels of the preview at a step of the 1-2-5 series, whether
-// it lies in one record or runs from one into the next.
-TEST(SettingsPreview, TheSelectionSetsTheTimeScaleOverOneRecordOrTwo)
+// it lies in one record or runs from one into the next, and the preview opens on its start.
+TEST(SettingsPreview, TheSelectionSetsTheTimeScaleAndStartOverOneRecordOrTwo)
 {
     const struct
     {
         int records;
+        TickPosition start;
         TickPosition end;
         LONGLONG samplesPerPixel;
-    } cases[] = {{1, {0, 3000}, 10}, {2, {1, 3000}, 20}, {2, {1, 0}, 20}, {1, {0, 0}, 1}};
+        LONGLONG firstSample;
+    } cases[] = {{1, {0, 0}, {0, 3000}, 10, 0},    {1, {0, 1000}, {0, 3000}, 5, 1000},
+                 {2, {0, 4000}, {1, 2000}, 10, 4000}, {2, {0, 0}, {1, 3000}, 20, 0},
+                 {2, {0, 0}, {1, 0}, 20, 0},       {1, {0, 0}, {0, 0}, 1, 0}};
     for (const auto& c : cases)
     {
-        OpenDialog open(std::nullopt, c.records, c.end);
+        OpenDialog open(std::nullopt, c.records, c.end, c.start);
+        const StrixDraw::PreviewDataWinWButtons& window = *open.Preview().Window();
         LONGLONG numerator = 0, denominator = 0;
-        open.Preview().Window()->GetHorizontalScale(numerator, denominator);
+        window.GetHorizontalScale(numerator, denominator);
         EXPECT_EQ(c.samplesPerPixel, numerator / std::max<LONGLONG>(denominator, 1)) << c.records << " " << c.end.tick;
+        EXPECT_EQ(c.firstSample, FirstSampleShown(window)) << c.records << " " << c.start.tick;
     }
 }
 
@@ -381,7 +395,7 @@ PreviewShown LookAt(OpenDialog& open)
         const LONG row = rowOf(BeatPressure(static_cast<int>(sampleAt(x))));
         onAxis += shown.Any(IsTraceRed, RECT{x0 + x - 1, row - 2, x0 + x + 2, row + 3});
     }
-    PreviewShown result{static_cast<double>(numerator) / denominator, sampleAt(lane.left), onAxis / (lane.Width() - 2.0),
+    PreviewShown result{static_cast<double>(numerator) / denominator, FirstSampleShown(window), onAxis / (lane.Width() - 2.0),
                         0, 0};
     // A mark is a black ring hanging from the lane's top at its point.
     for (const HostItemId& id : open.Preview().Channels()->Ids())

@@ -840,4 +840,18 @@ HRESULT STDMETHODCALLTYPE TraceView::GetCentre(TickPosition* position)
     return S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE TraceView::GetSamplesPerPixel(double* samples)
+{
+    if (!samples)
+        return E_POINTER;
+    const TickPosition centre = PositionOf((LeftSeconds() + rightSeconds_) / 2.0);
+    const Recording& data = document_.Data();
+    const double interval =
+        static_cast<size_t>(centre.record) < data.RecordCount() ? data.RecordAt(centre.record).SampleInterval() : 0.0;
+    if (!(interval > 0.0))
+        return S_FALSE;
+    *samples = secondsPerPixel_ / interval;
+    return S_OK;
+}
+
 } // namespace Host

@@ -87,6 +87,7 @@ public:
     HRESULT STDMETHODCALLTYPE ShowRange(const TickPosition* first, const TickPosition* last) override;
     HRESULT STDMETHODCALLTYPE ShowPosition(const TickPosition* position) override;
     HRESULT STDMETHODCALLTYPE GetCentre(TickPosition* position) override;
+    HRESULT STDMETHODCALLTYPE GetSamplesPerPixel(double* samples) override;
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

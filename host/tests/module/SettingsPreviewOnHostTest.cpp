@@ -5,6 +5,7 @@
 #include "dialogs/settings/SettingsPreview.h"
 #include "dialogs/settings/SistraSetupDialog.h"
 #include "document/models/ModelFactory.h"
+#include "host/app/gui/TraceView.h"
 #include "tracedisplay/preview/PreviewDataWin.h"
 
 #include <gtest/gtest.h>
@@ -147,6 +148,40 @@ TEST(SettingsPreviewOnHost, OpenedBeforeSamplingItsAxisHoldsTheLiveTrace)
     EXPECT_LE(low, *lowest);
     EXPECT_GE(high, *highest);
     EXPECT_LT(high - low, 2 * (*highest - *lowest)) << "the axis is the data's, not a default span";
+}
+
+// Without a selection the preview opens on the first sample at the first step of its series that shows
+// as many samples a pixel as the host's own view of the data does, or more; one a pixel without that view.
+TEST(SettingsPreviewOnHost, WithoutASelectionItTakesTheScaleOfTheHostsDataView)
+{
+    const Host::Recording recording = HostTests::SteadyVentricle(20000);
+    const HWND parent = CreateWindowExW(0, L"STATIC", L"data", WS_POPUP, 0, 0, 900, 300, nullptr, nullptr, nullptr, nullptr);
+    for (const int32_t shown : {0, 1500, 4000, 20000})
+    {
+        DocumentOnHost document(recording, false, false);
+        std::optional<Host::TraceView> trace;
+        double viewSamples = 1.0;
+        if (shown > 0)
+        {
+            trace.emplace(document.Host(), document.Document().Outer(), HostTests::StandIn(), parent, RECT{0, 0, 900, 300});
+            const TickPosition first{0, 0}, last{0, shown - 1};
+            trace->ShowRange(&first, &last);
+            ASSERT_EQ(S_OK, trace->GetSamplesPerPixel(&viewSamples));
+        }
+        double expected = 1.0;
+        for (const double step : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0, 100.0})
+            if (step >= viewSamples)
+            {
+                expected = step;
+                break;
+            }
+        SettingsDialog open(document);
+        LONGLONG numerator = 0, denominator = 1;
+        open.Window().GetHorizontalScale(numerator, denominator);
+        EXPECT_EQ(expected, static_cast<double>(numerator) / denominator) << shown;
+        EXPECT_EQ(0, open.Window().ViewLeft()) << shown;
+    }
+    DestroyWindow(parent);
 }
 
 } // namespace
