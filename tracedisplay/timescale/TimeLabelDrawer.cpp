@@ -84,7 +84,7 @@ HRESULT STDMETHODCALLTYPE TimeLabelDrawer::Draw(HDC dc, LONGLONG from, LONGLONG,
                         scale_ ? scale_->PixelScale() : 1.0};
     const TimePunctuation punctuation = TimePunctuation::User();
 
-    const TimeTicks ticks = ChooseTimeTicks(layout.charWidth, layout.secondsPerPixel);
+    const TimeTicks ticks = ChooseTimeTicks(layout.charWidth, layout.secondsPerPixel, bounds.Width());
     step_ = ticks.step;
     minorPerStep_ = ticks.minorPerStep;
     const double timeAtLeft = (from + (area.left - xOffset)) * layout.secondsPerPixel;

@@ -94,7 +94,7 @@ bool TimeScale::Grid(TimeGrid& grid)
         GetTextMetricsW(dc.Get(), &metrics);
         charWidth_ = std::max<int>(1, metrics.tmAveCharWidth);
     }
-    const TimeTicks ticks = ChooseTimeTicks(charWidth_, axis.secondsPerPosition);
+    const TimeTicks ticks = ChooseTimeTicks(charWidth_, axis.secondsPerPosition, Rect().Width());
     // The ticks count from strip position 0, as the label drawer places them.
     grid = {0.0, 0.0, ticks.MinorSpacing(), ticks.minorPerStep};
     return true;

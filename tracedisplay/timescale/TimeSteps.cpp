@@ -2,12 +2,19 @@
 
 #include "tracedisplay/support/DrawingUtilities.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace StrixDraw
 {
 
 namespace
 {
 constexpr double LabelCharacters = 18.001;
+// A step is at most about three times the room it leaves, so that room for 18 characters put a label only
+// every 108 to 300 pixels, and a strip narrower than that (the settings preview's) showed none: a narrow
+// strip leaves a sixth of its width, which lays at least two steps across it.
+constexpr double NarrowStripRooms = 6.0;
 constexpr double MinorTickCharacters = 3.0;
 constexpr double Minute = 60.0;
 constexpr double Hour = 3600.0;
@@ -29,9 +36,11 @@ TimeStep InUnits(double t, double unit, bool twelves)
 }
 } // namespace
 
-TimeStep ChooseTimeStep(double charWidth, double secondsPerPixel)
+TimeStep ChooseTimeStep(double charWidth, double secondsPerPixel, double stripWidth)
 {
-    const double t = static_cast<int>(charWidth * LabelCharacters) * secondsPerPixel;
+    const double room = std::min<double>(static_cast<int>(charWidth * LabelCharacters),
+                                         std::max(1.0, std::floor(stripWidth / NarrowStripRooms)));
+    const double t = room * secondsPerPixel;
     TimeStep step{};
     bool wholeUnit = false;
     if (t < MinuteStepsFrom)
@@ -62,9 +71,9 @@ int MinorTicksPerStep(double charWidth, double pixelsPerStep, int subdivisions)
     return static_cast<int>(charWidth * MinorTickCharacters) > pixelsPerStep / subdivisions ? 2 : subdivisions;
 }
 
-TimeTicks ChooseTimeTicks(double charWidth, double secondsPerPixel)
+TimeTicks ChooseTimeTicks(double charWidth, double secondsPerPixel, double stripWidth)
 {
-    const TimeStep step = ChooseTimeStep(charWidth, secondsPerPixel);
+    const TimeStep step = ChooseTimeStep(charWidth, secondsPerPixel, stripWidth);
     const double pixelsPerStep = step.seconds / secondsPerPixel;
     return {step, pixelsPerStep, MinorTicksPerStep(charWidth, pixelsPerStep, step.subdivisions)};
 }

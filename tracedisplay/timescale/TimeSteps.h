@@ -1,5 +1,6 @@
 // The spacing of the time scale's ticks and labels: a nice step in seconds, minutes, hours or days
-// that leaves room for a label of 18 average characters, and its minor ticks.
+// that leaves room for a label of 18 average characters, or for a sixth of a narrower strip, and its
+// minor ticks.
 #pragma once
 
 namespace StrixDraw
@@ -12,8 +13,9 @@ struct TimeStep
     int subdivisions;
 };
 
-// The step for labels of the average character width (pixels) at the given seconds per pixel.
-TimeStep ChooseTimeStep(double charWidth, double secondsPerPixel);
+// The step for labels of the average character width (pixels) at the given seconds per pixel, on a strip
+// that many pixels wide.
+TimeStep ChooseTimeStep(double charWidth, double secondsPerPixel, double stripWidth);
 
 // Minor ticks per step: two when the step's subdivisions would come closer than three characters.
 int MinorTicksPerStep(double charWidth, double pixelsPerStep, int subdivisions);
@@ -27,6 +29,6 @@ struct TimeTicks
 
     double MinorSpacing() const { return pixelsPerStep / minorPerStep; }
 };
-TimeTicks ChooseTimeTicks(double charWidth, double secondsPerPixel);
+TimeTicks ChooseTimeTicks(double charWidth, double secondsPerPixel, double stripWidth);
 
 } // namespace StrixDraw

@@ -355,9 +355,9 @@ private:
     std::vector<DWORD> pixels_;
 };
 
-// The preview as it stands on the screen: its samples per pixel, the first sample in view, and how
-// many of the lane's columns show the recorded pressure where the first axis puts it, and how many of
-// the detected points in view are marked.
+// The preview as it stands on the screen: its samples per pixel, the first sample in view, how many of
+// the lane's columns show the recorded pressure where the first axis puts it, how many of the detected
+// points in view are marked, and whether the time scale prints a time under its ticks.
 struct PreviewShown
 {
     double samplesPerPixel;
@@ -365,6 +365,7 @@ struct PreviewShown
     double traceOnAxis;
     size_t marksExpected;
     size_t marksShown;
+    bool timeLabels;
 };
 
 // The pressure trace's red, as the display shows the host's trace colour; the grid is pale.
@@ -395,8 +396,12 @@ PreviewShown LookAt(OpenDialog& open)
         const LONG row = rowOf(BeatPressure(static_cast<int>(sampleAt(x))));
         onAxis += shown.Any(IsTraceRed, RECT{x0 + x - 1, row - 2, x0 + x + 2, row + 3});
     }
+    const OWL::TRect strip = window.TimeScaleStrip()->Rect();
+    constexpr LONG BelowTicks = 3;
+    const bool labels = shown.Any([](COLORREF c) { return GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100; },
+                                  RECT{x0 + strip.left, y0 + strip.top + BelowTicks, x0 + strip.right, y0 + strip.bottom});
     PreviewShown result{static_cast<double>(numerator) / denominator, FirstSampleShown(window), onAxis / (lane.Width() - 2.0),
-                        0, 0};
+                        0, 0, labels};
     // A mark is a black ring hanging from the lane's top at its point.
     for (const HostItemId& id : open.Preview().Channels()->Ids())
         for (const double position : EventPositions(open.document.Host(), id.first).value_or(std::vector<double>{}))
@@ -431,11 +436,13 @@ void ClickZoomButton(OpenDialog& open, UINT command)
 
 // The zoom buttons under the preview: compress shows the beats smaller, expand larger, each time from
 // the start of the data where the preview opened, with the trace where the pressure axis puts its
-// values and every detected point in view marked.
+// values, every detected point in view marked and times under the ticks.
 TEST(SettingsPreview, TheZoomButtonsScaleTheBeatsWhereTheyAreOnTheirAxis)
 {
     OpenDialog open(std::nullopt, 1, {0, 0});
-    ASSERT_EQ(1.0, LookAt(open).samplesPerPixel);
+    const PreviewShown opened = LookAt(open);
+    ASSERT_EQ(1.0, opened.samplesPerPixel);
+    EXPECT_TRUE(opened.timeLabels);
     const struct
     {
         UINT button;
@@ -451,6 +458,7 @@ TEST(SettingsPreview, TheZoomButtonsScaleTheBeatsWhereTheyAreOnTheirAxis)
         EXPECT_EQ(0, shown.firstSample) << click.samplesPerPixel;
         EXPECT_GT(shown.traceOnAxis, 0.95) << click.samplesPerPixel;
         EXPECT_EQ(shown.marksExpected, shown.marksShown) << click.samplesPerPixel;
+        EXPECT_TRUE(shown.timeLabels) << click.samplesPerPixel;
     }
 }
 

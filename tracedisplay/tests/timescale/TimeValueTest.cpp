@@ -61,14 +61,16 @@ TEST(TimeStepTest, ChoosesNiceStepsInSecondsMinutesHoursAndDays)
         double secondsPerPixel;
         double step;
         int subdivisions;
+        double stripWidth = 2000.0;
     };
-    // The label room is trunc(18.001 x width) pixels: 126 for 7, 18 for 1.
+    // The label room is trunc(18.001 x width) pixels: 126 for 7, 18 for 1; on a strip narrower than six
+    // rooms, a sixth of the strip (28 of 170).
     const Case cases[] = {{7.0, 0.01, 2.0, 4},      {1.0, 20.0 / 18, 30.0, 6},  {1.0, 400.0 / 18, 600.0, 5},
                           {1.0, 3000.0 / 18, 3600.0, 6}, {1.0, 30000.0 / 18, 43200.0, 6}, {1.0, 5000.0 / 18, 7200.0, 4},
-                          {1.0, 100000.0 / 18, 172800.0, 4}};
+                          {1.0, 100000.0 / 18, 172800.0, 4}, {6.0, 0.001, 0.05, 5, 170.0}, {7.0, 0.01, 2.0, 4, 756.0}};
     for (const Case& c : cases)
     {
-        const TimeStep step = ChooseTimeStep(c.charWidth, c.secondsPerPixel);
+        const TimeStep step = ChooseTimeStep(c.charWidth, c.secondsPerPixel, c.stripWidth);
         EXPECT_DOUBLE_EQ(c.step, step.seconds) << c.secondsPerPixel;
         EXPECT_EQ(c.subdivisions, step.subdivisions) << c.secondsPerPixel;
     }
