@@ -277,6 +277,7 @@ bool CBalloonHelp::Create(HWND parent, const wchar_t* title, const wchar_t* cont
 
 void CBalloonHelp::Show()
 {
+    TakeScreenBeneath();
     if (!(options & DisableFadeIn) && TooltipsFade() &&
         AnimateWindow(m_hWnd, static_cast<DWORD>(fadeTime), AW_BLEND))
         return;
@@ -630,14 +631,44 @@ void CBalloonHelp::ApplyRegion(HRGN region)
         DeleteObject(region);
         return;
     }
-    // The window owns the region it is given; the balloon keeps a copy to compare and frame with.
-    HRGN copy = CreateRectRgn(0, 0, 0, 0);
-    CombineRgn(copy, region, nullptr, RGN_COPY);
+    // The shape clips the balloon's own drawing (PaintFrame) instead of the window.
     if (region_)
         DeleteObject(region_);
-    region_ = copy;
-    SetWindowRgn(m_hWnd, region, TRUE);
-    ::UpdateWindow(m_hWnd);
+    region_ = region;
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void CBalloonHelp::TakeScreenBeneath()
+{
+    // What the windows beneath have still to paint (a box just unticked) is painted first.
+    if (HWND owner = ::GetWindow(m_hWnd, GW_OWNER))
+        ::RedrawWindow(owner, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT window{};
+    GetWindowRect(&window);
+    const int width = window.right - window.left, height = window.bottom - window.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    beneath_.Reset(CreateCompatibleBitmap(screen, std::max(width, 1), std::max(height, 1)));
+    const HGDIOBJ old = SelectObject(memory, beneath_.Get());
+    BitBlt(memory, 0, 0, width, height, screen, window.left, window.top, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    beneathOrigin_ = {window.left, window.top};
+}
+
+void CBalloonHelp::PaintScreenBeneath(HDC windowDc, const RECT& window) const
+{
+    if (!beneath_)
+        return;
+    HDC memory = CreateCompatibleDC(windowDc);
+    const HGDIOBJ old = SelectObject(memory, beneath_.Get());
+    BITMAP size{};
+    GetObjectW(beneath_.Get(), sizeof size, &size);
+    BitBlt(windowDc, beneathOrigin_.x - window.left, beneathOrigin_.y - window.top, size.bmWidth, size.bmHeight, memory,
+           0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
 }
 
 void CBalloonHelp::Relayout()
@@ -690,6 +721,10 @@ void CBalloonHelp::PaintFrame(HDC dc)
     RECT window{};
     GetWindowRect(&window);
     const int width = window.right - window.left, height = window.bottom - window.top;
+    PaintScreenBeneath(dc, window);
+    const int outsideShape = SaveDC(dc);
+    if (region_)
+        ExtSelectClipRgn(dc, region_, RGN_AND);
     if (DrawsThemed() && tailRecord_)
     {
         auto& theme = OrvLinkingUtils::UxThemeDLL::Instance();
@@ -736,6 +771,7 @@ void CBalloonHelp::PaintFrame(HDC dc)
         DeleteObject(light);
         DeleteObject(dark);
     }
+    RestoreDC(dc, outsideShape);
 }
 
 LRESULT CBalloonHelp::OnNcPaint(UINT, WPARAM, LPARAM, BOOL&)

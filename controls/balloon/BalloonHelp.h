@@ -2,10 +2,14 @@
 // anchor, with an optional icon, a bold title, a close button, wrapped text and a clickable link line.
 // It draws with the visual styles when the application is themed and with GDI otherwise; a theme call
 // that fails while it lays out or paints makes it draw its classic face from then on.
+// Its window stays rectangular: the display does not repaint what lies under a shaped pop-up where the
+// pop-up's rectangle leaves it uncovered (it showed black there), so the balloon draws its shape over the
+// picture the screen showed beneath it just before it appeared.
 #pragma once
 
 #include "controls/theme/UxTheme.h"
 #include "foundation/com/XOrv.h"
+#include "foundation/system/GdiObjects.h"
 #include "platform/atl/WindowImpl.h"
 
 #include <commctrl.h>
@@ -180,6 +184,9 @@ protected:
     HRGN ClassicRegion(int width, int height) const;
     HRGN ThemedRegion(HDC dc, int width, int height);
     void ApplyRegion(HRGN region);
+    // Keeps what the screen shows under the window's rectangle, the balloon not yet shown.
+    void TakeScreenBeneath();
+    void PaintScreenBeneath(HDC windowDc, const RECT& window) const;
     void MakeFonts();
     // Makes the "TOOLTIP" and "TEXTSTYLE" handles for the window.
     virtual void OpenThemes();
@@ -219,6 +226,8 @@ protected:
     POINT showCursor_{};
     UINT closeState_ = 0;
     HRGN region_ = nullptr;
+    Orv::UniqueBitmap beneath_;
+    POINT beneathOrigin_{};
     UINT layout_ = IconLeft | ContentLeft | TitleLeft | CloseRight;
     RECT linkRect_{};
     RECT closeRect_{};

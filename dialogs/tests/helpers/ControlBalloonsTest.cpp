@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <utility>
+
 using namespace Sistra;
 
 // A check box's balloon points at its box, an edit's at its middle.
@@ -93,6 +96,15 @@ TEST(ControlBalloons, ABalloonStaysOnTheScreenBesideItsControlWithItsWholeText)
                                       nullptr, nullptr, nullptr);
         HWND button = CreateWindowExW(0, L"BUTTON", L"Get", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 2, 10, 40, 20,
                                       parent, nullptr, nullptr, nullptr);
+        OwlTest::PumpMessages();
+        HDC screen = GetDC(nullptr);
+        std::map<std::pair<LONG, LONG>, COLORREF> before;
+        const POINT tip = ControlBalloonAnchor(button);
+        for (const LONG dx : {-1, 1})
+            for (const LONG dy : {-5, 5})
+                before[{tip.x + dx, tip.y + dy}] = GetPixel(screen, tip.x + dx, tip.y + dy);
+        ReleaseDC(nullptr, screen);
+        const auto beneath = [&](POINT at) { return before[{at.x, at.y}]; };
         HWND balloon = ShowControlBalloon(button, Orv::String(L"No Pressure Selection"), Orv::String(text));
         ASSERT_TRUE(balloon);
         OwlTest::PumpMessages();
@@ -104,16 +116,15 @@ TEST(ControlBalloons, ABalloonStaysOnTheScreenBesideItsControlWithItsWholeText)
         EXPECT_GE(window.top, work.top) << corner.x << "," << corner.y;
         EXPECT_LE(window.bottom, work.bottom) << corner.x << "," << corner.y;
 
-        // The tail: just inside its tip, on the anchor, the balloon's shape is there.
+        // The tail: just inside its tip, on the anchor, the balloon draws over what lay beneath.
         const POINT anchor = ControlBalloonAnchor(button);
         const bool above = window.bottom <= anchor.y + 2;
         const bool leftHalf = anchor.x < (work.left + work.right) / 2;
-        HRGN shape = CreateRectRgn(0, 0, 0, 0);
-        ASSERT_NE(ERROR, GetWindowRgn(balloon, shape));
-        EXPECT_TRUE(PtInRegion(shape, anchor.x - window.left + (leftHalf ? 1 : -1),
-                               anchor.y - window.top + (above ? -5 : 5)))
+        const POINT inTail{anchor.x + (leftHalf ? 1 : -1), anchor.y + (above ? -5 : 5)};
+        HDC drawn = GetWindowDC(balloon);
+        EXPECT_NE(beneath(inTail), GetPixel(drawn, inTail.x - window.left, inTail.y - window.top))
             << corner.x << "," << corner.y;
-        DeleteObject(shape);
+        ReleaseDC(balloon, drawn);
 
         const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
         EXPECT_GE(client.right, InkWidth(text, font)) << corner.x << "," << corner.y;

@@ -1,0 +1,162 @@
+// The module's balloons as a person meets them in the frame, raised with the display's own mouse input and
+// read back from the screen: a step page's balloon covers nothing beside its body and tail.
+#include "host/app/gui/FrameSession.h"
+#include "host/app/gui/WindowPicture.h"
+#include "host/tests/FrameInput.h"
+#include "host/tests/RecordingFixtures.h"
+#include "host/tests/TestPictures.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <sstream>
+#include <vector>
+
+namespace
+{
+
+using HostTests::ClickAt;
+using HostTests::PumpUntil;
+
+constexpr int Beats = 12;
+constexpr int WorkflowChoice = 1070, FirstStepPane = 113, ApplyBox = 1077;
+// At 96 dpi a balloon's tail is 20 pixels high.
+constexpr int TailHeight = 20;
+
+// What the display shows of a rectangle of the screen, 0x00RRGGBB row by row.
+struct ScreenPixels
+{
+    RECT place{};
+    std::vector<DWORD> pixels;
+
+    DWORD At(int x, int y) const
+    {
+        return pixels[static_cast<size_t>(y - place.top) * (place.right - place.left) + (x - place.left)] & 0xFFFFFF;
+    }
+};
+
+// A copy of what the display shows of a rectangle of the screen; the caller deletes it.
+HBITMAP CopyScreen(const RECT& place)
+{
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, place.right - place.left, place.bottom - place.top);
+    const HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, place.right - place.left, place.bottom - place.top, screen, place.left, place.top, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+ScreenPixels ReadScreen(const RECT& place)
+{
+    const int width = place.right - place.left, height = place.bottom - place.top;
+    ScreenPixels read{place, std::vector<DWORD>(static_cast<size_t>(width) * height)};
+    HBITMAP bitmap = CopyScreen(place);
+    HDC screen = GetDC(nullptr);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), read.pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(bitmap);
+    return read;
+}
+
+void SaveScreenPicture(const RECT& place, const std::wstring& name)
+{
+    HBITMAP bitmap = CopyScreen(place);
+    Host::SaveBitmapPicture(bitmap, HostTests::TestPicturePath(name));
+    DeleteObject(bitmap);
+}
+
+// The visible balloon of this thread; null while there is none.
+HWND ShownBalloon()
+{
+    return HostTests::ThreadWindowOfClass(L"XPBalloonHelp");
+}
+
+// The window of that control id among window's visible descendants; null when there is none.
+HWND VisibleDescendant(HWND window, int id)
+{
+    return HostTests::FindVisibleChild(window, [id](HWND child) { return GetDlgCtrlID(child) == id; });
+}
+
+class FrameBalloons : public testing::Test
+{
+protected:
+    void Open(const std::string& recordingText, bool leaveWorkflow)
+    {
+        file.emplace("frame-balloons.csv", recordingText);
+        opened.emplace(file->Path(), Host::OpenOptions{{}, leaveWorkflow});
+        std::ostringstream problems;
+        session.emplace(*opened, L"Sistra - balloons", RECT{0, 0, 1200, 900}, problems);
+        SetForegroundWindow(Frame().Handle());
+        HostTests::Settle(Frame());
+    }
+    void TearDown() override
+    {
+        session.reset();
+        opened.reset();
+    }
+    Host::FrameWindow& Frame() { return session->Frame(); }
+
+    std::optional<HostTests::TemporaryFile> file;
+    std::optional<Host::OpenedRecording> opened;
+    std::optional<Host::FrameSession> session;
+};
+
+// The saline step refuses the tick of its Apply box before the cuvette calibration is done and says why in
+// a balloon above the box: the tail's strip beside the tail shows what lay beneath, not a black band.
+TEST_F(FrameBalloons, ABalloonCoversNothingBesideItsBodyAndTail)
+{
+    Open(HostTests::OcclusionText(Beats), false);
+    Host::ViewFrame* workflow = Frame().FindView(L"Sistra Workflow");
+    ASSERT_NE(nullptr, workflow);
+    HWND choice = VisibleDescendant(workflow->ViewWindow(), WorkflowChoice);
+    ASSERT_NE(nullptr, choice);
+    SendMessageW(choice, CB_SETCURSEL,
+                 SendMessageW(choice, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"Small mammal")),
+                 0);
+    SendMessageW(GetParent(choice), WM_COMMAND, MAKEWPARAM(WorkflowChoice, CBN_SELCHANGE), reinterpret_cast<LPARAM>(choice));
+    HostTests::Settle(Frame());
+    // The saline step is the sixth of the small mammal's: its title is clicked open.
+    HWND salinePane = nullptr;
+    ASSERT_TRUE(PumpUntil(Frame(), [&] { return (salinePane = VisibleDescendant(workflow->ViewWindow(), FirstStepPane + 5)); }));
+    RECT title{};
+    GetWindowRect(salinePane, &title);
+    ClickAt({title.left + 40, title.top + 8});
+    HWND apply = nullptr;
+    ASSERT_TRUE(PumpUntil(Frame(), [&] { return (apply = VisibleDescendant(salinePane, ApplyBox)); }));
+    HostTests::Settle(Frame());
+
+    RECT box{};
+    GetWindowRect(apply, &box);
+    const RECT around{0, std::max(0L, box.top - 200), 800, box.bottom + 60};
+    const ScreenPixels before = ReadScreen(around);
+    ClickAt({box.left + 6, box.top + (box.bottom - box.top) / 2});
+    HWND balloon = nullptr;
+    ASSERT_TRUE(PumpUntil(Frame(), [&] { return (balloon = ShownBalloon()); }));
+    HostTests::Settle(Frame());
+    wchar_t text[64] = {};
+    GetWindowTextW(balloon, text, 64);
+    EXPECT_STREQ(L"Can't Apply Calibration", text);
+
+    RECT place{};
+    GetWindowRect(balloon, &place);
+    ASSERT_LE(place.bottom, box.top + 12) << "the balloon stands above the box, its tail at its foot";
+    // What the balloon's window shows in its tail's strip (its last rows, above the box) away from the tail.
+    const Host::WindowImage shown = Host::ReadWindowImage(balloon);
+    int blackened = 0;
+    for (int y = place.bottom - TailHeight; y < std::min(place.bottom, box.top); ++y)
+        for (int x = std::max(place.left, around.left); x < place.right; ++x)
+        {
+            const DWORD pixel = shown.pixels[static_cast<size_t>(y - place.top) * shown.width + (x - place.left)];
+            if (std::abs(x - (box.left + 7)) > 2 * TailHeight && (pixel & 0xFFFFFF) == 0 && before.At(x, y) != 0)
+                ++blackened;
+        }
+    SaveScreenPicture(around, L"frame-balloon-over-saline-step");
+    EXPECT_EQ(0, blackened) << "pixels of the balloon's window turned black beside its tail";
+}
+
+} // namespace
