@@ -323,19 +323,29 @@ HRESULT STDMETHODCALLTYPE HostApplicationService::GetSettings(IHostSettings** se
     return settings_.QueryInterface(IID_IHostSettings, reinterpret_cast<void**>(settings));
 }
 
-HRESULT STDMETHODCALLTYPE HostApplicationService::ShowMessageBox(HWND, const WCHAR* text, const WCHAR* caption,
+// A person at the frame reads the box and answers it; otherwise the script or the default answers.
+HRESULT STDMETHODCALLTYPE HostApplicationService::ShowMessageBox(HWND owner, const WCHAR* text, const WCHAR* caption,
     UINT style, LONG* pressedButton)
 {
     return Guarded([&]() -> HRESULT {
         if (!pressedButton)
             return E_POINTER;
-        std::lock_guard guard(lock_);
         LONG answer = DefaultMessageBoxAnswer(style);
-        if (!scriptedAnswers_.empty())
+        bool askPerson = false;
         {
-            answer = scriptedAnswers_.front();
-            scriptedAnswers_.pop_front();
+            std::lock_guard guard(lock_);
+            if (!scriptedAnswers_.empty())
+            {
+                answer = scriptedAnswers_.front();
+                scriptedAnswers_.pop_front();
+            }
+            else
+                askPerson = showDialogs_;
         }
+        // Not under the lock: the box's own message loop may bring another box.
+        if (askPerson)
+            answer = MessageBoxW(owner, text, caption, style);
+        std::lock_guard guard(lock_);
         messageBoxes_.push_back({text ? text : L"", caption ? caption : L"", style, answer});
         *pressedButton = answer;
         return S_OK;
