@@ -665,7 +665,7 @@ int32_t HostDocument::AddComputedChannel(IUnknown* calculation)
     return static_cast<int32_t>(computedChannels_.size() - 1);
 }
 
-std::wstring HostDocument::ComputedChannelTitle(size_t index) const
+std::wstring HostDocument::ComputedChannelName(size_t index) const
 {
     if (index >= computedChannels_.size())
         return {};
@@ -680,6 +680,14 @@ std::wstring HostDocument::ComputedChannelTitle(size_t index) const
         if (!text.IsEmpty())
             title = text.c_str();
     }
+    return title;
+}
+
+std::wstring HostDocument::ComputedChannelTitle(size_t index) const
+{
+    if (index >= computedChannels_.size())
+        return {};
+    std::wstring title = ComputedChannelName(index);
     Orv::ComPtr<IComputedChannelStandIn> shown;
     BSTR unit = nullptr;
     if (SUCCEEDED(computedChannels_[index]->QueryInterface(IID_IComputedChannelStandIn, shown.PutVoid())) &&
@@ -687,6 +695,36 @@ std::wstring HostDocument::ComputedChannelTitle(size_t index) const
         title += L" (" + std::wstring(unit) + L")";
     SysFreeString(unit);
     return title;
+}
+
+std::string HostDocument::ComputedChannelText(size_t index) const
+{
+    Orv::ComPtr<IComputedChannelStandIn> shown;
+    Orv::ComPtr<IUnknown> held;
+    Orv::ComPtr<ICalcEnum> calculation;
+    IOrvString* text = nullptr;
+    if (index >= computedChannels_.size() ||
+        FAILED(computedChannels_[index]->QueryInterface(IID_IComputedChannelStandIn, shown.PutVoid())) ||
+        shown->GetCalculation(held.Put()) != S_OK ||
+        FAILED(held->QueryInterface(IID_ICalcEnum, calculation.PutVoid())) ||
+        FAILED(calculation->GetArgumentText(&text)) || !text)
+        return {};
+    Orv::String read;
+    read.AssignAndRelease(text);
+    return ToUtf8(read.c_str());
+}
+
+std::optional<size_t> HostDocument::ComputedChannelOf(int32_t channel) const
+{
+    const auto recorded = static_cast<int32_t>(Data().Channels().size());
+    if (channel < recorded || static_cast<size_t>(channel - recorded) >= computedChannels_.size())
+        return std::nullopt;
+    return static_cast<size_t>(channel - recorded);
+}
+
+size_t HostDocument::FirstCalculatedChannel() const
+{
+    return Data().Channels().size() + computedChannels_.size();
 }
 
 HRESULT HostDocument::ReadComputedChannel(size_t index, int32_t record, int32_t startTick, int32_t endTick,
@@ -959,9 +997,11 @@ bool HoldsWord(const std::string& text, const std::string& word)
 
 std::string HostDocument::ChannelText(int32_t channel) const
 {
-    const int32_t recorded = static_cast<int32_t>(Data().Channels().size());
-    const bool calculated = channel >= recorded;
-    const int32_t index = calculated ? channel - recorded : channel;
+    if (const std::optional<size_t> computed = ComputedChannelOf(channel))
+        return LowerCase(ComputedChannelText(*computed));
+    const auto firstCalculated = static_cast<int32_t>(FirstCalculatedChannel());
+    const bool calculated = channel >= firstCalculated;
+    const int32_t index = calculated ? channel - firstCalculated : channel;
     const std::wstring* installed =
         calculations_.FindText(index, calculated ? HostVirtualChannelSelector : HostChannelCalcSelector);
     if (installed)
@@ -981,9 +1021,9 @@ bool HostDocument::TextReads(const std::string& text, const std::string& name, s
         followed.push_back(word);
         return TextReads(itsText, name, followed);
     };
-    const int32_t recorded = static_cast<int32_t>(Data().Channels().size());
+    const auto firstCalculated = static_cast<int32_t>(FirstCalculatedChannel());
     for (size_t index = 0; index < calculatedChannels_.size(); ++index)
-        if (follow("vch" + std::to_string(index + 1), ChannelText(recorded + static_cast<int32_t>(index))))
+        if (follow("vch" + std::to_string(index + 1), ChannelText(firstCalculated + static_cast<int32_t>(index))))
             return true;
     for (const NamedItem& item : items_)
         if (follow(item.name, LowerCase(item.text)))
@@ -1038,9 +1078,10 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetRecordingEnd(uint32_t, uint64_t* posi
     return S_OK;
 }
 
+// The document's channels: the recorded ones, then the computed ones, as the trace view shows them.
 HRESULT STDMETHODCALLTYPE HostDocument::GetChannelCount(int32_t* count)
 {
-    return Orv::AnswerValue(count, static_cast<int32_t>(Data().Channels().size()));
+    return Orv::AnswerValue(count, static_cast<int32_t>(Data().Channels().size() + computedChannels_.size()));
 }
 
 // A record's handle is its number plus one, so that no handle is 0.
@@ -1572,9 +1613,10 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetChannelTitle(int32_t channel, BSTR* t
     *title = nullptr;
     if (!HasChannel(channel))
         return E_INVALIDARG;
-    const std::string& text = IsRecordedChannel(channel)
-        ? Data().Channels()[static_cast<size_t>(channel)].name
-        : calculatedChannels_[static_cast<size_t>(channel) - Data().Channels().size()];
+    const std::optional<size_t> computed = ComputedChannelOf(channel);
+    const std::string text = IsRecordedChannel(channel) ? Data().Channels()[static_cast<size_t>(channel)].name
+                             : computed                 ? ToUtf8(ComputedChannelName(*computed))
+                                                        : calculatedChannels_[static_cast<size_t>(channel) - FirstCalculatedChannel()];
     if (text.empty())
         return S_FALSE;
     *title = SysAllocString(FromUtf8(text).c_str());
@@ -1587,6 +1629,11 @@ HRESULT STDMETHODCALLTYPE HostDocument::IsCalculationOnSource(int32_t channel, V
         return E_POINTER;
     if (!HasChannel(channel))
         return E_INVALIDARG;
+    if (ComputedChannelOf(channel))
+    {
+        *onSource = VARIANT_FALSE;
+        return S_OK;
+    }
     const ChannelCalcSlot& slot = calculations_.Slot(channel, HostChannelCalcSelector);
     std::wstring text;
     for (wchar_t c : slot.Text())
@@ -1599,7 +1646,7 @@ HRESULT STDMETHODCALLTYPE HostDocument::IsCalculationOnSource(int32_t channel, V
 
 bool HostDocument::HasChannel(int32_t channel) const
 {
-    return channel >= 0 && static_cast<size_t>(channel) < Data().Channels().size() + calculatedChannels_.size();
+    return channel >= 0 && static_cast<size_t>(channel) < FirstCalculatedChannel() + calculatedChannels_.size();
 }
 
 HRESULT STDMETHODCALLTYPE HostDocument::GetChannelCalculation(int32_t channel, int32_t selector, IUnknown** object)
@@ -1622,12 +1669,12 @@ HRESULT STDMETHODCALLTYPE HostDocument::OpenTarget(int32_t channel, int32_t sele
 
 HRESULT STDMETHODCALLTYPE HostDocument::GetAllChannelCount(int32_t* count)
 {
-    return Orv::AnswerValue(count, static_cast<int32_t>(Data().Channels().size() + calculatedChannels_.size()));
+    return Orv::AnswerValue(count, static_cast<int32_t>(FirstCalculatedChannel() + calculatedChannels_.size()));
 }
 
 HRESULT STDMETHODCALLTYPE HostDocument::GetRecordedChannelCount(int32_t* count)
 {
-    return GetChannelCount(count);
+    return Orv::AnswerValue(count, static_cast<int32_t>(Data().Channels().size()));
 }
 
 HRESULT STDMETHODCALLTYPE HostDocument::GetCalculationChannelCount(uint32_t, int32_t* count)

@@ -120,6 +120,10 @@ public:
     size_t ComputedChannelCount() const { return computedChannels_.size(); }
     // What the host shows of computed channel index: its calculation's class name and its unit.
     std::wstring ComputedChannelTitle(size_t index) const;
+    // The class name of computed channel index's calculation, its title among the document's channels.
+    std::wstring ComputedChannelName(size_t index) const;
+    // The calculation text computed channel index runs; empty when its calculation tells none.
+    std::string ComputedChannelText(size_t index) const;
     // What computed channel index shows at ticks [startTick, endTick) of the record, a value a tick.
     HRESULT ReadComputedChannel(size_t index, int32_t record, int32_t startTick, int32_t endTick, float* values);
     // Counts the changes of the calculations of the document's items: what a computed channel shows may
@@ -358,6 +362,10 @@ private:
     std::wstring FloatRangeRefusal(size_t channel, IUnitConversion& conversion) const;
     // A recorded or a calculated channel.
     bool HasChannel(int32_t channel) const;
+    // The computed channel a channel of the document is (they follow the recorded ones), if it is one.
+    std::optional<size_t> ComputedChannelOf(int32_t channel) const;
+    // The calculated channels follow the recorded and the computed ones in the document's channels.
+    size_t FirstCalculatedChannel() const;
     bool ChannelExists(uint32_t kind, int32_t channel) const;
     // The samples a request asks for; throws for a channel the document does not have.
     Calc::SampleNodePtr ChannelNode(uint32_t request, int32_t channel);

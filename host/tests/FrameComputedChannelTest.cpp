@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 #include <ranges>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -25,6 +27,19 @@ constexpr int StrokeVolumeItem = 2; // two steps down from the list's first para
 constexpr uint32_t StrokeVolume = 3;
 // Bounds the wait for what a click asks of the dialog; only a failing test waits this long.
 constexpr DWORD GiveUpAfter = 5000;
+
+constexpr int SettingsVolumeList = 1010;
+constexpr int MessageText = 0xFFFF; // the static of a message box
+constexpr const wchar_t* CircularDependency = L"These settings will create a circular dependancy. Choose Pressure and Volume "
+                                              L"channels that don't depend on the PV analysis.";
+
+std::wstring ListItemText(HWND list, int item)
+{
+    std::wstring text(static_cast<size_t>(SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(item), 0)) + 1, L'\0');
+    SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(wcslen(text.c_str()));
+    return text;
+}
 
 // Chooses the list's item with the keyboard, as a person does after opening the list with a click.
 void ChooseListItem(HWND list, int item)
@@ -43,28 +58,38 @@ class FrameComputedChannel : public HostTests::FrameSessionFixture
 {
 protected:
     FrameComputedChannel() : FrameSessionFixture("frame-computed.csv", HostTests::OcclusionText(16), Host::OpenOptions{{}, true}) {}
+
+    // Channel > New Sistra Channel..., the dialog answered with the mouse and keys (Stroke Volume, auto
+    // scale), OK: the unit the dialog showed once the channel is made, empty when none was.
+    std::wstring MakeChannelThroughTheMenu()
+    {
+        std::wstring unitShown;
+        {
+            HostTests::SecondHand hand([] { return HostTests::DialogWithControl(ParameterList); }, [&](HWND dialog) {
+                ChooseListItem(GetDlgItem(dialog, ParameterList), StrokeVolumeItem);
+                const HWND autoScale = GetDlgItem(dialog, AutoScaleBox);
+                const LRESULT before = SendMessageW(autoScale, BM_GETCHECK, 0, 0);
+                ClickAt(ScreenCentreOf(autoScale));
+                HostTests::PumpUntil([&] { return SendMessageW(autoScale, BM_GETCHECK, 0, 0) != before; }, GiveUpAfter);
+                unitShown = HostTests::WindowText(GetDlgItem(dialog, TopUnitLabel));
+                HostTests::SaveTestPicture(dialog, L"frame-computed-channel-dialog");
+                ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+            });
+            EXPECT_EQ(L"New Sistra Channel...",
+                      HostTests::ChooseMenuItem(Frame(), L"Channel",
+                                                [](const std::wstring& text) { return text.starts_with(L"New "); }));
+            HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });
+        }
+        if (!HostTests::PumpUntil(Frame(), [&] { return opened->Host().ComputedChannelCount() == 1; }))
+            return {};
+        return unitShown;
+    }
 };
 
 TEST_F(FrameComputedChannel, TheChannelMenuMakesAChannelOfTheChosenParameterThatTheTraceViewShows)
 {
-    std::wstring unitShown;
-    {
-        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(ParameterList); }, [&](HWND dialog) {
-            ChooseListItem(GetDlgItem(dialog, ParameterList), StrokeVolumeItem);
-            const HWND autoScale = GetDlgItem(dialog, AutoScaleBox);
-            const LRESULT before = SendMessageW(autoScale, BM_GETCHECK, 0, 0);
-            ClickAt(ScreenCentreOf(autoScale));
-            HostTests::PumpUntil([&] { return SendMessageW(autoScale, BM_GETCHECK, 0, 0) != before; }, GiveUpAfter);
-            unitShown = HostTests::WindowText(GetDlgItem(dialog, TopUnitLabel));
-            HostTests::SaveTestPicture(dialog, L"frame-computed-channel-dialog");
-            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
-        });
-        EXPECT_EQ(L"New Sistra Channel...",
-                  HostTests::ChooseMenuItem(Frame(), L"Channel",
-                                            [](const std::wstring& text) { return text.starts_with(L"New "); }));
-        HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });
-    }
-    ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return opened->Host().ComputedChannelCount() == 1; }));
+    const std::wstring unitShown = MakeChannelThroughTheMenu();
+    ASSERT_EQ(1u, opened->Host().ComputedChannelCount());
 
     // The lane follows the recorded ones, titled with the unit the dialog showed.
     const auto lane = static_cast<int32_t>(opened->Host().Data().Channels().size());
@@ -91,6 +116,46 @@ TEST_F(FrameComputedChannel, TheChannelMenuMakesAChannelOfTheChosenParameterThat
         EXPECT_NEAR(loop.values[StrokeVolume - 1], shown[static_cast<size_t>(loop.record.base.tick) + 5],
                     halfStep + 1e-6 * std::fabs(loop.values[StrokeVolume - 1]))
             << loop.record.base.tick;
+}
+
+// The channel follows the recorded ones in the settings dialog's channel lists; it plots the analysis's
+// own loops, so taking it as the volume is refused as a circular dependency and the dialog stays open.
+TEST_F(FrameComputedChannel, TheSettingsDialogOffersTheChannelAndRefusesItAsTheAnalysedVolume)
+{
+    ASSERT_FALSE(MakeChannelThroughTheMenu().empty());
+    const auto recorded = static_cast<int>(opened->Host().Data().Channels().size());
+    const uint32_t loopsBefore = opened->Analysis()->LoopCount();
+    std::vector<std::wstring> offered;
+    std::wstring refusal;
+    bool stayedOpen = false;
+    {
+        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(SettingsVolumeList); }, [&](HWND dialog) {
+            const HWND volume = GetDlgItem(dialog, SettingsVolumeList);
+            for (LRESULT item = 0; item < SendMessageW(volume, CB_GETCOUNT, 0, 0); ++item)
+                offered.push_back(ListItemText(volume, static_cast<int>(item)));
+            ChooseListItem(volume, recorded);
+            {
+                HostTests::SecondHand box([] { return HostTests::DialogWithControl(MessageText); }, [&](HWND shown) {
+                    refusal = HostTests::WindowText(GetDlgItem(shown, MessageText));
+                    HostTests::SaveTestPicture(shown, L"frame-computed-channel-refused");
+                    ClickAt(ScreenCentreOf(GetDlgItem(shown, IDOK)));
+                });
+                ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+            }
+            stayedOpen = HostTests::PumpUntil([&] { return IsWindowVisible(dialog) && !HostTests::DialogWithControl(MessageText); },
+                                              GiveUpAfter);
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDCANCEL)));
+        });
+        EXPECT_FALSE(HostTests::ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& text) {
+                         return text == L"&Settings...";
+                     }).empty());
+        HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });
+    }
+    ASSERT_EQ(static_cast<size_t>(recorded) + 1, offered.size());
+    EXPECT_EQ(L"Sistra", offered.back());
+    EXPECT_EQ(CircularDependency, refusal);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(loopsBefore, opened->Analysis()->LoopCount());
 }
 
 } // namespace

@@ -3,8 +3,10 @@
 #include "host/app/calc/CalcCompiler.h"
 #include "host/app/calc/HostCalcClass.h"
 #include "host/app/HostDocument.h"
+#include "host/app/TextConversion.h"
 
 #include "foundation/com/ComBoundary.h"
+#include "foundation/text/String.h"
 
 #include <memory>
 #include <stdexcept>
@@ -123,7 +125,19 @@ public:
                 return E_INVALIDARG; // samples of the document's channels are no calculation of their own
             if (flags)
                 *flags = 0;
+            text_ = source;
             return S_OK;
+        });
+    }
+    // The text read, for a host that asks what a channel made by this calculation reads.
+    HRESULT STDMETHODCALLTYPE GetArgumentText(IOrvString** text) override
+    {
+        if (!text)
+            return E_POINTER;
+        return Orv::CatchReturn([&] {
+            const Orv::String read(FromUtf8(text_).c_str());
+            *text = read.Interface();
+            (*text)->AddRef();
         });
     }
     HRESULT STDMETHODCALLTYPE Clone(IUnknown*, ICalcEnum** clone) override { return AnswerUnsupported(clone); }
@@ -210,6 +224,7 @@ private:
     Orv::ComPtr<HostDocument> document_;
     EventNodePtr events_;
     std::string formula_;
+    std::string text_;
     Orv::ComPtr<IEnumEventEx> reader_;
     Orv::ComPtr<IEnumFloatEx> formulaSamples_;
     int32_t record_ = 0;
