@@ -861,7 +861,13 @@ void CBalloonHelp::DrawCloseButton(HDC dc, UINT state)
 bool CBalloonHelp::IsPointInside(POINT screen) const
 {
     if (options & MouseInsideStayRect)
-        return !IsRectEmpty(&stayRect) && Inside(stayRect, screen);
+    {
+        const bool onStayRect = !IsRectEmpty(&stayRect) && Inside(stayRect, screen);
+        // Asked to count the balloon too (an error icon's balloon with a link does), the pointer may leave
+        // the icon for the balloon: else the link closed the balloon as the pointer went to click it.
+        if (onStayRect || !(options & MouseInsideWithTolerance))
+            return onStayRect;
+    }
     if (options & MouseInsideWithTolerance)
     {
         RECT rect{};

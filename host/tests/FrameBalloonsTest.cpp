@@ -1,5 +1,6 @@
 // The module's balloons as a person meets them in the frame, raised with the display's own mouse input and
-// read back from the screen: a step page's balloon covers nothing beside its body and tail.
+// read back from the screen: a step page's balloon covers nothing beside its body and tail, and the loop
+// view's warning about negative pressures explains itself under the pointer and leads to its help topic.
 #include "host/app/gui/FrameSession.h"
 #include "host/app/gui/WindowPicture.h"
 #include "host/tests/FrameInput.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <sstream>
 #include <vector>
@@ -19,7 +21,7 @@ using HostTests::ClickAt;
 using HostTests::PumpUntil;
 
 constexpr int Beats = 12;
-constexpr int WorkflowChoice = 1070, FirstStepPane = 113, ApplyBox = 1077;
+constexpr int WorkflowChoice = 1070, FirstStepPane = 113, ApplyBox = 1077, LoopWarningIcon = 3006;
 // At 96 dpi a balloon's tail is 20 pixels high.
 constexpr int TailHeight = 20;
 
@@ -157,6 +159,61 @@ TEST_F(FrameBalloons, ABalloonCoversNothingBesideItsBodyAndTail)
         }
     SaveScreenPicture(around, L"frame-balloon-over-saline-step");
     EXPECT_EQ(0, blackened) << "pixels of the balloon's window turned black beside its tail";
+}
+
+// Recorded 30 mmHg low, the loops' end-diastolic pressures are negative: the loop view's warning icon
+// shows; resting the pointer on it raises its balloon, drawn, with the warning's title, and the balloon's
+// "Learn more" line, reached with the pointer, opens the warning's help topic.
+TEST_F(FrameBalloons, TheNegativePressureWarningExplainsItselfUnderThePointerAndLeadsToItsHelp)
+{
+    HostTests::Recorded low;
+    low.pressureOffset = 30.0;
+    Open(HostTests::OcclusionText(Beats, "LV Pressure (mmHg),LV Volume (uL),ECG (mV)", low), true);
+    Host::ViewFrame* loopView = Frame().FindView(L"Loop View");
+    ASSERT_NE(nullptr, loopView);
+    HWND icon = nullptr;
+    ASSERT_TRUE(PumpUntil(Frame(), [&] { return (icon = VisibleDescendant(loopView->ViewWindow(), LoopWarningIcon)); }));
+
+    RECT iconPlace{};
+    GetWindowRect(icon, &iconPlace);
+    HostTests::MovePointer({iconPlace.left - 30, iconPlace.top - 30});
+    HostTests::Settle(Frame(), 100);
+    HostTests::MovePointer(HostTests::CentreOf(iconPlace));
+    HWND balloon = nullptr;
+    ASSERT_TRUE(PumpUntil(Frame(), [&] { return (balloon = ShownBalloon()); }));
+    HostTests::Settle(Frame());
+    wchar_t title[64] = {};
+    GetWindowTextW(balloon, title, 64);
+    EXPECT_STREQ(L"Negative Pressure Values", title);
+    const Host::WindowImage shown = Host::ReadWindowImage(balloon);
+    const auto black = std::count_if(shown.pixels.begin(), shown.pixels.end(), [](DWORD p) { return (p & 0xFFFFFF) == 0; });
+    EXPECT_LT(black, static_cast<std::ptrdiff_t>(shown.pixels.size() / 4)) << "the balloon is drawn, not left black";
+    RECT place{};
+    GetWindowRect(balloon, &place);
+    SaveScreenPicture({place.left - 20, place.top - 20, place.right + 20, place.bottom + 20},
+                      L"frame-loop-view-negative-pressure-balloon");
+
+    // The link is the balloon's last line: the pointer travels from the icon into the balloon down to it.
+    RECT client{};
+    GetClientRect(balloon, &client);
+    POINT link{client.left + 12, client.bottom - 6};
+    ClientToScreen(balloon, &link);
+    const POINT from = HostTests::CentreOf(iconPlace);
+    for (int step = 1; step <= 10; ++step)
+    {
+        HostTests::MovePointer({from.x + (link.x - from.x) * step / 10, from.y + (link.y - from.y) * step / 10});
+        HostTests::Settle(Frame(), 20);
+    }
+    ASSERT_TRUE(IsWindow(balloon) && IsWindowVisible(balloon)) << "the balloon stays while the pointer goes to its link";
+    ClickAt(link);
+    HWND help = nullptr;
+    ASSERT_TRUE(PumpUntil(Frame(), [&] { return (help = FindWindowW(L"SistraHostHelp", nullptr)) && IsWindowVisible(help); }));
+    BSTR topic = nullptr, helpFile = nullptr;
+    ASSERT_EQ(S_OK, opened->StandIn().GetHelpRequest(0, &topic, &helpFile));
+    EXPECT_STREQ(L"pv_pressure_error", topic);
+    EXPECT_STREQ(L"SistraHelp", helpFile);
+    SysFreeString(topic);
+    SysFreeString(helpFile);
 }
 
 } // namespace
