@@ -1,4 +1,5 @@
 #include "controls/buttons/BmpTxtButton.h"
+#include "controls/tests/DisabledImagePixels.h"
 
 #include "platform/owl/tests/Screenshot.h"
 #include "platform/owl/tests/TestPopup.h"
@@ -92,9 +93,21 @@ TEST(TBmpTxtButton, DrawsItsCaptionWithoutTheAmpersandAndAGreyGlyphWhenDisabled)
 {
     ToolArea area;
     ASSERT_TRUE(area.Create());
+    // The glyph stands at the left of the face, the caption in its middle.
+    const auto glyph = [&] {
+        area.quiet->Invalidate(true);
+        area.quiet->UpdateWindow();
+        const OWL::TRect client = area.quiet->GetClientRect();
+        const COLORREF face = ControlsTests::PixelOf(area.quiet->GetHandle(), {client.right - 6, client.bottom - 6});
+        return ControlsTests::ReadImagePixels(area.quiet->GetHandle(), RECT{4, 4, 26, client.bottom - 4}, face);
+    };
+    EXPECT_GT(glyph().coloured, 20) << "enabled, the warning glyph in its colours";
     area.quiet->EnableWindow(false);
     OwlTest::PumpMessages();
     EXPECT_TRUE(area.quiet->IsSet(OWL::TGlyphButton::biDisabled));
+    const ControlsTests::ImagePixels disabled = glyph();
+    EXPECT_EQ(0, disabled.coloured);
+    EXPECT_GT(disabled.silhouette, 20) << "disabled, the glyph is there in grey";
     OwlTest::SaveWindowPng(area.GetHandle(), L"bmp_txt_buttons");
 }
 

@@ -4,6 +4,7 @@
 #include "controls/windows/GdiPlusBitmaps.h"
 
 #include "controls/tests/ControlsTestIds.h"
+#include "controls/tests/DisabledImagePixels.h"
 #include "platform/owl/tests/Screenshot.h"
 
 #include <objbase.h>
@@ -169,6 +170,13 @@ TEST(UxSizableButtonGadget, DrawsItsImageCentredAndAsAColourlessSilhouetteWhenDi
     UpdateWindow(strip.GetHandle());
     EXPECT_EQ(0, RedPixelsAcross(strip.GetHandle(), top + 8));
     EXPECT_NE(0u, button->GetPaintState() & UxSizableButtonGadget::PaintDisabled);
+    // The image is still there, every pixel of its row grey and unlike the face beside it.
+    const int left = button->GetBounds().left + button->GetImageOrigin().x;
+    const ControlsTests::ImagePixels row =
+        ControlsTests::ReadImagePixels(strip.GetHandle(), RECT{left, top + 8, left + 16, top + 9},
+                                       ControlsTests::PixelOf(strip.GetHandle(), {left - 2, top + 8}));
+    EXPECT_EQ(0, row.coloured);
+    EXPECT_EQ(16, row.silhouette);
     Sleep(100);
     OwlTest::PumpMessages();
     OwlTest::SaveWindowPng(strip.GetHandle(), L"ux_button_gadget_disabled");
