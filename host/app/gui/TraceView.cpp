@@ -284,7 +284,7 @@ void TraceView::Paint(HDC target, const RECT& client)
         marks_.clear();
         labels_.clear();
         const auto recorded = static_cast<int32_t>(document_.Data().Channels().size());
-        const auto channels = recorded + static_cast<int32_t>(document_.ComputedChannelCount());
+        const int32_t channels = ChannelCount();
         const int laneHeight = channels > 0 ? (area.bottom - area.top) / channels : 0;
         for (int32_t channel = 0; channel < channels; ++channel)
         {
@@ -318,22 +318,44 @@ void TraceView::PaintShownLoop(HDC dc, int32_t channel, const RECT& lane)
 {
     if (!shown_)
         return;
-    const auto own = [](const TraceEvent* event) { return !event->underlying; };
-    const std::vector<const TraceEvent*> at = events_.EventsOf(channel, shown_->record, shown_->tick, shown_->tick);
-    if (std::none_of(at.begin(), at.end(), own))
+    const std::optional<double> end = LoopEndSeconds(channel, *shown_);
+    if (!end)
         return;
-    const std::vector<const TraceEvent*> later =
-        events_.EventsOf(channel, shown_->record, shown_->tick + 1, std::numeric_limits<int32_t>::max());
-    const auto next = std::find_if(later.begin(), later.end(), own);
-    const double from = XOf(*shown_);
-    const double to = next != later.end() ? XOf({(*next)->record, (*next)->tick})
-                                          : from + ShownSpanWithoutNextSeconds / secondsPerPixel_;
+    const double from = XOf(*shown_), to = XOfSeconds(*end);
     const RECT band{std::max<LONG>(lane.left, static_cast<LONG>(from)), lane.top,
                     std::min<LONG>(lane.right, static_cast<LONG>(std::ceil(to))), lane.bottom};
     if (band.right <= band.left)
         return;
     const Orv::UniqueBrush fill(CreateSolidBrush(ShownLoopFill));
     FillRect(dc, &band, fill.Get());
+}
+
+std::optional<double> TraceView::LoopEndSeconds(int32_t channel, const TickPosition& start) const
+{
+    const auto own = [](const TraceEvent* event) { return !event->underlying; };
+    const std::vector<const TraceEvent*> at = events_.EventsOf(channel, start.record, start.tick, start.tick);
+    if (std::none_of(at.begin(), at.end(), own))
+        return std::nullopt;
+    const std::vector<const TraceEvent*> later =
+        events_.EventsOf(channel, start.record, start.tick + 1, std::numeric_limits<int32_t>::max());
+    const auto next = std::find_if(later.begin(), later.end(), own);
+    return next != later.end() ? SecondsOf({(*next)->record, (*next)->tick})
+                               : SecondsOf(start) + ShownSpanWithoutNextSeconds;
+}
+
+// A loop not marked on any lane is taken at its start alone.
+bool TraceView::LoopWhollyInView(const TickPosition& start) const
+{
+    const double from = SecondsOf(start);
+    double to = from;
+    for (int32_t channel = 0; channel < ChannelCount(); ++channel)
+        to = std::max(to, LoopEndSeconds(channel, start).value_or(from));
+    return from >= LeftSeconds() && to <= rightSeconds_;
+}
+
+int32_t TraceView::ChannelCount() const
+{
+    return static_cast<int32_t>(document_.Data().Channels().size() + document_.ComputedChannelCount());
 }
 
 // Room for each lane's three texts on lines of their own, the time axis and the scroll bar.
@@ -346,7 +368,7 @@ int TraceView::LeastHeight() const
         GetTextMetricsW(dc, &metrics);
     }
     ReleaseDC(window_, dc);
-    const auto channels = static_cast<int>(document_.Data().Channels().size() + document_.ComputedChannelCount());
+    const int32_t channels = ChannelCount();
     return TopMargin + channels * (LabelLinesPerLane * metrics.tmHeight + 2) + AxisHeight +
            GetSystemMetrics(SM_CYHSCROLL);
 }
@@ -822,10 +844,17 @@ HRESULT STDMETHODCALLTYPE TraceView::ShowPosition(const TickPosition* position)
 {
     if (!position)
         return E_POINTER;
+    shown_ = *position;
+    // A loop already in view is shaded where it is: the view moves only to bring one into sight, so that
+    // what the user is looking at, or dragging across, stays put.
+    if (LoopWhollyInView(*position))
+    {
+        InvalidateRect(window_, nullptr, FALSE);
+        return S_OK;
+    }
     const RECT area = TraceArea();
     rightSeconds_ = SecondsOf(*position) + (area.right - area.left) * secondsPerPixel_ / 2.0;
     following_ = false;
-    shown_ = *position;
     KeepOnData();
     UpdateScrollBar();
     InvalidateRect(window_, nullptr, FALSE);

@@ -94,6 +94,11 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc, const RECT& client);
     void PaintShownLoop(HDC dc, int32_t channel, const RECT& lane);
+    // Where the loop marked at start on channel ends, in seconds: at the channel's next loop mark, or a
+    // while after start when there is none; nothing when the channel has no loop marked at start.
+    std::optional<double> LoopEndSeconds(int32_t channel, const TickPosition& start) const;
+    bool LoopWhollyInView(const TickPosition& start) const;
+    int32_t ChannelCount() const;
     void PaintLane(HDC dc, int32_t channel, const RECT& lane);
     // range: the values at the lane's top and foot; none while the lane shows no data.
     void PaintLaneLabels(HDC dc, int32_t channel, const RECT& lane, std::optional<std::pair<double, double>> range);
