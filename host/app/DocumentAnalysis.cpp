@@ -160,6 +160,7 @@ DocumentAnalysis::DocumentAnalysis(IVyrStandIn& standIn, HostDocument& host, con
     // The host tells a new document that its host document is ready through the stored-message event.
     const auto observer = Face<IObserver>(made.Get(), IID_IObserver, "observer face");
     observer->Notify(nullptr, VyrTypeId::StoredMessageNotification, 0, host.Unknown());
+    hostEvents_ = std::make_unique<DocumentEventRelay>(host, made.Get());
     ApplyCalibrations(choices);
 }
 
@@ -213,6 +214,7 @@ void DocumentAnalysis::ApplyVolumeLine(int32_t channel, const std::array<double,
 DocumentAnalysis::~DocumentAnalysis()
 {
     pane_ = {};
+    hostEvents_.reset();
     if (document_)
         document_->Close();
 }

@@ -3,6 +3,7 @@
 // analyse with its own automation command; its loops, summaries and relations read back.
 #pragma once
 
+#include "host/app/DocumentEventRelay.h"
 #include "host/app/HostDocument.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
 #include "host/app/macro/MacroText.h"
@@ -119,6 +120,7 @@ private:
     std::unique_ptr<Calc::ModuleFunctionTable> functions_;
     Orv::ComPtr<ICustomDocument> document_;
     Orv::ComPtr<ISistraSetupPane> pane_;
+    std::unique_ptr<DocumentEventRelay> hostEvents_;
 };
 
 // Runs the document's "Workflow Mode..." with its dialog's box set or cleared, as a user enters or leaves

@@ -843,6 +843,19 @@ HRESULT STDMETHODCALLTYPE HostDocument::RemoveSink(IOnlineDataSink* sink)
     return S_OK;
 }
 
+bool HostDocument::IsSink(IUnknown* object) const
+{
+    const auto identity = [](IUnknown* face) {
+        Orv::ComPtr<IUnknown> unknown;
+        if (face)
+            face->QueryInterface(IID_IUnknown, unknown.PutVoid());
+        return unknown;
+    };
+    const Orv::ComPtr<IUnknown> wanted = identity(object);
+    return wanted && std::any_of(sinks_.begin(), sinks_.end(),
+                                 [&](const auto& held) { return identity(held.Get()).Get() == wanted.Get(); });
+}
+
 HRESULT STDMETHODCALLTYPE HostDocument::AddChannelEntry(int32_t channel, int32_t position, const ChannelEntry* entry)
 {
     if (!entry)

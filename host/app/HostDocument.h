@@ -91,6 +91,8 @@ public:
     // sinks are told so) and sampling stops. Throws std::logic_error unless the document plays a recording.
     void StopSampling();
     size_t SinkCount() const { return sinks_.size(); }
+    // Whether the object (any of its faces) is one of the document's online data sinks.
+    bool IsSink(IUnknown* object) const;
     // The sampling sink of an acquiring document; null for the others.
     const DocumentAcquisition* Acquisition() const { return acquisition_.get(); }
     // The source a live preview of a sampling document samples from; null for the others.

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <climits>
 #include <atomic>
 #include <functional>
 #include <string>
@@ -93,6 +94,21 @@ HWND FindVisibleChild(HWND parent, Match match)
         if (IsWindowVisible(child) && match(child))
             found = child;
         return found == nullptr;
+    });
+    return found;
+}
+
+// The visible child of parent of that class that lies highest on the screen; null when none is.
+inline HWND TopmostChildOfClass(HWND parent, const wchar_t* className)
+{
+    HWND found = nullptr;
+    LONG top = LONG_MAX;
+    VisitChildren(parent, [&](HWND child) {
+        RECT place{};
+        GetWindowRect(child, &place);
+        if (ClassOf(child) == className && IsWindowVisible(child) && place.top < top)
+            found = child, top = place.top;
+        return true;
     });
     return found;
 }

@@ -39,16 +39,47 @@ std::optional<Range> Selected(Host::HostDocument& document)
     return range;
 }
 
+COLORREF ColourAt(const Host::WindowImage& image, int x, int y)
+{
+    const DWORD pixel = image.pixels[static_cast<size_t>(y) * image.width + x] & 0xFFFFFF;
+    return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
+}
+
 // Pixels of the selection's colour in column x of the window.
 int SelectionPixelsInColumn(const Host::WindowImage& image, int x)
 {
     int count = 0;
     for (int y = 0; y < image.height; ++y)
-    {
-        const DWORD pixel = image.pixels[static_cast<size_t>(y) * image.width + x] & 0xFFFFFF;
-        count += RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF) == SelectionFill;
-    }
+        count += ColourAt(image, x, y) == SelectionFill;
     return count;
+}
+
+// The middle of the band of rows the table's grid draws selected, on the screen; none without one.
+std::optional<POINT> SelectedRowsCentre(HWND grid)
+{
+    const Host::WindowImage image = Host::ReadWindowImage(grid);
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    int top = -1, bottom = -1;
+    for (int y = 0; y < image.height; ++y)
+    {
+        int count = 0;
+        for (int x = 0; x < image.width; ++x)
+            count += ColourAt(image, x, y) == highlight;
+        if (count > image.width / 3)
+            bottom = y, top = top < 0 ? y : top;
+    }
+    if (top < 0)
+        return std::nullopt;
+    RECT place{};
+    GetWindowRect(grid, &place);
+    return POINT{(place.left + place.right) / 2, place.top + (top + bottom) / 2};
+}
+
+LONG SelectedLoop(Host::OpenedRecording& opened)
+{
+    LONG loop = -2;
+    opened.Analysis()->Pane().GetSelectedLoop(&loop);
+    return loop;
 }
 
 class FrameSelection : public HostTests::FrameSessionFixture
@@ -117,6 +148,50 @@ TEST_F(FrameSelection, DraggingInTheTraceViewSelectsTheTimeBetweenItsEndsAndShow
     ClickAt(TracePoint(400, 100));
     PumpUntil(Frame(), [&] { return !Selected(opened->Host()); }, 3000);
     EXPECT_FALSE(Selected(opened->Host()));
+}
+
+// A selection dragged either way selects the loop its start lies in, as the module selects the loop at
+// the host's selection: the loop view's list and the table's rows show it selected (a click on the row
+// the table shows selected keeps that loop), and the trace view, which shows the loop already, stays put.
+TEST_F(FrameSelection, DraggingASelectionSelectsTheLoopItStartsInAndTheViewsShowIt)
+{
+    constexpr int LoopListId = 3001;
+    HWND list = GetDlgItem(Frame().FindView(L"Loop View")->ViewWindow(), LoopListId);
+    HWND grid = HostTests::TopmostChildOfClass(Frame().FindView(L"Sistra Hemodynamics TableView")->ViewWindow(),
+                                               L"GridPane");
+    ASSERT_TRUE(list && grid);
+    const auto loops = opened->Analysis()->Loops();
+    ASSERT_GT(loops.size(), 6u);
+    // x of a point a fraction of the way through the loop.
+    const auto within = [&](size_t loop, double fraction) {
+        const Sistra::SistraEvent& record = loops[loop].record;
+        const double tick = record.firstTick + fraction * (record.endTick - record.firstTick);
+        return static_cast<int>(std::lround(session->Trace().XOf({loops[loop].block, static_cast<int32_t>(tick)})));
+    };
+    struct Case
+    {
+        size_t loop;
+        int from, to; // where the drag starts and ends
+    };
+    for (const Case c : {Case{1, within(1, 0.3), within(2, 0.5)}, Case{3, within(3, 0.8), within(3, 0.2)}})
+    {
+        TickPosition centre{};
+        session->Trace().GetCentre(&centre);
+        ASSERT_TRUE(DragInTrace(c.from, c.to)) << c.loop;
+        const auto loop = static_cast<LONG>(c.loop);
+        EXPECT_TRUE(PumpUntil(Frame(), [&] { return SelectedLoop(*opened) == loop; }, 5000)) << c.loop;
+        HostTests::Settle(Frame());
+        EXPECT_EQ(loop, SendMessageW(list, LB_GETCURSEL, 0, 0));
+        TickPosition after{};
+        session->Trace().GetCentre(&after);
+        EXPECT_EQ(centre.tick, after.tick) << c.loop;
+        const std::optional<POINT> row = SelectedRowsCentre(grid);
+        ASSERT_TRUE(row) << c.loop;
+        ClickAt(*row);
+        HostTests::Settle(Frame());
+        EXPECT_EQ(loop, SelectedLoop(*opened)) << c.loop;
+    }
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-selection-loop");
 }
 
 // The settings dialog's Selection region analyses the selection once the dialog is confirmed; from then

@@ -61,10 +61,12 @@ ModuleDocument::ModuleDocument(ICustomDocClass& documentClass, HostDocument& hos
     const HRESULT made = documentClass.CreateInstance(nullptr, hostDocument.Unknown(), 0, document_.Put(), 0);
     if (FAILED(made) || !document_)
         throw std::runtime_error("the module's document class made no document: " + HResultText(made));
+    hostEvents_ = std::make_unique<DocumentEventRelay>(hostDocument, document_.Get());
 }
 
 ModuleDocument::~ModuleDocument()
 {
+    hostEvents_.reset();
     Orv::ComPtr<ICustomDocument> document;
     if (SUCCEEDED(document_->QueryInterface(IID_ICustomDocument, document.PutVoid())))
         document->Close();

@@ -6,8 +6,10 @@
 #include "hostapi/VyrViews.h"
 #include "foundation/com/ComPtr.h"
 #include "host/app/FrameworkHost.h"
+#include "host/app/DocumentEventRelay.h"
 #include "host/app/HostDocument.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,7 @@ public:
 
 private:
     Orv::ComPtr<IUnknown> document_;
+    std::unique_ptr<DocumentEventRelay> hostEvents_;
 };
 
 } // namespace Host
