@@ -9,6 +9,7 @@
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/TestCanvas.h"
 #include "host/tests/TestPictures.h"
+#include "testsupport/RealInput.h"
 #include "host/vyr/HelpWindow.h"
 
 #include <gtest/gtest.h>
@@ -37,22 +38,12 @@ constexpr DWORD GiveUpAfter = 20000;
 // Handles the messages that wait, and what the document asked of its host, until done holds.
 bool PumpUntil(Host::FrameWindow& frame, const std::function<bool()>& done)
 {
-    const DWORD start = GetTickCount();
-    for (;;)
-    {
-        MSG message{};
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        frame.FollowDocument();
-        if (done())
-            return true;
-        if (GetTickCount() - start > GiveUpAfter)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
+    return HostTests::PumpUntil(
+        [&] {
+            frame.FollowDocument();
+            return done();
+        },
+        GiveUpAfter);
 }
 
 void Pump(Host::FrameWindow& frame)
