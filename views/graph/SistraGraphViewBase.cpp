@@ -44,14 +44,25 @@ bool SameLimits(double a, double b, double relative, double floor)
     return std::fabs(a - b) <= relative * std::max(std::fabs(a), std::fabs(b));
 }
 
-// The limits that put [low, high] in the middle half of an axis.
-std::pair<double, double> MiddleHalf(double low, double high)
+// The limits that put [low, high] in the middle half of an axis. Values without spread get a tenth of
+// their size either side, and values of 0 the span an empty axis has (an axis from 0 to 0 shows nothing).
+std::pair<double, double> MiddleHalf(double low, double high, double emptySpan)
 {
     double width = high - low;
     if (width <= 0.0)
         width = std::fabs(high * 0.1);
+    if (width == 0.0)
+        width = emptySpan;
     const double centre = (low + high) * 0.5;
     return {centre - width, centre + width};
+}
+
+// Extents of points that can be shown: finite, and low not above high (a range widened by no value at
+// all runs from FLT_MAX down to -FLT_MAX, and the axes ranged on it went to some ±1e38).
+bool ExtentsHoldPoints(const ViewExtents& extents)
+{
+    const auto holds = [](float low, float high) { return std::isfinite(low) && std::isfinite(high) && low <= high; };
+    return holds(extents.xLow, extents.xHigh) && holds(extents.yLow, extents.yHigh);
 }
 
 // Moves an axis to the proposed limits when they differ from the last ones set; a display the user
@@ -73,9 +84,14 @@ void RangeAxis(std::pair<double, double>& last, std::pair<double, double> displa
 }
 
 // An empty axis: 0 to 1 in the units its scale prints (not a million microlitres).
+double EmptyAxisSpan(double unitFactor)
+{
+    return 1.0 / unitFactor;
+}
+
 std::pair<double, double> StartingSpan(double unitFactor)
 {
-    return {0.0, 1.0 / unitFactor};
+    return {0.0, EmptyAxisSpan(unitFactor)};
 }
 
 OWL::TFont& SharedGraphFont(SistraGraphViewBase& view)
@@ -351,13 +367,26 @@ void SistraGraphViewBase::RunUpdateCycle()
     InvalidateGraph();
 }
 
+// Without points to show (no loops, as after Clear Analysis, or extents of no values) the axes go back
+// to the spans they started with rather than keeping the last data's; a view that has loops but does not
+// range on too few of them keeps its axes where they are.
 void SistraGraphViewBase::AutoRange()
 {
-    ViewExtents extents;
-    if (!IsPlotEnabled() || !GetDataExtents(extents))
+    if (!IsPlotEnabled())
         return;
-    rangedFromData_ = true;
-    ProposeLimits(MiddleHalf(extents.xLow, extents.xHigh), MiddleHalf(extents.yLow, extents.yHigh));
+    ViewExtents extents;
+    const bool handedOut = GetDataExtents(extents);
+    if (handedOut && ExtentsHoldPoints(extents))
+    {
+        rangedFromData_ = true;
+        const MGraph1::Graph2DDrawer& graph = *graphWindow_;
+        ProposeLimits(MiddleHalf(extents.xLow, extents.xHigh, EmptyAxisSpan(graph.domainUnitFactor)),
+                      MiddleHalf(extents.yLow, extents.yHigh, EmptyAxisSpan(graph.rangeUnitFactor)));
+        return;
+    }
+    SistraData* data = AnalysisData();
+    if (handedOut || (ShowsAnalysisData() && !(data && data->GetLoopCount() > 0)))
+        rangedFromData_ = false;
 }
 
 void SistraGraphViewBase::KeepStartingSpans()

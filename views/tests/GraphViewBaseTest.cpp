@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -148,6 +150,44 @@ TEST(GraphViewBase, AxesPutTheDataInTheirMiddleHalfUnlessTheUserMovedThem)
     view.DataChanged(0);
     EXPECT_EQ(std::pair(0.0, 10.0), domain());
     EXPECT_EQ(std::pair(-25.0, 75.0), range());
+}
+
+TEST(GraphViewBase, AxesWithoutPointsToShowGoBackToTheSpanTheyStartedWith)
+{
+    constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
+    using Limits = std::pair<double, double>;
+    const struct
+    {
+        const char* handed;
+        int loops;
+        bool handedOut;
+        ViewExtents extents;
+        Limits domain, range;
+    } cases[] = {
+        {"a range widened by no value", 3, true, {FLT_MAX, -FLT_MAX, 100.0f, 200.0f}, {0.0, 1.0}, {0.0, 1.0}},
+        {"values that are not finite", 3, true, {NaN, 5.0f, 100.0f, 200.0f}, {0.0, 1.0}, {0.0, 1.0}},
+        {"nothing, without loops", 0, false, {}, {0.0, 1.0}, {0.0, 1.0}},
+        {"nothing, for too few loops", 3, false, {}, {50.0, 250.0}, {-25.0, 75.0}},
+        {"values of 0 without spread", 3, true, {0.0f, 0.0f, 0.0f, 0.0f}, {-1.0, 1.0}, {-1.0, 1.0}},
+    };
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(test.handed);
+        AnalysedDocument document;
+        TestGraphView view(document.CreationIn(nullptr));
+        view.hasExtents = true;
+        view.extents = {0.0f, 50.0f, 100.0f, 200.0f};
+        view.DataChanged(0);
+        document.Analyse(test.loops);
+        view.hasExtents = test.handedOut;
+        view.extents = test.extents;
+        view.DataChanged(0);
+        Limits domain, range;
+        view.GraphWindow().GetDomain(domain.first, domain.second);
+        view.GraphWindow().GetRange(range.first, range.second);
+        EXPECT_EQ(test.domain, domain);
+        EXPECT_EQ(test.range, range);
+    }
 }
 
 TEST(GraphViewBase, TheRegressionTextSignsTheInterceptBeforeItsSize)
