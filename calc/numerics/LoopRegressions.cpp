@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <limits>
 
 namespace Sistra
 {
@@ -68,37 +69,46 @@ struct Spread
     double n = 0.0, mx = 0.0, my = 0.0, sxx = 0.0, syy = 0.0, sxy = 0.0;
 };
 
-Spread SpreadOfFinitePairs(const LoopPoints& points)
+// The pairs whose two values are finite, each value taken as a float.
+LoopPoints FiniteFloatPairs(const LoopPoints& points)
 {
-    std::vector<double> xs, ys;
+    LoopPoints taken;
     for (std::size_t i = 0; i < points.Size(); ++i)
     {
         const auto x = static_cast<float>(points.x[i]);
         const auto y = static_cast<float>(points.y[i]);
-        if (!std::isfinite(x) || !std::isfinite(y))
-            continue;
-        xs.push_back(x);
-        ys.push_back(y);
+        if (std::isfinite(x) && std::isfinite(y))
+            taken.Add(x, y);
     }
+    return taken;
+}
+
+Spread SpreadOf(const LoopPoints& pairs)
+{
     Spread s;
-    s.n = static_cast<double>(xs.size());
-    if (xs.empty())
+    s.n = static_cast<double>(pairs.Size());
+    if (pairs.Size() == 0)
         return s;
-    for (std::size_t i = 0; i < xs.size(); ++i)
+    for (std::size_t i = 0; i < pairs.Size(); ++i)
     {
-        s.mx += xs[i];
-        s.my += ys[i];
+        s.mx += pairs.x[i];
+        s.my += pairs.y[i];
     }
     s.mx /= s.n;
     s.my /= s.n;
-    for (std::size_t i = 0; i < xs.size(); ++i)
+    for (std::size_t i = 0; i < pairs.Size(); ++i)
     {
-        const double dx = xs[i] - s.mx, dy = ys[i] - s.my;
+        const double dx = pairs.x[i] - s.mx, dy = pairs.y[i] - s.my;
         s.sxx += dx * dx;
         s.syy += dy * dy;
         s.sxy += dx * dy;
     }
     return s;
+}
+
+Spread SpreadOfFinitePairs(const LoopPoints& points)
+{
+    return SpreadOf(FiniteFloatPairs(points));
 }
 
 LoopPoints FinitePairs(const LoopPoints& points)
@@ -221,6 +231,27 @@ bool FitLeastSquaresLine(const LoopPoints& points, FittedLine& line)
     line.intercept = s.my - line.slope * s.mx;
     line.fit = s.sxy * s.sxy / (s.sxx * s.syy);
     return true;
+}
+
+// A value taken as a float is off by up to half a unit in its last place, ε|v| with ε = 2^-24. The slope
+// Sxy / Sxx moves by Σ(x − mx) δy / Sxx for errors δy in y and by about slope times that for errors in x,
+// so by up to ε (max|y| + |slope| max|x|) Σ|x − mx| / Sxx. Twice that allows for the sums' own rounding.
+double LeastSquaresSlopeResolution(const LoopPoints& points, double slope)
+{
+    constexpr double HalfFloatUnit = FLT_EPSILON / 2.0;
+    constexpr double SumsRounding = 2.0;
+    const LoopPoints pairs = FiniteFloatPairs(points);
+    const Spread s = SpreadOf(pairs);
+    if (!HasSpread(s.sxx))
+        return std::numeric_limits<double>::infinity();
+    double largestX = 0.0, largestY = 0.0, deviations = 0.0;
+    for (std::size_t i = 0; i < pairs.Size(); ++i)
+    {
+        largestX = std::max(largestX, std::fabs(pairs.x[i]));
+        largestY = std::max(largestY, std::fabs(pairs.y[i]));
+        deviations += std::fabs(pairs.x[i] - s.mx);
+    }
+    return SumsRounding * HalfFloatUnit * (largestY + std::fabs(slope) * largestX) * deviations / s.sxx;
 }
 
 bool FitMajorAxisLine(const LoopPoints& points, FittedLine& line)

@@ -58,6 +58,10 @@ std::pair<double, double> ExponentialInRecordedUnits(double amplitude, double ra
 // False for fewer than two pairs or no spread in x or in y (the slope or r squared would not be finite).
 bool FitLeastSquaresLine(const LoopPoints& points, FittedLine& line);
 
+// How far the slope of that line over these pairs can move by the rounding of its values to floats alone:
+// two slopes closer than this cannot be told apart by the pairs.
+double LeastSquaresSlopeResolution(const LoopPoints& points, double slope);
+
 // Major-axis line (perpendicular distances). Intercept and slope are written once there are two pairs;
 // the result is false, with fit untouched, when x or y has no spread.
 bool FitMajorAxisLine(const LoopPoints& points, FittedLine& line);

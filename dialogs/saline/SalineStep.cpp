@@ -1,6 +1,5 @@
 #include "dialogs/saline/SalineStep.h"
 
-#include "calc/numerics/LoopRegressions.h"
 #include "calc/numerics/NumericHelpers.h"
 #include "controls/theme/UxTheme.h"
 #include "dialogs/framework/DocumentCommand.h"
@@ -70,12 +69,6 @@ double AverageParallelConductance(const std::vector<BolusEntry>& list, const Int
             ++counted;
         }
     return counted ? sum / counted : BlankMarker();
-}
-
-std::optional<double> ParallelConductanceOfLine(const FittedLine& line)
-{
-    const double vp = RatioOverOneMinus(line.intercept, line.slope);
-    return std::isfinite(vp) ? std::optional<double>(vp) : std::nullopt;
 }
 
 } // namespace Sistra
@@ -163,13 +156,11 @@ void SalineStep::OnDocumentRefresh()
 {
     if (!m_hWnd || !GetDocument())
         return;
-    std::optional<double> vp;
-    FittedLine line;
-    if (!IsHostSampling() && GetDocument()->Data().FitSalineLine(line))
-        vp = ParallelConductanceOfLine(line);
-    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SALINE_ADD), vp.has_value());
+    const SalineIntersection meeting =
+        IsHostSampling() ? SalineIntersection{} : GetDocument()->Data().IntersectSalineLine();
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SALINE_ADD), meeting.HasVp());
     SetDlgItemTextW(m_hWnd, IDC_SALINE_ANALYZED,
-                    vp ? VolumeText(IDS_SALINE_ANALYZED, *vp, VolumeUnit()).c_str()
+                    meeting.HasVp() ? VolumeText(IDS_SALINE_ANALYZED, meeting.vp, VolumeUnit()).c_str()
                        : Orv::String(Orv::ThisModule(), IDS_SALINE_NOTHING_TO_ADD, true).c_str());
 }
 

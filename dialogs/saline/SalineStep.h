@@ -11,14 +11,11 @@
 
 #include <commctrl.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace Sistra
 {
-
-struct FittedLine;
 
 // A list with one column that always fills the list's width, without a horizontal scroll bar.
 class FullWidthColumnList : public ATL::CWindowImpl<FullWidthColumnList>
@@ -35,9 +32,6 @@ private:
 // The mean Vp of the selected entries of the list; selected indices past its end do not count, and
 // without any counted entry the blank marker.
 double AverageParallelConductance(const std::vector<BolusEntry>& list, const IntSet& selected);
-// The Vp of the saline line of end-systolic against end-diastolic volume, intercept / (1 - slope); none
-// for a slope of (nearly) 1 or a Vp that is not finite.
-std::optional<double> ParallelConductanceOfLine(const FittedLine& line);
 
 } // namespace Sistra
 

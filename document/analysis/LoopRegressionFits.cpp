@@ -4,6 +4,8 @@
 
 #include "document/analysis/ChannelSegmentReader.h"
 
+#include "foundation/numbers/NumberUtilities.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -98,11 +100,31 @@ bool SistraData::FitDpdtMaxEdv(FittedLine& line, bool raw)
 }
 
 // The saline line relates two readings of the uncalibrated conductance channel: it stays in their units.
+LoopPoints SistraData::SalinePoints()
+{
+    return CollectPoints([](uint32_t, const SistraEvent& record, LoopPoints& p) { p.Add(record.ved, record.ves); });
+}
+
 bool SistraData::FitSalineLine(FittedLine& line)
 {
-    const LoopPoints points =
-        CollectPoints([](uint32_t, const SistraEvent& record, LoopPoints& p) { p.Add(record.ved, record.ves); });
-    return FitLeastSquaresLine(points, line);
+    return FitLeastSquaresLine(SalinePoints(), line);
+}
+
+// Loops of one stroke volume lie on a line of slope 1, which the values' rounding to floats tilts by some
+// 1e-7: taken as a slope, it met the identity at a Vp of some -4e8 uL. A slope that close to 1 is 1.
+SalineIntersection SistraData::IntersectSalineLine()
+{
+    SalineIntersection meeting;
+    const LoopPoints points = SalinePoints();
+    FittedLine line;
+    if (!FitLeastSquaresLine(points, line))
+        return meeting;
+    meeting.fitted = true;
+    meeting.parallel = ApproxEqual(line.slope, 1.0) ||
+                       std::fabs(line.slope - 1.0) <= LeastSquaresSlopeResolution(points, line.slope);
+    if (!meeting.parallel)
+        meeting.vp = line.intercept / (1.0 - line.slope);
+    return meeting;
 }
 
 bool SistraData::FitEspvrPerpendicular(FittedLine& line, bool raw)

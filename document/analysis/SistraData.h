@@ -26,6 +26,16 @@
 namespace Sistra
 {
 
+// Where the saline line (Ves against Ved) meets the line of identity, Ves = Ved.
+struct SalineIntersection
+{
+    bool fitted = false;   // a line was fitted
+    bool parallel = false; // its slope is 1 as far as the loops' values can tell: it meets the identity nowhere
+    double vp = 0.0;       // the volume where it meets it, intercept / (1 − slope)
+
+    bool HasVp() const { return fitted && !parallel; }
+};
+
 // The summary of one parameter over the loops: values that are not finite are left out.
 struct LoopStatistics
 {
@@ -169,6 +179,7 @@ public:
     bool FitDpdtMaxEdv(FittedLine& line, bool raw);
     // Ves against Ved in the conductance channel's own units.
     bool FitSalineLine(FittedLine& line);
+    SalineIntersection IntersectSalineLine();
     // PVA against end-diastolic volume (endSystolic false) or end-systolic pressure.
     bool FitPvaLine(FittedLine& line, bool endSystolic, bool raw);
     // PVA against the tangent end-systolic pressure; loops without a tangent point are left out.
@@ -240,6 +251,7 @@ private:
         Work, // pressure times volume
     };
     RelationFactors ShownFactors(Quantity x, Quantity y);
+    LoopPoints SalinePoints();
     LoopPoints ShownPoints(double SistraEvent::*x, double SistraEvent::*y, const RelationFactors& factors);
     template <class Fit>
     bool FitShownLine(FittedLine& line, bool raw, const LoopPoints& points, const RelationFactors& factors, Fit&& fit);

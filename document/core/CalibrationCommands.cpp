@@ -320,12 +320,10 @@ void SistraDocument::OnAddAnalyzedParallelConductance()
 {
     if (IsSampling())
         return;
-    FittedLine line;
-    if (!data_->FitSalineLine(line))
+    const SalineIntersection meeting = data_->IntersectSalineLine();
+    if (!meeting.HasVp())
         return;
-    const double parallelConductance = RatioOverOneMinus(line.intercept, line.slope);
-    if (!std::isfinite(parallelConductance))
-        return;
+    const double parallelConductance = meeting.vp;
     const ModelPtr setup = GetSetupModel();
     BolusEntry entry;
     entry.value = parallelConductance;

@@ -184,17 +184,15 @@ void SistraSalineCalGraphView::UpdateVp()
     const RaisedFlag updating(updating_);
     unitLabel_->SetText(GetDomainUnits().c_str());
     vpAvailable_ = linesParallel_ = false;
-    ViewRegression fit;
-    if (!IsOnlineAnalysisRunning() && GetRegression(fit))
+    if (!IsOnlineAnalysisRunning() && AnalysisData())
     {
-        if (ApproxEqual(fit.slope, 1.0))
-            linesParallel_ = true;
-        else
+        const SalineIntersection meeting = AnalysisData()->IntersectSalineLine();
+        linesParallel_ = meeting.fitted && meeting.parallel;
+        vpAvailable_ = meeting.HasVp();
+        if (vpAvailable_)
         {
-            // Ves = b + m Ved meets Ves = Ved where Ved = b / (1 - m).
-            vp_ = fit.intercept / (1.0 - fit.slope);
+            vp_ = meeting.vp;
             factor_ = divisor_ = 1.0;
-            vpAvailable_ = true;
         }
     }
     UpdateControls();

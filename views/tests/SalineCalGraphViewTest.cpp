@@ -64,7 +64,7 @@ std::vector<COLORREF> ScreenPixels(HWND window)
 } // namespace
 
 // Vp is where the fitted line meets the line of identity; the graph's extents reach out to include it.
-// Lines of slope 1 never meet it, and too few loops give no line.
+// Lines of slope 1, to within the values' rounding, never meet it, and too few loops give no line.
 TEST(SalineCalGraphView, VpIsWhereTheFitMeetsTheLineOfIdentity)
 {
     const struct
@@ -80,6 +80,9 @@ TEST(SalineCalGraphView, VpIsWhereTheFitMeetsTheLineOfIdentity)
         {20, 0.5, 20.0, true, false, 40.0, L"Analyzed Vp = 40 "},
         {20, 0.5, 80.0, true, false, 160.0, L"Analyzed Vp = 160 "},
         {20, 1.0, -40.0, false, true, 0.0, L"Vp could not be calculated because lines are parallel"},
+        // Ves of one stroke volume, tilted off a slope of 1 by their rounding to floats (some of them are
+        // below 64, some above, and are rounded to different steps).
+        {20, 1.0, -40.3, false, true, 0.0, L"Vp could not be calculated because lines are parallel"},
         {1, 0.5, 20.0, false, false, 0.0, L"Vp could not be calculated because there are not enough points"},
     };
     for (const auto& test : cases)

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <tuple>
 
 using namespace Sistra;
@@ -84,6 +85,32 @@ TEST(LoopRegressions, NonFinitePairsAreLeftOut)
     ASSERT_TRUE(FitLeastSquaresLine(points, line));
     EXPECT_NEAR(2.0, line.slope, 1e-9);
     EXPECT_NEAR(5.0, line.intercept, 1e-6);
+}
+
+// Values of an exact line, rounded to floats, tilt the fitted slope by no more than its resolution;
+// a slope that differs by a ten-thousandth lies outside it on values as a recording gives them.
+TEST(LoopRegressions, TheFittedSlopeOfAnExactLineLiesWithinItsResolution)
+{
+    std::mt19937 random(45);
+    std::uniform_real_distribution<double> slopes(-3.0, 3.0), intercepts(-500.0, 500.0), starts(-1000.0, 1000.0),
+        steps(0.01, 10.0);
+    std::uniform_int_distribution<int> counts(3, 60);
+    for (int trial = 0; trial < 1000; ++trial)
+    {
+        const double slope = slopes(random), intercept = intercepts(random), start = starts(random),
+                     step = steps(random);
+        LoopPoints points;
+        for (int i = counts(random); i-- > 0;)
+            points.Add(start + i * step, intercept + slope * (start + i * step));
+        FittedLine line;
+        ASSERT_TRUE(FitLeastSquaresLine(points, line));
+        EXPECT_LE(std::fabs(line.slope - slope), LeastSquaresSlopeResolution(points, line.slope))
+            << slope << " " << intercept << " " << start << " " << step;
+    }
+    LoopPoints oneStrokeVolume;
+    for (int beat = 0; beat < 20; ++beat)
+        oneStrokeVolume.Add(120.0 - beat / 2.0, 120.0 - beat / 2.0 - 67.336);
+    EXPECT_LT(LeastSquaresSlopeResolution(oneStrokeVolume, 1.0), 1e-4);
 }
 
 TEST(LoopRegressions, MajorAxisLineLiesBetweenTheTwoLeastSquaresLines)

@@ -102,17 +102,13 @@ TEST(EditBolusDlg, ShowsTheValueInItsUnitAndWritesTheTypedNumberBackOnlyOnOk)
     }
 }
 
-TEST(SalineStep, TheAverageCountsOnlySelectedEntriesOfTheListAndTheLineNeedsASlopeOtherThanOne)
+TEST(SalineStep, TheAverageCountsOnlySelectedEntriesOfTheList)
 {
     const std::vector<BolusEntry> list{{.value = 100.0}, {.value = 200.0}, {.value = 600.0}};
     EXPECT_DOUBLE_EQ(150.0, AverageParallelConductance(list, {0, 1}));
     EXPECT_DOUBLE_EQ(600.0, AverageParallelConductance(list, {2, 7}));
     EXPECT_TRUE(IsBlankMarker(AverageParallelConductance(list, {})));
     EXPECT_TRUE(IsBlankMarker(AverageParallelConductance(list, {3, -1})));
-
-    EXPECT_DOUBLE_EQ(4.0, ParallelConductanceOfLine({2.0, 0.5, 1.0}).value());
-    EXPECT_FALSE(ParallelConductanceOfLine({2.0, 1.0, 1.0}));
-    EXPECT_FALSE(ParallelConductanceOfLine({2.0, 1.0 + 1e-15, 1.0}));
 }
 
 // Rows show each bolus in the volume channel's unit (mL); the rows selected are the model's selection
