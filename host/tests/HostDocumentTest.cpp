@@ -1,5 +1,7 @@
 // The host document as modules reach it: channel enumerators, start positions, and what its online
 // data sinks hear while it is sampled.
+#include "host/app/DocumentEventRelay.h"
+#include "host/app/FrameworkHost.h"
 #include "host/app/HostDocument.h"
 #include "host/app/PaneDataSource.h"
 #include "host/tests/NotificationLog.h"
@@ -8,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -163,6 +166,63 @@ TEST(HostDocument, SinksHearEachStepOfTheSamplingInOrder)
 
     const auto offline = HostDocument::Offline(recording);
     EXPECT_THROW(offline->FeedSamples(1), std::logic_error);
+}
+
+namespace
+{
+
+// A module's document as the host reaches it: an online data sink that observes events too, noting each
+// event's number.
+class ObservingLog final : public NotificationLog, public IObserver
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (iid != IID_IObserver)
+            return NotificationLog::QueryInterface(iid, out);
+        *out = static_cast<IObserver*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return NotificationLog::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return NotificationLog::Release(); }
+    HRESULT STDMETHODCALLTYPE RegisterEvents(ISubject*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Notify(ISubject*, ULONG eventId, ULONG_PTR, void*) override
+    {
+        return Note("event " + std::to_string(eventId & 0xFFFF));
+    }
+};
+
+} // namespace
+
+// The module's document hears its host document's events (the user's selection, sampling started and
+// stopped) while the relay lasts; the end of sampling only when it is not one of the document's online
+// sinks, which were told already.
+TEST(HostDocument, ItsEventsReachTheModulesDocumentTheEndOfSamplingOnlyWhenNotAlreadyToldAsASink)
+{
+    HostSession session;
+    const Recording recording = Ramps();
+    for (const bool sink : {false, true})
+    {
+        const auto document = HostDocument::Sampling(recording);
+        ObservingLog log;
+        if (sink)
+        {
+            ASSERT_EQ(S_OK, document->AddSink(&log));
+        }
+        {
+            DocumentEventRelay relay(*document.Get(), static_cast<IOnlineDataSink*>(&log));
+            document->FeedSamples(8);
+            document->FeedSamples(8);
+            document->SelectByUser({0, 1}, {0, 3});
+        }
+        document->SelectByUser({}, {});
+        const auto heard = [&](const char* note) { return std::count(log.notes.begin(), log.notes.end(), note); };
+        EXPECT_EQ(sink ? 0 : 1, heard("event 16")) << sink;
+        EXPECT_EQ(sink ? 1 : 0, heard("stopped")) << sink;
+        EXPECT_EQ(1, heard("event 44")) << sink;
+        document->RemoveSink(&log);
+    }
 }
 
 namespace

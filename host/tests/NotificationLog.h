@@ -11,7 +11,7 @@ namespace HostTests
 {
 
 // Writes down every notification, by name and record.
-class NotificationLog final : public IOnlineDataSink
+class NotificationLog : public IOnlineDataSink
 {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
@@ -50,7 +50,7 @@ public:
     // Called with each note as it is written down.
     std::function<void(const std::string&)> onNote;
 
-private:
+protected:
     HRESULT Note(std::string note)
     {
         notes.push_back(std::move(note));
