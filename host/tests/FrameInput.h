@@ -55,6 +55,13 @@ inline void DragFromTo(POINT from, POINT to, int steps = 8)
     SendMouse(MOUSEEVENTF_LEFTUP);
 }
 
+// A number typed on the keyboard, its decimal point on the keypad.
+inline void TypeText(const std::wstring& text)
+{
+    for (const wchar_t c : text)
+        PressKey(c == L'.' ? VK_DECIMAL : static_cast<WORD>(c));
+}
+
 inline POINT ScreenCentreOf(HWND window)
 {
     RECT place{};

@@ -15,6 +15,7 @@ namespace
 using HostTests::ClickAt;
 using HostTests::PressKey;
 using HostTests::PumpUntil;
+using HostTests::TypeText;
 using HostTests::WindowText;
 
 constexpr int BolusList = 1100, AddBolus = 1134, AppliedVp = 1102;
@@ -36,12 +37,6 @@ void RightClickAt(POINT screen)
     SetCursorPos(screen.x, screen.y);
     HostTests::SendMouse(MOUSEEVENTF_RIGHTDOWN);
     HostTests::SendMouse(MOUSEEVENTF_RIGHTUP);
-}
-
-void TypeText(const std::wstring& text)
-{
-    for (const wchar_t c : text)
-        PressKey(c == L'.' ? VK_DECIMAL : static_cast<WORD>(c));
 }
 
 class FrameParallelConductance : public HostTests::FrameSessionFixture

@@ -18,6 +18,8 @@
 namespace
 {
 
+using HostTests::BlackPixels;
+
 constexpr int LoopListId = 3001;
 constexpr const wchar_t* LoopViewName = L"Loop View";
 constexpr const wchar_t* SalineViewName = L"Sistra Saline Calibration GraphView";
@@ -47,17 +49,6 @@ std::string MousePreloadReductionText()
         text << t << ',' << (Emin + (Emax - Emin) * activation) * (v - V0) + 2.0 << ',' << v << '\n';
     }
     return text.str();
-}
-
-// Black pixels of the window right of its column fromX: the loops' lines, with the axes' few.
-size_t BlackPixels(HWND window, LONG fromX)
-{
-    const Host::WindowImage image = Host::ReadWindowImage(window);
-    size_t count = 0;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = fromX; x < image.width; ++x)
-            count += (image.pixels[static_cast<size_t>(y) * image.width + x] & 0xFFFFFF) == 0;
-    return count;
 }
 
 HWND ChildWithText(HWND parent, const std::wstring& text)

@@ -27,4 +27,16 @@ inline void SaveTestPicture(HWND window, const std::wstring& name)
     Host::SaveWindowPicture(window, TestPicturePath(name));
 }
 
+// Black pixels of the window right of its column fromX: in the loop view, the loops' lines with the axes'
+// few.
+inline size_t BlackPixels(HWND window, LONG fromX)
+{
+    const Host::WindowImage image = Host::ReadWindowImage(window);
+    size_t count = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = fromX; x < image.width; ++x)
+            count += (image.pixels[static_cast<size_t>(y) * image.width + x] & 0xFFFFFF) == 0;
+    return count;
+}
+
 } // namespace HostTests
