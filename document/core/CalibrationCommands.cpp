@@ -104,15 +104,14 @@ MessageAnswer SistraDocument::OnSetVolumeValueFromSel(LONG point)
 }
 
 // The loops the user excluded survive the new calibration's analysis.
-template <class Change>
-void SistraDocument::RunGuardedChange(Change&& change)
+void SistraDocument::RunGuardedChange(const std::function<bool()>& change)
 {
     if (IsSampling())
         return;
     const std::set<uint32_t> excluded = data_->GetExcludedLoops();
     const bool changed = change();
-    // The loops were read from the volume the calibration changed: analysed again, so that their points,
-    // the table and the fits move with the curves the channel now gives (they kept the old volumes until
+    // The loops were read from the channel the calibration changed: analysed again, so that their points,
+    // the table and the fits move with the curves the channel now gives (they kept the old values until
     // the next analysis), the loops the user left out still left out.
     if (changed)
         RequestAnalysis(false);

@@ -19,8 +19,6 @@ namespace
 constexpr int32_t UnsetWord = 0x7FFFFFFF;
 // The refresh payload that says the volume channel's units changed.
 constexpr uint32_t VolumeUnitsChanged = 0x100;
-// The refresh payload of a change made with the excluded loops kept.
-constexpr uint32_t ChangedWithLoopsKept = 0x08;
 
 // Message payloads as the automation messages carry them: the type word, then the values unaligned.
 #pragma pack(push, 4)
@@ -229,16 +227,12 @@ bool SistraDocument::ReapplyVolumeCalibration()
     return ApplyChannelSetup(GetSetupModel()->GetVolumeChannel(), volumeCalibrator_.get());
 }
 
+// A calibration re-applied from its model (the alpha step's Apply, a workflow change) changes what the
+// loops read as the calibration commands do: the table and the fits kept the old volumes until the next
+// analysis while the loop view's curves, read through the channel, moved at once.
 void SistraDocument::ChangeWithBroadcast(bool (SistraDocument::*change)())
 {
-    if (IsSampling())
-        return;
-    const std::set<uint32_t> excluded = data_->GetExcludedLoops();
-    const bool changed = (this->*change)();
-    data_->SetExcludedLoops(excluded);
-    if (changed)
-        BroadcastToViews(MsgIdClass<&SistraDocumentGUID, DocumentNotification::AnalysisResultsChanged>::Id(),
-                         &ChangedWithLoopsKept);
+    RunGuardedChange([&] { return (this->*change)(); });
 }
 
 // Ready and not ready alike: a calibration model's state decides what the re-application gives the channel.

@@ -377,9 +377,9 @@ private:
     bool ChannelSelection(int32_t channel, TickPosition& start, TickPosition& end);
     MessageAnswer SetValueFromSelection(int32_t channel, int kind, int firstPointId, int secondPointId, LONG point);
     std::optional<LoopVolumeMeans> MeanLoopVolumes(const TickPosition& start, const TickPosition& end);
-    // Runs a calibration change with the excluded loops kept; the views hear of a change that took.
-    template <class Change>
-    void RunGuardedChange(Change&& change);
+    // Runs a calibration change and, when it took, analyses again with the excluded loops kept; the views
+    // hear of it.
+    void RunGuardedChange(const std::function<bool()>& change);
     bool ApplyVolumeCalibration();
     // Edits a volume calibration's model (saline or cuvette), commits it and sets the volume channel
     // up again, as a guarded change.
