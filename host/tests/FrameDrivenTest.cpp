@@ -315,4 +315,35 @@ TEST_F(FrameDriven, ChoosingALoopBringsTheTraceViewToItsMarkWhileMarkersShow)
     }
 }
 
+// Clear Analysis chosen in the Sistra menu takes the loops' marks off the host's trace view: its drawing
+// keeps none, and where each mark stood the trace's pixels no longer show its colour.
+TEST_F(FrameDriven, ClearAnalysisTakesTheLoopMarksOffTheTraceView)
+{
+    Host::TraceView trace(opened->Host(), opened->Document(), opened->StandIn(), frame->Handle(), RECT{0, 0, 1200, 300});
+    frame->SetTopWindow(trace.Handle());
+    Settle(*frame);
+    const std::vector<Host::TraceView::DrawnMark> before = trace.Marks();
+    ASSERT_GT(before.size(), 4u);
+    const auto markPixels = [&](const std::vector<Host::TraceView::DrawnMark>& marks) {
+        const Host::WindowImage image = Host::ReadWindowImage(trace.Handle());
+        size_t count = 0;
+        for (const auto& mark : marks)
+            for (int y = mark.top; y <= mark.bottom; ++y)
+            {
+                const DWORD pixel = image.pixels[static_cast<size_t>(y) * image.width + mark.x] & 0xFFFFFF;
+                count += RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF) == mark.colour;
+            }
+        return count;
+    };
+    ASSERT_GT(markPixels(before), before.size());
+
+    ASSERT_EQ(L"Clear A&nalysis", HostTests::ChooseMenuItem(*frame, L"Sistra", [](const std::wstring& item) {
+                  return item == L"Clear A&nalysis";
+              }));
+    SettleUntil(*frame, [&] { return trace.Marks().empty(); });
+    HostTests::SaveTestPicture(frame->Handle(), L"frame-driven-cleared");
+    EXPECT_TRUE(trace.Marks().empty());
+    EXPECT_EQ(0u, markPixels(before));
+}
+
 } // namespace
