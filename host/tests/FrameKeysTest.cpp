@@ -93,25 +93,48 @@ protected:
     std::optional<Host::FrameWindow> frame;
 };
 
-// Return presses the dialog's default button: the figures typed reach the column.
+// Return presses the dialog's default button: a count out of range is refused in a box that says why and
+// leaves the dialog open, and the figures typed then reach the column.
 TEST_F(FrameKeys, ReturnInFormatColumnPressesOk)
 {
     Open({L"Sistra Hemodynamics TableView"});
     const std::string before = FirstValueShown("SW");
-    ASSERT_EQ(4u, before.size() - (before.find('.') != std::string::npos)) << before;
+    ASSERT_EQ(4u, before.size()) << before;
     const HWND pane = GridPaneOf(L"Sistra Hemodynamics TableView");
     ASSERT_NE(nullptr, pane);
     RECT place{};
     GetWindowRect(pane, &place);
     // The dialog runs modally: a second hand types into it once it shows.
-    std::atomic<bool> closed = false;
+    std::wstring refusal;
+    std::atomic<bool> openAfterRefusal = false, closed = false;
+    const auto waitFor = [](auto condition) {
+        for (int wait = 0; wait < 250 && !condition(); ++wait)
+            Sleep(20);
+        return condition();
+    };
     HostTests::SecondHand hand([] { return HostTests::DialogWithControl(DigitsEditId); },
                                [&](HWND dialog) {
                                    Sleep(200);
+                                   TypeKeys(L"12\n");
+                                   HWND box = nullptr;
+                                   // Whatever went wrong, the modal windows close, so that the test ends.
+                                   const auto closeAll = [&] {
+                                       if (box && IsWindow(box))
+                                           PostMessageW(box, WM_COMMAND, IDOK, 0);
+                                       if (IsWindow(dialog))
+                                           PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                                   };
+                                   if (!waitFor([&] { return (box = FindWindowW(L"#32770", L"Validator Error")) != nullptr; }))
+                                       return closeAll();
+                                   refusal = HostTests::WindowText(HostTests::FindVisibleChild(box, [](HWND child) {
+                                       return HostTests::ClassOf(child) == L"Static" && !HostTests::WindowText(child).empty();
+                                   }));
+                                   PressKey(VK_RETURN);
+                                   waitFor([&] { return !IsWindow(box); });
+                                   openAfterRefusal = IsWindowVisible(dialog) != FALSE;
                                    TypeKeys(L"2\n");
-                                   for (int wait = 0; wait < 250 && IsWindow(dialog) && IsWindowVisible(dialog); ++wait)
-                                       Sleep(20);
-                                   closed = !IsWindowVisible(dialog);
+                                   closed = waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
+                                   closeAll();
                                });
     // The first parameter's title, in the title bar just above the loops' rows.
     const POINT title{place.left + 30, place.top - 6};
@@ -121,6 +144,8 @@ TEST_F(FrameKeys, ReturnInFormatColumnPressesOk)
     HostTests::SendMouse(MOUSEEVENTF_LEFTDOWN);
     HostTests::SendMouse(MOUSEEVENTF_LEFTUP);
     ASSERT_TRUE(Pump([&] { return hand.done.load(); }, 20000));
+    EXPECT_EQ(L"Value is not in the range 1 to 10.", refusal);
+    EXPECT_TRUE(openAfterRefusal);
     EXPECT_TRUE(closed);
     Pump([] { return false; }, 300);
     const std::string after = FirstValueShown("SW");

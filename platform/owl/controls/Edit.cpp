@@ -97,9 +97,11 @@ void TEdit::EvChar(UINT key, UINT repeatCount, UINT flags)
 void TEdit::EvKillFocus(HWND getsFocus)
 {
     TStatic::EvKillFocus(getsFocus);
-    // Leaving for another window of the application (not another program) with a refused text.
+    // Leaving for another control of the same window with a refused text. A window of its own (the
+    // refusal's message box above all) is not reported to: each box, taking the focus, raised the next.
     const bool toCancel = getsFocus && ::GetDlgCtrlID(getsFocus) == IDCANCEL;
-    if (Validator && getsFocus && !toCancel && IsWindowEnabled() && !IsValid(false))
+    const bool sameWindow = getsFocus && ::GetAncestor(getsFocus, GA_ROOT) == ::GetAncestor(Handle, GA_ROOT);
+    if (Validator && sameWindow && !toCancel && IsWindowEnabled() && !IsValid(false))
         PostMessage(WM_CHILDINVALID, reinterpret_cast<WPARAM>(Handle));
 }
 
