@@ -43,7 +43,7 @@ class FrameParallelConductance : public HostTests::FrameSessionFixture
 {
 protected:
     FrameParallelConductance()
-        : FrameSessionFixture("frame-saline.csv", HostTests::OcclusionText(16), Host::OpenOptions{{}, false})
+        : FrameSessionFixture("frame-saline.csv", HostTests::MousePreloadReductionText(), Host::OpenOptions{{}, false})
     {
     }
 };

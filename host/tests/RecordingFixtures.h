@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <numbers>
@@ -140,6 +141,32 @@ inline std::string OcclusionText(int beats, const std::string& header = "LV Pres
         text << t << ',' << static_cast<float>((pressure - recorded.pressureOffset) / recorded.pressureGain) << ','
              << static_cast<float>((volume - recorded.volumeOffset) / recorded.volumeGain) << ','
              << (sinceStart < 0.01 ? 1.0 : 0.0) << '\n';
+    }
+    return text.str();
+}
+
+// A mouse ventricle of constant end-systolic elastance whose filling falls beat by beat: end-diastolic
+// volume from 35 to 23 uL, end-systolic from 10.613 to 7.613 uL, at 480 beats a minute. The saline line
+// of Ves against Ved, 0.25 * Ved + 1.863, meets Ves = Ved at Vp = 2.484 uL.
+inline std::string MousePreloadReductionText()
+{
+    constexpr double Interval = 0.001, Beat = 0.125, V0 = 3.0, Emax = 8.0, Emin = 0.15;
+    constexpr int Beats = 40;
+    std::ostringstream text;
+    text << "Time (s),LV Pressure (mmHg),LV Volume (uL)\n";
+    for (int tick = 0; tick < static_cast<int>(Beats * Beat / Interval); ++tick)
+    {
+        const double t = tick * Interval;
+        const int beat = static_cast<int>(t / Beat);
+        const double x = t / Beat - beat;
+        const auto ved = [](int k) { return 35.0 - 12.0 * std::min(k, Beats - 1) / Beats; };
+        const double ves = 10.613 - 3.0 * beat / Beats;
+        const double v = x < 0.1    ? ved(beat)
+                         : x < 0.45 ? ves + (ved(beat) - ves) * (0.5 + 0.5 * std::cos(std::numbers::pi * (x - 0.1) / 0.35))
+                         : x < 0.55 ? ves
+                                    : ves + (ved(beat + 1) - ves) * (0.5 - 0.5 * std::cos(std::numbers::pi * (x - 0.55) / 0.45));
+        const double activation = x < 0.5 ? std::pow(std::sin(std::numbers::pi * x), 2) : 0.0;
+        text << t << ',' << (Emin + (Emax - Emin) * activation) * (v - V0) + 2.0 << ',' << v << '\n';
     }
     return text.str();
 }
