@@ -39,6 +39,21 @@ protected:
         EXPECT_EQ(S_OK, factory->GetObject(typeId, iid, service.PutVoid())) << std::hex << typeId;
         return service;
     }
+
+    // An axis scale made by the host's scale factory: vertical (style 0x40) or horizontal (0x43).
+    Orv::ComPtr<IScaleControl> NewScale(bool vertical)
+    {
+        USHORT hostTypes = 0;
+        EXPECT_EQ(S_OK, msgIds->GetCode(&HostTypeGUID, &hostTypes));
+        const auto scales = Service<IScaleControlFactory>(VyrTypeId::Make(hostTypes, ScaleControlFactoryTypeNumber),
+                                                          IID_IScaleControlFactory);
+        Orv::ComPtr<IScaleControl> scale;
+        if (scales)
+        {
+            EXPECT_EQ(S_OK, scales->CreateScale(nullptr, 0, vertical ? 0x40 : 0x43, scale.Put()));
+        }
+        return scale;
+    }
 };
 
 constexpr GUID GuidA = {0xA0000001, 0, 0, {0, 0, 0, 0, 0, 0, 0, 1}};
@@ -334,15 +349,10 @@ struct PaintedScale
 // axis's ends.
 TEST_F(FrameworkStandIn, AnAxisTitleStaysReadableAndWithinItsAxisInAShortAxis)
 {
-    USHORT hostTypes = 0;
-    ASSERT_EQ(S_OK, msgIds->GetCode(&HostTypeGUID, &hostTypes));
-    const auto scales =
-        Service<IScaleControlFactory>(VyrTypeId::Make(hostTypes, ScaleControlFactoryTypeNumber), IID_IScaleControlFactory);
-    ASSERT_TRUE(scales);
     for (const bool vertical : {true, false})
     {
-        Orv::ComPtr<IScaleControl> scale;
-        ASSERT_EQ(S_OK, scales->CreateScale(nullptr, 0, vertical ? 0x40 : 0x43, scale.Put()));
+        const Orv::ComPtr<IScaleControl> scale = NewScale(vertical);
+        ASSERT_TRUE(scale);
         scale->SetTitle(L"Stroke Work");
         scale->SetUnits(nullptr, L"mmHg*\u00b5L");
         scale->SetLimits(80.0, 60.0);
@@ -358,6 +368,41 @@ TEST_F(FrameworkStandIn, AnAxisTitleStaysReadableAndWithinItsAxisInAShortAxis)
                 EXPECT_GE(5 * (end - first), 4 * (largeEnd - largeFirst)) << "the title shrank below readable";
             }
             EXPECT_FALSE(painted.TitleBeyondTheEnds());
+        }
+    }
+}
+
+// A vertical axis's labels keep clear of its turned title: they shrink to leave the title its column,
+// and labels too wide even then take the title's place rather than be drawn over it.
+TEST_F(FrameworkStandIn, AVerticalAxisDrawsItsLabelsClearOfItsTitle)
+{
+    const Orv::ComPtr<IScaleControl> titled = NewScale(true), untitled = NewScale(true);
+    ASSERT_TRUE(titled && untitled);
+    titled->SetTitle(L"End-systolic Volume");
+    titled->SetUnits(nullptr, L"\u00b5L");
+    titled->SetLimits(1.0, 0.0);
+    const auto title = PaintedScale(*titled.Get(), true, 400).TitleLines();
+    const struct
+    {
+        double high, low;
+        bool keepsTitle;
+    } cases[] = {{2.2e8, -6.6e8, true}, {-1000.0, -1001.0, true}, {1.2355e-4, 1.2345e-4, false}};
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(testing::Message() << test.low << " to " << test.high);
+        titled->SetLimits(test.high, test.low);
+        untitled->SetLimits(test.high, test.low);
+        const PaintedScale painted(*titled.Get(), true, 400);
+        const auto [first, end] = painted.TitleLines();
+        if (test.keepsTitle)
+        {
+            // A title the labels reached would ink a wider run; a shrunk one stays readable.
+            EXPECT_LE(end, title.second) << "the labels reach the title";
+            EXPECT_GE(5 * (end - first), 4 * (title.second - title.first)) << "the title shrank below readable";
+        }
+        else
+        {
+            EXPECT_EQ(PaintedScale(*untitled.Get(), true, 400).ink, painted.ink) << "the title is drawn with the labels";
         }
     }
 }

@@ -109,6 +109,14 @@ FittedCaption FitCaption(HDC dc, const std::wstring& title, const std::wstring& 
     return {points, std::wstring()};
 }
 
+// How thick the selected turned font's lines run across them.
+LONG TurnedTextThickness(HDC dc)
+{
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    return metrics.tmHeight;
+}
+
 std::wstring Label(double value)
 {
     wchar_t text[32];
@@ -120,6 +128,52 @@ void Text(HDC dc, LONG x, LONG y, UINT align, const std::wstring& text)
 {
     SetTextAlign(dc, align);
     TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+// What a vertical strip draws its texts with: the labels' point size and the caption as it fits.
+struct VerticalTexts
+{
+    LONG labelPoints;
+    FittedCaption caption;
+};
+
+// The labels stand between the ticks and the turned caption, which keeps a column of its own at the far
+// edge. Labels wider than the room left shrink, then the caption, each no further than dialog text; when
+// even then the labels reach into the caption's column, the caption gives way (numbers drawn over it left
+// neither readable) and the labels take the whole strip.
+VerticalTexts FitVerticalTexts(HDC dc, const std::vector<std::wstring>& labels, const std::wstring& title,
+                               const std::wstring& unit, LONG points, const RECT& strip)
+{
+    const auto widest = [&](LONG labelPoints) {
+        const ScopedFont font(dc, labelPoints, 0);
+        LONG width = 0;
+        for (const std::wstring& label : labels)
+            width = std::max(width, TextLength(dc, label));
+        return width;
+    };
+    const auto largestFitting = [&](LONG room) {
+        LONG labelPoints = points;
+        while (labelPoints > LeastCaptionPoints && widest(labelPoints) > room)
+            --labelPoints;
+        return labelPoints;
+    };
+    const LONG across = strip.right - strip.left - TickLength - LabelGap;
+    VerticalTexts texts{points, FitCaption(dc, title, unit, points, strip.bottom - strip.top)};
+    if (texts.caption.text.empty())
+        return {largestFitting(across), texts.caption};
+    for (LONG captionPoints = texts.caption.points; captionPoints >= std::min(LeastCaptionPoints, texts.caption.points);
+         --captionPoints)
+    {
+        const ScopedFont turned(dc, captionPoints, 900);
+        const LONG room = across - 2 * LabelGap - TurnedTextThickness(dc);
+        texts.labelPoints = largestFitting(room);
+        if (widest(texts.labelPoints) <= room)
+        {
+            texts.caption.points = captionPoints;
+            return texts;
+        }
+    }
+    return {largestFitting(across), {}};
 }
 
 ATOM RegisterStripClass();
@@ -388,65 +442,73 @@ HRESULT STDMETHODCALLTYPE ScaleControl::Paint(HDC dc, LONG, LONG)
     if (!dc)
         return E_INVALIDARG;
     return Guarded([&] {
-        const RECT& r = m_rect;
         const int savedState = SaveDC(dc);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(0, 0, 0));
         SelectObject(dc, GetStockObject(BLACK_PEN));
-        {
-            const ScopedFont font(dc, m_textPoints, 0);
-            TEXTMETRICW metrics{};
-            GetTextMetricsW(dc, &metrics);
-            for (const auto& tick : CurrentTicks())
-            {
-                if (m_layout.horizontal)
-                {
-                    const LONG x = r.left + tick.pixel;
-                    MoveToEx(dc, x, r.top, nullptr);
-                    LineTo(dc, x, r.top + TickLength);
-                    // The end labels are moved inwards so that they stay whole.
-                    const std::wstring label = Label(tick.displayed);
-                    SIZE extent{};
-                    GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
-                    const LONG centre = std::clamp(x, r.left + extent.cx / 2, std::max(r.left + extent.cx / 2, r.right - extent.cx / 2));
-                    Text(dc, centre, r.top + TickLength + LabelGap, TA_CENTER | TA_TOP, label);
-                }
-                else
-                {
-                    const LONG y = r.top + tick.pixel;
-                    const LONG dataEdge = m_rightOfData ? r.left : r.right;
-                    const LONG inwards = m_rightOfData ? 1 : -1;
-                    // Drawn rightwards on either side: a line leaves out its last pixel, and the one on the data edge
-                    // must stay.
-                    const LONG tickEnd = dataEdge + inwards * TickLength;
-                    MoveToEx(dc, std::min(dataEdge, tickEnd), y, nullptr);
-                    LineTo(dc, std::max(dataEdge, tickEnd), y);
-                    const LONG top = std::clamp(y - metrics.tmHeight / 2, r.top, std::max(r.top, r.bottom - metrics.tmHeight));
-                    Text(dc, dataEdge + inwards * (TickLength + LabelGap), top, (m_rightOfData ? TA_LEFT : TA_RIGHT) | TA_TOP,
-                         Label(tick.displayed));
-                }
-            }
-            if (m_layout.horizontal)
-            {
-                const FittedCaption caption = FitCaption(dc, m_title, m_unitText, m_textPoints, r.right - r.left);
-                const ScopedFont fitted(dc, caption.points, 0);
-                Text(dc, (r.left + r.right) / 2, r.top + TickLength + 2 * LabelGap + metrics.tmHeight,
-                     TA_CENTER | TA_TOP, caption.text);
-            }
-        }
-        if (!m_layout.horizontal)
-        {
-            const FittedCaption caption = FitCaption(dc, m_title, m_unitText, m_textPoints, r.bottom - r.top);
-            const ScopedFont turned(dc, caption.points, 900);
-            TEXTMETRICW metrics{};
-            GetTextMetricsW(dc, &metrics);
-            // The turned caption keeps to the edge away from the data.
-            const LONG x = m_rightOfData ? r.right - LabelGap - metrics.tmHeight : r.left + LabelGap;
-            Text(dc, x, (r.top + r.bottom) / 2, TA_CENTER | TA_TOP, caption.text);
-        }
+        if (m_layout.horizontal)
+            PaintHorizontal(dc);
+        else
+            PaintVertical(dc);
         RestoreDC(dc, savedState);
         return S_OK;
     });
+}
+
+void ScaleControl::PaintHorizontal(HDC dc) const
+{
+    const RECT& r = m_rect;
+    const ScopedFont font(dc, m_textPoints, 0);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    for (const auto& tick : CurrentTicks())
+    {
+        const LONG x = r.left + tick.pixel;
+        MoveToEx(dc, x, r.top, nullptr);
+        LineTo(dc, x, r.top + TickLength);
+        // The end labels are moved inwards so that they stay whole.
+        const std::wstring label = Label(tick.displayed);
+        const LONG half = TextLength(dc, label) / 2;
+        const LONG centre = std::clamp(x, r.left + half, std::max(r.left + half, r.right - half));
+        Text(dc, centre, r.top + TickLength + LabelGap, TA_CENTER | TA_TOP, label);
+    }
+    const FittedCaption caption = FitCaption(dc, m_title, m_unitText, m_textPoints, r.right - r.left);
+    const ScopedFont fitted(dc, caption.points, 0);
+    Text(dc, (r.left + r.right) / 2, r.top + TickLength + 2 * LabelGap + metrics.tmHeight, TA_CENTER | TA_TOP,
+         caption.text);
+}
+
+void ScaleControl::PaintVertical(HDC dc) const
+{
+    const RECT& r = m_rect;
+    const std::vector<ScaleLayout::Tick> ticks = CurrentTicks();
+    std::vector<std::wstring> labels;
+    for (const auto& tick : ticks)
+        labels.push_back(Label(tick.displayed));
+    const VerticalTexts texts = FitVerticalTexts(dc, labels, m_title, m_unitText, m_textPoints, r);
+    const LONG dataEdge = m_rightOfData ? r.left : r.right;
+    const LONG inwards = m_rightOfData ? 1 : -1;
+    {
+        const ScopedFont font(dc, texts.labelPoints, 0);
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        for (size_t i = 0; i < ticks.size(); ++i)
+        {
+            const LONG y = r.top + ticks[i].pixel;
+            // Drawn rightwards on either side: a line leaves out its last pixel, and the one on the data edge
+            // must stay.
+            const LONG tickEnd = dataEdge + inwards * TickLength;
+            MoveToEx(dc, std::min(dataEdge, tickEnd), y, nullptr);
+            LineTo(dc, std::max(dataEdge, tickEnd), y);
+            const LONG top = std::clamp(y - metrics.tmHeight / 2, r.top, std::max(r.top, r.bottom - metrics.tmHeight));
+            Text(dc, dataEdge + inwards * (TickLength + LabelGap), top, (m_rightOfData ? TA_LEFT : TA_RIGHT) | TA_TOP,
+                 labels[i]);
+        }
+    }
+    const ScopedFont turned(dc, texts.caption.points, 900);
+    // The turned caption keeps to the edge away from the data.
+    const LONG x = m_rightOfData ? r.right - LabelGap - TurnedTextThickness(dc) : r.left + LabelGap;
+    Text(dc, x, (r.top + r.bottom) / 2, TA_CENTER | TA_TOP, texts.caption.text);
 }
 
 template <class Notify>

@@ -75,6 +75,8 @@ private:
     friend LRESULT CALLBACK ScaleStripProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     std::vector<ScaleLayout::Tick> CurrentTicks() const;
+    void PaintHorizontal(HDC dc) const;
+    void PaintVertical(HDC dc) const;
     void NotifyScalingChanged();
     void BeginStripDrag(POINT point);
     void DragTo(POINT point);
