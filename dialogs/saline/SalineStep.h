@@ -55,6 +55,9 @@ public:
     BEGIN_DLGRESIZE_MAP(SalineStep)
         DLGRESIZE_CONTROL(Sistra::StepControl::FirstInstruction, WTL::DLSZ_SIZE_X)
         DLGRESIZE_CONTROL(IDC_SALINE_LINE, WTL::DLSZ_SIZE_X)
+        // Kept short of "Add", which moves with the right edge: a label reaching under the button painted
+        // its background over it whenever its text changed.
+        DLGRESIZE_CONTROL(IDC_SALINE_ANALYZED, WTL::DLSZ_SIZE_X)
         DLGRESIZE_CONTROL(IDC_SALINE_LIST, WTL::DLSZ_SIZE_X)
         DLGRESIZE_CONTROL(Sistra::StepControl::SecondInstruction, WTL::DLSZ_SIZE_X)
         DLGRESIZE_CONTROL(IDC_SALINE_APPLIED, WTL::DLSZ_SIZE_X)

@@ -20,6 +20,8 @@ public:
         DLGRESIZE_CONTROL(IDC_SAMPLING_BOTTOM_LINE, WTL::DLSZ_SIZE_X)
         DLGRESIZE_CONTROL(Sistra::StepControl::DetectorSettings, WTL::DLSZ_MOVE_X)
         DLGRESIZE_CONTROL(Sistra::StepControl::SamplingPlaceholder, WTL::DLSZ_MOVE_X)
+        // Kept short of the sampling button, which moves with the right edge (see the saline step's label).
+        DLGRESIZE_CONTROL(IDC_SAMPLING_LABEL, WTL::DLSZ_SIZE_X)
     END_DLGRESIZE_MAP()
 
     BEGIN_MSG_MAP(SamplingStep)

@@ -77,6 +77,55 @@ TEST(StepPageTools, AComboListWidensToItsWidestItem)
     DestroyWindow(page);
 }
 
+// Controls that are drawn over others by design: lines, frames and the bands they stand on.
+bool DrawnUnderOthers(HWND control)
+{
+    wchar_t kind[32] = {};
+    GetClassNameW(control, kind, 32);
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(control, GWL_STYLE));
+    if (_wcsicmp(kind, L"Static") == 0)
+    {
+        const DWORD type = style & SS_TYPEMASK;
+        return type == SS_ETCHEDHORZ || type == SS_ETCHEDVERT || type == SS_ETCHEDFRAME || type == SS_BLACKFRAME ||
+               type == SS_GRAYFRAME || type == SS_WHITEFRAME;
+    }
+    return _wcsicmp(kind, L"Button") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// A page made narrower than it was drawn, as a narrow workflow panel makes it, keeps its controls apart:
+// a label that kept its width under a button moved left with the page's edge painted its background over
+// the button whenever its text changed (the saline step's "Add" lost its text after each analysis).
+TEST(StepPages, ANarrowedPageKeepsItsControlsApart)
+{
+    DialogTests::DocumentFixture fixture;
+    for (const int step : {StepId::SetupStep, StepId::PressureStep, StepId::ConductanceStep, StepId::SamplingStep,
+                           StepId::CuvetteStep, StepId::SalineStep, StepId::AnalyseStep, StepId::VolumeMPVSStep,
+                           StepId::VolumeKnownStep})
+    {
+        StepPage shown(step, fixture);
+        if (!shown.page)
+            continue;
+        RECT window{};
+        GetWindowRect(shown.page, &window);
+        constexpr int Narrowing = 40;
+        SetWindowPos(shown.page, nullptr, 0, 0, window.right - window.left - Narrowing, window.bottom - window.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        std::vector<HWND> controls;
+        for (HWND child = GetWindow(shown.page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (IsWindowVisible(child) && !DrawnUnderOthers(child))
+                controls.push_back(child);
+        for (size_t a = 0; a < controls.size(); ++a)
+            for (size_t b = a + 1; b < controls.size(); ++b)
+            {
+                const RECT first = PlaceIn(shown.page, controls[a]), second = PlaceIn(shown.page, controls[b]);
+                RECT common{};
+                EXPECT_FALSE(IntersectRect(&common, &first, &second))
+                    << "step " << step << ": controls " << GetDlgCtrlID(controls[a]) << " and "
+                    << GetDlgCtrlID(controls[b]) << " overlap";
+            }
+    }
+}
+
 // A page closed while its model holds a value that is not a number takes the change back: the model holds
 // what was there before it was typed.
 TEST(StepPages, AnInvalidChangeIsDiscardedWhenThePageCloses)
