@@ -7,6 +7,7 @@
 #include "foundation/text/StringResources.h"
 #include "foundation/text/StringStream.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -53,6 +54,41 @@ double ComputeAlpha(int32_t from, double coMillar, double coRef, double svMillar
     if (denominator == 0.0 || std::fabs(denominator) < SmallestReference)
         return Sistra::BlankMarker();
     return numerator / denominator;
+}
+
+void AlphaDlg::DlgResize_UpdateLayout(int width, int height)
+{
+    CDialogResize::DlgResize_UpdateLayout(width, height);
+    const int shortfall = m_sizeDialog.cx - width;
+    if (shortfall <= 0)
+        return;
+    // The boxes give up half of the shortfall, the units' room (wider than their text) the rest.
+    const int boxNarrowing = shortfall / 2;
+    for (const Control& control : m_arrData)
+    {
+        RECT place = control.Initial;
+        switch (control.Id)
+        {
+        case IDC_ALPHA_UPPER:
+        case IDC_ALPHA_LOWER:
+            place.right -= boxNarrowing;
+            break;
+        case IDC_ALPHA_UPPER_UNIT:
+        case IDC_ALPHA_LOWER_UNIT:
+            place.left -= boxNarrowing;
+            place.right -= shortfall;
+            break;
+        case IDC_ALPHA_UPPER_LABEL:
+        case IDC_ALPHA_LOWER_LABEL:
+        case IDC_ALPHA_BAR:
+            break;
+        default:
+            continue;
+        }
+        place.right = std::max(place.right, place.left);
+        ::SetWindowPos(::GetDlgItem(m_hWnd, control.Id), nullptr, place.left, place.top, place.right - place.left,
+                       place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 LRESULT AlphaDlg::OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled)

@@ -25,6 +25,10 @@ public:
         DLGRESIZE_CONTROL(IDC_ALPHA_LOWER_UNIT, WTL::DLSZ_MOVE_X)
     END_DLGRESIZE_MAP()
 
+    // Wider than drawn, the fraction moves with the right edge; narrower, it would run into "Alpha =", so it
+    // stays where it was drawn and its boxes and units narrow instead.
+    void DlgResize_UpdateLayout(int width, int height);
+
     BEGIN_MSG_MAP(AlphaDlg)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
         COMMAND_CODE_HANDLER(EN_CHANGE, OnValueChanged)

@@ -122,8 +122,9 @@ public:
                 else if (wParam == SIZE_RESTORED)
                     ::ShowWindow(grip, SW_SHOW);
             }
+        // The dialog's own layout, when it has one, runs in place of the map's alone.
         if (wParam != SIZE_MINIMIZED)
-            DlgResize_UpdateLayout(LOWORD(lParam), HIWORD(lParam));
+            dialog.DlgResize_UpdateLayout(LOWORD(lParam), HIWORD(lParam));
         handled = FALSE; // the dialog may handle the size too
         return 0;
     }

@@ -100,7 +100,7 @@ TEST(StepPages, ANarrowedPageKeepsItsControlsApart)
     DialogTests::DocumentFixture fixture;
     for (const int step : {StepId::SetupStep, StepId::PressureStep, StepId::ConductanceStep, StepId::SamplingStep,
                            StepId::CuvetteStep, StepId::SalineStep, StepId::AnalyseStep, StepId::VolumeMPVSStep,
-                           StepId::VolumeKnownStep})
+                           StepId::VolumeKnownStep, StepId::AlphaDlg})
     {
         StepPage shown(step, fixture);
         if (!shown.page)
@@ -110,6 +110,7 @@ TEST(StepPages, ANarrowedPageKeepsItsControlsApart)
         constexpr int Narrowing = 40;
         SetWindowPos(shown.page, nullptr, 0, 0, window.right - window.left - Narrowing, window.bottom - window.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        DialogTests::SaveShown(shown.pane.Window(), L"step_page_" + std::to_wstring(step) + L"_narrowed");
         std::vector<HWND> controls;
         for (HWND child = GetWindow(shown.page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
             if (IsWindowVisible(child) && !DrawnUnderOthers(child))
