@@ -190,20 +190,39 @@ TEST_F(TraceViewOfAnalysedRecording, ARefreshDrawsAgainOnlyWhenWhatItShowsChange
     EXPECT_FALSE(drawsAgain()) << "nothing changed since";
 }
 
-// Widening the view or bringing it to an early loop shows no time before the recording's start: the
-// data begin at the trace area's left edge.
-TEST_F(TraceViewOfAnalysedRecording, NoTimeBeforeTheStartShowsAfterWideningOrSelectingAnEarlyLoop)
+// Resizing the view or bringing it to an early loop shows no time before the recording's start, and a
+// resize keeps the start at the trace area's left edge: in an 800x600 frame the view, laid out narrower
+// than it opened, had kept its right edge and started partway into the recording.
+TEST_F(TraceViewOfAnalysedRecording, NoTimeBeforeTheStartShowsAfterResizingOrSelectingAnEarlyLoop)
 {
-    const std::pair<const wchar_t*, std::function<void()>> moves[] = {
-        {L"widened", [&] { MoveWindow(trace->Handle(), 0, 0, Width + 700, Height, TRUE); }},
-        {L"loop 2", [&] { Host::Macro::Statement select(L"Doc.SelectASistra LoopIdx:=1"); recorded.Analysis()->RunStatement(select); }},
-        {L"loop 4", [&] { Host::Macro::Statement select(L"Doc.SelectASistra LoopIdx:=3"); recorded.Analysis()->RunStatement(select); }},
+    const auto resize = [&](int width, int height) {
+        return [=, this] { MoveWindow(trace->Handle(), 0, 0, width, height, TRUE); };
     };
-    for (const auto& [name, move] : moves)
+    const auto select = [&](const wchar_t* text) {
+        return [=, this] { Host::Macro::Statement select(text); recorded.Analysis()->RunStatement(select); };
+    };
+    const struct
+    {
+        const wchar_t* name;
+        std::function<void()> move;
+        bool startsAtLeft;
+    } moves[] = {
+        {L"as at 800x600", resize(515, 480), true},
+        {L"narrowest", resize(TraceLeft + TraceRightMargin + 40, 200), true},
+        {L"as at 1200x900", resize(800, 780), true},
+        {L"widened", resize(Width + 700, Height), true},
+        {L"loop 2", select(L"Doc.SelectASistra LoopIdx:=1"), false},
+        {L"loop 4", select(L"Doc.SelectASistra LoopIdx:=3"), false},
+    };
+    for (const auto& [name, move, startsAtLeft] : moves)
     {
         move();
         Show();
         EXPECT_LE(trace->XOf({0, 0}), TraceLeft + 0.5) << name;
+        if (startsAtLeft)
+        {
+            EXPECT_GE(trace->XOf({0, 0}), TraceLeft - 0.5) << name;
+        }
     }
 }
 

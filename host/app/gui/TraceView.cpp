@@ -84,6 +84,8 @@ TraceView::TraceView(HostDocument& document, IUnknown* moduleDocument, IVyrStand
         throw std::runtime_error("cannot make the trace view: " + SystemErrorText(GetLastError()));
     font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     rightSeconds_ = DefaultSpanSeconds;
+    const RECT area = TraceArea();
+    areaWidth_ = area.right - area.left;
     Refresh();
     SetTimer(window_, RefreshTimer, RefreshMilliseconds, nullptr);
     Orv::ComPtr<IVyrViewHostDocument> life;
@@ -175,6 +177,20 @@ void TraceView::KeepOnData()
     if (document_.IsSamplingDone() && rightSeconds_ > total)
         rightSeconds_ = total;
     rightSeconds_ = std::max(rightSeconds_, page);
+}
+
+// A resize keeps the time at the trace area's left edge, so the view that opened on the recording's start
+// still starts there however the frame lays it out; only a view following the newest data while sampling
+// keeps its right edge instead.
+void TraceView::OnResized()
+{
+    const RECT area = TraceArea();
+    const LONG width = area.right - area.left;
+    if (areaWidth_ > 0 && !(following_ && !document_.IsSamplingDone()))
+        rightSeconds_ += (width - areaWidth_) * secondsPerPixel_;
+    if (areaWidth_ > 0)
+        areaWidth_ = width;
+    KeepOnData();
 }
 
 double TraceView::XOf(const TickPosition& position) const
@@ -691,7 +707,7 @@ LRESULT TraceView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             Refresh();
         return 0;
     case WM_SIZE:
-        KeepOnData();
+        OnResized();
         UpdateScrollBar();
         InvalidateRect(window_, nullptr, FALSE);
         return 0;

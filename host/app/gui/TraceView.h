@@ -123,6 +123,7 @@ private:
     double LeftSeconds() const;
     void DropFromDocument();
     void KeepOnData();
+    void OnResized();
     int LeastHeight() const;
 
     HostDocument& document_;
@@ -136,6 +137,7 @@ private:
     double secondsPerPixel_;
     double rightSeconds_ = 0.0; // the time at the trace area's right edge
     bool following_ = true;     // the newest data stays at the right edge while sampling
+    LONG areaWidth_ = 0;        // the trace area's width when the view was last laid out; 0 before it was
     int64_t samplesSeen_ = -1;
     std::array<int32_t, 5> selectionSeen_{}; // whether there is one, then its ends, as last drawn
     std::vector<DrawnMark> marks_;
