@@ -336,6 +336,9 @@ protected:
     // Drags across the trace from seconds before the step to seconds after it.
     std::optional<Range> DragAcross(const Level& level, double fromSeconds, double toSeconds)
     {
+        // Brought into view first, as a person scrolls to it: the view opens on the recording's start.
+        const TickPosition first{0, level.stepTick - 1000}, last{0, level.stepTick + 1000};
+        EXPECT_EQ(S_OK, session->Trace().ShowRange(&first, &last));
         RECT client{};
         GetClientRect(Trace(), &client);
         const int from = static_cast<int>(session->Trace().XOfSeconds(level.StepSeconds() + fromSeconds));
