@@ -106,11 +106,6 @@ Spread SpreadOf(const LoopPoints& pairs)
     return s;
 }
 
-Spread SpreadOfFinitePairs(const LoopPoints& points)
-{
-    return SpreadOf(FiniteFloatPairs(points));
-}
-
 LoopPoints FinitePairs(const LoopPoints& points)
 {
     LoopPoints finite;
@@ -124,6 +119,35 @@ bool HasSpread(double sumOfSquares) { return std::fabs(sumOfSquares) > NoSpread;
 
 // A quadratic's measure of fit may fall below the straight line's by this much (rounding) and still count.
 constexpr double QuadraticBelowLineTolerance = 1e-9;
+
+// How many values a set tells apart. Values within a few float units, at the set's size, of the least
+// of a group are one value: samples are floats, and beats alike up to the last bits of their arithmetic
+// make no spread, though standardising, or a slope over them, would blow those bits up into one.
+constexpr double ResolvedFloatUnits = 4.0;
+
+std::size_t ResolvedValueCount(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const double largest = std::max(std::fabs(values.front()), std::fabs(values.back()));
+    const double resolution = ResolvedFloatUnits * FLT_EPSILON * largest;
+    std::size_t count = 1;
+    double groupStart = values.front();
+    for (double v : values)
+        if (v - groupStart > resolution)
+        {
+            ++count;
+            groupStart = v;
+        }
+    return count;
+}
+
+// Both quantities of the pairs spread beyond their rounding, so that a line through them is determined.
+bool SpreadsBeyondRounding(const LoopPoints& pairs)
+{
+    return ResolvedValueCount(pairs.x) >= 2 && ResolvedValueCount(pairs.y) >= 2;
+}
 
 // Where a set of values lies and how far it spreads: value = mean + spread × standardised value.
 struct Standardisation
@@ -224,8 +248,9 @@ std::pair<double, double> ExponentialInRecordedUnits(double amplitude, double ra
 
 bool FitLeastSquaresLine(const LoopPoints& points, FittedLine& line)
 {
-    const Spread s = SpreadOfFinitePairs(points);
-    if (s.n < 2.0 || !HasSpread(s.sxx) || !HasSpread(s.syy))
+    const LoopPoints pairs = FiniteFloatPairs(points);
+    const Spread s = SpreadOf(pairs);
+    if (s.n < 2.0 || !HasSpread(s.sxx) || !HasSpread(s.syy) || !SpreadsBeyondRounding(pairs))
         return false;
     line.slope = s.sxy / s.sxx;
     line.intercept = s.my - line.slope * s.mx;
@@ -256,8 +281,10 @@ double LeastSquaresSlopeResolution(const LoopPoints& points, double slope)
 
 bool FitMajorAxisLine(const LoopPoints& points, FittedLine& line)
 {
-    const Spread s = SpreadOfFinitePairs(points);
-    if (s.n < 2.0)
+    const LoopPoints pairs = FiniteFloatPairs(points);
+    const Spread s = SpreadOf(pairs);
+    // Without spread beyond rounding the axis' direction is the rounding's: nothing to write.
+    if (s.n < 2.0 || !SpreadsBeyondRounding(pairs))
         return false;
     const double d = s.sxx - s.syy;
     const double q = std::sqrt(d * d + 4.0 * s.sxy * s.sxy);
@@ -277,6 +304,14 @@ bool FitQuadraticRelation(const LoopPoints& points, std::array<double, 3>& coeff
     const LoopPoints finite = FinitePairs(points);
     if (finite.Size() < 3)
         return false;
+    // Points at fewer than three volumes leave the curvature undetermined, and pressures without spread
+    // leave the measure of fit undetermined (the straight line refuses them too): no relation, whatever
+    // the solver would make of the rounding.
+    if (ResolvedValueCount(finite.x) < 3 || ResolvedValueCount(finite.y) < 2)
+    {
+        coefficients.fill(std::numeric_limits<double>::quiet_NaN());
+        return false;
+    }
     const Standardisation sx = Standardisation::Of(finite.x), sy = Standardisation::Of(finite.y);
     const LoopPoints standard{sx.Apply(finite.x), sy.Apply(finite.y)};
     const QuadraticFunc f;
@@ -317,7 +352,7 @@ ExponentialRelationFit FitExponentialRelation(const LoopPoints& points)
     // A pressure curve needs a finite, non-negative amplitude and a finite rate, and points at more than one
     // volume: through a single point any rate passes, and the solver's answer there means nothing.
     fit.fitted = converged && std::isfinite(fit.amplitude) && std::isfinite(fit.rate) && fit.amplitude >= 0.0 &&
-                 HasSpread(SpreadOfFinitePairs(finite).sxx);
+                 ResolvedValueCount(finite.x) >= 2;
     double r2 = 0.0;
     if (fit.fitted && StatisticsRSquared(finite, params, f, r2))
         fit.rSquared = r2;

@@ -55,20 +55,23 @@ std::array<double, 3> QuadraticInRecordedUnits(const std::array<double, 3>& show
 std::pair<double, double> ExponentialInRecordedUnits(double amplitude, double rate, const RelationFactors& factors);
 
 // Ordinary least squares over the pairs whose two values are finite, each value taken as a float.
-// False for fewer than two pairs or no spread in x or in y (the slope or r squared would not be finite).
+// False for fewer than two pairs or no spread in x or in y (the slope or r squared would not be finite),
+// also where the values differ by no more than a few float units (their rounding, not a spread).
 bool FitLeastSquaresLine(const LoopPoints& points, FittedLine& line);
 
 // How far the slope of that line over these pairs can move by the rounding of its values to floats alone:
 // two slopes closer than this cannot be told apart by the pairs.
 double LeastSquaresSlopeResolution(const LoopPoints& points, double slope);
 
-// Major-axis line (perpendicular distances). Intercept and slope are written once there are two pairs;
-// the result is false, with fit untouched, when x or y has no spread.
+// Major-axis line (perpendicular distances). Intercept and slope are written once there are two pairs
+// spreading beyond rounding (as the straight line takes it); the result is false, with fit untouched,
+// when x or y has no spread.
 bool FitMajorAxisLine(const LoopPoints& points, FittedLine& line);
 
 // P = c0 + c1 V + c2 V² over the finite pairs. Fewer than three pairs: false, coefficients untouched;
-// otherwise the coefficients are handed out whatever the fit's outcome. rSquared, when given, is
-// written when the fit and its statistics succeed.
+// otherwise the coefficients are handed out whatever the fit's outcome: NaN when the pairs cannot
+// determine a quadratic (fewer than three volumes, or pressures without spread, told apart no finer than
+// a float resolves). rSquared, when given, is written when the fit and its statistics succeed.
 bool FitQuadraticRelation(const LoopPoints& points, std::array<double, 3>& coefficients, double* rSquared);
 
 // P = A e^(B V) over the finite pairs. Fewer than two pairs: false, outputs untouched; otherwise A and B

@@ -465,3 +465,86 @@ TEST(PreloadReductionAnalysis, EndSystolicRelationFindsTheVentricleElastance)
     EXPECT_NEAR(heart.ees, line.slope, 0.1 * heart.ees);
     EXPECT_NEAR(heart.v0, -line.intercept / line.slope, 0.1 * volumeRange);
 }
+
+namespace
+{
+
+// One steady beat of the ventricle, repeated: each beat's volume lowered by volumeStep from the one
+// before (0: identical beats), its pressure wave the same; every other beat's samples nudged by nudged
+// float units.
+CalcTesting::PreloadReduction RepeatedBeat(const CalcTesting::ElastanceVentricle& heart, int beats, float volumeStep,
+    int nudged = 0)
+{
+    const auto nudge = [nudged](float value, int beat) {
+        for (int unit = 0; unit < (beat % 2 ? nudged : 0); ++unit)
+            value = std::nextafter(value, HUGE_VALF);
+        return value;
+    };
+    CalcTesting::PreloadReduction steady(heart, 1, 12.0, 12.0, 12);
+    const auto begin = static_cast<std::size_t>(steady.edpTicks[0]), end = static_cast<std::size_t>(steady.edpTicks[1]);
+    const std::vector<float> pressure(steady.pressure.begin() + begin, steady.pressure.begin() + end);
+    const std::vector<float> volume(steady.volume.begin() + begin, steady.volume.begin() + end);
+    CalcTesting::PreloadReduction repeated = steady;
+    repeated.pressure.assign(steady.pressure.begin(), steady.pressure.begin() + begin);
+    repeated.volume.assign(steady.volume.begin(), steady.volume.begin() + begin);
+    repeated.edpTicks.clear();
+    // One beat more than analysed, so that the last one closes.
+    for (int beat = 0; beat <= beats; ++beat)
+    {
+        repeated.edpTicks.push_back(static_cast<int32_t>(repeated.pressure.size()));
+        for (float p : pressure)
+            repeated.pressure.push_back(nudge(p, beat));
+        for (float v : volume)
+            repeated.volume.push_back(nudge(v - volumeStep * static_cast<float>(beat), beat));
+    }
+    return repeated;
+}
+
+} // namespace
+
+// Loops without the spread a relation needs report it as undetermined: no relation, no coefficients that
+// mean something, whatever a solver would make of the rounding of values that are all alike.
+TEST(DegenerateRecordings, RelationsThePointsCannotDetermineAreNotFitted)
+{
+    const CalcTesting::ElastanceVentricle heart;
+    const struct
+    {
+        const char* name;
+        float volumeStep;
+        int nudged;
+        bool espvr, quadratic, edpvr, exponential, prsw, dpdt; // determined
+    } cases[] = {
+        {"identical beats", 0.0f, 0, false, false, false, false, false, false},
+        {"beats alike but for their samples' last bit", 0.0f, 1, false, false, false, false, false, false},
+        {"beats alike but for their samples' last two bits", 0.0f, 3, false, false, false, false, false, false},
+        // The end-systolic point moves to another sample every few beats: three end-systolic pressures.
+        {"volume lowered 0.5 uL a beat", 0.5f, 0, true, true, false, true, false, false},
+    };
+    for (const auto& c : cases)
+    {
+        FakeOwner owner;
+        owner.host.SetRecords(L"sistra", 0, CalcTesting::AnalyzeLoops(RepeatedBeat(heart, 12, c.volumeStep, c.nudged), heart.dt));
+        Orv::ComPtr<SistraData> data(new SistraData(owner));
+        ASSERT_TRUE(data->PressureStore().FindCalculations());
+        ASSERT_TRUE(data->PressureStore().CreateCalculations(L"SistraAnalyzer(...)", L"", L""));
+        ASSERT_TRUE(data->PrepareBlock(0, 0));
+        data->FeedLoops(HostRecordEnd);
+        ASSERT_EQ(12u, data->GetLoopCount()) << c.name;
+        FittedLine line;
+        EXPECT_EQ(c.espvr, data->FitEspvrLinear(line, false)) << c.name;
+        EXPECT_EQ(c.espvr, data->FitEspvrPerpendicular(line, false)) << c.name;
+        EXPECT_EQ(c.edpvr, data->FitEdpvrLinear(line, false)) << c.name;
+        EXPECT_EQ(c.prsw, data->FitPrsw(line, false)) << c.name;
+        EXPECT_EQ(c.dpdt, data->FitDpdtMaxEdv(line, false)) << c.name;
+        std::array<double, 3> terms{};
+        double r2 = 0.0;
+        EXPECT_EQ(c.quadratic, data->FitEspvrQuadratic(terms, &r2, false)) << c.name;
+        if (!c.quadratic)
+        {
+            for (double term : terms)
+                EXPECT_TRUE(std::isnan(term)) << c.name << ": " << term;
+        }
+        double a = 0.0, b = 0.0;
+        EXPECT_EQ(c.exponential, data->FitEdpvrExponential(a, b, nullptr, false)) << c.name;
+    }
+}
