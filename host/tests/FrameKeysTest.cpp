@@ -124,11 +124,18 @@ TEST_F(FrameKeys, ReturnInFormatColumnPressesOk)
                                        if (IsWindow(dialog))
                                            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
                                    };
-                                   if (!waitFor([&] { return (box = FindWindowW(L"#32770", L"Validator Error")) != nullptr; }))
+                                   // The box is found as soon as it is made; its text shows a moment later.
+                                   const auto boxText = [&] {
+                                       box = FindWindowW(L"#32770", L"Validator Error");
+                                       refusal = box ? HostTests::WindowText(HostTests::FindVisibleChild(box, [](HWND child) {
+                                           return HostTests::ClassOf(child) == L"Static" &&
+                                                  !HostTests::WindowText(child).empty();
+                                       }))
+                                                     : std::wstring();
+                                       return !refusal.empty();
+                                   };
+                                   if (!waitFor(boxText))
                                        return closeAll();
-                                   refusal = HostTests::WindowText(HostTests::FindVisibleChild(box, [](HWND child) {
-                                       return HostTests::ClassOf(child) == L"Static" && !HostTests::WindowText(child).empty();
-                                   }));
                                    PressKey(VK_RETURN);
                                    waitFor([&] { return !IsWindow(box); });
                                    openAfterRefusal = IsWindowVisible(dialog) != FALSE;
