@@ -74,6 +74,21 @@ void EndProcessOf(HWND window)
     }
 }
 
+// Wine hands a saved shortcut to its menu builder, which reads it in a process of its own for a moment: a
+// folder holding one is removed once that reader has let go.
+void RemoveWhenFree(const fs::path& folder)
+{
+    std::error_code error;
+    for (int look = 0; look < GuardLooks; ++look)
+    {
+        fs::remove_all(folder, error);
+        if (!error)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    fs::remove_all(folder);
+}
+
 // A fake machine: program files, the user's and the common Start-menu program folders in a scratch folder.
 class ControlProgramLinkTest : public testing::Test
 {
@@ -84,7 +99,7 @@ protected:
         wchar_t temp[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temp);
         root_ = fs::path(temp) / (L"control-program-link-" + std::to_wstring(GetCurrentProcessId()));
-        fs::remove_all(root_);
+        RemoveWhenFree(root_);
         fs::create_directories(root_);
     }
     void TearDown() override
@@ -145,7 +160,7 @@ TEST_F(ControlProgramLinkTest, FindsTheProgramWhereItIsInstalledOrThroughItsShor
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
-        fs::remove_all(root_);
+        RemoveWhenFree(root_);
         const fs::path targets[] = {DefaultInstall(), root_ / L"UserTarget" / L"MPVS.exe",
                                     root_ / L"CommonTarget" / L"MPVS.exe"};
         for (const fs::path& target : targets)
