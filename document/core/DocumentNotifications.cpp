@@ -79,7 +79,7 @@ void SistraDocument::OnHostConversionsReset(void*)
         ChangeWithBroadcast(calibrate);
     };
     reapply(ModelKind::VolumeCalib, PropertyId::VolumeCalibrationApplied, setup->GetVolumeChannel(),
-            &SistraDocument::ReapplyVolumeCalibration);
+            &SistraDocument::ApplyVolumeCalibration);
     reapply(ModelKind::PressureCalib, PropertyId::PressureCalibrationApplied, setup->GetPressureChannel(),
             &SistraDocument::ReapplyPressureCalibration);
     UpdateOnlineSink();
@@ -222,11 +222,6 @@ bool SistraDocument::ReapplyPressureCalibration()
     return ApplyChannelSetup(GetSetupModel()->GetPressureChannel(), pressureCalibrator_.get());
 }
 
-bool SistraDocument::ReapplyVolumeCalibration()
-{
-    return ApplyChannelSetup(GetSetupModel()->GetVolumeChannel(), volumeCalibrator_.get());
-}
-
 // A calibration re-applied from its model (the alpha step's Apply, a workflow change) changes what the
 // loops read as the calibration commands do: the table and the fits kept the old volumes until the next
 // analysis while the loop view's curves, read through the channel, moved at once.
@@ -287,7 +282,7 @@ void SistraDocument::OnModelNotReady(ModelStatusRecord* record)
         case ModelKind::AlphaCalib:
         case ModelKind::VolumeCalib:
         case ModelKind::KnownVolumeCalib:
-            ChangeWithBroadcast(&SistraDocument::ReapplyVolumeCalibration);
+            ChangeWithBroadcast(&SistraDocument::ApplyVolumeCalibration);
             return;
         case ModelKind::CuvetteCalib:
             SendOwnMessage(AutomationMessage::DisableSistraCuvetteCalibration);
@@ -379,7 +374,7 @@ void SistraDocument::ReactToWorkflowChanges(const ModelChangedRecord& record)
             SendOwnMessage(AutomationMessage::ToggleSistraOnlineMode);
     }
     if (Changed(record, PropertyId::WorkflowKind))
-        ChangeWithBroadcast(&SistraDocument::ReapplyVolumeCalibration);
+        ChangeWithBroadcast(&SistraDocument::ApplyVolumeCalibration);
 }
 
 void SistraDocument::ReactToWorkflowModeChange(const ModelChangedRecord& record)

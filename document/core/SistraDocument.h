@@ -326,7 +326,6 @@ public:
     // Selects the saline bolus's range in the host, analyses it and checks its loops in the loop view.
     void ShowSalineBolus(int32_t bolus);
     bool ReapplyPressureCalibration();
-    bool ReapplyVolumeCalibration();
     // Puts the calibrations the models hold on the channels the host does not show them on yet (settings
     // loaded into the document); false with the calibration named when the host refuses one, the
     // channels then showing what they showed before.
