@@ -99,10 +99,14 @@ bool SistraData::FitDpdtMaxEdv(FittedLine& line, bool raw)
     return FitRecordedLine(line, raw, &SistraEvent::ved, Quantity::Volume, &SistraEvent::dpdtMax, Quantity::Pressure);
 }
 
-// The saline line relates two readings of the uncalibrated conductance channel: it stays in their units.
+// The saline line relates two readings of the uncalibrated conductance channel: it stays in their units,
+// and is fitted on the volumes before the parallel conductance it finds (and alpha) are taken off.
 LoopPoints SistraData::SalinePoints()
 {
-    return CollectPoints([](uint32_t, const SistraEvent& record, LoopPoints& p) { p.Add(record.ved, record.ves); });
+    return CollectPoints([&](uint32_t, const SistraEvent& record, LoopPoints& p) {
+        const auto [ved, ves] = SalineVolumes(record);
+        p.Add(ved, ves);
+    });
 }
 
 bool SistraData::FitSalineLine(FittedLine& line)

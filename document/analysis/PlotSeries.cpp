@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace Sistra
 {
@@ -101,9 +102,9 @@ SistraData::Series SistraData::GetPlotSeries(int32_t id, uint32_t firstLoop, uin
             first = record.dpdtMax;
             break;
         case SalineSeries:
-            first = record.ves;
-            salineVesRange_.Widen(record.ves);
-            salineVedRange_.Widen(record.ved);
+            std::tie(second, first) = SalineVolumes(record);
+            salineVesRange_.Widen(first);
+            salineVedRange_.Widen(second);
             break;
         default:
         {

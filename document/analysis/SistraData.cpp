@@ -94,6 +94,7 @@ SistraData::SistraData(const SistraData& other)
       includedEsvMaximum_(other.includedEsvMaximum_), salineRangeCached_(other.salineRangeCached_),
       intersectionVolume_(other.intersectionVolume_), intersectionPressure_(other.intersectionPressure_),
       intersectionCached_(other.intersectionCached_), seriesLimit_(other.seriesLimit_), hostRange_(other.hostRange_),
+      volumeCorrection_(other.volumeCorrection_),
       pressureLoops_(other.pressureLoops_), volumeLoops_(other.volumeLoops_), loopStatistics_(other.loopStatistics_),
       pvaStatistics_(other.pvaStatistics_), summaryBasis_(other.summaryBasis_)
 {
@@ -338,8 +339,9 @@ bool SistraData::GetSalinePlotRange(PlotRange& range)
             SistraEvent record;
             if (!ReadLoop(loop, record))
                 continue;
-            salineVedRange_.Widen(record.ved);
-            salineVesRange_.Widen(record.ves);
+            const auto [ved, ves] = SalineVolumes(record);
+            salineVedRange_.Widen(ved);
+            salineVesRange_.Widen(ves);
         }
         salineRangeCached_ = true;
     }

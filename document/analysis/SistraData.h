@@ -6,6 +6,7 @@
 
 #include "document/analysis/AnalysisDataOwner.h"
 #include "document/analysis/VChanData.h"
+#include "document/analysis/VolumeCorrection.h"
 
 #include "calc/numerics/LoopRegressions.h"
 #include "calc/pva/AnalysisDataAccess.h"
@@ -124,6 +125,13 @@ public:
     // The loop analysis that known volumes are read with over a selection: in the echo workflow the one
     // configured over the selection, otherwise the analysis of the volume channel itself.
     void SetLoopExpression(std::wstring text) { loopExpression_ = std::move(text); }
+    // What the loops' volume expression takes off the calibrated volume: the saline line is fitted on the
+    // volumes before it, or each Vp applied would move the next one found.
+    void SetVolumeCorrection(const VolumeCorrection& correction)
+    {
+        volumeCorrection_ = correction;
+        salineRangeCached_ = false;
+    }
     const std::wstring& LoopExpression() const { return loopExpression_; }
     // The echo workflow's analysis of a selection: its range kept, its loop calculation built in the echo
     // items; false when the calculation could not be built.
@@ -252,6 +260,11 @@ private:
     };
     RelationFactors ShownFactors(Quantity x, Quantity y);
     LoopPoints SalinePoints();
+    // A loop's end-diastolic and end-systolic volumes without the parallel conductance and alpha taken off.
+    std::pair<double, double> SalineVolumes(const SistraEvent& record) const
+    {
+        return {volumeCorrection_.Undo(record.ved), volumeCorrection_.Undo(record.ves)};
+    }
     LoopPoints ShownPoints(double SistraEvent::*x, double SistraEvent::*y, const RelationFactors& factors);
     template <class Fit>
     bool FitShownLine(FittedLine& line, bool raw, const LoopPoints& points, const RelationFactors& factors, Fit&& fit);
@@ -301,6 +314,7 @@ private:
     TickPosition seriesLimit_{0x7FFFFFFF, 0x7FFFFFFF};
     std::pair<uint32_t, uint32_t> hostRange_{0x7FFFFFFF, 0x7FFFFFFF};
     std::wstring loopExpression_;
+    VolumeCorrection volumeCorrection_;
     std::pair<TickPosition, TickPosition> echoRange_{{0x7FFFFFFF, 0x7FFFFFFF}, {0x7FFFFFFF, 0x7FFFFFFF}};
 
     VChanData pressureLoops_;

@@ -255,13 +255,24 @@ Orv::String VolumeCalibrator::BuildVolumeExpression(int32_t channel) const
                         text);
     // The loops are read from this volume: without the parallel conductance taken off, the table, the
     // fits and the areas kept the uncorrected volumes while the host's channel showed the corrected ones.
-    const Workflow workflow = CurrentWorkflow();
-    if (SalineInForce(workflow))
-        text = LessText(text, Value(saline_, PropertyId::ParallelConductance));
     // Nor could an applied alpha factor change a loop: the host's channel showed it, the analysis did not.
-    if (AlphaInForce(workflow))
-        text = QuotientText(text, Value(alpha_, PropertyId::Alpha));
+    const VolumeCorrection correction = LoopVolumeCorrection();
+    if (correction.parallelConductance)
+        text = LessText(text, *correction.parallelConductance);
+    if (correction.alpha)
+        text = QuotientText(text, *correction.alpha);
     return text;
+}
+
+VolumeCorrection VolumeCalibrator::LoopVolumeCorrection() const
+{
+    const Workflow workflow = CurrentWorkflow();
+    VolumeCorrection correction;
+    if (SalineInForce(workflow))
+        correction.parallelConductance = Value(saline_, PropertyId::ParallelConductance);
+    if (AlphaInForce(workflow))
+        correction.alpha = Value(alpha_, PropertyId::Alpha);
+    return correction;
 }
 
 } // namespace Sistra

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "calc/engine/ExpressionText.h"
+#include "document/analysis/VolumeCorrection.h"
 #include "document/calibration/CalibratorBase.h"
 
 namespace Sistra
@@ -31,6 +32,8 @@ public:
     // Calibrated volume of the channel with the corrections the channel shows (the parallel conductance,
     // alpha), in base units, in the calculation language.
     Orv::String BuildVolumeExpression(int32_t channel) const override;
+    // The corrections that expression takes off, which the saline regression puts back.
+    VolumeCorrection LoopVolumeCorrection() const;
 
     LineCoefficients GetConductanceCoefficients() const;
     LineCoefficients GetMpvsCoefficients() const;

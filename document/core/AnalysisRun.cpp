@@ -117,6 +117,7 @@ void SistraDocument::ConfigureAnalysisSources(bool useSelection)
     const ModelPtr setup = GetSetupModel();
     if (setup->GetPressureChannel() == NoChannel || setup->GetVolumeChannel() == NoChannel)
         return;
+    data_->SetVolumeCorrection(volumeCalibrator_->LoopVolumeCorrection());
     if (useSelection && setup->GetValue<PropertyType::Int>(PropertyId::WorkflowKind) == WorkflowKind::Echo)
     {
         const HostSelectionRange selection = ::ReadHostSelection(HostDocumentObject(), setup->GetVolumeChannel());

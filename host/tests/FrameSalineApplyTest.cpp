@@ -4,6 +4,8 @@
 #include "host/app/gui/FrameWindow.h"
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/gui/WindowPicture.h"
+#include "host/app/macro/MacroText.h"
+#include "host/app/DocumentAnalysis.h"
 #include "host/tests/FrameInput.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/ResultsSheetText.h"
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 namespace
 {
@@ -57,6 +60,30 @@ protected:
         return ved.empty() ? std::nan("") : std::stod(ved);
     }
 
+    void Click(HWND control)
+    {
+        ASSERT_NE(nullptr, control);
+        HostTests::ClickAt(HostTests::ScreenCentreOf(control));
+        HostTests::Settle(*frame, 1000);
+    }
+    // The Vp applied, as the view's edit shows it in uL.
+    double AppliedVp()
+    {
+        const HWND edit = HostTests::FindVisibleChild(ViewWindow(SalineViewName), [](HWND child) {
+            return HostTests::ClassOf(child) == L"Edit";
+        });
+        return edit ? std::stod(HostTests::WindowText(edit)) : std::nan("");
+    }
+    // The Vp the view finds in the loops it shows, from its "Analyzed Vp = 2.484 uL".
+    double AnalysedVp()
+    {
+        const std::wstring prefix = L"Analyzed Vp = ";
+        const HWND status = HostTests::FindVisibleChild(ViewWindow(SalineViewName), [&](HWND child) {
+            return HostTests::WindowText(child).starts_with(prefix);
+        });
+        return status ? std::stod(HostTests::WindowText(status).substr(prefix.size())) : std::nan("");
+    }
+
     HostTests::TemporaryFile file{"frame-saline-apply.csv", HostTests::MousePreloadReductionText()};
     std::optional<Host::OpenedRecording> opened;
     std::optional<Host::FrameWindow> frame;
@@ -76,21 +103,46 @@ TEST_F(FrameSalineApply, ApplyKeepsTheLoopsDrawnAndTakesVpOffTheTablesVolumes)
     ASSERT_GT(loopsBefore, 2000u);
     ASSERT_NEAR(35.0, vedBefore, 0.01);
 
-    const HWND apply = ChildWithText(ViewWindow(SalineViewName), L"Apply");
-    ASSERT_NE(nullptr, apply);
-    HostTests::ClickAt(HostTests::ScreenCentreOf(apply));
-    HostTests::Settle(*frame, 1000);
+    Click(ChildWithText(ViewWindow(SalineViewName), L"Apply"));
     HostTests::SaveTestPicture(frame->Handle(), L"frame-saline-applied");
-    // The Vp applied, as the view's edit shows it in uL.
-    const HWND appliedVp = HostTests::FindVisibleChild(ViewWindow(SalineViewName), [](HWND child) {
-        return HostTests::ClassOf(child) == L"Edit";
-    });
-    ASSERT_NE(nullptr, appliedVp);
-    const double vp = std::stod(HostTests::WindowText(appliedVp));
-    EXPECT_NEAR(2.484, vp, 0.002);
+    EXPECT_NEAR(2.484, AppliedVp(), 0.002);
     EXPECT_GT(BlackPixels(loopView, graphLeft), loopsBefore * 3 / 4);
     // The first beat fills to 35 uL: 32.516 uL once Vp is off.
     EXPECT_NEAR(35.0 - 2.484, FirstVed(), 0.01);
+}
+
+// Applied on the volumes it had corrected, the view found the first Apply's residual (-0.09 uL) and a
+// second Apply put it in Vp's place. Each step a person takes leaves Vp and the volumes where the first
+// Apply put them; unticked, the volumes are the uncorrected ones again.
+TEST_F(FrameSalineApply, ApplyingAgainAddingAndTickingAgainKeepVpAndTheVolumes)
+{
+    constexpr double Vp = 2.484, FirstVedUncorrected = 35.0;
+    const HWND view = ViewWindow(SalineViewName);
+    const auto add = [&] {
+        Host::Macro::Statement statement(L"Doc.AddAnalyzedParallelConductance");
+        opened->Analysis()->RunStatement(statement);
+        HostTests::Settle(*frame, 1000);
+    };
+    const struct
+    {
+        const char* step;
+        std::function<void()> action;
+        bool applied;
+    } steps[] = {
+        {"Apply", [&] { Click(ChildWithText(view, L"Apply")); }, true},
+        {"Apply again", [&] { Click(ChildWithText(view, L"Apply")); }, true},
+        {"Add", add, true},
+        {"untick", [&] { Click(ChildWithText(view, L"Enable saline calibration")); }, false},
+        {"tick", [&] { Click(ChildWithText(view, L"Enable saline calibration")); }, true},
+    };
+    for (const auto& step : steps)
+    {
+        step.action();
+        EXPECT_NEAR(Vp, AnalysedVp(), 0.002) << step.step;
+        EXPECT_NEAR(Vp, AppliedVp(), 0.002) << step.step;
+        EXPECT_NEAR(FirstVedUncorrected - (step.applied ? Vp : 0.0), FirstVed(), 0.01) << step.step;
+    }
+    HostTests::SaveTestPicture(frame->Handle(), L"frame-saline-applied-twice");
 }
 
 } // namespace
