@@ -29,10 +29,12 @@ namespace
 
 // Below this a sum of squares counts as no spread: the slope or the correlation would not be finite.
 constexpr double NoSpread = DBL_EPSILON;
-// The secant rule stops when a step is smaller than this, and gives up after MaxSecantSteps.
-constexpr double SecantSettled = 5e-11;
+// The secant rule stops when a step is smaller than this share of the volume scale, and gives up after
+// MaxSecantSteps. Both tests are relative: an absolute one holds a relation recorded in litres (8e6
+// mmHg/L) to a residual its last step of 1e-11 L cannot reach, and the same loops in microlitres not.
+constexpr double SecantSettled = 1e-12;
 constexpr int MaxSecantSteps = 100;
-// What is left of g at a settled root, relative to the root's size: more means the rule stalled.
+// What is left of g at a settled root, as a share of the pressure scale: more means the rule stalled.
 constexpr double SecantResidual = 1e-6;
 // The tangent segment ends where pressure falls below this share of the corner's pressure.
 constexpr double SegmentEndShare = 0.6;
@@ -216,9 +218,9 @@ bool StatisticsRSquared(const LoopPoints& points, const std::vector<double>& par
 }
 
 template <class Relation>
-bool IntersectBySearch(const Relation& difference, double start, double& volume)
+bool IntersectBySearch(const Relation& difference, double start, const SecantScales& scales, double& volume)
 {
-    return SolveBySecant(difference, 0.0, start, volume);
+    return SolveBySecant(difference, 0.0, start, volume, scales);
 }
 
 } // namespace
@@ -377,7 +379,8 @@ bool FitExponentialRelation(const LoopPoints& points, double& amplitude, double&
     return FitExponentialRelation(points).HandOut(amplitude, rate, rSquared);
 }
 
-bool SolveBySecant(const std::function<double(double)>& g, double x0, double x1, double& root)
+bool SolveBySecant(const std::function<double(double)>& g, double x0, double x1, double& root,
+    const SecantScales& scales)
 {
     double g0 = g(x0);
     for (int step = 0; step < MaxSecantSteps; ++step)
@@ -386,10 +389,10 @@ bool SolveBySecant(const std::function<double(double)>& g, double x0, double x1,
         const double change = g1 * (x1 - x0) / (g1 - g0);
         if (!std::isfinite(change))
             return false;
-        if (std::fabs(change) < SecantSettled)
+        if (std::fabs(change) < SecantSettled * scales.x)
         {
             // A step can also become small where g is steep without being near zero there.
-            if (std::fabs(g1) > SecantResidual * std::max(1.0, std::fabs(x1)))
+            if (std::fabs(g1) > SecantResidual * scales.g)
                 return false;
             root = x1;
             return true;
@@ -423,7 +426,10 @@ bool IntersectRelations(const EndSystolicRelation& es, const EndDiastolicRelatio
         // Past its vertex a quadratic turns back: search on the rising side.
         if (es.quadratic && c2 != 0.0)
             start = std::min(start, -c1 / (2.0 * c2));
-        if (!IntersectBySearch([&](double x) { return endSystolic(x) - endDiastolic(x); }, start, v))
+        // The loops' own sizes: their largest volume, and the pressures the relations give there.
+        const SecantScales scales{std::max(std::fabs(largestVed), std::fabs(start)),
+            std::max(std::fabs(endSystolic(start)), std::fabs(endDiastolic(start)))};
+        if (!IntersectBySearch([&](double x) { return endSystolic(x) - endDiastolic(x); }, start, scales, v))
             return false;
     }
     volume = v;

@@ -109,12 +109,23 @@ struct EndDiastolicRelation
 
 // Where the two relations meet, searched (where it takes a search) by the secant rule from 0 and the
 // largest end-diastolic volume (for a quadratic, its vertex when that is smaller). False for parallel
-// lines or a search that does not settle.
+// lines or a search that does not settle. The search is judged against the data's own scales (the
+// largest end-diastolic volume, the relations' pressures there), so the same relations in other units
+// meet at the same point.
 bool IntersectRelations(const EndSystolicRelation& es, const EndDiastolicRelation& ed, double largestVed,
     double& volume, double& pressure);
 
-// A root of g by the secant rule from x0 and x1: at most 100 steps, settled when a step is below 5e-11.
-bool SolveBySecant(const std::function<double(double)>& g, double x0, double x1, double& root);
+// The sizes a root search judges itself by: of the values x runs over and of the values g takes.
+struct SecantScales
+{
+    double x = 1.0;
+    double g = 1.0;
+};
+
+// A root of g by the secant rule from x0 and x1: at most 100 steps, settled when a step is below 1e-12
+// of scales.x and refused when g is then still above 1e-6 of scales.g.
+bool SolveBySecant(const std::function<double(double)>& g, double x0, double x1, double& root,
+    const SecantScales& scales = {});
 
 // The smoothing window of a tangent segment: a quarter of its length, made odd.
 int32_t TangentSmoothingWindow(int32_t segmentLength);

@@ -269,6 +269,44 @@ TEST(LoopRegressions, RelationsMeetWhereBothGiveThePressure)
     EXPECT_DOUBLE_EQ(25.0, p);
 }
 
+// The same relations shown in litres, millilitres or microlitres and in mmHg or kPa meet at the same
+// point: the search stops relative to the data's scales, not on absolute numbers (in litres a relation
+// of 8e6 mmHg/L could never get its residual below an absolute 1e-6).
+TEST(LoopRegressions, RelationsMeetAtTheSamePointInEveryUnit)
+{
+    const struct
+    {
+        const char* name;
+        EndSystolicRelation es; // in mmHg and microlitres
+        EndDiastolicRelation ed;
+    } relations[] = {
+        {"line, exponential", {false, {-50.0, 8.0, 0.0}}, {true, {2.0, 0.04}}},
+        {"quadratic, line", {true, {-40.0, 8.0, -0.01}}, {false, {4.0, 0.1}}},
+        {"quadratic, exponential", {true, {-40.0, 8.0, -0.01}}, {true, {2.0, 0.04}}},
+    };
+    constexpr double Largest = 35.0;
+    for (const auto& r : relations)
+    {
+        double v0 = NaN, p0 = NaN;
+        ASSERT_TRUE(IntersectRelations(r.es, r.ed, Largest, v0, p0)) << r.name;
+        for (const double litresPer : {1e-6, 1e-3, 1.0})
+            for (const double pressurePer : {1.0, 0.133322})
+            {
+                SCOPED_TRACE(std::string(r.name) + " " + std::to_string(litresPer) + " " + std::to_string(pressurePer));
+                const auto [c0, c1, c2] = r.es.terms;
+                const EndSystolicRelation es{r.es.quadratic,
+                    {pressurePer * c0, pressurePer * c1 / litresPer, pressurePer * c2 / (litresPer * litresPer)}};
+                const EndDiastolicRelation ed{r.ed.exponential,
+                    r.ed.exponential ? std::array{pressurePer * r.ed.terms[0], r.ed.terms[1] / litresPer}
+                                     : std::array{pressurePer * r.ed.terms[0], pressurePer * r.ed.terms[1] / litresPer}};
+                double v = NaN, p = NaN;
+                ASSERT_TRUE(IntersectRelations(es, ed, Largest * litresPer, v, p));
+                EXPECT_NEAR(v0, v / litresPer, 1e-9 * v0);
+                EXPECT_NEAR(p0, p / pressurePer, 1e-9 * std::fabs(p0));
+            }
+    }
+}
+
 TEST(LoopRegressions, ParallelOrNeverMeetingRelationsHaveNoIntersection)
 {
     double v = 1.0, p = 2.0;
