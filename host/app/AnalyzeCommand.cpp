@@ -37,8 +37,6 @@ namespace
 constexpr int64_t DefaultOnlineChunk = 2500;
 // Ticks within this share of a sample from a region's edge count as on it (seconds are printed rounded).
 constexpr double EdgeTolerance = 1e-6;
-// The R waves stand out of the ECG by more than this share of its typical range over a few seconds.
-constexpr double RWaveShareOfRange = 0.5;
 // Long enough to hold a whole beat at the slowest heart rates (20 a minute).
 constexpr double EcgWindowSeconds = 3.0;
 constexpr const wchar_t* HemodynamicsTableViewName = L"Sistra Hemodynamics TableView";
@@ -205,18 +203,13 @@ double TypicalEcgRange(const Recording& recording, size_t channel)
 namespace
 {
 
-// The ECG's R waves as the host's cyclic peak detector finds them: peaks that rise by half the channel's
-// typical range, in the unit without its prefix that calculations read it in. The typical range is the
-// median of its ranges over windows of a few seconds, each holding a beat or more, so that an artefact
-// (a spike many times the R waves) sets neither the height nor, by one window, the median.
+// The ECG's R waves as the host's R-wave detector finds them: one beat per QRS, past T waves, baseline
+// wander and a scanner's gradient spikes, no two closer than the document's minimum period.
 std::wstring EcgSourceText(const Recording& recording, int32_t channel, double minimumPeriod)
 {
-    const double factor = RecordedUnitScale(recording.Channels().at(static_cast<size_t>(channel)).unit).baseScale;
-    const double range = TypicalEcgRange(recording, static_cast<size_t>(channel));
-    if (!(range > 0.0))
+    if (!(TypicalEcgRange(recording, static_cast<size_t>(channel)) > 0.0))
         throw std::runtime_error("the ECG channel " + std::to_string(channel + 1) + " has no R waves: it is flat");
-    return FromUtf8("cmpeakdet(ch" + std::to_string(channel + 1) + ", " + Number(range * factor * RWaveShareOfRange) +
-                    ", " + Number(minimumPeriod) + ")");
+    return FromUtf8("rwavedet(ch" + std::to_string(channel + 1) + ", " + Number(minimumPeriod) + ")");
 }
 
 // Ctrl+C cancels the run as the progress window's cancel button would, while this lives.

@@ -172,6 +172,57 @@ TEST_F(AnalyzeCommand, EcgRWavesAreFoundPastASpikeTenTimesTheirHeight)
     EXPECT_NEAR(std::stoi(ReadTable(pressureText).at("SW").at(1)), std::stoi(ReadTable(ecgText).at("SW").at(1)), 2);
 }
 
+// A recording's text with the scanner ECG's samples as its last column: in place of the one there, or added.
+std::string WithScannerEcg(const std::string& text, const HostTests::ScannerEcg& ecg, bool replaceLast)
+{
+    std::istringstream lines(text);
+    std::string header, line;
+    std::getline(lines, header);
+    std::vector<std::string> rows;
+    while (std::getline(lines, line))
+        rows.push_back(replaceLast ? line.substr(0, line.rfind(',')) : line);
+    const std::vector<float> samples = ecg.Samples(static_cast<int64_t>(rows.size()));
+    std::ostringstream out;
+    out << (replaceLast ? header : header + ",ECG (mV)") << '\n';
+    for (size_t row = 0; row < rows.size(); ++row)
+        out << rows[row] << ',' << samples[row] << '\n';
+    return out.str();
+}
+
+// On a scanner's ECG (T waves at 60 % of the R waves, baseline wander, bursts of gradient spikes and one
+// spike five times the R waves) the R waves give one loop per beat, the loops the pressure finds, for a
+// human and a mouse, offline and sampled.
+TEST(AnalyzeScannerEcg, GivesOneLoopPerBeat)
+{
+    struct Case
+    {
+        const char* name;
+        std::string text;
+        std::vector<std::string> options;
+    };
+    const HostTests::ScannerEcg human{0.001, 0.8, 0.010, 0.26, 0.8, 0.0}, mouse{0.001, 0.125, 0.003, 0.04, 0.125, 0.0};
+    const std::string humanText = WithScannerEcg(OcclusionText(40), human, true);
+    const std::string mouseText = WithScannerEcg(HostTests::MousePreloadReductionText(), mouse, false);
+    const Case cases[] = {
+        {"human", humanText, {}},
+        {"human sampled", humanText, {"--online", "--chunk", "700"}},
+        {"mouse", mouseText, {}},
+    };
+    for (const Case& test : cases)
+    {
+        const HostTests::TemporaryFile file("analyze-scanner-ecg.csv", test.text);
+        std::vector<std::string> byPressureArgs{"analyze", file.Path()}, byEcgArgs{"analyze", file.Path(), "--ecg", "ecg"};
+        byPressureArgs.insert(byPressureArgs.end(), test.options.begin(), test.options.end());
+        byEcgArgs.insert(byEcgArgs.end(), test.options.begin(), test.options.end());
+        const Output pressure = RunSistra(byPressureArgs), ecg = RunSistra(byEcgArgs);
+        ASSERT_EQ(Host::ExitOk, ecg.status) << test.name << ": " << ecg.err;
+        std::istringstream pressureText(pressure.out), ecgText(ecg.out);
+        const int pressureLoops = std::stoi(ReadTable(pressureText).at("SW").at(1));
+        EXPECT_GE(pressureLoops, 38) << test.name;
+        EXPECT_EQ(pressureLoops, std::stoi(ReadTable(ecgText).at("SW").at(1))) << test.name;
+    }
+}
+
 TEST_F(AnalyzeCommand, OutWritesTheLoopsSummaryAndRelationsOfTheRegion)
 {
     const auto folder = ScratchFolder("analyze-out");

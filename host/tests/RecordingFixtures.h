@@ -171,4 +171,70 @@ inline std::string MousePreloadReductionText()
     return text.str();
 }
 
+
+// An ECG as an MRI scanner's lead records it, in mV: R waves of 1 (with a small Q and S) at each beat,
+// T waves of 0.6 four times wider, baseline wander of 0.6, bursts of eight alternating gradient spikes 1 ms
+// wide and 0.5 to 1.5 high every 0.35 s, and one spike of 5, 2 ms wide, in the diastole of beat 5.
+// Beats every beatSeconds, irregular by a share of that, the first R wave at firstBeat; rSigma: the R wave's width
+// (a Gaussian's sigma), tDelay: the T wave's lag behind it.
+struct ScannerEcg
+{
+    double interval, beatSeconds, rSigma, tDelay, firstBeat = 0.3, irregularity = 0.05;
+
+    double BeatTime(int beat) const
+    {
+        return firstBeat + beat * beatSeconds + irregularity * beatSeconds * std::sin(1.7 * beat);
+    }
+
+    std::vector<float> Samples(int64_t count) const
+    {
+        const auto bump = [](double t, double centre, double sigma) {
+            return std::exp(-0.5 * std::pow((t - centre) / sigma, 2));
+        };
+        const double seconds = static_cast<double>(count) * interval;
+        std::vector<double> ecg(static_cast<size_t>(count));
+        for (int64_t tick = 0; tick < count; ++tick)
+        {
+            const double t = static_cast<double>(tick) * interval;
+            ecg[static_cast<size_t>(tick)] = 0.4 * std::sin(2 * std::numbers::pi * 0.25 * t) +
+                                             0.2 * std::sin(2 * std::numbers::pi * 0.6 * t + 1.0) +
+                                             0.01 * std::sin(2 * std::numbers::pi * 50.0 * t);
+        }
+        const auto add = [&](double centre, double reach, const auto& shape) {
+            const auto from = std::max<int64_t>(0, std::llround((centre - reach) / interval));
+            const auto to = std::min<int64_t>(count, std::llround((centre + reach) / interval) + 1);
+            for (int64_t tick = from; tick < to; ++tick)
+                ecg[static_cast<size_t>(tick)] += shape(static_cast<double>(tick) * interval);
+        };
+        for (int beat = 0; BeatTime(beat) < seconds; ++beat)
+        {
+            const double r = BeatTime(beat), tSigma = 4.0 * rSigma;
+            add(r, 10.0 * tSigma + tDelay, [&](double t) {
+                return bump(t, r, rSigma) - 0.1 * bump(t, r - 2.5 * rSigma, rSigma) -
+                       0.2 * bump(t, r + 2.5 * rSigma, rSigma) + 0.6 * bump(t, r + tDelay, tSigma);
+            });
+        }
+        const auto spike = [&](double start, double width, double height) {
+            const auto first = std::llround(start / interval);
+            const auto end = std::min<int64_t>(count, first + std::max<int64_t>(1, std::llround(width / interval)));
+            for (int64_t tick = first; tick < end; ++tick)
+                ecg[static_cast<size_t>(tick)] += height;
+        };
+        for (int burst = 0; 0.35 * burst + 0.2 < seconds; ++burst)
+            for (int index = 0; index < 8; ++index)
+                spike(0.35 * burst + 0.1 + 0.006 * index, 0.001, (index % 2 ? -1.0 : 1.0) * (0.5 + 0.125 * ((burst + index) % 9)));
+        spike((BeatTime(5) + BeatTime(6)) / 2 + 0.15 * beatSeconds, 0.002, 5.0);
+        return std::vector<float>(ecg.begin(), ecg.end());
+    }
+
+    // The tick of each R wave within count samples.
+    std::vector<int64_t> RTicks(int64_t count) const
+    {
+        std::vector<int64_t> ticks;
+        for (int beat = 0; BeatTime(beat) < static_cast<double>(count - 1) * interval; ++beat)
+            ticks.push_back(std::llround(BeatTime(beat) / interval));
+        return ticks;
+    }
+};
+
 } // namespace HostTests

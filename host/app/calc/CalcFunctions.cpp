@@ -1,6 +1,7 @@
 #include "host/app/calc/CalcFunctions.h"
 
 #include "host/app/calc/PeakDetector.h"
+#include "host/app/calc/RWaveDetector.h"
 #include "hostapi/CalcEventRecords.h"
 
 #include <charconv>
@@ -86,6 +87,10 @@ public:
                     rules.maxRate = a[3].value.number;
                 return Value{ValueKind::Events, 0.0, nullptr, MakePeakDetector(a[0].value.channel, recording, rules)};
             });
+        Add("rwavedet", {Channel("x"), Number("minPeriod", 0.0)}, 2, [&recording = recording_](const std::vector<Argument>& a) {
+            return Value{ValueKind::Events, 0.0, nullptr,
+                         MakeRWaveDetector(a[0].value.channel, recording, RWaveRules{a[1].value.number})};
+        });
         Add("eventobjects", {{"events", ValueKind::Events}}, 1, [](const std::vector<Argument>& a) {
             return Value{ValueKind::Events, 0.0, nullptr, MakeObjectEvents(a[0].value.events)};
         });

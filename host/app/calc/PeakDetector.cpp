@@ -1,7 +1,8 @@
 #include "host/app/calc/PeakDetector.h"
 
+#include "host/app/calc/DetectorNode.h"
+
 #include <algorithm>
-#include <map>
 
 namespace Host::Calc
 {
@@ -12,8 +13,6 @@ namespace
 constexpr double SecondsPerMinute = 60.0;
 // Peaks this close to exactly minPeriod apart count as far enough (time is a multiple of the interval).
 constexpr double PeriodTolerance = 1e-9;
-// Samples evaluated per step while catching up with the data.
-constexpr int64_t DetectorBlock = 4096;
 
 } // namespace
 
@@ -108,66 +107,9 @@ void PeakDetector::Finish(int64_t recordLength, EventTrack& track)
     track.Complete(recordLength);
 }
 
-namespace
-{
-
-class PeakDetectorNode final : public EventNode
-{
-public:
-    PeakDetectorNode(SampleNodePtr signal, const Recording& recording, const PeakRules& rules)
-        : signal_(std::move(signal)), recording_(recording), rules_(rules)
-    {
-    }
-
-    size_t RecordSize() const override { return sizeof(EventHeader); }
-
-    const EventTrack& Events(size_t record) override
-    {
-        auto found = states_.find(record);
-        if (found == states_.end())
-            found = states_.emplace(record, State(rules_, recording_.RecordAt(record).SampleInterval())).first;
-        CatchUp(record, found->second);
-        return found->second.track;
-    }
-
-private:
-    struct State
-    {
-        State(const PeakRules& rules, double interval) : detector(rules, interval) {}
-
-        PeakDetector detector;
-        EventTrack track{sizeof(EventHeader)};
-        int64_t nextTick = 0;
-    };
-
-    void CatchUp(size_t record, State& state)
-    {
-        if (state.track.IsComplete())
-            return;
-        const Extent available = signal_->Available(record);
-        std::vector<float> block;
-        while (state.nextTick < available.ticks)
-        {
-            block.resize(static_cast<size_t>(std::min(DetectorBlock, available.ticks - state.nextTick)));
-            signal_->Compute(record, state.nextTick, block);
-            state.detector.Add(state.nextTick, block, state.track);
-            state.nextTick += static_cast<int64_t>(block.size());
-        }
-        if (available.complete)
-            state.detector.Finish(available.ticks, state.track);
-    }
-
-    SampleNodePtr signal_;
-    const Recording& recording_;
-    PeakRules rules_;
-    std::map<size_t, State> states_;
-};
-
-} // namespace
-
 EventNodePtr MakePeakDetector(SampleNodePtr signal, const Recording& recording, const PeakRules& rules)
 {
-    return std::make_shared<PeakDetectorNode>(std::move(signal), recording, rules);
+    return MakeDetectorNode<PeakDetector>(std::move(signal), recording, rules);
 }
 
 } // namespace Host::Calc

@@ -1,0 +1,74 @@
+// rwavedet(x, minPeriod): one event per heart beat of an ECG, at its R wave, past T waves, baseline wander
+// and the short spikes a scanner's gradients put on the lead.
+#pragma once
+
+#include "host/app/calc/CalcNodes.h"
+
+#include <deque>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace Host::Calc
+{
+
+struct RWaveRules
+{
+    double minPeriod; // seconds: no two beats closer than this, whatever the heart rate
+};
+
+// Feeds samples block by block; a beat is decided a few tens of milliseconds after its R wave (and the
+// first ones once a few seconds have come for the start of the thresholds), so that a record fed in chunks
+// yields exactly the events of the record fed at once.
+class RWaveDetector
+{
+public:
+    RWaveDetector(const RWaveRules& rules, double sampleInterval);
+
+    void Add(int64_t firstTick, std::span<const float> samples, EventTrack& track);
+    void Finish(int64_t recordLength, EventTrack& track);
+
+private:
+    // A local maximum of the slope and the deflection of the signal around it.
+    struct Candidate
+    {
+        int64_t tick;    // of the slope's maximum
+        int64_t peak;    // of the deflection's extreme (the R wave's peak)
+        double slope;    // the slope feature there
+        double height;   // of the deflection above the mean around it
+        double width;    // ticks the deflection stays above half its height
+        bool atEdge;     // the extreme lies at the edge of the window searched
+    };
+
+    void Advance(bool complete, EventTrack& track);
+    void Derive(bool complete);
+    void Learn();
+    bool IsSlopePeak(int64_t tick) const;
+    // The candidate at tick, from the samples of y before end.
+    Candidate Measure(int64_t tick, int64_t end) const;
+    void Accept(const Candidate& beat, double weight, EventTrack& track);
+    double Threshold() const { return noisePeak_ + ThresholdShare * (signalPeak_ - noisePeak_); }
+    double Refractory() const;
+
+    static constexpr double ThresholdShare = 0.25;
+
+    double interval_;
+    double minPeriodTicks_;
+    int64_t medianHalf_;  // the despiking median's half window
+    int64_t slopeHalf_;   // the slope's half span
+    int64_t searchHalf_;  // a slope peak is the largest this far either side
+    int64_t learnTicks_;  // the thresholds start from this much of the record
+    int64_t learnWindow_; // each window of which holds a beat at the slowest rates
+    std::vector<float> x_, y_, f_;
+    bool learned_ = false;
+    int64_t next_ = 0; // the next tick of f_ to examine
+    double signalPeak_ = 0.0, noisePeak_ = 0.0, height_ = 0.0, width_ = 0.0, lastSlope_ = 0.0;
+    std::optional<int64_t> last_;     // slope tick of the last beat
+    int64_t lastPeak_ = -1;           // R-wave tick of the last beat
+    std::deque<int64_t> intervals_;   // the last beat-to-beat intervals, ticks
+    std::optional<Candidate> missed_; // the largest candidate below the threshold since the last beat
+};
+
+EventNodePtr MakeRWaveDetector(SampleNodePtr signal, const Recording& recording, const RWaveRules& rules);
+
+} // namespace Host::Calc
