@@ -351,9 +351,7 @@ HRESULT WithUnreadableReason(HRESULT failure)
         return failure;
     }
     return Orv::FailWithReason(failure, IID_IPersistStreamInit,
-                               failure == Orv::E_ORV_NEWER_VERSION
-                                   ? L"its settings record names a newer version than this one reads (or the file is damaged)"
-                                   : L"the file is damaged or holds no settings: its settings record cannot be read");
+                               L"the file is damaged or holds no settings: its settings record cannot be read");
 }
 
 } // namespace
@@ -386,7 +384,7 @@ HRESULT LoadSettingsFile(ICustomDocument* module, const std::wstring& path)
         if (FAILED(hr))
             return hr;
         hr = persister->Load(memory.Get());
-        return hr == Orv::E_ORV_READ_FAILED || hr == Orv::E_ORV_NEWER_VERSION ? WithUnreadableReason(hr) : hr;
+        return hr == Orv::E_ORV_READ_FAILED ? WithUnreadableReason(hr) : hr;
     });
 }
 
