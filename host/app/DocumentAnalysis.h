@@ -29,8 +29,6 @@ struct AnalysisChoices
     int32_t pressureChannel = 0;
     int32_t volumeChannel = 1;
     std::optional<std::wstring> ecgSource; // an event-source text, or end-diastole from the pressure
-    // What the choices leave doubtful, said before the results.
-    std::vector<std::string> warnings;
     double peakHeight = 20.0;              // pressure units
     double minimumPeriod = 0.05;           // seconds
     bool wholeRecording = true;            // else the host document's selection

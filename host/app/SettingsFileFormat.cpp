@@ -67,8 +67,6 @@ std::vector<char> WrapSettingsRecord(const std::vector<char>& record)
 std::vector<char> UnwrapSettingsRecord(const std::vector<char>& file)
 {
     const size_t differences = MagicDifferences(file);
-    if (file.empty())
-        throw SettingsFileDamaged("the file is empty: it holds no settings");
     if (differences > MagicDamageLimit)
         return file;
     if (differences > 0 || file.size() < HeaderBytes)
@@ -80,8 +78,6 @@ std::vector<char> UnwrapSettingsRecord(const std::vector<char>& file)
     if (length != file.size() - HeaderBytes)
         throw SettingsFileDamaged("the file is damaged: it holds " + std::to_string(file.size() - HeaderBytes) +
                                   " bytes of settings where its header names " + std::to_string(length));
-    if (length == 0)
-        throw SettingsFileDamaged("the file holds no settings: it ends after its header");
     std::vector<char> record(file.begin() + HeaderBytes, file.end());
     if (Crc32(record.data(), record.size()) != WordAt(file, Magic.size() + 8))
         throw SettingsFileDamaged("the file is damaged: its checksum does not match its content (it was changed "
