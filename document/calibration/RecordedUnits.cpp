@@ -40,4 +40,12 @@ std::optional<double> RecordedUnitFactor(const std::wstring& from, const std::ws
     return *fromPascals / *toPascals;
 }
 
+std::optional<double> PrefixedUnitFactor(const Orv::PrefixedUnit& from, const Orv::PrefixedUnit& to)
+{
+    const std::optional<double> factor = RecordedUnitFactor(from.Name(), to.Name());
+    if (!factor)
+        return std::nullopt;
+    return *factor * UnitPrefixFactor(from.Prefix()) / UnitPrefixFactor(to.Prefix());
+}
+
 } // namespace Sistra

@@ -4,6 +4,8 @@
 // channel in kPa, reads pascals as millimetres of mercury).
 #pragma once
 
+#include "foundation/numbers/Units.h"
+
 #include <optional>
 #include <string>
 
@@ -14,5 +16,8 @@ namespace Sistra
 // without prefix): 1 for the same unit, the ratio of the two for pressure units, nothing for units this
 // module cannot convert between.
 std::optional<double> RecordedUnitFactor(const std::wstring& from, const std::wstring& to);
+
+// The same with the units' prefixes: 1e-6 from uL to L, 0.133322... from mmHg to kPa.
+std::optional<double> PrefixedUnitFactor(const Orv::PrefixedUnit& from, const Orv::PrefixedUnit& to);
 
 } // namespace Sistra

@@ -21,7 +21,7 @@ using HostTests::ClickAt;
 using HostTests::PumpUntil;
 
 constexpr int Beats = 12;
-constexpr int WorkflowChoice = 1070, FirstStepPane = 113, ApplyBox = 1077, LoopWarningIcon = 3006;
+constexpr int WorkflowChoice = 1070, FirstStepPane = 113, ApplyBox = 1077, LoopWarningIcon = 3006, LoopList = 3001;
 // At 96 dpi a balloon's tail is 20 pixels high.
 constexpr int TailHeight = 20;
 
@@ -214,6 +214,44 @@ TEST_F(FrameBalloons, TheNegativePressureWarningExplainsItselfUnderThePointerAnd
     EXPECT_STREQ(L"SistraHelp", helpFile);
     SysFreeString(topic);
     SysFreeString(helpFile);
+}
+
+// The warnings' limits are amounts of volume and pressure: a recording whose volumes are all positive raises
+// none in litres as in microlitres, and one whose volumes fall below zero raises the volume warning in every
+// unit.
+TEST_F(FrameBalloons, TheLoopViewWarnsOfTheSameRecordingAlikeInEveryUnit)
+{
+    constexpr double KilopascalsPerMmHg = 0.133322387415, BelowZero = -40.0;
+    const struct
+    {
+        const char* pressure;
+        double pressureFactor;
+        const char* volume;
+        double volumeFactor;
+        double volumeOffset;
+        bool warned;
+    } cases[] = {{"mmHg", 1.0, "uL", 1.0, 0.0, false},
+                 {"kPa", KilopascalsPerMmHg, "L", 1e-6, 0.0, false},
+                 {"mmHg", 1.0, "L", 1e-6, BelowZero, true},
+                 {"kPa", KilopascalsPerMmHg, "mL", 1e-3, BelowZero, true}};
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(testing::Message() << test.pressure << " " << test.volume << " " << test.volumeOffset);
+        Open(HostTests::ElastanceVentricle{}.Text(test.pressure, test.pressureFactor, test.volume, test.volumeFactor,
+                                                  test.volumeOffset),
+             true);
+        ASSERT_NE(nullptr, opened->Analysis());
+        ASSERT_GT(opened->Analysis()->LoopCount(), 20u);
+        Host::ViewFrame* loopView = Frame().FindView(L"Loop View");
+        ASSERT_NE(nullptr, loopView);
+        // The warning is settled before the list of loops is filled.
+        HWND list = GetDlgItem(loopView->ViewWindow(), LoopList);
+        ASSERT_NE(nullptr, list);
+        const auto loops = static_cast<LRESULT>(opened->Analysis()->LoopCount());
+        ASSERT_TRUE(PumpUntil(Frame(), [&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == loops; }));
+        EXPECT_EQ(test.warned, VisibleDescendant(loopView->ViewWindow(), LoopWarningIcon) != nullptr);
+        TearDown();
+    }
 }
 
 } // namespace

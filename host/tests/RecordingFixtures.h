@@ -172,6 +172,73 @@ inline std::string MousePreloadReductionText()
 }
 
 
+// A ventricle of time-varying elastance under a preload reduction, in mmHg and uL at 1 kHz, 480 beats a
+// minute. Its pressure is e(t) (Ees (V - V0) + Q (V - V0)^2) + (1 - e(t)) A (e^(B (V - V0)) - 1), with
+// e(t) = sin^2(pi x / 0.4) over the first 0.4 of each beat x; it fills through the mitral valve from a
+// venous pressure that falls from 10 to 4 mmHg over the recording and ejects into a two-element Windkessel.
+// The first settling beats are left out.
+struct ElastanceVentricle
+{
+    static constexpr double Beat = 0.125, Interval = 0.001, Step = 1e-4;
+    static constexpr double Ees = 4.0, Q = 0.02, V0 = 2.0, A = 1.9, B = 0.05;
+    static constexpr double MitralResistance = 0.017, AorticResistance = 0.005, Peripheral = 0.67, Compliance = 0.15;
+    int beats = 35, settlingBeats = 5;
+
+    // Pressure (mmHg) and volume (uL), sample by sample.
+    std::pair<std::vector<double>, std::vector<double>> Samples() const
+    {
+        std::vector<double> pressures, volumes;
+        double v = 40.0, arterial = 70.0;
+        const auto steps = static_cast<int>(std::lround(beats * Beat / Step));
+        const auto perSample = static_cast<int>(std::lround(Interval / Step));
+        for (int i = 0; i < steps; ++i)
+        {
+            const double t = i * Step, x = std::fmod(t, Beat) / Beat;
+            const double e = x < 0.4 ? std::pow(std::sin(std::numbers::pi * x / 0.4), 2) : 0.0;
+            const double venous = 10.0 - 6.0 * t / (beats * Beat);
+            const double p = e * (Ees * (v - V0) + Q * (v - V0) * (v - V0)) + (1.0 - e) * A * (std::exp(B * (v - V0)) - 1.0);
+            const double out = std::max(0.0, (p - arterial) / AorticResistance);
+            const double in = std::max(0.0, (venous - p) / MitralResistance);
+            if (i % perSample == 0 && t >= settlingBeats * Beat)
+            {
+                pressures.push_back(p);
+                volumes.push_back(v);
+            }
+            v += Step * (in - out);
+            arterial += Step * (out - arterial / Peripheral) / Compliance;
+        }
+        return {pressures, volumes};
+    }
+
+    // The recording with pressure and volume written in the given units: each value times its factor.
+    Host::Recording Written(const std::string& pressureUnit, double pressureFactor, const std::string& volumeUnit,
+                            double volumeFactor) const
+    {
+        const auto [pressures, volumes] = Samples();
+        std::vector<float> p, v;
+        for (size_t i = 0; i < pressures.size(); ++i)
+        {
+            p.push_back(static_cast<float>(pressures[i] * pressureFactor));
+            v.push_back(static_cast<float>(volumes[i] * volumeFactor));
+        }
+        return MakeRecording(Interval, {{p, v}}, {{"LV Pressure", pressureUnit}, {"LV Volume", volumeUnit}});
+    }
+
+    // The same as recording text, the volume moved by volumeOffset (uL) first.
+    std::string Text(const std::string& pressureUnit, double pressureFactor, const std::string& volumeUnit,
+                     double volumeFactor, double volumeOffset = 0.0) const
+    {
+        const auto [pressures, volumes] = Samples();
+        std::ostringstream text;
+        text.precision(9);
+        text << "Time (s),LV Pressure (" << pressureUnit << "),LV Volume (" << volumeUnit << ")\n";
+        for (size_t i = 0; i < pressures.size(); ++i)
+            text << static_cast<double>(i) * Interval << ',' << pressures[i] * pressureFactor << ','
+                 << (volumes[i] + volumeOffset) * volumeFactor << '\n';
+        return text.str();
+    }
+};
+
 // An ECG as an MRI scanner's lead records it, in mV: R waves of 1 (with a small Q and S) at each beat,
 // T waves of 0.6 four times wider, baseline wander of 0.6, bursts of eight alternating gradient spikes 1 ms
 // wide and 0.5 to 1.5 high every 0.35 s, and one spike of 5, 2 ms wide, in the diastole of beat 5.

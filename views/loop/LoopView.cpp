@@ -4,6 +4,7 @@
 
 #include "views/loop/TextClickAnnotation.h"
 
+#include "document/calibration/RecordedUnits.h"
 #include "document/core/SistraDocument.h"
 #include "foundation/text/FormatStream.h"
 #include "foundation/text/StringResources.h"
@@ -680,13 +681,28 @@ void SistraAnalysisGraphView::UpdateData(MGraph1::Graph2DDrawer&)
     ShowPlausibilityWarning();
 }
 
+// A limit is an amount of pressure or volume: a recording in litres or kilopascals is warned of where the
+// same recording in microlitres and millimetres of mercury is. A channel in a unit that cannot be converted
+// (an uncalibrated signal) takes the number as it stands.
+double SistraAnalysisGraphView::LimitInShownUnit(const ViewChannel& channel, double limit,
+                                                 const Orv::PrefixedUnit& limitUnit)
+{
+    const std::optional<Orv::PrefixedUnit> shown = ChannelUnit(channel.channel);
+    const std::optional<double> factor = shown ? PrefixedUnitFactor(limitUnit, *shown) : std::nullopt;
+    return factor ? limit * *factor : limit;
+}
+
 void SistraAnalysisGraphView::ShowPlausibilityWarning()
 {
     constexpr int32_t EndDiastolicPressure = 13;
     constexpr int32_t MinimumVolume = 5;
-    constexpr double LowestPressure = 0.001;
-    constexpr double LowestVolume = 0.0001;
+    constexpr double LowestPressure = 0.001; // mmHg
+    constexpr double LowestVolume = 0.0001;  // uL
     static const Orv::String learnMore = Text(IDS_LOOP_LEARN_MORE);
+    const double lowestPressure = LimitInShownUnit(GetRangeChannel(), LowestPressure, Orv::PrefixedUnit(L"mmHg"));
+    Orv::PrefixedUnit microlitres(L"L");
+    microlitres.SetPrefix(Orv::MicroSign);
+    const double lowestVolume = LimitInShownUnit(GetDomainChannel(), LowestVolume, microlitres);
     SistraData* data = AnalysisData();
     const auto pressure = data ? data->ComputeLoopParameterStatistics(EndDiastolicPressure) : std::nullopt;
     const auto volume = data ? data->ComputeLoopParameterStatistics(MinimumVolume) : std::nullopt;
@@ -694,12 +710,12 @@ void SistraAnalysisGraphView::ShowPlausibilityWarning()
     const auto learnMoreAbout = [this](const wchar_t* topic) {
         return [this, topic] { ShowSistraHelp(Document() ? Document()->GetFrameServices() : nullptr, topic); };
     };
-    if (pressure && pressure->count > 0 && pressure->minimum < LowestPressure)
+    if (pressure && pressure->count > 0 && pressure->minimum < lowestPressure)
     {
         errorIcon_->linkCallback = learnMoreAbout(L"pv_pressure_error");
         errorIcon_->SetError(true, Text(IDS_LOOP_NEGATIVE_PRESSURE_TITLE), Text(IDS_LOOP_NEGATIVE_PRESSURE));
     }
-    else if (volume && volume->count > 0 && volume->minimum < LowestVolume)
+    else if (volume && volume->count > 0 && volume->minimum < lowestVolume)
     {
         errorIcon_->linkCallback = learnMoreAbout(L"pv_volume_error");
         errorIcon_->SetError(true, Text(IDS_LOOP_NEGATIVE_VOLUME_TITLE), Text(IDS_LOOP_NEGATIVE_VOLUME));

@@ -164,6 +164,8 @@ private:
     void SendFlag(USHORT command, bool value);
     void SendText(USHORT command, const wchar_t* text);
     void ShowPlausibilityWarning();
+    // A limit given in limitUnit, in the unit the channel is shown in.
+    double LimitInShownUnit(const ViewChannel& channel, double limit, const Orv::PrefixedUnit& limitUnit);
     void AddPointPlotters(MGraph1::Graph2DDrawer& graph, bool showEspvr, bool showEdpvr);
     void AddRelationPlotters(MGraph1::Graph2DDrawer& graph, bool showEspvr, bool showEdpvr);
     void RebuildLoopList();
