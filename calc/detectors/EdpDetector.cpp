@@ -6,6 +6,11 @@
 // the beat's amplitude. A dividing line through the two lines' intersection, tilted to split the angle
 // between them 40:60, cuts the signal; from that cut the knee walks back while the signal still rises
 // faster than (9 s + s1) / 5 per tick.
+// A record's first point is the knee of the upstroke from the record's first foot. A point on the record's
+// first tick never reaches the host: the record started at or after its knee. With noise, a record that
+// starts part way up an upstroke puts that knee a few samples in, anywhere up to the peak; so the first
+// point stands only where a baseline leads into it (KneeEndsABaseline), and otherwise the record's first
+// loop starts at the next beat.
 #include "calc/detectors/EdpDetector.h"
 
 #include <algorithm>
@@ -62,6 +67,39 @@ double MaxSecantSlope(const SecantScan& scan, int32_t from, int32_t to)
     return best;
 }
 
+namespace
+{
+
+// The upstroke's line and its angle once the beat is scaled to its amplitude.
+struct Upstroke
+{
+    int32_t k;     // the last sample above half the beat's amplitude
+    double yk;     // its sample
+    double slope;  // the steepest secant to it
+    double scale;  // turns a slope into rise per upstroke in units of the beat's amplitude
+    double angle;
+};
+
+Upstroke UpstrokeOf(std::span<const double> w, int32_t f, double vp)
+{
+    const auto n = static_cast<int32_t>(w.size());
+    const double vf = w[0];
+    const double half = (vp + vf) * 0.5;
+    Upstroke up{f - 1, w[0], 0.0, n / (vp - vf), 0.0};
+    for (int32_t tick = f + n - 1; tick >= f; --tick)
+        if (w[static_cast<std::size_t>(tick - f)] > half)
+        {
+            up.k = tick;
+            up.yk = w[static_cast<std::size_t>(tick - f)];
+            break;
+        }
+    up.slope = MaxSecantSlope(SecantScan{w, f, up.k, up.yk}, f, up.k);
+    up.angle = std::atan(up.scale * up.slope);
+    return up;
+}
+
+} // namespace
+
 int32_t FindKneeTick(std::span<const double> w, int32_t f, double vp)
 {
     const auto n = static_cast<int32_t>(w.size());
@@ -69,20 +107,10 @@ int32_t FindKneeTick(std::span<const double> w, int32_t f, double vp)
     const double vf = w[0];
     auto at = [&](int32_t tick) { return w[static_cast<std::size_t>(tick - f)]; };
 
-    const double half = (vp + vf) * 0.5;
-    int32_t k = f - 1;
-    double yk = w[0];
-    for (int32_t tick = c - 1; tick >= f; --tick)
-        if (at(tick) > half)
-        {
-            k = tick;
-            yk = at(tick);
-            break;
-        }
+    const Upstroke up = UpstrokeOf(w, f, vp);
+    const int32_t k = up.k;
+    const double yk = up.yk, s1 = up.slope, scale = up.scale, a1 = up.angle;
     const auto q = static_cast<int32_t>((3.0 * f + k) * QuarterWeight);
-    const double s1 = MaxSecantSlope(SecantScan{w, f, k, yk}, f, k);
-    const double scale = n / (vp - vf);
-    const double a1 = std::atan(scale * s1);
     const double s = BaselineSlope(SecantScan{w, f, f, vf}, q, k, scale, a1);
     const double a2 = std::atan(scale * s);
 
@@ -103,6 +131,16 @@ int32_t FindKneeTick(std::span<const double> w, int32_t f, double vp)
             break;
     }
     return j;
+}
+
+bool KneeEndsABaseline(std::span<const double> w, int32_t f, double vp, int32_t knee)
+{
+    const double vf = w[0], atKnee = w[static_cast<std::size_t>(knee - f)];
+    if (knee <= f || atKnee > (vp + vf) * 0.5)
+        return false;
+    const double secant = (atKnee - vf) / (knee - f);
+    const Upstroke up = UpstrokeOf(w, f, vp);
+    return up.angle - std::atan(up.scale * secant) >= MinimumCornerAngle;
 }
 
 void EdpParams::Read(std::wistream& in)
@@ -195,6 +233,8 @@ bool EdpAlgorithm::FindKnee(State& state, Params& params)
         return false;
     const std::vector<double> w(samples.begin(), samples.end());
     const int32_t knee = FindKneeTick(w, f, vp);
+    if (state.firstBeat && !KneeEndsABaseline(w, f, vp, knee))
+        return false;
     state.pendingEvent.base = OrvEventBase{knee, 0.0f, w[static_cast<std::size_t>(knee - f)]};
     return true;
 }
@@ -237,7 +277,10 @@ bool EdpAlgorithm::Step(State& state, Params& params, Event& event)
             if (tallEnough)
                 state.currentAnchor = foot;
             if (tallEnough && inside(foot))
+            {
                 state.phase = 2;
+                state.firstBeat = true;
+            }
             else
                 consume(peak);
         }
@@ -259,6 +302,7 @@ bool EdpAlgorithm::Step(State& state, Params& params, Event& event)
     }
     // A peak whose knee cannot be found is dropped: the pending event still holds the previous beat.
     const bool found = state.previousAnchor >= 0 && FindKnee(state, params);
+    state.firstBeat = false;
     state.phase = 2;
     state.resumeTick = found ? state.pendingEvent.base.tick + 1 : state.currentAnchor;
     if (!found)

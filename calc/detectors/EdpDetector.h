@@ -42,6 +42,7 @@ public:
     SistraEdpEvent pendingEvent{};
     int32_t previousAnchor = 0; // foot or peak that opens the current beat
     int32_t currentAnchor = 0;  // foot or peak that closes it
+    bool firstBeat = false;     // the current beat opens at the record's first foot
     int32_t firstTick;          // where processing of the record starts
     int32_t resumeTick;         // every end-diastolic point before it has been produced
     // The lowest sample from the record's first processed tick up to footScanTick, for the first foot.
@@ -71,6 +72,11 @@ double MaxSecantSlope(const SecantScan& scan, int32_t from, int32_t to);
 // The knee of an upstroke: w holds the samples from the foot (tick foot) up to the tick before the peak,
 // whose sample is peakValue. Returns the knee's tick.
 int32_t FindKneeTick(std::span<const double> w, int32_t foot, double peakValue);
+// Whether the samples from the foot to the knee are a baseline: the knee lies past the foot, no higher than
+// half the beat's amplitude, and the secant to it is at least as much flatter than the upstroke as the knee
+// search's baseline must be. A record that starts part way up an upstroke has no baseline before it: the
+// secant from its foot runs up the upstroke, and noise can stop the knee's walk back near the peak.
+bool KneeEndsABaseline(std::span<const double> w, int32_t foot, double peakValue, int32_t knee);
 
 class EdpAlgorithm
 {

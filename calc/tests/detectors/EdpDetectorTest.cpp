@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
+#include <random>
 #include <sstream>
 
 using namespace Sistra;
@@ -238,4 +241,82 @@ TEST_F(EdpDetector, SearchFromACheckpointFindsTheKneesOfAFullRun)
     const std::vector<int32_t> rest = Ticks(CalcTesting::ReadAllEvents(core));
     EXPECT_EQ(std::vector<int32_t>(all.end() - static_cast<std::ptrdiff_t>(rest.size()), all.end()), rest);
     EXPECT_EQ(99929, rest.front());
+}
+
+namespace
+{
+
+// A ventricle's pressure (mmHg) at 1 kHz with white noise: each beat's upstroke rises from 10 to 120 as a
+// quarter sine over `upstroke`, flattening towards its top, ejection falls to 100 by `systole`, relaxation
+// decays towards 0 with `tau` until it meets the filling pressure, which rises from 4 to 10 by the next beat.
+struct NoisyBeats
+{
+    double beat, upstroke, systole, tau;
+
+    double At(double t) const
+    {
+        const double x = std::fmod(t, beat);
+        if (x < upstroke)
+            return 10.0 + 110.0 * std::sin(std::numbers::pi / 2.0 * x / upstroke);
+        if (x < systole)
+            return 120.0 - 20.0 * (x - upstroke) / (systole - upstroke);
+        return std::max(100.0 * std::exp(-(x - systole) / tau), 4.0 + 6.0 * (x - systole) / (beat - systole));
+    }
+
+    // count samples from `start` seconds, with white noise of the given standard deviation.
+    std::vector<float> Samples(double start, int32_t count, double noise) const
+    {
+        std::mt19937 generator(7);
+        std::normal_distribution<double> spread(0.0, noise);
+        std::vector<float> p;
+        for (int32_t tick = 0; tick < count; ++tick)
+            p.push_back(static_cast<float>(At(start + tick * 0.001) + spread(generator)));
+        return p;
+    }
+};
+
+} // namespace
+
+// A record cut part way up an upstroke has no end-diastolic point on it: with noise on the pressure, its first
+// point lies at the foot of the next upstroke, where diastole ends. A record that starts in diastole keeps the
+// point of its first upstroke.
+TEST_F(EdpDetector, ARecordStartingOnAnUpstrokeGetsNoPointPartWayUpIt)
+{
+    constexpr double Noise = 1.0, HighestEndDiastole = 15.0;
+    const struct
+    {
+        const char* name;
+        NoisyBeats beats;
+    } hearts[] = {{"human, 30 a minute", {2.0, 0.25, 0.45, 0.04}}, {"mouse", {0.125, 0.03, 0.05, 0.006}}};
+    // Where the record starts, as a share of the upstroke (negative: of the beat, before the upstroke).
+    const struct
+    {
+        double into;
+        bool onUpstroke;
+    } starts[] = {{-0.3, false}, {0.05, true}, {0.1, true}, {0.2, true}, {0.4, true}, {0.7, true}};
+    for (const auto& heart : hearts)
+        for (const auto& start : starts)
+        {
+            SCOPED_TRACE(testing::Message() << heart.name << ", from " << start.into);
+            const NoisyBeats& beats = heart.beats;
+            const double from = start.onUpstroke ? start.into * beats.upstroke : (1.0 + start.into) * beats.beat;
+            const auto count = static_cast<int32_t>(std::lround(6 * beats.beat / 0.001));
+            const std::vector<float> p = beats.Samples(from, count, Noise);
+            // The peak of each beat whose crest the record holds: the largest sample from its upstroke's start
+            // to the next.
+            std::vector<int32_t> peaks;
+            for (double beatStart = -from; beatStart < count * 0.001; beatStart += beats.beat)
+            {
+                if (beatStart + beats.upstroke < 0.0)
+                    continue;
+                const auto first = static_cast<int32_t>(std::max(0.0, std::ceil(beatStart / 0.001)));
+                const auto end = std::min(count, static_cast<int32_t>(std::ceil((beatStart + beats.beat) / 0.001)));
+                if (first < end)
+                    peaks.push_back(static_cast<int32_t>(std::max_element(p.begin() + first, p.begin() + end) - p.begin()));
+            }
+            const std::vector<SistraEdpEvent> events = Detect(p, peaks, L"0 20");
+            ASSERT_GE(events.size(), 4u);
+            EXPECT_EQ(peaks[start.onUpstroke ? 1 : 0], events.front().secondTick);
+            EXPECT_LT(events.front().base.value, HighestEndDiastole) << "tick " << events.front().base.tick;
+        }
 }
