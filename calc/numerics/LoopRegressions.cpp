@@ -27,7 +27,9 @@ namespace Sistra
 namespace
 {
 
-// Below this a sum of squares counts as no spread: the slope or the correlation would not be finite.
+// Below this share of the values' own sum of squares, a centred sum of squares counts as no spread: the
+// slope or the correlation would not be finite. A share, so that the same values in litres or microlitres
+// spread alike.
 constexpr double NoSpread = DBL_EPSILON;
 // The secant rule stops when a step is smaller than this share of the volume scale, and gives up after
 // MaxSecantSteps. Both tests are relative: an absolute one holds a relation recorded in litres (8e6
@@ -69,6 +71,7 @@ using ExponFunc = ExtLib::ExponFunc;
 struct Spread
 {
     double n = 0.0, mx = 0.0, my = 0.0, sxx = 0.0, syy = 0.0, sxy = 0.0;
+    double xx = 0.0, yy = 0.0; // the sums of squares about zero
 };
 
 // The pairs whose two values are finite, each value taken as a float.
@@ -104,6 +107,8 @@ Spread SpreadOf(const LoopPoints& pairs)
         s.sxx += dx * dx;
         s.syy += dy * dy;
         s.sxy += dx * dy;
+        s.xx += pairs.x[i] * pairs.x[i];
+        s.yy += pairs.y[i] * pairs.y[i];
     }
     return s;
 }
@@ -117,7 +122,7 @@ LoopPoints FinitePairs(const LoopPoints& points)
     return finite;
 }
 
-bool HasSpread(double sumOfSquares) { return std::fabs(sumOfSquares) > NoSpread; }
+bool HasSpread(double centred, double aboutZero) { return std::fabs(centred) > NoSpread * aboutZero; }
 
 // A quadratic's measure of fit may fall below the straight line's by this much (rounding) and still count.
 constexpr double QuadraticBelowLineTolerance = 1e-9;
@@ -252,7 +257,7 @@ bool FitLeastSquaresLine(const LoopPoints& points, FittedLine& line)
 {
     const LoopPoints pairs = FiniteFloatPairs(points);
     const Spread s = SpreadOf(pairs);
-    if (s.n < 2.0 || !HasSpread(s.sxx) || !HasSpread(s.syy) || !SpreadsBeyondRounding(pairs))
+    if (s.n < 2.0 || !HasSpread(s.sxx, s.xx) || !HasSpread(s.syy, s.yy) || !SpreadsBeyondRounding(pairs))
         return false;
     line.slope = s.sxy / s.sxx;
     line.intercept = s.my - line.slope * s.mx;
@@ -269,7 +274,7 @@ double LeastSquaresSlopeResolution(const LoopPoints& points, double slope)
     constexpr double SumsRounding = 2.0;
     const LoopPoints pairs = FiniteFloatPairs(points);
     const Spread s = SpreadOf(pairs);
-    if (!HasSpread(s.sxx))
+    if (!HasSpread(s.sxx, s.xx))
         return std::numeric_limits<double>::infinity();
     double largestX = 0.0, largestY = 0.0, deviations = 0.0;
     for (std::size_t i = 0; i < pairs.Size(); ++i)
@@ -295,7 +300,7 @@ bool FitMajorAxisLine(const LoopPoints& points, FittedLine& line)
         slope = (-d - q) / (2.0 * s.sxy);
     line.slope = slope;
     line.intercept = s.my - slope * s.mx;
-    if (!HasSpread(s.sxx) || !HasSpread(s.syy))
+    if (!HasSpread(s.sxx, s.xx) || !HasSpread(s.syy, s.yy))
         return false;
     line.fit = s.sxy / std::sqrt(s.sxx * s.syy);
     return true;

@@ -76,6 +76,22 @@ TEST(LoopRegressions, StraightLinesFailWithoutTwoPairsOrWithoutSpread)
         }
 }
 
+// Whether values spread is judged against their size: volumes 0.001 uL apart fit in litres as in microlitres.
+TEST(LoopRegressions, StraightLinesOfASmallSpreadFitInEveryUnit)
+{
+    for (const LineCase& c : LineFits)
+        for (double factor : {1.0, 1e-3, 1e-6})
+        {
+            LoopPoints shown;
+            for (int i = 0; i < 10; ++i)
+                shown.Add((30.0 + 0.001 * i) * factor, 2.0 * (30.0 + 0.001 * i) + 5.0);
+            FittedLine line;
+            ASSERT_TRUE(c.fit(shown, line)) << c.name << " " << factor;
+            // Taken as floats, the volumes keep their spacing to some 1e-3.
+            EXPECT_NEAR(2.0, line.slope * factor, 1e-2) << c.name << " " << factor;
+        }
+}
+
 TEST(LoopRegressions, NonFinitePairsAreLeftOut)
 {
     LoopPoints points = PointsOf(EndSystolicLine, {40.0, 60.0, 80.0});
