@@ -47,6 +47,11 @@ void Line(HDC dc, int x0, int y0, int x1, int y1)
 }
 } // namespace
 
+int CornerLabelRoom(HDC measure, const std::wstring& label)
+{
+    return 2 * CornerInset + TextWidth(measure, label, CornerLabelPoints);
+}
+
 GlyphPaintState::GlyphPaintState(HDC dc, int rasterOp, int penStyle, float penWidth)
     : m_stockPen(dc, GetStockObject(BLACK_PEN)), m_stockBrush(dc, GetStockObject(BLACK_BRUSH)), m_mix(dc, rasterOp),
       m_fill(dc, WINDING), m_pen(dc, penStyle, penWidth, StartPenColour)

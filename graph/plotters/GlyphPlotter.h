@@ -29,6 +29,10 @@ struct GlyphRecord
     bool legendSample; // kind 5: a short sample line before the label
 };
 
+// The width a corner label takes at its full size from the plot's left edge: what a plot needs to show
+// it whole.
+int CornerLabelRoom(HDC measure, const std::wstring& label);
+
 class GlyphPlotter : public Plotter
 {
 public:

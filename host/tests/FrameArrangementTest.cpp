@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -83,3 +84,41 @@ TEST(FrameArrangement, TheDataViewAboveTakesWhatItsLanesNeedWithinAFifthAndAThir
 }
 
 } // namespace
+
+// Views nobody placed: the focus takes the largest tile and at least the least size it names, whatever
+// the count and the area, and the views still fill the area without overlap.
+TEST(FrameArrangement, UnplacedViewsTileAroundTheFocusWhichGetsTheLargestTileAndItsLeastSize)
+{
+    constexpr SIZE Least{480, 260};
+    const struct
+    {
+        size_t count;
+        int focus, companion;
+        RECT area;
+    } cases[] = {{8, 0, 7, {0, 0, 1184, 600}}, {8, 3, 1, {0, 0, 784, 390}}, {8, 2, 5, {0, 0, 1584, 740}},
+                 {3, 1, -1, {0, 0, 784, 390}}, {2, 1, 0, {0, 0, 784, 390}}, {1, 0, -1, {0, 0, 600, 400}}};
+    for (const auto& c : cases)
+    {
+        const SIZE size{c.area.right - c.area.left, c.area.bottom - c.area.top};
+        const std::vector<RECT> places = Host::ArrangeInRows(Host::TiledShares(c.count, c.focus, c.companion, size), c.area, Least);
+        ASSERT_EQ(c.count, places.size());
+        const RECT& focus = places[static_cast<size_t>(c.focus)];
+        EXPECT_GE(focus.right - focus.left, std::min(Least.cx, size.cx)) << c.count << " " << size.cx;
+        EXPECT_GE(focus.bottom - focus.top, std::min(Least.cy, size.cy)) << c.count << " " << size.cx;
+        long covered = 0;
+        for (size_t i = 0; i < places.size(); ++i)
+        {
+            covered += AreaOf(places[i]);
+            if (static_cast<int>(i) != c.focus)
+            {
+                EXPECT_GT(AreaOf(focus), AreaOf(places[i])) << c.count << " " << size.cx << " " << i;
+            }
+            for (size_t j = i + 1; j < places.size(); ++j)
+            {
+                RECT inside{};
+                EXPECT_FALSE(IntersectRect(&inside, &places[i], &places[j])) << c.count << " " << i << " " << j;
+            }
+        }
+        EXPECT_EQ(AreaOf(c.area), covered) << c.count << " " << size.cx;
+    }
+}

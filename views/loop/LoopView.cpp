@@ -6,6 +6,7 @@
 
 #include "document/calibration/RecordedUnits.h"
 #include "document/core/SistraDocument.h"
+#include "graph/plotters/GlyphPlotter.h"
 #include "foundation/text/FormatStream.h"
 #include "foundation/text/StringResources.h"
 #include "hostframework/messaging/SistraIds.h"
@@ -13,6 +14,7 @@
 #include "resources/ResourceIds.h"
 
 #include <algorithm>
+#include <sstream>
 #include <utility>
 
 namespace Sistra
@@ -628,8 +630,8 @@ ViewMargins SistraAnalysisGraphView::MarginsFor(int stripRows)
     return ViewMargins{62, 0, 6 + (stripRows - 1) * StripHeight, 0};
 }
 
-// Wide enough for the strip's texts whole on two rows and for the least plot beside the list, and high
-// enough for that plot below the strip as it lies at that width.
+// Wide enough for the strip's texts whole on two rows and for the least plot beside the list, with its
+// equations whole at their full size, and high enough for that plot below the strip as it lies at that width.
 SIZE SistraAnalysisGraphView::GetLeastSize()
 {
     if (!GetHandle() || !GraphWindow().GetHandle())
@@ -637,11 +639,28 @@ SIZE SistraAnalysisGraphView::GetLeastSize()
     constexpr LONG Probe = 2000;
     const RECT probe = PlotRectIn(SIZE{Probe, Probe}, MarginsFor(1));
     const int plotWidthOverhead = Probe - (probe.right - probe.left);
-    int width = LeastPlot.cx + plotWidthOverhead;
+    int width = std::max<int>(LeastPlot.cx, EquationsRoom()) + plotWidthOverhead;
     if (StripMeasurable() && stripShown_)
         width = std::max(width, TwoRowWidth(StripTextRoom(ComboLeastRoom)) + 2 * ViewInset);
     const RECT plot = PlotRectIn(SIZE{width, Probe}, MarginsFor(StripRowsAt(width - 2 * ViewInset)));
     return SIZE{width, LeastPlot.cy + Probe - (plot.bottom - plot.top)};
+}
+
+int SistraAnalysisGraphView::EquationsRoom()
+{
+    const std::optional<Orv::String> equations = GetRegressionText();
+    if (!equations)
+        return 0;
+    const OWL::TClientDC dc(GraphWindow().GetHandle());
+    int room = 0;
+    std::wistringstream lines(equations->c_str());
+    for (std::wstring line; std::getline(lines, line);)
+    {
+        if (!line.empty() && line.back() == L'\r')
+            line.pop_back();
+        room = std::max(room, MGraph1::CornerLabelRoom(dc.GetHDC(), line));
+    }
+    return room;
 }
 
 void SistraAnalysisGraphView::PlaceListAndStrip()

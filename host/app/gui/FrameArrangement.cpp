@@ -13,15 +13,20 @@ namespace
 // Shares closer than this are the same edge (the document computes them in whole percent of pixels).
 constexpr double SameEdge = 0.005;
 
-// Lengths of parts that fill whole: the focus part (index, or -1) takes FocusShare when there are others;
-// without a focus the parts keep the proportions of their weights. The last takes what rounding left.
-std::vector<int> Split(int whole, const std::vector<double>& weights, int focus)
+// Lengths of parts that fill whole: the focus part (index, or -1) takes FocusShare, and at least least,
+// when there are others; without a focus the parts keep the proportions of their weights. The last takes
+// what rounding left.
+std::vector<int> Split(int whole, const std::vector<double>& weights, int focus, int least)
 {
     const size_t count = weights.size();
     std::vector<double> shares(count);
     if (focus >= 0 && count > 1)
+    {
+        const double focusShare =
+            whole > 0 ? std::clamp(static_cast<double>(least) / whole, FocusShare, 1.0) : FocusShare;
         for (size_t i = 0; i < count; ++i)
-            shares[i] = static_cast<int>(i) == focus ? FocusShare : (1.0 - FocusShare) / static_cast<double>(count - 1);
+            shares[i] = static_cast<int>(i) == focus ? focusShare : (1.0 - focusShare) / static_cast<double>(count - 1);
+    }
     else
     {
         double total = 0.0;
@@ -39,9 +44,15 @@ std::vector<int> Split(int whole, const std::vector<double>& weights, int focus)
     return lengths;
 }
 
+// How close a tile comes to readable: the smaller of its width and height as shares of ReadableTile's.
+double Readability(double width, double height)
+{
+    return std::min(width / ReadableTile.cx, height / ReadableTile.cy);
+}
+
 } // namespace
 
-std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RECT& area)
+std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RECT& area, SIZE focusLeast)
 {
     // Rows by top edge, top to bottom; in each, the views left to right.
     std::vector<std::vector<size_t>> rows;
@@ -72,7 +83,7 @@ std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RE
         }
         rowWeights.push_back(height);
     }
-    const std::vector<int> heights = Split(area.bottom - area.top, rowWeights, focusRow);
+    const std::vector<int> heights = Split(area.bottom - area.top, rowWeights, focusRow, focusLeast.cy);
     std::vector<RECT> places(placed.size());
     LONG top = area.top;
     for (size_t row = 0; row < rows.size(); ++row)
@@ -86,7 +97,7 @@ std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RE
             if (share.focus)
                 focus = static_cast<int>(column);
         }
-        const std::vector<int> lengths = Split(area.right - area.left, widths, focus);
+        const std::vector<int> lengths = Split(area.right - area.left, widths, focus, focusLeast.cx);
         LONG left = area.left;
         for (size_t column = 0; column < rows[row].size(); ++column)
         {
@@ -96,6 +107,44 @@ std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RE
         top += heights[row];
     }
     return places;
+}
+
+std::vector<PlacedShare> TiledShares(size_t count, int focus, int companion, SIZE area)
+{
+    std::vector<PlacedShare> shares(count);
+    std::vector<size_t> others;
+    for (size_t i = 0; i < count; ++i)
+        if (static_cast<int>(i) != focus && static_cast<int>(i) != companion)
+            others.push_back(i);
+    const bool top = focus >= 0;
+    if (top)
+    {
+        const double focusRight = companion >= 0 ? FocusShare : 1.0;
+        shares[static_cast<size_t>(focus)] = {0.0, 0.0, focusRight, 1.0, true};
+        if (companion >= 0)
+            shares[static_cast<size_t>(companion)] = {focusRight, 0.0, 1.0, 1.0};
+    }
+    if (others.empty())
+        return shares;
+    // The rows below the focus's share the rest of the height equally.
+    const double height = top ? area.cy * (1.0 - FocusShare) : area.cy;
+    size_t columns = 1;
+    double best = -1.0;
+    for (size_t tried = 1; tried <= others.size(); ++tried)
+    {
+        const size_t rows = (others.size() + tried - 1) / tried;
+        const double readable = Readability(static_cast<double>(area.cx) / tried, height / static_cast<double>(rows));
+        if (readable > best)
+            best = readable, columns = tried;
+    }
+    for (size_t at = 0; at < others.size(); ++at)
+    {
+        const size_t row = at / columns + (top ? 1 : 0), column = at % columns;
+        const size_t inRow = std::min(columns, others.size() - at / columns * columns);
+        shares[others[at]] = {static_cast<double>(column) / inRow, static_cast<double>(row),
+                              static_cast<double>(column + 1) / inRow, row + 1.0};
+    }
+    return shares;
 }
 
 int TopWindowHeight(int areaHeight, int neededHeight)

@@ -35,6 +35,9 @@ constexpr UINT FirstHostItemId = 0xE000;
 // fits, the loops, the table.
 constexpr const wchar_t* FocusViewClasses[] = {L"Sistra Saline Calibration GraphView", L"Sistra Cuvette Calibration View",
                                                L"Loop View", L"Sistra Hemodynamics TableView"};
+// Among views nobody placed, the loops are the centre of the work and the table their companion.
+constexpr const wchar_t* TiledFocusClasses[] = {L"Loop View", L"Sistra Hemodynamics TableView",
+                                                L"Sistra Saline Calibration GraphView", L"Sistra Cuvette Calibration View"};
 
 // The pane's width: a share of the frame, within what its pages need and what leaves room for views.
 constexpr double PaneShare = 0.3;
@@ -150,65 +153,94 @@ void FrameWindow::Layout()
         MoveWindow(top_, area.left, area.top, area.right - area.left, topHeight, TRUE);
         area.top += topHeight;
     }
-    // A view the document did not place breaks its arrangement: the host tiles them all again.
-    if (std::any_of(others.begin(), others.end(), [this](ViewFrame* view) { return !placed_.contains(view); }))
-        placed_.clear();
     if (placed_.empty())
         TileViews(others, area);
     else
         ArrangePlacedViews(others, area);
 }
 
-int FrameWindow::LeastHeightOf(HWND window)
+SIZE FrameWindow::LeastSizeOf(HWND window)
 {
     MINMAXINFO least{};
     SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&least));
-    return least.ptMinTrackSize.y;
+    return SIZE{std::max(0L, least.ptMinTrackSize.x), std::max(0L, least.ptMinTrackSize.y)};
 }
 
-// The views a researcher works in, in the order the frame prefers them as the one an arrangement is about.
-bool FrameWindow::IsFocusOf(const ViewFrame& view, const std::vector<ViewFrame*>& views)
+int FrameWindow::LeastHeightOf(HWND window)
 {
-    for (const wchar_t* name : FocusViewClasses)
-        for (const ViewFrame* other : views)
-            if (CompareStringOrdinal(other->ClassName().c_str(), -1, name, -1, TRUE) == CSTR_EQUAL)
-                return other == &view;
-    return false;
+    return LeastSizeOf(window).cy;
 }
 
+// The first of the views whose class comes first in classes; -1 when none has one of them.
+int FrameWindow::FirstOfClasses(const std::vector<ViewFrame*>& views, std::span<const wchar_t* const> classes,
+                                int skipped)
+{
+    for (const wchar_t* name : classes)
+        for (size_t index = 0; index < views.size(); ++index)
+            if (static_cast<int>(index) != skipped &&
+                CompareStringOrdinal(views[index]->ClassName().c_str(), -1, name, -1, TRUE) == CSTR_EQUAL)
+                return static_cast<int>(index);
+    return -1;
+}
+
+// The views the document placed keep their rows; one it did not place (a plot opened from the menu)
+// joins a row below them rather than break the arrangement the step made around its view.
 void FrameWindow::ArrangePlacedViews(const std::vector<ViewFrame*>& views, const RECT& area)
 {
+    const int focus = FirstOfClasses(views, FocusViewClasses);
     std::vector<PlacedShare> shares;
-    for (ViewFrame* view : views)
+    double bottom = 0.0;
+    size_t unplaced = 0;
+    for (const ViewFrame* view : views)
     {
-        const Share& share = placed_.at(view);
-        shares.push_back({share.left, share.top, share.right, share.bottom, IsFocusOf(*view, views)});
+        const auto found = placed_.find(view);
+        if (found == placed_.end())
+            ++unplaced;
+        else
+            bottom = std::max(bottom, found->second.bottom);
     }
-    const std::vector<RECT> places = ArrangeInRows(shares, area);
+    size_t joined = 0;
+    for (size_t index = 0; index < views.size(); ++index)
+    {
+        const auto found = placed_.find(views[index]);
+        const Share share = found != placed_.end()
+                                ? found->second
+                                : Share{static_cast<double>(joined) / unplaced, bottom,
+                                        static_cast<double>(joined + 1) / unplaced, bottom + 0.5};
+        if (found == placed_.end())
+            ++joined;
+        shares.push_back({share.left, share.top, share.right, share.bottom, static_cast<int>(index) == focus});
+    }
+    PlaceViews(views, ArrangeInRows(shares, area, LeastFrameSize(views, focus)));
+}
+
+// Nobody placed the views: the loops take the largest tile, beside the table, the others below.
+void FrameWindow::TileViews(const std::vector<ViewFrame*>& views, const RECT& area)
+{
+    const int focus = FirstOfClasses(views, TiledFocusClasses);
+    const int companion = FirstOfClasses(views, TiledFocusClasses, focus);
+    const std::vector<PlacedShare> shares =
+        TiledShares(views.size(), focus, companion, SIZE{area.right - area.left, area.bottom - area.top});
+    PlaceViews(views, ArrangeInRows(shares, area, LeastFrameSize(views, focus)));
+}
+
+// The least size of the view's frame: what its view needs and the frame's caption and borders.
+SIZE FrameWindow::LeastFrameSize(const std::vector<ViewFrame*>& views, int index)
+{
+    if (index < 0)
+        return {};
+    const SIZE least = LeastSizeOf(views[static_cast<size_t>(index)]->ViewWindow());
+    RECT outer{}, inner{};
+    GetWindowRect(views[static_cast<size_t>(index)]->Frame(), &outer);
+    GetClientRect(views[static_cast<size_t>(index)]->Frame(), &inner);
+    return SIZE{least.cx + (outer.right - outer.left) - inner.right, least.cy + (outer.bottom - outer.top) - inner.bottom};
+}
+
+void FrameWindow::PlaceViews(const std::vector<ViewFrame*>& views, const std::vector<RECT>& places)
+{
     for (size_t index = 0; index < views.size(); ++index)
         MoveWindow(views[index]->Frame(), places[index].left, places[index].top, places[index].right - places[index].left,
                    places[index].bottom - places[index].top, TRUE);
-}
-
-// Side by side in rows, as many columns as a square grid needs; the last row and column take what the
-// division left, so the views fill the area.
-void FrameWindow::TileViews(const std::vector<ViewFrame*>& views, const RECT& area)
-{
-    if (views.empty())
-        return;
-    int columns = 1;
-    while (columns * columns < static_cast<int>(views.size()))
-        ++columns;
-    const int rows = (static_cast<int>(views.size()) + columns - 1) / columns;
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    for (size_t index = 0; index < views.size(); ++index)
-    {
-        const int column = static_cast<int>(index) % columns, row = static_cast<int>(index) / columns;
-        const int inRow = std::min(columns, static_cast<int>(views.size()) - row * columns);
-        const int left = area.left + column * width / inRow, right = area.left + (column + 1) * width / inRow;
-        const int top = area.top + row * height / rows, bottom = area.top + (row + 1) * height / rows;
-        MoveWindow(views[index]->Frame(), left, top, right - left, bottom - top, TRUE);
-    }
 }
 
 CommandRoute FrameWindow::RouteOf(const MenuCommandEntry& entry) const

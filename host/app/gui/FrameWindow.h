@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -93,8 +94,12 @@ private:
     // placed them, filling the area, else tiled.
     void Layout();
     RECT ViewsArea() const;
+    static SIZE LeastSizeOf(HWND window);
     static int LeastHeightOf(HWND window);
-    static bool IsFocusOf(const ViewFrame& view, const std::vector<ViewFrame*>& views);
+    static int FirstOfClasses(const std::vector<ViewFrame*>& views, std::span<const wchar_t* const> classes,
+                              int skipped = -1);
+    static SIZE LeastFrameSize(const std::vector<ViewFrame*>& views, int index);
+    static void PlaceViews(const std::vector<ViewFrame*>& views, const std::vector<RECT>& places);
     void ArrangePlacedViews(const std::vector<ViewFrame*>& views, const RECT& area);
     static void TileViews(const std::vector<ViewFrame*>& views, const RECT& area);
     void Execute(UINT itemId);

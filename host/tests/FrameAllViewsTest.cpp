@@ -1,0 +1,52 @@
+// Every view open and no workflow to arrange them, at the frame sizes researchers use: the loop view,
+// the centre of the work, keeps the largest tile and is not scrolled, so its plot and its equations are
+// whole (its least size holds them at their full size). A picture of each size is kept.
+#include "host/app/TextConversion.h"
+#include "host/tests/FrameSessionFixture.h"
+#include "host/tests/TestPictures.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+
+constexpr const wchar_t* LoopViewName = L"Loop View";
+
+long AreaOf(HWND window)
+{
+    RECT place{};
+    GetWindowRect(window, &place);
+    return (place.right - place.left) * (place.bottom - place.top);
+}
+
+class FrameAllViews : public HostTests::FrameSessionFixture
+{
+protected:
+    FrameAllViews() : FrameSessionFixture("frame-all-views.csv", HostTests::OcclusionText(24), {{}, true}) {}
+};
+
+TEST_F(FrameAllViews, TheLoopViewKeepsTheLargestTileUnscrolledAtEverySize)
+{
+    // The module's eight views: none is left out of the test.
+    ASSERT_GE(Frame().Views().size(), 8u);
+    for (const SIZE size : {SIZE{1200, 900}, SIZE{1600, 1000}, SIZE{800, 600}})
+    {
+        const std::string name = std::to_string(size.cx) + "x" + std::to_string(size.cy);
+        SCOPED_TRACE(name);
+        MoveWindow(Frame().Handle(), 0, 0, size.cx, size.cy, TRUE);
+        HostTests::Settle(Frame());
+        HostTests::SaveTestPicture(Frame().Handle(), L"frame-all-views-" + Host::FromUtf8(name));
+        const Host::ViewFrame* loops = Frame().FindView(LoopViewName);
+        ASSERT_NE(nullptr, loops);
+        EXPECT_EQ(0, GetWindowLongW(loops->Frame(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) << "scrolled";
+        for (const auto& view : Frame().Views())
+            if (view.get() != loops)
+            {
+                EXPECT_GT(AreaOf(loops->Frame()), AreaOf(view->Frame())) << Host::ToUtf8(view->ClassName());
+            }
+    }
+}
+
+} // namespace
