@@ -295,11 +295,26 @@ OwlSamplingButton::OwlSamplingButton(HWND placeholder, IUnknown* host, const std
     if (stateChanged)
         pane_->SetStateChangedCallback(*stateChanged);
     pane_->Create();
-    RECT place{};
-    ::GetWindowRect(placeholder, &place);
-    ::MapWindowPoints(nullptr, parentHandle, reinterpret_cast<POINT*>(&place), 2);
-    pane_->Move(OWL::TRect(place.left, place.top, place.right, place.bottom));
+    FollowPlaceholder();
     ::ShowWindow(placeholder, SW_HIDE);
+}
+
+void OwlSamplingButton::FollowPlaceholder()
+{
+    if (!pane_ || !pane_->GetHandle())
+        return;
+    RECT place{};
+    ::GetWindowRect(GetHandle(), &place);
+    ::MapWindowPoints(nullptr, ::GetParent(GetHandle()), reinterpret_cast<POINT*>(&place), 2);
+    pane_->Move(OWL::TRect(place.left, place.top, place.right, place.bottom));
+}
+
+LRESULT OwlSamplingButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = OWL::TWindow::WindowProc(msg, wParam, lParam);
+    if (msg == WM_WINDOWPOSCHANGED && !(reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOMOVE))
+        FollowPlaceholder();
+    return result;
 }
 
 OwlSamplingButton::~OwlSamplingButton()

@@ -120,6 +120,8 @@ namespace Sistra
 {
 
 // Stands on a placeholder control of a dialog: puts the sampling strip over its rectangle and hides it.
+// The strip follows the placeholder wherever the dialog's layout moves it, so that it never stays behind
+// under a label that grew into its old place.
 class OwlSamplingButton : public OWL::TWindow
 {
 public:
@@ -127,8 +129,11 @@ public:
     ~OwlSamplingButton() override;
 
     StrixLib::SamplingControlPaneWin& Pane() const { return *pane_; }
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void FollowPlaceholder();
+
     std::unique_ptr<OWL::TWindow> parentAlias_;
     std::unique_ptr<StrixLib::SamplingControlPaneWin> pane_;
 };

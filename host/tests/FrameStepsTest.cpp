@@ -1,7 +1,7 @@
 // Every step of every workflow, opened as a person opens it (a click on its title in the workflow's
 // panel, the workflow and the analysis type chosen in their lists), at the frame sizes researchers use:
 // the frame leaves no grey area wider than a view's border, the view the step is about has most of the
-// room the module's views share, and no text of the step's page is cut. A picture of each is kept.
+// room the module's views share, and no text or control of the step's page is cut. A picture of each is kept.
 #include "host/app/TextConversion.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestCanvas.h"
@@ -171,6 +171,51 @@ std::optional<TextBox> TextBoxOf(HWND control, const RECT& client)
     }
 }
 
+// Lines and frames drawn by a static control, and group boxes: shapes, not controls to be read or used.
+bool IsShape(HWND control)
+{
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    const LONG type = style & SS_TYPEMASK;
+    if (ClassOf(control) == L"Static")
+        return (type >= SS_BLACKRECT && type <= SS_WHITEFRAME) || (type >= SS_ETCHEDHORZ && type <= SS_ETCHEDFRAME);
+    return ClassOf(control) == L"Button" && (style & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+std::wstring Describe(HWND control, const RECT& place)
+{
+    std::wostringstream description;
+    description << GetDlgCtrlID(control) << " " << ClassOf(control) << " at " << place.left << "," << place.top << " "
+                << place.right - place.left << "x" << place.bottom - place.top;
+    return description.str();
+}
+
+// The page's controls that are too small to be seen or used, that lie outside the page, or that lie
+// over one another (so that one paints over the other).
+std::vector<std::wstring> MisplacedControls(HWND page)
+{
+    constexpr int LeastSide = 8;
+    std::vector<std::wstring> misplaced;
+    RECT client{};
+    GetClientRect(page, &client);
+    std::vector<std::pair<HWND, RECT>> controls;
+    for (HWND control = GetWindow(page, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT))
+        if (IsWindowVisible(control) && !IsShape(control))
+            controls.emplace_back(control, PlaceIn(page, control));
+    for (size_t i = 0; i < controls.size(); ++i)
+    {
+        const auto& [control, place] = controls[i];
+        RECT inside{};
+        if (place.right - place.left < LeastSide || place.bottom - place.top < LeastSide ||
+            !IntersectRect(&inside, &place, &client) || !EqualRect(&inside, &place))
+            misplaced.push_back(L"a sliver or outside: " + Describe(control, place));
+        for (size_t j = i + 1; j < controls.size(); ++j)
+            if (IntersectRect(&inside, &place, &controls[j].second))
+                misplaced.push_back(L"over each other: " + Describe(control, place) + L" and " +
+                                    Describe(controls[j].first, controls[j].second));
+    }
+    return misplaced;
+}
+
 // The texts of the page's labels, check boxes and buttons that do not fit their controls, each with what
 // its ink needs and what the control gives.
 std::vector<std::wstring> CutTexts(HWND page)
@@ -309,7 +354,7 @@ protected:
 
 };
 
-TEST_F(FrameSteps, EveryStepGivesItsViewMostOfTheRoomLeavesNoGreyAndCutsNoTextAtBothSizes)
+TEST_F(FrameSteps, EveryStepGivesItsViewMostOfTheRoomLeavesNoGreyAndCutsNoTextOrControlAtBothSizes)
 {
     // The frame opens on the setup step as the step arranges it.
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-step-start");
@@ -328,9 +373,10 @@ TEST_F(FrameSteps, EveryStepGivesItsViewMostOfTheRoomLeavesNoGreyAndCutsNoTextAt
                 ASSERT_NE(nullptr, page) << Narrow(step.title);
                 HostTests::SaveTestPicture(Frame().Handle(), L"frame-step-" + sizeName + L"-" + step.name);
                 ExpectArranged(step, Narrow(sizeName));
-                const std::vector<std::wstring> cut = CutTexts(page);
-                for (const std::wstring& text : cut)
+                for (const std::wstring& text : CutTexts(page))
                     ADD_FAILURE() << Narrow(step.name) << " at " << Narrow(sizeName) << ": " << Narrow(text);
+                for (const std::wstring& control : MisplacedControls(page))
+                    ADD_FAILURE() << Narrow(step.name) << " at " << Narrow(sizeName) << ": " << Narrow(control);
             }
         }
     }
