@@ -144,6 +144,8 @@ public:
         DLGRESIZE_CONTROL(StepControl::SecondInstruction, WTL::DLSZ_SIZE_X)
         DLGRESIZE_CONTROL(CalibrationControl::BottomSeparator, WTL::DLSZ_SIZE_X)
         DLGRESIZE_CONTROL(StepControl::SamplingPlaceholder, WTL::DLSZ_MOVE_X)
+        // The label gives way to the sampling button as the page narrows.
+        DLGRESIZE_CONTROL(StepControl::SamplingLabel, WTL::DLSZ_SIZE_X)
         DLGRESIZE_CONTROL(CalibrationControl::LaunchMpvs, WTL::DLSZ_MOVE_X)
     END_DLGRESIZE_MAP()
 

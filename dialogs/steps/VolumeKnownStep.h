@@ -28,6 +28,8 @@ public:
         DLGRESIZE_CONTROL(Sistra::CalibrationControl::BottomSeparator, WTL::DLSZ_SIZE_X)
         DLGRESIZE_CONTROL(Sistra::StepControl::DetectorSettings, WTL::DLSZ_MOVE_X)
         DLGRESIZE_CONTROL(Sistra::StepControl::SamplingPlaceholder, WTL::DLSZ_MOVE_X)
+        // The label gives way to the sampling button as the page narrows.
+        DLGRESIZE_CONTROL(Sistra::StepControl::SamplingLabel, WTL::DLSZ_SIZE_X)
     END_DLGRESIZE_MAP()
 
     BEGIN_MSG_MAP(VolumeKnownStep)
