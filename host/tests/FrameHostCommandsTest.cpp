@@ -6,6 +6,7 @@
 #include "host/app/gui/HostWindows.h"
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/recording/RecordingText.h"
+#include "host/tests/FrameInput.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/TestCanvas.h"
 #include "host/tests/TestPictures.h"
@@ -454,3 +455,22 @@ TEST(HelpWindowPlace, ItGoesBesideItsOwnerWhereThereIsRoomElseInsideTheWorkAreaB
 }
 
 } // namespace
+
+// One loop chosen in the table and printed: the bands of its columns stack on one page.
+TEST_F(FrameHostCommands, PrintingOneSelectedRowOfTheTableTakesOnePage)
+{
+    Host::ViewFrame& table = Open({LoopViewName, TableViewName});
+    HWND grid = HostTests::TopmostChildOfClass(table.ViewWindow(), L"GridPane");
+    ASSERT_NE(nullptr, grid);
+    RECT place{};
+    GetWindowRect(grid, &place);
+    // The first loop's row, below the grid's header line.
+    HostTests::ClickAt({place.left + 40, place.top + 24});
+    Pump(*frame);
+    const ULONG jobs = PrintJobs();
+    const std::wstring target = HostTests::TestPicturePath(L"frame-print-table-one-row");
+    opened->StandIn().ScriptSaveFileAnswer(target.c_str());
+    ASSERT_TRUE(frame->ChooseCommand(L"File|Print..."));
+    const Host::PrintedPages printed = Host::PrintedSince(opened->StandIn(), jobs);
+    EXPECT_EQ(1u, printed.pages.size());
+}

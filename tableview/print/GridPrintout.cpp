@@ -14,7 +14,9 @@ namespace
 {
 
 constexpr COLORREF SeparatorColour = RGB(16, 16, 16);
+// The separators' width on a 600 dpi printer; on a coarser one they are as thin, or one pixel.
 constexpr int SeparatorWidth = 4;
+constexpr int SeparatorDpi = 600;
 constexpr int RowLabelSpareCharacters = 6;
 constexpr double MillimetresPerInch = 25.4;
 constexpr ULONG PlaceholderFormat = 0x80;
@@ -31,6 +33,11 @@ TEXTMETRICW MetricsOf(const OWL::TDC& dc, HFONT font)
 int HalfMillimetre(const OWL::TDC& dc)
 {
     return std::max(static_cast<int>(static_cast<int>(dc.GetDeviceCaps(LOGPIXELSX) / MillimetresPerInch) * 0.5), 1);
+}
+
+int SeparatorWidthOn(const OWL::TDC& dc)
+{
+    return std::max(MulDiv(SeparatorWidth, dc.GetDeviceCaps(LOGPIXELSX), SeparatorDpi), 1);
 }
 
 void Outline(HDC dc, const RECT& box, HPEN pen)
@@ -157,10 +164,13 @@ void GridPrintout::DrawTitle(OWL::TDC& dc, const RECT& cell, int column, int pen
 {
     const RECT& page = PrintRect();
     {
+        // Inside the outline, on as many lines as the header holds: a title longer than its column
+        // breaks between its words rather than run under the next column's line.
         ClipTo clip(dc, {std::max(cell.left, page.left), cell.top, std::min(cell.right, page.right), cell.bottom});
-        Orv::TextAlignment align(dc, TA_BASELINE | TA_LEFT);
+        Orv::TextAlignment align(dc, TA_TOP | TA_LEFT);
         const Orv::String title = m_grid.ColumnTitle(column);
-        TextOutW(dc, cell.left, (cell.top + cell.bottom) / 2, title.c_str(), static_cast<int>(title.Length()));
+        RECT text{cell.left + 2 * penWidth, cell.top + penWidth, cell.right - 2 * penWidth, cell.bottom - penWidth};
+        DrawTextW(dc, title.c_str(), static_cast<int>(title.Length()), &text, DT_WORDBREAK | DT_NOPREFIX);
     }
     const OWL::TPen black(OWL::TColor(RGB(0, 0, 0)), penWidth);
     Outline(dc, {cell.left, cell.top, cell.right, cell.bottom - penWidth / 2}, black);
@@ -170,7 +180,7 @@ void GridPrintout::DrawRowLines(OWL::TDC& dc, int firstRow, int rows, int rowsTo
                                 int labelWidth, bool labels, int penWidth) const
 {
     const int rowHeight = m_layout.rowHeight;
-    const OWL::TPen separator(OWL::TColor(SeparatorColour), SeparatorWidth, PS_DOT);
+    const OWL::TPen separator(OWL::TColor(SeparatorColour), SeparatorWidthOn(dc), PS_DOT);
     const OWL::TPen black(OWL::TColor(RGB(0, 0, 0)), penWidth);
     Orv::TextAlignment align(dc, TA_CENTER | TA_BOTTOM);
     for (UniformRowPosCursor cursor(firstRow, rows, rowsTop, rowHeight); cursor.HasMore(); cursor.Next())
@@ -195,18 +205,33 @@ void GridPrintout::DrawPage(ULONG page, OWL::TDC& dc, ULONG_PTR)
     if (m_layout.columnStarts.size() != static_cast<std::size_t>(m_grid.ColumnCount()))
         m_layout = CountLayout(dc, fonts);
     const RECT& area = PrintRect();
+    if (m_layout.bandsPerPage > 1)
+    {
+        for (int band = 0; band < m_layout.bandsPerPage; ++band)
+        {
+            const int pageColumn = static_cast<int>(page) * m_layout.bandsPerPage + band;
+            if (pageColumn < m_layout.pagesAcross)
+                DrawBand(dc, fonts, 0, pageColumn, area.top + band * m_layout.bandHeight);
+        }
+        return;
+    }
+    DrawBand(dc, fonts, static_cast<int>(page) / m_layout.pagesAcross, static_cast<int>(page) % m_layout.pagesAcross,
+             area.top);
+}
+
+void GridPrintout::DrawBand(OWL::TDC& dc, const PageFonts& fonts, int pageRow, int pageColumn, int top)
+{
+    const RECT& area = PrintRect();
     const int penWidth = HalfMillimetre(dc);
-    const int pageRow = static_cast<int>(page) / m_layout.pagesAcross;
-    const int pageColumn = static_cast<int>(page) % m_layout.pagesAcross;
     const int firstRow = m_layout.FirstRowOf(pageRow);
     const int rows = std::clamp(m_grid.RowCount() - firstRow, 0, m_layout.RowsOn(pageRow));
-    const int rowsTop = area.top + (pageRow == 0 ? m_layout.headerHeight : 0);
+    const int rowsTop = top + (pageRow == 0 ? m_layout.headerHeight : 0);
     const int rowsBottom = std::min(rowsTop + rows * m_layout.rowHeight, static_cast<int>(area.bottom));
-    const bool labels = m_printRowLabels && pageColumn == 0;
+    const bool labels = m_printRowLabels;
     const int labelWidth = labels ? RowLabelWidth(dc, fonts.body) : 0;
     const int printed = PrintedColumns();
     const bool lastIsPlaceholder = IsPlaceholderColumn(m_grid.ColumnCount());
-    const OWL::TPen separator(OWL::TColor(SeparatorColour), SeparatorWidth, PS_DOT);
+    const OWL::TPen separator(OWL::TColor(SeparatorColour), SeparatorWidthOn(dc), PS_DOT);
 
     int rightEnd = area.left + labelWidth;
     OWL::SelectedObject font(dc.GetHDC(), fonts.body);
@@ -219,7 +244,7 @@ void GridPrintout::DrawPage(ULONG page, OWL::TDC& dc, ULONG_PTR)
         if (m_printColumnTitles && pageRow == 0)
         {
             OWL::SelectedObject titleFont(dc.GetHDC(), fonts.title);
-            DrawTitle(dc, {left, area.top, right, area.top + m_layout.headerHeight}, column, penWidth);
+            DrawTitle(dc, {left, top, right, top + m_layout.headerHeight}, column, penWidth);
         }
         {
             ClipTo clip(dc, {std::max(left, static_cast<int>(area.left)), rowsTop,

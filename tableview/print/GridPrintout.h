@@ -60,6 +60,9 @@ private:
     int PrintedColumns() const;
     bool IsPlaceholderColumn(int columnNumber) const;
     void DrawTitle(OWL::TDC& dc, const RECT& cell, int column, int penWidth) const;
+    // One band of the page: the page row's rows under their header (on page row 0) in the page column's
+    // columns, from top down.
+    void DrawBand(OWL::TDC& dc, const PageFonts& fonts, int pageRow, int pageColumn, int top);
     void DrawRowLines(OWL::TDC& dc, int firstRow, int rows, int rowsTop, int left, int right, int labelWidth,
                       bool labels, int penWidth) const;
 

@@ -12,7 +12,7 @@ namespace
 
 // A column wider than the page that would start in the left half of a page starts on a new page instead;
 // one that still overflows runs on over as many pages as it needs; a narrower one that does not fit
-// moves whole to the next page. Gives the start of every column on the strip of pages; the number of
+// moves whole to the next page, after its row labels. Gives the start of every column on the strip of pages; the number of
 // pages is one more than the page the last column ends on.
 int PlaceColumns(const std::vector<int>& widths, int labelWidth, int pageWidth, std::vector<int>& starts)
 {
@@ -40,8 +40,8 @@ int PlaceColumns(const std::vector<int>& widths, int labelWidth, int pageWidth, 
         else
         {
             ++page;
-            x = width;
-            starts.back() = page * pageWidth;
+            x = labelWidth + width;
+            starts.back() = page * pageWidth + labelWidth;
         }
     }
     return page + 1;
@@ -81,6 +81,13 @@ PrintLayout CountPrintPages(const PrintMetrics& metrics)
     // unused never adds up to rows that no page prints.
     const int rowsAfterFirst = std::max(metrics.rowCount - layout.rowsOnFirstPageRow, 0);
     layout.pagesDown = 1 + (rowsAfterFirst + layout.rowsOnLaterPageRows - 1) / layout.rowsOnLaterPageRows;
+    if (layout.pagesDown == 1 && layout.pagesAcross > 1)
+    {
+        // A row's height of space between stacked bands.
+        layout.bandHeight = layout.headerHeight + (metrics.rowCount + 1) * layout.rowHeight;
+        layout.bandsPerPage =
+            std::clamp((metrics.pageHeight + layout.rowHeight) / layout.bandHeight, 1, layout.pagesAcross);
+    }
     return layout;
 }
 

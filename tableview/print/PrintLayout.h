@@ -1,5 +1,6 @@
 // How a grid falls onto printed pages: the printer widths of its columns, the rows on each page and the
-// number of pages across and down. Pages run across first, then down.
+// number of pages across and down. Pages run across first, then down. Every page keeps room for the row
+// labels at its left, so that each says which rows it holds.
 #pragma once
 
 #include <vector>
@@ -34,8 +35,12 @@ struct PrintLayout
     int rowsOnLaterPageRows = 0;
     int pagesAcross = 1;
     int pagesDown = 1;
+    // When every row fits on one page under the header, the bands of columns that would each take a
+    // page of their own are stacked on a page, bandHeight apart, as many as the page holds.
+    int bandsPerPage = 1;
+    int bandHeight = 0;
 
-    int Pages() const { return pagesAcross * pagesDown; }
+    int Pages() const { return pagesDown * ((pagesAcross + bandsPerPage - 1) / bandsPerPage); }
     // The first row and the number of rows printed on a page row.
     int FirstRowOf(int pageRow) const;
     int RowsOn(int pageRow) const { return pageRow == 0 ? rowsOnFirstPageRow : rowsOnLaterPageRows; }

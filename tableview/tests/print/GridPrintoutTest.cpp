@@ -58,6 +58,7 @@ private:
 };
 
 
+// Ten rows fit a page under the header: the bands of columns across stack on as few pages as hold them.
 TEST(GridPrintout, ThirtyTwoColumnsFallOnThePagesTheirWidthsNeed)
 {
     const struct
@@ -67,10 +68,10 @@ TEST(GridPrintout, ThirtyTwoColumnsFallOnThePagesTheirWidthsNeed)
         bool rowLabels;
         ULONG pages;
     } cases[] = {
-        {"8 columns of 90 on 800", 800, false, 4},
-        {"11 columns of 90 on 1000", 1000, false, 3},
+        {"4 bands of 8 columns of 90 on 800", 800, false, 1},
+        {"3 bands of 11 columns of 90 on 1000", 1000, false, 1},
         {"all of them on 3000", 3000, false, 1},
-        {"row labels leave room for 7 on the first", 720, true, 5},
+        {"5 bands of 7 beside row labels", 720, true, 1},
     };
     for (const auto& c : cases)
     {

@@ -37,20 +37,24 @@ TEST(PrintLayout, PagesAcrossAndDown)
         PrintMetrics metrics;
         int across;
         int down;
+        int pages;
     } cases[] = {
-        // 7 columns beside the labels on the first page, 7 on each later one: 7 + 7 + 7 + 7 + 4.
-        {"32 columns, 50 loops", Letter(32, 50), 5, 2},
-        {"no rows: the header alone", Letter(32, 0), 5, 1},
-        {"no labels: still 7 a page", Letter(14, 45, 0), 2, 1},
-        {"first page row full", Letter(1, 45), 1, 1},
-        {"one row more", Letter(1, 46), 1, 2},
+        // 7 columns beside the labels on every page: 7 + 7 + 7 + 7 + 4.
+        {"32 columns, 50 loops", Letter(32, 50), 5, 2, 10},
+        // Rows that fit on a page: the bands of columns stack on it, a row's height apart.
+        {"no rows: the header alone", Letter(32, 0), 5, 1, 1},
+        {"one selected loop", Letter(32, 1), 5, 1, 1},
+        {"20 loops: two bands a page", Letter(32, 20), 5, 1, 3},
+        {"no labels: still 7 a page", Letter(14, 45, 0), 2, 1, 2},
+        {"first page row full", Letter(1, 45), 1, 1, 1},
+        {"one row more", Letter(1, 46), 1, 2, 2},
     };
     for (const auto& c : cases)
     {
         const TVF_Grid::PrintLayout layout = CountPrintPages(c.metrics);
         EXPECT_EQ(c.across, layout.pagesAcross) << c.name;
         EXPECT_EQ(c.down, layout.pagesDown) << c.name;
-        EXPECT_EQ(c.across * c.down, layout.Pages()) << c.name;
+        EXPECT_EQ(c.pages, layout.Pages()) << c.name;
     }
     const TVF_Grid::PrintLayout layout = CountPrintPages(Letter(32, 50));
     EXPECT_EQ(625, layout.columnWidths.front());
@@ -110,7 +114,7 @@ TEST(PrintLayout, EveryColumnIsPrintedOnThePagesItIsCountedOn)
     const TVF_Grid::PrintLayout narrow = CountPrintPages(Letter(32, 50));
     EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 6}, {7, 13}, {14, 20}, {21, 27}, {28, 31}}), ColumnsPerPage(narrow));
     EXPECT_EQ(300, narrow.ColumnLeftOn(0, 0)) << "beside the row labels";
-    EXPECT_EQ(0, narrow.ColumnLeftOn(1, 7)) << "a moved column starts at the margin";
+    EXPECT_EQ(300, narrow.ColumnLeftOn(1, 7)) << "a moved column starts beside its page's row labels";
 
     PrintMetrics metrics = Letter(0, 1, 300);
     metrics.screenColumnWidths = {100, 1600, 100};  // 625, 10000, 625 printer pixels
