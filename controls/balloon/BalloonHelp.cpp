@@ -222,6 +222,20 @@ const RECT& CBalloonHelp::WorkArea()
     return workArea_;
 }
 
+// Inside the window the balloon speaks for where it fits there, so that it does not open beside that
+// window at the screen's edge; else inside the screen's work area.
+RECT CBalloonHelp::PlacementArea(SIZE outer)
+{
+    const RECT& work = WorkArea();
+    const HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    const HWND root = owner ? ::GetAncestor(owner, GA_ROOT) : nullptr;
+    RECT frame{}, inside{};
+    if (root && ::GetWindowRect(root, &frame) && IntersectRect(&inside, &frame, &work) &&
+        inside.right - inside.left >= outer.cx && inside.bottom - inside.top >= outer.cy)
+        return inside;
+    return work;
+}
+
 void CBalloonHelp::MakeFonts()
 {
     if (!contentFont_)
@@ -618,6 +632,18 @@ HRGN CBalloonHelp::ThemedRegion(HDC dc, int width, int height)
     HRGN region = theme.GetBackgroundRegion(tooltipTheme_->Get(), dc, PartBalloon, 1, record->body);
     HRGN stemRegion = theme.GetBackgroundRegion(tooltipTheme_->Get(), dc, PartBalloonStem, StemState(quadrant),
                                                 record->stem);
+    RECT stemBounds{};
+    if (GetRgnBox(stemRegion, &stemBounds) == SIMPLEREGION && EqualRect(&stemBounds, &record->stem))
+    {
+        // The tail's base lies on the body's edge, one pixel into it so that the two join.
+        const int base = quadrant < 2 ? record->body.top + 1 : record->body.bottom - 2;
+        record->triangle = true;
+        record->corners[0] = {placement_.a.x, base};
+        record->corners[1] = tip;
+        record->corners[2] = {placement_.c.x, base};
+        DeleteObject(stemRegion);
+        stemRegion = CreatePolygonRgn(record->corners, 3, ALTERNATE);
+    }
     CombineRgn(region, region, stemRegion, RGN_OR);
     DeleteObject(stemRegion);
     tailRecord_ = std::move(record);
@@ -678,7 +704,7 @@ void CBalloonHelp::Relayout()
     ThemedOrClassic([&] {
         const SIZE content = GetContentSize();
         const SIZE outer{content.cx + 2 * margin, content.cy + 2 * margin + tailSize};
-        placement_ = PlaceBalloon(AnchorPoint(), WorkArea(), outer, margin, tailSize,
+        placement_ = PlaceBalloon(AnchorPoint(), PlacementArea(outer), outer, margin, tailSize,
                                   (options & TailBaseFollowsTip) != 0);
         const RECT& window = placement_.window;
         ::MoveWindow(m_hWnd, window.left, window.top, outer.cx, outer.cy, TRUE);
@@ -729,8 +755,11 @@ void CBalloonHelp::PaintFrame(HDC dc)
     {
         auto& theme = OrvLinkingUtils::UxThemeDLL::Instance();
         theme.DrawBalloonFrame(tooltipTheme_->Get(), dc, PartBalloon, 1, tailRecord_->body);
-        theme.DrawBalloonFrame(tooltipTheme_->Get(), dc, PartBalloonStem, StemState(tailRecord_->quadrant),
-                               tailRecord_->stem);
+        if (tailRecord_->triangle)
+            DrawTriangleTail(dc, *tailRecord_);
+        else
+            theme.DrawBalloonFrame(tooltipTheme_->Get(), dc, PartBalloonStem, StemState(tailRecord_->quadrant),
+                                   tailRecord_->stem);
     }
     else
     {
@@ -772,6 +801,36 @@ void CBalloonHelp::PaintFrame(HDC dc)
         DeleteObject(dark);
     }
     RestoreDC(dc, outsideShape);
+}
+
+// The tail in the colours the theme gave the body: its fill just inside the edge at the tail's base, its
+// edge there; the body's edge between the base corners is painted over so that the tail opens into it.
+void CBalloonHelp::DrawTriangleTail(HDC dc, const TailRecord& tail)
+{
+    const int middle = (tail.corners[0].x + tail.corners[2].x) / 2;
+    const bool above = tail.quadrant < 2;
+    const int edgeY = above ? tail.body.top : tail.body.bottom - 1;
+    const COLORREF edge = GetPixel(dc, middle, edgeY);
+    const COLORREF fill = GetPixel(dc, middle, above ? edgeY + margin / 2 : edgeY - margin / 2);
+    if (edge == CLR_INVALID || fill == CLR_INVALID)
+        return;
+    HBRUSH brush = CreateSolidBrush(fill);
+    HPEN fillPen = CreatePen(PS_SOLID, 1, fill);
+    HPEN edgePen = CreatePen(PS_SOLID, 1, edge);
+    const HGDIOBJ oldBrush = SelectObject(dc, brush);
+    const HGDIOBJ oldPen = SelectObject(dc, fillPen);
+    POINT joined[3] = {tail.corners[0], tail.corners[1], tail.corners[2]};
+    joined[0].y = joined[2].y = edgeY;
+    Polygon(dc, joined, 3);
+    SelectObject(dc, edgePen);
+    MoveToEx(dc, joined[0].x, joined[0].y, nullptr);
+    LineTo(dc, tail.corners[1].x, tail.corners[1].y);
+    LineTo(dc, joined[2].x, joined[2].y);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(edgePen);
+    DeleteObject(fillPen);
+    DeleteObject(brush);
 }
 
 LRESULT CBalloonHelp::OnNcPaint(UINT, WPARAM, LPARAM, BOOL&)

@@ -85,12 +85,16 @@ public:
         int dx = 0, dy = 0;
         HWND window = nullptr;
     };
-    // The tail's rectangle, the body's rectangle and the quadrant of the themed shape.
+    // The tail's rectangle, the body's rectangle and the quadrant of the themed shape. A theme whose stem
+    // has no shape of its own (its region is its whole rectangle, drawn as a box over the control the
+    // balloon points at) gets the triangle from the body's edge to the tip instead.
     struct TailRecord
     {
         RECT stem{};
         RECT body{};
         int quadrant = 0;
+        bool triangle = false;
+        POINT corners[3]{};
     };
 
     CBalloonHelp();
@@ -179,6 +183,7 @@ protected:
     SIZE TextSize(HDC dc, ThemeDataHandle* theme, const std::wstring& text, UINT format, int width, HFONT font,
                   int part, int state);
     void DrawCloseButton(HDC dc, UINT state);
+    void DrawTriangleTail(HDC dc, const TailRecord& tail);
     void PaintClient(HDC dc);
     void PaintFrame(HDC dc);
     HRGN ClassicRegion(int width, int height) const;
@@ -193,6 +198,7 @@ protected:
     void Show();
     POINT AnchorPoint() const;
     const RECT& WorkArea();
+    RECT PlacementArea(SIZE outer);
     RECT BodyRect(int width, int height) const;
     void OnMouseAt(POINT client);
     void SetImageList(HIMAGELIST list);

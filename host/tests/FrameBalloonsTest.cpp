@@ -92,7 +92,8 @@ protected:
         file.emplace("frame-balloons.csv", recordingText);
         opened.emplace(file->Path(), Host::OpenOptions{{}, leaveWorkflow});
         std::ostringstream problems;
-        session.emplace(*opened, L"Sistra - balloons", RECT{0, 0, 1200, 900}, problems);
+        // Where gui puts the frame: off the screen's edge, so that a balloon can be seen to keep inside it.
+        session.emplace(*opened, L"Sistra - balloons", RECT{40, 40, 1240, 940}, problems);
         SetForegroundWindow(Frame().Handle());
         HostTests::Settle(Frame());
     }
@@ -159,6 +160,19 @@ TEST_F(FrameBalloons, ABalloonCoversNothingBesideItsBodyAndTail)
         }
     SaveScreenPicture(around, L"frame-balloon-over-saline-step");
     EXPECT_EQ(0, blackened) << "pixels of the balloon's window turned black beside its tail";
+    // The tail narrows to its tip: its last rows cover little of what lay beneath (a box covered 22 pixels
+    // of each), and the balloon opens inside the frame, not at the screen's edge beside it.
+    for (int y = place.bottom - 4; y < place.bottom; ++y)
+    {
+        int covered = 0;
+        for (int x = std::max(place.left, around.left); x < std::min(place.right, around.right); ++x)
+            covered += (shown.pixels[static_cast<size_t>(y - place.top) * shown.width + (x - place.left)] & 0xFFFFFF) !=
+                       before.At(x, y);
+        EXPECT_LE(covered, 8) << "row " << y - place.bottom;
+    }
+    RECT frame{};
+    GetWindowRect(Frame().Handle(), &frame);
+    EXPECT_GE(place.left, frame.left);
 }
 
 // Recorded 30 mmHg low, the loops' end-diastolic pressures are negative: the loop view's warning icon
