@@ -981,9 +981,11 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetSourceDisplayText(const WCHAR* name, 
             const std::string& title = calculatedChannels_[static_cast<size_t>(source.value)];
             return Vyr::CopyToBstr(title.empty() ? std::wstring(name) : FromUtf8(title), text);
         }
+        // A named item is a calculation an analysis client made: it shows under that client's name, so
+        // that the client knows its own sources and does not offer them back as its input.
         for (const NamedItem& item : items_)
             if (item.name == lower && !item.text.empty())
-                return Vyr::CopyToBstr(FromUtf8(item.name), text);
+                return Vyr::CopyToBstr(analysisClients_.empty() ? FromUtf8(item.name) : analysisClients_.front(), text);
         return S_FALSE;
     });
 }

@@ -7,11 +7,13 @@
 
 #include "calc/tests/SyntheticLoops.h"
 #include "document/core/EventDrawPolicies.h"
+#include "dialogs/settings/EcgSources.h"
 #include "document/core/SistraDocument.h"
 #include "hostframework/entry/ClassRegistration.h"
 #include "hostframework/services/HostServices.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "host/app/HostDocument.h"
+#include "host/app/TextConversion.h"
 #include "host/app/gui/TraceView.h"
 #include "host/vyr/UnitConversions.h"
 #include "hostapi/HostDocumentEvents.h"
@@ -291,6 +293,20 @@ TEST_F(AnalysisDocument, TheWarningThatTheEcgSourceIsGoneShowsOnce)
               text);
     EXPECT_EQ(E_INVALIDARG, messageBox(before + 1, nullptr));
     EXPECT_FALSE(offline.Document().IsEcgSourceGone());
+}
+
+// The QRS source list offers the recording's event sources, never the analysis's own ("pva", the loops
+// without the parallel conductance): taken as the ECG they would make the analysis read itself.
+TEST_F(AnalysisDocument, TheQrsSourcesLeaveOutTheAnalysisOwnSources)
+{
+    const Host::Recording shorter = SteadyVentricle(5000);
+    DocumentOnHost offline(shorter, false, false);
+    offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+    ASSERT_FALSE(offline.Loops().empty());
+    const Sistra::EcgSourceMap sources = Sistra::FillEcgSourceMap(static_cast<IHostDataItems*>(&offline.Host()));
+    for (const auto& [text, name] : sources)
+        for (const wchar_t* own : {L"pva", L"pveventwithoutvp", L"pvvolumewithoutvp"})
+            EXPECT_NE(own, name) << Host::ToUtf8(text);
 }
 
 // A loop index below 0 deselects; one at or past the loop count is refused and keeps the selection.
