@@ -5,6 +5,7 @@
 #include "foundation/numbers/Units.h"
 
 #include <cmath>
+#include <cwctype>
 #include <sstream>
 #include <vector>
 
@@ -51,12 +52,17 @@ double ParseNumber(const Orv::String& text)
     return in.fail() ? InvalidMarker() : value;
 }
 
+// What a person reads: a mantissa left without digits after its point ("1.e-6") loses the point too.
 Orv::String FormatNumber(double value)
 {
     const NumberFormat format = FormatFor(value);
     Orv::String text;
     FormatNumberText(text, value, format.precision, format.kind);
-    return text;
+    std::wstring shown = text.c_str();
+    const std::size_t letter = shown.find_first_of(L"eE");
+    if (letter != std::wstring::npos && letter > 0 && !std::iswdigit(shown[letter - 1]))
+        shown.erase(letter - 1, 1);
+    return Orv::String(shown);
 }
 
 void SetWindowNumber(HWND window, double value)

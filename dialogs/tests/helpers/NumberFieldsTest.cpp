@@ -31,8 +31,8 @@ TEST(NumberFields, NumbersAreShownPlainWhereShortAndScientificElsewhere)
         const wchar_t* text;
     } cases[] = {
         {0.0, L"0"},         {1e-40, L"0"},          {12345.6, L"12346"},  {-12345.6, L"-12346"},
-        {123.456, L"123.46"}, {0.5, L"0.5"},         {9.87654, L"9.877"},  {0.001, L"1.e-3"},
-        {1e12, L"1.e+12"},    {123456.0, L"1.235e+5"}, {2.5e100, L"2.5e+100"},
+        {123.456, L"123.46"}, {0.5, L"0.5"},         {9.87654, L"9.877"},  {0.001, L"1e-3"},
+        {1e12, L"1e+12"},    {123456.0, L"1.235e+5"}, {2.5e100, L"2.5e+100"}, {-1e-6, L"-1e-6"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(std::wstring(c.text), FormatNumber(c.value).c_str()) << c.value;
