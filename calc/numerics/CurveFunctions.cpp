@@ -35,9 +35,11 @@ void ExponentialTwoPointStart(const std::vector<double>& x, const std::vector<do
 
     double xFirst = DBL_MAX, yFirst = DBL_MAX;  // pair of smallest x
     double xLast = -1.0, yLast = -1.0;          // pair of largest x
+    // Only a positive y has a logarithm: a pair at y = 0 (a recording that dropped out) cannot carry a
+    // start, and the start must not decide whether the curve through the other pairs is found.
     for (size_t i = 0; i < x.size() && i < y.size(); ++i)
     {
-        if (!(x[i] >= 0.0 && y[i] >= 0.0))
+        if (!(x[i] >= 0.0 && y[i] > 0.0))
             continue;
         if (x[i] < xFirst)
         {
@@ -57,7 +59,6 @@ void ExponentialTwoPointStart(const std::vector<double>& x, const std::vector<do
 
     const double r = (std::log(yFirst) - std::log(yLast)) / (xFirst - xLast);
     const double a = yFirst * Sistra::Elementary::Exp(-r * xFirst);
-    // A zero sample has no logarithm: such data gets the neutral start rather than a non-finite one.
     if (std::isfinite(r) && std::isfinite(a))
     {
         rate = r;

@@ -126,7 +126,7 @@ public:
 };
 
 // Start values (rate p0, amplitude p1) of an exponential p1 e^(p0 x) through the first-found pairs of
-// smallest and largest x among the pairs with x >= 0 and y >= 0; (1, 1) when there is no such curve.
+// smallest and largest x among the pairs with x >= 0 and y > 0; (1, 1) when there is no such curve.
 void ExponentialTwoPointStart(const std::vector<double>& x, const std::vector<double>& y, double& rate,
     double& amplitude);
 

@@ -244,6 +244,24 @@ TEST(LoopRegressions, ExponentialRelationOfEqualPressuresStartsFlat)
     EXPECT_NEAR(0.0, b, 1e-12);
 }
 
+// A human preload reduction whose recording dropped to 0 for a second: one loop at (0 mL, 0 mmHg). Its
+// pressure has no logarithm, so no start can be drawn through it, yet the least-squares curve exists.
+// Reference: numpy, a scan of the sum of squares over B with the best A for each B, refined by golden section.
+TEST(LoopRegressions, ExponentialRelationFitsThroughALoopAtZeroPressure)
+{
+    LoopPoints points;
+    for (int i = 0; i < 30; ++i)
+    {
+        const double v = 140.0 - 1.5 * i;
+        points.Add(v, 0.5 * std::exp(0.025 * v) + 0.4 * std::sin(1.7 * i));
+    }
+    points.Add(0.0, 0.0);
+    double a = NaN, b = NaN;
+    ASSERT_TRUE(FitExponentialRelation(points, a, b, nullptr));
+    EXPECT_NEAR(0.4845162157063566, a, 1e-5 * a);
+    EXPECT_NEAR(0.025252394240653696, b, 1e-5 * b);
+}
+
 TEST(LoopRegressions, ExponentialRelationNeedsTwoPairsAtDifferentVolumes)
 {
     const LoopPoints points = PointsOf(EndDiastolicExponential, {30.0});
