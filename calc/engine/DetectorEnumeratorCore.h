@@ -46,6 +46,7 @@ public:
         params.ClearSources();
         params.BuildSources(count, sources);
         params.sampleInterval = sampleInterval;
+        params.record = boundRecord;
         record = boundRecord;
         bound = true;
         MoveTo(startTick);

@@ -46,7 +46,7 @@ class ParamsBase : public ParamsBaseAutoCopy
 public:
     ParamsBase() = default;
     ParamsBase(const ParamsBase& other)
-        : ParamsBaseAutoCopy(other), sampleInterval(other.sampleInterval), context(other.context)
+        : ParamsBaseAutoCopy(other), sampleInterval(other.sampleInterval), record(other.record), context(other.context)
     {
     }
     virtual ~ParamsBase() = default;
@@ -69,6 +69,8 @@ public:
 
     // Seconds per tick of the record being processed.
     double sampleInterval = 1.0;
+    // The record (block) being processed.
+    int32_t record = 0;
     // The host context the calculation was created for (the document's data), or none; the enumerator
     // holds it.
     IUnknown* context = nullptr;

@@ -12,18 +12,20 @@
 namespace Sistra
 {
 
-// {6F0B3C2D-8E41-4A57-9D16-B2C7E0A4F853}
+// {C36140A4-8B69-40D9-BDAF-7054EB34D938}
 struct ITangentEsPoints : IUnknown
 {
-    // 3: the recording tick where the fitted end-systolic tangent line touches the loop whose record
-    // starts at loopStartTick, with that point's volume and pressure; -1 (volume and pressure 0) when the
-    // loop has no such point.
-    virtual int32_t STDMETHODCALLTYPE GetTangentEsPoint(int32_t loopStartTick, float* volume, float* pressure) = 0;
+    // 3: the tick where the fitted end-systolic tangent line touches the loop whose record starts at
+    // loopStartTick in the recording's record (block) `record`, with that point's volume and pressure; -1
+    // (volume and pressure 0) when the loop has no such point. Ticks start again with every record, so a
+    // tick alone may name a loop of each record.
+    virtual int32_t STDMETHODCALLTYPE GetTangentEsPoint(int32_t record, int32_t loopStartTick, float* volume,
+        float* pressure) = 0;
 };
 
 } // namespace Sistra
 
-__CRT_UUID_DECL(Sistra::ITangentEsPoints, 0x6F0B3C2D, 0x8E41, 0x4A57, 0x9D, 0x16, 0xB2, 0xC7, 0xE0, 0xA4, 0xF8, 0x53)
+__CRT_UUID_DECL(Sistra::ITangentEsPoints, 0xC36140A4, 0x8B69, 0x40D9, 0xBD, 0xAF, 0x70, 0x54, 0xEB, 0x34, 0xD9, 0x38)
 
 namespace Sistra
 {

@@ -53,7 +53,8 @@ EndSystolicPoint EndSystolicPointOf(const SistraEvent& loop, const Params& param
         if (const auto analysis = params.FindAnalysisData())
         {
             EndSystolicPoint touching{};
-            touching.tick = analysis->GetTangentEsPoint(loop.firstTick, &touching.volume, &touching.pressure);
+            touching.tick =
+                analysis->GetTangentEsPoint(params.record, loop.firstTick, &touching.volume, &touching.pressure);
             if (touching.tick != -1)
                 return touching;
         }

@@ -27,7 +27,8 @@ template <class Take>
 LoopPoints SistraData::CollectPoints(Take&& take)
 {
     LoopPoints points;
-    ForEachIncludedLoop([&](uint32_t loop, const SistraEvent& record) { take(loop, record, points); });
+    ForEachIncludedLoop(
+        [&](uint32_t loop, int32_t block, const SistraEvent& record) { take(loop, block, record, points); });
     return points;
 }
 
@@ -48,7 +49,7 @@ RelationFactors SistraData::ShownFactors(Quantity x, Quantity y)
 
 LoopPoints SistraData::ShownPoints(double SistraEvent::*x, double SistraEvent::*y, const RelationFactors& factors)
 {
-    return CollectPoints([&](uint32_t, const SistraEvent& record, LoopPoints& p) {
+    return CollectPoints([&](uint32_t, int32_t, const SistraEvent& record, LoopPoints& p) {
         p.Add(record.*x * factors.x, record.*y * factors.y);
     });
 }
@@ -103,7 +104,7 @@ bool SistraData::FitDpdtMaxEdv(FittedLine& line, bool raw)
 // and is fitted on the volumes before the parallel conductance it finds (and alpha) are taken off.
 LoopPoints SistraData::SalinePoints()
 {
-    return CollectPoints([&](uint32_t, const SistraEvent& record, LoopPoints& p) {
+    return CollectPoints([&](uint32_t, int32_t, const SistraEvent& record, LoopPoints& p) {
         const auto [ved, ves] = SalineVolumes(record);
         p.Add(ved, ves);
     });
@@ -175,7 +176,7 @@ bool SistraData::FitEdpvrExponential(double& amplitude, double& rate, double* rS
 bool SistraData::FitPvaLine(FittedLine& line, bool endSystolic, bool raw)
 {
     const RelationFactors factors = ShownFactors(endSystolic ? Quantity::Pressure : Quantity::Volume, Quantity::Work);
-    const LoopPoints points = CollectPoints([&](uint32_t loop, const SistraEvent& record, LoopPoints& p) {
+    const LoopPoints points = CollectPoints([&](uint32_t loop, int32_t, const SistraEvent& record, LoopPoints& p) {
         PVAEvent area;
         if (pressureLoops_.GetPvaRecord(loop, area))
             p.Add((endSystolic ? record.pes : record.ved) * factors.x, area.pva * factors.y);
@@ -187,13 +188,14 @@ bool SistraData::FitPvaLine(FittedLine& line, bool endSystolic, bool raw)
 bool SistraData::FitPvaEsp(FittedLine& line, bool raw)
 {
     const RelationFactors factors = ShownFactors(Quantity::Pressure, Quantity::Work);
-    const LoopPoints points = CollectPoints([&](uint32_t loop, const SistraEvent& record, LoopPoints& p) {
+    const auto take = [&](uint32_t loop, int32_t block, const SistraEvent& record, LoopPoints& p) {
         PVAEvent area;
         float volume = 0.0f, pressure = 0.0f;
-        if (GetTangentEsPoint(record.firstTick, &volume, &pressure) != -1 && pressureLoops_.GetPvaRecord(loop, area))
+        if (GetTangentEsPoint(block, record.firstTick, &volume, &pressure) != -1 &&
+            pressureLoops_.GetPvaRecord(loop, area))
             p.Add(pressure * factors.x, area.pva * factors.y);
-    });
-    return FitShownLine(line, raw, points, factors,
+    };
+    return FitShownLine(line, raw, CollectPoints(take), factors,
                         [](const LoopPoints& shown, FittedLine& fitted) { return FitLeastSquaresLine(shown, fitted); });
 }
 
@@ -260,7 +262,7 @@ std::vector<SistraData::TangentLoop> SistraData::TangentLoops()
     return loops;
 }
 
-bool SistraData::CollectTangentSegments(TangentSegments& segments, std::vector<int32_t>& loopTicks,
+bool SistraData::CollectTangentSegments(TangentSegments& segments, std::vector<LoopKey>& loopKeys,
                                         std::vector<int32_t>& segmentStarts, const RelationFactors& shown)
 {
     const AnalysisSettings settings = owner_.Settings();
@@ -298,7 +300,7 @@ bool SistraData::CollectTangentSegments(TangentSegments& segments, std::vector<i
             !AddTangentSegment(smoothPressures, smoothVolumes, loop.ved * shown.x, loop.ped * shown.y,
                                loop.volumeScale * shown.y / shown.x, segments))
             continue;
-        loopTicks.push_back(loop.firstTick);
+        loopKeys.emplace_back(loop.block, loop.firstTick);
         segmentStarts.push_back(loop.start);
     }
     return true;
@@ -325,8 +327,9 @@ bool SistraData::FitEspvrTangent(FittedLine& line, bool raw)
     // The segments are fitted as they are shown; their touching points are kept as recorded, as the area
     // calculation and the summaries read them.
     TangentSegments segments;
-    std::vector<int32_t> loopTicks, segmentStarts;
-    const bool readable = CollectTangentSegments(segments, loopTicks, segmentStarts, factors);
+    std::vector<LoopKey> loopKeys;
+    std::vector<int32_t> segmentStarts;
+    const bool readable = CollectTangentSegments(segments, loopKeys, segmentStarts, factors);
     tangentDone_ = true;
     TangentPoints touching;
     FittedLine fitted;
@@ -337,7 +340,7 @@ bool SistraData::FitEspvrTangent(FittedLine& line, bool raw)
     handOut(recorded);
     for (std::size_t i = 0; i < count; ++i)
     {
-        tangentLoops_.push_back(loopTicks[i]);
+        tangentLoops_.push_back(loopKeys[i]);
         tangentSamples_.push_back(segmentStarts[i] + touching.indices[i]);
         tangentPressures_.push_back(static_cast<float>(touching.pressures[i] / factors.y));
         tangentVolumes_.push_back(static_cast<float>(touching.volumes[i] / factors.x));
@@ -347,7 +350,8 @@ bool SistraData::FitEspvrTangent(FittedLine& line, bool raw)
     return true;
 }
 
-int32_t STDMETHODCALLTYPE SistraData::GetTangentEsPoint(int32_t loopStartTick, float* volume, float* pressure)
+int32_t STDMETHODCALLTYPE SistraData::GetTangentEsPoint(int32_t record, int32_t loopStartTick, float* volume,
+                                                        float* pressure)
 {
     if (!volume || !pressure)
         return -1;
@@ -358,9 +362,10 @@ int32_t STDMETHODCALLTYPE SistraData::GetTangentEsPoint(int32_t loopStartTick, f
         FittedLine line;
         FitEspvrTangent(line, false);
     }
-    const auto found = std::lower_bound(tangentLoops_.begin(), tangentLoops_.end(), loopStartTick);
+    const LoopKey key{record, loopStartTick};
+    const auto found = std::lower_bound(tangentLoops_.begin(), tangentLoops_.end(), key);
     const auto index = static_cast<std::size_t>(found - tangentLoops_.begin());
-    if (found == tangentLoops_.end() || *found != loopStartTick || index >= tangentSamples_.size() ||
+    if (found == tangentLoops_.end() || *found != key || index >= tangentSamples_.size() ||
         index >= tangentPressures_.size() || index >= tangentVolumes_.size())
         return -1;
     *volume = tangentVolumes_[index];

@@ -67,11 +67,11 @@ bool SistraData::TangentEsPointsInForce()
     return UpdateTangentEsPoints() && owner_.Settings().esPointType == TangentFitEsPoints;
 }
 
-std::optional<double> SistraData::TangentValue(int32_t parameter, const SistraEvent& loop,
+std::optional<double> SistraData::TangentValue(int32_t parameter, int32_t block, const SistraEvent& loop,
                                                const DisplayFactors& factors)
 {
     float volume = 0.0f, pressure = 0.0f;
-    if (GetTangentEsPoint(loop.firstTick, &volume, &pressure) == -1)
+    if (GetTangentEsPoint(block, loop.firstTick, &volume, &pressure) == -1)
         return std::nullopt;
     switch (parameter)
     {
@@ -128,7 +128,8 @@ std::optional<ParameterSummary> SistraData::Summarise(StatisticsMap& map, int32_
     for (uint32_t loop = 0; loop < GetLoopCount(); ++loop)
     {
         SistraEvent record;
-        if (!ReadLoop(loop, record) || record.state == LoopStateExcluded)
+        int32_t block = 0;
+        if (!ReadLoop(loop, record, block) || record.state == LoopStateExcluded)
             continue;
         PVAEvent area;
         if (pva && !pressureLoops_.GetPvaRecord(loop, area))
@@ -139,7 +140,7 @@ std::optional<ParameterSummary> SistraData::Summarise(StatisticsMap& map, int32_
                 statistics.Add(ScaledPva(area, statistics.key, factors.pressure, factors.volume));
             else if (IsEndSystolic(statistics.key) && tangentPoints)
             {
-                if (const auto value = TangentValue(statistics.key, record, factors))
+                if (const auto value = TangentValue(statistics.key, block, record, factors))
                     statistics.Add(*value);
             }
             else
@@ -163,13 +164,14 @@ void SistraData::AddToSummaries(const SistraEvent& loop)
 double SistraData::GetLoopParameterValue(int32_t row, uint32_t loop)
 {
     SistraEvent record;
-    if (!ReadLoop(loop, record))
+    int32_t block = 0;
+    if (!ReadLoop(loop, record, block))
         return 0.0;
     if (row == 0)
         return loop + 1.0;
     const int32_t parameter =
         row > 0 && static_cast<std::size_t>(row) < tableParameters_.size() ? tableParameters_[row] : -1;
-    return LoopParameterValue(parameter, loop, record);
+    return LoopParameterValue(parameter, loop, block, record);
 }
 
 // What a loop's values are read with: the same for every parameter and every loop of one request.
@@ -185,14 +187,14 @@ SistraData::LoopValueBasis SistraData::LoopValueBasisNow()
     return {Factors(owner_.Settings()), TangentEsPointsInForce(), IsOnlineAnalysisRunning()};
 }
 
-double SistraData::LoopParameterValue(int32_t parameter, const SistraEvent& record, const LoopValueBasis& basis,
-                                      const std::optional<PVAEvent>& area)
+double SistraData::LoopParameterValue(int32_t parameter, int32_t block, const SistraEvent& record,
+                                      const LoopValueBasis& basis, const std::optional<PVAEvent>& area)
 {
     if (record.state == LoopStateExcluded)
         return NaN;
     const DisplayFactors& factors = basis.factors;
     if (IsEndSystolic(parameter) && basis.tangentPoints)
-        return TangentValue(parameter, record, factors).value_or(NaN);
+        return TangentValue(parameter, block, record, factors).value_or(NaN);
     if (IsPva(parameter))
         return area ? ScaledPva(*area, parameter, factors.pressure, factors.volume) : NaN;
     return record.GetScaledParameter(parameter, factors.pressure, factors.volume);
@@ -206,12 +208,13 @@ std::optional<PVAEvent> SistraData::LoopArea(uint32_t loop, const LoopValueBasis
     return area;
 }
 
-double SistraData::LoopParameterValue(int32_t parameter, uint32_t loop, const SistraEvent& record)
+double SistraData::LoopParameterValue(int32_t parameter, uint32_t loop, int32_t block, const SistraEvent& record)
 {
     if (record.state == LoopStateExcluded)
         return NaN;
     const LoopValueBasis basis = LoopValueBasisNow();
-    return LoopParameterValue(parameter, record, basis, IsPva(parameter) ? LoopArea(loop, basis) : std::nullopt);
+    return LoopParameterValue(parameter, block, record, basis,
+                              IsPva(parameter) ? LoopArea(loop, basis) : std::nullopt);
 }
 
 uint32_t SistraData::LoopRows(uint32_t first, uint32_t count, int32_t* blocks, SistraEvent* records, double* values)
@@ -227,7 +230,7 @@ uint32_t SistraData::LoopRows(uint32_t first, uint32_t count, int32_t* blocks, S
         const std::optional<PVAEvent> area = LoopArea(loop, basis);
         double* row = values + static_cast<std::size_t>(read) * LastParameter;
         for (int32_t parameter = 1; parameter <= LastParameter; ++parameter)
-            row[parameter - 1] = LoopParameterValue(parameter, record, basis, area);
+            row[parameter - 1] = LoopParameterValue(parameter, blocks[read], record, basis, area);
     }
     return read;
 }

@@ -90,7 +90,8 @@ SistraData::Series SistraData::GetPlotSeries(int32_t id, uint32_t firstLoop, uin
     for (const uint32_t end = std::min(loops, firstLoop + count); loop < end; ++loop)
     {
         SistraEvent record;
-        if (!ReadLoop(loop, record) || record.state != LoopStateValid)
+        int32_t block = 0;
+        if (!ReadLoop(loop, record, block) || record.state != LoopStateValid)
             continue;
         double first = 0.0, second = record.ved;
         switch (id)
@@ -115,7 +116,7 @@ SistraData::Series SistraData::GetPlotSeries(int32_t id, uint32_t firstLoop, uin
             if (id == PvaEspSeries)
             {
                 float volume = 0.0f, pressure = 0.0f;
-                if (tangent && GetTangentEsPoint(record.firstTick, &volume, &pressure) == -1)
+                if (tangent && GetTangentEsPoint(block, record.firstTick, &volume, &pressure) == -1)
                     continue;
                 second = tangent ? pressure : record.pes;
             }

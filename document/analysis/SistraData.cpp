@@ -230,6 +230,11 @@ void SistraData::Finish()
 bool SistraData::ReadLoop(uint32_t loop, SistraEvent& record)
 {
     int32_t block = 0;
+    return ReadLoop(loop, record, block);
+}
+
+bool SistraData::ReadLoop(uint32_t loop, SistraEvent& record, int32_t& block)
+{
     return pressureLoops_.GetLoopRecordIncluded(loop, record, block);
 }
 

@@ -103,7 +103,8 @@ public:
     HRESULT STDMETHODCALLTYPE Clone(ULONG, ULONG, ULONG, ULONG, ULONG, IUnknown* source,
                                     IStrixDataChildData** copy) override;
     // ITangentEsPoints
-    int32_t STDMETHODCALLTYPE GetTangentEsPoint(int32_t loopStartTick, float* volume, float* pressure) override;
+    int32_t STDMETHODCALLTYPE GetTangentEsPoint(int32_t record, int32_t loopStartTick, float* volume,
+                                                float* pressure) override;
 
     // The run.
     void Reset();
@@ -142,6 +143,8 @@ public:
     uint32_t GetLoopCount() const { return pressureLoops_.LoopCount(); }
     std::optional<TickPosition> GetLoopPosition(uint32_t loop) { return pressureLoops_.GetLoopPosition(loop); }
     bool ReadLoop(uint32_t loop, SistraEvent& record);
+    // The same with the block (record of the recording) the loop lies in.
+    bool ReadLoop(uint32_t loop, SistraEvent& record, int32_t& block);
     // Includes (0) or excludes (1) a loop; a change tells the owner.
     void SetLoopState(uint32_t loop, int32_t state);
     std::set<uint32_t> GetExcludedLoops();
@@ -163,8 +166,8 @@ public:
     std::optional<ParameterSummary> ComputeLoopParameterStatistics(int32_t parameter);
     std::optional<ParameterSummary> ComputePvaParameterStatistics(int32_t parameter);
     double GetLoopParameterValue(int32_t row, uint32_t loop);
-    // Parameter 1-31 of a loop read with ReadLoop, as the table shows it; NaN for an excluded loop.
-    double LoopParameterValue(int32_t parameter, uint32_t loop, const SistraEvent& record);
+    // Parameter 1-31 of a loop read with ReadLoop in its block, as the table shows it; NaN for an excluded loop.
+    double LoopParameterValue(int32_t parameter, uint32_t loop, int32_t block, const SistraEvent& record);
     // From loop first on, up to count loops: each one's block, record and its 31 parameters as
     // LoopParameterValue gives them (31 values a loop, back to back). The number of loops read.
     uint32_t LoopRows(uint32_t first, uint32_t count, int32_t* blocks, SistraEvent* records, double* values);
@@ -246,7 +249,7 @@ private:
     void WidenRanges(const SistraEvent& loop);
     void AddToSummaries(const SistraEvent& loop);
     void ClearTangentCache();
-    // Every included loop (state 0), in order, with its index.
+    // Every included loop (state 0), in order, with its index and block.
     template <class Visit>
     void ForEachIncludedLoop(Visit&& visit);
     template <class Take>
@@ -270,15 +273,18 @@ private:
     bool FitShownLine(FittedLine& line, bool raw, const LoopPoints& points, const RelationFactors& factors, Fit&& fit);
     bool FitRecordedLine(FittedLine& line, bool raw, double SistraEvent::*x, Quantity xKind, double SistraEvent::*y,
                          Quantity yKind);
-    std::optional<double> TangentValue(int32_t parameter, const SistraEvent& loop, const DisplayFactors& factors);
+    std::optional<double> TangentValue(int32_t parameter, int32_t block, const SistraEvent& loop,
+                                       const DisplayFactors& factors);
     struct LoopValueBasis;
     LoopValueBasis LoopValueBasisNow();
     std::optional<PVAEvent> LoopArea(uint32_t loop, const LoopValueBasis& basis);
-    double LoopParameterValue(int32_t parameter, const SistraEvent& record, const LoopValueBasis& basis,
-                              const std::optional<PVAEvent>& area);
+    double LoopParameterValue(int32_t parameter, int32_t block, const SistraEvent& record,
+                              const LoopValueBasis& basis, const std::optional<PVAEvent>& area);
     struct TangentLoop;
     std::vector<TangentLoop> TangentLoops();
-    bool CollectTangentSegments(TangentSegments& segments, std::vector<int32_t>& loopTicks,
+    // A loop's key: its block and its record's start tick, ascending in the order of the loops.
+    using LoopKey = std::pair<int32_t, int32_t>;
+    bool CollectTangentSegments(TangentSegments& segments, std::vector<LoopKey>& loopKeys,
                                 std::vector<int32_t>& segmentStarts, const RelationFactors& shown);
     std::optional<ParameterSummary> Summarise(StatisticsMap& map, int32_t parameter, bool pva);
     bool ReadSegment(int32_t channel, int32_t block, int32_t startTick, std::vector<float>& samples);
@@ -289,7 +295,8 @@ private:
     bool prepared_ = false;
 
     std::vector<float> tangentPressures_, tangentVolumes_;
-    std::vector<int32_t> tangentLoops_, tangentSamples_;
+    std::vector<LoopKey> tangentLoops_;
+    std::vector<int32_t> tangentSamples_;
     std::vector<double> tangentLine_;
     double tangentRSquared_;
     bool tangentModeActive_ = false;
@@ -331,8 +338,9 @@ void SistraData::ForEachIncludedLoop(Visit&& visit)
     for (uint32_t loop = 0; loop < GetLoopCount(); ++loop)
     {
         SistraEvent record;
-        if (ReadLoop(loop, record) && record.state == LoopStateValid)
-            visit(loop, record);
+        int32_t block = 0;
+        if (ReadLoop(loop, record, block) && record.state == LoopStateValid)
+            visit(loop, block, record);
     }
 }
 

@@ -59,12 +59,12 @@ protected:
     {
     }
 
-    void Bind(const std::wstring& arguments, uint32_t sourceCount = 3)
+    void Bind(const std::wstring& arguments, uint32_t sourceCount = 3, int32_t record = 0)
     {
         core.SetArguments(arguments);
         IUnknown* sources[] = {static_cast<IEnumEventEx*>(&loops), static_cast<IEnumFloatEx*>(&pressure),
                                static_cast<IEnumFloatEx*>(&volume)};
-        core.Bind(0, sourceCount, sources, Dt, 0);
+        core.Bind(record, sourceCount, sources, Dt, 0);
     }
 
     std::vector<PVAEvent> ReadAll() { return CalcTesting::ReadAllEvents(core); }
@@ -127,8 +127,8 @@ TEST_F(PvaCalc, PerpendicularAndTangentRelationsCloseThroughTheLoopsOwnEndSystol
 namespace
 {
 
-// A document holding analysis data whose tangent line touches the loop starting at touchedLoop in B
-// (115, 100), ten samples into the loop.
+// A document holding analysis data whose tangent line touches the loop starting at touchedLoop of record
+// touchedRecord in B (115, 100), ten samples into the loop.
 class DocumentWithTangentPoints final : public IHostChildData, public IStrixDataChildData, public ITangentEsPoints
 {
 public:
@@ -161,10 +161,11 @@ public:
         return E_NOTIMPL;
     }
 
-    int32_t STDMETHODCALLTYPE GetTangentEsPoint(int32_t loopStartTick, float* volume, float* pressure) override
+    int32_t STDMETHODCALLTYPE GetTangentEsPoint(int32_t record, int32_t loopStartTick, float* volume,
+                                                float* pressure) override
     {
         *volume = *pressure = 0.0f;
-        if (loopStartTick != touchedLoop)
+        if (record != touchedRecord || loopStartTick != touchedLoop)
             return -1;
         *volume = 115.0f;
         *pressure = 100.0f;
@@ -172,28 +173,33 @@ public:
     }
 
     int32_t touchedLoop;
+    int32_t touchedRecord = 1;
 };
 
 } // namespace
 
+// The point is looked up by the loop's record as well as its start tick: every record's ticks start at 0,
+// and a loop of another record may start at the same tick.
 TEST_F(PvaCalc, TangentRelationClosesThroughTheAnalysisDataTangentPointWhereItHasOne)
 {
     // Static: the calculation keeps the context beyond this test's frame.
     static DocumentWithTangentPoints document(0);
     document.touchedLoop = loops.events[1].firstTick;
     core.Parameters().context = static_cast<IHostChildData*>(&document);
-    for (double type : {0.0, 3.0})
-    {
-        std::vector<double> numbers = StraightRelations;
-        numbers[0] = type;
-        Bind(Arguments(numbers));
-        const std::vector<PVAEvent> pvas = ReadAll();
-        ASSERT_EQ(3u, pvas.size());
-        EXPECT_NEAR(7750.0, pvas[0].pva, 1e-6);
-        // A, B and the intersection (20, 0): half of 10850 − 2000 + 200.
-        EXPECT_NEAR(type == 3.0 ? 4525.0 : 7750.0, pvas[1].pva, 1e-6) << "type " << type;
-        EXPECT_NEAR(7750.0, pvas[2].pva, 1e-6);
-    }
+    for (int32_t record : {0, 1})
+        for (double type : {0.0, 3.0})
+        {
+            std::vector<double> numbers = StraightRelations;
+            numbers[0] = type;
+            Bind(Arguments(numbers), 3, record);
+            const std::vector<PVAEvent> pvas = ReadAll();
+            ASSERT_EQ(3u, pvas.size());
+            EXPECT_NEAR(7750.0, pvas[0].pva, 1e-6);
+            // A, B and the intersection (20, 0): half of 10850 − 2000 + 200.
+            const bool touched = type == 3.0 && record == document.touchedRecord;
+            EXPECT_NEAR(touched ? 4525.0 : 7750.0, pvas[1].pva, 1e-6) << "type " << type << ", record " << record;
+            EXPECT_NEAR(7750.0, pvas[2].pva, 1e-6);
+        }
 }
 
 TEST_F(PvaCalc, WithoutAnEndSystolicTypeNothingIsCalculated)
