@@ -16,6 +16,7 @@
 
 #include "calc/numerics/CurveFit.h"
 #include "calc/numerics/Matrix.h"
+#include "calc/numerics/TangentSlopeSweep.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -511,9 +512,14 @@ double SquaredDeviates(const TangentFitSamples& samples, const std::array<double
 }
 
 // Where the tangent fit starts from: lines that no single loop decides.
-std::vector<std::array<double, 2>> TangentStarts(const std::vector<TangentCorner>& corners)
+std::vector<std::array<double, 2>> TangentStarts(const TangentSegments& segments)
 {
+    const std::vector<TangentCorner>& corners = segments.corners;
     std::vector<std::array<double, 2>> starts;
+    // The least-squares line over every slope, its loops touching at their secants' middles: the residual
+    // has many local optima, and only a start in the least one's basin ends there.
+    if (const std::optional<std::array<double, 2>> swept = SweptTangentStart(segments.samples))
+        starts.push_back(*swept);
     // The corners lie near the end-systolic points, so the line through them lies near the relation.
     LoopPoints cornerPoints;
     for (const TangentCorner& corner : corners)
@@ -597,7 +603,7 @@ bool FitTangentRelation(const TangentSegments& segments, FittedLine& line, Tange
         return false;
     std::optional<std::array<double, 2>> best;
     double bestSquares = 0.0;
-    for (const std::array<double, 2>& start : TangentStarts(segments.corners))
+    for (const std::array<double, 2>& start : TangentStarts(segments))
     {
         std::array<double, 2> fitted{};
         if (!FitEspvrTangentLine(segments.samples, start, fitted))

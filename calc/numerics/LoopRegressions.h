@@ -164,9 +164,10 @@ bool AddTangentSegment(const std::vector<float>& pressures, const std::vector<fl
     double ped, double volumeScale, TangentSegments& segments);
 
 // The line touching every segment, fitted by the tangent-line fit from starts that no single loop
-// decides: the least-squares line through the segments' corners, and the steep line through the corner
-// whose direction is the median of the corners' directions; of the fits that succeed, the one with the
-// smaller sum of squared deviates wins. r squared of the touching points by least squares. False for
+// decides: the least-squares line over every slope with the loops touching at their secants' middles
+// (TangentSlopeSweep.h), the least-squares line through the segments' corners, and the steep line through
+// the corner whose direction is the median of the corners' directions; of the fits that succeed, the one
+// with the smallest sum of squared deviates wins. r squared of the touching points by least squares. False for
 // fewer than two segments, failed fits or touching points without spread, where no line is defined (line
 // untouched); touching then holds nothing.
 bool FitTangentRelation(const std::vector<TangentSegment>& segments, FittedLine& line, TangentPoints& touching);

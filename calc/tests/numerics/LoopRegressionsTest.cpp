@@ -1,7 +1,9 @@
 #include "calc/numerics/LoopRegressions.h"
+#include "calc/tests/MriLikeLoops.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -494,4 +496,46 @@ TEST(LoopRegressions, TangentRelationWithoutSpreadInTheTouchingPointsFails)
     EXPECT_FALSE(FitTangentRelation(ArcsTouchingTheLine({60.0, 60.0}), line, touching));
     EXPECT_EQ(std::tie(line.intercept, line.slope, line.fit), std::make_tuple(1.0, 2.0, 0.5));
     EXPECT_TRUE(touching.indices.empty());
+}
+
+namespace
+{
+
+// Sum of squared deviates of the loops from the line of slope k and its best intercept.
+double SquaresAtBestIntercept(const TangentSegments& segments, double k, double& d)
+{
+    std::vector<double> deviates(segments.samples.LoopCount());
+    d = 0.0;
+    for (int pass = 0; pass < 3; ++pass)
+    {
+        TangentDeviates(segments.samples, k, d, deviates.data(), nullptr);
+        double mean = 0.0;
+        for (double deviate : deviates)
+            mean += deviate / static_cast<double>(deviates.size());
+        d += mean;
+    }
+    TangentDeviates(segments.samples, k, d, deviates.data(), nullptr);
+    double squares = 0.0;
+    for (double deviate : deviates)
+        squares += deviate * deviate;
+    return squares;
+}
+
+} // namespace
+
+// The fitted line is no worse than the best of a dense grid of slopes, each at its best intercept: the
+// least-squares optimum, not the nearest of the residual's many local ones.
+TEST(LoopRegressions, TangentRelationFindsTheLeastSquaresLineOnMriLikeLoops)
+{
+    for (unsigned seed = 1; seed <= 6; ++seed)
+    {
+        const TangentSegments segments = CalcTesting::MriLikeLoops(seed, 30);
+        FittedLine line;
+        TangentPoints touching;
+        ASSERT_TRUE(FitTangentRelation(segments, line, touching));
+        double d = 0.0, best = std::numeric_limits<double>::infinity();
+        for (double k = 0.5; k < 3.5; k += 0.001)
+            best = std::min(best, SquaresAtBestIntercept(segments, k, d));
+        EXPECT_LE(SquaresAtBestIntercept(segments, line.slope, d), best * (1.0 + 1e-6)) << "seed " << seed;
+    }
 }
