@@ -511,14 +511,66 @@ double SquaredDeviates(const TangentFitSamples& samples, const std::array<double
     return sum;
 }
 
+// The scan around a tangent line: this many slopes on either side, each this share of the line's slope
+// from the next (1.5 % either way in all), fine enough to land in the narrow dips of the residual.
+constexpr int TangentScanSteps = 30;
+constexpr double TangentScanStep = 0.0005;
+
+// The residual is rugged at the scale of the spacing of the loops' secants, and a fit stops in the dip
+// nearest its start: slopes a little either side of the line around, each at the intercept that leaves the
+// deviates (nearly) no mean, and a fit from the least of them. best and its squares become whichever line
+// has the fewest squares.
+void RefineTangentLine(const TangentFitSamples& samples, const std::array<double, 2>& around,
+    std::array<double, 2>& best, double& bestSquares)
+{
+    TangentDeviateSeries series(samples);
+    std::vector<double> deviates(samples.LoopCount());
+    const auto squaresAt = [&](std::array<double, 2>& line) {
+        series.Deviates(line[0], line[1], deviates.data());
+        double mean = 0.0;
+        for (double deviate : deviates)
+            mean += deviate / static_cast<double>(deviates.size());
+        line[1] += mean;
+        series.Deviates(line[0], line[1], deviates.data());
+        double sum = 0.0;
+        for (double deviate : deviates)
+            sum += deviate * deviate;
+        return sum;
+    };
+    std::optional<std::array<double, 2>> scanned;
+    double scannedSquares = bestSquares;
+    for (int i = -TangentScanSteps; i <= TangentScanSteps; ++i)
+    {
+        std::array<double, 2> line{around[0] * (1.0 + TangentScanStep * i), around[1]};
+        if (const double squares = squaresAt(line); squares < scannedSquares)
+        {
+            scanned = line;
+            scannedSquares = squares;
+        }
+    }
+    if (!scanned)
+        return;
+    best = *scanned;
+    bestSquares = scannedSquares;
+    std::array<double, 2> fitted{};
+    if (!FitEspvrTangentLine(samples, *scanned, fitted))
+        return;
+    if (const double squares = SquaredDeviates(samples, fitted); squares < bestSquares)
+    {
+        best = fitted;
+        bestSquares = squares;
+    }
+}
+
 // Where the tangent fit starts from: lines that no single loop decides.
-std::vector<std::array<double, 2>> TangentStarts(const TangentSegments& segments)
+std::vector<std::array<double, 2>> TangentStarts(const TangentSegments& segments,
+    const std::optional<std::array<double, 2>>& swept)
 {
     const std::vector<TangentCorner>& corners = segments.corners;
     std::vector<std::array<double, 2>> starts;
     // The least-squares line over every slope, its loops touching at their secants' middles: the residual
     // has many local optima, and only a start in the least one's basin ends there.
-    if (const std::optional<std::array<double, 2>> swept = SweptTangentStart(segments.samples))
+    if (swept)
         starts.push_back(*swept);
     // The corners lie near the end-systolic points, so the line through them lies near the relation.
     LoopPoints cornerPoints;
@@ -603,7 +655,9 @@ bool FitTangentRelation(const TangentSegments& segments, FittedLine& line, Tange
         return false;
     std::optional<std::array<double, 2>> best;
     double bestSquares = 0.0;
-    for (const std::array<double, 2>& start : TangentStarts(segments))
+    const std::optional<std::array<double, 2>> swept = SweptTangentStart(segments.samples);
+    const std::vector<std::array<double, 2>> starts = TangentStarts(segments, swept);
+    for (const std::array<double, 2>& start : starts)
     {
         std::array<double, 2> fitted{};
         if (!FitEspvrTangentLine(segments.samples, start, fitted))
@@ -617,6 +671,11 @@ bool FitTangentRelation(const TangentSegments& segments, FittedLine& line, Tange
     }
     if (!best)
         return false;
+    // Around the best fit, and around the swept start, which lies in the least optimum's basin even where
+    // the fit from it leaves that basin.
+    RefineTangentLine(segments.samples, std::array<double, 2>(*best), *best, bestSquares);
+    if (swept)
+        RefineTangentLine(segments.samples, *swept, *best, bestSquares);
     TangentPoints points;
     points.pressures.assign(segments.samples.LoopCount(), 0.0);
     points.volumes.assign(segments.samples.LoopCount(), 0.0);

@@ -167,9 +167,10 @@ bool AddTangentSegment(const std::vector<float>& pressures, const std::vector<fl
 // decides: the least-squares line over every slope with the loops touching at their secants' middles
 // (TangentSlopeSweep.h), the least-squares line through the segments' corners, and the steep line through
 // the corner whose direction is the median of the corners' directions; of the fits that succeed, the one
-// with the smallest sum of squared deviates wins. r squared of the touching points by least squares. False for
-// fewer than two segments, failed fits or touching points without spread, where no line is defined (line
-// untouched); touching then holds nothing.
+// with the smallest sum of squared deviates wins, after a scan of slopes close to it and to the swept start
+// with a fit from the best of them (the residual is rugged at that scale). r squared of the touching points
+// by least squares. False for fewer than two segments, failed fits or touching points without spread, where
+// no line is defined (line untouched); touching then holds nothing.
 bool FitTangentRelation(const std::vector<TangentSegment>& segments, FittedLine& line, TangentPoints& touching);
 bool FitTangentRelation(const TangentSegments& segments, FittedLine& line, TangentPoints& touching);
 

@@ -524,10 +524,11 @@ double SquaresAtBestIntercept(const TangentSegments& segments, double k, double&
 } // namespace
 
 // The fitted line is no worse than the best of a dense grid of slopes, each at its best intercept: the
-// least-squares optimum, not the nearest of the residual's many local ones.
+// least-squares optimum, not the nearest of the residual's many local ones (seeds 23 and 27 have theirs in
+// a dip narrower than a fit from the swept start keeps to).
 TEST(LoopRegressions, TangentRelationFindsTheLeastSquaresLineOnMriLikeLoops)
 {
-    for (unsigned seed = 1; seed <= 6; ++seed)
+    for (unsigned seed : {1u, 2u, 3u, 4u, 5u, 6u, 23u, 27u})
     {
         const TangentSegments segments = CalcTesting::MriLikeLoops(seed, 30);
         FittedLine line;
