@@ -430,8 +430,8 @@ bool SistraDocument::PutCalibrationsOnChannels(std::wstring& refusal)
         refusal = std::wstring(L"the ") + target.name + L" calibration cannot be applied to channel " +
                   std::to_wstring(target.channel + 1);
         if (!inUnit)
-            refusal += L": it was made on a channel recorded in " + madeIn + L", and this recording's channel is in " +
-                       recordedIn + L" (calibrate the channel anew, or load the settings on a recording in " + madeIn + L")";
+            refusal += L": it was made on a channel recorded in " + madeIn + L", and this recording's channel " +
+                       (recordedIn.empty() ? std::wstring(L"has no unit") : L"is in " + recordedIn) + L" (calibrate the channel anew, or load the settings on a recording in " + madeIn + L")";
         for (const auto& [channel, conversion] : shownBefore)
             if (conversion)
                 host->ApplyChannelSetup(0, 0, channel, 1, conversion.Get());
@@ -451,11 +451,15 @@ std::wstring SistraDocument::RecordedUnitText(IUnitConversion* conversion)
 
 // A calibration's raw points stand in the unit of the channel it was made on: brought into the unit of the
 // channel it goes on (the pressure calibration's points converted between pressure units), or refused. A
-// unit that is not known on either side is taken as the same: a conversion from an older file tells none.
+// calibration that tells no unit is taken as made in the channel's: a conversion from an older file tells
+// none. A channel without a unit cannot say what its numbers measure, so a calibration made in a unit is
+// refused there (read as that unit without its prefix, microlitres would be taken as litres).
 bool SistraDocument::BringCalibrationToUnit(bool pressure, const std::wstring& madeIn, const std::wstring& recordedIn)
 {
-    if (madeIn.empty() || recordedIn.empty())
+    if (madeIn.empty())
         return true;
+    if (recordedIn.empty())
+        return false;
     const std::optional<double> factor = RecordedUnitFactor(madeIn, recordedIn);
     if (!factor || (*factor != 1.0 && !pressure))
         return false;

@@ -8,7 +8,9 @@
 #include "foundation/com/XOrv.h"
 #include "foundation/streams/StorageStreamBuf.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -75,10 +77,20 @@ const CalibrationKind CalibrationKinds[] = {
     {ModelKind::KnownVolumeCalib, L"known-volume", PropertyId::KnownVolumeCalibrationApplied, {}},
 };
 
-// Why a calibration the record holds applied cannot be applied, as the command that applies it would refuse
-// it; empty when it can. A record cannot hold what no command would have made: a damaged one may.
-std::wstring CalibrationRefusal(int kind, Model& model)
+// Why the values of a model the record holds cannot be taken, as the model refuses them when a person
+// enters them; empty when they can. A record cannot hold what nobody could have entered: a damaged one
+// (an older file carries no checksum) may. A calibration is judged only when applied: the values of one
+// that is not calibrate nothing, and may stand half entered.
+std::wstring LoadedValueRefusal(int kind, Model& model)
 {
+    const bool isCalibration = std::any_of(std::begin(CalibrationKinds), std::end(CalibrationKinds),
+                                         [&](const CalibrationKind& known) { return known.kind == kind; });
+    if (!isCalibration)
+    {
+        const ValidationResult problem = model.Validate();
+        return problem.HasProblem() ? std::wstring(L"the settings are refused: ") + problem.message.c_str()
+                                    : std::wstring();
+    }
     for (const CalibrationKind& calibration : CalibrationKinds)
     {
         if (calibration.kind != kind)
@@ -216,7 +228,7 @@ HRESULT ReadCurrentSettingsRecord(Orv::BinIStream& in, SettingsFlavour flavour, 
         if (!in.IsGood() || trailer != version)
             return Orv::E_ORV_READ_FAILED;
         for (const StagedModel& entry : staged)
-            if (const std::wstring refusal = CalibrationRefusal(entry.kind, *entry.model); !refusal.empty())
+            if (const std::wstring refusal = LoadedValueRefusal(entry.kind, *entry.model); !refusal.empty())
                 return Orv::FailWithReason(Orv::E_ORV_READ_FAILED, IID_IPersistStreamInit, refusal.c_str());
 
         SettingsRecordState before(subject, staged.size());

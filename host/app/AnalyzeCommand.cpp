@@ -461,8 +461,14 @@ void ChooseChannels(const Recording& recording, const ChannelArguments& channels
     choices.volumeChannel = channels.volume ? ResolveChannel(recording, *channels.volume) : ChannelByWord(recording, "volume");
     if (choices.pressureChannel == choices.volumeChannel)
         throw std::runtime_error("pressure and volume are both channel " + std::to_string(choices.pressureChannel + 1));
-    if (channels.ecg)
-        choices.ecgSource = EcgSourceText(recording, ResolveChannel(recording, *channels.ecg), choices.minimumPeriod);
+    if (!channels.ecg)
+        return;
+    const int32_t ecg = ResolveChannel(recording, *channels.ecg);
+    if (ecg == choices.pressureChannel || ecg == choices.volumeChannel)
+        choices.warnings.push_back("the ECG is taken from channel " + std::to_string(ecg + 1) + ", the " +
+                                   (ecg == choices.pressureChannel ? "pressure" : "volume") +
+                                   " channel: the beats are found in that signal, not in an ECG");
+    choices.ecgSource = EcgSourceText(recording, ecg, choices.minimumPeriod);
 }
 
 int32_t ChannelByWord(const Recording& recording, const std::string& word)
@@ -607,6 +613,11 @@ int Analyze(const AnalyzeOptions& options, AnalyzingModule& module, const Record
     AnalysisTables tables;
     {
         DocumentAnalysis analysis(standIn, *host.Get(), choices);
+        // Said first: a doubtful choice may be why the analysis then finds nothing.
+        std::vector<std::string> warnings = choices.warnings;
+        warnings.insert(warnings.end(), analysis.Warnings().begin(), analysis.Warnings().end());
+        for (const std::string& warning : warnings)
+            err << "sistra analyze: warning: " << warning << "\n";
         analysis.AnalyzeNow();
         while (!host->IsSamplingDone() && !ConsoleCancel::Cancelled())
             host->FeedSamples(options.chunk.value_or(DefaultOnlineChunk));
@@ -620,6 +631,11 @@ int Analyze(const AnalyzeOptions& options, AnalyzingModule& module, const Record
         if (options.resultsSheetFile)
             SaveTableToResultsSheet(session, classes, analysis, *options.resultsSheetFile);
         const std::vector<SummaryRow> summaries = analysis.Summaries();
+        // A pressure that falls as the volume rises runs each loop the wrong way round (stroke work is the first
+        // parameter).
+        if (const auto& work = summaries.at(0).summary; work && work->count > 0 && work->average < 0.0)
+            err << "sistra analyze: warning: the loops' stroke work is negative (mean " << work->average
+                << "): the pressure channel looks like a volume; are the pressure and volume channels swapped?\n";
         tables.summary = SummaryTable(summaries);
         tables.regressions = RegressionTable(analysis.Relations());
         if (options.outFolder)
@@ -654,7 +670,10 @@ int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ost
         // An online run samples the recording read whole; a region is placed and the R waves' height measured
         // before the analysis starts.
         AnalyzingModule module;
-        if (options.online || options.region || options.ecg)
+        // A pipe (`<(cat file)`) can be read once only: the quick pass ahead of the parse would take its text.
+        std::error_code noStatus;
+        const bool readOnce = !std::filesystem::is_regular_file(std::filesystem::path(FromUtf8(options.file)), noStatus);
+        if (options.online || options.region || options.ecg || readOnce)
         {
             const Recording recording = LoadRecordingFile(options.file);
             return Analyze(options, module, recording, nullptr, out, err);

@@ -178,10 +178,17 @@ int Fail(std::ostream& err, const std::string& message)
 // The whole file as the expression text, without a byte-order mark.
 std::string ReadExpressionFile(const std::string& path)
 {
+    // Far more than any calculation text; a device that never ends (/dev/urandom) stops here.
+    constexpr size_t LargestExpressionFile = 16u << 20;
     std::ifstream in(std::filesystem::path(FromUtf8(path)), std::ios::binary);
-    std::string expression(std::istreambuf_iterator<char>(in), {});
+    std::string expression(LargestExpressionFile + 1, '\0');
+    in.read(expression.data(), static_cast<std::streamsize>(expression.size()));
     if (!in.is_open() || in.bad())
         throw std::runtime_error("cannot read the expression file " + path);
+    if (static_cast<size_t>(in.gcount()) > LargestExpressionFile)
+        throw std::runtime_error("the expression file " + path + " holds more than " +
+                                 std::to_string(LargestExpressionFile >> 20) + " MB: no calculation text is that long");
+    expression.resize(static_cast<size_t>(in.gcount()));
     constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
     if (expression.starts_with(ByteOrderMark))
         expression.erase(0, ByteOrderMark.size());

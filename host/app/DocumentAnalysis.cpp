@@ -144,8 +144,14 @@ DocumentAnalysis::DocumentAnalysis(IVyrStandIn& standIn, HostDocument& host, con
     document_ = Face<ICustomDocument>(made.Get(), IID_ICustomDocument, "document face");
     pane_ = Face<ISistraSetupPane>(made.Get(), IID_ISistraSetupPane, "setup pane");
     if (choices.settingsFile)
-        Check(Fresh([&] { return LoadSettingsFile(document_.Get(), *choices.settingsFile); }),
-              "the settings in " + ToUtf8(*choices.settingsFile) + " could not be loaded");
+    {
+        const HRESULT loaded = Fresh([&] { return LoadSettingsFile(document_.Get(), *choices.settingsFile); });
+        Check(loaded, "the settings in " + ToUtf8(*choices.settingsFile) + " could not be loaded");
+        if (loaded == S_FALSE)
+            warnings_.push_back("the settings file " + ToUtf8(*choices.settingsFile) +
+                                " has no checksum (an earlier version wrote it): its values passed their ranges, but "
+                                "a damaged value within its range cannot be told; save the settings again to add one");
+    }
     else
     {
         Check(pane_->SetSources(choices.pressureChannel, choices.volumeChannel,

@@ -29,6 +29,8 @@ struct AnalysisChoices
     int32_t pressureChannel = 0;
     int32_t volumeChannel = 1;
     std::optional<std::wstring> ecgSource; // an event-source text, or end-diastole from the pressure
+    // What the choices leave doubtful, said before the results.
+    std::vector<std::string> warnings;
     double peakHeight = 20.0;              // pressure units
     double minimumPeriod = 0.05;           // seconds
     bool wholeRecording = true;            // else the host document's selection
@@ -96,6 +98,8 @@ public:
     // module has no such command or it does not take the statement's arguments.
     LONG RunStatement(Macro::Statement& statement);
     ISistraSetupPane& Pane() { return *pane_.Get(); }
+    // What the document's making left doubtful (settings loaded without a checksum).
+    const std::vector<std::string>& Warnings() const { return warnings_; }
 
     // Leaves the workflow as "Workflow Mode..." with its box cleared does.
     void LeaveWorkflowMode();
@@ -121,6 +125,7 @@ private:
     Orv::ComPtr<ICustomDocument> document_;
     Orv::ComPtr<ISistraSetupPane> pane_;
     std::unique_ptr<DocumentEventRelay> hostEvents_;
+    std::vector<std::string> warnings_;
 };
 
 // Runs the document's "Workflow Mode..." with its dialog's box set or cleared, as a user enters or leaves

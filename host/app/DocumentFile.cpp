@@ -187,6 +187,10 @@ HRESULT WriteFileWhole(const std::wstring& path, const std::vector<char>& bytes)
 
 HRESULT ReadFileWhole(const std::wstring& path, std::vector<char>& bytes)
 {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Orv::FailWithReason(HRESULT_FROM_WIN32(ERROR_DIRECTORY), IID_IPersistStreamInit,
+                                   (path + L" is a folder: name a settings file").c_str());
     const HANDLE file =
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -334,6 +338,26 @@ HRESULT SaveSettingsFile(ICustomDocument* module, const std::wstring& path)
     });
 }
 
+namespace
+{
+
+// A record the module could not read, and said nothing of, is named as such rather than by its bare code.
+HRESULT WithUnreadableReason(HRESULT failure)
+{
+    Orv::ComPtr<IErrorInfo> reason;
+    if (GetErrorInfo(0, reason.Put()) == S_OK && reason)
+    {
+        SetErrorInfo(0, reason.Get());
+        return failure;
+    }
+    return Orv::FailWithReason(failure, IID_IPersistStreamInit,
+                               failure == Orv::E_ORV_NEWER_VERSION
+                                   ? L"its settings record names a newer version than this one reads (or the file is damaged)"
+                                   : L"the file is damaged or holds no settings: its settings record cannot be read");
+}
+
+} // namespace
+
 HRESULT LoadSettingsFile(ICustomDocument* module, const std::wstring& path)
 {
     return Orv::CatchReturn([&]() -> HRESULT {
@@ -341,11 +365,12 @@ HRESULT LoadSettingsFile(ICustomDocument* module, const std::wstring& path)
         if (!persister)
             return E_NOINTERFACE;
         std::vector<char> bytes;
+        bool checksummed = false;
         HRESULT hr = ReadFileWhole(path, bytes);
         if (SUCCEEDED(hr))
             try
             {
-                bytes = UnwrapSettingsRecord(bytes);
+                bytes = UnwrapSettingsRecord(bytes, &checksummed);
             }
             catch (const SettingsFileDamaged& damage)
             {
@@ -359,7 +384,12 @@ HRESULT LoadSettingsFile(ICustomDocument* module, const std::wstring& path)
             hr = memory->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
         if (SUCCEEDED(hr))
             hr = memory->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-        return FAILED(hr) ? hr : persister->Load(memory.Get());
+        if (FAILED(hr))
+            return hr;
+        hr = persister->Load(memory.Get());
+        if (hr == Orv::E_ORV_READ_FAILED || hr == Orv::E_ORV_NEWER_VERSION)
+            return WithUnreadableReason(hr);
+        return hr == S_OK && !checksummed ? S_FALSE : hr;
     });
 }
 

@@ -35,7 +35,8 @@ HRESULT OpenDocumentFile(const std::wstring& path, IStorage** root);
 // A module document's settings as a file of its own (its full record in the settings file format, with
 // its checksum), as the host keeps settings files. A
 // save writes the file beside its name and renames it into place only once whole, so a failed save
-// leaves an earlier file as it was; a load reads the whole file before the document sees any of it.
+// leaves an earlier file as it was; a load reads the whole file before the document sees any of it, and
+// answers S_FALSE for a bare record an earlier version wrote, loaded without a checksum to check it by.
 HRESULT SaveSettingsFile(ICustomDocument* module, const std::wstring& path);
 HRESULT LoadSettingsFile(ICustomDocument* module, const std::wstring& path);
 

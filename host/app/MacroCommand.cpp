@@ -69,6 +69,9 @@ public:
             in_ = &std::cin;
             return;
         }
+        std::error_code error;
+        if (std::filesystem::is_directory(std::filesystem::path(FromUtf8(path)), error))
+            throw std::runtime_error("the macro " + path + " is a folder: name a macro file");
         file_.open(std::filesystem::path(FromUtf8(path)), std::ios::binary);
         if (!file_)
             throw std::runtime_error("cannot open the macro " + path + ": " + std::strerror(errno));

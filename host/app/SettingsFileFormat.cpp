@@ -64,8 +64,12 @@ std::vector<char> WrapSettingsRecord(const std::vector<char>& record)
     return file;
 }
 
-std::vector<char> UnwrapSettingsRecord(const std::vector<char>& file)
+std::vector<char> UnwrapSettingsRecord(const std::vector<char>& file, bool* checksummed)
 {
+    if (checksummed)
+        *checksummed = false;
+    if (file.empty())
+        throw SettingsFileDamaged("the file is empty: it holds no settings");
     const size_t differences = MagicDifferences(file);
     if (differences > MagicDamageLimit)
         return file;
@@ -78,10 +82,14 @@ std::vector<char> UnwrapSettingsRecord(const std::vector<char>& file)
     if (length != file.size() - HeaderBytes)
         throw SettingsFileDamaged("the file is damaged: it holds " + std::to_string(file.size() - HeaderBytes) +
                                   " bytes of settings where its header names " + std::to_string(length));
+    if (length == 0)
+        throw SettingsFileDamaged("the file holds no settings: it ends after its header");
     std::vector<char> record(file.begin() + HeaderBytes, file.end());
     if (Crc32(record.data(), record.size()) != WordAt(file, Magic.size() + 8))
         throw SettingsFileDamaged("the file is damaged: its checksum does not match its content (it was changed "
                                   "after it was written)");
+    if (checksummed)
+        *checksummed = true;
     return record;
 }
 

@@ -24,7 +24,8 @@ uint32_t Crc32(const char* bytes, size_t size);
 
 std::vector<char> WrapSettingsRecord(const std::vector<char>& record);
 // The record a settings file holds; throws SettingsFileDamaged, naming what is wrong, for a file whose
-// header, length or checksum does not hold.
-std::vector<char> UnwrapSettingsRecord(const std::vector<char>& file);
+// header, length or checksum does not hold. checksummed, when given, tells whether the record passed a
+// checksum (false for a bare record, whose damage nothing can tell).
+std::vector<char> UnwrapSettingsRecord(const std::vector<char>& file, bool* checksummed = nullptr);
 
 } // namespace Host

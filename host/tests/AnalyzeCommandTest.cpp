@@ -749,6 +749,17 @@ TEST_F(AnalyzeCommand, SavedCalibrationsHoldInTheUnitsTheyWereMadeIn)
     EXPECT_NE(std::string::npos, refused.err.find("made on a channel recorded in S, and this recording's channel is in V"))
         << refused.err;
     EXPECT_TRUE(refused.out.empty());
+
+    // A channel without a unit would read a line made in uL as litres.
+    const HostTests::TemporaryFile unitless(
+        "analyze-no-unit.csv", OcclusionText(40, "LV Pressure (mmHg),LV Volume,ECG (mV)", {1.0, 0.0, 1.0, 0.0}));
+    const std::string micro = (folder / "micro.set").string();
+    ASSERT_EQ(Host::ExitOk, RunSistra({"analyze", file->Path(), "--calibrate-volume", "2:1,0", "--save-settings", micro}).status);
+    const Output noUnit = RunSistra({"analyze", unitless.Path(), "--settings", micro});
+    EXPECT_EQ(Host::ExitFailure, noUnit.status);
+    EXPECT_NE(std::string::npos, noUnit.err.find("made on a channel recorded in L, and this recording's channel has no unit"))
+        << noUnit.err;
+    EXPECT_TRUE(noUnit.out.empty());
     std::filesystem::remove_all(folder);
 }
 
@@ -933,4 +944,61 @@ TEST_F(AnalyzeCommand, AMacroStopsAtItsFirstBadLineWithoutReadingFurther)
     const Output noise = RunSistra({"macro", "Z:\\dev\\urandom", file->Path()});
     EXPECT_EQ(Host::ExitFailure, noise.status);
     EXPECT_NE(std::string::npos, noise.err.find("urandom:")) << noise.err;
+}
+
+// Input that is not what its option takes is named for what it is, not for a fault it leads to further on.
+TEST_F(AnalyzeCommand, MisdirectedInputIsNamedForWhatItIs)
+{
+    const auto folder = ScratchFolder("analyze-misdirected");
+    std::filesystem::create_directories(folder);
+    const std::string headerOnly = (folder / "header.set").string();
+    {
+        const std::vector<char> wrapped = Host::WrapSettingsRecord({});
+        std::ofstream(headerOnly, std::ios::binary).write(wrapped.data(), static_cast<std::streamsize>(wrapped.size()));
+    }
+    const std::string empty = (folder / "empty.set").string();
+    std::ofstream(empty, std::ios::binary).flush();
+    // A settings file as earlier versions wrote it: the record alone.
+    const std::string bare = (folder / "bare.set").string();
+    ASSERT_EQ(Host::ExitOk, RunSistra({"analyze", file->Path(), "--save-settings", bare}).status);
+    {
+        const std::string wrapped = FileText(bare);
+        const std::vector<char> record = Host::UnwrapSettingsRecord({wrapped.begin(), wrapped.end()});
+        std::ofstream(bare, std::ios::binary | std::ios::trunc).write(record.data(), static_cast<std::streamsize>(record.size()));
+    }
+    const std::string dir = folder.string();
+    const HostTests::TemporaryFile swapped("analyze-swapped.csv",
+                                           OcclusionText(40, "LV Volume (uL),LV Pressure (mmHg),ECG (mV)"));
+    const struct
+    {
+        std::vector<std::string> args;
+        int status;
+        const char* says;
+    } cases[] = {
+        {{"analyze", file->Path(), "--settings", dir}, Host::ExitFailure, "is a folder: name a settings file"},
+        {{"analyze", file->Path(), "--settings", headerOnly}, Host::ExitFailure, "holds no settings: it ends after its header"},
+        {{"analyze", file->Path(), "--settings", empty}, Host::ExitFailure, "the file is empty"},
+        {{"macro", dir, file->Path()}, Host::ExitFailure, "is a folder: name a macro file"},
+        {{"calc", "--expr-file", "/dev/urandom", file->Path()}, Host::ExitFailure, "holds more than 16 MB"},
+        {{"analyze", file->Path(), "--pressure"}, Host::ExitUsage, "--pressure needs a value"},
+        {{"gui", file->Path(), "--sample", "--speed"}, Host::ExitUsage, "--speed needs a value"},
+        {{"gui", file->Path(), "--pressure"}, Host::ExitUsage, "--pressure needs a value"},
+        // Warnings: the run goes on.
+        {{"analyze", file->Path(), "--settings", bare}, Host::ExitOk, "has no checksum (an earlier version wrote it)"},
+        {{"analyze", swapped.Path()}, Host::ExitOk, "the pressure channel looks like a volume"},
+        {{"analyze", file->Path(), "--ecg", "1"}, Host::ExitOk, "the ECG is taken from channel 1, the pressure channel"},
+        // The volume holds no R waves: the warning says why no loop is found.
+        {{"analyze", file->Path(), "--ecg", "2"}, Host::ExitFailure, "the ECG is taken from channel 2, the volume channel"},
+    };
+    for (const auto& test : cases)
+    {
+        const Output run = RunSistra(test.args);
+        EXPECT_EQ(test.status, run.status) << test.says << ": " << run.err;
+        EXPECT_NE(std::string::npos, run.err.find(test.says)) << run.err;
+        EXPECT_EQ(std::string::npos, run.err.find("denied")) << run.err;
+        EXPECT_EQ(test.status == Host::ExitOk, !run.out.empty()) << test.says;
+    }
+    const Output clean = RunSistra({"analyze", file->Path(), "--ecg", "3"});
+    EXPECT_EQ(std::string::npos, clean.err.find("warning")) << clean.err;
+    std::filesystem::remove_all(folder);
 }

@@ -53,7 +53,14 @@ FrameWindow::FrameWindow(const std::wstring& title, std::vector<MenuCommandEntry
                               place.left, place.top, place.right - place.left, place.bottom - place.top, nullptr,
                               bar, GetModuleHandleW(nullptr), this);
     if (!window_)
-        throw std::runtime_error("cannot make the frame window: " + SystemErrorText(GetLastError()));
+    {
+        const DWORD error = GetLastError();
+        // The class was registered a line above: Wine answers so when its desktop has no display to draw on.
+        if (error == ERROR_CANNOT_FIND_WND_CLASS)
+            throw std::runtime_error("cannot make the frame window: the display cannot be opened (is DISPLAY a "
+                                     "running X server this user may reach?)");
+        throw std::runtime_error("cannot make the frame window: " + SystemErrorText(error));
+    }
     menus_.Release();
 }
 

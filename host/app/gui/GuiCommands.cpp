@@ -77,6 +77,14 @@ bool ParseSize(const std::string& text, WindowOptions& options)
 }
 
 // snapshot: whether the snapshot's options (--view, --out, --size) are taken.
+// The options that are followed by their value, as each command takes them.
+bool TakesValue(const std::string& arg, bool snapshot)
+{
+    if (arg == "--pressure" || arg == "--volume" || arg == "--ecg")
+        return true;
+    return snapshot ? arg == "--view" || arg == "--out" || arg == "--size" : arg == "--speed";
+}
+
 std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& args, bool snapshot,
                                                 std::string& problem)
 {
@@ -120,6 +128,11 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
                           std::to_string(LargestSide) + ", not '" + args[index] + "'";
                 return std::nullopt;
             }
+        }
+        else if (!hasValue && TakesValue(arg, snapshot))
+        {
+            problem = arg + " needs a value";
+            return std::nullopt;
         }
         else if (arg.starts_with("--") || !options.file.empty())
         {

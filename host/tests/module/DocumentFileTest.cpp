@@ -8,8 +8,13 @@
 #include "foundation/tests/storage/CompoundTestSupport.h"
 #include "host/app/DocumentFile.h"
 #include "host/app/HostDocument.h"
+#include "host/app/SettingsFileFormat.h"
+#include "host/app/TextConversion.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <iostream>
 
 namespace
 {
@@ -65,6 +70,7 @@ public:
     }
     Host::ModuleDocuments Modules() { return {document_}; }
     ICustomDocument* Module() { return document_; }
+    Sistra::SistraDocument& Document() { return *document_; }
     HRESULT SaveInto(IStorage* root) { return Host::SaveDocument(root, RecordingPath, Modules()); }
     Host::HostDocument& Host() { return *host_.Get(); }
 
@@ -185,6 +191,58 @@ TEST(DocumentFile, ASaveCutAtAnyWriteLeavesTheOldOrTheNewSettingsNeverAMix)
     }
     EXPECT_GT(oldSeen, 0u);
     EXPECT_GT(newSeen, 0u);
+}
+
+// Every byte of a bare settings record (as earlier versions wrote settings files: no checksum) changed:
+// the load is refused in words, or it answers that nothing checked the file (S_FALSE) and leaves settings
+// the program takes back from a file of its own (every value within the range a person may enter).
+TEST(DocumentFile, EveryChangedByteOfABareSettingsRecordIsRefusedInWordsOrLoadsValuesInRange)
+{
+    const Host::Recording recording = TwoChannels();
+    SavedDocument document(recording);
+    document.Change(1, 42.0, 3e-6);
+    // An applied calibration, so that its values and the channel it calibrates are read too.
+    const Sistra::ModelPtr cuvette = document.Document().GetModel(ModelKind::CuvetteCalib);
+    cuvette->SetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied, true);
+    cuvette->SetValue<PropertyType::Double>(PropertyId::CuvetteIntercept, -1e-5);
+    cuvette->CommitChanges();
+    const HostTests::TemporaryFile saved("flipped-bare.set", ""), checked("flipped-checked.set", "");
+    const std::wstring path = Host::FromUtf8(saved.Path()), again = Host::FromUtf8(checked.Path());
+    ASSERT_EQ(S_OK, Host::SaveSettingsFile(document.Module(), path));
+    std::ifstream in(saved.Path(), std::ios::binary);
+    const std::vector<char> bare = Host::UnwrapSettingsRecord({std::istreambuf_iterator<char>(in), {}});
+    const auto loadInto = [&](SavedDocument& fresh, const std::vector<char>& record) {
+        std::ofstream(saved.Path(), std::ios::binary | std::ios::trunc).write(record.data(), std::streamsize(record.size()));
+        SetErrorInfo(0, nullptr);
+        return Host::LoadSettingsFile(fresh.Module(), path);
+    };
+    {
+        SavedDocument fresh(recording);
+        ASSERT_EQ(S_FALSE, loadInto(fresh, bare));
+        ASSERT_EQ(document.Settings(), fresh.Settings());
+    }
+    size_t refused = 0, otherValues = 0;
+    for (size_t at = 0; at < bare.size(); ++at)
+    {
+        std::vector<char> damaged = bare;
+        damaged[at] = static_cast<char>(damaged[at] ^ 0x5A);
+        SavedDocument fresh(recording);
+        const HRESULT loaded = loadInto(fresh, damaged);
+        if (FAILED(loaded))
+        {
+            ++refused;
+            const std::string reason = Host::FailureText(loaded);
+            EXPECT_TRUE(reason.find(' ') < reason.find("(0x")) << "byte " << at << ": " << reason;
+            continue;
+        }
+        EXPECT_EQ(S_FALSE, loaded) << "byte " << at;
+        otherValues += fresh.Settings() != document.Settings();
+        ASSERT_EQ(S_OK, Host::SaveSettingsFile(fresh.Module(), again));
+        SavedDocument reloaded(recording);
+        EXPECT_EQ(S_OK, Host::LoadSettingsFile(reloaded.Module(), again)) << "byte " << at << " loaded values out of range";
+    }
+    std::cout << "bare record of " << bare.size() << " bytes: " << refused << " changes refused, " << otherValues
+              << " loaded as other values in range\n";
 }
 
 } // namespace
