@@ -315,13 +315,14 @@ void SistraDocument::OnDisableCuvetteCalibration()
 
 // The parallel conductance of the analysed loops, Vp = intercept / (1 - slope) of end-systolic against
 // end-diastolic volume, joins the bolus list unless an equal entry is there already.
-void SistraDocument::OnAddAnalyzedParallelConductance()
+MessageAnswer SistraDocument::OnAddAnalyzedParallelConductance()
 {
     if (IsSampling())
-        return;
+        return RefuseMessage(L"the host is sampling");
     const SalineIntersection meeting = data_->IntersectSalineLine();
     if (!meeting.HasVp())
-        return;
+        return RefuseMessage(L"the analysis gives no parallel conductance: analyse a saline bolus whose end-systolic "
+                             L"and end-diastolic volumes fall along a line first");
     const double parallelConductance = meeting.vp;
     const ModelPtr setup = GetSetupModel();
     BolusEntry entry;
@@ -333,7 +334,7 @@ void SistraDocument::OnAddAnalyzedParallelConductance()
     std::vector<BolusEntry> list = saline->GetValue<PropertyType::BolusList>(PropertyId::BolusList);
     for (const BolusEntry& held : list)
         if (SameBolus(held, entry))
-            return;
+            return MessageAnswer::Done;
     const bool raisedHere = !std::exchange(bolusUpdate_, true);
     list.push_back(entry);
     saline->SetValue<PropertyType::BolusList>(PropertyId::BolusList, list);
@@ -342,6 +343,7 @@ void SistraDocument::OnAddAnalyzedParallelConductance()
     saline->CommitChanges();
     if (raisedHere)
         bolusUpdate_ = false;
+    return MessageAnswer::Done;
 }
 
 // Nothing changes while sampling or for a position outside the list.
@@ -420,11 +422,16 @@ MessageAnswer SistraDocument::OnTableRowSelected(ULONG row)
     return MessageAnswer::Done;
 }
 
-void SistraDocument::OnCopyTableToTallion()
+MessageAnswer SistraDocument::OnCopyTableToTallion()
 {
+    if (data_->GetLoopCount() == 0)
+        return RefuseMessage(L"there is no analysis to copy: analyse first");
     const Orv::WaitCursor wait;
-    if (ITableViewManager* manager = GetTableViewManager())
-        manager->AddToTallion(0);
+    ITableViewManager* manager = GetTableViewManager();
+    if (!manager)
+        return RefuseMessage(L"the document has no table to copy yet");
+    manager->AddToTallion(0);
+    return MessageAnswer::Done;
 }
 
 } // namespace Sistra

@@ -2,13 +2,16 @@
 // that adds the host's selection to the cuvette calibration is carried out by the open view.
 #pragma once
 
+#include "foundation/text/String.h"
+
 namespace Sistra
 {
 
 class CuvetteSelectionTarget
 {
 public:
-    virtual void SetFromSelection() = 0;
+    // Why the selection was not taken (the person at the view has been told); empty when it was.
+    virtual Orv::String SetFromSelection() = 0;
 
 protected:
     ~CuvetteSelectionTarget() = default;

@@ -200,8 +200,9 @@ void SistraDocument::ShowRangeInMainDataView(const TickPosition& first, const Ti
         trace->ShowRange(&first, &last);
 }
 
-// The open cuvette calibration view carries the command out; without one it is answered all the same.
-void SistraDocument::OnAddSelToCuvetteCalibration()
+// The open cuvette calibration view carries the command out; without one, or without a selection it can
+// take, nothing is added and the command says so.
+MessageAnswer SistraDocument::OnAddSelToCuvetteCalibration()
 {
     const ULONG cuvette = DocumentId(ViewType::CuvetteCalibration);
     for (const Orv::ComPtr<IHostViewItem>& item : OpenViews())
@@ -211,10 +212,11 @@ void SistraDocument::OnAddSelToCuvetteCalibration()
             continue;
         if (auto* target = dynamic_cast<CuvetteSelectionTarget*>(DocViewBase::WindowOf(view.Get())))
         {
-            target->SetFromSelection();
-            return;
+            const Orv::String refusal = target->SetFromSelection();
+            return refusal.IsEmpty() ? MessageAnswer::Done : RefuseMessage(refusal.c_str());
         }
     }
+    return RefuseMessage(L"the cuvette calibration view is not open: open it and select a cell of its table");
 }
 
 void SistraDocument::CloseWorkflowViews()
@@ -509,23 +511,24 @@ void SistraDocument::OnReselect()
     SendOwnMessage(AutomationMessage::ReselectSistraAnalyzedRegion);
 }
 
-void SistraDocument::OnReselectMsg()
+MessageAnswer SistraDocument::OnReselectMsg()
 {
     if (IsSampling())
-        return;
+        return RefuseMessage(L"the host is sampling");
     RecordingPosition start, end;
     if (!ReadRegion(start, end))
-        return;
+        return RefuseMessage(L"no analysis has run: there is no analysed region to select");
     const ModelPtr setup = GetSetupModel();
     if (setup->GetValue<PropertyType::Int>(PropertyId::RegionMode) == WholeChannelRegion)
         end = RecordingEnd();
     Orv::ComPtr<IHostSelection> selection;
     IUnknown* host = HostDocumentObject();
     if (!host || FAILED(host->QueryInterface(IID_IHostSelection, selection.PutVoid())))
-        return;
+        return RefuseMessage(L"the host document takes no selection");
     selection->ClearSelection();
     for (int32_t channel : {setup->GetPressureChannel(), setup->GetVolumeChannel()})
         selection->AddChannelSelection(channel, -RegionValueLimit, RegionValueLimit, ToTick(start), ToTick(end));
+    return MessageAnswer::Done;
 }
 
 void SistraDocument::OnShowESPVRegression(bool show)

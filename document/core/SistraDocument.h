@@ -259,7 +259,7 @@ public:
     void OnClearAnalysis();
     void OnAnalysedRegionEnable(IVyrCommandState& state);
     void OnReselect();
-    void OnReselectMsg();
+    MessageAnswer OnReselectMsg();
     void OnShowESPVRegression(bool show);
     void OnShowEDPVRegression(bool show);
     // Automation messages that refuse an argument answer so (MessageAnswer::Refused) and change nothing.
@@ -268,7 +268,7 @@ public:
     MessageAnswer OnSetShowESPointsType(const Orv::String& type);
     void OnOpenSettingsMsg();
     void OnArrangeViews();
-    void OnAddSelToCuvetteCalibration();
+    MessageAnswer OnAddSelToCuvetteCalibration();
     void OnOpenMPVSControlSoftware();
 
     // Calibration and data commands.
@@ -280,11 +280,11 @@ public:
     void OnDisableSalineCalibration();
     MessageAnswer OnApplyCuvetteCalibration(double slope, double intercept);
     void OnDisableCuvetteCalibration();
-    void OnAddAnalyzedParallelConductance();
+    MessageAnswer OnAddAnalyzedParallelConductance();
     MessageAnswer OnRemoveParallelConductance(LONG position);
     MessageAnswer OnEditParallelConductance(LONG position, double value);
     MessageAnswer OnTableRowSelected(ULONG row);
-    void OnCopyTableToTallion();
+    MessageAnswer OnCopyTableToTallion();
 
     // The table-view manager that the document's tables share: made on first request once the document
     // has its host document; none before.

@@ -631,11 +631,8 @@ int Analyze(const AnalyzeOptions& options, AnalyzingModule& module, const Record
         if (options.resultsSheetFile)
             SaveTableToResultsSheet(session, classes, analysis, *options.resultsSheetFile);
         const std::vector<SummaryRow> summaries = analysis.Summaries();
-        // A pressure that falls as the volume rises runs each loop the wrong way round (stroke work is the first
-        // parameter).
-        if (const auto& work = summaries.at(0).summary; work && work->count > 0 && work->average < 0.0)
-            err << "sistra analyze: warning: the loops' stroke work is negative (mean " << work->average
-                << "): the pressure channel looks like a volume; are the pressure and volume channels swapped?\n";
+        for (const std::string& doubt : DoubtfulResults(summaries))
+            err << "sistra analyze: warning: " << doubt << "\n";
         tables.summary = SummaryTable(summaries);
         tables.regressions = RegressionTable(analysis.Relations());
         if (options.outFolder)

@@ -134,6 +134,10 @@ private:
 void SetWorkflowMode(IVyrStandIn& standIn, IUnknown* document, bool on);
 void LeaveWorkflowMode(IVyrStandIn& standIn, IUnknown* document);
 
+// What the summaries show to be doubtful, in words: stroke work below zero (the channels look swapped),
+// volumes below zero (a calibration in another unit than its command takes).
+std::vector<std::string> DoubtfulResults(const std::vector<SummaryRow>& summaries);
+
 // The names of the relations, by SistraRelation.
 extern const std::array<const char*, SistraRelationCount> RelationNames;
 

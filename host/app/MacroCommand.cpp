@@ -19,6 +19,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <limits>
 #include <cstring>
 #include <cwchar>
@@ -175,11 +176,22 @@ std::vector<ULONG> LoopIndexes(const std::wstring& text)
     return loops;
 }
 
+// A number of seconds as the argument of that name gives it.
+double SecondsArgument(Macro::Statement& statement, const wchar_t* name)
+{
+    const std::string text = ToUtf8(ArgumentText(statement, name));
+    double seconds = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (text.empty() || end != text.data() + text.size() || error != std::errc() || !std::isfinite(seconds))
+        throw MacroLineError(ToUtf8(name) + ":= takes a time in seconds from the recording's start, not '" + text + "'");
+    return seconds;
+}
+
 class MacroRun
 {
 public:
-    MacroRun(const Recording& recording, DocumentAnalysis& analysis, std::ostream& out)
-        : recording_(recording), analysis_(analysis), out_(out)
+    MacroRun(const Recording& recording, HostDocument& host, DocumentAnalysis& analysis, std::ostream& out)
+        : recording_(recording), host_(host), analysis_(analysis), out_(out)
     {
     }
 
@@ -265,14 +277,35 @@ private:
             }
             out_ << "Host.WorkflowMode: 1\n";
         }
+        else if (_wcsicmp(name.c_str(), L"Select") == 0)
+            Select(statement);
         else
         {
             throw MacroLineError("the host has no statement " + ToUtf8(name) +
-                                 ": it has Host.Channels, Host.ExcludeLoops and Host.WorkflowMode");
+                                 ": it has Host.Channels, Host.ExcludeLoops, Host.WorkflowMode and Host.Select");
         }
     }
 
+    // As a person drags across the trace view: every channel from start to end, so that the commands that
+    // take their values from the selection have one.
+    void Select(Macro::Statement& statement)
+    {
+        const double start = SecondsArgument(statement, L"start"), end = SecondsArgument(statement, L"end");
+        TickRange range{};
+        try
+        {
+            range = RegionTicks(recording_, start, end);
+        }
+        catch (const std::runtime_error& e)
+        {
+            throw MacroLineError(e.what());
+        }
+        host_.SelectByUser({range.firstRecord, range.firstTick}, {range.endRecord, range.endTick});
+        out_ << "Host.Select: 1\n";
+    }
+
     const Recording& recording_;
+    HostDocument& host_;
     DocumentAnalysis& analysis_;
     std::ostream& out_;
     // The document starts on the channels a run without choices analyses.
@@ -345,7 +378,7 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
         BlockOutputStream blocks(out);
         {
             DocumentAnalysis analysis(standIn, *host.Get(), AnalysisChoices{});
-            MacroRun run(recording, analysis, blocks);
+            MacroRun run(recording, *host.Get(), analysis, blocks);
             size_t refused = 0;
             // The answers of the statements that ran are printed before the run stops at a bad line.
             const auto stop = [&](const std::string& why) {
@@ -390,7 +423,10 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
                                          "no summaries printed");
             }
             blocks << "\n";
-            PutText(blocks, SummaryTable(analysis.Summaries()));
+            const std::vector<SummaryRow> summaries = analysis.Summaries();
+            for (const std::string& doubt : DoubtfulResults(summaries))
+                err << "sistra macro: warning: " << doubt << "\n";
+            PutText(blocks, SummaryTable(summaries));
             blocks << "\n";
             PutText(blocks, RegressionTable(analysis.Relations()));
             if (refused > 0)

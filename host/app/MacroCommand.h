@@ -27,6 +27,9 @@ constexpr const char* MacroHostStatements =
     "  Host.WorkflowMode on:=False\n"
     "            leaves (False) or enters (True) the workflow, as \"Workflow Mode...\" does; outside it each\n"
     "            calibration command applies by itself\n"
+    "  Host.Select start:=0.2, end:=0.4\n"
+    "            selects every channel from start to end (seconds from the recording's start), as a drag\n"
+    "            across the trace view does: the ...FromSel commands take their values from it\n"
     "Lines starting with ' are comments. Dialogs the commands open are answered as a batch host does.\n"
     "A statement is refused (0, the reason on stderr, exit status 1) when the document cannot carry it out.\n";
 
@@ -39,7 +42,7 @@ constexpr const char* MacroExample =
     "Doc.SetESPVRegressionType RegressionType:=\"Quadratic\"\n"
     "Doc.ShowESPVRegression ShowESPVR:=True\n"
     "Doc.SelectASistra LoopIdx:=0\n"
-    "' microlitres = 0.5 per raw volume unit + 3, outside the workflow, then analysed again\n"
+    "' microlitres = 0.5 per raw volume unit without its prefix + 3, outside the workflow, then analysed again\n"
     "Host.WorkflowMode on:=False\n"
     "Doc.ApplySistraCuvetteCalibration slope:=0.5, intercept:=3\n"
     "Doc.AnalyzeSistraNow\n";

@@ -837,6 +837,38 @@ TEST_F(AnalyzeCommand, RefusedMacroCommandsAnswerZeroAndChangeNothing)
     EXPECT_NE(std::string::npos, run.err.find("no loops analysed")) << run.err;
 }
 
+// A command that can do nothing in the document's state answers 0 and says why; a selection made by the
+// host's statement gives the commands that read the selection theirs.
+TEST_F(AnalyzeCommand, MacroCommandsAnswerWhetherTheyDidAnything)
+{
+    const struct
+    {
+        const char* statement;
+        int answer;
+        const char* says; // on stderr when refused
+    } cases[] = {
+        {"Doc.AddSelToSistraCuvetteCalibration", 0, "the cuvette calibration view is not open"},
+        {"Doc.AddAnalyzedParallelConductance", 0, "the analysis gives no parallel conductance"},
+        {"Doc.CopyPVTableToTallion", 0, "there is no analysis to copy"},
+        {"Doc.ReselectSistraAnalyzedRegion", 0, "there is no analysed region to select"},
+        {"Doc.SetSistraPressureValueFromSel pointIdx:=0", 0, "has no selection"},
+        {"Host.Select start:=0.1, end:=0.3\nDoc.SetSistraPressureValueFromSel pointIdx:=0", 1, ""},
+        {"Host.Select start:=0.1, end:=0.3\nDoc.SetSistraConductanceValueFromSel pointIdx:=1", 1, ""},
+        {"Host.Select start:=0.1, end:=0.3\nDoc.SetSistraVolumeValueFromSel pointIdx:=0", 1, ""},
+    };
+    for (const auto& test : cases)
+    {
+        const HostTests::TemporaryFile macro("macro-answers.txt", std::string(test.statement) + "\nDoc.AnalyzeSistraNow\n");
+        const Output run = RunSistra({"macro", macro.Path(), file->Path()});
+        const std::string statement = test.statement;
+        const std::string command = statement.substr(statement.rfind("Doc.") + 4);
+        EXPECT_NE(std::string::npos, run.out.find(command.substr(0, command.find(' ')) + ": " + std::to_string(test.answer)))
+            << run.out;
+        EXPECT_EQ(test.answer == 1 ? Host::ExitOk : Host::ExitFailure, run.status) << statement << ": " << run.err;
+        EXPECT_NE(std::string::npos, run.err.find(test.says)) << run.err;
+    }
+}
+
 // Arguments a command cannot take stop the macro at their line, said in words: no COM code, nothing
 // handed to another parameter than the one named, no loop number wrapped round onto a loop that exists.
 TEST_F(AnalyzeCommand, MacroArgumentsACommandCannotTakeStopTheRunInWords)
@@ -845,7 +877,10 @@ TEST_F(AnalyzeCommand, MacroArgumentsACommandCannotTakeStopTheRunInWords)
         {"Doc.ApplySistraCuvetteCalibration intercept:=3, slope:=0.5", "takes slope:= where the statement gives intercept:="},
         {"Doc.SelectASistra LoopIdx:=\"two\"", "an argument is not of its kind"},
         {"Doc.SelectASistra LoopIdx:=4294967297", "a number lies beyond the range its argument takes"},
+        {"Doc.SelectASistra LoopIdx:=1.5", "1.5 is not a whole number: SelectASistra takes 1 argument"},
         {"Doc.SelectASistra", "another number of arguments: SelectASistra takes 1 argument, LoopIdx"},
+        {"Host.Select start:=0.1, end:=x", "end:= takes a time in seconds from the recording's start, not 'x'"},
+        {"Host.Select start:=500, end:=600", "the region 500:600 holds no samples of the recording"},
         {"Doc.AnalyzeSistraNow now:=1", "AnalyzeSistraNow takes no argument now:="},
         {"Host.ExcludeLoops loops:=\"4294967297\"", "loops:= names loop 4294967297, beyond any analysis"},
         {"Host.ExcludeLoops loops:=\"2 x\"", "not 'x'"},
@@ -908,6 +943,10 @@ TEST_F(AnalyzeCommand, MacroHelpDocumentsEveryCommandAndItsExamplesRun)
         answered += line.ends_with(": 0") || line.ends_with(": 1");
     EXPECT_EQ(commands + 2, answered) << "the run stopped before its end: " << every.err;
     EXPECT_EQ(std::string::npos, every.err.find(" takes ")) << every.err;
+    // Each example is in the unit its command reads: none drives the volumes below zero.
+    EXPECT_EQ(std::string::npos, every.err.find("below zero")) << every.err;
+    EXPECT_NE(std::string::npos, help.out.find("Vp:=2.5e-06\n            Vp in the volume channel's unit without its prefix (litres"))
+        << help.out;
 }
 
 // A macro is read by a name beyond ASCII, and from the standard input by its name.
@@ -967,6 +1006,9 @@ TEST_F(AnalyzeCommand, MisdirectedInputIsNamedForWhatItIs)
         std::ofstream(bare, std::ios::binary | std::ios::trunc).write(record.data(), static_cast<std::streamsize>(record.size()));
     }
     const std::string dir = folder.string();
+    // Vp in microlitres where the command reads litres.
+    const std::string litres = (folder / "litres.txt").string();
+    std::ofstream(litres) << "Host.WorkflowMode on:=False\nDoc.ApplySistraSalineCalibration Vp:=2.5\nDoc.AnalyzeSistraNow\n";
     const HostTests::TemporaryFile swapped("analyze-swapped.csv",
                                            OcclusionText(40, "LV Volume (uL),LV Pressure (mmHg),ECG (mV)"));
     const struct
@@ -985,6 +1027,7 @@ TEST_F(AnalyzeCommand, MisdirectedInputIsNamedForWhatItIs)
         {{"gui", file->Path(), "--pressure"}, Host::ExitUsage, "--pressure needs a value"},
         // Warnings: the run goes on.
         {{"analyze", file->Path(), "--settings", bare}, Host::ExitOk, "has no checksum (an earlier version wrote it)"},
+        {{"macro", litres, file->Path()}, Host::ExitOk, "the volumes fall below zero (Vmin down to -2"},
         {{"analyze", swapped.Path()}, Host::ExitOk, "the pressure channel looks like a volume"},
         {{"analyze", file->Path(), "--ecg", "1"}, Host::ExitOk, "the ECG is taken from channel 1, the pressure channel"},
         // The volume holds no R waves: the warning says why no loop is found.

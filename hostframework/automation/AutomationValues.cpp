@@ -1,9 +1,12 @@
 #include "hostframework/automation/AutomationValues.h"
 
 #include "hostapi/OrvStringInterfaces.h"
+#include "hostapi/VyrIds.h"
+#include "foundation/com/ErrorReason.h"
 #include "foundation/com/XOrv.h"
 #include "foundation/text/StringStream.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace Orv::Automation
@@ -43,6 +46,24 @@ const VARIANT& Converted(const ValueKind& kind, const VARIANT& argument, OwnedVa
     return *holder;
 }
 
+// A whole-number parameter takes only a whole number: the system's conversion would round 1.5 to 2 and
+// act on a value nobody gave.
+void RefuseFraction(const ValueKind& kind, const VARIANT& argument)
+{
+    if (kind.variantType != VT_I4 && kind.variantType != VT_UI4)
+        return;
+    OwnedVariant number;
+    // A text that is no number at all is refused by the conversion proper.
+    if (FAILED(VariantChangeTypeEx(&number, const_cast<VARIANT*>(&argument), ArgumentLocale, 0, VT_R8)))
+        return;
+    const double value = V_R8(&*number);
+    if (value == std::floor(value))
+        return;
+    ClassicOStringStream text;
+    text << value << L" is not a whole number";
+    throw XOrv(Orv::FailWithReason(E_INVALIDARG, IID_IMessageHandler, text.Str().c_str()));
+}
+
 } // namespace
 
 PayloadRecord::PayloadRecord() : bytes_(sizeof(ULONG), 0) {}
@@ -64,6 +85,7 @@ void PayloadRecord::AppendRaw(const ValueKind& kind, const void* value)
 
 void PayloadRecord::AppendArgument(const ValueKind& kind, const VARIANT& argument)
 {
+    RefuseFraction(kind, argument);
     OwnedVariant holder;
     const VARIANT& value = Converted(kind, argument, holder);
     switch (kind.variantType)

@@ -684,25 +684,26 @@ void CuvetteView::OnSetFromSelectionClicked()
             0);
 }
 
-void CuvetteView::SetFromSelection()
+Orv::String CuvetteView::SetFromSelection()
 {
     const int32_t channel = VolumeChannel().channel;
     if (!IsSetFromSelectionEnabled())
     {
         const Orv::String text = Formatted(IDS_CUVETTE_NO_SELECTION, channel + 1);
         ShowHostMessageBox(text.c_str(), Text(IDS_CUVETTE_MESSAGE_TITLE).c_str(), MB_OK | MB_ICONSTOP, GetHandle());
-        return;
+        return text;
     }
     RecordingPosition start{}, end{};
     Document()->ReadHostSelection(start, end);
     if (start.block != end.block)
     {
         Box(GetHandle(), IDS_CUVETTE_ONE_BLOCK, MB_OK | MB_ICONERROR);
-        return;
+        return Text(IDS_CUVETTE_ONE_BLOCK);
     }
     FillCellFromSelection(selectedRow_, selectedColumn_);
     DataChanged(FitChanged);
     FollowFitInWorkflow();
+    return {};
 }
 
 bool CuvetteView::FillCellFromSelection(int well, int column)

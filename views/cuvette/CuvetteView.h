@@ -70,7 +70,7 @@ public:
 
     // The document's answer to the automation command: the mean of the volume channel over the host's
     // selection into the selected well's reading, then the selection moves on to the next cell.
-    void SetFromSelection() override;
+    Orv::String SetFromSelection() override;
 
     // Backspace and Delete clear the selected cells while the selection holds a well.
     bool PreProcessMsg(MSG& message) override;

@@ -1,5 +1,7 @@
 #include "host/app/macro/CommandHelp.h"
 
+#include "foundation/com/ErrorReason.h"
+
 #include "foundation/com/ComPtr.h"
 #include "host/app/TextConversion.h"
 #include "host/app/macro/MacroText.h"
@@ -18,15 +20,23 @@ const struct
 {
     const wchar_t* command;
     const wchar_t* arguments;
+    // The unit the numbers are read in, where they measure something: a number in another unit is taken
+    // all the same, and moves every volume by a factor of a thousand or more.
+    const char* unit = nullptr;
 } ExampleArguments[] = {
-    {L"ApplySistraSalineCalibration", L"Vp:=2.5"},
-    {L"ApplySistraCuvetteCalibration", L"slope:=0.5, intercept:=3"},
+    {L"ApplySistraSalineCalibration", L"Vp:=2.5e-06",
+     "Vp in the volume channel's unit without its prefix (litres on a uL or mL channel): 2.5e-06 is 2.5 uL"},
+    {L"ApplySistraCuvetteCalibration", L"slope:=0.5, intercept:=3",
+     "slope in uL per raw volume unit without its prefix (per V on an mV channel, per L on an mL\n"
+     "            one), intercept in uL; --calibrate-volume takes uL per recorded unit: on an mV or mL\n"
+     "            channel its slope is 1000x smaller"},
     {L"ShowESPVRegression", L"ShowESPVR:=True"},
     {L"ShowEDPVRegression", L"ShowEDPVR:=True"},
     {L"SetESPVRegressionType", L"RegressionType:=\"Quadratic\""},
     {L"SetEDPVRegressionType", L"RegressionType:=\"Exponential\""},
     {L"RemoveParallelConductanceFromList", L"position:=1"},
-    {L"EditParallelConductanceInList", L"position:=1, parallelConductance:=2.5"},
+    {L"EditParallelConductanceInList", L"position:=1, parallelConductance:=2.5",
+     "parallelConductance in the volume channel's own unit (uL on a uL channel)"},
     {L"SetShowESPointsType", L"esPointsType:=\"TangentFitESPoints\""},
 };
 
@@ -129,7 +139,9 @@ std::string ArgumentFault(IMsgIdMessageClassObject& command, HRESULT code)
         why = "a number lies beyond the range its argument takes";
         break;
     default:
-        why = FailureText(code);
+        // The command's own reason, where it gave one, says it best.
+        const std::wstring reason = Orv::TakeErrorReason();
+        why = reason.empty() ? FailureText(code) : ToUtf8(reason);
     }
     return why + ": " + takes + ", as in " + ToUtf8(CommandExample(command));
 }
@@ -142,6 +154,10 @@ void WriteCommandHelp(std::vector<IMsgIdMessageClassObject*> commands, std::ostr
     for (IMsgIdMessageClassObject* command : commands)
     {
         out << "  " << ToUtf8(CommandExample(*command)) << "\n";
+        const std::wstring name = CommandName(*command);
+        for (const auto& example : ExampleArguments)
+            if (name == example.command && example.unit)
+                out << "            " << example.unit << "\n";
         for (const std::wstring& line : CommandSignature(*command))
             if (line.starts_with(DescriptionLabel))
                 out << "            " << ToUtf8(line.substr(DescriptionLabel.size())) << "\n";
