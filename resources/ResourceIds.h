@@ -387,6 +387,10 @@
 #define IDC_CHANNEL_TOP_LABEL 1052
 #define IDC_CHANNEL_BOTTOM_LABEL 1053
 #define IDC_CHANNEL_PARAMETER 1058
+#define IDS_CHANNEL_TOP_NOT_NUMBER 23188
+#define IDS_CHANNEL_BOTTOM_NOT_NUMBER 23189
+#define IDS_CHANNEL_SCALE_EMPTY 23190
+#define IDS_CHANNEL_DECIMALS_RANGE 23191
 
 // The hemodynamics table's options dialog: its controls, help text and balloon texts and titles.
 #define IDD_TABLE_OPTIONS 118

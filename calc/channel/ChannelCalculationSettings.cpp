@@ -121,6 +121,7 @@ HRESULT STDMETHODCALLTYPE ChannelCalculationSettings::Load(IStream* stream)
     parameterIndex = record.parameterIndex;
     low = record.low;
     high = record.high;
+    autoScale = false;
     return S_OK;
 }
 

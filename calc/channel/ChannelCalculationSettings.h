@@ -63,8 +63,9 @@ public:
 
     bool enabled = true;
     // The settings dialog's choice to scale the display to the data; kept, like the switch, only while
-    // the channel lives.
-    bool autoScale = false;
+    // the channel lives. A new channel starts so: no fixed scale fits every parameter (stroke work in
+    // the thousands drew flat on -1 to 1); one loaded keeps the scale it was saved with.
+    bool autoScale = true;
     Orv::String unitText;
     uint32_t word = 0;
     intptr_t owner;

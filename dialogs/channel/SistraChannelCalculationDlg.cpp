@@ -12,6 +12,7 @@
 #include "foundation/text/StringResources.h"
 #include "foundation/text/TextUtilities.h"
 #include "hostframework/services/HostHelp.h"
+#include "hostframework/services/HostMessageBox.h"
 #include "hostframework/services/HostServices.h"
 #include "platform/owl/controls/ComboBox.h"
 #include "platform/owl/controls/Edit.h"
@@ -23,6 +24,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <limits>
+#include <optional>
 
 namespace Sistra
 {
@@ -38,6 +41,20 @@ double NumberOrZero(const Orv::String& text)
 {
     const double value = ParseNumber(text);
     return std::isnan(value) ? 0.0 : value;
+}
+
+// The number the whole text gives, blanks around it aside; none for text that is anything else or a
+// number the channel's float cannot hold.
+std::optional<double> WholeNumber(const std::wstring& text, double factor)
+{
+    const wchar_t* start = text.c_str();
+    wchar_t* end = nullptr;
+    const double value = std::wcstod(start, &end);
+    if (end == start || std::wcsspn(end, L" \t") != std::wcslen(end))
+        return std::nullopt;
+    if (!std::isfinite(value) || std::fabs(value * factor) > std::numeric_limits<float>::max())
+        return std::nullopt;
+    return value;
 }
 
 SistraDocument* ModuleDocumentOf(IUnknown* hostDocument)
@@ -77,7 +94,6 @@ const bool documentInstalled = (InstalledModuleDocument() = [](IUnknown* hostDoc
 DEFINE_RESPONSE_TABLE1(SistraChannelCalculationDlg, Orv::DialogBase)
     EV_BN_CLICKED(IDC_CHANNEL_HELP, OnHelp),
     EV_NOTIFY(IDC_CHANNEL_DECIMALS_SPIN, UDN_DELTAPOS, OnDecimalStep),
-    EV_EN_CHANGE(IDC_CHANNEL_DECIMALS, OnDecimalsChanged),
     EV_BN_CLICKED(IDC_CHANNEL_AUTO_SCALE, OnAutoScale),
     EV_CBN_SELCHANGE(IDC_CHANNEL_PARAMETER, OnParameterChanged),
 END_RESPONSE_TABLE;
@@ -195,21 +211,6 @@ LRESULT SistraChannelCalculationDlg::OnDecimalStep(NMHDR& header)
     return 0;
 }
 
-void SistraChannelCalculationDlg::OnDecimalsChanged()
-{
-    if (updating_)
-        return;
-    const bool was = std::exchange(updating_, true);
-    ReadControls();
-    const float kept = std::clamp(settings_.decimalPlaces, static_cast<float>(LeastDecimalPlaces),
-                                  static_cast<float>(MostDecimalPlaces));
-    if (kept != settings_.decimalPlaces)
-    {
-        settings_.decimalPlaces = kept;
-        WriteControls();
-    }
-    updating_ = was;
-}
 
 void SistraChannelCalculationDlg::OnAutoScale()
 {
@@ -223,10 +224,50 @@ void SistraChannelCalculationDlg::OnParameterChanged()
     ShowUnit();
 }
 
+// Why the typed values cannot be taken, the control to put right with it; none when they can. A value
+// read otherwise than typed (a top of "abc" read as 0, 99 places kept to 6) would draw another channel
+// than the person asked for.
+std::optional<std::pair<Orv::String, OWL::TWindow*>> SistraChannelCalculationDlg::Refusal() const
+{
+    const auto decimals = WholeNumber(decimals_->GetText(), 1.0);
+    if (!decimals || *decimals != std::trunc(*decimals) || *decimals < LeastDecimalPlaces || *decimals > MostDecimalPlaces)
+    {
+        Orv::OFormatStringStream text(IDS_CHANNEL_DECIMALS_RANGE);
+        text << LeastDecimalPlaces << MostDecimalPlaces;
+        return std::pair{text.Str(), static_cast<OWL::TWindow*>(decimals_)};
+    }
+    if (autoScale_->GetCheck() == BST_CHECKED)
+        return std::nullopt;
+    const Orv::String unit(unit_.GetText().c_str());
+    const auto top = WholeNumber(top_->GetText(), ScaleFactor()), bottom = WholeNumber(bottom_->GetText(), ScaleFactor());
+    for (const auto& [value, control, textId] : {std::tuple{top, top_, IDS_CHANNEL_TOP_NOT_NUMBER},
+                                                 std::tuple{bottom, bottom_, IDS_CHANNEL_BOTTOM_NOT_NUMBER}})
+        if (!value)
+        {
+            Orv::OFormatStringStream text(textId);
+            text << unit;
+            return std::pair{text.Str(), static_cast<OWL::TWindow*>(control)};
+        }
+    if (static_cast<float>(*top * ScaleFactor()) == static_cast<float>(*bottom * ScaleFactor()))
+    {
+        Orv::OFormatStringStream text(IDS_CHANNEL_SCALE_EMPTY);
+        text << FormatNumber(*top) << unit;
+        return std::pair{text.Str(), static_cast<OWL::TWindow*>(top_)};
+    }
+    return std::nullopt;
+}
+
 bool SistraChannelCalculationDlg::CanClose()
 {
     if (!Orv::DialogBase::CanClose())
         return false;
+    if (const auto refusal = Refusal())
+    {
+        ShowHostMessageBox(refusal->first.c_str(), Orv::LoadedText(IDS_CHANNEL_CALC_NAME).c_str(), MB_ICONHAND,
+                           GetHandle());
+        refusal->second->SetFocus();
+        return false;
+    }
     ReadControls();
     StoreParameter();
     return true;

@@ -1,12 +1,16 @@
 // The settings of the module's computed channel: the hemodynamic parameter it plots, and its display
 // scale (top and bottom in the parameter's unit, decimal places, or scaling to the data). It edits the
-// record the channel hands it; nothing typed is refused: a box that holds no number reads as 0 and
-// decimal places are kept within 0 to 6.
+// record the channel hands it. OK takes only what was typed as it reads: a scale top or bottom that is no
+// number a channel holds, a top equal to the bottom, or decimal places other than a whole 0 to 6 are
+// refused in words and the dialog stays open. A new channel starts scaled to its data.
 #pragma once
 
 #include "calc/channel/ChannelCalculationSettings.h"
 #include "controls/dialogs/DialogBase.h"
 #include "foundation/numbers/Units.h"
+
+#include <optional>
+#include <utility>
 
 namespace OWL
 {
@@ -48,10 +52,10 @@ private:
     void ShowUnit();
     void StoreParameter();
     double ScaleFactor() const;
+    std::optional<std::pair<Orv::String, OWL::TWindow*>> Refusal() const;
 
     void OnHelp();
     LRESULT OnDecimalStep(NMHDR& header);
-    void OnDecimalsChanged();
     void OnAutoScale();
     void OnParameterChanged();
 

@@ -22,6 +22,7 @@ Orv::ComPtr<ChannelCalculationSettings> Record(uint32_t parameter, float low, fl
     record->parameterIndex = parameter;
     record->low = low;
     record->high = high;
+    record->autoScale = false;
     return record;
 }
 
@@ -36,8 +37,8 @@ void StepDecimals(HWND dialog, int delta)
 }
 
 // The scale shows the stored range in the parameter's unit, which carries the channels' prefixes in its
-// name, and reads it back so; the decimal places stay within 0 to 6 however they are typed or stepped; auto scale takes the typed
-// scale out of use.
+// name, and reads it back so; the arrows keep the decimal places within 0 to 6; auto scale takes the typed
+// scale out of use; OK refuses, in words, what it would otherwise read as another value.
 TEST(SistraChannelCalculationDlg, TheScaleIsShownInTheParametersUnitAndKeptInItsLimits)
 {
     DialogTests::DocumentFixture fixture;
@@ -50,8 +51,7 @@ TEST(SistraChannelCalculationDlg, TheScaleIsShownInTheParametersUnitAndKeptInIts
     EXPECT_EQ(L"1", DialogTests::TextOf(shown, IDC_CHANNEL_BOTTOM));
     EXPECT_EQ(L"4", DialogTests::TextOf(shown, IDC_CHANNEL_DECIMALS));
 
-    SetDlgItemTextW(shown, IDC_CHANNEL_DECIMALS, L"9");
-    EXPECT_EQ(L"6", DialogTests::TextOf(shown, IDC_CHANNEL_DECIMALS));
+    SetDlgItemTextW(shown, IDC_CHANNEL_DECIMALS, L"6");
     StepDecimals(shown, 1);
     EXPECT_EQ(L"6", DialogTests::TextOf(shown, IDC_CHANNEL_DECIMALS));
     StepDecimals(shown, -1);
@@ -65,9 +65,34 @@ TEST(SistraChannelCalculationDlg, TheScaleIsShownInTheParametersUnitAndKeptInIts
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(shown, IDC_CHANNEL_TOP)));
     EXPECT_EQ(L"50", DialogTests::TextOf(shown, IDC_CHANNEL_TOP));
 
-    SetDlgItemTextW(shown, IDC_CHANNEL_TOP, L"20");
-    SetDlgItemTextW(shown, IDC_CHANNEL_BOTTOM, L"none");
-    ASSERT_TRUE(dialog.CanClose());
+    const struct
+    {
+        const wchar_t *top, *bottom, *decimals;
+        const wchar_t* says; // null: taken
+    } typed[] = {
+        {L"abc", L"1", L"5", L"The top of the scale must be a number from -3.4e+38 to 3.4e+38 mL."},
+        {L"", L"1", L"5", L"The top of the scale must be a number"},
+        {L"1e400", L"1", L"5", L"The top of the scale must be a number"},
+        {L"20", L"none", L"5", L"The bottom of the scale must be a number"},
+        {L"20", L"20", L"5", L"The top and the bottom of the scale must differ: a scale from 20 to 20 mL shows nothing."},
+        {L"20", L"0", L"99", L"The decimal places must be a whole number from 0 to 6."},
+        {L"20", L"0", L"2.5", L"The decimal places must be a whole number from 0 to 6."},
+        {L" 20 ", L"0", L"5", nullptr},
+    };
+    for (const auto& entry : typed)
+    {
+        SetDlgItemTextW(shown, IDC_CHANNEL_TOP, entry.top);
+        SetDlgItemTextW(shown, IDC_CHANNEL_BOTTOM, entry.bottom);
+        SetDlgItemTextW(shown, IDC_CHANNEL_DECIMALS, entry.decimals);
+        const size_t boxes = DialogTests::MessageBoxes().size();
+        EXPECT_EQ(entry.says == nullptr, dialog.CanClose()) << Orv::String(entry.top).Narrow();
+        const auto shownBoxes = DialogTests::MessageBoxes();
+        ASSERT_EQ(boxes + (entry.says ? 1 : 0), shownBoxes.size());
+        if (entry.says)
+        {
+            EXPECT_TRUE(shownBoxes.back().text.starts_with(entry.says)) << Orv::String(shownBoxes.back().text.c_str()).Narrow();
+        }
+    }
     EXPECT_FLOAT_EQ(20.0f, record->high);
     EXPECT_FLOAT_EQ(0.0f, record->low);
     EXPECT_FLOAT_EQ(5.0f, record->decimalPlaces);

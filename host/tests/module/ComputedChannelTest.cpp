@@ -582,6 +582,8 @@ TEST_F(ComputedChannelOnRecords, TheSettingsRunShowsItsProgressAndACancelStillMa
         auto& record = dynamic_cast<ChannelCalculationSettings&>(*given.Get());
         record.enabled = true;
         record.parameterIndex = 3;
+        // A typed scale: the scan that scales to the data has a progress of its own.
+        record.autoScale = false;
         ASSERT_EQ(S_OK, HostTests::StandIn().ScriptProgressCancel(c.cancelAt));
         ASSERT_EQ(S_OK, HostTests::StandIn().ScriptMessageBoxAnswer(IDOK));
         Orv::ComPtr<IChannelCalc> made;
