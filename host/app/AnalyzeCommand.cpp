@@ -667,10 +667,7 @@ int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ost
         // An online run samples the recording read whole; a region is placed and the R waves' height measured
         // before the analysis starts.
         AnalyzingModule module;
-        // A pipe (`<(cat file)`) can be read once only: the quick pass ahead of the parse would take its text.
-        std::error_code noStatus;
-        const bool readOnce = !std::filesystem::is_regular_file(std::filesystem::path(FromUtf8(options.file)), noStatus);
-        if (options.online || options.region || options.ecg || readOnce)
+        if (options.online || options.region || options.ecg)
         {
             const Recording recording = LoadRecordingFile(options.file);
             return Analyze(options, module, recording, nullptr, out, err);

@@ -1,7 +1,10 @@
 #include "host/app/recording/RecordingReader.h"
 
+#include "host/app/TextConversion.h"
+
 #include <algorithm>
 #include <bit>
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
@@ -56,6 +59,13 @@ void RecordingReader::Run(std::stop_token stop)
         if (stop.stop_requested())
             throw Stopped();
     };
+    // A pipe (`<(cat file)`) can be read once only: the quick pass would leave the parse nothing to read.
+    std::error_code noStatus;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(FromUtf8(path_)), noStatus))
+    {
+        ReadWhole();
+        return;
+    }
     try
     {
         shapes_ = scan_(path_, check);
