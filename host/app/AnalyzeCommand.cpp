@@ -8,6 +8,7 @@
 #include "host/app/ModuleSession.h"
 #include "host/app/TextConversion.h"
 #include "host/app/TextOutput.h"
+#include "host/app/WholeFile.h"
 #include "host/app/gui/ModuleClasses.h"
 #include "host/app/gui/ViewFrame.h"
 #include "host/app/recording/RecordingReader.h"
@@ -104,6 +105,64 @@ std::pair<std::string, std::array<double, Count>> ParseCalibration(const std::st
     return {text.substr(0, colon), numbers};
 }
 
+// Where --results-sheet sends the sheet: a file, or one of the command's own output streams.
+enum class SheetPlace
+{
+    None,
+    File,
+    Output,
+    Errors
+};
+
+SheetPlace SheetPlaceOf(const std::optional<std::string>& option)
+{
+    if (!option)
+        return SheetPlace::None;
+    const std::string& text = *option;
+    if (text == "-" || text == "/dev/stdout")
+        return SheetPlace::Output;
+    return text == "/dev/stderr" ? SheetPlace::Errors : SheetPlace::File;
+}
+
+std::string InFolder(const std::string& folder, const char* name)
+{
+    // Paths in messages as the user wrote the folder.
+    return folder + (folder.ends_with('/') || folder.ends_with('\\') ? "" : "/") + name;
+}
+
+const char* const TableFileNames[] = {"loops.tsv", "summary.tsv", "regressions.tsv"};
+
+bool SameFile(const std::string& first, const std::string& second)
+{
+    const auto place = [](const std::string& text) {
+        std::error_code problem;
+        const std::filesystem::path absolute = std::filesystem::absolute(FromUtf8(text), problem);
+        return (problem ? std::filesystem::path(FromUtf8(text)) : absolute).lexically_normal().wstring();
+    };
+    const std::wstring a = place(first), b = place(second);
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// Two outputs given the same file would leave only the one written last, and an output named as the recording
+// would replace it.
+void RefuseClashingFiles(const AnalyzeOptions& options)
+{
+    std::vector<std::pair<std::string, std::string>> files{{"the recording", options.file}};
+    if (options.outFolder)
+        for (const char* name : TableFileNames)
+            files.emplace_back(std::string("--out's ") + name, InFolder(*options.outFolder, name));
+    if (SheetPlaceOf(options.resultsSheetFile) == SheetPlace::File)
+        files.emplace_back("--results-sheet", *options.resultsSheetFile);
+    if (options.saveSettingsFile)
+        files.emplace_back("--save-settings", *options.saveSettingsFile);
+    for (size_t later = 1; later < files.size(); ++later)
+        for (size_t earlier = 0; earlier < later; ++earlier)
+            if (SameFile(files[earlier].second, files[later].second))
+                throw UsageError(files[later].first + " " + files[later].second + " is the same file as " +
+                                 files[earlier].first + ": give it another name");
+}
+
 AnalyzeOptions ParseOptions(const std::vector<std::string>& args)
 {
     AnalyzeOptions options;
@@ -160,6 +219,7 @@ AnalyzeOptions ParseOptions(const std::vector<std::string>& args)
     if (options.region && options.online)
         throw UsageError("--region cannot go with --online: a recording being sampled has no selection yet");
     options.file = files.front();
+    RefuseClashingFiles(options);
     return options;
 }
 
@@ -337,51 +397,24 @@ std::string LoopTable(const Recording& recording, const std::vector<LoopRow>& lo
     return text.str();
 }
 
-// Every table is written beside its final name first, and all are renamed only once all are whole.
-void WriteTables(const std::string& folderText, const AnalysisTables& tables)
+void MakeFolder(const std::string& folderText)
 {
     namespace fs = std::filesystem;
-    const fs::path folder(FromUtf8(folderText));
     std::error_code problem;
-    fs::create_directories(folder, problem);
+    fs::create_directories(fs::path(FromUtf8(folderText)), problem);
     if (problem == std::errc::file_exists || (problem == std::errc::not_a_directory))
         throw std::runtime_error("cannot make the folder " + folderText + ": a file of that name is in the way");
     if (problem)
         throw std::runtime_error("cannot make the folder " + folderText + ": " + problem.message());
-    // Paths in messages as the user wrote the folder.
-    const auto shown = [&](const char* name) {
-        return folderText + (folderText.ends_with('/') || folderText.ends_with('\\') ? "" : "/") + name;
-    };
-    const std::pair<const char*, const std::string*> files[] = {
-        {"loops.tsv", &tables.loops}, {"summary.tsv", &tables.summary}, {"regressions.tsv", &tables.regressions}};
-    std::vector<fs::path> written;
-    const auto removeWritten = [&] {
-        for (const fs::path& path : written)
-            fs::remove(path, problem);
-    };
-    const std::wstring suffix = L".part" + std::to_wstring(GetCurrentProcessId());
-    for (const auto& [name, content] : files)
-    {
-        fs::path temporary = folder / (FromUtf8(name) + suffix);
-        written.push_back(temporary);
-        errno = 0;
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file.write(content->data(), static_cast<std::streamsize>(content->size()));
-        file.close();
-        if (!file)
-        {
-            const int cause = errno;
-            removeWritten();
-            throw std::runtime_error("cannot write " + shown(name) + (cause ? std::string(": ") + std::strerror(cause) : ""));
-        }
-    }
-    for (size_t index = 0; index < written.size(); ++index)
-        if (!MoveFileExW(written[index].c_str(), (folder / files[index].first).c_str(), MOVEFILE_REPLACE_EXISTING))
-        {
-            removeWritten();
-            throw std::runtime_error("cannot write " + shown(files[index].first) + ": " +
-                                     SystemErrorText(GetLastError()));
-        }
+}
+
+// The tables, each beside its final name first; they take their names once all are whole.
+void AddTables(WholeFileSet& files, const std::string& folderText, const AnalysisTables& tables)
+{
+    MakeFolder(folderText);
+    const std::string* contents[] = {&tables.loops, &tables.summary, &tables.regressions};
+    for (size_t index = 0; index < std::size(TableFileNames); ++index)
+        files.Add(FromUtf8(InFolder(folderText, TableFileNames[index])), [&](std::ostream& out) { PutText(out, *contents[index]); });
 }
 
 void SelectRegion(HostDocument& host, const Recording& recording, std::pair<double, double> seconds)
@@ -423,10 +456,8 @@ AnalysisChoices ChoicesFor(const Recording& recording, const AnalyzeOptions& opt
 }
 
 // The hemodynamics table added to the results sheet as a user adds it, with the table's view open on
-// the document and the document's own command; then the sheet saved through the host's save dialog,
-// answered with the path.
-void SaveTableToResultsSheet(HostSession& session, const ModuleClasses& classes, DocumentAnalysis& analysis,
-                             const std::string& path)
+// the document and the document's own command.
+void AddTableToResultsSheet(HostSession& session, const ModuleClasses& classes, DocumentAnalysis& analysis)
 {
     {
         IDocViewClass* table = classes.FindView(HemodynamicsTableViewName);
@@ -437,13 +468,20 @@ void SaveTableToResultsSheet(HostSession& session, const ModuleClasses& classes,
     }
     if (session.Sheet().IsEmpty())
         throw std::runtime_error("the hemodynamics table was not added to the results sheet");
+}
+
+// Where the sheet's file goes, asked through the host's save dialog as a user is asked, answered with the path.
+std::wstring AskResultsSheetFile(HostSession& session, const std::string& path)
+{
     session.Framework().StandIn().ScriptSaveFileAnswer(FromUtf8(path).c_str());
     Orv::ComPtr<IHostFileDialogs> dialogs;
     if (FAILED(CoGetClassObject(CLSID_VyrHostApplication, CLSCTX_INPROC_SERVER, nullptr, IID_IHostFileDialogs,
                                 dialogs.PutVoid())))
         throw std::runtime_error("the host offers no save dialog");
-    if (!SaveResultsSheetAs(session.Sheet(), *dialogs.Get(), nullptr))
+    const std::wstring chosen = AskResultsSheetPath(*dialogs.Get(), nullptr);
+    if (chosen.empty())
         throw std::runtime_error("the results sheet was not saved");
+    return chosen;
 }
 
 int Fail(std::ostream& err, const std::string& message)
@@ -610,7 +648,9 @@ int Analyze(const AnalyzeOptions& options, AnalyzingModule& module, const Record
     standIn.ShowProgressOnConsole(_isatty(_fileno(stderr)) ? VARIANT_TRUE : VARIANT_FALSE);
     MessageBoxLog messages(standIn);
     ConsoleCancel cancel(standIn);
+    const SheetPlace sheetPlace = SheetPlaceOf(options.resultsSheetFile);
     AnalysisTables tables;
+    std::optional<std::wstring> sheetFile;
     {
         DocumentAnalysis analysis(standIn, *host.Get(), choices);
         // Said first: a doubtful choice may be why the analysis then finds nothing.
@@ -628,8 +668,10 @@ int Analyze(const AnalyzeOptions& options, AnalyzingModule& module, const Record
             return Fail(err, "no loops found in " + options.file + "; nothing written");
         if (options.saveSettingsFile)
             analysis.SaveSettings(FromUtf8(*options.saveSettingsFile));
-        if (options.resultsSheetFile)
-            SaveTableToResultsSheet(session, classes, analysis, *options.resultsSheetFile);
+        if (sheetPlace != SheetPlace::None)
+            AddTableToResultsSheet(session, classes, analysis);
+        if (sheetPlace == SheetPlace::File)
+            sheetFile = AskResultsSheetFile(session, *options.resultsSheetFile);
         const std::vector<SummaryRow> summaries = analysis.Summaries();
         for (const std::string& doubt : DoubtfulResults(summaries))
             err << "sistra analyze: warning: " << doubt << "\n";
@@ -638,12 +680,26 @@ int Analyze(const AnalyzeOptions& options, AnalyzingModule& module, const Record
         if (options.outFolder)
             tables.loops = LoopTable(host->Data(), analysis.Loops(), summaries);
     }
+    // The tables and the sheet take their names together, once all are whole (the sheet may go into --out's
+    // folder, which is made first).
+    WholeFileSet files;
     if (options.outFolder)
-        WriteTables(*options.outFolder, tables);
+        AddTables(files, *options.outFolder, tables);
+    if (sheetFile)
+        files.Add(*sheetFile, [&](std::ostream& stream) { session.Sheet().SaveTsv(stream); });
+    files.Commit();
+    if (sheetPlace == SheetPlace::Errors)
+        session.Sheet().SaveTsv(err);
     BlockOutputStream blocks(out);
-    PutText(blocks, tables.summary);
-    blocks.put('\n');
-    PutText(blocks, tables.regressions);
+    // The sheet on standard output is what the command prints, in place of the summaries.
+    if (sheetPlace == SheetPlace::Output)
+        session.Sheet().SaveTsv(blocks);
+    else
+    {
+        PutText(blocks, tables.summary);
+        blocks.put('\n');
+        PutText(blocks, tables.regressions);
+    }
     blocks.Finish();
     return ExitOk;
 }

@@ -33,7 +33,12 @@ constexpr const char* AnalyzeUsage =
     "            channel the cuvette calibration's line: microlitres = SCALE * raw + OFFSET, the raw value\n"
     "            in the channel's recorded unit (conductance), OFFSET in microlitres; --results-sheet adds\n"
     "            the hemodynamics table to the host's results sheet as its Add to Tallion does (the\n"
-    "            table's view is opened for it: needs a display) and saves the sheet as FILE.tsv\n";
+    "            table's view is opened for it: needs a display) and saves the sheet as FILE.tsv: the\n"
+    "            table's text as it shows it (its significant figures; --out's loops.tsv has every digit),\n"
+    "            a row per loop under the titles, then the summary statistics under theirs; FILE - (or\n"
+    "            /dev/stdout) prints the sheet in place of the summaries, /dev/stderr prints it there.\n"
+    "            Every file is written whole or not at all, and two outputs (or an output and the\n"
+    "            recording) that name the same file are refused\n";
 
 // The channel (from 0) a CH argument names: a number from 1, or a channel name in any letter case.
 // Throws std::runtime_error for a channel the recording lacks or a name that several channels carry.

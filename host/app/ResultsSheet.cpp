@@ -2,14 +2,13 @@
 
 #include "host/app/SaveDialog.h"
 #include "host/app/TextConversion.h"
+#include "host/app/WholeFile.h"
 
 #include <oleauto.h>
 
 #include <commdlg.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 namespace Host
@@ -85,8 +84,11 @@ void ResultsSheet::SaveTsv(std::ostream& out) const
     LONG lastColumn = -1;
     for (const auto& [place, text] : m_cells)
         lastColumn = std::max(lastColumn, place.second);
+    // A table added to an empty sheet starts in its second row: the text starts with the first row that holds
+    // something.
+    const LONG firstRow = m_cells.empty() ? 0 : m_cells.begin()->first.first;
     const LONG lastRow = m_cells.empty() ? -1 : m_cells.rbegin()->first.first;
-    for (LONG row = 0; row <= lastRow; ++row)
+    for (LONG row = firstRow; row <= lastRow; ++row)
     {
         std::string line;
         for (LONG column = 0; column <= lastColumn; ++column)
@@ -102,20 +104,24 @@ void ResultsSheet::SaveTsv(std::ostream& out) const
         throw std::runtime_error("the results sheet could not be written");
 }
 
-bool SaveResultsSheetAs(const ResultsSheet& sheet, IHostFileDialogs& dialogs, HWND owner)
+std::wstring AskResultsSheetPath(IHostFileDialogs& dialogs, HWND owner)
 {
     const HostSaveFileRequest request{L"Save Tallion", L"Tab-separated text (*.tsv)\0*.tsv\0", 1, L".", L"tsv",
                                       OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT};
-    const std::wstring path = AskSavePath(dialogs, request, owner);
+    return AskSavePath(dialogs, request, owner);
+}
+
+void SaveResultsSheet(const ResultsSheet& sheet, const std::wstring& path)
+{
+    WriteWholeFile(path, [&](std::ostream& out) { sheet.SaveTsv(out); });
+}
+
+bool SaveResultsSheetAs(const ResultsSheet& sheet, IHostFileDialogs& dialogs, HWND owner)
+{
+    const std::wstring path = AskResultsSheetPath(dialogs, owner);
     if (path.empty())
         return false;
-    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    if (!file)
-        throw std::runtime_error("cannot create " + ToUtf8(path));
-    sheet.SaveTsv(file);
-    file.close();
-    if (!file)
-        throw std::runtime_error("cannot write " + ToUtf8(path));
+    SaveResultsSheet(sheet, path);
     return true;
 }
 

@@ -32,7 +32,7 @@ public:
     LONG ColumnCount() const;
     // Runs after each write, on the writing thread (a window that shows the sheet posts itself a refresh).
     void SetChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
-    // Rows 0 to the last that holds text, each with its cells up to the sheet's last used column joined
+    // Rows from the first to the last that holds text, each with its cells up to the sheet's last used column joined
     // by tabs, in UTF-8 with "\n" after each row. Throws std::runtime_error when the stream fails.
     void SaveTsv(std::ostream& out) const;
 
@@ -42,9 +42,13 @@ private:
     std::function<void()> m_changed;
 };
 
-// Asks where the sheet goes through the host's file dialogs (which a batch run answers by script) and
-// saves it there. False when the dialog was cancelled; throws std::runtime_error when the file cannot be
-// written.
+// Where the sheet goes, asked through the host's file dialogs (which a batch run answers by script); empty
+// when the dialog was cancelled.
+std::wstring AskResultsSheetPath(IHostFileDialogs& dialogs, HWND owner);
+// The sheet saved as tab-separated text, whole or not at all; throws FileWriteError naming the file and the
+// system's reason.
+void SaveResultsSheet(const ResultsSheet& sheet, const std::wstring& path);
+// Both: false when the dialog was cancelled.
 bool SaveResultsSheetAs(const ResultsSheet& sheet, IHostFileDialogs& dialogs, HWND owner);
 
 } // namespace Host

@@ -328,27 +328,26 @@ TEST_F(AnalyzeCommand, RelationsTakenToBaseUnitsGiveTheAreasAnalyzeShows)
 
 TEST_F(AnalyzeCommand, TheResultsSheetHoldsTheHemodynamicsTableOfTheAnalysedLoops)
 {
+    // The sheet goes into the folder --out makes.
     const auto folder = ScratchFolder("analyze-results-sheet");
-    std::filesystem::create_directories(folder);
     const auto sheetFile = folder / "sheet.tsv";
     const Output run = RunSistra({"analyze", file->Path(), "--out", folder.string(), "--results-sheet",
                                   sheetFile.string()});
     ASSERT_EQ(Host::ExitOk, run.status) << run.err;
     const auto loops = TsvRows(FileText(folder / "loops.tsv"));
     const auto sheet = TsvRows(FileText(sheetFile));
-    // The sheet was empty: one empty row above the table, then the titles and a row per loop; the summary
-    // pane, which the table shows, follows in the same way: an empty row, the titles, the four statistics.
+    // The titles and a row per loop; the summary pane, which the table shows, follows under an empty row with
+    // its titles and the four statistics.
     const std::vector<std::string> statistics = {"Avg", "Min", "Max", "Count"};
-    ASSERT_EQ(loops.size() + 1 + 2 + statistics.size(), sheet.size());
+    ASSERT_EQ(loops.size() + 2 + statistics.size(), sheet.size());
     for (size_t row = 0; row < statistics.size(); ++row)
         EXPECT_EQ(statistics[row], sheet[sheet.size() - statistics.size() + row].at(0));
-    for (const std::string& cell : sheet[0])
-        EXPECT_EQ("", cell);
-    const std::vector<std::string>& titles = sheet[1];
-    const std::vector<std::string>& firstLoop = sheet[2];
+    EXPECT_EQ(sheet[0], sheet[loops.size() + 1]);
+    const std::vector<std::string>& titles = sheet[0];
+    const std::vector<std::string>& firstLoop = sheet[1];
     EXPECT_EQ("", titles.at(0));
     EXPECT_EQ("1", firstLoop.at(0));
-    EXPECT_EQ(std::to_string(loops.size() - 1), sheet[loops.size()].at(0));
+    EXPECT_EQ(std::to_string(loops.size() - 1), sheet[loops.size() - 1].at(0));
     size_t compared = 0;
     for (size_t column = 1; column < titles.size(); ++column)
     {
@@ -367,6 +366,36 @@ TEST_F(AnalyzeCommand, TheResultsSheetHoldsTheHemodynamicsTableOfTheAnalysedLoop
     }
     EXPECT_GE(compared, 10u);
     std::filesystem::remove_all(folder);
+}
+
+TEST_F(AnalyzeCommand, TheResultsSheetGoesToStandardOutputOrAFileOfItsOwnOrIsRefusedInWords)
+{
+    const auto folder = ScratchFolder("analyze-sheet-places");
+    const std::string out = folder.string(), loops = (folder / "loops.tsv").string();
+    const struct
+    {
+        std::vector<std::string> args;
+        int status;
+        const char* says; // on standard output when the run succeeds, else on standard error
+    } cases[] = {
+        {{"--results-sheet", "-"}, Host::ExitOk, "\tSW ("},
+        {{"--results-sheet", "/dev/stdout"}, Host::ExitOk, "\tSW ("},
+        {{"--out", out, "--results-sheet", loops}, Host::ExitUsage, "is the same file as --out's loops.tsv"},
+        {{"--results-sheet", file->Path()}, Host::ExitUsage, "is the same file as the recording"},
+        {{"--results-sheet", (folder / "none" / "x.tsv").string()}, Host::ExitFailure, "none does not exist"},
+    };
+    for (const auto& c : cases)
+    {
+        std::vector<std::string> args{"analyze", file->Path()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Output run = RunSistra(args);
+        EXPECT_EQ(c.status, run.status) << c.args.back() << ": " << run.err;
+        const std::string& said = c.status == Host::ExitOk ? run.out : run.err;
+        EXPECT_NE(std::string::npos, said.find(c.says)) << c.args.back() << ": " << said.substr(0, 200);
+        // The sheet on standard output takes the summaries' place.
+        EXPECT_EQ(std::string::npos, run.out.find("parameter\tunit")) << c.args.back();
+        EXPECT_FALSE(std::filesystem::exists(folder)) << c.args.back();
+    }
 }
 
 TEST_F(AnalyzeCommand, BadChannelsRegionsAndRecordingsFailAndWriteNothing)

@@ -93,7 +93,7 @@ TEST(ResultsSheet, SavedWhereTheSaveDialogSays)
         EXPECT_EQ(c.saved, Host::SaveResultsSheetAs(sheet, dialogs, nullptr));
         EXPECT_EQ(L"Save Tallion", dialogs.title);
         std::ifstream in(file, std::ios::binary);
-        EXPECT_EQ(c.saved ? "\nHR\n" : "", std::string(std::istreambuf_iterator<char>(in), {}));
+        EXPECT_EQ(c.saved ? "HR\n" : "", std::string(std::istreambuf_iterator<char>(in), {}));
     }
     std::filesystem::remove(file);
 }
