@@ -15,6 +15,23 @@ if [ "$status" -eq 0 ] || ! grep -q 'cannot write the output' "$work/err"; then
     exit 1
 fi
 
+# With standard error closed too there is no one to tell, and only the status can say it failed; a closed
+# standard error alone leaves the results where they go.
+for command in "calc --expr ch1 --samples $work/recording.csv" info; do
+    status=0
+    # shellcheck disable=SC2086 # the command's words
+    "$root/scripts/sistra" $command >&- 2>&- || status=$?
+    if [ "$status" -eq 0 ]; then
+        echo "expected $command with standard output and error closed to fail; it ended with status 0" >&2
+        exit 1
+    fi
+done
+"$root/scripts/sistra" info 2>&- >"$work/out"
+if ! [ -s "$work/out" ]; then
+    echo "expected info with standard error closed to print its registrations" >&2
+    exit 1
+fi
+
 # A reader that closes the pipe early ends the command quietly, as command-line tools end; a full device
 # is still an error that names the output.
 awk 'BEGIN { print "Time (s),A (V)"; for (i = 0; i < 200000; i++) printf "%.3f,%d\n", i / 1000, i % 7 }' \
