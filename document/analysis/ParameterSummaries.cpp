@@ -174,17 +174,23 @@ double SistraData::GetLoopParameterValue(int32_t row, uint32_t loop)
     return LoopParameterValue(parameter, loop, block, record);
 }
 
-// What a loop's values are read with: the same for every parameter and every loop of one request.
-struct SistraData::LoopValueBasis
-{
-    DisplayFactors factors;
-    bool tangentPoints = false;
-    bool online = false;
-};
-
 SistraData::LoopValueBasis SistraData::LoopValueBasisNow()
 {
-    return {Factors(owner_.Settings()), TangentEsPointsInForce(), IsOnlineAnalysisRunning()};
+    if (heldBasis_)
+        return *heldBasis_;
+    LoopValueBasis basis{Factors(owner_.Settings()), TangentEsPointsInForce(), IsOnlineAnalysisRunning()};
+    if (settingsHolds_ > 0)
+        heldBasis_ = basis;
+    return basis;
+}
+
+SistraData::SettingsHold::~SettingsHold()
+{
+    if (--data_.settingsHolds_ == 0)
+    {
+        data_.heldBasis_.reset();
+        data_.tableParametersHeld_ = false;
+    }
 }
 
 double SistraData::LoopParameterValue(int32_t parameter, int32_t block, const SistraEvent& record,
@@ -237,6 +243,9 @@ uint32_t SistraData::LoopRows(uint32_t first, uint32_t count, int32_t* blocks, S
 
 int32_t SistraData::GetTableParameters()
 {
+    if (tableParametersHeld_)
+        return static_cast<int32_t>(tableParameters_.size());
+    tableParametersHeld_ = settingsHolds_ > 0;
     tableParameters_.clear();
     const AnalysisSettings settings = owner_.Settings();
     const auto& excluded = settings.excludedParameters;

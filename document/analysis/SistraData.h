@@ -173,6 +173,20 @@ public:
     uint32_t LoopRows(uint32_t first, uint32_t count, int32_t* blocks, SistraEvent* records, double* values);
     int32_t GetTableParameters();
     const std::vector<int32_t>& TableParameters() const { return tableParameters_; }
+    // While one lives, the table's values are read with one reading of the document's settings and the
+    // channels' conversions, taken at its first use: a transfer of the whole table reads them once, not
+    // once a cell. Only for work that changes no setting while it runs.
+    class SettingsHold
+    {
+    public:
+        explicit SettingsHold(SistraData& data) : data_(data) { ++data_.settingsHolds_; }
+        ~SettingsHold();
+        SettingsHold(const SettingsHold&) = delete;
+        SettingsHold& operator=(const SettingsHold&) = delete;
+
+    private:
+        SistraData& data_;
+    };
     std::wstring GetParameterTitle(int32_t row);
     bool IsOnlineAnalysisRunning();
     bool TangentEsPointsInForce();
@@ -275,7 +289,13 @@ private:
                          Quantity yKind);
     std::optional<double> TangentValue(int32_t parameter, int32_t block, const SistraEvent& loop,
                                        const DisplayFactors& factors);
-    struct LoopValueBasis;
+    // What a loop's values are read with: the same for every parameter and every loop of one request.
+    struct LoopValueBasis
+    {
+        DisplayFactors factors;
+        bool tangentPoints = false;
+        bool online = false;
+    };
     LoopValueBasis LoopValueBasisNow();
     std::optional<PVAEvent> LoopArea(uint32_t loop, const LoopValueBasis& basis);
     double LoopParameterValue(int32_t parameter, int32_t block, const SistraEvent& record,
@@ -302,6 +322,9 @@ private:
     bool tangentModeActive_ = false;
     bool tangentDone_ = false;
     std::vector<int32_t> tableParameters_;
+    int settingsHolds_ = 0;
+    std::optional<LoopValueBasis> heldBasis_;
+    bool tableParametersHeld_ = false;
 
     FloatRange pressureRange_, volumeRange_, strokeWorkRange_, edvRange_, dpdtMaxRange_, esvRange_, espRange_,
         pvaRange_, salineVesRange_, salineVedRange_;

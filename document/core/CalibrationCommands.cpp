@@ -430,6 +430,8 @@ MessageAnswer SistraDocument::OnCopyTableToTallion()
     ITableViewManager* manager = GetTableViewManager();
     if (!manager)
         return RefuseMessage(L"the document has no table to copy yet");
+    // The transfer reads every cell of the table and changes no setting meanwhile.
+    const SistraData::SettingsHold hold(Data());
     manager->AddToTallion(0);
     return MessageAnswer::Done;
 }

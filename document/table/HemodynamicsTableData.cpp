@@ -6,11 +6,10 @@
 #include "foundation/text/LocaleInfo.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdlib>
 #include <climits>
 #include <cmath>
-#include <cwchar>
-#include <locale>
-#include <sstream>
 
 namespace Sistra
 {
@@ -27,25 +26,46 @@ constexpr ULONG TitleRowCell = 0x0010;       // the parameter titles
 constexpr ULONG LoopNumberCell = 0x0020;     // the loop numbers and statistic names
 const wchar_t* const TableTitle = L"Hemodynamics Table";
 
-std::wstring SignificantText(double value, int precision, std::ios::fmtflags notation)
+// The value in the classic locale as printf's "%#.*e" or "%#.*f" writes it (the point kept even with no
+// decimals after it), without a stream: the table's copy to the results sheet formats every cell.
+std::string Chars(double value, std::chars_format format, int precision)
 {
-    std::wostringstream text;
-    text.imbue(std::locale::classic());
-    text.setf(std::ios::showpoint);
-    text.setf(notation, std::ios::floatfield);
-    text.precision(precision);
-    text << value;
-    return text.str();
+    // Room for the longest fixed text of a double (about 330 digits before or after the point).
+    char text[800];
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value, format, precision);
+    std::string chars(text, written.ptr);
+    if (precision == 0)
+        chars.insert(format == std::chars_format::scientific ? std::min<size_t>(chars.size(), chars[0] == '-' ? 2 : 1)
+                                                             : chars.size(),
+                     1, '.');
+    return chars;
+}
+
+int ExponentOf(const std::string& scientific)
+{
+    return std::stoi(scientific.substr(scientific.find('e') + 1));
+}
+
+// printf's "%#.*g": the significant figures with trailing zeros kept, in scientific notation when the
+// exponent is below -4 or not below the figures.
+std::string GeneralText(double value, int digits)
+{
+    const int figures = std::max(digits, 1);
+    const std::string scientific = Chars(value, std::chars_format::scientific, figures - 1);
+    const int exponent = ExponentOf(scientific);
+    if (exponent < -4 || exponent >= figures)
+        return scientific;
+    return Chars(value, std::chars_format::fixed, figures - 1 - exponent);
 }
 
 // The value rounded to its significant figures in plain notation; the exponent is taken after rounding,
 // so 999.96 with four figures has no decimals (1000).
-std::wstring FixedText(double value, int digits)
+std::string FixedText(double value, int digits)
 {
     const int figures = std::max(digits, 1);
-    const std::wstring scientific = SignificantText(value, figures - 1, std::ios::scientific);
-    const int exponent = std::stoi(scientific.substr(scientific.find(L'e') + 1));
-    return SignificantText(std::wcstod(scientific.c_str(), nullptr), std::max(0, figures - 1 - exponent), std::ios::fixed);
+    const std::string scientific = Chars(value, std::chars_format::scientific, figures - 1);
+    const int exponent = ExponentOf(scientific);
+    return Chars(std::strtod(scientific.c_str(), nullptr), std::chars_format::fixed, std::max(0, figures - 1 - exponent));
 }
 
 bool IsSummary(ULONG grid)
@@ -68,9 +88,10 @@ std::wstring FormatTableValue(double value, const RowNumberFormat& format, wchar
     }
     // Of the two notations the shorter is shown, the plain one when they are as long: with two figures
     // 1500 reads "1500", not "1.5e+03"; 1.5e10 keeps its exponent.
-    const std::wstring general = SignificantText(value, format.digits, std::ios::fmtflags{});
-    const std::wstring fixed = FixedText(value, format.digits);
-    std::wstring shown = fixed.size() <= general.size() ? fixed : general;
+    const std::string general = GeneralText(value, format.digits);
+    const std::string fixed = FixedText(value, format.digits);
+    const std::string& chosen = fixed.size() <= general.size() ? fixed : general;
+    std::wstring shown(chosen.begin(), chosen.end());
     if (!shown.empty() && shown.back() == decimalSeparator)
         shown.pop_back();
     return shown;

@@ -31,25 +31,30 @@ HRESULT STDMETHODCALLTYPE ResultsSheet::ReadCell(ULONG, ULONG, LONG row, LONG co
     if (!text)
         return E_POINTER;
     *text = nullptr;
-    if (row < 0 || column < 0 || row >= TallionSheetRowLimit)
+    if (row < 0 || column < 0 || row >= TallionSheetRowLimit || column >= SheetColumnLimit)
         return E_INVALIDARG;
-    const auto found = m_cells.find({row, column});
-    if (found == m_cells.end())
+    const std::wstring* cell = Find(row, column);
+    if (!cell || cell->empty())
         return S_OK;
-    *text = SysAllocStringLen(found->second.data(), static_cast<UINT>(found->second.size()));
+    *text = SysAllocStringLen(cell->data(), static_cast<UINT>(cell->size()));
     return *text ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT STDMETHODCALLTYPE ResultsSheet::WriteCell(ULONG, ULONG, LONG row, LONG column, const WCHAR* text, SHORT)
 {
-    if (row < 0 || column < 0 || row >= TallionSheetRowLimit)
+    if (row < 0 || column < 0 || row >= TallionSheetRowLimit || column >= SheetColumnLimit)
         return E_INVALIDARG;
     try
     {
         if (!text || !*text)
-            m_cells.erase({row, column});
+            Erase(row, column);
         else
-            m_cells[{row, column}] = text;
+        {
+            std::vector<std::wstring>& cells = m_rows[row];
+            if (cells.size() <= static_cast<size_t>(column))
+                cells.resize(static_cast<size_t>(column) + 1);
+            cells[static_cast<size_t>(column)] = text;
+        }
         if (m_changed)
             m_changed();
         return S_OK;
@@ -60,44 +65,68 @@ HRESULT STDMETHODCALLTYPE ResultsSheet::WriteCell(ULONG, ULONG, LONG row, LONG c
     }
 }
 
+const std::wstring* ResultsSheet::Find(LONG row, LONG column) const
+{
+    const auto found = m_rows.find(row);
+    if (found == m_rows.end() || static_cast<size_t>(column) >= found->second.size())
+        return nullptr;
+    return &found->second[static_cast<size_t>(column)];
+}
+
+void ResultsSheet::Erase(LONG row, LONG column)
+{
+    const auto found = m_rows.find(row);
+    if (found == m_rows.end() || static_cast<size_t>(column) >= found->second.size())
+        return;
+    std::vector<std::wstring>& cells = found->second;
+    cells[static_cast<size_t>(column)].clear();
+    while (!cells.empty() && cells.back().empty())
+        cells.pop_back();
+    if (cells.empty())
+        m_rows.erase(found);
+}
+
 LONG ResultsSheet::RowCount() const
 {
-    return m_cells.empty() ? 0 : m_cells.rbegin()->first.first + 1;
+    return m_rows.empty() ? 0 : m_rows.rbegin()->first + 1;
 }
 
 LONG ResultsSheet::ColumnCount() const
 {
-    LONG columns = 0;
-    for (const auto& [place, text] : m_cells)
-        columns = std::max(columns, place.second + 1);
-    return columns;
+    size_t columns = 0;
+    for (const auto& [row, cells] : m_rows)
+        columns = std::max(columns, cells.size());
+    return static_cast<LONG>(columns);
 }
 
 std::wstring ResultsSheet::Cell(LONG row, LONG column) const
 {
-    const auto found = m_cells.find({row, column});
-    return found == m_cells.end() ? std::wstring() : found->second;
+    const std::wstring* cell = Find(row, column);
+    return cell ? *cell : std::wstring();
 }
 
 void ResultsSheet::SaveTsv(std::ostream& out) const
 {
-    LONG lastColumn = -1;
-    for (const auto& [place, text] : m_cells)
-        lastColumn = std::max(lastColumn, place.second);
+    const size_t columns = static_cast<size_t>(ColumnCount());
     // A table added to an empty sheet starts in its second row: the text starts with the first row that holds
     // something.
-    const LONG firstRow = m_cells.empty() ? 0 : m_cells.begin()->first.first;
-    const LONG lastRow = m_cells.empty() ? -1 : m_cells.rbegin()->first.first;
-    for (LONG row = firstRow; row <= lastRow; ++row)
+    LONG next = m_rows.empty() ? 0 : m_rows.begin()->first;
+    const std::string emptyRow(columns > 0 ? columns - 1 : 0, '\t');
+    std::string line;
+    for (const auto& [row, cells] : m_rows)
     {
-        std::string line;
-        for (LONG column = 0; column <= lastColumn; ++column)
+        for (; next < row; ++next)
+            out << emptyRow << '\n';
+        line.clear();
+        for (size_t column = 0; column < columns; ++column)
         {
             if (column > 0)
                 line += '\t';
-            line += ToUtf8(Cell(row, column));
+            if (column < cells.size())
+                line += ToUtf8(cells[column]);
         }
         out << line << '\n';
+        next = row + 1;
     }
     out.flush();
     if (!out)

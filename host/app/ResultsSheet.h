@@ -11,6 +11,7 @@
 #include <ostream>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace Host
 {
@@ -26,7 +27,7 @@ public:
     HRESULT STDMETHODCALLTYPE WriteCell(ULONG, ULONG, LONG row, LONG column, const WCHAR* text, SHORT) override;
 
     std::wstring Cell(LONG row, LONG column) const;
-    bool IsEmpty() const { return m_cells.empty(); }
+    bool IsEmpty() const { return m_rows.empty(); }
     // One past the last row and the last column that hold text.
     LONG RowCount() const;
     LONG ColumnCount() const;
@@ -36,8 +37,16 @@ public:
     // by tabs, in UTF-8 with "\n" after each row. Throws std::runtime_error when the stream fails.
     void SaveTsv(std::ostream& out) const;
 
+    // Columns a row holds; a spreadsheet's limit, far beyond any table.
+    static constexpr LONG SheetColumnLimit = 16384;
+
 private:
-    std::map<std::pair<LONG, LONG>, std::wstring> m_cells;
+    const std::wstring* Find(LONG row, LONG column) const;
+    void Erase(LONG row, LONG column);
+
+    // Each row that holds text: its cells from column 0 to its last that holds text (a day's table is
+    // millions of cells, kept a row at a time).
+    std::map<LONG, std::vector<std::wstring>> m_rows;
     std::atomic<ULONG> m_references{1};
     std::function<void()> m_changed;
 };

@@ -30,6 +30,7 @@ TEST(ResultsSheet, ReadsBackWhatWasWrittenAndRefusesCellsOutsideTheSheet)
     EXPECT_EQ(S_OK, sheet.WriteCell(0, 0, TallionSheetRowLimit - 1, 25, L"last", -1));
     EXPECT_EQ(E_INVALIDARG, sheet.WriteCell(0, 0, TallionSheetRowLimit, 0, L"x", -1));
     EXPECT_EQ(E_INVALIDARG, sheet.WriteCell(0, 0, -1, 0, L"x", -1));
+    EXPECT_EQ(E_INVALIDARG, sheet.WriteCell(0, 0, 0, Host::ResultsSheet::SheetColumnLimit, L"x", -1));
     BSTR text = nullptr;
     ASSERT_EQ(S_OK, sheet.ReadCell(0, 0, TallionSheetRowLimit - 1, 25, &text));
     EXPECT_STREQ(L"last", text);
@@ -38,6 +39,9 @@ TEST(ResultsSheet, ReadsBackWhatWasWrittenAndRefusesCellsOutsideTheSheet)
     EXPECT_EQ(nullptr, text);
     sheet.WriteCell(0, 0, TallionSheetRowLimit - 1, 25, L"", -1);
     EXPECT_EQ(L"", sheet.Cell(TallionSheetRowLimit - 1, 25));
+    // An emptied cell leaves no row or column behind.
+    EXPECT_TRUE(sheet.IsEmpty());
+    EXPECT_EQ(0, sheet.ColumnCount());
 }
 
 TEST(ResultsSheet, AFailedWriteIsAnError)

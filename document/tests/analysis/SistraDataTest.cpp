@@ -305,6 +305,25 @@ TEST_F(SistraDataTest, CloneKeepsTheLoopsStatesAndSummariesApartFromTheOriginal)
     EXPECT_DOUBLE_EQ(145.0, copy->GetParameterStatistics(12)->average);
 }
 
+TEST_F(SistraDataTest, AHoldKeepsTheSettingsItFirstReadUntilItEnds)
+{
+    owner.settings.tableParameters = {0, 7, 12};
+    Analyse(RelationLoops());
+    ASSERT_EQ(3, data->GetTableParameters());
+    const double shown = data->GetLoopParameterValue(2, 1);
+    {
+        const SistraData::SettingsHold hold(*data.Get());
+        EXPECT_EQ(3, data->GetTableParameters());
+        EXPECT_EQ(shown, data->GetLoopParameterValue(2, 1));
+        owner.settings.tableParameters = {0, 12};
+        owner.pressureScale = 2.0;
+        EXPECT_EQ(3, data->GetTableParameters());
+        EXPECT_EQ(shown, data->GetLoopParameterValue(2, 1));
+    }
+    EXPECT_EQ(2, data->GetTableParameters());
+    EXPECT_EQ(2.0 * shown, data->GetLoopParameterValue(1, 1));
+}
+
 TEST_F(SistraDataTest, TableRowsAndTheirTitles)
 {
     owner.settings.tableParameters = {12, 0, 7, 26};
