@@ -5,10 +5,12 @@
 #include "UnitConversions.h"
 
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <iterator>
 #include <new>
+#include <string_view>
 
 namespace Vyr
 {
@@ -532,9 +534,20 @@ std::optional<std::optional<std::wstring>> FileDialogService::TakeScripted()
 namespace
 {
 
+// A dialog that names no folder of its own, or the current one (wherever the program was started from),
+// opens in the user's documents.
+std::wstring StartFolder(const WCHAR* asked)
+{
+    if (asked && *asked && std::wstring_view(asked) != L".")
+        return asked;
+    wchar_t documents[MAX_PATH] = {};
+    return SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents)) ? documents : L"";
+}
+
 // The system's save dialog; nullopt when the person cancelled it.
 std::optional<std::wstring> AskPerson(HWND owner, const HostSaveFileRequest& request)
 {
+    const std::wstring folder = StartFolder(request.initialDirectory);
     std::vector<WCHAR> chosen(MAX_PATH * 4, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -543,10 +556,12 @@ std::optional<std::wstring> AskPerson(HWND owner, const HostSaveFileRequest& req
     dialog.nFilterIndex = request.filterIndex;
     dialog.lpstrFile = chosen.data();
     dialog.nMaxFile = static_cast<DWORD>(chosen.size());
-    dialog.lpstrInitialDir = request.initialDirectory;
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.lpstrTitle = request.title;
     dialog.lpstrDefExt = request.defaultExtension;
-    dialog.Flags = request.flags | OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+    // A path into a missing folder is returned, so that the writer names the folder: Wine's dialog would stay
+    // open without a word.
+    dialog.Flags = (request.flags | OFN_EXPLORER | OFN_OVERWRITEPROMPT) & ~static_cast<DWORD>(OFN_PATHMUSTEXIST);
     if (!GetSaveFileNameW(&dialog))
         return std::nullopt;
     return std::wstring(chosen.data());

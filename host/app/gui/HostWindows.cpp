@@ -2,6 +2,7 @@
 
 #include "host/app/SaveDialog.h"
 #include "host/app/TextConversion.h"
+#include "host/app/WholeFile.h"
 #include "host/app/recording/RecordingText.h"
 
 #include <commdlg.h>
@@ -44,10 +45,7 @@ void ExportRecording(const Recording& recording, HWND owner)
     const std::wstring path = AskSavePath(request, owner);
     if (path.empty())
         return;
-    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    if (!file)
-        throw std::runtime_error("cannot create " + ToUtf8(path));
-    WriteRecordingText(recording, file);
+    WriteWholeFile(path, [&](std::ostream& out) { WriteRecordingText(recording, out); });
 }
 
 } // namespace

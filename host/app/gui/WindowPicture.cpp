@@ -1,6 +1,9 @@
 #include "host/app/gui/WindowPicture.h"
 
 #include "host/app/TextConversion.h"
+#include "host/app/WholeFile.h"
+
+#include "foundation/com/ComPtr.h"
 
 #include <objidl.h>
 
@@ -108,13 +111,28 @@ WindowPixels CopyWindowPixels(HWND window, const std::string& name)
     return copy;
 }
 
+// The picture is encoded in memory and then written whole: a full disk leaves no empty file behind, and the
+// error names the file and the system's reason.
 void WritePng(HBITMAP bitmap, const std::wstring& path, const std::string& name)
 {
-    const GdiplusSession gdiplus;
-    const CLSID encoder = PngEncoder();
-    Gdiplus::Bitmap image(bitmap, nullptr);
-    if (image.Save(path.c_str(), &encoder, nullptr) != Gdiplus::Ok)
-        throw std::runtime_error(name + ": cannot write the picture");
+    Orv::ComPtr<IStream> encoded;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, encoded.Put())))
+        throw std::runtime_error(name + ": no memory to encode the picture");
+    {
+        const GdiplusSession gdiplus;
+        const CLSID encoder = PngEncoder();
+        Gdiplus::Bitmap image(bitmap, nullptr);
+        if (image.Save(encoded.Get(), &encoder, nullptr) != Gdiplus::Ok)
+            throw std::runtime_error(name + ": cannot encode the picture");
+    }
+    HGLOBAL memory = nullptr;
+    STATSTG stat{};
+    if (FAILED(GetHGlobalFromStream(encoded.Get(), &memory)) || FAILED(encoded->Stat(&stat, STATFLAG_NONAME)))
+        throw std::runtime_error(name + ": cannot read the encoded picture");
+    const auto* bytes = static_cast<const char*>(GlobalLock(memory));
+    const std::string picture(bytes, bytes ? static_cast<size_t>(stat.cbSize.QuadPart) : 0);
+    GlobalUnlock(memory);
+    WriteWholeFile(path, picture);
 }
 
 } // namespace
