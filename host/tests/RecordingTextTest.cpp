@@ -262,6 +262,9 @@ TEST(RecordingText, WrittenTextReadsBackToTheSameSamplesIntervalsAndChannels)
     }
     std::ostringstream text;
     Host::WriteRecordingText(written, text);
+    // Time stamps at the interval's decimals: tick 7 of the first record, tick 999 of the third.
+    for (const char* time : {"\n0.007,", "\n0.01998,"})
+        EXPECT_NE(std::string::npos, text.str().find(time)) << time;
 
     const Host::Recording read = ParseRecordingText(text.str(), "written.csv");
     ASSERT_EQ(written.RecordCount(), read.RecordCount());

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 namespace Host
@@ -1027,6 +1028,35 @@ void WriteNumber(std::ostream& out, Number value)
     out.write(digits, written.ptr - digits);
 }
 
+// The fewest decimals (at most 17) that give the sample interval to within a ten-trillionth of itself: an interval
+// taken from rounded time stamps carries the rounding's noise in its last digits.
+int IntervalDecimals(double interval)
+{
+    constexpr int MostDecimals = 17;
+    constexpr double RelativeTolerance = 1e-13;
+    for (int decimals = 0; decimals < MostDecimals; ++decimals)
+    {
+        const double scale = std::pow(10.0, decimals);
+        if (std::fabs(std::round(interval * scale) / scale - interval) <= RelativeTolerance * std::fabs(interval))
+            return decimals;
+    }
+    return MostDecimals;
+}
+
+// A time stamp at the interval's decimals, without trailing zeros: "7.999", not "7.9990000000000006".
+void WriteTime(std::ostream& out, double seconds, int decimals)
+{
+    char digits[64];
+    const std::to_chars_result written =
+        std::to_chars(digits, digits + sizeof digits, seconds, std::chars_format::fixed, decimals);
+    std::string_view text(digits, static_cast<size_t>(written.ptr - digits));
+    if (text.find('.') != std::string_view::npos)
+        text = text.substr(0, text.find_last_not_of('0') + 1);
+    if (text.ends_with('.'))
+        text.remove_suffix(1);
+    out << (text == "-0" ? std::string_view("0") : text);
+}
+
 std::string ColumnTitle(const ChannelInfo& channel)
 {
     return channel.unit.empty() ? channel.name : channel.name + " (" + channel.unit + ")";
@@ -1045,9 +1075,12 @@ void WriteRecordingText(const Recording& recording, std::ostream& out)
         const Record& record = recording.RecordAt(index);
         if (index > 0)
             out << '\n';
+        const int decimals = IntervalDecimals(record.SampleInterval());
+        const double scale = std::pow(10.0, decimals);
+        const double interval = std::round(record.SampleInterval() * scale) / scale;
         for (int64_t tick = 0; tick < record.Length(); ++tick)
         {
-            WriteNumber(out, static_cast<double>(tick) * record.SampleInterval());
+            WriteTime(out, static_cast<double>(tick) * interval, decimals);
             for (size_t channel = 0; channel < recording.Channels().size(); ++channel)
             {
                 out << ',';
