@@ -27,6 +27,9 @@ use_own_wine_prefix() {
     (
         flock 9
         if [ ! -f "$own/.made" ] || [ "$made_from" -nt "$own/.made" ]; then
+            # A session still running in the old prefix (a lasting one stays) ends first: a command
+            # starting in it while its files are replaced could wait on it for ever.
+            [ ! -f "$own/system.reg" ] || WINEPREFIX=$own wineserver --kill 2>/dev/null || true
             rm -rf "$own"
             link_wine_prefix "$shared" "$own"
             touch "$own/.made"

@@ -10,7 +10,9 @@ root=$SISTRA_ROOT
 shared=$WINEPREFIX
 work=$(mktemp -d)
 export WINEPREFIX=$work/prefix
-trap 'wineserver --kill 2>/dev/null || true; rm -rf "$work"' EXIT
+# The windowless commands' session stays a while after them: it ends with the test.
+trap 'wineserver --kill 2>/dev/null || true; WINEPREFIX=$work/wineprefixes/windowless wineserver --kill 2>/dev/null || true
+    rm -rf "$work"' EXIT
 # A fresh session: a prefix of its own that no server serves yet.
 link_wine_prefix "$shared" "$WINEPREFIX"
 unset DISPLAY
