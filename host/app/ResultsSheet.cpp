@@ -26,6 +26,36 @@ HRESULT STDMETHODCALLTYPE ResultsSheet::QueryInterface(REFIID iid, void** object
     return S_OK;
 }
 
+std::wstring_view ResultsSheet::Row::Cell(size_t column) const
+{
+    if (column >= m_ends.size())
+        return {};
+    const size_t begin = column == 0 ? 0 : m_ends[column - 1];
+    return std::wstring_view(m_text).substr(begin, m_ends[column] - begin);
+}
+
+void ResultsSheet::Row::Set(size_t column, std::wstring_view text)
+{
+    if (column >= m_ends.size())
+    {
+        if (text.empty())
+            return;
+        m_ends.resize(column, static_cast<uint32_t>(m_text.size()));
+        m_text += text;
+        m_ends.push_back(static_cast<uint32_t>(m_text.size()));
+        return;
+    }
+    const size_t begin = column == 0 ? 0 : m_ends[column - 1];
+    const size_t length = m_ends[column] - begin;
+    m_text.replace(begin, length, text);
+    const auto change = static_cast<int64_t>(text.size()) - static_cast<int64_t>(length);
+    for (size_t later = column; later < m_ends.size(); ++later)
+        m_ends[later] = static_cast<uint32_t>(m_ends[later] + change);
+    // An emptied last cell leaves no empty columns at the row's end.
+    while (!m_ends.empty() && Cell(m_ends.size() - 1).empty())
+        m_ends.pop_back();
+}
+
 HRESULT STDMETHODCALLTYPE ResultsSheet::ReadCell(ULONG, ULONG, LONG row, LONG column, BSTR* text)
 {
     if (!text)
@@ -33,10 +63,10 @@ HRESULT STDMETHODCALLTYPE ResultsSheet::ReadCell(ULONG, ULONG, LONG row, LONG co
     *text = nullptr;
     if (row < 0 || column < 0 || row >= TallionSheetRowLimit || column >= SheetColumnLimit)
         return E_INVALIDARG;
-    const std::wstring* cell = Find(row, column);
-    if (!cell || cell->empty())
+    const std::wstring_view cell = Find(row, column);
+    if (cell.empty())
         return S_OK;
-    *text = SysAllocStringLen(cell->data(), static_cast<UINT>(cell->size()));
+    *text = SysAllocStringLen(cell.data(), static_cast<UINT>(cell.size()));
     return *text ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -46,14 +76,14 @@ HRESULT STDMETHODCALLTYPE ResultsSheet::WriteCell(ULONG, ULONG, LONG row, LONG c
         return E_INVALIDARG;
     try
     {
-        if (!text || !*text)
-            Erase(row, column);
-        else
+        const std::wstring_view written = text ? std::wstring_view(text) : std::wstring_view();
+        const auto found = m_rows.find(row);
+        if (found != m_rows.end() || !written.empty())
         {
-            std::vector<std::wstring>& cells = m_rows[row];
-            if (cells.size() <= static_cast<size_t>(column))
-                cells.resize(static_cast<size_t>(column) + 1);
-            cells[static_cast<size_t>(column)] = text;
+            Row& cells = found != m_rows.end() ? found->second : m_rows[row];
+            cells.Set(static_cast<size_t>(column), written);
+            if (cells.Count() == 0)
+                m_rows.erase(row);
         }
         if (m_changed)
             m_changed();
@@ -65,25 +95,10 @@ HRESULT STDMETHODCALLTYPE ResultsSheet::WriteCell(ULONG, ULONG, LONG row, LONG c
     }
 }
 
-const std::wstring* ResultsSheet::Find(LONG row, LONG column) const
+std::wstring_view ResultsSheet::Find(LONG row, LONG column) const
 {
     const auto found = m_rows.find(row);
-    if (found == m_rows.end() || static_cast<size_t>(column) >= found->second.size())
-        return nullptr;
-    return &found->second[static_cast<size_t>(column)];
-}
-
-void ResultsSheet::Erase(LONG row, LONG column)
-{
-    const auto found = m_rows.find(row);
-    if (found == m_rows.end() || static_cast<size_t>(column) >= found->second.size())
-        return;
-    std::vector<std::wstring>& cells = found->second;
-    cells[static_cast<size_t>(column)].clear();
-    while (!cells.empty() && cells.back().empty())
-        cells.pop_back();
-    if (cells.empty())
-        m_rows.erase(found);
+    return found == m_rows.end() ? std::wstring_view() : found->second.Cell(static_cast<size_t>(column));
 }
 
 LONG ResultsSheet::RowCount() const
@@ -95,14 +110,13 @@ LONG ResultsSheet::ColumnCount() const
 {
     size_t columns = 0;
     for (const auto& [row, cells] : m_rows)
-        columns = std::max(columns, cells.size());
+        columns = std::max(columns, cells.Count());
     return static_cast<LONG>(columns);
 }
 
 std::wstring ResultsSheet::Cell(LONG row, LONG column) const
 {
-    const std::wstring* cell = Find(row, column);
-    return cell ? *cell : std::wstring();
+    return std::wstring(Find(row, column));
 }
 
 void ResultsSheet::SaveTsv(std::ostream& out) const
@@ -122,8 +136,8 @@ void ResultsSheet::SaveTsv(std::ostream& out) const
         {
             if (column > 0)
                 line += '\t';
-            if (column < cells.size())
-                line += ToUtf8(cells[column]);
+            if (column < cells.Count())
+                line += ToUtf8(std::wstring(cells.Cell(column)));
         }
         out << line << '\n';
         next = row + 1;

@@ -6,10 +6,12 @@
 #include "hostapi/TallionSheet.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -33,20 +35,32 @@ public:
     LONG ColumnCount() const;
     // Runs after each write, on the writing thread (a window that shows the sheet posts itself a refresh).
     void SetChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
-    // Rows from the first to the last that holds text, each with its cells up to the sheet's last used column joined
-    // by tabs, in UTF-8 with "\n" after each row. Throws std::runtime_error when the stream fails.
+    // Rows from the first to the last that holds text, each with its cells up to the sheet's last used
+    // column joined by tabs, in UTF-8 with "\n" after each row. Throws std::runtime_error when the stream
+    // fails.
     void SaveTsv(std::ostream& out) const;
 
     // Columns a row holds; a spreadsheet's limit, far beyond any table.
     static constexpr LONG SheetColumnLimit = 16384;
 
 private:
-    const std::wstring* Find(LONG row, LONG column) const;
-    void Erase(LONG row, LONG column);
+    // A row's cells from column 0 to its last that holds text, packed into one text with where each cell
+    // ends: a day's table is millions of cells of a few characters.
+    class Row
+    {
+    public:
+        size_t Count() const { return m_ends.size(); }
+        std::wstring_view Cell(size_t column) const;
+        void Set(size_t column, std::wstring_view text);
 
-    // Each row that holds text: its cells from column 0 to its last that holds text (a day's table is
-    // millions of cells, kept a row at a time).
-    std::map<LONG, std::vector<std::wstring>> m_rows;
+    private:
+        std::wstring m_text;
+        std::vector<uint32_t> m_ends;
+    };
+
+    std::wstring_view Find(LONG row, LONG column) const;
+
+    std::map<LONG, Row> m_rows;
     std::atomic<ULONG> m_references{1};
     std::function<void()> m_changed;
 };

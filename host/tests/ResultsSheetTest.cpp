@@ -24,6 +24,17 @@ TEST(ResultsSheet, SavesItsCellsAsTabSeparatedUtf8)
     EXPECT_EQ("kept\t\t\n\t\t\nHR\t\tSV (\xC2\xB5L)\n\t71.5\t\n", tsv.str());
 }
 
+TEST(ResultsSheet, ARewrittenOrEmptiedCellLeavesItsNeighboursAsTheyWere)
+{
+    Host::ResultsSheet sheet;
+    const std::pair<LONG, const wchar_t*> writes[] = {{0, L"a"}, {1, L"bb"}, {2, L"c"}, {1, L"xyz"}, {2, L""}, {0, L""}};
+    for (const auto& [column, text] : writes)
+        sheet.WriteCell(0, 0, 0, column, text, -1);
+    std::ostringstream tsv;
+    sheet.SaveTsv(tsv);
+    EXPECT_EQ("\txyz\n", tsv.str());
+}
+
 TEST(ResultsSheet, ReadsBackWhatWasWrittenAndRefusesCellsOutsideTheSheet)
 {
     Host::ResultsSheet sheet;
