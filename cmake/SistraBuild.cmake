@@ -59,16 +59,29 @@ function(sistra_executable name)
     target_link_options(${name} PRIVATE ${SISTRA_EXE_LINK_OPTIONS})
 endfunction()
 
-# sistra_test(NAME SOURCES... LIBS libs...): one GoogleTest executable per subsystem, one CTest test.
+# sistra_test(NAME SOURCES... LIBS libs... [SHARDS n]): one GoogleTest executable per subsystem, one CTest
+# test, or n tests that each run every n-th of its cases (GoogleTest's own sharding).
 function(sistra_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "SHARDS" "SOURCES;LIBS" ${ARGN})
     sistra_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
-    # Each program gets a display and a Wine session of its own: some check which window is in front,
-    # and so they can still run side by side.
-    add_test(NAME ${name} COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/own-session ${name}
-             wine $<TARGET_FILE:${name}> --gtest_brief=1)
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${SISTRA_TEST_ENVIRONMENT}" TIMEOUT 600)
+    if(NOT ARG_SHARDS)
+        sistra_add_test_run(${name} ${name})
+        return()
+    endif()
+    math(EXPR last "${ARG_SHARDS} - 1")
+    foreach(shard RANGE ${last})
+        sistra_add_test_run(${name}_${shard} ${name} GTEST_TOTAL_SHARDS=${ARG_SHARDS} GTEST_SHARD_INDEX=${shard})
+    endforeach()
+endfunction()
+
+# Each program gets a display and a Wine session of its own: some check which window is in front,
+# and so they can still run side by side.
+function(sistra_add_test_run test target)
+    add_test(NAME ${test} COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/own-session ${test}
+             wine $<TARGET_FILE:${target}> --gtest_brief=1)
+    set(run_environment ${SISTRA_TEST_ENVIRONMENT} ${ARGN})
+    set_tests_properties(${test} PROPERTIES ENVIRONMENT "${run_environment}" TIMEOUT 600)
 endfunction()
 
 # sistra_dll(NAME SOURCES...): a statically linked Windows DLL without a "lib" prefix.

@@ -138,6 +138,10 @@ inline Outcome RunAndCloseMessageBox(const std::wstring& program, const std::wst
     Outcome outcome;
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     SetEnvironmentVariableW(variable, L"1");
+    // The child runs the whole of its filter, not this run's share of the suite (this run has chosen its
+    // share already, as it started).
+    SetEnvironmentVariableW(L"GTEST_TOTAL_SHARDS", nullptr);
+    SetEnvironmentVariableW(L"GTEST_SHARD_INDEX", nullptr);
     // The child's own test report is of no interest: its output goes nowhere.
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     const HANDLE nowhere = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0, nullptr);
