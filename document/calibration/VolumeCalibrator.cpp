@@ -83,12 +83,28 @@ bool VolumeCalibrator::IsActive()
            Applied(knownVolume_, PropertyId::KnownVolumeCalibrationApplied);
 }
 
-VolumeCalibrator::Workflow VolumeCalibrator::CurrentWorkflow() const
+VolumeCalibrator::Chain VolumeCalibrator::CurrentChain() const
 {
     const ModelPtr setup = Model(ModelKind::WorkflowSetup);
-    if (!setup->GetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn))
-        return Workflow::Off;
-    return static_cast<Workflow>(setup->GetValue<PropertyType::Int>(PropertyId::WorkflowKind));
+    return Chain{static_cast<Workflow>(setup->GetValue<PropertyType::Int>(PropertyId::WorkflowKind)),
+                 setup->GetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn)};
+}
+
+std::optional<VolumeCalibrator::WorkflowLine> VolumeCalibrator::AppliedWorkflowLine(Workflow kind) const
+{
+    if (kind == Workflow::SmallMammal && Applied(conductance_, PropertyId::ConductanceCalibrationApplied))
+        return WorkflowLine{GetConductanceCoefficients(), Unit(conductance_, PropertyId::ConductanceUnit)};
+    if (kind == Workflow::LargeMammal && Applied(mpvs_, PropertyId::VolumeCalibrationApplied))
+        return WorkflowLine{GetMpvsCoefficients(), Unit(mpvs_, PropertyId::VolumeCalibrationUnit)};
+    if (kind == Workflow::Echo && Applied(knownVolume_, PropertyId::KnownVolumeCalibrationApplied))
+        return WorkflowLine{GetKnownVolumeCoefficients(), Unit(knownVolume_, PropertyId::KnownVolumeUnit)};
+    return std::nullopt;
+}
+
+bool VolumeCalibrator::CuvetteInForce(Chain chain) const
+{
+    return (chain.kind == Workflow::SmallMammal || !chain.guided) &&
+           Applied(cuvette_, PropertyId::CuvetteCalibrationApplied);
 }
 
 LineCoefficients VolumeCalibrator::GetConductanceCoefficients() const
@@ -127,18 +143,13 @@ LineCoefficients VolumeCalibrator::GetKnownVolumeCoefficients() const
     }
 }
 
-double VolumeCalibrator::FirstStage(double raw, int32_t channel, Workflow workflow, double& factor) const
+double VolumeCalibrator::FirstStage(double raw, int32_t channel, Workflow kind, double& factor) const
 {
-    const auto through = [&](const LineCoefficients& line, const UnitInfo& unit) {
-        factor = PrefixFactor(unit);
-        return (line.slope * raw + line.intercept) / factor;
-    };
-    if (workflow == Workflow::SmallMammal && Applied(conductance_, PropertyId::ConductanceCalibrationApplied))
-        return through(GetConductanceCoefficients(), Unit(conductance_, PropertyId::ConductanceUnit));
-    if (workflow == Workflow::LargeMammal && Applied(mpvs_, PropertyId::VolumeCalibrationApplied))
-        return through(GetMpvsCoefficients(), Unit(mpvs_, PropertyId::VolumeCalibrationUnit));
-    if (workflow == Workflow::Echo && Applied(knownVolume_, PropertyId::KnownVolumeCalibrationApplied))
-        return through(GetKnownVolumeCoefficients(), Unit(knownVolume_, PropertyId::KnownVolumeUnit));
+    if (const std::optional<WorkflowLine> own = AppliedWorkflowLine(kind))
+    {
+        factor = PrefixFactor(own->unit);
+        return (own->line.slope * raw + own->line.intercept) / factor;
+    }
     const Orv::ComPtr<IUnitConversion> cached = FindConversion(channel);
     ConversionUnits units;
     if (cached && SUCCEEDED(ReadConversionUnits(*cached.Get(), units)) && units.inUse)
@@ -155,33 +166,31 @@ double VolumeCalibrator::FirstStage(double raw, int32_t channel, Workflow workfl
 
 double VolumeCalibrator::ConvertToVolume(double raw, double divisor, int32_t channel)
 {
-    const Workflow workflow = CurrentWorkflow();
-    const bool off = workflow == Workflow::Off;
-    const bool small = workflow == Workflow::SmallMammal;
+    const Chain chain = CurrentChain();
     double factor = 1.0;
-    double volume = FirstStage(raw, channel, workflow, factor);
-    if ((small || off) && Applied(cuvette_, PropertyId::CuvetteCalibrationApplied))
+    double volume = FirstStage(raw, channel, chain.kind, factor);
+    if (CuvetteInForce(chain))
     {
         const double cuvetteFactor = PrefixFactor(Unit(cuvette_, PropertyId::CuvetteUnit));
         volume = Value(cuvette_, PropertyId::CuvetteSlope) / cuvetteFactor * factor * volume +
                  Value(cuvette_, PropertyId::CuvetteIntercept) / cuvetteFactor;
     }
-    if (SalineInForce(workflow))
+    if (SalineInForce(chain))
         volume -= Value(saline_, PropertyId::ParallelConductance) / divisor;
-    if (AlphaInForce(workflow))
+    if (AlphaInForce(chain))
         volume /= Value(alpha_, PropertyId::Alpha);
     return volume;
 }
 
-bool VolumeCalibrator::SalineInForce(Workflow workflow) const
+bool VolumeCalibrator::SalineInForce(Chain chain) const
 {
-    return (workflow == Workflow::Off || workflow == Workflow::SmallMammal || workflow == Workflow::LargeMammal) &&
+    return (!chain.guided || chain.kind == Workflow::SmallMammal || chain.kind == Workflow::LargeMammal) &&
            Applied(saline_, PropertyId::SalineCalibrationApplied);
 }
 
-bool VolumeCalibrator::AlphaInForce(Workflow workflow) const
+bool VolumeCalibrator::AlphaInForce(Chain chain) const
 {
-    return (workflow == Workflow::SmallMammal || workflow == Workflow::LargeMammal) &&
+    return (chain.kind == Workflow::SmallMammal || chain.kind == Workflow::LargeMammal) &&
            Applied(alpha_, PropertyId::AlphaCalibrationApplied);
 }
 
@@ -199,16 +208,11 @@ UnitInfo VolumeCalibrator::ChannelUnit(int32_t channel) const
 
 UnitInfo VolumeCalibrator::GetUnit(int32_t channel)
 {
-    const Workflow workflow = CurrentWorkflow();
-    if ((workflow == Workflow::SmallMammal || workflow == Workflow::Off) &&
-        Applied(cuvette_, PropertyId::CuvetteCalibrationApplied))
+    const Chain chain = CurrentChain();
+    if (CuvetteInForce(chain))
         return UnitInfo{L"L", Orv::MicroSign};
-    if (workflow == Workflow::SmallMammal && Applied(conductance_, PropertyId::ConductanceCalibrationApplied))
-        return Unit(conductance_, PropertyId::ConductanceUnit);
-    if (workflow == Workflow::LargeMammal && Applied(mpvs_, PropertyId::VolumeCalibrationApplied))
-        return Unit(mpvs_, PropertyId::VolumeCalibrationUnit);
-    if (workflow == Workflow::Echo && Applied(knownVolume_, PropertyId::KnownVolumeCalibrationApplied))
-        return Unit(knownVolume_, PropertyId::KnownVolumeUnit);
+    if (const std::optional<WorkflowLine> own = AppliedWorkflowLine(chain.kind))
+        return own->unit;
     return ChannelUnit(channel);
 }
 
@@ -228,12 +232,13 @@ std::optional<CalibrationPoints> VolumeCalibrator::PointsFor(int32_t channel, co
 Orv::String VolumeCalibrator::BuildVolumeExpression(int32_t channel) const
 {
     const int32_t number = channel + 1;
+    const Chain chain = CurrentChain();
     const Orv::ComPtr<IUnitConversion> cached = FindConversion(channel);
-    const bool cuvette = Applied(cuvette_, PropertyId::CuvetteCalibrationApplied);
-    const bool conductance = Applied(conductance_, PropertyId::ConductanceCalibrationApplied);
+    const bool cuvette = CuvetteInForce(chain);
+    const std::optional<WorkflowLine> own = AppliedWorkflowLine(chain.kind);
     Orv::OStringStream out;
     out.imbue(std::locale::classic());
-    if (!cached && !cuvette && !conductance)
+    if (!cached && !cuvette && !own)
     {
         out << L"ch" << number;
         return out.Str();
@@ -241,12 +246,8 @@ Orv::String VolumeCalibrator::BuildVolumeExpression(int32_t channel) const
     out << L"ch(" << number << L", \"base\")";
     Orv::String text = out.Str();
     ConversionUnits units;
-    if (conductance)
-        text = LineText(GetConductanceCoefficients(), text);
-    else if (Applied(mpvs_, PropertyId::VolumeCalibrationApplied))
-        text = LineText(GetMpvsCoefficients(), text);
-    else if (Applied(knownVolume_, PropertyId::KnownVolumeCalibrationApplied))
-        text = LineText(GetKnownVolumeCoefficients(), text);
+    if (own)
+        text = LineText(own->line, text);
     else if (cached && SUCCEEDED(ReadConversionUnits(*cached.Get(), units)) && units.inUse)
         text = LineText(LineCoefficients{units.scale, units.offset}, text);
     if (cuvette)
@@ -266,11 +267,11 @@ Orv::String VolumeCalibrator::BuildVolumeExpression(int32_t channel) const
 
 VolumeCorrection VolumeCalibrator::LoopVolumeCorrection() const
 {
-    const Workflow workflow = CurrentWorkflow();
+    const Chain chain = CurrentChain();
     VolumeCorrection correction;
-    if (SalineInForce(workflow))
+    if (SalineInForce(chain))
         correction.parallelConductance = Value(saline_, PropertyId::ParallelConductance);
-    if (AlphaInForce(workflow))
+    if (AlphaInForce(chain))
         correction.alpha = Value(alpha_, PropertyId::Alpha);
     return correction;
 }

@@ -45,17 +45,34 @@ protected:
 private:
     enum class Workflow
     {
-        Off = 0,
+        None = 0,
         SmallMammal = 1,
         LargeMammal = 2,
         Echo = 3,
     };
-    Workflow CurrentWorkflow() const;
+    // The calibrations in force follow the workflow the user calibrated in, whether or not its guidance
+    // is on: leaving the workflow keeps its calibrations, so that every reader of the volume (the host's
+    // channel, the loops, the table, the fits) goes on seeing the same volume.
+    struct Chain
+    {
+        Workflow kind;
+        bool guided;
+    };
+    Chain CurrentChain() const;
+    // The workflow's own two-point line and its unit, when it is applied; none without one.
+    struct WorkflowLine
+    {
+        LineCoefficients line;
+        UnitInfo unit;
+    };
+    std::optional<WorkflowLine> AppliedWorkflowLine(Workflow kind) const;
+    // The cuvette regression reads conductance: the small mammal's, or the channel's own without guidance.
+    bool CuvetteInForce(Chain chain) const;
     // The parallel conductance is taken off in the mammal workflows and without a workflow.
-    bool SalineInForce(Workflow workflow) const;
-    bool AlphaInForce(Workflow workflow) const;
+    bool SalineInForce(Chain chain) const;
+    bool AlphaInForce(Chain chain) const;
     // The first stage: the two-point calibration of the workflow, else the channel's own conversion.
-    double FirstStage(double raw, int32_t channel, Workflow workflow, double& factor) const;
+    double FirstStage(double raw, int32_t channel, Workflow kind, double& factor) const;
     bool Applied(const ModelPtr& model, int id) const { return model->GetValue<PropertyType::Bool>(id); }
     double Value(const ModelPtr& model, int id) const { return model->GetValue<PropertyType::Double>(id); }
     UnitInfo Unit(const ModelPtr& model, int id) const { return model->GetValue<PropertyType::Unit>(id); }

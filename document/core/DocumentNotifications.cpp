@@ -384,6 +384,8 @@ void SistraDocument::ReactToWorkflowModeChange(const ModelChangedRecord& record)
     UpdateMenuStates();
     if (!GetSetupModel()->GetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn))
         CloseWorkflowViews();
+    // Guidance on or off changes which calibrations the large-mammal and echo volumes go through.
+    ChangeWithBroadcast(&SistraDocument::ApplyVolumeCalibration);
 }
 
 } // namespace Sistra

@@ -2,12 +2,7 @@
 // volumes typed into the alpha step's boxes and its Apply box ticked, on a recording whose volume channel
 // is in microlitres. The volume channel, the loop view and the hemodynamics table take the volumes over
 // alpha, and untick brings them back.
-#include "host/app/HostDocument.h"
-#include "host/tests/FrameSessionFixture.h"
-#include "host/tests/FrameWorkflow.h"
-#include "host/tests/ResultsSheetText.h"
-#include "host/tests/TestPictures.h"
-#include "host/vyr/UnitConversions.h"
+#include "host/tests/FrameCalibrationFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -21,68 +16,14 @@ using HostTests::PumpUntil;
 using HostTests::ScreenCentreOf;
 
 constexpr int MeasuredStrokeVolume = 1117, ReferenceStrokeVolume = 1121, AlphaResult = 1123, ApplyAlpha = 1077;
-constexpr int AnalyzeNow = 1098, LoopListId = 3001;
-constexpr int VolumeChannel = 1;
-constexpr const wchar_t* LoopViewName = L"Loop View";
-constexpr const wchar_t* TableViewName = L"Sistra Hemodynamics TableView";
+constexpr int AnalyzeNow = 1098;
 
-class FrameAlphaCalibration : public HostTests::FrameSessionFixture
+class FrameAlphaCalibration : public HostTests::FrameCalibrationFixture
 {
 protected:
     FrameAlphaCalibration()
-        : FrameSessionFixture("frame-alpha.csv", HostTests::OcclusionText(16), Host::OpenOptions{{}, false})
+        : FrameCalibrationFixture("frame-alpha.csv", HostTests::OcclusionText(16), Host::OpenOptions{{}, false})
     {
-    }
-    HWND ViewWindow(const wchar_t* name)
-    {
-        const Host::ViewFrame* view = Frame().FindView(name);
-        return view ? view->ViewWindow() : nullptr;
-    }
-    // The first loop's value in the table's column, as its Add to Tallion puts it on the results sheet.
-    double FirstLoopValue(const std::string& column)
-    {
-        const HWND table = ViewWindow(TableViewName);
-        const HWND add = table ? HostTests::FindVisibleChild(
-                                     table, [](HWND child) { return HostTests::WindowText(child) == L"Add to Tallion"; })
-                               : nullptr;
-        if (!add)
-            return std::nan("");
-        ClickAt(ScreenCentreOf(add));
-        HostTests::Settle(Frame());
-        const std::string value = HostTests::FirstLoopValue(opened->Session().Sheet(), column);
-        // The sheet's window came to the front, over the workflow's page: closed, as a person closes it.
-        if (const HWND sheet = HostTests::ThreadWindowOfClass(L"SistraHostList"))
-            SendMessageW(sheet, WM_CLOSE, 0, 0);
-        SetForegroundWindow(Frame().Handle());
-        HostTests::Settle(Frame());
-        return value.empty() ? std::nan("") : std::stod(value);
-    }
-    // The factor the host shows the volume channel's recorded values with.
-    double VolumeScale()
-    {
-        Orv::ComPtr<IUnitConversion> conversion;
-        Vyr::ConversionFacts facts;
-        if (opened->Host().GetChannelConversion(HostUnsetPosition, 0, VolumeChannel, conversion.Put()) != S_OK ||
-            !Vyr::ReadConversionFacts(*conversion.Get(), facts))
-            return std::nan("");
-        return facts.inUse ? facts.scale : 1.0;
-    }
-    // The loop view's black pixels right of its loop list: the loops' lines.
-    size_t LoopPixels()
-    {
-        const HWND loopView = ViewWindow(LoopViewName);
-        if (!loopView)
-            return 0;
-        RECT list{}, view{};
-        GetWindowRect(GetDlgItem(loopView, LoopListId), &list);
-        GetWindowRect(loopView, &view);
-        return HostTests::BlackPixels(loopView, list.right - view.left);
-    }
-    bool Tick(HWND page, int box)
-    {
-        const LRESULT before = SendDlgItemMessageW(page, box, BM_GETCHECK, 0, 0);
-        ClickAt(ScreenCentreOf(GetDlgItem(page, box)));
-        return PumpUntil(Frame(), [&] { return SendDlgItemMessageW(page, box, BM_GETCHECK, 0, 0) != before; });
     }
 };
 
@@ -100,13 +41,7 @@ TEST_F(FrameAlphaCalibration, TheAlphaStepsApplyDividesTheVolumesOnceAndUntickBr
     const size_t measuredLoops = LoopPixels();
     ASSERT_GT(measuredLoops, 1000u);
     for (const auto& [box, text] : {std::pair{MeasuredStrokeVolume, L"21.66"}, std::pair{ReferenceStrokeVolume, L"10.83"}})
-    {
-        const HWND edit = GetDlgItem(page, box);
-        ClickAt(ScreenCentreOf(edit));
-        ASSERT_TRUE(PumpUntil(frame, [&] { return GetFocus() == edit; })) << box;
-        HostTests::TypeText(text);
-        EXPECT_TRUE(PumpUntil(frame, [&] { return HostTests::WindowText(edit) == text; })) << box;
-    }
+        EXPECT_TRUE(TypeInto(page, box, text)) << box;
     EXPECT_TRUE(PumpUntil(frame, [&] { return HostTests::WindowText(GetDlgItem(page, AlphaResult)) == L"= 2"; }))
         << HostTests::WindowText(GetDlgItem(page, AlphaResult));
     ASSERT_TRUE(Tick(page, ApplyAlpha));

@@ -2,6 +2,7 @@
 
 #include "dialogs/helpers/CalibrationGuards.h"
 #include "document/core/SistraDocument.h"
+#include "document/models/workflow/Workflow.h"
 #include "foundation/text/FormatStream.h"
 
 namespace Sistra
@@ -20,6 +21,15 @@ bool VolumeCalibrationMayApply(SistraDocument& document)
     if (setup && setup->GetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn))
         return true;
     return !CheckVolumeChannelCalculation(document) && !RejectMixedUnitCalibration(document);
+}
+
+bool ConductanceCalibrationInForce(SistraDocument& document)
+{
+    const ModelPtr setup = document.GetSetupModel();
+    const ModelPtr conductance = document.GetModel(ModelKind::ConductanceCalib);
+    return setup && conductance &&
+           setup->GetValue<PropertyType::Int>(PropertyId::WorkflowKind) == WorkflowKind::SmallMammal &&
+           conductance->GetValue<PropertyType::Bool>(PropertyId::ConductanceCalibrationApplied);
 }
 
 } // namespace Sistra

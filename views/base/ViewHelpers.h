@@ -20,6 +20,10 @@ class SistraDocument;
 // the channel's blocks (both tell the user why not).
 bool VolumeCalibrationMayApply(SistraDocument& document);
 
+// Whether the small mammal's conductance calibration turns the volume channel into conductance: once
+// applied it stays in force when the workflow is left.
+bool ConductanceCalibrationInForce(SistraDocument& document);
+
 // The string-table text formatId with the view's title for %1 ("Copy Sistra %1").
 Orv::String TitledCommandText(UINT formatId, const Orv::String& title);
 

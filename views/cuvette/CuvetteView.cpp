@@ -192,10 +192,10 @@ void CuvetteView::CleanupWindow()
 }
 
 // The conductance readings are in the volume channel's own units; in workflow mode in the units the
-// conductance calibration chose.
+// conductance calibration chose, and so after leaving the workflow while that calibration stays in force.
 UnitInfo CuvetteView::GetConductanceUnit()
 {
-    if (WorkflowModeOn())
+    if (WorkflowModeOn() || ConductanceCalibrationInForce(*Document()))
         return Document()->GetModel(ModelKind::ConductanceCalib)->GetConductanceUnit();
     if (!conductanceUnit_)
     {

@@ -3,6 +3,8 @@
 #include "document/models/workflow/WorkflowModelReader.h"
 
 #include <cmath>
+#include <functional>
+#include <string>
 #include <limits>
 #include <tuple>
 
@@ -142,16 +144,88 @@ TEST_F(VolumeCalibration, WithoutAWorkflowCalibrationTheChannelsOwnConversionIsT
 TEST_F(VolumeCalibration, ExpressionsReadTheBaseChannelThroughTheAppliedLines)
 {
     EXPECT_STREQ(L"ch2", calibrator.BuildVolumeExpression(Channel).c_str());
-    // The calibration lines look at the applied flags only, not at the workflow.
-    Apply(2, {Conductance});
+    Apply(1, {Conductance});
     EXPECT_STREQ(L"(10 * ch(2, \"base\") + 0)", calibrator.BuildVolumeExpression(Channel).c_str());
-    Apply(2, {Cuvette, Saline, Alpha});
+    Apply(1, {Cuvette, Saline, Alpha});
     // The corrections the host's channel shows, the parallel conductance and alpha, are the analysis's too.
     EXPECT_STREQ(L"(((2 * (10 * ch(2, \"base\") + 0) + 1) - 4) / 0.5)", calibrator.BuildVolumeExpression(Channel).c_str());
     // The analysis asks for the setup's volume channel.
     document.Set<PropertyType::Channel>(ModelKind::WorkflowSetup, PropertyId::VolumeChannel, Channel);
     EXPECT_STREQ(L"(((2 * (10 * ch(2, \"base\") + 0) + 1) - 4) / 0.5)",
                  BuildVolumeExpression(WorkflowModelReader(document), calibrator).c_str());
+}
+
+// The value of calculation text made of numbers, + - * / and parentheses, the base channel read as raw.
+double EvaluateAt(const std::wstring& text, double raw)
+{
+    size_t at = 0;
+    std::function<double()> sum;
+    const auto skip = [&] { while (at < text.size() && text[at] == L' ') ++at; };
+    const auto factor = [&]() -> double {
+        skip();
+        if (text.compare(at, 13, L"ch(2, \"base\")") == 0)
+            return at += 13, raw;
+        if (text[at] == L'(')
+        {
+            ++at;
+            const double inner = sum();
+            skip();
+            return ++at, inner;
+        }
+        size_t used = 0;
+        const double number = std::stod(text.substr(at), &used);
+        return at += used, number;
+    };
+    const auto product = [&] {
+        double value = factor();
+        for (skip(); at < text.size() && (text[at] == L'*' || text[at] == L'/'); skip())
+            value = text[at++] == L'*' ? value * factor() : value / factor();
+        return value;
+    };
+    sum = [&] {
+        double value = product();
+        for (skip(); at < text.size() && (text[at] == L'+' || text[at] == L'-'); skip())
+            value = text[at++] == L'+' ? value + product() : value - product();
+        return value;
+    };
+    return sum();
+}
+
+// The analysis read conductance and cuvette lines the host's channel did not show (the large mammal's, or
+// the small mammal's once its workflow was left): the loops and the channel then disagreed by orders of
+// magnitude. Leaving a workflow keeps the calibrations made in it.
+TEST(VolumeCalibrator, TheExpressionAndTheConversionGoThroughTheSameCalibrations)
+{
+    const struct
+    {
+        const char* name;
+        int kind;
+        bool guided;
+        std::vector<Applied> applied;
+        double expected;
+    } cases[] = {
+        {"small", 1, true, {Conductance, Cuvette, Saline, Alpha}, (2 * 50 + 1 - 4) / 0.5},
+        {"small, left", 1, false, {Conductance, Cuvette, Saline, Alpha}, (2 * 50 + 1 - 4) / 0.5},
+        {"large: no conductance, no cuvette", 2, true, {Conductance, Mpvs, Cuvette, Saline, Alpha}, (14 - 4) / 0.5},
+        {"large, left: the cuvette too", 2, false, {Conductance, Mpvs, Cuvette, Saline}, 2 * 14 + 1 - 4},
+        {"echo", 3, true, {Conductance, Known, Cuvette}, 20 * Raw - 20},
+        {"never guided", 0, false, {Conductance, Cuvette, Saline}, 2 * Raw + 1 - 4},
+    };
+    for (const auto& c : cases)
+    {
+        TestDocument document;
+        document.host.records = 1;
+        document.host.shown[0] = RawUnit(L"V");
+        FillCalibrations(document);
+        VolumeCalibrator calibrator(document);
+        document.Set<PropertyType::Int>(ModelKind::WorkflowSetup, PropertyId::WorkflowKind, c.kind);
+        document.Set<PropertyType::Bool>(ModelKind::WorkflowSetup, PropertyId::WorkflowModeOn, c.guided);
+        for (const Applied& a : c.applied)
+            document.SetApplied(a.kind, a.id);
+        const Orv::String expression = calibrator.BuildVolumeExpression(Channel);
+        EXPECT_DOUBLE_EQ(c.expected, calibrator.ConvertToVolume(Raw, Divisor, Channel)) << c.name;
+        EXPECT_DOUBLE_EQ(c.expected, EvaluateAt(expression.c_str(), Raw)) << c.name << ": " << expression.c_str();
+    }
 }
 
 TEST_F(VolumeCalibration, TheConversionMapsOneAndTenRawOntoTheirVolumes)

@@ -1,0 +1,109 @@
+// Calibrating in the small-mammal workflow and then leaving it ("Workflow mode..." with its box cleared),
+// as a person does: the loops, the table and the fits must go on reading one volume.
+#include "host/tests/FrameCalibrationFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+
+using HostTests::ClickAt;
+using HostTests::PumpUntil;
+using HostTests::ScreenCentreOf;
+
+constexpr int ApplyBox = 1077, WorkflowOnBox = 1069;
+constexpr int FirstSampled = 1079, SecondSampled = 1081, FirstKnown = 1107, SecondKnown = 1108;
+constexpr int CuvetteSlope = 1113, CuvetteIntercept = 1114;
+// The conductance channel records a tenth of the microlitres in volts; 2 mS a volt and 5 uL a mS give
+// them back.
+constexpr double VoltsPerMicrolitre = 0.1;
+constexpr const wchar_t* CuvetteViewName = L"Sistra Cuvette Calibration View";
+
+class FrameLeaveWorkflow : public HostTests::FrameCalibrationFixture
+{
+protected:
+    FrameLeaveWorkflow()
+        : FrameCalibrationFixture("frame-leave-workflow.csv",
+                                  HostTests::OcclusionText(16, "LV Pressure (mmHg),LV Volume (V),ECG (mV)",
+                                                           {1.0, 0.0, 1.0 / VoltsPerMicrolitre, 0.0}),
+                                  Host::OpenOptions{{}, false})
+    {
+    }
+    void CalibrateConductanceAndCuvette()
+    {
+        HWND page = HostTests::OpenStep(Frame(), L"Conductance calibration", FirstSampled);
+        ASSERT_TRUE(page);
+        for (const auto& [box, text] : {std::pair{FirstSampled, L"1"}, std::pair{FirstKnown, L"2"},
+                                        std::pair{SecondSampled, L"2"}, std::pair{SecondKnown, L"4"}})
+            ASSERT_TRUE(TypeInto(page, box, text)) << box;
+        ASSERT_TRUE(Tick(page, ApplyBox));
+        page = HostTests::OpenStep(Frame(), L"Cuvette calibration", CuvetteSlope);
+        ASSERT_TRUE(page);
+        for (const auto& [box, text] : {std::pair{CuvetteSlope, L"5"}, std::pair{CuvetteIntercept, L"0"}})
+            ASSERT_TRUE(TypeInto(page, box, text)) << box;
+        ASSERT_TRUE(Tick(page, ApplyBox));
+    }
+    // "Workflow mode..." chosen from the module's menu, its box cleared and OK pressed.
+    void LeaveWorkflow()
+    {
+        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(WorkflowOnBox); }, [](HWND dialog) {
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, WorkflowOnBox)));
+            Sleep(200);
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+        });
+        HostTests::ChooseMenuItem(Frame(), L"Sistra",
+                                  [](const std::wstring& text) { return text.find(L"orkflow mode") != std::wstring::npos; });
+        ASSERT_TRUE(PumpUntil(Frame(), [&] { return hand.done.load(); }));
+        HostTests::Settle(Frame(), 1000);
+    }
+};
+
+// Left after the conductance and cuvette steps, the cuvette's line went on the raw volts (5000 uL a volt,
+// the line's microlitres per siemens read as per volt) wherever the calibration was next applied, while
+// the analysis still read it through the conductance: the loops collapsed to a line at V = 0 beside a
+// table in microlitres. Leaving the workflow keeps the calibrations made in it.
+TEST_F(FrameLeaveWorkflow, LeavingTheWorkflowKeepsItsCalibrationsForTheChannelLoopsAndTable)
+{
+    // The first beat fills to 120 uL and empties to 52.66 uL (the recording's own microlitres).
+    constexpr double Ved = 120.0, Ves = 52.66;
+    ASSERT_TRUE(HostTests::ChooseFirstWorkflow(Frame()));
+    CalibrateConductanceAndCuvette();
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(HostTests::OpenStep(Frame(), L"Alpha calibration", ApplyBox));
+    EXPECT_NEAR(Ved, FirstLoopValue("Ved ("), 0.05);
+    const size_t loops = LoopPixels();
+    ASSERT_GT(loops, 2000u);
+    const double scale = VolumeScale();
+    EXPECT_NEAR(1e-6 / VoltsPerMicrolitre, scale, 1e-12);
+
+    LeaveWorkflow();
+    ASSERT_EQ(L"C&uvette Calibration", HostTests::ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& text) {
+                  return text == L"C&uvette Calibration";
+              }));
+    // The cuvette view's band applies the calibration again, as a person unticks and ticks it.
+    const HWND cuvette = ViewWindow(CuvetteViewName);
+    ASSERT_TRUE(cuvette);
+    const HWND enable =
+        HostTests::FindVisibleChild(cuvette, [](HWND child) { return HostTests::WindowText(child) == L"Enable cuvette calibration"; });
+    ASSERT_TRUE(enable);
+    for (int click = 0; click < 2; ++click)
+    {
+        ClickAt(ScreenCentreOf(enable));
+        HostTests::Settle(Frame(), 1000);
+    }
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-leave-workflow-left");
+    EXPECT_EQ(BST_CHECKED, SendMessageW(enable, BM_GETCHECK, 0, 0));
+    // The band shows the line in the units it was made in.
+    const HWND slope = HostTests::FindVisibleChild(cuvette, [](HWND child) { return HostTests::ClassOf(child) == L"Edit"; });
+    ASSERT_TRUE(slope);
+    EXPECT_EQ(L"5", HostTests::WindowText(slope));
+    EXPECT_DOUBLE_EQ(scale, VolumeScale());
+    EXPECT_NEAR(Ved, FirstLoopValue("Ved ("), 0.05);
+    EXPECT_NEAR(Ves, FirstLoopValue("Ves ("), 0.05);
+    EXPECT_GT(LoopPixels(), loops / 2);
+}
+
+} // namespace
