@@ -200,12 +200,8 @@ void SistraHemodynamicsTableView::SetupWindow()
     }
     if (m_manager && m_data)
     {
-        // The table reaches the document's events and the host's services through the document's frame,
-        // which lives as long as the document.
-        Orv::ComPtr<IVyrDocumentFrame> frame;
-        Document()->QueryInterface(IID_IVyrDocumentFrame, frame.PutVoid());
-        IUnknown* frameServices = frame ? static_cast<IUnknown*>(frame.Get()) : Document()->GetFrameServices();
-        m_manager->CreateTableView(TableStyle, GetHandle(), frameServices, m_hostView.Get(), m_data.Get(),
+        const Orv::ComPtr<IUnknown> frameServices = TableFrameServices(*Document());
+        m_manager->CreateTableView(TableStyle, GetHandle(), frameServices.Get(), m_hostView.Get(), m_data.Get(),
                                    m_data.Get(), this, nullptr);
     }
     SistraViewBase::SetupWindow();

@@ -19,7 +19,7 @@ namespace HostTests
 
 constexpr const wchar_t* LoopViewName = L"Loop View";
 constexpr const wchar_t* TableViewName = L"Sistra Hemodynamics TableView";
-constexpr int LoopViewListId = 3001;
+constexpr int LoopViewListId = 3001, WorkflowOnBox = 1069;
 
 class FrameCalibrationFixture : public FrameSessionFixture
 {
@@ -59,6 +59,22 @@ protected:
             !Vyr::ReadConversionFacts(*conversion.Get(), facts))
             return std::nan("");
         return facts.inUse ? facts.scale : 1.0;
+    }
+    // "Workflow mode..." chosen from the module's menu, its box cleared and OK pressed.
+    void LeaveWorkflow()
+    {
+        SecondHand hand([] { return DialogWithControl(WorkflowOnBox); }, [](HWND dialog) {
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, WorkflowOnBox)));
+            Sleep(200);
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+        });
+        ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& text) { return text.find(L"orkflow mode") != std::wstring::npos; });
+        ASSERT_TRUE(PumpUntil(Frame(), [&] { return hand.done.load(); }));
+        Settle(Frame(), 1000);
+    }
+    bool OpenViewFromMenu(const std::wstring& item)
+    {
+        return ChooseMenuItem(Frame(), L"Sistra", [&](const std::wstring& text) { return text == item; }) == item;
     }
     // The loop view's black pixels right of its loop list: the loops' lines.
     size_t LoopPixels()

@@ -13,7 +13,7 @@ using HostTests::ClickAt;
 using HostTests::PumpUntil;
 using HostTests::ScreenCentreOf;
 
-constexpr int ApplyBox = 1077, WorkflowOnBox = 1069;
+constexpr int ApplyBox = 1077;
 constexpr int FirstSampled = 1079, SecondSampled = 1081, FirstKnown = 1107, SecondKnown = 1108;
 constexpr int CuvetteSlope = 1113, CuvetteIntercept = 1114;
 // The conductance channel records a tenth of the microlitres in volts; 2 mS a volt and 5 uL a mS give
@@ -45,19 +45,6 @@ protected:
             ASSERT_TRUE(TypeInto(page, box, text)) << box;
         ASSERT_TRUE(Tick(page, ApplyBox));
     }
-    // "Workflow mode..." chosen from the module's menu, its box cleared and OK pressed.
-    void LeaveWorkflow()
-    {
-        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(WorkflowOnBox); }, [](HWND dialog) {
-            ClickAt(ScreenCentreOf(GetDlgItem(dialog, WorkflowOnBox)));
-            Sleep(200);
-            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
-        });
-        HostTests::ChooseMenuItem(Frame(), L"Sistra",
-                                  [](const std::wstring& text) { return text.find(L"orkflow mode") != std::wstring::npos; });
-        ASSERT_TRUE(PumpUntil(Frame(), [&] { return hand.done.load(); }));
-        HostTests::Settle(Frame(), 1000);
-    }
 };
 
 // Left after the conductance and cuvette steps, the cuvette's line went on the raw volts (5000 uL a volt,
@@ -80,9 +67,7 @@ TEST_F(FrameLeaveWorkflow, LeavingTheWorkflowKeepsItsCalibrationsForTheChannelLo
     EXPECT_NEAR(1e-6 / VoltsPerMicrolitre, scale, 1e-12);
 
     LeaveWorkflow();
-    ASSERT_EQ(L"C&uvette Calibration", HostTests::ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& text) {
-                  return text == L"C&uvette Calibration";
-              }));
+    ASSERT_TRUE(OpenViewFromMenu(L"C&uvette Calibration"));
     // The cuvette view's band applies the calibration again, as a person unticks and ticks it.
     const HWND cuvette = ViewWindow(CuvetteViewName);
     ASSERT_TRUE(cuvette);

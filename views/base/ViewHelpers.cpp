@@ -23,6 +23,15 @@ bool VolumeCalibrationMayApply(SistraDocument& document)
     return !CheckVolumeChannelCalculation(document) && !RejectMixedUnitCalibration(document);
 }
 
+Orv::ComPtr<IUnknown> TableFrameServices(SistraDocument& document)
+{
+    Orv::ComPtr<IVyrDocumentFrame> frame;
+    document.QueryInterface(IID_IVyrDocumentFrame, frame.PutVoid());
+    if (frame)
+        return Orv::ComPtr<IUnknown>(static_cast<IUnknown*>(frame.Get()));
+    return Orv::ComPtr<IUnknown>(static_cast<IUnknown*>(document.GetFrameServices()));
+}
+
 bool ConductanceCalibrationInForce(SistraDocument& document)
 {
     const ModelPtr setup = document.GetSetupModel();

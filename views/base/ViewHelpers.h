@@ -2,6 +2,7 @@
 // commands titled with the view's name.
 #pragma once
 
+#include "foundation/com/ComPtr.h"
 #include "foundation/system/RaisedFlag.h"
 #include "foundation/text/String.h"
 
@@ -23,6 +24,10 @@ bool VolumeCalibrationMayApply(SistraDocument& document);
 // Whether the small mammal's conductance calibration turns the volume channel into conductance: once
 // applied it stays in force when the workflow is left.
 bool ConductanceCalibrationInForce(SistraDocument& document);
+
+// What a table view is given to reach the document's events and the host's services: the document's
+// frame, which lives as long as the document; the host's services where there is no frame.
+Orv::ComPtr<IUnknown> TableFrameServices(SistraDocument& document);
 
 // The string-table text formatId with the view's title for %1 ("Copy Sistra %1").
 Orv::String TitledCommandText(UINT formatId, const Orv::String& title);

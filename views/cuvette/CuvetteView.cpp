@@ -3,6 +3,7 @@
 #include "hostapi/VyrDocuments.h"
 #include "controls/edits/ValidatingEdit.h"
 #include "dialogs/helpers/CalibrationGuards.h"
+#include "dialogs/helpers/ControlBalloons.h"
 #include "dialogs/helpers/NumberFields.h"
 #include "dialogs/helpers/UnitChoices.h"
 #include "dialogs/results/ResultsViewCopyDlg.h"
@@ -81,9 +82,9 @@ END_RESPONSE_TABLE;
 
 VYR_DEFINE_EVENT_MAP(CuvetteView, SistraGraphViewBase){
     VyrEventMap::Header(),
-    VyrEventMap::Observer(&MsgIdClass<&HostSamplingEventGUID, 15>::GetId,
+    VyrEventMap::Observer(&MsgIdClass<&HostSamplingEventGUID, HostSamplingEventNumber::Started>::GetId,
                           &CallMemberNoArgs<CuvetteView, &CuvetteView::OnSamplingChanged>),
-    VyrEventMap::Observer(&MsgIdClass<&HostSamplingEventGUID, 16>::GetId,
+    VyrEventMap::Observer(&MsgIdClass<&HostSamplingEventGUID, HostSamplingEventNumber::Stopped>::GetId,
                           &CallMemberNoArgs<CuvetteView, &CuvetteView::OnSamplingChanged>),
     VyrEventMap::Observer(&MsgIdClass<&HostDocEventGUID, 0>::GetId,
                           &CallMemberNoArgs<CuvetteView, &CuvetteView::UpdateSelectionButtons>),
@@ -164,7 +165,7 @@ void CuvetteView::SetupWindow()
     ITableViewManager* manager = TableManager();
     CuvetteCalibData& data = CalibData();
     if (manager && Document())
-        manager->CreateTableView(TableStyle, GetHandle(), Document()->GetFrameServices(), hostView_.Get(), &data,
+        manager->CreateTableView(TableStyle, GetHandle(), TableFrameServices(*Document()).Get(), hostView_.Get(), &data,
                                  &data, this, &data);
     SistraGraphViewBase::SetupWindow();
     for (OWL::TWindow* control : std::initializer_list<OWL::TWindow*>{setFromSelection_, deleteRow_, result_, apply_,
@@ -469,11 +470,10 @@ void CuvetteView::OnSamplingChanged()
 void CuvetteView::UpdateControlStates()
 {
     const bool sampling = HostSampling();
-    const bool applied = ViewModel()->GetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied);
     apply_->EnableWindow(fit_ && !sampling);
     enable_->EnableWindow(!sampling);
     for (OWL::TWindow* control : std::initializer_list<OWL::TWindow*>{equationStart_, slope_, equationMiddle_, intercept_})
-        control->EnableWindow(!sampling && applied);
+        control->EnableWindow(!sampling);
     const bool workflow = WorkflowModeOn();
     for (OWL::TWindow* control :
          std::initializer_list<OWL::TWindow*>{enable_, equationStart_, slope_, equationMiddle_, intercept_})
@@ -767,7 +767,6 @@ void CuvetteView::OnApply()
     model->CommitChanges();
 }
 
-// Switching the calibration on gives a model that never had one a usable equation to start from.
 void CuvetteView::OnEnableToggled()
 {
     const bool ticked = enable_->GetCheck() == BST_CHECKED;
@@ -777,12 +776,14 @@ void CuvetteView::OnEnableToggled()
         return;
     }
     const ModelPtr& model = ViewModel();
-    if (ticked)
+    // An equation made up for empty boxes (a millionth of a microlitre a unit) scaled every volume without
+    // a word: the user fills the boxes, or applies the fit, first.
+    if (ticked && (std::isnan(model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope)) ||
+                   std::isnan(model->GetValue<PropertyType::Double>(PropertyId::CuvetteIntercept))))
     {
-        if (std::isnan(model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope)))
-            model->SetCuvetteSlope(1e-6);
-        if (std::isnan(model->GetValue<PropertyType::Double>(PropertyId::CuvetteIntercept)))
-            model->SetCuvetteIntercept(0.0);
+        enable_->SetCheck(BST_UNCHECKED);
+        ShowControlBalloonFromStrings(enable_->GetHandle(), IDS_MODEL_CANT_APPLY_CALIBRATION, IDS_MODEL_FILL_CUVETTE);
+        return;
     }
     model->SetCuvetteCalibrationApplied(ticked);
     model->CommitChanges();

@@ -135,9 +135,9 @@ END_RESPONSE_TABLE;
 
 VYR_DEFINE_EVENT_MAP(SistraAnalysisGraphView, SistraGraphViewBase){
     VyrEventMap::Header(),
-    VyrEventMap::Observer(&MsgIdClass<&HostSamplingEventGUID, 15>::GetId,
+    VyrEventMap::Observer(&MsgIdClass<&HostSamplingEventGUID, HostSamplingEventNumber::Started>::GetId,
                           &CallMemberNoArgs<SistraAnalysisGraphView, &SistraAnalysisGraphView::OnSamplingStarts>),
-    VyrEventMap::Observer(&MsgIdClass<&HostSamplingEventGUID, 16>::GetId,
+    VyrEventMap::Observer(&MsgIdClass<&HostSamplingEventGUID, HostSamplingEventNumber::Stopped>::GetId,
                           &CallMemberNoArgs<SistraAnalysisGraphView, &SistraAnalysisGraphView::OnSamplingStops>),
     VyrEventMap::Observer(&MsgIdClass<&SistraDocumentGUID, DocumentNotification::ModelPropertiesChanged>::GetId,
                           &DispatchObserverEvent<SistraAnalysisGraphView, ModelChangedRecord,

@@ -50,10 +50,10 @@ EV_WM_SIZE, EV_EN_CHANGE(SistraSalineCalGraphView::VpEditId, OnVpEdited),
 VYR_DEFINE_EVENT_MAP(SistraSalineCalGraphView, SistraGraphViewBase){
     VyrEventMap::Header(),
     VyrEventMap::Observer(
-        &MsgIdClass<&HostSamplingEventGUID, 15>::GetId,
+        &MsgIdClass<&HostSamplingEventGUID, HostSamplingEventNumber::Started>::GetId,
         &CallMemberNoArgs<SistraSalineCalGraphView, &SistraSalineCalGraphView::UpdateControls>),
     VyrEventMap::Observer(
-        &MsgIdClass<&HostSamplingEventGUID, 16>::GetId,
+        &MsgIdClass<&HostSamplingEventGUID, HostSamplingEventNumber::Stopped>::GetId,
         &CallMemberNoArgs<SistraSalineCalGraphView, &SistraSalineCalGraphView::UpdateControls>),
     VyrEventMap::Observer(
         &MsgIdClass<&SistraDocumentGUID, DocumentNotification::ModelPropertiesChanged>::GetId,

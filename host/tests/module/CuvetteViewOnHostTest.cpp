@@ -213,8 +213,8 @@ TEST_F(CuvetteViewOnHost, EditedCellsAreStoredInBaseUnits)
     EXPECT_EQ(2u, model->GetKnownVolumes().size());
 }
 
-// Apply stores the fit as the applied calibration; enabling one without an equation starts from 1e-6 and
-// 0; in workflow mode a table change hands the fit to the step, not applied.
+// Apply stores the fit as the applied calibration; enabling one without an equation is refused (it applied
+// a made-up 1e-6 and 0); in workflow mode a table change hands the fit to the step, not applied.
 TEST_F(CuvetteViewOnHost, ApplyEnableAndTheWorkflowFollowTheFit)
 {
     Fill({1e-6, 3e-6}, {{1.0, 2.0}});
@@ -230,9 +230,9 @@ TEST_F(CuvetteViewOnHost, ApplyEnableAndTheWorkflowFollowTheFit)
     model->CommitChanges();
     ::SendMessageW(::GetDlgItem(view->GetHandle(), CuvetteView::EnableId), BM_SETCHECK, BST_CHECKED, 0);
     view->OnEnableToggled();
-    EXPECT_EQ(1e-6, model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope));
-    EXPECT_EQ(0.0, model->GetValue<PropertyType::Double>(PropertyId::CuvetteIntercept));
-    EXPECT_TRUE(model->GetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied));
+    EXPECT_TRUE(std::isnan(model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope)));
+    EXPECT_FALSE(model->GetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied));
+    EXPECT_EQ(BST_UNCHECKED, ::SendMessageW(::GetDlgItem(view->GetHandle(), CuvetteView::EnableId), BM_GETCHECK, 0, 0));
 
     Doc().GetSetupModel()->SetWorkflowModeOn(true);
     Doc().GetSetupModel()->CommitChanges();

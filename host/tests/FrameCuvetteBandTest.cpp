@@ -1,0 +1,54 @@
+// The cuvette view's own calibration band outside the workflow, used as a person uses it: its box ticked
+// with the equation's boxes empty, then filled and ticked.
+#include "host/tests/FrameCalibrationFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using HostTests::ClickAt;
+using HostTests::PumpUntil;
+using HostTests::ScreenCentreOf;
+using HostTests::WindowText;
+
+constexpr int EnableBox = 3003, SlopeBox = 3005, InterceptBox = 3007;
+
+class FrameCuvetteBand : public HostTests::FrameCalibrationFixture
+{
+protected:
+    FrameCuvetteBand()
+        : FrameCalibrationFixture("frame-cuvette-band.csv", HostTests::OcclusionText(8), Host::OpenOptions{{}, false})
+    {
+    }
+};
+
+// Ticked with empty boxes, the band filled in 1e-6 and 0 and applied them: every volume a millionth of
+// itself without a word. It says what is missing, beside the box, and leaves the volumes alone.
+TEST_F(FrameCuvetteBand, EnablingWithoutAnEquationIsRefusedOnScreenAndAFilledOneApplies)
+{
+    LeaveWorkflow();
+    ASSERT_TRUE(OpenViewFromMenu(L"C&uvette Calibration"));
+    const HWND view = ViewWindow(L"Sistra Cuvette Calibration View");
+    ASSERT_TRUE(view);
+    const HWND enable = GetDlgItem(view, EnableBox);
+    ASSERT_EQ(L"Enable cuvette calibration", WindowText(enable));
+    ClickAt(ScreenCentreOf(enable));
+    HWND balloon = nullptr;
+    PumpUntil(Frame(), [&] { return (balloon = HostTests::ThreadWindowOfClass(L"XPBalloonHelp")) != nullptr; }, 3000);
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-cuvette-band-refused");
+    ASSERT_TRUE(balloon);
+    EXPECT_EQ(L"Can't Apply Calibration", WindowText(balloon));
+    EXPECT_EQ(BST_UNCHECKED, SendMessageW(enable, BM_GETCHECK, 0, 0));
+    EXPECT_EQ(1.0, VolumeScale());
+    ClickAt(ScreenCentreOf(view));
+    PumpUntil(Frame(), [&] { return !HostTests::ThreadWindowOfClass(L"XPBalloonHelp"); });
+
+    // 2 uL a recorded uL and no offset.
+    ASSERT_TRUE(TypeInto(view, SlopeBox, L"2"));
+    ASSERT_TRUE(TypeInto(view, InterceptBox, L"0"));
+    ASSERT_TRUE(Tick(view, EnableBox));
+    EXPECT_TRUE(PumpUntil(Frame(), [&] { return VolumeScale() == 2.0; })) << VolumeScale();
+}
+
+} // namespace

@@ -1,0 +1,60 @@
+// The frame while the host samples, as gui --sample runs it: the views' controls that would change the
+// analysis being made are out of reach until sampling stops.
+#include "host/app/gui/SamplingPlayer.h"
+#include "host/tests/FrameSessionFixture.h"
+#include "host/tests/TestPictures.h"
+
+#include "foundation/system/PacingClock.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using HostTests::ClickAt;
+using HostTests::PumpUntil;
+using HostTests::ScreenCentreOf;
+
+// The loop view's ESPVR box and its type list.
+constexpr int ShowEspvr = 3002, EspvrType = 3004;
+
+class FrameSamplingControls : public HostTests::FrameSessionFixture
+{
+protected:
+    FrameSamplingControls()
+        : FrameSessionFixture("frame-sampling-controls.csv", HostTests::OcclusionText(24),
+                              Host::OpenOptions{{}, true, true})
+    {
+    }
+    Orv::ManualClock clock;
+};
+
+// The loop view waited for a sampling event the host never sends: its ESPVR box took a click while the
+// host sampled.
+TEST_F(FrameSamplingControls, TheLoopViewsRelationControlsAreDisabledWhileTheHostSamples)
+{
+    const Host::ViewFrame* loopView = Frame().FindView(L"Loop View");
+    ASSERT_TRUE(loopView);
+    const auto control = [&](int id) {
+        return HostTests::FindVisibleChild(loopView->ViewWindow(), [&](HWND child) { return GetDlgCtrlID(child) == id; });
+    };
+    const HWND espvr = control(ShowEspvr), espvrType = control(EspvrType);
+    ASSERT_TRUE(espvr && espvrType);
+    ASSERT_TRUE(IsWindowEnabled(espvr));
+    Host::SamplingPlayer player(opened->Host(), opened->StandIn(), 1.0);
+    player.Start();
+    clock.Advance(500);
+    player.CatchUp();
+    EXPECT_TRUE(PumpUntil(Frame(), [&] { return !IsWindowEnabled(espvr); }, 3000));
+    EXPECT_FALSE(IsWindowEnabled(espvrType));
+    ClickAt(ScreenCentreOf(espvr));
+    HostTests::Settle(Frame());
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-sampling-controls");
+    EXPECT_EQ(BST_CHECKED, SendMessageW(espvr, BM_GETCHECK, 0, 0));
+
+    player.Stop();
+    EXPECT_TRUE(PumpUntil(Frame(), [&] { return IsWindowEnabled(espvr) != FALSE; }, 3000));
+    EXPECT_TRUE(IsWindowEnabled(espvrType));
+}
+
+} // namespace
