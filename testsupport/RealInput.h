@@ -26,6 +26,13 @@ inline void ClickAt(POINT screen)
     SendInput(2, clicks, sizeof(INPUT));
 }
 
+// Two clicks in one go, as the display makes a double-click of them.
+inline void DoubleClickAt(POINT screen)
+{
+    ClickAt(screen);
+    ClickAt(screen);
+}
+
 inline void PressKey(WORD key)
 {
     INPUT strokes[2]{};

@@ -400,6 +400,10 @@ void SistraGraphViewBase::KeepStartingSpans()
 void SistraGraphViewBase::ProposeLimits(std::pair<double, double> domain, std::pair<double, double> range)
 {
     MGraph1::Graph2DDrawer& graph = *graphWindow_;
+    // A double-click on an axis (the graph's autoscale) goes back to these limits: without them it went
+    // to the graph's own 0..1 and every point left the plot.
+    graph.SetDomainExtent(domain.first, domain.second);
+    graph.SetRangeExtent(range.first, range.second);
     // The axes' limits are in the data's units; the unit scales change only what the scales print.
     std::pair<double, double> displayed;
     graph.GetDomain(displayed.first, displayed.second);

@@ -1,0 +1,61 @@
+// Every graph view's axes double-clicked as a person does (the graph's autoscale): the view's plot must
+// stay as it was, not jump to 0..1 with every point gone.
+#include "host/app/gui/WindowPicture.h"
+#include "host/tests/FrameSessionFixture.h"
+#include "host/tests/TestPictures.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+// The graph's strips along its horizontal and vertical axes.
+constexpr int DomainStrip = 100, RangeStrip = 101;
+constexpr const wchar_t* GraphViews[] = {
+    L"Loop View", L"Sistra PRSW GraphView", L"Sistra dP/dt Max versus EDV GraphView", L"Sistra PVA EDV View",
+    L"Sistra PVA ESP View", L"Sistra Saline Calibration GraphView", L"Sistra Cuvette Calibration View",
+};
+
+class FrameGraphAxes : public HostTests::FrameSessionFixture
+{
+protected:
+    FrameGraphAxes()
+        : FrameSessionFixture("frame-graph-axes.csv", HostTests::OcclusionText(16), Host::OpenOptions{{}, true})
+    {
+    }
+};
+
+// Pixels that differ between two pictures of one window.
+size_t ChangedPixels(const Host::WindowImage& before, const Host::WindowImage& after)
+{
+    size_t changed = 0;
+    for (size_t i = 0; i < before.pixels.size() && i < after.pixels.size(); ++i)
+        changed += (before.pixels[i] & 0xFFFFFF) != (after.pixels[i] & 0xFFFFFF);
+    return changed;
+}
+
+TEST_F(FrameGraphAxes, ADoubleClickOnEitherAxisOfEveryGraphViewKeepsItsPlot)
+{
+    for (const wchar_t* name : GraphViews)
+    {
+        const Host::ViewFrame* view = Frame().FindView(name);
+        ASSERT_TRUE(view) << name;
+        // The graph: the window that holds both strips.
+        const HWND domain = HostTests::FindVisibleChild(view->ViewWindow(), [](HWND child) {
+            return GetDlgCtrlID(child) == DomainStrip && GetDlgItem(GetParent(child), RangeStrip);
+        });
+        ASSERT_TRUE(domain) << name;
+        const HWND graph = GetParent(domain);
+        for (const int strip : {DomainStrip, RangeStrip})
+        {
+            const Host::WindowImage before = Host::ReadWindowImage(graph);
+            HostTests::DoubleClickAt(HostTests::ScreenCentreOf(GetDlgItem(graph, strip)));
+            HostTests::Settle(Frame());
+            const Host::WindowImage after = Host::ReadWindowImage(graph);
+            EXPECT_LT(ChangedPixels(before, after), before.pixels.size() / 100) << name << " " << strip;
+        }
+    }
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-graph-axes-double-clicked");
+}
+
+} // namespace
