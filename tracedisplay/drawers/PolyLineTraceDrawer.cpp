@@ -238,6 +238,13 @@ HRESULT STDMETHODCALLTYPE PolyLineTraceDrawer::Draw(HDC dc, LONGLONG from, LONGL
     }
     else
     {
+        // A record narrower than the strip starts right of the strip's left edge: the columns before it
+        // hold no samples, and a run asked from before the record gave none at all.
+        if (from < 0)
+        {
+            xOffset -= static_cast<LONG>(from);
+            from = 0;
+        }
         // The trace starts at the trigger: nothing of it spills into the pre-trigger area.
         bool drawable = true;
         if (preTrigger < 0)

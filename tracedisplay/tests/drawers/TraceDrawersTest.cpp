@@ -95,16 +95,39 @@ TEST(PolyLineTraceDrawerTest, AStretchBeforeTheTriggerDrawsNothing)
     EXPECT_EQ(0, canvas.CountPixels(Blue));
 }
 
+// A level trace at row 50, scaled upright, on a strip-wide canvas.
+struct LevelTrace
+{
+    LevelTrace()
+    {
+        pane.host.source.value = [](LONGLONG) { return 50.0; };
+        Attached(drawer, pane);
+        drawer.SetScaling(7, 0, &Upright, nullptr);
+    }
+    FakePane pane;
+    PolyLineTraceDrawer drawer{7, &Blue, {1, 0}};
+    DibCanvas canvas{200, 100};
+};
+
+// The settings preview drew no trace for a recording narrower than its strip: the stretch asked for began
+// before the record, where the host's run has nothing.
+TEST(PolyLineTraceDrawerTest, AStretchFromBeforeTheRecordDrawsTheRecordWhereItStarts)
+{
+    LevelTrace trace;
+    trace.drawer.Draw(trace.canvas.Dc(), -40, 100, 0, 0, 10, &Strip, DrawFlag::KeepCache, 0, 0);
+    ASSERT_NE(nullptr, trace.pane.host.source.lastRun);
+    EXPECT_EQ(0, trace.pane.host.source.lastRun->fetchStarts.front());
+    EXPECT_FALSE(trace.canvas.HasPixelNear(45, 50, Blue, 2));
+    EXPECT_TRUE(trace.canvas.HasPixelNear(52, 50, Blue, 0));
+    EXPECT_TRUE(trace.canvas.HasPixelNear(100, 50, Blue, 0));
+}
+
 TEST(PolyLineTraceDrawerTest, StartsAtTheTriggerAndKeepsTheCallersClip)
 {
-    FakePane pane;
-    pane.host.source.value = [](LONGLONG) { return 50.0; };
-    PolyLineTraceDrawer drawer(7, &Blue, {1, 0});
-    Attached(drawer, pane);
-    drawer.SetScaling(7, 0, &Upright, nullptr);
-    DibCanvas canvas(200, 100);
+    LevelTrace trace;
+    DibCanvas& canvas = trace.canvas;
     IntersectClipRect(canvas.Dc(), 0, 0, 150, 100);
-    drawer.Draw(canvas.Dc(), 0, 190, -30, 0, 10, &Strip, 0, 0, 0);
+    trace.drawer.Draw(canvas.Dc(), 0, 190, -30, 0, 10, &Strip, 0, 0, 0);
     EXPECT_FALSE(canvas.HasPixelNear(35, 50, Blue, 2));
     EXPECT_TRUE(canvas.HasPixelNear(45, 50, Blue, 0));
     RECT clip{};
