@@ -25,11 +25,16 @@ HRESULT STDMETHODCALLTYPE ViewItem::Close()
         return S_FALSE;
     // The item stays alive while its view closes: the view's closing removes it from its node.
     const Orv::ComPtr<ViewItem> self(this);
-    if (const Orv::ComPtr<IUnknown> view = std::move(view_))
+    if (Orv::ComPtr<IUnknown> view = std::move(view_))
     {
         Orv::ComPtr<IDocView2> shown;
-        if (SUCCEEDED(view->QueryInterface(IID_IDocView2, shown.PutVoid())) && shown)
-            shown->Close();
+        // A view that stays open (the document's own data view) stays the document's: dropped from it, the
+        // module could no longer scroll or shade it for the loop it chose.
+        if (SUCCEEDED(view->QueryInterface(IID_IDocView2, shown.PutVoid())) && shown && shown->Close() != S_OK)
+        {
+            view_ = std::move(view);
+            return S_FALSE;
+        }
     }
     if (node_)
         std::exchange(node_, nullptr)->Remove(this);
