@@ -159,9 +159,11 @@ void SalineStep::OnDocumentRefresh()
     const SalineIntersection meeting =
         IsHostSampling() ? SalineIntersection{} : GetDocument()->Data().IntersectSalineLine();
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SALINE_ADD), meeting.HasVp());
-    SetDlgItemTextW(m_hWnd, IDC_SALINE_ANALYZED,
-                    meeting.HasVp() ? VolumeText(IDS_SALINE_ANALYZED, meeting.vp, VolumeUnit()).c_str()
-                       : Orv::String(Orv::ThisModule(), IDS_SALINE_NOTHING_TO_ADD, true).c_str());
+    const Orv::String analysed =
+        meeting.HasVp()       ? VolumeText(IDS_SALINE_ANALYZED, meeting.vp, VolumeUnit())
+        : meeting.VpBelowZero() ? VolumeText(IDS_SALINE_VP_BELOW_ZERO, meeting.vp, VolumeUnit())
+                                : Orv::String(Orv::ThisModule(), IDS_SALINE_NOTHING_TO_ADD, true);
+    SetDlgItemTextW(m_hWnd, IDC_SALINE_ANALYZED, analysed.c_str());
 }
 
 LRESULT SalineStep::OnListItemChanged(int, NMHDR*, BOOL&)

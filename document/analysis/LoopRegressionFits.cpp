@@ -117,6 +117,15 @@ bool SistraData::FitSalineLine(FittedLine& line)
 
 // Loops of one stroke volume lie on a line of slope 1, which the values' rounding to floats tilts by some
 // 1e-7: taken as a slope, it met the identity at a Vp of some -4e8 uL. A slope that close to 1 is 1.
+namespace
+{
+
+// The relative step between neighbouring values of the floats a recording holds, with room for the sums
+// of a least-squares line.
+constexpr double FloatRounding = 1e-5;
+
+} // namespace
+
 SalineIntersection SistraData::IntersectSalineLine()
 {
     SalineIntersection meeting;
@@ -129,6 +138,14 @@ SalineIntersection SistraData::IntersectSalineLine()
                        std::fabs(line.slope - 1.0) <= LeastSquaresSlopeResolution(points, line.slope);
     if (!meeting.parallel)
         meeting.vp = line.intercept / (1.0 - line.slope);
+    // A line through the origin meets the identity at 0, below it by no more than the recorded floats'
+    // rounding of the largest volume: that is no parallel volume, not one below zero.
+    double largest = 0.0;
+    for (const double ved : points.x)
+        if (std::isfinite(ved))
+            largest = std::max(largest, std::fabs(ved));
+    if (meeting.vp < 0.0 && meeting.vp >= -FloatRounding * largest)
+        meeting.vp = 0.0;
     return meeting;
 }
 

@@ -34,7 +34,10 @@ struct SalineIntersection
     bool parallel = false; // its slope is 1 as far as the loops' values can tell: it meets the identity nowhere
     double vp = 0.0;       // the volume where it meets it, intercept / (1 − slope)
 
-    bool HasVp() const { return fitted && !parallel; }
+    // A parallel volume below 0 is none: the line meets the identity where no conductance is, and taking
+    // it off would add volume to every loop.
+    bool HasVp() const { return fitted && !parallel && vp >= 0.0; }
+    bool VpBelowZero() const { return fitted && !parallel && vp < 0.0; }
 };
 
 // The summary of one parameter over the loops: values that are not finite are left out.

@@ -147,8 +147,10 @@ inline std::string OcclusionText(int beats, const std::string& header = "LV Pres
 
 // A mouse ventricle of constant end-systolic elastance whose filling falls beat by beat: end-diastolic
 // volume from 35 to 23 uL, end-systolic from 10.613 to 7.613 uL, at 480 beats a minute. The saline line
-// of Ves against Ved, 0.25 * Ved + 1.863, meets Ves = Ved at Vp = 2.484 uL.
-inline std::string MousePreloadReductionText()
+// of Ves against Ved, 0.25 * Ved + 1.863, meets Ves = Ved at Vp = 2.484 uL. volumeShift moves every
+// volume (and the unstressed volume with them, so the pressures stay): -5 gives 0.25 * Ved - 1.887, which
+// meets Ves = Ved at -2.516 uL.
+inline std::string MousePreloadReductionText(double volumeShift = 0.0)
 {
     constexpr double Interval = 0.001, Beat = 0.125, V0 = 3.0, Emax = 8.0, Emin = 0.15;
     constexpr int Beats = 40;
@@ -166,7 +168,7 @@ inline std::string MousePreloadReductionText()
                          : x < 0.55 ? ves
                                     : ves + (ved(beat + 1) - ves) * (0.5 - 0.5 * std::cos(std::numbers::pi * (x - 0.55) / 0.45));
         const double activation = x < 0.5 ? std::pow(std::sin(std::numbers::pi * x), 2) : 0.0;
-        text << t << ',' << (Emin + (Emax - Emin) * activation) * (v - V0) + 2.0 << ',' << v << '\n';
+        text << t << ',' << (Emin + (Emax - Emin) * activation) * (v - V0) + 2.0 << ',' << v + volumeShift << '\n';
     }
     return text.str();
 }

@@ -7,6 +7,7 @@
 
 #include "document/core/SistraDocument.h"
 #include "foundation/numbers/Units.h"
+#include "foundation/text/FormatStream.h"
 #include "foundation/text/StringResources.h"
 #include "graph/plotters/XYCPlotter.h"
 #include "hostframework/services/HostDataAccess.h"
@@ -185,6 +186,8 @@ Orv::String SistraGraphViewBase::RegressionText(const Orv::String& rangeSymbol, 
                                                 const ViewRegression& regression, double domainScale,
                                                 double rangeScale)
 {
+    if (regression.rSquared < 0.0)
+        return NoFitText(rangeSymbol, regression.rSquared);
     static const Orv::String squared(Orv::ThisModule(), IDS_SUPERSCRIPT_TWO, false);
     const double slope = regression.slope / domainScale * rangeScale;
     const double intercept = regression.intercept * rangeScale;
@@ -200,6 +203,14 @@ Orv::String SistraGraphViewBase::RegressionText(const Orv::String& rangeSymbol, 
     text += Orv::String(L" = ");
     text += FormatNumber(regression.rSquared);
     return text;
+}
+
+// A fit further from the points than their mean is no relation to report: its equation is not offered.
+Orv::String SistraGraphViewBase::NoFitText(const Orv::String& name, double rSquared)
+{
+    Orv::OFormatStringStream text(IDS_FIT_BELOW_ZERO);
+    text << name << FormatNumber(rSquared);
+    return text.Str();
 }
 
 std::optional<Orv::String> SistraGraphViewBase::GetRegressionText()

@@ -202,6 +202,8 @@ public:
     void RunUpdateCycle();
 
     // The regression's text in display units: "y = a * x + b, r² = r".
+    // "<name>: no fit, r² = <r²> is below 0", said in place of an equation whose fit is worse than none.
+    static Orv::String NoFitText(const Orv::String& name, double rSquared);
     static Orv::String RegressionText(const Orv::String& rangeSymbol, const Orv::String& domainSymbol,
                                       const ViewRegression& regression, double domainScale, double rangeScale);
 

@@ -264,6 +264,8 @@ std::optional<Orv::String> SistraAnalysisGraphView::EspvrText(int32_t type)
         double rSquared = 0.0;
         if (!data->FitEspvrQuadratic(c, &rSquared, false))
             return std::nullopt;
+        if (rSquared < 0.0)
+            return NoFitText(Orv::String(L"ESPVR: Pes"), rSquared);
         Orv::OFormatStringStream text(IDS_LOOP_EQUATION_QUADRATIC);
         text << FormatNumber(c[2]) << Orv::String(SignOf(c[1])) << FormatNumber(std::fabs(c[1]))
              << Orv::String(SignOf(c[0])) << FormatNumber(std::fabs(c[0])) << FormatNumber(rSquared);
@@ -291,6 +293,8 @@ std::optional<Orv::String> SistraAnalysisGraphView::EdpvrText(int32_t type)
     double amplitude = 0.0, rate = 0.0, rSquared = 0.0;
     if (!data->FitEdpvrExponential(amplitude, rate, &rSquared, false))
         return std::nullopt;
+    if (rSquared < 0.0)
+        return NoFitText(Orv::String(L"EDPVR: Ped"), rSquared);
     Orv::OFormatStringStream text(IDS_LOOP_EQUATION_EXPONENTIAL);
     text << FormatNumber(amplitude) << FormatNumber(rate) << FormatNumber(rSquared);
     return text.Str();

@@ -184,10 +184,13 @@ void SistraSalineCalGraphView::UpdateVp()
     const RaisedFlag updating(updating_);
     unitLabel_->SetText(GetDomainUnits().c_str());
     vpAvailable_ = linesParallel_ = false;
+    std::optional<double> belowZero;
     if (!IsOnlineAnalysisRunning() && AnalysisData())
     {
         const SalineIntersection meeting = AnalysisData()->IntersectSalineLine();
         linesParallel_ = meeting.fitted && meeting.parallel;
+        if (meeting.VpBelowZero())
+            belowZero = meeting.vp;
         vpAvailable_ = meeting.HasVp();
         if (vpAvailable_)
         {
@@ -197,10 +200,10 @@ void SistraSalineCalGraphView::UpdateVp()
     }
     UpdateControls();
     Orv::String status;
-    if (vpAvailable_)
+    if (vpAvailable_ || belowZero)
     {
-        Orv::OFormatStringStream text(IDS_SALINE_ANALYZED_VP);
-        text << FormatNumber(AnalysedVp() / VolumePrefixFactor()) << GetDomainUnits();
+        Orv::OFormatStringStream text(vpAvailable_ ? IDS_SALINE_ANALYZED_VP : IDS_SALINE_VP_BELOW_ZERO);
+        text << FormatNumber((vpAvailable_ ? AnalysedVp() : *belowZero) / VolumePrefixFactor()) << GetDomainUnits();
         status = text.Str();
     }
     else if (IsOnlineAnalysisRunning())

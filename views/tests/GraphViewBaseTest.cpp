@@ -194,13 +194,15 @@ TEST(GraphViewBase, TheRegressionTextSignsTheInterceptBeforeItsSize)
 {
     const struct
     {
-        double intercept;
+        double intercept, rSquared;
         const wchar_t* expected;
-    } cases[] = {{-2.5, L"W = 3 * V - 2.5, r\u00b2 = 0.9"}, {0.0, L"W = 3 * V + 0, r\u00b2 = 0.9"},
-                 {4.0, L"W = 3 * V + 4, r\u00b2 = 0.9"}};
+    } cases[] = {{-2.5, 0.9, L"W = 3 * V - 2.5, r\u00b2 = 0.9"}, {0.0, 0.9, L"W = 3 * V + 0, r\u00b2 = 0.9"},
+                 {4.0, 0.9, L"W = 3 * V + 4, r\u00b2 = 0.9"},
+                 // A fit worse than the points' mean offers no equation.
+                 {4.0, -0.25, L"W: no fit, r\u00b2 = -0.25 is below 0"}};
     for (const auto& test : cases)
         EXPECT_STREQ(test.expected, SistraGraphViewBase::RegressionText(Orv::String(L"W"), Orv::String(L"V"),
-                                                                        {test.intercept, 3.0, 0.9}, 1.0, 1.0)
+                                                                        {test.intercept, 3.0, test.rSquared}, 1.0, 1.0)
                                         .c_str());
 }
 
