@@ -116,6 +116,26 @@ TEST_F(FrameComputedChannel, TheChannelMenuMakesAChannelOfTheChosenParameterThat
             << loop.record.base.tick;
 }
 
+// The lane kept the values of the analysis it was made on: after Clear Analysis the table was empty and
+// the lane still showed every loop's stroke volume.
+TEST_F(FrameComputedChannel, TheChannelFollowsTheAnalysisWhenItIsCleared)
+{
+    ASSERT_FALSE(MakeChannelThroughTheMenu().empty());
+    const auto ticks = static_cast<int32_t>(opened->Host().Data().RecordAt(0).Length());
+    std::vector<float> shown(static_cast<size_t>(ticks));
+    const auto valuesShown = [&] {
+        std::ranges::fill(shown, std::nanf(""));
+        opened->Host().ReadComputedChannel(0, 0, 0, ticks, shown.data());
+        return std::ranges::count_if(shown, [](float value) { return !std::isnan(value); });
+    };
+    ASSERT_GT(valuesShown(), ticks / 2);
+    ASSERT_EQ(L"Clear A&nalysis", HostTests::ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& item) {
+                  return item == L"Clear A&nalysis";
+              }));
+    ASSERT_EQ(0u, opened->Analysis()->LoopCount());
+    EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return valuesShown() == 0; })) << valuesShown();
+}
+
 // The channel follows the recorded ones in the settings dialog's channel lists; it plots the analysis's
 // own loops, so taking it as the volume is refused as a circular dependency and the dialog stays open.
 TEST_F(FrameComputedChannel, TheSettingsDialogOffersTheChannelAndRefusesItAsTheAnalysedVolume)

@@ -117,6 +117,7 @@ public:
                 return E_INVALIDARG;
             const auto compiled =
                 CompileExpression(source, document_->CompileContextOf());
+            compiledRevision_ = document_->CalculationRevision();
             if (compiled.kind == ValueKind::Events)
                 events_ = compiled.events;
             else if (IsFormulaOfTime(source))
@@ -145,7 +146,7 @@ public:
                                     int32_t, int32_t) override
     {
         Stop();
-        if (record < 0 || (!events_ && formula_.empty()))
+        if (record < 0 || !FollowDocumentCalculations() || (!events_ && formula_.empty()))
             return E_INVALIDARG;
         if (!events_)
             return Orv::CatchReturn([&]() -> HRESULT {
@@ -222,9 +223,31 @@ public:
 
 private:
     Orv::ComPtr<HostDocument> document_;
+    // The document's named calculations the text reads (the module's loop events) change with each
+    // analysis: the events are compiled again from the text, or are none once a name reads nothing.
+    // Compiled once, a computed channel kept the values of the analysis it was made on.
+    bool FollowDocumentCalculations()
+    {
+        if (!events_ || compiledRevision_ == document_->CalculationRevision())
+            return true;
+        compiledRevision_ = document_->CalculationRevision();
+        events_.reset();
+        try
+        {
+            const auto compiled = CompileExpression(text_, document_->CompileContextOf());
+            if (compiled.kind == ValueKind::Events)
+                events_ = compiled.events;
+        }
+        catch (const CalcTextError&)
+        {
+        }
+        return events_ != nullptr;
+    }
+
     EventNodePtr events_;
     std::string formula_;
     std::string text_;
+    uint64_t compiledRevision_ = 0;
     Orv::ComPtr<IEnumEventEx> reader_;
     Orv::ComPtr<IEnumFloatEx> formulaSamples_;
     int32_t record_ = 0;
