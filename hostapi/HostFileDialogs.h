@@ -6,7 +6,8 @@
 #include <unknwn.h>
 
 // What a save-file dialog asks. filter: pairs of a description and its patterns, each ended by a NUL,
-// the list ended by a second NUL. flags: the OFN_ flags of the common dialog.
+// the list ended by a second NUL. flags: the OFN_ flags of the common dialog; with OFN_FILEMUSTEXIST the
+// host asks which existing file to open.
 struct HostSaveFileRequest
 {
     const WCHAR* title;

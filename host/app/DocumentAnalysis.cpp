@@ -154,6 +154,9 @@ DocumentAnalysis::DocumentAnalysis(IVyrStandIn& standIn, HostDocument& host, con
                                 " has no checksum (an earlier version wrote it): its values passed their ranges, but "
                                 "a damaged value within its range cannot be told; save the settings again to add one");
     }
+    else if (choices.documentFile)
+        Check(Fresh([&] { return LoadDocumentFileSettings(*choices.documentFile, {document_.Get()}); }),
+              "the settings in " + ToUtf8(*choices.documentFile) + " could not be loaded");
     else
     {
         Check(pane_->SetSources(choices.pressureChannel, choices.volumeChannel,

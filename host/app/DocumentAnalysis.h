@@ -41,6 +41,8 @@ struct AnalysisChoices
     std::optional<std::array<double, 2>> volumeLine;
     // The module's saved settings, which give the channels and the detector in place of the above.
     std::optional<std::wstring> settingsFile;
+    // Or the host document file whose module settings the document takes.
+    std::optional<std::wstring> documentFile;
 };
 
 struct LoopRow

@@ -319,6 +319,25 @@ HRESULT OpenDocumentFile(const std::wstring& path, IStorage** root)
     });
 }
 
+HRESULT LoadDocumentFileSettings(const std::wstring& path, const ModuleDocuments& modules)
+{
+    Orv::ComPtr<IStorage> root;
+    const HRESULT hr = OpenDocumentFile(path, root.Put());
+    return FAILED(hr) ? hr : LoadModuleSettings(root.Get(), modules);
+}
+
+std::optional<std::wstring> RecordingOfDocumentFile(const std::wstring& path)
+{
+    Orv::ComPtr<IStorage> root;
+    if (FAILED(OpenDocumentFile(path, root.Put())))
+        return std::nullopt;
+    std::wstring recording;
+    const HRESULT hr = ReadRecordingReference(root.Get(), recording);
+    if (FAILED(hr))
+        throw std::runtime_error(ToUtf8(path) + " is a compound file but names no recording: " + HResultText(hr));
+    return recording;
+}
+
 } // namespace Host
 
 namespace Host

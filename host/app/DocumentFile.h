@@ -11,6 +11,7 @@
 
 #include <objidl.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,11 @@ HRESULT LoadModuleSettings(IStorage* root, const ModuleDocuments& modules);
 // The same on a file: a save opens the file when it holds a document and makes it otherwise.
 HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recordingPath, const ModuleDocuments& modules);
 HRESULT OpenDocumentFile(const std::wstring& path, IStorage** root);
+// Loads the module documents' settings from the document file at path, as LoadModuleSettings does.
+HRESULT LoadDocumentFileSettings(const std::wstring& path, const ModuleDocuments& modules);
+// The recording the document file at path shows; nothing when path holds no compound file (a recording
+// text, or no file at all). Throws std::runtime_error for a compound file that holds no document.
+std::optional<std::wstring> RecordingOfDocumentFile(const std::wstring& path);
 
 // A module document's settings as a file of its own (its full record in the settings file format, with
 // its checksum), as the host keeps settings files. A

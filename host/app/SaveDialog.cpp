@@ -4,6 +4,7 @@
 #include "host/app/TextConversion.h"
 #include "hostapi/VyrIds.h"
 
+#include <commdlg.h>
 #include <oleauto.h>
 
 #include <stdexcept>
@@ -30,6 +31,12 @@ std::wstring AskSavePath(const HostSaveFileRequest& request, HWND owner)
         !dialogs)
         throw std::runtime_error("the host offers no save dialog");
     return AskSavePath(*dialogs.Get(), request, owner);
+}
+
+std::wstring AskOpenPath(HostSaveFileRequest request, HWND owner)
+{
+    request.flags |= OFN_FILEMUSTEXIST;
+    return AskSavePath(request, owner);
 }
 
 } // namespace Host

@@ -1,4 +1,4 @@
-// Where the user wants a file saved, asked through the host's file dialogs (which a batch run or a test
+// Where the user wants a file saved or which file opened, asked through the host's file dialogs (which a batch run or a test
 // answers by script).
 #pragma once
 
@@ -15,5 +15,8 @@ namespace Host
 std::wstring AskSavePath(IHostFileDialogs& dialogs, const HostSaveFileRequest& request, HWND owner);
 // The same through the host application's file dialogs.
 std::wstring AskSavePath(const HostSaveFileRequest& request, HWND owner);
+// Which existing file the user wants opened, through the same dialogs (as a dialog of a file that must
+// exist); empty when the user cancelled.
+std::wstring AskOpenPath(HostSaveFileRequest request, HWND owner);
 
 } // namespace Host

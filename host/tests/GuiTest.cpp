@@ -87,7 +87,9 @@ TEST_F(HostWindows, TheFrameCarriesTheDocumentsMenusAndEveryViewAsAChildWindow)
     // The host's own File and Edit come first; Edit holds the modules' edit commands after the host's.
     const auto layout = MenuLayout(GetMenu(frame.Handle()));
     ASSERT_EQ(3u, layout.size());
-    EXPECT_EQ((std::vector<std::wstring>{L"File", L"&Print...", L"Print Pre&view...", L"-", L"&Export..."}), layout[0]);
+    EXPECT_EQ((std::vector<std::wstring>{L"File", L"&Open...", L"&Save", L"Save &As...", L"-", L"&Print...",
+                                         L"Print Pre&view...", L"-", L"&Export..."}),
+              layout[0]);
     EXPECT_EQ(L"Sistra", layout[2][0]);
     for (const wchar_t* item : {L"&Workflow", L"&Analyze", L"&Loop View", L"Clear A&nalysis"})
         EXPECT_NE(layout[2].end(), std::find(layout[2].begin(), layout[2].end(), item)) << item;

@@ -544,7 +544,8 @@ std::wstring StartFolder(const WCHAR* asked)
     return SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents)) ? documents : L"";
 }
 
-// The system's save dialog; nullopt when the person cancelled it.
+// The system's save dialog, or its open dialog for a file that must exist; nullopt when the person
+// cancelled it.
 std::optional<std::wstring> AskPerson(HWND owner, const HostSaveFileRequest& request)
 {
     const std::wstring folder = StartFolder(request.initialDirectory);
@@ -560,9 +561,10 @@ std::optional<std::wstring> AskPerson(HWND owner, const HostSaveFileRequest& req
     dialog.lpstrTitle = request.title;
     dialog.lpstrDefExt = request.defaultExtension;
     // A path into a missing folder is returned, so that the writer names the folder: Wine's dialog would stay
-    // open without a word.
-    dialog.Flags = (request.flags | OFN_EXPLORER | OFN_OVERWRITEPROMPT) & ~static_cast<DWORD>(OFN_PATHMUSTEXIST);
-    if (!GetSaveFileNameW(&dialog))
+    // open without a word. A file to open must exist.
+    const bool opening = (request.flags & OFN_FILEMUSTEXIST) != 0;
+    dialog.Flags = (request.flags | OFN_EXPLORER | (opening ? 0 : OFN_OVERWRITEPROMPT)) & ~static_cast<DWORD>(OFN_PATHMUSTEXIST);
+    if (!(opening ? GetOpenFileNameW(&dialog) : GetSaveFileNameW(&dialog)))
         return std::nullopt;
     return std::wstring(chosen.data());
 }

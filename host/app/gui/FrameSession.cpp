@@ -22,6 +22,7 @@ FrameSession::FrameSession(OpenedRecording& opened, const std::wstring& title, c
     frame_.ShowDocument(opened.Document(), opened.Classes().Views());
     frame_.SetHost(&opened.StandIn());
     hostWindows_.emplace(frame_, opened);
+    files_.emplace(frame_, opened);
     // A person sits at the frame: the module shows its dialogs.
     opened.StandIn().ShowModuleDialogs(VARIANT_TRUE);
     // The workflow's view opens as its menu command opens it, while the workflow is on.

@@ -1,9 +1,11 @@
 // The frame as a person meets it on an opened recording: the module's menus and views, the workflow's
-// view when the workflow is on, the host's trace view across the top and the host's own Channel menu.
+// view when the workflow is on, the host's trace view across the top, the host's own Channel menu and its
+// document file commands.
 // The module shows its dialogs to the person at the frame.
 #pragma once
 
 #include "host/app/gui/ComputedChannelCommand.h"
+#include "host/app/gui/DocumentFileCommands.h"
 #include "host/app/gui/FrameWindow.h"
 #include "host/app/gui/HostWindows.h"
 #include "host/app/gui/OpenedRecording.h"
@@ -27,12 +29,15 @@ public:
 
     FrameWindow& Frame() { return frame_; }
     TraceView& Trace() { return *trace_; }
+    // The document file the user chose with File > Open..., which closed the frame; none otherwise.
+    const std::optional<std::wstring>& NextDocument() const { return files_->NextDocument(); }
 
 private:
     FrameWindow frame_;
     std::optional<HostWindows> hostWindows_;
     std::optional<TraceView> trace_;
     std::optional<ComputedChannelMenu> channels_;
+    std::optional<DocumentFileCommands> files_;
 };
 
 } // namespace Host

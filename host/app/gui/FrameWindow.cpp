@@ -260,16 +260,23 @@ std::vector<MenuCommandEntry> FrameWindow::WithHostCommands(std::vector<MenuComm
 {
     using namespace HostViewCommand;
     const auto sender = [this](ULONG message) { return [this, message] { SendToActiveView(message); }; };
+    // The host's own actions are set after the menus are made: each is called through its member.
+    const auto call = [](const std::function<void()>& action) {
+        return [&action] {
+            if (action)
+                action();
+        };
+    };
     std::vector<MenuCommandEntry> entries{
+        {0, L"File|Open...", L"&Open...", true, {}, {}, call(fileActions_.open)},
+        {0, L"File|Save", L"&Save", true, {}, {}, call(fileActions_.save)},
+        {0, L"File|Save As...", L"Save &As...", true, {}, {}, call(fileActions_.saveAs)},
+        {0, L"File|-", L"", true, {}, {}, {}},
         {PrintState, L"File|Print...", L"&Print...", true, {}, {}, sender(Print)},
         // The preview is the printout on the screen: it is enabled as printing is.
         {PrintState, L"File|Print Preview...", L"Print Pre&view...", true, {}, {}, sender(PrintPreview), true},
         {0, L"File|-", L"", true, {}, {}, {}},
-        {0, L"File|Export...", L"&Export...", true, {}, {},
-         [this] {
-             if (exporter_)
-                 exporter_();
-         }},
+        {0, L"File|Export...", L"&Export...", true, {}, {}, call(exporter_)},
         {CopyState, L"Edit|Copy", L"&Copy", true, {}, {}, sender(Copy)},
     };
     std::move(moduleMenus.begin(), moduleMenus.end(), std::back_inserter(entries));

@@ -26,8 +26,8 @@ namespace Host
 class FrameWindow
 {
 public:
-    // The host's own menus come first: File (Print..., Print Preview..., Export...) and Edit (Copy), the
-    // view commands sent to the active view as the host's messages.
+    // The host's own menus come first: File (Open..., Save, Save As..., Print..., Print Preview...,
+    // Export...) and Edit (Copy), the view commands sent to the active view as the host's messages.
     // Throws std::runtime_error when the window cannot be made.
     FrameWindow(const std::wstring& title, std::vector<MenuCommandEntry> menus, const RECT& place);
     ~FrameWindow();
@@ -69,6 +69,12 @@ public:
     void SetHost(IVyrStandIn* standIn) { standIn_ = standIn; }
     // What File > Export... does; without it the command is disabled.
     void SetExporter(std::function<void()> exporter) { exporter_ = std::move(exporter); }
+    // What File > Open..., Save and Save As... do with the host's document file.
+    struct DocumentFileActions
+    {
+        std::function<void()> open, save, saveAs;
+    };
+    void SetDocumentFileActions(DocumentFileActions actions) { fileActions_ = std::move(actions); }
     // Opens one of the host's own windows that a document asks for (its id as the document names it).
     void SetHostWindowOpener(std::function<void(ULONG window)> opener) { openHostWindow_ = std::move(opener); }
     // The print preview the last Print Preview... opened; null when none is open.
@@ -135,6 +141,7 @@ private:
     bool running_ = false;  // closing the window ends Run's loop
     IVyrStandIn* standIn_ = nullptr;
     std::function<void()> exporter_;
+    DocumentFileActions fileActions_;
     std::function<void(ULONG)> openHostWindow_;
     std::unique_ptr<PrintPreviewWindow> preview_;
 };

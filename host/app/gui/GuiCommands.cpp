@@ -200,10 +200,11 @@ std::string GuiUsage()
 {
     std::string usage = "  gui FILE [--pressure CH] [--volume CH] [--ecg CH] [--no-workflow] [--sample [--speed X]]\n"
                         "            the frame window with the recording's document (analysed as for snapshot), its\n"
-                        "            menus, its views and the host's trace view; --sample plays the recording into a\n"
-                        "            new document as a live acquisition, X times real time (default 1), analysed\n"
-                        "            online while it samples; the host's Stop (the sampling bar above the trace view)\n"
-                        "            ends it where it is\n"
+                        "            menus, its views and the host's trace view; FILE may also be a document that\n"
+                        "            File > Save wrote, which opens its recording with the settings it saved;\n"
+                        "            --sample plays the recording into a new document as a live acquisition, X times\n"
+                        "            real time (default 1), analysed online while it samples; the host's Stop (the\n"
+                        "            sampling bar above the trace view) ends it where it is\n"
                         "  snapshot FILE --view NAME --out FILE.png [--size WxH] [--pressure CH] [--volume CH]\n"
                         "           [--ecg CH] [--no-workflow]\n"
                         "            one view of the recording's document, analysed (over the channels named as for\n"
@@ -236,21 +237,30 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
     }
     try
     {
-        OpenedRecording opened(options->file, options->open);
-        if (!opened.NotAnalysed().empty())
-            err << "sistra gui: not analysed: " << opened.NotAnalysed() << "\n";
-        FrameSession session(opened, L"Sistra - " + FileTitle(opened.File()), FramePlace, err);
-        FrameWindow& frame = session.Frame();
-        std::optional<SamplingPlayer> player;
-        std::optional<SamplingBar> samplingBar;
-        if (options->open.sampled)
+        // File > Open... closes the frame and names the document the next one shows.
+        for (std::string file = options->file;;)
         {
-            player.emplace(opened.Host(), opened.StandIn(), options->speed);
-            samplingBar.emplace(frame.Handle(), opened.Host().Unknown(), *player);
-            frame.SetToolStrip(samplingBar->Handle(), SamplingBar::Height);
-            player->Start();
+            OpenedRecording opened(file, options->open);
+            if (!opened.NotAnalysed().empty())
+                err << "sistra gui: not analysed: " << opened.NotAnalysed() << "\n";
+            const std::wstring title = FileTitle(opened.DocumentFile() ? ToUtf8(*opened.DocumentFile()) : opened.File());
+            FrameSession session(opened, L"Sistra - " + title, FramePlace, err);
+            FrameWindow& frame = session.Frame();
+            std::optional<SamplingPlayer> player;
+            std::optional<SamplingBar> samplingBar;
+            if (options->open.sampled)
+            {
+                player.emplace(opened.Host(), opened.StandIn(), options->speed);
+                samplingBar.emplace(frame.Handle(), opened.Host().Unknown(), *player);
+                frame.SetToolStrip(samplingBar->Handle(), SamplingBar::Height);
+                player->Start();
+            }
+            if (frame.Run(&opened.StandIn()) != 0)
+                return ExitFailure;
+            if (!session.NextDocument())
+                return ExitOk;
+            file = ToUtf8(*session.NextDocument());
         }
-        return frame.Run(&opened.StandIn()) == 0 ? ExitOk : ExitFailure;
     }
     catch (const std::exception& e)
     {

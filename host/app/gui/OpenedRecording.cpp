@@ -1,5 +1,6 @@
 #include "host/app/gui/OpenedRecording.h"
 
+#include "host/app/DocumentFile.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
 #include "host/app/calc/HostCalcClasses.h"
@@ -56,9 +57,17 @@ std::wstring NameEcgSource(HostDocument& host, const Recording& recording, const
     return SUCCEEDED(made) ? name : detection;
 }
 
+std::optional<std::wstring> DocumentFileAt(const std::string& file)
+{
+    return RecordingOfDocumentFile(FromUtf8(file)) ? std::optional<std::wstring>(FromUtf8(file)) : std::nullopt;
+}
+
 } // namespace
 
-OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& options) : file_(file), recording_(LoadRecordingFile(file))
+OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& options)
+    : documentFile_(DocumentFileAt(file)),
+      file_(documentFile_ ? ToUtf8(*RecordingOfDocumentFile(*documentFile_)) : file),
+      recording_(LoadRecordingFile(file_))
 {
     Calc::RegisterHostCalculationClasses(session_.Framework().StandIn());
     const HRESULT loaded = session_.LoadModule(ExecutableFolder() + L"Sistra.dll", &application_);
@@ -66,7 +75,9 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
         throw std::runtime_error("the module did not register: " + FailureText(loaded));
     hostDocument_ = options.sampled ? HostDocument::Sampling(recording_) : HostDocument::Offline(recording_);
     classes_.emplace(session_.Framework());
-    if (std::optional<AnalysisChoices> choices = ChoicesFor(recording_, options.channels, notAnalysed_))
+    std::optional<AnalysisChoices> choices =
+        documentFile_ ? std::optional<AnalysisChoices>(AnalysisChoices{.documentFile = documentFile_}) : ChoicesFor(recording_, options.channels, notAnalysed_);
+    if (choices)
     {
         if (choices->ecgSource)
             choices->ecgSource = NameEcgSource(*hostDocument_.Get(), recording_, *options.channels.ecg, *choices->ecgSource);

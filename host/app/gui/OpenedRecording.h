@@ -31,11 +31,16 @@ struct OpenOptions
 class OpenedRecording
 {
 public:
+    // file: a recording, or a host document file, which opens its recording with the module settings it
+    // saved (the channels and detector among them, in place of those the options name).
     // Throws std::runtime_error when the file cannot be read, the module does not register, a channel
     // the options name is not in it, or its document refuses the analysis.
     explicit OpenedRecording(const std::string& file, const OpenOptions& options = {});
 
+    // The recording's file.
     const std::string& File() const { return file_; }
+    // The host document file it was opened from; none when a recording was opened.
+    const std::optional<std::wstring>& DocumentFile() const { return documentFile_; }
     const ModuleClasses& Classes() const { return *classes_; }
     IUnknown* Document() const { return analysis_ ? analysis_->Document() : document_->Document(); }
     IVyrStandIn& StandIn() const { return session_.Framework().StandIn(); }
@@ -48,6 +53,7 @@ public:
 
 private:
     // In the order they are made; they end in reverse, the module's objects before the module.
+    std::optional<std::wstring> documentFile_;
     std::string file_;
     Recording recording_;
     HostSession session_;

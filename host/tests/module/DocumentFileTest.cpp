@@ -245,4 +245,24 @@ TEST(DocumentFile, EveryChangedByteOfABareSettingsRecordIsRefusedInWordsOrLoadsV
               << " loaded as other values in range\n";
 }
 
+// What a path given to open holds decides how it opens: a saved document by its recording, anything
+// that is no compound file as a recording; a compound file that names no recording is refused.
+TEST(DocumentFile, APathIsADocumentOnlyWhenItIsACompoundFileThatNamesARecording)
+{
+    const HostTests::TemporaryFile text("document-file-text.csv", "Time (s),P (mmHg)\n0,1\n0.001,2\n");
+    const std::wstring path = Host::FromUtf8(text.Path()) + L".sdoc";
+    EXPECT_EQ(std::nullopt, Host::RecordingOfDocumentFile(Host::FromUtf8(text.Path())));
+    EXPECT_EQ(std::nullopt, Host::RecordingOfDocumentFile(path)) << "no file";
+    ASSERT_EQ(S_OK, Host::SaveDocumentFile(path, RecordingPath, {}));
+    EXPECT_EQ(RecordingPath, Host::RecordingOfDocumentFile(path));
+    {
+        Orv::ComPtr<IStorage> root;
+        ASSERT_EQ(S_OK, Host::OpenDocumentFile(path, root.Put()));
+        root->DestroyElement(L"Recording");
+        root->Commit(STGC_DEFAULT);
+    }
+    EXPECT_THROW(Host::RecordingOfDocumentFile(path), std::runtime_error);
+    DeleteFileW(path.c_str());
+}
+
 } // namespace
