@@ -6,6 +6,8 @@
 #include "host/app/gui/OpenedRecording.h"
 #include "host/tests/RecordingFixtures.h"
 
+#include "foundation/text/StringResources.h"
+
 #include <gtest/gtest.h>
 
 #include <objidl.h>
@@ -202,6 +204,8 @@ TEST_F(HostWindows, ASnapshotRefusesWhatItCannotTakeWithAClearMessage)
              {{"--view", "nothing", "--out", "x.png"}, Host::ExitUsage, "no view is named 'nothing'"},
              {{"--view", "loop", "--out", "x.png", "--size", "10x10"}, Host::ExitUsage, "--size needs WIDTHxHEIGHT"},
              {{"--view", "loop", "--out", "x.png", "--size", "640"}, Host::ExitUsage, "--size needs WIDTHxHEIGHT"},
+             {{"--view", "loop", "--out", "x.png", "--language", "klingon"}, Host::ExitUsage,
+              "--language needs a language name such as es-ES"},
          })
     {
         std::vector<std::string> command{"snapshot", recording.Path()};
@@ -214,6 +218,27 @@ TEST_F(HostWindows, ASnapshotRefusesWhatItCannotTakeWithAClearMessage)
     EXPECT_EQ(Host::ExitFailure,
               Host::RunCommandLine({"snapshot", "no-such-file.csv", "--view", "loop", "--out", "x.png"}, text, errors));
     EXPECT_NE(std::string::npos, errors.str().find("no-such-file.csv")) << errors.str();
+}
+
+// The host's language reaches the module's texts: its string table's Spanish where it has it, its
+// default texts for a language it lacks and for a host that names none.
+TEST_F(HostWindows, TheModulesMenusSpeakTheHostsLanguageWhereTheStringTableHasIt)
+{
+    const std::tuple<std::optional<LANGID>, const wchar_t*> cases[] = {
+        {std::nullopt, L"&Analyze"},
+        {MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN), L"&Analizar"},
+        {MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), L"&Analyze"},
+    };
+    for (const auto& [language, analyze] : cases)
+    {
+        Host::OpenOptions options;
+        options.language = language;
+        const Host::OpenedRecording opened(recording.Path(), options);
+        const auto menus = Host::CollectMenuCommands(opened.StandIn());
+        EXPECT_TRUE(std::any_of(menus.begin(), menus.end(), [&](const auto& entry) { return entry.caption == analyze; }))
+            << language.value_or(0);
+    }
+    Orv::SetApplicationLanguage(std::nullopt);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "foundation/system/TraceColors.h"
 #include "hostframework/services/HostServices.h"
 #include "hostframework/entry/ModuleVersion.h"
+#include "foundation/text/StringResources.h"
 
 void VyrRegisterStaticClassObjects()
 {
@@ -44,6 +45,15 @@ void VyrRegisterSelfTests()
     }
 }
 
+// The module's texts are looked up in the language the host's user interface speaks: the module has no
+// application object of its own to hold it.
+void AdoptHostLanguage()
+{
+    LANGID language = 0;
+    if (IHostApplication* application = HostAppAccessor::Get(); application && SUCCEEDED(application->GetUiLanguage(&language)))
+        Orv::SetApplicationLanguage(language);
+}
+
 HRESULT RegisterModuleClasses(IUnknown* host)
 {
     if (!host)
@@ -53,6 +63,8 @@ HRESULT RegisterModuleClasses(IUnknown* host)
     Orv::CatchReturn([] { ReportModuleVersionOnce(); });
     // The screen's depth is asked here rather than at load, for the same reason.
     InitTraceColorPalette(false);
+    // Before the registrations load the menus' captions.
+    Orv::CatchReturn(AdoptHostLanguage);
     Orv::CatchReturn(VyrRegisterStaticClassObjects);
     IVyrObjectFactory* factory = ObjectFactoryAccessor::Get();
     Orv::CatchReturn([&] { RegisterMadeClassObjects<DocumentClassMaker>(factory); });

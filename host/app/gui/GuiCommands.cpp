@@ -101,6 +101,17 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
             options.open.channels.ecg = args[++index];
         else if (arg == "--no-workflow")
             options.open.leaveWorkflow = true;
+        else if (arg == "--language" && hasValue)
+        {
+            const std::string& name = args[++index];
+            const LCID locale = LocaleNameToLCID(FromUtf8(name).c_str(), 0);
+            if (locale == 0)
+            {
+                problem = "--language needs a language name such as es-ES or en-US, not '" + name + "'";
+                return std::nullopt;
+            }
+            options.open.language = LANGIDFROMLCID(locale);
+        }
         else if (!snapshot && arg == "--sample")
             options.open.sampled = true;
         else if (!snapshot && arg == "--speed" && hasValue)
@@ -199,14 +210,16 @@ int Fail(std::ostream& err, const std::string& command, const std::string& what)
 std::string GuiUsage()
 {
     std::string usage = "  gui FILE [--pressure CH] [--volume CH] [--ecg CH] [--no-workflow] [--sample [--speed X]]\n"
+                        "           [--language NAME]\n"
                         "            the frame window with the recording's document (analysed as for snapshot), its\n"
                         "            menus, its views and the host's trace view; FILE may also be a document that\n"
                         "            File > Save wrote, which opens its recording with the settings it saved;\n"
                         "            --sample plays the recording into a new document as a live acquisition, X times\n"
                         "            real time (default 1), analysed online while it samples; the host's Stop (the\n"
-                        "            sampling bar above the trace view) ends it where it is\n"
+                        "            sampling bar above the trace view) ends it where it is; --language speaks the\n"
+                        "            language NAME (es-ES, en-US, ...) in the host's and the module's texts that have it\n"
                         "  snapshot FILE --view NAME --out FILE.png [--size WxH] [--pressure CH] [--volume CH]\n"
-                        "           [--ecg CH] [--no-workflow]\n"
+                        "           [--ecg CH] [--no-workflow] [--language NAME]\n"
                         "            one view of the recording's document, analysed (over the channels named as for\n"
                         "            analyze, by default those whose names hold \"pressure\" and \"volume\"), saved\n"
                         "            as a PNG picture of WxH pixels (default 640x480), frame included, once it has\n"

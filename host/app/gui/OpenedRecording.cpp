@@ -6,6 +6,8 @@
 #include "host/app/calc/HostCalcClasses.h"
 #include "host/app/recording/RecordingText.h"
 
+#include "foundation/text/StringResources.h"
+
 #include <cctype>
 #include <stdexcept>
 
@@ -70,6 +72,12 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
       recording_(LoadRecordingFile(file_))
 {
     Calc::RegisterHostCalculationClasses(session_.Framework().StandIn());
+    // Before the module loads its texts.
+    if (options.language)
+    {
+        session_.Framework().StandIn().SetUiLanguage(*options.language);
+        Orv::SetApplicationLanguage(*options.language);
+    }
     const HRESULT loaded = session_.LoadModule(ExecutableFolder() + L"Sistra.dll", &application_);
     if (FAILED(loaded))
         throw std::runtime_error("the module did not register: " + FailureText(loaded));

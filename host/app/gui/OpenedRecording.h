@@ -26,6 +26,8 @@ struct OpenOptions
     bool leaveWorkflow = false;
     // The host document starts empty and samples the recording as it is played (SamplingPlayer).
     bool sampled = false;
+    // The language the host's user interface speaks, and the module's texts with it; none: the host's own.
+    std::optional<LANGID> language;
 };
 
 class OpenedRecording
