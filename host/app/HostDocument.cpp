@@ -420,6 +420,30 @@ HRESULT STDMETHODCALLTYPE HostDocument::CreateHolder(ULONG, IUnknown** holder)
     return Orv::CatchReturn([&] { *holder = static_cast<IPaneDataSource*>(new PaneDataSource(this)); });
 }
 
+HRESULT STDMETHODCALLTYPE HostDocument::SetStorage(ULONG, IStorage* storage)
+{
+    if (!acquisition_)
+        return E_UNEXPECTED;
+    return Orv::CatchReturn([&] {
+        auto held = storage ? std::make_unique<HeldSamples>(storage) : nullptr;
+        for (size_t record = 0; held && record < Data().RecordCount(); ++record)
+        {
+            const Record& samples = Data().RecordAt(record);
+            std::vector<std::span<const float>> rows;
+            for (size_t channel = 0; channel < Data().Channels().size(); ++channel)
+                rows.push_back(samples.Samples(channel));
+            held->Append(record, rows);
+        }
+        held_ = std::move(held);
+    });
+}
+
+void HostDocument::HoldSamples(size_t record, const std::vector<std::span<const float>>& rows)
+{
+    if (held_)
+        held_->Append(record, rows);
+}
+
 template <class Call>
 void HostDocument::NotifySinks(Call&& call)
 {

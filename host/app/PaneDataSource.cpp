@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 namespace Host
 {
@@ -291,6 +292,21 @@ bool PaneDataStore::ValueAt(LONG channel, int64_t sample, double& value) const
     RecordTick where{};
     if (channel < 0 || static_cast<size_t>(channel) >= Data().Channels().size() || !Locate(sample, where))
         return false;
+    // A holder given a storage: what the pane draws is read back from there; a stretch that cannot be
+    // read is drawn as missing.
+    if (HeldSamples* held = document_->Held())
+    {
+        std::optional<float> kept;
+        try
+        {
+            kept = held->ValueAt(static_cast<size_t>(where.record), static_cast<size_t>(channel), where.tick);
+        }
+        catch (const std::runtime_error&)
+        {
+        }
+        value = kept.value_or(0.0f);
+        return kept.has_value();
+    }
     value = Data().RecordAt(static_cast<size_t>(where.record)).Samples(static_cast<size_t>(channel))
                 [static_cast<size_t>(where.tick)];
     return true;

@@ -36,9 +36,9 @@ public:
     HRESULT STDMETHODCALLTYPE DetachPane(ULONG reserved, IUnknown* pane) override;
     HRESULT STDMETHODCALLTYPE CreateStore(ULONG flags, IPaneDataStore** store) override;
 
-    // ISampleHolderSource: a new holder; a holder is kept in memory, whatever storage it is given.
+    // ISampleHolderSource: a new holder, which takes its storage itself; this source is no holder.
     HRESULT STDMETHODCALLTYPE CreateHolder(ULONG, IUnknown** holder) override;
-    HRESULT STDMETHODCALLTYPE SetStorage(ULONG, IStorage*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetStorage(ULONG, IStorage*) override { return E_UNEXPECTED; }
 
     HostDocument* Document() const { return document_.Get(); }
 

@@ -5,6 +5,7 @@
 #include "dialogs/settings/SettingsPreview.h"
 #include "dialogs/settings/SistraSetupDialog.h"
 #include "document/models/ModelFactory.h"
+#include "host/app/PaneDataSource.h"
 #include "host/app/gui/TraceView.h"
 #include "tracedisplay/preview/PreviewDataWin.h"
 
@@ -119,6 +120,48 @@ TEST(SettingsPreviewOnHost, ShowsTheNewestLiveSampleAtTheRightEdgeUntilStopped)
     window.StopSampling();
     EXPECT_EQ(0u, live.SinkCount());
     EXPECT_EQ(nullptr, window.Sampling().Holder());
+}
+
+// The samples the preview holds are kept in the compound file it hands its holder, a stream per record
+// and channel written as they arrive: every sample reads back as it arrived, none beyond, while the
+// preview samples and once it is paused, and what its pane draws is what the storage gives.
+TEST(SettingsPreviewOnHost, KeepsItsLiveSamplesInTheStorageItHandsTheHolder)
+{
+    const Host::Recording recording = HostTests::SteadyVentricle(6000);
+    DocumentOnHost document(recording, true, false);
+    document.Host().FeedSamples(1000);
+    SettingsDialog open(document);
+    StrixDraw::PreviewDataWinWButtons& window = open.Window();
+    window.StartSampling();
+    const Orv::ComPtr<Host::HostDocument> holder = Host::HostDocument::FromContext(window.Sampling().Holder());
+    ASSERT_TRUE(holder);
+    ASSERT_NE(nullptr, holder->Held());
+    auto& store = static_cast<Host::PaneDataStore&>(*window.Store());
+    const auto expectKept = [&](const char* when) {
+        const Host::Record& record = holder->Data().RecordAt(0);
+        const int64_t length = record.Length();
+        for (size_t channel = 0; channel < holder->Data().Channels().size(); ++channel)
+        {
+            // A stride that is no divisor of the stretches read back crosses their edges.
+            for (int64_t tick = 0; tick <= length; tick += 37)
+                EXPECT_EQ(record.Samples(channel)[static_cast<size_t>(tick)], holder->Held()->ValueAt(0, channel, tick))
+                    << when << ", channel " << channel << ", tick " << tick;
+            EXPECT_EQ(std::nullopt, holder->Held()->ValueAt(0, channel, length)) << when;
+            double drawn = 0.0;
+            ASSERT_TRUE(store.ValueAt(static_cast<LONG>(channel), length - 1, drawn)) << when;
+            EXPECT_EQ(record.Samples(channel).back(), drawn) << when;
+        }
+    };
+    for (int step = 1; step <= 3; ++step)
+    {
+        document.Host().FeedSamples(1500);
+        PumpMessages();
+        expectKept("sampling");
+    }
+    window.PauseSampling();
+    PumpMessages();
+    expectKept("paused");
+    window.StopSampling();
 }
 
 } // namespace
