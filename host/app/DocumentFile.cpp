@@ -29,13 +29,14 @@ constexpr ULONG RecordKinds = 2;
 const wchar_t* const RecordNames[RecordKinds] = {L"Full", L"SettingsOnly"};
 const wchar_t RecordingStreamName[] = L"Recording";
 const wchar_t ClassIdStreamName[] = L"ClassId";
+const wchar_t ItemsStreamName[] = L"Items";
 // A settings file carries the full record: the models' settings-only form leaves out the source
 // channels, the detector and the calibrations a settings file is for.
 constexpr ULONG SettingsFileKind = 0;
 // A settings record is a few kilobytes: a file this large is no settings file.
 constexpr LONGLONG LargestSettingsFile = LONGLONG{1} << 24;
-// A recording path longer than this is not a path: the stream is damaged.
-constexpr ULONGLONG LongestRecordingPath = 32768;
+// A recording path or a list of calculations longer than this is none: the stream is damaged.
+constexpr ULONGLONG LongestText = 1 << 20;
 
 std::wstring ModuleStorageName(size_t index)
 {
@@ -212,15 +213,46 @@ HRESULT ReadFileWhole(const std::wstring& path, std::vector<char>& bytes)
     return hr;
 }
 
+// A stream of UTF-16 text, whole.
+HRESULT ReadText(IStorage* root, const wchar_t* name, std::wstring& text)
+{
+    Orv::ComPtr<IStream> stream;
+    HRESULT hr = root->OpenStream(name, nullptr, ReadMode, 0, stream.Put());
+    STATSTG stat{};
+    if (SUCCEEDED(hr))
+        hr = stream->Stat(&stat, STATFLAG_NONAME);
+    if (FAILED(hr))
+        return hr;
+    if (stat.cbSize.QuadPart % sizeof(wchar_t) != 0 || stat.cbSize.QuadPart / sizeof(wchar_t) > LongestText)
+        return STG_E_DOCFILECORRUPT;
+    std::wstring read(static_cast<size_t>(stat.cbSize.QuadPart / sizeof(wchar_t)), L'\0');
+    ULONG got = 0;
+    hr = stream->Read(read.data(), static_cast<ULONG>(stat.cbSize.QuadPart), &got);
+    if (FAILED(hr))
+        return hr;
+    if (got != stat.cbSize.QuadPart)
+        return STG_E_READFAULT;
+    text = std::move(read);
+    return S_OK;
+}
+
 } // namespace
 
-HRESULT SaveDocument(IStorage* root, const std::wstring& recordingPath, const ModuleDocuments& modules)
+HRESULT SaveDocument(IStorage* root, const std::wstring& recordingPath, const ModuleDocuments& modules,
+                     const HostItems& items)
 {
     if (!root)
         return E_POINTER;
     return Orv::CatchReturn([&] {
         HRESULT hr = WriteWhole(root, RecordingStreamName, recordingPath.data(),
                                 static_cast<ULONG>(recordingPath.size() * sizeof(wchar_t)));
+        std::wstring itemText;
+        for (const auto& [name, text] : items)
+            itemText += name + L'\0' + text + L'\0';
+        if (SUCCEEDED(hr) && !items.empty())
+            hr = WriteWhole(root, ItemsStreamName, itemText.data(), static_cast<ULONG>(itemText.size() * sizeof(wchar_t)));
+        else if (SUCCEEDED(hr))
+            root->DestroyElement(ItemsStreamName);
         for (size_t index = 0; SUCCEEDED(hr) && index < modules.size(); ++index)
             hr = SaveModule(root, index, modules[index]);
         // Records of module documents this document no longer has.
@@ -239,24 +271,32 @@ HRESULT ReadRecordingReference(IStorage* root, std::wstring& recordingPath)
 {
     if (!root)
         return E_POINTER;
-    return Orv::CatchReturn([&] {
-        Orv::ComPtr<IStream> stream;
-        HRESULT hr = root->OpenStream(RecordingStreamName, nullptr, ReadMode, 0, stream.Put());
-        STATSTG stat{};
-        if (SUCCEEDED(hr))
-            hr = stream->Stat(&stat, STATFLAG_NONAME);
+    return Orv::CatchReturn([&] { return ReadText(root, RecordingStreamName, recordingPath); });
+}
+
+HRESULT ReadHostItems(IStorage* root, HostItems& items)
+{
+    if (!root)
+        return E_POINTER;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        items.clear();
+        std::wstring text;
+        const HRESULT hr = ReadText(root, ItemsStreamName, text);
+        if (hr == STG_E_FILENOTFOUND)
+            return S_OK;
         if (FAILED(hr))
             return hr;
-        if (stat.cbSize.QuadPart % sizeof(wchar_t) != 0 || stat.cbSize.QuadPart / sizeof(wchar_t) > LongestRecordingPath)
-            return STG_E_DOCFILECORRUPT;
-        std::wstring path(static_cast<size_t>(stat.cbSize.QuadPart / sizeof(wchar_t)), L'\0');
-        ULONG read = 0;
-        hr = stream->Read(path.data(), static_cast<ULONG>(stat.cbSize.QuadPart), &read);
-        if (FAILED(hr))
-            return hr;
-        if (read != stat.cbSize.QuadPart)
-            return STG_E_READFAULT;
-        recordingPath = std::move(path);
+        HostItems read;
+        for (size_t start = 0; start < text.size();)
+        {
+            const size_t nameEnd = text.find(L'\0', start);
+            const size_t textEnd = nameEnd == std::wstring::npos ? nameEnd : text.find(L'\0', nameEnd + 1);
+            if (textEnd == std::wstring::npos || nameEnd == start)
+                return STG_E_DOCFILECORRUPT;
+            read.emplace_back(text.substr(start, nameEnd - start), text.substr(nameEnd + 1, textEnd - nameEnd - 1));
+            start = textEnd + 1;
+        }
+        items = std::move(read);
         return S_OK;
     });
 }
@@ -287,7 +327,8 @@ HRESULT LoadModuleSettings(IStorage* root, const ModuleDocuments& modules)
     });
 }
 
-HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recordingPath, const ModuleDocuments& modules)
+HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recordingPath, const ModuleDocuments& modules,
+                         const HostItems& items)
 {
     return Orv::CatchReturn([&] {
         using FileLockBytesImpl::FileLockBytes;
@@ -300,7 +341,7 @@ HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recording
             hr = stat.cbSize.QuadPart == 0 ? OrvStorage::CreateOnLockBytes(bytes.Get(), root.Put())
                                            : OrvStorage::OpenOnLockBytes(bytes.Get(), root.Put());
         if (SUCCEEDED(hr))
-            hr = SaveDocument(root.Get(), recordingPath, modules);
+            hr = SaveDocument(root.Get(), recordingPath, modules, items);
         return hr;
     });
 }
@@ -326,16 +367,18 @@ HRESULT LoadDocumentFileSettings(const std::wstring& path, const ModuleDocuments
     return FAILED(hr) ? hr : LoadModuleSettings(root.Get(), modules);
 }
 
-std::optional<std::wstring> RecordingOfDocumentFile(const std::wstring& path)
+std::optional<DocumentFileContent> ReadDocumentFile(const std::wstring& path)
 {
     Orv::ComPtr<IStorage> root;
     if (FAILED(OpenDocumentFile(path, root.Put())))
         return std::nullopt;
-    std::wstring recording;
-    const HRESULT hr = ReadRecordingReference(root.Get(), recording);
+    DocumentFileContent content;
+    HRESULT hr = ReadRecordingReference(root.Get(), content.recording);
     if (FAILED(hr))
-        throw std::runtime_error(ToUtf8(path) + " is a compound file but names no recording: " + HResultText(hr));
-    return recording;
+        throw std::runtime_error(ToUtf8(path) + " is a compound file but names no recording: " + FailureText(hr));
+    if (FAILED(hr = ReadHostItems(root.Get(), content.items)))
+        throw std::runtime_error("the calculations in " + ToUtf8(path) + " cannot be read: " + FailureText(hr));
+    return content;
 }
 
 } // namespace Host

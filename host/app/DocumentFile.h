@@ -2,7 +2,9 @@
 // modules' documents. A save rewrites the file and commits once, so that a file cut anywhere in a save
 // holds the document as it was before the save or as it was saved, never a mix.
 //
-// Layout: stream "Recording" (the recording's path, UTF-16); per module document a storage
+// Layout: stream "Recording" (the recording's path, UTF-16); stream "Items" (the host document's named
+// calculations, each its name and its text, UTF-16, each ended by a NUL), only when it has any; per module
+// document a storage
 // "Module<n>" (n from 1) with stream "ClassId" (the class id its persisters report) and a stream per
 // settings record, "Full" and "SettingsOnly".
 #pragma once
@@ -13,30 +15,44 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Host
 {
 
 using ModuleDocuments = std::vector<ICustomDocument*>;
+// The host document's named calculations (an ECG's R waves, say), which the modules' settings may name:
+// each name with its text.
+using HostItems = std::vector<std::pair<std::wstring, std::wstring>>;
 
 // Writes the document into root (a new or an earlier saved file) and commits. A record a module fails
 // to write fails the save with its code and leaves the file as it was.
-HRESULT SaveDocument(IStorage* root, const std::wstring& recordingPath, const ModuleDocuments& modules);
+HRESULT SaveDocument(IStorage* root, const std::wstring& recordingPath, const ModuleDocuments& modules,
+                     const HostItems& items = {});
 // The path of the recording a saved document shows.
 HRESULT ReadRecordingReference(IStorage* root, std::wstring& recordingPath);
+// The named calculations a saved document holds (none when it holds none).
+HRESULT ReadHostItems(IStorage* root, HostItems& items);
 // Loads into each module document the settings records the file holds for its class; a record the
 // file lacks starts the persister afresh (InitNew). The first failure's code, after trying them all.
 HRESULT LoadModuleSettings(IStorage* root, const ModuleDocuments& modules);
 
 // The same on a file: a save opens the file when it holds a document and makes it otherwise.
-HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recordingPath, const ModuleDocuments& modules);
+HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recordingPath, const ModuleDocuments& modules,
+                         const HostItems& items = {});
 HRESULT OpenDocumentFile(const std::wstring& path, IStorage** root);
 // Loads the module documents' settings from the document file at path, as LoadModuleSettings does.
 HRESULT LoadDocumentFileSettings(const std::wstring& path, const ModuleDocuments& modules);
-// The recording the document file at path shows; nothing when path holds no compound file (a recording
-// text, or no file at all). Throws std::runtime_error for a compound file that holds no document.
-std::optional<std::wstring> RecordingOfDocumentFile(const std::wstring& path);
+struct DocumentFileContent
+{
+    std::wstring recording;
+    HostItems items;
+};
+// The recording the document file at path shows and its host document's calculations; nothing when path
+// holds no compound file (a recording text, or no file at all). Throws std::runtime_error for a compound
+// file that holds no document or a damaged one.
+std::optional<DocumentFileContent> ReadDocumentFile(const std::wstring& path);
 
 // A module document's settings as a file of its own (its full record in the settings file format, with
 // its checksum), as the host keeps settings files. A

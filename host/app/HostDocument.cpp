@@ -1374,6 +1374,15 @@ HostDocument::NamedItem* HostDocument::ItemOf(HostItemId id)
     return &items_[static_cast<size_t>(id.first)];
 }
 
+std::vector<std::pair<std::wstring, std::wstring>> HostDocument::ItemCalculations() const
+{
+    std::vector<std::pair<std::wstring, std::wstring>> calculations;
+    for (const NamedItem& item : items_)
+        if (!item.text.empty())
+            calculations.emplace_back(FromUtf8(item.name), FromUtf8(item.text));
+    return calculations;
+}
+
 HRESULT STDMETHODCALLTYPE HostDocument::FindItem(const WCHAR* name, HostItemId* id)
 {
     if (!name || !id)

@@ -145,6 +145,8 @@ public:
     // of its outermost call that give events): what its events were found at. Empty for an item without
     // a calculation or one that reads none.
     std::vector<std::wstring> ItemEventSources(HostItemId id) const;
+    // The named items that hold a calculation, each name with its text, in the order they were named.
+    std::vector<std::pair<std::wstring, std::wstring>> ItemCalculations() const;
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;

@@ -52,9 +52,11 @@ std::vector<uint64_t> LoopValues(Host::OpenedRecording& opened)
 class FrameDocumentFile : public HostTests::FrameSessionFixture
 {
 protected:
-    // Outside the workflow a calibration waits for no earlier step.
+    // Outside the workflow a calibration waits for no earlier step. The loops start at the ECG's R waves,
+    // a calculation of the host document that the module's settings name.
     FrameDocumentFile()
-        : FrameSessionFixture("frame-document-file.csv", HostTests::OcclusionText(16), Host::OpenOptions{.leaveWorkflow = true})
+        : FrameSessionFixture("frame-document-file.csv", HostTests::OcclusionText(16),
+                              Host::OpenOptions{.channels = {.ecg = "3"}, .leaveWorkflow = true})
     {
     }
 
@@ -75,6 +77,8 @@ TEST_F(FrameDocumentFile, SaveAsThenOpenShowsTheDocumentAgainWithItsCalibrationA
     ASSERT_NE(uncalibrated, settings);
     const std::vector<uint64_t> loops = LoopValues(*opened);
     ASSERT_FALSE(loops.empty());
+    const auto calculations = opened->Host().ItemCalculations();
+    ASSERT_FALSE(calculations.empty());
     const std::filesystem::path path = std::filesystem::temp_directory_path() / "frame-document-file.sdoc";
     std::filesystem::remove(path);
 
@@ -99,6 +103,7 @@ TEST_F(FrameDocumentFile, SaveAsThenOpenShowsTheDocumentAgainWithItsCalibrationA
     opened.emplace(next);
     EXPECT_EQ(recording, opened->File());
     EXPECT_EQ(path.wstring(), opened->DocumentFile());
+    EXPECT_EQ(calculations, opened->Host().ItemCalculations());
     EXPECT_EQ(settings, SettingsOf(opened->Document()));
     EXPECT_EQ(loops, LoopValues(*opened));
     std::filesystem::remove(path);

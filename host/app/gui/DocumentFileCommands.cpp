@@ -64,7 +64,8 @@ void DocumentFileCommands::SaveTo(const std::wstring& path)
     Orv::ComPtr<ICustomDocument> module;
     opened_.Document()->QueryInterface(IID_ICustomDocument, module.PutVoid());
     SetErrorInfo(0, nullptr);
-    const HRESULT saved = SaveDocumentFile(path, FullPath(FromUtf8(opened_.File())), {module.Get()});
+    const HRESULT saved =
+        SaveDocumentFile(path, FullPath(FromUtf8(opened_.File())), {module.Get()}, opened_.Host().ItemCalculations());
     if (FAILED(saved))
         throw std::runtime_error("the document could not be saved to " + ToUtf8(path) + ": " + FailureText(saved));
     path_ = path;
@@ -77,7 +78,7 @@ void DocumentFileCommands::Open()
     if (path.empty())
         return;
     // Read before the frame goes, so that a file that is no document leaves the user where they were.
-    if (!RecordingOfDocumentFile(path))
+    if (!ReadDocumentFile(path))
         throw std::runtime_error(ToUtf8(path) + " is no Sistra document");
     next_ = path;
     PostMessageW(frame_.Handle(), WM_CLOSE, 0, 0);

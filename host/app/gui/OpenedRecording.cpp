@@ -8,6 +8,7 @@
 
 #include "foundation/text/StringResources.h"
 
+#include <algorithm>
 #include <cctype>
 #include <stdexcept>
 
@@ -59,16 +60,43 @@ std::wstring NameEcgSource(HostDocument& host, const Recording& recording, const
     return SUCCEEDED(made) ? name : detection;
 }
 
-std::optional<std::wstring> DocumentFileAt(const std::string& file)
+// The calculations of a saved document, named again in the host document: those the module's settings
+// may name (an ECG's R waves) before the settings are loaded, those that call the module's functions once
+// its document has registered them; a calculation the module made again itself is left as it made it.
+// The calculations not made yet; on the last pass, one that cannot be made is an error.
+HostItems RestoreItems(HostDocument& host, const HostItems& items, bool lastPass)
 {
-    return RecordingOfDocumentFile(FromUtf8(file)) ? std::optional<std::wstring>(FromUtf8(file)) : std::nullopt;
+    HostItems left;
+    const HostItems made = host.ItemCalculations();
+    for (const auto& item : items)
+    {
+        const auto& [name, text] = item;
+        if (std::any_of(made.begin(), made.end(), [&](const auto& other) { return other.first == name; }))
+            continue;
+        HostItemId id{};
+        BSTR problem = nullptr;
+        HRESULT result = host.FindItem(name.c_str(), &id);
+        if (SUCCEEDED(result))
+            result = host.SetItemCalculation(id, text.c_str(), &problem);
+        const std::wstring why = problem ? problem : L"";
+        SysFreeString(problem);
+        if (SUCCEEDED(result))
+            continue;
+        if (!lastPass)
+            left.push_back(item);
+        else
+            throw std::runtime_error("the document's calculation " + ToUtf8(name) + " (" + ToUtf8(text) +
+                                     ") cannot be made again: " + FailureText(result, why));
+    }
+    return left;
 }
 
 } // namespace
 
 OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& options)
-    : documentFile_(DocumentFileAt(file)),
-      file_(documentFile_ ? ToUtf8(*RecordingOfDocumentFile(*documentFile_)) : file),
+    : saved_(ReadDocumentFile(FromUtf8(file))),
+      documentFile_(saved_ ? std::optional<std::wstring>(FromUtf8(file)) : std::nullopt),
+      file_(saved_ ? ToUtf8(saved_->recording) : file),
       recording_(LoadRecordingFile(file_))
 {
     Calc::RegisterHostCalculationClasses(session_.Framework().StandIn());
@@ -82,9 +110,11 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
     if (FAILED(loaded))
         throw std::runtime_error("the module did not register: " + FailureText(loaded));
     hostDocument_ = options.sampled ? HostDocument::Sampling(recording_) : HostDocument::Offline(recording_);
+    const HostItems pendingItems = saved_ ? RestoreItems(*hostDocument_.Get(), saved_->items, false) : HostItems{};
     classes_.emplace(session_.Framework());
-    std::optional<AnalysisChoices> choices =
-        documentFile_ ? std::optional<AnalysisChoices>(AnalysisChoices{.documentFile = documentFile_}) : ChoicesFor(recording_, options.channels, notAnalysed_);
+    std::optional<AnalysisChoices> choices = documentFile_
+                                                 ? std::optional<AnalysisChoices>(AnalysisChoices{.documentFile = documentFile_})
+                                                 : ChoicesFor(recording_, options.channels, notAnalysed_);
     if (choices)
     {
         if (choices->ecgSource)
@@ -92,6 +122,7 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
         // Analysing while sampling is the document's online mode, set before the first sample arrives.
         choices->online = options.sampled;
         analysis_.emplace(session_.Framework().StandIn(), *hostDocument_.Get(), *choices);
+        RestoreItems(*hostDocument_.Get(), pendingItems, true);
         if (options.leaveWorkflow)
             analysis_->LeaveWorkflowMode();
         analysis_->AnalyzeNow();

@@ -7,6 +7,7 @@
 
 #include "host/app/AnalyzeCommand.h"
 #include "host/app/DocumentAnalysis.h"
+#include "host/app/DocumentFile.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
 #include "host/app/HostDocument.h"
@@ -55,6 +56,7 @@ public:
 
 private:
     // In the order they are made; they end in reverse, the module's objects before the module.
+    std::optional<DocumentFileContent> saved_;
     std::optional<std::wstring> documentFile_;
     std::string file_;
     Recording recording_;

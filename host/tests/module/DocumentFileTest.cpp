@@ -245,23 +245,36 @@ TEST(DocumentFile, EveryChangedByteOfABareSettingsRecordIsRefusedInWordsOrLoadsV
               << " loaded as other values in range\n";
 }
 
-// What a path given to open holds decides how it opens: a saved document by its recording, anything
-// that is no compound file as a recording; a compound file that names no recording is refused.
+// What a path given to open holds decides how it opens: a saved document by its recording and its
+// calculations, anything that is no compound file as a recording; a compound file that names no recording,
+// or whose calculations are cut, is refused.
 TEST(DocumentFile, APathIsADocumentOnlyWhenItIsACompoundFileThatNamesARecording)
 {
     const HostTests::TemporaryFile text("document-file-text.csv", "Time (s),P (mmHg)\n0,1\n0.001,2\n");
     const std::wstring path = Host::FromUtf8(text.Path()) + L".sdoc";
-    EXPECT_EQ(std::nullopt, Host::RecordingOfDocumentFile(Host::FromUtf8(text.Path())));
-    EXPECT_EQ(std::nullopt, Host::RecordingOfDocumentFile(path)) << "no file";
-    ASSERT_EQ(S_OK, Host::SaveDocumentFile(path, RecordingPath, {}));
-    EXPECT_EQ(RecordingPath, Host::RecordingOfDocumentFile(path));
-    {
+    EXPECT_EQ(std::nullopt, Host::ReadDocumentFile(Host::FromUtf8(text.Path())));
+    EXPECT_EQ(std::nullopt, Host::ReadDocumentFile(path)) << "no file";
+    const Host::HostItems items{{L"ecg", L"rwave(ch3, 0.5)"}, {L"peaks", L"cmpeakdet(ch1, 20, 0.1)"}};
+    ASSERT_EQ(S_OK, Host::SaveDocumentFile(path, RecordingPath, {}, items));
+    const auto content = Host::ReadDocumentFile(path);
+    ASSERT_TRUE(content);
+    EXPECT_EQ(RecordingPath, content->recording);
+    EXPECT_EQ(items, content->items);
+    const auto damage = [&](const wchar_t* element, const std::wstring& replacement) {
         Orv::ComPtr<IStorage> root;
         ASSERT_EQ(S_OK, Host::OpenDocumentFile(path, root.Put()));
-        root->DestroyElement(L"Recording");
+        root->DestroyElement(element);
+        Orv::ComPtr<IStream> stream;
+        if (!replacement.empty() && SUCCEEDED(root->CreateStream(element, STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE,
+                                                                  0, 0, stream.Put())))
+            stream->Write(replacement.data(), static_cast<ULONG>(replacement.size() * sizeof(wchar_t)), nullptr);
+        stream.Reset();
         root->Commit(STGC_DEFAULT);
-    }
-    EXPECT_THROW(Host::RecordingOfDocumentFile(path), std::runtime_error);
+    };
+    damage(L"Items", L"ecg");
+    EXPECT_THROW(Host::ReadDocumentFile(path), std::runtime_error) << "a name without its text";
+    damage(L"Recording", {});
+    EXPECT_THROW(Host::ReadDocumentFile(path), std::runtime_error);
     DeleteFileW(path.c_str());
 }
 
