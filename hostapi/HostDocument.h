@@ -408,7 +408,8 @@ struct IHostDataItems : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetChannelEntry(int32_t channel, int32_t position, int32_t index,
                                                       ChannelEntry* entry, int32_t* count) = 0;
     // 6: the source a name stands for: a channel ("chN") or a calculated channel, an event source
-    // ("vchN", kind HostEventSourceKind); E_INVALIDARG for a name that stands for none.
+    // ("vchN", kind HostEventSourceKind) or a named item, its calculation kept or dropped (the same kind);
+    // E_INVALIDARG for a name that stands for none.
     virtual HRESULT STDMETHODCALLTYPE ResolveSourceName(const WCHAR* name, struct HostSourcePair* source) = 0;
     // 7: the name of the index-th source of the kind (HostSourceListEvents: those that may yield events:
     // the calculated channels, then the named items that hold a calculation); S_FALSE past the last.

@@ -33,6 +33,9 @@ constexpr GUID IID_HostDocumentObject = {0x7A40C3E1, 0x5D92, 0x4B08, {0x8E, 0x6F
 
 // A sampling document tells its sinks that the record is being recorded.
 constexpr int16_t Recorded = -1; // VARIANT_TRUE
+// Named event sources are told apart from the calculated channels (vchN, whose value is their index) by
+// values from here on: the item's index added.
+constexpr int32_t NamedSourceBase = 0x10000;
 
 template <class Interface>
 HRESULT Hand(Interface* object, IUnknown** out)
@@ -932,6 +935,14 @@ HRESULT STDMETHODCALLTYPE HostDocument::ResolveSourceName(const WCHAR* name, Hos
             *source = HostSourcePair{HostItemUnsetFirst, HostItemUnsetSecond};
             return S_OK;
         }
+        // A named item stands for its source also once its calculation went: the source it was.
+        const auto named = std::find_if(items_.begin(), items_.end(),
+                                        [&](const NamedItem& item) { return item.name == text; });
+        if (named != items_.end())
+        {
+            *source = HostSourcePair{NamedSourceBase + static_cast<int32_t>(named - items_.begin()), HostEventSourceKind};
+            return S_OK;
+        }
         const bool calculated = text.rfind("vch", 0) == 0;
         const std::string digits = text.substr(calculated ? 3 : 2);
         if ((!calculated && text.rfind("ch", 0) != 0) || digits.empty() || digits.size() > 6 ||
@@ -945,6 +956,22 @@ HRESULT STDMETHODCALLTYPE HostDocument::ResolveSourceName(const WCHAR* name, Hos
         *source = HostSourcePair{index, calculated ? HostEventSourceKind : 0};
         return S_OK;
     });
+}
+
+std::vector<std::wstring> HostDocument::NamedEventSources() const
+{
+    std::vector<std::wstring> names;
+    for (const NamedItem& item : items_)
+        if (!item.text.empty())
+            names.push_back(FromUtf8(item.name));
+    return names;
+}
+
+void HostDocument::RestoreRecordedConversions()
+{
+    channelConversions_.clear();
+    recordConversions_.clear();
+    ForgetCompiledItems();
 }
 
 std::vector<std::wstring> HostDocument::EventSourceNames() const

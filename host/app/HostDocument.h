@@ -148,6 +148,17 @@ public:
     // The named items that hold a calculation, each name with its text, in the order they were named.
     std::vector<std::pair<std::wstring, std::wstring>> ItemCalculations() const;
 
+    // Tells the document's observers an event of a host group (document, range, manager events).
+    void Tell(const GUID& group, USHORT number, void* data) { subject_.Send(group, number, data); }
+    // Tells them a notification of the host's fixed ids.
+    void TellFixed(ULONG id) { subject_.Notify(id, nullptr); }
+    // Every recorded channel shown in its recorded unit again, as before any channel setup.
+    void RestoreRecordedConversions();
+    // The recording's samples changed under the document: what was worked out from them goes.
+    void ForgetSampleResults() { ForgetCompiledItems(); }
+    // The named items that hold a calculation: the event sources a person may delete.
+    std::vector<std::wstring> NamedEventSources() const;
+
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return references_.Add(); }

@@ -47,10 +47,12 @@ FrameSession::FrameSession(OpenedRecording& opened, const std::wstring& title, c
     trace_.emplace(opened.Host(), opened.Document(), opened.StandIn(), frame_.Handle(),
                    RECT{0, 0, place.right - place.left, TraceHeight});
     frame_.SetTopWindow(trace_->Handle());
-    channels_.emplace(frame_, opened.Host(), opened.StandIn(), [this] {
+    const auto redrawTrace = [this] {
         trace_->Refresh();
         InvalidateRect(trace_->Handle(), nullptr, FALSE);
-    });
+    };
+    channels_.emplace(frame_, opened.Host(), opened.StandIn(), redrawTrace);
+    channelCommands_.emplace(frame_, opened, redrawTrace);
 }
 
 } // namespace Host

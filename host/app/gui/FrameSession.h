@@ -4,6 +4,7 @@
 // The module shows its dialogs to the person at the frame.
 #pragma once
 
+#include "host/app/gui/ChannelCommands.h"
 #include "host/app/gui/ComputedChannelCommand.h"
 #include "host/app/gui/DocumentFileCommands.h"
 #include "host/app/gui/FrameWindow.h"
@@ -38,6 +39,7 @@ private:
     std::optional<TraceView> trace_;
     std::optional<ComputedChannelMenu> channels_;
     std::optional<DocumentFileCommands> files_;
+    std::optional<ChannelCommands> channelCommands_;
 };
 
 } // namespace Host

@@ -278,6 +278,11 @@ std::vector<MenuCommandEntry> FrameWindow::WithHostCommands(std::vector<MenuComm
         {0, L"File|-", L"", true, {}, {}, {}},
         {0, L"File|Export...", L"&Export...", true, {}, {}, call(exporter_)},
         {CopyState, L"Edit|Copy", L"&Copy", true, {}, {}, sender(Copy)},
+        {0, L"Edit|Clear Data", L"Clear &Data", true, {}, {},
+         [this] {
+             if (dataClearer_)
+                 dataClearer_();
+         }},
     };
     std::move(moduleMenus.begin(), moduleMenus.end(), std::back_inserter(entries));
     return entries;
@@ -314,13 +319,19 @@ void FrameWindow::SendToActiveView(ULONG message)
 
 void FrameWindow::AddHostMenu(const std::wstring& caption, std::vector<HostMenuItem> items)
 {
-    HMENU popup = CreatePopupMenu();
+    // A second menu of the same caption adds its items to the first, after a separator.
+    const auto [place, made] = hostPopups_.try_emplace(caption, nullptr);
+    if (made)
+        place->second = CreatePopupMenu();
+    else if (!items.empty())
+        AppendMenuW(place->second, MF_SEPARATOR, 0, nullptr);
     for (HostMenuItem& item : items)
     {
-        AppendMenuW(popup, MF_STRING, FirstHostItemId + hostItems_.size(), item.caption.c_str());
+        AppendMenuW(place->second, MF_STRING, FirstHostItemId + hostItems_.size(), item.caption.c_str());
         hostItems_.push_back(std::move(item));
     }
-    AppendMenuW(GetMenu(window_), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), caption.c_str());
+    if (made)
+        AppendMenuW(GetMenu(window_), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(place->second), caption.c_str());
     DrawMenuBar(window_);
 }
 

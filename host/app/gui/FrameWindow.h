@@ -61,7 +61,7 @@ public:
         std::wstring caption;
         std::function<void()> run;
     };
-    // A menu of the host's own on the bar, after the module's menus.
+    // A menu of the host's own on the bar, after the module's menus; a caption already there gains the items.
     void AddHostMenu(const std::wstring& caption, std::vector<HostMenuItem> items);
     // Does what the document asked of its host since the last time, and lets closed views go.
     void FollowDocument();
@@ -75,6 +75,8 @@ public:
         std::function<void()> open, save, saveAs;
     };
     void SetDocumentFileActions(DocumentFileActions actions) { fileActions_ = std::move(actions); }
+    // What Edit > Clear Data does; without it the command does nothing.
+    void SetDataClearer(std::function<void()> clearer) { dataClearer_ = std::move(clearer); }
     // Opens one of the host's own windows that a document asks for (its id as the document names it).
     void SetHostWindowOpener(std::function<void(ULONG window)> opener) { openHostWindow_ = std::move(opener); }
     // The print preview the last Print Preview... opened; null when none is open.
@@ -142,6 +144,8 @@ private:
     IVyrStandIn* standIn_ = nullptr;
     std::function<void()> exporter_;
     DocumentFileActions fileActions_;
+    std::function<void()> dataClearer_;
+    std::map<std::wstring, HMENU> hostPopups_; // the host's own menus by caption
     std::function<void(ULONG)> openHostWindow_;
     std::unique_ptr<PrintPreviewWindow> preview_;
 };

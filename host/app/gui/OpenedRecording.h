@@ -53,6 +53,8 @@ public:
     // Why the document was not analysed; empty when it was.
     const std::string& NotAnalysed() const { return notAnalysed_; }
     HostDocument& Host() const { return *hostDocument_.Get(); }
+    // The recording as read from the file, which the host's edits change.
+    Recording& EditableRecording() { return recording_; }
 
 private:
     // In the order they are made; they end in reverse, the module's objects before the module.

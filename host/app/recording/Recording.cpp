@@ -26,6 +26,14 @@ int64_t Record::Length() const
     return channels_.empty() ? 0 : static_cast<int64_t>(channels_.front().size());
 }
 
+void Record::Fill(size_t channel, int64_t start, int64_t end, float value)
+{
+    std::vector<float>& samples = channels_.at(channel);
+    if (start < 0 || end < start || end > static_cast<int64_t>(samples.size()))
+        throw std::out_of_range("samples filled outside the record");
+    std::fill(samples.begin() + start, samples.begin() + end, value);
+}
+
 void Record::Reserve(size_t samples)
 {
     for (std::vector<float>& channel : channels_)

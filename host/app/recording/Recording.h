@@ -38,6 +38,8 @@ public:
     // Appends samples to every channel at once; rows holds one vector per channel, all of one length.
     void Append(const std::vector<std::span<const float>>& rows);
     void MarkComplete() { complete_ = true; }
+    // Sets the channel's samples at ticks [start, end) to value; throws std::out_of_range outside the record.
+    void Fill(size_t channel, int64_t start, int64_t end, float value);
 
 private:
     double sampleInterval_;

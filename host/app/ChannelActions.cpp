@@ -1,0 +1,110 @@
+#include "host/app/ChannelActions.h"
+
+#include "host/app/TextConversion.h"
+#include "host/vyr/UnitConversions.h"
+#include "hostapi/HostDocumentEvents.h"
+
+#include <algorithm>
+#include <sstream>
+#include <stdexcept>
+
+namespace Host
+{
+
+namespace
+{
+
+// The host document events these actions raise (under HostDocEventGUID).
+constexpr USHORT RefreshEvent = 4;
+constexpr USHORT ChannelDataReplacedEvent = 22;
+constexpr USHORT ChannelSettingChangedEvent = 34;
+constexpr USHORT SourcesChangedEvent = 51;
+// The host put its own units conversions back on the channels.
+constexpr ULONG ConversionsResetNotification = 0x80000002;
+// The host's menus changed: modules update the states of theirs.
+constexpr ULONG MenusChangedNotification = 0x80000006;
+// The third word of a sources-changed record: negative when the sources were removed.
+constexpr uint32_t SourcesRemoved = 0x80000000u;
+
+std::wstring NumberText(double value)
+{
+    std::wostringstream text;
+    text.imbue(std::locale::classic());
+    text.precision(17);
+    text << value;
+    return text.str();
+}
+
+} // namespace
+
+void ChangeChannelUnits(HostDocument& document, const UnitsChange& change)
+{
+    if (change.channel < 0 || static_cast<size_t>(change.channel) >= document.Data().Channels().size())
+        throw std::invalid_argument("there is no recorded channel " + std::to_string(change.channel + 1));
+    if (change.unit.empty())
+        throw std::invalid_argument("the units need a unit name");
+    if (change.raw1 == change.raw2 || change.shown1 == change.shown2)
+        throw std::invalid_argument("the two points need different raw values and different shown values");
+    const std::wstring recordedUnit = FromUtf8(document.Data().Channels()[static_cast<size_t>(change.channel)].unit);
+    const Orv::ComPtr<IUnitConversion> recorded = Vyr::MakeIdentityConversion(recordedUnit);
+    Orv::ComPtr<IUnitConversion> conversion;
+    constexpr LONG NoPrefix = 1;
+    const HRESULT made = Vyr::CreateTwoPointConversion(
+        recorded.Get(), (NumberText(change.raw1) + recordedUnit).c_str(), (NumberText(change.raw2) + recordedUnit).c_str(),
+        NumberText(change.shown1).c_str(), NumberText(change.shown2).c_str(), change.unit.c_str(), NoPrefix,
+        conversion.Put());
+    if (FAILED(made))
+        throw std::invalid_argument("these points make no units conversion: " + FailureText(made));
+    Orv::ComPtr<IUnknown> object;
+    conversion->QueryInterface(IID_IUnknown, object.PutVoid());
+    if (const HRESULT applied = document.ApplyChannelSetup(0, 0, change.channel, 1, object.Get()); FAILED(applied))
+        throw std::runtime_error("the channel keeps its units: " + FailureText(applied));
+    int32_t channel = change.channel;
+    document.Tell(HostDocEventGUID, ChannelSettingChangedEvent, &channel);
+}
+
+void RestoreRecordedUnits(HostDocument& document)
+{
+    document.RestoreRecordedConversions();
+    document.TellFixed(ConversionsResetNotification);
+    document.Tell(HostDocEventGUID, RefreshEvent, nullptr);
+}
+
+size_t ClearSelectedData(HostDocument& document, Recording& recording)
+{
+    if (&recording != &document.Data())
+        throw std::runtime_error("the data of a sampled document cannot be cleared");
+    TickPosition start{}, end{};
+    document.GetSelection(&start, &end);
+    if (start.record == HostRecordEnd || start.record != end.record || end.tick <= start.tick)
+        throw std::runtime_error("select the data to clear first");
+    std::vector<int32_t> channels = document.SelectedChannels();
+    if (channels.empty())
+        for (size_t channel = 0; channel < recording.Channels().size(); ++channel)
+            channels.push_back(static_cast<int32_t>(channel));
+    Record& record = recording.RecordAt(static_cast<size_t>(start.record));
+    for (const int32_t channel : channels)
+        record.Fill(static_cast<size_t>(channel), start.tick, end.tick, 0.0f);
+    document.ForgetSampleResults();
+    for (int32_t channel : channels)
+        document.Tell(HostDocEventGUID, ChannelDataReplacedEvent, &channel);
+    document.Tell(HostDocEventGUID, RefreshEvent, nullptr);
+    return channels.size();
+}
+
+void DeleteEventSource(HostDocument& document, const std::wstring& name)
+{
+    const std::vector<std::wstring> sources = document.NamedEventSources();
+    HostSourcePair source{};
+    HostItemId item{};
+    // Finding an item makes one of a new name: only a source the document has is looked up.
+    if (std::find(sources.begin(), sources.end(), name) == sources.end() ||
+        document.ResolveSourceName(name.c_str(), &source) != S_OK || FAILED(document.FindItem(name.c_str(), &item)) ||
+        document.DropItemCalculation(item) != S_OK)
+        throw std::invalid_argument("'" + ToUtf8(name) + "' is no event source of the document");
+    HostSourcesChangedRecord removed{{0, 0, SourcesRemoved}, &source, 1};
+    document.Tell(HostDocEventGUID, SourcesChangedEvent, &removed);
+    document.TellFixed(MenusChangedNotification);
+}
+
+} // namespace Host

@@ -1,0 +1,152 @@
+// The host's channel actions as a person takes them from the frame's menus, and the module document's
+// answers: a units change withdraws its pressure calibration and the analysis follows the new units, the
+// host's own units put back bring an applied calibration back, a deleted ECG source is warned about and
+// end-diastole taken from the pressure, and cleared data lose their loops.
+#include "host/tests/FrameSessionFixture.h"
+#include "host/tests/TestPictures.h"
+
+#include "host/app/gui/FieldsDialog.h"
+#include "host/vyr/UnitConversions.h"
+#include "hostapi/LoopParameterNames.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <string>
+
+namespace
+{
+
+using HostTests::ClickAt;
+using HostTests::ScreenCentreOf;
+
+constexpr int MessageText = 0xFFFF; // the static of a message box
+constexpr size_t ShownSecondField = 4;
+// Bounds the wait for what a click asks of the dialog; only a failing test waits this long.
+constexpr DWORD GiveUpAfter = 5000;
+constexpr const wchar_t* EcgGoneStart = L"An ECG event source that Sistra was using has gone away.";
+
+class FrameChannelActions : public HostTests::FrameSessionFixture
+{
+protected:
+    FrameChannelActions()
+        : FrameSessionFixture("frame-channel-actions.csv", HostTests::OcclusionText(12),
+                              Host::OpenOptions{{std::nullopt, std::nullopt, "3"}, true})
+    {
+    }
+
+    bool Choose(const std::wstring& menu, const std::wstring& item)
+    {
+        return HostTests::ChooseMenuItem(Frame(), menu, [&](const std::wstring& text) { return text == item; }) == item;
+    }
+
+    // What the host shows the pressure channel with: its conversion's scale.
+    double PressureScale()
+    {
+        Orv::ComPtr<IUnitConversion> conversion;
+        Vyr::ConversionFacts facts;
+        if (opened->Host().GetChannelConversion(HostUnsetPosition, 0, 0, conversion.Put()) != S_OK ||
+            !Vyr::ReadConversionFacts(*conversion.Get(), facts))
+            return 0.0;
+        return facts.scale;
+    }
+
+    double MeanEndSystolicPressure()
+    {
+        const auto index = static_cast<size_t>(std::find(std::begin(LoopParameterShortNames), std::end(LoopParameterShortNames),
+                                                         std::string_view("Pes")) - std::begin(LoopParameterShortNames));
+        const auto loops = opened->Analysis()->Loops();
+        return std::accumulate(loops.begin(), loops.end(), 0.0,
+                               [&](double sum, const Host::LoopRow& loop) { return sum + loop.values[index]; }) /
+               static_cast<double>(loops.size());
+    }
+};
+
+TEST_F(FrameChannelActions, UnitsWithdrawTheCalibrationAndTheHostsOwnUnitsBringAnAppliedOneBack)
+{
+    ASSERT_EQ(S_OK, opened->Analysis()->Pane().ApplyPressureCalibration(0.0, 0.0, 1.0, 3.0));
+    opened->Analysis()->AnalyzeNow();
+    ASSERT_DOUBLE_EQ(3.0, PressureScale());
+    const double calibrated = MeanEndSystolicPressure();
+
+    // The host's conversions put back: the document applies its calibration again.
+    ASSERT_TRUE(Choose(L"Channel", L"&Recorded Units"));
+    EXPECT_DOUBLE_EQ(3.0, PressureScale());
+
+    {
+        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(Host::DialogFieldId(0)); }, [&](HWND dialog) {
+            const HWND shown = GetDlgItem(dialog, Host::DialogFieldId(ShownSecondField));
+            ClickAt(ScreenCentreOf(shown));
+            HostTests::PressKey(VK_END);
+            HostTests::PressKey(VK_BACK);
+            HostTests::TypeText(L"2");
+            HostTests::SaveTestPicture(dialog, L"frame-channel-units");
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+        });
+        ASSERT_TRUE(Choose(L"Channel", L"&Units..."));
+        HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });
+    }
+    HostTests::Settle(Frame());
+    EXPECT_DOUBLE_EQ(2.0, PressureScale());
+    EXPECT_NEAR(calibrated * 2.0 / 3.0, MeanEndSystolicPressure(), 1e-6 * calibrated);
+
+    // The calibration was withdrawn: the host's own units are the recorded ones again.
+    ASSERT_TRUE(Choose(L"Channel", L"&Recorded Units"));
+    EXPECT_DOUBLE_EQ(1.0, PressureScale());
+}
+
+TEST_F(FrameChannelActions, ADeletedEcgSourceIsWarnedAboutAndTheLoopsComeFromThePressure)
+{
+    const auto ecgSource = [&] {
+        const auto sources = opened->Host().NamedEventSources();
+        return std::find(sources.begin(), sources.end(), L"ecg") != sources.end();
+    };
+    ASSERT_TRUE(ecgSource());
+    ASSERT_GT(opened->Analysis()->LoopCount(), 5u);
+    std::wstring warning;
+    {
+        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(Host::DialogFieldId(0)); }, [&](HWND dialog) {
+            HostTests::SecondHand box([] { return HostTests::DialogWithControl(MessageText); }, [&](HWND shown) {
+                warning = HostTests::WindowText(GetDlgItem(shown, MessageText));
+                HostTests::SaveTestPicture(shown, L"frame-channel-ecg-gone");
+                ClickAt(ScreenCentreOf(GetDlgItem(shown, IDOK)));
+            });
+            // The opened list chooses the source by its first letter.
+            const HWND list = GetDlgItem(dialog, Host::DialogFieldId(0));
+            ClickAt(ScreenCentreOf(list));
+            HostTests::PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0; }, GiveUpAfter);
+            HostTests::PressKey('E');
+            HostTests::PressKey(VK_RETURN);
+            HostTests::PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) == 0; }, GiveUpAfter);
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+        });
+        ASSERT_TRUE(Choose(L"Channel", L"&Delete Event Source..."));
+        HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });
+    }
+    EXPECT_TRUE(warning.starts_with(EcgGoneStart)) << warning;
+    EXPECT_FALSE(ecgSource());
+    EXPECT_GT(opened->Analysis()->LoopCount(), 5u);
+}
+
+TEST_F(FrameChannelActions, ClearedDataAreZeroAndTheAnalysisFindsNoLoopInThem)
+{
+    const uint32_t before = opened->Analysis()->LoopCount();
+    const auto ticks = static_cast<int32_t>(opened->Host().Data().RecordAt(0).Length());
+    const int32_t start = ticks / 3, end = 2 * ticks / 3;
+    opened->Host().SelectByUser({0, start}, {0, end});
+    ASSERT_TRUE(Choose(L"Edit", L"Clear &Data"));
+
+    for (size_t channel = 0; channel < 3; ++channel)
+    {
+        const auto samples = opened->Host().Data().RecordAt(0).Samples(channel);
+        EXPECT_TRUE(std::all_of(samples.begin() + start, samples.begin() + end, [](float v) { return v == 0.0f; }));
+        EXPECT_NE(0.0f, samples[static_cast<size_t>(end)]) << channel;
+    }
+    const auto loops = opened->Analysis()->Loops();
+    EXPECT_LT(loops.size(), before);
+    for (const Host::LoopRow& loop : loops)
+        EXPECT_TRUE(loop.record.firstTick < start || loop.record.firstTick >= end) << loop.record.firstTick;
+}
+
+} // namespace
