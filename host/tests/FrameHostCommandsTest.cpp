@@ -423,6 +423,38 @@ TEST_F(FrameInWorkflow, TheAnalysisStepsButtonOpensTheHostsAnalysisManagerListin
     wchar_t name[64] = {};
     ListView_GetItemText(manager.List(), 0, 0, name, 64);
     EXPECT_EQ(opened->Host().AnalysisClients().front(), name);
+
+    // Its buttons send the manager's requests; the list shows the document's answers.
+    const auto cell = [&](int column) {
+        wchar_t text[128] = {};
+        ListView_GetItemText(manager.List(), 0, column, text, 128);
+        return std::wstring(text);
+    };
+    constexpr int LoopsColumn = 2, RegionColumn = 3, SettingsColumn = 4;
+    const std::wstring loops = cell(LoopsColumn);
+    ASSERT_NE(L"0", loops);
+    const struct
+    {
+        size_t button;
+        std::wstring loops;
+        bool settingsChange;  // the analysis told the manager its settings changed
+    } requests[] = {
+        {2, loops, false},  // report the region
+        {1, loops, true},   // recalibrate and analyse again
+        {0, L"0", true},    // clear
+    };
+    for (const auto& request : requests)
+    {
+        const int settingsBefore = std::stoi(cell(SettingsColumn));
+        RECT place{};
+        GetWindowRect(manager.ButtonAt(request.button), &place);
+        HostTests::ClickAt(HostTests::CentreOf(place));
+        EXPECT_TRUE(PumpUntil(*frame, [&] {
+            return (std::stoi(cell(SettingsColumn)) > settingsBefore) == request.settingsChange &&
+                   cell(LoopsColumn) == request.loops && !cell(RegionColumn).empty();
+        })) << request.button << ": " << cell(LoopsColumn) << " loops, " << settingsBefore << " -> " << cell(SettingsColumn);
+        EXPECT_TRUE(cell(RegionColumn).starts_with(L"record 1, 0.000 s to record 1, ")) << cell(RegionColumn);
+    }
     HostTests::SaveTestPicture(manager.Handle(), L"frame-analysis-manager");
 }
 

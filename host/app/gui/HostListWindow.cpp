@@ -16,6 +16,8 @@ namespace
 constexpr const wchar_t* ListWindowClass = L"SistraHostList";
 constexpr UINT RefreshMessage = WM_APP + 1;
 constexpr int ColumnWidth = 110;
+constexpr int ButtonStripHeight = 32, ButtonWidth = 170, ButtonHeight = 24, ButtonGap = 8;
+constexpr int FirstButtonId = 100;
 
 void RegisterListWindowClass(WNDPROC procedure)
 {
@@ -56,15 +58,43 @@ void HostListWindow::Create()
                               GetModuleHandleW(nullptr), this);
     if (!window_)
         throw std::runtime_error("cannot make the host's list window: " + SystemErrorText(GetLastError()));
-    RECT client{};
-    GetClientRect(window_, &client);
     list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                            WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOSORTHEADER, 0, 0, client.right,
-                            client.bottom, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+                            WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOSORTHEADER, 0, 0, 0, 0, window_, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
     if (!list_)
         throw std::runtime_error("cannot make the host's list: " + SystemErrorText(GetLastError()));
+    buttonWindows_.clear();
+    for (size_t index = 0; index < buttons_.size(); ++index)
+        buttonWindows_.push_back(CreateWindowExW(0, L"BUTTON", buttons_[index].caption.c_str(),
+                                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
+                                                 window_, reinterpret_cast<HMENU>(FirstButtonId + index),
+                                                 GetModuleHandleW(nullptr), nullptr));
+    RECT client{};
+    GetClientRect(window_, &client);
+    Place(client.right, client.bottom);
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+}
+
+void HostListWindow::Place(int width, int height)
+{
+    const int strip = buttonWindows_.empty() ? 0 : ButtonStripHeight;
+    MoveWindow(list_, 0, 0, width, height - strip, TRUE);
+    for (size_t index = 0; index < buttonWindows_.size(); ++index)
+        MoveWindow(buttonWindows_[index], ButtonGap + static_cast<int>(index) * (ButtonWidth + ButtonGap),
+                   height - strip + (strip - ButtonHeight) / 2, ButtonWidth, ButtonHeight, TRUE);
+}
+
+void HostListWindow::RunButton(size_t index)
+{
+    try
+    {
+        buttons_.at(index).run();
+    }
+    catch (const std::exception& e)
+    {
+        MessageBoxW(window_, FromUtf8(e.what()).c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+    }
 }
 
 void HostListWindow::Show(const std::vector<std::wstring>& columns,
@@ -135,8 +165,16 @@ LRESULT CALLBACK HostListWindow::Procedure(HWND window, UINT message, WPARAM wPa
         return 0;
     case WM_SIZE:
         if (window == owner->window_ && owner->list_)
-            MoveWindow(owner->list_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+            owner->Place(LOWORD(lParam), HIWORD(lParam));
         return 0;
+    case WM_COMMAND:
+        if (window == owner->window_ && HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) >= FirstButtonId &&
+            LOWORD(wParam) < FirstButtonId + owner->buttons_.size())
+        {
+            owner->RunButton(LOWORD(wParam) - FirstButtonId);
+            return 0;
+        }
+        break;
     case WM_NOTIFY:
         // The list has the keyboard: Escape reaches the window as the list's notification.
         if (reinterpret_cast<NMHDR*>(lParam)->code == LVN_KEYDOWN &&

@@ -9,6 +9,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
+#include <sstream>
 #include <stdexcept>
 
 namespace Host
@@ -48,6 +50,24 @@ void ExportRecording(const Recording& recording, HWND owner)
     WriteWholeFile(path, [&](std::ostream& out) { WriteRecordingText(recording, out); });
 }
 
+// The requests the manager's buttons send to the analyses of the document (under AnalysisManagerGUID).
+constexpr USHORT ClearRequest = 5;
+constexpr USHORT CalibrateAndAnalyseRequest = 6;
+constexpr USHORT ReportRegionRequest = 7;
+
+// A recording position: the tick in the low word, the record in the high one.
+std::wstring PositionText(const Recording& recording, uint64_t position)
+{
+    const auto record = static_cast<size_t>(position >> 32);
+    const auto tick = static_cast<uint32_t>(position);
+    if (record >= recording.RecordCount())
+        return L"record " + std::to_wstring(record + 1);
+    std::wostringstream text;
+    text.imbue(std::locale::classic());
+    text << std::fixed << std::setprecision(3) << tick * recording.RecordAt(record).SampleInterval() << L" s";
+    return L"record " + std::to_wstring(record + 1) + L", " + text.str();
+}
+
 } // namespace
 
 HostWindows::HostWindows(FrameWindow& frame, OpenedRecording& opened)
@@ -57,6 +77,15 @@ HostWindows::HostWindows(FrameWindow& frame, OpenedRecording& opened)
 {
     opened_.Session().Sheet().SetChangeListener([this] { sheet_.RequestRefresh([this] { ShowSheet(); }); });
     frame_.SetExporter([this] { ExportRecording(opened_.Host().Data(), frame_.Handle()); });
+    const auto request = [this](USHORT number) {
+        return [this, number] {
+            opened_.Host().Tell(AnalysisManagerGUID, number, nullptr);
+            ShowAnalysisManager();
+        };
+    };
+    manager_.SetButtons({{L"Clear Analysis", request(ClearRequest)},
+                         {L"Recalibrate and Analyse", request(CalibrateAndAnalyseRequest)},
+                         {L"Report Region", request(ReportRegionRequest)}});
     frame_.SetHostWindowOpener(
         [this](ULONG window)
         {
@@ -91,11 +120,19 @@ void HostWindows::ShowSheet()
 void HostWindows::ShowAnalysisManager()
 {
     const HostDocument& document = opened_.Host();
+    // What the analyses answered the manager's requests: the region they reported, how often they said
+    // their settings changed, and the loops the document's analysis holds.
+    const auto region = document.ReportedRegion();
+    const std::wstring regionText =
+        region ? PositionText(document.Data(), region->first) + L" to " + PositionText(document.Data(), region->second)
+               : L"";
+    const std::wstring loops = opened_.Analysis() ? std::to_wstring(opened_.Analysis()->LoopCount()) : L"";
     std::vector<std::vector<std::wstring>> rows;
     for (size_t client = 0; client < document.AnalysisClients().size(); ++client)
         rows.push_back({document.AnalysisClients()[client],
-                        client < document.AnalysisTitles().size() ? document.AnalysisTitles()[client] : L""});
-    manager_.Show({L"Analysis", L"Title"}, rows);
+                        client < document.AnalysisTitles().size() ? document.AnalysisTitles()[client] : L"", loops,
+                        regionText, std::to_wstring(document.SettingsChangeCount())});
+    manager_.Show({L"Analysis", L"Title", L"Loops", L"Region reported", L"Settings changes"}, rows);
 }
 
 } // namespace Host

@@ -1,7 +1,8 @@
 // The host's own windows and file commands that the frame offers for a recording's document: the results
 // sheet, shown as soon as a module adds rows to it (the hemodynamics table's Add to Tallion), the analysis
 // manager, listing the document's analyses, when the document asks the host for it (the workflow's
-// Analysis Manager button), and File > Export..., which saves the recording as a recording text.
+// Analysis Manager button), its buttons sending the manager's clear, recalibrate-and-analyse and
+// report-region requests, and File > Export..., which saves the recording as a recording text.
 #pragma once
 
 #include "host/app/gui/FrameWindow.h"
