@@ -2,6 +2,7 @@
 
 #include "host/app/SettingsFileFormat.h"
 #include "host/app/TextConversion.h"
+#include "host/app/WholeFile.h"
 
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComPtr.h"
@@ -137,53 +138,21 @@ std::vector<char> StreamContent(IStream* stream)
     return bytes;
 }
 
-HRESULT WriteBytes(HANDLE file, const std::vector<char>& bytes)
-{
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-        return Orv::LastErrorResult();
-    return written == bytes.size() ? S_OK : STG_E_WRITEFAULT;
-}
-
-// A target that is no file on a disk (a device, a pipe): written in place, as a name beside it cannot be
-// renamed onto it; nothing when the target is an ordinary file or none.
-std::optional<HRESULT> WriteIntoDevice(const std::wstring& path, const std::vector<char>& bytes)
-{
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    if (GetFileType(file) == FILE_TYPE_DISK)
-    {
-        CloseHandle(file);
-        return std::nullopt;
-    }
-    const HRESULT hr = WriteBytes(file, bytes);
-    CloseHandle(file);
-    return hr;
-}
-
 HRESULT WriteFileWhole(const std::wstring& path, const std::vector<char>& bytes)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Orv::FailWithReason(HRESULT_FROM_WIN32(ERROR_DIRECTORY), IID_IPersistStreamInit,
                                    (path + L" is a folder: name a file to write the settings to").c_str());
-    if (const std::optional<HRESULT> written = WriteIntoDevice(path, bytes))
-        return *written;
-    const std::wstring part = path + L".part" + std::to_wstring(GetCurrentProcessId());
-    const HANDLE file = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return Orv::LastErrorResult();
-    HRESULT hr = WriteBytes(file, bytes);
-    if (SUCCEEDED(hr) && !FlushFileBuffers(file))
-        hr = Orv::LastErrorResult();
-    CloseHandle(file);
-    if (SUCCEEDED(hr) && !MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        hr = Orv::LastErrorResult();
-    if (FAILED(hr))
-        DeleteFileW(part.c_str());
-    return hr;
+    try
+    {
+        WriteWholeFile(path, std::string_view(bytes.data(), bytes.size()));
+        return S_OK;
+    }
+    catch (const FileWriteError& error)
+    {
+        return error.Error() ? HRESULT_FROM_WIN32(error.Error()) : E_FAIL;
+    }
 }
 
 HRESULT ReadFileWhole(const std::wstring& path, std::vector<char>& bytes)

@@ -131,12 +131,12 @@ void WriteThrough(HANDLE file, const std::wstring& target, const FileContentWrit
 } // namespace
 
 FileWriteError::FileWriteError(const std::wstring& path, DWORD error)
-    : std::runtime_error("cannot write " + ToUtf8(path) + ": " + ReasonText(path, error))
+    : std::runtime_error("cannot write " + ToUtf8(path) + ": " + ReasonText(path, error)), error_(error)
 {
 }
 
-FileWriteError::FileWriteError(const std::wstring& path, const std::string& reason)
-    : std::runtime_error("cannot write " + ToUtf8(path) + ": " + reason)
+FileWriteError::FileWriteError(const std::wstring& path, const std::string& reason, DWORD error)
+    : std::runtime_error("cannot write " + ToUtf8(path) + ": " + reason), error_(error)
 {
 }
 
@@ -156,7 +156,7 @@ void WholeFileSet::Add(const std::wstring& path, const FileContentWriter& write)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        throw FileWriteError(path, "it is a folder: name a file");
+        throw FileWriteError(path, "it is a folder: name a file", ERROR_DIRECTORY);
     if (const UniqueFile device = OpenInPlaceTarget(path))
     {
         WriteThrough(device.get(), path, write);

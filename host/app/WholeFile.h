@@ -20,7 +20,13 @@ class FileWriteError : public std::runtime_error
 {
 public:
     FileWriteError(const std::wstring& path, DWORD error);
-    FileWriteError(const std::wstring& path, const std::string& reason);
+    FileWriteError(const std::wstring& path, const std::string& reason, DWORD error);
+
+    // The system's code for what went wrong.
+    DWORD Error() const { return error_; }
+
+private:
+    DWORD error_;
 };
 
 // Writes the content through the stream it is given; throws to abandon the file.
