@@ -8,9 +8,12 @@
 #include "dialogs/helpers/UnitChoices.h"
 #include "document/mpvs/ControlProgramLink.h"
 #include "foundation/system/RaisedFlag.h"
+#include "foundation/text/FormatStream.h"
+#include "foundation/text/StringResources.h"
 #include "hostframework/messaging/SistraIds.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace Sistra
@@ -162,6 +165,27 @@ void CalibrationBoxes::FromSelection(HWND page, int button, SistraDocument& docu
         return;
     const LONG point = button == StepControl::FirstFromSelection ? 0 : 1;
     SendDocumentCommand(document, spec_->fromSelectionMessage, OneLongPayload{.value = point});
+}
+
+// The slope is reckoned in the units the boxes show, so that the balloon gives the number the user can
+// check against the boxes.
+void CalibrationBoxes::WarnIfFalling(HWND page, SistraDocument& document, Model& model) const
+{
+    if (!model.GetValue<PropertyType::Bool>(spec_->appliedProperty))
+        return;
+    std::array<double, 4> shown{};
+    for (size_t i = 0; i < shown.size(); ++i)
+    {
+        const CalibrationBox& box = spec_->boxes[i];
+        shown[i] = model.GetValue<PropertyType::Double>(box.propertyId) / BoxFactor(box, document, model);
+    }
+    const double slope = (shown[3] - shown[1]) / (shown[2] - shown[0]);
+    if (!(slope < 0.0))
+        return;
+    Orv::OFormatStringStream text(IDS_STEP_FALLING_CALIBRATION);
+    text << FormatNumber(slope);
+    ShowControlBalloon(GetDlgItem(page, StepControl::Apply),
+                       Orv::String(Orv::ThisModule(), IDS_STEP_FALLING_CALIBRATION_TITLE, true), text.Str());
 }
 
 void CalibrationBoxes::LaunchMpvs(SistraDocument& document)

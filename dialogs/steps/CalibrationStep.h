@@ -97,6 +97,10 @@ public:
     // The unit chosen in the list goes into the model, the values kept in it rescaled; committed.
     void UnitChanged(HWND page, Model& model);
     void LaunchMpvs(SistraDocument& document);
+    // A two-point calibration just applied whose line falls stays applied (a transducer may be wired the
+    // other way round), but a balloon on the check box says so: one known value typed beside the other
+    // point's sampled value gives such a line too.
+    void WarnIfFalling(HWND page, SistraDocument& document, Model& model) const;
 
     // The factor a box's number is multiplied by to store it.
     double BoxFactor(const CalibrationBox& box, SistraDocument& document, Model& model) const;
@@ -177,6 +181,8 @@ protected:
     LRESULT OnApply(WORD, WORD, HWND, BOOL&)
     {
         this->OnApplyClicked(T::Spec.appliedProperty);
+        if (T::Spec.twoPoint && this->GetModel() && this->GetDocument())
+            boxes_.WarnIfFalling(this->m_hWnd, *this->GetDocument(), *this->GetModel());
         return 0;
     }
     LRESULT OnLaunchMpvs(WORD, WORD, HWND, BOOL&)

@@ -82,6 +82,34 @@ TEST(PressureStep, ASelectionAcrossTwoRecordsIsRefusedWithABalloonAndNothingSent
     EXPECT_EQ(L"10", Text(pressure.page, StepControl::SecondValue));
 }
 
+// A line that falls (0 -> 100 mmHg, 10 -> 2 mmHg: slope -9.8) is applied all the same, and the balloon
+// says so; a rising line is applied without a word.
+TEST(PressureStep, AFallingCalibrationIsAppliedAndSaid)
+{
+    struct Case
+    {
+        const wchar_t* secondKnown;
+        const wchar_t* balloon;
+    };
+    for (const Case& c : {Case{L"2", L"Negative Slope"}, Case{L"120", L""}})
+    {
+        SCOPED_TRACE(testing::Message() << "second known " << c.secondKnown);
+        DialogTests::DocumentFixture fixture;
+        fixture.Document().GetSetupModel()->SetWorkflowModeOn(false);
+        const ModelPtr model = fixture.Document().GetModel(ModelKind::PressureCalib);
+        StepPage pressure(Sistra::StepId::PressureStep, fixture);
+        Type(pressure.page, StepControl::FirstValue, L"0");
+        Type(pressure.page, IDC_PRESSURE_KNOWN_1, L"100");
+        Type(pressure.page, StepControl::SecondValue, L"10");
+        Type(pressure.page, IDC_PRESSURE_KNOWN_2, c.secondKnown);
+        TakeBalloonTitle();
+        CheckDlgButton(pressure.page, StepControl::Apply, BST_CHECKED);
+        SendMessageW(pressure.page, WM_COMMAND, MAKEWPARAM(StepControl::Apply, BN_CLICKED), 0);
+        EXPECT_TRUE(model->GetValue<PropertyType::Bool>(PropertyId::PressureCalibrationApplied));
+        EXPECT_EQ(c.balloon, TakeBalloonTitle());
+    }
+}
+
 TEST(ConductanceStep, AnotherUnitReadsTheKnownValuesAsShownInIt)
 {
     DialogTests::DocumentFixture fixture;
