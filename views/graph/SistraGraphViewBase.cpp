@@ -94,6 +94,8 @@ std::pair<double, double> StartingSpan(double unitFactor)
     return {0.0, EmptyAxisSpan(unitFactor)};
 }
 
+constexpr int StaticTextRoom = 2;
+
 OWL::TFont& SharedGraphFont(SistraGraphViewBase& view)
 {
     // Made once, by the first graph view, for the module's lifetime.
@@ -452,6 +454,10 @@ SIZE SistraGraphViewBase::MeasureControlText(int controlId)
     const OWL::SelectedObject font(screen, SharedGraphFont(*this));
     SIZE extent{};
     ::GetTextExtentPoint32W(screen.GetHDC(), text.c_str(), static_cast<int>(text.Length()), &extent);
+    // A static control exactly as wide as its text's extent loses the text's last pixel column when it
+    // draws: a closing full stop went missing.
+    if (extent.cx > 0)
+        extent.cx += StaticTextRoom;
     return extent;
 }
 

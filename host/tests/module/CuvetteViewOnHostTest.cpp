@@ -408,6 +408,67 @@ TEST_F(CuvetteViewOnHost, ControlsStayApartAndInsideTheViewWhenSmall)
     }
 }
 
+// Pixels darker than mid grey in the area of the device context.
+int InkIn(HDC dc, const RECT& area)
+{
+    int ink = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            ink += (::GetPixel(dc, x, y) & 0xFF) < 0x80 ? 1 : 0;
+    return ink;
+}
+
+// The ink of a static's text as its control draws it, against the same text drawn with room to spare.
+std::pair<int, int> ShownAndWholeInk(HWND control)
+{
+    wchar_t text[200] = {};
+    ::GetWindowTextW(control, text, 200);
+    ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT box{};
+    ::GetClientRect(control, &box);
+    HDC dc = ::GetDC(control);
+    const int shown = InkIn(dc, box);
+    const RECT roomy{0, 0, box.right + 200, box.bottom + 40};
+    HDC memory = ::CreateCompatibleDC(dc);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(dc, roomy.right, roomy.bottom);
+    const HGDIOBJ oldBitmap = ::SelectObject(memory, bitmap);
+    const HGDIOBJ oldFont = ::SelectObject(memory, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    ::FillRect(memory, &roomy, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    RECT drawn = roomy;
+    ::DrawTextW(memory, text, -1, &drawn, DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK);
+    const int whole = InkIn(memory, roomy);
+    ::SelectObject(memory, oldFont);
+    ::SelectObject(memory, oldBitmap);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(control, dc);
+    return {shown, whole};
+}
+
+// The fit's text, or the sentence that says there is none, is drawn whole in its box, full stop included.
+TEST_F(CuvetteViewOnHost, TheResultTextIsDrawnWhole)
+{
+    view.Show();
+    for (const bool filled : {false, true})
+        for (const bool workflow : {true, false})
+        {
+            SCOPED_TRACE(testing::Message() << "filled " << filled << " workflow " << workflow);
+            Doc().GetSetupModel()->SetWorkflowModeOn(workflow);
+            Doc().GetSetupModel()->CommitChanges();
+            if (filled)
+                Fill({10e-6, 20e-6, 40e-6}, {{0.0011, 0.0021, 0.0041}});
+            view->DataChanged(0);
+            OwlTest::PumpMessages();
+            HWND result = ::GetDlgItem(view->GetHandle(), CuvetteView::ResultId);
+            const Orv::String text = view->GetControlText(CuvetteView::ResultId);
+            EXPECT_TRUE(filled || text == Orv::String(L"Insufficient information to calculate calibration."))
+                << text.c_str();
+            const auto [shown, whole] = ShownAndWholeInk(result);
+            EXPECT_GT(whole, 0);
+            EXPECT_EQ(whole, shown);
+        }
+}
+
 // A picture of the view with a filled table, its fit and the applied calibration.
 TEST_F(CuvetteViewOnHost, Picture)
 {
