@@ -7,12 +7,24 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 namespace
 {
 
 constexpr const wchar_t* LoopViewName = L"Loop View";
+
+LONG TextWidth(const std::wstring& text)
+{
+    HDC dc = GetDC(nullptr);
+    const HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    return size.cx;
+}
 
 long AreaOf(HWND window)
 {
@@ -46,6 +58,16 @@ TEST_F(FrameAllViews, TheLoopViewKeepsTheLargestTileUnscrolledAtEverySize)
             {
                 EXPECT_GT(AreaOf(loops->Frame()), AreaOf(view->Frame())) << Host::ToUtf8(view->ClassName());
             }
+        // The data view's lanes keep their titles whole ("LV Pressure (mmHg)", not "LV Press..."), left
+        // of the traces. A lane's first text is its title.
+        std::set<int32_t> titled;
+        for (const auto& label : session->Trace().Labels())
+            if (titled.insert(label.channel).second)
+            {
+                EXPECT_LE(TextWidth(label.text), label.place.right - label.place.left) << Host::ToUtf8(label.text);
+                EXPECT_LE(label.place.right, session->Trace().TraceArea().left) << Host::ToUtf8(label.text);
+            }
+        EXPECT_EQ(3u, titled.size());
     }
 }
 

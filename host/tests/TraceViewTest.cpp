@@ -23,8 +23,7 @@ constexpr COLORREF ShownLoopFill = RGB(0xFF, 0xEC, 0xB8);
 constexpr COLORREF HoverFill = RGB(0xFF, 0xFF, 0xE1);
 // The occlusion recording's sample interval and beat.
 constexpr double OcclusionInterval = 0.001, OcclusionBeatSeconds = 0.8;
-// Where the view's trace area starts and ends, and how much time it shows when it opens.
-constexpr int TraceLeft = 64, TraceRightMargin = 8;
+// How much time the view shows when it opens.
 constexpr double OpeningSpanSeconds = 4.0;
 
 void Pump()
@@ -77,9 +76,8 @@ protected:
     // The pressure lane, the first of the three.
     std::pair<int, int> PressureLane() const
     {
-        RECT client{};
-        GetClientRect(trace->Handle(), &client);
-        return {4, 4 + (client.bottom - 4 - 20) / 3};
+        const RECT area = trace->TraceArea();
+        return {area.top, area.top + (area.bottom - area.top) / 3};
     }
 
     static inline std::unique_ptr<HostTests::TemporaryFile> file;
@@ -92,9 +90,8 @@ TEST_F(TraceViewOfAnalysedRecording, LoopMarksStandAtTheDetectedBeatsInTheValidL
 {
     HostTests::SaveTestPicture(parent, L"trace_view_marks");
     const std::vector<Host::LoopRow> loops = recorded.Analysis()->Loops();
-    RECT client{};
-    GetClientRect(trace->Handle(), &client);
-    const double pixelsPerSecond = (client.right - TraceRightMargin - TraceLeft) / OpeningSpanSeconds;
+    const RECT area = trace->TraceArea();
+    const double pixelsPerSecond = (area.right - area.left) / OpeningSpanSeconds;
     const auto [top, bottom] = PressureLane();
     int shown = 0;
     for (const Host::LoopRow& loop : loops)
@@ -103,15 +100,15 @@ TEST_F(TraceViewOfAnalysedRecording, LoopMarksStandAtTheDetectedBeatsInTheValidL
         // Each loop starts within the first tenth of its beat.
         const double intoBeat = std::fmod(seconds, OcclusionBeatSeconds);
         EXPECT_LT(intoBeat, OcclusionBeatSeconds / 10) << loop.record.base.tick;
-        const auto x = static_cast<int>(std::lround(TraceLeft + seconds * pixelsPerSecond));
-        if (x >= client.right - TraceRightMargin)
+        const auto x = static_cast<int>(std::lround(area.left + seconds * pixelsPerSecond));
+        if (x >= area.right)
             continue;
         ++shown;
         EXPECT_GT(RowsOfColour(trace->Handle(), x, top, bottom, ValidLoopGreen), (bottom - top) / 4)
             << "no mark at x " << x << " for the loop at tick " << loop.record.base.tick;
         // Between two marks the lane holds no mark.
         const int between = static_cast<int>(x + OcclusionBeatSeconds / 2 * pixelsPerSecond);
-        if (between < client.right - TraceRightMargin)
+        if (between < area.right)
         {
             EXPECT_EQ(0, RowsOfColour(trace->Handle(), between, top, bottom, ValidLoopGreen)) << between;
         }
@@ -125,22 +122,21 @@ TEST_F(TraceViewOfAnalysedRecording, LoopMarksStandAtTheDetectedBeatsInTheValidL
 // each loop starts at one, and its mark points up from the lane's foot where the loop's points down.
 TEST_F(TraceViewOfAnalysedRecording, EndDiastolicMarksPointUpAtTheStartOfEachLoop)
 {
-    RECT client{};
-    GetClientRect(trace->Handle(), &client);
-    const double pixelsPerSecond = (client.right - TraceRightMargin - TraceLeft) / OpeningSpanSeconds;
+    const RECT area = trace->TraceArea();
+    const double pixelsPerSecond = (area.right - area.left) / OpeningSpanSeconds;
     const auto [top, bottom] = PressureLane();
     constexpr int Foot = 8; // rows above the lane's bottom that hold an end-diastolic mark's head
     int shown = 0;
     for (const Host::LoopRow& loop : recorded.Analysis()->Loops())
     {
-        const auto x = static_cast<int>(std::lround(TraceLeft + loop.record.base.tick * OcclusionInterval * pixelsPerSecond));
-        if (x >= client.right - TraceRightMargin)
+        const auto x = static_cast<int>(std::lround(area.left + loop.record.base.tick * OcclusionInterval * pixelsPerSecond));
+        if (x >= area.right)
             continue;
         ++shown;
         EXPECT_GE(RowsOfColour(trace->Handle(), x, bottom - Foot, bottom, EndDiastoleGreen), Foot / 2)
             << "no end-diastolic mark at x " << x << " for the loop at tick " << loop.record.base.tick;
         const int between = static_cast<int>(x + OcclusionBeatSeconds / 2 * pixelsPerSecond);
-        if (between < client.right - TraceRightMargin)
+        if (between < area.right)
         {
             EXPECT_EQ(0, RowsOfColour(trace->Handle(), between, bottom - Foot, bottom, EndDiastoleGreen)) << between;
         }
@@ -161,9 +157,8 @@ TEST_F(TraceViewOfAnalysedRecording, SelectingLoopTwelveBringsTheViewToItsMark)
     ASSERT_EQ(S_OK, trace->GetCentre(&centre));
     EXPECT_EQ(loops[11].block, centre.record);
     EXPECT_NEAR(loops[11].record.base.tick, centre.tick, 2);
-    RECT client{};
-    GetClientRect(trace->Handle(), &client);
-    const int middle = (TraceLeft + client.right - TraceRightMargin) / 2;
+    const RECT area = trace->TraceArea();
+    const int middle = (area.left + area.right) / 2;
     const auto [top, bottom] = PressureLane();
     int green = 0;
     for (int x = middle - 1; x <= middle + 1; ++x)
@@ -198,6 +193,7 @@ TEST_F(TraceViewOfAnalysedRecording, NoTimeBeforeTheStartShowsAfterResizingOrSel
     const auto resize = [&](int width, int height) {
         return [=, this] { MoveWindow(trace->Handle(), 0, 0, width, height, TRUE); };
     };
+    const RECT opening = trace->TraceArea();
     const auto select = [&](const wchar_t* text) {
         return [=, this] { Host::Macro::Statement select(text); recorded.Analysis()->RunStatement(select); };
     };
@@ -208,7 +204,7 @@ TEST_F(TraceViewOfAnalysedRecording, NoTimeBeforeTheStartShowsAfterResizingOrSel
         bool startsAtLeft;
     } moves[] = {
         {L"as at 800x600", resize(515, 480), true},
-        {L"narrowest", resize(TraceLeft + TraceRightMargin + 40, 200), true},
+        {L"narrowest", resize(Width - (opening.right - opening.left) + 40, 200), true},
         {L"as at 1200x900", resize(800, 780), true},
         {L"widened", resize(Width + 700, Height), true},
         {L"loop 2", select(L"Doc.SelectASistra LoopIdx:=1"), false},
@@ -218,10 +214,11 @@ TEST_F(TraceViewOfAnalysedRecording, NoTimeBeforeTheStartShowsAfterResizingOrSel
     {
         move();
         Show();
-        EXPECT_LE(trace->XOf({0, 0}), TraceLeft + 0.5) << name;
+        const LONG left = trace->TraceArea().left;
+        EXPECT_LE(trace->XOf({0, 0}), left + 0.5) << name;
         if (startsAtLeft)
         {
-            EXPECT_GE(trace->XOf({0, 0}), TraceLeft - 0.5) << name;
+            EXPECT_GE(trace->XOf({0, 0}), left - 0.5) << name;
         }
     }
 }
@@ -265,6 +262,23 @@ TEST_F(TraceViewOfAnalysedRecording, LaneTextsNeverOverlapAndEachLaneKeepsItsNam
         }
         EXPECT_EQ(3u, named.size()) << height;
     }
+}
+
+// However far into the recording the view is zoomed, the time axis tells its labels apart: each reads
+// more than the one before it (at 2 ms a step, 18.5 s read "18.5 s" several times over).
+TEST_F(TraceViewOfAnalysedRecording, TimeLabelsIncreaseAlongTheAxisAtEveryZoom)
+{
+    for (const int32_t span : {18000, 2000, 200, 20})
+    {
+        const TickPosition first{0, 18500 - span}, last{0, 18500};
+        ASSERT_EQ(S_OK, trace->ShowRange(&first, &last));
+        Show();
+        const auto& labels = trace->TimeLabels();
+        ASSERT_GE(labels.size(), 3u) << span;
+        for (size_t i = 1; i < labels.size(); ++i)
+            EXPECT_LT(std::stod(labels[i - 1]), std::stod(labels[i])) << span << " ticks: " << testing::PrintToString(labels);
+    }
+    HostTests::SaveTestPicture(parent, L"trace_view_zoomed_time_labels");
 }
 
 // Hiding the loop markers takes the marks off at once; showing them brings them back.

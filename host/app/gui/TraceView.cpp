@@ -24,7 +24,13 @@ namespace
 constexpr const wchar_t* TraceClass = L"SistraHostTraceView";
 constexpr UINT_PTR RefreshTimer = 1;
 constexpr UINT RefreshMilliseconds = 40;
-constexpr int LeftMargin = 64, RightMargin = 8, TopMargin = 4, AxisHeight = 20;
+constexpr int RightMargin = 8, TopMargin = 4, AxisHeight = 20;
+// Texts left of the lanes start this far from the view's edge and end this far before the traces.
+constexpr int LabelIndent = 2, LabelGap = 4;
+// The widest value a lane's scale writes (four significant digits, see PaintLaneLabels), for room.
+constexpr const wchar_t* WidestScaleValue = L"-8.888e-88";
+// The titles take at most this share of the view's width; a longer one is cut with an ellipsis.
+constexpr double MostTitleShare = 0.4;
 constexpr int LabelLinesPerLane = 3; // the channel's name and the values at the lane's top and foot
 constexpr int MarkHead = 6;      // the triangle over a mark, pixels
 constexpr int HoverDistance = 4; // how near the pointer must be to a mark, pixels
@@ -40,6 +46,9 @@ constexpr int TimeStepsPerLabel = 1;
 // Nice steps of the time axis, seconds.
 constexpr std::array<double, 12> TimeSteps = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0, 2.0, 5.0};
 constexpr int MinimumLabelSpacing = 70; // pixels
+// log10 of a step such as 0.001 may come out a hair above a whole number.
+constexpr double StepDecimalsTolerance = 1e-9;
+constexpr double LabelPlaceTolerance = 1e-6; // of a step
 
 struct SelectedGdi
 {
@@ -69,8 +78,10 @@ double TimeStep(double secondsPerPixel)
 TraceView::TraceView(HostDocument& document, IUnknown* moduleDocument, IVyrStandIn& standIn, HWND parent,
                      const RECT& place)
     : document_(document), moduleDocument_(moduleDocument), events_(document, standIn),
-      secondsPerPixel_(DefaultSpanSeconds / std::max<LONG>(1, place.right - place.left - LeftMargin - RightMargin))
+      font_(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)))
 {
+    labelRoom_ = LabelRoom(place.right - place.left);
+    secondsPerPixel_ = DefaultSpanSeconds / std::max<LONG>(1, place.right - place.left - labelRoom_ - RightMargin);
     Orv::ComPtr<IMsgIdRegistry> registry;
     USHORT code = 0;
     if (SUCCEEDED(standIn.QueryInterface(IID_IMsgIdRegistry, registry.PutVoid())) && registry &&
@@ -82,7 +93,6 @@ TraceView::TraceView(HostDocument& document, IUnknown* moduleDocument, IVyrStand
                               nullptr, GetModuleHandleW(nullptr), this);
     if (!window_)
         throw std::runtime_error("cannot make the trace view: " + SystemErrorText(GetLastError()));
-    font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     rightSeconds_ = DefaultSpanSeconds;
     const RECT area = TraceArea();
     areaWidth_ = area.right - area.left;
@@ -157,8 +167,45 @@ RECT TraceView::TraceArea() const
 {
     RECT client{};
     GetClientRect(window_, &client);
-    return {LeftMargin, TopMargin, std::max<LONG>(LeftMargin + 1, client.right - RightMargin),
+    return {labelRoom_, TopMargin, std::max<LONG>(labelRoom_ + 1, client.right - RightMargin),
             std::max<LONG>(TopMargin + 1, client.bottom - AxisHeight)};
+}
+
+// The room left of the lanes: the widest lane title whole, unless the titles would take more than their
+// share of a narrow view, and never less than the widest value a lane's scale writes.
+int TraceView::LabelRoom(LONG viewWidth) const
+{
+    HDC dc = GetDC(window_);
+    LONG widestValue = 0, widestTitle = 0;
+    {
+        SelectedGdi selectFont(dc, font_);
+        const auto widthOf = [dc](const std::wstring& text) {
+            SIZE size{};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            return size.cx;
+        };
+        widestValue = widthOf(WidestScaleValue);
+        for (int32_t channel = 0; channel < ChannelCount(); ++channel)
+            widestTitle = std::max(widestTitle, widthOf(LaneTitle(channel)));
+    }
+    ReleaseDC(window_, dc);
+    const auto titleShare = static_cast<LONG>(viewWidth * MostTitleShare);
+    return LabelIndent + std::max(widestValue, std::min(widestTitle, titleShare)) + LabelGap;
+}
+
+// A lane titled anew (a computed channel added, a unit changed) widens or narrows the room left of the
+// lanes; the time at the traces' left edge stays where it was.
+void TraceView::UpdateLabelRoom()
+{
+    RECT client{};
+    GetClientRect(window_, &client);
+    const int room = LabelRoom(client.right);
+    if (room == labelRoom_)
+        return;
+    labelRoom_ = room;
+    OnResized();
+    UpdateScrollBar();
+    InvalidateRect(window_, nullptr, FALSE);
 }
 
 double TraceView::LeftSeconds() const
@@ -212,6 +259,7 @@ void TraceView::Refresh()
 {
     // Drawn again only when what it shows changed: a large view redrawn on every beat of the timer kept the
     // window's thread busy painting the same picture.
+    UpdateLabelRoom();
     bool changed = events_.Update();
     if (document_.CalculationRevision() != calculationRevision_)
     {
@@ -299,6 +347,7 @@ void TraceView::Paint(HDC target, const RECT& client)
         PaintSelection(dc, area);
         marks_.clear();
         labels_.clear();
+        timeLabels_.clear();
         const auto recorded = static_cast<int32_t>(document_.Data().Channels().size());
         const int32_t channels = ChannelCount();
         const int laneHeight = channels > 0 ? (area.bottom - area.top) / channels : 0;
@@ -468,8 +517,8 @@ void TraceView::PaintLaneLabels(HDC dc, int32_t channel, const RECT& lane, std::
     const int line = metrics.tmHeight;
     const int lines = (lane.bottom - lane.top - 2) / std::max(1, line);
     const auto write = [&](const std::wstring& text, int top, COLORREF colour) {
-        RECT place{2, top, lane.left - 4, top + line};
-        labels_.push_back({place, channel});
+        RECT place{LabelIndent, top, lane.left - LabelGap, top + line};
+        labels_.push_back({place, channel, text});
         SetTextColor(dc, colour);
         DrawTextW(dc, text.c_str(), -1, &place, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     };
@@ -555,19 +604,27 @@ void TraceView::PaintMarks(HDC dc, int32_t channel, const RECT& lane)
     }
 }
 
+// Each label has as many decimals as its step needs, so that neighbours differ however far into the
+// recording the view is zoomed (with significant digits, 294.01 s and 294.02 s both read "294 s").
 void TraceView::PaintTimeAxis(HDC dc, const RECT& axis)
 {
     const double step = TimeStep(secondsPerPixel_) * TimeStepsPerLabel;
+    const int decimals = std::max(0, static_cast<int>(std::ceil(-std::log10(step) - StepDecimalsTolerance)));
     const double left = LeftSeconds();
     SetTextColor(dc, RGB(0, 0, 0));
-    for (double at = std::ceil(std::max(0.0, left) / step) * step; at <= rightSeconds_; at += step)
+    // A left edge a rounding error past a label (the start, after a resize) still shows that label.
+    const auto first = static_cast<int64_t>(std::ceil(std::max(0.0, left) / step - LabelPlaceTolerance));
+    for (int64_t index = first; index * step <= rightSeconds_; ++index)
     {
+        // Counted in steps rather than summed, so that no rounding builds up along a long recording.
+        const double at = static_cast<double>(index) * step;
         const auto x = static_cast<int>(axis.left + (at - left) / secondsPerPixel_);
         MoveToEx(dc, x, axis.top, nullptr);
         LineTo(dc, x, axis.top + 4);
         wchar_t text[32];
-        std::swprintf(text, std::size(text), step < 1.0 ? L"%.3g s" : L"%.0f s", at);
+        std::swprintf(text, std::size(text), L"%.*f s", decimals, at);
         TextOutW(dc, x + 2, axis.top + 3, text, static_cast<int>(wcslen(text)));
+        timeLabels_.push_back(text);
     }
 }
 
@@ -707,6 +764,7 @@ LRESULT TraceView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             Refresh();
         return 0;
     case WM_SIZE:
+        labelRoom_ = LabelRoom(LOWORD(lParam));
         OnResized();
         UpdateScrollBar();
         InvalidateRect(window_, nullptr, FALSE);

@@ -52,8 +52,13 @@ public:
     {
         RECT place;
         int32_t channel;
+        std::wstring text;
     };
     const std::vector<DrawnLabel>& Labels() const { return labels_; }
+    // The texts along the time axis at the last paint, left to right.
+    const std::vector<std::wstring>& TimeLabels() const { return timeLabels_; }
+    // Where the traces are drawn, in client coordinates: right of the lanes' texts, above the time axis.
+    RECT TraceArea() const;
     // The client x at which a position lies now (outside the trace area when it is out of view).
     double XOf(const TickPosition& position) const;
     // Samples drawn since the view was made, counting each sample of each channel once per paint.
@@ -116,7 +121,6 @@ private:
     std::span<const float> LaneSamples(int32_t channel, size_t record, int64_t first, int64_t end);
     void OnScroll(WORD request);
     void UpdateScrollBar();
-    RECT TraceArea() const;
     double SecondsOf(const TickPosition& position) const;
     TickPosition PositionOf(double seconds) const;
     double TotalSeconds() const;
@@ -125,6 +129,8 @@ private:
     void KeepOnData();
     void OnResized();
     int LeastHeight() const;
+    int LabelRoom(LONG viewWidth) const;
+    void UpdateLabelRoom();
 
     HostDocument& document_;
     IUnknown* moduleDocument_;
@@ -134,7 +140,8 @@ private:
     ULONG viewKind_ = 0;
     HWND window_ = nullptr;
     HFONT font_ = nullptr;
-    double secondsPerPixel_;
+    int labelRoom_ = 0; // the trace area's left edge
+    double secondsPerPixel_ = 0.0;
     double rightSeconds_ = 0.0; // the time at the trace area's right edge
     bool following_ = true;     // the newest data stays at the right edge while sampling
     LONG areaWidth_ = 0;        // the trace area's width when the view was last laid out; 0 before it was
@@ -142,6 +149,7 @@ private:
     std::array<int32_t, 5> selectionSeen_{}; // whether there is one, then its ends, as last drawn
     std::vector<DrawnMark> marks_;
     std::vector<DrawnLabel> labels_;
+    std::vector<std::wstring> timeLabels_;
     int64_t samplesDrawn_ = 0;
     std::map<std::pair<size_t, size_t>, std::vector<float>> computedSamples_; // by (computed channel, record)
     uint64_t calculationRevision_ = 0;
