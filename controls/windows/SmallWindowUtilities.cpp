@@ -48,6 +48,7 @@ const SharedDefaultColours& DefaultColours(bool alternative)
 
 DEFINE_RESPONSE_TABLE1(StaticText, OWL::TWindow)
     EV_WM_SIZE,
+    EV_MESSAGE(WM_GETFONT, EvGetFont),
 END_RESPONSE_TABLE;
 
 StaticText::StaticText(OWL::TWindow* parent, const wchar_t* text, int verticalAlign, int horizontalAlign)
@@ -120,6 +121,36 @@ void StaticText::EvSize(UINT sizeType, const OWL::TSize& size)
     Invalidate(true);
 }
 
+void StaticText::SetText(const std::wstring& text)
+{
+    text_.Clear();
+    text_ << text;
+    if (GetHandle())
+    {
+        ::SetWindowTextW(GetHandle(), text.c_str());
+        Invalidate(true);
+    }
+}
+
+SIZE StaticText::LineExtent(const std::wstring& line) const
+{
+    const OWL::TScreenDC screen;
+    const OWL::SelectedObject font(screen, FontInUse());
+    SIZE extent{};
+    ::GetTextExtentPoint32W(screen.GetHDC(), line.c_str(), static_cast<int>(line.size()), &extent);
+    return extent;
+}
+
+LRESULT StaticText::EvGetFont(WPARAM, LPARAM)
+{
+    return reinterpret_cast<LRESULT>(FontInUse().GetHandle());
+}
+
+int StaticText::LineHeight() const
+{
+    return FontInUse().GetTextMetrics().tmHeight;
+}
+
 void StaticText::Paint(OWL::TDC& dc, bool, OWL::TRect&)
 {
     const std::wstring text = text_.Str().c_str();
@@ -128,8 +159,17 @@ void StaticText::Paint(OWL::TDC& dc, bool, OWL::TRect&)
     SetTextColor(dc, inverted_ ? RGB(255, 255, 255) : textColour_);
     SetTextAlign(dc, textAlign_);
     const OWL::TRect client = GetClientRect();
-    ExtTextOutW(dc, originX_ + textOffsetX_, originY_ + textOffsetY_, ETO_OPAQUE, &client, text.c_str(),
-                static_cast<UINT>(text.size()), nullptr);
+    // The first line fills the whole window with the background; the lines below it lie on that.
+    size_t start = 0;
+    for (int line = 0;; ++line)
+    {
+        const size_t end = std::min(text.find(L'\n', start), text.size());
+        ExtTextOutW(dc, originX_ + textOffsetX_, originY_ + textOffsetY_ + line * LineHeight(),
+                    line == 0 ? ETO_OPAQUE : 0, &client, text.c_str() + start, static_cast<UINT>(end - start), nullptr);
+        if (end == text.size())
+            break;
+        start = end + 1;
+    }
 }
 
 TopmostWindow::TopmostWindow()

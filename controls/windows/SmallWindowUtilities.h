@@ -35,6 +35,7 @@ class StaticText : public OWL::TWindow
 {
 public:
     static constexpr int Centre = 6;
+    static constexpr const wchar_t* ClassName = L"OrvStaticText";
 
     StaticText(OWL::TWindow* parent, const wchar_t* text = L"", int verticalAlign = 0, int horizontalAlign = 0);
     ~StaticText() override;
@@ -45,13 +46,21 @@ public:
     void SetOrigin(int x, int y);
     // A font of its own instead of the shared one.
     void SetFont(std::unique_ptr<OWL::TFont> font);
+    // Replaces the text, also as the window's text, which others read; a line break starts a line below.
+    void SetText(const std::wstring& text);
+    // The extent of one line of text in the font the window writes in, and the pitch of its lines.
+    SIZE LineExtent(const std::wstring& line) const;
+    int LineHeight() const;
 
     void Paint(OWL::TDC& dc, bool erase, OWL::TRect& rect) override;
+    const wchar_t* GetClassName() override { return ClassName; }
     UINT TextAlign() const { return textAlign_; }
     OWL::TPoint TextOffset() const { return {textOffsetX_, textOffsetY_}; }
 
 protected:
     void EvSize(UINT sizeType, const OWL::TSize& size);
+    // The font it writes in, as any window with text tells it.
+    LRESULT EvGetFont(WPARAM, LPARAM);
 
 private:
     const OWL::TFont& FontInUse() const;

@@ -93,14 +93,24 @@ bool BasicAnnotation::GetText(std::wstring& out)
     return hasPosition;
 }
 
+void BasicAnnotation::EraseDrawn(HDC dc, const RECT& plot)
+{
+    if (rasterMode != InvertRasterMode || !drawn)
+        return;
+    const Orv::MixMode mix(dc, rasterMode);
+    DrawCross(dc, plot, lastX, lastY);
+    drawn = false;
+}
+
 void BasicAnnotation::OnDraw(HDC dc, HDC, RECT plot, RECT)
 {
+    // A cross that is no longer shown leaves the screen with its position.
     if (!hasPosition || !showMarker || !visible || std::isnan(x) || std::isnan(y) || !xTransform || !yTransform)
-        return;
+        return EraseDrawn(dc, plot);
     const int px = static_cast<int>(ValueToPixel(*xTransform, x, plot.left));
     const int py = static_cast<int>(ValueToPixel(*yTransform, y, plot.top));
     if (px < plot.left || px >= plot.right)
-        return;
+        return EraseDrawn(dc, plot);
     const Orv::MixMode mix(dc, rasterMode);
     if (markerKind != CrossMarker)
         return;

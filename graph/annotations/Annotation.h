@@ -23,6 +23,8 @@ public:
     virtual void ForgetDrawnPosition() {}
     virtual bool UsesInvertMode() { return false; }
     virtual bool OnClick(int32_t, const RECT&, UINT, const POINT&, const POINT&) { return false; }
+    // The pointer left the graph: whatever followed it has no position until it comes back.
+    virtual void Untrack() {}
 };
 
 class ClickAnnotation : public Annotation
@@ -74,6 +76,9 @@ public:
     bool GetText(std::wstring& out) override;
     void ForgetDrawnPosition() override { drawn = false; }
     bool UsesInvertMode() override { return rasterMode == InvertRasterMode; }
+    void Untrack() override { hasPosition = showMarker = false; }
+    // An inverted cross still on the screen is drawn once more, which takes it away.
+    void EraseDrawn(HDC dc, const RECT& plotRect);
     virtual bool AttachObject(AnnotationTracker* object, int32_t id, bool owns);
 
     void Reset();

@@ -232,6 +232,7 @@ private:
     bool CanDragQueens() const;
     POINT ClampToPlot(POINT point);
     void PaintAnnotationsOnWindow();
+    void RepaintAnnotations(bool allInvert);
     void SetMinSpan(Axis axis, double span);
     bool ApplyStripLimits(Axis axis, AxisStrips& strips);
 

@@ -124,10 +124,7 @@ void Graph2DDrawer::OnMouseMove(int x, int y)
     }
     if (!moved)
         return;
-    if (allInvert)
-        PaintAnnotationsOnWindow();
-    else
-        Invalidate();
+    RepaintAnnotations(allInvert);
     HintList hints;
     GetHints(x, y, hints);
     mouseSender.Send(MouseTrackHintMsg(WindowId(), &hints));
@@ -152,8 +149,26 @@ void Graph2DDrawer::GetHints(int x, int y, HintList& list)
     }
 }
 
+void Graph2DDrawer::RepaintAnnotations(bool allInvert)
+{
+    // Inverted marks are drawn over the window's picture as they are; any other needs the picture again.
+    if (allInvert)
+        PaintAnnotationsOnWindow();
+    else
+        Invalidate();
+}
+
 void Graph2DDrawer::OnMouseLeave()
 {
+    // A mark left behind would point at a point the pointer is no longer near.
+    bool allInvert = true;
+    for (auto& entry : annotations)
+        if (auto* annotation = dynamic_cast<Annotation*>(entry.first))
+        {
+            annotation->Untrack();
+            allInvert &= annotation->UsesInvertMode();
+        }
+    RepaintAnnotations(allInvert);
     mouseSender.Send(MouseLeaveMsg(WindowId()));
 }
 

@@ -1,5 +1,6 @@
 #include "graph/plotters/GlyphPlotter.h"
 
+#include "foundation/system/GdiObjects.h"
 #include "foundation/system/ShellDlgFont.h"
 
 #include <algorithm>
@@ -18,6 +19,7 @@ constexpr int VerticalEscapement = 900;
 constexpr int LineLabelInset = 2;
 constexpr int VerticalLabelLift = 5;
 constexpr int CornerInset = 5;
+constexpr COLORREF PlotBackground = RGB(255, 255, 255);
 constexpr double PointsPerInch = 72.0;
 constexpr double SampleLinePoints = 16.0;
 constexpr double SampleGapPoints = 2.0;
@@ -174,7 +176,12 @@ void GlyphPlotter::WriteCornerLabel(HDC dc, HDC attributeDc, const RECT& plot, c
     const Orv::UniqueFont font = ConstructShellDlgFont(dc, points, 0);
     const OWL::SelectedObject selected(dc, font.Get());
     SetTextAlign(dc, useTextAlign ? textAlign : 0);
+    // The equation lies on a band of the plot's own white: the points and lines drawn before it, the
+    // relation's own line among them, would otherwise run through its digits.
+    const Orv::BackgroundMode band(dc, OPAQUE);
+    const COLORREF previousBack = SetBkColor(dc, PlotBackground);
     TextOutW(dc, left, plot.top + 1 + dy, label.c_str(), static_cast<int>(label.size()));
+    SetBkColor(dc, previousBack);
 }
 
 } // namespace MGraph1

@@ -91,7 +91,7 @@ TEST(AnnotationTest, CrossAboveOrBelowThePlotBecomesAChevronAndBesideItNothing)
     }
 }
 
-TEST(AnnotationTest, InvertModeErasesTheLastCrossBeforeDrawingTheNext)
+TEST(AnnotationTest, InvertModeErasesTheLastCrossBeforeDrawingTheNextAndOnceItHasNoPosition)
 {
     Tracking setup;
     setup.annotation.rasterMode = InvertRasterMode;
@@ -107,6 +107,18 @@ TEST(AnnotationTest, InvertModeErasesTheLastCrossBeforeDrawingTheNext)
     // An arm of each cross (the centre is inverted twice by the two strokes).
     EXPECT_EQ(RGB(255, 255, 255), canvas.Pixel(Plot.left + 50, 159 - 75 - 2));
     EXPECT_EQ(RGB(0, 0, 0), canvas.Pixel(Plot.left + 120, 159 - 75 - 2));
+    // The pointer gone, or a tracker that refuses: the cross leaves the screen.
+    for (const bool pointerLeft : {true, false})
+    {
+        setup.tracker.answer = true;
+        setup.annotation.SetPosition(120, 75);
+        setup.annotation.OnDraw(canvas.Dc(), nullptr, Plot, Plot);
+        EXPECT_EQ(before, canvas.CountPixels(RGB(0, 0, 0)));
+        setup.tracker.answer = false;
+        pointerLeft ? setup.annotation.Untrack() : void(setup.annotation.SetPosition(120, 75));
+        setup.annotation.OnDraw(canvas.Dc(), nullptr, Plot, Plot);
+        EXPECT_EQ(0, canvas.CountPixels(RGB(0, 0, 0))) << pointerLeft;
+    }
 }
 
 TEST(AnnotationTest, ZeroScaleMapsEveryPixelToZeroAndResetClearsThePosition)

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <sstream>
 
 namespace Sistra
 {
@@ -248,8 +249,9 @@ void SistraGraphViewBase::EvSize(UINT sizeType, const OWL::TSize& size)
 RECT SistraGraphViewBase::GraphRectIn(const RECT& client, const ViewMargins& margins)
 {
     RECT graph = client;
+    // The graph lies below the title line's first line: a read-out's second line reaches over its top.
     if (titleText_ && titleText_->GetHandle())
-        graph.top = client.top + TitleInset + std::min(TitleMaxHeight, static_cast<int>(titleText_->GetWindowRect().Height()));
+        graph.top = client.top + TitleInset + TitleMaxHeight;
     graph.left += margins.left;
     graph.right -= margins.right;
     graph.top += margins.top;
@@ -257,16 +259,22 @@ RECT SistraGraphViewBase::GraphRectIn(const RECT& client, const ViewMargins& mar
     return graph;
 }
 
+void SistraGraphViewBase::PlaceTitleLine(const RECT& client)
+{
+    OrvControls::StaticText& line = *titleText_;
+    // The line ends inside the view, as far from its right edge as it starts from its left.
+    const int width = std::clamp(GetTitleWidth(), 0, static_cast<int>(client.right - client.left) - 2 * TitleInset);
+    const int height = TitleMaxHeight + (titleLines_ - 1) * line.LineHeight();
+    const RECT place{client.left + TitleInset, client.top + TitleInset, client.left + TitleInset + width,
+                     client.top + TitleInset + height};
+    // Above its siblings: the strip of controls it lies in, and the graph it reaches over with a second line.
+    ::SetWindowPos(line.GetHandle(), HWND_TOP, place.left, place.top, width, height, SWP_NOACTIVATE);
+}
+
 void SistraGraphViewBase::PlaceChildren(const RECT& client)
 {
     if (titleText_ && titleText_->GetHandle())
-    {
-        const int width = std::min(GetTitleWidth(), static_cast<int>(client.right - client.left));
-        const int height = std::min(TitleMaxHeight, static_cast<int>(titleText_->GetWindowRect().Height()));
-        titleText_->MoveWindow(OWL::TRect(client.left + TitleInset, client.top + TitleInset,
-                                          client.left + TitleInset + width, client.top + TitleInset + height),
-                               false);
-    }
+        PlaceTitleLine(client);
     const RECT graph = GraphRectIn(client, GetGraphMargins());
     if (graphWindow_->GetHandle())
         graphWindow_->MoveWindow(OWL::TRect(graph.left, graph.top, graph.right, graph.bottom), true);
@@ -531,13 +539,42 @@ void SistraGraphViewBase::ApplyDisplaySettings(MGraph1::Graph2DDrawer& graph)
     MGraph1::GraphDisplaySettings(settings.Get()).ApplyTo(graph);
 }
 
-void SistraGraphViewBase::ShowHint()
+std::vector<std::wstring> PointReadOut::Forms() const
+{
+    return {sentence, rangeValue + separator + L" " + domainValue, rangeValue + L"\n" + domainValue};
+}
+
+void SistraGraphViewBase::SetReadOut(const PointReadOut& readOut)
+{
+    readOut_ = readOut;
+    hintText_ = readOut.sentence;
+}
+
+std::wstring SistraGraphViewBase::FittingReadOut() const
+{
+    const std::vector<std::wstring> forms = readOut_.Forms();
+    const int room = titleText_->GetClientRect().Width();
+    for (const std::wstring& form : forms)
+    {
+        std::wistringstream lines(form);
+        int widest = 0;
+        for (std::wstring line; std::getline(lines, line);)
+            widest = std::max(widest, static_cast<int>(titleText_->LineExtent(line).cx));
+        // A line exactly as wide as the title line would lose its last pixel column.
+        if (widest + StaticTextRoom <= room)
+            return form;
+    }
+    return forms.back();
+}
+
+void SistraGraphViewBase::ShowHint(bool nearPoint)
 {
     if (titleText_ && titleText_->GetHandle())
     {
-        titleText_->Text().Clear();
-        titleText_->Text() << hintText_;
-        titleText_->Invalidate(true);
+        const std::wstring text = nearPoint ? FittingReadOut() : std::wstring();
+        titleLines_ = 1 + static_cast<int>(std::count(text.begin(), text.end(), L'\n'));
+        PlaceTitleLine(GetClientRect());
+        titleText_->SetText(text);
     }
     InvalidateGraph();
     if (GetHandle())
@@ -548,9 +585,14 @@ bool SistraGraphViewBase::OnMessage(const MessSys::Message& message)
 {
     // The view hears the graph's mouse as a receiver of its own: the hint of a plot whose series are
     // no receivers (the regression plots') shows too.
-    if (dynamic_cast<const MGraph1::MouseTrackHintMsg*>(&message))
+    if (const auto* hint = dynamic_cast<const MGraph1::MouseTrackHintMsg*>(&message))
     {
-        ShowHint();
+        ShowHint(HintsNameAPoint(*hint));
+        return true;
+    }
+    if (dynamic_cast<const MGraph1::MouseLeaveMsg*>(&message))
+    {
+        ShowHint(false);
         return true;
     }
     if (dynamic_cast<const MGraph1::MsgGraph2DDrawerNotifyBeginRedraw*>(&message))

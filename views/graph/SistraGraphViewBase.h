@@ -25,6 +25,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Sistra
 {
@@ -70,6 +71,20 @@ struct ViewBatchRange
 struct ViewMargins
 {
     int left = 0, right = 0, top = 0, bottom = 0;
+};
+
+// What the title line says of the point under the pointer: the view's sentence, and the two values with
+// their units, which a line too narrow for the sentence shows without the quantities' names (the axes
+// name them), side by side or one under the other.
+struct PointReadOut
+{
+    std::wstring sentence;
+    std::wstring rangeValue;
+    std::wstring domainValue;
+    std::wstring separator;
+
+    // The forms to show, the fullest first.
+    std::vector<std::wstring> Forms() const;
 };
 
 // Steps of the update cycle: the lowest pending runs first.
@@ -175,8 +190,10 @@ public:
     OrvControls::TBmpTxtButton& HelpButton() { return *helpButton_; }
     const std::wstring& HintText() const { return hintText_; }
     void SetHintText(const std::wstring& text) { hintText_ = text; }
-    // The graph reported a mouse-track hint: the title line shows the text of the point under the mouse.
-    void ShowHint();
+    void SetReadOut(const PointReadOut& readOut);
+    // The graph reported the pointer's moves: while it is near a point the title line tells that point, in
+    // the fullest form its width holds; away from every point, and once it has left the graph, nothing.
+    void ShowHint(bool nearPoint);
     bool HasRegression() const { return hasRegression_; }
     bool IsRenderingForOutput() const { return renderingForOutput_; }
     bool TimedOut() const { return timedOut_ != 0; }
@@ -249,6 +266,11 @@ private:
     friend class SistraGraphViewBasePrintout;
 
     void AutoRange();
+    // The form of the read-out that the title line's width holds; the narrowest when none does.
+    std::wstring FittingReadOut() const;
+    // The title line's place: one line high, or as many lines as the read-out shown needs, lying over the
+    // graph's top edge while it is shown.
+    void PlaceTitleLine(const RECT& client);
     // Until data have ranged the axes, each spans 0 to 1 in the units it prints, also after those units
     // changed (the first loops bring them; the PVA plots take no range from data while online analysis runs).
     void KeepStartingSpans();
@@ -275,6 +297,8 @@ private:
     std::unique_ptr<OrvControls::TBmpTxtButton> helpButton_;
     Orv::Bitset dirty_;
     std::wstring hintText_;
+    PointReadOut readOut_;
+    int titleLines_ = 1;
     int16_t hasRegression_ = 0;
     bool renderingForOutput_ = false;
     int16_t timedOut_ = 0;

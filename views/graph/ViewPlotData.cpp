@@ -13,6 +13,8 @@
 #include "hostframework/messaging/SistraIds.h"
 #include "resources/ResourceIds.h"
 
+#include <algorithm>
+
 namespace Sistra
 {
 
@@ -22,6 +24,11 @@ namespace
 constexpr int NoticeInset = 6;
 constexpr int NoticePoints = 10;
 constexpr ULONG LoopNumberArgument = 0x2;
+
+std::wstring ValueWithUnits(const Orv::String& number, const std::wstring& units)
+{
+    return units.empty() ? std::wstring(number.c_str()) : std::wstring(number.c_str()) + L" " + units;
+}
 
 } // namespace
 
@@ -80,20 +87,33 @@ bool ViewPlotData::Track(int32_t series, MGraph1::TrackInfo& info)
     }
     info.show = true;
     MGraph1::Graph2DDrawer& graph = view_.GraphWindow();
+    const Orv::String rangeNumber = FormatNumber(point.y * graph.rangeUnitFactor);
+    const Orv::String domainNumber = FormatNumber(point.x * graph.domainUnitFactor);
+    const std::wstring rangeUnits = graph.GetRangeUnits(), domainUnits = graph.GetDomainUnits();
+    const Orv::String separator = LocaleInfo::GetListSeparator();
     Orv::OFormatStringStream hint(view_.GetTooltipFormat());
-    hint << FormatNumber(point.y * graph.rangeUnitFactor) << Orv::String(graph.GetRangeUnits().c_str())
-         << LocaleInfo::GetListSeparator() << FormatNumber(point.x * graph.domainUnitFactor)
-         << Orv::String(graph.GetDomainUnits().c_str());
-    view_.SetHintText(hint.Str().c_str());
+    hint << rangeNumber << Orv::String(rangeUnits.c_str()) << separator << domainNumber
+         << Orv::String(domainUnits.c_str());
+    const PointReadOut readOut{hint.Str().c_str(), ValueWithUnits(rangeNumber, rangeUnits),
+                               ValueWithUnits(domainNumber, domainUnits), separator.c_str()};
+    view_.SetReadOut(readOut);
+    info.label = readOut.sentence;
     return true;
 }
 
 bool ViewPlotData::OnMessage(const MessSys::Message& message)
 {
-    if (!dynamic_cast<const MGraph1::MouseTrackHintMsg*>(&message))
+    const auto* hint = dynamic_cast<const MGraph1::MouseTrackHintMsg*>(&message);
+    if (!hint)
         return false;
-    view_.ShowHint();
+    view_.ShowHint(HintsNameAPoint(*hint));
     return true;
+}
+
+bool HintsNameAPoint(const MGraph1::MouseTrackHintMsg& hint)
+{
+    return hint.hints && std::any_of(hint.hints->begin(), hint.hints->end(),
+                                     [](const MGraph1::HintRecord& record) { return !record.text.empty(); });
 }
 
 bool ViewPlotData::OnClick(int32_t, const RECT& plotRect, UINT, const POINT&, const POINT& up)
@@ -124,9 +144,9 @@ SharedBasicAnnotation::~SharedBasicAnnotation() = default;
 void SharedBasicAnnotation::OnDraw(HDC dc, HDC attributeDc, RECT plotRect, RECT clipRect)
 {
     if (!tracking_ || tracking_->series != seriesNumber_)
-        return;
+        return EraseDrawn(dc, plotRect);
     MGraph1::BasicAnnotation::OnDraw(dc, attributeDc, plotRect, clipRect);
-    tracking_->Reset();
+    tracking_->NextPass();
 }
 
 AbandonedDrawingAnnotation::AbandonedDrawingAnnotation(SistraDocument* document, SistraGraphViewBase& view)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "graph/annotations/Annotation.h"
+#include "graph/messages/GraphMessages.h"
 #include "graph/messages/MessageSystem.h"
 #include "foundation/text/String.h"
 #include "graph/plotdata/PlotData.h"
@@ -26,7 +27,13 @@ struct SharedTrackingState
     double bestDistanceSquared = DBL_MAX;
     int32_t series = -1;
 
-    void Reset() { *this = SharedTrackingState{}; }
+    // The next pass looks for the nearest point afresh; the series that holds the mark keeps it, so that
+    // the graph's repaints until then draw it again.
+    void NextPass()
+    {
+        found = false;
+        bestDistanceSquared = DBL_MAX;
+    }
 };
 
 class ViewPlotData final : public MGraph1::XYCPlotData,
@@ -93,6 +100,10 @@ private:
     SistraDocument* document_;
     SistraGraphViewBase& view_;
 };
+
+// Whether the graph's hints for the pointer's position name a point: the series that holds the
+// nearest point gives its read-out as its marker's text.
+bool HintsNameAPoint(const MGraph1::MouseTrackHintMsg& hint);
 
 // A one-line notice in 10-point "MS Shell Dlg 2" whose lower right corner sits 6 units inside the
 // rectangle's.

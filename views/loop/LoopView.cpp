@@ -126,6 +126,8 @@ END_RESPONSE_TABLE;
 SistraAnalysisGraphView::LayoutWindow::LayoutWindow(SistraAnalysisGraphView& owner)
     : OWL::TLayoutWindow(&owner), view(owner)
 {
+    // The view's title line lies over the strip's left end, where the read-out of a point shows.
+    Attr.Style |= WS_CLIPSIBLINGS;
 }
 
 DEFINE_RESPONSE_TABLE1(SistraAnalysisGraphView, SistraGraphViewBase)
@@ -268,7 +270,9 @@ int SistraAnalysisGraphView::GetTitleWidth()
     OWL::TRect icon = errorIcon_->GetWindowRect();
     POINT corner{icon.left, icon.top};
     ::ScreenToClient(GetHandle(), &corner);
-    return corner.x >= TitleRoomLeft ? TitleWidthWhenRoom : 0;
+    // Where the strip's controls leave less than the whole width, the title line takes what room there is
+    // left of them: a point's read-out then still shows, in the shorter form that room holds.
+    return std::clamp(static_cast<int>(corner.x) - (TitleRoomLeft - TitleWidthWhenRoom), 0, TitleWidthWhenRoom);
 }
 
 bool SistraAnalysisGraphView::RegressionsAvailable()
