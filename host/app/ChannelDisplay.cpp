@@ -1,6 +1,8 @@
 #include "host/app/ChannelDisplay.h"
 
 #include "host/app/HostDocument.h"
+#include "host/app/TextConversion.h"
+#include "host/vyr/UnitConversions.h"
 #include "foundation/com/ComBoundary.h"
 
 #include <algorithm>
@@ -90,6 +92,17 @@ HRESULT STDMETHODCALLTYPE ChannelDisplaySettings::GetPreferenceRecord(ULONG, LON
 
 namespace Host
 {
+
+// The calculations' scale gives the value without the shown unit's prefix; the host shows it with it.
+HostDocument::ChannelShowing HostDocument::ShowingOf(size_t channel, size_t record) const
+{
+    const Calc::ShownScale shown = ShownScaleOf(channel, record);
+    Vyr::ConversionFacts facts;
+    IUnitConversion* conversion = ConversionShowing(channel, record);
+    if (!conversion || !Vyr::ReadConversionFacts(*conversion, facts) || !(facts.shownPrefixFactor > 0.0))
+        return {1.0, 0.0, Vyr::ShownUnitText(FromUtf8(Data().Channels().at(channel).unit))};
+    return {shown.scale / facts.shownPrefixFactor, shown.offset / facts.shownPrefixFactor, facts.shownUnit};
+}
 
 HRESULT STDMETHODCALLTYPE HostDocument::GetDisplayRange(int32_t channel, uint32_t kind, double* low, double* high)
 {

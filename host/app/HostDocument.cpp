@@ -971,6 +971,7 @@ void HostDocument::RestoreRecordedConversions()
 {
     channelConversions_.clear();
     recordConversions_.clear();
+    ++conversionRevision_;
     ForgetCompiledItems();
 }
 
@@ -1264,6 +1265,7 @@ HRESULT STDMETHODCALLTYPE HostDocument::ApplyChannelSetup(uint32_t, uint32_t, in
             return Orv::FailWithReason(E_INVALIDARG, IID_IHostDocument, refusal.c_str());
         std::erase_if(recordConversions_, [channel](const auto& entry) { return entry.first.first == channel; });
         channelConversions_[channel] = conversion;
+        ++conversionRevision_;
         return S_OK;
     });
 }
@@ -1293,19 +1295,25 @@ void HostDocument::SetRecordConversion(int32_t channel, int32_t record, IUnitCon
     if (!IsRecordedChannel(channel) || !RecordArrived(record))
         throw std::out_of_range("no such channel or record");
     recordConversions_[{channel, record}] = Orv::ComPtr<IUnitConversion>(conversion);
+    ++conversionRevision_;
 }
 
 // Samples are kept as recorded, with the recorded unit's prefix; calculations read them without it,
 // through the conversion that shows the channel (a calibration the module applied scales them).
 Calc::ShownScale HostDocument::ShownScaleOf(size_t channel, size_t record) const
 {
-    const auto key = std::make_pair(static_cast<int32_t>(channel), static_cast<int32_t>(record));
-    IUnitConversion* conversion = nullptr;
-    if (const auto shown = recordConversions_.find(key); shown != recordConversions_.end())
-        conversion = shown->second.Get();
-    else if (const auto set = channelConversions_.find(key.first); set != channelConversions_.end())
-        conversion = set->second.Get();
+    IUnitConversion* conversion = ConversionShowing(channel, record);
     return conversion ? ScaleOfConversion(*conversion, channel) : ScaleOfRecordedUnit(channel);
+}
+
+IUnitConversion* HostDocument::ConversionShowing(size_t channel, size_t record) const
+{
+    const auto key = std::make_pair(static_cast<int32_t>(channel), static_cast<int32_t>(record));
+    if (const auto shown = recordConversions_.find(key); shown != recordConversions_.end())
+        return shown->second.Get();
+    if (const auto set = channelConversions_.find(key.first); set != channelConversions_.end())
+        return set->second.Get();
+    return nullptr;
 }
 
 Calc::ShownScale HostDocument::ScaleOfConversion(IUnitConversion& conversion, size_t channel) const

@@ -154,6 +154,19 @@ public:
     void TellFixed(ULONG id) { subject_.Notify(id, nullptr); }
     // Every recorded channel shown in its recorded unit again, as before any channel setup.
     void RestoreRecordedConversions();
+    // How the host shows a recorded channel in a record: value = recorded sample * scale + offset, in unit
+    // (prefix included), the unit the channel's conversion shows (a calibration the module applied); as
+    // recorded when the conversion tells nothing.
+    struct ChannelShowing
+    {
+        double scale = 1.0;
+        double offset = 0.0;
+        std::wstring unit;
+        bool operator==(const ChannelShowing&) const = default;
+    };
+    ChannelShowing ShowingOf(size_t channel, size_t record) const;
+    // Counts the changes of how channels are shown (a channel setup applied, the recorded units restored).
+    uint64_t ConversionRevision() const { return conversionRevision_; }
     // The recording's samples changed under the document: what was worked out from them goes.
     void ForgetSampleResults() { ForgetCompiledItems(); }
     // The named items that hold a calculation: the event sources a person may delete.
@@ -425,9 +438,12 @@ private:
     // the records that show a channel otherwise.
     Orv::ComPtr<IUnitConversion> ChannelConversion(int32_t channel);
     Calc::ShownScale ShownScaleOf(size_t channel, size_t record) const;
+    // The record's own conversion of the channel, else the channel's; null before either was set.
+    IUnitConversion* ConversionShowing(size_t channel, size_t record) const;
     HRESULT DisplayConversion(int32_t record, int32_t channel, IUnitConversion** conversion);
     Calc::ShownScaleLookup ShownScaleLookup() const;
     std::map<int32_t, Orv::ComPtr<IUnitConversion>> channelConversions_;
+    uint64_t conversionRevision_ = 0;
     std::map<std::pair<int32_t, int32_t>, Orv::ComPtr<IUnitConversion>> recordConversions_; // by (channel, record)
     // Samples are scaled at every read, a few thousand samples at a time: the scale of each conversion (which
     // never changes: a calibration brings a new one, held here so that its address is not reused) and of

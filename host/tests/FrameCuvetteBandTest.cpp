@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace
 {
 
@@ -20,6 +24,19 @@ protected:
     FrameCuvetteBand()
         : FrameCalibrationFixture("frame-cuvette-band.csv", HostTests::OcclusionText(8), Host::OpenOptions{{}, false})
     {
+    }
+    // The values the data view's volume lane writes beside it (its first text is its title).
+    std::vector<double> VolumeLaneValues()
+    {
+        constexpr int32_t VolumeChannel = 1;
+        std::vector<double> values;
+        bool titled = false;
+        for (const auto& label : session->Trace().Labels())
+            if (label.channel == VolumeChannel && !std::exchange(titled, true))
+                EXPECT_EQ(L"LV Volume (\u00b5L)", label.text);
+            else if (label.channel == VolumeChannel)
+                values.push_back(std::stod(label.text));
+        return values;
     }
 };
 
@@ -45,10 +62,22 @@ TEST_F(FrameCuvetteBand, EnablingWithoutAnEquationIsRefusedOnScreenAndAFilledOne
     PumpUntil(Frame(), [&] { return !HostTests::ThreadWindowOfClass(L"XPBalloonHelp"); });
 
     // 2 uL a recorded uL and no offset.
+    const std::vector<double> recorded = VolumeLaneValues();
+    ASSERT_FALSE(recorded.empty());
     ASSERT_TRUE(TypeInto(view, SlopeBox, L"2"));
     ASSERT_TRUE(TypeInto(view, InterceptBox, L"0"));
     ASSERT_TRUE(Tick(view, EnableBox));
     EXPECT_TRUE(PumpUntil(Frame(), [&] { return VolumeScale() == 2.0; })) << VolumeScale();
+
+    // The host's data view shows the volume as calibrated, as the module's views do: its scale reads
+    // twice the recorded values (to the four digits it writes).
+    const auto doubled = [&] {
+        const std::vector<double> shown = VolumeLaneValues();
+        return shown.size() == recorded.size() &&
+               std::ranges::equal(shown, recorded, [](double a, double b) { return std::abs(a - 2 * b) <= 1e-3 * std::abs(a); });
+    };
+    EXPECT_TRUE(PumpUntil(Frame(), doubled)) << testing::PrintToString(VolumeLaneValues());
+    HostTests::SaveTestPicture(session->Trace().Handle(), L"frame-cuvette-band-data-view");
 }
 
 } // namespace

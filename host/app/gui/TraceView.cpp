@@ -261,6 +261,11 @@ void TraceView::Refresh()
     // window's thread busy painting the same picture.
     UpdateLabelRoom();
     bool changed = events_.Update();
+    if (document_.ConversionRevision() != conversionRevision_)
+    {
+        conversionRevision_ = document_.ConversionRevision();
+        changed = true;
+    }
     if (document_.CalculationRevision() != calculationRevision_)
     {
         calculationRevision_ = document_.CalculationRevision();
@@ -463,12 +468,14 @@ void TraceView::PaintLane(HDC dc, int32_t channel, const RECT& lane)
         const int64_t end = std::clamp<int64_t>(
             static_cast<int64_t>(std::ceil((left + columns * secondsPerPixel_ - start) / interval)) + 1, 0, length);
         const std::span<const float> samples = LaneSamples(channel, record, first, end);
+        const HostDocument::ChannelShowing showing = ShowingOf(channel, record);
         for (int64_t tick = first; tick < first + static_cast<int64_t>(samples.size()); ++tick)
         {
             const auto column = static_cast<int64_t>((start + tick * interval - left) / secondsPerPixel_);
             if (column < 0 || column >= columns)
                 continue;
-            const float value = samples[static_cast<size_t>(tick - first)];
+            const auto value =
+                static_cast<float>(samples[static_cast<size_t>(tick - first)] * showing.scale + showing.offset);
             low[static_cast<size_t>(column)] = std::min(low[static_cast<size_t>(column)], value);
             high[static_cast<size_t>(column)] = std::max(high[static_cast<size_t>(column)], value);
         }
@@ -544,8 +551,18 @@ std::wstring TraceView::LaneTitle(int32_t channel) const
     const std::vector<ChannelInfo>& recorded = document_.Data().Channels();
     if (static_cast<size_t>(channel) >= recorded.size())
         return document_.ComputedChannelTitle(static_cast<size_t>(channel) - recorded.size());
-    const ChannelInfo& info = recorded[static_cast<size_t>(channel)];
-    return FromUtf8(info.name + (info.unit.empty() ? "" : " (" + info.unit + ")"));
+    const std::wstring unit = ShowingOf(channel, 0).unit;
+    return FromUtf8(recorded[static_cast<size_t>(channel)].name) + (unit.empty() ? L"" : L" (" + unit + L")");
+}
+
+// A recorded channel as the host shows it: through its conversion, in the unit that shows (a calibration
+// the module applied: the volume in microlitres, not the recorded conductance). Computed channels come in
+// their own unit.
+HostDocument::ChannelShowing TraceView::ShowingOf(int32_t channel, size_t record) const
+{
+    if (static_cast<size_t>(channel) >= document_.Data().Channels().size())
+        return {};
+    return document_.ShowingOf(static_cast<size_t>(channel), record);
 }
 
 // A computed channel is read a record at a time and kept until the document's calculations change or

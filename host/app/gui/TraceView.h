@@ -118,6 +118,7 @@ private:
     double SecondsAt(int x) const;
     // Lanes run over the recorded channels, then the document's computed channels.
     std::wstring LaneTitle(int32_t channel) const;
+    HostDocument::ChannelShowing ShowingOf(int32_t channel, size_t record) const;
     std::span<const float> LaneSamples(int32_t channel, size_t record, int64_t first, int64_t end);
     void OnScroll(WORD request);
     void UpdateScrollBar();
@@ -153,6 +154,7 @@ private:
     int64_t samplesDrawn_ = 0;
     std::map<std::pair<size_t, size_t>, std::vector<float>> computedSamples_; // by (computed channel, record)
     uint64_t calculationRevision_ = 0;
+    uint64_t conversionRevision_ = 0;
     std::optional<double> dragAnchor_; // seconds where the button went down in the traces
     std::wstring hoverText_;
     POINT hoverPoint_{};
