@@ -1,6 +1,6 @@
 // Pointing at a point of every graph view with a title line, as a person does, with all views open at the
 // frame sizes researchers use: the title line reads the point out whole, inside the view, and says nothing
-// once the pointer has left the graph. A picture of each read-out is kept.
+// once the pointer has moved away from every point or left the graph. A picture of each read-out is kept.
 #include "host/app/TextConversion.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"
@@ -18,6 +18,9 @@ namespace
 // The graph's strips along its horizontal and vertical axes, and the class of a view's title line.
 constexpr int DomainStrip = 100, RangeStrip = 101;
 constexpr const wchar_t* TitleLineClass = L"OrvStaticText";
+constexpr int CornerInset = 4;
+// How near a point the pointer must be for the point to be read out.
+constexpr int PickRadius = 20;
 constexpr const wchar_t* PointedViews[] = {L"Loop View", L"Sistra PRSW GraphView",
                                            L"Sistra dP/dt Max versus EDV GraphView", L"Sistra PVA EDV View",
                                            L"Sistra PVA ESP View"};
@@ -84,7 +87,7 @@ void ExpectWhole(HWND title, HWND tile)
     ReleaseDC(title, dc);
 }
 
-TEST_F(FrameReadOuts, APointedPointIsReadOutWholeAndTheReadOutGoesWithThePointer)
+TEST_F(FrameReadOuts, APointedPointIsReadOutWholeAndTheReadOutGoesWhenThePointerLeavesIt)
 {
     for (const SIZE size : {SIZE{1200, 900}, SIZE{1600, 1000}, SIZE{800, 600}})
     {
@@ -112,6 +115,18 @@ TEST_F(FrameReadOuts, APointedPointIsReadOutWholeAndTheReadOutGoesWithThePointer
             std::wstring picture = L"frame-read-out-" + Host::FromUtf8(sizeName) + L"-" + name;
             std::replace(picture.begin(), picture.end(), L'/', L'-');
             HostTests::SaveTestPicture(view->Frame(), picture);
+            // The plot's bottom right corner, a quarter of the plot away from the points, which the axes
+            // range into its middle half: beyond the pick radius where the plot is large enough.
+            RECT graph{}, strip{};
+            GetWindowRect(GetParent(domain), &graph);
+            GetWindowRect(domain, &strip);
+            if (graph.right - graph.left >= 6 * PickRadius && strip.top - graph.top >= 6 * PickRadius)
+            {
+                HostTests::MovePointer(POINT{graph.right - CornerInset, strip.top - CornerInset});
+                EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return HostTests::WindowText(title).empty(); }));
+                HostTests::MovePointer(*point);
+                EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return !HostTests::WindowText(title).empty(); }));
+            }
             POINT away{1, 1};
             ClientToScreen(view->ViewWindow(), &away);
             HostTests::MovePointer(away);

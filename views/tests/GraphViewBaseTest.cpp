@@ -254,6 +254,9 @@ TEST(ViewPlotData, OnlyTheStrictlyNearestSeriesTakesTheMarker)
         second.Track(1, two);
         EXPECT_EQ(test.firstShown, one.show);
         EXPECT_EQ(test.secondShown, two.show);
+        // The marking series names its point to the graph's hints; the others name none.
+        EXPECT_EQ(test.firstShown, !one.label.empty());
+        EXPECT_EQ(test.secondShown, !two.label.empty());
         EXPECT_EQ(test.marked, state->series);
         if (test.marked == -1)
         {
