@@ -12,6 +12,8 @@ namespace
 {
 
 constexpr ULONG OneComment = 1;
+// A comment's display flags that have the host write its text beside its line.
+constexpr ULONG WriteText = 1;
 
 // Writes a loop's comment as its marks' tooltips read: its number, its value and its period.
 class LoopCommentText final : public ICommentTextProvider, private Orv::CComObjectRoot
@@ -75,6 +77,8 @@ const SistraDocument::PlacedComment* SistraDocument::GetLoopComment(uint32_t loo
     const int32_t channel = GetSetupModel()->GetPressureChannel();
     const Orv::ComPtr<ICommentTextProvider> text(new LoopCommentText(*data_.Get(), loop));
     auto* created = new StrixClient::EventDataCommentTP(HostDocumentObject(), identity, channel, text.Get());
+    // The chosen loop's number, value and period read beside its mark without opening the popup.
+    created->SetDisplayFlags(WriteText);
     PlacedComment placed{Orv::ComPtr<IStrixComment>(static_cast<IStrixCommentEx*>(created)), nullptr};
     // The host makes its object for one comment of the comment's type on the channel.
     ULONG type = 0;

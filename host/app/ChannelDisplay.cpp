@@ -6,22 +6,10 @@
 #include "foundation/com/ComBoundary.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
 
 namespace Host
 {
-
-namespace
-{
-constexpr std::array<COLORREF, 4> TraceColours = {RGB(0xC0, 0, 0), RGB(0, 0, 0xC0), RGB(0xB0, 0x60, 0), RGB(0x80, 0, 0x80)};
-} // namespace
-
-COLORREF ChannelTraceColour(int32_t channel)
-{
-    const auto count = static_cast<int32_t>(TraceColours.size());
-    return TraceColours[static_cast<size_t>(((channel % count) + count) % count)];
-}
 
 HRESULT STDMETHODCALLTYPE ChannelDisplaySettings::QueryInterface(REFIID iid, void** out)
 {

@@ -3,6 +3,7 @@
 // level lines of its own, so a trace display asks for them in vain.
 #pragma once
 
+#include "host/vyr/ChannelColours.h"
 #include "hostapi/TraceDataSource.h"
 
 #include <windows.h>
@@ -12,7 +13,6 @@
 namespace Host
 {
 
-COLORREF ChannelTraceColour(int32_t channel);
 inline constexpr COLORREF ChannelGridColour = RGB(0x90, 0xA8, 0xC0);
 
 // The channel settings a trace display's drawers take from the host. Made with one reference.

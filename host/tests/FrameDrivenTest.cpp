@@ -62,6 +62,7 @@ void Settle(Host::FrameWindow& frame)
 
 using HostTests::CentreOf;
 using HostTests::ClickAt;
+using HostTests::ListRowPoint;
 
 // A click on this thread's windows, settled once the display has delivered it and its consequences ran.
 void ClickAndSettle(Host::FrameWindow& frame, POINT screen)
@@ -71,16 +72,6 @@ void ClickAndSettle(Host::FrameWindow& frame, POINT screen)
     ClickAt(screen);
     SettleUntil(frame, [&] { return releasesTaken > before; });
     UnhookWindowsHookEx(hook);
-}
-
-// A point of row in a list box, x pixels from its left, on the screen.
-POINT ListRowPoint(HWND list, int row, int x)
-{
-    RECT item{};
-    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    POINT point{item.left + x, (item.top + item.bottom) / 2};
-    ClientToScreen(list, &point);
-    return point;
 }
 
 std::wstring ItemText(HMENU menu, int position)

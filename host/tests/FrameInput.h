@@ -69,6 +69,16 @@ inline POINT ScreenCentreOf(HWND window)
     return CentreOf(place);
 }
 
+// A point of row in a list box, x pixels from its left, on the screen.
+inline POINT ListRowPoint(HWND list, int row, int x)
+{
+    RECT item{};
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    POINT point{item.left + x, (item.top + item.bottom) / 2};
+    ClientToScreen(list, &point);
+    return point;
+}
+
 inline std::wstring WindowText(HWND window)
 {
     wchar_t text[512] = {};

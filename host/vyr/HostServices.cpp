@@ -1,5 +1,6 @@
 #include "HostServices.h"
 
+#include "ChannelColours.h"
 #include "hostapi/VyrAnalysis.h"
 
 #include "UnitConversions.h"
@@ -241,13 +242,11 @@ std::optional<HostContextDescription> HostObjectService::DescribeContext(ULONG w
 
 HRESULT STDMETHODCALLTYPE ChannelDrawing::GetChannelColour(LONG channel, COLORREF* colour)
 {
-    static constexpr COLORREF Palette[] = {RGB(0, 0, 160), RGB(160, 0, 0), RGB(0, 128, 0), RGB(128, 0, 128),
-                                           RGB(0, 128, 128), RGB(128, 128, 0)};
     if (!colour)
         return E_POINTER;
     if (channel < 0)
         return E_INVALIDARG;
-    *colour = Palette[static_cast<size_t>(channel) % std::size(Palette)];
+    *colour = Host::ChannelTraceColour(channel);
     return S_OK;
 }
 

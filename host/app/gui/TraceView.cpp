@@ -120,6 +120,7 @@ void TraceView::DropFromDocument()
     if (moduleDocument_ && SUCCEEDED(moduleDocument_->QueryInterface(IID_IVyrViewHostDocument, life.PutVoid())) && life)
         life->ViewClosed(static_cast<IDocView2*>(this));
     moduleDocument_ = nullptr;
+    comments_.Clear();
 }
 
 double TraceView::TotalSeconds() const
@@ -261,6 +262,7 @@ void TraceView::Refresh()
     // window's thread busy painting the same picture.
     UpdateLabelRoom();
     bool changed = events_.Update();
+    changed = comments_.Update(moduleDocument_) || changed;
     if (document_.ConversionRevision() != conversionRevision_)
     {
         conversionRevision_ = document_.ConversionRevision();
@@ -328,6 +330,8 @@ void TraceView::OnScroll(WORD request)
     }
     left = std::clamp(left, 0.0, std::max(0.0, TotalSeconds() - page));
     rightSeconds_ = left + page;
+    // An open popup would point at where its comment was.
+    comments_.ClosePopup();
     KeepOnData();
     // A person scrolling back stops the view from following; scrolling to the end follows again.
     following_ = rightSeconds_ >= TotalSeconds() - secondsPerPixel_;
@@ -354,20 +358,26 @@ void TraceView::Paint(HDC target, const RECT& client)
         labels_.clear();
         timeLabels_.clear();
         const auto recorded = static_cast<int32_t>(document_.Data().Channels().size());
-        const int32_t channels = ChannelCount();
-        const int laneHeight = channels > 0 ? (area.bottom - area.top) / channels : 0;
-        for (int32_t channel = 0; channel < channels; ++channel)
+        for (int32_t channel = 0; channel < ChannelCount(); ++channel)
         {
-            const RECT lane{area.left, area.top + channel * laneHeight, area.right, area.top + (channel + 1) * laneHeight};
+            const RECT lane = LaneOf(channel, area);
             PaintShownLoop(dc, channel, lane);
             PaintLane(dc, channel, lane);
             if (channel < recorded)
                 PaintMarks(dc, channel, lane);
         }
+        PaintComments(dc, area);
         PaintTimeAxis(dc, RECT{area.left, area.bottom, area.right, client.bottom});
         PaintHover(dc, client);
         BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
     }
+}
+
+RECT TraceView::LaneOf(int32_t channel, const RECT& area) const
+{
+    const int32_t channels = ChannelCount();
+    const int laneHeight = channels > 0 ? (area.bottom - area.top) / channels : 0;
+    return {area.left, area.top + channel * laneHeight, area.right, area.top + (channel + 1) * laneHeight};
 }
 
 void TraceView::PaintSelection(HDC dc, const RECT& lanes)
@@ -402,15 +412,20 @@ void TraceView::PaintShownLoop(HDC dc, int32_t channel, const RECT& lane)
 
 std::optional<double> TraceView::LoopEndSeconds(int32_t channel, const TickPosition& start) const
 {
-    const auto own = [](const TraceEvent* event) { return !event->underlying; };
-    const std::vector<const TraceEvent*> at = events_.EventsOf(channel, start.record, start.tick, start.tick);
-    if (std::none_of(at.begin(), at.end(), own))
+    if (!MarkedAt(channel, start))
         return std::nullopt;
+    const auto own = [](const TraceEvent* event) { return !event->underlying; };
     const std::vector<const TraceEvent*> later =
         events_.EventsOf(channel, start.record, start.tick + 1, std::numeric_limits<int32_t>::max());
     const auto next = std::find_if(later.begin(), later.end(), own);
     return next != later.end() ? SecondsOf({(*next)->record, (*next)->tick})
                                : SecondsOf(start) + ShownSpanWithoutNextSeconds;
+}
+
+bool TraceView::MarkedAt(int32_t channel, const TickPosition& position) const
+{
+    const std::vector<const TraceEvent*> at = events_.EventsOf(channel, position.record, position.tick, position.tick);
+    return std::any_of(at.begin(), at.end(), [](const TraceEvent* event) { return !event->underlying; });
 }
 
 // A loop not marked on any lane is taken at its start alone.
@@ -621,6 +636,31 @@ void TraceView::PaintMarks(HDC dc, int32_t channel, const RECT& lane)
     }
 }
 
+// The document's comments mark events of its channels: a comment stands where its channel shows such an
+// event, so that one whose event a cleared or redone analysis took away goes with it.
+void TraceView::PaintComments(HDC dc, const RECT& area)
+{
+    const auto recorded = static_cast<int32_t>(document_.Data().Channels().size());
+    comments_.Paint(dc, area, [&](int32_t channel, const TickPosition& position) -> std::optional<CommentDrawRecord> {
+        if (channel < 0 || channel >= recorded || !MarkedAt(channel, position))
+            return std::nullopt;
+        const RECT lane = LaneOf(channel, area);
+        const auto x = static_cast<int>(std::lround(XOf(position)));
+        if (x < lane.left || x >= lane.right)
+            return std::nullopt;
+        // The disc hangs below the head of the event's mark, so that both show; the line runs down the
+        // traces, and its text up from their foot.
+        return CommentDrawRecord{x, lane.top + MarkHead, area.bottom - 1, 0, 0};
+    });
+}
+
+std::wstring TraceView::TimeText(const TickPosition& position) const
+{
+    wchar_t text[32];
+    std::swprintf(text, std::size(text), L"%.3f s", SecondsOf(position));
+    return text;
+}
+
 // Each label has as many decimals as its step needs, so that neighbours differ however far into the
 // recording the view is zoomed (with significant digits, 294.01 s and 294.02 s both read "294 s").
 void TraceView::PaintTimeAxis(HDC dc, const RECT& axis)
@@ -671,11 +711,12 @@ void TraceView::OnMouseMove(POINT point)
         trackingLeave_ = TrackMouseEvent(&track) != FALSE;
     }
     std::wstring text;
-    // Over the lower half of a lane the mark of an underlying event answers first, over the upper half
-    // the item's own.
+    // A comment under the pointer answers before the mark it stands on. Over the lower half of a lane the
+    // mark of an underlying event answers first, over the upper half the item's own.
+    const bool onComment = !dragAnchor_ && comments_.Hover(window_, point);
     const DrawnMark* hovered = nullptr;
     for (const DrawnMark& mark : marks_)
-        if (std::abs(mark.x - point.x) <= HoverDistance && point.y >= mark.top && point.y < mark.bottom &&
+        if (!onComment && std::abs(mark.x - point.x) <= HoverDistance && point.y >= mark.top && point.y < mark.bottom &&
             (!hovered || mark.underlying == (point.y >= (mark.top + mark.bottom) / 2)))
             hovered = &mark;
     if (hovered)
@@ -697,6 +738,9 @@ void TraceView::OnMouseMove(POINT point)
 // pointer, over every channel, as the host selects.
 void TraceView::OnButtonDown(POINT point)
 {
+    // A press on a comment opens its popup and leaves the selection as it is.
+    if (comments_.Press(window_, point, [this](const TickPosition& at) { return TimeText(at); }))
+        return;
     const RECT area = TraceArea();
     const double total = TotalSeconds();
     if (!PtInRect(&area, point) || !(total > 0.0))
@@ -799,6 +843,8 @@ LRESULT TraceView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_MOUSELEAVE:
         // A mark's tooltip goes with the pointer.
         trackingLeave_ = false;
+        comments_.Leave(window_);
+        comments_.ClosePopup();
         if (!hoverText_.empty())
         {
             hoverText_.clear();
@@ -923,6 +969,7 @@ HRESULT STDMETHODCALLTYPE TraceView::ShowRange(const TickPosition* first, const 
     const double width = area.right - area.left;
     // The range fills nine tenths of the view, so that its edges show.
     secondsPerPixel_ = (to - from) / (width * 0.9);
+    comments_.ClosePopup();
     rightSeconds_ = (from + to) / 2.0 + width * secondsPerPixel_ / 2.0;
     following_ = false;
     KeepOnData();
@@ -936,6 +983,7 @@ HRESULT STDMETHODCALLTYPE TraceView::ShowPosition(const TickPosition* position)
     if (!position)
         return E_POINTER;
     shown_ = *position;
+    comments_.ClosePopup();
     // A loop already in view is shaded where it is: the view moves only to bring one into sight, so that
     // what the user is looking at, or dragging across, stays put.
     if (LoopWhollyInView(*position))

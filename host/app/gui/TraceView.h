@@ -1,10 +1,12 @@
 // The host's main data view of a document: every channel in a lane of its own over time, the marks of
 // the events the document's calculations attach to a channel (coloured and explained by the module's
-// event-drawing classes), the host's selection, and the time along the bottom. While the document samples
+// event-drawing classes), the comments the document hands the host on its events, the host's selection,
+// and the time along the bottom. While the document samples
 // the view keeps the newest data at its right edge; the module brings it to a range or an event.
 #pragma once
 
 #include "host/app/HostDocument.h"
+#include "host/app/gui/TraceComments.h"
 #include "host/app/gui/TraceEvents.h"
 #include "hostapi/HostTraceView.h"
 #include "hostapi/VyrViews.h"
@@ -59,6 +61,8 @@ public:
     const std::vector<std::wstring>& TimeLabels() const { return timeLabels_; }
     // Where the traces are drawn, in client coordinates: right of the lanes' texts, above the time axis.
     RECT TraceArea() const;
+    // The comments drawn at the last paint.
+    const std::vector<TraceComments::Drawn>& Comments() const { return comments_.DrawnComments(); }
     // The client x at which a position lies now (outside the trace area when it is out of view).
     double XOf(const TickPosition& position) const;
     // Samples drawn since the view was made, counting each sample of each channel once per paint.
@@ -108,6 +112,11 @@ private:
     // range: the values at the lane's top and foot; none while the lane shows no data.
     void PaintLaneLabels(HDC dc, int32_t channel, const RECT& lane, std::optional<std::pair<double, double>> range);
     void PaintMarks(HDC dc, int32_t channel, const RECT& lane);
+    // Whether channel shows an event of its own attached item at position.
+    bool MarkedAt(int32_t channel, const TickPosition& position) const;
+    void PaintComments(HDC dc, const RECT& area);
+    RECT LaneOf(int32_t channel, const RECT& area) const;
+    std::wstring TimeText(const TickPosition& position) const;
     void PaintTimeAxis(HDC dc, const RECT& axis);
     void PaintSelection(HDC dc, const RECT& lanes);
     void PaintHover(HDC dc, const RECT& client);
@@ -136,6 +145,7 @@ private:
     HostDocument& document_;
     IUnknown* moduleDocument_;
     TraceEvents events_;
+    TraceComments comments_;
     ULONG typeId_ = 0;
     ULONG viewNumber_ = 0;
     ULONG viewKind_ = 0;

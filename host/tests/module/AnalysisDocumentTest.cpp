@@ -4,6 +4,7 @@
 #include "host/tests/module/CrossingFunction.h"
 #include "host/tests/module/DocumentOnHost.h"
 #include "host/tests/RecordingFixtures.h"
+#include "host/vyr/ChannelColours.h"
 
 #include "calc/tests/SyntheticLoops.h"
 #include "document/core/EventDrawPolicies.h"
@@ -211,7 +212,7 @@ TEST_F(AnalysisDocument, ChoosingALoopHandsTheHostItsComment)
     ULONG typeId = 0, reserved = 0;
     COLORREF colour = 0;
     extended->GetTypeInfo(&typeId, &colour, &reserved);
-    EXPECT_EQ(RGB(0, 0, 160), colour);
+    EXPECT_EQ(Host::ChannelTraceColour(0), colour);
     // The host is asked to show it in the context of the host object made for one comment of its type on
     // the channel when the comment was created.
     Orv::ComPtr<IHostMessageLog> log;

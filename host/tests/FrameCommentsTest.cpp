@@ -1,0 +1,93 @@
+// The comment the module hands the host for a chosen loop, as a person meets it in the frame's trace view
+// with the display's own mouse input: drawn, lit under the pointer and opened in its popup.
+#include "host/tests/FrameSessionFixture.h"
+#include "host/tests/TestPictures.h"
+#include "host/vyr/ChannelColours.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using HostTests::ClickAt;
+using HostTests::PumpUntil;
+
+constexpr int Beats = 12;
+constexpr int LoopListId = 3001;
+constexpr COLORREF CommentLine = RGB(0xC0, 0xC0, 0xC0);
+
+class FrameComments : public HostTests::FrameSessionFixture
+{
+protected:
+    FrameComments()
+        : FrameSessionFixture("frame-comments.csv", HostTests::OcclusionText(Beats), Host::OpenOptions{{}, true})
+    {
+    }
+    HWND Popup() { return HostTests::ThreadWindowOfClass(L"CommentPopup"); }
+};
+
+// A loop chosen in the loop view's list, its markers shown, puts its comment on the pressure lane below the
+// loop's mark: a disc in the channel's colour, a dotted line down the traces and the loop's text turned up
+// beside it. The pointer on the disc darkens it; a press there opens the comment's popup above the disc and
+// leaves the selection alone; a press beside it closes the popup.
+TEST_F(FrameComments, AChosenLoopsCommentIsDrawnLightsUnderThePointerAndOpensItsPopupOnAPress)
+{
+    constexpr int Row = 3;
+    const auto loops = opened->Analysis()->Loops();
+    ASSERT_GT(loops.size(), static_cast<size_t>(Row));
+    Host::TraceView& trace = session->Trace();
+    ClickAt(HostTests::ListRowPoint(GetDlgItem(Frame().FindView(L"Loop View")->ViewWindow(), LoopListId), Row, 40));
+    ASSERT_TRUE(PumpUntil(Frame(), [&] { return trace.Comments().size() == 1; }));
+    HostTests::Settle(Frame());
+    const CommentDrawRecord drawn = trace.Comments()[0].record;
+    EXPECT_NEAR(trace.XOf({loops[Row].block, loops[Row].record.base.tick}), drawn.x, 1.0);
+    const auto pixels = [&] { return Host::ReadWindowImage(trace.Handle()); };
+    const auto at = [](const Host::WindowImage& image, int x, int y) {
+        const DWORD pixel = image.pixels[static_cast<size_t>(y) * image.width + x];
+        return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
+    };
+    const POINT disc{drawn.x, drawn.top + 3};
+    Host::WindowImage image = pixels();
+    EXPECT_EQ(Host::ChannelTraceColour(0), at(image, disc.x, disc.y));
+    int line = 0, text = 0;
+    for (int y = drawn.top + 10; y < drawn.bottom; ++y)
+    {
+        line += at(image, drawn.x, y) == CommentLine;
+        for (int x = drawn.x - 16; x < drawn.x - 1; ++x)
+            text += at(image, x, y) == RGB(0, 0, 0);
+    }
+    EXPECT_GT(line, (drawn.bottom - drawn.top) / 4);
+    EXPECT_GT(text, 100);
+
+    POINT screen = disc;
+    ClientToScreen(trace.Handle(), &screen);
+    HostTests::MovePointer(screen);
+    ASSERT_TRUE(PumpUntil(Frame(), [&] {
+        return !trace.Comments().empty() && (trace.Comments()[0].record.flags & CommentDrawFlag::Highlighted);
+    }));
+    HostTests::Settle(Frame());
+    EXPECT_EQ(RGB(0, 0, 0), at(pixels(), disc.x, disc.y));
+
+    TickPosition first{}, last{};
+    const HRESULT selected = opened->Host().GetSelection(&first, &last);
+    ClickAt(screen);
+    ASSERT_TRUE(PumpUntil(Frame(), [&] { return Popup() != nullptr; }));
+    HostTests::Settle(Frame());
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-comment");
+    HostTests::SaveTestPicture(Popup(), L"frame-comment-popup");
+    RECT popup{};
+    GetWindowRect(Popup(), &popup);
+    POINT anchor{drawn.x, drawn.top};
+    ClientToScreen(trace.Handle(), &anchor);
+    EXPECT_EQ(anchor.x, popup.left);
+    EXPECT_EQ(anchor.y, popup.bottom);
+    TickPosition firstAfter{}, lastAfter{};
+    EXPECT_EQ(selected, opened->Host().GetSelection(&firstAfter, &lastAfter));
+    EXPECT_EQ(first.tick, firstAfter.tick);
+    EXPECT_EQ(last.tick, lastAfter.tick);
+
+    ClickAt({screen.x + 60, screen.y + 40});
+    EXPECT_TRUE(PumpUntil(Frame(), [&] { return Popup() == nullptr; }));
+}
+
+} // namespace
