@@ -12,6 +12,7 @@
 #include "host/tests/TestPictures.h"
 #include "testsupport/RealInput.h"
 #include "host/vyr/HelpWindow.h"
+#include "host/vyr/ToolCaption.h"
 
 #include <gtest/gtest.h>
 
@@ -362,6 +363,68 @@ TEST_F(FrameHostCommands, AHelpButtonOpensAMovableClosableHelpWindowBesideItsOwn
     SendMessageW(help, WM_SYSCOMMAND, SC_CLOSE, 0);
     Pump(*frame);
     EXPECT_FALSE(IsWindow(help));
+}
+
+// Dark pixels of the window's picture along the close box's two diagonals and along its two middle lines,
+// inside a margin of two pixels.
+struct BoxStrokes
+{
+    int diagonals = 0, middles = 0, side = 0;
+};
+BoxStrokes StrokesIn(HWND window, RECT box)
+{
+    const Host::WindowImage image = Host::ReadWindowImage(window);
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    OffsetRect(&box, -outer.left, -outer.top);
+    BoxStrokes strokes;
+    strokes.side = std::min(box.right - box.left, box.bottom - box.top) - 4;
+    const auto dark = [&](LONG x, LONG y) {
+        const uint32_t pixel = image.pixels[static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x)];
+        return ((pixel & 0xFF) + (pixel >> 8 & 0xFF) + (pixel >> 16 & 0xFF)) < 3 * 0x60 ? 1 : 0;
+    };
+    const LONG left = box.left + 2, top = box.top + 2, last = strokes.side - 1;
+    for (LONG i = 0; i <= last; ++i)
+    {
+        strokes.diagonals += dark(left + i, top + i) + dark(left + last - i, top + i);
+        strokes.middles += dark(left + last / 2, top + i) + dark(left + i, top + last / 2);
+    }
+    return strokes;
+}
+
+// The host's floating windows close on one click on their close box, and the box shows a cross: the
+// platform drew it as the letter "r" of a symbol font that is not installed, and its box needed a second
+// click.
+TEST_F(FrameHostCommands, EachFloatingWindowClosesOnOneClickOnItsCloseBoxWhichShowsACross)
+{
+    Host::ViewFrame& table = Open({TableViewName});
+    opened->StandIn().ShowModuleDialogs(VARIANT_TRUE);
+    const auto click = [&](int button) { SendDlgItemMessageW(table.ViewWindow(), button, BM_CLICK, 0, 0); };
+    const struct
+    {
+        const wchar_t* name;
+        std::function<HWND()> open;
+    } floating[] = {
+        {L"help", [&] { click(HelpButtonId); return FindWindowW(L"SistraHostHelp", nullptr); }},
+        {L"results-sheet", [&] { click(TallionButtonId); Pump(*frame); return windows->ResultsSheet().Handle(); }},
+        {L"print-preview",
+         [&] { return frame->ChooseCommand(L"File|Print Preview...") && frame->Preview() ? frame->Preview()->Handle() : nullptr; }},
+    };
+    for (const auto& [name, open] : floating)
+    {
+        const HWND window = open();
+        ASSERT_TRUE(window) << Host::ToUtf8(name);
+        Pump(*frame);
+        HostTests::SaveTestPicture(window, std::wstring(L"frame-close-box-") + name);
+        const RECT box = Vyr::ToolCaption::CloseBox(window);
+        const BoxStrokes strokes = StrokesIn(window, box);
+        // An X runs along both diagonals and meets each middle line only near its centre, where a letter's
+        // stem or a plus runs along one.
+        EXPECT_GE(strokes.diagonals, 2 * strokes.side - 4) << Host::ToUtf8(name);
+        EXPECT_LE(strokes.middles, strokes.side) << Host::ToUtf8(name);
+        HostTests::ClickAt(HostTests::CentreOf(box));
+        EXPECT_TRUE(PumpUntil(*frame, [&] { return !IsWindow(window); })) << Host::ToUtf8(name);
+    }
 }
 
 // The document in the workflow, as it opens.

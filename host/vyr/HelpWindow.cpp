@@ -1,4 +1,5 @@
 #include "HelpWindow.h"
+#include "ToolCaption.h"
 
 #include <algorithm>
 
@@ -104,6 +105,8 @@ HRESULT HelpWindow::Show(const std::wstring& title, const std::wstring& text, HW
 LRESULT CALLBACK HelpWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     auto* help = reinterpret_cast<HelpWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (LRESULT result = 0; ToolCaption::Handle(window, message, wParam, lParam, result))
+        return result;
     switch (message)
     {
     case WM_PAINT:

@@ -2,6 +2,7 @@
 #include "host/app/gui/WindowClass.h"
 
 #include "host/app/TextConversion.h"
+#include "host/vyr/ToolCaption.h"
 
 #include <commctrl.h>
 
@@ -51,7 +52,8 @@ HostListWindow::~HostListWindow()
 
 void HostListWindow::Create()
 {
-    // A tool window: its caption and close box are drawn also where no window manager decorates windows.
+    // A tool window: its caption and close box are drawn also where no window manager decorates windows
+    // (the host draws them).
     window_ = CreateWindowExW(WS_EX_TOOLWINDOW, ListWindowClass, title_.c_str(),
                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, place_.left, place_.top,
                               place_.right - place_.left, place_.bottom - place_.top, owner_, nullptr,
@@ -148,6 +150,8 @@ LRESULT CALLBACK HostListWindow::Procedure(HWND window, UINT message, WPARAM wPa
     auto* owner = reinterpret_cast<HostListWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!owner)
         return DefWindowProcW(window, message, wParam, lParam);
+    if (LRESULT result = 0; Vyr::ToolCaption::Handle(window, message, wParam, lParam, result))
+        return result;
     switch (message)
     {
     case RefreshMessage:

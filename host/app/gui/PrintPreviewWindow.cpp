@@ -2,6 +2,7 @@
 #include "host/app/gui/WindowClass.h"
 
 #include "host/app/TextConversion.h"
+#include "host/vyr/ToolCaption.h"
 
 #include <windowsx.h>
 
@@ -48,7 +49,8 @@ PrintPreviewWindow::PrintPreviewWindow(HWND owner, PrintedPages printed) : print
     const std::wstring title = L"Print Preview - " + printed_.title + L" (" +
                                std::to_wstring(printed_.pages.size()) +
                                (printed_.pages.size() == 1 ? L" page)" : L" pages)");
-    // A tool window: its caption and close box are drawn also where no window manager decorates windows.
+    // A tool window: its caption and close box are drawn also where no window manager decorates windows
+    // (the host draws them).
     window_ = CreateWindowExW(WS_EX_TOOLWINDOW, PreviewClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VSCROLL,
                               place.left, place.top, place.right - place.left, place.bottom - place.top,
                               owner, nullptr, GetModuleHandleW(nullptr), this);
@@ -139,6 +141,8 @@ LRESULT CALLBACK PrintPreviewWindow::Procedure(HWND window, UINT message, WPARAM
 
 LRESULT PrintPreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (LRESULT result = 0; Vyr::ToolCaption::Handle(window_, message, wParam, lParam, result))
+        return result;
     switch (message)
     {
     case WM_PAINT:
