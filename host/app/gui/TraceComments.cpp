@@ -44,9 +44,15 @@ bool TraceComments::Update(IUnknown* moduleDocument)
     return true;
 }
 
-void TraceComments::Clear()
+void TraceComments::ClosePopup()
 {
     popup_.Reset();
+    popupFor_.reset();
+}
+
+void TraceComments::Clear()
+{
+    ClosePopup();
     kept_.clear();
     drawn_.clear();
     hovered_.reset();
@@ -69,6 +75,14 @@ void TraceComments::Paint(HDC dc, const RECT& area, const Placing& place)
         drawn_.push_back({*record, index});
     }
     SelectClipRgn(dc, nullptr);
+    // An open popup points at where its comment was: it goes when the comment moved (the view scrolled,
+    // followed the sampling or changed its size) or is no longer drawn.
+    const bool popupInPlace = popupFor_ && std::any_of(drawn_.begin(), drawn_.end(), [&](const Drawn& drawn) {
+        return drawn.comment == popupFor_->comment && drawn.record.x == popupFor_->record.x &&
+               drawn.record.top == popupFor_->record.top;
+    });
+    if (!popupInPlace)
+        ClosePopup();
 }
 
 // The comment drawn last lies on top, so it answers first.
@@ -112,10 +126,11 @@ void TraceComments::Leave(HWND window)
 
 bool TraceComments::Press(HWND window, POINT point, const std::function<std::wstring(const TickPosition&)>& timeText)
 {
-    popup_.Reset();
+    ClosePopup();
     const Drawn* under = At(point);
     if (!under)
         return false;
+    popupFor_ = *under;
     const Kept& pressed = kept_[under->comment];
     const std::wstring time = timeText(pressed.position);
     pressed.comment->ShowPopupFor(window, &under->record, time.c_str(), popup_.Put());

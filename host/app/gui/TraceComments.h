@@ -42,7 +42,7 @@ public:
     // A press at point: closes the open popup and opens that of the comment there, headed by the time
     // timeText gives for its place. True when a comment was there.
     bool Press(HWND window, POINT point, const std::function<std::wstring(const TickPosition&)>& timeText);
-    void ClosePopup() { popup_.Reset(); }
+    void ClosePopup();
     bool PopupOpen() const { return popup_.Get() != nullptr; }
 
     // A comment drawn at the last paint.
@@ -67,6 +67,7 @@ private:
     std::vector<Drawn> drawn_;
     std::optional<size_t> hovered_;
     Orv::ComPtr<ICommentPopupWindow> popup_;
+    std::optional<Drawn> popupFor_; // where the comment whose popup is open was drawn
 };
 
 } // namespace Host

@@ -330,8 +330,6 @@ void TraceView::OnScroll(WORD request)
     }
     left = std::clamp(left, 0.0, std::max(0.0, TotalSeconds() - page));
     rightSeconds_ = left + page;
-    // An open popup would point at where its comment was.
-    comments_.ClosePopup();
     KeepOnData();
     // A person scrolling back stops the view from following; scrolling to the end follows again.
     following_ = rightSeconds_ >= TotalSeconds() - secondsPerPixel_;
@@ -969,7 +967,6 @@ HRESULT STDMETHODCALLTYPE TraceView::ShowRange(const TickPosition* first, const 
     const double width = area.right - area.left;
     // The range fills nine tenths of the view, so that its edges show.
     secondsPerPixel_ = (to - from) / (width * 0.9);
-    comments_.ClosePopup();
     rightSeconds_ = (from + to) / 2.0 + width * secondsPerPixel_ / 2.0;
     following_ = false;
     KeepOnData();
@@ -983,7 +980,6 @@ HRESULT STDMETHODCALLTYPE TraceView::ShowPosition(const TickPosition* position)
     if (!position)
         return E_POINTER;
     shown_ = *position;
-    comments_.ClosePopup();
     // A loop already in view is shaded where it is: the view moves only to bring one into sight, so that
     // what the user is looking at, or dragging across, stays put.
     if (LoopWhollyInView(*position))
