@@ -49,6 +49,7 @@ const SharedDefaultColours& DefaultColours(bool alternative)
 DEFINE_RESPONSE_TABLE1(StaticText, OWL::TWindow)
     EV_WM_SIZE,
     EV_MESSAGE(WM_GETFONT, EvGetFont),
+    EV_MESSAGE(WM_NCHITTEST, EvHitTest),
 END_RESPONSE_TABLE;
 
 StaticText::StaticText(OWL::TWindow* parent, const wchar_t* text, int verticalAlign, int horizontalAlign)

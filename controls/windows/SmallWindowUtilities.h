@@ -61,6 +61,9 @@ protected:
     void EvSize(UINT sizeType, const OWL::TSize& size);
     // The font it writes in, as any window with text tells it.
     LRESULT EvGetFont(WPARAM, LPARAM);
+    // A label takes no pointer: what lies below it does. A graph's read-out that reaches over the graph
+    // would otherwise take the pointer off the point it tells, go, and come back.
+    LRESULT EvHitTest(WPARAM, LPARAM) { return HTTRANSPARENT; }
 
 private:
     const OWL::TFont& FontInUse() const;

@@ -112,6 +112,9 @@ TEST_F(FrameReadOuts, APointedPointIsReadOutWholeAndTheReadOutGoesWhenThePointer
             HostTests::MovePointer(*point);
             EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return !HostTests::WindowText(title).empty(); }));
             ExpectWhole(title, view->Frame());
+            RECT shown{};
+            GetWindowRect(title, &shown);
+            EXPECT_NE(title, WindowFromPoint(HostTests::CentreOf(shown))) << "the read-out takes the pointer";
             std::wstring picture = L"frame-read-out-" + Host::FromUtf8(sizeName) + L"-" + name;
             std::replace(picture.begin(), picture.end(), L'/', L'-');
             HostTests::SaveTestPicture(view->Frame(), picture);
