@@ -282,3 +282,17 @@ TEST(RecordingText, WrittenTextReadsBackToTheSameSamplesIntervalsAndChannels)
         }
     }
 }
+
+// A tick's time stamp at the interval's decimals, also for an interval that rounded stamps left noisy.
+TEST(RecordingText, TimeStampsKeepTheIntervalsDecimals)
+{
+    struct Case
+    {
+        double interval;
+        int64_t tick;
+        const char* text;
+    };
+    for (const Case& c : {Case{0.001, 7999, "7.999"}, Case{0.0005, 1, "0.0005"}, Case{0.0010000000000000002, 8000, "8"},
+                          Case{2e-5, 999, "0.01998"}, Case{0.1, 0, "0"}})
+        EXPECT_EQ(c.text, Host::TimeStamps(c.interval).Text(c.tick)) << c.interval << " " << c.tick;
+}

@@ -9,8 +9,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iomanip>
-#include <sstream>
 #include <stdexcept>
 
 namespace Host
@@ -62,10 +60,8 @@ std::wstring PositionText(const Recording& recording, uint64_t position)
     const auto tick = static_cast<uint32_t>(position);
     if (record >= recording.RecordCount())
         return L"record " + std::to_wstring(record + 1);
-    std::wostringstream text;
-    text.imbue(std::locale::classic());
-    text << std::fixed << std::setprecision(3) << tick * recording.RecordAt(record).SampleInterval() << L" s";
-    return L"record " + std::to_wstring(record + 1) + L", " + text.str();
+    const std::string time = TimeStamps(recording.RecordAt(record).SampleInterval()).Text(tick);
+    return L"record " + std::to_wstring(record + 1) + L", " + FromUtf8(time) + L" s";
 }
 
 } // namespace

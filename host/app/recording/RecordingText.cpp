@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <string_view>
 #include <utility>
 
@@ -1043,7 +1044,6 @@ int IntervalDecimals(double interval)
     return MostDecimals;
 }
 
-// A time stamp at the interval's decimals, without trailing zeros: "7.999", not "7.9990000000000006".
 void WriteTime(std::ostream& out, double seconds, int decimals)
 {
     char digits[64];
@@ -1064,6 +1064,24 @@ std::string ColumnTitle(const ChannelInfo& channel)
 
 } // namespace
 
+TimeStamps::TimeStamps(double sampleInterval) : decimals_(IntervalDecimals(sampleInterval))
+{
+    const double scale = std::pow(10.0, decimals_);
+    interval_ = std::round(sampleInterval * scale) / scale;
+}
+
+void TimeStamps::Write(std::ostream& out, int64_t tick) const
+{
+    WriteTime(out, static_cast<double>(tick) * interval_, decimals_);
+}
+
+std::string TimeStamps::Text(int64_t tick) const
+{
+    std::ostringstream text;
+    Write(text, tick);
+    return text.str();
+}
+
 void WriteRecordingText(const Recording& recording, std::ostream& out)
 {
     out << "Time (s)";
@@ -1075,12 +1093,10 @@ void WriteRecordingText(const Recording& recording, std::ostream& out)
         const Record& record = recording.RecordAt(index);
         if (index > 0)
             out << '\n';
-        const int decimals = IntervalDecimals(record.SampleInterval());
-        const double scale = std::pow(10.0, decimals);
-        const double interval = std::round(record.SampleInterval() * scale) / scale;
+        const TimeStamps stamps(record.SampleInterval());
         for (int64_t tick = 0; tick < record.Length(); ++tick)
         {
-            WriteTime(out, static_cast<double>(tick) * interval, decimals);
+            stamps.Write(out, tick);
             for (size_t channel = 0; channel < recording.Channels().size(); ++channel)
             {
                 out << ',';

@@ -39,6 +39,21 @@ Recording LoadRecordingFile(const std::string& path);
 // to it. Throws std::runtime_error when the stream fails.
 void WriteRecordingText(const Recording& recording, std::ostream& out);
 
+// The time stamps of a record's ticks as a person writes them: at the sample interval's decimals, without
+// trailing zeros ("7.999", not "7.9990000000000006"); an interval taken from rounded stamps keeps its noise
+// out of them.
+class TimeStamps
+{
+public:
+    explicit TimeStamps(double sampleInterval);
+    void Write(std::ostream& out, int64_t tick) const;
+    std::string Text(int64_t tick) const;
+
+private:
+    int decimals_;
+    double interval_;
+};
+
 // The shape of one record of a text: its rows, its last time, and the sample interval its first and last time
 // give.
 struct RecordShape
