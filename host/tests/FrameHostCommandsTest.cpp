@@ -231,6 +231,8 @@ TEST_F(FrameHostCommands, PrintWritesEveryPageAsAPictureWhereTheUserSaysAndPrevi
     ASSERT_TRUE(frame->ChooseCommand(L"File|Print..."));
     EXPECT_EQ(jobs + 1, PrintJobs());
     EXPECT_EQ("\x89PNG", FileStart(target, 4));
+    EXPECT_EQ(L"frame-host-commands.csv: Loop View", Host::PrintedSince(opened->StandIn(), jobs).title)
+        << "the document's name, then the view's";
 
     ASSERT_TRUE(frame->ChooseCommand(L"File|Print Preview..."));
     ASSERT_NE(nullptr, frame->Preview());
@@ -568,4 +570,5 @@ TEST_F(FrameHostCommands, PrintingOneSelectedRowOfTheTableTakesOnePage)
     ASSERT_TRUE(frame->ChooseCommand(L"File|Print..."));
     const Host::PrintedPages printed = Host::PrintedSince(opened->StandIn(), jobs);
     EXPECT_EQ(1u, printed.pages.size());
+    EXPECT_EQ(L"frame-host-commands.csv: Hemodynamics Table", printed.title);
 }

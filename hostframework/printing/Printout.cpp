@@ -3,6 +3,8 @@
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComFace.h"
 
+#include "hostapi/VyrDocuments.h"
+
 VyrPrintout::VyrPrintout(IUnknown* owner, const Orv::String& title, ULONG kind, IOrvBitset* pages)
     : pages_(pages), title_(title), kind_(kind), owner_(owner)
 {
@@ -109,4 +111,20 @@ HRESULT STDMETHODCALLTYPE VyrPrintout::SetOptions(ULONG bits, ULONG mask)
 HRESULT STDMETHODCALLTYPE VyrPrintout::GetOptions(ULONG* options)
 {
     return Orv::AnswerValue(options, options_);
+}
+
+Orv::String PrintoutTitle(IUnknown* document, const Orv::String& printed)
+{
+    Orv::ComPtr<ICustomDocument> named;
+    IAutoOrvString* name = nullptr;
+    if (!document || FAILED(document->QueryInterface(IID_ICustomDocument, named.PutVoid())) || !named ||
+        FAILED(named->GetName(0, &name)) || !name)
+        return printed;
+    Orv::String title = Orv::String::FromInterface(name);
+    name->Release();
+    if (title.Length() == 0)
+        return printed;
+    title += L": ";
+    title += printed;
+    return title;
 }

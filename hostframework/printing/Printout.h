@@ -71,3 +71,7 @@ class VyrSinglePagePrintout : public VyrPrintout
 public:
     using VyrPrintout::VyrPrintout;
 };
+
+// A printout's title: the document's name as the host gave it (the document's name operation), ": ", then
+// what is printed; what is printed alone when the document has no name or is none.
+Orv::String PrintoutTitle(IUnknown* document, const Orv::String& printed);

@@ -19,6 +19,7 @@
 #include "hostapi/VyrPrintout.h"
 #include "hostapi/VyrServices.h"
 #include "hostframework/messaging/MessageIds.h"
+#include "hostframework/printing/Printout.h"
 #include "hostframework/services/HostServices.h"
 
 #include <algorithm>
@@ -408,21 +409,10 @@ HRESULT TVF_TableView::AddToTallion()
 
 Orv::String TVF_TableView::PrintTitle() const
 {
-    Orv::String title;
-    Orv::ComPtr<ICustomDocument> document;
-    BSTR name = nullptr;
-    if (m_frameServices && SUCCEEDED(m_frameServices->QueryInterface(IID_ICustomDocument, document.PutVoid())) &&
-        SUCCEEDED(document->GetTitle(&name)) && name && *name)
-    {
-        title = Orv::String(name);
-        title += L": ";
-    }
-    SysFreeString(name);
     Orv::String table;
     if (m_data)
         m_data->GetTitle(MainGridWord, &table);
-    title += table;
-    return title;
+    return PrintoutTitle(m_frameServices, table);
 }
 
 void TVF_TableView::Print(bool secondForm)

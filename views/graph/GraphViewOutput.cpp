@@ -130,15 +130,7 @@ void SistraGraphViewBase::PrintView(bool secondForm)
     Orv::ComPtr<IHostPrintService> service;
     if (!application || FAILED(application->GetPrintService(service.Put())) || !service)
         return;
-    Orv::String title;
-    BSTR name = nullptr;
-    if (Document() && SUCCEEDED(Document()->GetTitle(&name)) && name && *name)
-    {
-        title = Orv::String(name);
-        title += Orv::String(L": ");
-    }
-    SysFreeString(name);
-    title += Name();
+    const Orv::String title = PrintoutTitle(Document() ? static_cast<ICustomDocument*>(Document()) : nullptr, Name());
     const Orv::ComPtr<SistraGraphViewBasePrintout> printout(
         new SistraGraphViewBasePrintout(ViewInterface(), *this, title));
     if (secondForm)

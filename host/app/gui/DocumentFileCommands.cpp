@@ -69,6 +69,7 @@ void DocumentFileCommands::SaveTo(const std::wstring& path)
     if (FAILED(saved))
         throw std::runtime_error("the document could not be saved to " + ToUtf8(path) + ": " + FailureText(saved));
     path_ = path;
+    NameModuleDocument(opened_.Document(), FileName(path));
     SetWindowTextW(frame_.Handle(), (L"Sistra - " + FileName(path)).c_str());
 }
 

@@ -171,12 +171,6 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
     return options;
 }
 
-std::wstring FileTitle(const std::string& file)
-{
-    const size_t slash = file.find_last_of("/\\");
-    return FromUtf8(slash == std::string::npos ? file : file.substr(slash + 1));
-}
-
 // The host's main data view alone in a bare window of the snapshot's size, saved as a picture.
 void SaveTraceView(const OpenedRecording& opened, const WindowOptions& options)
 {
@@ -256,8 +250,7 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
             OpenedRecording opened(file, options->open);
             if (!opened.NotAnalysed().empty())
                 err << "sistra gui: not analysed: " << opened.NotAnalysed() << "\n";
-            const std::wstring title = FileTitle(opened.DocumentFile() ? ToUtf8(*opened.DocumentFile()) : opened.File());
-            FrameSession session(opened, L"Sistra - " + title, FramePlace, err);
+            FrameSession session(opened, L"Sistra - " + opened.Title(), FramePlace, err);
             FrameWindow& frame = session.Frame();
             std::optional<SamplingPlayer> player;
             std::optional<SamplingBar> samplingBar;

@@ -2,6 +2,8 @@
 
 #include "host/app/TextConversion.h"
 
+#include "foundation/text/String.h"
+
 #include <stdexcept>
 
 namespace Host
@@ -54,6 +56,15 @@ IDocViewClass* ModuleClasses::FindView(const std::wstring& name) const
         if (CompareStringOrdinal(view.name.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL)
             return view.viewClass.Get();
     return nullptr;
+}
+
+void NameModuleDocument(IUnknown* document, const std::wstring& name)
+{
+    Orv::ComPtr<ICustomDocument> named;
+    const Orv::String text(name.c_str());
+    if (!document || FAILED(document->QueryInterface(IID_ICustomDocument, named.PutVoid())) || !named ||
+        FAILED(named->SetName(0, text.Interface())))
+        throw std::runtime_error("the module's document took no name");
 }
 
 ModuleDocument::ModuleDocument(ICustomDocClass& documentClass, HostDocument& hostDocument)

@@ -41,6 +41,10 @@ private:
 };
 
 // The module's document on a host document, closed when this ends.
+// The host gives a module document its name (the name the frame's title shows), which the module's
+// printouts carry. Throws std::runtime_error when the document takes none.
+void NameModuleDocument(IUnknown* document, const std::wstring& name);
+
 class ModuleDocument
 {
 public:

@@ -136,6 +136,14 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
         if (options.leaveWorkflow)
             LeaveWorkflowMode(StandIn(), document_->Document());
     }
+    NameModuleDocument(Document(), Title());
+}
+
+std::wstring OpenedRecording::Title() const
+{
+    const std::string file = documentFile_ ? ToUtf8(*documentFile_) : file_;
+    const size_t slash = file.find_last_of("/\\");
+    return FromUtf8(slash == std::string::npos ? file : file.substr(slash + 1));
 }
 
 } // namespace Host

@@ -44,6 +44,8 @@ public:
     const std::string& File() const { return file_; }
     // The host document file it was opened from; none when a recording was opened.
     const std::optional<std::wstring>& DocumentFile() const { return documentFile_; }
+    // The document's name: the name of the file it was opened from.
+    std::wstring Title() const;
     const ModuleClasses& Classes() const { return *classes_; }
     IUnknown* Document() const { return analysis_ ? analysis_->Document() : document_->Document(); }
     IVyrStandIn& StandIn() const { return session_.Framework().StandIn(); }
