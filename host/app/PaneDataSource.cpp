@@ -304,12 +304,25 @@ bool PaneDataStore::ValueAt(LONG channel, int64_t sample, double& value) const
         catch (const std::runtime_error&)
         {
         }
-        value = kept.value_or(0.0f);
+        value = Shown(channel, where.record, kept.value_or(0.0f));
         return kept.has_value();
     }
-    value = Data().RecordAt(static_cast<size_t>(where.record)).Samples(static_cast<size_t>(channel))
-                [static_cast<size_t>(where.tick)];
+    value = Shown(channel, where.record,
+                  Data().RecordAt(static_cast<size_t>(where.record)).Samples(static_cast<size_t>(channel))
+                      [static_cast<size_t>(where.tick)]);
     return true;
+}
+
+double PaneDataStore::Shown(LONG channel, LONG record, double recorded) const
+{
+    const uint64_t revision = document_->ConversionRevision();
+    if (showing_.revision != revision || showing_.channel != channel || showing_.record != record)
+    {
+        const HostDocument::ChannelShowing showing =
+            document_->ShowingOf(static_cast<size_t>(channel), static_cast<size_t>(record));
+        showing_ = {revision, channel, record, showing.scale, showing.offset};
+    }
+    return recorded * showing_.scale + showing_.offset;
 }
 
 HRESULT STDMETHODCALLTYPE PaneDataStore::GetSinkInfo(uint32_t* info, int16_t* wants)

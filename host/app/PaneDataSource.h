@@ -129,7 +129,8 @@ public:
     bool HasAllOfColumn(LONGLONG strip) const;
     // Where a sample of the records laid end to end lies; false beyond the last.
     bool Locate(int64_t sample, RecordTick& where) const;
-    // The channel's value at a sample of the records laid end to end; false outside them.
+    // The channel's value at a sample of the records laid end to end, as the host shows it (through the
+    // channel's conversion, as its data view draws it); false outside them.
     bool ValueAt(LONG channel, int64_t sample, double& value) const;
     // The points handed out reached up to this sample (excluded), for the document to keep.
     void NoteDrawnTo(int64_t sample) const;
@@ -137,6 +138,8 @@ public:
 private:
     const Recording& Data() const;
     double SamplesPerPixel() const;
+    // The recorded sample shown through the channel's conversion in its record.
+    double Shown(LONG channel, LONG record, double recorded) const;
 
     LONG references_ = 0;
     Orv::ComPtr<HostDocument> document_;
@@ -146,6 +149,17 @@ private:
     LONG liveRecord_ = -1;
     // The record of the last stretch start a drawer asked for: the one whose events it opens next.
     LONG eventRecord_ = -1;
+    // How the last channel and record asked for are shown, until the document's conversions change: a
+    // pane reads many samples of one record in a row.
+    struct ShowingKept
+    {
+        uint64_t revision = 0;
+        LONG channel = -1;
+        LONG record = -1;
+        double scale = 1.0;
+        double offset = 0.0;
+    };
+    mutable ShowingKept showing_;
 };
 
 } // namespace Host

@@ -2,6 +2,7 @@
 #include "host/app/PaneDataSource.h"
 #include "hostapi/CalcEventRecords.h"
 #include "host/tests/RecordingFixtures.h"
+#include "host/vyr/UnitConversions.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,36 @@ TEST(PaneDataSource, HandsTheDrawersValuesRangesAndPointRuns)
     EXPECT_EQ(-2, points[1].y);
     EXPECT_EQ(points[6].x, points[7].x);
     EXPECT_EQ(-9, points[9].y);
+}
+
+// A calibrated channel reaches the pane as the data view shows it: values, ranges, point runs and the
+// host's range for the axis all go through its conversion (here 10 mmHg + 2 a recorded volt).
+TEST(PaneDataSource, HandsACalibratedChannelThroughItsConversion)
+{
+    const Recording recording = Counting();
+    const auto document = HostDocument::Offline(recording);
+    Orv::ComPtr<IUnitConversion> recorded, calibrated;
+    ASSERT_EQ(S_OK, document->GetChannelConversion(HostUnsetPosition, 0, 0, recorded.Put()));
+    ASSERT_EQ(S_OK, Vyr::CreateTwoPointConversion(recorded.Get(), L"0", L"1", L"10", L"12", L"mmHg", 1, calibrated.Put()));
+    ASSERT_EQ(S_OK, document->ApplyChannelSetup(0, 0, 0, 1, calibrated.Get()));
+    const auto store = StoreOf(document.Get(), 2, 1);
+    Orv::ComPtr<IRecordDataSource> data;
+    ASSERT_EQ(S_OK, store->QueryInterface(IID_IRecordDataSource, data.PutVoid()));
+    double value = 0.0, low = 0.0, high = 0.0;
+    ASSERT_EQ(S_OK, data->GetValue(0, 4, 0, &value));
+    EXPECT_DOUBLE_EQ(26.0, value) << "sample 8, in the second record";
+    ASSERT_EQ(S_OK, data->GetRange(0, 0, 1, 2, &low, &high, 0, 0, 0, 0));
+    EXPECT_DOUBLE_EQ(14.0, low);
+    EXPECT_DOUBLE_EQ(18.0, high);
+    ASSERT_EQ(S_OK, document->GetDisplayRange(0, HostDisplayRangeShown, &low, &high));
+    EXPECT_DOUBLE_EQ(10.0, low);
+    EXPECT_DOUBLE_EQ(28.0, high);
+    const double transform[2] = {-1.0, 0.0};
+    LONGLONG consumed = 0;
+    const std::vector<POINT> points = FetchPoints(store.Get(), transform, 2, consumed);
+    ASSERT_EQ(2u, points.size());
+    EXPECT_EQ(-10, points[0].y);
+    EXPECT_EQ(-14, points[1].y);
 }
 
 // A flat stretch still draws: every column's segment covers at least one pixel, at any scale.
