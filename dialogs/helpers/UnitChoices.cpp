@@ -109,14 +109,11 @@ Orv::PrefixedUnit PrefixedUnitOf(const UnitInfo& unit)
 
 Orv::PrefixedUnit GetChannelUnit(SistraDocument& document, int32_t channel, bool atSelection)
 {
-    int32_t record = 0;
-    if (atSelection)
-        if (const HostSelectionRange selection = ReadHostSelection(document.HostDocument(), channel); selection.IsSet())
-            record = selection.start.record;
     Orv::PrefixedUnit unit;
-    if (!ReadChannelUnits(document.GetHostDocument(), channel, record, unit))
-        return {};
-    return unit;
+    const bool found = atSelection ? GetChannelUnitsAtSelection(document.GetHostDocument(), document.HostDocument(),
+                                                                channel, unit, true)
+                                   : ReadChannelUnits(document.GetHostDocument(), channel, 0, unit);
+    return found ? unit : Orv::PrefixedUnit();
 }
 
 Orv::PrefixedUnit GetPressureUnit(SistraDocument& document, bool atSelection)

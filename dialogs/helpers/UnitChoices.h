@@ -32,8 +32,9 @@ bool UnitsEqual(const Orv::PrefixedUnit& a, const Orv::PrefixedUnit& b);
 // A unit a model keeps, as the display names it.
 Orv::PrefixedUnit PrefixedUnitOf(const UnitInfo& unit);
 
-// The unit the channel is shown in: in the record the host's selection starts in (atSelection), else in
-// the first record; empty when the host gives none.
+// The unit the channel is shown in: at the host's selection, the host document being the selection
+// source (atSelection, GetChannelUnitsAtSelection), else in the first record; empty when the host gives
+// none.
 Orv::PrefixedUnit GetChannelUnit(SistraDocument& document, int32_t channel, bool atSelection);
 // The same for the setup model's pressure and volume channels; empty while the document has no setup.
 Orv::PrefixedUnit GetPressureUnit(SistraDocument& document, bool atSelection);

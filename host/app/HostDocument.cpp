@@ -480,6 +480,10 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IHostSampling*>(this);
     else if (iid == IID_IHostSelection)
         *out = static_cast<IHostSelection*>(this);
+    else if (iid == IID_IHostSelectionSource)
+        *out = static_cast<IHostSelectionSource*>(&selectionSource_);
+    else if (iid == IID_IHostUnitsFallback)
+        *out = selectionSource_.Fallback();
     else if (iid == IID_IAnalysisManager)
         *out = static_cast<IAnalysisManager*>(this);
     else if (iid == IID_IVyrDocumentPersistence)
@@ -538,69 +542,6 @@ HRESULT STDMETHODCALLTYPE HostDocument::CanToggleSampling()
 HRESULT STDMETHODCALLTYPE HostDocument::IsBusy(int16_t* busy)
 {
     return Orv::AnswerValue(busy, int16_t{0});
-}
-
-void HostDocument::SetSelection(TickPosition start, TickPosition end)
-{
-    selection_ = {start, end};
-    selectedChannels_.clear();
-}
-
-void HostDocument::SelectByUser(TickPosition start, TickPosition end)
-{
-    if (start.record == end.record && start.tick == end.tick)
-        ClearSelection();
-    else
-        SetSelection(start, end);
-    subject_.Send(HostDocEventGUID, HostDocEventNumber::Selection, nullptr);
-    subject_.Send(HostDocEventGUID, HostDocEventNumber::SelectionShown, nullptr);
-}
-
-HRESULT STDMETHODCALLTYPE HostDocument::ClearSelection()
-{
-    selection_.reset();
-    selectedChannels_.clear();
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE HostDocument::AddChannelSelection(int32_t channel, double, double, TickPosition start,
-                                                            TickPosition end)
-{
-    if (!IsRecordedChannel(channel))
-        return E_INVALIDARG;
-    selection_ = {start, end};
-    selectedChannels_.push_back(channel);
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE HostDocument::IncludesChannel(int32_t channel, VARIANT_BOOL* included)
-{
-    const bool covered = selection_ && (selectedChannels_.empty() ||
-                                        std::find(selectedChannels_.begin(), selectedChannels_.end(), channel) !=
-                                            selectedChannels_.end());
-    return Orv::AnswerValue(included, static_cast<VARIANT_BOOL>(covered ? VARIANT_TRUE : VARIANT_FALSE));
-}
-
-HRESULT STDMETHODCALLTYPE HostDocument::SelectRange(int32_t channel, const TickPosition* start, const TickPosition* end)
-{
-    if (!start || !end)
-        return E_POINTER;
-    if (!IsRecordedChannel(channel))
-        return E_INVALIDARG;
-    selectedChannel_ = channel;
-    SetSelection(*start, *end);
-    selectedChannels_ = {channel};
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE HostDocument::GetSelection(TickPosition* start, TickPosition* end)
-{
-    if (!start || !end)
-        return E_POINTER;
-    constexpr TickPosition none{HostRecordEnd, HostRecordEnd};
-    *start = selection_ ? selection_->first : none;
-    *end = selection_ ? selection_->second : none;
-    return S_OK;
 }
 
 // Every client that registered is linked to the document's analysis.

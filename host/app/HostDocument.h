@@ -5,6 +5,7 @@
 
 #include "host/app/ChannelCalculations.h"
 #include "host/app/DocumentAcquisition.h"
+#include "host/app/DocumentSelection.h"
 #include "host/app/calc/CalcCompiler.h"
 #include "host/app/calc/CalcEnumAdaptors.h"
 #include "host/app/DocumentSubject.h"
@@ -327,7 +328,8 @@ public:
     // samples (the settings' live preview is for that).
     HRESULT STDMETHODCALLTYPE IsBusy(int16_t* busy) override;
 
-    // IHostSelection; nothing is selected until the host selects.
+    // IHostSelection; nothing is selected until the host selects. The document is its own selection source
+    // too (IHostSelectionSource, DocumentSelection.h).
     HRESULT STDMETHODCALLTYPE GetSelection(TickPosition* start, TickPosition* end) override;
     HRESULT STDMETHODCALLTYPE SelectRange(int32_t channel, const TickPosition* start, const TickPosition* end) override;
     // A selection of the time range over every channel.
@@ -453,6 +455,7 @@ private:
     mutable std::map<IUnitConversion*, std::pair<Orv::ComPtr<IUnitConversion>, Calc::ShownScale>> conversionScales_;
     mutable std::map<std::string, Calc::ShownScale, std::less<>> recordedUnitScales_;
     std::optional<std::pair<TickPosition, TickPosition>> selection_;
+    DocumentSelectionSource selectionSource_{*this};
     int32_t selectedChannel_ = -1;
     std::vector<int32_t> selectedChannels_; // none: every channel
     std::vector<std::wstring> analysisClients_;

@@ -3,6 +3,9 @@
 // showing each loop's value of the chosen parameter from the loop on.
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"
+#include "host/vyr/UnitConversions.h"
+
+#include "foundation/numbers/Units.h"
 
 #include <gtest/gtest.h>
 
@@ -174,6 +177,74 @@ TEST_F(FrameComputedChannel, TheSettingsDialogOffersTheChannelAndRefusesItAsTheA
     EXPECT_EQ(CircularDependency, refusal);
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(loopsBefore, opened->Analysis()->LoopCount());
+}
+
+
+// Two records; the host shows the second one's volume in millilitres, as a channel set up anew between
+// records would be.
+class FrameChannelUnitAtSelection : public HostTests::FrameSessionFixture
+{
+protected:
+    static std::string TwoRecords()
+    {
+        const std::string one = HostTests::OcclusionText(8);
+        return one + "\n" + one.substr(one.find('\n') + 1);
+    }
+    FrameChannelUnitAtSelection() : FrameSessionFixture("frame-unit-at-selection.csv", TwoRecords(), Host::OpenOptions{{}, true}) {}
+
+    void ShowSecondRecordInMillilitres()
+    {
+        Orv::PrefixedUnit milli(L"L");
+        milli.SetPrefix(L'm');
+        Orv::ComPtr<IUnitConversion> millilitres;
+        ASSERT_EQ(S_OK, Vyr::CreateTwoPointConversion(Vyr::MakeIdentityConversion(L"uL").Get(), L"0uL", L"1000uL", L"0", L"1",
+                                                      L"L", milli.GetPrefixCode(), millilitres.Put()));
+        opened->Host().SetRecordConversion(VolumeChannel, 1, millilitres.Get());
+    }
+    // A drag across the middle of the second record, brought into view first.
+    void SelectInSecondRecord()
+    {
+        const auto ticks = static_cast<int32_t>(opened->Host().Data().RecordAt(1).Length());
+        const TickPosition first{1, 0}, last{1, ticks};
+        ASSERT_EQ(S_OK, session->Trace().ShowRange(&first, &last));
+        HostTests::Settle(Frame());
+        RECT client{};
+        GetClientRect(session->Trace().Handle(), &client);
+        POINT from{client.right / 3, client.bottom / 2}, to{2 * client.right / 3, client.bottom / 2};
+        ClientToScreen(session->Trace().Handle(), &from);
+        ClientToScreen(session->Trace().Handle(), &to);
+        HostTests::DragFromTo(from, to);
+        TickPosition start{}, end{};
+        ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] {
+            return opened->Host().GetSelection(&start, &end) == S_OK && start.record == 1 && end.record == 1;
+        }));
+    }
+    // The unit the computed channel's dialog names for Stroke Volume, the dialog then cancelled.
+    std::wstring StrokeVolumeUnitInTheDialog()
+    {
+        std::wstring unit;
+        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(ParameterList); }, [&](HWND dialog) {
+            ChooseListItem(GetDlgItem(dialog, ParameterList), StrokeVolumeItem);
+            unit = HostTests::WindowText(GetDlgItem(dialog, TopUnitLabel));
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDCANCEL)));
+        });
+        HostTests::ChooseMenuItem(Frame(), L"Channel", [](const std::wstring& text) { return text.starts_with(L"New "); });
+        HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });
+        return unit;
+    }
+
+    static constexpr int32_t VolumeChannel = 1;
+};
+
+// The module asks the host for the volume channel's unit at the host's selection, the host document
+// being the selection source: the selected record's unit, the channel's default one without a selection.
+TEST_F(FrameChannelUnitAtSelection, TheDialogNamesTheVolumeUnitOfTheSelectedRecord)
+{
+    ShowSecondRecordInMillilitres();
+    EXPECT_EQ(L"\u00b5L", StrokeVolumeUnitInTheDialog());
+    SelectInSecondRecord();
+    EXPECT_EQ(L"mL", StrokeVolumeUnitInTheDialog());
+    EXPECT_EQ(0u, opened->Host().ComputedChannelCount());
 }
 
 } // namespace

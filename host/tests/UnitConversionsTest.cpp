@@ -3,12 +3,15 @@
 #include "RecordingFixtures.h"
 #include "host/app/HostDocument.h"
 #include "host/vyr/UnitConversions.h"
+#include "hostapi/HostSelectionSource.h"
 
 #include "foundation/streams/BinaryStream.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
+#include <utility>
 
 namespace
 {
@@ -186,6 +189,53 @@ TEST(UnitConversions, ADocumentShowsEachRecordWithItsConversionUntilAChannelSetu
     EXPECT_STREQ(L"V", RecordOf(other.Get()).rawUnitText.c_str());
 }
 
+
+// The document is its own selection source: its selection object gives the selected range (sample, then
+// record), none while nothing is selected; its fallback gives a channel's default conversion, whatever
+// record a selection lies in.
+TEST(UnitConversions, TheDocumentAsSelectionSourceGivesItsRangeAndTheDefaultConversion)
+{
+    const Host::Recording recording = HostTests::MakeRecording(0.001, {{{1.0f, 2.0f}}, {{3.0f, 4.0f}}});
+    const ComPtr<Host::HostDocument> document = Host::HostDocument::Offline(recording);
+    ComPtr<IHostSelectionSource> source;
+    ASSERT_EQ(S_OK, document->QueryInterface(IID_IHostSelectionSource, source.PutVoid()));
+    ComPtr<IUnitConversion> first;
+    ASSERT_EQ(S_OK, ConversionOf(*document.Get(), 0, first));
+    document->SetRecordConversion(0, 1, nullptr);
+    const struct
+    {
+        std::optional<std::pair<TickPosition, TickPosition>> selected;
+    } cases[] = {{std::nullopt}, {std::pair{TickPosition{1, 0}, TickPosition{1, 2}}}, {std::pair{TickPosition{0, 1}, TickPosition{1, 1}}}};
+    for (const auto& c : cases)
+    {
+        if (c.selected)
+            document->SetSelection(c.selected->first, c.selected->second);
+        else
+            document->ClearSelection();
+        ComPtr<IUnknown> object;
+        ComPtr<IHostSelectionRange> range;
+        EXPECT_EQ(c.selected ? S_OK : S_FALSE, source->GetSelectionObject(0, object.Put()));
+        if (c.selected)
+        {
+            ASSERT_EQ(S_OK, object->QueryInterface(IID_IHostSelectionRange, range.PutVoid()));
+            SelectionPosition start, end;
+            ASSERT_EQ(S_OK, range->GetRange(&start, &end));
+            EXPECT_EQ(c.selected->first.tick, start.offset);
+            EXPECT_EQ(c.selected->first.record, start.block);
+            EXPECT_EQ(c.selected->second.tick, end.offset);
+            EXPECT_EQ(c.selected->second.record, end.block);
+        }
+        else
+            EXPECT_FALSE(object);
+        ComPtr<IUnknown> fallbackObject;
+        ComPtr<IHostUnitsFallback> fallback;
+        ComPtr<IUnitConversion> units;
+        ASSERT_EQ(S_OK, source->GetUnitsFallback(fallbackObject.Put()));
+        ASSERT_EQ(S_OK, fallbackObject->QueryInterface(IID_IHostUnitsFallback, fallback.PutVoid()));
+        ASSERT_EQ(S_OK, fallback->GetChannelUnits(0, 0, units.Put()));
+        EXPECT_EQ(first.Get(), units.Get());
+    }
+}
 
 // Calculations read a channel in units without their prefixes: as recorded (ch(N, "base")) and as its
 // conversion shows it (chN); the document's display conversion puts the shown unit's prefix back.

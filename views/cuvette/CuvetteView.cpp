@@ -17,6 +17,7 @@
 #include "foundation/text/FormatStream.h"
 #include "foundation/text/StringResources.h"
 #include "hostframework/messaging/SistraIds.h"
+#include "hostframework/services/HostDataAccess.h"
 #include "hostframework/services/HostMessageBox.h"
 #include "resources/ResourceIds.h"
 #include "tableview/grid/GridActions.h"
@@ -199,19 +200,25 @@ UnitInfo CuvetteView::GetConductanceUnit()
     if (WorkflowModeOn() || ConductanceCalibrationInForce(*Document()))
         return Document()->GetModel(ModelKind::ConductanceCalib)->GetConductanceUnit();
     if (!conductanceUnit_)
-    {
-        // The channel's own unit as the calibrator keeps it comes first: once the calibration is applied
-        // the channel shows microlitres, but the readings were taken in its own unit.
-        const int32_t channel = VolumeChannel().channel;
-        const UnitInfo own = Document() && channel >= 0 ? Document()->VolumeChannelOwnUnit(channel) : UnitInfo{};
-        const Orv::PrefixedUnit unit =
-            Document() && channel >= 0 ? GetChannelUnit(*Document(), channel, true) : Orv::PrefixedUnit();
-        if (!own.text.empty())
-            conductanceUnit_ = own;
-        else
-            conductanceUnit_ = unit.Name().empty() ? UnitInfo{L"V", 0} : UnitInfo{unit.Name(), unit.Prefix()};
-    }
+        conductanceUnit_ = VolumeChannelUnit();
     return *conductanceUnit_;
+}
+
+// The channel's own unit as the calibrator keeps it comes first: once the calibration is applied the
+// channel shows microlitres, but the readings were taken in its own unit. Then the channel's unit at the
+// host's selection; volts when the host tells neither.
+UnitInfo CuvetteView::VolumeChannelUnit()
+{
+    const int32_t channel = VolumeChannel().channel;
+    if (!Document() || channel < 0)
+        return UnitInfo{L"V", 0};
+    if (const UnitInfo own = Document()->VolumeChannelOwnUnit(channel); !own.text.empty())
+        return own;
+    Orv::PrefixedUnit unit;
+    if (GetChannelUnitsAtSelection(Document()->GetHostDocument(), Document()->HostDocument(), channel, unit, true) &&
+        !unit.Name().empty())
+        return UnitInfo{unit.Name(), unit.Prefix()};
+    return UnitInfo{L"V", 0};
 }
 
 ViewChannel CuvetteView::VolumeChannel()

@@ -114,6 +114,7 @@ public:
     std::wstring TableText(ULONG columns);
     bool CopyTableToClipboard(ULONG columns);
     UnitInfo GetConductanceUnit();
+    UnitInfo VolumeChannelUnit();
     CuvetteCalibData& CalibData();
     ITableViewManager* TableManager();
     bool IsSetFromSelectionEnabled() const;
