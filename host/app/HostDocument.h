@@ -119,6 +119,14 @@ public:
     // document's computed channels, read as HostChannelComputed channel index; the index it got.
     // Throws std::invalid_argument for an object without the host's computed channel.
     int32_t AddComputedChannel(IUnknown* calculation);
+    // The calculation of computed channel index; null for an index the document does not have.
+    Orv::ComPtr<IChannelCalc> ComputedChannelCalculation(size_t index) const;
+    // Computed channel index runs the calculation from now on, in its place among the channels. Throws
+    // std::invalid_argument as AddComputedChannel does, std::out_of_range for an index the document lacks.
+    void ReplaceComputedChannel(size_t index, IUnknown* calculation);
+    // The document lets go of computed channel index; those after it move up a place. Throws
+    // std::out_of_range for an index the document does not have.
+    void RemoveComputedChannel(size_t index);
     // The document lets go of its computed channels, which hold the document in turn (as on closing).
     void DropComputedChannels() { computedChannels_.clear(); }
     size_t ComputedChannelCount() const { return computedChannels_.size(); }

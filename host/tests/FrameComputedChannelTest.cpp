@@ -49,8 +49,9 @@ void ChooseListItem(HWND list, int item)
 {
     ClickAt(ScreenCentreOf(list));
     HostTests::PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0; }, GiveUpAfter);
-    for (LRESULT at = SendMessageW(list, CB_GETCURSEL, 0, 0); at < item; ++at)
-        HostTests::PressKey(VK_DOWN);
+    const LRESULT from = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    for (LRESULT at = from; at != item; at += at < item ? 1 : -1)
+        HostTests::PressKey(at < item ? VK_DOWN : VK_UP);
     HostTests::PressKey(VK_RETURN);
     HostTests::PumpUntil(
         [&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) == 0 && SendMessageW(list, CB_GETCURSEL, 0, 0) == item; },
@@ -179,6 +180,38 @@ TEST_F(FrameComputedChannel, TheSettingsDialogOffersTheChannelAndRefusesItAsTheA
     EXPECT_EQ(loopsBefore, opened->Analysis()->LoopCount());
 }
 
+
+// Channel > Edit Sistra Channel... opens the dialog over the channel's settings (its parameter chosen);
+// another parameter taken with OK makes the channel show that parameter's loop values in its place.
+TEST_F(FrameComputedChannel, EditingTheChannelReopensItsSettingsAndRecomputesItOnOk)
+{
+    ASSERT_FALSE(MakeChannelThroughTheMenu().empty());
+    constexpr int FirstItem = 0;
+    LRESULT chosenBefore = -1;
+    {
+        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(ParameterList); }, [&](HWND dialog) {
+            chosenBefore = SendMessageW(GetDlgItem(dialog, ParameterList), CB_GETCURSEL, 0, 0);
+            ChooseListItem(GetDlgItem(dialog, ParameterList), FirstItem);
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+        });
+        EXPECT_EQ(L"Edit Sistra Channel...", HostTests::ChooseMenuItem(Frame(), L"Channel", [](const std::wstring& text) {
+                      return text.starts_with(L"Edit ");
+                  }));
+        HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });
+    }
+    EXPECT_EQ(StrokeVolumeItem, chosenBefore);
+    ASSERT_EQ(1u, opened->Host().ComputedChannelCount());
+    const auto loops = opened->Analysis()->Loops();
+    ASSERT_GT(loops.size(), 8u);
+    const auto ticks = static_cast<int32_t>(opened->Host().Data().RecordAt(0).Length());
+    std::vector<float> shown(static_cast<size_t>(ticks));
+    ASSERT_EQ(S_OK, opened->Host().ReadComputedChannel(0, 0, 0, ticks, shown.data()));
+    for (const Host::LoopRow& loop : loops)
+        EXPECT_NEAR(loop.values[FirstItem], shown[static_cast<size_t>(loop.record.base.tick) + 5],
+                    1e-4 * std::fabs(loop.values[FirstItem]) + 1e-6)
+            << loop.record.base.tick;
+    HostTests::SaveTestPicture(session->Trace().Handle(), L"frame-computed-channel-edited");
+}
 
 // Two records; the host shows the second one's volume in millilitres, as a channel set up anew between
 // records would be.

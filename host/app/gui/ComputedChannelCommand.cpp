@@ -1,12 +1,14 @@
 #include "host/app/gui/ComputedChannelCommand.h"
 
 #include "host/app/TextConversion.h"
+#include "host/app/gui/FieldsDialog.h"
 #include "host/app/gui/FrameWindow.h"
 #include "hostapi/VyrClassRegistry.h"
 
 #include "foundation/com/ComBoundary.h"
 #include "foundation/text/String.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace Host
@@ -57,27 +59,58 @@ ComputedChannelCommand::ComputedChannelCommand(HostDocument& document, IVyrStand
 {
 }
 
-std::wstring ComputedChannelCommand::Caption() const
+std::wstring ComputedChannelCommand::ClassName() const
 {
     IOrvString* name = nullptr;
     Orv::String text;
     if (SUCCEEDED(class_->GetName(&name)) && name)
         text.AssignAndRelease(name);
-    return L"New " + std::wstring(text.IsEmpty() ? L"Computed" : text.c_str()) + L" Channel...";
+    return text.IsEmpty() ? L"Computed" : text.c_str();
+}
+
+Orv::ComPtr<IChannelCalc> ComputedChannelCommand::Create(HWND owner, IPersistObject* settings, uint32_t channel)
+{
+    Orv::ComPtr<IChannelCalc> made;
+    const HRESULT hr = class_->CreateCalculationInteractive(static_cast<IChannelCalcHost*>(this), owner,
+                                                            document_.Unknown(), settings, channel, 0, 0,
+                                                            document_.Unknown(), made.Put());
+    if (hr == S_FALSE && !made)
+        return nullptr;
+    if (FAILED(hr) || !made)
+        throw std::runtime_error("the channel could not be made: " + HResultText(FAILED(hr) ? hr : E_FAIL));
+    return made;
 }
 
 std::optional<int32_t> ComputedChannelCommand::Run(HWND owner)
 {
-    Orv::ComPtr<IChannelCalc> made;
-    const auto index = static_cast<uint32_t>(document_.ComputedChannelCount());
-    const HRESULT hr = class_->CreateCalculationInteractive(static_cast<IChannelCalcHost*>(this), owner,
-                                                            document_.Unknown(), nullptr, index, 0, 0,
-                                                            document_.Unknown(), made.Put());
-    if (hr == S_FALSE && !made)
+    const Orv::ComPtr<IChannelCalc> made = Create(owner, nullptr, static_cast<uint32_t>(document_.ComputedChannelCount()));
+    if (!made)
         return std::nullopt;
-    if (FAILED(hr) || !made)
-        throw std::runtime_error("the channel could not be made: " + HResultText(FAILED(hr) ? hr : E_FAIL));
     return document_.AddComputedChannel(made.Get());
+}
+
+std::vector<size_t> ComputedChannelCommand::ChannelsOfClass() const
+{
+    std::vector<size_t> channels;
+    for (size_t index = 0; index < document_.ComputedChannelCount(); ++index)
+        if (document_.ComputedChannelName(index) == ClassName())
+            channels.push_back(index);
+    return channels;
+}
+
+bool ComputedChannelCommand::Edit(HWND owner, size_t index)
+{
+    const Orv::ComPtr<IChannelCalc> current = document_.ComputedChannelCalculation(index);
+    if (!current)
+        throw std::out_of_range("there is no computed channel " + std::to_string(index + 1));
+    Orv::ComPtr<IPersistObject> settings;
+    if (FAILED(current->CloneSettings(settings.Put())) || !settings)
+        throw std::runtime_error("the channel's settings cannot be read");
+    const Orv::ComPtr<IChannelCalc> made = Create(owner, settings.Get(), static_cast<uint32_t>(index));
+    if (!made)
+        return false;
+    document_.ReplaceComputedChannel(index, made.Get());
+    return true;
 }
 
 HRESULT STDMETHODCALLTYPE ComputedChannelCommand::QueryInterface(REFIID iid, void** object)
@@ -113,26 +146,53 @@ ComputedChannelMenu::ComputedChannelMenu(FrameWindow& frame, HostDocument& docum
                                          std::function<void()> made)
     : document_(document)
 {
+    // What the person is told when a command fails, titled with the command's caption.
+    const auto told = [&frame, made](const std::wstring& caption, std::function<bool()> action) {
+        return FrameWindow::HostMenuItem{caption, [&frame, made, caption, action] {
+                                             try
+                                             {
+                                                 if (action() && made)
+                                                     made();
+                                             }
+                                             catch (const std::exception& e)
+                                             {
+                                                 MessageBoxW(frame.Handle(), FromUtf8(e.what()).c_str(),
+                                                             caption.c_str(), MB_OK | MB_ICONERROR);
+                                             }
+                                         }};
+    };
     std::vector<FrameWindow::HostMenuItem> items;
     for (const Orv::ComPtr<ICalculationClass>& calculationClass : ComputedChannelClasses(standIn))
     {
         ComputedChannelCommand& command =
             *commands_.emplace_back(std::make_unique<ComputedChannelCommand>(document, standIn, *calculationClass.Get()));
-        items.push_back({command.Caption(), [&frame, &command, made] {
-                             try
-                             {
-                                 if (command.Run(frame.Handle()) && made)
-                                     made();
-                             }
-                             catch (const std::exception& e)
-                             {
-                                 MessageBoxW(frame.Handle(), FromUtf8(e.what()).c_str(), L"New computed channel",
-                                             MB_OK | MB_ICONERROR);
-                             }
-                         }});
+        const std::wstring name = command.ClassName();
+        items.push_back(told(L"New " + name + L" Channel...", [&frame, &command] { return command.Run(frame.Handle()).has_value(); }));
+        items.push_back(told(L"Edit " + name + L" Channel...", [this, &frame, &command] {
+            const auto channel = ChooseChannel(frame.Handle(), command);
+            return channel && command.Edit(frame.Handle(), *channel);
+        }));
     }
     if (!items.empty())
         frame.AddHostMenu(L"&Channel", std::move(items));
+}
+
+std::optional<size_t> ComputedChannelMenu::ChooseChannel(HWND owner, const ComputedChannelCommand& command) const
+{
+    const std::vector<size_t> channels = command.ChannelsOfClass();
+    if (channels.empty())
+        throw std::runtime_error("the document has no " + ToUtf8(command.ClassName()) + " channel to edit; make one with New " +
+                                 ToUtf8(command.ClassName()) + " Channel...");
+    if (channels.size() == 1)
+        return channels.front();
+    std::vector<std::wstring> titles;
+    for (size_t index : channels)
+        titles.push_back(std::to_wstring(index + 1) + L": " + document_.ComputedChannelTitle(index));
+    const auto answer = AskFields(owner, L"Edit " + command.ClassName() + L" Channel", {{L"Channel", titles.front(), titles}});
+    if (!answer)
+        return std::nullopt;
+    const auto chosen = std::find(titles.begin(), titles.end(), answer->front());
+    return chosen == titles.end() ? std::nullopt : std::optional<size_t>(channels[static_cast<size_t>(chosen - titles.begin())]);
 }
 
 ComputedChannelMenu::~ComputedChannelMenu()

@@ -31,11 +31,17 @@ public:
     ComputedChannelCommand(const ComputedChannelCommand&) = delete;
     ComputedChannelCommand& operator=(const ComputedChannelCommand&) = delete;
 
-    // The menu item's text, from the class's name.
-    std::wstring Caption() const;
+    // The class's name ("Computed" when it tells none).
+    std::wstring ClassName() const;
     // Asks the class for a channel over owner: the index of the document's new computed channel, none
     // when the person cancelled. Throws std::runtime_error with the class's failure.
     std::optional<int32_t> Run(HWND owner);
+    // The indices of the document's computed channels of this class.
+    std::vector<size_t> ChannelsOfClass() const;
+    // Opens the class's dialog over computed channel index's settings; on OK the channel runs the
+    // calculation made from the edited settings. False when the person cancelled. Throws
+    // std::runtime_error with the class's failure, std::out_of_range for a channel the document lacks.
+    bool Edit(HWND owner, size_t index);
 
     // IUnknown: the command lives as long as its owner keeps it.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -47,6 +53,10 @@ public:
     HRESULT STDMETHODCALLTYPE GetDocumentData(IUnknown** data) override;
 
 private:
+    // What the class makes over owner from settings (none: a new channel's); null when the person
+    // cancelled.
+    Orv::ComPtr<IChannelCalc> Create(HWND owner, IPersistObject* settings, uint32_t channel);
+
     HostDocument& document_;
     Orv::ComPtr<IUnknown> previewChannels_; // the framework's IComputedChannelFactory
     Orv::ComPtr<ICalculationClass> class_;
@@ -57,11 +67,12 @@ std::vector<Orv::ComPtr<ICalculationClass>> ComputedChannelClasses(IVyrStandIn& 
 
 class FrameWindow;
 
-// The frame's "Channel" menu: a command for each computed-channel class the framework holds.
+// The frame's "Channel" menu: for each computed-channel class the framework holds, a command that makes a
+// channel of the class and one that edits the settings of such a channel.
 class ComputedChannelMenu
 {
 public:
-    // made: told after each channel the document gained.
+    // made: told after each channel the document gained or that changed.
     ComputedChannelMenu(FrameWindow& frame, HostDocument& document, IVyrStandIn& standIn, std::function<void()> made);
     // The document lets go of its computed channels first: their calculations hold the commands.
     ~ComputedChannelMenu();
@@ -69,6 +80,10 @@ public:
     ComputedChannelMenu& operator=(const ComputedChannelMenu&) = delete;
 
 private:
+    // Which of the document's channels of the command's class to edit: the one there is, else the one the
+    // person chooses; none when the person cancelled. Throws std::runtime_error when there is none.
+    std::optional<size_t> ChooseChannel(HWND owner, const ComputedChannelCommand& command) const;
+
     HostDocument& document_;
     std::vector<std::unique_ptr<ComputedChannelCommand>> commands_;
 };
