@@ -92,6 +92,59 @@ size_t ClearSelectedData(HostDocument& document, Recording& recording)
     return channels.size();
 }
 
+namespace
+{
+
+// The document's event sources that yield events now.
+std::vector<std::wstring> SourcesWithEvents(HostDocument& document)
+{
+    std::vector<std::wstring> sources;
+    for (const std::wstring& name : document.NamedEventSources())
+        if (VARIANT_BOOL has = VARIANT_FALSE; SUCCEEDED(document.SourceHasEvents(name.c_str(), &has)) && has)
+            sources.push_back(name);
+    return sources;
+}
+
+void TellSourcesRemoved(HostDocument& document, std::vector<HostSourcePair> sources)
+{
+    HostSourcesChangedRecord removed{{0, 0, SourcesRemoved}, sources.data(), static_cast<uint32_t>(sources.size())};
+    document.Tell(HostDocEventGUID, SourcesChangedEvent, &removed);
+    document.TellFixed(MenusChangedNotification);
+}
+
+} // namespace
+
+void DeleteChannel(HostDocument& document, Recording& recording, int32_t channel)
+{
+    const auto recorded = static_cast<int32_t>(recording.Channels().size());
+    int32_t count = 0;
+    document.GetChannelCount(&count);
+    BSTR title = nullptr;
+    const bool exists = channel >= 0 && channel < count && document.GetChannelTitle(channel, &title) != E_INVALIDARG;
+    SysFreeString(title);
+    if (!exists)
+        throw std::invalid_argument("there is no channel " + std::to_string(channel + 1) + " to delete");
+    if (channel < recorded && &recording != &document.Data())
+        throw std::runtime_error("the channels of a sampled document cannot be deleted");
+    const std::vector<std::wstring> before = SourcesWithEvents(document);
+    if (channel < recorded)
+        recording.DeleteChannel(static_cast<size_t>(channel));
+    else
+        document.RemoveComputedChannel(static_cast<size_t>(channel - recorded));
+    document.ForgetSampleResults();
+    // The channel first: a document that analyses it finds it before the sources made from it.
+    std::vector<HostSourcePair> removed{{channel, 0}};
+    const std::vector<std::wstring> after = SourcesWithEvents(document);
+    for (const std::wstring& name : before)
+        if (HostSourcePair source{}; std::find(after.begin(), after.end(), name) == after.end() &&
+                                     document.ResolveSourceName(name.c_str(), &source) == S_OK)
+            removed.push_back(source);
+    int32_t changed = channel;
+    document.Tell(HostDocEventGUID, ChannelSettingChangedEvent, &changed);
+    TellSourcesRemoved(document, std::move(removed));
+    document.Tell(HostDocEventGUID, RefreshEvent, nullptr);
+}
+
 void DeleteEventSource(HostDocument& document, const std::wstring& name)
 {
     const std::vector<std::wstring> sources = document.NamedEventSources();
@@ -102,9 +155,7 @@ void DeleteEventSource(HostDocument& document, const std::wstring& name)
         document.ResolveSourceName(name.c_str(), &source) != S_OK || FAILED(document.FindItem(name.c_str(), &item)) ||
         document.DropItemCalculation(item) != S_OK)
         throw std::invalid_argument("'" + ToUtf8(name) + "' is no event source of the document");
-    HostSourcesChangedRecord removed{{0, 0, SourcesRemoved}, &source, 1};
-    document.Tell(HostDocEventGUID, SourcesChangedEvent, &removed);
-    document.TellFixed(MenusChangedNotification);
+    TellSourcesRemoved(document, {source});
 }
 
 } // namespace Host

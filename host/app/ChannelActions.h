@@ -1,6 +1,7 @@
 // The host's actions on a document's channels, each told to the document's observers as the host tells
 // them, so that a module's document reacts as it would to a person's change: a channel shown in other
-// units, the host's own units put back, a stretch of recorded data cleared, an event source deleted.
+// units, the host's own units put back, a stretch of recorded data cleared, an event source or a channel
+// deleted.
 #pragma once
 
 #include "host/app/HostDocument.h"
@@ -39,5 +40,13 @@ size_t ClearSelectedData(HostDocument& document, Recording& recording);
 // Drops the calculation of the named event source and tells the document's sources that it was removed.
 // Throws std::invalid_argument for a name that is no event source of the document.
 void DeleteEventSource(HostDocument& document, const std::wstring& name);
+
+// Deletes channel (recorded ones first, then the computed ones): a recorded channel keeps its place and
+// number but its data are gone from recording, the document's data; a computed one goes, those after it
+// moving up. The document is told that the channel's setting changed and which sources were removed: the
+// channel, and the event sources that no longer yield events without it. Throws std::invalid_argument
+// for a channel the document does not have, std::runtime_error when recording is not what the document
+// shows (a sampled document shows its own copy).
+void DeleteChannel(HostDocument& document, Recording& recording, int32_t channel);
 
 } // namespace Host

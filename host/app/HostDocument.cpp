@@ -619,7 +619,8 @@ bool HostDocument::RecordArrived(int32_t record) const
 
 bool HostDocument::IsRecordedChannel(int32_t channel) const
 {
-    return channel >= 0 && static_cast<size_t>(channel) < Data().Channels().size();
+    return channel >= 0 && static_cast<size_t>(channel) < Data().Channels().size() &&
+           !Data().Channels()[static_cast<size_t>(channel)].deleted;
 }
 
 bool HostDocument::ChannelExists(uint32_t kind, int32_t channel) const
@@ -1586,7 +1587,8 @@ HRESULT STDMETHODCALLTYPE HostDocument::IsCalculationOnSource(int32_t channel, V
 
 bool HostDocument::HasChannel(int32_t channel) const
 {
-    return channel >= 0 && static_cast<size_t>(channel) < FirstCalculatedChannel() + calculatedChannels_.size();
+    return channel >= 0 && static_cast<size_t>(channel) < FirstCalculatedChannel() + calculatedChannels_.size() &&
+           (IsRecordedChannel(channel) || static_cast<size_t>(channel) >= Data().Channels().size());
 }
 
 HRESULT STDMETHODCALLTYPE HostDocument::GetChannelCalculation(int32_t channel, int32_t selector, IUnknown** object)

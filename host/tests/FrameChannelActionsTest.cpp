@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ranges>
 #include <numeric>
 #include <string>
 
@@ -147,6 +148,64 @@ TEST_F(FrameChannelActions, ClearedDataAreZeroAndTheAnalysisFindsNoLoopInThem)
     EXPECT_LT(loops.size(), before);
     for (const Host::LoopRow& loop : loops)
         EXPECT_TRUE(loop.record.firstTick < start || loop.record.firstTick >= end) << loop.record.firstTick;
+}
+
+
+// Channel > Delete Channel... as a person takes it: the channel chosen in the host's dialog (the opened
+// list chooses by the first letter of the entry's number).
+class FrameChannelDeletion : public FrameChannelActions
+{
+protected:
+    // The text of the first message box the deletion brought up (closed with OK); empty when none did.
+    std::wstring DeleteChannel(wchar_t number)
+    {
+        std::wstring told;
+        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(Host::DialogFieldId(0)); }, [&](HWND dialog) {
+            HostTests::SecondHand box([] { return HostTests::DialogWithControl(MessageText); }, [&](HWND shown) {
+                told = HostTests::WindowText(GetDlgItem(shown, MessageText));
+                HostTests::SaveTestPicture(shown, std::wstring(L"frame-channel-deleted-") + number);
+                ClickAt(ScreenCentreOf(GetDlgItem(shown, IDOK)));
+            });
+            const HWND list = GetDlgItem(dialog, Host::DialogFieldId(0));
+            ClickAt(ScreenCentreOf(list));
+            HostTests::PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0; }, GiveUpAfter);
+            HostTests::PressKey(number);
+            HostTests::PressKey(VK_RETURN);
+            HostTests::PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) == 0; }, GiveUpAfter);
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+        });
+        EXPECT_TRUE(Choose(L"Channel", L"Delete &Channel..."));
+        HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });
+        HostTests::Settle(Frame());
+        return told;
+    }
+    bool LaneTitled(const std::wstring& title)
+    {
+        return std::ranges::any_of(session->Trace().Labels(), [&](const Host::TraceView::DrawnLabel& label) { return label.text == title; });
+    }
+};
+
+// The recorded ECG goes: its place and number stay, titled deleted and empty; the ECG source made from it
+// goes with it, which the document warns of, and the loops come from the pressure. The pressure goes
+// next: the analysis done again holds no loop.
+TEST_F(FrameChannelDeletion, ADeletedChannelKeepsItsPlaceAndTheDocumentAnswersForWhatWentWithIt)
+{
+    ASSERT_GT(opened->Analysis()->LoopCount(), 5u);
+    const struct
+    {
+        wchar_t number;
+        const wchar_t* lane;
+        const wchar_t* toldStart;
+        bool loopsLeft;
+    } cases[] = {{L'3', L"ECG (mV) deleted", EcgGoneStart, true}, {L'1', L"LV Pressure (mmHg) deleted", L"", false}};
+    for (const auto& c : cases)
+    {
+        const std::wstring told = DeleteChannel(c.number);
+        EXPECT_TRUE(*c.toldStart ? told.starts_with(c.toldStart) : told.empty()) << told;
+        EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return LaneTitled(c.lane); })) << c.lane;
+        EXPECT_EQ(c.loopsLeft, opened->Analysis()->LoopCount() > 5u) << c.lane;
+        HostTests::SaveTestPicture(Frame().Handle(), std::wstring(L"frame-channel-deleted-frame-") + c.number);
+    }
 }
 
 } // namespace

@@ -281,6 +281,14 @@ TEST(RecordingText, WrittenTextReadsBackToTheSameSamplesIntervalsAndChannels)
             EXPECT_TRUE(std::equal(expected.begin(), expected.end(), got.begin(), got.end())) << record << " " << channel;
         }
     }
+
+    // A deleted channel is not written.
+    written.DeleteChannel(0);
+    std::ostringstream kept;
+    Host::WriteRecordingText(written, kept);
+    const Host::Recording withoutDeleted = ParseRecordingText(kept.str(), "written.csv");
+    ASSERT_EQ(1u, withoutDeleted.Channels().size());
+    EXPECT_EQ("Marker", withoutDeleted.Channels()[0].name);
 }
 
 // A tick's time stamp at the interval's decimals, also for an interval that rounded stamps left noisy.

@@ -164,6 +164,8 @@ private:
         if (number > count)
             throw CalcTextError(node.position, "there is no channel " + std::to_string(number) + " (the recording has " +
                                                    std::to_string(count) + ")");
+        if (context_.recording.Channels()[number - 1].deleted)
+            throw CalcTextError(node.position, "channel " + std::to_string(number) + " was deleted");
         if (shown == Shown::AsRecorded)
             return {ValueKind::Channel, 0.0, MakeBaseChannel(context_.recording, number - 1, context_.shownScale)};
         return {ValueKind::Channel, 0.0, MakeShownChannel(context_.recording, number - 1, context_.shownScale)};

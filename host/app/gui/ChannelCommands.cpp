@@ -4,6 +4,8 @@
 #include "host/app/TextConversion.h"
 #include "host/app/gui/FieldsDialog.h"
 
+#include <algorithm>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -23,11 +25,46 @@ double NumberOf(const std::wstring& text, const std::wstring& field)
     return value;
 }
 
-std::wstring ChannelChoice(const Recording& recording, size_t channel)
+struct ChannelChoice
 {
-    const ChannelInfo& info = recording.Channels()[channel];
-    return std::to_wstring(channel + 1) + L": " + FromUtf8(info.name) +
-           (info.unit.empty() ? L"" : L" (" + FromUtf8(info.unit) + L")");
+    int32_t channel;
+    std::wstring text;
+};
+
+// The channels a person can choose, numbered as the document numbers them: the recorded ones not deleted
+// and, withComputed, the computed ones after them.
+std::vector<ChannelChoice> ChannelChoices(const HostDocument& document, bool withComputed)
+{
+    std::vector<ChannelChoice> choices;
+    const std::vector<ChannelInfo>& recorded = document.Data().Channels();
+    const auto choice = [&](size_t channel, const std::wstring& title) {
+        choices.push_back({static_cast<int32_t>(channel), std::to_wstring(channel + 1) + L": " + title});
+    };
+    for (size_t channel = 0; channel < recorded.size(); ++channel)
+        if (const ChannelInfo& info = recorded[channel]; !info.deleted)
+            choice(channel, FromUtf8(info.name) + (info.unit.empty() ? L"" : L" (" + FromUtf8(info.unit) + L")"));
+    for (size_t computed = 0; withComputed && computed < document.ComputedChannelCount(); ++computed)
+        choice(recorded.size() + computed, document.ComputedChannelTitle(computed));
+    return choices;
+}
+
+// Asks for one of the choices in a dialog titled title; none on Cancel.
+std::optional<int32_t> AskChannel(HWND owner, const std::wstring& title, const std::vector<ChannelChoice>& choices,
+                                  std::vector<DialogField> more, std::vector<std::wstring>* answers = nullptr)
+{
+    if (choices.empty())
+        throw std::runtime_error("the document has no channel left");
+    std::vector<std::wstring> texts;
+    for (const ChannelChoice& choice : choices)
+        texts.push_back(choice.text);
+    more.insert(more.begin(), DialogField{L"Channel", texts.front(), texts});
+    const auto answer = AskFields(owner, title, more);
+    if (!answer)
+        return std::nullopt;
+    if (answers)
+        *answers = *answer;
+    const auto chosen = std::find(texts.begin(), texts.end(), answer->front());
+    return chosen == texts.end() ? std::nullopt : std::optional<int32_t>(choices[static_cast<size_t>(chosen - texts.begin())].channel);
 }
 
 } // namespace
@@ -41,7 +78,8 @@ ChannelCommands::ChannelCommands(FrameWindow& frame, OpenedRecording& opened, st
                                           RestoreRecordedUnits(opened_.Host());
                                           changed_();
                                       }},
-                                     {L"&Delete Event Source...", [this] { DeleteSource(); }}});
+                                     {L"&Delete Event Source...", [this] { DeleteSource(); }},
+                                     {L"Delete &Channel...", [this] { DeleteChosenChannel(); }}});
     frame_.SetDataClearer([this] {
         ClearSelectedData(opened_.Host(), opened_.EditableRecording());
         changed_();
@@ -55,28 +93,23 @@ ChannelCommands::~ChannelCommands()
 
 void ChannelCommands::AskUnits()
 {
-    const Recording& recording = opened_.Host().Data();
-    std::vector<std::wstring> channels;
-    for (size_t channel = 0; channel < recording.Channels().size(); ++channel)
-        channels.push_back(ChannelChoice(recording, channel));
-    const std::vector<DialogField> fields{{L"Channel", channels.front(), channels},
-                                          {L"Raw value 1", L"0", {}},
+    const std::vector<ChannelChoice> choices = ChannelChoices(opened_.Host(), false);
+    const std::vector<DialogField> fields{{L"Raw value 1", L"0", {}},
                                           {L"Shows 1", L"0", {}},
                                           {L"Raw value 2", L"1", {}},
                                           {L"Shows 2", L"1", {}},
-                                          {L"Unit", FromUtf8(recording.Channels().front().unit), {}}};
-    const auto answer = AskFields(frame_.Handle(), L"Units", fields);
-    if (!answer)
+                                          {L"Unit", choices.empty() ? L"" : FromUtf8(opened_.Host().Data().Channels()[static_cast<size_t>(choices.front().channel)].unit), {}}};
+    std::vector<std::wstring> answer;
+    const auto channel = AskChannel(frame_.Handle(), L"Units", choices, fields, &answer);
+    if (!channel)
         return;
     UnitsChange change;
-    for (size_t channel = 0; channel < channels.size(); ++channel)
-        if (channels[channel] == (*answer)[0])
-            change.channel = static_cast<int32_t>(channel);
-    change.raw1 = NumberOf((*answer)[1], fields[1].label);
-    change.shown1 = NumberOf((*answer)[2], fields[2].label);
-    change.raw2 = NumberOf((*answer)[3], fields[3].label);
-    change.shown2 = NumberOf((*answer)[4], fields[4].label);
-    change.unit = (*answer)[5];
+    change.channel = *channel;
+    change.raw1 = NumberOf(answer[1], fields[0].label);
+    change.shown1 = NumberOf(answer[2], fields[1].label);
+    change.raw2 = NumberOf(answer[3], fields[2].label);
+    change.shown2 = NumberOf(answer[4], fields[3].label);
+    change.unit = answer[5];
     ChangeChannelUnits(opened_.Host(), change);
     changed_();
 }
@@ -90,6 +123,15 @@ void ChannelCommands::DeleteSource()
     if (!answer)
         return;
     DeleteEventSource(opened_.Host(), answer->front());
+    changed_();
+}
+
+void ChannelCommands::DeleteChosenChannel()
+{
+    const auto channel = AskChannel(frame_.Handle(), L"Delete Channel", ChannelChoices(opened_.Host(), true), {});
+    if (!channel)
+        return;
+    DeleteChannel(opened_.Host(), opened_.EditableRecording(), *channel);
     changed_();
 }
 

@@ -1,7 +1,7 @@
 // The frame's commands on the document's channels: Channel > Units... (a recorded channel shown through a
-// two-point conversion), Channel > Recorded Units, Channel > Delete Event Source... and Edit > Clear Data
-// (the selection's samples set to zero). Each asks in a dialog of the host's own, then tells the module's
-// document as the host does.
+// two-point conversion), Channel > Recorded Units, Channel > Delete Event Source..., Channel > Delete
+// Channel... (a recorded or a computed channel) and Edit > Clear Data (the selection's samples set to
+// zero). Each asks in a dialog of the host's own, then tells the module's document as the host does.
 #pragma once
 
 #include "host/app/gui/FrameWindow.h"
@@ -24,6 +24,7 @@ public:
 private:
     void AskUnits();
     void DeleteSource();
+    void DeleteChosenChannel();
 
     FrameWindow& frame_;
     OpenedRecording& opened_;

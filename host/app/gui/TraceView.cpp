@@ -564,8 +564,11 @@ std::wstring TraceView::LaneTitle(int32_t channel) const
     const std::vector<ChannelInfo>& recorded = document_.Data().Channels();
     if (static_cast<size_t>(channel) >= recorded.size())
         return document_.ComputedChannelTitle(static_cast<size_t>(channel) - recorded.size());
+    const ChannelInfo& info = recorded[static_cast<size_t>(channel)];
+    if (info.deleted)
+        return FromUtf8(info.name + (info.unit.empty() ? "" : " (" + info.unit + ")") + " deleted");
     const std::wstring unit = ShowingOf(channel, 0).unit;
-    return FromUtf8(recorded[static_cast<size_t>(channel)].name) + (unit.empty() ? L"" : L" (" + unit + L")");
+    return FromUtf8(info.name) + (unit.empty() ? L"" : L" (" + unit + L")");
 }
 
 // A recorded channel as the host shows it: through its conversion, in the unit that shows (a calibration
@@ -586,6 +589,8 @@ std::span<const float> TraceView::LaneSamples(int32_t channel, size_t record, in
     const size_t recorded = document_.Data().Channels().size();
     if (static_cast<size_t>(channel) < recorded)
     {
+        if (document_.Data().Channels()[static_cast<size_t>(channel)].deleted)
+            return {};
         const std::span<const float> all = at.Samples(static_cast<size_t>(channel));
         const size_t from = std::min(static_cast<size_t>(first), all.size());
         return all.subspan(from, std::min(static_cast<size_t>(end), all.size()) - from);

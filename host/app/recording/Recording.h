@@ -14,6 +14,9 @@ struct ChannelInfo
 {
     std::string name;
     std::string unit;
+    // A deleted channel keeps its place, so that the channels after it keep their numbers, but has no
+    // data to show or read.
+    bool deleted = false;
 };
 
 // One block of the recording: every channel has the same number of samples at one sample interval.
@@ -55,6 +58,9 @@ public:
     explicit Recording(std::vector<ChannelInfo> channels);
 
     const std::vector<ChannelInfo>& Channels() const { return channels_; }
+    // The channel's data are gone from now on (its samples stay unread). Throws std::out_of_range for a
+    // channel the recording does not have.
+    void DeleteChannel(size_t channel) { channels_.at(channel).deleted = true; }
     // The channels of a recording that has no records yet; throws std::logic_error once it has one.
     void DeclareChannels(std::vector<ChannelInfo> channels);
     size_t RecordCount() const { return records_.size(); }

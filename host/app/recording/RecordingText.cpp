@@ -1084,9 +1084,14 @@ std::string TimeStamps::Text(int64_t tick) const
 
 void WriteRecordingText(const Recording& recording, std::ostream& out)
 {
+    // A deleted channel's data are gone: the text holds the others.
+    std::vector<size_t> kept;
+    for (size_t channel = 0; channel < recording.Channels().size(); ++channel)
+        if (!recording.Channels()[channel].deleted)
+            kept.push_back(channel);
     out << "Time (s)";
-    for (const ChannelInfo& channel : recording.Channels())
-        out << ',' << ColumnTitle(channel);
+    for (size_t channel : kept)
+        out << ',' << ColumnTitle(recording.Channels()[channel]);
     out << '\n';
     for (size_t index = 0; index < recording.RecordCount(); ++index)
     {
@@ -1097,7 +1102,7 @@ void WriteRecordingText(const Recording& recording, std::ostream& out)
         for (int64_t tick = 0; tick < record.Length(); ++tick)
         {
             stamps.Write(out, tick);
-            for (size_t channel = 0; channel < recording.Channels().size(); ++channel)
+            for (size_t channel : kept)
             {
                 out << ',';
                 WriteNumber(out, record.Samples(channel)[static_cast<size_t>(tick)]);

@@ -36,7 +36,7 @@ Recording LoadRecordingFile(const std::string& path);
 
 // Writes the recording as a recording text that reads back to the same samples: comma separated, each
 // record's time from 0, a blank line between records, every number in the shortest form that reads back
-// to it. Throws std::runtime_error when the stream fails.
+// to it; a deleted channel has no column. Throws std::runtime_error when the stream fails.
 void WriteRecordingText(const Recording& recording, std::ostream& out);
 
 // The time stamps of a record's ticks as a person writes them: at the sample interval's decimals, without
