@@ -3,6 +3,7 @@
 #include "document/calibration/CalibrationText.h"
 #include "document/models/ModelValues.h"
 #include "foundation/numbers/Units.h"
+#include "platform/owl/gdi/DC.h"
 
 #include <cmath>
 #include <cwctype>
@@ -71,6 +72,21 @@ void SetWindowNumber(HWND window, double value)
         SetWindowTextW(window, L"");
     else if (!std::isnan(value))
         SetWindowTextW(window, FormatNumber(value).c_str());
+}
+
+int WholeNumberWidth(HWND edit)
+{
+    // Ten characters: four digits and a two-digit exponent, which only the small magnitudes have.
+    constexpr double LongestShown = -8.888e-32;
+    // The caret's column after the last character.
+    constexpr int CaretRoom = 2;
+    const SIZE extent = OWL::ControlTextExtent(edit, FormatNumber(LongestShown).c_str());
+    const auto margins = static_cast<DWORD>(SendMessageW(edit, EM_GETMARGINS, 0, 0));
+    RECT window{}, client{};
+    GetWindowRect(edit, &window);
+    GetClientRect(edit, &client);
+    const int frame = (window.right - window.left) - client.right;
+    return extent.cx + LOWORD(margins) + HIWORD(margins) + frame + CaretRoom;
 }
 
 double PrefixFactor(int prefixCode)

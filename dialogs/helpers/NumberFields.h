@@ -23,6 +23,10 @@ Orv::String FormatNumber(double value);
 // Shows the value in the box: the blank marker empties it, the invalid marker leaves what the user typed.
 void SetWindowNumber(HWND window, double value);
 
+// The width, borders and margins included, at which the edit box shows the longest text FormatNumber
+// writes ("-8.888e-32") whole in its font.
+int WholeNumberWidth(HWND edit);
+
 // The factor of a prefix code (8: none, 2 'a' to 11 'G'): 10^(3 (code - 8)); 1.0 for a code without a
 // letter.
 double PrefixFactor(int prefixCode);

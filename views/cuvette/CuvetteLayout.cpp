@@ -39,7 +39,6 @@ constexpr int CompactCheckLeft = 40;
 constexpr int CheckBoxExtra = 18;
 constexpr int CheckToLabel = 15;
 constexpr int BandGap = 4;
-constexpr int EditWidth = 55;
 constexpr int ErrorSide = 12;
 
 int ButtonsLeast()
@@ -63,8 +62,8 @@ int WrappedLeftLeast(const CuvetteLayoutInput& input)
 int BandWidth(const CuvetteLayoutInput& input, int checkLeft)
 {
     const int labelLeft = checkLeft + input.enableText.cx + CheckBoxExtra + CheckToLabel;
-    return labelLeft + input.equationStartText.cx + BandGap + EditWidth + BandGap + input.equationMiddleText.cx +
-           BandGap + EditWidth + BandGap + BandGap + ErrorSide + Margin;
+    return labelLeft + input.equationStartText.cx + BandGap + input.numberWidth + BandGap +
+           input.equationMiddleText.cx + BandGap + input.numberWidth + BandGap + BandGap + ErrorSide + Margin;
 }
 
 RECT At(int x, int y, int width, int height)
@@ -123,8 +122,8 @@ CuvetteLayout LayOutCuvette(const CuvetteLayoutInput& input)
         x += extent.cx + BandGap;
     };
     const auto edit = [&](RECT& place) {
-        place = At(x, h - 23, EditWidth, 21);
-        x += EditWidth + BandGap;
+        place = At(x, h - 23, input.numberWidth, 21);
+        x += input.numberWidth + BandGap;
     };
     label(layout.equationStart, input.equationStartText);
     edit(layout.slope);

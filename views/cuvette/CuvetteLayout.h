@@ -20,6 +20,8 @@ struct CuvetteLayoutInput
     bool applyShown;
     // The check box, labels and edits of the bottom band (hidden in workflow mode).
     bool equationShown;
+    // The edits' width: room for the longest number they show.
+    int numberWidth = 55;
 };
 
 struct CuvetteLayout

@@ -353,7 +353,8 @@ CuvetteLayoutInput CuvetteView::LayoutInput()
                               MeasureControlText(EquationMiddleId),
                               MeasureControlText(ResultId),
                               fit_ && !WorkflowModeOn(),
-                              !WorkflowModeOn()};
+                              !WorkflowModeOn(),
+                              slope_->GetHandle() ? WholeNumberWidth(slope_->GetHandle()) : CuvetteLayoutInput{}.numberWidth};
 }
 
 void CuvetteView::EvSize(UINT sizeType, const OWL::TSize& size)

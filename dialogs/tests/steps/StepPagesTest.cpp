@@ -4,10 +4,12 @@
 #include "dialogs/steps/PressureStep.h"
 #include "dialogs/steps/SamplingStep.h"
 
+#include "dialogs/framework/StepPageTools.h"
 #include "dialogs/tests/steps/StepPageTestSupport.h"
 #include "document/models/ModelValues.h"
 #include "foundation/text/StringResources.h"
 #include "hostapi/VyrDocuments.h"
+#include "platform/owl/tests/TextFit.h"
 
 #include <gtest/gtest.h>
 
@@ -189,6 +191,19 @@ TEST(CuvetteStep, TheSlopeAndInterceptAreStoredInBaseUnits)
         EXPECT_EQ(L"2", Text(cuvette.page, IDC_CUVETTE_SLOPE));
         if (!relative)
             DialogTests::SaveShown(cuvette.pane.Window(), L"dialogs_cuvette_step");
+
+        // The longest numbers the page writes show whole, and the row stays on the page.
+        model->SetCuvetteSlope(-792100.0 * (relative ? 1e-6 : 1e-3));
+        model->SetCuvetteIntercept(-792100.0 * 1e-6);
+        model->CommitChanges();
+        RECT page{};
+        GetClientRect(cuvette.page, &page);
+        for (const int box : {IDC_CUVETTE_SLOPE, IDC_CUVETTE_INTERCEPT})
+        {
+            EXPECT_EQ(L"-7.921e+5", Text(cuvette.page, box));
+            EXPECT_TRUE(OwlTest::EditShowsItsTextWhole(GetDlgItem(cuvette.page, box))) << box;
+            EXPECT_LE(Sistra::GetControlRect(cuvette.page, box).right, page.right) << box;
+        }
         model->SetCuvetteCalibrationApplied(true);
         model->CommitChanges();
         Type(cuvette.page, IDC_CUVETTE_SLOPE, L"");

@@ -4,6 +4,7 @@
 #include "host/tests/module/DocumentOnHost.h"
 #include "host/tests/module/HostedView.h"
 #include "testsupport/VyrTestSupport.h"
+#include "platform/owl/tests/TextFit.h"
 
 #include "views/cuvette/CuvetteView.h"
 #include "views/tests/cuvette/CuvetteTestSupport.h"
@@ -261,6 +262,26 @@ TEST_F(CuvetteViewOnHost, TypingTheSlopeStoresItWithoutRewritingTheEdit)
     wchar_t text[32] = {};
     ::GetWindowTextW(slope, text, 32);
     EXPECT_EQ(std::wstring(L"2.50"), text);
+}
+
+// The band's boxes show the longest numbers whole, at the view's least size too.
+TEST_F(CuvetteViewOnHost, TheBandShowsLongNumbersWhole)
+{
+    view.Show();
+    model->SetCuvetteSlope(-7.921e+5 * 1e-6 / Sistra::PrefixFactor(view->GetConductanceUnit()));
+    model->SetCuvetteIntercept(-8.888e-20);
+    model->CommitChanges();
+    MINMAXINFO limits{};
+    ::SendMessageW(view->GetHandle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    for (const POINT size : {POINT{900, 480}, limits.ptMinTrackSize})
+    {
+        view->MoveWindow(OWL::TRect(0, 0, size.x, size.y), true);
+        OwlTest::PumpMessages();
+        for (const int box : {CuvetteView::SlopeId, CuvetteView::InterceptId})
+            EXPECT_TRUE(OwlTest::EditShowsItsTextWhole(::GetDlgItem(view->GetHandle(), box)))
+                << size.x << " " << view->GetControlText(box).c_str();
+    }
+    EXPECT_STREQ(L"-7.921e+5", view->GetControlText(CuvetteView::SlopeId).c_str());
 }
 
 // The table copy is one line per well, the title row first, cells between tabs, lines ended by CR LF.

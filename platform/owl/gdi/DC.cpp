@@ -314,4 +314,13 @@ TMemoryDC::TMemoryDC(const TBitmap& bitmap) : TMemoryDC()
     SelectObject(bitmap);
 }
 
+SIZE ControlTextExtent(HWND control, const std::wstring& text)
+{
+    const TClientDC dc(control);
+    const SelectedObject font(dc.GetHDC(), reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc.GetHDC(), text.c_str(), static_cast<int>(text.size()), &extent);
+    return extent;
+}
+
 } // namespace OWL

@@ -238,6 +238,9 @@ private:
     HGDIOBJ previous_;
 };
 
+// The single-line extent of the text in the control's own font.
+SIZE ControlTextExtent(HWND control, const std::wstring& text);
+
 // Saves a context's whole state for a scope (SaveDC) and restores it when the scope ends.
 class SavedDCState
 {
