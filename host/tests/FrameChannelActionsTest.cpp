@@ -2,6 +2,7 @@
 // answers: a units change withdraws its pressure calibration and the analysis follows the new units, the
 // host's own units put back bring an applied calibration back, a deleted ECG source is warned about and
 // end-diastole taken from the pressure, and cleared data lose their loops.
+#include "host/tests/FrameChannelMenu.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"
 
@@ -151,34 +152,9 @@ TEST_F(FrameChannelActions, ClearedDataAreZeroAndTheAnalysisFindsNoLoopInThem)
 }
 
 
-// Channel > Delete Channel... as a person takes it: the channel chosen in the host's dialog (the opened
-// list chooses by the first letter of the entry's number).
 class FrameChannelDeletion : public FrameChannelActions
 {
 protected:
-    // The text of the first message box the deletion brought up (closed with OK); empty when none did.
-    std::wstring DeleteChannel(wchar_t number)
-    {
-        std::wstring told;
-        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(Host::DialogFieldId(0)); }, [&](HWND dialog) {
-            HostTests::SecondHand box([] { return HostTests::DialogWithControl(MessageText); }, [&](HWND shown) {
-                told = HostTests::WindowText(GetDlgItem(shown, MessageText));
-                HostTests::SaveTestPicture(shown, std::wstring(L"frame-channel-deleted-") + number);
-                ClickAt(ScreenCentreOf(GetDlgItem(shown, IDOK)));
-            });
-            const HWND list = GetDlgItem(dialog, Host::DialogFieldId(0));
-            ClickAt(ScreenCentreOf(list));
-            HostTests::PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0; }, GiveUpAfter);
-            HostTests::PressKey(number);
-            HostTests::PressKey(VK_RETURN);
-            HostTests::PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) == 0; }, GiveUpAfter);
-            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
-        });
-        EXPECT_TRUE(Choose(L"Channel", L"Delete &Channel..."));
-        HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });
-        HostTests::Settle(Frame());
-        return told;
-    }
     bool LaneTitled(const std::wstring& title)
     {
         return std::ranges::any_of(session->Trace().Labels(), [&](const Host::TraceView::DrawnLabel& label) { return label.text == title; });
@@ -200,7 +176,7 @@ TEST_F(FrameChannelDeletion, ADeletedChannelKeepsItsPlaceAndTheDocumentAnswersFo
     } cases[] = {{L'3', L"ECG (mV) deleted", EcgGoneStart, true}, {L'1', L"LV Pressure (mmHg) deleted", L"", false}};
     for (const auto& c : cases)
     {
-        const std::wstring told = DeleteChannel(c.number);
+        const std::wstring told = HostTests::DeleteChannelThroughTheMenu(Frame(), c.number);
         EXPECT_TRUE(*c.toldStart ? told.starts_with(c.toldStart) : told.empty()) << told;
         EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return LaneTitled(c.lane); })) << c.lane;
         EXPECT_EQ(c.loopsLeft, opened->Analysis()->LoopCount() > 5u) << c.lane;

@@ -1,6 +1,7 @@
 // A computed channel made as a person makes it: the host's Channel menu, the module's settings dialog
 // answered with the mouse and keys, and the new channel's lane in the trace view, titled with its unit,
 // showing each loop's value of the chosen parameter from the loop on.
+#include "host/tests/FrameChannelMenu.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"
 #include "host/vyr/UnitConversions.h"
@@ -182,7 +183,8 @@ TEST_F(FrameComputedChannel, TheSettingsDialogOffersTheChannelAndRefusesItAsTheA
 
 
 // Channel > Edit Sistra Channel... opens the dialog over the channel's settings (its parameter chosen);
-// another parameter taken with OK makes the channel show that parameter's loop values in its place.
+// another parameter taken with OK makes the channel show that parameter's loop values in its place;
+// Channel > Delete Channel... then takes it away.
 TEST_F(FrameComputedChannel, EditingTheChannelReopensItsSettingsAndRecomputesItOnOk)
 {
     ASSERT_FALSE(MakeChannelThroughTheMenu().empty());
@@ -211,6 +213,16 @@ TEST_F(FrameComputedChannel, EditingTheChannelReopensItsSettingsAndRecomputesItO
                     1e-4 * std::fabs(loop.values[FirstItem]) + 1e-6)
             << loop.record.base.tick;
     HostTests::SaveTestPicture(session->Trace().Handle(), L"frame-computed-channel-edited");
+
+    // Deleted, the channel goes with its lane; the analysis stays.
+    const auto lane = static_cast<int32_t>(opened->Host().Data().Channels().size());
+    EXPECT_TRUE(HostTests::DeleteChannelThroughTheMenu(Frame(), static_cast<wchar_t>(L'1' + lane)).empty());
+    EXPECT_EQ(0u, opened->Host().ComputedChannelCount());
+    EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] {
+        return std::ranges::none_of(session->Trace().Labels(),
+                                    [&](const Host::TraceView::DrawnLabel& label) { return label.channel == lane; });
+    }));
+    EXPECT_EQ(loops.size(), opened->Analysis()->Loops().size());
 }
 
 // Two records; the host shows the second one's volume in millilitres, as a channel set up anew between
