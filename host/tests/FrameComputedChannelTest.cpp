@@ -33,6 +33,7 @@ constexpr uint32_t StrokeVolume = 3;
 constexpr DWORD GiveUpAfter = 5000;
 
 constexpr int SettingsVolumeList = 1010;
+constexpr int SettingsRangeStrokeVolume = 1201;
 constexpr int MessageText = 0xFFFF; // the static of a message box
 constexpr const wchar_t* CircularDependency = L"These settings will create a circular dependancy. Choose Pressure and Volume "
                                               L"channels that don't depend on the PV analysis.";
@@ -139,6 +140,35 @@ TEST_F(FrameComputedChannel, TheChannelFollowsTheAnalysisWhenItIsCleared)
               }));
     ASSERT_EQ(0u, opened->Analysis()->LoopCount());
     EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return valuesShown() == 0; })) << valuesShown();
+}
+
+// A settings change analyses again, and the lane shows the new loops' values: stroke volume taken as
+// Vmax - Vmin in the settings dialog.
+TEST_F(FrameComputedChannel, TheChannelFollowsASettingsChange)
+{
+    ASSERT_FALSE(MakeChannelThroughTheMenu().empty());
+    const double before = opened->Analysis()->Loops().front().values[StrokeVolume - 1];
+    {
+        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(SettingsRangeStrokeVolume); }, [&](HWND dialog) {
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, SettingsRangeStrokeVolume)));
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+        });
+        HostTests::ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& text) { return text == L"&Settings..."; });
+        HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });
+    }
+    const auto loops = opened->Analysis()->Loops();
+    ASSERT_FALSE(loops.empty());
+    ASSERT_GT(std::fabs(loops.front().values[StrokeVolume - 1] - before), 1e-3) << "the setting changed the loops";
+    const auto ticks = static_cast<int32_t>(opened->Host().Data().RecordAt(0).Length());
+    std::vector<float> shown(static_cast<size_t>(ticks));
+    const auto showsLoops = [&] {
+        opened->Host().ReadComputedChannel(0, 0, 0, ticks, shown.data());
+        return std::ranges::all_of(loops, [&](const Host::LoopRow& loop) {
+            const double value = loop.values[StrokeVolume - 1];
+            return std::fabs(shown[static_cast<size_t>(loop.record.base.tick) + 5] - value) <= 1e-3 * std::fabs(value);
+        });
+    };
+    EXPECT_TRUE(HostTests::PumpUntil(Frame(), showsLoops));
 }
 
 // The channel follows the recorded ones in the settings dialog's channel lists; it plots the analysis's

@@ -39,11 +39,11 @@ double BeatPressure(int tick)
     return 6.0 + 110.0 * pulse + 6.0 * DiastolicFilling(phase);
 }
 
-// Five seconds of the beating ventricle, the volume falling while the pressure is up.
-StandInHost::Recording BeatingRecording(int records = 1)
+// Five seconds (by default) of the beating ventricle, the volume falling while the pressure is up.
+StandInHost::Recording BeatingRecording(int records = 1, int ticks = 5000)
 {
     std::vector<float> pressure, volume;
-    for (int tick = 0; tick < 5000; ++tick)
+    for (int tick = 0; tick < ticks; ++tick)
     {
         const double phase = std::fmod(tick * Interval, Beat);
         pressure.push_back(static_cast<float>(BeatPressure(tick)));
@@ -67,8 +67,8 @@ StandInHost::Recording BeatingRecording(int records = 1)
 struct OpenDialog
 {
     explicit OpenDialog(std::optional<uint32_t> hostTimeMode = std::nullopt, int records = 1,
-                        TickPosition selectionEnd = {0, 3000}, TickPosition selectionStart = {0, 0})
-        : recording(BeatingRecording(records)), document(recording, false, false),
+                        TickPosition selectionEnd = {0, 3000}, TickPosition selectionStart = {0, 0}, int ticks = 5000)
+        : recording(BeatingRecording(records, ticks)), document(recording, false, false),
           setup(Sistra::ModelClassObjBase::CreateModel(Sistra::ModelKind::WorkflowSetup, &Document(),
                                                        Sistra::ModelRole::Snapshot)),
           tau(Sistra::ModelClassObjBase::CreateModel(Sistra::ModelKind::TauModel, &Document(),
@@ -460,6 +460,20 @@ TEST(SettingsPreview, TheZoomButtonsScaleTheBeatsWhereTheyAreOnTheirAxis)
         EXPECT_EQ(shown.marksExpected, shown.marksShown) << click.samplesPerPixel;
         EXPECT_TRUE(shown.timeLabels) << click.samplesPerPixel;
     }
+}
+
+// A one-second recording at 50:1 is narrower than the lane: the pressure is drawn where the record is.
+TEST(SettingsPreview, ARecordingNarrowerThanTheLaneShowsItsPressure)
+{
+    OpenDialog open(std::nullopt, 1, {0, 1000}, {0, 0}, 1000);
+    StrixDraw::PreviewDataWinWButtons& window = *open.Preview().Window();
+    for (int click = 0; click < 8 && LookAt(open).samplesPerPixel < 50.0; ++click)
+        ClickZoomButton(open, StrixDraw::ZoomCommand::Compress);
+    ASSERT_EQ(50.0, LookAt(open).samplesPerPixel);
+    const OWL::TRect lane = window.Lane(0)->Rect();
+    const LONG x0 = window.Client().x, y0 = window.Client().y;
+    const ShownPixels shown(window.GetHandle());
+    EXPECT_TRUE(shown.Any(IsTraceRed, RECT{x0 + lane.left, y0 + lane.top, x0 + lane.right, y0 + lane.bottom}));
 }
 
 } // namespace
