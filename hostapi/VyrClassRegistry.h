@@ -169,4 +169,8 @@ struct IVyrStandIn : IUnknown
     // 32: a copy of a page of the print job of that index (as GetPrintJob counts them); the pages of the
     // last few jobs are kept. The caller deletes it; E_INVALIDARG for a page not kept.
     virtual HRESULT STDMETHODCALLTYPE CopyJobPage(ULONG job, ULONG page, HBITMAP* bitmap) = 0;
+    // 33: from now on every automation message a module's own window sends (delivered outside the handling
+    // of another) is written to the writer as a macro statement by its message class, once handled; null
+    // stops the recording.
+    virtual HRESULT STDMETHODCALLTYPE RecordMacro(IMacroWriter* writer) = 0;
 };

@@ -154,6 +154,7 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::ReleaseModuleObjects()
     framework.messageFactory.Clear();
     framework.testRegistry.Clear();
     framework.commandRegistration.Clear();
+    framework.router.Record(nullptr, {});
     return S_OK;
 }
 
@@ -360,6 +361,14 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::FindMessageClass(const WCHAR* na
             return E_POINTER;
         *messageClass = Framework().messageFactory.Find(name).Detach();
         return *messageClass ? S_OK : E_INVALIDARG;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::RecordMacro(IMacroWriter* writer)
+{
+    return Guarded([&]() -> HRESULT {
+        Framework().router.Record(writer, [](ULONG id) { return Framework().messageFactory.FindById(id); });
+        return S_OK;
     });
 }
 

@@ -60,6 +60,7 @@ public:
     HRESULT STDMETHODCALLTYPE ScriptDialogChoice(const WCHAR* name, ULONG size, const BYTE* state) override;
     HRESULT STDMETHODCALLTYPE GetHelpRequest(ULONG index, BSTR* topic, BSTR* helpFile) override;
     HRESULT STDMETHODCALLTYPE CopyJobPage(ULONG job, ULONG page, HBITMAP* bitmap) override;
+    HRESULT STDMETHODCALLTYPE RecordMacro(IMacroWriter* writer) override;
 
 private:
     LONG references_ = 0;

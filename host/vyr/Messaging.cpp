@@ -262,6 +262,23 @@ HRESULT STDMETHODCALLTYPE MsgIdRegistry::TextToId(ULONG, IAutoOrvString* text, U
     });
 }
 
+namespace
+{
+
+// How deep the deliveries of this thread are nested: a message delivered while another is handled is
+// part of that handling, not a command of its own.
+thread_local int deliveryDepth = 0;
+
+struct NestedDelivery
+{
+    NestedDelivery() { ++deliveryDepth; }
+    ~NestedDelivery() { --deliveryDepth; }
+    NestedDelivery(const NestedDelivery&) = delete;
+    NestedDelivery& operator=(const NestedDelivery&) = delete;
+};
+
+} // namespace
+
 HRESULT STDMETHODCALLTYPE MessageRouter::Deliver(IMessage* message, IUnknown* target)
 {
     if (!message || !target)
@@ -270,11 +287,35 @@ HRESULT STDMETHODCALLTYPE MessageRouter::Deliver(IMessage* message, IUnknown* ta
     const HRESULT found = target->QueryInterface(IID_IMessageHandler, handler.PutVoid());
     if (FAILED(found))
         return found;
-    return handler->HandleMessage(message) > 0 ? S_OK : S_FALSE;
+    LONG handled = 0;
+    {
+        const NestedDelivery nested;
+        handled = handler->HandleMessage(message);
+    }
+    if (handled > 0 && deliveryDepth == 0)
+        WriteStatement(*message);
+    return handled > 0 ? S_OK : S_FALSE;
 }
 
-// The origin pair and context word mean something to the macro machinery, which is not built yet; the
-// message keeps them so that they can be read back.
+void MessageRouter::Record(IMacroWriter* writer, ClassOfId classOf)
+{
+    std::lock_guard guard(recording_);
+    recorder_ = Orv::ComPtr<IMacroWriter>(writer);
+    classOf_ = writer ? std::move(classOf) : ClassOfId{};
+}
+
+void MessageRouter::WriteStatement(IMessage& message)
+{
+    std::lock_guard guard(recording_);
+    ULONG id = 0;
+    if (!recorder_ || FAILED(message.GetId(&id)))
+        return;
+    if (const Orv::ComPtr<IMsgIdMessageClassObject> messageClass = classOf_(id))
+        messageClass->WriteMessageMacro(0, &message, recorder_.Get(), 0);
+}
+
+// The message keeps the origin pair and context word so that they can be read back: a recorded macro
+// statement names the origin as the view the command came from.
 HRESULT STDMETHODCALLTYPE MessageCreator::MakeMessage(ULONG id, ULONG flags, ULONG originId, ULONG originPresent,
                                                       ULONG context, const void* payload, IMessage** message)
 {

@@ -2,9 +2,14 @@
 #pragma once
 
 #include "ComObjects.h"
+#include "hostapi/VyrAutomation.h"
+#include "hostapi/VyrClassRegistry.h"
 #include "hostapi/VyrMessaging.h"
 
+#include "foundation/com/ComPtr.h"
+
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -46,6 +51,19 @@ class MessageRouter final : public StaticComObject<IMessageRouter, &IID_IMessage
 {
 public:
     HRESULT STDMETHODCALLTYPE Deliver(IMessage* message, IUnknown* target) override;
+
+    // The message class of an id; null for an id no class has.
+    using ClassOfId = std::function<Orv::ComPtr<IMsgIdMessageClassObject>(ULONG id)>;
+    // While a writer is set, each message handled outside the handling of another (what a person's action
+    // sent, not what handling it sent on) whose class classOf finds is written to it as a macro statement.
+    void Record(IMacroWriter* writer, ClassOfId classOf);
+
+private:
+    void WriteStatement(IMessage& message);
+
+    std::mutex recording_;
+    Orv::ComPtr<IMacroWriter> recorder_;
+    ClassOfId classOf_;
 };
 
 class MessageCreator final : public StaticComObject<IMessageCreator, &IID_IMessageCreator>

@@ -117,6 +117,15 @@ Orv::ComPtr<IMsgIdMessageClassObject> MessageFactory::Find(const WCHAR* name)
     return {};
 }
 
+Orv::ComPtr<IMsgIdMessageClassObject> MessageFactory::FindById(ULONG id)
+{
+    std::lock_guard guard(lock_);
+    for (const auto& messageClass : classes_)
+        if (ULONG registered = 0; SUCCEEDED(messageClass->GetId(&registered)) && registered == id)
+            return messageClass;
+    return {};
+}
+
 void MessageFactory::Clear()
 {
     std::vector<Orv::ComPtr<IMsgIdMessageClassObject>> released;

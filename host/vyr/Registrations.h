@@ -56,6 +56,8 @@ public:
     void Clear();
     // The class of that name, any letter case; null when none is registered.
     Orv::ComPtr<IMsgIdMessageClassObject> Find(const WCHAR* name);
+    // The class of that message id; null when none is registered.
+    Orv::ComPtr<IMsgIdMessageClassObject> FindById(ULONG id);
 
 private:
     RegistrationLog& log_;

@@ -338,20 +338,25 @@ void SistraAnalysisGraphView::RenewDetectionTexts()
         text << detection;
         return text.Str();
     };
-    const auto renew = [](OWL::TComboBox& combo, int index, const Orv::String& text) {
+    // Lists that say the detection already are left alone: this runs on every change of the model, also
+    // while the person's choice is being made in an opened list, and a list renewed or moved then closes
+    // without letting go of the pointer (the frame's menus stop answering).
+    bool renewed = false;
+    const auto renew = [&renewed](OWL::TComboBox& combo, int index, const Orv::String& text) {
+        if (combo.GetString(index) == text.c_str())
+            return;
+        const int selected = combo.GetSelIndex();
         combo.DeleteString(index);
         combo.InsertString(text.c_str(), index);
+        combo.SetSelIndex(selected);
+        renewed = true;
     };
-    int selected = espvrTypeCombo_->GetSelIndex();
     int index = 0;
     for (UINT id : {IDS_LOOP_ESPVR_LINEAR, IDS_LOOP_ESPVR_QUADRATIC, IDS_LOOP_ESPVR_PERPENDICULAR})
         renew(*espvrTypeCombo_, index++, withDetection(id));
-    espvrTypeCombo_->SetSelIndex(selected);
-    selected = esPointsCombo_->GetSelIndex();
     renew(*esPointsCombo_, 0, withDetection(IDS_LOOP_DETECTED_POINTS));
-    esPointsCombo_->SetSelIndex(selected);
     // The texts' widths decide the strip's.
-    if (controlsReady_ && GetHandle())
+    if (renewed && controlsReady_ && GetHandle())
     {
         const OWL::TRect client = GetClientRect();
         EvSize(SIZE_RESTORED, OWL::TSize(client.Width(), client.Height()));

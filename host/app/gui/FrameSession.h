@@ -9,6 +9,7 @@
 #include "host/app/gui/DocumentFileCommands.h"
 #include "host/app/gui/FrameWindow.h"
 #include "host/app/gui/HostWindows.h"
+#include "host/app/gui/MacroRecorder.h"
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/gui/TraceView.h"
 
@@ -40,6 +41,7 @@ private:
     std::optional<ComputedChannelMenu> channels_;
     std::optional<DocumentFileCommands> files_;
     std::optional<ChannelCommands> channelCommands_;
+    std::optional<MacroRecorder> macros_;
 };
 
 } // namespace Host

@@ -1,0 +1,90 @@
+// A macro recorded in the frame as a person records one: Macro > Record..., the Sistra menu's Clear Analysis
+// and Analyze, the loop view's ESPVR type chosen with the mouse and keys, Macro > Stop Recording. The file
+// holds the commands in the order they were given, and `sistra macro` brings a new document over the
+// recording to the frame's summaries and relations.
+#include "host/tests/FrameSessionFixture.h"
+
+#include "host/app/AnalyzeCommand.h"
+#include "host/app/ExitCodes.h"
+#include "host/app/MacroCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using HostTests::ClickAt;
+using HostTests::ScreenCentreOf;
+
+constexpr int EspvrTypeList = 3004;
+constexpr int Quadratic = 1;
+
+class FrameMacroRecorder : public HostTests::FrameSessionFixture
+{
+protected:
+    FrameMacroRecorder() : FrameSessionFixture("frame-macro.csv", HostTests::OcclusionText(16), Host::OpenOptions{{}, true}) {}
+
+    bool Choose(const wchar_t* menu, const std::wstring& item)
+    {
+        return HostTests::ChooseMenuItem(Frame(), menu, [&](const std::wstring& text) { return text == item; }) == item;
+    }
+};
+
+TEST_F(FrameMacroRecorder, TheRecordedCommandsReplayToTheFramesResults)
+{
+    const std::filesystem::path macro = std::filesystem::temp_directory_path() / "frame-recorded-macro.txt";
+    std::filesystem::remove(macro);
+    opened->StandIn().ScriptSaveFileAnswer(macro.wstring().c_str());
+    ASSERT_TRUE(Choose(L"Macro", L"&Record..."));
+    ASSERT_TRUE(Choose(L"Sistra", L"Clear A&nalysis"));
+    ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return opened->Analysis()->LoopCount() == 0; }));
+    ASSERT_TRUE(Choose(L"Sistra", L"&Analyze Channel"));
+    ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return opened->Analysis()->LoopCount() > 0; }));
+    // The pressure-volume areas follow the ESPVR type.
+    const std::string linear = Host::SummaryTable(opened->Analysis()->Summaries());
+
+    const HWND list = HostTests::FindVisibleChild(Frame().FindView(L"Loop View")->ViewWindow(),
+                                                  [](HWND child) { return GetDlgCtrlID(child) == EspvrTypeList; });
+    ASSERT_NE(nullptr, list);
+    ClickAt(ScreenCentreOf(list));
+    ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0; }));
+    for (LRESULT at = SendMessageW(list, CB_GETCURSEL, 0, 0); at < Quadratic; ++at)
+        HostTests::PressKey(VK_DOWN);
+    HostTests::PressKey(VK_RETURN);
+    ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) == 0; }));
+    // The list shows the choice and lets go of the pointer, so that the menus answer the next click.
+    EXPECT_EQ(Quadratic, SendMessageW(list, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(nullptr, GetCapture());
+    ASSERT_TRUE(Choose(L"Macro", L"&Stop Recording"));
+    const std::string summaries = Host::SummaryTable(opened->Analysis()->Summaries());
+    const std::string relations = Host::RegressionTable(opened->Analysis()->Relations());
+    ASSERT_NE(linear, summaries);
+
+    // The list sends its choice as it moves and again as it closes: each is a command of its own.
+    std::vector<std::string> statements;
+    {
+        std::ifstream text(macro);
+        for (std::string line; std::getline(text, line);)
+            statements.push_back(line);
+    }
+    statements.erase(std::unique(statements.begin(), statements.end()), statements.end());
+    EXPECT_EQ((std::vector<std::string>{"Doc.ClearSistraAnalysis", "Doc.AnalyzeSistraNow",
+                                        "Doc.SetESPVRegressionType RegressionType:=\"Quadratic\""}),
+              statements);
+
+    session.reset();
+    opened.reset();
+    std::ostringstream out, err;
+    EXPECT_EQ(Host::ExitOk, Host::RunMacro({"macro", macro.string(), file.Path()}, out, err)) << err.str();
+    EXPECT_NE(std::string::npos, out.str().find(summaries + "\n" + relations)) << out.str() << summaries << relations;
+    std::filesystem::remove(macro);
+}
+
+} // namespace
