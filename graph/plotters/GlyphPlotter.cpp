@@ -33,13 +33,27 @@ void WriteText(HDC dc, int x, int y, const std::wstring& text, int points, int e
     TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
 }
 
-int TextWidth(HDC measure, const std::wstring& text, int points)
+int TextWidth(HDC measure, const std::vector<std::wstring>& lines, int points)
 {
     const Orv::UniqueFont font = ConstructShellDlgFont(measure, points, 0);
     const OWL::SelectedObject measured(measure, font.Get());
-    SIZE extent{};
-    GetTextExtentPoint32W(measure, text.c_str(), static_cast<int>(text.size()), &extent);
-    return extent.cx;
+    int widest = 0;
+    for (const std::wstring& line : lines)
+    {
+        SIZE extent{};
+        GetTextExtentPoint32W(measure, line.c_str(), static_cast<int>(line.size()), &extent);
+        widest = std::max<int>(widest, extent.cx);
+    }
+    return widest;
+}
+
+// "a, b, c" as "a, b" over "c": the fit's figures stay together on the first line.
+std::vector<std::wstring> BrokenAtLastComma(const std::wstring& label)
+{
+    const size_t comma = label.rfind(L", ");
+    if (comma == std::wstring::npos)
+        return {label};
+    return {label.substr(0, comma), label.substr(comma + 2)};
 }
 
 void Line(HDC dc, int x0, int y0, int x1, int y1)
@@ -51,7 +65,7 @@ void Line(HDC dc, int x0, int y0, int x1, int y1)
 
 int CornerLabelRoom(HDC measure, const std::wstring& label)
 {
-    return 2 * CornerInset + TextWidth(measure, label, CornerLabelPoints);
+    return 2 * CornerInset + TextWidth(measure, {label}, CornerLabelPoints);
 }
 
 GlyphPaintState::GlyphPaintState(HDC dc, int rasterOp, int penStyle, float penWidth)
@@ -164,23 +178,33 @@ void GlyphPlotter::WriteCornerLabel(HDC dc, HDC attributeDc, const RECT& plot, c
         textOffset = static_cast<int>(fx * SampleGapPoints + sampleEnd);
     }
     int left = plot.left + CornerInset + textOffset;
-    const int width = TextWidth(measure, label, CornerLabelPoints);
+    const int width = TextWidth(measure, {label}, CornerLabelPoints);
     for (int column : verticalLines)
         if (left - LineLabelInset <= column && column <= left + width + LineLabelInset)
             left = column + CornerInset;
-    // A plot narrower than its equation writes it in a smaller font rather than cutting it off.
+    // A plot narrower than its equation writes it on two lines where it may, then in a smaller font, rather
+    // than cutting it off; one too narrow for the smallest leaves it out, as a number cut short reads as
+    // another number.
     const int room = plot.right - left;
+    const std::vector<std::wstring> lines = breakWideLabel && width > room ? BrokenAtLastComma(label)
+                                                                           : std::vector<std::wstring>{label};
     int points = CornerLabelPoints;
-    while (points > LeastCornerLabelPoints && TextWidth(measure, label, points) > room)
+    while (points > LeastCornerLabelPoints && TextWidth(measure, lines, points) > room)
         --points;
+    if (TextWidth(measure, lines, points) > room)
+        return;
     const Orv::UniqueFont font = ConstructShellDlgFont(dc, points, 0);
     const OWL::SelectedObject selected(dc, font.Get());
     SetTextAlign(dc, useTextAlign ? textAlign : 0);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
     // The equation lies on a band of the plot's own white: the points and lines drawn before it, the
     // relation's own line among them, would otherwise run through its digits.
     const Orv::BackgroundMode band(dc, OPAQUE);
     const COLORREF previousBack = SetBkColor(dc, PlotBackground);
-    TextOutW(dc, left, plot.top + 1 + dy, label.c_str(), static_cast<int>(label.size()));
+    for (size_t i = 0; i < lines.size(); ++i)
+        TextOutW(dc, left, plot.top + 1 + dy + static_cast<int>(i) * metrics.tmHeight, lines[i].c_str(),
+                 static_cast<int>(lines[i].size()));
     SetBkColor(dc, previousBack);
 }
 

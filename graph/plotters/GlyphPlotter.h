@@ -46,6 +46,9 @@ public:
     bool useTextAlign = false;
     int32_t labelOffsetYPt = 0;
     int32_t labelOffsetX = 0;
+    // A corner label wider than its plot first goes onto two lines, broken after its last comma, before
+    // its font is made smaller; for a plotter whose label has the plot's top to itself.
+    bool breakWideLabel = false;
 
 protected:
     // A legend-style label in the plot's top-left corner: 10-point text, optionally after a sample line,

@@ -11,6 +11,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace
 {
@@ -21,6 +22,8 @@ constexpr const wchar_t* TitleLineClass = L"OrvStaticText";
 constexpr int CornerInset = 4;
 // How near a point the pointer must be for the point to be read out.
 constexpr int PickRadius = 20;
+// A line of an equation at its full size.
+constexpr int EquationLineHeight = 16;
 constexpr const wchar_t* PointedViews[] = {L"Loop View", L"Sistra PRSW GraphView",
                                            L"Sistra dP/dt Max versus EDV GraphView", L"Sistra PVA EDV View",
                                            L"Sistra PVA ESP View"};
@@ -87,9 +90,52 @@ void ExpectWhole(HWND title, HWND tile)
     ReleaseDC(title, dc);
 }
 
+// The read-out covers no control of its view but the strip it lies on, whose rectangle holds it whole.
+void ExpectCoversNoControl(HWND title, HWND view)
+{
+    RECT line{};
+    GetWindowRect(title, &line);
+    HostTests::VisitChildren(view, [&](HWND other) {
+        RECT place{}, common{};
+        GetWindowRect(other, &place);
+        const bool ground = IntersectRect(&common, &place, &line) && EqualRect(&common, &line);
+        EXPECT_TRUE(other == title || !IsWindowVisible(other) || ground || !IntersectRect(&common, &place, &line))
+            << "the read-out covers " << Host::ToUtf8(HostTests::ClassOf(other)) << " " << GetDlgCtrlID(other);
+        return true;
+    });
+}
+
+// The equations written in the plot's top-left corner (black text on the plot's white, where the points are
+// red and the fitted lines coloured) end short of its last column, which would cut them: the plot lies right
+// of the vertical axis's strip and above the horizontal one's, as far as its tile shows it. A plot too small
+// for them leaves them out.
+void ExpectEquationsWhole(HWND graph, HWND domain, HWND range, HWND tile, bool roomy)
+{
+    RECT place{}, across{}, up{}, shown{};
+    GetWindowRect(graph, &place);
+    GetWindowRect(domain, &across);
+    GetWindowRect(range, &up);
+    GetClientRect(tile, &shown);
+    MapWindowPoints(tile, nullptr, reinterpret_cast<POINT*>(&shown), 2);
+    const Host::WindowImage image = Host::ReadWindowImage(graph);
+    const LONG left = up.right - place.left, right = std::min(across.right, shown.right) - place.left;
+    const LONG top = up.top - place.top;
+    LONG inkRight = -1;
+    // The points, a selected one's black mark among them, lie in the plot's middle half.
+    const LONG band = std::min<LONG>(2 * EquationLineHeight, (across.top - up.top) / 4);
+    for (LONG y = top; y < std::min<LONG>(top + band, image.height); ++y)
+        for (LONG x = left + 2; x < std::min<LONG>(right, image.width); ++x)
+            if ((image.pixels[static_cast<size_t>(y) * image.width + x] & 0xFFFFFF) == 0)
+                inkRight = std::max(inkRight, x);
+    EXPECT_TRUE(inkRight > left || !roomy) << "no equation";
+    EXPECT_LT(inkRight, right - 1) << "the equation runs to the plot's edge";
+}
+
 TEST_F(FrameReadOuts, APointedPointIsReadOutWholeAndTheReadOutGoesWhenThePointerLeavesIt)
 {
-    for (const SIZE size : {SIZE{1200, 900}, SIZE{1600, 1000}, SIZE{800, 600}})
+    // Frame sizes, and whether the plots' tiles are large enough to show their equations.
+    const std::pair<SIZE, bool> sizes[] = {{{1200, 900}, true}, {{1600, 1000}, true}, {{800, 600}, false}};
+    for (const auto& [size, roomy] : sizes)
     {
         const std::string sizeName = std::to_string(size.cx) + "x" + std::to_string(size.cy);
         MoveWindow(Frame().Handle(), 0, 0, size.cx, size.cy, TRUE);
@@ -107,11 +153,13 @@ TEST_F(FrameReadOuts, APointedPointIsReadOutWholeAndTheReadOutGoesWhenThePointer
             ASSERT_TRUE(domain && title);
             BringOnScreen(Frame().Handle(), view->Frame());
             HostTests::Settle(Frame());
+            ExpectEquationsWhole(GetParent(domain), domain, GetDlgItem(GetParent(domain), RangeStrip), view->Frame(), roomy);
             const std::optional<POINT> point = PointOnAMarker(GetParent(domain));
             ASSERT_TRUE(point);
             HostTests::MovePointer(*point);
             EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return !HostTests::WindowText(title).empty(); }));
             ExpectWhole(title, view->Frame());
+            ExpectCoversNoControl(title, view->ViewWindow());
             RECT shown{};
             GetWindowRect(title, &shown);
             EXPECT_NE(title, WindowFromPoint(HostTests::CentreOf(shown))) << "the read-out takes the pointer";

@@ -88,6 +88,7 @@ void SistraGraphViewBase::BuildPlot(MGraph1::Graph2DDrawer& graph)
     if (const int32_t function = GetFunctionIndex(); function != -1)
     {
         auto* line = new MGraph1::GlyphPlotter;
+        line->breakWideLabel = true;
         line->SetGlyphPlotData(static_cast<MGraph1::FunctionGlyphPlotData*>(this), function, false);
         graph.AddPlotter(line, true);
     }

@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <sstream>
 
 namespace Sistra
 {
@@ -249,7 +248,6 @@ void SistraGraphViewBase::EvSize(UINT sizeType, const OWL::TSize& size)
 RECT SistraGraphViewBase::GraphRectIn(const RECT& client, const ViewMargins& margins)
 {
     RECT graph = client;
-    // The graph lies below the title line's first line: a read-out's second line reaches over its top.
     if (titleText_ && titleText_->GetHandle())
         graph.top = client.top + TitleInset + TitleMaxHeight;
     graph.left += margins.left;
@@ -261,14 +259,11 @@ RECT SistraGraphViewBase::GraphRectIn(const RECT& client, const ViewMargins& mar
 
 void SistraGraphViewBase::PlaceTitleLine(const RECT& client)
 {
-    OrvControls::StaticText& line = *titleText_;
     // The line ends inside the view, as far from its right edge as it starts from its left.
     const int width = std::clamp(GetTitleWidth(), 0, static_cast<int>(client.right - client.left) - 2 * TitleInset);
-    const int height = TitleMaxHeight + (titleLines_ - 1) * line.LineHeight();
-    const RECT place{client.left + TitleInset, client.top + TitleInset, client.left + TitleInset + width,
-                     client.top + TitleInset + height};
-    // Above its siblings: the strip of controls it lies in, and the graph it reaches over with a second line.
-    ::SetWindowPos(line.GetHandle(), HWND_TOP, place.left, place.top, width, height, SWP_NOACTIVATE);
+    // Above the strip of controls it lies in; the graph begins below it.
+    ::SetWindowPos(titleText_->GetHandle(), HWND_TOP, client.left + TitleInset, client.top + TitleInset, width,
+                   TitleMaxHeight, SWP_NOACTIVATE);
 }
 
 void SistraGraphViewBase::PlaceChildren(const RECT& client)
@@ -541,7 +536,7 @@ void SistraGraphViewBase::ApplyDisplaySettings(MGraph1::Graph2DDrawer& graph)
 
 std::vector<std::wstring> PointReadOut::Forms() const
 {
-    return {sentence, rangeValue + separator + L" " + domainValue, rangeValue + L"\n" + domainValue};
+    return {sentence, rangeValue + separator + L" " + domainValue, rangeNumber + separator + L" " + domainNumber};
 }
 
 void SistraGraphViewBase::SetReadOut(const PointReadOut& readOut)
@@ -556,12 +551,8 @@ std::wstring SistraGraphViewBase::FittingReadOut() const
     const int room = titleText_->GetClientRect().Width();
     for (const std::wstring& form : forms)
     {
-        std::wistringstream lines(form);
-        int widest = 0;
-        for (std::wstring line; std::getline(lines, line);)
-            widest = std::max(widest, static_cast<int>(titleText_->LineExtent(line).cx));
         // A line exactly as wide as the title line would lose its last pixel column.
-        if (widest + StaticTextRoom <= room)
+        if (titleText_->LineExtent(form).cx + StaticTextRoom <= room)
             return form;
     }
     return forms.back();
@@ -572,8 +563,6 @@ void SistraGraphViewBase::ShowHint(bool nearPoint)
     if (titleText_ && titleText_->GetHandle())
     {
         const std::wstring text = nearPoint ? FittingReadOut() : std::wstring();
-        titleLines_ = 1 + static_cast<int>(std::count(text.begin(), text.end(), L'\n'));
-        PlaceTitleLine(GetClientRect());
         titleText_->SetText(text);
     }
     InvalidateGraph();

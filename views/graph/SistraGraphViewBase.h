@@ -73,15 +73,18 @@ struct ViewMargins
     int left = 0, right = 0, top = 0, bottom = 0;
 };
 
-// What the title line says of the point under the pointer: the view's sentence, and the two values with
-// their units, which a line too narrow for the sentence shows without the quantities' names (the axes
-// name them), side by side or one under the other.
+// What the title line says of the point under the pointer: the view's sentence, and the two values side by
+// side, which a line too narrow for the sentence shows without the quantities' names and, narrower still,
+// without their units (the axes name both). The line stays one line high: a second one would cover the
+// controls below it.
 struct PointReadOut
 {
     std::wstring sentence;
     std::wstring rangeValue;
     std::wstring domainValue;
     std::wstring separator;
+    std::wstring rangeNumber;
+    std::wstring domainNumber;
 
     // The forms to show, the fullest first.
     std::vector<std::wstring> Forms() const;
@@ -298,7 +301,6 @@ private:
     Orv::Bitset dirty_;
     std::wstring hintText_;
     PointReadOut readOut_;
-    int titleLines_ = 1;
     int16_t hasRegression_ = 0;
     bool renderingForOutput_ = false;
     int16_t timedOut_ = 0;

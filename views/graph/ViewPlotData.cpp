@@ -95,7 +95,8 @@ bool ViewPlotData::Track(int32_t series, MGraph1::TrackInfo& info)
     hint << rangeNumber << Orv::String(rangeUnits.c_str()) << separator << domainNumber
          << Orv::String(domainUnits.c_str());
     const PointReadOut readOut{hint.Str().c_str(), ValueWithUnits(rangeNumber, rangeUnits),
-                               ValueWithUnits(domainNumber, domainUnits), separator.c_str()};
+                               ValueWithUnits(domainNumber, domainUnits), separator.c_str(),
+                               rangeNumber.c_str(), domainNumber.c_str()};
     view_.SetReadOut(readOut);
     info.label = readOut.sentence;
     return true;
