@@ -75,6 +75,8 @@ TEST_F(FrameComments, AChosenLoopsCommentIsDrawnLightsUnderThePointerAndOpensIts
     HostTests::Settle(Frame());
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-comment");
     HostTests::SaveTestPicture(Popup(), L"frame-comment-popup");
+    // The trace view is the host's own window: the popup is still owned by its frame.
+    EXPECT_EQ(Frame().Handle(), GetWindow(Popup(), GW_OWNER));
     RECT popup{};
     GetWindowRect(Popup(), &popup);
     POINT anchor{drawn.x, drawn.top};

@@ -40,13 +40,16 @@ int CommentPopupLineCount(std::size_t characters)
     return static_cast<int>(std::min<std::size_t>(characters / CharactersPerLine + 1, MaximumLines));
 }
 
-CommentPopup::CommentPopup(OWL::TWindow* owner, const POINT& anchor, const CommentAppearance& comment,
+CommentPopup::CommentPopup(HWND over, const POINT& anchor, const CommentAppearance& comment,
                            const std::wstring& timeText, int markerHeight, IStrixComment* source)
-    : OWL::TWindow(owner, L""), comment_(comment), source_(source), header_((L"t = " + timeText).substr(0, HeaderLimit)),
+    : OWL::TWindow(static_cast<OWL::TWindow*>(nullptr), L""), comment_(comment), source_(source), header_((L"t = " + timeText).substr(0, HeaderLimit)),
       normalFont_(std::make_unique<OWL::TGadgetWindowFont>()), boldFont_(BoldCopy(*normalFont_)),
       markerHeight_(markerHeight), lines_(CommentPopupLineCount(comment.text.size()))
 {
     Attr.Style = PopupStyle;
+    // Owned by a window rather than a child of its object: the host holds the popup through its references,
+    // so no window object may delete it with its own children.
+    SetParentHandle(over ? GetAncestor(over, GA_ROOT) : nullptr);
     Layout(anchor);
 }
 

@@ -18,9 +18,11 @@ int CommentPopupLineCount(std::size_t characters);
 class CommentPopup : public OWL::TWindow, public ICommentPopupWindow, protected Orv::CComObjectRoot
 {
 public:
-    // anchor: the middle of the marker's top, in screen coordinates; the popup sits above it. source: the
-    // comment shown, which the popup keeps referenced (none for a popup made from an appearance alone).
-    CommentPopup(OWL::TWindow* owner, const POINT& anchor, const CommentAppearance& comment,
+    // over: the window the marker is drawn in, whoever made it; the popup is owned by its top-level window,
+    // so it stays above that frame and goes with it. anchor: the middle of the marker's top, in screen
+    // coordinates; the popup sits above it. source: the comment shown, which the popup keeps referenced
+    // (none for a popup made from an appearance alone).
+    CommentPopup(HWND over, const POINT& anchor, const CommentAppearance& comment,
                  const std::wstring& timeText, int markerHeight, IStrixComment* source = nullptr);
     ~CommentPopup() override;
 

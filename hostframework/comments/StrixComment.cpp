@@ -393,7 +393,7 @@ HRESULT STDMETHODCALLTYPE StrixCommentBase::ShowPopup(HWND window, const WCHAR* 
         POINT anchor{(marker->left + marker->right) / 2, marker->top};
         ClientToScreen(window, &anchor);
         COLORREF fill = CommentColour();
-        auto* made = new CommentPopup(OWL::TWindow::FromHandle(window), anchor,
+        auto* made = new CommentPopup(window, anchor,
                                       CommentAppearance{std::wstring(text_.c_str(), text_.Length()), displayFlags_, fill},
                                       time ? time : L"", marker->bottom - marker->top, this);
         made->AddRef();

@@ -137,6 +137,7 @@ TEST(CommentObjects, APopupShowsTheCommentUntilItsLastReleaseUnlessTheCommentsSt
     EXPECT_EQ(E_INVALIDARG, popup->GetComment(nullptr));
     const HWND window = static_cast<CommentPopup*>(popup)->GetHandle();
     EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(owner.GetHandle(), GetWindow(window, GW_OWNER));
     popup->Release();
     EXPECT_FALSE(IsWindow(window));
 

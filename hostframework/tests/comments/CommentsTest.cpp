@@ -92,7 +92,7 @@ TEST(CommentPopup, SitsAboveItsAnchorWithTheTextBelowTheHeaderAndShowsWithoutAct
         words += L"Bolus of saline ";
     for (const std::wstring& commentText : {std::wstring(L"Bolus"), text, words})
     {
-        CommentPopup popup(&owner, POINT{300, 400}, CommentAppearance{commentText, 1, Red}, L"12.5 s", 7);
+        CommentPopup popup(owner.GetHandle(), POINT{300, 400}, CommentAppearance{commentText, 1, Red}, L"12.5 s", 7);
         popup.Create();
         const OWL::TRect window = popup.GetWindowRect();
         EXPECT_EQ(300, window.left);
@@ -105,7 +105,7 @@ TEST(CommentPopup, SitsAboveItsAnchorWithTheTextBelowTheHeaderAndShowsWithoutAct
         if (commentText == words)
             OwlTest::SaveWindowPng(popup.GetHandle(), L"comment_popup");
     }
-    CommentPopup longTime(&owner, POINT{0, 100}, CommentAppearance{L"", 1, Red}, std::wstring(40, L'9'), 7);
+    CommentPopup longTime(owner.GetHandle(), POINT{0, 100}, CommentAppearance{L"", 1, Red}, std::wstring(40, L'9'), 7);
     EXPECT_EQ(31u, longTime.HeaderText().size());
     EXPECT_EQ(1, longTime.LineCount());
 }

@@ -192,7 +192,7 @@ void TWindow::GetWindowAttributes()
 
 HWND TWindow::ParentHandle() const
 {
-    return Parent ? Parent->Handle : nullptr;
+    return Parent ? Parent->Handle : ParentWindow;
 }
 
 void TWindow::RegisterClassIfNeeded(const wchar_t* className, WNDPROC& classProcedure)

@@ -84,6 +84,9 @@ public:
     void ClearFlag(unsigned mask) { Flags &= ~mask; }
     void EnableAutoCreate() { SetFlag(wfAutoCreate); }
     void DisableAutoCreate() { ClearFlag(wfAutoCreate); }
+    // For a window with no parent object that belongs over a window this library did not make (the host's):
+    // Create makes it with that window as its parent, so a popup is owned by it.
+    void SetParentHandle(HWND parent) { ParentWindow = parent; }
 
     // Makes the window (a no-op when there is one); throws XOrv when it cannot be made.
     virtual bool Create();
@@ -241,6 +244,7 @@ protected:
 
     HWND Handle = nullptr;
     TWindow* Parent = nullptr;
+    HWND ParentWindow = nullptr;
     TModule* Module = nullptr;
     std::wstring Title;
     unsigned Flags = 0;
