@@ -38,6 +38,14 @@ use_own_wine_prefix() {
     export WINEPREFIX=$own
 }
 
+# start_wine: starts Wine in the prefix (dies when it cannot) and has a program that crashes end at once
+# with its backtrace on the error output. Wine's crash dialog would wait for a person: a test run hung
+# until its time-out and told nothing of the crash.
+start_wine() {
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 \
+        || die "Wine does not start in $WINEPREFIX"
+}
+
 # link_wine_prefix SHARED OWN: OWN becomes a prefix of its own over SHARED's files, linked, with the
 # registry copied, which a session writes.
 link_wine_prefix() {
