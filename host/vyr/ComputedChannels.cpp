@@ -76,19 +76,14 @@ HRESULT ReadHeldValues(ICalcEnum& calculation, IHostDocument& document, int32_t 
     return S_OK;
 }
 
-// What a value becomes on its way through the host's 16-bit raw samples: raw = gain * (value + shift),
-// rounded and held in a short; shown again as raw / gain - shift.
+// What a value becomes on its way through the host's raw samples: raw = gain * (value + shift), rounded,
+// shown again as raw / gain - shift. The samples keep the 16-bit step of the range taken when the channel
+// was made but not its bounds: a value past that range (a later settings change) is held, not clipped.
 void CarryThroughRawSamples(double gain, double shift, float* values, size_t count)
 {
-    constexpr double RawMin = std::numeric_limits<int16_t>::min();
-    constexpr double RawMax = std::numeric_limits<int16_t>::max();
     for (size_t i = 0; i < count; ++i)
-    {
-        if (std::isnan(values[i]))
-            continue;
-        const double raw = std::clamp(std::nearbyint(gain * (values[i] + shift)), RawMin, RawMax);
-        values[i] = static_cast<float>(raw / gain - shift);
-    }
+        if (std::isfinite(values[i]))
+            values[i] = static_cast<float>(std::nearbyint(gain * (values[i] + shift)) / gain - shift);
 }
 
 // Hands out what is held with a reference of its own; S_FALSE and null while nothing is.
