@@ -182,10 +182,19 @@ double VolumeCalibrator::ConvertToVolume(double raw, double divisor, int32_t cha
     return volume;
 }
 
+bool VolumeCalibrator::TakesParallelConductance(Chain chain)
+{
+    return !chain.guided || chain.kind == Workflow::SmallMammal || chain.kind == Workflow::LargeMammal;
+}
+
+bool VolumeCalibrator::TakesParallelConductance() const
+{
+    return TakesParallelConductance(CurrentChain());
+}
+
 bool VolumeCalibrator::SalineInForce(Chain chain) const
 {
-    return (!chain.guided || chain.kind == Workflow::SmallMammal || chain.kind == Workflow::LargeMammal) &&
-           Applied(saline_, PropertyId::SalineCalibrationApplied);
+    return TakesParallelConductance(chain) && Applied(saline_, PropertyId::SalineCalibrationApplied);
 }
 
 bool VolumeCalibrator::AlphaInForce(Chain chain) const

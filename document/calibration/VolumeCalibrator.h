@@ -34,6 +34,8 @@ public:
     Orv::String BuildVolumeExpression(int32_t channel) const override;
     // The corrections that expression takes off, which the saline regression puts back.
     VolumeCorrection LoopVolumeCorrection() const;
+    // Whether an applied parallel conductance is taken off in the document's workflow.
+    bool TakesParallelConductance() const;
 
     LineCoefficients GetConductanceCoefficients() const;
     LineCoefficients GetMpvsCoefficients() const;
@@ -69,6 +71,7 @@ private:
     // The cuvette regression reads conductance: the small mammal's, or the channel's own without guidance.
     bool CuvetteInForce(Chain chain) const;
     // The parallel conductance is taken off in the mammal workflows and without a workflow.
+    static bool TakesParallelConductance(Chain chain);
     bool SalineInForce(Chain chain) const;
     bool AlphaInForce(Chain chain) const;
     // The first stage: the two-point calibration of the workflow, else the channel's own conversion.

@@ -282,6 +282,10 @@ MessageAnswer SistraDocument::OnApplySalineCalibration(double parallelConductanc
 {
     if (!std::isfinite(parallelConductance))
         return RefuseArgument(L"Vp", L"the parallel conductance is not a number");
+    // Applied there, the correction would be kept but never taken off the volumes.
+    if (!volumeCalibrator_->TakesParallelConductance())
+        return RefuseMessage(L"the saline correction applies in the small and large mammal workflows and without "
+                             L"workflow mode: choose one of those workflows or leave workflow mode first");
     return ApplyVolumeCalibrationMessage(ModelKind::SalineCalib, PropertyId::SalineCalibrationApplied, {L"Vp"},
                                          [&](Model& saline) {
         saline.SetValue<PropertyType::Double>(PropertyId::ParallelConductance, parallelConductance);

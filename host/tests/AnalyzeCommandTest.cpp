@@ -878,6 +878,7 @@ TEST_F(AnalyzeCommand, MacroCommandsAnswerWhetherTheyDidAnything)
     } cases[] = {
         {"Doc.AddSelToSistraCuvetteCalibration", 0, "the cuvette calibration view is not open"},
         {"Doc.AddAnalyzedParallelConductance", 0, "the analysis gives no parallel conductance"},
+        {"Doc.ApplySistraSalineCalibration Vp:=2.5", 0, "the saline correction applies in the small and large mammal"},
         {"Doc.CopyPVTableToTallion", 0, "there is no analysis to copy"},
         {"Doc.ReselectSistraAnalyzedRegion", 0, "there is no analysed region to select"},
         {"Doc.SetSistraPressureValueFromSel pointIdx:=0", 0, "has no selection"},
