@@ -578,6 +578,12 @@ int32_t ResolveChannel(const Recording& recording, const std::string& text)
     return found.front();
 }
 
+double PositionSeconds(const Recording& recording, int32_t record, int32_t tick)
+{
+    const auto at = static_cast<size_t>(record);
+    return RecordStarts(recording).at(at) + tick * recording.RecordAt(at).SampleInterval();
+}
+
 TickRange RegionTicks(const Recording& recording, double startSeconds, double endSeconds)
 {
     const std::vector<double> starts = RecordStarts(recording);

@@ -66,6 +66,9 @@ struct TickRange
     int32_t firstRecord, firstTick, endRecord, endTick;
 };
 TickRange RegionTicks(const Recording& recording, double startSeconds, double endSeconds);
+// The seconds from the start of the recording at which the record's tick lies: RegionTicks takes them
+// back to that tick.
+double PositionSeconds(const Recording& recording, int32_t record, int32_t tick);
 
 // The tables analyze prints: each parameter's summary, and the fitted relations.
 std::string SummaryTable(const std::vector<SummaryRow>& rows);

@@ -352,6 +352,17 @@ int PrintMacroHelp(std::ostream& out, std::ostream& err)
 
 } // namespace
 
+std::wstring SelectStatement(const Recording& recording, TickPosition start, TickPosition end)
+{
+    // The shortest text that reads back as the same double, so that the run finds the same ticks.
+    const auto seconds = [&](TickPosition at) {
+        char text[32];
+        const auto written = std::to_chars(std::begin(text), std::end(text), PositionSeconds(recording, at.record, at.tick));
+        return FromUtf8(std::string(text, written.ptr));
+    };
+    return std::wstring(HostPrefix) + L"Select start:=" + seconds(start) + L", end:=" + seconds(end);
+}
+
 int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h"))

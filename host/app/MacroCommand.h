@@ -2,6 +2,9 @@
 // document over a recording, and prints what each returned and then the analysis' summaries.
 #pragma once
 
+#include "host/app/recording/Recording.h"
+#include "hostapi/HostDocument.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -48,5 +51,9 @@ constexpr const char* MacroExample =
     "Doc.AnalyzeSistraNow\n";
 
 int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// The host's statement that selects the recording's ticks from start up to end (exclusive), as a drag
+// across the trace view does; a macro run selects the same ticks again.
+std::wstring SelectStatement(const Recording& recording, TickPosition start, TickPosition end);
 
 } // namespace Host

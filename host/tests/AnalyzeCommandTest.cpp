@@ -2,6 +2,7 @@
 // that every relation has spread to fit.
 #include "host/app/AnalyzeCommand.h"
 #include "host/app/CommandLine.h"
+#include "host/app/MacroCommand.h"
 #include "host/app/SettingsFileFormat.h"
 #include "host/app/TextConversion.h"
 #include "host/tests/RecordingFixtures.h"
@@ -9,12 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <random>
 #include <sstream>
 
 namespace
@@ -454,6 +457,30 @@ TEST(AnalyzeRegion, SecondsBecomeTheTicksOfTheRecordsTheyFallIn)
     }
     EXPECT_THROW(Host::RegionTicks(recording, 0.95, 1.0), std::runtime_error);
     EXPECT_THROW(Host::RegionTicks(recording, 0.5, 0.4), std::runtime_error);
+}
+
+// The frame's macro recorder writes the host's selection in seconds: every selection reads back as its ticks,
+// also at a sample interval that no decimal writes exactly and in records after the first.
+TEST(AnalyzeRegion, ASelectionWrittenAsAStatementReadsBackAsItsTicks)
+{
+    const Host::Recording recording = HostTests::MakeRecording(
+        1.0 / 3000.0, {{std::vector<float>(9000, 1.0f)}, {std::vector<float>(7, 1.0f)}, {std::vector<float>(3001, 1.0f)}});
+    std::mt19937 random(53);
+    for (int trial = 0; trial < 2000; ++trial)
+    {
+        const auto record = static_cast<int32_t>(random() % recording.RecordCount());
+        const auto length = static_cast<uint32_t>(recording.RecordAt(static_cast<size_t>(record)).Length());
+        const auto first = static_cast<int32_t>(random() % length);
+        const auto end = first + 1 + static_cast<int32_t>(random() % (length - static_cast<uint32_t>(first)));
+        const std::string text = Host::ToUtf8(Host::SelectStatement(recording, {record, first}, {record, end}));
+        const size_t from = text.find("start:="), to = text.find(", end:=");
+        ASSERT_EQ(0u, text.find("Host.Select ")) << text;
+        ASSERT_NE(std::string::npos, to) << text;
+        const Host::TickRange range = Host::RegionTicks(recording, std::stod(text.substr(from + 7, to - from - 7)),
+                                                        std::stod(text.substr(to + 7)));
+        EXPECT_EQ((std::array{record, first, record, end}),
+                  (std::array{range.firstRecord, range.firstTick, range.endRecord, range.endTick})) << text;
+    }
 }
 
 // Calibrating raw channels through the calibration steps gives the loops the recording converted

@@ -53,7 +53,7 @@ FrameSession::FrameSession(OpenedRecording& opened, const std::wstring& title, c
     };
     channels_.emplace(frame_, opened.Host(), opened.StandIn(), redrawTrace);
     channelCommands_.emplace(frame_, opened, redrawTrace);
-    macros_.emplace(frame_, opened.StandIn());
+    macros_.emplace(frame_, opened);
 }
 
 } // namespace Host

@@ -1,5 +1,6 @@
 #include "host/app/gui/MacroRecorder.h"
 
+#include "host/app/MacroCommand.h"
 #include "host/app/SaveDialog.h"
 #include "host/app/WholeFile.h"
 #include "host/app/TextConversion.h"
@@ -13,7 +14,7 @@
 namespace Host
 {
 
-MacroRecorder::MacroRecorder(FrameWindow& frame, IVyrStandIn& standIn) : frame_(frame), standIn_(standIn)
+MacroRecorder::MacroRecorder(FrameWindow& frame, OpenedRecording& opened) : frame_(frame), opened_(opened)
 {
     frame_.AddHostMenu(L"&Macro", {{L"&Record...", [this] { AskAndStart(); }}, {L"&Stop Recording", [this] { Stop(); }}});
 }
@@ -30,7 +31,7 @@ MacroRecorder::~MacroRecorder()
     {
         // The frame is going: nobody is left to tell.
     }
-    standIn_.RecordMacro(nullptr);
+    opened_.StandIn().RecordMacro(nullptr);
 }
 
 void MacroRecorder::AskAndStart()
@@ -48,9 +49,11 @@ void MacroRecorder::Start(const std::wstring& path)
 {
     if (Recording())
         throw std::runtime_error("a macro is being recorded already");
-    writer_ = Orv::ComPtr<IMacroWriter>::Adopt(Macro::CreateMacroRecorder());
+    writer_ = Orv::ComPtr<IMacroWriter>::Adopt(Macro::CreateMacroRecorder([this] { return SelectionLeadIn(); }));
     path_ = path;
-    standIn_.RecordMacro(writer_.Get());
+    // A macro runs on a new document, which has nothing selected.
+    selected_.reset();
+    opened_.StandIn().RecordMacro(writer_.Get());
 }
 
 void MacroRecorder::Stop()
@@ -58,7 +61,7 @@ void MacroRecorder::Stop()
     if (!Recording())
         throw std::runtime_error("no macro is being recorded: Macro > Record... starts one");
     // Stopped first, so that no statement comes in while the others are saved.
-    standIn_.RecordMacro(nullptr);
+    opened_.StandIn().RecordMacro(nullptr);
     std::string text;
     for (const std::wstring& statement : Macro::RecordedTexts(writer_.Get()))
         text += ToUtf8(statement) + "\n";
@@ -68,10 +71,22 @@ void MacroRecorder::Stop()
     }
     catch (const std::exception&)
     {
-        standIn_.RecordMacro(writer_.Get());
+        opened_.StandIn().RecordMacro(writer_.Get());
         throw;
     }
     writer_.Reset();
+}
+
+std::wstring MacroRecorder::SelectionLeadIn()
+{
+    TickPosition start{}, end{};
+    if (FAILED(opened_.Host().GetSelection(&start, &end)) || start.record == HostRecordEnd)
+        return {};
+    const auto same = [](TickPosition a, TickPosition b) { return a.record == b.record && a.tick == b.tick; };
+    if (selected_ && same(selected_->first, start) && same(selected_->second, end))
+        return {};
+    selected_ = {start, end};
+    return SelectStatement(opened_.Host().Data(), start, end);
 }
 
 } // namespace Host

@@ -1,17 +1,19 @@
 // The frame's macro recorder: Macro > Record... asks where the macro goes, and from then on every command a
 // module's window sends its document (a menu choice, a list or button of a view) is written as a macro
 // statement, as the command's message class writes it; Macro > Stop Recording saves the statements, one a
-// line, as `sistra macro` reads them.
+// line, as `sistra macro` reads them. A command given while the host's selection is another than the macro
+// made last is preceded by the host's statement that selects it, so that a run finds the same selection.
 #pragma once
 
 #include "host/app/gui/FrameWindow.h"
+#include "host/app/gui/OpenedRecording.h"
 
 #include "hostapi/VyrAutomation.h"
 #include "foundation/com/ComPtr.h"
 
+#include <optional>
 #include <string>
-
-struct IVyrStandIn;
+#include <utility>
 
 namespace Host
 {
@@ -19,8 +21,8 @@ namespace Host
 class MacroRecorder
 {
 public:
-    // Adds the Macro menu to the frame; the frame and the stand-in must outlive this.
-    MacroRecorder(FrameWindow& frame, IVyrStandIn& standIn);
+    // Adds the Macro menu to the frame; the frame and the opened recording must outlive this.
+    MacroRecorder(FrameWindow& frame, OpenedRecording& opened);
     // A recording still running is saved, as far as the file can be written.
     ~MacroRecorder();
     MacroRecorder(const MacroRecorder&) = delete;
@@ -35,11 +37,14 @@ public:
 
 private:
     void AskAndStart();
+    // The statement that selects what the host has selected now, when the macro has not selected it last.
+    std::wstring SelectionLeadIn();
 
     FrameWindow& frame_;
-    IVyrStandIn& standIn_;
+    OpenedRecording& opened_;
     Orv::ComPtr<IMacroWriter> writer_;
     std::wstring path_;
+    std::optional<std::pair<TickPosition, TickPosition>> selected_;
 };
 
 } // namespace Host

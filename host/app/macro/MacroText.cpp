@@ -77,9 +77,15 @@ private:
 class MacroRecorder final : public Vyr::HeapComObject<IMacroWriter, &IID_IMacroWriter>
 {
 public:
+    explicit MacroRecorder(LeadIn leadIn) : leadIn_(std::move(leadIn)) {}
+
     HRESULT STDMETHODCALLTYPE WriteText(IAutoOrvString* text, ULONG_PTR) override
     {
-        return Orv::CatchReturn([&] { texts.push_back(TextOf(text)); });
+        return Orv::CatchReturn([&] {
+            if (std::wstring before = leadIn_ ? leadIn_() : std::wstring(); !before.empty())
+                texts.push_back(std::move(before));
+            texts.push_back(TextOf(text));
+        });
     }
     HRESULT STDMETHODCALLTYPE GetStatementPrefix(ULONG, IAutoOrvString** prefix) override
     {
@@ -98,6 +104,9 @@ public:
     }
 
     std::vector<std::wstring> texts;
+
+private:
+    LeadIn leadIn_;
 };
 
 class SignatureCollector final : public Vyr::HeapComObject<ISignatureWriter, &IID_ISignatureWriter>
@@ -229,9 +238,9 @@ Object* Own(Interface* object)
 
 } // namespace
 
-IMacroWriter* CreateMacroRecorder()
+IMacroWriter* CreateMacroRecorder(LeadIn leadIn)
 {
-    return new MacroRecorder;
+    return new MacroRecorder(std::move(leadIn));
 }
 
 std::vector<std::wstring> RecordedTexts(IMacroWriter* recorder)

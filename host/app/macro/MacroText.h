@@ -9,6 +9,7 @@
 
 #include <oaidl.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -20,9 +21,13 @@ namespace Host::Macro
 // The statement prefix of every recorded statement.
 inline constexpr wchar_t StatementPrefix[] = L"Doc.";
 
-// A macro writer that keeps what it is given: statements and framing lines in order, and signature
-// lines. Made with one reference.
-IMacroWriter* CreateMacroRecorder();
+// What goes before the next text a recorder is given (the host's own statement for a state the command
+// reads); empty: nothing.
+using LeadIn = std::function<std::wstring()>;
+
+// A macro writer that keeps what it is given: statements and framing lines in order, each after what
+// leadIn put before it. Made with one reference.
+IMacroWriter* CreateMacroRecorder(LeadIn leadIn = {});
 // The texts a recorder made of CreateMacroRecorder was given, in order.
 std::vector<std::wstring> RecordedTexts(IMacroWriter* recorder);
 ISignatureWriter* CreateSignatureCollector();
