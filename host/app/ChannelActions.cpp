@@ -119,10 +119,8 @@ void DeleteChannel(HostDocument& document, Recording& recording, int32_t channel
     const auto recorded = static_cast<int32_t>(recording.Channels().size());
     int32_t count = 0;
     document.GetChannelCount(&count);
-    BSTR title = nullptr;
-    const bool exists = channel >= 0 && channel < count && document.GetChannelTitle(channel, &title) != E_INVALIDARG;
-    SysFreeString(title);
-    if (!exists)
+    // A deleted recorded channel is still counted and titled, but is no channel to delete.
+    if (channel >= count || !document.HasChannel(channel))
         throw std::invalid_argument("there is no channel " + std::to_string(channel + 1) + " to delete");
     if (channel < recorded && &recording != &document.Data())
         throw std::runtime_error("the channels of a sampled document cannot be deleted");

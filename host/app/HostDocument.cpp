@@ -1552,10 +1552,14 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetChannelTitle(int32_t channel, BSTR* t
     if (!title)
         return E_POINTER;
     *title = nullptr;
-    if (!HasChannel(channel))
+    // A deleted recorded channel keeps its place in the module's channel lists, which are positional:
+    // its title says it is gone rather than leaving an empty line there.
+    const bool deleted = channel >= 0 && static_cast<size_t>(channel) < Data().Channels().size() && !IsRecordedChannel(channel);
+    if (!deleted && !HasChannel(channel))
         return E_INVALIDARG;
     const std::optional<size_t> computed = ComputedChannelOf(channel);
-    const std::string text = IsRecordedChannel(channel) ? Data().Channels()[static_cast<size_t>(channel)].name
+    const std::string text = deleted                    ? Data().Channels()[static_cast<size_t>(channel)].name + " deleted"
+                             : IsRecordedChannel(channel) ? Data().Channels()[static_cast<size_t>(channel)].name
                              : computed                 ? ToUtf8(ComputedChannelName(*computed))
                                                         : calculatedChannels_[static_cast<size_t>(channel) - FirstCalculatedChannel()];
     if (text.empty())

@@ -130,6 +130,8 @@ public:
     // The document lets go of its computed channels, which hold the document in turn (as on closing).
     void DropComputedChannels() { computedChannels_.clear(); }
     size_t ComputedChannelCount() const { return computedChannels_.size(); }
+    // A recorded channel not deleted, a computed or a calculated one.
+    bool HasChannel(int32_t channel) const;
     // What the host shows of computed channel index: its calculation's class name and its unit.
     std::wstring ComputedChannelTitle(size_t index) const;
     // The class name of computed channel index's calculation, its title among the document's channels.
@@ -405,8 +407,6 @@ private:
     bool IsRecordedChannel(int32_t channel) const;
     // Why the conversion cannot show the channel: empty when every recorded sample stays a float.
     std::wstring FloatRangeRefusal(size_t channel, IUnitConversion& conversion) const;
-    // A recorded or a calculated channel.
-    bool HasChannel(int32_t channel) const;
     // The computed channel a channel of the document is (they follow the recorded ones), if it is one.
     std::optional<size_t> ComputedChannelOf(int32_t channel) const;
     // The calculated channels follow the recorded and the computed ones in the document's channels.

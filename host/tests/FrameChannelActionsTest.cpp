@@ -16,6 +16,7 @@
 #include <ranges>
 #include <numeric>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -24,6 +25,7 @@ using HostTests::ClickAt;
 using HostTests::ScreenCentreOf;
 
 constexpr int MessageText = 0xFFFF; // the static of a message box
+constexpr int SettingsPressureList = 1003;
 constexpr size_t ShownSecondField = 4;
 // Bounds the wait for what a click asks of the dialog; only a failing test waits this long.
 constexpr DWORD GiveUpAfter = 5000;
@@ -182,6 +184,23 @@ TEST_F(FrameChannelDeletion, ADeletedChannelKeepsItsPlaceAndTheDocumentAnswersFo
         EXPECT_EQ(c.loopsLeft, opened->Analysis()->LoopCount() > 5u) << c.lane;
         HostTests::SaveTestPicture(Frame().Handle(), std::wstring(L"frame-channel-deleted-frame-") + c.number);
     }
+    // The settings dialog's channel list is positional: the deleted channels keep their lines, named so.
+    std::vector<std::wstring> offered;
+    {
+        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(SettingsPressureList); }, [&](HWND dialog) {
+            const HWND list = GetDlgItem(dialog, SettingsPressureList);
+            for (LRESULT item = 0; item < SendMessageW(list, CB_GETCOUNT, 0, 0); ++item)
+            {
+                std::wstring text(static_cast<size_t>(SendMessageW(list, CB_GETLBTEXTLEN, item, 0)), L'\0');
+                SendMessageW(list, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text.data()));
+                offered.push_back(text);
+            }
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDCANCEL)));
+        });
+        ASSERT_TRUE(Choose(L"Sistra", L"&Settings..."));
+        HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"LV Pressure deleted", L"LV Volume", L"ECG deleted"}), offered);
 }
 
 } // namespace
