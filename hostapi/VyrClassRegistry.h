@@ -91,6 +91,7 @@ struct VyrRegistrationRecord
 static_assert(sizeof(VyrRegistrationRecord) == 256);
 
 struct IVyrCommandRegistration;
+struct IVyrViewPrintService;
 
 // The stand-in's own face of the framework class object, for the host application and tests.
 struct IVyrStandIn : IUnknown
@@ -173,4 +174,7 @@ struct IVyrStandIn : IUnknown
     // of another) is written to the writer as a macro statement by its message class, once handled; null
     // stops the recording.
     virtual HRESULT STDMETHODCALLTYPE RecordMacro(IMacroWriter* writer) = 0;
+    // 34: what prints a view when a document's view site is asked to (its site object's print service);
+    // null: the sites cannot print.
+    virtual HRESULT STDMETHODCALLTYPE SetViewPrinter(IVyrViewPrintService* printer) = 0;
 };

@@ -38,14 +38,16 @@ struct IVyrViewDocument : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetDocumentTitle(BSTR* title) = 0;                                 // 7
 };
 
-// The host's printing of a view.
+// The host's printing of a view as it shows.
 struct IVyrViewPrintService : IUnknown
 {
     VYR_RESERVED_SLOT(3)
     VYR_RESERVED_SLOT(4)
     VYR_RESERVED_SLOT(5)
-    virtual HRESULT STDMETHODCALLTYPE CanPrint(VARIANT_BOOL* canPrint) = 0;                              // 6
-    virtual HRESULT STDMETHODCALLTYPE Print() = 0;                                                       // 7
+    // 6: whether the host has a view to print now.
+    virtual HRESULT STDMETHODCALLTYPE CanPrint(VARIANT_BOOL* canPrint) = 0;
+    // 7: prints the view the host shows active, as it shows.
+    virtual HRESULT STDMETHODCALLTYPE Print() = 0;
 };
 
 // The host's object behind a view's site.
@@ -72,19 +74,26 @@ struct IVyrViewSiteObject : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetPrintService(IVyrViewPrintService** service) = 0;
 };
 
-// The site in which the host shows a view's window.
+// The host's site of a document's views, which the document object a view is made for answers: the
+// host's printing of views and the host object views hand their printouts as owner.
+// {3B5BA470-5DE9-4686-B242-7E5D6E796251}
 struct IVyrViewSite : IUnknown
 {
     VYR_RESERVED_SLOT(3)
     VYR_RESERVED_SLOT(4)
-    virtual HRESULT STDMETHODCALLTYPE GetSiteObject(IVyrViewSiteObject** object) = 0;                    // 5
+    // 5: the object behind the site (its printing), with one reference.
+    virtual HRESULT STDMETHODCALLTYPE GetSiteObject(IVyrViewSiteObject** object) = 0;
     VYR_RESERVED_SLOT(6)
-    virtual HRESULT STDMETHODCALLTYPE GetViewInterface(IUnknown** view) = 0;                             // 7
+    // 7: the host object the views' printouts name as their owner, with one reference.
+    virtual HRESULT STDMETHODCALLTYPE GetViewInterface(IUnknown** view) = 0;
 };
 
 inline constexpr IID IID_IView = {0xBB2BB384, 0xD4ED, 0x11D1, {0xB2, 0xEF, 0x00, 0x60, 0x08, 0x94, 0xD7, 0x2A}};
 inline constexpr IID IID_IDocView = {0xCD8A64F2, 0x48D2, 0x11D1, {0x8D, 0x03, 0x00, 0xC0, 0xD1, 0x57, 0x0D, 0x74}};
 inline constexpr IID IID_IDocView2 = {0x51EA15C1, 0xD849, 0x4601, {0x9D, 0x9D, 0x37, 0x83, 0xAB, 0xE8, 0x90, 0x35}};
+inline constexpr IID IID_IVyrViewSite = {0x3B5BA470, 0x5DE9, 0x4686, {0xB2, 0x42, 0x7E, 0x5D, 0x6E, 0x79, 0x62, 0x51}};
+inline constexpr IID IID_IVyrViewSiteObject = {0x38EF6ABE, 0x4184, 0x46AF, {0xBC, 0xF5, 0x00, 0xEC, 0xC9, 0xCC, 0xD0, 0x0B}};
+inline constexpr IID IID_IVyrViewPrintService = {0x38EF6ABF, 0x4184, 0x46AF, {0xBC, 0xF5, 0x00, 0xEC, 0xC9, 0xCC, 0xD0, 0x0B}};
 inline constexpr IID IID_IVyrViewDocument = {0x5C0B6A11, 0x2E47, 0x4F3A, {0x9B, 0x61, 0x3D, 0x7E, 0x20, 0x41, 0xA8, 0x12}};
 
 // An enumerator of interface ids (the document interfaces a view class needs).

@@ -1,18 +1,22 @@
 // The host's own commands and windows, reached through the frame as a person reaches them: Edit > Copy and
-// File > Print... / Print Preview... on the active view, the table's buttons (Export..., Add to Tallion),
-// the copy dialog of the cuvette view, and the help window a help button opens.
+// File > Print... / Print Preview... / Print Window... on the active view, the table's buttons (Export...,
+// Add to Tallion), the copy dialog of the cuvette view, and the help window a help button opens.
+#include "foundation/com/ComPtr.h"
 #include "host/app/TextConversion.h"
 #include "host/app/gui/FrameWindow.h"
 #include "host/app/gui/HostWindows.h"
 #include "host/app/gui/OpenedRecording.h"
+#include "host/app/gui/ViewPrinting.h"
 #include "host/app/recording/RecordingText.h"
 #include "host/tests/FrameInput.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/TestCanvas.h"
 #include "host/tests/TestPictures.h"
-#include "testsupport/RealInput.h"
 #include "host/vyr/HelpWindow.h"
+#include "host/vyr/PrintService.h"
 #include "host/vyr/ToolCaption.h"
+#include "hostapi/VyrDocuments.h"
+#include "testsupport/RealInput.h"
 
 #include <gtest/gtest.h>
 
@@ -571,4 +575,137 @@ TEST_F(FrameHostCommands, PrintingOneSelectedRowOfTheTableTakesOnePage)
     const Host::PrintedPages printed = Host::PrintedSince(opened->StandIn(), jobs);
     EXPECT_EQ(1u, printed.pages.size());
     EXPECT_EQ(L"frame-host-commands.csv: Hemodynamics Table", printed.title);
+}
+
+namespace
+{
+
+// Whether the menu's item of that caption is enabled as a person opens the menu; nullopt when it is not
+// there.
+std::optional<bool> EnabledAsMenuOpens(Host::FrameWindow& frame, const std::wstring& menuName,
+                                       const std::wstring& caption)
+{
+    const HMENU bar = GetMenu(frame.Handle());
+    HMENU menu = nullptr;
+    for (int position = 0; position < GetMenuItemCount(bar) && !menu; ++position)
+        if (std::wstring name = HostTests::MenuItemText(bar, position);
+            std::erase(name, L'&'), name == menuName)
+            menu = GetSubMenu(bar, position);
+    std::optional<bool> enabled;
+    HostTests::ChooseMenuItem(
+        frame, menuName,
+        [&](const std::wstring& text)
+        {
+            for (int position = 0; text == caption && position < GetMenuItemCount(menu); ++position)
+                if (HostTests::MenuItemText(menu, position) == caption)
+                    enabled = (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) &
+                               (MF_GRAYED | MF_DISABLED)) == 0;
+            return false;
+        });
+    return enabled;
+}
+
+// The page's pixels that are not white, inside and outside place.
+std::pair<size_t, size_t> InkInAndOutside(HBITMAP page, const RECT& place)
+{
+    BITMAP size{};
+    GetObjectW(page, sizeof size, &size);
+    std::vector<DWORD> pixels(static_cast<size_t>(size.bmWidth) * static_cast<size_t>(size.bmHeight));
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.bmWidth, -size.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const HDC screen = GetDC(nullptr);
+    GetDIBits(screen, page, 0, static_cast<UINT>(size.bmHeight), pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    std::pair<size_t, size_t> ink{0, 0};
+    for (int y = 0; y < size.bmHeight; ++y)
+        for (int x = 0; x < size.bmWidth; ++x)
+            if ((pixels[static_cast<size_t>(y) * size.bmWidth + x] & 0xFFFFFF) != 0xFFFFFF)
+                ++(PtInRect(&place, POINT{x, y}) ? ink.first : ink.second);
+    return ink;
+}
+
+} // namespace
+
+// File > Print Window... is offered while the active view prints (not for the workflow panel) and prints
+// the view as it shows, through the site of the document's views, onto one page the user saves.
+TEST_F(FrameHostCommands, PrintWindowFollowsTheActiveViewAndPrintsItAsItShows)
+{
+    Open({L"Sistra Workflow", LoopViewName});
+    Host::ViewFrame& loops = *frame->FindView(LoopViewName);
+    ClickInto(*frame->FindView(L"Sistra Workflow"));
+    EXPECT_EQ(std::optional<bool>(false), EnabledAsMenuOpens(*frame, L"File", L"Print &Window..."));
+    ClickInto(loops);
+    EXPECT_EQ(std::optional<bool>(true), EnabledAsMenuOpens(*frame, L"File", L"Print &Window..."));
+
+    const ULONG jobs = PrintJobs();
+    const std::wstring target = HostTests::TestPicturePath(L"frame-print-window-loop-view");
+    std::filesystem::remove(target);
+    opened->StandIn().ScriptSaveFileAnswer(target.c_str());
+    EXPECT_EQ(L"Print &Window...", HostTests::ChooseMenuItem(*frame, L"File",
+                                                             [](const std::wstring& text)
+                                                             { return text == L"Print &Window..."; }));
+    const Host::PrintedPages printed = Host::PrintedSince(opened->StandIn(), jobs);
+    ASSERT_EQ(1u, printed.pages.size());
+    EXPECT_EQ(HostTests::WindowText(loops.Frame()), printed.title);
+    EXPECT_EQ("\x89PNG", FileStart(target, 4));
+    // The view's picture fills the page's width in its own proportions, and nothing is printed beside it.
+    RECT view{};
+    GetWindowRect(loops.ViewWindow(), &view);
+    constexpr int Margin = Vyr::PrintService::Margin;
+    const RECT place = Host::FittedPicturePlace(
+        {Margin, Margin, Vyr::PrintService::PageWidth - Margin, Vyr::PrintService::PageHeight - Margin},
+        {view.right - view.left, view.bottom - view.top});
+    const auto [inside, outside] = InkInAndOutside(printed.pages.front().get(), place);
+    EXPECT_GT(inside, static_cast<size_t>((place.right - place.left) * 4));
+    EXPECT_EQ(0u, outside);
+}
+
+TEST(FittedPicturePlace, APictureTakesTheWidthOrTheHeightOfThePrintableRectangleInItsOwnProportions)
+{
+    constexpr RECT Printable{10, 20, 410, 320}; // 400 x 300
+    struct Case
+    {
+        SIZE picture;
+        RECT expected;
+    };
+    for (const Case& c : std::vector<Case>{{{800, 300}, {10, 20, 410, 170}},
+                                           {{200, 600}, {10, 20, 110, 320}},
+                                           {{4, 3}, {10, 20, 410, 320}},
+                                           {{0, 300}, {10, 20, 10, 20}}})
+    {
+        const RECT place = Host::FittedPicturePlace(Printable, c.picture);
+        EXPECT_EQ(std::make_tuple(c.expected.left, c.expected.top, c.expected.right, c.expected.bottom),
+                  std::make_tuple(place.left, place.top, place.right, place.bottom))
+            << c.picture.cx << " x " << c.picture.cy;
+    }
+}
+
+// The frame answers the host's context question with the host object of its document's frame, and asks
+// the window holding the focus: the document's commands are offered in a window of its context (the
+// workflow panel says it is one), not in a window that says it belongs to another document's frame.
+TEST_F(FrameHostCommands, TheDocumentsCommandsFollowTheContextTheFocusIsIn)
+{
+    static const UINT question = RegisterWindowMessageW(L"VyrGetWindowContext");
+    Orv::ComPtr<IVyrDocumentFrame> documentFrame;
+    Orv::ComPtr<IUnknown> context;
+    ASSERT_EQ(S_OK, opened->Document()->QueryInterface(IID_IVyrDocumentFrame, documentFrame.PutVoid()));
+    ASSERT_EQ(S_OK, documentFrame->GetHostObject(context.Put()));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(context.Get()), SendMessageW(frame->Handle(), question, 0, 0));
+
+    WNDCLASSW otherClass{};
+    otherClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT
+    { return message == question ? 1 : DefWindowProcW(window, message, wParam, lParam); };
+    otherClass.hInstance = GetModuleHandleW(nullptr);
+    otherClass.lpszClassName = L"OtherContextWindow";
+    RegisterClassW(&otherClass);
+    const HWND other = CreateWindowExW(0, otherClass.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 8, 8,
+                                       frame->Handle(), nullptr, otherClass.hInstance, nullptr);
+    ASSERT_NE(nullptr, other);
+    Host::ViewFrame& workflow = Open({L"Sistra Workflow"});
+
+    SetFocus(workflow.ViewWindow());
+    EXPECT_EQ(std::optional<bool>(true), EnabledAsMenuOpens(*frame, L"Sistra", L"&Settings..."));
+    SetFocus(other);
+    EXPECT_EQ(std::optional<bool>(false), EnabledAsMenuOpens(*frame, L"Sistra", L"&Settings..."));
+    DestroyWindow(other);
 }

@@ -226,6 +226,8 @@ inline std::wstring ChooseMenuItem(Host::FrameWindow& frame, const std::wstring&
     if (!menu)
         return {};
     std::wstring chosen;
+    RECT title{};
+    GetMenuItemRect(frame.Handle(), bar, static_cast<UINT>(barPosition), &title);
     {
         SecondHand hand([] { return FindWindowW(L"#32768", nullptr); },
                         [&](HWND) {
@@ -241,11 +243,9 @@ inline std::wstring ChooseMenuItem(Host::FrameWindow& frame, const std::wstring&
                                 ClickAt(CentreOf(item));
                                 return;
                             }
-                            keybd_event(VK_ESCAPE, 0, 0, 0);
-                            keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+                            // Closed as a person closes it: a click on its title again.
+                            ClickAt(CentreOf(title));
                         });
-        RECT title{};
-        GetMenuItemRect(frame.Handle(), bar, static_cast<UINT>(barPosition), &title);
         ClickAt(CentreOf(title));
         PumpUntil(frame, [&] { return hand.done.load(); });
     }

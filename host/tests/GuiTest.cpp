@@ -90,7 +90,7 @@ TEST_F(HostWindows, TheFrameCarriesTheDocumentsMenusAndEveryViewAsAChildWindow)
     const auto layout = MenuLayout(GetMenu(frame.Handle()));
     ASSERT_EQ(3u, layout.size());
     EXPECT_EQ((std::vector<std::wstring>{L"File", L"&Open...", L"&Save", L"Save &As...", L"-", L"&Print...",
-                                         L"Print Pre&view...", L"-", L"&Export..."}),
+                                         L"Print Pre&view...", L"Print &Window...", L"-", L"&Export..."}),
               layout[0]);
     EXPECT_EQ(L"Sistra", layout[2][0]);
     for (const wchar_t* item : {L"&Workflow", L"&Analyze", L"&Loop View", L"Clear A&nalysis"})

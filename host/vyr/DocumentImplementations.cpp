@@ -86,6 +86,29 @@ private:
     StaticComObject<IUnknown, &IID_IUnknown> frameObject_;
 };
 
+// The site of the document's views: the framework's printing of views, and the frame's host object as
+// the owner the views' printouts name.
+class DocumentViewSite final : public DelegatingFace<IVyrViewSite>
+{
+public:
+    DocumentViewSite(IUnknown* outer, DocumentFrame& frame) : DelegatingFace(outer), frame_(frame) {}
+    HRESULT STDMETHODCALLTYPE GetSiteObject(IVyrViewSiteObject** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        *object = &Framework().viewSite;
+        (*object)->AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetViewInterface(IUnknown** view) override
+    {
+        return frame_.GetHostObject(view);
+    }
+
+private:
+    DocumentFrame& frame_;
+};
+
 // A document frame answers the host's questions about its document's channels (the table window names its
 // channel cells by them) for the host document it shows: each call goes to that document's own face.
 template <class Face, const IID* Iid>
@@ -402,9 +425,9 @@ class DocImplementation final : public ImplementationBase
 {
 public:
     DocImplementation(IUnknown* outer, IUnknown* services, IUnknown* hostDocument)
-        : views_(outer), frame_(outer, services), openViews_(outer), messages_(outer, openViews_),
-          viewLife_(outer, openViews_, views_, hostDocument), channelCounts_(outer, hostDocument),
-          channelDescriptions_(outer, hostDocument)
+        : views_(outer), frame_(outer, services), viewSite_(outer, frame_), openViews_(outer),
+          messages_(outer, openViews_), viewLife_(outer, openViews_, views_, hostDocument),
+          channelCounts_(outer, hostDocument), channelDescriptions_(outer, hostDocument)
     {
     }
 
@@ -415,6 +438,8 @@ private:
             return &views_;
         if (IsEqualIID(iid, IID_IVyrDocumentFrame))
             return &frame_;
+        if (IsEqualIID(iid, IID_IVyrViewSite))
+            return &viewSite_;
         if (IsEqualIID(iid, IID_IMessageHandler))
             return static_cast<IMessageHandler*>(&messages_);
         if (IsEqualIID(iid, IID_IHostMessageLog))
@@ -431,6 +456,7 @@ private:
     }
     ViewBroadcaster views_;
     DocumentFrame frame_;
+    DocumentViewSite viewSite_;
     DocumentViews openViews_;
     HostMessages messages_;
     ViewLifeFace viewLife_;

@@ -420,6 +420,12 @@ HRESULT STDMETHODCALLTYPE FrameworkClassObject::CopyJobPage(ULONG job, ULONG pag
     return *bitmap ? S_OK : E_INVALIDARG;
 }
 
+HRESULT STDMETHODCALLTYPE FrameworkClassObject::SetViewPrinter(IVyrViewPrintService* printer)
+{
+    Framework().viewSite.SetPrinter(printer);
+    return S_OK;
+}
+
 HRESULT STDMETHODCALLTYPE FrameworkClassObject::GetSelfTest(ULONG index, IUnitTest** test)
 {
     if (!test)

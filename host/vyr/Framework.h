@@ -11,6 +11,7 @@
 #include "Registrations.h"
 #include "ScaleControls.h"
 #include "SubjectManager.h"
+#include "ViewSite.h"
 
 namespace Vyr
 {
@@ -61,6 +62,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetHelpRequest(ULONG index, BSTR* topic, BSTR* helpFile) override;
     HRESULT STDMETHODCALLTYPE CopyJobPage(ULONG job, ULONG page, HBITMAP* bitmap) override;
     HRESULT STDMETHODCALLTYPE RecordMacro(IMacroWriter* writer) override;
+    HRESULT STDMETHODCALLTYPE SetViewPrinter(IVyrViewPrintService* printer) override;
 
 private:
     LONG references_ = 0;
@@ -90,6 +92,7 @@ struct FrameworkState
     CalcReceiver calcReceiver;
     DocClassImplFactory documentClasses;
     ViewClassImplFactory viewClasses;
+    ViewSiteObject viewSite;
     DocImplFactory documents{&application};
     FrameworkClassObject classObject;
 };

@@ -21,6 +21,21 @@ SistraDocument* ModuleDocumentOf(IUnknown* document)
     return static_cast<SistraDocument*>(face.Get());
 }
 
+namespace
+{
+
+// The host's site of the document's views, which the document object answers; not counted, as the
+// document it belongs to outlives its views.
+IVyrViewSite* ViewSiteOf(IUnknown* document)
+{
+    Orv::ComPtr<IVyrViewSite> site;
+    if (!document || FAILED(document->QueryInterface(IID_IVyrViewSite, site.PutVoid())))
+        return nullptr;
+    return site.Get();
+}
+
+} // namespace
+
 DEFINE_RESPONSE_TABLE1(SistraViewBase, ViewBase)
     EV_WM_DESTROY,
 END_RESPONSE_TABLE;
@@ -34,7 +49,8 @@ VYR_DEFINE_EVENT_MAP(SistraViewBase, ViewBase){
 
 SistraViewBase::SistraViewBase(const ViewCreation& creation, const Orv::String& title, int32_t viewNumber,
                                int modelKind)
-    : ViewBase(creation.parent, creation.document, creation.hostView, nullptr, title.c_str(), creation.module),
+    : ViewBase(creation.parent, creation.document, creation.hostView, ViewSiteOf(creation.document),
+               title.c_str(), creation.module),
       document_(ModuleDocumentOf(creation.document)), documentObject_(creation.document), name_(title),
       viewNumber_(viewNumber)
 {

@@ -46,6 +46,9 @@ public:
 
     bool CanCopy() override { return true; }
     bool CanPrint() override { return true; }
+    // The host's printing of the view as it shows: offered for a view that prints at all, while the host's
+    // site of its views can print.
+    bool CanRunCommand3() override { return CanPrint() && ViewBase::CanPrint(); }
 
     // The document's workflow-setup model when it has one; never creates it.
     std::shared_ptr<Model> GetSetupModel() const;

@@ -31,6 +31,14 @@ constexpr size_t PlaceWords = 7;
 // The host's own menu items, numbered above every item of the module's menus.
 constexpr UINT FirstHostItemId = 0xE000;
 
+// The host's question to a window: the Vyr context it is in (the address of its document frame's host
+// object; 0 when it does not say).
+UINT WindowContextQuestion()
+{
+    static const UINT question = RegisterWindowMessageW(L"VyrGetWindowContext");
+    return question;
+}
+
 // The views an arrangement is about, in the order the frame prefers them: the calibration a step
 // fits, the loops, the table.
 constexpr const wchar_t* FocusViewClasses[] = {L"Sistra Saline Calibration GraphView", L"Sistra Cuvette Calibration View",
@@ -66,12 +74,31 @@ FrameWindow::FrameWindow(const std::wstring& title, std::vector<MenuCommandEntry
 
 FrameWindow::~FrameWindow()
 {
+    SetHost(nullptr);
     CloseViews();
     if (IsWindow(window_))
     {
         SetWindowLongPtrW(window_, FrameObjectSlot, 0);
         DestroyWindow(window_);
     }
+}
+
+void FrameWindow::SetHost(IVyrStandIn* standIn)
+{
+    if (standIn_)
+        standIn_->SetViewPrinter(nullptr);
+    standIn_ = standIn;
+    if (standIn_)
+        standIn_->SetViewPrinter(&printer_);
+}
+
+PrintableView FrameWindow::PrintableActiveView() const
+{
+    if (!active_)
+        return {};
+    wchar_t title[256] = {};
+    GetWindowTextW(active_->Frame(), title, static_cast<int>(std::size(title)));
+    return PrintableView{active_->ViewWindow(), title};
 }
 
 void FrameWindow::ShowDocument(IUnknown* document, std::vector<ViewClassEntry> viewClasses)
@@ -250,10 +277,34 @@ void FrameWindow::PlaceViews(const std::vector<ViewFrame*>& views, const std::ve
                    places[index].bottom - places[index].top, TRUE);
 }
 
+// The document's commands go to it only while the person works in a window of its context, not in one that
+// says it belongs to another document's frame.
 CommandRoute FrameWindow::RouteOf(const MenuCommandEntry& entry) const
 {
-    return CommandRoute(active_ ? static_cast<IUnknown*>(&active_->View()) : nullptr, document_.Get(),
-                        entry.owner.Get());
+    return CommandRoute(active_ ? static_cast<IUnknown*>(&active_->View()) : nullptr,
+                        FocusInDocumentContext() ? document_.Get() : nullptr, entry.owner.Get());
+}
+
+IUnknown* FrameWindow::DocumentContext() const
+{
+    Orv::ComPtr<IVyrDocumentFrame> frame;
+    Orv::ComPtr<IUnknown> context;
+    if (!document_ || FAILED(document_->QueryInterface(IID_IVyrDocumentFrame, frame.PutVoid())) || !frame ||
+        FAILED(frame->GetHostObject(context.Put())))
+        return nullptr;
+    // The document's frame keeps its host object as long as the document, which the frame holds.
+    return context.Get();
+}
+
+bool FrameWindow::FocusInDocumentContext() const
+{
+    const HWND focus = GetFocus();
+    if (!focus || !IsChild(window_, focus))
+        return true;
+    for (HWND window = focus; window && window != window_; window = GetParent(window))
+        if (const LRESULT context = SendMessageW(window, WindowContextQuestion(), 0, 0))
+            return context == reinterpret_cast<LRESULT>(DocumentContext());
+    return true;
 }
 
 std::vector<MenuCommandEntry> FrameWindow::WithHostCommands(std::vector<MenuCommandEntry> moduleMenus)
@@ -275,6 +326,7 @@ std::vector<MenuCommandEntry> FrameWindow::WithHostCommands(std::vector<MenuComm
         {PrintState, L"File|Print...", L"&Print...", true, {}, {}, sender(Print)},
         // The preview is the printout on the screen: it is enabled as printing is.
         {PrintState, L"File|Print Preview...", L"Print Pre&view...", true, {}, {}, sender(PrintPreview), true},
+        {PrintWindowState, L"File|Print Window...", L"Print &Window...", true, {}, {}, sender(PrintWindow), true},
         {0, L"File|-", L"", true, {}, {}, {}},
         {0, L"File|Export...", L"&Export...", true, {}, {}, call(exporter_)},
         {CopyState, L"Edit|Copy", L"&Copy", true, {}, {}, sender(Copy)},
@@ -533,6 +585,8 @@ LRESULT CALLBACK FrameWindow::Procedure(HWND window, UINT message, WPARAM wParam
 
 LRESULT FrameWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WindowContextQuestion())
+        return reinterpret_cast<LRESULT>(DocumentContext());
     switch (message)
     {
     case WM_SIZE:

@@ -8,6 +8,7 @@
 #include "host/app/gui/ModuleClasses.h"
 #include "host/app/gui/PrintPreviewWindow.h"
 #include "host/app/gui/ViewFrame.h"
+#include "host/app/gui/ViewPrinting.h"
 
 #include <windows.h>
 
@@ -26,8 +27,9 @@ namespace Host
 class FrameWindow
 {
 public:
-    // The host's own menus come first: File (Open..., Save, Save As..., Print..., Print Preview...,
-    // Export...) and Edit (Copy), the view commands sent to the active view as the host's messages.
+    // The host's own menus come first: File (Open..., Save, Save As..., Print..., Print Preview..., Print
+    // Window..., Export...) and Edit (Copy), the view commands sent to the active view as the host's
+    // messages.
     // Throws std::runtime_error when the window cannot be made.
     FrameWindow(const std::wstring& title, std::vector<MenuCommandEntry> menus, const RECT& place);
     ~FrameWindow();
@@ -65,8 +67,9 @@ public:
     void AddHostMenu(const std::wstring& caption, std::vector<HostMenuItem> items);
     // Does what the document asked of its host since the last time, and lets closed views go.
     void FollowDocument();
-    // The framework through which the host's own commands reach the views and its printer.
-    void SetHost(IVyrStandIn* standIn) { standIn_ = standIn; }
+    // The framework through which the host's own commands reach the views and its printer; the frame
+    // prints its active view when the site of the document's views is asked to.
+    void SetHost(IVyrStandIn* standIn);
     // What File > Export... does; without it the command is disabled.
     void SetExporter(std::function<void()> exporter) { exporter_ = std::move(exporter); }
     // What File > Open..., Save and Save As... do with the host's document file.
@@ -112,6 +115,12 @@ private:
     static void TileViews(const std::vector<ViewFrame*>& views, const RECT& area);
     void Execute(UINT itemId);
     CommandRoute RouteOf(const MenuCommandEntry& entry) const;
+    // The host object of the document's frame: the Vyr context of the frame's windows; null without a
+    // document.
+    IUnknown* DocumentContext() const;
+    // Whether the window holding the focus is in the document's context: the first answer to the host's
+    // context question from the focus up to the frame (the frame's own when the focus is elsewhere).
+    bool FocusInDocumentContext() const;
     void ActivateViewAt(POINT screenPoint);
     void Activate(ViewFrame& view);
     ViewFrame* ViewOfType(ULONG typeId) const;
@@ -124,6 +133,7 @@ private:
     std::vector<MenuCommandEntry> WithHostCommands(std::vector<MenuCommandEntry> moduleMenus);
     // Sends the host's message to the active view; what a print message printed goes to the user.
     void SendToActiveView(ULONG message);
+    PrintableView PrintableActiveView() const;
     // Runs a host command; a failure is told to the user.
     void RunHostCommand(const std::function<void()>& command);
 
@@ -148,6 +158,7 @@ private:
     std::map<std::wstring, HMENU> hostPopups_; // the host's own menus by caption
     std::function<void(ULONG)> openHostWindow_;
     std::unique_ptr<PrintPreviewWindow> preview_;
+    ViewPicturePrinter printer_{[this] { return PrintableActiveView(); }};
 };
 
 } // namespace Host

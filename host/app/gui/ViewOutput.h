@@ -1,6 +1,7 @@
-// The host's own commands on its active view: Edit > Copy and File > Print... and Print Preview... are
-// delivered to the view as the host's messages, which the view answers by writing the clipboard or by
-// handing printouts to the host's print service. The pages the printer received are then put where a
+// The host's own commands on its active view: Edit > Copy and File > Print..., Print Preview... and Print
+// Window... are delivered to the view as the host's messages, which the view answers by writing the
+// clipboard, by handing printouts to the host's print service, or by asking its site to print it as it
+// shows. The pages the printer received are then put where a
 // person can look at them: saved as PNG pictures under the name the user gives, or in a preview window.
 #pragma once
 
@@ -25,6 +26,9 @@ constexpr ULONG Print = 0x8001000B;
 constexpr ULONG PrintPreview = 0x8001000C;
 constexpr ULONG CopyState = 0x80170004;
 constexpr ULONG PrintState = 0x80170000;
+// The view as it shows, printed by the host through the site of its document's views.
+constexpr ULONG PrintWindow = 0x8001000D;
+constexpr ULONG PrintWindowState = 0x80170001;
 } // namespace HostViewCommand
 
 // Delivers the message (without a payload) to the view's message handlers; true when one handled it.
