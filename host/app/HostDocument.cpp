@@ -1237,7 +1237,9 @@ std::vector<std::wstring> HostDocument::ItemEventSources(HostItemId id) const
     if (id.second != 0 || id.first < 0 || static_cast<size_t>(id.first) >= items_.size())
         return {};
     const NamedItem& item = items_[static_cast<size_t>(id.first)];
-    if (item.sourcesOf == item.text && !item.text.empty())
+    // An empty text matches the empty cache it starts with: it reads no sources, and is not parsed again
+    // (and refused) on every refresh of the trace view.
+    if (item.sourcesOf == item.text)
         return item.eventSources;
     const std::string& text = item.text;
     std::vector<std::wstring> sources;
