@@ -145,6 +145,9 @@ TEST_F(FrameBalloons, ABalloonCoversNothingBesideItsBodyAndTail)
     GetWindowTextW(balloon, text, 64);
     EXPECT_STREQ(L"Can't Apply Calibration", text);
 
+    // The balloon fades in and paints its texts last: the picture waits for them.
+    RedrawWindow(balloon, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    HostTests::Settle(Frame());
     RECT place{};
     GetWindowRect(balloon, &place);
     ASSERT_LE(place.bottom, box.top + 12) << "the balloon stands above the box, its tail at its foot";
