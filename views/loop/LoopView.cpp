@@ -115,9 +115,8 @@ DEFINE_RESPONSE_TABLE1(SistraAnalysisGraphView::LayoutWindow, OWL::TLayoutWindow
     EV_CHILD_NOTIFY(LoopViewControl::EspvrType, CBN_SELCHANGE, view.EspvrTypeChosen),
     EV_CHILD_NOTIFY(LoopViewControl::EdpvrType, CBN_SELCHANGE, view.EdpvrTypeChosen),
     EV_CHILD_NOTIFY(LoopViewControl::EsPoints, CBN_SELCHANGE, view.EsPointsChosen),
-    EV_CHILD_NOTIFY(LoopViewControl::EspvrType, CBN_SELENDOK, view.EspvrTypeChosen),
-    EV_CHILD_NOTIFY(LoopViewControl::EdpvrType, CBN_SELENDOK, view.EdpvrTypeChosen),
-    EV_CHILD_NOTIFY(LoopViewControl::EsPoints, CBN_SELENDOK, view.EsPointsChosen),
+    // A choice, by key or by click, comes as a selection change; its closing (CBN_SELENDOK) is not sent
+    // again, so that one choice is one command (and one statement in a recorded macro).
     EV_CHILD_NOTIFY(LoopViewControl::EspvrType, CBN_SELENDCANCEL, view.ShowModelChoices),
     EV_CHILD_NOTIFY(LoopViewControl::EdpvrType, CBN_SELENDCANCEL, view.ShowModelChoices),
     EV_CHILD_NOTIFY(LoopViewControl::EsPoints, CBN_SELENDCANCEL, view.ShowModelChoices),
