@@ -205,10 +205,17 @@ HRESULT ReadText(IStorage* root, const wchar_t* name, std::wstring& text)
     return S_OK;
 }
 
+bool IsEmptyFile(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeHigh == 0 &&
+           data.nFileSizeLow == 0;
+}
+
 } // namespace
 
 HRESULT SaveDocument(IStorage* root, const std::wstring& recordingPath, const ModuleDocuments& modules,
-                     const HostItems& items)
+                     const HostItems& items, const ShownRecording* data, IHostProgress* progress)
 {
     if (!root)
         return E_POINTER;
@@ -222,6 +229,8 @@ HRESULT SaveDocument(IStorage* root, const std::wstring& recordingPath, const Mo
             hr = WriteWhole(root, ItemsStreamName, itemText.data(), static_cast<ULONG>(itemText.size() * sizeof(wchar_t)));
         else if (SUCCEEDED(hr))
             root->DestroyElement(ItemsStreamName);
+        if (SUCCEEDED(hr))
+            hr = WriteDocumentData(root, data, progress);
         for (size_t index = 0; SUCCEEDED(hr) && index < modules.size(); ++index)
             hr = SaveModule(root, index, modules[index]);
         // Records of module documents this document no longer has.
@@ -296,21 +305,44 @@ HRESULT LoadModuleSettings(IStorage* root, const ModuleDocuments& modules)
     });
 }
 
-HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recordingPath, const ModuleDocuments& modules,
-                         const HostItems& items)
+namespace
 {
-    return Orv::CatchReturn([&] {
-        using FileLockBytesImpl::FileLockBytes;
-        auto bytes = Orv::ComPtr<ILockBytes>::Adopt(new FileLockBytes(Orv::String(path.c_str()), FileLockBytes::Life::Kept));
-        STATSTG stat{};
-        HRESULT hr = bytes->Stat(&stat, STATFLAG_NONAME);
-        Orv::ComPtr<IStorage> root;
+
+// The document as a new compound file at path; the file is closed when this returns.
+HRESULT SaveNewDocumentFile(const std::wstring& path, const std::wstring& recordingPath, const ModuleDocuments& modules,
+                            const HostItems& items, const ShownRecording* data, IHostProgress* progress)
+{
+    using FileLockBytesImpl::FileLockBytes;
+    auto bytes = Orv::ComPtr<ILockBytes>::Adopt(new FileLockBytes(Orv::String(path.c_str()), FileLockBytes::Life::Kept));
+    Orv::ComPtr<IStorage> root;
+    HRESULT hr = OrvStorage::CreateOnLockBytes(bytes.Get(), root.Put());
+    if (SUCCEEDED(hr))
+        hr = SaveDocument(root.Get(), recordingPath, modules, items, data, progress);
+    return hr;
+}
+
+} // namespace
+
+HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recordingPath, const ModuleDocuments& modules,
+                         const HostItems& items, const ShownRecording* data, IHostProgress* progress)
+{
+    return Orv::CatchReturn([&]() -> HRESULT {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return Orv::FailWithReason(HRESULT_FROM_WIN32(ERROR_DIRECTORY), IID_IStorage,
+                                       (path + L" is a folder: name a file to save the document to").c_str());
         // A file that holds something else is refused, not overwritten.
-        if (SUCCEEDED(hr))
-            hr = stat.cbSize.QuadPart == 0 ? OrvStorage::CreateOnLockBytes(bytes.Get(), root.Put())
-                                           : OrvStorage::OpenOnLockBytes(bytes.Get(), root.Put());
-        if (SUCCEEDED(hr))
-            hr = SaveDocument(root.Get(), recordingPath, modules, items);
+        if (Orv::ComPtr<IStorage> earlier; attributes != INVALID_FILE_ATTRIBUTES && !IsEmptyFile(path))
+            if (const HRESULT hr = OpenDocumentFile(path, earlier.Put()); FAILED(hr))
+                return hr;
+        const std::wstring temporary = path + L".saving" + std::to_wstring(GetCurrentProcessId());
+        DeleteFileW(temporary.c_str());
+        HRESULT hr = SaveNewDocumentFile(temporary, recordingPath, modules, items, data, progress);
+        if (SUCCEEDED(hr) &&
+            !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            hr = Orv::LastErrorResult();
+        if (FAILED(hr))
+            DeleteFileW(temporary.c_str());
         return hr;
     });
 }
@@ -347,6 +379,14 @@ std::optional<DocumentFileContent> ReadDocumentFile(const std::wstring& path)
         throw std::runtime_error(ToUtf8(path) + " is a compound file but names no recording: " + FailureText(hr));
     if (FAILED(hr = ReadHostItems(root.Get(), content.items)))
         throw std::runtime_error("the calculations in " + ToUtf8(path) + " cannot be read: " + FailureText(hr));
+    try
+    {
+        content.data = ReadDocumentData(root.Get());
+    }
+    catch (const std::runtime_error& damage)
+    {
+        throw std::runtime_error("the recording kept in " + ToUtf8(path) + " cannot be read: " + damage.what());
+    }
     return content;
 }
 

@@ -6,9 +6,12 @@
 // calculations, each its name and its text, UTF-16, each ended by a NUL), only when it has any; per module
 // document a storage
 // "Module<n>" (n from 1) with stream "ClassId" (the class id its persisters report) and a stream per
-// settings record, "Full" and "SettingsOnly".
+// settings record, "Full" and "SettingsOnly"; storage "Data" with the recording as the document shows it
+// (DocumentData.h), which a file saved before documents kept their data lacks: such a file opens the
+// recording it names.
 #pragma once
 
+#include "host/app/DocumentData.h"
 #include "hostapi/VyrDocuments.h"
 
 #include <objidl.h>
@@ -27,9 +30,11 @@ using ModuleDocuments = std::vector<ICustomDocument*>;
 using HostItems = std::vector<std::pair<std::wstring, std::wstring>>;
 
 // Writes the document into root (a new or an earlier saved file) and commits. A record a module fails
-// to write fails the save with its code and leaves the file as it was.
+// to write fails the save with its code and leaves the file as it was. With data, the file keeps the
+// recording as shown (progress, when given, told how far the save got); without, it names the recording only.
 HRESULT SaveDocument(IStorage* root, const std::wstring& recordingPath, const ModuleDocuments& modules,
-                     const HostItems& items = {});
+                     const HostItems& items = {}, const ShownRecording* data = nullptr,
+                     IHostProgress* progress = nullptr);
 // The path of the recording a saved document shows.
 HRESULT ReadRecordingReference(IStorage* root, std::wstring& recordingPath);
 // The named calculations a saved document holds (none when it holds none).
@@ -38,9 +43,12 @@ HRESULT ReadHostItems(IStorage* root, HostItems& items);
 // file lacks starts the persister afresh (InitNew). The first failure's code, after trying them all.
 HRESULT LoadModuleSettings(IStorage* root, const ModuleDocuments& modules);
 
-// The same on a file: a save opens the file when it holds a document and makes it otherwise.
+// The same on a file, written under a temporary name beside it that takes the file's name only once the
+// save is whole: a failed or cancelled save leaves an earlier file as it was. A file that holds something
+// other than a document is refused, not replaced.
 HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recordingPath, const ModuleDocuments& modules,
-                         const HostItems& items = {});
+                         const HostItems& items = {}, const ShownRecording* data = nullptr,
+                         IHostProgress* progress = nullptr);
 HRESULT OpenDocumentFile(const std::wstring& path, IStorage** root);
 // Loads the module documents' settings from the document file at path, as LoadModuleSettings does.
 HRESULT LoadDocumentFileSettings(const std::wstring& path, const ModuleDocuments& modules);
@@ -48,8 +56,11 @@ struct DocumentFileContent
 {
     std::wstring recording;
     HostItems items;
+    // The recording as it was shown when saved; none in a file saved before documents kept their data.
+    std::optional<SavedRecording> data;
 };
-// The recording the document file at path shows and its host document's calculations; nothing when path
+// The recording the document file at path shows (its data, where it keeps them) and its host document's
+// calculations; nothing when path
 // holds no compound file (a recording text, or no file at all). Throws std::runtime_error for a compound
 // file that holds no document or a damaged one.
 std::optional<DocumentFileContent> ReadDocumentFile(const std::wstring& path);

@@ -7,7 +7,6 @@
 #include "host/tests/TestPictures.h"
 
 #include "host/app/gui/FieldsDialog.h"
-#include "host/vyr/UnitConversions.h"
 #include "hostapi/LoopParameterNames.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +25,6 @@ using HostTests::ScreenCentreOf;
 
 constexpr int MessageText = 0xFFFF; // the static of a message box
 constexpr int SettingsPressureList = 1003;
-constexpr size_t ShownSecondField = 4;
 // Bounds the wait for what a click asks of the dialog; only a failing test waits this long.
 constexpr DWORD GiveUpAfter = 5000;
 constexpr const wchar_t* EcgGoneStart = L"An ECG event source that Sistra was using has gone away.";
@@ -45,16 +43,7 @@ protected:
         return HostTests::ChooseMenuItem(Frame(), menu, [&](const std::wstring& text) { return text == item; }) == item;
     }
 
-    // What the host shows the pressure channel with: its conversion's scale.
-    double PressureScale()
-    {
-        Orv::ComPtr<IUnitConversion> conversion;
-        Vyr::ConversionFacts facts;
-        if (opened->Host().GetChannelConversion(HostUnsetPosition, 0, 0, conversion.Put()) != S_OK ||
-            !Vyr::ReadConversionFacts(*conversion.Get(), facts))
-            return 0.0;
-        return facts.scale;
-    }
+    double PressureScale() { return HostTests::ShownScale(opened->Host(), 0); }
 
     double MeanEndSystolicPressure()
     {
@@ -78,20 +67,7 @@ TEST_F(FrameChannelActions, UnitsWithdrawTheCalibrationAndTheHostsOwnUnitsBringA
     ASSERT_TRUE(Choose(L"Channel", L"&Recorded Units"));
     EXPECT_DOUBLE_EQ(3.0, PressureScale());
 
-    {
-        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(Host::DialogFieldId(0)); }, [&](HWND dialog) {
-            const HWND shown = GetDlgItem(dialog, Host::DialogFieldId(ShownSecondField));
-            ClickAt(ScreenCentreOf(shown));
-            HostTests::PressKey(VK_END);
-            HostTests::PressKey(VK_BACK);
-            HostTests::TypeText(L"2");
-            HostTests::SaveTestPicture(dialog, L"frame-channel-units");
-            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
-        });
-        ASSERT_TRUE(Choose(L"Channel", L"&Units..."));
-        HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });
-    }
-    HostTests::Settle(Frame());
+    HostTests::ChangeUnitsThroughTheMenu(Frame(), L"2");
     EXPECT_DOUBLE_EQ(2.0, PressureScale());
     EXPECT_NEAR(calibrated * 2.0 / 3.0, MeanEndSystolicPressure(), 1e-6 * calibrated);
 

@@ -1,9 +1,12 @@
-// The host's Channel > Delete Channel... taken as a person takes it, for the frame tests of the channels.
+// The host's Channel > Delete Channel... and Channel > Units... taken as a person takes them, for the frame
+// tests of the channels.
 #pragma once
 
+#include "host/app/HostDocument.h"
 #include "host/app/gui/FieldsDialog.h"
 #include "host/tests/FrameInput.h"
 #include "host/tests/TestPictures.h"
+#include "host/vyr/UnitConversions.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +41,35 @@ inline std::wstring DeleteChannelThroughTheMenu(Host::FrameWindow& frame, wchar_
     PumpUntil(frame, [&] { return hand.done.load(); });
     Settle(frame);
     return told;
+}
+
+// The scale of the conversion the host shows the channel through (in its first record); 0 for none.
+inline double ShownScale(Host::HostDocument& document, int32_t channel)
+{
+    Orv::ComPtr<IUnitConversion> conversion;
+    Vyr::ConversionFacts facts;
+    if (document.GetChannelConversion(HostUnsetPosition, 0, channel, conversion.Put()) != S_OK ||
+        !Vyr::ReadConversionFacts(*conversion.Get(), facts))
+        return 0.0;
+    return facts.scale;
+}
+
+// Channel > Units... with the first channel the dialog offers (the pressure) shown as shown2 at raw 1.
+inline void ChangeUnitsThroughTheMenu(Host::FrameWindow& frame, const std::wstring& shown2)
+{
+    constexpr size_t ShownSecondField = 4;
+    SecondHand hand([] { return DialogWithControl(Host::DialogFieldId(0)); }, [&](HWND dialog) {
+        ClickAt(ScreenCentreOf(GetDlgItem(dialog, Host::DialogFieldId(ShownSecondField))));
+        PressKey(VK_END);
+        PressKey(VK_BACK);
+        TypeText(shown2);
+        SaveTestPicture(dialog, L"frame-channel-units");
+        ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+    });
+    const std::wstring item = L"&Units...";
+    EXPECT_EQ(item, ChooseMenuItem(frame, L"Channel", [&](const std::wstring& text) { return text == item; }));
+    PumpUntil(frame, [&] { return hand.done.load(); });
+    Settle(frame);
 }
 
 } // namespace HostTests

@@ -1,6 +1,9 @@
 // The host document saved and opened again through the frame's File menu, as a person does: the document
-// that opens has the recording, the settings and the calibration it was saved with, and the same loops.
+// that opens has the recording, the settings and the calibration it was saved with, and the same loops;
+// data edited in the frame open as they were shown, and a file that kept no data opens its recording.
 #include "host/app/TextConversion.h"
+#include "host/app/recording/RecordingText.h"
+#include "host/tests/FrameChannelMenu.h"
 #include "host/tests/FrameSessionFixture.h"
 
 #include "host/app/macro/MacroText.h"
@@ -8,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <filesystem>
+#include <sstream>
 #include <vector>
 
 namespace
@@ -60,11 +65,40 @@ protected:
     {
     }
 
-    std::wstring Choose(const std::wstring& item)
+    std::wstring Choose(const std::wstring& item, const std::wstring& menu = L"File")
     {
-        return HostTests::ChooseMenuItem(Frame(), L"File", [&](const std::wstring& text) { return text == item; });
+        return HostTests::ChooseMenuItem(Frame(), menu, [&](const std::wstring& text) { return text == item; });
+    }
+
+    // The document as gui opens the file, in a fresh frame.
+    void OpenInAFreshFrame(const std::wstring& path)
+    {
+        session.reset();
+        opened.reset();
+        opened.emplace(Host::ToUtf8(path));
+        std::ostringstream problems;
+        session.emplace(*opened, L"Sistra - reopened", RECT{0, 0, 1200, 900}, problems);
+        HostTests::Settle(Frame());
     }
 };
+
+// Channels, records and every sample of the channels that are not deleted.
+bool SameData(const Host::Recording& a, const Host::Recording& b)
+{
+    if (a.RecordCount() != b.RecordCount() || a.Channels().size() != b.Channels().size())
+        return false;
+    for (size_t channel = 0; channel < a.Channels().size(); ++channel)
+    {
+        const Host::ChannelInfo &x = a.Channels()[channel], &y = b.Channels()[channel];
+        if (x.name != y.name || x.unit != y.unit || x.deleted != y.deleted)
+            return false;
+        for (size_t record = 0; record < a.RecordCount() && !x.deleted; ++record)
+            if (!std::ranges::equal(a.RecordAt(record).Samples(channel), b.RecordAt(record).Samples(channel)) ||
+                a.RecordAt(record).SampleInterval() != b.RecordAt(record).SampleInterval())
+                return false;
+    }
+    return true;
+}
 
 TEST_F(FrameDocumentFile, SaveAsThenOpenShowsTheDocumentAgainWithItsCalibrationAndSettings)
 {
@@ -107,6 +141,50 @@ TEST_F(FrameDocumentFile, SaveAsThenOpenShowsTheDocumentAgainWithItsCalibrationA
     EXPECT_EQ(settings, SettingsOf(opened->Document()));
     EXPECT_EQ(loops, LoopValues(*opened));
     std::filesystem::remove(path);
+}
+
+// A stretch cleared, the ECG deleted and the pressure shown doubled in the frame: the saved document opens
+// in a fresh frame with the data, units and loops shown before the save, not its recording file's; a file
+// that names its recording only (as documents were saved before they kept their data) opens that recording.
+TEST_F(FrameDocumentFile, EditedDataOpenAsShownAndAFileThatKeptNoDataOpensItsRecording)
+{
+    const std::filesystem::path earlier = std::filesystem::temp_directory_path() / "frame-document-earlier.sdoc";
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "frame-document-edited.sdoc";
+    const std::string recording = std::filesystem::absolute(file.Path()).string();
+    {
+        Orv::ComPtr<ICustomDocument> module;
+        opened->Document()->QueryInterface(IID_ICustomDocument, module.PutVoid());
+        ASSERT_EQ(S_OK, Host::SaveDocumentFile(earlier.wstring(), Host::FromUtf8(recording), {module.Get()},
+                                               opened->Host().ItemCalculations()));
+    }
+    const std::vector<uint64_t> unedited = LoopValues(*opened);
+
+    const auto ticks = static_cast<int32_t>(opened->Host().Data().RecordAt(0).Length());
+    opened->Host().SelectByUser({0, ticks / 3}, {0, ticks / 2});
+    ASSERT_EQ(L"Clear &Data", Choose(L"Clear &Data", L"Edit"));
+    HostTests::DeleteChannelThroughTheMenu(Frame(), L'3');
+    HostTests::ChangeUnitsThroughTheMenu(Frame(), L"2");
+    ASSERT_DOUBLE_EQ(2.0, HostTests::ShownScale(opened->Host(), 0));
+    const Host::Recording shown = opened->Host().Data();
+    const std::vector<uint64_t> edited = LoopValues(*opened);
+    ASSERT_FALSE(edited.empty());
+    ASSERT_NE(unedited, edited);
+    opened->StandIn().ScriptSaveFileAnswer(path.c_str());
+    ASSERT_EQ(L"Save &As...", Choose(L"Save &As..."));
+
+    OpenInAFreshFrame(path.wstring());
+    EXPECT_EQ(recording, opened->File());
+    EXPECT_TRUE(SameData(shown, opened->Host().Data()));
+    EXPECT_FALSE(SameData(Host::LoadRecordingFile(recording), opened->Host().Data())) << "read from the recording file";
+    EXPECT_DOUBLE_EQ(2.0, HostTests::ShownScale(opened->Host(), 0));
+    EXPECT_EQ(edited, LoopValues(*opened));
+
+    OpenInAFreshFrame(earlier.wstring());
+    EXPECT_EQ(recording, opened->File());
+    EXPECT_TRUE(SameData(Host::LoadRecordingFile(recording), opened->Host().Data()));
+    EXPECT_EQ(unedited, LoopValues(*opened));
+    std::filesystem::remove(path);
+    std::filesystem::remove(earlier);
 }
 
 } // namespace

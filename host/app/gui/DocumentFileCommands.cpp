@@ -63,11 +63,16 @@ void DocumentFileCommands::SaveTo(const std::wstring& path)
 {
     Orv::ComPtr<ICustomDocument> module;
     opened_.Document()->QueryInterface(IID_ICustomDocument, module.PutVoid());
+    const ShownRecording shown{opened_.Host().Data(), ShownConversions(opened_.Host())};
+    const Orv::ComPtr<IHostProgress> progress = HostProgress(L"Saving the document");
     SetErrorInfo(0, nullptr);
-    const HRESULT saved =
-        SaveDocumentFile(path, FullPath(FromUtf8(opened_.File())), {module.Get()}, opened_.Host().ItemCalculations());
+    const HRESULT saved = SaveDocumentFile(path, FullPath(FromUtf8(opened_.File())), {module.Get()},
+                                           opened_.Host().ItemCalculations(), &shown, progress.Get());
+    if (saved == E_ABORT)
+        throw std::runtime_error("the save was cancelled: " + ToUtf8(path) + " is as it was");
     if (FAILED(saved))
-        throw std::runtime_error("the document could not be saved to " + ToUtf8(path) + ": " + FailureText(saved));
+        throw std::runtime_error("the document could not be saved to " + ToUtf8(path) + ": " + FailureText(saved) +
+                                 " (a file saved there before is as it was)");
     path_ = path;
     NameModuleDocument(opened_.Document(), FileName(path));
     SetWindowTextW(frame_.Handle(), (L"Sistra - " + FileName(path)).c_str());

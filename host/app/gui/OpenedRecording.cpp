@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cwctype>
 #include <stdexcept>
 
 namespace Host
@@ -60,10 +61,33 @@ std::wstring NameEcgSource(HostDocument& host, const Recording& recording, const
     return SUCCEEDED(made) ? name : detection;
 }
 
+// Whether text names a recorded channel (chN) that the recording deleted: such a calculation yields nothing.
+bool ReadsDeletedChannel(const Recording& recording, const std::wstring& text)
+{
+    const auto isNamePart = [](wchar_t c) { return std::iswalnum(c) || c == L'_'; };
+    for (size_t at = 0; at + 2 < text.size(); ++at)
+    {
+        if (std::towlower(text[at]) != L'c' || std::towlower(text[at + 1]) != L'h' || (at > 0 && isNamePart(text[at - 1])))
+            continue;
+        size_t end = at + 2;
+        while (end < text.size() && std::iswdigit(text[end]))
+            ++end;
+        // More digits than any channel count has name no channel of the recording.
+        constexpr size_t MostDigits = 9;
+        if (end == at + 2 || end - at - 2 > MostDigits || (end < text.size() && isNamePart(text[end])))
+            continue;
+        const size_t channel = std::stoul(text.substr(at + 2, end - at - 2));
+        if (channel >= 1 && channel <= recording.Channels().size() && recording.Channels()[channel - 1].deleted)
+            return true;
+    }
+    return false;
+}
+
 // The calculations of a saved document, named again in the host document: those the module's settings
 // may name (an ECG's R waves) before the settings are loaded, those that call the module's functions once
-// its document has registered them; a calculation the module made again itself is left as it made it.
-// The calculations not made yet; on the last pass, one that cannot be made is an error.
+// its document has registered them; a calculation the module made again itself is left as it made it, and
+// one that reads a channel deleted since it was made is left out, as it could yield nothing. The
+// calculations not made yet; on the last pass, one that cannot be made otherwise is an error.
 HostItems RestoreItems(HostDocument& host, const HostItems& items, bool lastPass)
 {
     HostItems left;
@@ -80,7 +104,7 @@ HostItems RestoreItems(HostDocument& host, const HostItems& items, bool lastPass
             result = host.SetItemCalculation(id, text.c_str(), &problem);
         const std::wstring why = problem ? problem : L"";
         SysFreeString(problem);
-        if (SUCCEEDED(result))
+        if (SUCCEEDED(result) || (lastPass && ReadsDeletedChannel(host.Data(), text)))
             continue;
         if (!lastPass)
             left.push_back(item);
@@ -97,7 +121,8 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
     : saved_(ReadDocumentFile(FromUtf8(file))),
       documentFile_(saved_ ? std::optional<std::wstring>(FromUtf8(file)) : std::nullopt),
       file_(saved_ ? ToUtf8(saved_->recording) : file),
-      recording_(LoadRecordingFile(file_))
+      // A document that keeps its data shows them, not the recording file as it is now.
+      recording_(saved_ && saved_->data ? std::move(saved_->data->recording) : LoadRecordingFile(file_))
 {
     Calc::RegisterHostCalculationClasses(session_.Framework().StandIn());
     // Before the module loads its texts.
@@ -110,6 +135,8 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
     if (FAILED(loaded))
         throw std::runtime_error("the module did not register: " + FailureText(loaded));
     hostDocument_ = options.sampled ? HostDocument::Sampling(recording_) : HostDocument::Offline(recording_);
+    if (saved_ && saved_->data)
+        ApplyConversions(*hostDocument_.Get(), saved_->data->conversions);
     const HostItems pendingItems = saved_ ? RestoreItems(*hostDocument_.Get(), saved_->items, false) : HostItems{};
     classes_.emplace(session_.Framework());
     std::optional<AnalysisChoices> choices = documentFile_

@@ -34,13 +34,14 @@ struct OpenOptions
 class OpenedRecording
 {
 public:
-    // file: a recording, or a host document file, which opens its recording with the module settings it
+    // file: a recording, or a host document file, which opens the data it kept (as the document showed
+    // them, units included; a file that kept none: the recording it names) with the module settings it
     // saved (the channels and detector among them, in place of those the options name).
     // Throws std::runtime_error when the file cannot be read, the module does not register, a channel
     // the options name is not in it, or its document refuses the analysis.
     explicit OpenedRecording(const std::string& file, const OpenOptions& options = {});
 
-    // The recording's file.
+    // The recording's file (a document file's data came from it).
     const std::string& File() const { return file_; }
     // The host document file it was opened from; none when a recording was opened.
     const std::optional<std::wstring>& DocumentFile() const { return documentFile_; }

@@ -10,10 +10,14 @@
 #include "host/app/HostDocument.h"
 #include "host/app/SettingsFileFormat.h"
 #include "host/app/TextConversion.h"
+#include "host/vyr/UnitConversions.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <tuple>
 #include <iostream>
 
 namespace
@@ -276,6 +280,93 @@ TEST(DocumentFile, APathIsADocumentOnlyWhenItIsACompoundFileThatNamesARecording)
     damage(L"Recording", {});
     EXPECT_THROW(Host::ReadDocumentFile(path), std::runtime_error);
     DeleteFileW(path.c_str());
+}
+
+// The data a document keeps read back as written: channels (a deleted one in its place), records at their
+// intervals, samples bit for bit, and the conversion a channel is shown through; a stream of them cut
+// anywhere is refused in words, never read as other data.
+TEST(DocumentFile, KeptDataReadBackAsWrittenAndACutStreamIsRefused)
+{
+    Host::Recording recording({{"P", "mmHg"}, {"V", "uL", true}, {"ECG", "mV"}});
+    recording.AddRecord(0.001, {{1.5f, 2, 3}, {9, 9, 9}, {4, 5, -0.0f}});
+    recording.AddRecord(0.004, {{7, 1e-30f}, {9, 9}, {0, 0}});
+    recording.MarkFinished();
+    Orv::ComPtr<IUnitConversion> doubled;
+    ASSERT_EQ(S_OK, Vyr::CreateTwoPointConversion(Vyr::MakeIdentityConversion(L"mmHg").Get(), L"0mmHg", L"1mmHg", L"0",
+                                                  L"2", L"mmHg", 1, doubled.Put()));
+    const Host::ShownRecording shown{recording, {{0, doubled}}};
+    Orv::ComPtr<IStorage> root;
+    ASSERT_EQ(S_OK, OrvStorage::CreateOnLockBytes(MemoryLockBytes::Make().Get(), root.Put()));
+    ASSERT_EQ(S_OK, Host::SaveDocument(root.Get(), RecordingPath, {}, {}, &shown));
+
+    const auto saved = Host::ReadDocumentData(root.Get());
+    ASSERT_TRUE(saved);
+    const Host::Recording& read = saved->recording;
+    ASSERT_EQ(2u, read.RecordCount());
+    for (size_t channel = 0; channel < 3; ++channel)
+    {
+        const Host::ChannelInfo &written = recording.Channels()[channel], &back = read.Channels()[channel];
+        EXPECT_EQ(std::tie(written.name, written.unit, written.deleted), std::tie(back.name, back.unit, back.deleted));
+        for (size_t record = 0; record < 2 && !written.deleted; ++record)
+            EXPECT_EQ(0, std::memcmp(recording.RecordAt(record).Samples(channel).data(), read.RecordAt(record).Samples(channel).data(),
+                                     recording.RecordAt(record).Samples(channel).size_bytes()));
+    }
+    EXPECT_EQ(0.004, read.RecordAt(1).SampleInterval());
+    Vyr::ConversionFacts facts;
+    ASSERT_EQ(1u, saved->conversions.size());
+    ASSERT_TRUE(Vyr::ReadConversionFacts(*saved->conversions[0].second.Get(), facts));
+    EXPECT_EQ(std::make_pair(0, 2.0), std::make_pair(saved->conversions[0].first, facts.scale));
+
+    Orv::ComPtr<IStorage> data;
+    ASSERT_EQ(S_OK, root->OpenStorage(L"Data", nullptr, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, nullptr, 0, data.Put()));
+    for (const wchar_t* name : {L"Channels", L"Record2"})
+    {
+        Orv::ComPtr<IStream> stream;
+        ASSERT_EQ(S_OK, data->OpenStream(name, nullptr, STGM_SHARE_EXCLUSIVE | STGM_READ, 0, stream.Put()));
+        const Bytes whole = CompoundTest::ReadAll(stream.Get());
+        stream.Reset();
+        for (size_t cut = 0; cut < whole.size(); cut += 1 + cut / 4)
+        {
+            ASSERT_EQ(S_OK, data->CreateStream(name, STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0, 0, stream.Put()));
+            stream->Write(whole.data(), static_cast<ULONG>(cut), nullptr);
+            stream.Reset();
+            EXPECT_THROW(Host::ReadDocumentData(root.Get()), std::runtime_error) << Host::ToUtf8(name) << " cut at " << cut;
+        }
+        ASSERT_EQ(S_OK, data->CreateStream(name, STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0, 0, stream.Put()));
+        stream->Write(whole.data(), static_cast<ULONG>(whole.size()), nullptr);
+    }
+}
+
+// A save that fails (cancelled, or over a file that holds something else) leaves the file there as it was
+// and nothing beside it.
+TEST(DocumentFile, AFailedSaveLeavesTheFileAsItWas)
+{
+    struct Cancelling final : IHostProgress
+    {
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+        ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+        ULONG STDMETHODCALLTYPE Release() override { return 1; }
+        HRESULT STDMETHODCALLTYPE SetText(const WCHAR*) override { return S_OK; }
+        HRESULT STDMETHODCALLTYPE SetPercent(LONG) override { return S_FALSE; }
+    } cancelling;
+    const Host::Recording recording = TwoChannels();
+    const Host::ShownRecording shown{recording, {}};
+    const HostTests::TemporaryFile text("failed-save.sdoc", "Time (s),P (mmHg)\n0,1\n");
+    const std::filesystem::path path = text.Path();
+    const auto content = [&] {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string before = content();
+    EXPECT_TRUE(FAILED(Host::SaveDocumentFile(path.wstring(), RecordingPath, {}, {}, &shown))) << "a recording text";
+    EXPECT_EQ(before, content());
+    std::filesystem::remove(path);
+    ASSERT_EQ(S_OK, Host::SaveDocumentFile(path.wstring(), RecordingPath, {}, {}, nullptr));
+    const std::string saved = content();
+    EXPECT_EQ(E_ABORT, Host::SaveDocumentFile(path.wstring(), RecordingPath, {}, {}, &shown, &cancelling));
+    EXPECT_EQ(saved, content());
+    for (const auto& entry : std::filesystem::directory_iterator(path.parent_path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with("failed-save.sdoc.")) << entry.path();
 }
 
 } // namespace
