@@ -39,6 +39,8 @@ constexpr size_t SamplesPerWrite = size_t{1} << 18;
 // Counts beyond these are damage, told before anything is allocated for them.
 constexpr uint32_t MostChannels = 1 << 16;
 constexpr uint32_t MostRecords = 1 << 20;
+// The host tells a record's length in 32-bit ticks.
+constexpr int64_t MostTicks = INT32_MAX;
 constexpr LONG WholePercent = 100;
 
 std::wstring RecordStreamName(size_t index)
@@ -127,20 +129,28 @@ void WriteRecord(IStorage& data, const Recording& recording, size_t index, SaveP
     }
 }
 
-std::string StreamBytes(IStorage& storage, const std::wstring& name, uint64_t largest)
+// A stream of the data with its length in bytes.
+std::pair<Orv::ComPtr<IStream>, uint64_t> OpenDataStream(IStorage& storage, const std::wstring& name)
 {
     Orv::ComPtr<IStream> stream;
     STATSTG stat{};
     if (FAILED(storage.OpenStream(name.c_str(), nullptr, ReadMode, 0, stream.Put())) ||
         FAILED(stream->Stat(&stat, STATFLAG_NONAME)))
         throw std::runtime_error("its " + ToUtf8(name) + " is missing");
-    if (stat.cbSize.QuadPart > largest)
-        throw std::runtime_error("its " + ToUtf8(name) + " is longer than its data can be");
-    std::string bytes(static_cast<size_t>(stat.cbSize.QuadPart), '\0');
-    ULONG read = 0;
-    if (FAILED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read)) || read != bytes.size())
-        throw std::runtime_error("its " + ToUtf8(name) + " cannot be read");
-    return bytes;
+    return {std::move(stream), stat.cbSize.QuadPart};
+}
+
+void ReadExactly(IStream& stream, void* data, uint64_t size, const std::wstring& name)
+{
+    for (auto* next = static_cast<char*>(data); size > 0;)
+    {
+        const auto part = static_cast<ULONG>(std::min<uint64_t>(size, SamplesPerWrite * sizeof(float)));
+        ULONG read = 0;
+        if (FAILED(stream.Read(next, part, &read)) || read != part)
+            throw std::runtime_error("its " + ToUtf8(name) + " cannot be read");
+        next += part;
+        size -= part;
+    }
 }
 
 std::wstring ReadText(Orv::BinIStream& in)
@@ -160,7 +170,12 @@ struct ChannelsContent
 ChannelsContent ReadChannels(IStorage& data)
 {
     constexpr uint64_t LargestChannelsRecord = uint64_t{1} << 24;
-    std::stringbuf buffer(StreamBytes(data, ChannelsStreamName, LargestChannelsRecord));
+    const auto [stream, size] = OpenDataStream(data, ChannelsStreamName);
+    if (size > LargestChannelsRecord)
+        throw std::runtime_error("its channels record is longer than one can be");
+    std::string bytes(static_cast<size_t>(size), '\0');
+    ReadExactly(*stream.Get(), bytes.data(), size, ChannelsStreamName);
+    std::stringbuf buffer(bytes);
     Orv::BinIStream in(&buffer);
     ChannelsContent content;
     const uint32_t version = in.ReadU32();
@@ -199,24 +214,20 @@ void ReadRecord(IStorage& data, size_t index, const std::vector<ChannelInfo>& ch
     const std::wstring name = RecordStreamName(index);
     const auto kept = static_cast<uint64_t>(std::count_if(channels.begin(), channels.end(),
                                                           [](const ChannelInfo& channel) { return !channel.deleted; }));
-    const std::string bytes = StreamBytes(data, name, UINT32_MAX);
+    const auto [stream, size] = OpenDataStream(data, name);
     RecordHeader header{};
-    if (bytes.size() >= sizeof header)
-        std::memcpy(&header, bytes.data(), sizeof header);
-    const uint64_t sampleBytes = bytes.size() - std::min(bytes.size(), sizeof header);
-    if (bytes.size() < sizeof header || !std::isfinite(header.sampleInterval) || !(header.sampleInterval > 0.0) ||
-        header.length < 0 || (kept > 0 ? sampleBytes != static_cast<uint64_t>(header.length) * kept * sizeof(float)
-                                       : sampleBytes != 0))
+    if (size >= sizeof header)
+        ReadExactly(*stream.Get(), &header, sizeof header, name);
+    if (size < sizeof header || !std::isfinite(header.sampleInterval) || !(header.sampleInterval > 0.0) ||
+        header.length < 0 || header.length > MostTicks ||
+        size - sizeof header != static_cast<uint64_t>(header.length) * kept * sizeof(float))
         throw std::runtime_error("its " + ToUtf8(name) + " is cut or damaged");
     std::vector<std::vector<float>> samples;
-    const char* next = bytes.data() + sizeof header;
     for (const ChannelInfo& channel : channels)
     {
         std::vector<float>& values = samples.emplace_back(static_cast<size_t>(header.length), 0.0f);
-        if (channel.deleted)
-            continue;
-        std::memcpy(values.data(), next, values.size() * sizeof(float));
-        next += values.size() * sizeof(float);
+        if (!channel.deleted)
+            ReadExactly(*stream.Get(), values.data(), values.size() * sizeof(float), name);
     }
     recording.AddRecord(header.sampleInterval, std::move(samples));
 }
