@@ -8,8 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <iterator>
 #include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -191,6 +196,64 @@ TEST(OwlWindow, AnAliasSubclassesAForeignWindowWithoutTouchingItsUserDataAndGive
     EXPECT_EQ(originalProcedure, GetWindowLongPtrW(foreign, GWLP_WNDPROC));
     EXPECT_EQ(2, SendMessageW(foreign, WM_APP, 0, 0));
     DestroyWindow(foreign);
+}
+
+// A foreign window whose own procedure deletes the alias that binds it at one message, as a dialog deletes
+// what it owns (an alias of its window among them) at its last message. The alias lives in storage the test
+// fills once the alias has gone, so that anything written to it afterwards shows.
+struct DoomedAlias
+{
+    alignas(CountingAlias) std::byte storage[sizeof(CountingAlias)];
+    CountingAlias* alias = nullptr;
+    UINT deleteAt = 0;
+};
+DoomedAlias doomed;
+constexpr std::byte GonePattern{0xA5};
+constexpr UINT SendsOnward = WM_APP + 1;
+
+LRESULT CALLBACK DeletingProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == SendsOnward)
+        return SendMessageW(window, WM_APP, 0, 0);
+    if (msg == doomed.deleteAt && doomed.alias)
+    {
+        std::exchange(doomed.alias, nullptr)->~CountingAlias();
+        std::fill(std::begin(doomed.storage), std::end(doomed.storage), GonePattern);
+    }
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+TEST(OwlWindow, AnAliasDeletedWhileItsWindowsMessagePassesThroughItIsNotWrittenAfterwards)
+{
+    struct Case
+    {
+        const char* name;
+        UINT deleteAt;
+        bool destroy; // the window's destruction brings the message; otherwise SendsOnward, nested in it
+    };
+    const Case cases[] = {{"at the window's last message", WM_NCDESTROY, true},
+                          {"at a message sent while another passes through it", WM_APP, false}};
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &DeletingProcedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"OwlTestDeleting";
+    RegisterClassW(&windowClass);
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        const HWND window = CreateWindowW(L"OwlTestDeleting", L"", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
+                                          GetModuleHandleW(nullptr), nullptr);
+        doomed.alias = new (doomed.storage) CountingAlias(window);
+        doomed.deleteAt = test.deleteAt;
+        if (test.destroy)
+            DestroyWindow(window);
+        else
+            SendMessageW(window, SendsOnward, 0, 0);
+        EXPECT_EQ(nullptr, doomed.alias);
+        EXPECT_TRUE(std::all_of(std::begin(doomed.storage), std::end(doomed.storage),
+                                [](std::byte b) { return b == GonePattern; }));
+        DestroyWindow(window);
+    }
 }
 
 TEST(OwlWindow, SomethingThrownInAHandlerIsLoggedAndTheMessageGetsItsDefaultProcessing)

@@ -97,6 +97,8 @@ TWindow::TWindow(HWND handle, TModule* module) : Module(module)
 
 TWindow::~TWindow()
 {
+    if (DeletedFlag)
+        *DeletedFlag = true;
     const HWND handle = Handle;
     const bool ownsWindow = !IsFlagSet(wfAlias) && !IsFlagSet(wfFromResource);
     Unbind();
@@ -332,14 +334,28 @@ LRESULT TWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return DefaultProcessing();
 }
 
+TWindow::TMessageFrame::TMessageFrame(TWindow& window, TCurrentEvent event)
+    : window_(window), saved_(std::exchange(window.CurrentEvent, event)),
+      outer_(std::exchange(window.DeletedFlag, &deleted_))
+{
+}
+
+TWindow::TMessageFrame::~TMessageFrame()
+{
+    if (deleted_)
+    {
+        // Nothing of the object is left to restore; the frames further out learn that it went.
+        if (outer_)
+            *outer_ = true;
+        return;
+    }
+    window_.CurrentEvent = saved_;
+    window_.DeletedFlag = outer_;
+}
+
 LRESULT TWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    struct Restore
-    {
-        TCurrentEvent& current;
-        TCurrentEvent saved;
-        ~Restore() { current = saved; }
-    } restore{CurrentEvent, std::exchange(CurrentEvent, TCurrentEvent{msg, wParam, lParam})};
+    const TMessageFrame frame(*this, {msg, wParam, lParam});
     return WindowProc(msg, wParam, lParam);
 }
 
@@ -347,17 +363,22 @@ LRESULT TWindow::ReceiveMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept
 {
     const HWND handle = Handle;
     LRESULT result = 0;
+    const TMessageFrame frame(*this, {msg, wParam, lParam});
     const HRESULT outcome = Orv::CatchReturn([&] {
         if (msg == WM_DESTROY && !std::exchange(CleanedUp, true))
             CleanupWindow();
-        result = HandleMessage(msg, wParam, lParam);
+        result = WindowProc(msg, wParam, lParam);
     });
     if (FAILED(outcome))
     {
         Orv::LogHandlerFailure(handle, msg, outcome);
-        // What the window would have done without the handler: for a paint, the classic drawing.
+        // What the window would have done without the handler: for a paint, the classic drawing; a window
+        // whose object went meanwhile gets it from the system.
         result = 0;
-        Orv::CatchReturn([&] { result = DefWindowProc(msg, wParam, lParam); });
+        Orv::CatchReturn([&] {
+            result = frame.WindowDeleted() ? ::DefWindowProcW(handle, msg, wParam, lParam)
+                                           : DefWindowProc(msg, wParam, lParam);
+        });
     }
     return result;
 }

@@ -262,6 +262,24 @@ private:
         WPARAM WParam = 0;
         LPARAM LParam = 0;
     };
+    // A message in the object's hands: it makes the message the current event and puts the previous one
+    // back, unless the object was deleted meanwhile. An object may go while its window's message passes
+    // through it: a dialog deletes what it owns at its last message, an alias of its window among them.
+    class TMessageFrame
+    {
+    public:
+        TMessageFrame(TWindow& window, TCurrentEvent event);
+        ~TMessageFrame();
+        TMessageFrame(const TMessageFrame&) = delete;
+        TMessageFrame& operator=(const TMessageFrame&) = delete;
+        bool WindowDeleted() const { return deleted_; }
+
+    private:
+        TWindow& window_;
+        TCurrentEvent saved_;
+        bool* outer_;
+        bool deleted_ = false;
+    };
 
     void AddChild(TWindow* child) { Children.push_back(child); }
     LRESULT ForwardToChild(HWND child, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -278,6 +296,7 @@ private:
     bool Subclassed = false;
     bool CleanedUp = false;
     TCurrentEvent CurrentEvent;
+    bool* DeletedFlag = nullptr; // the innermost message frame's, while a message is in the object's hands
 };
 
 // The object bound to a window, or null.
