@@ -170,7 +170,12 @@ TEST_F(FrameDocumentFile, EditedDataOpenAsShownAndAFileThatKeptNoDataOpensItsRec
     ASSERT_FALSE(edited.empty());
     ASSERT_NE(unedited, edited);
     opened->StandIn().ScriptSaveFileAnswer(path.c_str());
+    opened->StandIn().ScriptProgressCancel(-1);
     ASSERT_EQ(L"Save &As...", Choose(L"Save &As..."));
+    ULONG indicators = 0, updates = 0;
+    LONG percent = -1;
+    opened->StandIn().GetProgressLog(&indicators, &updates, &percent);
+    EXPECT_EQ(std::make_pair(1ul, 100l), std::make_pair(indicators, percent)) << "the save's progress";
 
     OpenInAFreshFrame(path.wstring());
     EXPECT_EQ(recording, opened->File());
