@@ -338,7 +338,7 @@ TEST(DocumentFile, KeptDataReadBackAsWrittenAndACutStreamIsRefused)
 }
 
 // A save that fails (cancelled, or over a file that holds something else) leaves the file there as it was
-// and nothing beside it.
+// and nothing beside it; one that succeeds replaces it.
 TEST(DocumentFile, AFailedSaveLeavesTheFileAsItWas)
 {
     struct Cancelling final : IHostProgress
@@ -365,6 +365,9 @@ TEST(DocumentFile, AFailedSaveLeavesTheFileAsItWas)
     const std::string saved = content();
     EXPECT_EQ(E_ABORT, Host::SaveDocumentFile(path.wstring(), RecordingPath, {}, {}, &shown, &cancelling));
     EXPECT_EQ(saved, content());
+    ASSERT_EQ(S_OK, Host::SaveDocumentFile(path.wstring(), RecordingPath, {}, {}, &shown)) << "over the earlier one";
+    const auto reread = Host::ReadDocumentFile(path.wstring());
+    EXPECT_TRUE(reread && reread->data);
     for (const auto& entry : std::filesystem::directory_iterator(path.parent_path()))
         EXPECT_FALSE(entry.path().filename().string().starts_with("failed-save.sdoc.")) << entry.path();
 }
