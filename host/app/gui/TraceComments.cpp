@@ -103,17 +103,19 @@ const TraceComments::Drawn* TraceComments::At(POINT point) const
 
 bool TraceComments::Hover(HWND window, POINT point)
 {
-    const Drawn* under = At(point);
-    const std::optional<size_t> now = under ? std::optional<size_t>(under->comment) : std::nullopt;
+    const Drawn* found = At(point);
+    const std::optional<size_t> now = found ? std::optional<size_t>(found->comment) : std::nullopt;
     if (now == hovered_)
-        return under != nullptr;
+        return found != nullptr;
     hovered_ = now;
+    // A copy: the repaint below draws the comments again and rebuilds the list the found entry lies in.
+    const std::optional<Drawn> under = found ? std::optional<Drawn>(*found) : std::nullopt;
     // The highlight is on the screen before the ring closes on it.
     InvalidateRect(window, nullptr, FALSE);
     UpdateWindow(window);
-    if (under)
+    if (under && under->comment < kept_.size())
         kept_[under->comment].comment->TrackHover(window, &under->record, HoverLeadMilliseconds);
-    return under != nullptr;
+    return under.has_value();
 }
 
 void TraceComments::Leave(HWND window)
