@@ -19,6 +19,8 @@
 #define IDS_VIEW_PVA_ESP 1088
 #define IDS_SISTRA_TITLE 2010
 #define IDS_ECG_SOURCE_GONE 22943
+#define IDS_PRESSURE_CHANNEL_GONE 22944
+#define IDS_VOLUME_CHANNEL_GONE 22945
 // Names of the hemodynamic parameters (long and short).
 #define IDS_PARAM_STROKE_WORK 112
 #define IDS_PARAM_STROKE_VOLUME 113

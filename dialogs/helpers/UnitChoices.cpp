@@ -55,19 +55,9 @@ Orv::PrefixedUnit SetupChannelUnit(SistraDocument& document, int32_t (Model::*ch
 void GetChannelTitles(SistraDocument& document, std::vector<Orv::String>& titles)
 {
     titles.clear();
-    Orv::ComPtr<IHostChannelDescriptions> descriptions;
-    if (IUnknown* host = document.HostDocument())
-        host->QueryInterface(IID_IHostChannelDescriptions, descriptions.PutVoid());
     const int32_t count = document.GetChannelCount();
     for (int32_t channel = 0; channel < count; ++channel)
-    {
-        BSTR title = nullptr;
-        if (descriptions && descriptions->GetChannelTitle(channel, &title) == S_OK && title)
-            titles.emplace_back(title);
-        else
-            titles.emplace_back();
-        SysFreeString(title);
-    }
+        titles.push_back(document.ChannelTitle(channel));
 }
 
 void GetConductanceUnitList(std::vector<Orv::PrefixedUnit>& list)

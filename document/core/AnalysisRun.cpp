@@ -9,6 +9,7 @@
 #include "foundation/com/ComBoundary.h"
 #include "foundation/system/WaitCursor.h"
 #include "foundation/text/StringResources.h"
+#include "foundation/text/FormatStream.h"
 #include "foundation/text/StringStream.h"
 #include "hostframework/services/HostDataAccess.h"
 #include "document/models/workflow/Workflow.h"
@@ -76,6 +77,8 @@ void SistraDocument::RequestAnalysis(bool reselect)
         return;
     if (ecgSourceGone_)
         WarnEcgSourceGone();
+    if (analysedChannelGone_ != NoChannel)
+        WarnAnalysedChannelGone();
     AddChange(ChangeState::AnalysisRequested);
     if (channelsAttached_)
         ConfigureAnalysisSources(false);
@@ -97,17 +100,33 @@ void SistraDocument::RequestAnalysis(bool reselect)
 
 void SistraDocument::WarnEcgSourceGone()
 {
-    const Orv::String text(Orv::ThisModule(), IDS_ECG_SOURCE_GONE, true);
-    const Orv::String caption(Orv::ThisModule(), IDS_SISTRA_CAPTION, true);
-    HWND owner = nullptr;
-    if (IHostApplication* services = GetFrameServices())
-        services->GetMainWindow(&owner);
-    ShowHostMessageBox(text.c_str(), caption.c_str(), MB_ICONWARNING | MB_OK, owner);
+    ShowWarning(Orv::String(Orv::ThisModule(), IDS_ECG_SOURCE_GONE, true).c_str());
     const ModelPtr setup = GetSetupModel();
     setup->SetValue<PropertyType::Int>(PropertyId::DetectionSource, PressurePeaks);
     setup->SetValue<PropertyType::Text>(PropertyId::EcgEventSource, Orv::String());
     setup->CommitChanges();
     ecgSourceGone_ = 0;
+}
+
+// A result that silently became empty would read as a recording without loops: the person is told which
+// of the analysed channels went.
+void SistraDocument::WarnAnalysedChannelGone()
+{
+    const int32_t channel = analysedChannelGone_;
+    analysedChannelGone_ = NoChannel;
+    Orv::OFormatStringStream text(channel == GetSetupModel()->GetPressureChannel() ? IDS_PRESSURE_CHANNEL_GONE
+                                                                                  : IDS_VOLUME_CHANNEL_GONE);
+    text << channel + 1 << ChannelTitle(channel);
+    ShowWarning(text.c_str());
+}
+
+void SistraDocument::ShowWarning(const wchar_t* text)
+{
+    const Orv::String caption(Orv::ThisModule(), IDS_SISTRA_CAPTION, true);
+    HWND owner = nullptr;
+    if (IHostApplication* services = GetFrameServices())
+        services->GetMainWindow(&owner);
+    ShowHostMessageBox(text, caption.c_str(), MB_ICONWARNING | MB_OK, owner);
 }
 
 // The echo workflow analyses a selection (its known volumes) with the volume channel as it was recorded,

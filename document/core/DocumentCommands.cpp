@@ -297,6 +297,7 @@ void SistraDocument::OnSettings()
     tau->CommitChanges();
     UpdateMenuStates();
     ecgSourceGone_ = 0;
+    analysedChannelGone_ = NoChannel;
     OnAnalyzeNowMsg();
     SetModified();
 }

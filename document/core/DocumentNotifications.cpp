@@ -200,6 +200,8 @@ void SistraDocument::OnEventSourcesChanged(const HostSourcesChangedRecord* recor
     const bool ecgMatched = match->value == ecg.value && isEvents(*match) == isEvents(ecg);
     const bool removed = (record->words[2] & 0x80000000u) != 0;
     ecgSourceGone_ = ecgMatched && !ecgSourceGone_ && removed ? -1 : 0;
+    if (!ecgMatched && removed)
+        analysedChannelGone_ = match->value;
     RequestAnalysis(true);
 }
 

@@ -135,6 +135,19 @@ int32_t SistraDocument::GetChannelCount()
     return count;
 }
 
+Orv::String SistraDocument::ChannelTitle(int32_t channel)
+{
+    Orv::ComPtr<IHostChannelDescriptions> descriptions;
+    if (IUnknown* host = HostDocument())
+        host->QueryInterface(IID_IHostChannelDescriptions, descriptions.PutVoid());
+    BSTR title = nullptr;
+    Orv::String text;
+    if (descriptions && descriptions->GetChannelTitle(channel, &title) == S_OK && title)
+        text = title;
+    SysFreeString(title);
+    return text;
+}
+
 // A channel depends on the analysis when its calculation reads the analysis's loop events, directly or
 // through other sources; a host that cannot answer counts as a dependency.
 bool SistraDocument::ChannelDependsOnAnalysis(int32_t channel)

@@ -138,6 +138,8 @@ public:
     void SetModified() override;
     bool IsLoadingSettings() const override { return loading_; }
     int32_t GetChannelCount() override;
+    // The host's title of a channel; empty when the host gives it none.
+    Orv::String ChannelTitle(int32_t channel);
     bool ChannelDependsOnAnalysis(int32_t channel) override;
 
     // CalibratorOwner
@@ -360,6 +362,8 @@ private:
     void FeedBlock(int32_t block, int32_t firstTick, int32_t lastTick, int64_t chunk, int64_t total,
                    int64_t& processed, IHostProgress* progress, bool& proceed);
     void WarnEcgSourceGone();
+    void WarnAnalysedChannelGone();
+    void ShowWarning(const wchar_t* text);
     IUnitConversion* ChannelConversion(int32_t channel, Orv::ComPtr<IUnitConversion>& holder);
     // The commands' shared steps.
     void OpenView(USHORT viewType);
@@ -410,6 +414,8 @@ private:
     bool analysisEnabled_ = false;
     uint32_t changeState_ = ChangeState::ResetAndResults;
     int16_t ecgSourceGone_ = 0;
+    // The analysed pressure or volume channel the host removed, to be warned of at the next analysis.
+    int32_t analysedChannelGone_ = static_cast<int32_t>(0x80000000u);
     bool applyingChannelSetup_ = false;
     bool loading_ = false;
     SetupPaneSeam setupPane_{*this};

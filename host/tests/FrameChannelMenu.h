@@ -1,5 +1,5 @@
-// The host's Channel > Delete Channel... and Channel > Units... taken as a person takes them, for the frame
-// tests of the channels.
+// The host's Channel menu actions taken as a person takes them (the channel or source chosen in the host's
+// dialog, the units typed into it), for the frame tests of the channels.
 #pragma once
 
 #include "host/app/HostDocument.h"
@@ -10,37 +10,82 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace HostTests
 {
 
-// The channel is chosen in the host's dialog by the first character of its entry (its number). The text
-// of the first message box the deletion brought up (closed with OK); empty when none did.
-inline std::wstring DeleteChannelThroughTheMenu(Host::FrameWindow& frame, wchar_t number)
+// Closes every message box of this process with OK while it runs, keeping their texts and pictures: a box
+// left open would hold the test in its modal loop. The host's channel dialog is no box.
+class MessageBoxCloser
 {
-    constexpr int MessageText = 0xFFFF; // the static of a message box
+public:
+    explicit MessageBoxCloser(std::wstring picture)
+        : thread_([this, picture = std::move(picture)] {
+              while (!stop_)
+              {
+                  const HWND box = DialogWithControl(MessageText);
+                  if (!box || GetDlgItem(box, Host::DialogFieldId(0)))
+                  {
+                      Sleep(20);
+                      continue;
+                  }
+                  texts_.push_back(WindowText(GetDlgItem(box, MessageText)));
+                  SaveTestPicture(box, texts_.size() == 1 ? picture : picture + L"-" + std::to_wstring(texts_.size()));
+                  ClickUntilGone(box, IDOK);
+              }
+          })
+    {
+    }
+    ~MessageBoxCloser() { Stop(); }
+    // The texts of the boxes closed, in the order they came.
+    std::vector<std::wstring> Stop()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        return texts_;
+    }
+
+private:
+    static constexpr int MessageText = 0xFFFF; // the static of a message box
+    std::atomic<bool> stop_ = false;
+    std::vector<std::wstring> texts_;
+    std::thread thread_;
+};
+
+// Chooses the Channel menu's item and, in the host's dialog it opens, the entry whose text starts with key
+// (a channel's number, a source's first letter). The texts of the message boxes the action brought up,
+// each closed with OK.
+inline std::vector<std::wstring> ChooseInChannelDialog(Host::FrameWindow& frame, const std::wstring& item, wchar_t key,
+                                                       const std::wstring& picture)
+{
     constexpr DWORD GiveUpAfter = 5000;
-    std::wstring told;
-    SecondHand hand([] { return DialogWithControl(Host::DialogFieldId(0)); }, [&](HWND dialog) {
-        SecondHand box([] { return DialogWithControl(MessageText); }, [&](HWND shown) {
-            told = WindowText(GetDlgItem(shown, MessageText));
-            SaveTestPicture(shown, std::wstring(L"frame-channel-deleted-") + number);
-            ClickAt(ScreenCentreOf(GetDlgItem(shown, IDOK)));
+    MessageBoxCloser boxes(picture);
+    {
+        SecondHand hand([] { return DialogWithControl(Host::DialogFieldId(0)); }, [&](HWND dialog) {
+            const HWND list = GetDlgItem(dialog, Host::DialogFieldId(0));
+            ClickAt(ScreenCentreOf(list));
+            PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0; }, GiveUpAfter);
+            PressKey(key);
+            PressKey(VK_RETURN);
+            PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) == 0; }, GiveUpAfter);
+            ClickUntilGone(dialog, IDOK);
         });
-        const HWND list = GetDlgItem(dialog, Host::DialogFieldId(0));
-        ClickAt(ScreenCentreOf(list));
-        PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0; }, GiveUpAfter);
-        PressKey(number);
-        PressKey(VK_RETURN);
-        PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) == 0; }, GiveUpAfter);
-        ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
-    });
-    const std::wstring item = L"Delete &Channel...";
-    EXPECT_EQ(item, ChooseMenuItem(frame, L"Channel", [&](const std::wstring& text) { return text == item; }));
-    PumpUntil(frame, [&] { return hand.done.load(); });
+        EXPECT_EQ(item, ChooseMenuItem(frame, L"Channel", [&](const std::wstring& text) { return text == item; }));
+        PumpUntil(frame, [&] { return hand.done.load(); });
+    }
     Settle(frame);
-    return told;
+    return boxes.Stop();
+}
+
+// Channel > Delete Channel... for the channel of that number.
+inline std::vector<std::wstring> DeleteChannelThroughTheMenu(Host::FrameWindow& frame, wchar_t number)
+{
+    return ChooseInChannelDialog(frame, L"Delete &Channel...", number, std::wstring(L"frame-channel-deleted-") + number);
 }
 
 // The scale of the conversion the host shows the channel through (in its first record); 0 for none.
@@ -64,7 +109,7 @@ inline void ChangeUnitsThroughTheMenu(Host::FrameWindow& frame, const std::wstri
         PressKey(VK_BACK);
         TypeText(shown2);
         SaveTestPicture(dialog, L"frame-channel-units");
-        ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+        ClickUntilGone(dialog, IDOK);
     });
     const std::wstring item = L"&Units...";
     EXPECT_EQ(item, ChooseMenuItem(frame, L"Channel", [&](const std::wstring& text) { return text == item; }));

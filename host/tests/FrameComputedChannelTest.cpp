@@ -153,15 +153,7 @@ TEST_F(FrameComputedChannel, TheChannelFollowsASettingsChange)
     {
         HostTests::SecondHand hand([] { return HostTests::DialogWithControl(SettingsRangeStrokeVolume); }, [&](HWND dialog) {
             ClickAt(ScreenCentreOf(GetDlgItem(dialog, SettingsRangeStrokeVolume)));
-            // Under load the OK click can reach the dialog while the choice's own click is still being
-            // handled, and be lost: the dialog would stay open and hold the test in its modal loop.
-            const POINT ok = ScreenCentreOf(GetDlgItem(dialog, IDOK));
-            for (int wait = 0; wait < 500 && IsWindow(dialog) && IsWindowVisible(dialog); ++wait)
-            {
-                if (wait % 50 == 0)
-                    ClickAt(ok);
-                Sleep(20);
-            }
+            HostTests::ClickUntilGone(dialog, IDOK);
         });
         HostTests::ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& text) { return text == L"&Settings..."; });
         HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });

@@ -200,6 +200,20 @@ inline HWND DialogWithControl(int id)
     return search.found;
 }
 
+// Clicks the dialog's button until the dialog has gone (bounded; from a second hand). Under load a click
+// can reach the dialog while an earlier one is still being handled, and be lost: the dialog would stay
+// open and hold the test in its modal loop.
+inline void ClickUntilGone(HWND dialog, int button)
+{
+    const POINT point = ScreenCentreOf(GetDlgItem(dialog, button));
+    for (int wait = 0; wait < 500 && IsWindow(dialog) && IsWindowVisible(dialog); ++wait)
+    {
+        if (wait % 50 == 0)
+            ClickAt(point);
+        Sleep(20);
+    }
+}
+
 inline std::wstring MenuItemText(HMENU menu, int position)
 {
     wchar_t text[128] = {};

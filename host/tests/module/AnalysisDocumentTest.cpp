@@ -520,8 +520,8 @@ ULONG MessageBoxCount()
 
 } // namespace
 
-// Sources that the analysis reads analyse again when they change; an ECG source that went away is warned
-// about once and end-diastole taken from the pressure again.
+// Sources that the analysis reads analyse again when they change; an analysed channel or an ECG source
+// that went away is warned about once, and end-diastole taken from the pressure again.
 TEST_F(AnalysisDocument, ChangedSourcesOfTheAnalysisAnalyseAgain)
 {
     const Host::Recording shorter = SteadyVentricle(6000);
@@ -535,7 +535,7 @@ TEST_F(AnalysisDocument, ChangedSourcesOfTheAnalysisAnalyseAgain)
         ULONG runs;
         ULONG warnings;
     } cases[] = {
-        {{1, 0}, 0x80000000u, 1, 0},   // the volume channel
+        {{1, 0}, 0x80000000u, 1, 1},   // the volume channel, removed: warned of
         {{1, 4}, 0x80000000u, 0, 0},   // an event source other than the ECG source
         {{0, 4}, 0, 1, 0},             // the ECG source, changed
         {{5, 0}, 0x80000000u, 0, 0},   // a channel the analysis does not read
