@@ -7,13 +7,14 @@
 #include "hostapi/VyrMessaging.h"
 
 #include "foundation/com/ComPtr.h"
+#include "foundation/com/OwnerKept.h"
 
 namespace Host
 {
 
 class HostDocument;
 
-class DocumentEventRelay final : public IObserver
+class DocumentEventRelay final : public Orv::OwnerKept<IObserver>
 {
 public:
     // Both must outlive the relay; it stops relaying when it ends.
@@ -24,8 +25,6 @@ public:
 
     // IUnknown: owned by whoever made it, not by its references.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     // IObserver
     HRESULT STDMETHODCALLTYPE RegisterEvents(ISubject* subject) override;
     HRESULT STDMETHODCALLTYPE Notify(ISubject* subject, ULONG eventId, ULONG_PTR context, void* data) override;

@@ -1,5 +1,7 @@
 #include "Commands.h"
 
+#include "foundation/com/OwnerKept.h"
+
 #include <cmath>
 
 namespace Vyr
@@ -16,15 +18,13 @@ std::wstring TextOf(IOrvString* text)
 }
 
 // Answers whatever state the module's handler gives it.
-class CommandStateAnswer final : public IVyrCommandState
+class CommandStateAnswer final : public Orv::OwnerKept<IVyrCommandState>
 {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
         return AnswerOneInterface<IVyrCommandState>(this, IID_IUnknown, iid, object);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE GetState(ULONG* state) override
     {
         if (!state)

@@ -1,5 +1,7 @@
 #include "host/app/gui/CommandRoute.h"
 
+#include "foundation/com/OwnerKept.h"
+
 namespace Host
 {
 
@@ -7,8 +9,9 @@ namespace
 {
 
 // The host's command state as a handler's enabler fills it in: through its state word (0xFFFF enabled)
-// or through the enabler face (enable, check bits, text).
-class CommandEnablerAnswer final : public IVyrCommandState, public IVyrCommandEnabler
+// or through the enabler face (enable, check bits, text). Lives on the asking frame's stack for the one
+// query.
+class CommandEnablerAnswer final : public Orv::OwnerKept<IVyrCommandState, IVyrCommandEnabler>
 {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
@@ -23,9 +26,6 @@ public:
             return *object = nullptr, E_NOINTERFACE;
         return S_OK;
     }
-    // Lives on the asking frame's stack for the one query.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
     HRESULT STDMETHODCALLTYPE GetState(ULONG* state) override
     {

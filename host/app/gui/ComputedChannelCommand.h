@@ -8,6 +8,7 @@
 #include "hostapi/ChannelCalcHost.h"
 
 #include "foundation/com/ComPtr.h"
+#include "foundation/com/OwnerKept.h"
 
 #include <windows.h>
 
@@ -24,7 +25,7 @@ namespace Host
 
 // The channel host of the channels a command makes: their data is the document's, and a settings
 // preview runs on the framework's temporary channels. It outlives the calculations that hold it.
-class ComputedChannelCommand final : public IChannelCalcHost
+class ComputedChannelCommand final : public Orv::OwnerKept<IChannelCalcHost>
 {
 public:
     ComputedChannelCommand(HostDocument& document, IVyrStandIn& standIn, ICalculationClass& calculationClass);
@@ -45,8 +46,6 @@ public:
 
     // IUnknown: the command lives as long as its owner keeps it.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     // IChannelCalcHost
     HRESULT STDMETHODCALLTYPE SetUpChannel(uint32_t reserved, uint32_t parameter, uint32_t flag) override;
     HRESULT STDMETHODCALLTYPE GetChannelSource(IUnknown** source) override;

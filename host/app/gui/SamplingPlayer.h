@@ -6,6 +6,7 @@
 #include "host/app/HostDocument.h"
 #include "hostapi/VyrClassRegistry.h"
 #include "hostapi/VyrCommands.h"
+#include "foundation/com/OwnerKept.h"
 
 #include <windows.h>
 
@@ -14,7 +15,7 @@
 namespace Host
 {
 
-class SamplingPlayer final : public IVyrHostCommand
+class SamplingPlayer final : public Orv::OwnerKept<IVyrHostCommand>
 {
 public:
     // speed: seconds of recording played per second of the clock. Becomes the target of the host's
@@ -37,8 +38,6 @@ public:
     // IUnknown: the player lives as long as the window it plays into; references are counted for COM's
     // sake only.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     // IVyrHostCommand: starts sampling when it has not started, stops it while it runs.
     HRESULT STDMETHODCALLTYPE Execute(ULONG argument) override;
     HRESULT STDMETHODCALLTYPE GetImage(ULONG state, HBITMAP* image) override;

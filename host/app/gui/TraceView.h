@@ -10,6 +10,7 @@
 #include "host/app/gui/TraceEvents.h"
 #include "hostapi/HostTraceView.h"
 #include "hostapi/VyrViews.h"
+#include "foundation/com/OwnerKept.h"
 
 #include <windows.h>
 
@@ -24,7 +25,7 @@
 namespace Host
 {
 
-class TraceView final : public IDocView2, public IHostTraceView
+class TraceView final : public Orv::OwnerKept<IDocView2, IHostTraceView>
 {
 public:
     // A child window of parent at place. moduleDocument (may be null) is told that the view is shown and
@@ -75,8 +76,6 @@ public:
 
     // IUnknown: the view lives as long as its owner keeps it; references are counted for COM's sake only.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
     // IDocView2
     HRESULT STDMETHODCALLTYPE GetTitle(BSTR* title) override;

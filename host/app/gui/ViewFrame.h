@@ -4,6 +4,7 @@
 
 #include "hostapi/VyrViews.h"
 #include "foundation/com/ComPtr.h"
+#include "foundation/com/OwnerKept.h"
 
 #include <windows.h>
 
@@ -33,14 +34,12 @@ public:
 
 private:
     // Where the view's window goes: the frame's client area; the view may close whenever the host asks.
-    class Site final : public IClientSite
+    // The frame owns its site and outlives the view's use of it.
+    class Site final : public Orv::OwnerKept<IClientSite>
     {
     public:
         explicit Site(HWND parent) : parent_(parent) {}
         HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-        // The frame owns its site and outlives the view's use of it.
-        ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-        ULONG STDMETHODCALLTYPE Release() override { return 1; }
         HRESULT STDMETHODCALLTYPE GetParentWindow(HWND* parent) override;
         HRESULT STDMETHODCALLTYPE RequestClose() override { return S_OK; }
 

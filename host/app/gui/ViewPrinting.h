@@ -4,6 +4,7 @@
 #pragma once
 
 #include "hostapi/VyrViews.h"
+#include "foundation/com/OwnerKept.h"
 
 #include <windows.h>
 
@@ -24,7 +25,8 @@ struct PrintableView
 // height when the picture is taller than the rectangle's proportions, from its top left corner.
 RECT FittedPicturePlace(const RECT& printable, SIZE picture);
 
-class ViewPicturePrinter final : public IVyrViewPrintService
+// Its owner keeps it as long as it may be asked.
+class ViewPicturePrinter final : public Orv::OwnerKept<IVyrViewPrintService>
 {
 public:
     // activeView: the view the host shows active, asked at each question.
@@ -36,9 +38,6 @@ public:
     ViewPicturePrinter& operator=(const ViewPicturePrinter&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    // Its owner keeps it as long as it may be asked.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     // True while a view is active.
     HRESULT STDMETHODCALLTYPE CanPrint(VARIANT_BOOL* canPrint) override;
     // Hands the active view's picture to the host's print service; S_FALSE when no view is active.
