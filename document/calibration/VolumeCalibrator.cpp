@@ -101,10 +101,19 @@ std::optional<VolumeCalibrator::WorkflowLine> VolumeCalibrator::AppliedWorkflowL
     return std::nullopt;
 }
 
+bool VolumeCalibrator::TakesCuvetteRegression(Chain chain)
+{
+    return chain.kind == Workflow::SmallMammal || !chain.guided;
+}
+
+bool VolumeCalibrator::TakesCuvetteRegression() const
+{
+    return TakesCuvetteRegression(CurrentChain());
+}
+
 bool VolumeCalibrator::CuvetteInForce(Chain chain) const
 {
-    return (chain.kind == Workflow::SmallMammal || !chain.guided) &&
-           Applied(cuvette_, PropertyId::CuvetteCalibrationApplied);
+    return TakesCuvetteRegression(chain) && Applied(cuvette_, PropertyId::CuvetteCalibrationApplied);
 }
 
 LineCoefficients VolumeCalibrator::GetConductanceCoefficients() const

@@ -36,6 +36,8 @@ public:
     VolumeCorrection LoopVolumeCorrection() const;
     // Whether an applied parallel conductance is taken off in the document's workflow.
     bool TakesParallelConductance() const;
+    // Whether an applied cuvette regression turns the document's volumes in its workflow.
+    bool TakesCuvetteRegression() const;
 
     LineCoefficients GetConductanceCoefficients() const;
     LineCoefficients GetMpvsCoefficients() const;
@@ -69,6 +71,7 @@ private:
     };
     std::optional<WorkflowLine> AppliedWorkflowLine(Workflow kind) const;
     // The cuvette regression reads conductance: the small mammal's, or the channel's own without guidance.
+    static bool TakesCuvetteRegression(Chain chain);
     bool CuvetteInForce(Chain chain) const;
     // The parallel conductance is taken off in the mammal workflows and without a workflow.
     static bool TakesParallelConductance(Chain chain);

@@ -156,7 +156,8 @@ const wchar_t* ArgumentNamedIn(const Orv::String& message, std::initializer_list
 
 template <class Edit>
 MessageAnswer SistraDocument::ApplyVolumeCalibrationMessage(int kind, int appliedId,
-                                                            std::initializer_list<const wchar_t*> arguments, Edit&& edit)
+                                                            std::initializer_list<const wchar_t*> arguments,
+                                                            const std::wstring& notTaken, Edit&& edit)
 {
     if (IsSampling())
         return RefuseMessage(L"the host is sampling");
@@ -172,6 +173,12 @@ MessageAnswer SistraDocument::ApplyVolumeCalibrationMessage(int kind, int applie
     {
         model->DiscardChanges();
         return RefuseArgument(ArgumentNamedIn(problem.message, arguments), problem.message.c_str());
+    }
+    // Applied there, the calibration would be kept but never reach the volumes.
+    if (!notTaken.empty())
+    {
+        model->DiscardChanges();
+        return RefuseMessage(notTaken);
     }
     std::wstring refusal;
     RunGuardedChange([&] {
@@ -282,11 +289,12 @@ MessageAnswer SistraDocument::OnApplySalineCalibration(double parallelConductanc
 {
     if (!std::isfinite(parallelConductance))
         return RefuseArgument(L"Vp", L"the parallel conductance is not a number");
-    // Applied there, the correction would be kept but never taken off the volumes.
-    if (!volumeCalibrator_->TakesParallelConductance())
-        return RefuseMessage(L"the saline correction applies in the small and large mammal workflows and without "
-                             L"workflow mode: choose one of those workflows or leave workflow mode first");
-    return ApplyVolumeCalibrationMessage(ModelKind::SalineCalib, PropertyId::SalineCalibrationApplied, {L"Vp"},
+    const std::wstring notTaken =
+        volumeCalibrator_->TakesParallelConductance()
+            ? std::wstring()
+            : L"the saline correction applies in the small and large mammal workflows and without workflow mode: "
+              L"choose one of those workflows or leave workflow mode first";
+    return ApplyVolumeCalibrationMessage(ModelKind::SalineCalib, PropertyId::SalineCalibrationApplied, {L"Vp"}, notTaken,
                                          [&](Model& saline) {
         saline.SetValue<PropertyType::Double>(PropertyId::ParallelConductance, parallelConductance);
         saline.SetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied, true);
@@ -304,8 +312,13 @@ MessageAnswer SistraDocument::OnApplyCuvetteCalibration(double slope, double int
         return RefuseArgument(L"slope", L"the slope is not a number");
     if (!std::isfinite(intercept))
         return RefuseArgument(L"intercept", L"the intercept is not a number");
+    const std::wstring notTaken =
+        volumeCalibrator_->TakesCuvetteRegression()
+            ? std::wstring()
+            : L"the cuvette calibration applies in the small mammal workflow and without workflow mode: choose that "
+              L"workflow or leave workflow mode first";
     return ApplyVolumeCalibrationMessage(ModelKind::CuvetteCalib, PropertyId::CuvetteCalibrationApplied,
-                                         {L"slope", L"intercept"}, [&](Model& cuvette) {
+                                         {L"slope", L"intercept"}, notTaken, [&](Model& cuvette) {
         cuvette.SetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied, true);
         cuvette.SetValue<PropertyType::Double>(PropertyId::CuvetteSlope, slope * MicroFactor);
         cuvette.SetValue<PropertyType::Double>(PropertyId::CuvetteIntercept, intercept * MicroFactor);

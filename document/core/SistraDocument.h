@@ -390,11 +390,12 @@ private:
     void ChangeVolumeCalibration(int kind, Edit&& edit);
     // Applies a volume calibration as its automation message asks: edit sets the model's new values and
     // applied flag. Values the model refuses (arguments: the message's argument names, in the order the
-    // model checks them), or a calibration the volume channel does not then show, are refused with the
+    // model checks them), a calibration the document's workflow never takes (notTaken: why, empty when the
+    // workflow takes it), or a calibration the volume channel does not then show, are refused with the
     // model and the channel left as they were.
     template <class Edit>
     MessageAnswer ApplyVolumeCalibrationMessage(int kind, int appliedId, std::initializer_list<const wchar_t*> arguments,
-                                                Edit&& edit);
+                                                const std::wstring& notTaken, Edit&& edit);
     // Withdraws the calibration: its applied switch cleared.
     void DisableVolumeCalibration(int kind, int appliedId);
     // Edits the saline bolus list at a position counted from 1 and commits the saline model.

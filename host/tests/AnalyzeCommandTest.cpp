@@ -861,8 +861,8 @@ TEST_F(AnalyzeCommand, RefusedMacroCommandsAnswerZeroAndChangeNothing)
     const Output analyzed = RunSistra({"analyze", file->Path(), "--pressure", "1", "--volume", "2"});
     ASSERT_EQ(Host::ExitOk, analyzed.status) << analyzed.err;
     const MacroCase refused[] = {
-        // In the workflow the cuvette calibration waits for the conductance calibration.
-        {"Doc.ApplySistraCuvetteCalibration slope:=0.5, intercept:=3", "conductance calibration"},
+        // A workflow with no mammal chosen never takes the cuvette regression.
+        {"Doc.ApplySistraCuvetteCalibration slope:=0.5, intercept:=3", "the cuvette calibration applies in the small mammal"},
         {"Doc.ApplySistraCuvetteCalibration slope:=1e12, intercept:=3", "slope: The slope must be between"},
         {"Host.Channels pressure:=1, volume:=1", "Host.Channels was refused"},
         {"Doc.SelectASistra LoopIdx:=99999", "LoopIdx: there is no loop 99999"},
@@ -906,6 +906,7 @@ TEST_F(AnalyzeCommand, MacroCommandsAnswerWhetherTheyDidAnything)
         {"Doc.AddSelToSistraCuvetteCalibration", 0, "the cuvette calibration view is not open"},
         {"Doc.AddAnalyzedParallelConductance", 0, "the analysis gives no parallel conductance"},
         {"Doc.ApplySistraSalineCalibration Vp:=2.5", 0, "the saline correction applies in the small and large mammal"},
+        {"Doc.ApplySistraCuvetteCalibration slope:=0.5, intercept:=3", 0, "the cuvette calibration applies in the small mammal"},
         {"Doc.CopyPVTableToTallion", 0, "there is no analysis to copy"},
         {"Doc.ReselectSistraAnalyzedRegion", 0, "there is no analysed region to select"},
         {"Doc.SetSistraPressureValueFromSel pointIdx:=0", 0, "has no selection"},

@@ -662,6 +662,44 @@ TEST_F(DocumentCommands, BolusesAreAddedOnceRemovedAndEdited)
     EXPECT_FALSE(Bool(ModelKind::SalineCalib, PropertyId::SalineCalibrationApplied));
 }
 
+// A volume calibration applied by its automation message answers 1 exactly when the loops' volumes change:
+// where the document's workflow never takes it (or waits for an earlier step) it answers 0.
+TEST_F(DocumentCommands, AppliedVolumeCalibrationsAnswerWhetherTheVolumesChanged)
+{
+    namespace Kind = Sistra::WorkflowKind;
+    const struct
+    {
+        int32_t workflow;
+        bool guided;
+        int saline, cuvette; // the answers
+    } cases[] = {{Kind::None, true, 0, 0}, {Kind::SmallMammal, true, 0, 1}, {Kind::LargeMammal, true, 0, 0},
+                 {Kind::Echo, true, 0, 0}, {Kind::LargeMammal, false, 1, 1}};
+    for (const auto& test : cases)
+        for (const auto& [statement, answer] : {std::pair{L"ApplySistraSalineCalibration Vp:=2.5e-06", test.saline},
+                                                std::pair{L"ApplySistraCuvetteCalibration slope:=0.5, intercept:=3", test.cuvette}})
+        {
+            SetUp();
+            const Sistra::ModelPtr setup = Doc().GetSetupModel();
+            setup->SetValue<PropertyType::Int>(PropertyId::WorkflowKind, test.workflow);
+            setup->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, test.guided);
+            setup->CommitChanges();
+            // The small mammal's cuvette regression waits for its conductance calibration.
+            const Sistra::ModelPtr conductance = Model(ModelKind::ConductanceCalib);
+            for (const auto& [id, value] : {std::pair{PropertyId::ConductanceBase1, 0.0}, {PropertyId::ConductanceBase2, 1.0},
+                                            {PropertyId::ConductanceConverted1, 0.0}, {PropertyId::ConductanceConverted2, 2.0}})
+                conductance->SetValue<PropertyType::Double>(id, value);
+            conductance->SetValue<PropertyType::Bool>(PropertyId::ConductanceCalibrationApplied, true);
+            conductance->CommitChanges();
+            document->Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+            const auto before = document->Loops();
+            const std::string name = std::string(Orv::String(statement).Narrow()) + " in workflow " +
+                                     std::to_string(test.workflow) + (test.guided ? "" : " left");
+            EXPECT_EQ(answer, RunStatement(Doc(), statement)) << name;
+            document->Send(Sistra::AutomationMessage::AnalyzeSistraNow);
+            EXPECT_EQ(answer == 1, before != document->Loops()) << name;
+        }
+}
+
 // Table rows count the loops the analyser did not find invalid; unreadable loops are not listed.
 TEST(TableRows, SkipInvalidLoops)
 {
