@@ -123,8 +123,8 @@ TEST_F(FrameComputedChannel, TheChannelMenuMakesAChannelOfTheChosenParameterThat
 }
 
 // The lane kept the values of the analysis it was made on: after Clear Analysis the table was empty and
-// the lane still showed every loop's stroke volume.
-TEST_F(FrameComputedChannel, TheChannelFollowsTheAnalysisWhenItIsCleared)
+// the lane still showed every loop's stroke volume; once cleared, it stayed empty after a new analysis.
+TEST_F(FrameComputedChannel, TheChannelFollowsTheAnalysisWhenItIsClearedAndRunAgain)
 {
     ASSERT_FALSE(MakeChannelThroughTheMenu().empty());
     const auto ticks = static_cast<int32_t>(opened->Host().Data().RecordAt(0).Length());
@@ -140,6 +140,12 @@ TEST_F(FrameComputedChannel, TheChannelFollowsTheAnalysisWhenItIsCleared)
               }));
     ASSERT_EQ(0u, opened->Analysis()->LoopCount());
     EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return valuesShown() == 0; })) << valuesShown();
+    // Analysed again, the lane shows the new loops.
+    ASSERT_EQ(L"&Analyze Channel", HostTests::ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& item) {
+                  return item == L"&Analyze Channel";
+              }));
+    ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return opened->Analysis()->LoopCount() > 8; }));
+    EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return valuesShown() > ticks / 2; })) << valuesShown();
 }
 
 // A settings change analyses again, and the lane shows the new loops' values: stroke volume taken as

@@ -225,10 +225,11 @@ private:
     Orv::ComPtr<HostDocument> document_;
     // The document's named calculations the text reads (the module's loop events) change with each
     // analysis: the events are compiled again from the text, or are none once a name reads nothing.
-    // Compiled once, a computed channel kept the values of the analysis it was made on.
+    // Compiled once, a computed channel kept the values of the analysis it was made on; and a text that
+    // read nothing once (Clear Analysis) must be compiled again when the next analysis names its events.
     bool FollowDocumentCalculations()
     {
-        if (!events_ || compiledRevision_ == document_->CalculationRevision())
+        if (!formula_.empty() || compiledRevision_ == document_->CalculationRevision())
             return true;
         compiledRevision_ = document_->CalculationRevision();
         events_.reset();
