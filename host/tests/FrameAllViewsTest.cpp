@@ -1,7 +1,10 @@
 // Every view open and no workflow to arrange them, at the frame sizes researchers use: the loop view,
 // the centre of the work, keeps the largest tile and is not scrolled, so its plot and its equations are
-// whole (its least size holds them at their full size). A picture of each size is kept.
+// whole (its least size holds them at their full size); the others keep a usable size, and where the frame
+// is too small for that the views area scrolls to them, the loop view and the table in sight above them.
+// A picture of each size is kept.
 #include "host/app/TextConversion.h"
+#include "host/app/gui/FrameArrangement.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"
 
@@ -26,11 +29,26 @@ LONG TextWidth(const std::wstring& text)
     return size.cx;
 }
 
-long AreaOf(HWND window)
+RECT PlaceOf(HWND window)
 {
     RECT place{};
     GetWindowRect(window, &place);
+    return place;
+}
+
+long AreaOf(HWND window)
+{
+    const RECT place = PlaceOf(window);
     return (place.right - place.left) * (place.bottom - place.top);
+}
+
+// The part of the screen the window's client area covers.
+RECT ClientOnScreen(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return client;
 }
 
 class FrameAllViews : public HostTests::FrameSessionFixture
@@ -53,11 +71,34 @@ TEST_F(FrameAllViews, TheLoopViewKeepsTheLargestTileUnscrolledAtEverySize)
         const Host::ViewFrame* loops = Frame().FindView(LoopViewName);
         ASSERT_NE(nullptr, loops);
         EXPECT_EQ(0, GetWindowLongW(loops->Frame(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) << "scrolled";
+        // Only the smallest frame scrolls its views area; the loop view and the table lie whole in sight.
+        const HWND area = GetParent(loops->Frame());
+        EXPECT_EQ(size.cx == 800, (GetWindowLongW(area, GWL_STYLE) & WS_VSCROLL) != 0);
+        const RECT shown = ClientOnScreen(area);
+        for (const wchar_t* whole : {LoopViewName, L"Sistra Hemodynamics TableView"})
+        {
+            RECT place = PlaceOf(Frame().FindView(whole)->Frame()), common{};
+            EXPECT_TRUE(IntersectRect(&common, &place, &shown) && EqualRect(&common, &place)) << Host::ToUtf8(whole);
+        }
         for (const auto& view : Frame().Views())
+        {
+            SCOPED_TRACE(Host::ToUtf8(view->ClassName()));
+            const RECT place = PlaceOf(view->Frame());
             if (view.get() != loops)
             {
-                EXPECT_GT(AreaOf(loops->Frame()), AreaOf(view->Frame())) << Host::ToUtf8(view->ClassName());
+                EXPECT_GT(AreaOf(loops->Frame()), AreaOf(view->Frame()));
             }
+            if (place.top > PlaceOf(loops->Frame()).top)
+            {
+                EXPECT_GE(place.right - place.left, Host::UsableTile.cx);
+                EXPECT_GE(place.bottom - place.top, Host::UsableTile.cy);
+            }
+            for (const auto& other : Frame().Views())
+            {
+                RECT common{}, otherPlace = PlaceOf(other->Frame());
+                EXPECT_TRUE(other == view || !IntersectRect(&common, &place, &otherPlace)) << "overlaps";
+            }
+        }
         // The data view's lanes keep their titles whole ("LV Pressure (mmHg)", not "LV Press..."), left
         // of the traces. A lane's first text is its title.
         std::set<int32_t> titled;

@@ -86,7 +86,8 @@ TEST(FrameArrangement, TheDataViewAboveTakesWhatItsLanesNeedWithinAFifthAndAThir
 } // namespace
 
 // Views nobody placed: the focus takes the largest tile and at least the least size it names, whatever
-// the count and the area, and the views still fill the area without overlap.
+// the count and the area; the rows below it are at least usable, reaching below the area (which scrolls)
+// where it is too small for that, and the views fill the area's width without overlap.
 TEST(FrameArrangement, UnplacedViewsTileAroundTheFocusWhichGetsTheLargestTileAndItsLeastSize)
 {
     constexpr SIZE Least{480, 260};
@@ -100,15 +101,23 @@ TEST(FrameArrangement, UnplacedViewsTileAroundTheFocusWhichGetsTheLargestTileAnd
     for (const auto& c : cases)
     {
         const SIZE size{c.area.right - c.area.left, c.area.bottom - c.area.top};
-        const std::vector<RECT> places = Host::ArrangeInRows(Host::TiledShares(c.count, c.focus, c.companion, size), c.area, Least);
+        const std::vector<RECT> places =
+            Host::ArrangeInRows(Host::TiledShares(c.count, c.focus, c.companion, size), c.area, Least, Host::UsableTile.cy);
         ASSERT_EQ(c.count, places.size());
         const RECT& focus = places[static_cast<size_t>(c.focus)];
         EXPECT_GE(focus.right - focus.left, std::min(Least.cx, size.cx)) << c.count << " " << size.cx;
         EXPECT_GE(focus.bottom - focus.top, std::min(Least.cy, size.cy)) << c.count << " " << size.cx;
-        long covered = 0;
+        EXPECT_LE(focus.bottom, c.area.bottom);
+        long covered = 0, bottom = c.area.bottom;
         for (size_t i = 0; i < places.size(); ++i)
         {
             covered += AreaOf(places[i]);
+            bottom = std::max(bottom, places[i].bottom);
+            if (places[i].top >= focus.bottom)
+            {
+                EXPECT_GE(places[i].right - places[i].left, Host::UsableTile.cx) << c.count << " " << size.cx << " " << i;
+                EXPECT_GE(places[i].bottom - places[i].top, Host::UsableTile.cy) << c.count << " " << size.cx << " " << i;
+            }
             if (static_cast<int>(i) != c.focus)
             {
                 EXPECT_GT(AreaOf(focus), AreaOf(places[i])) << c.count << " " << size.cx << " " << i;
@@ -119,6 +128,6 @@ TEST(FrameArrangement, UnplacedViewsTileAroundTheFocusWhichGetsTheLargestTileAnd
                 EXPECT_FALSE(IntersectRect(&inside, &places[i], &places[j])) << c.count << " " << i << " " << j;
             }
         }
-        EXPECT_EQ(AreaOf(c.area), covered) << c.count << " " << size.cx;
+        EXPECT_EQ(AreaOf(RECT{c.area.left, c.area.top, c.area.right, bottom}), covered) << c.count << " " << size.cx;
     }
 }

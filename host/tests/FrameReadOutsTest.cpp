@@ -11,7 +11,6 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <utility>
 
 namespace
 {
@@ -50,6 +49,34 @@ std::optional<POINT> PointOnAMarker(HWND graph)
                 return screen;
         }
     return std::nullopt;
+}
+
+// The frame's views area scrolled, by clicks on its scroll bar's arrows, until the view's frame lies whole
+// in it. The bounds only end a failing test well inside its shard's time: a click lost under load is
+// given again after a while.
+void ScrollIntoSight(Host::FrameWindow& frame, HWND view)
+{
+    constexpr int MostClicks = 40;
+    constexpr DWORD ClickAnswerLimit = 5000;
+    const HWND area = GetParent(view);
+    for (int click = 0; click < MostClicks; ++click)
+    {
+        RECT place{}, shown{};
+        GetWindowRect(view, &place);
+        GetClientRect(area, &shown);
+        MapWindowPoints(area, nullptr, reinterpret_cast<POINT*>(&shown), 2);
+        const bool above = place.top < shown.top;
+        if (!above && place.bottom <= shown.bottom)
+            return;
+        SCROLLBARINFO bar{sizeof bar};
+        ASSERT_TRUE(GetScrollBarInfo(area, OBJID_VSCROLL, &bar)) << "a view out of sight, and no scroll bar";
+        const int position = GetScrollPos(area, SB_VERT);
+        const int arrow = GetSystemMetrics(SM_CYVSCROLL) / 2;
+        HostTests::ClickAt(POINT{(bar.rcScrollBar.left + bar.rcScrollBar.right) / 2,
+                                 above ? bar.rcScrollBar.top + arrow : bar.rcScrollBar.bottom - arrow});
+        HostTests::PumpUntil(frame, [&] { return GetScrollPos(area, SB_VERT) != position; }, ClickAnswerLimit);
+    }
+    ADD_FAILURE() << "the view did not come into sight";
 }
 
 // The frame moved sideways so that the window lies on the screen, where the pointer reaches it.
@@ -107,9 +134,8 @@ void ExpectCoversNoControl(HWND title, HWND view)
 
 // The equations written in the plot's top-left corner (black text on the plot's white, where the points are
 // red and the fitted lines coloured) end short of its last column, which would cut them: the plot lies right
-// of the vertical axis's strip and above the horizontal one's, as far as its tile shows it. A plot too small
-// for them leaves them out.
-void ExpectEquationsWhole(HWND graph, HWND domain, HWND range, HWND tile, bool roomy)
+// of the vertical axis's strip and above the horizontal one's, as far as its tile shows it.
+void ExpectEquationsWhole(HWND graph, HWND domain, HWND range, HWND tile)
 {
     RECT place{}, across{}, up{}, shown{};
     GetWindowRect(graph, &place);
@@ -127,15 +153,13 @@ void ExpectEquationsWhole(HWND graph, HWND domain, HWND range, HWND tile, bool r
         for (LONG x = left + 2; x < std::min<LONG>(right, image.width); ++x)
             if ((image.pixels[static_cast<size_t>(y) * image.width + x] & 0xFFFFFF) == 0)
                 inkRight = std::max(inkRight, x);
-    EXPECT_TRUE(inkRight > left || !roomy) << "no equation";
+    EXPECT_GT(inkRight, left) << "no equation";
     EXPECT_LT(inkRight, right - 1) << "the equation runs to the plot's edge";
 }
 
 TEST_F(FrameReadOuts, APointedPointIsReadOutWholeAndTheReadOutGoesWhenThePointerLeavesIt)
 {
-    // Frame sizes, and whether the plots' tiles are large enough to show their equations.
-    const std::pair<SIZE, bool> sizes[] = {{{1200, 900}, true}, {{1600, 1000}, true}, {{800, 600}, false}};
-    for (const auto& [size, roomy] : sizes)
+    for (const SIZE size : {SIZE{1200, 900}, SIZE{1600, 1000}, SIZE{800, 600}})
     {
         const std::string sizeName = std::to_string(size.cx) + "x" + std::to_string(size.cy);
         MoveWindow(Frame().Handle(), 0, 0, size.cx, size.cy, TRUE);
@@ -151,9 +175,10 @@ TEST_F(FrameReadOuts, APointedPointIsReadOutWholeAndTheReadOutGoesWhenThePointer
             const HWND title = HostTests::FindVisibleChild(
                 view->ViewWindow(), [](HWND child) { return HostTests::ClassOf(child) == TitleLineClass; });
             ASSERT_TRUE(domain && title);
+            ScrollIntoSight(Frame(), view->Frame());
             BringOnScreen(Frame().Handle(), view->Frame());
             HostTests::Settle(Frame());
-            ExpectEquationsWhole(GetParent(domain), domain, GetDlgItem(GetParent(domain), RangeStrip), view->Frame(), roomy);
+            ExpectEquationsWhole(GetParent(domain), domain, GetDlgItem(GetParent(domain), RangeStrip), view->Frame());
             const std::optional<POINT> point = PointOnAMarker(GetParent(domain));
             ASSERT_TRUE(point);
             HostTests::MovePointer(*point);

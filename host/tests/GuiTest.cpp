@@ -101,7 +101,7 @@ TEST_F(HostWindows, TheFrameCarriesTheDocumentsMenusAndEveryViewAsAChildWindow)
     ASSERT_EQ(9u, frame.Views().size());
     for (const auto& view : frame.Views())
     {
-        EXPECT_EQ(frame.Handle(), GetParent(view->Frame()));
+        EXPECT_EQ(frame.Handle(), GetParent(GetParent(view->Frame()))); // in the frame's views area
         EXPECT_EQ(view->Frame(), GetParent(view->ViewWindow()));
         EXPECT_TRUE(IsWindowVisible(view->ViewWindow()));
     }

@@ -33,6 +33,9 @@ constexpr int NarrowestCombo = 36;
 constexpr int PointsGap = 22;
 constexpr int TypeGap = 11;
 constexpr int IconRoom = 16;
+// The title line's least room, left of the strip's first row: a pointed point's read-out in its shortest
+// form, two values of six figures with their signs and points.
+constexpr int ReadOutRoom = 100;
 // An open type list has room for this many rows (each list holds at most four items); rows are
 // measured after the strip's font is set, which a first layout may precede.
 constexpr int DropListRows = 5;
@@ -638,8 +641,9 @@ ViewMargins SistraAnalysisGraphView::MarginsFor(int stripRows)
     return ViewMargins{62, 0, 6 + (stripRows - 1) * StripHeight, 0};
 }
 
-// Wide enough for the strip's texts whole on two rows and for the least plot beside the list, with its
-// equations whole at their full size, and high enough for that plot below the strip as it lies at that width.
+// Wide enough for the strip's texts whole on two rows with a read-out's room left of them, and for the
+// least plot beside the list, with its equations whole at their full size, and high enough for that plot
+// below the strip as it lies at that width.
 SIZE SistraAnalysisGraphView::GetLeastSize()
 {
     if (!GetHandle() || !GraphWindow().GetHandle())
@@ -649,7 +653,7 @@ SIZE SistraAnalysisGraphView::GetLeastSize()
     const int plotWidthOverhead = Probe - (probe.right - probe.left);
     int width = std::max<int>(LeastPlot.cx, EquationsRoom()) + plotWidthOverhead;
     if (StripMeasurable() && stripShown_)
-        width = std::max(width, TwoRowWidth(StripTextRoom(ComboLeastRoom)) + 2 * ViewInset);
+        width = std::max(width, TwoRowWidth(StripTextRoom()) + 2 * ViewInset + ReadOutRoom);
     const RECT plot = PlotRectIn(SIZE{width, Probe}, MarginsFor(StripRowsAt(width - 2 * ViewInset)));
     return SIZE{width, LeastPlot.cy + Probe - (plot.bottom - plot.top)};
 }

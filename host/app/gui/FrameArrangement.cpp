@@ -52,7 +52,7 @@ double Readability(double width, double height)
 
 } // namespace
 
-std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RECT& area, SIZE focusLeast)
+std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RECT& area, SIZE focusLeast, int rowLeast)
 {
     // Rows by top edge, top to bottom; in each, the views left to right.
     std::vector<std::vector<size_t>> rows;
@@ -83,7 +83,10 @@ std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RE
         }
         rowWeights.push_back(height);
     }
-    const std::vector<int> heights = Split(area.bottom - area.top, rowWeights, focusRow, focusLeast.cy);
+    std::vector<int> heights = Split(area.bottom - area.top, rowWeights, focusRow, focusLeast.cy);
+    for (size_t row = 0; row < heights.size(); ++row)
+        if (static_cast<int>(row) != focusRow)
+            heights[row] = std::max(heights[row], rowLeast);
     std::vector<RECT> places(placed.size());
     LONG top = area.top;
     for (size_t row = 0; row < rows.size(); ++row)
@@ -137,6 +140,10 @@ std::vector<PlacedShare> TiledShares(size_t count, int focus, int companion, SIZ
         if (readable > best)
             best = readable, columns = tried;
     }
+    // Rows too low to be usable grow and scroll: the fewer of them, the less to scroll through.
+    const size_t rows = (others.size() + columns - 1) / columns;
+    if (height / static_cast<double>(rows) < UsableTile.cy)
+        columns = std::clamp<size_t>(static_cast<size_t>(std::max(0L, area.cx) / UsableTile.cx), 1, others.size());
     for (size_t at = 0; at < others.size(); ++at)
     {
         const size_t row = at / columns + (top ? 1 : 0), column = at % columns;

@@ -22,17 +22,25 @@ struct PlacedShare
 // it shares them with others.
 inline constexpr double FocusShare = 0.62;
 
-// The rectangles of the views, in the order given, that together fill area exactly. The focus gets at
-// least focusLeast where the area has it.
-std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RECT& area, SIZE focusLeast = {});
+// The rectangles of the views, in the order given, that together fill area's width and, where the rows
+// without the focus get at least rowLeast high in it, its height exactly; else those rows get rowLeast
+// and reach below area (which then scrolls). The focus gets at least focusLeast where the area has it.
+std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RECT& area, SIZE focusLeast = {},
+                                int rowLeast = 0);
 
 // The size below which a view that is not the focus stops being readable (an equation across a plot
 // with room for its points under it): the others are tiled so as to come as close to it as they can.
 inline constexpr SIZE ReadableTile{360, 240};
 
+// The least size of a tile that is not the focus's row, when views nobody placed are tiled: a plot with
+// its equation above its points and its axes named. Where the area is too small for it, the tiles keep it
+// and the area scrolls.
+inline constexpr SIZE UsableTile{190, 240};
+
 // Shares for views nobody placed: the focus and its companion (-1 for none) share the top row, the focus
 // the larger part; the others share the rows below, as many to a row as keeps them closest to readable
-// in an area of that size.
+// in an area of that size, or, where their rows cannot be UsableTile high in it, as many as keep
+// UsableTile's width.
 std::vector<PlacedShare> TiledShares(size_t count, int focus, int companion, SIZE area);
 
 // The height of the host's own data view above the module's views: what its lanes need, within a fifth

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <iterator>
 #include <stdexcept>
+#include <utility>
 
 namespace Host
 {
@@ -70,6 +71,7 @@ FrameWindow::FrameWindow(const std::wstring& title, std::vector<MenuCommandEntry
         throw std::runtime_error("cannot make the frame window: " + SystemErrorText(error));
     }
     menus_.Release();
+    viewsArea_ = std::make_unique<ScrollingViewsArea>(window_);
 }
 
 FrameWindow::~FrameWindow()
@@ -120,7 +122,7 @@ ViewFrame& FrameWindow::OpenView(IDocViewClass& viewClass, IUnknown* document)
 
 ViewFrame& FrameWindow::OpenFrame(IDocViewClass& viewClass, IUnknown* document)
 {
-    views_.push_back(std::make_unique<ViewFrame>(viewClass, document, window_, RECT{0, 0, 320, 240}));
+    views_.push_back(std::make_unique<ViewFrame>(viewClass, document, viewsArea_->Handle(), RECT{0, 0, 320, 240}));
     // The view the host opens is its active one.
     active_ = views_.back().get();
     return *active_;
@@ -176,9 +178,16 @@ void FrameWindow::Layout()
         area.top += stripHeight_;
     }
     std::vector<ViewFrame*> others;
+    std::vector<HWND> frames;
     for (const auto& view : views_)
+    {
+        // The pane's view stays beside the views' area, whose scrolling it does not take part in.
+        const HWND parent = view.get() == pane_ ? window_ : viewsArea_->Handle();
+        if (GetParent(view->Frame()) != parent)
+            SetParent(view->Frame(), parent);
         if (view.get() != pane_)
-            others.push_back(view.get());
+            others.push_back(view.get()), frames.push_back(view->Frame());
+    }
     if (top_ && IsWindow(top_))
     {
         // Alone, the host's data view takes the whole area; above views, the height its lanes need.
@@ -187,10 +196,11 @@ void FrameWindow::Layout()
         MoveWindow(top_, area.left, area.top, area.right - area.left, topHeight, TRUE);
         area.top += topHeight;
     }
-    if (placed_.empty())
-        TileViews(others, area);
-    else
-        ArrangePlacedViews(others, area);
+    viewsArea_->Arrange(area, frames, [&](const RECT& client) {
+        return placed_.empty() ? TileViews(others, client) : ArrangePlacedViews(others, client);
+    });
+    // A view the document asked to show is brought into sight, wherever the arrangement put it.
+    viewsArea_->ScrollIntoSight(std::exchange(shownView_, nullptr));
 }
 
 SIZE FrameWindow::LeastSizeOf(HWND window)
@@ -219,7 +229,7 @@ int FrameWindow::FirstOfClasses(const std::vector<ViewFrame*>& views, std::span<
 
 // The views the document placed keep their rows; one it did not place (a plot opened from the menu)
 // joins a row below them rather than break the arrangement the step made around its view.
-void FrameWindow::ArrangePlacedViews(const std::vector<ViewFrame*>& views, const RECT& area)
+std::vector<RECT> FrameWindow::ArrangePlacedViews(const std::vector<ViewFrame*>& views, const RECT& area) const
 {
     const int focus = FirstOfClasses(views, FocusViewClasses);
     std::vector<PlacedShare> shares;
@@ -245,17 +255,18 @@ void FrameWindow::ArrangePlacedViews(const std::vector<ViewFrame*>& views, const
             ++joined;
         shares.push_back({share.left, share.top, share.right, share.bottom, static_cast<int>(index) == focus});
     }
-    PlaceViews(views, ArrangeInRows(shares, area, LeastFrameSize(views, focus)));
+    return ArrangeInRows(shares, area, LeastFrameSize(views, focus));
 }
 
-// Nobody placed the views: the loops take the largest tile, beside the table, the others below.
-void FrameWindow::TileViews(const std::vector<ViewFrame*>& views, const RECT& area)
+// Nobody placed the views: the loops take the largest tile, beside the table, the others below, where the
+// area scrolls to them when it is too small for them to be usable.
+std::vector<RECT> FrameWindow::TileViews(const std::vector<ViewFrame*>& views, const RECT& area)
 {
     const int focus = FirstOfClasses(views, TiledFocusClasses);
     const int companion = FirstOfClasses(views, TiledFocusClasses, focus);
     const std::vector<PlacedShare> shares =
         TiledShares(views.size(), focus, companion, SIZE{area.right - area.left, area.bottom - area.top});
-    PlaceViews(views, ArrangeInRows(shares, area, LeastFrameSize(views, focus)));
+    return ArrangeInRows(shares, area, LeastFrameSize(views, focus), UsableTile.cy);
 }
 
 // The least size of the view's frame: what its view needs and the frame's caption and borders.
@@ -268,13 +279,6 @@ SIZE FrameWindow::LeastFrameSize(const std::vector<ViewFrame*>& views, int index
     GetWindowRect(views[static_cast<size_t>(index)]->Frame(), &outer);
     GetClientRect(views[static_cast<size_t>(index)]->Frame(), &inner);
     return SIZE{least.cx + (outer.right - outer.left) - inner.right, least.cy + (outer.bottom - outer.top) - inner.bottom};
-}
-
-void FrameWindow::PlaceViews(const std::vector<ViewFrame*>& views, const std::vector<RECT>& places)
-{
-    for (size_t index = 0; index < views.size(); ++index)
-        MoveWindow(views[index]->Frame(), places[index].left, places[index].top, places[index].right - places[index].left,
-                   places[index].bottom - places[index].top, TRUE);
 }
 
 // The document's commands go to it only while the person works in a window of its context, not in one that
@@ -421,9 +425,11 @@ void FrameWindow::ActivateViewAt(POINT screenPoint)
 {
     for (const auto& view : views_)
     {
-        RECT place{};
+        // Only the part of a view its parent shows: a view scrolled out of the views area is not there.
+        RECT place{}, shown{};
         GetWindowRect(view->Frame(), &place);
-        if (PtInRect(&place, screenPoint))
+        GetWindowRect(GetParent(view->Frame()), &shown);
+        if (PtInRect(&place, screenPoint) && PtInRect(&shown, screenPoint))
             Activate(*view);
     }
 }
@@ -439,18 +445,18 @@ ViewFrame* FrameWindow::ViewOfType(ULONG typeId) const
 // The view of that type, opened when none is.
 ViewFrame* FrameWindow::ShowViewOfType(ULONG typeId)
 {
-    if (ViewFrame* shown = ViewOfType(typeId))
-    {
+    ViewFrame* shown = ViewOfType(typeId);
+    if (shown)
         Activate(*shown);
-        return shown;
-    }
-    for (const ViewClassEntry& entry : viewClasses_)
+    for (size_t index = 0; !shown && index < viewClasses_.size(); ++index)
     {
         ULONG classType = 0;
-        if (SUCCEEDED(entry.viewClass->GetTypeId(&classType)) && classType == typeId)
-            return &OpenFrame(*entry.viewClass.Get(), document_.Get());
+        if (SUCCEEDED(viewClasses_[index].viewClass->GetTypeId(&classType)) && classType == typeId)
+            shown = &OpenFrame(*viewClasses_[index].viewClass.Get(), document_.Get());
     }
-    return nullptr;
+    if (shown)
+        shownView_ = shown->Frame();
+    return shown;
 }
 
 template <class Predicate>

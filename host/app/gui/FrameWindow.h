@@ -1,12 +1,13 @@
 // The host's main window: its title names the document, its menu bar carries the menus the module's
-// classes added, and the module's views sit in it as child windows. The views are tiled until the
-// document arranges them; the view the document shows in the host's pane (its workflow) is docked at the
-// left. The frame follows what the document asks of its host: views opened, shown, placed and closed.
+// classes added, and the module's views sit in it as child windows of its scrolling views area. The views
+// are tiled until the document arranges them; the view the document shows in the host's pane (its
+// workflow) is docked at the left. The frame follows what the document asks of its host: views opened, shown, placed and closed.
 #pragma once
 
 #include "host/app/gui/HostMenus.h"
 #include "host/app/gui/ModuleClasses.h"
 #include "host/app/gui/PrintPreviewWindow.h"
+#include "host/app/gui/ScrollingViewsArea.h"
 #include "host/app/gui/ViewFrame.h"
 #include "host/app/gui/ViewPrinting.h"
 
@@ -110,9 +111,8 @@ private:
     static int FirstOfClasses(const std::vector<ViewFrame*>& views, std::span<const wchar_t* const> classes,
                               int skipped = -1);
     static SIZE LeastFrameSize(const std::vector<ViewFrame*>& views, int index);
-    static void PlaceViews(const std::vector<ViewFrame*>& views, const std::vector<RECT>& places);
-    void ArrangePlacedViews(const std::vector<ViewFrame*>& views, const RECT& area);
-    static void TileViews(const std::vector<ViewFrame*>& views, const RECT& area);
+    std::vector<RECT> ArrangePlacedViews(const std::vector<ViewFrame*>& views, const RECT& area) const;
+    static std::vector<RECT> TileViews(const std::vector<ViewFrame*>& views, const RECT& area);
     void Execute(UINT itemId);
     CommandRoute RouteOf(const MenuCommandEntry& entry) const;
     // The host object of the document's frame: the Vyr context of the frame's windows; null without a
@@ -139,10 +139,12 @@ private:
 
     HWND window_ = nullptr;
     HostMenus menus_;
+    std::unique_ptr<ScrollingViewsArea> viewsArea_; // the views' parent, but the pane's
     std::vector<std::unique_ptr<ViewFrame>> views_;
     std::map<const ViewFrame*, Share> placed_;
     ViewFrame* active_ = nullptr;
     ViewFrame* pane_ = nullptr;  // the view docked in the host's pane
+    HWND shownView_ = nullptr;   // the frame of the view the document last asked to show
     HWND top_ = nullptr;         // the host's own window across the top
     HWND strip_ = nullptr;       // the host's strip above it
     int stripHeight_ = 0;

@@ -1,4 +1,5 @@
 #include "host/app/gui/ViewFrame.h"
+#include "host/app/gui/ScrollBars.h"
 #include "host/app/gui/WindowClass.h"
 
 #include "host/app/TextConversion.h"
@@ -19,8 +20,6 @@ constexpr DWORD ChildFrameStyle = WS_CHILD | WS_VISIBLE | WS_CAPTION | WS_THICKF
 // caption is drawn as in the host's frame window.
 constexpr DWORD ContainerStyle = WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE;
 
-constexpr int ScrollLine = 16;
-
 // The least size a view can lay its controls out in, as it answers WM_GETMINMAXINFO (zero when it
 // names none).
 SIZE LeastViewSize(HWND view)
@@ -28,18 +27,6 @@ SIZE LeastViewSize(HWND view)
     MINMAXINFO limits{};
     SendMessageW(view, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     return SIZE{std::max(0L, limits.ptMinTrackSize.x), std::max(0L, limits.ptMinTrackSize.y)};
-}
-
-void SetScrollRange(HWND frame, int bar, int content, int page)
-{
-    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE};
-    const bool needed = content > page;
-    info.nMax = needed ? content - 1 : 0;
-    info.nPage = needed ? static_cast<UINT>(page) : 0;
-    SetScrollInfo(frame, bar, &info, FALSE);
-    ShowScrollBar(frame, bar, needed);
-    if (!needed)
-        SetScrollPos(frame, bar, 0, FALSE);
 }
 
 // The view's window fills the frame's client area, but never gets smaller than the least size it
@@ -68,23 +55,8 @@ void PlaceView(HWND frame)
 
 void Scroll(HWND frame, int bar, WORD request)
 {
-    SCROLLINFO info{sizeof info, SIF_ALL};
-    GetScrollInfo(frame, bar, &info);
-    int position = info.nPos;
-    switch (request)
-    {
-    case SB_LINEUP: position -= ScrollLine; break;
-    case SB_LINEDOWN: position += ScrollLine; break;
-    case SB_PAGEUP: position -= static_cast<int>(info.nPage); break;
-    case SB_PAGEDOWN: position += static_cast<int>(info.nPage); break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: position = info.nTrackPos; break;
-    case SB_TOP: position = info.nMin; break;
-    case SB_BOTTOM: position = info.nMax; break;
-    default: return;
-    }
-    SetScrollPos(frame, bar, position, TRUE);
-    PlaceView(frame);
+    if (ScrollAsRequested(frame, bar, request))
+        PlaceView(frame);
 }
 
 LRESULT CALLBACK ViewFrameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
