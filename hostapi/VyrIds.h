@@ -76,6 +76,8 @@ namespace HostDocEventNumber
 // Both follow a change of the selection the user makes, in this order; neither has a payload.
 constexpr USHORT Selection = 44;         // the document's range to work on
 constexpr USHORT SelectionShown = 0;     // what the views show of the selection
+// The host worked a computed channel's data out anew; the payload is the channel's index (int32).
+constexpr USHORT ChannelRecalculated = 20;
 } // namespace HostDocEventNumber
 
 // Type ids whose high half is 0x8000: fixed by the host, no registry involved.

@@ -47,6 +47,9 @@ void HostDocument::ReplaceComputedChannel(size_t index, IUnknown* calculation)
     CheckComputedChannel(calculation);
     computedChannels_.at(index) = Orv::ComPtr<IUnknown>(calculation);
     ++calculationRevision_;
+    // A document that analyses the channel works its results out again from the new data.
+    int32_t channel = static_cast<int32_t>(Data().Channels().size() + index);
+    Tell(HostDocEventGUID, HostDocEventNumber::ChannelRecalculated, &channel);
 }
 
 void HostDocument::RemoveComputedChannel(size_t index)

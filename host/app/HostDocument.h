@@ -121,8 +121,9 @@ public:
     int32_t AddComputedChannel(IUnknown* calculation);
     // The calculation of computed channel index; null for an index the document does not have.
     Orv::ComPtr<IChannelCalc> ComputedChannelCalculation(size_t index) const;
-    // Computed channel index runs the calculation from now on, in its place among the channels. Throws
-    // std::invalid_argument as AddComputedChannel does, std::out_of_range for an index the document lacks.
+    // Computed channel index runs the calculation from now on, in its place among the channels; the
+    // document's observers are told its data were worked out anew. Throws std::invalid_argument as
+    // AddComputedChannel does, std::out_of_range for an index the document lacks.
     void ReplaceComputedChannel(size_t index, IUnknown* calculation);
     // The document lets go of computed channel index; those after it move up a place. Throws
     // std::out_of_range for an index the document does not have.

@@ -1,9 +1,11 @@
 // A computed channel made as a person makes it: the host's Channel menu, the module's settings dialog
 // answered with the mouse and keys, and the new channel's lane in the trace view, titled with its unit,
 // showing each loop's value of the chosen parameter from the loop on.
+#include "host/app/DocumentEventRelay.h"
 #include "host/tests/FrameChannelMenu.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"
+#include "host/vyr/ComObjects.h"
 #include "host/vyr/UnitConversions.h"
 
 #include "foundation/numbers/Units.h"
@@ -59,6 +61,21 @@ void ChooseListItem(HWND list, int item)
         [&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) == 0 && SendMessageW(list, CB_GETCURSEL, 0, 0) == item; },
         GiveUpAfter);
 }
+
+// The channels the host document told its observers were worked out anew.
+class RecalculatedChannels final : public Vyr::StaticComObject<IObserver, &IID_IObserver>
+{
+public:
+    HRESULT STDMETHODCALLTYPE RegisterEvents(ISubject*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Notify(ISubject*, ULONG eventId, ULONG_PTR, void* data) override
+    {
+        if ((eventId & 0xFFFF) == HostDocEventNumber::ChannelRecalculated && data)
+            channels.push_back(*static_cast<const int32_t*>(data));
+        return S_OK;
+    }
+
+    std::vector<int32_t> channels;
+};
 
 class FrameComputedChannel : public HostTests::FrameSessionFixture
 {
@@ -225,11 +242,16 @@ TEST_F(FrameComputedChannel, TheSettingsDialogOffersTheChannelAndRefusesItAsTheA
 
 
 // Channel > Edit Sistra Channel... opens the dialog over the channel's settings (its parameter chosen);
-// another parameter taken with OK makes the channel show that parameter's loop values in its place;
-// Channel > Delete Channel... then takes it away.
+// another parameter taken with OK makes the channel show that parameter's loop values in its place, and
+// the document is told the channel was worked out anew: the analysis does not read it (it cannot take a
+// channel that plots its own loops), so its loops stay as they were. Channel > Delete Channel... then
+// takes the channel away.
 TEST_F(FrameComputedChannel, EditingTheChannelReopensItsSettingsAndRecomputesItOnOk)
 {
     ASSERT_FALSE(MakeChannelThroughTheMenu().empty());
+    const auto loopsBefore = opened->Analysis()->Loops();
+    RecalculatedChannels told;
+    const Host::DocumentEventRelay relay(opened->Host(), &told);
     constexpr int FirstItem = 0;
     LRESULT chosenBefore = -1;
     {
@@ -245,8 +267,14 @@ TEST_F(FrameComputedChannel, EditingTheChannelReopensItsSettingsAndRecomputesItO
     }
     EXPECT_EQ(StrokeVolumeItem, chosenBefore);
     ASSERT_EQ(1u, opened->Host().ComputedChannelCount());
+    const auto lane = static_cast<int32_t>(opened->Host().Data().Channels().size());
+    EXPECT_EQ(std::vector<int32_t>{lane}, told.channels);
     const auto loops = opened->Analysis()->Loops();
     ASSERT_GT(loops.size(), 8u);
+    ASSERT_EQ(loopsBefore.size(), loops.size());
+    const auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    for (size_t index = 0; index < loops.size(); ++index)
+        EXPECT_TRUE(std::ranges::equal(loopsBefore[index].values, loops[index].values, same)) << index;
     const auto ticks = static_cast<int32_t>(opened->Host().Data().RecordAt(0).Length());
     std::vector<float> shown(static_cast<size_t>(ticks));
     ASSERT_EQ(S_OK, opened->Host().ReadComputedChannel(0, 0, 0, ticks, shown.data()));
@@ -257,7 +285,6 @@ TEST_F(FrameComputedChannel, EditingTheChannelReopensItsSettingsAndRecomputesItO
     HostTests::SaveTestPicture(session->Trace().Handle(), L"frame-computed-channel-edited");
 
     // Deleted, the channel goes with its lane; the analysis stays.
-    const auto lane = static_cast<int32_t>(opened->Host().Data().Channels().size());
     EXPECT_TRUE(HostTests::DeleteChannelThroughTheMenu(Frame(), static_cast<wchar_t>(L'1' + lane)).empty());
     EXPECT_EQ(0u, opened->Host().ComputedChannelCount());
     EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] {
