@@ -557,6 +557,77 @@ TEST(HelpWindowPlace, ItGoesBesideItsOwnerWhereThereIsRoomElseInsideTheWorkAreaB
 
 } // namespace
 
+namespace
+{
+
+// A printed page's pixels, row by row from the top.
+Host::WindowImage PagePixels(HBITMAP page)
+{
+    BITMAP size{};
+    GetObjectW(page, sizeof size, &size);
+    Host::WindowImage image{size.bmWidth, size.bmHeight,
+                            std::vector<DWORD>(static_cast<size_t>(size.bmWidth) * static_cast<size_t>(size.bmHeight))};
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.bmWidth, -size.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const HDC screen = GetDC(nullptr);
+    GetDIBits(screen, page, 0, static_cast<UINT>(size.bmHeight), image.pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return image;
+}
+
+bool IsInk(const Host::WindowImage& image, int x, int y)
+{
+    return x >= 0 && y >= 0 && x < image.width && y < image.height &&
+           (image.pixels[static_cast<size_t>(y) * image.width + x] & 0xFFFFFF) != 0xFFFFFF;
+}
+
+// Where a column title's ink meets its outline on a printed page: the pixels just inside each title cell's
+// side lines (runs of ink taller than a line of text or a row label, as high as the header) and just
+// above its bottom line are white, unless they are the next cell's line.
+std::vector<std::string> TitleInkOnOutlines(const Host::WindowImage& page)
+{
+    constexpr int OutlineRun = 24;
+    struct Line
+    {
+        int x, top, bottom;  // bottom: the outline's bottom row
+    };
+    std::vector<Line> lines;
+    for (int x = 0; x < page.width; ++x)
+        for (int y = 0; y < page.height; ++y)
+        {
+            int end = y;
+            while (IsInk(page, x, end))
+                ++end;
+            if (end - y >= OutlineRun)
+                lines.push_back({x, y, end - 1});
+            y = end;
+        }
+    std::vector<std::string> faults;
+    const auto where = [](int x, int y) { return "(" + std::to_string(x) + ", " + std::to_string(y) + ")"; };
+    for (const Line& line : lines)
+    {
+        for (int beside : {line.x - 1, line.x + 1})
+        {
+            int ink = 0;
+            for (int y = line.top + 1; y < line.bottom; ++y)
+                ink += IsInk(page, beside, y);
+            if (ink != 0 && ink != line.bottom - line.top - 1)
+                faults.push_back("ink beside the line at " + where(line.x, line.top));
+        }
+        // The cell this line is the left side of, up to the next line of the same band; a line with another
+        // beside it is the right side of a cell.
+        const auto right = std::find_if(lines.begin(), lines.end(), [&](const Line& other) {
+            return other.top == line.top && other.bottom == line.bottom && other.x > line.x;
+        });
+        for (int x = line.x + 1; right != lines.end() && x < right->x; ++x)
+            if (IsInk(page, x, line.bottom - 1))
+                faults.push_back("ink on the bottom line at " + where(x, line.bottom));
+    }
+    return faults;
+}
+
+} // namespace
+
 // One loop chosen in the table and printed: the bands of its columns stack on one page.
 TEST_F(FrameHostCommands, PrintingOneSelectedRowOfTheTableTakesOnePage)
 {
@@ -573,8 +644,11 @@ TEST_F(FrameHostCommands, PrintingOneSelectedRowOfTheTableTakesOnePage)
     opened->StandIn().ScriptSaveFileAnswer(target.c_str());
     ASSERT_TRUE(frame->ChooseCommand(L"File|Print..."));
     const Host::PrintedPages printed = Host::PrintedSince(opened->StandIn(), jobs);
-    EXPECT_EQ(1u, printed.pages.size());
+    ASSERT_EQ(1u, printed.pages.size());
     EXPECT_EQ(L"frame-host-commands.csv: Hemodynamics Table", printed.title);
+    // Every column title whole inside its outline, on one line or broken onto two.
+    const std::vector<std::string> faults = TitleInkOnOutlines(PagePixels(printed.pages.front().get()));
+    EXPECT_TRUE(faults.empty()) << faults.size() << " faults, the first " << faults.front();
 }
 
 namespace
@@ -608,18 +682,11 @@ std::optional<bool> EnabledAsMenuOpens(Host::FrameWindow& frame, const std::wstr
 // The page's pixels that are not white, inside and outside place.
 std::pair<size_t, size_t> InkInAndOutside(HBITMAP page, const RECT& place)
 {
-    BITMAP size{};
-    GetObjectW(page, sizeof size, &size);
-    std::vector<DWORD> pixels(static_cast<size_t>(size.bmWidth) * static_cast<size_t>(size.bmHeight));
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.bmWidth, -size.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    const HDC screen = GetDC(nullptr);
-    GetDIBits(screen, page, 0, static_cast<UINT>(size.bmHeight), pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
+    const Host::WindowImage image = PagePixels(page);
     std::pair<size_t, size_t> ink{0, 0};
-    for (int y = 0; y < size.bmHeight; ++y)
-        for (int x = 0; x < size.bmWidth; ++x)
-            if ((pixels[static_cast<size_t>(y) * size.bmWidth + x] & 0xFFFFFF) != 0xFFFFFF)
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            if (IsInk(image, x, y))
                 ++(PtInRect(&place, POINT{x, y}) ? ink.first : ink.second);
     return ink;
 }

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace TVF_Grid
 {
@@ -70,6 +72,30 @@ private:
     int m_saved;
 };
 
+// The lines of a title in the context's font: its words, split at spaces, joined on a line while they fit
+// the width; a word wider than the width takes a line of its own.
+std::vector<std::wstring> TitleLines(HDC dc, const std::wstring& title, int width)
+{
+    std::vector<std::wstring> lines;
+    std::wistringstream words(title);
+    for (std::wstring word; words >> word;)
+    {
+        if (!lines.empty())
+        {
+            const std::wstring joined = lines.back() + L' ' + word;
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, joined.c_str(), static_cast<int>(joined.size()), &extent);
+            if (extent.cx <= width)
+            {
+                lines.back() = joined;
+                continue;
+            }
+        }
+        lines.push_back(word);
+    }
+    return lines;
+}
+
 } // namespace
 
 struct GridPrintout::PageFonts
@@ -127,6 +153,7 @@ PrintLayout GridPrintout::CountLayout(const OWL::TDC& dc, const PageFonts& fonts
     metrics.printerDpiX = dc.GetDeviceCaps(LOGPIXELSX);
     metrics.bodyFontHeight = MetricsOf(dc, fonts.body).tmHeight;
     metrics.titleFontHeight = MetricsOf(dc, fonts.title).tmHeight;
+    metrics.penWidth = HalfMillimetre(dc);
     metrics.labelWidth = m_printRowLabels ? RowLabelWidth(dc, fonts.body) : 0;
     for (int column = 0; column < m_grid.ColumnCount(); ++column)
         metrics.screenColumnWidths.push_back(m_grid.ColumnWidth(column));
@@ -165,12 +192,22 @@ void GridPrintout::DrawTitle(OWL::TDC& dc, const RECT& cell, int column, int pen
     const RECT& page = PrintRect();
     {
         // Inside the outline, on as many lines as the header holds: a title longer than its column
-        // breaks between its words rather than run under the next column's line.
+        // breaks between its words rather than run under the next column's line. Small glyphs are drawn
+        // up to a few pixels wider than the font's widths add up to, so a line ends half a character
+        // before the outline and its ink may run on into that room.
         ClipTo clip(dc, {std::max(cell.left, page.left), cell.top, std::min(cell.right, page.right), cell.bottom});
         Orv::TextAlignment align(dc, TA_TOP | TA_LEFT);
-        const Orv::String title = m_grid.ColumnTitle(column);
-        RECT text{cell.left + 2 * penWidth, cell.top + penWidth, cell.right - 2 * penWidth, cell.bottom - penWidth};
-        DrawTextW(dc, title.c_str(), static_cast<int>(title.Length()), &text, DT_WORDBREAK | DT_NOPREFIX);
+        TEXTMETRICW font{};
+        GetTextMetricsW(dc, &font);
+        const int inkRoom = std::max(static_cast<int>(font.tmAveCharWidth) / 2, penWidth);
+        const int left = cell.left + 2 * penWidth;
+        int top = cell.top + penWidth;
+        for (const std::wstring& line :
+             TitleLines(dc, m_grid.ColumnTitle(column).c_str(), cell.right - 2 * penWidth - inkRoom - left))
+        {
+            TextOutW(dc, left, top, line.c_str(), static_cast<int>(line.size()));
+            top += font.tmHeight;
+        }
     }
     const OWL::TPen black(OWL::TColor(RGB(0, 0, 0)), penWidth);
     Outline(dc, {cell.left, cell.top, cell.right, cell.bottom - penWidth / 2}, black);

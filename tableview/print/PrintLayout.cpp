@@ -74,7 +74,8 @@ PrintLayout CountPrintPages(const PrintMetrics& metrics)
                                                        static_cast<float>(metrics.printerDpiX)));
     layout.pageWidth = metrics.pageWidth;
     layout.pagesAcross = PlaceColumns(layout.columnWidths, metrics.labelWidth, metrics.pageWidth, layout.columnStarts);
-    layout.headerHeight = 2 * metrics.titleFontHeight;
+    // Two lines of title between the outline's top and bottom lines, a pen's width clear of each.
+    layout.headerHeight = 2 * metrics.titleFontHeight + 3 * metrics.penWidth;
     layout.rowsOnFirstPageRow = std::max((metrics.pageHeight - layout.headerHeight) / layout.rowHeight, 0);
     layout.rowsOnLaterPageRows = std::max(metrics.pageHeight / layout.rowHeight, 1);
     // Counted from what each page holds, so that the part of a row height that every page leaves

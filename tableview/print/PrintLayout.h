@@ -16,6 +16,7 @@ struct PrintMetrics
     int printerDpiX = 96;
     int bodyFontHeight = 0;   // printer pixels
     int titleFontHeight = 0;  // printer pixels
+    int penWidth = 0;         // of the titles' outlines, printer pixels
     int labelWidth = 0;       // 0 without row labels
     std::vector<int> screenColumnWidths;
     int rowCount = 0;

@@ -3,6 +3,7 @@
 #include "foundation/system/GdiObjects.h"
 #include "platform/owl/gdi/DC.h"
 #include "platform/owl/tests/Screenshot.h"
+#include "tableview/grid/GridControl.h"
 #include "tableview/render/TableRenderer.h"
 #include "tableview/tests/FakeTable.h"
 #include "tableview/tests/ScreenBitmap.h"
@@ -24,16 +25,18 @@ constexpr int ColumnWidth = 90;
 class PrintableGrid : public TVF_Grid::PrintedGrid, public TVF_Grid::PaintHooks
 {
 public:
-    PrintableGrid(int rows, int columns)
-        : table(rows, Titles(columns)), renderer(*this), m_rows(rows), m_columns(columns)
+    PrintableGrid(int rows, int columns) : PrintableGrid(rows, Titles(columns), GetStockObject(DEFAULT_GUI_FONT)) {}
+    PrintableGrid(int rows, std::vector<std::wstring> titles, HGDIOBJ font)
+        : table(rows, titles), renderer(*this), m_font(static_cast<HFONT>(font)), m_titles(std::move(titles)),
+          m_rows(rows), m_columns(static_cast<int>(m_titles.size()))
     {
         renderer.Attach(&table, &table, MainGridWord);
     }
-    HFONT CellFont() const override { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+    HFONT CellFont() const override { return m_font; }
     HFONT TitleFont() const override { return CellFont(); }
     int ColumnCount() const override { return m_columns; }
     int ColumnWidth(int) const override { return ::ColumnWidth; }
-    Orv::String ColumnTitle(int column) const override { return Orv::String(Titles(m_columns)[column]); }
+    Orv::String ColumnTitle(int column) const override { return Orv::String(m_titles[column]); }
     int RowCount() const override { return m_rows; }
     int MaxRowLabelLength() override { return 7; }
     void WriteRowLabel(int row, std::wostream& out) override { renderer.WriteRowLabel(row + 1, 1, out); }
@@ -53,6 +56,8 @@ public:
     bool noHighlight = false;
 
 private:
+    HFONT m_font;
+    std::vector<std::wstring> m_titles;
     int m_rows;
     int m_columns;
 };
@@ -128,3 +133,55 @@ TEST(GridPrintout, APageShowsItsTitlesCellsAndSeparators)
 }
 
 } // namespace
+
+// The table's own titles in the grid's font, at the table's column width: each title's ink keeps off
+// its outline, the pixels just inside the outline stay white, whether the title takes one line or two.
+TEST(GridPrintout, EveryTitleIsDrawnWholeInsideItsOutline)
+{
+    const std::vector<std::wstring> titles{L"SW (mmHg*\u00b5L)",       L"Pmean (mmHg)",     L"PowMax (mmHg*\u00b5L/s)",
+                                           L"dV/dt max (\u00b5L/s)",    L"Pdev (mmHg)",      L"ESPVR (mmHg/\u00b5L)",
+                                           L"P@dV/dt max (mmHg)",   L"V@dP/dt max (\u00b5L)", L"CE"};
+    const OWL::TFont font(TVF_Grid::MakeCellFont());
+    PrintableGrid grid(1, titles, font.GetHandle());
+    ScreenBitmap page(1000, 200);
+    const RECT area{0, 0, 1000, 200};
+    auto* printout =
+        new TVF_Grid::GridPrintout(nullptr, &grid.table, MainGridWord, grid, Orv::String(L"Table"), false, true);
+    printout->AddRef();
+    ULONG pages = 0;
+    ASSERT_EQ(S_OK, printout->SetDC(&area, page.memory.Get(), nullptr));
+    ASSERT_EQ(S_OK, printout->GetPageCount(&pages));
+    ASSERT_EQ(S_OK, printout->PrintPage(0, 0));
+    const TVF_Grid::PrintLayout layout = printout->Layout();
+    printout->Release();
+    const auto dark = [](HDC dc, int x, int y) { return GetRValue(GetPixel(dc, x, y)) < 128; };
+    // A title cut anywhere leaves less ink than the title written out on one line.
+    const auto inkOf = [&](const std::wstring& title) {
+        ScreenBitmap line(400, 40);
+        OWL::SelectedObject selected(line.memory.Get(), font.GetHandle());
+        TextOutW(line.memory.Get(), 10, 10, title.c_str(), static_cast<int>(title.size()));
+        int ink = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 400; ++x)
+                ink += dark(line.memory.Get(), x, y);
+        return ink;
+    };
+    const HDC dc = page.memory.Get();
+    for (std::size_t column = 0; column < titles.size(); ++column)
+    {
+        const int left = layout.columnStarts[column];
+        const int right = left + layout.columnWidths[column];
+        const int bottom = layout.headerHeight;
+        int inkInside = 0;
+        std::vector<POINT> inkOnEdge;
+        for (int y = 1; y < bottom - 1; ++y)
+            for (int x = left + 1; x < right - 1; ++x)
+                if (dark(dc, x, y))
+                    (x == left + 1 || x == right - 2 || y == 1 || y == bottom - 2 ? inkOnEdge.push_back({x, y})
+                                                                                  : void(++inkInside));
+        EXPECT_EQ(inkOf(titles[column]), inkInside + static_cast<int>(inkOnEdge.size())) << "cut: " << column;
+        EXPECT_TRUE(inkOnEdge.empty()) << "the title of column " << column << " runs to its outline at ("
+                                       << inkOnEdge.front().x << ", " << inkOnEdge.front().y << ")";
+    }
+    OwlTest::SaveBitmapPng(page.bitmap.Get(), L"tableview-printout-titles");
+}
