@@ -13,7 +13,6 @@
 #include <atomic>
 #include <map>
 #include <sstream>
-#include <thread>
 
 namespace
 {
@@ -72,13 +71,6 @@ void ClickAndSettle(Host::FrameWindow& frame, POINT screen)
     ClickAt(screen);
     SettleUntil(frame, [&] { return releasesTaken > before; });
     UnhookWindowsHookEx(hook);
-}
-
-std::wstring ItemText(HMENU menu, int position)
-{
-    wchar_t text[128] = {};
-    GetMenuStringW(menu, position, text, static_cast<int>(std::size(text)), MF_BYPOSITION);
-    return text;
 }
 
 // Pixels of the window right of column fromX (window coordinates) that are neither the background's
@@ -161,38 +153,22 @@ protected:
 
 TEST_F(FrameDriven, TheSistraMenuOpensByMouseWithItsItemsEnabledByTheirRulesAndItsChoiceOpensTheView)
 {
-    // The menu is tracked modally: a second hand waits for its popup and chooses the PRSW plot in it.
+    // The items' states are set before the popup shows, so they are read while it does.
     std::map<std::wstring, bool> enabled;
-    std::atomic<bool> chose = false, handDone = false;
     // The module's popup follows the host's File and Edit.
     constexpr int SistraPopup = 2;
-    HMENU bar = GetMenu(frame->Handle()), sistra = GetSubMenu(bar, SistraPopup);
-    std::thread hand([&] {
-        // The items' states are set before the popup shows.
-        HWND popup = nullptr;
-        for (int wait = 0; wait < 3000 && !(popup && IsWindowVisible(popup)); ++wait)
-        {
-            Sleep(10);
-            popup = FindWindowW(L"#32768", nullptr);
-        }
+    const auto readStates = [&] {
+        const HMENU sistra = GetSubMenu(GetMenu(frame->Handle()), SistraPopup);
         for (int position = 0; position < GetMenuItemCount(sistra); ++position)
             if (!(GetMenuState(sistra, position, MF_BYPOSITION) & MF_SEPARATOR))
-                enabled[ItemText(sistra, position)] = !(GetMenuState(sistra, position, MF_BYPOSITION) & MF_GRAYED);
-        for (int position = 0; position < GetMenuItemCount(sistra); ++position)
-            if (ItemText(sistra, position) == L"&PRSW Plot")
-            {
-                RECT item{};
-                GetMenuItemRect(frame->Handle(), sistra, static_cast<UINT>(position), &item);
-                ClickAt(CentreOf(item));
-                chose = true;
-            }
-        handDone = true;
-    });
-    RECT title{};
-    GetMenuItemRect(frame->Handle(), bar, SistraPopup, &title);
-    ClickAt(CentreOf(title));
-    SettleUntil(*frame, [&] { return handDone && (!chose || frame->FindView(L"Sistra PRSW GraphView")); });
-    hand.join();
+                enabled[HostTests::MenuItemText(sistra, position)] = !(GetMenuState(sistra, position, MF_BYPOSITION) & MF_GRAYED);
+    };
+    const bool chose = HostTests::ChooseMenuItem(*frame, L"Sistra", [&](const std::wstring& text) {
+                           if (enabled.empty())
+                               readStates();
+                           return text == L"&PRSW Plot";
+                       }) == L"&PRSW Plot";
+    SettleUntil(*frame, [&] { return !chose || frame->FindView(L"Sistra PRSW GraphView"); });
 
     ASSERT_TRUE(chose);
     // Outside the workflow, not sampling, with an analysed region: all but the workflow's own item.

@@ -30,6 +30,22 @@ bool PumpUntil(Host::FrameWindow& frame, Done done, DWORD limitMilliseconds = 20
         limitMilliseconds);
 }
 
+// Clicks at point until done() holds, handling the frame's messages between (bounded: under load a click
+// can be lost); the last answer of done().
+template <class Done>
+bool ClickUntil(Host::FrameWindow& frame, POINT point, Done done)
+{
+    constexpr int Clicks = 4;
+    constexpr DWORD TakesWithin = 5000;
+    bool held = false;
+    for (int clicked = 0; clicked < Clicks && !held; ++clicked)
+    {
+        ClickAt(point);
+        held = PumpUntil(frame, done, TakesWithin);
+    }
+    return held;
+}
+
 // Handles the frame's messages for a while: for input whose effect cannot be asked for.
 inline void Settle(Host::FrameWindow& frame, DWORD milliseconds = 300)
 {
@@ -178,26 +194,51 @@ private:
     std::thread thread_;
 };
 
+// The first visible top-level window of this process that matches; null when none is.
+template <class Match>
+HWND ProcessWindow(Match match)
+{
+    HWND found = nullptr;
+    const auto visit = [&](HWND window) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId() && IsWindowVisible(window) && match(window))
+            found = window;
+        return found == nullptr;
+    };
+    EnumWindows([](HWND window, LPARAM data) -> BOOL { return (*reinterpret_cast<decltype(visit)*>(data))(window); },
+                reinterpret_cast<LPARAM>(&visit));
+    return found;
+}
+
 // The dialog of this process that holds a control with the id.
 inline HWND DialogWithControl(int id)
 {
-    struct Search
+    return ProcessWindow([id](HWND window) { return ClassOf(window) == L"#32770" && GetDlgItem(window, id); });
+}
+
+// The menu of this process on the screen (a popup of the bar or a context menu); null when none is.
+inline HWND ShownMenu()
+{
+    return ProcessWindow([](HWND window) { return ClassOf(window) == L"#32768"; });
+}
+
+// Types text in place of the edit's, as a person does (a click in it, End, a backspace per character, the
+// text), until the edit shows it (bounded: a key can be lost under load, and is then typed again).
+inline bool RetypeUntilShown(HWND edit, const std::wstring& text)
+{
+    constexpr int Attempts = 4, ShownWithin = 3000;
+    for (int attempt = 0; attempt < Attempts; ++attempt)
     {
-        int id;
-        HWND found = nullptr;
-    } search{id};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& search = *reinterpret_cast<Search*>(data);
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-                ClassOf(window) == L"#32770" && GetDlgItem(window, search.id))
-                search.found = window;
-            return search.found == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+        ClickAt(ScreenCentreOf(edit));
+        PressKey(VK_END);
+        for (size_t typed = WindowText(edit).size(); typed > 0; --typed)
+            PressKey(VK_BACK);
+        TypeText(text);
+        if (PumpUntil([&] { return WindowText(edit) == text; }, ShownWithin))
+            return true;
+    }
+    return false;
 }
 
 // Clicks the dialog's button until the dialog has gone (bounded; from a second hand). Under load a click
@@ -221,50 +262,123 @@ inline std::wstring MenuItemText(HMENU menu, int position)
     return text;
 }
 
+// Polls found() until it holds (bounded); its last answer.
+template <class Found>
+auto WaitFor(Found found, int limitMilliseconds)
+{
+    auto answer = found();
+    for (int waited = 0; !answer && waited < limitMilliseconds; waited += 20)
+    {
+        Sleep(20);
+        answer = found();
+    }
+    return answer;
+}
+
+// Whether the thread is in a menu's modal loop (which goes on after its popup has closed, while the
+// bar's title stays selected).
+inline bool InMenuLoop(DWORD thread)
+{
+    GUITHREADINFO info{sizeof info};
+    return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMENUMODE);
+}
+
+// The position of the menu's first item whose text satisfies wanted; -1 when none does.
+inline int MenuItemPosition(HMENU menu, const std::function<bool(const std::wstring&)>& wanted)
+{
+    for (int position = 0; position < GetMenuItemCount(menu); ++position)
+        if (wanted(MenuItemText(menu, position)))
+            return position;
+    return -1;
+}
+
+// Where the shown menu has its item at position, on the screen, once the menu is laid out there; an empty
+// rectangle before (a click there could close the menu without a choice).
+inline RECT ShownItemPlace(HWND shown, HMENU menu, int position)
+{
+    RECT item{}, window{}, inside{};
+    GetWindowRect(shown, &window);
+    if (!GetMenuItemRect(nullptr, menu, static_cast<UINT>(position), &item) || !IntersectRect(&inside, &item, &window) ||
+        !EqualRect(&inside, &item))
+        return {};
+    return item;
+}
+
+// Brings a menu up with open until one shows (bounded: the input that opens it can be lost); its window,
+// null when none showed.
+inline HWND OpenMenu(const std::function<void()>& open)
+{
+    constexpr int Opens = 4, ShowsWithin = 5000;
+    HWND shown = nullptr;
+    for (int opened = 0; opened < Opens && !shown; ++opened)
+    {
+        open();
+        shown = WaitFor(ShownMenu, ShowsWithin);
+    }
+    return shown;
+}
+
+// Clicks the shown menu's item at position (Escape without one) until the menu's loop in the thread has
+// ended (bounded: a click can be lost); whether it has.
+inline bool CloseMenuWith(DWORD thread, HWND shown, HMENU menu, int position)
+{
+    constexpr int Clicks = 8, ClickTakesWithin = 2000;
+    const auto ended = [thread] { return !InMenuLoop(thread); };
+    for (int clicked = 0; clicked < Clicks && !ended(); ++clicked)
+    {
+        const RECT item = position < 0 ? RECT{} : ShownItemPlace(shown, menu, position);
+        if (!IsRectEmpty(&item))
+            ClickAt(CentreOf(item));
+        else if (position < 0)
+            PressKey(VK_ESCAPE);
+        WaitFor(ended, ClickTakesWithin);
+    }
+    return ended();
+}
+
+// Chooses with the mouse the item whose text satisfies wanted from the menu that open brings up (a click
+// on a title of the bar, a right click on a row), while this thread handles the frame's messages and the
+// menu's modal loop. Under load input can be lost: a second hand opens the menu again when it did not
+// show, and clicks the item again while the menu's loop goes on. The item's text; empty when the menu
+// never showed or showed without it (it is then closed with Escape).
+inline std::wstring ChooseFromMenu(Host::FrameWindow& frame, const std::function<void()>& open,
+                                   const std::function<bool(const std::wstring&)>& wanted)
+{
+    const DWORD frameThread = GetCurrentThreadId();
+    std::wstring chosen;
+    std::atomic<bool> done = false;
+    std::thread hand([&] {
+        if (const HWND shown = OpenMenu(open))
+        {
+            const auto menu = reinterpret_cast<HMENU>(SendMessageW(shown, MN_GETHMENU, 0, 0));
+            // Its text is read while it is shown: its owner may destroy it once it has closed.
+            const int position = MenuItemPosition(menu, wanted);
+            const std::wstring text = position < 0 ? std::wstring() : MenuItemText(menu, position);
+            if (CloseMenuWith(frameThread, shown, menu, position))
+                chosen = text;
+        }
+        done = true;
+    });
+    PumpUntil(frame, [&] { return done.load(); }, 120000);
+    hand.join();
+    Settle(frame);
+    return chosen;
+}
+
 // Opens the frame's menu of that name (its "&" aside) and chooses the item whose text satisfies wanted,
 // with the mouse; the item's text, empty when it was not there (the menu is then closed).
 inline std::wstring ChooseMenuItem(Host::FrameWindow& frame, const std::wstring& menuName,
                                    const std::function<bool(const std::wstring&)>& wanted)
 {
     HMENU bar = GetMenu(frame.Handle());
-    int barPosition = 0;
-    while (barPosition < GetMenuItemCount(bar))
-    {
-        std::wstring name = MenuItemText(bar, barPosition);
+    const int title = MenuItemPosition(bar, [&](std::wstring name) {
         std::erase(name, L'&');
-        if (name == menuName)
-            break;
-        ++barPosition;
-    }
-    HMENU menu = GetSubMenu(bar, barPosition);
-    if (!menu)
+        return name == menuName;
+    });
+    RECT place{};
+    if (title < 0 || !GetMenuItemRect(frame.Handle(), bar, static_cast<UINT>(title), &place))
         return {};
-    std::wstring chosen;
-    RECT title{};
-    GetMenuItemRect(frame.Handle(), bar, static_cast<UINT>(barPosition), &title);
-    {
-        SecondHand hand([] { return FindWindowW(L"#32768", nullptr); },
-                        [&](HWND) {
-                            Sleep(100);
-                            for (int position = 0; position < GetMenuItemCount(menu); ++position)
-                            {
-                                const std::wstring text = MenuItemText(menu, position);
-                                if (!wanted(text))
-                                    continue;
-                                RECT item{};
-                                GetMenuItemRect(nullptr, menu, static_cast<UINT>(position), &item);
-                                chosen = text;
-                                ClickAt(CentreOf(item));
-                                return;
-                            }
-                            // Closed as a person closes it: a click on its title again.
-                            ClickAt(CentreOf(title));
-                        });
-        ClickAt(CentreOf(title));
-        PumpUntil(frame, [&] { return hand.done.load(); });
-    }
-    Settle(frame);
-    return chosen;
+    return ChooseFromMenu(frame, [&] { ClickAt(CentreOf(place)); }, wanted);
 }
 
 } // namespace HostTests

@@ -12,10 +12,7 @@
 namespace
 {
 
-using HostTests::ClickAt;
-using HostTests::PressKey;
 using HostTests::PumpUntil;
-using HostTests::TypeText;
 using HostTests::WindowText;
 
 constexpr int BolusList = 1100, AddBolus = 1134, AppliedVp = 1102;
@@ -55,35 +52,27 @@ TEST_F(FrameParallelConductance, TheSalineStepsBolusMenuEditsTheEntrysVpInTheVol
     HWND page = HostTests::OpenStep(frame, L"Saline calibration", BolusList);
     ASSERT_TRUE(page);
     HWND list = GetDlgItem(page, BolusList);
-    ClickAt(HostTests::ScreenCentreOf(GetDlgItem(page, AddBolus)));
-    ASSERT_TRUE(PumpUntil(frame, [&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1; }));
+    ASSERT_TRUE(HostTests::ClickUntil(frame, HostTests::ScreenCentreOf(GetDlgItem(page, AddBolus)),
+                                      [&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1; }));
     const std::wstring added = RowText(list, 0);
 
     std::wstring shownValue, shownUnit;
     {
-        HostTests::SecondHand menu([] { return FindWindowW(L"#32768", nullptr); }, [](HWND) {
-            PressKey(VK_DOWN);
-            PressKey(VK_RETURN);
-        });
         HostTests::SecondHand dialog([] { return HostTests::DialogWithControl(EditedValue); }, [&](HWND found) {
             HWND value = GetDlgItem(found, EditedValue);
             HostTests::PumpUntil([&] { return !WindowText(value).empty(); });
             shownValue = WindowText(value);
             shownUnit = WindowText(GetDlgItem(found, EditedUnit));
             HostTests::SaveTestPicture(found, L"frame-parallel-conductance-dialog");
-            ClickAt(HostTests::ScreenCentreOf(value));
-            PressKey(VK_END);
-            for (size_t typed = 0; typed < shownValue.size(); ++typed)
-                PressKey(VK_BACK);
-            TypeText(L"12.5");
-            HostTests::PumpUntil([&] { return WindowText(value) == L"12.5"; });
-            ClickAt(HostTests::ScreenCentreOf(GetDlgItem(found, IDOK)));
+            HostTests::RetypeUntilShown(value, L"12.5");
+            HostTests::ClickUntilGone(found, IDOK);
         });
         RECT row{LVIR_BOUNDS};
         SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
         MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&row), 2);
-        RightClickAt(HostTests::CentreOf(row));
-        PumpUntil(frame, [&] { return menu.done.load() && dialog.done.load(); });
+        EXPECT_EQ(L"&Edit", HostTests::ChooseFromMenu(frame, [&] { RightClickAt(HostTests::CentreOf(row)); },
+                                                      [](const std::wstring& text) { return text == L"&Edit"; }));
+        PumpUntil(frame, [&] { return dialog.done.load(); });
     }
     // The dialog showed the entry as the list shows it, and OK put the typed value in its place and, the
     // entry being the one chosen, in the Vp the step applies.
