@@ -145,6 +145,8 @@ DocumentAnalysis::DocumentAnalysis(IVyrStandIn& standIn, HostDocument& host, con
     Check(classObject->CreateInstance(nullptr, host.Unknown(), 0, made.Put(), 0), "the module made no document");
     document_ = Face<ICustomDocument>(made.Get(), IID_ICustomDocument, "document face");
     pane_ = Face<ISistraSetupPane>(made.Get(), IID_ISistraSetupPane, "setup pane");
+    if (choices.beforeSettingsLoad)
+        choices.beforeSettingsLoad();
     if (choices.settingsFile)
     {
         const HRESULT loaded = Fresh([&] { return LoadSettingsFile(document_.Get(), *choices.settingsFile); });

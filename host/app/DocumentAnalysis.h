@@ -15,6 +15,7 @@
 #include "foundation/com/ComPtr.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +44,9 @@ struct AnalysisChoices
     std::optional<std::wstring> settingsFile;
     // Or the host document file whose module settings the document takes.
     std::optional<std::wstring> documentFile;
+    // What the host makes once the module's document is made and before its settings load: the host
+    // document's own channels that the settings may name.
+    std::function<void()> beforeSettingsLoad;
 };
 
 struct LoopRow

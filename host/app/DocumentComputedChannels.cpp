@@ -78,18 +78,25 @@ std::wstring HostDocument::ComputedChannelName(size_t index) const
     return title;
 }
 
+std::wstring HostDocument::ComputedChannelUnit(size_t index) const
+{
+    Orv::ComPtr<IComputedChannelStandIn> shown;
+    BSTR unit = nullptr;
+    std::wstring text;
+    if (index < computedChannels_.size() &&
+        SUCCEEDED(computedChannels_[index]->QueryInterface(IID_IComputedChannelStandIn, shown.PutVoid())) &&
+        shown->GetUnitText(&unit) == S_OK && unit)
+        text = unit;
+    SysFreeString(unit);
+    return text;
+}
+
 std::wstring HostDocument::ComputedChannelTitle(size_t index) const
 {
     if (index >= computedChannels_.size())
         return {};
-    std::wstring title = ComputedChannelName(index);
-    Orv::ComPtr<IComputedChannelStandIn> shown;
-    BSTR unit = nullptr;
-    if (SUCCEEDED(computedChannels_[index]->QueryInterface(IID_IComputedChannelStandIn, shown.PutVoid())) &&
-        shown->GetUnitText(&unit) == S_OK && unit)
-        title += L" (" + std::wstring(unit) + L")";
-    SysFreeString(unit);
-    return title;
+    const std::wstring unit = ComputedChannelUnit(index);
+    return ComputedChannelName(index) + (unit.empty() ? L"" : L" (" + unit + L")");
 }
 
 std::string HostDocument::ComputedChannelText(size_t index) const

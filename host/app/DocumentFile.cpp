@@ -13,6 +13,9 @@
 
 #include <ocidl.h>
 
+#include <cstddef>
+#include <cstring>
+
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -38,6 +41,27 @@ constexpr ULONG SettingsFileKind = 0;
 constexpr LONGLONG LargestSettingsFile = LONGLONG{1} << 24;
 // A recording path or a list of calculations longer than this is none: the stream is damaged.
 constexpr ULONGLONG LongestText = 1 << 20;
+const wchar_t ComputedChannelsStorageName[] = L"ComputedChannels";
+// A computed channel's settings record is a few hundred bytes: a stream this large holds none.
+constexpr ULONGLONG LargestChannelRecord = 1 << 20;
+
+#pragma pack(push, 4)
+struct ComputedChannelHeader
+{
+    uint32_t version;
+    GUID classGuid;
+    uint16_t classNumber;
+    uint16_t settingsNumber;
+    GUID settingsGuid;
+    uint32_t unitChars;
+};
+#pragma pack(pop)
+static_assert(sizeof(ComputedChannelHeader) == 44);
+static_assert(offsetof(ComputedChannelHeader, unitChars) == 40);
+static_assert(offsetof(ComputedChannelHeader, classGuid) == 4);
+static_assert(offsetof(ComputedChannelHeader, classNumber) == 20);
+static_assert(offsetof(ComputedChannelHeader, settingsGuid) == 24);
+constexpr uint32_t ComputedChannelVersion = 1;
 
 std::wstring ModuleStorageName(size_t index)
 {
@@ -205,6 +229,74 @@ HRESULT ReadText(IStorage* root, const wchar_t* name, std::wstring& text)
     return S_OK;
 }
 
+std::wstring ComputedChannelStreamName(size_t index)
+{
+    return L"Channel" + std::to_wstring(index + 1);
+}
+
+HRESULT WriteComputedChannels(IStorage* root, const SavedComputedChannels& channels)
+{
+    root->DestroyElement(ComputedChannelsStorageName);
+    if (channels.empty())
+        return S_OK;
+    Orv::ComPtr<IStorage> storage;
+    HRESULT hr = root->CreateStorage(ComputedChannelsStorageName, WriteMode, 0, 0, storage.Put());
+    for (size_t index = 0; SUCCEEDED(hr) && index < channels.size(); ++index)
+    {
+        const SavedComputedChannel& channel = channels[index];
+        const ComputedChannelHeader header{ComputedChannelVersion, channel.calculationClass.guid,
+                                           channel.calculationClass.number, channel.settingsType.number,
+                                           channel.settingsType.guid, static_cast<uint32_t>(channel.unit.size())};
+        const size_t unitBytes = channel.unit.size() * sizeof(wchar_t);
+        std::vector<char> bytes(sizeof header + unitBytes);
+        std::memcpy(bytes.data(), &header, sizeof header);
+        std::memcpy(bytes.data() + sizeof header, channel.unit.data(), unitBytes);
+        bytes.insert(bytes.end(), channel.settings.begin(), channel.settings.end());
+        hr = WriteWhole(storage.Get(), ComputedChannelStreamName(index).c_str(), bytes.data(),
+                        static_cast<ULONG>(bytes.size()));
+    }
+    return hr;
+}
+
+// One channel's stream; a channel whose stream holds no record this version reads names its damage.
+SavedComputedChannel ReadComputedChannel(IStream* stream)
+{
+    SavedComputedChannel channel;
+    STATSTG stat{};
+    HRESULT hr = stream->Stat(&stat, STATFLAG_NONAME);
+    if (SUCCEEDED(hr) && (stat.cbSize.QuadPart < sizeof(ComputedChannelHeader) || stat.cbSize.QuadPart > LargestChannelRecord))
+        hr = STG_E_DOCFILECORRUPT;
+    std::vector<char> bytes(SUCCEEDED(hr) ? static_cast<size_t>(stat.cbSize.QuadPart) : 0);
+    ULONG read = 0;
+    if (SUCCEEDED(hr) && SUCCEEDED(hr = stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read)) &&
+        read != bytes.size())
+        hr = STG_E_READFAULT;
+    if (FAILED(hr))
+    {
+        channel.damage = "its record cannot be read: " + FailureText(hr);
+        return channel;
+    }
+    ComputedChannelHeader header{};
+    std::memcpy(&header, bytes.data(), sizeof header);
+    if (header.version != ComputedChannelVersion)
+    {
+        channel.damage = "its record has version " + std::to_string(header.version) + ", which this version does not read";
+        return channel;
+    }
+    const size_t unitBytes = size_t{header.unitChars} * sizeof(wchar_t);
+    if (unitBytes > bytes.size() - sizeof header)
+    {
+        channel.damage = "its record is cut short";
+        return channel;
+    }
+    channel.calculationClass = {header.classGuid, header.classNumber};
+    channel.settingsType = {header.settingsGuid, header.settingsNumber};
+    channel.unit.resize(header.unitChars);
+    std::memcpy(channel.unit.data(), bytes.data() + sizeof header, unitBytes);
+    channel.settings.assign(bytes.begin() + static_cast<ptrdiff_t>(sizeof header + unitBytes), bytes.end());
+    return channel;
+}
+
 bool IsEmptyFile(const std::wstring& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -215,7 +307,8 @@ bool IsEmptyFile(const std::wstring& path)
 } // namespace
 
 HRESULT SaveDocument(IStorage* root, const std::wstring& recordingPath, const ModuleDocuments& modules,
-                     const HostItems& items, const ShownRecording* data, IHostProgress* progress)
+                     const HostItems& items, const ShownRecording* data, IHostProgress* progress,
+                     const SavedComputedChannels& channels)
 {
     if (!root)
         return E_POINTER;
@@ -229,6 +322,8 @@ HRESULT SaveDocument(IStorage* root, const std::wstring& recordingPath, const Mo
             hr = WriteWhole(root, ItemsStreamName, itemText.data(), static_cast<ULONG>(itemText.size() * sizeof(wchar_t)));
         else if (SUCCEEDED(hr))
             root->DestroyElement(ItemsStreamName);
+        if (SUCCEEDED(hr))
+            hr = WriteComputedChannels(root, channels);
         if (SUCCEEDED(hr))
             hr = WriteDocumentData(root, data, progress);
         for (size_t index = 0; SUCCEEDED(hr) && index < modules.size(); ++index)
@@ -279,6 +374,31 @@ HRESULT ReadHostItems(IStorage* root, HostItems& items)
     });
 }
 
+HRESULT ReadComputedChannels(IStorage* root, SavedComputedChannels& channels)
+{
+    if (!root)
+        return E_POINTER;
+    return Orv::CatchReturn([&]() -> HRESULT {
+        channels.clear();
+        Orv::ComPtr<IStorage> storage;
+        HRESULT hr = root->OpenStorage(ComputedChannelsStorageName, nullptr, ReadMode, nullptr, 0, storage.Put());
+        if (hr == STG_E_FILENOTFOUND)
+            return S_OK;
+        if (FAILED(hr))
+            return hr;
+        for (size_t index = 0;; ++index)
+        {
+            Orv::ComPtr<IStream> stream;
+            hr = storage->OpenStream(ComputedChannelStreamName(index).c_str(), nullptr, ReadMode, 0, stream.Put());
+            if (hr == STG_E_FILENOTFOUND)
+                return S_OK;
+            if (FAILED(hr))
+                return hr;
+            channels.push_back(ReadComputedChannel(stream.Get()));
+        }
+    });
+}
+
 HRESULT LoadModuleSettings(IStorage* root, const ModuleDocuments& modules)
 {
     if (!root)
@@ -310,21 +430,23 @@ namespace
 
 // The document as a new compound file at path; the file is closed when this returns.
 HRESULT SaveNewDocumentFile(const std::wstring& path, const std::wstring& recordingPath, const ModuleDocuments& modules,
-                            const HostItems& items, const ShownRecording* data, IHostProgress* progress)
+                            const HostItems& items, const ShownRecording* data, IHostProgress* progress,
+                            const SavedComputedChannels& channels)
 {
     using FileLockBytesImpl::FileLockBytes;
     auto bytes = Orv::ComPtr<ILockBytes>::Adopt(new FileLockBytes(Orv::String(path.c_str()), FileLockBytes::Life::Kept));
     Orv::ComPtr<IStorage> root;
     HRESULT hr = OrvStorage::CreateOnLockBytes(bytes.Get(), root.Put());
     if (SUCCEEDED(hr))
-        hr = SaveDocument(root.Get(), recordingPath, modules, items, data, progress);
+        hr = SaveDocument(root.Get(), recordingPath, modules, items, data, progress, channels);
     return hr;
 }
 
 } // namespace
 
 HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recordingPath, const ModuleDocuments& modules,
-                         const HostItems& items, const ShownRecording* data, IHostProgress* progress)
+                         const HostItems& items, const ShownRecording* data, IHostProgress* progress,
+                         const SavedComputedChannels& channels)
 {
     return Orv::CatchReturn([&]() -> HRESULT {
         const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -337,7 +459,7 @@ HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recording
                 return hr;
         const std::wstring temporary = path + L".saving" + std::to_wstring(GetCurrentProcessId());
         DeleteFileW(temporary.c_str());
-        HRESULT hr = SaveNewDocumentFile(temporary, recordingPath, modules, items, data, progress);
+        HRESULT hr = SaveNewDocumentFile(temporary, recordingPath, modules, items, data, progress, channels);
         if (SUCCEEDED(hr) &&
             !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             hr = Orv::LastErrorResult();
@@ -379,6 +501,8 @@ std::optional<DocumentFileContent> ReadDocumentFile(const std::wstring& path)
         throw std::runtime_error(ToUtf8(path) + " is a compound file but names no recording: " + FailureText(hr));
     if (FAILED(hr = ReadHostItems(root.Get(), content.items)))
         throw std::runtime_error("the calculations in " + ToUtf8(path) + " cannot be read: " + FailureText(hr));
+    if (FAILED(hr = ReadComputedChannels(root.Get(), content.channels)))
+        throw std::runtime_error("the computed channels in " + ToUtf8(path) + " cannot be read: " + FailureText(hr));
     try
     {
         content.data = ReadDocumentData(root.Get());

@@ -8,7 +8,10 @@
 // "Module<n>" (n from 1) with stream "ClassId" (the class id its persisters report) and a stream per
 // settings record, "Full" and "SettingsOnly"; storage "Data" with the recording as the document shows it
 // (DocumentData.h), which a file saved before documents kept their data lacks: such a file opens the
-// recording it names.
+// recording it names; storage "ComputedChannels", only when the document has any, with a stream per
+// computed channel in the document's order, "Channel<n>" (n from 1): a header of 44 bytes (format version
+// 1, the class's GUID and number, the settings type's number and GUID, the unit's length), the unit the
+// channel showed (UTF-16), then the settings record.
 #pragma once
 
 #include "host/app/DocumentData.h"
@@ -16,6 +19,7 @@
 
 #include <objidl.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -29,16 +33,40 @@ using ModuleDocuments = std::vector<ICustomDocument*>;
 // each name with its text.
 using HostItems = std::vector<std::pair<std::wstring, std::wstring>>;
 
+// A type of the framework's as a file keeps it: the registry's code for a GUID is its session's own, the
+// GUID is not.
+struct SavedTypeId
+{
+    GUID guid{};
+    uint16_t number = 0;
+};
+// A computed channel as its document keeps it: the calculation class that makes it, the settings record
+// (of its settings type) the class makes it from, and the unit the host showed it in, which the record
+// does not hold.
+struct SavedComputedChannel
+{
+    SavedTypeId calculationClass;
+    SavedTypeId settingsType;
+    std::vector<char> settings;
+    std::wstring unit;
+    // Why the file's record of the channel cannot be read; empty when it can.
+    std::string damage;
+};
+using SavedComputedChannels = std::vector<SavedComputedChannel>;
+
 // Writes the document into root (a new or an earlier saved file) and commits. A record a module fails
 // to write fails the save with its code and leaves the file as it was. With data, the file keeps the
 // recording as shown (progress, when given, told how far the save got); without, it names the recording only.
 HRESULT SaveDocument(IStorage* root, const std::wstring& recordingPath, const ModuleDocuments& modules,
                      const HostItems& items = {}, const ShownRecording* data = nullptr,
-                     IHostProgress* progress = nullptr);
+                     IHostProgress* progress = nullptr, const SavedComputedChannels& channels = {});
 // The path of the recording a saved document shows.
 HRESULT ReadRecordingReference(IStorage* root, std::wstring& recordingPath);
 // The named calculations a saved document holds (none when it holds none).
 HRESULT ReadHostItems(IStorage* root, HostItems& items);
+// The computed channels a saved document holds (none when it holds none); a channel whose record is
+// damaged is read with its damage named, the others as they are.
+HRESULT ReadComputedChannels(IStorage* root, SavedComputedChannels& channels);
 // Loads into each module document the settings records the file holds for its class; a record the
 // file lacks starts the persister afresh (InitNew). The first failure's code, after trying them all.
 HRESULT LoadModuleSettings(IStorage* root, const ModuleDocuments& modules);
@@ -48,7 +76,7 @@ HRESULT LoadModuleSettings(IStorage* root, const ModuleDocuments& modules);
 // other than a document is refused, not replaced.
 HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recordingPath, const ModuleDocuments& modules,
                          const HostItems& items = {}, const ShownRecording* data = nullptr,
-                         IHostProgress* progress = nullptr);
+                         IHostProgress* progress = nullptr, const SavedComputedChannels& channels = {});
 HRESULT OpenDocumentFile(const std::wstring& path, IStorage** root);
 // Loads the module documents' settings from the document file at path, as LoadModuleSettings does.
 HRESULT LoadDocumentFileSettings(const std::wstring& path, const ModuleDocuments& modules);
@@ -58,6 +86,7 @@ struct DocumentFileContent
     HostItems items;
     // The recording as it was shown when saved; none in a file saved before documents kept their data.
     std::optional<SavedRecording> data;
+    SavedComputedChannels channels;
 };
 // The recording the document file at path shows (its data, where it keeps them) and its host document's
 // calculations; nothing when path

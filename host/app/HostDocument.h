@@ -135,6 +135,8 @@ public:
     bool HasChannel(int32_t channel) const;
     // What the host shows of computed channel index: its calculation's class name and its unit.
     std::wstring ComputedChannelTitle(size_t index) const;
+    // The unit computed channel index shows its values in (prefix letter, then the name); empty: none.
+    std::wstring ComputedChannelUnit(size_t index) const;
     // The class name of computed channel index's calculation, its title among the document's channels.
     std::wstring ComputedChannelName(size_t index) const;
     // The calculation text computed channel index runs; empty when its calculation tells none.

@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
 #include <ranges>
 #include <string>
 #include <vector>
@@ -292,6 +294,42 @@ TEST_F(FrameComputedChannel, EditingTheChannelReopensItsSettingsAndRecomputesItO
                                     [&](const Host::TraceView::DrawnLabel& label) { return label.channel == lane; });
     }));
     EXPECT_EQ(loops.size(), opened->Analysis()->Loops().size());
+}
+
+// Saved with its document through File > Save As..., the channel is there again when the file opens in a
+// fresh frame: its lane, its title and every value it showed, each loop's stroke volume from the loop on.
+TEST_F(FrameComputedChannel, ASavedDocumentOpensWithItsChannel)
+{
+    ASSERT_FALSE(MakeChannelThroughTheMenu().empty());
+    const std::wstring title = opened->Host().ComputedChannelTitle(0);
+    const auto ticks = static_cast<int32_t>(opened->Host().Data().RecordAt(0).Length());
+    std::vector<float> before(static_cast<size_t>(ticks)), after(before.size());
+    ASSERT_EQ(S_OK, opened->Host().ReadComputedChannel(0, 0, 0, ticks, before.data()));
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "frame-computed-channel.sdoc";
+    std::filesystem::remove(path);
+    opened->StandIn().ScriptSaveFileAnswer(path.c_str());
+    ASSERT_EQ(L"Save &As...", HostTests::ChooseMenuItem(Frame(), L"File", [](const std::wstring& text) {
+                  return text == L"Save &As...";
+              }));
+
+    OpenInAFreshFrame(path.wstring());
+    std::filesystem::remove(path);
+    EXPECT_EQ(std::vector<std::string>{}, opened->LeftOut());
+    ASSERT_EQ(1u, opened->Host().ComputedChannelCount());
+    EXPECT_EQ(title, opened->Host().ComputedChannelTitle(0));
+    ASSERT_EQ(S_OK, opened->Host().ReadComputedChannel(0, 0, 0, ticks, after.data()));
+    EXPECT_EQ(0, std::memcmp(before.data(), after.data(), before.size() * sizeof(float)));
+    const auto loops = opened->Analysis()->Loops();
+    ASSERT_GT(loops.size(), 8u);
+    for (const Host::LoopRow& loop : loops)
+        EXPECT_NEAR(loop.values[StrokeVolume - 1], after[static_cast<size_t>(loop.record.base.tick) + 5],
+                    1e-4 * std::fabs(loop.values[StrokeVolume - 1]))
+            << loop.record.base.tick;
+    const auto lane = static_cast<int32_t>(opened->Host().Data().Channels().size());
+    EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] {
+        return std::ranges::any_of(session->Trace().Labels(),
+                                   [&](const Host::TraceView::DrawnLabel& label) { return label.channel == lane; });
+    }));
 }
 
 // Two records; the host shows the second one's volume in millilitres, as a channel set up anew between

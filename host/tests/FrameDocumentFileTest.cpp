@@ -69,17 +69,6 @@ protected:
     {
         return HostTests::ChooseMenuItem(Frame(), menu, [&](const std::wstring& text) { return text == item; });
     }
-
-    // The document as gui opens the file, in a fresh frame.
-    void OpenInAFreshFrame(const std::wstring& path)
-    {
-        session.reset();
-        opened.reset();
-        opened.emplace(Host::ToUtf8(path));
-        std::ostringstream problems;
-        session.emplace(*opened, L"Sistra - reopened", RECT{0, 0, 1200, 900}, problems);
-        HostTests::Settle(Frame());
-    }
 };
 
 // Channels, records and every sample of the channels that are not deleted.

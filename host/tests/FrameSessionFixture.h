@@ -2,6 +2,7 @@
 // trace view), on a recording of the test's own, in front on the display for input driven through it.
 #pragma once
 
+#include "host/app/TextConversion.h"
 #include "host/app/gui/FrameSession.h"
 #include "host/tests/FrameInput.h"
 #include "host/tests/RecordingFixtures.h"
@@ -36,6 +37,16 @@ protected:
         opened.reset();
     }
     Host::FrameWindow& Frame() { return session->Frame(); }
+    // The document as gui opens the file, in a fresh frame.
+    void OpenInAFreshFrame(const std::wstring& path)
+    {
+        session.reset();
+        opened.reset();
+        opened.emplace(Host::ToUtf8(path));
+        std::ostringstream problems;
+        session.emplace(*opened, L"Sistra - reopened", RECT{0, 0, 1200, 900}, problems);
+        Settle(Frame());
+    }
 
     TemporaryFile file;
     std::optional<Host::OpenedRecording> opened;

@@ -68,6 +68,12 @@ std::wstring ComputedChannelCommand::ClassName() const
     return text.IsEmpty() ? L"Computed" : text.c_str();
 }
 
+ULONG ComputedChannelCommand::ClassTypeId() const
+{
+    ULONG typeId = 0;
+    return SUCCEEDED(class_->GetTypeId(&typeId)) ? typeId : 0;
+}
+
 Orv::ComPtr<IChannelCalc> ComputedChannelCommand::Create(HWND owner, IPersistObject* settings, uint32_t channel)
 {
     Orv::ComPtr<IChannelCalc> made;
@@ -113,6 +119,17 @@ bool ComputedChannelCommand::Edit(HWND owner, size_t index)
     return true;
 }
 
+int32_t ComputedChannelCommand::Remake(IPersistObject* settings)
+{
+    Orv::ComPtr<IChannelCalc> made;
+    HRESULT hr = class_->CreateCalculation(static_cast<IChannelCalcHost*>(this), settings, made.Put());
+    if (SUCCEEDED(hr) && !made)
+        hr = E_FAIL;
+    if (FAILED(hr))
+        throw std::runtime_error("the " + ToUtf8(ClassName()) + " class could not make it: " + HResultText(hr));
+    return document_.AddComputedChannel(made.Get());
+}
+
 HRESULT STDMETHODCALLTYPE ComputedChannelCommand::QueryInterface(REFIID iid, void** object)
 {
     if (!object)
@@ -142,7 +159,34 @@ HRESULT STDMETHODCALLTYPE ComputedChannelCommand::GetDocumentData(IUnknown** dat
     return GetChannelSource(data);
 }
 
-ComputedChannelMenu::ComputedChannelMenu(FrameWindow& frame, HostDocument& document, IVyrStandIn& standIn,
+ComputedChannelHosts::ComputedChannelHosts(HostDocument& document, IVyrStandIn& standIn) : document_(document)
+{
+    for (const Orv::ComPtr<ICalculationClass>& calculationClass : ComputedChannelClasses(standIn))
+        commands_.push_back(std::make_unique<ComputedChannelCommand>(document, standIn, *calculationClass.Get()));
+}
+
+ComputedChannelHosts::~ComputedChannelHosts()
+{
+    document_.DropComputedChannels();
+}
+
+ComputedChannelCommand* ComputedChannelHosts::CommandOf(size_t index) const
+{
+    for (const auto& command : commands_)
+        if (document_.ComputedChannelName(index) == command->ClassName())
+            return command.get();
+    return nullptr;
+}
+
+ComputedChannelCommand* ComputedChannelHosts::CommandOfType(ULONG typeId) const
+{
+    for (const auto& command : commands_)
+        if (command->ClassTypeId() == typeId)
+            return command.get();
+    return nullptr;
+}
+
+ComputedChannelMenu::ComputedChannelMenu(FrameWindow& frame, HostDocument& document, const ComputedChannelHosts& hosts,
                                          std::function<void()> made)
     : document_(document)
 {
@@ -162,10 +206,9 @@ ComputedChannelMenu::ComputedChannelMenu(FrameWindow& frame, HostDocument& docum
                                          }};
     };
     std::vector<FrameWindow::HostMenuItem> items;
-    for (const Orv::ComPtr<ICalculationClass>& calculationClass : ComputedChannelClasses(standIn))
+    for (const auto& hosted : hosts.Commands())
     {
-        ComputedChannelCommand& command =
-            *commands_.emplace_back(std::make_unique<ComputedChannelCommand>(document, standIn, *calculationClass.Get()));
+        ComputedChannelCommand& command = *hosted;
         const std::wstring name = command.ClassName();
         items.push_back(told(L"New " + name + L" Channel...", [&frame, &command] { return command.Run(frame.Handle()).has_value(); }));
         items.push_back(told(L"Edit " + name + L" Channel...", [this, &frame, &command] {
@@ -193,11 +236,6 @@ std::optional<size_t> ComputedChannelMenu::ChooseChannel(HWND owner, const Compu
         return std::nullopt;
     const auto chosen = std::find(titles.begin(), titles.end(), answer->front());
     return chosen == titles.end() ? std::nullopt : std::optional<size_t>(channels[static_cast<size_t>(chosen - titles.begin())]);
-}
-
-ComputedChannelMenu::~ComputedChannelMenu()
-{
-    document_.DropComputedChannels();
 }
 
 } // namespace Host

@@ -34,6 +34,8 @@ public:
 
     // The class's name ("Computed" when it tells none).
     std::wstring ClassName() const;
+    // The class's type id in the framework's registry.
+    ULONG ClassTypeId() const;
     // Asks the class for a channel over owner: the index of the document's new computed channel, none
     // when the person cancelled. Throws std::runtime_error with the class's failure.
     std::optional<int32_t> Run(HWND owner);
@@ -43,6 +45,10 @@ public:
     // calculation made from the edited settings. False when the person cancelled. Throws
     // std::runtime_error with the class's failure, std::out_of_range for a channel the document lacks.
     bool Edit(HWND owner, size_t index);
+    // Makes a channel's calculation from settings the class made before, without asking the person, as the
+    // new last computed channel of the document: its index. The calculation holds the settings but runs
+    // nothing until it applies them. Throws std::runtime_error with the class's failure.
+    int32_t Remake(IPersistObject* settings);
 
     // IUnknown: the command lives as long as its owner keeps it.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -64,6 +70,27 @@ private:
 // The computed-channel classes among a framework's registrations.
 std::vector<Orv::ComPtr<ICalculationClass>> ComputedChannelClasses(IVyrStandIn& standIn);
 
+// The commands of every computed-channel class the framework holds, which host the document's computed
+// channels: they outlive the channels, which the document lets go of first.
+class ComputedChannelHosts
+{
+public:
+    ComputedChannelHosts(HostDocument& document, IVyrStandIn& standIn);
+    ~ComputedChannelHosts();
+    ComputedChannelHosts(const ComputedChannelHosts&) = delete;
+    ComputedChannelHosts& operator=(const ComputedChannelHosts&) = delete;
+
+    const std::vector<std::unique_ptr<ComputedChannelCommand>>& Commands() const { return commands_; }
+    // The command of the class of computed channel index; null when no class of the framework made it.
+    ComputedChannelCommand* CommandOf(size_t index) const;
+    // The command of the class with the type id; null when the framework holds none.
+    ComputedChannelCommand* CommandOfType(ULONG typeId) const;
+
+private:
+    HostDocument& document_;
+    std::vector<std::unique_ptr<ComputedChannelCommand>> commands_;
+};
+
 class FrameWindow;
 
 // The frame's "Channel" menu: for each computed-channel class the framework holds, a command that makes a
@@ -72,11 +99,8 @@ class ComputedChannelMenu
 {
 public:
     // made: told after each channel the document gained or that changed.
-    ComputedChannelMenu(FrameWindow& frame, HostDocument& document, IVyrStandIn& standIn, std::function<void()> made);
-    // The document lets go of its computed channels first: their calculations hold the commands.
-    ~ComputedChannelMenu();
-    ComputedChannelMenu(const ComputedChannelMenu&) = delete;
-    ComputedChannelMenu& operator=(const ComputedChannelMenu&) = delete;
+    ComputedChannelMenu(FrameWindow& frame, HostDocument& document, const ComputedChannelHosts& hosts,
+                        std::function<void()> made);
 
 private:
     // Which of the document's channels of the command's class to edit: the one there is, else the one the
@@ -84,7 +108,6 @@ private:
     std::optional<size_t> ChooseChannel(HWND owner, const ComputedChannelCommand& command) const;
 
     HostDocument& document_;
-    std::vector<std::unique_ptr<ComputedChannelCommand>> commands_;
 };
 
 } // namespace Host

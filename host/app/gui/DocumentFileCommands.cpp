@@ -3,6 +3,7 @@
 #include "host/app/DocumentFile.h"
 #include "host/app/SaveDialog.h"
 #include "host/app/TextConversion.h"
+#include "host/app/gui/KeptComputedChannels.h"
 
 #include <stdexcept>
 
@@ -64,10 +65,11 @@ void DocumentFileCommands::SaveTo(const std::wstring& path)
     Orv::ComPtr<ICustomDocument> module;
     opened_.Document()->QueryInterface(IID_ICustomDocument, module.PutVoid());
     const ShownRecording shown{opened_.Host().Data(), ShownConversions(opened_.Host())};
+    const SavedComputedChannels channels = KeepComputedChannels(opened_.Host(), opened_.ChannelHosts(), opened_.StandIn());
     const Orv::ComPtr<IHostProgress> progress = HostProgress(L"Saving the document");
     SetErrorInfo(0, nullptr);
     const HRESULT saved = SaveDocumentFile(path, FullPath(FromUtf8(opened_.File())), {module.Get()},
-                                           opened_.Host().ItemCalculations(), &shown, progress.Get());
+                                           opened_.Host().ItemCalculations(), &shown, progress.Get(), channels);
     if (saved == E_ABORT)
         throw std::runtime_error("the save was cancelled: " + ToUtf8(path) + " is as it was");
     if (FAILED(saved))

@@ -51,7 +51,7 @@ FrameSession::FrameSession(OpenedRecording& opened, const std::wstring& title, c
         trace_->Refresh();
         InvalidateRect(trace_->Handle(), nullptr, FALSE);
     };
-    channels_.emplace(frame_, opened.Host(), opened.StandIn(), redrawTrace);
+    channels_.emplace(frame_, opened.Host(), opened.ChannelHosts(), redrawTrace);
     channelCommands_.emplace(frame_, opened, redrawTrace);
     macros_.emplace(frame_, opened);
 }

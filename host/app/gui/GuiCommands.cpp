@@ -199,6 +199,19 @@ int Fail(std::ostream& err, const std::string& command, const std::string& what)
     return ExitFailure;
 }
 
+// The saved computed channels that could not be made again: the rest of the document opened.
+void TellLeftOut(const OpenedRecording& opened, HWND frame, std::ostream& err)
+{
+    std::string told;
+    for (const std::string& message : opened.LeftOut())
+    {
+        err << "sistra gui: " << message << "\n";
+        told += message + "\n";
+    }
+    if (!told.empty())
+        MessageBoxW(frame, FromUtf8(told).c_str(), L"Open Document", MB_OK | MB_ICONWARNING);
+}
+
 } // namespace
 
 std::string GuiUsage()
@@ -252,6 +265,7 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
                 err << "sistra gui: not analysed: " << opened.NotAnalysed() << "\n";
             FrameSession session(opened, L"Sistra - " + opened.Title(), FramePlace, err);
             FrameWindow& frame = session.Frame();
+            TellLeftOut(opened, frame.Handle(), err);
             std::optional<SamplingPlayer> player;
             std::optional<SamplingBar> samplingBar;
             if (options->open.sampled)

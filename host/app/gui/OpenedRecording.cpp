@@ -4,6 +4,7 @@
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
 #include "host/app/calc/HostCalcClasses.h"
+#include "host/app/gui/KeptComputedChannels.h"
 #include "host/app/recording/RecordingText.h"
 
 #include "foundation/text/StringResources.h"
@@ -139,6 +140,7 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
         ApplyConversions(*hostDocument_.Get(), saved_->data->conversions);
     const HostItems pendingItems = saved_ ? RestoreItems(*hostDocument_.Get(), saved_->items, false) : HostItems{};
     classes_.emplace(session_.Framework());
+    channelHosts_.emplace(*hostDocument_.Get(), StandIn());
     std::optional<AnalysisChoices> choices = documentFile_
                                                  ? std::optional<AnalysisChoices>(AnalysisChoices{.documentFile = documentFile_})
                                                  : ChoicesFor(recording_, options.channels, notAnalysed_);
@@ -148,11 +150,23 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
             choices->ecgSource = NameEcgSource(*hostDocument_.Get(), recording_, *options.channels.ecg, *choices->ecgSource);
         // Analysing while sampling is the document's online mode, set before the first sample arrives.
         choices->online = options.sampled;
+        // The saved computed channels are made again before the settings load, so that settings that
+        // name one find it.
+        std::vector<RemadeChannel> remade;
+        if (saved_ && !saved_->channels.empty())
+            choices->beforeSettingsLoad = [this, &remade] {
+                RemadeChannels made = RemakeComputedChannels(saved_->channels, *channelHosts_, StandIn());
+                remade = std::move(made.channels);
+                leftOut_ = std::move(made.leftOut);
+            };
         analysis_.emplace(session_.Framework().StandIn(), *hostDocument_.Get(), *choices);
         RestoreItems(*hostDocument_.Get(), pendingItems, true);
         if (options.leaveWorkflow)
             analysis_->LeaveWorkflowMode();
         analysis_->AnalyzeNow();
+        // Over the loops the analysis found, which the channels read.
+        const auto failed = RunRemadeChannels(*hostDocument_.Get(), remade);
+        leftOut_.insert(leftOut_.end(), failed.begin(), failed.end());
         // Loops of a recording being sampled arrive as it is.
         if (!options.sampled && analysis_->LoopCount() == 0)
             notAnalysed_ = "no loops found in " + file;

@@ -11,11 +11,13 @@
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
 #include "host/app/HostDocument.h"
+#include "host/app/gui/ComputedChannelCommand.h"
 #include "host/app/gui/ModuleClasses.h"
 #include "host/app/recording/Recording.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Host
 {
@@ -58,6 +60,11 @@ public:
     HostDocument& Host() const { return *hostDocument_.Get(); }
     // The recording as read from the file, which the host's edits change.
     Recording& EditableRecording() { return recording_; }
+    // The commands that host the document's computed channels.
+    const ComputedChannelHosts& ChannelHosts() const { return *channelHosts_; }
+    // What the person is told of the saved computed channels that could not be made again and were left
+    // out; empty when none was.
+    const std::vector<std::string>& LeftOut() const { return leftOut_; }
 
 private:
     // In the order they are made; they end in reverse, the module's objects before the module.
@@ -72,6 +79,9 @@ private:
     std::optional<DocumentAnalysis> analysis_;
     std::optional<ModuleDocument> document_;
     std::string notAnalysed_;
+    std::vector<std::string> leftOut_;
+    // Last, so that the document lets go of its computed channels before the module's objects go.
+    std::optional<ComputedChannelHosts> channelHosts_;
 };
 
 } // namespace Host

@@ -373,3 +373,61 @@ TEST(DocumentFile, AFailedSaveLeavesTheFileAsItWas)
 }
 
 } // namespace
+
+namespace
+{
+
+// A document's computed channels read back in their order with their class, settings and unit; a channel
+// whose stream is cut, or names more unit than it holds, is read with its damage named, the others as
+// written; a document saved without them holds none.
+TEST(DocumentFile, KeptComputedChannelsReadBackInOrderAndADamagedOneIsNamed)
+{
+    constexpr GUID ClassGuid = {0x11, 0x22, 0x33, {1, 2, 3, 4, 5, 6, 7, 8}};
+    constexpr GUID SettingsGuid = {0x44, 0x55, 0x66, {8, 7, 6, 5, 4, 3, 2, 1}};
+    const Host::SavedComputedChannels channels{{{ClassGuid, 3}, {SettingsGuid, 7}, {1, 2, 3, 4}, L"\u00b5L", {}},
+                                               {{ClassGuid, 4}, {SettingsGuid, 8}, {}, L"", {}},
+                                               {{SettingsGuid, 5}, {ClassGuid, 9}, {9, 8}, L"mmHg", {}}};
+    Orv::ComPtr<IStorage> root;
+    ASSERT_EQ(S_OK, OrvStorage::CreateOnLockBytes(MemoryLockBytes::Make().Get(), root.Put()));
+    ASSERT_EQ(S_OK, Host::SaveDocument(root.Get(), RecordingPath, {}, {}, nullptr, nullptr, channels));
+    const auto readBack = [&] {
+        Host::SavedComputedChannels read;
+        EXPECT_EQ(S_OK, Host::ReadComputedChannels(root.Get(), read));
+        return read;
+    };
+    const Host::SavedComputedChannels read = readBack();
+    ASSERT_EQ(channels.size(), read.size());
+    for (size_t index = 0; index < channels.size(); ++index)
+    {
+        const Host::SavedComputedChannel &written = channels[index], &got = read[index];
+        EXPECT_TRUE(IsEqualGUID(written.calculationClass.guid, got.calculationClass.guid) &&
+                    IsEqualGUID(written.settingsType.guid, got.settingsType.guid))
+            << index;
+        EXPECT_EQ(std::make_tuple(written.calculationClass.number, written.settingsType.number, written.settings, written.unit, std::string()),
+                  std::make_tuple(got.calculationClass.number, got.settingsType.number, got.settings, got.unit, got.damage));
+    }
+
+    Orv::ComPtr<IStorage> kept;
+    ASSERT_EQ(S_OK, root->OpenStorage(L"ComputedChannels", nullptr, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, nullptr, 0, kept.Put()));
+    const auto overwrite = [&](const wchar_t* name, const Bytes& bytes) {
+        Orv::ComPtr<IStream> stream;
+        ASSERT_EQ(S_OK, kept->CreateStream(name, STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0, 0, stream.Put()));
+        stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+    };
+    overwrite(L"Channel2", Bytes(10, 1));
+    Bytes moreUnitThanHeld(44, 0);
+    moreUnitThanHeld[0] = 1;
+    moreUnitThanHeld[40] = 9;
+    overwrite(L"Channel3", moreUnitThanHeld);
+    kept.Reset();
+    const Host::SavedComputedChannels damaged = readBack();
+    ASSERT_EQ(3u, damaged.size());
+    EXPECT_EQ(std::make_tuple(channels[0].settings, std::string()), std::make_tuple(damaged[0].settings, damaged[0].damage));
+    EXPECT_NE("", damaged[1].damage);
+    EXPECT_NE("", damaged[2].damage);
+
+    ASSERT_EQ(S_OK, Host::SaveDocument(root.Get(), RecordingPath, {}));
+    EXPECT_TRUE(readBack().empty());
+}
+
+} // namespace
