@@ -23,7 +23,7 @@ Orv::ComPtr<Face> StandInFace(IVyrStandIn& standIn, REFIID iid)
 {
     Orv::ComPtr<Face> face;
     if (FAILED(standIn.QueryInterface(iid, face.PutVoid())) || !face)
-        throw std::runtime_error("the framework has no type registry");
+        throw std::runtime_error("the framework lacks the registry or the object factory that channels are made through");
     return face;
 }
 
