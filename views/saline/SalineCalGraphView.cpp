@@ -229,6 +229,7 @@ void SistraSalineCalGraphView::UpdateControls()
          std::initializer_list<OWL::TWindow*>{enable_, vpEdit_, appliedLabel_, unitLabel_})
         control->ShowWindow(shown);
     apply_->ShowWindow(vpAvailable_ && !WorkflowModeOn() ? SW_SHOWNOACTIVATE : SW_HIDE);
+    NoteLeastSize();
 }
 
 void SistraSalineCalGraphView::EvSize(UINT sizeType, const OWL::TSize& size)
@@ -239,6 +240,20 @@ void SistraSalineCalGraphView::EvSize(UINT sizeType, const OWL::TSize& size)
         LayoutBottomBand(size);
     }
     SistraGraphViewBase::EvSize(sizeType, size);
+}
+
+// Wide enough for the bands' controls whole where they show: the bottom row with its gaps closed to the
+// narrowest, and the analysed Vp on one line beside its Apply button. Narrower, the host scrolls the view
+// rather than cut them.
+SIZE SistraSalineCalGraphView::GetLeastSize()
+{
+    if (!created_ || WorkflowModeOn())
+        return {};
+    const int row = MeasureControlText(EnableId).cx + CheckBoxTextGap + 2 * NarrowestGap +
+                    MeasureControlText(AppliedLabelId).cx + EditWidth + UnitGap + MeasureControlText(UnitLabelId).cx +
+                    RowEndMargin;
+    const int band = vpAvailable_ ? MeasureControlText(StatusId).cx + ApplyGap + ButtonWidth + RowEndMargin : 0;
+    return SIZE{std::max(row, band), 0};
 }
 
 // A notice wider than the band's room breaks onto a second line rather than running off the view.
@@ -259,6 +274,7 @@ void SistraSalineCalGraphView::LayoutTopBand()
     apply_->MoveWindow(OWL::TRect(applyLeft, ApplyTop, applyLeft + ButtonWidth, ApplyTop + ButtonHeight),
                        true);
     topBand_->MoveWindow(OWL::TRect(0, 0, clientWidth, TopBandHeight), true);
+    NoteLeastSize();
 }
 
 int SistraSalineCalGraphView::StatusHeight(int width)
@@ -283,13 +299,14 @@ void SistraSalineCalGraphView::LayoutBottomBand(const OWL::TSize& client)
     const int labelWidth = MeasureControlText(AppliedLabelId).cx;
     const int unitWidth = MeasureControlText(UnitLabelId).cx;
     // A view too narrow for the row's gaps closes them, the gap before the label first, so that the unit
-    // stays inside the view.
-    int overflow = boxWidth + LabelGap + labelWidth + EditWidth + UnitGap + unitWidth + RowEndMargin - w;
-    const int labelGap = LabelGap - std::clamp(overflow, 0, LabelGap - NarrowestGap);
-    overflow -= LabelGap - labelGap;
+    // stays inside the view. The label's standard place is LabelGap from the view's left edge past the box.
+    constexpr int StandardGap = LabelGap - CheckBoxLeft;
+    int overflow = CheckBoxLeft + boxWidth + StandardGap + labelWidth + EditWidth + UnitGap + unitWidth + RowEndMargin - w;
+    const int labelGap = StandardGap - std::clamp(overflow, 0, StandardGap - NarrowestGap);
+    overflow -= StandardGap - labelGap;
     const int checkBoxLeft = CheckBoxLeft - std::clamp(overflow, 0, CheckBoxLeft - NarrowestGap);
     enable_->MoveWindow(OWL::TRect(checkBoxLeft, h - 23, checkBoxLeft + boxWidth, h - 3), true);
-    int x = std::max(boxWidth + labelGap, checkBoxLeft + boxWidth + NarrowestGap);
+    int x = checkBoxLeft + boxWidth + labelGap;
     appliedLabel_->MoveWindow(OWL::TRect(x, h - 20, x + labelWidth, h - 7), true);
     x += labelWidth;
     vpEdit_->MoveWindow(OWL::TRect(x, h - 23, x + EditWidth, h - 23 + EditHeight), true);

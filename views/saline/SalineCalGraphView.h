@@ -81,6 +81,7 @@ protected:
     HBRUSH EvCtlColor(HDC dc, HWND child, UINT controlType);
     bool GetGlyphs(double domainLow, double domainHigh, int seriesId, int* count,
                    const MGraph1::GlyphRecord** records) override;
+    SIZE GetLeastSize() override;
 
 private:
     ViewChannel VolumeChannel();

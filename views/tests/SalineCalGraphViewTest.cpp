@@ -196,6 +196,29 @@ TEST(SalineCalGraphView, NoticeAfterClearingTheAnalysisIsWhole)
     }
 }
 
+// Sized to the least size it names, the view shows its bands' controls whole: nothing reaches past its
+// right edge, where a narrower tile would cut the Apply button or the applied Vp's unit.
+TEST(SalineCalGraphView, AtItsLeastSizeEveryControlShowsWhole)
+{
+    ShownSalineView shown(20, 0.5, 20.0);
+    MINMAXINFO limits{};
+    shown.view->SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    ASSERT_GT(limits.ptMinTrackSize.x, 0);
+    const OWL::TRect outer = shown.view->GetWindowRect(), inner = shown.view->GetClientRect();
+    ::MoveWindow(shown.view->GetHandle(), 0, 0, limits.ptMinTrackSize.x + outer.Width() - inner.Width(), 300, TRUE);
+    ViewTesting::PumpMessages();
+    RECT client{};
+    ::GetClientRect(shown.view->GetHandle(), &client);
+    ::MapWindowPoints(shown.view->GetHandle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    for (const int id : {SistraSalineCalGraphView::ApplyId, SistraSalineCalGraphView::StatusId, SistraSalineCalGraphView::EnableId,
+                         SistraSalineCalGraphView::AppliedLabelId, SistraSalineCalGraphView::VpEditId,
+                         SistraSalineCalGraphView::UnitLabelId})
+    {
+        ASSERT_TRUE(::IsWindowVisible(shown.Control(id))) << id;
+        EXPECT_LE(WindowPlace(shown.Control(id)).right, client.right) << id;
+    }
+}
+
 // Ved runs across and Ves up: the Vp mark is a vertical line at Ved = Vp, left of the loops' points.
 TEST(SalineCalGraphView, PictureShowsTheVpMarkAcrossThePlot)
 {
