@@ -2,6 +2,7 @@
 // answered with the mouse and keys, and the new channel's lane in the trace view, titled with its unit,
 // showing each loop's value of the chosen parameter from the loop on.
 #include "host/app/DocumentEventRelay.h"
+#include "host/app/DocumentFile.h"
 #include "host/tests/FrameChannelMenu.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"
@@ -296,8 +297,32 @@ TEST_F(FrameComputedChannel, EditingTheChannelReopensItsSettingsAndRecomputesItO
     EXPECT_EQ(loops.size(), opened->Analysis()->Loops().size());
 }
 
+// A second channel in the document file, made by a class the framework does not hold.
+void AddChannelOfAnUnknownClass(const std::filesystem::path& path)
+{
+    constexpr ULONG Access = STGM_SHARE_EXCLUSIVE | STGM_READWRITE;
+    Orv::ComPtr<IStorage> root, kept;
+    Orv::ComPtr<IStream> first, second;
+    ASSERT_EQ(S_OK, Host::OpenDocumentFile(path.wstring(), root.Put()));
+    ASSERT_EQ(S_OK, root->OpenStorage(L"ComputedChannels", nullptr, Access, nullptr, 0, kept.Put()));
+    ASSERT_EQ(S_OK, kept->OpenStream(L"Channel1", nullptr, Access, 0, first.Put()));
+    std::vector<char> bytes(4096);
+    ULONG read = 0;
+    first->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
+    bytes.resize(read);
+    ASSERT_GT(bytes.size(), 20u);
+    bytes[4] ^= 0x5A; // the class's GUID
+    ASSERT_EQ(S_OK, kept->CreateStream(L"Channel2", STGM_CREATE | Access, 0, 0, second.Put()));
+    ASSERT_EQ(S_OK, second->Write(bytes.data(), read, nullptr));
+    second.Reset();
+    first.Reset();
+    kept.Reset();
+    ASSERT_EQ(S_OK, root->Commit(STGC_DEFAULT));
+}
+
 // Saved with its document through File > Save As..., the channel is there again when the file opens in a
-// fresh frame: its lane, its title and every value it showed, each loop's stroke volume from the loop on.
+// fresh frame: its lane, its title and every value it showed, each loop's stroke volume from the loop on. A
+// channel that cannot be made again is left out with a message, and the rest opens.
 TEST_F(FrameComputedChannel, ASavedDocumentOpensWithItsChannel)
 {
     ASSERT_FALSE(MakeChannelThroughTheMenu().empty());
@@ -312,9 +337,12 @@ TEST_F(FrameComputedChannel, ASavedDocumentOpensWithItsChannel)
                   return text == L"Save &As...";
               }));
 
+    AddChannelOfAnUnknownClass(path);
+
     OpenInAFreshFrame(path.wstring());
     std::filesystem::remove(path);
-    EXPECT_EQ(std::vector<std::string>{}, opened->LeftOut());
+    EXPECT_EQ(std::vector<std::string>{"the document's computed channel 2 is left out: the framework holds no class that makes it"},
+              opened->LeftOut());
     ASSERT_EQ(1u, opened->Host().ComputedChannelCount());
     EXPECT_EQ(title, opened->Host().ComputedChannelTitle(0));
     ASSERT_EQ(S_OK, opened->Host().ReadComputedChannel(0, 0, 0, ticks, after.data()));
