@@ -25,6 +25,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace Sistra
 {
@@ -40,14 +41,17 @@ constexpr int RowHeaderWidth = 60;
 constexpr int DefaultColumnWidth = 100;
 constexpr int SummaryHeight = 100;
 
-// The buttons' row: its distance from the bottom, their height, and each button's left edge and width.
+// The buttons' row: its distance from the bottom, their height, the height of a further row above it
+// where the view is too narrow for them on one, and each button's left edge and width.
 constexpr int ButtonRowFromBottom = 31;
 constexpr int ButtonHeight = 23;
+constexpr int ButtonRowStep = ButtonHeight + 4;
 struct ButtonPlace
 {
     int id;
     int left;
     int width;
+    int rowsAbove = 0; // of the bottom row
 };
 constexpr ButtonPlace ButtonPlaces[] = {
     {SistraHemodynamicsTableView::HelpButtonId, 8, 30},
@@ -81,6 +85,30 @@ HFONT ButtonFont()
 {
     static const OWL::TFont font(L"Tahoma", 13);
     return font.GetHandle();
+}
+
+// The buttons in a view width wide whose right room is kept free: one row where they fit; else a button
+// that would reach into the right room starts a new row below the buttons before it, so that none is cut.
+// The buttons keep their widths and the gaps between them.
+std::vector<ButtonPlace> ButtonRows(int width, int rightRoom)
+{
+    std::vector<ButtonPlace> places(std::begin(ButtonPlaces), std::end(ButtonPlaces));
+    const int firstLeft = places.front().left;
+    int shift = 0, rows = 0;
+    for (size_t i = 1; i < places.size(); ++i)
+    {
+        places[i].left -= shift;
+        if (places[i].left + places[i].width + rightRoom > width)
+        {
+            shift += places[i].left - firstLeft;
+            places[i].left = firstLeft;
+            ++rows;
+        }
+        places[i].rowsAbove = rows;
+    }
+    for (ButtonPlace& place : places)
+        place.rowsAbove = rows - place.rowsAbove;
+    return places;
 }
 
 bool IsEmptyReport(const TableView::SelectedColumn* cells, ULONG count)
@@ -122,6 +150,7 @@ void ApplyColumnFormat(SistraHemodynamicsTableViewData& data, int32_t parameter,
 
 DEFINE_RESPONSE_TABLE1(SistraHemodynamicsTableView, SistraViewBase)
     EV_WM_SIZE,
+    EV_WM_GETMINMAXINFO,
     EV_COMMAND(ExportButtonId, ExportTable),
     EV_COMMAND(OptionsButtonId, ShowOptions),
     EV_COMMAND(TallionButtonId, AddToTallion),
@@ -243,14 +272,25 @@ void SistraHemodynamicsTableView::PlaceControls(int width, int height)
             m_manager->SetViewOptions(0, 0, 0, 0, 0, 0, 0, 0);
         return;
     }
-    for (const ButtonPlace& place : ButtonPlaces)
+    const std::vector<ButtonPlace> places = ButtonRows(width, SizeGripRect().Width());
+    for (const ButtonPlace& place : places)
         if (OWL::TWindow* button = ChildWithId(place.id); button && button->GetHandle())
-            button->MoveWindow(OWL::TRect(place.left, height - ButtonRowFromBottom, place.left + place.width,
-                                          height - ButtonRowFromBottom + ButtonHeight),
-                               true);
+        {
+            const int top = height - ButtonRowFromBottom - place.rowsAbove * ButtonRowStep;
+            button->MoveWindow(OWL::TRect(place.left, top, place.left + place.width, top + ButtonHeight), true);
+        }
+    m_buttonBand = ButtonBand + places.front().rowsAbove * ButtonRowStep;
     if (m_manager)
-        m_manager->SetViewOptions(0, 0, 0, width, height - ButtonBand, RowHeaderWidth, DefaultColumnWidth,
+        m_manager->SetViewOptions(0, 0, 0, width, height - m_buttonBand, RowHeaderWidth, DefaultColumnWidth,
                                   SummaryHeight);
+}
+
+// Narrower than a row of its widest button, the view is scrolled by its frame rather than cut the button.
+void SistraHemodynamicsTableView::EvGetMinMaxInfo(MINMAXINFO& limits)
+{
+    const auto widest = std::max_element(std::begin(ButtonPlaces), std::end(ButtonPlaces),
+                                         [](const ButtonPlace& a, const ButtonPlace& b) { return a.width < b.width; });
+    limits.ptMinTrackSize.x = ButtonPlaces[0].left + widest->width + SizeGripRect().Width();
 }
 
 void SistraHemodynamicsTableView::EvSize(UINT sizeType, const OWL::TSize& size)
@@ -259,7 +299,7 @@ void SistraHemodynamicsTableView::EvSize(UINT sizeType, const OWL::TSize& size)
     PlaceControls(size.cx, size.cy);
     if (size.cx == 0 && size.cy == 0)
         return;
-    const OWL::TRect above(0, 0, size.cx, std::max(0, static_cast<int>(size.cy) - ButtonBand));
+    const OWL::TRect above(0, 0, size.cx, std::max(0, static_cast<int>(size.cy) - m_buttonBand));
     ::RedrawWindow(GetHandle(), &above, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 

@@ -52,7 +52,7 @@ public:
     static constexpr int ExportButtonId = 1000;
     static constexpr int OptionsButtonId = 1001;
     static constexpr int TallionButtonId = 1002;
-    // The band the buttons sit in at the bottom of the view.
+    // The band the buttons sit in at the bottom of the view, where they fit on one row.
     static constexpr int ButtonBand = 39;
 
     SistraHemodynamicsTableView(OWL::TWindow* parent, IDocViewClass* viewClass, IDocView2* view,
@@ -95,6 +95,7 @@ protected:
     const wchar_t* GetClassName() override;
     void GetWindowClass(WNDCLASSEXW& windowClass) override;
     void EvSize(UINT sizeType, const OWL::TSize& size);
+    void EvGetMinMaxInfo(MINMAXINFO& limits);
 
 private:
     // The table window goes before this window, however this window is closed.
@@ -125,6 +126,8 @@ private:
     bool m_quietSelection = false;
     bool m_keepOtherPane = false;
     bool m_updating = false;
+    // The band the buttons take as they are placed now.
+    int m_buttonBand = ButtonBand;
 };
 
 } // namespace Sistra

@@ -80,6 +80,21 @@ TEST_F(FrameAllViews, TheLoopViewKeepsTheLargestTileUnscrolledAtEverySize)
             RECT place = PlaceOf(Frame().FindView(whole)->Frame()), common{};
             EXPECT_TRUE(IntersectRect(&common, &place, &shown) && EqualRect(&common, &place)) << Host::ToUtf8(whole);
         }
+        // The table's four buttons lie whole in the sight of its frame.
+        const Host::ViewFrame* table = Frame().FindView(L"Sistra Hemodynamics TableView");
+        const RECT tableShown = ClientOnScreen(table->Frame());
+        int buttons = 0;
+        for (HWND child = GetWindow(table->ViewWindow(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        {
+            wchar_t className[32]{};
+            GetClassNameW(child, className, 32);
+            RECT place = PlaceOf(child), common{};
+            if (CompareStringOrdinal(className, -1, L"Button", -1, TRUE) == CSTR_EQUAL && ++buttons)
+            {
+                EXPECT_TRUE(IntersectRect(&common, &place, &tableShown) && EqualRect(&common, &place)) << buttons;
+            }
+        }
+        EXPECT_EQ(4, buttons);
         for (const auto& view : Frame().Views())
         {
             SCOPED_TRACE(Host::ToUtf8(view->ClassName()));
