@@ -51,6 +51,14 @@ RECT ClientOnScreen(HWND window)
     return client;
 }
 
+// Whether the window lies whole in the part of its parent's client area that shows.
+bool WholeInSight(HWND window)
+{
+    const RECT place = PlaceOf(window), shown = ClientOnScreen(GetParent(window));
+    RECT common{};
+    return IntersectRect(&common, &place, &shown) && EqualRect(&common, &place);
+}
+
 class FrameAllViews : public HostTests::FrameSessionFixture
 {
 protected:
@@ -74,12 +82,8 @@ TEST_F(FrameAllViews, TheLoopViewKeepsTheLargestTileUnscrolledAtEverySize)
         // Only the smallest frame scrolls its views area; the loop view and the table lie whole in sight.
         const HWND area = GetParent(loops->Frame());
         EXPECT_EQ(size.cx == 800, (GetWindowLongW(area, GWL_STYLE) & WS_VSCROLL) != 0);
-        const RECT shown = ClientOnScreen(area);
         for (const wchar_t* whole : {LoopViewName, L"Sistra Hemodynamics TableView"})
-        {
-            RECT place = PlaceOf(Frame().FindView(whole)->Frame()), common{};
-            EXPECT_TRUE(IntersectRect(&common, &place, &shown) && EqualRect(&common, &place)) << Host::ToUtf8(whole);
-        }
+            EXPECT_TRUE(WholeInSight(Frame().FindView(whole)->Frame())) << Host::ToUtf8(whole);
         // The table's four buttons lie whole in the sight of its frame.
         const Host::ViewFrame* table = Frame().FindView(L"Sistra Hemodynamics TableView");
         const RECT tableShown = ClientOnScreen(table->Frame());
@@ -125,6 +129,11 @@ TEST_F(FrameAllViews, TheLoopViewKeepsTheLargestTileUnscrolledAtEverySize)
             }
         EXPECT_EQ(3u, titled.size());
     }
+    // At the smallest size a plot out of sight that the person asks for from the menu is scrolled to.
+    const Host::ViewFrame* asked = Frame().FindView(L"Sistra PVA ESP View");
+    ASSERT_TRUE(asked && !WholeInSight(asked->Frame()));
+    ASSERT_TRUE(Frame().ChooseCommand(L"Sistra^EXTENSION|SistraPvaEsp^PLOTS"));
+    EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return WholeInSight(asked->Frame()); }));
 }
 
 } // namespace
