@@ -64,9 +64,8 @@ protected:
     void LeaveWorkflow()
     {
         SecondHand hand([] { return DialogWithControl(WorkflowOnBox); }, [](HWND dialog) {
-            ClickAt(ScreenCentreOf(GetDlgItem(dialog, WorkflowOnBox)));
-            Sleep(200);
-            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+            ClickUntilChecked(dialog, WorkflowOnBox, BST_UNCHECKED);
+            ClickUntilGone(dialog, IDOK);
         });
         ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& text) { return text.find(L"orkflow mode") != std::wstring::npos; });
         ASSERT_TRUE(PumpUntil(Frame(), [&] { return hand.done.load(); }));

@@ -20,8 +20,6 @@
 namespace
 {
 
-using HostTests::ClickAt;
-using HostTests::ScreenCentreOf;
 
 constexpr int SettingsPressureList = 1003;
 constexpr const wchar_t* PressureGoneStart =
@@ -162,7 +160,7 @@ TEST_F(FrameChannelDeletion, ADeletedChannelKeepsItsPlaceAndTheDocumentAnswersFo
                 SendMessageW(list, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text.data()));
                 offered.push_back(text);
             }
-            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDCANCEL)));
+            HostTests::ClickUntilGone(dialog, IDCANCEL);
         });
         ASSERT_TRUE(Choose(L"Sistra", L"&Settings..."));
         HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });

@@ -63,16 +63,13 @@ private:
 inline std::vector<std::wstring> ChooseInChannelDialog(Host::FrameWindow& frame, const std::wstring& item, wchar_t key,
                                                        const std::wstring& picture)
 {
-    constexpr DWORD GiveUpAfter = 5000;
     MessageBoxCloser boxes(picture);
     {
         SecondHand hand([] { return DialogWithControl(Host::DialogFieldId(0)); }, [&](HWND dialog) {
             const HWND list = GetDlgItem(dialog, Host::DialogFieldId(0));
-            ClickAt(ScreenCentreOf(list));
-            PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0; }, GiveUpAfter);
-            PressKey(key);
-            PressKey(VK_RETURN);
-            PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) == 0; }, GiveUpAfter);
+            const wchar_t start[] = {key, L'\0'};
+            EXPECT_TRUE(ChooseListItem(list, static_cast<int>(SendMessageW(list, CB_FINDSTRING, static_cast<WPARAM>(-1),
+                                                                           reinterpret_cast<LPARAM>(start)))));
             ClickUntilGone(dialog, IDOK);
         });
         EXPECT_EQ(item, ChooseMenuItem(frame, L"Channel", [&](const std::wstring& text) { return text == item; }));
@@ -104,10 +101,7 @@ inline void ChangeUnitsThroughTheMenu(Host::FrameWindow& frame, const std::wstri
 {
     constexpr size_t ShownSecondField = 4;
     SecondHand hand([] { return DialogWithControl(Host::DialogFieldId(0)); }, [&](HWND dialog) {
-        ClickAt(ScreenCentreOf(GetDlgItem(dialog, Host::DialogFieldId(ShownSecondField))));
-        PressKey(VK_END);
-        PressKey(VK_BACK);
-        TypeText(shown2);
+        EXPECT_TRUE(RetypeUntilShown(GetDlgItem(dialog, Host::DialogFieldId(ShownSecondField)), shown2));
         SaveTestPicture(dialog, L"frame-channel-units");
         ClickUntilGone(dialog, IDOK);
     });

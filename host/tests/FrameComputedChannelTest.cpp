@@ -26,8 +26,6 @@
 namespace
 {
 
-using HostTests::ClickAt;
-using HostTests::ScreenCentreOf;
 
 constexpr int ParameterList = 1058;
 constexpr int AutoScaleBox = 1046;
@@ -49,20 +47,6 @@ std::wstring ListItemText(HWND list, int item)
     SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text.data()));
     text.resize(wcslen(text.c_str()));
     return text;
-}
-
-// Chooses the list's item with the keyboard, as a person does after opening the list with a click.
-void ChooseListItem(HWND list, int item)
-{
-    ClickAt(ScreenCentreOf(list));
-    HostTests::PumpUntil([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0; }, GiveUpAfter);
-    const LRESULT from = SendMessageW(list, CB_GETCURSEL, 0, 0);
-    for (LRESULT at = from; at != item; at += at < item ? 1 : -1)
-        HostTests::PressKey(at < item ? VK_DOWN : VK_UP);
-    HostTests::PressKey(VK_RETURN);
-    HostTests::PumpUntil(
-        [&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) == 0 && SendMessageW(list, CB_GETCURSEL, 0, 0) == item; },
-        GiveUpAfter);
 }
 
 // The channels the host document told its observers were worked out anew.
@@ -93,11 +77,11 @@ protected:
         std::wstring unitShown;
         {
             HostTests::SecondHand hand([] { return HostTests::DialogWithControl(ParameterList); }, [&](HWND dialog) {
-                ChooseListItem(GetDlgItem(dialog, ParameterList), StrokeVolumeItem);
+                HostTests::ChooseListItem(GetDlgItem(dialog, ParameterList), StrokeVolumeItem);
                 if (SendMessageW(GetDlgItem(dialog, AutoScaleBox), BM_GETCHECK, 0, 0) == BST_CHECKED)
                     unitShown = HostTests::WindowText(GetDlgItem(dialog, TopUnitLabel));
                 HostTests::SaveTestPicture(dialog, L"frame-computed-channel-dialog");
-                ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+                HostTests::ClickUntilGone(dialog, IDOK);
             });
             EXPECT_EQ(L"New Sistra Channel...",
                       HostTests::ChooseMenuItem(Frame(), L"Channel",
@@ -178,7 +162,7 @@ TEST_F(FrameComputedChannel, TheChannelFollowsASettingsChange)
     const double largestBefore = std::ranges::max(opened->Analysis()->Loops() | std::views::transform(strokeVolume));
     {
         HostTests::SecondHand hand([] { return HostTests::DialogWithControl(SettingsRangeStrokeVolume); }, [&](HWND dialog) {
-            ClickAt(ScreenCentreOf(GetDlgItem(dialog, SettingsRangeStrokeVolume)));
+            HostTests::ClickUntilChecked(dialog, SettingsRangeStrokeVolume, BST_CHECKED);
             HostTests::ClickUntilGone(dialog, IDOK);
         });
         HostTests::ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& text) { return text == L"&Settings..."; });
@@ -218,18 +202,18 @@ TEST_F(FrameComputedChannel, TheSettingsDialogOffersTheChannelAndRefusesItAsTheA
             const HWND volume = GetDlgItem(dialog, SettingsVolumeList);
             for (LRESULT item = 0; item < SendMessageW(volume, CB_GETCOUNT, 0, 0); ++item)
                 offered.push_back(ListItemText(volume, static_cast<int>(item)));
-            ChooseListItem(volume, recorded);
+            HostTests::ChooseListItem(volume, recorded);
             {
                 HostTests::SecondHand box([] { return HostTests::DialogWithControl(MessageText); }, [&](HWND shown) {
                     refusal = HostTests::WindowText(GetDlgItem(shown, MessageText));
                     HostTests::SaveTestPicture(shown, L"frame-computed-channel-refused");
-                    ClickAt(ScreenCentreOf(GetDlgItem(shown, IDOK)));
+                    HostTests::ClickUntilGone(shown, IDOK);
                 });
-                ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+                HostTests::ClickButtonUntil(dialog, IDOK, [&] { return box.done || HostTests::DialogWithControl(MessageText); });
             }
             stayedOpen = HostTests::PumpUntil([&] { return IsWindowVisible(dialog) && !HostTests::DialogWithControl(MessageText); },
                                               GiveUpAfter);
-            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDCANCEL)));
+            HostTests::ClickUntilGone(dialog, IDCANCEL);
         });
         EXPECT_FALSE(HostTests::ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& text) {
                          return text == L"&Settings...";
@@ -260,8 +244,8 @@ TEST_F(FrameComputedChannel, EditingTheChannelReopensItsSettingsAndRecomputesItO
     {
         HostTests::SecondHand hand([] { return HostTests::DialogWithControl(ParameterList); }, [&](HWND dialog) {
             chosenBefore = SendMessageW(GetDlgItem(dialog, ParameterList), CB_GETCURSEL, 0, 0);
-            ChooseListItem(GetDlgItem(dialog, ParameterList), FirstItem);
-            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+            HostTests::ChooseListItem(GetDlgItem(dialog, ParameterList), FirstItem);
+            HostTests::ClickUntilGone(dialog, IDOK);
         });
         EXPECT_EQ(L"Edit Sistra Channel...", HostTests::ChooseMenuItem(Frame(), L"Channel", [](const std::wstring& text) {
                       return text.starts_with(L"Edit ");
@@ -404,9 +388,9 @@ protected:
     {
         std::wstring unit;
         HostTests::SecondHand hand([] { return HostTests::DialogWithControl(ParameterList); }, [&](HWND dialog) {
-            ChooseListItem(GetDlgItem(dialog, ParameterList), StrokeVolumeItem);
+            HostTests::ChooseListItem(GetDlgItem(dialog, ParameterList), StrokeVolumeItem);
             unit = HostTests::WindowText(GetDlgItem(dialog, TopUnitLabel));
-            ClickAt(ScreenCentreOf(GetDlgItem(dialog, IDCANCEL)));
+            HostTests::ClickUntilGone(dialog, IDCANCEL);
         });
         HostTests::ChooseMenuItem(Frame(), L"Channel", [](const std::wstring& text) { return text.starts_with(L"New "); });
         HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });

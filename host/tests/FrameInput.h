@@ -241,18 +241,55 @@ inline bool RetypeUntilShown(HWND edit, const std::wstring& text)
     return false;
 }
 
-// Clicks the dialog's button until the dialog has gone (bounded; from a second hand). Under load a click
-// can reach the dialog while an earlier one is still being handled, and be lost: the dialog would stay
-// open and hold the test in its modal loop.
-inline void ClickUntilGone(HWND dialog, int button)
+// Clicks the dialog's button until done() holds (bounded; from a second hand, while the dialog holds the
+// test's thread in its modal loop): under load a click can reach the dialog while an earlier one is still
+// being handled, and be lost. Whether done() held.
+template <class Done>
+bool ClickButtonUntil(HWND dialog, int button, Done done)
 {
     const POINT point = ScreenCentreOf(GetDlgItem(dialog, button));
-    for (int wait = 0; wait < 500 && IsWindow(dialog) && IsWindowVisible(dialog); ++wait)
+    for (int wait = 0; wait < 500 && !done(); ++wait)
     {
         if (wait % 50 == 0)
             ClickAt(point);
         Sleep(20);
     }
+    return done();
+}
+
+// Clicks the dialog's button until the dialog has gone: a dialog left open would hold the test.
+inline void ClickUntilGone(HWND dialog, int button)
+{
+    ClickButtonUntil(dialog, button, [dialog] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
+}
+
+// Clicks the dialog's check box or radio button until it reads state (BST_CHECKED, BST_UNCHECKED).
+inline bool ClickUntilChecked(HWND dialog, int button, UINT state)
+{
+    return ClickButtonUntil(dialog, button, [&] { return IsDlgButtonChecked(dialog, button) == state; });
+}
+
+// Chooses the drop-down list's item with the keyboard, as a person does (the list dropped by a click, the
+// arrows to the item, Enter), again while the list is not closed on it (bounded; from a second hand:
+// under load a click or a key can be lost). Whether it is.
+inline bool ChooseListItem(HWND list, int item)
+{
+    constexpr int Attempts = 4;
+    constexpr DWORD TakesWithin = 3000;
+    const auto dropped = [list] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0; };
+    const auto chosen = [&] { return !dropped() && SendMessageW(list, CB_GETCURSEL, 0, 0) == item; };
+    for (int attempt = 0; attempt < Attempts && !chosen(); ++attempt)
+    {
+        if (!dropped())
+            ClickAt(ScreenCentreOf(list));
+        if (!PumpUntil(dropped, TakesWithin))
+            continue;
+        for (LRESULT at = SendMessageW(list, CB_GETCURSEL, 0, 0); at != item; at += at < item ? 1 : -1)
+            PressKey(at < item ? VK_DOWN : VK_UP);
+        PressKey(VK_RETURN);
+        PumpUntil(chosen, TakesWithin);
+    }
+    return chosen();
 }
 
 inline std::wstring MenuItemText(HMENU menu, int position)

@@ -203,10 +203,8 @@ TEST_F(FrameSelection, TheSettingsSelectionRegionAndAnalyzeSelectionAnalyseTheSe
     {
         HostTests::SecondHand hand([] { return HostTests::DialogWithControl(SettingsSelectionRadio); },
                                    [](HWND dialog) {
-                                       Sleep(200);
-                                       ClickAt(HostTests::ScreenCentreOf(GetDlgItem(dialog, SettingsSelectionRadio)));
-                                       Sleep(200);
-                                       ClickAt(HostTests::ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+                                       HostTests::ClickUntilChecked(dialog, SettingsSelectionRadio, BST_CHECKED);
+                                       HostTests::ClickUntilGone(dialog, IDOK);
                                    });
         EXPECT_EQ(L"&Settings...",
                   HostTests::ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& text) { return text == L"&Settings..."; }));
@@ -448,9 +446,8 @@ TEST_F(FrameCalibrationCapture, TheCuvetteViewsSetFromSelectionFillsTheChosenCel
     EmptyClipboard(nullptr);
     {
         HostTests::SecondHand hand([] { return HostTests::DialogWithControl(CopyTableChoice); }, [](HWND dialog) {
-            ClickAt(HostTests::ScreenCentreOf(GetDlgItem(dialog, CopyTableChoice)));
-            Sleep(200);
-            ClickAt(HostTests::ScreenCentreOf(GetDlgItem(dialog, IDOK)));
+            HostTests::ClickUntilChecked(dialog, CopyTableChoice, BST_CHECKED);
+            HostTests::ClickUntilGone(dialog, IDOK);
         });
         HostTests::ChooseMenuItem(Frame(), L"Edit", [](const std::wstring& text) { return text.find(L"Copy") != std::wstring::npos; });
         ASSERT_TRUE(PumpUntil(Frame(), [&] { return hand.done.load(); }));
