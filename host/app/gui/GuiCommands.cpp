@@ -199,16 +199,17 @@ int Fail(std::ostream& err, const std::string& command, const std::string& what)
     return ExitFailure;
 }
 
-// The saved computed channels that could not be made again: the rest of the document opened.
-void TellLeftOut(const OpenedRecording& opened, HWND frame, std::ostream& err)
+// The saved computed channels that could not be made again: the rest of the document opened. With a
+// frame, the person is told there too.
+void TellLeftOut(const OpenedRecording& opened, const char* command, std::ostream& err, HWND frame = nullptr)
 {
     std::string told;
     for (const std::string& message : opened.LeftOut())
     {
-        err << "sistra gui: " << message << "\n";
+        err << "sistra " << command << ": " << message << "\n";
         told += message + "\n";
     }
-    if (!told.empty())
+    if (frame && !told.empty())
         MessageBoxW(frame, FromUtf8(told).c_str(), L"Open Document", MB_OK | MB_ICONWARNING);
 }
 
@@ -265,7 +266,7 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
                 err << "sistra gui: not analysed: " << opened.NotAnalysed() << "\n";
             FrameSession session(opened, L"Sistra - " + opened.Title(), FramePlace, err);
             FrameWindow& frame = session.Frame();
-            TellLeftOut(opened, frame.Handle(), err);
+            TellLeftOut(opened, "gui", err, frame.Handle());
             std::optional<SamplingPlayer> player;
             std::optional<SamplingBar> samplingBar;
             if (options->open.sampled)
@@ -300,6 +301,7 @@ int RunSnapshot(const std::vector<std::string>& args, std::ostream& out, std::os
     try
     {
         const OpenedRecording opened(options->file, options->open);
+        TellLeftOut(opened, "snapshot", err);
         if (ViewClassNameOf(options->view) == TraceViewName)
         {
             // The traces are the recording's own: they need no analysis.
