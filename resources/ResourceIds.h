@@ -317,6 +317,9 @@
 #define IDS_SALINE_ANALYZED 457
 #define IDS_SALINE_NOTHING_TO_ADD 458
 #define IDS_SALINE_ROW 22946
+// A parallel conductance is added only once the loops' volumes are volumes.
+#define IDS_SALINE_NOT_VOLUME_TITLE 23280
+#define IDS_SALINE_NOT_VOLUME 23281
 #define IDD_EDIT_BOLUS 143
 #define IDC_EDIT_BOLUS_VALUE 1131
 #define IDC_EDIT_BOLUS_UNIT 1133

@@ -3,6 +3,7 @@
 #include "calc/numerics/NumericHelpers.h"
 #include "controls/theme/UxTheme.h"
 #include "dialogs/framework/DocumentCommand.h"
+#include "dialogs/helpers/ControlBalloons.h"
 #include "dialogs/helpers/NumberFields.h"
 #include "dialogs/helpers/UnitChoices.h"
 #include "dialogs/saline/EditBolusDlg.h"
@@ -254,7 +255,11 @@ LRESULT SalineStep::OnAnalyzeNow(WORD, WORD, HWND, BOOL&)
 
 LRESULT SalineStep::OnAddBolus(WORD, WORD, HWND, BOOL&)
 {
-    if (GetDocument())
+    if (!GetDocument())
+        return 0;
+    if (GetDocument()->ParallelConductanceAwaitsVolume())
+        ShowControlBalloonFromStrings(GetDlgItem(IDC_SALINE_ADD), IDS_SALINE_NOT_VOLUME_TITLE, IDS_SALINE_NOT_VOLUME);
+    else
         SendDocumentCommand(*GetDocument(), AutomationMessage::AddAnalyzedParallelConductance);
     return 0;
 }

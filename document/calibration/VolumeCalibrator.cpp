@@ -201,6 +201,13 @@ bool VolumeCalibrator::TakesParallelConductance() const
     return TakesParallelConductance(CurrentChain());
 }
 
+bool VolumeCalibrator::AwaitsVolumeUnit(int32_t channel)
+{
+    const Chain chain = CurrentChain();
+    return chain.guided && (chain.kind == Workflow::SmallMammal || chain.kind == Workflow::LargeMammal) &&
+           GetUnit(channel).text != L"L";
+}
+
 bool VolumeCalibrator::SalineInForce(Chain chain) const
 {
     return TakesParallelConductance(chain) && Applied(saline_, PropertyId::SalineCalibrationApplied);

@@ -38,6 +38,10 @@ public:
     bool TakesParallelConductance() const;
     // Whether an applied cuvette regression turns the document's volumes in its workflow.
     bool TakesCuvetteRegression() const;
+    // In the mammal workflows the volume calibration comes before the saline step: until it makes the
+    // channel's unit litres, a parallel conductance measured on the loops is conductance, and its number
+    // would be read as litres once the channel is calibrated.
+    bool AwaitsVolumeUnit(int32_t channel);
 
     LineCoefficients GetConductanceCoefficients() const;
     LineCoefficients GetMpvsCoefficients() const;

@@ -340,6 +340,9 @@ MessageAnswer SistraDocument::OnAddAnalyzedParallelConductance()
     if (!meeting.HasVp())
         return RefuseMessage(L"the analysis gives no parallel conductance: analyse a saline bolus whose end-systolic "
                              L"and end-diastolic volumes fall along a line first");
+    if (ParallelConductanceAwaitsVolume())
+        return RefuseMessage(L"the loops' volumes are still conductance: apply the volume calibration (the cuvette "
+                             L"calibration in the small mammal workflow) before adding their parallel conductance");
     const double parallelConductance = meeting.vp;
     const ModelPtr setup = GetSetupModel();
     BolusEntry entry;

@@ -166,6 +166,11 @@ public:
     {
         return CalibratorBase::GetConversionUnitText(volumeCalibrator_->GetUnitsConversion(channel).Get());
     }
+    // True while the workflow's volume calibration has yet to make the loops' volumes volumes.
+    bool ParallelConductanceAwaitsVolume() const
+    {
+        return volumeCalibrator_->AwaitsVolumeUnit(GetSetupModel()->GetVolumeChannel());
+    }
     // Gives the channel the calibrator's conversion (without one: a fresh default conversion); false
     // when the channel is unset, already shows the calibration, or no conversion could be made.
     bool ApplyChannelSetup(int32_t channel, CalibratorBase* calibrator);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <cmath>
 
 namespace
@@ -24,14 +26,18 @@ constexpr const wchar_t* CuvetteViewName = L"Sistra Cuvette Calibration View";
 class FrameLeaveWorkflow : public HostTests::FrameCalibrationFixture
 {
 protected:
-    FrameLeaveWorkflow()
-        : FrameCalibrationFixture("frame-leave-workflow.csv",
-                                  HostTests::OcclusionText(16, "LV Pressure (mmHg),LV Volume (V),ECG (mV)",
-                                                           {1.0, 0.0, 1.0 / VoltsPerMicrolitre, 0.0}),
-                                  Host::OpenOptions{{}, false})
+    explicit FrameLeaveWorkflow(std::string recording = HostTests::OcclusionText(
+                                    16, "LV Pressure (mmHg),LV Volume (V),ECG (mV)", {1.0, 0.0, 1.0 / VoltsPerMicrolitre, 0.0}))
+        : FrameCalibrationFixture("frame-leave-workflow.csv", std::move(recording), Host::OpenOptions{{}, false})
     {
     }
     void CalibrateConductanceAndCuvette()
+    {
+        CalibrateConductance();
+        if (!HasFatalFailure())
+            CalibrateCuvette();
+    }
+    void CalibrateConductance()
     {
         HWND page = HostTests::OpenStep(Frame(), L"Conductance calibration", FirstSampled);
         ASSERT_TRUE(page);
@@ -39,7 +45,10 @@ protected:
                                         std::pair{SecondSampled, L"2"}, std::pair{SecondKnown, L"4"}})
             ASSERT_TRUE(TypeInto(page, box, text)) << box;
         ASSERT_TRUE(Tick(page, ApplyBox));
-        page = HostTests::OpenStep(Frame(), L"Cuvette calibration", CuvetteSlope);
+    }
+    void CalibrateCuvette()
+    {
+        HWND page = HostTests::OpenStep(Frame(), L"Cuvette calibration", CuvetteSlope);
         ASSERT_TRUE(page);
         for (const auto& [box, text] : {std::pair{CuvetteSlope, L"5"}, std::pair{CuvetteIntercept, L"0"}})
             ASSERT_TRUE(TypeInto(page, box, text)) << box;
@@ -89,6 +98,47 @@ TEST_F(FrameLeaveWorkflow, LeavingTheWorkflowKeepsItsCalibrationsForTheChannelLo
     EXPECT_NEAR(Ved, FirstLoopValue("Ved ("), 0.05);
     EXPECT_NEAR(Ves, FirstLoopValue("Ves ("), 0.05);
     EXPECT_GT(LoopPixels(), loops / 2);
+}
+
+// Saline boluses whose volume channel records volts, as a conductance catheter does.
+class FrameSalineInVolts : public FrameLeaveWorkflow
+{
+protected:
+    FrameSalineInVolts() : FrameLeaveWorkflow(InVolts(HostTests::MousePreloadReductionText())) {}
+    static std::string InVolts(std::string text)
+    {
+        const std::string microlitres = "LV Volume (uL)";
+        return text.replace(text.find(microlitres), microlitres.size(), "LV Volume (V)");
+    }
+};
+
+// A parallel conductance added while the loops were still conductance (mS) was kept as a number in the
+// channel's base unit and read as litres once the cuvette made them volumes: "3839.2 uL" from 3.839 mS,
+// applied as such. Before the cuvette step the Add button says why it adds nothing; after it, it adds.
+TEST_F(FrameSalineInVolts, AParallelConductanceIsAddedOnlyOnceTheLoopsAreVolumes)
+{
+    constexpr int BolusList = 1100, AddBolus = 1134, AnalyzeNow = 1098;
+    const auto clickAdd = [&]() -> HWND {
+        const HWND page = HostTests::OpenStep(Frame(), L"Saline calibration", BolusList);
+        if (page)
+            ClickAt(ScreenCentreOf(GetDlgItem(page, AnalyzeNow)));
+        if (!page || !PumpUntil(Frame(), [&] { return IsWindowEnabled(GetDlgItem(page, AddBolus)) != FALSE; }))
+            return nullptr;
+        ClickAt(ScreenCentreOf(GetDlgItem(page, AddBolus)));
+        return GetDlgItem(page, BolusList);
+    };
+    const auto entries = [](HWND list) { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0); };
+    ASSERT_TRUE(HostTests::ChooseFirstWorkflow(Frame()));
+    CalibrateConductance();
+    HWND list = clickAdd();
+    ASSERT_TRUE(list);
+    // The click's own handler shows the balloon, where it would otherwise have added the entry.
+    ASSERT_TRUE(PumpUntil(Frame(), [] { return HostTests::ThreadWindowOfClass(L"XPBalloonHelp") != nullptr; }));
+    EXPECT_EQ(0, entries(list));
+    CalibrateCuvette();
+    list = clickAdd();
+    ASSERT_TRUE(list);
+    EXPECT_TRUE(PumpUntil(Frame(), [&] { return entries(list) == 1; }));
 }
 
 } // namespace
