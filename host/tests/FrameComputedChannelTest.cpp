@@ -372,12 +372,7 @@ protected:
         const TickPosition first{1, 0}, last{1, ticks};
         ASSERT_EQ(S_OK, session->Trace().ShowRange(&first, &last));
         HostTests::Settle(Frame());
-        RECT client{};
-        GetClientRect(session->Trace().Handle(), &client);
-        POINT from{client.right / 3, client.bottom / 2}, to{2 * client.right / 3, client.bottom / 2};
-        ClientToScreen(session->Trace().Handle(), &from);
-        ClientToScreen(session->Trace().Handle(), &to);
-        HostTests::DragFromTo(from, to);
+        HostTests::DragAcrossTheMiddle(session->Trace().Handle());
         TickPosition start{}, end{};
         ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] {
             return opened->Host().GetSelection(&start, &end) == S_OK && start.record == 1 && end.record == 1;

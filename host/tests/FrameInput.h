@@ -71,6 +71,17 @@ inline void DragFromTo(POINT from, POINT to, int steps = 8)
     SendMouse(MOUSEEVENTF_LEFTUP);
 }
 
+// A drag across the middle third of the window's client area, at half its height.
+inline void DragAcrossTheMiddle(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT from{client.right / 3, client.bottom / 2}, to{2 * client.right / 3, client.bottom / 2};
+    ClientToScreen(window, &from);
+    ClientToScreen(window, &to);
+    DragFromTo(from, to);
+}
+
 // A number typed on the keyboard, its decimal point on the keypad.
 inline void TypeText(const std::wstring& text)
 {

@@ -1,5 +1,6 @@
 // The host document as modules reach it: channel enumerators, start positions, and what its online
 // data sinks hear while it is sampled.
+#include "host/app/AnalysisRange.h"
 #include "host/app/DocumentEventRelay.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostDocument.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -286,6 +288,32 @@ private:
 };
 
 } // namespace
+
+// The range is the first and last record the selection covers; one that ends at a record's start does
+// not cover that record.
+TEST(HostDocument, AnAnalysisRangeIsTheFirstAndLastRecordOfTheSelection)
+{
+    const Recording recording = Ramps();
+    const auto document = HostDocument::Offline(recording);
+    AnalysisRange range(*document.Get());
+    EXPECT_FALSE(range.CanSet());
+    EXPECT_THROW(range.Set(), std::runtime_error);
+    const struct
+    {
+        TickPosition start, end;
+        uint32_t first, last;
+    } cases[] = {{{0, 1}, {0, 4}, 0, 0}, {{0, 1}, {1, 2}, 0, 1}, {{0, 1}, {1, 0}, 0, 0}, {{1, 0}, {1, 3}, 1, 1}};
+    for (const auto& c : cases)
+    {
+        document->SetSelection(c.start, c.end);
+        const HostRangeRecord set = range.Set();
+        EXPECT_EQ(c.first, set.first) << c.end.record << ":" << c.end.tick;
+        EXPECT_EQ(c.last, set.second) << c.end.record << ":" << c.end.tick;
+        EXPECT_TRUE(range.IsSet());
+    }
+    range.Clear();
+    EXPECT_FALSE(range.IsSet());
+}
 
 TEST(HostDocument, NamedItemsHoldCalculationsThatOtherTextsName)
 {

@@ -54,6 +54,9 @@ FrameSession::FrameSession(OpenedRecording& opened, const std::wstring& title, c
     channels_.emplace(frame_, opened.Host(), opened.ChannelHosts(), redrawTrace);
     channelCommands_.emplace(frame_, opened, redrawTrace);
     macros_.emplace(frame_, opened);
+    AnalysisRange& range = range_.emplace(opened.Host());
+    frame_.SetAnalysisRangeCommands({[&range] { range.Set(); }, [&range] { return range.CanSet(); }},
+                                    {[&range] { range.Clear(); }, [&range] { return range.IsSet(); }});
 }
 
 } // namespace Host

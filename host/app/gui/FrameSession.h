@@ -1,9 +1,10 @@
 // The frame as a person meets it on an opened recording: the module's menus and views, the workflow's
-// view when the workflow is on, the host's trace view across the top, the host's own Channel menu and its
-// document file commands.
+// view when the workflow is on, the host's trace view across the top, the host's own Channel menu, its
+// document file commands and the analysis range it keeps.
 // The module shows its dialogs to the person at the frame.
 #pragma once
 
+#include "host/app/AnalysisRange.h"
 #include "host/app/gui/ChannelCommands.h"
 #include "host/app/gui/ComputedChannelCommand.h"
 #include "host/app/gui/DocumentFileCommands.h"
@@ -42,6 +43,7 @@ private:
     std::optional<DocumentFileCommands> files_;
     std::optional<ChannelCommands> channelCommands_;
     std::optional<MacroRecorder> macros_;
+    std::optional<AnalysisRange> range_;
 };
 
 } // namespace Host

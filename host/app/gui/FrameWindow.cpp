@@ -322,6 +322,9 @@ std::vector<MenuCommandEntry> FrameWindow::WithHostCommands(std::vector<MenuComm
                 action();
         };
     };
+    const auto enabledBy = [](const HostCommand& command) {
+        return [&command] { return command.run && (!command.enabled || command.enabled()); };
+    };
     std::vector<MenuCommandEntry> entries{
         {0, L"File|Open...", L"&Open...", true, {}, {}, call(fileActions_.open)},
         {0, L"File|Save", L"&Save", true, {}, {}, call(fileActions_.save)},
@@ -339,6 +342,10 @@ std::vector<MenuCommandEntry> FrameWindow::WithHostCommands(std::vector<MenuComm
              if (dataClearer_)
                  dataClearer_();
          }},
+        {0, L"Edit|Set Analysis Range", L"Set Analysis &Range", true, {}, {}, call(rangeCommands_.set.run), false,
+         enabledBy(rangeCommands_.set)},
+        {0, L"Edit|Clear Analysis Range", L"Clear Analysis Ran&ge", true, {}, {}, call(rangeCommands_.clear.run), false,
+         enabledBy(rangeCommands_.clear)},
     };
     std::move(moduleMenus.begin(), moduleMenus.end(), std::back_inserter(entries));
     return entries;

@@ -81,6 +81,17 @@ public:
     void SetDocumentFileActions(DocumentFileActions actions) { fileActions_ = std::move(actions); }
     // What Edit > Clear Data does; without it the command does nothing.
     void SetDataClearer(std::function<void()> clearer) { dataClearer_ = std::move(clearer); }
+    // A command of the host's own: what it does and whether it is enabled now.
+    struct HostCommand
+    {
+        std::function<void()> run;
+        std::function<bool()> enabled;
+    };
+    // What Edit > Set Analysis Range and Edit > Clear Analysis Range do; without them both are disabled.
+    void SetAnalysisRangeCommands(HostCommand set, HostCommand clear)
+    {
+        rangeCommands_ = {std::move(set), std::move(clear)};
+    }
     // Opens one of the host's own windows that a document asks for (its id as the document names it).
     void SetHostWindowOpener(std::function<void(ULONG window)> opener) { openHostWindow_ = std::move(opener); }
     // The print preview the last Print Preview... opened; null when none is open.
@@ -157,6 +168,10 @@ private:
     std::function<void()> exporter_;
     DocumentFileActions fileActions_;
     std::function<void()> dataClearer_;
+    struct
+    {
+        HostCommand set, clear;
+    } rangeCommands_;
     std::map<std::wstring, HMENU> hostPopups_; // the host's own menus by caption
     std::function<void(ULONG)> openHostWindow_;
     std::unique_ptr<PrintPreviewWindow> preview_;

@@ -207,7 +207,7 @@ void HostMenus::AppendCommand(HMENU menu, size_t index, const RouteOf* routeOf)
 CommandAnswer HostMenus::Query(const MenuCommandEntry& entry, const CommandRoute& route)
 {
     if (entry.hostAction && entry.id == 0)
-        return CommandAnswer{true, true, false, {}};
+        return CommandAnswer{true, !entry.hostEnabled || entry.hostEnabled(), false, {}};
     return route.Query(entry.id);
 }
 

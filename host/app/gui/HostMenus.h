@@ -34,6 +34,8 @@ struct MenuCommandEntry
     std::function<void()> hostAction;
     // The item keeps its caption whatever text its handlers answer.
     bool ownCaption = false;
+    // Whether a command of the host's own with id 0 is enabled; none: always.
+    std::function<bool()> hostEnabled;
 };
 
 // Every menu command of every registration the framework keeps, in the order they were added.

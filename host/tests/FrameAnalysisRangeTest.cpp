@@ -1,0 +1,117 @@
+// The analysis range the host keeps, set and cleared from the Edit menu as a person does: the loop view
+// then tells that only part of the loops are shown ("Click here to show all loops", drawn in its graph's
+// lower right corner), and a click on the graph or the range cleared takes the notice away.
+#include "host/app/gui/WindowPicture.h"
+#include "host/tests/FrameSessionFixture.h"
+#include "host/tests/TestPictures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace
+{
+
+using HostTests::PumpUntil;
+
+// The loop graph's strips along its horizontal and vertical axes.
+constexpr int DomainStrip = 100, RangeStrip = 101;
+// The notice's one line fits in this corner of the plot.
+constexpr int CornerWidth = 320, CornerHeight = 40;
+// A line of text changes many more pixels than this.
+constexpr size_t NoticePixels = 60;
+
+class FrameAnalysisRange : public HostTests::FrameSessionFixture
+{
+protected:
+    FrameAnalysisRange() : FrameSessionFixture("frame-analysis-range.csv", HostTests::OcclusionText(12), Host::OpenOptions{{}, true}) {}
+
+    void SetUp() override
+    {
+        FrameSessionFixture::SetUp();
+        const Host::ViewFrame* view = Frame().FindView(L"Loop View");
+        ASSERT_TRUE(view);
+        const HWND domain = HostTests::FindVisibleChild(view->ViewWindow(), [](HWND child) {
+            return GetDlgCtrlID(child) == DomainStrip && GetDlgItem(GetParent(child), RangeStrip);
+        });
+        ASSERT_TRUE(domain);
+        graph_ = GetParent(domain);
+        // The plot lies above the horizontal axis and right of the vertical one.
+        RECT strip{}, axis{};
+        GetWindowRect(domain, &strip);
+        GetWindowRect(GetDlgItem(graph_, RangeStrip), &axis);
+        POINT topLeft{axis.right, 0}, bottomRight{strip.right, strip.top};
+        ScreenToClient(graph_, &topLeft);
+        ScreenToClient(graph_, &bottomRight);
+        plot_ = {topLeft.x, 0, bottomRight.x, bottomRight.y};
+    }
+
+    bool Choose(const std::wstring& item)
+    {
+        return HostTests::ChooseMenuItem(Frame(), L"Edit", [&](const std::wstring& text) { return text == item; }) == item;
+    }
+
+    // Pixels of the plot's lower right corner that differ from the picture of it taken as a reference.
+    size_t CornerChanged(const Host::WindowImage& reference)
+    {
+        HostTests::Settle(Frame());
+        const Host::WindowImage now = Host::ReadWindowImage(graph_);
+        size_t changed = 0;
+        for (int y = std::max(0, static_cast<int>(plot_.bottom) - CornerHeight); y < plot_.bottom && y < now.height; ++y)
+            for (int x = std::max(static_cast<int>(plot_.left), static_cast<int>(plot_.right) - CornerWidth); x < plot_.right && x < now.width; ++x)
+            {
+                const size_t at = static_cast<size_t>(y) * now.width + x;
+                changed += (now.pixels[at] & 0xFFFFFF) != (reference.pixels[at] & 0xFFFFFF);
+            }
+        return changed;
+    }
+
+    // A click in the plot's upper left, away from the loops.
+    void ClickOnTheGraph()
+    {
+        POINT point{plot_.left + (plot_.right - plot_.left) / 10, plot_.top + (plot_.bottom - plot_.top) / 10};
+        ClientToScreen(graph_, &point);
+        HostTests::ClickAt(point);
+    }
+
+    HWND graph_ = nullptr;
+    RECT plot_{};
+};
+
+TEST_F(FrameAnalysisRange, TheLoopViewShowsTheRangeUntilAClickOnItsGraphOrTheRangeCleared)
+{
+    EXPECT_FALSE(Frame().ChooseCommand(L"Edit|Set Analysis Range")) << "nothing is selected";
+    EXPECT_FALSE(Frame().ChooseCommand(L"Edit|Clear Analysis Range")) << "no range is set";
+    // A drag across the middle of the trace view selects part of the one record.
+    HostTests::DragAcrossTheMiddle(session->Trace().Handle());
+    TickPosition start{}, end{};
+    ASSERT_TRUE(PumpUntil(Frame(), [&] { return opened->Host().GetSelection(&start, &end) == S_OK && start.record == 0; }));
+    HostTests::Settle(Frame());
+    const Host::WindowImage reference = Host::ReadWindowImage(graph_);
+    ASSERT_EQ(0u, CornerChanged(reference));
+
+    const struct
+    {
+        const wchar_t* item; // chosen in the Edit menu; none: a click on the graph
+        bool noticeShown;
+    } steps[] = {{L"Set Analysis &Range", true}, {nullptr, false}, {L"Set Analysis &Range", true}, {L"Clear Analysis Ran&ge", false}};
+    for (const auto& step : steps)
+    {
+        const std::wstring done = step.item ? step.item : L"click";
+        if (step.item)
+            ASSERT_TRUE(Choose(step.item)) << done;
+        else
+            ClickOnTheGraph();
+        if (step.noticeShown)
+        {
+            EXPECT_GT(CornerChanged(reference), NoticePixels) << done;
+            HostTests::SaveTestPicture(graph_, L"frame-analysis-range-notice");
+        }
+        else
+            EXPECT_EQ(0u, CornerChanged(reference)) << done;
+    }
+    EXPECT_FALSE(Frame().ChooseCommand(L"Edit|Clear Analysis Range")) << "the range was cleared";
+}
+
+} // namespace
