@@ -1,5 +1,6 @@
 #include "host/app/DocumentFile.h"
 
+#include "host/app/MemoryStreams.h"
 #include "host/app/SettingsFileFormat.h"
 #include "host/app/TextConversion.h"
 #include "host/app/WholeFile.h"
@@ -151,13 +152,8 @@ HRESULT LoadRecord(IStorage* root, const std::wstring* storageName, ULONG kind, 
 
 std::vector<char> StreamContent(IStream* stream)
 {
-    STATSTG stat{};
-    HRESULT hr = stream->Stat(&stat, STATFLAG_NONAME);
-    if (SUCCEEDED(hr))
-        hr = stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    std::vector<char> bytes(SUCCEEDED(hr) ? static_cast<size_t>(stat.cbSize.QuadPart) : 0);
-    ULONG read = 0;
-    if (FAILED(hr) || FAILED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read)) || read != bytes.size())
+    std::vector<char> bytes;
+    if (FAILED(ReadStreamContent(*stream, bytes)))
         throw std::runtime_error("a memory stream could not be read back");
     return bytes;
 }
@@ -573,12 +569,7 @@ HRESULT LoadSettingsFile(ICustomDocument* module, const std::wstring& path)
             }
         Orv::ComPtr<IStream> memory;
         if (SUCCEEDED(hr))
-            hr = CreateStreamOnHGlobal(nullptr, TRUE, memory.Put());
-        ULONG written = 0;
-        if (SUCCEEDED(hr))
-            hr = memory->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
-        if (SUCCEEDED(hr))
-            hr = memory->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+            hr = MakeMemoryStream(bytes, memory);
         if (FAILED(hr))
             return hr;
         hr = persister->Load(memory.Get());

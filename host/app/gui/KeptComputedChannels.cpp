@@ -1,5 +1,6 @@
 #include "host/app/gui/KeptComputedChannels.h"
 
+#include "host/app/MemoryStreams.h"
 #include "host/app/TextConversion.h"
 #include "hostapi/VyrClassRegistry.h"
 #include "hostapi/VyrServices.h"
@@ -49,17 +50,11 @@ std::vector<char> SettingsRecord(IPersistObject& settings)
     HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, memory.Put());
     if (SUCCEEDED(hr))
         hr = settings.Save(memory.Get());
-    STATSTG stat{};
+    std::vector<char> bytes;
     if (SUCCEEDED(hr))
-        hr = memory->Stat(&stat, STATFLAG_NONAME);
-    if (SUCCEEDED(hr))
-        hr = memory->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    std::vector<char> bytes(SUCCEEDED(hr) ? static_cast<size_t>(stat.cbSize.QuadPart) : 0);
-    ULONG read = 0;
-    if (SUCCEEDED(hr))
-        hr = memory->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
-    if (FAILED(hr) || read != bytes.size())
-        throw std::runtime_error("its settings could not be written: " + HResultText(FAILED(hr) ? hr : STG_E_READFAULT));
+        hr = ReadStreamContent(*memory.Get(), bytes);
+    if (FAILED(hr))
+        throw std::runtime_error("its settings could not be written: " + HResultText(hr));
     return bytes;
 }
 
@@ -88,12 +83,7 @@ Orv::ComPtr<IPersistObject> LoadSettings(const SavedComputedChannel& channel, IV
         !settingsClass)
         throw std::runtime_error("the framework holds no class of its settings");
     Orv::ComPtr<IStream> memory;
-    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, memory.Put());
-    ULONG written = 0;
-    if (SUCCEEDED(hr))
-        hr = memory->Write(channel.settings.data(), static_cast<ULONG>(channel.settings.size()), &written);
-    if (SUCCEEDED(hr))
-        hr = memory->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    HRESULT hr = MakeMemoryStream(channel.settings, memory);
     Orv::ComPtr<IPersistObject> settings;
     if (SUCCEEDED(hr))
         hr = settingsClass->LoadObject(memory.Get(), settings.Put());
