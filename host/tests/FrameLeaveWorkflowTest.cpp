@@ -1,5 +1,6 @@
 // Calibrating in the small-mammal workflow and then leaving it ("Workflow mode..." with its box cleared),
 // as a person does: the loops, the table and the fits must go on reading one volume.
+#include "host/app/gui/TraceView.h"
 #include "host/tests/FrameCalibrationFixture.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <commctrl.h>
 
 #include <cmath>
+#include <string>
 
 namespace
 {
@@ -139,6 +141,32 @@ TEST_F(FrameSalineInVolts, AParallelConductanceIsAddedOnlyOnceTheLoopsAreVolumes
     list = clickAdd();
     ASSERT_TRUE(list);
     EXPECT_TRUE(PumpUntil(Frame(), [&] { return entries(list) == 1; }));
+}
+
+// Four beats of 0.8 s: shorter than the data view shows once the workflow's panel has gone.
+constexpr double ShortRecordingSeconds = 3.2;
+
+class FrameLeaveWorkflowShortRecording : public FrameLeaveWorkflow
+{
+protected:
+    FrameLeaveWorkflowShortRecording() : FrameLeaveWorkflow(HostTests::OcclusionText(4)) {}
+};
+
+// The data view widened when the workflow's panel closed and kept its scale: the recording filled its left
+// part and the time axis ran on to twice its length. Left, the view spreads the recording over its width.
+TEST_F(FrameLeaveWorkflowShortRecording, TheDataViewsTimeAxisEndsWithTheRecordingOnceTheWorkflowIsLeft)
+{
+    ASSERT_TRUE(HostTests::ChooseFirstWorkflow(Frame()));
+    ASSERT_TRUE(HostTests::OpenStep(Frame(), L"Alpha calibration", ApplyBox));
+    LeaveWorkflow();
+    Host::TraceView& trace = session->Trace();
+    RedrawWindow(trace.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-leave-workflow-time-axis");
+    const RECT area = trace.TraceArea();
+    EXPECT_NEAR(area.left, trace.XOfSeconds(0.0), 1.0);
+    EXPECT_NEAR(area.right, trace.XOfSeconds(ShortRecordingSeconds), 1.0);
+    ASSERT_FALSE(trace.TimeLabels().empty());
+    EXPECT_LE(std::stod(trace.TimeLabels().back()), ShortRecordingSeconds) << testing::PrintToString(trace.TimeLabels());
 }
 
 } // namespace

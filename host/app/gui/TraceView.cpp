@@ -96,6 +96,7 @@ TraceView::TraceView(HostDocument& document, IUnknown* moduleDocument, IVyrStand
     rightSeconds_ = DefaultSpanSeconds;
     const RECT area = TraceArea();
     areaWidth_ = area.right - area.left;
+    KeepOnData();
     Refresh();
     SetTimer(window_, RefreshTimer, RefreshMilliseconds, nullptr);
     Orv::ComPtr<IVyrViewHostDocument> life;
@@ -215,26 +216,42 @@ double TraceView::LeftSeconds() const
     return rightSeconds_ - (area.right - area.left) * secondsPerPixel_;
 }
 
-// Whatever moved or widened the view, it shows no time before the recording's start while the recording
-// fills it, and none after its end unless the document samples (then the newest data stays at the right).
+// Whatever moved or widened the view, it shows no time before the recording's start, and none after its
+// end unless the document samples (then the newest data stays at the right). A recorded document shorter
+// than the view is spread over its width: a view widened when the workflow's panel closed had kept its
+// scale and drawn the recording in its left half over an axis running on to twice its length.
 void TraceView::KeepOnData()
 {
     const RECT area = TraceArea();
-    const double page = (area.right - area.left) * secondsPerPixel_;
+    const LONG width = area.right - area.left;
     const double total = TotalSeconds();
-    if (document_.IsSamplingDone() && rightSeconds_ > total)
+    const bool recorded = document_.IsSamplingDone() && total > 0.0;
+    if (recorded && width * secondsPerPixel_ > total)
+        secondsPerPixel_ = total / width;
+    if (recorded && rightSeconds_ > total)
         rightSeconds_ = total;
-    rightSeconds_ = std::max(rightSeconds_, page);
+    rightSeconds_ = std::max(rightSeconds_, width * secondsPerPixel_);
 }
 
 // A resize keeps the time at the trace area's left edge, so the view that opened on the recording's start
 // still starts there however the frame lays it out; only a view following the newest data while sampling
-// keeps its right edge instead.
+// keeps its right edge instead. A view that showed the whole recording shows it whole again, spread over
+// its new width.
 void TraceView::OnResized()
 {
     const RECT area = TraceArea();
     const LONG width = area.right - area.left;
-    if (areaWidth_ > 0 && !(following_ && !document_.IsSamplingDone()))
+    const double total = TotalSeconds();
+    const double edgeTolerance = secondsPerPixel_ / 2.0;
+    const bool showedWhole = areaWidth_ > 0 && document_.IsSamplingDone() && total > 0.0 &&
+                             rightSeconds_ - areaWidth_ * secondsPerPixel_ <= edgeTolerance &&
+                             rightSeconds_ >= total - edgeTolerance;
+    if (showedWhole && width > 0)
+    {
+        secondsPerPixel_ = total / width;
+        rightSeconds_ = total;
+    }
+    else if (areaWidth_ > 0 && !(following_ && !document_.IsSamplingDone()))
         rightSeconds_ += (width - areaWidth_) * secondsPerPixel_;
     if (areaWidth_ > 0)
         areaWidth_ = width;
