@@ -363,6 +363,14 @@ std::wstring SelectStatement(const Recording& recording, TickPosition start, Tic
     return std::wstring(HostPrefix) + L"Select start:=" + seconds(start) + L", end:=" + seconds(end);
 }
 
+std::wstring ExcludeLoopsStatement(const std::vector<uint32_t>& loops)
+{
+    std::wstring numbers;
+    for (const uint32_t loop : loops)
+        numbers += (numbers.empty() ? L"" : L" ") + std::to_wstring(loop + 1);
+    return std::wstring(HostPrefix) + L"ExcludeLoops loops:=\"" + numbers + L"\"";
+}
+
 int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h"))

@@ -55,5 +55,8 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
 // The host's statement that selects the recording's ticks from start up to end (exclusive), as a drag
 // across the trace view does; a macro run selects the same ticks again.
 std::wstring SelectStatement(const Recording& recording, TickPosition start, TickPosition end);
+// The host's statement that leaves out exactly the loops given (counted from 0), as the loop view's check
+// marks do.
+std::wstring ExcludeLoopsStatement(const std::vector<uint32_t>& loops);
 
 } // namespace Host

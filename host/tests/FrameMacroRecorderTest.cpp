@@ -1,13 +1,14 @@
 // A macro recorded in the frame as a person records one: Macro > Record..., a selection dragged across the
-// trace view, the Sistra menu's Clear Analysis
-// and Analyze, the loop view's ESPVR type chosen with the mouse and keys, Macro > Stop Recording. The file
-// holds the commands in the order they were given, and `sistra macro` brings a new document over the
-// recording to the frame's summaries and relations.
+// trace view, the Sistra menu's Clear Analysis and Analyze, a loop unticked in the loop view's list, its
+// ESPVR type chosen with the mouse and keys, another loop unticked, Macro > Stop Recording. The file holds
+// the commands in the order they were given, and `sistra macro` brings a new document over the recording
+// to the frame's summaries and relations.
 #include "host/tests/FrameSessionFixture.h"
 
 #include "host/app/AnalyzeCommand.h"
 #include "host/app/ExitCodes.h"
 #include "host/app/MacroCommand.h"
+#include "hostapi/CalcEventRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@ namespace
 using HostTests::ClickAt;
 using HostTests::ScreenCentreOf;
 
+constexpr int LoopList = 3001;
 constexpr int EspvrTypeList = 3004;
 constexpr int Quadratic = 1;
 
@@ -58,6 +60,15 @@ TEST_F(FrameMacroRecorder, TheRecordedCommandsReplayToTheFramesResults)
     // The pressure-volume areas follow the ESPVR type.
     const std::string linear = Host::SummaryTable(opened->Analysis()->Summaries());
 
+    const HWND loops = GetDlgItem(Frame().FindView(L"Loop View")->ViewWindow(), LoopList);
+    ASSERT_NE(nullptr, loops);
+    // A check mark sends the document no command: the host writes the loops it leaves out before the next.
+    const auto untick = [&](int row) {
+        return HostTests::ClickUntil(Frame(), HostTests::ListRowPoint(loops, row, 7), [&] {
+            return opened->Analysis()->Loops().at(static_cast<size_t>(row)).record.state == Sistra::LoopStateExcluded;
+        });
+    };
+    ASSERT_TRUE(untick(1));
     const HWND list = HostTests::FindVisibleChild(Frame().FindView(L"Loop View")->ViewWindow(),
                                                   [](HWND child) { return GetDlgCtrlID(child) == EspvrTypeList; });
     ASSERT_NE(nullptr, list);
@@ -70,6 +81,7 @@ TEST_F(FrameMacroRecorder, TheRecordedCommandsReplayToTheFramesResults)
     // The list shows the choice and lets go of the pointer, so that the menus answer the next click.
     EXPECT_EQ(Quadratic, SendMessageW(list, CB_GETCURSEL, 0, 0));
     EXPECT_EQ(nullptr, GetCapture());
+    ASSERT_TRUE(untick(2));
     ASSERT_TRUE(Choose(L"Macro", L"&Stop Recording"));
     const std::string summaries = Host::SummaryTable(opened->Analysis()->Summaries());
     const std::string relations = Host::RegressionTable(opened->Analysis()->Relations());
@@ -83,11 +95,13 @@ TEST_F(FrameMacroRecorder, TheRecordedCommandsReplayToTheFramesResults)
     }
     // The selection the drag made comes first, as the host's statement; what the document made of it may follow.
     EXPECT_EQ(statements.end(), std::adjacent_find(statements.begin(), statements.end())) << "one choice, one statement";
-    ASSERT_GE(statements.size(), 4u);
+    ASSERT_GE(statements.size(), 6u);
     EXPECT_EQ(0u, statements.front().find("Host.Select start:=")) << statements.front();
     EXPECT_EQ((std::vector<std::string>{"Doc.ClearSistraAnalysis", "Doc.AnalyzeSistraNow",
-                                        "Doc.SetESPVRegressionType RegressionType:=\"Quadratic\""}),
-              std::vector<std::string>(statements.end() - 3, statements.end()));
+                                        "Host.ExcludeLoops loops:=\"2\"",
+                                        "Doc.SetESPVRegressionType RegressionType:=\"Quadratic\"",
+                                        "Host.ExcludeLoops loops:=\"2 3\""}),
+              std::vector<std::string>(statements.end() - 5, statements.end()));
 
     session.reset();
     opened.reset();

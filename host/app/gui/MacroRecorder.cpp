@@ -1,10 +1,12 @@
 #include "host/app/gui/MacroRecorder.h"
 
+#include "host/app/DocumentAnalysis.h"
 #include "host/app/MacroCommand.h"
 #include "host/app/SaveDialog.h"
 #include "host/app/WholeFile.h"
 #include "host/app/TextConversion.h"
 #include "host/app/macro/MacroText.h"
+#include "hostapi/CalcEventRecords.h"
 #include "hostapi/VyrClassRegistry.h"
 
 #include <commdlg.h>
@@ -49,10 +51,11 @@ void MacroRecorder::Start(const std::wstring& path)
 {
     if (Recording())
         throw std::runtime_error("a macro is being recorded already");
-    writer_ = Orv::ComPtr<IMacroWriter>::Adopt(Macro::CreateMacroRecorder([this] { return SelectionLeadIn(); }));
+    writer_ = Orv::ComPtr<IMacroWriter>::Adopt(Macro::CreateMacroRecorder([this] { return LeadIn(); }));
     path_ = path;
-    // A macro runs on a new document, which has nothing selected.
+    // A macro runs on a new document, which has nothing selected and no loop left out.
     selected_.reset();
+    excluded_.clear();
     opened_.StandIn().RecordMacro(writer_.Get());
 }
 
@@ -62,8 +65,12 @@ void MacroRecorder::Stop()
         throw std::runtime_error("no macro is being recorded: Macro > Record... starts one");
     // Stopped first, so that no statement comes in while the others are saved.
     opened_.StandIn().RecordMacro(nullptr);
+    std::vector<std::wstring> statements = Macro::RecordedTexts(writer_.Get());
+    // Loops left out after the last command still count for the results the macro is to bring.
+    if (const std::optional<std::wstring> excluding = ExclusionLeadIn())
+        statements.push_back(*excluding);
     std::string text;
-    for (const std::wstring& statement : Macro::RecordedTexts(writer_.Get()))
+    for (const std::wstring& statement : statements)
         text += ToUtf8(statement) + "\n";
     try
     {
@@ -77,16 +84,43 @@ void MacroRecorder::Stop()
     writer_.Reset();
 }
 
-std::wstring MacroRecorder::SelectionLeadIn()
+std::vector<std::wstring> MacroRecorder::LeadIn()
+{
+    std::vector<std::wstring> statements;
+    for (std::optional<std::wstring> statement : {SelectionLeadIn(), ExclusionLeadIn()})
+        if (statement)
+            statements.push_back(std::move(*statement));
+    return statements;
+}
+
+std::optional<std::wstring> MacroRecorder::SelectionLeadIn()
 {
     TickPosition start{}, end{};
     if (FAILED(opened_.Host().GetSelection(&start, &end)) || start.record == HostRecordEnd)
-        return {};
+        return std::nullopt;
     const auto same = [](TickPosition a, TickPosition b) { return a.record == b.record && a.tick == b.tick; };
     if (selected_ && same(selected_->first, start) && same(selected_->second, end))
-        return {};
+        return std::nullopt;
     selected_ = {start, end};
     return SelectStatement(opened_.Host().Data(), start, end);
+}
+
+// A command is written once it has run, so the loops are read as it left them: as they were before it for a
+// command that keeps them out (a relation's type), moot for one that brings them back (an analysis).
+std::optional<std::wstring> MacroRecorder::ExclusionLeadIn()
+{
+    std::vector<uint32_t> excluded;
+    if (DocumentAnalysis* analysis = opened_.Analysis())
+    {
+        const std::vector<LoopRow> loops = analysis->Loops();
+        for (uint32_t loop = 0; loop < loops.size(); ++loop)
+            if (loops[loop].record.state == Sistra::LoopStateExcluded)
+                excluded.push_back(loop);
+    }
+    if (excluded == excluded_)
+        return std::nullopt;
+    excluded_ = excluded;
+    return ExcludeLoopsStatement(excluded);
 }
 
 } // namespace Host

@@ -11,9 +11,11 @@
 #include "hostapi/VyrAutomation.h"
 #include "foundation/com/ComPtr.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace Host
 {
@@ -37,14 +39,20 @@ public:
 
 private:
     void AskAndStart();
+    // The host's statements for what the user set without a command since the macro's last statement: the
+    // selection, the loops left out.
+    std::vector<std::wstring> LeadIn();
     // The statement that selects what the host has selected now, when the macro has not selected it last.
-    std::wstring SelectionLeadIn();
+    std::optional<std::wstring> SelectionLeadIn();
+    // The statement that leaves out the loops the analysis leaves out now, when the macro left out others.
+    std::optional<std::wstring> ExclusionLeadIn();
 
     FrameWindow& frame_;
     OpenedRecording& opened_;
     Orv::ComPtr<IMacroWriter> writer_;
     std::wstring path_;
     std::optional<std::pair<TickPosition, TickPosition>> selected_;
+    std::vector<uint32_t> excluded_;
 };
 
 } // namespace Host

@@ -5,7 +5,9 @@
 #include "foundation/com/ComBoundary.h"
 #include "host/vyr/ComObjects.h"
 
+#include <algorithm>
 #include <cwctype>
+#include <iterator>
 
 namespace Host::Macro
 {
@@ -82,8 +84,8 @@ public:
     HRESULT STDMETHODCALLTYPE WriteText(IAutoOrvString* text, ULONG_PTR) override
     {
         return Orv::CatchReturn([&] {
-            if (std::wstring before = leadIn_ ? leadIn_() : std::wstring(); !before.empty())
-                texts.push_back(std::move(before));
+            if (leadIn_)
+                std::ranges::move(leadIn_(), std::back_inserter(texts));
             texts.push_back(TextOf(text));
         });
     }

@@ -21,9 +21,9 @@ namespace Host::Macro
 // The statement prefix of every recorded statement.
 inline constexpr wchar_t StatementPrefix[] = L"Doc.";
 
-// What goes before the next text a recorder is given (the host's own statement for a state the command
-// reads); empty: nothing.
-using LeadIn = std::function<std::wstring()>;
+// What goes before the next text a recorder is given (the host's own statements for a state the command
+// reads or the user set without a command); empty: nothing.
+using LeadIn = std::function<std::vector<std::wstring>()>;
 
 // A macro writer that keeps what it is given: statements and framing lines in order, each after what
 // leadIn put before it. Made with one reference.
