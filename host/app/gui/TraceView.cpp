@@ -46,6 +46,7 @@ constexpr int TimeStepsPerLabel = 1;
 // Nice steps of the time axis, seconds.
 constexpr std::array<double, 12> TimeSteps = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0, 2.0, 5.0};
 constexpr int MinimumLabelSpacing = 70; // pixels
+constexpr int LabelOffset = 2;           // a time label starts this far right of its tick
 // log10 of a step such as 0.001 may come out a hair above a whole number.
 constexpr double StepDecimalsTolerance = 1e-9;
 constexpr double LabelPlaceTolerance = 1e-6; // of a step
@@ -382,7 +383,7 @@ void TraceView::Paint(HDC target, const RECT& client)
                 PaintMarks(dc, channel, lane);
         }
         PaintComments(dc, area);
-        PaintTimeAxis(dc, RECT{area.left, area.bottom, area.right, client.bottom});
+        PaintTimeAxis(dc, RECT{area.left, area.bottom, client.right, client.bottom});
         PaintHover(dc, client);
         BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
     }
@@ -682,7 +683,9 @@ std::wstring TraceView::TimeText(const TickPosition& position) const
 }
 
 // Each label has as many decimals as its step needs, so that neighbours differ however far into the
-// recording the view is zoomed (with significant digits, 294.01 s and 294.02 s both read "294 s").
+// recording the view is zoomed (with significant digits, 294.01 s and 294.02 s both read "294 s"). A label
+// that would run past the view's edge is left out rather than cut ("4" for "4.0 s" where a recording
+// spread over the view ends on a step); its tick stays.
 void TraceView::PaintTimeAxis(HDC dc, const RECT& axis)
 {
     const double step = TimeStep(secondsPerPixel_) * TimeStepsPerLabel;
@@ -699,8 +702,12 @@ void TraceView::PaintTimeAxis(HDC dc, const RECT& axis)
         MoveToEx(dc, x, axis.top, nullptr);
         LineTo(dc, x, axis.top + 4);
         wchar_t text[32];
-        std::swprintf(text, std::size(text), L"%.*f s", decimals, at);
-        TextOutW(dc, x + 2, axis.top + 3, text, static_cast<int>(wcslen(text)));
+        const int length = std::swprintf(text, std::size(text), L"%.*f s", decimals, at);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text, length, &size);
+        if (x + LabelOffset + size.cx > axis.right)
+            continue;
+        TextOutW(dc, x + LabelOffset, axis.top + 3, text, length);
         timeLabels_.push_back(text);
     }
 }
