@@ -338,6 +338,8 @@ void SistraDocument::OnWorkflowMode()
     if (closed != IDOK)
         return;
     const bool on = choice.chosen != 0;
+    const ModelPtr saline = GetModel(ModelKind::SalineCalib);
+    const bool salineWasApplied = saline->GetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied);
     setup->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, on);
     if (!on)
     {
@@ -354,6 +356,10 @@ void SistraDocument::OnWorkflowMode()
         OnWorkflow();
     }
     setup->CommitChanges();
+    // The saline model withdraws its calibration when the mode changes: the volumes move by Vp, which
+    // nothing on screen would otherwise explain.
+    if (on != wasOn && salineWasApplied && !saline->GetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied))
+        ShowWarning(Orv::String(Orv::ThisModule(), on ? IDS_SALINE_WITHDRAWN_ENTERING : IDS_SALINE_WITHDRAWN_LEAVING, true).c_str());
 }
 
 void SistraDocument::OnWorkflowModeEnable(IVyrCommandState& state)

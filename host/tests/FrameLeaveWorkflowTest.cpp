@@ -1,5 +1,7 @@
 // Calibrating in the small-mammal workflow and then leaving it ("Workflow mode..." with its box cleared),
 // as a person does: the loops, the table and the fits must go on reading one volume.
+#include "host/app/AnalyzeCommand.h"
+#include "host/app/CommandLine.h"
 #include "host/app/gui/TraceView.h"
 #include "host/tests/FrameCalibrationFixture.h"
 
@@ -7,7 +9,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cmath>
+#include <sstream>
 #include <string>
 
 namespace
@@ -168,6 +172,95 @@ TEST_F(FrameLeaveWorkflowShortRecording, TheDataViewsTimeAxisEndsWithTheRecordin
     EXPECT_NEAR(area.right, trace.XOfSeconds(ShortRecordingSeconds), 1.0);
     ASSERT_FALSE(trace.TimeLabels().empty());
     EXPECT_LT(std::stod(trace.TimeLabels().back()), ShortRecordingSeconds) << testing::PrintToString(trace.TimeLabels());
+}
+
+constexpr int MessageText = 0xFFFF; // the static of a message box
+
+// A message box of the module's, under its caption (the workflow-mode dialog has a static too).
+HWND SistraMessageBox()
+{
+    return HostTests::ProcessWindow([](HWND window) {
+        return HostTests::ClassOf(window) == L"#32770" && HostTests::WindowText(window) == L"Sistra" &&
+               GetDlgItem(window, MessageText);
+    });
+}
+
+// Tokens of analyze's printout alike: words equal, numbers within a relative 1e-5 (NaN alike). The
+// workflow's two steps and the one line round the float samples apart, which the derivatives (dV/dt,
+// PowMax) show at some 3e-6; a Vp left on moves the volumes by percents.
+void ExpectSameTables(const std::string& expected, const std::string& actual)
+{
+    constexpr double Tolerance = 1e-5;
+    std::istringstream wanted(expected), got(actual);
+    std::string want, have;
+    while (wanted >> want)
+    {
+        ASSERT_TRUE(got >> have) << "ends before " << want;
+        char* end = nullptr;
+        const double number = std::strtod(want.c_str(), &end);
+        if (*end != '\0' || want.empty())
+            EXPECT_EQ(want, have);
+        else if (std::isnan(number))
+            EXPECT_TRUE(std::isnan(std::strtod(have.c_str(), nullptr))) << have;
+        else
+            EXPECT_NEAR(number, std::strtod(have.c_str(), nullptr), Tolerance * std::max(1.0, std::abs(number))) << want;
+    }
+    EXPECT_FALSE(got >> have) << "goes on with " << have;
+}
+
+// The saline step's Vp comes off every volume; leaving the workflow withdraws it (the saline model's
+// reaction to the mode), which used to happen without a word while the loops, table and fits moved. The
+// frame says so, and shows what analyze shows on the cuvette's line without saline.
+class FrameLeaveWorkflowAfterSaline : public FrameLeaveWorkflow
+{
+protected:
+    // The mouse's microlitres taken as conductance: 2 mS a unit and 5 uL a mS make ten times its volumes.
+    FrameLeaveWorkflowAfterSaline() : FrameLeaveWorkflow(HostTests::MousePreloadReductionText())
+    {
+        // Before the frame is made: the command line's own host must not meet the frame's.
+        std::ostringstream errors;
+        analyzed = Host::RunCommandLine({"analyze", file.Path(), "--calibrate-volume", "2:10,0"}, printed, errors);
+        problems = errors.str();
+    }
+    std::ostringstream printed;
+    int analyzed = -1;
+    std::string problems;
+};
+
+TEST_F(FrameLeaveWorkflowAfterSaline, LeavingSaysTheSalineCalibrationWentAndShowsTheVolumesWithoutIt)
+{
+    constexpr double FirstVed = 350.0, Vp = 24.84;
+    constexpr int BolusList = 1100, AddBolus = 1134;
+    ASSERT_TRUE(HostTests::ChooseFirstWorkflow(Frame()));
+    CalibrateConductanceAndCuvette();
+    if (HasFatalFailure())
+        return;
+    const HWND page = HostTests::OpenStep(Frame(), L"Saline calibration", BolusList);
+    ASSERT_TRUE(page);
+    const HWND list = GetDlgItem(page, BolusList);
+    ASSERT_TRUE(HostTests::ClickUntil(Frame(), ScreenCentreOf(GetDlgItem(page, AddBolus)),
+                                      [&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1; }));
+    ASSERT_TRUE(Tick(page, ApplyBox));
+    ASSERT_TRUE(HostTests::OpenStep(Frame(), L"Alpha calibration", ApplyBox));
+    EXPECT_NEAR(FirstVed - Vp, FirstLoopValue("Ved ("), 0.05);
+
+    std::wstring told;
+    {
+        HostTests::SecondHand box([] { return SistraMessageBox(); }, [&](HWND found) {
+            told = HostTests::WindowText(GetDlgItem(found, MessageText));
+            HostTests::SaveTestPicture(found, L"frame-leave-workflow-saline-withdrawn");
+            HostTests::ClickUntilGone(found, IDOK);
+        });
+        LeaveWorkflow();
+        PumpUntil(Frame(), [&] { return box.done.load(); });
+    }
+    EXPECT_NE(std::wstring::npos, told.find(L"Leaving the workflow has withdrawn the saline calibration")) << told;
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-leave-workflow-saline-left");
+    EXPECT_NEAR(FirstVed, FirstLoopValue("Ved ("), 0.05);
+    EXPECT_GT(LoopPixels(), 2000u);
+    ASSERT_EQ(Host::ExitOk, analyzed) << problems;
+    ExpectSameTables(printed.str(), Host::SummaryTable(opened->Analysis()->Summaries()) + "\n" +
+                                         Host::RegressionTable(opened->Analysis()->Relations()));
 }
 
 } // namespace
