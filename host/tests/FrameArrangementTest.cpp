@@ -86,23 +86,28 @@ TEST(FrameArrangement, TheDataViewAboveTakesWhatItsLanesNeedWithinAFifthAndAThir
 } // namespace
 
 // Views nobody placed: the focus takes the largest tile and at least the least size it names, whatever
-// the count and the area; the rows below it are at least usable, reaching below the area (which scrolls)
-// where it is too small for that, and the views fill the area's width without overlap.
+// the count and the area; the rows below it are at least usable and as wide as their views name, reaching
+// below the area (which scrolls) where it is too small for that, and the views fill the area's width
+// without overlap.
 TEST(FrameArrangement, UnplacedViewsTileAroundTheFocusWhichGetsTheLargestTileAndItsLeastSize)
 {
     constexpr SIZE Least{480, 260};
+    const std::vector<int> wide{0, 0, 0, 341, 0, 0, 421, 0};
     const struct
     {
         size_t count;
         int focus, companion;
         RECT area;
+        std::vector<int> leastWidths;
     } cases[] = {{8, 0, 7, {0, 0, 1184, 600}}, {8, 3, 1, {0, 0, 784, 390}}, {8, 2, 5, {0, 0, 1584, 740}},
-                 {3, 1, -1, {0, 0, 784, 390}}, {2, 1, 0, {0, 0, 784, 390}}, {1, 0, -1, {0, 0, 600, 400}}};
+                 {3, 1, -1, {0, 0, 784, 390}}, {2, 1, 0, {0, 0, 784, 390}}, {1, 0, -1, {0, 0, 600, 400}},
+                 {8, 0, 7, {0, 0, 1184, 600}, wide}, {8, 0, 7, {0, 0, 784, 390}, wide}, {8, 0, 7, {0, 0, 1584, 740}, wide},
+                 {3, 0, -1, {0, 0, 300, 390}, {0, 0, 421}}};
     for (const auto& c : cases)
     {
         const SIZE size{c.area.right - c.area.left, c.area.bottom - c.area.top};
-        const std::vector<RECT> places =
-            Host::ArrangeInRows(Host::TiledShares(c.count, c.focus, c.companion, size), c.area, Least, Host::UsableTile.cy);
+        const std::vector<RECT> places = Host::ArrangeInRows(Host::TiledShares(c.count, c.focus, c.companion, size, c.leastWidths),
+                                                             c.area, Least, Host::UsableTile.cy);
         ASSERT_EQ(c.count, places.size());
         const RECT& focus = places[static_cast<size_t>(c.focus)];
         EXPECT_GE(focus.right - focus.left, std::min(Least.cx, size.cx)) << c.count << " " << size.cx;
@@ -115,7 +120,8 @@ TEST(FrameArrangement, UnplacedViewsTileAroundTheFocusWhichGetsTheLargestTileAnd
             bottom = std::max(bottom, places[i].bottom);
             if (places[i].top >= focus.bottom)
             {
-                EXPECT_GE(places[i].right - places[i].left, Host::UsableTile.cx) << c.count << " " << size.cx << " " << i;
+                const int least = i < c.leastWidths.size() ? std::max<int>(c.leastWidths[i], Host::UsableTile.cx) : Host::UsableTile.cx;
+                EXPECT_GE(places[i].right - places[i].left, std::min<int>(least, size.cx)) << c.count << " " << size.cx << " " << i;
                 EXPECT_GE(places[i].bottom - places[i].top, Host::UsableTile.cy) << c.count << " " << size.cx << " " << i;
             }
             if (static_cast<int>(i) != c.focus)

@@ -21,7 +21,9 @@ void SnapGadgetWindowBase::SetupWindow()
     auto* toggle = new UxSizableButtonGadget(ToggleCommand, ToggleImage, OWL::TButtonGadget::NonExclusive);
     toggle->SetShrinkWrap(true, true);
     toggle->SetMargins(OWL::TMargins(OWL::TMargins::Pixels, 1, 1, 3, 4));
-    toggle->SetBorders({3, 3, 3, 3});
+    // No side borders: the strip is as wide as the bar above it and one pixel, room for the picture and
+    // its margins only; with them the toggle stood out of the grid, its picture cut at the grid's edge.
+    toggle->SetBorders({0, 0, 3, 3});
     Insert(*toggle);
     OrvControls::UxBorderlessGadgetWindow::SetupWindow();
 }

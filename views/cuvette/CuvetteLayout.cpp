@@ -40,6 +40,8 @@ constexpr int CheckBoxExtra = 18;
 constexpr int CheckToLabel = 15;
 constexpr int BandGap = 4;
 constexpr int ErrorSide = 12;
+// The height of a row of the bottom band.
+constexpr int BandRowHeight = 27;
 
 int ButtonsLeast()
 {
@@ -59,11 +61,32 @@ int WrappedLeftLeast(const CuvetteLayoutInput& input)
     return (input.resultText.cx + WrapSlack + 1) / 2 + ResultLeft + LeftInset + applyRoom;
 }
 
+int CheckBoxWidth(const CuvetteLayoutInput& input)
+{
+    return input.enableText.cx + CheckBoxExtra;
+}
+
+// The equation's labels, edits and error mark, from the first label's left edge to the view's edge.
+int EquationWidth(const CuvetteLayoutInput& input)
+{
+    return input.equationStartText.cx + BandGap + input.numberWidth + BandGap + input.equationMiddleText.cx + BandGap +
+           input.numberWidth + BandGap + BandGap + ErrorSide + Margin;
+}
+
 int BandWidth(const CuvetteLayoutInput& input, int checkLeft)
 {
-    const int labelLeft = checkLeft + input.enableText.cx + CheckBoxExtra + CheckToLabel;
-    return labelLeft + input.equationStartText.cx + BandGap + input.numberWidth + BandGap +
-           input.equationMiddleText.cx + BandGap + input.numberWidth + BandGap + BandGap + ErrorSide + Margin;
+    return checkLeft + CheckBoxWidth(input) + CheckToLabel + EquationWidth(input);
+}
+
+// Check box and equation on two rows, both right of the help button.
+int TwoRowBandWidth(const CuvetteLayoutInput& input)
+{
+    return CompactCheckLeft + std::max(CheckBoxWidth(input) + Margin, EquationWidth(input));
+}
+
+int BandRise(const CuvetteLayoutInput& input, int width)
+{
+    return input.equationShown && width < BandWidth(input, CompactCheckLeft) ? BandRowHeight : 0;
 }
 
 RECT At(int x, int y, int width, int height)
@@ -78,16 +101,19 @@ SIZE LeastCuvetteSize(const CuvetteLayoutInput& input)
     const int left = std::max(ButtonsLeast(), WrappedLeftLeast(input));
     int width = left + CuvettePlotLeastWidth;
     if (input.equationShown)
-        width = std::max(width, BandWidth(input, CompactCheckLeft));
-    return SIZE{width, TableBottomSpace + TableLeastHeight};
+        width = std::max(width, TwoRowBandWidth(input));
+    return SIZE{width, TableBottomSpace + TableLeastHeight + BandRise(input, width)};
 }
 
 CuvetteLayout LayOutCuvette(const CuvetteLayoutInput& input)
 {
     const SIZE least = LeastCuvetteSize(input);
     const int w = std::max<int>(input.client.cx, least.cx);
-    const int h = std::max<int>(input.client.cy, least.cy);
+    const int bottom = std::max<int>(input.client.cy, least.cy);
     CuvetteLayout layout{};
+    layout.bandRise = BandRise(input, w);
+    // What stands above the band is placed from the band's top row.
+    const int h = bottom - layout.bandRise;
     const int wantedLeft = std::max(ButtonsLeast(), OneLineLeft(input));
     layout.plotWidth = std::clamp(w - wantedLeft, CuvettePlotLeastWidth, CuvettePlotWidth);
     layout.leftWidth = w - layout.plotWidth;
@@ -114,15 +140,15 @@ CuvetteLayout LayOutCuvette(const CuvetteLayoutInput& input)
     }
 
     const int checkLeft = w >= BandWidth(input, StandardCheckLeft) ? StandardCheckLeft : CompactCheckLeft;
-    const SIZE box = input.enableText;
-    layout.enable = At(checkLeft, h - 22, box.cx + CheckBoxExtra, 18);
-    int x = checkLeft + box.cx + CheckBoxExtra + CheckToLabel;
+    layout.enable = At(checkLeft, h - 22, CheckBoxWidth(input), 18);
+    // The equation follows the check box, or starts the row under it.
+    int x = layout.bandRise > 0 ? CompactCheckLeft : checkLeft + CheckBoxWidth(input) + CheckToLabel;
     const auto label = [&](RECT& place, SIZE extent) {
-        place = At(x, h - 20, extent.cx, 13);
+        place = At(x, bottom - 20, extent.cx, 13);
         x += extent.cx + BandGap;
     };
     const auto edit = [&](RECT& place) {
-        place = At(x, h - 23, input.numberWidth, 21);
+        place = At(x, bottom - 23, input.numberWidth, 21);
         x += input.numberWidth + BandGap;
     };
     label(layout.equationStart, input.equationStartText);
@@ -130,7 +156,7 @@ CuvetteLayout LayOutCuvette(const CuvetteLayoutInput& input)
     label(layout.equationMiddle, input.equationMiddleText);
     edit(layout.intercept);
     x += BandGap;
-    layout.error = At(x, h - 20, ErrorSide, ErrorSide);
+    layout.error = At(x, bottom - 20, ErrorSide, ErrorSide);
     return layout;
 }
 

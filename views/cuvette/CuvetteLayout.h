@@ -1,7 +1,8 @@
 // Where the cuvette calibration view puts its controls and its plot at a given client size. The
 // standard places hold wherever they leave every control whole; below that the plot narrows first, the
-// fit's text wraps onto a second line and the bottom band's equation moves to the left, and the view
-// names the least size at which all of that still fits (its host scrolls it below that).
+// fit's text wraps onto a second line, the bottom band's equation moves to the left and then onto a row
+// under its check box, and the view names the least size at which all of that still fits (its host
+// scrolls it below that).
 #pragma once
 
 #include <windows.h>
@@ -41,6 +42,9 @@ struct CuvetteLayout
     RECT equationMiddle;
     RECT intercept;
     RECT error;
+    // How much higher than the view's bottom everything above the bottom band stands: the band's second
+    // row, where the band is too narrow for its check box and equation on one.
+    int bandRise;
 };
 
 // The plot's standard width and the least it narrows to.

@@ -293,7 +293,7 @@ ViewMargins CuvetteView::GetGraphMargins()
     const SIZE least = LeastCuvetteSize(input);
     const int right = static_cast<int>(input.client.cx) - layout.leftWidth - layout.plotWidth;
     const int below = std::max<int>(0, least.cy - input.client.cy);
-    return ViewMargins{layout.leftWidth, right, 0, PlotBottomMargin - below};
+    return ViewMargins{layout.leftWidth, right, 0, PlotBottomMargin + layout.bandRise - below};
 }
 
 void CuvetteView::BeginUpdate(const Orv::Bitset& pending)
@@ -413,16 +413,18 @@ bool CuvetteView::EvEraseBkgnd(HDC dc)
     ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
     // The bands lie under the controls, where the layout put them.
     const CuvetteLayoutInput input = LayoutInput();
+    const CuvetteLayout layout = LayOutCuvette(input);
     const int bottom = std::max<int>(client.bottom, LeastCuvetteSize(input).cy);
-    const int divider = LayOutCuvette(input).leftWidth - 1;
+    const int bandTop = bottom - BandHeight - layout.bandRise;
+    const int divider = layout.leftWidth - 1;
     const HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(DC_PEN));
     ::SetDCPenColor(dc, DividerColour);
-    ::MoveToEx(dc, client.left, bottom - 28, nullptr);
-    ::LineTo(dc, client.right, bottom - 28);
+    ::MoveToEx(dc, client.left, bandTop - 1, nullptr);
+    ::LineTo(dc, client.right, bandTop - 1);
     ::MoveToEx(dc, divider, client.top, nullptr);
-    ::LineTo(dc, divider, bottom - 27);
+    ::LineTo(dc, divider, bandTop);
     ::SelectObject(dc, oldPen);
-    const RECT band{client.left, bottom - BandHeight, client.right, bottom};
+    const RECT band{client.left, bandTop, client.right, bottom};
     ::FillRect(dc, &band, ::GetSysColorBrush(COLOR_BTNFACE));
     return true;
 }

@@ -293,7 +293,7 @@ void SistraSalineCalGraphView::LayoutBottomBand(const OWL::TSize& client)
     if (!created_)
         return;
     const int w = client.cx, h = client.cy;
-    bottomBand_->MoveWindow(OWL::TRect(0, h - 10, w, h + 3), true);
+    bottomBand_->MoveWindow(OWL::TRect(0, h - 10, w, h), true);
     separator_->MoveWindow(OWL::TRect(0, h - 7, w, h - 6), true);
     const int boxWidth = MeasureControlText(EnableId).cx + CheckBoxTextGap;
     const int labelWidth = MeasureControlText(AppliedLabelId).cx;

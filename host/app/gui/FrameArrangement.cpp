@@ -50,6 +50,47 @@ double Readability(double width, double height)
     return std::min(width / ReadableTile.cx, height / ReadableTile.cy);
 }
 
+// count / by, rounded up: the rows count views take by that many to a row.
+size_t RoundedUp(size_t count, size_t by)
+{
+    return (count + by - 1) / by;
+}
+
+// Widths that fill whole: a view whose least width is more than an equal part keeps its least, the others
+// share what is left equally, the last of them taking the rounding.
+std::vector<int> RowWidths(const std::vector<int>& leasts, int whole)
+{
+    std::vector<bool> kept(leasts.size(), false);
+    int rest = whole, sharing = static_cast<int>(leasts.size());
+    for (bool changed = true; changed && sharing > 0;)
+    {
+        changed = false;
+        for (size_t i = 0; i < leasts.size(); ++i)
+            if (!kept[i] && static_cast<long long>(leasts[i]) * sharing > rest)
+                kept[i] = true, rest -= leasts[i], --sharing, changed = true;
+    }
+    std::vector<int> widths(leasts);
+    const int part = sharing > 0 ? rest / sharing : 0;
+    for (size_t i = 0, unplaced = static_cast<size_t>(sharing); i < leasts.size(); ++i)
+        if (!kept[i])
+            widths[i] = --unplaced == 0 ? rest - part * (sharing - 1) : part;
+    return widths;
+}
+
+// Whether rows of columns views each hold their views' least widths, and UsableTile's, in width.
+bool RowsHold(const std::vector<int>& leasts, size_t columns, int width)
+{
+    for (size_t first = 0; first < leasts.size(); first += columns)
+    {
+        int needed = 0;
+        for (size_t at = first; at < std::min(leasts.size(), first + columns); ++at)
+            needed += std::max<int>(leasts[at], UsableTile.cx);
+        if (needed > width)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RECT& area, SIZE focusLeast, int rowLeast)
@@ -112,7 +153,7 @@ std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RE
     return places;
 }
 
-std::vector<PlacedShare> TiledShares(size_t count, int focus, int companion, SIZE area)
+std::vector<PlacedShare> TiledShares(size_t count, int focus, int companion, SIZE area, const std::vector<int>& leastWidths)
 {
     std::vector<PlacedShare> shares(count);
     std::vector<size_t> others;
@@ -135,21 +176,35 @@ std::vector<PlacedShare> TiledShares(size_t count, int focus, int companion, SIZ
     double best = -1.0;
     for (size_t tried = 1; tried <= others.size(); ++tried)
     {
-        const size_t rows = (others.size() + tried - 1) / tried;
+        const size_t rows = RoundedUp(others.size(), tried);
         const double readable = Readability(static_cast<double>(area.cx) / tried, height / static_cast<double>(rows));
         if (readable > best)
             best = readable, columns = tried;
     }
     // Rows too low to be usable grow and scroll: the fewer of them, the less to scroll through.
-    const size_t rows = (others.size() + columns - 1) / columns;
-    if (height / static_cast<double>(rows) < UsableTile.cy)
+    if (height / static_cast<double>(RoundedUp(others.size(), columns)) < UsableTile.cy)
         columns = std::clamp<size_t>(static_cast<size_t>(std::max(0L, area.cx) / UsableTile.cx), 1, others.size());
-    for (size_t at = 0; at < others.size(); ++at)
+    std::vector<int> leasts;
+    for (size_t index : others)
+        leasts.push_back(index < leastWidths.size() ? leastWidths[index] : 0);
+    while (columns > 1 && !RowsHold(leasts, columns, area.cx))
+        --columns;
+    // As many rows, as even as they come: no row of one view under a full one.
+    const size_t even = RoundedUp(others.size(), RoundedUp(others.size(), columns));
+    if (RowsHold(leasts, even, area.cx))
+        columns = even;
+    const double whole = std::max(1L, area.cx);
+    for (size_t first = 0, row = top ? 1 : 0; first < others.size(); first += columns, ++row)
     {
-        const size_t row = at / columns + (top ? 1 : 0), column = at % columns;
-        const size_t inRow = std::min(columns, others.size() - at / columns * columns);
-        shares[others[at]] = {static_cast<double>(column) / inRow, static_cast<double>(row),
-                              static_cast<double>(column + 1) / inRow, row + 1.0};
+        const size_t end = std::min(others.size(), first + columns);
+        const std::vector<int> widths = RowWidths({leasts.begin() + first, leasts.begin() + end}, area.cx);
+        double left = 0.0;
+        for (size_t at = first; at < end; ++at)
+        {
+            const double right = left + widths[at - first];
+            shares[others[at]] = {left / whole, static_cast<double>(row), right / whole, row + 1.0};
+            left = right;
+        }
     }
     return shares;
 }

@@ -264,21 +264,37 @@ std::vector<RECT> FrameWindow::TileViews(const std::vector<ViewFrame*>& views, c
 {
     const int focus = FirstOfClasses(views, TiledFocusClasses);
     const int companion = FirstOfClasses(views, TiledFocusClasses, focus);
+    // A view that names its least size gets it in its tile, so that none scrolls its controls there.
+    std::vector<int> leastWidths;
+    int rowLeast = UsableTile.cy;
+    for (size_t index = 0; index < views.size(); ++index)
+    {
+        const SIZE least = LeastFrameSize(views, static_cast<int>(index));
+        leastWidths.push_back(least.cx);
+        if (static_cast<int>(index) != focus && static_cast<int>(index) != companion)
+            rowLeast = std::max<int>(rowLeast, least.cy);
+    }
     const std::vector<PlacedShare> shares =
-        TiledShares(views.size(), focus, companion, SIZE{area.right - area.left, area.bottom - area.top});
-    return ArrangeInRows(shares, area, LeastFrameSize(views, focus), UsableTile.cy);
+        TiledShares(views.size(), focus, companion, SIZE{area.right - area.left, area.bottom - area.top}, leastWidths);
+    return ArrangeInRows(shares, area, LeastFrameSize(views, focus), rowLeast);
 }
 
-// The least size of the view's frame: what its view needs and the frame's caption and borders.
+// The least size of the view's frame: what its view needs and the frame's caption and borders (not the
+// scroll bars the frame shows while it is smaller); 0 in a direction the view names none for.
 SIZE FrameWindow::LeastFrameSize(const std::vector<ViewFrame*>& views, int index)
 {
     if (index < 0)
         return {};
     const SIZE least = LeastSizeOf(views[static_cast<size_t>(index)]->ViewWindow());
+    const HWND frame = views[static_cast<size_t>(index)]->Frame();
     RECT outer{}, inner{};
-    GetWindowRect(views[static_cast<size_t>(index)]->Frame(), &outer);
-    GetClientRect(views[static_cast<size_t>(index)]->Frame(), &inner);
-    return SIZE{least.cx + (outer.right - outer.left) - inner.right, least.cy + (outer.bottom - outer.top) - inner.bottom};
+    GetWindowRect(frame, &outer);
+    GetClientRect(frame, &inner);
+    const LONG style = GetWindowLongW(frame, GWL_STYLE);
+    const int scrollWidth = style & WS_VSCROLL ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+    const int scrollHeight = style & WS_HSCROLL ? GetSystemMetrics(SM_CYHSCROLL) : 0;
+    return SIZE{least.cx > 0 ? least.cx + (outer.right - outer.left) - inner.right - scrollWidth : 0,
+                least.cy > 0 ? least.cy + (outer.bottom - outer.top) - inner.bottom - scrollHeight : 0};
 }
 
 // The document's commands go to it only while the person works in a window of its context, not in one that

@@ -29,6 +29,24 @@ SIZE LeastViewSize(HWND view)
     return SIZE{std::max(0L, limits.ptMinTrackSize.x), std::max(0L, limits.ptMinTrackSize.y)};
 }
 
+// The least size the frame last placed its view at, kept in the frame's window.
+constexpr int NotedLeastSlot = 0;
+
+// A view whose least size changed (a longer text, controls shown) may no longer fit the tile it was given:
+// the window that tiles the frames arranges them again. A frame in a bare window of its own has none.
+void NoteLeastSize(HWND frame, SIZE least)
+{
+    const LONG_PTR noted = static_cast<LONG_PTR>(least.cx) << 32 | static_cast<ULONG>(least.cy);
+    if (SetWindowLongPtrW(frame, NotedLeastSlot, noted) == noted)
+        return;
+    const HWND root = GetAncestor(frame, GA_ROOT);
+    if (root == frame || GetClassLongPtrW(root, GCW_ATOM) == GetClassLongPtrW(frame, GCW_ATOM))
+        return;
+    RECT client{};
+    GetClientRect(root, &client);
+    PostMessageW(root, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+}
+
 // The view's window fills the frame's client area, but never gets smaller than the least size it
 // names: below that the frame scrolls it rather than let its controls run into each other.
 void PlaceView(HWND frame)
@@ -39,8 +57,15 @@ void PlaceView(HWND frame)
         return;
     placing = true;
     const SIZE least = LeastViewSize(view);
-    // Twice: a bar that appears narrows the other direction, which may then need its bar too.
+    NoteLeastSize(frame, least);
+    // First from the whole client area, so that bars shown while the frame was smaller go where the view
+    // fits it exactly; then twice: a bar that appears narrows the other direction, which may then need its
+    // bar too.
     RECT client{};
+    GetClientRect(frame, &client);
+    const LONG style = GetWindowLongW(frame, GWL_STYLE);
+    SetScrollRange(frame, SB_HORZ, least.cx, client.right + (style & WS_VSCROLL ? GetSystemMetrics(SM_CXVSCROLL) : 0));
+    SetScrollRange(frame, SB_VERT, least.cy, client.bottom + (style & WS_HSCROLL ? GetSystemMetrics(SM_CYHSCROLL) : 0));
     for (int round = 0; round < 2; ++round)
     {
         GetClientRect(frame, &client);
@@ -73,7 +98,7 @@ LRESULT CALLBACK ViewFrameProcedure(HWND window, UINT message, WPARAM wParam, LP
 
 void RegisterViewFrameClass()
 {
-    EnsureWindowClass(ViewFrameClass, ViewFrameProcedure, {true, COLOR_APPWORKSPACE}, "the view frame's");
+    EnsureWindowClass(ViewFrameClass, ViewFrameProcedure, {true, COLOR_APPWORKSPACE, sizeof(LONG_PTR)}, "the view frame's");
 }
 
 std::wstring ViewTitle(IDocView2& view)

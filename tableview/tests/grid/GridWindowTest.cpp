@@ -418,6 +418,7 @@ TEST(GridWindow, TheFollowLatestStripSitsUnderTheVerticalBarAndTogglesTheGrid)
     EXPECT_EQ(bar.bottom - 1, under.top) << "the strip's top pixel lies under the bar's bottom arrow";
     EXPECT_EQ(bar.left - 1, under.left) << "the strip covers the pane's right frame pixel";
     EXPECT_EQ(pane.bottom + 1, under.bottom);
+    EXPECT_EQ(bar.right, under.right) << "the strip ends with the bar, inside the grid";
 
     OWL::TGadget* toggle = strip->GadgetWithId(SnapGadgetWindowBase::ToggleCommand);
     ASSERT_NE(nullptr, toggle);

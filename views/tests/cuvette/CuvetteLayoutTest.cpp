@@ -56,7 +56,7 @@ TEST(CuvetteLayout, NoControlCoversAnotherAtAnySize)
                     SCOPED_TRACE(testing::Message() << resultWidth << apply << equation << " " << w << "x" << h);
                     const RECT area{0, 0, w, h};
                     const RECT help{2, h - 25, 32, h - 2};
-                    const RECT plot{layout.leftWidth, 0, layout.leftWidth + layout.plotWidth, h - 40};
+                    const RECT plot{layout.leftWidth, 0, layout.leftWidth + layout.plotWidth, h - 40 - layout.bandRise};
                     EXPECT_GE(layout.plotWidth, CuvettePlotLeastWidth);
                     std::vector<RECT> apart{help, plot, layout.table, layout.setFromSelection, layout.deleteRow,
                                             layout.group};
