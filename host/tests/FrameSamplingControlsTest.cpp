@@ -1,12 +1,16 @@
 // The frame while the host samples, as gui --sample runs it: the views' controls that would change the
-// analysis being made are out of reach until sampling stops.
+// analysis being made are out of reach until sampling stops, and the data view keeps what was sampled in
+// sight once it has.
 #include "host/app/gui/SamplingPlayer.h"
+#include "host/app/gui/TraceView.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"
 
 #include "foundation/system/PacingClock.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace
 {
@@ -55,6 +59,26 @@ TEST_F(FrameSamplingControls, TheLoopViewsRelationControlsAreDisabledWhileTheHos
     player.Stop();
     EXPECT_TRUE(PumpUntil(Frame(), [&] { return IsWindowEnabled(espvr) != FALSE; }, 3000));
     EXPECT_TRUE(IsWindowEnabled(espvrType));
+}
+
+// Stopped a second in, the data view kept the scale it sampled at: the second filled a quarter of it and the
+// time axis ran on to 4 s. What was sampled is spread over the view, as a recording shorter than it is.
+TEST_F(FrameSamplingControls, SamplingStoppedShortOfTheDataViewsWidthSpreadsWhatWasSampledOverIt)
+{
+    Host::SamplingPlayer player(opened->Host(), opened->StandIn(), 1.0);
+    player.Start();
+    clock.Advance(1000);
+    player.CatchUp();
+    player.Stop();
+    const Host::Recording& data = opened->Host().Data();
+    double sampled = 0.0;
+    for (size_t record = 0; record < data.RecordCount(); ++record)
+        sampled += static_cast<double>(data.RecordAt(record).Length()) * data.RecordAt(record).SampleInterval();
+    ASSERT_GT(sampled, 0.0);
+    const Host::TraceView& trace = session->Trace();
+    EXPECT_TRUE(PumpUntil(Frame(), [&] { return std::abs(trace.XOfSeconds(sampled) - trace.TraceArea().right) <= 1.0; }, 3000))
+        << trace.XOfSeconds(sampled) << " " << trace.TraceArea().right;
+    EXPECT_NEAR(trace.TraceArea().left, trace.XOfSeconds(0.0), 1.0);
 }
 
 } // namespace

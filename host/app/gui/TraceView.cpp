@@ -297,6 +297,14 @@ void TraceView::Refresh()
     for (size_t record = 0; record < data.RecordCount(); ++record)
         samples += data.RecordAt(record).Length();
     const bool sampling = !document_.IsSamplingDone();
+    // Sampling stopped: what was sampled is a recording now, kept on the view as one.
+    if (samplingSeen_ && !sampling)
+    {
+        KeepOnData();
+        UpdateScrollBar();
+        changed = true;
+    }
+    samplingSeen_ = sampling;
     if (sampling && following_)
     {
         const RECT area = TraceArea();
