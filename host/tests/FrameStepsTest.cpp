@@ -383,3 +383,24 @@ TEST_F(FrameSteps, EveryStepGivesItsViewMostOfTheRoomLeavesNoGreyAndCutsNoTextOr
 }
 
 } // namespace
+
+namespace
+{
+
+// Views the person opens from the menu during a step join rows below the step's views, each as wide and
+// high as it names: none scrolls in its tile.
+TEST_F(FrameSteps, ViewsOpenedFromTheMenuDuringAStepKeepTheirLeastSize)
+{
+    ChooseWorkflow(Workflows[0].name);
+    ASSERT_NE(nullptr, OpenStep(Workflows[0].steps[7]));
+    for (const wchar_t* command : {L"Sistra^EXTENSION|SistraCuvette^CALIBRATIONS", L"Sistra^EXTENSION|SistraSaline^CALIBRATIONS",
+                                   L"Sistra^EXTENSION|SistraH^VIEWS"})
+        ASSERT_TRUE(Frame().ChooseCommand(command)) << Narrow(command);
+    HostTests::Settle(Frame());
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-step-1200x900-occlusion-menu-views");
+    ASSERT_NE(nullptr, Frame().FindView(L"Sistra Cuvette Calibration View"));
+    for (Host::ViewFrame* view : ShownViews())
+        EXPECT_EQ(0, GetWindowLongW(view->Frame(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) << Narrow(view->ClassName());
+}
+
+} // namespace

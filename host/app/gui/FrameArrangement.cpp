@@ -153,6 +153,34 @@ std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RE
     return places;
 }
 
+std::vector<PlacedShare> ShareRows(const std::vector<int>& leastWidths, size_t columns, int width, double top,
+                                   double rowHeight)
+{
+    columns = std::max<size_t>(columns, 1);
+    while (columns > 1 && !RowsHold(leastWidths, columns, width))
+        --columns;
+    // As many rows, as even as they come: no row of one view under a full one.
+    if (!leastWidths.empty())
+    {
+        const size_t even = RoundedUp(leastWidths.size(), RoundedUp(leastWidths.size(), columns));
+        if (RowsHold(leastWidths, even, width))
+            columns = even;
+    }
+    std::vector<PlacedShare> shares;
+    const double whole = std::max(1, width);
+    for (size_t first = 0; first < leastWidths.size(); first += columns, top += rowHeight)
+    {
+        const size_t end = std::min(leastWidths.size(), first + columns);
+        double left = 0.0;
+        for (int each : RowWidths({leastWidths.begin() + first, leastWidths.begin() + end}, width))
+        {
+            shares.push_back({left / whole, top, (left + each) / whole, top + rowHeight});
+            left += each;
+        }
+    }
+    return shares;
+}
+
 std::vector<PlacedShare> TiledShares(size_t count, int focus, int companion, SIZE area, const std::vector<int>& leastWidths)
 {
     std::vector<PlacedShare> shares(count);
@@ -187,25 +215,9 @@ std::vector<PlacedShare> TiledShares(size_t count, int focus, int companion, SIZ
     std::vector<int> leasts;
     for (size_t index : others)
         leasts.push_back(index < leastWidths.size() ? leastWidths[index] : 0);
-    while (columns > 1 && !RowsHold(leasts, columns, area.cx))
-        --columns;
-    // As many rows, as even as they come: no row of one view under a full one.
-    const size_t even = RoundedUp(others.size(), RoundedUp(others.size(), columns));
-    if (RowsHold(leasts, even, area.cx))
-        columns = even;
-    const double whole = std::max(1L, area.cx);
-    for (size_t first = 0, row = top ? 1 : 0; first < others.size(); first += columns, ++row)
-    {
-        const size_t end = std::min(others.size(), first + columns);
-        const std::vector<int> widths = RowWidths({leasts.begin() + first, leasts.begin() + end}, area.cx);
-        double left = 0.0;
-        for (size_t at = first; at < end; ++at)
-        {
-            const double right = left + widths[at - first];
-            shares[others[at]] = {left / whole, static_cast<double>(row), right / whole, row + 1.0};
-            left = right;
-        }
-    }
+    const std::vector<PlacedShare> rows = ShareRows(leasts, columns, area.cx, top ? 1.0 : 0.0, 1.0);
+    for (size_t at = 0; at < others.size(); ++at)
+        shares[others[at]] = rows[at];
     return shares;
 }
 

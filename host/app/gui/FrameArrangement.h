@@ -40,11 +40,16 @@ inline constexpr SIZE UsableTile{190, 240};
 // Shares for views nobody placed: the focus and its companion (-1 for none) share the top row, the focus
 // the larger part; the others share the rows below, as many to a row as keeps them closest to readable
 // in an area of that size, or, where their rows cannot be UsableTile high in it, as many as keep
-// UsableTile's width. A view that names a least width (leastWidths, by view; none or 0 for none) gets it:
-// fewer go to a row until each row holds its views' least widths, the rows as even as that allows, and
-// in a row the views wider than an equal part keep their least, the others share the rest equally.
+// UsableTile's width; fewer where a view names a least width (leastWidths, by view; none or 0 for none),
+// as ShareRows places them.
 std::vector<PlacedShare> TiledShares(size_t count, int focus, int companion, SIZE area,
                                      const std::vector<int>& leastWidths = {});
+
+// Shares for views in rows from top down, each rowHeight high: columns to a row, fewer where a row would
+// not hold its views' least widths (and UsableTile's) in width, the rows as even as that allows; in a row
+// the views wider than an equal part keep their least width and the others share the rest equally.
+std::vector<PlacedShare> ShareRows(const std::vector<int>& leastWidths, size_t columns, int width, double top,
+                                   double rowHeight);
 
 // The height of the host's own data view above the module's views: what its lanes need, within a fifth
 // and a third of the area's height.

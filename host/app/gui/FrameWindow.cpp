@@ -227,35 +227,42 @@ int FrameWindow::FirstOfClasses(const std::vector<ViewFrame*>& views, std::span<
     return -1;
 }
 
-// The views the document placed keep their rows; one it did not place (a plot opened from the menu)
-// joins a row below them rather than break the arrangement the step made around its view.
+// The views the document placed keep their rows; those it did not place (a plot opened from the menu)
+// join rows below them rather than break the arrangement the step made around its view, each as wide and
+// high as it names.
 std::vector<RECT> FrameWindow::ArrangePlacedViews(const std::vector<ViewFrame*>& views, const RECT& area) const
 {
-    const int focus = FirstOfClasses(views, FocusViewClasses);
-    std::vector<PlacedShare> shares;
+    // The view the step is about is one the step placed, never one the person opened beside them.
+    std::vector<ViewFrame*> placedViews;
+    std::copy_if(views.begin(), views.end(), std::back_inserter(placedViews), [&](ViewFrame* view) { return placed_.contains(view); });
+    const int placedFocus = FirstOfClasses(placedViews, FocusViewClasses);
+    const int focus = placedFocus < 0 ? -1
+                                      : static_cast<int>(std::find(views.begin(), views.end(), placedViews[static_cast<size_t>(placedFocus)]) -
+                                                         views.begin());
+    std::vector<PlacedShare> shares(views.size());
     double bottom = 0.0;
-    size_t unplaced = 0;
-    for (const ViewFrame* view : views)
-    {
-        const auto found = placed_.find(view);
-        if (found == placed_.end())
-            ++unplaced;
-        else
-            bottom = std::max(bottom, found->second.bottom);
-    }
-    size_t joined = 0;
+    std::vector<size_t> unplaced;
+    std::vector<int> leastWidths;
+    int rowLeast = 0;
     for (size_t index = 0; index < views.size(); ++index)
     {
         const auto found = placed_.find(views[index]);
-        const Share share = found != placed_.end()
-                                ? found->second
-                                : Share{static_cast<double>(joined) / unplaced, bottom,
-                                        static_cast<double>(joined + 1) / unplaced, bottom + 0.5};
-        if (found == placed_.end())
-            ++joined;
-        shares.push_back({share.left, share.top, share.right, share.bottom, static_cast<int>(index) == focus});
+        if (found != placed_.end())
+        {
+            const Share& share = found->second;
+            shares[index] = {share.left, share.top, share.right, share.bottom, static_cast<int>(index) == focus};
+            bottom = std::max(bottom, share.bottom);
+            continue;
+        }
+        const SIZE least = LeastFrameSize(views, static_cast<int>(index));
+        unplaced.push_back(index);
+        leastWidths.push_back(least.cx);
+        rowLeast = std::max<int>(rowLeast, least.cy);
     }
-    return ArrangeInRows(shares, area, LeastFrameSize(views, focus));
+    const std::vector<PlacedShare> joined = ShareRows(leastWidths, unplaced.size(), area.right - area.left, bottom, 0.5);
+    for (size_t at = 0; at < unplaced.size(); ++at)
+        shares[unplaced[at]] = joined[at];
+    return ArrangeInRows(shares, area, LeastFrameSize(views, focus), rowLeast);
 }
 
 // Nobody placed the views: the loops take the largest tile, beside the table, the others below, where the
