@@ -102,26 +102,29 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetDisplayRange(int32_t channel, uint32_
     if (kind != HostDisplayRangeShown || !IsRecordedChannel(channel) ||
         static_cast<size_t>(channel) >= whole->Channels().size())
         return S_FALSE;
-    // Shown as the data view shows the channel: through its conversion in each record.
-    double lowest = std::numeric_limits<double>::infinity(), highest = -std::numeric_limits<double>::infinity();
-    for (size_t record = 0; record < whole->RecordCount(); ++record)
-    {
-        const auto samples = whole->RecordAt(record).Samples(static_cast<size_t>(channel));
-        if (samples.empty())
-            continue;
-        const auto [least, most] = std::minmax_element(samples.begin(), samples.end());
-        const ChannelShowing showing = ShowingOf(static_cast<size_t>(channel), record);
-        for (const float sample : {*least, *most})
+    return Orv::CatchReturn([&]() -> HRESULT {
+        // Shown as the data view shows the channel: through its conversion in each record.
+        double lowest = std::numeric_limits<double>::infinity(), highest = -std::numeric_limits<double>::infinity();
+        for (size_t record = 0; record < whole->RecordCount(); ++record)
         {
-            lowest = std::min(lowest, sample * showing.scale + showing.offset);
-            highest = std::max(highest, sample * showing.scale + showing.offset);
+            const ChannelShowing showing = ShowingOf(static_cast<size_t>(channel), record);
+            whole->RecordAt(record).ForEachStretch(static_cast<size_t>(channel), [&](std::span<const float> samples) {
+                if (samples.empty())
+                    return;
+                const auto [least, most] = std::minmax_element(samples.begin(), samples.end());
+                for (const float sample : {*least, *most})
+                {
+                    lowest = std::min(lowest, sample * showing.scale + showing.offset);
+                    highest = std::max(highest, sample * showing.scale + showing.offset);
+                }
+            });
         }
-    }
-    if (!(lowest <= highest))
-        return S_FALSE;
-    *low = lowest;
-    *high = highest;
-    return S_OK;
+        if (!(lowest <= highest))
+            return S_FALSE;
+        *low = lowest;
+        *high = highest;
+        return S_OK;
+    });
 }
 
 } // namespace Host

@@ -158,7 +158,6 @@ HRESULT STDMETHODCALLTYPE DocumentAcquisition::AddTicks(int32_t count)
         }
         std::vector<std::span<const float>> rows(samples.begin(), samples.end());
         recording_.RecordAt(recording_.RecordCount() - 1).Append(rows);
-        document_.HoldSamples(recording_.RecordCount() - 1, rows);
         document_.AcquisitionData();
         return S_OK;
     });

@@ -118,14 +118,15 @@ void WriteRecord(IStorage& data, const Recording& recording, size_t index, SaveP
     WriteAll(*stream.Get(), &header, sizeof header);
     for (size_t channel = 0; channel < recording.Channels().size(); ++channel)
     {
-        const std::span<const float> samples = record.Samples(channel);
-        for (size_t start = 0; start < samples.size(); start += SamplesPerWrite)
-        {
-            const size_t count = std::min(SamplesPerWrite, samples.size() - start);
-            if (!recording.Channels()[channel].deleted)
-                WriteAll(*stream.Get(), samples.data() + start, count * sizeof(float));
-            progress.Wrote(count);
-        }
+        record.ForEachStretch(channel, [&](std::span<const float> samples) {
+            for (size_t start = 0; start < samples.size(); start += SamplesPerWrite)
+            {
+                const size_t count = std::min(SamplesPerWrite, samples.size() - start);
+                if (!recording.Channels()[channel].deleted)
+                    WriteAll(*stream.Get(), samples.data() + start, count * sizeof(float));
+                progress.Wrote(count);
+            }
+        });
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "host/app/TextConversion.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -11,7 +12,8 @@ namespace Host
 namespace
 {
 
-// The samples read back at once: a pane draws a few thousand columns from neighbouring samples.
+// The samples read back at once: a pane draws a few thousand columns from neighbouring samples, and a
+// calculation reads on from where it stopped.
 constexpr int64_t StretchSamples = 4096;
 constexpr DWORD StreamMode = STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE;
 
@@ -26,6 +28,16 @@ LARGE_INTEGER Offset(int64_t samples)
     LARGE_INTEGER offset{};
     offset.QuadPart = samples * static_cast<int64_t>(sizeof(float));
     return offset;
+}
+
+void AppendTo(IStream& stream, std::span<const float> values)
+{
+    const auto bytes = static_cast<ULONG>(values.size_bytes());
+    ULONG written = 0;
+    Check(stream.Seek(LARGE_INTEGER{}, STREAM_SEEK_END, nullptr), "kept");
+    Check(stream.Write(values.data(), bytes, &written), "kept");
+    if (written != bytes)
+        Check(STG_E_WRITEFAULT, "kept");
 }
 
 } // namespace
@@ -45,46 +57,42 @@ void HeldSamples::Append(size_t record, const std::vector<std::span<const float>
 {
     const std::lock_guard guard(lock_);
     for (size_t channel = 0; channel < rows.size(); ++channel)
-    {
-        const Key key{record, channel};
-        IStream& stream = StreamOf(key);
-        const auto bytes = static_cast<ULONG>(rows[channel].size_bytes());
-        ULONG written = 0;
-        Check(stream.Seek(LARGE_INTEGER{}, STREAM_SEEK_END, nullptr), "kept");
-        Check(stream.Write(rows[channel].data(), bytes, &written), "kept");
-        if (written != bytes)
-            Check(STG_E_WRITEFAULT, "kept");
-        stretches_.erase(key);
-    }
+        AppendTo(StreamOf(Key{record, channel}), rows[channel]);
 }
 
-HeldSamples::Stretch HeldSamples::ReadStretch(const Key& key, int64_t first)
+const HeldSamples::Stretch& HeldSamples::StretchHolding(const Key& key, int64_t tick)
 {
-    Stretch stretch{first, std::vector<float>(static_cast<size_t>(StretchSamples))};
+    const auto holds = [tick](const Stretch& stretch) {
+        return tick >= stretch.first && tick - stretch.first < static_cast<int64_t>(stretch.values.size());
+    };
+    const auto found = stretches_.find(key);
+    if (found != stretches_.end() && holds(found->second))
+        return found->second;
+    Stretch stretch{tick - tick % StretchSamples, std::vector<float>(static_cast<size_t>(StretchSamples))};
     IStream& stream = StreamOf(key);
     ULONG read = 0;
-    Check(stream.Seek(Offset(first), STREAM_SEEK_SET, nullptr), "read back");
+    Check(stream.Seek(Offset(stretch.first), STREAM_SEEK_SET, nullptr), "read back");
     Check(stream.Read(stretch.values.data(), static_cast<ULONG>(stretch.values.size() * sizeof(float)), &read),
           "read back");
     stretch.values.resize(read / sizeof(float));
-    return stretch;
+    if (!holds(stretch))
+        throw std::runtime_error("the preview's samples could not be read back: the storage holds fewer than were kept");
+    return stretches_.insert_or_assign(key, std::move(stretch)).first->second;
 }
 
-std::optional<float> HeldSamples::ValueAt(size_t record, size_t channel, int64_t tick)
+void HeldSamples::Read(size_t record, size_t channel, int64_t first, std::span<float> out)
 {
-    if (tick < 0)
-        return std::nullopt;
     const std::lock_guard guard(lock_);
     const Key key{record, channel};
-    auto found = stretches_.find(key);
-    const auto holds = [&](const Stretch& stretch) {
-        return tick >= stretch.first && tick - stretch.first < static_cast<int64_t>(stretch.values.size());
-    };
-    if (found == stretches_.end() || !holds(found->second))
-        found = stretches_.insert_or_assign(key, ReadStretch(key, tick - tick % StretchSamples)).first;
-    if (!holds(found->second))
-        return std::nullopt;
-    return found->second.values[static_cast<size_t>(tick - found->second.first)];
+    for (size_t done = 0; done < out.size();)
+    {
+        const int64_t tick = first + static_cast<int64_t>(done);
+        const Stretch& stretch = StretchHolding(key, tick);
+        const auto offset = static_cast<size_t>(tick - stretch.first);
+        const size_t count = std::min(out.size() - done, stretch.values.size() - offset);
+        std::copy_n(stretch.values.begin() + static_cast<std::ptrdiff_t>(offset), count, out.begin() + static_cast<std::ptrdiff_t>(done));
+        done += count;
+    }
 }
 
 } // namespace Host

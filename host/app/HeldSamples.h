@@ -1,7 +1,10 @@
 // The samples a live preview's holder takes, kept in the compound file the preview hands it: a stream per
-// record and channel ("Record<r>Channel<c>", the samples as floats), written as they arrive. The pane of
-// the preview reads what it draws back from there, a stretch of samples at a time.
+// record and channel ("Record<r>Channel<c>", the samples as floats), written as they arrive. The holder's
+// recording keeps its samples there alone, so the pane and the calculations of the preview read them back
+// from there, a stretch of samples at a time.
 #pragma once
+
+#include "host/app/recording/SampleStore.h"
 
 #include "foundation/com/ComPtr.h"
 
@@ -10,7 +13,6 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -18,17 +20,13 @@
 namespace Host
 {
 
-class HeldSamples
+class HeldSamples final : public SampleStore
 {
 public:
     explicit HeldSamples(IStorage* storage) : storage_(storage) {}
 
-    // Appends the record's new samples, a row per channel. Throws std::runtime_error when the storage
-    // refuses them.
-    void Append(size_t record, const std::vector<std::span<const float>>& rows);
-    // The sample at tick of the record's channel, as its stream holds it; nothing beyond what it holds.
-    // Throws std::runtime_error when the stream cannot be read.
-    std::optional<float> ValueAt(size_t record, size_t channel, int64_t tick);
+    void Append(size_t record, const std::vector<std::span<const float>>& rows) override;
+    void Read(size_t record, size_t channel, int64_t first, std::span<float> out) override;
 
 private:
     using Key = std::pair<size_t, size_t>; // record, channel
@@ -38,12 +36,14 @@ private:
         std::vector<float> values;
     };
     IStream& StreamOf(const Key& key);
-    Stretch ReadStretch(const Key& key, int64_t first);
+    // The stretch read back that holds the tick, read again unless the last one read does.
+    const Stretch& StretchHolding(const Key& key, int64_t tick);
 
     Orv::ComPtr<IStorage> storage_;
     std::mutex lock_;
     std::map<Key, Orv::ComPtr<IStream>> streams_;
-    // The stretch of each stream last read; a stream written to since is read again.
+    // The stretch of each stream last read. Samples never change once kept, so a stretch read before the
+    // stream grew stays right for what it holds; a tick beyond it is read anew.
     std::map<Key, Stretch> stretches_;
 };
 

@@ -1,5 +1,6 @@
 #include "host/app/HostDocument.h"
 
+#include "host/app/HeldSamples.h"
 #include "host/app/PaneDataSource.h"
 
 #include "host/app/calc/CalcCompiler.h"
@@ -427,24 +428,7 @@ HRESULT STDMETHODCALLTYPE HostDocument::SetStorage(ULONG, IStorage* storage)
 {
     if (!acquisition_)
         return E_UNEXPECTED;
-    return Orv::CatchReturn([&] {
-        auto held = storage ? std::make_unique<HeldSamples>(storage) : nullptr;
-        for (size_t record = 0; held && record < Data().RecordCount(); ++record)
-        {
-            const Record& samples = Data().RecordAt(record);
-            std::vector<std::span<const float>> rows;
-            for (size_t channel = 0; channel < Data().Channels().size(); ++channel)
-                rows.push_back(samples.Samples(channel));
-            held->Append(record, rows);
-        }
-        held_ = std::move(held);
-    });
-}
-
-void HostDocument::HoldSamples(size_t record, const std::vector<std::span<const float>>& rows)
-{
-    if (held_)
-        held_->Append(record, rows);
+    return Orv::CatchReturn([&] { ownRecording_->KeepSamplesIn(storage ? std::make_shared<HeldSamples>(storage) : nullptr); });
 }
 
 template <class Call>
@@ -1138,8 +1122,10 @@ std::wstring HostDocument::FloatRangeRefusal(size_t channel, IUnitConversion& co
     const double scale = facts.scale * facts.rawPrefixFactor;
     double largest = 0.0;
     for (size_t record = 0; record < Data().RecordCount(); ++record)
-        for (float sample : Data().RecordAt(record).Samples(channel))
-            largest = std::max(largest, std::abs(static_cast<double>(sample) * scale + facts.offset));
+        Data().RecordAt(record).ForEachStretch(channel, [&](std::span<const float> samples) {
+            for (float sample : samples)
+                largest = std::max(largest, std::abs(static_cast<double>(sample) * scale + facts.offset));
+        });
     if (std::isfinite(scale) && std::isfinite(facts.offset) && largest <= std::numeric_limits<float>::max())
         return {};
     std::wostringstream text;

@@ -9,7 +9,6 @@
 #include "host/app/calc/CalcCompiler.h"
 #include "host/app/calc/CalcEnumAdaptors.h"
 #include "host/app/DocumentSubject.h"
-#include "host/app/HeldSamples.h"
 #include "host/app/LiveSamplingSource.h"
 #include "host/app/recording/Recording.h"
 #include "hostapi/HostDocument.h"
@@ -275,12 +274,9 @@ public:
     // document's own records, as a data source for a trace display's pane.
     HRESULT STDMETHODCALLTYPE CreateHolder(ULONG, IUnknown** holder) override;
     // On a holder (an acquiring document): the samples it holds, and those that arrive from now on, are
-    // also kept in the storage, which its panes read what they draw from. E_UNEXPECTED on another document.
+    // kept in the storage alone, which its panes and calculations read them back from; no storage brings
+    // them back into memory. E_UNEXPECTED on another document.
     HRESULT STDMETHODCALLTYPE SetStorage(ULONG, IStorage* storage) override;
-    // The samples kept in the storage a holder was given; null when it was given none.
-    HeldSamples* Held() const { return held_.get(); }
-    // What the acquisition appended to the record: kept in the storage too, when there is one.
-    void HoldSamples(size_t record, const std::vector<std::span<const float>>& rows);
 
     // IHostSamplingSources (a sampling document only): its one live source, ready until its acquisition
     // has ended.
@@ -431,7 +427,6 @@ private:
     std::unique_ptr<Recording> ownRecording_;
     std::unique_ptr<DocumentAcquisition> acquisition_;
     std::unique_ptr<LiveSamplingSource> liveSource_;
-    std::unique_ptr<HeldSamples> held_;
     int64_t samplesDrawnTo_ = 0;
     std::unique_ptr<RecordingFeed> ownFeed_;
     SampleFeed* feed_ = nullptr;

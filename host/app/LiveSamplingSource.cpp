@@ -53,8 +53,7 @@ public:
         if (!samples || !fetched)
             return E_POINTER;
         const int64_t taken = std::clamp<int64_t>(count, 0, Available());
-        const std::span<const float> all = Source().Samples(channel_);
-        std::copy_n(all.begin() + tick_, taken, samples);
+        Source().Read(channel_, tick_, std::span<float>(samples, static_cast<size_t>(taken)));
         tick_ += taken;
         *fetched = static_cast<int32_t>(taken);
         return taken < count && Source().IsComplete() ? S_FALSE : S_OK;

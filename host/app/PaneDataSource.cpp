@@ -292,24 +292,18 @@ bool PaneDataStore::ValueAt(LONG channel, int64_t sample, double& value) const
     RecordTick where{};
     if (channel < 0 || static_cast<size_t>(channel) >= Data().Channels().size() || !Locate(sample, where))
         return false;
-    // A holder given a storage: what the pane draws is read back from there; a stretch that cannot be
-    // read is drawn as missing.
-    if (HeldSamples* held = document_->Held())
+    // A holder given a storage reads its samples back from there: a stretch that cannot be read is drawn
+    // as missing.
+    float recorded = 0.0f;
+    try
     {
-        std::optional<float> kept;
-        try
-        {
-            kept = held->ValueAt(static_cast<size_t>(where.record), static_cast<size_t>(channel), where.tick);
-        }
-        catch (const std::runtime_error&)
-        {
-        }
-        value = Shown(channel, where.record, kept.value_or(0.0f));
-        return kept.has_value();
+        recorded = Data().RecordAt(static_cast<size_t>(where.record)).Sample(static_cast<size_t>(channel), where.tick);
     }
-    value = Shown(channel, where.record,
-                  Data().RecordAt(static_cast<size_t>(where.record)).Samples(static_cast<size_t>(channel))
-                      [static_cast<size_t>(where.tick)]);
+    catch (const std::runtime_error&)
+    {
+        return false;
+    }
+    value = Shown(channel, where.record, recorded);
     return true;
 }
 

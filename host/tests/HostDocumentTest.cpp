@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -372,4 +373,123 @@ TEST(HostDocument, ChildDataIsFoundByItsTypeIdAndHeldUntilDetached)
     EXPECT_EQ(S_OK, document->DetachChildData(&data));
     EXPECT_EQ(S_FALSE, document->DetachChildData(&data));
     EXPECT_EQ(0u, data.references);
+}
+
+namespace
+{
+
+// Three channels over two records of 1 ms ticks: a pulse a beat of 0.8 s, a slower wave and a ramp.
+Recording ThreeChannels()
+{
+    const auto record = [](size_t ticks) {
+        std::vector<std::vector<float>> channels(3, std::vector<float>(ticks));
+        for (size_t tick = 0; tick < ticks; ++tick)
+        {
+            const double t = 0.001 * static_cast<double>(tick);
+            channels[0][tick] = static_cast<float>(60.0 + 50.0 * std::sin(2.0 * 3.14159265358979 * t / 0.8));
+            channels[1][tick] = static_cast<float>(30.0 + 10.0 * std::cos(2.0 * 3.14159265358979 * t / 3.1));
+            channels[2][tick] = static_cast<float>(0.25 * static_cast<double>(tick % 977));
+        }
+        return channels;
+    };
+    return HostTests::MakeRecording(0.001, {record(5000), record(3100)}, 3);
+}
+
+// What a calculation of the document gives over the record, as far as it has arrived: a channel's samples
+// or an event channel's ticks.
+struct Calculation
+{
+    const char* name;
+    uint32_t request;
+    int32_t channel;
+    bool events;
+};
+
+std::vector<float> Calculate(HostDocument& document, const Calculation& calculation, int32_t record)
+{
+    std::vector<float> out;
+    if (calculation.events)
+    {
+        Orv::ComPtr<IEnumEventEx> events;
+        if (FAILED(document.OpenCalculatedChannelEvents(calculation.channel, record, 0, events.Put())))
+            return {-1.0f};
+        int32_t size = 0;
+        events->GetRecordSize(&size);
+        std::vector<std::byte> buffer(static_cast<size_t>(size) * 64);
+        int32_t count = 0, next = 0;
+        events->Next(static_cast<int32_t>(buffer.size()), CalcNoMoreEventsTick, buffer.data(), &count, &next);
+        for (int32_t i = 0; i < count; ++i)
+            out.push_back(static_cast<float>(reinterpret_cast<const OrvEventBase*>(buffer.data() + i * size)->tick));
+        return out;
+    }
+    Orv::ComPtr<IUnknown> opened;
+    if (FAILED(document.OpenChannelEnum(calculation.request, record, calculation.channel, opened.Put())))
+        return {-1.0f};
+    out.resize(static_cast<size_t>(document.Data().RecordAt(static_cast<size_t>(record)).Length()));
+    int32_t fetched = 0;
+    opened.As<IEnumFloatEx>(IID_IEnumFloatEx)->Next(static_cast<int32_t>(out.size()), out.data(), &fetched);
+    out.resize(static_cast<size_t>(fetched));
+    return out;
+}
+
+Orv::ComPtr<IHostSamplingSink> SinkOf(HostDocument& holder)
+{
+    Orv::ComPtr<IHostSamplingSink> sink;
+    EXPECT_EQ(S_OK, holder.GetSamplingSink(sink.Put()));
+    return sink;
+}
+
+} // namespace
+
+// Two holders of a live preview take the same samples, one keeping them in memory, the other in the
+// storage it was given alone: every calculation over every record gives the same on both, read while the
+// records grow and once they are done; given no storage again, the holder has its samples back in memory.
+TEST(HostDocument, AHolderKeepingItsSamplesInAStorageCalculatesAsOneHoldingThemInMemory)
+{
+    const Recording recording = ThreeChannels();
+    const auto shown = HostDocument::Sampling(recording, {"ch2 * 2 - ch3", "shift(ch1, 0.01)", "cmpeakdet(ch1, 10, 0.3)"});
+    const auto inMemory = HostDocument::HolderFor(*shown.Get());
+    const auto kept = HostDocument::HolderFor(*shown.Get());
+    Orv::ComPtr<ILockBytes> bytes;
+    Orv::ComPtr<IStorage> storage;
+    ASSERT_EQ(S_OK, CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.Put()));
+    ASSERT_EQ(S_OK, StgCreateDocfileOnILockBytes(bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                                                 storage.Put()));
+    ASSERT_EQ(S_OK, kept->SetStorage(0, storage.Get()));
+    LiveSamplingSource& source = *shown->LiveSource();
+    ASSERT_EQ(S_OK, source.AttachSink(0, SinkOf(*inMemory.Get()).Get()));
+    ASSERT_EQ(S_OK, source.AttachSink(0, SinkOf(*kept.Get()).Get()));
+    ASSERT_EQ(S_OK, source.Start(0, 0, 0));
+
+    const Calculation calculations[] = {{"ch1", HostChannelRaw | HostChannelStream, 0, false},
+                                        {"ch3", HostChannelScaled | HostChannelStream, 2, false},
+                                        {"ch2 * 2 - ch3", HostChannelCalculated | HostChannelStream, 0, false},
+                                        {"shift(ch1, 0.01)", HostChannelCalculated | HostChannelStream, 1, false},
+                                        {"cmpeakdet(ch1, 10, 0.3)", 0, 2, true}};
+    // done: every record has samples, so every calculation gives something.
+    const auto expectSame = [&](const char* when, bool done) {
+        ASSERT_EQ(inMemory->Data().RecordCount(), kept->Data().RecordCount()) << when;
+        for (size_t record = 0; record < kept->Data().RecordCount(); ++record)
+        {
+            EXPECT_EQ(0u, kept->Data().RecordAt(record).SamplesInMemory()) << when;
+            for (const Calculation& calculation : calculations)
+            {
+                const std::vector<float> expected = Calculate(*inMemory.Get(), calculation, static_cast<int32_t>(record));
+                EXPECT_TRUE(!done || !expected.empty()) << calculation.name << " in record " << record;
+                EXPECT_EQ(expected, Calculate(*kept.Get(), calculation, static_cast<int32_t>(record)))
+                    << when << ": " << calculation.name << " in record " << record;
+            }
+        }
+    };
+    while (!shown->IsSamplingDone())
+    {
+        shown->FeedSamples(1300);
+        expectSame("sampling", false);
+    }
+    ASSERT_EQ(2u, kept->Data().RecordCount());
+    expectSame("done", true);
+
+    ASSERT_EQ(S_OK, kept->SetStorage(0, nullptr));
+    EXPECT_EQ(3 * kept->Data().RecordAt(1).Length(), static_cast<int64_t>(kept->Data().RecordAt(1).SamplesInMemory()));
+    EXPECT_EQ(Calculate(*inMemory.Get(), calculations[2], 1), Calculate(*kept.Get(), calculations[2], 1));
 }

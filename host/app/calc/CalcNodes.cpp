@@ -41,8 +41,7 @@ public:
 
     void Compute(size_t record, int64_t first, std::span<float> out) const override
     {
-        const auto samples = recording_.RecordAt(record).Samples(channel_).subspan(static_cast<size_t>(first));
-        std::copy_n(samples.begin(), out.size(), out.begin());
+        recording_.RecordAt(record).Read(channel_, first, out);
     }
 
 private:

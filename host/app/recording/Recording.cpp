@@ -19,23 +19,69 @@ Record::Record(double sampleInterval, std::vector<std::vector<float>> channels)
         if (channel.size() != channels.front().size())
             throw std::invalid_argument("channels with different sample counts");
     channels_ = std::move(channels);
+    length_ = channels_.empty() ? 0 : static_cast<int64_t>(channels_.front().size());
 }
 
-int64_t Record::Length() const
+std::span<const float> Record::Samples(size_t channel) const
 {
-    return channels_.empty() ? 0 : static_cast<int64_t>(channels_.front().size());
+    if (store_)
+        throw std::logic_error("the samples of a record kept in a store are read back, not in memory");
+    return channels_.at(channel);
+}
+
+void Record::Read(size_t channel, int64_t first, std::span<float> out) const
+{
+    if (channel >= channels_.size() || first < 0 || static_cast<int64_t>(out.size()) > length_ - first)
+        throw std::out_of_range("samples read outside the record");
+    if (store_)
+        store_->Read(index_, channel, first, out);
+    else
+        std::copy_n(channels_[channel].begin() + first, out.size(), out.begin());
+}
+
+float Record::Sample(size_t channel, int64_t tick) const
+{
+    float value = 0.0f;
+    Read(channel, tick, std::span<float>(&value, 1));
+    return value;
+}
+
+size_t Record::SamplesInMemory() const
+{
+    size_t samples = 0;
+    for (const std::vector<float>& channel : channels_)
+        samples += channel.capacity();
+    return samples;
+}
+
+std::vector<std::vector<float>> Record::Copy() const
+{
+    std::vector<std::vector<float>> copy(channels_.size(), std::vector<float>(static_cast<size_t>(length_)));
+    for (size_t channel = 0; channel < copy.size(); ++channel)
+        Read(channel, 0, copy[channel]);
+    return copy;
+}
+
+void Record::KeepIn(std::shared_ptr<SampleStore> store, size_t index, std::vector<std::vector<float>> memory)
+{
+    store_ = std::move(store);
+    index_ = index;
+    channels_ = std::move(memory);
 }
 
 void Record::Fill(size_t channel, int64_t start, int64_t end, float value)
 {
-    std::vector<float>& samples = channels_.at(channel);
-    if (start < 0 || end < start || end > static_cast<int64_t>(samples.size()))
+    if (channel >= channels_.size() || start < 0 || end < start || end > length_)
         throw std::out_of_range("samples filled outside the record");
-    std::fill(samples.begin() + start, samples.begin() + end, value);
+    if (store_)
+        throw std::logic_error("the samples of a record kept in a store are not changed");
+    std::fill(channels_[channel].begin() + start, channels_[channel].begin() + end, value);
 }
 
 void Record::Reserve(size_t samples)
 {
+    if (store_)
+        return;
     for (std::vector<float>& channel : channels_)
         channel.reserve(samples);
 }
@@ -46,6 +92,8 @@ void Record::TakeRoom(std::vector<std::vector<float>>&& room)
         throw std::invalid_argument("room made for a different number of channels");
     if (Length() != 0 || std::any_of(room.begin(), room.end(), [](const auto& channel) { return !channel.empty(); }))
         throw std::logic_error("room taken where samples already are");
+    if (store_)
+        throw std::logic_error("room taken for a record kept in a store");
     channels_ = std::move(room);
 }
 
@@ -58,8 +106,14 @@ void Record::Append(const std::vector<std::span<const float>>& rows)
     for (const auto& row : rows)
         if (row.size() != rows.front().size())
             throw std::invalid_argument("channels appended with different sample counts");
-    for (size_t channel = 0; channel < rows.size(); ++channel)
-        channels_[channel].insert(channels_[channel].end(), rows[channel].begin(), rows[channel].end());
+    if (rows.empty())
+        return;
+    if (store_)
+        store_->Append(index_, rows);
+    else
+        for (size_t channel = 0; channel < rows.size(); ++channel)
+            channels_[channel].insert(channels_[channel].end(), rows[channel].begin(), rows[channel].end());
+    length_ += static_cast<int64_t>(rows.front().size());
 }
 
 Recording::Recording(std::vector<ChannelInfo> channels) : channels_(std::move(channels)) {}
@@ -84,7 +138,45 @@ Record& Recording::AddRecord(double sampleInterval, std::vector<std::vector<floa
         throw std::invalid_argument("a record with a different number of channels");
     if (!records_.empty())
         records_.back().MarkComplete();
-    return records_.emplace_back(sampleInterval, std::move(channels));
+    Record& added = records_.emplace_back(sampleInterval, std::move(channels));
+    if (!store_)
+        return added;
+    try
+    {
+        std::vector<std::span<const float>> rows;
+        for (size_t channel = 0; channel < channels_.size(); ++channel)
+            rows.push_back(added.Samples(channel));
+        if (added.Length() > 0)
+            store_->Append(records_.size() - 1, rows);
+    }
+    catch (...)
+    {
+        records_.pop_back();
+        throw;
+    }
+    added.KeepIn(store_, records_.size() - 1, std::vector<std::vector<float>>(channels_.size()));
+    return added;
+}
+
+void Recording::KeepSamplesIn(std::shared_ptr<SampleStore> store)
+{
+    if (store == store_)
+        return;
+    // Every sample is where it goes before any record lets go of where it was: a store that refuses them
+    // leaves each record reading from where it did.
+    std::vector<std::vector<std::vector<float>>> inMemory(store ? 0 : records_.size());
+    for (size_t index = 0; index < records_.size(); ++index)
+    {
+        std::vector<std::vector<float>> samples = records_[index].Copy();
+        if (store)
+            store->Append(index, std::vector<std::span<const float>>(samples.begin(), samples.end()));
+        else
+            inMemory[index] = std::move(samples);
+    }
+    for (size_t index = 0; index < records_.size(); ++index)
+        records_[index].KeepIn(store, index, store ? std::vector<std::vector<float>>(channels_.size())
+                                                   : std::move(inMemory[index]));
+    store_ = std::move(store);
 }
 
 RecordingFeed::RecordingFeed(const Recording& source, bool stopsAfterEachRecord)

@@ -1,8 +1,12 @@
 // A recording held by the host: records (blocks) of float samples on named channels.
 #pragma once
 
+#include "host/app/recording/SampleStore.h"
+
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,7 +24,8 @@ struct ChannelInfo
 };
 
 // One block of the recording: every channel has the same number of samples at one sample interval.
-// While sampling, a record grows until it is marked complete.
+// While sampling, a record grows until it is marked complete. Its samples are in memory, or only in the
+// store its recording keeps them in.
 class Record
 {
 public:
@@ -29,9 +34,21 @@ public:
     Record(double sampleInterval, std::vector<std::vector<float>> channels);
 
     double SampleInterval() const { return sampleInterval_; }
-    int64_t Length() const;
+    int64_t Length() const { return length_; }
     bool IsComplete() const { return complete_; }
-    std::span<const float> Samples(size_t channel) const { return channels_.at(channel); }
+    // The channel's samples in memory. Throws std::logic_error for a record kept in a store, whose
+    // samples are read with Read.
+    std::span<const float> Samples(size_t channel) const;
+    // Copies the channel's samples from tick first into out, wherever they are kept. Throws
+    // std::out_of_range outside the record, std::runtime_error when its store cannot give them.
+    void Read(size_t channel, int64_t first, std::span<float> out) const;
+    float Sample(size_t channel, int64_t tick) const;
+    // Hands visit the channel's samples from the first to the last, a stretch (std::span<const float>)
+    // at a time. Throws as Read does.
+    template <class Visit>
+    void ForEachStretch(size_t channel, Visit&& visit) const;
+    // The samples the record holds in memory, room made for more included: none once kept in a store.
+    size_t SamplesInMemory() const;
 
     // Room for this many samples per channel, so that appending up to them moves nothing.
     void Reserve(size_t samples);
@@ -41,13 +58,25 @@ public:
     // Appends samples to every channel at once; rows holds one vector per channel, all of one length.
     void Append(const std::vector<std::span<const float>>& rows);
     void MarkComplete() { complete_ = true; }
-    // Sets the channel's samples at ticks [start, end) to value; throws std::out_of_range outside the record.
+    // Sets the channel's samples at ticks [start, end) to value; throws std::out_of_range outside the
+    // record, std::logic_error for a record kept in a store (a live preview's, which nothing edits).
     void Fill(size_t channel, int64_t start, int64_t end, float value);
 
 private:
+    friend class Recording;
+    // Every sample of every channel, read from wherever they are kept.
+    std::vector<std::vector<float>> Copy() const;
+    // The record's samples are now in store as its record index (already written there), or, without a
+    // store, in memory as given.
+    void KeepIn(std::shared_ptr<SampleStore> store, size_t index, std::vector<std::vector<float>> memory);
+
     double sampleInterval_;
+    // Without a store: the samples, a vector per channel. With one: an empty vector per channel.
     std::vector<std::vector<float>> channels_;
+    int64_t length_ = 0;
     bool complete_ = false;
+    std::shared_ptr<SampleStore> store_;
+    size_t index_ = 0;
 };
 
 // The channels and records of one recording. An offline recording is finished and all its records are
@@ -72,11 +101,16 @@ public:
     Record& AddRecord(double sampleInterval);
     Record& AddRecord(double sampleInterval, std::vector<std::vector<float>> channels);
     void MarkFinished() { finished_ = true; }
+    // From now on every record keeps its samples in store alone, those already here moved there (or,
+    // without a store, back in memory). Throws std::runtime_error when the store refuses them, the
+    // recording left as it was. A copy of the recording shares the store: only one of them may grow.
+    void KeepSamplesIn(std::shared_ptr<SampleStore> store);
 
 private:
     std::vector<ChannelInfo> channels_;
     std::vector<Record> records_;
     bool finished_ = false;
+    std::shared_ptr<SampleStore> store_;
 };
 
 // Samples that arrive in chunks: a growing online recording. A chunk never spans two records, and the
@@ -117,5 +151,24 @@ private:
     Recording live_;
     size_t record_ = 0;
 };
+
+template <class Visit>
+void Record::ForEachStretch(size_t channel, Visit&& visit) const
+{
+    if (!store_)
+    {
+        visit(Samples(channel));
+        return;
+    }
+    // A stretch is read back at a time, so that a long record is never in memory at once.
+    constexpr int64_t StretchSamples = 1 << 16;
+    std::vector<float> stretch;
+    for (int64_t first = 0; first < length_; first += StretchSamples)
+    {
+        stretch.resize(static_cast<size_t>(std::min(StretchSamples, length_ - first)));
+        Read(channel, first, stretch);
+        visit(std::span<const float>(stretch));
+    }
+}
 
 } // namespace Host

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace
 {
@@ -122,34 +123,37 @@ TEST(SettingsPreviewOnHost, ShowsTheNewestLiveSampleAtTheRightEdgeUntilStopped)
     EXPECT_EQ(nullptr, window.Sampling().Holder());
 }
 
-// The samples the preview holds are kept in the compound file it hands its holder, a stream per record
-// and channel written as they arrive: every sample reads back as it arrived, none beyond, while the
-// preview samples and once it is paused, and what its pane draws is what the storage gives.
+// The samples the preview holds are kept in the compound file it hands its holder alone, a stream per
+// record and channel written as they arrive: the holder's record keeps none in memory, every sample reads
+// back as the host sampled it from the preview's start on, none beyond, while the preview samples and once
+// it is paused, and what its pane draws is what the storage gives.
 TEST(SettingsPreviewOnHost, KeepsItsLiveSamplesInTheStorageItHandsTheHolder)
 {
     const Host::Recording recording = HostTests::SteadyVentricle(6000);
+    constexpr size_t started = 1000;
     DocumentOnHost document(recording, true, false);
-    document.Host().FeedSamples(1000);
+    document.Host().FeedSamples(started);
     SettingsDialog open(document);
     StrixDraw::PreviewDataWinWButtons& window = open.Window();
     window.StartSampling();
     const Orv::ComPtr<Host::HostDocument> holder = Host::HostDocument::FromContext(window.Sampling().Holder());
     ASSERT_TRUE(holder);
-    ASSERT_NE(nullptr, holder->Held());
     auto& store = static_cast<Host::PaneDataStore&>(*window.Store());
     const auto expectKept = [&](const char* when) {
         const Host::Record& record = holder->Data().RecordAt(0);
+        EXPECT_EQ(0u, record.SamplesInMemory()) << when;
         const int64_t length = record.Length();
         for (size_t channel = 0; channel < holder->Data().Channels().size(); ++channel)
         {
+            const auto sampled = recording.RecordAt(0).Samples(channel).subspan(started);
             // A stride that is no divisor of the stretches read back crosses their edges.
-            for (int64_t tick = 0; tick <= length; tick += 37)
-                EXPECT_EQ(record.Samples(channel)[static_cast<size_t>(tick)], holder->Held()->ValueAt(0, channel, tick))
+            for (int64_t tick = 0; tick < length; tick += 37)
+                EXPECT_EQ(sampled[static_cast<size_t>(tick)], record.Sample(channel, tick))
                     << when << ", channel " << channel << ", tick " << tick;
-            EXPECT_EQ(std::nullopt, holder->Held()->ValueAt(0, channel, length)) << when;
+            EXPECT_THROW(record.Sample(channel, length), std::out_of_range) << when;
             double drawn = 0.0;
             ASSERT_TRUE(store.ValueAt(static_cast<LONG>(channel), length - 1, drawn)) << when;
-            EXPECT_EQ(record.Samples(channel).back(), drawn) << when;
+            EXPECT_EQ(sampled[static_cast<size_t>(length - 1)], drawn) << when;
         }
     };
     for (int step = 1; step <= 3; ++step)
