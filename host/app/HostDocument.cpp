@@ -1,6 +1,5 @@
 #include "host/app/HostDocument.h"
 
-#include "host/app/HeldSamples.h"
 #include "host/app/PaneDataSource.h"
 
 #include "host/app/calc/CalcCompiler.h"
@@ -188,19 +187,6 @@ Orv::ComPtr<HostDocument> HostDocument::Acquiring()
     return document;
 }
 
-Orv::ComPtr<HostDocument> HostDocument::HolderFor(const HostDocument& shown)
-{
-    Orv::ComPtr<HostDocument> holder = Acquiring();
-    holder->ownRecording_->DeclareChannels(shown.Data().Channels());
-    holder->calculatedChannels_ = shown.CompileContextOf().calculatedChannels;
-    holder->firstVirtualChannel_ = holder->calculatedChannels_.size();
-    holder->lookup_ = shown.lookup_;
-    for (const NamedItem& item : shown.items_)
-        holder->items_.push_back(NamedItem{item.name, item.text, nullptr});
-    holder->channelConversions_ = shown.channelConversions_;
-    return holder;
-}
-
 HostDocument::HostDocument(const Recording* recording, SampleFeed* feed, std::vector<std::string> calculatedChannels)
     : recording_(recording), feed_(feed), calculatedChannels_(std::move(calculatedChannels)),
       firstVirtualChannel_(calculatedChannels_.size()), calculations_([this](const std::wstring& text) { CheckText(text); })
@@ -305,17 +291,6 @@ void HostDocument::AcquisitionStopped(int32_t record, int32_t ticks)
     TellSamplingStopped();
 }
 
-HRESULT STDMETHODCALLTYPE HostDocument::GetSamplingSink(IHostSamplingSink** sink)
-{
-    if (!sink)
-        return E_POINTER;
-    *sink = acquisition_.get();
-    if (!*sink)
-        return E_NOINTERFACE;
-    (*sink)->AddRef();
-    return S_OK;
-}
-
 HRESULT STDMETHODCALLTYPE HostDocument::GetChannelText(int32_t channel, uint32_t, BSTR* text)
 {
     if (!text)
@@ -392,43 +367,6 @@ HRESULT HostDocument::OpenCalculatedChannelEvents(int32_t index, int32_t record,
         *events = opened.Detach();
         return S_OK;
     });
-}
-
-HRESULT STDMETHODCALLTYPE HostDocument::GetState(ULONG, LONG* state)
-{
-    return Orv::AnswerValue(state, LONG{liveSource_ && !IsSamplingDone() ? 0 : 1});
-}
-
-HRESULT STDMETHODCALLTYPE HostDocument::GetSourceCount(LONG* count)
-{
-    return Orv::AnswerValue(count, LONG{liveSource_ ? 1 : 0});
-}
-
-HRESULT STDMETHODCALLTYPE HostDocument::PrepareSource(LONG index, LONG, ULONG, ISamplingSource** source)
-{
-    if (!source)
-        return E_POINTER;
-    *source = nullptr;
-    if (!liveSource_ || index != 0)
-        return E_INVALIDARG;
-    *source = liveSource_.get();
-    liveSource_->AddRef();
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE HostDocument::CreateHolder(ULONG, IUnknown** holder)
-{
-    if (!holder)
-        return E_POINTER;
-    *holder = nullptr;
-    return Orv::CatchReturn([&] { *holder = static_cast<IPaneDataSource*>(new PaneDataSource(this)); });
-}
-
-HRESULT STDMETHODCALLTYPE HostDocument::SetStorage(ULONG, IStorage* storage)
-{
-    if (!acquisition_)
-        return E_UNEXPECTED;
-    return Orv::CatchReturn([&] { ownRecording_->KeepSamplesIn(storage ? std::make_shared<HeldSamples>(storage) : nullptr); });
 }
 
 template <class Call>
