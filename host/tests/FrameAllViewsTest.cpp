@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <objidl.h>
+
+#include <gdiplus.h>
+
 #include <set>
 #include <string>
 #include <vector>
@@ -83,6 +87,38 @@ void CollectCut(HWND parent, const RECT& shown, std::vector<std::string>& cut)
     }
 }
 
+// Which edges of a saved picture (top, left, right, bottom) are black from end to end: a part of the window
+// that nobody drew.
+std::string BlackEdges(const std::wstring& path)
+{
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    std::string black;
+    {
+        Gdiplus::Bitmap picture(path.c_str());
+        const int width = static_cast<int>(picture.GetWidth()), height = static_cast<int>(picture.GetHeight());
+        const auto allBlack = [&](int x, int y, int dx, int dy, int count) {
+            Gdiplus::Color colour;
+            for (int at = 0; at < count; ++at, x += dx, y += dy)
+                if (picture.GetPixel(x, y, &colour) != Gdiplus::Ok || (colour.GetValue() & 0xFFFFFF) != 0)
+                    return false;
+            return true;
+        };
+        const struct
+        {
+            const char* name;
+            int x, y, dx, dy, count;
+        } edges[] = {{"top ", 0, 0, 1, 0, width}, {"left ", 0, 0, 0, 1, height}, {"right ", width - 1, 0, 0, 1, height},
+                     {"bottom ", 0, height - 1, 1, 0, width}};
+        for (const auto& edge : edges)
+            if (width > 0 && height > 0 && allBlack(edge.x, edge.y, edge.dx, edge.dy, edge.count))
+                black += edge.name;
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return black;
+}
+
 class FrameAllViews : public HostTests::FrameSessionFixture
 {
 protected:
@@ -106,6 +142,9 @@ TEST_F(FrameAllViews, TheLoopViewKeepsTheLargestTileUnscrolledAtEverySize)
         MoveWindow(Frame().Handle(), 0, 0, size.cx, size.cy, TRUE);
         HostTests::Settle(Frame());
         HostTests::SaveTestPicture(Frame().Handle(), L"frame-all-views-" + Host::FromUtf8(name));
+        // The picture shows the frame as the display does: not the caption and borders a window manager
+        // would draw, which the frame's own pixels leave black.
+        EXPECT_EQ("", BlackEdges(HostTests::TestPicturePath(L"frame-all-views-" + Host::FromUtf8(name))));
         const Host::ViewFrame* loops = Frame().FindView(LoopViewName);
         ASSERT_NE(nullptr, loops);
         EXPECT_EQ(0, GetWindowLongW(loops->Frame(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) << "scrolled";

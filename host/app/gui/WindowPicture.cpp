@@ -9,6 +9,7 @@
 
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -85,22 +86,37 @@ struct WindowPixels
     std::vector<DWORD> pixels;
 };
 
-WindowPixels CopyWindowPixels(HWND window, const std::string& name)
+// The part of the window its own pixels show, relative to its top left corner: all of it, but for a top
+// window with a caption, whose caption and frame the display's window manager draws apart from the window
+// (the window's own pixels are black there), which is left out as the display leaves it out without one.
+RECT OwnPart(HWND window, bool wholeWindow)
+{
+    RECT place{};
+    GetWindowRect(window, &place);
+    RECT part{0, 0, place.right - place.left, place.bottom - place.top};
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    if (wholeWindow || (style & WS_CHILD) || (style & WS_CAPTION) != WS_CAPTION)
+        return part;
+    RECT decoration{};
+    AdjustWindowRectEx(&decoration, style & ~(WS_HSCROLL | WS_VSCROLL), FALSE, GetWindowLongW(window, GWL_EXSTYLE));
+    return RECT{-decoration.left, -decoration.top, part.right - decoration.right, part.bottom - decoration.bottom};
+}
+
+WindowPixels CopyWindowPixels(HWND window, const std::string& name, bool wholeWindow = true)
 {
     // The caret blinks on a timer of its own: a picture taken at either phase would differ.
     HideCaret(nullptr);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     GdiFlush();
-    RECT place{};
-    GetWindowRect(window, &place);
-    const int width = place.right - place.left, height = place.bottom - place.top;
+    const RECT part = OwnPart(window, wholeWindow);
+    const int width = std::max(1L, part.right - part.left), height = std::max(1L, part.bottom - part.top);
     const WindowDC source{window, GetWindowDC(window)};
     const MemoryDC memory{CreateCompatibleDC(source.dc)};
     WindowPixels copy{std::unique_ptr<Bitmap>(new Bitmap{CreateCompatibleBitmap(source.dc, width, height)}), {}};
     if (!source.dc || !memory.dc || !copy.bitmap->bitmap)
         throw std::runtime_error(name + ": cannot take the window's picture");
     const HGDIOBJ previous = SelectObject(memory.dc, copy.bitmap->bitmap);
-    const bool copied = BitBlt(memory.dc, 0, 0, width, height, source.dc, 0, 0, SRCCOPY);
+    const bool copied = BitBlt(memory.dc, 0, 0, width, height, source.dc, part.left, part.top, SRCCOPY);
     SelectObject(memory.dc, previous);
     if (!copied)
         throw std::runtime_error(name + ": cannot copy the window's picture: " + SystemErrorText(GetLastError()));
@@ -153,7 +169,7 @@ void SaveBitmapPicture(HBITMAP bitmap, const std::wstring& path)
 void SaveWindowPicture(HWND window, const std::wstring& path)
 {
     const std::string name = ToUtf8(path);
-    WritePng(CopyWindowPixels(window, name).bitmap->bitmap, path, name);
+    WritePng(CopyWindowPixels(window, name, false).bitmap->bitmap, path, name);
 }
 
 void SaveSettledWindowPicture(HWND window, const std::wstring& path)
@@ -172,7 +188,7 @@ void SaveSettledWindowPicture(HWND window, const std::wstring& path)
     for (; sameLooks < SameLooksNeeded && looks < MostLooks; ++looks)
     {
         PumpMessages();
-        WindowPixels look = CopyWindowPixels(window, name);
+        WindowPixels look = CopyWindowPixels(window, name, false);
         const bool queueEmpty = (GetQueueStatus(QS_ALLINPUT) & ~(QS_TIMER | QS_TIMER << 16)) == 0;
         sameLooks = queueEmpty && !last.pixels.empty() && look.pixels == last.pixels ? sameLooks + 1 : 0;
         last = std::move(look);

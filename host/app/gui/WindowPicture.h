@@ -21,7 +21,8 @@ WindowImage ReadWindowImage(HWND window);
 // Writes the bitmap to path as a PNG file. Throws std::runtime_error naming the path when it cannot.
 void SaveBitmapPicture(HBITMAP bitmap, const std::wstring& path);
 
-// Paints the window and its children now and writes what it shows, frame included, to path.
+// Paints the window and its children now and writes what it shows, frame included, to path; a top window
+// without the caption and frame that the display's window manager draws for it.
 // Throws std::runtime_error naming the path when the picture cannot be taken or written.
 void SaveWindowPicture(HWND window, const std::wstring& path);
 // As SaveWindowPicture, once the window has settled: its messages handled and its pixels the same over
