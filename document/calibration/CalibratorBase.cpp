@@ -190,6 +190,60 @@ bool CalibratorBase::Apply(int32_t channel, IUnitConversion** conversion)
     return true;
 }
 
+std::optional<double> CalibratorBase::RecordedBehind(double shown, int32_t channel)
+{
+    if (!std::isfinite(shown) || !IsActive() || !IsAppliedToChannel(channel))
+        return std::nullopt;
+    const Orv::ComPtr<IUnitConversion> cached = FindConversion(channel);
+    ConversionUnits units;
+    if (!cached || FAILED(ReadConversionUnits(*cached.Get(), units)))
+        return std::nullopt;
+    const std::optional<CalibrationPoints> points = PointsFor(channel, units);
+    if (!points || points->calibrated[0] == points->calibrated[1])
+        return std::nullopt;
+    // The host's conversion draws its line through the points, the calibrated ones in their prefixed unit.
+    const double calibrated = shown / PrefixFactor(points->unit);
+    return points->raw[0] + (calibrated - points->calibrated[0]) * (points->raw[1] - points->raw[0]) /
+                                (points->calibrated[1] - points->calibrated[0]);
+}
+
+double CalibratorBase::ShownWithoutCalibration(double shown, int32_t channel)
+{
+    const std::optional<double> raw = RecordedBehind(shown, channel);
+    if (!raw)
+        return shown;
+    double factor = 1.0;
+    return OwnConversionStage(*raw, channel, factor) * factor;
+}
+
+double CalibratorBase::OwnConversionStage(double raw, int32_t channel, double& factor) const
+{
+    const Orv::ComPtr<IUnitConversion> cached = FindConversion(channel);
+    ConversionUnits units;
+    if (cached && SUCCEEDED(ReadConversionUnits(*cached.Get(), units)) && units.inUse)
+    {
+        factor = UnitPrefixFactor(units.Unit().Prefix());
+        return (units.scale * raw + units.offset) / factor;
+    }
+    // The channel as recorded: the raw value, in base units, in the channel's prefixed unit, which the
+    // corrections and the conversion's calibrated points are in. Taken as it stands, a channel recorded
+    // in microlitres became a million times smaller once the parallel conductance or alpha was applied.
+    factor = PrefixFactor(ChannelUnit(channel));
+    return raw / factor;
+}
+
+UnitInfo CalibratorBase::ChannelUnit(int32_t channel) const
+{
+    Orv::ComPtr<IUnitConversion> conversion = FindConversion(channel);
+    if (!conversion)
+        if (IHostDocument* host = Owner().GetHostDocument())
+            host->GetChannelConversion(HostUnsetPosition, HostNewRecordings, channel, conversion.Put());
+    if (!conversion)
+        if (IUnitsService* units = UnitsServiceAccessor::Get())
+            units->CreateDefaultConversion(conversion.Put());
+    return GetConversionUnitText(conversion.Get());
+}
+
 bool CalibratorBase::BlockMatches(IUnitConversion* shown, IUnitConversion& expected) const
 {
     if (!shown)

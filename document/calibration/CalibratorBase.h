@@ -91,12 +91,27 @@ public:
     // The unit a conversion shows values in; empty for null.
     static UnitInfo GetConversionUnitText(IUnitConversion* conversion);
 
+    // What the channel would show through its own conversion, of a value it shows now (both in base
+    // units): the reading a calibration's points are taken in. Taken while the calibration is in force,
+    // the reading had passed through it already and the calibration was drawn through itself. The value
+    // as it is while none of this calibrator's conversions is in force.
+    double ShownWithoutCalibration(double shown, int32_t channel);
+
 protected:
     CalibratorOwner& Owner() const { return *owner_; }
     ModelPtr Model(int kind) const { return owner_->GetModel(kind); }
     // The calibration's points for the channel with its conversion's units; none when the calibration
     // cannot be built.
     virtual std::optional<CalibrationPoints> PointsFor(int32_t channel, const ConversionUnits& channelUnits) = 0;
+    // The recorded value (base units) behind a value the channel shows (base units) through this
+    // calibrator's conversion; none while that conversion is not in force or its points draw no line.
+    std::optional<double> RecordedBehind(double shown, int32_t channel);
+    // A recorded value (base units) as the channel's own conversion shows it, in that conversion's
+    // prefixed unit, whose prefix factor goes to factor.
+    double OwnConversionStage(double raw, int32_t channel, double& factor) const;
+    // The unit of the channel's own conversion: the cached one, else the host's for new recordings, else
+    // the default.
+    UnitInfo ChannelUnit(int32_t channel) const;
 
 private:
     bool BlockMatches(IUnitConversion* shown, IUnitConversion& expected) const;

@@ -159,18 +159,16 @@ double VolumeCalibrator::FirstStage(double raw, int32_t channel, Workflow kind, 
         factor = PrefixFactor(own->unit);
         return (own->line.slope * raw + own->line.intercept) / factor;
     }
-    const Orv::ComPtr<IUnitConversion> cached = FindConversion(channel);
-    ConversionUnits units;
-    if (cached && SUCCEEDED(ReadConversionUnits(*cached.Get(), units)) && units.inUse)
-    {
-        factor = UnitPrefixFactor(units.Unit().Prefix());
-        return (units.scale * raw + units.offset) / factor;
-    }
-    // The channel as recorded: the raw value, in base units, in the channel's prefixed unit, which the
-    // corrections and the conversion's calibrated points are in. Taken as it stands, a channel recorded
-    // in microlitres became a million times smaller once the parallel conductance or alpha was applied.
-    factor = PrefixFactor(ChannelUnit(channel));
-    return raw / factor;
+    return OwnConversionStage(raw, channel, factor);
+}
+
+double VolumeCalibrator::ShownBeforeCuvette(double shown, int32_t channel)
+{
+    const std::optional<double> raw = RecordedBehind(shown, channel);
+    if (!raw)
+        return shown;
+    double factor = 1.0;
+    return FirstStage(*raw, channel, CurrentChain().kind, factor) * factor;
 }
 
 double VolumeCalibrator::ConvertToVolume(double raw, double divisor, int32_t channel)
@@ -217,18 +215,6 @@ bool VolumeCalibrator::AlphaInForce(Chain chain) const
 {
     return (chain.kind == Workflow::SmallMammal || chain.kind == Workflow::LargeMammal) &&
            Applied(alpha_, PropertyId::AlphaCalibrationApplied);
-}
-
-UnitInfo VolumeCalibrator::ChannelUnit(int32_t channel) const
-{
-    Orv::ComPtr<IUnitConversion> conversion = FindConversion(channel);
-    if (!conversion)
-        if (IHostDocument* host = Owner().GetHostDocument())
-            host->GetChannelConversion(HostUnsetPosition, HostNewRecordings, channel, conversion.Put());
-    if (!conversion)
-        if (IUnitsService* units = UnitsServiceAccessor::Get())
-            units->CreateDefaultConversion(conversion.Put());
-    return GetConversionUnitText(conversion.Get());
 }
 
 UnitInfo VolumeCalibrator::GetUnit(int32_t channel)

@@ -43,6 +43,11 @@ public:
     // would be read as litres once the channel is calibrated.
     bool AwaitsVolumeUnit(int32_t channel);
 
+    // The conductance behind a value the channel shows (both in base units), through the workflow's
+    // first calibration but not the cuvette regression and the corrections after it: the reading the
+    // cuvette regression is taken in.
+    double ShownBeforeCuvette(double shown, int32_t channel);
+
     LineCoefficients GetConductanceCoefficients() const;
     LineCoefficients GetMpvsCoefficients() const;
     LineCoefficients GetKnownVolumeCoefficients() const;
@@ -86,7 +91,6 @@ private:
     bool Applied(const ModelPtr& model, int id) const { return model->GetValue<PropertyType::Bool>(id); }
     double Value(const ModelPtr& model, int id) const { return model->GetValue<PropertyType::Double>(id); }
     UnitInfo Unit(const ModelPtr& model, int id) const { return model->GetValue<PropertyType::Unit>(id); }
-    UnitInfo ChannelUnit(int32_t channel) const;
 
     ModelPtr conductance_;
     ModelPtr mpvs_;

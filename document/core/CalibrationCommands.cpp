@@ -78,7 +78,10 @@ MessageAnswer SistraDocument::SetValueFromSelection(int32_t channel, int kind, i
     TickPosition start, end;
     if (!ChannelSelection(channel, start, end))
         return RefuseMessage(L"the channel " + std::to_wstring(channel + 1) + L" has no selection within one record");
-    const double mean = MeanOfChannelRange(HostDoc(), channel, start, end, false);
+    CalibratorBase& calibrator = kind == ModelKind::PressureCalib ? static_cast<CalibratorBase&>(*pressureCalibrator_)
+                                                                  : *volumeCalibrator_;
+    const double mean = calibrator.ShownWithoutCalibration(MeanOfChannelRange(HostDoc(), channel, start, end, false),
+                                                           channel);
     const ModelPtr model = GetModel(kind);
     model->SetValue<PropertyType::Double>(point == 0 ? firstPointId : secondPointId, mean);
     model->CommitChanges();

@@ -166,6 +166,11 @@ public:
     {
         return CalibratorBase::GetConversionUnitText(volumeCalibrator_->GetUnitsConversion(channel).Get());
     }
+    // The conductance behind a value the volume channel shows (base units): what the cuvette table takes.
+    double CuvetteReading(double shown) const
+    {
+        return volumeCalibrator_->ShownBeforeCuvette(shown, GetSetupModel()->GetVolumeChannel());
+    }
     // True while the workflow's volume calibration has yet to make the loops' volumes volumes.
     bool ParallelConductanceAwaitsVolume() const
     {

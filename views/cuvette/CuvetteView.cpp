@@ -730,9 +730,9 @@ bool CuvetteView::FillCellFromSelection(int well, int column)
         }
     RecordingPosition start{}, end{};
     Document()->ReadHostSelection(start, end);
-    const double mean = MeanOfChannelRange(Document()->GetHostDocument(), VolumeChannel().channel,
-                                           TickPosition{start.block, start.tick}, TickPosition{end.block, end.tick},
-                                           false);
+    const double mean = Document()->CuvetteReading(
+        MeanOfChannelRange(Document()->GetHostDocument(), VolumeChannel().channel, TickPosition{start.block, start.tick},
+                           TickPosition{end.block, end.tick}, false));
     const bool filled = !IsBlankMarker(mean);
     if (filled)
     {

@@ -7,6 +7,7 @@
 #include "hostapi/OrvStringInterfaces.h"
 #include "hostapi/VyrCommands.h"
 #include "hostapi/VyrViews.h"
+#include "calc/sources/ChannelMean.h"
 #include "document/core/CuvetteSelectionTarget.h"
 #include "document/models/workflow/Workflow.h"
 #include "hostframework/views/DocViewClass.h"
@@ -660,6 +661,65 @@ TEST_F(DocumentCommands, BolusesAreAddedOnceRemovedAndEdited)
     EXPECT_TRUE(selected().empty());
     EXPECT_TRUE(std::isnan(Double(ModelKind::SalineCalib, PropertyId::ParallelConductance)));
     EXPECT_FALSE(Bool(ModelKind::SalineCalib, PropertyId::SalineCalibrationApplied));
+}
+
+// A calibration's point taken from the selection is the channel as its own conversion shows it, and a
+// cuvette table's reading the conductance behind the volume, whichever calibrations are in force: read
+// through them, the conductance step's point taken after Apply was calibrated already, and the cuvette
+// table took the volume for conductance. Each line runs through the reading, which a wrong one moves.
+TEST_F(DocumentCommands, CalibrationReadingsAreTakenBeforeTheCalibrationsInForce)
+{
+    const Sistra::ModelPtr setup = Doc().GetSetupModel();
+    setup->SetValue<PropertyType::Int>(PropertyId::WorkflowKind, Sistra::WorkflowKind::SmallMammal);
+    setup->CommitChanges();
+    constexpr TickPosition From{0, 300}, To{0, 700};
+    document->Host().SetSelection(From, To);
+    const auto shown = [&](int32_t channel) {
+        return Sistra::MeanOfChannelRange(&document->Host(), channel, From, To, false);
+    };
+    const double pressure = shown(0), conductance = shown(1);
+    const auto line = [&](int kind, std::array<int, 5> ids, double reading, double slope, double intercept) {
+        const Sistra::ModelPtr model = Model(kind);
+        for (const auto& [id, value] : {std::pair{ids[0], reading}, {ids[1], slope * reading + intercept},
+                                        {ids[2], reading + 1}, {ids[3], slope * (reading + 1) + intercept}})
+            model->SetValue<PropertyType::Double>(id, value);
+        model->SetValue<PropertyType::Bool>(ids[4], true);
+        model->CommitChanges();
+    };
+    double throughConductance = conductance;
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"none", [] {}},
+        {"pressure",
+         [&] {
+             line(ModelKind::PressureCalib, {PropertyId::PressureBase1, PropertyId::PressureConverted1, PropertyId::PressureBase2,
+                                            PropertyId::PressureConverted2, PropertyId::PressureCalibrationApplied},
+                  pressure, 3.0, 10.0);
+         }},
+        {"conductance",
+         [&] {
+             line(ModelKind::ConductanceCalib,
+                  {PropertyId::ConductanceBase1, PropertyId::ConductanceConverted1, PropertyId::ConductanceBase2,
+                   PropertyId::ConductanceConverted2, PropertyId::ConductanceCalibrationApplied},
+                  conductance, 2.0, 1.0);
+             throughConductance = shown(1);
+         }},
+        {"cuvette", [&] { EXPECT_EQ(1, RunStatement(Doc(), L"ApplySistraCuvetteCalibration slope:=5, intercept:=1")); }},
+    };
+    const auto agrees = [](double expected, double actual) { return std::abs(actual - expected) <= 1e-5 * std::abs(expected); };
+    for (const auto& [name, apply] : steps)
+    {
+        apply();
+        // Read first: a conductance point taken again withdraws the cuvette regression built on it.
+        EXPECT_PRED2(agrees, throughConductance, Doc().CuvetteReading(shown(1))) << name;
+        EXPECT_EQ(std::string(name) == "cuvette", !agrees(throughConductance, shown(1))) << name;
+        EXPECT_EQ(1, RunStatement(Doc(), L"SetSistraPressureValueFromSel pointIdx:=0"));
+        EXPECT_PRED2(agrees, pressure, Double(ModelKind::PressureCalib, PropertyId::PressureBase1)) << name;
+        EXPECT_EQ(1, RunStatement(Doc(), L"SetSistraConductanceValueFromSel pointIdx:=0"));
+        EXPECT_PRED2(agrees, conductance, Double(ModelKind::ConductanceCalib, PropertyId::ConductanceBase1)) << name;
+    }
+    // The pressure and conductance calibrations were in force on their channels.
+    EXPECT_FALSE(agrees(pressure, shown(0)));
+    EXPECT_FALSE(agrees(conductance, throughConductance));
 }
 
 // A volume calibration applied by its automation message answers 1 exactly when the loops' volumes change:
