@@ -43,10 +43,13 @@ bool TextClickAnnotation::HandleClick(const RECT&, UINT, const POINT&, const POI
 {
     if (ShowsAllLoops())
         return false;
-    document_->Data().SetHostRange(AllLoops, AllLoops);
-    document_->AddChange(ChangeState::ResetAndResults);
-    document_->RefreshViews();
-    document_->UpdateMenuStates();
+    // Refreshing the views sets the loop view's plot up again, which deletes this annotation: nothing of it
+    // may be read after (its document pointer, read from freed memory, crashed the menu update).
+    SistraDocument* const document = document_;
+    document->Data().SetHostRange(AllLoops, AllLoops);
+    document->AddChange(ChangeState::ResetAndResults);
+    document->RefreshViews();
+    document->UpdateMenuStates();
     return true;
 }
 
