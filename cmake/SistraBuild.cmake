@@ -76,12 +76,15 @@ function(sistra_test name)
 endfunction()
 
 # Each program gets a display and a Wine session of its own: some check which window is in front,
-# and so they can still run side by side.
+# and so they can still run side by side. A program that crashed fails the run by what Wine reports of
+# it: the exit status Wine gives a crashed program is at times 0, and the run passed with the tests after
+# the crash never run.
 function(sistra_add_test_run test target)
     add_test(NAME ${test} COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/own-session ${test}
              wine $<TARGET_FILE:${target}> --gtest_brief=1)
     set(run_environment ${SISTRA_TEST_ENVIRONMENT} ${ARGN})
-    set_tests_properties(${test} PROPERTIES ENVIRONMENT "${run_environment}" TIMEOUT 600)
+    set_tests_properties(${test} PROPERTIES ENVIRONMENT "${run_environment}" TIMEOUT 600
+                         FAIL_REGULAR_EXPRESSION "wine: Unhandled ")
 endfunction()
 
 # sistra_dll(NAME SOURCES...): a statically linked Windows DLL without a "lib" prefix.
