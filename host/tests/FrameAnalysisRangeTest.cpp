@@ -84,9 +84,9 @@ TEST_F(FrameAnalysisRange, TheLoopViewShowsTheRangeUntilAClickOnItsGraphOrTheRan
     EXPECT_FALSE(Frame().ChooseCommand(L"Edit|Set Analysis Range")) << "nothing is selected";
     EXPECT_FALSE(Frame().ChooseCommand(L"Edit|Clear Analysis Range")) << "no range is set";
     // A drag across the middle of the trace view selects part of the one record.
-    HostTests::DragAcrossTheMiddle(session->Trace().Handle());
     TickPosition start{}, end{};
-    ASSERT_TRUE(PumpUntil(Frame(), [&] { return opened->Host().GetSelection(&start, &end) == S_OK && start.record == 0; }));
+    ASSERT_TRUE(HostTests::DragAcrossTheMiddleUntil(
+        Frame(), session->Trace().Handle(), [&] { return opened->Host().GetSelection(&start, &end) == S_OK && start.record == 0; }));
     HostTests::Settle(Frame());
     const Host::WindowImage reference = Host::ReadWindowImage(graph_);
     ASSERT_EQ(0u, CornerChanged(reference));

@@ -37,11 +37,7 @@ protected:
         const HWND table = ViewWindow(TableViewName);
         const HWND add =
             table ? FindVisibleChild(table, [](HWND child) { return WindowText(child) == L"Add to Tallion"; }) : nullptr;
-        if (!add)
-            return std::nan("");
-        ClickAt(ScreenCentreOf(add));
-        Settle(Frame());
-        const std::string value = HostTests::FirstLoopValue(opened->Session().Sheet(), column);
+        const std::string value = ValueAddedToTallion(Frame(), opened->Session().Sheet(), add, column);
         // The sheet's window came to the front, over the workflow's page: closed, as a person closes it.
         if (const HWND sheet = ThreadWindowOfClass(L"SistraHostList"))
             SendMessageW(sheet, WM_CLOSE, 0, 0);
@@ -89,15 +85,14 @@ protected:
     bool Tick(HWND page, int box)
     {
         const LRESULT before = SendDlgItemMessageW(page, box, BM_GETCHECK, 0, 0);
-        ClickAt(ScreenCentreOf(GetDlgItem(page, box)));
-        return PumpUntil(Frame(), [&] { return SendDlgItemMessageW(page, box, BM_GETCHECK, 0, 0) != before; });
+        return ClickUntil(Frame(), ScreenCentreOf(GetDlgItem(page, box)),
+                          [&] { return SendDlgItemMessageW(page, box, BM_GETCHECK, 0, 0) != before; });
     }
     // Clicks into the page's box and types the text; whether the box shows it.
     bool TypeInto(HWND page, int box, const std::wstring& text)
     {
         const HWND edit = GetDlgItem(page, box);
-        ClickAt(ScreenCentreOf(edit));
-        if (!PumpUntil(Frame(), [&] { return GetFocus() == edit; }))
+        if (!ClickUntil(Frame(), ScreenCentreOf(edit), [&] { return GetFocus() == edit; }))
             return false;
         SendMessageW(edit, EM_SETSEL, 0, -1);
         TypeText(text);

@@ -372,9 +372,8 @@ protected:
         const TickPosition first{1, 0}, last{1, ticks};
         ASSERT_EQ(S_OK, session->Trace().ShowRange(&first, &last));
         HostTests::Settle(Frame());
-        HostTests::DragAcrossTheMiddle(session->Trace().Handle());
         TickPosition start{}, end{};
-        ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] {
+        ASSERT_TRUE(HostTests::DragAcrossTheMiddleUntil(Frame(), session->Trace().Handle(), [&] {
             return opened->Host().GetSelection(&start, &end) == S_OK && start.record == 1 && end.record == 1;
         }));
     }

@@ -50,16 +50,15 @@ TEST_F(FrameCuvetteBand, EnablingWithoutAnEquationIsRefusedOnScreenAndAFilledOne
     ASSERT_TRUE(view);
     const HWND enable = GetDlgItem(view, EnableBox);
     ASSERT_EQ(L"Enable cuvette calibration", WindowText(enable));
-    ClickAt(ScreenCentreOf(enable));
     HWND balloon = nullptr;
-    PumpUntil(Frame(), [&] { return (balloon = HostTests::ThreadWindowOfClass(L"XPBalloonHelp")) != nullptr; }, 3000);
+    HostTests::ClickUntil(Frame(), ScreenCentreOf(enable),
+                          [&] { return (balloon = HostTests::ThreadWindowOfClass(L"XPBalloonHelp")) != nullptr; });
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-cuvette-band-refused");
     ASSERT_TRUE(balloon);
     EXPECT_EQ(L"Can't Apply Calibration", WindowText(balloon));
     EXPECT_EQ(BST_UNCHECKED, SendMessageW(enable, BM_GETCHECK, 0, 0));
     EXPECT_EQ(1.0, VolumeScale());
-    ClickAt(ScreenCentreOf(view));
-    PumpUntil(Frame(), [&] { return !HostTests::ThreadWindowOfClass(L"XPBalloonHelp"); });
+    HostTests::ClickUntil(Frame(), ScreenCentreOf(view), [] { return !HostTests::ThreadWindowOfClass(L"XPBalloonHelp"); });
 
     // 2 uL a recorded uL and no offset.
     const std::vector<double> recorded = VolumeLaneValues();

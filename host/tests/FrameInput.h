@@ -5,6 +5,8 @@
 #include "host/app/gui/FrameWindow.h"
 #include "testsupport/RealInput.h"
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <algorithm>
@@ -30,20 +32,27 @@ bool PumpUntil(Host::FrameWindow& frame, Done done, DWORD limitMilliseconds = 20
         limitMilliseconds);
 }
 
-// Clicks at point until done() holds, handling the frame's messages between (bounded: under load a click
-// can be lost); the last answer of done().
-template <class Done>
-bool ClickUntil(Host::FrameWindow& frame, POINT point, Done done)
+// Gives the input that give() makes until done() holds, handling the frame's messages between (bounded:
+// under load a click, a press or a release can be lost); the last answer of done().
+template <class Give, class Done>
+bool InputUntil(Host::FrameWindow& frame, Give give, Done done)
 {
-    constexpr int Clicks = 4;
+    constexpr int Attempts = 4;
     constexpr DWORD TakesWithin = 5000;
     bool held = false;
-    for (int clicked = 0; clicked < Clicks && !held; ++clicked)
+    for (int attempt = 0; attempt < Attempts && !held; ++attempt)
     {
-        ClickAt(point);
+        give();
         held = PumpUntil(frame, done, TakesWithin);
     }
     return held;
+}
+
+// Clicks at point until done() holds (bounded); the last answer of done().
+template <class Done>
+bool ClickUntil(Host::FrameWindow& frame, POINT point, Done done)
+{
+    return InputUntil(frame, [point] { ClickAt(point); }, done);
 }
 
 // Handles the frame's messages for a while: for input whose effect cannot be asked for.
@@ -80,6 +89,13 @@ inline void DragAcrossTheMiddle(HWND window)
     ClientToScreen(window, &from);
     ClientToScreen(window, &to);
     DragFromTo(from, to);
+}
+
+// Drags across the middle of the window until done() holds (bounded); the last answer of done().
+template <class Done>
+bool DragAcrossTheMiddleUntil(Host::FrameWindow& frame, HWND window, Done done)
+{
+    return InputUntil(frame, [window] { DragAcrossTheMiddle(window); }, done);
 }
 
 // A number typed on the keyboard, its decimal point on the keypad.
@@ -181,14 +197,16 @@ inline HWND ThreadWindowOfClass(const wchar_t* className)
 }
 
 // A second hand for what runs modally (a menu, a dialog): it waits for the window that find gives, then
-// acts on it, while the test's thread is held by the modal loop.
+// acts on it, while the test's thread is held by the modal loop. It waits as long as choosing from a menu
+// may take with its retries (ChooseFromMenu): a dialog that shows after the hand has given up holds the
+// test for good.
 class SecondHand
 {
 public:
     SecondHand(std::function<HWND()> find, std::function<void(HWND)> act)
         : thread_([this, find = std::move(find), act = std::move(act)] {
               HWND found = nullptr;
-              for (int wait = 0; wait < 1000 && !(found = find()); ++wait)
+              for (int wait = 0; wait < 6000 && !(found = find()); ++wait)
                   Sleep(20);
               if (found)
               {
@@ -234,6 +252,19 @@ inline HWND ShownMenu()
     return ProcessWindow([](HWND window) { return ClassOf(window) == L"#32768"; });
 }
 
+// Polls found() until it holds (bounded); its last answer.
+template <class Found>
+auto WaitFor(Found found, int limitMilliseconds)
+{
+    auto answer = found();
+    for (int waited = 0; !answer && waited < limitMilliseconds; waited += 20)
+    {
+        Sleep(20);
+        answer = found();
+    }
+    return answer;
+}
+
 // Types text in place of the edit's, as a person does (a click in it, End, a backspace per character, the
 // text), until the edit shows it (bounded: a key can be lost under load, and is then typed again).
 inline bool RetypeUntilShown(HWND edit, const std::wstring& text)
@@ -258,20 +289,28 @@ inline bool RetypeUntilShown(HWND edit, const std::wstring& text)
 template <class Done>
 bool ClickButtonUntil(HWND dialog, int button, Done done)
 {
-    const POINT point = ScreenCentreOf(GetDlgItem(dialog, button));
     for (int wait = 0; wait < 500 && !done(); ++wait)
     {
+        // Where the button is now: a dialog can still be placed or sized after it has shown.
         if (wait % 50 == 0)
-            ClickAt(point);
+            ClickAt(ScreenCentreOf(GetDlgItem(dialog, button)));
         Sleep(20);
     }
     return done();
 }
 
-// Clicks the dialog's button until the dialog has gone: a dialog left open would hold the test.
+// Clicks the dialog's button until the dialog has gone: a dialog left open would hold the test in its
+// modal loop until the run's time-out, with no test named. One that no click closed is told to end as
+// its button would end it, and the test fails with the button's id.
 inline void ClickUntilGone(HWND dialog, int button)
 {
-    ClickButtonUntil(dialog, button, [dialog] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
+    const auto gone = [dialog] { return !IsWindow(dialog) || !IsWindowVisible(dialog); };
+    if (ClickButtonUntil(dialog, button, gone))
+        return;
+    ADD_FAILURE() << "no click on button " << button << " closed the dialog";
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+    if (!WaitFor(gone, 5000))
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
 }
 
 // Clicks the dialog's check box or radio button until it reads state (BST_CHECKED, BST_UNCHECKED).
@@ -308,19 +347,6 @@ inline std::wstring MenuItemText(HMENU menu, int position)
     wchar_t text[128] = {};
     GetMenuStringW(menu, position, text, static_cast<int>(std::size(text)), MF_BYPOSITION);
     return text;
-}
-
-// Polls found() until it holds (bounded); its last answer.
-template <class Found>
-auto WaitFor(Found found, int limitMilliseconds)
-{
-    auto answer = found();
-    for (int waited = 0; !answer && waited < limitMilliseconds; waited += 20)
-    {
-        Sleep(20);
-        answer = found();
-    }
-    return answer;
 }
 
 // Whether the thread is in a menu's modal loop (which goes on after its popup has closed, while the

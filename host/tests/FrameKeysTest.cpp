@@ -82,11 +82,7 @@ protected:
     {
         const HWND button = HostTests::FindVisibleChild(frame->FindView(L"Sistra Hemodynamics TableView")->ViewWindow(),
                                                         [](HWND child) { return HostTests::WindowText(child) == L"Add to Tallion"; });
-        if (!button)
-            return {};
-        ClickAt(HostTests::ScreenCentreOf(button));
-        Pump([] { return false; }, 500);
-        return HostTests::FirstLoopValue(opened->Session().Sheet(), title);
+        return HostTests::ValueAddedToTallion(*frame, opened->Session().Sheet(), button, title);
     }
     HostTests::TemporaryFile file{"frame-keys.csv", HostTests::OcclusionText(24)};
     std::optional<Host::OpenedRecording> opened;

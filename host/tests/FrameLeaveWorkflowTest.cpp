@@ -90,10 +90,8 @@ TEST_F(FrameLeaveWorkflow, LeavingTheWorkflowKeepsItsCalibrationsForTheChannelLo
         HostTests::FindVisibleChild(cuvette, [](HWND child) { return HostTests::WindowText(child) == L"Enable cuvette calibration"; });
     ASSERT_TRUE(enable);
     for (int click = 0; click < 2; ++click)
-    {
-        ClickAt(ScreenCentreOf(enable));
-        HostTests::Settle(Frame(), 1000);
-    }
+        EXPECT_TRUE(Tick(GetParent(enable), GetDlgCtrlID(enable))) << click;
+    HostTests::Settle(Frame());
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-leave-workflow-left");
     EXPECT_EQ(BST_CHECKED, SendMessageW(enable, BM_GETCHECK, 0, 0));
     // The band shows the line in the units it was made in.
@@ -124,22 +122,26 @@ protected:
 TEST_F(FrameSalineInVolts, AParallelConductanceIsAddedOnlyOnceTheLoopsAreVolumes)
 {
     constexpr int BolusList = 1100, AddBolus = 1134, AnalyzeNow = 1098;
+    const auto entries = [](HWND list) { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0); };
+    const auto balloonShown = [] { return HostTests::ThreadWindowOfClass(L"XPBalloonHelp") != nullptr; };
+    // Analyze Now, then Add, each clicked until it has taken: Add either adds an entry or says why not.
     const auto clickAdd = [&]() -> HWND {
         const HWND page = HostTests::OpenStep(Frame(), L"Saline calibration", BolusList);
-        if (page)
-            ClickAt(ScreenCentreOf(GetDlgItem(page, AnalyzeNow)));
-        if (!page || !PumpUntil(Frame(), [&] { return IsWindowEnabled(GetDlgItem(page, AddBolus)) != FALSE; }))
+        if (!page || !HostTests::ClickUntil(Frame(), ScreenCentreOf(GetDlgItem(page, AnalyzeNow)),
+                                           [&] { return IsWindowEnabled(GetDlgItem(page, AddBolus)) != FALSE; }))
             return nullptr;
-        ClickAt(ScreenCentreOf(GetDlgItem(page, AddBolus)));
-        return GetDlgItem(page, BolusList);
+        const HWND list = GetDlgItem(page, BolusList);
+        const LRESULT before = entries(list);
+        HostTests::ClickUntil(Frame(), ScreenCentreOf(GetDlgItem(page, AddBolus)),
+                              [&] { return balloonShown() || entries(list) != before; });
+        return list;
     };
-    const auto entries = [](HWND list) { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0); };
     ASSERT_TRUE(HostTests::ChooseFirstWorkflow(Frame()));
     CalibrateConductance();
     HWND list = clickAdd();
     ASSERT_TRUE(list);
     // The click's own handler shows the balloon, where it would otherwise have added the entry.
-    ASSERT_TRUE(PumpUntil(Frame(), [] { return HostTests::ThreadWindowOfClass(L"XPBalloonHelp") != nullptr; }));
+    ASSERT_TRUE(PumpUntil(Frame(), balloonShown));
     EXPECT_EQ(0, entries(list));
     CalibrateCuvette();
     list = clickAdd();

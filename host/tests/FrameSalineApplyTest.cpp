@@ -54,17 +54,21 @@ protected:
     // The table's first loop's end-diastolic volume as its Add to Tallion puts it on the results sheet.
     double FirstVed()
     {
-        HostTests::ClickAt(HostTests::ScreenCentreOf(ChildWithText(ViewWindow(TableViewName), L"Add to Tallion")));
-        HostTests::Settle(*frame);
-        const std::string ved = HostTests::FirstLoopValue(opened->Session().Sheet(), "Ved (");
+        const std::string ved = HostTests::ValueAddedToTallion(
+            *frame, opened->Session().Sheet(), ChildWithText(ViewWindow(TableViewName), L"Add to Tallion"), "Ved (");
         return ved.empty() ? std::nan("") : std::stod(ved);
     }
 
-    void Click(HWND control)
+    // Clicks the saline view's control until its Enable box reads applied (bounded: a click can be lost).
+    void Click(const wchar_t* control, bool applied)
     {
-        ASSERT_NE(nullptr, control);
-        HostTests::ClickAt(HostTests::ScreenCentreOf(control));
-        HostTests::Settle(*frame, 1000);
+        const HWND view = ViewWindow(SalineViewName), clicked = ChildWithText(view, control);
+        ASSERT_NE(nullptr, clicked);
+        const HWND enable = ChildWithText(view, L"Enable saline calibration");
+        EXPECT_TRUE(HostTests::ClickUntil(*frame, HostTests::ScreenCentreOf(clicked), [&] {
+            return (SendMessageW(enable, BM_GETCHECK, 0, 0) == BST_CHECKED) == applied;
+        })) << HostTests::WindowText(clicked);
+        HostTests::Settle(*frame);
     }
     // The Vp applied, as the view's edit shows it in uL.
     double AppliedVp()
@@ -103,7 +107,7 @@ TEST_F(FrameSalineApply, ApplyKeepsTheLoopsDrawnAndTakesVpOffTheTablesVolumes)
     ASSERT_GT(loopsBefore, 2000u);
     ASSERT_NEAR(35.0, vedBefore, 0.01);
 
-    Click(ChildWithText(ViewWindow(SalineViewName), L"Apply"));
+    Click(L"Apply", true);
     HostTests::SaveTestPicture(frame->Handle(), L"frame-saline-applied");
     EXPECT_NEAR(2.484, AppliedVp(), 0.002);
     EXPECT_GT(BlackPixels(loopView, graphLeft), loopsBefore * 3 / 4);
@@ -117,7 +121,6 @@ TEST_F(FrameSalineApply, ApplyKeepsTheLoopsDrawnAndTakesVpOffTheTablesVolumes)
 TEST_F(FrameSalineApply, ApplyingAgainAddingAndTickingAgainKeepVpAndTheVolumes)
 {
     constexpr double Vp = 2.484, FirstVedUncorrected = 35.0;
-    const HWND view = ViewWindow(SalineViewName);
     const auto add = [&] {
         Host::Macro::Statement statement(L"Doc.AddAnalyzedParallelConductance");
         opened->Analysis()->RunStatement(statement);
@@ -129,11 +132,11 @@ TEST_F(FrameSalineApply, ApplyingAgainAddingAndTickingAgainKeepVpAndTheVolumes)
         std::function<void()> action;
         bool applied;
     } steps[] = {
-        {"Apply", [&] { Click(ChildWithText(view, L"Apply")); }, true},
-        {"Apply again", [&] { Click(ChildWithText(view, L"Apply")); }, true},
+        {"Apply", [&] { Click(L"Apply", true); }, true},
+        {"Apply again", [&] { Click(L"Apply", true); }, true},
         {"Add", add, true},
-        {"untick", [&] { Click(ChildWithText(view, L"Enable saline calibration")); }, false},
-        {"tick", [&] { Click(ChildWithText(view, L"Enable saline calibration")); }, true},
+        {"untick", [&] { Click(L"Enable saline calibration", false); }, false},
+        {"tick", [&] { Click(L"Enable saline calibration", true); }, true},
     };
     for (const auto& step : steps)
     {

@@ -29,6 +29,12 @@ constexpr int SettingsSelectionRadio = 1005;
 struct Range
 {
     TickPosition first, last;
+
+    bool operator==(const Range& other) const
+    {
+        return first.record == other.first.record && first.tick == other.first.tick && last.record == other.last.record &&
+               last.tick == other.last.tick;
+    }
 };
 
 std::optional<Range> Selected(Host::HostDocument& document)
@@ -97,14 +103,20 @@ protected:
         ClientToScreen(Trace(), &point);
         return point;
     }
-    // Drags across the trace view's lanes from client x to client x; the selection it made.
+    // Drags across the trace view's lanes from client x to client x; the selection it made. The drag has
+    // taken once the view has let the pointer go with another selection than before: an earlier selection
+    // read too soon was taken for this one's.
     std::optional<Range> DragInTrace(int fromX, int toX)
     {
         RECT client{};
         GetClientRect(Trace(), &client);
-        DragFromTo(TracePoint(fromX, client.bottom / 2), TracePoint(toX, client.bottom / 2));
-        PumpUntil(Frame(), [&] { return Selected(opened->Host()).has_value(); }, 3000);
-        HostTests::Settle(Frame(), 100);
+        const auto before = Selected(opened->Host());
+        HostTests::InputUntil(
+            Frame(), [&] { DragFromTo(TracePoint(fromX, client.bottom / 2), TracePoint(toX, client.bottom / 2)); },
+            [&] {
+                const auto now = Selected(opened->Host());
+                return GetCapture() != Trace() && now && now != before;
+            });
         return Selected(opened->Host());
     }
     // Every loop the analysis holds lies in the range, and there are fewer than over the whole recording.
@@ -145,9 +157,7 @@ TEST_F(FrameSelection, DraggingInTheTraceViewSelectsTheTimeBetweenItsEndsAndShow
         EXPECT_EQ(0, SelectionPixelsInColumn(image, std::max(c.from, c.to) + 30)) << c.from;
     }
     HostTests::SaveTestPicture(Trace(), L"frame-selection-dragged");
-    ClickAt(TracePoint(400, 100));
-    PumpUntil(Frame(), [&] { return !Selected(opened->Host()); }, 3000);
-    EXPECT_FALSE(Selected(opened->Host()));
+    EXPECT_TRUE(HostTests::ClickUntil(Frame(), TracePoint(400, 100), [&] { return !Selected(opened->Host()); }));
 }
 
 // A selection dragged either way selects the loop its start lies in, as the module selects the loop at
@@ -311,6 +321,13 @@ std::wstring ClipboardText()
     return text;
 }
 
+// Whether the window shows another picture than it shows now: the grid has drawn the chosen cell or the
+// value put into it.
+std::function<bool()> RedrawnSince(HWND window)
+{
+    return [window, before = Host::ReadWindowImage(window).pixels] { return Host::ReadWindowImage(window).pixels != before; };
+}
+
 double NumberIn(HWND box)
 {
     const std::wstring text = WindowText(box);
@@ -367,8 +384,9 @@ TEST_F(FrameCalibrationCapture, TheCalibrationStepsCaptureButtonsTakeTheirChanne
             const auto range = DragAcross(step.level, capture.fromSeconds, capture.toSeconds);
             ASSERT_TRUE(range) << step.title;
             HWND box = GetDlgItem(page, capture.box);
-            ClickAt(HostTests::ScreenCentreOf(GetDlgItem(page, capture.button)));
-            ASSERT_TRUE(PumpUntil(Frame(), [&] { return !WindowText(box).empty(); })) << step.title;
+            ASSERT_TRUE(HostTests::ClickUntil(Frame(), HostTests::ScreenCentreOf(GetDlgItem(page, capture.button)),
+                                              [&] { return !WindowText(box).empty(); }))
+                << step.title;
             const double expected = step.level.MeanOver(*range);
             // The box shows four or five digits.
             EXPECT_NEAR(expected, NumberIn(box), 5e-4 * std::fabs(expected)) << step.title << " " << capture.button;
@@ -388,10 +406,10 @@ TEST_F(FrameCalibrationCapture, ACaptureWithoutASelectionSaysSoInABalloonOnTheSc
         HWND page = OpenStep(step.title, step.ownControl);
         ASSERT_NE(nullptr, page) << step.title;
         HWND button = GetDlgItem(page, FirstCapture);
-        ClickAt(HostTests::ScreenCentreOf(button));
         HWND balloon = nullptr;
-        ASSERT_TRUE(PumpUntil(Frame(), [&] { return (balloon = HostTests::ThreadWindowOfClass(L"XPBalloonHelp")) != nullptr; }))
-            << step.title;
+        ASSERT_TRUE(HostTests::ClickUntil(Frame(), HostTests::ScreenCentreOf(button), [&] {
+            return (balloon = HostTests::ThreadWindowOfClass(L"XPBalloonHelp")) != nullptr;
+        })) << step.title;
         HostTests::Settle(Frame());
         EXPECT_TRUE(IsWindowVisible(balloon)) << step.title;
         HostTests::SaveTestPicture(balloon, std::wstring(L"frame-selection-balloon-") + step.title);
@@ -404,8 +422,9 @@ TEST_F(FrameCalibrationCapture, ACaptureWithoutASelectionSaysSoInABalloonOnTheSc
         GetWindowRect(button, &buttonPlace);
         EXPECT_TRUE(ShapeReaches(balloon, buttonPlace)) << step.title;
 
-        ClickAt(TracePoint(300, 100));
-        EXPECT_TRUE(PumpUntil(Frame(), [&] { return !HostTests::ThreadWindowOfClass(L"XPBalloonHelp"); })) << step.title;
+        EXPECT_TRUE(HostTests::ClickUntil(Frame(), TracePoint(300, 100),
+                                          [] { return !HostTests::ThreadWindowOfClass(L"XPBalloonHelp"); }))
+            << step.title;
         EXPECT_TRUE(WindowText(GetDlgItem(page, FirstSampled)).empty()) << step.title;
     }
 }
@@ -432,14 +451,14 @@ TEST_F(FrameCalibrationCapture, TheCuvetteViewsSetFromSelectionFillsTheChosenCel
     // selection to fill it from.
     RECT cellsPlace{};
     GetWindowRect(cells, &cellsPlace);
-    ClickAt({cellsPlace.left + 3 * CuvetteColumnWidth / 2, cellsPlace.top + GridRowHeight / 2});
-    HostTests::Settle(Frame());
+    ASSERT_TRUE(HostTests::ClickUntil(Frame(), {cellsPlace.left + 3 * CuvetteColumnWidth / 2, cellsPlace.top + GridRowHeight / 2},
+                                      RedrawnSince(cells)));
     EXPECT_FALSE(IsWindowEnabled(setFromSelection));
     const auto range = DragAcross(ConductanceLevels, -0.3, 0.2);
     ASSERT_TRUE(range);
     ASSERT_TRUE(PumpUntil(Frame(), [&] { return IsWindowEnabled(setFromSelection) != FALSE; }));
-    ClickAt(HostTests::ScreenCentreOf(setFromSelection));
     HostTests::Settle(Frame());
+    ASSERT_TRUE(HostTests::ClickUntil(Frame(), HostTests::ScreenCentreOf(setFromSelection), RedrawnSince(cells)));
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-selection-cuvette-filled");
 
     ASSERT_EQ(cuvette, Frame().ActiveView());

@@ -18,26 +18,29 @@ inline HWND StepPane(Host::FrameWindow& frame, const std::wstring& title)
 }
 
 // Chooses the first workflow (the small mammal's) in the setup step's list, as the keyboard does in the
-// list the click opened; true once the step titled firstStep follows the setup step.
+// list a click opened (again while the list did not take it); true once the step titled firstStep follows
+// the setup step.
 inline bool ChooseFirstWorkflow(Host::FrameWindow& frame, const std::wstring& firstStep = L"Pressure calibration")
 {
     HWND list = FindVisibleChild(frame.Handle(), [](HWND window) { return GetDlgCtrlID(window) == WorkflowList; });
     if (!list)
         return false;
-    ClickAt(ScreenCentreOf(list));
-    Settle(frame, 200);
-    PressKey(VK_DOWN);
-    PressKey(VK_RETURN);
+    ChooseListItem(list, static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0)) + 1);
     return PumpUntil(frame, [&] { return StepPane(frame, firstStep) != nullptr; });
 }
 
-// A click on the step's title opens it; false when the workflow has no such step.
+// The page the step's pane shows; null while the step is closed.
+inline HWND PageOf(HWND pane)
+{
+    return FindVisibleChild(pane, [](HWND child) { return ClassOf(child) == L"#32770"; });
+}
+
+// A click on the step's title opens it; clicked again only while the pane shows no page, since a second
+// click on a title that took closes the step. False when the workflow has no such step or it did not open.
 inline bool ClickStepTitle(Host::FrameWindow& frame, const std::wstring& title)
 {
     HWND pane = StepPane(frame, title);
-    if (pane)
-        ClickAt(ScreenCentreOf(pane));
-    return pane != nullptr;
+    return pane && ClickUntil(frame, ScreenCentreOf(pane), [pane] { return PageOf(pane) != nullptr; });
 }
 
 // Opens the step; its page, which holds the control, once shown.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "host/app/ResultsSheet.h"
+#include "host/tests/FrameInput.h"
 
 #include <sstream>
 #include <string>
@@ -29,6 +30,18 @@ inline std::string FirstLoopValue(const Host::ResultsSheet& sheet, const std::st
         if (name.starts_with(title))
             return value;
     return {};
+}
+
+// The first loop's value in the column whose title starts with title, as a click on the table's Add to
+// Tallion button puts it on the sheet: clicked until the sheet has grown (bounded: a lost click left the
+// value added before to be read). Empty when it did not grow.
+inline std::string ValueAddedToTallion(Host::FrameWindow& frame, const Host::ResultsSheet& sheet, HWND button,
+                                       const std::string& title)
+{
+    const LONG rows = sheet.RowCount();
+    if (!button || !ClickUntil(frame, ScreenCentreOf(button), [&] { return sheet.RowCount() > rows; }))
+        return {};
+    return FirstLoopValue(sheet, title);
 }
 
 } // namespace HostTests
