@@ -20,6 +20,28 @@ long AreaOf(const RECT& place)
     return (place.right - place.left) * (place.bottom - place.top);
 }
 
+// The places fill the area's width from its top down to where the lowest reaches, without overlap, and
+// the focus is the largest.
+void ExpectFilledAroundTheFocus(const std::vector<RECT>& places, const RECT& area, size_t focus, const std::string& label)
+{
+    long covered = 0, bottom = area.bottom;
+    for (size_t i = 0; i < places.size(); ++i)
+    {
+        covered += AreaOf(places[i]);
+        bottom = std::max(bottom, places[i].bottom);
+        if (i != focus)
+        {
+            EXPECT_GT(AreaOf(places[focus]), AreaOf(places[i])) << label << " " << i;
+        }
+        for (size_t j = i + 1; j < places.size(); ++j)
+        {
+            RECT inside{};
+            EXPECT_FALSE(IntersectRect(&inside, &places[i], &places[j])) << label << " " << i << " " << j;
+        }
+    }
+    EXPECT_EQ(AreaOf(RECT{area.left, area.top, area.right, bottom}), covered) << label;
+}
+
 struct Arrangement
 {
     const char* step;
@@ -76,6 +98,33 @@ TEST(FrameArrangement, TheDocumentsRowsAndOrderStay)
     EXPECT_EQ(Area.right, places[0].right);
 }
 
+// Every view a step placed gets the least size it shows whole in: a row too narrow for its views beside
+// each other goes on below (the area scrolls where it is too low for them). The areas are the frame's at
+// 1600x1000, 1200x900, 1024x768 and 800x600 beside the workflow's panel, below the data view.
+TEST(FrameArrangement, EveryPlacedViewGetsItsLeastSizeAndTheFocusStaysTheLargest)
+{
+    constexpr SIZE Loops{479, 265}, Saline{8, 27}, Plot{250, 200};
+    const std::vector<PlacedShare> saline = {{0, 0, 0.5, 0.6, true, Saline}, {0.5, 0, 1, 0.6, false, Loops}};
+    const std::vector<PlacedShare> occlusion = {{0, 0, 0.33, 0.5, false, Plot}, {0.33, 0, 0.66, 0.5, false, Plot},
+                                                {0.66, 0, 1, 0.5, false, Plot}, {0, 0.5, 0.4, 1, true, Loops}};
+    for (const RECT& area : {RECT{360, 240, 1600, 1000}, RECT{360, 200, 1200, 905}, RECT{307, 180, 1024, 740},
+                             RECT{240, 150, 792, 580}})
+        for (const auto& [name, step] : {std::pair{"saline", &saline}, std::pair{"occlusion", &occlusion}})
+        {
+            const std::string label = name + std::string(" in ") + std::to_string(area.right - area.left);
+            const std::vector<RECT> places = Host::ArrangeInRows(*step, area);
+            for (size_t i = 0; i < places.size(); ++i)
+            {
+                EXPECT_GE(places[i].right - places[i].left, (*step)[i].least.cx) << label << " " << i;
+                EXPECT_GE(places[i].bottom - places[i].top, (*step)[i].least.cy) << label << " " << i;
+                EXPECT_TRUE(places[i].left >= area.left && places[i].right <= area.right && places[i].top >= area.top)
+                    << label << " " << i;
+            }
+            const auto focus = std::find_if(step->begin(), step->end(), [](const PlacedShare& view) { return view.focus; });
+            ExpectFilledAroundTheFocus(places, area, static_cast<size_t>(focus - step->begin()), label);
+        }
+}
+
 TEST(FrameArrangement, TheDataViewAboveTakesWhatItsLanesNeedWithinAFifthAndAThird)
 {
     const std::pair<int, int> cases[] = {{100, 180}, {200, 200}, {400, 300}};
@@ -106,34 +155,22 @@ TEST(FrameArrangement, UnplacedViewsTileAroundTheFocusWhichGetsTheLargestTileAnd
     for (const auto& c : cases)
     {
         const SIZE size{c.area.right - c.area.left, c.area.bottom - c.area.top};
-        const std::vector<RECT> places = Host::ArrangeInRows(Host::TiledShares(c.count, c.focus, c.companion, size, c.leastWidths),
-                                                             c.area, Least, Host::UsableTile.cy);
+        std::vector<PlacedShare> shares = Host::TiledShares(c.count, c.focus, c.companion, size, c.leastWidths);
+        shares[static_cast<size_t>(c.focus)].least = Least;
+        const std::vector<RECT> places = Host::ArrangeInRows(shares, c.area, Host::UsableTile.cy);
         ASSERT_EQ(c.count, places.size());
         const RECT& focus = places[static_cast<size_t>(c.focus)];
         EXPECT_GE(focus.right - focus.left, std::min(Least.cx, size.cx)) << c.count << " " << size.cx;
         EXPECT_GE(focus.bottom - focus.top, std::min(Least.cy, size.cy)) << c.count << " " << size.cx;
         EXPECT_LE(focus.bottom, c.area.bottom);
-        long covered = 0, bottom = c.area.bottom;
         for (size_t i = 0; i < places.size(); ++i)
-        {
-            covered += AreaOf(places[i]);
-            bottom = std::max(bottom, places[i].bottom);
             if (places[i].top >= focus.bottom)
             {
                 const int least = i < c.leastWidths.size() ? std::max<int>(c.leastWidths[i], Host::UsableTile.cx) : Host::UsableTile.cx;
                 EXPECT_GE(places[i].right - places[i].left, std::min<int>(least, size.cx)) << c.count << " " << size.cx << " " << i;
                 EXPECT_GE(places[i].bottom - places[i].top, Host::UsableTile.cy) << c.count << " " << size.cx << " " << i;
             }
-            if (static_cast<int>(i) != c.focus)
-            {
-                EXPECT_GT(AreaOf(focus), AreaOf(places[i])) << c.count << " " << size.cx << " " << i;
-            }
-            for (size_t j = i + 1; j < places.size(); ++j)
-            {
-                RECT inside{};
-                EXPECT_FALSE(IntersectRect(&inside, &places[i], &places[j])) << c.count << " " << i << " " << j;
-            }
-        }
-        EXPECT_EQ(AreaOf(RECT{c.area.left, c.area.top, c.area.right, bottom}), covered) << c.count << " " << size.cx;
+        ExpectFilledAroundTheFocus(places, c.area, static_cast<size_t>(c.focus),
+                                   std::to_string(c.count) + " " + std::to_string(size.cx));
     }
 }

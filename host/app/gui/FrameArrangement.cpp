@@ -13,17 +13,17 @@ namespace
 // Shares closer than this are the same edge (the document computes them in whole percent of pixels).
 constexpr double SameEdge = 0.005;
 
-// Lengths of parts that fill whole: the focus part (index, or -1) takes FocusShare, and at least least,
+// Lengths of parts that fill whole: the focus part (index, or -1) takes FocusShare, and at least its least,
 // when there are others; without a focus the parts keep the proportions of their weights. The last takes
 // what rounding left.
-std::vector<int> Split(int whole, const std::vector<double>& weights, int focus, int least)
+std::vector<int> ShareOut(int whole, const std::vector<double>& weights, int focus, int focusLeast)
 {
     const size_t count = weights.size();
     std::vector<double> shares(count);
     if (focus >= 0 && count > 1)
     {
         const double focusShare =
-            whole > 0 ? std::clamp(static_cast<double>(least) / whole, FocusShare, 1.0) : FocusShare;
+            whole > 0 ? std::clamp(static_cast<double>(focusLeast) / whole, FocusShare, 1.0) : FocusShare;
         for (size_t i = 0; i < count; ++i)
             shares[i] = static_cast<int>(i) == focus ? focusShare : (1.0 - focusShare) / static_cast<double>(count - 1);
     }
@@ -44,10 +44,40 @@ std::vector<int> Split(int whole, const std::vector<double>& weights, int focus,
     return lengths;
 }
 
-// How close a tile comes to readable: the smaller of its width and height as shares of ReadableTile's.
-double Readability(double width, double height)
+// The lengths shared out, with each part below its least length given it, taken from the parts with the
+// most to spare: the focus spares down to half the whole (its larger part), the others down to their
+// least. Where they cannot spare it all, nothing is taken and the parts reach past whole: the focus keeps
+// its share and the area scrolls to the others. No part needs more than the whole: a view larger than the
+// area scrolls in its own frame.
+std::vector<int> Split(int whole, const std::vector<double>& weights, int focus, std::vector<int> leasts)
 {
-    return std::min(width / ReadableTile.cx, height / ReadableTile.cy);
+    for (int& least : leasts)
+        least = std::min(least, whole);
+    std::vector<int> lengths =
+        ShareOut(whole, weights, focus, focus >= 0 ? leasts[static_cast<size_t>(focus)] : 0);
+    std::vector<int> floors = leasts;
+    if (focus >= 0 && lengths.size() > 1)
+        floors[static_cast<size_t>(focus)] = std::max(floors[static_cast<size_t>(focus)], whole / 2);
+    int wanted = 0, spare = 0;
+    for (size_t i = 0; i < lengths.size(); ++i)
+    {
+        wanted += std::max(0, leasts[i] - lengths[i]);
+        spare += std::max(0, lengths[i] - floors[i]);
+        lengths[i] = std::max(lengths[i], leasts[i]);
+    }
+    if (wanted > spare)
+        return lengths;
+    while (wanted > 0)
+    {
+        size_t most = 0;
+        for (size_t i = 1; i < lengths.size(); ++i)
+            if (lengths[i] - floors[i] > lengths[most] - floors[most])
+                most = i;
+        const int spared = std::min(wanted, lengths[most] - floors[most]);
+        lengths[most] -= spared;
+        wanted -= spared;
+    }
+    return lengths;
 }
 
 // count / by, rounded up: the rows count views take by that many to a row.
@@ -91,12 +121,9 @@ bool RowsHold(const std::vector<int>& leasts, size_t columns, int width)
     return true;
 }
 
-} // namespace
-
-std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RECT& area, SIZE focusLeast, int rowLeast)
+// The document's rows by top edge, top to bottom; in each, the views left to right.
+std::vector<std::vector<size_t>> DocumentRows(const std::vector<PlacedShare>& placed)
 {
-    // Rows by top edge, top to bottom; in each, the views left to right.
-    std::vector<std::vector<size_t>> rows;
     std::vector<size_t> order(placed.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = i;
@@ -105,43 +132,84 @@ std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RE
             return placed[a].top < placed[b].top;
         return placed[a].left < placed[b].left;
     });
+    std::vector<std::vector<size_t>> rows;
     for (size_t index : order)
         if (rows.empty() || std::abs(placed[rows.back().front()].top - placed[index].top) > SameEdge)
             rows.push_back({index});
         else
             rows.back().push_back(index);
+    return rows;
+}
 
+// A row whose views' least widths do not fit the width beside each other goes on in a row below, so that
+// every view gets the width it needs to show whole; the focus needs half the width beside others.
+std::vector<std::vector<size_t>> WrappedRows(const std::vector<std::vector<size_t>>& rows,
+                                             const std::vector<PlacedShare>& placed, int width)
+{
+    std::vector<std::vector<size_t>> wrapped;
+    for (const std::vector<size_t>& row : rows)
+    {
+        int used = 0;
+        wrapped.emplace_back();
+        for (size_t index : row)
+        {
+            const int least = placed[index].focus ? std::max<int>(placed[index].least.cx, width / 2)
+                                                  : placed[index].least.cx;
+            if (!wrapped.back().empty() && used + least > width)
+                wrapped.emplace_back(), used = 0;
+            wrapped.back().push_back(index);
+            used += least;
+        }
+    }
+    return wrapped;
+}
+
+// How close a tile comes to readable: the smaller of its width and height as shares of ReadableTile's.
+double Readability(double width, double height)
+{
+    return std::min(width / ReadableTile.cx, height / ReadableTile.cy);
+}
+
+} // namespace
+
+std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RECT& area, int rowLeast)
+{
+    const std::vector<std::vector<size_t>> rows =
+        WrappedRows(DocumentRows(placed), placed, area.right - area.left);
     std::vector<double> rowWeights;
+    std::vector<int> rowLeasts;
     int focusRow = -1;
     for (size_t row = 0; row < rows.size(); ++row)
     {
         double height = 0.0;
+        int least = 0;
         for (size_t index : rows[row])
         {
             height = std::max(height, placed[index].bottom - placed[index].top);
+            least = std::max<int>(least, placed[index].least.cy);
             if (placed[index].focus)
                 focusRow = static_cast<int>(row);
         }
         rowWeights.push_back(height);
+        rowLeasts.push_back(static_cast<int>(row) == focusRow ? least : std::max(least, rowLeast));
     }
-    std::vector<int> heights = Split(area.bottom - area.top, rowWeights, focusRow, focusLeast.cy);
-    for (size_t row = 0; row < heights.size(); ++row)
-        if (static_cast<int>(row) != focusRow)
-            heights[row] = std::max(heights[row], rowLeast);
+    const std::vector<int> heights = Split(area.bottom - area.top, rowWeights, focusRow, rowLeasts);
     std::vector<RECT> places(placed.size());
     LONG top = area.top;
     for (size_t row = 0; row < rows.size(); ++row)
     {
         std::vector<double> widths;
+        std::vector<int> leasts;
         int focus = -1;
         for (size_t column = 0; column < rows[row].size(); ++column)
         {
             const PlacedShare& share = placed[rows[row][column]];
             widths.push_back(share.right - share.left);
+            leasts.push_back(share.least.cx);
             if (share.focus)
                 focus = static_cast<int>(column);
         }
-        const std::vector<int> lengths = Split(area.right - area.left, widths, focus, focusLeast.cx);
+        const std::vector<int> lengths = Split(area.right - area.left, widths, focus, leasts);
         LONG left = area.left;
         for (size_t column = 0; column < rows[row].size(); ++column)
         {

@@ -11,22 +11,24 @@
 namespace Host
 {
 
-// A view's place as the document gave it, in shares of the area (0 to 1).
+// A view's place as the document gave it, in shares of the area (0 to 1), and the least size it shows
+// whole in, in pixels.
 struct PlacedShare
 {
     double left, top, right, bottom;
     bool focus = false;
+    SIZE least{};
 };
 
 // The focus's row takes this share of the height, and the focus this share of its row's width, when
 // it shares them with others.
 inline constexpr double FocusShare = 0.62;
 
-// The rectangles of the views, in the order given, that together fill area's width and, where the rows
-// without the focus get at least rowLeast high in it, its height exactly; else those rows get rowLeast
-// and reach below area (which then scrolls). The focus gets at least focusLeast where the area has it.
-std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RECT& area, SIZE focusLeast = {},
-                                int rowLeast = 0);
+// The rectangles of the views, in the order given, that together fill area's width and, where every view
+// gets its least height (and the rows without the focus at least rowLeast) in it, its height exactly; else
+// the rows get that and reach below area (which then scrolls). Every view gets its least width where the
+// area has it: a row whose views do not fit beside each other so goes on below.
+std::vector<RECT> ArrangeInRows(const std::vector<PlacedShare>& placed, const RECT& area, int rowLeast = 0);
 
 // The size below which a view that is not the focus stops being readable (an equation across a plot
 // with room for its points under it): the others are tiled so as to come as close to it as they can.

@@ -246,23 +246,25 @@ std::vector<RECT> FrameWindow::ArrangePlacedViews(const std::vector<ViewFrame*>&
     int rowLeast = 0;
     for (size_t index = 0; index < views.size(); ++index)
     {
+        const SIZE least = LeastFrameSize(views, static_cast<int>(index));
+        shares[index].least = least;
         const auto found = placed_.find(views[index]);
         if (found != placed_.end())
         {
             const Share& share = found->second;
-            shares[index] = {share.left, share.top, share.right, share.bottom, static_cast<int>(index) == focus};
+            shares[index] = {share.left, share.top, share.right, share.bottom, static_cast<int>(index) == focus, least};
             bottom = std::max(bottom, share.bottom);
             continue;
         }
-        const SIZE least = LeastFrameSize(views, static_cast<int>(index));
         unplaced.push_back(index);
         leastWidths.push_back(least.cx);
         rowLeast = std::max<int>(rowLeast, least.cy);
     }
     const std::vector<PlacedShare> joined = ShareRows(leastWidths, unplaced.size(), area.right - area.left, bottom, 0.5);
     for (size_t at = 0; at < unplaced.size(); ++at)
-        shares[unplaced[at]] = joined[at];
-    return ArrangeInRows(shares, area, LeastFrameSize(views, focus), rowLeast);
+        shares[unplaced[at]] = {joined[at].left, joined[at].top, joined[at].right, joined[at].bottom, false,
+                                shares[unplaced[at]].least};
+    return ArrangeInRows(shares, area, rowLeast);
 }
 
 // Nobody placed the views: the loops take the largest tile, beside the table, the others below, where the
@@ -281,9 +283,11 @@ std::vector<RECT> FrameWindow::TileViews(const std::vector<ViewFrame*>& views, c
         if (static_cast<int>(index) != focus && static_cast<int>(index) != companion)
             rowLeast = std::max<int>(rowLeast, least.cy);
     }
-    const std::vector<PlacedShare> shares =
+    std::vector<PlacedShare> shares =
         TiledShares(views.size(), focus, companion, SIZE{area.right - area.left, area.bottom - area.top}, leastWidths);
-    return ArrangeInRows(shares, area, LeastFrameSize(views, focus), rowLeast);
+    if (focus >= 0)
+        shares[static_cast<size_t>(focus)].least = LeastFrameSize(views, focus);
+    return ArrangeInRows(shares, area, rowLeast);
 }
 
 // The least size of the view's frame: what its view needs and the frame's caption and borders (not the
