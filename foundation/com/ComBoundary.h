@@ -47,4 +47,18 @@ HRESULT AnswerValue(T* out, const std::type_identity_t<T>& value)
     return S_OK;
 }
 
+// The answer of a slot that hands out an object: E_POINTER without a place for it; else the object with a
+// reference for the caller and S_OK, or, without an object, null and whenNone.
+template <class T>
+HRESULT AnswerReference(T** out, std::type_identity_t<T>* object, HRESULT whenNone)
+{
+    if (!out)
+        return E_POINTER;
+    *out = object;
+    if (!object)
+        return whenNone;
+    object->AddRef();
+    return S_OK;
+}
+
 } // namespace Orv

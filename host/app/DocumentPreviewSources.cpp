@@ -26,13 +26,7 @@ Orv::ComPtr<HostDocument> HostDocument::HolderFor(const HostDocument& shown)
 
 HRESULT STDMETHODCALLTYPE HostDocument::GetSamplingSink(IHostSamplingSink** sink)
 {
-    if (!sink)
-        return E_POINTER;
-    *sink = acquisition_.get();
-    if (!*sink)
-        return E_NOINTERFACE;
-    (*sink)->AddRef();
-    return S_OK;
+    return Orv::AnswerReference(sink, acquisition_.get(), E_NOINTERFACE);
 }
 
 HRESULT STDMETHODCALLTYPE HostDocument::GetState(ULONG, LONG* state)
@@ -47,14 +41,7 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetSourceCount(LONG* count)
 
 HRESULT STDMETHODCALLTYPE HostDocument::PrepareSource(LONG index, LONG, ULONG, ISamplingSource** source)
 {
-    if (!source)
-        return E_POINTER;
-    *source = nullptr;
-    if (!liveSource_ || index != 0)
-        return E_INVALIDARG;
-    *source = liveSource_.get();
-    liveSource_->AddRef();
-    return S_OK;
+    return Orv::AnswerReference(source, index == 0 ? liveSource_.get() : nullptr, E_INVALIDARG);
 }
 
 HRESULT STDMETHODCALLTYPE HostDocument::CreateHolder(ULONG, IUnknown** holder)

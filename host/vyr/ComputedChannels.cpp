@@ -1,5 +1,6 @@
 #include "ComputedChannels.h"
 
+#include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
 
@@ -89,13 +90,7 @@ void CarryThroughRawSamples(double gain, double shift, float* values, size_t cou
 // Hands out what is held with a reference of its own; S_FALSE and null while nothing is.
 HRESULT HandHeld(IUnknown* held, IUnknown** out)
 {
-    if (!out)
-        return E_POINTER;
-    *out = held;
-    if (!held)
-        return S_FALSE;
-    held->AddRef();
-    return S_OK;
+    return Orv::AnswerReference(out, held, S_FALSE);
 }
 
 class ComputedChannel final : public HeapComObject<IUnknown, &IID_IUnknown>

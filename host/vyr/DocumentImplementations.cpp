@@ -6,6 +6,8 @@
 #include "hostapi/HostTraceView.h"
 #include "hostapi/VyrComments.h"
 
+#include "foundation/com/ComBoundary.h"
+
 #include <algorithm>
 #include <optional>
 #include <cstring>
@@ -61,13 +63,7 @@ public:
     DocumentFrame(IUnknown* outer, IUnknown* services) : DelegatingFace(outer), services_(services) {}
     HRESULT STDMETHODCALLTYPE GetFrameServices(IUnknown** services) override
     {
-        if (!services)
-            return E_POINTER;
-        *services = services_;
-        if (!services_)
-            return E_FAIL;
-        services_->AddRef();
-        return S_OK;
+        return Orv::AnswerReference(services, services_, E_FAIL);
     }
 
     // The frame's own host object, which windows of the frame answer the host's context question with.
@@ -247,13 +243,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetComment(ULONG index, IStrixComment** comment) override
     {
-        if (!comment)
-            return E_POINTER;
-        *comment = index < comments_.size() ? comments_[index].Get() : nullptr;
-        if (!*comment)
-            return E_INVALIDARG;
-        (*comment)->AddRef();
-        return S_OK;
+        return Orv::AnswerReference(comment, index < comments_.size() ? comments_[index].Get() : nullptr, E_INVALIDARG);
     }
     HRESULT STDMETHODCALLTYPE GetEntryContext(ULONG index, ULONG* type, ULONG* first, ULONG* second) override
     {

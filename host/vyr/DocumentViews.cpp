@@ -3,6 +3,8 @@
 #include "hostapi/HostTraceView.h"
 #include "hostapi/VyrComments.h"
 
+#include "foundation/com/ComBoundary.h"
+
 #include <algorithm>
 
 namespace Vyr
@@ -10,13 +12,7 @@ namespace Vyr
 
 HRESULT STDMETHODCALLTYPE ViewItem::GetView(IUnknown** view)
 {
-    if (!view)
-        return E_POINTER;
-    *view = view_.Get();
-    if (!*view)
-        return S_FALSE;
-    (*view)->AddRef();
-    return S_OK;
+    return Orv::AnswerReference(view, view_.Get(), S_FALSE);
 }
 
 HRESULT STDMETHODCALLTYPE ViewItem::Close()

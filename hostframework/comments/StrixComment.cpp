@@ -291,13 +291,7 @@ HRESULT STDMETHODCALLTYPE StrixCommentBase::SetBlock(IStrixCommentBlock* block)
 
 HRESULT STDMETHODCALLTYPE StrixCommentBase::GetBlock(IStrixCommentBlock** block)
 {
-    if (!block)
-        return E_POINTER;
-    *block = block_.Get();
-    if (!*block)
-        return S_FALSE;
-    (*block)->AddRef();
-    return S_OK;
+    return Orv::AnswerReference(block, block_.Get(), S_FALSE);
 }
 
 HRESULT STDMETHODCALLTYPE StrixCommentBase::GetAbsolutePosition(LONGLONG* position)
