@@ -5,6 +5,7 @@
 // page is cut. A picture of each is kept.
 #include "host/app/TextConversion.h"
 #include "host/tests/FrameSessionFixture.h"
+#include "host/tests/FrameWorkflow.h"
 #include "host/tests/TestCanvas.h"
 #include "host/tests/TestPictures.h"
 
@@ -262,10 +263,6 @@ protected:
             return WindowText(child) == title && kind != L"#32770" && kind != L"Static" && kind != L"Button";
         });
     }
-    static HWND PageOf(HWND pane)
-    {
-        return HostTests::FindVisibleChild(pane, [](HWND child) { return ClassOf(child) == L"#32770"; });
-    }
     // The module's views the frame shows, the workflow's panel aside.
     std::vector<Host::ViewFrame*> ShownViews()
     {
@@ -281,13 +278,15 @@ protected:
         HWND pane = Pane(step.title);
         if (!pane)
             return nullptr;
-        HWND page = PageOf(pane);
+        HWND page = HostTests::PageOf(pane);
         if (!page)
         {
             RECT title{};
             GetWindowRect(pane, &title);
-            ClickAt({title.left + 40, title.top + 10});
-            PumpUntil(Frame(), [&] { return (page = PageOf(pane)) != nullptr && ShowsItsViews(step); });
+            // Clicked again only while the step shows no page: a second click that reached the title closes it.
+            HostTests::ClickUntil(Frame(), {title.left + 40, title.top + 10},
+                                  [&] { return (page = HostTests::PageOf(pane)) != nullptr; });
+            PumpUntil(Frame(), [&] { return ShowsItsViews(step); });
         }
         if (step.analysis)
             Choose(page, AnalysisTypeList, step.analysis);
@@ -309,12 +308,7 @@ protected:
         ASSERT_GE(wanted, 0) << Narrow(text);
         if (SendMessageW(combo, CB_GETCURSEL, 0, 0) == wanted)
             return;
-        ClickAt(HostTests::ScreenCentreOf(combo));
-        PumpUntil(Frame(), [&] { return SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; });
-        for (auto at = SendMessageW(combo, CB_GETCURSEL, 0, 0); at != wanted; at += at < wanted ? 1 : -1)
-            HostTests::PressKey(static_cast<WORD>(at < wanted ? VK_DOWN : VK_UP));
-        HostTests::PressKey(VK_RETURN);
-        PumpUntil(Frame(), [&] { return SendMessageW(combo, CB_GETCURSEL, 0, 0) == wanted && !SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0); });
+        EXPECT_TRUE(HostTests::ChooseListItem(combo, static_cast<int>(wanted))) << Narrow(text);
         HostTests::Settle(Frame());
     }
     void ChooseWorkflow(const std::wstring& name)
