@@ -40,10 +40,8 @@ TEST_F(FrameDataViewFollows, ALoopChosenAfterAStepWithoutViewsIsBroughtIntoTheDa
                session->Trace().XOf({last.block, last.record.endTick}) <= client.right;
     };
     ASSERT_FALSE(inView());
-    ClickAt(HostTests::ScreenCentreOf(list));
-    HostTests::Settle(Frame());
-    HostTests::PressKey(VK_END);
-    EXPECT_TRUE(PumpUntil(Frame(), inView, 5000));
+    ASSERT_TRUE(HostTests::ClickUntil(Frame(), HostTests::ScreenCentreOf(list), [&] { return GetFocus() == list; }));
+    EXPECT_TRUE(HostTests::InputUntil(Frame(), [] { HostTests::PressKey(VK_END); }, inView));
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-data-view-follows");
 }
 
