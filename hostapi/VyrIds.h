@@ -78,6 +78,8 @@ constexpr USHORT Selection = 44;         // the document's range to work on
 constexpr USHORT SelectionShown = 0;     // what the views show of the selection
 // The host worked a computed channel's data out anew; the payload is the channel's index (int32).
 constexpr USHORT ChannelRecalculated = 20;
+// A record left the document (those after it moved up a place); the record's number.
+constexpr USHORT RecordDeleted = 14;
 } // namespace HostDocEventNumber
 
 // Type ids whose high half is 0x8000: fixed by the host, no registry involved.

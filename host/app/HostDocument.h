@@ -182,6 +182,9 @@ public:
     uint64_t ConversionRevision() const { return conversionRevision_; }
     // The recording's samples changed under the document: what was worked out from them goes.
     void ForgetSampleResults() { ForgetCompiledItems(); }
+    // The recording lost the record, those after it moving up a place: what the document holds by record
+    // moves with them (a selection in the record goes), and what was worked out from the records goes.
+    void RecordDeleted(int32_t record);
     // The named items that hold a calculation: the event sources a person may delete.
     std::vector<std::wstring> NamedEventSources() const;
 

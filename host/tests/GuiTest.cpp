@@ -96,7 +96,7 @@ TEST_F(HostWindows, TheFrameCarriesTheDocumentsMenusAndEveryViewAsAChildWindow)
     for (const wchar_t* item : {L"&Workflow", L"&Analyze", L"&Loop View", L"Clear A&nalysis"})
         EXPECT_NE(layout[2].end(), std::find(layout[2].begin(), layout[2].end(), item)) << item;
     // Seven graph view classes add the same command: the host shows it once.
-    EXPECT_EQ((std::vector<std::wstring>{L"Edit", L"&Copy", L"Clear &Data", L"Set Analysis &Range", L"Clear Analysis Ran&ge",
+    EXPECT_EQ((std::vector<std::wstring>{L"Edit", L"&Copy", L"Clear &Data", L"Delete &Record...", L"Set Analysis &Range", L"Clear Analysis Ran&ge",
                                          L"Copy PV Regression"}),
               layout[1]);
 

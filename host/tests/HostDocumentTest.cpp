@@ -5,6 +5,7 @@
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostDocument.h"
 #include "host/app/PaneDataSource.h"
+#include "host/app/RecordActions.h"
 #include "host/tests/NotificationLog.h"
 #include "host/tests/RecordingFixtures.h"
 #include "hostapi/CalcEventRecords.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -175,7 +177,7 @@ namespace
 {
 
 // A module's document as the host reaches it: an online data sink that observes events too, noting each
-// event's number.
+// event's id.
 class ObservingLog final : public NotificationLog, public IObserver
 {
 public:
@@ -192,9 +194,20 @@ public:
     HRESULT STDMETHODCALLTYPE RegisterEvents(ISubject*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Notify(ISubject*, ULONG eventId, ULONG_PTR, void*) override
     {
-        return Note("event " + std::to_string(eventId & 0xFFFF));
+        return Note("event " + std::to_string(eventId));
     }
 };
+
+// What ObservingLog notes of the event of that number under the group.
+std::string EventNote(const GUID& group, USHORT number)
+{
+    Orv::ComPtr<IMsgIdRegistry> registry;
+    USHORT code = 0;
+    if (FAILED(CoGetClassObject(CLSID_VyrFrameWork, CLSCTX_INPROC_SERVER, nullptr, IID_IMsgIdRegistry, registry.PutVoid())) ||
+        FAILED(registry->GetCode(&group, &code)))
+        return "no id";
+    return "event " + std::to_string(VyrTypeId::Make(code, number));
+}
 
 } // namespace
 
@@ -220,12 +233,67 @@ TEST(HostDocument, ItsEventsReachTheModulesDocumentTheEndOfSamplingOnlyWhenNotAl
             document->SelectByUser({0, 1}, {0, 3});
         }
         document->SelectByUser({}, {});
-        const auto heard = [&](const char* note) { return std::count(log.notes.begin(), log.notes.end(), note); };
-        EXPECT_EQ(sink ? 0 : 1, heard("event 16")) << sink;
+        const auto heard = [&](const std::string& note) { return std::count(log.notes.begin(), log.notes.end(), note); };
+        EXPECT_EQ(sink ? 0 : 1, heard(EventNote(HostSamplingEventGUID, HostSamplingEventNumber::Stopped))) << sink;
         EXPECT_EQ(sink ? 1 : 0, heard("stopped")) << sink;
-        EXPECT_EQ(1, heard("event 44")) << sink;
+        EXPECT_EQ(1, heard(EventNote(HostDocEventGUID, HostDocEventNumber::Selection))) << sink;
         document->RemoveSink(&log);
     }
+}
+
+// Edit > Delete Record... deletes the record holding the selection: refused while nothing is selected
+// within one record, on a sampled document and for the only record. A deleted record's followers move up
+// a place, and a selection in one of them with it; the document's observers hear of each deletion.
+TEST(HostDocument, ADeletedRecordsFollowersMoveUpWithTheirSelection)
+{
+    HostSession session;
+    Recording three = HostTests::MakeRecording(0.002, {{{0, 1, 2, 3, 4}}, {{0, 1, 2}}, {{0, 1, 2, 3}}});
+    Recording single = HostTests::MakeRecording(0.002, {{{1, 2}}});
+    const auto offline = HostDocument::Offline(three);
+    const auto sampled = HostDocument::Sampling(three);
+    const auto one = HostDocument::Offline(single);
+    using Selection = std::optional<std::pair<TickPosition, TickPosition>>;
+    const struct
+    {
+        HostDocument& document;
+        const Recording& recording;
+        Selection selection;
+        const char* refusal;
+    } refused[] = {{*offline.Get(), three, std::nullopt, "select data within the record"},
+                   {*offline.Get(), three, std::pair{TickPosition{0, 2}, TickPosition{1, 1}}, "select data within the record"},
+                   {*sampled.Get(), three, std::pair{TickPosition{0, 1}, TickPosition{0, 2}}, "sampled document"},
+                   {*one.Get(), single, std::pair{TickPosition{0, 0}, TickPosition{0, 1}}, "only record"}};
+    for (const auto& c : refused)
+    {
+        c.document.ClearSelection();
+        if (c.selection)
+            c.document.SetSelection(c.selection->first, c.selection->second);
+        try
+        {
+            RecordToDelete(c.document, c.recording);
+            ADD_FAILURE() << c.refusal;
+        }
+        catch (const std::runtime_error& e)
+        {
+            EXPECT_NE(std::string::npos, std::string(e.what()).find(c.refusal)) << e.what();
+        }
+    }
+
+    ObservingLog log;
+    {
+        DocumentEventRelay relay(*offline.Get(), static_cast<IOnlineDataSink*>(&log));
+        offline->SetSelection({2, 0}, {2, 2});
+        DeleteRecord(*offline.Get(), three, 0);
+        EXPECT_EQ(1, RecordToDelete(*offline.Get(), three));
+        DeleteRecord(*offline.Get(), three, RecordToDelete(*offline.Get(), three));
+    }
+    ASSERT_EQ(1u, three.RecordCount());
+    EXPECT_EQ(3, three.RecordAt(0).Length());
+    TickPosition start{}, end{};
+    offline->GetSelection(&start, &end);
+    EXPECT_EQ(HostRecordEnd, start.record);
+    EXPECT_EQ(2, std::count(log.notes.begin(), log.notes.end(), EventNote(HostDocEventGUID, HostDocEventNumber::RecordDeleted)));
+    EXPECT_THROW(DeleteRecord(*offline.Get(), three, 0), std::runtime_error);
 }
 
 namespace

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <initializer_list>
 #include <numbers>
 #include <sstream>
 #include <utility>
@@ -143,6 +144,21 @@ inline std::string OcclusionText(int beats, const std::string& header = "LV Pres
              << (sinceStart < 0.01 ? 1.0 : 0.0) << '\n';
     }
     return text.str();
+}
+
+// One recording of occlusion records (OcclusionText), one of each beat count, a blank line between them.
+inline std::string OcclusionRecordsText(std::initializer_list<int> beatsPerRecord)
+{
+    std::string text;
+    for (const int beats : beatsPerRecord)
+    {
+        std::string record = OcclusionText(beats);
+        if (!text.empty())
+            text += "\n" + record.substr(record.find('\n') + 1);
+        else
+            text = record;
+    }
+    return text;
 }
 
 // A mouse ventricle of constant end-systolic elastance whose filling falls beat by beat: end-diastolic

@@ -109,8 +109,8 @@ using HostCommonType = TypeIdClass<&HostCommonGUID, 0>;
 namespace HostDocEvent
 {
 constexpr USHORT Refresh = 4;
-constexpr USHORT RegionChanged = 14;          // both clear an analysis whose region is set
-constexpr USHORT RegionCleared = 16;
+constexpr USHORT RecordDeleted = 14;          // both clear an analysis whose region is set: its
+constexpr USHORT RecordAdded = 16;            // (record, tick) ends may no longer be where they were
 constexpr USHORT ChannelDataChanged = 20;     // both, for the pressure or volume channel, reanalyse
 constexpr USHORT ChannelDataReplaced = 22;
 constexpr USHORT ChannelOrSetupChanged = 34;

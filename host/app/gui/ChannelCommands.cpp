@@ -1,10 +1,12 @@
 #include "host/app/gui/ChannelCommands.h"
 
 #include "host/app/ChannelActions.h"
+#include "host/app/RecordActions.h"
 #include "host/app/TextConversion.h"
 #include "host/app/gui/FieldsDialog.h"
 
 #include <algorithm>
+#include <iomanip>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -80,15 +82,16 @@ ChannelCommands::ChannelCommands(FrameWindow& frame, OpenedRecording& opened, st
                                       }},
                                      {L"&Delete Event Source...", [this] { DeleteSource(); }},
                                      {L"Delete &Channel...", [this] { DeleteChosenChannel(); }}});
-    frame_.SetDataClearer([this] {
-        ClearSelectedData(opened_.Host(), opened_.EditableRecording());
-        changed_();
-    });
+    frame_.SetEditActions({[this] {
+                               ClearSelectedData(opened_.Host(), opened_.EditableRecording());
+                               changed_();
+                           },
+                           [this] { DeleteSelectedRecord(); }});
 }
 
 ChannelCommands::~ChannelCommands()
 {
-    frame_.SetDataClearer({});
+    frame_.SetEditActions({});
 }
 
 void ChannelCommands::AskUnits()
@@ -123,6 +126,24 @@ void ChannelCommands::DeleteSource()
     if (!answer)
         return;
     DeleteEventSource(opened_.Host(), answer->front());
+    changed_();
+}
+
+void ChannelCommands::DeleteSelectedRecord()
+{
+    const Recording& recording = opened_.EditableRecording();
+    const int32_t record = RecordToDelete(opened_.Host(), recording);
+    const auto count = recording.RecordCount();
+    const Record& doomed = recording.RecordAt(static_cast<size_t>(record));
+    std::wostringstream question;
+    question.imbue(std::locale::classic());
+    question << L"Delete record " << record + 1 << L" of " << count << L" (" << std::fixed << std::setprecision(3)
+             << static_cast<double>(doomed.Length()) * doomed.SampleInterval() << L" s)?";
+    if (record + 1 < static_cast<int32_t>(count))
+        question << L" The records after it move up a place.";
+    if (MessageBoxW(frame_.Handle(), question.str().c_str(), L"Delete Record", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return;
+    DeleteRecord(opened_.Host(), opened_.EditableRecording(), record);
     changed_();
 }
 

@@ -1,7 +1,8 @@
 // The frame's commands on the document's channels: Channel > Units... (a recorded channel shown through a
 // two-point conversion), Channel > Recorded Units, Channel > Delete Event Source..., Channel > Delete
-// Channel... (a recorded or a computed channel) and Edit > Clear Data (the selection's samples set to
-// zero). Each asks in a dialog of the host's own, then tells the module's document as the host does.
+// Channel... (a recorded or a computed channel), Edit > Clear Data (the selection's samples set to zero)
+// and Edit > Delete Record... (the record holding the selection). Each asks in a dialog of the host's own,
+// then tells the module's document as the host does.
 #pragma once
 
 #include "host/app/gui/FrameWindow.h"
@@ -25,6 +26,7 @@ private:
     void AskUnits();
     void DeleteSource();
     void DeleteChosenChannel();
+    void DeleteSelectedRecord();
 
     FrameWindow& frame_;
     OpenedRecording& opened_;

@@ -364,11 +364,8 @@ std::vector<MenuCommandEntry> FrameWindow::WithHostCommands(std::vector<MenuComm
         {0, L"File|-", L"", true, {}, {}, {}},
         {0, L"File|Export...", L"&Export...", true, {}, {}, call(exporter_)},
         {CopyState, L"Edit|Copy", L"&Copy", true, {}, {}, sender(Copy)},
-        {0, L"Edit|Clear Data", L"Clear &Data", true, {}, {},
-         [this] {
-             if (dataClearer_)
-                 dataClearer_();
-         }},
+        {0, L"Edit|Clear Data", L"Clear &Data", true, {}, {}, call(editActions_.clearData)},
+        {0, L"Edit|Delete Record...", L"Delete &Record...", true, {}, {}, call(editActions_.deleteRecord)},
         {0, L"Edit|Set Analysis Range", L"Set Analysis &Range", true, {}, {}, call(rangeCommands_.set.run), false,
          enabledBy(rangeCommands_.set)},
         {0, L"Edit|Clear Analysis Range", L"Clear Analysis Ran&ge", true, {}, {}, call(rangeCommands_.clear.run), false,

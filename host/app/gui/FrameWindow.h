@@ -29,8 +29,8 @@ class FrameWindow
 {
 public:
     // The host's own menus come first: File (Open..., Save, Save As..., Print..., Print Preview..., Print
-    // Window..., Export...) and Edit (Copy), the view commands sent to the active view as the host's
-    // messages.
+    // Window..., Export...) and Edit (Copy, Clear Data, Delete Record..., Set and Clear Analysis Range), the
+    // view commands sent to the active view as the host's messages.
     // Throws std::runtime_error when the window cannot be made.
     FrameWindow(const std::wstring& title, std::vector<MenuCommandEntry> menus, const RECT& place);
     ~FrameWindow();
@@ -79,8 +79,12 @@ public:
         std::function<void()> open, save, saveAs;
     };
     void SetDocumentFileActions(DocumentFileActions actions) { fileActions_ = std::move(actions); }
-    // What Edit > Clear Data does; without it the command does nothing.
-    void SetDataClearer(std::function<void()> clearer) { dataClearer_ = std::move(clearer); }
+    // What Edit > Clear Data and Edit > Delete Record... do; without them the commands do nothing.
+    struct EditActions
+    {
+        std::function<void()> clearData, deleteRecord;
+    };
+    void SetEditActions(EditActions actions) { editActions_ = std::move(actions); }
     // A command of the host's own: what it does and whether it is enabled now.
     struct HostCommand
     {
@@ -167,7 +171,7 @@ private:
     IVyrStandIn* standIn_ = nullptr;
     std::function<void()> exporter_;
     DocumentFileActions fileActions_;
-    std::function<void()> dataClearer_;
+    EditActions editActions_;
     struct
     {
         HostCommand set, clear;

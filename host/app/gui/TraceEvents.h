@@ -36,6 +36,9 @@ public:
     // Reads what arrived since the last call; items no longer attached are forgotten. True when the events
     // to draw changed.
     bool Update();
+    // Everything read so far goes, to be read again by the next Update: the records it was read from
+    // changed (their data, or their numbers when one was deleted).
+    void Forget() { items_.clear(); }
     // The events on channel (from 0) in the record from firstTick to lastTick (inclusive), in order.
     std::vector<const TraceEvent*> EventsOf(int32_t channel, int32_t record, int32_t firstTick, int32_t lastTick) const;
     // The colour of an event's mark: its drawing class's answer, else grey.

@@ -279,8 +279,7 @@ void TraceView::Refresh()
     // Drawn again only when what it shows changed: a large view redrawn on every beat of the timer kept the
     // window's thread busy painting the same picture.
     UpdateLabelRoom();
-    bool changed = events_.Update();
-    changed = comments_.Update(moduleDocument_) || changed;
+    bool changed = false;
     if (document_.ConversionRevision() != conversionRevision_)
     {
         conversionRevision_ = document_.ConversionRevision();
@@ -290,10 +289,17 @@ void TraceView::Refresh()
     {
         calculationRevision_ = document_.CalculationRevision();
         computedSamples_.clear();
+        events_.Forget();
         changed = true;
     }
-    int64_t samples = 0;
+    changed = events_.Update() || changed;
+    changed = comments_.Update(moduleDocument_) || changed;
     const Recording& data = document_.Data();
+    // A record deleted: the place the module brought the view to may now be in another.
+    if (data.RecordCount() < recordsSeen_)
+        shown_.reset();
+    recordsSeen_ = data.RecordCount();
+    int64_t samples = 0;
     for (size_t record = 0; record < data.RecordCount(); ++record)
         samples += data.RecordAt(record).Length();
     const bool sampling = !document_.IsSamplingDone();
@@ -314,6 +320,7 @@ void TraceView::Refresh()
     {
         changed = true;
         samplesSeen_ = samples;
+        KeepOnData();
         UpdateScrollBar();
     }
     TickPosition first{}, last{};

@@ -157,6 +157,7 @@ private:
     LONG areaWidth_ = 0;        // the trace area's width when the view was last laid out; 0 before it was
     int64_t samplesSeen_ = -1;
     bool samplingSeen_ = false; // whether the document sampled at the last refresh
+    size_t recordsSeen_ = 0;
     std::array<int32_t, 5> selectionSeen_{}; // whether there is one, then its ends, as last drawn
     std::vector<DrawnMark> marks_;
     std::vector<DrawnLabel> labels_;

@@ -1,7 +1,9 @@
 #include "host/app/recording/Recording.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <stdexcept>
+#include <string>
 
 namespace Host
 {
@@ -123,6 +125,13 @@ void Recording::DeclareChannels(std::vector<ChannelInfo> channels)
     if (!records_.empty())
         throw std::logic_error("the channels of a recording are fixed by its first record");
     channels_ = std::move(channels);
+}
+
+void Recording::DeleteRecord(size_t index)
+{
+    if (index >= records_.size())
+        throw std::out_of_range("record " + std::to_string(index + 1) + " of " + std::to_string(records_.size()));
+    records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 Record& Recording::AddRecord(double sampleInterval)

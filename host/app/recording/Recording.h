@@ -98,6 +98,10 @@ public:
     // No further records will arrive.
     bool IsFinished() const { return finished_; }
 
+    // The record goes; those after it move up a place. Throws std::out_of_range for a record the
+    // recording does not have.
+    void DeleteRecord(size_t index);
+
     Record& AddRecord(double sampleInterval);
     Record& AddRecord(double sampleInterval, std::vector<std::vector<float>> channels);
     void MarkFinished() { finished_ = true; }

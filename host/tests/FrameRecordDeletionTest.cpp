@@ -1,0 +1,103 @@
+// Edit > Delete Record... as a person takes it from the frame: the record holding the selection dragged in
+// the trace view goes, the module's analysis of its set region is cleared, and analysing again finds what
+// the analysis of a recording read without the record finds.
+#include "host/tests/FrameSessionFixture.h"
+#include "host/tests/TestPictures.h"
+
+#include "host/app/AnalyzeCommand.h"
+#include "host/app/recording/RecordingText.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+constexpr int MessageText = 0xFFFF; // the static of a message box
+
+class FrameRecordDeletion : public HostTests::FrameSessionFixture
+{
+protected:
+    FrameRecordDeletion()
+        : FrameSessionFixture("frame-record-deletion.csv", HostTests::OcclusionRecordsText({4, 6, 8}), Host::OpenOptions{{}, true})
+    {
+    }
+
+    // Drags across the trace view within the record's first ticks, then chooses Edit > Delete Record...
+    // and confirms; the question asked.
+    std::wstring DeleteThroughTheMenu(int32_t record)
+    {
+        const HWND trace = session->Trace().Handle();
+        RECT client{};
+        GetClientRect(trace, &client);
+        const auto at = [&](int32_t tick) {
+            POINT point{static_cast<LONG>(session->Trace().XOf({record, tick})), client.bottom / 2};
+            ClientToScreen(trace, &point);
+            return point;
+        };
+        HostTests::DragFromTo(at(100), at(600));
+        EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] {
+            TickPosition start{}, end{};
+            opened->Host().GetSelection(&start, &end);
+            return start.record == record && end.record == record;
+        }));
+        std::wstring asked;
+        HostTests::SecondHand box([] { return HostTests::DialogWithControl(MessageText); }, [&](HWND shown) {
+            asked = HostTests::WindowText(GetDlgItem(shown, MessageText));
+            HostTests::SaveTestPicture(shown, L"frame-record-deletion-question");
+            // A click lost under load would leave the question waiting: click until it has gone.
+            for (int click = 0; click < 50 && IsWindow(shown); ++click)
+            {
+                HostTests::ClickAt(HostTests::ScreenCentreOf(GetDlgItem(shown, IDOK)));
+                HostTests::PumpUntil([&] { return !IsWindow(shown); }, 200);
+            }
+        });
+        const std::wstring item = L"Delete &Record...";
+        EXPECT_EQ(item, HostTests::ChooseMenuItem(Frame(), L"Edit", [&](const std::wstring& text) { return text == item; }));
+        HostTests::PumpUntil(Frame(), [&] { return box.done.load(); });
+        HostTests::Settle(Frame());
+        return asked;
+    }
+};
+
+TEST_F(FrameRecordDeletion, ADeletedRecordClearsTheAnalysedRegionAndTheRestAnalyseAsARecordingWithoutIt)
+{
+    ASSERT_NE(nullptr, opened->Analysis()) << opened->NotAnalysed();
+    ASSERT_GT(opened->Analysis()->LoopCount(), 10u);
+
+    const std::wstring asked = DeleteThroughTheMenu(1);
+    EXPECT_TRUE(asked.starts_with(L"Delete record 2 of 3")) << asked;
+    const Host::Recording& data = opened->Host().Data();
+    ASSERT_EQ(2u, data.RecordCount());
+    EXPECT_EQ((std::vector<int64_t>{3200, 6400}), (std::vector<int64_t>{data.RecordAt(0).Length(), data.RecordAt(1).Length()}));
+    EXPECT_EQ(0u, opened->Analysis()->LoopCount());
+    EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return session->Trace().Marks().empty(); }));
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-record-deleted");
+
+    const std::wstring analyze = L"&Analyze Channel";
+    ASSERT_EQ(analyze, HostTests::ChooseMenuItem(Frame(), L"Sistra", [&](const std::wstring& text) { return text == analyze; }));
+    HostTests::Settle(Frame());
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-record-deleted-analysed");
+
+    // The same analysis of a recording read without the record.
+    const Host::Recording without = Host::ParseRecordingText(HostTests::OcclusionRecordsText({4, 8}), "without.csv");
+    Host::AnalysisChoices choices;
+    Host::ChooseChannels(without, {}, choices);
+    const auto host = Host::HostDocument::Offline(without);
+    Host::DocumentAnalysis reference(opened->StandIn(), *host.Get(), choices);
+    reference.AnalyzeNow();
+    const std::vector<Host::LoopRow> expected = reference.Loops(), found = opened->Analysis()->Loops();
+    ASSERT_EQ(expected.size(), found.size());
+    for (size_t loop = 0; loop < expected.size(); ++loop)
+    {
+        EXPECT_EQ(expected[loop].block, found[loop].block) << loop;
+        EXPECT_EQ(0, std::memcmp(&expected[loop].record, &found[loop].record, sizeof found[loop].record)) << loop;
+        EXPECT_EQ(0, std::memcmp(expected[loop].values.data(), found[loop].values.data(), sizeof found[loop].values)) << loop;
+    }
+    EXPECT_EQ(Host::SummaryTable(reference.Summaries()), Host::SummaryTable(opened->Analysis()->Summaries()));
+}
+
+} // namespace
