@@ -80,6 +80,16 @@ constexpr USHORT SelectionShown = 0;     // what the views show of the selection
 constexpr USHORT ChannelRecalculated = 20;
 // A record left the document (those after it moved up a place); the record's number.
 constexpr USHORT RecordDeleted = 14;
+// A record was added to the document (sampling opened it); the record's number.
+constexpr USHORT RecordAdded = 16;
+// The document asks its views to show it anew; no payload.
+constexpr USHORT Refresh = 4;
+// A stretch of a channel's samples was replaced; the channel's index (int32).
+constexpr USHORT ChannelDataReplaced = 22;
+// A channel's setting (its units, its place) changed; the channel's index (int32).
+constexpr USHORT ChannelSettingChanged = 34;
+// Event sources were made or removed; a sources-changed record.
+constexpr USHORT SourcesChanged = 51;
 } // namespace HostDocEventNumber
 
 // Type ids whose high half is 0x8000: fixed by the host, no registry involved.

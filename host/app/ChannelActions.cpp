@@ -14,11 +14,6 @@ namespace Host
 namespace
 {
 
-// The host document events these actions raise (under HostDocEventGUID).
-constexpr USHORT RefreshEvent = 4;
-constexpr USHORT ChannelDataReplacedEvent = 22;
-constexpr USHORT ChannelSettingChangedEvent = 34;
-constexpr USHORT SourcesChangedEvent = 51;
 // The host put its own units conversions back on the channels.
 constexpr ULONG ConversionsResetNotification = 0x80000002;
 // The host's menus changed: modules update the states of theirs.
@@ -60,14 +55,14 @@ void ChangeChannelUnits(HostDocument& document, const UnitsChange& change)
     if (const HRESULT applied = document.ApplyChannelSetup(0, 0, change.channel, 1, object.Get()); FAILED(applied))
         throw std::runtime_error("the channel keeps its units: " + FailureText(applied));
     int32_t channel = change.channel;
-    document.Tell(HostDocEventGUID, ChannelSettingChangedEvent, &channel);
+    document.Tell(HostDocEventGUID, HostDocEventNumber::ChannelSettingChanged, &channel);
 }
 
 void RestoreRecordedUnits(HostDocument& document)
 {
     document.RestoreRecordedConversions();
     document.TellFixed(ConversionsResetNotification);
-    document.Tell(HostDocEventGUID, RefreshEvent, nullptr);
+    document.Tell(HostDocEventGUID, HostDocEventNumber::Refresh, nullptr);
 }
 
 size_t ClearSelectedData(HostDocument& document, Recording& recording)
@@ -87,8 +82,8 @@ size_t ClearSelectedData(HostDocument& document, Recording& recording)
         record.Fill(static_cast<size_t>(channel), start.tick, end.tick, 0.0f);
     document.ForgetSampleResults();
     for (int32_t channel : channels)
-        document.Tell(HostDocEventGUID, ChannelDataReplacedEvent, &channel);
-    document.Tell(HostDocEventGUID, RefreshEvent, nullptr);
+        document.Tell(HostDocEventGUID, HostDocEventNumber::ChannelDataReplaced, &channel);
+    document.Tell(HostDocEventGUID, HostDocEventNumber::Refresh, nullptr);
     return channels.size();
 }
 
@@ -108,7 +103,7 @@ std::vector<std::wstring> SourcesWithEvents(HostDocument& document)
 void TellSourcesRemoved(HostDocument& document, std::vector<HostSourcePair> sources)
 {
     HostSourcesChangedRecord removed{{0, 0, SourcesRemoved}, sources.data(), static_cast<uint32_t>(sources.size())};
-    document.Tell(HostDocEventGUID, SourcesChangedEvent, &removed);
+    document.Tell(HostDocEventGUID, HostDocEventNumber::SourcesChanged, &removed);
     document.TellFixed(MenusChangedNotification);
 }
 
@@ -138,9 +133,9 @@ void DeleteChannel(HostDocument& document, Recording& recording, int32_t channel
                                      document.ResolveSourceName(name.c_str(), &source) == S_OK)
             removed.push_back(source);
     int32_t changed = channel;
-    document.Tell(HostDocEventGUID, ChannelSettingChangedEvent, &changed);
+    document.Tell(HostDocEventGUID, HostDocEventNumber::ChannelSettingChanged, &changed);
     TellSourcesRemoved(document, std::move(removed));
-    document.Tell(HostDocEventGUID, RefreshEvent, nullptr);
+    document.Tell(HostDocEventGUID, HostDocEventNumber::Refresh, nullptr);
 }
 
 void DeleteEventSource(HostDocument& document, const std::wstring& name)

@@ -254,6 +254,7 @@ void HostDocument::StopSampling()
 
 void HostDocument::TellRecordStarted(int32_t record)
 {
+    subject_.Send(HostDocEventGUID, HostDocEventNumber::RecordAdded, &record);
     NotifySinks([&](IOnlineDataSink& sink) {
         sink.OnSamplingStarted(record, 0, static_cast<uint32_t>(Data().Channels().size()), 0, 0, 0, 0, 0, 0, 0, 0,
                                Recorded);

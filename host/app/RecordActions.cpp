@@ -10,8 +10,6 @@ namespace Host
 namespace
 {
 
-constexpr USHORT RefreshEvent = 4;
-
 // Why the recording's records cannot be deleted; empty when they can.
 std::string WhyRecordsStay(HostDocument& document, const Recording& recording)
 {
@@ -68,7 +66,7 @@ void DeleteRecord(HostDocument& document, Recording& recording, int32_t record)
     recording.DeleteRecord(static_cast<size_t>(record));
     document.RecordDeleted(record);
     document.Tell(HostDocEventGUID, HostDocEventNumber::RecordDeleted, &record);
-    document.Tell(HostDocEventGUID, RefreshEvent, nullptr);
+    document.Tell(HostDocEventGUID, HostDocEventNumber::Refresh, nullptr);
 }
 
 } // namespace Host

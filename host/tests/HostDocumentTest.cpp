@@ -211,8 +211,8 @@ std::string EventNote(const GUID& group, USHORT number)
 
 } // namespace
 
-// The module's document hears its host document's events (the user's selection, sampling started and
-// stopped) while the relay lasts; the end of sampling only when it is not one of the document's online
+// The module's document hears its host document's events (the user's selection, each record sampling
+// added, sampling started and stopped) while the relay lasts; the end of sampling only when it is not one of the document's online
 // sinks, which were told already.
 TEST(HostDocument, ItsEventsReachTheModulesDocumentTheEndOfSamplingOnlyWhenNotAlreadyToldAsASink)
 {
@@ -237,6 +237,7 @@ TEST(HostDocument, ItsEventsReachTheModulesDocumentTheEndOfSamplingOnlyWhenNotAl
         EXPECT_EQ(sink ? 0 : 1, heard(EventNote(HostSamplingEventGUID, HostSamplingEventNumber::Stopped))) << sink;
         EXPECT_EQ(sink ? 1 : 0, heard("stopped")) << sink;
         EXPECT_EQ(1, heard(EventNote(HostDocEventGUID, HostDocEventNumber::Selection))) << sink;
+        EXPECT_EQ(2, heard(EventNote(HostDocEventGUID, HostDocEventNumber::RecordAdded))) << sink;
         document->RemoveSink(&log);
     }
 }
