@@ -27,6 +27,8 @@ using HostTests::WindowText;
 
 constexpr const wchar_t* WorkflowView = L"Sistra Workflow";
 constexpr const wchar_t* LoopView = L"Loop View";
+// A view's inset from its edges, and no more, shows nothing.
+constexpr long MostBlankRows = 4;
 constexpr int WorkflowList = 1070, AnalysisTypeList = 1095;
 // A text control that draws its text narrower than itself names the room it keeps at its right.
 constexpr const wchar_t* TextRightMarginProperty = L"Sistra.TextRightMargin";
@@ -96,6 +98,22 @@ long ThickestGrey(HWND frame)
     const auto* pieces = reinterpret_cast<const RECT*>(region->Buffer);
     for (DWORD i = 0; i < region->rdh.nCount; ++i)
         thickest = std::max(thickest, std::min(pieces[i].right - pieces[i].left, pieces[i].bottom - pieces[i].top));
+    return thickest;
+}
+
+// The most rows one after another of the window's picture that show one colour from edge to edge: a band
+// with nothing in it.
+long ThickestBlankBand(HWND window)
+{
+    const Host::WindowImage image = Host::ReadWindowImage(window);
+    long thickest = 0, run = 0;
+    for (size_t row = 0; row < static_cast<size_t>(image.height); ++row)
+    {
+        const auto first = image.pixels.begin() + static_cast<ptrdiff_t>(row * image.width);
+        const bool blank = std::all_of(first, first + image.width, [&](DWORD pixel) { return pixel == *first; });
+        run = blank ? run + 1 : 0;
+        thickest = std::max(thickest, run);
+    }
     return thickest;
 }
 
@@ -343,6 +361,11 @@ protected:
                 focus = area;
             EXPECT_EQ(0, GetWindowLongW(view->Frame(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL))
                 << Narrow(view->ClassName()) << " scrolled";
+            // Its strip of controls, where the step hides them, is no empty band above the loops.
+            if (view->ClassName() == LoopView)
+            {
+                EXPECT_LE(ThickestBlankBand(view->ViewWindow()), MostBlankRows) << "the loop view";
+            }
         }
         EXPECT_GT(2 * focus, all);
     }

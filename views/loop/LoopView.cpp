@@ -267,7 +267,8 @@ bool SistraAnalysisGraphView::GetDataExtents(ViewExtents& extents)
 
 int SistraAnalysisGraphView::GetTitleWidth()
 {
-    if (!errorIcon_->GetHandle() || !GetHandle())
+    // Without the strip the graph reaches up to where the line would lie.
+    if (!errorIcon_->GetHandle() || !GetHandle() || stripRows_ == 0)
         return 0;
     OWL::TRect icon = errorIcon_->GetWindowRect();
     POINT corner{icon.left, icon.top};
@@ -358,11 +359,16 @@ void SistraAnalysisGraphView::RenewDetectionTexts()
         renew(*espvrTypeCombo_, index++, withDetection(id));
     renew(*esPointsCombo_, 0, withDetection(IDS_LOOP_DETECTED_POINTS));
     // The texts' widths decide the strip's.
-    if (renewed && controlsReady_ && GetHandle())
-    {
-        const OWL::TRect client = GetClientRect();
-        EvSize(SIZE_RESTORED, OWL::TSize(client.Width(), client.Height()));
-    }
+    if (renewed)
+        Relayout();
+}
+
+void SistraAnalysisGraphView::Relayout()
+{
+    if (!controlsReady_ || !GetHandle())
+        return;
+    const OWL::TRect client = GetClientRect();
+    EvSize(SIZE_RESTORED, OWL::TSize(client.Width(), client.Height()));
 }
 
 SistraAnalysisGraphView::StripWidths SistraAnalysisGraphView::StripTextRoom(int (*comboRoom)(const OWL::TComboBox&)) const
@@ -389,9 +395,12 @@ bool SistraAnalysisGraphView::StripMeasurable() const
     return espvrTypeCombo_->GetHandle() && espvrCheck_->GetHandle();
 }
 
+// A strip with nothing to show would leave an empty band above the graph: it goes.
 int SistraAnalysisGraphView::StripRowsAt(int stripWidth) const
 {
-    return StripMeasurable() && stripShown_ && OneRowWidth(StripTextRoom()) > stripWidth ? 2 : 1;
+    if (!stripShown_)
+        return warningShown_ ? 1 : 0;
+    return StripMeasurable() && OneRowWidth(StripTextRoom()) > stripWidth ? 2 : 1;
 }
 
 // The strip's controls from its right edge leftwards. The standard widths keep the proportions of the
@@ -418,11 +427,10 @@ void SistraAnalysisGraphView::LayOutStrip()
             combos[i]->SendMessage(CB_SETDROPPEDWIDTH, static_cast<WPARAM>(needed));
             comboWidths[i] = std::max(comboWidths[i], needed);
         }
-    stripRows_ = 1;
+    stripRows_ = StripRowsAt(stripWidth);
     if (measured && stripShown_ && OneRowWidth(widths) > stripWidth)
     {
         widths = StripTextRoom();
-        stripRows_ = StripRowsAt(stripWidth);
         if (stripRows_ == 2)
         {
             const int room = stripWidth - boxWidths[0] - TypeGap - IconRoom;
@@ -448,7 +456,7 @@ void SistraAnalysisGraphView::LayOutStrip()
         metrics.Height.Absolute(OWL::lmHeight, box ? StripHeight : StripHeight + dropListHeight);
         layoutWindow_->SetChildLayoutMetrics(child, metrics);
     };
-    const int edpvrRow = stripRows_ - 1;
+    const int edpvrRow = std::max(stripRows_, 1) - 1;
     place(*edpvrTypeCombo_, nullptr, 0, edpvrRow, false, comboWidths[2]);
     place(*edpvrCheck_, edpvrTypeCombo_.get(), 0, edpvrRow, true, boxWidths[1]);
     if (stripRows_ == 1)
@@ -515,11 +523,8 @@ void SistraAnalysisGraphView::UpdateRegressionControls(bool enable)
              espvrCheck_.get(), espvrTypeCombo_.get(), esPointsCombo_.get(), edpvrCheck_.get(), edpvrTypeCombo_.get()})
         control->ShowWindow(regressionsAvailable_ ? SW_SHOWNOACTIVATE : SW_HIDE);
     // Hidden controls need no second row.
-    if (std::exchange(stripShown_, regressionsAvailable_) != regressionsAvailable_ && controlsReady_ && GetHandle())
-    {
-        const OWL::TRect client = GetClientRect();
-        EvSize(SIZE_RESTORED, OWL::TSize(client.Width(), client.Height()));
-    }
+    if (std::exchange(stripShown_, regressionsAvailable_) != regressionsAvailable_)
+        Relayout();
 }
 
 void SistraAnalysisGraphView::OnSamplingStarts()
@@ -684,7 +689,10 @@ void SistraAnalysisGraphView::PlaceListAndStrip()
     if (loopList_->GetHandle())
         loopList_->MoveWindow(OWL::TRect(inset.left, inset.top, inset.left + ListWidth, inset.bottom - 1), true);
     if (layoutWindow_->GetHandle())
+    {
         layoutWindow_->MoveWindow(OWL::TRect(inset.left, inset.top - StripHeight - below, inset.right, inset.top), false);
+        layoutWindow_->ShowWindow(stripRows_ > 0 ? SW_SHOWNOACTIVATE : SW_HIDE);
+    }
 }
 
 void SistraAnalysisGraphView::DataChanged(uint32_t hint)
@@ -741,12 +749,14 @@ void SistraAnalysisGraphView::ShowPlausibilityWarning()
     const auto learnMoreAbout = [this](const wchar_t* topic) {
         return [this, topic] { ShowSistraHelp(Document() ? Document()->GetFrameServices() : nullptr, topic); };
     };
-    if (pressure && pressure->count > 0 && pressure->minimum < lowestPressure)
+    const bool lowPressure = pressure && pressure->count > 0 && pressure->minimum < lowestPressure;
+    const bool lowVolume = volume && volume->count > 0 && volume->minimum < lowestVolume;
+    if (lowPressure)
     {
         errorIcon_->linkCallback = learnMoreAbout(L"pv_pressure_error");
         errorIcon_->SetError(true, Text(IDS_LOOP_NEGATIVE_PRESSURE_TITLE), Text(IDS_LOOP_NEGATIVE_PRESSURE));
     }
-    else if (volume && volume->count > 0 && volume->minimum < lowestVolume)
+    else if (lowVolume)
     {
         errorIcon_->linkCallback = learnMoreAbout(L"pv_volume_error");
         errorIcon_->SetError(true, Text(IDS_LOOP_NEGATIVE_VOLUME_TITLE), Text(IDS_LOOP_NEGATIVE_VOLUME));
@@ -756,6 +766,9 @@ void SistraAnalysisGraphView::ShowPlausibilityWarning()
         errorIcon_->linkCallback = nullptr;
         errorIcon_->SetError(false, Orv::String(), Orv::String());
     }
+    // The warning's icon lies in the strip, which shows for it when nothing else is there.
+    if (const bool warned = lowPressure || lowVolume; std::exchange(warningShown_, warned) != warned)
+        Relayout();
 }
 
 int32_t SistraAnalysisGraphView::LoopState(uint32_t loop)

@@ -152,6 +152,8 @@ private:
     int StripRowsAt(int stripWidth) const;
     static ViewMargins MarginsFor(int stripRows);
     void LayOutStrip();
+    // Lays the view out again after what the strip holds changed.
+    void Relayout();
     static int ComboTextRoom(const OWL::TComboBox& combo);
     static int ComboLeastRoom(const OWL::TComboBox& combo);
     static int CheckTextRoom(const OWL::TCheckBox& box);
@@ -191,8 +193,10 @@ private:
     CIArray<OWL::TCheckListItem> loopItems_;
     bool regressionsAvailable_ = false;
     bool controlsReady_ = false;
+    // 0 while the strip holds nothing to show (its controls hidden, no warning): it then takes no room.
     int stripRows_ = 1;
     bool stripShown_ = false;
+    bool warningShown_ = false;
 
     VYR_DECLARE_EVENT_MAP()
 };
