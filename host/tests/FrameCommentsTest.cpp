@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
+#include <vector>
+
 namespace
 {
 
@@ -15,6 +19,27 @@ using HostTests::PumpUntil;
 constexpr int Beats = 12;
 constexpr int LoopListId = 3001;
 constexpr COLORREF CommentLine = RGB(0xC0, 0xC0, 0xC0);
+
+// The occlusion recording with lanes of flat channels after its own.
+std::string WithFlatLanes(int lanes)
+{
+    std::istringstream in(HostTests::OcclusionText(Beats));
+    std::ostringstream out;
+    std::string line;
+    std::getline(in, line);
+    out << line;
+    for (int lane = 1; lane <= lanes; ++lane)
+        out << ",Flat " << lane << " (mV)";
+    out << '\n';
+    while (std::getline(in, line))
+    {
+        out << line;
+        for (int lane = 0; lane < lanes; ++lane)
+            out << ",0";
+        out << '\n';
+    }
+    return out.str();
+}
 
 class FrameComments : public HostTests::FrameSessionFixture
 {
@@ -49,15 +74,11 @@ TEST_F(FrameComments, AChosenLoopsCommentIsDrawnLightsUnderThePointerAndOpensIts
     const POINT disc{drawn.x, drawn.top + 3};
     Host::WindowImage image = pixels();
     EXPECT_EQ(Host::ChannelTraceColour(0), at(image, disc.x, disc.y));
-    int line = 0, text = 0;
+    int line = 0;
     for (int y = drawn.top + 10; y < drawn.bottom; ++y)
-    {
         line += at(image, drawn.x, y) == CommentLine;
-        for (int x = drawn.x - 16; x < drawn.x - 1; ++x)
-            text += at(image, x, y) == RGB(0, 0, 0);
-    }
     EXPECT_GT(line, (drawn.bottom - drawn.top) / 4);
-    EXPECT_GT(text, 100);
+    EXPECT_GT(HostTests::BlackPixelsIn(trace.Handle(), {trace.TraceArea().left, drawn.top + 10, drawn.x - 1, drawn.bottom}), 100u);
 
     POINT screen = disc;
     ClientToScreen(trace.Handle(), &screen);
@@ -90,6 +111,51 @@ TEST_F(FrameComments, AChosenLoopsCommentIsDrawnLightsUnderThePointerAndOpensIts
 
     ClickAt({screen.x + 60, screen.y + 40});
     EXPECT_TRUE(PumpUntil(Frame(), [&] { return Popup() == nullptr; }));
+}
+
+// Where the pressure lane is short (many lanes share the view, or the frame is small), the chosen loop's
+// comment keeps its text in that lane, below its disc, off the other lanes' traces.
+TEST(FrameCommentsInShortLanes, TheTextStaysInItsLane)
+{
+    constexpr int Row = 3;
+    const struct
+    {
+        const char* name;
+        int flatLanes;
+        LONG frameHeight;
+    } cases[] = {{"many lanes", 4, 900}, {"a small frame", 0, 480}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const HostTests::TemporaryFile file("frame-comments-short.csv", WithFlatLanes(c.flatLanes));
+        Host::OpenedRecording opened(file.Path(), Host::OpenOptions{{}, true});
+        std::ostringstream problems;
+        Host::FrameSession session(opened, L"Sistra - short lanes", RECT{0, 0, 1200, c.frameHeight}, problems);
+        Host::FrameWindow& frame = session.Frame();
+        SetForegroundWindow(frame.Handle());
+        HostTests::Settle(frame);
+        Host::TraceView& trace = session.Trace();
+        ClickAt(HostTests::ListRowPoint(GetDlgItem(frame.FindView(L"Loop View")->ViewWindow(), LoopListId), Row, 40));
+        ASSERT_TRUE(PumpUntil(frame, [&] { return trace.Comments().size() == 1; }));
+        HostTests::Settle(frame);
+        // Copies: every paint draws them anew.
+        const Host::TraceComments::Drawn drawn = trace.Comments()[0];
+        const std::vector<Host::TraceView::DrawnMark> marks = trace.Marks();
+        const auto lane = std::find_if(marks.begin(), marks.end(), [&](const auto& mark) {
+            return mark.channel == 0 && mark.x == drawn.record.x;
+        });
+        ASSERT_NE(marks.end(), lane);
+        EXPECT_FALSE(drawn.text.empty());
+        HostTests::SaveTestPicture(frame.Handle(), std::wstring(L"frame-comment-short-lanes-") + (c.flatLanes ? L"many" : L"small"));
+        // Left of the line, in the lane and above and below it.
+        const RECT area = trace.TraceArea();
+        const LONG left = area.left, right = drawn.record.x - 1;
+        const size_t inLane = HostTests::BlackPixelsIn(trace.Handle(), {left, lane->top, right, lane->bottom});
+        const size_t outside = HostTests::BlackPixelsIn(trace.Handle(), {left, area.top, right, lane->top}) +
+                                HostTests::BlackPixelsIn(trace.Handle(), {left, lane->bottom, right, area.bottom});
+        EXPECT_GT(inLane, 50u);
+        EXPECT_EQ(0u, outside);
+    }
 }
 
 } // namespace

@@ -1,8 +1,11 @@
 #include "host/app/gui/TraceComments.h"
 
+#include "foundation/com/XOrv.h"
 #include "foundation/system/GdiObjects.h"
+#include "foundation/text/String.h"
 
 #include <algorithm>
+#include <cwctype>
 
 namespace Host
 {
@@ -12,6 +15,61 @@ namespace
 
 // How long the ring that leads the eye to a comment takes to close on it.
 constexpr ULONG HoverLeadMilliseconds = 300;
+// Pixels between the disc and the end of the text below it, and between the line and upright text.
+constexpr int TextBelowDisc = 3;
+constexpr int TextBesideLine = 3;
+constexpr int RotatedEscapement = 900;
+constexpr wchar_t Ellipsis[] = L"\u2026";
+
+// Drawing in dc stays inside a rectangle while it lasts.
+class ClippedTo
+{
+public:
+    ClippedTo(HDC dc, const RECT& rect) : dc_(dc), region_(CreateRectRgnIndirect(&rect))
+    {
+        SelectClipRgn(dc_, region_.Get());
+    }
+    ~ClippedTo() { SelectClipRgn(dc_, nullptr); }
+    ClippedTo(const ClippedTo&) = delete;
+    ClippedTo& operator=(const ClippedTo&) = delete;
+
+private:
+    HDC dc_;
+    Orv::UniqueRegion region_;
+};
+
+// The comment's disc as it draws it; the top of its line where it does not say.
+RECT MarkerOf(IStrixComment* comment, HDC dc, const CommentDrawRecord& record)
+{
+    RECT marker{record.x, record.top, record.x, record.top};
+    Orv::ComPtr<IStrixCommentEx> extended;
+    if (SUCCEEDED(comment->QueryInterface(IID_IStrixCommentEx, extended.PutVoid())) && extended)
+        extended->GetMarker(dc, &record, &marker);
+    return marker;
+}
+
+int TextLength(HDC dc, const std::wstring& text)
+{
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+// The longest start of text that, ended with an ellipsis, is at most room long; empty when not even the
+// ellipsis fits.
+std::wstring CutToRoom(HDC dc, const std::wstring& text, int room)
+{
+    for (size_t kept = text.size(); kept-- > 0;)
+    {
+        std::wstring cut = text.substr(0, kept);
+        while (!cut.empty() && std::iswspace(cut.back()))
+            cut.pop_back();
+        cut += Ellipsis;
+        if (TextLength(dc, cut) <= room)
+            return cut;
+    }
+    return {};
+}
 
 } // namespace
 
@@ -61,20 +119,18 @@ void TraceComments::Clear()
 void TraceComments::Paint(HDC dc, const RECT& area, const Placing& place)
 {
     drawn_.clear();
-    // A text longer than its line is cut at the traces' edge, not written over the lanes' labels.
-    const Orv::UniqueRegion clip(CreateRectRgnIndirect(&area));
-    SelectClipRgn(dc, clip.Get());
     for (size_t index = 0; index < kept_.size(); ++index)
     {
         std::optional<CommentDrawRecord> record = place(kept_[index].channel, kept_[index].position);
         if (!record)
             continue;
-        record->flags |= CommentDrawFlag::Text | CommentDrawFlag::DottedLine |
-                         (hovered_ == index ? CommentDrawFlag::Highlighted : 0);
-        kept_[index].comment->Draw(dc, dc, &*record);
-        drawn_.push_back({*record, index});
+        record->flags |= CommentDrawFlag::DottedLine | (hovered_ == index ? CommentDrawFlag::Highlighted : 0);
+        {
+            const ClippedTo traces(dc, area);
+            kept_[index].comment->Draw(dc, dc, &*record);
+        }
+        drawn_.push_back({*record, index, WriteText(dc, area, kept_[index], *record)});
     }
-    SelectClipRgn(dc, nullptr);
     // An open popup points at where its comment was: it goes when the comment moved (the view scrolled,
     // followed the sampling or changed its size) or is no longer drawn.
     const bool popupInPlace = popupFor_ && std::any_of(drawn_.begin(), drawn_.end(), [&](const Drawn& drawn) {
@@ -83,6 +139,70 @@ void TraceComments::Paint(HDC dc, const RECT& area, const Placing& place)
     });
     if (!popupInPlace)
         ClosePopup();
+}
+
+// A text longer than its lane leaves room for would cross the other lanes' traces, or be cut unseen at the
+// traces' edge: it is written upright where the lane has the height for a line, and where it still does not
+// fit it is cut and says so with an ellipsis. The popup shows it whole.
+std::wstring TraceComments::WriteText(HDC dc, const RECT& area, const Kept& kept, const CommentDrawRecord& record)
+{
+    Orv::ComPtr<IOrvComment> described;
+    ULONG shown = 0;
+    Orv::String text;
+    if (FAILED(kept.comment->QueryInterface(IID_IOrvComment, described.PutVoid())) || !described ||
+        FAILED(described->GetDisplayFlags(&shown)) || shown == 0 ||
+        FAILED(kept.comment->GetInfo(nullptr, nullptr, nullptr, Orv::String::BstrOutArg(text))) || text.IsEmpty())
+        return {};
+    const RECT marker = MarkerOf(kept.comment.Get(), dc, record);
+    const RECT room{area.left, std::max<LONG>(area.top, marker.bottom + TextBelowDisc), record.x,
+                    std::min<LONG>(area.bottom, record.bottom + 1)};
+    // The text ends one pixel above its record's bottom.
+    const int length = room.bottom - 2 - room.top;
+    if (length <= 0)
+        return {};
+    if (!uprightFont_.Get())
+        try
+        {
+            rotatedFont_ = ConstructShellDlgFont(dc, 0, RotatedEscapement);
+            uprightFont_ = ConstructShellDlgFont(dc, 0, 0);
+        }
+        catch (const XOrv&)
+        {
+            return {};
+        }
+    const std::wstring whole(text.c_str(), text.Length());
+    const ClippedTo inRoom(dc, room);
+    const Orv::TextAlignment alignment(dc, TA_LEFT | TA_TOP);
+    const COLORREF colour = SetTextColor(dc, RGB(0, 0, 0));
+    const HGDIOBJ previousFont = SelectObject(dc, uprightFont_.Get());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    const int across = record.x - TextBesideLine - room.left;
+    std::wstring written;
+    if (TextLength(dc, whole) <= length)
+    {
+        CommentDrawRecord textOnly = record;
+        textOnly.flags = CommentDrawFlag::Text;
+        kept.comment->Draw(dc, dc, &textOnly);
+        written = whole;
+    }
+    // A lane too short for the text turned takes it upright beside the line, just below the disc.
+    else if (metrics.tmHeight <= room.bottom - room.top && across > 0)
+    {
+        written = TextLength(dc, whole) <= across ? whole : CutToRoom(dc, whole, across);
+        TextOutW(dc, record.x - TextBesideLine - TextLength(dc, written), room.top, written.c_str(),
+                 static_cast<int>(written.size()));
+    }
+    else
+    {
+        written = CutToRoom(dc, whole, length);
+        SelectObject(dc, rotatedFont_.Get());
+        // Where the comment writes its own text.
+        TextOutW(dc, record.x - metrics.tmHeight - 2, record.bottom - 1, written.c_str(), static_cast<int>(written.size()));
+    }
+    SelectObject(dc, previousFont);
+    SetTextColor(dc, colour);
+    return written;
 }
 
 // The comment drawn last lies on top, so it answers first.

@@ -1,5 +1,6 @@
 // The comments a document hands its host to show, as the trace view shows them: each comment draws itself
-// (its disc, its dotted line and its text turned to read upwards) where the view places it, answers
+// (its disc, its dotted line and its text turned to read upwards) where the view places it, its text kept
+// between the disc and the foot of its lane (cut with an ellipsis where the lane is too short), answers
 // whether the pointer is on it, leads the eye to itself when the pointer comes onto it, and opens its
 // popup on a click.
 #pragma once
@@ -8,6 +9,7 @@
 #include "hostapi/VyrComments.h"
 
 #include "foundation/com/ComPtr.h"
+#include "foundation/system/ShellDlgFont.h"
 
 #include <windows.h>
 
@@ -23,7 +25,8 @@ namespace Host
 class TraceComments
 {
 public:
-    // Where a comment on channel at position is drawn now (its line's x, the top and foot of its line);
+    // Where a comment on channel at position is drawn now (its line's x, the top of its line, the foot of
+    // its lane, from which its text reads upwards, and, as the alternative bottom, the foot of its line);
     // none where the view does not show it.
     using Placing = std::function<std::optional<CommentDrawRecord>(int32_t channel, const TickPosition& position)>;
 
@@ -49,7 +52,8 @@ public:
     struct Drawn
     {
         CommentDrawRecord record;
-        size_t comment; // which of the kept comments
+        size_t comment;    // which of the kept comments
+        std::wstring text; // as written: whole, cut with an ellipsis, or empty where none is written
     };
     const std::vector<Drawn>& DrawnComments() const { return drawn_; }
 
@@ -61,6 +65,8 @@ private:
         TickPosition position;
     };
     const Drawn* At(POINT point) const;
+    // Writes the comment's text up from the record's bottom, inside area and below the disc; what was written.
+    std::wstring WriteText(HDC dc, const RECT& area, const Kept& kept, const CommentDrawRecord& record);
 
     std::vector<Kept> kept_;
     ULONG taken_ = 0; // comments taken from the document so far
@@ -68,6 +74,8 @@ private:
     std::optional<size_t> hovered_;
     Orv::ComPtr<ICommentPopupWindow> popup_;
     std::optional<Drawn> popupFor_; // where the comment whose popup is open was drawn
+    // The comments' own fonts, for measuring their texts and writing those that are cut.
+    Orv::UniqueFont rotatedFont_, uprightFont_;
 };
 
 } // namespace Host

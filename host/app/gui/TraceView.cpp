@@ -685,8 +685,9 @@ void TraceView::PaintComments(HDC dc, const RECT& area)
         if (x < lane.left || x >= lane.right)
             return std::nullopt;
         // The disc hangs below the head of the event's mark, so that both show; the line runs down the
-        // traces, and its text up from their foot.
-        return CommentDrawRecord{x, lane.top + MarkHead, area.bottom - 1, 0, 0};
+        // traces, and its text up from its lane's foot, clear of the other lanes' traces.
+        return CommentDrawRecord{x, lane.top + MarkHead, lane.bottom - 1, area.bottom - 1,
+                                 CommentDrawFlag::UseAlternativeBottom};
     });
 }
 
