@@ -94,6 +94,8 @@ void SistraDocument::RequestAnalysis(bool reselect)
         for (VChanData* store : {&data_->PressureStore(), &data_->VolumeStore()})
             store->AttachToChannel(pressure, -1, true);
     lastPressureChannel_ = pressure;
+    // The marks are on the channel now: a selection waiting for them shows.
+    ShowUnshownSelection();
     const HostItemId source = data_->PressureStore().LoopItem();
     BroadcastToViews(MsgIdClass<&HostDocEventGUID, 52>::Id(), &source);
 }

@@ -263,11 +263,9 @@ bool SistraDocument::IsOnlineMode()
 
 void SistraDocument::RefreshViews()
 {
-    const ModelPtr setup = GetSetupModel();
-    const int32_t selectedLoop = setup->GetValue<PropertyType::Int>(PropertyId::SelectedLoop);
-    if ((changeState_ & (ChangeState::SelectedLoopChanged | ChangeState::MoveSelection)) != 0 && selectedLoop >= 0)
-        if (const std::optional<TickPosition> position = data_->GetLoopPosition(static_cast<uint32_t>(selectedLoop)))
-            ShowLoopInTrace(*position, static_cast<uint32_t>(selectedLoop));
+    if ((changeState_ & (ChangeState::SelectedLoopChanged | ChangeState::MoveSelection)) != 0)
+        selectionUnshown_ = true;
+    ShowUnshownSelection();
     if (!IsSampling() && (changeState_ & ChangeState::ResultsChanged) != 0)
         data_->Finish();
     const uint32_t state = changeState_;
@@ -283,23 +281,37 @@ void SistraDocument::RefreshViewsAndHost(uint32_t bits)
         host->UpdateDisplay(0);
 }
 
+void SistraDocument::ShowUnshownSelection()
+{
+    const int32_t selectedLoop = GetSetupModel()->GetValue<PropertyType::Int>(PropertyId::SelectedLoop);
+    if (!selectionUnshown_ || selectedLoop < 0)
+    {
+        selectionUnshown_ = false;
+        return;
+    }
+    if (const std::optional<TickPosition> position = data_->GetLoopPosition(static_cast<uint32_t>(selectedLoop)))
+        selectionUnshown_ = !ShowLoopInTrace(*position, static_cast<uint32_t>(selectedLoop));
+}
+
 // The host brings its trace display to the comment of the loop's event: a marker of that loop on the
 // pressure channel, the one the markers are shown on. The loop is shown only where the channel's marks,
-// walked as the display shows them, hold its mark.
-void SistraDocument::ShowLoopInTrace(const TickPosition& position, uint32_t loop)
+// walked as the display shows them, hold its mark. With the markers off there is nothing to show.
+bool SistraDocument::ShowLoopInTrace(const TickPosition& position, uint32_t loop)
 {
     const ModelPtr setup = GetSetupModel();
     const int32_t pressure = setup->GetPressureChannel();
-    if (!setup->GetShowLoopMarkers() || pressure == NoChannel || position.record < 0 || position.tick < 0)
-        return;
-    if (!FindLoopMark(HostDocumentObject(), pressure, position, data_->PressureStore().LoopItem()))
-        return;
+    if (!setup->GetShowLoopMarkers() || pressure == NoChannel)
+        return true;
+    if (position.record < 0 || position.tick < 0 ||
+        !FindLoopMark(HostDocumentObject(), pressure, position, data_->PressureStore().LoopItem()))
+        return false;
     const PlacedComment* placed = GetLoopComment(loop);
     if (!placed)
-        return;
+        return false;
     const Orv::ComPtr<ShowComment2Msg> message = Orv::ComPtr<ShowComment2Msg>::Adopt(new ShowComment2Msg(
         placed->comment.Get(), ShowInTraceMessage, SenderIdentity(), HostContextWord(placed->place.Get())));
     Send(Outer(), message.Get());
+    return true;
 }
 
 void SistraDocument::SendOwnMessage(USHORT number)

@@ -213,8 +213,12 @@ public:
     // Adds the change bits, refreshes the views and asks the host document to redraw: what changed shows
     // in the host's own displays (its channels and the loop marks) as well as in the module's views.
     void RefreshViewsAndHost(uint32_t bits);
-    // Asks the host's trace display to bring the loop (its index and where it starts) into view.
-    void ShowLoopInTrace(const TickPosition& position, uint32_t loop);
+    // Asks the host's trace display to bring the loop (its index and where it starts) into view; false
+    // while the loop's mark is not on the channel the markers are shown on.
+    bool ShowLoopInTrace(const TickPosition& position, uint32_t loop);
+    // Brings the host's trace display to the selected loop when a change of the selection asked for it
+    // and it could not be shown yet.
+    void ShowUnshownSelection();
     // The loop's comment on the pressure channel, placed and written through the host, made once per
     // analysis; null for a loop the analysis does not have.
     struct PlacedComment
@@ -424,6 +428,9 @@ private:
     bool channelsAttached_ = false;
     bool analysisEnabled_ = false;
     uint32_t changeState_ = ChangeState::ResetAndResults;
+    // A selection the trace display was not brought to: one the settings brought back before the analysis
+    // that finds its loop and marks it.
+    bool selectionUnshown_ = false;
     int16_t ecgSourceGone_ = 0;
     // The analysed pressure or volume channel the host removed, to be warned of at the next analysis.
     int32_t analysedChannelGone_ = static_cast<int32_t>(0x80000000u);

@@ -3,6 +3,7 @@
 // data edited in the frame open as they were shown, and a file that kept no data opens its recording.
 #include "host/app/TextConversion.h"
 #include "host/app/recording/RecordingText.h"
+#include "host/tests/FrameCalibrationFixture.h"
 #include "host/tests/FrameChannelMenu.h"
 #include "host/tests/FrameSessionFixture.h"
 
@@ -69,6 +70,19 @@ protected:
     {
         return HostTests::ChooseMenuItem(Frame(), menu, [&](const std::wstring& text) { return text == item; });
     }
+    // Pixels of the data view's column through the middle of the loop that shade it as the chosen one.
+    size_t ShadingOf(size_t loop)
+    {
+        constexpr COLORREF ShownLoopFill = RGB(0xFF, 0xEC, 0xB8);
+        const std::vector<Host::LoopRow> loops = opened->Analysis()->Loops();
+        if (loops.size() <= loop + 1)
+            return 0;
+        const Host::TraceView& trace = session->Trace();
+        const auto startOf = [&](const Host::LoopRow& row) { return trace.XOf({row.block, row.record.base.tick}); };
+        const auto x = static_cast<LONG>((startOf(loops[loop]) + startOf(loops[loop + 1])) / 2);
+        const RECT area = trace.TraceArea();
+        return HostTests::PixelsOfColourIn(trace.Handle(), {x, area.top, x + 1, area.bottom}, ShownLoopFill);
+    }
 };
 
 // Channels, records and every sample of the channels that are not deleted.
@@ -96,6 +110,10 @@ TEST_F(FrameDocumentFile, SaveAsThenOpenShowsTheDocumentAgainWithItsCalibrationA
     Host::Macro::Statement calibrate(L"Doc.ApplySistraCuvetteCalibration slope:=0.5, intercept:=-3");
     opened->Analysis()->RunStatement(calibrate);
     opened->Analysis()->AnalyzeNow();
+    constexpr int Chosen = 5;
+    HostTests::ClickAt(HostTests::ListRowPoint(
+        GetDlgItem(Frame().FindView(HostTests::LoopViewName)->ViewWindow(), HostTests::LoopViewListId), Chosen, 40));
+    ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return ShadingOf(Chosen) > 0; }));
     const Bytes settings = SettingsOf(opened->Document());
     ASSERT_NE(uncalibrated, settings);
     const std::vector<uint64_t> loops = LoopValues(*opened);
@@ -118,17 +136,17 @@ TEST_F(FrameDocumentFile, SaveAsThenOpenShowsTheDocumentAgainWithItsCalibrationA
     Choose(L"&Open...");
     ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return !IsWindow(Frame().Handle()); }));
     ASSERT_EQ(path.wstring(), session->NextDocument());
-    const std::string next = Host::ToUtf8(*session->NextDocument());
     const std::string recording = std::filesystem::absolute(file.Path()).string();
-    session.reset();
-    opened.reset();
 
-    opened.emplace(next);
+    OpenInAFreshFrame(path.wstring());
     EXPECT_EQ(recording, opened->File());
     EXPECT_EQ(path.wstring(), opened->DocumentFile());
     EXPECT_EQ(calculations, opened->Host().ItemCalculations());
     EXPECT_EQ(settings, SettingsOf(opened->Document()));
     EXPECT_EQ(loops, LoopValues(*opened));
+    // The loop chosen before the save is shaded in the data view as it was.
+    EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return ShadingOf(Chosen) > 0; }));
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-document-file-reopened");
     std::filesystem::remove(path);
 }
 

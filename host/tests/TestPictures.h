@@ -29,15 +29,23 @@ inline void SaveTestPicture(HWND window, const std::wstring& name)
     Host::SaveWindowPicture(window, TestPicturePath(name));
 }
 
-// Black pixels of the window's picture in part (relative to the window's top left corner).
-inline size_t BlackPixelsIn(HWND window, const RECT& part)
+// Pixels of the colour in the window's picture within part (relative to the window's top left corner).
+inline size_t PixelsOfColourIn(HWND window, const RECT& part, COLORREF colour)
 {
     const Host::WindowImage image = Host::ReadWindowImage(window);
     size_t count = 0;
     for (int y = std::max(0L, part.top); y < std::min<LONG>(image.height, part.bottom); ++y)
         for (int x = std::max(0L, part.left); x < std::min<LONG>(image.width, part.right); ++x)
-            count += (image.pixels[static_cast<size_t>(y) * image.width + x] & 0xFFFFFF) == 0;
+        {
+            const DWORD pixel = image.pixels[static_cast<size_t>(y) * image.width + x];
+            count += RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF) == colour;
+        }
     return count;
+}
+
+inline size_t BlackPixelsIn(HWND window, const RECT& part)
+{
+    return PixelsOfColourIn(window, part, RGB(0, 0, 0));
 }
 
 // Black pixels of the window right of its column fromX: in the loop view, the loops' lines with the axes'

@@ -164,6 +164,13 @@ Orv::ComPtr<IUnknown> Identity(IUnknown* view)
     return identity;
 }
 
+bool ShowPositionIn(IUnknown* view, const TickPosition& position)
+{
+    Orv::ComPtr<IHostTraceView> trace;
+    return view && SUCCEEDED(view->QueryInterface(IID_IHostTraceView, trace.PutVoid())) && trace &&
+           SUCCEEDED(trace->ShowPosition(&position));
+}
+
 } // namespace
 
 void DocumentViews::Show(IUnknown* view)
@@ -185,6 +192,9 @@ void DocumentViews::Show(IUnknown* view)
     if (!item && pane_)
         item = pane_->node.Awaiting(id[0]);
     (item ? *item : node.Open(id[0])).Show(identity.Get());
+    // A document opened with a loop chosen asks for it before the host has made its data view.
+    if (unshown_ && unshown_->viewType == id[0] && ShowPositionIn(identity.Get(), unshown_->position))
+        unshown_.reset();
 }
 
 void DocumentViews::Drop(IUnknown* view)
@@ -213,14 +223,11 @@ bool DocumentViews::ShowComment(IMessage* message, ULONG mainDataViewType)
         FAILED(show->GetComment(comment.Put())) || !comment || FAILED(comment->GetPosition(&offset, &block)))
         return false;
     const TickPosition position{block, static_cast<int32_t>(offset)};
+    unshown_.reset();
     for (const auto& item : node.items)
-    {
-        Orv::ComPtr<IHostTraceView> trace;
-        if (item->TypeId() == mainDataViewType && item->View() &&
-            SUCCEEDED(item->View()->QueryInterface(IID_IHostTraceView, trace.PutVoid())) && trace &&
-            SUCCEEDED(trace->ShowPosition(&position)))
+        if (item->TypeId() == mainDataViewType && ShowPositionIn(item->View(), position))
             return true;
-    }
+    unshown_ = UnshownComment{position, mainDataViewType};
     return false;
 }
 

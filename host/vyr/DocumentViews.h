@@ -6,6 +6,7 @@
 
 #include "ComObjects.h"
 #include "HostServices.h"
+#include "hostapi/HostDocument.h"
 #include "hostapi/VyrMessaging.h"
 #include "hostapi/VyrViews.h"
 
@@ -98,13 +99,20 @@ public:
     void Show(IUnknown* view);
     void Drop(IUnknown* view);
     // Brings the open main data view of the document (of type mainDataViewType) to the comment that
-    // message carries; false when the message has no comment or no such view is open.
+    // message carries; false when the message has no comment or no such view is open. The place of a
+    // comment no view was open for is shown by the first such view the host shows afterwards.
     bool ShowComment(IMessage* message, ULONG mainDataViewType);
 
 private:
     PaneViews& Pane();
 
     PaneViews* pane_ = nullptr;
+    struct UnshownComment
+    {
+        TickPosition position;
+        ULONG viewType;
+    };
+    std::optional<UnshownComment> unshown_;
 };
 
 } // namespace Vyr
