@@ -91,7 +91,9 @@ protected:
         UpdateSamplingLabel();
         parts_.ShowUnitLabels(Handle(), T::Layout, GetDocument());
         parts_.Hook(this, this);
-        this->DlgResize_Init(false, false);
+        // The page's controls lie whole at the size its template gives it: it names that as its least, so
+        // that the panel is never narrower.
+        this->DlgResize_Init(false, true);
         return TRUE;
     }
 

@@ -299,6 +299,7 @@ protected:
         HWND page = HostTests::PageOf(pane);
         if (!page)
         {
+            BringIntoSight(pane);
             RECT title{};
             GetWindowRect(pane, &title);
             // Clicked again only while the step shows no page: a second click that reached the title closes it.
@@ -311,6 +312,19 @@ protected:
         PumpUntil(Frame(), [&] { return ShowsItsViews(step); });
         HostTests::Settle(Frame());
         return page;
+    }
+    // The panel's column scrolled, as its scroll bar does, until the pane's title lies in sight: in a low
+    // frame the open pages push the titles below them out of it.
+    static void BringIntoSight(HWND pane)
+    {
+        constexpr int TitleHeight = 24, MostLines = 2000;
+        const HWND column = GetParent(pane);
+        RECT shown{};
+        GetClientRect(column, &shown);
+        const auto titleBottom = [&] { return PlaceIn(column, pane).top + TitleHeight; };
+        SendMessageW(column, WM_VSCROLL, SB_TOP, 0);
+        for (int line = 0; line < MostLines && titleBottom() > shown.bottom; ++line)
+            SendMessageW(column, WM_VSCROLL, SB_LINEDOWN, 0);
     }
     bool ShowsItsViews(const Step& step)
     {
@@ -336,8 +350,8 @@ protected:
         Choose(page, WorkflowList, name);
     }
     // What the step shows: no grey wider than a view's border; every view whole in its place (no scroll
-    // bars), the view the step is about with more than half the module's room; the host's data view alone
-    // in the whole area otherwise.
+    // bars), the view the step is about with more than half the module's room where the views area does
+    // not scroll; the host's data view alone in the whole area otherwise.
     void ExpectArranged(const Step& step, const std::string& size)
     {
         SCOPED_TRACE(Narrow(step.name) + " at " + size);
@@ -367,17 +381,20 @@ protected:
                 EXPECT_LE(ThickestBlankBand(view->ViewWindow()), MostBlankRows) << "the loop view";
             }
         }
-        EXPECT_GT(2 * focus, all);
+        // Where the views need more height than the frame has, the focus keeps its share and the area
+        // scrolls to the others, which keep their least.
+        const bool areaScrolls = (GetWindowLongW(GetParent(shown.front()->Frame()), GWL_STYLE) & WS_VSCROLL) != 0;
+        EXPECT_TRUE(areaScrolls || 2 * focus > all);
     }
 
 };
 
-TEST_F(FrameSteps, EveryStepGivesItsViewMostOfTheRoomLeavesNoGreyAndCutsNoTextOrControlAtThreeSizes)
+TEST_F(FrameSteps, EveryStepGivesItsViewMostOfTheRoomLeavesNoGreyAndCutsNoTextOrControlAtFourSizes)
 {
     // The frame opens on the setup step as the step arranges it.
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-step-start");
     ExpectArranged({L"Setup Sistra", L"start", nullptr, nullptr}, "the start");
-    for (const SIZE size : {SIZE{1200, 900}, SIZE{1600, 1000}, SIZE{1024, 768}})
+    for (const SIZE size : {SIZE{1200, 900}, SIZE{1600, 1000}, SIZE{1024, 768}, SIZE{800, 600}})
     {
         const std::wstring sizeName = std::to_wstring(size.cx) + L"x" + std::to_wstring(size.cy);
         MoveWindow(Frame().Handle(), 0, 0, size.cx, size.cy, TRUE);

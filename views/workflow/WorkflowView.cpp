@@ -103,7 +103,7 @@ LRESULT WorkflowView::AccordionLayout::EvNotify(UINT id, NMHDR& info)
 
 DEFINE_RESPONSE_TABLE1(WorkflowView, SistraViewBase)
 EV_WM_MOUSEMOVE, EV_WM_MOUSELEAVE, EV_WM_LBUTTONDOWN, EV_WM_LBUTTONUP, EV_WM_DESTROY, EV_WM_NCDESTROY,
-    EV_WM_SIZE, EV_WM_CTLCOLORBTN, EV_WM_CTLCOLORSTATIC,
+    EV_WM_SIZE, EV_WM_GETMINMAXINFO, EV_WM_CTLCOLORBTN, EV_WM_CTLCOLORSTATIC,
     EV_BN_CLICKED(WorkflowView::AutoTileId, OnAutoTileClicked),
     EV_BN_CLICKED(WorkflowView::HelpId, OnHelp), END_RESPONSE_TABLE;
 
@@ -217,6 +217,12 @@ void WorkflowView::EvSize(UINT sizeType, const OWL::TSize& size)
 {
     SistraViewBase::EvSize(sizeType, size);
     PlaceChildren(size);
+}
+
+void WorkflowView::EvGetMinMaxInfo(MINMAXINFO& limits)
+{
+    if (widestPage_ > 0)
+        limits.ptMinTrackSize.x = widestPage_ + PaneGap + ::GetSystemMetrics(SM_CXVSCROLL);
 }
 
 void WorkflowView::PlaceChildren(const OWL::TSize& size)
@@ -466,6 +472,23 @@ void WorkflowView::OnPaneExpanding(const NMHDR& header, HWND& content)
     const WorkflowStep* step = StepOfPane(index);
     const int32_t stepId = step ? step->stepId : 0;
     content = CreateStepPage(stepId, layout_->GetHandle(), Document());
+    if (content)
+    {
+        MINMAXINFO page{};
+        ::SendMessageW(content, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&page));
+        if (page.ptMinTrackSize.x > widestPage_)
+        {
+            // A page wider than the panel would lose its controls' right side: the frame that holds the
+            // panel places it again, and asks its own parent for the room.
+            widestPage_ = page.ptMinTrackSize.x;
+            if (const HWND frame = ::GetParent(GetHandle()))
+            {
+                RECT area{};
+                ::GetClientRect(frame, &area);
+                ::PostMessageW(frame, WM_SIZE, SIZE_RESTORED, MAKELPARAM(area.right, area.bottom));
+            }
+        }
+    }
     const ModelPtr& model = ViewModel();
     if (model && !model->IsLocked(PropertyId::CurrentStep) && CurrentStep() != stepId)
     {
@@ -532,6 +555,8 @@ void WorkflowView::RelayoutPanes()
         return;
     // Laid out where the scrolled column shows them, so that a relayout keeps the scroll position.
     const int scrolled = ::GetScrollPos(layout_->GetHandle(), SB_VERT);
+    // The column's scroll bar, where it shows, keeps the panes off the panel's right edge in place of the gap.
+    const int rightGap = (::GetWindowLongW(layout_->GetHandle(), GWL_STYLE) & WS_VSCROLL) ? 0 : PaneGap;
     OWL::TWindow* previous = nullptr;
     for (size_t i = 0; i < panes_.size(); ++i)
     {
@@ -541,7 +566,7 @@ void WorkflowView::RelayoutPanes()
         OWL::TLayoutMetrics metrics;
         metrics.SetMeasurementUnits(OWL::lmPixels);
         metrics.X.Set(OWL::lmLeft, OWL::lmSameAs, OWL::lmParent, OWL::lmLeft, PaneGap);
-        metrics.Width.Set(OWL::lmRight, OWL::lmSameAs, OWL::lmParent, OWL::lmRight, -PaneGap);
+        metrics.Width.Set(OWL::lmRight, OWL::lmSameAs, OWL::lmParent, OWL::lmRight, -rightGap);
         if (previous)
             metrics.Y.Below(previous, PaneGap);
         else

@@ -90,6 +90,8 @@ protected:
     void GetWindowClass(WNDCLASSEXW& windowClass) override;
     void Paint(OWL::TDC& dc, bool erase, OWL::TRect& rect) override;
     void EvSize(UINT sizeType, const OWL::TSize& size);
+    // Wide enough for the widest page opened so far between the left gap and the column's scroll bar.
+    void EvGetMinMaxInfo(MINMAXINFO& limits);
     void EvMouseMove(UINT modKeys, const OWL::TPoint& point);
     void EvMouseLeave();
     void EvLButtonDown(UINT modKeys, const OWL::TPoint& point);
@@ -132,6 +134,8 @@ private:
     OrvControls::TBmpTxtButton* help_;
     AccordionLayout* layout_;
     bool buffered_ = false;
+    // The widest least width of the pages opened; the panel keeps room for it when they close.
+    int widestPage_ = 0;
 
     VYR_DECLARE_EVENT_MAP()
 };

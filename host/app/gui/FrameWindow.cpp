@@ -148,8 +148,10 @@ RECT FrameWindow::ViewsArea() const
 {
     RECT area{};
     GetClientRect(window_, &area);
+    // The pane gets at least what its view names, so that its pages' controls lie whole in it.
     if (pane_)
-        area.left = std::min(std::clamp(static_cast<int>(area.right * PaneShare), PaneNarrowest, PaneWidest),
+        area.left = std::min(std::max<int>(std::clamp(static_cast<int>(area.right * PaneShare), PaneNarrowest, PaneWidest),
+                                           LeastFrameSize({pane_}, 0).cx),
                              static_cast<int>(area.right / 2));
     return area;
 }
