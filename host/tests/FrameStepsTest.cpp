@@ -29,6 +29,8 @@ constexpr const wchar_t* WorkflowView = L"Sistra Workflow";
 constexpr const wchar_t* LoopView = L"Loop View";
 // A view's inset from its edges, and no more, shows nothing.
 constexpr long MostBlankRows = 4;
+constexpr const wchar_t* TableView = L"Sistra Hemodynamics TableView";
+constexpr int TableRowHeight = 16;
 constexpr int WorkflowList = 1070, AnalysisTypeList = 1095;
 // A text control that draws its text narrower than itself names the room it keeps at its right.
 constexpr const wchar_t* TextRightMarginProperty = L"Sistra.TextRightMargin";
@@ -379,6 +381,13 @@ protected:
             if (view->ClassName() == LoopView)
             {
                 EXPECT_LE(ThickestBlankBand(view->ViewWindow()), MostBlankRows) << "the loop view";
+            }
+            // The table shows a loop under its titles, above the summary: its top grid's cells a row high.
+            if (view->ClassName() == TableView)
+            {
+                RECT cells{};
+                GetClientRect(HostTests::TopmostChildOfClass(view->ViewWindow(), L"GridPane"), &cells);
+                EXPECT_GE(cells.bottom, TableRowHeight) << "no loop row";
             }
         }
         // Where the views need more height than the frame has, the focus keeps its share and the area

@@ -150,6 +150,12 @@ int GridControl::TitleHeight() const
     return m_titleFont.GetTextMetrics().tmHeight + TitleMargin;
 }
 
+int GridControl::LeastHeight() const
+{
+    const int bar = m_options.horizontalBarAllowed && m_hBarShown ? m_scrollBarHeight : 0;
+    return TitleHeight() + 1 + m_pane->RowHeight() + bar;
+}
+
 int GridControl::HeightEndingOnWholeRow(int height) const
 {
     const int bar = m_options.horizontalBarAllowed && m_hBarShown ? m_scrollBarHeight : 0;

@@ -116,6 +116,8 @@ public:
     int TitleHeight() const;
     // The largest height, at most height, at which the cell pane ends on a whole row.
     int HeightEndingOnWholeRow(int height) const;
+    // The height that shows the column titles and one whole row.
+    int LeastHeight() const;
 
     // The row-number pane's width: set once by the table window, widened while painting when a label
     // does not fit.

@@ -225,8 +225,11 @@ void TVF_TableView::LayoutGrids()
     if (!GetHandle())
         return;
     const OWL::TRect client = GetClientRect();
-    const int second = m_hasSecondGrid ? m_secondGridHeight : 0;
     m_mainGrid->Options().horizontalBarAllowed = !m_hasSecondGrid && !(m_style & TableStyle::NoHorizontalBar);
+    // However low the table, the main grid keeps its titles and a row: the second grid, which only sums
+    // the rows, gives up its height first and scrolls.
+    const int second =
+        m_hasSecondGrid ? std::clamp(client.Height() - m_mainGrid->LeastHeight(), 0, m_secondGridHeight) : 0;
     // Above the second grid the main grid ends on a whole row: a row cut in half there reads as a row the
     // second grid hides. The second grid takes the pixels left over, under its last row.
     const int mainHeight = m_hasSecondGrid ? m_mainGrid->HeightEndingOnWholeRow(client.Height() - second)

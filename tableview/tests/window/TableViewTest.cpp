@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <functional>
 
 #include <set>
@@ -98,14 +100,15 @@ TEST(TableView, TheSecondGridTakesTheBottomOnlyWhenTheStyleAsksForIt)
     }
 }
 
-// Above the second grid the main grid's rows end whole at every height, and the second grid below it
-// takes the rest of the window: its 100 pixels and what is less than a row.
+// Above the second grid the main grid's rows end whole at every height, at least one of them, and the
+// second grid below it takes the rest of the window: its 100 pixels and what is less than a row, or less
+// where the window is too low for both.
 TEST(TableView, TheMainGridEndsOnAWholeRowAboveTheSecondGrid)
 {
     ClientView client(0x27A, 40);
     const TVF_Grid::EventGridControl& main = client.view->MainGrid();
     const int rowHeight = main.Pane().RowHeight();
-    for (const int height : {Height, 357, 250, 181, 143})
+    for (const int height : {Height, 357, 250, 181, 143, 100, 70})
     {
         SCOPED_TRACE(height);
         EXPECT_EQ(S_OK, client.manager->SetViewOptions(0, 0, 0, Width, height, 60, 100, 100));
@@ -113,10 +116,11 @@ TEST(TableView, TheMainGridEndsOnAWholeRowAboveTheSecondGrid)
         const RECT pane = client.GridRect(main.Pane());
         EXPECT_EQ(0, (pane.bottom - pane.top) % rowHeight);
         EXPECT_EQ((pane.bottom - pane.top) / rowHeight, main.Pane().PageRows());
+        EXPECT_GE(main.Pane().PageRows(), 1);
         const RECT second = client.GridRect(client.view->SecondGrid());
         EXPECT_EQ(client.GridRect(main).bottom, second.top);
         EXPECT_EQ(height, second.bottom);
-        EXPECT_GE(second.bottom - second.top, 100);
+        EXPECT_GE(second.bottom - second.top, std::min(100, height - main.LeastHeight()));
         EXPECT_LT(second.bottom - second.top, 100 + rowHeight);
     }
 }
