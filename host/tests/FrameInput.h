@@ -265,14 +265,39 @@ auto WaitFor(Found found, int limitMilliseconds)
     return answer;
 }
 
+// Whether keys given now go to window or a control in it: its top-level window in front and the focus of
+// its thread there. A dialog shows before it is in front and has its focus on its first control.
+inline bool HasKeyboard(HWND window)
+{
+    GUITHREADINFO info{sizeof info};
+    return GetForegroundWindow() == GetAncestor(window, GA_ROOT) &&
+           GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
+           (info.hwndFocus == window || IsChild(window, info.hwndFocus));
+}
+
+// Clicks the control until keys go to it (bounded; from a second hand while its dialog runs modally: a
+// dialog shows before it is in front and has put its focus on its first control). Whether they do.
+inline bool ClickUntilKeysGoTo(HWND control)
+{
+    constexpr int Clicks = 8, FocusWithin = 2000;
+    for (int clicked = 0; clicked < Clicks && !HasKeyboard(control); ++clicked)
+    {
+        ClickAt(ScreenCentreOf(control));
+        WaitFor([control] { return HasKeyboard(control); }, FocusWithin);
+    }
+    return HasKeyboard(control);
+}
+
 // Types text in place of the edit's, as a person does (a click in it, End, a backspace per character, the
-// text), until the edit shows it (bounded: a key can be lost under load, and is then typed again).
+// text), until the edit shows it (bounded: a key can be lost under load, and is then typed again). No key
+// is given before the edit has the focus: keys typed into the field that had it would change that field.
 inline bool RetypeUntilShown(HWND edit, const std::wstring& text)
 {
     constexpr int Attempts = 4, ShownWithin = 3000;
     for (int attempt = 0; attempt < Attempts; ++attempt)
     {
-        ClickAt(ScreenCentreOf(edit));
+        if (!ClickUntilKeysGoTo(edit))
+            return false;
         PressKey(VK_END);
         for (size_t typed = WindowText(edit).size(); typed > 0; --typed)
             PressKey(VK_BACK);
@@ -320,8 +345,9 @@ inline bool ClickUntilChecked(HWND dialog, int button, UINT state)
 }
 
 // Chooses the drop-down list's item with the keyboard, as a person does (the list dropped by a click, the
-// arrows to the item, Enter), again while the list is not closed on it (bounded; from a second hand:
-// under load a click or a key can be lost). Whether it is.
+// arrows to the item, Enter), again while the list is not closed on it (bounded: under load a click or a
+// key can be lost). From the list's own thread, or a second hand's while a dialog holds that thread. Whether
+// it is.
 inline bool ChooseListItem(HWND list, int item)
 {
     constexpr int Attempts = 4;

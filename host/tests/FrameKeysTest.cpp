@@ -16,7 +16,6 @@
 namespace
 {
 
-using HostTests::ClickAt;
 using HostTests::PressKey;
 
 constexpr int CuvetteFitTextId = 3010;
@@ -100,9 +99,9 @@ TEST_F(FrameKeys, ReturnInFormatColumnPressesOk)
     ASSERT_NE(nullptr, pane);
     RECT place{};
     GetWindowRect(pane, &place);
-    // The dialog runs modally: a second hand types into it once it shows.
+    // The dialog runs modally: a second hand types into it once it shows and its edit has the keys.
     std::wstring refusal;
-    std::atomic<bool> openAfterRefusal = false, closed = false;
+    std::atomic<bool> shown = false, openAfterRefusal = false, closed = false;
     const auto waitFor = [](auto condition) {
         for (int wait = 0; wait < 250 && !condition(); ++wait)
             Sleep(20);
@@ -110,8 +109,9 @@ TEST_F(FrameKeys, ReturnInFormatColumnPressesOk)
     };
     HostTests::SecondHand hand([] { return HostTests::DialogWithControl(DigitsEditId); },
                                [&](HWND dialog) {
-                                   Sleep(200);
-                                   TypeKeys(L"12\n");
+                                   shown = true;
+                                   const HWND digits = GetDlgItem(dialog, DigitsEditId);
+                                   const auto keysToDigits = [digits] { return HostTests::HasKeyboard(digits); };
                                    HWND box = nullptr;
                                    // Whatever went wrong, the modal windows close, so that the test ends.
                                    const auto closeAll = [&] {
@@ -120,6 +120,9 @@ TEST_F(FrameKeys, ReturnInFormatColumnPressesOk)
                                        if (IsWindow(dialog))
                                            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
                                    };
+                                   if (!waitFor(keysToDigits))
+                                       return closeAll();
+                                   TypeKeys(L"12\n");
                                    // The box is found as soon as it is made; its text shows a moment later.
                                    const auto boxText = [&] {
                                        box = FindWindowW(L"#32770", L"Validator Error");
@@ -130,22 +133,21 @@ TEST_F(FrameKeys, ReturnInFormatColumnPressesOk)
                                                      : std::wstring();
                                        return !refusal.empty();
                                    };
-                                   if (!waitFor(boxText))
+                                   if (!waitFor(boxText) || !waitFor([&] { return HostTests::HasKeyboard(box); }))
                                        return closeAll();
                                    PressKey(VK_RETURN);
                                    waitFor([&] { return !IsWindow(box); });
                                    openAfterRefusal = IsWindowVisible(dialog) != FALSE;
+                                   if (!waitFor(keysToDigits))
+                                       return closeAll();
                                    TypeKeys(L"2\n");
                                    closed = waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
                                    closeAll();
                                });
-    // The first parameter's title, in the title bar just above the loops' rows.
+    // A double-click on the first parameter's title, in the title bar just above the loops' rows, given
+    // again while no dialog shows.
     const POINT title{place.left + 30, place.top - 6};
-    SetCursorPos(title.x, title.y);
-    HostTests::SendMouse(MOUSEEVENTF_LEFTDOWN);
-    HostTests::SendMouse(MOUSEEVENTF_LEFTUP);
-    HostTests::SendMouse(MOUSEEVENTF_LEFTDOWN);
-    HostTests::SendMouse(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(HostTests::InputUntil(*frame, [&] { HostTests::DoubleClickAt(title); }, [&] { return shown.load(); }));
     ASSERT_TRUE(Pump([&] { return hand.done.load(); }, 20000));
     EXPECT_EQ(L"Value is not in the range 1 to 10.", refusal);
     EXPECT_TRUE(openAfterRefusal);
@@ -168,16 +170,18 @@ TEST_F(FrameKeys, EnterInTheCuvetteTableMovesToTheNextWell)
     ASSERT_NE(nullptr, pane);
     RECT place{};
     GetWindowRect(pane, &place);
-    ClickAt({place.left + 20, place.top + 6});
-    Pump([] { return false; }, 300);
+    // No key is given before the table has them: one that went elsewhere would be lost to the column.
+    ASSERT_TRUE(HostTests::ClickUntil(*frame, {place.left + 20, place.top + 6}, [pane] { return HostTests::HasKeyboard(pane); }));
     for (const std::wstring& keys : {std::wstring(L"10\n20\n"), std::wstring{VK_UP, VK_UP, VK_RIGHT}, std::wstring(L"20\n40\n")})
     {
         TypeKeys(keys);
         Pump([] { return false; }, 300);
     }
+    const std::wstring fitted = L"Known volume = 0.5 \u00D7 Conductance + 0, r\u00B2 = 1";
+    const HWND fit = GetDlgItem(view, CuvetteFitTextId);
+    Pump([&] { return HostTests::WindowText(fit) == fitted; });
     HostTests::SaveTestPicture(view, L"frame-cuvette-typed");
-    const std::wstring fit = HostTests::WindowText(GetDlgItem(view, CuvetteFitTextId));
-    EXPECT_EQ(L"Known volume = 0.5 \u00D7 Conductance + 0, r\u00B2 = 1", fit);
+    EXPECT_EQ(fitted, HostTests::WindowText(fit));
 }
 
 } // namespace
