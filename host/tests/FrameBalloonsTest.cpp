@@ -17,7 +17,6 @@
 namespace
 {
 
-using HostTests::ClickAt;
 using HostTests::PumpUntil;
 
 constexpr int Beats = 12;
@@ -128,18 +127,18 @@ TEST_F(FrameBalloons, ABalloonCoversNothingBesideItsBodyAndTail)
     ASSERT_TRUE(PumpUntil(Frame(), [&] { return (salinePane = VisibleDescendant(workflow->ViewWindow(), FirstStepPane + 5)); }));
     RECT title{};
     GetWindowRect(salinePane, &title);
-    ClickAt({title.left + 40, title.top + 8});
     HWND apply = nullptr;
-    ASSERT_TRUE(PumpUntil(Frame(), [&] { return (apply = VisibleDescendant(salinePane, ApplyBox)); }));
+    ASSERT_TRUE(HostTests::ClickUntil(Frame(), {title.left + 40, title.top + 8},
+                                      [&] { return (apply = VisibleDescendant(salinePane, ApplyBox)) != nullptr; }));
     HostTests::Settle(Frame());
 
     RECT box{};
     GetWindowRect(apply, &box);
     const RECT around{0, std::max(0L, box.top - 200), 800, box.bottom + 60};
     const ScreenPixels before = ReadScreen(around);
-    ClickAt({box.left + 6, box.top + (box.bottom - box.top) / 2});
     HWND balloon = nullptr;
-    ASSERT_TRUE(PumpUntil(Frame(), [&] { return (balloon = ShownBalloon()); }));
+    ASSERT_TRUE(HostTests::ClickUntil(Frame(), {box.left + 6, box.top + (box.bottom - box.top) / 2},
+                                      [&] { return (balloon = ShownBalloon()) != nullptr; }));
     HostTests::Settle(Frame());
     wchar_t text[64] = {};
     GetWindowTextW(balloon, text, 64);
@@ -222,9 +221,9 @@ TEST_F(FrameBalloons, TheNegativePressureWarningExplainsItselfUnderThePointerAnd
         HostTests::Settle(Frame(), 20);
     }
     ASSERT_TRUE(IsWindow(balloon) && IsWindowVisible(balloon)) << "the balloon stays while the pointer goes to its link";
-    ClickAt(link);
     HWND help = nullptr;
-    ASSERT_TRUE(PumpUntil(Frame(), [&] { return (help = FindWindowW(L"SistraHostHelp", nullptr)) && IsWindowVisible(help); }));
+    ASSERT_TRUE(HostTests::ClickUntil(Frame(), link,
+                                      [&] { return (help = FindWindowW(L"SistraHostHelp", nullptr)) && IsWindowVisible(help); }));
     BSTR topic = nullptr, helpFile = nullptr;
     ASSERT_EQ(S_OK, opened->StandIn().GetHelpRequest(0, &topic, &helpFile));
     EXPECT_STREQ(L"pv_pressure_error", topic);

@@ -61,8 +61,8 @@ TEST_F(FrameComments, AChosenLoopsCommentIsDrawnLightsUnderThePointerAndOpensIts
     const auto loops = opened->Analysis()->Loops();
     ASSERT_GT(loops.size(), static_cast<size_t>(Row));
     Host::TraceView& trace = session->Trace();
-    ClickAt(HostTests::ListRowPoint(GetDlgItem(Frame().FindView(L"Loop View")->ViewWindow(), LoopListId), Row, 40));
-    ASSERT_TRUE(PumpUntil(Frame(), [&] { return trace.Comments().size() == 1; }));
+    ASSERT_TRUE(HostTests::ClickUntil(Frame(), HostTests::ListRowPoint(GetDlgItem(Frame().FindView(L"Loop View")->ViewWindow(), LoopListId), Row, 40),
+                                      [&] { return trace.Comments().size() == 1; }));
     HostTests::Settle(Frame());
     const CommentDrawRecord drawn = trace.Comments()[0].record;
     EXPECT_NEAR(trace.XOf({loops[Row].block, loops[Row].record.base.tick}), drawn.x, 1.0);
@@ -82,8 +82,7 @@ TEST_F(FrameComments, AChosenLoopsCommentIsDrawnLightsUnderThePointerAndOpensIts
 
     POINT screen = disc;
     ClientToScreen(trace.Handle(), &screen);
-    HostTests::MovePointer(screen);
-    ASSERT_TRUE(PumpUntil(Frame(), [&] {
+    ASSERT_TRUE(HostTests::InputUntil(Frame(), [&] { HostTests::MovePointer(screen); }, [&] {
         return !trace.Comments().empty() && (trace.Comments()[0].record.flags & CommentDrawFlag::Highlighted);
     }));
     HostTests::Settle(Frame());
@@ -91,8 +90,7 @@ TEST_F(FrameComments, AChosenLoopsCommentIsDrawnLightsUnderThePointerAndOpensIts
 
     TickPosition first{}, last{};
     const HRESULT selected = opened->Host().GetSelection(&first, &last);
-    ClickAt(screen);
-    ASSERT_TRUE(PumpUntil(Frame(), [&] { return Popup() != nullptr; }));
+    ASSERT_TRUE(HostTests::ClickUntil(Frame(), screen, [&] { return Popup() != nullptr; }));
     HostTests::Settle(Frame());
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-comment");
     HostTests::SaveTestPicture(Popup(), L"frame-comment-popup");
@@ -109,8 +107,7 @@ TEST_F(FrameComments, AChosenLoopsCommentIsDrawnLightsUnderThePointerAndOpensIts
     EXPECT_EQ(first.tick, firstAfter.tick);
     EXPECT_EQ(last.tick, lastAfter.tick);
 
-    ClickAt({screen.x + 60, screen.y + 40});
-    EXPECT_TRUE(PumpUntil(Frame(), [&] { return Popup() == nullptr; }));
+    EXPECT_TRUE(HostTests::ClickUntil(Frame(), {screen.x + 60, screen.y + 40}, [&] { return Popup() == nullptr; }));
 }
 
 // Where the pressure lane is short (many lanes share the view, or the frame is small), the chosen loop's

@@ -271,8 +271,8 @@ TEST_F(FrameDriven, ChoosingALoopBringsTheTraceViewToItsMarkWhileMarkersShow)
             ASSERT_TRUE(frame->ChooseCommand(L"Sistra|Show Loop Markers^ONLINE"));
         }
         const int32_t before = centre();
-        ClickAt(ListRowPoint(list, c.row, 40));
-        HostTests::PumpUntil(*frame, [&] { return SelectedLoop(*opened->Analysis()) == c.row; }, 5000);
+        EXPECT_TRUE(HostTests::ClickUntil(*frame, ListRowPoint(list, c.row, 40),
+                                          [&] { return SelectedLoop(*opened->Analysis()) == c.row; })) << c.row;
         Settle(*frame);
         const int32_t mark = loops[static_cast<size_t>(c.row)].record.base.tick;
         if (c.moves)

@@ -428,8 +428,7 @@ TEST_F(FrameHostCommands, EachFloatingWindowClosesOnOneClickOnItsCloseBoxWhichSh
         // stem or a plus runs along one.
         EXPECT_GE(strokes.diagonals, 2 * strokes.side - 4) << Host::ToUtf8(name);
         EXPECT_LE(strokes.middles, strokes.side) << Host::ToUtf8(name);
-        HostTests::ClickAt(HostTests::CentreOf(box));
-        EXPECT_TRUE(PumpUntil(*frame, [&] { return !IsWindow(window); })) << Host::ToUtf8(name);
+        EXPECT_TRUE(HostTests::ClickUntil(*frame, HostTests::CentreOf(box), [&] { return !IsWindow(window); })) << Host::ToUtf8(name);
     }
 }
 
@@ -517,8 +516,7 @@ TEST_F(FrameInWorkflow, TheAnalysisStepsButtonOpensTheHostsAnalysisManagerListin
         const int settingsBefore = std::stoi(cell(SettingsColumn));
         RECT place{};
         GetWindowRect(manager.ButtonAt(request.button), &place);
-        HostTests::ClickAt(HostTests::CentreOf(place));
-        EXPECT_TRUE(PumpUntil(*frame, [&] {
+        EXPECT_TRUE(HostTests::ClickUntil(*frame, HostTests::CentreOf(place), [&] {
             return (std::stoi(cell(SettingsColumn)) > settingsBefore) == request.settingsChange &&
                    cell(LoopsColumn) == request.loops && !cell(RegionColumn).empty();
         })) << request.button << ": " << cell(LoopsColumn) << " loops, " << settingsBefore << " -> " << cell(SettingsColumn);

@@ -22,9 +22,6 @@
 namespace
 {
 
-using HostTests::ClickAt;
-using HostTests::ScreenCentreOf;
-
 constexpr int LoopList = 3001;
 constexpr int EspvrTypeList = 3004;
 constexpr int Quadratic = 1;
@@ -51,8 +48,11 @@ TEST_F(FrameMacroRecorder, TheRecordedCommandsReplayToTheFramesResults)
     POINT from{lanes.right / 3, lanes.bottom / 2}, to{lanes.right / 2, lanes.bottom / 2};
     ClientToScreen(session->Trace().Handle(), &from);
     ClientToScreen(session->Trace().Handle(), &to);
-    HostTests::DragFromTo(from, to);
-    HostTests::Settle(Frame());
+    ASSERT_TRUE(HostTests::InputUntil(Frame(), [&] { HostTests::DragFromTo(from, to); }, [&] {
+        TickPosition start{}, end{};
+        opened->Host().GetSelection(&start, &end);
+        return start.tick != end.tick;
+    }));
     ASSERT_TRUE(Choose(L"Sistra", L"Clear A&nalysis"));
     ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return opened->Analysis()->LoopCount() == 0; }));
     ASSERT_TRUE(Choose(L"Sistra", L"&Analyze Channel"));
@@ -72,14 +72,8 @@ TEST_F(FrameMacroRecorder, TheRecordedCommandsReplayToTheFramesResults)
     const HWND list = HostTests::FindVisibleChild(Frame().FindView(L"Loop View")->ViewWindow(),
                                                   [](HWND child) { return GetDlgCtrlID(child) == EspvrTypeList; });
     ASSERT_NE(nullptr, list);
-    ClickAt(ScreenCentreOf(list));
-    ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0; }));
-    for (LRESULT at = SendMessageW(list, CB_GETCURSEL, 0, 0); at < Quadratic; ++at)
-        HostTests::PressKey(VK_DOWN);
-    HostTests::PressKey(VK_RETURN);
-    ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) == 0; }));
-    // The list shows the choice and lets go of the pointer, so that the menus answer the next click.
-    EXPECT_EQ(Quadratic, SendMessageW(list, CB_GETCURSEL, 0, 0));
+    ASSERT_TRUE(HostTests::ChooseListItem(list, Quadratic));
+    // The list lets go of the pointer, so that the menus answer the next click.
     EXPECT_EQ(nullptr, GetCapture());
     ASSERT_TRUE(untick(2));
     ASSERT_TRUE(Choose(L"Macro", L"&Stop Recording"));

@@ -38,8 +38,7 @@ protected:
             ClientToScreen(trace, &point);
             return point;
         };
-        HostTests::DragFromTo(at(100), at(600));
-        EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] {
+        EXPECT_TRUE(HostTests::InputUntil(Frame(), [&] { HostTests::DragFromTo(at(100), at(600)); }, [&] {
             TickPosition start{}, end{};
             opened->Host().GetSelection(&start, &end);
             return start.record == record && end.record == record;
@@ -48,12 +47,7 @@ protected:
         HostTests::SecondHand box([] { return HostTests::DialogWithControl(MessageText); }, [&](HWND shown) {
             asked = HostTests::WindowText(GetDlgItem(shown, MessageText));
             HostTests::SaveTestPicture(shown, L"frame-record-deletion-question");
-            // A click lost under load would leave the question waiting: click until it has gone.
-            for (int click = 0; click < 50 && IsWindow(shown); ++click)
-            {
-                HostTests::ClickAt(HostTests::ScreenCentreOf(GetDlgItem(shown, IDOK)));
-                HostTests::PumpUntil([&] { return !IsWindow(shown); }, 200);
-            }
+            HostTests::ClickUntilGone(shown, IDOK);
         });
         const std::wstring item = L"Delete &Record...";
         EXPECT_EQ(item, HostTests::ChooseMenuItem(Frame(), L"Edit", [&](const std::wstring& text) { return text == item; }));
