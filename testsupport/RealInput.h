@@ -64,6 +64,22 @@ bool PumpUntil(Done done, DWORD timeout = 3000)
     }
 }
 
+// Gives the input that give() makes until done() holds, handling the thread's messages between (bounded:
+// under load a click, a press or a release can be lost); the last answer of done().
+template <class Give, class Done>
+bool InputUntil(Give give, Done done)
+{
+    constexpr int Attempts = 4;
+    constexpr DWORD TakesWithin = 5000;
+    bool held = false;
+    for (int attempt = 0; attempt < Attempts && !held; ++attempt)
+    {
+        give();
+        held = PumpUntil(done, TakesWithin);
+    }
+    return held;
+}
+
 inline POINT CentreOf(const RECT& place)
 {
     return {(place.left + place.right) / 2, (place.top + place.bottom) / 2};

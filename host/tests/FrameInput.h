@@ -37,15 +37,10 @@ bool PumpUntil(Host::FrameWindow& frame, Done done, DWORD limitMilliseconds = 20
 template <class Give, class Done>
 bool InputUntil(Host::FrameWindow& frame, Give give, Done done)
 {
-    constexpr int Attempts = 4;
-    constexpr DWORD TakesWithin = 5000;
-    bool held = false;
-    for (int attempt = 0; attempt < Attempts && !held; ++attempt)
-    {
-        give();
-        held = PumpUntil(frame, done, TakesWithin);
-    }
-    return held;
+    return InputUntil(give, [&] {
+        frame.FollowDocument();
+        return done();
+    });
 }
 
 // Clicks at point until done() holds (bounded); the last answer of done().

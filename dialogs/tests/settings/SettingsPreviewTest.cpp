@@ -426,8 +426,7 @@ void ClickZoomButton(OpenDialog& open, UINT command)
     LONGLONG before = 0, denominator = 1;
     window.GetHorizontalScale(before, denominator);
     const double old = static_cast<double>(before) / denominator;
-    HostTests::ClickAt(centre);
-    HostTests::PumpUntil([&] {
+    HostTests::InputUntil([&] { HostTests::ClickAt(centre); }, [&] {
         LONGLONG numerator = 0, now = 1;
         window.GetHorizontalScale(numerator, now);
         return static_cast<double>(numerator) / now != old;

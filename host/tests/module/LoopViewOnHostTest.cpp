@@ -404,8 +404,8 @@ TEST_F(LoopViewOnHost, TheHelpButtonKeepsItsPixelsUnderThePointerAndItsClickOpen
     EXPECT_TRUE(HostTests::PumpUntil([&] { return ::WindowFromPoint(HostTests::CentreOf(place)) == button; }));
     HostTests::PumpUntil([] { return false; }, 300);
     EXPECT_EQ(before, pixels()) << "the button changed under the pointer";
-    HostTests::ClickAt(HostTests::CentreOf(place));
-    EXPECT_TRUE(HostTests::PumpUntil([] { return TestSupport::LastHelpRequest() == L"SistraHelp: sistra_view"; }));
+    EXPECT_TRUE(HostTests::InputUntil([&] { HostTests::ClickAt(HostTests::CentreOf(place)); },
+                                      [] { return TestSupport::LastHelpRequest() == L"SistraHelp: sistra_view"; }));
 }
 
 // Each straight relation passes through the mean of its loops' points as the axes show them, whatever the
