@@ -130,7 +130,7 @@ void StepPageParts::ShowUnitLabels(HWND page, const StepPageLayout& layout, Sist
 {
     if (!document)
         return;
-    const Orv::PrefixedUnit unit = layout.pressureUnits ? GetPressureUnit(*document, false) : GetVolumeUnit(*document, false);
+    const Orv::PrefixedUnit unit = layout.pressureUnits ? GetOwnPressureUnit(*document) : GetOwnVolumeUnit(*document);
     for (const int id : {StepControl::FirstUnit, StepControl::SecondUnit})
         SetDlgItemTextW(page, id, unit.GetText().c_str());
 }

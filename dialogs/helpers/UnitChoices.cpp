@@ -116,6 +116,20 @@ Orv::PrefixedUnit GetVolumeUnit(SistraDocument& document, bool atSelection)
     return SetupChannelUnit(document, &Model::GetVolumeChannel, atSelection);
 }
 
+Orv::PrefixedUnit GetOwnPressureUnit(SistraDocument& document)
+{
+    const ModelPtr setup = document.GetSetupModel();
+    const UnitInfo own = setup ? document.PressureChannelOwnUnit(setup->GetPressureChannel()) : UnitInfo{};
+    return own.text.empty() ? GetPressureUnit(document, false) : PrefixedUnitOf(own);
+}
+
+Orv::PrefixedUnit GetOwnVolumeUnit(SistraDocument& document)
+{
+    const ModelPtr setup = document.GetSetupModel();
+    const UnitInfo own = setup ? document.VolumeChannelOwnUnit(setup->GetVolumeChannel()) : UnitInfo{};
+    return own.text.empty() ? GetVolumeUnit(document, false) : PrefixedUnitOf(own);
+}
+
 Orv::PrefixedUnit GetParameterUnit(SistraDocument& document, int32_t parameterIndex)
 {
     if (parameterIndex < 1 || parameterIndex > 31)

@@ -39,6 +39,10 @@ Orv::PrefixedUnit GetChannelUnit(SistraDocument& document, int32_t channel, bool
 // The same for the setup model's pressure and volume channels; empty while the document has no setup.
 Orv::PrefixedUnit GetPressureUnit(SistraDocument& document, bool atSelection);
 Orv::PrefixedUnit GetVolumeUnit(SistraDocument& document, bool atSelection);
+// The unit the setup's pressure or volume channel shows through its own conversion, whether or not a
+// calibration of the workflow is in force on it: the unit its calibrations' sampled points are read in.
+Orv::PrefixedUnit GetOwnPressureUnit(SistraDocument& document);
+Orv::PrefixedUnit GetOwnVolumeUnit(SistraDocument& document);
 // The unit of hemodynamic parameter 1-31 made of the pressure and volume units (the prefixes inside its
 // name); empty for a dimensionless parameter or another index.
 Orv::PrefixedUnit GetParameterUnit(SistraDocument& document, int32_t parameterIndex);

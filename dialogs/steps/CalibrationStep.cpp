@@ -61,8 +61,8 @@ double CalibrationBoxes::BoxFactor(const CalibrationBox& box, SistraDocument& do
 {
     switch (box.scale)
     {
-    case BoxScale::PressureChannel: return FactorOf(GetPressureUnit(document, false));
-    case BoxScale::VolumeChannel: return FactorOf(GetVolumeUnit(document, false));
+    case BoxScale::PressureChannel: return FactorOf(GetOwnPressureUnit(document));
+    case BoxScale::VolumeChannel: return FactorOf(GetOwnVolumeUnit(document));
     case BoxScale::ModelUnit: return FactorOf(model.GetValue<PropertyType::Unit>(spec_->unitProperty));
     case BoxScale::ModelUnitPerConductance:
     {

@@ -166,6 +166,11 @@ public:
     {
         return CalibratorBase::GetConversionUnitText(volumeCalibrator_->GetUnitsConversion(channel).Get());
     }
+    // The same for the pressure calibrator.
+    UnitInfo PressureChannelOwnUnit(int32_t channel) const
+    {
+        return CalibratorBase::GetConversionUnitText(pressureCalibrator_->GetUnitsConversion(channel).Get());
+    }
     // The conductance behind a value the volume channel shows (base units): what the cuvette table takes.
     double CuvetteReading(double shown) const
     {
