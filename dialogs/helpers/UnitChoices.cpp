@@ -50,6 +50,16 @@ Orv::PrefixedUnit SetupChannelUnit(SistraDocument& document, int32_t (Model::*ch
     return setup ? GetChannelUnit(document, ((*setup).*channel)(), atSelection) : Orv::PrefixedUnit();
 }
 
+// The unit the setup's channel shows through the conversion its calibrator keeps (ownUnit), or the host's
+// unit for it where the calibrator keeps none that tells one.
+Orv::PrefixedUnit SetupChannelOwnUnit(SistraDocument& document, int32_t (Model::*channel)() const,
+                                      UnitInfo (SistraDocument::*ownUnit)(int32_t) const)
+{
+    const ModelPtr setup = document.GetSetupModel();
+    const UnitInfo own = setup ? (document.*ownUnit)(((*setup).*channel)()) : UnitInfo{};
+    return own.text.empty() ? SetupChannelUnit(document, channel, false) : PrefixedUnitOf(own);
+}
+
 } // namespace
 
 void GetChannelTitles(SistraDocument& document, std::vector<Orv::String>& titles)
@@ -118,16 +128,12 @@ Orv::PrefixedUnit GetVolumeUnit(SistraDocument& document, bool atSelection)
 
 Orv::PrefixedUnit GetOwnPressureUnit(SistraDocument& document)
 {
-    const ModelPtr setup = document.GetSetupModel();
-    const UnitInfo own = setup ? document.PressureChannelOwnUnit(setup->GetPressureChannel()) : UnitInfo{};
-    return own.text.empty() ? GetPressureUnit(document, false) : PrefixedUnitOf(own);
+    return SetupChannelOwnUnit(document, &Model::GetPressureChannel, &SistraDocument::PressureChannelOwnUnit);
 }
 
 Orv::PrefixedUnit GetOwnVolumeUnit(SistraDocument& document)
 {
-    const ModelPtr setup = document.GetSetupModel();
-    const UnitInfo own = setup ? document.VolumeChannelOwnUnit(setup->GetVolumeChannel()) : UnitInfo{};
-    return own.text.empty() ? GetVolumeUnit(document, false) : PrefixedUnitOf(own);
+    return SetupChannelOwnUnit(document, &Model::GetVolumeChannel, &SistraDocument::VolumeChannelOwnUnit);
 }
 
 Orv::PrefixedUnit GetParameterUnit(SistraDocument& document, int32_t parameterIndex)
