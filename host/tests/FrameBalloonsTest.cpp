@@ -192,18 +192,25 @@ TEST_F(FrameBalloons, TheNegativePressureWarningExplainsItselfUnderThePointerAnd
 
     RECT iconPlace{};
     GetWindowRect(icon, &iconPlace);
-    HostTests::MovePointer({iconPlace.left - 30, iconPlace.top - 30});
-    HostTests::Settle(Frame(), 100);
-    HostTests::MovePointer(HostTests::CentreOf(iconPlace));
+    const POINT from = HostTests::CentreOf(iconPlace);
+    // The pointer comes onto the icon from beside it, again while no balloon shows.
     HWND balloon = nullptr;
-    ASSERT_TRUE(PumpUntil(Frame(), [&] { return (balloon = ShownBalloon()); }));
-    HostTests::Settle(Frame());
+    ASSERT_TRUE(HostTests::InputUntil(
+        Frame(),
+        [&] {
+            HostTests::MovePointer({iconPlace.left - 30, iconPlace.top - 30});
+            HostTests::MovePointer(from);
+        },
+        [&] { return (balloon = ShownBalloon()) != nullptr; }));
     wchar_t title[64] = {};
     GetWindowTextW(balloon, title, 64);
     EXPECT_STREQ(L"Negative Pressure Values", title);
-    const Host::WindowImage shown = Host::ReadWindowImage(balloon);
-    const auto black = std::count_if(shown.pixels.begin(), shown.pixels.end(), [](DWORD p) { return (p & 0xFFFFFF) == 0; });
-    EXPECT_LT(black, static_cast<std::ptrdiff_t>(shown.pixels.size() / 4)) << "the balloon is drawn, not left black";
+    const auto drawn = [&] {
+        const Host::WindowImage shown = Host::ReadWindowImage(balloon);
+        return std::count_if(shown.pixels.begin(), shown.pixels.end(), [](DWORD p) { return (p & 0xFFFFFF) == 0; }) <
+               static_cast<std::ptrdiff_t>(shown.pixels.size() / 4);
+    };
+    EXPECT_TRUE(PumpUntil(Frame(), drawn)) << "the balloon is drawn, not left black";
     RECT place{};
     GetWindowRect(balloon, &place);
     SaveScreenPicture({place.left - 20, place.top - 20, place.right + 20, place.bottom + 20},
@@ -214,12 +221,10 @@ TEST_F(FrameBalloons, TheNegativePressureWarningExplainsItselfUnderThePointerAnd
     GetClientRect(balloon, &client);
     POINT link{client.left + 12, client.bottom - 6};
     ClientToScreen(balloon, &link);
-    const POINT from = HostTests::CentreOf(iconPlace);
     for (int step = 1; step <= 10; ++step)
-    {
-        HostTests::MovePointer({from.x + (link.x - from.x) * step / 10, from.y + (link.y - from.y) * step / 10});
-        HostTests::Settle(Frame(), 20);
-    }
+        ASSERT_TRUE(HostTests::MovePointerUntilTaken(
+            Frame(), {from.x + (link.x - from.x) * step / 10, from.y + (link.y - from.y) * step / 10}))
+            << step;
     ASSERT_TRUE(IsWindow(balloon) && IsWindowVisible(balloon)) << "the balloon stays while the pointer goes to its link";
     HWND help = nullptr;
     ASSERT_TRUE(HostTests::ClickUntil(Frame(), link,

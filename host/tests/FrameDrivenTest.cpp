@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <map>
 #include <sstream>
 
@@ -18,17 +17,6 @@ namespace
 {
 
 constexpr int LoopListId = 3001;
-
-// Button releases the thread has taken from its queue, wherever a loop took them (a list's or a menu's own
-// loop as well as ours).
-std::atomic<int> releasesTaken = 0;
-
-LRESULT CALLBACK CountReleases(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HC_ACTION && wParam == PM_REMOVE && reinterpret_cast<const MSG*>(lParam)->message == WM_LBUTTONUP)
-        ++releasesTaken;
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
 
 // Runs the frame's messages, following the document as the host does, until done() holds and nothing is
 // left in the queue: what a test checks next is there however slowly the machine runs. The guard only
@@ -66,11 +54,9 @@ using HostTests::ListRowPoint;
 // A click on this thread's windows, settled once the display has delivered it and its consequences ran.
 void ClickAndSettle(Host::FrameWindow& frame, POINT screen)
 {
-    const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, CountReleases, nullptr, GetCurrentThreadId());
-    const int before = releasesTaken;
+    const HostTests::TakenPointer taken;
     ClickAt(screen);
-    SettleUntil(frame, [&] { return releasesTaken > before; });
-    UnhookWindowsHookEx(hook);
+    SettleUntil(frame, [&] { return HostTests::TakenPointer::ClickedAt(screen); });
 }
 
 // Pixels of the window right of column fromX (window coordinates) that are neither the background's

@@ -634,9 +634,13 @@ TEST_F(FrameHostCommands, PrintingOneSelectedRowOfTheTableTakesOnePage)
     ASSERT_NE(nullptr, grid);
     RECT place{};
     GetWindowRect(grid, &place);
-    // The first loop's row, below the grid's header line.
-    HostTests::ClickAt({place.left + 40, place.top + 24});
-    Pump(*frame);
+    // A loop's row, below the grid's header line, clicked until its loop is chosen.
+    const auto chosen = [&] {
+        LONG loop = -1;
+        return opened->Analysis()->Pane().GetSelectedLoop(&loop) == S_OK && loop >= 0;
+    };
+    ASSERT_FALSE(chosen());
+    ASSERT_TRUE(HostTests::ClickUntil(*frame, {place.left + 40, place.top + 24}, chosen));
     const ULONG jobs = PrintJobs();
     const std::wstring target = HostTests::TestPicturePath(L"frame-print-table-one-row");
     opened->StandIn().ScriptSaveFileAnswer(target.c_str());

@@ -50,6 +50,98 @@ bool ClickUntil(Host::FrameWindow& frame, POINT point, Done done)
     return InputUntil(frame, [point] { ClickAt(point); }, done);
 }
 
+// The frame's views area scrolled, by clicks on its scroll bar's arrows, until the view's frame lies whole
+// in it. The bounds only end a failing test well inside its shard's time: a click lost under load is
+// given again after a while.
+inline void ScrollIntoSight(Host::FrameWindow& frame, HWND view)
+{
+    constexpr int MostClicks = 40;
+    constexpr DWORD ClickAnswerLimit = 5000;
+    const HWND area = GetParent(view);
+    for (int click = 0; click < MostClicks; ++click)
+    {
+        RECT place{}, shown{};
+        GetWindowRect(view, &place);
+        GetClientRect(area, &shown);
+        MapWindowPoints(area, nullptr, reinterpret_cast<POINT*>(&shown), 2);
+        const bool above = place.top < shown.top;
+        if (!above && place.bottom <= shown.bottom)
+            return;
+        SCROLLBARINFO bar{sizeof bar};
+        ASSERT_TRUE(GetScrollBarInfo(area, OBJID_VSCROLL, &bar)) << "a view out of sight, and no scroll bar";
+        const int position = GetScrollPos(area, SB_VERT);
+        const int arrow = GetSystemMetrics(SM_CYVSCROLL) / 2;
+        ClickAt(POINT{(bar.rcScrollBar.left + bar.rcScrollBar.right) / 2,
+                      above ? bar.rcScrollBar.top + arrow : bar.rcScrollBar.bottom - arrow});
+        PumpUntil(frame, [&] { return GetScrollPos(area, SB_VERT) != position; }, ClickAnswerLimit);
+    }
+    ADD_FAILURE() << "the view did not come into sight";
+}
+
+// Where the thread took mouse messages from its queue (on the screen), whatever loop took them (a menu's,
+// a window's with the capture), while one of these is alive: the last one, and the last press, double-click
+// and release of the left button.
+class TakenPointer
+{
+public:
+    TakenPointer() : hook_(SetWindowsHookExW(WH_GETMESSAGE, Note, nullptr, GetCurrentThreadId()))
+    {
+        last_ = pressed_ = doubled_ = released_ = {-1, -1};
+    }
+    ~TakenPointer() { UnhookWindowsHookEx(hook_); }
+    TakenPointer(const TakenPointer&) = delete;
+    TakenPointer& operator=(const TakenPointer&) = delete;
+    static bool LastAt(POINT point) { return Same(last_, point); }
+    static bool ClickedAt(POINT point) { return Same(pressed_, point) && Same(released_, point); }
+    static bool DoubleClickedAt(POINT point) { return Same(doubled_, point); }
+
+private:
+    static bool Same(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+    static LRESULT CALLBACK Note(int code, WPARAM removal, LPARAM message)
+    {
+        const MSG& taken = *reinterpret_cast<const MSG*>(message);
+        const bool mouse = taken.message >= WM_MOUSEFIRST && taken.message <= WM_MOUSELAST;
+        if (code == HC_ACTION && removal == PM_REMOVE && mouse)
+        {
+            last_ = taken.pt;
+            if (taken.message == WM_LBUTTONDOWN || taken.message == WM_LBUTTONDBLCLK)
+                pressed_ = taken.pt;
+            if (taken.message == WM_LBUTTONDBLCLK)
+                doubled_ = taken.pt;
+            else if (taken.message == WM_LBUTTONUP)
+                released_ = taken.pt;
+        }
+        return CallNextHookEx(nullptr, code, removal, message);
+    }
+    HHOOK hook_;
+    static inline POINT last_{-1, -1}, pressed_{-1, -1}, doubled_{-1, -1}, released_{-1, -1};
+};
+
+// Moves the pointer to point until the window under it (or the one with the capture) has been handed a
+// mouse message there (bounded: a move can be lost under load); whether it has.
+inline bool MovePointerUntilTaken(Host::FrameWindow& frame, POINT point)
+{
+    const TakenPointer taken;
+    return InputUntil(frame, [point] { MovePointer(point); }, [point] { return TakenPointer::LastAt(point); });
+}
+
+// Clicks at point until the window under it has been handed the click's press and release, and the click
+// handled: for a click that must change nothing, which a lost click would pass. Whether it has.
+inline bool ClickUntilTaken(Host::FrameWindow& frame, POINT point)
+{
+    const TakenPointer taken;
+    return ClickUntil(frame, point, [point] { return TakenPointer::ClickedAt(point); });
+}
+
+// Double-clicks at point until the window under it has been handed the second press as a double-click, and
+// handled it (bounded): for a double-click that must change nothing. Whether it has.
+inline bool DoubleClickUntilTaken(Host::FrameWindow& frame, POINT point)
+{
+    const TakenPointer taken;
+    return InputUntil(
+        frame, [point] { DoubleClickAt(point); }, [point] { return TakenPointer::DoubleClickedAt(point); });
+}
+
 // Handles the frame's messages for a while: for input whose effect cannot be asked for.
 inline void Settle(Host::FrameWindow& frame, DWORD milliseconds = 300)
 {

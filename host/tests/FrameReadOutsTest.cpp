@@ -51,34 +51,6 @@ std::optional<POINT> PointOnAMarker(HWND graph)
     return std::nullopt;
 }
 
-// The frame's views area scrolled, by clicks on its scroll bar's arrows, until the view's frame lies whole
-// in it. The bounds only end a failing test well inside its shard's time: a click lost under load is
-// given again after a while.
-void ScrollIntoSight(Host::FrameWindow& frame, HWND view)
-{
-    constexpr int MostClicks = 40;
-    constexpr DWORD ClickAnswerLimit = 5000;
-    const HWND area = GetParent(view);
-    for (int click = 0; click < MostClicks; ++click)
-    {
-        RECT place{}, shown{};
-        GetWindowRect(view, &place);
-        GetClientRect(area, &shown);
-        MapWindowPoints(area, nullptr, reinterpret_cast<POINT*>(&shown), 2);
-        const bool above = place.top < shown.top;
-        if (!above && place.bottom <= shown.bottom)
-            return;
-        SCROLLBARINFO bar{sizeof bar};
-        ASSERT_TRUE(GetScrollBarInfo(area, OBJID_VSCROLL, &bar)) << "a view out of sight, and no scroll bar";
-        const int position = GetScrollPos(area, SB_VERT);
-        const int arrow = GetSystemMetrics(SM_CYVSCROLL) / 2;
-        HostTests::ClickAt(POINT{(bar.rcScrollBar.left + bar.rcScrollBar.right) / 2,
-                                 above ? bar.rcScrollBar.top + arrow : bar.rcScrollBar.bottom - arrow});
-        HostTests::PumpUntil(frame, [&] { return GetScrollPos(area, SB_VERT) != position; }, ClickAnswerLimit);
-    }
-    ADD_FAILURE() << "the view did not come into sight";
-}
-
 // The frame moved sideways so that the window lies on the screen, where the pointer reaches it.
 void BringOnScreen(HWND frame, HWND window)
 {
@@ -175,7 +147,7 @@ TEST_F(FrameReadOuts, APointedPointIsReadOutWholeAndTheReadOutGoesWhenThePointer
             const HWND title = HostTests::FindVisibleChild(
                 view->ViewWindow(), [](HWND child) { return HostTests::ClassOf(child) == TitleLineClass; });
             ASSERT_TRUE(domain && title);
-            ScrollIntoSight(Frame(), view->Frame());
+            HostTests::ScrollIntoSight(Frame(), view->Frame());
             BringOnScreen(Frame().Handle(), view->Frame());
             HostTests::Settle(Frame());
             ExpectEquationsWhole(GetParent(domain), domain, GetDlgItem(GetParent(domain), RangeStrip), view->Frame());

@@ -15,7 +15,6 @@
 namespace
 {
 
-using HostTests::ClickAt;
 using HostTests::PumpUntil;
 using HostTests::ScreenCentreOf;
 
@@ -51,8 +50,7 @@ TEST_F(FrameSamplingControls, TheLoopViewsRelationControlsAreDisabledWhileTheHos
     player.CatchUp();
     EXPECT_TRUE(PumpUntil(Frame(), [&] { return !IsWindowEnabled(espvr); }, 3000));
     EXPECT_FALSE(IsWindowEnabled(espvrType));
-    ClickAt(ScreenCentreOf(espvr));
-    HostTests::Settle(Frame());
+    ASSERT_TRUE(HostTests::ClickUntilTaken(Frame(), ScreenCentreOf(espvr)));
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-sampling-controls");
     EXPECT_EQ(BST_CHECKED, SendMessageW(espvr, BM_GETCHECK, 0, 0));
 

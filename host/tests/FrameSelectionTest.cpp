@@ -17,7 +17,6 @@
 namespace
 {
 
-using HostTests::ClickAt;
 using HostTests::DragFromTo;
 using HostTests::PumpUntil;
 using HostTests::WindowText;
@@ -197,8 +196,7 @@ TEST_F(FrameSelection, DraggingASelectionSelectsTheLoopItStartsInAndTheViewsShow
         EXPECT_EQ(centre.tick, after.tick) << c.loop;
         const std::optional<POINT> row = SelectedRowsCentre(grid);
         ASSERT_TRUE(row) << c.loop;
-        ClickAt(*row);
-        HostTests::Settle(Frame());
+        ASSERT_TRUE(HostTests::ClickUntilTaken(Frame(), *row)) << c.loop;
         EXPECT_EQ(loop, SelectedLoop(*opened)) << c.loop;
     }
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-selection-loop");
