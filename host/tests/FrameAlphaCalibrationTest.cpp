@@ -11,7 +11,6 @@
 namespace
 {
 
-using HostTests::ClickAt;
 using HostTests::PumpUntil;
 using HostTests::ScreenCentreOf;
 
@@ -52,11 +51,15 @@ TEST_F(FrameAlphaCalibration, TheAlphaStepsApplyDividesTheVolumesOnceAndUntickBr
     EXPECT_NEAR(measuredSv / 2, FirstLoopValue("SV ("), 0.01);
     EXPECT_NEAR(measuredVed / 2, FirstLoopValue("Ved ("), 0.01);
 
-    // The next analysis reads them so too: alpha is not taken twice.
+    // The next analysis reads them so too: alpha is not taken twice. The loops are cleared first, so that
+    // they are back only once Analyze Now has analysed again.
     HWND analyse = HostTests::OpenStep(frame, L"Analyze", AnalyzeNow);
     ASSERT_TRUE(analyse);
-    ClickAt(ScreenCentreOf(GetDlgItem(analyse, AnalyzeNow)));
-    HostTests::Settle(frame);
+    Host::Macro::Statement clear(L"Doc.ClearSistraAnalysis");
+    ASSERT_EQ(1, opened->Analysis()->RunStatement(clear));
+    ASSERT_EQ(0u, opened->Analysis()->LoopCount());
+    ASSERT_TRUE(HostTests::ClickUntil(frame, ScreenCentreOf(GetDlgItem(analyse, AnalyzeNow)),
+                                      [&] { return opened->Analysis()->LoopCount() > 0; }));
     EXPECT_NEAR(measuredSv / 2, FirstLoopValue("SV ("), 0.01);
 
     page = HostTests::OpenStep(frame, L"Alpha calibration", ApplyAlpha);

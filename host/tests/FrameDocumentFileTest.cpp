@@ -111,9 +111,8 @@ TEST_F(FrameDocumentFile, SaveAsThenOpenShowsTheDocumentAgainWithItsCalibrationA
     opened->Analysis()->RunStatement(calibrate);
     opened->Analysis()->AnalyzeNow();
     constexpr int Chosen = 5;
-    HostTests::ClickAt(HostTests::ListRowPoint(
-        GetDlgItem(Frame().FindView(HostTests::LoopViewName)->ViewWindow(), HostTests::LoopViewListId), Chosen, 40));
-    ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return ShadingOf(Chosen) > 0; }));
+    const HWND list = GetDlgItem(Frame().FindView(HostTests::LoopViewName)->ViewWindow(), HostTests::LoopViewListId);
+    ASSERT_TRUE(HostTests::ClickUntil(Frame(), HostTests::ListRowPoint(list, Chosen, 40), [&] { return ShadingOf(Chosen) > 0; }));
     const Bytes settings = SettingsOf(opened->Document());
     ASSERT_NE(uncalibrated, settings);
     const std::vector<uint64_t> loops = LoopValues(*opened);
