@@ -63,9 +63,9 @@ void Line(HDC dc, int x0, int y0, int x1, int y1)
 }
 } // namespace
 
-int CornerLabelRoom(HDC measure, const std::wstring& label)
+int CornerLabelRoom(HDC measure, const std::wstring& label, bool broken)
 {
-    return 2 * CornerInset + TextWidth(measure, {label}, CornerLabelPoints);
+    return 2 * CornerInset + TextWidth(measure, broken ? BrokenAtLastComma(label) : std::vector{label}, CornerLabelPoints);
 }
 
 GlyphPaintState::GlyphPaintState(HDC dc, int rasterOp, int penStyle, float penWidth)

@@ -30,8 +30,8 @@ struct GlyphRecord
 };
 
 // The width a corner label takes at its full size from the plot's left edge: what a plot needs to show
-// it whole.
-int CornerLabelRoom(HDC measure, const std::wstring& label);
+// it whole; on two lines where broken, as a plotter that breaks wide labels writes it.
+int CornerLabelRoom(HDC measure, const std::wstring& label, bool broken = false);
 
 class GlyphPlotter : public Plotter
 {

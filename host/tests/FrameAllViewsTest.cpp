@@ -129,12 +129,14 @@ TEST_F(FrameAllViews, TheLoopViewKeepsTheLargestTileUnscrolledAtEverySize)
 {
     // The module's eight views: none is left out of the test.
     ASSERT_GE(Frame().Views().size(), 8u);
-    // The frames too small for every view at its least size scroll their views area.
+    // The frames too small for every view at its least size scroll their views area: at these sizes the
+    // four regression plots with their equations whole, the saline and cuvette views need two rows below
+    // the loops.
     const struct
     {
         SIZE size;
         bool areaScrolls;
-    } sizes[] = {{{1200, 900}, true}, {{1600, 1000}, false}, {{800, 600}, true}};
+    } sizes[] = {{{1200, 900}, true}, {{1600, 1000}, true}, {{800, 600}, true}};
     for (const auto& [size, areaScrolls] : sizes)
     {
         const std::string name = std::to_string(size.cx) + "x" + std::to_string(size.cy);

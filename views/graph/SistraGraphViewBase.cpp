@@ -7,6 +7,7 @@
 #include "document/core/SistraDocument.h"
 #include "foundation/numbers/Units.h"
 #include "graph/grid/GraphDisplaySettings.h"
+#include "graph/plotters/GlyphPlotter.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/services/HostHelp.h"
 #include "resources/ResourceIds.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <sstream>
 
 namespace Sistra
 {
@@ -300,6 +302,29 @@ RECT SistraGraphViewBase::PlotRectIn(SIZE client, const ViewMargins& margins)
     return plot;
 }
 
+SIZE SistraGraphViewBase::PlotOverhead(const ViewMargins& margins, LONG width)
+{
+    const RECT plot = PlotRectIn(SIZE{width, WideClient}, margins);
+    return SIZE{width - (plot.right - plot.left), WideClient - (plot.bottom - plot.top)};
+}
+
+int SistraGraphViewBase::EquationsRoom(bool broken)
+{
+    const std::optional<Orv::String> equations = GetRegressionText();
+    if (!equations)
+        return 0;
+    const OWL::TClientDC dc(GraphWindow().GetHandle());
+    int room = 0;
+    std::wistringstream lines(equations->c_str());
+    for (std::wstring line; std::getline(lines, line);)
+    {
+        if (!line.empty() && line.back() == L'\r')
+            line.pop_back();
+        room = std::max(room, MGraph1::CornerLabelRoom(dc.GetHDC(), line, broken));
+    }
+    return room;
+}
+
 void SistraGraphViewBase::EvGetMinMaxInfo(MINMAXINFO& limits)
 {
     const SIZE least = GetLeastSize();
@@ -340,6 +365,8 @@ void SistraGraphViewBase::DataChanged(uint32_t)
     RunUpdateCycle();
     if (GetHandle())
         Invalidate(true);
+    // New equations may need a wider plot than the tile the view was given.
+    NoteLeastSize();
 }
 
 void SistraGraphViewBase::RunUpdateCycle()

@@ -181,6 +181,11 @@ public:
 
     // The plot area the graph would get in a client area of the given size with the given margins.
     RECT PlotRectIn(SIZE client, const ViewMargins& margins);
+    // What the title line, the axes and the margins take around the plot in a client area that wide.
+    SIZE PlotOverhead(const ViewMargins& margins, LONG width = WideClient);
+    // The plot width the view's equations take at their full size, each line written on two where the
+    // plot breaks a wide one (broken); 0 without equations.
+    int EquationsRoom(bool broken);
 
     // The extent of a child control's text in the graph font.
     SIZE MeasureControlText(int controlId);
@@ -228,6 +233,11 @@ public:
                                       const ViewRegression& regression, double domainScale, double rangeScale);
 
 protected:
+    // The least plot, inside the axes, that points and the equations above them can be read in.
+    static constexpr SIZE LeastPlot{120, 120};
+    // A client area wider and higher than any screen, to measure what the parts around the plot take.
+    static constexpr LONG WideClient = 2000;
+
     void SetupWindow() override;
     void Paint(OWL::TDC& dc, bool erase, OWL::TRect& rect) override;
     void GetWindowClass(WNDCLASSEXW& windowClass) override;

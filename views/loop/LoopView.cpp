@@ -6,7 +6,6 @@
 
 #include "document/calibration/RecordedUnits.h"
 #include "document/core/SistraDocument.h"
-#include "graph/plotters/GlyphPlotter.h"
 #include "foundation/text/FormatStream.h"
 #include "foundation/text/StringResources.h"
 #include "hostframework/messaging/SistraIds.h"
@@ -14,7 +13,6 @@
 #include "resources/ResourceIds.h"
 
 #include <algorithm>
-#include <sstream>
 #include <utility>
 
 namespace Sistra
@@ -34,14 +32,12 @@ constexpr int PointsGap = 22;
 constexpr int TypeGap = 11;
 constexpr int IconRoom = 16;
 // The title line's least room, left of the strip's first row: a pointed point's read-out in its shortest
-// form, two values of six figures with their signs and points.
-constexpr int ReadOutRoom = 100;
+// form, two values of five figures with their points, as a loop's pressure and volume read.
+constexpr int ReadOutRoom = 80;
 // An open type list has room for this many rows (each list holds at most four items); rows are
 // measured after the strip's font is set, which a first layout may precede.
 constexpr int DropListRows = 5;
 constexpr int UnmeasuredItemHeight = 16;
-// The least plot, inside the axes, that loops and the two equations above them can be read in.
-constexpr SIZE LeastPlot{120, 120};
 constexpr uint32_t ListRebuildStep = 4;
 constexpr uint32_t ListUpdateStep = 5;
 constexpr uint32_t ClearListHint = 0x2;
@@ -653,31 +649,10 @@ SIZE SistraAnalysisGraphView::GetLeastSize()
 {
     if (!GetHandle() || !GraphWindow().GetHandle())
         return {};
-    constexpr LONG Probe = 2000;
-    const RECT probe = PlotRectIn(SIZE{Probe, Probe}, MarginsFor(1));
-    const int plotWidthOverhead = Probe - (probe.right - probe.left);
-    int width = std::max<int>(LeastPlot.cx, EquationsRoom()) + plotWidthOverhead;
+    int width = std::max<int>(LeastPlot.cx, EquationsRoom(false)) + PlotOverhead(MarginsFor(1)).cx;
     if (StripMeasurable() && stripShown_)
         width = std::max(width, TwoRowWidth(StripTextRoom()) + 2 * ViewInset + ReadOutRoom);
-    const RECT plot = PlotRectIn(SIZE{width, Probe}, MarginsFor(StripRowsAt(width - 2 * ViewInset)));
-    return SIZE{width, LeastPlot.cy + Probe - (plot.bottom - plot.top)};
-}
-
-int SistraAnalysisGraphView::EquationsRoom()
-{
-    const std::optional<Orv::String> equations = GetRegressionText();
-    if (!equations)
-        return 0;
-    const OWL::TClientDC dc(GraphWindow().GetHandle());
-    int room = 0;
-    std::wistringstream lines(equations->c_str());
-    for (std::wstring line; std::getline(lines, line);)
-    {
-        if (!line.empty() && line.back() == L'\r')
-            line.pop_back();
-        room = std::max(room, MGraph1::CornerLabelRoom(dc.GetHDC(), line));
-    }
-    return room;
+    return SIZE{width, LeastPlot.cy + PlotOverhead(MarginsFor(StripRowsAt(width - 2 * ViewInset)), width).cy};
 }
 
 void SistraAnalysisGraphView::PlaceListAndStrip()

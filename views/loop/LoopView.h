@@ -71,8 +71,6 @@ public:
     int GetTitleWidth() override;
     ViewMargins GetGraphMargins() override;
     SIZE GetLeastSize() override;
-    // The width the shown equations need across the plot at their full size.
-    int EquationsRoom();
     bool HasWhiteBackground() override { return false; }
     void UpdatePart(uint32_t step) override;
     std::optional<ViewBatches> GetBatches() override { return std::nullopt; }

@@ -4,6 +4,7 @@
 #include "foundation/text/StringResources.h"
 #include "resources/ResourceIds.h"
 
+#include <algorithm>
 #include <map>
 
 namespace Sistra
@@ -101,6 +102,18 @@ double RegressionPlotBase::GetRangeUnitScale()
 int32_t RegressionPlotBase::GetFunctionIndex()
 {
     return kind_.fitOffline && IsOnlineAnalysisRunning() ? NoFunction : kind_.functionIndex;
+}
+
+// Wide enough for the fitted line's equation on its two lines at full size, and for the least plot under
+// it: a tile any smaller leaves the equation out and the points in a corner.
+SIZE RegressionPlotBase::GetLeastSize()
+{
+    if (!GetHandle() || !GraphWindow().GetHandle())
+        return {};
+    const int equations = GetFunctionIndex() != NoFunction ? EquationsRoom(true) : 0;
+    const ViewMargins margins = GetGraphMargins();
+    const LONG width = std::max<LONG>(LeastPlot.cx, equations) + PlotOverhead(margins).cx;
+    return SIZE{width, LeastPlot.cy + PlotOverhead(margins, width).cy};
 }
 
 bool RegressionPlotBase::GetRegression(ViewRegression& regression)

@@ -67,6 +67,7 @@ public:
     Orv::String GetHelpText() override { return Text(kind_.helpText); }
     Orv::String GetHelpTopic() override { return Text(kind_.helpTopic); }
     bool IsPlotEnabled() override { return !(kind_.plotOffline && IsOnlineAnalysisRunning()); }
+    SIZE GetLeastSize() override;
 
 private:
     // Texts are loaded on first use and kept for the process.

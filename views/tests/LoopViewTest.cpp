@@ -149,21 +149,8 @@ TEST(LoopView, ItsLeastSizeLeavesAReadablePlotBesideTheListAndBelowTheStrip)
     ShownLoopView shown;
     shown.ShowRelations(EspvrTangent);
     SistraAnalysisGraphView& view = *shown.view;
-    MINMAXINFO limits{};
-    view.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-    const POINT least = limits.ptMinTrackSize;
-    const OWL::TRect outer = view.GetWindowRect();
-    const OWL::TRect inner = view.GetClientRect();
-    view.MoveWindow(OWL::TRect(0, 0, least.x + outer.Width() - inner.Width(), least.y + outer.Height() - inner.Height()),
-                    true);
-    ViewTesting::PumpMessages();
-    ASSERT_EQ(least.x, view.GetClientRect().Width());
-
+    const RECT plot = ViewTesting::PlotAtLeastSize(view);
     MGraph1::Graph2DWindow& graph = view.GraphWindow();
-    const OWL::TRect area = graph.GetClientRect();
-    RECT plot{};
-    graph.GetPlotRect(plot, RECT{area.left + graph.marginLeft, area.top + graph.marginTop, area.right - graph.marginRight,
-                                 area.bottom - graph.marginBottom});
     EXPECT_GE(plot.bottom - plot.top, 120);
     EXPECT_GE(plot.right - plot.left, 120);
     const OWL::TRect graphPlace = graph.GetWindowRect();

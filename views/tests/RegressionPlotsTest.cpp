@@ -3,6 +3,7 @@
 
 #include "views/tests/ViewTestSupport.h"
 
+#include "graph/plotters/GlyphPlotter.h"
 #include "graph/tests/support/Canvas.h"
 #include "hostframework/tests/FrameworkTestSupport.h"
 
@@ -104,6 +105,14 @@ TEST(RegressionPlots, EachPlotShowsItsLoopsAndFitWithTheHorizontalQuantityAcross
         canvas.SavePng(plot.picture);
         EXPECT_GE(canvas.CountPixels(SeriesColour), Loops);
         EXPECT_GT(canvas.CountPixels(SistraGraphViewBase::RegressionColour), 100);
+
+        // At the least size it names, the plot holds its equation on two lines at full size above a
+        // readable plot.
+        const RECT least = ViewTesting::PlotAtLeastSize(view);
+        const HDC screen = GetDC(nullptr);
+        EXPECT_GE(least.right - least.left, MGraph1::CornerLabelRoom(screen, plot.regression, true));
+        ReleaseDC(nullptr, screen);
+        EXPECT_GE(least.bottom - least.top, 120);
     }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "views/base/SistraViewBase.h"
+#include "views/graph/SistraGraphViewBase.h"
 
 #include "document/core/SistraDocument.h"
 #include "document/tests/analysis/FakeCalcItems.h"
@@ -47,6 +48,25 @@ inline int TextExtent(const OWL::TWindow& control, const std::wstring& text)
 // Loop i: Ved = 100 + i, Ves = vesSlope Ved + vesOffset (Ved - 40 by default), Pes = 2 Ves + 5, Ped as given, SW = 3 Ved - 50, dP/dt max =
 // 10 Ved + 100, PVA = 2 Ved + 1000, volumes from Ves to Ved and pressures from Ped to Pes; then the
 // block's closing record.
+// The view sized to the least client size it names, and the plot its graph then draws in.
+inline RECT PlotAtLeastSize(Sistra::SistraGraphViewBase& view)
+{
+    MINMAXINFO limits{};
+    view.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    const POINT least = limits.ptMinTrackSize;
+    const OWL::TRect outer = view.GetWindowRect();
+    const OWL::TRect inner = view.GetClientRect();
+    view.MoveWindow(OWL::TRect(0, 0, least.x + outer.Width() - inner.Width(), least.y + outer.Height() - inner.Height()),
+                    true);
+    PumpMessages();
+    MGraph1::Graph2DWindow& graph = view.GraphWindow();
+    const OWL::TRect area = graph.GetClientRect();
+    RECT plot{};
+    graph.GetPlotRect(plot, RECT{area.left + graph.marginLeft, area.top + graph.marginTop, area.right - graph.marginRight,
+                                 area.bottom - graph.marginBottom});
+    return plot;
+}
+
 inline std::vector<Sistra::SistraEvent> LinearLoops(int count, double ped = 10.0, double vesSlope = 1.0,
                                                     double vesOffset = -40.0)
 {
