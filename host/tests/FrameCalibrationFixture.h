@@ -64,8 +64,8 @@ protected:
             ClickUntilGone(dialog, IDOK);
         });
         ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& text) { return text.find(L"orkflow mode") != std::wstring::npos; });
-        ASSERT_TRUE(PumpUntil(Frame(), [&] { return hand.done.load(); }));
-        Settle(Frame(), 1000);
+        // Out of the workflow, the frame lets go of the workflow's view.
+        ASSERT_TRUE(PumpUntil(Frame(), [&] { return hand.done.load() && !Frame().FindView(L"Sistra Workflow"); }));
     }
     bool OpenViewFromMenu(const std::wstring& item)
     {

@@ -188,9 +188,9 @@ TEST_F(FrameSelection, DraggingASelectionSelectsTheLoopItStartsInAndTheViewsShow
         session->Trace().GetCentre(&centre);
         ASSERT_TRUE(DragInTrace(c.from, c.to)) << c.loop;
         const auto loop = static_cast<LONG>(c.loop);
-        EXPECT_TRUE(PumpUntil(Frame(), [&] { return SelectedLoop(*opened) == loop; }, 5000)) << c.loop;
-        HostTests::Settle(Frame());
-        EXPECT_EQ(loop, SendMessageW(list, LB_GETCURSEL, 0, 0));
+        EXPECT_TRUE(PumpUntil(Frame(), [&] {
+            return SelectedLoop(*opened) == loop && SendMessageW(list, LB_GETCURSEL, 0, 0) == loop;
+        })) << c.loop << ": the list shows " << SendMessageW(list, LB_GETCURSEL, 0, 0);
         TickPosition after{};
         session->Trace().GetCentre(&after);
         EXPECT_EQ(centre.tick, after.tick) << c.loop;
