@@ -42,7 +42,7 @@ protected:
         if (const HWND sheet = ThreadWindowOfClass(L"SistraHostList"))
             SendMessageW(sheet, WM_CLOSE, 0, 0);
         SetForegroundWindow(Frame().Handle());
-        Settle(Frame());
+        PumpUntil(Frame(), [&] { return GetForegroundWindow() == Frame().Handle(); });
         return value.empty() ? std::nan("") : std::stod(value);
     }
     // The factor the host shows the volume channel's recorded values with.

@@ -59,15 +59,18 @@ protected:
         return ved.empty() ? std::nan("") : std::stod(ved);
     }
 
-    // Clicks the saline view's control until its Enable box reads applied (bounded: a click can be lost).
+    // Clicks the saline view's control until the control has been handed the click and the Enable box reads
+    // applied (bounded: a click can be lost). Apply clicked again leaves the box as it was.
     void Click(const wchar_t* control, bool applied)
     {
         const HWND view = ViewWindow(SalineViewName), clicked = ChildWithText(view, control);
         ASSERT_NE(nullptr, clicked);
         const HWND enable = ChildWithText(view, L"Enable saline calibration");
-        EXPECT_TRUE(HostTests::ClickUntil(*frame, HostTests::ScreenCentreOf(clicked), [&] {
-            return (SendMessageW(enable, BM_GETCHECK, 0, 0) == BST_CHECKED) == applied;
-        })) << HostTests::WindowText(clicked);
+        const HostTests::TakenPointer taken;
+        const POINT at = HostTests::ScreenCentreOf(clicked);
+        const auto reads = [&] { return (SendMessageW(enable, BM_GETCHECK, 0, 0) == BST_CHECKED) == applied; };
+        EXPECT_TRUE(HostTests::ClickUntil(*frame, at, [&] { return HostTests::TakenPointer::ClickedAt(at) && reads(); }))
+            << HostTests::WindowText(clicked);
         HostTests::Settle(*frame);
     }
     // The Vp applied, as the view's edit shows it in uL.
