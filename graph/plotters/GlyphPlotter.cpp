@@ -15,6 +15,7 @@ constexpr COLORREF StartPenColour = 0xFFFF00;
 constexpr int LineLabelPoints = 9;
 constexpr int CornerLabelPoints = 10;
 constexpr int LeastCornerLabelPoints = 6;
+constexpr int ReadableCornerLabelPoints = 8;
 constexpr int VerticalEscapement = 900;
 constexpr int LineLabelInset = 2;
 constexpr int VerticalLabelLift = 5;
@@ -63,9 +64,14 @@ void Line(HDC dc, int x0, int y0, int x1, int y1)
 }
 } // namespace
 
-int CornerLabelRoom(HDC measure, const std::wstring& label, bool broken)
+int CornerLabelRoom(HDC measure, const std::wstring& label)
 {
-    return 2 * CornerInset + TextWidth(measure, broken ? BrokenAtLastComma(label) : std::vector{label}, CornerLabelPoints);
+    return 2 * CornerInset + TextWidth(measure, {label}, CornerLabelPoints);
+}
+
+int ShortestCornerLabelRoom(HDC measure, const std::wstring& label)
+{
+    return 2 * CornerInset + TextWidth(measure, BrokenAtLastComma(label), ReadableCornerLabelPoints);
 }
 
 GlyphPaintState::GlyphPaintState(HDC dc, int rasterOp, int penStyle, float penWidth)

@@ -30,8 +30,11 @@ struct GlyphRecord
 };
 
 // The width a corner label takes at its full size from the plot's left edge: what a plot needs to show
-// it whole; on two lines where broken, as a plotter that breaks wide labels writes it.
-int CornerLabelRoom(HDC measure, const std::wstring& label, bool broken = false);
+// it whole.
+int CornerLabelRoom(HDC measure, const std::wstring& label);
+// The least width a plotter that breaks wide labels still writes the label readably in: on two lines, in
+// the size of a dialog's text.
+int ShortestCornerLabelRoom(HDC measure, const std::wstring& label);
 
 class GlyphPlotter : public Plotter
 {

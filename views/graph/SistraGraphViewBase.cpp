@@ -308,7 +308,7 @@ SIZE SistraGraphViewBase::PlotOverhead(const ViewMargins& margins, LONG width)
     return SIZE{width - (plot.right - plot.left), WideClient - (plot.bottom - plot.top)};
 }
 
-int SistraGraphViewBase::EquationsRoom(bool broken)
+int SistraGraphViewBase::EquationsRoom(bool shortest)
 {
     const std::optional<Orv::String> equations = GetRegressionText();
     if (!equations)
@@ -320,7 +320,8 @@ int SistraGraphViewBase::EquationsRoom(bool broken)
     {
         if (!line.empty() && line.back() == L'\r')
             line.pop_back();
-        room = std::max(room, MGraph1::CornerLabelRoom(dc.GetHDC(), line, broken));
+        room = std::max(room, shortest ? MGraph1::ShortestCornerLabelRoom(dc.GetHDC(), line)
+                                        : MGraph1::CornerLabelRoom(dc.GetHDC(), line));
     }
     return room;
 }

@@ -183,9 +183,9 @@ public:
     RECT PlotRectIn(SIZE client, const ViewMargins& margins);
     // What the title line, the axes and the margins take around the plot in a client area that wide.
     SIZE PlotOverhead(const ViewMargins& margins, LONG width = WideClient);
-    // The plot width the view's equations take at their full size, each line written on two where the
-    // plot breaks a wide one (broken); 0 without equations.
-    int EquationsRoom(bool broken);
+    // The plot width the view's equations take at their full size, or (shortest) the least they are
+    // written readably in, each on two lines; 0 without equations.
+    int EquationsRoom(bool shortest);
 
     // The extent of a child control's text in the graph font.
     SIZE MeasureControlText(int controlId);

@@ -104,16 +104,18 @@ int32_t RegressionPlotBase::GetFunctionIndex()
     return kind_.fitOffline && IsOnlineAnalysisRunning() ? NoFunction : kind_.functionIndex;
 }
 
-// Wide enough for the fitted line's equation on its two lines at full size, and for the least plot under
-// it: a tile any smaller leaves the equation out and the points in a corner.
+// Wide enough for the fitted line's equation on its two lines in a dialog's text size, and for the least
+// plot under it, flatter than the loops' as a line of points reads in less height: a tile any smaller
+// leaves the equation out and the points in a corner.
 SIZE RegressionPlotBase::GetLeastSize()
 {
+    constexpr LONG LeastPlotHeight = 100;
     if (!GetHandle() || !GraphWindow().GetHandle())
         return {};
     const int equations = GetFunctionIndex() != NoFunction ? EquationsRoom(true) : 0;
     const ViewMargins margins = GetGraphMargins();
     const LONG width = std::max<LONG>(LeastPlot.cx, equations) + PlotOverhead(margins).cx;
-    return SIZE{width, LeastPlot.cy + PlotOverhead(margins, width).cy};
+    return SIZE{width, LeastPlotHeight + PlotOverhead(margins, width).cy};
 }
 
 bool RegressionPlotBase::GetRegression(ViewRegression& regression)
