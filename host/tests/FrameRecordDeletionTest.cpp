@@ -51,8 +51,8 @@ protected:
         });
         const std::wstring item = L"Delete &Record...";
         EXPECT_EQ(item, HostTests::ChooseMenuItem(Frame(), L"Edit", [&](const std::wstring& text) { return text == item; }));
+        // The record goes once the question is answered, before the command returns to the frame's loop.
         HostTests::PumpUntil(Frame(), [&] { return box.done.load(); });
-        HostTests::Settle(Frame());
         return asked;
     }
 };
@@ -73,7 +73,7 @@ TEST_F(FrameRecordDeletion, ADeletedRecordClearsTheAnalysedRegionAndTheRestAnaly
 
     const std::wstring analyze = L"&Analyze Channel";
     ASSERT_EQ(analyze, HostTests::ChooseMenuItem(Frame(), L"Sistra", [&](const std::wstring& text) { return text == analyze; }));
-    HostTests::Settle(Frame());
+    ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return opened->Analysis()->LoopCount() > 0; }));
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-record-deleted-analysed");
 
     // The same analysis of a recording read without the record.
