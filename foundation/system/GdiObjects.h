@@ -1,5 +1,4 @@
-// Owners of GDI objects and guards that put a device context's settings back (the selected-object
-// guard is the OWL layer's).
+// Owners of GDI objects and guards that put a device context's settings back.
 #pragma once
 
 #include <windows.h>
@@ -43,28 +42,49 @@ using UniqueBrush = UniqueGdiObject<HBRUSH>;
 using UniqueBitmap = UniqueGdiObject<HBITMAP>;
 using UniqueRegion = UniqueGdiObject<HRGN>;
 
-// Sets one integer state of a device context (mix mode, fill mode, text alignment, background mode)
+// Selects one object (pen, brush, font, bitmap) into a device context and puts back the one it replaced
+// when it ends.
+class SelectedObject
+{
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(SelectObject(dc, object)) {}
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    ~SelectedObject()
+    {
+        if (m_previous && m_previous != HGDI_ERROR)
+            SelectObject(m_dc, m_previous);
+    }
+    HGDIOBJ Previous() const { return m_previous; }
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous;
+};
+
+// Sets one state of a device context (mix mode, fill mode, text alignment, background mode, text colour)
 // and puts the previous value back when it ends.
-template <int (WINAPI* Set)(HDC, int)>
+template <class Value, Value(WINAPI* Set)(HDC, Value)>
 class DcSetting
 {
 public:
-    DcSetting(HDC dc, int value) : m_dc(dc), m_previous(Set(dc, value)) {}
+    DcSetting(HDC dc, Value value) : m_dc(dc), m_previous(Set(dc, value)) {}
     DcSetting(const DcSetting&) = delete;
     DcSetting& operator=(const DcSetting&) = delete;
     ~DcSetting() { Set(m_dc, m_previous); }
 
 private:
     HDC m_dc;
-    int m_previous;
+    Value m_previous;
 };
 
 inline int WINAPI SetTextAlignInt(HDC dc, int align) { return static_cast<int>(SetTextAlign(dc, static_cast<UINT>(align))); }
 
-using MixMode = DcSetting<SetROP2>;
-using PolyFillMode = DcSetting<SetPolyFillMode>;
-using TextAlignment = DcSetting<SetTextAlignInt>;
-using BackgroundMode = DcSetting<SetBkMode>;
+using MixMode = DcSetting<int, SetROP2>;
+using PolyFillMode = DcSetting<int, SetPolyFillMode>;
+using TextAlignment = DcSetting<int, SetTextAlignInt>;
+using BackgroundMode = DcSetting<int, SetBkMode>;
+using TextColour = DcSetting<COLORREF, SetTextColor>;
 
 // A memory device context compatible with another, deleted when it ends.
 class MemoryDc

@@ -15,20 +15,6 @@ constexpr int PointsPerInch = 72;
 constexpr LONG NormalWeight = 400;
 constexpr wchar_t ShellDlgFace[] = L"MS Shell Dlg 2";
 
-// Puts the previously selected object back into the DC.
-class SelectedObject
-{
-public:
-    SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(SelectObject(dc, object)) {}
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-    ~SelectedObject() { SelectObject(m_dc, m_previous); }
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_previous;
-};
-
 int DefaultPointSizeForLanguage()
 {
     const LANGID language = Orv::ApplicationLanguage().value_or(GetUserDefaultUILanguage());
@@ -64,7 +50,7 @@ Orv::FontCharSize GetFontCharSize(HFONT font)
     const Orv::ScreenDc screen;
     if (!screen.Get())
         return {0, 0};
-    const SelectedObject selected(screen.Get(), font);
+    const Orv::SelectedObject selected(screen.Get(), font);
     TEXTMETRICW metrics{};
     if (!GetTextMetricsW(screen.Get(), &metrics))
         return {0, 0};

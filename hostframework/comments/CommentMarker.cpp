@@ -1,5 +1,6 @@
 #include "hostframework/comments/CommentMarker.h"
 
+#include "foundation/system/GdiObjects.h"
 #include "foundation/text/StringResources.h"
 #include "platform/owl/gdi/DC.h"
 #include "platform/owl/gdi/GdiObjects.h"
@@ -27,11 +28,9 @@ void DrawText(HDC dc, HDC reference, const CommentDrawRecord& record, const std:
 {
     const DPIFontMap::Fonts& fonts = DPIFontMap::Process().Lookup(reference);
     const OWL::SelectedObject font(dc, fonts.rotated.Get());
-    const COLORREF colour = SetTextColor(dc, RGB(0, 0, 0));
-    const UINT alignment = SetTextAlign(dc, TA_LEFT | TA_TOP);
+    const Orv::TextColour colour(dc, RGB(0, 0, 0));
+    const Orv::TextAlignment alignment(dc, TA_LEFT | TA_TOP);
     TextOutW(dc, record.x - fonts.rotatedHeight - 2, record.bottom - 1, text.c_str(), static_cast<int>(text.size()));
-    SetTextAlign(dc, alignment);
-    SetTextColor(dc, colour);
 }
 
 OWL::TPen MakeLinePen(HDC dc, HDC reference)

@@ -173,8 +173,8 @@ std::wstring TraceComments::WriteText(HDC dc, const RECT& area, const Kept& kept
     const std::wstring whole(text.c_str(), text.Length());
     const ClippedTo inRoom(dc, room);
     const Orv::TextAlignment alignment(dc, TA_LEFT | TA_TOP);
-    const COLORREF colour = SetTextColor(dc, RGB(0, 0, 0));
-    const HGDIOBJ previousFont = SelectObject(dc, uprightFont_.Get());
+    const Orv::TextColour colour(dc, RGB(0, 0, 0));
+    const Orv::SelectedObject upright(dc, uprightFont_.Get());
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     const int across = record.x - TextBesideLine - room.left;
@@ -196,12 +196,10 @@ std::wstring TraceComments::WriteText(HDC dc, const RECT& area, const Kept& kept
     else
     {
         written = CutToRoom(dc, whole, length);
-        SelectObject(dc, rotatedFont_.Get());
+        const Orv::SelectedObject rotated(dc, rotatedFont_.Get());
         // Where the comment writes its own text.
         TextOutW(dc, record.x - metrics.tmHeight - 2, record.bottom - 1, written.c_str(), static_cast<int>(written.size()));
     }
-    SelectObject(dc, previousFont);
-    SetTextColor(dc, colour);
     return written;
 }
 

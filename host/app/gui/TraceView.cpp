@@ -51,18 +51,6 @@ constexpr int LabelOffset = 2;           // a time label starts this far right o
 constexpr double StepDecimalsTolerance = 1e-9;
 constexpr double LabelPlaceTolerance = 1e-6; // of a step
 
-struct SelectedGdi
-{
-    SelectedGdi(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~SelectedGdi() { SelectObject(dc_, previous_); }
-    SelectedGdi(const SelectedGdi&) = delete;
-    SelectedGdi& operator=(const SelectedGdi&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
 double TimeStep(double secondsPerPixel)
 {
     for (double step : TimeSteps)
@@ -181,7 +169,7 @@ int TraceView::LabelRoom(LONG viewWidth) const
     HDC dc = GetDC(window_);
     LONG widestValue = 0, widestTitle = 0;
     {
-        SelectedGdi selectFont(dc, font_);
+        const Orv::SelectedObject selectFont(dc, font_);
         const auto widthOf = [dc](const std::wstring& text) {
             SIZE size{};
             GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -378,8 +366,8 @@ void TraceView::Paint(HDC target, const RECT& client)
     const Orv::UniqueBitmap bitmap(
         CreateCompatibleBitmap(target, std::max<LONG>(1, client.right), std::max<LONG>(1, client.bottom)));
     {
-        SelectedGdi selectBitmap(dc, bitmap.Get());
-        SelectedGdi selectFont(dc, font_);
+        const Orv::SelectedObject selectBitmap(dc, bitmap.Get());
+        const Orv::SelectedObject selectFont(dc, font_);
         const Orv::UniqueBrush background(CreateSolidBrush(Background));
         FillRect(dc, &client, background.Get());
         SetBkMode(dc, TRANSPARENT);
@@ -480,7 +468,7 @@ int TraceView::LeastHeight() const
     HDC dc = GetDC(window_);
     TEXTMETRICW metrics{};
     {
-        SelectedGdi selectFont(dc, font_);
+        const Orv::SelectedObject selectFont(dc, font_);
         GetTextMetricsW(dc, &metrics);
     }
     ReleaseDC(window_, dc);
@@ -494,7 +482,7 @@ void TraceView::PaintLane(HDC dc, int32_t channel, const RECT& lane)
     const Recording& data = document_.Data();
     const Orv::UniquePen rule(CreatePen(PS_SOLID, 1, LaneRule));
     {
-        SelectedGdi selectRule(dc, rule.Get());
+        const Orv::SelectedObject selectRule(dc, rule.Get());
         MoveToEx(dc, lane.left, lane.bottom - 1, nullptr);
         LineTo(dc, lane.right, lane.bottom - 1);
     }
@@ -554,7 +542,7 @@ void TraceView::PaintLane(HDC dc, int32_t channel, const RECT& lane)
         points.push_back({lane.left + column, rowOf(high[static_cast<size_t>(column)]) - 1});
     }
     const Orv::UniquePen pen(CreatePen(PS_SOLID, 1, ChannelTraceColour(channel)));
-    SelectedGdi selectPen(dc, pen.Get());
+    const Orv::SelectedObject selectPen(dc, pen.Get());
     if (points.size() >= 2)
         Polyline(dc, points.data(), static_cast<int>(points.size()));
     PaintLaneLabels(dc, channel, lane, std::pair{highest, lowest});
@@ -656,7 +644,7 @@ void TraceView::PaintMarks(HDC dc, int32_t channel, const RECT& lane)
             const Orv::UniquePen outline(CreatePen(PS_SOLID, 1, colour));
             const Orv::UniqueBrush brush(CreateSolidBrush(colour));
             {
-                SelectedGdi selectPen(dc, dotted.Get());
+                const Orv::SelectedObject selectPen(dc, dotted.Get());
                 Orv::StrokeLines(dc, {{x, lane.top + MarkHead}, {x, lane.bottom - 1 - MarkHead}});
             }
             // An item's own event points down from the lane's top; the events it was found at point up
@@ -664,8 +652,8 @@ void TraceView::PaintMarks(HDC dc, int32_t channel, const RECT& lane)
             const int base = event->underlying ? lane.bottom - 1 : lane.top;
             const int tip = event->underlying ? base - MarkHead : base + MarkHead;
             const POINT head[3] = {{x - MarkHead / 2, base}, {x + MarkHead / 2, base}, {x, tip}};
-            SelectedGdi selectOutline(dc, outline.Get());
-            SelectedGdi selectBrush(dc, brush.Get());
+            const Orv::SelectedObject selectOutline(dc, outline.Get());
+            const Orv::SelectedObject selectBrush(dc, brush.Get());
             Polygon(dc, head, 3);
             marks_.push_back({x, lane.top, lane.bottom, channel, event->record, event->tick, colour, event->underlying});
         }

@@ -8,6 +8,8 @@
 #include "platform/owl/Geometry.h"
 #include "platform/owl/gdi/GdiObjects.h"
 
+#include "foundation/system/GdiObjects.h"
+
 #include <windows.h>
 
 #include <string>
@@ -218,24 +220,11 @@ public:
 };
 
 // Selects one object into a context for a scope and puts back what it replaced.
-class SelectedObject
+class SelectedObject : public Orv::SelectedObject
 {
 public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
-    SelectedObject(const TDC& dc, const TGdiObject& object) : SelectedObject(dc.GetHDC(), object.GetHandle()) {}
-    ~SelectedObject()
-    {
-        if (previous_ && previous_ != HGDI_ERROR)
-            ::SelectObject(dc_, previous_);
-    }
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-
-    HGDIOBJ Previous() const { return previous_; }
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
+    using Orv::SelectedObject::SelectedObject;
+    SelectedObject(const TDC& dc, const TGdiObject& object) : Orv::SelectedObject(dc.GetHDC(), object.GetHandle()) {}
 };
 
 // The single-line extent of the text in the control's own font.
