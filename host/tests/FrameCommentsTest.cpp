@@ -41,6 +41,14 @@ std::string WithFlatLanes(int lanes)
     return out.str();
 }
 
+// The comment's text reads where it crosses the pressure trace: dark glyphs on a veil that pales the trace
+// beneath, so no pixel of the text's cells keeps the trace's own colour.
+void ExpectTextReadsOverTheTrace(HWND trace, const RECT& text)
+{
+    EXPECT_GT(HostTests::BlackPixelsIn(trace, text), 20u);
+    EXPECT_EQ(0u, HostTests::PixelsOfColourIn(trace, text, Host::ChannelTraceColour(0)));
+}
+
 class FrameComments : public HostTests::FrameSessionFixture
 {
 protected:
@@ -79,6 +87,7 @@ TEST_F(FrameComments, AChosenLoopsCommentIsDrawnLightsUnderThePointerAndOpensIts
         line += at(image, drawn.x, y) == CommentLine;
     EXPECT_GT(line, (drawn.bottom - drawn.top) / 4);
     EXPECT_GT(HostTests::BlackPixelsIn(trace.Handle(), {trace.TraceArea().left, drawn.top + 10, drawn.x - 1, drawn.bottom}), 100u);
+    ExpectTextReadsOverTheTrace(trace.Handle(), trace.Comments()[0].place);
 
     POINT screen = disc;
     ClientToScreen(trace.Handle(), &screen);
@@ -152,6 +161,7 @@ TEST(FrameCommentsInShortLanes, TheTextStaysInItsLane)
                                 HostTests::BlackPixelsIn(trace.Handle(), {left, lane->bottom, right, area.bottom});
         EXPECT_GT(inLane, 50u);
         EXPECT_EQ(0u, outside);
+        ExpectTextReadsOverTheTrace(trace.Handle(), drawn.place);
     }
 }
 

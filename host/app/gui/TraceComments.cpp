@@ -18,7 +18,13 @@ constexpr ULONG HoverLeadMilliseconds = 300;
 // Pixels between the disc and the end of the text below it, and between the line and upright text.
 constexpr int TextBelowDisc = 3;
 constexpr int TextBesideLine = 3;
+// The comment writes its text turned this far left of its line.
+constexpr int TurnedTextBesideLine = 2;
 constexpr int RotatedEscapement = 900;
+// The veil under a comment's text: the traces' white background, laid over them at this opacity (of 255).
+constexpr COLORREF VeilColour = RGB(255, 255, 255);
+constexpr BYTE VeilOpacity = 200;
+constexpr int VeilMargin = 1;
 constexpr wchar_t Ellipsis[] = L"\u2026";
 
 // Drawing in dc stays inside a rectangle while it lasts.
@@ -46,6 +52,33 @@ RECT MarkerOf(IStrixComment* comment, HDC dc, const CommentDrawRecord& record)
     if (SUCCEEDED(comment->QueryInterface(IID_IStrixCommentEx, extended.PutVoid())) && extended)
         extended->GetMarker(dc, &record, &marker);
     return marker;
+}
+
+// The comment's text where its display flags show it; empty where they do not.
+std::wstring ShownText(IStrixComment* comment)
+{
+    Orv::ComPtr<IOrvComment> described;
+    ULONG shown = 0;
+    Orv::String text;
+    if (FAILED(comment->QueryInterface(IID_IOrvComment, described.PutVoid())) || !described ||
+        FAILED(described->GetDisplayFlags(&shown)) || shown == 0 ||
+        FAILED(comment->GetInfo(nullptr, nullptr, nullptr, Orv::String::BstrOutArg(text))))
+        return {};
+    return std::wstring(text.c_str(), text.Length());
+}
+
+// Under a comment's text the traces it crosses are paled, a pixel beyond its cells, so that the text reads
+// and the traces still show through.
+void Veil(HDC dc, const RECT& text)
+{
+    RECT veil = text;
+    InflateRect(&veil, VeilMargin, VeilMargin);
+    const Orv::MemoryDc source(dc);
+    const Orv::UniqueBitmap pixel(CreateCompatibleBitmap(dc, 1, 1));
+    const Orv::SelectedObject selected(source.Get(), pixel.Get());
+    SetPixel(source.Get(), 0, 0, VeilColour);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, VeilOpacity, 0};
+    AlphaBlend(dc, veil.left, veil.top, veil.right - veil.left, veil.bottom - veil.top, source.Get(), 0, 0, 1, 1, blend);
 }
 
 int TextLength(HDC dc, const std::wstring& text)
@@ -129,7 +162,8 @@ void TraceComments::Paint(HDC dc, const RECT& area, const Placing& place)
             const ClippedTo traces(dc, area);
             kept_[index].comment->Draw(dc, dc, &*record);
         }
-        drawn_.push_back({*record, index, WriteText(dc, area, kept_[index], *record)});
+        drawn_.push_back({*record, index});
+        WriteText(dc, area, kept_[index], drawn_.back());
     }
     // An open popup points at where its comment was: it goes when the comment moved (the view scrolled,
     // followed the sampling or changed its size) or is no longer drawn.
@@ -144,63 +178,68 @@ void TraceComments::Paint(HDC dc, const RECT& area, const Placing& place)
 // A text longer than its lane leaves room for would cross the other lanes' traces, or be cut unseen at the
 // traces' edge: it is written upright where the lane has the height for a line, and where it still does not
 // fit it is cut and says so with an ellipsis. The popup shows it whole.
-std::wstring TraceComments::WriteText(HDC dc, const RECT& area, const Kept& kept, const CommentDrawRecord& record)
+void TraceComments::WriteText(HDC dc, const RECT& area, const Kept& kept, Drawn& drawn)
 {
-    Orv::ComPtr<IOrvComment> described;
-    ULONG shown = 0;
-    Orv::String text;
-    if (FAILED(kept.comment->QueryInterface(IID_IOrvComment, described.PutVoid())) || !described ||
-        FAILED(described->GetDisplayFlags(&shown)) || shown == 0 ||
-        FAILED(kept.comment->GetInfo(nullptr, nullptr, nullptr, Orv::String::BstrOutArg(text))) || text.IsEmpty())
-        return {};
+    const std::wstring whole = ShownText(kept.comment.Get());
+    const CommentDrawRecord& record = drawn.record;
+    if (whole.empty())
+        return;
     const RECT marker = MarkerOf(kept.comment.Get(), dc, record);
     const RECT room{area.left, std::max<LONG>(area.top, marker.bottom + TextBelowDisc), record.x,
                     std::min<LONG>(area.bottom, record.bottom + 1)};
     // The text ends one pixel above its record's bottom.
     const int length = room.bottom - 2 - room.top;
-    if (length <= 0)
-        return {};
-    if (!uprightFont_.Get())
-        try
-        {
-            rotatedFont_ = ConstructShellDlgFont(dc, 0, RotatedEscapement);
-            uprightFont_ = ConstructShellDlgFont(dc, 0, 0);
-        }
-        catch (const XOrv&)
-        {
-            return {};
-        }
-    const std::wstring whole(text.c_str(), text.Length());
+    if (length <= 0 || !MakeFonts(dc))
+        return;
     const ClippedTo inRoom(dc, room);
     const Orv::TextAlignment alignment(dc, TA_LEFT | TA_TOP);
     const Orv::TextColour colour(dc, RGB(0, 0, 0));
     const Orv::SelectedObject upright(dc, uprightFont_.Get());
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
+    const int line = metrics.tmHeight;
     const int across = record.x - TextBesideLine - room.left;
-    std::wstring written;
-    if (TextLength(dc, whole) <= length)
+    const bool turnedFits = TextLength(dc, whole) <= length;
+    // A lane too short for the text turned takes it upright beside the line, just below the disc.
+    if (!turnedFits && line <= room.bottom - room.top && across > 0)
+    {
+        drawn.text = TextLength(dc, whole) <= across ? whole : CutToRoom(dc, whole, across);
+        const LONG right = record.x - TextBesideLine;
+        drawn.place = {right - TextLength(dc, drawn.text), room.top, right, room.top + line};
+        Veil(dc, drawn.place);
+        TextOutW(dc, drawn.place.left, drawn.place.top, drawn.text.c_str(), static_cast<int>(drawn.text.size()));
+        return;
+    }
+    drawn.text = turnedFits ? whole : CutToRoom(dc, whole, length);
+    // Where the comment writes its own text: up from the foot of its line, the glyphs' tops towards the left.
+    const LONG right = record.x - TurnedTextBesideLine;
+    drawn.place = {right - line, record.bottom - 1 - TextLength(dc, drawn.text), right, record.bottom - 1};
+    Veil(dc, drawn.place);
+    if (turnedFits)
     {
         CommentDrawRecord textOnly = record;
         textOnly.flags = CommentDrawFlag::Text;
         kept.comment->Draw(dc, dc, &textOnly);
-        written = whole;
+        return;
     }
-    // A lane too short for the text turned takes it upright beside the line, just below the disc.
-    else if (metrics.tmHeight <= room.bottom - room.top && across > 0)
+    const Orv::SelectedObject rotated(dc, rotatedFont_.Get());
+    TextOutW(dc, drawn.place.left, drawn.place.bottom, drawn.text.c_str(), static_cast<int>(drawn.text.size()));
+}
+
+bool TraceComments::MakeFonts(HDC dc)
+{
+    if (uprightFont_.Get())
+        return true;
+    try
     {
-        written = TextLength(dc, whole) <= across ? whole : CutToRoom(dc, whole, across);
-        TextOutW(dc, record.x - TextBesideLine - TextLength(dc, written), room.top, written.c_str(),
-                 static_cast<int>(written.size()));
+        rotatedFont_ = ConstructShellDlgFont(dc, 0, RotatedEscapement);
+        uprightFont_ = ConstructShellDlgFont(dc, 0, 0);
+        return true;
     }
-    else
+    catch (const XOrv&)
     {
-        written = CutToRoom(dc, whole, length);
-        const Orv::SelectedObject rotated(dc, rotatedFont_.Get());
-        // Where the comment writes its own text.
-        TextOutW(dc, record.x - metrics.tmHeight - 2, record.bottom - 1, written.c_str(), static_cast<int>(written.size()));
+        return false;
     }
-    return written;
 }
 
 // The comment drawn last lies on top, so it answers first.

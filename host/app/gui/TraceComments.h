@@ -1,8 +1,8 @@
 // The comments a document hands its host to show, as the trace view shows them: each comment draws itself
 // (its disc, its dotted line and its text turned to read upwards) where the view places it, its text kept
-// between the disc and the foot of its lane (cut with an ellipsis where the lane is too short), answers
-// whether the pointer is on it, leads the eye to itself when the pointer comes onto it, and opens its
-// popup on a click.
+// between the disc and the foot of its lane (cut with an ellipsis where the lane is too short) on a veil
+// that pales the traces it crosses, answers whether the pointer is on it, leads the eye to itself when the
+// pointer comes onto it, and opens its popup on a click.
 #pragma once
 
 #include "hostapi/HostDocument.h"
@@ -54,6 +54,7 @@ public:
         CommentDrawRecord record;
         size_t comment;    // which of the kept comments
         std::wstring text; // as written: whole, cut with an ellipsis, or empty where none is written
+        RECT place{};      // where the text's cells lie (client coordinates); empty where none is written
     };
     const std::vector<Drawn>& DrawnComments() const { return drawn_; }
 
@@ -65,8 +66,11 @@ private:
         TickPosition position;
     };
     const Drawn* At(POINT point) const;
-    // Writes the comment's text up from the record's bottom, inside area and below the disc; what was written.
-    std::wstring WriteText(HDC dc, const RECT& area, const Kept& kept, const CommentDrawRecord& record);
+    // Writes the comment's text up from the drawn record's bottom, inside area and below the disc, and notes
+    // in drawn what was written where.
+    void WriteText(HDC dc, const RECT& area, const Kept& kept, Drawn& drawn);
+    // False when the comments' fonts cannot be made.
+    bool MakeFonts(HDC dc);
 
     std::vector<Kept> kept_;
     ULONG taken_ = 0; // comments taken from the document so far
