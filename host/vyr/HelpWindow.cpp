@@ -1,6 +1,8 @@
 #include "HelpWindow.h"
 #include "ToolCaption.h"
 
+#include "foundation/system/GdiObjects.h"
+
 #include <algorithm>
 
 namespace Vyr
@@ -116,11 +118,12 @@ LRESULT CALLBACK HelpWindow::Procedure(HWND window, UINT message, WPARAM wParam,
         RECT client{};
         GetClientRect(window, &client);
         InflateRect(&client, -TextMargin, -TextMargin);
-        const HGDIOBJ font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-        SetBkMode(dc, TRANSPARENT);
-        if (help)
-            DrawTextW(dc, help->text_.c_str(), -1, &client, DT_WORDBREAK | DT_NOPREFIX);
-        SelectObject(dc, font);
+        {
+            const Orv::SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
+            SetBkMode(dc, TRANSPARENT);
+            if (help)
+                DrawTextW(dc, help->text_.c_str(), -1, &client, DT_WORDBREAK | DT_NOPREFIX);
+        }
         EndPaint(window, &paint);
         return 0;
     }

@@ -54,7 +54,7 @@ bool ShownActive(HWND window)
 void DrawCross(HDC dc, const RECT& box)
 {
     const Orv::UniquePen pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNTEXT)));
-    const HGDIOBJ previous = SelectObject(dc, pen.Get());
+    const Orv::SelectedObject selected(dc, pen.Get());
     const LONG left = box.left + CrossInset, top = box.top + CrossInset;
     const LONG last = std::max<LONG>(0, std::min(box.right - box.left, box.bottom - box.top) - 2 * CrossInset - 1);
     // Two pixels thick: each stroke twice, a pixel apart; LineTo leaves out its end point.
@@ -63,7 +63,6 @@ void DrawCross(HDC dc, const RECT& box)
         Orv::StrokeLines(dc, {{left + shift, top}, {left + shift + last, top + last + 1}});
         Orv::StrokeLines(dc, {{left + shift + last, top}, {left + shift - 1, top + last + 1}});
     }
-    SelectObject(dc, previous);
 }
 
 void Paint(HWND window)
@@ -91,20 +90,19 @@ void Paint(HWND window)
     DrawCross(dc, box);
 
     NONCLIENTMETRICSW metrics{sizeof metrics};
-    HFONT font = nullptr;
+    Orv::UniqueGdiObject<HFONT> font;
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        font = CreateFontIndirectW(&metrics.lfSmCaptionFont);
-    const HGDIOBJ previous = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
-    const int length = GetWindowTextLengthW(window);
-    std::wstring title(static_cast<size_t>(length) + 1, L'\0');
-    title.resize(static_cast<size_t>(GetWindowTextW(window, title.data(), length + 1)));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
-    RECT text{fill.left + TextIndent, fill.top, box.left - BoxMargin, fill.bottom};
-    DrawTextW(dc, title.c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    SelectObject(dc, previous);
-    if (font)
-        DeleteObject(font);
+        font.Reset(CreateFontIndirectW(&metrics.lfSmCaptionFont));
+    {
+        const Orv::SelectedObject selected(dc, font ? font.Get() : GetStockObject(DEFAULT_GUI_FONT));
+        const int length = GetWindowTextLengthW(window);
+        std::wstring title(static_cast<size_t>(length) + 1, L'\0');
+        title.resize(static_cast<size_t>(GetWindowTextW(window, title.data(), length + 1)));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+        RECT text{fill.left + TextIndent, fill.top, box.left - BoxMargin, fill.bottom};
+        DrawTextW(dc, title.c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
     ReleaseDC(window, dc);
 }
 

@@ -4,6 +4,8 @@
 #include "host/app/TextConversion.h"
 #include "host/vyr/ToolCaption.h"
 
+#include "foundation/system/GdiObjects.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -104,23 +106,22 @@ void PrintPreviewWindow::Paint()
     HDC dc = BeginPaint(window_, &paint);
     RECT client{};
     GetClientRect(window_, &client);
-    const HBRUSH desk = CreateSolidBrush(DeskColour);
-    FillRect(dc, &client, desk);
-    DeleteObject(desk);
+    const Orv::UniqueBrush desk(CreateSolidBrush(DeskColour));
+    FillRect(dc, &client, desk.Get());
     const int width = std::max<int>(client.right - 2 * Desk, 1);
     const int step = PageStep();
-    HDC source = CreateCompatibleDC(dc);
-    SetStretchBltMode(dc, HALFTONE);
-    for (size_t page = 0; page < printed_.pages.size(); ++page)
     {
-        const int top = Desk + static_cast<int>(page) * step - scroll_;
-        if (top > client.bottom || top + step < 0)
-            continue;
-        const HGDIOBJ previous = SelectObject(source, printed_.pages[page].get());
-        StretchBlt(dc, Desk, top, width, step - Desk, source, 0, 0, pageSize_.cx, pageSize_.cy, SRCCOPY);
-        SelectObject(source, previous);
+        const Orv::MemoryDc source(dc);
+        SetStretchBltMode(dc, HALFTONE);
+        for (size_t page = 0; page < printed_.pages.size(); ++page)
+        {
+            const int top = Desk + static_cast<int>(page) * step - scroll_;
+            if (top > client.bottom || top + step < 0)
+                continue;
+            const Orv::SelectedObject selected(source.Get(), printed_.pages[page].get());
+            StretchBlt(dc, Desk, top, width, step - Desk, source.Get(), 0, 0, pageSize_.cx, pageSize_.cy, SRCCOPY);
+        }
     }
-    DeleteDC(source);
     EndPaint(window_, &paint);
 }
 

@@ -3,6 +3,8 @@
 
 #include "host/app/TextConversion.h"
 
+#include "foundation/system/GdiObjects.h"
+
 #include <stdexcept>
 
 namespace Host
@@ -88,21 +90,18 @@ void SamplingBar::Draw(const DRAWITEMSTRUCT& item) const
     int left = face.left + ImageGap;
     if (HBITMAP image = sampling_ ? stopImage_ : startImage_)
     {
-        HDC source = CreateCompatibleDC(item.hDC);
-        const HGDIOBJ previous = SelectObject(source, image);
+        const Orv::MemoryDc source(item.hDC);
+        const Orv::SelectedObject selected(source.Get(), image);
         const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        AlphaBlend(item.hDC, left, middle - ImageSide / 2, ImageSide, ImageSide, source, 0, 0, ImageSide, ImageSide,
-                   blend);
-        SelectObject(source, previous);
-        DeleteDC(source);
+        AlphaBlend(item.hDC, left, middle - ImageSide / 2, ImageSide, ImageSide, source.Get(), 0, 0, ImageSide,
+                   ImageSide, blend);
         left += ImageSide + ImageGap;
     }
     RECT label{left, face.top, face.right - ImageGap, face.bottom};
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, GetSysColor((item.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-    const HGDIOBJ font = SelectObject(item.hDC, GetStockObject(DEFAULT_GUI_FONT));
+    const Orv::SelectedObject font(item.hDC, GetStockObject(DEFAULT_GUI_FONT));
     DrawTextW(item.hDC, text_.c_str(), -1, &label, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
-    SelectObject(item.hDC, font);
 }
 
 LRESULT CALLBACK SamplingBar::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
