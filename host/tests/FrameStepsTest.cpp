@@ -77,6 +77,16 @@ long AreaOf(const RECT& place)
     return (place.right - place.left) * (place.bottom - place.top);
 }
 
+// Whether the window lies whole in what its parent shows (not scrolled out of it, not even in part).
+bool WhollyInSight(HWND window)
+{
+    const HWND parent = GetParent(window);
+    RECT shown{}, inside{};
+    GetClientRect(parent, &shown);
+    const RECT place = PlaceIn(parent, window);
+    return IntersectRect(&inside, &place, &shown) && EqualRect(&inside, &place);
+}
+
 // The thickness (the shorter side) of the thickest piece of the frame's client area that no window of
 // it covers: the grey of the frame's background.
 long ThickestGrey(HWND frame)
@@ -104,12 +114,16 @@ long ThickestGrey(HWND frame)
 }
 
 // The most rows one after another of the window's picture that show one colour from edge to edge: a band
-// with nothing in it.
-long ThickestBlankBand(HWND window)
+// with nothing in it. Only the rows that area shows count: those scrolled out of it hold no picture.
+long ThickestBlankBand(HWND window, HWND area)
 {
     const Host::WindowImage image = Host::ReadWindowImage(window);
+    RECT place{}, shown{};
+    GetWindowRect(window, &place);
+    GetWindowRect(area, &shown);
     long thickest = 0, run = 0;
-    for (size_t row = 0; row < static_cast<size_t>(image.height); ++row)
+    for (size_t row = static_cast<size_t>(std::max(0L, shown.top - place.top));
+         row < static_cast<size_t>(std::min<long>(image.height, shown.bottom - place.top)); ++row)
     {
         const auto first = image.pixels.begin() + static_cast<ptrdiff_t>(row * image.width);
         const bool blank = std::all_of(first, first + image.width, [&](DWORD pixel) { return pixel == *first; });
@@ -352,8 +366,8 @@ protected:
         Choose(page, WorkflowList, name);
     }
     // What the step shows: no grey wider than a view's border; every view whole in its place (no scroll
-    // bars), the view the step is about with more than half the module's room where the views area does
-    // not scroll; the host's data view alone in the whole area otherwise.
+    // bars), the view the step is about in sight as the step opens and with more than half the module's
+    // room where the views area does not scroll; the host's data view alone in the whole area otherwise.
     void ExpectArranged(const Step& step, const std::string& size)
     {
         SCOPED_TRACE(Narrow(step.name) + " at " + size);
@@ -374,13 +388,16 @@ protected:
             const long area = AreaOf(PlaceIn(Frame().Handle(), view->Frame()));
             all += area;
             if (view->ClassName() == step.focus)
+            {
                 focus = area;
+                EXPECT_TRUE(WhollyInSight(view->Frame())) << "the step's view is scrolled out of sight";
+            }
             EXPECT_EQ(0, GetWindowLongW(view->Frame(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL))
                 << Narrow(view->ClassName()) << " scrolled";
             // Its strip of controls, where the step hides them, is no empty band above the loops.
             if (view->ClassName() == LoopView)
             {
-                EXPECT_LE(ThickestBlankBand(view->ViewWindow()), MostBlankRows) << "the loop view";
+                EXPECT_LE(ThickestBlankBand(view->ViewWindow(), GetParent(view->Frame())), MostBlankRows) << "the loop view";
             }
             // The table shows a loop under its titles, above the summary: its top grid's cells a row high.
             if (view->ClassName() == TableView)

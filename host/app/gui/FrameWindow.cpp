@@ -201,8 +201,12 @@ void FrameWindow::Layout()
     viewsArea_->Arrange(area, frames, [&](const RECT& client) {
         return placed_.empty() ? TileViews(others, client) : ArrangePlacedViews(others, client);
     });
-    // A view the document asked to show is brought into sight, wherever the arrangement put it.
-    viewsArea_->ScrollIntoSight(std::exchange(shownView_, nullptr));
+    // A view the document asked to show is brought into sight, wherever the arrangement put it; where it
+    // arranged a step's views, the one the step is about, whichever it showed last.
+    HWND sight = std::exchange(shownView_, nullptr);
+    if (const ViewFrame* focus = std::exchange(arranged_, false) ? PlacedFocus() : nullptr)
+        sight = focus->Frame();
+    viewsArea_->ScrollIntoSight(sight);
 }
 
 SIZE FrameWindow::LeastSizeOf(HWND window)
@@ -229,18 +233,24 @@ int FrameWindow::FirstOfClasses(const std::vector<ViewFrame*>& views, std::span<
     return -1;
 }
 
+// The view the step is about is one the step placed, never one the person opened beside them.
+ViewFrame* FrameWindow::PlacedFocus() const
+{
+    std::vector<ViewFrame*> placedViews;
+    for (const auto& view : views_)
+        if (view.get() != pane_ && placed_.contains(view.get()))
+            placedViews.push_back(view.get());
+    const int focus = FirstOfClasses(placedViews, FocusViewClasses);
+    return focus < 0 ? nullptr : placedViews[static_cast<size_t>(focus)];
+}
+
 // The views the document placed keep their rows; those it did not place (a plot opened from the menu)
 // join rows below them rather than break the arrangement the step made around its view, each as wide and
 // high as it names.
 std::vector<RECT> FrameWindow::ArrangePlacedViews(const std::vector<ViewFrame*>& views, const RECT& area) const
 {
-    // The view the step is about is one the step placed, never one the person opened beside them.
-    std::vector<ViewFrame*> placedViews;
-    std::copy_if(views.begin(), views.end(), std::back_inserter(placedViews), [&](ViewFrame* view) { return placed_.contains(view); });
-    const int placedFocus = FirstOfClasses(placedViews, FocusViewClasses);
-    const int focus = placedFocus < 0 ? -1
-                                      : static_cast<int>(std::find(views.begin(), views.end(), placedViews[static_cast<size_t>(placedFocus)]) -
-                                                         views.begin());
+    const auto placedFocus = std::find(views.begin(), views.end(), PlacedFocus());
+    const int focus = placedFocus == views.end() ? -1 : static_cast<int>(placedFocus - views.begin());
     std::vector<PlacedShare> shares(views.size());
     double bottom = 0.0;
     std::vector<size_t> unplaced;
@@ -540,6 +550,7 @@ void FrameWindow::TakeHostMessage(ULONG id, const std::vector<ULONG>& words)
         const auto share = [](ULONG word, LONG whole) { return static_cast<LONG>(word) / static_cast<double>(whole); };
         placed_[view] = Share{share(words[3], client.right), share(words[4], client.bottom),
                               share(words[5], client.right), share(words[6], client.bottom)};
+        arranged_ = true;
     }
 }
 

@@ -126,6 +126,9 @@ private:
     static int FirstOfClasses(const std::vector<ViewFrame*>& views, std::span<const wchar_t* const> classes,
                               int skipped = -1);
     static SIZE LeastFrameSize(const std::vector<ViewFrame*>& views, int index);
+    // The view the document's arrangement is about: the first of its placed views in the frame's order
+    // of focus classes; null when it placed none of them.
+    ViewFrame* PlacedFocus() const;
     std::vector<RECT> ArrangePlacedViews(const std::vector<ViewFrame*>& views, const RECT& area) const;
     static std::vector<RECT> TileViews(const std::vector<ViewFrame*>& views, const RECT& area);
     void Execute(UINT itemId);
@@ -160,6 +163,7 @@ private:
     ViewFrame* active_ = nullptr;
     ViewFrame* pane_ = nullptr;  // the view docked in the host's pane
     HWND shownView_ = nullptr;   // the frame of the view the document last asked to show
+    bool arranged_ = false;      // the document placed views since the last layout
     HWND top_ = nullptr;         // the host's own window across the top
     HWND strip_ = nullptr;       // the host's strip above it
     int stripHeight_ = 0;
