@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace Sistra
 {
@@ -90,6 +91,7 @@ SistraSalineCalGraphView::SistraSalineCalGraphView(OWL::TWindow* parent, IDocVie
 
 void SistraSalineCalGraphView::SetupWindow()
 {
+    inWorkflow_ = WorkflowModeOn();
     SistraGraphViewBase::SetupWindow();
     for (OWL::TWindow* control :
          std::initializer_list<OWL::TWindow*>{apply_, status_, enable_, appliedLabel_, vpEdit_, unitLabel_})
@@ -211,7 +213,9 @@ void SistraSalineCalGraphView::UpdateVp()
     else
         status = Orv::LoadedText(linesParallel_ ? IDS_SALINE_PARALLEL : IDS_SALINE_TOO_FEW_POINTS);
     status_->SetText(status.c_str());
+    // The texts, the unit's too, are laid out at their new widths.
     LayoutTopBand();
+    LayoutBottomBand(GetClientRect().Size());
 }
 
 void SistraSalineCalGraphView::UpdateControls()
@@ -224,11 +228,15 @@ void SistraSalineCalGraphView::UpdateControls()
     enable_->EnableWindow(!sampling);
     for (OWL::TWindow* control : std::initializer_list<OWL::TWindow*>{vpEdit_, appliedLabel_, unitLabel_})
         control->EnableWindow(!sampling && applied);
-    const int shown = WorkflowModeOn() ? SW_HIDE : SW_SHOWNOACTIVATE;
-    for (OWL::TWindow* control :
-         std::initializer_list<OWL::TWindow*>{enable_, vpEdit_, appliedLabel_, unitLabel_})
+    const bool workflow = WorkflowModeOn();
+    const int shown = workflow ? SW_HIDE : SW_SHOWNOACTIVATE;
+    for (OWL::TWindow* control : std::initializer_list<OWL::TWindow*>{enable_, vpEdit_, appliedLabel_, unitLabel_,
+                                                                      bottomBand_, separator_})
         control->ShowWindow(shown);
-    apply_->ShowWindow(vpAvailable_ && !WorkflowModeOn() ? SW_SHOWNOACTIVATE : SW_HIDE);
+    apply_->ShowWindow(vpAvailable_ && !workflow ? SW_SHOWNOACTIVATE : SW_HIDE);
+    // Entering or leaving the workflow takes the bottom band away or gives it back.
+    if (std::exchange(inWorkflow_, workflow) != workflow)
+        PlaceAgain(GetHandle());
     NoteLeastSize();
 }
 

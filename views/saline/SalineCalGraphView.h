@@ -64,9 +64,11 @@ public:
     Orv::String GetHelpTopic() override;
     bool HasTitle() override { return false; }
     void BeginUpdate(const Orv::Bitset&) override { UpdateVp(); }
-    ViewMargins GetGraphMargins() override { return ViewMargins{0, 0, TopBandHeight, BottomMargin}; }
+    // Inside the workflow the step page holds the calibration's switch: the plot takes the bottom band's
+    // room, and the help button lies over the plot's corner as in the other graph views.
+    ViewMargins GetGraphMargins() override { return ViewMargins{0, 0, TopBandHeight, inWorkflow_ ? 0 : BottomMargin}; }
     bool HasWhiteBackground() override { return false; }
-    bool IsHelpButtonInGraph() override { return false; }
+    bool IsHelpButtonInGraph() override { return inWorkflow_; }
 
     // The operations behind the controls, reached by tests as by the user.
     void OnApply();
@@ -115,6 +117,7 @@ private:
     double factor_ = 1.0;
     double divisor_ = 1.0;
     bool created_ = false;
+    bool inWorkflow_ = false; // the workflow mode the view is laid out for
     std::array<MGraph1::GlyphRecord, 2> fitAndVp_{};
 
     VYR_DECLARE_EVENT_MAP()

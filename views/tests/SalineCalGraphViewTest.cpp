@@ -46,6 +46,12 @@ RECT WindowPlace(HWND window)
     return place;
 }
 
+bool LiesWhollyIn(const RECT& place, const RECT& area)
+{
+    RECT inside{};
+    return ::IntersectRect(&inside, &place, &area) && ::EqualRect(&inside, &place);
+}
+
 // The pixels the screen shows of a window.
 std::vector<COLORREF> ScreenPixels(HWND window)
 {
@@ -134,14 +140,33 @@ TEST(SalineCalGraphView, TypingVpStoresItWithoutRewritingTheEdit)
     EXPECT_EQ(L"2.50", shown.TextOf(SistraSalineCalGraphView::VpEditId));
 }
 
-// In workflow mode the saline step applies the calibration: the view's own controls are hidden.
-TEST(SalineCalGraphView, WorkflowModeHidesTheCalibrationControls)
+// In workflow mode the saline step applies the calibration: the view's own controls are hidden and the
+// plot reaches down into their band, the help button over its corner. Outside it they lie whole below
+// the plot.
+TEST(SalineCalGraphView, WorkflowModeHidesTheCalibrationControlsAndGivesThePlotTheirBand)
 {
-    ShownSalineView shown(20, 0.5, 20.0, true);
-    for (int id : {SistraSalineCalGraphView::ApplyId, SistraSalineCalGraphView::EnableId,
-                   SistraSalineCalGraphView::VpEditId, SistraSalineCalGraphView::AppliedLabelId})
-        EXPECT_FALSE(::IsWindowVisible(shown.Control(id))) << id;
-    EXPECT_TRUE(shown.view->IsVpAvailable());
+    for (const bool workflowMode : {false, true})
+    {
+        SCOPED_TRACE(workflowMode ? "in the workflow" : "outside the workflow");
+        ShownSalineView shown(20, 0.5, 20.0, workflowMode);
+        ViewTesting::PumpMessages();
+        RECT client{};
+        ::GetClientRect(shown.view->GetHandle(), &client);
+        ::MapWindowPoints(shown.view->GetHandle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+        const RECT graph = WindowPlace(shown.view->GraphWindow().GetHandle());
+        EXPECT_EQ(!workflowMode, ::IsWindowVisible(shown.Control(SistraSalineCalGraphView::ApplyId)) != FALSE);
+        // (The unit's label is empty here: the document has no channels.)
+        for (int id : {SistraSalineCalGraphView::EnableId, SistraSalineCalGraphView::VpEditId,
+                       SistraSalineCalGraphView::AppliedLabelId})
+        {
+            const RECT control = WindowPlace(shown.Control(id));
+            EXPECT_EQ(!workflowMode, ::IsWindowVisible(shown.Control(id)) != FALSE) << id;
+            EXPECT_TRUE(workflowMode || (LiesWhollyIn(control, client) && control.top >= graph.bottom)) << id;
+        }
+        EXPECT_EQ(workflowMode, graph.bottom == client.bottom);
+        EXPECT_EQ(workflowMode, LiesWhollyIn(WindowPlace(shown.Control(SistraGraphViewBase::HelpButtonId)), graph));
+        EXPECT_TRUE(shown.view->IsVpAvailable());
+    }
 }
 
 // After the analysis is cleared the notice is whole: its window holds all of its text, within the view,
