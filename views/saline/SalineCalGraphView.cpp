@@ -242,10 +242,11 @@ void SistraSalineCalGraphView::UpdateControls()
 
 void SistraSalineCalGraphView::EvSize(UINT sizeType, const OWL::TSize& size)
 {
+    // At the size the view has now: a size posted to lay it out again may be older.
     if (size.cx != 0 || size.cy != 0)
     {
         LayoutTopBand();
-        LayoutBottomBand(size);
+        LayoutBottomBand(GetClientRect().Size());
     }
     SistraGraphViewBase::EvSize(sizeType, size);
 }
@@ -259,7 +260,7 @@ SIZE SistraSalineCalGraphView::GetLeastSize()
         return {};
     const int row = MeasureControlText(EnableId).cx + CheckBoxTextGap + 2 * NarrowestGap +
                     MeasureControlText(AppliedLabelId).cx + EditWidth + UnitGap + MeasureControlText(UnitLabelId).cx +
-                    RowEndMargin;
+                    BottomRowEndRoom();
     const int band = vpAvailable_ ? MeasureControlText(StatusId).cx + ApplyGap + ButtonWidth + RowEndMargin : 0;
     return SIZE{std::max(row, band), 0};
 }
@@ -296,6 +297,12 @@ int SistraSalineCalGraphView::StatusHeight(int width)
     return bounds.bottom;
 }
 
+// The bottom row ends short of the size grip in the view's corner, which would cut the unit off.
+int SistraSalineCalGraphView::BottomRowEndRoom() const
+{
+    return SizeGripRect().Width() + RowEndMargin;
+}
+
 void SistraSalineCalGraphView::LayoutBottomBand(const OWL::TSize& client)
 {
     if (!created_)
@@ -309,7 +316,7 @@ void SistraSalineCalGraphView::LayoutBottomBand(const OWL::TSize& client)
     // A view too narrow for the row's gaps closes them, the gap before the label first, so that the unit
     // stays inside the view. The label's standard place is LabelGap from the view's left edge past the box.
     constexpr int StandardGap = LabelGap - CheckBoxLeft;
-    int overflow = CheckBoxLeft + boxWidth + StandardGap + labelWidth + EditWidth + UnitGap + unitWidth + RowEndMargin - w;
+    int overflow = CheckBoxLeft + boxWidth + StandardGap + labelWidth + EditWidth + UnitGap + unitWidth + BottomRowEndRoom() - w;
     const int labelGap = StandardGap - std::clamp(overflow, 0, StandardGap - NarrowestGap);
     overflow -= StandardGap - labelGap;
     const int checkBoxLeft = CheckBoxLeft - std::clamp(overflow, 0, CheckBoxLeft - NarrowestGap);

@@ -96,6 +96,7 @@ private:
     void LayoutTopBand();
     // The height of the status notice broken into lines no wider than width.
     int StatusHeight(int width);
+    int BottomRowEndRoom() const;
     void LayoutBottomBand(const OWL::TSize& client);
     void OnVpEdited();
     void OnModelChanged(const ModelChangedRecord* record);

@@ -22,12 +22,16 @@ struct ShownSalineView
     ShownSalineView(int loops, double slope, double offset, bool workflowMode = false)
     {
         document.Analyse(loops, 10.0, slope, offset);
-        const ModelPtr setup = document.Document().GetSetupModel();
-        setup->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, workflowMode);
-        setup->CommitChanges();
+        SetWorkflowMode(workflowMode);
         view = std::make_unique<SistraSalineCalGraphView>(&frame.window, nullptr, nullptr,
                                                           document.Document().Outer(), nullptr, nullptr);
         frame.Show(*view);
+    }
+    void SetWorkflowMode(bool on)
+    {
+        const ModelPtr setup = document.Document().GetSetupModel();
+        setup->SetValue<PropertyType::Bool>(PropertyId::WorkflowModeOn, on);
+        setup->CommitChanges();
     }
     ModelPtr Model() { return document.Document().GetModel(ModelKind::SalineCalib); }
     double StoredVp() { return Model()->GetValue<PropertyType::Double>(PropertyId::ParallelConductance); }
@@ -44,6 +48,20 @@ RECT WindowPlace(HWND window)
     RECT place{};
     ::GetWindowRect(window, &place);
     return place;
+}
+
+// A rectangle in the window's client coordinates, on the screen.
+RECT OnScreen(HWND window, RECT rect)
+{
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+RECT ClientPlace(HWND window)
+{
+    RECT client{};
+    ::GetClientRect(window, &client);
+    return OnScreen(window, client);
 }
 
 bool LiesWhollyIn(const RECT& place, const RECT& area)
@@ -150,9 +168,7 @@ TEST(SalineCalGraphView, WorkflowModeHidesTheCalibrationControlsAndGivesThePlotT
         SCOPED_TRACE(workflowMode ? "in the workflow" : "outside the workflow");
         ShownSalineView shown(20, 0.5, 20.0, workflowMode);
         ViewTesting::PumpMessages();
-        RECT client{};
-        ::GetClientRect(shown.view->GetHandle(), &client);
-        ::MapWindowPoints(shown.view->GetHandle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+        const RECT client = ClientPlace(shown.view->GetHandle());
         const RECT graph = WindowPlace(shown.view->GraphWindow().GetHandle());
         EXPECT_EQ(!workflowMode, ::IsWindowVisible(shown.Control(SistraSalineCalGraphView::ApplyId)) != FALSE);
         // (The unit's label is empty here: the document has no channels.)
@@ -167,6 +183,21 @@ TEST(SalineCalGraphView, WorkflowModeHidesTheCalibrationControlsAndGivesThePlotT
         EXPECT_EQ(workflowMode, LiesWhollyIn(WindowPlace(shown.Control(SistraGraphViewBase::HelpButtonId)), graph));
         EXPECT_TRUE(shown.view->IsVpAvailable());
     }
+}
+
+// Leaving the workflow gives the controls their band back at the view's foot, also where the view was
+// sized again before its new layout came round.
+TEST(SalineCalGraphView, LeavingTheWorkflowPutsTheControlsBackAtTheFootOfTheViewAsSizedThen)
+{
+    ShownSalineView shown(20, 0.5, 20.0, true);
+    shown.SetWorkflowMode(false);
+    shown.view->BeginUpdate({});
+    ::MoveWindow(shown.view->GetHandle(), 0, 0, 600, 400, TRUE);
+    ViewTesting::PumpMessages();
+    const RECT client = ClientPlace(shown.view->GetHandle());
+    const RECT box = WindowPlace(shown.Control(SistraSalineCalGraphView::EnableId));
+    EXPECT_TRUE(LiesWhollyIn(box, client));
+    EXPECT_GE(box.top, WindowPlace(shown.view->GraphWindow().GetHandle()).bottom);
 }
 
 // After the analysis is cleared the notice is whole: its window holds all of its text, within the view,
@@ -222,7 +253,8 @@ TEST(SalineCalGraphView, NoticeAfterClearingTheAnalysisIsWhole)
 }
 
 // Sized to the least size it names, the view shows its bands' controls whole: nothing reaches past its
-// right edge, where a narrower tile would cut the Apply button or the applied Vp's unit.
+// right edge, where a narrower tile would cut the Apply button or the applied Vp's unit, nor into the size
+// grip in its corner.
 TEST(SalineCalGraphView, AtItsLeastSizeEveryControlShowsWhole)
 {
     ShownSalineView shown(20, 0.5, 20.0);
@@ -232,15 +264,17 @@ TEST(SalineCalGraphView, AtItsLeastSizeEveryControlShowsWhole)
     const OWL::TRect outer = shown.view->GetWindowRect(), inner = shown.view->GetClientRect();
     ::MoveWindow(shown.view->GetHandle(), 0, 0, limits.ptMinTrackSize.x + outer.Width() - inner.Width(), 300, TRUE);
     ViewTesting::PumpMessages();
-    RECT client{};
-    ::GetClientRect(shown.view->GetHandle(), &client);
-    ::MapWindowPoints(shown.view->GetHandle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const RECT client = ClientPlace(shown.view->GetHandle());
+    const RECT grip = OnScreen(shown.view->GetHandle(), shown.view->SizeGripRect());
+    RECT overlap{};
     for (const int id : {SistraSalineCalGraphView::ApplyId, SistraSalineCalGraphView::StatusId, SistraSalineCalGraphView::EnableId,
                          SistraSalineCalGraphView::AppliedLabelId, SistraSalineCalGraphView::VpEditId,
                          SistraSalineCalGraphView::UnitLabelId})
     {
         ASSERT_TRUE(::IsWindowVisible(shown.Control(id))) << id;
-        EXPECT_LE(WindowPlace(shown.Control(id)).right, client.right) << id;
+        const RECT control = WindowPlace(shown.Control(id));
+        EXPECT_LE(control.right, client.right) << id;
+        EXPECT_FALSE(::IntersectRect(&overlap, &control, &grip)) << id << " under the size grip";
     }
 }
 
