@@ -38,6 +38,8 @@ constexpr int EditHeight = 21;
 constexpr int UnitGap = 5;
 constexpr int NarrowestGap = 8;
 constexpr int RowEndMargin = 4;
+// The least room above and below the notice in the top band.
+constexpr int StatusInset = 4;
 constexpr COLORREF SeparatorColour = 0x00DFDFDF;
 
 } // namespace
@@ -274,7 +276,9 @@ void SistraSalineCalGraphView::LayoutTopBand()
     const SIZE text = MeasureControlText(StatusId);
     const int width = std::min<int>(text.cx, std::max(1, clientWidth - BandStatusLeft - RowEndMargin));
     const int height = StatusHeight(width);
-    const int top = std::max(0, (TopBandHeight - height) / 2);
+    // A notice broken onto more lines than the band holds deepens it, and the plot begins below it.
+    const int band = std::max(TopBandHeight, height + 2 * StatusInset);
+    const int top = (band - height) / 2;
     status_->MoveWindow(OWL::TRect(BandStatusLeft, top, BandStatusLeft + width, top + height), true);
     // A resized static keeps the pixels of its old size, and a new text was already painted into them,
     // wrapped at the old width: all of it paints again at the new one.
@@ -282,7 +286,9 @@ void SistraSalineCalGraphView::LayoutTopBand()
     const int applyLeft = width + ApplyGap;
     apply_->MoveWindow(OWL::TRect(applyLeft, ApplyTop, applyLeft + ButtonWidth, ApplyTop + ButtonHeight),
                        true);
-    topBand_->MoveWindow(OWL::TRect(0, 0, clientWidth, TopBandHeight), true);
+    topBand_->MoveWindow(OWL::TRect(0, 0, clientWidth, band), true);
+    if (std::exchange(topBandHeight_, band) != band)
+        PlaceAgain(GetHandle());
     NoteLeastSize();
 }
 

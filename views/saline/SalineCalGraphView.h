@@ -36,6 +36,7 @@ public:
         SeparatorId = 3009,
     };
     static constexpr int32_t SalineViewNumber = 5;
+    // The top band's height for a notice on one line; a notice on more lines deepens it.
     static constexpr int TopBandHeight = 35;
     static constexpr int BottomMargin = 40;
     // The colour of the Vp mark.
@@ -66,7 +67,7 @@ public:
     void BeginUpdate(const Orv::Bitset&) override { UpdateVp(); }
     // Inside the workflow the step page holds the calibration's switch: the plot takes the bottom band's
     // room, and the help button lies over the plot's corner as in the other graph views.
-    ViewMargins GetGraphMargins() override { return ViewMargins{0, 0, TopBandHeight, inWorkflow_ ? 0 : BottomMargin}; }
+    ViewMargins GetGraphMargins() override { return ViewMargins{0, 0, topBandHeight_, inWorkflow_ ? 0 : BottomMargin}; }
     bool HasWhiteBackground() override { return false; }
     bool IsHelpButtonInGraph() override { return inWorkflow_; }
 
@@ -119,6 +120,7 @@ private:
     double divisor_ = 1.0;
     bool created_ = false;
     bool inWorkflow_ = false; // the workflow mode the view is laid out for
+    int topBandHeight_ = TopBandHeight;
     std::array<MGraph1::GlyphRecord, 2> fitAndVp_{};
 
     VYR_DECLARE_EVENT_MAP()

@@ -201,10 +201,10 @@ TEST(SalineCalGraphView, LeavingTheWorkflowPutsTheControlsBackAtTheFootOfTheView
 }
 
 // After the analysis is cleared the notice is whole: its window holds all of its text, within the view,
-// and no control lies over it, in a wide view and in one too narrow for a single line.
+// and no control, nor the plot, lies over it, in a wide view and in one too narrow for a single line.
 TEST(SalineCalGraphView, NoticeAfterClearingTheAnalysisIsWhole)
 {
-    for (const int width : {640, 300})
+    for (const int width : {640, 300, 200})
     {
         SCOPED_TRACE(width);
         ShownSalineView shown(20, 0.5, 20.0);
@@ -222,6 +222,7 @@ TEST(SalineCalGraphView, NoticeAfterClearingTheAnalysisIsWhole)
         ::MapWindowPoints(nullptr, shown.view->GetHandle(), reinterpret_cast<POINT*>(&status), 2);
         ::GetClientRect(shown.view->GetHandle(), &client);
         EXPECT_LE(status.right, client.right);
+        EXPECT_GE(WindowPlace(shown.view->GraphWindow().GetHandle()).top, WindowPlace(statusWindow).bottom);
         const HDC dc = ::GetDC(nullptr);
         const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(
                                                    shown.Control(SistraSalineCalGraphView::StatusId), WM_GETFONT, 0, 0)));
