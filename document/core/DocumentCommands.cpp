@@ -356,6 +356,10 @@ void SistraDocument::OnWorkflowMode()
         OnWorkflow();
     }
     setup->CommitChanges();
+    // Back in the workflow, its step arranges the views as stepping to it does: the views opened outside
+    // it would otherwise stay beside a step that shows others, or none.
+    if (on && !wasOn && GetModel(ModelKind::WorkflowView)->GetValue<PropertyType::Bool>(PropertyId::AutoTileViews))
+        SendOwnMessage(AutomationMessage::ArrangeSistraViews);
     // The saline model withdraws its calibration when the mode changes: the volumes move by Vp, which
     // nothing on screen would otherwise explain.
     if (on != wasOn && salineWasApplied && !saline->GetValue<PropertyType::Bool>(PropertyId::SalineCalibrationApplied))

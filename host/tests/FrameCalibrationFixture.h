@@ -57,15 +57,17 @@ protected:
         return facts.inUse ? facts.scale : 1.0;
     }
     // "Workflow mode..." chosen from the module's menu, its box cleared and OK pressed.
-    void LeaveWorkflow()
+    void LeaveWorkflow() { ChooseWorkflowMode(false); }
+    // "Workflow mode..." chosen from the module's menu, its box set as asked and OK pressed: the frame then
+    // shows the workflow's view, or lets go of it.
+    void ChooseWorkflowMode(bool on)
     {
-        SecondHand hand([] { return DialogWithControl(WorkflowOnBox); }, [](HWND dialog) {
-            ClickUntilChecked(dialog, WorkflowOnBox, BST_UNCHECKED);
+        SecondHand hand([] { return DialogWithControl(WorkflowOnBox); }, [on](HWND dialog) {
+            ClickUntilChecked(dialog, WorkflowOnBox, on ? BST_CHECKED : BST_UNCHECKED);
             ClickUntilGone(dialog, IDOK);
         });
         ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& text) { return text.find(L"orkflow mode") != std::wstring::npos; });
-        // Out of the workflow, the frame lets go of the workflow's view.
-        ASSERT_TRUE(PumpUntil(Frame(), [&] { return hand.done.load() && !Frame().FindView(L"Sistra Workflow"); }));
+        ASSERT_TRUE(PumpUntil(Frame(), [&] { return hand.done.load() && (Frame().FindView(L"Sistra Workflow") != nullptr) == on; }));
     }
     bool OpenViewFromMenu(const std::wstring& item)
     {

@@ -104,6 +104,13 @@ TEST_F(FrameLeaveWorkflow, LeavingTheWorkflowKeepsItsCalibrationsForTheChannelLo
     EXPECT_NEAR(Ved, FirstLoopValue("Ved ("), 0.05);
     EXPECT_NEAR(Ves, FirstLoopValue("Ves ("), 0.05);
     EXPECT_GT(LoopPixels(), loops / 2);
+
+    // Back in the workflow, its step shows its own views again, without the one opened outside it, and
+    // the calibrations stay on.
+    ChooseWorkflowMode(true);
+    EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return !ViewWindow(CuvetteViewName); })) << "the cuvette view stayed";
+    EXPECT_NEAR(Ved, FirstLoopValue("Ved ("), 0.05);
+    EXPECT_GT(LoopPixels(), loops / 2);
 }
 
 // Saline boluses whose volume channel records volts, as a conductance catheter does.
