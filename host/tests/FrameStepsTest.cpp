@@ -448,6 +448,18 @@ TEST_F(FrameSteps, EveryStepGivesItsViewMostOfTheRoomLeavesNoGreyAndCutsNoTextOr
 namespace
 {
 
+// A step's view stays in sight when the frame shrinks until the views area scrolls.
+TEST_F(FrameSteps, TheStepsViewStaysInSightWhenTheFrameShrinks)
+{
+    ChooseWorkflow(Workflows[0].name);
+    ASSERT_NE(nullptr, OpenStep(Workflows[0].steps[7]));
+    MoveWindow(Frame().Handle(), 0, 0, 800, 600, TRUE);
+    HostTests::Settle(Frame());
+    const Host::ViewFrame* loops = Frame().FindView(LoopView);
+    ASSERT_NE(nullptr, loops);
+    EXPECT_TRUE(WhollyInSight(loops->Frame()));
+}
+
 // Views the person opens from the menu during a step join rows below the step's views, each as wide and
 // high as it names: none scrolls in its tile.
 TEST_F(FrameSteps, ViewsOpenedFromTheMenuDuringAStepKeepTheirLeastSize)

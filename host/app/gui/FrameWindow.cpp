@@ -202,9 +202,12 @@ void FrameWindow::Layout()
         return placed_.empty() ? TileViews(others, client) : ArrangePlacedViews(others, client);
     });
     // A view the document asked to show is brought into sight, wherever the arrangement put it; where it
-    // arranged a step's views, the one the step is about, whichever it showed last.
+    // arranged a step's views, or the person resized the area they lie in, the one the step is about.
     HWND sight = std::exchange(shownView_, nullptr);
-    if (const ViewFrame* focus = std::exchange(arranged_, false) ? PlacedFocus() : nullptr)
+    const SIZE areaSize{area.right - area.left, area.bottom - area.top};
+    const bool resized = areaSize.cx != arrangedArea_.cx || areaSize.cy != arrangedArea_.cy;
+    arrangedArea_ = areaSize;
+    if (const ViewFrame* focus = std::exchange(arranged_, false) || resized ? PlacedFocus() : nullptr)
         sight = focus->Frame();
     viewsArea_->ScrollIntoSight(sight);
 }

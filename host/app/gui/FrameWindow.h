@@ -164,6 +164,7 @@ private:
     ViewFrame* pane_ = nullptr;  // the view docked in the host's pane
     HWND shownView_ = nullptr;   // the frame of the view the document last asked to show
     bool arranged_ = false;      // the document placed views since the last layout
+    SIZE arrangedArea_{};        // the size of the views' area at the last layout
     HWND top_ = nullptr;         // the host's own window across the top
     HWND strip_ = nullptr;       // the host's strip above it
     int stripHeight_ = 0;
