@@ -287,6 +287,13 @@ uint32_t DocumentAnalysis::LoopCount()
     return count;
 }
 
+int32_t DocumentAnalysis::SelectedLoop()
+{
+    LONG loop = -1;
+    Check(pane_->GetSelectedLoop(&loop), "no selected loop");
+    return loop;
+}
+
 std::vector<LoopRow> DocumentAnalysis::Loops()
 {
     // Read in blocks: the document works out what every loop's values are read with once a block.

@@ -115,6 +115,8 @@ public:
     void SaveSettings(const std::wstring& path);
 
     uint32_t LoopCount();
+    // The loop the views show selected (counted from 0); -1 when none is.
+    int32_t SelectedLoop();
     std::vector<LoopRow> Loops();
     // By parameter index 1-31 (entry 0 is index 1).
     std::vector<SummaryRow> Summaries();

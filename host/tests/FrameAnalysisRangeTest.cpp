@@ -90,9 +90,8 @@ TEST_F(FrameAnalysisRange, TheLoopViewShowsTheRangeUntilAClickOnItsGraphOrTheRan
     // draws it.
     const HWND list = GetDlgItem(Frame().FindView(L"Loop View")->ViewWindow(), LoopList);
     ASSERT_TRUE(PumpUntil(Frame(), [&] {
-        LONG loop = -1;
-        return opened->Analysis()->Pane().GetSelectedLoop(&loop) == S_OK && loop >= 0 &&
-               SendMessageW(list, LB_GETCURSEL, 0, 0) == loop;
+        const int32_t loop = opened->Analysis()->SelectedLoop();
+        return loop >= 0 && SendMessageW(list, LB_GETCURSEL, 0, 0) == loop;
     }));
     const Host::WindowImage reference = Host::ReadWindowImage(graph_);
 

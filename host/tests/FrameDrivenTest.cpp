@@ -88,13 +88,6 @@ LONG RightEdgeIn(HWND parent, HWND child)
     return inner.right - outer.left;
 }
 
-LONG SelectedLoop(Host::DocumentAnalysis& analysis)
-{
-    LONG loop = -2;
-    analysis.Pane().GetSelectedLoop(&loop);
-    return loop;
-}
-
 // The count the hemodynamics table shows in its summary, as it copies it to the results sheet: the whole
 // table, with no loop selected.
 std::string TableCount(Host::OpenedRecording& opened)
@@ -184,7 +177,7 @@ TEST_F(FrameDriven, ChoosingAndUntickingLoopsInTheListReachesThePlotTheFitsTheTa
     const size_t drawnBefore = DrawnPixels(loopView.ViewWindow(), graphLeft);
     ClickAndSettle(*frame, ListRowPoint(list, 4, 40));
     HostTests::SaveTestPicture(loopView.Outer(), L"frame-driven-loop-selected");
-    EXPECT_EQ(4, SelectedLoop(analysis));
+    EXPECT_EQ(4, analysis.SelectedLoop());
     EXPECT_EQ(4, SendMessageW(list, LB_GETCURSEL, 0, 0));
     EXPECT_GT(DrawnPixels(loopView.ViewWindow(), graphLeft), drawnBefore);
 
@@ -217,13 +210,13 @@ TEST_F(FrameDriven, ChoosingAndUntickingLoopsInTheListReachesThePlotTheFitsTheTa
     for (LONG y = place.top + 2; y < place.bottom && !firstY.contains(1); y += 3)
     {
         ClickAndSettle(*frame, {x, y});
-        firstY.emplace(SelectedLoop(analysis), y);
+        firstY.emplace(analysis.SelectedLoop(), y);
     }
     ASSERT_TRUE(firstY.contains(0) && firstY.contains(1));
     const LONG rowHeight = firstY[1] - firstY[0];
     ClickAndSettle(*frame, {x, firstY[0] + 2 * rowHeight + rowHeight / 2});
     HostTests::SaveTestPicture(frame->Handle(), L"frame-driven-table-row");
-    EXPECT_EQ(2, SelectedLoop(analysis));
+    EXPECT_EQ(2, analysis.SelectedLoop());
     EXPECT_EQ(2, SendMessageW(list, LB_GETCURSEL, 0, 0));
 }
 
@@ -258,7 +251,7 @@ TEST_F(FrameDriven, ChoosingALoopBringsTheTraceViewToItsMarkWhileMarkersShow)
         }
         const int32_t before = centre();
         EXPECT_TRUE(HostTests::ClickUntil(*frame, ListRowPoint(list, c.row, 40),
-                                          [&] { return SelectedLoop(*opened->Analysis()) == c.row; })) << c.row;
+                                          [&] { return opened->Analysis()->SelectedLoop() == c.row; })) << c.row;
         Settle(*frame);
         const int32_t mark = loops[static_cast<size_t>(c.row)].record.base.tick;
         if (c.moves)

@@ -635,10 +635,7 @@ TEST_F(FrameHostCommands, PrintingOneSelectedRowOfTheTableTakesOnePage)
     RECT place{};
     GetWindowRect(grid, &place);
     // A loop's row, below the grid's header line, clicked until its loop is chosen.
-    const auto chosen = [&] {
-        LONG loop = -1;
-        return opened->Analysis()->Pane().GetSelectedLoop(&loop) == S_OK && loop >= 0;
-    };
+    const auto chosen = [&] { return opened->Analysis()->SelectedLoop() >= 0; };
     ASSERT_FALSE(chosen());
     ASSERT_TRUE(HostTests::ClickUntil(*frame, {place.left + 40, place.top + 24}, chosen));
     const ULONG jobs = PrintJobs();

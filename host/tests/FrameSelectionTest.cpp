@@ -80,13 +80,6 @@ std::optional<POINT> SelectedRowsCentre(HWND grid)
     return POINT{(place.left + place.right) / 2, place.top + (top + bottom) / 2};
 }
 
-LONG SelectedLoop(Host::OpenedRecording& opened)
-{
-    LONG loop = -2;
-    opened.Analysis()->Pane().GetSelectedLoop(&loop);
-    return loop;
-}
-
 class FrameSelection : public HostTests::FrameSessionFixture
 {
 protected:
@@ -189,7 +182,7 @@ TEST_F(FrameSelection, DraggingASelectionSelectsTheLoopItStartsInAndTheViewsShow
         ASSERT_TRUE(DragInTrace(c.from, c.to)) << c.loop;
         const auto loop = static_cast<LONG>(c.loop);
         EXPECT_TRUE(PumpUntil(Frame(), [&] {
-            return SelectedLoop(*opened) == loop && SendMessageW(list, LB_GETCURSEL, 0, 0) == loop;
+            return opened->Analysis()->SelectedLoop() == loop && SendMessageW(list, LB_GETCURSEL, 0, 0) == loop;
         })) << c.loop << ": the list shows " << SendMessageW(list, LB_GETCURSEL, 0, 0);
         TickPosition after{};
         session->Trace().GetCentre(&after);
@@ -197,7 +190,7 @@ TEST_F(FrameSelection, DraggingASelectionSelectsTheLoopItStartsInAndTheViewsShow
         const std::optional<POINT> row = SelectedRowsCentre(grid);
         ASSERT_TRUE(row) << c.loop;
         ASSERT_TRUE(HostTests::ClickUntilTaken(Frame(), *row)) << c.loop;
-        EXPECT_EQ(loop, SelectedLoop(*opened)) << c.loop;
+        EXPECT_EQ(loop, opened->Analysis()->SelectedLoop()) << c.loop;
     }
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-selection-loop");
 }
