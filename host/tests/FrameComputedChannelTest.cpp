@@ -371,7 +371,8 @@ protected:
         const auto ticks = static_cast<int32_t>(opened->Host().Data().RecordAt(1).Length());
         const TickPosition first{1, 0}, last{1, ticks};
         ASSERT_EQ(S_OK, session->Trace().ShowRange(&first, &last));
-        HostTests::Settle(Frame());
+        // Dragged across once it shows there, as a person drags across what the view shows.
+        ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return !GetUpdateRect(session->Trace().Handle(), nullptr, FALSE); }));
         TickPosition start{}, end{};
         ASSERT_TRUE(HostTests::DragAcrossTheMiddleUntil(Frame(), session->Trace().Handle(), [&] {
             return opened->Host().GetSelection(&start, &end) == S_OK && start.record == 1 && end.record == 1;

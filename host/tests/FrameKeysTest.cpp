@@ -40,8 +40,9 @@ protected:
         frame->ShowDocument(opened->Document(), opened->Classes().Views());
         for (const wchar_t* name : views)
             frame->OpenView(*opened->Classes().FindView(name), opened->Document());
+        // Keys go to the frame once it is in front.
         SetForegroundWindow(frame->Handle());
-        Pump([] { return false; }, 300);
+        EXPECT_TRUE(Pump([&] { return GetForegroundWindow() == frame->Handle(); })) << "the frame did not come to the front";
     }
     void TearDown() override
     {

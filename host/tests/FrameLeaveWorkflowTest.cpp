@@ -91,7 +91,8 @@ TEST_F(FrameLeaveWorkflow, LeavingTheWorkflowKeepsItsCalibrationsForTheChannelLo
     ASSERT_TRUE(enable);
     for (int click = 0; click < 2; ++click)
         EXPECT_TRUE(Tick(GetParent(enable), GetDlgCtrlID(enable))) << click;
-    HostTests::Settle(Frame());
+    // Ticked again, the band's line is in force again: the host shows the volume channel through it.
+    EXPECT_TRUE(PumpUntil(Frame(), [&] { return std::fabs(VolumeScale() - scale) <= 1e-9 * scale; })) << VolumeScale();
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-leave-workflow-left");
     EXPECT_EQ(BST_CHECKED, SendMessageW(enable, BM_GETCHECK, 0, 0));
     // The band shows the line in the units it was made in.
