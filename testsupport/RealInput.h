@@ -42,26 +42,34 @@ inline void PressKey(WORD key)
     SendInput(2, strokes, sizeof(INPUT));
 }
 
-// Handles the thread's messages until done() holds, for at most timeout milliseconds: the display
-// delivers input when it gets to it. The last answer of done().
-template <class Done>
-bool PumpUntil(Done done, DWORD timeout = 3000)
+// Hands each of the thread's messages to handle until done() holds, for at most timeout milliseconds: the
+// display delivers input when it gets to it. The last answer of done().
+template <class Done, class Handle>
+bool HandleMessagesUntil(Done done, Handle handle, DWORD timeout)
 {
     const DWORD start = GetTickCount();
     for (;;)
     {
         MSG message{};
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+            handle(message);
         if (done())
             return true;
         if (GetTickCount() - start > timeout)
             return false;
         Sleep(10);
     }
+}
+
+// Handles the thread's messages until done() holds, for at most timeout milliseconds; the last answer of
+// done().
+template <class Done>
+bool PumpUntil(Done done, DWORD timeout = 3000)
+{
+    return HandleMessagesUntil(done, [](MSG& message) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }, timeout);
 }
 
 // Gives the input that give() makes until done() holds, handling the thread's messages between (bounded:

@@ -49,19 +49,13 @@ protected:
         frame.reset();
         opened.reset();
     }
-    // Handles the thread's messages as the frame's loop does until done() holds or the limit (which only
-    // ends a failing test) has passed.
+    // Handles the thread's messages as the frame's loop does (its hooks first) until done() holds or the
+    // limit (which only ends a failing test) has passed.
     template <class Done>
     bool Pump(Done done, DWORD limitMilliseconds = 5000)
     {
-        return HostTests::PumpUntil(
-            [&] {
-                MSG message{};
-                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-                    frame->HandleLoopMessage(message, &opened->StandIn());
-                return done();
-            },
-            limitMilliseconds);
+        return HostTests::HandleMessagesUntil(
+            done, [&](MSG& message) { frame->HandleLoopMessage(message, &opened->StandIn()); }, limitMilliseconds);
     }
     HWND GridPaneOf(const wchar_t* view)
     {
