@@ -43,7 +43,8 @@ protected:
         for (const wchar_t* name : {LoopViewName, SalineViewName, TableViewName})
             frame->OpenView(*opened->Classes().FindView(name), opened->Document());
         SetForegroundWindow(frame->Handle());
-        HostTests::Settle(*frame);
+        EXPECT_TRUE(HostTests::PumpUntil(*frame, [&] { return GetForegroundWindow() == frame->Handle(); }))
+            << "the frame did not come to the front";
     }
     void TearDown() override
     {
@@ -71,7 +72,6 @@ protected:
         const auto reads = [&] { return (SendMessageW(enable, BM_GETCHECK, 0, 0) == BST_CHECKED) == applied; };
         EXPECT_TRUE(HostTests::ClickUntil(*frame, at, [&] { return HostTests::TakenPointer::ClickedAt(at) && reads(); }))
             << HostTests::WindowText(clicked);
-        HostTests::Settle(*frame);
     }
     // The Vp applied, as the view's edit shows it in uL.
     double AppliedVp()
