@@ -104,9 +104,8 @@ void SistraSalineCalGraphView::SetupWindow()
         ::SetWindowPos(band->GetHandle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     created_ = true;
     // The first size came before the children were there.
-    const OWL::TRect client = GetClientRect();
     LayoutTopBand();
-    LayoutBottomBand(client.Size());
+    LayoutBottomBand();
     if (const ModelPtr& model = ViewModel())
     {
         const ModelChangedRecord record{static_cast<ISubject*>(model.get()), model->GetPropertyIds().Words()};
@@ -217,7 +216,7 @@ void SistraSalineCalGraphView::UpdateVp()
     status_->SetText(status.c_str());
     // The texts, the unit's too, are laid out at their new widths.
     LayoutTopBand();
-    LayoutBottomBand(GetClientRect().Size());
+    LayoutBottomBand();
 }
 
 void SistraSalineCalGraphView::UpdateControls()
@@ -244,11 +243,10 @@ void SistraSalineCalGraphView::UpdateControls()
 
 void SistraSalineCalGraphView::EvSize(UINT sizeType, const OWL::TSize& size)
 {
-    // At the size the view has now: a size posted to lay it out again may be older.
     if (size.cx != 0 || size.cy != 0)
     {
         LayoutTopBand();
-        LayoutBottomBand(GetClientRect().Size());
+        LayoutBottomBand();
     }
     SistraGraphViewBase::EvSize(sizeType, size);
 }
@@ -309,11 +307,14 @@ int SistraSalineCalGraphView::BottomRowEndRoom() const
     return SizeGripRect().Width() + RowEndMargin;
 }
 
-void SistraSalineCalGraphView::LayoutBottomBand(const OWL::TSize& client)
+// At the size the view has now, never at one a message carried: a size posted to lay it out again may be
+// older.
+void SistraSalineCalGraphView::LayoutBottomBand()
 {
     if (!created_)
         return;
-    const int w = client.cx, h = client.cy;
+    const OWL::TRect client = GetClientRect();
+    const int w = client.Width(), h = client.Height();
     bottomBand_->MoveWindow(OWL::TRect(0, h - 10, w, h), true);
     separator_->MoveWindow(OWL::TRect(0, h - 7, w, h - 6), true);
     const int boxWidth = MeasureControlText(EnableId).cx + CheckBoxTextGap;

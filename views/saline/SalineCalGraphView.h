@@ -98,7 +98,7 @@ private:
     // The height of the status notice broken into lines no wider than width.
     int StatusHeight(int width);
     int BottomRowEndRoom() const;
-    void LayoutBottomBand(const OWL::TSize& client);
+    void LayoutBottomBand();
     void OnVpEdited();
     void OnModelChanged(const ModelChangedRecord* record);
 

@@ -207,7 +207,7 @@ void FrameWindow::Layout()
     const SIZE areaSize{area.right - area.left, area.bottom - area.top};
     const bool resized = areaSize.cx != arrangedArea_.cx || areaSize.cy != arrangedArea_.cy;
     arrangedArea_ = areaSize;
-    if (const ViewFrame* focus = std::exchange(arranged_, false) || resized ? PlacedFocus() : nullptr)
+    if (const ViewFrame* focus = (std::exchange(arranged_, false) || resized) ? PlacedFocus() : nullptr)
         sight = focus->Frame();
     viewsArea_->ScrollIntoSight(sight);
 }
