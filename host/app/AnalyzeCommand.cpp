@@ -499,9 +499,13 @@ void ChooseChannels(const Recording& recording, const ChannelArguments& channels
     choices.volumeChannel = channels.volume ? ResolveChannel(recording, *channels.volume) : ChannelByWord(recording, "volume");
     if (choices.pressureChannel == choices.volumeChannel)
         throw std::runtime_error("pressure and volume are both channel " + std::to_string(choices.pressureChannel + 1));
-    if (!channels.ecg)
-        return;
-    const int32_t ecg = ResolveChannel(recording, *channels.ecg);
+    if (channels.ecg)
+        ChooseEcg(recording, *channels.ecg, choices);
+}
+
+void ChooseEcg(const Recording& recording, const std::string& channel, AnalysisChoices& choices)
+{
+    const int32_t ecg = ResolveChannel(recording, channel);
     if (ecg == choices.pressureChannel || ecg == choices.volumeChannel)
         choices.warnings.push_back("the ECG is taken from channel " + std::to_string(ecg + 1) + ", the " +
                                    (ecg == choices.pressureChannel ? "pressure" : "volume") +

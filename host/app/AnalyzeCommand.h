@@ -56,6 +56,9 @@ struct ChannelArguments
 // Sets the choices' pressure and volume channels and ECG source as the arguments name them. Throws
 // std::runtime_error for a channel the recording lacks, one it names twice, or a flat ECG.
 void ChooseChannels(const Recording& recording, const ChannelArguments& channels, AnalysisChoices& choices);
+// Sets the choices' ECG source to the R waves of the channel a CH argument names, warning when it is the
+// pressure or volume channel the choices hold. Throws std::runtime_error as ChooseChannels does.
+void ChooseEcg(const Recording& recording, const std::string& channel, AnalysisChoices& choices);
 // The ECG channel's typical range as recorded: the median of its ranges over windows of a few seconds.
 double TypicalEcgRange(const Recording& recording, size_t channel);
 

@@ -28,7 +28,9 @@
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
+#include <variant>
 
 namespace Host
 {
@@ -124,8 +126,8 @@ bool IsBlankOrComment(const std::wstring& line)
     return first == std::wstring::npos || line[first] == L'\'';
 }
 
-// The statement's argument of that name (any letter case) as text.
-std::wstring ArgumentText(Macro::Statement& statement, const wchar_t* name)
+// The statement's argument of that name (any letter case) as text; none when the statement does not give it.
+std::optional<std::wstring> OptionalArgumentText(Macro::Statement& statement, const wchar_t* name)
 {
     const auto& names = statement.ArgumentNames();
     DISPPARAMS* parameters = statement.Parameters();
@@ -142,6 +144,13 @@ std::wstring ArgumentText(Macro::Statement& statement, const wchar_t* name)
         VariantClear(&text);
         return value;
     }
+    return std::nullopt;
+}
+
+std::wstring ArgumentText(Macro::Statement& statement, const wchar_t* name)
+{
+    if (std::optional<std::wstring> text = OptionalArgumentText(statement, name))
+        return std::move(*text);
     throw MacroLineError("the statement has no argument " + ToUtf8(name));
 }
 
@@ -187,11 +196,16 @@ double SecondsArgument(Macro::Statement& statement, const wchar_t* name)
     return seconds;
 }
 
+// The sources the document analyses: its pressure and volume channels and the text of its ECG's source.
+using AnalysedSources = std::tuple<int32_t, int32_t, std::optional<std::wstring>>;
+
 class MacroRun
 {
 public:
-    MacroRun(const Recording& recording, HostDocument& host, DocumentAnalysis& analysis, std::ostream& out)
-        : recording_(recording), host_(host), analysis_(analysis), out_(out)
+    // sources: those the document starts on; none when they are not known (a settings file gave them).
+    MacroRun(const Recording& recording, HostDocument& host, DocumentAnalysis& analysis, std::optional<AnalysedSources> sources,
+             std::ostream& out, std::ostream& err)
+        : recording_(recording), host_(host), analysis_(analysis), out_(out), err_(err), sources_(std::move(sources))
     {
     }
 
@@ -234,25 +248,7 @@ private:
         Macro::Statement statement(text);
         const std::wstring& name = statement.Command();
         if (_wcsicmp(name.c_str(), L"Channels") == 0)
-        {
-            const int32_t pressure = ResolveChannel(recording_, ToUtf8(ArgumentText(statement, L"pressure")));
-            const int32_t volume = ResolveChannel(recording_, ToUtf8(ArgumentText(statement, L"volume")));
-            SetErrorInfo(0, nullptr);
-            const bool done = SUCCEEDED(analysis_.Pane().SetSources(pressure, volume, nullptr));
-            out_ << "Host.Channels: " << (done ? 1 : 0) << "\n";
-            if (!done)
-                Refused(L"Host.Channels", Orv::TakeErrorReason());
-            // The loops found before were found on the channels before: their summaries would be printed
-            // under the units of the new ones.
-            const std::pair<int32_t, int32_t> chosen{pressure, volume};
-            if (std::exchange(channels_, chosen) != chosen && analysis_.LoopCount() > 0)
-            {
-                Macro::Statement clear(std::wstring(Macro::StatementPrefix) + L"ClearSistraAnalysis");
-                if (analysis_.RunStatement(clear) == 0)
-                    Refused(L"Host.Channels", L"the earlier analysis could not be cleared");
-                out_ << "Host.Channels: the earlier analysis was cleared (analyse again for the new channels)\n";
-            }
-        }
+            Channels(statement);
         else if (_wcsicmp(name.c_str(), L"ExcludeLoops") == 0)
         {
             const std::vector<ULONG> loops = LoopIndexes(ArgumentText(statement, L"loops"));
@@ -286,6 +282,41 @@ private:
         }
     }
 
+    // As the setup pane sets them; the ECG's R waves found as analyze --ecg finds them.
+    void Channels(Macro::Statement& statement)
+    {
+        AnalysisChoices choices;
+        try
+        {
+            choices.pressureChannel = ResolveChannel(recording_, ToUtf8(ArgumentText(statement, L"pressure")));
+            choices.volumeChannel = ResolveChannel(recording_, ToUtf8(ArgumentText(statement, L"volume")));
+            if (const std::optional<std::wstring> ecg = OptionalArgumentText(statement, L"ecg"))
+                ChooseEcg(recording_, ToUtf8(*ecg), choices);
+        }
+        catch (const std::runtime_error& e)
+        {
+            throw MacroLineError(e.what());
+        }
+        for (const std::string& warning : choices.warnings)
+            err_ << "sistra macro: warning: " << warning << "\n";
+        SetErrorInfo(0, nullptr);
+        const bool done = SUCCEEDED(analysis_.Pane().SetSources(choices.pressureChannel, choices.volumeChannel,
+                                                                choices.ecgSource ? choices.ecgSource->c_str() : nullptr));
+        out_ << "Host.Channels: " << (done ? 1 : 0) << "\n";
+        if (!done)
+            Refused(L"Host.Channels", Orv::TakeErrorReason());
+        // The loops found before were found on the sources before: their summaries would be printed under
+        // the units of the new ones, or from other beats.
+        const AnalysedSources chosen{choices.pressureChannel, choices.volumeChannel, choices.ecgSource};
+        if (std::exchange(sources_, chosen) != chosen && analysis_.LoopCount() > 0)
+        {
+            Macro::Statement clear(std::wstring(Macro::StatementPrefix) + L"ClearSistraAnalysis");
+            if (analysis_.RunStatement(clear) == 0)
+                Refused(L"Host.Channels", L"the earlier analysis could not be cleared");
+            out_ << "Host.Channels: the earlier analysis was cleared (analyse again for the new channels)\n";
+        }
+    }
+
     // As a person drags across the trace view: every channel from start to end, so that the commands that
     // take their values from the selection have one.
     void Select(Macro::Statement& statement)
@@ -308,8 +339,8 @@ private:
     HostDocument& host_;
     DocumentAnalysis& analysis_;
     std::ostream& out_;
-    // The document starts on the channels a run without choices analyses.
-    std::pair<int32_t, int32_t> channels_{AnalysisChoices{}.pressureChannel, AnalysisChoices{}.volumeChannel};
+    std::ostream& err_;
+    std::optional<AnalysedSources> sources_;
 };
 
 void LoadModule(HostSession& session, HostApplication& application)
@@ -338,8 +369,8 @@ int PrintMacroHelp(std::ostream& out, std::ostream& err)
         BlockOutputStream text(out);
         text << "usage:\n" << MacroUsage << "\nThe module's commands, each with an example of its statement:\n";
         Macro::WriteCommandHelp(commands, text);
-        text << "\n" << MacroHostStatements << "\nExample (runs on a recording whose channels 1 and 2 are pressure and volume):\n"
-             << MacroExample;
+        text << "\n" << MacroHostStatements << "\nExample (runs on a recording whose channels 1 and 2 are pressure and volume, as\n  "
+             << MacroExampleCommand << "):\n" << MacroExample;
         text.Finish();
         return ExitOk;
     }
@@ -363,6 +394,20 @@ std::wstring SelectStatement(const Recording& recording, TickPosition start, Tic
     return std::wstring(HostPrefix) + L"Select start:=" + seconds(start) + L", end:=" + seconds(end);
 }
 
+std::wstring ChannelsStatement(int32_t pressure, int32_t volume, std::optional<int32_t> ecg)
+{
+    std::wstring text = std::wstring(HostPrefix) + L"Channels pressure:=" + std::to_wstring(pressure + 1) +
+                        L", volume:=" + std::to_wstring(volume + 1);
+    if (ecg)
+        text += L", ecg:=" + std::to_wstring(*ecg + 1);
+    return text;
+}
+
+std::wstring WorkflowModeStatement(bool on)
+{
+    return std::wstring(HostPrefix) + L"WorkflowMode on:=" + (on ? L"True" : L"False");
+}
+
 std::wstring ExcludeLoopsStatement(const std::vector<uint32_t>& loops)
 {
     std::wstring numbers;
@@ -371,20 +416,64 @@ std::wstring ExcludeLoopsStatement(const std::vector<uint32_t>& loops)
     return std::wstring(HostPrefix) + L"ExcludeLoops loops:=\"" + numbers + L"\"";
 }
 
+namespace
+{
+
+struct MacroOptions
+{
+    std::string macroFile, recordingFile;
+    std::optional<std::string> settingsFile;
+    bool leaveWorkflow = false;
+};
+
+// The options, or the reason they are not a macro run's.
+std::variant<MacroOptions, std::string> ReadMacroOptions(const std::vector<std::string>& args)
+{
+    MacroOptions options;
+    std::vector<std::string> files;
+    for (size_t index = 1; index < args.size(); ++index)
+    {
+        const std::string& arg = args[index];
+        if (arg == "--settings")
+        {
+            if (index + 1 == args.size())
+                return std::string("--settings needs a settings file");
+            if (options.settingsFile)
+                return std::string("--settings is given twice");
+            options.settingsFile = args[++index];
+        }
+        else if (arg == "--no-workflow")
+            options.leaveWorkflow = true;
+        else if (arg.starts_with("--"))
+            return "unknown option " + arg;
+        else
+            files.push_back(arg);
+    }
+    if (files.size() != 2)
+        return std::string("give a macro file and a recording");
+    options.macroFile = files[0];
+    options.recordingFile = files[1];
+    return options;
+}
+
+} // namespace
+
 int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h"))
         return PrintMacroHelp(out, err);
-    if (args.size() != 3)
+    const auto read = ReadMacroOptions(args);
+    if (const std::string* problem = std::get_if<std::string>(&read))
     {
-        err << "sistra macro: give a macro file and a recording\nusage:\n" << MacroUsage;
+        err << "sistra macro: " << *problem << "\nusage:\n" << MacroUsage;
         return ExitUsage;
     }
-    const std::string& macroFile = args[1];
+    const MacroOptions& options = std::get<MacroOptions>(read);
+    const std::string& macroFile = options.macroFile;
     try
     {
         MacroLines lines(macroFile);
-        const Recording recording = LoadRecordingFile(args[2]);
+        const Recording recording = LoadRecordingFile(options.recordingFile);
         HostSession session;
         HostApplication application;
         LoadModule(session, application);
@@ -396,8 +485,19 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
         const Orv::ComPtr<HostDocument> host = HostDocument::Offline(recording);
         BlockOutputStream blocks(out);
         {
-            DocumentAnalysis analysis(standIn, *host.Get(), AnalysisChoices{});
-            MacroRun run(recording, *host.Get(), analysis, blocks);
+            AnalysisChoices choices;
+            std::optional<AnalysedSources> sources = AnalysedSources{choices.pressureChannel, choices.volumeChannel, std::nullopt};
+            if (options.settingsFile)
+            {
+                choices.settingsFile = FromUtf8(*options.settingsFile);
+                sources.reset();
+            }
+            DocumentAnalysis analysis(standIn, *host.Get(), choices);
+            for (const std::string& warning : analysis.Warnings())
+                err << "sistra macro: warning: " << warning << "\n";
+            if (options.leaveWorkflow)
+                analysis.LeaveWorkflowMode();
+            MacroRun run(recording, *host.Get(), analysis, std::move(sources), blocks, err);
             size_t refused = 0;
             // The answers of the statements that ran are printed before the run stops at a bad line.
             const auto stop = [&](const std::string& why) {

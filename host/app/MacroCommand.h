@@ -5,6 +5,8 @@
 #include "host/app/recording/Recording.h"
 #include "hostapi/HostDocument.h"
 
+#include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,28 +15,39 @@ namespace Host
 {
 
 constexpr const char* MacroUsage =
-    "  macro MACROFILE FILE\n"
+    "  macro MACROFILE FILE [--settings FILE] [--no-workflow]\n"
     "            runs the macro's statements on the module's document over the recording, one a line,\n"
     "            as the host's macro text writes them (Doc.SelectASistra LoopIdx:=0), and prints each\n"
     "            command's answer (1 handled, 0 not), then each parameter's summary and the fitted\n"
-    "            relations as analyze prints them; `macro --help` lists every command with its arguments\n";
+    "            relations as analyze prints them; --settings starts the document on the module's\n"
+    "            settings (channels, detector, calibrations) that analyze --save-settings wrote to FILE;\n"
+    "            --no-workflow leaves the workflow first, as gui's does, so that the saline\n"
+    "            and cuvette calibrations apply by themselves; `macro --help` lists every command with\n"
+    "            its arguments\n";
 
 // What `macro --help` prints after the command list: the host's own statements and a macro that runs.
 constexpr const char* MacroHostStatements =
     "The host's own statements stand for its setup pane, its loop view and the workflow mode dialog:\n"
-    "  Host.Channels pressure:=1, volume:=2\n"
-    "            the channels the document analyses (numbers or names from the recording's header); an\n"
-    "            analysis made before is cleared, as its loops belong to the channels before\n"
+    "  Host.Channels pressure:=1, volume:=2, ecg:=3\n"
+    "            the channels the document analyses (numbers or names from the recording's header), ecg:=\n"
+    "            optional: end-diastole from that channel's R waves as analyze --ecg finds them (without\n"
+    "            it, from the pressure's peaks); an analysis made before is cleared, as its loops belong\n"
+    "            to the channels before\n"
     "  Host.ExcludeLoops loops:=\"2 3\"\n"
     "            the loops left out of the summaries and fits, counted from 1 (\"\" leaves none out)\n"
     "  Host.WorkflowMode on:=False\n"
     "            leaves (False) or enters (True) the workflow, as \"Workflow Mode...\" does; outside it each\n"
-    "            calibration command applies by itself\n"
+    "            calibration command applies by itself (in it, only in its step of the workflow chosen)\n"
     "  Host.Select start:=0.2, end:=0.4\n"
     "            selects every channel from start to end (seconds from the recording's start), as a drag\n"
     "            across the trace view does: the ...FromSel commands take their values from it\n"
     "Lines starting with ' are comments. Dialogs the commands open are answered as a batch host does.\n"
-    "A statement is refused (0, the reason on stderr, exit status 1) when the document cannot carry it out.\n";
+    "A statement is refused (0, the reason on stderr, exit status 1) when the document cannot carry it out.\n"
+    "A macro recorded in the frame begins with the statements that bring a new document to the frame's\n"
+    "state when the recording began: its channels, its workflow mode, its analysis and the loops left out.\n";
+
+// How the example below is run: outside the workflow, where its calibrations apply.
+constexpr const char* MacroExampleCommand = "sistra macro example.txt RECORDING --no-workflow";
 
 // A macro that runs on any recording whose channels 1 and 2 are a pressure and a volume with beats.
 constexpr const char* MacroExample =
@@ -45,10 +58,11 @@ constexpr const char* MacroExample =
     "Doc.SetESPVRegressionType RegressionType:=\"Quadratic\"\n"
     "Doc.ShowESPVRegression ShowESPVR:=True\n"
     "Doc.SelectASistra LoopIdx:=0\n"
-    "' microlitres = 0.5 per raw volume unit without its prefix + 3, outside the workflow, then analysed again\n"
-    "Host.WorkflowMode on:=False\n"
-    "Doc.ApplySistraCuvetteCalibration slope:=0.5, intercept:=3\n"
-    "Doc.AnalyzeSistraNow\n";
+    "' outside the workflow each calibration applies by itself and analyses again: the cuvette's line in uL\n"
+    "' per raw unit without its prefix (1e6 uL per litre leaves the volumes of a uL channel as they are)\n"
+    "Doc.ApplySistraCuvetteCalibration slope:=1e6, intercept:=0\n"
+    "' Vp 2.5 uL, in litres (the volume's unit without its prefix): every volume 2.5 uL lower\n"
+    "Doc.ApplySistraSalineCalibration Vp:=2.5e-06\n";
 
 int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
@@ -58,5 +72,11 @@ std::wstring SelectStatement(const Recording& recording, TickPosition start, Tic
 // The host's statement that leaves out exactly the loops given (counted from 0), as the loop view's check
 // marks do.
 std::wstring ExcludeLoopsStatement(const std::vector<uint32_t>& loops);
+// The host's statement that gives the document these channels (counted from 0), as the setup pane does.
+std::wstring ChannelsStatement(int32_t pressure, int32_t volume, std::optional<int32_t> ecg);
+// The host's statement that enters or leaves the workflow, as "Workflow Mode..." does.
+std::wstring WorkflowModeStatement(bool on);
+// The document's command that analyses as set up, as Sistra > Analyze does.
+inline constexpr wchar_t AnalyzeStatement[] = L"Doc.AnalyzeSistraNow";
 
 } // namespace Host

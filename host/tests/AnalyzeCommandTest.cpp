@@ -660,6 +660,61 @@ TEST_F(AnalyzeCommand, AMacroOfTheSameStepsPrintsWhatAnalyzePrints)
     EXPECT_NE(std::string::npos, refused.err.find("macro-wrong.txt:2: the module has no command NoSuchCommand"));
 }
 
+// Outside the workflow (--no-workflow, as gui's) the saline calibration applies by itself: every volume lies
+// Vp lower than analyze gives it and the pressures stay. In the workflow with none of its steps chosen it is
+// refused, as the frame refuses it.
+TEST_F(AnalyzeCommand, TheSalineCalibrationAppliesInABatchOutsideTheWorkflow)
+{
+    const Output analyzed = RunSistra({"analyze", file->Path()});
+    ASSERT_EQ(Host::ExitOk, analyzed.status) << analyzed.err;
+    const HostTests::TemporaryFile saline("macro-saline.txt",
+                                          "Doc.AnalyzeSistraNow\nDoc.ApplySistraSalineCalibration Vp:=2.5e-6\n");
+    const Output applied = RunSistra({"macro", saline.Path(), file->Path(), "--no-workflow"});
+    ASSERT_EQ(Host::ExitOk, applied.status) << applied.err;
+    EXPECT_NE(std::string::npos, applied.out.find("ApplySistraSalineCalibration: 1")) << applied.out;
+    std::istringstream before(analyzed.out), after(applied.out.substr(applied.out.find("\n\n") + 2));
+    const Table plain = ReadTable(before), calibrated = ReadTable(after);
+    const auto average = [](const Table& table, const char* parameter) { return std::stod(table.at(parameter).at(2)); };
+    for (const char* volume : {"Ved", "Ves", "Vmax", "Vmin"})
+        EXPECT_NEAR(average(plain, volume) - 2.5, average(calibrated, volume), 1e-5) << volume;
+    for (const char* pressure : {"Ped", "Pes", "Pmax"})
+        EXPECT_EQ(average(plain, pressure), average(calibrated, pressure)) << pressure;
+
+    const Output inWorkflow = RunSistra({"macro", saline.Path(), file->Path()});
+    EXPECT_EQ(Host::ExitFailure, inWorkflow.status);
+    EXPECT_NE(std::string::npos, inWorkflow.out.find("ApplySistraSalineCalibration: 0")) << inWorkflow.out;
+}
+
+// A macro starts on the sources analyze takes: the settings of --settings, or those Host.Channels names with
+// its ECG, and prints what analyze prints on them.
+TEST_F(AnalyzeCommand, AMacroAnalysesOnTheSettingsAndTheEcgAnalyzeTakes)
+{
+    const auto folder = ScratchFolder("macro-sources");
+    std::filesystem::create_directories(folder);
+    const std::string settings = (folder / "ecg.set").string();
+    const Output byEcg = RunSistra({"analyze", file->Path(), "--ecg", "3", "--save-settings", settings});
+    ASSERT_EQ(Host::ExitOk, byEcg.status) << byEcg.err;
+    ASSERT_NE(RunSistra({"analyze", file->Path()}).out, byEcg.out) << "the ECG finds other end-diastoles";
+    const struct
+    {
+        const char* macro;
+        std::vector<std::string> options;
+    } cases[] = {
+        {"Doc.AnalyzeSistraNow\n", {"--settings", settings}},
+        {"Host.Channels pressure:=1, volume:=2, ecg:=\"ECG\"\nDoc.AnalyzeSistraNow\n", {}},
+    };
+    for (const auto& test : cases)
+    {
+        const HostTests::TemporaryFile macro("macro-sources.txt", test.macro);
+        std::vector<std::string> args{"macro", macro.Path(), file->Path()};
+        args.insert(args.end(), test.options.begin(), test.options.end());
+        const Output run = RunSistra(args);
+        ASSERT_EQ(Host::ExitOk, run.status) << run.err << test.macro;
+        EXPECT_EQ(byEcg.out, run.out.substr(run.out.find("\n\n") + 2)) << test.macro;
+    }
+    std::filesystem::remove_all(folder);
+}
+
 namespace
 {
 
@@ -986,20 +1041,24 @@ TEST_F(AnalyzeCommand, MacroHelpDocumentsEveryCommandAndItsExamplesRun)
         }
         if (inExample)
             example += line + "\n";
-        inExample = inExample || line.starts_with("Example");
+        inExample = inExample || line.ends_with(std::string(Host::MacroExampleCommand) + "):");
     }
     EXPECT_EQ(28u, commands) << help.out;
+    // Run as the help says, outside the workflow, where each calibration applies by itself.
+    EXPECT_NE(std::string::npos, help.out.find(std::string(Host::MacroExampleCommand) + "):\n")) << help.out;
     const HostTests::TemporaryFile exampleFile("macro-example.txt", example);
-    const Output ran = RunSistra({"macro", exampleFile.Path(), file->Path()});
+    const Output ran = RunSistra({"macro", exampleFile.Path(), file->Path(), "--no-workflow"});
     EXPECT_EQ(Host::ExitOk, ran.status) << ran.err << example;
 
-    const HostTests::TemporaryFile everyCommand("macro-every.txt", examples + "Doc.AnalyzeSistraNow\n");
-    const Output every = RunSistra({"macro", everyCommand.Path(), file->Path()});
+    const HostTests::TemporaryFile everyCommand("macro-every.txt", "Host.Select start:=4, end:=8\n" + examples + "Doc.AnalyzeSistraNow\n");
+    const Output every = RunSistra({"macro", everyCommand.Path(), file->Path(), "--no-workflow"});
+    for (const char* calibration : {"ApplySistraSalineCalibration", "ApplySistraCuvetteCalibration"})
+        EXPECT_NE(std::string::npos, every.out.find(std::string("\n") + calibration + ": 1\n")) << every.out << every.err;
     std::istringstream answers(every.out);
     size_t answered = 0;
     for (std::string line; std::getline(answers, line) && !line.empty();)
         answered += line.ends_with(": 0") || line.ends_with(": 1");
-    EXPECT_EQ(commands + 2, answered) << "the run stopped before its end: " << every.err;
+    EXPECT_EQ(commands + 3, answered) << "the run stopped before its end: " << every.err;
     EXPECT_EQ(std::string::npos, every.err.find(" takes ")) << every.err;
     // Each example is in the unit its command reads: none drives the volumes below zero.
     EXPECT_EQ(std::string::npos, every.err.find("below zero")) << every.err;
@@ -1079,6 +1138,10 @@ TEST_F(AnalyzeCommand, MisdirectedInputIsNamedForWhatItIs)
         {{"analyze", file->Path(), "--settings", headerOnly}, Host::ExitFailure, "holds no settings: it ends after its header"},
         {{"analyze", file->Path(), "--settings", empty}, Host::ExitFailure, "the file is empty"},
         {{"macro", dir, file->Path()}, Host::ExitFailure, "is a folder: name a macro file"},
+        {{"macro", litres, file->Path(), "--settings", headerOnly}, Host::ExitFailure, "holds no settings: it ends after its header"},
+        {{"macro", litres, file->Path(), "--settings"}, Host::ExitUsage, "--settings needs a settings file"},
+        {{"macro", litres, "--no-workflow"}, Host::ExitUsage, "give a macro file and a recording"},
+        {{"macro", litres, file->Path(), "--workflow"}, Host::ExitUsage, "unknown option --workflow"},
         {{"calc", "--expr-file", "/dev/urandom", file->Path()}, Host::ExitFailure, "holds more than 16 MB"},
         {{"analyze", file->Path(), "--pressure"}, Host::ExitUsage, "--pressure needs a value"},
         {{"gui", file->Path(), "--sample", "--speed"}, Host::ExitUsage, "--speed needs a value"},

@@ -9,7 +9,6 @@ namespace
 {
 
 constexpr const wchar_t* WorkflowViewName = L"Sistra Workflow";
-constexpr const wchar_t* WorkflowMenuPath = L"Sistra|Workflow";
 constexpr LONG TraceHeight = 300;
 constexpr const wchar_t* ArrangeViewsStatement = L"Doc.ArrangeSistraViews";
 

@@ -447,16 +447,27 @@ void FrameWindow::Execute(UINT itemId)
         RouteOf(*popup).Invoke(popup->id, VyrCommandInvokeKind::PopupSelect, itemId);
 }
 
-bool FrameWindow::ChooseCommand(const std::wstring& path)
+const MenuCommandEntry* FrameWindow::CommandAt(const std::wstring& path) const
 {
     for (UINT itemId = HostMenus::FirstItemId; const MenuCommandEntry* entry = menus_.Find(itemId); ++itemId)
         if (entry->path == path)
-        {
-            const CommandRoute route = RouteOf(*entry);
-            const CommandAnswer answer = HostMenus::Query(*entry, route);
-            return answer.answered && answer.enabled && HostMenus::Run(*entry, route);
-        }
-    return false;
+            return entry;
+    return nullptr;
+}
+
+bool FrameWindow::CommandEnabled(const std::wstring& path) const
+{
+    const MenuCommandEntry* entry = CommandAt(path);
+    if (!entry)
+        return false;
+    const CommandAnswer answer = HostMenus::Query(*entry, RouteOf(*entry));
+    return answer.answered && answer.enabled;
+}
+
+bool FrameWindow::ChooseCommand(const std::wstring& path)
+{
+    const MenuCommandEntry* entry = CommandAt(path);
+    return CommandEnabled(path) && HostMenus::Run(*entry, RouteOf(*entry));
 }
 
 void FrameWindow::Activate(ViewFrame& view)

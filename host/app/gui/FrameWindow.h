@@ -25,6 +25,9 @@ struct IVyrStandIn;
 namespace Host
 {
 
+// The module's command that shows the workflow's view: enabled while the workflow is on.
+inline constexpr wchar_t WorkflowMenuPath[] = L"Sistra|Workflow";
+
 class FrameWindow
 {
 public:
@@ -58,6 +61,8 @@ public:
     void CloseViews();
     // Runs the menu command at that path as a person would choose it; false when it is not enabled.
     bool ChooseCommand(const std::wstring& path);
+    // Whether the menu command at that path is enabled, as its handlers answer when its menu opens.
+    bool CommandEnabled(const std::wstring& path) const;
     // An item of a menu of the host's own: what choosing it does.
     struct HostMenuItem
     {
@@ -133,6 +138,8 @@ private:
     static std::vector<RECT> TileViews(const std::vector<ViewFrame*>& views, const RECT& area);
     void Execute(UINT itemId);
     CommandRoute RouteOf(const MenuCommandEntry& entry) const;
+    // The menu command at that path; null when the menus have none.
+    const MenuCommandEntry* CommandAt(const std::wstring& path) const;
     // The host object of the document's frame: the Vyr context of the frame's windows; null without a
     // document.
     IUnknown* DocumentContext() const;

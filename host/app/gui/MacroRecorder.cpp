@@ -11,6 +11,8 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 namespace Host
@@ -53,9 +55,7 @@ void MacroRecorder::Start(const std::wstring& path)
         throw std::runtime_error("a macro is being recorded already");
     writer_ = Orv::ComPtr<IMacroWriter>::Adopt(Macro::CreateMacroRecorder([this] { return LeadIn(); }));
     path_ = path;
-    // A macro runs on a new document, which has nothing selected and no loop left out.
-    selected_.reset();
-    excluded_.clear();
+    opening_ = FramesState();
     opened_.StandIn().RecordMacro(writer_.Get());
 }
 
@@ -65,7 +65,8 @@ void MacroRecorder::Stop()
         throw std::runtime_error("no macro is being recorded: Macro > Record... starts one");
     // Stopped first, so that no statement comes in while the others are saved.
     opened_.StandIn().RecordMacro(nullptr);
-    std::vector<std::wstring> statements = Macro::RecordedTexts(writer_.Get());
+    std::vector<std::wstring> statements = opening_;
+    std::ranges::move(Macro::RecordedTexts(writer_.Get()), std::back_inserter(statements));
     // Loops left out after the last command still count for the results the macro is to bring.
     if (const std::optional<std::wstring> excluding = ExclusionLeadIn())
         statements.push_back(*excluding);
@@ -82,6 +83,22 @@ void MacroRecorder::Stop()
         throw;
     }
     writer_.Reset();
+}
+
+// A macro runs on a new document, in the workflow, with nothing analysed, selected or left out, on the
+// channels 1 and 2: the frame may have left each behind before the recording began.
+std::vector<std::wstring> MacroRecorder::FramesState()
+{
+    std::vector<std::wstring> statements{L"' the frame's document on " + opened_.Title() + L" as the recording began"};
+    if (const std::optional<ChosenChannels>& channels = opened_.Channels())
+        statements.push_back(ChannelsStatement(channels->pressure, channels->volume, channels->ecg));
+    statements.push_back(WorkflowModeStatement(frame_.CommandEnabled(WorkflowMenuPath)));
+    if (DocumentAnalysis* analysis = opened_.Analysis(); analysis && analysis->LoopCount() > 0)
+        statements.push_back(AnalyzeStatement);
+    selected_.reset();
+    excluded_.clear();
+    std::ranges::move(LeadIn(), std::back_inserter(statements));
+    return statements;
 }
 
 std::vector<std::wstring> MacroRecorder::LeadIn()

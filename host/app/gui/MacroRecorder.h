@@ -3,6 +3,8 @@
 // statement, as the command's message class writes it; Macro > Stop Recording saves the statements, one a
 // line, as `sistra macro` reads them. A command given while the host's selection is another than the macro
 // made last is preceded by the host's statement that selects it, so that a run finds the same selection.
+// The macro begins with what a run on a new document needs to start from the frame's state as the recording
+// began: the channels the host chose, the workflow mode, the analysis shown, its selection and loops left out.
 #pragma once
 
 #include "host/app/gui/FrameWindow.h"
@@ -39,6 +41,8 @@ public:
 
 private:
     void AskAndStart();
+    // The statements that bring a new document over the recording to the frame's state now.
+    std::vector<std::wstring> FramesState();
     // The host's statements for what the user set without a command since the macro's last statement: the
     // selection, the loops left out.
     std::vector<std::wstring> LeadIn();
@@ -51,6 +55,8 @@ private:
     OpenedRecording& opened_;
     Orv::ComPtr<IMacroWriter> writer_;
     std::wstring path_;
+    // What the macro begins with, written before the first command.
+    std::vector<std::wstring> opening_;
     std::optional<std::pair<TickPosition, TickPosition>> selected_;
     std::vector<uint32_t> excluded_;
 };

@@ -146,6 +146,10 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
                                                  : ChoicesFor(recording_, options.channels, notAnalysed_);
     if (choices)
     {
+        if (!documentFile_)
+            channels_ = ChosenChannels{choices->pressureChannel, choices->volumeChannel,
+                                       options.channels.ecg ? std::optional(ResolveChannel(recording_, *options.channels.ecg))
+                                                            : std::nullopt};
         if (choices->ecgSource)
             choices->ecgSource = NameEcgSource(*hostDocument_.Get(), recording_, *options.channels.ecg, *choices->ecgSource);
         // Analysing while sampling is the document's online mode, set before the first sample arrives.

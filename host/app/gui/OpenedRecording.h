@@ -33,6 +33,13 @@ struct OpenOptions
     std::optional<LANGID> language;
 };
 
+// The channels the host chose for the document's analysis when it opened the recording, counted from 0.
+struct ChosenChannels
+{
+    int32_t pressure = 0, volume = 1;
+    std::optional<int32_t> ecg;
+};
+
 class OpenedRecording
 {
 public:
@@ -55,6 +62,9 @@ public:
     // The analysis of the document; null when it was not analysed.
     DocumentAnalysis* Analysis() { return analysis_ ? &*analysis_ : nullptr; }
     HostSession& Session() { return session_; }
+    // The channels the host gave the document; none when a document file's settings gave them, or the
+    // recording did not tell.
+    const std::optional<ChosenChannels>& Channels() const { return channels_; }
     // Why the document was not analysed; empty when it was.
     const std::string& NotAnalysed() const { return notAnalysed_; }
     HostDocument& Host() const { return *hostDocument_.Get(); }
@@ -78,6 +88,7 @@ private:
     std::optional<ModuleClasses> classes_;
     std::optional<DocumentAnalysis> analysis_;
     std::optional<ModuleDocument> document_;
+    std::optional<ChosenChannels> channels_;
     std::string notAnalysed_;
     std::vector<std::string> leftOut_;
     // Last, so that the document lets go of its computed channels before the module's objects go.
