@@ -223,12 +223,6 @@ AnalyzeOptions ParseOptions(const std::vector<std::string>& args)
     return options;
 }
 
-std::string LowerCase(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
 
 std::string Number(double value)
 {

@@ -2,6 +2,8 @@
 
 #include "foundation/com/ErrorReason.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace Host
@@ -27,6 +29,12 @@ std::wstring FromUtf8(const std::string& text)
     std::wstring result(static_cast<size_t>(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
     return result;
+}
+
+std::string LowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
 }
 
 std::string SystemErrorText(DWORD error)

@@ -10,6 +10,8 @@ namespace Host
 
 std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
+// The text with its ASCII letters in lower case, as names are compared.
+std::string LowerCase(std::string text);
 
 // The operating system's text for an error code, without its line end.
 std::string SystemErrorText(DWORD error);
