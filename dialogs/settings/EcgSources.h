@@ -13,11 +13,10 @@ namespace Sistra
 // Display text -> source name, in the order of the texts' UTF-16 code units.
 using EcgSourceMap = std::map<std::wstring, std::wstring>;
 
-// The host's sources that have events, but the module's own loop events ("Sistra" in any case); of two
-// sources with one display text the first listed stays. Empty without the host's interface.
-EcgSourceMap FillEcgSourceMap(IHostDataItems* host);
-
-// The text the host shows for the source name; empty when it has none.
-std::wstring EcgSourceDisplayText(IHostDataItems* host, const std::wstring& name);
+// The host's sources that have events, but the analysis's own (its items' names, or shown as "Sistra" in
+// any case); of two sources with one display text the first listed stays. stored: the source the settings
+// name, offered too while it has events though the host does not list it. Empty without the host's
+// interface.
+EcgSourceMap FillEcgSourceMap(IHostDataItems* host, const std::wstring& stored = {});
 
 } // namespace Sistra

@@ -18,6 +18,7 @@
 #include "platform/owl/controls/Edit.h"
 #include "resources/ResourceIds.h"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -197,7 +198,7 @@ void SistraSetupDialog::SetupWindow()
     const UINT tauNames[] = {IDS_TAU_WEISS, IDS_TAU_GLANTZ, IDS_TAU_LOGISTIC};
     for (int model = 0; model < 3; ++model)
         tauModel_->SetItemData(tauModel_->AddString(Text(tauNames[model]).c_str()), model);
-    ecgSources_ = FillEcgSourceMap(document_.HostDataItems());
+    ecgSources_ = FillEcgSourceMap(document_.HostDataItems(), setup_->GetEcgEventSource().c_str());
     for (const auto& [text, name] : ecgSources_)
         ecgSource_->AddString(text.c_str());
     if (ecgSources_.empty())
@@ -245,11 +246,12 @@ void SistraSetupDialog::LoadControls()
     if (ecgSource_->GetCount() > 0)
     {
         ecgSource_->SetSelIndex(0);
-        const Orv::String stored = setup_->GetEcgEventSource();
-        const std::wstring shown =
-            stored.IsEmpty() ? std::wstring() : EcgSourceDisplayText(document_.HostDataItems(), stored.c_str());
-        if (!shown.empty())
-            ecgSource_->SetSelString(shown.c_str());
+        // The stored source itself, not another that shows under the same text.
+        const std::wstring stored = setup_->GetEcgEventSource().c_str();
+        const auto listed = std::find_if(ecgSources_.begin(), ecgSources_.end(),
+                                         [&](const auto& source) { return source.second == stored; });
+        if (listed != ecgSources_.end())
+            ecgSource_->SetSelString(listed->first.c_str());
     }
     fromEcg_->EnableWindow(!ecgSources_.empty());
 

@@ -3,18 +3,25 @@
 #include "calc/engine/ExpressionText.h"
 #include "calc/sources/ChannelEntries.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cwctype>
+#include <iterator>
 
 namespace Sistra
 {
 namespace
 {
 
+constexpr const wchar_t* EventsWithoutVpName = L"pveventwithoutvp";
+constexpr const wchar_t* EchoSuffix = L"_echo";
+constexpr const wchar_t* ItemNames[] = {LoopEventStreamName, PvaEventStreamName, CorrectedVolumeName, EventsWithoutVpName};
+
 bool IsSet(HostItemId id) { return id.first != HostItemUnsetFirst; }
 
 HostItemId Find(IHostCalcItems& items, const wchar_t* name, bool echo)
 {
-    const std::wstring full = echo ? std::wstring(name) + L"_echo" : std::wstring(name);
+    const std::wstring full = echo ? std::wstring(name) + EchoSuffix : std::wstring(name);
     HostItemId id;
     if (items.FindItem(full.c_str(), &id) != S_OK)
         return HostItemId{};
@@ -24,6 +31,15 @@ HostItemId Find(IHostCalcItems& items, const wchar_t* name, bool echo)
 } // namespace
 
 VChanData::VChanData(IUnknown* host, bool echo) : host_(host), echo_(echo) {}
+
+bool VChanData::IsAnalysisItemName(const std::wstring& name)
+{
+    std::wstring lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](wchar_t c) { return std::towlower(c); });
+    return std::any_of(std::begin(ItemNames), std::end(ItemNames), [&](const wchar_t* own) {
+        return lower == own || lower == std::wstring(own) + EchoSuffix;
+    });
+}
 
 VChanData::VChanData(const VChanData& other)
     : host_(other.host_), echo_(other.echo_), loops_(other.loops_), pva_(other.pva_), volume_(other.volume_),
@@ -81,7 +97,7 @@ bool VChanData::FindCalculations()
     loops_ = Find(*items, LoopEventStreamName, echo_);
     pva_ = Find(*items, PvaEventStreamName, echo_);
     volume_ = Find(*items, CorrectedVolumeName, echo_);
-    events_ = Find(*items, L"pveventwithoutvp", echo_);
+    events_ = Find(*items, EventsWithoutVpName, echo_);
     return IsSet(loops_);
 }
 

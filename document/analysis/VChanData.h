@@ -40,6 +40,9 @@ public:
     void AddEvent(int32_t block, const SistraEvent& loop);
     void SetEventState(uint32_t eventIndex, int32_t state);
 
+    // Whether a host item of that name (any letter case) is one of the items an analysis makes, in or out
+    // of the echo workflow.
+    static bool IsAnalysisItemName(const std::wstring& name);
     // Finds (creating them where the document has none) the four items by their names.
     bool FindCalculations();
     // Builds the loop item's calculation, and when that succeeds the volume and event items' from their

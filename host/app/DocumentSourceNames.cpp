@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 
 namespace Host
 {
@@ -126,11 +127,12 @@ HRESULT STDMETHODCALLTYPE HostDocument::GetSourceDisplayText(const WCHAR* name, 
             const std::string& title = calculatedChannels_[static_cast<size_t>(source.value)];
             return Vyr::CopyToBstr(title.empty() ? std::wstring(name) : FromUtf8(title), text);
         }
-        // A named item is a calculation an analysis client made: it shows under that client's name, so
-        // that the client knows its own sources and does not offer them back as its input.
+        // An item whose calculation runs the analysis client's functions is that client's own source: it
+        // shows under the client's name, so that the client does not offer it back as its input. Any
+        // other item (the R waves a person named) shows under its own name.
         for (const NamedItem& item : items_)
             if (item.name == lower && !item.text.empty())
-                return Vyr::CopyToBstr(analysisClients_.empty() ? FromUtf8(item.name) : analysisClients_.front(), text);
+                return Vyr::CopyToBstr(IsAnalysisSource(item) ? analysisClients_.front() : FromUtf8(item.name), text);
         return S_FALSE;
     });
 }
@@ -171,15 +173,16 @@ std::string HostDocument::ChannelText(int32_t channel) const
 }
 
 // Follows the calculated channels and named items the text reads; followed keeps those seen.
-bool HostDocument::TextReads(const std::string& text, const std::string& name, std::vector<std::string>& followed) const
+bool HostDocument::TextReads(const std::string& text, const std::function<bool(const std::string&)>& holds,
+                             std::vector<std::string>& followed) const
 {
-    if (HoldsWord(text, name))
+    if (holds(text))
         return true;
     const auto follow = [&](const std::string& word, const std::string& itsText) {
         if (!HoldsWord(text, word) || std::find(followed.begin(), followed.end(), word) != followed.end())
             return false;
         followed.push_back(word);
-        return TextReads(itsText, name, followed);
+        return TextReads(itsText, holds, followed);
     };
     const auto firstCalculated = static_cast<int32_t>(FirstCalculatedChannel());
     for (size_t index = 0; index < calculatedChannels_.size(); ++index)
@@ -199,10 +202,45 @@ HRESULT STDMETHODCALLTYPE HostDocument::ChannelReads(int32_t channel, const WCHA
     if (!HasChannel(channel))
         return E_INVALIDARG;
     return Orv::CatchReturn([&] {
+        const std::string word = LowerCase(ToUtf8(name));
         std::vector<std::string> followed;
-        if (TextReads(ChannelText(channel), LowerCase(ToUtf8(name)), followed))
+        if (TextReads(ChannelText(channel), [&](const std::string& text) { return HoldsWord(text, word); }, followed))
             *reads = VARIANT_TRUE;
     });
+}
+
+// Whether the lower-case text calls a function the analysis client registered: a name right before an
+// opening bracket that the client's functions know.
+bool HostDocument::CallsClientFunction(const std::string& text) const
+{
+    if (!lookup_)
+        return false;
+    for (size_t at = 0; at < text.size();)
+    {
+        if (!IsWordCharacter(text[at]))
+        {
+            ++at;
+            continue;
+        }
+        size_t end = at;
+        while (end < text.size() && IsWordCharacter(text[end]))
+            ++end;
+        const size_t next = text.find_first_not_of(" \t", end);
+        if (next != std::string::npos && text[next] == '(' && lookup_(text.substr(at, end - at)))
+            return true;
+        at = end;
+    }
+    return false;
+}
+
+// The analysis reads its own items (the loops, the volume it corrected): an item whose calculation calls
+// the client's functions, directly or through the items and channels it reads, is the analysis's.
+bool HostDocument::IsAnalysisSource(const NamedItem& item) const
+{
+    std::vector<std::string> followed{item.name};
+    return !analysisClients_.empty() &&
+           TextReads(LowerCase(item.text), [this](const std::string& text) { return CallsClientFunction(text); },
+                     followed);
 }
 
 } // namespace Host

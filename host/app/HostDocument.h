@@ -23,6 +23,7 @@
 #include <ocidl.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -399,7 +400,12 @@ private:
     std::vector<std::wstring> EventSourceNames() const;
     // The text that makes the channel's samples (recorded channels, then calculated ones); empty for none.
     std::string ChannelText(int32_t channel) const;
-    bool TextReads(const std::string& text, const std::string& name, std::vector<std::string>& followed) const;
+    // Whether the text, or a calculated channel or item it reads (followed keeps those seen), holds what
+    // holds looks for.
+    bool TextReads(const std::string& text, const std::function<bool(const std::string&)>& holds,
+                   std::vector<std::string>& followed) const;
+    bool CallsClientFunction(const std::string& text) const;
+    bool IsAnalysisSource(const NamedItem& item) const;
 
     HostDocument(const Recording* recording, SampleFeed* feed, std::vector<std::string> calculatedChannels);
     ~HostDocument() = default;

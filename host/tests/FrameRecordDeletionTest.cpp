@@ -1,15 +1,14 @@
 // Edit > Delete Record... as a person takes it from the frame: the record holding the selection dragged in
 // the trace view goes, the module's analysis of its set region is cleared, and analysing again finds what
 // the analysis of a recording read without the record finds.
+#include "host/tests/AnalysisReference.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"
 
-#include "host/app/AnalyzeCommand.h"
 #include "host/app/recording/RecordingText.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -78,20 +77,8 @@ TEST_F(FrameRecordDeletion, ADeletedRecordClearsTheAnalysedRegionAndTheRestAnaly
 
     // The same analysis of a recording read without the record.
     const Host::Recording without = Host::ParseRecordingText(HostTests::OcclusionRecordsText({4, 8}), "without.csv");
-    Host::AnalysisChoices choices;
-    Host::ChooseChannels(without, {}, choices);
-    const auto host = Host::HostDocument::Offline(without);
-    Host::DocumentAnalysis reference(opened->StandIn(), *host.Get(), choices);
-    reference.AnalyzeNow();
-    const std::vector<Host::LoopRow> expected = reference.Loops(), found = opened->Analysis()->Loops();
-    ASSERT_EQ(expected.size(), found.size());
-    for (size_t loop = 0; loop < expected.size(); ++loop)
-    {
-        EXPECT_EQ(expected[loop].block, found[loop].block) << loop;
-        EXPECT_EQ(0, std::memcmp(&expected[loop].record, &found[loop].record, sizeof found[loop].record)) << loop;
-        EXPECT_EQ(0, std::memcmp(expected[loop].values.data(), found[loop].values.data(), sizeof found[loop].values)) << loop;
-    }
-    EXPECT_EQ(Host::SummaryTable(reference.Summaries()), Host::SummaryTable(opened->Analysis()->Summaries()));
+    HostTests::ReferenceAnalysis reference(opened->StandIn(), without);
+    HostTests::ExpectTheSameAnalysis(reference.Analysis(), *opened->Analysis());
 }
 
 } // namespace

@@ -272,6 +272,27 @@ TEST(SistraSetupDialog, TheQrsListOffersEventSourcesButTheModulesOwn)
     dialog.Destroy();
 }
 
+// A source the settings name that the host does not list (a calculation's own text) is offered, chosen,
+// while it yields events: OK without a change keeps the detection it found (it switched to the pressure).
+TEST(SistraSetupDialog, TheStoredQrsSourceStaysOnOfferAndOkWithoutAChangeKeepsIt)
+{
+    constexpr const wchar_t* Stored = L"cmpeakdet(ch1, 1, 0.2)";
+    DialogTests::DocumentFixture fixture;
+    Copies copies(fixture.Document());
+    copies.setup->SetDetectionSource(1);
+    copies.setup->SetEcgEventSource(Orv::String(Stored));
+    Sistra::SistraSetupDialog dialog(nullptr, fixture.Document(), copies.setup, copies.tau);
+    ASSERT_TRUE(dialog.Create());
+    const HWND shown = dialog.GetHandle();
+    EXPECT_EQ((Sistra::EcgSourceMap{{Stored, Stored}}), dialog.EcgSources());
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(shown, IDC_SETTINGS_FROM_ECG));
+    EXPECT_EQ(Stored, DialogTests::TextOf(shown, IDC_SETTINGS_ECG_SOURCE));
+    ASSERT_TRUE(dialog.CanClose());
+    EXPECT_EQ(1, copies.setup->GetValue<PropertyType::Int>(PropertyId::DetectionSource));
+    EXPECT_EQ(Stored, std::wstring(copies.setup->GetEcgEventSource().c_str()));
+    dialog.Destroy();
+}
+
 // The selection region stores the host's selection and turns online analysis off; the whole channel
 // stores the whole recording.
 TEST(SistraSetupDialog, TheRegionChoiceStoresTheHostsSelectionOrTheWholeRecording)

@@ -297,17 +297,22 @@ TEST_F(AnalysisDocument, TheWarningThatTheEcgSourceIsGoneShowsOnce)
 }
 
 // The QRS source list offers the recording's event sources, never the analysis's own ("pva", the loops
-// without the parallel conductance): taken as the ECG they would make the analysis read itself.
+// without the parallel conductance): taken as the ECG they would make the analysis read itself. A source
+// a person named shows under its own name beside them (it showed under the module's, and was left out).
 TEST_F(AnalysisDocument, TheQrsSourcesLeaveOutTheAnalysisOwnSources)
 {
     const Host::Recording shorter = SteadyVentricle(5000);
     DocumentOnHost offline(shorter, false, false);
+    HostItemId named{};
+    ASSERT_EQ(S_OK, offline.Host().FindItem(L"beats", &named));
+    ASSERT_EQ(S_OK, offline.Host().SetItemCalculation(named, L"cmpeakdet(ch1, 1, 0.2)", nullptr));
     offline.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
     ASSERT_FALSE(offline.Loops().empty());
     const Sistra::EcgSourceMap sources = Sistra::FillEcgSourceMap(static_cast<IHostDataItems*>(&offline.Host()));
     for (const auto& [text, name] : sources)
-        for (const wchar_t* own : {L"pva", L"pveventwithoutvp", L"pvvolumewithoutvp"})
+        for (const wchar_t* own : {L"pva", L"pveventwithoutvp", L"pvvolumewithoutvp", L"sistra"})
             EXPECT_NE(own, name) << Host::ToUtf8(text);
+    EXPECT_EQ((Sistra::EcgSourceMap{{L"beats", L"beats"}}), sources);
 }
 
 // A loop index below 0 deselects; one at or past the loop count is refused and keeps the selection.
