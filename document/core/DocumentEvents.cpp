@@ -243,8 +243,12 @@ void SistraDocument::ReapplyCalibrationsAndAnalyse()
     ApplyChannelSetup(setup->GetPressureChannel(), pressureCalibrator_.get());
     if (setHere)
         applyingChannelSetup_ = false;
+    // An analysis the manager cleared has no region left: it is analysed as Analyze Channel analyses,
+    // where it would stay empty under a command that says it analyses.
     if (GetSetupModel()->GetValue<PropertyType::Bool>(PropertyId::RegionSet))
         RequestAnalysis(true);
+    else
+        OnAnalyzeNowMsg();
     BroadcastToViews(MsgIdClass<&SistraDocumentGUID, DocumentNotification::AnalysisCleared>::Id(), nullptr);
 }
 

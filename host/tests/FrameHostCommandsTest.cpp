@@ -8,6 +8,7 @@
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/gui/ViewPrinting.h"
 #include "host/app/recording/RecordingText.h"
+#include "host/tests/AnalysisReference.h"
 #include "host/tests/FrameInput.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/TestCanvas.h"
@@ -37,6 +38,8 @@ constexpr const wchar_t* LoopViewName = L"Loop View";
 constexpr const wchar_t* TableViewName = L"Sistra Hemodynamics TableView";
 constexpr const wchar_t* CuvetteViewName = L"Sistra Cuvette Calibration View";
 constexpr int HelpButtonId = 9, ExportButtonId = 1000, TallionButtonId = 1002;
+// A list's cell keeps this much room beside its text: its margins and the room before the next column.
+constexpr int ListLabelMargins = 12;
 // How long a window may take to show what input asked of it before the test gives up: the test waits
 // for the effect, never for a time.
 constexpr DWORD GiveUpAfter = 20000;
@@ -510,6 +513,8 @@ TEST_F(FrameInWorkflow, TheAnalysisStepsButtonOpensTheHostsAnalysisManagerListin
         {2, loops, false},  // report the region
         {1, loops, true},   // recalibrate and analyse again
         {0, L"0", true},    // clear
+        {1, loops, true},   // analyse what was cleared, as Analyze Channel does
+        {2, loops, false},
     };
     for (const auto& request : requests)
     {
@@ -521,8 +526,18 @@ TEST_F(FrameInWorkflow, TheAnalysisStepsButtonOpensTheHostsAnalysisManagerListin
                    cell(LoopsColumn) == request.loops && !cell(RegionColumn).empty();
         })) << request.button << ": " << cell(LoopsColumn) << " loops, " << settingsBefore << " -> " << cell(SettingsColumn);
         EXPECT_TRUE(cell(RegionColumn).starts_with(L"record 1, 0 s to record 1, ")) << cell(RegionColumn);
+        // The region's text shows whole in its column.
+        EXPECT_GE(ListView_GetColumnWidth(manager.List(), RegionColumn),
+                  ListView_GetStringWidth(manager.List(), cell(RegionColumn).c_str()) + ListLabelMargins)
+            << Host::ToUtf8(cell(RegionColumn));
     }
     HostTests::SaveTestPicture(manager.Handle(), L"frame-analysis-manager");
+    // The analysis made again is analyze's on the same recording, over the whole of it.
+    const Host::Recording& data = opened->Host().Data();
+    ASSERT_TRUE(opened->Host().ReportedRegion());
+    EXPECT_EQ(static_cast<uint64_t>(data.RecordAt(0).Length()), opened->Host().ReportedRegion()->second);
+    HostTests::ReferenceAnalysis reference(opened->StandIn(), data);
+    HostTests::ExpectTheSameAnalysis(reference.Analysis(), *opened->Analysis());
 }
 
 TEST(HelpWindowPlace, ItGoesBesideItsOwnerWhereThereIsRoomElseInsideTheWorkAreaBelowTheMenuBar)

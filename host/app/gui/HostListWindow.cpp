@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace Host
@@ -17,6 +18,8 @@ namespace
 constexpr const wchar_t* ListWindowClass = L"SistraHostList";
 constexpr UINT RefreshMessage = WM_APP + 1;
 constexpr int ColumnWidth = 110;
+// Room beside a cell's text: the list's margins at both sides and the room it keeps before the next column.
+constexpr int CellTextRoom = 24;
 constexpr int ButtonStripHeight = 32, ButtonWidth = 170, ButtonHeight = 24, ButtonGap = 8;
 constexpr int FirstButtonId = 100;
 
@@ -127,11 +130,27 @@ void HostListWindow::Show(const std::vector<std::wstring>& columns,
             else
                 ListView_SetItem(list_, &item);
         }
+    FitColumns(columns, rows);
     SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
     SetFocus(list_);
+}
+
+// Every column as wide as its widest text, its title's included, so that none is cut short ("record 1,
+// 0 s to rec..."); never narrower than the usual width.
+void HostListWindow::FitColumns(const std::vector<std::wstring>& columns,
+                                const std::vector<std::vector<std::wstring>>& rows) const
+{
+    for (size_t column = 0; column < columns.size(); ++column)
+    {
+        int widest = ListView_GetStringWidth(list_, columns[column].c_str());
+        for (const auto& row : rows)
+            if (column < row.size())
+                widest = std::max(widest, ListView_GetStringWidth(list_, row[column].c_str()));
+        ListView_SetColumnWidth(list_, static_cast<int>(column), std::max(ColumnWidth, widest + CellTextRoom));
+    }
 }
 
 void HostListWindow::RequestRefresh(std::function<void()> refresh)

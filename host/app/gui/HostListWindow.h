@@ -50,6 +50,7 @@ private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Create();
     void Place(int width, int height);
+    void FitColumns(const std::vector<std::wstring>& columns, const std::vector<std::vector<std::wstring>>& rows) const;
     void RunButton(size_t index);
 
     HWND owner_;
