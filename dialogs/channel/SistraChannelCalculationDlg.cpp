@@ -94,6 +94,7 @@ const bool documentInstalled = (InstalledModuleDocument() = [](IUnknown* hostDoc
 DEFINE_RESPONSE_TABLE1(SistraChannelCalculationDlg, Orv::DialogBase)
     EV_BN_CLICKED(IDC_CHANNEL_HELP, OnHelp),
     EV_NOTIFY(IDC_CHANNEL_DECIMALS_SPIN, UDN_DELTAPOS, OnDecimalStep),
+    EV_EN_CHANGE(IDC_CHANNEL_DECIMALS, OnDecimalsChanged),
     EV_BN_CLICKED(IDC_CHANNEL_AUTO_SCALE, OnAutoScale),
     EV_CBN_SELCHANGE(IDC_CHANNEL_PARAMETER, OnParameterChanged),
 END_RESPONSE_TABLE;
@@ -211,6 +212,27 @@ LRESULT SistraChannelCalculationDlg::OnDecimalStep(NMHDR& header)
     return 0;
 }
 
+// Places typed past either end show that end at once (9 shows 6), the caret after them. Only the box is
+// written again: a scale typed beside it stays as typed, for OK to take or refuse; so does a box that
+// holds no number.
+void SistraChannelCalculationDlg::OnDecimalsChanged()
+{
+    if (updating_)
+        return;
+    const std::wstring typed = decimals_->GetText();
+    wchar_t* end = nullptr;
+    const long places = std::wcstol(typed.c_str(), &end, 10);
+    if (end == typed.c_str())
+        return;
+    const long kept = std::clamp<long>(places, LeastDecimalPlaces, MostDecimalPlaces);
+    if (kept == places)
+        return;
+    const bool was = std::exchange(updating_, true);
+    const std::wstring shown = IntToWString(static_cast<int>(kept));
+    decimals_->SetText(shown.c_str());
+    ::SendMessageW(decimals_->GetHandle(), EM_SETSEL, shown.size(), shown.size());
+    updating_ = was;
+}
 
 void SistraChannelCalculationDlg::OnAutoScale()
 {

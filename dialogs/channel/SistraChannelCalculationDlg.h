@@ -56,6 +56,7 @@ private:
 
     void OnHelp();
     LRESULT OnDecimalStep(NMHDR& header);
+    void OnDecimalsChanged();
     void OnAutoScale();
     void OnParameterChanged();
 

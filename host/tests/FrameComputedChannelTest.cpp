@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <ranges>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ namespace
 constexpr int ParameterList = 1058;
 constexpr int AutoScaleBox = 1046;
 constexpr int TopUnitLabel = 1049;
+constexpr int DecimalPlacesBox = 1045;
 constexpr int StrokeVolumeItem = 2; // two steps down from the list's first parameter
 constexpr uint32_t StrokeVolume = 3;
 // Bounds the wait for what a click asks of the dialog; only a failing test waits this long.
@@ -279,6 +281,41 @@ TEST_F(FrameComputedChannel, EditingTheChannelReopensItsSettingsAndRecomputesItO
                                     [&](const Host::TraceView::DrawnLabel& label) { return label.channel == lane; });
     }));
     EXPECT_EQ(loops.size(), opened->Analysis()->Loops().size());
+}
+
+// Decimal places typed past the most a channel shows turn into the most as they are typed (9 shows 6, where
+// the box kept 9 until OK refused it), and the channel keeps them: its settings opened again show 6.
+TEST_F(FrameComputedChannel, DecimalPlacesTypedPastTheMostShowTheMostAtOnceAndTheChannelKeepsThem)
+{
+    ASSERT_FALSE(MakeChannelThroughTheMenu().empty());
+    const auto editSettings = [&](const std::function<void(HWND)>& act) {
+        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(ParameterList); }, [&](HWND dialog) {
+            act(GetDlgItem(dialog, DecimalPlacesBox));
+            HostTests::ClickUntilGone(dialog, IDOK);
+        });
+        EXPECT_EQ(L"Edit Sistra Channel...", HostTests::ChooseMenuItem(Frame(), L"Channel", [](const std::wstring& text) {
+                      return text.starts_with(L"Edit ");
+                  }));
+        HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); });
+    };
+    std::wstring shownAtOnce, shownAgain;
+    editSettings([&](HWND places) {
+        const std::wstring before = HostTests::WindowText(places);
+        ASSERT_TRUE(HostTests::ClickUntilKeysGoTo(places));
+        HostTests::PressKey(VK_END);
+        for (size_t left = before.size(); left > 0; --left)
+            HostTests::PressKey(VK_BACK);
+        HostTests::TypeText(L"9");
+        // Once the box has been handed the keys, it shows what it keeps.
+        HostTests::WaitFor([&] {
+            const std::wstring now = HostTests::WindowText(places);
+            return !now.empty() && now != before;
+        }, GiveUpAfter);
+        shownAtOnce = HostTests::WindowText(places);
+    });
+    editSettings([&](HWND places) { shownAgain = HostTests::WindowText(places); });
+    EXPECT_EQ(L"6", shownAtOnce);
+    EXPECT_EQ(L"6", shownAgain);
 }
 
 // A second channel in the document file, made by a class the framework does not hold.

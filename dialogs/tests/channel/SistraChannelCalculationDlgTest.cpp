@@ -37,8 +37,9 @@ void StepDecimals(HWND dialog, int delta)
 }
 
 // The scale shows the stored range in the parameter's unit, which carries the channels' prefixes in its
-// name, and reads it back so; the arrows keep the decimal places within 0 to 6; auto scale takes the typed
-// scale out of use; OK refuses, in words, what it would otherwise read as another value.
+// name, and reads it back so; the arrows keep the decimal places within 0 to 6, as typing does at once;
+// auto scale takes the typed scale out of use; OK refuses, in words, what it would otherwise read as
+// another value.
 TEST(SistraChannelCalculationDlg, TheScaleIsShownInTheParametersUnitAndKeptInItsLimits)
 {
     DialogTests::DocumentFixture fixture;
@@ -51,7 +52,8 @@ TEST(SistraChannelCalculationDlg, TheScaleIsShownInTheParametersUnitAndKeptInIts
     EXPECT_EQ(L"1", DialogTests::TextOf(shown, IDC_CHANNEL_BOTTOM));
     EXPECT_EQ(L"4", DialogTests::TextOf(shown, IDC_CHANNEL_DECIMALS));
 
-    SetDlgItemTextW(shown, IDC_CHANNEL_DECIMALS, L"6");
+    SetDlgItemTextW(shown, IDC_CHANNEL_DECIMALS, L"9");
+    EXPECT_EQ(L"6", DialogTests::TextOf(shown, IDC_CHANNEL_DECIMALS));
     StepDecimals(shown, 1);
     EXPECT_EQ(L"6", DialogTests::TextOf(shown, IDC_CHANNEL_DECIMALS));
     StepDecimals(shown, -1);
@@ -75,7 +77,8 @@ TEST(SistraChannelCalculationDlg, TheScaleIsShownInTheParametersUnitAndKeptInIts
         {L"1e400", L"1", L"5", L"The top of the scale must be a number"},
         {L"20", L"none", L"5", L"The bottom of the scale must be a number"},
         {L"20", L"20", L"5", L"The top and the bottom of the scale must differ: a scale from 20 to 20 mL shows nothing."},
-        {L"20", L"0", L"99", L"The decimal places must be a whole number from 0 to 6."},
+        {L"20", L"0", L"99", nullptr}, // shown as 6 at once
+        {L"20", L"0", L"", L"The decimal places must be a whole number from 0 to 6."},
         {L"20", L"0", L"2.5", L"The decimal places must be a whole number from 0 to 6."},
         {L" 20 ", L"0", L"5", nullptr},
     };
