@@ -10,6 +10,7 @@
 #include "host/app/recording/RecordingText.h"
 #include "host/tests/AnalysisReference.h"
 #include "host/tests/FrameInput.h"
+#include "host/tests/PrintedPagePixels.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/TestCanvas.h"
 #include "host/tests/TestPictures.h"
@@ -258,6 +259,12 @@ TEST_F(FrameHostCommands, PrintWritesEveryPageAsAPictureWhereTheUserSaysAndPrevi
     ASSERT_FALSE(printed.pages.empty());
     for (const std::wstring& page : Host::PagePicturePaths(tableTarget, printed.pages.size()))
         EXPECT_EQ("\x89PNG", FileStart(page, 4)) << Host::ToUtf8(page);
+    // Every page carries the document's title above what it prints, whole.
+    EXPECT_TRUE(printed.title.starts_with(L"frame-host-commands.csv: ")) << Host::ToUtf8(printed.title);
+    for (size_t page = 0; page < printed.pages.size(); ++page)
+        EXPECT_EQ(HostTests::InkOfText(printed.title),
+                  HostTests::InkIn(HostTests::PagePixels(printed.pages[page].get()), HostTests::TitleBand()))
+            << "page " << page + 1;
 }
 
 TEST(PagePictures, OnePageKeepsTheNameAndSeveralAreNumberedBeforeTheExtension)
@@ -573,26 +580,8 @@ TEST(HelpWindowPlace, ItGoesBesideItsOwnerWhereThereIsRoomElseInsideTheWorkAreaB
 namespace
 {
 
-// A printed page's pixels, row by row from the top.
-Host::WindowImage PagePixels(HBITMAP page)
-{
-    BITMAP size{};
-    GetObjectW(page, sizeof size, &size);
-    Host::WindowImage image{size.bmWidth, size.bmHeight,
-                            std::vector<DWORD>(static_cast<size_t>(size.bmWidth) * static_cast<size_t>(size.bmHeight))};
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.bmWidth, -size.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    const HDC screen = GetDC(nullptr);
-    GetDIBits(screen, page, 0, static_cast<UINT>(size.bmHeight), image.pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    return image;
-}
-
-bool IsInk(const Host::WindowImage& image, int x, int y)
-{
-    return x >= 0 && y >= 0 && x < image.width && y < image.height &&
-           (image.pixels[static_cast<size_t>(y) * image.width + x] & 0xFFFFFF) != 0xFFFFFF;
-}
+using HostTests::IsInk;
+using HostTests::PagePixels;
 
 // Where a column title's ink meets its outline on a printed page: the pixels just inside each title cell's
 // side lines (runs of ink taller than a line of text or a row label, as high as the header) and just
@@ -738,7 +727,8 @@ TEST_F(FrameHostCommands, PrintWindowFollowsTheActiveViewAndPrintsItAsItShows)
         {view.right - view.left, view.bottom - view.top});
     const auto [inside, outside] = InkInAndOutside(printed.pages.front().get(), place);
     EXPECT_GT(inside, static_cast<size_t>((place.right - place.left) * 4));
-    EXPECT_EQ(0u, outside);
+    // Beside it only the page's title, above it.
+    EXPECT_EQ(HostTests::InkOfText(printed.title), outside);
 }
 
 TEST(FittedPicturePlace, APictureTakesTheWidthOrTheHeightOfThePrintableRectangleInItsOwnProportions)

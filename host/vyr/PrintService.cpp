@@ -1,5 +1,7 @@
 #include "PrintService.h"
 
+#include "foundation/system/GdiObjects.h"
+
 #include <oleauto.h>
 
 namespace Vyr
@@ -59,6 +61,28 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
+// Between the title's line and the printable area.
+constexpr int TitleGap = 6;
+
+// The job's title in the page's top margin, as printed pages carry it: the document, and what of it the
+// pages show. A title longer than the line ends in an ellipsis.
+void PrintTitle(HDC dc, const std::wstring& title)
+{
+    const Orv::SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
+    const Orv::BackgroundMode transparent(dc, TRANSPARENT);
+    const Orv::TextColour black(dc, RGB(0, 0, 0));
+    RECT line{PrintService::Margin, 0, PrintService::PageWidth - PrintService::Margin, PrintService::Margin - TitleGap};
+    DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &line,
+              DT_SINGLELINE | DT_BOTTOM | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+std::wstring TitleOf(IVyrPrintout& printout)
+{
+    BSTR title = nullptr;
+    printout.GetTitle(&title);
+    return TakeBstr(title);
+}
+
 } // namespace
 
 PrintService::~PrintService()
@@ -108,6 +132,7 @@ HRESULT PrintService::PrintEveryPage(IVyrPrintout* printout)
         }
         IVyrPrintoutType* selection = nullptr;
         printout->QueryInterface(IID_IVyrPrintoutType, reinterpret_cast<void**>(&selection));
+        const std::wstring title = TitleOf(*printout);
         HRESULT result = S_OK;
         std::vector<HBITMAP> printed;
         for (ULONG page = 0; page < count && SUCCEEDED(result); ++page)
@@ -120,17 +145,15 @@ HRESULT PrintService::PrintEveryPage(IVyrPrintout* printout)
             else if (SUCCEEDED(result = printout->SetDC(&printable, paper.Dc(), nullptr)) &&
                      SUCCEEDED(result = printout->PrintPage(page, 0)))
             {
+                PrintTitle(paper.Dc(), title);
                 GdiFlush();
                 printed.push_back(paper.Take());
             }
         }
         if (selection)
             selection->Release();
-        BSTR title = nullptr;
-        printout->GetTitle(&title);
         const auto printedCount = static_cast<ULONG>(printed.size());
-        jobs_.push_back({title ? title : L"", printedCount, std::move(printed)});
-        SysFreeString(title);
+        jobs_.push_back({title, printedCount, std::move(printed)});
         ForgetOldPages();
         return result;
     });

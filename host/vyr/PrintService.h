@@ -1,7 +1,8 @@
 // The host's printing as the stand-in does it: its printer is a white A4 page in memory at the screen's
-// resolution, with a 10 mm margin. Every page a printout has is drawn there; each job is recorded and
-// the pages of the last few are kept, so that a test or a person can see what was printed (one print
-// command may run a job per part of a view).
+// resolution, with a 10 mm margin, in whose top the job's title is printed on every page (in the default
+// GUI font, ending in an ellipsis where it is longer than the printable width). Every page a printout has
+// is drawn there; each job is recorded and the pages of the last few are kept, so that a test or a person
+// can see what was printed (one print command may run a job per part of a view).
 #pragma once
 
 #include "ComObjects.h"
