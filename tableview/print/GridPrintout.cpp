@@ -187,15 +187,18 @@ int GridPrintout::PrintedColumns() const
     return printed < count ? printed + 1 : printed;
 }
 
-void GridPrintout::DrawTitle(OWL::TDC& dc, const RECT& cell, int column, int penWidth) const
+void GridPrintout::DrawTitle(OWL::TDC& dc, const RECT& cell, const RECT& shown, int column, int penWidth) const
 {
-    const RECT& page = PrintRect();
+    // The title and its outline show only in what the page shows of the columns: a side of the outline
+    // that lies on the page whole, the pen's width around the line, cut nowhere.
+    ClipTo shownPart(dc, {cell.left >= shown.left ? cell.left - penWidth : shown.left, cell.top - penWidth,
+                          cell.right <= shown.right ? cell.right + penWidth : shown.right, cell.bottom + penWidth});
     {
         // Inside the outline, on as many lines as the header holds: a title longer than its column
         // breaks between its words rather than run under the next column's line. Small glyphs are drawn
         // up to a few pixels wider than the font's widths add up to, so a line ends half a character
         // before the outline and its ink may run on into that room.
-        ClipTo clip(dc, {std::max(cell.left, page.left), cell.top, std::min(cell.right, page.right), cell.bottom});
+        ClipTo clip(dc, {std::max(cell.left, shown.left), cell.top, std::min(cell.right, shown.right), cell.bottom});
         Orv::TextAlignment align(dc, TA_TOP | TA_LEFT);
         TEXTMETRICW font{};
         GetTextMetricsW(dc, &font);
@@ -264,8 +267,11 @@ void GridPrintout::DrawBand(OWL::TDC& dc, const PageFonts& fonts, int pageRow, i
     const int rows = std::clamp(m_grid.RowCount() - firstRow, 0, m_layout.RowsOn(pageRow));
     const int rowsTop = top + (pageRow == 0 ? m_layout.headerHeight : 0);
     const int rowsBottom = std::min(rowsTop + rows * m_layout.rowHeight, static_cast<int>(area.bottom));
-    const bool labels = m_printRowLabels;
-    const int labelWidth = labels ? RowLabelWidth(dc, fonts.body) : 0;
+    const PrintLayout::PageColumn& place = m_layout.pageColumns[static_cast<std::size_t>(pageColumn)];
+    const bool labels = m_printRowLabels && place.labels;
+    const int labelWidth = labels ? place.left : 0;
+    // What the page shows of the columns: beside its labels, up to its right edge.
+    const RECT shown{area.left + place.left, top, area.right, area.bottom};
     const int printed = PrintedColumns();
     const bool lastIsPlaceholder = IsPlaceholderColumn(m_grid.ColumnCount());
     const OWL::TPen separator(OWL::TColor(SeparatorColour), SeparatorWidthOn(dc), PS_DOT);
@@ -281,11 +287,11 @@ void GridPrintout::DrawBand(OWL::TDC& dc, const PageFonts& fonts, int pageRow, i
         if (m_printColumnTitles && pageRow == 0)
         {
             OWL::SelectedObject titleFont(dc.GetHDC(), fonts.title);
-            DrawTitle(dc, {left, top, right, top + m_layout.headerHeight}, column, penWidth);
+            DrawTitle(dc, {left, top, right, top + m_layout.headerHeight}, shown, column, penWidth);
         }
         {
-            ClipTo clip(dc, {std::max(left, static_cast<int>(area.left)), rowsTop,
-                             std::min(right, static_cast<int>(area.right)), rowsBottom});
+            ClipTo clip(dc, {std::max(left, static_cast<int>(shown.left)), rowsTop,
+                             std::min(right, static_cast<int>(shown.right)), rowsBottom});
             UniformRowPosCursor cursor(firstRow, rows, rowsTop, m_layout.rowHeight);
             int widest = 0;
             int second = 0;
@@ -296,7 +302,8 @@ void GridPrintout::DrawBand(OWL::TDC& dc, const PageFonts& fonts, int pageRow, i
         if (!placeholder)
         {
             rightEnd = right;
-            if (!lastIsPlaceholder)
+            // A column cut at the page's edge has its separator on the page it ends on.
+            if (!lastIsPlaceholder && right <= area.right)
             {
                 OWL::SelectedObject pen(dc.GetHDC(), separator);
                 Line(dc, right, rowsTop, right, rowsBottom);

@@ -59,7 +59,8 @@ private:
     // The columns printed: trailing placeholder columns are left out but for one.
     int PrintedColumns() const;
     bool IsPlaceholderColumn(int columnNumber) const;
-    void DrawTitle(OWL::TDC& dc, const RECT& cell, int column, int penWidth) const;
+    // The column's title in its outline, both clipped to shown, what the page shows of the columns.
+    void DrawTitle(OWL::TDC& dc, const RECT& cell, const RECT& shown, int column, int penWidth) const;
     // One band of the page: the page row's rows under their header (on page row 0) in the page column's
     // columns, from top down.
     void DrawBand(OWL::TDC& dc, const PageFonts& fonts, int pageRow, int pageColumn, int top);

@@ -10,42 +10,71 @@ namespace TVF_Grid
 namespace
 {
 
-// A column wider than the page that would start in the left half of a page starts on a new page instead;
-// one that still overflows runs on over as many pages as it needs; a narrower one that does not fit
-// moves whole to the next page, after its row labels. Gives the start of every column on the strip of pages; the number of
-// pages is one more than the page the last column ends on.
-int PlaceColumns(const std::vector<int>& widths, int labelWidth, int pageWidth, std::vector<int>& starts)
+// Lays the columns end to end and cuts them into pages across. A page beside the row labels holds the
+// columns that fit there whole; the next one that does not starts the next page. A column too wide for
+// the room beside the labels, but no wider than the page, takes a page of its own without them, from the
+// left margin: no column shows cut at a page's edge that one page could show whole. A column wider than
+// the page begins a new page when it would begin in the left half of a page's room, as the printout always
+// placed it, and runs on over pages beside their labels, cut at each page's edge, never under them.
+class ColumnPlacer
 {
-    int page = 0;
-    int x = labelWidth;
-    for (int width : widths)
+public:
+    ColumnPlacer(PrintLayout& layout, int labelWidth, int pageWidth)
+        : m_layout(layout), m_labelWidth(labelWidth), m_pageWidth(pageWidth)
     {
-        if (width > pageWidth && x < pageWidth / 2)
+        m_layout.pageColumns.push_back({0, 0, labelWidth, labelWidth > 0});
+    }
+
+    void Place(int width)
+    {
+        const PrintLayout::PageColumn& page = m_layout.pageColumns.back();
+        const bool empty = m_x == page.stripStart;
+        const int used = m_x - page.stripStart;
+        if (width <= m_pageWidth - m_labelWidth)
         {
-            ++page;
-            x = 0;
+            if (m_ownPage || used + width > Room(page))
+                StartPage(m_labelWidth);
         }
-        starts.push_back(page * pageWidth + x);
-        x += width;
-        if (x <= pageWidth)
-            continue;
-        if (width > pageWidth)
+        else if (width <= m_pageWidth)
         {
-            while (x > pageWidth)
-            {
-                x -= pageWidth;
-                ++page;
-            }
+            if (!empty || m_ownPage)
+                StartPage(0);
+            m_layout.pageColumns.back().left = 0;
+            m_layout.pageColumns.back().labels = false;
+            m_ownPage = true;
         }
-        else
+        else if (m_ownPage || (!empty && used < Room(page) / 2))
         {
-            ++page;
-            x = labelWidth + width;
-            starts.back() = page * pageWidth + labelWidth;
+            StartPage(m_labelWidth);
+        }
+        m_layout.columnStarts.push_back(m_x);
+        m_x += width;
+        while (m_x > PageEnd(m_layout.pageColumns.back()))
+        {
+            const int end = PageEnd(m_layout.pageColumns.back());
+            m_layout.pageColumns.back().stripEnd = end;
+            m_layout.pageColumns.push_back({end, end, m_labelWidth, m_labelWidth > 0});
         }
     }
-    return page + 1;
-}
+
+    void Finish() { m_layout.pageColumns.back().stripEnd = m_x; }
+
+private:
+    int Room(const PrintLayout::PageColumn& page) const { return m_pageWidth - page.left; }
+    int PageEnd(const PrintLayout::PageColumn& page) const { return page.stripStart + Room(page); }
+    void StartPage(int left)
+    {
+        m_layout.pageColumns.back().stripEnd = m_x;
+        m_layout.pageColumns.push_back({m_x, m_x, left, left > 0});
+        m_ownPage = false;
+    }
+
+    PrintLayout& m_layout;
+    int m_labelWidth;
+    int m_pageWidth;
+    int m_x = 0;            // where the next column starts on the columns laid end to end
+    bool m_ownPage = false; // the last page is a column's own, without labels
+};
 
 } // namespace
 
@@ -54,10 +83,16 @@ int PrintLayout::FirstRowOf(int pageRow) const
     return pageRow == 0 ? 0 : (pageRow - 1) * rowsOnLaterPageRows + rowsOnFirstPageRow;
 }
 
+int PrintLayout::ColumnLeftOn(int pageColumn, std::size_t column) const
+{
+    const PageColumn& page = pageColumns[static_cast<std::size_t>(pageColumn)];
+    return page.left + columnStarts[column] - page.stripStart;
+}
+
 bool PrintLayout::IsColumnOn(int pageColumn, std::size_t column) const
 {
-    const int left = ColumnLeftOn(pageColumn, column);
-    return left < pageWidth && left + columnWidths[column] > 0;
+    const PageColumn& page = pageColumns[static_cast<std::size_t>(pageColumn)];
+    return columnStarts[column] < page.stripEnd && columnStarts[column] + columnWidths[column] > page.stripStart;
 }
 
 PrintLayout CountPrintPages(const PrintMetrics& metrics)
@@ -73,7 +108,13 @@ PrintLayout CountPrintPages(const PrintMetrics& metrics)
                                                        static_cast<float>(metrics.screenDpiX) *
                                                        static_cast<float>(metrics.printerDpiX)));
     layout.pageWidth = metrics.pageWidth;
-    layout.pagesAcross = PlaceColumns(layout.columnWidths, metrics.labelWidth, metrics.pageWidth, layout.columnStarts);
+    // Labels that leave less than half a page beside them would leave the columns too little room.
+    const int labelWidth = metrics.labelWidth < metrics.pageWidth / 2 ? metrics.labelWidth : 0;
+    ColumnPlacer placer(layout, labelWidth, metrics.pageWidth);
+    for (int width : layout.columnWidths)
+        placer.Place(width);
+    placer.Finish();
+    layout.pagesAcross = static_cast<int>(layout.pageColumns.size());
     // Two lines of title between the outline's top and bottom lines, a pen's width clear of each.
     layout.headerHeight = 2 * metrics.titleFontHeight + 3 * metrics.penWidth;
     layout.rowsOnFirstPageRow = std::max((metrics.pageHeight - layout.headerHeight) / layout.rowHeight, 0);

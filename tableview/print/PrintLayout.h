@@ -1,6 +1,8 @@
 // How a grid falls onto printed pages: the printer widths of its columns, the rows on each page and the
-// number of pages across and down. Pages run across first, then down. Every page keeps room for the row
-// labels at its left, so that each says which rows it holds.
+// number of pages across and down. Pages run across first, then down. A page keeps room for the row labels
+// at its left, so that each says which rows it holds; a column too wide to fit beside them, but not wider
+// than the page, takes a page of its own from the left margin, whole; a column wider than the page runs on
+// over the pages beside their labels, cut at each page's edge.
 #pragma once
 
 #include <vector>
@@ -26,9 +28,20 @@ struct PrintLayout
 {
     static constexpr double RowHeightFactor = 1.4;
 
+    // One page across: the part [stripStart, stripEnd) of the columns laid end to end that it shows, from
+    // left pixels past the left margin (the row labels' width, or 0 on a page without them).
+    struct PageColumn
+    {
+        int stripStart = 0;
+        int stripEnd = 0;
+        int left = 0;
+        bool labels = false;
+    };
+
     std::vector<int> columnWidths;
-    // Where each column starts on the strip of pages laid side by side: page column × page width + x.
+    // Where each column starts on the columns laid end to end.
     std::vector<int> columnStarts;
+    std::vector<PageColumn> pageColumns;
     int pageWidth = 0;
     int rowHeight = 0;
     int headerHeight = 0;
@@ -45,9 +58,9 @@ struct PrintLayout
     // The first row and the number of rows printed on a page row.
     int FirstRowOf(int pageRow) const;
     int RowsOn(int pageRow) const { return pageRow == 0 ? rowsOnFirstPageRow : rowsOnLaterPageRows; }
-    // A column's left edge on a page column, from the page's left margin; it is printed there when any
-    // of it lies inside [0, pageWidth).
-    int ColumnLeftOn(int pageColumn, std::size_t column) const { return columnStarts[column] - pageColumn * pageWidth; }
+    // A column's left edge on a page column, from the page's left margin; it is printed there when part
+    // of it lies in what the page shows, and clipped to [PageColumn::left, pageWidth).
+    int ColumnLeftOn(int pageColumn, std::size_t column) const;
     bool IsColumnOn(int pageColumn, std::size_t column) const;
 };
 

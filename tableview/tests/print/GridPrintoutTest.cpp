@@ -109,7 +109,7 @@ TEST(GridPrintout, APageShowsItsTitlesCellsAndSeparators)
     ASSERT_EQ(S_OK, printout->GetPageCount(&pages));
     ASSERT_EQ(S_OK, printout->PrintPage(0, 0));
     const TVF_Grid::PrintLayout& layout = printout->Layout();
-    const int labelWidth = layout.columnStarts[0];
+    const int labelWidth = layout.ColumnLeftOn(0, 0);
     const int rowsTop = layout.headerHeight;
     const HDC dc = page.memory.Get();
     auto darkIn = [&](int left, int top, int right, int bottom) {
@@ -169,7 +169,7 @@ TEST(GridPrintout, EveryTitleIsDrawnWholeInsideItsOutline)
     const HDC dc = page.memory.Get();
     for (std::size_t column = 0; column < titles.size(); ++column)
     {
-        const int left = layout.columnStarts[column];
+        const int left = layout.ColumnLeftOn(0, column);
         const int right = left + layout.columnWidths[column];
         const int bottom = layout.headerHeight;
         int inkInside = 0;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <utility>
 
 namespace
@@ -120,7 +121,70 @@ TEST(PrintLayout, EveryColumnIsPrintedOnThePagesItIsCountedOn)
     metrics.screenColumnWidths = {100, 1600, 100};  // 625, 10000, 625 printer pixels
     const TVF_Grid::PrintLayout wide = CountPrintPages(metrics);
     EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 0}, {1, 1}, {1, 1}, {1, 2}}), ColumnsPerPage(wide));
-    EXPECT_EQ(-4800, wide.ColumnLeftOn(2, 1)) << "the wide column runs on";
+    EXPECT_EQ(300, wide.ColumnLeftOn(1, 1)) << "the wide column starts beside its page's row labels";
+    EXPECT_EQ(300 - 4500, wide.ColumnLeftOn(2, 1)) << "and runs on beside the next page's, where the first cut it";
+}
+
+// Each column fits beside the labels but one that is wider than that room: it takes a page of its own,
+// without labels, from the left margin; the next column returns beside the labels on a page after it.
+TEST(PrintLayout, AColumnThatDoesNotFitBesideTheLabelsTakesAPageOfItsOwnWhole)
+{
+    PrintMetrics metrics = Letter(0, 1, 300);
+    metrics.screenColumnWidths = {100, 736, 100};  // 625, 4600 (the room beside the labels is 4500), 625
+    const TVF_Grid::PrintLayout layout = CountPrintPages(metrics);
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 0}, {1, 1}, {2, 2}}), ColumnsPerPage(layout));
+    EXPECT_FALSE(layout.pageColumns[1].labels);
+    EXPECT_EQ(0, layout.ColumnLeftOn(1, 1));
+    EXPECT_TRUE(layout.pageColumns[2].labels);
+    EXPECT_EQ(300, layout.ColumnLeftOn(2, 2));
+}
+
+// Whatever the widths, the pages show the columns laid end to end once each, in order, each page from
+// beside its labels (or its left margin) to no further than its edge; a column no wider than a page lies
+// whole on one page, and never under the labels.
+TEST(PrintLayout, ThePagesShowEveryColumnOnceAndNoneUnderTheLabelsNorCutThatAPageHolds)
+{
+    std::mt19937 random(20261210);
+    std::uniform_int_distribution<int> screenWidth(20, 1700);
+    for (int table = 0; table < 200; ++table)
+    {
+        PrintMetrics metrics = Letter(0, 3, table % 4 == 0 ? 0 : 300);
+        for (int column = 0; column < 1 + table % 9; ++column)
+            metrics.screenColumnWidths.push_back(screenWidth(random));
+        const TVF_Grid::PrintLayout layout = CountPrintPages(metrics);
+        ASSERT_EQ(layout.pagesAcross, static_cast<int>(layout.pageColumns.size()));
+        EXPECT_EQ(0, layout.pageColumns.front().stripStart);
+        EXPECT_EQ(layout.columnStarts.back() + layout.columnWidths.back(), layout.pageColumns.back().stripEnd);
+        for (int page = 0; page < layout.pagesAcross; ++page)
+        {
+            const auto& shown = layout.pageColumns[static_cast<std::size_t>(page)];
+            if (page > 0)
+            {
+                EXPECT_EQ(layout.pageColumns[static_cast<std::size_t>(page) - 1].stripEnd, shown.stripStart) << table;
+            }
+            EXPECT_LE(shown.stripEnd - shown.stripStart, metrics.pageWidth - shown.left) << table << " page " << page;
+            EXPECT_EQ(shown.labels ? metrics.labelWidth : 0, shown.left) << table << " page " << page;
+        }
+        for (std::size_t column = 0; column < layout.columnWidths.size(); ++column)
+        {
+            if (column > 0)
+            {
+                EXPECT_EQ(layout.columnStarts[column - 1] + layout.columnWidths[column - 1], layout.columnStarts[column]);
+            }
+            if (layout.columnWidths[column] > metrics.pageWidth)
+                continue;
+            int pages = 0;
+            for (int page = 0; page < layout.pagesAcross; ++page)
+                if (layout.IsColumnOn(page, column))
+                {
+                    ++pages;
+                    const int left = layout.ColumnLeftOn(page, column);
+                    EXPECT_GE(left, layout.pageColumns[static_cast<std::size_t>(page)].left) << table << ": " << column;
+                    EXPECT_LE(left + layout.columnWidths[column], metrics.pageWidth) << table << ": " << column;
+                }
+            EXPECT_EQ(1, pages) << table << ": " << column;
+        }
+    }
 }
 
 } // namespace
