@@ -1,11 +1,19 @@
+#include "host/app/calc/BeatPeriod.h"
 #include "host/app/calc/RWaveDetector.h"
 #include "host/tests/CalcTestSupport.h"
+#include "host/tests/EcgFixtures.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <sstream>
+
 namespace
 {
+
+using HostTests::EcgGenerator;
+using HostTests::EcgShape;
 
 struct EcgCase
 {
@@ -23,7 +31,7 @@ const EcgCase Cases[] = {
     {"mouse 600/min", {0.0005, 0.10, 0.003, 0.035}, 8.0},
 };
 
-std::vector<int64_t> Detect(const std::vector<float>& samples, double interval, size_t chunk)
+std::vector<int64_t> Detect(std::span<const float> samples, double interval, size_t chunk)
 {
     Host::Calc::RWaveDetector detector({0.05}, interval);
     Host::Calc::EventTrack track(sizeof(Host::Calc::EventHeader));
@@ -33,7 +41,7 @@ std::vector<int64_t> Detect(const std::vector<float>& samples, double interval, 
         const size_t count = std::min(chunk, samples.size() - fed);
         const size_t before = track.Count();
         const int64_t settled = track.SettledTicks();
-        detector.Add(static_cast<int64_t>(fed), std::span(samples).subspan(fed, count), track);
+        detector.Add(static_cast<int64_t>(fed), samples.subspan(fed, count), track);
         for (size_t index = before; index < track.Count(); ++index)
             EXPECT_GE(track.Header(index).tick, settled) << "an event below the ticks already settled";
         EXPECT_GE(track.SettledTicks(), settled);
@@ -45,19 +53,116 @@ std::vector<int64_t> Detect(const std::vector<float>& samples, double interval, 
     return ticks;
 }
 
+// A beat lies in a record when its R wave's slope window (20 ms either side) does; the R waves of a record
+// that starts or ends less than that from them may or may not be found.
+constexpr double WindowSeconds = 0.02;
+
 TEST(RWaveDetector, FindsOneBeatPerRWavePastTWavesWanderAndGradientSpikes)
 {
     for (const EcgCase& test : Cases)
     {
         const auto count = std::llround(test.seconds / test.ecg.interval);
         const std::vector<float> samples = test.ecg.Samples(count);
-        const std::vector<int64_t> expected = test.ecg.RTicks(count);
+        std::vector<int64_t> expected = test.ecg.RTicks(count);
+        std::erase_if(expected, [&](int64_t tick) { return tick + std::llround(WindowSeconds / test.ecg.interval) >= count; });
         const std::vector<int64_t> found = Detect(samples, test.ecg.interval, samples.size());
         ASSERT_EQ(expected.size(), found.size()) << test.name;
         for (size_t beat = 0; beat < found.size(); ++beat)
             EXPECT_NEAR(expected[beat], found[beat], 1.0 + 0.001 / test.ecg.interval) << test.name << " beat " << beat;
         for (const size_t chunk : {size_t{1}, size_t{333}, size_t{4096}})
             EXPECT_EQ(found, Detect(samples, test.ecg.interval, chunk)) << test.name << ", fed " << chunk << " at a time";
+    }
+}
+
+// Noisy ECGs: on a scanner two deflections per beat of similar height 100 to 140 ms apart, gradient spikes
+// of 0.3 to 0.6 of the R wave at 5 to 10 a second, baseline wander and noise of 0.1 of the R wave; a mouse.
+struct NoisyCase
+{
+    const char* name;
+    EcgShape shape;
+    double artefactWidth; // the widest spike far narrower than the QRS
+};
+
+const NoisyCase NoisyCases[] = {
+    {"scanner 50/min", {0.001, 1.2, 0.006, 0.28, 0.12, 1.0, 0.03, 7.0, 0.001, 0.1, 0.4, 1}, 0.005},
+    {"scanner 75/min, second deflection down", {0.001, 0.8, 0.006, 0.26, 0.10, -0.9, 0.03, 10.0, 0.002, 0.1, 0.4, 2}, 0.005},
+    {"scanner 75/min, second deflection higher", {0.001, 0.8, 0.008, 0.26, 0.14, 1.1, 0.03, 5.0, 0.001, 0.1, 0.4, 3}, 0.005},
+    {"mouse 600/min", {0.0005, 0.1, 0.002, 0.03, 0.0, 0.0, 0.02, 0.0, 0.001, 0.1, 0.2, 4}, 0.0015},
+};
+
+// Whether the beats found in samples [offset, offset + count) of the ECG are its R waves, one each: none
+// where no R wave is (nor of an R wave before the record), none missed whose QRS lies whole in the record.
+::testing::AssertionResult OneBeatPerRWave(const std::vector<int64_t>& found, const HostTests::SyntheticEcg& ecg,
+                                           const EcgShape& shape, int64_t offset, int64_t count)
+{
+    const auto ticks = [&](double seconds) { return std::llround(seconds / shape.interval); };
+    const int64_t tolerance = ticks(std::max(0.003, 1.2 * shape.rSigma)), lead = ticks(6.0 * shape.rSigma) + 1;
+    std::ostringstream faults;
+    for (const int64_t beat : found)
+        if (std::none_of(ecg.rTicks.begin(), ecg.rTicks.end(), [&](int64_t r) { return std::llabs(r - offset - beat) <= tolerance; }))
+            faults << " a beat at " << beat << " where no R wave is;";
+    for (const int64_t r : ecg.rTicks)
+    {
+        const auto hits = std::count_if(found.begin(), found.end(), [&](int64_t beat) { return std::llabs(r - offset - beat) <= tolerance; });
+        const int64_t at = r - offset;
+        if (hits > 1 || (hits == 1 && at < 0) || (hits == 0 && at >= lead && at + lead + ticks(WindowSeconds) < count))
+            faults << " " << hits << " beats at the R wave at " << at << ";";
+    }
+    if (faults.str().empty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "record from " << offset << ":" << faults.str();
+}
+
+TEST(RWaveDetector, FindsOneBeatPerRWaveOfNoisyEcgsAtAnyRate)
+{
+    for (const NoisyCase& test : NoisyCases)
+    {
+        const auto count = std::llround(40.0 / test.shape.interval);
+        const HostTests::SyntheticEcg ecg = EcgGenerator(test.shape).Make(count);
+        const std::vector<int64_t> found = Detect(ecg.samples, test.shape.interval, ecg.samples.size());
+        EXPECT_TRUE(OneBeatPerRWave(found, ecg, test.shape, 0, count)) << test.name;
+        for (const size_t chunk : {size_t{1}, size_t{333}, size_t{4096}})
+            EXPECT_EQ(found, Detect(ecg.samples, test.shape.interval, chunk)) << test.name << ", fed " << chunk << " at a time";
+    }
+}
+
+// Records cut at every phase of the beat in 1 ms steps, among them just after an R wave's peak on its
+// downslope and between a beat's two deflections: no beat before the record's first whole QRS.
+TEST(RWaveDetector, FindsNoBeatAtARecordsStartButItsFirstWholeQrs)
+{
+    for (const NoisyCase& test : NoisyCases)
+    {
+        const auto ticks = [&](double seconds) { return std::llround(seconds / test.shape.interval); };
+        const int64_t length = ticks(5.0), period = ticks(test.shape.beatSeconds);
+        const HostTests::SyntheticEcg ecg = EcgGenerator(test.shape).Make(length + 2 * period);
+        int faults = 0;
+        for (int64_t offset = period; offset < 2 * period && faults < 5; offset += ticks(0.001))
+        {
+            const auto record = std::span<const float>(ecg.samples).subspan(static_cast<size_t>(offset), static_cast<size_t>(length));
+            const auto verdict = OneBeatPerRWave(Detect(record, test.shape.interval, record.size()), ecg, test.shape, offset, length);
+            faults += verdict ? 0 : 1;
+            EXPECT_TRUE(verdict) << test.name;
+        }
+    }
+}
+
+// An artefact spike five times the R wave, 380 ms before an R wave, in the learning seconds or after them.
+TEST(RWaveDetector, NeverTakesASpikeFarNarrowerAndHigherThanTheQrsForABeat)
+{
+    for (const NoisyCase& test : NoisyCases)
+    {
+        const auto count = std::llround(30.0 / test.shape.interval);
+        EcgGenerator generator(test.shape);
+        const HostTests::SyntheticEcg ecg = generator.Make(count);
+        for (const size_t beat : {size_t{3}, size_t{20}})
+            for (const double width : {0.001, test.artefactWidth})
+            {
+                std::vector<double> spiked(ecg.samples.begin(), ecg.samples.end());
+                generator.AddStep(spiked, static_cast<double>(ecg.rTicks[beat]) * test.shape.interval - 0.38, width, 5.0);
+                const std::vector<float> samples(spiked.begin(), spiked.end());
+                EXPECT_TRUE(OneBeatPerRWave(Detect(samples, test.shape.interval, samples.size()), ecg, test.shape, 0, count))
+                    << test.name << ", a spike of " << width << " s before beat " << beat;
+            }
     }
 }
 
@@ -70,6 +175,43 @@ TEST(RWaveDetector, IsCalledByNameOnAChannel)
     ASSERT_EQ(ecg.RTicks(10000).size(), events.size());
     for (const auto& event : events)
         EXPECT_EQ(samples[static_cast<size_t>(event.tick)], event.value);
+}
+
+// Deflections of beats with a period of 100 ticks varying by a tenth, some with a second deflection 15
+// ticks after, some missing, among spikes at random: the period, not the spacing within a beat nor a
+// multiple of the period.
+TEST(BeatPeriod, IsTheSpacingThatRepeatsBothWaysFromEveryBeat)
+{
+    struct Case
+    {
+        const char* name;
+        double second;  // share of beats with a second deflection
+        int missingEvery; // every n-th beat missing (0: none)
+        int spikes;       // spikes at random ticks
+    };
+    const Case cases[] = {{"plain", 0.0, 0, 0}, {"two deflections a beat", 1.0, 0, 0}, {"some with two", 0.5, 7, 0},
+                          {"among spikes", 1.0, 5, 10}};
+    for (const Case& test : cases)
+    {
+        std::mt19937 random(7);
+        std::vector<Host::Calc::Deflection> deflections;
+        double tick = 10.0;
+        for (int beat = 0; tick < 1000.0; ++beat, tick += 100.0 * (0.9 + 0.2 * (random() % 1000) / 1000.0))
+        {
+            if (test.missingEvery == 0 || beat % test.missingEvery != 3)
+                deflections.push_back({std::llround(tick), 1.0});
+            if ((random() % 1000) / 1000.0 < test.second)
+                deflections.push_back({std::llround(tick) + 15, 0.9});
+        }
+        for (int spike = 0; spike < test.spikes; ++spike)
+            deflections.push_back({static_cast<int64_t>(random() % 1000), 0.6});
+        std::sort(deflections.begin(), deflections.end(), [](const auto& a, const auto& b) { return a.tick < b.tick; });
+        const auto period = Host::Calc::EstimateBeatPeriod(deflections, 0, 1000, {5.0, 400.0});
+        ASSERT_TRUE(period.has_value()) << test.name;
+        EXPECT_NEAR(100.0, *period, 8.0) << test.name;
+    }
+    const std::vector<Host::Calc::Deflection> scattered{{10, 1.0}, {130, 1.0}, {190, 1.0}, {420, 1.0}, {470, 1.0}, {800, 1.0}};
+    EXPECT_FALSE(Host::Calc::EstimateBeatPeriod(scattered, 0, 1000, {5.0, 400.0}).has_value()) << "no period";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "host/app/calc/RWaveDetector.h"
 
+#include "host/app/calc/BeatPeriod.h"
 #include "host/app/calc/DetectorNode.h"
 
 #include <algorithm>
@@ -15,23 +16,41 @@ namespace
 // Seconds. Spikes up to about the despiking median's half window vanish; a mouse's R wave is several
 // times wider (5 to 10 ms at half height), a human's more than ten.
 constexpr double MedianHalfSeconds = 0.0015;
-constexpr double SlopeHalfSeconds = 0.002;
+// The slope's half span: first this, then half the width of the learnt R waves at half height, within the
+// longest.
+constexpr double SlopeHalfSeconds = 0.004;
+constexpr double SlopeHalfOfWidth = 0.5;
+constexpr double LongestSlopeHalfSeconds = 0.012;
+// A slope peak is the largest this far either side: first this, then twice the width of the learnt R waves
+// at half height, within it.
 constexpr double SearchHalfSeconds = 0.02;
-constexpr double RefractorySeconds = 0.2;
+constexpr double SearchHalfWidths = 2.0;
 // Long enough for a beat at 30 a minute; the thresholds start from the first four such windows.
 constexpr double LearnWindowSeconds = 2.0;
 constexpr int LearnWindows = 4;
+// The periods a heart may beat at, from a mouse's fastest to a human's slowest.
+constexpr double ShortestPeriodSeconds = 0.05;
+constexpr double LongestPeriodSeconds = 2.5;
 constexpr double RunningWeight = 0.125;
 constexpr double SearchBackWeight = 0.25;
-constexpr double RefractoryShareOfInterval = 0.4;
-constexpr double TWaveShareOfInterval = 0.6;
+// A beat's slope raises the running signal peak by at most this many times the peak.
+constexpr double SlopeRiseTimes = 2.0;
+constexpr double RefractoryShareOfPeriod = 0.45;
+constexpr double TWaveShareOfPeriod = 0.6;
 constexpr double TWaveShareOfSlope = 0.5;
-// How far a T wave may follow its QRS before there is a beat-to-beat interval to go by.
+// How far a T wave may follow its QRS while there is no period to go by.
 constexpr double TWaveSeconds = 0.36;
-constexpr double SearchBackIntervals = 1.66;
+constexpr double SearchBackPeriods = 1.66;
 constexpr double ArtefactWidthShare = 0.5;
 constexpr double ArtefactHeightTimes = 3.0;
-constexpr size_t IntervalsAveraged = 8;
+// A deflection that counts in the period and as a beat's own second deflection: this share of the signal
+// peak, of the beat's slope.
+constexpr double StrongShare = 0.5;
+constexpr double PeakReachWidths = 1.5;
+// A record's first QRS begins this many widths (at half height) before its R wave's peak.
+constexpr double QrsLeadWidths = 1.5;
+// A second deflection of the first beat is looked for this share of its spacing in the next beat either way.
+constexpr double SecondDeflectionTolerance = 0.1;
 
 int64_t Ticks(double seconds, double interval)
 {
@@ -41,9 +60,20 @@ int64_t Ticks(double seconds, double interval)
 // The lower median, so that one outlier among two values does not set it.
 double LowerMedian(std::vector<double> values)
 {
+    if (values.empty())
+        return 0.0;
     const auto middle = values.begin() + static_cast<std::ptrdiff_t>((values.size() - 1) / 2);
     std::nth_element(values.begin(), middle, values.end());
     return *middle;
+}
+
+template <typename Item, typename Get>
+std::vector<double> Collect(const std::vector<Item>& items, Get get)
+{
+    std::vector<double> values;
+    for (const Item& item : items)
+        values.push_back(get(item));
+    return values;
 }
 
 } // namespace
@@ -52,30 +82,43 @@ double LowerMedian(std::vector<double> values)
 // human's to a mouse's. With x the ECG and dt its sample interval:
 //   despiking:  y[n] = median(x[n-m .. n+m]),  m = max(1, round(1.5 ms / dt))
 //               (a gradient spike narrower than about m samples is the minority of every window it is in)
-//   slope:      f[n] = |y[n+h] - y[n-h]|,  h = max(1, round(2 ms / dt))
-//               (a band-pass: baseline wander and the slow T wave give a small fraction of the QRS's slope)
-//   candidates: n where f[n] > f[j] for n-s <= j < n and f[n] >= f[j] for n < j <= n+s, s = round(20 ms / dt);
-//               its R wave is the tick in n-s .. n+s where |y - b| is largest, b = (y[n-s] + y[n+s]) / 2 the
-//               baseline at the window's ends, its height that deviation and its width the ticks around it the deviation stays above half it.
-//               A candidate whose extreme lies at its window's edge is a step (or a wave the record's edge
-//               cuts), not a QRS.
-//   start:      over the record's first 4 windows of 2 s, SPK = lower median of the windows' largest
-//               slopes (and the running height H and width W from the candidates there); NPK = median of f.
-//   threshold:  THR = NPK + 0.25 (SPK - NPK).
+//   slope:      f[n] = |mean(y[n+1 .. n+h]) - mean(y[n-h .. n-1])|
+//               (a band-pass: baseline wander and the slow T wave give a small fraction of the QRS's slope,
+//               and the means average the noise away over the QRS's own time scale)
+//   candidates: n where f[n] > f[j] for n-s <= j < n and f[n] >= f[j] for n < j <= n+s; its R wave is the
+//               tick within 1.5 W of n (s before W is known) where |y - b| is largest, b = (y[n-s] + y[n+s]) / 2
+//               the baseline at the window's ends, its height that deviation and its width the ticks around
+//               it the deviation stays above half it. A candidate whose extreme lies at the edge of the ticks
+//               searched is a step (or a wave the record's edge cuts), not a QRS.
+//   start:      over the record's first 4 windows of 2 s, with h = 4 ms and s = 20 ms: W = lower median of
+//               the widths of the windows' largest slopes' candidates; then h = clamp(W / 2, 1, 12 ms) and
+//               s = clamp(2 W, h, 20 ms), the QRS's own scales, and anew from those windows SPK = lower median
+//               of the largest slopes, the height H and width W alike; NPK = median of f.
+//   period:     P from where the strong candidates (slope >= 0.5 SPK, no artefact) of those 8 s lie (see
+//               EstimateBeatPeriod), estimated anew from each further 8 s for the beats after them; never
+//               from the beats taken, so that a spurious beat cannot shorten what keeps the next one out.
+//   threshold:  THR = NPK + 0.4 (SPK - NPK).
 //   Walking the candidates in order, one is
-//     ignored    within the refractory period of the last beat: max(minPeriod, min(200 ms, 0.4 RR)), RR the
-//                mean of the last 8 beat-to-beat intervals (minPeriod alone until there is one);
-//     artefact   (no update) when narrower than W / 2 and more than 3 H high: a spike, not a QRS;
-//     a T wave   (noise) when its slope is below half the last beat's and it lies within 0.6 RR of it
-//                (360 ms until there is an RR);
-//     a beat     when its slope f >= THR: SPK = 0.125 f + 0.875 SPK, H and W alike, RR updated;
-//     noise      otherwise: NPK = 0.125 f + 0.875 NPK, kept as the missed candidate if above THR / 2.
-//   Search-back: once 1.66 RR have passed since the last beat, the largest missed candidate is a beat
-//   (SPK = 0.25 f + 0.75 SPK) and the walk resumes after it.
+//     ignored    within the refractory period of the last beat: max(minPeriod, 0.45 P) (minPeriod alone
+//                while there is no P), so that of two deflections within a beat the first is the R wave;
+//     artefact   (no update) when narrower than W / 2, or more than 3 H high and narrower than W: a spike;
+//     cut        when its QRS does not lie whole in the record (see below);
+//     a T wave   (noise) when its slope is below half the last beat's and it lies within 0.6 P of it (360 ms
+//                while there is no P); before a record's first beat, below half SPK within 0.6 P of the start;
+//     a beat     when its slope f >= THR: SPK = 0.125 min(f, 2 SPK) + 0.875 SPK, H and W alike;
+//     noise      otherwise: NPK = 0.125 f + 0.875 NPK, kept as missed.
+//   Search-back: once 1.66 P have passed since the last beat, the largest missed candidate is a beat
+//   (SPK = 0.25 f + 0.75 SPK), or the first missed one within the refractory period before it of at least
+//   half its slope, and the walk resumes after it.
+//   Whole QRS: a record's first beat has its R wave at least 1.5 max(w, W) after the record's start, w its
+//   own width; every beat has its slope window and min(1.5 max(w, W), s) after its R wave inside the record.
+//   And a record's first beat is no second deflection of a beat the record cut: when the next beat has a
+//   strong deflection (at least half its slope) o ticks after its R wave (further than 2 max(s, W), within
+//   the refractory period), the first needs one of half its own slope within max(s, 0.1 o) of o after it too.
 RWaveDetector::RWaveDetector(const RWaveRules& rules, double sampleInterval)
     : interval_(sampleInterval), minPeriodTicks_(rules.minPeriod / sampleInterval),
       medianHalf_(Ticks(MedianHalfSeconds, sampleInterval)), slopeHalf_(Ticks(SlopeHalfSeconds, sampleInterval)),
-      searchHalf_(Ticks(SearchHalfSeconds, sampleInterval)),
+      maxSlopeHalf_(Ticks(LongestSlopeHalfSeconds, sampleInterval)), searchHalf_(Ticks(SearchHalfSeconds, sampleInterval)),
       learnTicks_(Ticks(LearnWindows * LearnWindowSeconds, sampleInterval)),
       learnWindow_(Ticks(LearnWindowSeconds, sampleInterval))
 {
@@ -90,10 +133,13 @@ void RWaveDetector::Add(int64_t /*firstTick*/, std::span<const float> samples, E
 void RWaveDetector::Finish(int64_t recordLength, EventTrack& track)
 {
     Advance(true, track);
+    if (!firstDecided_)
+        ConfirmFirst(static_cast<int64_t>(f_.size()), track);
     track.Complete(recordLength);
 }
 
-// y and f as far as their windows lie in the data; at the record's end the windows are cut at its edge.
+// y as far as its windows lie in the data, f once the slope's span is learnt; at the
+// record's end the windows are cut at its edge.
 void RWaveDetector::Derive(bool complete)
 {
     const auto count = static_cast<int64_t>(x_.size());
@@ -106,34 +152,59 @@ void RWaveDetector::Derive(bool complete)
         std::nth_element(window.begin(), middle, window.end());
         y_.push_back(*middle);
     }
-    const int64_t fEnd = complete ? yEnd : std::max<int64_t>(0, yEnd - slopeHalf_);
-    for (auto n = static_cast<int64_t>(f_.size()); n < fEnd; ++n)
-        f_.push_back(std::abs(y_[static_cast<size_t>(std::min(n + slopeHalf_, yEnd - 1))] -
-                              y_[static_cast<size_t>(std::max<int64_t>(0, n - slopeHalf_))]));
+    if (learned_)
+        DeriveSlope(complete ? yEnd : yEnd - slopeHalf_);
 }
 
-void RWaveDetector::Learn()
+void RWaveDetector::DeriveSlope(int64_t end)
 {
-    const int64_t end = std::min<int64_t>(learnTicks_, static_cast<int64_t>(f_.size()));
-    std::vector<double> slopes, heights, widths;
+    const auto yEnd = static_cast<int64_t>(y_.size());
+    const auto mean = [&](int64_t from, int64_t to) { // of y[from, to), y[from] when empty
+        if (to <= from)
+            return static_cast<double>(y_[static_cast<size_t>(std::min(from, yEnd - 1))]);
+        return std::accumulate(y_.begin() + from, y_.begin() + to, 0.0) / static_cast<double>(to - from);
+    };
+    for (auto n = static_cast<int64_t>(f_.size()); n < end; ++n)
+        f_.push_back(static_cast<float>(std::abs(mean(n + 1, std::min(yEnd, n + slopeHalf_ + 1)) -
+                                                 mean(std::max<int64_t>(0, n - slopeHalf_), n))));
+}
+
+// The largest slope's candidate in each learning window of [0, end).
+std::vector<RWaveDetector::Candidate> RWaveDetector::WindowTops(int64_t end) const
+{
+    std::vector<Candidate> tops;
     for (int64_t start = 0; start < end; start += learnWindow_)
     {
         const int64_t stop = std::min(end, start + learnWindow_);
-        if (stop - start < learnWindow_ && !slopes.empty())
+        if (stop - start < learnWindow_ && !tops.empty())
             break; // a part window may hold no beat
-        const auto top = std::max_element(f_.begin() + start, f_.begin() + stop) - f_.begin();
-        const Candidate candidate = Measure(top, end);
-        slopes.push_back(candidate.slope);
-        heights.push_back(candidate.height);
-        widths.push_back(candidate.width);
+        tops.push_back(Measure(std::max_element(f_.begin() + start, f_.begin() + stop) - f_.begin(), end));
     }
+    return tops;
+}
+
+void RWaveDetector::Learn(bool complete)
+{
+    const int64_t end = std::min<int64_t>(learnTicks_, static_cast<int64_t>(y_.size()));
     learned_ = true;
-    if (slopes.empty())
+    nextEstimate_ = 2 * learnTicks_;
+    if (end == 0)
         return;
-    signalPeak_ = LowerMedian(slopes);
-    height_ = LowerMedian(heights);
-    width_ = LowerMedian(widths);
+    DeriveSlope(end);
+    const auto widthOf = [](const Candidate& c) { return c.width; };
+    const double firstWidth = LowerMedian(Collect(WindowTops(end), widthOf));
+    slopeHalf_ = std::clamp<int64_t>(std::llround(SlopeHalfOfWidth * firstWidth), 1, maxSlopeHalf_);
+    searchHalf_ = std::clamp<int64_t>(std::llround(SearchHalfWidths * firstWidth), slopeHalf_, searchHalf_);
+    f_.clear();
+    DeriveSlope(end);
+    const std::vector<Candidate> tops = WindowTops(end);
+    signalPeak_ = LowerMedian(Collect(tops, [](const Candidate& c) { return c.slope; }));
+    height_ = LowerMedian(Collect(tops, [](const Candidate& c) { return c.height; }));
+    width_ = LowerMedian(Collect(tops, widthOf));
     noisePeak_ = LowerMedian(std::vector<double>(f_.begin(), f_.begin() + end));
+    period_ = EstimatePeriod(0, end);
+    const auto yEnd = static_cast<int64_t>(y_.size());
+    DeriveSlope(complete ? yEnd : yEnd - slopeHalf_);
 }
 
 bool RWaveDetector::IsSlopePeak(int64_t tick) const
@@ -150,8 +221,11 @@ RWaveDetector::Candidate RWaveDetector::Measure(int64_t tick, int64_t end) const
     const int64_t from = std::max<int64_t>(0, tick - searchHalf_);
     const int64_t to = std::max(from + 1, std::min({end, tick + searchHalf_ + 1, static_cast<int64_t>(y_.size())}));
     const double mean = 0.5 * (y_[static_cast<size_t>(from)] + y_[static_cast<size_t>(to - 1)]);
-    int64_t peak = from;
-    for (int64_t n = from; n < to; ++n)
+    // The R wave lies within about its width of its slope's peak, so that a spike beside it is not taken for it.
+    const int64_t reach = width_ > 0.0 ? std::clamp<int64_t>(std::llround(PeakReachWidths * width_), 1, searchHalf_) : searchHalf_;
+    const int64_t first = std::max(from, tick - reach), last = std::min(to - 1, tick + reach);
+    int64_t peak = first;
+    for (int64_t n = first; n <= last; ++n)
         if (std::abs(y_[static_cast<size_t>(n)] - mean) > std::abs(y_[static_cast<size_t>(peak)] - mean))
             peak = n;
     const double deviation = y_[static_cast<size_t>(peak)] - mean;
@@ -162,81 +236,177 @@ RWaveDetector::Candidate RWaveDetector::Measure(int64_t tick, int64_t end) const
     while (right + 1 < to && above(right + 1))
         ++right;
     return {tick, peak, f_[static_cast<size_t>(tick)], std::abs(deviation), static_cast<double>(right - left + 1),
-            peak == from || peak == to - 1};
+            peak == first || peak == last};
+}
+
+bool RWaveDetector::IsArtefact(const Candidate& candidate) const
+{
+    return candidate.width < ArtefactWidthShare * width_ ||
+           (candidate.height > ArtefactHeightTimes * height_ && candidate.width < width_);
+}
+
+bool RWaveDetector::IsTWave(const Candidate& candidate) const
+{
+    const double reach = period_ ? TWaveShareOfPeriod * *period_ : TWaveSeconds / interval_;
+    if (last_)
+        return candidate.slope < TWaveShareOfSlope * lastSlope_ && static_cast<double>(candidate.tick - *last_) < reach;
+    return candidate.slope < TWaveShareOfSlope * signalPeak_ && static_cast<double>(candidate.tick) < reach;
+}
+
+// Before a record's first beat the QRS's lead must lie in the record; at its end (the data known) the
+// candidate's whole window and the QRS's tail.
+bool RWaveDetector::LiesWholeInRecord(const Candidate& candidate, int64_t known) const
+{
+    const double reach = QrsLeadWidths * std::max(candidate.width, width_);
+    return (last_ || static_cast<double>(candidate.peak) >= reach) && candidate.tick + searchHalf_ < known &&
+           static_cast<double>(candidate.peak) + std::min(reach, static_cast<double>(searchHalf_)) < static_cast<double>(known);
+}
+
+std::optional<RWaveDetector::Candidate> RWaveDetector::Strongest(int64_t from, int64_t to, int64_t end, double minSlope) const
+{
+    std::optional<Candidate> strongest;
+    for (int64_t tick = std::max<int64_t>(0, from - searchHalf_); tick < std::min(to + searchHalf_, end - searchHalf_); ++tick)
+    {
+        if (f_[static_cast<size_t>(tick)] < minSlope || (strongest && f_[static_cast<size_t>(tick)] <= strongest->slope) ||
+            !IsSlopePeak(tick))
+            continue;
+        const Candidate candidate = Measure(tick, end);
+        if (candidate.peak >= from && candidate.peak < to && !candidate.atEdge && !IsArtefact(candidate))
+            strongest = candidate;
+    }
+    return strongest;
+}
+
+std::optional<double> RWaveDetector::EstimatePeriod(int64_t from, int64_t to) const
+{
+    std::vector<Deflection> deflections;
+    for (int64_t tick = from; tick + searchHalf_ < to; ++tick)
+    {
+        const float slope = f_[static_cast<size_t>(tick)];
+        if (slope <= 0.0f || slope < StrongShare * signalPeak_ || !IsSlopePeak(tick))
+            continue;
+        const Candidate candidate = Measure(tick, to);
+        if (!candidate.atEdge && !IsArtefact(candidate))
+            deflections.push_back({tick, candidate.slope});
+    }
+    const double shortest = std::max(minPeriodTicks_, ShortestPeriodSeconds / interval_);
+    return EstimateBeatPeriod(deflections, from, to, {shortest, LongestPeriodSeconds / interval_});
 }
 
 double RWaveDetector::Refractory() const
 {
-    if (intervals_.empty())
-        return minPeriodTicks_;
-    const double interval = std::accumulate(intervals_.begin(), intervals_.end(), 0.0) / static_cast<double>(intervals_.size());
-    return std::max(minPeriodTicks_, std::min(RefractorySeconds / interval_, RefractoryShareOfInterval * interval));
+    return period_ ? std::max(minPeriodTicks_, RefractoryShareOfPeriod * *period_) : minPeriodTicks_;
 }
 
 void RWaveDetector::Advance(bool complete, EventTrack& track)
 {
     Derive(complete);
-    if (!learned_ && (complete || static_cast<int64_t>(f_.size()) >= learnTicks_))
-        Learn();
+    if (!learned_ && (complete || static_cast<int64_t>(y_.size()) >= learnTicks_ + maxSlopeHalf_))
+        Learn(complete);
     if (!learned_)
         return;
     const auto known = static_cast<int64_t>(f_.size());
-    while (next_ < known && (complete || next_ + searchHalf_ < known))
-    {
-        const int64_t tick = next_++;
-        const double interval =
-            intervals_.empty() ? 0.0
-                               : std::accumulate(intervals_.begin(), intervals_.end(), 0.0) / static_cast<double>(intervals_.size());
-        const float slope = f_[static_cast<size_t>(tick)];
-        if (slope > 0.0f && slope >= 0.5 * Threshold() && IsSlopePeak(tick) &&
-            !(last_ && static_cast<double>(tick - *last_) < Refractory()))
-        {
-            const Candidate candidate = Measure(tick, known);
-            const bool artefact = candidate.width < ArtefactWidthShare * width_ && candidate.height > ArtefactHeightTimes * height_;
-            const double tWaveReach = intervals_.empty() ? TWaveSeconds / interval_ : TWaveShareOfInterval * interval;
-            const bool tWave = last_ && candidate.slope < TWaveShareOfSlope * lastSlope_ &&
-                               static_cast<double>(tick - *last_) < tWaveReach;
-            if (artefact || candidate.atEdge || candidate.peak <= lastPeak_)
-                continue;
-            if (!tWave && candidate.slope >= Threshold())
-            {
-                Accept(candidate, RunningWeight, track);
-                continue;
-            }
-            noisePeak_ = RunningWeight * candidate.slope + (1.0 - RunningWeight) * noisePeak_;
-            if (!tWave && (!missed_ || candidate.slope > missed_->slope))
-                missed_ = candidate;
-        }
-        if (missed_ && last_ && !intervals_.empty() && static_cast<double>(tick - *last_) > SearchBackIntervals * interval)
-        {
-            next_ = missed_->tick + 1;
-            Accept(*missed_, SearchBackWeight, track);
-        }
-    }
+    while (next_ < known && (complete || next_ + 2 * searchHalf_ < known))
+        Examine(next_++, known, track);
     // No later beat can lie before the ticks walked (less the search half window), nor, while a search-back
-    // may still add one, before the last beat.
+    // may still add one, before the last beat, nor before a first beat not yet confirmed.
     int64_t settled = next_ - searchHalf_;
-    if (last_ && !intervals_.empty())
+    if (last_ && period_)
         settled = std::min(settled, *last_ + 1 - searchHalf_);
+    if (!held_.empty())
+        settled = std::min(settled, held_.front().peak);
     if (settled > track.SettledTicks())
         track.Settle(settled);
 }
 
+void RWaveDetector::Examine(int64_t tick, int64_t known, EventTrack& track)
+{
+    if (tick >= nextEstimate_)
+    {
+        if (const auto period = EstimatePeriod(nextEstimate_ - learnTicks_, nextEstimate_))
+            period_ = period;
+        nextEstimate_ += learnTicks_;
+    }
+    const float slope = f_[static_cast<size_t>(tick)];
+    if (slope > 0.0f && slope >= 0.5 * Threshold() && IsSlopePeak(tick) &&
+        !(last_ && static_cast<double>(tick - *last_) < Refractory()))
+    {
+        const Candidate candidate = Measure(tick, known);
+        if (IsArtefact(candidate) || candidate.atEdge || candidate.peak <= lastPeak_ || !LiesWholeInRecord(candidate, known))
+            return;
+        const bool tWave = IsTWave(candidate);
+        if (!tWave && candidate.slope >= Threshold())
+            return Accept(candidate, RunningWeight, track);
+        noisePeak_ = RunningWeight * candidate.slope + (1.0 - RunningWeight) * noisePeak_;
+        if (!tWave)
+            missed_.push_back(candidate);
+    }
+    if (!missed_.empty() && last_ && period_ && static_cast<double>(tick - *last_) > SearchBackPeriods * *period_)
+    {
+        const Candidate beat = SearchBackChoice();
+        next_ = beat.tick + 1;
+        Accept(beat, SearchBackWeight, track);
+    }
+    if (confirmAt_ && tick >= *confirmAt_)
+        ConfirmFirst(known, track);
+}
+
+RWaveDetector::Candidate RWaveDetector::SearchBackChoice() const
+{
+    const auto largest = std::max_element(missed_.begin(), missed_.end(),
+                                          [](const Candidate& a, const Candidate& b) { return a.slope < b.slope; });
+    const auto first = std::find_if(missed_.begin(), largest, [&](const Candidate& c) {
+        return static_cast<double>(largest->tick - c.tick) < Refractory() && c.slope >= StrongShare * largest->slope;
+    });
+    return *first;
+}
+
 void RWaveDetector::Accept(const Candidate& beat, double weight, EventTrack& track)
 {
-    if (last_)
-    {
-        intervals_.push_back(beat.tick - *last_);
-        if (intervals_.size() > IntervalsAveraged)
-            intervals_.pop_front();
-    }
-    signalPeak_ = weight * beat.slope + (1.0 - weight) * signalPeak_;
+    signalPeak_ = weight * std::min(beat.slope, SlopeRiseTimes * signalPeak_) + (1.0 - weight) * signalPeak_;
     height_ = RunningWeight * beat.height + (1.0 - RunningWeight) * height_;
     width_ = RunningWeight * beat.width + (1.0 - RunningWeight) * width_;
     lastSlope_ = beat.slope;
     last_ = beat.tick;
     lastPeak_ = beat.peak;
-    missed_.reset();
+    missed_.clear();
+    if (firstDecided_)
+        return Append(beat, track);
+    held_.push_back(beat);
+    if (held_.size() == 2)
+        confirmAt_ = beat.tick + static_cast<int64_t>(std::ceil(Refractory()));
+}
+
+// The first beat stands unless the next beat has a second deflection that it lacks: then it is itself the
+// second deflection of a beat before the record.
+void RWaveDetector::ConfirmFirst(int64_t known, EventTrack& track)
+{
+    firstDecided_ = true;
+    confirmAt_.reset();
+    if (held_.empty())
+        return;
+    bool stands = true;
+    if (held_.size() > 1)
+    {
+        const Candidate& first = held_[0];
+        const Candidate& next = held_[1];
+        const int64_t skip = 2 * std::max(searchHalf_, static_cast<int64_t>(std::llround(width_)));
+        const auto refractory = static_cast<int64_t>(std::ceil(Refractory()));
+        if (const auto second = Strongest(next.peak + skip, next.peak + refractory + 1, known, StrongShare * next.slope))
+        {
+            const int64_t offset = second->peak - next.peak;
+            const int64_t reach = std::max(searchHalf_, static_cast<int64_t>(std::llround(SecondDeflectionTolerance * offset)));
+            stands = Strongest(first.peak + offset - reach, first.peak + offset + reach + 1, known, StrongShare * first.slope)
+                         .has_value();
+        }
+    }
+    for (size_t index = stands ? 0 : 1; index < held_.size(); ++index)
+        Append(held_[index], track);
+    held_.clear();
+}
+
+void RWaveDetector::Append(const Candidate& beat, EventTrack& track) const
+{
     const EventHeader event{static_cast<int32_t>(beat.peak), 0.0f, static_cast<double>(x_[static_cast<size_t>(beat.peak)])};
     track.Append(&event);
 }

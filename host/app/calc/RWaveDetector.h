@@ -4,7 +4,6 @@
 
 #include "host/app/calc/CalcNodes.h"
 
-#include <deque>
 #include <optional>
 #include <span>
 #include <vector>
@@ -17,9 +16,9 @@ struct RWaveRules
     double minPeriod; // seconds: no two beats closer than this, whatever the heart rate
 };
 
-// Feeds samples block by block; a beat is decided a few tens of milliseconds after its R wave (and the
-// first ones once a few seconds have come for the start of the thresholds), so that a record fed in chunks
-// yields exactly the events of the record fed at once.
+// Feeds samples block by block; a beat is decided a few tens of milliseconds after its R wave (the first of
+// a record once the beat after it is known, and the first ones once a few seconds have come for the start of
+// the thresholds), so that a record fed in chunks yields exactly the events of the record fed at once.
 class RWaveDetector
 {
 public:
@@ -42,31 +41,48 @@ private:
 
     void Advance(bool complete, EventTrack& track);
     void Derive(bool complete);
-    void Learn();
+    void DeriveSlope(int64_t end);
+    void Learn(bool complete);
+    std::vector<Candidate> WindowTops(int64_t end) const;
+    void Examine(int64_t tick, int64_t known, EventTrack& track);
     bool IsSlopePeak(int64_t tick) const;
     // The candidate at tick, from the samples of y before end.
     Candidate Measure(int64_t tick, int64_t end) const;
+    bool IsArtefact(const Candidate& candidate) const;
+    bool IsTWave(const Candidate& candidate) const;
+    bool LiesWholeInRecord(const Candidate& candidate, int64_t known) const;
+    // The strongest candidate with its R wave in [from, to) (searched no further than end) of at least the given slope.
+    std::optional<Candidate> Strongest(int64_t from, int64_t to, int64_t end, double minSlope) const;
+    std::optional<double> EstimatePeriod(int64_t from, int64_t to) const;
+    Candidate SearchBackChoice() const;
     void Accept(const Candidate& beat, double weight, EventTrack& track);
+    void ConfirmFirst(int64_t known, EventTrack& track);
+    void Append(const Candidate& beat, EventTrack& track) const;
     double Threshold() const { return noisePeak_ + ThresholdShare * (signalPeak_ - noisePeak_); }
     double Refractory() const;
 
-    static constexpr double ThresholdShare = 0.25;
+    static constexpr double ThresholdShare = 0.4;
 
     double interval_;
     double minPeriodTicks_;
     int64_t medianHalf_;  // the despiking median's half window
     int64_t slopeHalf_;   // the slope's half span
+    int64_t maxSlopeHalf_;
     int64_t searchHalf_;  // a slope peak is the largest this far either side
-    int64_t learnTicks_;  // the thresholds start from this much of the record
+    int64_t learnTicks_;  // the thresholds start from this much of the record, the period from each such span
     int64_t learnWindow_; // each window of which holds a beat at the slowest rates
     std::vector<float> x_, y_, f_;
     bool learned_ = false;
-    int64_t next_ = 0; // the next tick of f_ to examine
+    int64_t next_ = 0;         // the next tick of f_ to examine
+    int64_t nextEstimate_ = 0; // the period is estimated anew from the span before this tick once reached
     double signalPeak_ = 0.0, noisePeak_ = 0.0, height_ = 0.0, width_ = 0.0, lastSlope_ = 0.0;
-    std::optional<int64_t> last_;     // slope tick of the last beat
-    int64_t lastPeak_ = -1;           // R-wave tick of the last beat
-    std::deque<int64_t> intervals_;   // the last beat-to-beat intervals, ticks
-    std::optional<Candidate> missed_; // the largest candidate below the threshold since the last beat
+    std::optional<double> period_;      // ticks, from the record itself, not from the beats taken
+    std::optional<int64_t> last_;       // slope tick of the last beat
+    int64_t lastPeak_ = -1;             // R-wave tick of the last beat
+    std::vector<Candidate> missed_;     // candidates below the threshold since the last beat
+    std::vector<Candidate> held_;       // the record's first beats until the first is confirmed
+    std::optional<int64_t> confirmAt_;  // the tick from which the first beat is decided
+    bool firstDecided_ = false;
 };
 
 EventNodePtr MakeRWaveDetector(SampleNodePtr signal, const Recording& recording, const RWaveRules& rules);
