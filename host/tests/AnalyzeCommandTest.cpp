@@ -5,6 +5,7 @@
 #include "host/app/MacroCommand.h"
 #include "host/app/SettingsFileFormat.h"
 #include "host/app/TextConversion.h"
+#include "host/tests/EcgFixtures.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include <gtest/gtest.h>
@@ -226,6 +227,37 @@ TEST(AnalyzeScannerEcg, GivesOneLoopPerBeat)
         const auto rWaves = static_cast<int>(test.ecg.RTicks(rows).size());
         EXPECT_EQ(rWaves, std::stoi(ReadTable(pressureText).at("SW").at(1))) << test.name;
         EXPECT_EQ(rWaves - 1, std::stoi(ReadTable(ecgText).at("SW").at(1))) << test.name << ": a loop from each R wave to the next";
+    }
+}
+
+// A mouse with a noisy ECG (noise of a tenth of the R wave) whose record starts 1 to 6 ms after an R wave's
+// peak, on its downslope: the first loop begins at the first whole QRS, at end-diastole, not at a point of
+// early systole a few milliseconds in.
+TEST(AnalyzeScannerEcg, ARecordStartingJustAfterAnRWaveBeginsItsFirstLoopAtEndDiastole)
+{
+    std::istringstream lines(HostTests::MousePreloadReductionText());
+    std::string header, line;
+    std::getline(lines, header);
+    std::vector<std::string> rows;
+    while (std::getline(lines, line))
+        rows.push_back(line);
+    // R waves at the start of every beat of 125 ms, where the ventricle's activation begins.
+    const HostTests::EcgShape shape{0.001, 0.125, 0.002, 0.03, 0.0, 0.0, 0.0, 0.0, 0.001, 0.1, 0.2, 5, 0.0};
+    const std::vector<float> ecg = HostTests::EcgGenerator(shape).Make(static_cast<int64_t>(rows.size())).samples;
+    for (const size_t after : {size_t{1}, size_t{3}, size_t{6}})
+    {
+        std::ostringstream text;
+        text << header << ",ECG (mV)\n";
+        for (size_t row = 125 + after; row < rows.size(); ++row)
+            text << rows[row] << ',' << ecg[row] << '\n';
+        const HostTests::TemporaryFile file("analyze-ecg-record-start.csv", text.str());
+        const Output analyzed = RunSistra({"analyze", file.Path(), "--ecg", "ecg"});
+        ASSERT_EQ(Host::ExitOk, analyzed.status) << analyzed.err;
+        std::istringstream out(analyzed.out);
+        const Table summary = ReadTable(out);
+        // From each of the 38 whole beats' R wave to the next; ED pressure about 7 mmHg, 57 a few ms later.
+        EXPECT_EQ("37", summary.at("Ped").at(1)) << after << " ms after the R wave";
+        EXPECT_LT(std::stod(summary.at("Ped").at(4)), 15.0) << after << " ms after the R wave";
     }
 }
 
