@@ -1,5 +1,7 @@
 #include "views/HemodynamicsTableExport.h"
 
+#include "foundation/system/ExactFileName.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -99,7 +101,8 @@ bool IsCsvExportPath(const std::wstring& path)
 TableExportResult WriteTableText(ITableDataManager& data, ITableStoredRowInfo& rows, const std::wstring& path,
                                  bool includeSummary, IHostProgress* progress)
 {
-    File file(_wfopen(path.c_str(), L"wb"));
+    const std::wstring exact = Orv::ExactFileName(path).OpenAs();
+    File file(exact.empty() ? nullptr : _wfopen(exact.c_str(), L"wb"));
     if (!file)
         return TableExportResult::Failed;
     ULONG columns = 0;
@@ -127,7 +130,7 @@ TableExportResult WriteTableText(ITableDataManager& data, ITableStoredRowInfo& r
     written = std::fclose(file.release()) == 0 && written;
     if (written && !cancelled)
         return TableExportResult::Written;
-    _wremove(path.c_str());
+    _wremove(exact.c_str());
     return cancelled ? TableExportResult::Cancelled : TableExportResult::Failed;
 }
 

@@ -1,4 +1,5 @@
 #include "host/app/AnalyzeCommand.h"
+#include "foundation/system/ExactFileName.h"
 
 #include "host/app/DocumentAnalysis.h"
 #include "host/app/ExitCodes.h"
@@ -118,10 +119,12 @@ SheetPlace SheetPlaceOf(const std::optional<std::string>& option)
 {
     if (!option)
         return SheetPlace::None;
-    const std::string& text = *option;
-    if (text == "-" || text == "/dev/stdout")
+    if (*option == "-")
         return SheetPlace::Output;
-    return text == "/dev/stderr" ? SheetPlace::Errors : SheetPlace::File;
+    const std::optional<DWORD> stream = StandardStreamNamed(FromUtf8(*option));
+    if (!stream)
+        return SheetPlace::File;
+    return *stream == STD_OUTPUT_HANDLE ? SheetPlace::Output : SheetPlace::Errors;
 }
 
 std::string InFolder(const std::string& folder, const char* name)
@@ -132,16 +135,15 @@ std::string InFolder(const std::string& folder, const char* name)
 
 const char* const TableFileNames[] = {"loops.tsv", "summary.tsv", "regressions.tsv"};
 
-bool SameFile(const std::string& first, const std::string& second)
+// The same text for two names of the file an output is written to; the recording is the file its name found.
+std::wstring WrittenFile(const std::string& text)
 {
-    const auto place = [](const std::string& text) {
-        std::error_code problem;
-        const std::filesystem::path absolute = std::filesystem::absolute(FromUtf8(text), problem);
-        return (problem ? std::filesystem::path(FromUtf8(text)) : absolute).lexically_normal().wstring();
-    };
-    const std::wstring a = place(first), b = place(second);
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
+    return Orv::ExactFileName(FromUtf8(text)).Identity();
+}
+
+std::wstring RecordingFile(const std::string& text)
+{
+    return Orv::ExactFileName(Orv::FoundFileName(FromUtf8(text))).Identity();
 }
 
 // Two outputs given the same file would leave only the one written last, and an output named as the recording
@@ -156,9 +158,12 @@ void RefuseClashingFiles(const AnalyzeOptions& options)
         files.emplace_back("--results-sheet", *options.resultsSheetFile);
     if (options.saveSettingsFile)
         files.emplace_back("--save-settings", *options.saveSettingsFile);
+    std::vector<std::wstring> identities;
+    for (const auto& [role, name] : files)
+        identities.push_back(identities.empty() ? RecordingFile(name) : WrittenFile(name));
     for (size_t later = 1; later < files.size(); ++later)
         for (size_t earlier = 0; earlier < later; ++earlier)
-            if (SameFile(files[earlier].second, files[later].second))
+            if (identities[earlier] == identities[later])
                 throw UsageError(files[later].first + " " + files[later].second + " is the same file as " +
                                  files[earlier].first + ": give it another name");
 }

@@ -11,6 +11,7 @@
 #include "foundation/com/ResultCodes.h"
 #include "foundation/storage/FileLockBytes.h"
 #include "foundation/storage/OrvStorage.h"
+#include "foundation/system/ExactFileName.h"
 
 #include <ocidl.h>
 
@@ -160,7 +161,8 @@ std::vector<char> StreamContent(IStream* stream)
 
 HRESULT WriteFileWhole(const std::wstring& path, const std::vector<char>& bytes)
 {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const std::wstring exact = Orv::ExactFileName(path).OpenAs();
+    const DWORD attributes = exact.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(exact.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Orv::FailWithReason(HRESULT_FROM_WIN32(ERROR_DIRECTORY), IID_IPersistStreamInit,
                                    (path + L" is a folder: name a file to write the settings to").c_str());
@@ -171,7 +173,8 @@ HRESULT WriteFileWhole(const std::wstring& path, const std::vector<char>& bytes)
     }
     catch (const FileWriteError& error)
     {
-        return error.Error() ? HRESULT_FROM_WIN32(error.Error()) : E_FAIL;
+        return Orv::FailWithReason(error.Error() ? HRESULT_FROM_WIN32(error.Error()) : E_FAIL, IID_IPersistStreamInit,
+                                   FromUtf8(error.Reason()).c_str());
     }
 }
 
@@ -445,23 +448,28 @@ HRESULT SaveDocumentFile(const std::wstring& path, const std::wstring& recording
                          const SavedComputedChannels& channels)
 {
     return Orv::CatchReturn([&]() -> HRESULT {
-        const DWORD attributes = GetFileAttributesW(path.c_str());
+        const std::wstring exact = Orv::ExactFileName(path).OpenAs();
+        const DWORD attributes = exact.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(exact.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
             return Orv::FailWithReason(HRESULT_FROM_WIN32(ERROR_DIRECTORY), IID_IStorage,
                                        (path + L" is a folder: name a file to save the document to").c_str());
         // A file that holds something else is refused, not overwritten.
-        if (Orv::ComPtr<IStorage> earlier; attributes != INVALID_FILE_ATTRIBUTES && !IsEmptyFile(path))
-            if (const HRESULT hr = OpenDocumentFile(path, earlier.Put()); FAILED(hr))
+        if (Orv::ComPtr<IStorage> earlier; attributes != INVALID_FILE_ATTRIBUTES && !IsEmptyFile(exact))
+            if (const HRESULT hr = OpenDocumentFile(exact, earlier.Put()); FAILED(hr))
                 return hr;
-        const std::wstring temporary = path + L".saving" + std::to_wstring(GetCurrentProcessId());
-        DeleteFileW(temporary.c_str());
-        HRESULT hr = SaveNewDocumentFile(temporary, recordingPath, modules, items, data, progress, channels);
-        if (SUCCEEDED(hr) &&
-            !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            hr = Orv::LastErrorResult();
-        if (FAILED(hr))
-            DeleteFileW(temporary.c_str());
-        return hr;
+        try
+        {
+            StagedFile staged(path);
+            staged.Close();
+            const HRESULT hr = SaveNewDocumentFile(staged.Path(), recordingPath, modules, items, data, progress, channels);
+            if (SUCCEEDED(hr))
+                staged.Commit();
+            return hr;
+        }
+        catch (const FileWriteError& error)
+        {
+            return Orv::FailWithReason(HRESULT_FROM_WIN32(error.Error()), IID_IStorage, FromUtf8(error.Reason()).c_str());
+        }
     });
 }
 

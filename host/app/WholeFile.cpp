@@ -1,9 +1,12 @@
 #include "host/app/WholeFile.h"
 
+#include "foundation/system/ExactFileName.h"
 #include "host/app/TextConversion.h"
 
+#include <atomic>
 #include <memory>
 #include <streambuf>
+#include <utility>
 
 namespace Host
 {
@@ -69,6 +72,12 @@ std::string FolderOf(const std::wstring& path)
     return slash == std::wstring::npos ? "." : ToUtf8(path.substr(0, slash == 0 ? 1 : slash));
 }
 
+std::wstring NameOf(const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L"/\\");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
 std::string ReasonText(const std::wstring& path, DWORD error)
 {
     if (error == ERROR_PATH_NOT_FOUND)
@@ -76,32 +85,32 @@ std::string ReasonText(const std::wstring& path, DWORD error)
     return SystemErrorText(error);
 }
 
+// A file's name holds at most 255 bytes on the Unix file systems Wine writes to (and 255 characters on
+// Windows's).
+constexpr size_t LongestFileName = 255;
+
 // Under Wine a Unix device or process folder (/dev/stdout, /proc/self/fd/1) reaches the file or terminal it
 // stands for, often through a link that a rename would replace: such a target is written in place.
 bool InUnixDeviceFolder(const std::wstring& path)
 {
-    using UnixFileName = char*(CDECL*)(const wchar_t*);
-    const auto unixFileName = reinterpret_cast<UnixFileName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    char* name = unixFileName ? unixFileName(path.c_str()) : nullptr;
-    if (!name)
-        return false;
-    const std::string unixPath(name);
-    HeapFree(GetProcessHeap(), 0, name);
-    return unixPath.starts_with("/dev/") || unixPath.starts_with("/proc/");
+    const std::wstring unixPath = Orv::UnixFileName(path);
+    return unixPath.starts_with(L"/dev/") || unixPath.starts_with(L"/proc/");
 }
 
 // An existing target that is no file on a disk (a device, a pipe), opened for writing in place.
 UniqueFile OpenInPlaceTarget(const std::wstring& path)
 {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    const std::wstring openAs = Orv::ExactFileName(path).OpenAs();
+    if (openAs.empty())
+        return nullptr;
+    UniqueFile file(CreateFileW(openAs.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE)
     {
         file.release();
         return nullptr;
     }
-    if (GetFileType(file.get()) == FILE_TYPE_DISK && !InUnixDeviceFolder(path))
+    if (GetFileType(file.get()) == FILE_TYPE_DISK && !InUnixDeviceFolder(openAs))
         return nullptr;
     return file;
 }
@@ -128,59 +137,132 @@ void WriteThrough(HANDLE file, const std::wstring& target, const FileContentWrit
         throw FileWriteError(target, ERROR_WRITE_FAULT);
 }
 
+// What opens exactly the target's file, or why nothing can: a target that is a folder, a name longer than a
+// file system takes, a twin in case that a path this long cannot be told from.
+std::wstring WritableName(const std::wstring& target)
+{
+    const std::string name = ToUtf8(NameOf(target));
+    if (name.size() > LongestFileName)
+        throw FileWriteError(target,
+                             "its name is " + std::to_string(name.size()) + " bytes long, and a file's name holds at most " +
+                                 std::to_string(LongestFileName),
+                             ERROR_FILENAME_EXCED_RANGE);
+    const Orv::ExactFileName exact(target);
+    if (exact.OpenAs().empty())
+        throw FileWriteError(target,
+                             "its folder holds " + ToUtf8(exact.Twin()) +
+                                 ", whose name differs only in case, and the system cannot tell the two apart on a path "
+                                 "this long (under " +
+                                 std::to_string(MAX_PATH) + " characters): name another file",
+                             ERROR_FILE_EXISTS);
+    const DWORD attributes = GetFileAttributesW(exact.OpenAs().c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw FileWriteError(target, "it is a folder: name a file", ERROR_DIRECTORY);
+    return exact.OpenAs();
+}
+
+// Staged files of the process are told apart by a number of their own, as several sets may be open at once.
+std::atomic<unsigned> stagedFiles{0};
+
+// A short name beside the file openAs names.
+std::wstring StagingName(const std::wstring& openAs)
+{
+    const size_t slash = openAs.find_last_of(L"/\\");
+    return openAs.substr(0, slash == std::wstring::npos ? 0 : slash + 1) + L".sistra-" +
+           std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(stagedFiles++) + L".part";
+}
+
 } // namespace
 
-FileWriteError::FileWriteError(const std::wstring& path, DWORD error)
-    : std::runtime_error("cannot write " + ToUtf8(path) + ": " + ReasonText(path, error)), error_(error)
+FileWriteError::FileWriteError(const std::wstring& path, DWORD error) : FileWriteError(path, ReasonText(path, error), error)
 {
 }
 
 FileWriteError::FileWriteError(const std::wstring& path, const std::string& reason, DWORD error)
-    : std::runtime_error("cannot write " + ToUtf8(path) + ": " + reason), error_(error)
+    : std::runtime_error("cannot write " + ToUtf8(path) + ": " + reason), error_(error), reason_(reason)
 {
 }
 
-WholeFileSet::~WholeFileSet()
+std::optional<DWORD> StandardStreamNamed(const std::wstring& path)
 {
-    RemoveStaged();
+    for (const auto& [number, stream] : {std::pair{L"1", STD_OUTPUT_HANDLE}, std::pair{L"2", STD_ERROR_HANDLE}})
+        if (path == std::wstring(L"/dev/fd/") + number || path == std::wstring(L"/proc/self/fd/") + number)
+            return stream;
+    if (path == L"/dev/stdout")
+        return STD_OUTPUT_HANDLE;
+    if (path == L"/dev/stderr")
+        return STD_ERROR_HANDLE;
+    return std::nullopt;
 }
 
-void WholeFileSet::RemoveStaged()
+StagedFile::StagedFile(const std::wstring& target) : target_(target), openAs_(WritableName(target))
 {
-    for (const Staged& file : staged_)
-        DeleteFileW(file.temporary.c_str());
+    // A name left by an earlier run of a process with the same number is passed over.
+    for (int attempt = 0; file_ == INVALID_HANDLE_VALUE; ++attempt)
+    {
+        staged_ = StagingName(openAs_);
+        file_ = CreateFileW(staged_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const DWORD error = file_ == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+        if (error != ERROR_SUCCESS && (error != ERROR_FILE_EXISTS || attempt == 100))
+            throw FileWriteError(target_, error);
+    }
+}
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : target_(std::move(other.target_)), openAs_(std::move(other.openAs_)), staged_(std::move(other.staged_)),
+      file_(std::exchange(other.file_, INVALID_HANDLE_VALUE))
+{
+    other.staged_.clear();
+}
+
+StagedFile::~StagedFile()
+{
+    if (file_ != INVALID_HANDLE_VALUE)
+        CloseHandle(file_);
+    if (!staged_.empty())
+        DeleteFileW(staged_.c_str());
+}
+
+void StagedFile::Close()
+{
+    if (file_ == INVALID_HANDLE_VALUE)
+        return;
+    const DWORD error = FlushFileBuffers(file_) ? ERROR_SUCCESS : GetLastError();
+    CloseHandle(std::exchange(file_, INVALID_HANDLE_VALUE));
+    if (error != ERROR_SUCCESS)
+        throw FileWriteError(target_, error);
+}
+
+void StagedFile::Commit()
+{
+    Close();
+    if (!MoveFileExW(staged_.c_str(), openAs_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw FileWriteError(target_, GetLastError());
     staged_.clear();
 }
 
 void WholeFileSet::Add(const std::wstring& path, const FileContentWriter& write)
 {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        throw FileWriteError(path, "it is a folder: name a file", ERROR_DIRECTORY);
+    if (const std::optional<DWORD> stream = StandardStreamNamed(path))
+    {
+        WriteThrough(GetStdHandle(*stream), path, write);
+        return;
+    }
     if (const UniqueFile device = OpenInPlaceTarget(path))
     {
         WriteThrough(device.get(), path, write);
         return;
     }
-    const std::wstring temporary =
-        path + L".part" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(staged_.size());
-    UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE)
-    {
-        file.release();
-        throw FileWriteError(path, GetLastError());
-    }
-    staged_.push_back({path, temporary});
-    WriteThrough(file.get(), path, write);
-    if (!FlushFileBuffers(file.get()))
-        throw FileWriteError(path, GetLastError());
+    staged_.emplace_back(path);
+    WriteThrough(staged_.back().Handle(), path, write);
+    // On the disk before any file of the set takes its name.
+    staged_.back().Close();
 }
 
 void WholeFileSet::Commit()
 {
-    for (const Staged& file : staged_)
-        if (!MoveFileExW(file.temporary.c_str(), file.target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            throw FileWriteError(file.target, GetLastError());
+    for (StagedFile& file : staged_)
+        file.Commit();
     staged_.clear();
 }
 

@@ -643,11 +643,11 @@ TEST_F(AnalyzeCommand, SettingsThatCannotBeWrittenFailNamingWhy)
     const struct
     {
         std::string target;
-        const char* says;
+        std::string says;
     } cases[] = {
         {folder.string(), "is a folder"},
         {"/dev/full", "Disk full"},
-        {(folder / "missing" / "s.bin").string(), "Path not found"},
+        {(folder / "missing" / "s.bin").string(), "the folder " + (folder / "missing").string() + " does not exist"},
     };
     for (const auto& test : cases)
     {

@@ -1,6 +1,7 @@
 #include "foundation/com/ResultCodes.h"
 #include "tableview/transfer/TableText.h"
 
+#include "foundation/system/ExactFileName.h"
 #include "foundation/system/ModalMessage.h"
 
 #include <commdlg.h>
@@ -100,7 +101,10 @@ HRESULT WriteTextFile(const wchar_t* fileName, const std::wstring& text)
 {
     if (!fileName || !*fileName)
         return E_INVALIDARG;
-    UniqueFile file(CreateFileW(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring exact = Orv::ExactFileName(fileName).OpenAs();
+    if (exact.empty())
+        return HRESULT_FROM_WIN32(ERROR_FILE_EXISTS);
+    UniqueFile file(CreateFileW(exact.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE)
     {
         file.release();
