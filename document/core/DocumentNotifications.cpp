@@ -395,6 +395,21 @@ void SistraDocument::ReactToWorkflowModeChange(const ModelChangedRecord& record)
 namespace Sistra
 {
 
+namespace
+{
+
+// The unit a channel was recorded in as the person reads it, its prefix kept ("uL" where the calculations
+// read litres); empty when unknown.
+std::wstring RecordedUnitShown(IUnitConversion* conversion)
+{
+    ConversionUnits units;
+    if (!conversion || FAILED(ReadConversionUnits(*conversion, units)))
+        return {};
+    return units.RawUnit().GetText();
+}
+
+} // namespace
+
 // Settings taken to another recording, or a document whose channels came back in their recorded units:
 // the host shows the calibrations on no channel. They are put there as the calibration commands put them,
 // each built on its channel's own units.
@@ -422,9 +437,11 @@ bool SistraDocument::PutCalibrationsOnChannels(std::wstring& refusal)
         Orv::ComPtr<IUnitConversion> shown;
         host->GetChannelConversion(HostUnsetPosition, HostNewRecordings, target.channel, shown.Put());
         shownBefore.emplace_back(target.channel, shown);
-        const std::wstring madeIn = RecordedUnitText(target.calibrator->FindConversion(target.channel).Get());
+        const Orv::ComPtr<IUnitConversion> made = target.calibrator->FindConversion(target.channel);
+        const std::wstring madeIn = RecordedUnitText(made.Get()), madeInShown = RecordedUnitShown(made.Get());
         target.calibrator->AdoptShownConversion(target.channel);
-        const std::wstring recordedIn = RecordedUnitText(target.calibrator->FindConversion(target.channel).Get());
+        const Orv::ComPtr<IUnitConversion> recorded = target.calibrator->FindConversion(target.channel);
+        const std::wstring recordedIn = RecordedUnitText(recorded.Get());
         const bool inUnit = BringCalibrationToUnit(target.calibrator == pressureCalibrator_.get(), madeIn, recordedIn);
         // Points brought into the channel's unit are committed, which may put the calibration on the channel.
         if (inUnit &&
@@ -434,8 +451,9 @@ bool SistraDocument::PutCalibrationsOnChannels(std::wstring& refusal)
         refusal = std::wstring(L"the ") + target.name + L" calibration cannot be applied to channel " +
                   std::to_wstring(target.channel + 1);
         if (!inUnit)
-            refusal += L": it was made on a channel recorded in " + madeIn + L", and this recording's channel " +
-                       (recordedIn.empty() ? std::wstring(L"has no unit") : L"is in " + recordedIn) + L" (calibrate the channel anew, or load the settings on a recording in " + madeIn + L")";
+            refusal += L": it was made on a channel recorded in " + madeInShown + L", and this recording's channel " +
+                       (recordedIn.empty() ? std::wstring(L"has no unit") : L"is in " + RecordedUnitShown(recorded.Get())) +
+                       L" (calibrate the channel anew, or load the settings on a recording in " + madeInShown + L")";
         for (const auto& [channel, conversion] : shownBefore)
             if (conversion)
                 host->ApplyChannelSetup(0, 0, channel, 1, conversion.Get());

@@ -865,7 +865,7 @@ double SummaryMean(const std::string& out, const std::string& parameter)
 }
 
 // A pressure calibration made on a recording in mmHg calibrates the same physical pressure on one in kPa;
-// a volume calibration made on a channel in mS is refused for one in V, both units named.
+// a volume calibration made on a channel in mS is refused for one in V, both units named as recorded.
 TEST_F(AnalyzeCommand, SavedCalibrationsHoldInTheUnitsTheyWereMadeIn)
 {
     const HostTests::TemporaryFile kilopascals(
@@ -889,7 +889,7 @@ TEST_F(AnalyzeCommand, SavedCalibrationsHoldInTheUnitsTheyWereMadeIn)
     ASSERT_EQ(Host::ExitOk, RunSistra({"analyze", siemens.Path(), "--calibrate-volume", "2:0.5,-10", "--save-settings", volume}).status);
     const Output refused = RunSistra({"analyze", volts.Path(), "--settings", volume});
     EXPECT_EQ(Host::ExitFailure, refused.status);
-    EXPECT_NE(std::string::npos, refused.err.find("made on a channel recorded in S, and this recording's channel is in V"))
+    EXPECT_NE(std::string::npos, refused.err.find("made on a channel recorded in mS, and this recording's channel is in V"))
         << refused.err;
     EXPECT_TRUE(refused.out.empty());
 
@@ -900,7 +900,7 @@ TEST_F(AnalyzeCommand, SavedCalibrationsHoldInTheUnitsTheyWereMadeIn)
     ASSERT_EQ(Host::ExitOk, RunSistra({"analyze", file->Path(), "--calibrate-volume", "2:1,0", "--save-settings", micro}).status);
     const Output noUnit = RunSistra({"analyze", unitless.Path(), "--settings", micro});
     EXPECT_EQ(Host::ExitFailure, noUnit.status);
-    EXPECT_NE(std::string::npos, noUnit.err.find("made on a channel recorded in L, and this recording's channel has no unit"))
+    EXPECT_NE(std::string::npos, noUnit.err.find("made on a channel recorded in \xC2\xB5L, and this recording's channel has no unit"))
         << noUnit.err;
     EXPECT_TRUE(noUnit.out.empty());
     std::filesystem::remove_all(folder);
