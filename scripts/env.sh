@@ -38,6 +38,22 @@ use_own_wine_prefix() {
     export WINEPREFIX=$own
 }
 
+# wine_prefix_made: whether the shared Wine prefix is there, asked under the lock its making holds
+# (with_wine_prefix_lock), so that a command started beside the one that makes it waits for it rather than
+# taking it half made or making it again.
+wine_prefix_made() {
+    with_wine_prefix_lock test -f "$WINEPREFIX/system.reg"
+}
+
+# with_wine_prefix_lock COMMAND...: runs the command while no other holds the prefix's lock.
+with_wine_prefix_lock() {
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+        flock 9
+        "$@"
+    ) 9>"$WINEPREFIX.lock"
+}
+
 # start_wine: starts Wine in the prefix (dies when it cannot) and has a program that crashes end at once
 # with its backtrace on the error output. Wine's crash dialog would wait for a person: a test run hung
 # until its time-out and told nothing of the crash.
@@ -54,6 +70,15 @@ link_wine_prefix() {
     for registry in "$2"/*.reg; do
         cp --remove-destination "$1/$(basename "$registry")" "$registry"
     done
+}
+
+# display_session_name DISPLAY: the name of the Wine session (its prefix) that belongs to an X display, the
+# same for each of its screens.
+display_session_name() {
+    local server=$1
+    [[ "$1" =~ ^(.*:[0-9]+)\.[0-9]+$ ]] && server=${BASH_REMATCH[1]}
+    server=${server#:}
+    printf 'display%s\n' "${server//[^A-Za-z0-9_-]/_}"
 }
 
 # start_virtual_display WIDTH HEIGHT LOGFILE: an X server on a free display it picks itself (so that

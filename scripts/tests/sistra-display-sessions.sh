@@ -5,6 +5,7 @@
 # exist"). Two snapshots side by side: the second joined the first's desktop, on the first's screen, and a
 # picture wider than that screen came out with black columns.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/beat-recording.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../env.sh"
 root=$SISTRA_ROOT
 shared=$WINEPREFIX
@@ -17,17 +18,7 @@ trap 'wineserver --kill 2>/dev/null || true; WINEPREFIX=$work/wineprefixes/windo
 link_wine_prefix "$shared" "$WINEPREFIX"
 unset DISPLAY
 
-# Twenty beats of 0.85 s that differ a little in height, at 200 Hz.
-awk 'BEGIN {
-    print "Time (s),LV Pressure (mmHg),LV Volume (uL)"
-    pi = atan2(0, -1)
-    for (i = 0; i < 20 * 170; i++) {
-        beat = int(i / 170); p = (i % 170) / 170
-        pressure = p < 0.35 ? 6 + (100 + 3 * (beat % 5)) * sin(pi * p / 0.35) ^ 2 : 4 + 6 * (p - 0.35) / 0.65
-        volume = p < 0.05 ? 120 : p < 0.30 ? 85 + 35 * cos(pi * (p - 0.05) / 0.25) : p < 0.40 ? 50 : 85 - 35 * cos(pi * (p - 0.40) / 0.60)
-        printf "%.3f,%.3f,%.3f\n", i / 200, pressure, volume
-    }
-}' >"$work/recording.csv"
+beat_recording "$work/recording.csv"
 
 # A windowless command starts no display: with an X server that cannot start, info still runs, and a
 # snapshot right after it still makes its window.

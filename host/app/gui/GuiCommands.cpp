@@ -2,6 +2,7 @@
 
 #include "host/app/ExitCodes.h"
 #include "host/app/TextConversion.h"
+#include "host/app/WholeFile.h"
 #include "host/app/gui/FrameSession.h"
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/gui/SamplingBar.h"
@@ -289,6 +290,20 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
     }
 }
 
+namespace
+{
+
+// "wrote FILE (WxH)", said where it does not go into the picture: on the standard error when the picture went
+// to the standard output.
+void TellWritten(const WindowOptions& options, std::ostream& out, std::ostream& err)
+{
+    const std::optional<DWORD> stream = StandardStreamNamed(FromUtf8(options.out));
+    (stream == STD_OUTPUT_HANDLE ? err : out) << "wrote " << options.out << " (" << options.width << "x"
+                                              << options.height << ")\n";
+}
+
+} // namespace
+
 int RunSnapshot(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     std::string problem;
@@ -308,7 +323,7 @@ int RunSnapshot(const std::vector<std::string>& args, std::ostream& out, std::os
             if (!opened.NotAnalysed().empty())
                 err << "sistra snapshot: not analysed: " << opened.NotAnalysed() << "\n";
             SaveTraceView(opened, *options);
-            out << "wrote " << options->out << " (" << options->width << "x" << options->height << ")\n";
+            TellWritten(*options, out, err);
             return ExitOk;
         }
         IDocViewClass* viewClass = opened.Classes().FindView(ViewClassNameOf(options->view));
@@ -322,7 +337,7 @@ int RunSnapshot(const std::vector<std::string>& args, std::ostream& out, std::os
             return Fail(err, "snapshot", "not analysed: " + opened.NotAnalysed() + "; nothing written");
         const ViewFrame view(*viewClass, opened.Document(), nullptr, RECT{0, 0, options->width, options->height});
         SaveSettledWindowPicture(view.Outer(), FromUtf8(options->out));
-        out << "wrote " << options->out << " (" << options->width << "x" << options->height << ")\n";
+        TellWritten(*options, out, err);
         return ExitOk;
     }
     catch (const std::exception& e)

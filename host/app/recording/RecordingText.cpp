@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -929,7 +930,7 @@ public:
     explicit TextFile(const std::string& path) : path_(path), name_(FromUtf8(path)), stream_(name_, std::ios::binary)
     {
         if (!stream_)
-            throw std::runtime_error(path + ": cannot open the file");
+            throw std::runtime_error(path + ": cannot open the file: " + std::strerror(errno));
     }
 
     // Its size in bytes, or 0 when the system cannot tell.
