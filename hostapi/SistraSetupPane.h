@@ -54,7 +54,8 @@ struct ISistraSetupPane : IUnknown
     // or null to find end-diastole from the pressure's peaks.
     virtual HRESULT STDMETHODCALLTYPE SetSources(int32_t pressureChannel, int32_t volumeChannel,
                                                  const WCHAR* ecgSource) = 0;
-    // 4: the pressure peak detector: the least peak height (pressure units) and period (seconds).
+    // 4: the pressure peak detector: the least peak height (mmHg, whatever unit the pressure channel shows)
+    // and period (seconds).
     virtual HRESULT STDMETHODCALLTYPE SetDetector(double peakHeight, double minimumPeriod) = 0;
     // 5: regionMode 0 analyses the host's selection, 1 the whole recording; online analyses while the
     // host samples.

@@ -21,7 +21,8 @@ constexpr int32_t VolumeChannel = 2;        // channel
 constexpr int32_t EndLimitRule = 27;        // int: 1 = open end
 constexpr int32_t EdpMethod = 28;           // int: 1 = from ECG events
 constexpr int32_t EcgEventSource = 29;      // text
-constexpr int32_t PeakHeight = 30;          // double: peak detector's first argument and minimum peak height
+constexpr int32_t PeakHeight = 30;          // double: peak detector's first argument and minimum peak height, in
+                                            // the unit the pressure channel is read in
 constexpr int32_t PeakPeriod = 31;          // double: peak detector's second argument
 constexpr int32_t OnlineAnalysis = 35;      // bool
 constexpr int32_t AnalysisStart = 59;       // position

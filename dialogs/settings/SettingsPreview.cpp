@@ -1,5 +1,6 @@
 #include "dialogs/settings/SettingsPreview.h"
 
+#include "document/analysis/PeakHeightInChannelUnit.h"
 #include "document/core/SistraDocument.h"
 #include "document/models/workflow/WorkflowModelReader.h"
 #include "hostframework/messaging/SistraIds.h"
@@ -60,7 +61,9 @@ void SettingsPreview::GetExpressions(std::vector<Orv::String>& expressions)
     PreviewChannels* channels = Channels();
     if (!model_ || !channels || !channels->Made())
         return;
-    expressions = SettingsPreviewExpressions(WorkflowModelReader(model_), channels->TextName(0));
+    const WorkflowModelReader setup(model_);
+    const PeakHeightInChannelUnit reader(setup, document_ ? ChannelPeakHeightScale(document_->GetHostDocument(), PressureChannel()) : 1.0);
+    expressions = SettingsPreviewExpressions(reader, channels->TextName(0));
 }
 
 void SettingsPreview::GetTraceUnits(std::vector<TraceUnit>& units)

@@ -7,6 +7,7 @@
 #include "dialogs/framework/ExecuteOver.h"
 #include "dialogs/helpers/NumberFields.h"
 #include "dialogs/helpers/UnitChoices.h"
+#include "document/calibration/RecordedUnits.h"
 #include "document/core/DocumentDialogs.h"
 #include "document/core/SistraDocument.h"
 #include "document/models/ModelValues.h"
@@ -102,11 +103,11 @@ SettingsPreviewFactory& InstalledSettingsPreview()
     return factory;
 }
 
-FieldCheck CheckMinPeakHeight(const Orv::String& text, double prefixFactor, double& value)
+FieldCheck CheckMinPeakHeight(const Orv::String& text, double keptPerShown, double& value)
 {
     if (!ReadLeadingNumber(text, value))
         return FieldCheck::NotANumber;
-    value *= prefixFactor;
+    value *= keptPerShown;
     return InRange(value, LeastPeakHeight, LargestPeakHeight);
 }
 
@@ -375,11 +376,10 @@ void SistraSetupDialog::OnMinPeakHeightChanged()
     double value = 0.0;
     if (!updating_)
         MarkField(*pressureUnit_, ParseMinPeakHeight(value), PeakHeightErrors, [this] {
-            const Orv::PrefixedUnit unit = PressureUnit();
-            const double factor = UnitPrefixFactor(unit.Prefix());
+            const double factor = HeightKeptPerShown();
             Orv::OFormatStringStream text(Text(IDS_SETTINGS_PEAK_HEIGHT_RANGE));
             text << FormatNumber(LeastPeakHeight / factor) << FormatNumber(LargestPeakHeight / factor)
-                 << Orv::String(unit.GetText().c_str());
+                 << Orv::String(PressureUnit().GetText().c_str());
             return text.Str();
         });
 }
@@ -445,8 +445,13 @@ bool SistraSetupDialog::CanClose()
 
 FieldCheck SistraSetupDialog::ParseMinPeakHeight(double& value) const
 {
-    return CheckMinPeakHeight(Orv::String(peakHeight_->GetText().c_str()), UnitPrefixFactor(PressureUnit().Prefix()),
-                              value);
+    const std::wstring text = peakHeight_->GetText().c_str();
+    if (text == shownHeightText_)
+    {
+        value = shownHeight_;
+        return FieldCheck::Valid;
+    }
+    return CheckMinPeakHeight(Orv::String(text.c_str()), HeightKeptPerShown(), value);
 }
 
 FieldCheck SistraSetupDialog::ParseMinPeriod(double& value) const
@@ -458,7 +463,9 @@ FieldCheck SistraSetupDialog::ParseMinPeriod(double& value) const
 void SistraSetupDialog::ShowMinPeakHeight(double value)
 {
     const bool was = std::exchange(updating_, true);
-    peakHeight_->SetText(FormatNumber(value / UnitPrefixFactor(PressureUnit().Prefix())).c_str());
+    shownHeight_ = value;
+    shownHeightText_ = FormatNumber(value / HeightKeptPerShown()).c_str();
+    peakHeight_->SetText(shownHeightText_.c_str());
     updating_ = was;
 }
 
@@ -474,6 +481,12 @@ void SistraSetupDialog::ShowMinPeriod(double value)
 Orv::PrefixedUnit SistraSetupDialog::PressureUnit() const
 {
     return GetChannelUnit(document_, setup_->GetPressureChannel(), true);
+}
+
+double SistraSetupDialog::HeightKeptPerShown() const
+{
+    const Orv::PrefixedUnit unit = PressureUnit();
+    return UnitPrefixFactor(unit.Prefix()) / PeakHeightScale(unit);
 }
 
 bool SistraSetupDialog::IsChecked(const OWL::TRadioButton* button) const

@@ -40,9 +40,9 @@ enum class FieldCheck
     OutOfRange = 2,
 };
 
-// The minimum peak height typed in a unit whose prefix has the factor given, in base units, and
-// whether it lies within 1e-9 to 1000.
-FieldCheck CheckMinPeakHeight(const Orv::String& text, double prefixFactor, double& value);
+// The minimum peak height typed in the pressure channel's unit, in the unit the setup keeps it in
+// (keptPerShown: what one typed unit is there), and whether it lies within 1e-9 to 1000 of the kept unit.
+FieldCheck CheckMinPeakHeight(const Orv::String& text, double keptPerShown, double& value);
 // The minimum period typed in milliseconds (unit code 7) or seconds, in seconds, and whether it lies
 // within 0 to 10000 s.
 FieldCheck CheckMinPeriod(const Orv::String& text, int32_t periodUnit, double& value);
@@ -93,6 +93,8 @@ private:
     void ShowMinPeakHeight(double value);
     void ShowMinPeriod(double value);
     Orv::PrefixedUnit PressureUnit() const;
+    // What one unit of the pressure channel's shown unit is in the unit the setup keeps the height in.
+    double HeightKeptPerShown() const;
     bool IsChecked(const OWL::TRadioButton* button) const;
     void StoreInt(const ModelPtr& model, int id, int32_t value);
 
@@ -121,6 +123,10 @@ private:
     EcgSourceMap ecgSources_;
     // Set while the dialog writes a number box itself, so that its change handler leaves it alone.
     bool updating_ = false;
+    // The height the box was last given and the text it showed it as: a text left as shown stands for
+    // that height to the last digit, not for the rounded number it reads.
+    double shownHeight_ = 0.0;
+    std::wstring shownHeightText_;
     ModelPtr setup_;
     ModelPtr tau_;
     std::unique_ptr<IDataPreview> preview_;

@@ -48,4 +48,9 @@ std::optional<double> PrefixedUnitFactor(const Orv::PrefixedUnit& from, const Or
     return *factor * UnitPrefixFactor(from.Prefix()) / UnitPrefixFactor(to.Prefix());
 }
 
+double PeakHeightScale(const Orv::PrefixedUnit& shown)
+{
+    return RecordedUnitFactor(PeakHeightUnit, shown.Name()).value_or(1.0);
+}
+
 } // namespace Sistra

@@ -1,6 +1,7 @@
 // The analysis run: the analysed region walked record by record and fed to the analysis data in chunks,
 // with a host progress indicator whose percent update is where the user's cancel is seen.
 #include "document/core/SistraDocument.h"
+#include "document/analysis/PeakHeightInChannelUnit.h"
 #include "hostframework/messaging/MessageArguments.h"
 
 #include "../../resources/ResourceIds.h"
@@ -139,17 +140,18 @@ void SistraDocument::ConfigureAnalysisSources(bool useSelection)
     if (setup->GetPressureChannel() == NoChannel || setup->GetVolumeChannel() == NoChannel)
         return;
     data_->SetVolumeCorrection(volumeCalibrator_->LoopVolumeCorrection());
+    const PeakHeightInChannelUnit reader(reader_, ChannelPeakHeightScale(HostDoc(), setup->GetPressureChannel()));
     if (useSelection && setup->GetValue<PropertyType::Int>(PropertyId::WorkflowKind) == WorkflowKind::Echo)
     {
         const HostSelectionRange selection = ::ReadHostSelection(HostDocumentObject(), setup->GetVolumeChannel());
         const RangeWords range{selection.start.record, selection.start.tick, selection.end.record, selection.end.tick};
-        const Orv::String loops = BuildLoopAnalyzerExpressionWithVolumeChannel(reader_, range);
+        const Orv::String loops = BuildLoopAnalyzerExpressionWithVolumeChannel(reader, range);
         data_->ConfigureEchoAnalysis(loops.c_str(), selection.start, selection.end);
         return;
     }
-    const Orv::String loops = BuildLoopAnalyzerExpressionWithCorrectedVolume(reader_, RangeWords{});
-    const Orv::String volume = BuildVolumeExpression(reader_, *volumeCalibrator_);
-    const Orv::String events = BuildLoopAnalyzerExpressionWithVolumeChannel(reader_, RangeWords{});
+    const Orv::String loops = BuildLoopAnalyzerExpressionWithCorrectedVolume(reader, RangeWords{});
+    const Orv::String volume = BuildVolumeExpression(reader, *volumeCalibrator_);
+    const Orv::String events = BuildLoopAnalyzerExpressionWithVolumeChannel(reader, RangeWords{});
     data_->PressureStore().CreateCalculations(loops.c_str(), volume.c_str(), events.c_str());
     data_->SetLoopExpression(events.c_str());
 }

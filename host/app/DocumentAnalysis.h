@@ -32,7 +32,7 @@ struct AnalysisChoices
     std::optional<std::wstring> ecgSource; // an event-source text, or end-diastole from the pressure
     // What the choices leave doubtful, said before the results.
     std::vector<std::string> warnings;
-    double peakHeight = 20.0;              // pressure units
+    double peakHeight = 20.0;              // mmHg, in any pressure unit
     double minimumPeriod = 0.05;           // seconds
     bool wholeRecording = true;            // else the host document's selection
     bool online = false;

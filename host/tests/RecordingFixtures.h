@@ -190,40 +190,62 @@ inline std::string MousePreloadReductionText(double volumeShift = 0.0)
 }
 
 
-// A ventricle of time-varying elastance under a preload reduction, in mmHg and uL at 1 kHz, 480 beats a
-// minute. Its pressure is e(t) (Ees (V - V0) + Q (V - V0)^2) + (1 - e(t)) A (e^(B (V - V0)) - 1), with
-// e(t) = sin^2(pi x / 0.4) over the first 0.4 of each beat x; it fills through the mitral valve from a
-// venous pressure that falls from 10 to 4 mmHg over the recording and ejects into a two-element Windkessel.
-// The first settling beats are left out.
+// A ventricle of time-varying elastance under a preload reduction, by default a mouse's in mmHg and uL at
+// 1 kHz, 480 beats a minute. Its pressure is e(t) (Ees (V - V0) + Q (V - V0)^2) + (1 - e(t)) A (e^(B (V - V0)) - 1),
+// with e(t) = sin^2(pi x / 0.4) over the first 0.4 of each beat x; it fills through the mitral valve from a
+// venous pressure that falls over the recording and ejects into a two-element Windkessel. The first
+// settling beats are left out. Human() is a person's, in mmHg and mL at 75 beats a minute, recorded with
+// noise of up to 0.4 mmHg and 0.2 mL (a fixed sequence): between its beats the pressure rises and falls by
+// a few tenths of a millimetre of mercury, which only a peak detector that takes every peak for a beat cuts.
 struct ElastanceVentricle
 {
-    static constexpr double Beat = 0.125, Interval = 0.001, Step = 1e-4;
-    static constexpr double Ees = 4.0, Q = 0.02, V0 = 2.0, A = 1.9, B = 0.05;
-    static constexpr double MitralResistance = 0.017, AorticResistance = 0.005, Peripheral = 0.67, Compliance = 0.15;
+    double beat = 0.125, interval = 0.001, step = 1e-4;
+    double ees = 4.0, q = 0.02, v0 = 2.0, a = 1.9, b = 0.05;
+    double mitralResistance = 0.017, aorticResistance = 0.005, peripheral = 0.67, compliance = 0.15;
+    double startVolume = 40.0, startArterial = 70.0, venousStart = 10.0, venousFall = 6.0;
+    double pressureNoise = 0.0, volumeNoise = 0.0;
     int beats = 35, settlingBeats = 5;
 
-    // Pressure (mmHg) and volume (uL), sample by sample.
+    static ElastanceVentricle Human()
+    {
+        ElastanceVentricle human;
+        human.beat = 0.8;
+        human.ees = 2.5, human.q = 0.0, human.v0 = 5.0, human.a = 0.4, human.b = 0.03;
+        human.mitralResistance = 0.01, human.aorticResistance = 0.004, human.peripheral = 1.0, human.compliance = 1.5;
+        human.startVolume = 120.0, human.startArterial = 80.0, human.venousStart = 14.0, human.venousFall = 10.0;
+        human.pressureNoise = 0.4, human.volumeNoise = 0.2;
+        human.beats = 40;
+        return human;
+    }
+
+    // Pressure and volume in the model's units, sample by sample.
     std::pair<std::vector<double>, std::vector<double>> Samples() const
     {
         std::vector<double> pressures, volumes;
-        double v = 40.0, arterial = 70.0;
-        const auto steps = static_cast<int>(std::lround(beats * Beat / Step));
-        const auto perSample = static_cast<int>(std::lround(Interval / Step));
+        double v = startVolume, arterial = startArterial;
+        uint64_t seed = 12345;
+        // Uniform in [-0.5, 0.5), from a linear congruential sequence.
+        const auto noise = [&seed] {
+            seed = (seed * 1103515245u + 12345u) % (1u << 31);
+            return static_cast<double>(seed) / (1u << 31) - 0.5;
+        };
+        const auto steps = static_cast<int>(std::lround(beats * beat / step));
+        const auto perSample = static_cast<int>(std::lround(interval / step));
         for (int i = 0; i < steps; ++i)
         {
-            const double t = i * Step, x = std::fmod(t, Beat) / Beat;
+            const double t = i * step, x = std::fmod(t, beat) / beat;
             const double e = x < 0.4 ? std::pow(std::sin(std::numbers::pi * x / 0.4), 2) : 0.0;
-            const double venous = 10.0 - 6.0 * t / (beats * Beat);
-            const double p = e * (Ees * (v - V0) + Q * (v - V0) * (v - V0)) + (1.0 - e) * A * (std::exp(B * (v - V0)) - 1.0);
-            const double out = std::max(0.0, (p - arterial) / AorticResistance);
-            const double in = std::max(0.0, (venous - p) / MitralResistance);
-            if (i % perSample == 0 && t >= settlingBeats * Beat)
+            const double venous = venousStart - venousFall * t / (beats * beat);
+            const double p = e * (ees * (v - v0) + q * (v - v0) * (v - v0)) + (1.0 - e) * a * (std::exp(b * (v - v0)) - 1.0);
+            const double out = std::max(0.0, (p - arterial) / aorticResistance);
+            const double in = std::max(0.0, (venous - p) / mitralResistance);
+            if (i % perSample == 0 && t >= settlingBeats * beat)
             {
-                pressures.push_back(p);
-                volumes.push_back(v);
+                pressures.push_back(p + 2.0 * pressureNoise * noise());
+                volumes.push_back(v + 2.0 * volumeNoise * noise());
             }
-            v += Step * (in - out);
-            arterial += Step * (out - arterial / Peripheral) / Compliance;
+            v += step * (in - out);
+            arterial += step * (out - arterial / peripheral) / compliance;
         }
         return {pressures, volumes};
     }
@@ -239,10 +261,10 @@ struct ElastanceVentricle
             p.push_back(static_cast<float>(pressures[i] * pressureFactor));
             v.push_back(static_cast<float>(volumes[i] * volumeFactor));
         }
-        return MakeRecording(Interval, {{p, v}}, {{"LV Pressure", pressureUnit}, {"LV Volume", volumeUnit}});
+        return MakeRecording(interval, {{p, v}}, {{"LV Pressure", pressureUnit}, {"LV Volume", volumeUnit}});
     }
 
-    // The same as recording text, the volume moved by volumeOffset (uL) first.
+    // The same as recording text, the volume moved by volumeOffset (in the model's unit) first.
     std::string Text(const std::string& pressureUnit, double pressureFactor, const std::string& volumeUnit,
                      double volumeFactor, double volumeOffset = 0.0) const
     {
@@ -251,7 +273,7 @@ struct ElastanceVentricle
         text.precision(9);
         text << "Time (s),LV Pressure (" << pressureUnit << "),LV Volume (" << volumeUnit << ")\n";
         for (size_t i = 0; i < pressures.size(); ++i)
-            text << static_cast<double>(i) * Interval << ',' << pressures[i] * pressureFactor << ','
+            text << static_cast<double>(i) * interval << ',' << pressures[i] * pressureFactor << ','
                  << (volumes[i] + volumeOffset) * volumeFactor << '\n';
         return text.str();
     }

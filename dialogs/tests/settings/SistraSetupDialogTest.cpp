@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -245,6 +246,37 @@ TEST(SistraSetupDialog, ThresholdsKeepTheirSizeWhenTheirUnitChanges)
     EXPECT_EQ(Sistra::SistraSetupDialog::PeriodInSeconds,
               copies.setup->GetValue<PropertyType::Int>(PropertyId::MinimumPeriodUnit));
     dialog.Destroy();
+}
+
+// The least peak height is a pressure: its default of 20 mmHg shows in the pressure channel's unit, OK with
+// the text left as shown keeps it to the last digit, and a height typed there is kept as the same pressure.
+TEST(SistraSetupDialog, ThePeakHeightShowsAsTheSamePressureInThePressureChannelsUnit)
+{
+    const struct
+    {
+        const char* unit;
+        const wchar_t* shown;
+        double perMmHg;
+    } units[] = {{"mmHg", L"20", 1.0},
+                 {"kPa", L"2.666", 0.133322387415},
+                 {"cmH2O", L"27.19", 133.322387415 / 98.0665},
+                 {"Pa", L"2666.4", 133.322387415}};
+    for (const auto& u : units)
+    {
+        SCOPED_TRACE(u.unit);
+        DialogTests::DocumentFixture fixture(u.unit);
+        Copies copies(fixture.Document());
+        Sistra::SistraSetupDialog dialog(nullptr, fixture.Document(), copies.setup, copies.tau);
+        ASSERT_TRUE(dialog.Create());
+        const HWND shown = dialog.GetHandle();
+        EXPECT_EQ(std::wstring(u.unit, u.unit + std::strlen(u.unit)), DialogTests::TextOf(shown, IDC_SETTINGS_PRESSURE_UNIT));
+        EXPECT_EQ(u.shown, DialogTests::TextOf(shown, IDC_SETTINGS_PEAK_HEIGHT));
+        EXPECT_TRUE(dialog.CanClose());
+        EXPECT_EQ(20.0, copies.setup->GetValue<PropertyType::Double>(PropertyId::MinimumPeakHeight));
+        Type(shown, IDC_SETTINGS_PEAK_HEIGHT, L"4");
+        EXPECT_DOUBLE_EQ(4.0 / u.perMmHg, copies.setup->GetValue<PropertyType::Double>(PropertyId::MinimumPeakHeight));
+        dialog.Destroy();
+    }
 }
 
 // The QRS list offers the host's sources that yield events, by their texts, but never the module's own
