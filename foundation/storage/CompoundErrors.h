@@ -3,6 +3,9 @@
 
 #include "foundation/com/XOrv.h"
 
+#include <cstdint>
+#include <string>
+
 namespace Orv::Compound
 {
 
@@ -12,6 +15,15 @@ constexpr HRESULT InternalErrorCode = Orv::E_ORV_INTERNAL;
 [[noreturn]] inline void ThrowCorrupt()
 {
     XOrv::Throw(STG_E_DOCFILECORRUPT);
+}
+
+// A file that ends before a part its header places: cut short, the commonest damage a file takes.
+[[noreturn]] inline void ThrowCutShort(uint64_t fileSize, uint64_t partEnd)
+{
+    throw XOrv(Orv::String((L"the file is cut short: it ends at byte " + std::to_wstring(fileSize) +
+                            L", before the end of its cluster map at byte " + std::to_wstring(partEnd))
+                               .c_str()),
+               STG_E_DOCFILECORRUPT);
 }
 
 [[noreturn]] inline void ThrowInternal(const wchar_t* message)

@@ -109,6 +109,20 @@ HRESULT OrvStorage::OpenOnLockBytes(ILockBytes* lockBytes, IStorage** out)
     return Orv::CatchReturn([&] { return MakeRoot(StorageAllocator::Open(lockBytes, RootOpenMode), true, out); });
 }
 
+ULONG OrvStorage::SignatureSize()
+{
+    return sizeof FileSignature;
+}
+
+ULONG OrvStorage::SignatureDifferences(const BYTE* start, ULONG size)
+{
+    const auto* signature = reinterpret_cast<const BYTE*>(FileSignature);
+    ULONG differing = 0;
+    for (ULONG index = 0; index < std::min(size, SignatureSize()); ++index)
+        differing += start[index] != signature[index];
+    return differing;
+}
+
 HRESULT OrvStorage::MakeRoot(std::unique_ptr<StorageAllocator> allocator, bool loadTable, IStorage** out)
 {
     auto root = ComPtr<OrvStorage>::Adopt(new OrvStorage(std::move(allocator)));

@@ -16,6 +16,11 @@ public:
     static HRESULT CreateOnLockBytes(ILockBytes* lockBytes, IStorage** out);
     // The last committed state of a compound file in a byte store.
     static HRESULT OpenOnLockBytes(ILockBytes* lockBytes, IStorage** out);
+    // The length of the signature a compound file starts with, and how many of the size bytes at start
+    // (at most that length) differ from it: a reader tells a damaged compound file from a file of another
+    // kind by them.
+    static ULONG SignatureSize();
+    static ULONG SignatureDifferences(const BYTE* start, ULONG size);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override;

@@ -113,8 +113,10 @@ void StorageAllocator::LoadMap(uint32_t copy)
         ThrowCorrupt();
     const uint32_t clusters = count / map_.EntriesPerCluster();
     const uint64_t runEnd = FileOffsetOf(first, 0) + (uint64_t{clusters} << map_.ClusterShift());
-    if (uint64_t{first} + clusters > count || runEnd > StoreSize(lockBytes_.Get()))
+    if (uint64_t{first} + clusters > count)
         ThrowCorrupt();
+    if (const uint64_t size = StoreSize(lockBytes_.Get()); runEnd > size)
+        ThrowCutShort(size, runEnd);
     std::vector<ClusterEntry> image(count);
     auto* bytes = reinterpret_cast<BYTE*>(image.data());
     for (uint32_t i = 0; i < clusters; ++i)

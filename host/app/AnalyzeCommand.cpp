@@ -2,6 +2,7 @@
 #include "foundation/system/ExactFileName.h"
 
 #include "host/app/DocumentAnalysis.h"
+#include "host/app/DocumentFileOpening.h"
 #include "host/app/ExitCodes.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostDocument.h"
@@ -422,8 +423,30 @@ void SelectRegion(HostDocument& host, const Recording& recording, std::pair<doub
     host.SetSelection({range.firstRecord, range.firstTick}, {range.endRecord, range.endTick});
 }
 
-AnalysisChoices ChoicesFor(const Recording& recording, const AnalyzeOptions& options)
+// A saved document holds its channels, detector and calibrations as its settings do.
+AnalysisChoices DocumentChoices(const AnalyzeOptions& options, const DocumentFileOpening& document)
 {
+    const std::pair<bool, const char*> given[] = {{options.pressure.has_value(), "--pressure"},
+                                                  {options.volume.has_value(), "--volume"},
+                                                  {options.ecg.has_value(), "--ecg"},
+                                                  {options.settingsFile.has_value(), "--settings"},
+                                                  {options.pressureCalibration.has_value(), "--calibrate-pressure"},
+                                                  {options.volumeCalibration.has_value(), "--calibrate-volume"}};
+    for (const auto& [set, option] : given)
+        if (set)
+            throw std::runtime_error(std::string(option) + " goes with a recording: " + document.Path() +
+                                     " is a saved document, which holds its channels, detector and calibrations");
+    AnalysisChoices choices = document.Choices();
+    choices.wholeRecording = !options.region;
+    choices.online = options.online;
+    return choices;
+}
+
+AnalysisChoices ChoicesFor(const Recording& recording, const AnalyzeOptions& options,
+                           const std::optional<DocumentFileOpening>& document)
+{
+    if (document)
+        return DocumentChoices(options, *document);
     AnalysisChoices choices;
     choices.wholeRecording = !options.region;
     choices.online = options.online;
@@ -636,10 +659,12 @@ private:
 };
 
 // The module's document analyses the recording; the feed (none: the recording is whole) brings its samples.
+// A saved document's recording is analysed as the document showed it, with its settings, its analysis
+// as it was saved (the loops the person left out left out) unless a region or online run asks for another.
 int Analyze(const AnalyzeOptions& options, AnalyzingModule& module, const Recording& recording, SampleFeed* feed,
-            std::ostream& out, std::ostream& err)
+            std::ostream& out, std::ostream& err, std::optional<DocumentFileOpening>& document)
 {
-    AnalysisChoices choices = ChoicesFor(recording, options);
+    AnalysisChoices choices = ChoicesFor(recording, options, document);
     // Rows handed over as they are read arrive as sampled data do.
     choices.online = choices.online || feed;
     const HRESULT loaded = module.Load();
@@ -653,6 +678,8 @@ int Analyze(const AnalyzeOptions& options, AnalyzingModule& module, const Record
                                                             : HostDocument::Offline(recording);
     if (options.region)
         SelectRegion(*host.Get(), recording, *options.region);
+    if (document)
+        document->PrepareHost(*host.Get());
     standIn.ScriptProgressCancel(-1);
     standIn.ShowProgressOnConsole(_isatty(_fileno(stderr)) ? VARIANT_TRUE : VARIANT_FALSE);
     MessageBoxLog messages(standIn);
@@ -665,9 +692,16 @@ int Analyze(const AnalyzeOptions& options, AnalyzingModule& module, const Record
         // Said first: a doubtful choice may be why the analysis then finds nothing.
         std::vector<std::string> warnings = choices.warnings;
         warnings.insert(warnings.end(), analysis.Warnings().begin(), analysis.Warnings().end());
+        if (document)
+        {
+            document->FinishHost(*host.Get());
+            const std::vector<std::string> told = document->Warnings();
+            warnings.insert(warnings.end(), told.begin(), told.end());
+        }
         for (const std::string& warning : warnings)
             err << "sistra analyze: warning: " << warning << "\n";
-        analysis.AnalyzeNow();
+        if (options.region || options.online || !ShowsSavedAnalysis(document, analysis))
+            analysis.AnalyzeNow();
         while (!host->IsSamplingDone() && !ConsoleCancel::Cancelled())
             host->FeedSamples(options.chunk.value_or(DefaultOnlineChunk));
         messages.Report(err);
@@ -732,17 +766,18 @@ int RunAnalyze(const std::vector<std::string>& args, std::ostream& out, std::ost
         // An online run samples the recording read whole; a region is placed and the R waves' height measured
         // before the analysis starts.
         AnalyzingModule module;
-        if (options.online || options.region || options.ecg)
+        std::optional<DocumentFileOpening> document = DocumentFileOpening::Read(options.file);
+        if (document || options.online || options.region || options.ecg)
         {
-            const Recording recording = LoadRecordingFile(options.file);
-            return Analyze(options, module, recording, nullptr, out, err);
+            const Recording recording = document ? document->TakeRecording() : LoadRecordingFile(options.file);
+            return Analyze(options, module, recording, nullptr, out, err, document);
         }
         // Otherwise the text is parsed on a thread of its own while the document analyses the rows parsed so far;
         // the module loads while the reader finds the records.
         return RunWhileReading(
             options.file, err,
             [&](const Recording& recording, SampleFeed* feed, std::ostream& runErr) {
-                return Analyze(options, module, recording, feed, out, runErr);
+                return Analyze(options, module, recording, feed, out, runErr, document);
             },
             [&](const std::string& fault) { return Fail(err, fault); }, [&] { module.Load(); });
     }

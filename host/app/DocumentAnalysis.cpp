@@ -167,8 +167,10 @@ DocumentAnalysis::DocumentAnalysis(IVyrStandIn& standIn, HostDocument& host, con
         Check(pane_->SetDetector(choices.peakHeight, choices.minimumPeriod),
               "the document refused the detector settings");
     }
-    Check(pane_->SetRegion(choices.wholeRecording ? 1 : 0, choices.online ? VARIANT_TRUE : VARIANT_FALSE),
-          "the document refused the region");
+    // A saved document keeps the region it analysed, unless the run asks for a selection or to sample.
+    if (!choices.documentFile || !choices.wholeRecording || choices.online)
+        Check(pane_->SetRegion(choices.wholeRecording ? 1 : 0, choices.online ? VARIANT_TRUE : VARIANT_FALSE),
+              "the document refused the region");
     Check(document_->OnAttached(0), "the document did not attach");
     // The host tells a new document that its host document is ready through the stored-message event.
     const auto observer = Face<IObserver>(made.Get(), IID_IObserver, "observer face");

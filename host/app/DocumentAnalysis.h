@@ -42,7 +42,8 @@ struct AnalysisChoices
     std::optional<std::array<double, 2>> volumeLine;
     // The module's saved settings, which give the channels and the detector in place of the above.
     std::optional<std::wstring> settingsFile;
-    // Or the host document file whose module settings the document takes.
+    // Or the host document file whose module settings the document takes, its region among them (unless
+    // wholeRecording is cleared or online set).
     std::optional<std::wstring> documentFile;
     // What the host makes once the module's document is made and before its settings load: the host
     // document's own channels that the settings may name.

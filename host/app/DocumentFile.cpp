@@ -1,5 +1,6 @@
 #include "host/app/DocumentFile.h"
 
+#include "host/app/DocumentChecks.h"
 #include "host/app/MemoryStreams.h"
 #include "host/app/SettingsFileFormat.h"
 #include "host/app/TextConversion.h"
@@ -296,6 +297,32 @@ SavedComputedChannel ReadComputedChannel(IStream* stream)
     return channel;
 }
 
+// Whether the file at path is a compound file by its first bytes: one whose signature a few changed bytes
+// damaged, or that is cut within its signature, still is one, damaged. Read without asking to write, which
+// a file that is read only would refuse.
+bool IsCompoundFile(const std::wstring& path)
+{
+    // So many bytes of the signature at least tell it from a text that merely begins as it does.
+    constexpr ULONG FewestTellingBytes = 8;
+    // A signature with at most this many bytes changed is a damaged one, not another kind of file's start.
+    constexpr ULONG MostChangedSignatureBytes = 3;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    std::vector<BYTE> start(OrvStorage::SignatureSize());
+    DWORD held = 0;
+    // What a pipe holds is read once, by the recording's reader.
+    const bool read = GetFileType(file) == FILE_TYPE_DISK &&
+                      ReadFile(file, start.data(), static_cast<DWORD>(start.size()), &held, nullptr);
+    CloseHandle(file);
+    return read && held >= FewestTellingBytes &&
+           OrvStorage::SignatureDifferences(start.data(), held) <= MostChangedSignatureBytes;
+}
+
 bool IsEmptyFile(const std::wstring& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -331,6 +358,9 @@ HRESULT SaveDocument(IStorage* root, const std::wstring& recordingPath, const Mo
         for (size_t index = modules.size(); SUCCEEDED(hr); ++index)
             if (FAILED(root->DestroyElement(ModuleStorageName(index).c_str())))
                 break;
+        // Last, over every stream as it is to be committed.
+        if (SUCCEEDED(hr))
+            hr = WriteDocumentChecks(root);
         if (SUCCEEDED(hr))
             hr = root->Commit(STGC_DEFAULT);
         if (FAILED(hr))
@@ -496,24 +526,41 @@ HRESULT LoadDocumentFileSettings(const std::wstring& path, const ModuleDocuments
 
 std::optional<DocumentFileContent> ReadDocumentFile(const std::wstring& path)
 {
-    Orv::ComPtr<IStorage> root;
-    if (FAILED(OpenDocumentFile(path, root.Put())))
+    if (!IsCompoundFile(path))
         return std::nullopt;
+    const std::string name = ToUtf8(path);
+    Orv::ComPtr<IStorage> root;
+    SetErrorInfo(0, nullptr);
+    if (const HRESULT opened = OpenDocumentFile(path, root.Put()); FAILED(opened))
+    {
+        // The storage names what it found where it can; where it gives a code alone, that is still said.
+        const std::string reason = FailureText(opened);
+        throw DocumentDamaged(name + " is a damaged document: " +
+                              (reason.starts_with("0x") ? "the storage cannot open it (" + reason + ")" : reason));
+    }
     DocumentFileContent content;
+    try
+    {
+        content.checked = CheckDocumentStreams(root.Get());
+    }
+    catch (const DocumentDamaged& damage)
+    {
+        throw DocumentDamaged(name + " is a damaged document: " + damage.what());
+    }
     HRESULT hr = ReadRecordingReference(root.Get(), content.recording);
     if (FAILED(hr))
-        throw std::runtime_error(ToUtf8(path) + " is a compound file but names no recording: " + FailureText(hr));
+        throw std::runtime_error(name + " is a compound file but names no recording: " + FailureText(hr));
     if (FAILED(hr = ReadHostItems(root.Get(), content.items)))
-        throw std::runtime_error("the calculations in " + ToUtf8(path) + " cannot be read: " + FailureText(hr));
+        throw std::runtime_error("the calculations in " + name + " cannot be read: " + FailureText(hr));
     if (FAILED(hr = ReadComputedChannels(root.Get(), content.channels)))
-        throw std::runtime_error("the computed channels in " + ToUtf8(path) + " cannot be read: " + FailureText(hr));
+        throw std::runtime_error("the computed channels in " + name + " cannot be read: " + FailureText(hr));
     try
     {
         content.data = ReadDocumentData(root.Get());
     }
     catch (const std::runtime_error& damage)
     {
-        throw std::runtime_error("the recording kept in " + ToUtf8(path) + " cannot be read: " + damage.what());
+        throw std::runtime_error("the recording kept in " + name + " cannot be read: " + damage.what());
     }
     return content;
 }

@@ -2,16 +2,16 @@
 // modules' documents. A save rewrites the file and commits once, so that a file cut anywhere in a save
 // holds the document as it was before the save or as it was saved, never a mix.
 //
-// Layout: stream "Recording" (the recording's path, UTF-16); stream "Items" (the host document's named
-// calculations, each its name and its text, UTF-16, each ended by a NUL), only when it has any; per module
-// document a storage
-// "Module<n>" (n from 1) with stream "ClassId" (the class id its persisters report) and a stream per
-// settings record, "Full" and "SettingsOnly"; storage "Data" with the recording as the document shows it
-// (DocumentData.h), which a file saved before documents kept their data lacks: such a file opens the
-// recording it names; storage "ComputedChannels", only when the document has any, with a stream per
-// computed channel in the document's order, "Channel<n>" (n from 1): a header of 44 bytes (format version
-// 1, the class's GUID and number, the settings type's number and GUID, the unit's length), the unit the
-// channel showed (UTF-16), then the settings record.
+// Layout (with the check of every stream, DocumentChecks.h): stream "Recording" (the recording's path,
+// UTF-16); stream "Items" (the host document's named calculations, each its name and its text, UTF-16,
+// each ended by a NUL), only when it has any; per module document a storage "Module<n>" (n from 1) with
+// stream "ClassId" (the class id its persisters report) and a stream per settings record, "Full" and
+// "SettingsOnly"; storage "Data" with the recording as the document shows it (DocumentData.h), which a
+// file saved before documents kept their data lacks: such a file opens the recording it names; storage
+// "ComputedChannels", only when the document has any, with a stream per computed channel in the
+// document's order, "Channel<n>" (n from 1): a header of 44 bytes (format version 1, the class's GUID and
+// number, the settings type's number and GUID, the unit's length), the unit the channel showed (UTF-16),
+// then the settings record.
 #pragma once
 
 #include "host/app/DocumentData.h"
@@ -87,11 +87,15 @@ struct DocumentFileContent
     // The recording as it was shown when saved; none in a file saved before documents kept their data.
     std::optional<SavedRecording> data;
     SavedComputedChannels channels;
+    // Whether every stream matched the check saved with it; false for a document saved before documents
+    // carried checks, whose damage cannot be told.
+    bool checked = true;
 };
 // The recording the document file at path shows (its data, where it keeps them) and its host document's
-// calculations; nothing when path
-// holds no compound file (a recording text, or no file at all). Throws std::runtime_error for a compound
-// file that holds no document or a damaged one.
+// calculations, once every stream matched its check; nothing when path holds no compound file (a recording
+// text, or no file at all). Throws DocumentDamaged (DocumentChecks.h) for a compound file that the storage
+// cannot open or whose streams do not match their checks, naming what is damaged, and std::runtime_error
+// for one that holds no document.
 std::optional<DocumentFileContent> ReadDocumentFile(const std::wstring& path);
 
 // A module document's settings as a file of its own (its full record in the settings file format, with

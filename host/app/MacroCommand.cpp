@@ -2,6 +2,7 @@
 
 #include "host/app/AnalyzeCommand.h"
 #include "host/app/DocumentAnalysis.h"
+#include "host/app/DocumentFileOpening.h"
 #include "host/app/ExitCodes.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
@@ -473,7 +474,9 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
     try
     {
         MacroLines lines(macroFile);
-        const Recording recording = LoadRecordingFile(options.recordingFile);
+        // A saved document runs the macro on the recording as it showed it, with its settings and analysis.
+        std::optional<DocumentFileOpening> document = DocumentFileOpening::Read(options.recordingFile);
+        const Recording recording = document ? document->TakeRecording() : LoadRecordingFile(options.recordingFile);
         HostSession session;
         HostApplication application;
         LoadModule(session, application);
@@ -483,17 +486,29 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
         IVyrStandIn& standIn = session.Framework().StandIn();
         standIn.ScriptProgressCancel(-1);
         const Orv::ComPtr<HostDocument> host = HostDocument::Offline(recording);
+        if (document)
+            document->PrepareHost(*host.Get());
         BlockOutputStream blocks(out);
         {
-            AnalysisChoices choices;
+            AnalysisChoices choices = document ? document->Choices() : AnalysisChoices{};
             std::optional<AnalysedSources> sources = AnalysedSources{choices.pressureChannel, choices.volumeChannel, std::nullopt};
+            if (options.settingsFile && document)
+                throw std::runtime_error("--settings goes with a recording: " + options.recordingFile +
+                                         " is a saved document, which holds its settings");
             if (options.settingsFile)
-            {
                 choices.settingsFile = FromUtf8(*options.settingsFile);
+            // The settings file or the document gave the channels.
+            if (options.settingsFile || document)
                 sources.reset();
-            }
             DocumentAnalysis analysis(standIn, *host.Get(), choices);
-            for (const std::string& warning : analysis.Warnings())
+            std::vector<std::string> warnings = analysis.Warnings();
+            if (document)
+            {
+                document->FinishHost(*host.Get());
+                const std::vector<std::string> told = document->Warnings();
+                warnings.insert(warnings.end(), told.begin(), told.end());
+            }
+            for (const std::string& warning : warnings)
                 err << "sistra macro: warning: " << warning << "\n";
             if (options.leaveWorkflow)
                 analysis.LeaveWorkflowMode();

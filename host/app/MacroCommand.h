@@ -19,9 +19,10 @@ constexpr const char* MacroUsage =
     "            runs the macro's statements on the module's document over the recording, one a line,\n"
     "            as the host's macro text writes them (Doc.SelectASistra LoopIdx:=0), and prints each\n"
     "            command's answer (1 handled, 0 not), then each parameter's summary and the fitted\n"
-    "            relations as analyze prints them; --settings starts the document on the module's\n"
-    "            settings (channels, detector, calibrations) that analyze --save-settings wrote to FILE;\n"
-    "            --no-workflow leaves the workflow first, as gui's does, so that the saline\n"
+    "            relations as analyze prints them; FILE may be a document that File > Save wrote (the macro\n"
+    "            runs on its data, settings and analysis as saved); --settings starts the document on the\n"
+    "            module's settings (channels, detector, calibrations) that analyze --save-settings wrote to\n"
+    "            FILE; --no-workflow leaves the workflow first, as gui's does, so that the saline\n"
     "            and cuvette calibrations apply by themselves; `macro --help` lists every command with\n"
     "            its arguments\n";
 

@@ -19,8 +19,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The IEEE 802.3 CRC-32 (reflected polynomial 0xEDB88320), as zip files use it.
-uint32_t Crc32(const char* bytes, size_t size);
+// The IEEE 802.3 CRC-32 (reflected polynomial 0xEDB88320), as zip files use it. Data read in parts take
+// the CRC of the parts before as running: Crc32(b, Crc32(a)) is the CRC of a followed by b.
+uint32_t Crc32(const char* bytes, size_t size, uint32_t running = 0);
 
 std::vector<char> WrapSettingsRecord(const std::vector<char>& record);
 // The record a settings file holds; throws SettingsFileDamaged, naming what is wrong, for a file whose

@@ -1,11 +1,15 @@
 // The host document saved and opened again through the frame's File menu, as a person does: the document
-// that opens has the recording, the settings and the calibration it was saved with, and the same loops;
-// data edited in the frame open as they were shown, and a file that kept no data opens its recording.
+// that opens has the recording, the settings and the calibration it was saved with, the same loops with
+// the same ones left out, and the same table; data edited in the frame open as they were shown, and a
+// file that kept no data opens its recording.
+#include "host/app/ExitCodes.h"
+#include "host/app/MacroCommand.h"
 #include "host/app/TextConversion.h"
 #include "host/app/recording/RecordingText.h"
 #include "host/tests/FrameCalibrationFixture.h"
 #include "host/tests/FrameChannelMenu.h"
 #include "host/tests/FrameSessionFixture.h"
+#include "host/tests/ResultsSheetText.h"
 
 #include "host/app/macro/MacroText.h"
 #include "hostapi/VyrDocuments.h"
@@ -14,6 +18,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <sstream>
@@ -103,20 +108,51 @@ bool SameData(const Host::Recording& a, const Host::Recording& b)
     return true;
 }
 
-TEST_F(FrameDocumentFile, SaveAsThenOpenShowsTheDocumentAgainWithItsCalibrationAndSettings)
+// What analyze prints of the document's analysis: each parameter's summary and the fitted relations, to
+// their last printed digit.
+std::string Printed(Host::DocumentAnalysis& analysis)
+{
+    return Host::SummaryTable(analysis.Summaries()) + "\n" + Host::RegressionTable(analysis.Relations());
+}
+
+double MeanOf(Host::DocumentAnalysis& analysis, int parameter)
+{
+    const auto& summary = analysis.Summaries().at(static_cast<size_t>(parameter - 1)).summary;
+    return summary ? summary->average : std::nan("");
+}
+
+// Calibrated, two loops unticked in the loop view and one chosen: the document saved and opened again in a
+// fresh frame shows the same loops (the unticked ones left out), settings, calibration, summaries,
+// relations and table, and analyze and macro read the saved document as the frame showed it.
+TEST_F(FrameDocumentFile, SaveAsThenOpenShowsTheSavedLoopsExclusionsCalibrationAndTable)
 {
     ASSERT_NE(nullptr, opened->Analysis());
+    constexpr int StrokeVolume = 3, EndDiastolicVolume = 7;
+    const double rawVed = MeanOf(*opened->Analysis(), EndDiastolicVolume);
+    const double rawSv = MeanOf(*opened->Analysis(), StrokeVolume);
     const Bytes uncalibrated = SettingsOf(opened->Document());
-    Host::Macro::Statement calibrate(L"Doc.ApplySistraCuvetteCalibration slope:=0.5, intercept:=-3");
-    opened->Analysis()->RunStatement(calibrate);
+    // 0.5 uL per recorded uL less 3 uL: the command takes its slope per litre, the unit without its prefix.
+    Host::Macro::Statement calibrate(L"Doc.ApplySistraCuvetteCalibration slope:=500000, intercept:=-3");
+    ASSERT_EQ(1, opened->Analysis()->RunStatement(calibrate));
     opened->Analysis()->AnalyzeNow();
-    constexpr int Chosen = 5;
+    ASSERT_NEAR(0.5 * rawVed - 3.0, MeanOf(*opened->Analysis(), EndDiastolicVolume), 1e-4);
+    ASSERT_NEAR(0.5 * rawSv, MeanOf(*opened->Analysis(), StrokeVolume), 1e-4);
+
     const HWND list = GetDlgItem(Frame().FindView(HostTests::LoopViewName)->ViewWindow(), HostTests::LoopViewListId);
+    const auto untick = [&](int row) {
+        return HostTests::ClickUntil(Frame(), HostTests::ListRowPoint(list, row, 7), [&] {
+            return opened->Analysis()->Loops().at(static_cast<size_t>(row)).record.state == Sistra::LoopStateExcluded;
+        });
+    };
+    ASSERT_TRUE(untick(2));
+    ASSERT_TRUE(untick(9));
+    constexpr int Chosen = 5;
     ASSERT_TRUE(HostTests::ClickUntil(Frame(), HostTests::ListRowPoint(list, Chosen, 40), [&] { return ShadingOf(Chosen) > 0; }));
     const Bytes settings = SettingsOf(opened->Document());
     ASSERT_NE(uncalibrated, settings);
     const std::vector<uint64_t> loops = LoopValues(*opened);
     ASSERT_FALSE(loops.empty());
+    const std::string printed = Printed(*opened->Analysis());
     const auto calculations = opened->Host().ItemCalculations();
     ASSERT_FALSE(calculations.empty());
     const std::filesystem::path path = std::filesystem::temp_directory_path() / "frame-document-file.sdoc";
@@ -125,6 +161,8 @@ TEST_F(FrameDocumentFile, SaveAsThenOpenShowsTheDocumentAgainWithItsCalibrationA
     opened->StandIn().ScriptSaveFileAnswer(path.c_str());
     ASSERT_EQ(L"Save &As...", Choose(L"Save &As..."));
     ASSERT_TRUE(std::filesystem::exists(path));
+    // Read after the save: it leaves no loop chosen.
+    const std::string table = HostTests::WholeTableOnSheet(*opened->Analysis(), opened->Session().Sheet());
     // Cancelled, Open leaves the frame as it was.
     opened->StandIn().ScriptSaveFileAnswer(nullptr);
     ASSERT_EQ(L"&Open...", Choose(L"&Open..."));
@@ -143,9 +181,18 @@ TEST_F(FrameDocumentFile, SaveAsThenOpenShowsTheDocumentAgainWithItsCalibrationA
     EXPECT_EQ(calculations, opened->Host().ItemCalculations());
     EXPECT_EQ(settings, SettingsOf(opened->Document()));
     EXPECT_EQ(loops, LoopValues(*opened));
+    EXPECT_EQ(printed, Printed(*opened->Analysis()));
     // The loop chosen before the save is shaded in the data view as it was.
     EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return ShadingOf(Chosen) > 0; }));
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-document-file-reopened");
+    EXPECT_EQ(table, HostTests::WholeTableOnSheet(*opened->Analysis(), opened->Session().Sheet()));
+
+    std::ostringstream analyzed, macroRun, errors;
+    EXPECT_EQ(Host::ExitOk, Host::RunAnalyze({"analyze", path.string()}, analyzed, errors)) << errors.str();
+    EXPECT_EQ(printed, analyzed.str());
+    const HostTests::TemporaryFile macro("frame-document-file.mac", "Doc.SelectASistra LoopIdx:=3\n");
+    EXPECT_EQ(Host::ExitOk, Host::RunMacro({"macro", macro.Path(), path.string()}, macroRun, errors)) << errors.str();
+    EXPECT_TRUE(macroRun.str().ends_with("\n" + printed)) << macroRun.str();
     std::filesystem::remove(path);
 }
 

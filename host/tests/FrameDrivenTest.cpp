@@ -6,6 +6,7 @@
 #include "host/app/gui/TraceView.h"
 #include "host/tests/FrameInput.h"
 #include "host/tests/RecordingFixtures.h"
+#include "host/tests/ResultsSheetText.h"
 #include "host/tests/TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -92,12 +93,7 @@ LONG RightEdgeIn(HWND parent, HWND child)
 // table, with no loop selected.
 std::string TableCount(Host::OpenedRecording& opened)
 {
-    Host::Macro::Statement deselect(L"Doc.SelectASistra LoopIdx:=-1");
-    opened.Analysis()->RunStatement(deselect);
-    opened.Analysis()->CopyTableToResultsSheet();
-    std::ostringstream sheet;
-    opened.Session().Sheet().SaveTsv(sheet);
-    std::istringstream lines(sheet.str());
+    std::istringstream lines(HostTests::WholeTableOnSheet(*opened.Analysis(), opened.Session().Sheet()));
     std::string line, count;
     while (std::getline(lines, line))
         if (line.starts_with("Count\t"))

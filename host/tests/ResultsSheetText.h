@@ -1,7 +1,9 @@
 // Reading back what the hemodynamics table's Add to Tallion put on the host's results sheet.
 #pragma once
 
+#include "host/app/DocumentAnalysis.h"
 #include "host/app/ResultsSheet.h"
+#include "host/app/macro/MacroText.h"
 #include "host/tests/FrameInput.h"
 
 #include <sstream>
@@ -9,6 +11,18 @@
 
 namespace HostTests
 {
+
+// The whole hemodynamics table, with no loop selected, as the document copies it to the results sheet:
+// the sheet's text after it.
+inline std::string WholeTableOnSheet(Host::DocumentAnalysis& analysis, const Host::ResultsSheet& sheet)
+{
+    Host::Macro::Statement deselect(L"Doc.SelectASistra LoopIdx:=-1");
+    analysis.RunStatement(deselect);
+    analysis.CopyTableToResultsSheet();
+    std::ostringstream text;
+    sheet.SaveTsv(text);
+    return text.str();
+}
 
 // The first loop's value in the column whose title starts with title, in the last table the sheet was
 // given: the row numbered 1 under a row of titles. Empty when there is none.

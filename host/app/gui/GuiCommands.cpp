@@ -200,11 +200,16 @@ int Fail(std::ostream& err, const std::string& command, const std::string& what)
     return ExitFailure;
 }
 
-// The saved computed channels that could not be made again: the rest of the document opened. With a
-// frame, the person is told there too.
-void TellLeftOut(const OpenedRecording& opened, const char* command, std::ostream& err, HWND frame = nullptr)
+// What opening a document warns of (no checks in it) and the saved computed channels that could not be
+// made again: the rest of the document opened. With a frame, the person is told there too.
+void TellOpeningNotes(const OpenedRecording& opened, const char* command, std::ostream& err, HWND frame = nullptr)
 {
     std::string told;
+    for (const std::string& warning : opened.Warnings())
+    {
+        err << "sistra " << command << ": warning: " << warning << "\n";
+        told += warning + "\n";
+    }
     for (const std::string& message : opened.LeftOut())
     {
         err << "sistra " << command << ": " << message << "\n";
@@ -267,7 +272,7 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
                 err << "sistra gui: not analysed: " << opened.NotAnalysed() << "\n";
             FrameSession session(opened, L"Sistra - " + opened.Title(), FramePlace, err);
             FrameWindow& frame = session.Frame();
-            TellLeftOut(opened, "gui", err, frame.Handle());
+            TellOpeningNotes(opened, "gui", err, frame.Handle());
             std::optional<SamplingPlayer> player;
             std::optional<SamplingBar> samplingBar;
             if (options->open.sampled)
@@ -316,7 +321,7 @@ int RunSnapshot(const std::vector<std::string>& args, std::ostream& out, std::os
     try
     {
         const OpenedRecording opened(options->file, options->open);
-        TellLeftOut(opened, "snapshot", err);
+        TellOpeningNotes(opened, "snapshot", err);
         if (ViewClassNameOf(options->view) == TraceViewName)
         {
             // The traces are the recording's own: they need no analysis.

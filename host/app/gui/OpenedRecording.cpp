@@ -1,6 +1,5 @@
 #include "host/app/gui/OpenedRecording.h"
 
-#include "host/app/DocumentFile.h"
 #include "host/app/ModuleLoader.h"
 #include "host/app/TextConversion.h"
 #include "host/app/calc/HostCalcClasses.h"
@@ -9,9 +8,7 @@
 
 #include "foundation/text/StringResources.h"
 
-#include <algorithm>
 #include <cctype>
-#include <cwctype>
 #include <stdexcept>
 
 namespace Host
@@ -62,68 +59,13 @@ std::wstring NameEcgSource(HostDocument& host, const Recording& recording, const
     return SUCCEEDED(made) ? name : detection;
 }
 
-// Whether text names a recorded channel (chN) that the recording deleted: such a calculation yields nothing.
-bool ReadsDeletedChannel(const Recording& recording, const std::wstring& text)
-{
-    const auto isNamePart = [](wchar_t c) { return std::iswalnum(c) || c == L'_'; };
-    for (size_t at = 0; at + 2 < text.size(); ++at)
-    {
-        if (std::towlower(text[at]) != L'c' || std::towlower(text[at + 1]) != L'h' || (at > 0 && isNamePart(text[at - 1])))
-            continue;
-        size_t end = at + 2;
-        while (end < text.size() && std::iswdigit(text[end]))
-            ++end;
-        // More digits than any channel count has name no channel of the recording.
-        constexpr size_t MostDigits = 9;
-        if (end == at + 2 || end - at - 2 > MostDigits || (end < text.size() && isNamePart(text[end])))
-            continue;
-        const size_t channel = std::stoul(text.substr(at + 2, end - at - 2));
-        if (channel >= 1 && channel <= recording.Channels().size() && recording.Channels()[channel - 1].deleted)
-            return true;
-    }
-    return false;
-}
-
-// The calculations of a saved document, named again in the host document: those the module's settings
-// may name (an ECG's R waves) before the settings are loaded, those that call the module's functions once
-// its document has registered them; a calculation the module made again itself is left as it made it, and
-// one that reads a channel deleted since it was made is left out, as it could yield nothing. The
-// calculations not made yet; on the last pass, one that cannot be made otherwise is an error.
-HostItems RestoreItems(HostDocument& host, const HostItems& items, bool lastPass)
-{
-    HostItems left;
-    const HostItems made = host.ItemCalculations();
-    for (const auto& item : items)
-    {
-        const auto& [name, text] = item;
-        if (std::any_of(made.begin(), made.end(), [&](const auto& other) { return other.first == name; }))
-            continue;
-        HostItemId id{};
-        BSTR problem = nullptr;
-        HRESULT result = host.FindItem(name.c_str(), &id);
-        if (SUCCEEDED(result))
-            result = host.SetItemCalculation(id, text.c_str(), &problem);
-        const std::wstring why = problem ? problem : L"";
-        SysFreeString(problem);
-        if (SUCCEEDED(result) || (lastPass && ReadsDeletedChannel(host.Data(), text)))
-            continue;
-        if (!lastPass)
-            left.push_back(item);
-        else
-            throw std::runtime_error("the document's calculation " + ToUtf8(name) + " (" + ToUtf8(text) +
-                                     ") cannot be made again: " + FailureText(result, why));
-    }
-    return left;
-}
-
 } // namespace
 
 OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& options)
-    : saved_(ReadDocumentFile(FromUtf8(file))),
+    : saved_(DocumentFileOpening::Read(file)),
       documentFile_(saved_ ? std::optional<std::wstring>(FromUtf8(file)) : std::nullopt),
-      file_(saved_ ? ToUtf8(saved_->recording) : file),
-      // A document that keeps its data shows them, not the recording file as it is now.
-      recording_(saved_ && saved_->data ? std::move(saved_->data->recording) : LoadRecordingFile(file_))
+      file_(saved_ ? saved_->RecordingFile() : file),
+      recording_(saved_ ? saved_->TakeRecording() : LoadRecordingFile(file_))
 {
     Calc::RegisterHostCalculationClasses(session_.Framework().StandIn());
     // Before the module loads its texts.
@@ -136,14 +78,15 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
     if (FAILED(loaded))
         throw std::runtime_error("the module did not register: " + FailureText(loaded));
     hostDocument_ = options.sampled ? HostDocument::Sampling(recording_) : HostDocument::Offline(recording_);
-    if (saved_ && saved_->data)
-        ApplyConversions(*hostDocument_.Get(), saved_->data->conversions);
-    const HostItems pendingItems = saved_ ? RestoreItems(*hostDocument_.Get(), saved_->items, false) : HostItems{};
+    if (saved_)
+    {
+        saved_->PrepareHost(*hostDocument_.Get());
+        warnings_ = saved_->Warnings();
+    }
     classes_.emplace(session_.Framework());
     channelHosts_.emplace(*hostDocument_.Get(), StandIn());
-    std::optional<AnalysisChoices> choices = documentFile_
-                                                 ? std::optional<AnalysisChoices>(AnalysisChoices{.documentFile = documentFile_})
-                                                 : ChoicesFor(recording_, options.channels, notAnalysed_);
+    std::optional<AnalysisChoices> choices = saved_ ? std::optional<AnalysisChoices>(saved_->Choices())
+                                                    : ChoicesFor(recording_, options.channels, notAnalysed_);
     if (choices)
     {
         if (!documentFile_)
@@ -157,17 +100,21 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
         // The saved computed channels are made again before the settings load, so that settings that
         // name one find it.
         std::vector<RemadeChannel> remade;
-        if (saved_ && !saved_->channels.empty())
+        if (saved_ && !saved_->ComputedChannels().empty())
             choices->beforeSettingsLoad = [this, &remade] {
-                RemadeChannels made = RemakeComputedChannels(saved_->channels, *channelHosts_, StandIn());
+                RemadeChannels made = RemakeComputedChannels(saved_->ComputedChannels(), *channelHosts_, StandIn());
                 remade = std::move(made.channels);
                 leftOut_ = std::move(made.leftOut);
             };
         analysis_.emplace(session_.Framework().StandIn(), *hostDocument_.Get(), *choices);
-        RestoreItems(*hostDocument_.Get(), pendingItems, true);
+        if (saved_)
+            saved_->FinishHost(*hostDocument_.Get());
         if (options.leaveWorkflow)
             analysis_->LeaveWorkflowMode();
-        analysis_->AnalyzeNow();
+        // A document shows the loops it was saved with, those the person left out among them; analysed
+        // afresh, they would all be counted again.
+        if (options.sampled || !ShowsSavedAnalysis(saved_, *analysis_))
+            analysis_->AnalyzeNow();
         // Over the loops the analysis found, which the channels read.
         const auto failed = RunRemadeChannels(*hostDocument_.Get(), remade);
         leftOut_.insert(leftOut_.end(), failed.begin(), failed.end());

@@ -7,7 +7,7 @@
 
 #include "host/app/AnalyzeCommand.h"
 #include "host/app/DocumentAnalysis.h"
-#include "host/app/DocumentFile.h"
+#include "host/app/DocumentFileOpening.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
 #include "host/app/HostDocument.h"
@@ -75,10 +75,12 @@ public:
     // What the person is told of the saved computed channels that could not be made again and were left
     // out; empty when none was.
     const std::vector<std::string>& LeftOut() const { return leftOut_; }
+    // What the person is warned of on opening a document (one saved without checks); empty otherwise.
+    const std::vector<std::string>& Warnings() const { return warnings_; }
 
 private:
     // In the order they are made; they end in reverse, the module's objects before the module.
-    std::optional<DocumentFileContent> saved_;
+    std::optional<DocumentFileOpening> saved_;
     std::optional<std::wstring> documentFile_;
     std::string file_;
     Recording recording_;
@@ -91,6 +93,7 @@ private:
     std::optional<ChosenChannels> channels_;
     std::string notAnalysed_;
     std::vector<std::string> leftOut_;
+    std::vector<std::string> warnings_;
     // Last, so that the document lets go of its computed channels before the module's objects go.
     std::optional<ComputedChannelHosts> channelHosts_;
 };
