@@ -235,6 +235,22 @@ std::string NumberAfter(const std::wstring& name, const std::wstring& prefix)
     return ToUtf8(name.substr(prefix.size()));
 }
 
+// A file without a list is one saved before documents carried it, unless a damaged name hid the list: an
+// element that no document holds tells that.
+void RefuseUnknownElements(IStorage& root)
+{
+    Orv::ComPtr<IEnumSTATSTG> elements;
+    if (const HRESULT hr = root.EnumElements(0, nullptr, 0, elements.Put()); FAILED(hr))
+        throw UnreadableStream{L"", hr};
+    Names names(*elements.Get());
+    const std::wstring known[] = {L"Recording", L"Items", L"Data", L"ComputedChannels"};
+    std::wstring name;
+    for (DWORD type = 0; names.Next(name, type);)
+        if (std::find(std::begin(known), std::end(known), name) == std::end(known) && NumberAfter(name, L"Module").empty())
+            throw DocumentDamaged(Where(name) + ": it is no part of a document (its name, or that of its list of checks, "
+                                                "is damaged)");
+}
+
 } // namespace
 
 HRESULT WriteDocumentChecks(IStorage* root)
@@ -270,7 +286,10 @@ bool CheckDocumentStreams(IStorage* root)
         Orv::ComPtr<IStream> stream;
         const HRESULT opened = root->OpenStream(ChecksStreamName, nullptr, ReadMode, 0, stream.Put());
         if (opened == STG_E_FILENOTFOUND)
+        {
+            RefuseUnknownElements(*root);
             return false;
+        }
         if (FAILED(opened))
             throw UnreadableStream{ChecksStreamName, opened};
         STATSTG stat{};
