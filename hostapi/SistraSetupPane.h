@@ -69,7 +69,8 @@ struct ISistraSetupPane : IUnknown
                                                double* values, ULONG* read) = 0;
     // 8: the summary of parameter 1-31 and its unit; S_FALSE when the document has none.
     virtual HRESULT STDMETHODCALLTYPE GetSummary(LONG parameter, SistraParameterSummary* summary, BSTR* unit) = 0;
-    // 9: one relation; S_FALSE when the loops do not give it.
+    // 9: one relation; S_FALSE when the loops do not give it, its terms NaN and its r squared NaN, or the
+    // r squared (below 0) of a fit further from the loops than their mean, which is no fit.
     virtual HRESULT STDMETHODCALLTYPE GetRegression(SistraRelation relation, SistraRegression* regression) = 0;
     // 10: the pressure calibration's two points and its Apply button: raw values in the pressure
     // channel's raw unit without its prefix (volts for a channel recorded in mV), pressures in mmHg.

@@ -164,7 +164,9 @@ double PVAEvent::GetParameter(int32_t index, bool* isPressure, bool* isVolume) c
         SetFlag(isVolume, true);
         return index == 26 ? pva : pe;
     case 28:
-        return strokeWork / pva;
+        // Efficiency is the share of the area the loop's work takes: of an area that is none, or below
+        // nothing (a loop across a dropout), there is no share.
+        return pva > 0.0 ? strokeWork / pva : MissingValue();
     default:
         return 0.0;
     }

@@ -331,8 +331,8 @@ bool FitQuadraticRelation(const LoopPoints& points, std::array<double, 3>& coeff
     coefficients[0] = sy.mean + sy.spread * (a[0] - a[1] * mx + a[2] * mx * mx);
     FittedLine line;
     const double r2 = QuadraticRSquared(standard, a);
-    const bool fitted = converged && std::isfinite(r2) && std::all_of(coefficients.begin(), coefficients.end(),
-                                                                      [](double c) { return std::isfinite(c); }) &&
+    const bool fitted = converged && std::isfinite(r2) && !FitsWorseThanMean(r2) &&
+                        std::all_of(coefficients.begin(), coefficients.end(), [](double c) { return std::isfinite(c); }) &&
                         (!FitLeastSquaresLine(standard, line) || r2 >= line.fit - QuadraticBelowLineTolerance);
     if (!fitted)
         return false;
@@ -342,7 +342,7 @@ bool FitQuadraticRelation(const LoopPoints& points, std::array<double, 3>& coeff
     if (!StatisticsRSquared(standard, a, f, statisticsR2))
         return false;
     *rSquared = statisticsR2;
-    return true;
+    return !FitsWorseThanMean(statisticsR2);
 }
 
 ExponentialRelationFit FitExponentialRelation(const LoopPoints& points)
@@ -364,6 +364,10 @@ ExponentialRelationFit FitExponentialRelation(const LoopPoints& points)
     double r2 = 0.0;
     if (fit.fitted && StatisticsRSquared(finite, params, f, r2))
         fit.rSquared = r2;
+    // Pressures the curve cannot reach (all below 0, where A >= 0 keeps it) leave the solver at terms
+    // that miss every point by far more than the points' spread.
+    if (fit.rSquared && FitsWorseThanMean(*fit.rSquared))
+        fit.fitted = false;
     return fit;
 }
 
@@ -373,11 +377,9 @@ bool ExponentialRelationFit::HandOut(double& amplitudeOut, double& rateOut, doub
         return false;
     amplitudeOut = amplitude;
     rateOut = rate;
-    if (!fitted)
-        return false;
     if (rSquaredOut && rSquared)
         *rSquaredOut = *rSquared;
-    return true;
+    return fitted;
 }
 
 bool FitExponentialRelation(const LoopPoints& points, double& amplitude, double& rate, double* rSquared)

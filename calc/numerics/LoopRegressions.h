@@ -47,6 +47,10 @@ struct RelationFactors
     double y = 1.0;
 };
 
+// A fit further from its points than their mean (r squared below 0) relates nothing, whatever its terms:
+// it is no fit, and nothing may be worked out from it.
+inline bool FitsWorseThanMean(double rSquared) { return rSquared < 0.0; }
+
 // A relation fitted over shown values, as it reads over recorded ones; the measure of fit is the same.
 FittedLine LineInRecordedUnits(const FittedLine& shown, const RelationFactors& factors);
 // c0 + c1 V + c2 V².
@@ -71,15 +75,18 @@ bool FitMajorAxisLine(const LoopPoints& points, FittedLine& line);
 // P = c0 + c1 V + c2 V² over the finite pairs. Fewer than three pairs: false, coefficients untouched;
 // otherwise the coefficients are handed out whatever the fit's outcome: NaN when the pairs cannot
 // determine a quadratic (fewer than three volumes, or pressures without spread, told apart no finer than
-// a float resolves). rSquared, when given, is written when the fit and its statistics succeed.
+// a float resolves). rSquared, when given, is written when the fit and its statistics succeed; a fit
+// worse than the points' mean is false, its r squared written.
 bool FitQuadraticRelation(const LoopPoints& points, std::array<double, 3>& coefficients, double* rSquared);
 
 // P = A e^(B V) over the finite pairs. Fewer than two pairs: false, outputs untouched; otherwise A and B
-// are handed out. True only for a converged fit with finite A >= 0 and finite B. rSquared, when given,
-// is written when the fit's statistics can be had.
+// are handed out. True only for a converged fit with finite A >= 0 and finite B that fits better than the
+// points' mean. rSquared, when given, is written whenever the fit's statistics can be had, so that a fit
+// worse than the mean can say so.
 bool FitExponentialRelation(const LoopPoints& points, double& amplitude, double& rate, double* rSquared);
 
-// The same fit's outcome, kept: its r squared is taken whenever its statistics can be had.
+// The same fit's outcome, kept: its r squared is taken whenever the solver converged on terms whose
+// statistics can be had.
 struct ExponentialRelationFit
 {
     bool fitted = false;   // the answer FitExponentialRelation gives

@@ -72,8 +72,9 @@ bool Fit(SistraData& data, SistraRelation relation, SistraRegression& result)
         fitted = data.FitEdpvrExponential(amplitude, rate, &rSquared, false);
         result = {rate, amplitude, 0.0, rSquared};
     }
+    // A fit worse than the points' mean keeps its r squared alone, which says why there is no relation.
     if (!fitted)
-        result = {NaN, NaN, NaN, NaN};
+        result = {NaN, NaN, NaN, FitsWorseThanMean(result.rSquared) ? result.rSquared : NaN};
     return fitted;
 }
 

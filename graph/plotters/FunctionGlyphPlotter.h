@@ -4,6 +4,7 @@
 
 #include "graph/plotters/GlyphPlotter.h"
 
+#include <cmath>
 #include <vector>
 
 namespace MGraph1
@@ -60,7 +61,8 @@ struct PolynomialFunctionPolicy
 struct ExponentialFunctionPolicy
 {
     static double Evaluate(const FunctionRecord& record, double x);
-    static bool CanDraw(const FunctionRecord&) { return true; }
+    // A curve without finite terms (a relation that did not fit) is its label alone.
+    static bool CanDraw(const FunctionRecord& record) { return std::isfinite(record.a) && std::isfinite(record.b); }
 };
 
 template <class Policy>

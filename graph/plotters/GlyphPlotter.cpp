@@ -4,6 +4,7 @@
 #include "foundation/system/ShellDlgFont.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace MGraph1
 {
@@ -155,12 +156,15 @@ void GlyphPlotter::DrawGlyph(HDC dc, HDC attributeDc, const RECT& plot, const Gl
     }
     case GlyphKind::Segment:
     {
+        // A segment without ends (a relation that did not fit) is its label alone.
+        const bool endless = !std::isfinite(glyph.x0) || !std::isfinite(glyph.y0) || !std::isfinite(glyph.x1) ||
+                             !std::isfinite(glyph.y1);
         double x0 = px, y0 = py, x1 = px1, y1 = py1;
-        if (!ClipSegment(x0, y0, x1, y1, plot))
-            break;
-        Line(dc, static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1), static_cast<int>(y1));
-        if (hasLabel)
-            WriteCornerLabel(dc, attributeDc, plot, glyph.label, glyph.legendSample, verticalLines);
+        const bool crosses = !endless && ClipSegment(x0, y0, x1, y1, plot);
+        if (crosses)
+            Line(dc, static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1), static_cast<int>(y1));
+        if (hasLabel && (crosses || endless))
+            WriteCornerLabel(dc, attributeDc, plot, glyph.label, glyph.legendSample && crosses, verticalLines);
         break;
     }
     default:

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -278,15 +279,36 @@ TEST(FunctionPlotterTest, ExponentialOver1200PixelsIsDrawnInChunksOf512_512_176)
         EXPECT_TRUE(canvas.HasPixelNear(static_cast<int>(ValueToPixel(axes.x, x, 0.0)), yAt(x), RGB(0, 0, 255), 2)) << x;
 }
 
-TEST(FunctionPlotterTest, PolynomialWithoutCoefficientsGetsOnlyItsLabel)
+// A relation that did not fit has no terms to draw: its label, which says so, stands alone.
+template <class PlotterType>
+void ExpectOnlyTheLabel(const FunctionRecord& record)
 {
-    GlyphSetup<PolynomialFunctionPlotter> setup;
-    FunctionRecord record = Linear(0, 0, 0);
-    record.coefficients.clear();
+    GlyphSetup<PlotterType> setup;
     setup.data.functions = {record};
     Metafile picture;
     setup.Draw(picture.Dc());
     EXPECT_EQ(0, picture.Count(EMR_POLYPOLYLINE16) + picture.Count(EMR_POLYPOLYLINE));
+    EXPECT_EQ(1, picture.Count(EMR_EXTTEXTOUTW));
+}
+
+TEST(FunctionPlotterTest, ACurveWithoutTermsGetsOnlyItsLabel)
+{
+    FunctionRecord polynomial = Linear(0, 0, 0);
+    polynomial.coefficients.clear();
+    ExpectOnlyTheLabel<PolynomialFunctionPlotter>(polynomial);
+    FunctionRecord exponential;
+    exponential.label = L"EDPVR: Ped: no fit";
+    exponential.a = exponential.b = std::nan("");
+    ExpectOnlyTheLabel<ExponentialFunctionPlotter>(exponential);
+}
+
+TEST(GlyphPlotterTest, ASegmentWithoutEndsGetsOnlyItsLabel)
+{
+    GlyphSetup<GlyphPlotter> setup;
+    setup.Add(GlyphKind::Segment, 0, std::nan(""), 199, std::nan("")).label = L"PRSW: no fit";
+    Metafile picture;
+    setup.Draw(picture.Dc());
+    EXPECT_EQ(0, picture.Count(EMR_LINETO));
     EXPECT_EQ(1, picture.Count(EMR_EXTTEXTOUTW));
 }
 

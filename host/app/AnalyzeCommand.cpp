@@ -8,6 +8,7 @@
 #include "host/app/HostDocument.h"
 #include "host/app/LoopRecordReport.h"
 #include "host/app/ModuleSession.h"
+#include "host/app/ResultDoubts.h"
 #include "host/app/TextConversion.h"
 #include "host/app/TextOutput.h"
 #include "host/app/WholeFile.h"
@@ -716,12 +717,14 @@ int Analyze(const AnalyzeOptions& options, AnalyzingModule& module, const Record
         if (sheetPlace == SheetPlace::File)
             sheetFile = AskResultsSheetFile(session, *options.resultsSheetFile);
         const std::vector<SummaryRow> summaries = analysis.Summaries();
-        for (const std::string& doubt : DoubtfulResults(summaries))
+        const std::vector<RelationRow> relations = analysis.Relations();
+        const std::vector<LoopRow> loops = analysis.Loops();
+        for (const std::string& doubt : DoubtfulResults({summaries, relations, loops}))
             err << "sistra analyze: warning: " << doubt << "\n";
         tables.summary = SummaryTable(summaries);
-        tables.regressions = RegressionTable(analysis.Relations());
+        tables.regressions = RegressionTable(relations);
         if (options.outFolder)
-            tables.loops = LoopTable(host->Data(), analysis.Loops(), summaries);
+            tables.loops = LoopTable(host->Data(), loops, summaries);
     }
     // The tables and the sheet take their names together, once all are whole (the sheet may go into --out's
     // folder, which is made first).

@@ -25,8 +25,6 @@ constexpr const wchar_t* WorkflowModeMenuPath = L"Sistra|Workflow Mode...";
 constexpr const wchar_t* WorkflowModeDialogName = L"WorkflowMode";
 // Parameters whose units the relations' coefficients are made of.
 constexpr int SwParameter = 1;
-constexpr int StrokeWorkParameter = 1;
-constexpr int VminParameter = 5;
 constexpr int VesParameter = 6;
 constexpr int PesParameter = 12;
 constexpr int DpdtMaxParameter = 18;
@@ -340,26 +338,6 @@ std::vector<SummaryRow> DocumentAnalysis::Summaries()
     return rows;
 }
 
-std::vector<std::string> DoubtfulResults(const std::vector<SummaryRow>& summaries)
-{
-    const auto below = [&](int parameter, double SistraParameterSummary::*value) -> std::optional<double> {
-        const auto& summary = summaries.at(static_cast<size_t>(parameter - 1)).summary;
-        if (summary && summary->count > 0 && (*summary).*value < 0.0)
-            return (*summary).*value;
-        return std::nullopt;
-    };
-    std::vector<std::string> doubts;
-    // A pressure that falls as the volume rises runs each loop the wrong way round.
-    if (const auto work = below(StrokeWorkParameter, &SistraParameterSummary::average))
-        doubts.push_back("the loops' stroke work is negative (mean " + LoopRecordReport::NumberText(*work) +
-                         "): the pressure channel looks like a volume; are the pressure and volume channels swapped?");
-    if (const auto volume = below(VminParameter, &SistraParameterSummary::minimum))
-        doubts.push_back("the volumes fall below zero (Vmin down to " + LoopRecordReport::NumberText(*volume) + " " +
-                         summaries.at(VminParameter - 1).unit +
-                         "): is each volume calibration in the unit its command takes?");
-    return doubts;
-}
-
 std::array<std::string, 3> RelationUnits(SistraRelation relation, const LoopUnits& units)
 {
     const auto per = [](const std::string& unit, const std::string& by) { return unit + "/" + by; };
@@ -387,7 +365,8 @@ std::vector<RelationRow> DocumentAnalysis::Relations()
         const HRESULT result = pane_->GetRegression(kind, &fit);
         Check(result, std::string("no ") + RelationNames[static_cast<size_t>(relation)]);
         rows.push_back({RelationNames[static_cast<size_t>(relation)], result == S_OK ? std::optional(fit) : std::nullopt,
-                        RelationUnits(kind, units), kind == SistraRelation::EspvrPerpendicular ? "r" : "r2"});
+                        RelationUnits(kind, units), kind == SistraRelation::EspvrPerpendicular ? "r" : "r2",
+                        result != S_OK && fit.rSquared < 0.0 ? std::optional(fit.rSquared) : std::nullopt});
     }
     return rows;
 }

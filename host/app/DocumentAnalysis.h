@@ -72,6 +72,8 @@ struct RelationRow
     std::array<std::string, 3> units;
     // What the fit holds: r squared, or the correlation r itself ("r") for the major-axis line.
     const char* measure = "r2";
+    // Without a fit: the r squared (below 0) of a fit further from the loops than their mean.
+    std::optional<double> worseThanMean;
 };
 
 // The units of a relation's coefficients from the units of the loops' pressures, volumes, stroke work
@@ -142,10 +144,6 @@ private:
 // run it.
 void SetWorkflowMode(IVyrStandIn& standIn, IUnknown* document, bool on);
 void LeaveWorkflowMode(IVyrStandIn& standIn, IUnknown* document);
-
-// What the summaries show to be doubtful, in words: stroke work below zero (the channels look swapped),
-// volumes below zero (a calibration in another unit than its command takes).
-std::vector<std::string> DoubtfulResults(const std::vector<SummaryRow>& summaries);
 
 // The names of the relations, by SistraRelation.
 extern const std::array<const char*, SistraRelationCount> RelationNames;

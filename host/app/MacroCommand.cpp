@@ -7,6 +7,7 @@
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
 #include "host/app/ModuleLoader.h"
+#include "host/app/ResultDoubts.h"
 #include "host/app/TextConversion.h"
 #include "host/app/TextOutput.h"
 #include "host/app/calc/HostCalcClasses.h"
@@ -558,11 +559,12 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
             }
             blocks << "\n";
             const std::vector<SummaryRow> summaries = analysis.Summaries();
-            for (const std::string& doubt : DoubtfulResults(summaries))
+            const std::vector<RelationRow> relations = analysis.Relations();
+            for (const std::string& doubt : DoubtfulResults({summaries, relations, analysis.Loops()}))
                 err << "sistra macro: warning: " << doubt << "\n";
             PutText(blocks, SummaryTable(summaries));
             blocks << "\n";
-            PutText(blocks, RegressionTable(analysis.Relations()));
+            PutText(blocks, RegressionTable(relations));
             if (refused > 0)
             {
                 blocks.Finish();

@@ -3,10 +3,8 @@
 // values are taken to one unit; a noisy human's, with the detector's default height and with the settings
 // saved from its analysis in mmHg, gives the same loops in every pressure unit.
 #include "host/app/DocumentAnalysis.h"
-#include "host/app/HostDocument.h"
-#include "host/app/ModuleSession.h"
-#include "host/app/macro/MacroText.h"
 #include "host/tests/RecordingFixtures.h"
+#include "host/tests/RelationKindsAnalysis.h"
 
 #include <gtest/gtest.h>
 
@@ -75,45 +73,10 @@ double InMmHgAndMicrolitres(const std::string& unit)
     }
 }
 
-struct Analysed
+using HostTests::Analysed;
+
+class UnitInvariance : public HostTests::RelationKindsAnalysis
 {
-    std::vector<Host::LoopRow> loops;
-    std::vector<Host::SummaryRow> summaries;
-    std::vector<Host::RelationRow> relations;
-};
-
-class UnitInvariance : public testing::Test
-{
-protected:
-    static void SetUpTestSuite()
-    {
-        module = std::make_unique<Host::ModuleSession>();
-        ASSERT_HRESULT_SUCCEEDED(module->Load());
-        module->Session().Framework().StandIn().ScriptProgressCancel(-1);
-    }
-    static void TearDownTestSuite() { module.reset(); }
-
-    // The recording analysed as `analyze` does, with the choices' settings; the relation kinds set as a macro
-    // sets them, when given; the settings saved to saveSettings, when given.
-    static Analysed Analyse(const Host::Recording& recording, const std::wstring& espvr, const std::wstring& edpvr,
-                            const Host::AnalysisChoices& choices = {}, const std::wstring& saveSettings = {})
-    {
-        const auto host = Host::HostDocument::Offline(recording);
-        Host::DocumentAnalysis analysis(module->Session().Framework().StandIn(), *host.Get(), choices);
-        for (const auto& [command, type] : {std::pair{L"SetESPVRegressionType", espvr}, std::pair{L"SetEDPVRegressionType", edpvr}})
-        {
-            if (type.empty())
-                continue;
-            Host::Macro::Statement statement(std::wstring(L"Doc.") + command + L" RegressionType:=\"" + type + L"\"");
-            EXPECT_EQ(1, analysis.RunStatement(statement));
-        }
-        analysis.AnalyzeNow();
-        if (!saveSettings.empty())
-            analysis.SaveSettings(saveSettings);
-        return {analysis.Loops(), analysis.Summaries(), analysis.Relations()};
-    }
-
-    static inline std::unique_ptr<Host::ModuleSession> module;
 };
 
 void ExpectSameLoops(const Analysed& reference, const Analysed& other, bool perpendicular)

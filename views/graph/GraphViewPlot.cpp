@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace Sistra
 {
@@ -160,6 +161,9 @@ bool SistraGraphViewBase::GetGlyphs(double, double, int, int* count, const MGrap
         return false;
     double low = 0.0, high = 0.0;
     GetDomainLimits(low, high);
+    // A fit worse than none draws no line: its text alone says so.
+    if (FitsWorseThanMean(regression.rSquared))
+        regression.slope = regression.intercept = std::numeric_limits<double>::quiet_NaN();
     regressionLine_ = MGraph1::GlyphRecord{low,
                                            regression.slope * low + regression.intercept,
                                            high,
@@ -187,7 +191,7 @@ Orv::String SistraGraphViewBase::RegressionText(const Orv::String& rangeSymbol, 
                                                 const ViewRegression& regression, double domainScale,
                                                 double rangeScale)
 {
-    if (regression.rSquared < 0.0)
+    if (FitsWorseThanMean(regression.rSquared))
         return NoFitText(rangeSymbol, regression.rSquared);
     static const Orv::String squared(Orv::ThisModule(), IDS_SUPERSCRIPT_TWO, false);
     const double slope = regression.slope / domainScale * rangeScale;

@@ -13,6 +13,7 @@
 #include "resources/ResourceIds.h"
 
 #include <cmath>
+#include <limits>
 #include <new>
 
 namespace Sistra
@@ -184,6 +185,9 @@ bool SistraAnalysisGraphView::GetGlyphs(double, double, int seriesId, int* count
     }
     if (!text)
         return true;
+    // A line that is no fit is its text alone.
+    if (FitsWorseThanMean(line.fit))
+        line.slope = line.intercept = std::numeric_limits<double>::quiet_NaN();
     double low = 0.0, high = 0.0;
     GetDomainLimits(low, high);
     lineFunction_ = MGraph1::GlyphRecord{low, line.slope * low + line.intercept, high, line.slope * high + line.intercept,
@@ -205,11 +209,14 @@ bool SistraAnalysisGraphView::GetFunctions(double, double, int seriesId, int* co
     SistraData* data = AnalysisData();
     if (!data)
         return false;
+    // A relation that is no fit keeps its text, which says so, and draws no curve.
     if (seriesId == RelationSeries::Edpvr)
     {
         const std::optional<Orv::String> text = EdpvrText(EdpvrExponential);
-        if (!text || !data->FitEdpvrExponential(exponentialFunction_.a, exponentialFunction_.b, nullptr, false))
+        if (!text)
             return false;
+        if (!data->FitEdpvrExponential(exponentialFunction_.a, exponentialFunction_.b, nullptr, false))
+            exponentialFunction_.a = exponentialFunction_.b = std::numeric_limits<double>::quiet_NaN();
         exponentialFunction_.label = text->c_str();
         *records = &exponentialFunction_;
     }
@@ -218,10 +225,13 @@ bool SistraAnalysisGraphView::GetFunctions(double, double, int seriesId, int* co
         std::array<double, 3> coefficients{};
         const std::optional<Orv::String> text = EspvrText(EspvrQuadratic);
         const auto setup = Setup();
-        if (!text || !setup || !data->FitEspvrQuadratic(coefficients, nullptr, false))
+        if (!text || !setup)
             return false;
+        const bool fitted = data->FitEspvrQuadratic(coefficients, nullptr, false);
         polynomialFunction_.label = text->c_str();
-        polynomialFunction_.coefficients.assign(coefficients.begin(), coefficients.end());
+        polynomialFunction_.coefficients.clear();
+        if (fitted)
+            polynomialFunction_.coefficients.assign(coefficients.begin(), coefficients.end());
         polynomialFunction_.rangeFlags = MGraph1::FunctionRange::EndAtXMax;
         polynomialFunction_.xMax =
             Document()->ToDisplayUnits(setup->GetVolumeChannel(), data->QuadraticEspvrVolumeLimit());
@@ -261,11 +271,12 @@ std::optional<Orv::String> SistraAnalysisGraphView::EspvrText(int32_t type)
     case EspvrQuadratic:
     {
         std::array<double, 3> c{};
-        double rSquared = 0.0;
-        if (!data->FitEspvrQuadratic(c, &rSquared, false))
-            return std::nullopt;
-        if (rSquared < 0.0)
+        double rSquared = std::numeric_limits<double>::quiet_NaN();
+        const bool fitted = data->FitEspvrQuadratic(c, &rSquared, false);
+        if (FitsWorseThanMean(rSquared))
             return NoFitText(Orv::String(L"ESPVR: Pes"), rSquared);
+        if (!fitted)
+            return std::nullopt;
         Orv::OFormatStringStream text(IDS_LOOP_EQUATION_QUADRATIC);
         text << FormatNumber(c[2]) << Orv::String(SignOf(c[1])) << FormatNumber(std::fabs(c[1]))
              << Orv::String(SignOf(c[0])) << FormatNumber(std::fabs(c[0])) << FormatNumber(rSquared);
@@ -290,11 +301,12 @@ std::optional<Orv::String> SistraAnalysisGraphView::EdpvrText(int32_t type)
     }
     if (type != EdpvrExponential)
         return std::nullopt;
-    double amplitude = 0.0, rate = 0.0, rSquared = 0.0;
-    if (!data->FitEdpvrExponential(amplitude, rate, &rSquared, false))
-        return std::nullopt;
-    if (rSquared < 0.0)
+    double amplitude = 0.0, rate = 0.0, rSquared = std::numeric_limits<double>::quiet_NaN();
+    const bool fitted = data->FitEdpvrExponential(amplitude, rate, &rSquared, false);
+    if (FitsWorseThanMean(rSquared))
         return NoFitText(Orv::String(L"EDPVR: Ped"), rSquared);
+    if (!fitted)
+        return std::nullopt;
     Orv::OFormatStringStream text(IDS_LOOP_EQUATION_EXPONENTIAL);
     text << FormatNumber(amplitude) << FormatNumber(rate) << FormatNumber(rSquared);
     return text.Str();

@@ -148,6 +148,20 @@ TEST(PvaParameter, ReadsAreaEnergyAndEfficiency)
     EXPECT_TRUE(std::isnan(record.GetParameter(26, &pressure, &volume)));
 }
 
+// The loop across a dropout to 0 (SW -1,233, PVA -14.4) had an efficiency of 85.4: of an area that is none
+// or below nothing there is no share.
+TEST(PvaParameter, EfficiencyOfAnAreaThatIsNotPositiveIsNotDetermined)
+{
+    PVAEvent record;
+    record.strokeWork = -1233.0;
+    for (const double pva : {-14.4, 0.0})
+    {
+        record.pva = pva;
+        EXPECT_TRUE(std::isnan(record.GetParameter(28, nullptr, nullptr))) << pva;
+        EXPECT_DOUBLE_EQ(pva, record.GetParameter(26, nullptr, nullptr));
+    }
+}
+
 namespace
 {
 

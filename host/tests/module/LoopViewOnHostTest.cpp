@@ -44,8 +44,8 @@ constexpr ChannelUnits UnitCombinations[] = {{"mmHg", 1.0, 1.0, "uL", 1.0, 1e6},
                                              {"kPa", 0.133322, 1e-3, "uL", 1.0, 1e6},
                                              {"kPa", 0.133322, 1e-3, "mL", 1e-3, 1e3}};
 
-// Beats that grow from one to the next.
-Host::Recording GrowingVentricle(const ChannelUnits& units)
+// Beats that grow from one to the next, their pressure moved by an offset (mmHg).
+Host::Recording GrowingVentricle(const ChannelUnits& units, double pressureOffset = 0.0)
 {
     constexpr int32_t Samples = 24000;
     const CalcTesting::RealisticBeat beat{0.8};
@@ -53,7 +53,8 @@ Host::Recording GrowingVentricle(const ChannelUnits& units)
     for (int32_t tick = 0; tick < Samples; ++tick)
     {
         const double t = tick * HostTests::Interval;
-        pressure.push_back(static_cast<float>(beat.Pressure(t) * units.perMmHg * (1.0 + 0.01 * std::floor(t / 0.8))));
+        pressure.push_back(static_cast<float>(
+            (beat.Pressure(t) * (1.0 + 0.01 * std::floor(t / 0.8)) + pressureOffset) * units.perMmHg));
         volume.push_back(static_cast<float>(beat.Volume(t) * units.perMicrolitre * (1.0 + 0.02 * std::floor(t / 0.8))));
     }
     Host::Recording recording({{"Pressure", units.pressure}, {"Volume", units.volume}});
@@ -79,7 +80,10 @@ double StatedLineAt(const std::wstring& text, double x)
 class LoopViewOnHost : public ::testing::Test
 {
 protected:
-    explicit LoopViewOnHost(const ChannelUnits& units = UnitCombinations[3]) : recording(GrowingVentricle(units)) {}
+    explicit LoopViewOnHost(const ChannelUnits& units = UnitCombinations[3], double pressureOffset = 0.0)
+        : recording(GrowingVentricle(units, pressureOffset))
+    {
+    }
     void SetUp() override
     {
         document.Send(Sistra::AutomationMessage::AnalyzeSistraNow);
@@ -174,10 +178,19 @@ public:
     {
         return point.x > plot_.left + 2 && point.x < plot_.right - 2 && point.y > plot_.top + 2 && point.y < plot_.bottom - 2;
     }
+    // The pixels of the colour in the plot's rows from the given one down.
+    int CountFrom(LONG row, COLORREF colour) const
+    {
+        int count = 0;
+        for (LONG y = std::max(row, plot_.top); y < plot_.bottom; ++y)
+            for (LONG x = plot_.left; x < plot_.right; ++x)
+                count += (pixels_[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF) == DibColour(colour);
+        return count;
+    }
+    LONG PlotTop() const { return plot_.top; }
     bool HasNear(POINT point, COLORREF colour, int radius) const
     {
-        // The DIB holds 0x00RRGGBB, a COLORREF 0x00BBGGRR.
-        const uint32_t wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+        const uint32_t wanted = DibColour(colour);
         for (int y = std::max(0, int(point.y) - radius); y <= std::min(height_ - 1, int(point.y) + radius); ++y)
             for (int x = std::max(0, int(point.x) - radius); x <= std::min(width_ - 1, int(point.x) + radius); ++x)
                 if ((pixels_[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF) == wanted)
@@ -186,6 +199,12 @@ public:
     }
 
 private:
+    // The DIB holds 0x00RRGGBB, a COLORREF 0x00BBGGRR.
+    static uint32_t DibColour(COLORREF colour)
+    {
+        return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    }
+
     int width_, height_;
     RECT plot_{};
     std::vector<uint32_t> pixels_;
@@ -502,6 +521,46 @@ TEST_P(LoopViewInUnits, TheDrawnRelationsRunThroughTheFitAtTheirPoints)
     {
         EXPECT_FALSE(view.SavePicture(L"loop_view_curved_relations").empty());
     }
+}
+
+// Over pressures 20 mmHg below zero no exponential EDPVR fits: every curve with A >= 0 lies above every
+// end-diastolic point, further from them than their mean. The view says "no fit" where its equation would
+// stand, copies that, and draws no curve, where it drew the one its solver stopped at under that text; the
+// straight EDPVR still fits and is drawn.
+class LoopViewBelowZero : public LoopViewOnHost
+{
+protected:
+    LoopViewBelowZero() : LoopViewOnHost(UnitCombinations[0], -20.0) {}
+};
+
+TEST_F(LoopViewBelowZero, ARelationThatIsNoFitIsSaidAndNotDrawn)
+{
+    using namespace Sistra;
+    Doc().GetSetupModel()->SetWorkflowModeOn(false);
+    Doc().GetSetupModel()->CommitChanges();
+    view.Show();
+    const ModelPtr shown = Doc().GetModel(ModelKind::LoopView);
+    shown->SetValue<PropertyType::Bool>(PropertyId::ShowEspvrRegression, false);
+    shown->SetValue<PropertyType::Bool>(PropertyId::ShowEdpvrRegression, true);
+    // Below the corner where the equation is written, two lines of 10 points.
+    const auto curvePixels = [&] {
+        const RelationPicture picture(view->GraphWindow());
+        return picture.CountFrom(picture.PlotTop() + 40, SistraAnalysisGraphView::EdpvrColour);
+    };
+    shown->SetValue<PropertyType::Int>(PropertyId::EdpvrRegressionType, EdpvrLinear);
+    shown->CommitChanges();
+    EXPECT_GT(curvePixels(), 100) << "the straight EDPVR is drawn";
+
+    shown->SetValue<PropertyType::Int>(PropertyId::EdpvrRegressionType, EdpvrExponential);
+    shown->CommitChanges();
+    const std::optional<Orv::String> text = view->GetRegressionText();
+    ASSERT_TRUE(text);
+    const std::wstring said = text->c_str();
+    EXPECT_EQ(0u, said.find(L"EDPVR: Ped: no fit, r\u00b2 = -")) << said;
+    EXPECT_EQ(std::wstring::npos, said.find(L"exp(")) << said;
+    EXPECT_TRUE(view->CanCopyRegression());
+    EXPECT_EQ(0, curvePixels());
+    EXPECT_FALSE(view.SavePicture(L"loop_view_no_fit").empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(PressureAndVolumeUnits, LoopViewInUnits, testing::ValuesIn(UnitCombinations),
