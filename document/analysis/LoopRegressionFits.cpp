@@ -104,10 +104,21 @@ bool SistraData::FitDpdtMaxEdv(FittedLine& line, bool raw)
 // and is fitted on the volumes before the parallel conductance it finds (and alpha) are taken off.
 LoopPoints SistraData::SalinePoints()
 {
-    return CollectPoints([&](uint32_t, int32_t, const SistraEvent& record, LoopPoints& p) {
-        const auto [ved, ves] = SalineVolumes(record);
+    return CollectPoints([&](uint32_t, int32_t block, const SistraEvent& record, LoopPoints& p) {
+        const auto [ved, ves] = SalineVolumes(block, record);
         p.Add(ved, ves);
     });
+}
+
+std::pair<double, double> SistraData::SalineVolumes(int32_t block, const SistraEvent& record)
+{
+    return salineVolumes_.Of(record, block,
+                             [this](int32_t at, int32_t tick, std::vector<float>& pressures, std::vector<float>& volumes) {
+                                 const AnalysisSettings settings = owner_.Settings();
+                                 ChannelSegmentReader reader(owner_.HostDocument());
+                                 return reader.Read(settings.pressureChannel, at, tick, pressures) &&
+                                        reader.Read(settings.volumeChannel, at, tick, volumes);
+                             });
 }
 
 bool SistraData::FitSalineLine(FittedLine& line)

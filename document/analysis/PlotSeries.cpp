@@ -103,7 +103,7 @@ SistraData::Series SistraData::GetPlotSeries(int32_t id, uint32_t firstLoop, uin
             first = record.dpdtMax;
             break;
         case SalineSeries:
-            std::tie(second, first) = SalineVolumes(record);
+            std::tie(second, first) = SalineVolumes(block, record);
             salineVesRange_.Widen(first);
             salineVedRange_.Widen(second);
             break;

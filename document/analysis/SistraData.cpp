@@ -94,7 +94,7 @@ SistraData::SistraData(const SistraData& other)
       includedEsvMaximum_(other.includedEsvMaximum_), salineRangeCached_(other.salineRangeCached_),
       intersectionVolume_(other.intersectionVolume_), intersectionPressure_(other.intersectionPressure_),
       intersectionCached_(other.intersectionCached_), seriesLimit_(other.seriesLimit_), hostRange_(other.hostRange_),
-      volumeCorrection_(other.volumeCorrection_),
+      salineVolumes_(other.salineVolumes_),
       pressureLoops_(other.pressureLoops_), volumeLoops_(other.volumeLoops_), loopStatistics_(other.loopStatistics_),
       pvaStatistics_(other.pvaStatistics_), summaryBasis_(other.summaryBasis_)
 {
@@ -125,6 +125,7 @@ void SistraData::ResetRanges()
         *range = FloatRange{};
     includedEsvMaximum_ = -FLT_MAX;
     salineRangeCached_ = false;
+    salineVolumes_.Forget();
 }
 
 void SistraData::ClearTangentCache()
@@ -342,9 +343,10 @@ bool SistraData::GetSalinePlotRange(PlotRange& range)
         for (uint32_t loop = 0; loop < GetLoopCount(); ++loop)
         {
             SistraEvent record;
-            if (!ReadLoop(loop, record))
+            int32_t block = 0;
+            if (!ReadLoop(loop, record, block))
                 continue;
-            const auto [ved, ves] = SalineVolumes(record);
+            const auto [ved, ves] = SalineVolumes(block, record);
             salineVedRange_.Widen(ved);
             salineVesRange_.Widen(ves);
         }

@@ -6,6 +6,7 @@
 
 #include "document/analysis/AnalysisDataOwner.h"
 #include "document/analysis/VChanData.h"
+#include "document/analysis/SalineLoopVolumes.h"
 #include "document/analysis/VolumeCorrection.h"
 
 #include "calc/numerics/LoopRegressions.h"
@@ -133,7 +134,7 @@ public:
     // volumes before it, or each Vp applied would move the next one found.
     void SetVolumeCorrection(const VolumeCorrection& correction)
     {
-        volumeCorrection_ = correction;
+        salineVolumes_.SetCorrection(correction);
         salineRangeCached_ = false;
     }
     const std::wstring& LoopExpression() const { return loopExpression_; }
@@ -281,10 +282,7 @@ private:
     RelationFactors ShownFactors(Quantity x, Quantity y);
     LoopPoints SalinePoints();
     // A loop's end-diastolic and end-systolic volumes without the parallel conductance and alpha taken off.
-    std::pair<double, double> SalineVolumes(const SistraEvent& record) const
-    {
-        return {volumeCorrection_.Undo(record.ved), volumeCorrection_.Undo(record.ves)};
-    }
+    std::pair<double, double> SalineVolumes(int32_t block, const SistraEvent& record);
     LoopPoints ShownPoints(double SistraEvent::*x, double SistraEvent::*y, const RelationFactors& factors);
     template <class Fit>
     bool FitShownLine(FittedLine& line, bool raw, const LoopPoints& points, const RelationFactors& factors, Fit&& fit);
@@ -347,7 +345,7 @@ private:
     TickPosition seriesLimit_{0x7FFFFFFF, 0x7FFFFFFF};
     std::pair<uint32_t, uint32_t> hostRange_{0x7FFFFFFF, 0x7FFFFFFF};
     std::wstring loopExpression_;
-    VolumeCorrection volumeCorrection_;
+    SalineLoopVolumes salineVolumes_;
     std::pair<TickPosition, TickPosition> echoRange_{{0x7FFFFFFF, 0x7FFFFFFF}, {0x7FFFFFFF, 0x7FFFFFFF}};
 
     VChanData pressureLoops_;

@@ -12,6 +12,7 @@ struct VolumeCorrection
     std::optional<double> parallelConductance;
     std::optional<double> alpha;
 
+    bool TakesNothing() const { return !parallelConductance && !alpha; }
     // The calibrated volume before the corrections: the inverse of the expression the loops were read with.
     double Undo(double corrected) const
     {
