@@ -35,6 +35,17 @@ SIZE HeaderExtent(const OWL::TFont& font, const std::wstring& text)
 
 } // namespace
 
+POINT CommentPopupPlace(const POINT& anchor, SIZE size, int markerHeight, const RECT& workArea)
+{
+    POINT place{anchor.x, anchor.y - size.cy};
+    if (place.y < workArea.top)
+        place.y = anchor.y + markerHeight;
+    // Far sides first, so that a popup wider or taller than the work area keeps its left and top in it.
+    place.x = std::max(std::min(place.x, workArea.right - size.cx), workArea.left);
+    place.y = std::max(std::min(place.y, workArea.bottom - size.cy), workArea.top);
+    return place;
+}
+
 int CommentPopupLineCount(std::size_t characters)
 {
     return static_cast<int>(std::min<std::size_t>(characters / CharactersPerLine + 1, MaximumLines));
@@ -90,8 +101,12 @@ void CommentPopup::Layout(const POINT& anchor)
     window = OWL::TRect(window.left - Margin, window.top - Margin, window.right + Margin, window.bottom + Margin);
     headerRect_.Offset(9, 7);
     textRect_.Offset(7, 7);
-    Attr.X = anchor.x;
-    Attr.Y = anchor.y - window.Height();
+    MONITORINFO monitor{sizeof monitor};
+    if (!GetMonitorInfoW(MonitorFromPoint(anchor, MONITOR_DEFAULTTONEAREST), &monitor))
+        monitor.rcWork = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const POINT place = CommentPopupPlace(anchor, SIZE{window.Width(), window.Height()}, markerHeight_, monitor.rcWork);
+    Attr.X = place.x;
+    Attr.Y = place.y;
     Attr.W = window.Width();
     Attr.H = window.Height();
 }

@@ -14,6 +14,11 @@
 // Lines the popup gives a text of that many characters: one per 40 started, at most 7.
 int CommentPopupLineCount(std::size_t characters);
 
+// Where a popup of that size goes for a marker whose top middle is anchor (screen coordinates): left at the
+// anchor and above it, as far as workArea (the screen's, less its task bars) lets it; where the room above
+// is too short it hangs below the marker, and it is moved back inside the work area's sides and foot.
+POINT CommentPopupPlace(const POINT& anchor, SIZE size, int markerHeight, const RECT& workArea);
+
 // The host holds a popup through its COM face; the last release destroys the window and the object.
 class CommentPopup : public OWL::TWindow, public ICommentPopupWindow, protected Orv::CComObjectRoot
 {

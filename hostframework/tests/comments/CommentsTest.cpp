@@ -81,6 +81,38 @@ TEST(CommentPopup, GivesOneLinePerFortyCharactersStartedAndAtMostSeven)
         EXPECT_EQ(c.lines, CommentPopupLineCount(c.characters)) << c.characters;
 }
 
+// The popup stays on the screen: above its marker where there is room, else below it, and moved in from
+// the screen's sides and foot.
+TEST(CommentPopup, IsPlacedInsideTheWorkArea)
+{
+    constexpr RECT Work{0, 0, 1280, 1000};
+    constexpr SIZE Size{300, 120};
+    constexpr int Marker = 7;
+    const struct
+    {
+        const char* name;
+        POINT anchor;
+        POINT place;
+    } cases[] = {
+        {"room above", {300, 400}, {300, 280}},
+        {"at the screen's top", {300, 28}, {300, 35}},
+        {"just room above", {300, 120}, {300, 0}},
+        {"at the right edge", {1200, 400}, {980, 280}},
+        {"left of the screen", {-40, 400}, {0, 280}},
+        {"at the foot, no room above", {300, 1000 - 2}, {300, 1000 - 2 - 120}},
+    };
+    for (const auto& c : cases)
+    {
+        const POINT place = CommentPopupPlace(c.anchor, Size, Marker, Work);
+        EXPECT_EQ(c.place.x, place.x) << c.name;
+        EXPECT_EQ(c.place.y, place.y) << c.name;
+    }
+    // Wider and taller than the work area: its left and top in it.
+    const POINT huge = CommentPopupPlace({100, 10}, SIZE{2000, 1500}, Marker, Work);
+    EXPECT_EQ(0, huge.x);
+    EXPECT_EQ(0, huge.y);
+}
+
 TEST(CommentPopup, SitsAboveItsAnchorWithTheTextBelowTheHeaderAndShowsWithoutActivation)
 {
     OWL::TWindow owner(nullptr, L"Recording");
