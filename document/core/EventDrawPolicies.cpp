@@ -72,7 +72,7 @@ std::optional<uint32_t> FindDrawnLoopIndex(IUnknown* drawing, int32_t block, int
     return store.Stats()->ToLoopIndex(static_cast<uint32_t>(eventIndex));
 }
 
-Orv::String LoopTooltip(const SistraEvent& loop, std::optional<uint32_t> loopIndex)
+Orv::String LoopTooltip(const SistraEvent& loop, std::optional<uint32_t> loopIndex, const std::wstring& valueUnit)
 {
     const bool closing = loop.state == LoopStateClosing;
     if (!closing && !loopIndex)
@@ -83,6 +83,8 @@ Orv::String LoopTooltip(const SistraEvent& loop, std::optional<uint32_t> loopInd
     else
         text << L"Sistra: " << *loopIndex + 1 << (loop.state == LoopStateExcluded ? L", Excluded." : L";");
     text << L" Value = " << loop.base.value;
+    if (!valueUnit.empty())
+        text << L' ' << valueUnit.c_str();
     if (!closing)
         text << L"; Period = " << SecondsPerMinute / loop.hr << L" s";
     return text.Str();

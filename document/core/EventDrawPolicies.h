@@ -30,7 +30,8 @@ struct SistraEdpEventDrawPolicy
     static Orv::String Tooltip(IUnknown* drawing, LONG block, const Event& point);
 };
 
-// The loop's tooltip when its index is known (or for a closing record); empty for a loop nobody knows.
-Orv::String LoopTooltip(const SistraEvent& loop, std::optional<uint32_t> loopIndex);
+// The loop's tooltip when its index is known (or for a closing record); empty for a loop nobody knows. The
+// value is followed by valueUnit where one is given.
+Orv::String LoopTooltip(const SistraEvent& loop, std::optional<uint32_t> loopIndex, const std::wstring& valueUnit = {});
 
 } // namespace Sistra

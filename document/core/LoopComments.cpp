@@ -6,20 +6,27 @@
 #include "foundation/com/ComObjectRoot.h"
 #include "hostframework/comments/StrixComment.h"
 
+#include <utility>
+
 namespace Sistra
 {
 namespace
 {
 
 constexpr ULONG OneComment = 1;
+// The parameter a loop event's value is: the end-diastolic pressure (Ped).
+constexpr int32_t EventValueParameter = 13;
 // A comment's display flags that have the host write its text beside its line.
 constexpr ULONG WriteText = 1;
 
-// Writes a loop's comment as its marks' tooltips read: its number, its value and its period.
+// Writes a loop's comment as its marks' tooltips read: its number, its value in its unit and its period.
 class LoopCommentText final : public ICommentTextProvider, private Orv::CComObjectRoot
 {
 public:
-    LoopCommentText(SistraData& data, uint32_t loop) : data_(data), loop_(loop) {}
+    LoopCommentText(SistraData& data, uint32_t loop, std::wstring valueUnit)
+        : data_(data), loop_(loop), valueUnit_(std::move(valueUnit))
+    {
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
@@ -44,7 +51,7 @@ public:
         SistraEvent loop;
         if (!data_.ReadLoop(loop_, loop))
             return E_FAIL;
-        const Orv::String written = LoopTooltip(loop, loop_);
+        const Orv::String written = LoopTooltip(loop, loop_, valueUnit_);
         *text = SysAllocString(written.c_str());
         return *text ? S_OK : E_OUTOFMEMORY;
     }
@@ -54,6 +61,7 @@ private:
 
     SistraData& data_;
     uint32_t loop_;
+    std::wstring valueUnit_;
 };
 
 } // namespace
@@ -75,7 +83,8 @@ const SistraDocument::PlacedComment* SistraDocument::GetLoopComment(uint32_t loo
     }
     const ULONG identity[2] = {static_cast<ULONG>(before + position->tick), static_cast<ULONG>(position->record)};
     const int32_t channel = GetSetupModel()->GetPressureChannel();
-    const Orv::ComPtr<ICommentTextProvider> text(new LoopCommentText(*data_.Get(), loop));
+    const Orv::ComPtr<ICommentTextProvider> text(
+        new LoopCommentText(*data_.Get(), loop, ParameterUnit(EventValueParameter)));
     auto* created = new StrixClient::EventDataCommentTP(HostDocumentObject(), identity, channel, text.Get());
     // The chosen loop's number, value and period read beside its mark without opening the popup.
     created->SetDisplayFlags(WriteText);

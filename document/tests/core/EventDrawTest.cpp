@@ -44,16 +44,20 @@ TEST(EventDraw, LoopTooltipsNameTheLoopItsValueAndPeriod)
     {
         SistraEvent loop;
         std::optional<uint32_t> index;
+        const wchar_t* unit;
         const wchar_t* text;
     } cases[] = {
-        {Loop(LoopStateValid, 8.5, 150.0), 11, L"Sistra: 12; Value = 8.5; Period = 0.4 s"},
-        {Loop(LoopStateExcluded, 7.25, 120.0), 2, L"Sistra: 3, Excluded. Value = 7.25; Period = 0.5 s"},
-        {Loop(LoopStateClosing, 9.0, 0.0), std::nullopt, L"Last in block. Value = 9"},
+        {Loop(LoopStateValid, 8.5, 150.0), 11, L"", L"Sistra: 12; Value = 8.5; Period = 0.4 s"},
+        {Loop(LoopStateExcluded, 7.25, 120.0), 2, L"", L"Sistra: 3, Excluded. Value = 7.25; Period = 0.5 s"},
+        {Loop(LoopStateClosing, 9.0, 0.0), std::nullopt, L"", L"Last in block. Value = 9"},
         // A loop the analysis data does not know is not named at all.
-        {Loop(LoopStateValid, 8.5, 150.0), std::nullopt, L""},
+        {Loop(LoopStateValid, 8.5, 150.0), std::nullopt, L"", L""},
+        // The comment on the recording says the value's unit.
+        {Loop(LoopStateValid, 8.5, 150.0), 11, L"mmHg", L"Sistra: 12; Value = 8.5 mmHg; Period = 0.4 s"},
+        {Loop(LoopStateClosing, 1.25, 0.0), std::nullopt, L"kPa", L"Last in block. Value = 1.25 kPa"},
     };
     for (const auto& test : cases)
-        EXPECT_EQ(std::wstring(test.text), LoopTooltip(test.loop, test.index).c_str());
+        EXPECT_EQ(std::wstring(test.text), LoopTooltip(test.loop, test.index, test.unit).c_str());
 }
 
 TEST(EventDraw, LoopsAreColouredByStateAndEndDiastolicPointsGreen)
