@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cwchar>
+#include <ranges>
 #include <sstream>
 #include <vector>
 
@@ -117,6 +120,41 @@ TEST_F(FrameComments, AChosenLoopsCommentIsDrawnLightsUnderThePointerAndOpensIts
     EXPECT_EQ(last.tick, lastAfter.tick);
 
     EXPECT_TRUE(HostTests::ClickUntil(Frame(), {screen.x + 60, screen.y + 40}, [&] { return Popup() == nullptr; }));
+
+    // The frame at the screen's top leaves no room above the disc: the popup opens below it, on the screen.
+    RECT frame{};
+    GetWindowRect(Frame().Handle(), &frame);
+    const LONG raise = anchor.y - 20;
+    SetWindowPos(Frame().Handle(), nullptr, frame.left, frame.top - raise, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    screen.y -= raise;
+    ASSERT_TRUE(HostTests::ClickUntil(Frame(), screen, [&] { return Popup() != nullptr; }));
+    HostTests::Settle(Frame());
+    HostTests::SaveTestPicture(Frame().Handle(), L"frame-comment-popup-at-the-top");
+    GetWindowRect(Popup(), &popup);
+    EXPECT_GE(popup.top, 0);
+    EXPECT_GT(popup.top, screen.y);
+    EXPECT_EQ(screen.x, popup.left);
+    EXPECT_TRUE(HostTests::ClickUntil(Frame(), {screen.x + 60, screen.y + 200}, [&] { return Popup() == nullptr; }));
+}
+
+// The comment's text names the loop, its value with the unit of the loop's end-diastolic pressure, which the
+// value is, and its period, as the analysis has them.
+TEST_F(FrameComments, TheTextGivesTheLoopsValueInItsUnit)
+{
+    constexpr int Row = 5;
+    constexpr size_t Ped = 13;
+    const auto loops = opened->Analysis()->Loops();
+    ASSERT_GT(loops.size(), static_cast<size_t>(Row));
+    Host::TraceView& trace = session->Trace();
+    ASSERT_TRUE(HostTests::ClickUntil(Frame(), HostTests::ListRowPoint(GetDlgItem(Frame().FindView(L"Loop View")->ViewWindow(), LoopListId), Row, 40),
+                                      [&] { return trace.Comments().size() == 1; }));
+    const std::wstring text = trace.Comments()[0].text;
+    ASSERT_TRUE(text.starts_with(L"Sistra: " + std::to_wstring(Row + 1) + L"; Value = ")) << text;
+    wchar_t* end = nullptr;
+    const double value = std::wcstod(text.c_str() + text.find(L"= ") + 2, &end);
+    EXPECT_NEAR(loops[Row].values[Ped - 1], value, 1e-5 * std::fabs(value));
+    EXPECT_TRUE(std::wstring(end).starts_with(L" mmHg; Period = ")) << text;
+    EXPECT_NEAR(60.0 / loops[Row].values[13], std::wcstod(end + std::wcslen(L" mmHg; Period = "), nullptr), 1e-5);
 }
 
 // Where the pressure lane is short (many lanes share the view, or the frame is small), the chosen loop's
@@ -163,6 +201,49 @@ TEST(FrameCommentsInShortLanes, TheTextStaysInItsLane)
         EXPECT_EQ(0u, outside);
         ExpectTextReadsOverTheTrace(trace.Handle(), drawn.place);
     }
+}
+
+// Comments of neighbouring loops in the short lanes of many channels: no text runs into another; a text
+// that does not fit beside the one before it takes a line further down its lane, or is cut to the room it
+// has, and says so with an ellipsis.
+TEST(FrameCommentsInShortLanes, NeighboursTextsAreStackedOrCutNeverOverEachOther)
+{
+    const HostTests::TemporaryFile file("frame-comments-neighbours.csv", WithFlatLanes(4));
+    Host::OpenedRecording opened(file.Path(), Host::OpenOptions{{}, true});
+    std::ostringstream problems;
+    Host::FrameSession session(opened, L"Sistra - neighbours", RECT{0, 0, 1200, 900}, problems);
+    Host::FrameWindow& frame = session.Frame();
+    SetForegroundWindow(frame.Handle());
+    HostTests::Settle(frame);
+    Host::TraceView& trace = session.Trace();
+    const HWND list = GetDlgItem(frame.FindView(L"Loop View")->ViewWindow(), LoopListId);
+    for (const int row : {2, 3, 4, 5})
+        ASSERT_TRUE(HostTests::ClickUntil(frame, HostTests::ListRowPoint(list, row, 40), [&] {
+            return trace.Comments().size() == static_cast<size_t>(row - 1);
+        })) << row;
+    HostTests::Settle(frame);
+    HostTests::SaveTestPicture(trace.Handle(), L"frame-comment-neighbours");
+    const std::vector<Host::TraceComments::Drawn> drawn = trace.Comments();
+    ASSERT_EQ(4u, drawn.size());
+    for (size_t one = 0; one < drawn.size(); ++one)
+    {
+        SCOPED_TRACE(drawn[one].text);
+        // Whole, or cut and saying so.
+        const bool whole = drawn[one].text.starts_with(L"Sistra: ") && drawn[one].text.ends_with(L" s");
+        EXPECT_TRUE(whole || drawn[one].text.ends_with(L"\u2026"));
+        EXPECT_LT(drawn[one].place.right, drawn[one].record.x);
+        EXPECT_GE(drawn[one].place.left, trace.TraceArea().left);
+        for (size_t other = one + 1; other < drawn.size(); ++other)
+        {
+            RECT overlap{};
+            EXPECT_FALSE(IntersectRect(&overlap, &drawn[one].place, &drawn[other].place)) << drawn[other].text;
+        }
+        if (!drawn[one].text.empty())
+            ExpectTextReadsOverTheTrace(trace.Handle(), drawn[one].place);
+    }
+    // The first from the left has the lane to itself.
+    const auto leftmost = std::ranges::min_element(drawn, {}, [](const auto& one) { return one.record.x; });
+    EXPECT_TRUE(leftmost->text.ends_with(L" s")) << leftmost->text;
 }
 
 } // namespace

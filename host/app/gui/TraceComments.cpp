@@ -5,6 +5,7 @@
 #include "foundation/text/String.h"
 
 #include <algorithm>
+#include <numeric>
 #include <cwctype>
 
 namespace Host
@@ -104,7 +105,38 @@ std::wstring CutToRoom(HDC dc, const std::wstring& text, int room)
     return {};
 }
 
+// Whether a text at place stays clear of the texts written before it (veils included).
+bool Free(const RECT& place, const std::vector<RECT>& written)
+{
+    RECT veiled = place, overlap{};
+    InflateRect(&veiled, VeilMargin, VeilMargin);
+    return std::none_of(written.begin(), written.end(), [&](RECT other) {
+        InflateRect(&other, VeilMargin, VeilMargin);
+        return IntersectRect(&overlap, &veiled, &other) != FALSE;
+    });
+}
+
 } // namespace
+
+std::optional<TraceComments::UprightLine> TraceComments::LineFor(const RECT& room, LONG right, int line, int length,
+                                                                  const std::vector<RECT>& written)
+{
+    std::optional<UprightLine> widest;
+    for (LONG top = room.top; top + line <= room.bottom; top += line)
+    {
+        // The line's room reaches left to the lane's edge or to the nearest text written on it.
+        LONG left = room.left;
+        for (const RECT& other : written)
+            if (other.top < top + line && top < other.bottom)
+                left = std::max<LONG>(left, other.right + 2 * VeilMargin + 1);
+        const int lineRoom = right - left;
+        if (lineRoom >= length)
+            return UprightLine{top, lineRoom};
+        if (!widest || lineRoom > widest->room)
+            widest = UprightLine{top, lineRoom};
+    }
+    return widest;
+}
 
 bool TraceComments::Update(IUnknown* moduleDocument)
 {
@@ -163,7 +195,18 @@ void TraceComments::Paint(HDC dc, const RECT& area, const Placing& place)
             kept_[index].comment->Draw(dc, dc, &*record);
         }
         drawn_.push_back({*record, index});
-        WriteText(dc, area, kept_[index], drawn_.back());
+    }
+    // The texts after every line, from the left: each finds its room beside the texts written before it.
+    std::vector<size_t> order(drawn_.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t one, size_t other) { return drawn_[one].record.x < drawn_[other].record.x; });
+    std::vector<RECT> written;
+    for (const size_t at : order)
+    {
+        WriteText(dc, area, kept_[drawn_[at].comment], written, drawn_[at]);
+        if (!IsRectEmpty(&drawn_[at].place))
+            written.push_back(drawn_[at].place);
     }
     // An open popup points at where its comment was: it goes when the comment moved (the view scrolled,
     // followed the sampling or changed its size) or is no longer drawn.
@@ -177,8 +220,10 @@ void TraceComments::Paint(HDC dc, const RECT& area, const Placing& place)
 
 // A text longer than its lane leaves room for would cross the other lanes' traces, or be cut unseen at the
 // traces' edge: it is written upright where the lane has the height for a line, and where it still does not
-// fit it is cut and says so with an ellipsis. The popup shows it whole.
-void TraceComments::WriteText(HDC dc, const RECT& area, const Kept& kept, Drawn& drawn)
+// fit it is cut and says so with an ellipsis. Texts of comments close together would run into each other:
+// one that meets a text written before it takes the next line down the lane, and where every line is taken
+// it is cut to the room its line leaves. The popup shows it whole.
+void TraceComments::WriteText(HDC dc, const RECT& area, const Kept& kept, const std::vector<RECT>& written, Drawn& drawn)
 {
     const std::wstring whole = ShownText(kept.comment.Get());
     const CommentDrawRecord& record = drawn.record;
@@ -198,30 +243,38 @@ void TraceComments::WriteText(HDC dc, const RECT& area, const Kept& kept, Drawn&
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     const int line = metrics.tmHeight;
-    const int across = record.x - TextBesideLine - room.left;
-    const bool turnedFits = TextLength(dc, whole) <= length;
-    // A lane too short for the text turned takes it upright beside the line, just below the disc.
-    if (!turnedFits && line <= room.bottom - room.top && across > 0)
-    {
-        drawn.text = TextLength(dc, whole) <= across ? whole : CutToRoom(dc, whole, across);
-        const LONG right = record.x - TextBesideLine;
-        drawn.place = {right - TextLength(dc, drawn.text), room.top, right, room.top + line};
-        Veil(dc, drawn.place);
-        TextOutW(dc, drawn.place.left, drawn.place.top, drawn.text.c_str(), static_cast<int>(drawn.text.size()));
-        return;
-    }
-    drawn.text = turnedFits ? whole : CutToRoom(dc, whole, length);
+    const int wholeLength = TextLength(dc, whole);
     // Where the comment writes its own text: up from the foot of its line, the glyphs' tops towards the left.
-    const LONG right = record.x - TurnedTextBesideLine;
-    drawn.place = {right - line, record.bottom - 1 - TextLength(dc, drawn.text), right, record.bottom - 1};
-    Veil(dc, drawn.place);
-    if (turnedFits)
+    const LONG turnedRight = record.x - TurnedTextBesideLine;
+    const RECT turned{turnedRight - line, record.bottom - 1 - wholeLength, turnedRight, record.bottom - 1};
+    if (wholeLength <= length && Free(turned, written))
     {
+        drawn.text = whole;
+        drawn.place = turned;
+        Veil(dc, drawn.place);
         CommentDrawRecord textOnly = record;
         textOnly.flags = CommentDrawFlag::Text;
         kept.comment->Draw(dc, dc, &textOnly);
         return;
     }
+    // A lane too short for the text turned takes it upright beside the line, from just below the disc.
+    const LONG right = record.x - TextBesideLine;
+    if (const std::optional<UprightLine> taken = LineFor(room, right, line, wholeLength, written))
+    {
+        drawn.text = wholeLength <= taken->room ? whole : CutToRoom(dc, whole, taken->room);
+        drawn.place = {right - TextLength(dc, drawn.text), taken->top, right, taken->top + line};
+        if (drawn.text.empty())
+        {
+            drawn.place = {};
+            return;
+        }
+        Veil(dc, drawn.place);
+        TextOutW(dc, drawn.place.left, drawn.place.top, drawn.text.c_str(), static_cast<int>(drawn.text.size()));
+        return;
+    }
+    drawn.text = wholeLength <= length ? whole : CutToRoom(dc, whole, length);
+    drawn.place = {turnedRight - line, record.bottom - 1 - TextLength(dc, drawn.text), turnedRight, record.bottom - 1};
+    Veil(dc, drawn.place);
     const Orv::SelectedObject rotated(dc, rotatedFont_.Get());
     TextOutW(dc, drawn.place.left, drawn.place.bottom, drawn.text.c_str(), static_cast<int>(drawn.text.size()));
 }

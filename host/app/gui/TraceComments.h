@@ -66,9 +66,19 @@ private:
         TickPosition position;
     };
     const Drawn* At(POINT point) const;
-    // Writes the comment's text up from the drawn record's bottom, inside area and below the disc, and notes
-    // in drawn what was written where.
-    void WriteText(HDC dc, const RECT& area, const Kept& kept, Drawn& drawn);
+    // Writes the comment's text up from the drawn record's bottom, or upright below the disc, inside area and
+    // clear of the texts written before it, and notes in drawn what was written where.
+    void WriteText(HDC dc, const RECT& area, const Kept& kept, const std::vector<RECT>& written, Drawn& drawn);
+    // A line of room for an upright text that ends at right: its top and how long a text it takes.
+    struct UprightLine
+    {
+        LONG top;
+        int room;
+    };
+    // The first line down room where a text of length fits beside the texts written before it, else the
+    // line with the most room (none at all where every line is taken); none where room holds no line.
+    static std::optional<UprightLine> LineFor(const RECT& room, LONG right, int line, int length,
+                                              const std::vector<RECT>& written);
     // False when the comments' fonts cannot be made.
     bool MakeFonts(HDC dc);
 
