@@ -18,8 +18,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <ranges>
 #include <string>
 #include <vector>
@@ -126,6 +128,48 @@ TEST_F(FrameComputedChannel, TheChannelMenuMakesAChannelOfTheChosenParameterThat
         EXPECT_NEAR(loop.values[StrokeVolume - 1], shown[static_cast<size_t>(loop.record.base.tick) + 5],
                     halfStep + 1e-6 * std::fabs(loop.values[StrokeVolume - 1]))
             << loop.record.base.tick;
+}
+
+// The values each lane's scale shows beside it (its top and foot), by lane, at the trace view's last paint.
+std::map<int32_t, std::vector<double>> ScaleValues(const Host::TraceView& trace)
+{
+    std::map<int32_t, std::vector<double>> values;
+    for (const Host::TraceView::DrawnLabel& label : trace.Labels())
+    {
+        wchar_t* end = nullptr;
+        const double value = std::wcstod(label.text.c_str(), &end);
+        if (end != label.text.c_str() && *end == L'\0')
+            values[label.channel].push_back(value);
+    }
+    return values;
+}
+
+// A lane added through the Channel menu leaves every lane its scale, top and foot: the frame gives the trace
+// view the height the lanes need with their labels, and the recorded lanes keep the values they showed.
+TEST_F(FrameComputedChannel, EveryLaneKeepsItsScaleWhenALaneIsAdded)
+{
+    Host::TraceView& trace = session->Trace();
+    const auto recorded = static_cast<int32_t>(opened->Host().Data().Channels().size());
+    const std::map<int32_t, std::vector<double>> before = ScaleValues(trace);
+    ASSERT_EQ(static_cast<size_t>(recorded), before.size());
+    ASSERT_FALSE(MakeChannelThroughTheMenu().empty());
+    EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] {
+        const auto after = ScaleValues(trace);
+        return after.size() == static_cast<size_t>(recorded + 1) &&
+               std::ranges::all_of(after, [](const auto& lane) { return lane.second.size() == 2; });
+    }, GiveUpAfter));
+    HostTests::SaveTestPicture(trace.Handle(), L"frame-computed-channel-lane-scales");
+    const std::map<int32_t, std::vector<double>> after = ScaleValues(trace);
+    for (int32_t lane = 0; lane <= recorded; ++lane)
+    {
+        ASSERT_EQ(2u, after.contains(lane) ? after.at(lane).size() : 0u) << lane;
+        // Foot first, then top.
+        EXPECT_LT(after.at(lane)[0], after.at(lane)[1]) << lane;
+        if (lane < recorded)
+        {
+            EXPECT_EQ(before.at(lane), after.at(lane)) << lane;
+        }
+    }
 }
 
 // The lane kept the values of the analysis it was made on: after Clear Analysis the table was empty and

@@ -289,6 +289,16 @@ std::vector<PlacedShare> TiledShares(size_t count, int focus, int companion, SIZ
     return shares;
 }
 
+void ArrangeAgain(HWND window)
+{
+    const HWND root = GetAncestor(window, GA_ROOT);
+    if (!root || root == window)
+        return;
+    RECT client{};
+    GetClientRect(root, &client);
+    PostMessageW(root, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+}
+
 int TopWindowHeight(int areaHeight, int neededHeight)
 {
     return std::clamp(neededHeight, areaHeight / 5, areaHeight / 3);

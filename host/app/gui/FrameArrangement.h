@@ -11,6 +11,10 @@
 namespace Host
 {
 
+// The top-level window that holds window (the frame) lays its views out again, as after a resize: a view
+// whose least size changed may no longer fit the room it was given. Nothing for a window alone.
+void ArrangeAgain(HWND window);
+
 // A view's place as the document gave it, in shares of the area (0 to 1), and the least size it shows
 // whole in, in pixels.
 struct PlacedShare

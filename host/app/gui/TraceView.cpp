@@ -1,4 +1,5 @@
 #include "host/app/gui/TraceView.h"
+#include "host/app/gui/FrameArrangement.h"
 #include "host/app/gui/WindowClass.h"
 
 #include "host/app/ChannelDisplay.h"
@@ -282,6 +283,14 @@ void TraceView::Refresh()
     }
     changed = events_.Update() || changed;
     changed = comments_.Update(moduleDocument_) || changed;
+    // A lane added or taken away changes the height the lanes need for their labels: the frame gives it.
+    if (const int32_t channels = ChannelCount(); channels != channelsSeen_)
+    {
+        if (channelsSeen_ >= 0)
+            ArrangeAgain(window_);
+        channelsSeen_ = channels;
+        changed = true;
+    }
     const Recording& data = document_.Data();
     // A record deleted: the place the module brought the view to may now be in another.
     if (data.RecordCount() < recordsSeen_)

@@ -166,6 +166,7 @@ private:
     std::map<std::pair<size_t, size_t>, std::vector<float>> computedSamples_; // by (computed channel, record)
     uint64_t calculationRevision_ = 0;
     uint64_t conversionRevision_ = 0;
+    int32_t channelsSeen_ = -1; // the lanes at the last refresh
     std::optional<double> dragAnchor_; // seconds where the button went down in the traces
     std::wstring hoverText_;
     POINT hoverPoint_{};

@@ -1,4 +1,5 @@
 #include "host/app/gui/ViewFrame.h"
+#include "host/app/gui/FrameArrangement.h"
 #include "host/app/gui/ScrollBars.h"
 #include "host/app/gui/WindowClass.h"
 
@@ -40,11 +41,8 @@ void NoteLeastSize(HWND frame, SIZE least)
     if (SetWindowLongPtrW(frame, NotedLeastSlot, noted) == noted)
         return;
     const HWND root = GetAncestor(frame, GA_ROOT);
-    if (root == frame || GetClassLongPtrW(root, GCW_ATOM) == GetClassLongPtrW(frame, GCW_ATOM))
-        return;
-    RECT client{};
-    GetClientRect(root, &client);
-    PostMessageW(root, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    if (GetClassLongPtrW(root, GCW_ATOM) != GetClassLongPtrW(frame, GCW_ATOM))
+        ArrangeAgain(frame);
 }
 
 // The view's window fills the frame's client area, but never gets smaller than the least size it
