@@ -247,10 +247,13 @@ LONGLONG DataPane::ClampScrollPosition()
     sweepCursor_ = visibleWidth_;
     InvalidateAll();
     const LONGLONG extent = LivePosition();
-    if (scrollPosition_ > extent)
-        scrollPosition_ = extent;
+    // Data shorter than the view start at its left edge, as the record starts there, at every zoom: a pane
+    // that follows the newest data alone keeps them at its right edge, where the new data come in.
+    const LONGLONG last = IsFollowingLatest() ? extent : std::max<LONGLONG>(extent, visibleWidth_);
+    if (scrollPosition_ > last)
+        scrollPosition_ = last;
     else if (scrollPosition_ < visibleWidth_)
-        scrollPosition_ = std::min<LONGLONG>(visibleWidth_, extent);
+        scrollPosition_ = std::min<LONGLONG>(visibleWidth_, last);
     return scrollPosition_;
 }
 

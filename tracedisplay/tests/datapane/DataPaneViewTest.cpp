@@ -52,6 +52,26 @@ TEST_F(ViewPane, ZoomsInOneTwoFiveSteps)
     EXPECT_EQ(2, pane.Zoom()->shown.denominator);
 }
 
+// Data shorter than the view (a short record zoomed far out) start at the view's left edge, however the view
+// got there: opened, zoomed either way or scrolled to before the start.
+TEST_F(ViewPane, DataShorterThanTheViewStartAtItsLeftEdge)
+{
+    source.store.extent = 100;
+    pane.UpdateView(ViewChange::Everything);
+    EXPECT_EQ(0, pane.ViewLeft());
+    for (const bool zoomIn : {false, false, true})
+    {
+        pane.ZoomStep(zoomIn);
+        EXPECT_EQ(0, pane.ViewLeft()) << zoomIn;
+    }
+    pane.ScrollToPosition(0.0, 0);
+    EXPECT_EQ(0, pane.ViewLeft());
+    // Longer data still end at the right edge when scrolled past their end.
+    source.store.extent = 1000;
+    pane.ScrollToPosition(0.0, 5000);
+    EXPECT_EQ(1000, pane.ScrollPosition());
+}
+
 TEST_F(ViewPane, ARatioThatIsNotPositiveLeavesTheScale)
 {
     pane.ApplyZoomChoice(1, 42); // not an item of the ratio menu
