@@ -11,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <sstream>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -158,6 +161,47 @@ TEST_F(FrameDriven, TheSistraMenuOpensByMouseWithItsItemsEnabledByTheirRulesAndI
     }
     EXPECT_FALSE(enabled[L"&Workflow"]);
     EXPECT_NE(nullptr, frame->FindView(L"Sistra PRSW GraphView"));
+}
+
+// Sistra > Plots, opened with the mouse as often as a person opens it, lists each view it offers once, in
+// its order: outside the workflow every plot and both calibrations.
+TEST_F(FrameDriven, ThePlotsPopupListsEachViewOnce)
+{
+    const std::vector<std::wstring> offered{L"&PRSW Plot",       L"&dP/dt Max vs EDV Plot", L"P&VA vs EDV Plot",
+                                            L"PVA vs &ESP Plot", L"Saline &Calibration",    L"C&uvette Calibration"};
+    HMENU bar = GetMenu(frame->Handle());
+    RECT title{};
+    ASSERT_TRUE(GetMenuItemRect(frame->Handle(), bar, 2, &title));
+    for (int opening = 0; opening < 2; ++opening)
+    {
+        std::vector<std::wstring> items;
+        const DWORD frameThread = GetCurrentThreadId();
+        std::atomic<bool> done = false;
+        std::thread hand([&] {
+            if (const HWND shown = HostTests::OpenMenu([&] { ClickAt(CentreOf(title)); }))
+            {
+                const auto menu = reinterpret_cast<HMENU>(SendMessageW(shown, MN_GETHMENU, 0, 0));
+                const int plots = HostTests::MenuItemPosition(menu, [](const std::wstring& text) { return text == L"&Plots"; });
+                const auto popup = [shown] {
+                    return HostTests::ProcessWindow([shown](HWND window) {
+                        return window != shown && HostTests::ClassOf(window) == L"#32768";
+                    });
+                };
+                const RECT item = plots < 0 ? RECT{} : HostTests::ShownItemPlace(shown, menu, plots);
+                if (!IsRectEmpty(&item) && HostTests::InputUntil([&] { ClickAt(CentreOf(item)); }, popup))
+                {
+                    const auto sub = reinterpret_cast<HMENU>(SendMessageW(popup(), MN_GETHMENU, 0, 0));
+                    for (int position = 0; position < GetMenuItemCount(sub); ++position)
+                        items.push_back(HostTests::MenuItemText(sub, position));
+                }
+                HostTests::CloseMenuWith(frameThread, shown, menu, -1);
+            }
+            done = true;
+        });
+        HostTests::PumpUntil(*frame, [&] { return done.load(); }, 120000);
+        hand.join();
+        EXPECT_EQ(offered, items) << "opening " << opening;
+    }
 }
 
 TEST_F(FrameDriven, ChoosingAndUntickingLoopsInTheListReachesThePlotTheFitsTheTableAndBack)
