@@ -1,6 +1,7 @@
 // A computed channel made as a person makes it: the host's Channel menu, the module's settings dialog
 // answered with the mouse and keys, and the new channel's lane in the trace view, titled with its unit,
 // showing each loop's value of the chosen parameter from the loop on.
+#include "host/app/DocumentChecks.h"
 #include "host/app/DocumentEventRelay.h"
 #include "host/app/DocumentFile.h"
 #include "host/tests/FrameChannelMenu.h"
@@ -362,7 +363,8 @@ TEST_F(FrameComputedChannel, DecimalPlacesTypedPastTheMostShowTheMostAtOnceAndTh
     EXPECT_EQ(L"6", shownAgain);
 }
 
-// A second channel in the document file, made by a class the framework does not hold.
+// A second channel in the document file, made by a class the framework does not hold, as a host that holds the
+// class saves it: its checks written anew.
 void AddChannelOfAnUnknownClass(const std::filesystem::path& path)
 {
     constexpr ULONG Access = STGM_SHARE_EXCLUSIVE | STGM_READWRITE;
@@ -382,6 +384,7 @@ void AddChannelOfAnUnknownClass(const std::filesystem::path& path)
     second.Reset();
     first.Reset();
     kept.Reset();
+    ASSERT_EQ(S_OK, Host::WriteDocumentChecks(root.Get()));
     ASSERT_EQ(S_OK, root->Commit(STGC_DEFAULT));
 }
 
