@@ -42,6 +42,29 @@ inline void PressKey(WORD key)
     SendInput(2, strokes, sizeof(INPUT));
 }
 
+// Presses the key that types c on the display's keyboard, with Shift where it needs it ('P', '(').
+inline void PressCharacterKey(wchar_t c)
+{
+    const SHORT scan = VkKeyScanW(c);
+    const bool shifted = scan != -1 && (scan & 0x100) != 0;
+    if (shifted)
+    {
+        INPUT down{};
+        down.type = INPUT_KEYBOARD;
+        down.ki.wVk = VK_SHIFT;
+        SendInput(1, &down, sizeof(INPUT));
+    }
+    PressKey(scan == -1 ? static_cast<WORD>(c) : static_cast<WORD>(scan & 0xFF));
+    if (shifted)
+    {
+        INPUT up{};
+        up.type = INPUT_KEYBOARD;
+        up.ki.wVk = VK_SHIFT;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(1, &up, sizeof(INPUT));
+    }
+}
+
 // Hands each of the thread's messages to handle until done() holds, for at most timeout milliseconds: the
 // display delivers input when it gets to it. The last answer of done().
 template <class Done, class Handle>

@@ -66,7 +66,9 @@ bool IsBlankOrUnset(const RecordingPosition& position)
 
 // The host put its own conversions back: the calibrations that were applied are given the channels again.
 // The channel first gets a fresh conversion, so that the calibrator does not take the old one for its own;
-// a commit that changes nothing tells nobody, so the calibration is re-applied here.
+// a commit that changes nothing tells nobody, so the calibration is re-applied here. The host names no
+// channel: any of them may show other numbers now, so the loops are found again from what they show (the
+// summaries kept from the conversions withdrawn would stand beside rows read in the restored ones).
 void SistraDocument::OnHostConversionsReset(void*)
 {
     const ModelPtr setup = GetSetupModel();
@@ -84,6 +86,8 @@ void SistraDocument::OnHostConversionsReset(void*)
             &SistraDocument::ReapplyPressureCalibration);
     UpdateOnlineSink();
     RefreshViews();
+    if (analysisEnabled_)
+        RequestAnalysis(true);
 }
 
 void SistraDocument::OnHostMenusChanged(void*)

@@ -32,7 +32,37 @@ std::wstring NumberText(double value)
 
 } // namespace
 
-void ChangeChannelUnits(HostDocument& document, const UnitsChange& change)
+namespace
+{
+
+const wchar_t* QuantityName(Vyr::Quantity quantity)
+{
+    return quantity == Vyr::Quantity::Pressure ? L"pressure" : L"volume";
+}
+
+// A channel recorded as a pressure or a volume shows that quantity in every unit: another kind of unit
+// would give every reader (the module's calculations among them) numbers of one quantity named as
+// another, and a falling line would turn the signal over. A raw signal (volts) may take any unit and
+// either sign: a transducer wired the other way round is shown upright through a negative scale.
+void CheckQuantity(const std::wstring& recordedUnit, const UnitsChange& change)
+{
+    const Vyr::Quantity recorded = Vyr::QuantityOf(recordedUnit);
+    if (recorded == Vyr::Quantity::Other)
+        return;
+    const std::string what = ToUtf8(QuantityName(recorded));
+    if (Vyr::QuantityOf(change.unit) != recorded)
+        throw std::invalid_argument("channel " + std::to_string(change.channel + 1) + " records a " + what + " (" +
+                                    ToUtf8(recordedUnit) + "): it cannot be shown in " + ToUtf8(change.unit) +
+                                    ", which is no " + what + " unit");
+    if ((change.shown2 - change.shown1) / (change.raw2 - change.raw1) < 0.0)
+        throw std::invalid_argument("channel " + std::to_string(change.channel + 1) + " records a " + what +
+                                    ": a higher raw value must show a higher " + what +
+                                    " (these points would turn the signal over)");
+}
+
+} // namespace
+
+bool ChangeChannelUnits(HostDocument& document, const UnitsChange& change)
 {
     if (change.channel < 0 || static_cast<size_t>(change.channel) >= document.Data().Channels().size())
         throw std::invalid_argument("there is no recorded channel " + std::to_string(change.channel + 1));
@@ -41,13 +71,16 @@ void ChangeChannelUnits(HostDocument& document, const UnitsChange& change)
     if (change.raw1 == change.raw2 || change.shown1 == change.shown2)
         throw std::invalid_argument("the two points need different raw values and different shown values");
     const std::wstring recordedUnit = FromUtf8(document.Data().Channels()[static_cast<size_t>(change.channel)].unit);
+    CheckQuantity(recordedUnit, change);
     const Orv::ComPtr<IUnitConversion> recorded = Vyr::MakeIdentityConversion(recordedUnit);
+    // The conversion keeps the unit apart from its prefix, as a channel recorded in that unit has it: the
+    // channel's readers take values without the prefix ("kPa" shows pascals scaled by 1000).
+    const Orv::PrefixedUnit unit = Vyr::SplitUnitText(change.unit);
     Orv::ComPtr<IUnitConversion> conversion;
-    constexpr LONG NoPrefix = 1;
     const HRESULT made = Vyr::CreateTwoPointConversion(
         recorded.Get(), (NumberText(change.raw1) + recordedUnit).c_str(), (NumberText(change.raw2) + recordedUnit).c_str(),
-        NumberText(change.shown1).c_str(), NumberText(change.shown2).c_str(), change.unit.c_str(), NoPrefix,
-        conversion.Put());
+        NumberText(change.shown1).c_str(), NumberText(change.shown2).c_str(), unit.Name().c_str(),
+        unit.GetPrefixCode(), conversion.Put());
     if (FAILED(made))
         throw std::invalid_argument("these points make no units conversion: " + FailureText(made));
     Orv::ComPtr<IUnknown> object;
@@ -56,6 +89,7 @@ void ChangeChannelUnits(HostDocument& document, const UnitsChange& change)
         throw std::runtime_error("the channel keeps its units: " + FailureText(applied));
     int32_t channel = change.channel;
     document.Tell(HostDocEventGUID, HostDocEventNumber::ChannelSettingChanged, &channel);
+    return (change.shown2 - change.shown1) / (change.raw2 - change.raw1) < 0.0;
 }
 
 void RestoreRecordedUnits(HostDocument& document)

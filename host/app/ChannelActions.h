@@ -23,9 +23,11 @@ struct UnitsChange
 };
 
 // Shows the recorded channel through the two-point conversion, then tells the channel's setting changed.
-// Throws std::invalid_argument for points that make no line, a unit left empty or a channel the document
-// does not have, std::runtime_error when the document refuses the conversion.
-void ChangeChannelUnits(HostDocument& document, const UnitsChange& change);
+// True when the conversion turns the signal over (a higher raw value shows a lower one), which only a
+// channel of no known quantity takes. Throws std::invalid_argument for points that make no line or turn
+// a pressure or volume over, a unit left empty or of another quantity than the recorded one, or a
+// channel the document does not have; std::runtime_error when the document refuses the conversion.
+bool ChangeChannelUnits(HostDocument& document, const UnitsChange& change);
 
 // Every channel shown in its recorded unit again; the modules are told the host put its own conversions
 // back, so that calibrations they keep applied are applied again.

@@ -96,12 +96,17 @@ inline double ShownScale(Host::HostDocument& document, int32_t channel)
     return facts.scale;
 }
 
-// Channel > Units... with the first channel the dialog offers (the pressure) shown as shown2 at raw 1.
-inline void ChangeUnitsThroughTheMenu(Host::FrameWindow& frame, const std::wstring& shown2)
+// Channel > Units... with the first channel the dialog offers (the pressure) shown as shown2 at raw 1, in
+// unit when one is given (else the unit the dialog offers, the recorded one).
+inline void ChangeUnitsThroughTheMenu(Host::FrameWindow& frame, const std::wstring& shown2, const std::wstring& unit = {})
 {
-    constexpr size_t ShownSecondField = 4;
+    constexpr size_t ShownSecondField = 4, UnitField = 5;
     SecondHand hand([] { return DialogWithControl(Host::DialogFieldId(0)); }, [&](HWND dialog) {
         EXPECT_TRUE(RetypeUntilShown(GetDlgItem(dialog, Host::DialogFieldId(ShownSecondField)), shown2));
+        if (!unit.empty())
+        {
+            EXPECT_TRUE(RetypeUntilShown(GetDlgItem(dialog, Host::DialogFieldId(UnitField)), unit));
+        }
         SaveTestPicture(dialog, L"frame-channel-units");
         ClickUntilGone(dialog, IDOK);
     });

@@ -99,22 +99,9 @@ ClipboardContent ReadClipboard(const std::wstring& pictureName = L"frame-copy")
     content.picture = IsClipboardFormatAvailable(CF_ENHMETAFILE) != FALSE;
     if (auto picture = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)))
         content.drawnPixels = PlayPicture(picture, pictureName);
-    if (HANDLE text = GetClipboardData(CF_UNICODETEXT))
-    {
-        content.text = static_cast<const wchar_t*>(GlobalLock(text));
-        GlobalUnlock(text);
-    }
     CloseClipboard();
+    content.text = HostTests::ClipboardText();
     return content;
-}
-
-void EmptyTheClipboard()
-{
-    if (OpenClipboard(nullptr))
-    {
-        EmptyClipboard();
-        CloseClipboard();
-    }
 }
 
 // The text the menu item of the command has once its popup opened, as the view names it.
@@ -201,7 +188,7 @@ TEST_F(FrameHostCommands, EditCopyPutsTheActiveViewsCopyOnTheClipboardUnderTheVi
     Host::ViewFrame& table = Open({LoopViewName, TableViewName});
     Host::ViewFrame& loops = *frame->FindView(LoopViewName);
 
-    EmptyTheClipboard();
+    HostTests::EmptyTheClipboard();
     EXPECT_EQ(L"Copy Sistra Hemodynamics Table", MenuItemText(frame->Handle(), L"Edit", 0));
     ASSERT_TRUE(frame->ChooseCommand(L"Edit|Copy"));
     const ClipboardContent tableCopy = ReadClipboard();
@@ -211,7 +198,7 @@ TEST_F(FrameHostCommands, EditCopyPutsTheActiveViewsCopyOnTheClipboardUnderTheVi
 
     ClickInto(loops);
     ASSERT_EQ(&loops, frame->ActiveView());
-    EmptyTheClipboard();
+    HostTests::EmptyTheClipboard();
     EXPECT_EQ(L"Copy Sistra Loop View", MenuItemText(frame->Handle(), L"Edit", 0));
     ASSERT_TRUE(frame->ChooseCommand(L"Edit|Copy"));
     const ClipboardContent loopCopy = ReadClipboard(L"frame-copy-loop-view");
@@ -332,7 +319,7 @@ TEST_F(FrameHostCommands, TheCuvetteViewsCopyAsksWhatToCopyAndCopiesTheCalibrati
     constexpr int32_t CopyTable = 1;
     opened->StandIn().ScriptDialogChoice(L"CopyCuvetteCalibrationView", sizeof CopyTable,
                                          reinterpret_cast<const BYTE*>(&CopyTable));
-    EmptyTheClipboard();
+    HostTests::EmptyTheClipboard();
     ASSERT_TRUE(frame->ChooseCommand(L"Edit|Copy"));
     const ClipboardContent copied = ReadClipboard();
     EXPECT_FALSE(copied.picture);

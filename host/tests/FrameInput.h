@@ -189,7 +189,14 @@ bool DragAcrossTheMiddleUntil(Host::FrameWindow& frame, HWND window, Done done)
 inline void TypeText(const std::wstring& text)
 {
     for (const wchar_t c : text)
-        PressKey(c == L'.' ? VK_DECIMAL : static_cast<WORD>(c));
+    {
+        if (c == L'.')
+            PressKey(VK_DECIMAL);
+        else if (c >= L'0' && c <= L'9')
+            PressKey(static_cast<WORD>(c));
+        else
+            PressCharacterKey(c);
+    }
 }
 
 inline POINT ScreenCentreOf(HWND window)
@@ -566,6 +573,30 @@ inline std::wstring ChooseMenuItem(Host::FrameWindow& frame, const std::wstring&
     if (title < 0 || !GetMenuItemRect(frame.Handle(), bar, static_cast<UINT>(title), &place))
         return {};
     return ChooseFromMenu(frame, [&] { ClickAt(CentreOf(place)); }, wanted);
+}
+
+inline void EmptyTheClipboard()
+{
+    if (OpenClipboard(nullptr))
+    {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}
+
+// The clipboard's text; empty when it holds none.
+inline std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
+    {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
 }
 
 } // namespace HostTests

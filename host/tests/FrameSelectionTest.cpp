@@ -287,29 +287,6 @@ bool ShapeReaches(HWND window, const RECT& target)
     return reaches;
 }
 
-void EmptyClipboard(HWND owner)
-{
-    if (OpenClipboard(owner))
-    {
-        ::EmptyClipboard();
-        CloseClipboard();
-    }
-}
-
-std::wstring ClipboardText()
-{
-    std::wstring text;
-    if (!OpenClipboard(nullptr))
-        return text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
-    {
-        text = static_cast<const wchar_t*>(GlobalLock(data));
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
 // Whether the window shows another picture than it shows now: the grid has drawn the chosen cell or the
 // value put into it.
 std::function<bool()> RedrawnSince(HWND window)
@@ -458,17 +435,17 @@ TEST_F(FrameCalibrationCapture, TheCuvetteViewsSetFromSelectionFillsTheChosenCel
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-selection-cuvette-filled");
 
     ASSERT_EQ(cuvette, Frame().ActiveView());
-    EmptyClipboard(nullptr);
+    HostTests::EmptyTheClipboard();
     {
         HostTests::SecondHand hand([] { return HostTests::DialogWithControl(CopyTableChoice); }, [](HWND dialog) {
             HostTests::ClickUntilChecked(dialog, CopyTableChoice, BST_CHECKED);
             HostTests::ClickUntilGone(dialog, IDOK);
         });
         HostTests::ChooseMenuItem(Frame(), L"Edit", [](const std::wstring& text) { return text.find(L"Copy") != std::wstring::npos; });
-        ASSERT_TRUE(PumpUntil(Frame(), [&] { return hand.done.load() && !ClipboardText().empty(); }));
+        ASSERT_TRUE(PumpUntil(Frame(), [&] { return hand.done.load() && !HostTests::ClipboardText().empty(); }));
     }
     // A line per well after the titles' line: its number, its known volume, then its readings.
-    std::wistringstream table(ClipboardText());
+    std::wistringstream table(HostTests::ClipboardText());
     std::wstring line, number, known, reading;
     std::getline(table, line);
     std::getline(table, line);

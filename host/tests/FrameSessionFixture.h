@@ -38,11 +38,11 @@ protected:
     }
     Host::FrameWindow& Frame() { return session->Frame(); }
     // The document as gui opens the file, in a fresh frame.
-    void OpenInAFreshFrame(const std::wstring& path)
+    void OpenInAFreshFrame(const std::wstring& path, const Host::OpenOptions& options = {})
     {
         session.reset();
         opened.reset();
-        opened.emplace(Host::ToUtf8(path));
+        opened.emplace(Host::ToUtf8(path), options);
         std::ostringstream problems;
         session.emplace(*opened, L"Sistra - reopened", RECT{0, 0, 1200, 900}, problems);
         Settle(Frame());

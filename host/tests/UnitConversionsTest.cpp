@@ -1,6 +1,7 @@
 // The host's units conversions: two-point conversions made from texts, their units and descriptions,
 // their round trip through a record stream, and the conversions a document shows per record.
 #include "RecordingFixtures.h"
+#include "host/app/ChannelActions.h"
 #include "host/app/HostDocument.h"
 #include "host/vyr/UnitConversions.h"
 #include "hostapi/HostSelectionSource.h"
@@ -145,6 +146,12 @@ TEST(UnitConversions, AConversionReadBackWritesTheSameBytesAndADamagedOneIsRefus
     }
 }
 
+// A recording of one channel in unit holding one sample.
+Host::Recording OneSample(const char* unit, float sample)
+{
+    return HostTests::MakeRecording(0.001, {{{sample}}}, {{"Channel 1", unit}});
+}
+
 HRESULT ConversionOf(Host::HostDocument& document, int32_t record, ComPtr<IUnitConversion>& conversion)
 {
     return document.GetChannelConversion(HostUnsetPosition, record, 0, conversion.Put());
@@ -260,11 +267,7 @@ TEST(UnitConversions, CalculationsReadChannelsWithoutPrefixesAndTheDisplayAddsTh
     };
     for (const Row& row : rows)
     {
-        Host::Recording recording(std::vector<Host::ChannelInfo>{{"Channel 1", row.recordedUnit}});
-        const std::vector<float> samples{row.sample};
-        recording.AddRecord(0.001).Append(std::vector<std::span<const float>>{samples});
-        recording.RecordAt(0).MarkComplete();
-        recording.MarkFinished();
+        const Host::Recording recording = OneSample(row.recordedUnit, row.sample);
         const ComPtr<Host::HostDocument> document = Host::HostDocument::Offline(recording);
         if (row.calibration[0])
         {
@@ -289,6 +292,64 @@ TEST(UnitConversions, CalculationsReadChannelsWithoutPrefixesAndTheDisplayAddsTh
         ASSERT_TRUE(Vyr::ReadConversionFacts(*display.Get(), facts));
         EXPECT_EQ(row.displayUnit, facts.shownUnit) << row.recordedUnit;
         EXPECT_NEAR(row.displayFactor, (1.0 + facts.offset) * facts.scale, 1e-9 * row.displayFactor) << row.recordedUnit;
+    }
+}
+
+double ShownScaleOf(Host::HostDocument& document)
+{
+    ComPtr<IUnitConversion> shown;
+    Vyr::ConversionFacts facts;
+    return ConversionOf(document, 0, shown) == S_OK && Vyr::ReadConversionFacts(*shown.Get(), facts) ? facts.scale : 0.0;
+}
+
+// The units dialog's change: the unit typed is kept apart from its prefix, as a channel recorded in it has
+// it; a pressure or a volume stays that quantity and upright, while a raw signal takes any unit and sign.
+TEST(UnitConversions, AUnitsChangeKeepsThePrefixApartAndAPressureOrVolumeWhatItIs)
+{
+    const struct Row
+    {
+        const char* recordedUnit;
+        const wchar_t* unit;
+        double shown2; // at raw 1, shown 0 at raw 0
+        const char* refusal; // part of the reason, or none
+        double scale;        // unprefixed shown per unprefixed raw
+        const wchar_t* shownUnit;
+        bool turnedOver;
+    } rows[] = {
+        {"mmHg", L"kPa", 0.133322387415, nullptr, 133.322387415, L"kPa", false},
+        {"uL", L"mL", 1e-3, nullptr, 1.0, L"mL", false},
+        {"mV", L"mmHg", -100.0, nullptr, -1e5, L"mmHg", true},
+        {"mmHg", L"uL", 1.0, "cannot be shown in uL, which is no pressure unit", 0, nullptr, false},
+        {"uL", L"mmHg", 1.0, "cannot be shown in mmHg, which is no volume unit", 0, nullptr, false},
+        {"mmHg", L"mmHg", -2.0, "would turn the signal over", 0, nullptr, false},
+        {"L", L"mL", -1.0, "would turn the signal over", 0, nullptr, false},
+    };
+    for (const Row& row : rows)
+    {
+        const Host::Recording recording = OneSample(row.recordedUnit, 1.0f);
+        const ComPtr<Host::HostDocument> document = Host::HostDocument::Offline(recording);
+        const Host::UnitsChange change{0, 0.0, 1.0, 0.0, row.shown2, row.unit};
+        if (row.refusal)
+        {
+            try
+            {
+                Host::ChangeChannelUnits(*document.Get(), change);
+                ADD_FAILURE() << "taken: " << row.recordedUnit;
+            }
+            catch (const std::invalid_argument& refused)
+            {
+                EXPECT_NE(std::string::npos, std::string(refused.what()).find(row.refusal)) << refused.what();
+            }
+            EXPECT_EQ(1.0, ShownScaleOf(*document.Get())) << "the channel kept its units: " << row.recordedUnit;
+            continue;
+        }
+        EXPECT_EQ(row.turnedOver, Host::ChangeChannelUnits(*document.Get(), change)) << row.recordedUnit;
+        ComPtr<IUnitConversion> shown;
+        Vyr::ConversionFacts facts;
+        ASSERT_EQ(S_OK, ConversionOf(*document.Get(), 0, shown));
+        ASSERT_TRUE(Vyr::ReadConversionFacts(*shown.Get(), facts));
+        EXPECT_EQ(row.shownUnit, facts.shownUnit) << row.recordedUnit;
+        EXPECT_NEAR(row.scale, facts.scale, 1e-9 * std::abs(row.scale)) << row.recordedUnit;
     }
 }
 

@@ -250,6 +250,20 @@ std::wstring ShownUnitText(const std::wstring& unitText)
 
 std::wstring BaseUnitText(const std::wstring& unitText) { return SplitPrefix(unitText).Name(); }
 
+Orv::PrefixedUnit SplitUnitText(const std::wstring& unitText) { return SplitPrefix(unitText); }
+
+Quantity QuantityOf(const std::wstring& unitText)
+{
+    static constexpr std::array<const wchar_t*, 8> PressureNames = {L"Pa", L"mmHg", L"Torr", L"cmH2O", L"bar", L"mbar", L"atm", L"psi"};
+    const std::wstring name = SplitPrefix(unitText).Name();
+    if (name == L"L")
+        return Quantity::Volume;
+    for (const wchar_t* pressure : PressureNames)
+        if (name == pressure)
+            return Quantity::Pressure;
+    return Quantity::Other;
+}
+
 HRESULT CreateTwoPointConversion(IUnitConversion* current, const WCHAR* raw1, const WCHAR* raw2,
                                  const WCHAR* shown1, const WCHAR* shown2, const WCHAR* unit, LONG prefixCode,
                                  IUnitConversion** conversion)

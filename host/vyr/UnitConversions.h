@@ -9,6 +9,7 @@
 
 #include "foundation/com/ComPtr.h"
 #include "foundation/numbers/ChannelUnitsRecord.h"
+#include "foundation/numbers/Units.h"
 
 #include <string>
 
@@ -43,6 +44,18 @@ double RecordedPrefixFactor(const std::wstring& unitText);
 std::wstring ShownUnitText(const std::wstring& unitText);
 // The unit calculations read a channel recorded in unitText in: without its prefix ("V" for "mV").
 std::wstring BaseUnitText(const std::wstring& unitText);
+// A unit text as a conversion keeps it: the unit without its prefix and the prefix's code ("kPa" is "Pa"
+// with the code of 'k'; "mmHg" stays whole, as "mHg" is no unit the host knows).
+Orv::PrefixedUnit SplitUnitText(const std::wstring& unitText);
+
+// What a unit measures, where the host knows: a channel recorded in one is shown in units of the same.
+enum class Quantity
+{
+    Other,
+    Pressure,
+    Volume,
+};
+Quantity QuantityOf(const std::wstring& unitText);
 
 // What a conversion reports, its texts copied out: shown = scale * raw + offset, both unprefixed.
 struct ConversionFacts

@@ -113,8 +113,14 @@ void ChannelCommands::AskUnits()
     change.raw2 = NumberOf(answer[3], fields[2].label);
     change.shown2 = NumberOf(answer[4], fields[3].label);
     change.unit = answer[5];
-    ChangeChannelUnits(opened_.Host(), change);
+    const bool turnedOver = ChangeChannelUnits(opened_.Host(), change);
     changed_();
+    if (turnedOver)
+        MessageBoxW(frame_.Handle(),
+                    (L"Channel " + std::to_wstring(change.channel + 1) +
+                     L" is shown turned over: a higher raw value shows a lower value, as a transducer connected the "
+                     L"other way round needs.").c_str(),
+                    L"Units", MB_OK | MB_ICONINFORMATION);
 }
 
 void ChannelCommands::DeleteSource()
