@@ -57,6 +57,15 @@ private:
     std::thread thread_;
 };
 
+// Chooses, in the host's channel dialog, the entry of its first field whose text starts with key.
+inline void ChooseFirstEntry(HWND dialog, wchar_t key)
+{
+    const HWND list = GetDlgItem(dialog, Host::DialogFieldId(0));
+    const wchar_t start[] = {key, L'\0'};
+    EXPECT_TRUE(ChooseListItem(list, static_cast<int>(SendMessageW(list, CB_FINDSTRING, static_cast<WPARAM>(-1),
+                                                                   reinterpret_cast<LPARAM>(start)))));
+}
+
 // Chooses the Channel menu's item and, in the host's dialog it opens, the entry whose text starts with key
 // (a channel's number, a source's first letter). The texts of the message boxes the action brought up,
 // each closed with OK.
@@ -66,10 +75,7 @@ inline std::vector<std::wstring> ChooseInChannelDialog(Host::FrameWindow& frame,
     MessageBoxCloser boxes(picture);
     {
         SecondHand hand([] { return DialogWithControl(Host::DialogFieldId(0)); }, [&](HWND dialog) {
-            const HWND list = GetDlgItem(dialog, Host::DialogFieldId(0));
-            const wchar_t start[] = {key, L'\0'};
-            EXPECT_TRUE(ChooseListItem(list, static_cast<int>(SendMessageW(list, CB_FINDSTRING, static_cast<WPARAM>(-1),
-                                                                           reinterpret_cast<LPARAM>(start)))));
+            ChooseFirstEntry(dialog, key);
             ClickUntilGone(dialog, IDOK);
         });
         EXPECT_EQ(item, ChooseMenuItem(frame, L"Channel", [&](const std::wstring& text) { return text == item; }));
@@ -96,12 +102,14 @@ inline double ShownScale(Host::HostDocument& document, int32_t channel)
     return facts.scale;
 }
 
-// Channel > Units... with the first channel the dialog offers (the pressure) shown as shown2 at raw 1, in
-// unit when one is given (else the unit the dialog offers, the recorded one).
-inline void ChangeUnitsThroughTheMenu(Host::FrameWindow& frame, const std::wstring& shown2, const std::wstring& unit = {})
+// Channel > Units... with the channel of that number (the first, the pressure, unless said) shown as shown2
+// at raw 1, in unit when one is given (else the unit the dialog offers, the recorded one).
+inline void ChangeUnitsThroughTheMenu(Host::FrameWindow& frame, const std::wstring& shown2, const std::wstring& unit = {},
+                                      wchar_t channel = L'1')
 {
     constexpr size_t ShownSecondField = 4, UnitField = 5;
     SecondHand hand([] { return DialogWithControl(Host::DialogFieldId(0)); }, [&](HWND dialog) {
+        ChooseFirstEntry(dialog, channel);
         EXPECT_TRUE(RetypeUntilShown(GetDlgItem(dialog, Host::DialogFieldId(ShownSecondField)), shown2));
         if (!unit.empty())
         {

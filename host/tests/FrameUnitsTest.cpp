@@ -1,7 +1,7 @@
-// Channel > Units... as a person uses it on the pressure: shown in kPa, every number the frame gives (the
-// summaries and relations, the hemodynamics table, the loop view's equations) is what the same data
-// recorded in kPa give, in analyze and in a frame opened on them, and Channel > Recorded Units brings
-// back every number the recorded units gave.
+// Channel > Units... as a person uses it: a channel shown in another unit (the pressure in kPa, the volume
+// in mL) gives every number (the summaries and relations, the hemodynamics table, the loop view's
+// equations) the same data recorded in that unit give, in analyze and in a frame opened on them, and
+// Channel > Recorded Units brings back every number the recorded units gave.
 #include "host/app/AnalyzeCommand.h"
 #include "host/app/ExitCodes.h"
 #include "host/app/TextConversion.h"
@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <cstdlib>
 #include <sstream>
@@ -63,11 +64,17 @@ void ExpectSameWord(const std::string& a, const std::string& b, const std::strin
         EXPECT_NEAR(*x, *y, 2e-3 * std::max(std::abs(*x), std::abs(*y)) + 1e-6) << where << ": " << a << " against " << b;
 }
 
-// The pressure at dP/dt max is the one number left out: this beat's dP/dt peaks flat, and which of two
-// samples it picks turns on the last bit of a sample, which the two routes round apart (the kPa recording
-// holds each sample rounded to a float in kPa, the frame converts the float in mmHg). Its row and, in the
-// table, its column are left out.
-constexpr const char* FlatPeaked = "P@dP/dt max";
+// Left out, as they turn on the last bit of a sample, which the two routes round apart (a recording in
+// kPa holds each sample rounded to a float in kPa, the frame converts the float in mmHg): the pressures at
+// dP/dt max and dV/dt max (this beat's derivatives peak flat, over samples whose order a last bit decides)
+// and the quadratic ESPVR (its end-systolic points lie on a line, so its curvature is zero but for
+// rounding, and its slope and intercept move with that). Their rows and, in the table, their columns.
+constexpr std::array<const char*, 3> LeftOut = {"P@dP/dt max", "P@dV/dt max", "ESPVR quadratic"};
+
+bool IsLeftOut(const std::string& cell)
+{
+    return std::any_of(LeftOut.begin(), LeftOut.end(), [&](const char* name) { return cell.starts_with(name); });
+}
 
 // The same texts, line by line and cell by cell, their numbers equal as ExpectSameWord takes them.
 void ExpectSameNumbers(const std::string& expected, const std::string& actual, const char* what)
@@ -79,15 +86,15 @@ void ExpectSameNumbers(const std::string& expected, const std::string& actual, c
     {
         const std::vector<std::string> x = Split(a[line], '\t'), y = Split(b[line], '\t');
         ASSERT_EQ(x.size(), y.size()) << what << " line " << line << ": " << a[line] << " against " << b[line];
-        if (!x.empty() && x.front().starts_with(FlatPeaked))
+        if (!x.empty() && IsLeftOut(x.front()))
             continue;
-        if (std::any_of(x.begin(), x.end(), [](const std::string& cell) { return cell.starts_with(FlatPeaked); }))
+        if (std::any_of(x.begin(), x.end(), IsLeftOut))
             leftOut.clear();
         for (size_t cell = 0; cell < x.size(); ++cell)
         {
             if (cell < leftOut.size() && leftOut[cell])
                 continue;
-            if (x[cell].starts_with(FlatPeaked))
+            if (IsLeftOut(x[cell]))
             {
                 leftOut.resize(x.size());
                 leftOut[cell] = true;
@@ -134,35 +141,50 @@ protected:
     }
 };
 
-TEST_F(FrameUnits, APressureShownInKpaGivesWhatTheDataRecordedInKpaGiveAndRecordedUnitsBringBackEveryNumber)
+// The pressure shown in kPa and the volume in mL, each against the same data recorded in that unit.
+TEST_F(FrameUnits, AChannelShownInAnotherUnitGivesWhatTheDataRecordedInItGiveAndRecordedUnitsBringBackEveryNumber)
 {
-    const Shown recorded = Read();
-    ASSERT_FALSE(recorded.regression.empty());
-    HostTests::ChangeUnitsThroughTheMenu(Frame(), L"0.133322387415", L"kPa");
-    const Shown inKpa = Read();
-    EXPECT_NE(recorded.table, inKpa.table);
+    const struct
+    {
+        wchar_t channel;
+        const wchar_t* shown2;
+        const wchar_t* unit;
+        const char* header;
+        HostTests::Recorded recorded;
+    } rows[] = {
+        {L'1', L"0.133322387415", L"kPa", "LV Pressure (kPa),LV Volume (uL),ECG (mV)", {.pressureGain = 1.0 / KilopascalsPerMmHg}},
+        {L'2', L"0.001", L"mL", "LV Pressure (mmHg),LV Volume (mL),ECG (mV)", {.volumeGain = 1000.0}},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(Host::ToUtf8(row.unit));
+        OpenInAFreshFrame(Host::FromUtf8(file.Path()), OutsideTheWorkflow);
+        const Shown recorded = Read();
+        ASSERT_FALSE(recorded.regression.empty());
+        HostTests::ChangeUnitsThroughTheMenu(Frame(), row.shown2, row.unit, row.channel);
+        const Shown changed = Read();
+        EXPECT_NE(recorded.table, changed.table);
 
-    ASSERT_EQ(L"&Recorded Units", HostTests::ChooseMenuItem(Frame(), L"Channel", [](const std::wstring& text) {
-                  return text == L"&Recorded Units";
-              }));
-    HostTests::Settle(Frame());
-    const Shown restored = Read();
-    EXPECT_EQ(recorded.printed, restored.printed);
-    EXPECT_EQ(recorded.table, restored.table);
-    EXPECT_EQ(recorded.regression, restored.regression);
+        ASSERT_EQ(L"&Recorded Units", HostTests::ChooseMenuItem(Frame(), L"Channel", [](const std::wstring& text) {
+                      return text == L"&Recorded Units";
+                  }));
+        HostTests::Settle(Frame());
+        const Shown restored = Read();
+        EXPECT_EQ(recorded.printed, restored.printed);
+        EXPECT_EQ(recorded.table, restored.table);
+        EXPECT_EQ(recorded.regression, restored.regression);
 
-    const HostTests::TemporaryFile kpa(
-        "frame-units-kpa.csv", HostTests::OcclusionText(16, "LV Pressure (kPa),LV Volume (uL),ECG (mV)",
-                                                        HostTests::Recorded{.pressureGain = 1.0 / KilopascalsPerMmHg}));
-    std::ostringstream analyzed, errors;
-    ASSERT_EQ(Host::ExitOk, Host::RunAnalyze({"analyze", kpa.Path()}, analyzed, errors)) << errors.str();
-    ExpectSameNumbers(analyzed.str(), inKpa.printed, "analyze on the kPa recording");
+        const HostTests::TemporaryFile other("frame-units-other.csv", HostTests::OcclusionText(16, row.header, row.recorded));
+        std::ostringstream analyzed, errors;
+        ASSERT_EQ(Host::ExitOk, Host::RunAnalyze({"analyze", other.Path()}, analyzed, errors)) << errors.str();
+        ExpectSameNumbers(analyzed.str(), changed.printed, "analyze on the data recorded in that unit");
 
-    OpenInAFreshFrame(Host::FromUtf8(kpa.Path()), OutsideTheWorkflow);
-    const Shown recordedInKpa = Read();
-    ExpectSameNumbers(recordedInKpa.printed, inKpa.printed, "summaries and relations");
-    ExpectSameNumbers(recordedInKpa.table, inKpa.table, "table");
-    ExpectSameNumbers(Host::ToUtf8(recordedInKpa.regression), Host::ToUtf8(inKpa.regression), "loop view's equations");
+        OpenInAFreshFrame(Host::FromUtf8(other.Path()), OutsideTheWorkflow);
+        const Shown recordedInUnit = Read();
+        ExpectSameNumbers(recordedInUnit.printed, changed.printed, "summaries and relations");
+        ExpectSameNumbers(recordedInUnit.table, changed.table, "table");
+        ExpectSameNumbers(Host::ToUtf8(recordedInUnit.regression), Host::ToUtf8(changed.regression), "loop view's equations");
+    }
 }
 
 } // namespace
