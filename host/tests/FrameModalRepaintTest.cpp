@@ -1,0 +1,162 @@
+// A modal dialog that another window was dragged across shows itself again: looked at on the screen, as a
+// person sees it, not through the window's own picture (which the window paints on request and so shows
+// whole even when the screen does not).
+#include "host/tests/FrameSessionFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <vector>
+
+namespace
+{
+
+constexpr int SettingsHelpButton = 1001;
+constexpr const wchar_t* HelpWindowClass = L"SistraHostHelp";
+// The dialog's pixels that must be as they were before the drag. A few may differ: the focus moves to
+// the Help button with the click on it, and its frame is drawn.
+constexpr double LeastSameShare = 0.98;
+constexpr int ScreenSettleMilliseconds = 5000;
+constexpr int DragAttempts = 4;
+constexpr int DragAnswerMilliseconds = 3000;
+
+RECT ClientOnScreen(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return client;
+}
+
+// The screen's pixels over place, 0x00RRGGBB row by row, copied from the display as it shows them.
+std::vector<DWORD> ScreenPixels(const RECT& place)
+{
+    const int width = place.right - place.left, height = place.bottom - place.top;
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateDIBSection(memory, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap)
+    {
+        const HGDIOBJ previous = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, width, height, screen, place.left, place.top, SRCCOPY))
+        {
+            GdiFlush();
+            const auto* copied = static_cast<const DWORD*>(bits);
+            for (size_t i = 0; i < pixels.size(); ++i)
+                pixels[i] = copied[i] & 0xFFFFFF;
+        }
+        SelectObject(memory, previous);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+double SameShare(const std::vector<DWORD>& a, const std::vector<DWORD>& b)
+{
+    if (a.empty() || a.size() != b.size())
+        return 0;
+    size_t same = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        same += a[i] == b[i];
+    return static_cast<double>(same) / static_cast<double>(a.size());
+}
+
+// The screen over place once it has stopped changing (bounded).
+std::vector<DWORD> SettledScreen(const RECT& place)
+{
+    std::vector<DWORD> last = ScreenPixels(place);
+    HostTests::WaitFor(
+        [&] {
+            std::vector<DWORD> now = ScreenPixels(place);
+            const bool settled = now == last;
+            last = std::move(now);
+            return settled;
+        },
+        ScreenSettleMilliseconds);
+    return last;
+}
+
+// A point of the window's caption, clear of its close box.
+POINT CaptionPoint(HWND window)
+{
+    const RECT client = ClientOnScreen(window);
+    return POINT{client.left + 40, client.top - GetSystemMetrics(SM_CYSMCAPTION) / 2};
+}
+
+// Drags the window by its caption until its top left corner is at to (bounded); whether it is.
+bool DragWindowTo(HWND window, POINT to)
+{
+    const auto arrived = [&] {
+        RECT place{};
+        GetWindowRect(window, &place);
+        return place.left == to.x && place.top == to.y;
+    };
+    for (int attempt = 0; attempt < DragAttempts && !arrived(); ++attempt)
+    {
+        RECT place{};
+        GetWindowRect(window, &place);
+        const POINT from = CaptionPoint(window);
+        HostTests::DragFromTo(from, POINT{from.x + to.x - place.left, from.y + to.y - place.top}, 16);
+        HostTests::WaitFor(arrived, DragAnswerMilliseconds);
+    }
+    return arrived();
+}
+
+class FrameModalRepaint : public HostTests::FrameSessionFixture
+{
+protected:
+    FrameModalRepaint() : FrameSessionFixture("frame-modal-repaint.csv", HostTests::OcclusionText(16)) {}
+};
+
+// Settings..., its Help, the help window dragged by its caption over the middle of the dialog and then
+// below it: the dialog shows what it showed before, not black.
+TEST_F(FrameModalRepaint, TheSettingsDialogShowsItselfAgainAfterTheHelpWindowWasDraggedAcrossIt)
+{
+    double sameShare = 0, blackShare = 1, coveredShare = 1;
+    bool helpOpened = false, draggedOver = false, draggedAway = false;
+    {
+        HostTests::SecondHand hand([] { return HostTests::DialogWithControl(SettingsHelpButton); }, [&](HWND dialog) {
+            const RECT client = ClientOnScreen(dialog);
+            const std::vector<DWORD> before = SettledScreen(client);
+            HWND help = nullptr;
+            helpOpened = HostTests::ClickButtonUntil(dialog, SettingsHelpButton, [&] {
+                return (help = HostTests::ProcessWindow(
+                            [](HWND window) { return HostTests::ClassOf(window) == HelpWindowClass; })) != nullptr;
+            });
+            if (helpOpened)
+            {
+                RECT place{};
+                GetWindowRect(help, &place);
+                const POINT middle = HostTests::CentreOf(client);
+                draggedOver = DragWindowTo(help, POINT{middle.x - (place.right - place.left) / 2, middle.y});
+                coveredShare = SameShare(before, SettledScreen(client));
+                draggedAway = DragWindowTo(help, POINT{client.left, client.bottom + 40});
+            }
+            const std::vector<DWORD> after = SettledScreen(client);
+            sameShare = SameShare(before, after);
+            blackShare = SameShare(after, std::vector<DWORD>(after.size(), 0));
+            if (help && IsWindow(help))
+                PostMessageW(help, WM_CLOSE, 0, 0);
+            HostTests::ClickUntilGone(dialog, IDCANCEL);
+        });
+        EXPECT_EQ(L"&Settings...", HostTests::ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& text) {
+                      return text == L"&Settings...";
+                  }));
+        ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); }));
+    }
+    ASSERT_TRUE(helpOpened);
+    ASSERT_TRUE(draggedOver);
+    ASSERT_TRUE(draggedAway);
+    // What is looked at is the screen: while the help window lay over the dialog, the dialog's place showed it.
+    EXPECT_LT(coveredShare, LeastSameShare);
+    EXPECT_GE(sameShare, LeastSameShare) << "black: " << blackShare;
+}
+
+} // namespace
