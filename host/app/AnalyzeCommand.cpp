@@ -693,14 +693,7 @@ int Analyze(const AnalyzeOptions& options, AnalyzingModule& module, const Record
         // Said first: a doubtful choice may be why the analysis then finds nothing.
         std::vector<std::string> warnings = choices.warnings;
         warnings.insert(warnings.end(), analysis.Warnings().begin(), analysis.Warnings().end());
-        if (document)
-        {
-            document->FinishHost(*host.Get());
-            const std::vector<std::string> told = document->Warnings();
-            warnings.insert(warnings.end(), told.begin(), told.end());
-        }
-        for (const std::string& warning : warnings)
-            err << "sistra analyze: warning: " << warning << "\n";
+        FinishOpening(document, *host.Get(), std::move(warnings), err, "sistra analyze: warning: ");
         if (options.region || options.online || !ShowsSavedAnalysis(document, analysis))
             analysis.AnalyzeNow();
         while (!host->IsSamplingDone() && !ConsoleCancel::Cancelled())

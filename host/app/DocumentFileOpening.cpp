@@ -122,4 +122,17 @@ bool ShowsSavedAnalysis(const std::optional<DocumentFileOpening>& document, Docu
     return document && analysis.LoopCount() > 0;
 }
 
+void FinishOpening(std::optional<DocumentFileOpening>& document, HostDocument& host, std::vector<std::string> warnings,
+                   std::ostream& err, std::string_view prefix)
+{
+    if (document)
+    {
+        document->FinishHost(host);
+        const std::vector<std::string> told = document->Warnings();
+        warnings.insert(warnings.end(), told.begin(), told.end());
+    }
+    for (const std::string& warning : warnings)
+        err << prefix << warning << "\n";
+}
+
 } // namespace Host

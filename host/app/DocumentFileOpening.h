@@ -10,7 +10,9 @@
 #include "host/app/recording/Recording.h"
 
 #include <optional>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Host
@@ -57,5 +59,11 @@ private:
 // Whether the analysis opened from a document shows the loops it was saved with, so that analysing
 // afresh (which clears the loops the person left out) is not wanted.
 bool ShowsSavedAnalysis(const std::optional<DocumentFileOpening>& document, DocumentAnalysis& analysis);
+
+// Once the module's document is made over host, as a command opens it: a saved document's host is
+// finished, then the warnings given (the analysis's) and the document's own are written to err, each on
+// a line of its own after prefix.
+void FinishOpening(std::optional<DocumentFileOpening>& document, HostDocument& host, std::vector<std::string> warnings,
+                   std::ostream& err, std::string_view prefix);
 
 } // namespace Host

@@ -502,15 +502,7 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
             if (options.settingsFile || document)
                 sources.reset();
             DocumentAnalysis analysis(standIn, *host.Get(), choices);
-            std::vector<std::string> warnings = analysis.Warnings();
-            if (document)
-            {
-                document->FinishHost(*host.Get());
-                const std::vector<std::string> told = document->Warnings();
-                warnings.insert(warnings.end(), told.begin(), told.end());
-            }
-            for (const std::string& warning : warnings)
-                err << "sistra macro: warning: " << warning << "\n";
+            FinishOpening(document, *host.Get(), analysis.Warnings(), err, "sistra macro: warning: ");
             if (options.leaveWorkflow)
                 analysis.LeaveWorkflowMode();
             MacroRun run(recording, *host.Get(), analysis, std::move(sources), blocks, err);
