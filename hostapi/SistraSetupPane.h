@@ -43,7 +43,7 @@ struct SistraRegression
     double slope;
     double intercept;
     double curvature;        // 0 but for the quadratic relation
-    double rSquared;
+    double rSquared;         // r squared; for the perpendicular ESPVR the correlation r itself
 };
 static_assert(sizeof(SistraRegression) == 32);
 

@@ -162,7 +162,7 @@ bool SistraGraphViewBase::GetGlyphs(double, double, int, int* count, const MGrap
     double low = 0.0, high = 0.0;
     GetDomainLimits(low, high);
     // A fit worse than none draws no line: its text alone says so.
-    if (FitsWorseThanMean(regression.rSquared))
+    if (regression.IsNoFit())
         regression.slope = regression.intercept = std::numeric_limits<double>::quiet_NaN();
     regressionLine_ = MGraph1::GlyphRecord{low,
                                            regression.slope * low + regression.intercept,
@@ -191,8 +191,8 @@ Orv::String SistraGraphViewBase::RegressionText(const Orv::String& rangeSymbol, 
                                                 const ViewRegression& regression, double domainScale,
                                                 double rangeScale)
 {
-    if (FitsWorseThanMean(regression.rSquared))
-        return NoFitText(rangeSymbol, regression.rSquared);
+    if (regression.IsNoFit())
+        return NoFitText(rangeSymbol, regression.fit);
     static const Orv::String squared(Orv::ThisModule(), IDS_SUPERSCRIPT_TWO, false);
     const double slope = regression.slope / domainScale * rangeScale;
     const double intercept = regression.intercept * rangeScale;
@@ -204,9 +204,10 @@ Orv::String SistraGraphViewBase::RegressionText(const Orv::String& rangeSymbol, 
     text += Orv::String(intercept >= 0.0 ? L" + " : L" - ");
     text += FormatNumber(std::fabs(intercept));
     text += Orv::String(L", r");
-    text += squared;
+    if (regression.measure == FitMeasure::RSquared)
+        text += squared;
     text += Orv::String(L" = ");
-    text += FormatNumber(regression.rSquared);
+    text += FormatNumber(regression.fit);
     return text;
 }
 

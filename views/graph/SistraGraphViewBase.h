@@ -32,12 +32,24 @@ namespace Sistra
 
 class ViewPlotData;
 
+// What a regression's measure of fit is: r squared, or the correlation r itself, which the major-axis line
+// gives (negative for a falling line, and no less a fit for it).
+enum class FitMeasure
+{
+    RSquared,
+    Correlation,
+};
+
 // The regression a graph view shows: y = slope * x + intercept.
 struct ViewRegression
 {
     double intercept = 0.0;
     double slope = 0.0;
-    double rSquared = 0.0;
+    double fit = 0.0;
+    FitMeasure measure = FitMeasure::RSquared;
+
+    // Further from its points than their mean (r squared below 0): no relation to show.
+    bool IsNoFit() const { return measure == FitMeasure::RSquared && FitsWorseThanMean(fit); }
 };
 
 // A host channel as two words: its number and its sub-index.
@@ -226,7 +238,7 @@ public:
     // Runs the pending update steps (at most StepsPerPaint), then ranges the axes and asks for a redraw.
     void RunUpdateCycle();
 
-    // The regression's text in display units: "y = a * x + b, r² = r".
+    // The regression's text in display units: "y = a * x + b, r² = <r²>" (or "r = <r>").
     // "<name>: no fit, r² = <r²> is below 0", said in place of an equation whose fit is worse than none.
     static Orv::String NoFitText(const Orv::String& name, double rSquared);
     static Orv::String RegressionText(const Orv::String& rangeSymbol, const Orv::String& domainSymbol,

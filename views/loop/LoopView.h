@@ -83,7 +83,7 @@ public:
     std::optional<Orv::String> EspvrText(int32_t type);
     std::optional<Orv::String> EdpvrText(int32_t type);
     // A straight relation's equation in the units the axes show.
-    Orv::String LinearRelationText(const wchar_t* rangeSymbol, const wchar_t* domainSymbol, const FittedLine& line);
+    Orv::String LinearRelationText(const wchar_t* rangeSymbol, const wchar_t* domainSymbol, const ViewRegression& line);
 
     OWL::TCheckList& LoopList() { return *loopList_; }
     OWL::TCheckBox& EspvrCheck() { return *espvrCheck_; }

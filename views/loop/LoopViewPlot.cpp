@@ -15,6 +15,7 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <utility>
 
 namespace Sistra
 {
@@ -37,6 +38,25 @@ constexpr double LabelOffsetFactor = 1.2;
 const wchar_t* SignOf(double value)
 {
     return value < 0.0 ? L"-" : L"+";
+}
+
+// The straight relations as the axes show them (over the recorded values) and whether the loops give them.
+std::pair<bool, ViewRegression> FitStraightEspvr(SistraData& data, int32_t type)
+{
+    FittedLine line;
+    const bool fitted = type == EspvrPerpendicular ? data.FitEspvrPerpendicular(line, true)
+                        : type == EspvrTangent     ? data.FitEspvrTangent(line, true)
+                                                   : data.FitEspvrLinear(line, true);
+    // The major axis measures its fit by the correlation itself.
+    return {fitted, ViewRegression{line.intercept, line.slope, line.fit,
+                                   type == EspvrPerpendicular ? FitMeasure::Correlation : FitMeasure::RSquared}};
+}
+
+std::pair<bool, ViewRegression> FitLinearEdpvr(SistraData& data)
+{
+    FittedLine line;
+    const bool fitted = data.FitEdpvrLinear(line, true);
+    return {fitted, ViewRegression{line.intercept, line.slope, line.fit}};
 }
 
 } // namespace
@@ -162,7 +182,7 @@ bool SistraAnalysisGraphView::GetGlyphs(double, double, int seriesId, int* count
     SistraData* data = AnalysisData();
     if (!data || IsOnlineAnalysisRunning())
         return true;
-    FittedLine line;
+    ViewRegression line;
     std::optional<Orv::String> text;
     COLORREF colour = EspvrColour;
     if (seriesId == RelationSeries::Edpvr)
@@ -171,7 +191,7 @@ bool SistraAnalysisGraphView::GetGlyphs(double, double, int seriesId, int* count
             return true;
         text = EdpvrText(EdpvrLinear);
         colour = EdpvrColour;
-        data->FitEdpvrLinear(line, true);
+        line = FitLinearEdpvr(*data).second;
     }
     else
     {
@@ -179,14 +199,12 @@ bool SistraAnalysisGraphView::GetGlyphs(double, double, int seriesId, int* count
         if (type == EspvrQuadratic)
             return true;
         text = EspvrText(type);
-        type == EspvrPerpendicular ? data->FitEspvrPerpendicular(line, true)
-        : type == EspvrTangent     ? data->FitEspvrTangent(line, true)
-                                   : data->FitEspvrLinear(line, true);
+        line = FitStraightEspvr(*data, type).second;
     }
     if (!text)
         return true;
     // A line that is no fit is its text alone.
-    if (FitsWorseThanMean(line.fit))
+    if (line.IsNoFit())
         line.slope = line.intercept = std::numeric_limits<double>::quiet_NaN();
     double low = 0.0, high = 0.0;
     GetDomainLimits(low, high);
@@ -243,10 +261,9 @@ bool SistraAnalysisGraphView::GetFunctions(double, double, int seriesId, int* co
 
 // A straight relation as the axes show it: "ESPVR: Pes = <slope> * Ves + <intercept>, r² = <r²>".
 Orv::String SistraAnalysisGraphView::LinearRelationText(const wchar_t* rangeSymbol, const wchar_t* domainSymbol,
-                                                        const FittedLine& line)
+                                                        const ViewRegression& line)
 {
-    return RegressionText(Orv::String(rangeSymbol), Orv::String(domainSymbol),
-                          ViewRegression{line.intercept, line.slope, line.fit}, GetDomainUnitScale(),
+    return RegressionText(Orv::String(rangeSymbol), Orv::String(domainSymbol), line, GetDomainUnitScale(),
                           GetRangeUnitScale());
 }
 
@@ -256,16 +273,13 @@ std::optional<Orv::String> SistraAnalysisGraphView::EspvrText(int32_t type)
     SistraData* data = AnalysisData();
     if (!data)
         return std::nullopt;
-    FittedLine line;
     switch (type)
     {
     case EspvrLinear:
     case EspvrPerpendicular:
     case EspvrTangent:
     {
-        const bool fitted = type == EspvrPerpendicular ? data->FitEspvrPerpendicular(line, true)
-                            : type == EspvrTangent     ? data->FitEspvrTangent(line, true)
-                                                       : data->FitEspvrLinear(line, true);
+        const auto [fitted, line] = FitStraightEspvr(*data, type);
         return fitted ? std::optional(LinearRelationText(L"ESPVR: Pes", L"Ves", line)) : std::nullopt;
     }
     case EspvrQuadratic:
@@ -294,10 +308,8 @@ std::optional<Orv::String> SistraAnalysisGraphView::EdpvrText(int32_t type)
         return std::nullopt;
     if (type == EdpvrLinear)
     {
-        FittedLine line;
-        if (!data->FitEdpvrLinear(line, true))
-            return std::nullopt;
-        return LinearRelationText(L"EDPVR: Ped", L"Ved", line);
+        const auto [fitted, line] = FitLinearEdpvr(*data);
+        return fitted ? std::optional(LinearRelationText(L"EDPVR: Ped", L"Ved", line)) : std::nullopt;
     }
     if (type != EdpvrExponential)
         return std::nullopt;

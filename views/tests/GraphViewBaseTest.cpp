@@ -192,18 +192,24 @@ TEST(GraphViewBase, AxesWithoutPointsToShowGoBackToTheSpanTheyStartedWith)
 
 TEST(GraphViewBase, TheRegressionTextSignsTheInterceptBeforeItsSize)
 {
+    constexpr FitMeasure Squared = FitMeasure::RSquared, Correlation = FitMeasure::Correlation;
     const struct
     {
-        double intercept, rSquared;
+        double intercept, fit;
+        FitMeasure measure;
         const wchar_t* expected;
-    } cases[] = {{-2.5, 0.9, L"W = 3 * V - 2.5, r\u00b2 = 0.9"}, {0.0, 0.9, L"W = 3 * V + 0, r\u00b2 = 0.9"},
-                 {4.0, 0.9, L"W = 3 * V + 4, r\u00b2 = 0.9"},
+    } cases[] = {{-2.5, 0.9, Squared, L"W = 3 * V - 2.5, r\u00b2 = 0.9"},
+                 {0.0, 0.9, Squared, L"W = 3 * V + 0, r\u00b2 = 0.9"},
+                 {4.0, 0.9, Squared, L"W = 3 * V + 4, r\u00b2 = 0.9"},
                  // A fit worse than the points' mean offers no equation.
-                 {4.0, -0.25, L"W: no fit, r\u00b2 = -0.25 is below 0"}};
+                 {4.0, -0.25, Squared, L"W: no fit, r\u00b2 = -0.25 is below 0"},
+                 // A negative correlation is a falling relation, not a bad fit.
+                 {4.0, -0.25, Correlation, L"W = 3 * V + 4, r = -0.25"}};
     for (const auto& test : cases)
-        EXPECT_STREQ(test.expected, SistraGraphViewBase::RegressionText(Orv::String(L"W"), Orv::String(L"V"),
-                                                                        {test.intercept, 3.0, test.rSquared}, 1.0, 1.0)
-                                        .c_str());
+        EXPECT_STREQ(test.expected,
+                     SistraGraphViewBase::RegressionText(Orv::String(L"W"), Orv::String(L"V"),
+                                                         {test.intercept, 3.0, test.fit, test.measure}, 1.0, 1.0)
+                         .c_str());
 }
 
 TEST(GraphViewBase, AClickedPointSelectsTheLoopItStandsFor)

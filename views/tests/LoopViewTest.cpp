@@ -183,6 +183,33 @@ TEST(LoopView, EquationsSignTheInterceptAndTheCopyLeavesOutWhatCannotBeFitted)
     EXPECT_FALSE(view.CanCopyRegression());
 }
 
+// The major-axis ESPVR states its measure of fit as what it is, the correlation r; a falling relation's r is
+// negative, which makes it no less a fit: its line is drawn and its equation given.
+TEST(LoopView, TheMajorAxisStatesItsCorrelationAndDrawsAFallingLine)
+{
+    const struct
+    {
+        double pesSlope;
+        const wchar_t* text;
+    } cases[] = {{2.0, L"ESPVR: Pes = 2 * Ves + 5, r = 1"}, {-2.0, L"ESPVR: Pes = -2 * Ves + 5, r = -1"}};
+    for (const auto& test : cases)
+    {
+        ShownLoopView shown;
+        shown.document.Analyse(20, 10.0, 1.0, -40.0, test.pesSlope);
+        shown.view->DataChanged(0);
+        shown.ShowRelations(EspvrPerpendicular);
+        EXPECT_STREQ(test.text, shown.view->EspvrText(EspvrPerpendicular)->c_str());
+        // The line crosses the plot's lower half, below the corner its text is written in.
+        GraphTest::DibCanvas canvas(640, 480);
+        shown.view->Render(canvas.Dc(), nullptr, RECT{0, 0, 640, 480});
+        int drawn = 0;
+        for (int y = canvas.Height() / 2; y < canvas.Height(); ++y)
+            for (int x = 0; x < canvas.Width(); ++x)
+                drawn += canvas.Pixel(x, y) == SistraAnalysisGraphView::EspvrColour ? 1 : 0;
+        EXPECT_GT(drawn, 50) << test.pesSlope;
+    }
+}
+
 TEST(LoopView, TheListHasARowPerLoopAndAChosenRowSelectsItsLoop)
 {
     ShownLoopView shown;

@@ -45,9 +45,6 @@ inline int TextExtent(const OWL::TWindow& control, const std::wstring& text)
     return extent.cx;
 }
 
-// Loop i: Ved = 100 + i, Ves = vesSlope Ved + vesOffset (Ved - 40 by default), Pes = 2 Ves + 5, Ped as given, SW = 3 Ved - 50, dP/dt max =
-// 10 Ved + 100, PVA = 2 Ved + 1000, volumes from Ves to Ved and pressures from Ped to Pes; then the
-// block's closing record.
 // The view sized to the least client size it names, and the plot its graph then draws in.
 inline RECT PlotAtLeastSize(Sistra::SistraGraphViewBase& view)
 {
@@ -67,8 +64,11 @@ inline RECT PlotAtLeastSize(Sistra::SistraGraphViewBase& view)
     return plot;
 }
 
+// Loop i: Ved = 100 + i, Ves = vesSlope Ved + vesOffset (Ved - 40 by default), Pes = pesSlope Ves + 5
+// (2 Ves + 5 by default), Ped as given, SW = 3 Ved - 50, dP/dt max = 10 Ved + 100, PVA = 2 Ved + 1000,
+// volumes from Ves to Ved and pressures from Ped to Pes; then the block's closing record.
 inline std::vector<Sistra::SistraEvent> LinearLoops(int count, double ped = 10.0, double vesSlope = 1.0,
-                                                    double vesOffset = -40.0)
+                                                    double vesOffset = -40.0, double pesSlope = 2.0)
 {
     std::vector<Sistra::SistraEvent> loops;
     for (int i = 0; i <= count; ++i)
@@ -78,7 +78,7 @@ inline std::vector<Sistra::SistraEvent> LinearLoops(int count, double ped = 10.0
         loop.endTick = loop.firstTick + 100;
         loop.ved = 100.0 + i;
         loop.ves = vesSlope * loop.ved + vesOffset;
-        loop.pes = 2.0 * loop.ves + 5.0;
+        loop.pes = pesSlope * loop.ves + 5.0;
         loop.sw = 3.0 * loop.ved - 50.0;
         loop.dpdtMax = 10.0 * loop.ved + 100.0;
         loop.sv = loop.ved - loop.ves;
@@ -117,9 +117,9 @@ public:
     }
 
     // Analyses count loops as LinearLoops describes them, with their areas.
-    void Analyse(int count, double ped = 10.0, double vesSlope = 1.0, double vesOffset = -40.0)
+    void Analyse(int count, double ped = 10.0, double vesSlope = 1.0, double vesOffset = -40.0, double pesSlope = 2.0)
     {
-        const auto loops = LinearLoops(count, ped, vesSlope, vesOffset);
+        const auto loops = LinearLoops(count, ped, vesSlope, vesOffset, pesSlope);
         host_.SetRecords(L"sistra", 0, loops);
         host_.SetRecords(L"pva", 0, AreasOf(loops));
         Sistra::SistraData& data = document_->Data();
