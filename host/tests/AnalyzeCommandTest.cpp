@@ -61,21 +61,59 @@ Table ReadTable(std::istream& in)
     return rows;
 }
 
+// The first section of a printed text: analyze's summaries.
+Table FirstTable(const std::string& text)
+{
+    std::istringstream in(text);
+    return ReadTable(in);
+}
+
+// How many loops analyze's printed summaries count.
+int LoopCount(const std::string& out)
+{
+    return std::stoi(FirstTable(out).at("SW").at(1));
+}
+
 class AnalyzeCommand : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite() { file = std::make_unique<HostTests::TemporaryFile>("analyze-occlusion.csv", OcclusionText(40)); }
     static void TearDownTestSuite() { file.reset(); }
+    // The macro text, written to a file of the given name, run on the occlusion with the options after it.
+    static Output RunMacro(const char* name, const std::string& text, const std::vector<std::string>& options = {})
+    {
+        const HostTests::TemporaryFile macro(name, text);
+        std::vector<std::string> args{"macro", macro.Path(), file->Path()};
+        args.insert(args.end(), options.begin(), options.end());
+        return RunSistra(args);
+    }
 
     static inline std::unique_ptr<HostTests::TemporaryFile> file;
 };
 
-std::filesystem::path ScratchFolder(const char* name)
+// A folder in the temporary folder, absent at first or made empty, removed with its contents with the object.
+class ScratchFolder : public std::filesystem::path
 {
-    const auto folder = std::filesystem::temp_directory_path() / name;
-    std::filesystem::remove_all(folder);
-    return folder;
-}
+public:
+    enum Start
+    {
+        Absent,
+        Made,
+    };
+    explicit ScratchFolder(const char* name, Start start = Absent) : path(std::filesystem::temp_directory_path() / name)
+    {
+        std::filesystem::remove_all(*this);
+        if (start == Made)
+            std::filesystem::create_directories(*this);
+    }
+    ~ScratchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(*this, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+};
 
 std::string FileText(const std::filesystem::path& path)
 {
@@ -90,8 +128,7 @@ TEST_F(AnalyzeCommand, SummariesEqualTheCalcSummaryOfTheSameAnalysis)
     const Output analyzed = RunSistra({"analyze", file->Path(), "--pressure", "1", "--volume", "LV volume"});
     ASSERT_EQ(Host::ExitOk, analyzed.status) << analyzed.err;
     std::istringstream text(analyzed.out);
-    const Table summary = ReadTable(text);
-    const Table relations = ReadTable(text);
+    const Table summary = ReadTable(text), relations = ReadTable(text);
 
     // Calculations read the volume in litres; calc, as the document, shows it in the channel's microlitres.
     const std::string edp = "PVEdpDet(ch1, CMPeakDet(ch1, 20, 0.05), 20, 0, 0, 2147483647, 2147483647)";
@@ -99,8 +136,7 @@ TEST_F(AnalyzeCommand, SummariesEqualTheCalcSummaryOfTheSameAnalysis)
                                    "SistraAnalyzer(ch1, ch2, " + edp + ", 0, 0, 0, 0, 2147483647, 2147483647, 0)",
                                    file->Path()});
     ASSERT_EQ(Host::ExitOk, calc.status) << calc.err;
-    std::istringstream calcText(calc.out);
-    const Table expected = ReadTable(calcText);
+    const Table expected = FirstTable(calc.out);
     ASSERT_EQ(31u, summary.size());
     for (const auto& [parameter, cells] : expected)
     {
@@ -151,8 +187,7 @@ TEST_F(AnalyzeCommand, EcgRWavesMarkTheSameBeats)
     const Output pressure = RunSistra({"analyze", file->Path()});
     const Output ecg = RunSistra({"analyze", file->Path(), "--ecg", "ecg"});
     ASSERT_EQ(Host::ExitOk, ecg.status) << ecg.err;
-    std::istringstream pressureText(pressure.out), ecgText(ecg.out);
-    const Table byPressure = ReadTable(pressureText), byEcg = ReadTable(ecgText);
+    const Table byPressure = FirstTable(pressure.out), byEcg = FirstTable(ecg.out);
     EXPECT_NEAR(std::stoi(byPressure.at("SW").at(1)), std::stoi(byEcg.at("SW").at(1)), 1);
     EXPECT_NEAR(std::stod(byPressure.at("Pmax").at(2)), std::stod(byEcg.at("Pmax").at(2)), 1.0);
 }
@@ -171,9 +206,8 @@ TEST_F(AnalyzeCommand, EcgRWavesAreFoundPastASpikeTenTimesTheirHeight)
     const Output pressure = RunSistra({"analyze", spiked.Path()});
     const Output ecg = RunSistra({"analyze", spiked.Path(), "--ecg", "ecg"});
     ASSERT_EQ(Host::ExitOk, ecg.status) << ecg.err;
-    std::istringstream pressureText(pressure.out), ecgText(ecg.out);
     // The spike may cut one beat in two.
-    EXPECT_NEAR(std::stoi(ReadTable(pressureText).at("SW").at(1)), std::stoi(ReadTable(ecgText).at("SW").at(1)), 2);
+    EXPECT_NEAR(LoopCount(pressure.out), LoopCount(ecg.out), 2);
 }
 
 // A recording's text with the scanner ECG's samples as its last column: in place of the one there, or added.
@@ -221,12 +255,11 @@ TEST(AnalyzeScannerEcg, GivesOneLoopPerBeat)
         byEcgArgs.insert(byEcgArgs.end(), test.options.begin(), test.options.end());
         const Output pressure = RunSistra(byPressureArgs), ecg = RunSistra(byEcgArgs);
         ASSERT_EQ(Host::ExitOk, ecg.status) << test.name << ": " << ecg.err;
-        std::istringstream pressureText(pressure.out), ecgText(ecg.out);
         // The pressure also takes the beat the record starts in (at end-diastole), whose R wave lies before it.
         const auto rows = static_cast<int64_t>(std::count(test.text.begin(), test.text.end(), '\n') - 1);
         const auto rWaves = static_cast<int>(test.ecg.RTicks(rows).size());
-        EXPECT_EQ(rWaves, std::stoi(ReadTable(pressureText).at("SW").at(1))) << test.name;
-        EXPECT_EQ(rWaves - 1, std::stoi(ReadTable(ecgText).at("SW").at(1))) << test.name << ": a loop from each R wave to the next";
+        EXPECT_EQ(rWaves, LoopCount(pressure.out)) << test.name;
+        EXPECT_EQ(rWaves - 1, LoopCount(ecg.out)) << test.name << ": a loop from each R wave to the next";
     }
 }
 
@@ -253,8 +286,7 @@ TEST(AnalyzeScannerEcg, ARecordStartingJustAfterAnRWaveBeginsItsFirstLoopAtEndDi
         const HostTests::TemporaryFile file("analyze-ecg-record-start.csv", text.str());
         const Output analyzed = RunSistra({"analyze", file.Path(), "--ecg", "ecg"});
         ASSERT_EQ(Host::ExitOk, analyzed.status) << analyzed.err;
-        std::istringstream out(analyzed.out);
-        const Table summary = ReadTable(out);
+        const Table summary = FirstTable(analyzed.out);
         // From each of the 38 whole beats' R wave to the next; ED pressure about 7 mmHg, 57 a few ms later.
         EXPECT_EQ("37", summary.at("Ped").at(1)) << after << " ms after the R wave";
         EXPECT_LT(std::stod(summary.at("Ped").at(4)), 15.0) << after << " ms after the R wave";
@@ -263,13 +295,11 @@ TEST(AnalyzeScannerEcg, ARecordStartingJustAfterAnRWaveBeginsItsFirstLoopAtEndDi
 
 TEST_F(AnalyzeCommand, OutWritesTheLoopsSummaryAndRelationsOfTheRegion)
 {
-    const auto folder = ScratchFolder("analyze-out");
+    const ScratchFolder folder("analyze-out");
     const Output whole = RunSistra({"analyze", file->Path()});
     const Output region = RunSistra({"analyze", file->Path(), "--region", "8:24", "--out", folder.string()});
     ASSERT_EQ(Host::ExitOk, region.status) << region.err;
-    std::istringstream wholeText(whole.out), regionText(region.out);
-    const int wholeLoops = std::stoi(ReadTable(wholeText).at("SW").at(1));
-    const int regionLoops = std::stoi(ReadTable(regionText).at("SW").at(1));
+    const int wholeLoops = LoopCount(whole.out), regionLoops = LoopCount(region.out);
     EXPECT_LT(regionLoops, wholeLoops);
     EXPECT_GE(regionLoops, 18);
 
@@ -291,7 +321,6 @@ TEST_F(AnalyzeCommand, OutWritesTheLoopsSummaryAndRelationsOfTheRegion)
     }
     EXPECT_EQ(regionLoops, rows);
     EXPECT_EQ(region.out, FileText(folder / "summary.tsv") + "\n" + FileText(folder / "regressions.tsv"));
-    std::filesystem::remove_all(folder);
 }
 
 std::vector<std::vector<std::string>> TsvRows(const std::string& text)
@@ -317,11 +346,10 @@ std::vector<std::vector<std::string>> TsvRows(const std::string& text)
 // loop by loop the areas analyze shows.
 TEST_F(AnalyzeCommand, RelationsTakenToBaseUnitsGiveTheAreasAnalyzeShows)
 {
-    const auto folder = ScratchFolder("analyze-pva");
+    const ScratchFolder folder("analyze-pva");
     const Output analyzed = RunSistra({"analyze", file->Path(), "--out", folder.string()});
     ASSERT_EQ(Host::ExitOk, analyzed.status) << analyzed.err;
-    std::istringstream regressions(FileText(folder / "regressions.tsv"));
-    const Table relations = ReadTable(regressions);
+    const Table relations = FirstTable(FileText(folder / "regressions.tsv"));
     const auto coefficient = [&](const char* relation, std::size_t column) {
         return std::stod(relations.at(relation).at(column));
     };
@@ -358,7 +386,6 @@ TEST_F(AnalyzeCommand, RelationsTakenToBaseUnitsGiveTheAreasAnalyzeShows)
         const double shown = std::stod(loops[row].at(pvaColumn));
         EXPECT_NEAR(shown, std::stod(areas[row].at(4)), 1e-6 * std::fabs(shown)) << row;
     }
-    std::filesystem::remove_all(folder);
 }
 
 // The perpendicular ESPVR is the major axis of the loops' end-systolic points: through their centre along
@@ -366,12 +393,10 @@ TEST_F(AnalyzeCommand, RelationsTakenToBaseUnitsGiveTheAreasAnalyzeShows)
 // correlation r, said to be r; the least-squares ESPVR's r2 is the square of that r.
 TEST_F(AnalyzeCommand, ThePerpendicularEspvrIsTheMajorAxisOfTheEndSystolicPointsWithTheirCorrelation)
 {
-    const auto folder = ScratchFolder("analyze-major-axis");
+    const ScratchFolder folder("analyze-major-axis");
     ASSERT_EQ(Host::ExitOk, RunSistra({"analyze", file->Path(), "--out", folder.string()}).status);
-    std::istringstream regressions(FileText(folder / "regressions.tsv"));
-    const Table relations = ReadTable(regressions);
+    const Table relations = FirstTable(FileText(folder / "regressions.tsv"));
     const auto loops = TsvRows(FileText(folder / "loops.tsv"));
-    std::filesystem::remove_all(folder);
     const auto column = [&](const std::string& name) {
         const auto found = std::find_if(loops[0].begin(), loops[0].end(),
                                         [&](const std::string& title) { return title.starts_with(name + " ("); });
@@ -409,7 +434,7 @@ TEST_F(AnalyzeCommand, ThePerpendicularEspvrIsTheMajorAxisOfTheEndSystolicPoints
 TEST_F(AnalyzeCommand, TheResultsSheetHoldsTheHemodynamicsTableOfTheAnalysedLoops)
 {
     // The sheet goes into the folder --out makes.
-    const auto folder = ScratchFolder("analyze-results-sheet");
+    const ScratchFolder folder("analyze-results-sheet");
     const auto sheetFile = folder / "sheet.tsv";
     const Output run = RunSistra({"analyze", file->Path(), "--out", folder.string(), "--results-sheet",
                                   sheetFile.string()});
@@ -445,12 +470,11 @@ TEST_F(AnalyzeCommand, TheResultsSheetHoldsTheHemodynamicsTableOfTheAnalysedLoop
         ++compared;
     }
     EXPECT_GE(compared, 10u);
-    std::filesystem::remove_all(folder);
 }
 
 TEST_F(AnalyzeCommand, TheResultsSheetGoesToStandardOutputOrAFileOfItsOwnOrIsRefusedInWords)
 {
-    const auto folder = ScratchFolder("analyze-sheet-places");
+    const ScratchFolder folder("analyze-sheet-places");
     const std::string out = folder.string(), loops = (folder / "loops.tsv").string();
     const struct
     {
@@ -500,7 +524,7 @@ TEST_F(AnalyzeCommand, BadChannelsRegionsAndRecordingsFailAndWriteNothing)
     };
     for (const auto& test : cases)
     {
-        const auto folder = ScratchFolder("analyze-refused");
+        const ScratchFolder folder("analyze-refused");
         std::vector<std::string> args{"analyze"};
         args.insert(args.end(), test.args.begin(), test.args.end());
         args.insert(args.end(), {"--out", folder.string()});
@@ -566,8 +590,7 @@ TEST_F(AnalyzeCommand, CalibratedRawChannelsGiveTheLoopsOfTheConvertedRecording)
 {
     const Output converted = RunSistra({"analyze", file->Path()});
     ASSERT_EQ(Host::ExitOk, converted.status) << converted.err;
-    std::istringstream convertedText(converted.out);
-    const Table expected = ReadTable(convertedText);
+    const Table expected = FirstTable(converted.out);
     const struct
     {
         const char* header;
@@ -587,8 +610,7 @@ TEST_F(AnalyzeCommand, CalibratedRawChannelsGiveTheLoopsOfTheConvertedRecording)
         args.insert(args.end(), test.calibrations.begin(), test.calibrations.end());
         const Output calibrated = RunSistra(args);
         ASSERT_EQ(Host::ExitOk, calibrated.status) << calibrated.err;
-        std::istringstream calibratedText(calibrated.out);
-        const Table summary = ReadTable(calibratedText);
+        const Table summary = FirstTable(calibrated.out);
         ASSERT_EQ(expected.size(), summary.size()) << test.header;
         for (const auto& [parameter, cells] : expected)
         {
@@ -643,8 +665,7 @@ TEST_F(AnalyzeCommand, CalibrationsGivenBeforeSamplingPrintWhatTheOfflineRunPrin
 TEST_F(AnalyzeCommand, SavedSettingsAnalyseAnotherRecordingWithTheFirstRunsChoices)
 {
     const HostTests::TemporaryFile second("analyze-unnamed.csv", OcclusionText(30, "A (mmHg),B (uL),C (mV)"));
-    const auto folder = ScratchFolder("analyze-settings");
-    std::filesystem::create_directories(folder);
+    const ScratchFolder folder("analyze-settings", ScratchFolder::Made);
     const std::string settings = (folder / "s.bin").string();
     const Output first = RunSistra({"analyze", file->Path(), "--ecg", "ecg", "--save-settings", settings});
     ASSERT_EQ(Host::ExitOk, first.status) << first.err;
@@ -677,14 +698,12 @@ TEST_F(AnalyzeCommand, SavedSettingsAnalyseAnotherRecordingWithTheFirstRunsChoic
         EXPECT_NE(std::string::npos, run.err.find(test.says)) << run.err;
         EXPECT_TRUE(run.out.empty()) << test.says;
     }
-    std::filesystem::remove_all(folder);
 }
 
 // Settings that cannot be written stop the run in words before anything is printed as a success.
 TEST_F(AnalyzeCommand, SettingsThatCannotBeWrittenFailNamingWhy)
 {
-    const auto folder = ScratchFolder("analyze-unwritable");
-    std::filesystem::create_directories(folder);
+    const ScratchFolder folder("analyze-unwritable", ScratchFolder::Made);
     const struct
     {
         std::string target;
@@ -706,7 +725,6 @@ TEST_F(AnalyzeCommand, SettingsThatCannotBeWrittenFailNamingWhy)
     for (const auto& entry : std::filesystem::directory_iterator(folder.parent_path()))
         EXPECT_FALSE(entry.path().filename().string().starts_with(folder.filename().string() + ".part"))
             << "a partial file was left beside the folder: " << entry.path();
-    std::filesystem::remove_all(folder);
 }
 
 // A macro that chooses the channels, analyses, excludes a loop and analyses again prints what analyze
@@ -720,19 +738,15 @@ TEST_F(AnalyzeCommand, AMacroOfTheSameStepsPrintsWhatAnalyzePrints)
                               "Host.Channels pressure:=1, volume:=\"LV Volume\"\n"
                               "Doc.AnalyzeSistraNow\n"
                               "Host.ExcludeLoops loops:=\"3\"\n";
-    const HostTests::TemporaryFile again("macro-again.txt", steps + "Doc.AnalyzeSistraNow\n");
-    const Output reanalysed = RunSistra({"macro", again.Path(), file->Path()});
+    const Output reanalysed = RunMacro("macro-again.txt", steps + "Doc.AnalyzeSistraNow\n");
     ASSERT_EQ(Host::ExitOk, reanalysed.status) << reanalysed.err;
     EXPECT_EQ("Host.Channels: 1\nAnalyzeSistraNow: 1\nHost.ExcludeLoops: 1\nAnalyzeSistraNow: 1\n\n" + analyzed.out,
               reanalysed.out);
 
-    const HostTests::TemporaryFile excluding("macro-exclude.txt", steps);
-    const Output excluded = RunSistra({"macro", excluding.Path(), file->Path()});
+    const Output excluded = RunMacro("macro-exclude.txt", steps);
     ASSERT_EQ(Host::ExitOk, excluded.status) << excluded.err;
-    std::istringstream all(analyzed.out), fewer(excluded.out.substr(excluded.out.find("\n\n") + 2));
-    EXPECT_EQ(std::stoi(ReadTable(all).at("HR").at(1)) - 1, std::stoi(ReadTable(fewer).at("HR").at(1)));
-    const HostTests::TemporaryFile wrong("macro-wrong.txt", "Doc.AnalyzeSistraNow\nDoc.NoSuchCommand\n");
-    const Output refused = RunSistra({"macro", wrong.Path(), file->Path()});
+    EXPECT_EQ(LoopCount(analyzed.out) - 1, LoopCount(excluded.out.substr(excluded.out.find("\n\n") + 2)));
+    const Output refused = RunMacro("macro-wrong.txt", "Doc.AnalyzeSistraNow\nDoc.NoSuchCommand\n");
     EXPECT_EQ(Host::ExitFailure, refused.status);
     EXPECT_NE(std::string::npos, refused.err.find("macro-wrong.txt:2: the module has no command NoSuchCommand"));
 }
@@ -744,20 +758,19 @@ TEST_F(AnalyzeCommand, TheSalineCalibrationAppliesInABatchOutsideTheWorkflow)
 {
     const Output analyzed = RunSistra({"analyze", file->Path()});
     ASSERT_EQ(Host::ExitOk, analyzed.status) << analyzed.err;
-    const HostTests::TemporaryFile saline("macro-saline.txt",
-                                          "Doc.AnalyzeSistraNow\nDoc.ApplySistraSalineCalibration Vp:=2.5e-6\n");
-    const Output applied = RunSistra({"macro", saline.Path(), file->Path(), "--no-workflow"});
+    const std::string saline = "Doc.AnalyzeSistraNow\nDoc.ApplySistraSalineCalibration Vp:=2.5e-6\n";
+    const Output applied = RunMacro("macro-saline.txt", saline, {"--no-workflow"});
     ASSERT_EQ(Host::ExitOk, applied.status) << applied.err;
     EXPECT_NE(std::string::npos, applied.out.find("ApplySistraSalineCalibration: 1")) << applied.out;
-    std::istringstream before(analyzed.out), after(applied.out.substr(applied.out.find("\n\n") + 2));
-    const Table plain = ReadTable(before), calibrated = ReadTable(after);
+    const Table plain = FirstTable(analyzed.out);
+    const Table calibrated = FirstTable(applied.out.substr(applied.out.find("\n\n") + 2));
     const auto average = [](const Table& table, const char* parameter) { return std::stod(table.at(parameter).at(2)); };
     for (const char* volume : {"Ved", "Ves", "Vmax", "Vmin"})
         EXPECT_NEAR(average(plain, volume) - 2.5, average(calibrated, volume), 1e-5) << volume;
     for (const char* pressure : {"Ped", "Pes", "Pmax"})
         EXPECT_EQ(average(plain, pressure), average(calibrated, pressure)) << pressure;
 
-    const Output inWorkflow = RunSistra({"macro", saline.Path(), file->Path()});
+    const Output inWorkflow = RunMacro("macro-saline.txt", saline);
     EXPECT_EQ(Host::ExitFailure, inWorkflow.status);
     EXPECT_NE(std::string::npos, inWorkflow.out.find("ApplySistraSalineCalibration: 0")) << inWorkflow.out;
 }
@@ -766,8 +779,7 @@ TEST_F(AnalyzeCommand, TheSalineCalibrationAppliesInABatchOutsideTheWorkflow)
 // its ECG, and prints what analyze prints on them.
 TEST_F(AnalyzeCommand, AMacroAnalysesOnTheSettingsAndTheEcgAnalyzeTakes)
 {
-    const auto folder = ScratchFolder("macro-sources");
-    std::filesystem::create_directories(folder);
+    const ScratchFolder folder("macro-sources", ScratchFolder::Made);
     const std::string settings = (folder / "ecg.set").string();
     const Output byEcg = RunSistra({"analyze", file->Path(), "--ecg", "3", "--save-settings", settings});
     ASSERT_EQ(Host::ExitOk, byEcg.status) << byEcg.err;
@@ -782,14 +794,10 @@ TEST_F(AnalyzeCommand, AMacroAnalysesOnTheSettingsAndTheEcgAnalyzeTakes)
     };
     for (const auto& test : cases)
     {
-        const HostTests::TemporaryFile macro("macro-sources.txt", test.macro);
-        std::vector<std::string> args{"macro", macro.Path(), file->Path()};
-        args.insert(args.end(), test.options.begin(), test.options.end());
-        const Output run = RunSistra(args);
+        const Output run = RunMacro("macro-sources.txt", test.macro, test.options);
         ASSERT_EQ(Host::ExitOk, run.status) << run.err << test.macro;
         EXPECT_EQ(byEcg.out, run.out.substr(run.out.find("\n\n") + 2)) << test.macro;
     }
-    std::filesystem::remove_all(folder);
 }
 
 namespace
@@ -798,14 +806,13 @@ namespace
 // loops.tsv, summary.tsv and regressions.tsv of an analyze run with --out, the arguments after the file.
 std::string OutTables(const std::string& recording, std::vector<std::string> more, const char* folderName)
 {
-    const auto folder = ScratchFolder(folderName);
+    const ScratchFolder folder(folderName);
     std::vector<std::string> args{"analyze", recording, "--out", folder.string()};
     args.insert(args.end(), more.begin(), more.end());
     const Output run = RunSistra(args);
     EXPECT_EQ(Host::ExitOk, run.status) << run.err;
     std::string tables = FileText(folder / "loops.tsv") + FileText(folder / "summary.tsv") +
                          FileText(folder / "regressions.tsv");
-    std::filesystem::remove_all(folder);
     return tables;
 }
 
@@ -818,8 +825,7 @@ TEST_F(AnalyzeCommand, SavedCalibrationsAnalyseAsTheCalibrationCommands)
     const HostTests::TemporaryFile raw(
         "analyze-raw-settings.csv",
         OcclusionText(40, "LV Pressure (mV),LV Volume (mS),ECG (mV)", {2.0, -5.0, 0.5, -10.0}));
-    const auto folder = ScratchFolder("analyze-calibration-settings");
-    std::filesystem::create_directories(folder);
+    const ScratchFolder folder("analyze-calibration-settings", ScratchFolder::Made);
     const std::string settings = (folder / "calibrated.set").string();
     // The volume's line alone is the next test's (this recording's pressure needs its calibration to beat).
     const std::vector<std::string> kinds[] = {
@@ -833,7 +839,6 @@ TEST_F(AnalyzeCommand, SavedCalibrationsAnalyseAsTheCalibrationCommands)
         const std::string calibrated = OutTables(raw.Path(), saving, "calibrated-out");
         EXPECT_EQ(calibrated, OutTables(raw.Path(), {"--settings", settings}, "loaded-out")) << calibration.front();
     }
-    std::filesystem::remove_all(folder);
 }
 
 // A line made on a channel recorded in uL, loaded for a channel recorded in mL, calibrates the same
@@ -844,13 +849,11 @@ TEST_F(AnalyzeCommand, ASavedVolumeLineIsConvertedForAChannelInAnotherUnit)
         "analyze-volume-ul.csv", OcclusionText(40, "LV Pressure (mmHg),LV Volume (uL),ECG (mV)", {1.0, 0.0, 0.5, -10.0}));
     const HostTests::TemporaryFile milli(
         "analyze-volume-ml.csv", OcclusionText(40, "LV Pressure (mmHg),LV Volume (mL),ECG (mV)", {1.0, 0.0, 500.0, -10.0}));
-    const auto folder = ScratchFolder("analyze-volume-units");
-    std::filesystem::create_directories(folder);
+    const ScratchFolder folder("analyze-volume-units", ScratchFolder::Made);
     const std::string settings = (folder / "line.set").string();
     OutTables(micro.Path(), {"--calibrate-volume", "2:0.5,-10", "--save-settings", settings}, "micro-out");
     EXPECT_EQ(OutTables(milli.Path(), {"--calibrate-volume", "2:500,-10"}, "milli-out"),
               OutTables(milli.Path(), {"--settings", settings}, "milli-loaded-out"));
-    std::filesystem::remove_all(folder);
 }
 
 // A settings file whose calibration no command would make (damaged, or written by hand) is refused with
@@ -860,8 +863,7 @@ TEST_F(AnalyzeCommand, ASettingsFileWithACalibrationTheCommandsRefuseIsRefused)
     const HostTests::TemporaryFile raw(
         "analyze-raw-damaged.csv",
         OcclusionText(40, "LV Pressure (mV),LV Volume (mS),ECG (mV)", {2.0, -5.0, 0.5, -10.0}));
-    const auto folder = ScratchFolder("analyze-damaged-settings");
-    std::filesystem::create_directories(folder);
+    const ScratchFolder folder("analyze-damaged-settings", ScratchFolder::Made);
     const std::string settings = (folder / "good.set").string();
     const Output saved = RunSistra({"analyze", raw.Path(), "--calibrate-volume", "2:0.5,-10", "--calibrate-pressure",
                                     "1:2.5=0,52.5=100", "--save-settings", settings});
@@ -898,15 +900,12 @@ TEST_F(AnalyzeCommand, ASettingsFileWithACalibrationTheCommandsRefuseIsRefused)
         EXPECT_NE(std::string::npos, run.err.find(test.says)) << run.err;
         EXPECT_TRUE(run.out.empty()) << test.says;
     }
-    std::filesystem::remove_all(folder);
 }
 
 // The mean of a parameter in analyze's printed summaries.
 double SummaryMean(const std::string& out, const std::string& parameter)
 {
-    std::istringstream text(out);
-    const Table summary = ReadTable(text);
-    return std::stod(summary.at(parameter).at(2));
+    return std::stod(FirstTable(out).at(parameter).at(2));
 }
 
 // A pressure calibration made on a recording in mmHg calibrates the same physical pressure on one in kPa;
@@ -919,8 +918,7 @@ TEST_F(AnalyzeCommand, SavedCalibrationsHoldInTheUnitsTheyWereMadeIn)
         "analyze-ms.csv", OcclusionText(40, "LV Pressure (mmHg),LV Volume (mS),ECG (mV)", {1.0, 0.0, 0.5, -10.0}));
     const HostTests::TemporaryFile volts(
         "analyze-v.csv", OcclusionText(40, "LV Pressure (mmHg),LV Volume (V),ECG (mV)", {1.0, 0.0, 0.5, -10.0}));
-    const auto folder = ScratchFolder("analyze-settings-units");
-    std::filesystem::create_directories(folder);
+    const ScratchFolder folder("analyze-settings-units", ScratchFolder::Made);
     const std::string pressure = (folder / "pressure.set").string(), volume = (folder / "volume.set").string();
     const Output made = RunSistra({"analyze", file->Path(), "--calibrate-pressure", "1:0=0,100=100", "--save-settings", pressure});
     ASSERT_EQ(Host::ExitOk, made.status) << made.err;
@@ -948,15 +946,13 @@ TEST_F(AnalyzeCommand, SavedCalibrationsHoldInTheUnitsTheyWereMadeIn)
     EXPECT_NE(std::string::npos, noUnit.err.find("made on a channel recorded in \xC2\xB5L, and this recording's channel has no unit"))
         << noUnit.err;
     EXPECT_TRUE(noUnit.out.empty());
-    std::filesystem::remove_all(folder);
 }
 
 // A settings file damaged anywhere (one byte of it changed) is refused, its cause named, and nothing printed;
 // a calibration gain no transducer has is refused.
 TEST_F(AnalyzeCommand, DamagedSettingsAndImpossibleGainsAreRefused)
 {
-    const auto folder = ScratchFolder("analyze-flipped-settings");
-    std::filesystem::create_directories(folder);
+    const ScratchFolder folder("analyze-flipped-settings", ScratchFolder::Made);
     const std::string settings = (folder / "good.set").string(), damaged = (folder / "damaged.set").string();
     ASSERT_EQ(Host::ExitOk, RunSistra({"analyze", file->Path(), "--calibrate-pressure", "1:0=0,100=100",
                                        "--save-settings", settings})
@@ -976,7 +972,6 @@ TEST_F(AnalyzeCommand, DamagedSettingsAndImpossibleGainsAreRefused)
     EXPECT_EQ(Host::ExitFailure, gain.status);
     EXPECT_NE(std::string::npos, gain.err.find("gain of 1e+37")) << gain.err;
     EXPECT_TRUE(gain.out.empty());
-    std::filesystem::remove_all(folder);
 }
 
 // A macro statement and what the run says of it.
@@ -1006,9 +1001,8 @@ TEST_F(AnalyzeCommand, RefusedMacroCommandsAnswerZeroAndChangeNothing)
     };
     for (const auto& test : refused)
     {
-        const HostTests::TemporaryFile macro("macro-refused.txt", std::string("Doc.AnalyzeSistraNow\n") +
-                                                                      test.statement + "\nDoc.AnalyzeSistraNow\n");
-        const Output run = RunSistra({"macro", macro.Path(), file->Path()});
+        const Output run =
+            RunMacro("macro-refused.txt", std::string("Doc.AnalyzeSistraNow\n") + test.statement + "\nDoc.AnalyzeSistraNow\n");
         EXPECT_EQ(Host::ExitFailure, run.status) << test.statement;
         EXPECT_NE(std::string::npos, run.err.find("macro-refused.txt:2: ")) << run.err;
         EXPECT_NE(std::string::npos, run.err.find(test.says)) << run.err;
@@ -1018,8 +1012,7 @@ TEST_F(AnalyzeCommand, RefusedMacroCommandsAnswerZeroAndChangeNothing)
         EXPECT_EQ(analyzed.out, run.out.substr(summaries + 2)) << test.statement;
     }
 
-    const HostTests::TemporaryFile unanalysed("macro-unanalysed.txt", "Doc.SetEDPVRegressionType RegressionType:=\"Linear\"\n");
-    const Output run = RunSistra({"macro", unanalysed.Path(), file->Path()});
+    const Output run = RunMacro("macro-unanalysed.txt", "Doc.SetEDPVRegressionType RegressionType:=\"Linear\"\n");
     EXPECT_EQ(Host::ExitFailure, run.status);
     EXPECT_EQ("SetEDPVRegressionType: 1\n", run.out);
     EXPECT_NE(std::string::npos, run.err.find("no loops analysed")) << run.err;
@@ -1048,8 +1041,7 @@ TEST_F(AnalyzeCommand, MacroCommandsAnswerWhetherTheyDidAnything)
     };
     for (const auto& test : cases)
     {
-        const HostTests::TemporaryFile macro("macro-answers.txt", std::string(test.statement) + "\nDoc.AnalyzeSistraNow\n");
-        const Output run = RunSistra({"macro", macro.Path(), file->Path()});
+        const Output run = RunMacro("macro-answers.txt", std::string(test.statement) + "\nDoc.AnalyzeSistraNow\n");
         const std::string statement = test.statement;
         const std::string command = statement.substr(statement.rfind("Doc.") + 4);
         EXPECT_NE(std::string::npos, run.out.find(command.substr(0, command.find(' ')) + ": " + std::to_string(test.answer)))
@@ -1078,8 +1070,7 @@ TEST_F(AnalyzeCommand, MacroArgumentsACommandCannotTakeStopTheRunInWords)
     };
     for (const auto& test : cases)
     {
-        const HostTests::TemporaryFile macro("macro-stop.txt", std::string("Doc.AnalyzeSistraNow\n") + test.statement + "\n");
-        const Output run = RunSistra({"macro", macro.Path(), file->Path()});
+        const Output run = RunMacro("macro-stop.txt", std::string("Doc.AnalyzeSistraNow\n") + test.statement + "\n");
         EXPECT_EQ(Host::ExitFailure, run.status) << test.statement;
         EXPECT_NE(std::string::npos, run.err.find("macro-stop.txt:2: ")) << run.err;
         EXPECT_NE(std::string::npos, run.err.find(test.says)) << run.err;
@@ -1092,8 +1083,7 @@ TEST_F(AnalyzeCommand, MacroArgumentsACommandCannotTakeStopTheRunInWords)
 // units.
 TEST_F(AnalyzeCommand, ChannelsChosenAfterAnAnalysisClearIt)
 {
-    const HostTests::TemporaryFile macro("macro-channels.txt", "Doc.AnalyzeSistraNow\nHost.Channels pressure:=2, volume:=1\n");
-    const Output run = RunSistra({"macro", macro.Path(), file->Path()});
+    const Output run = RunMacro("macro-channels.txt", "Doc.AnalyzeSistraNow\nHost.Channels pressure:=2, volume:=1\n");
     EXPECT_EQ(Host::ExitFailure, run.status);
     EXPECT_NE(std::string::npos, run.out.find("the earlier analysis was cleared")) << run.out;
     EXPECT_NE(std::string::npos, run.err.find("no loops analysed")) << run.err;
@@ -1123,12 +1113,11 @@ TEST_F(AnalyzeCommand, MacroHelpDocumentsEveryCommandAndItsExamplesRun)
     EXPECT_EQ(28u, commands) << help.out;
     // Run as the help says, outside the workflow, where each calibration applies by itself.
     EXPECT_NE(std::string::npos, help.out.find(std::string(Host::MacroExampleCommand) + "):\n")) << help.out;
-    const HostTests::TemporaryFile exampleFile("macro-example.txt", example);
-    const Output ran = RunSistra({"macro", exampleFile.Path(), file->Path(), "--no-workflow"});
+    const Output ran = RunMacro("macro-example.txt", example, {"--no-workflow"});
     EXPECT_EQ(Host::ExitOk, ran.status) << ran.err << example;
 
-    const HostTests::TemporaryFile everyCommand("macro-every.txt", "Host.Select start:=4, end:=8\n" + examples + "Doc.AnalyzeSistraNow\n");
-    const Output every = RunSistra({"macro", everyCommand.Path(), file->Path(), "--no-workflow"});
+    const Output every =
+        RunMacro("macro-every.txt", "Host.Select start:=4, end:=8\n" + examples + "Doc.AnalyzeSistraNow\n", {"--no-workflow"});
     for (const char* calibration : {"ApplySistraSalineCalibration", "ApplySistraCuvetteCalibration"})
         EXPECT_NE(std::string::npos, every.out.find(std::string("\n") + calibration + ": 1\n")) << every.out << every.err;
     std::istringstream answers(every.out);
@@ -1146,14 +1135,12 @@ TEST_F(AnalyzeCommand, MacroHelpDocumentsEveryCommandAndItsExamplesRun)
 // A macro is read by a name beyond ASCII, and from the standard input by its name.
 TEST_F(AnalyzeCommand, AMacroIsReadWhateverItsNameAndFromStandardInput)
 {
-    const auto folder = ScratchFolder("macro-names");
-    std::filesystem::create_directories(folder);
+    const ScratchFolder folder("macro-names", ScratchFolder::Made);
     const std::filesystem::path named = folder / std::filesystem::path(L"\u00E9tude \u5FC3.txt");
     std::ofstream(named, std::ios::binary) << "Doc.AnalyzeSistraNow\n";
     const Output run = RunSistra({"macro", Host::ToUtf8(named.wstring()), file->Path()});
     EXPECT_EQ(Host::ExitOk, run.status) << run.err;
     EXPECT_TRUE(run.out.starts_with("AnalyzeSistraNow: 1\n")) << run.out;
-    std::filesystem::remove_all(folder);
 
     std::istringstream piped("Doc.AnalyzeSistraNow\nDoc.ShowESPVRegression ShowESPVR:=True\n");
     std::streambuf* const standardInput = std::cin.rdbuf(piped.rdbuf());
@@ -1167,9 +1154,8 @@ TEST_F(AnalyzeCommand, AMacroIsReadWhateverItsNameAndFromStandardInput)
 // device, stops the run at its line with memory to spare, after the statements before it ran.
 TEST_F(AnalyzeCommand, AMacroStopsAtItsFirstBadLineWithoutReadingFurther)
 {
-    const HostTests::TemporaryFile longLine("macro-long.txt",
-                                            "Doc.AnalyzeSistraNow\n" + std::string(100000, 'x') + "\nDoc.AnalyzeSistraNow\n");
-    const Output run = RunSistra({"macro", longLine.Path(), file->Path()});
+    const Output run =
+        RunMacro("macro-long.txt", "Doc.AnalyzeSistraNow\n" + std::string(100000, 'x') + "\nDoc.AnalyzeSistraNow\n");
     EXPECT_EQ(Host::ExitFailure, run.status);
     EXPECT_NE(std::string::npos, run.err.find("macro-long.txt:2: the line is longer than")) << run.err;
     EXPECT_EQ("AnalyzeSistraNow: 1\n", run.out);
@@ -1182,8 +1168,7 @@ TEST_F(AnalyzeCommand, AMacroStopsAtItsFirstBadLineWithoutReadingFurther)
 // Input that is not what its option takes is named for what it is, not for a fault it leads to further on.
 TEST_F(AnalyzeCommand, MisdirectedInputIsNamedForWhatItIs)
 {
-    const auto folder = ScratchFolder("analyze-misdirected");
-    std::filesystem::create_directories(folder);
+    const ScratchFolder folder("analyze-misdirected", ScratchFolder::Made);
     const std::string headerOnly = (folder / "header.set").string();
     {
         const std::vector<char> wrapped = Host::WrapSettingsRecord({});
@@ -1241,5 +1226,4 @@ TEST_F(AnalyzeCommand, MisdirectedInputIsNamedForWhatItIs)
     }
     const Output clean = RunSistra({"analyze", file->Path(), "--ecg", "3"});
     EXPECT_EQ(std::string::npos, clean.err.find("warning")) << clean.err;
-    std::filesystem::remove_all(folder);
 }

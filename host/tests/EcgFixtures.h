@@ -1,6 +1,6 @@
-// ECGs that the R-wave detector's tests make for themselves: Q, R and S waves, a T wave, on a scanner a
-// second deflection of similar height after the R wave, baseline wander, gradient spikes at random times
-// and white noise, all from a fixed seed, with the time of every R wave.
+// ECGs that the tests make for themselves: Q, R and S waves, a T wave, on a scanner a second deflection of
+// similar height after the R wave, baseline wander, gradient spikes and white noise, all from a fixed seed
+// or a fixed rule, with the time of every R wave.
 #pragma once
 
 #include <algorithm>
@@ -12,6 +12,44 @@
 
 namespace HostTests
 {
+
+// The baseline's slow swing, of the given amplitude (a share of the R wave).
+inline double EcgWander(double seconds, double amplitude)
+{
+    return amplitude * (std::sin(2 * std::numbers::pi * 0.25 * seconds) +
+                        0.5 * std::sin(2 * std::numbers::pi * 0.6 * seconds + 1.0));
+}
+
+// A beat whose R wave of height 1 peaks r seconds from the first sample: Q, R and S waves of Gaussian width
+// rSigma, a T wave of 0.6 four times as wide tDelay after the R wave, and a second deflection of
+// secondHeight secondDelay after it (none at 0).
+inline void AddEcgBeat(std::vector<double>& ecg, double interval, double r, double rSigma, double tDelay,
+                       double secondDelay = 0.0, double secondHeight = 0.0)
+{
+    const double tSigma = 4.0 * rSigma;
+    const auto bump = [](double t, double centre, double width) { return std::exp(-0.5 * std::pow((t - centre) / width, 2)); };
+    const double reach = tDelay + 10.0 * tSigma + secondDelay;
+    const auto from = std::max<int64_t>(0, std::llround((r - reach) / interval));
+    const auto to = std::min<int64_t>(static_cast<int64_t>(ecg.size()), std::llround((r + reach) / interval) + 1);
+    for (int64_t tick = from; tick < to; ++tick)
+    {
+        const double t = static_cast<double>(tick) * interval;
+        double value = bump(t, r, rSigma) - 0.1 * bump(t, r - 2.5 * rSigma, rSigma) -
+                       0.2 * bump(t, r + 2.5 * rSigma, rSigma) + 0.6 * bump(t, r + tDelay, tSigma);
+        if (secondDelay > 0.0)
+            value += secondHeight * bump(t, r + secondDelay, rSigma);
+        ecg[static_cast<size_t>(tick)] += value;
+    }
+}
+
+// A spike of the given height and width (at least a sample), start seconds from the first sample.
+inline void AddEcgSpike(std::vector<double>& ecg, double interval, double start, double width, double height)
+{
+    const auto first = std::llround(start / interval);
+    const auto end = first + std::max<int64_t>(1, std::llround(width / interval));
+    for (auto tick = std::max<int64_t>(0, first); tick < std::min<int64_t>(end, static_cast<int64_t>(ecg.size())); ++tick)
+        ecg[static_cast<size_t>(tick)] += height;
+}
 
 struct EcgShape
 {
@@ -47,54 +85,23 @@ public:
         const double seconds = static_cast<double>(count) * shape_.interval;
         std::vector<double> ecg(static_cast<size_t>(count));
         for (int64_t tick = 0; tick < count; ++tick)
-        {
-            const double t = static_cast<double>(tick) * shape_.interval;
-            ecg[static_cast<size_t>(tick)] = shape_.wander * (std::sin(2 * std::numbers::pi * 0.25 * t) +
-                                                              0.5 * std::sin(2 * std::numbers::pi * 0.6 * t + 1.0)) +
+            ecg[static_cast<size_t>(tick)] = EcgWander(static_cast<double>(tick) * shape_.interval, shape_.wander) +
                                              shape_.noise * Normal();
-        }
         SyntheticEcg made;
         const double first = shape_.phase >= 0.0 ? shape_.phase : shape_.beatSeconds * (1.0 - Uniform());
         for (double r = first - shape_.beatSeconds; r < seconds + shape_.beatSeconds;
              r += shape_.beatSeconds * std::clamp(1.0 + shape_.variability * Normal(), 0.7, 1.3))
         {
-            AddBeat(ecg, r);
+            AddEcgBeat(ecg, shape_.interval, r, shape_.rSigma, shape_.tDelay, shape_.secondDelay, shape_.secondHeight);
             made.rTicks.push_back(std::llround(r / shape_.interval));
         }
         for (double t = Exponential(shape_.spikeRate); shape_.spikeRate > 0.0 && t < seconds; t += Exponential(shape_.spikeRate))
-            AddStep(ecg, t, shape_.spikeWidth, (Uniform() < 0.5 ? -1.0 : 1.0) * (0.3 + 0.3 * Uniform()));
+            AddEcgSpike(ecg, shape_.interval, t, shape_.spikeWidth, (Uniform() < 0.5 ? -1.0 : 1.0) * (0.3 + 0.3 * Uniform()));
         made.samples.assign(ecg.begin(), ecg.end());
         return made;
     }
 
-    // A spike of the given height and width, seconds from the first sample.
-    void AddStep(std::vector<double>& ecg, double start, double width, double height) const
-    {
-        const auto first = std::llround(start / shape_.interval);
-        const auto end = first + std::max<int64_t>(1, std::llround(width / shape_.interval));
-        for (auto tick = std::max<int64_t>(0, first); tick < std::min<int64_t>(end, static_cast<int64_t>(ecg.size())); ++tick)
-            ecg[static_cast<size_t>(tick)] += height;
-    }
-
 private:
-    void AddBeat(std::vector<double>& ecg, double r) const
-    {
-        const double sigma = shape_.rSigma, tSigma = 4.0 * sigma;
-        const auto bump = [](double t, double centre, double width) { return std::exp(-0.5 * std::pow((t - centre) / width, 2)); };
-        const double reach = shape_.tDelay + 4.0 * tSigma + shape_.secondDelay;
-        const auto from = std::max<int64_t>(0, std::llround((r - reach) / shape_.interval));
-        const auto to = std::min<int64_t>(static_cast<int64_t>(ecg.size()), std::llround((r + reach) / shape_.interval) + 1);
-        for (int64_t tick = from; tick < to; ++tick)
-        {
-            const double t = static_cast<double>(tick) * shape_.interval;
-            double value = bump(t, r, sigma) - 0.1 * bump(t, r - 2.5 * sigma, sigma) - 0.2 * bump(t, r + 2.5 * sigma, sigma) +
-                           0.6 * bump(t, r + shape_.tDelay, tSigma);
-            if (shape_.secondDelay > 0.0)
-                value += shape_.secondHeight * bump(t, r + shape_.secondDelay, sigma);
-            ecg[static_cast<size_t>(tick)] += value;
-        }
-    }
-
     // From the generator's own words, so that every platform draws the same numbers.
     double Uniform() { return (static_cast<double>(random_()) + 0.5) / 4294967296.0; }
     double Normal() { return std::sqrt(-2.0 * std::log(Uniform())) * std::cos(2.0 * std::numbers::pi * Uniform()); }
@@ -102,6 +109,49 @@ private:
 
     EcgShape shape_;
     std::mt19937 random_;
+};
+
+// An ECG as an MRI scanner's lead records it, in mV: R waves of 1 (with a small Q and S) at each beat,
+// T waves of 0.6 four times wider, baseline wander of 0.6, bursts of eight alternating gradient spikes 1 ms
+// wide and 0.5 to 1.5 high every 0.35 s, and one spike of 5, 2 ms wide, in the diastole of beat 5.
+// Beats every beatSeconds, irregular by a share of that, the first R wave at firstBeat; rSigma: the R wave's width
+// (a Gaussian's sigma), tDelay: the T wave's lag behind it.
+struct ScannerEcg
+{
+    double interval, beatSeconds, rSigma, tDelay, firstBeat = 0.3, irregularity = 0.05;
+
+    double BeatTime(int beat) const
+    {
+        return firstBeat + beat * beatSeconds + irregularity * beatSeconds * std::sin(1.7 * beat);
+    }
+
+    std::vector<float> Samples(int64_t count) const
+    {
+        const double seconds = static_cast<double>(count) * interval;
+        std::vector<double> ecg(static_cast<size_t>(count));
+        for (int64_t tick = 0; tick < count; ++tick)
+        {
+            const double t = static_cast<double>(tick) * interval;
+            ecg[static_cast<size_t>(tick)] = EcgWander(t, 0.4) + 0.01 * std::sin(2 * std::numbers::pi * 50.0 * t);
+        }
+        for (int beat = 0; BeatTime(beat) < seconds; ++beat)
+            AddEcgBeat(ecg, interval, BeatTime(beat), rSigma, tDelay);
+        for (int burst = 0; 0.35 * burst + 0.2 < seconds; ++burst)
+            for (int index = 0; index < 8; ++index)
+                AddEcgSpike(ecg, interval, 0.35 * burst + 0.1 + 0.006 * index, 0.001,
+                            (index % 2 ? -1.0 : 1.0) * (0.5 + 0.125 * ((burst + index) % 9)));
+        AddEcgSpike(ecg, interval, (BeatTime(5) + BeatTime(6)) / 2 + 0.15 * beatSeconds, 0.002, 5.0);
+        return std::vector<float>(ecg.begin(), ecg.end());
+    }
+
+    // The tick of each R wave within count samples.
+    std::vector<int64_t> RTicks(int64_t count) const
+    {
+        std::vector<int64_t> ticks;
+        for (int beat = 0; BeatTime(beat) < static_cast<double>(count - 1) * interval; ++beat)
+            ticks.push_back(std::llround(BeatTime(beat) / interval));
+        return ticks;
+    }
 };
 
 } // namespace HostTests

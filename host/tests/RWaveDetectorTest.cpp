@@ -53,6 +53,16 @@ std::vector<int64_t> Detect(std::span<const float> samples, double interval, siz
     return ticks;
 }
 
+// The beats found over the whole ECG at once, checked to be those found when it is fed a sample, 333 samples
+// or 4096 samples at a time.
+std::vector<int64_t> DetectFedAnyWay(std::span<const float> samples, double interval, const char* name)
+{
+    const std::vector<int64_t> found = Detect(samples, interval, samples.size());
+    for (const size_t chunk : {size_t{1}, size_t{333}, size_t{4096}})
+        EXPECT_EQ(found, Detect(samples, interval, chunk)) << name << ", fed " << chunk << " at a time";
+    return found;
+}
+
 // A beat lies in a record when its R wave's slope window (20 ms either side) does; the R waves of a record
 // that starts or ends less than that from them may or may not be found.
 constexpr double WindowSeconds = 0.02;
@@ -65,12 +75,10 @@ TEST(RWaveDetector, FindsOneBeatPerRWavePastTWavesWanderAndGradientSpikes)
         const std::vector<float> samples = test.ecg.Samples(count);
         std::vector<int64_t> expected = test.ecg.RTicks(count);
         std::erase_if(expected, [&](int64_t tick) { return tick + std::llround(WindowSeconds / test.ecg.interval) >= count; });
-        const std::vector<int64_t> found = Detect(samples, test.ecg.interval, samples.size());
+        const std::vector<int64_t> found = DetectFedAnyWay(samples, test.ecg.interval, test.name);
         ASSERT_EQ(expected.size(), found.size()) << test.name;
         for (size_t beat = 0; beat < found.size(); ++beat)
             EXPECT_NEAR(expected[beat], found[beat], 1.0 + 0.001 / test.ecg.interval) << test.name << " beat " << beat;
-        for (const size_t chunk : {size_t{1}, size_t{333}, size_t{4096}})
-            EXPECT_EQ(found, Detect(samples, test.ecg.interval, chunk)) << test.name << ", fed " << chunk << " at a time";
     }
 }
 
@@ -81,6 +89,9 @@ struct NoisyCase
     const char* name;
     EcgShape shape;
     double artefactWidth; // the widest spike far narrower than the QRS
+
+    int64_t Ticks(double seconds) const { return std::llround(seconds / shape.interval); }
+    HostTests::SyntheticEcg Make(double seconds) const { return EcgGenerator(shape).Make(Ticks(seconds)); }
 };
 
 const NoisyCase NoisyCases[] = {
@@ -117,12 +128,9 @@ TEST(RWaveDetector, FindsOneBeatPerRWaveOfNoisyEcgsAtAnyRate)
 {
     for (const NoisyCase& test : NoisyCases)
     {
-        const auto count = std::llround(40.0 / test.shape.interval);
-        const HostTests::SyntheticEcg ecg = EcgGenerator(test.shape).Make(count);
-        const std::vector<int64_t> found = Detect(ecg.samples, test.shape.interval, ecg.samples.size());
-        EXPECT_TRUE(OneBeatPerRWave(found, ecg, test.shape, 0, count)) << test.name;
-        for (const size_t chunk : {size_t{1}, size_t{333}, size_t{4096}})
-            EXPECT_EQ(found, Detect(ecg.samples, test.shape.interval, chunk)) << test.name << ", fed " << chunk << " at a time";
+        const HostTests::SyntheticEcg ecg = test.Make(40.0);
+        const std::vector<int64_t> found = DetectFedAnyWay(ecg.samples, test.shape.interval, test.name);
+        EXPECT_TRUE(OneBeatPerRWave(found, ecg, test.shape, 0, test.Ticks(40.0))) << test.name;
     }
 }
 
@@ -132,11 +140,10 @@ TEST(RWaveDetector, FindsNoBeatAtARecordsStartButItsFirstWholeQrs)
 {
     for (const NoisyCase& test : NoisyCases)
     {
-        const auto ticks = [&](double seconds) { return std::llround(seconds / test.shape.interval); };
-        const int64_t length = ticks(5.0), period = ticks(test.shape.beatSeconds);
+        const int64_t length = test.Ticks(5.0), period = test.Ticks(test.shape.beatSeconds);
         const HostTests::SyntheticEcg ecg = EcgGenerator(test.shape).Make(length + 2 * period);
         int faults = 0;
-        for (int64_t offset = period; offset < 2 * period && faults < 5; offset += ticks(0.001))
+        for (int64_t offset = period; offset < 2 * period && faults < 5; offset += test.Ticks(0.001))
         {
             const auto record = std::span<const float>(ecg.samples).subspan(static_cast<size_t>(offset), static_cast<size_t>(length));
             const auto verdict = OneBeatPerRWave(Detect(record, test.shape.interval, record.size()), ecg, test.shape, offset, length);
@@ -151,16 +158,16 @@ TEST(RWaveDetector, NeverTakesASpikeFarNarrowerAndHigherThanTheQrsForABeat)
 {
     for (const NoisyCase& test : NoisyCases)
     {
-        const auto count = std::llround(30.0 / test.shape.interval);
-        EcgGenerator generator(test.shape);
-        const HostTests::SyntheticEcg ecg = generator.Make(count);
+        const HostTests::SyntheticEcg ecg = test.Make(30.0);
         for (const size_t beat : {size_t{3}, size_t{20}})
             for (const double width : {0.001, test.artefactWidth})
             {
                 std::vector<double> spiked(ecg.samples.begin(), ecg.samples.end());
-                generator.AddStep(spiked, static_cast<double>(ecg.rTicks[beat]) * test.shape.interval - 0.38, width, 5.0);
+                HostTests::AddEcgSpike(spiked, test.shape.interval,
+                                       static_cast<double>(ecg.rTicks[beat]) * test.shape.interval - 0.38, width, 5.0);
                 const std::vector<float> samples(spiked.begin(), spiked.end());
-                EXPECT_TRUE(OneBeatPerRWave(Detect(samples, test.shape.interval, samples.size()), ecg, test.shape, 0, count))
+                EXPECT_TRUE(OneBeatPerRWave(Detect(samples, test.shape.interval, samples.size()), ecg, test.shape, 0,
+                                            test.Ticks(30.0)))
                     << test.name << ", a spike of " << width << " s before beat " << beat;
             }
     }
