@@ -431,6 +431,39 @@ TEST_F(AnalyzeCommand, ThePerpendicularEspvrIsTheMajorAxisOfTheEndSystolicPoints
     EXPECT_EQ("r2", relations.at("ESPVR linear").at(7));
 }
 
+// With the pressure recorded 9 mmHg low, only the first ten loops' end-diastolic pressures lie above zero,
+// rising with their volumes. The exponential EDPVR's solver, started on them, settles on a steep curve through
+// them that misses the thirty below zero by more than their spread (numpy's least squares from the same start:
+// r2 -0.57). analyze gives it as no fit: no terms, a warning that says so, and no PVA, PE or CE, which need it.
+TEST(AnalyzeNoFit, AnExponentialEdpvrFurtherFromTheLoopsThanTheirMeanIsNoFitAndLeavesNoAreas)
+{
+    const HostTests::TemporaryFile low("analyze-low-edp.csv",
+                                       OcclusionText(40, "LV Pressure (mmHg),LV Volume (uL),ECG (mV)", {1.0, 9.0, 1.0, 0.0}));
+    const ScratchFolder folder("analyze-no-fit");
+    const Output run = RunSistra({"analyze", low.Path(), "--out", folder.string()});
+    ASSERT_EQ(Host::ExitOk, run.status) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("warning: EDPVR exponential: no fit, r2 = -0.57")) << run.err;
+    std::istringstream printed(run.out);
+    const Table summary = ReadTable(printed), relations = ReadTable(printed);
+    EXPECT_EQ(run.out, FileText(folder / "summary.tsv") + "\n" + FileText(folder / "regressions.tsv"));
+    const std::vector<std::string>& edpvr = relations.at("EDPVR exponential");
+    for (const size_t cell : {size_t{0}, size_t{2}, size_t{6}})
+        EXPECT_EQ("NaN", edpvr.at(cell)) << cell;
+    EXPECT_NE("NaN", relations.at("EDPVR linear").at(6));
+    const auto loops = TsvRows(FileText(folder / "loops.tsv"));
+    ASSERT_GT(loops.size(), 30u);
+    for (const char* parameter : {"PVA", "PE", "CE"})
+    {
+        EXPECT_EQ("0", summary.at(parameter).at(1)) << parameter;
+        const auto column = std::find_if(loops[0].begin(), loops[0].end(), [&](const std::string& title) {
+            return title == parameter || title.starts_with(std::string(parameter) + " (");
+        });
+        ASSERT_NE(loops[0].end(), column) << parameter;
+        for (size_t row = 1; row < loops.size(); ++row)
+            EXPECT_EQ("NaN", loops[row].at(static_cast<size_t>(column - loops[0].begin()))) << parameter << " loop " << row;
+    }
+}
+
 TEST_F(AnalyzeCommand, TheResultsSheetHoldsTheHemodynamicsTableOfTheAnalysedLoops)
 {
     // The sheet goes into the folder --out makes.
