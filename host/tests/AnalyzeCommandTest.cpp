@@ -390,11 +390,15 @@ TEST_F(AnalyzeCommand, RelationsTakenToBaseUnitsGiveTheAreasAnalyzeShows)
 
 // The perpendicular ESPVR is the major axis of the loops' end-systolic points: through their centre along
 // the direction of their widest spread, at the angle t with tan 2t = 2 Sxy / (Sxx - Syy). Its fit is their
-// correlation r, said to be r; the least-squares ESPVR's r2 is the square of that r.
+// correlation r, said to be r; the least-squares ESPVR's r2 is the square of that r. Over a noisy human
+// preload reduction the two lines differ (numpy's SVD of the same points: slope 2.50239 mmHg/mL, least
+// squares 2.50174; r 0.999849, r2 0.999698).
 TEST_F(AnalyzeCommand, ThePerpendicularEspvrIsTheMajorAxisOfTheEndSystolicPointsWithTheirCorrelation)
 {
+    const HostTests::TemporaryFile human("analyze-human.csv",
+                                         HostTests::ElastanceVentricle::Human().Text("mmHg", 1.0, "mL", 1.0));
     const ScratchFolder folder("analyze-major-axis");
-    ASSERT_EQ(Host::ExitOk, RunSistra({"analyze", file->Path(), "--out", folder.string()}).status);
+    ASSERT_EQ(Host::ExitOk, RunSistra({"analyze", human.Path(), "--out", folder.string()}).status);
     const Table relations = FirstTable(FileText(folder / "regressions.tsv"));
     const auto loops = TsvRows(FileText(folder / "loops.tsv"));
     const auto column = [&](const std::string& name) {
@@ -408,7 +412,7 @@ TEST_F(AnalyzeCommand, ThePerpendicularEspvrIsTheMajorAxisOfTheEndSystolicPoints
         x.push_back(std::stod(loops[row].at(column("Ves"))));
         y.push_back(std::stod(loops[row].at(column("Pes"))));
     }
-    ASSERT_GT(x.size(), 30u);
+    ASSERT_GT(x.size(), 25u);
     const double n = static_cast<double>(x.size());
     const double mx = std::accumulate(x.begin(), x.end(), 0.0) / n, my = std::accumulate(y.begin(), y.end(), 0.0) / n;
     double sxx = 0.0, syy = 0.0, sxy = 0.0;
