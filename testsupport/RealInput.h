@@ -47,22 +47,18 @@ inline void PressCharacterKey(wchar_t c)
 {
     const SHORT scan = VkKeyScanW(c);
     const bool shifted = scan != -1 && (scan & 0x100) != 0;
+    const auto shift = [](DWORD flags) {
+        INPUT stroke{};
+        stroke.type = INPUT_KEYBOARD;
+        stroke.ki.wVk = VK_SHIFT;
+        stroke.ki.dwFlags = flags;
+        SendInput(1, &stroke, sizeof(INPUT));
+    };
     if (shifted)
-    {
-        INPUT down{};
-        down.type = INPUT_KEYBOARD;
-        down.ki.wVk = VK_SHIFT;
-        SendInput(1, &down, sizeof(INPUT));
-    }
+        shift(0);
     PressKey(scan == -1 ? static_cast<WORD>(c) : static_cast<WORD>(scan & 0xFF));
     if (shifted)
-    {
-        INPUT up{};
-        up.type = INPUT_KEYBOARD;
-        up.ki.wVk = VK_SHIFT;
-        up.ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(1, &up, sizeof(INPUT));
-    }
+        shift(KEYEVENTF_KEYUP);
 }
 
 // Hands each of the thread's messages to handle until done() holds, for at most timeout milliseconds: the

@@ -35,6 +35,12 @@ std::wstring NumberText(double value)
 namespace
 {
 
+// A higher raw value shows a lower one.
+bool TurnsOver(const UnitsChange& change)
+{
+    return (change.shown2 - change.shown1) / (change.raw2 - change.raw1) < 0.0;
+}
+
 const wchar_t* QuantityName(Vyr::Quantity quantity)
 {
     return quantity == Vyr::Quantity::Pressure ? L"pressure" : L"volume";
@@ -54,7 +60,7 @@ void CheckQuantity(const std::wstring& recordedUnit, const UnitsChange& change)
         throw std::invalid_argument("channel " + std::to_string(change.channel + 1) + " records a " + what + " (" +
                                     ToUtf8(recordedUnit) + "): it cannot be shown in " + ToUtf8(change.unit) +
                                     ", which is no " + what + " unit");
-    if ((change.shown2 - change.shown1) / (change.raw2 - change.raw1) < 0.0)
+    if (TurnsOver(change))
         throw std::invalid_argument("channel " + std::to_string(change.channel + 1) + " records a " + what +
                                     ": a higher raw value must show a higher " + what +
                                     " (these points would turn the signal over)");
@@ -89,7 +95,7 @@ bool ChangeChannelUnits(HostDocument& document, const UnitsChange& change)
         throw std::runtime_error("the channel keeps its units: " + FailureText(applied));
     int32_t channel = change.channel;
     document.Tell(HostDocEventGUID, HostDocEventNumber::ChannelSettingChanged, &channel);
-    return (change.shown2 - change.shown1) / (change.raw2 - change.raw1) < 0.0;
+    return TurnsOver(change);
 }
 
 void RestoreRecordedUnits(HostDocument& document)
