@@ -13,6 +13,7 @@
 #include "host/app/calc/HostCalcClasses.h"
 #include "host/app/gui/ModuleClasses.h"
 #include "host/app/macro/CommandHelp.h"
+#include "host/app/macro/CuvetteViewInput.h"
 #include "host/app/macro/MacroText.h"
 #include "host/app/recording/RecordingText.h"
 #include "hostapi/VyrMessaging.h"
@@ -39,8 +40,12 @@ namespace Host
 namespace
 {
 
-// The prefix of the host's own statements, which stand for the setup pane and the loop view.
+// The prefix of the host's own statements, which stand for the setup pane, the loop view and the cuvette
+// calibration view.
 constexpr std::wstring_view HostPrefix = L"Host.";
+
+constexpr const wchar_t* CuvetteViewName = L"Sistra Cuvette Calibration View";
+constexpr std::wstring_view AddSelectionToCuvette = L"AddSelToSistraCuvetteCalibration";
 
 // A line that cannot run: the macro stops there.
 class MacroLineError : public std::runtime_error
@@ -187,6 +192,26 @@ std::vector<ULONG> LoopIndexes(const std::wstring& text)
     return loops;
 }
 
+// The volumes:= text, "N N ...": each a number, kept as written for the view to read as typed.
+std::vector<std::wstring> WellVolumes(const std::wstring& text)
+{
+    std::vector<std::wstring> volumes;
+    std::wistringstream words(text);
+    for (std::wstring word; words >> word;)
+    {
+        const std::string number = ToUtf8(word);
+        double value = 0;
+        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (end != number.data() + number.size() || error != std::errc() || !std::isfinite(value))
+            throw MacroLineError("volumes:= takes the wells' known volumes as numbers separated by blanks, not '" +
+                                 number + "'");
+        volumes.push_back(word);
+    }
+    if (volumes.empty())
+        throw MacroLineError("volumes:= names no well");
+    return volumes;
+}
+
 // A number of seconds as the argument of that name gives it.
 double SecondsArgument(Macro::Statement& statement, const wchar_t* name)
 {
@@ -205,9 +230,10 @@ class MacroRun
 {
 public:
     // sources: those the document starts on; none when they are not known (a settings file gave them).
-    MacroRun(const Recording& recording, HostDocument& host, DocumentAnalysis& analysis, std::optional<AnalysedSources> sources,
-             std::ostream& out, std::ostream& err)
-        : recording_(recording), host_(host), analysis_(analysis), out_(out), err_(err), sources_(std::move(sources))
+    MacroRun(const Recording& recording, HostDocument& host, DocumentAnalysis& analysis, const ModuleClasses& classes,
+             IVyrStandIn& standIn, std::optional<AnalysedSources> sources, std::ostream& out, std::ostream& err)
+        : recording_(recording), host_(host), analysis_(analysis), classes_(classes), standIn_(standIn), out_(out),
+          err_(err), sources_(std::move(sources))
     {
     }
 
@@ -237,7 +263,14 @@ private:
         }
         out_ << ToUtf8(statement.Command()) << ": " << answer << "\n";
         if (answer == 0)
-            Refused(statement.Command(), Orv::TakeErrorReason());
+        {
+            std::wstring reason = Orv::TakeErrorReason();
+            // The view's reasons name what a person does at it; a macro does it with the host's statements.
+            if (_wcsicmp(statement.Command().c_str(), std::wstring(AddSelectionToCuvette).c_str()) == 0)
+                reason += L" (in a macro, Host.CuvetteWells opens the cuvette view, types the wells' known volumes and "
+                          L"selects the first well, and Host.Select selects the stretch of the volume channel)";
+            Refused(statement.Command(), reason);
+        }
     }
 
     [[noreturn]] static void Refused(const std::wstring& command, const std::wstring& reason)
@@ -277,10 +310,26 @@ private:
         }
         else if (_wcsicmp(name.c_str(), L"Select") == 0)
             Select(statement);
+        else if (_wcsicmp(name.c_str(), L"CuvetteWells") == 0)
+        {
+            const std::vector<std::wstring> volumes = WellVolumes(ArgumentText(statement, L"volumes"));
+            try
+            {
+                CuvetteView().TypeWells(volumes);
+            }
+            catch (const CuvetteViewRefusal& e)
+            {
+                throw MacroLineError(e.what());
+            }
+            out_ << "Host.CuvetteWells: 1\n";
+        }
+        else if (_wcsicmp(name.c_str(), L"CuvetteApply") == 0)
+            CuvetteApply();
         else
         {
             throw MacroLineError("the host has no statement " + ToUtf8(name) +
-                                 ": it has Host.Channels, Host.ExcludeLoops, Host.WorkflowMode and Host.Select");
+                                 ": it has Host.Channels, Host.ExcludeLoops, Host.WorkflowMode, Host.Select, "
+                                 "Host.CuvetteWells and Host.CuvetteApply");
         }
     }
 
@@ -337,9 +386,49 @@ private:
         out_ << "Host.Select: 1\n";
     }
 
+    // The cuvette calibration view, opened on first use as a person opens it to work with its table.
+    CuvetteViewInput& CuvetteView()
+    {
+        if (!cuvette_)
+        {
+            IDocViewClass* view = classes_.FindView(CuvetteViewName);
+            if (!view)
+                throw MacroLineError("the module has no cuvette calibration view");
+            try
+            {
+                cuvette_.emplace(*view, analysis_.Document(), standIn_);
+            }
+            catch (const std::runtime_error& e)
+            {
+                throw MacroLineError(std::string("the cuvette calibration view could not open (") + e.what() +
+                                     "): its statements need a display; sistra gives a macro file that uses them a "
+                                     "virtual one, a macro on the standard input needs xvfb-run");
+            }
+        }
+        return *cuvette_;
+    }
+
+    void CuvetteApply()
+    {
+        std::wstring line;
+        try
+        {
+            line = CuvetteView().Apply();
+        }
+        catch (const CuvetteViewRefusal& e)
+        {
+            out_ << "Host.CuvetteApply: 0\n";
+            Refused(L"Host.CuvetteApply", FromUtf8(e.what()));
+        }
+        out_ << "Host.CuvetteApply: 1\nHost.CuvetteApply: applied " << ToUtf8(line) << "\n";
+    }
+
     const Recording& recording_;
     HostDocument& host_;
     DocumentAnalysis& analysis_;
+    const ModuleClasses& classes_;
+    IVyrStandIn& standIn_;
+    std::optional<CuvetteViewInput> cuvette_;
     std::ostream& out_;
     std::ostream& err_;
     std::optional<AnalysedSources> sources_;
@@ -372,7 +461,10 @@ int PrintMacroHelp(std::ostream& out, std::ostream& err)
         text << "usage:\n" << MacroUsage << "\nThe module's commands, each with an example of its statement:\n";
         Macro::WriteCommandHelp(commands, text);
         text << "\n" << MacroHostStatements << "\nExample (runs on a recording whose channels 1 and 2 are pressure and volume, as\n  "
-             << MacroExampleCommand << "):\n" << MacroExample;
+             << MacroExampleCommand << "):\n" << MacroExample
+             << "\nCuvette example (runs on a recording whose volume channel 2 sampled three cuvette wells of 30, 52\n"
+                "and 90 uL, a second each from 32 s on, as\n  "
+             << MacroCuvetteExampleCommand << "):\n" << MacroCuvetteExample;
         text.Finish();
         return ExitOk;
     }
@@ -505,7 +597,7 @@ int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostre
             FinishOpening(document, *host.Get(), analysis.Warnings(), err, "sistra macro: warning: ");
             if (options.leaveWorkflow)
                 analysis.LeaveWorkflowMode();
-            MacroRun run(recording, *host.Get(), analysis, std::move(sources), blocks, err);
+            MacroRun run(recording, *host.Get(), analysis, classes, standIn, std::move(sources), blocks, err);
             size_t refused = 0;
             // The answers of the statements that ran are printed before the run stops at a bad line.
             const auto stop = [&](const std::string& why) {

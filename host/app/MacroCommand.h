@@ -24,11 +24,12 @@ constexpr const char* MacroUsage =
     "            module's settings (channels, detector, calibrations) that analyze --save-settings wrote to\n"
     "            FILE; --no-workflow leaves the workflow first, as gui's does, so that the saline\n"
     "            and cuvette calibrations apply by themselves; `macro --help` lists every command with\n"
-    "            its arguments\n";
+    "            its arguments, and the host's statements (the cuvette view's among them)\n";
 
 // What `macro --help` prints after the command list: the host's own statements and a macro that runs.
 constexpr const char* MacroHostStatements =
-    "The host's own statements stand for its setup pane, its loop view and the workflow mode dialog:\n"
+    "The host's own statements stand for its setup pane, its loop view, the workflow mode dialog and the\n"
+    "cuvette calibration view:\n"
     "  Host.Channels pressure:=1, volume:=2, ecg:=3\n"
     "            the channels the document analyses (numbers or names from the recording's header), ecg:=\n"
     "            optional: end-diastole from that channel's R waves as analyze --ecg finds them (without\n"
@@ -42,6 +43,14 @@ constexpr const char* MacroHostStatements =
     "  Host.Select start:=0.2, end:=0.4\n"
     "            selects every channel from start to end (seconds from the recording's start), as a drag\n"
     "            across the trace view does: the ...FromSel commands take their values from it\n"
+    "  Host.CuvetteWells volumes:=\"30 52 90\"\n"
+    "            opens the cuvette calibration view (on a display: sistra gives a macro file that uses it a\n"
+    "            virtual one) and types the wells' known volumes (uL) into wells 1, 2, ... of its table,\n"
+    "            then selects well 1: each Doc.AddSelToSistraCuvetteCalibration puts the mean of the volume\n"
+    "            channel over the selection into that well's readings and moves on to the next well\n"
+    "  Host.CuvetteApply\n"
+    "            the cuvette view's Apply, outside the workflow: the line fitted through the wells (known\n"
+    "            volume = slope x reading + intercept) calibrates the volume channel\n"
     "Lines starting with ' are comments. Dialogs the commands open are answered as a batch host does.\n"
     "A statement is refused (0, the reason on stderr, exit status 1) when the document cannot carry it out.\n"
     "A macro recorded in the frame begins with the statements that bring a new document to the frame's\n"
@@ -64,6 +73,24 @@ constexpr const char* MacroExample =
     "Doc.ApplySistraCuvetteCalibration slope:=1e6, intercept:=0\n"
     "' Vp 2.5 uL, in litres (the volume's unit without its prefix): every volume 2.5 uL lower\n"
     "Doc.ApplySistraSalineCalibration Vp:=2.5e-06\n";
+
+// How the cuvette example below is run.
+constexpr const char* MacroCuvetteExampleCommand = "sistra macro cuvette.txt RECORDING --no-workflow";
+
+// The cuvette calibration from the wells a recording sampled: here 30, 52 and 90 uL, a second each on its
+// volume channel from 32 s on.
+constexpr const char* MacroCuvetteExample =
+    "' the wells' known volumes, then each well's reading: the mean of channel 2 over its stretch\n"
+    "Host.CuvetteWells volumes:=\"30 52 90\"\n"
+    "Host.Select start:=32.2, end:=32.8\n"
+    "Doc.AddSelToSistraCuvetteCalibration\n"
+    "Host.Select start:=33.2, end:=33.8\n"
+    "Doc.AddSelToSistraCuvetteCalibration\n"
+    "Host.Select start:=34.2, end:=34.8\n"
+    "Doc.AddSelToSistraCuvetteCalibration\n"
+    "' the line through the wells calibrates the volume channel, and the loops are of calibrated volumes\n"
+    "Host.CuvetteApply\n"
+    "Doc.AnalyzeSistraNow\n";
 
 int RunMacro(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -1143,6 +1143,9 @@ TEST_F(AnalyzeCommand, MacroHelpDocumentsEveryCommandAndItsExamplesRun)
             examples += line.substr(2) + "\n";
             ++commands;
         }
+        // The example ends at the blank line before the cuvette example.
+        if (inExample && line.empty())
+            inExample = false;
         if (inExample)
             example += line + "\n";
         inExample = inExample || line.ends_with(std::string(Host::MacroExampleCommand) + "):");
