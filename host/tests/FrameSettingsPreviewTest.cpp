@@ -22,6 +22,9 @@ constexpr int RecordSamples = 8000;
 // or two more than its samples fill: a line's end and its pen.
 constexpr int EdgeLeeway = 2;
 constexpr int WidthLeeway = 2;
+// Bounds that only end a failing test.
+constexpr int PartsShowWithin = 10000;
+constexpr int ZoomDrawnWithin = 5000;
 
 // The pressure trace's red; the grid is pale blue and the marks black.
 bool IsTraceRed(DWORD pixel)
@@ -99,39 +102,56 @@ protected:
     }
 };
 
-// Zoomed out to 200:1, the 8 s take 40 pixels from the lane's left edge (they lay at its right end, after
-// a blank -8 to 0 s); zoomed back in to 100:1, 80 pixels from the same edge.
+// The trace once the preview has drawn the zoom, at which the record fills width pixels; the trace as it
+// stands when it never does.
+std::optional<TraceColumns> TraceDrawnAt(const PreviewParts& parts, int width)
+{
+    const auto drawn = HostTests::WaitFor(
+        [&] {
+            const auto trace = ShownTrace(parts);
+            return trace && std::abs(trace->last - trace->first + 1 - width) <= WidthLeeway ? trace : std::nullopt;
+        },
+        ZoomDrawnWithin);
+    return drawn ? drawn : ShownTrace(parts);
+}
+
+// Zoomed out to 200:1 from the ratio button's menu, the 8 s take 40 pixels from the lane's left edge (they
+// lay at its right end, after a blank -8 to 0 s); zoomed back in to 100:1 with the expand button, 80
+// pixels from the same edge. The expand button is clicked, not the menu's item: a click given again on an
+// item whose menu had closed would land on the dialog's Cancel button under it.
 TEST_F(FrameSettingsPreview, AShortRecordingStartsAtThePreviewsLeftEdgeZoomedEitherWay)
 {
-    struct Zoom
-    {
-        const wchar_t* ratio;
-        int samplesPerPixel;
-    };
-    constexpr Zoom Zooms[] = {{L"200:1", 200}, {L"100:1", 100}};
+    constexpr int ExpandClicks = 3, ExpandButtonInset = 8;
+    constexpr int SamplesPerPixel[] = {200, 100};
+    bool partsShown = false;
     std::vector<std::optional<TraceColumns>> shown;
     {
         HostTests::SecondHand hand([] { return HostTests::DialogWithControl(PreviewWindowId); }, [&](HWND dialog) {
-            const PreviewParts parts = FindParts(dialog);
-            if (parts.scale && parts.zoomBar)
-                for (const Zoom& zoom : Zooms)
+            // The preview lays out its scale and bars once the dialog shows.
+            PreviewParts parts;
+            partsShown = HostTests::WaitFor(
+                [&] {
+                    parts = FindParts(dialog);
+                    return parts.scale && parts.zoomBar;
+                },
+                PartsShowWithin);
+            if (partsShown && ChooseRatio(dialog, parts, L"200:1"))
+            {
+                shown.push_back(TraceDrawnAt(parts, RecordSamples / SamplesPerPixel[0]));
+                HostTests::SaveTestPicture(dialog, L"frame-settings-preview-200-to-1");
+                const RECT bar = PlaceOf(parts.zoomBar);
+                // Clicked again only while the trace keeps its width at 200:1: a click lost under load.
+                const auto stillAt200 = [&](const std::optional<TraceColumns>& trace) {
+                    return trace && trace->last - trace->first + 1 <= RecordSamples / SamplesPerPixel[0] + WidthLeeway;
+                };
+                for (int click = 0; click < ExpandClicks && shown.size() < 2; ++click)
                 {
-                    const int width = RecordSamples / zoom.samplesPerPixel;
-                    if (!ChooseRatio(dialog, parts, zoom.ratio))
-                        break;
-                    // The preview has drawn the new zoom once the trace is as wide as the record at it.
-                    shown.push_back(HostTests::WaitFor(
-                        [&] {
-                            const auto trace = ShownTrace(parts);
-                            return trace && std::abs(trace->last - trace->first + 1 - width) <= WidthLeeway ? trace
-                                                                                                            : std::nullopt;
-                        },
-                        5000));
-                    if (!shown.back())
-                        shown.back() = ShownTrace(parts);
-                    HostTests::SaveTestPicture(dialog, std::wstring(L"frame-settings-preview-") +
-                                                           std::to_wstring(zoom.samplesPerPixel) + L"-to-1");
+                    HostTests::ClickAt({bar.right - ExpandButtonInset, (bar.top + bar.bottom) / 2});
+                    if (const auto trace = TraceDrawnAt(parts, RecordSamples / SamplesPerPixel[1]); !stillAt200(trace))
+                        shown.push_back(trace);
                 }
+                HostTests::SaveTestPicture(dialog, L"frame-settings-preview-100-to-1");
+            }
             HostTests::ClickUntilGone(dialog, IDCANCEL);
         });
         EXPECT_EQ(L"&Settings...", HostTests::ChooseMenuItem(Frame(), L"Sistra", [](const std::wstring& text) {
@@ -139,13 +159,14 @@ TEST_F(FrameSettingsPreview, AShortRecordingStartsAtThePreviewsLeftEdgeZoomedEit
                   }));
         ASSERT_TRUE(HostTests::PumpUntil(Frame(), [&] { return hand.done.load(); }));
     }
-    ASSERT_EQ(std::size(Zooms), shown.size()) << "a ratio was not chosen from the menu";
+    ASSERT_TRUE(partsShown) << "the preview showed no value scale or zoom bar";
+    ASSERT_EQ(std::size(SamplesPerPixel), shown.size()) << "the zoom did not change";
     for (size_t zoom = 0; zoom < shown.size(); ++zoom)
     {
-        ASSERT_TRUE(shown[zoom]) << "no trace at " << Host::ToUtf8(Zooms[zoom].ratio);
-        EXPECT_LE(shown[zoom]->first, EdgeLeeway) << Host::ToUtf8(Zooms[zoom].ratio);
-        EXPECT_NEAR(RecordSamples / Zooms[zoom].samplesPerPixel, shown[zoom]->last - shown[zoom]->first + 1, WidthLeeway)
-            << Host::ToUtf8(Zooms[zoom].ratio);
+        const int ratio = SamplesPerPixel[zoom];
+        ASSERT_TRUE(shown[zoom]) << "no trace at " << ratio << ":1";
+        EXPECT_LE(shown[zoom]->first, EdgeLeeway) << ratio << ":1";
+        EXPECT_NEAR(RecordSamples / ratio, shown[zoom]->last - shown[zoom]->first + 1, WidthLeeway) << ratio << ":1";
     }
 }
 
