@@ -73,6 +73,29 @@ TEST_F(FrameChannelActions, UnitsWithdrawTheCalibrationAndTheHostsOwnUnitsBringA
     EXPECT_DOUBLE_EQ(1.0, PressureScale());
 }
 
+// The unit box follows the channel chosen above it; a volume unit typed for the pressure is refused, saying
+// why, and the pressure keeps its units.
+TEST_F(FrameChannelActions, TheUnitBoxOffersTheChosenChannelsUnitAndAnotherQuantitysIsRefusedSayingWhy)
+{
+    std::vector<std::wstring> offered;
+    HostTests::MessageBoxCloser boxes(L"frame-channel-units-refused");
+    HostTests::InUnitsDialog(Frame(), [&](HWND dialog) {
+        const HWND unit = GetDlgItem(dialog, Host::DialogFieldId(HostTests::UnitsUnitField));
+        for (const wchar_t channel : {L'2', L'1'})
+        {
+            HostTests::ChooseFirstEntry(dialog, channel);
+            offered.push_back(HostTests::WindowText(unit));
+        }
+        EXPECT_TRUE(HostTests::RetypeUntilShown(unit, L"uL"));
+        HostTests::ClickUntilGone(dialog, IDOK);
+    });
+    EXPECT_EQ((std::vector<std::wstring>{L"uL", L"mmHg"}), offered);
+    const std::vector<std::wstring> told = boxes.Stop();
+    ASSERT_EQ(1u, told.size());
+    EXPECT_NE(std::wstring::npos, told.front().find(L"cannot be shown in uL, which is no pressure unit")) << Host::ToUtf8(told.front());
+    EXPECT_DOUBLE_EQ(1.0, PressureScale());
+}
+
 TEST_F(FrameChannelActions, ADeletedEcgSourceIsWarnedAboutAndTheLoopsComeFromThePressure)
 {
     const auto ecgSource = [&] {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -102,26 +103,33 @@ inline double ShownScale(Host::HostDocument& document, int32_t channel)
     return facts.scale;
 }
 
+// Channel > Units..., its dialog handled by inDialog (which closes it).
+inline void InUnitsDialog(Host::FrameWindow& frame, const std::function<void(HWND)>& inDialog)
+{
+    SecondHand hand([] { return DialogWithControl(Host::DialogFieldId(0)); }, inDialog);
+    const std::wstring item = L"&Units...";
+    EXPECT_EQ(item, ChooseMenuItem(frame, L"Channel", [&](const std::wstring& text) { return text == item; }));
+    PumpUntil(frame, [&] { return hand.done.load(); });
+    Settle(frame);
+}
+
+constexpr size_t UnitsShownSecondField = 4, UnitsUnitField = 5;
+
 // Channel > Units... with the channel of that number (the first, the pressure, unless said) shown as shown2
 // at raw 1, in unit when one is given (else the unit the dialog offers, the recorded one).
 inline void ChangeUnitsThroughTheMenu(Host::FrameWindow& frame, const std::wstring& shown2, const std::wstring& unit = {},
                                       wchar_t channel = L'1')
 {
-    constexpr size_t ShownSecondField = 4, UnitField = 5;
-    SecondHand hand([] { return DialogWithControl(Host::DialogFieldId(0)); }, [&](HWND dialog) {
+    InUnitsDialog(frame, [&](HWND dialog) {
         ChooseFirstEntry(dialog, channel);
-        EXPECT_TRUE(RetypeUntilShown(GetDlgItem(dialog, Host::DialogFieldId(ShownSecondField)), shown2));
+        EXPECT_TRUE(RetypeUntilShown(GetDlgItem(dialog, Host::DialogFieldId(UnitsShownSecondField)), shown2));
         if (!unit.empty())
         {
-            EXPECT_TRUE(RetypeUntilShown(GetDlgItem(dialog, Host::DialogFieldId(UnitField)), unit));
+            EXPECT_TRUE(RetypeUntilShown(GetDlgItem(dialog, Host::DialogFieldId(UnitsUnitField)), unit));
         }
         SaveTestPicture(dialog, L"frame-channel-units");
         ClickUntilGone(dialog, IDOK);
     });
-    const std::wstring item = L"&Units...";
-    EXPECT_EQ(item, ChooseMenuItem(frame, L"Channel", [&](const std::wstring& text) { return text == item; }));
-    PumpUntil(frame, [&] { return hand.done.load(); });
-    Settle(frame);
 }
 
 } // namespace HostTests

@@ -97,11 +97,15 @@ ChannelCommands::~ChannelCommands()
 void ChannelCommands::AskUnits()
 {
     const std::vector<ChannelChoice> choices = ChannelChoices(opened_.Host(), false);
+    // The unit box offers the chosen channel's recorded unit, as the identity points above it do.
+    std::vector<std::wstring> units;
+    for (const ChannelChoice& choice : choices)
+        units.push_back(FromUtf8(opened_.Host().Data().Channels()[static_cast<size_t>(choice.channel)].unit));
     const std::vector<DialogField> fields{{L"Raw value 1", L"0", {}},
                                           {L"Shows 1", L"0", {}},
                                           {L"Raw value 2", L"1", {}},
                                           {L"Shows 2", L"1", {}},
-                                          {L"Unit", choices.empty() ? L"" : FromUtf8(opened_.Host().Data().Channels()[static_cast<size_t>(choices.front().channel)].unit), {}}};
+                                          {L"Unit", units.empty() ? L"" : units.front(), {}, units}};
     std::vector<std::wstring> answer;
     const auto channel = AskChannel(frame_.Handle(), L"Units", choices, fields, &answer);
     if (!channel)

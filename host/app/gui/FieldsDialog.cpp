@@ -99,6 +99,16 @@ void FillFields(HWND dialog, const std::vector<DialogField>& fields)
     }
 }
 
+// The edits that follow the first field's list take the texts of the item chosen in it.
+void FollowFirstChoice(HWND dialog, const std::vector<DialogField>& fields)
+{
+    const LRESULT chosen = SendMessageW(GetDlgItem(dialog, DialogFieldId(0)), CB_GETCURSEL, 0, 0);
+    for (size_t index = 1; chosen >= 0 && index < fields.size(); ++index)
+        if (static_cast<size_t>(chosen) < fields[index].perFirstChoice.size())
+            SetWindowTextW(GetDlgItem(dialog, DialogFieldId(index)),
+                           fields[index].perFirstChoice[static_cast<size_t>(chosen)].c_str());
+}
+
 INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG)
@@ -107,7 +117,14 @@ INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         FillFields(dialog, *reinterpret_cast<Session*>(lParam)->fields);
         return TRUE;
     }
-    if (message != WM_COMMAND || (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL))
+    if (message != WM_COMMAND)
+        return FALSE;
+    if (LOWORD(wParam) == DialogFieldId(0) && HIWORD(wParam) == CBN_SELCHANGE)
+    {
+        FollowFirstChoice(dialog, *reinterpret_cast<Session*>(GetWindowLongPtrW(dialog, DWLP_USER))->fields);
+        return TRUE;
+    }
+    if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
         return FALSE;
     if (LOWORD(wParam) == IDOK)
     {

@@ -16,6 +16,9 @@ struct DialogField
     std::wstring label;
     std::wstring value;                // an edit's text, or the list's chosen item
     std::vector<std::wstring> choices; // none: an edit
+    // An edit that follows the first field's list: the text it takes when that list's item of the same
+    // index is chosen (none: it keeps what it holds).
+    std::vector<std::wstring> perFirstChoice;
 };
 
 // The control id of the index-th field.
