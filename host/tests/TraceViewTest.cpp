@@ -328,3 +328,26 @@ TEST_F(TraceViewOfAnalysedRecording, AMarksTooltipGoesWhenThePointerLeavesTheVie
 }
 
 } // namespace
+
+// A lane's scale: a varying channel gets a little room above and below; a flat one lies in the middle of
+// a scale a thousandth of its size wide (of 1 at zero), with the same room (0.08 of the span, so its top
+// lies 0.58 of a span above the middle), not one as wide as the rounding of a float.
+TEST(LaneValueRange, AFlatChannelLiesInTheMiddleOfAReadableScale)
+{
+    const struct
+    {
+        double lowest, highest;
+        double top, foot;
+    } cases[] = {
+        {-4.6, 134.6, 134.6 + 0.08 * 139.2, -4.6 - 0.08 * 139.2},
+        {0.0, 0.0, 0.58, -0.58},
+        {69.97, 69.97002, 69.97001 + 0.58 * 0.06997002, 69.97001 - 0.58 * 0.06997002},
+        {-2e-3, -2e-3, -2e-3 + 0.58 * 2e-6, -2e-3 - 0.58 * 2e-6},
+    };
+    for (const auto& test : cases)
+    {
+        const auto [top, foot] = Host::LaneValueRange(test.lowest, test.highest);
+        EXPECT_NEAR(test.top, top, 1e-6 * std::abs(test.top - test.foot)) << test.lowest << ".." << test.highest;
+        EXPECT_NEAR(test.foot, foot, 1e-6 * std::abs(test.top - test.foot)) << test.lowest << ".." << test.highest;
+    }
+}

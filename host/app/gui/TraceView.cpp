@@ -537,8 +537,7 @@ void TraceView::PaintLane(HDC dc, int32_t channel, const RECT& lane)
         PaintLaneLabels(dc, channel, lane, std::nullopt);
         return;
     }
-    const double span = std::max(1e-9, static_cast<double>(top) - bottom);
-    const double highest = top + span * LaneHeadroom, lowest = bottom - span * LaneHeadroom;
+    const auto [highest, lowest] = LaneValueRange(bottom, top);
     const double pixelsPerUnit = (lane.bottom - lane.top - 2) / (highest - lowest);
     const auto rowOf = [&](float value) { return static_cast<LONG>(lane.top + (highest - value) * pixelsPerUnit); };
     std::vector<POINT> points;
@@ -555,6 +554,21 @@ void TraceView::PaintLane(HDC dc, int32_t channel, const RECT& lane)
     if (points.size() >= 2)
         Polyline(dc, points.data(), static_cast<int>(points.size()));
     PaintLaneLabels(dc, channel, lane, std::pair{highest, lowest});
+}
+
+std::pair<double, double> LaneValueRange(double lowest, double highest)
+{
+    constexpr double LeastSpanOfSize = 1e-3, LeastSpanAtZero = 1.0;
+    const double size = std::max(std::abs(lowest), std::abs(highest));
+    const double least = size > 0.0 ? size * LeastSpanOfSize : LeastSpanAtZero;
+    if (highest - lowest < least)
+    {
+        const double middle = lowest / 2.0 + highest / 2.0;
+        lowest = middle - least / 2.0;
+        highest = middle + least / 2.0;
+    }
+    const double room = (highest - lowest) * LaneHeadroom;
+    return {highest + room, lowest - room};
 }
 
 // Left of the lane, one line each: the channel's name at the top, the value at the lane's top edge below

@@ -17,6 +17,7 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <utility>
 #include <span>
 #include <string>
 #include <utility>
@@ -24,6 +25,12 @@
 
 namespace Host
 {
+
+// The values at a lane's top and foot (in that order) for samples from lowest to highest: a little room
+// above and below them, over a span of at least a thousandth of their size (of 1 when they are all 0), so
+// that a flat channel lies in the middle of a readable scale rather than at the edges of one as wide as
+// the rounding of its last bit.
+std::pair<double, double> LaneValueRange(double lowest, double highest);
 
 class TraceView final : public Orv::OwnerKept<IDocView2, IHostTraceView>
 {
