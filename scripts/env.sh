@@ -58,8 +58,24 @@ with_wine_prefix_lock() {
 # with its backtrace on the error output. Wine's crash dialog would wait for a person: a test run hung
 # until its time-out and told nothing of the crash.
 start_wine() {
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 \
-        || die "Wine does not start in $WINEPREFIX"
+    set_wine_registry 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
+}
+
+# set_wine_registry KEY ARGS...: sets a value in the prefix's registry, dying with Wine's own words when
+# it cannot. Tried again after a failure: on a busy machine a first start has been seen to fail once.
+set_wine_registry() {
+    local log attempt
+    log=$(mktemp)
+    for attempt in 1 2 3; do
+        if wine reg add "$@" /f </dev/null >"$log" 2>&1; then
+            rm -f "$log"
+            return 0
+        fi
+        sleep "$attempt"
+    done
+    cat "$log" >&2
+    rm -f "$log"
+    die "Wine does not start in $WINEPREFIX"
 }
 
 # link_wine_prefix SHARED OWN: OWN becomes a prefix of its own over SHARED's files, linked, with the
