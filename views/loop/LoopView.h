@@ -84,6 +84,14 @@ public:
     std::optional<Orv::String> EdpvrText(int32_t type);
     // A straight relation's equation in the units the axes show.
     Orv::String LinearRelationText(const wchar_t* rangeSymbol, const wchar_t* domainSymbol, const ViewRegression& line);
+    // A straight relation fitted once, for its line and its equation; none when the loops give no fit.
+    struct StraightRelation
+    {
+        ViewRegression line;
+        Orv::String text;
+    };
+    std::optional<StraightRelation> StraightEspvr(SistraData& data, int32_t type);
+    std::optional<StraightRelation> LinearEdpvr(SistraData& data);
 
     OWL::TCheckList& LoopList() { return *loopList_; }
     OWL::TCheckBox& EspvrCheck() { return *espvrCheck_; }

@@ -182,34 +182,32 @@ bool SistraAnalysisGraphView::GetGlyphs(double, double, int seriesId, int* count
     SistraData* data = AnalysisData();
     if (!data || IsOnlineAnalysisRunning())
         return true;
-    ViewRegression line;
-    std::optional<Orv::String> text;
+    std::optional<StraightRelation> relation;
     COLORREF colour = EspvrColour;
     if (seriesId == RelationSeries::Edpvr)
     {
         if (LoopViewInt(PropertyId::EdpvrRegressionType) == EdpvrExponential)
             return true;
-        text = EdpvrText(EdpvrLinear);
+        relation = LinearEdpvr(*data);
         colour = EdpvrColour;
-        line = FitLinearEdpvr(*data).second;
     }
     else
     {
         const int32_t type = LoopViewInt(PropertyId::EspvrRegressionType);
         if (type == EspvrQuadratic)
             return true;
-        text = EspvrText(type);
-        line = FitStraightEspvr(*data, type).second;
+        relation = StraightEspvr(*data, type);
     }
-    if (!text)
+    if (!relation)
         return true;
+    ViewRegression& line = relation->line;
     // A line that is no fit is its text alone.
     if (line.IsNoFit())
         line.slope = line.intercept = std::numeric_limits<double>::quiet_NaN();
     double low = 0.0, high = 0.0;
     GetDomainLimits(low, high);
     lineFunction_ = MGraph1::GlyphRecord{low, line.slope * low + line.intercept, high, line.slope * high + line.intercept,
-                                         MGraph1::GlyphKind::Segment, colour, text->c_str(), false};
+                                         MGraph1::GlyphKind::Segment, colour, relation->text.c_str(), false};
     *count = 1;
     *records = &lineFunction_;
     return true;
@@ -267,6 +265,23 @@ Orv::String SistraAnalysisGraphView::LinearRelationText(const wchar_t* rangeSymb
                           GetRangeUnitScale());
 }
 
+std::optional<SistraAnalysisGraphView::StraightRelation> SistraAnalysisGraphView::StraightEspvr(SistraData& data,
+                                                                                                 int32_t type)
+{
+    const auto [fitted, line] = FitStraightEspvr(data, type);
+    if (!fitted)
+        return std::nullopt;
+    return StraightRelation{line, LinearRelationText(L"ESPVR: Pes", L"Ves", line)};
+}
+
+std::optional<SistraAnalysisGraphView::StraightRelation> SistraAnalysisGraphView::LinearEdpvr(SistraData& data)
+{
+    const auto [fitted, line] = FitLinearEdpvr(data);
+    if (!fitted)
+        return std::nullopt;
+    return StraightRelation{line, LinearRelationText(L"EDPVR: Ped", L"Ved", line)};
+}
+
 // The equations read in the units the axes show: the fits over the shown values.
 std::optional<Orv::String> SistraAnalysisGraphView::EspvrText(int32_t type)
 {
@@ -279,8 +294,8 @@ std::optional<Orv::String> SistraAnalysisGraphView::EspvrText(int32_t type)
     case EspvrPerpendicular:
     case EspvrTangent:
     {
-        const auto [fitted, line] = FitStraightEspvr(*data, type);
-        return fitted ? std::optional(LinearRelationText(L"ESPVR: Pes", L"Ves", line)) : std::nullopt;
+        const auto relation = StraightEspvr(*data, type);
+        return relation ? std::optional(relation->text) : std::nullopt;
     }
     case EspvrQuadratic:
     {
@@ -308,8 +323,8 @@ std::optional<Orv::String> SistraAnalysisGraphView::EdpvrText(int32_t type)
         return std::nullopt;
     if (type == EdpvrLinear)
     {
-        const auto [fitted, line] = FitLinearEdpvr(*data);
-        return fitted ? std::optional(LinearRelationText(L"EDPVR: Ped", L"Ved", line)) : std::nullopt;
+        const auto relation = LinearEdpvr(*data);
+        return relation ? std::optional(relation->text) : std::nullopt;
     }
     if (type != EdpvrExponential)
         return std::nullopt;
