@@ -37,6 +37,13 @@ std::string LowerCase(std::string text)
     return text;
 }
 
+std::wstring WindowText(HWND window)
+{
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 std::string SystemErrorText(DWORD error)
 {
     wchar_t buffer[512] = {};

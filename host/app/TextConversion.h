@@ -13,6 +13,9 @@ std::wstring FromUtf8(const std::string& text);
 // The text with its ASCII letters in lower case, as names are compared.
 std::string LowerCase(std::string text);
 
+// The text a window shows (a control's contents, a window's title).
+std::wstring WindowText(HWND window);
+
 // The operating system's text for an error code, without its line end.
 std::string SystemErrorText(DWORD error);
 

@@ -74,13 +74,6 @@ struct Session
     std::vector<std::wstring> values;
 };
 
-std::wstring ControlText(HWND control)
-{
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 void FillFields(HWND dialog, const std::vector<DialogField>& fields)
 {
     for (size_t index = 0; index < fields.size(); ++index)
@@ -130,7 +123,7 @@ INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     {
         auto& session = *reinterpret_cast<Session*>(GetWindowLongPtrW(dialog, DWLP_USER));
         for (size_t index = 0; index < session.fields->size(); ++index)
-            session.values.push_back(ControlText(GetDlgItem(dialog, DialogFieldId(index))));
+            session.values.push_back(WindowText(GetDlgItem(dialog, DialogFieldId(index))));
     }
     EndDialog(dialog, LOWORD(wParam));
     return TRUE;

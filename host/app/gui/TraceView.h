@@ -17,7 +17,6 @@
 #include <array>
 #include <map>
 #include <optional>
-#include <utility>
 #include <span>
 #include <string>
 #include <utility>

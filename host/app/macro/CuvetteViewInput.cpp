@@ -30,13 +30,6 @@ constexpr WPARAM StartEditKey = '0';
 // never a reason to wait.
 constexpr int MostPostedMessages = 10000;
 
-std::wstring TextOf(HWND window)
-{
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 std::wstring ClassOf(HWND window)
 {
     wchar_t name[64] = {};
@@ -173,7 +166,7 @@ std::wstring CuvetteViewInput::Apply()
     // The view says why it does not apply in a box.
     if (MessageBoxCount(standIn_) > boxes)
         throw CuvetteViewRefusal(ToUtf8(MessageBoxText(standIn_, boxes).value_or(L"")));
-    return TextOf(Control(FitText));
+    return WindowText(Control(FitText));
 }
 
 } // namespace Host
