@@ -5,6 +5,7 @@
 #include "host/app/gui/WindowPicture.h"
 #include "host/tests/FrameInput.h"
 #include "host/tests/RecordingFixtures.h"
+#include "host/tests/ScreenPixels.h"
 #include "host/tests/TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -18,58 +19,14 @@ namespace
 {
 
 using HostTests::PumpUntil;
+using HostTests::ReadScreen;
+using HostTests::SaveScreenPicture;
+using HostTests::ScreenPixels;
 
 constexpr int Beats = 12;
 constexpr int WorkflowChoice = 1070, FirstStepPane = 113, ApplyBox = 1077, LoopWarningIcon = 3006, LoopList = 3001;
 // At 96 dpi a balloon's tail is 20 pixels high.
 constexpr int TailHeight = 20;
-
-// What the display shows of a rectangle of the screen, 0x00RRGGBB row by row.
-struct ScreenPixels
-{
-    RECT place{};
-    std::vector<DWORD> pixels;
-
-    DWORD At(int x, int y) const
-    {
-        return pixels[static_cast<size_t>(y - place.top) * (place.right - place.left) + (x - place.left)] & 0xFFFFFF;
-    }
-};
-
-// A copy of what the display shows of a rectangle of the screen; the caller deletes it.
-HBITMAP CopyScreen(const RECT& place)
-{
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, place.right - place.left, place.bottom - place.top);
-    const HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, place.right - place.left, place.bottom - place.top, screen, place.left, place.top, SRCCOPY);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return bitmap;
-}
-
-ScreenPixels ReadScreen(const RECT& place)
-{
-    const int width = place.right - place.left, height = place.bottom - place.top;
-    ScreenPixels read{place, std::vector<DWORD>(static_cast<size_t>(width) * height)};
-    HBITMAP bitmap = CopyScreen(place);
-    HDC screen = GetDC(nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), read.pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(bitmap);
-    return read;
-}
-
-void SaveScreenPicture(const RECT& place, const std::wstring& name)
-{
-    HBITMAP bitmap = CopyScreen(place);
-    Host::SaveBitmapPicture(bitmap, HostTests::TestPicturePath(name));
-    DeleteObject(bitmap);
-}
 
 // The visible balloon of this thread; null while there is none.
 HWND ShownBalloon()

@@ -2,6 +2,7 @@
 // person sees it, not through the window's own picture (which the window paints on request and so shows
 // whole even when the screen does not).
 #include "host/tests/FrameSessionFixture.h"
+#include "host/tests/ScreenPixels.h"
 
 #include <gtest/gtest.h>
 
@@ -27,35 +28,6 @@ RECT ClientOnScreen(HWND window)
     return client;
 }
 
-// The screen's pixels over place, 0x00RRGGBB row by row, copied from the display as it shows them.
-std::vector<DWORD> ScreenPixels(const RECT& place)
-{
-    const int width = place.right - place.left, height = place.bottom - place.top;
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
-    BITMAPINFO format{};
-    format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
-    void* bits = nullptr;
-    const HDC screen = GetDC(nullptr);
-    const HDC memory = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateDIBSection(memory, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap)
-    {
-        const HGDIOBJ previous = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, width, height, screen, place.left, place.top, SRCCOPY))
-        {
-            GdiFlush();
-            const auto* copied = static_cast<const DWORD*>(bits);
-            for (size_t i = 0; i < pixels.size(); ++i)
-                pixels[i] = copied[i] & 0xFFFFFF;
-        }
-        SelectObject(memory, previous);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 double SameShare(const std::vector<DWORD>& a, const std::vector<DWORD>& b)
 {
     if (a.empty() || a.size() != b.size())
@@ -72,11 +44,11 @@ std::vector<DWORD> SettledScreen(const RECT& place)
 {
     constexpr DWORD LookInterval = 60;
     constexpr int SameLooksNeeded = 3, MostLooks = 100;
-    std::vector<DWORD> last = ScreenPixels(place);
+    std::vector<DWORD> last = HostTests::ReadScreen(place).pixels;
     for (int looks = 0, same = 0; same < SameLooksNeeded && looks < MostLooks; ++looks)
     {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, LookInterval, QS_ALLINPUT);
-        std::vector<DWORD> now = ScreenPixels(place);
+        std::vector<DWORD> now = HostTests::ReadScreen(place).pixels;
         same = now == last ? same + 1 : 0;
         last = std::move(now);
     }
