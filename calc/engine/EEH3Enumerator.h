@@ -1,6 +1,6 @@
 // The host-facing event enumerator of a detector-style calculation function. X names the detector's
-// Algorithm (and may add what the detector's Part gives its enumerator); N is the function's small
-// integer, kept for the host.
+// Algorithm (and may add members of the detector's own that its enumerator carries); N is the function's
+// small integer, kept for the host.
 #pragma once
 
 #include "calc/engine/CalcEnumBase.h"
