@@ -43,7 +43,7 @@ if(NOT SISTRA_WINEPREFIX)
     set(SISTRA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "" FORCE)
 endif()
 set(SISTRA_TEST_ENVIRONMENT
-    WINEPREFIX=${SISTRA_WINEPREFIX} WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
+    WINEPREFIX=${SISTRA_WINEPREFIX} WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=")
 
 # sistra_library(NAME SOURCES...): one subsystem's code, as objects so that the static
 # initialisers that link class objects into their lists survive into Sistra.dll.

@@ -3,7 +3,10 @@ SISTRA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 SISTRA_BUILD=${SISTRA_BUILD:-$SISTRA_ROOT/build}
 export WINEPREFIX=${WINEPREFIX:-$SISTRA_BUILD/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# Wine's menu builder is not started: it would turn every shortcut a program saves into a menu entry of
+# the machine's desktop, and it reads a shortcut in a process of its own after the program that saved it
+# has gone on, so that the folder holding the shortcut could not be removed until it let go.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe=}
 export WINEARCH=win64
 # Checkouts under one folder share compiled objects through the compiler cache.
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$SISTRA_ROOT")}
