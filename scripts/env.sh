@@ -11,6 +11,18 @@ export WINEARCH=win64
 # Checkouts under one folder share compiled objects through the compiler cache.
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$SISTRA_ROOT")}
 
+# Wine finds the server of a prefix through a folder under TMPDIR. Every Wine command of ours takes the
+# same one, whatever TMPDIR a command was given: a command run with a TMPDIR of its own started a second
+# server on a prefix another server held, which nothing could reach or end once that folder was deleted.
+SISTRA_WINE_TMPDIR=/tmp
+wine() { TMPDIR=$SISTRA_WINE_TMPDIR command wine "$@"; }
+wineserver() { TMPDIR=$SISTRA_WINE_TMPDIR command wineserver "$@"; }
+wineboot() { TMPDIR=$SISTRA_WINE_TMPDIR command wineboot "$@"; }
+
+# How long a session's server waits for the next program once none runs, and then ends with Wine's own
+# programs: the scripts' sessions end that long after their command, however the command ended.
+WINE_SESSION_LINGER_SECONDS=5
+
 say() { printf '%s: %s\n' "$(basename "$0")" "$*" >&2; }
 die() { say "error: $*"; exit 1; }
 
