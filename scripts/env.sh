@@ -53,6 +53,25 @@ use_own_wine_prefix() {
     export WINEPREFIX=$own
 }
 
+# start_session_server SECONDS: starts the prefix's server (when none serves it) to stay SECONDS after its
+# last program. A server that ends at once tells Wine's own processes (services, the desktop) to go the
+# moment its last program ends: the program a command starts after Wine's start-up program joined a session
+# whose desktop was going, and on a busy machine a window command failed to make its frame ("Invalid window
+# handle"); commands started side by side met that end whenever all of them had finished together.
+# The server outlives the command: it is handed none of the command's open files. Holding the read end
+# of an input stream (`analyze <(yes ...)`), it kept the writer blocked, and whatever waited for that
+# writer's output (a test runner) waited with it.
+start_session_server() {
+    (
+        for open_file in /proc/$BASHPID/fd/*; do
+            number=${open_file##*/}
+            if [ "$number" -gt 2 ]; then eval "exec $number>&-"; fi
+        done
+        export TMPDIR=$SISTRA_WINE_TMPDIR
+        exec wineserver --persistent="$1" </dev/null >/dev/null 2>&1
+    ) || true
+}
+
 # wine_prefix_made: whether the shared Wine prefix is there, asked under the lock its making holds
 # (with_wine_prefix_lock), so that a command started beside the one that makes it waits for it rather than
 # taking it half made or making it again.
