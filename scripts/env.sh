@@ -53,8 +53,8 @@ use_own_wine_prefix() {
     export WINEPREFIX=$own
 }
 
-# start_session_server SECONDS: starts the prefix's server (when none serves it) to stay SECONDS after its
-# last program. A server that ends at once tells Wine's own processes (services, the desktop) to go the
+# start_session_server SECONDS: starts the prefix's server to stay SECONDS after its last program; fails
+# when a server serves the prefix already. A server that ends at once tells Wine's own processes (services, the desktop) to go the
 # moment its last program ends: the program a command starts after Wine's start-up program joined a session
 # whose desktop was going, and on a busy machine a window command failed to make its frame ("Invalid window
 # handle"); commands started side by side met that end whenever all of them had finished together.
@@ -69,7 +69,7 @@ start_session_server() {
         done
         export TMPDIR=$SISTRA_WINE_TMPDIR
         exec wineserver --persistent="$1" </dev/null >/dev/null 2>&1
-    ) || true
+    )
 }
 
 # wine_prefix_made: whether the shared Wine prefix is there, asked under the lock its making holds
