@@ -64,26 +64,32 @@ bool IsBlankOrUnset(const RecordingPosition& position)
 
 } // namespace
 
-// The host put its own conversions back: the calibrations that were applied are given the channels again.
-// The channel first gets a fresh conversion, so that the calibrator does not take the old one for its own;
-// a commit that changes nothing tells nobody, so the calibration is re-applied here. The host names no
-// channel: any of them may show other numbers now, so the loops are found again from what they show (the
-// summaries kept from the conversions withdrawn would stand beside rows read in the restored ones).
+// The host put its own conversions back on every channel: they are the channels' own units again, and every
+// calibration the document keeps applied is built on them and given its channel again. The loops take the
+// calibrations from the models, the curves and the saline line from the channel: a correction kept by the
+// one and lost by the other put the parallel conductance into the next Apply twice. A calibration not in
+// force keeps the restored conversion too, so that the loops read the channel in the unit it shows. The
+// host names no channel: any of them may show other numbers now, so the loops are found again from what
+// they show (the summaries kept from the conversions withdrawn would stand beside rows read in the
+// restored ones).
 void SistraDocument::OnHostConversionsReset(void*)
 {
     const ModelPtr setup = GetSetupModel();
-    const auto reapply = [&](int kind, int appliedId, int32_t channel, bool (SistraDocument::*calibrate)()) {
-        const ModelPtr model = GetModel(kind);
-        if (!model || !model->GetValue<PropertyType::Bool>(appliedId))
-            return;
-        ApplyChannelSetup(channel, nullptr);
-        model->CommitChanges();
-        ChangeWithBroadcast(calibrate);
-    };
-    reapply(ModelKind::VolumeCalib, PropertyId::VolumeCalibrationApplied, setup->GetVolumeChannel(),
-            &SistraDocument::ApplyVolumeCalibration);
-    reapply(ModelKind::PressureCalib, PropertyId::PressureCalibrationApplied, setup->GetPressureChannel(),
-            &SistraDocument::ReapplyPressureCalibration);
+    const struct
+    {
+        CalibratorBase* calibrator;
+        int32_t channel;
+        bool (SistraDocument::*reapply)();
+    } targets[] = {{volumeCalibrator_.get(), setup->GetVolumeChannel(), &SistraDocument::ApplyVolumeCalibration},
+                   {pressureCalibrator_.get(), setup->GetPressureChannel(), &SistraDocument::ReapplyPressureCalibration}};
+    for (const auto& target : targets)
+    {
+        if (target.channel == NoChannel)
+            continue;
+        target.calibrator->FetchChannelConversion(target.channel);
+        if (target.calibrator->IsActive())
+            ChangeWithBroadcast(target.reapply);
+    }
     UpdateOnlineSink();
     RefreshViews();
     if (analysisEnabled_)
