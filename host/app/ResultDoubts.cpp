@@ -2,8 +2,12 @@
 
 #include "host/app/LoopRecordReport.h"
 
+#include "hostapi/LoopParameterNames.h"
+
+#include <algorithm>
 #include <cmath>
 #include <optional>
+#include <string_view>
 
 namespace Host
 {
@@ -37,14 +41,110 @@ void DoubtSummaries(const std::vector<SummaryRow>& summaries, std::vector<std::s
                          "): is each volume calibration in the unit its command takes?");
 }
 
-void DoubtRelations(const std::vector<RelationRow>& relations, std::vector<std::string>& doubts)
+// What a relation is fitted to: the loops' parameters along x and y (0: the loops themselves), the least
+// number of loops and of distinct x values it takes, and what is left to say when the loops have those.
+struct RelationPoints
+{
+    int x = 0, y = 0;
+    size_t least = 2;
+    const char* otherwise = "the points spread no further than the recorded values' rounding";
+};
+
+constexpr int VesParameter = 6, VedParameter = 7, PesParameter = 12, PedParameter = 13, DpdtMaxParameter = 18;
+constexpr int PvaParameter = 26;
+// Two values closer than this share of their size are one value, as floats recorded them.
+constexpr double SameValueShare = 1e-6;
+
+RelationPoints PointsOf(const std::string& relation)
+{
+    if (relation == "ESPVR quadratic")
+        return {VesParameter, PesParameter, 3,
+                "the solver finds no curve through the points that fits them as well as the straight line"};
+    if (relation == "ESPVR tangent")
+        return {0, 0, 2, "no line touches the loops' end-systolic parts"};
+    if (relation == "EDPVR exponential")
+        return {VedParameter, PedParameter, 2,
+                "the solver finds no curve Ped = A exp(B Ved) with A >= 0 through the points"};
+    if (relation.starts_with("ESPVR"))
+        return {VesParameter, PesParameter};
+    if (relation == "PRSW")
+        return {VedParameter, StrokeWorkParameter};
+    if (relation.starts_with("EDPVR"))
+        return {VedParameter, PedParameter};
+    return {VedParameter, DpdtMaxParameter};
+}
+
+size_t DistinctValues(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    size_t distinct = 0;
+    for (size_t i = 0; i < values.size(); ++i)
+        if (i == 0 || values[i] - values[i - 1] > SameValueShare * std::max(std::fabs(values[i]), std::fabs(values[i - 1])))
+            ++distinct;
+    return distinct;
+}
+
+// Why the included loops give no relation, in words.
+std::string NoFitReason(const std::string& relation, const std::vector<LoopRow>& loops)
+{
+    const RelationPoints wanted = PointsOf(relation);
+    const auto name = [](int parameter) { return std::string(LoopParameterShortNames[parameter - 1]); };
+    std::vector<double> xs, ys;
+    for (const LoopRow& loop : loops)
+    {
+        if (loop.record.state != Sistra::LoopStateValid)
+            continue;
+        const double x = wanted.x ? loop.values[static_cast<size_t>(wanted.x - 1)] : 0.0;
+        const double y = wanted.y ? loop.values[static_cast<size_t>(wanted.y - 1)] : 0.0;
+        if (std::isfinite(x) && std::isfinite(y))
+            xs.push_back(x), ys.push_back(y);
+    }
+    const std::string what = wanted.x ? " with both " + name(wanted.x) + " and " + name(wanted.y) : " included";
+    if (xs.size() < wanted.least)
+        return (xs.empty() ? std::string("no loop") : std::to_string(xs.size()) + " loop" + (xs.size() == 1 ? "" : "s")) +
+               what + ", where it takes " + std::to_string(wanted.least);
+    if (wanted.x && DistinctValues(xs) < wanted.least)
+        return "the loops' " + name(wanted.x) + " take " + std::to_string(DistinctValues(xs)) + " value" +
+               (DistinctValues(xs) == 1 ? "" : "s") + ", where it takes " + std::to_string(wanted.least);
+    if (wanted.y && DistinctValues(ys) < 2)
+        return "every loop has the same " + name(wanted.y);
+    return std::string(wanted.otherwise) + " (" + std::to_string(xs.size()) + " loops)";
+}
+
+void DoubtRelations(const std::vector<RelationRow>& relations, const std::vector<LoopRow>& loops,
+                    std::vector<std::string>& doubts)
 {
     for (const RelationRow& relation : relations)
-        if (relation.worseThanMean)
-            doubts.push_back(std::string(relation.name) + ": no fit, r2 = " +
-                             LoopRecordReport::NumberText(*relation.worseThanMean) +
-                             " is below 0 (the curve lies further from the loops than their mean); no relation is "
-                             "given, nor the areas, energies and efficiencies that need it");
+    {
+        if (relation.fit)
+            continue;
+        const std::string why = relation.worseThanMean
+                                    ? "r2 = " + LoopRecordReport::NumberText(*relation.worseThanMean) +
+                                          " is below 0 (the curve lies further from the loops than their mean)"
+                                    : NoFitReason(relation.name, loops);
+        doubts.push_back(std::string(relation.name) + ": no fit, " + why +
+                         "; no relation is given, nor the areas, energies and efficiencies that need it");
+    }
+}
+
+// The areas take the end-systolic and end-diastolic relations the settings choose, fitted and meeting.
+void DoubtAreas(const AnalysisResults& results, std::vector<std::string>& doubts)
+{
+    const auto included = std::count_if(results.loops.begin(), results.loops.end(), [](const LoopRow& loop) {
+        return loop.record.state == Sistra::LoopStateValid;
+    });
+    const auto& areas = results.summaries.size() >= PvaParameter ? results.summaries[PvaParameter - 1].summary
+                                                                  : std::optional<SistraParameterSummary>{};
+    if (included == 0 || (areas && areas->count > 0))
+        return;
+    std::string unfitted;
+    for (const RelationRow& relation : results.relations)
+        if (!relation.fit && (std::string_view(relation.name).starts_with("ESPVR") ||
+                              std::string_view(relation.name).starts_with("EDPVR")))
+            unfitted += (unfitted.empty() ? "" : ", ") + std::string(relation.name);
+    doubts.push_back("PVA, PE and CE: none for any loop: they take the ESPVR and EDPVR the settings choose, " +
+                     (unfitted.empty() ? std::string("and those do not meet where the loops' areas can close")
+                                       : "fitted and meeting; no fit: " + unfitted));
 }
 
 // The stable stroke volume averages the volume where dP/dt passes a share of its maximum: on a noisy
@@ -65,7 +165,7 @@ void DoubtStrokeVolumes(const std::vector<LoopRow>& loops, std::vector<std::stri
     if (contradicted > MostContradictedShare * static_cast<double>(counted))
         doubts.push_back(std::to_string(contradicted) + " of " + std::to_string(counted) +
                          " loops have a stroke volume below 80 % of Vmax - Vmin, or none: the pressure looks too noisy "
-                         "for the stable stroke volume; SV mode Vmax - Vmin or ED from the ECG avoid it");
+                         "for the stable stroke volume; SV mode Vmax - Vmin avoids it");
 }
 
 } // namespace
@@ -74,7 +174,8 @@ std::vector<std::string> DoubtfulResults(const AnalysisResults& results)
 {
     std::vector<std::string> doubts;
     DoubtSummaries(results.summaries, doubts);
-    DoubtRelations(results.relations, doubts);
+    DoubtRelations(results.relations, results.loops, doubts);
+    DoubtAreas(results, doubts);
     DoubtStrokeVolumes(results.loops, doubts);
     return doubts;
 }
