@@ -16,6 +16,7 @@
 #include "host/app/gui/ViewFrame.h"
 #include "host/app/recording/RecordingReader.h"
 #include "host/app/recording/RecordingText.h"
+#include "host/vyr/UnitConversions.h"
 
 #include <windows.h>
 
@@ -264,13 +265,34 @@ double TypicalEcgRange(const Recording& recording, size_t channel)
 namespace
 {
 
+// Pascals per unit of each pressure unit a channel may be recorded in, without its prefix.
+constexpr std::pair<const wchar_t*, double> PascalsPerUnit[] = {
+    {L"Pa", 1.0},    {L"mmHg", 133.322387415}, {L"Torr", 101325.0 / 760.0}, {L"cmH2O", 98.0665},
+    {L"bar", 1.0e5}, {L"atm", 101325.0},        {L"psi", 6894.757293168}};
+constexpr double PascalsPerMmHg = 133.322387415;
+
+// A pressure in mmHg in the unit calculations read the channel in (its recorded unit without the prefix);
+// as it stands for a channel recorded in another unit, which a calibration then shows in mmHg.
+double PressureInChannelUnit(const Recording& recording, int32_t channel, double mmHg)
+{
+    const std::wstring unit = Vyr::SplitUnitText(FromUtf8(recording.Channels().at(static_cast<size_t>(channel)).unit)).Name();
+    for (const auto& [name, pascals] : PascalsPerUnit)
+        if (unit == name)
+            return mmHg * PascalsPerMmHg / pascals;
+    return mmHg;
+}
+
 // The ECG's R waves as the host's R-wave detector finds them: one beat per QRS, past T waves, baseline
-// wander and a scanner's gradient spikes, no two closer than the document's minimum period.
-std::wstring EcgSourceText(const Recording& recording, int32_t channel, double minimumPeriod)
+// wander and a scanner's gradient spikes, no two closer than the document's minimum period. Only those that
+// open a beat with an ejection, a pressure that rises the pressure detector's least height, mark
+// end-diastole: a dropout or pause after an R wave is no beat, as it is none for the pressure's peaks.
+std::wstring EcgSourceText(const Recording& recording, int32_t channel, const AnalysisChoices& choices)
 {
     if (!(TypicalEcgRange(recording, static_cast<size_t>(channel)) > 0.0))
         throw std::runtime_error("the ECG channel " + std::to_string(channel + 1) + " has no R waves: it is flat");
-    return FromUtf8("rwavedet(ch" + std::to_string(channel + 1) + ", " + Number(minimumPeriod) + ")");
+    return FromUtf8("ejectingbeats(rwavedet(ch" + std::to_string(channel + 1) + ", " + Number(choices.minimumPeriod) +
+                    "), ch" + std::to_string(choices.pressureChannel + 1) + ", " +
+                    Number(PressureInChannelUnit(recording, choices.pressureChannel, choices.peakHeight)) + ")");
 }
 
 // Ctrl+C cancels the run as the progress window's cancel button would, while this lives.
@@ -533,7 +555,7 @@ void ChooseEcg(const Recording& recording, const std::string& channel, AnalysisC
         choices.warnings.push_back("the ECG is taken from channel " + std::to_string(ecg + 1) + ", the " +
                                    (ecg == choices.pressureChannel ? "pressure" : "volume") +
                                    " channel: the beats are found in that signal, not in an ECG");
-    choices.ecgSource = EcgSourceText(recording, ecg, choices.minimumPeriod);
+    choices.ecgSource = EcgSourceText(recording, ecg, choices);
 }
 
 int32_t ChannelByWord(const Recording& recording, const std::string& word)

@@ -1,5 +1,6 @@
 #include "host/app/calc/CalcFunctions.h"
 
+#include "host/app/calc/EjectingBeats.h"
 #include "host/app/calc/PeakDetector.h"
 #include "host/app/calc/RWaveDetector.h"
 #include "hostapi/CalcEventRecords.h"
@@ -91,6 +92,11 @@ public:
             return Value{ValueKind::Events, 0.0, nullptr,
                          MakeRWaveDetector(a[0].value.channel, recording, RWaveRules{a[1].value.number})};
         });
+        Add("ejectingbeats", {{"events", ValueKind::Events}, Channel("pressure"), Number("minRise", 0.0)}, 3,
+            [](const std::vector<Argument>& a) {
+                return Value{ValueKind::Events, 0.0, nullptr,
+                             MakeEjectingBeats(a[0].value.events, a[1].value.channel, a[2].value.number)};
+            });
         Add("eventobjects", {{"events", ValueKind::Events}}, 1, [](const std::vector<Argument>& a) {
             return Value{ValueKind::Events, 0.0, nullptr, MakeObjectEvents(a[0].value.events)};
         });

@@ -18,8 +18,8 @@ using Unit = std::optional<std::string>;
 
 // Functions whose value is a value of their first argument, in its unit.
 // (A loop's value is its end-diastolic pressure, and an area record's the value of its loop.)
-constexpr std::array<std::string_view, 11> FirstArgumentUnit = {
-    "abs", "shift", "cmpeakdet", "rwavedet", "eventobjects", "pvedpdet", "pvecgedpdet", "pvmaxdet", "psinefit",
+constexpr std::array<std::string_view, 12> FirstArgumentUnit = {
+    "abs", "shift", "cmpeakdet", "rwavedet", "ejectingbeats", "eventobjects", "pvedpdet", "pvecgedpdet", "pvmaxdet", "psinefit",
     "sistraanalyzer", "pvacalc"};
 // Functions whose value is a pure number.
 constexpr std::array<std::string_view, 7> Dimensionless = {"sin", "cos", "tan", "exp", "log", "threshold",
