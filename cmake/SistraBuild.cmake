@@ -95,12 +95,12 @@ function(sistra_dll name)
     target_link_options(${name} PRIVATE ${SISTRA_DLL_LINK_OPTIONS})
 endfunction()
 
-# sistra_subsystem(NAME [DEPENDS libs...]): one folder of the module. Its *.cpp (in capability subfolders too) become the object library
+# sistra_subsystem(NAME [DEPENDS libs...] [SHARDS n]): one folder of the module. Its *.cpp (in capability subfolders too) become the object library
 # sistra_NAME, its tests/**/*.cpp the test executable NAME_tests (one CTest test), linked with the
-# libraries it depends on; its tests/*.rc (test string tables) are compiled into that executable. Tests run
+# libraries it depends on (SHARDS: n CTest tests, as sistra_test runs them); its tests/*.rc (test string tables) are compiled into that executable. Tests run
 # from build/bin, beside Sistra.dll and Vyr.dll.
 function(sistra_subsystem name)
-    cmake_parse_arguments(ARG "" "" "DEPENDS;SYSTEM_LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "SHARDS" "DEPENDS;SYSTEM_LIBS" ${ARGN})
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
     list(FILTER sources EXCLUDE REGEX "^tests/")
     list(TRANSFORM sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
@@ -109,7 +109,8 @@ function(sistra_subsystem name)
     file(GLOB_RECURSE tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
     file(GLOB test_resources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.rc)
     if(tests)
-        sistra_test(${name}_tests SOURCES ${tests} ${test_resources} LIBS sistra_${name} ${ARG_DEPENDS} ${ARG_SYSTEM_LIBS})
+        sistra_test(${name}_tests SOURCES ${tests} ${test_resources} LIBS sistra_${name} ${ARG_DEPENDS} ${ARG_SYSTEM_LIBS}
+                    SHARDS ${ARG_SHARDS})
         add_dependencies(${name}_tests Sistra Vyr)
     endif()
 endfunction()
