@@ -20,13 +20,21 @@ inline double EcgWander(double seconds, double amplitude)
                         0.5 * std::sin(2 * std::numbers::pi * 0.6 * seconds + 1.0));
 }
 
-// A beat whose R wave of height 1 peaks r seconds from the first sample: Q, R and S waves of Gaussian width
-// rSigma, a T wave of 0.6 four times as wide tDelay after the R wave, and a second deflection of
-// secondHeight secondDelay after it (none at 0).
-inline void AddEcgBeat(std::vector<double>& ecg, double interval, double r, double rSigma, double tDelay,
-                       double secondDelay = 0.0, double secondHeight = 0.0)
+// The T wave of a beat: its height (a share of the R wave's, negative: inverted) and its Gaussian width
+// (times the R wave's).
+struct TWave
 {
-    const double tSigma = 4.0 * rSigma;
+    double height = 0.6;
+    double widthTimes = 4.0;
+};
+
+// A beat whose R wave of height 1 peaks r seconds from the first sample: Q, R and S waves of Gaussian width
+// rSigma, a T wave tDelay after the R wave, and a second deflection of secondHeight secondDelay after it
+// (none at 0).
+inline void AddEcgBeat(std::vector<double>& ecg, double interval, double r, double rSigma, double tDelay,
+                       double secondDelay = 0.0, double secondHeight = 0.0, const TWave& tWave = {})
+{
+    const double tSigma = tWave.widthTimes * rSigma;
     const auto bump = [](double t, double centre, double width) { return std::exp(-0.5 * std::pow((t - centre) / width, 2)); };
     const double reach = tDelay + 10.0 * tSigma + secondDelay;
     const auto from = std::max<int64_t>(0, std::llround((r - reach) / interval));
@@ -35,7 +43,7 @@ inline void AddEcgBeat(std::vector<double>& ecg, double interval, double r, doub
     {
         const double t = static_cast<double>(tick) * interval;
         double value = bump(t, r, rSigma) - 0.1 * bump(t, r - 2.5 * rSigma, rSigma) -
-                       0.2 * bump(t, r + 2.5 * rSigma, rSigma) + 0.6 * bump(t, r + tDelay, tSigma);
+                       0.2 * bump(t, r + 2.5 * rSigma, rSigma) + tWave.height * bump(t, r + tDelay, tSigma);
         if (secondDelay > 0.0)
             value += secondHeight * bump(t, r + secondDelay, rSigma);
         ecg[static_cast<size_t>(tick)] += value;
@@ -66,6 +74,9 @@ struct EcgShape
     double wander = 0.4;       // amplitude of the baseline's slow swing, a share of the R wave
     uint32_t seed = 1;
     double phase = -1.0;       // an R wave this long after the first sample (negative: at a random phase)
+    TWave tWave = {};
+    int prematureEvery = 0;    // every n-th beat comes early (0: none), the next after a full compensatory pause
+    double prematureAt = 0.6;  // a premature beat's lag behind the beat before, a share of the period
 };
 
 struct SyntheticEcg
@@ -89,16 +100,38 @@ public:
                                              shape_.noise * Normal();
         SyntheticEcg made;
         const double first = shape_.phase >= 0.0 ? shape_.phase : shape_.beatSeconds * (1.0 - Uniform());
-        for (double r = first - shape_.beatSeconds; r < seconds + shape_.beatSeconds;
-             r += shape_.beatSeconds * std::clamp(1.0 + shape_.variability * Normal(), 0.7, 1.3))
+        for (const double r : BeatTimes(first - shape_.beatSeconds, seconds + shape_.beatSeconds))
         {
-            AddEcgBeat(ecg, shape_.interval, r, shape_.rSigma, shape_.tDelay, shape_.secondDelay, shape_.secondHeight);
+            AddEcgBeat(ecg, shape_.interval, r, shape_.rSigma, shape_.tDelay, shape_.secondDelay, shape_.secondHeight,
+                       shape_.tWave);
             made.rTicks.push_back(std::llround(r / shape_.interval));
         }
         for (double t = Exponential(shape_.spikeRate); shape_.spikeRate > 0.0 && t < seconds; t += Exponential(shape_.spikeRate))
             AddEcgSpike(ecg, shape_.interval, t, shape_.spikeWidth, (Uniform() < 0.5 ? -1.0 : 1.0) * (0.3 + 0.3 * Uniform()));
         made.samples.assign(ecg.begin(), ecg.end());
         return made;
+    }
+
+    // The R waves' times from first to before end: periods varying by the variability (within 2.5 of it,
+    // at least 0.3), every prematureEvery-th beat early and the beat after it where it would have come.
+    std::vector<double> BeatTimes(double first, double end)
+    {
+        const double reach = std::max(0.3, 2.5 * shape_.variability);
+        std::vector<double> times;
+        for (double r = first; r < end;)
+        {
+            times.push_back(r);
+            const double period = shape_.beatSeconds * std::clamp(1.0 + shape_.variability * Normal(), 1.0 - reach, 1.0 + reach);
+            const auto beat = static_cast<int>(times.size());
+            if (shape_.prematureEvery > 0 && beat % shape_.prematureEvery == 0)
+            {
+                times.push_back(r + shape_.prematureAt * period);
+                r += 2.0 * period;
+            }
+            else
+                r += period;
+        }
+        return times;
     }
 
 private:

@@ -173,6 +173,67 @@ TEST(RWaveDetector, NeverTakesASpikeFarNarrowerAndHigherThanTheQrsForABeat)
     }
 }
 
+// Hearts a detector that goes by height or by a period learnt once loses beats of: a mouse (480 a minute)
+// and a human whose T waves reach 0.3 to 1.5 of the R wave, broad (four times its width) and narrow
+// (twice), upright and inverted; premature beats every 3rd to 7th beat at 0.55 to 0.75 of the period, each
+// followed by a compensatory pause, over a minute; an irregular rhythm (periods varying by a fifth); spikes
+// 3 to 10 times the R wave, 4 ms wide, in the diastole every few seconds. Every R wave is one beat.
+TEST(RWaveDetector, FindsOneBeatPerRWaveWhateverTheTWavesRhythmAndSpikes)
+{
+    struct Case
+    {
+        const char* name;
+        EcgShape shape;
+        double seconds;
+        double spikeHeight = 0.0; // every spikeEvery-th beat gets one, 0.45 of the period after its R wave
+        size_t spikeEvery = 0;
+    };
+    const EcgShape mouse{0.001, 0.125, 0.002, 0.04, 0.0, 0.0, 0.03, 0.0, 0.001, 0.03, 0.2, 21};
+    const EcgShape human{0.001, 0.8, 0.010, 0.28, 0.0, 0.0, 0.03, 0.0, 0.001, 0.03, 0.4, 22};
+    const auto with = [](EcgShape shape, HostTests::TWave tWave, int prematureEvery = 0, double prematureAt = 0.6,
+                         double variability = 0.03) {
+        shape.tWave = tWave;
+        shape.prematureEvery = prematureEvery;
+        shape.prematureAt = prematureAt;
+        shape.variability = variability;
+        return shape;
+    };
+    const Case cases[] = {
+        {"mouse, T 1.5 narrow", with(mouse, {1.5, 2.0}), 12.0},
+        {"mouse, T -1.5 broad", with(mouse, {-1.5, 3.0}), 12.0},
+        {"mouse, T 0.3 narrow inverted", with(mouse, {-0.3, 2.0}), 12.0},
+        {"human, T 1.5 narrow", with(human, {1.5, 2.0}), 40.0},
+        {"human, T -1.5 narrow", with(human, {-1.5, 2.0}), 40.0},
+        {"human, T 0.8 broad inverted", with(human, {-0.8, 4.0}), 40.0},
+        {"mouse, every 3rd beat at 0.55", with(mouse, {0.8, 3.0}, 3, 0.55), 20.0},
+        {"mouse, every 7th beat at 0.75", with(mouse, {0.8, 3.0}, 7, 0.75), 20.0},
+        {"human, every 3rd beat at 0.55", with(human, {0.6, 4.0}, 3, 0.55), 60.0},
+        {"human, every 5th beat at 0.65", with(human, {0.6, 4.0}, 5, 0.65), 60.0},
+        {"human, every 7th beat at 0.75", with(human, {0.6, 4.0}, 7, 0.75), 60.0},
+        {"mouse, irregular", with(mouse, {0.6, 4.0}, 0, 0.6, 0.2), 20.0},
+        {"human, irregular", with(human, {0.6, 4.0}, 0, 0.6, 0.2), 60.0},
+        {"mouse, spikes 3x", with(mouse, {0.6, 4.0}), 12.0, 3.0, 25},
+        {"mouse, spikes 10x", with(mouse, {0.6, 4.0}), 12.0, 10.0, 25},
+        {"human, spikes 5x", with(human, {0.6, 4.0}), 40.0, 5.0, 4},
+    };
+    for (const Case& test : cases)
+    {
+        const auto count = std::llround(test.seconds / test.shape.interval);
+        HostTests::SyntheticEcg ecg = EcgGenerator(test.shape).Make(count);
+        if (test.spikeEvery > 0)
+        {
+            std::vector<double> spiked(ecg.samples.begin(), ecg.samples.end());
+            for (size_t beat = 2; beat < ecg.rTicks.size(); beat += test.spikeEvery)
+                HostTests::AddEcgSpike(spiked, test.shape.interval,
+                                       static_cast<double>(ecg.rTicks[beat]) * test.shape.interval + 0.45 * test.shape.beatSeconds,
+                                       0.004, (beat % 2 == 0 ? 1.0 : -1.0) * test.spikeHeight);
+            ecg.samples.assign(spiked.begin(), spiked.end());
+        }
+        const std::vector<int64_t> found = Detect(ecg.samples, test.shape.interval, ecg.samples.size());
+        EXPECT_TRUE(OneBeatPerRWave(found, ecg, test.shape, 0, count)) << test.name;
+    }
+}
+
 TEST(RWaveDetector, IsCalledByNameOnAChannel)
 {
     const HostTests::ScannerEcg ecg = Cases[0].ecg;

@@ -16,7 +16,7 @@ constexpr double LagStep = 1.01;
 // Below this paired share no lag is a period; a shorter lag is taken over the best one from this share of
 // its score on.
 constexpr double MinPairedShare = 0.3;
-constexpr double RunShare = 0.8;
+constexpr double RunShare = 0.6;
 constexpr int MinCounted = 3;
 
 bool HasPartner(std::span<const Deflection> deflections, double at, double reach)
@@ -55,7 +55,8 @@ double PairedShare(std::span<const Deflection> deflections, int64_t from, int64_
 //          / sum of w over the deflections x whose two nearer partners' places lie inside [from, to).
 // Every beat repeats both ways at the period (or twice it, where one beat is missing); the spacing of a
 // beat's two deflections does not (nothing lies as far beyond the second), nor that of a beat and a spike. Multiples of the period score as high as the
-// period, so it is the first run of lags (on a 1 % grid) scoring at least 0.8 of the best, and the geometric
+// period (higher where premature beats and their pauses repeat every few beats), so it is the first run of
+// lags (on a 1 % grid) scoring at least 0.6 of the best, and the geometric
 // middle of that run: the run spans the beat-to-beat variation either side of the period.
 std::optional<double> EstimateBeatPeriod(std::span<const Deflection> deflections, int64_t from, int64_t to,
                                          const PeriodRange& range)

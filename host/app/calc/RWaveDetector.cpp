@@ -67,6 +67,15 @@ double LowerMedian(std::vector<double> values)
     return *middle;
 }
 
+double Median(std::vector<double> values)
+{
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    if (values.size() % 2 == 1)
+        return *middle;
+    return 0.5 * (*middle + *std::max_element(values.begin(), middle));
+}
+
 template <typename Item, typename Get>
 std::vector<double> Collect(const std::vector<Item>& items, Get get)
 {
@@ -94,16 +103,21 @@ std::vector<double> Collect(const std::vector<Item>& items, Get get)
 //               the widths of the windows' largest slopes' candidates; then h = clamp(W / 2, 1, 12 ms) and
 //               s = clamp(2 W, h, 20 ms), the QRS's own scales, and anew from those windows SPK = lower median
 //               of the largest slopes, the height H and width W alike; NPK = median of f.
-//   period:     P from where the strong candidates (slope >= 0.5 SPK, no artefact) of those 8 s lie (see
-//               EstimateBeatPeriod), estimated anew from each further 8 s for the beats after them; never
-//               from the beats taken, so that a spurious beat cannot shorten what keeps the next one out.
+//   shape:      r = the slope over 3 h against f (see Broadness), B its lower median over the windows'
+//               tops, then followed as H; a candidate with r > 1.4 B is broad (a T wave however high); one
+//               whose largest step between neighbouring samples by its R wave is 0.75 of its height is a
+//               spike, skipped among the windows' tops as well.
+//   period:     P from where the strong QRS-shaped candidates (slope >= 0.5 SPK, no artefact, not broad; an
+//               R wave's up- and downstroke one) of those 8 s lie (see EstimateBeatPeriod); from the fourth
+//               beat on, the median of the last 9 intervals between beats: premature beats and their
+//               compensatory pauses, and a spurious beat, are each a minority of them.
 //   threshold:  THR = NPK + 0.4 (SPK - NPK).
 //   Walking the candidates in order, one is
 //     ignored    within the refractory period of the last beat: max(minPeriod, 0.45 P) (minPeriod alone
 //                while there is no P), so that of two deflections within a beat the first is the R wave;
-//     artefact   (no update) when narrower than W / 2, or more than 3 H high and narrower than W: a spike;
+//     artefact   (no update) a spike, or narrower than W / 2, or more than 3 H high and narrower than W;
 //     cut        when its QRS does not lie whole in the record (see below);
-//     a T wave   (noise) when its slope is below half the last beat's and it lies within 0.6 P of it (360 ms
+//     a T wave   (noise) when broad, or when its slope is below half the last beat's and it lies within 0.6 P of it (360 ms
 //                while there is no P); before a record's first beat, below half SPK within 0.6 P of the start;
 //     a beat     when its slope f >= THR: SPK = 0.125 min(f, 2 SPK) + 0.875 SPK, H and W alike;
 //     noise      otherwise: NPK = 0.125 f + 0.875 NPK, kept as missed.
@@ -178,7 +192,17 @@ std::vector<RWaveDetector::Candidate> RWaveDetector::WindowTops(int64_t end) con
         const int64_t stop = std::min(end, start + learnWindow_);
         if (stop - start < learnWindow_ && !tops.empty())
             break; // a part window may hold no beat
-        tops.push_back(Measure(std::max_element(f_.begin() + start, f_.begin() + stop) - f_.begin(), end));
+        // The largest slope that is no spike (at most a few tried: a window of spikes yields its largest).
+        std::vector<float> slopes(f_.begin() + start, f_.begin() + stop);
+        std::optional<Candidate> top;
+        for (int tried = 0; tried < SpikesSkipped && (!top || IsSpike(*top)); ++tried)
+        {
+            const int64_t at = std::max_element(slopes.begin(), slopes.end()) - slopes.begin();
+            top = Measure(start + at, end);
+            std::fill(slopes.begin() + std::max<int64_t>(0, at - searchHalf_),
+                      slopes.begin() + std::min<int64_t>(static_cast<int64_t>(slopes.size()), at + searchHalf_ + 1), 0.0f);
+        }
+        tops.push_back(*top);
     }
     return tops;
 }
@@ -187,7 +211,6 @@ void RWaveDetector::Learn(bool complete)
 {
     const int64_t end = std::min<int64_t>(learnTicks_, static_cast<int64_t>(y_.size()));
     learned_ = true;
-    nextEstimate_ = 2 * learnTicks_;
     if (end == 0)
         return;
     DeriveSlope(end);
@@ -200,6 +223,7 @@ void RWaveDetector::Learn(bool complete)
     const std::vector<Candidate> tops = WindowTops(end);
     signalPeak_ = LowerMedian(Collect(tops, [](const Candidate& c) { return c.slope; }));
     height_ = LowerMedian(Collect(tops, [](const Candidate& c) { return c.height; }));
+    broadness_ = LowerMedian(Collect(tops, [](const Candidate& c) { return c.broadness; }));
     width_ = LowerMedian(Collect(tops, widthOf));
     noisePeak_ = LowerMedian(std::vector<double>(f_.begin(), f_.begin() + end));
     period_ = EstimatePeriod(0, end);
@@ -229,6 +253,9 @@ RWaveDetector::Candidate RWaveDetector::Measure(int64_t tick, int64_t end) const
         if (std::abs(y_[static_cast<size_t>(n)] - mean) > std::abs(y_[static_cast<size_t>(peak)] - mean))
             peak = n;
     const double deviation = y_[static_cast<size_t>(peak)] - mean;
+    double step = 0.0;
+    for (int64_t n = std::max(from, peak - 2); n < std::min(to - 1, peak + 2); ++n)
+        step = std::max(step, static_cast<double>(std::abs(y_[static_cast<size_t>(n + 1)] - y_[static_cast<size_t>(n)])));
     const auto above = [&](int64_t n) { return (y_[static_cast<size_t>(n)] - mean) * deviation >= 0.5 * deviation * deviation; };
     int64_t left = peak, right = peak;
     while (left > from && above(left - 1))
@@ -236,12 +263,44 @@ RWaveDetector::Candidate RWaveDetector::Measure(int64_t tick, int64_t end) const
     while (right + 1 < to && above(right + 1))
         ++right;
     return {tick, peak, f_[static_cast<size_t>(tick)], std::abs(deviation), static_cast<double>(right - left + 1),
-            peak == first || peak == last};
+            peak == first || peak == last, Broadness(tick), step};
+}
+
+// r = |mean(y[n+1 .. n+3h]) - mean(y[n-3h .. n-1])| / (3 f[n]): near 1 on a wave as broad as three slope
+// spans (its slope holds over them), well below on a QRS, which rises and falls within them.
+double RWaveDetector::Broadness(int64_t tick) const
+{
+    // Within the data every caller has: the slope span past the search window.
+    const int64_t reach = std::min(BroadSpans * slopeHalf_, searchHalf_ + slopeHalf_), size = static_cast<int64_t>(y_.size());
+    const auto mean = [&](int64_t from, int64_t to) {
+        from = std::clamp<int64_t>(from, 0, size - 1), to = std::clamp<int64_t>(to, from + 1, size);
+        return std::accumulate(y_.begin() + from, y_.begin() + to, 0.0) / static_cast<double>(to - from);
+    };
+    const double slope = f_[static_cast<size_t>(tick)];
+    if (!(slope > 0.0))
+        return 0.0;
+    // A ramp of slope g gives g (h + 1) over the slope span and g (reach + 1) over this one.
+    return std::abs(mean(tick + 1, tick + reach + 1) - mean(tick - reach, tick)) * static_cast<double>(slopeHalf_ + 1) /
+           (static_cast<double>(reach + 1) * slope);
+}
+
+// A T wave (or a P wave, or wander) as high and steep as the QRS is still far broader: its slope holds
+// over the spans the QRS rises and falls within.
+bool RWaveDetector::IsBroad(const Candidate& candidate) const
+{
+    return candidate.broadness > BroadTimes * broadness_;
+}
+
+// A spike jumps most of its height from one sample to the next; a QRS takes several samples, however
+// fast the heart and slow the sampling.
+bool RWaveDetector::IsSpike(const Candidate& candidate) const
+{
+    return candidate.step >= SpikeStepShare * candidate.height;
 }
 
 bool RWaveDetector::IsArtefact(const Candidate& candidate) const
 {
-    return candidate.width < ArtefactWidthShare * width_ ||
+    return IsSpike(candidate) || candidate.width < ArtefactWidthShare * width_ ||
            (candidate.height > ArtefactHeightTimes * height_ && candidate.width < width_);
 }
 
@@ -271,7 +330,7 @@ std::optional<RWaveDetector::Candidate> RWaveDetector::Strongest(int64_t from, i
             !IsSlopePeak(tick))
             continue;
         const Candidate candidate = Measure(tick, end);
-        if (candidate.peak >= from && candidate.peak < to && !candidate.atEdge && !IsArtefact(candidate))
+        if (candidate.peak >= from && candidate.peak < to && !candidate.atEdge && !IsArtefact(candidate) && !IsBroad(candidate))
             strongest = candidate;
     }
     return strongest;
@@ -286,8 +345,13 @@ std::optional<double> RWaveDetector::EstimatePeriod(int64_t from, int64_t to) co
         if (slope <= 0.0f || slope < StrongShare * signalPeak_ || !IsSlopePeak(tick))
             continue;
         const Candidate candidate = Measure(tick, to);
-        if (!candidate.atEdge && !IsArtefact(candidate))
-            deflections.push_back({tick, candidate.slope});
+        if (candidate.atEdge || IsArtefact(candidate) || IsBroad(candidate))
+            continue;
+        // The up- and downstroke of one R wave are one deflection, at its peak.
+        if (!deflections.empty() && candidate.peak - deflections.back().tick <= searchHalf_)
+            deflections.back().weight = std::max(deflections.back().weight, candidate.slope);
+        else
+            deflections.push_back({candidate.peak, candidate.slope});
     }
     const double shortest = std::max(minPeriodTicks_, ShortestPeriodSeconds / interval_);
     return EstimateBeatPeriod(deflections, from, to, {shortest, LongestPeriodSeconds / interval_});
@@ -321,12 +385,6 @@ void RWaveDetector::Advance(bool complete, EventTrack& track)
 
 void RWaveDetector::Examine(int64_t tick, int64_t known, EventTrack& track)
 {
-    if (tick >= nextEstimate_)
-    {
-        if (const auto period = EstimatePeriod(nextEstimate_ - learnTicks_, nextEstimate_))
-            period_ = period;
-        nextEstimate_ += learnTicks_;
-    }
     const float slope = f_[static_cast<size_t>(tick)];
     if (slope > 0.0f && slope >= 0.5 * Threshold() && IsSlopePeak(tick) &&
         !(last_ && static_cast<double>(tick - *last_) < Refractory()))
@@ -334,7 +392,7 @@ void RWaveDetector::Examine(int64_t tick, int64_t known, EventTrack& track)
         const Candidate candidate = Measure(tick, known);
         if (IsArtefact(candidate) || candidate.atEdge || candidate.peak <= lastPeak_ || !LiesWholeInRecord(candidate, known))
             return;
-        const bool tWave = IsTWave(candidate);
+        const bool tWave = IsBroad(candidate) || IsTWave(candidate);
         if (!tWave && candidate.slope >= Threshold())
             return Accept(candidate, RunningWeight, track);
         noisePeak_ = RunningWeight * candidate.slope + (1.0 - RunningWeight) * noisePeak_;
@@ -365,8 +423,11 @@ void RWaveDetector::Accept(const Candidate& beat, double weight, EventTrack& tra
 {
     signalPeak_ = weight * std::min(beat.slope, SlopeRiseTimes * signalPeak_) + (1.0 - weight) * signalPeak_;
     height_ = RunningWeight * beat.height + (1.0 - RunningWeight) * height_;
+    broadness_ = RunningWeight * beat.broadness + (1.0 - RunningWeight) * broadness_;
     width_ = RunningWeight * beat.width + (1.0 - RunningWeight) * width_;
     lastSlope_ = beat.slope;
+    if (lastPeak_ >= 0)
+        FollowPeriod(beat.peak - lastPeak_);
     last_ = beat.tick;
     lastPeak_ = beat.peak;
     missed_.clear();
@@ -375,6 +436,17 @@ void RWaveDetector::Accept(const Candidate& beat, double weight, EventTrack& tra
     held_.push_back(beat);
     if (held_.size() == 2)
         confirmAt_ = beat.tick + static_cast<int64_t>(std::ceil(Refractory()));
+}
+
+// The period follows the median of the last beats' intervals: premature beats and their compensatory
+// pauses, the odd beat missed or a spurious one are each a minority of them.
+void RWaveDetector::FollowPeriod(int64_t interval)
+{
+    intervals_.push_back(static_cast<double>(interval));
+    if (intervals_.size() > FollowedIntervals)
+        intervals_.erase(intervals_.begin());
+    if (intervals_.size() >= LeastFollowedIntervals)
+        period_ = Median(intervals_);
 }
 
 // The first beat stands unless the next beat has a second deflection that it lacks: then it is itself the

@@ -37,6 +37,8 @@ private:
         double height;   // of the deflection above the mean around it
         double width;    // ticks the deflection stays above half its height
         bool atEdge;     // the extreme lies at the edge of the window searched
+        double broadness; // the slope over three slope spans against the slope (see Broadness)
+        double step;      // the largest step from one sample to the next around the R wave
     };
 
     void Advance(bool complete, EventTrack& track);
@@ -48,6 +50,9 @@ private:
     bool IsSlopePeak(int64_t tick) const;
     // The candidate at tick, from the samples of y before end.
     Candidate Measure(int64_t tick, int64_t end) const;
+    double Broadness(int64_t tick) const;
+    bool IsBroad(const Candidate& candidate) const;
+    bool IsSpike(const Candidate& candidate) const;
     bool IsArtefact(const Candidate& candidate) const;
     bool IsTWave(const Candidate& candidate) const;
     bool LiesWholeInRecord(const Candidate& candidate, int64_t known) const;
@@ -56,12 +61,18 @@ private:
     std::optional<double> EstimatePeriod(int64_t from, int64_t to) const;
     Candidate SearchBackChoice() const;
     void Accept(const Candidate& beat, double weight, EventTrack& track);
+    void FollowPeriod(int64_t interval);
     void ConfirmFirst(int64_t known, EventTrack& track);
     void Append(const Candidate& beat, EventTrack& track) const;
     double Threshold() const { return noisePeak_ + ThresholdShare * (signalPeak_ - noisePeak_); }
     double Refractory() const;
 
     static constexpr double ThresholdShare = 0.4;
+    static constexpr int64_t BroadSpans = 3;
+    static constexpr double BroadTimes = 1.4;
+    static constexpr double SpikeStepShare = 0.75;
+    static constexpr int SpikesSkipped = 4;
+    static constexpr size_t FollowedIntervals = 9, LeastFollowedIntervals = 4;
 
     double interval_;
     double minPeriodTicks_;
@@ -74,9 +85,9 @@ private:
     std::vector<float> x_, y_, f_;
     bool learned_ = false;
     int64_t next_ = 0;         // the next tick of f_ to examine
-    int64_t nextEstimate_ = 0; // the period is estimated anew from the span before this tick once reached
-    double signalPeak_ = 0.0, noisePeak_ = 0.0, height_ = 0.0, width_ = 0.0, lastSlope_ = 0.0;
-    std::optional<double> period_;      // ticks, from the record itself, not from the beats taken
+    double signalPeak_ = 0.0, noisePeak_ = 0.0, height_ = 0.0, width_ = 0.0, broadness_ = 0.0, lastSlope_ = 0.0;
+    std::optional<double> period_;      // ticks: from the record's start, then from the beats taken
+    std::vector<double> intervals_;     // ticks between the last beats' R waves
     std::optional<int64_t> last_;       // slope tick of the last beat
     int64_t lastPeak_ = -1;             // R-wave tick of the last beat
     std::vector<Candidate> missed_;     // candidates below the threshold since the last beat
