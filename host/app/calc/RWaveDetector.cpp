@@ -105,8 +105,9 @@ std::vector<double> Collect(const std::vector<Item>& items, Get get)
 //               of the largest slopes, the height H and width W alike; NPK = median of f.
 //   shape:      r = the slope over 3 h against f (see Broadness), B its lower median over the windows'
 //               tops, then followed as H; a candidate with r > 1.4 B is broad (a T wave however high); one
-//               whose largest step between neighbouring samples by its R wave is 0.75 of its height is a
-//               spike, skipped among the windows' tops as well.
+//               whose largest step between neighbouring samples by its R wave is 0.75 of its height and
+//               at least H is a spike (unless the tops' lower median of that step share is 0.75 too),
+//               skipped among the windows' tops as well.
 //   period:     P from where the strong QRS-shaped candidates (slope >= 0.5 SPK, no artefact, not broad; an
 //               R wave's up- and downstroke one) of those 8 s lie (see EstimateBeatPeriod); from the fourth
 //               beat on, the median of the last 9 intervals between beats: premature beats and their
@@ -192,17 +193,20 @@ std::vector<RWaveDetector::Candidate> RWaveDetector::WindowTops(int64_t end) con
         const int64_t stop = std::min(end, start + learnWindow_);
         if (stop - start < learnWindow_ && !tops.empty())
             break; // a part window may hold no beat
-        // The largest slope that is no spike (at most a few tried: a window of spikes yields its largest).
+        // The largest slope that is no spike (at most a few tried: a window of spikes, or whose R waves
+        // jump as spikes do, yields its largest).
         std::vector<float> slopes(f_.begin() + start, f_.begin() + stop);
-        std::optional<Candidate> top;
-        for (int tried = 0; tried < SpikesSkipped && (!top || IsSpike(*top)); ++tried)
+        std::vector<Candidate> tried;
+        while (tried.size() < SpikesSkipped && (tried.empty() || IsSpike(tried.back())))
         {
             const int64_t at = std::max_element(slopes.begin(), slopes.end()) - slopes.begin();
-            top = Measure(start + at, end);
+            if (!tried.empty() && !(slopes[static_cast<size_t>(at)] > 0.0f))
+                break;
+            tried.push_back(Measure(start + at, end));
             std::fill(slopes.begin() + std::max<int64_t>(0, at - searchHalf_),
                       slopes.begin() + std::min<int64_t>(static_cast<int64_t>(slopes.size()), at + searchHalf_ + 1), 0.0f);
         }
-        tops.push_back(*top);
+        tops.push_back(IsSpike(tried.back()) ? tried.front() : tried.back());
     }
     return tops;
 }
@@ -224,6 +228,7 @@ void RWaveDetector::Learn(bool complete)
     signalPeak_ = LowerMedian(Collect(tops, [](const Candidate& c) { return c.slope; }));
     height_ = LowerMedian(Collect(tops, [](const Candidate& c) { return c.height; }));
     broadness_ = LowerMedian(Collect(tops, [](const Candidate& c) { return c.broadness; }));
+    steepness_ = LowerMedian(Collect(tops, [](const Candidate& c) { return c.height > 0.0 ? c.step / c.height : 0.0; }));
     width_ = LowerMedian(Collect(tops, widthOf));
     noisePeak_ = LowerMedian(std::vector<double>(f_.begin(), f_.begin() + end));
     period_ = EstimatePeriod(0, end);
@@ -291,11 +296,13 @@ bool RWaveDetector::IsBroad(const Candidate& candidate) const
     return candidate.broadness > BroadTimes * broadness_;
 }
 
-// A spike jumps most of its height from one sample to the next; a QRS takes several samples, however
-// fast the heart and slow the sampling.
+// A spike jumps most of its height from one sample to the next, and (once the R waves are known) further
+// than an R wave is high; a QRS takes several samples, however fast the heart and slow the sampling, and
+// noise on a small one may make one of its steps most of its height. Where the R waves themselves jump
+// (a marker pulse in place of an ECG), no deflection is a spike.
 bool RWaveDetector::IsSpike(const Candidate& candidate) const
 {
-    return candidate.step >= SpikeStepShare * candidate.height;
+    return candidate.step >= SpikeStepShare * candidate.height && candidate.step >= height_ && steepness_ < SpikeStepShare;
 }
 
 bool RWaveDetector::IsArtefact(const Candidate& candidate) const

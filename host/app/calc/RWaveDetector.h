@@ -71,7 +71,7 @@ private:
     static constexpr int64_t BroadSpans = 3;
     static constexpr double BroadTimes = 1.4;
     static constexpr double SpikeStepShare = 0.75;
-    static constexpr int SpikesSkipped = 4;
+    static constexpr size_t SpikesSkipped = 4;
     static constexpr size_t FollowedIntervals = 9, LeastFollowedIntervals = 4;
 
     double interval_;
@@ -85,7 +85,8 @@ private:
     std::vector<float> x_, y_, f_;
     bool learned_ = false;
     int64_t next_ = 0;         // the next tick of f_ to examine
-    double signalPeak_ = 0.0, noisePeak_ = 0.0, height_ = 0.0, width_ = 0.0, broadness_ = 0.0, lastSlope_ = 0.0;
+    double signalPeak_ = 0.0, noisePeak_ = 0.0, height_ = 0.0, width_ = 0.0, broadness_ = 0.0, steepness_ = 0.0,
+           lastSlope_ = 0.0;
     std::optional<double> period_;      // ticks: from the record's start, then from the beats taken
     std::vector<double> intervals_;     // ticks between the last beats' R waves
     std::optional<int64_t> last_;       // slope tick of the last beat
