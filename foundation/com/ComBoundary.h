@@ -11,7 +11,8 @@ namespace Orv
 {
 
 // The failure code for the exception being handled; call only inside a catch block. Always a failure:
-// an exception that carries a success code is reported as E_FAIL, never as success.
+// an exception that carries a success code is reported as E_FAIL, never as success. An XOrv thrown with
+// a message of its own leaves that message as the thread's error information (ErrorReason.h).
 HRESULT ResultOfCurrentException() noexcept;
 
 // Runs body and returns its HRESULT (S_OK for a body without result), or the code of what it threw.

@@ -30,7 +30,7 @@ Orv::String SystemMessage(HRESULT code)
 
 XOrv::XOrv(HRESULT code) : m_code(code), m_message(MessageFromCode(code)) {}
 
-XOrv::XOrv(const Orv::String& message, HRESULT code) : m_code(code), m_message(message)
+XOrv::XOrv(const Orv::String& message, HRESULT code) : m_code(code), m_reason(message), m_message(message)
 {
     if (AppendsCodeText(code))
     {

@@ -30,6 +30,8 @@ public:
     const char* what() const noexcept override;
     virtual Orv::String GetMessage() const;
     HRESULT Code() const { return m_code; }
+    // The message as the thrower gave it, without the code's text; empty when it gave none.
+    const Orv::String& Reason() const { return m_reason; }
 
     // The text of a code: the operating system's for system codes, the host's string table's for the
     // system's own codes; empty when there is none. Throws nothing but allocation failure.
@@ -38,6 +40,7 @@ public:
 
 private:
     HRESULT m_code;
+    Orv::String m_reason;
     mutable Orv::String m_message;
 };
 

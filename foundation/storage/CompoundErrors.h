@@ -18,10 +18,10 @@ constexpr HRESULT InternalErrorCode = Orv::E_ORV_INTERNAL;
 }
 
 // A file that ends before a part its header places: cut short, the commonest damage a file takes.
-[[noreturn]] inline void ThrowCutShort(uint64_t fileSize, uint64_t partEnd)
+[[noreturn]] inline void ThrowCutShort(uint64_t fileSize, uint64_t partEnd, const wchar_t* part = L"its cluster map")
 {
     throw XOrv(Orv::String((L"the file is cut short: it ends at byte " + std::to_wstring(fileSize) +
-                            L", before the end of its cluster map at byte " + std::to_wstring(partEnd))
+                            L", before the end of " + part + L" at byte " + std::to_wstring(partEnd))
                                .c_str()),
                STG_E_DOCFILECORRUPT);
 }

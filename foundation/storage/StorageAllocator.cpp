@@ -58,8 +58,10 @@ std::unique_ptr<StorageAllocator> StorageAllocator::Open(ILockBytes* lockBytes, 
 {
     RootStorageInfo header{};
     ULONG read = 0;
-    if (FAILED(lockBytes->ReadAt({}, &header, sizeof(header), &read)) || read != sizeof(header))
+    if (FAILED(lockBytes->ReadAt({}, &header, sizeof(header), &read)))
         ThrowCorrupt();
+    if (read != sizeof(header))
+        ThrowCutShort(read, sizeof(header), L"its header");
     if (header.clusterShift < SmallestClusterShift || header.clusterShift > LargestClusterShift)
         ThrowCorrupt();
     std::unique_ptr<StorageAllocator> allocator(new StorageAllocator(lockBytes, header.clusterShift, rootMode));

@@ -13,6 +13,8 @@
 
 #include "host/app/macro/MacroText.h"
 #include "hostapi/VyrDocuments.h"
+#include "host/app/gui/GuiCommands.h"
+#include "testsupport/VyrTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -243,6 +245,65 @@ TEST_F(FrameDocumentFile, EditedDataOpenAsShownAndAFileThatKeptNoDataOpensItsRec
     EXPECT_EQ(unedited, LoopValues(*opened));
     std::filesystem::remove(path);
     std::filesystem::remove(earlier);
+}
+
+// A damaged document, chosen with File > Open or named to gui, is refused in a message box that says what
+// is damaged (a cut one: that it is cut short); the frame stays as it was, and gui, which shows none, ends
+// failed once the box is answered.
+TEST_F(FrameDocumentFile, ADamagedDocumentIsRefusedInAMessageBoxThatNamesTheDamage)
+{
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "frame-document-damaged.sdoc";
+    const auto changeTheRecordingsName = [&] {
+        Orv::ComPtr<IStorage> root;
+        Orv::ComPtr<IStream> reference;
+        ASSERT_EQ(S_OK, Host::OpenDocumentFile(path.wstring(), root.Put()));
+        ASSERT_EQ(S_OK, root->OpenStream(L"Recording", nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, reference.Put()));
+        const char changed = 'X';
+        ASSERT_EQ(S_OK, reference->Write(&changed, 1, nullptr));
+        reference.Reset();
+        ASSERT_EQ(S_OK, root->Commit(STGC_DEFAULT));
+    };
+    const auto cutInHalf = [&] { std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2); };
+    const struct
+    {
+        std::function<void()> damage;
+        std::vector<std::wstring> named;
+    } cases[] = {
+        {changeTheRecordingsName, {L"(stream Recording)", L"changed after the save"}},
+        {cutInHalf, {L"the file is cut short: it ends at byte"}},
+    };
+    // A box that reached the screen in place of the host's (which a script answers) is closed, not waited on.
+    HostTests::MessageBoxCloser onScreen(L"frame-document-damaged");
+    for (const auto& damaged : cases)
+    {
+        std::filesystem::remove(path);
+        Orv::ComPtr<ICustomDocument> module;
+        opened->Document()->QueryInterface(IID_ICustomDocument, module.PutVoid());
+        ASSERT_EQ(S_OK, Host::SaveDocumentFile(path.wstring(), Host::FromUtf8(file.Path()), {module.Get()}, {}));
+        damaged.damage();
+        const size_t before = RecordedMessageBoxes(opened->StandIn()).size();
+
+        opened->StandIn().ScriptMessageBoxAnswer(IDOK);
+        opened->StandIn().ScriptSaveFileAnswer(path.c_str());
+        ASSERT_EQ(L"&Open...", Choose(L"&Open..."));
+        HostTests::Settle(Frame());
+        EXPECT_TRUE(IsWindow(Frame().Handle()));
+        EXPECT_FALSE(session->NextDocument());
+        opened->StandIn().ScriptMessageBoxAnswer(IDOK);
+        std::ostringstream out, err;
+        EXPECT_EQ(Host::ExitFailure, Host::RunGui({"gui", path.string()}, out, err));
+
+        const auto boxes = RecordedMessageBoxes(opened->StandIn());
+        ASSERT_EQ(before + 2, boxes.size()) << "File > Open's box and gui's";
+        for (size_t box = before; box < boxes.size(); ++box)
+        {
+            EXPECT_EQ(path.wstring() + L" is a damaged document: ", boxes[box].text.substr(0, path.wstring().size() + 24));
+            for (const std::wstring& words : damaged.named)
+                EXPECT_NE(std::wstring::npos, boxes[box].text.find(words)) << Host::ToUtf8(boxes[box].text);
+        }
+    }
+    EXPECT_EQ(0u, onScreen.Stop().size()) << "boxes the host's message box did not show";
+    std::filesystem::remove(path);
 }
 
 } // namespace

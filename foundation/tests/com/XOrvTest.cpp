@@ -1,4 +1,5 @@
 #include "foundation/com/ComBoundary.h"
+#include "foundation/com/ErrorReason.h"
 #include "foundation/com/XOrv.h"
 #include "foundation/tests/TestStringIds.h"
 
@@ -116,6 +117,36 @@ TEST(CatchReturn, NeverReportsAThrownSuccessCodeAsSuccess)
 {
     EXPECT_EQ(E_FAIL, Orv::CatchReturn([] { throw XOrv(String(L"message only"), S_OK); }));
     EXPECT_EQ(E_FAIL, Orv::CatchReturn([] { throw XOrv(String(L"odd"), S_FALSE); }));
+}
+
+// A message of the thrower's own crosses the boundary beside the code; a bare code leaves what an inner
+// call said, and the code is the thrown one either way.
+TEST(CatchReturn, CarriesTheThrownMessageAsTheThreadsErrorInformation)
+{
+    struct Case
+    {
+        HRESULT (*cross)();
+        HRESULT code;
+        std::wstring reason;
+    };
+    const Case cases[] = {
+        {[] { return Orv::CatchReturn([] { throw XOrv(String(L"the file is cut short"), STG_E_DOCFILECORRUPT); }); },
+         STG_E_DOCFILECORRUPT, L"the file is cut short"},
+        {[] { return Orv::CatchReturn([] { throw XOrv(String(L"odd"), S_FALSE); }); }, E_FAIL, L"odd"},
+        {[] { return Orv::CatchReturn([] { XOrv::Throw(STG_E_DOCFILECORRUPT); }); }, STG_E_DOCFILECORRUPT, L""},
+        {[] {
+             return Orv::CatchReturn([] {
+                 XOrv::Throw(Orv::FailWithReason(E_INVALIDARG, GUID_NULL, L"said inside"));
+             });
+         },
+         E_INVALIDARG, L"said inside"},
+    };
+    for (const Case& c : cases)
+    {
+        SetErrorInfo(0, nullptr);
+        EXPECT_EQ(c.code, c.cross());
+        EXPECT_EQ(c.reason, Orv::TakeErrorReason());
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "host/app/TextConversion.h"
 #include "host/app/gui/FrameArrangement.h"
+#include "host/app/gui/HostMessageBox.h"
 
 #include <algorithm>
 #include <iterator>
@@ -398,7 +399,7 @@ void FrameWindow::RunHostCommand(const std::function<void()>& command)
     }
     catch (const std::exception& e)
     {
-        MessageBoxW(window_, FromUtf8(e.what()).c_str(), L"Sistra", MB_OK | MB_ICONERROR);
+        ShowHostMessageBox(window_, FromUtf8(e.what()), L"Sistra", MB_OK | MB_ICONERROR);
     }
 }
 

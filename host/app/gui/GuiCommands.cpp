@@ -4,6 +4,7 @@
 #include "host/app/TextConversion.h"
 #include "host/app/WholeFile.h"
 #include "host/app/gui/FrameSession.h"
+#include "host/app/gui/HostMessageBox.h"
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/gui/SamplingBar.h"
 #include "host/app/gui/SamplingPlayer.h"
@@ -216,7 +217,7 @@ void TellOpeningNotes(const OpenedRecording& opened, const char* command, std::o
         told += message + "\n";
     }
     if (frame && !told.empty())
-        MessageBoxW(frame, FromUtf8(told).c_str(), L"Open Document", MB_OK | MB_ICONWARNING);
+        ShowHostMessageBox(frame, FromUtf8(told), L"Open Document", MB_OK | MB_ICONWARNING);
 }
 
 } // namespace
@@ -291,6 +292,8 @@ int RunGui(const std::vector<std::string>& args, std::ostream&, std::ostream& er
     }
     catch (const std::exception& e)
     {
+        // A person who started the frame and got none is told why, not the terminal alone.
+        TellWithoutFrame(FromUtf8(e.what()), L"Sistra");
         return Fail(err, "gui", e.what());
     }
 }

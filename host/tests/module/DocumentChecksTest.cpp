@@ -147,8 +147,9 @@ TEST_F(DocumentChecks, EveryChangedByteIsRefusedOrChangesNothingTheDocumentHolds
     EXPECT_GT(refused, unchanged);
 }
 
-// A file cut anywhere past its first few bytes is a damaged document, said with the storage's or the
-// check's reason; cut within them it is no document at all (a recording reader then refuses it).
+// A file cut anywhere past its first few bytes is a damaged document that says it is cut short, with the
+// storage's or the check's reason; cut within them it is no document at all (a recording reader then
+// refuses it).
 TEST_F(DocumentChecks, ACutFileIsRefusedAsADamagedDocument)
 {
     std::vector<size_t> lengths{saved.size() / 2, saved.size() - 1};
@@ -157,7 +158,9 @@ TEST_F(DocumentChecks, ACutFileIsRefusedAsADamagedDocument)
     for (const size_t length : lengths)
     {
         WriteBytes(path, Bytes(saved.begin(), saved.begin() + static_cast<std::ptrdiff_t>(length)));
-        EXPECT_TRUE(SaidInWords(OpenFailure())) << "cut at " << length << ": " << OpenFailure();
+        const std::string failure = OpenFailure();
+        EXPECT_TRUE(SaidInWords(failure)) << "cut at " << length << ": " << failure;
+        EXPECT_NE(std::string::npos, failure.find("cut short")) << "cut at " << length << ": " << failure;
     }
 }
 
