@@ -31,6 +31,7 @@
 #include <fstream>
 #include <io.h>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -138,46 +139,96 @@ std::string InFolder(const std::string& folder, const char* name)
 
 const char* const TableFileNames[] = {"loops.tsv", "summary.tsv", "regressions.tsv"};
 
-// The same text for two names of the file an output is written to; the recording is the file its name found.
-std::wstring WrittenFile(const std::string& text)
+// Whether two outputs are one file, or two whose names differ only in case: a reader that takes names as
+// Windows does (the host's own file dialogs, a copy on a Windows disk) cannot tell those apart.
+bool SameFile(const std::wstring& one, const std::wstring& other)
 {
-    return Orv::ExactFileName(FromUtf8(text)).Identity();
+    return CompareStringOrdinal(one.c_str(), static_cast<int>(one.size()), other.c_str(), static_cast<int>(other.size()),
+                                TRUE) == CSTR_EQUAL;
 }
 
-std::wstring RecordingFile(const std::string& text)
+struct NamedFile
 {
-    return Orv::ExactFileName(Orv::FoundFileName(FromUtf8(text))).Identity();
-}
+    std::string role, name;
+    std::wstring identity;
+};
 
-// Two outputs given the same file would leave only the one written last, and an output named as the recording
-// would replace it.
+// The outputs of a run that go to files, each by the file it will be (folders as named, their links, "." and
+// ".." resolved), compared before anything is written: two outputs of one file would leave only the one
+// written last, and an output named as the recording would replace it (the recording is the file its name
+// finds, and the name itself).
 void RefuseClashingFiles(const AnalyzeOptions& options)
 {
-    std::vector<std::pair<std::string, std::string>> files{{"the recording", options.file}};
+    const std::wstring recording = FromUtf8(options.file);
+    std::vector<NamedFile> files{{"the recording", options.file, Orv::FoundFileIdentity(recording)},
+                                 {"the recording", options.file, Orv::ExactFileName(Orv::FoundFileName(recording)).Identity()}};
+    const size_t recordingNames = files.size();
+    const auto add = [&](std::string role, const std::string& name) {
+        try
+        {
+            RefuseUnwritableName(FromUtf8(name));
+        }
+        catch (const FileWriteError& error)
+        {
+            throw UsageError(role + ": " + error.what());
+        }
+        files.push_back({std::move(role), name, Orv::ExactFileName(FromUtf8(name)).Identity()});
+    };
     if (options.outFolder)
         for (const char* name : TableFileNames)
-            files.emplace_back(std::string("--out's ") + name, InFolder(*options.outFolder, name));
+            add(std::string("--out's ") + name, InFolder(*options.outFolder, name));
     if (SheetPlaceOf(options.resultsSheetFile) == SheetPlace::File)
-        files.emplace_back("--results-sheet", *options.resultsSheetFile);
+        add("--results-sheet", *options.resultsSheetFile);
     if (options.saveSettingsFile)
-        files.emplace_back("--save-settings", *options.saveSettingsFile);
-    std::vector<std::wstring> identities;
-    for (const auto& [role, name] : files)
-        identities.push_back(identities.empty() ? RecordingFile(name) : WrittenFile(name));
-    for (size_t later = 1; later < files.size(); ++later)
+        add("--save-settings", *options.saveSettingsFile);
+    for (size_t later = recordingNames; later < files.size(); ++later)
         for (size_t earlier = 0; earlier < later; ++earlier)
-            if (identities[earlier] == identities[later])
-                throw UsageError(files[later].first + " " + files[later].second + " is the same file as " +
-                                 files[earlier].first + ": give it another name");
+            if (SameFile(files[earlier].identity, files[later].identity))
+                throw UsageError(files[later].role + " " + files[later].name +
+                                 (files[earlier].identity == files[later].identity ? " is the same file as "
+                                                                                     : " differs only in case from ") +
+                                 files[earlier].role + ": give it another name");
+}
+
+// The command's standard output carries the summaries (or the sheet in their place) and its standard error
+// the messages; an output named as either standard stream goes there too. Two of them on one stream
+// would be mixed into a text that neither reader takes (the settings' bytes amid the summaries).
+void RefuseSharedStreams(const AnalyzeOptions& options)
+{
+    struct StreamOutput
+    {
+        std::string what;
+        DWORD stream;
+    };
+    std::vector<StreamOutput> outputs;
+    const SheetPlace sheet = SheetPlaceOf(options.resultsSheetFile);
+    if (sheet == SheetPlace::Output || sheet == SheetPlace::Errors)
+        outputs.push_back({"the results sheet (--results-sheet " + *options.resultsSheetFile + ")",
+                           sheet == SheetPlace::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE});
+    else
+        outputs.push_back({"the summaries", STD_OUTPUT_HANDLE});
+    if (options.saveSettingsFile)
+        if (const std::optional<DWORD> stream = StandardStreamNamed(FromUtf8(*options.saveSettingsFile)))
+            outputs.push_back({"the settings (--save-settings " + *options.saveSettingsFile + ")", *stream});
+    for (size_t later = 1; later < outputs.size(); ++later)
+        for (size_t earlier = 0; earlier < later; ++earlier)
+            if (outputs[earlier].stream == outputs[later].stream)
+                throw UsageError(outputs[later].what + " and " + outputs[earlier].what + " would be mixed on the " +
+                                 (outputs[later].stream == STD_OUTPUT_HANDLE ? "standard output" : "standard error") +
+                                 ": send one of them elsewhere");
 }
 
 AnalyzeOptions ParseOptions(const std::vector<std::string>& args)
 {
     AnalyzeOptions options;
     std::vector<std::string> files;
+    std::set<std::string> given;
     for (size_t index = 1; index < args.size(); ++index)
     {
         const std::string& arg = args[index];
+        // The second of an option would silently take the first one's place.
+        if (arg.starts_with("--") && !given.insert(arg).second)
+            throw UsageError(arg + " is given twice: give it once");
         const auto value = [&]() -> const std::string& {
             if (index + 1 >= args.size())
                 throw UsageError(arg + " needs a value");
@@ -227,6 +278,7 @@ AnalyzeOptions ParseOptions(const std::vector<std::string>& args)
     if (options.region && options.online)
         throw UsageError("--region cannot go with --online: a recording being sampled has no selection yet");
     options.file = files.front();
+    RefuseSharedStreams(options);
     RefuseClashingFiles(options);
     return options;
 }
@@ -420,15 +472,14 @@ std::string LoopTable(const Recording& recording, const std::vector<LoopRow>& lo
     return text.str();
 }
 
+// --out's folder, each of its folders made under exactly the name given where it is not there.
 void MakeFolder(const std::string& folderText)
 {
-    namespace fs = std::filesystem;
-    std::error_code problem;
-    fs::create_directories(fs::path(FromUtf8(folderText)), problem);
-    if (problem == std::errc::file_exists || (problem == std::errc::not_a_directory))
+    const DWORD error = Orv::MakeExactFolders(FromUtf8(folderText));
+    if (error == ERROR_ALREADY_EXISTS)
         throw std::runtime_error("cannot make the folder " + folderText + ": a file of that name is in the way");
-    if (problem)
-        throw std::runtime_error("cannot make the folder " + folderText + ": " + problem.message());
+    if (error != ERROR_SUCCESS)
+        throw std::runtime_error("cannot make the folder " + folderText + ": " + SystemErrorText(error));
 }
 
 // The tables, each beside its final name first; they take their names once all are whole.

@@ -137,23 +137,26 @@ void WriteThrough(HANDLE file, const std::wstring& target, const FileContentWrit
         throw FileWriteError(target, ERROR_WRITE_FAULT);
 }
 
-// What opens exactly the target's file, or why nothing can: a target that is a folder, a name longer than a
-// file system takes, a twin in case that a path this long cannot be told from.
+// Whether two names differ only in case.
+bool SameButCase(const std::wstring& one, const std::wstring& other)
+{
+    return CompareStringOrdinal(one.c_str(), static_cast<int>(one.size()), other.c_str(), static_cast<int>(other.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+// What opens exactly the target's file, or why nothing can: a target that is a folder, a name no file can
+// have, a path too long to name exactly what the system takes for another file (a twin in case, a device).
 std::wstring WritableName(const std::wstring& target)
 {
-    const std::string name = ToUtf8(NameOf(target));
-    if (name.size() > LongestFileName)
-        throw FileWriteError(target,
-                             "its name is " + std::to_string(name.size()) + " bytes long, and a file's name holds at most " +
-                                 std::to_string(LongestFileName),
-                             ERROR_FILENAME_EXCED_RANGE);
+    RefuseUnwritableName(target);
     const Orv::ExactFileName exact(target);
     if (exact.OpenAs().empty())
         throw FileWriteError(target,
-                             "its folder holds " + ToUtf8(exact.Twin()) +
-                                 ", whose name differs only in case, and the system cannot tell the two apart on a path "
-                                 "this long (under " +
-                                 std::to_string(MAX_PATH) + " characters): name another file",
+                             "the system takes it for " + ToUtf8(exact.Twin()) +
+                                 (SameButCase(exact.Twin(), exact.Identity()) ? ", whose name differs only in case,"
+                                                                               : ", another file,") +
+                                 " and cannot tell the two apart on a path this long (" + std::to_string(MAX_PATH) +
+                                 " characters or more): name another file",
                              ERROR_FILE_EXISTS);
     const DWORD attributes = GetFileAttributesW(exact.OpenAs().c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -183,6 +186,22 @@ FileWriteError::FileWriteError(const std::wstring& path, const std::string& reas
 {
 }
 
+void RefuseUnwritableName(const std::wstring& target)
+{
+    const std::string name = ToUtf8(NameOf(target));
+    if (name.size() > LongestFileName)
+        throw FileWriteError(target,
+                             "its name is " + std::to_string(name.size()) + " bytes long, and a file's name holds at most " +
+                                 std::to_string(LongestFileName),
+                             ERROR_FILENAME_EXCED_RANGE);
+    if (const std::optional<wchar_t> character = Orv::CharacterNoNameHolds(target))
+        throw FileWriteError(target,
+                             "it holds " + ToUtf8(std::wstring(1, *character)) +
+                                 ", which no name of a file or folder can hold here (* ? < > | and \" are Windows's "
+                                 "own): name another file",
+                             ERROR_INVALID_NAME);
+}
+
 std::optional<DWORD> StandardStreamNamed(const std::wstring& path)
 {
     for (const auto& [number, stream] : {std::pair{L"1", STD_OUTPUT_HANDLE}, std::pair{L"2", STD_ERROR_HANDLE}})
@@ -202,7 +221,10 @@ StagedFile::StagedFile(const std::wstring& target) : target_(target), openAs_(Wr
     {
         staged_ = StagingName(openAs_);
         file_ = CreateFileW(staged_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        const DWORD error = file_ == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+        DWORD error = file_ == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+        // A new file that is not found is one whose folder is not there (so says a Unix path).
+        if (error == ERROR_FILE_NOT_FOUND)
+            error = ERROR_PATH_NOT_FOUND;
         if (error != ERROR_SUCCESS && (error != ERROR_FILE_EXISTS || attempt == 100))
             throw FileWriteError(target_, error);
     }

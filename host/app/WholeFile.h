@@ -61,6 +61,10 @@ private:
     HANDLE file_ = INVALID_HANDLE_VALUE;
 };
 
+// Throws where no file can have the target's name: longer than a file system takes, or holding a character
+// Windows keeps for itself.
+void RefuseUnwritableName(const std::wstring& target);
+
 // The standard stream a path names for the program itself ("/dev/stdout", "/dev/fd/1", "/proc/self/fd/1",
 // and the same for 2): Wine would open these names in its server, another process.
 std::optional<DWORD> StandardStreamNamed(const std::wstring& path);

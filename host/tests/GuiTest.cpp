@@ -208,6 +208,7 @@ TEST_F(HostWindows, ASnapshotRefusesWhatItCannotTakeWithAClearMessage)
              {{"--view", "loop", "--out", "x.png", "--size", "640"}, Host::ExitUsage, "--size needs WIDTHxHEIGHT"},
              {{"--view", "loop", "--out", "x.png", "--language", "klingon"}, Host::ExitUsage,
               "--language needs a language name such as es-ES"},
+             {{"--view", "loop", "--out", "x.png", "--out", "y.png"}, Host::ExitUsage, "--out is given twice: give it once"},
          })
     {
         std::vector<std::string> command{"snapshot", recording.Path()};

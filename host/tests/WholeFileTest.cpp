@@ -90,6 +90,7 @@ TEST(WholeFile, WritesTheFileOfExactlyTheNameGivenAndNoOther)
         {L"other.tsv", longest, ""},
         {L"other.tsv", L"x" + longest, "its name is 256 bytes long, and a file's name holds at most 255"},
         {std::wstring(240, L'N') + L".tsv", std::wstring(240, L'n') + L".tsv", "differs only in case"},
+        {L"other.tsv", L"a*b?.tsv", "it holds *, which no name of a file or folder can hold here"},
     };
     for (const auto& c : cases)
     {

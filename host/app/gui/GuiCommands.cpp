@@ -14,6 +14,7 @@
 
 #include <charconv>
 #include <optional>
+#include <set>
 #include <stdexcept>
 
 namespace Host
@@ -91,10 +92,17 @@ std::optional<WindowOptions> ParseWindowOptions(const std::vector<std::string>& 
                                                 std::string& problem)
 {
     WindowOptions options;
+    std::set<std::string> given;
     for (size_t index = 1; index < args.size(); ++index)
     {
         const std::string& arg = args[index];
         const bool hasValue = index + 1 < args.size();
+        // The second of an option would silently take the first one's place.
+        if (arg.starts_with("--") && !given.insert(arg).second)
+        {
+            problem = arg + " is given twice: give it once";
+            return std::nullopt;
+        }
         if (arg == "--pressure" && hasValue)
             options.open.channels.pressure = args[++index];
         else if (arg == "--volume" && hasValue)
