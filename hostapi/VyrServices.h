@@ -157,6 +157,17 @@ struct IHostViewSettings : IUnknown
     virtual HRESULT STDMETHODCALLTYPE GetBoolean(IHostSettingKey* key, VARIANT_BOOL* value) = 0;          // 4
 };
 
+// The host's trace-display preferences a view reads through IHostViewSettings, by setting id.
+namespace HostDisplaySetting
+{
+inline constexpr ULONG GridShown = 0x800C0009;   // boolean
+inline constexpr ULONG GridColour = 0x800C000A;  // integer: an index of the host's grid colours
+inline constexpr ULONG Flag = 0x800C000B;        // boolean
+inline constexpr ULONG Count = 0x800C000C;       // integer, 0 read as 1
+inline constexpr ULONG TraceColour = 0x800C000D; // integer: an index of the trace palette
+inline constexpr ULONG GridStyle = 0x800C000E;   // integer: 0 dotted lines, else dots at the crossings
+} // namespace HostDisplaySetting
+
 // Queried from the host application: the host's colour of a grid-colour index.
 struct IHostGridColours : IUnknown
 {

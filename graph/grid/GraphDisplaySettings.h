@@ -15,15 +15,7 @@ namespace MGraph1
 class Graph2DDrawer;
 
 // Host setting ids of the display preferences.
-namespace DisplaySetting
-{
-constexpr ULONG GridShown = 0x800C0009;
-constexpr ULONG GridColour = 0x800C000A;
-constexpr ULONG Flag = 0x800C000B;
-constexpr ULONG Count = 0x800C000C;
-constexpr ULONG TraceColour = 0x800C000D;
-constexpr ULONG GridStyle = 0x800C000E;
-} // namespace DisplaySetting
+namespace DisplaySetting = ::HostDisplaySetting;
 
 class GraphDisplaySettings
 {

@@ -397,6 +397,8 @@ HRESULT STDMETHODCALLTYPE HostDocument::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IHostSelectionSource*>(&selectionSource_);
     else if (iid == IID_IHostUnitsFallback)
         *out = selectionSource_.Fallback();
+    else if (iid == IID_IHostViewSettings)
+        *out = static_cast<IHostViewSettings*>(&displaySettings_);
     else if (iid == IID_IAnalysisManager)
         *out = static_cast<IAnalysisManager*>(this);
     else if (iid == IID_IVyrDocumentPersistence)

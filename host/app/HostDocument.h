@@ -5,6 +5,7 @@
 
 #include "host/app/ChannelCalculations.h"
 #include "host/app/DocumentAcquisition.h"
+#include "host/app/DocumentDisplaySettings.h"
 #include "host/app/DocumentSelection.h"
 #include "host/app/calc/CalcCompiler.h"
 #include "host/app/calc/CalcEnumAdaptors.h"
@@ -110,6 +111,8 @@ public:
     void AcquisitionStopped(int32_t record, int32_t ticks);
     // The document's identity, as the module receives it.
     IUnknown* Unknown() { return static_cast<IHostDocument*>(this); }
+    // The trace-display preferences its views draw with.
+    DocumentDisplaySettings& DisplaySettings() { return displaySettings_; }
     // The host document behind a calculation's context (any of its faces); null for anything else.
     static Orv::ComPtr<HostDocument> FromContext(IUnknown* context);
     const std::vector<std::string>& CalculatedChannels() const { return calculatedChannels_; }
@@ -471,6 +474,7 @@ private:
     mutable std::map<std::string, Calc::ShownScale, std::less<>> recordedUnitScales_;
     std::optional<std::pair<TickPosition, TickPosition>> selection_;
     DocumentSelectionSource selectionSource_{*this};
+    DocumentDisplaySettings displaySettings_{Unknown()};
     int32_t selectedChannel_ = -1;
     std::vector<int32_t> selectedChannels_; // none: every channel
     std::vector<std::wstring> analysisClients_;

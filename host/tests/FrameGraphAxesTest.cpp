@@ -1,6 +1,7 @@
 // Every graph view's axes double-clicked as a person does (the graph's autoscale): the view's plot must
 // stay as it was, not jump to 0..1 with every point gone.
 #include "host/app/gui/WindowPicture.h"
+#include "host/tests/FrameGraphs.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"
 
@@ -9,12 +10,8 @@
 namespace
 {
 
-// The graph's strips along its horizontal and vertical axes.
-constexpr int DomainStrip = 100, RangeStrip = 101;
-constexpr const wchar_t* GraphViews[] = {
-    L"Loop View", L"Sistra PRSW GraphView", L"Sistra dP/dt Max versus EDV GraphView", L"Sistra PVA EDV View",
-    L"Sistra PVA ESP View", L"Sistra Saline Calibration GraphView", L"Sistra Cuvette Calibration View",
-};
+using HostTests::DomainStrip;
+using HostTests::RangeStrip;
 
 class FrameGraphAxes : public HostTests::FrameSessionFixture
 {
@@ -36,16 +33,12 @@ size_t ChangedPixels(const Host::WindowImage& before, const Host::WindowImage& a
 
 TEST_F(FrameGraphAxes, ADoubleClickOnEitherAxisOfEveryGraphViewKeepsItsPlot)
 {
-    for (const wchar_t* name : GraphViews)
+    for (const wchar_t* name : HostTests::GraphViews)
     {
         const Host::ViewFrame* view = Frame().FindView(name);
         ASSERT_TRUE(view) << name;
-        // The graph: the window that holds both strips.
-        const HWND domain = HostTests::FindVisibleChild(view->ViewWindow(), [](HWND child) {
-            return GetDlgCtrlID(child) == DomainStrip && GetDlgItem(GetParent(child), RangeStrip);
-        });
-        ASSERT_TRUE(domain) << name;
-        const HWND graph = GetParent(domain);
+        const HWND graph = HostTests::GraphOfView(view->ViewWindow());
+        ASSERT_TRUE(graph) << name;
         // Input goes where the pointer is: a view out of the views area's sight is scrolled to first.
         HostTests::ScrollIntoSight(Frame(), view->Frame());
         for (const int strip : {DomainStrip, RangeStrip})

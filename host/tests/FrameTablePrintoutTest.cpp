@@ -26,6 +26,8 @@ constexpr int PrintableWidth = PageRight - Margin;
 constexpr int OutlineRun = 24;
 constexpr int LabelSideRun = 14;
 constexpr int LabelRows = 3;
+// Inside a title's outline, clear of its lines.
+constexpr int TitleInset = 3;
 
 // A vertical line of ink on a printed page.
 struct InkLine
@@ -220,9 +222,11 @@ TEST_F(FrameTablePrintout, AColumnTooWideForTheRoomBesideTheLabelsPrintsWholeOnA
     EXPECT_EQ(2, own);
 }
 
-// Widened past the page, the SW column runs on over pages beside their row labels, cut at the pages' edge:
-// no ink in the right margin, and none above the labels, where the labels' column has no title. It
-// began on a page of its own under the labels, its title's lines across their header.
+// Widened past the page, the SW column prints beside the row labels, cut at the page's edge: no ink in the
+// right margin, and none above the labels, where the labels' column has no title. It began on a page of
+// its own under the labels, its title's lines across their header. Every band starts with a column that
+// shows its title: the SW column's rest, an empty box without one, began the next band, the SV column
+// standing alone at its far right.
 TEST_F(FrameTablePrintout, AColumnWiderThanThePageIsCutAtThePagesEdgeAndNeverDrawnUnderTheLabels)
 {
     constexpr int Width = PrintableWidth + 60;
@@ -240,6 +244,11 @@ TEST_F(FrameTablePrintout, AColumnWiderThanThePageIsCutAtThePagesEdgeAndNeverDra
             const int labelsRight = *std::max_element(band.labelSides.begin(), band.labelSides.end());
             EXPECT_EQ(0u, HostTests::InkIn(pixels, {Margin, band.top, labelsRight, band.labelsTop}))
                 << "page " << page + 1 << ", " << Describe(band);
+            // A column cut at the page's edge has no right side on the page.
+            const int firstRight = band.titleSides.size() > 1 ? band.titleSides[1] : PageRight;
+            const RECT firstTitle{band.titleSides[0] + TitleInset, band.top + TitleInset, firstRight - TitleInset,
+                                  band.top + OutlineRun - TitleInset};
+            EXPECT_GT(HostTests::InkIn(pixels, firstTitle), 0u) << "page " << page + 1 << ", " << Describe(band);
         }
     }
 }

@@ -494,9 +494,24 @@ bool HostApplicationService::VersionNotice(ULONG index, std::wstring* text)
     return true;
 }
 
-// The UI services hand out the progress service, the file dialogs and the host's objects beside the application's own face.
+HRESULT STDMETHODCALLTYPE GridColourTable::GetGridColour(USHORT index, COLORREF* colour)
+{
+    constexpr COLORREF Colours[] = {RGB(175, 175, 255), RGB(192, 192, 192), RGB(128, 128, 128), RGB(0, 0, 0),
+                                    RGB(255, 192, 192), RGB(192, 255, 192)};
+    if (!colour)
+        return E_POINTER;
+    if (index >= std::size(Colours))
+        return E_INVALIDARG;
+    *colour = Colours[index];
+    return S_OK;
+}
+
+// The UI services hand out the progress service, the file dialogs, the host's objects and its grid colours
+// beside the application's own face.
 HRESULT STDMETHODCALLTYPE HostApplicationService::QueryInterface(REFIID iid, void** object)
 {
+    if (object && IsEqualIID(iid, IID_IHostGridColours))
+        return gridColours_.QueryInterface(iid, object);
     if (object && progress_ && IsEqualIID(iid, IID_IHostProgressService))
         return progress_->QueryInterface(iid, object);
     if (object && IsEqualIID(iid, IID_IHostFileDialogs))

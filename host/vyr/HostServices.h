@@ -161,6 +161,15 @@ private:
     std::map<ULONG, IUnknown*> objects_;
 };
 
+// The host's grid colours by index; the first is the light blue its graphs' grids are drawn in unless
+// a person chose another.
+class GridColourTable final : public StaticComObject<IHostGridColours, &IID_IHostGridColours>
+{
+public:
+    // E_INVALIDARG for an index past the table.
+    HRESULT STDMETHODCALLTYPE GetGridColour(USHORT index, COLORREF* colour) override;
+};
+
 class HostApplicationService final : public StaticComObject<IHostApplication, &IID_IHostApplication>
 {
 public:
@@ -221,6 +230,7 @@ private:
     HostSettings settings_;
     FileDialogService fileDialogs_;
     HostObjectRegistry hostObjects_;
+    GridColourTable gridColours_;
     PrintService printing_;
     std::mutex lock_;
     std::vector<std::wstring> notices_;

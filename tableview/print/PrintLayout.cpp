@@ -15,7 +15,8 @@ namespace
 // the room beside the labels, but no wider than the page, takes a page of its own without them, from the
 // left margin: no column shows cut at a page's edge that one page could show whole. A column wider than
 // the page begins a new page when it would begin in the left half of a page's room, as the printout always
-// placed it, and runs on over pages beside their labels, cut at each page's edge, never under them.
+// placed it, and is cut at that page's edge: its title and its cells' texts start at its left, so what lies
+// past the edge is an empty box, and the next page starts with the next column.
 class ColumnPlacer
 {
 public:
@@ -32,48 +33,50 @@ public:
         const int used = m_x - page.stripStart;
         if (width <= m_pageWidth - m_labelWidth)
         {
-            if (m_ownPage || used + width > Room(page))
+            if (m_closed || used + width > Room(page))
                 StartPage(m_labelWidth);
         }
         else if (width <= m_pageWidth)
         {
-            if (!empty || m_ownPage)
+            if (!empty || m_closed)
                 StartPage(0);
             m_layout.pageColumns.back().left = 0;
             m_layout.pageColumns.back().labels = false;
-            m_ownPage = true;
+            m_closed = true;
         }
-        else if (m_ownPage || (!empty && used < Room(page) / 2))
+        else if (m_closed || (!empty && used < Room(page) / 2))
         {
             StartPage(m_labelWidth);
         }
         m_layout.columnStarts.push_back(m_x);
         m_x += width;
-        while (m_x > PageEnd(m_layout.pageColumns.back()))
-        {
-            const int end = PageEnd(m_layout.pageColumns.back());
-            m_layout.pageColumns.back().stripEnd = end;
-            m_layout.pageColumns.push_back({end, end, m_labelWidth, m_labelWidth > 0});
-        }
+        if (m_x > PageEnd(m_layout.pageColumns.back()))
+            m_closed = true;
     }
 
-    void Finish() { m_layout.pageColumns.back().stripEnd = m_x; }
+    void Finish() { EndPage(); }
 
 private:
     int Room(const PrintLayout::PageColumn& page) const { return m_pageWidth - page.left; }
     int PageEnd(const PrintLayout::PageColumn& page) const { return page.stripStart + Room(page); }
+    // The last page shows the strip up to the last column's end, or up to its edge where that column is cut.
+    void EndPage()
+    {
+        PrintLayout::PageColumn& page = m_layout.pageColumns.back();
+        page.stripEnd = std::min(m_x, PageEnd(page));
+    }
     void StartPage(int left)
     {
-        m_layout.pageColumns.back().stripEnd = m_x;
+        EndPage();
         m_layout.pageColumns.push_back({m_x, m_x, left, left > 0});
-        m_ownPage = false;
+        m_closed = false;
     }
 
     PrintLayout& m_layout;
     int m_labelWidth;
     int m_pageWidth;
     int m_x = 0;            // where the next column starts on the columns laid end to end
-    bool m_ownPage = false; // the last page is a column's own, without labels
+    bool m_closed = false;  // the last page takes no further column: a column's own, or one cut at its edge
 };
 
 } // namespace

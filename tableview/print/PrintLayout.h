@@ -1,8 +1,8 @@
 // How a grid falls onto printed pages: the printer widths of its columns, the rows on each page and the
 // number of pages across and down. Pages run across first, then down. A page keeps room for the row labels
 // at its left, so that each says which rows it holds; a column too wide to fit beside them, but not wider
-// than the page, takes a page of its own from the left margin, whole; a column wider than the page runs on
-// over the pages beside their labels, cut at each page's edge.
+// than the page, takes a page of its own from the left margin, whole; a column wider than the page is cut
+// at the edge of the page it starts on, and the next page starts with the next column.
 #pragma once
 
 #include <vector>
@@ -29,7 +29,8 @@ struct PrintLayout
     static constexpr double RowHeightFactor = 1.4;
 
     // One page across: the part [stripStart, stripEnd) of the columns laid end to end that it shows, from
-    // left pixels past the left margin (the row labels' width, or 0 on a page without them).
+    // left pixels past the left margin (the row labels' width, or 0 on a page without them). A page that
+    // ends with a cut column shows it up to its edge; the next page starts where that column ends.
     struct PageColumn
     {
         int stripStart = 0;

@@ -66,11 +66,13 @@ TEST(PrintLayout, PagesAcrossAndDown)
     EXPECT_EQ(92, layout.FirstRowOf(2));
 }
 
-TEST(PrintLayout, AColumnWiderThanThePageStartsOnANewPageAndRunsOn)
+TEST(PrintLayout, AColumnWiderThanThePageStartsOnANewPageCutAtItsEdge)
 {
     PrintMetrics metrics = Letter(0, 1, 300);
     metrics.screenColumnWidths = {100, 1600};  // 625, then 10000 printer pixels
-    EXPECT_EQ(4, CountPrintPages(metrics).pagesAcross);
+    const TVF_Grid::PrintLayout layout = CountPrintPages(metrics);
+    EXPECT_EQ(2, layout.pagesAcross);
+    EXPECT_EQ(625 + 4500, layout.pageColumns.back().stripEnd) << "the page's edge";
 }
 
 TEST(PrintLayout, APageWithoutRoomIsRefused)
@@ -120,9 +122,13 @@ TEST(PrintLayout, EveryColumnIsPrintedOnThePagesItIsCountedOn)
     PrintMetrics metrics = Letter(0, 1, 300);
     metrics.screenColumnWidths = {100, 1600, 100};  // 625, 10000, 625 printer pixels
     const TVF_Grid::PrintLayout wide = CountPrintPages(metrics);
-    EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 0}, {1, 1}, {1, 1}, {1, 2}}), ColumnsPerPage(wide));
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 0}, {1, 1}, {2, 2}}), ColumnsPerPage(wide));
     EXPECT_EQ(300, wide.ColumnLeftOn(1, 1)) << "the wide column starts beside its page's row labels";
-    EXPECT_EQ(300 - 4500, wide.ColumnLeftOn(2, 1)) << "and runs on beside the next page's, where the first cut it";
+    EXPECT_EQ(300, wide.ColumnLeftOn(2, 2)) << "the next page starts with the next column, not the wide one's rest";
+
+    // Cut where it starts in the right half of a page's room: 4 columns of 625 take 2500 of the 4500.
+    metrics.screenColumnWidths = {100, 100, 100, 100, 1600, 100};
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 4}, {5, 5}}), ColumnsPerPage(CountPrintPages(metrics)));
 }
 
 // Each column fits beside the labels but one that is wider than that room: it takes a page of its own,
@@ -140,8 +146,8 @@ TEST(PrintLayout, AColumnThatDoesNotFitBesideTheLabelsTakesAPageOfItsOwnWhole)
 }
 
 // Whatever the widths, the pages show the columns laid end to end once each, in order, each page from
-// beside its labels (or its left margin) to no further than its edge; a column no wider than a page lies
-// whole on one page, and never under the labels.
+// beside its labels (or its left margin) to no further than its edge, starting with a column; a column no
+// wider than a page lies whole on one page, a wider one is its page's last, and none lies under the labels.
 TEST(PrintLayout, ThePagesShowEveryColumnOnceAndNoneUnderTheLabelsNorCutThatAPageHolds)
 {
     std::mt19937 random(20261210);
@@ -153,37 +159,28 @@ TEST(PrintLayout, ThePagesShowEveryColumnOnceAndNoneUnderTheLabelsNorCutThatAPag
             metrics.screenColumnWidths.push_back(screenWidth(random));
         const TVF_Grid::PrintLayout layout = CountPrintPages(metrics);
         ASSERT_EQ(layout.pagesAcross, static_cast<int>(layout.pageColumns.size()));
-        EXPECT_EQ(0, layout.pageColumns.front().stripStart);
-        EXPECT_EQ(layout.columnStarts.back() + layout.columnWidths.back(), layout.pageColumns.back().stripEnd);
+        const std::vector<std::pair<int, int>> columnsPerPage = ColumnsPerPage(layout);
         for (int page = 0; page < layout.pagesAcross; ++page)
         {
             const auto& shown = layout.pageColumns[static_cast<std::size_t>(page)];
-            if (page > 0)
-            {
-                EXPECT_EQ(layout.pageColumns[static_cast<std::size_t>(page) - 1].stripEnd, shown.stripStart) << table;
-            }
+            const auto [first, last] = columnsPerPage[static_cast<std::size_t>(page)];
+            ASSERT_GE(first, 0) << table << " page " << page << " shows no column";
+            EXPECT_EQ(page == 0 ? 0 : columnsPerPage[static_cast<std::size_t>(page) - 1].second + 1, first) << table;
+            EXPECT_EQ(layout.columnStarts[static_cast<std::size_t>(first)], shown.stripStart) << table << " page " << page;
             EXPECT_LE(shown.stripEnd - shown.stripStart, metrics.pageWidth - shown.left) << table << " page " << page;
             EXPECT_EQ(shown.labels ? metrics.labelWidth : 0, shown.left) << table << " page " << page;
-        }
-        for (std::size_t column = 0; column < layout.columnWidths.size(); ++column)
-        {
-            if (column > 0)
+            for (int column = first; column <= last; ++column)
             {
-                EXPECT_EQ(layout.columnStarts[column - 1] + layout.columnWidths[column - 1], layout.columnStarts[column]);
+                const auto index = static_cast<std::size_t>(column);
+                const int left = layout.ColumnLeftOn(page, index);
+                EXPECT_GE(left, shown.left) << table << ": " << column;
+                if (layout.columnWidths[index] <= metrics.pageWidth)
+                    EXPECT_LE(left + layout.columnWidths[index], metrics.pageWidth) << table << ": " << column;
+                else
+                    EXPECT_EQ(last, column) << table << ": a cut column ends its page";
             }
-            if (layout.columnWidths[column] > metrics.pageWidth)
-                continue;
-            int pages = 0;
-            for (int page = 0; page < layout.pagesAcross; ++page)
-                if (layout.IsColumnOn(page, column))
-                {
-                    ++pages;
-                    const int left = layout.ColumnLeftOn(page, column);
-                    EXPECT_GE(left, layout.pageColumns[static_cast<std::size_t>(page)].left) << table << ": " << column;
-                    EXPECT_LE(left + layout.columnWidths[column], metrics.pageWidth) << table << ": " << column;
-                }
-            EXPECT_EQ(1, pages) << table << ": " << column;
         }
+        EXPECT_EQ(static_cast<int>(layout.columnWidths.size()) - 1, columnsPerPage.back().second) << table;
     }
 }
 
