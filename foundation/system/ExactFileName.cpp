@@ -97,31 +97,36 @@ std::wstring TextuallyResolved(const std::wstring& unixPath)
     return resolved.empty() ? L"/" : resolved;
 }
 
-// The Unix path of the folder a Unix path names, with its links, "." and ".." resolved as the system opens
-// it; empty when no folder is there.
-std::wstring FinalFolder(const std::wstring& unixFolder)
+// The Unix path of what opening name reaches, its links, "." and ".." resolved as the system resolves them
+// (each name as the system finds it); empty when nothing is there, or when folderOnly and it is no folder.
+std::wstring FinalPath(const std::wstring& name, bool folderOnly)
 {
-    const std::wstring open = UnixOpenName(unixFolder);
-    if (open.empty())
-        return {};
-    const HANDLE folder = CreateFileW(open.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE)
+    const HANDLE found = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (found == INVALID_HANDLE_VALUE)
         return {};
     BY_HANDLE_FILE_INFORMATION information{};
     std::wstring final(MAX_PATH * 4, L'\0');
-    const DWORD length = GetFileInformationByHandle(folder, &information) &&
-                                 (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                             ? GetFinalPathNameByHandleW(folder, final.data(), static_cast<DWORD>(final.size()),
-                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)
-                             : 0;
-    CloseHandle(folder);
+    const bool wanted = !folderOnly || (GetFileInformationByHandle(found, &information) &&
+                                        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY));
+    const DWORD length = wanted ? GetFinalPathNameByHandleW(found, final.data(), static_cast<DWORD>(final.size()),
+                                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)
+                                : 0;
+    CloseHandle(found);
     if (length == 0 || length >= final.size())
         return {};
     final.resize(length);
     if (final.starts_with(LongPathPrefix))
         final.erase(0, std::size(LongPathPrefix) - 1);
-    std::wstring unixPath = UnixFileName(final);
+    return UnixFileName(final);
+}
+
+// The Unix path of the folder a Unix path names, with its links, "." and ".." resolved as the system opens
+// it; empty when no folder is there.
+std::wstring FinalFolder(const std::wstring& unixFolder)
+{
+    const std::wstring open = UnixOpenName(unixFolder);
+    std::wstring unixPath = open.empty() ? std::wstring() : FinalPath(open, true);
     if (unixPath.size() > 1 && unixPath.ends_with(L'/'))
         unixPath.pop_back();
     return unixPath;
@@ -276,21 +281,30 @@ std::wstring FoundFileName(const std::wstring& path)
 
 std::wstring FoundFileIdentity(const std::wstring& path)
 {
-    const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    std::wstring final(MAX_PATH * 4, L'\0');
-    const DWORD length = file == INVALID_HANDLE_VALUE
-                             ? 0
-                             : GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
-                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    if (length == 0 || length >= final.size() || !FileNamesKeepCase())
-        return ExactFileName(FoundFileName(path)).Identity();
-    final.resize(length);
-    if (final.starts_with(LongPathPrefix))
-        final.erase(0, std::size(LongPathPrefix) - 1);
-    return UnixFileName(final);
+    const std::wstring found = FileNamesKeepCase() ? FinalPath(path, false) : std::wstring();
+    return found.empty() ? ExactFileName(FoundFileName(path)).Identity() : found;
+}
+
+HANDLE CreateExactFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
+{
+    const std::wstring exact = ExactFileName(path).OpenAs();
+    if (exact.empty())
+    {
+        SetLastError(ERROR_FILE_EXISTS);
+        return INVALID_HANDLE_VALUE;
+    }
+    const HANDLE file = CreateFileW(exact.c_str(), access, share, nullptr, disposition, flags, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
+    {
+        const size_t slash = exact.find_last_of(L"/\\");
+        const DWORD folder = slash == std::wstring::npos ? INVALID_FILE_ATTRIBUTES
+                                                         : GetFileAttributesW(exact.substr(0, slash).c_str());
+        if (folder == INVALID_FILE_ATTRIBUTES || !(folder & FILE_ATTRIBUTE_DIRECTORY))
+            SetLastError(ERROR_PATH_NOT_FOUND);
+        else
+            SetLastError(ERROR_FILE_NOT_FOUND);
+    }
+    return file;
 }
 
 DWORD MakeExactFolders(const std::wstring& path)

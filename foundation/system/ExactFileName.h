@@ -35,6 +35,12 @@ private:
     std::wstring openAs_, twin_, identity_;
 };
 
+// Opens exactly the named file as CreateFileW opens a name (no template, no security attributes). Where it
+// cannot, INVALID_HANDLE_VALUE with the last error Windows gives: ERROR_FILE_EXISTS where no name reaches
+// that file alone, ERROR_PATH_NOT_FOUND where a folder of the path is not there (Wine says the file is not
+// found when a Unix path's folder is missing).
+HANDLE CreateExactFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
+
 // The Unix path Wine reaches path at, each name as it finds it; empty where there is none (no such folder,
 // or not Wine).
 std::wstring UnixFileName(const std::wstring& path);

@@ -101,10 +101,7 @@ HRESULT WriteTextFile(const wchar_t* fileName, const std::wstring& text)
 {
     if (!fileName || !*fileName)
         return E_INVALIDARG;
-    const std::wstring exact = Orv::ExactFileName(fileName).OpenAs();
-    if (exact.empty())
-        return HRESULT_FROM_WIN32(ERROR_FILE_EXISTS);
-    UniqueFile file(CreateFileW(exact.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(Orv::CreateExactFile(fileName, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
     if (file.get() == INVALID_HANDLE_VALUE)
     {
         file.release();

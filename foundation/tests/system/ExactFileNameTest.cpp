@@ -79,9 +79,11 @@ protected:
         CloseHandle(file);
         return std::string(text, read);
     }
-    static DWORD Write(const std::wstring& path, const std::string& text)
+    // Written through the path as the system takes it, or exactly.
+    static DWORD Write(const std::wstring& path, const std::string& text, bool exactly = false)
     {
-        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const HANDLE file = exactly ? Orv::CreateExactFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, 0)
+                                    : CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return GetLastError();
         DWORD written = 0;
@@ -96,7 +98,8 @@ protected:
 
 // What OpenAs opens is the file of exactly the folders and name given, as the Unix file system keeps them:
 // never one whose folder or name differs only in case, a device of the same name or the name without its
-// trailing dot or space; a folder named in another case than the one there is not there.
+// trailing dot or space; a folder named in another case than the one there is not there, and said to be
+// missing as Windows says it.
 TEST_F(ExactNames, OpenAsReachesExactlyTheFoldersAndNameGiven)
 {
     const struct
@@ -113,8 +116,7 @@ TEST_F(ExactNames, OpenAsReachesExactlyTheFoldersAndNameGiven)
     for (const auto& c : cases)
     {
         Reset();
-        const Orv::ExactFileName exact(Windows(c.named));
-        EXPECT_EQ(c.written != nullptr, Write(exact.OpenAs(), "new") == ERROR_SUCCESS) << c.named;
+        EXPECT_EQ(c.written ? ERROR_SUCCESS : ERROR_PATH_NOT_FOUND, Write(Windows(c.named), "new", true)) << c.named;
         std::map<std::wstring, std::optional<std::string>> expected{
             {L"Out/loops.tsv", "keep"}, {L"Sheet.tsv", "keep"}, {L"Res/s.tsv", "keep"}};
         if (c.written)
@@ -169,6 +171,7 @@ TEST_F(ExactNames, APathTooLongForAUnixPathIsOpenedAsGivenOnlyWhereThatIsExact)
     const Orv::ExactFileName plain(Windows(folder + L"\\" + name + L"x")), twin(Windows(folder + L"\\" + name));
     EXPECT_EQ(Windows(folder + L"\\" + name + L"x"), plain.OpenAs());
     EXPECT_EQ(L"", twin.OpenAs());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_EXISTS), Write(Windows(folder + L"\\" + name), "new", true));
     EXPECT_EQ(unix_ + L"/" + folder + L"/" + std::wstring(130, L'N'), twin.Twin());
 }
 
