@@ -1,6 +1,7 @@
 #include "foundation/numbers/Units.h"
 
 #include <array>
+#include <utility>
 #include <cstdlib>
 
 namespace
@@ -72,6 +73,18 @@ double UnitPrefixFactor(wchar_t letter)
 
 namespace Orv
 {
+
+std::optional<double> PascalsPerUnit(const std::wstring& name)
+{
+    static constexpr std::pair<const wchar_t*, double> PressureUnits[] = {
+        {L"Pa", 1.0},  {L"mmHg", 133.322387415}, {L"Torr", 101325.0 / 760.0}, {L"cmH2O", 98.0665},
+        {L"bar", 1e5}, {L"atm", 101325.0},        {L"psi", 6894.757293168},
+    };
+    for (const auto& [unit, pascals] : PressureUnits)
+        if (name == unit)
+            return pascals;
+    return std::nullopt;
+}
 
 PrefixedUnit::PrefixedUnit(const std::wstring& name, int code) : name_(name)
 {

@@ -2,6 +2,7 @@
 // (codes 2-11 stand for 'a' to 'G', code = exponent / 3 + 8; 1 reads as no prefix).
 #pragma once
 
+#include <optional>
 #include <string>
 
 // The decimal exponent of an SI prefix letter; 0 for no letter and for letters that are no prefix.
@@ -14,6 +15,10 @@ namespace Orv
 {
 
 constexpr wchar_t MicroSign = 0x00B5;
+
+// Pascals per unit of a pressure unit a transducer's recording is kept in (Pa, mmHg, Torr, cmH2O, bar, atm,
+// psi), named without a prefix; none for a unit that is no pressure.
+std::optional<double> PascalsPerUnit(const std::wstring& name);
 
 class PrefixedUnit
 {
