@@ -6,6 +6,17 @@
 
 inline constexpr int LoopParameterCount = 31;
 
+namespace LoopParameter
+{
+// Each parameter's index, in the order of the names below.
+enum Index : int
+{
+    SW = 1, CO, SV, Vmax, Vmin, Ves, Ved, Pmax, Pmin, Pmean, Pdev, Pes, Ped, HR, EF, Ea, PowMax,
+    DpdtMax, DpdtMin, DvdtMax, DvdtMin, PAtDvdtMax, PAtDpdtMax, VAtDpdtMax, VAtDpdtMin, PVA, PE, CE, Tau, ESPVR, Piso
+};
+static_assert(Piso == LoopParameterCount);
+} // namespace LoopParameter
+
 inline constexpr const char* LoopParameterShortNames[LoopParameterCount] = {
     "SW",          "CO",          "SV",          "Vmax",        "Vmin",        "Ves",  "Ved",   "Pmax",
     "Pmin",        "Pmean",       "Pdev",        "Pes",         "Ped",         "HR",   "EF",    "Ea",

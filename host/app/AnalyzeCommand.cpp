@@ -1,10 +1,12 @@
 #include "host/app/AnalyzeCommand.h"
+#include "foundation/numbers/Units.h"
 #include "foundation/system/ExactFileName.h"
 
 #include "host/app/DocumentAnalysis.h"
 #include "host/app/DocumentFileOpening.h"
 #include "host/app/ExitCodes.h"
 #include "host/app/FrameworkHost.h"
+#include "host/app/RegisteredServices.h"
 #include "host/app/HostDocument.h"
 #include "host/app/LoopRecordReport.h"
 #include "host/app/ModuleSession.h"
@@ -139,14 +141,6 @@ std::string InFolder(const std::string& folder, const char* name)
 
 const char* const TableFileNames[] = {"loops.tsv", "summary.tsv", "regressions.tsv"};
 
-// Whether two outputs are one file, or two whose names differ only in case: a reader that takes names as
-// Windows does (the host's own file dialogs, a copy on a Windows disk) cannot tell those apart.
-bool SameFile(const std::wstring& one, const std::wstring& other)
-{
-    return CompareStringOrdinal(one.c_str(), static_cast<int>(one.size()), other.c_str(), static_cast<int>(other.size()),
-                                TRUE) == CSTR_EQUAL;
-}
-
 struct NamedFile
 {
     std::string role, name;
@@ -183,7 +177,7 @@ void RefuseClashingFiles(const AnalyzeOptions& options)
         add("--save-settings", *options.saveSettingsFile);
     for (size_t later = recordingNames; later < files.size(); ++later)
         for (size_t earlier = 0; earlier < later; ++earlier)
-            if (SameFile(files[earlier].identity, files[later].identity))
+            if (SameButCase(files[earlier].identity, files[later].identity))
                 throw UsageError(files[later].role + " " + files[later].name +
                                  (files[earlier].identity == files[later].identity ? " is the same file as "
                                                                                      : " differs only in case from ") +
@@ -317,21 +311,13 @@ double TypicalEcgRange(const Recording& recording, size_t channel)
 namespace
 {
 
-// Pascals per unit of each pressure unit a channel may be recorded in, without its prefix.
-constexpr std::pair<const wchar_t*, double> PascalsPerUnit[] = {
-    {L"Pa", 1.0},    {L"mmHg", 133.322387415}, {L"Torr", 101325.0 / 760.0}, {L"cmH2O", 98.0665},
-    {L"bar", 1.0e5}, {L"atm", 101325.0},        {L"psi", 6894.757293168}};
-constexpr double PascalsPerMmHg = 133.322387415;
-
 // A pressure in mmHg in the unit calculations read the channel in (its recorded unit without the prefix);
 // as it stands for a channel recorded in another unit, which a calibration then shows in mmHg.
 double PressureInChannelUnit(const Recording& recording, int32_t channel, double mmHg)
 {
     const std::wstring unit = Vyr::SplitUnitText(FromUtf8(recording.Channels().at(static_cast<size_t>(channel)).unit)).Name();
-    for (const auto& [name, pascals] : PascalsPerUnit)
-        if (unit == name)
-            return mmHg * PascalsPerMmHg / pascals;
-    return mmHg;
+    const std::optional<double> pascals = Orv::PascalsPerUnit(unit);
+    return pascals ? mmHg * *Orv::PascalsPerUnit(L"mmHg") / *pascals : mmHg;
 }
 
 // The ECG's R waves as the host's R-wave detector finds them: one beat per QRS, past T waves, baseline
@@ -570,9 +556,8 @@ void AddTableToResultsSheet(HostSession& session, const ModuleClasses& classes, 
 std::wstring AskResultsSheetFile(HostSession& session, const std::string& path)
 {
     session.Framework().StandIn().ScriptSaveFileAnswer(FromUtf8(path).c_str());
-    Orv::ComPtr<IHostFileDialogs> dialogs;
-    if (FAILED(CoGetClassObject(CLSID_VyrHostApplication, CLSCTX_INPROC_SERVER, nullptr, IID_IHostFileDialogs,
-                                dialogs.PutVoid())))
+    const auto dialogs = HostApplicationService<IHostFileDialogs>(IID_IHostFileDialogs);
+    if (!dialogs)
         throw std::runtime_error("the host offers no save dialog");
     const std::wstring chosen = AskResultsSheetPath(*dialogs.Get(), nullptr);
     if (chosen.empty())

@@ -23,12 +23,6 @@ constexpr const wchar_t* AnalyzeCommandName = L"AnalyzeSistraNow";
 constexpr const wchar_t* CopyTableCommandName = L"CopyPVTableToTallion";
 constexpr const wchar_t* WorkflowModeMenuPath = L"Sistra|Workflow Mode...";
 constexpr const wchar_t* WorkflowModeDialogName = L"WorkflowMode";
-// Parameters whose units the relations' coefficients are made of.
-constexpr int SwParameter = 1;
-constexpr int VesParameter = 6;
-constexpr int PesParameter = 12;
-constexpr int DpdtMaxParameter = 18;
-
 // Calls that may leave their reason start with none left over from earlier calls.
 template <class Call>
 HRESULT Fresh(Call&& call)
@@ -356,7 +350,7 @@ std::vector<RelationRow> DocumentAnalysis::Relations()
 {
     const std::vector<SummaryRow> summaries = Summaries();
     const auto unitOf = [&](int parameter) { return summaries.at(static_cast<size_t>(parameter - 1)).unit; };
-    const LoopUnits units{unitOf(PesParameter), unitOf(VesParameter), unitOf(SwParameter), unitOf(DpdtMaxParameter)};
+    const LoopUnits units{unitOf(LoopParameter::Pes), unitOf(LoopParameter::Ves), unitOf(LoopParameter::SW), unitOf(LoopParameter::DpdtMax)};
     std::vector<RelationRow> rows;
     for (LONG relation = 0; relation < SistraRelationCount; ++relation)
     {

@@ -1,5 +1,6 @@
 #include "host/app/DocumentData.h"
 
+#include "host/app/RegisteredServices.h"
 #include "host/app/HostDocument.h"
 #include "host/app/TextConversion.h"
 #include "host/vyr/UnitConversions.h"
@@ -306,11 +307,9 @@ void ApplyConversions(HostDocument& document, const ChannelConversions& conversi
 
 Orv::ComPtr<IHostProgress> HostProgress(const wchar_t* title)
 {
-    Orv::ComPtr<IHostProgressService> service;
+    const auto service = HostApplicationService<IHostProgressService>(IID_IHostProgressService);
     Orv::ComPtr<IHostProgress> progress;
-    if (SUCCEEDED(CoGetClassObject(CLSID_VyrHostApplication, CLSCTX_INPROC_SERVER, nullptr, IID_IHostProgressService,
-                                   service.PutVoid())) &&
-        service)
+    if (service)
         service->CreateIndicator(1, title, title, L"", 1, progress.Put());
     return progress;
 }

@@ -1,27 +1,15 @@
 #include "host/app/DocumentSubject.h"
 
-#include "foundation/com/ComPtr.h"
-
-#include <objbase.h>
+#include "host/app/RegisteredServices.h"
 
 namespace Host
 {
 namespace
 {
 
-// A service of the framework class object registered with COM; null when no framework is registered.
-template <class Interface>
-Orv::ComPtr<Interface> Framework(REFIID iid)
-{
-    Orv::ComPtr<Interface> service;
-    if (FAILED(CoGetClassObject(CLSID_VyrFrameWork, CLSCTX_INPROC_SERVER, nullptr, iid, service.PutVoid())))
-        service.Reset();
-    return service;
-}
-
 Orv::ComPtr<ISubjectManager> Manager()
 {
-    return Framework<ISubjectManager>(IID_ISubjectManager);
+    return RegisteredService<ISubjectManager>(CLSID_VyrFrameWork, IID_ISubjectManager);
 }
 
 } // namespace
@@ -58,7 +46,7 @@ HRESULT STDMETHODCALLTYPE DocumentSubject::AddObserverForEvent(IObserver* observ
 
 void DocumentSubject::Send(const GUID& group, USHORT number, void* data)
 {
-    const auto registry = Framework<IMsgIdRegistry>(IID_IMsgIdRegistry);
+    const auto registry = RegisteredService<IMsgIdRegistry>(CLSID_VyrFrameWork, IID_IMsgIdRegistry);
     USHORT code = 0;
     if (registry && SUCCEEDED(registry->GetCode(&group, &code)))
         Notify(VyrTypeId::Make(code, number), data);

@@ -14,10 +14,6 @@ namespace Host
 namespace
 {
 
-constexpr int StrokeWorkParameter = 1;
-constexpr int StrokeVolumeParameter = 3;
-constexpr int VmaxParameter = 4;
-constexpr int VminParameter = 5;
 // A stroke volume below this share of its loop's volume range ejects less than the loop shows.
 constexpr double LeastStrokeVolumeShare = 0.8;
 // More than this share of the loops with such a stroke volume is no odd beat but the rule failing.
@@ -32,12 +28,12 @@ void DoubtSummaries(const std::vector<SummaryRow>& summaries, std::vector<std::s
         return std::nullopt;
     };
     // A pressure that falls as the volume rises runs each loop the wrong way round.
-    if (const auto work = below(StrokeWorkParameter, &SistraParameterSummary::average))
+    if (const auto work = below(LoopParameter::SW, &SistraParameterSummary::average))
         doubts.push_back("the loops' stroke work is negative (mean " + LoopRecordReport::NumberText(*work) +
                          "): the pressure channel looks like a volume; are the pressure and volume channels swapped?");
-    if (const auto volume = below(VminParameter, &SistraParameterSummary::minimum))
+    if (const auto volume = below(LoopParameter::Vmin, &SistraParameterSummary::minimum))
         doubts.push_back("the volumes fall below zero (Vmin down to " + LoopRecordReport::NumberText(*volume) + " " +
-                         summaries.at(VminParameter - 1).unit +
+                         summaries.at(LoopParameter::Vmin - 1).unit +
                          "): is each volume calibration in the unit its command takes?");
 }
 
@@ -50,28 +46,26 @@ struct RelationPoints
     const char* otherwise = "the points spread no further than the recorded values' rounding";
 };
 
-constexpr int VesParameter = 6, VedParameter = 7, PesParameter = 12, PedParameter = 13, DpdtMaxParameter = 18;
-constexpr int PvaParameter = 26;
 // Two values closer than this share of their size are one value, as floats recorded them.
 constexpr double SameValueShare = 1e-6;
 
 RelationPoints PointsOf(const std::string& relation)
 {
     if (relation == "ESPVR quadratic")
-        return {VesParameter, PesParameter, 3,
+        return {LoopParameter::Ves, LoopParameter::Pes, 3,
                 "the solver finds no curve through the points that fits them as well as the straight line"};
     if (relation == "ESPVR tangent")
         return {0, 0, 2, "no line touches the loops' end-systolic parts"};
     if (relation == "EDPVR exponential")
-        return {VedParameter, PedParameter, 2,
+        return {LoopParameter::Ved, LoopParameter::Ped, 2,
                 "the solver finds no curve Ped = A exp(B Ved) with A >= 0 through the points"};
     if (relation.starts_with("ESPVR"))
-        return {VesParameter, PesParameter};
+        return {LoopParameter::Ves, LoopParameter::Pes};
     if (relation == "PRSW")
-        return {VedParameter, StrokeWorkParameter};
+        return {LoopParameter::Ved, LoopParameter::SW};
     if (relation.starts_with("EDPVR"))
-        return {VedParameter, PedParameter};
-    return {VedParameter, DpdtMaxParameter};
+        return {LoopParameter::Ved, LoopParameter::Ped};
+    return {LoopParameter::Ved, LoopParameter::DpdtMax};
 }
 
 size_t DistinctValues(std::vector<double> values)
@@ -133,7 +127,7 @@ void DoubtAreas(const AnalysisResults& results, std::vector<std::string>& doubts
     const auto included = std::count_if(results.loops.begin(), results.loops.end(), [](const LoopRow& loop) {
         return loop.record.state == Sistra::LoopStateValid;
     });
-    const auto& areas = results.summaries.size() >= PvaParameter ? results.summaries[PvaParameter - 1].summary
+    const auto& areas = results.summaries.size() >= LoopParameter::PVA ? results.summaries[LoopParameter::PVA - 1].summary
                                                                   : std::optional<SistraParameterSummary>{};
     if (included == 0 || (areas && areas->count > 0))
         return;
@@ -155,11 +149,11 @@ void DoubtStrokeVolumes(const std::vector<LoopRow>& loops, std::vector<std::stri
     size_t counted = 0, contradicted = 0;
     for (const LoopRow& loop : loops)
     {
-        const double range = value(loop, VmaxParameter) - value(loop, VminParameter);
+        const double range = value(loop, LoopParameter::Vmax) - value(loop, LoopParameter::Vmin);
         if (loop.record.state != Sistra::LoopStateValid || !(range > 0.0))
             continue;
         ++counted;
-        if (!(value(loop, StrokeVolumeParameter) >= LeastStrokeVolumeShare * range))
+        if (!(value(loop, LoopParameter::SV) >= LeastStrokeVolumeShare * range))
             ++contradicted;
     }
     if (contradicted > MostContradictedShare * static_cast<double>(counted))

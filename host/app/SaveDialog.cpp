@@ -1,8 +1,8 @@
 #include "host/app/SaveDialog.h"
 
 #include "foundation/com/ComPtr.h"
+#include "host/app/RegisteredServices.h"
 #include "host/app/TextConversion.h"
-#include "hostapi/VyrIds.h"
 
 #include <commdlg.h>
 #include <oleauto.h>
@@ -25,10 +25,8 @@ std::wstring AskSavePath(IHostFileDialogs& dialogs, const HostSaveFileRequest& r
 
 std::wstring AskSavePath(const HostSaveFileRequest& request, HWND owner)
 {
-    Orv::ComPtr<IHostFileDialogs> dialogs;
-    if (FAILED(CoGetClassObject(CLSID_VyrHostApplication, CLSCTX_INPROC_SERVER, nullptr, IID_IHostFileDialogs,
-                                dialogs.PutVoid())) ||
-        !dialogs)
+    const auto dialogs = HostApplicationService<IHostFileDialogs>(IID_IHostFileDialogs);
+    if (!dialogs)
         throw std::runtime_error("the host offers no save dialog");
     return AskSavePath(*dialogs.Get(), request, owner);
 }

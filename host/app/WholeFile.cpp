@@ -137,13 +137,6 @@ void WriteThrough(HANDLE file, const std::wstring& target, const FileContentWrit
         throw FileWriteError(target, ERROR_WRITE_FAULT);
 }
 
-// Whether two names differ only in case.
-bool SameButCase(const std::wstring& one, const std::wstring& other)
-{
-    return CompareStringOrdinal(one.c_str(), static_cast<int>(one.size()), other.c_str(), static_cast<int>(other.size()),
-                                TRUE) == CSTR_EQUAL;
-}
-
 // What opens exactly the target's file, or why nothing can: a target that is a folder, a name no file can
 // have, a path too long to name exactly what the system takes for another file (a twin in case, a device).
 std::wstring WritableName(const std::wstring& target)
@@ -176,6 +169,12 @@ std::wstring StagingName(const std::wstring& openAs)
 }
 
 } // namespace
+
+bool SameButCase(const std::wstring& one, const std::wstring& other)
+{
+    return CompareStringOrdinal(one.c_str(), static_cast<int>(one.size()), other.c_str(), static_cast<int>(other.size()),
+                                TRUE) == CSTR_EQUAL;
+}
 
 FileWriteError::FileWriteError(const std::wstring& path, DWORD error) : FileWriteError(path, ReasonText(path, error), error)
 {

@@ -61,6 +61,10 @@ private:
     HANDLE file_ = INVALID_HANDLE_VALUE;
 };
 
+// Whether two names are the same but for case: a reader that takes names as Windows does (the host's own
+// file dialogs, a copy on a Windows disk) cannot tell those apart.
+bool SameButCase(const std::wstring& one, const std::wstring& other);
+
 // Throws where no file can have the target's name: longer than a file system takes, or holding a character
 // Windows keeps for itself.
 void RefuseUnwritableName(const std::wstring& target);

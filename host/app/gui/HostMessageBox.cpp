@@ -1,9 +1,8 @@
 #include "host/app/gui/HostMessageBox.h"
 
-#include "foundation/com/ComPtr.h"
 #include "host/app/FrameworkHost.h"
+#include "host/app/RegisteredServices.h"
 #include "host/app/ModuleLoader.h"
-#include "hostapi/VyrIds.h"
 #include "hostapi/VyrServices.h"
 
 #include <exception>
@@ -12,24 +11,10 @@
 namespace Host
 {
 
-namespace
-{
-
-Orv::ComPtr<IHostApplication> HostApplicationService()
-{
-    Orv::ComPtr<IHostApplication> application;
-    if (FAILED(CoGetClassObject(CLSID_VyrHostApplication, CLSCTX_INPROC_SERVER, nullptr, IID_IHostApplication,
-                                application.PutVoid())))
-        application.Reset();
-    return application;
-}
-
-} // namespace
-
 LONG ShowHostMessageBox(HWND owner, const std::wstring& text, const wchar_t* caption, UINT style)
 {
     LONG pressed = 0;
-    if (const Orv::ComPtr<IHostApplication> application = HostApplicationService();
+    if (const Orv::ComPtr<IHostApplication> application = HostApplicationService<IHostApplication>(IID_IHostApplication);
         application && SUCCEEDED(application->ShowMessageBox(owner, text.c_str(), caption, style, &pressed)))
         return pressed;
     return MessageBoxW(owner, text.c_str(), caption, style);

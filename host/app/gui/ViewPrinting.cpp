@@ -5,7 +5,7 @@
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComFace.h"
 #include "foundation/com/ComPtr.h"
-#include "hostapi/VyrIds.h"
+#include "host/app/RegisteredServices.h"
 #include "hostapi/VyrPrintout.h"
 #include "hostapi/VyrServices.h"
 
@@ -98,11 +98,9 @@ private:
 
 Orv::ComPtr<IHostPrintService> HostPrintService()
 {
-    Orv::ComPtr<IHostApplication> application;
+    const auto application = HostApplicationService<IHostApplication>(IID_IHostApplication);
     Orv::ComPtr<IHostPrintService> service;
-    if (FAILED(CoGetClassObject(CLSID_VyrHostApplication, CLSCTX_INPROC_SERVER, nullptr, IID_IHostApplication,
-                                application.PutVoid())) ||
-        !application || FAILED(application->GetPrintService(service.Put())) || !service)
+    if (!application || FAILED(application->GetPrintService(service.Put())) || !service)
         throw std::runtime_error("the host has no printer");
     return service;
 }
