@@ -75,6 +75,11 @@ int ShortestCornerLabelRoom(HDC measure, const std::wstring& label)
     return 2 * CornerInset + TextWidth(measure, BrokenAtLastComma(label), ReadableCornerLabelPoints);
 }
 
+int ReadableTextWidth(HDC measure, const std::wstring& text)
+{
+    return TextWidth(measure, {text}, ReadableCornerLabelPoints);
+}
+
 GlyphPaintState::GlyphPaintState(HDC dc, int rasterOp, int penStyle, float penWidth)
     : m_stockPen(dc, GetStockObject(BLACK_PEN)), m_stockBrush(dc, GetStockObject(BLACK_BRUSH)), m_mix(dc, rasterOp),
       m_fill(dc, WINDING), m_pen(dc, penStyle, penWidth, StartPenColour)
@@ -194,8 +199,8 @@ void GlyphPlotter::WriteCornerLabel(HDC dc, HDC attributeDc, const RECT& plot, c
             left = column + CornerInset;
     // A plot narrower than its equation writes it on two lines where it may, then in a smaller font, rather
     // than cutting it off; one too narrow for the smallest leaves it out, as a number cut short reads as
-    // another number.
-    const int room = plot.right - left;
+    // another number. It keeps as much white from the plot's right edge, the view's own, as from its left.
+    const int room = plot.right - CornerInset - left;
     const std::vector<std::wstring> lines = breakWideLabel && width > room ? BrokenAtLastComma(label)
                                                                            : std::vector<std::wstring>{label};
     int points = CornerLabelPoints;

@@ -35,6 +35,8 @@ int CornerLabelRoom(HDC measure, const std::wstring& label);
 // The least width a plotter that breaks wide labels still writes the label readably in: on two lines, in
 // the size of a dialog's text.
 int ShortestCornerLabelRoom(HDC measure, const std::wstring& label);
+// The width of a line of text in the size of a dialog's text: the least a text is written in readably.
+int ReadableTextWidth(HDC measure, const std::wstring& text);
 
 class GlyphPlotter : public Plotter
 {

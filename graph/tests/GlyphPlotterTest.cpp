@@ -164,37 +164,45 @@ TEST(GlyphPlotterTest, CornerLabelKeepsClearOfVerticalLines)
 }
 
 // An equation wider than its plot goes onto two lines broken after its last comma where the plotter may,
-// then into a smaller font; a plot too narrow even for that leaves it out. Drawn on a canvas wider than the
-// plot, nothing of it lies right of the plot.
+// then into a smaller font; a plot too narrow even for that leaves it out. A plot as wide as the room the
+// equation names holds it on one line, one a little narrower no longer does. Drawn on a canvas wider than
+// the plot, it keeps as much of the plot's white right of it as left of it (a pixel of a glyph's side aside).
 TEST(GlyphPlotterTest, AWideEquationIsBrokenThenShrunkAndNeverCut)
 {
+    const std::wstring label = L"PRSW = 142.36 * Ved - 9965.2, r\u00B2 = 0.9998";
+    // right: the plot's right edge; with fromRoom, how far past the equation's named room it lies.
     const struct
     {
         LONG right;
-        bool breaks, drawn, twoLines;
-    } cases[] = {{400, true, true, false}, {210, true, true, true}, {140, true, true, true},
-                 {210, false, true, false}, {60, true, false, false}};
+        bool fromRoom, breaks, drawn, twoLines;
+    } cases[] = {{400, false, true, true, false}, {210, false, true, true, true}, {140, false, true, true, true},
+                 {210, false, false, true, false}, {60, false, true, false, false}, {0, true, true, true, false},
+                 {-2, true, true, true, true}};
     for (const auto& test : cases)
     {
         SCOPED_TRACE(test.right);
         GlyphSetup<GlyphPlotter> setup;
         setup.plotter.breakWideLabel = test.breaks;
-        setup.Add(GlyphKind::Segment, 0, 0, 199, 20).label = L"PRSW = 142.36 * Ved - 9965.2, r\u00B2 = 0.9998";
+        setup.Add(GlyphKind::Segment, 0, 0, 199, 20).label = label;
         DibCanvas canvas(420, 170);
-        const RECT plot{Plot.left, Plot.top, test.right, Plot.bottom};
+        const LONG right = test.fromRoom ? Plot.left + CornerLabelRoom(canvas.Dc(), label) + test.right : test.right;
+        const RECT plot{Plot.left, Plot.top, right, Plot.bottom};
         setup.plotter.OnDraw(canvas.Dc(), nullptr, plot, plot);
         // Rows of text, a blank row between two lines.
         std::string rows;
-        int inkRight = -1;
+        int inkLeft = 420, inkRight = -1;
         for (int y = Plot.top; y < Plot.top + 40; ++y)
         {
             rows += ' ';
             for (int x = 0; x < 420; ++x)
                 if (const COLORREF pixel = canvas.Pixel(x, y); pixel != White && pixel != Red)
-                    inkRight = std::max(inkRight, x), rows.back() = '#';
+                    inkLeft = std::min(inkLeft, x), inkRight = std::max(inkRight, x), rows.back() = '#';
         }
         EXPECT_EQ(test.drawn, inkRight >= 0);
-        EXPECT_LT(inkRight, test.right);
+        if (test.drawn)
+        {
+            EXPECT_GE(right - 1 - inkRight, inkLeft - Plot.left - 1);
+        }
         const size_t first = rows.find('#'), last = rows.rfind('#');
         EXPECT_EQ(test.twoLines, test.drawn && rows.substr(first, last - first).find(' ') != std::string::npos)
             << rows;

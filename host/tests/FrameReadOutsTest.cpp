@@ -2,6 +2,7 @@
 // frame sizes researchers use: the title line reads the point out whole, inside the view, and says nothing
 // once the pointer has moved away from every point or left the graph. A picture of each read-out is kept.
 #include "host/app/TextConversion.h"
+#include "host/tests/FrameGraphs.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"
 
@@ -15,14 +16,11 @@
 namespace
 {
 
-// The graph's strips along its horizontal and vertical axes, and the class of a view's title line.
-constexpr int DomainStrip = 100, RangeStrip = 101;
+// The class of a view's title line.
 constexpr const wchar_t* TitleLineClass = L"OrvStaticText";
 constexpr int CornerInset = 4;
 // How near a point the pointer must be for the point to be read out.
 constexpr int PickRadius = 20;
-// A line of an equation at its full size.
-constexpr int EquationLineHeight = 16;
 constexpr const wchar_t* PointedViews[] = {L"Loop View", L"Sistra PRSW GraphView",
                                            L"Sistra dP/dt Max versus EDV GraphView", L"Sistra PVA EDV View",
                                            L"Sistra PVA ESP View"};
@@ -104,31 +102,6 @@ void ExpectCoversNoControl(HWND title, HWND view)
     });
 }
 
-// The equations written in the plot's top-left corner (black text on the plot's white, where the points are
-// red and the fitted lines coloured) end short of its last column, which would cut them: the plot lies right
-// of the vertical axis's strip and above the horizontal one's, as far as its tile shows it.
-void ExpectEquationsWhole(HWND graph, HWND domain, HWND range, HWND tile)
-{
-    RECT place{}, across{}, up{}, shown{};
-    GetWindowRect(graph, &place);
-    GetWindowRect(domain, &across);
-    GetWindowRect(range, &up);
-    GetClientRect(tile, &shown);
-    MapWindowPoints(tile, nullptr, reinterpret_cast<POINT*>(&shown), 2);
-    const Host::WindowImage image = Host::ReadWindowImage(graph);
-    const LONG left = up.right - place.left, right = std::min(across.right, shown.right) - place.left;
-    const LONG top = up.top - place.top;
-    LONG inkRight = -1;
-    // The points, a selected one's black mark among them, lie in the plot's middle half.
-    const LONG band = std::min<LONG>(2 * EquationLineHeight, (across.top - up.top) / 4);
-    for (LONG y = top; y < std::min<LONG>(top + band, image.height); ++y)
-        for (LONG x = left + 2; x < std::min<LONG>(right, image.width); ++x)
-            if ((image.pixels[static_cast<size_t>(y) * image.width + x] & 0xFFFFFF) == 0)
-                inkRight = std::max(inkRight, x);
-    EXPECT_GT(inkRight, left) << "no equation";
-    EXPECT_LT(inkRight, right - 1) << "the equation runs to the plot's edge";
-}
-
 TEST_F(FrameReadOuts, APointedPointIsReadOutWholeAndTheReadOutGoesWhenThePointerLeavesIt)
 {
     for (const SIZE size : {SIZE{1200, 900}, SIZE{1600, 1000}, SIZE{800, 600}})
@@ -141,17 +114,15 @@ TEST_F(FrameReadOuts, APointedPointIsReadOutWholeAndTheReadOutGoesWhenThePointer
             SCOPED_TRACE(sizeName + " " + Host::ToUtf8(name));
             const Host::ViewFrame* view = Frame().FindView(name);
             ASSERT_TRUE(view);
-            const HWND domain = HostTests::FindVisibleChild(view->ViewWindow(), [](HWND child) {
-                return GetDlgCtrlID(child) == DomainStrip && GetDlgItem(GetParent(child), RangeStrip);
-            });
+            const HWND graph = HostTests::GraphOfView(view->ViewWindow());
             const HWND title = HostTests::FindVisibleChild(
                 view->ViewWindow(), [](HWND child) { return HostTests::ClassOf(child) == TitleLineClass; });
-            ASSERT_TRUE(domain && title);
+            ASSERT_TRUE(graph && title);
             HostTests::ScrollIntoSight(Frame(), view->Frame());
             BringOnScreen(Frame().Handle(), view->Frame());
             HostTests::Settle(Frame());
-            ExpectEquationsWhole(GetParent(domain), domain, GetDlgItem(GetParent(domain), RangeStrip), view->Frame());
-            const std::optional<POINT> point = PointOnAMarker(GetParent(domain));
+            HostTests::ExpectEquationsWhole(graph, view->Frame());
+            const std::optional<POINT> point = PointOnAMarker(graph);
             ASSERT_TRUE(point);
             HostTests::MovePointer(*point);
             EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return !HostTests::WindowText(title).empty(); }));
@@ -165,12 +136,12 @@ TEST_F(FrameReadOuts, APointedPointIsReadOutWholeAndTheReadOutGoesWhenThePointer
             HostTests::SaveTestPicture(view->Frame(), picture);
             // The plot's bottom right corner, a quarter of the plot away from the points, which the axes
             // range into its middle half: beyond the pick radius where the plot is large enough.
-            RECT graph{}, strip{};
-            GetWindowRect(GetParent(domain), &graph);
-            GetWindowRect(domain, &strip);
-            if (graph.right - graph.left >= 6 * PickRadius && strip.top - graph.top >= 6 * PickRadius)
+            RECT place{}, strip{};
+            GetWindowRect(graph, &place);
+            GetWindowRect(GetDlgItem(graph, HostTests::DomainStrip), &strip);
+            if (place.right - place.left >= 6 * PickRadius && strip.top - place.top >= 6 * PickRadius)
             {
-                HostTests::MovePointer(POINT{graph.right - CornerInset, strip.top - CornerInset});
+                HostTests::MovePointer(POINT{place.right - CornerInset, strip.top - CornerInset});
                 EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return HostTests::WindowText(title).empty(); }));
                 HostTests::MovePointer(*point);
                 EXPECT_TRUE(HostTests::PumpUntil(Frame(), [&] { return !HostTests::WindowText(title).empty(); }));

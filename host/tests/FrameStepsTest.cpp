@@ -1,9 +1,11 @@
 // Every step of every workflow, opened as a person opens it (a click on its title in the workflow's
 // panel, the workflow and the analysis type chosen in their lists), at the frame sizes researchers use:
 // the frame leaves no grey area wider than a view's border, every view lies whole in its place, the view
-// the step is about has most of the room the module's views share, and no text or control of the step's
-// page is cut. A picture of each is kept.
+// the step is about has most of the room the module's views share, no text or control of the step's page
+// is cut, and every graph writes its axes' captions and its fitted lines' equations whole inside it. A
+// picture of each is kept.
 #include "host/app/TextConversion.h"
+#include "host/tests/FrameGraphs.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/FrameWorkflow.h"
 #include "host/tests/TestCanvas.h"
@@ -41,6 +43,7 @@ struct Step
     const wchar_t* name;      // of its picture
     const wchar_t* focus;     // the view the step is about; null: the step shows the host's data view alone
     const wchar_t* analysis;  // the analysis type chosen in the step's list, if any
+    std::vector<std::wstring> fitted{}; // the views that write their fitted lines' equations in the step
 };
 
 struct Workflow
@@ -55,13 +58,26 @@ const Workflow Workflows[] = {
       {L"Conductance calibration", L"conductance", nullptr, nullptr},
       {L"Sampling", L"sampling", nullptr, nullptr},
       {L"Cuvette calibration", L"cuvette", L"Sistra Cuvette Calibration View", nullptr},
-      {L"Saline calibration", L"saline", L"Sistra Saline Calibration GraphView", nullptr},
+      {L"Saline calibration", L"saline", L"Sistra Saline Calibration GraphView", nullptr,
+       {L"Sistra Saline Calibration GraphView"}},
       {L"Alpha calibration", L"alpha", LoopView, nullptr},
       {L"Analyze", L"analysis", LoopView, L"Baseline"},
-      {L"Analyze", L"occlusion", LoopView, L"Occlusion"},
+      {L"Analyze", L"occlusion", LoopView, L"Occlusion",
+       {LoopView, L"Sistra PRSW GraphView", L"Sistra PVA EDV View", L"Sistra PVA ESP View"}},
       {L"Setup Sistra", L"setup", nullptr, nullptr}}},
     {L"Large mammal", {{L"Volume calibration", L"volume-mpvs", nullptr, nullptr}, {L"Setup Sistra", L"setup-large", nullptr, nullptr}}},
     {L"Echo volume fit", {{L"Volume calibration", L"volume-known", nullptr, nullptr}, {L"Setup Sistra", L"setup-echo", nullptr, nullptr}}},
+};
+
+// The captions each graph view writes along its horizontal and vertical axis for the recording's units
+// (the dP/dt view shows in no step).
+const std::pair<std::wstring, std::pair<std::wstring, std::wstring>> GraphCaptions[] = {
+    {LoopView, {L"Volume (\u00b5L)", L"Pressure (mmHg)"}},
+    {L"Sistra PRSW GraphView", {L"End-diastolic Volume (\u00b5L)", L"Stroke Work (mmHg*\u00b5L)"}},
+    {L"Sistra PVA EDV View", {L"End-diastolic Volume (\u00b5L)", L"PVA (mmHg*\u00b5L)"}},
+    {L"Sistra PVA ESP View", {L"End-systolic Pressure (mmHg)", L"PVA (mmHg*\u00b5L)"}},
+    {L"Sistra Saline Calibration GraphView", {L"End-diastolic Volume (\u00b5L)", L"End-systolic Volume (\u00b5L)"}},
+    {L"Sistra Cuvette Calibration View", {L"Conductance (mS)", L"Known volume (\u00b5L)"}},
 };
 
 RECT PlaceIn(HWND parent, HWND child)
@@ -412,10 +428,30 @@ protected:
         const bool areaScrolls = (GetWindowLongW(GetParent(shown.front()->Frame()), GWL_STYLE) & WS_VSCROLL) != 0;
         EXPECT_TRUE(areaScrolls || 2 * focus > all);
     }
+    // Every graph's axis captions whole, and the equations of the fitted lines inside its plot, each view
+    // scrolled into sight to be read.
+    void ExpectGraphTextsWhole(const Step& step, const std::string& size)
+    {
+        SCOPED_TRACE(Narrow(step.name) + " at " + size);
+        for (Host::ViewFrame* view : ShownViews())
+        {
+            const auto captions = std::find_if(std::begin(GraphCaptions), std::end(GraphCaptions),
+                                               [&](const auto& each) { return each.first == view->ClassName(); });
+            if (captions == std::end(GraphCaptions))
+                continue;
+            SCOPED_TRACE(Narrow(view->ClassName()));
+            const HWND graph = HostTests::GraphOfView(view->ViewWindow());
+            ASSERT_TRUE(graph);
+            HostTests::ScrollIntoSight(Frame(), view->Frame());
+            HostTests::ExpectCaptionsWhole(graph, captions->second.first, captions->second.second);
+            if (std::find(step.fitted.begin(), step.fitted.end(), view->ClassName()) != step.fitted.end())
+                HostTests::ExpectEquationsWhole(graph, view->Frame());
+        }
+    }
 
 };
 
-TEST_F(FrameSteps, EveryStepGivesItsViewMostOfTheRoomLeavesNoGreyAndCutsNoTextOrControlAtFourSizes)
+TEST_F(FrameSteps, EveryStepGivesItsViewMostOfTheRoomLeavesNoGreyAndCutsNoTextControlCaptionOrEquationAtFourSizes)
 {
     // The frame opens on the setup step as the step arranges it.
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-step-start");
@@ -434,6 +470,7 @@ TEST_F(FrameSteps, EveryStepGivesItsViewMostOfTheRoomLeavesNoGreyAndCutsNoTextOr
                 ASSERT_NE(nullptr, page) << Narrow(step.title);
                 HostTests::SaveTestPicture(Frame().Handle(), L"frame-step-" + sizeName + L"-" + step.name);
                 ExpectArranged(step, Narrow(sizeName));
+                ExpectGraphTextsWhole(step, Narrow(sizeName));
                 for (const std::wstring& text : CutTexts(page))
                     ADD_FAILURE() << Narrow(step.name) << " at " << Narrow(sizeName) << ": " << Narrow(text);
                 for (const std::wstring& control : MisplacedControls(page))

@@ -326,6 +326,21 @@ int SistraGraphViewBase::EquationsRoom(bool shortest)
     return room;
 }
 
+SIZE SistraGraphViewBase::LeastPlotHolding(SIZE least, int equations)
+{
+    MGraph1::Graph2DWindow& graph = GraphWindow();
+    const OWL::TClientDC dc(graph.GetHandle());
+    // Clear of the strip's ends, so that a caption does not run into the next one or the tile's edge.
+    constexpr LONG CaptionEndGap = 4;
+    const auto captionWidth = [&](const std::wstring& title, const std::wstring& units) -> LONG {
+        const std::wstring caption = title.empty() ? units : units.empty() ? title : title + L" (" + units + L")";
+        return MGraph1::ReadableTextWidth(dc.GetHDC(), caption) + 2 * CaptionEndGap;
+    };
+    const LONG across = captionWidth(graph.GetDomainTitle(), graph.GetDomainUnits());
+    const LONG up = captionWidth(graph.GetRangeTitle(), graph.GetRangeUnits());
+    return SIZE{std::max({least.cx, static_cast<LONG>(equations), across}), std::max(least.cy, up)};
+}
+
 void SistraGraphViewBase::EvGetMinMaxInfo(MINMAXINFO& limits)
 {
     const SIZE least = GetLeastSize();

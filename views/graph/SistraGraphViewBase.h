@@ -198,6 +198,9 @@ public:
     // The plot width the view's equations take at their full size, or (shortest) the least they are
     // written readably in, each on two lines; 0 without equations.
     int EquationsRoom(bool shortest);
+    // The least plot that holds least, equations pixels wide, and the axes' captions (each title with its
+    // units in brackets) whole in a dialog's text size, the least their strips write them whole in.
+    SIZE LeastPlotHolding(SIZE least, int equations);
 
     // The extent of a child control's text in the graph font.
     SIZE MeasureControlText(int controlId);

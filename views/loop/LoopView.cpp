@@ -643,16 +643,17 @@ ViewMargins SistraAnalysisGraphView::MarginsFor(int stripRows)
 }
 
 // Wide enough for the strip's texts whole on two rows with a read-out's room left of them, and for the
-// least plot beside the list, with its equations whole at their full size, and high enough for that plot
-// below the strip as it lies at that width.
+// least plot beside the list, with its equations whole at their full size and its axes' captions whole,
+// and high enough for that plot below the strip as it lies at that width.
 SIZE SistraAnalysisGraphView::GetLeastSize()
 {
     if (!GetHandle() || !GraphWindow().GetHandle())
         return {};
-    int width = std::max<int>(LeastPlot.cx, EquationsRoom(false)) + PlotOverhead(MarginsFor(1)).cx;
+    const SIZE plot = LeastPlotHolding(LeastPlot, EquationsRoom(false));
+    int width = plot.cx + PlotOverhead(MarginsFor(1)).cx;
     if (StripMeasurable() && stripShown_)
         width = std::max(width, TwoRowWidth(StripTextRoom()) + 2 * ViewInset + ReadOutRoom);
-    return SIZE{width, LeastPlot.cy + PlotOverhead(MarginsFor(StripRowsAt(width - 2 * ViewInset)), width).cy};
+    return SIZE{width, plot.cy + PlotOverhead(MarginsFor(StripRowsAt(width - 2 * ViewInset)), width).cy};
 }
 
 void SistraAnalysisGraphView::PlaceListAndStrip()

@@ -105,17 +105,18 @@ int32_t RegressionPlotBase::GetFunctionIndex()
 }
 
 // Wide enough for the fitted line's equation on its two lines in a dialog's text size, and for the least
-// plot under it, flatter than the loops' as a line of points reads in less height: a tile any smaller
-// leaves the equation out and the points in a corner.
+// plot under it, flatter than the loops' as a line of points reads in less height, with the axes' captions
+// whole: a tile any smaller leaves the equation out, the points in a corner and the captions cut.
 SIZE RegressionPlotBase::GetLeastSize()
 {
     constexpr LONG LeastPlotHeight = 100;
     if (!GetHandle() || !GraphWindow().GetHandle())
         return {};
     const int equations = GetFunctionIndex() != NoFunction ? EquationsRoom(true) : 0;
+    const SIZE plot = LeastPlotHolding(SIZE{LeastPlot.cx, LeastPlotHeight}, equations);
     const ViewMargins margins = GetGraphMargins();
-    const LONG width = std::max<LONG>(LeastPlot.cx, equations) + PlotOverhead(margins).cx;
-    return SIZE{width, LeastPlotHeight + PlotOverhead(margins, width).cy};
+    const LONG width = plot.cx + PlotOverhead(margins).cx;
+    return SIZE{width, plot.cy + PlotOverhead(margins, width).cy};
 }
 
 bool RegressionPlotBase::GetRegression(ViewRegression& regression)

@@ -252,17 +252,25 @@ void SistraSalineCalGraphView::EvSize(UINT sizeType, const OWL::TSize& size)
 }
 
 // Wide enough for the bands' controls whole where they show: the bottom row with its gaps closed to the
-// narrowest, and the analysed Vp on one line beside its Apply button. Narrower, the host scrolls the view
-// rather than cut them.
+// narrowest, and the analysed Vp on one line beside its Apply button; and for the least plot, with its
+// equation readably on two lines and its axes' captions whole. Smaller, the host scrolls the view rather
+// than cut them.
 SIZE SistraSalineCalGraphView::GetLeastSize()
 {
-    if (!created_ || WorkflowModeOn())
+    if (!created_ || !GraphWindow().GetHandle())
         return {};
-    const int row = MeasureControlText(EnableId).cx + CheckBoxTextGap + 2 * NarrowestGap +
-                    MeasureControlText(AppliedLabelId).cx + EditWidth + UnitGap + MeasureControlText(UnitLabelId).cx +
-                    BottomRowEndRoom();
-    const int band = vpAvailable_ ? MeasureControlText(StatusId).cx + ApplyGap + ButtonWidth + RowEndMargin : 0;
-    return SIZE{std::max(row, band), 0};
+    const SIZE plot = LeastPlotHolding(LeastPlot, GetFunctionIndex() != -1 ? EquationsRoom(true) : 0);
+    const ViewMargins margins = GetGraphMargins();
+    LONG width = plot.cx + PlotOverhead(margins).cx;
+    if (!WorkflowModeOn())
+    {
+        const int row = MeasureControlText(EnableId).cx + CheckBoxTextGap + 2 * NarrowestGap +
+                        MeasureControlText(AppliedLabelId).cx + EditWidth + UnitGap +
+                        MeasureControlText(UnitLabelId).cx + BottomRowEndRoom();
+        const int band = vpAvailable_ ? MeasureControlText(StatusId).cx + ApplyGap + ButtonWidth + RowEndMargin : 0;
+        width = std::max<LONG>({width, row, band});
+    }
+    return SIZE{width, plot.cy + PlotOverhead(margins, width).cy};
 }
 
 // A notice wider than the band's room breaks onto a second line rather than running off the view.
