@@ -4,6 +4,7 @@
 
 #include "host/app/DocumentAnalysis.h"
 #include "host/app/DocumentFileOpening.h"
+#include "host/app/EcgRhythm.h"
 #include "host/app/ExitCodes.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/RegisteredServices.h"
@@ -592,6 +593,9 @@ void ChooseEcg(const Recording& recording, const std::string& channel, AnalysisC
                                    (ecg == choices.pressureChannel ? "pressure" : "volume") +
                                    " channel: the beats are found in that signal, not in an ECG");
     choices.ecgSource = EcgSourceText(recording, ecg, choices);
+    if (const auto doubt = EcgRhythmDoubt(MeasureEcgRhythm(recording, static_cast<size_t>(ecg), choices.minimumPeriod),
+                                          static_cast<size_t>(ecg)))
+        choices.warnings.push_back(*doubt);
 }
 
 int32_t ChannelByWord(const Recording& recording, const std::string& word)

@@ -94,22 +94,16 @@ public:
     SyntheticEcg Make(int64_t count)
     {
         const double seconds = static_cast<double>(count) * shape_.interval;
-        std::vector<double> ecg(static_cast<size_t>(count));
-        for (int64_t tick = 0; tick < count; ++tick)
-            ecg[static_cast<size_t>(tick)] = EcgWander(static_cast<double>(tick) * shape_.interval, shape_.wander) +
-                                             shape_.noise * Normal();
-        SyntheticEcg made;
-        const double first = shape_.phase >= 0.0 ? shape_.phase : shape_.beatSeconds * (1.0 - Uniform());
-        for (const double r : BeatTimes(first - shape_.beatSeconds, seconds + shape_.beatSeconds))
-        {
-            AddEcgBeat(ecg, shape_.interval, r, shape_.rSigma, shape_.tDelay, shape_.secondDelay, shape_.secondHeight,
-                       shape_.tWave);
-            made.rTicks.push_back(std::llround(r / shape_.interval));
-        }
-        for (double t = Exponential(shape_.spikeRate); shape_.spikeRate > 0.0 && t < seconds; t += Exponential(shape_.spikeRate))
-            AddEcgSpike(ecg, shape_.interval, t, shape_.spikeWidth, (Uniform() < 0.5 ? -1.0 : 1.0) * (0.3 + 0.3 * Uniform()));
-        made.samples.assign(ecg.begin(), ecg.end());
-        return made;
+        return Build(count, [&] {
+            const double first = shape_.phase >= 0.0 ? shape_.phase : shape_.beatSeconds * (1.0 - Uniform());
+            return BeatTimes(first - shape_.beatSeconds, seconds + shape_.beatSeconds);
+        });
+    }
+
+    // count samples with R waves at the given times (seconds from the first sample).
+    SyntheticEcg MakeAt(int64_t count, const std::vector<double>& beatTimes)
+    {
+        return Build(count, [&] { return beatTimes; });
     }
 
     // The R waves' times from first to before end: periods varying by the variability (within 2.5 of it,
@@ -135,6 +129,28 @@ public:
     }
 
 private:
+    // The noise is drawn before the beat times, the spikes after them.
+    template <typename Times>
+    SyntheticEcg Build(int64_t count, Times beatTimes)
+    {
+        const double seconds = static_cast<double>(count) * shape_.interval;
+        std::vector<double> ecg(static_cast<size_t>(count));
+        for (int64_t tick = 0; tick < count; ++tick)
+            ecg[static_cast<size_t>(tick)] = EcgWander(static_cast<double>(tick) * shape_.interval, shape_.wander) +
+                                             shape_.noise * Normal();
+        SyntheticEcg made;
+        for (const double r : beatTimes())
+        {
+            AddEcgBeat(ecg, shape_.interval, r, shape_.rSigma, shape_.tDelay, shape_.secondDelay, shape_.secondHeight,
+                       shape_.tWave);
+            made.rTicks.push_back(std::llround(r / shape_.interval));
+        }
+        for (double t = Exponential(shape_.spikeRate); shape_.spikeRate > 0.0 && t < seconds; t += Exponential(shape_.spikeRate))
+            AddEcgSpike(ecg, shape_.interval, t, shape_.spikeWidth, (Uniform() < 0.5 ? -1.0 : 1.0) * (0.3 + 0.3 * Uniform()));
+        made.samples.assign(ecg.begin(), ecg.end());
+        return made;
+    }
+
     // From the generator's own words, so that every platform draws the same numbers.
     double Uniform() { return (static_cast<double>(random_()) + 0.5) / 4294967296.0; }
     double Normal() { return std::sqrt(-2.0 * std::log(Uniform())) * std::cos(2.0 * std::numbers::pi * Uniform()); }

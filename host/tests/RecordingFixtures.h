@@ -197,8 +197,13 @@ inline std::string MousePreloadReductionText(double volumeShift = 0.0)
 // settling beats are left out. Human() is a person's, in mmHg and mL at 75 beats a minute, recorded with
 // noise of up to 0.4 mmHg and 0.2 mL (a fixed sequence): between its beats the pressure rises and falls by
 // a few tenths of a millimetre of mercury, which only a peak detector that takes every peak for a beat cuts.
+// With prematureEvery n, every n-th beat is followed by one prematureAt of a beat later, and the next comes
+// where it would have come (a compensatory pause).
 struct ElastanceVentricle
 {
+    int prematureEvery = 0;
+    double prematureAt = 0.65;
+
     double beat = 0.125, interval = 0.001, step = 1e-4;
     double ees = 4.0, q = 0.02, v0 = 2.0, a = 1.9, b = 0.05;
     double mitralResistance = 0.017, aorticResistance = 0.005, peripheral = 0.67, compliance = 0.15;
@@ -218,6 +223,19 @@ struct ElastanceVentricle
         return human;
     }
 
+    // Where each beat's activation starts, seconds from the first sample recorded (the settling beats' negative).
+    std::vector<double> BeatStarts() const
+    {
+        std::vector<double> starts;
+        for (int k = 0; k < beats; ++k)
+        {
+            starts.push_back((k - settlingBeats) * beat);
+            if (prematureEvery > 0 && k % prematureEvery == prematureEvery - 1 && k + 1 < beats)
+                starts.push_back((k - settlingBeats + prematureAt) * beat), ++k;
+        }
+        return starts;
+    }
+
     // Pressure and volume in the model's units, sample by sample.
     std::pair<std::vector<double>, std::vector<double>> Samples() const
     {
@@ -231,9 +249,14 @@ struct ElastanceVentricle
         };
         const auto steps = static_cast<int>(std::lround(beats * beat / step));
         const auto perSample = static_cast<int>(std::lround(interval / step));
+        const std::vector<double> starts = BeatStarts();
+        size_t current = 0;
         for (int i = 0; i < steps; ++i)
         {
-            const double t = i * step, x = std::fmod(t, beat) / beat;
+            const double t = i * step;
+            while (prematureEvery > 0 && current + 1 < starts.size() && t >= starts[current + 1] + settlingBeats * beat)
+                ++current;
+            const double x = prematureEvery > 0 ? (t - starts[current] - settlingBeats * beat) / beat : std::fmod(t, beat) / beat;
             const double e = x < 0.4 ? std::pow(std::sin(std::numbers::pi * x / 0.4), 2) : 0.0;
             const double venous = venousStart - venousFall * t / (beats * beat);
             const double p = e * (ees * (v - v0) + q * (v - v0) * (v - v0)) + (1.0 - e) * a * (std::exp(b * (v - v0)) - 1.0);

@@ -51,6 +51,17 @@ constexpr double PeakReachWidths = 1.5;
 constexpr double QrsLeadWidths = 1.5;
 // A second deflection of the first beat is looked for this share of its spacing in the next beat either way.
 constexpr double SecondDeflectionTolerance = 0.1;
+// A live lead never holds one value this long (nor a QRS fit in it): a dropout of the recording.
+constexpr double FlatSeconds = 0.05;
+// An R wave stands this many times the noise from sample to sample above its surroundings; noise's own
+// deflections (of the despiked signal) rarely reach three times it.
+constexpr double FaintTimes = 4.0;
+// The standard deviation of Gaussian noise per median absolute deviation, and of noise per difference of two samples.
+constexpr double DeviationsPerMad = 1.4826;
+// Beside a dropout, the ECG a search window away from a deflection is its baseline.
+constexpr int64_t BaseSearchWindows = 1;
+// A spike is a pulse between two jumps at most the learnt R wave's width apart, and no longer than this.
+constexpr double LongestPulseSeconds = 0.02;
 
 int64_t Ticks(double seconds, double interval)
 {
@@ -76,6 +87,21 @@ double Median(std::vector<double> values)
     return 0.5 * (*middle + *std::max_element(values.begin(), middle));
 }
 
+// The noise's standard deviation from the median absolute deviation of the differences between
+// neighbouring samples: the QRS complexes, spikes and wander are a minority of them.
+double SampleNoise(std::span<const float> samples)
+{
+    if (samples.size() < 3)
+        return 0.0;
+    std::vector<double> steps;
+    for (size_t n = 1; n < samples.size(); ++n)
+        steps.push_back(static_cast<double>(samples[n]) - samples[n - 1]);
+    const double middle = Median(steps);
+    for (double& step : steps)
+        step = std::abs(step - middle);
+    return DeviationsPerMad * Median(steps) / std::sqrt(2.0);
+}
+
 template <typename Item, typename Get>
 std::vector<double> Collect(const std::vector<Item>& items, Get get)
 {
@@ -89,6 +115,9 @@ std::vector<double> Collect(const std::vector<Item>& items, Get get)
 
 // A QRS detector after the classic slope-and-adaptive-threshold scheme, written for any heart rate from a
 // human's to a mouse's. With x the ECG and dt its sample interval:
+//   pulses:     once H and W are learnt (unless the R waves themselves jump, below), a jump of x by at least
+//               H from one sample to the next and back within min(W, 20 ms) is a spike: the samples between
+//               become the line across it
 //   despiking:  y[n] = median(x[n-m .. n+m]),  m = max(1, round(1.5 ms / dt))
 //               (a gradient spike narrower than about m samples is the minority of every window it is in)
 //   slope:      f[n] = |mean(y[n+1 .. n+h]) - mean(y[n-h .. n-1])|
@@ -112,11 +141,16 @@ std::vector<double> Collect(const std::vector<Item>& items, Get get)
 //               R wave's up- and downstroke one) of those 8 s lie (see EstimateBeatPeriod); from the fourth
 //               beat on, the median of the last 9 intervals between beats: premature beats and their
 //               compensatory pauses, and a spurious beat, are each a minority of them.
+//   noise:      N = 1.4826 median(|d - median(d)|) / sqrt(2), d the differences of neighbouring samples of
+//               x over those 8 s: the standard deviation of white noise on the ECG.
+//   dropouts:   50 ms or more of one value of x, where N > 0 (a marker channel holds its value between
+//               its pulses): edges of the record, as below.
 //   threshold:  THR = NPK + 0.4 (SPK - NPK).
 //   Walking the candidates in order, one is
 //     ignored    within the refractory period of the last beat: max(minPeriod, 0.45 P) (minPeriod alone
 //                while there is no P), so that of two deflections within a beat the first is the R wave;
-//     artefact   (no update) a spike, or narrower than W / 2, or more than 3 H high and narrower than W;
+//     artefact   (no update) a spike, or narrower than W / 2, or more than 3 H high and narrower than W, or
+//                less than 4 N high (noise's own deflections), or a step at a dropout (see Whole QRS);
 //     cut        when its QRS does not lie whole in the record (see below);
 //     a T wave   (noise) when broad, or when its slope is below half the last beat's and it lies within 0.6 P of it (360 ms
 //                while there is no P); before a record's first beat, below half SPK within 0.6 P of the start;
@@ -126,7 +160,8 @@ std::vector<double> Collect(const std::vector<Item>& items, Get get)
 //   (SPK = 0.25 f + 0.75 SPK), or the first missed one within the refractory period before it of at least
 //   half its slope, and the walk resumes after it.
 //   Whole QRS: a record's first beat has its R wave at least 1.5 max(w, W) after the record's start, w its
-//   own width; every beat has its slope window and min(1.5 max(w, W), s) after its R wave inside the record.
+//   own width; every beat has its slope window and min(1.5 max(w, W), s) after its R wave inside the record;
+//   a dropout is an edge of the record either way.
 //   And a record's first beat is no second deflection of a beat the record cut: when the next beat has a
 //   strong deflection (at least half its slope) o ticks after its R wave (further than 2 max(s, W), within
 //   the refractory period), the first needs one of half its own slope within max(s, 0.1 o) of o after it too.
@@ -135,14 +170,34 @@ RWaveDetector::RWaveDetector(const RWaveRules& rules, double sampleInterval)
       medianHalf_(Ticks(MedianHalfSeconds, sampleInterval)), slopeHalf_(Ticks(SlopeHalfSeconds, sampleInterval)),
       maxSlopeHalf_(Ticks(LongestSlopeHalfSeconds, sampleInterval)), searchHalf_(Ticks(SearchHalfSeconds, sampleInterval)),
       learnTicks_(Ticks(LearnWindows * LearnWindowSeconds, sampleInterval)),
-      learnWindow_(Ticks(LearnWindowSeconds, sampleInterval))
+      learnWindow_(Ticks(LearnWindowSeconds, sampleInterval)), flatTicks_(Ticks(FlatSeconds, sampleInterval)),
+      longestPulse_(Ticks(LongestPulseSeconds, sampleInterval))
 {
 }
 
 void RWaveDetector::Add(int64_t /*firstTick*/, std::span<const float> samples, EventTrack& track)
 {
+    const size_t from = x_.size();
     x_.insert(x_.end(), samples.begin(), samples.end());
+    NoteFlats(from);
     Advance(false, track);
+}
+
+// The runs of at least flatTicks_ equal samples among x_ from the given tick on.
+void RWaveDetector::NoteFlats(size_t from)
+{
+    for (auto n = static_cast<int64_t>(from); n < static_cast<int64_t>(x_.size()); ++n)
+    {
+        if (n == 0 || x_[static_cast<size_t>(n)] != x_[static_cast<size_t>(n - 1)])
+        {
+            runStart_ = n;
+            continue;
+        }
+        if (n - runStart_ + 1 == flatTicks_)
+            flats_.emplace_back(runStart_, n);
+        else if (n - runStart_ + 1 > flatTicks_)
+            flats_.back().second = n;
+    }
 }
 
 void RWaveDetector::Finish(int64_t recordLength, EventTrack& track)
@@ -153,22 +208,68 @@ void RWaveDetector::Finish(int64_t recordLength, EventTrack& track)
     track.Complete(recordLength);
 }
 
-// y as far as its windows lie in the data, f once the slope's span is learnt; at the
-// record's end the windows are cut at its edge.
+// y as far as its windows lie in the data (once the R waves are learnt, in the data rid of spikes), f once
+// the slope's span is learnt; at the record's end the windows are cut at its edge.
 void RWaveDetector::Derive(bool complete)
 {
     const auto count = static_cast<int64_t>(x_.size());
-    const int64_t yEnd = complete ? count : std::max<int64_t>(0, count - medianHalf_);
+    if (learned_)
+        Clean(complete ? count : count - longestPulse_ - 2);
+    const int64_t yEnd = complete ? count : std::max<int64_t>(0, (learned_ ? cleaned_ : count) - medianHalf_);
+    DeriveMedian(yEnd);
+    if (learned_)
+        DeriveSlope(complete ? yEnd : yEnd - slopeHalf_);
+}
+
+void RWaveDetector::DeriveMedian(int64_t end)
+{
+    const auto count = static_cast<int64_t>(x_.size());
     std::vector<float> window;
-    for (auto n = static_cast<int64_t>(y_.size()); n < yEnd; ++n)
+    for (auto n = static_cast<int64_t>(y_.size()); n < end; ++n)
     {
         window.assign(x_.begin() + std::max<int64_t>(0, n - medianHalf_), x_.begin() + std::min(count, n + medianHalf_ + 1));
         const auto middle = window.begin() + static_cast<std::ptrdiff_t>(window.size() / 2);
         std::nth_element(window.begin(), middle, window.end());
         y_.push_back(*middle);
     }
-    if (learned_)
-        DeriveSlope(complete ? yEnd : yEnd - slopeHalf_);
+}
+
+// Takes the spikes out of x before end: a pulse that jumps up (or down) by at least an R wave's height from
+// one sample to the next (from where it stood before), stays there and comes back to within half the jump of
+// where it started within pulse_ ticks becomes the line between the samples either side of it, so that
+// neither its slope nor the despiking's smear of it hides an R wave near it. (An R wave takes several
+// samples to rise.)
+void RWaveDetector::Clean(int64_t end)
+{
+    const auto count = static_cast<int64_t>(x_.size());
+    const auto at = [&](int64_t n) { return static_cast<double>(x_[static_cast<size_t>(n)]); };
+    for (; cleaned_ < end; ++cleaned_)
+    {
+        const int64_t start = cleaned_;
+        if (pulse_ == 0 || start + 1 >= count || std::abs(at(start + 1) - at(start)) < height_)
+            continue;
+        const double up = at(start + 1) - at(start);
+        // Not the way back from a spike down (or up) that the jump before it made, nor the ECG coming back
+        // after a dropout.
+        if ((start > 0 && std::abs(at(start) - at(start - 1)) > 0.5 * std::abs(up)) ||
+            std::any_of(flats_.rbegin(), flats_.rend(), [&](const auto& flat) { return flat.first <= start && start <= flat.second; }))
+            continue;
+        for (int64_t back = start + 1; back <= start + pulse_ && back + 1 < count; ++back)
+        {
+            if ((at(back) - at(start)) * up < 0.5 * up * up)
+                break;
+            if (std::abs(at(back + 1) - at(start)) > 0.5 * std::abs(up))
+                continue;
+            for (int64_t n = start + 1; n <= back; ++n)
+            {
+                replaced_.emplace_back(n, x_[static_cast<size_t>(n)]);
+                x_[static_cast<size_t>(n)] = static_cast<float>(
+                    at(start) + (at(back + 1) - at(start)) * static_cast<double>(n - start) / static_cast<double>(back + 1 - start));
+            }
+            cleaned_ = back;
+            break;
+        }
+    }
 }
 
 void RWaveDetector::DeriveSlope(int64_t end)
@@ -197,7 +298,8 @@ std::vector<RWaveDetector::Candidate> RWaveDetector::WindowTops(int64_t end) con
         // jump as spikes do, yields its largest).
         std::vector<float> slopes(f_.begin() + start, f_.begin() + stop);
         std::vector<Candidate> tried;
-        while (tried.size() < SpikesSkipped && (tried.empty() || IsSpike(tried.back())))
+        const auto skipped = [&](const Candidate& c) { return IsSpike(c) || TouchesFlat(c); };
+        while (tried.size() < SpikesSkipped && (tried.empty() || skipped(tried.back())))
         {
             const int64_t at = std::max_element(slopes.begin(), slopes.end()) - slopes.begin();
             if (!tried.empty() && !(slopes[static_cast<size_t>(at)] > 0.0f))
@@ -206,7 +308,7 @@ std::vector<RWaveDetector::Candidate> RWaveDetector::WindowTops(int64_t end) con
             std::fill(slopes.begin() + std::max<int64_t>(0, at - searchHalf_),
                       slopes.begin() + std::min<int64_t>(static_cast<int64_t>(slopes.size()), at + searchHalf_ + 1), 0.0f);
         }
-        tops.push_back(IsSpike(tried.back()) ? tried.front() : tried.back());
+        tops.push_back(skipped(tried.back()) ? tried.front() : tried.back());
     }
     return tops;
 }
@@ -217,6 +319,7 @@ void RWaveDetector::Learn(bool complete)
     learned_ = true;
     if (end == 0)
         return;
+    noise_ = SampleNoise(std::span<const float>(x_.data(), static_cast<size_t>(end)));
     DeriveSlope(end);
     const auto widthOf = [](const Candidate& c) { return c.width; };
     const double firstWidth = LowerMedian(Collect(WindowTops(end), widthOf));
@@ -230,9 +333,18 @@ void RWaveDetector::Learn(bool complete)
     broadness_ = LowerMedian(Collect(tops, [](const Candidate& c) { return c.broadness; }));
     steepness_ = LowerMedian(Collect(tops, [](const Candidate& c) { return c.height > 0.0 ? c.step / c.height : 0.0; }));
     width_ = LowerMedian(Collect(tops, widthOf));
+    // Where the R waves themselves jump, no pulse is a spike.
+    if (steepness_ < SpikeStepShare)
+        pulse_ = std::clamp<int64_t>(std::llround(width_), 1, longestPulse_);
+    const auto count = static_cast<int64_t>(x_.size());
+    Clean(complete ? count : count - longestPulse_ - 2);
+    const int64_t yEnd = complete ? count : cleaned_ - medianHalf_;
+    y_.clear();
+    DeriveMedian(yEnd);
+    f_.clear();
+    DeriveSlope(end);
     noisePeak_ = LowerMedian(std::vector<double>(f_.begin(), f_.begin() + end));
     period_ = EstimatePeriod(0, end);
-    const auto yEnd = static_cast<int64_t>(y_.size());
     DeriveSlope(complete ? yEnd : yEnd - slopeHalf_);
 }
 
@@ -311,6 +423,51 @@ bool RWaveDetector::IsArtefact(const Candidate& candidate) const
            (candidate.height > ArtefactHeightTimes * height_ && candidate.width < width_);
 }
 
+// Noise's own deflections: below a few times the noise from sample to sample.
+bool RWaveDetector::IsFaint(const Candidate& candidate) const
+{
+    return candidate.height < FaintTimes * noise_;
+}
+
+// Where the ECG comes back after a dropout (or falls into one) it steps, on no QRS (back on a T wave, it
+// stays up): a deflection whose QRS would reach into a dropout is an R wave only where it falls to half its
+// height, away from the dropout, within an R wave's width. Only a live lead drops out: a marker channel (a
+// pulse per beat, no noise) holds its value between its pulses.
+bool RWaveDetector::TouchesFlat(const Candidate& candidate) const
+{
+    if (!(noise_ > 0.0))
+        return false;
+    const double lead = QrsLeadWidths * std::max(candidate.width, width_);
+    const double tail = std::min(lead, static_cast<double>(searchHalf_));
+    const int64_t peak = candidate.peak;
+    return std::any_of(flats_.rbegin(), flats_.rend(), [&](const auto& flat) {
+        if (static_cast<double>(peak) - lead >= static_cast<double>(flat.second) ||
+            static_cast<double>(peak) + tail < static_cast<double>(flat.first))
+            return false;
+        return (flat.first <= peak && peak <= flat.second) || !FallsAway(peak, flat.second < peak ? 1 : -1);
+    });
+}
+
+// Whether the deflection at peak falls, towards side (+1 later, -1 earlier), to half its height above the ECG
+// a search window further within the learnt R wave's width.
+bool RWaveDetector::FallsAway(int64_t peak, int64_t side) const
+{
+    const auto last = static_cast<int64_t>(y_.size()) - 1;
+    const auto at = [&](int64_t n) { return static_cast<double>(y_[static_cast<size_t>(std::clamp<int64_t>(n, 0, last))]); };
+    const double base = at(peak + side * BaseSearchWindows * searchHalf_), height = at(peak) - base;
+    if (std::abs(height) < FaintTimes * noise_)
+        return false;
+    for (int64_t n = 1; n <= std::max<int64_t>(1, std::llround(width_)); ++n)
+        if ((at(peak + side * n) - base) * height < 0.5 * height * height)
+            return true;
+    return false;
+}
+
+bool RWaveDetector::IsUnfit(const Candidate& candidate) const
+{
+    return candidate.atEdge || IsArtefact(candidate) || IsFaint(candidate) || TouchesFlat(candidate);
+}
+
 bool RWaveDetector::IsTWave(const Candidate& candidate) const
 {
     const double reach = period_ ? TWaveShareOfPeriod * *period_ : TWaveSeconds / interval_;
@@ -337,7 +494,7 @@ std::optional<RWaveDetector::Candidate> RWaveDetector::Strongest(int64_t from, i
             !IsSlopePeak(tick))
             continue;
         const Candidate candidate = Measure(tick, end);
-        if (candidate.peak >= from && candidate.peak < to && !candidate.atEdge && !IsArtefact(candidate) && !IsBroad(candidate))
+        if (candidate.peak >= from && candidate.peak < to && !IsUnfit(candidate) && !IsBroad(candidate))
             strongest = candidate;
     }
     return strongest;
@@ -352,7 +509,7 @@ std::optional<double> RWaveDetector::EstimatePeriod(int64_t from, int64_t to) co
         if (slope <= 0.0f || slope < StrongShare * signalPeak_ || !IsSlopePeak(tick))
             continue;
         const Candidate candidate = Measure(tick, to);
-        if (candidate.atEdge || IsArtefact(candidate) || IsBroad(candidate))
+        if (IsUnfit(candidate) || IsBroad(candidate))
             continue;
         // The up- and downstroke of one R wave are one deflection, at its peak.
         if (!deflections.empty() && candidate.peak - deflections.back().tick <= searchHalf_)
@@ -372,12 +529,13 @@ double RWaveDetector::Refractory() const
 void RWaveDetector::Advance(bool complete, EventTrack& track)
 {
     Derive(complete);
-    if (!learned_ && (complete || static_cast<int64_t>(y_.size()) >= learnTicks_ + maxSlopeHalf_))
+    if (!learned_ && (complete || static_cast<int64_t>(y_.size()) >= learnTicks_ + maxSlopeHalf_ + longestPulse_ + 2))
         Learn(complete);
     if (!learned_)
         return;
     const auto known = static_cast<int64_t>(f_.size());
-    while (next_ < known && (complete || next_ + 2 * searchHalf_ < known))
+    // A candidate's window is known to touch no dropout once the samples a dropout's length past it are.
+    while (next_ < known && (complete || next_ + 2 * searchHalf_ + flatTicks_ < known))
         Examine(next_++, known, track);
     // No later beat can lie before the ticks walked (less the search half window), nor, while a search-back
     // may still add one, before the last beat, nor before a first beat not yet confirmed.
@@ -397,7 +555,7 @@ void RWaveDetector::Examine(int64_t tick, int64_t known, EventTrack& track)
         !(last_ && static_cast<double>(tick - *last_) < Refractory()))
     {
         const Candidate candidate = Measure(tick, known);
-        if (IsArtefact(candidate) || candidate.atEdge || candidate.peak <= lastPeak_ || !LiesWholeInRecord(candidate, known))
+        if (IsUnfit(candidate) || candidate.peak <= lastPeak_ || !LiesWholeInRecord(candidate, known))
             return;
         const bool tWave = IsBroad(candidate) || IsTWave(candidate);
         if (!tWave && candidate.slope >= Threshold())
@@ -486,7 +644,11 @@ void RWaveDetector::ConfirmFirst(int64_t known, EventTrack& track)
 
 void RWaveDetector::Append(const Candidate& beat, EventTrack& track) const
 {
-    const EventHeader event{static_cast<int32_t>(beat.peak), 0.0f, static_cast<double>(x_[static_cast<size_t>(beat.peak)])};
+    // The event's value is the sample as recorded, a spike's too.
+    const auto replaced = std::lower_bound(replaced_.begin(), replaced_.end(), std::make_pair(beat.peak, -HUGE_VALF));
+    const float value = replaced != replaced_.end() && replaced->first == beat.peak ? replaced->second
+                                                                                     : x_[static_cast<size_t>(beat.peak)];
+    const EventHeader event{static_cast<int32_t>(beat.peak), 0.0f, static_cast<double>(value)};
     track.Append(&event);
 }
 

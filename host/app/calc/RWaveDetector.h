@@ -42,7 +42,10 @@ private:
     };
 
     void Advance(bool complete, EventTrack& track);
+    void NoteFlats(size_t from);
     void Derive(bool complete);
+    void DeriveMedian(int64_t end);
+    void Clean(int64_t end);
     void DeriveSlope(int64_t end);
     void Learn(bool complete);
     std::vector<Candidate> WindowTops(int64_t end) const;
@@ -54,6 +57,11 @@ private:
     bool IsBroad(const Candidate& candidate) const;
     bool IsSpike(const Candidate& candidate) const;
     bool IsArtefact(const Candidate& candidate) const;
+    bool IsFaint(const Candidate& candidate) const;
+    bool TouchesFlat(const Candidate& candidate) const;
+    bool FallsAway(int64_t peak, int64_t side) const;
+    // No R wave whatever its slope: a step, an artefact, a deflection within noise or beside a dropout.
+    bool IsUnfit(const Candidate& candidate) const;
     bool IsTWave(const Candidate& candidate) const;
     bool LiesWholeInRecord(const Candidate& candidate, int64_t known) const;
     // The strongest candidate with its R wave in [from, to) (searched no further than end) of at least the given slope.
@@ -82,7 +90,15 @@ private:
     int64_t searchHalf_;  // a slope peak is the largest this far either side
     int64_t learnTicks_;  // the thresholds start from this much of the record, the period from each such span
     int64_t learnWindow_; // each window of which holds a beat at the slowest rates
+    int64_t flatTicks_;   // this many equal samples are a dropout, no ECG
+    int64_t longestPulse_; // ticks: a pulse between two jumps at most this long is a spike
     std::vector<float> x_, y_, f_;
+    std::vector<std::pair<int64_t, int64_t>> flats_; // first and last tick of each dropout so far
+    std::vector<std::pair<int64_t, float>> replaced_; // the samples of the spikes taken out, as recorded
+    int64_t runStart_ = 0;  // of the equal samples x_ ends with
+    int64_t cleaned_ = 0;   // x_ is rid of spikes before this tick
+    int64_t pulse_ = 0;     // ticks: the widest pulse taken out (0: none, the R waves themselves jump)
+    double noise_ = 0.0;    // the ECG's noise: its standard deviation from sample to sample
     bool learned_ = false;
     int64_t next_ = 0;         // the next tick of f_ to examine
     double signalPeak_ = 0.0, noisePeak_ = 0.0, height_ = 0.0, width_ = 0.0, broadness_ = 0.0, steepness_ = 0.0,

@@ -93,6 +93,8 @@ OpenedRecording::OpenedRecording(const std::string& file, const OpenOptions& opt
             channels_ = ChosenChannels{choices->pressureChannel, choices->volumeChannel,
                                        options.channels.ecg ? std::optional(ResolveChannel(recording_, *options.channels.ecg))
                                                             : std::nullopt};
+        // What the channels chosen leave doubtful (an ECG without R waves above its noise) is said on opening.
+        warnings_.insert(warnings_.end(), choices->warnings.begin(), choices->warnings.end());
         if (choices->ecgSource)
             choices->ecgSource = NameEcgSource(*hostDocument_.Get(), recording_, *options.channels.ecg, *choices->ecgSource);
         // Analysing while sampling is the document's online mode, set before the first sample arrives.

@@ -75,7 +75,8 @@ public:
     // What the person is told of the saved computed channels that could not be made again and were left
     // out; empty when none was.
     const std::vector<std::string>& LeftOut() const { return leftOut_; }
-    // What the person is warned of on opening a document (one saved without checks); empty otherwise.
+    // What the person is warned of on opening: a document saved without checks, channels whose choice
+    // leaves the analysis doubtful (an ECG without R waves); empty otherwise.
     const std::vector<std::string>& Warnings() const { return warnings_; }
 
 private:
