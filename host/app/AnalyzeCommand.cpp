@@ -1,5 +1,4 @@
 #include "host/app/AnalyzeCommand.h"
-#include "foundation/numbers/Units.h"
 #include "foundation/system/ExactFileName.h"
 
 #include "host/app/DocumentAnalysis.h"
@@ -19,7 +18,6 @@
 #include "host/app/gui/ViewFrame.h"
 #include "host/app/recording/RecordingReader.h"
 #include "host/app/recording/RecordingText.h"
-#include "host/vyr/UnitConversions.h"
 
 #include <windows.h>
 
@@ -312,26 +310,17 @@ double TypicalEcgRange(const Recording& recording, size_t channel)
 namespace
 {
 
-// A pressure in mmHg in the unit calculations read the channel in (its recorded unit without the prefix);
-// as it stands for a channel recorded in another unit, which a calibration then shows in mmHg.
-double PressureInChannelUnit(const Recording& recording, int32_t channel, double mmHg)
-{
-    const std::wstring unit = Vyr::SplitUnitText(FromUtf8(recording.Channels().at(static_cast<size_t>(channel)).unit)).Name();
-    const std::optional<double> pascals = Orv::PascalsPerUnit(unit);
-    return pascals ? mmHg * *Orv::PascalsPerUnit(L"mmHg") / *pascals : mmHg;
-}
-
 // The ECG's R waves as the host's R-wave detector finds them: one beat per QRS, past T waves, baseline
 // wander and a scanner's gradient spikes, no two closer than the document's minimum period. Only those that
-// open a beat with an ejection, a pressure that rises the pressure detector's least height, mark
-// end-diastole: a dropout or pause after an R wave is no beat, as it is none for the pressure's peaks.
+// open a beat with an ejection, a pressure that rises the pressure detector's least height (kept in mmHg,
+// so that it holds in the unit a later calibration shows the channel in), mark end-diastole: a dropout or
+// pause after an R wave is no beat, as it is none for the pressure's peaks.
 std::wstring EcgSourceText(const Recording& recording, int32_t channel, const AnalysisChoices& choices)
 {
     if (!(TypicalEcgRange(recording, static_cast<size_t>(channel)) > 0.0))
         throw std::runtime_error("the ECG channel " + std::to_string(channel + 1) + " has no R waves: it is flat");
     return FromUtf8("ejectingbeats(rwavedet(ch" + std::to_string(channel + 1) + ", " + Number(choices.minimumPeriod) +
-                    "), ch" + std::to_string(choices.pressureChannel + 1) + ", " +
-                    Number(PressureInChannelUnit(recording, choices.pressureChannel, choices.peakHeight)) + ")");
+                    "), ch" + std::to_string(choices.pressureChannel + 1) + ", " + Number(choices.peakHeight) + ")");
 }
 
 // Ctrl+C cancels the run as the progress window's cancel button would, while this lives.

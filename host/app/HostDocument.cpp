@@ -919,7 +919,9 @@ Calc::ShownScale HostDocument::ScaleOfConversion(IUnitConversion& conversion, si
         return ScaleOfRecordedUnit(channel);
     // The conversion maps values without prefixes onto values without prefixes.
     const double scale = facts.inUse ? facts.scale : 1.0, offset = facts.inUse ? facts.offset : 0.0;
-    const Calc::ShownScale shown{scale * facts.rawPrefixFactor, offset, facts.rawPrefixFactor};
+    const std::wstring shownUnit = facts.inUse ? facts.shownUnit : FromUtf8(Data().Channels().at(channel).unit);
+    const Calc::ShownScale shown{scale * facts.rawPrefixFactor, offset, facts.rawPrefixFactor,
+                                 Vyr::SplitUnitText(shownUnit).Name()};
     conversionScales_.emplace(&conversion, std::make_pair(Orv::ComPtr<IUnitConversion>(&conversion), shown));
     return shown;
 }
@@ -936,7 +938,7 @@ Calc::ShownScale HostDocument::ScaleOfRecordedUnit(size_t channel) const
 Calc::ShownScale RecordedUnitScale(const std::string& unit)
 {
     const double factor = Vyr::RecordedPrefixFactor(FromUtf8(unit));
-    return {factor, 0.0, factor};
+    return {factor, 0.0, factor, Vyr::SplitUnitText(FromUtf8(unit)).Name()};
 }
 
 Calc::ShownScaleLookup RecordedUnitsLookup(const Recording& recording)

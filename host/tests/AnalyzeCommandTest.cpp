@@ -294,10 +294,12 @@ TEST(AnalyzeScannerEcg, ARecordStartingJustAfterAnRWaveBeginsItsFirstLoopAtEndDi
     }
 }
 
+constexpr double MmHgPerKpa = 1000.0 / 133.322387415;
+
 // A ventricle's recording with an ECG whose R waves open its beats (the heart's beat starts), as a test
 // signal asks for: every channel 0 for a second from dropoutStart (seconds; none when negative), as a loose
 // connector records it; a spike 5 R waves high and 4 ms wide spikeAfter seconds after every 7th R wave (none
-// at 0); the ECG its noise alone, with no R waves.
+// at 0); the ECG its noise alone, with no R waves; the pressure written in kPa.
 struct EcgTrial
 {
     HostTests::ElastanceVentricle heart;
@@ -305,11 +307,12 @@ struct EcgTrial
     double dropoutStart = -1.0;
     double spikeAfter = 0.0;
     bool noiseOnly = false;
+    bool inKpa = false;
 
     // The recording's text and its R waves whose QRS lies whole in it, less those in the dropout.
     std::pair<std::string, int> Made() const
     {
-        std::istringstream lines(heart.Text("mmHg", 1.0, "uL", 1.0));
+        std::istringstream lines(inKpa ? heart.Text("kPa", 1.0 / MmHgPerKpa, "uL", 1.0) : heart.Text("mmHg", 1.0, "uL", 1.0));
         std::string header, line;
         std::getline(lines, header);
         std::vector<std::string> rows;
@@ -410,7 +413,8 @@ TEST(AnalyzeEcgDropout, LeavesOutTheBeatsItTakesAndKeepsTheEndSystolicRelation)
 // 0.8 and 1.5 R waves 40 ms after a mouse's R wave (which cut every loop there in two), a human's premature
 // beat every 5th beat at 0.65 of the period through 32 s (those after 8 s were lost, two beats made one
 // loop), a spike 5 R waves high and 4 ms wide 5 to 15 ms beside an R wave (which cost that beat), a human's
-// dropout of a second (an R wave taken where the ECG came back). The R waves give one loop from
+// dropout of a second (an R wave taken where the ECG came back), and a pressure channel in kPa calibrated to
+// mmHg (whose ejections were held to 2666 mmHg, the least height in pascals). The R waves give one loop from
 // each to the next, the end-systolic relation of the pressure's loops within 2 % and the end-diastolic one of
 // the same heart's with a plain ECG (the human's pressure takes end-diastole a little off the activation's
 // start: its EDPVR is 0.2577 mmHg/mL, the ECG's 0.2502, a least-squares line through the model's points at
@@ -434,6 +438,7 @@ TEST(AnalyzeEcg, GivesOneLoopPerBeatAndThePressureDetectionsRelations)
         EcgTrial trial;
         std::vector<std::string> options;
     };
+    const std::vector<std::string> toMmHg{"--calibrate-pressure", "1:0=0,1=" + std::to_string(MmHgPerKpa)};
     const Case cases[] = {
         {"mouse, T wave 0.8", {mouse, mouseEcg}},
         {"mouse, T wave 1.5", {mouse, tallT}},
@@ -442,6 +447,7 @@ TEST(AnalyzeEcg, GivesOneLoopPerBeatAndThePressureDetectionsRelations)
         {"human, spikes 15 ms before", {human, humanEcg, -1.0, -0.015}},
         {"mouse, spikes 5 ms after", {mouse, mouseEcg, -1.0, 0.005}},
         {"human, dropout", {human, humanEcg, 10.8}},
+        {"human in kPa, calibrated", {human, humanEcg, -1.0, 0.0, false, true}, toMmHg},
         {"human, noise", {human, noise, -1.0, 0.0, true}},
     };
     const auto analyse = [](const std::string& text, bool byEcg, const std::vector<std::string>& options) {
@@ -480,7 +486,8 @@ TEST(AnalyzeEcg, GivesOneLoopPerBeatAndThePressureDetectionsRelations)
         EXPECT_EQ(rWaves - 1, LoopCount(ecg.out)) << test.name << ": a loop from each R wave to the next";
         const double espvr = slope(analyse(text, false, test.options), "ESPVR linear");
         EXPECT_NEAR(espvr, slope(ecg, "ESPVR linear"), 0.02 * std::abs(espvr)) << test.name;
-        const EcgTrial plain{test.trial.heart, test.trial.heart.beat < 0.5 ? mouseEcg : humanEcg};
+        EcgTrial plain{test.trial.heart, test.trial.heart.beat < 0.5 ? mouseEcg : humanEcg};
+        plain.inKpa = test.trial.inKpa;
         const double edpvr = slope(analyse(plain.Made().first, true, test.options), "EDPVR linear");
         EXPECT_NEAR(edpvr, slope(ecg, "EDPVR linear"), 0.02 * std::abs(edpvr)) << test.name;
     }

@@ -69,6 +69,12 @@ public:
             value = static_cast<float>(scale * value + offset);
     }
 
+    std::optional<std::wstring> ShownUnit(size_t record) const override
+    {
+        const std::wstring unit = base_ ? std::wstring() : lookup_(channel_, record).unit;
+        return unit.empty() ? std::nullopt : std::optional<std::wstring>(unit);
+    }
+
 private:
     RecordedChannel recorded_;
     size_t channel_;

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace Host::Calc
@@ -35,6 +37,9 @@ public:
     virtual Extent Available(size_t record) const = 0;
     // Samples [first, first + out.size()) of the record; the range lies within Available(record).
     virtual void Compute(size_t record, int64_t first, std::span<float> out) const = 0;
+    // The unit (without its prefix) of its samples in the record, where it reads a channel as the host
+    // shows it, asked as they are read: a calibration applied later changes it. None otherwise.
+    virtual std::optional<std::wstring> ShownUnit(size_t /*record*/) const { return std::nullopt; }
 };
 
 // The head every event record starts with, as exchanged with the host's readers.
@@ -100,6 +105,7 @@ struct ShownScale
     double scale = 1.0;
     double offset = 0.0;
     double baseScale = 1.0;
+    std::wstring unit; // the unit shown values are in, without its prefix; empty: none told
 };
 // The scale of (channel, record), asked whenever samples are read, so a calibration applied after
 // compiling shows at once. Empty: channels are read as recorded.

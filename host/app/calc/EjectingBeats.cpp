@@ -1,5 +1,7 @@
 #include "host/app/calc/EjectingBeats.h"
 
+#include "foundation/numbers/Units.h"
+
 #include <algorithm>
 #include <limits>
 #include <map>
@@ -14,7 +16,7 @@ class EjectingBeatsNode final : public EventNode
 {
 public:
     EjectingBeatsNode(EventNodePtr events, SampleNodePtr pressure, double minRise)
-        : events_(std::move(events)), pressure_(std::move(pressure)), minRise_(minRise)
+        : events_(std::move(events)), pressure_(std::move(pressure)), minRiseMmHg_(minRise)
     {
     }
 
@@ -57,7 +59,7 @@ private:
             }
             else
                 samples.clear();
-            const bool ejects = LargestRise(samples) >= minRise_;
+            const bool ejects = LargestRise(samples) >= MinRise(record);
             const bool whole = end <= pressure.ticks && (!last || source.IsComplete());
             if (!ejects && !whole)
                 break;
@@ -72,9 +74,17 @@ private:
                                                                  : source.SettledTicks());
     }
 
+    // The least rise in the unit the pressure is read in now.
+    double MinRise(size_t record) const
+    {
+        const std::optional<std::wstring> unit = pressure_->ShownUnit(record);
+        const std::optional<double> pascals = unit ? Orv::PascalsPerUnit(*unit) : std::nullopt;
+        return pascals ? minRiseMmHg_ * *Orv::PascalsPerUnit(L"mmHg") / *pascals : minRiseMmHg_;
+    }
+
     EventNodePtr events_;
     SampleNodePtr pressure_;
-    double minRise_;
+    double minRiseMmHg_;
     std::map<size_t, State> states_;
 };
 
