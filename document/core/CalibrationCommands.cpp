@@ -183,6 +183,13 @@ MessageAnswer SistraDocument::ApplyVolumeCalibrationMessage(int kind, int applie
         model->DiscardChanges();
         return RefuseMessage(notTaken);
     }
+    // Held but never applied (a falling cuvette line, an earlier step the workflow waits for): refused
+    // before anything reaches the channel, the model as it was.
+    if (const ValidationResult problem = model->CheckReady(); problem.HasProblem() && !problem.message.IsEmpty())
+    {
+        model->DiscardChanges();
+        return RefuseMessage(problem.message.c_str());
+    }
     std::wstring refusal;
     RunGuardedChange([&] {
         model->CommitChanges();
@@ -401,7 +408,10 @@ MessageAnswer SistraDocument::OnRemoveParallelConductance(LONG position)
 MessageAnswer SistraDocument::OnEditParallelConductance(LONG position, double value)
 {
     if (!std::isfinite(value))
-        return RefuseArgument(L"value", L"the parallel conductance is not a number");
+        return RefuseArgument(L"parallelConductance", L"the parallel conductance is not a number");
+    // An entry is what the saline step applies when it is chosen: a negative one would add to every volume.
+    if (value < 0.0)
+        return RefuseArgument(L"parallelConductance", Orv::String(Orv::ThisModule(), IDS_MODEL_PARALLEL_CONDUCTANCE_RANGE, true).c_str());
     return EditBolusAt(position, [&](Model& saline, std::vector<BolusEntry>& list, size_t index) {
         BolusEntry& entry = list[index];
         entry.value = value * PrefixFactor(volumeCalibrator_->GetUnit(GetSetupModel()->GetVolumeChannel()));

@@ -789,6 +789,7 @@ TEST_F(AnalyzeCommand, BadChannelsRegionsAndRecordingsFailAndWriteNothing)
         {{file->Path(), "--calibrate-pressure", "2:0=0,1=100"}, "but the pressure channel is 1"},
         {{file->Path(), "--calibrate-volume", "1:1,0"}, "but the volume channel is 2"},
         {{file->Path(), "--calibrate-volume", "2:0,5"}, "refused the volume calibration: slope: The slope can not be zero"},
+        {{file->Path(), "--calibrate-volume", "2:-0.5,50"}, "refused the volume calibration: The calibration line falls"},
         {{flat.Path()}, "no loops"},
     };
     for (const auto& test : cases)
@@ -1285,6 +1286,29 @@ TEST_F(AnalyzeCommand, RefusedMacroCommandsAnswerZeroAndChangeNothing)
     EXPECT_EQ(Host::ExitFailure, run.status);
     EXPECT_EQ("SetEDPVRegressionType: 1\n", run.out);
     EXPECT_NE(std::string::npos, run.err.find("no loops analysed")) << run.err;
+}
+
+// Outside the workflow, where these calibrations apply by themselves, values no volume can have are refused
+// naming the argument, and every volume stays as analyze gives it: Vp -1 (litres) raised every volume by
+// 1000 mL, a falling cuvette line turned the loops over, each with status 0.
+TEST_F(AnalyzeCommand, ImpossibleCalibrationValuesAreRefusedAndChangeNoVolume)
+{
+    const Output analyzed = RunSistra({"analyze", file->Path()});
+    ASSERT_EQ(Host::ExitOk, analyzed.status) << analyzed.err;
+    const MacroCase refused[] = {
+        {"Doc.ApplySistraSalineCalibration Vp:=-1", "Vp: The parallel conductance must be a finite volume of zero or more"},
+        {"Doc.ApplySistraCuvetteCalibration slope:=-0.5, intercept:=50", "was refused: The calibration line falls"},
+        {"Doc.EditParallelConductanceInList position:=1, parallelConductance:=-2",
+         "parallelConductance: The parallel conductance must be a finite volume"},
+    };
+    for (const auto& test : refused)
+    {
+        const Output run = RunMacro("macro-impossible.txt", std::string("Doc.AnalyzeSistraNow\n") + test.statement + "\n",
+                                    {"--no-workflow"});
+        EXPECT_EQ(Host::ExitFailure, run.status) << test.statement;
+        EXPECT_NE(std::string::npos, run.err.find(test.says)) << run.err;
+        EXPECT_EQ(analyzed.out, run.out.substr(run.out.find("\n\n") + 2)) << test.statement;
+    }
 }
 
 // A command that can do nothing in the document's state answers 0 and says why; a selection made by the

@@ -56,7 +56,7 @@ std::vector<double> BolusValues(const ModelPtr& saline)
 } // namespace
 
 // The box shows the value in the unit's prefix and OK writes the typed number back without it; Cancel
-// and an OK pressed while the box holds no number leave the value alone.
+// and an OK pressed while the box holds no volume of zero or more leave the value alone.
 TEST(EditBolusDlg, ShowsTheValueInItsUnitAndWritesTheTypedNumberBackOnlyOnOk)
 {
     const struct
@@ -75,6 +75,9 @@ TEST(EditBolusDlg, ShowsTheValueInItsUnitAndWritesTheTypedNumberBackOnlyOnOk)
         {{L"V", 0}, 4.0, L"4", L"V", L"7", true, IDOK, 7.0},
         {{L"L", L'm'}, 0.002, L"2", L"mL", L"", false, IDOK, 0.002},
         {{L"L", L'm'}, 0.002, L"2", L"mL", L"abc", false, IDOK, 0.002},
+        // No volume: a negative one would add to every volume.
+        {{L"L", L'm'}, 0.002, L"2", L"mL", L"-1", false, IDOK, 0.002},
+        {{L"L", L'm'}, 0.002, L"2", L"mL", L"0", true, IDOK, 0.0},
     };
     for (const auto& c : cases)
     {

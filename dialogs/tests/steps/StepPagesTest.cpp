@@ -167,6 +167,43 @@ TEST(SamplingStep, TheInstructionFollowsTheWorkflowAndTheCheckBoxTheModel)
     DialogTests::SaveShown(sampling.pane.Window(), L"dialogs_sampling_step");
 }
 
+// A value no volume calibration can have is not applied: the tick does not stay, the balloon says why.
+// The cuvette step applied a falling line (the fullest well given the least volume), the saline step a
+// negative parallel conductance (added to every volume).
+TEST(CalibrationSteps, ImpossibleValuesAreNotApplied)
+{
+    const struct
+    {
+        int step, kind, applied;
+        void (*enter)(HWND page, Model& model);
+        const wchar_t* balloon;
+    } cases[] = {
+        {StepId::CuvetteStep, ModelKind::CuvetteCalib, PropertyId::CuvetteCalibrationApplied,
+         [](HWND page, Model&) {
+             Type(page, IDC_CUVETTE_SLOPE, L"-2");
+             Type(page, IDC_CUVETTE_INTERCEPT, L"3");
+         },
+         L"Invalid Slope"},
+        {StepId::SalineStep, ModelKind::SalineCalib, PropertyId::SalineCalibrationApplied,
+         [](HWND, Model& model) { model.SetValue<PropertyType::Double>(PropertyId::ParallelConductance, -1e-6); },
+         L"Out of Range"},
+    };
+    for (const auto& c : cases)
+    {
+        DialogTests::DocumentFixture fixture;
+        fixture.Document().GetSetupModel()->SetWorkflowModeOn(false);
+        const ModelPtr model = fixture.Document().GetModel(c.kind);
+        StepPage page(c.step, fixture);
+        c.enter(page.page, *model);
+        TakeBalloonTitle();
+        CheckDlgButton(page.page, StepControl::Apply, BST_CHECKED);
+        SendMessageW(page.page, WM_COMMAND, MAKEWPARAM(StepControl::Apply, BN_CLICKED), 0);
+        EXPECT_FALSE(model->GetValue<PropertyType::Bool>(c.applied)) << c.step;
+        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(page.page, StepControl::Apply)) << c.step;
+        EXPECT_EQ(c.balloon, TakeBalloonTitle()) << c.step;
+    }
+}
+
 // A slope typed in µL per mS is stored in L per S, an intercept in µL in L; the equation names the
 // conductance unit.
 TEST(CuvetteStep, TheSlopeAndInterceptAreStoredInBaseUnits)

@@ -7,6 +7,8 @@
 #include "foundation/numbers/NumberUtilities.h"
 #include "resources/ResourceIds.h"
 
+#include <cmath>
+
 namespace Sistra
 {
 namespace
@@ -118,7 +120,13 @@ ValidationResult CuvetteCalib::ValidateValues()
 ValidationResult CuvetteCalib::CheckPrerequisites()
 {
     constexpr CalibrationRule rule{ModelKind::ConductanceCalib, IDS_MODEL_CONDUCTANCE_BEFORE_CUVETTE, IDS_MODEL_FILL_CUVETTE};
-    return CheckCalibrationPrerequisites(*this, rule, {slope_, intercept_}, applied_);
+    if (ValidationResult filled = CheckCalibrationPrerequisites(*this, rule, {slope_, intercept_}, true); filled.HasProblem())
+        return filled;
+    // A falling line gives the fullest well the least volume: stored (the view shows the fit it followed),
+    // never applied. Said whether or not it is applied, so that refusing the tick says why.
+    if (!(slope_ > 0.0))
+        return ValidationResult(IDS_MODEL_INVALID_SLOPE, IDS_MODEL_SLOPE_FALLING);
+    return applied_ ? ValidationResult::Ok() : ValidationResult::NotReady();
 }
 
 void CuvetteCalib::OnModelChanged(Model* source, const PropertyIdSet& changed)
@@ -212,6 +220,9 @@ ValidationResult SalineCalib::ValidateValues()
 {
     if (IsInvalidMarker(parallelConductance_))
         return ValidationResult(IDS_MODEL_NOT_A_NUMBER, IDS_MODEL_PARALLEL_CONDUCTANCE_NAN);
+    // The parallel volume is taken off every volume: a negative one would add to them. Blank passes.
+    if (parallelConductance_ < 0.0 || std::isinf(parallelConductance_))
+        return ValidationResult(IDS_MODEL_OUT_OF_RANGE, IDS_MODEL_PARALLEL_CONDUCTANCE_RANGE);
     return ValidationResult::Ok();
 }
 
