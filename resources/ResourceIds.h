@@ -486,6 +486,9 @@
 #define IDS_CUVETTE_MESSAGE_TITLE 142
 #define IDS_CUVETTE_NO_CELL_SELECTION 168
 #define IDS_CUVETTE_ONE_BLOCK 161
+// A well's known volume that no well holds.
+#define IDS_CUVETTE_NOT_A_VOLUME_TITLE 23304
+#define IDS_CUVETTE_NOT_A_VOLUME 23305
 #define IDS_CUVETTE_NO_SELECTION 170
 
 // The workflow panel.

@@ -205,6 +205,9 @@ std::vector<std::wstring> WellVolumes(const std::wstring& text)
         if (end != number.data() + number.size() || error != std::errc() || !std::isfinite(value))
             throw MacroLineError("volumes:= takes the wells' known volumes as numbers separated by blanks, not '" +
                                  number + "'");
+        // The view refuses such a volume in a balloon, which a batch does not read.
+        if (value <= 0.0)
+            throw MacroLineError("volumes:= takes volumes above zero: a well holds no " + number + " uL");
         volumes.push_back(word);
     }
     if (volumes.empty())

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -48,6 +49,15 @@ std::string WellsRecord()
     for (size_t well = 0; well < std::size(Wells); ++well)
         for (int tick = 0; tick < 1000; ++tick)
             text << (static_cast<double>(well * 1000 + tick) * 0.001) << ",0," << Wells[well].recorded << ",0\n";
+    return text.str();
+}
+
+// A reading taken from each well whose stretch starts at those seconds: its middle 0.6 s selected.
+std::string Fills(std::initializer_list<double> starts)
+{
+    std::ostringstream text;
+    for (const double start : starts)
+        text << "Host.Select start:=" << start << ", end:=" << start + 0.6 << "\nDoc.AddSelToSistraCuvetteCalibration\n";
     return text.str();
 }
 
@@ -125,6 +135,8 @@ TEST_F(MacroCuvette, WhatTheViewCannotDoIsRefusedSayingWhy)
 {
     const std::string wells = "Host.CuvetteWells volumes:=\"30 52 90\"\n";
     const std::string fill = "Host.Select start:=32.2, end:=32.8\nDoc.AddSelToSistraCuvetteCalibration\n";
+    // A reading for each well, then the line applied and the loops analysed on what it left.
+    const std::string fillAndApply = Fills({32.2, 33.2, 34.2}) + "Host.CuvetteApply\nDoc.AnalyzeSistraNow\n";
     const struct
     {
         std::string macro;
@@ -139,14 +151,44 @@ TEST_F(MacroCuvette, WhatTheViewCannotDoIsRefusedSayingWhy)
         {wells + fill + "Host.CuvetteApply\nDoc.AnalyzeSistraNow\n", false, "the cuvette table holds no line to apply"},
         {"Host.CuvetteWells volumes:=\"30 5x\"\n", false, "volumes:= takes the wells' known volumes as numbers"},
         {"Host.CuvetteWells volumes:=\"\"\n", false, "volumes:= names no well"},
+        {"Host.CuvetteWells volumes:=\"30 -52 90\"\n", false, "volumes:= takes volumes above zero: a well holds no -52 uL"},
+        {"Host.CuvetteWells volumes:=\"30 0 90\"\n", false, "volumes:= takes volumes above zero"},
+        // Applied, they said "applied Known volume = -1.6e+299 x Conductance + 1.4e+301, r2 = nan" and
+        // changed nothing; a line falling from well to well turned every loop over.
+        {"Host.CuvetteWells volumes:=\"1e300 52 90\"\n" + fillAndApply, false,
+         "Host.CuvetteApply was refused: The slope must be between"},
+        {"Host.CuvetteWells volumes:=\"90 52 30\"\n" + fillAndApply, false,
+         "Host.CuvetteApply was refused: The calibration line falls"},
     };
+    const std::string plain = RunSistra({"analyze", file->Path()}).out;
     for (const auto& refused : cases)
     {
         const Output ran = RunMacro(refused.macro, refused.inWorkflow ? std::vector<std::string>{}
                                                                       : std::vector<std::string>{"--no-workflow"});
         EXPECT_EQ(Host::ExitFailure, ran.status) << refused.macro;
         EXPECT_NE(std::string::npos, ran.err.find(refused.said)) << ran.err;
+        // Whatever was refused changed no volume: the summaries after the answers are analyze's.
+        if (ran.out.find("parameter\t") != std::string::npos)
+        {
+            EXPECT_EQ(plain, ran.out.substr(ran.out.find("\n\n") + 2)) << refused.macro;
+        }
     }
+}
+
+// More fills than wells go on to the wells' second readings, and the line is fitted through all of them:
+// the fourth and fifth fill answered 1 and wrote over wells 1 and 2's first readings, and with every reading
+// then alike there was no line to apply.
+TEST_F(MacroCuvette, FillsPastTheLastWellTakeTheWellsNextReadings)
+{
+    const Output ran = RunMacro("Host.CuvetteWells volumes:=\"30 52 90\"\n" + Fills({32.2, 33.2, 34.2, 34.2, 34.2}) +
+                                    "Host.CuvetteApply\nDoc.AnalyzeSistraNow\n",
+                                {"--no-workflow"});
+    ASSERT_EQ(Host::ExitOk, ran.status) << ran.err;
+    // Readings 20 and 80 for 30 uL, 40 and 80 for 52 uL, 80 for 90 uL, by hand: mean reading 60, mean volume
+    // 50.8, Sxx 3200, Sxy 1200, Syy 2404.8; slope 0.375, intercept 28.3, r squared 0.18713.
+    EXPECT_NE(std::string::npos, ran.out.find("Host.CuvetteApply: applied Known volume = 0.375 \u00D7 Conductance + "
+                                              "28.3, r\u00B2 = 0.1871\n"))
+        << ran.out;
 }
 
 } // namespace

@@ -21,7 +21,7 @@ std::optional<CuvetteFit> ComputeCuvetteFit(const std::vector<double>& knownVolu
         }
     CuvetteFit fit{};
     if (!LinearRegressionSkippingNaN(conductance, volume, &fit.intercept, &fit.slope, &fit.rSquared) ||
-        ApproxEqual(fit.slope, 0.0))
+        ApproxEqual(fit.slope, 0.0) || !std::isfinite(fit.slope) || !std::isfinite(fit.intercept))
         return std::nullopt;
     return fit;
 }

@@ -19,7 +19,7 @@ struct CuvetteFit
 
 // Every reading of a well paired with the well's known volume, fitted by least squares over the pairs
 // that hold two numbers. None when no pair is usable, the readings do not spread, or the slope is 0
-// (a calibration that maps every conductance to one volume is none).
+// (a calibration that maps every conductance to one volume is none) or beyond the doubles' range.
 std::optional<CuvetteFit> ComputeCuvetteFit(const std::vector<double>& knownVolumes, const DoubleMatrix& readings);
 
 // Volume = slope × Conductance ± |intercept|, r² = ..., in the units the view shows: the slope scaled

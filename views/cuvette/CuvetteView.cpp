@@ -24,8 +24,11 @@
 #include "tableview/transfer/TableClipboard.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <iterator>
 #include <map>
+#include <string_view>
 
 namespace Sistra
 {
@@ -47,9 +50,14 @@ const Orv::String& Text(UINT id)
     return Orv::LoadedText(id);
 }
 
+int Box(HWND owner, const Orv::String& text, UINT style)
+{
+    return ShowHostMessageBox(text.c_str(), Text(IDS_CUVETTE_MESSAGE_TITLE).c_str(), style, owner);
+}
+
 int Box(HWND owner, UINT textId, UINT style)
 {
-    return ShowHostMessageBox(Text(textId).c_str(), Text(IDS_CUVETTE_MESSAGE_TITLE).c_str(), style, owner);
+    return Box(owner, Text(textId), style);
 }
 
 template <class... Arguments>
@@ -193,11 +201,12 @@ void CuvetteView::CleanupWindow()
     SistraGraphViewBase::CleanupWindow();
 }
 
-// The conductance readings are in the volume channel's own units; in workflow mode in the units the
-// conductance calibration chose, and so after leaving the workflow while that calibration stays in force.
+// The conductance readings are in the volume channel's own units; in the units the conductance
+// calibration chose while it is in force, in the workflow or after leaving it. Before it is applied the
+// channel still reads in its recorded unit, whatever the calibration will choose.
 UnitInfo CuvetteView::GetConductanceUnit()
 {
-    if (WorkflowModeOn() || ConductanceCalibrationInForce(*Document()))
+    if (ConductanceCalibrationInForce(*Document()))
         return Document()->GetModel(ModelKind::ConductanceCalib)->GetConductanceUnit();
     if (!conductanceUnit_)
         conductanceUnit_ = VolumeChannelUnit();
@@ -543,6 +552,11 @@ HRESULT STDMETHODCALLTYPE CuvetteView::OnCellEdited(ULONG, int row, ULONG column
         const size_t well = static_cast<size_t>(row - 1);
         if (column == KnownVolumeColumn)
         {
+            if (!std::isnan(value) && !(value > 0.0 && std::isfinite(value * VolumeFactor())))
+            {
+                RefuseKnownVolume(text);
+                return S_OK;
+            }
             std::vector<double> volumes = model->GetKnownVolumes();
             if (volumes.size() <= well)
                 volumes.resize(well + 1, BlankMarker());
@@ -587,6 +601,39 @@ HRESULT STDMETHODCALLTYPE CuvetteView::OnListItemChosen(ULONG grid, ULONG listKi
     });
 }
 
+// A well holds a volume above zero: the cell keeps what it held, and a balloon on the table says why.
+void CuvetteView::RefuseKnownVolume(const Orv::String& typed)
+{
+    RefreshTable();
+    const HWND table = TableWindow();
+    ShowControlBalloon(table ? table : GetHandle(), Text(IDS_CUVETTE_NOT_A_VOLUME_TITLE),
+                       Formatted(IDS_CUVETTE_NOT_A_VOLUME, typed.c_str(), UnitText(ViewModel()->GetCuvetteUnit())));
+}
+
+// The table's topmost pane of cells (a title strip above it has none).
+HWND CuvetteView::TableWindow()
+{
+    struct Search
+    {
+        HWND found = nullptr;
+        LONG top = LONG_MAX;
+    } search;
+    ::EnumChildWindows(
+        GetHandle(),
+        [](HWND child, LPARAM data) -> BOOL {
+            auto& search = *reinterpret_cast<Search*>(data);
+            wchar_t name[16] = {};
+            ::GetClassNameW(child, name, static_cast<int>(std::size(name)));
+            RECT place{};
+            ::GetWindowRect(child, &place);
+            if (std::wstring_view(name) == L"GridPane" && ::IsWindowVisible(child) && place.top < search.top)
+                search = {child, place.top};
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // After a cell changed: the table shows it, the document keeps it, the fit follows.
 void CuvetteView::CellsChanged()
 {
@@ -598,9 +645,7 @@ void CuvetteView::CellsChanged()
 
 void CuvetteView::DeleteRowWithConfirm(int well)
 {
-    const Orv::String text = Formatted(IDS_CUVETTE_CONFIRM_DELETE, well);
-    if (ShowHostMessageBox(text.c_str(), Text(IDS_CUVETTE_MESSAGE_TITLE).c_str(), MB_YESNO | MB_ICONQUESTION,
-                           GetHandle()) == IDYES)
+    if (Box(GetHandle(), Formatted(IDS_CUVETTE_CONFIRM_DELETE, well), MB_YESNO | MB_ICONQUESTION) == IDYES)
         DeleteRow(well);
 }
 
@@ -700,7 +745,7 @@ Orv::String CuvetteView::SetFromSelection()
     if (!IsSetFromSelectionEnabled())
     {
         const Orv::String text = Formatted(IDS_CUVETTE_NO_SELECTION, channel + 1);
-        ShowHostMessageBox(text.c_str(), Text(IDS_CUVETTE_MESSAGE_TITLE).c_str(), MB_OK | MB_ICONSTOP, GetHandle());
+        Box(GetHandle(), text, MB_OK | MB_ICONSTOP);
         return text;
     }
     RecordingPosition start{}, end{};
@@ -742,20 +787,23 @@ bool CuvetteView::FillCellFromSelection(int well, int column)
     }
     RefreshTable();
     Document()->SetModified();
-    AdvanceSelection();
+    AdvanceSelection(reading);
     return filled;
 }
 
-// Repeated fills go well after well along one reading, then on to the next reading.
-void CuvetteView::AdvanceSelection()
+// Repeated fills go well after well along one reading, then on to the reading after it. Begun on the
+// known volumes (each fill taking its well's first empty reading), they went back to the first reading
+// after the last well and wrote over what the first fills had taken.
+void CuvetteView::AdvanceSelection(int32_t filledReading)
 {
     const int wells = CalibData().WellCount();
     const int columns = CalibData().ReadingCount() + 3;
+    const int nextReading = static_cast<int>(FirstReadingColumn) + filledReading + 1;
     if (selectedRow_ < wells)
         ++selectedRow_;
-    else if (selectedColumn_ < columns - 1)
+    else if (nextReading < columns)
     {
-        ++selectedColumn_;
+        selectedColumn_ = nextReading;
         selectedRow_ = 1;
     }
     if (manager_)
@@ -764,6 +812,8 @@ void CuvetteView::AdvanceSelection()
     UpdateSelectionButtons();
 }
 
+// A line the model cannot hold (out of its range) or cannot apply (falling) is refused in a box that
+// says why, and the model stays as it was: before, it kept the values uncommitted and nothing changed.
 void CuvetteView::OnApply()
 {
     const std::optional<CuvetteFit> fit =
@@ -774,6 +824,11 @@ void CuvetteView::OnApply()
     model->SetCuvetteIntercept(fit->intercept);
     model->SetCuvetteSlope(fit->slope);
     model->SetCuvetteCalibrationApplied(true);
+    if (const ValidationResult problem = AppliedCalibrationProblem(); problem.HasProblem())
+    {
+        Box(GetHandle(), problem.message, MB_OK | MB_ICONSTOP);
+        return;
+    }
     model->CommitChanges();
 }
 
@@ -786,17 +841,26 @@ void CuvetteView::OnEnableToggled()
         return;
     }
     const ModelPtr& model = ViewModel();
+    model->SetCuvetteCalibrationApplied(ticked);
     // An equation made up for empty boxes (a millionth of a microlitre a unit) scaled every volume without
-    // a word: the user fills the boxes, or applies the fit, first.
-    if (ticked && (std::isnan(model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope)) ||
-                   std::isnan(model->GetValue<PropertyType::Double>(PropertyId::CuvetteIntercept))))
+    // a word, and a falling one turned them over: the user fills the boxes, or applies the fit, first.
+    if (const ValidationResult problem = ticked ? AppliedCalibrationProblem() : ValidationResult::Ok(); problem.HasProblem())
     {
         enable_->SetCheck(BST_UNCHECKED);
-        ShowControlBalloonFromStrings(enable_->GetHandle(), IDS_MODEL_CANT_APPLY_CALIBRATION, IDS_MODEL_FILL_CUVETTE);
+        ShowValidationBalloon(enable_->GetHandle(), problem);
         return;
     }
-    model->SetCuvetteCalibrationApplied(ticked);
     model->CommitChanges();
+}
+
+// Why the model, its calibration just marked applied, cannot take it; the model's earlier values back then.
+ValidationResult CuvetteView::AppliedCalibrationProblem()
+{
+    const ModelPtr& model = ViewModel();
+    ValidationResult problem = model->CheckReady();
+    if (problem.HasProblem())
+        model->DiscardChanges();
+    return problem;
 }
 
 // Typing changes the model; the edit keeps what was typed rather than the model's rewrite of it.

@@ -14,6 +14,7 @@
 #include "views/graph/SistraGraphViewBase.h"
 
 #include "controls/errors/ErrorProvider.h"
+#include "document/models/ValidationResult.h"
 #include "platform/owl/controls/Control.h"
 #include "platform/owl/controls/Edit.h"
 
@@ -153,10 +154,13 @@ private:
     void OnInterceptEdited();
     void DeleteRow(int well);
     bool FillCellFromSelection(int well, int column);
-    void AdvanceSelection();
+    void AdvanceSelection(int32_t filledReading);
     void CellsChanged();
     void FollowFitInWorkflow();
     bool CanApplyCalibration();
+    ValidationResult AppliedCalibrationProblem();
+    void RefuseKnownVolume(const Orv::String& typed);
+    HWND TableWindow();
     double ConductanceFactor();
     double VolumeFactor();
     bool DataCellSelected() const { return selectedRow_ > 0 && selectedColumn_ > 0; }

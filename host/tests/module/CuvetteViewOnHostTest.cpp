@@ -6,6 +6,7 @@
 #include "testsupport/VyrTestSupport.h"
 #include "platform/owl/tests/TextFit.h"
 
+#include "document/models/workflow/Workflow.h"
 #include "views/cuvette/CuvetteView.h"
 #include "views/tests/cuvette/CuvetteTestSupport.h"
 
@@ -17,7 +18,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <tuple>
 
 namespace
 {
@@ -108,6 +111,25 @@ TEST_F(CuvetteViewOnHost, SetFromTheKnownVolumeFillsTheFirstEmptyReading)
         EXPECT_NEAR(MeanOfVolume(1000, 1200), Reading(reading, well), 1e-4) << well;
     }
     EXPECT_EQ(5.0, Reading(0, 0));
+}
+
+// Begun on the known volumes, fills go along the wells' first readings, then on to their second ones: past
+// the last well they went back to the first reading and wrote over it (a batch's fourth fill for three
+// wells answered 1 and the first well's reading was gone).
+TEST_F(CuvetteViewOnHost, FillsPastTheLastWellTakeTheNextReading)
+{
+    Fill({1e-6, 2e-6}, {});
+    document->Host().SetSelection({0, 100}, {0, 200});
+    view->OnCellClicked(0, 1, 1);
+    const std::pair<int32_t, int32_t> stretches[] = {{100, 200}, {300, 400}, {500, 600}};
+    for (const auto& [from, to] : stretches)
+    {
+        document->Host().SetSelection({0, from}, {0, to});
+        view->SetFromSelection();
+    }
+    EXPECT_NEAR(MeanOfVolume(100, 200), Reading(0, 0), 1e-4);
+    EXPECT_NEAR(MeanOfVolume(300, 400), Reading(0, 1), 1e-4);
+    EXPECT_NEAR(MeanOfVolume(500, 600), Reading(1, 0), 1e-4);
 }
 
 // Without a selected cell, or with a selection over two records, nothing changes and the user is told.
@@ -246,6 +268,98 @@ TEST_F(CuvetteViewOnHost, ApplyEnableAndTheWorkflowFollowTheFit)
     EXPECT_EQ(fit->slope, model->GetValue<PropertyType::Double>(PropertyId::CuvetteSlope));
     EXPECT_EQ(fit->intercept, model->GetValue<PropertyType::Double>(PropertyId::CuvetteIntercept));
     EXPECT_FALSE(model->GetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied));
+}
+
+// What no well holds and no volume calibration can be is refused, saying why, and changes nothing: a known
+// volume at or below zero (kept before) in a balloon; Apply of a line that falls (applied before) or that
+// the model cannot hold (left half-stored, nothing applied, yet "applied" in a batch) in the view's box;
+// the tick of a typed falling line in a balloon.
+TEST_F(CuvetteViewOnHost, ImpossibleValuesAreRefusedSayingWhyAndChangeNothing)
+{
+    const auto balloonTitle = [] {
+        const HWND balloon = ::FindWindowW(L"XPBalloonHelp", nullptr);
+        wchar_t title[64] = {};
+        ::GetWindowTextW(balloon, title, 64);
+        if (balloon)
+            ::DestroyWindow(balloon);
+        return std::wstring(title);
+    };
+    // The line by the bits of its numbers: the blank slope is a NaN, never equal to itself.
+    const auto bits = [&](int id) {
+        const double value = model->GetValue<PropertyType::Double>(id);
+        uint64_t word = 0;
+        std::memcpy(&word, &value, sizeof word);
+        return word;
+    };
+    const auto stored = [&] {
+        return std::tuple{model->GetKnownVolumes(), bits(PropertyId::CuvetteSlope), bits(PropertyId::CuvetteIntercept),
+                          model->GetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied)};
+    };
+    Fill({10e-6, 20e-6}, {{1.0, 2.0}});
+    for (const wchar_t* typed : {L"-5", L"0"})
+    {
+        const auto before = stored();
+        view->OnCellEdited(0, 1, 1, Orv::String(typed));
+        EXPECT_EQ(before, stored()) << typed;
+        EXPECT_EQ(L"Not A Volume", balloonTitle()) << typed;
+    }
+    const struct
+    {
+        std::vector<double> volumes;
+        std::vector<std::vector<double>> readings;
+        const wchar_t* says;
+    } lines[] = {
+        {{30e-6, 10e-6}, {{1.0, 2.0}}, L"The calibration line falls"},
+        {{1e294, 10e-6}, {{2.0, 1.0}}, L"The slope must be between"},
+    };
+    for (const auto& line : lines)
+    {
+        Fill(line.volumes, line.readings);
+        const auto before = stored();
+        const size_t boxes = Boxes();
+        view->OnApply();
+        ASSERT_EQ(boxes + 1, Boxes()) << line.says;
+        EXPECT_NE(std::wstring::npos, RecordedMessageBoxes(HostTests::StandIn()).back().text.find(line.says));
+        EXPECT_EQ(before, stored()) << line.says;
+    }
+    model->SetCuvetteSlope(-1e-6);
+    model->SetCuvetteIntercept(0.0);
+    model->CommitChanges();
+    ::SendMessageW(::GetDlgItem(view->GetHandle(), CuvetteView::EnableId), BM_SETCHECK, BST_CHECKED, 0);
+    view->OnEnableToggled();
+    EXPECT_FALSE(model->GetValue<PropertyType::Bool>(PropertyId::CuvetteCalibrationApplied));
+    EXPECT_EQ(L"Invalid Slope", balloonTitle());
+}
+
+// In the workflow, before the conductance calibration is applied, the volume channel still reads in its
+// recorded unit: the readings say so (they said mS, a 20 uL mean shown as 0.02); once it is applied they
+// are in its unit.
+TEST_F(CuvetteViewOnHost, ReadingsAreInTheUnitTheChannelReadsIn)
+{
+    const ModelPtr setup = Doc().GetSetupModel();
+    setup->SetWorkflowModeOn(true);
+    setup->SetValue<PropertyType::Int>(PropertyId::WorkflowKind, Sistra::WorkflowKind::SmallMammal);
+    setup->CommitChanges();
+    const ModelPtr conductance = Doc().GetModel(ModelKind::ConductanceCalib);
+    for (const bool applied : {false, true})
+    {
+        conductance->SetValue<PropertyType::Bool>(PropertyId::ConductanceCalibrationApplied, applied);
+        conductance->CommitChanges();
+        view->DataChanged(0);
+        EXPECT_EQ(applied ? L"mS" : L"V", Sistra::UnitText(view->GetConductanceUnit())) << applied;
+    }
+    conductance->SetValue<PropertyType::Bool>(PropertyId::ConductanceCalibrationApplied, false);
+    conductance->CommitChanges();
+    view->DataChanged(0);
+    Fill({1e-6}, {});
+    document->Host().SetSelection({0, 100}, {0, 500});
+    view->OnCellClicked(0, 1, 2);
+    view->SetFromSelection();
+    Orv::String title, reading;
+    view->CalibData().GetCellText(0, 0, 2, &title);
+    view->CalibData().GetCellText(0, 1, 2, &reading);
+    EXPECT_STREQ(L"Conductance 1 (V)", title.c_str());
+    EXPECT_NEAR(MeanOfVolume(100, 500), std::stod(reading.c_str()), 1e-3 * std::abs(MeanOfVolume(100, 500)));
 }
 
 // What the user types stays in the edit while the model takes the value in base units.
