@@ -267,6 +267,9 @@
 // A two-point calibration whose line falls is applied, and said.
 #define IDS_STEP_FALLING_CALIBRATION_TITLE 23270
 #define IDS_STEP_FALLING_CALIBRATION 23271
+// A volume calibration that takes the loops' volumes below zero is applied, and said.
+#define IDS_STEP_VOLUMES_BELOW_ZERO_TITLE 23302
+#define IDS_STEP_VOLUMES_BELOW_ZERO 23303
 // The sampling step's page.
 #define IDD_STEP_SAMPLING 137
 #define IDC_SAMPLING_LABEL 1093

@@ -6,6 +6,8 @@
 #include "dialogs/helpers/ControlBalloons.h"
 #include "dialogs/helpers/NumberFields.h"
 #include "dialogs/helpers/UnitChoices.h"
+#include "document/analysis/SistraData.h"
+#include "document/core/SistraDocument.h"
 #include "document/mpvs/ControlProgramLink.h"
 #include "foundation/system/RaisedFlag.h"
 #include "foundation/text/FormatStream.h"
@@ -15,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 namespace Sistra
 {
@@ -167,12 +170,16 @@ void CalibrationBoxes::FromSelection(HWND page, int button, SistraDocument& docu
     SendDocumentCommand(document, spec_->fromSelectionMessage, OneLongPayload{.value = point});
 }
 
+void CalibrationBoxes::WarnOfDoubtfulLine(HWND page, SistraDocument& document, Model& model) const
+{
+    if (model.GetValue<PropertyType::Bool>(spec_->appliedProperty) && !WarnIfFalling(page, document, model))
+        WarnIfVolumesBelowZero(page, document);
+}
+
 // The slope is reckoned in the units the boxes show, so that the balloon gives the number the user can
 // check against the boxes.
-void CalibrationBoxes::WarnIfFalling(HWND page, SistraDocument& document, Model& model) const
+bool CalibrationBoxes::WarnIfFalling(HWND page, SistraDocument& document, Model& model) const
 {
-    if (!model.GetValue<PropertyType::Bool>(spec_->appliedProperty))
-        return;
     std::array<double, 4> shown{};
     for (size_t i = 0; i < shown.size(); ++i)
     {
@@ -181,11 +188,29 @@ void CalibrationBoxes::WarnIfFalling(HWND page, SistraDocument& document, Model&
     }
     const double slope = (shown[3] - shown[1]) / (shown[2] - shown[0]);
     if (!(slope < 0.0))
-        return;
+        return false;
     Orv::OFormatStringStream text(IDS_STEP_FALLING_CALIBRATION);
     text << FormatNumber(slope);
     ShowControlBalloon(GetDlgItem(page, StepControl::Apply),
                        Orv::String(Orv::ThisModule(), IDS_STEP_FALLING_CALIBRATION_TITLE, true), text.Str());
+    return true;
+}
+
+// The calibration re-analysed the loops as it was applied: their least volume, in the unit the table
+// shows it in, as the batch's analysis warns of it.
+bool CalibrationBoxes::WarnIfVolumesBelowZero(HWND page, SistraDocument& document) const
+{
+    constexpr int32_t VminParameter = 5;
+    if (!spec_->makesVolumes)
+        return false;
+    const std::optional<ParameterSummary> vmin = document.Data().GetParameterStatistics(VminParameter);
+    if (!vmin || vmin->count == 0 || !(vmin->minimum < 0.0))
+        return false;
+    Orv::OFormatStringStream text(IDS_STEP_VOLUMES_BELOW_ZERO);
+    text << FormatNumber(vmin->minimum) << document.ParameterUnit(VminParameter);
+    ShowControlBalloon(GetDlgItem(page, StepControl::Apply),
+                       Orv::String(Orv::ThisModule(), IDS_STEP_VOLUMES_BELOW_ZERO_TITLE, true), text.Str());
+    return true;
 }
 
 void CalibrationBoxes::LaunchMpvs(SistraDocument& document)

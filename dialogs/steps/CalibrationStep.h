@@ -56,6 +56,8 @@ struct CalibrationPageSpec
     bool twoPoint = true;
     // The list of units for the model's unit property; none when the page offers no choice.
     const ModelUnitChoice* unitChoice = nullptr;
+    // The page's line makes the volume channel's volumes: one that takes the loops below zero is said.
+    bool makesVolumes = false;
 };
 
 namespace CalibrationControl
@@ -99,8 +101,9 @@ public:
     void LaunchMpvs(SistraDocument& document);
     // A two-point calibration just applied whose line falls stays applied (a transducer may be wired the
     // other way round), but a balloon on the check box says so: one known value typed beside the other
-    // point's sampled value gives such a line too.
-    void WarnIfFalling(HWND page, SistraDocument& document, Model& model) const;
+    // point's sampled value gives such a line too. So does a volume line that takes the analysed loops'
+    // volumes below zero (a known volume typed in another unit than the one beside it).
+    void WarnOfDoubtfulLine(HWND page, SistraDocument& document, Model& model) const;
 
     // The factor a box's number is multiplied by to store it.
     double BoxFactor(const CalibrationBox& box, SistraDocument& document, Model& model) const;
@@ -108,6 +111,9 @@ public:
 
 private:
     void ShowUnit(HWND page, Model& model) const;
+    // Whether a balloon was shown.
+    bool WarnIfFalling(HWND page, SistraDocument& document, Model& model) const;
+    bool WarnIfVolumesBelowZero(HWND page, SistraDocument& document) const;
 
     const CalibrationPageSpec* spec_;
     bool editing_ = false;
@@ -182,7 +188,7 @@ protected:
     {
         this->OnApplyClicked(T::Spec.appliedProperty);
         if (T::Spec.twoPoint && this->GetModel() && this->GetDocument())
-            boxes_.WarnIfFalling(this->m_hWnd, *this->GetDocument(), *this->GetModel());
+            boxes_.WarnOfDoubtfulLine(this->m_hWnd, *this->GetDocument(), *this->GetModel());
         return 0;
     }
     LRESULT OnLaunchMpvs(WORD, WORD, HWND, BOOL&)

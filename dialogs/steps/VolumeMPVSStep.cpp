@@ -29,6 +29,7 @@ const CalibrationPageSpec VolumeMPVSStep::Spec{
     IDS_STEP_NO_VOLUME_SELECTION,
     true,
     &KnownVolumeUnits,
+    true,
 };
 
 } // namespace Sistra
