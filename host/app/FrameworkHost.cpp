@@ -1,6 +1,6 @@
 #include "host/app/FrameworkHost.h"
 
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 #include <objbase.h>
 

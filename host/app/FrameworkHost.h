@@ -4,9 +4,9 @@
 
 #include "hostapi/VyrClassRegistry.h"
 #include "foundation/com/ComPtr.h"
-#include "host/app/DocumentCreation.h"
+#include "host/app/document/DocumentCreation.h"
 #include "host/app/ModuleLoader.h"
-#include "host/app/ResultsSheet.h"
+#include "host/app/commands/ResultsSheet.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #include "host/app/ModuleLoader.h"
 
 #include "hostapi/ModuleEntry.h"
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 // sistra-host.exe: the host application stand-in.
-#include "host/app/CommandLine.h"
-#include "host/app/TextConversion.h"
-#include "host/app/TextOutput.h"
+#include "host/app/commands/CommandLine.h"
+#include "host/app/files/TextConversion.h"
+#include "host/app/commands/TextOutput.h"
 
 #include <windows.h>
 

@@ -6,7 +6,7 @@
 // before it draws).
 #include "host/bench/BeatRecording.h"
 #include "host/bench/HostProcess.h"
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 #include <windows.h>
 

@@ -2,9 +2,9 @@
 // document analysis on a host document of its own beside the frame's.
 #pragma once
 
-#include "host/app/AnalyzeCommand.h"
-#include "host/app/DocumentAnalysis.h"
-#include "host/app/HostDocument.h"
+#include "host/app/commands/AnalyzeCommand.h"
+#include "host/app/document/DocumentAnalysis.h"
+#include "host/app/document/HostDocument.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // `sistra analyze` on a synthetic ventricle whose beats weaken one by one (as under an occlusion), so
 // that every relation has spread to fit.
-#include "host/app/AnalyzeCommand.h"
-#include "host/app/CommandLine.h"
-#include "host/app/MacroCommand.h"
-#include "host/app/SettingsFileFormat.h"
-#include "host/app/TextConversion.h"
+#include "host/app/commands/AnalyzeCommand.h"
+#include "host/app/commands/CommandLine.h"
+#include "host/app/commands/MacroCommand.h"
+#include "host/app/files/SettingsFileFormat.h"
+#include "host/app/files/TextConversion.h"
 #include "host/app/gui/OpenedRecording.h"
 #include "host/tests/EcgFixtures.h"
 #include "host/tests/RecordingFixtures.h"

@@ -1,4 +1,4 @@
-#include "host/app/CalcCommand.h"
+#include "host/app/commands/CalcCommand.h"
 #include "host/tests/CalcTestSupport.h"
 #include "host/tests/RecordingFixtures.h"
 

@@ -1,5 +1,5 @@
-#include "host/app/CommandLine.h"
-#include "host/app/TextConversion.h"
+#include "host/app/commands/CommandLine.h"
+#include "host/app/files/TextConversion.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // whole (its least size holds them at their full size); the others keep a usable size, and where the frame
 // is too small for that the views area scrolls to them, the loop view and the table in sight above them.
 // A picture of each size is kept.
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 #include "host/app/gui/FrameArrangement.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"

@@ -2,7 +2,7 @@
 // ticked, and what the views then show read back as a person reads it.
 #pragma once
 
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/FrameWorkflow.h"
 #include "host/tests/ResultsSheetText.h"

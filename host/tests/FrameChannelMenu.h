@@ -2,7 +2,7 @@
 // dialog, the units typed into it), for the frame tests of the channels.
 #pragma once
 
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "host/app/gui/FieldsDialog.h"
 #include "host/tests/FrameInput.h"
 #include "host/tests/TestPictures.h"

@@ -1,9 +1,9 @@
 // A computed channel made as a person makes it: the host's Channel menu, the module's settings dialog
 // answered with the mouse and keys, and the new channel's lane in the trace view, titled with its unit,
 // showing each loop's value of the chosen parameter from the loop on.
-#include "host/app/DocumentChecks.h"
-#include "host/app/DocumentEventRelay.h"
-#include "host/app/DocumentFile.h"
+#include "host/app/document/DocumentChecks.h"
+#include "host/app/document/DocumentEventRelay.h"
+#include "host/app/document/DocumentFile.h"
 #include "host/tests/FrameChannelMenu.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"

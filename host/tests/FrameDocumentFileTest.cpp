@@ -2,9 +2,9 @@
 // that opens has the recording, the settings and the calibration it was saved with, the same loops with
 // the same ones left out, and the same table; data edited in the frame open as they were shown, and a
 // file that kept no data opens its recording.
-#include "host/app/ExitCodes.h"
-#include "host/app/MacroCommand.h"
-#include "host/app/TextConversion.h"
+#include "host/app/commands/ExitCodes.h"
+#include "host/app/commands/MacroCommand.h"
+#include "host/app/files/TextConversion.h"
 #include "host/app/recording/RecordingText.h"
 #include "host/tests/FrameCalibrationFixture.h"
 #include "host/tests/FrameChannelMenu.h"

@@ -2,7 +2,7 @@
 // along its horizontal (domain) and vertical (range) axes.
 #pragma once
 
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 #include "host/app/gui/WindowPicture.h"
 #include "host/tests/FrameInput.h"
 #include "host/tests/TestCanvas.h"

@@ -2,7 +2,7 @@
 // File > Print... / Print Preview... / Print Window... on the active view, the table's buttons (Export...,
 // Add to Tallion), the copy dialog of the cuvette view, and the help window a help button opens.
 #include "foundation/com/ComPtr.h"
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 #include "host/app/gui/FrameWindow.h"
 #include "host/app/gui/HostWindows.h"
 #include "host/app/gui/OpenedRecording.h"

@@ -1,7 +1,7 @@
 // Calibrating in the small-mammal workflow and then leaving it ("Workflow mode..." with its box cleared),
 // as a person does: the loops, the table and the fits must go on reading one volume.
-#include "host/app/AnalyzeCommand.h"
-#include "host/app/CommandLine.h"
+#include "host/app/commands/AnalyzeCommand.h"
+#include "host/app/commands/CommandLine.h"
 #include "host/app/gui/TraceView.h"
 #include "host/tests/FrameCalibrationFixture.h"
 

@@ -5,9 +5,9 @@
 // to the frame's summaries and relations.
 #include "host/tests/FrameSessionFixture.h"
 
-#include "host/app/AnalyzeCommand.h"
-#include "host/app/ExitCodes.h"
-#include "host/app/MacroCommand.h"
+#include "host/app/commands/AnalyzeCommand.h"
+#include "host/app/commands/ExitCodes.h"
+#include "host/app/commands/MacroCommand.h"
 #include "hostapi/CalcEventRecords.h"
 
 #include <gtest/gtest.h>

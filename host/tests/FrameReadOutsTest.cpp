@@ -1,7 +1,7 @@
 // Pointing at a point of every graph view with a title line, as a person does, with all views open at the
 // frame sizes researchers use: the title line reads the point out whole, inside the view, and says nothing
 // once the pointer has moved away from every point or left the graph. A picture of each read-out is kept.
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 #include "host/tests/FrameGraphs.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/TestPictures.h"

@@ -5,7 +5,7 @@
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/gui/WindowPicture.h"
 #include "host/app/macro/MacroText.h"
-#include "host/app/DocumentAnalysis.h"
+#include "host/app/document/DocumentAnalysis.h"
 #include "host/tests/FrameInput.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/ResultsSheetText.h"

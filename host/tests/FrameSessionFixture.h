@@ -2,7 +2,7 @@
 // trace view), on a recording of the test's own, in front on the display for input driven through it.
 #pragma once
 
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 #include "host/app/gui/FrameSession.h"
 #include "host/tests/FrameInput.h"
 #include "host/tests/RecordingFixtures.h"

@@ -4,7 +4,7 @@
 // the step is about has most of the room the module's views share, no text or control of the step's page
 // is cut, and every graph writes its axes' captions and its fitted lines' equations whole inside it. A
 // picture of each is kept.
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 #include "host/tests/FrameGraphs.h"
 #include "host/tests/FrameSessionFixture.h"
 #include "host/tests/FrameWorkflow.h"

@@ -2,9 +2,9 @@
 // in mL) gives every number (the summaries and relations, the hemodynamics table, the loop view's
 // equations) the same data recorded in that unit give, in analyze and in a frame opened on them, and
 // Channel > Recorded Units brings back every number the recorded units gave.
-#include "host/app/AnalyzeCommand.h"
-#include "host/app/ExitCodes.h"
-#include "host/app/TextConversion.h"
+#include "host/app/commands/AnalyzeCommand.h"
+#include "host/app/commands/ExitCodes.h"
+#include "host/app/files/TextConversion.h"
 #include "host/tests/FrameCalibrationFixture.h"
 #include "host/tests/FrameChannelMenu.h"
 #include "host/tests/FrameSessionFixture.h"

@@ -1,6 +1,6 @@
 // The host's windows: the menu bar made from the modules' menu commands, the frame with a recording's
 // document, its menus and views, and the snapshot of one view saved as a picture.
-#include "host/app/CommandLine.h"
+#include "host/app/commands/CommandLine.h"
 #include "host/app/gui/FrameWindow.h"
 #include "host/app/gui/GuiCommands.h"
 #include "host/app/gui/OpenedRecording.h"

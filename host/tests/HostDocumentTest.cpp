@@ -1,11 +1,11 @@
 // The host document as modules reach it: channel enumerators, start positions, and what its online
 // data sinks hear while it is sampled.
-#include "host/app/AnalysisRange.h"
-#include "host/app/DocumentEventRelay.h"
+#include "host/app/document/AnalysisRange.h"
+#include "host/app/document/DocumentEventRelay.h"
 #include "host/app/FrameworkHost.h"
-#include "host/app/HostDocument.h"
-#include "host/app/PaneDataSource.h"
-#include "host/app/RecordActions.h"
+#include "host/app/document/HostDocument.h"
+#include "host/app/document/PaneDataSource.h"
+#include "host/app/document/RecordActions.h"
 #include "host/tests/NotificationLog.h"
 #include "host/tests/RecordingFixtures.h"
 #include "hostapi/CalcEventRecords.h"

@@ -4,7 +4,7 @@
 // pressure sits 20 mmHg below zero or drops out to 0 for a second, with every pair of relation kinds as a
 // macro sets them: each relation given fits, each area given lies within the loops' own pressures and
 // volumes, and each efficiency given within 0 to 1.
-#include "host/app/DocumentAnalysis.h"
+#include "host/app/document/DocumentAnalysis.h"
 #include "host/app/recording/RecordingText.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/RelationKindsAnalysis.h"

@@ -1,4 +1,4 @@
-#include "host/app/LoopRecordReport.h"
+#include "host/app/commands/LoopRecordReport.h"
 
 #include <gtest/gtest.h>
 

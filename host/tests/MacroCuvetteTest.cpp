@@ -1,9 +1,9 @@
 // The cuvette calibration in a batch: `macro --help`'s cuvette example types the wells' known volumes into
 // the cuvette view, fills their readings from stretches of the volume channel and applies the fitted line;
 // each way it cannot go is refused, saying what to do.
-#include "host/app/CommandLine.h"
-#include "host/app/ExitCodes.h"
-#include "host/app/MacroCommand.h"
+#include "host/app/commands/CommandLine.h"
+#include "host/app/commands/ExitCodes.h"
+#include "host/app/commands/MacroCommand.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include <gtest/gtest.h>

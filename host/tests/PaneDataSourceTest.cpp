@@ -1,5 +1,5 @@
-#include "host/app/HostDocument.h"
-#include "host/app/PaneDataSource.h"
+#include "host/app/document/HostDocument.h"
+#include "host/app/document/PaneDataSource.h"
 #include "hostapi/CalcEventRecords.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/vyr/UnitConversions.h"

@@ -1,5 +1,5 @@
 #include "host/app/recording/RecordingText.h"
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include <algorithm>

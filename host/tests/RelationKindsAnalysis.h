@@ -2,8 +2,8 @@
 // summaries and relations as the host reads them back. One module session serves a test suite.
 #pragma once
 
-#include "host/app/DocumentAnalysis.h"
-#include "host/app/HostDocument.h"
+#include "host/app/document/DocumentAnalysis.h"
+#include "host/app/document/HostDocument.h"
 #include "host/app/ModuleSession.h"
 #include "host/app/macro/MacroText.h"
 

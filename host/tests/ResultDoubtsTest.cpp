@@ -1,5 +1,5 @@
 // What the host says of results it prints but that cannot be taken as they stand.
-#include "host/app/ResultDoubts.h"
+#include "host/app/commands/ResultDoubts.h"
 
 #include <gtest/gtest.h>
 

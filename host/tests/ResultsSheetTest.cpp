@@ -1,4 +1,4 @@
-#include "host/app/ResultsSheet.h"
+#include "host/app/commands/ResultsSheet.h"
 
 #include <gtest/gtest.h>
 

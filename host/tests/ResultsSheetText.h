@@ -1,8 +1,8 @@
 // Reading back what the hemodynamics table's Add to Tallion put on the host's results sheet.
 #pragma once
 
-#include "host/app/DocumentAnalysis.h"
-#include "host/app/ResultsSheet.h"
+#include "host/app/document/DocumentAnalysis.h"
+#include "host/app/commands/ResultsSheet.h"
 #include "host/app/macro/MacroText.h"
 #include "host/tests/FrameInput.h"
 

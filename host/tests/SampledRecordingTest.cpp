@@ -1,7 +1,7 @@
 // A recording played into the host's window as a live acquisition: the module's online analysis ends
 // where the analysis of the recorded file ends, and the host's Stop leaves the recording as sampled.
-#include "host/app/AnalyzeCommand.h"
-#include "host/app/CommandLine.h"
+#include "host/app/commands/AnalyzeCommand.h"
+#include "host/app/commands/CommandLine.h"
 #include "host/app/gui/OpenedRecording.h"
 #include "host/app/gui/FrameWindow.h"
 #include "host/app/gui/SamplingBar.h"

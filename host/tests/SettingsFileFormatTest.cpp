@@ -1,4 +1,4 @@
-#include "host/app/SettingsFileFormat.h"
+#include "host/app/files/SettingsFileFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/app/TextOutput.h"
+#include "host/app/commands/TextOutput.h"
 
 #include <windows.h>
 

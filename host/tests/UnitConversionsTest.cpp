@@ -1,8 +1,8 @@
 // The host's units conversions: two-point conversions made from texts, their units and descriptions,
 // their round trip through a record stream, and the conversions a document shows per record.
 #include "RecordingFixtures.h"
-#include "host/app/ChannelActions.h"
-#include "host/app/HostDocument.h"
+#include "host/app/document/ChannelActions.h"
+#include "host/app/document/HostDocument.h"
 #include "host/vyr/UnitConversions.h"
 #include "hostapi/HostSelectionSource.h"
 

@@ -2,7 +2,7 @@
 // every pair of relation kinds as a macro sets them, gives the same loops, relations and areas once its
 // values are taken to one unit; a noisy human's, with the detector's default height and with the settings
 // saved from its analysis in mmHg, gives the same loops in every pressure unit.
-#include "host/app/DocumentAnalysis.h"
+#include "host/app/document/DocumentAnalysis.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/RelationKindsAnalysis.h"
 

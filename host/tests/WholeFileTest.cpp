@@ -1,6 +1,6 @@
-#include "host/app/WholeFile.h"
+#include "host/app/files/WholeFile.h"
 
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include "host/app/calc/CalcCompiler.h"
 #include "host/app/calc/HostCalcClass.h"
-#include "host/app/HostDocument.h"
-#include "host/app/TextConversion.h"
+#include "host/app/document/HostDocument.h"
+#include "host/app/files/TextConversion.h"
 
 #include "foundation/com/ComBoundary.h"
 #include "foundation/text/String.h"

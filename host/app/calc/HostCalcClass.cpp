@@ -3,7 +3,7 @@
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComPtr.h"
 #include "foundation/text/String.h"
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 namespace Host::Calc
 {

@@ -1,7 +1,7 @@
 #include "host/app/calc/ModuleCalcFunctions.h"
 
 #include "host/app/calc/CalcEnumAdaptors.h"
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 #include "foundation/com/ComBoundary.h"
 #include "foundation/text/String.h"

@@ -4,7 +4,7 @@
 #include "host/app/calc/HostCalcClass.h"
 
 #include "host/app/calc/SavitzkyGolay.h"
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 #include "foundation/com/ComBoundary.h"
 #include "foundation/com/ComPtr.h"

@@ -1,8 +1,8 @@
 #include "host/app/gui/ChannelCommands.h"
 
-#include "host/app/ChannelActions.h"
-#include "host/app/RecordActions.h"
-#include "host/app/TextConversion.h"
+#include "host/app/document/ChannelActions.h"
+#include "host/app/document/RecordActions.h"
+#include "host/app/files/TextConversion.h"
 #include "host/app/gui/FieldsDialog.h"
 
 #include <algorithm>

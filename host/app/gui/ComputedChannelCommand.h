@@ -3,7 +3,7 @@
 // keeps as one of its channels, shown in the trace view and read by calculations like a recorded one.
 #pragma once
 
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "hostapi/CalcInterfaces.h"
 #include "hostapi/ChannelCalcHost.h"
 

@@ -1,8 +1,8 @@
 #include "host/app/gui/DocumentFileCommands.h"
 
-#include "host/app/DocumentFile.h"
-#include "host/app/SaveDialog.h"
-#include "host/app/TextConversion.h"
+#include "host/app/document/DocumentFile.h"
+#include "host/app/files/SaveDialog.h"
+#include "host/app/files/TextConversion.h"
 #include "host/app/gui/KeptComputedChannels.h"
 
 #include <stdexcept>

@@ -1,6 +1,6 @@
 #include "host/app/gui/FieldsDialog.h"
 
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 #include <stdexcept>
 

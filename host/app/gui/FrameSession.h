@@ -4,7 +4,7 @@
 // The module shows its dialogs to the person at the frame.
 #pragma once
 
-#include "host/app/AnalysisRange.h"
+#include "host/app/document/AnalysisRange.h"
 #include "host/app/gui/ChannelCommands.h"
 #include "host/app/gui/ComputedChannelCommand.h"
 #include "host/app/gui/DocumentFileCommands.h"

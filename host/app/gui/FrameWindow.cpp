@@ -4,7 +4,7 @@
 #include "hostapi/VyrClassRegistry.h"
 #include "hostapi/VyrDocuments.h"
 
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 #include "host/app/gui/FrameArrangement.h"
 #include "host/app/gui/HostMessageBox.h"
 

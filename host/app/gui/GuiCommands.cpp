@@ -1,8 +1,8 @@
 #include "host/app/gui/GuiCommands.h"
 
-#include "host/app/ExitCodes.h"
-#include "host/app/TextConversion.h"
-#include "host/app/WholeFile.h"
+#include "host/app/commands/ExitCodes.h"
+#include "host/app/files/TextConversion.h"
+#include "host/app/files/WholeFile.h"
 #include "host/app/gui/FrameSession.h"
 #include "host/app/gui/HostMessageBox.h"
 #include "host/app/gui/OpenedRecording.h"

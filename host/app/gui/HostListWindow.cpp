@@ -1,7 +1,7 @@
 #include "host/app/gui/HostListWindow.h"
 #include "host/app/gui/WindowClass.h"
 
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 #include "host/vyr/ToolCaption.h"
 
 #include <commctrl.h>

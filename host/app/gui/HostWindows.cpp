@@ -1,8 +1,8 @@
 #include "host/app/gui/HostWindows.h"
 
-#include "host/app/SaveDialog.h"
-#include "host/app/TextConversion.h"
-#include "host/app/WholeFile.h"
+#include "host/app/files/SaveDialog.h"
+#include "host/app/files/TextConversion.h"
+#include "host/app/files/WholeFile.h"
 #include "host/app/recording/RecordingText.h"
 
 #include <commdlg.h>

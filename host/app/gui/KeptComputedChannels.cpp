@@ -1,7 +1,7 @@
 #include "host/app/gui/KeptComputedChannels.h"
 
-#include "host/app/MemoryStreams.h"
-#include "host/app/TextConversion.h"
+#include "host/app/files/MemoryStreams.h"
+#include "host/app/files/TextConversion.h"
 #include "hostapi/VyrClassRegistry.h"
 #include "hostapi/VyrServices.h"
 

@@ -3,7 +3,7 @@
 // channels with its documents.
 #pragma once
 
-#include "host/app/DocumentFile.h"
+#include "host/app/document/DocumentFile.h"
 #include "host/app/gui/ComputedChannelCommand.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "host/app/gui/ModuleClasses.h"
 
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 #include "foundation/text/String.h"
 

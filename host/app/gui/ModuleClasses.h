@@ -6,8 +6,8 @@
 #include "hostapi/VyrViews.h"
 #include "foundation/com/ComPtr.h"
 #include "host/app/FrameworkHost.h"
-#include "host/app/DocumentEventRelay.h"
-#include "host/app/HostDocument.h"
+#include "host/app/document/DocumentEventRelay.h"
+#include "host/app/document/HostDocument.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #include "host/app/gui/OpenedRecording.h"
 
 #include "host/app/ModuleLoader.h"
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 #include "host/app/calc/HostCalcClasses.h"
 #include "host/app/gui/KeptComputedChannels.h"
 #include "host/app/recording/RecordingText.h"

@@ -5,12 +5,12 @@
 // module's document analyses it online.
 #pragma once
 
-#include "host/app/AnalyzeCommand.h"
-#include "host/app/DocumentAnalysis.h"
-#include "host/app/DocumentFileOpening.h"
+#include "host/app/commands/AnalyzeCommand.h"
+#include "host/app/document/DocumentAnalysis.h"
+#include "host/app/document/DocumentFileOpening.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/HostApplication.h"
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "host/app/gui/ComputedChannelCommand.h"
 #include "host/app/gui/ModuleClasses.h"
 #include "host/app/recording/Recording.h"

@@ -1,7 +1,7 @@
 #include "host/app/gui/SamplingBar.h"
 #include "host/app/gui/WindowClass.h"
 
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 #include "foundation/system/GdiObjects.h"
 

@@ -1,7 +1,7 @@
 #include "host/app/gui/SamplingPlayer.h"
 #include "host/app/gui/WindowClass.h"
 
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 #include "foundation/com/ComBoundary.h"
 #include "foundation/system/PacingClock.h"

@@ -3,7 +3,7 @@
 // start/stop command that stops it. Stopping leaves the recording as far as it was sampled.
 #pragma once
 
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "hostapi/VyrClassRegistry.h"
 #include "hostapi/VyrCommands.h"
 #include "foundation/com/OwnerKept.h"

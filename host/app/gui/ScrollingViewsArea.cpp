@@ -2,7 +2,7 @@
 #include "host/app/gui/ScrollBars.h"
 #include "host/app/gui/WindowClass.h"
 
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,6 +1,6 @@
 #include "host/app/gui/TraceEvents.h"
 
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 #include "hostapi/CalcEventRecords.h"
 #include "hostapi/OrvStringInterfaces.h"
 

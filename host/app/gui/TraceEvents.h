@@ -4,7 +4,7 @@
 // events come those of the event sources its calculation reads (the points its events were found at).
 #pragma once
 
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "hostapi/VyrClassRegistry.h"
 #include "hostapi/VyrEventDraw.h"
 

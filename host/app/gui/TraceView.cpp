@@ -2,8 +2,8 @@
 #include "host/app/gui/FrameArrangement.h"
 #include "host/app/gui/WindowClass.h"
 
-#include "host/app/ChannelDisplay.h"
-#include "host/app/TextConversion.h"
+#include "host/app/document/ChannelDisplay.h"
+#include "host/app/files/TextConversion.h"
 
 #include "foundation/com/ComBoundary.h"
 #include "foundation/system/GdiObjects.h"

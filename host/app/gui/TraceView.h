@@ -5,7 +5,7 @@
 // the view keeps the newest data at its right edge; the module brings it to a range or an event.
 #pragma once
 
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "host/app/gui/TraceComments.h"
 #include "host/app/gui/TraceEvents.h"
 #include "hostapi/HostTraceView.h"

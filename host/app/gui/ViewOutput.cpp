@@ -1,7 +1,7 @@
 #include "host/app/gui/ViewOutput.h"
 
 #include "foundation/com/ComPtr.h"
-#include "host/app/SaveDialog.h"
+#include "host/app/files/SaveDialog.h"
 #include "host/app/gui/WindowPicture.h"
 #include "hostapi/VyrMessaging.h"
 #include "hostapi/VyrServices.h"

@@ -1,7 +1,7 @@
 #include "host/app/gui/WindowPicture.h"
 
-#include "host/app/TextConversion.h"
-#include "host/app/WholeFile.h"
+#include "host/app/files/TextConversion.h"
+#include "host/app/files/WholeFile.h"
 
 #include "foundation/com/ComPtr.h"
 

@@ -3,7 +3,7 @@
 #include "foundation/com/ErrorReason.h"
 
 #include "foundation/com/ComPtr.h"
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 #include "host/app/macro/MacroText.h"
 
 #include <algorithm>

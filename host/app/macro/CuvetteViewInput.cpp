@@ -1,6 +1,6 @@
 #include "host/app/macro/CuvetteViewInput.h"
 
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 #include <climits>
 #include <iterator>

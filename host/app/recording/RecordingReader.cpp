@@ -1,6 +1,6 @@
 #include "host/app/recording/RecordingReader.h"
 
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 #include <algorithm>
 #include <bit>

@@ -4,7 +4,7 @@
 #include "host/app/recording/RecordingText.h"
 
 #include "host/app/recording/TextDecoding.h"
-#include "host/app/TextConversion.h"
+#include "host/app/files/TextConversion.h"
 
 #include <algorithm>
 #include <bit>

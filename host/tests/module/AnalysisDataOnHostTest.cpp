@@ -4,7 +4,7 @@
 #include "document/analysis/SistraData.h"
 #include "document/tests/analysis/FakeAnalysisOwner.h"
 
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
 #include "host/app/calc/SampleFilterClass.h"
 #include "host/tests/RecordingFixtures.h"

@@ -1,7 +1,7 @@
 // Running `sistra calc` in the test process and reading its tab-separated output.
 #pragma once
 
-#include "host/app/CommandLine.h"
+#include "host/app/commands/CommandLine.h"
 
 #include <sstream>
 #include <string>

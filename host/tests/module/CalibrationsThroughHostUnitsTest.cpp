@@ -2,8 +2,8 @@
 // Units...) on a calibrated channel: the channel, the loops and what a second Apply would take from the data
 // agree. Recorded Units gives every applied calibration the channel again; Units... withdraws it, leaving
 // what a document that was never calibrated shows in that unit.
-#include "host/app/ChannelActions.h"
-#include "host/app/DocumentEventRelay.h"
+#include "host/app/document/ChannelActions.h"
+#include "host/app/document/DocumentEventRelay.h"
 #include "host/tests/module/DocumentOnHost.h"
 
 #include "calc/sources/ChannelMean.h"

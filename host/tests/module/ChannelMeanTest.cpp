@@ -1,5 +1,5 @@
 // The mean of a stretch of a recorded channel, read from a host document.
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include "calc/sources/ChannelMean.h"

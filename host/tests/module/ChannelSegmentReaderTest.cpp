@@ -1,6 +1,6 @@
 // Stretches of recorded channels read through one reader, which goes on from where its last read ended,
 // against the same stretches read each by a reader of its own.
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include "document/analysis/ChannelSegmentReader.h"

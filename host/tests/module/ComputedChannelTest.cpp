@@ -8,7 +8,7 @@
 #include "calc/channel/SistraChannelCalculation.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "calc/tests/SyntheticLoops.h"
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "host/app/calc/ExpressionCalcClass.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
 #include "hostapi/CalcEventRecords.h"

@@ -1,7 +1,7 @@
 // The module's data getters running a module function over a recording held by a host document, offline
 // and while the document is sampled in chunks; and the module's channel entries on the document.
 #include "host/app/calc/ExpressionCalcClass.h"
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "host/tests/CalcTestSupport.h"
 #include "host/tests/RecordingFixtures.h"
 #include "host/tests/module/CrossingFunction.h"

@@ -4,10 +4,10 @@
 #include "host/tests/RecordingFixtures.h"
 
 #include "foundation/com/ComPtr.h"
-#include "host/app/DocumentChecks.h"
-#include "host/app/DocumentFile.h"
-#include "host/app/DocumentFileOpening.h"
-#include "host/app/TextConversion.h"
+#include "host/app/document/DocumentChecks.h"
+#include "host/app/document/DocumentFile.h"
+#include "host/app/document/DocumentFileOpening.h"
+#include "host/app/files/TextConversion.h"
 
 #include <gtest/gtest.h>
 

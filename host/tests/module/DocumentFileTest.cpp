@@ -6,10 +6,10 @@
 #include "document/core/SistraDocument.h"
 #include "foundation/storage/OrvStorage.h"
 #include "foundation/tests/storage/CompoundTestSupport.h"
-#include "host/app/DocumentFile.h"
-#include "host/app/HostDocument.h"
-#include "host/app/SettingsFileFormat.h"
-#include "host/app/TextConversion.h"
+#include "host/app/document/DocumentFile.h"
+#include "host/app/document/HostDocument.h"
+#include "host/app/files/SettingsFileFormat.h"
+#include "host/app/files/TextConversion.h"
 #include "host/vyr/UnitConversions.h"
 
 #include <gtest/gtest.h>

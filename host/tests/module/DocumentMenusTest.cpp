@@ -8,7 +8,7 @@
 #include "hostframework/services/MenuCommands.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/document/VyrDocumentClass.h"
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 
 #include <gtest/gtest.h>
 

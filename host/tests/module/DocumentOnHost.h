@@ -11,7 +11,7 @@
 #include "hostframework/messaging/MessageSenders.h"
 #include "hostframework/services/HostServices.h"
 #include "hostframework/messaging/SistraIds.h"
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
 
 #include <cmath>

@@ -3,7 +3,7 @@
 #include "host/tests/RecordingFixtures.h"
 
 #include "foundation/text/String.h"
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "hostframework/messaging/SistraIds.h"
 #include "hostframework/services/HostDataAccess.h"
 

@@ -1,7 +1,7 @@
 // The engine calling a module's calculation function through its class object, registered with the
 // framework as a module registers it: the module's own class-object and enumerator templates over a
 // detector of upward level crossings.
-#include "host/app/CalcCommand.h"
+#include "host/app/commands/CalcCommand.h"
 #include "host/app/FrameworkHost.h"
 #include "host/app/calc/ModuleCalcFunctions.h"
 #include "host/app/ModuleLoader.h"

@@ -1,7 +1,7 @@
 // The pressure sine fit run from the command line: ejecting beats whose isovolumic parts lie on
 // 60 + 50 sin(0.05 t - 1.2) (t in ms) in channel 1, sampled at 4 kHz, and in channel 2 a pulse at the
 // start of every beat that marks the beats.
-#include "host/app/CommandLine.h"
+#include "host/app/commands/CommandLine.h"
 #include "host/tests/RecordingFixtures.h"
 
 #include "calc/tests/SyntheticBeats.h"

@@ -3,7 +3,7 @@
 #include "host/tests/RecordingFixtures.h"
 
 #include "controls/sampling/SamplingControlPane.h"
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "platform/owl/tests/Screenshot.cpp"
 #include "platform/owl/tests/TestPopup.h"
 

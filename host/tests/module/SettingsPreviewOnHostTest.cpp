@@ -5,7 +5,7 @@
 #include "dialogs/settings/SettingsPreview.h"
 #include "dialogs/settings/SistraSetupDialog.h"
 #include "document/models/ModelFactory.h"
-#include "host/app/PaneDataSource.h"
+#include "host/app/document/PaneDataSource.h"
 #include "host/app/gui/TraceView.h"
 #include "tracedisplay/preview/PreviewDataWin.h"
 

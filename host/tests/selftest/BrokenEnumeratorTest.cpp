@@ -4,7 +4,7 @@
 #include "selftest/routines/StandardRoutines.h"
 
 #include "host/app/calc/HostCalcClass.h"
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "host/tests/selftest/SelfTestHost.h"
 #include "hostframework/messaging/MessageIds.h"
 

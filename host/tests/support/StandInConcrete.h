@@ -4,7 +4,7 @@
 #include "testsupport/StandInHost.h"
 
 #include "foundation/com/ComPtr.h"
-#include "host/app/HostDocument.h"
+#include "host/app/document/HostDocument.h"
 #include "host/app/recording/Recording.h"
 
 namespace StandInHost
