@@ -2,7 +2,9 @@
 # No Wine session the scripts start outlives its command by more than the delay it sets: a windowless command
 # given a TMPDIR of its own leaves its session where the next command (and wineserver --kill) reaches it, and a
 # test program killed with its whole process tree, as a test runner's time-out kills it, leaves no server and
-# none of Wine's own programs once the session's delay has passed.
+# none of Wine's own programs once the session's delay has passed. A command starts Wine's own programs in a new
+# session only, with the host's usage, whose output goes nowhere; in a running session its program is the only
+# Wine program it starts.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../env.sh"
 root=$SISTRA_ROOT
@@ -60,6 +62,20 @@ WINEPREFIX=$windowless wineserver --wait 2>/dev/null || true
 # Killed programs are gone at once; a few seconds allow for their end, far less than the minute the session
 # would wait by itself.
 wait_for_session_end "$windowless" 50 "ended with wineserver --kill after a command run with a TMPDIR of its own"
+
+# The Wine programs a windowless command starts, in a new session (the one above was ended) and in a running one.
+mkdir "$work/bin"
+printf '#!/bin/sh\necho "$*" >>"%s/started"\nexec %q "$@"\n' "$work" "$(type -P wine)" >"$work/bin/wine"
+chmod +x "$work/bin/wine"
+for case in "new 2" "running 1"; do
+    read -r session expected <<<"$case"
+    : >"$work/started"
+    PATH="$work/bin:$PATH" "$root/scripts/sistra" info >/dev/null
+    started=$(wc -l <"$work/started")
+    [ "$started" -eq "$expected" ] ||
+        fail "info in a $session session started $started Wine programs, expected $expected: $(cat "$work/started")"
+done
+WINEPREFIX=$windowless wineserver --kill 2>/dev/null || true
 
 # A test program in a session of its own, killed with every process of its tree once it runs.
 mkfifo "$work/input"
