@@ -27,12 +27,15 @@ TEST(ResultsSheet, SavesItsCellsAsTabSeparatedUtf8)
 TEST(ResultsSheet, ARewrittenOrEmptiedCellLeavesItsNeighboursAsTheyWere)
 {
     Host::ResultsSheet sheet;
-    const std::pair<LONG, const wchar_t*> writes[] = {{0, L"a"}, {1, L"bb"}, {2, L"c"}, {1, L"xyz"}, {2, L""}, {0, L""}};
+    // A cell rewritten with text of another length in bytes: a character beyond 16 bits is two in UTF-16.
+    const wchar_t* const rewritten = L"x\u00b5\U0001F600";
+    const std::pair<LONG, const wchar_t*> writes[] = {{0, L"a"}, {1, L"bb"}, {2, L"c"}, {1, rewritten}, {2, L""}, {0, L""}};
     for (const auto& [column, text] : writes)
         sheet.WriteCell(0, 0, 0, column, text, -1);
     std::ostringstream tsv;
     sheet.SaveTsv(tsv);
-    EXPECT_EQ("\txyz\n", tsv.str());
+    EXPECT_EQ("\tx\xC2\xB5\xF0\x9F\x98\x80\n", tsv.str());
+    EXPECT_EQ(rewritten, sheet.Cell(0, 1));
 }
 
 TEST(ResultsSheet, ReadsBackWhatWasWrittenAndRefusesCellsOutsideTheSheet)

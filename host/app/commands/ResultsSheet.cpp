@@ -26,15 +26,21 @@ HRESULT STDMETHODCALLTYPE ResultsSheet::QueryInterface(REFIID iid, void** object
     return S_OK;
 }
 
-std::wstring_view ResultsSheet::Row::Cell(size_t column) const
+std::string_view ResultsSheet::Row::Cell(size_t column) const
 {
     if (column >= m_ends.size())
         return {};
     const size_t begin = column == 0 ? 0 : m_ends[column - 1];
-    return std::wstring_view(m_text).substr(begin, m_ends[column] - begin);
+    return std::string_view(m_text).substr(begin, m_ends[column] - begin);
 }
 
-void ResultsSheet::Row::Set(size_t column, std::wstring_view text)
+void ResultsSheet::Row::Fit()
+{
+    m_text.shrink_to_fit();
+    m_ends.shrink_to_fit();
+}
+
+void ResultsSheet::Row::Set(size_t column, std::string_view text)
 {
     if (column >= m_ends.size())
     {
@@ -63,7 +69,7 @@ HRESULT STDMETHODCALLTYPE ResultsSheet::ReadCell(ULONG, ULONG, LONG row, LONG co
     *text = nullptr;
     if (row < 0 || column < 0 || row >= TallionSheetRowLimit || column >= SheetColumnLimit)
         return E_INVALIDARG;
-    const std::wstring_view cell = Find(row, column);
+    const std::wstring cell = Cell(row, column);
     if (cell.empty())
         return S_OK;
     *text = SysAllocStringLen(cell.data(), static_cast<UINT>(cell.size()));
@@ -76,7 +82,11 @@ HRESULT STDMETHODCALLTYPE ResultsSheet::WriteCell(ULONG, ULONG, LONG row, LONG c
         return E_INVALIDARG;
     try
     {
-        const std::wstring_view written = text ? std::wstring_view(text) : std::wstring_view();
+        const std::string written = text ? ToUtf8(text) : std::string();
+        if (m_growing && *m_growing != row)
+            if (const auto growing = m_rows.find(*m_growing); growing != m_rows.end())
+                growing->second.Fit();
+        m_growing = row;
         const auto found = m_rows.find(row);
         if (found != m_rows.end() || !written.empty())
         {
@@ -95,10 +105,10 @@ HRESULT STDMETHODCALLTYPE ResultsSheet::WriteCell(ULONG, ULONG, LONG row, LONG c
     }
 }
 
-std::wstring_view ResultsSheet::Find(LONG row, LONG column) const
+std::string_view ResultsSheet::Find(LONG row, LONG column) const
 {
     const auto found = m_rows.find(row);
-    return found == m_rows.end() ? std::wstring_view() : found->second.Cell(static_cast<size_t>(column));
+    return found == m_rows.end() ? std::string_view() : found->second.Cell(static_cast<size_t>(column));
 }
 
 LONG ResultsSheet::RowCount() const
@@ -116,7 +126,7 @@ LONG ResultsSheet::ColumnCount() const
 
 std::wstring ResultsSheet::Cell(LONG row, LONG column) const
 {
-    return std::wstring(Find(row, column));
+    return FromUtf8(Find(row, column));
 }
 
 void ResultsSheet::SaveTsv(std::ostream& out) const
@@ -137,7 +147,7 @@ void ResultsSheet::SaveTsv(std::ostream& out) const
             if (column > 0)
                 line += '\t';
             if (column < cells.Count())
-                line += ToUtf8(std::wstring(cells.Cell(column)));
+                line += cells.Cell(column);
         }
         out << line << '\n';
         next = row + 1;

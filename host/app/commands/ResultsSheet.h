@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -44,23 +45,28 @@ public:
     static constexpr LONG SheetColumnLimit = 16384;
 
 private:
-    // A row's cells from column 0 to its last that holds text, packed into one text with where each cell
-    // ends: a day's table is millions of cells of a few characters.
+    // A row's cells from column 0 to its last that holds text, packed into one UTF-8 text with where each
+    // cell ends: a day's table is millions of cells of a few characters, and held as the file will hold them
+    // they take half the room.
     class Row
     {
     public:
         size_t Count() const { return m_ends.size(); }
-        std::wstring_view Cell(size_t column) const;
-        void Set(size_t column, std::wstring_view text);
+        std::string_view Cell(size_t column) const;
+        void Set(size_t column, std::string_view text);
+        // Gives back the room the row's growth left unused.
+        void Fit();
 
     private:
-        std::wstring m_text;
+        std::string m_text;
         std::vector<uint32_t> m_ends;
     };
 
-    std::wstring_view Find(LONG row, LONG column) const;
+    std::string_view Find(LONG row, LONG column) const;
 
     std::map<LONG, Row> m_rows;
+    // The row written last: a table is written a row at a time, and a row is fitted once writing moves on.
+    std::optional<LONG> m_growing;
     std::atomic<ULONG> m_references{1};
     std::function<void()> m_changed;
 };

@@ -9,7 +9,7 @@
 namespace Host
 {
 
-std::string ToUtf8(const std::wstring& text)
+std::string ToUtf8(std::wstring_view text)
 {
     if (text.empty())
         return {};
@@ -21,7 +21,7 @@ std::string ToUtf8(const std::wstring& text)
     return result;
 }
 
-std::wstring FromUtf8(const std::string& text)
+std::wstring FromUtf8(std::string_view text)
 {
     if (text.empty())
         return {};

@@ -4,12 +4,13 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace Host
 {
 
-std::string ToUtf8(const std::wstring& text);
-std::wstring FromUtf8(const std::string& text);
+std::string ToUtf8(std::wstring_view text);
+std::wstring FromUtf8(std::string_view text);
 // The text with its ASCII letters in lower case, as names are compared.
 std::string LowerCase(std::string text);
 
