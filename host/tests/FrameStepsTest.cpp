@@ -451,34 +451,46 @@ protected:
 
 };
 
-TEST_F(FrameSteps, EveryStepGivesItsViewMostOfTheRoomLeavesNoGreyAndCutsNoTextControlCaptionOrEquationAtFourSizes)
+TEST_F(FrameSteps, TheFrameOpensOnTheSetupStepAsTheStepArrangesIt)
 {
-    // The frame opens on the setup step as the step arranges it.
     HostTests::SaveTestPicture(Frame().Handle(), L"frame-step-start");
     ExpectArranged({L"Setup Sistra", L"start", nullptr, nullptr}, "the start");
-    for (const SIZE size : {SIZE{1200, 900}, SIZE{1600, 1000}, SIZE{1024, 768}, SIZE{800, 600}})
+}
+
+// One frame size per test, so that the sizes run side by side in the suite's shards.
+class FrameStepsAtSize : public FrameSteps, public testing::WithParamInterface<SIZE>
+{
+};
+
+TEST_P(FrameStepsAtSize, EveryStepGivesItsViewMostOfTheRoomLeavesNoGreyAndCutsNoTextControlCaptionOrEquation)
+{
+    const SIZE size = GetParam();
+    const std::wstring sizeName = std::to_wstring(size.cx) + L"x" + std::to_wstring(size.cy);
+    MoveWindow(Frame().Handle(), 0, 0, size.cx, size.cy, TRUE);
+    HostTests::Settle(Frame());
+    for (const Workflow& workflow : Workflows)
     {
-        const std::wstring sizeName = std::to_wstring(size.cx) + L"x" + std::to_wstring(size.cy);
-        MoveWindow(Frame().Handle(), 0, 0, size.cx, size.cy, TRUE);
-        HostTests::Settle(Frame());
-        for (const Workflow& workflow : Workflows)
+        ChooseWorkflow(workflow.name);
+        for (const Step& step : workflow.steps)
         {
-            ChooseWorkflow(workflow.name);
-            for (const Step& step : workflow.steps)
-            {
-                HWND page = OpenStep(step);
-                ASSERT_NE(nullptr, page) << Narrow(step.title);
-                HostTests::SaveTestPicture(Frame().Handle(), L"frame-step-" + sizeName + L"-" + step.name);
-                ExpectArranged(step, Narrow(sizeName));
-                ExpectGraphTextsWhole(step, Narrow(sizeName));
-                for (const std::wstring& text : CutTexts(page))
-                    ADD_FAILURE() << Narrow(step.name) << " at " << Narrow(sizeName) << ": " << Narrow(text);
-                for (const std::wstring& control : MisplacedControls(page))
-                    ADD_FAILURE() << Narrow(step.name) << " at " << Narrow(sizeName) << ": " << Narrow(control);
-            }
+            HWND page = OpenStep(step);
+            ASSERT_NE(nullptr, page) << Narrow(step.title);
+            HostTests::SaveTestPicture(Frame().Handle(), L"frame-step-" + sizeName + L"-" + step.name);
+            ExpectArranged(step, Narrow(sizeName));
+            ExpectGraphTextsWhole(step, Narrow(sizeName));
+            for (const std::wstring& text : CutTexts(page))
+                ADD_FAILURE() << Narrow(step.name) << " at " << Narrow(sizeName) << ": " << Narrow(text);
+            for (const std::wstring& control : MisplacedControls(page))
+                ADD_FAILURE() << Narrow(step.name) << " at " << Narrow(sizeName) << ": " << Narrow(control);
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(FourSizes, FrameStepsAtSize,
+                         testing::Values(SIZE{1200, 900}, SIZE{1600, 1000}, SIZE{1024, 768}, SIZE{800, 600}),
+                         [](const testing::TestParamInfo<SIZE>& size) {
+                             return std::to_string(size.param.cx) + "x" + std::to_string(size.param.cy);
+                         });
 
 } // namespace
 
