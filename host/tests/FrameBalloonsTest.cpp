@@ -24,7 +24,7 @@ using HostTests::SaveScreenPicture;
 using HostTests::ScreenPixels;
 
 constexpr int Beats = 12;
-constexpr int WorkflowChoice = 1070, FirstStepPane = 113, ApplyBox = 1077, LoopWarningIcon = 3006, LoopList = 3001;
+constexpr int WorkflowChoice = 1070, ApplyBox = 1077, LoopWarningIcon = 3006, LoopList = 3001;
 // At 96 dpi a balloon's tail is 20 pixels high.
 constexpr int TailHeight = 20;
 
@@ -81,7 +81,7 @@ TEST_F(FrameBalloons, ABalloonCoversNothingBesideItsBodyAndTail)
     HostTests::Settle(Frame());
     // The saline step is the sixth of the small mammal's: its title is clicked open.
     HWND salinePane = nullptr;
-    ASSERT_TRUE(PumpUntil(Frame(), [&] { return (salinePane = VisibleDescendant(workflow->ViewWindow(), FirstStepPane + 5)); }));
+    ASSERT_TRUE(PumpUntil(Frame(), [&] { return (salinePane = VisibleDescendant(workflow->ViewWindow(), HostTests::FirstStepPane + 5)); }));
     RECT title{};
     GetWindowRect(salinePane, &title);
     HWND apply = nullptr;

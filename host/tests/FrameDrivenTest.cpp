@@ -22,45 +22,16 @@ namespace
 
 constexpr int LoopListId = 3001;
 
-// Runs the frame's messages, following the document as the host does, until done() holds and nothing is
-// left in the queue: what a test checks next is there however slowly the machine runs. The guard only
-// ends a wait for something that never comes.
-template <class Done>
-void SettleUntil(Host::FrameWindow& frame, Done done)
-{
-    constexpr int GuardRounds = 3000;
-    for (int round = 0; round < GuardRounds; ++round)
-    {
-        MSG message{};
-        bool handled = false;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-            handled = true;
-        }
-        frame.FollowDocument();
-        if (!handled && done())
-            return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-void Settle(Host::FrameWindow& frame)
-{
-    SettleUntil(frame, [] { return true; });
-}
-
 using HostTests::CentreOf;
 using HostTests::ClickAt;
 using HostTests::ListRowPoint;
+using HostTests::Settle;
 
 // A click on this thread's windows, settled once the display has delivered it and its consequences ran.
 void ClickAndSettle(Host::FrameWindow& frame, POINT screen)
 {
-    const HostTests::TakenPointer taken;
-    ClickAt(screen);
-    SettleUntil(frame, [&] { return HostTests::TakenPointer::ClickedAt(screen); });
+    EXPECT_TRUE(HostTests::ClickUntilTaken(frame, screen));
+    HostTests::Settle(frame);
 }
 
 // Pixels of the window right of column fromX (window coordinates) that are neither the background's
@@ -146,7 +117,8 @@ TEST_F(FrameDriven, TheSistraMenuOpensByMouseWithItsItemsEnabledByTheirRulesAndI
                                readStates();
                            return text == L"&PRSW Plot";
                        }) == L"&PRSW Plot";
-    SettleUntil(*frame, [&] { return !chose || frame->FindView(L"Sistra PRSW GraphView"); });
+    HostTests::PumpUntil(*frame, [&] { return !chose || frame->FindView(L"Sistra PRSW GraphView"); });
+    Settle(*frame);
 
     ASSERT_TRUE(chose);
     // Outside the workflow, not sampling, with an analysed region: all but the workflow's own item.
@@ -326,7 +298,8 @@ TEST_F(FrameDriven, ClearAnalysisTakesTheLoopMarksOffTheTraceView)
     ASSERT_EQ(L"Clear A&nalysis", HostTests::ChooseMenuItem(*frame, L"Sistra", [](const std::wstring& item) {
                   return item == L"Clear A&nalysis";
               }));
-    SettleUntil(*frame, [&] { return trace.Marks().empty(); });
+    HostTests::PumpUntil(*frame, [&] { return trace.Marks().empty(); });
+    Settle(*frame);
     HostTests::SaveTestPicture(frame->Handle(), L"frame-driven-cleared");
     EXPECT_TRUE(trace.Marks().empty());
     EXPECT_EQ(0u, markPixels(before));

@@ -455,7 +455,7 @@ HWND DescendantWithId(HWND window, int id)
 
 TEST_F(FrameInWorkflow, TheAnalysisStepsButtonOpensTheHostsAnalysisManagerListingTheDocumentsAnalyses)
 {
-    constexpr int FirstStepPane = 113, WorkflowChoice = 1070, AnalysisManagerButton = 1094;
+    constexpr int WorkflowChoice = 1070, AnalysisManagerButton = 1094;
     ASSERT_TRUE(frame->ChooseCommand(L"Sistra|Workflow"));
     Pump(*frame);
     Host::ViewFrame* workflow = frame->FindView(L"Sistra Workflow");
@@ -472,7 +472,7 @@ TEST_F(FrameInWorkflow, TheAnalysisStepsButtonOpensTheHostsAnalysisManagerListin
     Pump(*frame);
     // The analysis step is the workflow's last: its pane's title is clicked.
     HWND lastPane = nullptr;
-    for (int id = FirstStepPane; HWND pane = DescendantWithId(workflow->ViewWindow(), id); ++id)
+    for (int id = HostTests::FirstStepPane; HWND pane = DescendantWithId(workflow->ViewWindow(), id); ++id)
         lastPane = pane;
     ASSERT_NE(nullptr, lastPane);
     PostMessageW(lastPane, WM_LBUTTONUP, 0, MAKELPARAM(10, 8));

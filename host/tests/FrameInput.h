@@ -142,13 +142,6 @@ inline bool DoubleClickUntilTaken(Host::FrameWindow& frame, POINT point)
         frame, [point] { DoubleClickAt(point); }, [point] { return TakenPointer::DoubleClickedAt(point); });
 }
 
-// Handles the frame's messages for a while: for input whose effect cannot be asked for.
-inline void Settle(Host::FrameWindow& frame, DWORD milliseconds = 300)
-{
-    const DWORD start = GetTickCount();
-    PumpUntil(frame, [&] { return GetTickCount() - start >= milliseconds; });
-}
-
 inline void SendMouse(DWORD flags)
 {
     INPUT input{};
@@ -250,6 +243,60 @@ HWND FindVisibleChild(HWND parent, Match match)
         return found == nullptr;
     });
     return found;
+}
+
+// Whether the thread has nothing left to handle now: no message sent or posted to it, no input in its
+// queue, no window of it waiting to be painted. The display queues input given through it (a click, a key,
+// the pointer set) on the window's thread before the call that gives it returns, so once this holds the
+// thread has taken all input given so far. A timer that has come due is left out: a view that looks for
+// news on a timer of its own never lets that queue run dry for long.
+inline bool NothingLeftToHandle()
+{
+    return HIWORD(GetQueueStatus(QS_ALLINPUT & ~QS_TIMER)) == 0;
+}
+
+// The workflow's step panes: its column's children numbered from this id. An open step's pane shows its
+// page, a dialog, below its title.
+constexpr int FirstStepPane = 113;
+
+// Whether the workflow's step panes stand still. A pane opens and closes over a few beats of a timer:
+// opening, it grows until it ends at its page's foot; closing, it shrinks to its title and then lets its
+// page go. At rest at most one pane shows a page, and it ends at the page's foot.
+inline bool StepPanesAtRest(Host::FrameWindow& frame)
+{
+    const Host::ViewFrame* workflow = frame.FindView(L"Sistra Workflow");
+    HWND first = nullptr;
+    if (workflow)
+        VisitChildren(workflow->ViewWindow(), [&](HWND child) {
+            first = GetDlgCtrlID(child) == FirstStepPane ? child : nullptr;
+            return first == nullptr;
+        });
+    if (!first)
+        return true;
+    int open = 0;
+    for (HWND pane = GetWindow(first, GW_HWNDFIRST); pane; pane = GetWindow(pane, GW_HWNDNEXT))
+    {
+        const HWND page = GetDlgCtrlID(pane) >= FirstStepPane ? FindWindowExW(pane, nullptr, L"#32770", nullptr) : nullptr;
+        if (!page)
+            continue;
+        RECT paneClient{}, pageClient{}, pagePlace{};
+        GetClientRect(pane, &paneClient);
+        GetClientRect(page, &pageClient);
+        GetWindowRect(page, &pagePlace);
+        MapWindowPoints(nullptr, pane, reinterpret_cast<POINT*>(&pagePlace), 2);
+        if (++open > 1 || paneClient.bottom != pagePlace.top + pageClient.bottom)
+            return false;
+    }
+    return true;
+}
+
+// Handles the frame's messages until the input given so far has been taken and what it caused has been
+// handled: the thread has nothing left to handle and the workflow's panes stand still. Bounded only to
+// end a failing test.
+inline void Settle(Host::FrameWindow& frame)
+{
+    EXPECT_TRUE(PumpUntil(frame, [&] { return NothingLeftToHandle() && StepPanesAtRest(frame); }))
+        << "the frame's thread kept finding messages to handle, or a step's pane kept moving";
 }
 
 // The visible child of parent of that class that lies highest on the screen; null when none is.
