@@ -12,10 +12,7 @@
 namespace Sistra
 {
 
-// The factor that turns a raw value in unit `from` into the same physical value in unit `to` (both
-// without prefix): 1 for the same unit, the ratio of the two for pressure units, nothing for units this
-// module cannot convert between.
-std::optional<double> RecordedUnitFactor(const std::wstring& from, const std::wstring& to);
+using Orv::RecordedUnitFactor;
 
 // The same with the units' prefixes: 1e-6 from uL to L, 0.133322... from mmHg to kPa.
 std::optional<double> PrefixedUnitFactor(const Orv::PrefixedUnit& from, const Orv::PrefixedUnit& to);

@@ -86,6 +86,16 @@ std::optional<double> PascalsPerUnit(const std::wstring& name)
     return std::nullopt;
 }
 
+std::optional<double> RecordedUnitFactor(const std::wstring& from, const std::wstring& to)
+{
+    if (from == to)
+        return 1.0;
+    const std::optional<double> fromPascals = PascalsPerUnit(from), toPascals = PascalsPerUnit(to);
+    if (!fromPascals || !toPascals)
+        return std::nullopt;
+    return *fromPascals / *toPascals;
+}
+
 PrefixedUnit::PrefixedUnit(const std::wstring& name, int code) : name_(name)
 {
     SetPrefixCode(code);

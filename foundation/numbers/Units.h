@@ -20,6 +20,11 @@ constexpr wchar_t MicroSign = 0x00B5;
 // psi), named without a prefix; none for a unit that is no pressure.
 std::optional<double> PascalsPerUnit(const std::wstring& name);
 
+// The factor that turns a value in unit `from` into the same physical value in unit `to` (both without
+// prefix): 1 for the same unit, the ratio of the two for pressure units, nothing for units that cannot be
+// converted between.
+std::optional<double> RecordedUnitFactor(const std::wstring& from, const std::wstring& to);
+
 class PrefixedUnit
 {
 public:

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace
 {
 
@@ -17,6 +19,29 @@ TEST(UnitPrefix, FactorsArePowersOfTenComputedExactly)
     EXPECT_EQ(1.0, UnitPrefixFactor(0));
     EXPECT_EQ(-15, UnitPrefixExponent(L'f'));
     EXPECT_EQ(0, UnitPrefixExponent(L'x'));
+}
+
+// Between pressure units by their pascals; a unit to itself as it stands; never between other units.
+TEST(RecordedUnitFactor, ConvertsBetweenPressureUnitsAndAUnitToItselfOnly)
+{
+    const struct
+    {
+        const wchar_t *from, *to;
+        std::optional<double> factor;
+    } cases[] = {
+        {L"mmHg", L"Pa", 133.322387415}, {L"Pa", L"mmHg", 1.0 / 133.322387415}, {L"cmH2O", L"Pa", 98.0665},
+        {L"Torr", L"atm", 1.0 / 760.0},  {L"V", L"V", 1.0},                      {L"mmHg", L"mmHg", 1.0},
+        {L"mmHg", L"V", std::nullopt},   {L"L", L"mmHg", std::nullopt},          {L"mS", L"S", std::nullopt},
+    };
+    for (const auto& c : cases)
+    {
+        const std::optional<double> factor = Orv::RecordedUnitFactor(c.from, c.to);
+        ASSERT_EQ(c.factor.has_value(), factor.has_value()) << c.from << L" to " << c.to;
+        if (c.factor)
+        {
+            EXPECT_DOUBLE_EQ(*c.factor, *factor);
+        }
+    }
 }
 
 TEST(PrefixedUnit, CodesSetTheirLettersAndTextsShowThem)

@@ -78,8 +78,7 @@ private:
     double MinRise(size_t record) const
     {
         const std::optional<std::wstring> unit = pressure_->ShownUnit(record);
-        const std::optional<double> pascals = unit ? Orv::PascalsPerUnit(*unit) : std::nullopt;
-        return pascals ? minRiseMmHg_ * *Orv::PascalsPerUnit(L"mmHg") / *pascals : minRiseMmHg_;
+        return minRiseMmHg_ * (unit ? Orv::RecordedUnitFactor(L"mmHg", *unit) : std::nullopt).value_or(1.0);
     }
 
     EventNodePtr events_;
